@@ -1,0 +1,116 @@
+#include "model/FeedElement.h"
+
+const QString FeedElement::kValidateError = QStringLiteral("Validate Error");
+const QString FeedElement::kValidateWarning = QStringLiteral("Validate Warning");
+const QString FeedElement::kAutomaticRepair = QStringLiteral("Automatic Repair");
+
+namespace {
+const QString kSeparator = QStringLiteral("::");
+}
+
+FeedElement::FeedElement(const FeedElement &other)
+    : m_errorList(other.listOfErrors(true, true, true)),
+      m_repairCounter(other.m_repairCounter),
+      m_warnCounter(other.m_warnCounter),
+      m_errorCounter(other.m_errorCounter)
+{
+}
+
+FeedElement &FeedElement::operator=(const FeedElement &other)
+{
+    if (this != &other) {
+        m_errorList = other.listOfErrors(true, true, true);
+        m_repairCounter = other.m_repairCounter;
+        m_warnCounter = other.m_warnCounter;
+        m_errorCounter = other.m_errorCounter;
+    }
+    return *this;
+}
+
+std::unique_ptr<FeedElement> FeedElement::clone() const
+{
+    return std::make_unique<FeedElement>(*this);
+}
+
+void FeedElement::encodeWithCoder(QVariantMap &coder) const
+{
+    coder.insert(QStringLiteral("ErrorList"), m_errorList);
+    coder.insert(QStringLiteral("RepairCounter"), m_repairCounter);
+    coder.insert(QStringLiteral("WarnCounter"), m_warnCounter);
+    coder.insert(QStringLiteral("ErrorCounter"), m_errorCounter);
+}
+
+void FeedElement::initWithCoder(const QVariantMap &coder)
+{
+    m_errorList = coder.value(QStringLiteral("ErrorList")).toStringList();
+    m_repairCounter = coder.value(QStringLiteral("RepairCounter")).toInt();
+    m_warnCounter = coder.value(QStringLiteral("WarnCounter")).toInt();
+    m_errorCounter = coder.value(QStringLiteral("ErrorCounter")).toInt();
+}
+
+QStringList FeedElement::listOfErrors(bool includeErrors, bool includeWarn,
+                                      bool includeRepair) const
+{
+    QStringList taken;
+    for (const QString &entry : m_errorList) {
+        if ((includeErrors && entry.startsWith(kValidateError))
+            || (includeWarn && entry.startsWith(kValidateWarning))
+            || (includeRepair && entry.startsWith(kAutomaticRepair)))
+            taken.append(entry);
+    }
+    return taken;
+}
+
+void FeedElement::setListOfErrors(const QStringList &entries)
+{
+    if (&entries == &m_errorList)
+        return;
+    m_errorList = entries;
+}
+
+void FeedElement::addObjectToListOfErrors(const QString &entry)
+{
+    if (!entry.isNull())
+        m_errorList.append(entry);
+}
+
+void FeedElement::removeAllListOfErrors()
+{
+    m_errorList.clear();
+    m_repairCounter = m_warnCounter = m_errorCounter = 0;
+}
+
+void FeedElement::recordRepair(const QString &text)
+{
+    addObjectToListOfErrors(makeEntry(kAutomaticRepair, text));
+    incrementRepairCount();
+}
+
+void FeedElement::recordWarning(const QString &text)
+{
+    addObjectToListOfErrors(makeEntry(kValidateWarning, text));
+    incrementWarnCount();
+}
+
+void FeedElement::recordError(const QString &text)
+{
+    addObjectToListOfErrors(makeEntry(kValidateError, text));
+    incrementErrorCount();
+}
+
+QString FeedElement::makeEntry(const QString &kind, const QString &text)
+{
+    return kind + kSeparator + text;
+}
+
+QString FeedElement::entryKind(const QString &entry)
+{
+    const qsizetype at = entry.indexOf(kSeparator);
+    return at < 0 ? entry : entry.left(at);
+}
+
+QString FeedElement::entryText(const QString &entry)
+{
+    const qsizetype at = entry.indexOf(kSeparator);
+    return at < 0 ? QString() : entry.mid(at + kSeparator.size());
+}

@@ -1,0 +1,50 @@
+#include "model/MessageGroup.h"
+
+namespace {
+const QString kGroupKey = QStringLiteral("Group");
+const QString kEntriesKey = QStringLiteral("Entries");
+}
+
+void MessageGroup::addEntries(const QStringList &entries)
+{
+    for (const QString &entry : entries)
+        m_entries.append(entry);
+}
+
+void MessageGroup::addGroup(const MessageGroup &group)
+{
+    if (!group.isEmpty())
+        m_entries.append(group);
+}
+
+QVariantMap MessageGroup::toVariant() const
+{
+    QVariantList entries;
+    entries.reserve(m_entries.size());
+    for (const Member &member : m_entries) {
+        if (const QString *text = std::get_if<QString>(&member))
+            entries.append(*text);
+        else
+            entries.append(std::get<MessageGroup>(member).toVariant());
+    }
+    return {{kGroupKey, m_title}, {kEntriesKey, entries}};
+}
+
+MessageGroup MessageGroup::fromVariant(const QVariantMap &map)
+{
+    MessageGroup group(map.value(kGroupKey).toString());
+    const QVariantList entries = map.value(kEntriesKey).toList();
+    for (const QVariant &member : entries) {
+        if (member.typeId() == QMetaType::QVariantMap)
+            group.m_entries.append(fromVariant(member.toMap()));
+        else if (member.typeId() == QMetaType::QString)
+            group.m_entries.append(member.toString());
+    }
+    return group;
+}
+
+void MessageGroup::appendTo(QVariantList &tree) const
+{
+    if (!isEmpty())
+        tree.append(toVariant());
+}

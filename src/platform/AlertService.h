@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+// One alert as the model asks for it. The window shows it application-modal; core code only
+// describes it and reads back which button was chosen.
+struct Alert
+{
+    enum class Style { Critical, Informational };
+
+    Style style = Style::Critical;
+    QString title;
+    QString message;
+    QString defaultButton = QStringLiteral("OK"); // answers AlertService::kDefault
+    QString alternateButton; // empty: no such button; answers kAlternate
+    QString otherButton; // empty: no such button; answers kOther
+};
+
+// Alerts raised by core code (field checks, date repairs, URL tests). The window installs an
+// implementation over QMessageBox; tests install ScriptedAlertService. Without an installed
+// service alerts are logged and answered with the default button, so headless runs never block.
+class AlertService
+{
+public:
+    static constexpr int kDefault = 1;
+    static constexpr int kAlternate = 0;
+    static constexpr int kOther = -1;
+
+    virtual ~AlertService() = default;
+    // Shows the alert and waits for the user; answers kDefault, kAlternate or kOther.
+    virtual int runAlert(const Alert &alert) = 0;
+
+    // Shows an alert through the installed service.
+    static int show(const Alert &alert);
+    // Shows an alert whose other button is "More Information" when helpAnchor is not empty;
+    // choosing it opens the help at that anchor. Answers the chosen button.
+    static int showWithHelp(Alert alert, const QString &helpAnchor);
+
+    static AlertService &instance();
+    // Replaces the process service; nullptr returns to the headless default.
+    static void setInstance(std::shared_ptr<AlertService> service);
+};

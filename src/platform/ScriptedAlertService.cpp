@@ -1,0 +1,14 @@
+#include "platform/ScriptedAlertService.h"
+
+int ScriptedAlertService::runAlert(const Alert &alert)
+{
+    m_alerts.append(alert);
+    return m_answers.isEmpty() ? kDefault : m_answers.takeFirst();
+}
+
+std::shared_ptr<ScriptedAlertService> ScriptedAlertService::install()
+{
+    auto service = std::make_shared<ScriptedAlertService>();
+    AlertService::setInstance(service);
+    return service;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/AlertService.h"
+
+#include <QList>
+#include <memory>
+
+// An alert service for tests: records every alert and answers from a script of button codes
+// (kDefault once the script runs out), so code that asks the user runs without blocking.
+class ScriptedAlertService : public AlertService
+{
+public:
+    int runAlert(const Alert &alert) override;
+
+    // Queues the answer to give to the next alert not yet answered.
+    void queueAnswer(int answer) { m_answers.append(answer); }
+    const QList<Alert> &alerts() const { return m_alerts; }
+    void clear()
+    {
+        m_alerts.clear();
+        m_answers.clear();
+    }
+
+    // Makes a new scripted service and installs it as the process alert service.
+    static std::shared_ptr<ScriptedAlertService> install();
+
+private:
+    QList<Alert> m_alerts;
+    QList<int> m_answers;
+};

@@ -1,0 +1,146 @@
+#include "model/FieldRule.h"
+#include "platform/ScriptedAlertService.h"
+#include "platform/ScriptedHelpService.h"
+
+#include <QObject>
+#include <gtest/gtest.h>
+
+namespace {
+// A model class stating two rules the way the channel and image do.
+class RuledElement : public FeedElement
+{
+public:
+    static bool validateTitle(const QString &value, VLXError *error)
+    {
+        return FieldRule::check(value,
+                                {{FieldRule::notBlank,
+                                  {QStringLiteral("Title is blank"),
+                                   QStringLiteral("Feed title can not be blank")}}},
+                                error);
+    }
+    static bool validateDocs(const QString &value, VLXError *error)
+    {
+        return FieldRule::check(value,
+                                {{FieldRule::blankOrURL,
+                                  {QStringLiteral("Docs is invalid"),
+                                   QStringLiteral("Feed Docs is not a valid URL")}}},
+                                error);
+    }
+    static bool validateNote(const QString &value, VLXError *error)
+    {
+        return FieldRule::check(value,
+                                {{FieldRule::notBlank,
+                                  {QStringLiteral("Note differs"), QStringLiteral("Odd note"),
+                                   true}}},
+                                error);
+    }
+    VLX_FIELD_RULE_TRIO(Title)
+    VLX_FIELD_RULE_TRIO(Docs)
+    VLX_FIELD_RULE_TRIO(Note)
+};
+
+class HelpfulControl : public QObject
+{
+    Q_OBJECT
+public:
+    int helpShown = 0;
+    Q_INVOKABLE void showContextHelp() { ++helpShown; }
+};
+
+class FieldRuleTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { alerts = ScriptedAlertService::install(); }
+    void TearDown() override { AlertService::setInstance(nullptr); }
+    std::shared_ptr<ScriptedAlertService> alerts;
+};
+} // namespace
+
+TEST_F(FieldRuleTest, CheckFillsTheErrorOnlyWhenAsked)
+{
+    VLXError error;
+    EXPECT_FALSE(RuledElement::validateTitle(QStringLiteral(" \n\t "), &error));
+    EXPECT_EQ(error.domain(), QStringLiteral("com.mossgate.Vellumcast.ErrorDomain"));
+    EXPECT_EQ(error.code(), 1);
+    EXPECT_EQ(error.localizedDescription(), QStringLiteral("Feed title can not be blank"));
+    EXPECT_EQ(error.localizedFailureReason(), QStringLiteral("Title is blank"));
+    EXPECT_FALSE(RuledElement::validateTitle(QString(), nullptr));
+    EXPECT_TRUE(RuledElement::validateTitle(QStringLiteral("x"), nullptr));
+}
+
+TEST_F(FieldRuleTest, LogAddsOneEntryOfTheDomainsKind)
+{
+    RuledElement element;
+    element.validateAndLogTitle(QStringLiteral("fine"));
+    EXPECT_TRUE(element.errorList().isEmpty());
+    element.validateAndLogTitle(QString());
+    element.validateAndLogNote(QString());
+    EXPECT_EQ(element.errorList(),
+              QStringList({QStringLiteral("Validate Error::Feed title can not be blank"),
+                           QStringLiteral("Validate Warning::Odd note")}));
+    EXPECT_EQ(element.errorCount(), 1);
+    EXPECT_EQ(element.warnCount(), 1);
+    EXPECT_EQ(element.repairCount(), 0);
+}
+
+TEST_F(FieldRuleTest, InformShowsOkAloneWithoutAHelpfulControl)
+{
+    EXPECT_TRUE(RuledElement::validateAndInformDocs(QStringLiteral("http://a.b/"), nullptr));
+    EXPECT_TRUE(alerts->alerts().isEmpty());
+
+    QObject plain;
+    EXPECT_FALSE(RuledElement::validateAndInformDocs(QStringLiteral("no scheme"), &plain));
+    ASSERT_EQ(alerts->alerts().size(), 1);
+    const Alert &alert = alerts->alerts().first();
+    EXPECT_EQ(alert.style, Alert::Style::Critical);
+    EXPECT_EQ(alert.title, QStringLiteral("Docs is invalid"));
+    EXPECT_EQ(alert.message, QStringLiteral("Feed Docs is not a valid URL"));
+    EXPECT_EQ(alert.defaultButton, QStringLiteral("OK"));
+    EXPECT_TRUE(alert.alternateButton.isEmpty());
+    EXPECT_TRUE(alert.otherButton.isEmpty());
+}
+
+TEST_F(FieldRuleTest, MoreInformationOpensTheControlsHelp)
+{
+    HelpfulControl control;
+    alerts->queueAnswer(AlertService::kOther);
+    EXPECT_FALSE(RuledElement::validateAndInformNote(QString(), &control));
+    EXPECT_EQ(alerts->alerts().first().otherButton, QStringLiteral("More Information"));
+    EXPECT_EQ(control.helpShown, 1);
+
+    alerts->queueAnswer(AlertService::kDefault);
+    EXPECT_FALSE(RuledElement::validateAndInformNote(QString(), &control));
+    EXPECT_EQ(control.helpShown, 1);
+}
+
+TEST_F(FieldRuleTest, ReadyMadeTestsUseTrimmedBlank)
+{
+    EXPECT_TRUE(FieldRule::blankOrDigits(QStringLiteral("   ")));
+    EXPECT_TRUE(FieldRule::blankOrDigits(QStringLiteral("080")));
+    EXPECT_FALSE(FieldRule::blankOrDigits(QStringLiteral(" 80")));
+    EXPECT_TRUE(FieldRule::blankOrEMail(QStringLiteral(" a@b.c ")));
+    EXPECT_FALSE(FieldRule::blankOrEMail(QStringLiteral("ab.c")));
+    EXPECT_TRUE(FieldRule::blankOrURL(QStringLiteral(" http://a/ ")));
+}
+
+TEST(AlertServiceTest, ShowWithHelpOpensTheAnchorOnMoreInformation)
+{
+    auto alerts = ScriptedAlertService::install();
+    auto help = ScriptedHelpService::install();
+    alerts->queueAnswer(AlertService::kOther);
+    Alert alert;
+    alert.title = QStringLiteral("T");
+    EXPECT_EQ(AlertService::showWithHelp(alert, QStringLiteral("FeedTitle")), AlertService::kOther);
+    EXPECT_EQ(alerts->alerts().first().otherButton, QStringLiteral("More Information"));
+    EXPECT_EQ(help->anchors(), QStringList({QStringLiteral("FeedTitle")}));
+    // Without an anchor there is no third button and no help.
+    EXPECT_EQ(AlertService::showWithHelp(alert, QString()), AlertService::kDefault);
+    EXPECT_TRUE(alerts->alerts().last().otherButton.isEmpty());
+    EXPECT_EQ(help->anchors().size(), 1);
+    AlertService::setInstance(nullptr);
+    HelpService::setInstance(nullptr);
+    // The headless default answers without blocking.
+    EXPECT_EQ(AlertService::show(alert), AlertService::kDefault);
+}
+
+#include "FieldRuleTest.moc"
