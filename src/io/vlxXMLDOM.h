@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <memory>
+
+// A node of a parsed tree, seen only through pointers handed out by vlxXMLDOM. The pointers are
+// borrowed: never freed by the caller and valid only while the vlxXMLDOM that parsed them lives.
+// nullptr stands for "no node" and every operation accepts it.
+class vlxXMLNode;
+
+// Read access to one parsed XML document. Every feed, extension element and web-service reply is
+// read through this class, so it is built for untrusted input: nothing external is ever loaded,
+// entities declared by the document are never expanded, the input size is capped, and named
+// references the document did not declare (&nbsp;, &eacute;) are kept as reference nodes and
+// resolved here from XMLentities instead of failing the parse.
+//
+// Reading is forgiving: a missing node, text or attribute gives nullptr, 0 or "" so readers can
+// probe for optional elements without checks of their own.
+//
+// Character references (&#233;) and the five XML entities in element content reach the tree as
+// text already decoded; every other named reference stays a node of kind EntityReference. The
+// text values come out the same either way.
+class vlxXMLDOM
+{
+public:
+    // Node kinds as the readers use them.
+    enum NodeKind : int {
+        NoNode = 0,
+        Document = 1,
+        Element = 2,
+        ProcessingInstruction = 4,
+        Comment = 5,
+        Text = 6,
+        CDATASection = 7,
+        EntityReference = 10,
+        DocumentType = 11,
+        Whitespace = 12,
+    };
+
+    // Keys of the error report.
+    static constexpr const char *kErrorDescriptionKey = "kCFXMLTreeErrorDescription";
+    static constexpr const char *kErrorLineNumberKey = "kCFXMLTreeErrorLineNumber";
+    static constexpr const char *kErrorLocationKey = "kCFXMLTreeErrorLocation";
+
+    static constexpr qint64 kDefaultMaximumInputSize = qint64(256) * 1024 * 1024;
+
+    // A document without tree and without error report.
+    vlxXMLDOM();
+    // Same as vlxXMLDOM() followed by initWithString() / initWithData().
+    explicit vlxXMLDOM(const QString &text);
+    explicit vlxXMLDOM(const QByteArray &data);
+    ~vlxXMLDOM();
+    vlxXMLDOM(vlxXMLDOM &&other) noexcept;
+    vlxXMLDOM &operator=(vlxXMLDOM &&other) noexcept;
+    vlxXMLDOM(const vlxXMLDOM &) = delete;
+    vlxXMLDOM &operator=(const vlxXMLDOM &) = delete;
+
+    // Parse, replacing whatever this object held. The text form first sets the prolog's declared
+    // encoding to utf-8 (convertEncodingIdToUTF8) and parses the text's UTF-8 bytes; the data
+    // form lets the parser detect the encoding. Answers whether a tree resulted; on failure the
+    // tree is none and errors() describes the first error.
+    bool initWithString(const QString &text);
+    bool initWithData(const QByteArray &data);
+
+    // The document node, or nullptr when parsing failed or nothing was parsed.
+    const vlxXMLNode *xmlTree() const;
+    // The error report (description, line number, byte location), empty after success.
+    QVariantMap errors() const;
+    QString errorDescription() const;
+    int errorLineNumber() const;
+
+    // The first direct child of node (of the document for nullptr) whose string equals name
+    // exactly and whose kind equals kind; nullptr when there is none.
+    const vlxXMLNode *nodeNamed(const QString &name, int kind, const vlxXMLNode *node) const;
+    // The trimmed texts of the direct comment children of node (of the document for nullptr).
+    QStringList arrayOfComments(const vlxXMLNode *node) const;
+    // The href of the first top-level xml-stylesheet instruction of type text/xsl (text/css).
+    QString stringXMLStyleSheet() const;
+    QString stringXMLStyleSheetCSS() const;
+    // The whole document as UTF-8 XML: the prolog <?xml version="1.0"?> directly followed by
+    // the top-level nodes, one line break between two of them. Empty without a tree.
+    QByteArray xmlData() const;
+
+    // Node-level reading. "index" counts children of every kind from 0.
+    static int kindOfNode(const vlxXMLNode *node);
+    static int numberOfChildren(const vlxXMLNode *node);
+    static int numberOfChildrenAtIndex(int index, const vlxXMLNode *node);
+    static int numberOfChildNodesAtIndex(int index, const vlxXMLNode *node);
+    static const vlxXMLNode *nodeAtIndex(int index, const vlxXMLNode *node);
+    static const vlxXMLNode *parentOfNode(const vlxXMLNode *node);
+    // The node's string: an element's name as written (prefix included), an instruction's
+    // target, the text of a comment, text, CDATA or whitespace node, a reference's name.
+    static QString nameOfNode(const vlxXMLNode *node);
+    static QString nameOfChildAtIndex(int index, const vlxXMLNode *node);
+    static QString descriptionOfNode(const vlxXMLNode *node);
+    static QString descriptionOfChildAtIndex(int index, const vlxXMLNode *node);
+    // An attribute's value with its references decoded once; "" when absent. Namespace
+    // declarations answer under their written names ("xmlns", "xmlns:itunes").
+    static QString attributeOfNode(const vlxXMLNode *node, const QString &name);
+    static QString attributeOfChildAtIndex(int index, const QString &name, const vlxXMLNode *node);
+    // Names of an element's attributes as written, in document order (namespace declarations
+    // not included).
+    static QStringList attributeNamesOfNode(const vlxXMLNode *node);
+    // The data text of a processing instruction ("" for any other node).
+    static QString dataOfNode(const vlxXMLNode *node);
+    // The text value: child strings joined (references resolved, a child element giving its
+    // name), then the first case-insensitive CDATA pair unwrapped. Nothing is trimmed.
+    static QString getElementValue(const vlxXMLNode *node);
+    // The node and its subtree as UTF-8 XML, references written back as references. For the
+    // document node this is xmlData().
+    static QByteArray xmlDataOfNode(const vlxXMLNode *node);
+
+    // Text helpers.
+    static QString decodeAmpEntities(const QString &text);
+    // One reference (the text between "&" and ";"): a table entity, "#x" hexadecimal or "#"
+    // decimal character; anything else, or a number that is no character, stays as written.
+    static QString resolveReference(QStringView name);
+    static QString convertEncodingIdToUTF8(const QString &text);
+
+    // Input larger than this many bytes is refused with an error (default 256 MB).
+    static void setMaximumInputSize(qint64 bytes);
+    static qint64 maximumInputSize();
+    // How many requests for an external resource the parser has made and been refused since the
+    // program started (a healthy run keeps this at 0: nothing asks for external resources).
+    static quint64 refusedExternalLoads();
+
+private:
+    bool parse(const QByteArray &bytes);
+    void fail(const QString &description, int line, qint64 location);
+    QString styleSheetOfType(const QString &type) const;
+
+    struct Private;
+    std::unique_ptr<Private> d;
+};

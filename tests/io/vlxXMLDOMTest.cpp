@@ -1,0 +1,467 @@
+#include "io/vlxXMLDOM.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <libxml/parserInternals.h>
+#include <sys/resource.h>
+
+namespace {
+
+using K = vlxXMLDOM::NodeKind;
+
+QString u(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+const vlxXMLNode *root(const vlxXMLDOM &dom, const char *name)
+{
+    return dom.nodeNamed(QString::fromUtf8(name), K::Element, nullptr);
+}
+
+// Peak resident memory of this process in kilobytes.
+long peakKilobytes()
+{
+    rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+} // namespace
+
+// ---- Text values ----------------------------------------------------------------------------
+
+TEST(vlxXMLDOMText, ReferencesResolveFromTheTableOrStayAsWritten)
+{
+    vlxXMLDOM dom(u("<a>&lt;b&gt;&#233;&#xE9;&eacute;&nbsp;&alpha;</a>"));
+    ASSERT_TRUE(dom.xmlTree());
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(dom, "a")), u("<b>ééé&nbsp;&alpha;"));
+}
+
+TEST(vlxXMLDOMText, UndeclaredReferencesAreReferenceNodesAndAddNoTopLevelNode)
+{
+    vlxXMLDOM dom(u("<r>x&nbsp;y&hellip;</r>"));
+    ASSERT_TRUE(dom.xmlTree());
+    EXPECT_EQ(vlxXMLDOM::numberOfChildren(dom.xmlTree()), 1);
+    const vlxXMLNode *r = vlxXMLDOM::nodeAtIndex(0, dom.xmlTree());
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(r), K::Element);
+    ASSERT_EQ(vlxXMLDOM::numberOfChildren(r), 4);
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(1, r)), K::EntityReference);
+    EXPECT_EQ(vlxXMLDOM::nameOfChildAtIndex(1, r), u("nbsp"));
+    EXPECT_EQ(vlxXMLDOM::numberOfChildrenAtIndex(1, r), 0);
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(r), u("x&nbsp;y…"));
+    // A document's own DOCTYPE stays visible, ahead of the root.
+    vlxXMLDOM typed(u("<!DOCTYPE r [<!ENTITY me \"x\">]><r>&eacute;</r>"));
+    ASSERT_TRUE(typed.xmlTree());
+    EXPECT_EQ(vlxXMLDOM::numberOfChildren(typed.xmlTree()), 2);
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(0, typed.xmlTree())), K::DocumentType);
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(typed, "r")), u("é"));
+}
+
+TEST(vlxXMLDOMText, ChildStringsJoinWithoutSeparatorsAndNothingIsTrimmed)
+{
+    vlxXMLDOM dom(u("<a>  text <!-- note --><b>inner</b> tail\n</a>"));
+    ASSERT_TRUE(dom.xmlTree());
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(dom, "a")), u("  text  note b tail\n"));
+}
+
+TEST(vlxXMLDOMText, CDATASectionsAreUnwrapped)
+{
+    vlxXMLDOM real(u("<d><![CDATA[<p>x & y</p>]]></d>"));
+    ASSERT_TRUE(real.xmlTree());
+    const vlxXMLNode *d = root(real, "d");
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(0, d)), K::CDATASection);
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(d), u("<p>x & y</p>"));
+
+    // An escaped section: only what lies inside the first pair is kept.
+    vlxXMLDOM escaped(u("<d>before &lt;![CDATA[&lt;b&gt;bold&lt;/b&gt;]]&gt; after ]]&gt;</d>"));
+    ASSERT_TRUE(escaped.xmlTree());
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(escaped, "d")), u("<b>bold</b>"));
+
+    vlxXMLDOM lower(u("<d>&lt;![cdata[inside]]&gt;</d>"));
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(lower, "d")), u("inside"));
+
+    vlxXMLDOM unclosed(u("<d>&lt;![CDATA[no end</d>"));
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(unclosed, "d")), u("<![CDATA[no end"));
+}
+
+TEST(vlxXMLDOMText, DocumentDeclaredEntitiesAreNeverExpanded)
+{
+    vlxXMLDOM dom(u("<!DOCTYPE r [<!ENTITY corp \"Example &amp; Co\">]><r>&corp; &amp;corp;</r>"));
+    ASSERT_TRUE(dom.xmlTree());
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(dom, "r")), u("&corp; &corp;"));
+}
+
+// ---- Reference rule and attribute decoding ----------------------------------------------------
+
+TEST(vlxXMLDOMReferences, NumericReferencesGiveWholeCodePointsOrStayAsWritten)
+{
+    EXPECT_EQ(vlxXMLDOM::resolveReference(u("#x1F600")), u("😀"));
+    EXPECT_EQ(vlxXMLDOM::resolveReference(u("#128512")), u("😀"));
+    EXPECT_EQ(vlxXMLDOM::resolveReference(u("#x10FFFF")).size(), 2);
+    EXPECT_EQ(vlxXMLDOM::resolveReference(u("#65")), u("A"));
+    EXPECT_EQ(vlxXMLDOM::resolveReference(u("#x41")), u("A"));
+    EXPECT_EQ(vlxXMLDOM::resolveReference(u("#x41zz")), u("A")); // leading digits count
+    for (const char *kept : {"#0", "#x0", "#xD800", "#57343", "#x110000", "#99999999999999999999",
+                             "#", "#x", "#abc", "#X41", "nbsp", "alpha"})
+        EXPECT_EQ(vlxXMLDOM::resolveReference(u(kept)), u("&") + u(kept) + u(";")) << kept;
+    EXPECT_EQ(vlxXMLDOM::resolveReference(u("eacute")), u("é"));
+    EXPECT_EQ(vlxXMLDOM::resolveReference(u("quot")), u("\""));
+}
+
+TEST(vlxXMLDOMReferences, DecodeAmpEntitiesFollowsTheSplitRule)
+{
+    EXPECT_EQ(vlxXMLDOM::decodeAmpEntities(u("a&amp;b")), u("a&b"));
+    EXPECT_EQ(vlxXMLDOM::decodeAmpEntities(u("AT&T")), u("AT&T"));
+    EXPECT_EQ(vlxXMLDOM::decodeAmpEntities(u("x&foo;y")), u("x&foo;y"));
+    EXPECT_EQ(vlxXMLDOM::decodeAmpEntities(u("&lt;a;b;&#x1F600;")), u("<a;b;😀"));
+    EXPECT_EQ(vlxXMLDOM::decodeAmpEntities(u("&&amp;")), u("&&"));
+    EXPECT_EQ(vlxXMLDOM::decodeAmpEntities(u("plain")), u("plain"));
+    EXPECT_EQ(vlxXMLDOM::decodeAmpEntities(QString()), QString());
+}
+
+TEST(vlxXMLDOMReferences, AttributesAreDecodedExactlyOnce)
+{
+    vlxXMLDOM dom(
+        u("<e a=\"a&amp;b\" b=\"x&amp;lt;y\" c=\"&eacute;t&#xE9;\" d=\"&nbsp;&amp;eacute;\" "
+          "itunes:href=\"h\" xmlns:media=\"http://m\" e=\"&#x1F600;\"/>"));
+    ASSERT_TRUE(dom.xmlTree());
+    const vlxXMLNode *e = root(dom, "e");
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(e, u("a")), u("a&b"));
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(e, u("b")), u("x&lt;y"));
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(e, u("c")), u("été"));
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(e, u("d")), u("&nbsp;&eacute;"));
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(e, u("e")), u("😀"));
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(e, u("itunes:href")), u("h"));
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(e, u("xmlns:media")), u("http://m"));
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(e, u("A")), QString());
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(nullptr, u("a")), QString());
+    EXPECT_EQ(vlxXMLDOM::attributeNamesOfNode(e),
+              QStringList({u("a"), u("b"), u("c"), u("d"), u("itunes:href"), u("e")}));
+    EXPECT_EQ(vlxXMLDOM::attributeOfChildAtIndex(0, u("b"), dom.xmlTree()), u("x&lt;y"));
+}
+
+// ---- Names, kinds and navigation ------------------------------------------------------------
+
+TEST(vlxXMLDOMNavigation, NamesKeepTheirPrefixDeclaredOrNot)
+{
+    vlxXMLDOM dom(u("<rss xmlns:itunes=\"http://i\"><itunes:author>A</itunes:author>"
+                    "<media:title>T</media:title><dc:x xmlns:dc=\"http://d\"/></rss>"));
+    ASSERT_TRUE(dom.xmlTree()) << dom.errorDescription().toStdString();
+    const vlxXMLNode *rss = root(dom, "rss");
+    EXPECT_EQ(vlxXMLDOM::nameOfChildAtIndex(0, rss), u("itunes:author"));
+    EXPECT_EQ(vlxXMLDOM::nameOfChildAtIndex(1, rss), u("media:title"));
+    EXPECT_EQ(vlxXMLDOM::nameOfChildAtIndex(2, rss), u("dc:x"));
+    EXPECT_EQ(vlxXMLDOM::descriptionOfChildAtIndex(1, rss), u("T"));
+    EXPECT_TRUE(dom.nodeNamed(u("media:title"), K::Element, rss));
+    EXPECT_FALSE(dom.nodeNamed(u("title"), K::Element, rss));
+    EXPECT_FALSE(dom.nodeNamed(u("MEDIA:TITLE"), K::Element, rss));
+    EXPECT_FALSE(dom.nodeNamed(u("rss"), K::Comment, nullptr));
+}
+
+TEST(vlxXMLDOMNavigation, KindsCountsAndMissingNodes)
+{
+    vlxXMLDOM dom(u("<?xml version=\"1.0\"?>\n<!--top-->\n<r>\n  <a x=\"1\">t<b/><c/></a>\n"
+                    "  <![CDATA[c]]><?pi data?>\n</r>"));
+    ASSERT_TRUE(dom.xmlTree());
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(dom.xmlTree()), K::Document);
+    ASSERT_EQ(vlxXMLDOM::numberOfChildren(dom.xmlTree()), 2);
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(0, dom.xmlTree())), K::Comment);
+    const vlxXMLNode *r = vlxXMLDOM::nodeAtIndex(1, dom.xmlTree());
+    ASSERT_EQ(vlxXMLDOM::numberOfChildren(r), 6);
+    const int kinds[]
+        = {K::Whitespace, K::Element, K::Whitespace, K::CDATASection, K::ProcessingInstruction,
+           K::Whitespace};
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(i, r)), kinds[i]) << i;
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(0, vlxXMLDOM::nodeAtIndex(1, r))),
+              K::Text);
+    EXPECT_EQ(vlxXMLDOM::numberOfChildrenAtIndex(1, r), 3);
+    EXPECT_EQ(vlxXMLDOM::numberOfChildNodesAtIndex(1, r), 2);
+    EXPECT_EQ(vlxXMLDOM::nameOfChildAtIndex(4, r), u("pi"));
+    EXPECT_EQ(vlxXMLDOM::dataOfNode(vlxXMLDOM::nodeAtIndex(4, r)), u("data"));
+    EXPECT_EQ(vlxXMLDOM::parentOfNode(vlxXMLDOM::nodeAtIndex(4, r)), r);
+
+    EXPECT_EQ(vlxXMLDOM::nodeAtIndex(6, r), nullptr);
+    EXPECT_EQ(vlxXMLDOM::nodeAtIndex(-1, r), nullptr);
+    EXPECT_EQ(vlxXMLDOM::nodeAtIndex(0, nullptr), nullptr);
+    EXPECT_EQ(vlxXMLDOM::numberOfChildren(nullptr), 0);
+    EXPECT_EQ(vlxXMLDOM::numberOfChildrenAtIndex(9, r), 0);
+    EXPECT_EQ(vlxXMLDOM::numberOfChildNodesAtIndex(0, nullptr), 0);
+    EXPECT_EQ(vlxXMLDOM::nameOfNode(nullptr), QString());
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(nullptr), QString());
+    EXPECT_EQ(vlxXMLDOM::nameOfChildAtIndex(0, nullptr), QString());
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(nullptr), K::NoNode);
+}
+
+TEST(vlxXMLDOMNavigation, LongChildListsAreReachableByIndex)
+{
+    QString text = u("<channel>");
+    for (int i = 0; i < 3000; ++i)
+        text += QStringLiteral("<item>%1</item>\n").arg(i);
+    text += u("</channel>");
+    vlxXMLDOM dom(text);
+    const vlxXMLNode *channel = root(dom, "channel");
+    ASSERT_EQ(vlxXMLDOM::numberOfChildren(channel), 6000);
+    for (int i = 0; i < 6000; i += 2)
+        ASSERT_EQ(vlxXMLDOM::descriptionOfChildAtIndex(i, channel), QString::number(i / 2));
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(5999, channel)), K::Whitespace);
+    EXPECT_EQ(vlxXMLDOM::nodeAtIndex(6000, channel), nullptr);
+}
+
+TEST(vlxXMLDOMNavigation, CommentsAndStyleSheets)
+{
+    vlxXMLDOM dom(u("<?xml version=\"1.0\"?>\n"
+                    "<?xml-stylesheet type='text/css' href='style.css'?>\n"
+                    "<?XML-STYLESHEET href=\"feed.xsl\" type=\"TEXT/XSL\"?>\n"
+                    "<!--  first \n--><rss><!--\tinner\t--></rss><!--last-->"));
+    ASSERT_TRUE(dom.xmlTree());
+    EXPECT_EQ(dom.stringXMLStyleSheet(), u("feed.xsl"));
+    EXPECT_EQ(dom.stringXMLStyleSheetCSS(), u("style.css"));
+    EXPECT_EQ(dom.arrayOfComments(nullptr), QStringList({u("first"), u("last")}));
+    EXPECT_EQ(dom.arrayOfComments(root(dom, "rss")), QStringList({u("inner")}));
+
+    // The first matching instruction without an href ends the search.
+    vlxXMLDOM noHref(u("<?xml-stylesheet type=\"text/xsl\"?><?xml-stylesheet type=\"text/xsl\" "
+                       "href=\"b.xsl\"?><r/>"));
+    EXPECT_EQ(noHref.stringXMLStyleSheet(), QString());
+    vlxXMLDOM none;
+    EXPECT_EQ(none.stringXMLStyleSheet(), QString());
+}
+
+// ---- Parsing entry points and errors ----------------------------------------------------------
+
+TEST(vlxXMLDOMParsing, MalformedTextReportsTheFirstErrorAndItsLine)
+{
+    vlxXMLDOM dom(u("<?xml version=\"1.0\"?>\n<rss>\n<a></b>\n<c></d>\n</rss>"));
+    EXPECT_EQ(dom.xmlTree(), nullptr);
+    EXPECT_EQ(dom.errorLineNumber(), 3);
+    EXPECT_TRUE(dom.errorDescription().contains(u("mismatch")))
+        << dom.errorDescription().toStdString();
+    EXPECT_TRUE(dom.errors().contains(QString::fromLatin1(vlxXMLDOM::kErrorLocationKey)));
+
+    vlxXMLDOM empty(QString {});
+    EXPECT_EQ(empty.xmlTree(), nullptr);
+    EXPECT_FALSE(empty.errorDescription().isEmpty());
+
+    // A good parse clears an earlier failure; a bad one drops the earlier tree.
+    ASSERT_TRUE(dom.initWithString(u("<ok/>")));
+    EXPECT_TRUE(dom.errors().isEmpty());
+    EXPECT_FALSE(dom.initWithString(u("<ok>")));
+    EXPECT_EQ(dom.xmlTree(), nullptr);
+
+    vlxXMLDOM fresh;
+    EXPECT_EQ(fresh.xmlTree(), nullptr);
+    EXPECT_TRUE(fresh.errors().isEmpty());
+}
+
+TEST(vlxXMLDOMParsing, StringsAreParsedAsUtf8WhateverTheyDeclare)
+{
+    vlxXMLDOM dom(u("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><t>Käse € 😀</t>"));
+    ASSERT_TRUE(dom.xmlTree()) << dom.errorDescription().toStdString();
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(dom, "t")), u("Käse € 😀"));
+}
+
+TEST(vlxXMLDOMParsing, BytesAreDecodedAsTheyDeclare)
+{
+    QByteArray latin1("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><t>K\xe4se</t>");
+    vlxXMLDOM dom(latin1);
+    ASSERT_TRUE(dom.xmlTree()) << dom.errorDescription().toStdString();
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(dom, "t")), u("Käse"));
+
+    const QString text = u("<?xml version=\"1.0\"?><t>é</t>");
+    QByteArray utf16(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    vlxXMLDOM wide(utf16);
+    ASSERT_TRUE(wide.xmlTree()) << wide.errorDescription().toStdString();
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(wide, "t")), u("é"));
+}
+
+TEST(vlxXMLDOMParsing, MovingHandsTheTreeOver)
+{
+    vlxXMLDOM first(u("<a>1</a>"));
+    const vlxXMLNode *tree = first.xmlTree();
+    vlxXMLDOM second(std::move(first));
+    EXPECT_EQ(second.xmlTree(), tree);
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(second, "a")), u("1"));
+    first = vlxXMLDOM(u("<b/>"));
+    EXPECT_TRUE(root(first, "b"));
+}
+
+TEST(vlxXMLDOMParsing, EncodingDeclarationIsRewrittenToUtf8)
+{
+    EXPECT_EQ(vlxXMLDOM::convertEncodingIdToUTF8(u("<?xml version=\"1.0\"?><r/>")),
+              u("<?xml version=\"1.0\" encoding=\"utf-8\" ?><r/>"));
+    EXPECT_EQ(vlxXMLDOM::convertEncodingIdToUTF8(u("<?xml version='1.0' encoding='ISO-8859-1'?>")),
+              u("<?xml version='1.0' encoding='utf-8'?>"));
+    EXPECT_EQ(vlxXMLDOM::convertEncodingIdToUTF8(u("<?XML ENCODING = \"latin1' ?><r/>")),
+              u("<?XML ENCODING = \"utf-8' ?><r/>"));
+    EXPECT_EQ(vlxXMLDOM::convertEncodingIdToUTF8(u("     <?xml version=\"1.0\"?>")),
+              u("     <?xml version=\"1.0\" encoding=\"utf-8\" ?>"));
+    // "<?xml" starting at the seventh character or later is left alone.
+    const QString late = u("      <?xml version=\"1.0\"?>");
+    EXPECT_EQ(vlxXMLDOM::convertEncodingIdToUTF8(late), late);
+    // An encoding after "?>" is not the prolog's; an unclosed value changes nothing.
+    EXPECT_EQ(vlxXMLDOM::convertEncodingIdToUTF8(u("<?xml?><r encoding=\"x\"/>")),
+              u("<?xml encoding=\"utf-8\" ?><r encoding=\"x\"/>"));
+    const QString unclosed = u("<?xml encoding=\"latin1?><r/>");
+    EXPECT_EQ(vlxXMLDOM::convertEncodingIdToUTF8(unclosed), unclosed);
+    for (const char *kept : {"", "<", "<?xm", "<?xml", "<?xml ", "<r/>", "no prolog at all"})
+        EXPECT_EQ(vlxXMLDOM::convertEncodingIdToUTF8(u(kept)), u(kept)) << kept;
+}
+
+// ---- Writing ------------------------------------------------------------------------------------
+
+TEST(vlxXMLDOMWriting, SubtreesKeepReferencesAsReferences)
+{
+    const QString item = u("<item><title a=\"1 &amp; 2\">A &amp; B&nbsp;&lt;C&gt; é</title>"
+                           "<x:y/><!--c--><![CDATA[<raw>]]></item>");
+    vlxXMLDOM dom(u("<rss>") + item + u("</rss>"));
+    ASSERT_TRUE(dom.xmlTree());
+    const QByteArray written
+        = vlxXMLDOM::xmlDataOfNode(vlxXMLDOM::nodeAtIndex(0, root(dom, "rss")));
+    EXPECT_EQ(QString::fromUtf8(written), item);
+    EXPECT_EQ(vlxXMLDOM::xmlDataOfNode(nullptr), QByteArray());
+
+    vlxXMLDOM declared(u("<!DOCTYPE r [<!ENTITY big \"expanded\">]><r>&big;</r>"));
+    ASSERT_TRUE(declared.xmlTree());
+    EXPECT_EQ(vlxXMLDOM::xmlDataOfNode(root(declared, "r")), QByteArray("<r>&big;</r>"));
+}
+
+TEST(vlxXMLDOMWriting, DocumentsStartWithOurFixedProlog)
+{
+    vlxXMLDOM wrapped(u("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><rss><a>é</a></rss>"));
+    ASSERT_TRUE(wrapped.xmlTree());
+    const QString text = QString::fromUtf8(wrapped.xmlData());
+    EXPECT_EQ(text, u("<?xml version=\"1.0\"?><rss><a>é</a></rss>"));
+    // The XML source editor cuts a fixed wrapper from both ends.
+    EXPECT_EQ(text.mid(26, text.size() - 32), u("<a>é</a>"));
+
+    vlxXMLDOM several(u("<!--a--><r/><!--b-->"));
+    EXPECT_EQ(several.xmlData(), QByteArray("<?xml version=\"1.0\"?><!--a-->\n<r/>\n<!--b-->"));
+    EXPECT_EQ(vlxXMLDOM().xmlData(), QByteArray());
+}
+
+// ---- Hostile input -----------------------------------------------------------------------------
+
+TEST(vlxXMLDOMSafety, BillionLaughsIsNotExpanded)
+{
+    QString text = u("<?xml version=\"1.0\"?>\n<!DOCTYPE lolz [\n<!ENTITY lol \"lol\">\n");
+    for (int level = 1; level <= 9; ++level) {
+        text += QStringLiteral("<!ENTITY lol%1 \"").arg(level);
+        for (int i = 0; i < 10; ++i)
+            text += level == 1 ? u("&lol;") : QStringLiteral("&lol%1;").arg(level - 1);
+        text += u("\">\n");
+    }
+    text += u("]>\n<lolz>&lol9;</lolz>");
+    const long before = peakKilobytes();
+    vlxXMLDOM dom(text);
+    if (dom.xmlTree()) {
+        EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(dom, "lolz")), u("&lol9;"));
+        EXPECT_LT(dom.xmlData().size(), 4096);
+    } else {
+        EXPECT_FALSE(dom.errorDescription().isEmpty());
+    }
+    EXPECT_LT(peakKilobytes() - before, 64 * 1024);
+}
+
+TEST(vlxXMLDOMSafety, QuadraticBlowupIsNotExpanded)
+{
+    QByteArray text("<?xml version=\"1.0\"?>\n<!DOCTYPE kaboom [\n<!ENTITY a \"");
+    text += QByteArray(50 * 1024, 'a');
+    text += "\">\n]>\n<kaboom>";
+    for (int i = 0; i < 20000; ++i)
+        text += "&a;";
+    text += "</kaboom>";
+    const long before = peakKilobytes();
+    vlxXMLDOM dom(text);
+    if (dom.xmlTree()) {
+        const vlxXMLNode *kaboom = root(dom, "kaboom");
+        EXPECT_EQ(vlxXMLDOM::numberOfChildren(kaboom), 20000);
+        EXPECT_EQ(vlxXMLDOM::descriptionOfNode(kaboom).size(), 20000 * 3);
+        EXPECT_LT(vlxXMLDOM::xmlDataOfNode(kaboom).size(), 70000);
+    } else {
+        EXPECT_FALSE(dom.errorDescription().isEmpty());
+    }
+    // Expanded, this would be a gigabyte.
+    EXPECT_LT(peakKilobytes() - before, 64 * 1024);
+}
+
+TEST(vlxXMLDOMSafety, ExternalResourcesAreNeverRead)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString secretPath = dir.filePath(u("secret.txt"));
+    {
+        QFile secret(secretPath);
+        ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
+        secret.write("TOP-SECRET-PAYLOAD");
+    }
+    QFile dtd(dir.filePath(u("evil.dtd")));
+    ASSERT_TRUE(dtd.open(QIODevice::WriteOnly));
+    dtd.write("<!ENTITY leak \"TOP-SECRET-PAYLOAD\">");
+    dtd.close();
+    const QString fileUrl = u("file://") + secretPath;
+    const QString dtdUrl = u("file://") + dtd.fileName();
+
+    const QString documents[] = {
+        u("<!DOCTYPE r [<!ENTITY x SYSTEM \"%1\">]><r>&x;</r>").arg(fileUrl),
+        u("<!DOCTYPE r [<!ENTITY x SYSTEM \"%1\">]><r>&x;</r>").arg(secretPath),
+        u("<!DOCTYPE r SYSTEM \"%1\"><r>&leak;</r>").arg(dtdUrl),
+        u("<!DOCTYPE r [<!ENTITY % p SYSTEM \"%1\"> %p;]><r>&leak;</r>").arg(dtdUrl),
+        u("<!DOCTYPE r [<!ENTITY x SYSTEM \"%1\">]><r a=\"&x;\"/>").arg(fileUrl),
+        u("<r xmlns:xi=\"http://www.w3.org/2001/XInclude\"><xi:include href=\"%1\" "
+          "parse=\"text\"/></r>")
+            .arg(fileUrl),
+    };
+    for (const QString &text : documents) {
+        vlxXMLDOM dom(text);
+        const QByteArray all = dom.xmlData() + dom.errorDescription().toUtf8();
+        EXPECT_FALSE(all.contains("TOP-SECRET")) << text.toStdString();
+        if (dom.xmlTree())
+            EXPECT_FALSE(vlxXMLDOM::descriptionOfNode(root(dom, "r")).contains(u("SECRET")));
+        else
+            EXPECT_FALSE(dom.errorDescription().isEmpty());
+    }
+
+    // Whatever asks libxml2 for an external resource meets the deny-all loader, even for a file
+    // that exists.
+    const quint64 refusedBefore = vlxXMLDOM::refusedExternalLoads();
+    xmlParserInputPtr input = xmlLoadExternalEntity(fileUrl.toUtf8().constData(), nullptr, nullptr);
+    EXPECT_EQ(input, nullptr);
+    if (input)
+        xmlFreeInputStream(input);
+    EXPECT_EQ(vlxXMLDOM::refusedExternalLoads(), refusedBefore + 1);
+}
+
+TEST(vlxXMLDOMSafety, OversizedInputIsRefusedWithAClearError)
+{
+    EXPECT_EQ(vlxXMLDOM::maximumInputSize(), vlxXMLDOM::kDefaultMaximumInputSize);
+    vlxXMLDOM::setMaximumInputSize(1024);
+    const QString big = u("<r>") + QString(2000, QLatin1Char('x')) + u("</r>");
+    vlxXMLDOM fromText(big);
+    vlxXMLDOM fromBytes(big.toUtf8());
+    vlxXMLDOM small(u("<r>fits</r>"));
+    vlxXMLDOM::setMaximumInputSize(vlxXMLDOM::kDefaultMaximumInputSize);
+
+    for (const vlxXMLDOM *refused : {&fromText, &fromBytes}) {
+        EXPECT_EQ(refused->xmlTree(), nullptr);
+        EXPECT_TRUE(refused->errorDescription().contains(u("larger than the limit of 1024 bytes")))
+            << refused->errorDescription().toStdString();
+    }
+    EXPECT_TRUE(small.xmlTree());
+}
+
+TEST(vlxXMLDOMSafety, DeepNestingFailsInsteadOfExhaustingTheStack)
+{
+    QByteArray text;
+    for (int i = 0; i < 100000; ++i)
+        text += "<a>";
+    vlxXMLDOM dom(text);
+    EXPECT_EQ(dom.xmlTree(), nullptr);
+    EXPECT_FALSE(dom.errorDescription().isEmpty());
+}
