@@ -1,0 +1,16 @@
+#pragma once
+
+#include "ui/VLXHelpAnchored.h"
+
+#include <QPushButton>
+
+// A push button of the kit, with a help anchor.
+class VLXButton : public QPushButton, public VLXHelpAnchored
+{
+    Q_OBJECT
+public:
+    explicit VLXButton(QWidget *parent = nullptr);
+
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+};

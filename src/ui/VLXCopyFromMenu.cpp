@@ -1,0 +1,30 @@
+#include "ui/VLXCopyFromMenu.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+
+QString VLXCopyFromMenu::itemTitle(const QString &label)
+{
+    return QCoreApplication::translate("VLXCopyFromMenu", "Copy From %1").arg(label);
+}
+
+bool VLXCopyFromMenu::insertAfterCopy(QMenu *menu, const QString &label, bool enabled,
+                                      std::function<void()> copy)
+{
+    if (!menu)
+        return false;
+    const QList<QAction *> items = menu->actions();
+    for (int i = 0; i < items.size(); ++i) {
+        // Qt names the standard text actions; the title carries a mnemonic and a shortcut.
+        if (items[i]->objectName() != QLatin1String("edit-copy"))
+            continue;
+        auto *item = new QAction(itemTitle(label), menu);
+        item->setObjectName(QStringLiteral("copyFromCopySource"));
+        item->setEnabled(enabled);
+        QObject::connect(item, &QAction::triggered, menu, std::move(copy));
+        menu->insertAction(i + 1 < items.size() ? items[i + 1] : nullptr, item);
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,54 @@
+#include "ui/VLXTableView.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QMenu>
+
+VLXTableView::VLXTableView(QWidget *parent) : QTableView(parent)
+{
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setAlternatingRowColors(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    horizontalHeader()->setStretchLastSection(true);
+    horizontalHeader()->setHighlightSections(false);
+    connect(this, &QAbstractItemView::doubleClicked, this,
+            [this](const QModelIndex &index) { emit doubleAction(index.row()); });
+}
+
+int VLXTableView::selectedRow() const
+{
+    if (!selectionModel())
+        return -1;
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void VLXTableView::selectRow(int row)
+{
+    if (!model() || row < 0 || row >= model()->rowCount()) {
+        clearSelection();
+        return;
+    }
+    QTableView::selectRow(row);
+}
+
+void VLXTableView::keyPressEvent(QKeyEvent *event)
+{
+    if (m_keyHandler && m_keyHandler(this, event->key()))
+        return;
+    QTableView::keyPressEvent(event);
+}
+
+void VLXTableView::contextMenuEvent(QContextMenuEvent *event)
+{
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    addHelpItem(menu);
+    menu->popup(event->globalPos());
+}

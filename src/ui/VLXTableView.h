@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ui/VLXHelpAnchored.h"
+
+#include <QTableView>
+#include <functional>
+
+// A table of the kit: help anchor, and keys offered to the owner before the table handles them.
+class VLXTableView : public QTableView, public VLXHelpAnchored
+{
+    Q_OBJECT
+public:
+    // Answers true when the owner used the key (a Qt::Key value).
+    using KeyHandler = std::function<bool(VLXTableView *, int key)>;
+
+    explicit VLXTableView(QWidget *parent = nullptr);
+    void setKeyHandler(KeyHandler handler) { m_keyHandler = std::move(handler); }
+    // The one selected row, or -1.
+    int selectedRow() const;
+    void selectRow(int row);
+
+signals:
+    void doubleAction(int row);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    KeyHandler m_keyHandler;
+};

@@ -1,0 +1,14 @@
+#include "ui/VLXWebView.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+
+VLXWebView::VLXWebView(QWidget *parent) : QWebEngineView(parent) { }
+
+void VLXWebView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    addHelpItem(menu);
+    menu->popup(event->globalPos());
+}
