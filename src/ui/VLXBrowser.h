@@ -9,6 +9,8 @@ class VLXBrowser : public QColumnView, public VLXHelpAnchored
 {
     Q_OBJECT
 public:
+    // Opens this control's help topic (the "Help" item and field alerts send it).
+    Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     explicit VLXBrowser(QWidget *parent = nullptr);
 
 protected:

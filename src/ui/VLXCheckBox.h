@@ -9,6 +9,8 @@ class VLXCheckBox : public QCheckBox, public VLXHelpAnchored
 {
     Q_OBJECT
 public:
+    // Opens this control's help topic (the "Help" item and field alerts send it).
+    Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     explicit VLXCheckBox(QWidget *parent = nullptr);
 
 protected:

@@ -14,6 +14,8 @@ class VLXComboBox : public QComboBox, public VLXHelpAnchored
 {
     Q_OBJECT
 public:
+    // Opens this control's help topic (the "Help" item and field alerts send it).
+    Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     using ValidateDrop = std::function<Qt::DropAction(VLXComboBox *, const QMimeData *)>;
     using AcceptDrop = std::function<bool(VLXComboBox *, const QMimeData *)>;
 

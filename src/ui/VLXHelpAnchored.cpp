@@ -1,5 +1,7 @@
 #include "ui/VLXHelpAnchored.h"
 
+#include "platform/HelpService.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QMenu>
@@ -15,8 +17,14 @@ std::function<bool(const QString &)> &handler()
 
 bool VLXHelpAnchored::helpForField(const QString &anchor)
 {
+    if (anchor.isEmpty())
+        return false;
     const auto &open = handler();
-    return open ? open(anchor) : false;
+    if (open)
+        return open(anchor);
+    // Without a help viewer that can answer, the request still goes to the help service.
+    HelpService::open(anchor);
+    return false;
 }
 
 void VLXHelpAnchored::showContextHelp() const

@@ -27,7 +27,8 @@ public:
     // Appends the "Help" item, enabled only while the anchor is set.
     void addHelpItem(QMenu *menu) const;
 
-    // The application installs the one help viewer here; until then help lookups fail.
+    // The application installs the help viewer here (it answers whether the anchor exists);
+    // until then requests go to HelpService and count as failed.
     static void setHelpHandler(std::function<bool(const QString &)> handler);
 
     // The nearest control at or above the widget that carries a non-empty anchor, or null.

@@ -13,6 +13,8 @@ class VLXImageView : public QLabel, public VLXHelpAnchored
 {
     Q_OBJECT
 public:
+    // Opens this control's help topic (the "Help" item and field alerts send it).
+    Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     using ValidateDrop = std::function<Qt::DropAction(VLXImageView *, const QMimeData *)>;
     using AcceptDrop = std::function<bool(VLXImageView *, const QMimeData *)>;
 

@@ -18,6 +18,8 @@ class VLXListBox : public QListView, public VLXHelpAnchored
 {
     Q_OBJECT
 public:
+    // Opens this control's help topic (the "Help" item and field alerts send it).
+    Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     explicit VLXListBox(QWidget *parent = nullptr);
     ~VLXListBox() override;
 

@@ -15,6 +15,8 @@ class VLXMatrix : public QWidget, public VLXHelpAnchored
 {
     Q_OBJECT
 public:
+    // Opens this control's help topic (the "Help" item and field alerts send it).
+    Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     enum Mode { Switches, Radio };
     explicit VLXMatrix(QWidget *parent = nullptr, Mode mode = Switches);
 

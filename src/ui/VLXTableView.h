@@ -10,6 +10,8 @@ class VLXTableView : public QTableView, public VLXHelpAnchored
 {
     Q_OBJECT
 public:
+    // Opens this control's help topic (the "Help" item and field alerts send it).
+    Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     // Answers true when the owner used the key (a Qt::Key value).
     using KeyHandler = std::function<bool(VLXTableView *, int key)>;
 

@@ -16,6 +16,8 @@ class VLXTextField : public QLineEdit, public VLXHelpAnchored
 {
     Q_OBJECT
 public:
+    // Opens this control's help topic (the "Help" item and field alerts send it).
+    Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     using CopySource = std::function<QString()>;
     using ValidateDrop = std::function<Qt::DropAction(VLXTextField *, const QMimeData *)>;
     using AcceptDrop = std::function<bool(VLXTextField *, const QMimeData *)>;

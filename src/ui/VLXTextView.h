@@ -13,6 +13,8 @@ class VLXTextView : public QPlainTextEdit, public VLXHelpAnchored
 {
     Q_OBJECT
 public:
+    // Opens this control's help topic (the "Help" item and field alerts send it).
+    Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     using CopySource = std::function<QString()>;
 
     explicit VLXTextView(QWidget *parent = nullptr);

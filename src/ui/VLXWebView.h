@@ -9,6 +9,8 @@ class VLXWebView : public QWebEngineView, public VLXHelpAnchored
 {
     Q_OBJECT
 public:
+    // Opens this control's help topic (the "Help" item and field alerts send it).
+    Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     explicit VLXWebView(QWidget *parent = nullptr);
 
 protected:

@@ -1,0 +1,62 @@
+#include "platform/QtAlertService.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+const char *const kAnswer = "vlxAnswer";
+}
+
+QMessageBox *QtAlertService::buildBox(const Alert &alert)
+{
+    auto *box = new QMessageBox(QApplication::activeWindow());
+    box->setObjectName(QStringLiteral("alert"));
+    box->setIcon(alert.style == Alert::Style::Critical ? QMessageBox::Critical
+                                                        : QMessageBox::Information);
+    box->setWindowTitle(alert.title);
+    box->setText(alert.title);
+    box->setInformativeText(alert.message);
+    box->setWindowModality(Qt::ApplicationModal);
+
+    auto add = [box](const QString &title, QMessageBox::ButtonRole role, int answer) {
+        QPushButton *button = box->addButton(title, role);
+        button->setProperty(kAnswer, answer);
+        return button;
+    };
+    QPushButton *byDefault = add(alert.defaultButton.isEmpty() ? QStringLiteral("OK")
+                                                               : alert.defaultButton,
+                                 QMessageBox::AcceptRole, kDefault);
+    QPushButton *alternate = alert.alternateButton.isEmpty()
+            ? nullptr
+            : add(alert.alternateButton, QMessageBox::RejectRole, kAlternate);
+    QPushButton *other = alert.otherButton.isEmpty()
+            ? nullptr
+            : add(alert.otherButton, QMessageBox::ActionRole, kOther);
+    box->setDefaultButton(byDefault);
+    const QString cancel = QStringLiteral("Cancel");
+    if (other && alert.otherButton == cancel)
+        box->setEscapeButton(other);
+    else if (alternate)
+        box->setEscapeButton(alternate);
+    else
+        box->setEscapeButton(byDefault);
+    return box;
+}
+
+int QtAlertService::answerOf(const QMessageBox *box)
+{
+    const QAbstractButton *clicked = box->clickedButton();
+    if (!clicked)
+        clicked = box->escapeButton();
+    return clicked ? clicked->property(kAnswer).toInt() : kDefault;
+}
+
+int QtAlertService::runAlert(const Alert &alert)
+{
+    QMessageBox *box = buildBox(alert);
+    box->exec();
+    const int answer = answerOf(box);
+    delete box;
+    return answer;
+}
