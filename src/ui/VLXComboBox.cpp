@@ -21,7 +21,7 @@ void VLXComboBox::setDropHandlers(ValidateDrop validate, AcceptDrop accept)
 TextRange VLXComboBox::hightlightRange() const
 {
     const QLineEdit *edit = lineEdit();
-    if (!edit || !(hasFocus() || edit->hasFocus()))
+    if (!edit || !window() || (window()->focusWidget() != this && window()->focusWidget() != edit))
         return TextRange::notFound();
     if (edit->hasSelectedText())
         return {edit->selectionStart(), edit->selectedText().size()};

@@ -63,7 +63,7 @@ void VLXTextField::setDropHandlers(ValidateDrop validate, AcceptDrop accept)
 
 TextRange VLXTextField::hightlightRange() const
 {
-    if (!hasFocus())
+    if (!isFirstResponder())
         return TextRange::notFound();
     if (hasSelectedText())
         return {selectionStart(), selectedText().size()};

@@ -32,6 +32,8 @@ public:
 
     void setDropHandlers(ValidateDrop validate, AcceptDrop accept);
 
+    // The control holds its window's focus (it may be inactive, as during a search).
+    bool isFirstResponder() const { return window() && window()->focusWidget() == this; }
     TextRange hightlightRange() const;
     void setHighlightRange(TextRange range);
     QString highlightedString() const;

@@ -71,7 +71,7 @@ void VLXTextView::copyFromCopySource()
 
 TextRange VLXTextView::hightlightRange() const
 {
-    if (!hasFocus())
+    if (!isFirstResponder())
         return TextRange::notFound();
     const QTextCursor cursor = textCursor();
     return {cursor.selectionStart(), cursor.selectionEnd() - cursor.selectionStart()};

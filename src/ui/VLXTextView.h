@@ -27,6 +27,8 @@ public:
     QString copySourceLabel() const { return m_copyLabel; }
     void copyFromCopySource();
 
+    // The control holds its window's focus (it may be inactive, as during a search).
+    bool isFirstResponder() const { return window() && window()->focusWidget() == this; }
     TextRange hightlightRange() const;
     void setHighlightRange(TextRange range);
     QString highlightedString() const;

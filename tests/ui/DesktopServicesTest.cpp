@@ -1,0 +1,78 @@
+#include "platform/QtAlertService.h"
+#include "platform/QtHelpService.h"
+#include "platform/HelpWindow.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QFile>
+#include <QTextBrowser>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+QAbstractButton *buttonTitled(QMessageBox *box, const QString &title)
+{
+    for (QAbstractButton *button : box->buttons()) {
+        if (button->text() == title)
+            return button;
+    }
+    return nullptr;
+}
+} // namespace
+
+TEST(QtAlertService, ButtonsAnswerOneZeroMinusOne)
+{
+    Alert alert;
+    alert.style = Alert::Style::Informational;
+    alert.title = "Warning";
+    alert.message = "Changes have been made to this feed.";
+    alert.defaultButton = "Save...";
+    alert.alternateButton = "Don't Save";
+    alert.otherButton = "Cancel";
+    const struct
+    {
+        const char *button;
+        int answer;
+    } cases[] = {{"Save...", 1}, {"Don't Save", 0}, {"Cancel", -1}};
+    for (const auto &c : cases) {
+        std::unique_ptr<QMessageBox> box(QtAlertService::buildBox(alert));
+        ASSERT_NE(buttonTitled(box.get(), c.button), nullptr) << c.button;
+        buttonTitled(box.get(), c.button)->click();
+        EXPECT_EQ(QtAlertService::answerOf(box.get()), c.answer) << c.button;
+    }
+    std::unique_ptr<QMessageBox> box(QtAlertService::buildBox(alert));
+    EXPECT_EQ(box->defaultButton()->text(), "Save...");
+    // Escape cancels.
+    EXPECT_EQ(box->escapeButton()->text(), "Cancel");
+    EXPECT_EQ(QtAlertService::answerOf(box.get()), -1);
+}
+
+TEST(QtHelpService, IndexesAnchorsAndShowsTheirPage)
+{
+    QTemporaryDir dir;
+    QFile page(dir.filePath("fields.html"));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<html><head><title>Fields</title></head><body>"
+               "<h2><a name=\"FeedTitle\"></a>Title</h2><p>x</p>"
+               "<h2><a name=\"FeedLink\"></a>Link</h2><p>y</p></body></html>");
+    page.close();
+    QtHelpService help(dir.path());
+    EXPECT_TRUE(help.hasAnchor("FeedLink"));
+    EXPECT_FALSE(help.lookupAnchor("NoSuchTopic"));
+    EXPECT_EQ(help.window(), nullptr);
+    EXPECT_TRUE(help.lookupAnchor("FeedLink"));
+    ASSERT_NE(help.window(), nullptr);
+    EXPECT_TRUE(help.window()->isVisible());
+    EXPECT_EQ(help.window()->currentUrl().fragment(), "FeedLink");
+    EXPECT_TRUE(help.window()->browser()->toPlainText().contains("Link"));
+}
+
+TEST(QtHelpService, TheBundledBookHasItsStartPageAndShortcuts)
+{
+    QtHelpService help;
+    for (const char *anchor : {"KeyboardShortcuts", "WhatsNew", "TutorialsMP", "FeedTitle",
+                               "ItemGUID", "ImageURL", "VLXSort", "FeedRawXML"})
+        EXPECT_TRUE(help.hasAnchor(anchor)) << anchor;
+}
