@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <array>
 #include <functional>
+
+class FeedElement;
 
 // Stateless text, XML, URL, e-mail and date helpers used all over the program. Everything here
 // is a class-level operation; the only process-wide input is the "EncodeApos" setting, read
@@ -78,4 +81,69 @@ public:
     static bool isAutoGenGUID(const QString &guid);
     // A new GUID of that form: a process-unique upper-case string followed by "-VLX".
     static QString generateGUID();
+
+    // --- Text helpers ------------------------------------------------------------------------
+    // The plain text of an HTML fragment (tags removed, entities resolved, blocks on their own
+    // lines); the input itself when it has no markup or nothing readable.
+    static QString stripHTML(const QString &text);
+    // YES when stripping the markup changes the text beyond white space.
+    static bool containsHTML(const QString &text);
+    // Seconds, m:s or h:m:s normalised with carries to "m:ss" or "h:mm:ss"; "" for a blank text
+    // or more than three parts.
+    static QString convertStringToHHMMSS(const QString &text);
+    // Each line feed and carriage return becomes U+21A9, each tab a blank.
+    static QString convertCRLFtoSymbols(const QString &text);
+    // n blanks, at most 96; "" for n <= 0.
+    static QString stringOfSpace(int n);
+    // Pretty-prints XML written without white space between tags, 4 blanks per level.
+    static QString formatXML(const QString &xml) { return formatXML(xml, 0); }
+    static QString formatXML(const QString &xml, int startIndentAt);
+
+    // --- Date texts --------------------------------------------------------------------------
+    // Instants are seconds since 1970-01-01 00:00:00 UTC; the readers answer 0 for no date.
+    // Calendar dates are QDateTimes: read dates keep the zone their text names, dates made from
+    // instants or from now are in the machine's local zone.
+    static const QString kRFC822Format; // "%a, %d %b %Y %H:%M:%S %z"
+
+    // Trims both ends and reduces every run of blanks inside to one blank.
+    static QString cleanUpRFC822Date(const QString &text);
+    // YES for "" and for a text in one of the four RFC 822 forms.
+    static bool isValidInternetDateTime(const QString &text);
+    // YES for "", any RFC 822 form and any W3C date-time form.
+    static bool isValidRDFInternetDateTime(const QString &text);
+    // Instant of an RFC 822 text (free text as a last resort); 0 for "" or no date.
+    static double InternetDateTime(const QString &text);
+    // Instant of a W3C text (RFC 822 and free text also read); 0 for no date.
+    static double RDFInternetDateTime(const QString &text);
+    // The instant in RFC 822 form 1 in the local zone.
+    static QString internetDateStringFromInterval(double instant);
+    // The instant in W3C form in the local zone, offset without colon (…T10:11:12+0100).
+    static QString RDFInternetDateStringFromInterval(double instant);
+    // The date in W3C form in its own zone, offset with colon (…T10:11:12+01:00); a null
+    // string for an invalid date.
+    static QString createRDFDateString(const QDateTime &date);
+    // The date a text names, as RFC 822 form 1 in the local zone; the text itself when it
+    // names no date.
+    static QString convertValidDateToRFC822(const QString &text);
+
+    // Calendar-date forms of the readers and writers above, for callers that keep zones.
+    // An invalid QDateTime means no date.
+    static QDateTime dateFromRFC822(const QString &text); // the four forms only
+    static QDateTime dateFromW3C(const QString &text); // the W3C forms only
+    // Free text as the last resort (relative words, month names, ISO forms); a reading of
+    // exactly the reference instant 2001-01-01 00:00:00 UTC counts as none.
+    static QDateTime dateFromNaturalLanguage(const QString &text);
+    // RFC 822 form 1 in the date's own zone.
+    static QString rfc822String(const QDateTime &date);
+
+    // --- Date repair -------------------------------------------------------------------------
+    // Turn a loosely written date into a well-formed one. The recording forms add message
+    // entries (and counts) to the owner when one is given; the informing forms explain in a
+    // "Warning" alert naming the field. Both answer the text to keep.
+    static QString FixInternetDateTime(const QString &text, bool strict, FeedElement *owner);
+    static QString FixInternetDateTimeAndInform(const QString &text, bool strict,
+                                                const QString &fieldName);
+    static QString FixRDFInternetDateTime(const QString &text, bool strict, FeedElement *owner);
+    static QString FixRDFInternetDateTimeAndInform(const QString &text, bool strict,
+                                                   const QString &fieldName);
 };

@@ -1,0 +1,225 @@
+#include "model/DatePattern.h"
+
+#include "model/ZoneAbbreviations.h"
+
+namespace {
+constexpr const char16_t *kWeekdays[7] = {u"Sun", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat"};
+constexpr const char16_t *kMonths[12] = {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
+                                         u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
+
+bool isDigit(QChar c)
+{
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+// Reads between min and max digits at pos; answers the count read (0 on failure).
+int readNumber(QStringView text, qsizetype &pos, int minDigits, int maxDigits, int &value)
+{
+    int count = 0;
+    value = 0;
+    while (count < maxDigits && pos + count < text.size() && isDigit(text[pos + count])) {
+        value = value * 10 + (text[pos + count].unicode() - u'0');
+        ++count;
+    }
+    if (count < minDigits)
+        return 0;
+    pos += count;
+    return count;
+}
+
+int readName(QStringView text, qsizetype &pos, const char16_t *const *names, int count)
+{
+    if (pos + 3 > text.size())
+        return -1;
+    const QStringView word = text.mid(pos, 3);
+    for (int i = 0; i < count; ++i) {
+        if (word.compare(QStringView(names[i], 3), Qt::CaseInsensitive) == 0) {
+            pos += 3;
+            return i;
+        }
+    }
+    return -1;
+}
+
+void appendNumber(QString &out, int value, int digits)
+{
+    char16_t buffer[8];
+    for (int i = digits - 1; i >= 0; --i) {
+        buffer[i] = char16_t(u'0' + value % 10);
+        value /= 10;
+    }
+    out.append(QStringView(buffer, digits));
+}
+} // namespace
+
+const char16_t *DatePattern::weekdayName(int weekday)
+{
+    return kWeekdays[((weekday % 7) + 7) % 7];
+}
+
+const char16_t *DatePattern::monthName(int month)
+{
+    return kMonths[(month - 1) % 12];
+}
+
+DatePattern::DatePattern(QStringView pattern)
+{
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const char16_t c = pattern[i].unicode();
+        if (c != u'%' || i + 1 >= pattern.size()) {
+            m_tokens.append({Kind::Literal, c});
+            continue;
+        }
+        Kind kind = Kind::Literal;
+        switch (pattern[++i].unicode()) {
+        case u'a': kind = Kind::Weekday; break;
+        case u'd': kind = Kind::Day; break;
+        case u'b': kind = Kind::MonthName; break;
+        case u'm': kind = Kind::Month; break;
+        case u'Y': kind = Kind::Year; break;
+        case u'H': kind = Kind::Hour; break;
+        case u'M': kind = Kind::Minute; break;
+        case u'S': kind = Kind::Second; break;
+        case u'F': kind = Kind::Millis; break;
+        case u'z': kind = Kind::Offset; break;
+        case u'Z': kind = Kind::ZoneName; break;
+        default: m_tokens.append({Kind::Literal, u'%'}); --i; continue;
+        }
+        m_tokens.append({kind, 0});
+    }
+}
+
+bool DatePattern::read(QStringView text, DateFields &f) const
+{
+    f = DateFields();
+    f.zone = DateFields::Zone::Local;
+    qsizetype pos = 0;
+    for (const Token &token : m_tokens) {
+        switch (token.kind) {
+        case Kind::Literal:
+            if (pos >= text.size() || text[pos].unicode() != token.literal)
+                return false;
+            ++pos;
+            break;
+        case Kind::Weekday:
+            if ((f.weekday = readName(text, pos, kWeekdays, 7)) < 0)
+                return false;
+            break;
+        case Kind::MonthName: {
+            const int month = readName(text, pos, kMonths, 12);
+            if (month < 0)
+                return false;
+            f.month = month + 1;
+            break;
+        }
+        case Kind::Day:
+            if (!readNumber(text, pos, 1, 2, f.day))
+                return false;
+            break;
+        case Kind::Month:
+            if (!readNumber(text, pos, 1, 2, f.month))
+                return false;
+            break;
+        case Kind::Year: {
+            const int digits = readNumber(text, pos, 2, 4, f.year);
+            if (digits == 3 || digits == 0)
+                return false;
+            if (digits == 2)
+                f.year += f.year < 50 ? 2000 : 1900;
+            break;
+        }
+        case Kind::Hour:
+            if (!readNumber(text, pos, 1, 2, f.hour))
+                return false;
+            f.hasTime = true;
+            break;
+        case Kind::Minute:
+            if (!readNumber(text, pos, 1, 2, f.minute))
+                return false;
+            break;
+        case Kind::Second:
+            if (!readNumber(text, pos, 1, 2, f.second))
+                return false;
+            f.hasSeconds = true;
+            break;
+        case Kind::Millis: {
+            int value = 0;
+            const qsizetype start = pos;
+            const int digits = readNumber(text, pos, 1, 9, value);
+            if (!digits)
+                return false;
+            int ms = 0;
+            for (int i = 0; i < 3; ++i)
+                ms = ms * 10 + (i < digits ? text[start + i].unicode() - u'0' : 0);
+            f.msec = ms;
+            f.hasFraction = true;
+            break;
+        }
+        case Kind::Offset: {
+            if (pos >= text.size() || (text[pos] != u'+' && text[pos] != u'-'))
+                return false;
+            const int sign = text[pos] == u'-' ? -1 : 1;
+            ++pos;
+            int hours = 0, minutes = 0;
+            if (readNumber(text, pos, 2, 2, hours) != 2)
+                return false;
+            if (pos < text.size() && text[pos] == u':')
+                ++pos;
+            if (readNumber(text, pos, 2, 2, minutes) != 2 || minutes > 59 || hours > 23)
+                return false;
+            f.zone = DateFields::Zone::Offset;
+            f.offsetSeconds = sign * (hours * 3600 + minutes * 60);
+            break;
+        }
+        case Kind::ZoneName: {
+            qsizetype end = pos;
+            while (end < text.size() && end - pos < 5 && text[end].isLetter()
+                   && text[end].unicode() < 128)
+                ++end;
+            const auto offset = ZoneAbbreviations::offsetFor(text.mid(pos, end - pos));
+            if (!offset)
+                return false;
+            pos = end;
+            f.zone = DateFields::Zone::Offset;
+            f.offsetSeconds = *offset;
+            break;
+        }
+        }
+    }
+    return pos == text.size() && f.isValid();
+}
+
+QString DatePattern::write(const QDateTime &date) const
+{
+    const QDate d = date.date();
+    const QTime t = date.time();
+    QString out;
+    out.reserve(32);
+    for (const Token &token : m_tokens) {
+        switch (token.kind) {
+        case Kind::Literal: out.append(QChar(token.literal)); break;
+        case Kind::Weekday: out.append(QStringView(weekdayName(d.dayOfWeek() % 7), 3)); break;
+        case Kind::Day: appendNumber(out, d.day(), 2); break;
+        case Kind::MonthName: out.append(QStringView(monthName(d.month()), 3)); break;
+        case Kind::Month: appendNumber(out, d.month(), 2); break;
+        case Kind::Year: appendNumber(out, d.year(), 4); break;
+        case Kind::Hour: appendNumber(out, t.hour(), 2); break;
+        case Kind::Minute: appendNumber(out, t.minute(), 2); break;
+        case Kind::Second: appendNumber(out, t.second(), 2); break;
+        case Kind::Millis: appendNumber(out, t.msec(), 3); break;
+        case Kind::Offset: {
+            const int offset = date.offsetFromUtc();
+            const int magnitude = offset < 0 ? -offset : offset;
+            out.append(offset < 0 ? u'-' : u'+');
+            appendNumber(out, magnitude / 3600, 2);
+            appendNumber(out, magnitude / 60 % 60, 2);
+            break;
+        }
+        case Kind::ZoneName:
+            out.append(date.offsetFromUtc() == 0 ? QStringLiteral("GMT")
+                                                 : date.timeZoneAbbreviation());
+            break;
+        }
+    }
+    return out;
+}

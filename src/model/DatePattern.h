@@ -1,0 +1,54 @@
+#pragma once
+
+#include "model/DateFields.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+// Reads and writes dates with a pattern of conversions, independent of the user's locale:
+//   %a  English weekday, Sun..Sat (read case-insensitively; does not fix the date)
+//   %d  day, %m month number, %H hour, %M minute, %S second: two digits (reading takes 1-2)
+//   %b  English month, Jan..Dec (read case-insensitively)
+//   %Y  year, four digits (reading also takes two: 00-49 are 20xx, 50-99 are 19xx)
+//   %F  milliseconds, three digits (reading takes 1-9 fraction digits)
+//   %z  offset +hhmm (reading also takes +hh:mm)
+//   %Z  zone abbreviation from ZoneAbbreviations (writing: GMT for UTC, else the zone's own)
+// Any other character stands for itself. Reading must consume the whole text. A pattern is
+// compiled once; keep instances static.
+class DatePattern
+{
+public:
+    explicit DatePattern(QStringView pattern);
+
+    // Reads the whole text; false when it does not match or names an impossible date.
+    bool read(QStringView text, DateFields &fields) const;
+    // Writes the date in its own zone.
+    QString write(const QDateTime &date) const;
+
+    static const char16_t *weekdayName(int weekday); // 0 Sunday
+    static const char16_t *monthName(int month); // 1 January
+
+private:
+    enum class Kind {
+        Literal,
+        Weekday,
+        Day,
+        MonthName,
+        Month,
+        Year,
+        Hour,
+        Minute,
+        Second,
+        Millis,
+        Offset,
+        ZoneName
+    };
+    struct Token
+    {
+        Kind kind;
+        char16_t literal;
+    };
+    QList<Token> m_tokens;
+};

@@ -1,0 +1,213 @@
+#include "model/DateForms.h"
+#include "model/DatePattern.h"
+#include "model/FeedElement.h"
+#include "model/VLXLogic.h"
+#include "model/W3CDateReader.h"
+#include "platform/AlertService.h"
+
+// Date repair: well-formed dates out of loosely written ones, recorded on an owner or explained
+// in an alert.
+//
+// Where a text reads as free text, the repairs keep the date the text names, also in strict
+// mode: strict validation runs on every save, and replacing a readable date with the moment
+// of saving would silently lose what the user typed. Only text that no reader understands can
+// become the current time (the strict W3C recording repair), and that is recorded as a repair.
+
+namespace {
+struct Month
+{
+    const char16_t *full;
+    const char16_t *abbreviation;
+};
+constexpr Month kLongMonths[] = {
+    {u"January", u"Jan"},   {u"February", u"Feb"}, {u"March", u"Mar"},    {u"April", u"Apr"},
+    {u"June", u"Jun"},      {u"July", u"Jul"},     {u"August", u"Aug"},   {u"September", u"Sep"},
+    {u"October", u"Oct"},   {u"November", u"Nov"}, {u"December", u"Dec"},
+};
+
+enum class Outcome { Keep, WeekdayFixed, Now, FreeText, Unfixable };
+
+struct RFCResult
+{
+    Outcome outcome = Outcome::Unfixable;
+    QString text; // the text to answer
+    QString weekday; // for WeekdayFixed
+};
+
+// Steps 3 to 10 of the RFC 822 repair on an already cleaned text.
+RFCResult repairRFC822(const QString &working, bool strict)
+{
+    DateFields fields;
+    const int form = DateForms::readRFC822(working, fields);
+    if (form == 2 || form == 4)
+        return {Outcome::Keep, working, {}};
+    if (form == 1 || form == 3) {
+        // The weekday in the date's own zone, from the calendar fields alone.
+        const int day = DateFields::weekdayOfDays(
+                DateFields::daysFromCivil(fields.year, fields.month, fields.day));
+        const QStringView weekday(DatePattern::weekdayName(day), 3);
+        if (weekday.startsWith(QStringView(working).left(3)))
+            return {Outcome::Keep, working, {}};
+        return {Outcome::WeekdayFixed, DateForms::rfc822(1).write(fields.toDateTime()),
+                weekday.toString()};
+    }
+    if (working == u"now")
+        return {Outcome::Now, DateForms::rfc822(1).write(DateForms::now()), {}};
+    const QDateTime named = DateForms::naturalDate(working, strict);
+    if (!named.isValid())
+        return {Outcome::Unfixable, working, {}};
+    return {Outcome::FreeText, DateForms::rfc822(1).write(named), {}};
+}
+
+QString fixedFormat(const QString &from, const QString &to)
+{
+    return QStringLiteral("Fixed bad date format from \"%1\" to \"%2\"").arg(from, to);
+}
+
+QString unfixable(const QString &text)
+{
+    return QStringLiteral("Date format \"%1\" was unfixable").arg(text);
+}
+
+void warn(const QString &message)
+{
+    Alert alert;
+    alert.style = Alert::Style::Informational;
+    alert.title = QStringLiteral("Warning");
+    alert.message = message;
+    AlertService::show(alert);
+}
+
+QString impossibleAlert(const QString &field, const QString &text, const QString &weekday)
+{
+    return QStringLiteral("The value of %1, \"%2\", is an impossible date.  The correct day of the "
+                          "week is \"%3\".")
+            .arg(field, text, weekday);
+}
+
+QString invalidAlert(const QString &field, const QString &text)
+{
+    return QStringLiteral("The value of %1, \"%2\", does not seem to be a valid date format.")
+            .arg(field, text);
+}
+
+QString fixedAlert(const QString &field, const QString &text, const QString &fixed)
+{
+    return QStringLiteral("The value of %1, \"%2\", was able to be fixed to a proper value of "
+                          "\"%3\".")
+            .arg(field, text, fixed);
+}
+
+enum class W3CZone { Own, Local, UTC };
+
+// The W3C forms and RFC 822 forms both repairs accept silently, with the zone each answers in;
+// a null string when none reads. `zForms` is the zone for the forms written with "Z".
+QString readW3CForms(const QString &text, W3CZone zForms)
+{
+    DateFields fields;
+    if (W3CDateReader::read(text, fields)) {
+        if (W3CDateReader::isPlainOffsetForm(fields))
+            return VLXLogic::createRDFDateString(fields.toDateTime());
+        if (fields.zone == DateFields::Zone::UTC && zForms == W3CZone::UTC)
+            return VLXLogic::createRDFDateString(fields.toDateTime().toOffsetFromUtc(0));
+        return VLXLogic::createRDFDateString(fields.toDateTime().toLocalTime());
+    }
+    if (DateForms::readRFC822(text, fields))
+        return VLXLogic::createRDFDateString(fields.toDateTime().toLocalTime());
+    return QString();
+}
+} // namespace
+
+QString VLXLogic::FixInternetDateTime(const QString &text, bool strict, FeedElement *owner)
+{
+    QString working = cleanUpRFC822Date(text);
+    if (working.isEmpty())
+        return working;
+    for (const Month &month : kLongMonths) {
+        if (working.contains(QStringView(month.full))) {
+            const QString full = QString::fromUtf16(month.full);
+            const QString abbreviation = QString::fromUtf16(month.abbreviation);
+            working.replace(full, abbreviation);
+            if (owner)
+                owner->recordRepair(QStringLiteral("Month must be abbrivated, fixed \"%1\" to \"%2\"")
+                                            .arg(full, abbreviation));
+            break;
+        }
+    }
+    const RFCResult result = repairRFC822(working, strict);
+    if (owner) {
+        switch (result.outcome) {
+        case Outcome::WeekdayFixed:
+            owner->recordRepair(
+                    QStringLiteral("Fixed impossible date \"%1\" the correct day of week is \"%2\"")
+                            .arg(working, result.weekday));
+            break;
+        case Outcome::FreeText: owner->recordRepair(fixedFormat(working, result.text)); break;
+        case Outcome::Unfixable: owner->recordError(unfixable(working)); break;
+        case Outcome::Keep:
+        case Outcome::Now: break;
+        }
+    }
+    return result.text;
+}
+
+QString VLXLogic::FixInternetDateTimeAndInform(const QString &text, bool strict,
+                                               const QString &fieldName)
+{
+    const QString cleaned = cleanUpRFC822Date(text);
+    if (cleaned.isEmpty())
+        return cleaned;
+    const RFCResult result = repairRFC822(cleaned, strict);
+    switch (result.outcome) {
+    case Outcome::WeekdayFixed: warn(impossibleAlert(fieldName, cleaned, result.weekday)); break;
+    case Outcome::FreeText: warn(fixedAlert(fieldName, cleaned, result.text)); break;
+    case Outcome::Unfixable: warn(invalidAlert(fieldName, cleaned)); break;
+    case Outcome::Keep:
+    case Outcome::Now: break;
+    }
+    return result.text;
+}
+
+QString VLXLogic::FixRDFInternetDateTime(const QString &text, bool strict, FeedElement *owner)
+{
+    const QString read = readW3CForms(text, W3CZone::Local);
+    if (!read.isNull())
+        return read;
+    if (text == u"now")
+        return createRDFDateString(DateForms::now());
+    const QDateTime named = DateForms::naturalDate(text, strict);
+    if (named.isValid()) {
+        const QString fixed = createRDFDateString(named);
+        if (owner)
+            owner->recordRepair(fixedFormat(text, fixed));
+        return fixed;
+    }
+    if (strict) {
+        // Nothing readable: strict validation never leaves a bad date behind.
+        const QString now = createRDFDateString(DateForms::now());
+        if (owner)
+            owner->recordRepair(fixedFormat(text, now));
+        return now;
+    }
+    if (owner)
+        owner->recordError(unfixable(text));
+    return text;
+}
+
+QString VLXLogic::FixRDFInternetDateTimeAndInform(const QString &text, bool strict,
+                                                  const QString &fieldName)
+{
+    const QString read = readW3CForms(text, W3CZone::UTC);
+    if (!read.isNull())
+        return read;
+    if (text == u"now")
+        return createRDFDateString(DateForms::now());
+    const QDateTime named = DateForms::naturalDate(text, strict);
+    if (!named.isValid()) {
+        warn(invalidAlert(fieldName, text));
+        return text;
+    }
+    const QString fixed = createRDFDateString(named);
+    warn(fixedAlert(fieldName, text, fixed));
+    return fixed;
+}

@@ -1,0 +1,232 @@
+#include "model/VLXLogic.h"
+
+#include <libxml/HTMLparser.h>
+#include <libxml/tree.h>
+
+// Text helpers: HTML to plain text, durations, one-line display, the XML pretty-printer.
+
+namespace {
+const QString &spaces()
+{
+    static const QString blanks(96, u' ');
+    return blanks;
+}
+
+// Indentation for a level: 4 blanks each, at most 96 (24 levels). Deeper levels indent like
+// level 24 so a hostile, deeply nested document cannot blow the output up quadratically.
+QStringView indent(int level)
+{
+    const int n = qBound(0, level * 4, 96);
+    return QStringView(spaces()).left(n);
+}
+
+bool isBlockElement(const xmlChar *name)
+{
+    static const char *const blocks[] = {
+        "p",  "div", "br", "li", "ul", "ol", "dl", "dt", "dd", "tr", "table", "h1", "h2",
+        "h3", "h4",  "h5", "h6", "blockquote", "pre", "hr", "address", "section", "article",
+        "header", "footer", "nav", "aside", "figure", "figcaption", "form", "fieldset"};
+    for (const char *block : blocks) {
+        if (xmlStrcasecmp(name, reinterpret_cast<const xmlChar *>(block)) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool isHidden(const xmlChar *name)
+{
+    return xmlStrcasecmp(name, reinterpret_cast<const xmlChar *>("script")) == 0
+            || xmlStrcasecmp(name, reinterpret_cast<const xmlChar *>("style")) == 0
+            || xmlStrcasecmp(name, reinterpret_cast<const xmlChar *>("head")) == 0;
+}
+
+void lineBreak(QString &out)
+{
+    while (out.endsWith(u' '))
+        out.chop(1);
+    if (!out.isEmpty() && !out.endsWith(u'\n'))
+        out += u'\n';
+}
+
+void collectText(const xmlNode *node, QString &out)
+{
+    for (const xmlNode *n = node; n; n = n->next) {
+        if (n->type == XML_TEXT_NODE || n->type == XML_CDATA_SECTION_NODE) {
+            const QString text = QString::fromUtf8(reinterpret_cast<const char *>(n->content));
+            for (QChar c : text) {
+                if (c.isSpace() && c != QChar::Nbsp) {
+                    if (!out.isEmpty() && !out.endsWith(u' ') && !out.endsWith(u'\n'))
+                        out += u' ';
+                } else {
+                    out += c;
+                }
+            }
+        } else if (n->type == XML_ELEMENT_NODE) {
+            if (isHidden(n->name))
+                continue;
+            const bool block = isBlockElement(n->name);
+            if (block)
+                lineBreak(out);
+            collectText(n->children, out);
+            if (block)
+                lineBreak(out);
+        }
+    }
+}
+} // namespace
+
+QString VLXLogic::stripHTML(const QString &text)
+{
+    if (!text.contains(u'<') && !text.contains(u'&'))
+        return text;
+    const QByteArray utf8 = text.toUtf8();
+    htmlDocPtr doc = htmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8",
+                                    HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
+                                            | HTML_PARSE_NONET | HTML_PARSE_NOIMPLIED);
+    if (!doc)
+        return text;
+    QString plain;
+    collectText(doc->children, plain);
+    xmlFreeDoc(doc);
+    plain = plain.trimmed();
+    return plain.isEmpty() ? text : plain;
+}
+
+bool VLXLogic::containsHTML(const QString &text)
+{
+    const QString stripped = stripHTML(text);
+    if (stripped.isEmpty() || stripped == text)
+        return false;
+    const auto squeeze = [](const QString &s) {
+        QString out;
+        out.reserve(s.size());
+        for (QChar c : s) {
+            if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r' && c != QChar(0x2028)
+                && c != QChar(0x2029))
+                out += c;
+        }
+        return out;
+    };
+    return squeeze(text) != squeeze(stripped);
+}
+
+QString VLXLogic::convertStringToHHMMSS(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty())
+        return QStringLiteral("");
+    const QStringList parts = trimmed.split(u':');
+    if (parts.size() > 3)
+        return QStringLiteral("");
+    // Each part: leading blanks skipped, digits up to the first other character, none reads
+    // as 0; overlong numbers saturate.
+    const auto number = [](const QString &part) {
+        qint64 value = 0;
+        qsizetype i = 0;
+        while (i < part.size() && part.at(i).isSpace())
+            ++i;
+        for (; i < part.size() && part.at(i) >= u'0' && part.at(i) <= u'9'; ++i)
+            value = qMin<qint64>(value * 10 + (part.at(i).unicode() - u'0'), INT_MAX);
+        return value;
+    };
+    qint64 hours = 0, minutes = 0, seconds = 0;
+    if (parts.size() == 1) {
+        seconds = number(parts.at(0));
+    } else if (parts.size() == 2) {
+        minutes = number(parts.at(0));
+        seconds = number(parts.at(1));
+    } else {
+        hours = number(parts.at(0));
+        minutes = number(parts.at(1));
+        seconds = number(parts.at(2));
+    }
+    minutes += seconds / 60;
+    seconds %= 60;
+    hours += minutes / 60;
+    minutes %= 60;
+    const auto two = [](qint64 v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
+    if (hours == 0)
+        return QString::number(minutes) + u':' + two(seconds);
+    return QString::number(hours) + u':' + two(minutes) + u':' + two(seconds);
+}
+
+QString VLXLogic::convertCRLFtoSymbols(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        if (c == u'\n' || c == u'\r')
+            c = QChar(0x21A9);
+        else if (c == u'\t')
+            c = u' ';
+    }
+    return out;
+}
+
+QString VLXLogic::stringOfSpace(int n)
+{
+    return n <= 0 ? QStringLiteral("") : spaces().left(qMin(n, 96));
+}
+
+QString VLXLogic::formatXML(const QString &xml, int startIndentAt)
+{
+    static const QString cdata = QStringLiteral("<![CDATA[");
+    static const QString cdataEnd = QStringLiteral("]]>");
+    const qsizetype n = xml.size();
+    QString out;
+    out.reserve(n + n / 4);
+    int level = startIndentAt;
+    bool firstTag = true;
+    bool afterClose = false;
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = xml.at(i);
+        if (c != u'<') {
+            out += c;
+            ++i;
+            continue;
+        }
+        if (i + 1 < n && xml.at(i + 1) == u'/') {
+            --level;
+            if (afterClose) {
+                out += u'\n';
+                out += indent(level);
+            }
+            out += u'<';
+            afterClose = true;
+            ++i;
+            continue;
+        }
+        if (QStringView(xml).mid(i).startsWith(cdata)) {
+            const qsizetype end = xml.indexOf(cdataEnd, i + cdata.size());
+            if (end < 0) {
+                out += QStringView(xml).mid(i);
+                break;
+            }
+            out += QStringView(xml).mid(i, end - i);
+            i = end;
+            continue;
+        }
+        const qsizetype gt = xml.indexOf(u'>', i + 1);
+        if (gt >= 0 && xml.at(gt - 1) == u'/') {
+            if (!firstTag)
+                out += u'\n';
+            firstTag = false;
+            out += indent(level);
+            out += u'<';
+            afterClose = true;
+        } else {
+            if (!firstTag)
+                out += u'\n';
+            out += indent(level);
+            out += u'<';
+            const QChar next = i + 1 < n ? xml.at(i + 1) : QChar();
+            if (next != u'?' && next != u'!')
+                ++level;
+            firstTag = false;
+            afterClose = false;
+        }
+        ++i;
+    }
+    out.replace(QStringLiteral("</item>"), QStringLiteral("</item>\n"));
+    return out;
+}
