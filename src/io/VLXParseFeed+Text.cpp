@@ -1,0 +1,658 @@
+// Text side of the reader: bytes to text, the prolog, format detection, the text repairs and
+// the root's namespace declarations. Nothing here needs the model or an XML tree.
+
+#include "io/VLXParseFeed.h"
+
+#include <QStringDecoder>
+#include <QSysInfo>
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr char16_t kWin1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// Strict decoding through Qt's own converters: any malformed sequence, including a truncated
+// one at the end, makes the whole decode fail.
+std::optional<QString> decodeStrict(QByteArrayView bytes, QStringConverter::Encoding encoding)
+{
+    QStringDecoder decoder(encoding,
+                           QStringConverter::Flag::Stateless
+                               | QStringConverter::Flag::ConvertInitialBom);
+    // Qt passes a truncated last unit and unpaired surrogates through silently; both make the
+    // bytes invalid in the encoding.
+    const bool utf16 = encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE;
+    const bool utf32 = encoding == QStringConverter::Utf32LE || encoding == QStringConverter::Utf32BE;
+    if ((utf16 && bytes.size() % 2) || (utf32 && bytes.size() % 4))
+        return std::nullopt;
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError() || !QStringView(text).isValidUtf16())
+        return std::nullopt;
+    if (text.isNull())
+        text = QString(u""_s);
+    return text;
+}
+
+std::optional<QString> decodeAscii(QByteArrayView bytes)
+{
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return std::nullopt;
+    }
+    return QString::fromLatin1(bytes.data(), bytes.size());
+}
+
+// Latin-1 labelled feeds in the wild carry windows-1252 punctuation in 0x80-0x9F (curly quotes,
+// dashes, the euro sign), so both labels decode through the windows-1252 table; the five bytes
+// that table leaves undefined keep their Latin-1 meaning. Every byte decodes.
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = (b >= 0x80 && b < 0xA0) ? kWin1252High[b - 0x80] : char16_t(b);
+    }
+    return text;
+}
+
+// Any other character set the C library knows, with the same strictness: an invalid or
+// incomplete sequence fails the decode instead of being skipped or replaced.
+std::optional<QString> decodeIconv(QByteArrayView bytes, const QByteArray &charset)
+{
+    const char *target = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
+    iconv_t cd = iconv_open(target, charset.constData());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
+    // Each input byte yields at most one UTF-16 code unit pair; 4 bytes per input byte is ample.
+    QString text(bytes.size() * 2 + 8, Qt::Uninitialized);
+    char *in = const_cast<char *>(bytes.data());
+    size_t inLeft = static_cast<size_t>(bytes.size());
+    char *outStart = reinterpret_cast<char *>(text.data());
+    char *out = outStart;
+    size_t outLeft = static_cast<size_t>(text.size()) * 2;
+    bool ok = true;
+    while (inLeft > 0) {
+        if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
+            ok = false;
+            break;
+        }
+    }
+    if (ok && iconv(cd, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
+        ok = false;
+    iconv_close(cd);
+    if (!ok)
+        return std::nullopt;
+    text.truncate((out - outStart) / 2);
+    if (text.isNull())
+        text = QString(u""_s);
+    return text;
+}
+
+bool isSafeCharsetName(const QString &name)
+{
+    if (name.isEmpty() || name.size() > 40)
+        return false;
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        const bool ok = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9')
+            || u == '-' || u == '_' || u == '.' || u == ':';
+        if (!ok)
+            return false;
+    }
+    // The C library also answers to locale-dependent pseudo names; those are not charsets.
+    const QString lower = name.toLower();
+    return lower != u"char" && lower != u"wchar_t";
+}
+
+enum class Declared { Unicode, Latin, Ascii, Other };
+
+Declared classify(const QString &lower)
+{
+    static const QStringList latin = {
+        u"iso-8859-1"_s, u"iso8859-1"_s, u"iso_8859-1"_s, u"iso_8859-1:1987"_s,
+        u"latin1"_s,     u"latin-1"_s,   u"l1"_s,         u"cp819"_s,
+        u"ibm819"_s,     u"iso-ir-100"_s, u"csisolatin1"_s, u"windows-1252"_s,
+        u"cp1252"_s,     u"x-cp1252"_s,  u"cswindows1252"_s,
+    };
+    static const QStringList ascii = { u"us-ascii"_s, u"ascii"_s, u"iso646-us"_s,
+                                       u"ansi_x3.4-1968"_s, u"csascii"_s };
+    if (lower.startsWith(u"utf") || lower.startsWith(u"ucs") || lower == u"unicode")
+        return Declared::Unicode;
+    if (latin.contains(lower))
+        return Declared::Latin;
+    if (ascii.contains(lower))
+        return Declared::Ascii;
+    return Declared::Other;
+}
+
+// Decoding by the declared name. nullopt: the name is unknown or the bytes are not valid in it.
+std::optional<QString> decodeDeclared(QByteArrayView bytes, const QString &name, bool *known)
+{
+    const QString lower = name.toLower();
+    *known = true;
+    switch (classify(lower)) {
+    case Declared::Unicode:
+        // Bytes that reached the default rule carry no UTF-16/32 signature, so a Unicode label
+        // other than UTF-8 cannot describe them; only UTF-8 spellings are taken at their word.
+        if (lower == u"utf8")
+            return decodeStrict(bytes, QStringConverter::Utf8);
+        *known = false;
+        return std::nullopt;
+    case Declared::Latin:
+        return decodeWindows1252(bytes);
+    case Declared::Ascii:
+        return decodeAscii(bytes);
+    case Declared::Other:
+        break;
+    }
+    if (!isSafeCharsetName(name)) {
+        *known = false;
+        return std::nullopt;
+    }
+    iconv_t probe = iconv_open("UTF-8", name.toLatin1().constData());
+    if (probe == reinterpret_cast<iconv_t>(-1)) {
+        *known = false;
+        return std::nullopt;
+    }
+    iconv_close(probe);
+    return decodeIconv(bytes, name.toLatin1());
+}
+
+int byteAt(const QByteArray &data, qsizetype i)
+{
+    return i < data.size() ? static_cast<unsigned char>(data[i]) : -1;
+}
+
+// --- format detection on the lower-cased, space-free view of the text -------------------------
+
+inline char16_t normalised(char16_t c)
+{
+    if (c == '\'')
+        return '"';
+    if (c >= 'A' && c <= 'Z')
+        return c + 32;
+    if (c < 0x80)
+        return c;
+    return QChar::toLower(char32_t(c)) > 0xFFFF ? c : char16_t(QChar::toLower(char32_t(c)));
+}
+
+// First position (in the original text, at or after `from` and before `limit`) where the
+// normalised text reads `needle` (lower-case ASCII, no spaces). -1 when absent.
+qsizetype findNormalised(QStringView text, QLatin1StringView needle, qsizetype from,
+                         qsizetype limit = -1)
+{
+    const qsizetype n = text.size();
+    if (limit < 0 || limit > n)
+        limit = n;
+    const char16_t first = char16_t(needle[0].unicode());
+    const char16_t *data = text.utf16();
+    qsizetype i = from;
+    while (i < limit) {
+        // The first needle character is ASCII and never a space; a fast scan finds candidates
+        // when it cannot be the image of another character.
+        if (first == '<' || first == 'v' || first == 'x') {
+            const qsizetype hit = first == '<' ? text.indexOf(u'<', i) : i;
+            if (hit < 0 || hit >= limit)
+                return -1;
+            i = hit;
+        }
+        if (normalised(data[i]) == first) {
+            qsizetype j = i + 1;
+            qsizetype k = 1;
+            while (k < needle.size() && j < n) {
+                const char16_t c = data[j];
+                if (c == ' ') {
+                    ++j;
+                    continue;
+                }
+                if (normalised(c) != char16_t(needle[k].unicode()))
+                    break;
+                ++j;
+                ++k;
+            }
+            if (k == needle.size())
+                return i;
+        }
+        ++i;
+    }
+    return -1;
+}
+
+bool isVersionChar(char16_t c)
+{
+    return c == '.' || (c >= '0' && c <= '9');
+}
+
+QStringList declarationsOf(const QString &text, QLatin1StringView rootTag)
+{
+    QStringList result;
+    const qsizetype start = text.indexOf(rootTag, 0, Qt::CaseInsensitive);
+    if (start < 0)
+        return result;
+    const qsizetype end = text.indexOf(u'>', start);
+    if (end < 0)
+        return result;
+    QString tag = text.mid(start, end - start);
+    for (QChar &c : tag) {
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    }
+    const QStringList pieces = tag.split(u' ', Qt::SkipEmptyParts);
+    for (const QString &piece : pieces) {
+        if (piece.startsWith(u"xmlns:"))
+            result.append(piece.trimmed().replace(u'\'', u'"'));
+    }
+    return result;
+}
+
+// Whether the text at `at` (an ampersand) starts a numeric character reference that XML
+// accepts, however many digits it has.
+bool isValidNumericReference(QStringView text, qsizetype at)
+{
+    qsizetype i = at + 1;
+    const qsizetype n = text.size();
+    if (i >= n || text[i] != u'#')
+        return false;
+    ++i;
+    const bool hex = i < n && text[i] == u'x';
+    if (hex)
+        ++i;
+    const qsizetype digitsStart = i;
+    char32_t value = 0;
+    while (i < n && text[i] != u';') {
+        const char16_t c = text[i].unicode();
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
+        value = value * (hex ? 16 : 10) + char32_t(digit);
+        if (value > 0x10FFFF)
+            return false;
+        ++i;
+    }
+    if (i >= n || i == digitsStart)
+        return false;
+    if (value == 0x9 || value == 0xA || value == 0xD)
+        return true;
+    if (value < 0x20 || (value >= 0xD800 && value <= 0xDFFF) || value == 0xFFFE
+        || value == 0xFFFF)
+        return false;
+    return true;
+}
+
+// Position of the first case-insensitive (ASCII) match of `needle` at or after `from`, where
+// needle starts with '<' or ']'; -1 when none.
+qsizetype findTagCI(QStringView text, QStringView needle, qsizetype from)
+{
+    const char16_t first = needle[0].unicode();
+    const qsizetype n = text.size();
+    const qsizetype m = needle.size();
+    while (from <= n - m) {
+        const qsizetype hit = text.indexOf(QChar(first), from);
+        if (hit < 0 || hit > n - m)
+            return -1;
+        qsizetype k = 1;
+        for (; k < m; ++k) {
+            char16_t a = text[hit + k].unicode();
+            char16_t b = needle[k].unicode();
+            if (a >= 'A' && a <= 'Z')
+                a += 32;
+            if (b >= 'A' && b <= 'Z')
+                b += 32;
+            if (a != b)
+                break;
+        }
+        if (k == m)
+            return hit;
+        from = hit + 1;
+    }
+    return -1;
+}
+
+} // namespace
+
+QString VLXParseFeed::stringFromXMLData(const QByteArray &data)
+{
+    const int b0 = byteAt(data, 0), b1 = byteAt(data, 1), b2 = byteAt(data, 2),
+              b3 = byteAt(data, 3);
+    auto explicitly = [&](qsizetype skip, QStringConverter::Encoding encoding) {
+        return decodeStrict(QByteArrayView(data).sliced(skip), encoding).value_or(QString());
+    };
+    // Signature sniffing. FF FE 00 00 is UTF-32LE and must be tested before the UTF-16LE mark.
+    if (b0 == 0x00 && b1 == 0x3C && b2 == 0x00 && b3 == 0x3F)
+        return explicitly(0, QStringConverter::Utf16BE);
+    if (b0 == 0x00 && b1 == 0x00 && b2 == 0x00 && b3 == 0x3C)
+        return explicitly(0, QStringConverter::Utf32BE);
+    if (b0 == 0x00 && b1 == 0x00 && b2 == 0xFE && b3 == 0xFF)
+        return explicitly(4, QStringConverter::Utf32BE);
+    if (b0 == 0xFF && b1 == 0xFE && b2 == 0x00 && b3 == 0x00)
+        return explicitly(4, QStringConverter::Utf32LE);
+    if (b0 == 0xFF && b1 == 0xFE)
+        return explicitly(2, QStringConverter::Utf16LE);
+    if (b0 == 0xFE && b1 == 0xFF && !(b2 == 0x00 && b3 == 0x00))
+        return explicitly(2, QStringConverter::Utf16BE);
+    if (b0 == 0xEF && b1 == 0xBB && b2 == 0xBF)
+        return explicitly(3, QStringConverter::Utf8);
+    if (b0 == 0x3C && b1 == 0x00 && b2 == 0x3F && b3 == 0x00)
+        return explicitly(0, QStringConverter::Utf16LE);
+    if (b0 == 0x3C && b1 == 0x00 && b2 == 0x00 && b3 == 0x00)
+        return explicitly(0, QStringConverter::Utf32LE);
+
+    // Default rule: UTF-8, then 7-bit ASCII. When neither decodes (a Latin-1 or windows-1252
+    // feed with accented letters), the prolog is still read through a byte-transparent view so
+    // that the declared charset gets its chance; the read fails only when nothing decodes.
+    std::optional<QString> first = decodeStrict(data, QStringConverter::Utf8);
+    if (!first)
+        first = decodeAscii(data);
+
+    QString prolog;
+    if (first) {
+        prolog = first->left(4096);
+        const qsizetype close = first->indexOf(u"?>");
+        if (close >= 0 && close >= prolog.size())
+            prolog = first->left(close + 2);
+    } else {
+        // The prolog ends at the first "?>"; decode only up to it.
+        qsizetype close = QByteArrayView(data).indexOf(QByteArrayView("?>"));
+        prolog = QString::fromLatin1(data.constData(), close < 0 ? qMin<qsizetype>(data.size(), 4096)
+                                                                  : close + 2);
+    }
+    const QString declared = getXMLEncodingString(prolog);
+    if (declared.toLower() != u"utf-8") {
+        bool known = false;
+        std::optional<QString> again = decodeDeclared(data, declared, &known);
+        if (known) {
+            if (!again)
+                again = decodeAscii(data);
+            if (again)
+                return *again;
+        }
+    }
+    return first.value_or(QString());
+}
+
+QString VLXParseFeed::getXMLEncodingString(const QString &text)
+{
+    const qsizetype start = QStringView(text).left(10).indexOf(u"<?xml", 0, Qt::CaseInsensitive);
+    if (start < 0)
+        return u"UTF-8"_s;
+    const qsizetype end = text.indexOf(u"?>", start);
+    if (end < 0)
+        return u"UTF-8"_s;
+    QString prolog = text.mid(start, end + 2 - start);
+    prolog.replace(u'\'', u'"');
+    prolog.remove(u'\n');
+    prolog.remove(u'\r');
+    prolog.remove(u' ');
+    const qsizetype key = prolog.indexOf(u"encoding=\"", 0, Qt::CaseInsensitive);
+    if (key < 0)
+        return u"UTF-8"_s;
+    const qsizetype open = key + 10;
+    const qsizetype close = prolog.indexOf(u'"', open);
+    if (close < 0)
+        return u"UTF-8"_s;
+    return prolog.mid(open, close - open);
+}
+
+bool VLXParseFeed::hasXMLTag(const QString &text)
+{
+    const QStringView window = QStringView(text).left(10);
+    const qsizetype lt = window.indexOf(u'<');
+    const qsizetype question = window.indexOf(u'?');
+    const qsizetype xml = window.indexOf(u"xml", 0, Qt::CaseInsensitive);
+    if (lt < 0 || question < 0 || xml < 0)
+        return false;
+    return lt == 0 && question != 0 && xml > question;
+}
+
+const QStringList &VLXParseFeed::knownVersions()
+{
+    static const QStringList versions = { u"0.9"_s, u"0.91"_s, u"0.92"_s, u"0.93"_s,
+                                          u"0.94"_s, u"1.0"_s,  u"2.0"_s,  u"0.3"_s };
+    return versions;
+}
+
+QStringList VLXParseFeed::getFeedTypeAndVersion(const QString &text)
+{
+    const QStringView view(text);
+    // The first root marker wins. Searching the later markers only up to the earlier one keeps
+    // a large RSS file from being scanned three times.
+    const qsizetype rss = findNormalised(view, QLatin1StringView("<rss"), 0);
+    const qsizetype rdf = findNormalised(view, QLatin1StringView("<rdf:rdf"), 0, rss);
+    const qsizetype feedLimit = rdf >= 0 ? rdf : rss;
+    const qsizetype feed = findNormalised(view, QLatin1StringView("<feed"), 0, feedLimit);
+
+    if (rss >= 0 && rdf < 0 && feed < 0) {
+        const qsizetype version = findNormalised(view, QLatin1StringView("version="), rss);
+        if (version < 0)
+            return { QString(), u"-1"_s };
+        const char16_t *data = view.utf16();
+        const qsizetype n = view.size();
+        qsizetype i = version;
+        while (i < n && (data[i] == ' ' || !isVersionChar(data[i])))
+            ++i;
+        QString run;
+        for (; i < n; ++i) {
+            if (data[i] == ' ')
+                continue;
+            if (!isVersionChar(data[i]))
+                break;
+            run.append(QChar(data[i]));
+        }
+        return { u"RSS"_s, run };
+    }
+    if (rdf >= 0 && feed < 0) {
+        const bool rss090 = findNormalised(
+                                view, QLatin1StringView("xmlns=\"http://my.netscape.com/rdf/simple/0.9/"),
+                                0)
+            >= 0;
+        return { u"RSS"_s, rss090 ? u"0.9"_s : u"1.0"_s };
+    }
+    if (feed >= 0) {
+        const bool atom03 =
+            findNormalised(view, QLatin1StringView("xmlns=\"http://purl.org/atom/ns"), 0) >= 0;
+        return { u"Atom"_s, atom03 ? u"0.3"_s : u"1.0"_s };
+    }
+    return { QString(u""_s), u"-1"_s };
+}
+
+QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text)
+{
+    const QStringView view(text);
+    if (!view.contains(u'<') && !view.contains(u'>') && !view.contains(u'&'))
+        return text;
+    QString angled = text;
+    angled.replace(u"<"_s, u"&lt;"_s);
+    angled.replace(u">"_s, u"&gt;"_s);
+    QString out;
+    out.reserve(angled.size() + 16);
+    const qsizetype n = angled.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = angled[i];
+        if (c != u'&') {
+            out.append(c);
+            continue;
+        }
+        // A semicolon within seven characters marks a reference to keep. A valid numeric
+        // reference beyond that reach (an emoji written &#x1F600;) is kept as well, so that it
+        // stays one character instead of turning into visible text.
+        bool keep = false;
+        for (qsizetype j = i; j < n && j <= i + 7 && !keep; ++j)
+            keep = angled[j] == u';';
+        if (!keep)
+            keep = isValidNumericReference(angled, i);
+        out.append(keep ? u"&"_s : u"&amp;"_s);
+    }
+    return out == text ? text : out;
+}
+
+QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &tagName,
+                                            bool *changed)
+{
+    *changed = false;
+    const QString openTag = u'<' + tagName + u'>';
+    const QString closeTag = u"</"_s + tagName + u'>';
+    const QStringView view(text);
+    static const QString cdataOpen = u"<![CDATA["_s;
+    static const QString cdataClose = u"]]>"_s;
+
+    QString out;
+    qsizetype copied = 0; // text[0, copied) is already in `out` (when out is in use)
+    bool building = false;
+    // Last CDATA markers before the current position, tracked in one forward sweep instead of a
+    // backward search from every tag (which would make large feeds quadratic). The positions are
+    // those of the text as it reads after the repairs so far: an escaped value no longer holds
+    // the "]]>" it held before.
+    qsizetype lastOpen = -1, lastClose = -1;
+    qsizetype scanned = 0; // markers before this position are accounted for
+    qsizetype nextOpen = findTagCI(view, cdataOpen, 0);
+    qsizetype nextClose = view.indexOf(cdataClose, 0);
+    auto sweepTo = [&](qsizetype pos, qsizetype offsetInOut) {
+        // Markers lying in text[scanned, pos); offsetInOut maps them into the output. Markers
+        // before `scanned` lie in a value that was escaped and no longer exist.
+        while (nextOpen >= 0 && nextOpen < pos) {
+            if (nextOpen >= scanned)
+                lastOpen = nextOpen + offsetInOut;
+            nextOpen = findTagCI(view, cdataOpen, nextOpen + 1);
+        }
+        while (nextClose >= 0 && nextClose < pos) {
+            if (nextClose >= scanned)
+                lastClose = nextClose + offsetInOut;
+            nextClose = view.indexOf(cdataClose, nextClose + 1);
+        }
+        scanned = qMax(scanned, pos);
+    };
+
+    qsizetype delta = 0; // output length minus input length so far
+    qsizetype pos = findTagCI(view, openTag, 0);
+    while (pos >= 0) {
+        sweepTo(pos, delta);
+        const bool insideCdata = lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
+        if (insideCdata) {
+            pos = findTagCI(view, openTag, pos + openTag.size());
+            continue;
+        }
+        const qsizetype valueStart = pos + openTag.size();
+        const qsizetype close = findTagCI(view, closeTag, valueStart);
+        if (close < 0)
+            break;
+        const QStringView value = view.sliced(valueStart, close - valueStart);
+        if (!value.contains(cdataOpen, Qt::CaseInsensitive)) {
+            const QString encoded = encodeIllegalXMLCharacters(value.toString());
+            if (encoded != value) {
+                if (!building) {
+                    out.reserve(text.size() + text.size() / 16);
+                    building = true;
+                }
+                out.append(view.sliced(copied, valueStart - copied));
+                out.append(encoded);
+                copied = close;
+                *changed = true;
+                // Markers inside the old value are gone; the new value can hold none of them
+                // ("<" and ">" are escaped), so skip past it.
+                delta += encoded.size() - value.size();
+                scanned = close;
+            }
+        }
+        sweepTo(close, delta);
+        pos = findTagCI(view, openTag, close + closeTag.size());
+    }
+    if (!building)
+        return text;
+    out.append(view.sliced(copied));
+    return out;
+}
+
+QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
+{
+    QString work = text;
+    // 1. Double-encoded apostrophes. One pass leaves none: the replacement cannot form a new
+    // occurrence with its neighbours.
+    if (work.contains(u"&amp;apos;")) {
+        work.replace(u"&amp;apos;"_s, u"&apos;"_s);
+        messages->append(u"Fix double encoding of the apostrophe"_s);
+    }
+    // 2. "< " until none is left: every run of spaces right after a "<" goes.
+    if (work.contains(u"< ")) {
+        QString out;
+        out.reserve(work.size());
+        const qsizetype n = work.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const QChar c = work[i];
+            if (c == u' ' && !out.isEmpty() && out.back() == u'<')
+                continue;
+            out.append(c);
+        }
+        work = out;
+        messages->append(u"Removed illegal whitespace at start of XML tags"_s);
+    }
+    // 3. " >" until none is left: every run of spaces right before a ">" goes. No message.
+    if (work.contains(u" >")) {
+        QString out;
+        out.reserve(work.size());
+        const qsizetype n = work.size();
+        qsizetype i = 0;
+        while (i < n) {
+            if (work[i] == u' ') {
+                qsizetype j = i;
+                while (j < n && work[j] == u' ')
+                    ++j;
+                if (j < n && work[j] == u'>') {
+                    i = j;
+                    continue;
+                }
+                out.append(QStringView(work).sliced(i, j - i));
+                i = j;
+                continue;
+            }
+            out.append(work[i]);
+            ++i;
+        }
+        work = out;
+    }
+    // 4. A closing tag of the prolog that some tools write at the end.
+    if (work.contains(u"</xml>")) {
+        work.remove(u"</xml>"_s);
+        messages->append(u"Removed </xml> tag that shouldn't exist"_s);
+    }
+    // 5. Tag values re-escaped.
+    static const QStringList tags = { u"title"_s, u"description"_s, u"dc:title"_s,
+                                      u"dc:description"_s, u"content:encoded"_s };
+    for (const QString &tag : tags) {
+        bool changed = false;
+        work = fixEntityEncodingText(work, tag, &changed);
+        if (changed)
+            messages->append(u"Fixed the encoding in the value of the %1 tag"_s.arg(tag));
+    }
+    return work;
+}
+
+QStringList VLXParseFeed::nameSpaces(const QString &text)
+{
+    return declarationsOf(text, QLatin1StringView("<rss"));
+}
+
+QStringList VLXParseFeed::RDFNameSpaces(const QString &text)
+{
+    return declarationsOf(text, QLatin1StringView("<rdf:RDF"));
+}
+
+QStringList VLXParseFeed::AtomNameSpaces(const QString &text)
+{
+    return declarationsOf(text, QLatin1StringView("<feed"));
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <memory>
+
+class FeedElement;
+class StatusSink;
+class VLXFeed;
+class vlxXMLDOM;
+
+// The reading frame for every feed that enters the program: bytes become text, the text is
+// recognised as one of the feed formats, common faults are repaired in the text, and the reader
+// for the format fills a fresh VLXFeed. One instance serves one read.
+class VLXParseFeed
+{
+public:
+    // Status codes handed back to callers.
+    enum Status {
+        Success = 0,
+        NotAFeedNoProlog = 2, // nil text, or a failure as for 3 when the prolog had to be added
+        NotAFeed = 3, // unknown format or version, or not well-formed XML
+        ReadFailed = 4, // the reader found no tree, no root or no channel
+    };
+
+    VLXParseFeed();
+    ~VLXParseFeed();
+    VLXParseFeed(const VLXParseFeed &) = delete;
+    VLXParseFeed &operator=(const VLXParseFeed &) = delete;
+
+    // Bytes to text. A null QString stands for "nothing decodes"; a successful decode is never
+    // null (empty input gives an empty, non-null text).
+    static QString stringFromXMLData(const QByteArray &data);
+    // The encoding named in the text's XML prolog, or "UTF-8".
+    static QString getXMLEncodingString(const QString &text);
+
+    int isItAFeed(const QString &text);
+    // statusField may be null; it receives the progress texts.
+    int parseFeed(const QString &text, const QString &baseStatus, StatusSink *statusField);
+    int parseFeedChannelOnly(const QString &text);
+
+    std::shared_ptr<VLXFeed> feed() const { return m_newFeed; }
+    // The XML parser's report of the last failed check: "Description" and "LineNumber";
+    // empty when the last check parsed.
+    QVariantMap errorDictionary() const { return m_xmlErrorDict; }
+
+    // ("RSS"|"Atom"|"", version or "-1").
+    static QStringList getFeedTypeAndVersion(const QString &text);
+    static bool hasXMLTag(const QString &text);
+
+    QString repairRSS20(const QString &text, FeedElement *owner);
+    QString repairRSS10(const QString &text, FeedElement *owner);
+    QString repairRSS09(const QString &text, FeedElement *owner);
+    QString repairAtom03(const QString &text, FeedElement *owner);
+    QString repairAtom10(const QString &text, FeedElement *owner);
+    QString fixEntityEncoding(const QString &text, const QString &tagName, FeedElement *owner);
+    static QString encodeIllegalXMLCharacters(const QString &text);
+
+    static QStringList nameSpaces(const QString &text);
+    static QStringList RDFNameSpaces(const QString &text);
+    static QStringList AtomNameSpaces(const QString &text);
+
+    int parseRSS20(const QString &text);
+    int parseRSS20ChannelOnly(const QString &text);
+    int parseRSS10(const QString &text);
+    int parseRSS09(const QString &text);
+    int parseAtom10(const QString &text);
+    int parseAtom03(const QString &text);
+
+    // The repair steps on their own: the repaired text and the messages (texts only, without the
+    // kind) that repairRSS20 logs on its owner. Returns the same shared string when nothing
+    // changed, so an unchanged text costs no copy.
+    static QString repairText(const QString &text, QStringList *messages);
+    static QString fixEntityEncodingText(const QString &text, const QString &tagName,
+                                         bool *changed);
+
+    static const QStringList &knownVersions();
+
+private:
+    std::unique_ptr<vlxXMLDOM> documentFor(const QString &text);
+    int parseRSS20Document(vlxXMLDOM &dom, const QString &text);
+    int parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom);
+    int parseRDFDocument(vlxXMLDOM &dom, const QString &text);
+    int parseAtom10Document(vlxXMLDOM &dom, const QString &text);
+    int parseAtom03Document(vlxXMLDOM &dom, const QString &text);
+    void logRepair(FeedElement *owner, const QString &text);
+
+    std::shared_ptr<VLXFeed> m_newFeed;
+    QVariantMap m_xmlErrorDict;
+    // The tree built by the last successful isItAFeed, kept so that a read of the very same
+    // text (the usual case: nothing needed repair) does not parse it a second time.
+    QString m_checkedText;
+    std::unique_ptr<vlxXMLDOM> m_checkedDocument;
+};

@@ -1,0 +1,231 @@
+// Decoding bytes, reading the prolog, recognising the format and repairing the text.
+
+#include "io/VLXParseFeed.h"
+
+#include "common/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString decodeFile(const char *name)
+{
+    return VLXParseFeed::stringFromXMLData(TestSupport::readData(u"feeds/"_s + QLatin1String(name)));
+}
+
+QString titleOf(const QString &text)
+{
+    const qsizetype a = text.indexOf(u"<title>") + 7;
+    return text.mid(a, text.indexOf(u"</title>") - a);
+}
+
+QByteArray bytes(std::initializer_list<int> values)
+{
+    QByteArray out;
+    for (int v : values)
+        out.append(char(v));
+    return out;
+}
+
+} // namespace
+
+TEST(VLXParseFeedDecoding, UnicodeFormsWithAndWithoutSignature)
+{
+    const QString expected = u"\u00c5ngstr\u00f6m \U0001F600 \u6f22"_s;
+    for (const char *name : { "utf16le-bom.xml", "utf16be-bom.xml", "utf16le.xml", "utf16be.xml",
+                              "utf32le-bom.xml", "utf32be-bom.xml", "utf32le.xml",
+                              "utf32be.xml" }) {
+        const QString text = decodeFile(name);
+        ASSERT_FALSE(text.isNull()) << name;
+        EXPECT_TRUE(text.startsWith(u"<?xml")) << name; // the mark is not part of the text
+        EXPECT_EQ(titleOf(text), expected) << name;
+    }
+}
+
+TEST(VLXParseFeedDecoding, SignatureTableEdges)
+{
+    // FF FE 00 00 is UTF-32LE, not UTF-16LE followed by a NUL.
+    EXPECT_EQ(VLXParseFeed::stringFromXMLData(bytes({ 0xFF, 0xFE, 0, 0, 'a', 0, 0, 0 })), u"a"_s);
+    // FE FF 00 00 follows the default rule (valid UTF-8 holding U+FEFF? no: FE is never UTF-8).
+    EXPECT_TRUE(VLXParseFeed::stringFromXMLData(bytes({ 0xFE, 0xFF, 0, 0 })).isNull());
+    // A UTF-8 mark is skipped; an odd UTF-16 tail or a lone surrogate fails the decode.
+    EXPECT_EQ(VLXParseFeed::stringFromXMLData(bytes({ 0xEF, 0xBB, 0xBF, 'x' })), u"x"_s);
+    EXPECT_TRUE(VLXParseFeed::stringFromXMLData(bytes({ 0xFF, 0xFE, '<', 0, '?' })).isNull());
+    EXPECT_TRUE(
+        VLXParseFeed::stringFromXMLData(bytes({ 0xFF, 0xFE, 0x00, 0xD8, 'a', 0 })).isNull());
+    // Short input never reads past its end, and empty input is an empty (not a nil) text.
+    for (const QByteArray &shortData : { QByteArray(), bytes({ 0xFF }), bytes({ 0xFF, 0xFE }),
+                                         bytes({ 0xEF, 0xBB }), bytes({ 0, 0, 0 }),
+                                         bytes({ '<', 0 }) }) {
+        const QString text = VLXParseFeed::stringFromXMLData(shortData);
+        (void)text;
+    }
+    EXPECT_FALSE(VLXParseFeed::stringFromXMLData(QByteArray()).isNull());
+    EXPECT_TRUE(VLXParseFeed::stringFromXMLData(QByteArray()).isEmpty());
+    EXPECT_EQ(VLXParseFeed::stringFromXMLData(bytes({ 0xFF, 0xFE })), u""_s);
+}
+
+TEST(VLXParseFeedDecoding, DeclaredEightBitCharsets)
+{
+    // Accented bytes are not UTF-8; the declared Latin-1 still reads them.
+    EXPECT_EQ(titleOf(decodeFile("latin1.xml")), u"Caf\u00e9 cr\u00e8me \u00bd"_s);
+    // The same text as UTF-8 with a mark stays UTF-8 whatever the prolog says; without the mark
+    // the declaration wins.
+    EXPECT_EQ(titleOf(decodeFile("latin1-bom-utf8.xml")), u"Caf\u00e9 cr\u00e8me \u00bd"_s);
+    EXPECT_EQ(titleOf(decodeFile("latin1-as-utf8.xml")), u"Caf\u00c3\u00a9 cr\u00c3\u00a8me \u00c2\u00bd"_s);
+    EXPECT_EQ(titleOf(decodeFile("windows1252.xml")), u"\u201cQuoted\u201d \u2013 \u20ac5"_s);
+    // Curly quotes in a file labelled Latin-1 come out as the quotes the author typed.
+    EXPECT_EQ(titleOf(decodeFile("latin1-label-cp1252-bytes.xml")),
+              u"\u201cQuoted\u201d \u2013 \u20ac5"_s);
+    EXPECT_EQ(titleOf(decodeFile("koi8r.xml")), u"\u041d\u043e\u0432\u043e\u0441\u0442\u0438"_s);
+    EXPECT_EQ(titleOf(decodeFile("iso885915.xml")), u"Prix \u20ac"_s);
+}
+
+TEST(VLXParseFeedDecoding, UnknownAndBrokenCharsets)
+{
+    // An unknown name keeps the UTF-8 reading; when UTF-8 fails too, nothing decodes.
+    EXPECT_EQ(titleOf(decodeFile("unknown-charset-utf8.xml")), u"Caf\u00e9 cr\u00e8me \u00bd"_s);
+    EXPECT_TRUE(decodeFile("unknown-charset-latin1.xml").isNull());
+    EXPECT_TRUE(decodeFile("bad-utf8.xml").isNull());
+    // Bytes that are invalid in the declared multi-byte charset fall back to ASCII, and fail.
+    EXPECT_TRUE(VLXParseFeed::stringFromXMLData(
+                    "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><a>\x81\x20</a>")
+                    .isNull());
+    // Names that are not charsets are not handed to the C library.
+    EXPECT_EQ(VLXParseFeed::stringFromXMLData("<?xml version=\"1.0\" encoding=\"char\"?><a/>"),
+              u"<?xml version=\"1.0\" encoding=\"char\"?><a/>"_s);
+}
+
+TEST(VLXParseFeedProlog, DeclaredEncodingAndPrologTest)
+{
+    EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"<?xml version = '1.0' encoding = 'ISO-8859-1' ?><a/>"_s),
+              u"ISO-8859-1"_s);
+    EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"<?xml version=\"1.0\"?><a/>"_s), u"UTF-8"_s);
+    EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"      <?xml encoding=\"latin1\"?>"_s), u"UTF-8"_s);
+    EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"<?xml encoding=\"latin1\""_s), u"UTF-8"_s);
+    EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"<?x"_s), u"UTF-8"_s);
+
+    EXPECT_TRUE(VLXParseFeed::hasXMLTag(u"<?xml version=\"1.0\"?>"_s));
+    EXPECT_TRUE(VLXParseFeed::hasXMLTag(u"<? XML"_s));
+    EXPECT_FALSE(VLXParseFeed::hasXMLTag(u" <?xml"_s));
+    EXPECT_FALSE(VLXParseFeed::hasXMLTag(u"<rss version=\"2.0\">"_s));
+    EXPECT_FALSE(VLXParseFeed::hasXMLTag(u"<"_s));
+    EXPECT_FALSE(VLXParseFeed::hasXMLTag(QString()));
+}
+
+TEST(VLXParseFeedDetection, TypesAndVersions)
+{
+    auto pair = [](const QString &text) { return VLXParseFeed::getFeedTypeAndVersion(text); };
+    const QStringList rss20 = { u"RSS"_s, u"2.0"_s };
+    EXPECT_EQ(pair(u"<rss version=\"2.0\"><channel/></rss>"_s), rss20);
+    EXPECT_EQ(pair(u"<RSS Version = '0.92'>"_s), (QStringList { u"RSS"_s, u"0.92"_s }));
+    EXPECT_EQ(pair(u"<RSS VERSION = ' 2 .0'>"_s), rss20);
+    EXPECT_EQ(pair(u"<rss version=\"2.00\">"_s), (QStringList { u"RSS"_s, u"2.00"_s }));
+    // Without a version attribute the first "version=" anywhere after the root is taken.
+    EXPECT_EQ(pair(u"<rss><channel><x version=\"0.91\"/></channel></rss>"_s),
+              (QStringList { u"RSS"_s, u"0.91"_s }));
+    EXPECT_EQ(pair(u"<rss><channel/></rss>"_s), (QStringList { u""_s, u"-1"_s }));
+    EXPECT_EQ(pair(u"<html><body/></html>"_s), (QStringList { u""_s, u"-1"_s }));
+    EXPECT_EQ(pair(QString()), (QStringList { u""_s, u"-1"_s }));
+    // The first root marker wins.
+    EXPECT_EQ(pair(u"<feed xmlns=\"http://www.w3.org/2005/Atom\"><rss version=\"2.0\"/></feed>"_s),
+              (QStringList { u"Atom"_s, u"1.0"_s }));
+    EXPECT_EQ(pair(u"<feed version='0.3' xmlns = 'http://purl.org/atom/ns#'>"_s),
+              (QStringList { u"Atom"_s, u"0.3"_s }));
+    EXPECT_EQ(pair(u"<rdf:RDF xmlns=\"http://purl.org/rss/1.0/\"><feed/></rdf:RDF>"_s),
+              (QStringList { u"RSS"_s, u"1.0"_s }));
+    EXPECT_EQ(pair(u"<RDF:rdf xmlns=\"http://my.netscape.com/rdf/simple/0.9/\">"_s),
+              (QStringList { u"RSS"_s, u"0.9"_s }));
+    EXPECT_EQ(pair(u"<rdf:RDF><rss version=\"2.0\"/></rdf:RDF>"_s),
+              (QStringList { u"RSS"_s, u"1.0"_s }));
+}
+
+TEST(VLXParseFeedRepair, TextRepairsAndTheirMessages)
+{
+    QStringList messages;
+    const QString five = u"<description>&amp;apos;&amp;apos;&amp;apos;&amp;apos;&amp;apos;</description>"_s;
+    EXPECT_EQ(VLXParseFeed::repairText(five, &messages),
+              u"<description>&apos;&apos;&apos;&apos;&apos;</description>"_s);
+    EXPECT_EQ(messages, QStringList { u"Fix double encoding of the apostrophe"_s });
+
+    messages.clear();
+    EXPECT_EQ(VLXParseFeed::repairText(u"<   item   >x</ item  ></xml>"_s, &messages),
+              u"<item>x</ item>"_s); // only spaces right after "<" go
+    EXPECT_EQ(messages,
+              (QStringList { u"Removed illegal whitespace at start of XML tags"_s,
+                             u"Removed </xml> tag that shouldn't exist"_s }));
+
+    // A clean text comes back as the very same string and logs nothing.
+    messages.clear();
+    const QString clean = u"<rss version=\"2.0\"><channel><title>A &amp; B</title></channel></rss>"_s;
+    const QString repaired = VLXParseFeed::repairText(clean, &messages);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(repaired.constData(), clean.constData());
+}
+
+TEST(VLXParseFeedRepair, TagValuesAreReEscaped)
+{
+    QStringList messages;
+    const QString text = QString::fromUtf8(TestSupport::readData(u"feeds/needs-repair.xml"_s));
+    const QString out = VLXParseFeed::repairText(text, &messages);
+    EXPECT_TRUE(out.contains(u"<title>Fish &amp; Chips</title>"));
+    // Long numeric references that are real characters stay references; one beyond Unicode
+    // does not.
+    EXPECT_TRUE(out.contains(u"&#x1F600; &#128512; &hellip; &amp;#x1F600A;"));
+    // CDATA values and a title tag inside a CDATA section are left alone.
+    EXPECT_TRUE(out.contains(u"<title><![CDATA[Kept & raw]]></title>"));
+    EXPECT_TRUE(out.contains(u"<![CDATA[ <title>inside</title> & ]]>"));
+    EXPECT_TRUE(out.contains(u"<item>"));
+    EXPECT_FALSE(out.contains(u"</xml>"));
+    EXPECT_EQ(messages.count(u"Fix double encoding of the apostrophe"_s), 1);
+    EXPECT_TRUE(messages.contains(u"Fixed the encoding in the value of the title tag"_s));
+    EXPECT_TRUE(messages.contains(u"Fixed the encoding in the value of the description tag"_s));
+
+    bool changed = false;
+    // Tag names match in any letter case; attributes keep a tag from matching.
+    EXPECT_EQ(VLXParseFeed::fixEntityEncodingText(u"<TITLE>a<b</Title><title x=\"1\">c&d</title>"_s,
+                                                  u"title"_s, &changed),
+              u"<TITLE>a&lt;b</Title><title x=\"1\">c&d</title>"_s);
+    EXPECT_TRUE(changed);
+    // A title after a closed CDATA section is repaired again; one inside an open section is not.
+    EXPECT_EQ(VLXParseFeed::fixEntityEncodingText(
+                  u"<![CDATA[ <title>a&b</title>]]></title> <title>a&b</title><![CDATA[<title>&</title>"_s,
+                  u"title"_s, &changed),
+              u"<![CDATA[ <title>a&b</title>]]></title> <title>a&amp;b</title><![CDATA[<title>&</title>"_s);
+    EXPECT_TRUE(changed);
+    EXPECT_EQ(VLXParseFeed::fixEntityEncodingText(u"<title>a&b"_s, u"title"_s, &changed),
+              u"<title>a&b"_s);
+    EXPECT_FALSE(changed);
+}
+
+TEST(VLXParseFeedRepair, EncodingIllegalCharacters)
+{
+    auto enc = [](const QString &s) { return VLXParseFeed::encodeIllegalXMLCharacters(s); };
+    EXPECT_EQ(enc(u"a < b > c"_s), u"a &lt; b &gt; c"_s);
+    EXPECT_EQ(enc(u"AT&T"_s), u"AT&amp;T"_s);
+    EXPECT_EQ(enc(u"&amp; &eacute; &#233;"_s), u"&amp; &eacute; &#233;"_s);
+    // The semicolon may lie at most seven characters after the ampersand.
+    EXPECT_EQ(enc(u"&abcdef;"_s), u"&abcdef;"_s);
+    EXPECT_EQ(enc(u"&abcdefg;"_s), u"&amp;abcdefg;"_s);
+    EXPECT_EQ(enc(u"&#x1F600; &#128512;"_s), u"&#x1F600; &#128512;"_s);
+    EXPECT_EQ(enc(u"&#xD800x; &#1114112;"_s), u"&amp;#xD800x; &amp;#1114112;"_s);
+    EXPECT_EQ(enc(u"&#X1F600;"_s), u"&amp;#X1F600;"_s);
+    // An ampersand right before a "<" sees the semicolon of "&lt;".
+    EXPECT_EQ(enc(u"x&<y"_s), u"x&&lt;y"_s);
+}
+
+TEST(VLXParseFeedNamespaces, DeclarationsOfTheRoot)
+{
+    const QString rss = u"<?xml version=\"1.0\"?>\n<rss version=\"2.0\"\n\txmlns:itunes='http://www.itunes.com/dtds/podcast-1.0.dtd' "
+                        u"xmlns=\"http://default/\" xmlns:dc = \"http://purl.org/dc/elements/1.1/\">"_s;
+    EXPECT_EQ(VLXParseFeed::nameSpaces(rss),
+              (QStringList { u"xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\""_s,
+                             u"xmlns:dc"_s }));
+    EXPECT_TRUE(VLXParseFeed::nameSpaces(u"<rss version=\"2.0\""_s).isEmpty());
+    EXPECT_EQ(VLXParseFeed::RDFNameSpaces(u"<RDF:rdf xmlns:rdf=\"r\">"_s),
+              QStringList { u"xmlns:rdf=\"r\""_s });
+    EXPECT_EQ(VLXParseFeed::AtomNameSpaces(u"<feed xmlns:media=\"m\"><entry xmlns:x=\"y\">"_s),
+              QStringList { u"xmlns:media=\"m\""_s });
+}
