@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <optional>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -35,7 +36,7 @@ std::optional<QString> decodeStrict(QByteArrayView bytes, QStringConverter::Enco
     if ((utf16 && bytes.size() % 2) || (utf32 && bytes.size() % 4))
         return std::nullopt;
     QString text = decoder.decode(bytes);
-    if (decoder.hasError() || !QStringView(text).isValidUtf16())
+    if (decoder.hasError() || ((utf16 || utf32) && !QStringView(text).isValidUtf16()))
         return std::nullopt;
     if (text.isNull())
         text = QString(u""_s);
@@ -324,6 +325,113 @@ qsizetype findTagCI(QStringView text, QStringView needle, qsizetype from)
     return -1;
 }
 
+// Literal search that lets the first character's vectorised scan do the work; for the short
+// needles of the repairs on large texts this is several times quicker than a general search.
+qsizetype findLiteral(QStringView text, QStringView needle, qsizetype from = 0)
+{
+    const QChar first = needle[0];
+    const qsizetype last = text.size() - needle.size();
+    for (qsizetype p = text.indexOf(first, from); p >= 0 && p <= last;
+         p = text.indexOf(first, p + 1)) {
+        if (text.sliced(p, needle.size()) == needle)
+            return p;
+    }
+    return -1;
+}
+
+// Whether a space stands right before a ">" (searched from the ">" side: spaces are common).
+bool hasSpaceBeforeClose(QStringView text)
+{
+    for (qsizetype p = text.indexOf(u'>', 1); p >= 0; p = text.indexOf(u'>', p + 1)) {
+        if (text[p - 1] == u' ')
+            return true;
+    }
+    return false;
+}
+
+// Whether encodeIllegalXMLCharacters would change the value, without building anything.
+bool valueNeedsEscaping(QStringView value)
+{
+    if (value.contains(u'<') || value.contains(u'>'))
+        return true;
+    const qsizetype n = value.size();
+    for (qsizetype i = value.indexOf(u'&'); i >= 0; i = value.indexOf(u'&', i + 1)) {
+        bool kept = false;
+        for (qsizetype j = i; j < n && j <= i + 7 && !kept; ++j)
+            kept = value[j] == u';';
+        if (!kept && !isValidNumericReference(value, i))
+            return true;
+    }
+    return false;
+}
+
+bool matchesAsciiCI(QStringView text, qsizetype at, QStringView needle)
+{
+    if (at + needle.size() > text.size())
+        return false;
+    for (qsizetype k = 0; k < needle.size(); ++k) {
+        char16_t a = text[at + k].unicode();
+        char16_t b = needle[k].unicode();
+        if (a >= 'A' && a <= 'Z')
+            a += 32;
+        if (b >= 'A' && b <= 'Z')
+            b += 32;
+        if (a != b)
+            return false;
+    }
+    return true;
+}
+
+// One sweep over the text that runs the re-escaping of every tag in `tags` as a dry run and
+// answers whether any of them would change a value. Each tag's pass is followed exactly (the
+// CDATA context and the search positions are the same as in the real pass); as long as no pass
+// changes anything, every later pass sees the same text, so "no change anywhere" here means the
+// real passes can be skipped. Large feeds that need no repair then cost one scan.
+bool tagValuesNeedRepair(QStringView text, const QStringList &tags)
+{
+    struct TagState
+    {
+        QString open, close;
+        qsizetype resumeAt = 0; // the pass searches its next opening tag from here
+        qsizetype valueStart = -1; // inside a value: where it starts
+    };
+    std::vector<TagState> states;
+    for (const QString &tag : tags)
+        states.push_back({ u'<' + tag + u'>', u"</"_s + tag + u'>', 0, -1 });
+
+    qsizetype lastOpen = -1, lastClose = -1;
+    qsizetype nextClose = findLiteral(text, u"]]>");
+    for (qsizetype p = text.indexOf(u'<'); p >= 0; p = text.indexOf(u'<', p + 1)) {
+        while (nextClose >= 0 && nextClose < p) {
+            lastClose = nextClose;
+            nextClose = findLiteral(text, u"]]>", nextClose + 1);
+        }
+        const bool closing = p + 1 < text.size() && text[p + 1] == u'/';
+        for (TagState &state : states) {
+            if (state.valueStart >= 0) {
+                if (!closing || !matchesAsciiCI(text, p, state.close))
+                    continue;
+                // A value holding a CDATA section is left alone.
+                const bool holdsCdata = lastOpen >= state.valueStart;
+                if (!holdsCdata
+                    && valueNeedsEscaping(text.sliced(state.valueStart, p - state.valueStart)))
+                    return true;
+                state.valueStart = -1;
+                state.resumeAt = p + state.close.size();
+            } else if (!closing && p >= state.resumeAt && matchesAsciiCI(text, p, state.open)) {
+                const bool insideCdata = lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
+                if (insideCdata)
+                    state.resumeAt = p + state.open.size();
+                else
+                    state.valueStart = p + state.open.size();
+            }
+        }
+        if (matchesAsciiCI(text, p, u"<![CDATA["))
+            lastOpen = p;
+    }
+    return false;
+}
+
 } // namespace
 
 QString VLXParseFeed::stringFromXMLData(const QByteArray &data)
@@ -552,7 +660,7 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
         if (close < 0)
             break;
         const QStringView value = view.sliced(valueStart, close - valueStart);
-        if (!value.contains(cdataOpen, Qt::CaseInsensitive)) {
+        if (!value.contains(cdataOpen, Qt::CaseInsensitive) && valueNeedsEscaping(value)) {
             const QString encoded = encodeIllegalXMLCharacters(value.toString());
             if (encoded != value) {
                 if (!building) {
@@ -583,12 +691,12 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
     QString work = text;
     // 1. Double-encoded apostrophes. One pass leaves none: the replacement cannot form a new
     // occurrence with its neighbours.
-    if (work.contains(u"&amp;apos;")) {
+    if (findLiteral(work, u"&amp;apos;") >= 0) {
         work.replace(u"&amp;apos;"_s, u"&apos;"_s);
         messages->append(u"Fix double encoding of the apostrophe"_s);
     }
     // 2. "< " until none is left: every run of spaces right after a "<" goes.
-    if (work.contains(u"< ")) {
+    if (findLiteral(work, u"< ") >= 0) {
         QString out;
         out.reserve(work.size());
         const qsizetype n = work.size();
@@ -602,7 +710,7 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
         messages->append(u"Removed illegal whitespace at start of XML tags"_s);
     }
     // 3. " >" until none is left: every run of spaces right before a ">" goes. No message.
-    if (work.contains(u" >")) {
+    if (hasSpaceBeforeClose(work)) {
         QString out;
         out.reserve(work.size());
         const qsizetype n = work.size();
@@ -626,13 +734,15 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
         work = out;
     }
     // 4. A closing tag of the prolog that some tools write at the end.
-    if (work.contains(u"</xml>")) {
+    if (findLiteral(work, u"</xml>") >= 0) {
         work.remove(u"</xml>"_s);
         messages->append(u"Removed </xml> tag that shouldn't exist"_s);
     }
     // 5. Tag values re-escaped.
     static const QStringList tags = { u"title"_s, u"description"_s, u"dc:title"_s,
                                       u"dc:description"_s, u"content:encoded"_s };
+    if (!tagValuesNeedRepair(work, tags))
+        return work;
     for (const QString &tag : tags) {
         bool changed = false;
         work = fixEntityEncodingText(work, tag, &changed);
