@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""Local FTP/FTPS server for the transfer and publishing tests (python3-pyftpdlib).
+
+Listens on 127.0.0.1 only, on a free port; the first line on stdout is the port number.
+One user with full rights on the root folder. With --cert and --key the server speaks explicit
+FTPS (AUTH TLS) and refuses plain control and data connections. The server ends when stdin
+closes, so it never outlives the test process that started it.
+"""
+import argparse
+import logging
+import os
+import sys
+import threading
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.servers import FTPServer
+
+
+def exit_when_stdin_closes():
+    try:
+        while sys.stdin.buffer.read(4096):
+            pass
+    finally:
+        os._exit(0)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--root", required=True)
+    parser.add_argument("--user", default="user")
+    parser.add_argument("--password", default="secret")
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--cert")
+    parser.add_argument("--key")
+    args = parser.parse_args()
+
+    logging.basicConfig(stream=sys.stderr, level=logging.INFO)
+    authorizer = DummyAuthorizer()
+    authorizer.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+
+    if args.cert:
+        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+
+        class PatientTLSDTPHandler(TLS_DTPHandler):
+            # libcurl starts TLS on a passive data connection before it sends the transfer
+            # command; pyftpdlib would take that early traffic for a hang-up and close the
+            # channel. Let the handshake run and wait for the command instead.
+            def readable(self):
+                if not self.receive and not self._initialized:
+                    return self._ssl_accepting or self._ssl_want_read
+                return super().readable()
+
+        handler = TLS_FTPHandler
+        handler.dtp_handler = PatientTLSDTPHandler
+        handler.certfile = args.cert
+        handler.keyfile = args.key
+        handler.tls_control_required = True
+        handler.tls_data_required = True
+        # Clients (libcurl among them) resume the control connection's TLS session on the data
+        # connection; OpenSSL refuses that unless the server names a session id context.
+        handler.get_ssl_context().set_session_id(b"vellumcast-ftps")
+    else:
+        handler = FTPHandler
+    handler.authorizer = authorizer
+    # Tests try wrong passwords on purpose; no need to make them wait.
+    handler.auth_failed_timeout = 0.1
+    handler.masquerade_address = None
+    handler.permit_foreign_addresses = False
+
+    server = FTPServer(("127.0.0.1", args.port), handler)
+    print(server.socket.getsockname()[1], flush=True)
+    threading.Thread(target=exit_when_stdin_closes, daemon=True).start()
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,193 @@
+#!/usr/bin/env python3
+"""Local HTTP(S) server for the transfer tests (python3 standard library only).
+
+Listens on 127.0.0.1 only, on a free port; the first line on stdout is the port number.
+Requests are logged on stderr. The server ends when stdin closes, so it never outlives the
+test process that started it.
+
+Routes:
+  /ok                      200 "hello world" (text/plain)
+  /status/<code>           that status with a one-line body (404 gives "Not Found")
+  /redirect/<n>            302 to /redirect/<n-1>; /redirect/0 is a 200 with X-Final: yes
+  /loop                    302 to itself, for ever
+  /cookies                 200 with two Set-Cookie headers
+  /echo                    200, JSON of the request: method, path, headers, body (latin-1)
+  /large?size=N            N bytes of a repeating pattern, with Content-Length
+  /slow?chunks=N&delay=S   N chunks of "chunk-<i>\\n", S seconds apart (chunked)
+  /close-mid-body          chunked, half a body, then the connection closes
+  /wrong-length            Content-Length 1000, 500 bytes, then the connection closes
+  /stall?seconds=S         headers and a few bytes, then silence for S seconds
+  /modified                Last-Modified in 2001; 304 when If-Modified-Since is later
+"""
+import argparse
+import json
+import os
+import socket
+import ssl
+import sys
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from urllib.parse import urlsplit, parse_qs
+
+PATTERN = bytes(range(256))
+
+
+def pattern(size):
+    whole, rest = divmod(size, len(PATTERN))
+    return PATTERN * whole + PATTERN[:rest]
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    server_version = "VellumcastTestServer/1.0"
+
+    def log_message(self, fmt, *args):
+        sys.stderr.write("%s %s\n" % (self.command, fmt % args))
+        sys.stderr.flush()
+
+    def send_body(self, code, body, content_type="text/plain", extra=()):
+        self.send_response(code)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Content-Length", str(len(body)))
+        for name, value in extra:
+            self.send_header(name, value)
+        self.end_headers()
+        if self.command != "HEAD":
+            self.wfile.write(body)
+
+    def read_body(self):
+        length = int(self.headers.get("Content-Length") or 0)
+        return self.rfile.read(length) if length else b""
+
+    def do_HEAD(self):
+        self.do_GET()
+
+    def do_POST(self):
+        self.do_GET()
+
+    def do_PUT(self):
+        self.do_GET()
+
+    def do_GET(self):
+        parts = urlsplit(self.path)
+        query = {k: v[-1] for k, v in parse_qs(parts.query).items()}
+        path = parts.path
+        if path == "/ok":
+            self.send_body(200, b"hello world")
+        elif path.startswith("/status/"):
+            code = int(path.split("/")[2])
+            self.send_body(code, ("status %d\n" % code).encode())
+        elif path.startswith("/redirect/"):
+            hops = int(path.split("/")[2])
+            if hops <= 0:
+                self.send_body(200, b"final", extra=[("X-Final", "yes")])
+            else:
+                self.send_body(302, b"moved", content_type="text/html",
+                               extra=[("Location", "/redirect/%d" % (hops - 1)),
+                                      ("X-Hop", str(hops)),
+                                      ("Set-Cookie", "hop%d=%d; Path=/" % (hops, hops))])
+        elif path == "/loop":
+            self.send_body(302, b"again", extra=[("Location", "/loop")])
+        elif path == "/cookies":
+            self.send_body(200, b"cookies", extra=[
+                ("Set-Cookie", "session=abc123; Path=/; HttpOnly"),
+                ("set-cookie", "theme=dark; Path=/docs; Max-Age=60")])
+        elif path == "/echo":
+            body = self.read_body()
+            reply = {"method": self.command, "path": self.path,
+                     "headers": {k.lower(): v for k, v in self.headers.items()},
+                     "body": body.decode("latin-1")}
+            self.send_body(200, json.dumps(reply).encode(), "application/json")
+        elif path == "/large":
+            self.read_body()
+            self.send_body(200, pattern(int(query.get("size", "1048576"))),
+                           "application/octet-stream")
+        elif path == "/slow":
+            self.send_chunked_slowly(int(query.get("chunks", "5")),
+                                     float(query.get("delay", "0.2")))
+        elif path == "/close-mid-body":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            self.wfile.write(b"10\r\nfirst half of it")
+            self.wfile.flush()
+            self.close_now()
+        elif path == "/wrong-length":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.send_header("Content-Length", "1000")
+            self.end_headers()
+            self.wfile.write(b"x" * 500)
+            self.wfile.flush()
+            self.close_now()
+        elif path == "/stall":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.send_header("Content-Length", "100")
+            self.end_headers()
+            self.wfile.write(b"a few bytes")
+            self.wfile.flush()
+            time.sleep(float(query.get("seconds", "30")))
+            self.close_now()
+        elif path == "/modified":
+            since = self.headers.get("If-Modified-Since")
+            if since:
+                self.send_response(304)
+                self.send_header("Content-Length", "0")
+                self.end_headers()
+            else:
+                self.send_body(200, b"fresh",
+                               extra=[("Last-Modified", "Mon, 01 Jan 2001 00:00:00 GMT")])
+        else:
+            self.send_body(404, b"no such thing\n")
+
+    def send_chunked_slowly(self, chunks, delay):
+        self.send_response(200)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+        for i in range(chunks):
+            data = ("chunk-%d\n" % i).encode()
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(data), data))
+            self.wfile.flush()
+            time.sleep(delay)
+        self.wfile.write(b"0\r\n\r\n")
+
+    def close_now(self):
+        self.close_connection = True
+        try:
+            self.connection.shutdown(socket.SHUT_RDWR)
+        except OSError:
+            pass
+
+
+def exit_when_stdin_closes():
+    try:
+        while sys.stdin.buffer.read(4096):
+            pass
+    finally:
+        os._exit(0)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--cert", help="PEM certificate: serve HTTPS")
+    parser.add_argument("--key", help="PEM private key of the certificate")
+    args = parser.parse_args()
+
+    server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    server.daemon_threads = True
+    if args.cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(args.cert, args.key)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+    print(server.server_address[1], flush=True)
+    threading.Thread(target=exit_when_stdin_closes, daemon=True).start()
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()
