@@ -3,6 +3,7 @@
 #include "io/VLXParseFeed.h"
 
 #include "common/TestSupport.h"
+#include "io/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 
@@ -228,4 +229,31 @@ TEST(VLXParseFeedNamespaces, DeclarationsOfTheRoot)
               QStringList { u"xmlns:rdf=\"r\""_s });
     EXPECT_EQ(VLXParseFeed::AtomNameSpaces(u"<feed xmlns:media=\"m\"><entry xmlns:x=\"y\">"_s),
               QStringList { u"xmlns:media=\"m\""_s });
+}
+
+TEST(VLXParseFeedCheck, StatusCodesOfTheFeedTest)
+{
+    VLXParseFeed p;
+    EXPECT_EQ(p.isItAFeed(QString()), 2);
+    EXPECT_EQ(p.isItAFeed(decodeFile("rss20.xml")), 0);
+    EXPECT_EQ(p.isItAFeed(decodeFile("atom03.xml")), 0);
+    // Without a prolog the text is checked with one added.
+    EXPECT_EQ(p.isItAFeed(decodeFile("rss092.xml")), 0);
+
+    // An XHTML page is well-formed but no feed: 3 with its own prolog, 2 without.
+    const QString page = decodeFile("xhtml-page.html");
+    EXPECT_EQ(p.isItAFeed(page), 3);
+    EXPECT_EQ(p.isItAFeed(page.mid(page.indexOf(u'\n') + 1)), 2);
+    EXPECT_TRUE(p.errorDictionary().isEmpty());
+    EXPECT_EQ(p.isItAFeed(decodeFile("rss-version-200.xml")), 3);
+
+    // Not well-formed: 3, and the parser's report with its line is kept until the next check.
+    const QString broken = decodeFile("not-well-formed.xml");
+    EXPECT_EQ(p.isItAFeed(broken), 3);
+    const QVariantMap report = p.errorDictionary();
+    EXPECT_FALSE(report.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString().isEmpty());
+    EXPECT_EQ(report.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt(), 3);
+    EXPECT_EQ(p.isItAFeed(broken.mid(broken.indexOf(u'\n') + 1)), 2);
+    EXPECT_EQ(p.isItAFeed(decodeFile("rss20.xml")), 0);
+    EXPECT_TRUE(p.errorDictionary().isEmpty());
 }

@@ -1,0 +1,105 @@
+#include "io/VLXParseFeed.h"
+
+#include "io/vlxXMLDOM.h"
+#include "model/FeedElement.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kProlog = u"<?xml version=\"1.0\"?>\n"_s;
+
+} // namespace
+
+VLXParseFeed::VLXParseFeed() = default;
+VLXParseFeed::~VLXParseFeed() = default;
+
+void VLXParseFeed::logRepair(FeedElement *owner, const QString &text)
+{
+    if (owner)
+        owner->recordRepair(text);
+}
+
+std::unique_ptr<vlxXMLDOM> VLXParseFeed::documentFor(const QString &text)
+{
+    // The text the last check parsed, unchanged by the repairs: its tree is reused.
+    if (m_checkedDocument && text.size() == m_checkedText.size() && text == m_checkedText) {
+        m_checkedText.clear();
+        return std::move(m_checkedDocument);
+    }
+    m_checkedDocument.reset();
+    m_checkedText.clear();
+    auto dom = std::make_unique<vlxXMLDOM>();
+    dom->initWithString(text);
+    return dom;
+}
+
+int VLXParseFeed::isItAFeed(const QString &text)
+{
+    m_xmlErrorDict.clear();
+    m_checkedDocument.reset();
+    m_checkedText.clear();
+    if (text.isNull())
+        return NotAFeedNoProlog;
+    QString work = text.trimmed();
+    bool prologAdded = false;
+    if (!hasXMLTag(work)) {
+        work.prepend(kProlog);
+        prologAdded = true;
+    }
+    int result = Success;
+    if (!knownVersions().contains(getFeedTypeAndVersion(work).value(1))) {
+        result = NotAFeed;
+    } else {
+        auto dom = std::make_unique<vlxXMLDOM>();
+        if (!dom->initWithString(work) || !dom->xmlTree()) {
+            m_xmlErrorDict = dom->errors();
+            result = NotAFeed;
+        } else {
+            m_checkedText = work;
+            m_checkedDocument = std::move(dom);
+        }
+    }
+    if (result == NotAFeed && prologAdded)
+        result = NotAFeedNoProlog;
+    return result;
+}
+
+QString VLXParseFeed::repairRSS20(const QString &text, FeedElement *owner)
+{
+    QStringList messages;
+    QString repaired = repairText(text, &messages);
+    for (const QString &message : std::as_const(messages))
+        logRepair(owner, message);
+    return repaired;
+}
+
+QString VLXParseFeed::repairRSS10(const QString &text, FeedElement *owner)
+{
+    return repairRSS20(text, owner);
+}
+
+QString VLXParseFeed::repairRSS09(const QString &text, FeedElement *owner)
+{
+    return repairRSS20(text, owner);
+}
+
+QString VLXParseFeed::repairAtom03(const QString &text, FeedElement *owner)
+{
+    return repairRSS20(text, owner);
+}
+
+QString VLXParseFeed::repairAtom10(const QString &text, FeedElement *owner)
+{
+    return repairRSS20(text, owner);
+}
+
+QString VLXParseFeed::fixEntityEncoding(const QString &text, const QString &tagName,
+                                        FeedElement *owner)
+{
+    bool changed = false;
+    QString fixed = fixEntityEncodingText(text, tagName, &changed);
+    if (changed)
+        logRepair(owner, u"Fixed the encoding in the value of the %1 tag"_s.arg(tagName));
+    return fixed;
+}
