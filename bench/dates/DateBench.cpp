@@ -27,9 +27,9 @@ QStringList texts(bool w3c)
     list.reserve(kDates);
     for (double t : instants()) {
         list.append(w3c ? VLXLogic::createRDFDateString(
-                                  QDateTime::fromSecsSinceEpoch(qint64(t), Qt::OffsetFromUTC, 3600))
+                        QDateTime::fromSecsSinceEpoch(qint64(t), Qt::OffsetFromUTC, 3600))
                         : VLXLogic::rfc822String(
-                                  QDateTime::fromSecsSinceEpoch(qint64(t), Qt::OffsetFromUTC, -18000)));
+                            QDateTime::fromSecsSinceEpoch(qint64(t), Qt::OffsetFromUTC, -18000)));
     }
     return list;
 }
@@ -80,8 +80,8 @@ void BM_WriteW3C(benchmark::State &state)
         qsizetype length = 0;
         for (double t : list)
             length += VLXLogic::createRDFDateString(
-                              QDateTime::fromSecsSinceEpoch(qint64(t), Qt::LocalTime))
-                              .size();
+                          QDateTime::fromSecsSinceEpoch(qint64(t), Qt::LocalTime))
+                          .size();
         benchmark::DoNotOptimize(length);
     }
     state.SetItemsProcessed(state.iterations() * kDates);

@@ -1,6 +1,5 @@
 #include "model/DateFields.h"
 
-
 bool DateFields::isLeapYear(int year)
 {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -35,8 +34,8 @@ int DateFields::weekdayOfDays(qint64 days)
 bool DateFields::isValid() const
 {
     return year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1
-            && day <= daysInMonth(month, year) && hour >= 0 && hour <= 23 && minute >= 0
-            && minute <= 59 && second >= 0 && second <= 59 && msec >= 0 && msec <= 999;
+        && day <= daysInMonth(month, year) && hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59
+        && second >= 0 && second <= 59 && msec >= 0 && msec <= 999;
 }
 
 double DateFields::instant() const
@@ -44,7 +43,7 @@ double DateFields::instant() const
     if (zone == Zone::Local)
         return toDateTime().toMSecsSinceEpoch() / 1000.0;
     const qint64 seconds = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60
-            + second - (zone == Zone::Offset ? offsetSeconds : 0);
+        + second - (zone == Zone::Offset ? offsetSeconds : 0);
     return double(seconds) + msec / 1000.0;
 }
 

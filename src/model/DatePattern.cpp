@@ -72,18 +72,43 @@ DatePattern::DatePattern(QStringView pattern)
         }
         Kind kind = Kind::Literal;
         switch (pattern[++i].unicode()) {
-        case u'a': kind = Kind::Weekday; break;
-        case u'd': kind = Kind::Day; break;
-        case u'b': kind = Kind::MonthName; break;
-        case u'm': kind = Kind::Month; break;
-        case u'Y': kind = Kind::Year; break;
-        case u'H': kind = Kind::Hour; break;
-        case u'M': kind = Kind::Minute; break;
-        case u'S': kind = Kind::Second; break;
-        case u'F': kind = Kind::Millis; break;
-        case u'z': kind = Kind::Offset; break;
-        case u'Z': kind = Kind::ZoneName; break;
-        default: m_tokens.append({Kind::Literal, u'%'}); --i; continue;
+        case u'a':
+            kind = Kind::Weekday;
+            break;
+        case u'd':
+            kind = Kind::Day;
+            break;
+        case u'b':
+            kind = Kind::MonthName;
+            break;
+        case u'm':
+            kind = Kind::Month;
+            break;
+        case u'Y':
+            kind = Kind::Year;
+            break;
+        case u'H':
+            kind = Kind::Hour;
+            break;
+        case u'M':
+            kind = Kind::Minute;
+            break;
+        case u'S':
+            kind = Kind::Second;
+            break;
+        case u'F':
+            kind = Kind::Millis;
+            break;
+        case u'z':
+            kind = Kind::Offset;
+            break;
+        case u'Z':
+            kind = Kind::ZoneName;
+            break;
+        default:
+            m_tokens.append({Kind::Literal, u'%'});
+            --i;
+            continue;
         }
         m_tokens.append({kind, 0});
     }
@@ -197,16 +222,36 @@ QString DatePattern::write(const QDateTime &date) const
     out.reserve(32);
     for (const Token &token : m_tokens) {
         switch (token.kind) {
-        case Kind::Literal: out.append(QChar(token.literal)); break;
-        case Kind::Weekday: out.append(QStringView(weekdayName(d.dayOfWeek() % 7), 3)); break;
-        case Kind::Day: appendNumber(out, d.day(), 2); break;
-        case Kind::MonthName: out.append(QStringView(monthName(d.month()), 3)); break;
-        case Kind::Month: appendNumber(out, d.month(), 2); break;
-        case Kind::Year: appendNumber(out, d.year(), 4); break;
-        case Kind::Hour: appendNumber(out, t.hour(), 2); break;
-        case Kind::Minute: appendNumber(out, t.minute(), 2); break;
-        case Kind::Second: appendNumber(out, t.second(), 2); break;
-        case Kind::Millis: appendNumber(out, t.msec(), 3); break;
+        case Kind::Literal:
+            out.append(QChar(token.literal));
+            break;
+        case Kind::Weekday:
+            out.append(QStringView(weekdayName(d.dayOfWeek() % 7), 3));
+            break;
+        case Kind::Day:
+            appendNumber(out, d.day(), 2);
+            break;
+        case Kind::MonthName:
+            out.append(QStringView(monthName(d.month()), 3));
+            break;
+        case Kind::Month:
+            appendNumber(out, d.month(), 2);
+            break;
+        case Kind::Year:
+            appendNumber(out, d.year(), 4);
+            break;
+        case Kind::Hour:
+            appendNumber(out, t.hour(), 2);
+            break;
+        case Kind::Minute:
+            appendNumber(out, t.minute(), 2);
+            break;
+        case Kind::Second:
+            appendNumber(out, t.second(), 2);
+            break;
+        case Kind::Millis:
+            appendNumber(out, t.msec(), 3);
+            break;
         case Kind::Offset: {
             const int offset = date.offsetFromUtc();
             const int magnitude = offset < 0 ? -offset : offset;

@@ -9,10 +9,8 @@ const QString kSeparator = QStringLiteral("::");
 }
 
 FeedElement::FeedElement(const FeedElement &other)
-    : m_errorList(other.listOfErrors(true, true, true)),
-      m_repairCounter(other.m_repairCounter),
-      m_warnCounter(other.m_warnCounter),
-      m_errorCounter(other.m_errorCounter)
+    : m_errorList(other.listOfErrors(true, true, true)), m_repairCounter(other.m_repairCounter),
+      m_warnCounter(other.m_warnCounter), m_errorCounter(other.m_errorCounter)
 {
 }
 

@@ -64,8 +64,7 @@ public:
 
     // The logging step: runs the check and, on failure, appends a "Validate Warning" or
     // "Validate Error" entry with the long text and counts it.
-    template<typename Check>
-    static void log(FeedElement &owner, Check &&check)
+    template<typename Check> static void log(FeedElement &owner, Check &&check)
     {
         VLXError error;
         if (!check(&error))
@@ -77,8 +76,7 @@ public:
     // short title, saying the long text, with "OK" and, when the interface object answers
     // showContextHelp(), "More Information", which opens that control's help. Answers whether
     // the value passed.
-    template<typename Check>
-    static bool inform(Check &&check, QObject *interface)
+    template<typename Check> static bool inform(Check &&check, QObject *interface)
     {
         VLXError error;
         if (check(&error))
@@ -91,13 +89,13 @@ public:
 
 // Declares validateAndLog<Field> and validateAndInform<Field> over the class's own
 // `static bool validate<Field>(const QString &, VLXError *)`. Use it inside a FeedElement subclass.
-#define VLX_FIELD_RULE_TRIO(Field)                                                             \
-    void validateAndLog##Field(const QString &value)                                           \
-    {                                                                                          \
-        FieldRule::log(*this, [&](VLXError *e) { return validate##Field(value, e); });        \
-    }                                                                                          \
-    static bool validateAndInform##Field(const QString &value, QObject *interface)            \
-    {                                                                                          \
-        return FieldRule::inform([&](VLXError *e) { return validate##Field(value, e); },      \
-                                 interface);                                                   \
+#define VLX_FIELD_RULE_TRIO(Field)                                                                 \
+    void validateAndLog##Field(const QString &value)                                               \
+    {                                                                                              \
+        FieldRule::log(*this, [&](VLXError *e) { return validate##Field(value, e); });             \
+    }                                                                                              \
+    static bool validateAndInform##Field(const QString &value, QObject *interface)                 \
+    {                                                                                              \
+        return FieldRule::inform([&](VLXError *e) { return validate##Field(value, e); },           \
+                                 interface);                                                       \
     }

@@ -3,7 +3,7 @@
 namespace {
 const QString kGroupKey = QStringLiteral("Group");
 const QString kEntriesKey = QStringLiteral("Entries");
-}
+} // namespace
 
 void MessageGroup::addEntries(const QStringList &entries)
 {

@@ -53,8 +53,8 @@ bool is(const Token &token, QStringView word)
 
 int weekdayOf(const Token &token)
 {
-    static const char16_t *const names[7] = {u"sunday",   u"monday", u"tuesday", u"wednesday",
-                                             u"thursday", u"friday", u"saturday"};
+    static const char16_t *const names[7]
+        = {u"sunday", u"monday", u"tuesday", u"wednesday", u"thursday", u"friday", u"saturday"};
     if (token.type != Token::Word || token.text.size() < 3)
         return -1;
     for (int i = 0; i < 7; ++i) {
@@ -75,9 +75,9 @@ int weekdayOf(const Token &token)
 
 int monthOf(const Token &token)
 {
-    static const char16_t *const names[12] = {u"january", u"february", u"march",    u"april",
-                                              u"may",     u"june",     u"july",     u"august",
-                                              u"september", u"october", u"november", u"december"};
+    static const char16_t *const names[12]
+        = {u"january", u"february", u"march",     u"april",   u"may",      u"june",
+           u"july",    u"august",   u"september", u"october", u"november", u"december"};
     if (token.type != Token::Word || token.text.size() < 3)
         return 0;
     for (int i = 0; i < 12; ++i) {
@@ -134,8 +134,7 @@ private:
         f.minute = f.second = f.msec = 0;
         skip();
         bool clock = false;
-        if (punct(u':') && peek(1) && peek(1)->type == Token::Number
-            && peek(1)->text.size() == 2) {
+        if (punct(u':') && peek(1) && peek(1)->type == Token::Number && peek(1)->text.size() == 2) {
             f.minute = peek(1)->value;
             skip(2);
             clock = true;
@@ -160,8 +159,8 @@ private:
                 pm = is(*peek(), u"pm");
                 meridiem = true;
                 skip();
-            } else if ((is(*peek(), u"a") || is(*peek(), u"p")) && punct(u'.', 1)
-                       && peek(2) && is(*peek(2), u"m")) {
+            } else if ((is(*peek(), u"a") || is(*peek(), u"p")) && punct(u'.', 1) && peek(2)
+                       && is(*peek(2), u"m")) {
                 pm = is(*peek(), u"p");
                 meridiem = true;
                 skip(punct(u'.', 3) ? 4 : 3);
@@ -268,8 +267,8 @@ std::optional<QDateTime> readRelative(Parser &p, const QDateTime &now)
         if (used == 0 && p.peek(1) && (monthOf(*p.peek(1)) || p.peek(1)->type == Token::Number)) {
             const Token *after = p.peek(1);
             const bool timeFollows = after->type == Token::Number && after->text.size() <= 2
-                    && (p.punct(u':', 2) || (p.peek(2) && (is(*p.peek(2), u"am")
-                                                          || is(*p.peek(2), u"pm"))));
+                && (p.punct(u':', 2)
+                    || (p.peek(2) && (is(*p.peek(2), u"am") || is(*p.peek(2), u"pm"))));
             if (!timeFollows)
                 return std::nullopt;
         }

@@ -71,8 +71,7 @@ QDateTime SmartDate::getNow()
     return Clock::now().toLocalTime();
 }
 
-int SmartDate::compareTime(int nHour, int nMinute, int nSecond, int tHour, int tMinute,
-                           int tSecond)
+int SmartDate::compareTime(int nHour, int nMinute, int nSecond, int tHour, int tMinute, int tSecond)
 {
     const int first = (nHour * 60 + nMinute) * 60 + nSecond;
     const int second = (tHour * 60 + tMinute) * 60 + tSecond;
@@ -104,9 +103,9 @@ QDateTime SmartDate::generateDateTime(int dateCode, int xVal, int timeCode, cons
         else if (d == target)
             day = compareTime(nowTime.hour(), nowTime.minute(), nowTime.second(), time.hour(),
                               time.minute(), time.second())
-                            == 1
-                    ? today.addDays(7)
-                    : today;
+                    == 1
+                ? today.addDays(7)
+                : today;
         else
             day = today.addDays(target - d + 7);
     } else if (dateCode >= 9 && dateCode <= 15) {
@@ -129,7 +128,8 @@ QDateTime SmartDate::generateDateTime(int dateCode, int xVal, int timeCode, cons
         day = QDate(year, month, lastOfDayMonthForYear(month, year));
         if (passed(day)) {
             const QDate next = day.addDays(7);
-            day = QDate(next.year(), next.month(), lastOfDayMonthForYear(next.month(), next.year()));
+            day = QDate(next.year(), next.month(),
+                        lastOfDayMonthForYear(next.month(), next.year()));
         }
     } else if (dateCode >= 25 && dateCode <= 31) {
         day = nthWeekdayOfMonth(year, month, dateCode - 25, xVal);

@@ -21,11 +21,26 @@ bool URLReference::isURLCharacter(char16_t c)
         return true;
     switch (c) {
     // unreserved marks
-    case u'-': case u'_': case u'.': case u'!': case u'~': case u'*': case u'\'': case u'(':
+    case u'-':
+    case u'_':
+    case u'.':
+    case u'!':
+    case u'~':
+    case u'*':
+    case u'\'':
+    case u'(':
     case u')':
     // reserved
-    case u';': case u'/': case u'?': case u':': case u'@': case u'&': case u'=': case u'+':
-    case u'$': case u',':
+    case u';':
+    case u'/':
+    case u'?':
+    case u':':
+    case u'@':
+    case u'&':
+    case u'=':
+    case u'+':
+    case u'$':
+    case u',':
         return true;
     default:
         return false;

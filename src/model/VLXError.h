@@ -15,9 +15,7 @@ public:
 
     VLXError() = default;
     VLXError(QString domain, int code, QString description, QString failureReason)
-        : m_domain(std::move(domain)),
-          m_code(code),
-          m_description(std::move(description)),
+        : m_domain(std::move(domain)), m_code(code), m_description(std::move(description)),
           m_failureReason(std::move(failureReason))
     {
     }

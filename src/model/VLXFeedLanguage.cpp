@@ -28,7 +28,8 @@ VLXFeedLanguage VLXFeedLanguage::fromText(const QString &text)
         const qsizetype colon = line.indexOf(u':');
         table.m_languages.append(line);
         table.m_languagesTitle.append((colon < 0 ? line : line.left(colon)).trimmed());
-        table.m_languagesCode.append(colon < 0 ? QStringLiteral("") : line.mid(colon + 1).trimmed());
+        table.m_languagesCode.append(colon < 0 ? QStringLiteral("")
+                                               : line.mid(colon + 1).trimmed());
     }
     return table;
 }

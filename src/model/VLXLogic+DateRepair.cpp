@@ -20,9 +20,9 @@ struct Month
     const char16_t *abbreviation;
 };
 constexpr Month kLongMonths[] = {
-    {u"January", u"Jan"},   {u"February", u"Feb"}, {u"March", u"Mar"},    {u"April", u"Apr"},
-    {u"June", u"Jun"},      {u"July", u"Jul"},     {u"August", u"Aug"},   {u"September", u"Sep"},
-    {u"October", u"Oct"},   {u"November", u"Nov"}, {u"December", u"Dec"},
+    {u"January", u"Jan"}, {u"February", u"Feb"}, {u"March", u"Mar"},    {u"April", u"Apr"},
+    {u"June", u"Jun"},    {u"July", u"Jul"},     {u"August", u"Aug"},   {u"September", u"Sep"},
+    {u"October", u"Oct"}, {u"November", u"Nov"}, {u"December", u"Dec"},
 };
 
 enum class Outcome { Keep, WeekdayFixed, Now, FreeText, Unfixable };
@@ -44,7 +44,7 @@ RFCResult repairRFC822(const QString &working, bool strict)
     if (form == 1 || form == 3) {
         // The weekday in the date's own zone, from the calendar fields alone.
         const int day = DateFields::weekdayOfDays(
-                DateFields::daysFromCivil(fields.year, fields.month, fields.day));
+            DateFields::daysFromCivil(fields.year, fields.month, fields.day));
         const QStringView weekday(DatePattern::weekdayName(day), 3);
         if (weekday.startsWith(QStringView(working).left(3)))
             return {Outcome::Keep, working, {}};
@@ -82,20 +82,20 @@ QString impossibleAlert(const QString &field, const QString &text, const QString
 {
     return QStringLiteral("The value of %1, \"%2\", is an impossible date.  The correct day of the "
                           "week is \"%3\".")
-            .arg(field, text, weekday);
+        .arg(field, text, weekday);
 }
 
 QString invalidAlert(const QString &field, const QString &text)
 {
     return QStringLiteral("The value of %1, \"%2\", does not seem to be a valid date format.")
-            .arg(field, text);
+        .arg(field, text);
 }
 
 QString fixedAlert(const QString &field, const QString &text, const QString &fixed)
 {
     return QStringLiteral("The value of %1, \"%2\", was able to be fixed to a proper value of "
                           "\"%3\".")
-            .arg(field, text, fixed);
+        .arg(field, text, fixed);
 }
 
 enum class W3CZone { Own, Local, UTC };
@@ -129,8 +129,9 @@ QString VLXLogic::FixInternetDateTime(const QString &text, bool strict, FeedElem
             const QString abbreviation = QString::fromUtf16(month.abbreviation);
             working.replace(full, abbreviation);
             if (owner)
-                owner->recordRepair(QStringLiteral("Month must be abbrivated, fixed \"%1\" to \"%2\"")
-                                            .arg(full, abbreviation));
+                owner->recordRepair(
+                    QStringLiteral("Month must be abbrivated, fixed \"%1\" to \"%2\"")
+                        .arg(full, abbreviation));
             break;
         }
     }
@@ -139,13 +140,18 @@ QString VLXLogic::FixInternetDateTime(const QString &text, bool strict, FeedElem
         switch (result.outcome) {
         case Outcome::WeekdayFixed:
             owner->recordRepair(
-                    QStringLiteral("Fixed impossible date \"%1\" the correct day of week is \"%2\"")
-                            .arg(working, result.weekday));
+                QStringLiteral("Fixed impossible date \"%1\" the correct day of week is \"%2\"")
+                    .arg(working, result.weekday));
             break;
-        case Outcome::FreeText: owner->recordRepair(fixedFormat(working, result.text)); break;
-        case Outcome::Unfixable: owner->recordError(unfixable(working)); break;
+        case Outcome::FreeText:
+            owner->recordRepair(fixedFormat(working, result.text));
+            break;
+        case Outcome::Unfixable:
+            owner->recordError(unfixable(working));
+            break;
         case Outcome::Keep:
-        case Outcome::Now: break;
+        case Outcome::Now:
+            break;
         }
     }
     return result.text;
@@ -159,11 +165,18 @@ QString VLXLogic::FixInternetDateTimeAndInform(const QString &text, bool strict,
         return cleaned;
     const RFCResult result = repairRFC822(cleaned, strict);
     switch (result.outcome) {
-    case Outcome::WeekdayFixed: warn(impossibleAlert(fieldName, cleaned, result.weekday)); break;
-    case Outcome::FreeText: warn(fixedAlert(fieldName, cleaned, result.text)); break;
-    case Outcome::Unfixable: warn(invalidAlert(fieldName, cleaned)); break;
+    case Outcome::WeekdayFixed:
+        warn(impossibleAlert(fieldName, cleaned, result.weekday));
+        break;
+    case Outcome::FreeText:
+        warn(fixedAlert(fieldName, cleaned, result.text));
+        break;
+    case Outcome::Unfixable:
+        warn(invalidAlert(fieldName, cleaned));
+        break;
     case Outcome::Keep:
-    case Outcome::Now: break;
+    case Outcome::Now:
+        break;
     }
     return result.text;
 }

@@ -30,7 +30,7 @@ bool VLXLogic::isValidRDFInternetDateTime(const QString &text)
 {
     DateFields fields;
     return text.isEmpty() || W3CDateReader::read(text, fields)
-            || DateForms::readRFC822(text, fields) != 0;
+        || DateForms::readRFC822(text, fields) != 0;
 }
 
 double VLXLogic::InternetDateTime(const QString &text)

@@ -79,19 +79,19 @@ int VLXLogic::checkURLAndInform(const QString &text, const QString &fieldMessage
     if (!url) {
         return informWarning(Alert::Style::Informational,
                              fieldMessage + u'"' + text
-                                     + QStringLiteral("\" does not seem to be a valid URL.  URL "
-                                                      "should be in a format similar to \"")
-                                     + kExampleURL + u'"',
+                                 + QStringLiteral("\" does not seem to be a valid URL.  URL "
+                                                  "should be in a format similar to \"")
+                                 + kExampleURL + u'"',
                              useMoreInfo);
     }
     if (!url->hasScheme()) {
         return informWarning(Alert::Style::Critical,
                              fieldMessage + u'"' + text
-                                     + QStringLiteral("\" does not seem to be a completely valid "
-                                                      "URL.  The scheme is missing or not "
-                                                      "recognized.  The URL should be in a format "
-                                                      "similar to \"")
-                                     + kExampleURL + u'"',
+                                 + QStringLiteral("\" does not seem to be a completely valid "
+                                                  "URL.  The scheme is missing or not "
+                                                  "recognized.  The URL should be in a format "
+                                                  "similar to \"")
+                                 + kExampleURL + u'"',
                              useMoreInfo);
     }
     return 1;
@@ -110,11 +110,11 @@ int VLXLogic::checkEMailAndInform(const QString &text, const QString &fieldMessa
 {
     if (checkEMail(text))
         return 1;
-    return informWarning(Alert::Style::Critical,
-                         fieldMessage + u'"' + text
-                                 + QStringLiteral(
-                                         "\" does not seem to be a completely valid email address"),
-                         useMoreInfo);
+    return informWarning(
+        Alert::Style::Critical,
+        fieldMessage + u'"' + text
+            + QStringLiteral("\" does not seem to be a completely valid email address"),
+        useMoreInfo);
 }
 
 bool VLXLogic::isAutoGenGUID(const QString &guid)
@@ -138,12 +138,13 @@ QString VLXLogic::generateGUID()
     // A process-unique string of the same shape as the desktop's: a UUID, four hexadecimal
     // digits of the process id and sixteen of a per-process sequence, all upper case.
     static const quint64 base = QRandomGenerator::system()->generate64();
-    static std::atomic<quint64> sequence{0};
+    static std::atomic<quint64> sequence {0};
     const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     const quint64 serial = base + sequence.fetch_add(1);
     return uuid + u'-'
-            + QStringLiteral("%1").arg(QCoreApplication::applicationPid() & 0xFFFF, 4, 16,
-                                       QLatin1Char('0')).toUpper()
-            + u'-' + QStringLiteral("%1").arg(serial, 16, 16, QLatin1Char('0')).toUpper()
-            + QStringLiteral("-VLX");
+        + QStringLiteral("%1")
+              .arg(QCoreApplication::applicationPid() & 0xFFFF, 4, 16, QLatin1Char('0'))
+              .toUpper()
+        + u'-' + QStringLiteral("%1").arg(serial, 16, 16, QLatin1Char('0')).toUpper()
+        + QStringLiteral("-VLX");
 }

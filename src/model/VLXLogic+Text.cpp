@@ -22,10 +22,11 @@ QStringView indent(int level)
 
 bool isBlockElement(const xmlChar *name)
 {
-    static const char *const blocks[] = {
-        "p",  "div", "br", "li", "ul", "ol", "dl", "dt", "dd", "tr", "table", "h1", "h2",
-        "h3", "h4",  "h5", "h6", "blockquote", "pre", "hr", "address", "section", "article",
-        "header", "footer", "nav", "aside", "figure", "figcaption", "form", "fieldset"};
+    static const char *const blocks[]
+        = {"p",      "div",        "br",    "li",     "ul",         "ol",      "dl",      "dt",
+           "dd",     "tr",         "table", "h1",     "h2",         "h3",      "h4",      "h5",
+           "h6",     "blockquote", "pre",   "hr",     "address",    "section", "article", "header",
+           "footer", "nav",        "aside", "figure", "figcaption", "form",    "fieldset"};
     for (const char *block : blocks) {
         if (xmlStrcasecmp(name, reinterpret_cast<const xmlChar *>(block)) == 0)
             return true;
@@ -36,8 +37,8 @@ bool isBlockElement(const xmlChar *name)
 bool isHidden(const xmlChar *name)
 {
     return xmlStrcasecmp(name, reinterpret_cast<const xmlChar *>("script")) == 0
-            || xmlStrcasecmp(name, reinterpret_cast<const xmlChar *>("style")) == 0
-            || xmlStrcasecmp(name, reinterpret_cast<const xmlChar *>("head")) == 0;
+        || xmlStrcasecmp(name, reinterpret_cast<const xmlChar *>("style")) == 0
+        || xmlStrcasecmp(name, reinterpret_cast<const xmlChar *>("head")) == 0;
 }
 
 void lineBreak(QString &out)
@@ -82,7 +83,7 @@ QString VLXLogic::stripHTML(const QString &text)
     const QByteArray utf8 = text.toUtf8();
     htmlDocPtr doc = htmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8",
                                     HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
-                                            | HTML_PARSE_NONET | HTML_PARSE_NOIMPLIED);
+                                        | HTML_PARSE_NONET | HTML_PARSE_NOIMPLIED);
     if (!doc)
         return text;
     QString plain;

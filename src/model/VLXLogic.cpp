@@ -52,17 +52,26 @@ QString escape(const QString &text, bool apos, qsizetype count)
     out.reserve(text.size() + count * 5);
     for (QChar c : text) {
         switch (c.unicode()) {
-        case u'&': out += u"&amp;"; break;
-        case u'<': out += u"&lt;"; break;
-        case u'>': out += u"&gt;"; break;
-        case u'"': out += u"&quot;"; break;
+        case u'&':
+            out += u"&amp;";
+            break;
+        case u'<':
+            out += u"&lt;";
+            break;
+        case u'>':
+            out += u"&gt;";
+            break;
+        case u'"':
+            out += u"&quot;";
+            break;
         case u'\'':
             if (apos)
                 out += u"&apos;";
             else
                 out += c;
             break;
-        default: out += c;
+        default:
+            out += c;
         }
     }
     return out;
@@ -130,7 +139,7 @@ QString VLXLogic::buildEnclosureString(const QString &url, const QString &length
                                        const QString &type)
 {
     return attributeList(
-            {{u"url=\"%@\"", &url}, {u"length=\"%@\"", &length}, {u"type=\"%@\"", &type}});
+        {{u"url=\"%@\"", &url}, {u"length=\"%@\"", &length}, {u"type=\"%@\"", &type}});
 }
 
 QString VLXLogic::buildSkipHoursString(const std::array<int, 24> &hours)
@@ -145,8 +154,8 @@ QString VLXLogic::buildSkipHoursString(const std::array<int, 24> &hours)
 
 QString VLXLogic::buildSkipDaysString(const std::array<int, 7> &days)
 {
-    static const char *const names[7] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
-                                         "Thursday", "Friday", "Saturday"};
+    static const char *const names[7]
+        = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
     QStringList listed;
     for (int day = 0; day < 7; ++day) {
         if (days[day] != 0)
@@ -160,8 +169,8 @@ QString VLXLogic::buildGUIDString(const QString &guid, int isPerma)
     if (guid.isEmpty())
         return QStringLiteral(" ");
     return guid
-            + (isPerma ? QStringLiteral(" isPermaLink=\"true\"")
-                       : QStringLiteral(" isPermaLink=\"false\""));
+        + (isPerma ? QStringLiteral(" isPermaLink=\"true\"")
+                   : QStringLiteral(" isPermaLink=\"false\""));
 }
 
 QString VLXLogic::buildNameSpaceListString(const QStringList &declarations)
@@ -210,8 +219,8 @@ QString VLXLogic::decodeNumericEncodedCharacters(const QString &text)
         const qsizetype distance = semicolon - at;
         if (semicolon >= 0 && distance >= 4 && distance <= 7) {
             const bool hex = out.at(at + 2) == u'x' || out.at(at + 2) == u'X';
-            const QStringView digits = QStringView(out).mid(at + (hex ? 3 : 2),
-                                                            semicolon - at - (hex ? 3 : 2));
+            const QStringView digits
+                = QStringView(out).mid(at + (hex ? 3 : 2), semicolon - at - (hex ? 3 : 2));
             // Only plain digits of the base make a reference: no sign, nothing else, and the
             // value must be a character XML allows, so decoding never makes a document
             // ill-formed.

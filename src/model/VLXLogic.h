@@ -69,7 +69,8 @@ public:
     static bool checkURL(const QString &text);
     // As checkURL, explaining a failure in a "Warning" alert; answers 1 for a passing text, else
     // the chosen button's code (-1 for "More Info.", offered when useMoreInfo is set).
-    static int checkURLAndInform(const QString &text, const QString &fieldMessage, bool useMoreInfo);
+    static int checkURLAndInform(const QString &text, const QString &fieldMessage,
+                                 bool useMoreInfo);
     // YES for a blank text or one holding "@" with a "." somewhere after the first "@".
     static bool checkEMail(const QString &text);
     static int checkEMailAndInform(const QString &text, const QString &fieldMessage,

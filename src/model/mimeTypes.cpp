@@ -21,9 +21,9 @@ mimeTypes &mimeTypes::sharedInstance()
 {
     static mimeTypes shared = [] {
         TableResources::init();
-        return fromTables(readStringDictionary(readResource(QStringLiteral(":/tables/mimeTypes.plist"))),
-                          readStringDictionary(
-                                  readResource(QStringLiteral(":/tables/mimeTypesNE.plist"))));
+        return fromTables(
+            readStringDictionary(readResource(QStringLiteral(":/tables/mimeTypes.plist"))),
+            readStringDictionary(readResource(QStringLiteral(":/tables/mimeTypesNE.plist"))));
     }();
     return shared;
 }
@@ -95,10 +95,10 @@ bool mimeTypes::isValidMIMEType(const QString &type, bool strict) const
     const qsizetype slash = type.indexOf(u'/');
     if (slash < 0)
         return false;
-    static const QSet<QString> topTypes = {
-        QStringLiteral("application"), QStringLiteral("audio"), QStringLiteral("chemical"),
-        QStringLiteral("image"),       QStringLiteral("model"), QStringLiteral("text"),
-        QStringLiteral("video"),       QStringLiteral("x-conference")};
+    static const QSet<QString> topTypes
+        = {QStringLiteral("application"), QStringLiteral("audio"),       QStringLiteral("chemical"),
+           QStringLiteral("image"),       QStringLiteral("model"),       QStringLiteral("text"),
+           QStringLiteral("video"),       QStringLiteral("x-conference")};
     const QString top = type.left(slash);
     if (!topTypes.contains(top) && (!top.startsWith(u"x-") || strict))
         return false;

@@ -39,7 +39,10 @@ public:
     {
         return sharedInstance().mimeTypeForPath(p);
     }
-    static bool sharedIsKnownMIMEType(const QString &t) { return sharedInstance().isKnownMIMEType(t); }
+    static bool sharedIsKnownMIMEType(const QString &t)
+    {
+        return sharedInstance().isKnownMIMEType(t);
+    }
     static bool sharedIsValidMIMEType(const QString &t, bool strict)
     {
         return sharedInstance().isValidMIMEType(t, strict);

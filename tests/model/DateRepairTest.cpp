@@ -32,7 +32,10 @@ protected:
         return messages;
     }
     QString nowRFC() const { return VLXLogic::rfc822String(now); }
-    QString localRFC(const QDateTime &date) const { return VLXLogic::rfc822String(date.toLocalTime()); }
+    QString localRFC(const QDateTime &date) const
+    {
+        return VLXLogic::rfc822String(date.toLocalTime());
+    }
 
     QDateTime now;
     std::shared_ptr<ScriptedAlertService> alerts;
@@ -53,26 +56,26 @@ TEST_F(DateRepair, FullMonthNameIsAbbreviatedOnce)
     EXPECT_EQ(owner.repairCount(), 1);
     EXPECT_EQ(owner.errorCount(), 0);
     // May has no longer form; only the first long name found is handled.
-    EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("Tue, 02 May 2006 10:11:12 +0100"),
-                                            true, &owner),
+    EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("Tue, 02 May 2006 10:11:12 +0100"), true,
+                                            &owner),
               QStringLiteral("Tue, 02 May 2006 10:11:12 +0100"));
     EXPECT_EQ(owner.errorList().size(), 1);
 }
 
 TEST_F(DateRepair, WrongWeekdayIsCorrectedKeepingOrConvertingTheZone)
 {
-    EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("Sun, 02 Jan 2006 10:11:12 +0100"),
-                                            true, &owner),
+    EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("Sun, 02 Jan 2006 10:11:12 +0100"), true,
+                                            &owner),
               QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
     EXPECT_EQ(owner.errorList(),
               QStringList({kRepair
                            + "Fixed impossible date \"Sun, 02 Jan 2006 10:11:12 +0100\" the "
                              "correct day of week is \"Mon\""}));
-    EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("Sun, 02 Jan 2006 10:11:12 EST"),
-                                            false, &owner),
+    EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("Sun, 02 Jan 2006 10:11:12 EST"), false,
+                                            &owner),
               QStringLiteral("Mon, 02 Jan 2006 10:11:12 -0500"));
-    EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("Mon, 02 Jan 2006 10:11:12 GMT"),
-                                            true, &owner),
+    EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("Mon, 02 Jan 2006 10:11:12 GMT"), true,
+                                            &owner),
               QStringLiteral("Mon, 02 Jan 2006 10:11:12 GMT"));
     EXPECT_EQ(owner.repairCount(), 2);
     EXPECT_EQ(owner.errorList().size(), 2);
@@ -90,9 +93,9 @@ TEST_F(DateRepair, BlanksEmptyAndNowNeedNoEntry)
     EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("  Mon,  02 Jan 2006   10:11:12 +0100 "),
                                             true, &owner),
               QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
-    EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("02 Jan 2006 10:11:12 +0100"), true,
-                                            &owner),
-              QStringLiteral("02 Jan 2006 10:11:12 +0100"));
+    EXPECT_EQ(
+        VLXLogic::FixInternetDateTime(QStringLiteral("02 Jan 2006 10:11:12 +0100"), true, &owner),
+        QStringLiteral("02 Jan 2006 10:11:12 +0100"));
     EXPECT_EQ(VLXLogic::FixInternetDateTime(QString(), true, &owner), QString());
     EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("now"), true, &owner), nowRFC());
     EXPECT_EQ(VLXLogic::FixInternetDateTimeAndInform(QStringLiteral("   "), false,
@@ -125,10 +128,10 @@ TEST_F(DateRepair, FreeTextKeepsTheDateItNamesEvenWhenStrict)
     const QString jan5 = localRFC(QDateTime(QDate(2006, 1, 5), QTime(0, 0), Qt::LocalTime));
     EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("January 5, 2006"), true, &element),
               jan5);
-    EXPECT_EQ(element.errorList(),
-              QStringList({kRepair + "Month must be abbrivated, fixed \"January\" to \"Jan\"",
-                           kRepair + "Fixed bad date format from \"Jan 5, 2006\" to \"" + jan5
-                                   + "\""}));
+    EXPECT_EQ(
+        element.errorList(),
+        QStringList({kRepair + "Month must be abbrivated, fixed \"January\" to \"Jan\"",
+                     kRepair + "Fixed bad date format from \"Jan 5, 2006\" to \"" + jan5 + "\""}));
     EXPECT_EQ(element.repairCount(), 2);
 }
 
@@ -148,8 +151,8 @@ TEST_F(DateRepair, UnreadableTextIsAnErrorAndStaysAsTyped)
 TEST_F(DateRepair, RfcAlertsNameTheField)
 {
     const QString field = QStringLiteral("Item pubDate");
-    EXPECT_EQ(VLXLogic::FixInternetDateTimeAndInform(QStringLiteral("Sun, 02 Jan 2006 10:11:12 +0100"),
-                                                     false, field),
+    EXPECT_EQ(VLXLogic::FixInternetDateTimeAndInform(
+                  QStringLiteral("Sun, 02 Jan 2006 10:11:12 +0100"), false, field),
               QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
     const QString tomorrow = localRFC(now.addDays(1));
     EXPECT_EQ(VLXLogic::FixInternetDateTimeAndInform(QStringLiteral("tomorrow"), true, field),
@@ -157,8 +160,8 @@ TEST_F(DateRepair, RfcAlertsNameTheField)
     EXPECT_EQ(VLXLogic::FixInternetDateTimeAndInform(QStringLiteral("junk  text"), false, field),
               QStringLiteral("junk text"));
     // A well-formed date passes silently.
-    EXPECT_EQ(VLXLogic::FixInternetDateTimeAndInform(QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"),
-                                                     false, field),
+    EXPECT_EQ(VLXLogic::FixInternetDateTimeAndInform(
+                  QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"), false, field),
               QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
     EXPECT_EQ(alertMessages(),
               QStringList({QStringLiteral("The value of Item pubDate, \"Sun, 02 Jan 2006 10:11:12 "
@@ -166,37 +169,37 @@ TEST_F(DateRepair, RfcAlertsNameTheField)
                                           "the week is \"Mon\"."),
                            "The value of Item pubDate, \"tomorrow\", was able to be fixed to a "
                            "proper value of \""
-                                   + tomorrow + "\".",
+                               + tomorrow + "\".",
                            QStringLiteral("The value of Item pubDate, \"junk text\", does not seem "
                                           "to be a valid date format.")}));
 }
 
 TEST_F(DateRepair, W3CFormsComeBackWithTheColonAndTheRightZone)
 {
-    EXPECT_EQ(VLXLogic::FixRDFInternetDateTime(QStringLiteral("2006-01-02T10:11:12+0100"), true,
-                                               &owner),
-              QStringLiteral("2006-01-02T10:11:12+01:00"));
-    EXPECT_EQ(VLXLogic::FixRDFInternetDateTime(QStringLiteral("2006-01-02T10:11:12+01:00"), true,
-                                               &owner),
-              QStringLiteral("2006-01-02T10:11:12+01:00"));
+    EXPECT_EQ(
+        VLXLogic::FixRDFInternetDateTime(QStringLiteral("2006-01-02T10:11:12+0100"), true, &owner),
+        QStringLiteral("2006-01-02T10:11:12+01:00"));
+    EXPECT_EQ(
+        VLXLogic::FixRDFInternetDateTime(QStringLiteral("2006-01-02T10:11:12+01:00"), true, &owner),
+        QStringLiteral("2006-01-02T10:11:12+01:00"));
     const QDateTime jan2 = QDateTime::fromSecsSinceEpoch(1136193072).toLocalTime();
     const QString localJan2 = VLXLogic::createRDFDateString(jan2);
     for (const char *text : {"2006-01-02T09:11:12Z", "2006-01-02T09:11:12.750Z",
                              "Mon, 02 Jan 2006 10:11:12 +0100", "2006-01-02T10:11:12.5+01:00"})
         EXPECT_EQ(VLXLogic::FixRDFInternetDateTime(QString::fromLatin1(text), false, &owner),
                   localJan2)
-                << text;
-    EXPECT_EQ(VLXLogic::FixRDFInternetDateTime(QStringLiteral("2006-01-02T10:11+01:00"), false,
-                                               &owner),
-              VLXLogic::createRDFDateString(jan2.addSecs(-12)));
+            << text;
+    EXPECT_EQ(
+        VLXLogic::FixRDFInternetDateTime(QStringLiteral("2006-01-02T10:11+01:00"), false, &owner),
+        VLXLogic::createRDFDateString(jan2.addSecs(-12)));
     EXPECT_TRUE(owner.errorList().isEmpty());
 
     // The alerting form answers "Z" dates in UTC, others as the recording form.
     EXPECT_EQ(VLXLogic::FixRDFInternetDateTimeAndInform(QStringLiteral("2006-01-02T09:11:12Z"),
                                                         true, QStringLiteral("dc:date")),
               QStringLiteral("2006-01-02T09:11:12+00:00"));
-    EXPECT_EQ(VLXLogic::FixRDFInternetDateTimeAndInform(QStringLiteral("2006-01-02T10:11:12.5+01:00"),
-                                                        true, QStringLiteral("dc:date")),
+    EXPECT_EQ(VLXLogic::FixRDFInternetDateTimeAndInform(
+                  QStringLiteral("2006-01-02T10:11:12.5+01:00"), true, QStringLiteral("dc:date")),
               localJan2);
     EXPECT_TRUE(alerts->alerts().isEmpty());
 }
@@ -216,8 +219,9 @@ TEST_F(DateRepair, W3CFreeTextAndGarbage)
     FeedElement strictOwner;
     EXPECT_EQ(VLXLogic::FixRDFInternetDateTime(QStringLiteral("rubbish"), true, &strictOwner),
               nowW3C);
-    EXPECT_EQ(strictOwner.errorList(),
-              QStringList({kRepair + "Fixed bad date format from \"rubbish\" to \"" + nowW3C + "\""}));
+    EXPECT_EQ(
+        strictOwner.errorList(),
+        QStringList({kRepair + "Fixed bad date format from \"rubbish\" to \"" + nowW3C + "\""}));
     EXPECT_EQ(strictOwner.repairCount(), 1);
     FeedElement lenient;
     EXPECT_EQ(VLXLogic::FixRDFInternetDateTime(QStringLiteral("rubbish"), false, &lenient),
@@ -231,10 +235,11 @@ TEST_F(DateRepair, W3CFreeTextAndGarbage)
     EXPECT_EQ(VLXLogic::FixRDFInternetDateTimeAndInform(QStringLiteral("rubbish"), true,
                                                         QStringLiteral("dc:date")),
               QStringLiteral("rubbish"));
-    EXPECT_EQ(alertMessages(),
-              QStringList({"The value of dc:date, \"tomorrow\", was able to be fixed to a proper "
-                           "value of \""
-                                   + tomorrow + "\".",
-                           QStringLiteral("The value of dc:date, \"rubbish\", does not seem to be a "
-                                          "valid date format.")}));
+    EXPECT_EQ(
+        alertMessages(),
+        QStringList({"The value of dc:date, \"tomorrow\", was able to be fixed to a proper "
+                     "value of \""
+                         + tomorrow + "\".",
+                     QStringLiteral("The value of dc:date, \"rubbish\", does not seem to be a "
+                                    "valid date format.")}));
 }

@@ -43,7 +43,8 @@ TEST(DateTexts, RfcFormsReadAndTheWeekdayDoesNotFixTheDate)
 
 TEST(DateTexts, ReadDatesKeepTheZoneTheTextNames)
 {
-    const QDateTime date = VLXLogic::dateFromRFC822(QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
+    const QDateTime date
+        = VLXLogic::dateFromRFC822(QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
     EXPECT_EQ(date.offsetFromUtc(), 3600);
     EXPECT_EQ(VLXLogic::rfc822String(date), QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
     const QDateTime west = VLXLogic::dateFromRFC822(QStringLiteral("02 Jan 2006 04:11:12 EST"));
@@ -91,7 +92,7 @@ TEST(DateTexts, WritersUseTheLocalZoneForInstants)
     // A summer date in Berlin carries the summer offset.
     const double july = kJan2 + 180 * 86400.0;
     EXPECT_TRUE(VLXLogic::internetDateStringFromInterval(july).endsWith(
-            localOffset(july) == 0 ? QStringLiteral("+0000") : QStringLiteral("+0200")));
+        localOffset(july) == 0 ? QStringLiteral("+0000") : QStringLiteral("+0200")));
 }
 
 TEST(DateTexts, ConversionToRfc822GoesToLocalTime)
@@ -120,7 +121,8 @@ TEST(DatePatterns, EnglishNamesWhateverTheLocale)
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     const DatePattern pattern(u"%a %d %b %m %Y %H:%M:%S.%F %z");
-    const QDateTime date(QDate(2026, 12, 7), QTime(4, 5, 6, 78), Qt::OffsetFromUTC, -(5 * 3600 + 1800));
+    const QDateTime date(QDate(2026, 12, 7), QTime(4, 5, 6, 78), Qt::OffsetFromUTC,
+                         -(5 * 3600 + 1800));
     EXPECT_EQ(pattern.write(date), QStringLiteral("Mon 07 Dec 12 2026 04:05:06.078 -0530"));
     DateFields fields;
     EXPECT_TRUE(pattern.read(u"Mon 07 Dec 12 2026 04:05:06.078 -0530", fields));
@@ -136,9 +138,8 @@ TEST(DatePatterns, EnglishNamesWhateverTheLocale)
 TEST(NaturalDates, RelativeWordsMonthNamesAndIsoForms)
 {
     const QDateTime now = local(2026, 3, 13, 10, 20, 30); // a Friday
-    const auto read = [&](const char *text) {
-        return NaturalDateReader::read(QString::fromLatin1(text), now);
-    };
+    const auto read
+        = [&](const char *text) { return NaturalDateReader::read(QString::fromLatin1(text), now); };
     EXPECT_EQ(read("now"), now);
     EXPECT_EQ(read("Today"), now);
     EXPECT_EQ(read("tomorrow"), local(2026, 3, 14, 10, 20, 30));

@@ -61,10 +61,10 @@ TEST(FeedElement, RecordingAddsOneEntryAndOneCount)
     element.recordWarning(QStringLiteral("b"));
     element.recordError(QStringLiteral("c"));
     element.recordError(QStringLiteral("d"));
-    EXPECT_EQ(element.errorList(),
-              QStringList({QStringLiteral("Automatic Repair::a"),
-                           QStringLiteral("Validate Warning::b"),
-                           QStringLiteral("Validate Error::c"), QStringLiteral("Validate Error::d")}));
+    EXPECT_EQ(
+        element.errorList(),
+        QStringList({QStringLiteral("Automatic Repair::a"), QStringLiteral("Validate Warning::b"),
+                     QStringLiteral("Validate Error::c"), QStringLiteral("Validate Error::d")}));
     EXPECT_EQ(element.repairCount(), 1);
     EXPECT_EQ(element.warnCount(), 1);
     EXPECT_EQ(element.errorCount(), 2);
@@ -79,8 +79,8 @@ TEST(FeedElement, RecordingAddsOneEntryAndOneCount)
 
 TEST(FeedElement, EntryKindIsTextBeforeFirstSeparator)
 {
-    const QString entry = FeedElement::makeEntry(FeedElement::kValidateError,
-                                                 QStringLiteral("a::b::c"));
+    const QString entry
+        = FeedElement::makeEntry(FeedElement::kValidateError, QStringLiteral("a::b::c"));
     EXPECT_EQ(entry, QStringLiteral("Validate Error::a::b::c"));
     EXPECT_EQ(FeedElement::entryKind(entry), QStringLiteral("Validate Error"));
     EXPECT_EQ(FeedElement::entryText(entry), QStringLiteral("a::b::c"));

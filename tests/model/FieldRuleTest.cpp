@@ -12,27 +12,27 @@ class RuledElement : public FeedElement
 public:
     static bool validateTitle(const QString &value, VLXError *error)
     {
-        return FieldRule::check(value,
-                                {{FieldRule::notBlank,
-                                  {QStringLiteral("Title is blank"),
-                                   QStringLiteral("Feed title can not be blank")}}},
-                                error);
+        return FieldRule::check(
+            value,
+            {{FieldRule::notBlank,
+              {QStringLiteral("Title is blank"), QStringLiteral("Feed title can not be blank")}}},
+            error);
     }
     static bool validateDocs(const QString &value, VLXError *error)
     {
-        return FieldRule::check(value,
-                                {{FieldRule::blankOrURL,
-                                  {QStringLiteral("Docs is invalid"),
-                                   QStringLiteral("Feed Docs is not a valid URL")}}},
-                                error);
+        return FieldRule::check(
+            value,
+            {{FieldRule::blankOrURL,
+              {QStringLiteral("Docs is invalid"), QStringLiteral("Feed Docs is not a valid URL")}}},
+            error);
     }
     static bool validateNote(const QString &value, VLXError *error)
     {
-        return FieldRule::check(value,
-                                {{FieldRule::notBlank,
-                                  {QStringLiteral("Note differs"), QStringLiteral("Odd note"),
-                                   true}}},
-                                error);
+        return FieldRule::check(
+            value,
+            {{FieldRule::notBlank,
+              {QStringLiteral("Note differs"), QStringLiteral("Odd note"), true}}},
+            error);
     }
     VLX_FIELD_RULE_TRIO(Title)
     VLX_FIELD_RULE_TRIO(Docs)
@@ -45,6 +45,15 @@ class HelpfulControl : public QObject
 public:
     int helpShown = 0;
     Q_INVOKABLE void showContextHelp() { ++helpShown; }
+};
+
+// Controls of the control kit declare it const.
+class ConstHelpfulControl : public QObject
+{
+    Q_OBJECT
+public:
+    mutable int helpShown = 0;
+    Q_INVOKABLE void showContextHelp() const { ++helpShown; }
 };
 
 class FieldRuleTest : public ::testing::Test
@@ -111,6 +120,12 @@ TEST_F(FieldRuleTest, MoreInformationOpensTheControlsHelp)
     alerts->queueAnswer(AlertService::kDefault);
     EXPECT_FALSE(RuledElement::validateAndInformNote(QString(), &control));
     EXPECT_EQ(control.helpShown, 1);
+
+    ConstHelpfulControl constControl;
+    alerts->queueAnswer(AlertService::kOther);
+    EXPECT_FALSE(RuledElement::validateAndInformNote(QString(), &constControl));
+    EXPECT_EQ(alerts->alerts().last().otherButton, QStringLiteral("More Information"));
+    EXPECT_EQ(constControl.helpShown, 1);
 }
 
 TEST_F(FieldRuleTest, ReadyMadeTestsUseTrimmedBlank)

@@ -18,8 +18,8 @@ public:
 
 TEST(FragmentBuilders, AttributeListsEndWithAnExtraBlankPiece)
 {
-    EXPECT_EQ(VLXLogic::buildEnclosureString(QStringLiteral("http://a/b.mp3"),
-                                             QStringLiteral("12"), QStringLiteral("audio/mpeg")),
+    EXPECT_EQ(VLXLogic::buildEnclosureString(QStringLiteral("http://a/b.mp3"), QStringLiteral("12"),
+                                             QStringLiteral("audio/mpeg")),
               QStringLiteral("url=\"http://a/b.mp3\" length=\"12\" type=\"audio/mpeg\"  "));
     EXPECT_EQ(VLXLogic::buildEnclosureString({}, {}, {}), QStringLiteral(" "));
     EXPECT_EQ(VLXLogic::buildEnclosureString({}, {}, QStringLiteral("audio/mpeg")),
@@ -28,21 +28,21 @@ TEST(FragmentBuilders, AttributeListsEndWithAnExtraBlankPiece)
               QStringLiteral("News domain=\"d\"  "));
     // A value of blanks counts as set.
     EXPECT_EQ(VLXLogic::buildSourceString(QStringLiteral(" "), {}), QStringLiteral("   "));
-    EXPECT_EQ(VLXLogic::buildCloudString(QStringLiteral("h"), QStringLiteral("80"), {},
-                                         QStringLiteral("p.q"), QStringLiteral("soap")),
-              QStringLiteral(
-                      "domain=\"h\" port=\"80\" registerProcedure=\"p.q\" protocol=\"soap\"  "));
+    EXPECT_EQ(
+        VLXLogic::buildCloudString(QStringLiteral("h"), QStringLiteral("80"), {},
+                                   QStringLiteral("p.q"), QStringLiteral("soap")),
+        QStringLiteral("domain=\"h\" port=\"80\" registerProcedure=\"p.q\" protocol=\"soap\"  "));
     EXPECT_EQ(VLXLogic::buildTextInputString({}, QStringLiteral("d"), QStringLiteral("n"), {}),
               QStringLiteral("description=\"d\" name=\"n\"  "));
 }
 
 TEST(FragmentBuilders, SkipListsAndGuid)
 {
-    std::array<int, 7> days{};
+    std::array<int, 7> days {};
     days[0] = days[6] = 1;
     EXPECT_EQ(VLXLogic::buildSkipDaysString(days), QStringLiteral("Sunday,Saturday"));
     EXPECT_EQ(VLXLogic::buildSkipDaysString({}), QStringLiteral(" "));
-    std::array<int, 24> hours{};
+    std::array<int, 24> hours {};
     hours[0] = hours[9] = hours[23] = 2;
     EXPECT_EQ(VLXLogic::buildSkipHoursString(hours), QStringLiteral("0,9,23"));
     EXPECT_EQ(VLXLogic::buildSkipHoursString({}), QStringLiteral(" "));
@@ -53,9 +53,9 @@ TEST(FragmentBuilders, SkipListsAndGuid)
               QStringLiteral("g isPermaLink=\"false\""));
     EXPECT_EQ(VLXLogic::buildGUIDString({}, 1), QStringLiteral(" "));
 
-    EXPECT_EQ(VLXLogic::buildNameSpaceListString(
-                      {QStringLiteral("xmlns:itunes=\"http://x/\""), QStringLiteral("junk"),
-                       QStringLiteral("xmlns:dc=\"http://y/\"")}),
+    EXPECT_EQ(VLXLogic::buildNameSpaceListString({QStringLiteral("xmlns:itunes=\"http://x/\""),
+                                                  QStringLiteral("junk"),
+                                                  QStringLiteral("xmlns:dc=\"http://y/\"")}),
               QStringLiteral("itunes, , dc"));
     EXPECT_EQ(VLXLogic::buildNameSpaceListString({}), QStringLiteral(""));
 }
@@ -98,8 +98,9 @@ TEST(XMLEscaping, CdataTerminatorInTextSurvives)
               QStringLiteral("a]]&gt;b"));
     const QString many = QString(21, u'<') + QStringLiteral("x]]>y");
     const QString encoded = VLXLogic::encodeDescriptionWithBestEncoding(many);
-    EXPECT_EQ(encoded, QStringLiteral("<![CDATA[") + QString(21, u'<')
-                      + QStringLiteral("x]]]]><![CDATA[>y]]>"));
+    EXPECT_EQ(encoded,
+              QStringLiteral("<![CDATA[") + QString(21, u'<')
+                  + QStringLiteral("x]]]]><![CDATA[>y]]>"));
     // Reading the sections back (concatenating their contents) gives the text exactly.
     QString readBack;
     qsizetype at = 0;
@@ -125,8 +126,8 @@ TEST(XMLEscaping, NumericReferencesDecodeOnlyLegalSmallCharacters)
     EXPECT_EQ(VLXLogic::decodeNumericEncodedCharacters(QStringLiteral("&#233;t&#xe9;")),
               QString::fromUtf8("\xC3\xA9t\xC3\xA9"));
     // Signs, zero, control characters and stray characters never decode.
-    for (const char *bad : {"&#-65;", "&#+65;", "&#00;", "&#x0;", "&#1;", "&#x1F;", "&#6a5;",
-                            "&#x;"}) {
+    for (const char *bad :
+         {"&#-65;", "&#+65;", "&#00;", "&#x0;", "&#1;", "&#x1F;", "&#6a5;", "&#x;"}) {
         const QString text = QString::fromLatin1(bad);
         EXPECT_EQ(VLXLogic::decodeNumericEncodedCharacters(text), text) << bad;
     }

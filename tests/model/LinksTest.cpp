@@ -65,30 +65,30 @@ TEST(URLTests, AlertFormsExplainAndAnswerTheButton)
     EXPECT_TRUE(alerts->alerts().isEmpty());
 
     alerts->queueAnswer(-1);
-    EXPECT_EQ(VLXLogic::checkURLAndInform(QStringLiteral("example.com"), QStringLiteral("Link "),
-                                          true),
-              -1);
+    EXPECT_EQ(
+        VLXLogic::checkURLAndInform(QStringLiteral("example.com"), QStringLiteral("Link "), true),
+        -1);
     Alert alert = alerts->alerts().last();
     EXPECT_EQ(alert.style, Alert::Style::Critical);
     EXPECT_EQ(alert.title, QStringLiteral("Warning"));
     EXPECT_TRUE(alert.message.startsWith(QStringLiteral(
-            "Link \"example.com\" does not seem to be a completely valid URL.  The scheme is "
-            "missing or not recognized.  The URL should be in a format similar to \"")));
+        "Link \"example.com\" does not seem to be a completely valid URL.  The scheme is "
+        "missing or not recognized.  The URL should be in a format similar to \"")));
     EXPECT_EQ(alert.otherButton, QStringLiteral("More Info."));
 
-    EXPECT_EQ(VLXLogic::checkURLAndInform(QStringLiteral("http://a/%zz"), QStringLiteral("L "),
-                                          false),
-              1);
+    EXPECT_EQ(
+        VLXLogic::checkURLAndInform(QStringLiteral("http://a/%zz"), QStringLiteral("L "), false),
+        1);
     alert = alerts->alerts().last();
     EXPECT_EQ(alert.style, Alert::Style::Informational);
     EXPECT_TRUE(alert.message.startsWith(QStringLiteral(
-            "L \"http://a/%zz\" does not seem to be a valid URL.  URL should be in a format similar "
-            "to \"")));
+        "L \"http://a/%zz\" does not seem to be a valid URL.  URL should be in a format similar "
+        "to \"")));
     EXPECT_TRUE(alert.otherButton.isEmpty());
 
-    EXPECT_EQ(VLXLogic::checkEMailAndInform(QStringLiteral("me.at.home"), QStringLiteral("E "),
-                                            false),
-              1);
+    EXPECT_EQ(
+        VLXLogic::checkEMailAndInform(QStringLiteral("me.at.home"), QStringLiteral("E "), false),
+        1);
     EXPECT_EQ(alerts->alerts().last().message,
               QStringLiteral("E \"me.at.home\" does not seem to be a completely valid email "
                              "address"));

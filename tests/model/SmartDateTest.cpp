@@ -85,8 +85,7 @@ TEST(SmartDates, TextsUseTheProcessClockOnce)
     EXPECT_EQ(SmartDate::generateDate(0, 1, 0), VLXLogic::rfc822String(kFriday));
     EXPECT_EQ(SmartDate::feedSmartDate(true, 0, 1, 0, 1, 1, 10),
               VLXLogic::rfc822String(local(2026, 3, 14, 9)));
-    EXPECT_EQ(SmartDate::feedSmartDate(false, 0, 1, 0, 1, 1, 10),
-              VLXLogic::rfc822String(kFriday));
+    EXPECT_EQ(SmartDate::feedSmartDate(false, 0, 1, 0, 1, 1, 10), VLXLogic::rfc822String(kFriday));
     Clock::setInstance(nullptr);
 
     EXPECT_TRUE(SmartDate::feedAutoPub(true, 5, 5, 0, 0));

@@ -31,7 +31,8 @@ TEST(TextHelpers, DurationsCarryAndPad)
 {
     EXPECT_EQ(VLXLogic::convertStringToHHMMSS(QStringLiteral("90")), QStringLiteral("1:30"));
     EXPECT_EQ(VLXLogic::convertStringToHHMMSS(QStringLiteral("3700")), QStringLiteral("1:01:40"));
-    EXPECT_EQ(VLXLogic::convertStringToHHMMSS(QStringLiteral("1:0:100")), QStringLiteral("1:01:40"));
+    EXPECT_EQ(VLXLogic::convertStringToHHMMSS(QStringLiteral("1:0:100")),
+              QStringLiteral("1:01:40"));
     EXPECT_EQ(VLXLogic::convertStringToHHMMSS(QStringLiteral("5")), QStringLiteral("0:05"));
     EXPECT_EQ(VLXLogic::convertStringToHHMMSS(QStringLiteral(" 2: 5x")), QStringLiteral("2:05"));
     EXPECT_EQ(VLXLogic::convertStringToHHMMSS(QStringLiteral("1:2:3:4")), QStringLiteral(""));
@@ -55,7 +56,8 @@ TEST(PrettyPrinter, NestsTagsFourBlanksALevel)
               QStringLiteral("<a>\n    <b>x</b>\n    <c/>\n</a>"));
     EXPECT_EQ(VLXLogic::formatXML(QStringLiteral("<?xml version=\"1.0\"?><rss><channel/></rss>")),
               QStringLiteral("<?xml version=\"1.0\"?>\n<rss>\n    <channel/>\n</rss>"));
-    EXPECT_EQ(VLXLogic::formatXML(QStringLiteral("<b>x</b>"), 2), QStringLiteral("        <b>x</b>"));
+    EXPECT_EQ(VLXLogic::formatXML(QStringLiteral("<b>x</b>"), 2),
+              QStringLiteral("        <b>x</b>"));
 }
 
 TEST(PrettyPrinter, CdataCopiedAsIsAndItemsSeparated)
@@ -64,8 +66,9 @@ TEST(PrettyPrinter, CdataCopiedAsIsAndItemsSeparated)
               QStringLiteral("<d><![CDATA[<p>keep</p>]]></d>"));
     EXPECT_EQ(VLXLogic::formatXML(QStringLiteral("<d><![CDATA[<p>open")),
               QStringLiteral("<d><![CDATA[<p>open"));
-    EXPECT_EQ(VLXLogic::formatXML(QStringLiteral("<i><item><t>a</t></item><item/></i>")),
-              QStringLiteral("<i>\n    <item>\n        <t>a</t>\n    </item>\n\n    <item/>\n</i>"));
+    EXPECT_EQ(
+        VLXLogic::formatXML(QStringLiteral("<i><item><t>a</t></item><item/></i>")),
+        QStringLiteral("<i>\n    <item>\n        <t>a</t>\n    </item>\n\n    <item/>\n</i>"));
     // A comment does not raise the level; a lone "<" at the end is copied.
     EXPECT_EQ(VLXLogic::formatXML(QStringLiteral("<!--c--><a/><")),
               QStringLiteral("<!--c-->\n<a/>\n<"));
