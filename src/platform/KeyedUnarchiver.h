@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/KeyedArchivable.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QVariantMap>
+#include <functional>
+
+// Reads keyed archives written by KeyedArchiver.
+//
+// The class registry maps an archive class name to a factory that makes a new object of that
+// class. A class registers once, from its own .cpp file, with a static initialiser:
+//
+//     [[maybe_unused]] static const bool kRegistered = KeyedUnarchiver::registerClass(
+//         QStringLiteral("mrssChannel"), [] { return std::make_shared<mrssChannel>(); });
+//
+// and code that needs a fresh object of a class it does not link against (the settings defaults
+// need a new mrssChannel and mrssItem) asks KeyedUnarchiver::makeObject(name). Until a class is
+// registered, makeObject() answers null and archives naming it decode to null.
+//
+// Decoding never crashes on bad data: bytes that are not an archive, an unknown class, an
+// object whose initWithCoder() refuses the data, or values nested too deeply make the whole
+// archive decode to null.
+class KeyedUnarchiver
+{
+public:
+    using Factory = std::function<ArchivableRef()>;
+
+    static bool registerClass(const QString &className, Factory factory);
+    static bool isClassRegistered(const QString &className);
+    static ArchivableRef makeObject(const QString &className);
+
+    static QVariant unarchiveObjectWithData(const QByteArray &data);
+
+    bool containsValueForKey(const QString &key) const;
+    // The value under the key with nested objects restored; null when absent or undecodable.
+    QVariant decodeObjectForKey(const QString &key) const;
+    // Typed reads: an absent key or a value of another kind gives "", 0, false or empty data.
+    QString decodeStringForKey(const QString &key) const;
+    qint64 decodeIntForKey(const QString &key) const;
+    double decodeDoubleForKey(const QString &key) const;
+    bool decodeBoolForKey(const QString &key) const;
+    QByteArray decodeDataForKey(const QString &key) const;
+
+private:
+    KeyedUnarchiver(QVariantMap fields, int depth);
+    static QVariant decodeValue(const QVariant &value, int depth, bool *ok);
+
+    QVariantMap m_fields;
+    int m_depth = 0;
+};

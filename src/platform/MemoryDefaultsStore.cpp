@@ -1,0 +1,17 @@
+#include "platform/MemoryDefaultsStore.h"
+
+void MemoryDefaultsStore::setObject(const QVariant &value, const QString &key)
+{
+    if (!value.isValid())
+        m_values.remove(key);
+    else
+        m_values.insert(key, value);
+}
+
+bool MemoryDefaultsStore::sync(QString *error)
+{
+    if (error)
+        error->clear();
+    ++m_syncCount;
+    return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/DefaultsStore.h"
+
+#include <QVariantMap>
+
+// A defaults store that lives in memory only; for tests and for runs that must not touch disk.
+class MemoryDefaultsStore : public DefaultsStore
+{
+public:
+    MemoryDefaultsStore() = default;
+    explicit MemoryDefaultsStore(QVariantMap values) : m_values(std::move(values)) { }
+
+    bool contains(const QString &key) const override { return m_values.contains(key); }
+    QVariant object(const QString &key) const override { return m_values.value(key); }
+    void setObject(const QVariant &value, const QString &key) override;
+    void remove(const QString &key) override { m_values.remove(key); }
+    QStringList keys() const override { return m_values.keys(); }
+    bool sync(QString *error = nullptr) override;
+
+    const QVariantMap &values() const { return m_values; }
+    int syncCount() const { return m_syncCount; }
+
+private:
+    QVariantMap m_values;
+    int m_syncCount = 0;
+};

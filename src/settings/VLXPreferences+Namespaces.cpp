@@ -1,0 +1,150 @@
+// The registry of known XML namespaces, kept as description strings under
+// "General_XMLNamespaces": well-supported entries first in the order they were added, then the
+// others sorted case-insensitively over the whole description string.
+#include "settings/VLXPreferences.h"
+
+#include "model/extensionNSName.h"
+
+#include <algorithm>
+
+namespace {
+const QString kRegistryKey = QStringLiteral("General_XMLNamespaces");
+
+QStringList storedRegistry(const QVariantMap &values)
+{
+    QStringList entries;
+    for (const QVariant &entry : values.value(kRegistryKey).toList())
+        entries.append(entry.toString());
+    return entries;
+}
+} // namespace
+
+void VLXPreferences::sortNamespaces()
+{
+    QStringList supported;
+    QStringList others;
+    for (const QString &entry : std::as_const(m_generalXMLNamespaces)) {
+        if (extensionNSName::wellSupportedFromDescription(entry))
+            supported.append(entry);
+        else
+            others.append(entry);
+    }
+    // Stable, so entries equal but for letter case keep the order they had.
+    std::stable_sort(others.begin(), others.end(), [](const QString &a, const QString &b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    m_generalXMLNamespaces = supported + others;
+}
+
+void VLXPreferences::addGeneral_XMLNamespaces(const std::optional<QStringList> &entries)
+{
+    if (!entries)
+        return;
+    m_generalXMLNamespaces.append(*entries);
+    sortNamespaces();
+}
+
+void VLXPreferences::replaceGeneral_XMLNamespaces(const QString &entry, int atIndex)
+{
+    // The preferences window passes -1 when no row is selected.
+    if (atIndex < 0 || atIndex >= m_generalXMLNamespaces.size())
+        return;
+    m_generalXMLNamespaces[atIndex] = entry;
+    sortNamespaces();
+}
+
+void VLXPreferences::removeGeneral_XMLNamespacesAtIndex(int index)
+{
+    if (index < 0 || index >= m_generalXMLNamespaces.size())
+        return;
+    m_generalXMLNamespaces.removeAt(index);
+}
+
+void VLXPreferences::validateGeneralXMLNamespaces()
+{
+    m_generalXMLNamespaces.erase(
+            std::remove_if(m_generalXMLNamespaces.begin(), m_generalXMLNamespaces.end(),
+                           [](const QString &entry) {
+                               return extensionNSName::extensionNameFromDescription(entry)
+                                       == extensionNSName::kUserDefined;
+                           }),
+            m_generalXMLNamespaces.end());
+}
+
+void VLXPreferences::storeRegistryAndSave()
+{
+    sortNamespaces();
+    QVariantList stored;
+    for (const QString &entry : std::as_const(m_generalXMLNamespaces))
+        stored.append(entry);
+    m_curValues.insert(kRegistryKey, stored);
+    save();
+}
+
+void VLXPreferences::addMissingXMLNamespaces(const QStringList &entries)
+{
+    sharedInstance().addMissingXMLNamespacesImpl(entries);
+}
+
+void VLXPreferences::addMissingXMLNamespacesImpl(const QStringList &entries)
+{
+    m_generalXMLNamespaces = storedRegistry(m_curValues);
+    for (const QString &entry : entries) {
+        const QString prefix = extensionNSName::extensionNameFromDescription(entry);
+        if (prefix == extensionNSName::kUserDefined)
+            continue;
+        const bool known = std::any_of(
+                m_generalXMLNamespaces.cbegin(), m_generalXMLNamespaces.cend(),
+                [&prefix](const QString &registered) {
+                    return extensionNSName::extensionNameFromDescription(registered) == prefix;
+                });
+        if (!known)
+            addGeneral_XMLNamespaces(QStringList {entry});
+    }
+    storeRegistryAndSave();
+}
+
+void VLXPreferences::addMissingSupportedXMLNamespaces(const QStringList &entries)
+{
+    sharedInstance().addMissingSupportedXMLNamespacesImpl(entries);
+}
+
+void VLXPreferences::addMissingSupportedXMLNamespacesImpl(const QStringList &entries)
+{
+    QStringList working = storedRegistry(m_curValues);
+    for (const QString &entry : entries) {
+        const QString prefix = extensionNSName::extensionNameFromDescription(entry);
+        const QString url = extensionNSName::DTDURLFromDescription(entry);
+        const QStringList snapshot = working;
+        for (const QString &old : snapshot) {
+            if (extensionNSName::extensionNameFromDescription(old) == prefix
+                || extensionNSName::DTDURLFromDescription(old) == url)
+                working.removeAll(old);
+        }
+        working.append(entry);
+    }
+    m_generalXMLNamespaces.clear();
+    for (const QString &entry : entries) {
+        if (extensionNSName::wellSupportedFromDescription(entry))
+            addGeneral_XMLNamespaces(QStringList {entry});
+    }
+    for (const QString &entry : std::as_const(working)) {
+        if (!extensionNSName::wellSupportedFromDescription(entry))
+            addGeneral_XMLNamespaces(QStringList {entry});
+    }
+    storeRegistryAndSave();
+}
+
+QString VLXPreferences::getDTDForNamespace(const QString &prefix)
+{
+    return sharedInstance().getDTDForNamespaceImpl(prefix);
+}
+
+QString VLXPreferences::getDTDForNamespaceImpl(const QString &prefix) const
+{
+    for (const QString &entry : storedRegistry(m_curValues)) {
+        if (extensionNSName::extensionNameFromDescription(entry) == prefix)
+            return extensionNSName::DTDURLFromDescription(entry);
+    }
+    return {};
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+
+// What the preferences window (gui) does with the settings store: it edits a working copy of the
+// live settings and one feed's per-feed entry, then accepts or discards them. The store is the
+// implementation (VLXPreferences); the window only sees this interface.
+class VLXPreferencesWorkingCopy
+{
+public:
+    virtual ~VLXPreferencesWorkingCopy() = default;
+
+    // Opening the window: origValues and the displayed values become copies of the live settings
+    // and the feed with this identifier is the one whose per-feed entry the window edits.
+    virtual void beginEditing(const QString &uniqueKey) = 0;
+    virtual bool hasDisplayedValues() const = 0;
+    // The working copy; empty before beginEditing().
+    virtual QVariantMap &displayedValues() = 0;
+    virtual QString editedUniqueKey() const = 0;
+
+    // First step of each page refresh: makes sure the one-feed cache holds the full entry of the
+    // edited feed (appending a full default entry to the displayed "FD_CF_Array" when the feed
+    // has none) and answers it. The window writes its per-feed controls into it.
+    virtual QVariantMap &editedFeedEntry() = 0;
+    // The global migration ladder, run on the displayed values before the pages are filled.
+    virtual void checkVersion() = 0;
+
+    // OK: the sparse form of the edited entry replaces the feed's entry in the displayed
+    // "FD_CF_Array", then the displayed values become live when they differ. Writes no file.
+    virtual void commitDisplayedValues() = 0;
+    // Revert to defaults: the live settings become a copy of the global defaults table.
+    virtual void revertToDefault() = 0;
+    // Cancel: the displayed values become a copy of the live settings again and the edits held
+    // in the one-feed cache are dropped, so later reads do not answer discarded values.
+    virtual void discardDisplayedValues() = 0;
+};
