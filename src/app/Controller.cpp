@@ -1,17 +1,311 @@
 #include "app/Controller.h"
 
+#include "VLXVersion.h"
+#include "app/AboutWindow.h"
+#include "app/Vellumcast.h"
+#include "platform/DefaultsStore.h"
+#include "app/WindowStatusSink.h"
+#include "io/CURLHandle.h"
+#include "platform/QtAlertService.h"
+#include "platform/QtFileChooser.h"
+#include "platform/QtHelpService.h"
+#include "settings/VLXPreferences.h"
+#include "ui/VLXHelpAnchored.h"
+
+
+#include <QAction>
+#include <QApplication>
+#include <QDebug>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QFileOpenEvent>
 #include <QMainWindow>
+#include <QTimer>
+#include <QUrl>
 
-Controller::Controller(QObject *parent) : QObject(parent) { }
+namespace {
+const QString kTemplates = QStringLiteral("Templates");
+const QString kRSSIcons = QStringLiteral("RSSIcons");
+const QString kScripts = QStringLiteral("Scripts");
+const QString kFeeds = QStringLiteral("Feeds");
+const QString kExports = QStringLiteral("Exports");
+const QString kTemporary = QStringLiteral("Temporary");
 
-Controller::~Controller() = default;
+const QString kWebsite = QStringLiteral("https://vellumcast.example.org/");
+const QString kForum = QStringLiteral("https://vellumcast.example.org/forum/");
+
+DefaultsStore &defaults()
+{
+    return VLXPreferences::sharedInstance().store();
+}
+
+void setWhenAbsent(const QString &key, const QString &value)
+{
+    if (!defaults().contains(key))
+        defaults().setObject(value, key);
+}
+
+// Copies one resource file unless the destination exists. Resource files are read-only; the copy
+// is the user's to edit.
+bool copyResource(const QString &source, const QString &destination)
+{
+    if (!QFileInfo::exists(source) || QFileInfo::exists(destination))
+        return false;
+    if (!QFile::copy(source, destination))
+        return false;
+    QFile::setPermissions(destination, QFile::permissions(destination) | QFile::WriteOwner
+                                               | QFile::ReadOwner);
+    return true;
+}
+
+// Copies every file of a resource folder that the destination lacks.
+void copyMissingFrom(const QString &resourceFolder, const QString &destination)
+{
+    QDirIterator files(resourceFolder, QDir::Files);
+    while (files.hasNext()) {
+        const QString source = files.next();
+        QString name = QFileInfo(source).fileName();
+        // The JavaScript template travels with a text suffix so nothing runs it by accident.
+        if (name == QLatin1String("BasicJavaScript.js.txt"))
+            name = QStringLiteral("BasicJavaScript.js");
+        copyResource(source, QDir(destination).filePath(name));
+    }
+}
+
+QString veryShortVersion()
+{
+    const QStringList parts = QString::fromLatin1(VLXVersion::kVersionString).split(QLatin1Char('.'));
+    return parts.mid(0, 2).join(QLatin1Char('.'));
+}
+} // namespace
+
+Controller::Controller(QObject *parent) : QObject(parent)
+{
+    qApp->installEventFilter(this);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &Controller::applicationWillTerminate);
+}
+
+Controller::~Controller()
+{
+    if (qApp)
+        qApp->removeEventFilter(this);
+    VLXHelpAnchored::setHelpHandler({});
+    delete m_feedController;
+}
+
+QString Controller::userFolder()
+{
+    return QDir(QDir::homePath()).filePath(QStringLiteral("Documents/Vellumcast"));
+}
+
+QStringList Controller::userSubfolders()
+{
+    return {kTemplates, kRSSIcons, kScripts, kFeeds, kExports, kTemporary};
+}
+
+QString Controller::signature()
+{
+    return QStringLiteral("Vellumcast Mac v%1 (%2)")
+            .arg(veryShortVersion(), QLatin1String(VLXVersion::kVersionString));
+}
+
+QMainWindow *Controller::mainWindow() const
+{
+    return m_feedController ? m_feedController->window() : nullptr;
+}
+
+void Controller::installDesktopServices()
+{
+    AlertService::setInstance(std::make_shared<QtAlertService>());
+    FileChooser::setInstance(std::make_shared<QtFileChooser>());
+    StatusSink::setInstance(std::make_shared<WindowStatusSink>());
+}
 
 void Controller::start(const QStringList &files)
 {
-    Q_UNUSED(files);
-    m_window = std::make_unique<QMainWindow>();
-    m_window->setObjectName(QStringLiteral("mainWindow"));
-    m_window->setWindowTitle(QStringLiteral("Vellumcast"));
-    m_window->resize(1100, 720);
-    m_window->show();
+    awakeFromNib();
+    applicationWillFinishLaunching();
+    for (const QString &file : files)
+        applicationOpenFile(file);
+    applicationDidFinishLaunching();
+}
+
+void Controller::awakeFromNib()
+{
+    if (!m_help) {
+        m_help = std::make_shared<QtHelpService>();
+        HelpService::setInstance(m_help);
+    }
+    VLXHelpAnchored::setHelpHandler([this](const QString &anchor) { return helpForField(anchor); });
+}
+
+void Controller::applicationWillFinishLaunching()
+{
+    // The folder is a convenience: when it cannot be made the application still starts, and the
+    // transfer layer is started all the same.
+    if (!prepareUserFolder())
+        qWarning().noquote() << "Vellumcast:" << m_userFolderProblem;
+    CURLHandle::curlHelloSignature(signature(), true);
+    m_transferLayerStarted = true;
+}
+
+bool Controller::prepareUserFolder()
+{
+    const QDir home(QDir::homePath());
+    auto fail = [this](const QString &path) {
+        m_userFolderProblem = tr("The folder \"%1\" could not be created; templates and the sample "
+                                 "feed are not available.")
+                                      .arg(QDir::toNativeSeparators(path));
+        return false;
+    };
+    if (!home.exists(QStringLiteral("Documents"))) {
+        if (!home.exists(QStringLiteral("Library")) && !home.mkdir(QStringLiteral("Library")))
+            return fail(home.filePath(QStringLiteral("Library")));
+        if (!home.mkdir(QStringLiteral("Documents")))
+            return fail(home.filePath(QStringLiteral("Documents")));
+    }
+    const QString root = userFolder();
+    if (!QFileInfo(root).isDir() && !QDir().mkpath(root))
+        return fail(root);
+    const QDir folder(root);
+    auto sub = [&folder](const QString &name) {
+        folder.mkdir(name);
+        return folder.filePath(name);
+    };
+
+    const QString templates = sub(kTemplates);
+    setWhenAbsent(QStringLiteral("LastFeedTemplatePath"), templates);
+    copyMissingFrom(QStringLiteral(":/templates"), templates);
+
+    copyMissingFrom(QStringLiteral(":/RSSIcons"), sub(kRSSIcons));
+    copyMissingFrom(QStringLiteral(":/scripts"), sub(kScripts));
+
+    const QString feeds = sub(kFeeds);
+    copyResource(QStringLiteral(":/feeds/sample.xml"), QDir(feeds).filePath(QStringLiteral("sample.xml")));
+    for (const char *key : {"LastFeedOpenPath", "LastFeedSavePath", "LastImageOpenPath",
+                            "LastImageSavePath", "LastOPMLSavePath"})
+        setWhenAbsent(QLatin1String(key), feeds);
+    setWhenAbsent(QStringLiteral("LastOPMLSaveName"), QStringLiteral("Vellumcast.opml"));
+
+    setWhenAbsent(QStringLiteral("LastFeedExportPath"), sub(kExports));
+    sub(kTemporary);
+    return true;
+}
+
+void Controller::giveFallbackPathSettings()
+{
+    const QString home = QDir::homePath();
+    for (const char *key : {"LastFeedTemplatePath", "LastFeedOpenPath", "LastFeedSavePath",
+                            "LastImageOpenPath", "LastImageSavePath", "LastFeedExportPath"})
+        setWhenAbsent(QLatin1String(key), home);
+}
+
+bool Controller::applicationOpenFile(const QString &path)
+{
+    if (m_feedController && m_feedController->window())
+        m_feedController->openFeedAtPathWrapper(path);
+    else
+        m_fileToOpenLater = path;
+    return true;
+}
+
+void Controller::applicationDidFinishLaunching()
+{
+    giveFallbackPathSettings();
+    defaults().sync();
+    openVellumcastWindow();
+    if (m_about)
+        m_about->hide();
+    if (!m_userFolderProblem.isEmpty() && m_feedController)
+        m_feedController->setStatusText(m_userFolderProblem);
+}
+
+void Controller::openVellumcastWindow()
+{
+    if (m_feedController)
+        return;
+    m_feedController = Vellumcast::sharedInstance();
+    m_feedController->showVellumcastWindow(this);
+    installCommands();
+    if (!m_fileToOpenLater.isEmpty()) {
+        const QString path = m_fileToOpenLater;
+        m_fileToOpenLater.clear();
+        m_feedController->openFeedAtPath(path);
+    }
+}
+
+void Controller::installCommands()
+{
+    Vellumcast *window = m_feedController;
+    window->setCommandHandler(QStringLiteral("aboutActionShow"), [this] { aboutActionShow(); });
+    window->setCommandHandler(QStringLiteral("helpBook"),
+                              [this] { helpForField(QStringLiteral("TutorialsMP")); });
+    window->setCommandHandler(QStringLiteral("helpWhatsNew"),
+                              [this] { helpForField(QStringLiteral("WhatsNew")); });
+    window->setCommandHandler(QStringLiteral("helpKeyboardShortcuts"),
+                              [this] { helpForField(QStringLiteral("KeyboardShortcuts")); });
+    window->setCommandHandler(QStringLiteral("helpGotoWebsite"),
+                              [] { QDesktopServices::openUrl(QUrl(kWebsite)); });
+    window->setCommandHandler(QStringLiteral("helpGotoForum"),
+                              [] { QDesktopServices::openUrl(QUrl(kForum)); });
+}
+
+bool Controller::applicationShouldTerminate()
+{
+    return !m_feedController || m_feedController->shouldTerminate();
+}
+
+void Controller::applicationWillTerminate()
+{
+    if (m_terminated)
+        return;
+    m_terminated = true;
+    VLXPreferences::saveDefaults();
+    defaults().sync();
+    if (m_transferLayerStarted)
+        CURLHandle::curlGoodbye();
+}
+
+bool Controller::helpForField(const QString &anchor)
+{
+    if (anchor.isEmpty())
+        return false;
+    if (m_help)
+        return m_help->lookupAnchor(anchor);
+    HelpService::open(anchor);
+    return false;
+}
+
+void Controller::aboutActionShow()
+{
+    if (!m_about)
+        m_about = std::make_unique<AboutWindow>();
+    const QStringList parts = defaults()
+                                      .string(QStringLiteral("NSWindow Frame Vellumcast"))
+                                      .value_or(QString())
+                                      .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QRect frame;
+    if (parts.size() >= 4)
+        frame = QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt());
+    if (QMainWindow *window = mainWindow(); window && window->isVisible())
+        frame = window->frameGeometry();
+    m_about->showCentredOver(frame);
+}
+
+void Controller::aboutActionOK()
+{
+    if (m_about)
+        m_about->hide();
+}
+
+bool Controller::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FileOpen && watched == qApp) {
+        applicationOpenFile(static_cast<QFileOpenEvent *>(event)->file());
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
 }

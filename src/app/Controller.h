@@ -1,12 +1,18 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <memory>
 
+class AboutWindow;
+class QtHelpService;
 class QMainWindow;
+class Vellumcast;
 
-// The application delegate: start-up, the one main window and the quit order.
+// The application delegate: prepares the user folder and the first path settings, starts the
+// transfer layer, creates the one feed window, hands it the documents to open, answers the Help
+// and About commands, and runs the quit order (window, settings, transfer layer).
 class Controller : public QObject
 {
     Q_OBJECT
@@ -14,10 +20,51 @@ public:
     explicit Controller(QObject *parent = nullptr);
     ~Controller() override;
 
-    // Shows the main window and opens the files named on the command line.
+    // Alerts, file choosers and the status line through the desktop (tests script their own).
+    static void installDesktopServices();
+
+    // The whole start-up, as the platform would drive it: will-finish, the documents, did-finish.
     void start(const QStringList &files);
-    QMainWindow *mainWindow() const { return m_window.get(); }
+
+    void awakeFromNib();
+    void applicationWillFinishLaunching();
+    bool applicationOpenFile(const QString &path);
+    void applicationDidFinishLaunching();
+    void openVellumcastWindow();
+    bool applicationShouldTerminate();
+    void applicationWillTerminate();
+
+    bool helpForField(const QString &anchor);
+    void aboutActionShow();
+    void aboutActionOK();
+
+    Vellumcast *feedController() const { return m_feedController; }
+    QMainWindow *mainWindow() const;
+    QString fileToOpenLater() const { return m_fileToOpenLater; }
+    // What went wrong while preparing the user folder; empty when nothing did.
+    QString userFolderProblem() const { return m_userFolderProblem; }
+    bool transferLayerStarted() const { return m_transferLayerStarted; }
+
+    // "Documents/Vellumcast" in the home folder, and its six subfolders.
+    static QString userFolder();
+    static QStringList userSubfolders();
+    // The text the transfer layer names itself with, also the user agent of every fetch.
+    static QString signature();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    std::unique_ptr<QMainWindow> m_window;
+    bool prepareUserFolder();
+    void giveFirstPathSettings();
+    void giveFallbackPathSettings();
+    void installCommands();
+
+    QPointer<Vellumcast> m_feedController;
+    QString m_fileToOpenLater;
+    QString m_userFolderProblem;
+    bool m_transferLayerStarted = false;
+    bool m_terminated = false;
+    std::shared_ptr<QtHelpService> m_help;
+    std::unique_ptr<AboutWindow> m_about;
 };

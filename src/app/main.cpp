@@ -1,7 +1,7 @@
 #include "app/Controller.h"
-#include "io/CURLHandle.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
@@ -9,14 +9,10 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Vellumcast"));
     QApplication::setOrganizationName(QStringLiteral("Vellumcast"));
     QApplication::setDesktopFileName(QStringLiteral("vellumcast"));
-    // Transfers are set up before anything can start one and torn down after the last window.
-    CURLHandle::curlHelloSignature(CURLHandle::defaultSignature(), true);
-    int result = 0;
-    {
-        Controller controller;
-        controller.start(QApplication::arguments().mid(1));
-        result = QApplication::exec();
-    }
-    CURLHandle::curlGoodbye();
-    return result;
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vellumcast.svg")));
+    // The delegate starts the transfer layer during start-up and ends it when the application quits.
+    Controller controller;
+    Controller::installDesktopServices();
+    controller.start(QApplication::arguments().mid(1));
+    return QApplication::exec();
 }

@@ -1,5 +1,7 @@
 #include "ui/VLXTableView.h"
 
+#include "ui/VLXTableModel.h"
+
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -36,6 +38,35 @@ void VLXTableView::selectRow(int row)
         return;
     }
     QTableView::selectRow(row);
+}
+
+void VLXTableView::setDataSource(VLXTableDataSource *source, const QStringList &identifiers,
+                                 const QStringList &titles)
+{
+    m_dataSource = source;
+    auto *model = new VLXTableModel(this, source, identifiers, titles);
+    model->setParent(this);
+    setModel(model);
+    delete m_tableModel;
+    m_tableModel = model;
+    horizontalHeader()->setVisible(!titles.isEmpty());
+    model->reload();
+}
+
+void VLXTableView::reloadData()
+{
+    if (!m_tableModel)
+        return;
+    const int selected = selectedRow();
+    m_tableModel->reload();
+    if (selected >= 0 && selected < m_tableModel->rowCount())
+        QTableView::selectRow(selected);
+}
+
+void VLXTableView::reloadRow(int row)
+{
+    if (m_tableModel)
+        m_tableModel->rowChanged(row);
 }
 
 void VLXTableView::keyPressEvent(QKeyEvent *event)

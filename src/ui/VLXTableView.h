@@ -6,6 +6,9 @@
 #include <functional>
 
 // A table of the kit: help anchor, and keys offered to the owner before the table handles them.
+class VLXTableDataSource;
+class VLXTableModel;
+
 class VLXTableView : public QTableView, public VLXHelpAnchored
 {
     Q_OBJECT
@@ -21,6 +24,14 @@ public:
     int selectedRow() const;
     void selectRow(int row);
 
+    // Columns by identifier and title; the source answers rows and cells (see VLXTableDataSource).
+    void setDataSource(VLXTableDataSource *source, const QStringList &identifiers,
+                       const QStringList &titles = {});
+    VLXTableDataSource *dataSource() const { return m_dataSource; }
+    // Asks the source again; the selection is kept when its row still exists.
+    void reloadData();
+    void reloadRow(int row);
+
 signals:
     void doubleAction(int row);
 
@@ -30,4 +41,6 @@ protected:
 
 private:
     KeyHandler m_keyHandler;
+    VLXTableDataSource *m_dataSource = nullptr;
+    VLXTableModel *m_tableModel = nullptr;
 };

@@ -1,0 +1,464 @@
+// Menus, the per-tab toolbars and the enabling rules of both.
+#include "app/Vellumcast.h"
+
+#include "app/Controller.h"
+#include "platform/DefaultsStore.h"
+#include "ui/VLXImageView.h"
+#include "ui/VLXListBox.h"
+#include "ui/VLXTableView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QIcon>
+#include <QKeySequence>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSizePolicy>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QWidget>
+
+namespace {
+struct ToolbarItem
+{
+    const char *identifier;
+    const char *label;
+    const char *paletteLabel;
+    const char *toolTip;
+    const char *image;
+    const char *themeIcon;
+    const char *action;
+};
+
+// The toolbar items: identifier, label, palette label, tool tip, bundled image, desktop icon name
+// and the command it runs.
+const ToolbarItem kToolbarItems[] = {
+        {"New Feed Item Identifier", "New", "New", "New Feed", "NewFolder", "document-new", "newDocument"},
+        {"Open Feed Item Identifier", "Open", "Open", "Open Feed", "OpenFolder", "document-open", "openDocument"},
+        {"Save Feed Item Identifier", "Save", "Save", "Save Feed", "SaveFolder", "document-save", "saveDocument"},
+        {"Remove Feed Item Identifier", "Remove", "Remove", "Remove Feed", "DeleteFolder", "list-remove", "deleteFeed"},
+        {"Download Feed Item Identifier", "Download", "Download", "Download Feed", "DownloadFolder", "", "openURL"},
+        {"Upload Feed Item Identifier", "Publish", "Publish", "Publish Feed", "UploadFolder", "document-send", "uploadFile"},
+        {"Move Up Feed Item Identifier", "Move Up", "Move Up", "Move Feed Up", "BlueUpArrow", "go-up", "moveUpFeed"},
+        {"Move Down Feed Item Identifier", "Move Down", "Move Down", "Move Feed Down", "BlueDownArrow", "go-down", "moveDownFeed"},
+        {"Move Up Item Item Identifier", "Move Up", "Move Up", "Move Item Up", "BlueUpArrow", "go-up", "moveUpItem"},
+        {"Move Down Item Item Identifier", "Move Down", "Move Down", "Move Item Down", "BlueDownArrow", "go-down", "moveDownItem"},
+        {"View XML Item Identifier", "View XML", "View XML", "View XML Source", "ViewFolder", "", "viewXML"},
+        {"Validate XML Item Identifier", "Validate", "Validate", "Validate XML", "ValidateXML", "", "validateAction"},
+        {"Clone Sheet Item Item Identifier", "Clone", "Clone Item", "Clone Item", "CloneSheet", "edit-copy", "cloneItem"},
+        {"Delete Sheet Item Item Identifier", "Delete", "Delete Item", "Delete Item", "DeleteSheet", "edit-delete", "deleteItem"},
+        {"New Sheet Item Item Identifier", "New", "New Item", "New Item", "NewBlankSheet", "list-add", "newItem"},
+        {"Open Image Image Item Identifier", "Open", "Open Image", "Open Image", "OpenImage", "", "openImage"},
+        {"Save Image Image Item Identifier", "Save", "Save Image", "Save Image", "SaveImage", "", "saveImage"},
+        {"Upload Image Image Item Identifier", "Publish", "Publish", "Publish", "UploadImage", "", "uploadImage"},
+        {"Download Image Image Item Identifier", "Download", "Download Image", "Download Image", "DownloadImage", "", "downloadImage"},
+        {"Re-download Image Image Item Identifier", "Re-download", "Re-download Image", "Re-download Image", "redownloadImage", "view-refresh", "redownloadImage"},
+};
+
+const QString kSeparator = QStringLiteral("Separator");
+const QString kSpace = QStringLiteral("Space");
+const QString kFlexibleSpace = QStringLiteral("FlexibleSpace");
+const QString kPrint = QStringLiteral("Print");
+const QString kCustomize = QStringLiteral("Customize");
+
+const ToolbarItem *toolbarItem(const QString &identifier)
+{
+    for (const ToolbarItem &item : kToolbarItems) {
+        if (identifier == QLatin1String(item.identifier))
+            return &item;
+    }
+    return nullptr;
+}
+
+QIcon iconFor(const char *image, const char *themeName)
+{
+    // Bundled images keep the look the same everywhere; the desktop's icon wins where the
+    // bundled one is missing.
+    const QIcon bundled(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(image)));
+    if (!bundled.isNull() && !bundled.availableSizes().isEmpty())
+        return bundled;
+    if (*themeName)
+        return QIcon::fromTheme(QLatin1String(themeName), bundled);
+    return bundled;
+}
+} // namespace
+
+QStringList Vellumcast::defaultToolbarItems(int tab)
+{
+    switch (tab) {
+    case FeedsTab:
+        return {"New Feed Item Identifier", "Open Feed Item Identifier", "Save Feed Item Identifier",
+                "Remove Feed Item Identifier", kSeparator, "Download Feed Item Identifier",
+                "Upload Feed Item Identifier", kSeparator, "Move Down Feed Item Identifier",
+                "Move Up Feed Item Identifier", kSeparator, "Validate XML Item Identifier",
+                kFlexibleSpace};
+    case ItemsTab:
+        return {"New Sheet Item Item Identifier", "Clone Sheet Item Item Identifier",
+                "Delete Sheet Item Item Identifier", kSeparator, "Move Down Item Item Identifier",
+                "Move Up Item Item Identifier", kSeparator, "Validate XML Item Identifier",
+                kFlexibleSpace};
+    case ImageTab:
+        return {"Open Image Image Item Identifier", "Save Image Image Item Identifier", kSeparator,
+                "Download Image Image Item Identifier", "Re-download Image Image Item Identifier",
+                "Upload Image Image Item Identifier", kSeparator, "Validate XML Item Identifier",
+                kFlexibleSpace};
+    default:
+        return {};
+    }
+}
+
+QStringList Vellumcast::allowedToolbarItems(int tab)
+{
+    QStringList allowed;
+    if (tab >= FeedsTab && tab <= ImageTab) {
+        for (const QString &identifier : defaultToolbarItems(tab)) {
+            if (toolbarItem(identifier) && !allowed.contains(identifier))
+                allowed << identifier;
+        }
+        allowed << QStringLiteral("View XML Item Identifier");
+        allowed << kPrint << kCustomize << kFlexibleSpace << kSpace << kSeparator;
+        return allowed;
+    }
+    for (const ToolbarItem &item : kToolbarItems)
+        allowed << QLatin1String(item.identifier);
+    allowed << kPrint << kCustomize << kFlexibleSpace << kSpace << kSeparator;
+    return allowed;
+}
+
+QString Vellumcast::toolbarKey(int tab)
+{
+    switch (tab) {
+    case FeedsTab:
+        return QStringLiteral("Feeds Toolbar Dictionary Identifier");
+    case ItemsTab:
+        return QStringLiteral("Items Toolbar Dictionary Identifier");
+    case ImageTab:
+        return QStringLiteral("Images Toolbar Dictionary Identifier");
+    default:
+        return {};
+    }
+}
+
+void Vellumcast::setCommandHandler(const QString &name, std::function<void()> handler)
+{
+    if (handler)
+        m_handlers.insert(name, std::move(handler));
+    else
+        m_handlers.remove(name);
+    validateCommands();
+}
+
+void Vellumcast::runCommand(const QString &name)
+{
+    const auto handler = m_handlers.value(name);
+    if (handler)
+        handler();
+    validateCommands();
+}
+
+QAction *Vellumcast::toolbarAction(const QString &identifier)
+{
+    if (QAction *existing = m_toolbarItems.value(identifier))
+        return existing;
+    const ToolbarItem *item = toolbarItem(identifier);
+    if (!item) {
+        if (identifier != kPrint)
+            return nullptr;
+        auto *print = new QAction(QIcon::fromTheme(QStringLiteral("document-print")), tr("Print"), this);
+        print->setObjectName(identifier);
+        print->setToolTip(tr("Print Your Document"));
+        connect(print, &QAction::triggered, this, [this] { runCommand(QStringLiteral("printDocument")); });
+        m_toolbarItems.insert(identifier, print);
+        return print;
+    }
+    auto *action = new QAction(iconFor(item->image, item->themeIcon), tr(item->label), this);
+    action->setObjectName(identifier);
+    action->setToolTip(tr(item->toolTip));
+    action->setIconText(tr(item->label));
+    action->setProperty("paletteLabel", tr(item->paletteLabel));
+    action->setProperty("command", QLatin1String(item->action));
+    const QString command = QLatin1String(item->action);
+    connect(action, &QAction::triggered, this, [this, command] { runCommand(command); });
+    m_toolbarItems.insert(identifier, action);
+    return action;
+}
+
+void Vellumcast::setupToolbar()
+{
+    for (int tab : {ImageTab, ItemsTab, FeedsTab}) {
+        QStringList configuration = defaultToolbarItems(tab);
+        const auto stored = userDefaults().array(toolbarKey(tab));
+        if (stored) {
+            QStringList identifiers;
+            for (const QVariant &value : *stored) {
+                const QString identifier = value.toString();
+                // Only what the tab allows; a damaged or foreign layout is ignored.
+                if (allowedToolbarItems(tab).contains(identifier))
+                    identifiers << identifier;
+            }
+            if (!identifiers.isEmpty())
+                configuration = identifiers;
+        }
+        m_toolbarConfigurations.insert(tab, configuration);
+    }
+    m_currentToolbar = new QToolBar(tr("Toolbar"), m_documentWindow);
+    m_currentToolbar->setObjectName(QStringLiteral("currentToolbar"));
+    m_currentToolbar->setProperty("identifier", QStringLiteral("Feeds Toolbar Identifier"));
+    m_currentToolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_currentToolbar->setIconSize(QSize(32, 32));
+    m_currentToolbar->setMovable(false);
+    m_currentToolbar->setFloatable(false);
+    m_currentToolbar->toggleViewAction()->setEnabled(false);
+    m_documentWindow->addToolBar(Qt::TopToolBarArea, m_currentToolbar);
+    showToolbar(FeedsTab);
+}
+
+void Vellumcast::showToolbar(int tab)
+{
+    if (!m_currentToolbar)
+        return;
+    m_currentToolbar->clear();
+    const QStringList identifiers = m_toolbarConfigurations.value(tab);
+    for (const QString &identifier : identifiers) {
+        if (identifier == kSeparator) {
+            m_currentToolbar->addSeparator();
+        } else if (identifier == kSpace || identifier == kFlexibleSpace) {
+            auto *space = new QWidget;
+            space->setObjectName(identifier);
+            if (identifier == kFlexibleSpace)
+                space->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+            else
+                space->setFixedWidth(24);
+            m_currentToolbar->addWidget(space);
+        } else if (QAction *action = toolbarAction(identifier)) {
+            m_currentToolbar->addAction(action);
+        }
+    }
+    m_currentToolbar->setProperty("identifier", tab == ItemsTab ? QStringLiteral("Items Toolbar Identifier")
+                                                : tab == ImageTab ? QStringLiteral("Images Toolbar Identifier")
+                                                                  : QStringLiteral("Feeds Toolbar Identifier"));
+    validateCommands();
+}
+
+void Vellumcast::setToolbarConfiguration(int tab, const QStringList &identifiers)
+{
+    m_toolbarConfigurations.insert(tab, identifiers);
+    if (tab == m_tabsFeedsIndex)
+        showToolbar(tab);
+}
+
+void Vellumcast::storeToolbarConfiguration(int tab)
+{
+    const QString key = toolbarKey(tab);
+    if (key.isEmpty())
+        return;
+    const QStringList layout = m_toolbarConfigurations.value(tab, defaultToolbarItems(tab));
+    if (layout == defaultToolbarItems(tab)) {
+        userDefaults().remove(key);
+    } else {
+        QVariantList stored;
+        for (const QString &identifier : layout)
+            stored << identifier;
+        userDefaults().setObject(stored, key);
+    }
+}
+
+void Vellumcast::tabChanged(int index)
+{
+    // The tab being left keeps the layout it showed.
+    storeToolbarConfiguration(m_tabsFeedsIndex);
+    m_tabsFeedsIndex = index;
+    showToolbar(index);
+}
+
+void Vellumcast::editCommand(const char *slot)
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (focus && focus->metaObject()->indexOfSlot(QMetaObject::normalizedSignature(
+                         QByteArray(slot).append("()").constData()))
+                        >= 0)
+        QMetaObject::invokeMethod(focus, slot);
+}
+
+void Vellumcast::buildCommands()
+{
+    struct Command
+    {
+        const char *name;
+        const char *title;
+        QKeySequence shortcut;
+    };
+    const Command commands[] = {
+            {"newDocument", "&New", QKeySequence::New},
+            {"openDocument", "&Open\u2026", QKeySequence::Open},
+            {"openURL", "Open &URL\u2026", QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
+            {"performClose", "&Close", QKeySequence::Close},
+            {"saveDocument", "&Save", QKeySequence::Save},
+            {"saveDocumentAs", "Save &As\u2026", QKeySequence::SaveAs},
+            {"revertDocumentToSaved", "&Revert to Saved", {}},
+            {"uploadFile", "&Publish Feed\u2026", QKeySequence(QStringLiteral("Ctrl+Shift+P"))},
+            {"uploadImage", "Publish &Image\u2026", {}},
+            {"viewFTPLog", "Publishing &Log", {}},
+            {"exportFeed", "&Export\u2026", QKeySequence(QStringLiteral("Ctrl+E"))},
+            {"createOPML", "Export Feed List as &OPML\u2026", {}},
+            {"importFeedItems", "&Import Items\u2026", {}},
+            {"printPreview", "Pre&view", {}},
+            {"printDocument", "&Print\u2026", QKeySequence::Print},
+            {"terminate", "&Quit Vellumcast", QKeySequence::Quit},
+            {"undo", "&Undo", QKeySequence::Undo},
+            {"redo", "&Redo", QKeySequence::Redo},
+            {"cut", "Cu&t", QKeySequence::Cut},
+            {"copy", "&Copy", QKeySequence::Copy},
+            {"paste", "&Paste", QKeySequence::Paste},
+            {"pasteCreativeCommons", "Paste &Licence\u2026", {}},
+            {"selectAll", "Select &All", QKeySequence::SelectAll},
+            {"orderFrontFindPanel", "&Find and Replace\u2026", QKeySequence::Find},
+            {"findNext", "Find &Next", QKeySequence::FindNext},
+            {"preferences", "Pr&eferences\u2026", QKeySequence::Preferences},
+            {"feedWizard", "Feed &Wizard\u2026", {}},
+            {"validateAction", "&Validate", QKeySequence(QStringLiteral("Ctrl+Shift+V"))},
+            {"viewXML", "View &XML Source", QKeySequence(QStringLiteral("Ctrl+U"))},
+            {"viewParseLog", "Show &Repairs and Errors", {}},
+            {"sortOpen", "&Sort Items\u2026", {}},
+            {"moveUpFeed", "Move Feed Up", {}},
+            {"moveDownFeed", "Move Feed Down", {}},
+            {"deleteFeed", "Remove Feed", {}},
+            {"newItem", "&New Item", QKeySequence(QStringLiteral("Ctrl+Shift+N"))},
+            {"itemWizard", "Item &Wizard\u2026", {}},
+            {"cloneItem", "Clone Item", QKeySequence(QStringLiteral("Ctrl+D"))},
+            {"deleteItem", "Delete Item", {}},
+            {"moveUpItem", "Move Item Up", {}},
+            {"moveDownItem", "Move Item Down", {}},
+            {"openImage", "&Open Image\u2026", {}},
+            {"saveImage", "&Save Image\u2026", {}},
+            {"downloadImage", "&Download Image\u2026", {}},
+            {"redownloadImage", "&Re-download Image", {}},
+            {"helpBook", "Vellumcast &Help", QKeySequence::HelpContents},
+            {"helpWhatsNew", "&What's New", {}},
+            {"helpKeyboardShortcuts", "&Keyboard Shortcuts", {}},
+            {"helpGotoWebsite", "Vellumcast &Website", {}},
+            {"helpGotoForum", "Vellumcast &Forum", {}},
+            {"aboutActionShow", "&About Vellumcast", {}},
+    };
+    for (const Command &command : commands) {
+        const QString name = QLatin1String(command.name);
+        auto *action = new QAction(tr(command.title), this);
+        action->setObjectName(name);
+        if (!command.shortcut.isEmpty())
+            action->setShortcut(command.shortcut);
+        connect(action, &QAction::triggered, this, [this, name] { runCommand(name); });
+        m_commands.insert(name, action);
+    }
+    command(QStringLiteral("terminate"))->setMenuRole(QAction::QuitRole);
+    command(QStringLiteral("preferences"))->setMenuRole(QAction::PreferencesRole);
+    command(QStringLiteral("aboutActionShow"))->setMenuRole(QAction::AboutRole);
+
+    // What the window itself does.
+    m_handlers.insert(QStringLiteral("performClose"), [this] { m_documentWindow->close(); });
+    m_handlers.insert(QStringLiteral("terminate"), [this] {
+        if (m_documentWindow)
+            m_documentWindow->close();
+        else
+            QApplication::quit();
+    });
+    for (const char *slot : {"undo", "redo", "cut", "copy", "paste", "selectAll"})
+        m_handlers.insert(QLatin1String(slot), [this, slot] { editCommand(slot); });
+    m_handlers.insert(QStringLiteral("helpBook"), [this] { helpForField(QStringLiteral("TutorialsMP")); });
+}
+
+void Vellumcast::buildMenus()
+{
+    QMenuBar *bar = m_documentWindow->menuBar();
+    auto menu = [this, bar](const QString &title, const QString &name, const QStringList &items) {
+        QMenu *m = bar->addMenu(title);
+        m->setObjectName(name);
+        for (const QString &item : items) {
+            if (item.isEmpty())
+                m->addSeparator();
+            else if (QAction *action = command(item))
+                m->addAction(action);
+        }
+        connect(m, &QMenu::aboutToShow, this, &Vellumcast::validateCommands);
+        return m;
+    };
+    menu(tr("&File"), QStringLiteral("fileMenu"),
+         {"newDocument", "openDocument", "openURL", "", "performClose", "saveDocument",
+          "saveDocumentAs", "revertDocumentToSaved", "", "uploadFile", "uploadImage", "viewFTPLog",
+          "", "exportFeed", "createOPML", "importFeedItems", "", "printPreview", "printDocument", "",
+          "terminate"});
+    menu(tr("&Edit"), QStringLiteral("editMenu"),
+         {"undo", "redo", "", "cut", "copy", "paste", "pasteCreativeCommons", "selectAll", "",
+          "orderFrontFindPanel", "findNext", "", "preferences"});
+    menu(tr("F&eed"), QStringLiteral("feedMenu"),
+         {"feedWizard", "", "validateAction", "viewXML", "viewParseLog", "", "moveUpFeed",
+          "moveDownFeed", "deleteFeed"});
+    menu(tr("&Item"), QStringLiteral("itemMenu"),
+         {"newItem", "itemWizard", "cloneItem", "deleteItem", "", "moveUpItem", "moveDownItem", "",
+          "sortOpen"});
+    menu(tr("I&mage"), QStringLiteral("imageMenu"),
+         {"openImage", "saveImage", "", "downloadImage", "redownloadImage"});
+    menu(tr("&Help"), QStringLiteral("helpMenu"),
+         {"helpBook", "helpWhatsNew", "helpKeyboardShortcuts", "", "helpGotoWebsite",
+          "helpGotoForum", "", "aboutActionShow"});
+}
+
+void Vellumcast::validateCommands()
+{
+    if (!m_documentWindow)
+        return;
+    auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
+    auto *items = outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
+    auto *picture = outlet<VLXImageView>(QStringLiteral("Image_Required_Image"));
+    const int feedRow = list ? list->selectedRow() : -1;
+    const int feedCount = int(m_listOfFeeds.size());
+    const int itemRow = items ? items->selectedRow() : -1;
+    const int itemCount = items && items->model() ? items->model()->rowCount() : 0;
+    const bool hasImage = picture && picture->hasImage();
+    const bool edited = m_documentWindow->isWindowModified();
+
+    // Rules of the menu commands; a command without behaviour is never enabled.
+    auto rule = [&](const QString &name) -> bool {
+        if (name == QLatin1String("saveImage") || name == QLatin1String("uploadImage"))
+            return hasImage;
+        if (name == QLatin1String("moveUpFeed"))
+            return m_tabsFeedsIndex == FeedsTab && feedRow >= 1;
+        if (name == QLatin1String("moveDownFeed"))
+            return m_tabsFeedsIndex == FeedsTab && feedRow >= 0 && feedRow < feedCount - 1;
+        if (name == QLatin1String("deleteFeed"))
+            return m_tabsFeedsIndex == FeedsTab;
+        if (name == QLatin1String("cloneItem") || name == QLatin1String("deleteItem"))
+            return m_tabsFeedsIndex == ItemsTab;
+        if (name == QLatin1String("moveUpItem"))
+            return m_tabsFeedsIndex == ItemsTab && itemRow >= 1;
+        if (name == QLatin1String("moveDownItem"))
+            return m_tabsFeedsIndex == ItemsTab && itemRow < itemCount - 1;
+        return true;
+    };
+    for (auto it = m_commands.cbegin(); it != m_commands.cend(); ++it)
+        it.value()->setEnabled(m_handlers.contains(it.key()) && rule(it.key()));
+
+    // Rules of the toolbar items (they differ a little from the menus').
+    for (auto it = m_toolbarItems.cbegin(); it != m_toolbarItems.cend(); ++it) {
+        const QString name = it.value()->property("command").toString();
+        const QString identifier = it.key();
+        bool enabled = true;
+        if (identifier == QLatin1String("Save Feed Item Identifier"))
+            enabled = edited;
+        else if (identifier == QLatin1String("Move Up Item Item Identifier"))
+            enabled = itemRow > 0;
+        else if (identifier == QLatin1String("Move Down Item Item Identifier"))
+            enabled = itemRow < itemCount - 1;
+        else if (identifier == QLatin1String("Move Up Feed Item Identifier"))
+            enabled = feedRow > 0;
+        else if (identifier == QLatin1String("Move Down Feed Item Identifier"))
+            enabled = feedRow >= 0 && feedRow < feedCount - 1;
+        else if (identifier == QLatin1String("Remove Feed Item Identifier"))
+            enabled = feedRow >= 0;
+        else if (identifier == QLatin1String("Save Image Image Item Identifier")
+                 || identifier == QLatin1String("Upload Image Image Item Identifier"))
+            enabled = hasImage;
+        const QString commandName = identifier == kPrint ? QStringLiteral("printDocument") : name;
+        it.value()->setEnabled(enabled && m_handlers.contains(commandName));
+    }
+}

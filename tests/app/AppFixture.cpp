@@ -1,0 +1,81 @@
+#include "AppFixture.h"
+
+#include "app/Controller.h"
+#include "app/Vellumcast.h"
+#include "platform/AlertService.h"
+#include "platform/MemoryDefaultsStore.h"
+#include "settings/VLXPreferences.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMainWindow>
+
+void AppFixture::SetUp()
+{
+    ASSERT_TRUE(m_home.isValid());
+    m_savedHome = qgetenv("HOME");
+    qputenv("HOME", m_home.path().toUtf8());
+    VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+    alerts = ScriptedAlertService::install();
+}
+
+void AppFixture::TearDown()
+{
+    controller.reset();
+    AlertService::setInstance(nullptr);
+    qputenv("HOME", m_savedHome);
+}
+
+Controller &AppFixture::startApplication(const QStringList &files)
+{
+    controller = std::make_unique<Controller>();
+    controller->start(files);
+    return *controller;
+}
+
+void AppFixture::stopApplication()
+{
+    if (!controller)
+        return;
+    if (QMainWindow *window = controller->mainWindow())
+        window->close();
+    controller->applicationWillTerminate();
+    controller.reset();
+}
+
+QString AppFixture::userFolder() const
+{
+    return QDir(m_home.path()).filePath("Documents/Vellumcast");
+}
+
+MemoryDefaultsStore &AppFixture::store() const
+{
+    return static_cast<MemoryDefaultsStore &>(VLXPreferences::sharedInstance().store());
+}
+
+void AppFixture::writeFile(const QString &path, const QByteArray &contents)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(contents);
+}
+
+QByteArray AppFixture::readFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QByteArray AppFixture::smallFeed(const QString &title)
+{
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
+                          "<title>%1</title><link>https://example.org/</link>"
+                          "<description>d</description></channel></rss>\n")
+            .arg(title)
+            .toUtf8();
+}

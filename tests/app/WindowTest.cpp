@@ -1,0 +1,170 @@
+#include "AppFixture.h"
+
+#include "app/Controller.h"
+#include "app/Vellumcast.h"
+#include "platform/MemoryDefaultsStore.h"
+#include "platform/QtHelpService.h"
+#include "ui/VLXHelpAnchored.h"
+#include "ui/VLXListBox.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QTabWidget>
+#include <QToolBar>
+
+using WindowTest = AppFixture;
+
+namespace {
+QStringList shownToolbarItems(QToolBar *bar)
+{
+    QStringList shown;
+    for (QAction *action : bar->actions()) {
+        if (!action->objectName().isEmpty())
+            shown << action->objectName();
+    }
+    return shown;
+}
+} // namespace
+
+TEST_F(WindowTest, EveryOutletExists)
+{
+    startApplication();
+    Vellumcast *window = controller->feedController();
+    const char *outlets[] = {
+            "statusText", "Feeds_Required_Files", "Items_Required_Items", "tabsFeeds",
+            "tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub", "tabsFeeds_ImagesSub",
+            "tabsFeeds_FeedsExtensions", "Feeds_SplitView", "Items_SplitView", "Image_SplitView",
+            "Feeds_Required_Title", "Feeds_Required_Description", "Feeds_Required_Link",
+            "Feeds_Required_PubDate", "Feeds_Required_AutoPubDate",
+            "Feeds_Required_DatePickerButton", "Feeds_Required_SmartDateButton",
+            "Feeds_Required_EditHTML", "Feeds_Optional_SkipDays_Matrix", "Feeds_Optional_SkipDays",
+            "Feeds_Optional_SkipDays_Box", "Feeds_Optional_SkipHours_Matrix",
+            "Feeds_Optional_SkipHours", "Feeds_Optional_SkipHours_Box", "Feeds_Optional_Language",
+            "Feeds_Optional_Category", "Feeds_Optional_DelCategory", "Feeds_Optional_EditCategory",
+            "Feeds_Optional_Cloud_Domain", "Feeds_Optional_Cloud_Port", "Feeds_Optional_Cloud_Path",
+            "Feeds_Optional_Cloud_RegProc", "Feeds_Optional_Cloud_Protocol", "Feeds_Optional_Cloud",
+            "Feeds_Optional_Cloud_Box", "Feeds_Optional_Cloud_Disclosure",
+            "Feeds_Optional_TextInput_Title", "Feeds_Optional_TextInput_Description",
+            "Feeds_Optional_TextInput_Name", "Feeds_Optional_TextInput_Link",
+            "Feeds_Optional_TextInput", "Feeds_Optional_TextInput_Box",
+            "Feeds_Optional_TextInput_Disclosure", "Feeds_Optional_Webmaster",
+            "Feeds_Optional_Editor", "Feeds_Optional_Copyright", "Feeds_Optional_Rating",
+            "Feeds_Optional_Docs", "Feeds_Optional_TTL", "Feeds_Advanced_StyleSheet",
+            "Feeds_Advanced_StyleSheetCSS", "Feeds_Advanced_Comments", "Feeds_Advanced_DelComments",
+            "Feeds_Advanced_EditComments", "Feeds_Extensions_List", "Image_Required_Title",
+            "Image_Required_Description", "Image_Required_Link", "Image_Required_URL",
+            "Image_Required_Image", "Image_Required_Width", "Image_Required_Height",
+            "Image_Advanced_Comments", "Image_Advanced_DelComments", "Image_Advanced_EditComments",
+            "Image_Edit_CropBox", "Image_Edit_ScaleBox", "Image_Edit_ScaleMatrix",
+            "Image_Edit_NewTop", "Image_Edit_NewTopTF", "Image_Edit_NewRight",
+            "Image_Edit_NewRightTF", "Image_Edit_NewBottom", "Image_Edit_NewBottomTF",
+            "Image_Edit_NewLeft", "Image_Edit_NewLeftTF", "Image_Edit_NewWidth",
+            "Image_Edit_NewHeight", "Items_Required_Title", "Items_Required_Link",
+            "Items_Required_PubDate", "Items_Required_Description", "Items_Required_DatePickerButton",
+            "Items_Required_SmartDateButton", "Items_Required_EditHTML", "Items_Optional_Category",
+            "Items_Optional_DelCategory", "Items_Optional_EditCategory", "Items_Optional_GUID_GUID",
+            "Items_Optional_GUID_Perma", "Items_Optional_GUID", "Items_Optional_GUID_Box",
+            "Items_Optional_GUID_Disclosure", "Items_Optional_Source_Source",
+            "Items_Optional_Source_URL", "Items_Optional_Source", "Items_Optional_Source_Box",
+            "Items_Optional_Source_Disclosure", "Items_Optional_Enclosure_URL",
+            "Items_Optional_Enclosure_Length", "Items_Optional_Enclosure_Type",
+            "Items_Optional_Enclosure", "Items_Optional_Enclosure_Box",
+            "Items_Optional_Enclosure_Disclosure", "Items_Optional_Enclosure_Advanced_Filename",
+            "Items_Optional_Enclosure_Advanced_DropTarget", "Items_Optional_Enclosure_sugestMIMEType",
+            "Items_Optional_Author", "Items_Optional_Comments", "Items_Advanced_Comments",
+            "Items_Advanced_DelComments", "Items_Advanced_EditComments"};
+    for (const char *name : outlets)
+        EXPECT_NE(window->outlet(name), nullptr) << name;
+    // The item and image extension tabs exist even while they are taken out.
+    EXPECT_NE(window->outlet("tabsFeeds_ItemsExtensions"), nullptr);
+}
+
+TEST_F(WindowTest, EveryHelpAnchorOfTheWindowIsInTheHelpBook)
+{
+    startApplication();
+    QtHelpService book;
+    int anchored = 0;
+    for (QWidget *widget : controller->mainWindow()->findChildren<QWidget *>()) {
+        const auto *control = dynamic_cast<VLXHelpAnchored *>(widget);
+        if (!control || control->helpAnchor().isEmpty())
+            continue;
+        ++anchored;
+        EXPECT_TRUE(book.hasAnchor(control->helpAnchor()))
+                << control->helpAnchor().toStdString() << " on "
+                << widget->objectName().toStdString();
+    }
+    EXPECT_GE(anchored, 50);
+    EXPECT_TRUE(controller->helpForField("FeedTitle"));
+    EXPECT_FALSE(controller->helpForField("NoSuchTopic"));
+}
+
+TEST_F(WindowTest, EachTabHasItsToolbarAndACustomisedLayoutIsStored)
+{
+    startApplication();
+    Vellumcast *window = controller->feedController();
+    QToolBar *bar = window->currentToolbar();
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(shownToolbarItems(bar).first(), "New Feed Item Identifier");
+    EXPECT_TRUE(shownToolbarItems(bar).contains("Validate XML Item Identifier"));
+
+    auto *tabs = window->outlet<QTabWidget>("tabsFeeds");
+    tabs->setCurrentIndex(Vellumcast::ItemsTab);
+    EXPECT_EQ(window->tabsFeedsIndex(), Vellumcast::ItemsTab);
+    EXPECT_EQ(shownToolbarItems(bar).first(), "New Sheet Item Item Identifier");
+
+    // A layout that differs from the default is stored when its tab is left ...
+    const QStringList custom{"Delete Sheet Item Item Identifier", "View XML Item Identifier"};
+    window->setToolbarConfiguration(Vellumcast::ItemsTab, custom);
+    EXPECT_EQ(shownToolbarItems(bar), custom);
+    tabs->setCurrentIndex(Vellumcast::ImageTab);
+    EXPECT_EQ(shownToolbarItems(bar).first(), "Open Image Image Item Identifier");
+    const auto stored = store().array("Items Toolbar Dictionary Identifier");
+    ASSERT_TRUE(stored.has_value());
+    EXPECT_EQ(stored->size(), 2);
+
+    // ... restored at the next start ...
+    stopApplication();
+    startApplication();
+    window = controller->feedController();
+    EXPECT_EQ(window->toolbarConfiguration(Vellumcast::ItemsTab), custom);
+
+    // ... and forgotten once it is the default again.
+    window->setToolbarConfiguration(Vellumcast::ItemsTab,
+                                    Vellumcast::defaultToolbarItems(Vellumcast::ItemsTab));
+    window->storeToolbarConfiguration(Vellumcast::ItemsTab);
+    EXPECT_FALSE(store().contains("Items Toolbar Dictionary Identifier"));
+}
+
+TEST_F(WindowTest, CommandsFollowTheirRulesAndNeedBehaviour)
+{
+    startApplication();
+    Vellumcast *window = controller->feedController();
+    EXPECT_TRUE(window->command("aboutActionShow")->isEnabled());
+    EXPECT_TRUE(window->command("helpKeyboardShortcuts")->isEnabled());
+    // Move Feed Down needs a row that is not the last; the sample is the only row.
+    window->validateCommands();
+    EXPECT_FALSE(window->command("moveDownFeed")->isEnabled());
+
+    int ran = 0;
+    window->setCommandHandler("moveDownFeed", [&ran] { ++ran; });
+    window->setCommandHandler("moveUpItem", [&ran] { ++ran; });
+    EXPECT_FALSE(window->command("moveDownFeed")->isEnabled());
+    // Item commands only on the items tab.
+    EXPECT_FALSE(window->command("moveUpItem")->isEnabled());
+    window->command("aboutActionShow")->trigger();
+    EXPECT_EQ(ran, 0);
+}
+
+TEST_F(WindowTest, ItemAndImageExtensionTabsAreHiddenWithoutExtensions)
+{
+    startApplication();
+    Vellumcast *window = controller->feedController();
+    auto *items = window->outlet<QTabWidget>("tabsFeeds_ItemsSub");
+    auto *image = window->outlet<QTabWidget>("tabsFeeds_ImagesSub");
+    for (QTabWidget *sub : {items, image}) {
+        for (int i = 0; i < sub->count(); ++i)
+            EXPECT_NE(sub->widget(i)->objectName(), "Extensions");
+    }
+    auto *feeds = window->outlet<QTabWidget>("tabsFeeds_FeedsSub");
+    EXPECT_EQ(feeds->widget(2)->objectName(), "Extensions");
+}
