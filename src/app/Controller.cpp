@@ -112,6 +112,11 @@ QString Controller::signature()
             .arg(veryShortVersion(), QLatin1String(VLXVersion::kVersionString));
 }
 
+Vellumcast *Controller::feedController() const
+{
+    return m_feedController;
+}
+
 QMainWindow *Controller::mainWindow() const
 {
     return m_feedController ? m_feedController->window() : nullptr;

@@ -38,7 +38,7 @@ public:
     void aboutActionShow();
     void aboutActionOK();
 
-    Vellumcast *feedController() const { return m_feedController; }
+    Vellumcast *feedController() const;
     QMainWindow *mainWindow() const;
     QString fileToOpenLater() const { return m_fileToOpenLater; }
     // What went wrong while preparing the user folder; empty when nothing did.

@@ -31,6 +31,15 @@ Vellumcast *&theInstance()
     return instance;
 }
 
+Alert informational(const QString &title, const QString &message)
+{
+    Alert alert;
+    alert.style = Alert::Style::Informational;
+    alert.title = title;
+    alert.message = message;
+    return alert;
+}
+
 const QString kFeedListKey = QStringLiteral("feedListKey");
 const QString kFileName = QStringLiteral("feedFileName");
 const QString kFeedURL = QStringLiteral("feedURL");
@@ -152,8 +161,10 @@ bool Vellumcast::isItAFeed(const QString &path) const
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    VLXParseFeed reader;
-    return reader.isItAFeed(VLXParseFeed::stringFromXMLData(file.readAll())) == VLXParseFeed::Success;
+    // A known feed format and version.
+    const QStringList kind =
+            VLXParseFeed::getFeedTypeAndVersion(VLXParseFeed::stringFromXMLData(file.readAll()));
+    return !kind.value(0).isEmpty() && VLXParseFeed::knownVersions().contains(kind.value(1));
 }
 
 void Vellumcast::archiveCurrentFeedList()
@@ -222,9 +233,9 @@ void Vellumcast::openFeedAtPath(const QString &path)
     const QUrl url = urlFromString(path);
     const QString local = localPathOf(url.toString());
     if (local.isEmpty() || !QFileInfo(local).isFile()) {
-        AlertService::show({Alert::Style::Informational, tr("Open Feed"),
-                            tr("The feed \"%1\" could not be opened: there is no such file.")
-                                    .arg(path)});
+        AlertService::show(informational(
+                tr("Open Feed"),
+                tr("The feed \"%1\" could not be opened: there is no such file.").arg(path)));
         return;
     }
     const QString absolute = QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath()).toString();
@@ -277,10 +288,10 @@ void Vellumcast::feedWizardIfNeededAfterDelay()
         if (hasCommandHandler(QStringLiteral("feedWizard"))) {
             runCommand(QStringLiteral("feedWizard"));
         } else {
-            AlertService::show({Alert::Style::Informational, QStringLiteral("Feed Creation Wizard"),
-                                tr("The Feed Creation Wizard is not available in this version yet. "
-                                   "You can edit the sample feed, or start a new feed with File > "
-                                   "New once that is available.")});
+            AlertService::show(informational(
+                    QStringLiteral("Feed Creation Wizard"),
+                    tr("The Feed Creation Wizard is not available in this version yet. You can "
+                       "edit the sample feed to make it your own.")));
         }
     } else if (m_listOfFeeds.isEmpty()) {
         if (hasCommandHandler(QStringLiteral("newDocument")))

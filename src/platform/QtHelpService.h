@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QUrl>
 
-class HelpWindow;
+#include "platform/HelpWindow.h"
 
 // The help book: HTML pages under a resource folder, each topic marked with <a name="anchor">.
 // The book is indexed once; opening an anchor shows its page in the help window.

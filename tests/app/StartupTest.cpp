@@ -58,8 +58,9 @@ TEST_F(StartupTest, ASecondStartOverwritesNothingTheUserChanged)
 
     startApplication();
     EXPECT_EQ(readFile(sample), smallFeed("Mine now"));
-    if (!edited.isEmpty())
+    if (!edited.isEmpty()) {
         EXPECT_EQ(readFile(edited), "my own template");
+    }
     EXPECT_EQ(store().string("LastFeedOpenPath"), home() + "/elsewhere");
 }
 
