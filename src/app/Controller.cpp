@@ -94,6 +94,9 @@ Controller::~Controller()
         qApp->removeEventFilter(this);
     VLXHelpAnchored::setHelpHandler({});
     delete m_feedController;
+    // The help window must not outlive the application object.
+    if (m_help && &HelpService::instance() == m_help.get())
+        HelpService::setInstance(nullptr);
 }
 
 QString Controller::userFolder()

@@ -161,10 +161,8 @@ bool Vellumcast::isItAFeed(const QString &path) const
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    // A known feed format and version.
-    const QStringList kind =
-            VLXParseFeed::getFeedTypeAndVersion(VLXParseFeed::stringFromXMLData(file.readAll()));
-    return !kind.value(0).isEmpty() && VLXParseFeed::knownVersions().contains(kind.value(1));
+    VLXParseFeed reader;
+    return reader.isItAFeed(VLXParseFeed::stringFromXMLData(file.readAll())) == VLXParseFeed::Success;
 }
 
 void Vellumcast::archiveCurrentFeedList()
@@ -262,7 +260,7 @@ void Vellumcast::feedWizardIfNeeded()
         populateFeedFromURL(url);
         m_lastFeedViewed = -1;
         outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"))->selectRowAndNotifyDelegate(0, false);
-        m_documentWindow->setWindowTitle(QFileInfo(sample).fileName());
+        m_documentWindow->setWindowTitle(QFileInfo(sample).fileName() + QStringLiteral("[*]"));
         archiveCurrentFeedList();
         m_documentWindow->setWindowModified(false);
     }

@@ -2,6 +2,7 @@
 
 #include "platform/HelpWindow.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,9 @@ QtHelpService::QtHelpService(const QString &bookFolder)
 
 QtHelpService::~QtHelpService()
 {
-    delete m_window;
+    // Widgets can only go while the application object exists.
+    if (QCoreApplication::instance())
+        delete m_window;
 }
 
 void QtHelpService::index(const QString &folder)
