@@ -51,11 +51,27 @@ struct ChildIndex
     std::vector<xmlNodePtr> children;
 };
 
+// Gives a node with many children an index over them. Called while the element is closed, when
+// its children are fresh in the cache, so that no separate pass over the tree is needed.
+void indexChildren(xmlNodePtr node, std::deque<ChildIndex> &indexes)
+{
+    int count = 0;
+    for (xmlNodePtr child = node->children; child && count < kIndexThreshold; child = child->next)
+        ++count;
+    if (count < kIndexThreshold)
+        return;
+    ChildIndex &index = indexes.emplace_back();
+    for (xmlNodePtr child = node->children; child; child = child->next)
+        index.children.push_back(child);
+    node->_private = &index;
+}
+
 // What one parse needs beside libxml2's context: the first error, and a private document that
 // holds the stand-in declarations for undeclared references, so that the parsed document itself
 // gains no DOCTYPE node and its top-level indices stay those of the text.
 struct ParseState
 {
+    std::deque<ChildIndex> *indexes = nullptr;
     xmlDocPtr helperDoc = nullptr;
     bool haveError = false;
     QString description;
@@ -98,6 +114,16 @@ xmlEntityPtr lookUpEntity(void *ctx, const xmlChar *name)
         return known;
     return xmlAddDocEntity(state->helperDoc, name, XML_INTERNAL_GENERAL_ENTITY, nullptr, nullptr,
                            BAD_CAST "");
+}
+
+void closeElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri)
+{
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    xmlNodePtr node = ctxt ? ctxt->node : nullptr;
+    xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+    ParseState *state = stateOf(ctx);
+    if (node && node->type == XML_ELEMENT_NODE && state && state->indexes)
+        indexChildren(node, *state->indexes);
 }
 
 void recordError(void *ctx, xmlErrorPtr error)
@@ -227,20 +253,24 @@ xmlNodePtr childAt(xmlNodePtr node, int index)
     return child;
 }
 
-// Cuts the result down to the first "<![CDATA[" ... "]]>" pair, found ignoring case; feeds that
-// escaped their CDATA section arrive here with the wrapper as plain text.
-QString unwrapCDATA(QString text)
+// Text value of UTF-8 bytes: only what lies between the first "<![CDATA[" (found ignoring case)
+// and the first "]]>" after it, when there is such a pair, else all. Feeds that escaped their
+// CDATA section arrive here with the wrapper as plain text. Searching the bytes keeps the
+// common case, no wrapper at all, free of any case-insensitive string search.
+QString unwrapCDATA(QByteArrayView text)
 {
-    static const QString open = QStringLiteral("<![CDATA[");
-    static const QString close = QStringLiteral("]]>");
-    const qsizetype start = text.indexOf(open, 0, Qt::CaseInsensitive);
-    if (start < 0)
-        return text;
-    const qsizetype from = start + open.size();
-    const qsizetype end = text.indexOf(close, from);
-    if (end < 0)
-        return text;
-    return text.mid(from, end - from);
+    static constexpr QByteArrayView open("<![CDATA[");
+    for (qsizetype at = text.indexOf("<!["); at >= 0; at = text.indexOf("<![", at + 1)) {
+        if (text.size() - at < open.size()
+            || qstrnicmp(text.data() + at, open.size(), open.data(), open.size()) != 0)
+            continue;
+        const qsizetype from = at + open.size();
+        const qsizetype end = text.indexOf("]]>", from);
+        if (end < 0)
+            break;
+        return QString::fromUtf8(text.sliced(from, end - from));
+    }
+    return QString::fromUtf8(text);
 }
 
 // Value of an attribute from its children: text as libxml2 decoded it (character references
@@ -295,34 +325,6 @@ struct vlxXMLDOM::Private
         doc = nullptr;
         indexes.clear();
         error.clear();
-    }
-
-    // Gives every node with many children an index over them. Runs once, right after the parse,
-    // so that reading never changes the tree afterwards. Iterative: depth is bounded by the
-    // parser, but there is no need to rely on that here.
-    void buildIndexes()
-    {
-        std::vector<xmlNodePtr> pending {reinterpret_cast<xmlNodePtr>(doc)};
-        while (!pending.empty()) {
-            xmlNodePtr node = pending.back();
-            pending.pop_back();
-            node->_private = nullptr;
-            if (!showsChildren(node))
-                continue;
-            int count = 0;
-            for (xmlNodePtr child = node->children; child; child = child->next) {
-                ++count;
-                if (child->type == XML_ELEMENT_NODE)
-                    pending.push_back(child);
-            }
-            if (count < kIndexThreshold)
-                continue;
-            ChildIndex &index = indexes.emplace_back();
-            index.children.reserve(std::size_t(count));
-            for (xmlNodePtr child = node->children; child; child = child->next)
-                index.children.push_back(child);
-            node->_private = &index;
-        }
     }
 };
 
@@ -396,8 +398,10 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
         return false;
     }
     ParseState state;
+    state.indexes = &d->indexes;
     ctxt->_private = &state;
     ctxt->sax->getEntity = lookUpEntity;
+    ctxt->sax->endElementNs = closeElement;
     ctxt->sax->serror = recordError;
     // Without a structured handler libxml2 would also print every error to stderr.
     ctxt->sax->error = nullptr;
@@ -416,6 +420,7 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
     if (!wellFormed || !doc) {
         if (doc)
             xmlFreeDoc(doc);
+        d->indexes.clear();
         if (state.haveError)
             fail(state.description, state.line, state.location);
         else
@@ -423,7 +428,8 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
         return false;
     }
     d->doc = doc;
-    d->buildIndexes();
+    // Elements were indexed while they closed; the document's own children remain.
+    indexChildren(reinterpret_cast<xmlNodePtr>(doc), d->indexes);
     return true;
 }
 
@@ -652,8 +658,10 @@ QString vlxXMLDOM::getElementValue(const vlxXMLNode *handle)
         return QString();
 
     xmlNodePtr first = node->children;
-    if (!first->next && first->type != XML_ENTITY_REF_NODE)
-        return unwrapCDATA(stringOfNode(first));
+    if (!first->next && first->content
+        && (first->type == XML_TEXT_NODE || first->type == XML_CDATA_SECTION_NODE
+            || first->type == XML_COMMENT_NODE))
+        return unwrapCDATA(QByteArrayView(reinterpret_cast<const char *>(first->content)));
 
     // Gather UTF-8 and convert once; resolved references are few.
     QByteArray joined;
@@ -676,7 +684,7 @@ QString vlxXMLDOM::getElementValue(const vlxXMLNode *handle)
             break;
         }
     }
-    return unwrapCDATA(QString::fromUtf8(joined));
+    return unwrapCDATA(joined);
 }
 
 QByteArray vlxXMLDOM::xmlDataOfNode(const vlxXMLNode *handle)
