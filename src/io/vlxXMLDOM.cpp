@@ -2,18 +2,29 @@
 
 #include "io/XMLentities.h"
 
+#include <libxml/SAX2.h>
+#include <libxml/dict.h>
 #include <libxml/entities.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
+#include <libxml/xmlIO.h>
 #include <libxml/xmlerror.h>
-#include <libxml/xmlsave.h>
 
 #include <atomic>
 #include <climits>
-#include <deque>
+#include <cstring>
+#include <memory>
 #include <mutex>
 #include <vector>
+
+// How the tree is held. libxml2 parses; its SAX callbacks feed a compact tree of our own instead
+// of libxml2's document tree, whose nodes cost over 130 bytes each and would make a 50 MB feed
+// take several hundred megabytes. Our nodes sit in one array, their strings in a few large
+// blocks, and every node's children in one contiguous run of indices, so reading by index is
+// constant time and freeing the tree is a handful of calls. libxml2 keeps building its own tree
+// only for what the document's DOCTYPE declares (entity declarations, and the content of a
+// declared entity when it is checked), never for the document body.
 
 namespace {
 
@@ -23,9 +34,7 @@ namespace {
 // whitespace nodes.
 constexpr int kParseOptions = XML_PARSE_NONET | XML_PARSE_COMPACT | XML_PARSE_BIG_LINES;
 
-// Nodes with at least this many children get an index so that walking them by index stays
-// linear; a channel with 50,000 items would otherwise cost quadratic time.
-constexpr int kIndexThreshold = 16;
+constexpr quint32 kNone = 0xFFFFFFFFu;
 
 std::atomic<qint64> maximumInput {vlxXMLDOM::kDefaultMaximumInputSize};
 std::atomic<quint64> refusedLoads {0};
@@ -46,32 +55,114 @@ void prepareLibrary()
     });
 }
 
-struct ChildIndex
+struct Tree;
+
+// One node. Element: text is the name as written; text, CDATA, comment: the content; reference:
+// the name; instruction: the target, its data being its one attribute; DOCTYPE: the root name.
+struct Node
 {
-    std::vector<xmlNodePtr> children;
+    const Tree *tree;
+    const char *text;
+    quint32 length;
+    quint32 parent;
+    quint32 firstChild; // into Tree::childSlots
+    quint32 childCount;
+    quint32 firstAttribute; // into Tree::attributes
+    quint16 attributeCount;
+    quint8 kind;
 };
 
-// Gives a node with many children an index over them. Called while the element is closed, when
-// its children are fresh in the cache, so that no separate pass over the tree is needed.
-void indexChildren(xmlNodePtr node, std::deque<ChildIndex> &indexes)
+// An attribute (or namespace declaration) as libxml2 reports it with entity substitution off:
+// character references and the XML entities already decoded, except that an ampersand reads
+// "&#38;" and every other named reference "&name;". Decoding that once gives the value; writing
+// it back keeps the references.
+struct Attribute
 {
-    int count = 0;
-    for (xmlNodePtr child = node->children; child && count < kIndexThreshold; child = child->next)
-        ++count;
-    if (count < kIndexThreshold)
-        return;
-    ChildIndex &index = indexes.emplace_back();
-    for (xmlNodePtr child = node->children; child; child = child->next)
-        index.children.push_back(child);
-    node->_private = &index;
+    const char *name;
+    const char *value;
+    quint32 nameLength;
+    quint32 valueLength;
+    bool isNamespace;
+};
+
+// Append-only storage for the tree's strings, in blocks that grow with the document.
+class Arena
+{
+public:
+    explicit Arena(std::size_t firstBlock) : m_next(std::max<std::size_t>(firstBlock, 256)) { }
+
+    const char *store(const char *data, std::size_t size)
+    {
+        if (size == 0)
+            return "";
+        if (size > m_left) {
+            const std::size_t block = std::max(size, m_next);
+            m_blocks.push_back(std::make_unique<char[]>(block));
+            m_cursor = m_blocks.back().get();
+            m_left = block;
+            m_next = std::min<std::size_t>(m_next * 2, 4 << 20);
+        }
+        char *at = m_cursor;
+        std::memcpy(at, data, size);
+        m_cursor += size;
+        m_left -= size;
+        return at;
+    }
+
+private:
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char *m_cursor = nullptr;
+    std::size_t m_left = 0;
+    std::size_t m_next;
+};
+
+struct Tree
+{
+    explicit Tree(std::size_t inputSize) : text(inputSize / 2) { }
+    ~Tree()
+    {
+        if (declarations)
+            xmlFreeDoc(declarations);
+        if (dict)
+            xmlDictFree(dict);
+    }
+    Tree(const Tree &) = delete;
+    Tree &operator=(const Tree &) = delete;
+
+    std::vector<Node> nodes;
+    std::vector<quint32> childSlots;
+    std::vector<Attribute> attributes;
+    Arena text;
+    // Names come from libxml2's dictionary, which we keep alive with the tree.
+    xmlDictPtr dict = nullptr;
+    // libxml2's document for the DOCTYPE: the declarations, written back as they were.
+    xmlDocPtr declarations = nullptr;
+    QByteArray version = "1.0";
+
+    const Node *node(quint32 index) const { return &nodes[index]; }
+    quint32 indexOf(const Node *node) const { return quint32(node - nodes.data()); }
+    const Node *child(const Node *parent, quint32 i) const
+    {
+        return &nodes[childSlots[parent->firstChild + i]];
+    }
+};
+
+bool isXmlSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// What one parse needs beside libxml2's context: the first error, and a private document that
-// holds the stand-in declarations for undeclared references, so that the parsed document itself
-// gains no DOCTYPE node and its top-level indices stay those of the text.
+// What one parse needs beside libxml2's context: the tree being built, the first error, and a
+// private document holding the stand-in declarations for undeclared references, so that the
+// parsed document's own declarations stay as written.
 struct ParseState
 {
-    std::deque<ChildIndex> *indexes = nullptr;
+    xmlParserCtxtPtr mainContext = nullptr;
+    Tree *tree = nullptr;
+    std::vector<quint32> open; // the document and the elements not yet closed
+    QByteArray pendingText;
+    bool tooLarge = false;
+
     xmlDocPtr helperDoc = nullptr;
     bool haveError = false;
     QString description;
@@ -83,6 +174,40 @@ struct ParseState
         if (helperDoc)
             xmlFreeDoc(helperDoc);
     }
+
+    quint32 addNode(quint8 kind, const char *text, std::size_t length)
+    {
+        if (tree->nodes.size() >= kNone - 1 || length >= kNone) {
+            tooLarge = true;
+            xmlStopParser(mainContext);
+            return kNone;
+        }
+        const quint32 parent = open.back();
+        const auto index = quint32(tree->nodes.size());
+        tree->nodes.push_back(Node {tree, text, quint32(length), parent, 0, 0, 0, 0, kind});
+        ++tree->nodes[parent].childCount;
+        return index;
+    }
+
+    quint32 addCopy(quint8 kind, const char *text, std::size_t length)
+    {
+        return addNode(kind, tree->text.store(text, length), length);
+    }
+
+    void flushText()
+    {
+        if (pendingText.isEmpty())
+            return;
+        bool blank = true;
+        for (char c : std::as_const(pendingText))
+            if (!isXmlSpace(c)) {
+                blank = false;
+                break;
+            }
+        addCopy(blank ? vlxXMLDOM::Whitespace : vlxXMLDOM::Text, pendingText.constData(),
+                std::size_t(pendingText.size()));
+        pendingText.clear();
+    }
 };
 
 ParseState *stateOf(void *ctx)
@@ -91,10 +216,173 @@ ParseState *stateOf(void *ctx)
     return ctxt ? static_cast<ParseState *>(ctxt->_private) : nullptr;
 }
 
+// The callbacks below build our tree for the document itself. libxml2 also calls them, through
+// a second context, while it checks the content of an entity the DOCTYPE declared; that content
+// is not part of the document, so it goes to libxml2's own builder as usual.
+ParseState *builderFor(void *ctx)
+{
+    ParseState *state = stateOf(ctx);
+    return state && ctx == state->mainContext && !state->tooLarge ? state : nullptr;
+}
+
+void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri,
+                  int namespaceCount, const xmlChar **namespaces, int attributeCount, int defaulted,
+                  const xmlChar **attributes)
+{
+    ParseState *state = builderFor(ctx);
+    if (!state) {
+        if (!stateOf(ctx) || ctx != stateOf(ctx)->mainContext)
+            xmlSAX2StartElementNs(ctx, localname, prefix, uri, namespaceCount, namespaces,
+                                  attributeCount, defaulted, attributes);
+        return;
+    }
+    state->flushText();
+    Tree *tree = state->tree;
+    const xmlChar *name = prefix ? xmlDictQLookup(tree->dict, prefix, localname) : localname;
+    if (!name)
+        name = localname;
+    const quint32 index = state->addNode(vlxXMLDOM::Element, reinterpret_cast<const char *>(name),
+                                         std::strlen(reinterpret_cast<const char *>(name)));
+    if (index == kNone)
+        return;
+    if (namespaceCount + attributeCount > 0xFFFF) {
+        state->tooLarge = true;
+        xmlStopParser(state->mainContext);
+        return;
+    }
+    Node &node = tree->nodes[index];
+    node.firstAttribute = quint32(tree->attributes.size());
+    node.attributeCount = quint16(namespaceCount + attributeCount);
+    for (int i = 0; i < namespaceCount; ++i) {
+        const xmlChar *declaredPrefix = namespaces[2 * i];
+        const xmlChar *declaredName = declaredPrefix
+            ? xmlDictQLookup(tree->dict, BAD_CAST "xmlns", declaredPrefix)
+            : xmlDictLookup(tree->dict, BAD_CAST "xmlns", -1);
+        const char *href = reinterpret_cast<const char *>(namespaces[2 * i + 1]);
+        const std::size_t hrefLength = href ? std::strlen(href) : 0;
+        tree->attributes.push_back(Attribute {
+            reinterpret_cast<const char *>(declaredName), tree->text.store(href, hrefLength),
+            quint32(std::strlen(reinterpret_cast<const char *>(declaredName))), quint32(hrefLength),
+            true});
+    }
+    for (int i = 0; i < attributeCount; ++i) {
+        const xmlChar **attribute = attributes + 5 * i;
+        const xmlChar *attributeName
+            = attribute[1] ? xmlDictQLookup(tree->dict, attribute[1], attribute[0]) : attribute[0];
+        if (!attributeName)
+            attributeName = attribute[0];
+        const auto *value = reinterpret_cast<const char *>(attribute[3]);
+        const auto valueLength = std::size_t(attribute[4] - attribute[3]);
+        tree->attributes.push_back(Attribute {
+            reinterpret_cast<const char *>(attributeName), tree->text.store(value, valueLength),
+            quint32(std::strlen(reinterpret_cast<const char *>(attributeName))),
+            quint32(valueLength), false});
+    }
+    state->open.push_back(index);
+}
+
+void endElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri)
+{
+    ParseState *state = builderFor(ctx);
+    if (!state) {
+        if (!stateOf(ctx) || ctx != stateOf(ctx)->mainContext)
+            xmlSAX2EndElementNs(ctx, localname, prefix, uri);
+        return;
+    }
+    state->flushText();
+    if (state->open.size() > 1)
+        state->open.pop_back();
+}
+
+void characters(void *ctx, const xmlChar *text, int length)
+{
+    ParseState *state = builderFor(ctx);
+    if (!state) {
+        if (!stateOf(ctx) || ctx != stateOf(ctx)->mainContext)
+            xmlSAX2Characters(ctx, text, length);
+        return;
+    }
+    if (state->open.size() > 1)
+        state->pendingText.append(reinterpret_cast<const char *>(text), length);
+}
+
+void cdataBlock(void *ctx, const xmlChar *text, int length)
+{
+    ParseState *state = builderFor(ctx);
+    if (!state) {
+        if (!stateOf(ctx) || ctx != stateOf(ctx)->mainContext)
+            xmlSAX2CDataBlock(ctx, text, length);
+        return;
+    }
+    state->flushText();
+    state->addCopy(vlxXMLDOM::CDATASection, reinterpret_cast<const char *>(text),
+                   std::size_t(length));
+}
+
+void comment(void *ctx, const xmlChar *text)
+{
+    ParseState *state = builderFor(ctx);
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    if (!state || ctxt->inSubset != 0) {
+        if (!stateOf(ctx) || ctx != stateOf(ctx)->mainContext || ctxt->inSubset != 0)
+            xmlSAX2Comment(ctx, text);
+        return;
+    }
+    state->flushText();
+    const char *content = reinterpret_cast<const char *>(text ? text : BAD_CAST "");
+    state->addCopy(vlxXMLDOM::Comment, content, std::strlen(content));
+}
+
+void processingInstruction(void *ctx, const xmlChar *target, const xmlChar *data)
+{
+    ParseState *state = builderFor(ctx);
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    if (!state || ctxt->inSubset != 0) {
+        if (!stateOf(ctx) || ctx != stateOf(ctx)->mainContext || ctxt->inSubset != 0)
+            xmlSAX2ProcessingInstruction(ctx, target, data);
+        return;
+    }
+    state->flushText();
+    const char *name = reinterpret_cast<const char *>(target ? target : BAD_CAST "");
+    const quint32 index = state->addCopy(vlxXMLDOM::ProcessingInstruction, name, std::strlen(name));
+    if (index == kNone)
+        return;
+    Tree *tree = state->tree;
+    const char *content = reinterpret_cast<const char *>(data ? data : BAD_CAST "");
+    const std::size_t contentLength = std::strlen(content);
+    tree->nodes[index].firstAttribute = quint32(tree->attributes.size());
+    tree->nodes[index].attributeCount = 1;
+    tree->attributes.push_back(
+        Attribute {"", tree->text.store(content, contentLength), 0, quint32(contentLength), false});
+}
+
+void reference(void *ctx, const xmlChar *name)
+{
+    ParseState *state = builderFor(ctx);
+    if (!state) {
+        if (!stateOf(ctx) || ctx != stateOf(ctx)->mainContext)
+            xmlSAX2Reference(ctx, name);
+        return;
+    }
+    state->flushText();
+    const char *text = reinterpret_cast<const char *>(name ? name : BAD_CAST "");
+    state->addCopy(vlxXMLDOM::EntityReference, text, std::strlen(text));
+}
+
+void internalSubset(void *ctx, const xmlChar *name, const xmlChar *externalId,
+                    const xmlChar *systemId)
+{
+    xmlSAX2InternalSubset(ctx, name, externalId, systemId);
+    ParseState *state = builderFor(ctx);
+    if (!state)
+        return;
+    const char *text = reinterpret_cast<const char *>(name ? name : BAD_CAST "");
+    state->addCopy(vlxXMLDOM::DocumentType, text, std::strlen(text));
+}
+
 // Entity lookup: declared entities as usual; a name the document never declared gets an empty
-// internal stand-in kept outside the document. The parser then makes an ordinary reference node
-// for it (no content attached, since the document has no such declaration), and the text value
-// later resolves the name from XMLentities or keeps it as written.
+// internal stand-in kept outside the document, so the parser reports an ordinary reference and
+// the text value later resolves the name from XMLentities or keeps it as written.
 xmlEntityPtr lookUpEntity(void *ctx, const xmlChar *name)
 {
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
@@ -116,16 +404,6 @@ xmlEntityPtr lookUpEntity(void *ctx, const xmlChar *name)
                            BAD_CAST "");
 }
 
-void closeElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri)
-{
-    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
-    xmlNodePtr node = ctxt ? ctxt->node : nullptr;
-    xmlSAX2EndElementNs(ctx, localname, prefix, uri);
-    ParseState *state = stateOf(ctx);
-    if (node && node->type == XML_ELEMENT_NODE && state && state->indexes)
-        indexChildren(node, *state->indexes);
-}
-
 void recordError(void *ctx, xmlErrorPtr error)
 {
     ParseState *state = stateOf(ctx);
@@ -144,113 +422,58 @@ void recordError(void *ctx, xmlErrorPtr error)
     state->location = ctxt && ctxt->input ? xmlByteConsumed(ctxt) : 0;
 }
 
-xmlNodePtr toXml(const vlxXMLNode *node)
+// Lays every node's children out in one contiguous run of Tree::childSlots. Nodes are stored in
+// document order, so one pass in that order fills each run in order.
+void layOutChildren(Tree &tree)
 {
-    return reinterpret_cast<xmlNodePtr>(const_cast<vlxXMLNode *>(node));
+    const auto count = quint32(tree.nodes.size());
+    tree.childSlots.resize(count ? count - 1 : 0);
+    std::vector<quint32> cursor(count);
+    quint32 offset = 0;
+    for (quint32 i = 0; i < count; ++i) {
+        tree.nodes[i].firstChild = offset;
+        cursor[i] = offset;
+        offset += tree.nodes[i].childCount;
+    }
+    for (quint32 i = 1; i < count; ++i)
+        tree.childSlots[cursor[tree.nodes[i].parent]++] = i;
 }
 
-const vlxXMLNode *fromXml(const void *node)
+const Node *toNode(const vlxXMLNode *node)
+{
+    return reinterpret_cast<const Node *>(node);
+}
+
+const vlxXMLNode *fromNode(const Node *node)
 {
     return reinterpret_cast<const vlxXMLNode *>(node);
 }
 
-bool isXmlSpace(xmlChar c)
+QByteArrayView bytesOf(const Node *node)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    return QByteArrayView(node->text, node->length);
 }
 
-bool isAllWhitespace(const xmlChar *text)
+QByteArrayView nameOf(const Attribute &attribute)
 {
-    if (!text)
-        return true;
-    for (; *text; ++text)
-        if (!isXmlSpace(*text))
-            return false;
-    return true;
+    return QByteArrayView(attribute.name, attribute.nameLength);
 }
 
-// Children are shown for documents and elements only. A reference node's libxml2 children are
-// the declared entity's content: walking into them would expand what the document declared.
-bool showsChildren(xmlNodePtr node)
+QByteArrayView valueOf(const Attribute &attribute)
 {
-    return node->type == XML_ELEMENT_NODE || node->type == XML_DOCUMENT_NODE;
+    return QByteArrayView(attribute.value, attribute.valueLength);
 }
 
-// Appends an element's or attribute's name as written, prefix included.
-void appendWrittenName(QByteArray &out, xmlNodePtr node)
+bool showsChildren(const Node *node)
 {
-    if (node->ns && node->ns->prefix) {
-        out.append(reinterpret_cast<const char *>(node->ns->prefix));
-        out.append(':');
-    }
-    if (node->name)
-        out.append(reinterpret_cast<const char *>(node->name));
+    return node->kind == vlxXMLDOM::Element || node->kind == vlxXMLDOM::Document;
 }
 
-QString writtenName(xmlNodePtr node)
+const Node *childAt(const Node *node, int index)
 {
-    if (!node->ns || !node->ns->prefix)
-        return QString::fromUtf8(reinterpret_cast<const char *>(node->name));
-    QByteArray name;
-    appendWrittenName(name, node);
-    return QString::fromUtf8(name);
-}
-
-bool writtenNameEquals(xmlNodePtr node, QByteArrayView wanted)
-{
-    const char *local = reinterpret_cast<const char *>(node->name ? node->name : BAD_CAST "");
-    if (node->ns && node->ns->prefix) {
-        const QByteArrayView prefix(reinterpret_cast<const char *>(node->ns->prefix));
-        if (!wanted.startsWith(prefix) || wanted.size() <= prefix.size()
-            || wanted.at(prefix.size()) != ':')
-            return false;
-        return wanted.sliced(prefix.size() + 1) == QByteArrayView(local);
-    }
-    return wanted == QByteArrayView(local);
-}
-
-QString stringOfNode(xmlNodePtr node)
-{
-    switch (node->type) {
-    case XML_ELEMENT_NODE:
-        return writtenName(node);
-    case XML_PI_NODE:
-    case XML_ENTITY_REF_NODE:
-    case XML_DTD_NODE:
-        return QString::fromUtf8(reinterpret_cast<const char *>(node->name));
-    case XML_TEXT_NODE:
-    case XML_CDATA_SECTION_NODE:
-    case XML_COMMENT_NODE:
-        return QString::fromUtf8(reinterpret_cast<const char *>(node->content));
-    default:
-        return QString();
-    }
-}
-
-int countChildren(xmlNodePtr node)
-{
-    if (!showsChildren(node))
-        return 0;
-    if (node->_private)
-        return int(static_cast<ChildIndex *>(node->_private)->children.size());
-    int count = 0;
-    for (xmlNodePtr child = node->children; child; child = child->next)
-        ++count;
-    return count;
-}
-
-xmlNodePtr childAt(xmlNodePtr node, int index)
-{
-    if (!node || index < 0 || !showsChildren(node))
+    if (!node || index < 0 || quint32(index) >= node->childCount)
         return nullptr;
-    if (node->_private) {
-        const auto &children = static_cast<ChildIndex *>(node->_private)->children;
-        return std::size_t(index) < children.size() ? children[std::size_t(index)] : nullptr;
-    }
-    xmlNodePtr child = node->children;
-    for (int i = 0; child && i < index; ++i)
-        child = child->next;
-    return child;
+    return node->tree->child(node, quint32(index));
 }
 
 // Text value of UTF-8 bytes: only what lies between the first "<![CDATA[" (found ignoring case)
@@ -273,57 +496,187 @@ QString unwrapCDATA(QByteArrayView text)
     return QString::fromUtf8(text);
 }
 
-// Value of an attribute from its children: text as libxml2 decoded it (character references
-// and the five XML entities, once), other named references resolved here. Nothing is decoded
-// twice, so "x&amp;lt;y" stays "x&lt;y".
-QString valueOfAttribute(xmlAttrPtr attribute)
+// Decodes an attribute held in libxml2's form (see Attribute): each "&...;" once.
+QString decodeAttribute(QByteArrayView value)
 {
-    xmlNodePtr first = attribute->children;
-    if (!first)
-        return QString();
-    if (!first->next && first->type == XML_TEXT_NODE)
-        return QString::fromUtf8(reinterpret_cast<const char *>(first->content));
-    QString value;
-    for (xmlNodePtr piece = first; piece; piece = piece->next) {
-        if (piece->type == XML_ENTITY_REF_NODE)
-            value += vlxXMLDOM::resolveReference(
-                QString::fromUtf8(reinterpret_cast<const char *>(piece->name)));
-        else if (piece->content)
-            value += QString::fromUtf8(reinterpret_cast<const char *>(piece->content));
+    if (!value.contains('&'))
+        return QString::fromUtf8(value);
+    QString decoded;
+    qsizetype from = 0;
+    for (qsizetype amp = value.indexOf('&'); amp >= 0; amp = value.indexOf('&', from)) {
+        decoded += QString::fromUtf8(value.sliced(from, amp - from));
+        const qsizetype semicolon = value.indexOf(';', amp);
+        if (semicolon < 0) {
+            from = amp;
+            break;
+        }
+        decoded += vlxXMLDOM::resolveReference(
+            QString::fromUtf8(value.sliced(amp + 1, semicolon - amp - 1)));
+        from = semicolon + 1;
     }
-    return value;
+    decoded += QString::fromUtf8(value.sliced(from));
+    return decoded;
 }
 
-QByteArray dumpNode(xmlNodePtr node)
+void appendEscapedText(QByteArray &out, QByteArrayView text)
 {
-    xmlBufferPtr buffer = xmlBufferCreate();
-    if (!buffer)
-        return QByteArray();
-    xmlBufferSetAllocationScheme(buffer, XML_BUFFER_ALLOC_DOUBLEIT);
-    QByteArray out;
-    if (xmlNodeDump(buffer, node->doc, node, 0, 0) >= 0)
-        out = QByteArray(reinterpret_cast<const char *>(xmlBufferContent(buffer)),
-                         xmlBufferLength(buffer));
-    xmlBufferFree(buffer);
-    return out;
+    for (char c : text) {
+        switch (c) {
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+void appendEscapedAttribute(QByteArray &out, QByteArrayView value)
+{
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        switch (c) {
+        case '&': {
+            // libxml2's form: "&#38;" is an ampersand, any other "&name;" a reference.
+            const qsizetype semicolon = value.indexOf(';', i);
+            if (semicolon < 0) {
+                out += "&amp;";
+                break;
+            }
+            const QByteArrayView name = value.sliced(i + 1, semicolon - i - 1);
+            out += name == "#38" ? QByteArrayView("&amp;") : value.sliced(i, semicolon - i + 1);
+            i = semicolon;
+            break;
+        }
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\n':
+            out += "&#10;";
+            break;
+        case '\r':
+            out += "&#13;";
+            break;
+        case '\t':
+            out += "&#9;";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
+void writeNode(QByteArray &out, const Node *node)
+{
+    const Tree *tree = node->tree;
+    switch (node->kind) {
+    case vlxXMLDOM::Element: {
+        out += '<';
+        out += bytesOf(node);
+        for (quint32 i = 0; i < node->attributeCount; ++i) {
+            const Attribute &attribute = tree->attributes[node->firstAttribute + i];
+            out += ' ';
+            out += nameOf(attribute);
+            out += "=\"";
+            appendEscapedAttribute(out, valueOf(attribute));
+            out += '"';
+        }
+        if (node->childCount == 0) {
+            out += "/>";
+            break;
+        }
+        out += '>';
+        for (quint32 i = 0; i < node->childCount; ++i)
+            writeNode(out, tree->child(node, i));
+        out += "</";
+        out += bytesOf(node);
+        out += '>';
+        break;
+    }
+    case vlxXMLDOM::Text:
+    case vlxXMLDOM::Whitespace:
+        appendEscapedText(out, bytesOf(node));
+        break;
+    case vlxXMLDOM::CDATASection:
+        out += "<![CDATA[";
+        out += bytesOf(node);
+        out += "]]>";
+        break;
+    case vlxXMLDOM::Comment:
+        out += "<!--";
+        out += bytesOf(node);
+        out += "-->";
+        break;
+    case vlxXMLDOM::ProcessingInstruction: {
+        out += "<?";
+        out += bytesOf(node);
+        const QByteArrayView data = valueOf(tree->attributes[node->firstAttribute]);
+        if (!data.isEmpty()) {
+            out += ' ';
+            out += data;
+        }
+        out += "?>";
+        break;
+    }
+    case vlxXMLDOM::EntityReference:
+        out += '&';
+        out += bytesOf(node);
+        out += ';';
+        break;
+    case vlxXMLDOM::DocumentType: {
+        xmlDtdPtr dtd = tree->declarations ? tree->declarations->intSubset : nullptr;
+        if (!dtd)
+            break;
+        xmlBufferPtr buffer = xmlBufferCreate();
+        if (!buffer)
+            break;
+        if (xmlNodeDump(buffer, tree->declarations, reinterpret_cast<xmlNodePtr>(dtd), 0, 0) >= 0)
+            out += QByteArrayView(reinterpret_cast<const char *>(xmlBufferContent(buffer)),
+                                  xmlBufferLength(buffer));
+        xmlBufferFree(buffer);
+        break;
+    }
+    case vlxXMLDOM::Document:
+        // The prolog is ours and always the same text; the XML source editor counts on it.
+        out += "<?xml version=\"";
+        out += tree->version;
+        out += "\"?>";
+        for (quint32 i = 0; i < node->childCount; ++i) {
+            if (i > 0)
+                out += '\n';
+            writeNode(out, tree->child(node, i));
+        }
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
 
 struct vlxXMLDOM::Private
 {
-    xmlDocPtr doc = nullptr;
+    std::unique_ptr<Tree> tree;
     QVariantMap error;
-    std::deque<ChildIndex> indexes;
-
-    ~Private() { clear(); }
 
     void clear()
     {
-        if (doc)
-            xmlFreeDoc(doc);
-        doc = nullptr;
-        indexes.clear();
+        tree.reset();
         error.clear();
     }
 };
@@ -397,45 +750,74 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
         fail(QStringLiteral("The XML parser could not be started."), 0, 0);
         return false;
     }
+
+    auto tree = std::make_unique<Tree>(std::size_t(bytes.size()));
+    // A generous guess that avoids regrowing for ordinary documents; the unused tail of a large
+    // reservation is never touched and so costs no memory.
+    tree->nodes.reserve(std::size_t(bytes.size()) / 12 + 8);
+    tree->attributes.reserve(std::size_t(bytes.size()) / 64 + 4);
+    tree->dict = ctxt->dict;
+    xmlDictReference(tree->dict);
+    tree->nodes.push_back(Node {tree.get(), "", 0, kNone, 0, 0, 0, 0, vlxXMLDOM::Document});
+
     ParseState state;
-    state.indexes = &d->indexes;
+    state.mainContext = ctxt;
+    state.tree = tree.get();
+    state.open.push_back(0);
     ctxt->_private = &state;
-    ctxt->sax->getEntity = lookUpEntity;
-    ctxt->sax->endElementNs = closeElement;
-    ctxt->sax->serror = recordError;
+    xmlSAXHandlerPtr sax = ctxt->sax;
+    sax->getEntity = lookUpEntity;
+    sax->startElementNs = startElement;
+    sax->endElementNs = endElement;
+    sax->characters = characters;
+    sax->ignorableWhitespace = characters;
+    sax->cdataBlock = cdataBlock;
+    sax->comment = comment;
+    sax->processingInstruction = processingInstruction;
+    sax->reference = reference;
+    sax->internalSubset = internalSubset;
+    sax->serror = recordError;
     // Without a structured handler libxml2 would also print every error to stderr.
-    ctxt->sax->error = nullptr;
-    ctxt->sax->warning = nullptr;
+    sax->error = nullptr;
+    sax->warning = nullptr;
     ctxt->vctxt.error = nullptr;
     ctxt->vctxt.warning = nullptr;
     xmlCtxtUseOptions(ctxt, kParseOptions);
 
     xmlParseDocument(ctxt);
-    xmlDocPtr doc = ctxt->myDoc;
+    state.flushText();
+    xmlDocPtr declarations = ctxt->myDoc;
     ctxt->myDoc = nullptr;
-    const bool wellFormed = ctxt->wellFormed != 0;
+    const bool wellFormed = ctxt->wellFormed != 0 && !state.tooLarge;
     const int lastLine = ctxt->input ? ctxt->input->line : 0;
+    if (declarations && declarations->version)
+        tree->version = reinterpret_cast<const char *>(declarations->version);
     xmlFreeParserCtxt(ctxt);
 
-    if (!wellFormed || !doc) {
-        if (doc)
-            xmlFreeDoc(doc);
-        d->indexes.clear();
-        if (state.haveError)
+    if (declarations && declarations->intSubset)
+        tree->declarations = declarations;
+    else if (declarations)
+        xmlFreeDoc(declarations);
+
+    if (!wellFormed) {
+        if (state.tooLarge)
+            fail(QStringLiteral("The XML text has more nodes, attributes or text than can be "
+                                "read."),
+                 lastLine, 0);
+        else if (state.haveError)
             fail(state.description, state.line, state.location);
         else
             fail(QStringLiteral("The XML text is not well-formed."), lastLine, 0);
         return false;
     }
-    d->doc = doc;
-    // Elements were indexed while they closed; the document's own children remain.
-    indexChildren(reinterpret_cast<xmlNodePtr>(doc), d->indexes);
+    layOutChildren(*tree);
+    d->tree = std::move(tree);
     return true;
 }
 
 const vlxXMLNode *vlxXMLDOM::xmlTree() const
 {
-    return fromXml(d->doc);
+    return d->tree ? fromNode(d->tree->node(0)) : nullptr;
 }
 
 QVariantMap vlxXMLDOM::errors() const
@@ -453,31 +835,32 @@ int vlxXMLDOM::errorLineNumber() const
     return d->error.value(QString::fromLatin1(kErrorLineNumberKey)).toInt();
 }
 
-const vlxXMLNode *vlxXMLDOM::nodeNamed(const QString &name, int kind, const vlxXMLNode *node) const
+const vlxXMLNode *vlxXMLDOM::nodeNamed(const QString &name, int kind,
+                                       const vlxXMLNode *handle) const
 {
-    xmlNodePtr parent = node ? toXml(node) : reinterpret_cast<xmlNodePtr>(d->doc);
-    if (!parent || !showsChildren(parent))
+    const Node *parent = handle ? toNode(handle) : toNode(xmlTree());
+    if (!parent)
         return nullptr;
     const QByteArray wanted = name.toUtf8();
-    for (xmlNodePtr child = parent->children; child; child = child->next) {
-        if (kindOfNode(fromXml(child)) != kind)
-            continue;
-        if (child->type == XML_ELEMENT_NODE ? writtenNameEquals(child, wanted)
-                                            : stringOfNode(child) == name)
-            return fromXml(child);
+    for (quint32 i = 0; i < parent->childCount; ++i) {
+        const Node *child = parent->tree->child(parent, i);
+        if (child->kind == kind && bytesOf(child) == QByteArrayView(wanted))
+            return fromNode(child);
     }
     return nullptr;
 }
 
-QStringList vlxXMLDOM::arrayOfComments(const vlxXMLNode *node) const
+QStringList vlxXMLDOM::arrayOfComments(const vlxXMLNode *handle) const
 {
-    xmlNodePtr parent = node ? toXml(node) : reinterpret_cast<xmlNodePtr>(d->doc);
+    const Node *parent = handle ? toNode(handle) : toNode(xmlTree());
     QStringList comments;
-    if (!parent || !showsChildren(parent))
+    if (!parent)
         return comments;
-    for (xmlNodePtr child = parent->children; child; child = child->next)
-        if (child->type == XML_COMMENT_NODE)
-            comments.append(stringOfNode(child).trimmed());
+    for (quint32 i = 0; i < parent->childCount; ++i) {
+        const Node *child = parent->tree->child(parent, i);
+        if (child->kind == Comment)
+            comments.append(QString::fromUtf8(bytesOf(child)).trimmed());
+    }
     return comments;
 }
 
@@ -493,15 +876,17 @@ QString vlxXMLDOM::stringXMLStyleSheetCSS() const
 
 QString vlxXMLDOM::styleSheetOfType(const QString &type) const
 {
-    if (!d->doc)
+    const Node *document = toNode(xmlTree());
+    if (!document)
         return QString();
-    for (xmlNodePtr child = d->doc->children; child; child = child->next) {
-        if (child->type != XML_PI_NODE
-            || QString::fromUtf8(reinterpret_cast<const char *>(child->name))
+    for (quint32 i = 0; i < document->childCount; ++i) {
+        const Node *child = document->tree->child(document, i);
+        if (child->kind != ProcessingInstruction
+            || QString::fromUtf8(bytesOf(child))
                     .compare(QLatin1String("xml-stylesheet"), Qt::CaseInsensitive)
                 != 0)
             continue;
-        QString data = QString::fromUtf8(reinterpret_cast<const char *>(child->content));
+        QString data = dataOfNode(fromNode(child));
         data.replace(QLatin1Char('\''), QLatin1Char('"'));
         if (!data.contains(type, Qt::CaseInsensitive))
             continue;
@@ -522,71 +907,51 @@ QByteArray vlxXMLDOM::xmlData() const
     return xmlDataOfNode(xmlTree());
 }
 
-int vlxXMLDOM::kindOfNode(const vlxXMLNode *handle)
+int vlxXMLDOM::kindOfNode(const vlxXMLNode *node)
 {
-    if (!handle)
-        return NoNode;
-    xmlNodePtr node = toXml(handle);
-    switch (node->type) {
-    case XML_DOCUMENT_NODE:
-        return Document;
-    case XML_ELEMENT_NODE:
-        return Element;
-    case XML_PI_NODE:
-        return ProcessingInstruction;
-    case XML_COMMENT_NODE:
-        return Comment;
-    case XML_TEXT_NODE:
-        return isAllWhitespace(node->content) ? Whitespace : Text;
-    case XML_CDATA_SECTION_NODE:
-        return CDATASection;
-    case XML_ENTITY_REF_NODE:
-        return EntityReference;
-    case XML_DTD_NODE:
-        return DocumentType;
-    default:
-        return NoNode;
-    }
+    return node ? int(toNode(node)->kind) : int(NoNode);
 }
 
 int vlxXMLDOM::numberOfChildren(const vlxXMLNode *node)
 {
-    return node ? countChildren(toXml(node)) : 0;
+    return node ? int(toNode(node)->childCount) : 0;
 }
 
 int vlxXMLDOM::numberOfChildrenAtIndex(int index, const vlxXMLNode *node)
 {
-    xmlNodePtr child = childAt(toXml(node), index);
-    return child ? countChildren(child) : 0;
+    const Node *child = childAt(toNode(node), index);
+    return child ? int(child->childCount) : 0;
 }
 
 int vlxXMLDOM::numberOfChildNodesAtIndex(int index, const vlxXMLNode *node)
 {
-    xmlNodePtr child = childAt(toXml(node), index);
-    if (!child || !showsChildren(child))
+    const Node *child = childAt(toNode(node), index);
+    if (!child)
         return 0;
     int count = 0;
-    for (xmlNodePtr grandchild = child->children; grandchild; grandchild = grandchild->next)
-        if (grandchild->type == XML_ELEMENT_NODE)
+    for (quint32 i = 0; i < child->childCount; ++i)
+        if (child->tree->child(child, i)->kind == Element)
             ++count;
     return count;
 }
 
 const vlxXMLNode *vlxXMLDOM::nodeAtIndex(int index, const vlxXMLNode *node)
 {
-    return fromXml(childAt(toXml(node), index));
+    return fromNode(childAt(toNode(node), index));
 }
 
-const vlxXMLNode *vlxXMLDOM::parentOfNode(const vlxXMLNode *node)
+const vlxXMLNode *vlxXMLDOM::parentOfNode(const vlxXMLNode *handle)
 {
-    if (!node || toXml(node)->type == XML_DOCUMENT_NODE)
+    if (!handle || toNode(handle)->parent == kNone)
         return nullptr;
-    return fromXml(toXml(node)->parent);
+    return fromNode(toNode(handle)->tree->node(toNode(handle)->parent));
 }
 
 QString vlxXMLDOM::nameOfNode(const vlxXMLNode *node)
 {
-    return node ? stringOfNode(toXml(node)) : QString();
+    if (!node || toNode(node)->kind == Document)
+        return QString();
+    return QString::fromUtf8(bytesOf(toNode(node)));
 }
 
 QString vlxXMLDOM::nameOfChildAtIndex(int index, const vlxXMLNode *node)
@@ -606,23 +971,30 @@ QString vlxXMLDOM::descriptionOfChildAtIndex(int index, const vlxXMLNode *node)
 
 QString vlxXMLDOM::attributeOfNode(const vlxXMLNode *handle, const QString &name)
 {
-    if (!handle || toXml(handle)->type != XML_ELEMENT_NODE)
+    const Node *node = toNode(handle);
+    if (!node || node->kind != Element || node->attributeCount == 0)
         return QString();
-    xmlNodePtr node = toXml(handle);
-    const QByteArray wanted = name.toUtf8();
-    for (xmlAttrPtr attribute = node->properties; attribute; attribute = attribute->next)
-        if (writtenNameEquals(reinterpret_cast<xmlNodePtr>(attribute), wanted))
-            return valueOfAttribute(attribute);
-    // Namespace declarations are not attributes to libxml2; answer them under their names.
-    if (wanted == "xmlns" || wanted.startsWith("xmlns:")) {
-        const QByteArrayView prefix
-            = wanted == "xmlns" ? QByteArrayView() : QByteArrayView(wanted).sliced(6);
-        for (xmlNsPtr ns = node->nsDef; ns; ns = ns->next) {
-            const QByteArrayView declared(
-                reinterpret_cast<const char *>(ns->prefix ? ns->prefix : BAD_CAST ""));
-            if (declared == prefix)
-                return QString::fromUtf8(reinterpret_cast<const char *>(ns->href));
+    // Names are nearly always ASCII: compare without building a UTF-8 copy in that case.
+    QVarLengthArray<char, 64> wanted;
+    bool ascii = true;
+    for (QChar c : name) {
+        if (c.unicode() >= 0x80) {
+            ascii = false;
+            break;
         }
+        wanted.append(char(c.unicode()));
+    }
+    QByteArray converted;
+    if (!ascii)
+        converted = name.toUtf8();
+    const QByteArrayView key
+        = ascii ? QByteArrayView(wanted.constData(), wanted.size()) : QByteArrayView(converted);
+    const Tree *tree = node->tree;
+    for (quint32 i = 0; i < node->attributeCount; ++i) {
+        const Attribute &attribute = tree->attributes[node->firstAttribute + i];
+        if (nameOf(attribute) != key)
+            continue;
+        return decodeAttribute(valueOf(attribute));
     }
     return QString();
 }
@@ -635,78 +1007,53 @@ QString vlxXMLDOM::attributeOfChildAtIndex(int index, const QString &name, const
 QStringList vlxXMLDOM::attributeNamesOfNode(const vlxXMLNode *handle)
 {
     QStringList names;
-    if (!handle || toXml(handle)->type != XML_ELEMENT_NODE)
+    const Node *node = toNode(handle);
+    if (!node || node->kind != Element)
         return names;
-    for (xmlAttrPtr attribute = toXml(handle)->properties; attribute; attribute = attribute->next)
-        names.append(writtenName(reinterpret_cast<xmlNodePtr>(attribute)));
+    for (quint32 i = 0; i < node->attributeCount; ++i) {
+        const Attribute &attribute = node->tree->attributes[node->firstAttribute + i];
+        if (!attribute.isNamespace)
+            names.append(QString::fromUtf8(nameOf(attribute)));
+    }
     return names;
 }
 
-QString vlxXMLDOM::dataOfNode(const vlxXMLNode *node)
+QString vlxXMLDOM::dataOfNode(const vlxXMLNode *handle)
 {
-    if (!node || toXml(node)->type != XML_PI_NODE)
+    const Node *node = toNode(handle);
+    if (!node || node->kind != ProcessingInstruction)
         return QString();
-    return QString::fromUtf8(reinterpret_cast<const char *>(toXml(node)->content));
+    return QString::fromUtf8(valueOf(node->tree->attributes[node->firstAttribute]));
 }
 
 QString vlxXMLDOM::getElementValue(const vlxXMLNode *handle)
 {
-    if (!handle)
+    const Node *node = toNode(handle);
+    if (!node || !showsChildren(node) || node->childCount == 0)
         return QString();
-    xmlNodePtr node = toXml(handle);
-    if (!showsChildren(node) || !node->children)
-        return QString();
-
-    xmlNodePtr first = node->children;
-    if (!first->next && first->content
-        && (first->type == XML_TEXT_NODE || first->type == XML_CDATA_SECTION_NODE
-            || first->type == XML_COMMENT_NODE))
-        return unwrapCDATA(QByteArrayView(reinterpret_cast<const char *>(first->content)));
-
+    const Tree *tree = node->tree;
+    if (node->childCount == 1) {
+        const Node *only = tree->child(node, 0);
+        if (only->kind != EntityReference)
+            return unwrapCDATA(bytesOf(only));
+    }
     // Gather UTF-8 and convert once; resolved references are few.
     QByteArray joined;
-    for (xmlNodePtr child = first; child; child = child->next) {
-        switch (child->type) {
-        case XML_ENTITY_REF_NODE:
-            joined
-                += resolveReference(QString::fromUtf8(reinterpret_cast<const char *>(child->name)))
-                       .toUtf8();
-            break;
-        case XML_ELEMENT_NODE:
-            appendWrittenName(joined, child);
-            break;
-        case XML_PI_NODE:
-            joined += reinterpret_cast<const char *>(child->name);
-            break;
-        default:
-            if (child->content)
-                joined += reinterpret_cast<const char *>(child->content);
-            break;
-        }
+    for (quint32 i = 0; i < node->childCount; ++i) {
+        const Node *child = tree->child(node, i);
+        if (child->kind == EntityReference)
+            joined += resolveReference(QString::fromUtf8(bytesOf(child))).toUtf8();
+        else
+            joined += bytesOf(child);
     }
     return unwrapCDATA(joined);
 }
 
 QByteArray vlxXMLDOM::xmlDataOfNode(const vlxXMLNode *handle)
 {
-    if (!handle)
-        return QByteArray();
-    xmlNodePtr node = toXml(handle);
-    if (node->type != XML_DOCUMENT_NODE)
-        return dumpNode(node);
-
-    // The prolog is ours and always the same text; the XML source editor counts on its length.
-    auto doc = reinterpret_cast<xmlDocPtr>(node);
-    QByteArray out("<?xml version=\"");
-    out += doc->version ? reinterpret_cast<const char *>(doc->version) : "1.0";
-    out += "\"?>";
-    bool first = true;
-    for (xmlNodePtr child = doc->children; child; child = child->next) {
-        if (!first)
-            out += '\n';
-        first = false;
-        out += dumpNode(child);
-    }
+    QByteArray out;
+    if (handle)
+        writeNode(out, toNode(handle));
     return out;
 }
 

@@ -92,9 +92,19 @@ TEST(vlxXMLDOMText, CDATASectionsAreUnwrapped)
 
 TEST(vlxXMLDOMText, DocumentDeclaredEntitiesAreNeverExpanded)
 {
-    vlxXMLDOM dom(u("<!DOCTYPE r [<!ENTITY corp \"Example &amp; Co\">]><r>&corp; &amp;corp;</r>"));
-    ASSERT_TRUE(dom.xmlTree());
-    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(dom, "r")), u("&corp; &corp;"));
+    vlxXMLDOM dom(u("<!DOCTYPE r [<!ENTITY corp \"Caf&eacute; &amp; Co\"><!ENTITY tag "
+                    "\"<b>bold &corp;</b>\">]><r>&corp; &amp;corp; &tag;&tag;</r>"));
+    ASSERT_TRUE(dom.xmlTree()) << dom.errorDescription().toStdString();
+    const vlxXMLNode *r = root(dom, "r");
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(r), u("&corp; &corp; &tag;&tag;"));
+    ASSERT_EQ(vlxXMLDOM::numberOfChildren(r), 4);
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(2, r)), K::EntityReference);
+    EXPECT_EQ(vlxXMLDOM::numberOfChildrenAtIndex(2, r), 0);
+
+    // Declared content that is not well-formed fails the document.
+    vlxXMLDOM broken(u("<!DOCTYPE r [<!ENTITY open \"<b>\">]><r>&open;</r>"));
+    EXPECT_EQ(broken.xmlTree(), nullptr);
+    EXPECT_FALSE(broken.errorDescription().isEmpty());
 }
 
 // ---- Reference rule and attribute decoding ----------------------------------------------------
@@ -326,6 +336,14 @@ TEST(vlxXMLDOMWriting, SubtreesKeepReferencesAsReferences)
         = vlxXMLDOM::xmlDataOfNode(vlxXMLDOM::nodeAtIndex(0, root(dom, "rss")));
     EXPECT_EQ(QString::fromUtf8(written), item);
     EXPECT_EQ(vlxXMLDOM::xmlDataOfNode(nullptr), QByteArray());
+
+    // Attribute values, namespace declarations, instructions and carriage returns survive.
+    vlxXMLDOM odd(u("<e xmlns:m=\"http://m?a&amp;b\" m:a='say \"hi\" &lt;&amp;&gt;' "
+                    "b=\"x&#10;y&#9;&#13;&eacute;\">a&#13;b<?pi  data ?><m:f/></e>"));
+    ASSERT_TRUE(odd.xmlTree()) << odd.errorDescription().toStdString();
+    EXPECT_EQ(vlxXMLDOM::xmlDataOfNode(root(odd, "e")),
+              QByteArray("<e xmlns:m=\"http://m?a&amp;b\" m:a=\"say &quot;hi&quot; &lt;&amp;&gt;\" "
+                         "b=\"x&#10;y&#9;&#13;&eacute;\">a&#13;b<?pi data ?><m:f/></e>"));
 
     vlxXMLDOM declared(u("<!DOCTYPE r [<!ENTITY big \"expanded\">]><r>&big;</r>"));
     ASSERT_TRUE(declared.xmlTree());
