@@ -90,11 +90,13 @@ QByteArray textBytes(const QVariant &value)
 void CURLHandle::curlHelloSignature(const QString &signature, bool acceptAll)
 {
     ClassState &s = state();
+    // Handles of an earlier set-up are released outside the lock: their destructors take it.
+    QHash<QString, std::shared_ptr<CURLHandle>> dropped;
     {
         QMutexLocker lock(&s.mutex);
         s.acceptAll = acceptAll;
         s.signature = signature;
-        s.cache.clear();
+        dropped.swap(s.cache);
         s.acceptedURLs.clear();
         if (!s.globalInitDone) {
             const CURLcode code = curl_global_init(CURL_GLOBAL_ALL);
@@ -110,6 +112,7 @@ void CURLHandle::curlHelloSignature(const QString &signature, bool acceptAll)
                              QCoreApplication::instance(), [] { stopAllTransfers(); });
         }
     }
+    dropped.clear();
     emit CURLHandleNotifier::instance()->cacheCreated();
     emit CURLHandleNotifier::instance()->notificationPosted(
         CURLHandleNotifier::kCacheCreateNotification);
@@ -547,11 +550,12 @@ void CURLHandle::finishCurl()
 std::optional<QByteArray> CURLHandle::loadInForeground()
 {
     std::shared_ptr<URLHandle> keepAlive = weak_from_this().lock();
-    if (isTransferRunning()) {
+    if (isTransferRunning() && !m_abortBackground) {
         qWarning("CURLHandle: a background load of %s is still running",
                  qPrintable(url().toString()));
         return std::nullopt;
     }
+    // A cancelled transfer still winding down ends first: the easy handle is not shared.
     joinThread();
     m_abortBackground = false;
     m_runningInForeground = true;

@@ -26,13 +26,14 @@ constexpr char16_t kWin1252High[32] = {
 // one at the end, makes the whole decode fail.
 std::optional<QString> decodeStrict(QByteArrayView bytes, QStringConverter::Encoding encoding)
 {
-    QStringDecoder decoder(encoding,
-                           QStringConverter::Flag::Stateless
-                               | QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder decoder(
+        encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     // Qt passes a truncated last unit and unpaired surrogates through silently; both make the
     // bytes invalid in the encoding.
-    const bool utf16 = encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE;
-    const bool utf32 = encoding == QStringConverter::Utf32LE || encoding == QStringConverter::Utf32BE;
+    const bool utf16
+        = encoding == QStringConverter::Utf16LE || encoding == QStringConverter::Utf16BE;
+    const bool utf32
+        = encoding == QStringConverter::Utf32LE || encoding == QStringConverter::Utf32BE;
     if ((utf16 && bytes.size() % 2) || (utf32 && bytes.size() % 4))
         return std::nullopt;
     QString text = decoder.decode(bytes);
@@ -120,13 +121,24 @@ enum class Declared { Unicode, Latin, Ascii, Other };
 Declared classify(const QString &lower)
 {
     static const QStringList latin = {
-        u"iso-8859-1"_s, u"iso8859-1"_s, u"iso_8859-1"_s, u"iso_8859-1:1987"_s,
-        u"latin1"_s,     u"latin-1"_s,   u"l1"_s,         u"cp819"_s,
-        u"ibm819"_s,     u"iso-ir-100"_s, u"csisolatin1"_s, u"windows-1252"_s,
-        u"cp1252"_s,     u"x-cp1252"_s,  u"cswindows1252"_s,
+        u"iso-8859-1"_s,
+        u"iso8859-1"_s,
+        u"iso_8859-1"_s,
+        u"iso_8859-1:1987"_s,
+        u"latin1"_s,
+        u"latin-1"_s,
+        u"l1"_s,
+        u"cp819"_s,
+        u"ibm819"_s,
+        u"iso-ir-100"_s,
+        u"csisolatin1"_s,
+        u"windows-1252"_s,
+        u"cp1252"_s,
+        u"x-cp1252"_s,
+        u"cswindows1252"_s,
     };
-    static const QStringList ascii = { u"us-ascii"_s, u"ascii"_s, u"iso646-us"_s,
-                                       u"ansi_x3.4-1968"_s, u"csascii"_s };
+    static const QStringList ascii
+        = {u"us-ascii"_s, u"ascii"_s, u"iso646-us"_s, u"ansi_x3.4-1968"_s, u"csascii"_s};
     if (lower.startsWith(u"utf") || lower.startsWith(u"ucs") || lower == u"unicode")
         return Declared::Unicode;
     if (latin.contains(lower))
@@ -290,8 +302,7 @@ bool isValidNumericReference(QStringView text, qsizetype at)
         return false;
     if (value == 0x9 || value == 0xA || value == 0xD)
         return true;
-    if (value < 0x20 || (value >= 0xD800 && value <= 0xDFFF) || value == 0xFFFE
-        || value == 0xFFFF)
+    if (value < 0x20 || (value >= 0xD800 && value <= 0xDFFF) || value == 0xFFFE || value == 0xFFFF)
         return false;
     return true;
 }
@@ -397,7 +408,7 @@ bool tagValuesNeedRepair(QStringView text, const QStringList &tags)
     };
     std::vector<TagState> states;
     for (const QString &tag : tags)
-        states.push_back({ u'<' + tag + u'>', u"</"_s + tag + u'>', 0, -1 });
+        states.push_back({u'<' + tag + u'>', u"</"_s + tag + u'>', 0, -1});
 
     qsizetype lastOpen = -1, lastClose = -1;
     qsizetype nextClose = findLiteral(text, u"]]>");
@@ -477,8 +488,8 @@ QString VLXParseFeed::stringFromXMLData(const QByteArray &data)
     } else {
         // The prolog ends at the first "?>"; decode only up to it.
         qsizetype close = QByteArrayView(data).indexOf(QByteArrayView("?>"));
-        prolog = QString::fromLatin1(data.constData(), close < 0 ? qMin<qsizetype>(data.size(), 4096)
-                                                                  : close + 2);
+        prolog = QString::fromLatin1(data.constData(),
+                                     close < 0 ? qMin<qsizetype>(data.size(), 4096) : close + 2);
     }
     const QString declared = getXMLEncodingString(prolog);
     if (declared.toLower() != u"utf-8") {
@@ -530,8 +541,8 @@ bool VLXParseFeed::hasXMLTag(const QString &text)
 
 const QStringList &VLXParseFeed::knownVersions()
 {
-    static const QStringList versions = { u"0.9"_s, u"0.91"_s, u"0.92"_s, u"0.93"_s,
-                                          u"0.94"_s, u"1.0"_s,  u"2.0"_s,  u"0.3"_s };
+    static const QStringList versions
+        = {u"0.9"_s, u"0.91"_s, u"0.92"_s, u"0.93"_s, u"0.94"_s, u"1.0"_s, u"2.0"_s, u"0.3"_s};
     return versions;
 }
 
@@ -548,7 +559,7 @@ QStringList VLXParseFeed::getFeedTypeAndVersion(const QString &text)
     if (rss >= 0 && rdf < 0 && feed < 0) {
         const qsizetype version = findNormalised(view, QLatin1StringView("version="), rss);
         if (version < 0)
-            return { QString(), u"-1"_s };
+            return {QString(), u"-1"_s};
         const char16_t *data = view.utf16();
         const qsizetype n = view.size();
         qsizetype i = version;
@@ -562,21 +573,21 @@ QStringList VLXParseFeed::getFeedTypeAndVersion(const QString &text)
                 break;
             run.append(QChar(data[i]));
         }
-        return { u"RSS"_s, run };
+        return {u"RSS"_s, run};
     }
     if (rdf >= 0 && feed < 0) {
-        const bool rss090 = findNormalised(
-                                view, QLatin1StringView("xmlns=\"http://my.netscape.com/rdf/simple/0.9/"),
-                                0)
+        const bool rss090
+            = findNormalised(view,
+                             QLatin1StringView("xmlns=\"http://my.netscape.com/rdf/simple/0.9/"), 0)
             >= 0;
-        return { u"RSS"_s, rss090 ? u"0.9"_s : u"1.0"_s };
+        return {u"RSS"_s, rss090 ? u"0.9"_s : u"1.0"_s};
     }
     if (feed >= 0) {
-        const bool atom03 =
-            findNormalised(view, QLatin1StringView("xmlns=\"http://purl.org/atom/ns"), 0) >= 0;
-        return { u"Atom"_s, atom03 ? u"0.3"_s : u"1.0"_s };
+        const bool atom03
+            = findNormalised(view, QLatin1StringView("xmlns=\"http://purl.org/atom/ns"), 0) >= 0;
+        return {u"Atom"_s, atom03 ? u"0.3"_s : u"1.0"_s};
     }
-    return { QString(u""_s), u"-1"_s };
+    return {QString(u""_s), u"-1"_s};
 }
 
 QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text)
@@ -739,8 +750,8 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
         messages->append(u"Removed </xml> tag that shouldn't exist"_s);
     }
     // 5. Tag values re-escaped.
-    static const QStringList tags = { u"title"_s, u"description"_s, u"dc:title"_s,
-                                      u"dc:description"_s, u"content:encoded"_s };
+    static const QStringList tags
+        = {u"title"_s, u"description"_s, u"dc:title"_s, u"dc:description"_s, u"content:encoded"_s};
     if (!tagValuesNeedRepair(work, tags))
         return work;
     for (const QString &tag : tags) {

@@ -107,6 +107,28 @@ TEST_F(CURLHandleProxyTest, OtherSchemesIgnoreTheHttpProxy)
     EXPECT_FALSE(proxy.log().contains(u"): CONNECT ")) << proxy.log().toStdString();
 }
 
+TEST_F(CURLHandleProxyTest, HttpsTunnelsThroughItsOwnProxy)
+{
+    LocalServer tls;
+    QString error;
+    const auto certificate = LocalServer::makeSelfSignedCertificate(tls.workDir(), &error);
+    ASSERT_TRUE(certificate) << error.toStdString();
+    ASSERT_TRUE(tls.startScript(QStringLiteral("http_server.py"),
+                                {QStringLiteral("--cert"), certificate->certFile,
+                                 QStringLiteral("--key"), certificate->keyFile}))
+        << tls.errorString().toStdString();
+    qputenv("https_proxy", proxyAddress().toUtf8());
+
+    auto h = CURLHandle::create(QUrl(tls.url(QStringLiteral("https"), QStringLiteral("/ok"))));
+    h->setStringOrNumberObject(certificate->certFile, CURLOPT_CAINFO);
+    ASSERT_EQ(h->loadInForeground(), QByteArray("hello world")) << h->curlError().toStdString();
+    EXPECT_TRUE(proxy.log().contains(QStringLiteral("CONNECT 127.0.0.1:%1").arg(tls.port())))
+        << proxy.log().toStdString();
+    // The proxy's own answer to the tunnel request is not the response.
+    EXPECT_EQ(h->propertyForKey(URLHandle::kHTTPPropertyStatusReasonKey).toString(), u"OK");
+    EXPECT_EQ(h->propertyForKey(QStringLiteral("content-length")).toString(), u"11");
+}
+
 TEST_F(CURLHandleProxyTest, ProxyCredentialsAreSent)
 {
     proxy.stop();

@@ -10,8 +10,10 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -116,6 +118,9 @@ TEST_F(CURLHandleTest, ForegroundLoadOf404ReturnsNothingWithAnErrorText)
     EXPECT_TRUE(h->curlError().contains(u"404")) << h->curlError().toStdString();
     EXPECT_EQ(h->httpCode(), 404);
     EXPECT_TRUE(client.data.isEmpty());
+    EXPECT_EQ(h->propertyForKey(URLHandle::kHTTPPropertyServerHTTPVersionKey).toString(),
+              u"HTTP/1.1");
+    EXPECT_EQ(h->propertyForKey(URLHandle::kHTTPPropertyStatusReasonKey).toString(), u"Not Found");
 }
 
 TEST_F(CURLHandleTest, ErrorPageIsReadWhenFailingOnErrorsIsOff)
@@ -200,8 +205,18 @@ TEST_F(CURLHandleTest, RequestOptionsReachTheServer)
                        QString::fromUtf8(VLXVersion::kBuildString)));
 }
 
+QStringList capturedWarnings;
+
+void captureWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg)
+        capturedWarnings << message;
+}
+
 TEST_F(CURLHandleTest, OptionTableSkipsValuesOfTheWrongKindAndStillTransfers)
 {
+    capturedWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
     auto h = handle(QStringLiteral("/echo"));
     h->setStringOrNumberObject(QVariantList {1, 2}, CURLOPT_REFERER);
     h->setStringOrNumberObject(QStringLiteral("not a pointer"), CURLOPT_WRITEDATA);
@@ -210,7 +225,14 @@ TEST_F(CURLHandleTest, OptionTableSkipsValuesOfTheWrongKindAndStillTransfers)
     h->setUserName(QString(), QStringLiteral("ignored"));
     EXPECT_EQ(h->optionValue(CURLOPT_USERPWD).toString(), u"u:p");
     const QJsonObject echo = json(h->loadInForeground());
+    qInstallMessageHandler(previous);
     ASSERT_FALSE(echo.isEmpty()) << h->curlError().toStdString();
+    // One line per skipped value (the table goes in option-number order).
+    EXPECT_EQ(capturedWarnings,
+              (QStringList {QStringLiteral("Ignoring CURL option of type QString for key %1")
+                                .arg(int(CURLOPT_WRITEDATA)),
+                            QStringLiteral("Ignoring CURL option of type QVariantList for key %1")
+                                .arg(int(CURLOPT_REFERER))}));
     const QJsonObject headers = echo.value(u"headers").toObject();
     EXPECT_FALSE(headers.contains(u"referer"));
     EXPECT_EQ(headers.value(u"user-agent").toString(), u"Agent/1");
@@ -251,6 +273,24 @@ TEST_F(CURLHandleTest, MultipartPostSendsEveryPartWithItsHeader)
     EXPECT_TRUE(body.contains("name=\"number\"\r\n\r\n42\r\n"));
     EXPECT_TRUE(body.contains("name=\"text\"\r\n\r\nh\xc3\xa9\r\n"));
     EXPECT_TRUE(body.contains("name=\"other\"\r\n\r\n\r\n"));
+}
+
+TEST_F(CURLHandleTest, PutUploadsTheFileFromItsOffset)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("upload.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("0123456789");
+    file.close();
+
+    auto h = handle(QStringLiteral("/echo"));
+    ASSERT_TRUE(h->setPutFile(path));
+    h->setPutFileOffset(4);
+    const QJsonObject echo = json(h->loadInForeground());
+    EXPECT_EQ(echo.value(u"method").toString(), u"PUT");
+    EXPECT_EQ(echo.value(u"body").toString(), u"456789");
+    EXPECT_EQ(h->uploadSize(), 6.0);
 }
 
 TEST_F(CURLHandleTest, IfModifiedSinceGetsNotModified)
@@ -334,6 +374,13 @@ TEST_F(CURLHandleTest, CancelledBackgroundLoadNeverFinishesAndTheHandleLoadsAgai
     ASSERT_TRUE(waitUntil([&] { return second.ended(); }));
     EXPECT_EQ(second.summary(), u"began data finished");
     EXPECT_EQ(second.data, QByteArray("hello world"));
+
+    // Straight after a cancel the handle also loads in the foreground.
+    h->setURL(url(QStringLiteral("/slow?chunks=40&delay=0.05")));
+    h->loadInBackground();
+    h->cancelLoadInBackground();
+    h->setURL(url(QStringLiteral("/ok")));
+    EXPECT_EQ(h->loadInForeground(), QByteArray("hello world"));
 }
 
 TEST_F(CURLHandleTest, BackgroundDeliveryReachesANestedModalLoop)
@@ -471,8 +518,15 @@ TEST_F(CURLHandleTest, CacheRegistryAndNotifications)
     ASSERT_TRUE(handleClass);
     EXPECT_EQ(handleClass->cachedHandleForURL(address), first);
 
-    CURLHandle::curlFlushEntireCache();
+    // A second set-up drops the cache (and must not trip over the handles it releases).
+    CURLHandle::curlHelloSignature(CURLHandle::defaultSignature(), true);
+    EXPECT_EQ(CURLHandle::cachedHandleCount(), 0);
+    first = CURLHandle::cachedHandleForURL(address);
+    again.reset();
     EXPECT_EQ(changed, 2);
+
+    CURLHandle::curlFlushEntireCache();
+    EXPECT_EQ(changed, 3);
     EXPECT_EQ(CURLHandle::cachedHandleCount(), 0);
     EXPECT_NE(CURLHandle::cachedHandleForURL(address), first);
 

@@ -13,7 +13,8 @@ namespace {
 
 QString decodeFile(const char *name)
 {
-    return VLXParseFeed::stringFromXMLData(TestSupport::readData(u"feeds/"_s + QLatin1String(name)));
+    return VLXParseFeed::stringFromXMLData(
+        TestSupport::readData(u"feeds/"_s + QLatin1String(name)));
 }
 
 QString titleOf(const QString &text)
@@ -35,9 +36,8 @@ QByteArray bytes(std::initializer_list<int> values)
 TEST(VLXParseFeedDecoding, UnicodeFormsWithAndWithoutSignature)
 {
     const QString expected = u"\u00c5ngstr\u00f6m \U0001F600 \u6f22"_s;
-    for (const char *name : { "utf16le-bom.xml", "utf16be-bom.xml", "utf16le.xml", "utf16be.xml",
-                              "utf32le-bom.xml", "utf32be-bom.xml", "utf32le.xml",
-                              "utf32be.xml" }) {
+    for (const char *name : {"utf16le-bom.xml", "utf16be-bom.xml", "utf16le.xml", "utf16be.xml",
+                             "utf32le-bom.xml", "utf32be-bom.xml", "utf32le.xml", "utf32be.xml"}) {
         const QString text = decodeFile(name);
         ASSERT_FALSE(text.isNull()) << name;
         EXPECT_TRUE(text.startsWith(u"<?xml")) << name; // the mark is not part of the text
@@ -48,24 +48,22 @@ TEST(VLXParseFeedDecoding, UnicodeFormsWithAndWithoutSignature)
 TEST(VLXParseFeedDecoding, SignatureTableEdges)
 {
     // FF FE 00 00 is UTF-32LE, not UTF-16LE followed by a NUL.
-    EXPECT_EQ(VLXParseFeed::stringFromXMLData(bytes({ 0xFF, 0xFE, 0, 0, 'a', 0, 0, 0 })), u"a"_s);
+    EXPECT_EQ(VLXParseFeed::stringFromXMLData(bytes({0xFF, 0xFE, 0, 0, 'a', 0, 0, 0})), u"a"_s);
     // FE FF 00 00 follows the default rule (valid UTF-8 holding U+FEFF? no: FE is never UTF-8).
-    EXPECT_TRUE(VLXParseFeed::stringFromXMLData(bytes({ 0xFE, 0xFF, 0, 0 })).isNull());
+    EXPECT_TRUE(VLXParseFeed::stringFromXMLData(bytes({0xFE, 0xFF, 0, 0})).isNull());
     // A UTF-8 mark is skipped; an odd UTF-16 tail or a lone surrogate fails the decode.
-    EXPECT_EQ(VLXParseFeed::stringFromXMLData(bytes({ 0xEF, 0xBB, 0xBF, 'x' })), u"x"_s);
-    EXPECT_TRUE(VLXParseFeed::stringFromXMLData(bytes({ 0xFF, 0xFE, '<', 0, '?' })).isNull());
-    EXPECT_TRUE(
-        VLXParseFeed::stringFromXMLData(bytes({ 0xFF, 0xFE, 0x00, 0xD8, 'a', 0 })).isNull());
+    EXPECT_EQ(VLXParseFeed::stringFromXMLData(bytes({0xEF, 0xBB, 0xBF, 'x'})), u"x"_s);
+    EXPECT_TRUE(VLXParseFeed::stringFromXMLData(bytes({0xFF, 0xFE, '<', 0, '?'})).isNull());
+    EXPECT_TRUE(VLXParseFeed::stringFromXMLData(bytes({0xFF, 0xFE, 0x00, 0xD8, 'a', 0})).isNull());
     // Short input never reads past its end, and empty input is an empty (not a nil) text.
-    for (const QByteArray &shortData : { QByteArray(), bytes({ 0xFF }), bytes({ 0xFF, 0xFE }),
-                                         bytes({ 0xEF, 0xBB }), bytes({ 0, 0, 0 }),
-                                         bytes({ '<', 0 }) }) {
+    for (const QByteArray &shortData : {QByteArray(), bytes({0xFF}), bytes({0xFF, 0xFE}),
+                                        bytes({0xEF, 0xBB}), bytes({0, 0, 0}), bytes({'<', 0})}) {
         const QString text = VLXParseFeed::stringFromXMLData(shortData);
         (void)text;
     }
     EXPECT_FALSE(VLXParseFeed::stringFromXMLData(QByteArray()).isNull());
     EXPECT_TRUE(VLXParseFeed::stringFromXMLData(QByteArray()).isEmpty());
-    EXPECT_EQ(VLXParseFeed::stringFromXMLData(bytes({ 0xFF, 0xFE })), u""_s);
+    EXPECT_EQ(VLXParseFeed::stringFromXMLData(bytes({0xFF, 0xFE})), u""_s);
 }
 
 TEST(VLXParseFeedDecoding, DeclaredEightBitCharsets)
@@ -75,7 +73,8 @@ TEST(VLXParseFeedDecoding, DeclaredEightBitCharsets)
     // The same text as UTF-8 with a mark stays UTF-8 whatever the prolog says; without the mark
     // the declaration wins.
     EXPECT_EQ(titleOf(decodeFile("latin1-bom-utf8.xml")), u"Caf\u00e9 cr\u00e8me \u00bd"_s);
-    EXPECT_EQ(titleOf(decodeFile("latin1-as-utf8.xml")), u"Caf\u00c3\u00a9 cr\u00c3\u00a8me \u00c2\u00bd"_s);
+    EXPECT_EQ(titleOf(decodeFile("latin1-as-utf8.xml")),
+              u"Caf\u00c3\u00a9 cr\u00c3\u00a8me \u00c2\u00bd"_s);
     EXPECT_EQ(titleOf(decodeFile("windows1252.xml")), u"\u201cQuoted\u201d \u2013 \u20ac5"_s);
     // Curly quotes in a file labelled Latin-1 come out as the quotes the author typed.
     EXPECT_EQ(titleOf(decodeFile("latin1-label-cp1252-bytes.xml")),
@@ -101,10 +100,12 @@ TEST(VLXParseFeedDecoding, UnknownAndBrokenCharsets)
 
 TEST(VLXParseFeedProlog, DeclaredEncodingAndPrologTest)
 {
-    EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"<?xml version = '1.0' encoding = 'ISO-8859-1' ?><a/>"_s),
+    EXPECT_EQ(VLXParseFeed::getXMLEncodingString(
+                  u"<?xml version = '1.0' encoding = 'ISO-8859-1' ?><a/>"_s),
               u"ISO-8859-1"_s);
     EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"<?xml version=\"1.0\"?><a/>"_s), u"UTF-8"_s);
-    EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"      <?xml encoding=\"latin1\"?>"_s), u"UTF-8"_s);
+    EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"      <?xml encoding=\"latin1\"?>"_s),
+              u"UTF-8"_s);
     EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"<?xml encoding=\"latin1\""_s), u"UTF-8"_s);
     EXPECT_EQ(VLXParseFeed::getXMLEncodingString(u"<?x"_s), u"UTF-8"_s);
 
@@ -119,48 +120,50 @@ TEST(VLXParseFeedProlog, DeclaredEncodingAndPrologTest)
 TEST(VLXParseFeedDetection, TypesAndVersions)
 {
     auto pair = [](const QString &text) { return VLXParseFeed::getFeedTypeAndVersion(text); };
-    const QStringList rss20 = { u"RSS"_s, u"2.0"_s };
+    const QStringList rss20 = {u"RSS"_s, u"2.0"_s};
     EXPECT_EQ(pair(u"<rss version=\"2.0\"><channel/></rss>"_s), rss20);
-    EXPECT_EQ(pair(u"<RSS Version = '0.92'>"_s), (QStringList { u"RSS"_s, u"0.92"_s }));
+    EXPECT_EQ(pair(u"<RSS Version = '0.92'>"_s), (QStringList {u"RSS"_s, u"0.92"_s}));
     EXPECT_EQ(pair(u"<RSS VERSION = ' 2 .0'>"_s), rss20);
-    EXPECT_EQ(pair(u"<rss version=\"2.00\">"_s), (QStringList { u"RSS"_s, u"2.00"_s }));
+    EXPECT_EQ(pair(u"<rss version=\"2.00\">"_s), (QStringList {u"RSS"_s, u"2.00"_s}));
     // Without a version attribute the first "version=" anywhere after the root is taken.
     EXPECT_EQ(pair(u"<rss><channel><x version=\"0.91\"/></channel></rss>"_s),
-              (QStringList { u"RSS"_s, u"0.91"_s }));
-    EXPECT_EQ(pair(u"<rss><channel/></rss>"_s), (QStringList { u""_s, u"-1"_s }));
-    EXPECT_EQ(pair(u"<html><body/></html>"_s), (QStringList { u""_s, u"-1"_s }));
-    EXPECT_EQ(pair(QString()), (QStringList { u""_s, u"-1"_s }));
+              (QStringList {u"RSS"_s, u"0.91"_s}));
+    EXPECT_EQ(pair(u"<rss><channel/></rss>"_s), (QStringList {u""_s, u"-1"_s}));
+    EXPECT_EQ(pair(u"<html><body/></html>"_s), (QStringList {u""_s, u"-1"_s}));
+    EXPECT_EQ(pair(QString()), (QStringList {u""_s, u"-1"_s}));
     // The first root marker wins.
     EXPECT_EQ(pair(u"<feed xmlns=\"http://www.w3.org/2005/Atom\"><rss version=\"2.0\"/></feed>"_s),
-              (QStringList { u"Atom"_s, u"1.0"_s }));
+              (QStringList {u"Atom"_s, u"1.0"_s}));
     EXPECT_EQ(pair(u"<feed version='0.3' xmlns = 'http://purl.org/atom/ns#'>"_s),
-              (QStringList { u"Atom"_s, u"0.3"_s }));
+              (QStringList {u"Atom"_s, u"0.3"_s}));
     EXPECT_EQ(pair(u"<rdf:RDF xmlns=\"http://purl.org/rss/1.0/\"><feed/></rdf:RDF>"_s),
-              (QStringList { u"RSS"_s, u"1.0"_s }));
+              (QStringList {u"RSS"_s, u"1.0"_s}));
     EXPECT_EQ(pair(u"<RDF:rdf xmlns=\"http://my.netscape.com/rdf/simple/0.9/\">"_s),
-              (QStringList { u"RSS"_s, u"0.9"_s }));
+              (QStringList {u"RSS"_s, u"0.9"_s}));
     EXPECT_EQ(pair(u"<rdf:RDF><rss version=\"2.0\"/></rdf:RDF>"_s),
-              (QStringList { u"RSS"_s, u"1.0"_s }));
+              (QStringList {u"RSS"_s, u"1.0"_s}));
 }
 
 TEST(VLXParseFeedRepair, TextRepairsAndTheirMessages)
 {
     QStringList messages;
-    const QString five = u"<description>&amp;apos;&amp;apos;&amp;apos;&amp;apos;&amp;apos;</description>"_s;
+    const QString five
+        = u"<description>&amp;apos;&amp;apos;&amp;apos;&amp;apos;&amp;apos;</description>"_s;
     EXPECT_EQ(VLXParseFeed::repairText(five, &messages),
               u"<description>&apos;&apos;&apos;&apos;&apos;</description>"_s);
-    EXPECT_EQ(messages, QStringList { u"Fix double encoding of the apostrophe"_s });
+    EXPECT_EQ(messages, QStringList {u"Fix double encoding of the apostrophe"_s});
 
     messages.clear();
     EXPECT_EQ(VLXParseFeed::repairText(u"<   item   >x</ item  ></xml>"_s, &messages),
               u"<item>x</ item>"_s); // only spaces right after "<" go
     EXPECT_EQ(messages,
-              (QStringList { u"Removed illegal whitespace at start of XML tags"_s,
-                             u"Removed </xml> tag that shouldn't exist"_s }));
+              (QStringList {u"Removed illegal whitespace at start of XML tags"_s,
+                            u"Removed </xml> tag that shouldn't exist"_s}));
 
     // A clean text comes back as the very same string and logs nothing.
     messages.clear();
-    const QString clean = u"<rss version=\"2.0\"><channel><title>A &amp; B</title></channel></rss>"_s;
+    const QString clean
+        = u"<rss version=\"2.0\"><channel><title>A &amp; B</title></channel></rss>"_s;
     const QString repaired = VLXParseFeed::repairText(clean, &messages);
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(repaired.constData(), clean.constData());
@@ -191,10 +194,11 @@ TEST(VLXParseFeedRepair, TagValuesAreReEscaped)
               u"<TITLE>a&lt;b</Title><title x=\"1\">c&d</title>"_s);
     EXPECT_TRUE(changed);
     // A title after a closed CDATA section is repaired again; one inside an open section is not.
-    EXPECT_EQ(VLXParseFeed::fixEntityEncodingText(
-                  u"<![CDATA[ <title>a&b</title>]]></title> <title>a&b</title><![CDATA[<title>&</title>"_s,
-                  u"title"_s, &changed),
-              u"<![CDATA[ <title>a&b</title>]]></title> <title>a&amp;b</title><![CDATA[<title>&</title>"_s);
+    EXPECT_EQ(
+        VLXParseFeed::fixEntityEncodingText(
+            u"<![CDATA[ <title>a&b</title>]]></title> <title>a&b</title><![CDATA[<title>&</title>"_s,
+            u"title"_s, &changed),
+        u"<![CDATA[ <title>a&b</title>]]></title> <title>a&amp;b</title><![CDATA[<title>&</title>"_s);
     EXPECT_TRUE(changed);
     EXPECT_EQ(VLXParseFeed::fixEntityEncodingText(u"<title>a&b"_s, u"title"_s, &changed),
               u"<title>a&b"_s);
@@ -219,16 +223,18 @@ TEST(VLXParseFeedRepair, EncodingIllegalCharacters)
 
 TEST(VLXParseFeedNamespaces, DeclarationsOfTheRoot)
 {
-    const QString rss = u"<?xml version=\"1.0\"?>\n<rss version=\"2.0\"\n\txmlns:itunes='http://www.itunes.com/dtds/podcast-1.0.dtd' "
-                        u"xmlns=\"http://default/\" xmlns:dc = \"http://purl.org/dc/elements/1.1/\">"_s;
+    const QString rss
+        = u"<?xml version=\"1.0\"?>\n<rss "
+          u"version=\"2.0\"\n\txmlns:itunes='http://www.itunes.com/dtds/podcast-1.0.dtd' "
+          u"xmlns=\"http://default/\" xmlns:dc = \"http://purl.org/dc/elements/1.1/\">"_s;
     EXPECT_EQ(VLXParseFeed::nameSpaces(rss),
-              (QStringList { u"xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\""_s,
-                             u"xmlns:dc"_s }));
+              (QStringList {u"xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\""_s,
+                            u"xmlns:dc"_s}));
     EXPECT_TRUE(VLXParseFeed::nameSpaces(u"<rss version=\"2.0\""_s).isEmpty());
     EXPECT_EQ(VLXParseFeed::RDFNameSpaces(u"<RDF:rdf xmlns:rdf=\"r\">"_s),
-              QStringList { u"xmlns:rdf=\"r\""_s });
+              QStringList {u"xmlns:rdf=\"r\""_s});
     EXPECT_EQ(VLXParseFeed::AtomNameSpaces(u"<feed xmlns:media=\"m\"><entry xmlns:x=\"y\">"_s),
-              QStringList { u"xmlns:media=\"m\""_s });
+              QStringList {u"xmlns:media=\"m\""_s});
 }
 
 TEST(VLXParseFeedCheck, StatusCodesOfTheFeedTest)
