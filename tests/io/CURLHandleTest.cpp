@@ -383,6 +383,30 @@ TEST_F(CURLHandleTest, CancelledBackgroundLoadNeverFinishesAndTheHandleLoadsAgai
     EXPECT_EQ(h->loadInForeground(), QByteArray("hello world"));
 }
 
+TEST_F(CURLHandleTest, ClientsMayReleaseTheHandleWhenTold)
+{
+    // Common practice: the owner lets go of the handle as soon as it hears of the outcome, or
+    // as soon as it has seen enough data.
+    RecordingClient finishing;
+    auto done = handle(QStringLiteral("/ok"));
+    std::weak_ptr<CURLHandle> doneWatch = done;
+    done->addClient(&finishing);
+    finishing.onEnd = [&] { done.reset(); };
+    done->loadInBackground();
+    ASSERT_TRUE(waitUntil([&] { return finishing.ended(); }));
+    EXPECT_TRUE(doneWatch.expired());
+
+    RecordingClient impatient;
+    auto running = handle(QStringLiteral("/slow?chunks=40&delay=0.05"));
+    std::weak_ptr<CURLHandle> runningWatch = running;
+    running->addClient(&impatient);
+    impatient.onData = [&] { running.reset(); };
+    running->loadInBackground();
+    ASSERT_TRUE(waitUntil([&] { return runningWatch.expired(); }));
+    spinFor(200);
+    EXPECT_EQ(impatient.summary(), u"began data");
+}
+
 TEST_F(CURLHandleTest, BackgroundDeliveryReachesANestedModalLoop)
 {
     auto h = handle(QStringLiteral("/slow?chunks=3&delay=0.05"));

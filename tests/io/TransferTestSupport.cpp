@@ -31,6 +31,8 @@ void RecordingClient::URLHandleResourceDidFinishLoading(URLHandle *)
     events << QStringLiteral("finished");
     ++finished;
     threads.push_back(currentThread());
+    if (onEnd)
+        onEnd();
 }
 
 void RecordingClient::URLHandleResourceDidCancelLoading(URLHandle *)
@@ -46,6 +48,8 @@ void RecordingClient::URLHandleResourceDidFailLoadingWithReason(URLHandle *, con
     reason = why;
     ++failed;
     threads.push_back(currentThread());
+    if (onEnd)
+        onEnd();
 }
 
 QString RecordingClient::summary() const

@@ -44,6 +44,7 @@ public:
     int cancelled = 0;
     std::vector<const void *> threads;
     std::function<void()> onData;
+    std::function<void()> onEnd;
 };
 
 // Runs the event loop until the condition holds or the time is up; the condition's last value.
