@@ -1,9 +1,12 @@
 #include "model/extensionNSName.h"
 
+#include "model/VLXUnoverriddenMethod.h"
+
 const QString extensionNSName::kUserDefined = QStringLiteral("User Defined");
 
 namespace {
 const QString kSeparator = QStringLiteral("||");
+const QString kClassName = QStringLiteral("extensionNSName");
 
 QString nonNull(const QString &text)
 {
@@ -12,7 +15,8 @@ QString nonNull(const QString &text)
 } // namespace
 
 extensionNSName::extensionNSName()
-    : m_extensionName(kUserDefined), m_DTDURL(QLatin1String(""))
+    : m_extensionName(kUserDefined), m_DTDURL(QLatin1String("")),
+      m_extensionProcessingName(QLatin1String(""))
 {
 }
 
@@ -26,9 +30,77 @@ void extensionNSName::setDTDURL(const QString &url)
     m_DTDURL = nonNull(url);
 }
 
+void extensionNSName::setExtensionProcessingName(const QString &name)
+{
+    m_extensionProcessingName = nonNull(name);
+}
+
 QString extensionNSName::descriptionOfNamespace() const
 {
     return makeDescription(extensionName(), DTDURL(), wellSupported());
+}
+
+bool extensionNSName::isEqualToNamespace(const extensionNSName &other) const
+{
+    return extensionName() == other.extensionName() && DTDURL() == other.DTDURL();
+}
+
+std::unique_ptr<FeedElement> extensionNSName::clone() const
+{
+    std::unique_ptr<extensionNSName> copy(new extensionNSName(*this));
+    copy->copyIdentityFrom(*this);
+    return copy;
+}
+
+void extensionNSName::copyIdentityFrom(const extensionNSName &source)
+{
+    setFieldNames(source.fieldNames());
+    setExtensionName(source.extensionName());
+    setExtensionProcessingName(source.extensionProcessingName());
+    setDTDURL(source.DTDURL());
+    m_wellSupported = source.wellSupported();
+}
+
+void extensionNSName::encodeWithCoder(QVariantMap &coder) const
+{
+    FeedElement::encodeWithCoder(coder);
+    coder.insert(QStringLiteral("ExtensionName"), m_extensionName);
+    coder.insert(QStringLiteral("ExtensionProcessingName"), m_extensionProcessingName);
+    coder.insert(QStringLiteral("DTDURL"), m_DTDURL);
+    coder.insert(QStringLiteral("wellSupported"), m_wellSupported ? 1 : 0);
+    coder.insert(QStringLiteral("FieldNames"), m_fieldNames);
+}
+
+void extensionNSName::initWithCoder(const QVariantMap &coder)
+{
+    FeedElement::initWithCoder(coder);
+    m_extensionName = coder.value(QStringLiteral("ExtensionName")).toString();
+    m_extensionProcessingName = coder.value(QStringLiteral("ExtensionProcessingName")).toString();
+    m_DTDURL = coder.value(QStringLiteral("DTDURL")).toString();
+    m_wellSupported = coder.value(QStringLiteral("wellSupported")).toInt() != 0;
+    m_fieldNames = coder.value(QStringLiteral("FieldNames")).toStringList();
+}
+
+QString extensionNSName::classExtensionName()
+{
+    VLXUnoverriddenMethod::raise(kClassName, QStringLiteral("+ (NSString *)extensionNames"));
+}
+
+QString extensionNSName::classDTDURL()
+{
+    VLXUnoverriddenMethod::raise(kClassName, QStringLiteral("+ (NSString *)DTDURL"));
+}
+
+QString extensionNSName::classDescriptionOfNamespace()
+{
+    VLXUnoverriddenMethod::raise(kClassName,
+                                 QStringLiteral("+ (NSString *)descriptionOfNamespace"));
+}
+
+QString extensionNSName::classDescriptionOfNamespaceShort()
+{
+    VLXUnoverriddenMethod::raise(kClassName,
+                                 QStringLiteral("+ (NSString *)descriptionOfNamespaceShort"));
 }
 
 QString extensionNSName::makeDescription(const QString &prefix, const QString &url,
@@ -88,6 +160,6 @@ QString extensionNSName::displayDescriptionFromDescription(const QString &descri
     const QStringList parts = splitDescription(description);
     if (parts.size() > 4)
         return parts.at(3);
-    return QStringLiteral("%1 - %2")
-            .arg(extensionNameFromDescription(description), DTDURLFromDescription(description));
+    return QStringLiteral("%1 - %2").arg(extensionNameFromDescription(description),
+                                         DTDURLFromDescription(description));
 }

@@ -1,0 +1,368 @@
+#include "model/baseExtensionManager.h"
+
+#include "model/FeedElement.h"
+#include "model/VLXUnoverriddenMethod.h"
+#include "model/extensionManagerScope.h"
+#include "model/extensionNSName.h"
+#include "model/extensionNSRaw.h"
+
+const QString baseExtensionManager::kMissingDeclarationRepair
+    = QStringLiteral("Add missing namespace declaration (%1)");
+
+namespace {
+const QString kClassName = QStringLiteral("baseExtensionManager");
+
+[[noreturn]] void unoverridden(const char *declaration)
+{
+    VLXUnoverriddenMethod::raise(kClassName, QString::fromLatin1(declaration));
+}
+} // namespace
+
+baseExtensionManager::baseExtensionManager() = default;
+
+baseExtensionManager::baseExtensionManager(const baseExtensionManager &other)
+    : m_replaceResult(other.m_replaceResult), m_searchExtensionIndex(other.m_searchExtensionIndex)
+{
+    // Flags go through the setters again; the list is copied extension by extension. The scope
+    // is not copied: a copy hears of nothing.
+    for (const knownNamespaces::Entry &e : knownNamespaces::table())
+        setExtensionUsed(e.ns, other.m_used[static_cast<size_t>(e.ns)]);
+    setUnknownExtensionUsed(other.m_unknownUsed);
+    setNotWellSupportedArray(other.m_notWellSupported);
+}
+
+baseExtensionManager::~baseExtensionManager()
+{
+    if (m_scope)
+        m_scope->leave(this);
+}
+
+std::unique_ptr<baseExtensionManager> baseExtensionManager::copyManager() const
+{
+    return std::unique_ptr<baseExtensionManager>(new baseExtensionManager(*this));
+}
+
+bool baseExtensionManager::extensionUsed(KnownNamespace ns) const
+{
+    return m_used[static_cast<size_t>(ns)];
+}
+
+void baseExtensionManager::setExtensionUsed(KnownNamespace ns, bool used)
+{
+    m_used[static_cast<size_t>(ns)] = used;
+}
+
+void baseExtensionManager::setNotWellSupportedArray(const QList<ExtensionRef> &list)
+{
+    QList<ExtensionRef> copies;
+    copies.reserve(list.size());
+    for (const ExtensionRef &extension : list) {
+        if (extension)
+            copies.append(extension->copyExtension());
+    }
+    m_notWellSupported = copies;
+}
+
+// --- creation from text forms ---
+
+QString baseExtensionManager::namespaceOfDeclaration(const QString &declaration)
+{
+    if (declaration.isEmpty())
+        return QString();
+    const QString name = declaration.section(u'=', 0, 0);
+    const QStringList parts = name.split(u':');
+    return parts.size() == 2 ? parts.at(1).trimmed() : QString();
+}
+
+QString baseExtensionManager::DTDURLOfDeclaration(const QString &declaration)
+{
+    const qsizetype eq = declaration.indexOf(u'=');
+    if (eq < 0)
+        return QString();
+    const QString value = declaration.mid(eq + 1).trimmed();
+    // The value stands in quotes; without a pair of them there is no URI to take.
+    if (value.size() < 2)
+        return QString();
+    return value.mid(1, value.size() - 2);
+}
+
+void baseExtensionManager::createExtensionsFromArray(const QStringList &declarations)
+{
+    for (const QString &declaration : declarations)
+        createExtensionWithString(declaration);
+}
+
+void baseExtensionManager::createExtensionsFromArrayOfDescriptions(const QStringList &descriptions)
+{
+    for (const QString &description : descriptions)
+        createExtensionWithNamespace(extensionNSName::extensionNameFromDescription(description),
+                                     extensionNSName::DTDURLFromDescription(description));
+}
+
+void baseExtensionManager::createExtensionWithString(const QString &declaration)
+{
+    if (!declaration.contains(u':'))
+        return;
+    const QString prefix = namespaceOfDeclaration(declaration);
+    const QString uri = DTDURLOfDeclaration(declaration);
+    // The feed's other parts learn which prefix the document uses for which namespace.
+    if (m_scope)
+        m_scope->declarePrefix(prefix, uri);
+    createExtensionWithNamespace(prefix, uri);
+}
+
+// --- abstract operations ---
+
+baseExtensionManager::ExtensionRef baseExtensionManager::extensionAtIndex(int) const
+{
+    unoverridden("- (id)extensionAtIndex:(int)pos");
+}
+
+void baseExtensionManager::createExtensionWithNamespace(const QString &, const QString &)
+{
+    unoverridden("- (void)createExtensionWithNamespace:(NSString *)name DTDURL:(NSString *)dtd");
+}
+
+QList<baseExtensionManager::ExtensionRef> baseExtensionManager::arrayOfExtensions() const
+{
+    unoverridden("- (NSArray *)arrayOfExtensions");
+}
+
+QStringList baseExtensionManager::arrayOfExtensionNames() const
+{
+    unoverridden("- (NSArray *)arrayOfExtensionNames");
+}
+
+QStringList baseExtensionManager::arrayOfExtensionDescriptions() const
+{
+    unoverridden("- (NSArray *)arrayOfExtensionDescriptions");
+}
+
+void baseExtensionManager::populateWithDefaults(const QString &)
+{
+    unoverridden("- (void)populateWithDefaults:(NSString *)uniqueKey");
+}
+
+void baseExtensionManager::populateExtension(const QString &, const QString &)
+{
+    unoverridden("- (void)populateExtension:(NSString *)extensionName withDefaults:(NSString "
+                 "*)uniqueKey");
+}
+
+int baseExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *, FeedElement &)
+{
+    unoverridden("- (parseExtensionResult)parseXMLNodeIfMine:(CFXMLTreeRef)thisNode "
+                 "ownerObject:(id)owner");
+}
+
+QString baseExtensionManager::buildXML(const QString &) const
+{
+    unoverridden("- (NSString *)buildXML:(NSString *)prefix");
+}
+
+int baseExtensionManager::parseXMLErrorCount() const
+{
+    unoverridden("- (int)parseXMLErrorCount");
+}
+
+int baseExtensionManager::parseXMLWarnCount() const
+{
+    unoverridden("- (int)parseXMLWarnCount");
+}
+
+int baseExtensionManager::parseXMLRepairCount() const
+{
+    unoverridden("- (int)parseXMLRepairCount");
+}
+
+QList<MessageGroup> baseExtensionManager::parseXMLErrorList(bool, bool, bool) const
+{
+    unoverridden("- (NSArray *)parseXMLErrorList:(BOOL)includeErrors "
+                 "includeWarn:(BOOL)includeWarn includeRepair:(BOOL)includeRepair");
+}
+
+void baseExtensionManager::clearParseXMLErrorList()
+{
+    unoverridden("- (void)clearParseXMLErrorList");
+}
+
+void baseExtensionManager::deleteExtensionNamed(const QString &)
+{
+    unoverridden("- (void)deleteExtensionNamed:(NSString *)val");
+}
+
+void baseExtensionManager::finalProcessing(VLXFeed *)
+{
+    unoverridden("- (void)finalProcessing:(VLXFeed *)feed");
+}
+
+void baseExtensionManager::validate(VLXFeed *)
+{
+    unoverridden("- (void)validate:(VLXFeed *)feed");
+}
+
+void baseExtensionManager::preferencesChanged()
+{
+    unoverridden("- (void)preferencesChanged");
+}
+
+QString baseExtensionManager::actuallyBuildExport(const QString &, const QVariantList &)
+{
+    unoverridden("- (NSMutableString *)actuallyBuildExport:(NSString *)template "
+                 "substitutions:(NSArray *)substitutions");
+}
+
+// --- operations built on the others ---
+
+int baseExtensionManager::countOfExtensions() const
+{
+    int count = int(m_notWellSupported.size());
+    for (const knownNamespaces::Entry &e : knownNamespaces::table()) {
+        if (extensionUsed(e.ns))
+            ++count;
+    }
+    if (m_unknownUsed)
+        ++count;
+    return count;
+}
+
+QString baseExtensionManager::extensionDescriptionAtIndex(int pos) const
+{
+    const ExtensionRef extension = extensionAtIndex(pos);
+    if (!extension)
+        return QString();
+    return QStringLiteral("%1 - %2").arg(extension->extensionName(), extension->DTDURL());
+}
+
+QString baseExtensionManager::extensionNameAtIndex(int pos) const
+{
+    const ExtensionRef extension = extensionAtIndex(pos);
+    return extension ? extension->extensionName() : QString();
+}
+
+QString baseExtensionManager::extensionDTDURLAtIndex(int pos) const
+{
+    const ExtensionRef extension = extensionAtIndex(pos);
+    return extension ? extension->DTDURL() : QString();
+}
+
+QString baseExtensionManager::extensionDisplayNameAtIndex(int pos) const
+{
+    const ExtensionRef extension = extensionAtIndex(pos);
+    return extension ? extension->displayName() : QString();
+}
+
+void baseExtensionManager::setExtensionNameAtIndex(const QString &name, int pos)
+{
+    if (const ExtensionRef extension = extensionAtIndex(pos))
+        extension->setExtensionName(name);
+}
+
+void baseExtensionManager::setExtensionDTDURLAtIndex(const QString &url, int pos)
+{
+    if (const ExtensionRef extension = extensionAtIndex(pos))
+        extension->setDTDURL(url);
+}
+
+// --- missing declarations ---
+
+void baseExtensionManager::usingXMLNSWithoutDeclaration(const QString &prefix, const QString &dtd)
+{
+    if (!holdsNamespace(prefix, dtd))
+        createExtensionWithNamespace(prefix, dtd);
+}
+
+bool baseExtensionManager::holdsNamespace(const QString &prefix, const QString &dtd) const
+{
+    if (prefix.isEmpty())
+        return true;
+    if (prefix == knownNamespaces::kUserDefined)
+        return m_unknownUsed;
+    for (KnownNamespace ns : knownNamespaces::creationOrder(place())) {
+        if (dtd == knownNamespaces::uri(ns) || prefix == knownNamespaces::prefix(ns)) {
+            // A namespace without a class here is never created, so it needs nothing.
+            if (!knownNamespaces::existsAt(ns, place()))
+                return true;
+            return extensionUsed(ns);
+        }
+    }
+    return firstListedNamed(prefix) != nullptr;
+}
+
+void baseExtensionManager::setScope(const std::shared_ptr<extensionManagerScope> &scope)
+{
+    if (m_scope == scope)
+        return;
+    if (m_scope)
+        m_scope->leave(this);
+    m_scope = scope;
+    if (m_scope && m_listens)
+        m_scope->join(this);
+}
+
+void baseExtensionManager::postMissingNamespace(const QString &prefix, const QString &dtd)
+{
+    if (m_scope)
+        m_scope->post(prefix, dtd, this);
+    else
+        usingXMLNSWithoutDeclaration(prefix, dtd);
+}
+
+baseExtensionManager::ExtensionRef baseExtensionManager::firstListedNamed(const QString &name) const
+{
+    for (const ExtensionRef &extension : m_notWellSupported) {
+        if (extension->extensionName() == name)
+            return extension;
+    }
+    return nullptr;
+}
+
+void baseExtensionManager::removeFirstListedNamed(const QString &name)
+{
+    for (qsizetype i = 0; i < m_notWellSupported.size(); ++i) {
+        if (m_notWellSupported.at(i)->extensionName() == name) {
+            m_notWellSupported.removeAt(i);
+            return;
+        }
+    }
+}
+
+// --- find walk ---
+
+void baseExtensionManager::resetSearch()
+{
+    for (const ExtensionRef &extension : arrayOfExtensions())
+        extension->resetSearch();
+    m_searchExtensionIndex = 0;
+}
+
+bool baseExtensionManager::replace(const QString &search, const std::optional<QString> &replacement,
+                                   bool thenSearch, int options, QObject *onTab, QObject *underTab,
+                                   int atIndex)
+{
+    const QList<ExtensionRef> extensions = arrayOfExtensions();
+    std::optional<QString> current = replacement;
+    while (m_searchExtensionIndex < extensions.size()) {
+        const ExtensionRef &extension = extensions.at(m_searchExtensionIndex);
+        const bool found
+            = extension->replace(search, current, thenSearch, options, onTab, underTab, atIndex);
+        m_replaceResult = extension->replaceDone();
+        if (found)
+            return true;
+        ++m_searchExtensionIndex;
+        if (extension->replaceDone())
+            current.reset();
+    }
+    return false;
+}
+
+int baseExtensionManager::replaceAll(const QString &search, const QString &replacement, int options)
+{
+    const QList<ExtensionRef> extensions = arrayOfExtensions();
+    int total = 0;
+    while (m_searchExtensionIndex < extensions.size()) {
+        total += extensions.at(m_searchExtensionIndex)->replaceAll(search, replacement, options);
+        ++m_searchExtensionIndex;
+    }
+    return total;
+}

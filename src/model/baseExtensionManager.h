@@ -1,0 +1,185 @@
+#pragma once
+
+#include "model/MessageGroup.h"
+#include "model/knownNamespaces.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <array>
+#include <memory>
+#include <optional>
+
+class FeedElement;
+class VLXFeed;
+class extensionManagerScope;
+class extensionNSRaw;
+class vlxXMLNode;
+
+// The protocol of every extension manager: the channel's, each item's, the image's and the
+// preferences window's. A manager owns the extension objects of its place: one slot per known
+// namespace with a flag saying whether it is in use, a list of raw extensions of other
+// namespaces, and one raw "User Defined" extension.
+//
+// This class implements what only combines other operations (counting, access by index,
+// creation from text forms, the find walk, the missing-declaration handler). The rest is
+// virtual with a default that raises VLXUnoverriddenMethod: the preferences manager
+// deliberately keeps several of those throwing versions.
+class baseExtensionManager
+{
+public:
+    using ExtensionRef = std::shared_ptr<extensionNSRaw>;
+
+    baseExtensionManager();
+    virtual ~baseExtensionManager();
+    baseExtensionManager &operator=(const baseExtensionManager &) = delete;
+
+    // A deep copy of the same class. Copies never hear of missing declarations.
+    virtual std::unique_ptr<baseExtensionManager> copyManager() const;
+
+    // Sent before a replaced manager is released.
+    virtual void deactivate() { }
+
+    // Used flags. A manager without a class for a namespace answers NO whatever the flag holds;
+    // every walk reads the flags through extensionUsed().
+    virtual bool extensionUsed(KnownNamespace ns) const;
+    void setExtensionUsed(KnownNamespace ns, bool used);
+    bool iTunesExtensionUsed() const { return extensionUsed(KnownNamespace::iTunes); }
+    void setITunesExtensionUsed(bool used) { setExtensionUsed(KnownNamespace::iTunes, used); }
+    bool mediaRSSExtensionUsed() const { return extensionUsed(KnownNamespace::mediaRSS); }
+    void setMediaRSSExtensionUsed(bool used) { setExtensionUsed(KnownNamespace::mediaRSS, used); }
+    bool contentEncodedExtensionUsed() const
+    {
+        return extensionUsed(KnownNamespace::contentEncoded);
+    }
+    void setContentEncodedExtensionUsed(bool used)
+    {
+        setExtensionUsed(KnownNamespace::contentEncoded, used);
+    }
+    bool syndicationExtensionUsed() const { return extensionUsed(KnownNamespace::syndication); }
+    void setSyndicationExtensionUsed(bool used)
+    {
+        setExtensionUsed(KnownNamespace::syndication, used);
+    }
+    bool dublinCoreExtensionUsed() const { return extensionUsed(KnownNamespace::dublinCore); }
+    void setDublinCoreExtensionUsed(bool used)
+    {
+        setExtensionUsed(KnownNamespace::dublinCore, used);
+    }
+    bool creativeCommonsExtensionUsed() const
+    {
+        return extensionUsed(KnownNamespace::creativeCommons);
+    }
+    void setCreativeCommonsExtensionUsed(bool used)
+    {
+        setExtensionUsed(KnownNamespace::creativeCommons, used);
+    }
+    bool microsoftCFExtensionUsed() const { return extensionUsed(KnownNamespace::microsoftCF); }
+    void setMicrosoftCFExtensionUsed(bool used)
+    {
+        setExtensionUsed(KnownNamespace::microsoftCF, used);
+    }
+    bool trackBackExtensionUsed() const { return extensionUsed(KnownNamespace::trackBack); }
+    void setTrackBackExtensionUsed(bool used) { setExtensionUsed(KnownNamespace::trackBack, used); }
+    bool unknownExtensionUsed() const { return m_unknownUsed; }
+    void setUnknownExtensionUsed(bool used) { m_unknownUsed = used; }
+
+    // The raw extensions of namespaces without a class of their own, in the order they came.
+    const QList<ExtensionRef> &notWellSupportedArray() const { return m_notWellSupported; }
+    // Stores copies of the given extensions.
+    void setNotWellSupportedArray(const QList<ExtensionRef> &list);
+
+    bool replaceDone() const { return m_replaceResult; }
+    int searchExtensionIndex() const { return m_searchExtensionIndex; }
+
+    // Creation from the text forms: namespace declarations as written on the rss element
+    // (xmlns:prefix="uri"), and namespace description strings.
+    void createExtensionsFromArray(const QStringList &declarations);
+    void createExtensionsFromArrayOfDescriptions(const QStringList &descriptions);
+    void createExtensionWithString(const QString &declaration);
+
+    // --- operations each concrete manager provides ---
+    virtual ExtensionRef extensionAtIndex(int pos) const;
+    virtual void createExtensionWithNamespace(const QString &name, const QString &dtd);
+    virtual QList<ExtensionRef> arrayOfExtensions() const;
+    virtual QStringList arrayOfExtensionNames() const;
+    virtual QStringList arrayOfExtensionDescriptions() const;
+    virtual void populateWithDefaults(const QString &uniqueKey);
+    virtual void populateExtension(const QString &extensionName, const QString &uniqueKey);
+    // Gives an element to the extension its prefix belongs to; the owner (channel, item or
+    // image) records the repairs. Answers the parse result code (always 0).
+    virtual int parseXMLNodeIfMine(const vlxXMLNode *node, FeedElement &owner);
+    virtual QString buildXML(const QString &prefix) const;
+    virtual int parseXMLErrorCount() const;
+    virtual int parseXMLWarnCount() const;
+    virtual int parseXMLRepairCount() const;
+    // The message groups {"%@ Extension": entries} of the extensions.
+    virtual QList<MessageGroup> parseXMLErrorList(bool includeErrors, bool includeWarn,
+                                                  bool includeRepair) const;
+    virtual void clearParseXMLErrorList();
+    virtual void deleteExtensionNamed(const QString &val);
+    virtual void finalProcessing(VLXFeed *feed);
+    virtual void validate(VLXFeed *feed);
+    virtual void preferencesChanged();
+    virtual QString actuallyBuildExport(const QString &templateText,
+                                        const QVariantList &substitutions);
+
+    // --- operations built on the others ---
+    virtual int countOfExtensions() const;
+    QString extensionDescriptionAtIndex(int pos) const;
+    QString extensionNameAtIndex(int pos) const;
+    QString extensionDTDURLAtIndex(int pos) const;
+    QString extensionDisplayNameAtIndex(int pos) const;
+    void setExtensionNameAtIndex(const QString &name, int pos);
+    void setExtensionDTDURLAtIndex(const QString &url, int pos);
+
+    // "usingXMLNSWithoutDeclaration": a part of the same feed met the namespace without its
+    // declaration. Only an extension that is missing is created; one in use keeps its data, and
+    // a namespace already listed is not listed twice.
+    void usingXMLNSWithoutDeclaration(const QString &prefix, const QString &dtd);
+    // Whether the namespace of that prefix or URI already has its extension here (or, where this
+    // manager keeps nothing for it, needs none).
+    virtual bool holdsNamespace(const QString &prefix, const QString &dtd) const;
+
+    // The find walk over arrayOfExtensions(), one step at a time; a replacement is made at most
+    // once per walk.
+    void resetSearch();
+    bool replace(const QString &search, const std::optional<QString> &replacement, bool thenSearch,
+                 int options, QObject *onTab, QObject *underTab, int atIndex);
+    int replaceAll(const QString &search, const QString &replacement, int options);
+
+    // The feed whose parts hear of repaired declarations. A manager made new listens (alone until
+    // it joins its feed's scope); copies and preferences managers never do.
+    bool listensForMissingDeclarations() const { return m_listens; }
+    const std::shared_ptr<extensionManagerScope> &scope() const { return m_scope; }
+    void setScope(const std::shared_ptr<extensionManagerScope> &scope);
+
+    // Parts of a namespace declaration text (xmlns:prefix="uri").
+    static QString namespaceOfDeclaration(const QString &declaration);
+    static QString DTDURLOfDeclaration(const QString &declaration);
+
+    static const QString kMissingDeclarationRepair; // "Add missing namespace declaration (%1)"
+
+protected:
+    baseExtensionManager(const baseExtensionManager &other);
+
+    // Where this manager's extensions sit; the preferences manager answers Prefs.
+    virtual ExtensionPlace place() const { return ExtensionPlace::Prefs; }
+    void setListens(bool listens) { m_listens = listens; }
+    // Delivers the repair to this manager first, then to the rest of its feed.
+    void postMissingNamespace(const QString &prefix, const QString &dtd);
+    ExtensionRef firstListedNamed(const QString &name) const;
+    void appendListed(const ExtensionRef &extension) { m_notWellSupported.append(extension); }
+    void removeFirstListedNamed(const QString &name);
+
+private:
+    std::array<bool, 8> m_used {};
+    bool m_unknownUsed = false;
+    QList<ExtensionRef> m_notWellSupported;
+    bool m_replaceResult = false;
+    int m_searchExtensionIndex = 0;
+    bool m_listens = false;
+    std::shared_ptr<extensionManagerScope> m_scope;
+};

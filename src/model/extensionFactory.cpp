@@ -1,0 +1,47 @@
+#include "model/extensionFactory.h"
+
+#include "model/extensionNSChannel.h"
+#include "model/extensionNSImage.h"
+#include "model/extensionNSItem.h"
+#include "model/extensionNSStandIn.h"
+
+extensionFactory &extensionFactory::shared()
+{
+    static extensionFactory *factory = [] {
+        auto *f = new extensionFactory;
+        registerExtensionClasses(*f);
+        return f;
+    }();
+    return *factory;
+}
+
+void extensionFactory::registerClass(KnownNamespace ns, ExtensionPlace place, Maker maker)
+{
+    m_makers.insert(key(ns, place), std::move(maker));
+}
+
+bool extensionFactory::hasClass(KnownNamespace ns, ExtensionPlace place) const
+{
+    return m_makers.contains(key(ns, place));
+}
+
+std::shared_ptr<extensionNSRaw> extensionFactory::create(KnownNamespace ns,
+                                                         ExtensionPlace place) const
+{
+    if (!knownNamespaces::existsAt(ns, place))
+        return nullptr;
+    const auto it = m_makers.constFind(key(ns, place));
+    if (it != m_makers.constEnd() && *it)
+        return (*it)();
+    switch (place) {
+    case ExtensionPlace::Channel:
+        return std::make_shared<extensionNSStandIn<extensionNSChannel>>(ns, place);
+    case ExtensionPlace::Item:
+        return std::make_shared<extensionNSStandIn<extensionNSItem>>(ns, place);
+    case ExtensionPlace::Image:
+        return std::make_shared<extensionNSStandIn<extensionNSImage>>(ns, place);
+    case ExtensionPlace::Prefs:
+        break;
+    }
+    return nullptr;
+}

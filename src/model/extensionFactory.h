@@ -1,0 +1,38 @@
+#pragma once
+
+#include "model/knownNamespaces.h"
+
+#include <QHash>
+#include <functional>
+#include <memory>
+
+class extensionNSRaw;
+
+// Makes the extension object of a known namespace for a place of the feed. The concrete classes
+// are entered by one explicit call, registerExtensionClasses(), made when the shared factory is
+// first used: registration by static initialisers would be dropped from the static library.
+// A namespace whose class is not registered is kept by a raw stand-in under its own identity
+// (canonical prefix, URI, display name), so a feed loses nothing it holds.
+class extensionFactory
+{
+public:
+    using Maker = std::function<std::shared_ptr<extensionNSRaw>()>;
+
+    // The factory filled with the built-in classes.
+    static extensionFactory &shared();
+
+    void registerClass(KnownNamespace ns, ExtensionPlace place, Maker maker);
+    bool hasClass(KnownNamespace ns, ExtensionPlace place) const;
+    // A fresh extension object; null when the namespace has no class at that place.
+    std::shared_ptr<extensionNSRaw> create(KnownNamespace ns, ExtensionPlace place) const;
+
+private:
+    static int key(KnownNamespace ns, ExtensionPlace place)
+    {
+        return static_cast<int>(ns) * 8 + static_cast<int>(place);
+    }
+    QHash<int, Maker> m_makers;
+};
+
+// Enters every concrete extension class into the factory (src/extensions).
+void registerExtensionClasses(extensionFactory &factory);

@@ -1,0 +1,15 @@
+#include "model/extensionManagerImage.h"
+
+#include "model/extensionFactory.h"
+
+extensionManagerImage::extensionManagerImage() : placedExtensionManager(ExtensionPlace::Image)
+{
+    setKnownExtension(
+        KnownNamespace::dublinCore,
+        extensionFactory::shared().create(KnownNamespace::dublinCore, ExtensionPlace::Image));
+}
+
+std::unique_ptr<extensionManagerImage> extensionManagerImage::copy() const
+{
+    return std::unique_ptr<extensionManagerImage>(new extensionManagerImage(*this));
+}

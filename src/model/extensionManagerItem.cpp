@@ -1,0 +1,39 @@
+#include "model/extensionManagerItem.h"
+
+#include "model/extensionFactory.h"
+
+extensionManagerItem::extensionManagerItem() : placedExtensionManager(ExtensionPlace::Item)
+{
+    for (KnownNamespace ns : knownNamespaces::displayOrder(ExtensionPlace::Item)) {
+        ExtensionRef fresh = extensionFactory::shared().create(ns, ExtensionPlace::Item);
+        setKnownExtension(ns, fresh);
+    }
+}
+
+std::unique_ptr<extensionManagerItem> extensionManagerItem::copy() const
+{
+    return std::unique_ptr<extensionManagerItem>(new extensionManagerItem(*this));
+}
+
+void extensionManagerItem::validate(VLXFeed *feed, VLXItems *parent)
+{
+    for (const ExtensionRef &extension : usedKnownExtensions())
+        std::static_pointer_cast<extensionNSItem>(extension)->validate(feed, parent);
+    for (const ExtensionRef &listed : notWellSupportedArray())
+        listed->validate(feed);
+    placedExtensionManager::unknownExtension()->validate(feed);
+}
+
+QVariantMap extensionManagerItem::findSortableTags() const
+{
+    QVariantMap catalogue;
+    QList<ExtensionRef> list = usedKnownExtensions();
+    list.append(notWellSupportedArray());
+    for (const ExtensionRef &extension : list) {
+        const QVariantMap tags
+            = std::static_pointer_cast<extensionNSItem>(extension)->findSortableTags();
+        for (auto it = tags.constBegin(); it != tags.constEnd(); ++it)
+            catalogue.insert(it.key(), it.value());
+    }
+    return catalogue;
+}

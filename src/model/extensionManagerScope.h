@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+
+class baseExtensionManager;
+
+// The managers of one feed (its channel, its image and its items) that hear of a namespace met
+// without its declaration. A repair made while one feed is read must reach that feed's other
+// parts and nothing else: not a feed open in the window, not the items of another feed being
+// imported. Delivery is synchronous, in the order the managers joined.
+//
+// The feed owns its scope and lets its managers join; each manager keeps the scope alive through
+// a shared pointer and leaves it when it goes, so members are never dangling.
+class extensionManagerScope
+{
+public:
+    extensionManagerScope() = default;
+    extensionManagerScope(const extensionManagerScope &) = delete;
+    extensionManagerScope &operator=(const extensionManagerScope &) = delete;
+
+    void join(baseExtensionManager *manager);
+    void leave(baseExtensionManager *manager);
+    bool contains(const baseExtensionManager *manager) const;
+    const QList<baseExtensionManager *> &members() const { return m_members; }
+
+    // Hands {"NS": prefix, "DTD": uri} to the poster first (it needs the extension before it goes
+    // on), then to every other member.
+    void post(const QString &prefix, const QString &uri, baseExtensionManager *poster);
+
+    // The prefixes that the document being read declared, with their URIs. Parts of the feed that
+    // see a known namespace under another prefix find it here.
+    void declarePrefix(const QString &prefix, const QString &uri);
+    QString declaredURI(const QString &prefix) const { return m_declared.value(prefix); }
+
+private:
+    QList<baseExtensionManager *> m_members;
+    QHash<QString, QString> m_declared;
+};

@@ -1,0 +1,136 @@
+#pragma once
+
+#include "model/MessageGroup.h"
+#include "model/extensionNSName.h"
+
+#include <QObject>
+#include <QVariantList>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class VLXFeed;
+class vlxXMLNode;
+
+// The extension that keeps the elements of a namespace as raw XML text, and the protocol that
+// every extension object answers: the managers send these operations to whatever extension they
+// hold, and a concrete namespace class overrides the ones it needs. Concrete classes derive from
+// a placement base (channel, item, image, preferences), never from this class directly.
+//
+// The raw text is kept pretty-printed and written back re-indented at four blanks a level. A
+// pane that shows the text attaches through addChangeListener(); the model holds no widget.
+class extensionNSRaw : public extensionNSName
+{
+public:
+    // A match inside a field text; location kNotFound with length 0 means "nothing found yet".
+    struct Range
+    {
+        qsizetype location;
+        qsizetype length;
+        bool operator==(const Range &) const = default;
+    };
+    static constexpr qsizetype kNotFound = 0x7fffffff;
+    // Search options of the find operations (a bit set).
+    enum SearchOption { CaseInsensitive = 1 };
+
+    extensionNSRaw();
+    // A new raw extension that takes the given identity's name, URI and flag (not its
+    // processing name).
+    explicit extensionNSRaw(const extensionNSName &identity);
+    ~extensionNSRaw() override = default;
+
+    // A copy owns its own text and search state and has no listeners. Subclasses provide
+    // newCopy(); both forms finish the copy with copyIdentityFrom().
+    std::shared_ptr<extensionNSRaw> copyExtension() const;
+    std::unique_ptr<FeedElement> clone() const override;
+
+    virtual void deactivate() { }
+    void encodeWithCoder(QVariantMap &coder) const override;
+    void initWithCoder(const QVariantMap &coder) override;
+
+    // The prefix in double quotes; concrete classes answer their display name.
+    virtual QString displayName() const;
+
+    const QString &rawXML() const { return m_rawXMLString; }
+    void setRawXML(const QString &text);
+    void addRawXMLString(const QString &text);
+
+    bool replaceDone() const { return m_replaceResult; }
+
+    // Keeps an element (comments and whitespace are ignored) as pretty-printed text appended to
+    // what is held. Answers the parse result code, always 0.
+    virtual int parseXMLNodeIfMine(const vlxXMLNode *node);
+    // The kept text re-indented at the level of the prefix's length / 4, one line each; "" when
+    // nothing is held.
+    virtual QString buildXML(const QString &prefix) const;
+
+    int parseXMLErrorCount() const { return errorCount(); }
+    int parseXMLWarnCount() const { return warnCount(); }
+    int parseXMLRepairCount() const { return repairCount(); }
+    QStringList parseXMLErrorList(bool includeErrors, bool includeWarn, bool includeRepair) const
+    {
+        return listOfErrors(includeErrors, includeWarn, includeRepair);
+    }
+    void clearParseXMLErrorList() { removeAllListOfErrors(); }
+
+    // Editing a preferences twin registers no undo.
+    virtual bool allowsUndo() const { return true; }
+    // Defaults of the extension's place (the placement bases read them from the settings).
+    virtual void populateWithDefaults(const QString &uniqueKey);
+    virtual void finalProcessing(VLXFeed *feed);
+    // The "User Defined" extension with text warns once per validation; nothing else reports.
+    virtual void validate(VLXFeed *feed);
+    virtual void preferencesChanged() { }
+    // The template text with the extension's tokens replaced; unchanged here.
+    virtual QString actuallyBuildExport(const QString &templateText,
+                                        const QVariantList &substitutions);
+    virtual void updateStatusLine() { }
+    // Help anchor of the raw-XML pane at this place ("" where it has none).
+    virtual QString rawXMLHelpAnchor() const { return QString(); }
+
+    // One find step. The tab arguments are the panes' tab views, passed through untouched so the
+    // model needs no widget types. Raw text is never searched: this answers NO and clears the
+    // replace-done flag.
+    virtual bool replace(const QString &search, const std::optional<QString> &replacement,
+                         bool thenSearch, int options, QObject *onTab, QObject *underTab,
+                         int atIndex);
+    // Replaces every match in the extension's fields; answers the count (0 here).
+    virtual int replaceAll(const QString &search, const QString &replacement, int options);
+    void resetSearch();
+    // Searches a field's text from the end of the last match (or from the start); the result,
+    // found or not, becomes the last match.
+    Range searchField(const QString &fieldText, const QString &search, int options);
+    Range lastFoundRange() const { return m_lastFoundRange; }
+    int searchFieldIndex() const { return m_searchFieldIndex; }
+    int searchFieldSubindex() const { return m_searchFieldSubindex; }
+
+    // The text pretty-printed for display; a text that does not parse as a fragment comes back
+    // unchanged.
+    static QString reformat(const QString &text);
+
+    // Panes listen here for changes of the raw text. Answers an id for removeChangeListener().
+    int addChangeListener(std::function<void()> listener);
+    void removeChangeListener(int id);
+
+    static const QString kUserDefinedWarning;
+
+protected:
+    extensionNSRaw(const extensionNSRaw &other);
+    // A new object of the same class made by its copy constructor.
+    virtual extensionNSRaw *newCopy() const { return new extensionNSRaw(*this); }
+    void setReplaceResult(bool done) { m_replaceResult = done; }
+    void setSearchFieldIndex(int index) { m_searchFieldIndex = index; }
+    void setSearchFieldSubindex(int index) { m_searchFieldSubindex = index; }
+    void notifyChanged();
+    // Serialises an element node with its subtree as text; "" for anything else.
+    static QString textOfNode(const vlxXMLNode *node);
+
+private:
+    QString m_rawXMLString;
+    bool m_replaceResult = false;
+    int m_searchFieldIndex = 0;
+    int m_searchFieldSubindex = 0;
+    Range m_lastFoundRange {kNotFound, 0};
+    QList<std::pair<int, std::function<void()>>> m_listeners;
+    int m_nextListenerId = 1;
+};

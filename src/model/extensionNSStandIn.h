@@ -1,0 +1,87 @@
+#pragma once
+
+#include "io/vlxXMLDOM.h"
+#include "model/VLXLogic.h"
+#include "model/knownNamespaces.h"
+#include "model/rawXMLText.h"
+
+#include <type_traits>
+
+// Keeps the elements of a known namespace whose concrete class is not registered as raw XML,
+// under the namespace's own identity: canonical prefix, URI, display name and well-supported
+// flag, exactly as the concrete class would answer them. Elements read under another prefix the
+// document declared for the namespace are kept under the canonical prefix, which is the one the
+// feed writer declares. Base is the placement base (channel, item or image extension).
+template<class Base> class extensionNSStandIn : public Base
+{
+public:
+    extensionNSStandIn(KnownNamespace ns, ExtensionPlace place) : m_ns(ns), m_place(place)
+    {
+        Base::setExtensionName(knownNamespaces::prefix(ns));
+        Base::setDTDURL(knownNamespaces::uri(ns));
+        Base::setExtensionProcessingName(knownNamespaces::prefix(ns));
+        Base::setStoredWellSupported(true);
+    }
+
+    KnownNamespace knownNamespace() const { return m_ns; }
+
+    QString extensionName() const override { return knownNamespaces::prefix(m_ns); }
+    QString DTDURL() const override { return knownNamespaces::uri(m_ns); }
+    // The namespace's own URI always stands.
+    void setDTDURL(const QString &url) override { Q_UNUSED(url); }
+    bool wellSupported() const override { return true; }
+    QString displayName() const override { return knownNamespaces::displayName(m_ns, m_place); }
+
+    int parseXMLNodeIfMine(const vlxXMLNode *node) override
+    {
+        const int kind = vlxXMLDOM::kindOfNode(node);
+        if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace)
+            return 0;
+        Base::addRawXMLString(canonical(node));
+        return 0;
+    }
+
+    // Dublin Core elements inside textInput are kept apart and written back there.
+    int parseXMLNodeIfMineTI(const vlxXMLNode *node)
+    {
+        const int kind = vlxXMLDOM::kindOfNode(node);
+        if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace)
+            return 0;
+        m_rawTextInput.append(canonical(node));
+        return 0;
+    }
+    QString buildXMLTI(const QString &prefix) const
+    {
+        if (m_rawTextInput.isEmpty())
+            return QString();
+        return VLXLogic::formatXML(rawXMLText::compact(m_rawTextInput), int(prefix.size() / 4))
+            + u'\n';
+    }
+
+    void encodeWithCoder(QVariantMap &coder) const override
+    {
+        Base::encodeWithCoder(coder);
+        coder.insert(QStringLiteral("rawTextInputXMLString"), m_rawTextInput);
+    }
+    void initWithCoder(const QVariantMap &coder) override
+    {
+        Base::initWithCoder(coder);
+        m_rawTextInput = coder.value(QStringLiteral("rawTextInputXMLString")).toString();
+    }
+
+protected:
+    extensionNSStandIn(const extensionNSStandIn &) = default;
+    extensionNSRaw *newCopy() const override { return new extensionNSStandIn(*this); }
+
+private:
+    QString canonical(const vlxXMLNode *node) const
+    {
+        QString text = rawXMLText::compact(QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(node)));
+        text = rawXMLText::renamePrefix(text, Base::extensionProcessingName(), extensionName());
+        return VLXLogic::formatXML(text).trimmed();
+    }
+
+    KnownNamespace m_ns;
+    ExtensionPlace m_place;
+    QString m_rawTextInput;
+};

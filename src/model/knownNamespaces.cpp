@@ -1,0 +1,154 @@
+#include "model/knownNamespaces.h"
+
+const QString knownNamespaces::kUserDefined = QStringLiteral("User Defined");
+
+namespace {
+const QChar kRegistered(0x00AE);
+}
+
+const std::array<knownNamespaces::Entry, 8> &knownNamespaces::table()
+{
+    static const std::array<Entry, 8> kTable = {{
+        {KnownNamespace::iTunes, QStringLiteral("itunes"),
+         QStringLiteral("http://www.itunes.com/dtds/podcast-1.0.dtd"),
+         QStringLiteral("iTunes") + kRegistered, QStringLiteral("iTunes") + kRegistered,
+         QStringLiteral("iTunesChannel"), QStringLiteral("iTunesItem"), QString()},
+        {KnownNamespace::mediaRSS, QStringLiteral("media"),
+         QStringLiteral("http://search.yahoo.com/mrss/"), QStringLiteral("Media RSS"),
+         QStringLiteral("Media"), QStringLiteral("mrssChannel"), QStringLiteral("mrssItem"),
+         QString()},
+        {KnownNamespace::contentEncoded, QStringLiteral("content"),
+         QStringLiteral("http://purl.org/rss/1.0/modules/content/"), QStringLiteral("Content"),
+         QStringLiteral("content"), QStringLiteral("contentEncodedChannel"),
+         QStringLiteral("contentEncodedItem"), QString()},
+        {KnownNamespace::dublinCore, QStringLiteral("dc"),
+         QStringLiteral("http://purl.org/dc/elements/1.1/"), QStringLiteral("Dublin Core"),
+         QStringLiteral("Dublin Core"), QStringLiteral("dcChannel"), QStringLiteral("dcItem"),
+         QStringLiteral("dcImage")},
+        {KnownNamespace::syndication, QStringLiteral("sy"),
+         QStringLiteral("http://purl.org/rss/1.0/modules/syndication/"),
+         QStringLiteral("Syndication"), QString(), QStringLiteral("syChannel"), QString(),
+         QString()},
+        {KnownNamespace::creativeCommons, QStringLiteral("creativeCommons"),
+         QStringLiteral("http://backend.userland.com/creativeCommonsRssModule"),
+         QStringLiteral("Creative Commons") + kRegistered,
+         QStringLiteral("Creative Commons") + kRegistered, QStringLiteral("creativeCommonsChannel"),
+         QStringLiteral("creativeCommonsItem"), QString()},
+        {KnownNamespace::microsoftCF, QStringLiteral("cf"),
+         QStringLiteral("http://www.microsoft.com/schemas/rss/core/2005"), QStringLiteral("MS-SLE"),
+         QString(), QStringLiteral("microsoftCFChannel"), QString(), QString()},
+        {KnownNamespace::trackBack, QStringLiteral("trackback"),
+         QStringLiteral("http://madskills.com/public/xml/rss/module/trackback/"),
+         QStringLiteral("TrackBack"), QStringLiteral("TrackBack"),
+         QStringLiteral("trackBackChannel"), QStringLiteral("trackBackItem"), QString()},
+    }};
+    return kTable;
+}
+
+const knownNamespaces::Entry &knownNamespaces::entry(KnownNamespace ns)
+{
+    return table()[static_cast<size_t>(ns)];
+}
+
+QString knownNamespaces::displayName(KnownNamespace ns, ExtensionPlace place)
+{
+    const Entry &e = entry(ns);
+    if (place == ExtensionPlace::Item && !e.itemDisplayName.isEmpty())
+        return e.itemDisplayName;
+    return e.displayName;
+}
+
+QString knownNamespaces::className(KnownNamespace ns, ExtensionPlace place)
+{
+    const Entry &e = entry(ns);
+    switch (place) {
+    case ExtensionPlace::Channel:
+        return e.channelClass;
+    case ExtensionPlace::Item:
+        return e.itemClass;
+    case ExtensionPlace::Image:
+        return e.imageClass;
+    case ExtensionPlace::Prefs:
+        break;
+    }
+    return QString();
+}
+
+bool knownNamespaces::existsAt(KnownNamespace ns, ExtensionPlace place)
+{
+    return !className(ns, place).isEmpty();
+}
+
+std::optional<KnownNamespace> knownNamespaces::fromPrefix(const QString &prefix)
+{
+    for (const Entry &e : table()) {
+        if (e.prefix == prefix)
+            return e.ns;
+    }
+    return std::nullopt;
+}
+
+std::optional<KnownNamespace> knownNamespaces::fromURI(const QString &uri)
+{
+    for (const Entry &e : table()) {
+        if (e.uri == uri)
+            return e.ns;
+    }
+    return std::nullopt;
+}
+
+QList<KnownNamespace> knownNamespaces::displayOrder(ExtensionPlace place)
+{
+    QList<KnownNamespace> order;
+    for (const Entry &e : table()) {
+        if (existsAt(e.ns, place))
+            order.append(e.ns);
+    }
+    return order;
+}
+
+QList<KnownNamespace> knownNamespaces::creationOrder(ExtensionPlace place)
+{
+    using K = KnownNamespace;
+    // Items try Common Feed last; the others follow the table. Every place tries all eight, so a
+    // namespace without a class there is recognised (and then deliberately not created).
+    if (place == ExtensionPlace::Item)
+        return {K::iTunes,      K::mediaRSS,        K::contentEncoded, K::dublinCore,
+                K::syndication, K::creativeCommons, K::trackBack,      K::microsoftCF};
+    return {K::iTunes,      K::mediaRSS,        K::contentEncoded, K::dublinCore,
+            K::syndication, K::creativeCommons, K::microsoftCF,    K::trackBack};
+}
+
+QList<KnownNamespace> knownNamespaces::declarationOrder()
+{
+    using K = KnownNamespace;
+    return {K::iTunes,      K::contentEncoded,  K::mediaRSS,    K::dublinCore,
+            K::syndication, K::creativeCommons, K::microsoftCF, K::trackBack};
+}
+
+QList<KnownNamespace> knownNamespaces::registrationOrder()
+{
+    using K = KnownNamespace;
+    return {K::iTunes,     K::mediaRSS,        K::contentEncoded, K::syndication,
+            K::dublinCore, K::creativeCommons, K::microsoftCF,    K::trackBack};
+}
+
+QString knownNamespaces::descriptionOfNamespace(KnownNamespace ns)
+{
+    const Entry &e = entry(ns);
+    return QStringLiteral("%1||%2||1||%3||").arg(e.prefix, e.uri, e.displayName);
+}
+
+QString knownNamespaces::descriptionOfNamespaceShort(KnownNamespace ns)
+{
+    const Entry &e = entry(ns);
+    return QStringLiteral("%1||%2||1||").arg(e.prefix, e.uri);
+}
+
+QStringList knownNamespaces::builtinDescriptions()
+{
+    QStringList list;
+    for (KnownNamespace ns : registrationOrder())
+        list.append(descriptionOfNamespace(ns));
+    return list;
+}

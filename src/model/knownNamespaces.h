@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+// The eight namespaces that have extension classes of their own, in display order.
+enum class KnownNamespace {
+    iTunes,
+    mediaRSS,
+    contentEncoded,
+    dublinCore,
+    syndication,
+    creativeCommons,
+    microsoftCF,
+    trackBack
+};
+
+// Where an extension object sits: it decides its default settings, its raw class and which of
+// the known namespaces have a class there.
+enum class ExtensionPlace { Channel, Item, Image, Prefs };
+
+// The one table of the known namespaces: prefix, URI, display names, the classes per place and
+// the orders in which managers create, list, declare and register them. Everything that needs
+// one of these facts reads it here, so they cannot drift apart.
+class knownNamespaces
+{
+public:
+    struct Entry
+    {
+        KnownNamespace ns;
+        QString prefix; // canonical prefix, the extension's name
+        QString uri; // the namespace URI ("DTD URL")
+        QString displayName; // channel class display name
+        QString itemDisplayName; // item class display name ("" when no item class)
+        QString channelClass; // class names per place, "" when the place has none
+        QString itemClass;
+        QString imageClass;
+    };
+
+    static const std::array<Entry, 8> &table();
+    static const Entry &entry(KnownNamespace ns);
+
+    static QString prefix(KnownNamespace ns) { return entry(ns).prefix; }
+    static QString uri(KnownNamespace ns) { return entry(ns).uri; }
+    // The display name of the class at that place (item classes differ for two namespaces).
+    static QString displayName(KnownNamespace ns, ExtensionPlace place = ExtensionPlace::Channel);
+    static QString className(KnownNamespace ns, ExtensionPlace place);
+    static bool existsAt(KnownNamespace ns, ExtensionPlace place);
+
+    // The namespace whose canonical prefix is exactly this text.
+    static std::optional<KnownNamespace> fromPrefix(const QString &prefix);
+    static std::optional<KnownNamespace> fromURI(const QString &uri);
+
+    // Display order of a place: the table order, keeping those with a class there.
+    static QList<KnownNamespace> displayOrder(ExtensionPlace place);
+    // Order in which a manager matches a prefix/URI pair when creating an extension.
+    static QList<KnownNamespace> creationOrder(ExtensionPlace place);
+    // Order of the namespace declarations on the rss element (content before Media RSS).
+    static QList<KnownNamespace> declarationOrder();
+    // Order in which a new channel manager registers the built-in namespaces.
+    static QList<KnownNamespace> registrationOrder();
+
+    // "%@||%@||1||%@||" and "%@||%@||1||" of a known namespace (its channel class).
+    static QString descriptionOfNamespace(KnownNamespace ns);
+    static QString descriptionOfNamespaceShort(KnownNamespace ns);
+    // The long descriptions in registration order, as the namespace registry wants them.
+    static QStringList builtinDescriptions();
+
+    static const QString kUserDefined; // "User Defined"
+};

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "model/baseExtensionManager.h"
+
+class VLXItems;
+
+// The common body of the managers of a feed's parts (channel, item, image): one slot per known
+// namespace that has a class at the place, the not-well-supported list and the user-defined
+// extension, walked in the place's display order. The three concrete managers only state where
+// they differ.
+class placedExtensionManager : public baseExtensionManager
+{
+public:
+    ~placedExtensionManager() override = default;
+
+    void deactivate() override;
+    bool extensionUsed(KnownNamespace ns) const override;
+
+    // The extension object in a known namespace's slot (used or not; may be empty).
+    ExtensionRef knownExtension(KnownNamespace ns) const;
+    // Stores a copy of the given extension, unless it is the very object held.
+    void setKnownExtension(KnownNamespace ns, const ExtensionRef &extension);
+    const ExtensionRef &unknownExtension() const { return m_unknown; }
+    void setUnknownExtension(const ExtensionRef &extension);
+
+    ExtensionRef extensionAtIndex(int pos) const override;
+    void createExtensionWithNamespace(const QString &name, const QString &dtd) override;
+    QList<ExtensionRef> arrayOfExtensions() const override;
+    QStringList arrayOfExtensionNames() const override;
+    QStringList arrayOfExtensionDescriptions() const override;
+    void populateWithDefaults(const QString &uniqueKey) override;
+    void populateExtension(const QString &extensionName, const QString &uniqueKey) override;
+    int parseXMLNodeIfMine(const vlxXMLNode *node, FeedElement &owner) override;
+    QString buildXML(const QString &prefix) const override;
+    int parseXMLErrorCount() const override;
+    int parseXMLWarnCount() const override;
+    int parseXMLRepairCount() const override;
+    QList<MessageGroup> parseXMLErrorList(bool includeErrors, bool includeWarn,
+                                          bool includeRepair) const override;
+    void clearParseXMLErrorList() override;
+    void deleteExtensionNamed(const QString &val) override;
+    void finalProcessing(VLXFeed *feed) override;
+    void validate(VLXFeed *feed) override;
+    void preferencesChanged() override;
+    QString actuallyBuildExport(const QString &templateText,
+                                const QVariantList &substitutions) override;
+    int countOfExtensions() const override;
+
+protected:
+    explicit placedExtensionManager(ExtensionPlace place);
+    placedExtensionManager(const placedExtensionManager &other);
+
+    ExtensionPlace place() const override { return m_place; }
+    // The used known extensions in display order.
+    QList<ExtensionRef> usedKnownExtensions() const;
+    // Used known extensions, the list, and the user-defined one always or only while in use.
+    QList<ExtensionRef> walk(bool userDefinedAlways) const;
+    // A fresh raw extension of this place.
+    ExtensionRef makeRaw(const QString &name, const QString &uri) const;
+
+    // Whether clearing messages reaches the user-defined extension while it is not in use.
+    virtual bool clearsUnusedUserDefined() const { return true; }
+    // Whether an element claimed by this known namespace is dropped instead of kept.
+    virtual bool dropsElementsOf(KnownNamespace ns) const
+    {
+        Q_UNUSED(ns);
+        return false;
+    }
+
+private:
+    int handToKnown(KnownNamespace ns, const vlxXMLNode *node, FeedElement &owner,
+                    const QString &prefix);
+
+    ExtensionPlace m_place;
+    std::array<ExtensionRef, 8> m_known;
+    ExtensionRef m_unknown;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+// Text-level helpers for the XML that raw extensions keep. They understand just enough XML to
+// step over comments, CDATA sections, processing instructions and quoted attribute values, so
+// that nothing inside those is ever touched.
+class rawXMLText
+{
+public:
+    // Removes the layout that pretty-printing puts between tags: every run of white space that
+    // lies between two pieces of markup and holds a line break. Text content, white space without
+    // a line break (`<a> </a>`) and everything inside CDATA and comments stay. Pretty-printing the
+    // result again therefore gives the same text however often it is done.
+    static QString compact(const QString &xml);
+
+    // Renames the prefix of element and attribute names (and of `xmlns:` declarations) from one
+    // prefix to another, in start, end and empty-element tags only.
+    static QString renamePrefix(const QString &xml, const QString &from, const QString &to);
+};

@@ -1,0 +1,54 @@
+#include "model/extensionManagerImage.h"
+#include "extensionTestSupport.h"
+#include "model/extensionManagerChannel.h"
+
+using extensionManagerImageTest = ExtensionTest;
+
+TEST_F(extensionManagerImageTest, UndeclaredDublinCoreReachesTheImageExtension)
+{
+    FeedElement image;
+    extensionManagerImage manager;
+    ASSERT_TRUE(manager.dublinCoreExtension());
+    EXPECT_FALSE(manager.dublinCoreExtensionUsed());
+    manager.parseXMLNodeIfMine(
+        elements(QStringLiteral("<rss><dc:rights>r</dc:rights></rss>")).at(0), image);
+    EXPECT_TRUE(manager.dublinCoreExtensionUsed());
+    EXPECT_EQ(manager.dublinCoreExtension()->rawXML(), QStringLiteral("<dc:rights>r</dc:rights>"));
+    EXPECT_EQ(image.errorList(),
+              QStringList {QStringLiteral("Automatic Repair::Add missing namespace declaration "
+                                          "(dc)")});
+}
+
+TEST_F(extensionManagerImageTest, OtherKnownNamespacesAreKeptAsUserDefinedXML)
+{
+    extensionManagerChannel channel; // makes the registry know the built-in namespaces
+    FeedElement image;
+    extensionManagerImage manager;
+    manager.createExtensionWithNamespace(QStringLiteral("trackback"),
+                                         QStringLiteral("http://madskills.com/public/xml/rss/"
+                                                        "module/trackback/"));
+    EXPECT_EQ(manager.countOfExtensions(), 0);
+    EXPECT_TRUE(manager.notWellSupportedArray().isEmpty());
+
+    for (const vlxXMLNode *node : elements(
+             QStringLiteral("<rss><itunes:image>i</itunes:image><itunes:x>x</itunes:x></rss>")))
+        manager.parseXMLNodeIfMine(node, image);
+    EXPECT_FALSE(manager.iTunesExtensionUsed());
+    EXPECT_EQ(image.repairCount(), 2);
+    EXPECT_EQ(manager.unknownExtension()->rawXML(),
+              QStringLiteral("<itunes:image>i</itunes:image><itunes:x>x</itunes:x>"));
+}
+
+TEST_F(extensionManagerImageTest, DeclaredOtherNamespaceGetsItsOwnListedExtension)
+{
+    FeedElement image;
+    extensionManagerImage manager;
+    manager.createExtensionsFromArray({QStringLiteral("xmlns:geo=\"urn:geo\"")});
+    manager.parseXMLNodeIfMine(elements(QStringLiteral("<rss><geo:lat>1</geo:lat></rss>")).at(0),
+                               image);
+    EXPECT_FALSE(manager.unknownExtensionUsed());
+    EXPECT_EQ(manager.notWellSupportedArray().at(0)->rawXML(),
+              QStringLiteral("<geo:lat>1</geo:lat>"));
+    EXPECT_EQ(manager.arrayOfExtensionDescriptions(),
+              QStringList {QStringLiteral("geo||urn:geo||0||")});
+}

@@ -1,0 +1,160 @@
+#include "extensionTestSupport.h"
+#include "model/extensionNSChannel.h"
+#include "model/extensionNSPrefs.h"
+
+using extensionNSRawTest = ExtensionTest;
+
+namespace {
+
+// What the feed writer makes of a channel extension: its elements inside the channel at eight
+// blanks.
+QString channelDocument(const QString &extensionXML)
+{
+    return QStringLiteral("<?xml version=\"1.0\"?>\n<rss xmlns:geo=\"urn:geo\">\n    <channel>\n"
+                          "        <title>t</title>\n%1    </channel>\n</rss>\n")
+        .arg(extensionXML);
+}
+
+} // namespace
+
+TEST_F(extensionNSRawTest, FlatElementsAreKeptTogetherAndWrittenOneALine)
+{
+    extensionNSRaw raw;
+    raw.setExtensionName(QStringLiteral("geo"));
+    for (const vlxXMLNode *node : children(
+             QStringLiteral("<rss xmlns:geo=\"urn:geo\"><geo:lat>1</geo:lat>\n  <!-- note -->\n"
+                            "<geo:long>2</geo:long></rss>")))
+        EXPECT_EQ(raw.parseXMLNodeIfMine(node), 0);
+    EXPECT_EQ(raw.rawXML(), QStringLiteral("<geo:lat>1</geo:lat><geo:long>2</geo:long>"));
+    EXPECT_EQ(raw.buildXML(QStringLiteral("        ")),
+              QStringLiteral("        <geo:lat>1</geo:lat>\n        <geo:long>2</geo:long>\n"));
+    // Six blanks give level 1, no blanks level 0.
+    EXPECT_EQ(raw.buildXML(QStringLiteral("      ")),
+              QStringLiteral("    <geo:lat>1</geo:lat>\n    <geo:long>2</geo:long>\n"));
+    EXPECT_EQ(raw.buildXML(QString()),
+              QStringLiteral("<geo:lat>1</geo:lat>\n<geo:long>2</geo:long>\n"));
+    EXPECT_EQ(extensionNSRaw().buildXML(QStringLiteral("        ")), QString());
+}
+
+TEST_F(extensionNSRawTest, NestedElementsSurviveRepeatedSaveAndReopen)
+{
+    const QString first = QStringLiteral(
+        "<rss xmlns:geo=\"urn:geo\"><geo:place><geo:name>Home &amp; away</geo:name>"
+        "<geo:point><geo:lat>1</geo:lat><geo:long>2</geo:long></geo:point>"
+        "<geo:note><![CDATA[a\n   <b>]]></geo:note><geo:empty/></geo:place></rss>");
+    extensionNSChannel raw;
+    raw.setExtensionName(QStringLiteral("geo"));
+    for (const vlxXMLNode *node : elements(first))
+        raw.parseXMLNodeIfMine(node);
+    const QString kept = raw.rawXML();
+    const QString written = raw.buildXML(QStringLiteral("        "));
+    EXPECT_EQ(written,
+              QStringLiteral("        <geo:place>\n"
+                             "            <geo:name>Home &amp; away</geo:name>\n"
+                             "            <geo:point>\n"
+                             "                <geo:lat>1</geo:lat>\n"
+                             "                <geo:long>2</geo:long>\n"
+                             "            </geo:point>\n"
+                             "            <geo:note><![CDATA[a\n   <b>]]></geo:note>\n"
+                             "            <geo:empty/>\n"
+                             "        </geo:place>\n"));
+
+    QString document = channelDocument(written);
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        extensionNSChannel again;
+        again.setExtensionName(QStringLiteral("geo"));
+        vlxXMLDOM dom(document);
+        const vlxXMLNode *rss = dom.nodeNamed(QStringLiteral("rss"), vlxXMLDOM::Element, nullptr);
+        const vlxXMLNode *channel
+            = dom.nodeNamed(QStringLiteral("channel"), vlxXMLDOM::Element, rss);
+        for (int i = 0; i < vlxXMLDOM::numberOfChildren(channel); ++i) {
+            const vlxXMLNode *node = vlxXMLDOM::nodeAtIndex(i, channel);
+            if (vlxXMLDOM::nameOfNode(node).startsWith(QStringLiteral("geo:")))
+                again.parseXMLNodeIfMine(node);
+        }
+        EXPECT_EQ(again.rawXML(), kept) << "cycle " << cycle;
+        const QString rewritten = again.buildXML(QStringLiteral("        "));
+        EXPECT_EQ(rewritten, written) << "cycle " << cycle;
+        document = channelDocument(rewritten);
+    }
+}
+
+TEST_F(extensionNSRawTest, UserDefinedTextWarnsOncePerValidation)
+{
+    extensionNSRaw userDefined;
+    userDefined.validate(nullptr);
+    EXPECT_EQ(userDefined.warnCount(), 0);
+    userDefined.setRawXML(QStringLiteral("<odd>1</odd>"));
+    userDefined.validate(nullptr);
+    EXPECT_EQ(userDefined.warnCount(), 1);
+    EXPECT_EQ(userDefined.errorList(),
+              QStringList {QStringLiteral("Validate Warning::Non-standard \"User Defined\" tags "
+                                          "were found - they won't be recognized by standard "
+                                          "readers/aggregators")});
+
+    extensionNSRaw named;
+    named.setExtensionName(QStringLiteral("geo"));
+    named.setRawXML(QStringLiteral("<geo:lat>1</geo:lat>"));
+    named.validate(nullptr);
+    EXPECT_EQ(named.warnCount(), 0);
+}
+
+TEST_F(extensionNSRawTest, CopiesAreIndependentAndDoNotListen)
+{
+    extensionNSChannel source;
+    source.setExtensionName(QStringLiteral("geo"));
+    source.setRawXML(QStringLiteral("<geo:lat>1</geo:lat>"));
+    int heard = 0;
+    const int id = source.addChangeListener([&heard] { ++heard; });
+
+    const auto copy = source.copyExtension();
+    EXPECT_NE(dynamic_cast<extensionNSChannel *>(copy.get()), nullptr);
+    EXPECT_EQ(copy->rawXML(), source.rawXML());
+    copy->setRawXML(QStringLiteral("<geo:long>2</geo:long>"));
+    EXPECT_EQ(source.rawXML(), QStringLiteral("<geo:lat>1</geo:lat>"));
+    EXPECT_EQ(heard, 0);
+
+    source.addRawXMLString(QStringLiteral("<geo:alt>3</geo:alt>"));
+    source.setRawXML(source.rawXML()); // unchanged: nothing to tell
+    EXPECT_EQ(heard, 1);
+    source.removeChangeListener(id);
+    source.setRawXML(QString());
+    EXPECT_EQ(heard, 1);
+}
+
+TEST_F(extensionNSRawTest, RawTextIsNeverSearched)
+{
+    extensionNSRaw raw;
+    raw.setRawXML(QStringLiteral("<a>needle</a>"));
+    EXPECT_FALSE(
+        raw.replace(QStringLiteral("needle"), QStringLiteral("pin"), true, 0, nullptr, nullptr, 0));
+    EXPECT_FALSE(raw.replaceDone());
+    EXPECT_EQ(raw.replaceAll(QStringLiteral("needle"), QStringLiteral("pin"), 0), 0);
+    EXPECT_EQ(raw.rawXML(), QStringLiteral("<a>needle</a>"));
+
+    // The shared find helper walks a field from match to match.
+    EXPECT_EQ(raw.searchField(QStringLiteral("a b A"), QStringLiteral("a"),
+                              extensionNSRaw::CaseInsensitive),
+              (extensionNSRaw::Range {0, 1}));
+    EXPECT_EQ(raw.searchField(QStringLiteral("a b A"), QStringLiteral("a"),
+                              extensionNSRaw::CaseInsensitive),
+              (extensionNSRaw::Range {4, 1}));
+    EXPECT_EQ(raw.searchField(QStringLiteral("a b A"), QStringLiteral("a"),
+                              extensionNSRaw::CaseInsensitive),
+              (extensionNSRaw::Range {extensionNSRaw::kNotFound, 0}));
+}
+
+TEST_F(extensionNSRawTest, DisplayFormIsPrettyPrintedWhenItParses)
+{
+    EXPECT_EQ(extensionNSRaw::reformat(QStringLiteral("<a><b>x</b></a>")),
+              QStringLiteral("<a>\n    <b>x</b>\n</a>"));
+    EXPECT_EQ(extensionNSRaw::reformat(QStringLiteral("<a><b>x</a>")),
+              QStringLiteral("<a><b>x</a>"));
+}
+
+TEST_F(extensionNSRawTest, PreferencesTwinRegistersNoUndo)
+{
+    EXPECT_TRUE(extensionNSChannel().allowsUndo());
+    EXPECT_FALSE(extensionNSPrefs().allowsUndo());
+    EXPECT_EQ(extensionNSPrefs().copyExtension()->allowsUndo(), false);
+}
