@@ -4,7 +4,7 @@
 
 extensionManagerImage::extensionManagerImage() : placedExtensionManager(ExtensionPlace::Image)
 {
-    setKnownExtension(
+    adoptKnownExtension(
         KnownNamespace::dublinCore,
         extensionFactory::shared().create(KnownNamespace::dublinCore, ExtensionPlace::Image));
 }

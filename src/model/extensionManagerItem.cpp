@@ -5,8 +5,7 @@
 extensionManagerItem::extensionManagerItem() : placedExtensionManager(ExtensionPlace::Item)
 {
     for (KnownNamespace ns : knownNamespaces::displayOrder(ExtensionPlace::Item)) {
-        ExtensionRef fresh = extensionFactory::shared().create(ns, ExtensionPlace::Item);
-        setKnownExtension(ns, fresh);
+        adoptKnownExtension(ns, extensionFactory::shared().create(ns, ExtensionPlace::Item));
     }
 }
 

@@ -55,6 +55,11 @@ protected:
     QList<ExtensionRef> usedKnownExtensions() const;
     // Used known extensions, the list, and the user-defined one always or only while in use.
     QList<ExtensionRef> walk(bool userDefinedAlways) const;
+    // Puts a freshly made extension into a slot as it is (no copy).
+    void adoptKnownExtension(KnownNamespace ns, ExtensionRef extension)
+    {
+        m_known[static_cast<size_t>(ns)] = std::move(extension);
+    }
     // A fresh raw extension of this place.
     ExtensionRef makeRaw(const QString &name, const QString &uri) const;
 
