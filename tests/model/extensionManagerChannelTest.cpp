@@ -121,8 +121,13 @@ TEST_F(extensionManagerChannelTest, ListedNamespaceKeepsItsRawXML)
              "<rss xmlns:geo=\"urn:geo\"><geo:lat>1</geo:lat><geo:long>2</geo:long></rss>")))
         manager.parseXMLNodeIfMine(node, feed);
     EXPECT_FALSE(manager.unknownExtensionUsed());
+    EXPECT_EQ(manager.notWellSupportedArray().at(0)->rawXML(),
+              QStringLiteral("<geo:lat>1</geo:lat><geo:long>2</geo:long>"));
     EXPECT_EQ(manager.buildXML(QStringLiteral("        ")),
               QStringLiteral("        <geo:lat>1</geo:lat>\n        <geo:long>2</geo:long>\n"));
+    EXPECT_EQ(
+        manager.buildXML(QStringLiteral("            ")),
+        QStringLiteral("            <geo:lat>1</geo:lat>\n            <geo:long>2</geo:long>\n"));
 }
 
 TEST_F(extensionManagerChannelTest, UnclaimedElementsEndInTheUserDefinedExtension)
