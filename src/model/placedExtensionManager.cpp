@@ -150,14 +150,19 @@ void placedExtensionManager::createExtensionWithNamespace(const QString &name, c
         // A known namespace without a class at this place is left to the parts that have one.
         if (!knownNamespaces::existsAt(ns, m_place))
             return;
-        ExtensionRef fresh = extensionFactory::shared().create(ns, m_place);
-        fresh->setExtensionProcessingName(name);
-        fresh->setDTDURL(dtd);
-        m_known[static_cast<size_t>(ns)] = fresh;
-        setExtensionUsed(ns, true);
+        useKnown(ns, name, dtd);
         return;
     }
     appendListed(makeRaw(name, dtd));
+}
+
+void placedExtensionManager::useKnown(KnownNamespace ns, const QString &prefix, const QString &dtd)
+{
+    ExtensionRef fresh = extensionFactory::shared().create(ns, m_place);
+    fresh->setExtensionProcessingName(prefix);
+    fresh->setDTDURL(dtd);
+    m_known[static_cast<size_t>(ns)] = fresh;
+    setExtensionUsed(ns, true);
 }
 
 void placedExtensionManager::populateWithDefaults(const QString &uniqueKey)
@@ -226,7 +231,7 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
         const std::optional<KnownNamespace> ns = knownNamespaces::fromURI(declared);
         if (ns && knownNamespaces::existsAt(*ns, m_place)) {
             if (!extensionUsed(*ns) || !m_known[static_cast<size_t>(*ns)])
-                createExtensionWithNamespace(prefix, declared);
+                useKnown(*ns, prefix, declared);
             const ExtensionRef &slot = m_known[static_cast<size_t>(*ns)];
             if (slot->extensionProcessingName() != prefix)
                 slot->setExtensionProcessingName(prefix);

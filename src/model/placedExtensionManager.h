@@ -73,6 +73,8 @@ protected:
     }
 
 private:
+    // Puts a fresh extension of the namespace in its slot and marks it used.
+    void useKnown(KnownNamespace ns, const QString &prefix, const QString &dtd);
     int handToKnown(KnownNamespace ns, const vlxXMLNode *node, FeedElement &owner,
                     const QString &prefix);
 

@@ -118,3 +118,19 @@ TEST_F(extensionManagerScopeTest, ItemUsesTheDocumentsPrefixOfAKnownNamespace)
     EXPECT_EQ(feed.item.buildXML(QStringLiteral("            ")),
               QStringLiteral("            <itunes:duration>1:00</itunes:duration>\n"));
 }
+
+TEST_F(extensionManagerScopeTest, DeclaredPrefixWinsOverAnotherNamespacesCanonicalOne)
+{
+    // The document binds "sy", a prefix with no item class, to Creative Commons.
+    FeedParts feed;
+    FeedElement owner;
+    const QString cc = QStringLiteral("http://backend.userland.com/creativeCommonsRssModule");
+    feed.channel.createExtensionsFromArray({QStringLiteral("xmlns:sy=\"%1\"").arg(cc)});
+    for (const vlxXMLNode *node :
+         elements(QStringLiteral("<rss xmlns:sy=\"%1\"><sy:license>http://l/</sy:license></rss>")
+                      .arg(cc)))
+        feed.item.parseXMLNodeIfMine(node, owner);
+    EXPECT_TRUE(feed.item.creativeCommonsExtensionUsed());
+    EXPECT_EQ(feed.item.buildXML(QString()),
+              QStringLiteral("<creativeCommons:license>http://l/</creativeCommons:license>\n"));
+}
