@@ -78,8 +78,22 @@ QString rawXMLText::compact(const QString &xml)
                 hasBreak = true;
         }
         const bool beforeMarkup = end < xml.size();
-        if (!(blank && hasBreak && afterMarkup && beforeMarkup))
+        if (blank && hasBreak && afterMarkup && beforeMarkup) {
+            // layout between two tags
+        } else if (!blank && beforeMarkup) {
+            // Text followed by a tag on a new line: the line break and indentation in front of
+            // the tag are layout (pretty-printing puts them there), the text itself is kept.
+            qsizetype keep = run.size();
+            bool trailingBreak = false;
+            while (keep > 0 && isSpace(run.at(keep - 1))) {
+                if (run.at(keep - 1) == u'\n' || run.at(keep - 1) == u'\r')
+                    trailingBreak = true;
+                --keep;
+            }
+            out.append(trailingBreak ? run.left(keep) : run);
+        } else {
             out.append(run);
+        }
         pos = end;
         afterMarkup = false;
     }

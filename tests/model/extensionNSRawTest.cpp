@@ -79,6 +79,37 @@ TEST_F(extensionNSRawTest, NestedElementsSurviveRepeatedSaveAndReopen)
     }
 }
 
+TEST_F(extensionNSRawTest, MixedContentIsStableToo)
+{
+    // Text beside child elements, comments, instructions, attributes holding markup characters
+    // and line breaks, and deep nesting: one save and reopen settles the text for good.
+    const QStringList fragments = {
+        QStringLiteral("<x:a>lead<x:b>1</x:b>tail</x:a>"),
+        QStringLiteral("<x:a>\n  lead\n  <x:b>1</x:b>\n  tail\n</x:a>"),
+        QStringLiteral("<x:a><!-- c --><x:b/><?pi data?>t &amp; u</x:a>"),
+        QStringLiteral("<x:a k=\"v>\n w\"><x:b k='&lt;'>one two</x:b> <x:c/></x:a>"),
+        QStringLiteral("<x:a><x:b><x:c><x:d><x:e>deep</x:e></x:d></x:c></x:b></x:a>"),
+    };
+    for (const QString &fragment : fragments) {
+        QString document = QStringLiteral("<rss xmlns:x=\"urn:x\">%1</rss>").arg(fragment);
+        QStringList kept;
+        QStringList written;
+        for (int cycle = 0; cycle < 4; ++cycle) {
+            extensionNSRaw raw;
+            for (const vlxXMLNode *node : elements(document))
+                raw.parseXMLNodeIfMine(node);
+            kept.append(raw.rawXML());
+            written.append(raw.buildXML(QStringLiteral("        ")));
+            document = QStringLiteral("<rss xmlns:x=\"urn:x\">\n%1</rss>").arg(written.last());
+        }
+        // The first read may drop the document's own layout; from then on nothing changes.
+        EXPECT_EQ(kept.at(1), kept.at(2)) << qPrintable(fragment);
+        EXPECT_EQ(kept.at(2), kept.at(3)) << qPrintable(fragment);
+        EXPECT_EQ(written.at(0), written.at(1)) << qPrintable(fragment);
+        EXPECT_EQ(written.at(1), written.at(3)) << qPrintable(fragment);
+    }
+}
+
 TEST_F(extensionNSRawTest, UserDefinedTextWarnsOncePerValidation)
 {
     extensionNSRaw userDefined;

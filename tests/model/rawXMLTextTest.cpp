@@ -12,6 +12,9 @@ TEST(rawXMLText, CompactDropsOnlyLayoutBetweenTags)
               QStringLiteral("<a><![CDATA[\n  <b>\n]]></a>"));
     EXPECT_EQ(rawXMLText::compact(QStringLiteral("<a t=\"x>\n  y\">\n  <b/></a>")),
               QStringLiteral("<a t=\"x>\n  y\"><b/></a>"));
+    // A break and indentation between text and the next tag are layout; the text stays.
+    EXPECT_EQ(rawXMLText::compact(QStringLiteral("<a>text \n  <b/>tail</a>")),
+              QStringLiteral("<a>text<b/>tail</a>"));
     // Text around a lone break inside an element is kept.
     EXPECT_EQ(rawXMLText::compact(QStringLiteral("<a>one\ntwo</a>")),
               QStringLiteral("<a>one\ntwo</a>"));
