@@ -175,3 +175,15 @@ QByteArray KeyedUnarchiver::decodeDataForKey(const QString &key) const
     const QVariant value = m_fields.value(key);
     return value.metaType().id() == QMetaType::QByteArray ? value.toByteArray() : QByteArray();
 }
+
+QVariantMap KeyedUnarchiver::decodedFields() const
+{
+    QVariantMap fields;
+    for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
+        bool ok = true;
+        const QVariant value = decodeValue(it.value(), m_depth, &ok);
+        if (ok)
+            fields.insert(it.key(), value);
+    }
+    return fields;
+}

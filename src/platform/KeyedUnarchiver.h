@@ -42,6 +42,12 @@ public:
     double decodeDoubleForKey(const QString &key) const;
     bool decodeBoolForKey(const QString &key) const;
     QByteArray decodeDataForKey(const QString &key) const;
+    // Every key with its value decoded as by decodeObjectForKey(); keys whose value does not
+    // decode are left out. This bridges classes that read their fields from a plain dictionary
+    // (FeedElement::initWithCoder) into the keyed archive: their initWithCoder(KeyedUnarchiver)
+    // passes decodedFields() on, and their encodeWithCoder(KeyedArchiver) hands each entry of
+    // their dictionary to encodeObject().
+    QVariantMap decodedFields() const;
 
 private:
     KeyedUnarchiver(QVariantMap fields, int depth);

@@ -128,3 +128,45 @@ TEST(KeyedUnarchiver, RegistryMakesObjectsByName)
 }
 
 } // namespace
+
+namespace {
+
+// A class that keeps its fields in a plain dictionary, the way FeedElement archives itself.
+class DictionaryBacked : public KeyedArchivable
+{
+public:
+    QVariantMap fields;
+    QString archiveClassName() const override { return QStringLiteral("TestDictionaryBacked"); }
+    void encodeWithCoder(KeyedArchiver &coder) const override
+    {
+        for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+            coder.encodeObject(it.value(), it.key());
+    }
+    bool initWithCoder(const KeyedUnarchiver &coder) override
+    {
+        fields = coder.decodedFields();
+        return true;
+    }
+};
+
+[[maybe_unused]] const bool kDictionaryBackedRegistered = KeyedUnarchiver::registerClass(
+        QStringLiteral("TestDictionaryBacked"), [] { return std::make_shared<DictionaryBacked>(); });
+
+TEST(KeyedUnarchiver, DecodedFieldsBridgeDictionaryBackedClasses)
+{
+    auto object = std::make_shared<DictionaryBacked>();
+    object->fields = {{QStringLiteral("ErrorList"), QStringList {QStringLiteral("a::b")}},
+                      {QStringLiteral("RepairCounter"), 2},
+                      {QStringLiteral("Nested"), KeyedArchivable::toVariant(point(4, {}))}};
+    const auto back = KeyedArchivable::objectAs<DictionaryBacked>(
+            KeyedUnarchiver::unarchiveObjectWithData(
+                    KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(object))));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->fields.size(), 3);
+    EXPECT_EQ(back->fields.value(QStringLiteral("ErrorList")).toStringList(),
+              QStringList {QStringLiteral("a::b")});
+    EXPECT_EQ(back->fields.value(QStringLiteral("RepairCounter")).toInt(), 2);
+    ASSERT_TRUE(KeyedArchivable::objectAs<Point>(back->fields.value(QStringLiteral("Nested"))));
+}
+
+} // namespace

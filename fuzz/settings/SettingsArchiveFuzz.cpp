@@ -1,0 +1,30 @@
+// Settings files and keyed archives may be damaged or hand-made: parsing them must never crash.
+#include "model/categoryElement.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
+#include "platform/PropertyList.h"
+#include "publish/VLXSite.h"
+
+#include <QByteArray>
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // Keep the registered classes linked in.
+    static const bool classes = !categoryElement::kClassName.isEmpty()
+            && !VLXSite::kDotMacService.isEmpty();
+    (void)classes;
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    bool ok = false;
+    const QVariant value = PropertyList::parse(bytes, &ok);
+    if (ok) {
+        // Whatever parsed must serialise again.
+        PropertyList::serialize(value, PropertyList::Format::Xml);
+        PropertyList::serialize(value, PropertyList::Format::Binary);
+    }
+    const QVariant decoded = KeyedUnarchiver::unarchiveObjectWithData(bytes);
+    if (decoded.isValid())
+        KeyedArchiver::archivedDataWithRootObject(decoded);
+    return 0;
+}
