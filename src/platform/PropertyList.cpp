@@ -142,19 +142,17 @@ QVariant fromNode(plist_t node, int depth, bool *ok)
         return QVariant(d);
     }
     case PLIST_STRING: {
-        char *s = nullptr;
-        plist_get_string_val(node, &s);
-        const QString text = s ? QString::fromUtf8(s) : QString(QLatin1String(""));
-        std::free(s);
-        return QVariant(text);
+        // Read through the pointer and length: libplist's copying getter aborts the process on
+        // a string with an embedded NUL.
+        uint64_t length = 0;
+        const char *s = plist_get_string_ptr(node, &length);
+        return QVariant(s ? QString::fromUtf8(s, static_cast<qsizetype>(length))
+                          : QString(QLatin1String("")));
     }
     case PLIST_DATA: {
-        char *bytes = nullptr;
         uint64_t length = 0;
-        plist_get_data_val(node, &bytes, &length);
-        const QByteArray data(bytes ? bytes : "", static_cast<qsizetype>(bytes ? length : 0));
-        std::free(bytes);
-        return QVariant(data);
+        const char *bytes = plist_get_data_ptr(node, &length);
+        return QVariant(bytes ? QByteArray(bytes, static_cast<qsizetype>(length)) : QByteArray());
     }
     case PLIST_DATE: {
         int32_t sec = 0;
@@ -209,6 +207,70 @@ QVariant fromNode(plist_t node, int depth, bool *ok)
     }
 }
 
+// libplist 2.2 aborts (an assertion) when it hands out a string or dictionary key that holds a
+// NUL character. Such input is refused before libplist parses it: raw NUL bytes never occur in
+// an XML property list, and in a binary one every string object is checked through the offset
+// table. Anything inconsistent in the binary structure is refused as well.
+quint64 readBigEndian(const uchar *p, int size)
+{
+    quint64 value = 0;
+    for (int i = 0; i < size; ++i)
+        value = (value << 8) | p[i];
+    return value;
+}
+
+bool binaryStringsAreSafe(const QByteArray &bytes)
+{
+    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+    const quint64 size = static_cast<quint64>(bytes.size());
+    if (size < 8 + 32)
+        return false;
+    const uchar *trailer = data + size - 32;
+    const int offsetSize = trailer[6];
+    const quint64 objects = readBigEndian(trailer + 8, 8);
+    const quint64 tableOffset = readBigEndian(trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || objects == 0 || objects > size
+        || tableOffset >= size - 32 || objects * offsetSize > size - 32 - tableOffset)
+        return false;
+    for (quint64 i = 0; i < objects; ++i) {
+        const quint64 offset = readBigEndian(data + tableOffset + i * offsetSize, offsetSize);
+        if (offset < 8 || offset >= tableOffset)
+            return false;
+        const uchar marker = data[offset];
+        const int type = marker >> 4;
+        if (type != 0x5 && type != 0x6 && type != 0x7)
+            continue; // ASCII, UTF-16 and UTF-8 strings are the ones to check
+        quint64 length = marker & 0x0F;
+        quint64 start = offset + 1;
+        if (length == 0x0F) {
+            if (start >= tableOffset || (data[start] >> 4) != 0x1)
+                return false;
+            const int intSize = 1 << (data[start] & 0x0F);
+            if (intSize > 8 || start + 1 + intSize > tableOffset)
+                return false;
+            length = readBigEndian(data + start + 1, intSize);
+            start += 1 + intSize;
+        }
+        const quint64 unit = type == 0x6 ? 2 : 1;
+        if (length > tableOffset || start + length * unit > tableOffset)
+            return false;
+        for (quint64 j = 0; j < length; ++j) {
+            const bool zero = unit == 2 ? (data[start + 2 * j] == 0 && data[start + 2 * j + 1] == 0)
+                                        : data[start + j] == 0;
+            if (zero)
+                return false;
+        }
+    }
+    return true;
+}
+
+bool safeForLibplist(const QByteArray &bytes)
+{
+    if (bytes.startsWith("bplist"))
+        return binaryStringsAreSafe(bytes);
+    return !bytes.contains('\0');
+}
+
 } // namespace
 
 bool PropertyList::isPropertyListValue(const QVariant &value)
@@ -247,7 +309,8 @@ QVariant PropertyList::parse(const QByteArray &bytes, bool *ok)
 {
     bool good = true;
     QVariant result;
-    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int32_t>::max()) {
+    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int32_t>::max()
+        || !safeForLibplist(bytes)) {
         good = false;
     } else {
         PlistHolder holder;

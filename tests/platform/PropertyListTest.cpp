@@ -82,4 +82,27 @@ TEST(PropertyList, GarbageParsesAsNothing)
     }
 }
 
+TEST(PropertyList, EmbeddedNulCharactersAreRefusedNotFatal)
+{
+    // libplist aborts on such strings; they must be turned away before it sees them.
+    QByteArray binary = PropertyList::serialize(
+            QVariantMap {{QStringLiteral("kQ"), QStringLiteral("xQy")}}, PropertyList::Format::Binary);
+    QByteArray badValue = binary;
+    badValue.replace("xQy", QByteArray("x\0y", 3));
+    QByteArray badKey = binary;
+    badKey.replace("kQ", QByteArray("k\0", 2));
+    static const char xml[] = "<?xml version=\"1.0\"?><plist><dict><key>a</key><string>x\0y"
+                              "</string></dict></plist>";
+    const QByteArray badXml(xml, sizeof(xml) - 1);
+    for (const QByteArray &bytes : {badValue, badKey, badXml, binary.left(binary.size() - 1)}) {
+        bool ok = true;
+        EXPECT_FALSE(PropertyList::parse(bytes, &ok).isValid());
+        EXPECT_FALSE(ok);
+    }
+    bool ok = false;
+    EXPECT_EQ(PropertyList::parse(binary, &ok).toMap().value(QStringLiteral("kQ")),
+              QStringLiteral("xQy"));
+    EXPECT_TRUE(ok);
+}
+
 } // namespace
