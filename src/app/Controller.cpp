@@ -249,8 +249,6 @@ void Controller::installCommands()
 {
     Vellumcast *window = m_feedController;
     window->setCommandHandler(QStringLiteral("aboutActionShow"), [this] { aboutActionShow(); });
-    window->setCommandHandler(QStringLiteral("helpBook"),
-                              [this] { helpForField(QStringLiteral("TutorialsMP")); });
     window->setCommandHandler(QStringLiteral("helpWhatsNew"),
                               [this] { helpForField(QStringLiteral("WhatsNew")); });
     window->setCommandHandler(QStringLiteral("helpKeyboardShortcuts"),

@@ -3,6 +3,7 @@
 
 #include "app/Controller.h"
 #include "platform/DefaultsStore.h"
+#include "ui/VLXHelpAnchored.h"
 #include "ui/VLXImageView.h"
 #include "ui/VLXListBox.h"
 #include "ui/VLXTableView.h"
@@ -364,7 +365,12 @@ void Vellumcast::buildCommands()
     });
     for (const char *slot : {"undo", "redo", "cut", "copy", "paste", "selectAll"})
         m_handlers.insert(QLatin1String(slot), [this, slot] { editCommand(slot); });
-    m_handlers.insert(QStringLiteral("helpBook"), [this] { helpForField(QStringLiteral("TutorialsMP")); });
+    // F1 opens the topic of the control that has the focus, else the start of the book.
+    m_handlers.insert(QStringLiteral("helpBook"), [this] {
+        const VLXHelpAnchored *control = VLXHelpAnchored::anchoredAt(QApplication::focusWidget());
+        if (!control || !helpForField(control->helpAnchor()))
+            helpForField(QStringLiteral("TutorialsMP"));
+    });
 }
 
 void Vellumcast::buildMenus()

@@ -1,6 +1,7 @@
 // Window set-up: every outlet of the feed window, laid out in its tabs.
 #include "app/Vellumcast.h"
 
+#include "model/VLXFeedLanguage.h"
 #include "platform/DefaultsStore.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXButton.h"
@@ -264,7 +265,12 @@ QWidget *Vellumcast::buildFeedsTab()
     // Optional: a long pane that scrolls.
     auto *optional = new QVBoxLayout;
     auto *optionalForm = newForm();
-    optionalForm->addRow(tr("Language:"), named(new VLXPopUpButton, QStringLiteral("Feeds_Optional_Language")));
+    auto *language = named(new VLXPopUpButton, QStringLiteral("Feeds_Optional_Language"));
+    language->addItems(VLXFeedLanguage::sharedLanguageTitles());
+    // A feed without a language shows no choice.
+    language->setCurrentIndex(-1);
+    language->setMaxVisibleItems(20);
+    optionalForm->addRow(tr("Language:"), language);
     optionalForm->addRow(tr("Webmaster:"), textField(QStringLiteral("Feeds_Optional_Webmaster"), tr("e-mail (name)")));
     optionalForm->addRow(tr("Editor:"), textField(QStringLiteral("Feeds_Optional_Editor"), tr("e-mail (name)")));
     optionalForm->addRow(tr("Copyright:"), textField(QStringLiteral("Feeds_Optional_Copyright")));

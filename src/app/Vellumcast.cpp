@@ -8,6 +8,7 @@
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXListBox.h"
 #include "ui/VLXTableView.h"
+#include "ui/VLXTextViewHTML.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -114,6 +115,9 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
     }
     m_feedController = delegate;
     auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
+    const bool returnIsNL = VLXPreferences::objectForKey(QStringLiteral("M_ReturnIsNL")).toInt() != 0;
+    for (const char *name : {"Feeds_Required_Description", "Items_Required_Description"})
+        outlet<VLXTextViewHTML>(QLatin1String(name))->setReturnIsNL(returnIsNL);
 
     // The stored list, without the entries of feeds that have no file of the user's.
     bool selected = false;

@@ -33,6 +33,13 @@ TEST_F(StartupTest, FirstStartMakesTheUserFolderAndCopiesTheResources)
         EXPECT_TRUE(QFileInfo(folder.filePath("Templates/" + name)).isFile()) << name.toStdString();
     }
 
+    int badges = 0;
+    for (QDirIterator it(":/RSSIcons", QDir::Files); it.hasNext(); ++badges) {
+        const QString name = QFileInfo(it.next()).fileName();
+        EXPECT_TRUE(QFileInfo(folder.filePath("RSSIcons/" + name)).isFile()) << name.toStdString();
+    }
+    EXPECT_EQ(badges, 12);
+
     EXPECT_EQ(store().string("LastFeedTemplatePath"), folder.filePath("Templates"));
     EXPECT_EQ(store().string("LastFeedOpenPath"), folder.filePath("Feeds"));
     EXPECT_EQ(store().string("LastImageSavePath"), folder.filePath("Feeds"));

@@ -3,11 +3,13 @@
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
 #include "platform/MemoryDefaultsStore.h"
+#include "platform/HelpWindow.h"
 #include "platform/QtHelpService.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXListBox.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMainWindow>
 #include <QTabWidget>
 #include <QToolBar>
@@ -94,8 +96,19 @@ TEST_F(WindowTest, EveryHelpAnchorOfTheWindowIsInTheHelpBook)
                 << widget->objectName().toStdString();
     }
     EXPECT_GE(anchored, 50);
-    EXPECT_TRUE(controller->helpForField("FeedTitle"));
     EXPECT_FALSE(controller->helpForField("NoSuchTopic"));
+
+    // Help on the focused field opens its topic.
+    Vellumcast *window = controller->feedController();
+    QApplication::setActiveWindow(window->window());
+    window->outlet("Feeds_Required_Link")->setFocus();
+    window->command("helpBook")->trigger();
+    HelpWindow *help = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        help = help ? help : qobject_cast<HelpWindow *>(top);
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->currentUrl().fragment(), "FeedLink");
 }
 
 TEST_F(WindowTest, EachTabHasItsToolbarAndACustomisedLayoutIsStored)
