@@ -480,7 +480,7 @@ QWidget *Vellumcast::buildImageTab()
     picture->setFrameShape(QFrame::StyledPanel);
     picture->setBackgroundRole(QPalette::Base);
     picture->setAutoFillBackground(true);
-    picture->setText(tr("No image"));
+    picture->setPlaceholderText(tr("No image"));
     picture->setMinimumWidth(75);
     split->addWidget(picture);
 
@@ -513,9 +513,9 @@ QWidget *Vellumcast::buildImageTab()
     auto *crop = named(new VLXBox, QStringLiteral("Image_Edit_CropBox"));
     crop->setTitle(tr("Crop"));
     auto *cropGrid = new QGridLayout(crop);
-    const QList<QPair<QString, QString>> edges{{QStringLiteral("Top"), tr("Top:")},
-                                               {QStringLiteral("Left"), tr("Left:")},
+    const QList<QPair<QString, QString>> edges{{QStringLiteral("Left"), tr("Left:")},
                                                {QStringLiteral("Right"), tr("Right:")},
+                                               {QStringLiteral("Top"), tr("Top:")},
                                                {QStringLiteral("Bottom"), tr("Bottom:")}};
     for (int i = 0; i < edges.size(); ++i) {
         auto *stepper = named(new VLXSpinBox, QStringLiteral("Image_Edit_New") + edges[i].first);

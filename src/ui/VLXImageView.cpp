@@ -21,7 +21,7 @@ void VLXImageView::setImage(const QImage &image)
 void VLXImageView::showScaled()
 {
     if (m_image.isNull()) {
-        clear();
+        setText(m_placeholder);
         return;
     }
     QPixmap pixmap = QPixmap::fromImage(m_image);
@@ -29,6 +29,13 @@ void VLXImageView::showScaled()
     if (pixmap.width() > width() || pixmap.height() > height())
         pixmap = pixmap.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
     setPixmap(pixmap);
+}
+
+void VLXImageView::setPlaceholderText(const QString &text)
+{
+    m_placeholder = text;
+    if (m_image.isNull())
+        setText(text);
 }
 
 void VLXImageView::resizeEvent(QResizeEvent *event)

@@ -23,6 +23,8 @@ public:
     QImage image() const { return m_image; }
     void setImage(const QImage &image);
     bool hasImage() const { return !m_image.isNull(); }
+    // Shown while there is no image.
+    void setPlaceholderText(const QString &text);
     void setDropHandlers(ValidateDrop validate, AcceptDrop accept);
 
 protected:
@@ -35,6 +37,7 @@ private:
     void showScaled();
 
     QImage m_image;
+    QString m_placeholder;
     ValidateDrop m_validateDrop;
     AcceptDrop m_acceptDrop;
 };

@@ -4,7 +4,7 @@
 
 #include <QPointer>
 
-class QGroupBox;
+#include <QGroupBox>
 
 // The small triangle that shows and hides a box of optional fields; the summary field on the same
 // line tells what the box holds while it is closed.
