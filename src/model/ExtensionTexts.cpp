@@ -1,0 +1,63 @@
+#include "model/ExtensionTexts.h"
+
+#include "io/vlxXMLDOM.h"
+#include "model/URLReference.h"
+#include "model/VLXLogic.h"
+#include "model/baseExtensionManager.h"
+#include "model/extensionNSRaw.h"
+
+#include <QStringList>
+
+ExtensionTexts::ExtensionTexts(const baseExtensionManager &manager) : m_manager(manager) { }
+
+ExtensionTexts::~ExtensionTexts() = default;
+
+bool ExtensionTexts::used(KnownNamespace ns) const
+{
+    return m_manager.extensionUsed(ns);
+}
+
+QString ExtensionTexts::text(KnownNamespace ns, const QString &path) const
+{
+    if (!used(ns))
+        return QString();
+    const QString prefix = knownNamespaces::prefix(ns);
+    auto found = m_trees.constFind(int(ns));
+    if (found == m_trees.cend()) {
+        QString written;
+        for (const auto &extension : m_manager.arrayOfExtensions()) {
+            if (extension && extension->wellSupported() && extension->extensionName() == prefix) {
+                written = extension->buildXML(QString());
+                break;
+            }
+        }
+        // The written elements carry the canonical prefix; declare it so they parse.
+        auto tree = std::make_shared<vlxXMLDOM>(QStringLiteral("<?xml version=\"1.0\"?><x xmlns:%1=\"%2\">")
+                                                        .arg(prefix, knownNamespaces::uri(ns))
+                                                + written + QLatin1String("</x>"));
+        found = m_trees.insert(int(ns), tree);
+    }
+    const vlxXMLDOM &tree = *found.value();
+    const vlxXMLNode *node = tree.nodeNamed(QStringLiteral("x"), vlxXMLDOM::Element, nullptr);
+    for (const QString &local : path.split(QLatin1Char('/'))) {
+        if (!node)
+            return QString();
+        node = tree.nodeNamed(prefix + QLatin1Char(':') + local, vlxXMLDOM::Element, node);
+    }
+    return node ? vlxXMLDOM::getElementValue(node) : QString();
+}
+
+bool ExtensionTexts::iTunesAcceptsMediaURL(const QString &url)
+{
+    const QString trimmed = url.trimmed();
+    if (trimmed.isEmpty())
+        return false;
+    const auto parsed = URLReference::parse(VLXLogic::createSafeLink(trimmed));
+    if (!parsed || !parsed->hasScheme())
+        return false;
+    static const QStringList kTypes = {QStringLiteral("m4a"), QStringLiteral("m4b"),
+                                       QStringLiteral("mp3"), QStringLiteral("mov"),
+                                       QStringLiteral("mp4"), QStringLiteral("m4v"),
+                                       QStringLiteral("pdf")};
+    return kTypes.contains(parsed->pathExtension());
+}

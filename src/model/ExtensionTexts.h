@@ -1,0 +1,44 @@
+#pragma once
+
+#include "model/knownNamespaces.h"
+
+#include <QHash>
+#include <QString>
+#include <memory>
+
+class baseExtensionManager;
+class vlxXMLDOM;
+
+// Reads the texts of known-namespace elements (itunes:subtitle, dc:creator...) that the
+// channel, image and item repairs fill empty core fields from. The texts are taken from what
+// the namespace's extension object writes, so they come out the same whether the namespace is
+// held by its own class or kept as raw XML; each namespace is read once, on first demand.
+class ExtensionTexts
+{
+public:
+    explicit ExtensionTexts(const baseExtensionManager &manager);
+    ~ExtensionTexts();
+
+    // Whether the manager has that namespace in use.
+    bool used(KnownNamespace ns) const;
+    // The text of the first element at the path (local names below the namespace's canonical
+    // prefix, "/" for nesting, as "owner/email"); "" when the namespace is not in use or the
+    // element is absent.
+    QString text(KnownNamespace ns, const QString &path) const;
+
+    // One source of a repair: a namespace element and the tag the repair message names.
+    struct Candidate
+    {
+        KnownNamespace ns;
+        const char *path;
+        const char *tag;
+    };
+
+    // iTunes accepts an enclosure URL with a scheme whose path extension is one of its media
+    // file types.
+    static bool iTunesAcceptsMediaURL(const QString &url);
+
+private:
+    const baseExtensionManager &m_manager;
+    mutable QHash<int, std::shared_ptr<vlxXMLDOM>> m_trees;
+};

@@ -1,0 +1,362 @@
+// Defaults of a new channel, repair after reading, whole-feed validation and the message tree.
+
+#include "model/VLXFeed.h"
+
+#include "model/ExtensionTexts.h"
+#include "model/VLXFeedLanguage.h"
+#include "model/VLXImage.h"
+#include "model/VLXItems.h"
+#include "model/VLXLogic.h"
+#include "model/extensionManagerChannel.h"
+#include "settings/VLXPreferences.h"
+
+namespace {
+
+QList<categoryElement> categoriesFromSetting(const QVariant &value)
+{
+    QList<categoryElement> result;
+    if (value.typeId() != QMetaType::QVariantList)
+        return result;
+    for (const QVariant &entry : value.toList()) {
+        if (auto category = KeyedArchivable::objectAs<categoryElement>(entry))
+            result.append(*category);
+    }
+    return result;
+}
+
+} // namespace
+
+// --- Defaults ----------------------------------------------------------------------------------
+
+void VLXFeed::populateWithDefaults()
+{
+    auto setting = [](const QString &key) { return VLXPreferences::objectForKey(key); };
+    // Texts are applied untrimmed, and only when not empty, so a value the caller set first
+    // survives an empty setting.
+    auto apply = [&](const char *key, void (VLXFeed::*set)(const QString &)) {
+        if (const QString value = setting(QLatin1String(key)).toString(); !value.isEmpty())
+            (this->*set)(value);
+    };
+    apply("FD_AF_FF_Title", &VLXFeed::setTitle);
+    apply("FD_AF_FF_Description", &VLXFeed::setDescriptionElement);
+    apply("FD_AF_FF_Link", &VLXFeed::setLink);
+    static const char *const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    for (int day = 0; day < 7; ++day)
+        m_skipDays[day] =
+                setting(QLatin1String("FD_AF_FF_SkipDays") + QLatin1String(kDays[day])).toInt();
+    for (int hour = 0; hour < 24; ++hour)
+        m_skipHours[hour] = setting(QStringLiteral("FD_AF_FF_SkipHoursHr%1")
+                                            .arg(hour, 2, 10, QLatin1Char('0')))
+                                    .toInt();
+    apply("FD_AF_FF_Language", &VLXFeed::setLanguage);
+    if (const QList<categoryElement> categories =
+                categoriesFromSetting(setting(QStringLiteral("FD_AF_FF_Category_Array")));
+        !categories.isEmpty())
+        setCategory(categories);
+    apply("FD_AF_FF_Cloud_Domain", &VLXFeed::setCloudAttrDomain);
+    apply("FD_AF_FF_Cloud_Port", &VLXFeed::setCloudAttrPort);
+    apply("FD_AF_FF_Cloud_Path", &VLXFeed::setCloudAttrPath);
+    apply("FD_AF_FF_Cloud_RegProc", &VLXFeed::setCloudAttrRegProc);
+    apply("FD_AF_FF_Cloud_Protocol", &VLXFeed::setCloudAttrProtocol);
+    apply("FD_AF_FF_TextInput_Title", &VLXFeed::setTextInputAttrTitle);
+    apply("FD_AF_FF_TextInput_Description", &VLXFeed::setTextInputAttrDescription);
+    apply("FD_AF_FF_TextInput_Name", &VLXFeed::setTextInputAttrName);
+    apply("FD_AF_FF_TextInput_Link", &VLXFeed::setTextInputAttrLink);
+    apply("FD_AF_FF_Webmaster", &VLXFeed::setWebMaster);
+    apply("FD_AF_FF_Editor", &VLXFeed::setEditor);
+    apply("FD_AF_FF_Copyright", &VLXFeed::setCopyright);
+    apply("FD_AF_FF_Rating", &VLXFeed::setRating);
+    apply("FD_AF_FF_Docs", &VLXFeed::setDocs);
+    apply("FD_AF_FF_TTL", &VLXFeed::setTTL);
+    apply("FD_AF_AD_Stylesheet", &VLXFeed::setStyleSheet);
+    apply("FD_AF_AD_StylesheetCSS", &VLXFeed::setStyleSheetCSS);
+    if (const QStringList comments = setting(QStringLiteral("FD_AF_AD_XMLComments")).toStringList();
+        !comments.isEmpty())
+        setXMLComments(comments);
+    m_image->populateWithDefaults();
+}
+
+void VLXFeed::preferencesChanged()
+{
+    m_XMLExtensions->preferencesChanged();
+    m_image->preferencesChanged();
+    for (const auto &item : m_items)
+        item->preferencesChanged();
+}
+
+// --- Repair after reading ------------------------------------------------------------------------
+
+void VLXFeed::finalProcessing()
+{
+    const ExtensionTexts ext(*m_XMLExtensions);
+    using NS = KnownNamespace;
+    auto repair = [&](QString &field, const char *name,
+                      std::initializer_list<ExtensionTexts::Candidate> candidates) {
+        if (!field.isEmpty())
+            return;
+        for (const ExtensionTexts::Candidate &c : candidates) {
+            const QString value = ext.text(c.ns, QLatin1String(c.path));
+            if (value.isEmpty())
+                continue;
+            recordRepair(QStringLiteral("Feed <%1> was blank, used the contents of <%2>")
+                                 .arg(QLatin1String(name), QLatin1String(c.tag)));
+            field = value;
+            return;
+        }
+    };
+    repair(m_title, "title",
+           {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
+    repair(m_description, "description",
+           {{NS::iTunes, "summary", "itunes:summary"},
+            {NS::contentEncoded, "encoded", "content:encoded"},
+            {NS::dublinCore, "description", "dc:description"}});
+
+    if (m_pubDate.isEmpty()) {
+        const QString dcDate = ext.text(NS::dublinCore, QStringLiteral("date"));
+        const double when = dcDate.isEmpty() ? 0 : VLXLogic::RDFInternetDateTime(dcDate);
+        if (when != 0) {
+            recordRepair(QStringLiteral("Feed <pubDate> was blank, used the contents of <dc:date>"));
+            m_pubDate = VLXLogic::internetDateStringFromInterval(when);
+        }
+    }
+    if (m_pubDate.isEmpty() && !m_lastBuildDate.isEmpty()) {
+        recordRepair(
+                QStringLiteral("Feed <pubDate> was blank, used the contents of <lastBuildDate>"));
+        m_pubDate = m_lastBuildDate;
+    }
+
+    if (m_language.isEmpty()) {
+        const QString code = ext.text(NS::dublinCore, QStringLiteral("language"));
+        if (!code.isEmpty() && !VLXFeedLanguage::sharedTitleForCode(code).isEmpty()) {
+            recordRepair(
+                    QStringLiteral("Feed <language> was blank, used the contents of <dc:language>"));
+            m_language = code;
+        }
+    }
+
+    if (m_editor.isEmpty()) {
+        // The first candidate that holds anything decides alone.
+        for (const ExtensionTexts::Candidate &c :
+             {ExtensionTexts::Candidate{NS::iTunes, "author", "itunes:author"},
+              ExtensionTexts::Candidate{NS::iTunes, "owner/email", "itunes:ownerEmail"},
+              ExtensionTexts::Candidate{NS::dublinCore, "creator", "dc:creator"},
+              ExtensionTexts::Candidate{NS::dublinCore, "publisher", "dc:publisher"},
+              ExtensionTexts::Candidate{NS::dublinCore, "contributor", "dc:contributor"}}) {
+            const QString value = ext.text(c.ns, QLatin1String(c.path));
+            if (value.isEmpty())
+                continue;
+            if (VLXLogic::checkEMail(value)) {
+                recordRepair(
+                        QStringLiteral("Feed <managingEditor> was blank, used the contents of <%1>")
+                                .arg(QLatin1String(c.tag)));
+                m_editor = value;
+            }
+            break;
+        }
+    }
+
+    if (m_copyright.isEmpty()) {
+        if (const QString rights = ext.text(NS::dublinCore, QStringLiteral("rights"));
+            !rights.isEmpty()) {
+            recordRepair(
+                    QStringLiteral("Feed <copyright> was blank, used the contents of <dc:rights>"));
+            m_copyright = rights;
+        }
+    }
+
+    m_XMLExtensions->finalProcessing(this);
+    m_image->finalProcessing(this);
+    for (int i = 0; i < m_items.size(); ++i)
+        m_items.at(i)->finalProcessing(this, i);
+}
+
+// --- Validation --------------------------------------------------------------------------------
+
+void VLXFeed::validate()
+{
+    validateAndLogTitle(m_title);
+    validateAndLogDescriptionElement(m_description);
+    validateAndLogLink(m_link);
+
+    if (m_pubDate.isEmpty())
+        recordWarning(QStringLiteral("The feed pubDate should not be blank"));
+    else
+        m_pubDate = VLXLogic::FixInternetDateTime(m_pubDate, true, this);
+    if (!m_lastBuildDate.isEmpty())
+        m_lastBuildDate = VLXLogic::FixInternetDateTime(m_lastBuildDate, true, this);
+
+    validateAndLogLanguage(m_language);
+
+    for (const categoryElement &c : m_category) {
+        if (c.categoryString().isEmpty() && !c.categoryDomainString().isEmpty()) {
+            recordError(QStringLiteral("Feed Category must not be blank if Category Domain is used"));
+            break;
+        }
+    }
+
+    validateAndLogTextInputAttrLink(m_textInputAttrLink);
+    auto allOrNone = [](std::initializer_list<const QString *> fields) {
+        bool anySet = false;
+        bool anyEmpty = false;
+        for (const QString *f : fields) {
+            if (f->isEmpty())
+                anyEmpty = true;
+            else
+                anySet = true;
+        }
+        return !(anySet && anyEmpty);
+    };
+    if (!allOrNone({&m_textInputAttrTitle, &m_textInputAttrDescription, &m_textInputAttrName,
+                    &m_textInputAttrLink}))
+        recordError(QStringLiteral(
+                "All four of the TextInput fields are required to be filled in if any are."));
+
+    validateAndLogCloudAttrDomain(m_cloudAttrDomain);
+    validateAndLogCloudAttrPort(m_cloudAttrPort);
+    validateAndLogCloudAttrPath(m_cloudAttrPath);
+    validateAndLogCloudAttrRegProc(m_cloudAttrRegProc);
+    validateAndLogCloudAttrProtocol(m_cloudAttrProtocol);
+    if (!allOrNone({&m_cloudAttrDomain, &m_cloudAttrPort, &m_cloudAttrPath, &m_cloudAttrRegProc,
+                    &m_cloudAttrProtocol}))
+        recordError(QStringLiteral(
+                "The all five of the Cloud fields are required to be filled in if any are."));
+
+    validateAndLogWebMaster(m_webMaster);
+    validateAndLogEditor(m_editor);
+    validateAndLogCopyright(m_copyright);
+    validateAndLogDocs(m_docs);
+    validateAndLogTTL(m_TTL);
+    validateAndLogStyleSheet(m_styleSheet);
+    validateAndLogStyleSheetCSS(m_styleSheetCSS);
+
+    m_XMLExtensions->validate(this);
+    m_image->validate(this);
+    // Item validation never changes a guid, so one index serves the whole walk.
+    m_guidIndex = buildGUIDIndex();
+    for (const auto &item : m_items)
+        item->validate(this);
+    m_guidIndex.reset();
+}
+
+// --- Messages ------------------------------------------------------------------------------------
+
+int VLXFeed::parseXMLErrorCount() const
+{
+    int count = errorCount() + m_XMLExtensions->parseXMLErrorCount() + m_image->parseXMLErrorCount();
+    for (const auto &item : m_items)
+        count += item->parseXMLErrorCount();
+    return count;
+}
+
+int VLXFeed::parseXMLWarnCount() const
+{
+    int count = warnCount() + m_XMLExtensions->parseXMLWarnCount() + m_image->parseXMLWarnCount();
+    for (const auto &item : m_items)
+        count += item->parseXMLWarnCount();
+    return count;
+}
+
+int VLXFeed::parseXMLRepairCount() const
+{
+    int count =
+            repairCount() + m_XMLExtensions->parseXMLRepairCount() + m_image->parseXMLRepairCount();
+    for (const auto &item : m_items)
+        count += item->parseXMLRepairCount();
+    return count;
+}
+
+QList<MessageGroup> VLXFeed::parseXMLErrorList(bool includeErrors, bool includeWarn,
+                                               bool includeRepair) const
+{
+    MessageGroup group(QStringLiteral("RSS Feed: \"%1\"").arg(m_title));
+    group.addEntries(listOfErrors(includeErrors, includeWarn, includeRepair));
+    for (const MessageGroup &g :
+         m_XMLExtensions->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+        group.addGroup(g);
+    for (const MessageGroup &g : m_image->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+        group.addGroup(g);
+    for (const auto &item : m_items) {
+        for (const MessageGroup &g : item->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+            group.addGroup(g);
+    }
+    if (group.isEmpty())
+        return {};
+    return {group};
+}
+
+QVariantList VLXFeed::parseXMLErrorTree(bool includeErrors, bool includeWarn,
+                                        bool includeRepair) const
+{
+    QVariantList tree;
+    for (const MessageGroup &g : parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+        tree.append(g.toVariant());
+    return tree;
+}
+
+void VLXFeed::clearParseXMLErrorList()
+{
+    removeAllListOfErrors();
+    m_XMLExtensions->clearParseXMLErrorList();
+    m_image->clearParseXMLErrorList();
+    for (const auto &item : m_items)
+        item->clearParseXMLErrorList();
+}
+
+// --- Guid uniqueness -----------------------------------------------------------------------------
+
+std::unique_ptr<VLXFeed::GUIDIndex> VLXFeed::buildGUIDIndex() const
+{
+    auto index = std::make_unique<GUIDIndex>();
+    const int n = int(m_items.size());
+    index->position.reserve(n);
+    index->nextWithSameGUID.assign(n, -1);
+    QHash<QString, int> lastSeen;
+    lastSeen.reserve(n);
+    // Walking backwards, the last position seen for a guid is the next one after the current.
+    for (int i = n - 1; i >= 0; --i) {
+        const VLXItems *item = m_items.at(i).get();
+        index->position.insert(item, i);
+        if (item->GUID().isEmpty())
+            continue;
+        auto it = lastSeen.find(item->GUID());
+        if (it != lastSeen.end()) {
+            index->nextWithSameGUID[i] = it.value();
+            it.value() = i;
+        } else {
+            lastSeen.insert(item->GUID(), i);
+        }
+    }
+    return index;
+}
+
+const VLXItems *VLXFeed::laterItemWithSameGUID(const VLXItems *item) const
+{
+    if (!item || item->GUID().isEmpty())
+        return nullptr;
+    if (m_guidIndex) {
+        const auto found = m_guidIndex->position.constFind(item);
+        if (found == m_guidIndex->position.cend())
+            return nullptr;
+        const int next = m_guidIndex->nextWithSameGUID[found.value()];
+        return next < 0 ? nullptr : m_items.at(next).get();
+    }
+    const int own = indexOfItem(item);
+    if (own < 0)
+        return nullptr;
+    for (int i = own + 1; i < m_items.size(); ++i) {
+        if (m_items.at(i)->GUID() == item->GUID())
+            return m_items.at(i).get();
+    }
+    return nullptr;
+}
+
+const VLXItems *VLXFeed::otherItemWithSameGUID(const VLXItems *item) const
+{
+    if (!item || item->GUID().isEmpty())
+        return nullptr;
+    for (const auto &other : m_items) {
+        if (other.get() != item && other->GUID() == item->GUID())
+            return other.get();
+    }
+    return nullptr;
+}

@@ -1,0 +1,303 @@
+#include "model/VLXImage.h"
+
+#include "model/ExtensionTexts.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "model/VLXLogic.h"
+#include "model/extensionManagerImage.h"
+#include "settings/VLXPreferences.h"
+
+#include <limits>
+
+namespace {
+
+const QString kEmpty = QStringLiteral("");
+
+const RuleFailure kTitleMismatch{QStringLiteral("Title doesn't match"),
+                                 QStringLiteral("Image title should match the Feed's title"), true};
+const RuleFailure kLinkInvalid{QStringLiteral("Link is invalid"),
+                               QStringLiteral("Image link is not a valid URL")};
+const RuleFailure kLinkMismatch{QStringLiteral("Link doesn't match"),
+                                QStringLiteral("Image link should match the Feed's link"), true};
+const RuleFailure kURLInvalid{QStringLiteral("URL is invalid"),
+                              QStringLiteral("Feed link is not a valid URL")};
+
+// A size field: blank, or digits only (untrimmed) read as a saturating 32-bit number that is at
+// most the limit.
+bool checkSize(const QString &value, int limit, const QString &title, const QString &badCharacter,
+               const QString &tooLarge, VLXError *error)
+{
+    if (FieldRule::isBlank(value))
+        return true;
+    if (!FieldRule::blankOrDigits(value))
+        return FieldRule::fail(error, RuleFailure{title, badCharacter});
+    qint64 number = 0;
+    for (QChar c : value) {
+        number = number * 10 + (c.unicode() - u'0');
+        if (number > std::numeric_limits<qint32>::max()) {
+            number = std::numeric_limits<qint32>::max();
+            break;
+        }
+    }
+    if (number > limit)
+        return FieldRule::fail(error, RuleFailure{title, tooLarge});
+    return true;
+}
+
+} // namespace
+
+VLXImage::VLXImage()
+    : m_title(kEmpty),
+      m_description(kEmpty),
+      m_link(kEmpty),
+      m_URL(kEmpty),
+      m_oldURL(kEmpty),
+      m_imageFilename(kEmpty),
+      m_width(kEmpty),
+      m_height(kEmpty),
+      m_XMLExtensions(std::make_unique<extensionManagerImage>()),
+      m_imageLastUpload(VLXItems::neverUploaded())
+{
+}
+
+VLXImage::VLXImage(const VLXImage &other)
+    : FeedElement(other),
+      m_title(other.m_title),
+      m_description(other.m_description),
+      m_link(other.m_link),
+      m_URL(other.m_URL),
+      m_oldURL(other.m_oldURL),
+      m_imageFilename(other.m_imageFilename),
+      m_width(other.m_width),
+      m_height(other.m_height),
+      m_XMLComments(other.m_XMLComments),
+      m_XMLExtensions(other.m_XMLExtensions->copy()),
+      m_imageLastUpload(other.m_imageLastUpload)
+{
+}
+
+VLXImage::~VLXImage() = default;
+
+std::unique_ptr<FeedElement> VLXImage::clone() const
+{
+    return std::make_unique<VLXImage>(*this);
+}
+
+void VLXImage::setXMLExtensions(const extensionManagerImage &manager)
+{
+    if (&manager == m_XMLExtensions.get())
+        return;
+    m_XMLExtensions = manager.copy();
+}
+
+void VLXImage::setLastUploaded(const QDateTime &value)
+{
+    m_imageLastUpload = value.isValid() ? value : VLXItems::neverUploaded();
+}
+
+// --- Per-field rules ---------------------------------------------------------------------------
+
+bool VLXImage::validateTitle(const QString &value, const QString &feedTitle, VLXError *error)
+{
+    if (FieldRule::isBlank(value) || feedTitle.isNull() || value == feedTitle)
+        return true;
+    return FieldRule::fail(error, kTitleMismatch);
+}
+
+bool VLXImage::validateLink(const QString &value, const QString &feedLink, VLXError *error)
+{
+    if (FieldRule::isBlank(value))
+        return true;
+    if (!FieldRule::blankOrURL(value))
+        return FieldRule::fail(error, kLinkInvalid);
+    if (feedLink.isNull() || value == feedLink)
+        return true;
+    return FieldRule::fail(error, kLinkMismatch);
+}
+
+bool VLXImage::validateURL(const QString &value, VLXError *error)
+{
+    return FieldRule::check(value, {{FieldRule::blankOrURL, kURLInvalid}}, error);
+}
+
+bool VLXImage::validateWidth(const QString &value, VLXError *error)
+{
+    return checkSize(value, 144, QStringLiteral("Image Width is invalid"),
+                     QStringLiteral("Image Width has an invalid character, only digits 0 through 9 "
+                                    "are allowed"),
+                     QStringLiteral("RSS 2.0 specifications say the width of an image must be less "
+                                    "then 144 pixels"),
+                     error);
+}
+
+bool VLXImage::validateHeight(const QString &value, VLXError *error)
+{
+    return checkSize(value, 400, QStringLiteral("Image Height is invalid"),
+                     QStringLiteral("Image Height has an invalid character, only digits 0 through "
+                                    "9 are allowed"),
+                     QStringLiteral("RSS 2.0 specifications say the height of an image must be "
+                                    "less then 400 pixels"),
+                     error);
+}
+
+void VLXImage::validateAndLogTitle(const QString &value, const QString &feedTitle)
+{
+    FieldRule::log(*this, [&](VLXError *e) { return validateTitle(value, feedTitle, e); });
+}
+
+void VLXImage::validateAndLogLink(const QString &value, const QString &feedLink)
+{
+    FieldRule::log(*this, [&](VLXError *e) { return validateLink(value, feedLink, e); });
+}
+
+bool VLXImage::validateAndInformTitle(const QString &value, const QString &feedTitle,
+                                      QObject *interface)
+{
+    return FieldRule::inform([&](VLXError *e) { return validateTitle(value, feedTitle, e); },
+                             interface);
+}
+
+bool VLXImage::validateAndInformLink(const QString &value, const QString &feedLink,
+                                     QObject *interface)
+{
+    return FieldRule::inform([&](VLXError *e) { return validateLink(value, feedLink, e); },
+                             interface);
+}
+
+// --- Whole-image operations ----------------------------------------------------------------------
+
+void VLXImage::populateWithDefaults()
+{
+    auto text = [](const char *key) {
+        return VLXPreferences::objectForKey(QLatin1String(key)).toString();
+    };
+    const struct
+    {
+        const char *key;
+        void (VLXImage::*set)(const QString &);
+    } fields[] = {{"PrefFD_AF_IM_Height", &VLXImage::setHeight},
+                  {"PrefFD_AF_IM_Width", &VLXImage::setWidth},
+                  {"PrefFD_AF_IM_URL", &VLXImage::setURL},
+                  {"PrefFD_AF_IM_Link", &VLXImage::setLink},
+                  {"PrefFD_AF_IM_Description", &VLXImage::setDescriptionElement},
+                  {"PrefFD_AF_IM_Title", &VLXImage::setTitle}};
+    for (const auto &field : fields) {
+        if (const QString value = text(field.key); !value.isEmpty())
+            (this->*field.set)(value);
+    }
+    const QStringList comments =
+            VLXPreferences::objectForKey(QStringLiteral("FD_AF_IM_AD_XMLComments")).toStringList();
+    if (!comments.isEmpty())
+        setXMLComments(comments);
+}
+
+void VLXImage::finalProcessing(VLXFeed *feed)
+{
+    const ExtensionTexts dc(*m_XMLExtensions);
+    if (m_title.isEmpty()) {
+        if (const QString value = dc.text(KnownNamespace::dublinCore, QStringLiteral("title"));
+            !value.isEmpty()) {
+            recordRepair(QStringLiteral("Image <title> was blank, used the contents of <dc:title>"));
+            m_title = value;
+        }
+    }
+    if (m_description.isEmpty()) {
+        if (const QString value =
+                    dc.text(KnownNamespace::dublinCore, QStringLiteral("description"));
+            !value.isEmpty()) {
+            recordRepair(QStringLiteral(
+                    "Image <description> was blank, used the contents of <dc:description>"));
+            m_description = value;
+        }
+    }
+    m_XMLExtensions->finalProcessing(feed);
+}
+
+void VLXImage::validate(VLXFeed *feed)
+{
+    const QString feedTitle = feed ? feed->title() : QString();
+    const QString feedLink = feed ? feed->link() : QString();
+    validateAndLogTitle(m_title, feedTitle);
+    validateAndLogLink(m_link, feedLink);
+    validateAndLogURL(m_URL);
+    validateAndLogHeight(m_height);
+    validateAndLogWidth(m_width);
+    const bool used = !(m_URL.isEmpty() && m_title.isEmpty() && m_link.isEmpty()
+                        && m_description.isEmpty() && m_height.isEmpty() && m_width.isEmpty());
+    if (used) {
+        if (m_URL.isEmpty())
+            recordError(QStringLiteral("When an Image is used the URL is required"));
+        if (m_title.isEmpty())
+            recordError(QStringLiteral("When an Image is used the Title is required"));
+        if (m_link.isEmpty())
+            recordError(QStringLiteral("When an Image is used the Link is required"));
+    }
+    m_XMLExtensions->validate(feed);
+}
+
+void VLXImage::preferencesChanged()
+{
+    m_XMLExtensions->preferencesChanged();
+}
+
+int VLXImage::parseXMLErrorCount() const
+{
+    return errorCount() + m_XMLExtensions->parseXMLErrorCount();
+}
+
+int VLXImage::parseXMLWarnCount() const
+{
+    return warnCount() + m_XMLExtensions->parseXMLWarnCount();
+}
+
+int VLXImage::parseXMLRepairCount() const
+{
+    return repairCount() + m_XMLExtensions->parseXMLRepairCount();
+}
+
+QList<MessageGroup> VLXImage::parseXMLErrorList(bool includeErrors, bool includeWarn,
+                                                bool includeRepair) const
+{
+    MessageGroup group(QStringLiteral("Image - \"%1\"").arg(m_title));
+    group.addEntries(listOfErrors(includeErrors, includeWarn, includeRepair));
+    for (const MessageGroup &g :
+         m_XMLExtensions->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+        group.addGroup(g);
+    if (group.isEmpty())
+        return {};
+    return {group};
+}
+
+void VLXImage::clearParseXMLErrorList()
+{
+    removeAllListOfErrors();
+    m_XMLExtensions->clearParseXMLErrorList();
+}
+
+QString VLXImage::buildXML(const QString &prefix) const
+{
+    const QString inner = prefix + QLatin1String("    ");
+    auto line = [&](QLatin1String name, const QString &value) {
+        return inner + QLatin1Char('<') + name + QLatin1Char('>') + value + QLatin1String("</")
+               + name + QLatin1String(">\n");
+    };
+    QString body;
+    for (const QString &comment : m_XMLComments)
+        body += inner + QLatin1String("<!-- ") + comment + QLatin1String(" -->\n");
+    if (!m_URL.isEmpty())
+        body += line(QLatin1String("url"), VLXLogic::createSafeLink(m_URL));
+    if (!m_title.isEmpty())
+        body += line(QLatin1String("title"), VLXLogic::encodeSpecialXMLChars(m_title));
+    if (!m_link.isEmpty())
+        body += line(QLatin1String("link"), VLXLogic::createSafeLink(m_link));
+    if (!m_description.isEmpty())
+        body += line(QLatin1String("description"), VLXLogic::encodeSpecialXMLChars(m_description));
+    if (!m_width.isEmpty())
+        body += line(QLatin1String("width"), VLXLogic::encodeSpecialXMLChars(m_width));
+    if (!m_height.isEmpty())
+        body += line(QLatin1String("height"), VLXLogic::encodeSpecialXMLChars(m_height));
+    body += m_XMLExtensions->buildXML(inner);
+    if (body.isEmpty())
+        return QStringLiteral("");
+    return prefix + QLatin1String("<image>\n") + body + prefix + QLatin1String("</image>\n");
+}

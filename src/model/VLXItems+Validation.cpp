@@ -1,0 +1,313 @@
+// Field rules, repair after reading, whole-item validation and messages of an item.
+
+#include "model/VLXItems.h"
+
+#include "model/ExtensionTexts.h"
+#include "model/VLXFeed.h"
+#include "model/VLXLogic.h"
+#include "model/extensionManagerItem.h"
+#include "model/mimeTypes.h"
+#include "platform/Clock.h"
+
+namespace {
+
+const RuleFailure kLinkBlank{QStringLiteral("Link is blank"),
+                             QStringLiteral("Item link can not be blank")};
+const RuleFailure kLinkInvalid{QStringLiteral("Link is invalid"),
+                               QStringLiteral("Item link is not a valid URL")};
+const RuleFailure kGUIDBlank{QStringLiteral("GUID is recommended"),
+                             QStringLiteral("Use of the \"GUID\" is recommended"), true,
+                             VLXError::kBadFormat};
+const RuleFailure kGUIDNotURL{QStringLiteral("GUID is invalid URL"),
+                              QStringLiteral("Item GUID MUST be a valid URL when \"isPermaLink\" "
+                                             "is marked"),
+                              false, VLXError::kBadFormat};
+const RuleFailure kSourceURL{QStringLiteral("Source URL is invalid"),
+                             QStringLiteral("Item Source URL is not a valid URL")};
+const RuleFailure kEnclosureNotURL{QStringLiteral("Enclosure URL is invalid"),
+                                   QStringLiteral("Item Enclosure URL is not a valid URL")};
+const RuleFailure kEnclosureBlank{
+        QStringLiteral("Enclosure URL is invalid"),
+        QStringLiteral("Item Enclosure URL can not be blank in an iTunes podcast")};
+const RuleFailure kEnclosureType{
+        QStringLiteral("Enclosure URL is invalid"),
+        QStringLiteral("Item Enclosure URL does not specify an iTunes supported media type")};
+const RuleFailure kEnclosureLength{QStringLiteral("Enclosure Length is invalid"),
+                                   QStringLiteral("Item Enclosure Length has an invalid "
+                                                  "character, only digits 0 through 9 are "
+                                                  "allowed")};
+const RuleFailure kAuthor{QStringLiteral("Author is invalid"),
+                          QStringLiteral("Item Author email address does not appear to be valid")};
+const RuleFailure kComments{QStringLiteral("Comments is invalid"),
+                            QStringLiteral("Item Comments is not a valid URL")};
+
+} // namespace
+
+// --- Per-field rules -------------------------------------------------------------------------
+
+bool VLXItems::validateTitle(const QString &, VLXError *)
+{
+    return true;
+}
+
+bool VLXItems::validateDescriptionElement(const QString &, VLXError *)
+{
+    return true;
+}
+
+bool VLXItems::validateLink(const QString &value, VLXError *error)
+{
+    return FieldRule::check(value,
+                            {{FieldRule::notBlank, kLinkBlank}, {FieldRule::blankOrURL, kLinkInvalid}},
+                            error);
+}
+
+bool VLXItems::validateGUID(const QString &value, int isPermaLink, VLXError *error)
+{
+    if (FieldRule::isBlank(value))
+        return FieldRule::fail(error, kGUIDBlank);
+    if (isPermaLink == 0)
+        return true;
+    return FieldRule::check(value, {{FieldRule::blankOrURL, kGUIDNotURL}}, error);
+}
+
+bool VLXItems::validateSourceAttr(const QString &value, VLXError *error)
+{
+    return FieldRule::check(value, {{FieldRule::blankOrURL, kSourceURL}}, error);
+}
+
+bool VLXItems::validateEnclosureAttrURL(const QString &value, VLXError *error, bool iTunesUsed)
+{
+    if (!FieldRule::blankOrURL(value))
+        return FieldRule::fail(error, kEnclosureNotURL);
+    if (!iTunesUsed)
+        return true;
+    if (FieldRule::isBlank(value))
+        return FieldRule::fail(error, kEnclosureBlank);
+    if (ExtensionTexts::iTunesAcceptsMediaURL(value))
+        return true;
+    return FieldRule::fail(error, kEnclosureType);
+}
+
+bool VLXItems::validateEnclosureAttrLength(const QString &value, VLXError *error)
+{
+    return FieldRule::check(value, {{FieldRule::blankOrDigits, kEnclosureLength}}, error);
+}
+
+bool VLXItems::validateAuthor(const QString &value, VLXError *error)
+{
+    return FieldRule::check(value, {{FieldRule::blankOrEMail, kAuthor}}, error);
+}
+
+bool VLXItems::validateComments(const QString &value, VLXError *error)
+{
+    return FieldRule::check(value, {{FieldRule::blankOrURL, kComments}}, error);
+}
+
+void VLXItems::validateAndLogGUID(const QString &value, int isPermaLink)
+{
+    FieldRule::log(*this, [&](VLXError *e) { return validateGUID(value, isPermaLink, e); });
+}
+
+bool VLXItems::validateAndInformGUID(const QString &value, int isPermaLink, QObject *interface)
+{
+    return FieldRule::inform([&](VLXError *e) { return validateGUID(value, isPermaLink, e); },
+                             interface);
+}
+
+void VLXItems::validateAndLogEnclosureAttrURL(const QString &value)
+{
+    const bool iTunes = m_XMLExtensions->iTunesExtensionUsed();
+    FieldRule::log(*this, [&](VLXError *e) { return validateEnclosureAttrURL(value, e, iTunes); });
+}
+
+bool VLXItems::validateAndInformEnclosureAttrURL(const QString &value, QObject *interface,
+                                                 bool iTunesUsed)
+{
+    return FieldRule::inform(
+            [&](VLXError *e) { return validateEnclosureAttrURL(value, e, iTunesUsed); }, interface);
+}
+
+// --- Repair after reading ----------------------------------------------------------------------
+
+void VLXItems::finalProcessing(VLXFeed *feed, int)
+{
+    const ExtensionTexts ext(*m_XMLExtensions);
+    using NS = KnownNamespace;
+    // Each empty field takes the first candidate that is in use and not empty.
+    auto repair = [&](QString &field, const char *name,
+                      std::initializer_list<ExtensionTexts::Candidate> candidates) {
+        if (!field.isEmpty())
+            return;
+        for (const ExtensionTexts::Candidate &c : candidates) {
+            const QString value = ext.text(c.ns, QLatin1String(c.path));
+            if (value.isEmpty())
+                continue;
+            recordRepair(QStringLiteral("Item <%1> was blank, used the contents of <%2>")
+                                 .arg(QLatin1String(name), QLatin1String(c.tag)));
+            field = value;
+            return;
+        }
+    };
+    repair(m_title, "title",
+           {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
+    repair(m_description, "description",
+           {{NS::iTunes, "summary", "itunes:summary"},
+            {NS::contentEncoded, "encoded", "content:encoded"},
+            {NS::dublinCore, "description", "dc:description"}});
+    if (m_pubDate.isEmpty()) {
+        const QString dcDate = ext.text(NS::dublinCore, QStringLiteral("date"));
+        if (!dcDate.isEmpty() && VLXLogic::RDFInternetDateTime(dcDate) != 0) {
+            recordRepair(QStringLiteral("Item <pubDate> was blank, used the contents of <dc:date>"));
+            m_pubDate = VLXLogic::convertValidDateToRFC822(dcDate);
+        }
+    }
+    if (m_author.isEmpty()) {
+        // The first candidate that holds anything decides alone: when it is not an e-mail
+        // text the author stays empty.
+        for (const ExtensionTexts::Candidate &c :
+             {ExtensionTexts::Candidate{NS::iTunes, "author", "itunes:author"},
+              ExtensionTexts::Candidate{NS::dublinCore, "creator", "dc:creator"},
+              ExtensionTexts::Candidate{NS::dublinCore, "publisher", "dc:publisher"},
+              ExtensionTexts::Candidate{NS::dublinCore, "contributor", "dc:contributor"}}) {
+            const QString value = ext.text(c.ns, QLatin1String(c.path));
+            if (value.isEmpty())
+                continue;
+            if (VLXLogic::checkEMail(value)) {
+                recordRepair(QStringLiteral("Item <author> was blank, used the contents of <%1>")
+                                     .arg(QLatin1String(c.tag)));
+                m_author = value;
+            }
+            break;
+        }
+    }
+    m_XMLExtensions->finalProcessing(feed);
+}
+
+// --- Validation --------------------------------------------------------------------------------
+
+void VLXItems::validate(VLXFeed *feed)
+{
+    validateAndLogTitle(m_title);
+    validateAndLogDescriptionElement(m_description);
+    if (m_title.isEmpty() && m_description.isEmpty())
+        recordError(QStringLiteral("Both the item title and description can not both be blank"));
+    validateAndLogLink(m_link);
+
+    if (m_pubDate.isEmpty())
+        recordWarning(QStringLiteral("The item pubDate should not be blank"));
+    else
+        m_pubDate = VLXLogic::FixInternetDateTime(m_pubDate, true, this);
+
+    validateAndLogGUID(m_GUID, m_GUIDAttr);
+    if (feed)
+        validateGUID(feed);
+
+    for (const categoryElement &c : m_category) {
+        if (c.categoryString().isEmpty() && !c.categoryDomainString().isEmpty()) {
+            recordError(QStringLiteral("Item Category must not be blank if Category Domain is used"));
+            break;
+        }
+    }
+
+    validateAndLogSourceAttr(m_sourceAttr);
+    if (m_source.isEmpty() != m_sourceAttr.isEmpty()) {
+        if (m_sourceAttr.isEmpty())
+            recordError(QStringLiteral("Item Source URL is required when Item Source is used"));
+        else
+            recordError(QStringLiteral("Item Source is required when Item Source is used"));
+    }
+
+    validateAndLogEnclosureAttrURL(m_enclosureAttrURL);
+    if (!m_enclosureAttrURL.isEmpty()) {
+        const bool iTunes = m_XMLExtensions->iTunesExtensionUsed();
+        if (!mimeTypes::sharedIsValidMIMEType(m_enclosureAttrType, iTunes))
+            recordWarning(QStringLiteral("Item Enclosure Type is not a valid MIME type"));
+        else if (!m_enclosureAttrType.isEmpty()
+                 && !mimeTypes::sharedVerifyPath(m_enclosureAttrURL, m_enclosureAttrType, iTunes))
+            recordWarning(
+                    QStringLiteral("Item Enclosure Type \"%1\" does not match the MIME of the URL "
+                                   "\"%2\"")
+                            .arg(m_enclosureAttrType, mimeTypes::sharedMimeTypeForPath(m_enclosureAttrURL)));
+    }
+    if (!(m_enclosureAttrURL.isEmpty() && m_enclosureAttrType.isEmpty()
+          && m_enclosureAttrLength.isEmpty())) {
+        if (m_enclosureAttrLength.isEmpty())
+            recordWarning(QStringLiteral("When Item Enclosure is used the Length is required"));
+        else
+            validateAndLogEnclosureAttrLength(m_enclosureAttrLength);
+    }
+
+    validateAndLogAuthor(m_author);
+    validateAndLogComments(m_comments);
+    m_XMLExtensions->validate(feed, this);
+}
+
+void VLXItems::validateGUID(VLXFeed *feed)
+{
+    if (m_GUID.isEmpty() || !feed)
+        return;
+    if (const VLXItems *other = feed->laterItemWithSameGUID(this))
+        recordError(QStringLiteral("The GUID has to be unique and it is not, the item with the "
+                                   "title \"%1\" has the same GUID")
+                            .arg(other->title()));
+}
+
+QString VLXItems::isGUIDUnique(const VLXFeed *feed) const
+{
+    if (m_GUID.isEmpty() || !feed)
+        return QString();
+    if (const VLXItems *other = feed->otherItemWithSameGUID(this))
+        return QStringLiteral("This GUID is not unique, it is the same as in the item with the "
+                              "title \"%1\".")
+                .arg(other->title());
+    return QString();
+}
+
+bool VLXItems::isInFuture() const
+{
+    const double when = VLXLogic::InternetDateTime(m_pubDate);
+    if (when == 0)
+        return false;
+    // The end of today is the start of tomorrow in local time, whatever length today has on a
+    // daylight-saving change day.
+    const QDate today = Clock::now().toLocalTime().date();
+    const QDateTime tomorrow(today.addDays(1), QTime(0, 0), Qt::LocalTime);
+    return when > double(tomorrow.toSecsSinceEpoch());
+}
+
+// --- Messages ----------------------------------------------------------------------------------
+
+int VLXItems::parseXMLErrorCount() const
+{
+    return errorCount() + m_XMLExtensions->parseXMLErrorCount();
+}
+
+int VLXItems::parseXMLWarnCount() const
+{
+    return warnCount() + m_XMLExtensions->parseXMLWarnCount();
+}
+
+int VLXItems::parseXMLRepairCount() const
+{
+    return repairCount() + m_XMLExtensions->parseXMLRepairCount();
+}
+
+QList<MessageGroup> VLXItems::parseXMLErrorList(bool includeErrors, bool includeWarn,
+                                                bool includeRepair) const
+{
+    MessageGroup group(QStringLiteral("Item - \"%1\"").arg(m_title));
+    group.addEntries(listOfErrors(includeErrors, includeWarn, includeRepair));
+    for (const MessageGroup &g :
+         m_XMLExtensions->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+        group.addGroup(g);
+    if (group.isEmpty())
+        return {};
+    return {group};
+}
+
+void VLXItems::clearParseXMLErrorList()
+{
+    removeAllListOfErrors();
+    m_XMLExtensions->clearParseXMLErrorList();
+}

@@ -1,0 +1,221 @@
+#pragma once
+
+#include "model/FeedElement.h"
+#include "model/FieldRule.h"
+#include "model/MessageGroup.h"
+#include "model/categoryElement.h"
+#include "platform/KeyedArchivable.h"
+
+#include <QDateTime>
+#include <QTimeZone>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantMap>
+#include <memory>
+#include <optional>
+
+class VLXFeed;
+class extensionManagerItem;
+class vlxXMLDOM;
+class QObject;
+
+// One RSS 2.0 item of a feed: its core elements, the XML comments kept with it, its own
+// namespace extensions, the keys the last sort gave it and the local file that is published as
+// its enclosure. Every text field is "" when unset, never null.
+class VLXItems : public FeedElement, public KeyedArchivable
+{
+public:
+    // An empty item, as the reader makes it: no settings are read.
+    VLXItems();
+    // A deep copy: no list, string or extension object is shared; the XML tree starts empty.
+    VLXItems(const VLXItems &other);
+    VLXItems &operator=(const VLXItems &) = delete;
+    ~VLXItems() override;
+
+    // A new item filled with the defaults of the feed with that unique identifier (per-feed
+    // values first, then the all-feeds ones), an automatic guid when asked for, a smart or
+    // current publication date, and the extensions of the given namespace descriptions.
+    static std::shared_ptr<VLXItems> initWithUniqueString(const QString &uniqueKey,
+                                                          const QStringList &withExtensions = {});
+
+    std::unique_ptr<FeedElement> clone() const override;
+    std::shared_ptr<VLXItems> copy() const { return std::make_shared<VLXItems>(*this); }
+
+    // --- Keyed archiving (drag and copy of items) --------------------------------------------
+    static const QString kArchiveClassName; // "VLXItems"
+    QString archiveClassName() const override { return kArchiveClassName; }
+    void encodeWithCoder(KeyedArchiver &coder) const override;
+    bool initWithCoder(const KeyedUnarchiver &coder) override;
+    // Registers the class with the unarchiver (idempotent; called by the model's set-up).
+    static void registerArchiveClass();
+    // Archive bytes of one item, and the item back (null for bytes that are not such an archive).
+    QByteArray archivedData() const;
+    static std::shared_ptr<VLXItems> fromArchivedData(const QByteArray &data);
+
+    // --- Fields ------------------------------------------------------------------------------
+    const QString &title() const { return m_title; }
+    void setTitle(const QString &value) { m_title = value; }
+    const QString &descriptionElement() const { return m_description; }
+    void setDescriptionElement(const QString &value) { m_description = value; }
+    const QString &link() const { return m_link; }
+    void setLink(const QString &value) { m_link = value; }
+    const QString &pubDate() const { return m_pubDate; }
+    void setPubDate(const QString &value) { m_pubDate = value; }
+
+    const QList<categoryElement> &category() const { return m_category; }
+    void setCategory(const QList<categoryElement> &list) { m_category = list; }
+    void addCategory(const categoryElement &value) { m_category.append(value); }
+    void replaceCategory(const categoryElement &value, int index) { m_category[index] = value; }
+    void removeCategoryAtIndex(int index) { m_category.removeAt(index); }
+
+    const QString &GUID() const { return m_GUID; }
+    void setGUID(const QString &value) { m_GUID = value; }
+    int GUIDAttr() const { return m_GUIDAttr; }
+    void setGUIDAttr(int value) { m_GUIDAttr = value; }
+    const QString &source() const { return m_source; }
+    void setSource(const QString &value) { m_source = value; }
+    const QString &sourceAttr() const { return m_sourceAttr; }
+    void setSourceAttr(const QString &value) { m_sourceAttr = value; }
+    int includeEnclosure() const { return m_includeEnclosure; }
+    void setIncludeEnclosure(int value) { m_includeEnclosure = value; }
+    const QString &enclosureAttrURL() const { return m_enclosureAttrURL; }
+    void setEnclosureAttrURL(const QString &value) { m_enclosureAttrURL = value; }
+    const QString &enclosureAttrLength() const { return m_enclosureAttrLength; }
+    void setEnclosureAttrLength(const QString &value) { m_enclosureAttrLength = value; }
+    const QString &enclosureAttrType() const { return m_enclosureAttrType; }
+    void setEnclosureAttrType(const QString &value) { m_enclosureAttrType = value; }
+    const QString &author() const { return m_author; }
+    void setAuthor(const QString &value) { m_author = value; }
+    const QString &comments() const { return m_comments; }
+    void setComments(const QString &value) { m_comments = value; }
+
+    const QStringList &XMLComments() const { return m_XMLComments; }
+    void setXMLComments(const QStringList &list) { m_XMLComments = list; }
+    // Appends every comment of the list (an empty list changes nothing).
+    void addXMLComments(const QStringList &list) { m_XMLComments.append(list); }
+    void replaceXMLComments(const QString &value, int index) { m_XMLComments[index] = value; }
+    void removeXMLCommentsAtIndex(int index) { m_XMLComments.removeAt(index); }
+
+    extensionManagerItem *XMLExtensions() const { return m_XMLExtensions.get(); }
+    // Stores a deep copy of the manager (its extension objects included).
+    void setXMLExtensions(const extensionManagerItem &manager);
+
+    double sortingNumber() const { return m_sortNumber; }
+    void setSortingNumber(double value) { m_sortNumber = value; }
+    const QString &sortingString() const { return m_sortString; }
+    void setSortingString(const QString &value) { m_sortString = value; }
+
+    const QString &localEnclosureFilePath() const { return m_enclosureLocalFilePath; }
+    void setLocalEnclosureFilePath(const QString &value) { m_enclosureLocalFilePath = value; }
+    const QDateTime &lastUploaded() const { return m_enclosureLocalFileLastUpload; }
+    // An invalid date stores "never" (1970-01-01 00:00:00 UTC).
+    void setLastUploaded(const QDateTime &value);
+    static QDateTime neverUploaded();
+
+    // --- Derived views -----------------------------------------------------------------------
+    // The enclosure length for display: "1023 B ", "1 KB", "" for an empty length. Read as a
+    // 64-bit number so files beyond 2 GB show their real size.
+    QString enclosureAttrLengthFormatted() const;
+    static QString formatByteCount(const QString &length);
+    // Enclosure URL -> [local file path, last upload date] for this item and its media contents.
+    QVariantMap enclosureLocalFileInfo() const;
+    // Gives each local file of the dictionary back to its owner; malformed entries are skipped.
+    void setEnclosureLocalFileInfo(const QVariantMap &info);
+
+    void preferencesChanged();
+
+    // --- Per-field rules ---------------------------------------------------------------------
+    static bool validateTitle(const QString &value, VLXError *error);
+    static bool validateDescriptionElement(const QString &value, VLXError *error);
+    static bool validateLink(const QString &value, VLXError *error);
+    static bool validateGUID(const QString &value, int isPermaLink, VLXError *error);
+    static bool validateSourceAttr(const QString &value, VLXError *error);
+    static bool validateEnclosureAttrURL(const QString &value, VLXError *error, bool iTunesUsed);
+    static bool validateEnclosureAttrLength(const QString &value, VLXError *error);
+    static bool validateAuthor(const QString &value, VLXError *error);
+    static bool validateComments(const QString &value, VLXError *error);
+
+    VLX_FIELD_RULE_TRIO(Title)
+    VLX_FIELD_RULE_TRIO(DescriptionElement)
+    VLX_FIELD_RULE_TRIO(Link)
+    VLX_FIELD_RULE_TRIO(SourceAttr)
+    VLX_FIELD_RULE_TRIO(EnclosureAttrLength)
+    VLX_FIELD_RULE_TRIO(Author)
+    VLX_FIELD_RULE_TRIO(Comments)
+
+    void validateAndLogGUID(const QString &value, int isPermaLink);
+    static bool validateAndInformGUID(const QString &value, int isPermaLink, QObject *interface);
+    // Takes the iTunes flag from the item's own extension manager.
+    void validateAndLogEnclosureAttrURL(const QString &value);
+    static bool validateAndInformEnclosureAttrURL(const QString &value, QObject *interface,
+                                                  bool iTunesUsed = false);
+
+    // --- Repair, validation, messages ----------------------------------------------------------
+    // Fills empty core fields from the namespace extensions after reading.
+    void finalProcessing(VLXFeed *feed, int index);
+    // Whole-item validation; adds to the message list (the caller clears first).
+    void validate(VLXFeed *feed);
+    // Reports a guid shared with a later item of the feed.
+    void validateGUID(VLXFeed *feed);
+    // Null when the guid is empty or unique in the feed, else the message naming the other item.
+    QString isGUIDUnique(const VLXFeed *feed) const;
+    // True when the publication date lies after the end of today (local time).
+    bool isInFuture() const;
+
+    int parseXMLErrorCount() const;
+    int parseXMLWarnCount() const;
+    int parseXMLRepairCount() const;
+    // The item's group {"Item - \"title\"": own entries, then the extensions' groups}, or an
+    // empty list when there is nothing to show.
+    QList<MessageGroup> parseXMLErrorList(bool includeErrors, bool includeWarn,
+                                          bool includeRepair) const;
+    void clearParseXMLErrorList();
+
+    // --- Writing and sorting -------------------------------------------------------------------
+    // The item's children as RSS 2.0 text, each line starting with the prefix.
+    QString buildXML(const QString &prefix, bool withExtensions = true) const;
+    // Rebuilds the item's own XML tree from its RSS 2.0 text.
+    void updateDOM();
+    vlxXMLDOM *XMLFeed() const { return m_XMLFeed.get(); }
+    // Sets the sort string (or number) from the first child of that name; an item without
+    // such a child gets "" (or 0), never a key left from an earlier sort.
+    void setSortStringToField(const QString &field);
+    void setSortNumberToField(const QString &field);
+    // The sortable elements of this item: the core RSS 2.0 table and its extensions' tags.
+    QVariantMap findSortableTags() const;
+
+    // The text of the first child of "rss" named field in the item's rebuilt tree; false when
+    // there is none. With the shortcut, a core element whose text reads back unchanged is taken
+    // from the field itself instead of writing and parsing the item (same answer, no parse).
+    bool sortTextForField(const QString &field, QString *text, bool shortcut = true);
+
+    // The number a sort key text stands for, by field name (dates, durations, plain numbers).
+    static double sortNumberForText(const QString &field, const QString &text);
+
+private:
+    QString m_title;
+    QString m_description;
+    QString m_link;
+    QString m_pubDate;
+    QList<categoryElement> m_category;
+    QString m_GUID;
+    int m_GUIDAttr = 0;
+    QString m_source;
+    QString m_sourceAttr;
+    int m_includeEnclosure = 0;
+    QString m_enclosureAttrURL;
+    QString m_enclosureAttrLength;
+    QString m_enclosureAttrType;
+    QString m_author;
+    QString m_comments;
+    QStringList m_XMLComments;
+    std::unique_ptr<extensionManagerItem> m_XMLExtensions;
+    std::unique_ptr<vlxXMLDOM> m_XMLFeed;
+    QString m_sortString;
+    double m_sortNumber = 0;
+    QString m_enclosureLocalFilePath;
+    QDateTime m_enclosureLocalFileLastUpload;
+
+    std::optional<QString> coreSortText(const QString &field) const;
+};
