@@ -128,9 +128,12 @@ VLXFeed::VLXFeed(const VLXFeed &other)
 
 VLXFeed::~VLXFeed()
 {
-    // Items kept alive elsewhere (undo, clipboard) must not stay in this feed's scope.
-    for (const auto &item : m_items)
-        leaveScope(*item);
+    // Items kept alive elsewhere (undo, clipboard) must not stay in this feed's scope; the
+    // others leave it as they go.
+    for (const auto &item : m_items) {
+        if (item.use_count() > 1)
+            leaveScope(*item);
+    }
 }
 
 void VLXFeed::joinScope(VLXItems &item)

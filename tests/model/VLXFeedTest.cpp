@@ -1,7 +1,10 @@
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
+#include "model/VLXLogic.h"
 #include "model/extensionManagerChannel.h"
+#include "model/extensionManagerImage.h"
+#include "model/extensionManagerItem.h"
 #include "platform/Clock.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
@@ -374,4 +377,78 @@ TEST(VLXFeed, DefaultsFillOnlyFromNonEmptySettingsButAlwaysSetSkipFlags)
     EXPECT_EQ(feed.skipDays(0), 0);
     EXPECT_EQ(feed.skipHours(7), 1);
     EXPECT_EQ(feed.image()->width(), QStringLiteral("88"));
+}
+
+namespace {
+
+const QString kiTunes = QStringLiteral("http://www.itunes.com/dtds/podcast-1.0.dtd");
+const QString kDC = QStringLiteral("http://purl.org/dc/elements/1.1/");
+
+QStringList repairs(const FeedElement &element)
+{
+    return element.listOfErrors(false, false, true);
+}
+
+} // namespace
+
+TEST(VLXFeed, RepairAfterReadingTakesTheFirstUsedNonEmptySource)
+{
+    VLXFeed feed;
+    extensionManagerChannel *ext = feed.XMLExtensions();
+    ext->createExtensionWithNamespace(QStringLiteral("itunes"), kiTunes);
+    ext->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
+    ext->iTunesExtension()->setRawXML(
+            QStringLiteral("<itunes:author>Jane Doe</itunes:author>"));
+    ext->dublinCoreExtension()->setRawXML(
+            QStringLiteral("<dc:title>From DC</dc:title>\n<dc:date>not a date</dc:date>\n"
+                           "<dc:creator>jane@example.com</dc:creator>\n"
+                           "<dc:rights>All mine</dc:rights>"));
+    feed.setLastBuildDate(QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
+    feed.finalProcessing();
+
+    EXPECT_EQ(feed.title(), QStringLiteral("From DC"));
+    EXPECT_EQ(feed.pubDate(), QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
+    EXPECT_EQ(feed.copyright(), QStringLiteral("All mine"));
+    // The iTunes author is not an e-mail text and decides alone: the editor stays empty.
+    EXPECT_EQ(feed.editor(), QStringLiteral(""));
+    EXPECT_EQ(repairs(feed),
+              (QStringList{QStringLiteral("Automatic Repair::Feed <title> was blank, used the "
+                                          "contents of <dc:title>"),
+                           QStringLiteral("Automatic Repair::Feed <pubDate> was blank, used the "
+                                          "contents of <lastBuildDate>"),
+                           QStringLiteral("Automatic Repair::Feed <copyright> was blank, used the "
+                                          "contents of <dc:rights>")}));
+    EXPECT_EQ(feed.repairCount(), 3);
+}
+
+TEST(VLXFeed, RepairReadsNestedAndItemSources)
+{
+    VLXFeed feed;
+    feed.XMLExtensions()->createExtensionWithNamespace(QStringLiteral("itunes"), kiTunes);
+    feed.XMLExtensions()->iTunesExtension()->setRawXML(QStringLiteral(
+            "<itunes:owner>\n    <itunes:name>J</itunes:name>\n    "
+            "<itunes:email>j@example.com</itunes:email>\n</itunes:owner>"));
+    auto item = std::make_shared<VLXItems>();
+    item->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("itunes"), kiTunes);
+    item->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
+    item->XMLExtensions()->iTunesExtension()->setRawXML(
+            QStringLiteral("<itunes:subtitle>Sub &amp; more</itunes:subtitle>"));
+    item->XMLExtensions()->dublinCoreExtension()->setRawXML(
+            QStringLiteral("<dc:title>DC title</dc:title>\n<dc:date>2006-01-02T10:11:12+01:00</dc:date>"));
+    feed.addItem(item);
+    feed.image()->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
+    feed.image()->XMLExtensions()->dublinCoreExtension()->setRawXML(
+            QStringLiteral("<dc:title>Logo</dc:title>"));
+    feed.finalProcessing();
+
+    EXPECT_EQ(feed.editor(), QStringLiteral("j@example.com"));
+    EXPECT_EQ(item->title(), QStringLiteral("Sub & more"));
+    EXPECT_EQ(VLXLogic::InternetDateTime(item->pubDate()), 1136193072.0);
+    EXPECT_EQ(repairs(*item),
+              (QStringList{QStringLiteral("Automatic Repair::Item <title> was blank, used the "
+                                          "contents of <itunes:subtitle>"),
+                           QStringLiteral("Automatic Repair::Item <pubDate> was blank, used the "
+                                          "contents of <dc:date>")}));
+    EXPECT_EQ(feed.image()->title(), QStringLiteral("Logo"));
+    EXPECT_EQ(feed.parseXMLRepairCount(), 4);
 }
