@@ -11,20 +11,20 @@
 namespace {
 
 const char *const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+const char *const kMonths[]
+    = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 // A valid RFC 822 date for a random instant between 2000 and 2020, in UTC.
 QString randomDate(QRandomGenerator &random)
 {
-    const QDateTime when = QDateTime::fromSecsSinceEpoch(
-            946684800 + qint64(random.bounded(631152000)), Qt::UTC);
+    const QDateTime when
+        = QDateTime::fromSecsSinceEpoch(946684800 + qint64(random.bounded(631152000)), Qt::UTC);
     return QStringLiteral("%1, %2 %3 %4 %5 +0000")
-            .arg(QLatin1String(kDays[when.date().dayOfWeek() % 7]))
-            .arg(when.date().day(), 2, 10, QLatin1Char('0'))
-            .arg(QLatin1String(kMonths[when.date().month() - 1]))
-            .arg(when.date().year())
-            .arg(when.time().toString(QStringLiteral("HH:mm:ss")));
+        .arg(QLatin1String(kDays[when.date().dayOfWeek() % 7]))
+        .arg(when.date().day(), 2, 10, QLatin1Char('0'))
+        .arg(QLatin1String(kMonths[when.date().month() - 1]))
+        .arg(when.date().year())
+        .arg(when.time().toString(QStringLiteral("HH:mm:ss")));
 }
 
 std::unique_ptr<VLXFeed> makeFeed(int items)

@@ -32,9 +32,10 @@ QString ExtensionTexts::text(KnownNamespace ns, const QString &path) const
             }
         }
         // The written elements carry the canonical prefix; declare it so they parse.
-        auto tree = std::make_shared<vlxXMLDOM>(QStringLiteral("<?xml version=\"1.0\"?><x xmlns:%1=\"%2\">")
-                                                        .arg(prefix, knownNamespaces::uri(ns))
-                                                + written + QLatin1String("</x>"));
+        auto tree = std::make_shared<vlxXMLDOM>(
+            QStringLiteral("<?xml version=\"1.0\"?><x xmlns:%1=\"%2\">")
+                .arg(prefix, knownNamespaces::uri(ns))
+            + written + QLatin1String("</x>"));
         found = m_trees.insert(int(ns), tree);
     }
     const vlxXMLDOM &tree = *found.value();
@@ -55,9 +56,8 @@ bool ExtensionTexts::iTunesAcceptsMediaURL(const QString &url)
     const auto parsed = URLReference::parse(VLXLogic::createSafeLink(trimmed));
     if (!parsed || !parsed->hasScheme())
         return false;
-    static const QStringList kTypes = {QStringLiteral("m4a"), QStringLiteral("m4b"),
-                                       QStringLiteral("mp3"), QStringLiteral("mov"),
-                                       QStringLiteral("mp4"), QStringLiteral("m4v"),
-                                       QStringLiteral("pdf")};
+    static const QStringList kTypes = {
+        QStringLiteral("m4a"), QStringLiteral("m4b"), QStringLiteral("mp3"), QStringLiteral("mov"),
+        QStringLiteral("mp4"), QStringLiteral("m4v"), QStringLiteral("pdf")};
     return kTypes.contains(parsed->pathExtension());
 }

@@ -47,8 +47,8 @@ std::vector<double> VLXFeed::sortKeys(const QString &field, bool asText)
     distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
     for (const auto &item : m_items) {
         const auto at = std::lower_bound(
-                distinct.begin(), distinct.end(), item->sortingString(),
-                [](const QString &a, const QString &b) { return QString::compare(a, b) < 0; });
+            distinct.begin(), distinct.end(), item->sortingString(),
+            [](const QString &a, const QString &b) { return QString::compare(a, b) < 0; });
         keys.push_back(double(at - distinct.begin()));
     }
     return keys;

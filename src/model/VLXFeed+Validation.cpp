@@ -42,15 +42,15 @@ void VLXFeed::populateWithDefaults()
     apply("FD_AF_FF_Link", &VLXFeed::setLink);
     static const char *const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     for (int day = 0; day < 7; ++day)
-        m_skipDays[day] =
-                setting(QLatin1String("FD_AF_FF_SkipDays") + QLatin1String(kDays[day])).toInt();
+        m_skipDays[day]
+            = setting(QLatin1String("FD_AF_FF_SkipDays") + QLatin1String(kDays[day])).toInt();
     for (int hour = 0; hour < 24; ++hour)
-        m_skipHours[hour] = setting(QStringLiteral("FD_AF_FF_SkipHoursHr%1")
-                                            .arg(hour, 2, 10, QLatin1Char('0')))
-                                    .toInt();
+        m_skipHours[hour]
+            = setting(QStringLiteral("FD_AF_FF_SkipHoursHr%1").arg(hour, 2, 10, QLatin1Char('0')))
+                  .toInt();
     apply("FD_AF_FF_Language", &VLXFeed::setLanguage);
-    if (const QList<categoryElement> categories =
-                categoriesFromSetting(setting(QStringLiteral("FD_AF_FF_Category_Array")));
+    if (const QList<categoryElement> categories
+        = categoriesFromSetting(setting(QStringLiteral("FD_AF_FF_Category_Array")));
         !categories.isEmpty())
         setCategory(categories);
     apply("FD_AF_FF_Cloud_Domain", &VLXFeed::setCloudAttrDomain);
@@ -99,7 +99,7 @@ void VLXFeed::finalProcessing()
             if (value.isEmpty())
                 continue;
             recordRepair(QStringLiteral("Feed <%1> was blank, used the contents of <%2>")
-                                 .arg(QLatin1String(name), QLatin1String(c.tag)));
+                             .arg(QLatin1String(name), QLatin1String(c.tag)));
             field = value;
             return;
         }
@@ -115,13 +115,14 @@ void VLXFeed::finalProcessing()
         const QString dcDate = ext.text(NS::dublinCore, QStringLiteral("date"));
         const double when = dcDate.isEmpty() ? 0 : VLXLogic::RDFInternetDateTime(dcDate);
         if (when != 0) {
-            recordRepair(QStringLiteral("Feed <pubDate> was blank, used the contents of <dc:date>"));
+            recordRepair(
+                QStringLiteral("Feed <pubDate> was blank, used the contents of <dc:date>"));
             m_pubDate = VLXLogic::internetDateStringFromInterval(when);
         }
     }
     if (m_pubDate.isEmpty() && !m_lastBuildDate.isEmpty()) {
         recordRepair(
-                QStringLiteral("Feed <pubDate> was blank, used the contents of <lastBuildDate>"));
+            QStringLiteral("Feed <pubDate> was blank, used the contents of <lastBuildDate>"));
         m_pubDate = m_lastBuildDate;
     }
 
@@ -129,7 +130,7 @@ void VLXFeed::finalProcessing()
         const QString code = ext.text(NS::dublinCore, QStringLiteral("language"));
         if (!code.isEmpty() && !VLXFeedLanguage::sharedTitleForCode(code).isEmpty()) {
             recordRepair(
-                    QStringLiteral("Feed <language> was blank, used the contents of <dc:language>"));
+                QStringLiteral("Feed <language> was blank, used the contents of <dc:language>"));
             m_language = code;
         }
     }
@@ -137,18 +138,18 @@ void VLXFeed::finalProcessing()
     if (m_editor.isEmpty()) {
         // The first candidate that holds anything decides alone.
         for (const ExtensionTexts::Candidate &c :
-             {ExtensionTexts::Candidate{NS::iTunes, "author", "itunes:author"},
-              ExtensionTexts::Candidate{NS::iTunes, "owner/email", "itunes:ownerEmail"},
-              ExtensionTexts::Candidate{NS::dublinCore, "creator", "dc:creator"},
-              ExtensionTexts::Candidate{NS::dublinCore, "publisher", "dc:publisher"},
-              ExtensionTexts::Candidate{NS::dublinCore, "contributor", "dc:contributor"}}) {
+             {ExtensionTexts::Candidate {NS::iTunes, "author", "itunes:author"},
+              ExtensionTexts::Candidate {NS::iTunes, "owner/email", "itunes:ownerEmail"},
+              ExtensionTexts::Candidate {NS::dublinCore, "creator", "dc:creator"},
+              ExtensionTexts::Candidate {NS::dublinCore, "publisher", "dc:publisher"},
+              ExtensionTexts::Candidate {NS::dublinCore, "contributor", "dc:contributor"}}) {
             const QString value = ext.text(c.ns, QLatin1String(c.path));
             if (value.isEmpty())
                 continue;
             if (VLXLogic::checkEMail(value)) {
                 recordRepair(
-                        QStringLiteral("Feed <managingEditor> was blank, used the contents of <%1>")
-                                .arg(QLatin1String(c.tag)));
+                    QStringLiteral("Feed <managingEditor> was blank, used the contents of <%1>")
+                        .arg(QLatin1String(c.tag)));
                 m_editor = value;
             }
             break;
@@ -159,7 +160,7 @@ void VLXFeed::finalProcessing()
         if (const QString rights = ext.text(NS::dublinCore, QStringLiteral("rights"));
             !rights.isEmpty()) {
             recordRepair(
-                    QStringLiteral("Feed <copyright> was blank, used the contents of <dc:rights>"));
+                QStringLiteral("Feed <copyright> was blank, used the contents of <dc:rights>"));
             m_copyright = rights;
         }
     }
@@ -189,7 +190,8 @@ void VLXFeed::validate()
 
     for (const categoryElement &c : m_category) {
         if (c.categoryString().isEmpty() && !c.categoryDomainString().isEmpty()) {
-            recordError(QStringLiteral("Feed Category must not be blank if Category Domain is used"));
+            recordError(
+                QStringLiteral("Feed Category must not be blank if Category Domain is used"));
             break;
         }
     }
@@ -209,7 +211,7 @@ void VLXFeed::validate()
     if (!allOrNone({&m_textInputAttrTitle, &m_textInputAttrDescription, &m_textInputAttrName,
                     &m_textInputAttrLink}))
         recordError(QStringLiteral(
-                "All four of the TextInput fields are required to be filled in if any are."));
+            "All four of the TextInput fields are required to be filled in if any are."));
 
     validateAndLogCloudAttrDomain(m_cloudAttrDomain);
     validateAndLogCloudAttrPort(m_cloudAttrPort);
@@ -219,7 +221,7 @@ void VLXFeed::validate()
     if (!allOrNone({&m_cloudAttrDomain, &m_cloudAttrPort, &m_cloudAttrPath, &m_cloudAttrRegProc,
                     &m_cloudAttrProtocol}))
         recordError(QStringLiteral(
-                "The all five of the Cloud fields are required to be filled in if any are."));
+            "The all five of the Cloud fields are required to be filled in if any are."));
 
     validateAndLogWebMaster(m_webMaster);
     validateAndLogEditor(m_editor);
@@ -242,7 +244,8 @@ void VLXFeed::validate()
 
 int VLXFeed::parseXMLErrorCount() const
 {
-    int count = errorCount() + m_XMLExtensions->parseXMLErrorCount() + m_image->parseXMLErrorCount();
+    int count
+        = errorCount() + m_XMLExtensions->parseXMLErrorCount() + m_image->parseXMLErrorCount();
     for (const auto &item : m_items)
         count += item->parseXMLErrorCount();
     return count;
@@ -258,8 +261,8 @@ int VLXFeed::parseXMLWarnCount() const
 
 int VLXFeed::parseXMLRepairCount() const
 {
-    int count =
-            repairCount() + m_XMLExtensions->parseXMLRepairCount() + m_image->parseXMLRepairCount();
+    int count
+        = repairCount() + m_XMLExtensions->parseXMLRepairCount() + m_image->parseXMLRepairCount();
     for (const auto &item : m_items)
         count += item->parseXMLRepairCount();
     return count;
@@ -273,10 +276,12 @@ QList<MessageGroup> VLXFeed::parseXMLErrorList(bool includeErrors, bool includeW
     for (const MessageGroup &g :
          m_XMLExtensions->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
         group.addGroup(g);
-    for (const MessageGroup &g : m_image->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+    for (const MessageGroup &g :
+         m_image->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
         group.addGroup(g);
     for (const auto &item : m_items) {
-        for (const MessageGroup &g : item->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+        for (const MessageGroup &g :
+             item->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
             group.addGroup(g);
     }
     if (group.isEmpty())

@@ -16,14 +16,14 @@ const QString kEmpty = QStringLiteral("");
 
 RuleFailure failure(const char *title, const char *text)
 {
-    return RuleFailure{QLatin1String(title), QLatin1String(text)};
+    return RuleFailure {QLatin1String(title), QLatin1String(text)};
 }
 
 // The iTunes messages carry the registered sign after "iTunes".
 RuleFailure iTunesFailure(const char *title, const char *before, const char *after)
 {
-    return RuleFailure{QLatin1String(title),
-                       QLatin1String(before) + QChar(0x00AE) + QLatin1String(after)};
+    return RuleFailure {QLatin1String(title),
+                        QLatin1String(before) + QChar(0x00AE) + QLatin1String(after)};
 }
 
 bool onlyDigits(const QString &value)
@@ -50,71 +50,38 @@ qint64 saturatedNumber(const QString &digits)
 } // namespace
 
 VLXFeed::VLXFeed()
-    : m_title(kEmpty),
-      m_description(kEmpty),
-      m_link(kEmpty),
-      m_pubDate(kEmpty),
-      m_lastBuildDate(kEmpty),
-      m_language(kEmpty),
-      m_cloudAttrDomain(kEmpty),
-      m_cloudAttrPort(kEmpty),
-      m_cloudAttrPath(kEmpty),
-      m_cloudAttrRegProc(kEmpty),
-      m_cloudAttrProtocol(kEmpty),
-      m_textInputAttrTitle(kEmpty),
-      m_textInputAttrDescription(kEmpty),
-      m_textInputAttrName(kEmpty),
-      m_textInputAttrLink(kEmpty),
-      m_webMaster(kEmpty),
-      m_editor(kEmpty),
-      m_copyright(kEmpty),
-      m_docs(kEmpty),
-      m_rating(kEmpty),
-      m_TTL(kEmpty),
-      m_styleSheet(kEmpty),
-      m_styleSheetCSS(kEmpty),
+    : m_title(kEmpty), m_description(kEmpty), m_link(kEmpty), m_pubDate(kEmpty),
+      m_lastBuildDate(kEmpty), m_language(kEmpty), m_cloudAttrDomain(kEmpty),
+      m_cloudAttrPort(kEmpty), m_cloudAttrPath(kEmpty), m_cloudAttrRegProc(kEmpty),
+      m_cloudAttrProtocol(kEmpty), m_textInputAttrTitle(kEmpty), m_textInputAttrDescription(kEmpty),
+      m_textInputAttrName(kEmpty), m_textInputAttrLink(kEmpty), m_webMaster(kEmpty),
+      m_editor(kEmpty), m_copyright(kEmpty), m_docs(kEmpty), m_rating(kEmpty), m_TTL(kEmpty),
+      m_styleSheet(kEmpty), m_styleSheetCSS(kEmpty),
       m_scope(std::make_shared<extensionManagerScope>()),
       m_XMLExtensions(std::make_unique<extensionManagerChannel>()),
-      m_image(std::make_unique<VLXImage>()),
-      m_feedXMLLastUpload(VLXItems::neverUploaded())
+      m_image(std::make_unique<VLXImage>()), m_feedXMLLastUpload(VLXItems::neverUploaded())
 {
     m_XMLExtensions->setScope(m_scope);
     m_image->XMLExtensions()->setScope(m_scope);
 }
 
 VLXFeed::VLXFeed(const VLXFeed &other)
-    : FeedElement(other),
-      m_title(other.m_title),
-      m_description(other.m_description),
-      m_link(other.m_link),
-      m_pubDate(other.m_pubDate),
-      m_autoPubDate(other.m_autoPubDate),
-      m_lastBuildDate(other.m_lastBuildDate),
-      m_language(other.m_language),
-      m_category(other.m_category),
-      m_cloudAttrDomain(other.m_cloudAttrDomain),
-      m_cloudAttrPort(other.m_cloudAttrPort),
-      m_cloudAttrPath(other.m_cloudAttrPath),
-      m_cloudAttrRegProc(other.m_cloudAttrRegProc),
-      m_cloudAttrProtocol(other.m_cloudAttrProtocol),
+    : FeedElement(other), m_title(other.m_title), m_description(other.m_description),
+      m_link(other.m_link), m_pubDate(other.m_pubDate), m_autoPubDate(other.m_autoPubDate),
+      m_lastBuildDate(other.m_lastBuildDate), m_language(other.m_language),
+      m_category(other.m_category), m_cloudAttrDomain(other.m_cloudAttrDomain),
+      m_cloudAttrPort(other.m_cloudAttrPort), m_cloudAttrPath(other.m_cloudAttrPath),
+      m_cloudAttrRegProc(other.m_cloudAttrRegProc), m_cloudAttrProtocol(other.m_cloudAttrProtocol),
       m_textInputAttrTitle(other.m_textInputAttrTitle),
       m_textInputAttrDescription(other.m_textInputAttrDescription),
       m_textInputAttrName(other.m_textInputAttrName),
-      m_textInputAttrLink(other.m_textInputAttrLink),
-      m_webMaster(other.m_webMaster),
-      m_editor(other.m_editor),
-      m_copyright(other.m_copyright),
-      m_docs(other.m_docs),
-      m_rating(other.m_rating),
-      m_TTL(other.m_TTL),
-      m_skipDays(other.m_skipDays),
-      m_skipHours(other.m_skipHours),
-      m_styleSheet(other.m_styleSheet),
-      m_styleSheetCSS(other.m_styleSheetCSS),
-      m_XMLComments(other.m_XMLComments),
+      m_textInputAttrLink(other.m_textInputAttrLink), m_webMaster(other.m_webMaster),
+      m_editor(other.m_editor), m_copyright(other.m_copyright), m_docs(other.m_docs),
+      m_rating(other.m_rating), m_TTL(other.m_TTL), m_skipDays(other.m_skipDays),
+      m_skipHours(other.m_skipHours), m_styleSheet(other.m_styleSheet),
+      m_styleSheetCSS(other.m_styleSheetCSS), m_XMLComments(other.m_XMLComments),
       m_scope(std::make_shared<extensionManagerScope>()),
-      m_XMLExtensions(other.m_XMLExtensions->copy()),
-      m_image(other.m_image->copy()),
+      m_XMLExtensions(other.m_XMLExtensions->copy()), m_image(other.m_image->copy()),
       m_feedXMLLastUpload(other.m_feedXMLLastUpload)
 {
     m_XMLExtensions->setScope(m_scope);
@@ -160,8 +127,8 @@ void VLXFeed::deactivate()
 QString VLXFeed::description() const
 {
     return QStringLiteral("VLXFeed(1), extensions: (%1), number of Items %2")
-            .arg(m_XMLExtensions->arrayOfExtensionNames().join(QLatin1String(", ")))
-            .arg(m_items.size());
+        .arg(m_XMLExtensions->arrayOfExtensionNames().join(QLatin1String(", ")))
+        .arg(m_items.size());
 }
 
 void VLXFeed::setXMLExtensions(const extensionManagerChannel &manager)
@@ -274,35 +241,37 @@ void VLXFeed::setLastUploaded(const QDateTime &value)
 bool VLXFeed::validateTitle(const QString &value, VLXError *error)
 {
     return FieldRule::check(
-            value, {{FieldRule::notBlank, failure("Title is blank", "Feed title can not be blank")}},
-            error);
+        value, {{FieldRule::notBlank, failure("Title is blank", "Feed title can not be blank")}},
+        error);
 }
 
 bool VLXFeed::validateDescriptionElement(const QString &value, VLXError *error)
 {
-    return FieldRule::check(value,
-                            {{FieldRule::notBlank, failure("Description is blank",
-                                                           "Feed description can not be blank")}},
-                            error);
+    return FieldRule::check(
+        value,
+        {{FieldRule::notBlank,
+          failure("Description is blank", "Feed description can not be blank")}},
+        error);
 }
 
 bool VLXFeed::validateLink(const QString &value, VLXError *error)
 {
     return FieldRule::check(
-            value,
-            {{FieldRule::notBlank, failure("Link is blank", "Feed link can not be blank")},
-             {FieldRule::blankOrURL, failure("Link is invalid", "Feed link is not a valid URL")}},
-            error);
+        value,
+        {{FieldRule::notBlank, failure("Link is blank", "Feed link can not be blank")},
+         {FieldRule::blankOrURL, failure("Link is invalid", "Feed link is not a valid URL")}},
+        error);
 }
 
 bool VLXFeed::validateLanguage(const QString &value, VLXError *error, bool iTunesUsed)
 {
     if (!iTunesUsed || !FieldRule::isBlank(value))
         return true;
-    return FieldRule::fail(error, iTunesFailure("Language is blank",
-                                                "Feed language can not be blank when creating "
-                                                "an iTunes",
-                                                " podcast"));
+    return FieldRule::fail(error,
+                           iTunesFailure("Language is blank",
+                                         "Feed language can not be blank when creating "
+                                         "an iTunes",
+                                         " podcast"));
 }
 
 bool VLXFeed::validateCloudAttrDomain(const QString &value, VLXError *error)
@@ -311,18 +280,21 @@ bool VLXFeed::validateCloudAttrDomain(const QString &value, VLXError *error)
         return true;
     const QString title = QStringLiteral("Cloud Domain is invalid");
     if (!URLReference::parse(value))
-        return FieldRule::fail(error, RuleFailure{title, QStringLiteral("Cloud Domain is not a "
-                                                                        "valid domain name")});
+        return FieldRule::fail(error,
+                               RuleFailure {title,
+                                            QStringLiteral("Cloud Domain is not a "
+                                                           "valid domain name")});
     // A host name alone: read as an authority it gives back the whole value and nothing else.
     const auto authority = URLReference::parse(QLatin1String("//") + value);
     const bool hostOnly = authority && !authority->hasScheme() && authority->hasAuthority()
-                          && !authority->hasUserInfo() && !authority->hasPort()
-                          && authority->path().isEmpty() && !authority->hasQuery()
-                          && !authority->hasFragment() && authority->host() == value;
+        && !authority->hasUserInfo() && !authority->hasPort() && authority->path().isEmpty()
+        && !authority->hasQuery() && !authority->hasFragment() && authority->host() == value;
     if (hostOnly)
         return true;
-    return FieldRule::fail(error, RuleFailure{title, QStringLiteral("Cloud Domain must be only the "
-                                                                    "domain name and not a URL")});
+    return FieldRule::fail(error,
+                           RuleFailure {title,
+                                        QStringLiteral("Cloud Domain must be only the "
+                                                       "domain name and not a URL")});
 }
 
 bool VLXFeed::validateCloudAttrPort(const QString &value, VLXError *error)
@@ -332,14 +304,17 @@ bool VLXFeed::validateCloudAttrPort(const QString &value, VLXError *error)
     const QString title = QStringLiteral("Cloud Port is invalid");
     if (!onlyDigits(value))
         return FieldRule::fail(error,
-                               RuleFailure{title, QStringLiteral("The Cloud Port has an invalid "
-                                                                 "character, only digits 0 "
-                                                                 "through 9 are allowed")});
+                               RuleFailure {title,
+                                            QStringLiteral("The Cloud Port has an invalid "
+                                                           "character, only digits 0 "
+                                                           "through 9 are allowed")});
     const qint64 port = saturatedNumber(value);
     if (port == 0 || port > 65535)
-        return FieldRule::fail(error, RuleFailure{title, QStringLiteral("Cloud Port must be a "
-                                                                        "number between 1 and "
-                                                                        "65535, inclusive.")});
+        return FieldRule::fail(error,
+                               RuleFailure {title,
+                                            QStringLiteral("Cloud Port must be a "
+                                                           "number between 1 and "
+                                                           "65535, inclusive.")});
     return true;
 }
 
@@ -358,79 +333,84 @@ bool VLXFeed::validateCloudAttrProtocol(const QString &value, VLXError *error)
     if (FieldRule::isBlank(value) || value == QLatin1String("xml-rpc")
         || value == QLatin1String("soap") || value == QLatin1String("http-post"))
         return true;
-    return FieldRule::fail(error, failure("Cloud Protocol is invalid",
-                                          "Cloud Protocol is not one of the three valid values: "
-                                          "xml-rpc, soap or http-post."));
+    return FieldRule::fail(error,
+                           failure("Cloud Protocol is invalid",
+                                   "Cloud Protocol is not one of the three valid values: "
+                                   "xml-rpc, soap or http-post."));
 }
 
 bool VLXFeed::validateTextInputAttrLink(const QString &value, VLXError *error)
 {
-    return FieldRule::check(value,
-                            {{FieldRule::blankOrURL, failure("TextInputAttrLink is invalid",
-                                                             "TextInput link is not a valid URL")}},
-                            error);
+    return FieldRule::check(
+        value,
+        {{FieldRule::blankOrURL,
+          failure("TextInputAttrLink is invalid", "TextInput link is not a valid URL")}},
+        error);
 }
 
 bool VLXFeed::validateWebMaster(const QString &value, VLXError *error)
 {
-    return FieldRule::check(
-            value,
-            {{FieldRule::blankOrEMail,
-              failure("WebMaster is invalid",
-                      "Feed webmaster email address does not appear to be valid")}},
-            error);
+    return FieldRule::check(value,
+                            {{FieldRule::blankOrEMail,
+                              failure("WebMaster is invalid",
+                                      "Feed webmaster email address does not appear to be valid")}},
+                            error);
 }
 
 bool VLXFeed::validateEditor(const QString &value, VLXError *error)
 {
     return FieldRule::check(
-            value,
-            {{FieldRule::blankOrEMail,
-              failure("Editor is invalid", "Feed editor email address does not appear to be valid")}},
-            error);
+        value,
+        {{FieldRule::blankOrEMail,
+          failure("Editor is invalid", "Feed editor email address does not appear to be valid")}},
+        error);
 }
 
 bool VLXFeed::validateCopyright(const QString &value, VLXError *error, bool iTunesUsed)
 {
     if (!iTunesUsed || !FieldRule::isBlank(value))
         return true;
-    return FieldRule::fail(error, iTunesFailure("Copyright is blank",
-                                                "Feed copyright can not be blank when creating "
-                                                "an iTunes",
-                                                " podcast"));
+    return FieldRule::fail(error,
+                           iTunesFailure("Copyright is blank",
+                                         "Feed copyright can not be blank when creating "
+                                         "an iTunes",
+                                         " podcast"));
 }
 
 bool VLXFeed::validateDocs(const QString &value, VLXError *error)
 {
     return FieldRule::check(
-            value, {{FieldRule::blankOrURL, failure("Docs is invalid", "Feed Docs is not a valid URL")}},
-            error);
+        value,
+        {{FieldRule::blankOrURL, failure("Docs is invalid", "Feed Docs is not a valid URL")}},
+        error);
 }
 
 bool VLXFeed::validateTTL(const QString &value, VLXError *error)
 {
     return FieldRule::check(value,
                             {{FieldRule::blankOrDigits,
-                              failure("TTL is invalid", "The TTL has an invalid character, only "
-                                                        "digits 0 through 9 are allowed")}},
+                              failure("TTL is invalid",
+                                      "The TTL has an invalid character, only "
+                                      "digits 0 through 9 are allowed")}},
                             error);
 }
 
 bool VLXFeed::validateStyleSheet(const QString &value, VLXError *error)
 {
-    return FieldRule::check(value,
-                            {{FieldRule::blankOrURL, failure("StyleSheet is invalid",
-                                                             "Feed StyleSheet is not a valid URL")}},
-                            error);
+    return FieldRule::check(
+        value,
+        {{FieldRule::blankOrURL,
+          failure("StyleSheet is invalid", "Feed StyleSheet is not a valid URL")}},
+        error);
 }
 
 bool VLXFeed::validateStyleSheetCSS(const QString &value, VLXError *error)
 {
     return FieldRule::check(
-            value,
-            {{FieldRule::blankOrURL,
-              failure("StyleSheetCSS is invalid", "Feed StyleSheetCSS is not a valid URL")}},
-            error);
+        value,
+        {{FieldRule::blankOrURL,
+          failure("StyleSheetCSS is invalid", "Feed StyleSheetCSS is not a valid URL")}},
+        error);
 }
 
 void VLXFeed::validateAndLogLanguage(const QString &value)

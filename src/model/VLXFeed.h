@@ -256,8 +256,8 @@ private:
     QString m_docs;
     QString m_rating;
     QString m_TTL;
-    std::array<int, 7> m_skipDays{};
-    std::array<int, 24> m_skipHours{};
+    std::array<int, 7> m_skipDays {};
+    std::array<int, 24> m_skipHours {};
     QString m_styleSheet;
     QString m_styleSheetCSS;
     QStringList m_XMLComments;

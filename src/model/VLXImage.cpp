@@ -13,14 +13,15 @@ namespace {
 
 const QString kEmpty = QStringLiteral("");
 
-const RuleFailure kTitleMismatch{QStringLiteral("Title doesn't match"),
-                                 QStringLiteral("Image title should match the Feed's title"), true};
-const RuleFailure kLinkInvalid{QStringLiteral("Link is invalid"),
-                               QStringLiteral("Image link is not a valid URL")};
-const RuleFailure kLinkMismatch{QStringLiteral("Link doesn't match"),
-                                QStringLiteral("Image link should match the Feed's link"), true};
-const RuleFailure kURLInvalid{QStringLiteral("URL is invalid"),
-                              QStringLiteral("Feed link is not a valid URL")};
+const RuleFailure kTitleMismatch {QStringLiteral("Title doesn't match"),
+                                  QStringLiteral("Image title should match the Feed's title"),
+                                  true};
+const RuleFailure kLinkInvalid {QStringLiteral("Link is invalid"),
+                                QStringLiteral("Image link is not a valid URL")};
+const RuleFailure kLinkMismatch {QStringLiteral("Link doesn't match"),
+                                 QStringLiteral("Image link should match the Feed's link"), true};
+const RuleFailure kURLInvalid {QStringLiteral("URL is invalid"),
+                               QStringLiteral("Feed link is not a valid URL")};
 
 // A size field: blank, or digits only (untrimmed) read as a saturating 32-bit number that is at
 // most the limit.
@@ -30,7 +31,7 @@ bool checkSize(const QString &value, int limit, const QString &title, const QStr
     if (FieldRule::isBlank(value))
         return true;
     if (!FieldRule::blankOrDigits(value))
-        return FieldRule::fail(error, RuleFailure{title, badCharacter});
+        return FieldRule::fail(error, RuleFailure {title, badCharacter});
     qint64 number = 0;
     for (QChar c : value) {
         number = number * 10 + (c.unicode() - u'0');
@@ -40,38 +41,25 @@ bool checkSize(const QString &value, int limit, const QString &title, const QStr
         }
     }
     if (number > limit)
-        return FieldRule::fail(error, RuleFailure{title, tooLarge});
+        return FieldRule::fail(error, RuleFailure {title, tooLarge});
     return true;
 }
 
 } // namespace
 
 VLXImage::VLXImage()
-    : m_title(kEmpty),
-      m_description(kEmpty),
-      m_link(kEmpty),
-      m_URL(kEmpty),
-      m_oldURL(kEmpty),
-      m_imageFilename(kEmpty),
-      m_width(kEmpty),
-      m_height(kEmpty),
+    : m_title(kEmpty), m_description(kEmpty), m_link(kEmpty), m_URL(kEmpty), m_oldURL(kEmpty),
+      m_imageFilename(kEmpty), m_width(kEmpty), m_height(kEmpty),
       m_XMLExtensions(std::make_unique<extensionManagerImage>()),
       m_imageLastUpload(VLXItems::neverUploaded())
 {
 }
 
 VLXImage::VLXImage(const VLXImage &other)
-    : FeedElement(other),
-      m_title(other.m_title),
-      m_description(other.m_description),
-      m_link(other.m_link),
-      m_URL(other.m_URL),
-      m_oldURL(other.m_oldURL),
-      m_imageFilename(other.m_imageFilename),
-      m_width(other.m_width),
-      m_height(other.m_height),
-      m_XMLComments(other.m_XMLComments),
-      m_XMLExtensions(other.m_XMLExtensions->copy()),
+    : FeedElement(other), m_title(other.m_title), m_description(other.m_description),
+      m_link(other.m_link), m_URL(other.m_URL), m_oldURL(other.m_oldURL),
+      m_imageFilename(other.m_imageFilename), m_width(other.m_width), m_height(other.m_height),
+      m_XMLComments(other.m_XMLComments), m_XMLExtensions(other.m_XMLExtensions->copy()),
       m_imageLastUpload(other.m_imageLastUpload)
 {
 }
@@ -185,8 +173,8 @@ void VLXImage::populateWithDefaults()
         if (const QString value = text(field.key); !value.isEmpty())
             (this->*field.set)(value);
     }
-    const QStringList comments =
-            VLXPreferences::objectForKey(QStringLiteral("FD_AF_IM_AD_XMLComments")).toStringList();
+    const QStringList comments
+        = VLXPreferences::objectForKey(QStringLiteral("FD_AF_IM_AD_XMLComments")).toStringList();
     if (!comments.isEmpty())
         setXMLComments(comments);
 }
@@ -197,16 +185,17 @@ void VLXImage::finalProcessing(VLXFeed *feed)
     if (m_title.isEmpty()) {
         if (const QString value = dc.text(KnownNamespace::dublinCore, QStringLiteral("title"));
             !value.isEmpty()) {
-            recordRepair(QStringLiteral("Image <title> was blank, used the contents of <dc:title>"));
+            recordRepair(
+                QStringLiteral("Image <title> was blank, used the contents of <dc:title>"));
             m_title = value;
         }
     }
     if (m_description.isEmpty()) {
-        if (const QString value =
-                    dc.text(KnownNamespace::dublinCore, QStringLiteral("description"));
+        if (const QString value
+            = dc.text(KnownNamespace::dublinCore, QStringLiteral("description"));
             !value.isEmpty()) {
             recordRepair(QStringLiteral(
-                    "Image <description> was blank, used the contents of <dc:description>"));
+                "Image <description> was blank, used the contents of <dc:description>"));
             m_description = value;
         }
     }
@@ -279,7 +268,7 @@ QString VLXImage::buildXML(const QString &prefix) const
     const QString inner = prefix + QLatin1String("    ");
     auto line = [&](QLatin1String name, const QString &value) {
         return inner + QLatin1Char('<') + name + QLatin1Char('>') + value + QLatin1String("</")
-               + name + QLatin1String(">\n");
+            + name + QLatin1String(">\n");
     };
     QString body;
     for (const QString &comment : m_XMLComments)

@@ -16,16 +16,16 @@ QString categoryLine(const QString &prefix, const categoryElement &c)
     QString line = prefix + QLatin1String("<category");
     if (!c.categoryDomainString().isEmpty())
         line += QLatin1String("  domain=\"") + VLXLogic::createSafeLink(c.categoryDomainString())
-                + QLatin1Char('"');
+            + QLatin1Char('"');
     line += QLatin1Char('>') + VLXLogic::encodeSpecialXMLChars(c.categoryString())
-            + QLatin1String("</category>\n");
+        + QLatin1String("</category>\n");
     return line;
 }
 
 QString element(const QString &prefix, QLatin1String name, const QString &value)
 {
     return prefix + QLatin1Char('<') + name + QLatin1Char('>') + value + QLatin1String("</") + name
-           + QLatin1String(">\n");
+        + QLatin1String(">\n");
 }
 
 // The leading decimal number of a text (optional sign, digits, fraction, exponent); 0 when the
@@ -86,23 +86,24 @@ QString VLXItems::buildXML(const QString &prefix, bool withExtensions) const
         xml += element(prefix, QLatin1String("comments"), VLXLogic::createSafeLink(m_comments));
     if (!m_enclosureAttrURL.isEmpty())
         xml += prefix + QLatin1String("<enclosure ")
-               + VLXLogic::buildEnclosureString(VLXLogic::createSafeLink(m_enclosureAttrURL),
-                                                m_enclosureAttrLength, m_enclosureAttrType)
-               + QLatin1String("></enclosure>\n");
+            + VLXLogic::buildEnclosureString(VLXLogic::createSafeLink(m_enclosureAttrURL),
+                                             m_enclosureAttrLength, m_enclosureAttrType)
+            + QLatin1String("></enclosure>\n");
     if (!m_GUID.isEmpty())
         xml += prefix
-               + (m_GUIDAttr ? QLatin1String("<guid isPermaLink=\"true\">")
-                             : QLatin1String("<guid isPermaLink=\"false\">"))
-               + VLXLogic::encodeSpecialXMLChars(m_GUID) + QLatin1String("</guid>\n");
+            + (m_GUIDAttr ? QLatin1String("<guid isPermaLink=\"true\">")
+                          : QLatin1String("<guid isPermaLink=\"false\">"))
+            + VLXLogic::encodeSpecialXMLChars(m_GUID) + QLatin1String("</guid>\n");
     if (!m_pubDate.isEmpty())
-        xml += element(prefix, QLatin1String("pubDate"), VLXLogic::encodeSpecialXMLChars(m_pubDate));
+        xml += element(prefix, QLatin1String("pubDate"),
+                       VLXLogic::encodeSpecialXMLChars(m_pubDate));
     if (!m_source.isEmpty()) {
         xml += prefix + QLatin1String("<source");
         if (!m_sourceAttr.isEmpty())
             xml += QLatin1String(" url=\"") + VLXLogic::encodeSpecialXMLChars(m_sourceAttr)
-                   + QLatin1Char('"');
+                + QLatin1Char('"');
         xml += QLatin1Char('>') + VLXLogic::encodeSpecialXMLChars(m_source)
-               + QLatin1String("</source>\n");
+            + QLatin1String("</source>\n");
     }
     if (withExtensions)
         xml += m_XMLExtensions->buildXML(prefix);
@@ -111,9 +112,9 @@ QString VLXItems::buildXML(const QString &prefix, bool withExtensions) const
 
 void VLXItems::updateDOM()
 {
-    m_XMLFeed = std::make_unique<vlxXMLDOM>(QLatin1String("<?xml version=\"1.0\"?><rss>")
-                                            + buildXML(QStringLiteral("    "))
-                                            + QLatin1String("</rss>"));
+    m_XMLFeed
+        = std::make_unique<vlxXMLDOM>(QLatin1String("<?xml version=\"1.0\"?><rss>")
+                                      + buildXML(QStringLiteral("    ")) + QLatin1String("</rss>"));
 }
 
 namespace {
@@ -177,7 +178,8 @@ std::optional<QString> VLXItems::coreSortText(const QString &field) const
     if (value && !value->isEmpty())
         written = true;
     if (!written) {
-        if (m_XMLExtensions->unknownExtensionUsed() || !m_XMLExtensions->notWellSupportedArray().isEmpty())
+        if (m_XMLExtensions->unknownExtensionUsed()
+            || !m_XMLExtensions->notWellSupportedArray().isEmpty())
             return std::nullopt;
         return QStringLiteral("");
     }
@@ -195,7 +197,8 @@ bool VLXItems::sortTextForField(const QString &field, QString *text, bool shortc
         }
     }
     updateDOM();
-    const vlxXMLNode *rss = m_XMLFeed->nodeNamed(QStringLiteral("rss"), vlxXMLDOM::Element, nullptr);
+    const vlxXMLNode *rss
+        = m_XMLFeed->nodeNamed(QStringLiteral("rss"), vlxXMLDOM::Element, nullptr);
     if (!rss)
         return false;
     const int count = vlxXMLDOM::numberOfChildren(rss);

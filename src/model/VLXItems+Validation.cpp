@@ -11,35 +11,35 @@
 
 namespace {
 
-const RuleFailure kLinkBlank{QStringLiteral("Link is blank"),
-                             QStringLiteral("Item link can not be blank")};
-const RuleFailure kLinkInvalid{QStringLiteral("Link is invalid"),
-                               QStringLiteral("Item link is not a valid URL")};
-const RuleFailure kGUIDBlank{QStringLiteral("GUID is recommended"),
-                             QStringLiteral("Use of the \"GUID\" is recommended"), true,
-                             VLXError::kBadFormat};
-const RuleFailure kGUIDNotURL{QStringLiteral("GUID is invalid URL"),
-                              QStringLiteral("Item GUID MUST be a valid URL when \"isPermaLink\" "
-                                             "is marked"),
-                              false, VLXError::kBadFormat};
-const RuleFailure kSourceURL{QStringLiteral("Source URL is invalid"),
-                             QStringLiteral("Item Source URL is not a valid URL")};
-const RuleFailure kEnclosureNotURL{QStringLiteral("Enclosure URL is invalid"),
-                                   QStringLiteral("Item Enclosure URL is not a valid URL")};
-const RuleFailure kEnclosureBlank{
-        QStringLiteral("Enclosure URL is invalid"),
-        QStringLiteral("Item Enclosure URL can not be blank in an iTunes podcast")};
-const RuleFailure kEnclosureType{
-        QStringLiteral("Enclosure URL is invalid"),
-        QStringLiteral("Item Enclosure URL does not specify an iTunes supported media type")};
-const RuleFailure kEnclosureLength{QStringLiteral("Enclosure Length is invalid"),
-                                   QStringLiteral("Item Enclosure Length has an invalid "
-                                                  "character, only digits 0 through 9 are "
-                                                  "allowed")};
-const RuleFailure kAuthor{QStringLiteral("Author is invalid"),
-                          QStringLiteral("Item Author email address does not appear to be valid")};
-const RuleFailure kComments{QStringLiteral("Comments is invalid"),
-                            QStringLiteral("Item Comments is not a valid URL")};
+const RuleFailure kLinkBlank {QStringLiteral("Link is blank"),
+                              QStringLiteral("Item link can not be blank")};
+const RuleFailure kLinkInvalid {QStringLiteral("Link is invalid"),
+                                QStringLiteral("Item link is not a valid URL")};
+const RuleFailure kGUIDBlank {QStringLiteral("GUID is recommended"),
+                              QStringLiteral("Use of the \"GUID\" is recommended"), true,
+                              VLXError::kBadFormat};
+const RuleFailure kGUIDNotURL {QStringLiteral("GUID is invalid URL"),
+                               QStringLiteral("Item GUID MUST be a valid URL when \"isPermaLink\" "
+                                              "is marked"),
+                               false, VLXError::kBadFormat};
+const RuleFailure kSourceURL {QStringLiteral("Source URL is invalid"),
+                              QStringLiteral("Item Source URL is not a valid URL")};
+const RuleFailure kEnclosureNotURL {QStringLiteral("Enclosure URL is invalid"),
+                                    QStringLiteral("Item Enclosure URL is not a valid URL")};
+const RuleFailure kEnclosureBlank {
+    QStringLiteral("Enclosure URL is invalid"),
+    QStringLiteral("Item Enclosure URL can not be blank in an iTunes podcast")};
+const RuleFailure kEnclosureType {
+    QStringLiteral("Enclosure URL is invalid"),
+    QStringLiteral("Item Enclosure URL does not specify an iTunes supported media type")};
+const RuleFailure kEnclosureLength {QStringLiteral("Enclosure Length is invalid"),
+                                    QStringLiteral("Item Enclosure Length has an invalid "
+                                                   "character, only digits 0 through 9 are "
+                                                   "allowed")};
+const RuleFailure kAuthor {QStringLiteral("Author is invalid"),
+                           QStringLiteral("Item Author email address does not appear to be valid")};
+const RuleFailure kComments {QStringLiteral("Comments is invalid"),
+                             QStringLiteral("Item Comments is not a valid URL")};
 
 } // namespace
 
@@ -57,9 +57,8 @@ bool VLXItems::validateDescriptionElement(const QString &, VLXError *)
 
 bool VLXItems::validateLink(const QString &value, VLXError *error)
 {
-    return FieldRule::check(value,
-                            {{FieldRule::notBlank, kLinkBlank}, {FieldRule::blankOrURL, kLinkInvalid}},
-                            error);
+    return FieldRule::check(
+        value, {{FieldRule::notBlank, kLinkBlank}, {FieldRule::blankOrURL, kLinkInvalid}}, error);
 }
 
 bool VLXItems::validateGUID(const QString &value, int isPermaLink, VLXError *error)
@@ -125,7 +124,7 @@ bool VLXItems::validateAndInformEnclosureAttrURL(const QString &value, QObject *
                                                  bool iTunesUsed)
 {
     return FieldRule::inform(
-            [&](VLXError *e) { return validateEnclosureAttrURL(value, e, iTunesUsed); }, interface);
+        [&](VLXError *e) { return validateEnclosureAttrURL(value, e, iTunesUsed); }, interface);
 }
 
 // --- Repair after reading ----------------------------------------------------------------------
@@ -144,7 +143,7 @@ void VLXItems::finalProcessing(VLXFeed *feed, int)
             if (value.isEmpty())
                 continue;
             recordRepair(QStringLiteral("Item <%1> was blank, used the contents of <%2>")
-                                 .arg(QLatin1String(name), QLatin1String(c.tag)));
+                             .arg(QLatin1String(name), QLatin1String(c.tag)));
             field = value;
             return;
         }
@@ -158,7 +157,8 @@ void VLXItems::finalProcessing(VLXFeed *feed, int)
     if (m_pubDate.isEmpty()) {
         const QString dcDate = ext.text(NS::dublinCore, QStringLiteral("date"));
         if (!dcDate.isEmpty() && VLXLogic::RDFInternetDateTime(dcDate) != 0) {
-            recordRepair(QStringLiteral("Item <pubDate> was blank, used the contents of <dc:date>"));
+            recordRepair(
+                QStringLiteral("Item <pubDate> was blank, used the contents of <dc:date>"));
             m_pubDate = VLXLogic::convertValidDateToRFC822(dcDate);
         }
     }
@@ -166,16 +166,16 @@ void VLXItems::finalProcessing(VLXFeed *feed, int)
         // The first candidate that holds anything decides alone: when it is not an e-mail
         // text the author stays empty.
         for (const ExtensionTexts::Candidate &c :
-             {ExtensionTexts::Candidate{NS::iTunes, "author", "itunes:author"},
-              ExtensionTexts::Candidate{NS::dublinCore, "creator", "dc:creator"},
-              ExtensionTexts::Candidate{NS::dublinCore, "publisher", "dc:publisher"},
-              ExtensionTexts::Candidate{NS::dublinCore, "contributor", "dc:contributor"}}) {
+             {ExtensionTexts::Candidate {NS::iTunes, "author", "itunes:author"},
+              ExtensionTexts::Candidate {NS::dublinCore, "creator", "dc:creator"},
+              ExtensionTexts::Candidate {NS::dublinCore, "publisher", "dc:publisher"},
+              ExtensionTexts::Candidate {NS::dublinCore, "contributor", "dc:contributor"}}) {
             const QString value = ext.text(c.ns, QLatin1String(c.path));
             if (value.isEmpty())
                 continue;
             if (VLXLogic::checkEMail(value)) {
                 recordRepair(QStringLiteral("Item <author> was blank, used the contents of <%1>")
-                                     .arg(QLatin1String(c.tag)));
+                                 .arg(QLatin1String(c.tag)));
                 m_author = value;
             }
             break;
@@ -205,7 +205,8 @@ void VLXItems::validate(VLXFeed *feed)
 
     for (const categoryElement &c : m_category) {
         if (c.categoryString().isEmpty() && !c.categoryDomainString().isEmpty()) {
-            recordError(QStringLiteral("Item Category must not be blank if Category Domain is used"));
+            recordError(
+                QStringLiteral("Item Category must not be blank if Category Domain is used"));
             break;
         }
     }
@@ -226,9 +227,10 @@ void VLXItems::validate(VLXFeed *feed)
         else if (!m_enclosureAttrType.isEmpty()
                  && !mimeTypes::sharedVerifyPath(m_enclosureAttrURL, m_enclosureAttrType, iTunes))
             recordWarning(
-                    QStringLiteral("Item Enclosure Type \"%1\" does not match the MIME of the URL "
-                                   "\"%2\"")
-                            .arg(m_enclosureAttrType, mimeTypes::sharedMimeTypeForPath(m_enclosureAttrURL)));
+                QStringLiteral("Item Enclosure Type \"%1\" does not match the MIME of the URL "
+                               "\"%2\"")
+                    .arg(m_enclosureAttrType,
+                         mimeTypes::sharedMimeTypeForPath(m_enclosureAttrURL)));
     }
     if (!(m_enclosureAttrURL.isEmpty() && m_enclosureAttrType.isEmpty()
           && m_enclosureAttrLength.isEmpty())) {
@@ -250,7 +252,7 @@ void VLXItems::validateGUID(VLXFeed *feed)
     if (const VLXItems *other = feed->laterItemWithSameGUID(this))
         recordError(QStringLiteral("The GUID has to be unique and it is not, the item with the "
                                    "title \"%1\" has the same GUID")
-                            .arg(other->title()));
+                        .arg(other->title()));
 }
 
 QString VLXItems::isGUIDUnique(const VLXFeed *feed) const
@@ -260,7 +262,7 @@ QString VLXItems::isGUIDUnique(const VLXFeed *feed) const
     if (const VLXItems *other = feed->otherItemWithSameGUID(this))
         return QStringLiteral("This GUID is not unique, it is the same as in the item with the "
                               "title \"%1\".")
-                .arg(other->title());
+            .arg(other->title());
     return QString();
 }
 

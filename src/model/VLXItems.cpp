@@ -24,8 +24,8 @@ QString settingText(const QVariant &value)
 QString perFeedThenAllFeeds(const QString &uniqueKey, const char *perFeedKey,
                             const char *allFeedsKey)
 {
-    const QString perFeed =
-            settingText(VLXPreferences::objectForKey(QLatin1String(perFeedKey), uniqueKey));
+    const QString perFeed
+        = settingText(VLXPreferences::objectForKey(QLatin1String(perFeedKey), uniqueKey));
     if (!perFeed.isEmpty())
         return perFeed;
     return settingText(VLXPreferences::objectForKey(QLatin1String(allFeedsKey)));
@@ -66,9 +66,9 @@ QVariantList archiveOfExtensions(const extensionManagerItem &manager)
     for (const auto &extension : manager.arrayOfExtensions()) {
         QVariantMap fields;
         extension->encodeWithCoder(fields);
-        records.append(QVariantMap{{kExtName, extension->extensionName()},
-                                   {kExtURL, extension->DTDURL()},
-                                   {kExtFields, fields}});
+        records.append(QVariantMap {{kExtName, extension->extensionName()},
+                                    {kExtURL, extension->DTDURL()},
+                                    {kExtFields, fields}});
     }
     return records;
 }
@@ -96,49 +96,26 @@ std::unique_ptr<extensionManagerItem> extensionsFromArchive(const QVariant &arch
 const QString VLXItems::kArchiveClassName = QStringLiteral("VLXItems");
 
 VLXItems::VLXItems()
-    : m_title(kEmpty),
-      m_description(kEmpty),
-      m_link(kEmpty),
-      m_pubDate(kEmpty),
-      m_GUID(kEmpty),
-      m_source(kEmpty),
-      m_sourceAttr(kEmpty),
-      m_enclosureAttrURL(kEmpty),
-      m_enclosureAttrLength(kEmpty),
-      m_enclosureAttrType(kEmpty),
-      m_author(kEmpty),
-      m_comments(kEmpty),
-      m_XMLExtensions(std::make_unique<extensionManagerItem>()),
-      m_XMLFeed(std::make_unique<vlxXMLDOM>()),
-      m_sortString(kEmpty),
-      m_enclosureLocalFilePath(kEmpty),
-      m_enclosureLocalFileLastUpload(neverUploaded())
+    : m_title(kEmpty), m_description(kEmpty), m_link(kEmpty), m_pubDate(kEmpty), m_GUID(kEmpty),
+      m_source(kEmpty), m_sourceAttr(kEmpty), m_enclosureAttrURL(kEmpty),
+      m_enclosureAttrLength(kEmpty), m_enclosureAttrType(kEmpty), m_author(kEmpty),
+      m_comments(kEmpty), m_XMLExtensions(std::make_unique<extensionManagerItem>()),
+      m_XMLFeed(std::make_unique<vlxXMLDOM>()), m_sortString(kEmpty),
+      m_enclosureLocalFilePath(kEmpty), m_enclosureLocalFileLastUpload(neverUploaded())
 {
 }
 
 VLXItems::VLXItems(const VLXItems &other)
-    : FeedElement(other),
-      KeyedArchivable(other),
-      m_title(other.m_title),
-      m_description(other.m_description),
-      m_link(other.m_link),
-      m_pubDate(other.m_pubDate),
-      m_category(other.m_category),
-      m_GUID(other.m_GUID),
-      m_GUIDAttr(other.m_GUIDAttr),
-      m_source(other.m_source),
-      m_sourceAttr(other.m_sourceAttr),
-      m_includeEnclosure(other.m_includeEnclosure),
-      m_enclosureAttrURL(other.m_enclosureAttrURL),
+    : FeedElement(other), KeyedArchivable(other), m_title(other.m_title),
+      m_description(other.m_description), m_link(other.m_link), m_pubDate(other.m_pubDate),
+      m_category(other.m_category), m_GUID(other.m_GUID), m_GUIDAttr(other.m_GUIDAttr),
+      m_source(other.m_source), m_sourceAttr(other.m_sourceAttr),
+      m_includeEnclosure(other.m_includeEnclosure), m_enclosureAttrURL(other.m_enclosureAttrURL),
       m_enclosureAttrLength(other.m_enclosureAttrLength),
-      m_enclosureAttrType(other.m_enclosureAttrType),
-      m_author(other.m_author),
-      m_comments(other.m_comments),
-      m_XMLComments(other.m_XMLComments),
-      m_XMLExtensions(other.m_XMLExtensions->copy()),
-      m_XMLFeed(std::make_unique<vlxXMLDOM>()),
-      m_sortString(other.m_sortString),
-      m_sortNumber(other.m_sortNumber),
+      m_enclosureAttrType(other.m_enclosureAttrType), m_author(other.m_author),
+      m_comments(other.m_comments), m_XMLComments(other.m_XMLComments),
+      m_XMLExtensions(other.m_XMLExtensions->copy()), m_XMLFeed(std::make_unique<vlxXMLDOM>()),
+      m_sortString(other.m_sortString), m_sortNumber(other.m_sortNumber),
       m_enclosureLocalFilePath(other.m_enclosureLocalFilePath),
       m_enclosureLocalFileLastUpload(other.m_enclosureLocalFileLastUpload)
 {
@@ -184,9 +161,11 @@ std::shared_ptr<VLXItems> VLXItems::initWithUniqueString(const QString &uniqueKe
     auto perFeed = [&](const char *key) {
         return VLXPreferences::objectForKey(QLatin1String(key), uniqueKey);
     };
-    auto allFeeds = [](const char *key) { return VLXPreferences::objectForKey(QLatin1String(key)); };
+    auto allFeeds
+        = [](const char *key) { return VLXPreferences::objectForKey(QLatin1String(key)); };
 
-    if (QString v = perFeedThenAllFeeds(uniqueKey, "FD_CF_IF_Title", "FD_AF_IF_Title"); !v.isEmpty())
+    if (QString v = perFeedThenAllFeeds(uniqueKey, "FD_CF_IF_Title", "FD_AF_IF_Title");
+        !v.isEmpty())
         item->setTitle(v);
     if (QString v = perFeedThenAllFeeds(uniqueKey, "FD_CF_IF_Description", "FD_AF_IF_Description");
         !v.isEmpty())
@@ -245,7 +224,8 @@ std::shared_ptr<VLXItems> VLXItems::initWithUniqueString(const QString &uniqueKe
             item->setEnclosureAttrType(type);
     }
 
-    if (QString v = perFeedThenAllFeeds(uniqueKey, "FD_CF_IF_Author", "FD_AF_IF_Author"); !v.isEmpty())
+    if (QString v = perFeedThenAllFeeds(uniqueKey, "FD_CF_IF_Author", "FD_AF_IF_Author");
+        !v.isEmpty())
         item->setAuthor(v);
     if (QString v = perFeedThenAllFeeds(uniqueKey, "FD_CF_IF_Comments", "FD_AF_IF_Comments");
         !v.isEmpty())
@@ -261,14 +241,14 @@ std::shared_ptr<VLXItems> VLXItems::initWithUniqueString(const QString &uniqueKe
     const bool smart = usePerFeed ? (cfDate != 0 && cfTime != 0) : (afDate != 0 && afTime != 0);
     if (smart)
         item->setPubDate(
-                SmartDate::feedSmartDate(usePerFeed, afDate, afX, afTime, cfDate, cfX, cfTime));
+            SmartDate::feedSmartDate(usePerFeed, afDate, afX, afTime, cfDate, cfX, cfTime));
     else
         item->setPubDate(SmartDate::feedAutoPubDate());
 
     for (const QString &description : withExtensions)
         item->XMLExtensions()->createExtensionWithNamespace(
-                extensionNSName::extensionNameFromDescription(description),
-                extensionNSName::DTDURLFromDescription(description));
+            extensionNSName::extensionNameFromDescription(description),
+            extensionNSName::DTDURLFromDescription(description));
     item->XMLExtensions()->populateWithDefaults(uniqueKey);
     return item;
 }
@@ -278,7 +258,8 @@ std::shared_ptr<VLXItems> VLXItems::initWithUniqueString(const QString &uniqueKe
 void VLXItems::registerArchiveClass()
 {
     if (!KeyedUnarchiver::isClassRegistered(kArchiveClassName))
-        KeyedUnarchiver::registerClass(kArchiveClassName, [] { return std::make_shared<VLXItems>(); });
+        KeyedUnarchiver::registerClass(kArchiveClassName,
+                                       [] { return std::make_shared<VLXItems>(); });
 }
 
 void VLXItems::encodeWithCoder(KeyedArchiver &coder) const
@@ -342,12 +323,12 @@ bool VLXItems::initWithCoder(const KeyedUnarchiver &coder)
     m_XMLComments.clear();
     for (const QVariant &c : coder.decodeObjectForKey(QStringLiteral("ItemXMLComments")).toList())
         m_XMLComments.append(c.toString());
-    m_XMLExtensions =
-            extensionsFromArchive(coder.decodeObjectForKey(QStringLiteral("ItemXMLExtensions")));
-    m_enclosureLocalFilePath =
-            coder.decodeStringForKey(QStringLiteral("ItemenclosureLocalFilePath"));
+    m_XMLExtensions
+        = extensionsFromArchive(coder.decodeObjectForKey(QStringLiteral("ItemXMLExtensions")));
+    m_enclosureLocalFilePath
+        = coder.decodeStringForKey(QStringLiteral("ItemenclosureLocalFilePath"));
     setLastUploaded(
-            coder.decodeObjectForKey(QStringLiteral("ItemenclosureLocalFileLastUpload")).toDateTime());
+        coder.decodeObjectForKey(QStringLiteral("ItemenclosureLocalFileLastUpload")).toDateTime());
     m_sortString = kEmpty;
     m_sortNumber = 0;
     return true;
@@ -392,9 +373,9 @@ QString VLXItems::formatByteCount(const QString &length)
         const quint64 digit = length.at(i).unicode() - u'0';
         magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
     }
-    qint64 value = negative ? (magnitude == limit ? std::numeric_limits<qint64>::min()
-                                                  : -qint64(magnitude))
-                            : qint64(magnitude);
+    qint64 value = negative
+        ? (magnitude == limit ? std::numeric_limits<qint64>::min() : -qint64(magnitude))
+        : qint64(magnitude);
     static const char *const kUnits[] = {"B ", "KB", "MB", "GB", "TB", "PB", "EB"};
     int unit = 0;
     while (value > 1023 && unit < 6) {
@@ -409,7 +390,7 @@ QVariantMap VLXItems::enclosureLocalFileInfo() const
     QVariantMap info;
     if (!m_enclosureLocalFilePath.isEmpty())
         info.insert(m_enclosureAttrURL,
-                    QVariantList{m_enclosureLocalFilePath, m_enclosureLocalFileLastUpload});
+                    QVariantList {m_enclosureLocalFilePath, m_enclosureLocalFileLastUpload});
     return info;
 }
 

@@ -7,10 +7,10 @@
 #include "platform/KeyedArchivable.h"
 
 #include <QDateTime>
-#include <QTimeZone>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTimeZone>
 #include <QVariantMap>
 #include <memory>
 #include <optional>

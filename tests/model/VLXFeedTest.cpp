@@ -76,11 +76,12 @@ TEST(VLXFeed, FreshFeedValidatesToThreeErrorsAndOneWarningInOneGroup)
     const QList<MessageGroup> tree = feed.parseXMLErrorList(true, true, true);
     ASSERT_EQ(tree.size(), 1);
     EXPECT_EQ(tree.first().title(), QStringLiteral("RSS Feed: \"\""));
-    EXPECT_EQ(entriesOf(tree.first()),
-              (QStringList{QStringLiteral("Validate Error::Feed title can not be blank"),
-                           QStringLiteral("Validate Error::Feed description can not be blank"),
-                           QStringLiteral("Validate Error::Feed link can not be blank"),
-                           QStringLiteral("Validate Warning::The feed pubDate should not be blank")}));
+    EXPECT_EQ(
+        entriesOf(tree.first()),
+        (QStringList {QStringLiteral("Validate Error::Feed title can not be blank"),
+                      QStringLiteral("Validate Error::Feed description can not be blank"),
+                      QStringLiteral("Validate Error::Feed link can not be blank"),
+                      QStringLiteral("Validate Warning::The feed pubDate should not be blank")}));
 
     const QVariantList dictionaries = feed.parseXMLErrorTree(true, true, true);
     ASSERT_EQ(dictionaries.size(), 1);
@@ -115,7 +116,7 @@ TEST(VLXFeed, MessageTreeNestsItemGroupsAndFiltersKinds)
 
     const QList<MessageGroup> tree = feed.parseXMLErrorList(true, true, true);
     ASSERT_EQ(tree.size(), 1);
-    EXPECT_EQ(entriesOf(tree.first()), QStringList{QStringLiteral("[group] Item - \"one\"")});
+    EXPECT_EQ(entriesOf(tree.first()), QStringList {QStringLiteral("[group] Item - \"one\"")});
     EXPECT_TRUE(feed.parseXMLErrorList(false, true, true).isEmpty());
 }
 
@@ -165,7 +166,8 @@ TEST(VLXFeed, FieldRulesGiveTheirTexts)
     EXPECT_FALSE(VLXFeed::validateCloudAttrProtocol(QStringLiteral("SOAP"), nullptr));
 
     EXPECT_TRUE(VLXFeed::validateCloudAttrDomain(QStringLiteral("rpc.example.com"), nullptr));
-    EXPECT_FALSE(VLXFeed::validateCloudAttrDomain(QStringLiteral("http://rpc.example.com/x"), &error));
+    EXPECT_FALSE(
+        VLXFeed::validateCloudAttrDomain(QStringLiteral("http://rpc.example.com/x"), &error));
     EXPECT_EQ(error.localizedDescription(),
               QStringLiteral("Cloud Domain must be only the domain name and not a URL"));
     EXPECT_FALSE(VLXFeed::validateCloudAttrDomain(QStringLiteral("rpc example.com"), &error));
@@ -176,7 +178,7 @@ TEST(VLXFeed, FieldRulesGiveTheirTexts)
     EXPECT_FALSE(VLXFeed::validateLanguage(QStringLiteral(""), &error, true));
     EXPECT_EQ(error.localizedDescription(),
               QStringLiteral("Feed language can not be blank when creating an iTunes")
-                      + QChar(0x00AE) + QStringLiteral(" podcast"));
+                  + QChar(0x00AE) + QStringLiteral(" podcast"));
     EXPECT_TRUE(VLXFeed::validateAndInformLanguage(QStringLiteral(""), nullptr));
 
     EXPECT_FALSE(VLXFeed::validateLink(QStringLiteral(""), &error));
@@ -238,15 +240,15 @@ TEST(VLXFeed, GuidsSharedByThreeItemsAreReportedOnTheEarlierOnes)
         return found;
     };
     feed.validate();
-    EXPECT_EQ(guidEntries(0), QStringList{text.arg(QLatin1String("B"))});
-    EXPECT_EQ(guidEntries(1), QStringList{text.arg(QLatin1String("C"))});
+    EXPECT_EQ(guidEntries(0), QStringList {text.arg(QLatin1String("B"))});
+    EXPECT_EQ(guidEntries(1), QStringList {text.arg(QLatin1String("C"))});
     EXPECT_TRUE(guidEntries(2).isEmpty());
     EXPECT_TRUE(guidEntries(3).isEmpty());
 
     // The same answer item by item, outside a whole-feed validation.
     feed.clearParseXMLErrorList();
     feed.itemAtIndex(1)->validateGUID(&feed);
-    EXPECT_EQ(guidEntries(1), QStringList{text.arg(QLatin1String("C"))});
+    EXPECT_EQ(guidEntries(1), QStringList {text.arg(QLatin1String("C"))});
 
     EXPECT_EQ(feed.itemAtIndex(2)->isGUIDUnique(&feed),
               QStringLiteral("This GUID is not unique, it is the same as in the item with the "
@@ -260,7 +262,7 @@ TEST(VLXFeed, SortIsTheExchangeSortAndReportsNoChangeWhenSorted)
     for (const char *t : {"B1", "B2", "A"})
         feed.addItem(itemWith(QLatin1String(t)));
     EXPECT_TRUE(feed.sortItemsByStringField(QStringLiteral("title"), true));
-    EXPECT_EQ(titles(feed), (QStringList{"A", "B1", "B2"}));
+    EXPECT_EQ(titles(feed), (QStringList {"A", "B1", "B2"}));
     EXPECT_FALSE(feed.sortItemsByStringField(QStringLiteral("title"), true));
     EXPECT_TRUE(feed.itemsStringSortedAscByField(QStringLiteral("title")));
 
@@ -279,10 +281,10 @@ TEST(VLXFeed, SortIsTheExchangeSortAndReportsNoChangeWhenSorted)
     for (const char *t : {"b", "B", "a"})
         cased.addItem(itemWith(QLatin1String(t)));
     EXPECT_TRUE(cased.sortItemsByStringField(QStringLiteral("title"), true));
-    EXPECT_EQ(titles(cased), (QStringList{"B", "a", "b"}));
+    EXPECT_EQ(titles(cased), (QStringList {"B", "a", "b"}));
     EXPECT_FALSE(cased.sortItemsByStringField(QStringLiteral("title"), true));
     EXPECT_TRUE(cased.sortItemsByStringField(QStringLiteral("title"), false));
-    EXPECT_EQ(titles(cased), (QStringList{"b", "a", "B"}));
+    EXPECT_EQ(titles(cased), (QStringList {"b", "a", "B"}));
 
     VLXFeed empty;
     EXPECT_TRUE(empty.itemsNumberSortedAscByField(QStringLiteral("pubDate")));
@@ -301,9 +303,9 @@ TEST(VLXFeed, NumberSortComparesInstantsAcrossZones)
     feed.addItem(dated("early", "Mon, 02 Jan 2006 12:00:00 +0100")); // 11:00 UTC
     feed.addItem(dated("none", "")); // no pubDate element: key 0
     EXPECT_TRUE(feed.sortItemsByNumberField(QStringLiteral("pubDate"), true));
-    EXPECT_EQ(titles(feed), (QStringList{"none", "early", "late"}));
+    EXPECT_EQ(titles(feed), (QStringList {"none", "early", "late"}));
     EXPECT_TRUE(feed.sortItemsByNumberField(QStringLiteral("pubDate"), false));
-    EXPECT_EQ(titles(feed), (QStringList{"late", "early", "none"}));
+    EXPECT_EQ(titles(feed), (QStringList {"late", "early", "none"}));
 }
 
 TEST(VLXFeed, ItemWithoutTheElementDoesNotKeepAnEarlierKey)
@@ -351,7 +353,7 @@ TEST(VLXFeed, LocalFileInfoIsGatheredAndGivenBack)
     ASSERT_EQ(info.size(), 1);
     QVariantMap back = info;
     back.insert(QStringLiteral("http://example.com/b.mp3"),
-                QVariantList{QStringLiteral("/tmp/b.mp3"), QDateTime::fromSecsSinceEpoch(5)});
+                QVariantList {QStringLiteral("/tmp/b.mp3"), QDateTime::fromSecsSinceEpoch(5)});
     a->setLocalEnclosureFilePath(QStringLiteral(""));
     feed.setEnclosureLocalFileInfo(back);
     EXPECT_EQ(a->localEnclosureFilePath(), QStringLiteral("/tmp/a.mp3"));
@@ -361,10 +363,11 @@ TEST(VLXFeed, LocalFileInfoIsGatheredAndGivenBack)
 
 TEST(VLXFeed, DefaultsFillOnlyFromNonEmptySettingsButAlwaysSetSkipFlags)
 {
-    VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>(QVariantMap{}));
+    VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>(QVariantMap {}));
     VLXPreferences::setObjectForKey(1, QStringLiteral("FD_AF_FF_SkipDaysSat"));
     VLXPreferences::setObjectForKey(1, QStringLiteral("FD_AF_FF_SkipHoursHr07"));
-    VLXPreferences::setObjectForKey(QStringLiteral("  spaced  "), QStringLiteral("FD_AF_FF_Rating"));
+    VLXPreferences::setObjectForKey(QStringLiteral("  spaced  "),
+                                    QStringLiteral("FD_AF_FF_Rating"));
     VLXPreferences::setObjectForKey(QStringLiteral("88"), QStringLiteral("PrefFD_AF_IM_Width"));
 
     VLXFeed feed;
@@ -397,12 +400,11 @@ TEST(VLXFeed, RepairAfterReadingTakesTheFirstUsedNonEmptySource)
     extensionManagerChannel *ext = feed.XMLExtensions();
     ext->createExtensionWithNamespace(QStringLiteral("itunes"), kiTunes);
     ext->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
-    ext->iTunesExtension()->setRawXML(
-            QStringLiteral("<itunes:author>Jane Doe</itunes:author>"));
+    ext->iTunesExtension()->setRawXML(QStringLiteral("<itunes:author>Jane Doe</itunes:author>"));
     ext->dublinCoreExtension()->setRawXML(
-            QStringLiteral("<dc:title>From DC</dc:title>\n<dc:date>not a date</dc:date>\n"
-                           "<dc:creator>jane@example.com</dc:creator>\n"
-                           "<dc:rights>All mine</dc:rights>"));
+        QStringLiteral("<dc:title>From DC</dc:title>\n<dc:date>not a date</dc:date>\n"
+                       "<dc:creator>jane@example.com</dc:creator>\n"
+                       "<dc:rights>All mine</dc:rights>"));
     feed.setLastBuildDate(QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
     feed.finalProcessing();
 
@@ -412,12 +414,12 @@ TEST(VLXFeed, RepairAfterReadingTakesTheFirstUsedNonEmptySource)
     // The iTunes author is not an e-mail text and decides alone: the editor stays empty.
     EXPECT_EQ(feed.editor(), QStringLiteral(""));
     EXPECT_EQ(repairs(feed),
-              (QStringList{QStringLiteral("Automatic Repair::Feed <title> was blank, used the "
-                                          "contents of <dc:title>"),
-                           QStringLiteral("Automatic Repair::Feed <pubDate> was blank, used the "
-                                          "contents of <lastBuildDate>"),
-                           QStringLiteral("Automatic Repair::Feed <copyright> was blank, used the "
-                                          "contents of <dc:rights>")}));
+              (QStringList {QStringLiteral("Automatic Repair::Feed <title> was blank, used the "
+                                           "contents of <dc:title>"),
+                            QStringLiteral("Automatic Repair::Feed <pubDate> was blank, used the "
+                                           "contents of <lastBuildDate>"),
+                            QStringLiteral("Automatic Repair::Feed <copyright> was blank, used the "
+                                           "contents of <dc:rights>")}));
     EXPECT_EQ(feed.repairCount(), 3);
 }
 
@@ -425,30 +427,30 @@ TEST(VLXFeed, RepairReadsNestedAndItemSources)
 {
     VLXFeed feed;
     feed.XMLExtensions()->createExtensionWithNamespace(QStringLiteral("itunes"), kiTunes);
-    feed.XMLExtensions()->iTunesExtension()->setRawXML(QStringLiteral(
-            "<itunes:owner>\n    <itunes:name>J</itunes:name>\n    "
-            "<itunes:email>j@example.com</itunes:email>\n</itunes:owner>"));
+    feed.XMLExtensions()->iTunesExtension()->setRawXML(
+        QStringLiteral("<itunes:owner>\n    <itunes:name>J</itunes:name>\n    "
+                       "<itunes:email>j@example.com</itunes:email>\n</itunes:owner>"));
     auto item = std::make_shared<VLXItems>();
     item->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("itunes"), kiTunes);
     item->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
     item->XMLExtensions()->iTunesExtension()->setRawXML(
-            QStringLiteral("<itunes:subtitle>Sub &amp; more</itunes:subtitle>"));
-    item->XMLExtensions()->dublinCoreExtension()->setRawXML(
-            QStringLiteral("<dc:title>DC title</dc:title>\n<dc:date>2006-01-02T10:11:12+01:00</dc:date>"));
+        QStringLiteral("<itunes:subtitle>Sub &amp; more</itunes:subtitle>"));
+    item->XMLExtensions()->dublinCoreExtension()->setRawXML(QStringLiteral(
+        "<dc:title>DC title</dc:title>\n<dc:date>2006-01-02T10:11:12+01:00</dc:date>"));
     feed.addItem(item);
     feed.image()->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
     feed.image()->XMLExtensions()->dublinCoreExtension()->setRawXML(
-            QStringLiteral("<dc:title>Logo</dc:title>"));
+        QStringLiteral("<dc:title>Logo</dc:title>"));
     feed.finalProcessing();
 
     EXPECT_EQ(feed.editor(), QStringLiteral("j@example.com"));
     EXPECT_EQ(item->title(), QStringLiteral("Sub & more"));
     EXPECT_EQ(VLXLogic::InternetDateTime(item->pubDate()), 1136193072.0);
     EXPECT_EQ(repairs(*item),
-              (QStringList{QStringLiteral("Automatic Repair::Item <title> was blank, used the "
-                                          "contents of <itunes:subtitle>"),
-                           QStringLiteral("Automatic Repair::Item <pubDate> was blank, used the "
-                                          "contents of <dc:date>")}));
+              (QStringList {QStringLiteral("Automatic Repair::Item <title> was blank, used the "
+                                           "contents of <itunes:subtitle>"),
+                            QStringLiteral("Automatic Repair::Item <pubDate> was blank, used the "
+                                           "contents of <dc:date>")}));
     EXPECT_EQ(feed.image()->title(), QStringLiteral("Logo"));
     EXPECT_EQ(feed.parseXMLRepairCount(), 4);
 }

@@ -1,5 +1,5 @@
-#include "model/VLXFeed.h"
 #include "model/VLXImage.h"
+#include "model/VLXFeed.h"
 
 #include <gtest/gtest.h>
 
@@ -29,16 +29,20 @@ TEST(VLXImage, SizeLimitsAreInclusiveAndDigitsOnly)
 TEST(VLXImage, TitleAndLinkAreComparedWithTheChannel)
 {
     VLXError error;
-    EXPECT_FALSE(VLXImage::validateTitle(QStringLiteral("my feed"), QStringLiteral("My Feed"), &error));
+    EXPECT_FALSE(
+        VLXImage::validateTitle(QStringLiteral("my feed"), QStringLiteral("My Feed"), &error));
     EXPECT_TRUE(error.isWarning());
     EXPECT_TRUE(VLXImage::validateTitle(QStringLiteral("x"), QString(), nullptr));
 
-    EXPECT_FALSE(VLXImage::validateLink(QStringLiteral("not a url"), QStringLiteral("http://a/"), &error));
+    EXPECT_FALSE(
+        VLXImage::validateLink(QStringLiteral("not a url"), QStringLiteral("http://a/"), &error));
     EXPECT_FALSE(error.isWarning());
     EXPECT_EQ(error.localizedDescription(), QStringLiteral("Image link is not a valid URL"));
-    EXPECT_FALSE(VLXImage::validateLink(QStringLiteral("http://b/"), QStringLiteral("http://a/"), &error));
+    EXPECT_FALSE(
+        VLXImage::validateLink(QStringLiteral("http://b/"), QStringLiteral("http://a/"), &error));
     EXPECT_TRUE(error.isWarning());
-    EXPECT_EQ(error.localizedDescription(), QStringLiteral("Image link should match the Feed's link"));
+    EXPECT_EQ(error.localizedDescription(),
+              QStringLiteral("Image link should match the Feed's link"));
 
     VLXImage image;
     image.validateAndLogTitle(QStringLiteral("my feed"), QStringLiteral("My Feed"));
@@ -57,9 +61,10 @@ TEST(VLXImage, UsedImageNeedsUrlTitleAndLink)
     image->setWidth(QStringLiteral("88"));
     image->validate(&feed);
     EXPECT_EQ(image->listOfErrors(true, true, true),
-              (QStringList{QStringLiteral("Validate Error::When an Image is used the URL is required"),
-                           QStringLiteral("Validate Error::When an Image is used the Title is required"),
-                           QStringLiteral("Validate Error::When an Image is used the Link is required")}));
+              (QStringList {
+                  QStringLiteral("Validate Error::When an Image is used the URL is required"),
+                  QStringLiteral("Validate Error::When an Image is used the Title is required"),
+                  QStringLiteral("Validate Error::When an Image is used the Link is required")}));
     const QList<MessageGroup> tree = image->parseXMLErrorList(true, true, true);
     ASSERT_EQ(tree.size(), 1);
     EXPECT_EQ(tree.first().title(), QStringLiteral("Image - \"\""));

@@ -1,8 +1,8 @@
-#include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "model/VLXFeed.h"
+#include "model/VLXLogic.h"
 #include "model/extensionManagerItem.h"
 #include "platform/Clock.h"
-#include "model/VLXLogic.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
@@ -17,7 +17,10 @@ namespace {
 class PinnedClock
 {
 public:
-    explicit PinnedClock(const QDateTime &when) { Clock::setInstance(std::make_shared<FixedClock>(when)); }
+    explicit PinnedClock(const QDateTime &when)
+    {
+        Clock::setInstance(std::make_shared<FixedClock>(when));
+    }
     ~PinnedClock() { Clock::setInstance(nullptr); }
 };
 
@@ -25,18 +28,18 @@ QString rfc822(const QDateTime &local)
 {
     // English names whatever the user's locale: build the text by hand.
     static const char *const kDays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-    static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char *const kMonths[]
+        = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     const int offset = local.offsetFromUtc() / 60;
     return QStringLiteral("%1, %2 %3 %4 %5 %6%7%8")
-            .arg(QLatin1String(kDays[local.date().dayOfWeek() - 1]))
-            .arg(local.date().day(), 2, 10, QLatin1Char('0'))
-            .arg(QLatin1String(kMonths[local.date().month() - 1]))
-            .arg(local.date().year())
-            .arg(local.time().toString(QStringLiteral("HH:mm:ss")))
-            .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-            .arg(qAbs(offset) / 60, 2, 10, QLatin1Char('0'))
-            .arg(qAbs(offset) % 60, 2, 10, QLatin1Char('0'));
+        .arg(QLatin1String(kDays[local.date().dayOfWeek() - 1]))
+        .arg(local.date().day(), 2, 10, QLatin1Char('0'))
+        .arg(QLatin1String(kMonths[local.date().month() - 1]))
+        .arg(local.date().year())
+        .arg(local.time().toString(QStringLiteral("HH:mm:ss")))
+        .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+        .arg(qAbs(offset) / 60, 2, 10, QLatin1Char('0'))
+        .arg(qAbs(offset) % 60, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace
@@ -47,12 +50,13 @@ TEST(VLXItems, FreshItemValidatesToExactlyFourEntries)
     auto item = std::make_shared<VLXItems>();
     feed.addItem(item);
     item->validate(&feed);
-    EXPECT_EQ(item->listOfErrors(true, true, true),
-              (QStringList{QStringLiteral("Validate Error::Both the item title and description can "
-                                          "not both be blank"),
-                           QStringLiteral("Validate Error::Item link can not be blank"),
-                           QStringLiteral("Validate Warning::The item pubDate should not be blank"),
-                           QStringLiteral("Validate Warning::Use of the \"GUID\" is recommended")}));
+    EXPECT_EQ(
+        item->listOfErrors(true, true, true),
+        (QStringList {QStringLiteral("Validate Error::Both the item title and description can "
+                                     "not both be blank"),
+                      QStringLiteral("Validate Error::Item link can not be blank"),
+                      QStringLiteral("Validate Warning::The item pubDate should not be blank"),
+                      QStringLiteral("Validate Warning::Use of the \"GUID\" is recommended")}));
     EXPECT_EQ(item->parseXMLErrorCount(), 2);
     EXPECT_EQ(item->parseXMLWarnCount(), 2);
 
@@ -74,9 +78,9 @@ TEST(VLXItems, SourceAndEnclosureCompleteness)
     item.validate(nullptr);
     const QStringList entries = item.listOfErrors(true, true, false);
     EXPECT_TRUE(entries.contains(
-            QStringLiteral("Validate Error::Item Source URL is required when Item Source is used")));
+        QStringLiteral("Validate Error::Item Source URL is required when Item Source is used")));
     EXPECT_TRUE(entries.contains(
-            QStringLiteral("Validate Warning::When Item Enclosure is used the Length is required")));
+        QStringLiteral("Validate Warning::When Item Enclosure is used the Length is required")));
     EXPECT_EQ(entries.count(QStringLiteral("Validate Error::Item Category must not be blank if "
                                            "Category Domain is used")),
               1);
@@ -87,7 +91,7 @@ TEST(VLXItems, SourceAndEnclosureCompleteness)
     other.validate(nullptr);
     const QStringList more = other.listOfErrors(true, true, false);
     EXPECT_TRUE(more.contains(
-            QStringLiteral("Validate Error::Item Source is required when Item Source is used")));
+        QStringLiteral("Validate Error::Item Source is required when Item Source is used")));
     EXPECT_TRUE(more.contains(QStringLiteral("Validate Error::Item Enclosure Length has an invalid "
                                              "character, only digits 0 through 9 are allowed")));
 }
@@ -109,8 +113,10 @@ TEST(VLXItems, FieldRules)
     EXPECT_FALSE(VLXItems::validateEnclosureAttrURL(QStringLiteral(""), &error, true));
     EXPECT_EQ(error.localizedDescription(),
               QStringLiteral("Item Enclosure URL can not be blank in an iTunes podcast"));
-    EXPECT_TRUE(VLXItems::validateEnclosureAttrURL(QStringLiteral("http://e.com/a.m4a"), nullptr, true));
-    EXPECT_FALSE(VLXItems::validateEnclosureAttrURL(QStringLiteral("http://e.com/a.ogg"), &error, true));
+    EXPECT_TRUE(
+        VLXItems::validateEnclosureAttrURL(QStringLiteral("http://e.com/a.m4a"), nullptr, true));
+    EXPECT_FALSE(
+        VLXItems::validateEnclosureAttrURL(QStringLiteral("http://e.com/a.ogg"), &error, true));
     EXPECT_EQ(error.localizedDescription(),
               QStringLiteral("Item Enclosure URL does not specify an iTunes supported media type"));
 
@@ -245,10 +251,10 @@ TEST(VLXItems, MalformedLocalFileEntriesAreSkipped)
     QVariantMap info;
     info.insert(QStringLiteral("http://e.com/a.mp3"), QStringLiteral("just a text"));
     item.setEnclosureLocalFileInfo(info);
-    info.insert(QStringLiteral("http://e.com/a.mp3"), QVariantList{QStringLiteral("/only-path")});
+    info.insert(QStringLiteral("http://e.com/a.mp3"), QVariantList {QStringLiteral("/only-path")});
     item.setEnclosureLocalFileInfo(info);
     EXPECT_EQ(item.localEnclosureFilePath(), QStringLiteral("/kept"));
-    info.insert(QStringLiteral("http://e.com/a.mp3"), QVariantList{QStringLiteral("/new"), 17});
+    info.insert(QStringLiteral("http://e.com/a.mp3"), QVariantList {QStringLiteral("/new"), 17});
     item.setEnclosureLocalFileInfo(info);
     EXPECT_EQ(item.localEnclosureFilePath(), QStringLiteral("/new"));
     EXPECT_EQ(item.lastUploaded().toSecsSinceEpoch(), 0);
@@ -266,10 +272,13 @@ TEST(VLXItems, SortKeysComeFromTheWrittenElements)
     item.setSortStringToField(QStringLiteral("comments"));
     EXPECT_EQ(item.sortingString(), QStringLiteral(""));
 
-    EXPECT_EQ(VLXItems::sortNumberForText(QStringLiteral("itunes:duration"), QStringLiteral("1:30")), 90);
-    EXPECT_EQ(VLXItems::sortNumberForText(QStringLiteral("itunes:duration"), QStringLiteral("1:00:00")),
-              3600);
-    EXPECT_EQ(VLXItems::sortNumberForText(QStringLiteral("other"), QStringLiteral(" 12.5kg")), 12.5);
+    EXPECT_EQ(
+        VLXItems::sortNumberForText(QStringLiteral("itunes:duration"), QStringLiteral("1:30")), 90);
+    EXPECT_EQ(
+        VLXItems::sortNumberForText(QStringLiteral("itunes:duration"), QStringLiteral("1:00:00")),
+        3600);
+    EXPECT_EQ(VLXItems::sortNumberForText(QStringLiteral("other"), QStringLiteral(" 12.5kg")),
+              12.5);
     EXPECT_EQ(VLXItems::sortNumberForText(QStringLiteral("other"), QStringLiteral("nan")), 0);
 }
 
@@ -281,9 +290,9 @@ class VLXItemsDefaults : public ::testing::Test
 protected:
     void SetUp() override
     {
-        VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>(QVariantMap{}));
+        VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>(QVariantMap {}));
         Clock::setInstance(std::make_shared<FixedClock>(
-                QDateTime(QDate(2024, 5, 6), QTime(10, 11, 12), Qt::LocalTime)));
+            QDateTime(QDate(2024, 5, 6), QTime(10, 11, 12), Qt::LocalTime)));
     }
     void TearDown() override { Clock::setInstance(nullptr); }
 
@@ -310,8 +319,7 @@ TEST_F(VLXItemsDefaults, BuiltInDefaultsGiveAnAutomaticGuidAndTheCurrentTime)
     EXPECT_TRUE(item->GUID().endsWith(QLatin1String("-VLX")));
     EXPECT_TRUE(VLXLogic::isAutoGenGUID(item->GUID()));
     EXPECT_EQ(item->GUIDAttr(), 0);
-    EXPECT_EQ(VLXLogic::InternetDateTime(item->pubDate()),
-              double(Clock::now().toSecsSinceEpoch()));
+    EXPECT_EQ(VLXLogic::InternetDateTime(item->pubDate()), double(Clock::now().toSecsSinceEpoch()));
 }
 
 TEST_F(VLXItemsDefaults, PerFeedValuesWinAndGroupsAreNeverMixed)
@@ -349,16 +357,16 @@ TEST_F(VLXItemsDefaults, PerFeedValuesWinAndGroupsAreNeverMixed)
 TEST_F(VLXItemsDefaults, CategoriesFallBackWhenTheStoredArchiveIsUnreadable)
 {
     setAllFeeds("FD_AF_IF_Category_Array",
-                QVariantList{KeyedArchivable::toVariant(
-                        std::make_shared<categoryElement>(QStringLiteral("all"), QStringLiteral("")))});
+                QVariantList {KeyedArchivable::toVariant(
+                    std::make_shared<categoryElement>(QStringLiteral("all"), QStringLiteral("")))});
     setPerFeed("FD_CF_IF_Category_Array", QByteArray("\x01\x02 definitely not an archive"));
     const auto item = VLXItems::initWithUniqueString(kFeed);
     ASSERT_EQ(item->category().size(), 1);
     EXPECT_EQ(item->category().first().categoryString(), QStringLiteral("all"));
 
-    const QByteArray perFeed = KeyedArchiver::archivedDataWithRootObject(
-            QVariantList{KeyedArchivable::toVariant(
-                    std::make_shared<categoryElement>(QStringLiteral("mine"), QStringLiteral("d")))});
+    const QByteArray perFeed
+        = KeyedArchiver::archivedDataWithRootObject(QVariantList {KeyedArchivable::toVariant(
+            std::make_shared<categoryElement>(QStringLiteral("mine"), QStringLiteral("d")))});
     setPerFeed("FD_CF_IF_Category_Array", perFeed);
     const auto second = VLXItems::initWithUniqueString(kFeed);
     ASSERT_EQ(second->category().size(), 1);
@@ -367,16 +375,21 @@ TEST_F(VLXItemsDefaults, CategoriesFallBackWhenTheStoredArchiveIsUnreadable)
 
 TEST(VLXItems, SortKeyShortcutAgreesWithTheWrittenTree)
 {
-    const QStringList values = {QStringLiteral(""), QStringLiteral("plain"),
-                                QStringLiteral("Fish & \"Chips\" > 'peas'"), QStringLiteral("a\r\nb"),
-                                QStringLiteral("   "), QStringLiteral(" padded "),
-                                QStringLiteral("x<![CDATA[y]]>z"), QStringLiteral("<b>bold</b>"),
-                                QStringLiteral("tab\there"), QStringLiteral("bell\x07"),
+    const QStringList values = {QStringLiteral(""),
+                                QStringLiteral("plain"),
+                                QStringLiteral("Fish & \"Chips\" > 'peas'"),
+                                QStringLiteral("a\r\nb"),
+                                QStringLiteral("   "),
+                                QStringLiteral(" padded "),
+                                QStringLiteral("x<![CDATA[y]]>z"),
+                                QStringLiteral("<b>bold</b>"),
+                                QStringLiteral("tab\there"),
+                                QStringLiteral("bell\x07"),
                                 QStringLiteral("caf\u00e9 \U0001F600")};
-    const QStringList fields = {QStringLiteral("title"),  QStringLiteral("description"),
-                                QStringLiteral("pubDate"), QStringLiteral("guid"),
-                                QStringLiteral("author"), QStringLiteral("source"),
-                                QStringLiteral("category")};
+    const QStringList fields
+        = {QStringLiteral("title"),   QStringLiteral("description"), QStringLiteral("pubDate"),
+           QStringLiteral("guid"),    QStringLiteral("author"),      QStringLiteral("source"),
+           QStringLiteral("category")};
     for (const QString &value : values) {
         VLXItems item;
         item.setTitle(value);
@@ -391,7 +404,7 @@ TEST(VLXItems, SortKeyShortcutAgreesWithTheWrittenTree)
             const bool foundFast = item.sortTextForField(field, &fast, true);
             const bool foundSlow = item.sortTextForField(field, &slow, false);
             EXPECT_EQ(foundFast ? fast : QStringLiteral(""), foundSlow ? slow : QStringLiteral(""))
-                    << field.toStdString() << " of " << value.toStdString();
+                << field.toStdString() << " of " << value.toStdString();
         }
     }
 }
