@@ -454,3 +454,31 @@ TEST(VLXFeed, RepairReadsNestedAndItemSources)
     EXPECT_EQ(feed.image()->title(), QStringLiteral("Logo"));
     EXPECT_EQ(feed.parseXMLRepairCount(), 4);
 }
+
+TEST(VLXFeed, CatalogueLearnsRawNamespaceTagsFromEveryItem)
+{
+    VLXFeed feed;
+    auto first = std::make_shared<VLXItems>();
+    first->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("geo"), QStringLiteral("urn:geo"));
+    first->XMLExtensions()->notWellSupportedArray().first()->setRawXML(
+            QStringLiteral("<geo:lat>1</geo:lat>"));
+    auto second = std::make_shared<VLXItems>();
+    second->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("geo"), QStringLiteral("urn:geo"));
+    second->XMLExtensions()->notWellSupportedArray().first()->setRawXML(
+            QStringLiteral("<geo:lat>\n    <geo:deg>1</geo:deg>\n</geo:lat>\n<geo:long>2</geo:long>"));
+    feed.addItem(first);
+    feed.addItem(second);
+
+    const QVariantMap all = feed.findSortableTags();
+    const QVariantMap geoTags =
+            all.value(QStringLiteral("geo")).toMap().value(QStringLiteral("sortTags")).toMap();
+    EXPECT_TRUE(geoTags.contains(QStringLiteral("long")));
+    EXPECT_TRUE(geoTags.value(QStringLiteral("lat")).toMap().value(QStringLiteral("children")).toBool());
+
+    const QVariantMap plain = feed.findSortableTagsWithoutChildern();
+    const QVariantMap plainGeo =
+            plain.value(QStringLiteral("geo")).toMap().value(QStringLiteral("sortTags")).toMap();
+    EXPECT_FALSE(plainGeo.contains(QStringLiteral("lat")));
+    EXPECT_TRUE(plainGeo.contains(QStringLiteral("long")));
+    EXPECT_TRUE(plain.value(QStringLiteral("")).toMap().contains(QStringLiteral("sortTags")));
+}
