@@ -408,3 +408,30 @@ TEST(VLXItems, SortKeyShortcutAgreesWithTheWrittenTree)
         }
     }
 }
+
+TEST(VLXItems, ExtensionsTravelWithArchivesAndCopiesOwnTheirs)
+{
+    VLXItems item;
+    item.XMLExtensions()->createExtensionWithNamespace(
+        QStringLiteral("dc"), QStringLiteral("http://purl.org/dc/elements/1.1/"));
+    item.XMLExtensions()->createExtensionWithNamespace(QStringLiteral("geo"),
+                                                       QStringLiteral("urn:geo"));
+    item.XMLExtensions()->dublinCoreExtension()->setRawXML(
+        QStringLiteral("<dc:creator>J</dc:creator>"));
+    item.XMLExtensions()->notWellSupportedArray().first()->setRawXML(
+        QStringLiteral("<geo:lat>1</geo:lat>"));
+
+    const std::shared_ptr<VLXItems> copy = item.copy();
+    copy->XMLExtensions()->dublinCoreExtension()->setRawXML(
+        QStringLiteral("<dc:creator>K</dc:creator>"));
+    EXPECT_EQ(item.XMLExtensions()->dublinCoreExtension()->rawXML(),
+              QStringLiteral("<dc:creator>J</dc:creator>"));
+
+    const std::shared_ptr<VLXItems> back = VLXItems::fromArchivedData(item.archivedData());
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(back->XMLExtensions()->dublinCoreExtensionUsed());
+    EXPECT_EQ(back->XMLExtensions()->arrayOfExtensionNames(),
+              item.XMLExtensions()->arrayOfExtensionNames());
+    EXPECT_EQ(back->XMLExtensions()->buildXML(QStringLiteral("    ")),
+              item.XMLExtensions()->buildXML(QStringLiteral("    ")));
+}
