@@ -1,4 +1,8 @@
 #include "io/VLXExportTemplate.h"
+#include "resources/TemplateResources.h"
+
+#include <QDir>
+#include <QRegularExpression>
 
 #include <QFile>
 #include <QLocale>
@@ -184,4 +188,42 @@ TEST(VLXExportTemplate, PublicationDatePlaceholders)
               QLocale::system().toString(local.date(), QLocale::ShortFormat));
     EXPECT_EQ(T::formatPubDate(date, S::Time),
               QLocale::system().toString(local.time(), QLocale::ShortFormat));
+}
+
+TEST(VLXExportTemplate, ShippedTemplatesUseOnlyKnownPlaceholders)
+{
+    // Start-up copies ":/templates" without asking for the resources first: they must be there.
+    const QStringList names = QDir(QStringLiteral(":/templates")).entryList(QDir::Files);
+    EXPECT_EQ(names,
+              QStringList({"BasicCSVfile.csv", "BasicHtmlTable.html", "BasicJavaScript.js",
+                           "BasicTextfile.txt", "BasicWebpage.html",
+                           "ContentEncodedWebpage.html"}));
+    EXPECT_EQ(TemplateResources::templatePaths().size(), 6);
+
+    const QStringList known = {
+        "FeedTitle", "FeedDescription", "FeedContentEncoded", "FeedLink", "FeedPubDate",
+        "FeedPubLongDate", "FeedPubShortDate", "FeedPubLongTime", "FeedPubShortTime",
+        "FeedImageUrl", "FeedImageTitle", "FeedImageLink", "FeedImageDescription",
+        "FeedImageHeight", "FeedImageWidth", "ItemTitle", "ItemDescription", "ItemContentEncoded",
+        "ItemLink", "ItemPubDate", "ItemGuid", "ItemPubLongDate", "ItemPubShortDate",
+        "ItemPubLongTime", "ItemPubShortTime", "ItemEnclosureUrl", "ItemEnclosureType",
+        "ItemEnclosureLength", "ItemEnclosureLengthFormatted", "ItemAuthor", "ItemCategory",
+        "ItemCategoryDomain", "BeginItemsRecord", "BeginAlternateItemsRecord", "EndItemsRecord"};
+    const QRegularExpression placeholder(QStringLiteral("~~~([A-Za-z]+)~~~"));
+    for (const QString &path : TemplateResources::templatePaths()) {
+        SCOPED_TRACE(path.toStdString());
+        QString text;
+        ASSERT_TRUE(T::readTemplate(path, &text));
+        auto matches = placeholder.globalMatch(text);
+        while (matches.hasNext()) {
+            const QString name = matches.next().captured(1);
+            EXPECT_TRUE(known.contains(name)) << name.toStdString();
+        }
+        // Exactly one record block, in order, so every item is written once.
+        const qsizetype begin = text.indexOf(T::kBeginItemsRecord);
+        const qsizetype end = text.indexOf(T::kEndItemsRecord);
+        EXPECT_EQ(text.count(T::kBeginItemsRecord), 1);
+        EXPECT_EQ(text.count(T::kEndItemsRecord), 1);
+        EXPECT_LT(begin, end);
+    }
 }
