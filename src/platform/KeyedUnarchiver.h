@@ -19,6 +19,12 @@
 // need a new mrssChannel and mrssItem) asks KeyedUnarchiver::makeObject(name). Until a class is
 // registered, makeObject() answers null and archives naming it decode to null.
 //
+// The built-in settings defaults are built on first use, after static initialisation, so a class
+// registered this way is in place by then. Mind that the linker drops an object file of the
+// static core library that nothing references, and its registration with it: a class reached
+// only through the registry needs one direct reference from code that is linked (its module's
+// manager, or a test that names it).
+//
 // Decoding never crashes on bad data: bytes that are not an archive, an unknown class, an
 // object whose initWithCoder() refuses the data, or values nested too deeply make the whole
 // archive decode to null.

@@ -6,6 +6,7 @@ void MemoryDefaultsStore::setObject(const QVariant &value, const QString &key)
         m_values.remove(key);
     else
         m_values.insert(key, value);
+    ++m_writes[key];
 }
 
 bool MemoryDefaultsStore::sync(QString *error)

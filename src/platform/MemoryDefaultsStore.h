@@ -2,6 +2,7 @@
 
 #include "platform/DefaultsStore.h"
 
+#include <QHash>
 #include <QVariantMap>
 
 // A defaults store that lives in memory only; for tests and for runs that must not touch disk.
@@ -20,8 +21,11 @@ public:
 
     const QVariantMap &values() const { return m_values; }
     int syncCount() const { return m_syncCount; }
+    // How many times a value was written under the key.
+    int writeCount(const QString &key) const { return m_writes.value(key); }
 
 private:
     QVariantMap m_values;
+    QHash<QString, int> m_writes;
     int m_syncCount = 0;
 };

@@ -8,11 +8,13 @@
 #include "settings/VLXPreferences.h"
 
 #include "model/categoryElement.h"
+#include "platform/DefaultsStore.h"
 #include "platform/KeyedArchivable.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/SettingsEquality.h"
 
+#include <QtDebug>
 #include <cmath>
 
 namespace {
@@ -197,6 +199,21 @@ void VLXPreferences::checkVersionImpl(const QString &uniqueKey)
 {
     if (uniqueKey.isNull())
         return;
+    // Every write of the ladder is saved into the store at once, but a new feed makes dozens of
+    // them: the file is written once, after the last.
+    ++m_deferSync;
+    struct Flush
+    {
+        VLXPreferences *self;
+        ~Flush()
+        {
+            if (--self->m_deferSync == 0) {
+                QString error;
+                if (!self->m_store->sync(&error))
+                    qWarning().noquote() << "Settings: could not write the settings:" << error;
+            }
+        }
+    } flush {this};
     const auto write = [this, &uniqueKey](const QString &key, const QVariant &value) {
         if (isEmptyCollectionOrText(value)
             && isNonEmptyCollectionOrText(objectForKeyImpl(key, uniqueKey)))

@@ -244,6 +244,8 @@ void VLXPreferences::savePreferencesToDefaults(const QVariantMap &values)
             break;
         }
     }
+    if (m_deferSync > 0)
+        return;
     QString error;
     if (!m_store->sync(&error))
         qWarning().noquote() << "Settings: could not write the settings:" << error;

@@ -152,4 +152,6 @@ private:
     std::optional<QVariantMap> m_FDCF_dict;
     QString m_uniqueKey;
     QStringList m_generalXMLNamespaces;
+    // While positive, saves update the store but leave writing the file to the outermost caller.
+    int m_deferSync = 0;
 };
