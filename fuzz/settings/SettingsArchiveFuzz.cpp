@@ -12,8 +12,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     // Keep the registered classes linked in.
-    static const bool classes = !categoryElement::kClassName.isEmpty()
-            && !VLXSite::kDotMacService.isEmpty();
+    static const bool classes
+        = !categoryElement::kClassName.isEmpty() && !VLXSite::kDotMacService.isEmpty();
     (void)classes;
     const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
     bool ok = false;

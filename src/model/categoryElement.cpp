@@ -10,7 +10,7 @@ const QString kCategoryKey = QStringLiteral("Category");
 const QString kDomainKey = QStringLiteral("Category Domain");
 
 [[maybe_unused]] const bool kRegistered = KeyedUnarchiver::registerClass(
-        QStringLiteral("categoryElement"), [] { return std::make_shared<categoryElement>(); });
+    QStringLiteral("categoryElement"), [] { return std::make_shared<categoryElement>(); });
 } // namespace
 
 categoryElement::categoryElement(QString category, QString domain)

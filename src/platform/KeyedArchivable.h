@@ -34,8 +34,7 @@ public:
     static ArchivableRef fromVariant(const QVariant &value);
     static bool isObject(const QVariant &value);
 
-    template<class T>
-    static std::shared_ptr<T> objectAs(const QVariant &value)
+    template<class T> static std::shared_ptr<T> objectAs(const QVariant &value)
     {
         return std::dynamic_pointer_cast<T>(fromVariant(value));
     }

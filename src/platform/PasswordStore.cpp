@@ -73,8 +73,8 @@ bool PasswordStore::sessionBusAvailable()
     return !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS");
 }
 
-bool PasswordStore::readPassword(const QString &service, const QString &account,
-                                 QString *password, QString *error)
+bool PasswordStore::readPassword(const QString &service, const QString &account, QString *password,
+                                 QString *error)
 {
     if (password)
         password->clear();
@@ -112,14 +112,13 @@ bool PasswordStore::writePassword(const QString &service, const QString &account
             job.release();
         if (error)
             *error = QStringLiteral("The password could not be stored in the secret service: %1")
-                             .arg(why);
+                         .arg(why);
         return false;
     }
     return true;
 }
 
-bool PasswordStore::deletePassword(const QString &service, const QString &account,
-                                   QString *error)
+bool PasswordStore::deletePassword(const QString &service, const QString &account, QString *error)
 {
     if (!sessionBusAvailable()) {
         if (error)

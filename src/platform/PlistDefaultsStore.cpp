@@ -32,7 +32,7 @@ PlistDefaultsStore::~PlistDefaultsStore()
 QString PlistDefaultsStore::defaultPath()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation)
-            + QStringLiteral("/Vellumcast.plist");
+        + QStringLiteral("/Vellumcast.plist");
 }
 
 void PlistDefaultsStore::load()
@@ -124,7 +124,7 @@ bool PlistDefaultsStore::sync(QString *error)
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
             *error = QStringLiteral("Cannot write the settings file %1: %2")
-                             .arg(m_path, file.errorString());
+                         .arg(m_path, file.errorString());
         return false;
     }
     m_dirty = false;

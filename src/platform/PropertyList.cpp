@@ -37,8 +37,7 @@ plist_t arrayNode(const QVariantList &list, int depth)
     return array;
 }
 
-template<class Map>
-plist_t dictNode(const Map &map, int depth)
+template<class Map> plist_t dictNode(const Map &map, int depth)
 {
     QStringList keys = map.keys();
     std::sort(keys.begin(), keys.end());
@@ -158,7 +157,8 @@ QVariant fromNode(plist_t node, int depth, bool *ok)
         int32_t sec = 0;
         int32_t usec = 0;
         plist_get_date_val(node, &sec, &usec);
-        const qint64 ms = (static_cast<qint64>(sec) + PropertyList::kEpochOffset) * 1000 + usec / 1000;
+        const qint64 ms
+            = (static_cast<qint64>(sec) + PropertyList::kEpochOffset) * 1000 + usec / 1000;
         return QVariant(QDateTime::fromMSecsSinceEpoch(ms));
     }
     case PLIST_ARRAY: {

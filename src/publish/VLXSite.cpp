@@ -13,7 +13,7 @@ namespace {
 // Decoding must not touch the settings (the settings are what is being decoded), so the
 // registry makes an empty record and initWithCoder() fills it.
 [[maybe_unused]] const bool kRegistered = KeyedUnarchiver::registerClass(
-        QStringLiteral("VLXSite"), [] { return VLXSite::emptyRecord(); });
+    QStringLiteral("VLXSite"), [] { return VLXSite::emptyRecord(); });
 
 struct IntField
 {
@@ -116,8 +116,8 @@ QString VLXSite::description() const
     if (m_type != 1)
         return QStringLiteral("Unknown");
     return QStringLiteral("FTP: ID=%1, server=%2, user=%3, XMLDir=%4, EnclosureDir=%5, ImageDir=%6")
-            .arg(m_siteIdentifier, m_ftpServer, m_ftpUsername, m_ftpDefaultXMLDir,
-                 m_ftpDefaultEnclosureDir, m_ftpDefaultImageDir);
+        .arg(m_siteIdentifier, m_ftpServer, m_ftpUsername, m_ftpDefaultXMLDir,
+             m_ftpDefaultEnclosureDir, m_ftpDefaultImageDir);
 }
 
 QString VLXSite::archiveClassName() const
@@ -137,8 +137,8 @@ bool VLXSite::initWithCoder(const KeyedUnarchiver &coder)
 {
     for (const IntField &field : kIntFields) {
         const qint64 value = coder.decodeIntForKey(QLatin1String(field.key));
-        const bool fits = value >= std::numeric_limits<int>::min()
-                && value <= std::numeric_limits<int>::max();
+        const bool fits
+            = value >= std::numeric_limits<int>::min() && value <= std::numeric_limits<int>::max();
         (this->*field.set)(fits ? static_cast<int>(value) : 0);
     }
     for (const TextField &field : kTextFields)
@@ -163,7 +163,8 @@ bool VLXSite::passwordItem(QString *service, QString *account) const
 
 QString VLXSite::getPassword() const
 {
-    if (m_type == 1 && (m_ftpStorePassword == 0 || m_ftpServer.isEmpty() || m_ftpUsername.isEmpty()))
+    if (m_type == 1
+        && (m_ftpStorePassword == 0 || m_ftpServer.isEmpty() || m_ftpUsername.isEmpty()))
         return QString(QLatin1String(""));
     if (m_type == 2 && (m_dmAccount == 0 || m_dmStorePassword == 0 || m_dmUsername.isEmpty()))
         return QString(QLatin1String(""));

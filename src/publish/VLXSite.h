@@ -44,11 +44,23 @@ public:
     bool initWithCoder(const KeyedUnarchiver &coder) override;
 
 #define VLX_SITE_INT(getter, setter, member)                                                       \
-    int getter() const { return member; }                                                          \
-    void setter(int value) { member = value; }
+    int getter() const                                                                             \
+    {                                                                                              \
+        return member;                                                                             \
+    }                                                                                              \
+    void setter(int value)                                                                         \
+    {                                                                                              \
+        member = value;                                                                            \
+    }
 #define VLX_SITE_TEXT(getter, setter, member)                                                      \
-    const QString &getter() const { return member; }                                               \
-    void setter(const QString &value) { member = value.isNull() ? QString(QLatin1String("")) : value; }
+    const QString &getter() const                                                                  \
+    {                                                                                              \
+        return member;                                                                             \
+    }                                                                                              \
+    void setter(const QString &value)                                                              \
+    {                                                                                              \
+        member = value.isNull() ? QString(QLatin1String("")) : value;                              \
+    }
 
     VLX_SITE_INT(type, setType, m_type)
     VLX_SITE_TEXT(siteName, setSiteName, m_siteName)

@@ -25,8 +25,8 @@ bool isEmptyValue(const QVariant &value)
 
 bool objectDefaultsEmpty(const QVariant &value)
 {
-    const auto probe = std::dynamic_pointer_cast<ExtensionDefaultsObject>(
-            KeyedArchivable::fromVariant(value));
+    const auto probe
+        = std::dynamic_pointer_cast<ExtensionDefaultsObject>(KeyedArchivable::fromVariant(value));
     return !probe || probe->isExtensionDefaultEmpty();
 }
 
@@ -214,27 +214,21 @@ bool VLXPreferences::isExtensionEmptyImpl(const QString &prefix) const
         return true;
     };
     if (prefix == QLatin1String("itunes")) {
-        return allEmpty({QStringLiteral("FD_AF_FF_EX_ITCSubtitle"),
-                         QStringLiteral("FD_AF_FF_EX_ITCSummary"),
-                         QStringLiteral("FD_AF_FF_EX_ITCCategory"),
-                         QStringLiteral("FD_AF_FF_EX_ITCKeywords"),
-                         QStringLiteral("FD_AF_FF_EX_ITCAuthor"),
-                         QStringLiteral("FD_AF_FF_EX_ITCOwnerName"),
-                         QStringLiteral("FD_AF_FF_EX_ITCOwnerEmail"),
-                         QStringLiteral("FD_AF_FF_EX_ITCImage"),
-                         QStringLiteral("FD_AF_FF_EX_ITCBlockStr"),
-                         QStringLiteral("FD_AF_FF_EX_ITCExplicitStr"),
-                         QStringLiteral("FD_AF_IF_EX_ITISubtitle"),
-                         QStringLiteral("FD_AF_IF_EX_ITISummary"),
-                         QStringLiteral("FD_AF_IF_EX_ITIDuration"),
-                         QStringLiteral("FD_AF_IF_EX_ITIKeywords"),
-                         QStringLiteral("FD_AF_IF_EX_ITIAuthor"),
-                         QStringLiteral("FD_AF_IF_EX_ITIBlockStr"),
-                         QStringLiteral("FD_AF_IF_EX_ITIExplicitStr")});
+        return allEmpty(
+            {QStringLiteral("FD_AF_FF_EX_ITCSubtitle"), QStringLiteral("FD_AF_FF_EX_ITCSummary"),
+             QStringLiteral("FD_AF_FF_EX_ITCCategory"), QStringLiteral("FD_AF_FF_EX_ITCKeywords"),
+             QStringLiteral("FD_AF_FF_EX_ITCAuthor"), QStringLiteral("FD_AF_FF_EX_ITCOwnerName"),
+             QStringLiteral("FD_AF_FF_EX_ITCOwnerEmail"), QStringLiteral("FD_AF_FF_EX_ITCImage"),
+             QStringLiteral("FD_AF_FF_EX_ITCBlockStr"),
+             QStringLiteral("FD_AF_FF_EX_ITCExplicitStr"),
+             QStringLiteral("FD_AF_IF_EX_ITISubtitle"), QStringLiteral("FD_AF_IF_EX_ITISummary"),
+             QStringLiteral("FD_AF_IF_EX_ITIDuration"), QStringLiteral("FD_AF_IF_EX_ITIKeywords"),
+             QStringLiteral("FD_AF_IF_EX_ITIAuthor"), QStringLiteral("FD_AF_IF_EX_ITIBlockStr"),
+             QStringLiteral("FD_AF_IF_EX_ITIExplicitStr")});
     }
     if (prefix == QLatin1String("media")) {
         return objectDefaultsEmpty(m_curValues.value(QStringLiteral("FD_AF_FF_EX_mrssChannel")))
-                && objectDefaultsEmpty(m_curValues.value(QStringLiteral("FD_AF_IF_EX_mrssItem")));
+            && objectDefaultsEmpty(m_curValues.value(QStringLiteral("FD_AF_IF_EX_mrssItem")));
     }
     if (prefix == QLatin1String("content")) {
         return allEmpty({QStringLiteral("FD_AF_FF_EX_ContentEncoded"),
@@ -247,23 +241,22 @@ bool VLXPreferences::isExtensionEmptyImpl(const QString &prefix) const
     }
     if (prefix == QLatin1String("dc")) {
         QStringList keys;
-        for (const char *group : {"FD_AF_FF_EX_DC", "FD_AF_FF_EX_TIDC", "FD_AF_IF_EX_DC",
-                                  "FD_AF_IM_EX_DC"}) {
-            for (const char *element :
-                 {"Title", "Description", "Date", "Subject", "Creator", "Publisher",
-                  "Contributor", "Language", "Rights", "Type", "Format", "Identifier", "Source",
-                  "Relation", "Coverage"})
+        for (const char *group :
+             {"FD_AF_FF_EX_DC", "FD_AF_FF_EX_TIDC", "FD_AF_IF_EX_DC", "FD_AF_IM_EX_DC"}) {
+            for (const char *element : {"Title", "Description", "Date", "Subject", "Creator",
+                                        "Publisher", "Contributor", "Language", "Rights", "Type",
+                                        "Format", "Identifier", "Source", "Relation", "Coverage"})
                 keys.append(QLatin1String(group) + QLatin1String(element));
         }
         return allEmpty(keys);
     }
     if (prefix == QLatin1String("creativeCommons")) {
-        return allEmpty({QStringLiteral("FD_AF_FF_EX_CCLicense"),
-                         QStringLiteral("FD_AF_IF_EX_CCLicense")});
+        return allEmpty(
+            {QStringLiteral("FD_AF_FF_EX_CCLicense"), QStringLiteral("FD_AF_IF_EX_CCLicense")});
     }
     // Raw namespaces: only the first raw-extension dictionary present decides.
-    for (const char *key : {"FD_AF_FF_EX_Extensions", "FD_AF_IF_EX_Extensions",
-                            "FD_AF_IM_EX_Extensions"}) {
+    for (const char *key :
+         {"FD_AF_FF_EX_Extensions", "FD_AF_IF_EX_Extensions", "FD_AF_IM_EX_Extensions"}) {
         const auto it = m_curValues.constFind(QLatin1String(key));
         if (it != m_curValues.cend())
             return !it.value().toMap().contains(prefix);

@@ -48,11 +48,11 @@ QStringList prefixed(const QString &prefix, const QStringList &names)
 const QStringList &dublinCoreElements()
 {
     static const QStringList names = {
-        QStringLiteral("Title"),     QStringLiteral("Description"), QStringLiteral("Date"),
-        QStringLiteral("Subject"),   QStringLiteral("Creator"),     QStringLiteral("Publisher"),
-        QStringLiteral("Contributor"), QStringLiteral("Language"),  QStringLiteral("Rights"),
-        QStringLiteral("Type"),      QStringLiteral("Format"),      QStringLiteral("Identifier"),
-        QStringLiteral("Source"),    QStringLiteral("Relation"),    QStringLiteral("Coverage"),
+        QStringLiteral("Title"),       QStringLiteral("Description"), QStringLiteral("Date"),
+        QStringLiteral("Subject"),     QStringLiteral("Creator"),     QStringLiteral("Publisher"),
+        QStringLiteral("Contributor"), QStringLiteral("Language"),    QStringLiteral("Rights"),
+        QStringLiteral("Type"),        QStringLiteral("Format"),      QStringLiteral("Identifier"),
+        QStringLiteral("Source"),      QStringLiteral("Relation"),    QStringLiteral("Coverage"),
     };
     return names;
 }
@@ -60,12 +60,18 @@ const QStringList &dublinCoreElements()
 const QStringList &itemTextFields()
 {
     static const QStringList names = {
-        QStringLiteral("Title"),          QStringLiteral("Description"),
-        QStringLiteral("Link"),           QStringLiteral("Category_Category"),
-        QStringLiteral("Category_Domain"), QStringLiteral("GUID_GUID"),
-        QStringLiteral("Source_Source"),  QStringLiteral("Source_URL"),
-        QStringLiteral("Enclosure_URL"),  QStringLiteral("Enclosure_Length"),
-        QStringLiteral("Enclosure_Type"), QStringLiteral("Author"),
+        QStringLiteral("Title"),
+        QStringLiteral("Description"),
+        QStringLiteral("Link"),
+        QStringLiteral("Category_Category"),
+        QStringLiteral("Category_Domain"),
+        QStringLiteral("GUID_GUID"),
+        QStringLiteral("Source_Source"),
+        QStringLiteral("Source_URL"),
+        QStringLiteral("Enclosure_URL"),
+        QStringLiteral("Enclosure_Length"),
+        QStringLiteral("Enclosure_Type"),
+        QStringLiteral("Author"),
         QStringLiteral("Comments"),
     };
     return names;
@@ -74,8 +80,8 @@ const QStringList &itemTextFields()
 const QStringList &itunesItemFields()
 {
     static const QStringList names = {
-        QStringLiteral("Subtitle"), QStringLiteral("Summary"),  QStringLiteral("Duration"),
-        QStringLiteral("Keywords"), QStringLiteral("Author"),   QStringLiteral("BlockStr"),
+        QStringLiteral("Subtitle"),    QStringLiteral("Summary"), QStringLiteral("Duration"),
+        QStringLiteral("Keywords"),    QStringLiteral("Author"),  QStringLiteral("BlockStr"),
         QStringLiteral("ExplicitStr"),
     };
     return names;
@@ -114,15 +120,17 @@ Table buildPerFeedTable()
     t.add(QStringLiteral("FD_CF_IF_EX_Extensions"), Kind::Dictionary, QVariantMap());
     t.add(QStringLiteral("FD_CF_IF_EX_CCLicense"), Kind::TextArray, QVariantList());
     t.add(QStringLiteral("FD_CF_IF_AD_XMLComments"), Kind::TextArray, QVariantList());
-    t.add(QStringLiteral("FD_CF_IF_EX_mrssItem"), Kind::ArchivedData,
-          KeyedArchiver::archivedDataWithRootObject(newRegisteredObject(QStringLiteral("mrssItem"))));
+    t.add(
+        QStringLiteral("FD_CF_IF_EX_mrssItem"), Kind::ArchivedData,
+        KeyedArchiver::archivedDataWithRootObject(newRegisteredObject(QStringLiteral("mrssItem"))));
 
     t.texts({QStringLiteral("FTP_CF_Host"), QStringLiteral("FTP_CF_Username"),
              QStringLiteral("FTP_CF_RemotePath"), QStringLiteral("FTP_CF_PubSiteID"),
              QStringLiteral("FTP_CF_RemoteImagePath"), QStringLiteral("FTP_CF_RemoteEnclosurePath"),
              QStringLiteral("DM_CF_RemotePath"), QStringLiteral("DM_CF_RemoteImagePath"),
              QStringLiteral("DM_CF_RemoteEnclosurePath"), QStringLiteral("LCL_CF_RemotePath"),
-             QStringLiteral("LCL_CF_RemoteImagePath"), QStringLiteral("LCL_CF_RemoteEnclosurePath")});
+             QStringLiteral("LCL_CF_RemoteImagePath"),
+             QStringLiteral("LCL_CF_RemoteEnclosurePath")});
     t.integer(QStringLiteral("FTP_CF_Passive"));
     t.integer(QStringLiteral("FTP_CF_SFTP"));
     t.integer(QStringLiteral("FTP_CF_PasswordToKeychain"), -1);
@@ -159,18 +167,19 @@ Table buildGlobalTable()
     t.add(QStringLiteral("FD_CF_Array"), Kind::EntryArray, QVariantList {perFeed.values});
     t.add(QStringLiteral("FD_Version"), Kind::Float, QVariant(0.0f));
 
-    t.texts(prefixed(QStringLiteral("FD_AF_FF_"),
-                     {QStringLiteral("Title"), QStringLiteral("Description"),
-                      QStringLiteral("Link"), QStringLiteral("Language"),
-                      QStringLiteral("Category_Category"), QStringLiteral("Category_Domain"),
-                      QStringLiteral("Cloud_Domain"), QStringLiteral("Cloud_Port"),
-                      QStringLiteral("Cloud_Path"), QStringLiteral("Cloud_RegProc"),
-                      QStringLiteral("Cloud_Protocol"), QStringLiteral("TextInput_Title"),
-                      QStringLiteral("TextInput_Description"), QStringLiteral("TextInput_Name"),
-                      QStringLiteral("TextInput_Link"), QStringLiteral("Webmaster"),
-                      QStringLiteral("Editor"), QStringLiteral("Copyright"),
-                      QStringLiteral("Rating")}));
-    t.text(QStringLiteral("FD_AF_FF_Docs"), QStringLiteral("http://blogs.law.harvard.edu/tech/rss"));
+    t.texts(
+        prefixed(QStringLiteral("FD_AF_FF_"),
+                 {QStringLiteral("Title"), QStringLiteral("Description"), QStringLiteral("Link"),
+                  QStringLiteral("Language"), QStringLiteral("Category_Category"),
+                  QStringLiteral("Category_Domain"), QStringLiteral("Cloud_Domain"),
+                  QStringLiteral("Cloud_Port"), QStringLiteral("Cloud_Path"),
+                  QStringLiteral("Cloud_RegProc"), QStringLiteral("Cloud_Protocol"),
+                  QStringLiteral("TextInput_Title"), QStringLiteral("TextInput_Description"),
+                  QStringLiteral("TextInput_Name"), QStringLiteral("TextInput_Link"),
+                  QStringLiteral("Webmaster"), QStringLiteral("Editor"),
+                  QStringLiteral("Copyright"), QStringLiteral("Rating")}));
+    t.text(QStringLiteral("FD_AF_FF_Docs"),
+           QStringLiteral("http://blogs.law.harvard.edu/tech/rss"));
     t.text(QStringLiteral("FD_AF_FF_TTL"));
     t.add(QStringLiteral("FD_AF_FF_Category_Array"), Kind::ObjectArray, QVariantList());
 
@@ -198,12 +207,11 @@ Table buildGlobalTable()
                             "FD_AF_IM_AD_XMLComments", "FD_AF_Namespaces", "General_XMLNamespaces"})
         t.add(QLatin1String(key), Kind::TextArray, QVariantList());
 
-    t.texts(prefixed(QStringLiteral("FD_AF_FF_EX_ITC"),
-                     {QStringLiteral("Subtitle"), QStringLiteral("Summary"),
-                      QStringLiteral("Keywords"), QStringLiteral("Author"),
-                      QStringLiteral("OwnerName"), QStringLiteral("OwnerEmail"),
-                      QStringLiteral("Image"), QStringLiteral("BlockStr"),
-                      QStringLiteral("ExplicitStr")}));
+    t.texts(prefixed(
+        QStringLiteral("FD_AF_FF_EX_ITC"),
+        {QStringLiteral("Subtitle"), QStringLiteral("Summary"), QStringLiteral("Keywords"),
+         QStringLiteral("Author"), QStringLiteral("OwnerName"), QStringLiteral("OwnerEmail"),
+         QStringLiteral("Image"), QStringLiteral("BlockStr"), QStringLiteral("ExplicitStr")}));
     t.text(QStringLiteral("FD_AF_FF_EX_ContentEncoded"));
     t.texts(prefixed(QStringLiteral("FD_AF_FF_EX_Syndication"),
                      {QStringLiteral("UpdatePeriod"), QStringLiteral("UpdateFrequency"),
@@ -224,10 +232,10 @@ Table buildGlobalTable()
     t.add(QStringLiteral("FD_AF_IF_EX_mrssItem"), Kind::Object,
           newRegisteredObject(QStringLiteral("mrssItem")));
 
-    t.texts(prefixed(QStringLiteral("PrefFD_AF_IM_"),
-                     {QStringLiteral("Height"), QStringLiteral("Width"), QStringLiteral("URL"),
-                      QStringLiteral("Link"), QStringLiteral("Description"),
-                      QStringLiteral("Title")}));
+    t.texts(
+        prefixed(QStringLiteral("PrefFD_AF_IM_"),
+                 {QStringLiteral("Height"), QStringLiteral("Width"), QStringLiteral("URL"),
+                  QStringLiteral("Link"), QStringLiteral("Description"), QStringLiteral("Title")}));
     t.texts(prefixed(QStringLiteral("FD_AF_IM_EX_DC"), dublinCoreElements()));
     t.add(QStringLiteral("FD_AF_IM_EX_Extensions"), Kind::Dictionary, QVariantMap());
 

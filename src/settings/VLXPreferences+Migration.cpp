@@ -78,9 +78,10 @@ QStringList prefixed(const char *prefix, std::initializer_list<const char *> nam
     return keys;
 }
 
-const std::initializer_list<const char *> kDublinCore = {
-    "Title", "Description", "Date", "Subject", "Creator", "Publisher", "Contributor", "Language",
-    "Rights", "Type", "Format", "Identifier", "Source", "Relation", "Coverage"};
+const std::initializer_list<const char *> kDublinCore
+    = {"Title",     "Description", "Date",     "Subject",  "Creator",
+       "Publisher", "Contributor", "Language", "Rights",   "Type",
+       "Format",    "Identifier",  "Source",   "Relation", "Coverage"};
 
 } // namespace
 
@@ -98,17 +99,17 @@ void VLXPreferences::checkVersion()
         for (const QString &key : keys)
             write(key, value);
     };
-    const auto convertCategory = [&values](const char *category, const char *domain,
-                                           const char *listKey) {
-        const QString text = values.value(QLatin1String(category)).toString();
-        const QString dom = values.value(QLatin1String(domain)).toString();
-        const QVariant list = values.value(QLatin1String(listKey));
-        if (text.isEmpty() || dom.isEmpty() || !list.toList().isEmpty())
-            return;
-        values.insert(QLatin1String(listKey),
-                      QVariantList {KeyedArchivable::toVariant(
-                              std::make_shared<categoryElement>(text, dom))});
-    };
+    const auto convertCategory
+        = [&values](const char *category, const char *domain, const char *listKey) {
+              const QString text = values.value(QLatin1String(category)).toString();
+              const QString dom = values.value(QLatin1String(domain)).toString();
+              const QVariant list = values.value(QLatin1String(listKey));
+              if (text.isEmpty() || dom.isEmpty() || !list.toList().isEmpty())
+                  return;
+              values.insert(QLatin1String(listKey),
+                            QVariantList {KeyedArchivable::toVariant(
+                                std::make_shared<categoryElement>(text, dom))});
+          };
 
     std::optional<double> v = storedVersion(values.value(QStringLiteral("FD_Version")));
     const auto runs = [&v](double threshold, float version) {
@@ -139,18 +140,20 @@ void VLXPreferences::checkVersion()
         write(QStringLiteral("FD_AF_Namespaces"), QVariantList());
         writeAll(prefixed("FD_AF_FF_EX_ITC", {"Subtitle", "Summary"}), kEmpty);
         write(QStringLiteral("FD_AF_FF_EX_ITCCategory"), QVariantList());
-        writeAll(prefixed("FD_AF_FF_EX_ITC", {"Keywords", "Author", "OwnerName", "OwnerEmail",
-                                              "Image", "BlockStr", "ExplicitStr"}),
+        writeAll(prefixed("FD_AF_FF_EX_ITC",
+                          {"Keywords", "Author", "OwnerName", "OwnerEmail", "Image", "BlockStr",
+                           "ExplicitStr"}),
                  kEmpty);
         write(QStringLiteral("FD_AF_FF_EX_Extensions"), QVariantMap());
-        writeAll(prefixed("FD_AF_IF_EX_ITI", {"Subtitle", "Summary", "Duration", "Keywords",
-                                              "Author", "BlockStr", "ExplicitStr"}),
+        writeAll(prefixed("FD_AF_IF_EX_ITI",
+                          {"Subtitle", "Summary", "Duration", "Keywords", "Author", "BlockStr",
+                           "ExplicitStr"}),
                  kEmpty);
         write(QStringLiteral("FD_AF_IF_EX_Extensions"), QVariantMap());
         write(QStringLiteral("FD_AF_IF_AD_XMLComments"), QVariantList());
-        writeAll(prefixed("PrefFD_AF_IM_",
-                          {"Height", "Width", "URL", "Link", "Description", "Title"}),
-                 kEmpty);
+        writeAll(
+            prefixed("PrefFD_AF_IM_", {"Height", "Width", "URL", "Link", "Description", "Title"}),
+            kEmpty);
         write(QStringLiteral("FD_AF_IM_EX_Extensions"), QVariantMap());
         write(QStringLiteral("FD_AF_IM_AD_XMLComments"), QVariantList());
     }
@@ -158,9 +161,9 @@ void VLXPreferences::checkVersion()
         version(1.65f);
         write(QStringLiteral("FD_AF_FF_EX_ContentEncoded"), kEmpty);
         write(QStringLiteral("FD_AF_IF_EX_ContentEncoded"), kEmpty);
-        writeAll(prefixed("FD_AF_FF_EX_Syndication",
-                          {"UpdatePeriod", "UpdateFrequency", "UpdateBase"}),
-                 kEmpty);
+        writeAll(
+            prefixed("FD_AF_FF_EX_Syndication", {"UpdatePeriod", "UpdateFrequency", "UpdateBase"}),
+            kEmpty);
         for (const char *group :
              {"FD_AF_FF_EX_DC", "FD_AF_FF_EX_TIDC", "FD_AF_IF_EX_DC", "FD_AF_IM_EX_DC"})
             writeAll(prefixed(group, kDublinCore), kEmpty);
@@ -224,8 +227,8 @@ void VLXPreferences::checkVersionImpl(const QString &uniqueKey)
         for (const QString &key : keys)
             write(key, value);
     };
-    std::optional<double> v = storedVersion(objectForKeyImpl(QStringLiteral("FD_CF_Version"),
-                                                             uniqueKey));
+    std::optional<double> v
+        = storedVersion(objectForKeyImpl(QStringLiteral("FD_CF_Version"), uniqueKey));
     const auto runs = [&v](double threshold, float version) {
         if (v && *v >= threshold)
             return false;
@@ -247,8 +250,9 @@ void VLXPreferences::checkVersionImpl(const QString &uniqueKey)
         version(1.25f);
     if (runs(1.3, 1.35f)) {
         version(1.35f);
-        writeAll(prefixed("FD_CF_IF_EX_ITI", {"Subtitle", "Summary", "Duration", "Keywords",
-                                              "Author", "BlockStr", "ExplicitStr"}),
+        writeAll(prefixed("FD_CF_IF_EX_ITI",
+                          {"Subtitle", "Summary", "Duration", "Keywords", "Author", "BlockStr",
+                           "ExplicitStr"}),
                  kEmpty);
         write(QStringLiteral("FD_CF_IF_EX_Extensions"), QVariantMap());
         write(QStringLiteral("FD_CF_IF_AD_XMLComments"), QVariantList());
@@ -268,20 +272,18 @@ void VLXPreferences::checkVersionImpl(const QString &uniqueKey)
     }
     if (runs(1.8, 1.85f)) {
         version(1.85f);
-        const QString text = objectForKeyImpl(QStringLiteral("FD_CF_IF_Category_Category"),
-                                              uniqueKey).toString();
-        const QString dom = objectForKeyImpl(QStringLiteral("FD_CF_IF_Category_Domain"),
-                                             uniqueKey).toString();
-        const QVariant archive = objectForKeyImpl(QStringLiteral("FD_CF_IF_Category_Array"),
-                                                  uniqueKey);
+        const QString text
+            = objectForKeyImpl(QStringLiteral("FD_CF_IF_Category_Category"), uniqueKey).toString();
+        const QString dom
+            = objectForKeyImpl(QStringLiteral("FD_CF_IF_Category_Domain"), uniqueKey).toString();
+        const QVariant archive
+            = objectForKeyImpl(QStringLiteral("FD_CF_IF_Category_Array"), uniqueKey);
         // An absent value, or an archive that does not decode to a non-empty list, is empty.
         const bool listEmpty = archive.metaType().id() != QMetaType::QByteArray
-                || KeyedUnarchiver::unarchiveObjectWithData(archive.toByteArray())
-                           .toList()
-                           .isEmpty();
+            || KeyedUnarchiver::unarchiveObjectWithData(archive.toByteArray()).toList().isEmpty();
         if (!text.isEmpty() && !dom.isEmpty() && listEmpty) {
             const QVariantList list {
-                    KeyedArchivable::toVariant(std::make_shared<categoryElement>(text, dom))};
+                KeyedArchivable::toVariant(std::make_shared<categoryElement>(text, dom))};
             setObjectForKeyImpl(KeyedArchiver::archivedDataWithRootObject(list),
                                 QStringLiteral("FD_CF_IF_Category_Array"), uniqueKey);
         }

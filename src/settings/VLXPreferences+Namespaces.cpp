@@ -63,12 +63,12 @@ void VLXPreferences::removeGeneral_XMLNamespacesAtIndex(int index)
 void VLXPreferences::validateGeneralXMLNamespaces()
 {
     m_generalXMLNamespaces.erase(
-            std::remove_if(m_generalXMLNamespaces.begin(), m_generalXMLNamespaces.end(),
-                           [](const QString &entry) {
-                               return extensionNSName::extensionNameFromDescription(entry)
-                                       == extensionNSName::kUserDefined;
-                           }),
-            m_generalXMLNamespaces.end());
+        std::remove_if(m_generalXMLNamespaces.begin(), m_generalXMLNamespaces.end(),
+                       [](const QString &entry) {
+                           return extensionNSName::extensionNameFromDescription(entry)
+                               == extensionNSName::kUserDefined;
+                       }),
+        m_generalXMLNamespaces.end());
 }
 
 void VLXPreferences::storeRegistryAndSave()
@@ -94,10 +94,10 @@ void VLXPreferences::addMissingXMLNamespacesImpl(const QStringList &entries)
         if (prefix == extensionNSName::kUserDefined)
             continue;
         const bool known = std::any_of(
-                m_generalXMLNamespaces.cbegin(), m_generalXMLNamespaces.cend(),
-                [&prefix](const QString &registered) {
-                    return extensionNSName::extensionNameFromDescription(registered) == prefix;
-                });
+            m_generalXMLNamespaces.cbegin(), m_generalXMLNamespaces.cend(),
+            [&prefix](const QString &registered) {
+                return extensionNSName::extensionNameFromDescription(registered) == prefix;
+            });
         if (!known)
             addGeneral_XMLNamespaces(QStringList {entry});
     }

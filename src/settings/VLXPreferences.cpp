@@ -270,7 +270,8 @@ QVariantMap VLXPreferences::setCFPreferences(const QVariantMap &entry) const
     QVariantMap sparse = entry;
     for (auto it = sparse.begin(); it != sparse.end();) {
         const auto def = defaults.constFind(it.key());
-        const bool isDefault = def != defaults.cend() && SettingsEquality::equal(def.value(), it.value());
+        const bool isDefault
+            = def != defaults.cend() && SettingsEquality::equal(def.value(), it.value());
         // The identifier stays unless it is the template's "BLANK".
         if (isDefault)
             it = sparse.erase(it);

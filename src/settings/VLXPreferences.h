@@ -53,11 +53,11 @@ public:
     VLXPreferences &operator=(const VLXPreferences &) = delete;
 
     // ---- Keys and built-in defaults (shared, read-only, built on first use) ----
-    static const QVariantMap &defaultValues();      // 190 global keys
-    static const QVariantMap &FDCFdefaultValues();  // 89 per-feed keys
-    static const QStringList &globalKeys();         // the 190 keys in table order
-    static const QStringList &loadedKeys();         // the 189 live keys (no "EncodeApos")
-    static const QStringList &perFeedKeys();        // the 89 per-feed keys in table order
+    static const QVariantMap &defaultValues(); // 190 global keys
+    static const QVariantMap &FDCFdefaultValues(); // 89 per-feed keys
+    static const QStringList &globalKeys(); // the 190 keys in table order
+    static const QStringList &loadedKeys(); // the 189 live keys (no "EncodeApos")
+    static const QStringList &perFeedKeys(); // the 89 per-feed keys in table order
     static std::optional<Kind> kindOfKey(const QString &key);
     static std::optional<Kind> kindOfPerFeedKey(const QString &key);
 
@@ -92,8 +92,8 @@ public:
     const std::optional<QVariantMap> &FDCF_dict() const { return m_FDCF_dict; }
 
     // ---- Migration ----
-    void checkVersion() override;                       // global ladder, displayed values
-    static void checkVersion(const QString &uniqueKey);  // one feed's entry
+    void checkVersion() override; // global ladder, displayed values
+    static void checkVersion(const QString &uniqueKey); // one feed's entry
     static constexpr float kCurrentVersion = 2.05f;
 
     // ---- Namespace registry ----
@@ -118,9 +118,9 @@ public:
     void revertToDefault() override;
     void discardDisplayedValues() override;
 
-    static const QString kUniqueKey;   // "FD_CF_ArrayUniqueKey"
-    static const QString kFeedArray;   // "FD_CF_Array"
-    static const QString kBlank;       // "BLANK"
+    static const QString kUniqueKey; // "FD_CF_ArrayUniqueKey"
+    static const QString kFeedArray; // "FD_CF_Array"
+    static const QString kBlank; // "BLANK"
 
 private:
     explicit VLXPreferences(std::unique_ptr<DefaultsStore> store);

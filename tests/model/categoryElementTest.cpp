@@ -25,8 +25,8 @@ TEST(categoryElement, StartsEmptyAndCopiesAreIndependent)
 TEST(categoryElement, KeyedArchiveUsesItsTwoKeys)
 {
     const auto element = std::make_shared<categoryElement>(QStringLiteral("Tech"), QString());
-    const QByteArray bytes =
-            KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(element));
+    const QByteArray bytes
+        = KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(element));
 
     const QVariantMap archive = PropertyList::parse(bytes).toMap();
     const QVariantMap top = archive.value(QStringLiteral("$top")).toMap();
@@ -35,7 +35,7 @@ TEST(categoryElement, KeyedArchiveUsesItsTwoKeys)
     EXPECT_EQ(top.value(QStringLiteral("Category Domain")).toString(), QString(QLatin1String("")));
 
     const auto back = KeyedArchivable::objectAs<categoryElement>(
-            KeyedUnarchiver::unarchiveObjectWithData(bytes));
+        KeyedUnarchiver::unarchiveObjectWithData(bytes));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->categoryString(), QStringLiteral("Tech"));
     EXPECT_EQ(back->categoryDomainString(), QString(QLatin1String("")));

@@ -1,5 +1,5 @@
-#include "platform/PlistDefaultsStore.h"
 #include "platform/MemoryDefaultsStore.h"
+#include "platform/PlistDefaultsStore.h"
 
 #include <QDir>
 #include <QFile>

@@ -32,7 +32,7 @@ public:
 };
 
 [[maybe_unused]] const bool kRegistered = KeyedUnarchiver::registerClass(
-        QStringLiteral("TestPoint"), [] { return std::make_shared<Point>(); });
+    QStringLiteral("TestPoint"), [] { return std::make_shared<Point>(); });
 
 std::shared_ptr<Point> point(int x, const QString &label)
 {
@@ -45,10 +45,11 @@ std::shared_ptr<Point> point(int x, const QString &label)
 TEST(KeyedArchiver, ObjectsListsAndNestedObjectsRoundTrip)
 {
     auto outer = point(-1, QStringLiteral("outer"));
-    outer->child = QVariantMap {{QStringLiteral("$class"), QStringLiteral("looks like an object")},
-                                {QStringLiteral("inner"), KeyedArchivable::toVariant(point(7, {}))}};
+    outer->child
+        = QVariantMap {{QStringLiteral("$class"), QStringLiteral("looks like an object")},
+                       {QStringLiteral("inner"), KeyedArchivable::toVariant(point(7, {}))}};
     const QByteArray bytes = KeyedArchiver::archivedDataWithRootObject(
-            QVariantList {KeyedArchivable::toVariant(outer), QStringLiteral("plain")});
+        QVariantList {KeyedArchivable::toVariant(outer), QStringLiteral("plain")});
     ASSERT_FALSE(bytes.isEmpty());
     EXPECT_TRUE(bytes.startsWith("bplist"));
 
@@ -84,23 +85,23 @@ TEST(KeyedUnarchiver, BadDataAndUnknownClassesGiveNull)
     EXPECT_FALSE(KeyedUnarchiver::unarchiveObjectWithData(QByteArray()).isValid());
     // A property list that is not one of our archives.
     EXPECT_FALSE(KeyedUnarchiver::unarchiveObjectWithData(
-                         PropertyList::serialize(QVariantMap {{QStringLiteral("$top"), 1}},
-                                                 PropertyList::Format::Binary))
-                         .isValid());
+                     PropertyList::serialize(QVariantMap {{QStringLiteral("$top"), 1}},
+                                             PropertyList::Format::Binary))
+                     .isValid());
 
     QVariantMap unknown {{QStringLiteral("$class"), QStringLiteral("NoSuchClass")}};
     QVariantMap archive {{QStringLiteral("$archiver"), KeyedArchiver::kArchiverName},
                          {QStringLiteral("$version"), 1},
                          {QStringLiteral("$top"), QVariantList {unknown}}};
     EXPECT_FALSE(KeyedUnarchiver::unarchiveObjectWithData(
-                         PropertyList::serialize(archive, PropertyList::Format::Binary))
-                         .isValid());
+                     PropertyList::serialize(archive, PropertyList::Format::Binary))
+                     .isValid());
 
     auto refusing = point(1, {});
     refusing->refuse = true;
     EXPECT_FALSE(KeyedUnarchiver::unarchiveObjectWithData(KeyedArchiver::archivedDataWithRootObject(
-                                                                  KeyedArchivable::toVariant(refusing)))
-                         .isValid());
+                                                              KeyedArchivable::toVariant(refusing)))
+                     .isValid());
 }
 
 TEST(KeyedUnarchiver, TypedReadsOfMissingOrMistypedKeysGiveEmptyValues)
@@ -112,7 +113,7 @@ TEST(KeyedUnarchiver, TypedReadsOfMissingOrMistypedKeysGiveEmptyValues)
                          {QStringLiteral("$version"), 1},
                          {QStringLiteral("$top"), fields}};
     const auto p = KeyedArchivable::objectAs<Point>(KeyedUnarchiver::unarchiveObjectWithData(
-            PropertyList::serialize(archive, PropertyList::Format::Binary)));
+        PropertyList::serialize(archive, PropertyList::Format::Binary)));
     ASSERT_TRUE(p);
     EXPECT_EQ(p->x, 0);
     EXPECT_EQ(p->label, QString(QLatin1String("")));
@@ -150,7 +151,7 @@ public:
 };
 
 [[maybe_unused]] const bool kDictionaryBackedRegistered = KeyedUnarchiver::registerClass(
-        QStringLiteral("TestDictionaryBacked"), [] { return std::make_shared<DictionaryBacked>(); });
+    QStringLiteral("TestDictionaryBacked"), [] { return std::make_shared<DictionaryBacked>(); });
 
 TEST(KeyedUnarchiver, DecodedFieldsBridgeDictionaryBackedClasses)
 {
@@ -158,9 +159,9 @@ TEST(KeyedUnarchiver, DecodedFieldsBridgeDictionaryBackedClasses)
     object->fields = {{QStringLiteral("ErrorList"), QStringList {QStringLiteral("a::b")}},
                       {QStringLiteral("RepairCounter"), 2},
                       {QStringLiteral("Nested"), KeyedArchivable::toVariant(point(4, {}))}};
-    const auto back = KeyedArchivable::objectAs<DictionaryBacked>(
-            KeyedUnarchiver::unarchiveObjectWithData(
-                    KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(object))));
+    const auto back
+        = KeyedArchivable::objectAs<DictionaryBacked>(KeyedUnarchiver::unarchiveObjectWithData(
+            KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(object))));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->fields.size(), 3);
     EXPECT_EQ(back->fields.value(QStringLiteral("ErrorList")).toStringList(),

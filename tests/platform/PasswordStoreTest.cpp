@@ -34,7 +34,7 @@ TEST_F(PasswordStoreTest, WritesReadsReplacesAndDeletes)
     EXPECT_FALSE(store.readPassword(service, account, &password, &error));
 
     ASSERT_TRUE(store.writePassword(service, account, QStringLiteral("s3cret ü"), &error))
-            << error.toStdString();
+        << error.toStdString();
     ASSERT_TRUE(store.readPassword(service, account, &password, &error)) << error.toStdString();
     EXPECT_EQ(password, QStringLiteral("s3cret ü"));
 
@@ -52,8 +52,8 @@ TEST(PasswordStoreWithoutService, StoringFailsWithAMessage)
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     QString error;
     const bool stored = PasswordStore::instance().writePassword(
-            QStringLiteral("ftp://nowhere.invalid:22"), QStringLiteral("user"),
-            QStringLiteral("pw"), &error);
+        QStringLiteral("ftp://nowhere.invalid:22"), QStringLiteral("user"), QStringLiteral("pw"),
+        &error);
     if (!saved.isEmpty())
         qputenv("DBUS_SESSION_BUS_ADDRESS", saved);
     EXPECT_FALSE(stored);

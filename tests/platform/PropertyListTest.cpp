@@ -23,7 +23,8 @@ class PropertyListFormats : public ::testing::TestWithParam<PropertyList::Format
 
 TEST_P(PropertyListFormats, NegativeIntegersSurviveTheUnsignedStorage)
 {
-    for (qint64 n : {qint64(-1), qint64(-2147483648LL), qint64(0), qint64(1), qint64(-99999999999LL)}) {
+    for (qint64 n :
+         {qint64(-1), qint64(-2147483648LL), qint64(0), qint64(1), qint64(-99999999999LL)}) {
         const QVariant back = roundTrip(QVariant(n), GetParam());
         ASSERT_TRUE(SettingsEquality::isNumber(back));
         EXPECT_EQ(back.toLongLong(), n);
@@ -57,8 +58,7 @@ TEST_P(PropertyListFormats, NestedCollectionsRoundTrip)
 }
 
 INSTANTIATE_TEST_SUITE_P(Both, PropertyListFormats,
-                         ::testing::Values(PropertyList::Format::Xml,
-                                           PropertyList::Format::Binary),
+                         ::testing::Values(PropertyList::Format::Xml, PropertyList::Format::Binary),
                          [](const auto &info) {
                              return info.param == PropertyList::Format::Xml ? "Xml" : "Binary";
                          });
@@ -86,7 +86,7 @@ TEST(PropertyList, EmbeddedNulCharactersAreRefusedNotFatal)
 {
     // libplist aborts on such strings; they must be turned away before it sees them.
     QByteArray binary = PropertyList::serialize(
-            QVariantMap {{QStringLiteral("kQ"), QStringLiteral("xQy")}}, PropertyList::Format::Binary);
+        QVariantMap {{QStringLiteral("kQ"), QStringLiteral("xQy")}}, PropertyList::Format::Binary);
     QByteArray badValue = binary;
     badValue.replace("xQy", QByteArray("x\0y", 3));
     QByteArray badKey = binary;

@@ -1,5 +1,5 @@
-#include "platform/KeyedArchivable.h"
 #include "platform/SettingsEquality.h"
+#include "platform/KeyedArchivable.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>

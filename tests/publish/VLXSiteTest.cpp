@@ -1,9 +1,9 @@
+#include "publish/VLXSite.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/PasswordStore.h"
 #include "platform/PropertyList.h"
-#include "publish/VLXSite.h"
 #include "settings/VLXPreferences.h"
 
 #include <QUuid>
@@ -61,9 +61,9 @@ TEST_F(VLXSiteTest, ANewSiteTakesItsFlagsFromTheSettings)
     EXPECT_EQ(a.type(), 0);
     EXPECT_EQ(a.ftpStorePassword(), 1);
     EXPECT_EQ(a.dmStorePassword(), 1);
-    for (int flag : {a.ftpEnclosureDirSameAsXML(), a.ftpImageDirSameAsXML(),
-                     a.dmEnclosureDirSameAsXML(), a.dmImageDirSameAsXML(),
-                     a.lclEnclosureDirSameAsXML(), a.lclImageDirSameAsXML()})
+    for (int flag :
+         {a.ftpEnclosureDirSameAsXML(), a.ftpImageDirSameAsXML(), a.dmEnclosureDirSameAsXML(),
+          a.dmImageDirSameAsXML(), a.lclEnclosureDirSameAsXML(), a.lclImageDirSameAsXML()})
         EXPECT_EQ(flag, 1);
     VLXPreferences::setObjectForKey(0, QStringLiteral("M_UseKeychain"));
     EXPECT_EQ(VLXSite().ftpStorePassword(), 0);
@@ -73,17 +73,19 @@ TEST_F(VLXSiteTest, ANewSiteTakesItsFlagsFromTheSettings)
 TEST_F(VLXSiteTest, KeyedArchiveRoundTripsAllThirtyFields)
 {
     const auto site = filledSite();
-    const QByteArray bytes =
-            KeyedArchiver::archivedDataWithRootObject(QVariantList {KeyedArchivable::toVariant(site)});
-    const QVariantMap top = PropertyList::parse(bytes).toMap().value(QStringLiteral("$top")).toList().at(0).toMap();
+    const QByteArray bytes = KeyedArchiver::archivedDataWithRootObject(
+        QVariantList {KeyedArchivable::toVariant(site)});
+    const QVariantMap top
+        = PropertyList::parse(bytes).toMap().value(QStringLiteral("$top")).toList().at(0).toMap();
     EXPECT_EQ(top.size(), 31); // 30 fields and the class name
     EXPECT_EQ(top.value(QStringLiteral("FTPPassive")).toInt(), site->ftpUsePASV());
 
     const auto back = KeyedArchivable::objectAs<VLXSite>(
-            KeyedUnarchiver::unarchiveObjectWithData(bytes).toList().value(0));
+        KeyedUnarchiver::unarchiveObjectWithData(bytes).toList().value(0));
     ASSERT_TRUE(back);
-    EXPECT_EQ(KeyedArchiver::archivedDataWithRootObject(QVariantList {KeyedArchivable::toVariant(back)}),
-              bytes);
+    EXPECT_EQ(
+        KeyedArchiver::archivedDataWithRootObject(QVariantList {KeyedArchivable::toVariant(back)}),
+        bytes);
     EXPECT_EQ(back->ftpImageDirSameAsXML(), -3);
     EXPECT_EQ(back->siteIdentifier(), site->siteIdentifier());
     EXPECT_EQ(back->lclDefaultImageDir(), QStringLiteral("li"));
@@ -98,7 +100,7 @@ TEST_F(VLXSiteTest, MissingKeysDecodeAsZeroAndEmpty)
                          {QStringLiteral("$version"), 1},
                          {QStringLiteral("$top"), fields}};
     const auto site = KeyedArchivable::objectAs<VLXSite>(KeyedUnarchiver::unarchiveObjectWithData(
-            PropertyList::serialize(archive, PropertyList::Format::Binary)));
+        PropertyList::serialize(archive, PropertyList::Format::Binary)));
     ASSERT_TRUE(site);
     EXPECT_EQ(site->ftpUseEPSV(), 0);
     EXPECT_EQ(site->ftpImageDirSameAsXML(), 0); // not the initial 1: decoding starts empty
@@ -132,7 +134,8 @@ protected:
         if (!PasswordStore::sessionBusAvailable())
             GTEST_SKIP() << "no D-Bus session: run through scripts/test, which starts a private "
                             "secret service";
-        host = QStringLiteral("%1.vellumcast-test.invalid").arg(QUuid::createUuid().toString(QUuid::Id128));
+        host = QStringLiteral("%1.vellumcast-test.invalid")
+                   .arg(QUuid::createUuid().toString(QUuid::Id128));
     }
     void TearDown() override
     {
@@ -154,8 +157,8 @@ TEST_F(VLXSitePassword, StoredInTheSecretServiceNeverInTheSettings)
     EXPECT_EQ(site->getPassword(), QStringLiteral("pa55"));
 
     // The archive (what the settings file holds) carries no password.
-    const QByteArray archive =
-            KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(site));
+    const QByteArray archive
+        = KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(site));
     EXPECT_FALSE(archive.contains("pa55"));
 
     // Port 22 is part of the item: one made for port 21 is another item.

@@ -13,7 +13,8 @@ int countKind(const QStringList &keys, Kind kind, bool perFeed = false)
 {
     int n = 0;
     for (const QString &key : keys) {
-        const auto k = perFeed ? VLXPreferences::kindOfPerFeedKey(key) : VLXPreferences::kindOfKey(key);
+        const auto k
+            = perFeed ? VLXPreferences::kindOfPerFeedKey(key) : VLXPreferences::kindOfKey(key);
         if (k == kind)
             ++n;
     }
@@ -50,11 +51,12 @@ TEST(DefaultsTable, CountsAndKinds)
 
 TEST(DefaultsTable, TheGlobalFeedArrayHoldsThePerFeedTableItself)
 {
-    const QVariantList array =
-            VLXPreferences::defaultValues().value(QStringLiteral("FD_CF_Array")).toList();
+    const QVariantList array
+        = VLXPreferences::defaultValues().value(QStringLiteral("FD_CF_Array")).toList();
     ASSERT_EQ(array.size(), 1);
     const QVariantMap entry = array.at(0).toMap();
-    EXPECT_EQ(entry.value(QStringLiteral("FD_CF_ArrayUniqueKey")).toString(), QStringLiteral("BLANK"));
+    EXPECT_EQ(entry.value(QStringLiteral("FD_CF_ArrayUniqueKey")).toString(),
+              QStringLiteral("BLANK"));
     EXPECT_TRUE(entry.isSharedWith(VLXPreferences::FDCFdefaultValues()));
     EXPECT_EQ(&VLXPreferences::FDCFdefaultValues(), &VLXPreferences::FDCFdefaultValues());
 }
@@ -69,8 +71,8 @@ TEST(DefaultsTable, KeySpellings)
     EXPECT_FALSE(g.contains(QStringLiteral("PrefFD_AF_IM_EX_DCTitle")));
     for (const char *key : {"FD_AF_SD_F_DataTo", "FD_AF_SD_I_DataTo"}) {
         EXPECT_TRUE(g.contains(QLatin1String(key)));
-        EXPECT_FALSE(g.contains(QString(QLatin1String(key)).replace(QStringLiteral("DataTo"),
-                                                                    QStringLiteral("DateTo"))));
+        EXPECT_FALSE(g.contains(QString(QLatin1String(key))
+                                    .replace(QStringLiteral("DataTo"), QStringLiteral("DateTo"))));
     }
     EXPECT_TRUE(f.contains(QStringLiteral("FD_CF_SD_F_DataTo")));
     EXPECT_FALSE(f.contains(QStringLiteral("FD_CF_SD_F_DateTo")));
@@ -79,7 +81,8 @@ TEST(DefaultsTable, KeySpellings)
     EXPECT_TRUE(g.contains(QStringLiteral("OPML_OwnerEMail")));
     EXPECT_FALSE(g.contains(QStringLiteral("OPML_OwnerEmail")));
     for (int hour = 0; hour < 24; ++hour)
-        EXPECT_TRUE(g.contains(QStringLiteral("FD_AF_FF_SkipHoursHr%1").arg(hour, 2, 10, QLatin1Char('0'))));
+        EXPECT_TRUE(g.contains(
+            QStringLiteral("FD_AF_FF_SkipHoursHr%1").arg(hour, 2, 10, QLatin1Char('0'))));
     EXPECT_FALSE(g.contains(QStringLiteral("FD_AF_FF_SkipHoursHr24")));
     EXPECT_FALSE(g.contains(QStringLiteral("FD_AF_FF_SkipHoursHr5")));
     EXPECT_TRUE(g.contains(QStringLiteral("M_ReturnIsNL")));
@@ -101,7 +104,8 @@ TEST(DefaultsTable, NonZeroDefaults)
     EXPECT_EQ(f.value(QStringLiteral("FD_CF_Version")).metaType().id(), QMetaType::Float);
     EXPECT_EQ(f.value(QStringLiteral("FD_CF_SD_Enabled")).metaType().id(), QMetaType::Bool);
     EXPECT_EQ(f.value(QStringLiteral("OPML_CF_LastSaved")).toDateTime().toSecsSinceEpoch(), 0);
-    EXPECT_TRUE(g.value(QStringLiteral("FD_AF_FF_Docs")).toString().endsWith(QStringLiteral("/tech/rss")));
+    EXPECT_TRUE(
+        g.value(QStringLiteral("FD_AF_FF_Docs")).toString().endsWith(QStringLiteral("/tech/rss")));
     EXPECT_EQ(g.value(QStringLiteral("FD_AF_FF_Title")).toString(), QString(QLatin1String("")));
     EXPECT_FALSE(g.value(QStringLiteral("FD_AF_FF_Title")).toString().isNull());
 }
@@ -110,7 +114,7 @@ TEST(DefaultsTable, ArchivedPerFeedDefaultsDecode)
 {
     const QVariantMap &f = VLXPreferences::FDCFdefaultValues();
     const QVariant categories = KeyedUnarchiver::unarchiveObjectWithData(
-            f.value(QStringLiteral("FD_CF_IF_Category_Array")).toByteArray());
+        f.value(QStringLiteral("FD_CF_IF_Category_Array")).toByteArray());
     EXPECT_EQ(categories.metaType().id(), QMetaType::QVariantList);
     EXPECT_TRUE(categories.toList().isEmpty());
 }
@@ -119,11 +123,11 @@ TEST(DefaultsTable, MediaDefaultsComeFromTheClassRegistry)
 {
     // Until the Media RSS classes register, the registry yields nothing and so do the defaults.
     for (const char *name : {"mrssChannel", "mrssItem"}) {
-        const QString key = QStringLiteral("FD_AF_%1_EX_%2")
-                                    .arg(QLatin1String(name) == QLatin1String("mrssChannel")
-                                                 ? QStringLiteral("FF")
-                                                 : QStringLiteral("IF"),
-                                         QLatin1String(name));
+        const QString key
+            = QStringLiteral("FD_AF_%1_EX_%2")
+                  .arg(QLatin1String(name) == QLatin1String("mrssChannel") ? QStringLiteral("FF")
+                                                                           : QStringLiteral("IF"),
+                       QLatin1String(name));
         const QVariant value = VLXPreferences::defaultValues().value(key);
         const bool registered = KeyedUnarchiver::isClassRegistered(QLatin1String(name));
         EXPECT_EQ(KeyedArchivable::isObject(value), registered) << key.toStdString();

@@ -17,9 +17,9 @@ TEST_F(LoadSave, AnEmptyStoreLoadsTheDefaultsAndAnImmediateSaveWritesNothing)
 {
     EXPECT_EQ(live().size(), 189);
     for (const QString &key : VLXPreferences::loadedKeys()) {
-        EXPECT_TRUE(SettingsEquality::equal(live().value(key),
-                                            VLXPreferences::defaultValues().value(key)))
-                << key.toStdString();
+        EXPECT_TRUE(
+            SettingsEquality::equal(live().value(key), VLXPreferences::defaultValues().value(key)))
+            << key.toStdString();
     }
     ASSERT_EQ(feedEntries().size(), 1);
     EXPECT_EQ(feedEntries().at(0).toMap().size(), 89);
@@ -47,26 +47,28 @@ TEST_F(LoadSave, StoredDefaultsAreRemovedAndOtherKeysLeftAlone)
 
 TEST_F(LoadSave, ValuesOfTheWrongKindOrUndecodableArchivesTakeTheirDefaults)
 {
-    reload({{QStringLiteral("FD_AF_FF_Title"), 5},
-            {QStringLiteral("M_HidePath"), QStringLiteral("zero")},
-            {QStringLiteral("FD_Version"), QVariantList()},
-            {QStringLiteral("FD_AF_Namespaces"), QStringLiteral("not a list")},
-            {QStringLiteral("General_XMLNamespaces"), QVariantList {1, 2}},
-            {QStringLiteral("FD_AF_FF_EX_Extensions"), QVariantList()},
-            {QStringLiteral("Pub_Sites"), QByteArray("garbage")},
-            {QStringLiteral("FD_AF_IF_Category_Array"), QStringLiteral("text")},
-            {QStringLiteral("FD_AF_FF_EX_mrssChannel"), QByteArray("bplist00")},
-            {QStringLiteral("FD_CF_Array"),
-             QVariantList {QStringLiteral("not an entry"),
-                           QVariantMap {{QStringLiteral("FD_CF_ArrayUniqueKey"), QStringLiteral("A")},
-                                        {QStringLiteral("FD_CF_IF_Title"), 7},
-                                        {QStringLiteral("FD_CF_IF_Link"), QStringLiteral("ok")}}}}});
+    reload(
+        {{QStringLiteral("FD_AF_FF_Title"), 5},
+         {QStringLiteral("M_HidePath"), QStringLiteral("zero")},
+         {QStringLiteral("FD_Version"), QVariantList()},
+         {QStringLiteral("FD_AF_Namespaces"), QStringLiteral("not a list")},
+         {QStringLiteral("General_XMLNamespaces"), QVariantList {1, 2}},
+         {QStringLiteral("FD_AF_FF_EX_Extensions"), QVariantList()},
+         {QStringLiteral("Pub_Sites"), QByteArray("garbage")},
+         {QStringLiteral("FD_AF_IF_Category_Array"), QStringLiteral("text")},
+         {QStringLiteral("FD_AF_FF_EX_mrssChannel"), QByteArray("bplist00")},
+         {QStringLiteral("FD_CF_Array"),
+          QVariantList {QStringLiteral("not an entry"),
+                        QVariantMap {{QStringLiteral("FD_CF_ArrayUniqueKey"), QStringLiteral("A")},
+                                     {QStringLiteral("FD_CF_IF_Title"), 7},
+                                     {QStringLiteral("FD_CF_IF_Link"), QStringLiteral("ok")}}}}});
     for (const char *key : {"FD_AF_FF_Title", "M_HidePath", "FD_Version", "FD_AF_Namespaces",
                             "General_XMLNamespaces", "FD_AF_FF_EX_Extensions", "Pub_Sites",
                             "FD_AF_IF_Category_Array", "FD_AF_FF_EX_mrssChannel"}) {
-        EXPECT_TRUE(SettingsEquality::equal(live().value(QLatin1String(key)),
-                                            VLXPreferences::defaultValues().value(QLatin1String(key))))
-                << key;
+        EXPECT_TRUE(
+            SettingsEquality::equal(live().value(QLatin1String(key)),
+                                    VLXPreferences::defaultValues().value(QLatin1String(key))))
+            << key;
     }
     ASSERT_EQ(feedEntries().size(), 1);
     EXPECT_EQ(VLXPreferences::objectForKey(QStringLiteral("FD_CF_IF_Title"), QStringLiteral("A")),
@@ -79,10 +81,10 @@ TEST_F(LoadSave, KindsAreWrittenInTheirStoredForms)
 {
     prefs->preferences().insert(QStringLiteral("FD_Version"), 2.05f);
     prefs->preferences().insert(QStringLiteral("FD_AF_FF_SkipHoursHr05"), true);
-    prefs->preferences().insert(QStringLiteral("FD_AF_FF_Category_Array"),
-                                QVariantList {KeyedArchivable::toVariant(
-                                        std::make_shared<categoryElement>(QStringLiteral("c"),
-                                                                          QStringLiteral("d")))});
+    prefs->preferences().insert(
+        QStringLiteral("FD_AF_FF_Category_Array"),
+        QVariantList {KeyedArchivable::toVariant(
+            std::make_shared<categoryElement>(QStringLiteral("c"), QStringLiteral("d")))});
     prefs->savePreferencesToDefaults(prefs->preferences());
     EXPECT_EQ(store->object(QStringLiteral("FD_Version")).metaType().id(), QMetaType::Double);
     EXPECT_EQ(store->object(QStringLiteral("FD_AF_FF_SkipHoursHr05")).metaType().id(),
@@ -124,12 +126,15 @@ TEST(LoadSaveFile, EveryKindRoundTripsThroughARealPlistFile)
              QVariantMap {{QStringLiteral("foo"), QStringLiteral("<foo:x/>")}});
     v.insert(QStringLiteral("FD_AF_IF_Category_Array"),
              QVariantList {KeyedArchivable::toVariant(std::make_shared<categoryElement>(
-                     QStringLiteral("News"), QStringLiteral("urn:d")))});
+                 QStringLiteral("News"), QStringLiteral("urn:d")))});
     v.insert(QStringLiteral("Pub_Sites"), QVariantList {KeyedArchivable::toVariant(site)});
     first.savePreferencesToDefaults(v);
-    VLXPreferences::setObjectForKey(saved, QStringLiteral("OPML_CF_LastSaved"), QStringLiteral("F1"));
-    VLXPreferences::setObjectForKey(-1, QStringLiteral("FTP_CF_PasswordToKeychain"), QStringLiteral("F1"));
-    VLXPreferences::setObjectForKey(0, QStringLiteral("FTP_CF_PasswordToKeychain"), QStringLiteral("F2"));
+    VLXPreferences::setObjectForKey(saved, QStringLiteral("OPML_CF_LastSaved"),
+                                    QStringLiteral("F1"));
+    VLXPreferences::setObjectForKey(-1, QStringLiteral("FTP_CF_PasswordToKeychain"),
+                                    QStringLiteral("F1"));
+    VLXPreferences::setObjectForKey(0, QStringLiteral("FTP_CF_PasswordToKeychain"),
+                                    QStringLiteral("F2"));
     ASSERT_TRUE(QFile::exists(path));
 
     VLXPreferences &second = VLXPreferences::useStore(std::make_unique<PlistDefaultsStore>(path));
@@ -141,8 +146,9 @@ TEST(LoadSaveFile, EveryKindRoundTripsThroughARealPlistFile)
     EXPECT_EQ(w.value(QStringLiteral("FD_Version")).toFloat(), 1.85f);
     EXPECT_EQ(w.value(QStringLiteral("FD_AF_AD_XMLComments")).toList(),
               QVariantList {QStringLiteral("c1")});
-    EXPECT_EQ(w.value(QStringLiteral("FD_AF_IF_EX_Extensions")).toMap().value(QStringLiteral("foo")),
-              QStringLiteral("<foo:x/>"));
+    EXPECT_EQ(
+        w.value(QStringLiteral("FD_AF_IF_EX_Extensions")).toMap().value(QStringLiteral("foo")),
+        QStringLiteral("<foo:x/>"));
     const auto categories = w.value(QStringLiteral("FD_AF_IF_Category_Array")).toList();
     ASSERT_EQ(categories.size(), 1);
     const auto category = KeyedArchivable::objectAs<categoryElement>(categories.at(0));
@@ -151,14 +157,19 @@ TEST(LoadSaveFile, EveryKindRoundTripsThroughARealPlistFile)
     ASSERT_TRUE(VLXPreferences::pubSiteWithID(site->siteIdentifier()));
     EXPECT_EQ(VLXPreferences::pubSiteWithID(site->siteIdentifier())->ftpServer(),
               QStringLiteral("ftp.example.org"));
-    EXPECT_EQ(VLXPreferences::objectForKey(QStringLiteral("OPML_CF_LastSaved"), QStringLiteral("F1"))
-                      .toDateTime(),
-              saved);
+    EXPECT_EQ(
+        VLXPreferences::objectForKey(QStringLiteral("OPML_CF_LastSaved"), QStringLiteral("F1"))
+            .toDateTime(),
+        saved);
     // -1 is this key's default, 0 is not: only the second feed's entry stores it.
     EXPECT_EQ(VLXPreferences::objectForKey(QStringLiteral("FTP_CF_PasswordToKeychain"),
-                                           QStringLiteral("F1")).toInt(), -1);
+                                           QStringLiteral("F1"))
+                  .toInt(),
+              -1);
     EXPECT_EQ(VLXPreferences::objectForKey(QStringLiteral("FTP_CF_PasswordToKeychain"),
-                                           QStringLiteral("F2")).toInt(), 0);
+                                           QStringLiteral("F2"))
+                  .toInt(),
+              0);
     // A stored -1 (written by hand or by an older version) reads back signed.
     QVariantList entries = w.value(VLXPreferences::kFeedArray).toList();
     QVariantMap f2 = entries.last().toMap();
@@ -169,14 +180,16 @@ TEST(LoadSaveFile, EveryKindRoundTripsThroughARealPlistFile)
     second.savePreferencesToDefaults(second.preferences());
     VLXPreferences::useStore(std::make_unique<PlistDefaultsStore>(path));
     EXPECT_EQ(VLXPreferences::objectForKey(QStringLiteral("FTP_CF_PasswordToKeychain"),
-                                           QStringLiteral("F2")), -1);
+                                           QStringLiteral("F2")),
+              -1);
 
     // Saving the unchanged settings again keeps the file's content.
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray before = file.readAll();
     file.close();
-    VLXPreferences::sharedInstance().savePreferencesToDefaults(VLXPreferences::sharedInstance().preferences());
+    VLXPreferences::sharedInstance().savePreferencesToDefaults(
+        VLXPreferences::sharedInstance().preferences());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), before);
 }

@@ -14,8 +14,8 @@ QString ns(const char *prefix, const char *url, bool supported = false)
 QStringList builtIns()
 {
     QStringList list;
-    for (const char *p : {"itunes", "media", "content", "sy", "dc", "creativeCommons", "cf",
-                          "trackback"})
+    for (const char *p :
+         {"itunes", "media", "content", "sy", "dc", "creativeCommons", "cf", "trackback"})
         list.append(extensionNSName::makeDescription(QLatin1String(p),
                                                      QStringLiteral("urn:%1").arg(QLatin1String(p)),
                                                      true, QStringLiteral("Name")));
@@ -26,9 +26,9 @@ QStringList stored(const VLXPreferences &prefs)
 {
     QStringList out;
     for (const QVariant &v : const_cast<VLXPreferences &>(prefs)
-                                     .preferences()
-                                     .value(QStringLiteral("General_XMLNamespaces"))
-                                     .toList())
+                                 .preferences()
+                                 .value(QStringLiteral("General_XMLNamespaces"))
+                                 .toList())
         out.append(v.toString());
     return out;
 }
@@ -61,12 +61,12 @@ TEST_F(Registry, MissingNamespacesAreAddedByPrefixOnly)
 TEST_F(Registry, SortingKeepsWellSupportedOrderAndSortsTheRestWithoutCase)
 {
     QStringList &working = prefs->general_XMLNamespaces();
-    working = {ns("Zed", "u"), ns("zz", "u", true), ns("alpha", "u"), ns("ab", "u"),
-               ns("aa", "u", true), ns("Beta", "u"), ns("abc", "u")};
+    working = {ns("Zed", "u"),      ns("zz", "u", true), ns("alpha", "u"), ns("ab", "u"),
+               ns("aa", "u", true), ns("Beta", "u"),     ns("abc", "u")};
     prefs->sortNamespaces();
-    EXPECT_EQ(working, (QStringList {ns("zz", "u", true), ns("aa", "u", true), ns("abc", "u"),
-                                     ns("ab", "u"), ns("alpha", "u"), ns("Beta", "u"),
-                                     ns("Zed", "u")}));
+    EXPECT_EQ(working,
+              (QStringList {ns("zz", "u", true), ns("aa", "u", true), ns("abc", "u"), ns("ab", "u"),
+                            ns("alpha", "u"), ns("Beta", "u"), ns("Zed", "u")}));
 }
 
 TEST_F(Registry, WorkingRegistryEditsIgnoreIndicesOutOfRange)

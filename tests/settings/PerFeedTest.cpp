@@ -20,9 +20,10 @@ QVariantMap entryFor(const QString &id, const QVariantMap &values = {})
 TEST_F(PerFeed, ReadingAFeedWithoutEntryGivesTheDefaultAndCreatesNothing)
 {
     EXPECT_EQ(VLXPreferences::objectForKey(QStringLiteral("FTP_CF_PasswordToKeychain"),
-                                           QStringLiteral("new")), -1);
-    EXPECT_FALSE(VLXPreferences::objectForKey(QStringLiteral("NoSuchKey"), QStringLiteral("new"))
-                         .isValid());
+                                           QStringLiteral("new")),
+              -1);
+    EXPECT_FALSE(
+        VLXPreferences::objectForKey(QStringLiteral("NoSuchKey"), QStringLiteral("new")).isValid());
     EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QString()), QString(QLatin1String("")));
     EXPECT_EQ(feedEntries().size(), 1);
     EXPECT_FALSE(prefs->FDCF_dict());
@@ -42,7 +43,8 @@ TEST_F(PerFeed, WritesKeepEntriesSparse)
     VLXPreferences::setObjectForKey(QStringLiteral("T2"), kTitle, QStringLiteral("A"));
     VLXPreferences::setObjectForKey(QVariant(), kTitle, QStringLiteral("A"));
     EXPECT_EQ(feedEntries().at(1).toMap(), entryFor(QStringLiteral("A")));
-    EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("A")), QString(QLatin1String("")));
+    EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("A")),
+              QString(QLatin1String("")));
 }
 
 TEST_F(PerFeed, AFullEntryReadsLikeItsSparseForm)
@@ -51,12 +53,15 @@ TEST_F(PerFeed, AFullEntryReadsLikeItsSparseForm)
     full.insert(VLXPreferences::kUniqueKey, QStringLiteral("F"));
     full.insert(kTitle, QStringLiteral("full"));
     reload({{VLXPreferences::kFeedArray,
-             QVariantList {full, entryFor(QStringLiteral("S"), {{kTitle, QStringLiteral("sparse")}})}}});
+             QVariantList {full,
+                           entryFor(QStringLiteral("S"), {{kTitle, QStringLiteral("sparse")}})}}});
     EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("F")), QStringLiteral("full"));
     EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("S")), QStringLiteral("sparse"));
-    EXPECT_EQ(VLXPreferences::objectForKey(QStringLiteral("FD_CF_SD_I_X_Val"), QStringLiteral("S")), 1);
-    EXPECT_TRUE(SettingsEquality::equal(prefs->setCFPreferences(full),
-                                        entryFor(QStringLiteral("F"), {{kTitle, QStringLiteral("full")}})));
+    EXPECT_EQ(VLXPreferences::objectForKey(QStringLiteral("FD_CF_SD_I_X_Val"), QStringLiteral("S")),
+              1);
+    EXPECT_TRUE(
+        SettingsEquality::equal(prefs->setCFPreferences(full),
+                                entryFor(QStringLiteral("F"), {{kTitle, QStringLiteral("full")}})));
     // The template's identifier is the one value dropped from a sparse entry.
     EXPECT_EQ(prefs->setCFPreferences(VLXPreferences::FDCFdefaultValues()), QVariantMap());
 }
@@ -91,12 +96,14 @@ TEST_F(PerFeed, RemovingEntriesEmptiesTheCache)
     EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("A")), QStringLiteral("a"));
     VLXPreferences::removeUniqueKey(QStringLiteral("A"));
     EXPECT_EQ(feedEntries(), QVariantList {entryFor(QStringLiteral("B"))});
-    EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("A")), QString(QLatin1String("")));
+    EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("A")),
+              QString(QLatin1String("")));
 
     VLXPreferences::setObjectForKey(QStringLiteral("c"), kTitle, QStringLiteral("C"));
     EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("C")), QStringLiteral("c"));
     VLXPreferences::cleanupOrphans(QStringList {QStringLiteral("B")});
-    EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("C")), QString(QLatin1String("")));
+    EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("C")),
+              QString(QLatin1String("")));
 }
 
 TEST_F(PerFeed, CleanupOrphansKeepsListedFeedsInListOrder)
@@ -104,8 +111,8 @@ TEST_F(PerFeed, CleanupOrphansKeepsListedFeedsInListOrder)
     const QVariantList three {entryFor(QStringLiteral("1")), entryFor(QStringLiteral("2")),
                               entryFor(QStringLiteral("3"))};
     reload({{VLXPreferences::kFeedArray, three}});
-    VLXPreferences::cleanupOrphans(QStringList {QStringLiteral("2"), QStringLiteral("1"),
-                                                QStringLiteral("none")});
+    VLXPreferences::cleanupOrphans(
+        QStringList {QStringLiteral("2"), QStringLiteral("1"), QStringLiteral("none")});
     EXPECT_EQ(feedEntries(), (QVariantList {three.at(1), three.at(0)}));
     EXPECT_EQ(store->object(VLXPreferences::kFeedArray).toList().size(), 2);
 
@@ -124,7 +131,8 @@ TEST_F(PerFeed, DiscardingTheWindowsEditsEmptiesTheCache)
     entry.insert(kTitle, QStringLiteral("unsaved"));
     EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("W")), QStringLiteral("unsaved"));
     prefs->discardDisplayedValues();
-    EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("W")), QString(QLatin1String("")));
+    EXPECT_EQ(VLXPreferences::objectForKey(kTitle, QStringLiteral("W")),
+              QString(QLatin1String("")));
 }
 
 TEST_F(PerFeed, AcceptingTheWindowsEditsStoresTheSparseEntry)
@@ -179,15 +187,18 @@ TEST_F(PerFeed, ExtensionEmptiness)
     for (const char *prefix : {"itunes", "media", "content", "sy", "dc", "creativeCommons", "raw"})
         EXPECT_TRUE(VLXPreferences::isExtensionEmpty(QLatin1String(prefix))) << prefix;
 
-    prefs->preferences().insert(QStringLiteral("FD_AF_IF_EX_ITIExplicitStr"), QStringLiteral("yes"));
+    prefs->preferences().insert(QStringLiteral("FD_AF_IF_EX_ITIExplicitStr"),
+                                QStringLiteral("yes"));
     EXPECT_FALSE(VLXPreferences::isExtensionEmpty(QStringLiteral("itunes")));
     prefs->preferences().insert(QStringLiteral("FD_AF_IM_EX_DCCoverage"), QStringLiteral(" "));
     EXPECT_FALSE(VLXPreferences::isExtensionEmpty(QStringLiteral("dc")));
-    prefs->preferences().insert(QStringLiteral("FD_AF_IF_EX_CCLicense"), QVariantList {QStringLiteral("l")});
+    prefs->preferences().insert(QStringLiteral("FD_AF_IF_EX_CCLicense"),
+                                QVariantList {QStringLiteral("l")});
     EXPECT_FALSE(VLXPreferences::isExtensionEmpty(QStringLiteral("creativeCommons")));
 
-    prefs->preferences().insert(QStringLiteral("FD_AF_IF_EX_Extensions"),
-                                QVariantMap {{QStringLiteral("User Defined"), QStringLiteral("<x/>")}});
+    prefs->preferences().insert(
+        QStringLiteral("FD_AF_IF_EX_Extensions"),
+        QVariantMap {{QStringLiteral("User Defined"), QStringLiteral("<x/>")}});
     EXPECT_TRUE(VLXPreferences::isExtensionEmpty(QStringLiteral("User Defined")));
     prefs->preferences().insert(QStringLiteral("FD_AF_FF_EX_Extensions"),
                                 QVariantMap {{QStringLiteral("foo"), QStringLiteral("<foo:x/>")}});
@@ -218,7 +229,8 @@ TEST_F(PerFeed, PublishingSites)
     ASSERT_EQ(sites.size(), 2);
     EXPECT_EQ(KeyedArchivable::objectAs<VLXSite>(sites.at(0)), a2);
     EXPECT_EQ(VLXPreferences::pubSiteWithID(a->siteIdentifier()), a2);
-    EXPECT_EQ(VLXPreferences::findPubSiteWithHost(QStringLiteral("Host"), QStringLiteral("me")), a2);
+    EXPECT_EQ(VLXPreferences::findPubSiteWithHost(QStringLiteral("Host"), QStringLiteral("me")),
+              a2);
     EXPECT_FALSE(VLXPreferences::findPubSiteWithHost(QStringLiteral("host"), QStringLiteral("me")));
     EXPECT_FALSE(VLXPreferences::pubSiteWithID(QString()));
     EXPECT_FALSE(store->contains(QStringLiteral("Pub_Sites"))); // not saved by itself
