@@ -1,0 +1,157 @@
+#include "app/EditTracker.h"
+
+#include "ui/VLXTextField.h"
+#include "ui/VLXTextView.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScopedValueRollback>
+#include <QTextEdit>
+
+EditTracker::EditTracker(QObject *parent) : QObject(parent) { }
+
+QString EditTracker::textOf(const QWidget *control)
+{
+    if (const auto *line = qobject_cast<const QLineEdit *>(control))
+        return line->text();
+    if (const auto *plain = qobject_cast<const QPlainTextEdit *>(control))
+        return plain->toPlainText();
+    if (const auto *rich = qobject_cast<const QTextEdit *>(control))
+        return rich->toPlainText();
+    return {};
+}
+
+void EditTracker::setTextOf(QWidget *control, const QString &text)
+{
+    if (auto *line = qobject_cast<QLineEdit *>(control)) {
+        if (line->text() != text)
+            line->setText(text);
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(control)) {
+        if (plain->toPlainText() != text)
+            plain->setPlainText(text);
+    } else if (auto *rich = qobject_cast<QTextEdit *>(control)) {
+        if (rich->toPlainText() != text)
+            rich->setPlainText(text);
+    }
+}
+
+void EditTracker::track(QWidget *control)
+{
+    if (!control || isTracked(control))
+        return;
+    control->setProperty("vlxEditTracked", true);
+    control->installEventFilter(this);
+    if (auto *field = qobject_cast<VLXTextField *>(control)) {
+        connect(field, &VLXTextField::textDidBeginEditing, this,
+                [this, field] { beginEditing(field); });
+        connect(field, &VLXTextField::textDidEndEditing, this, [this, field] { endEditing(field); });
+    } else if (auto *line = qobject_cast<QLineEdit *>(control)) {
+        connect(line, &QLineEdit::textEdited, this, [this, line] { beginEditing(line); });
+        connect(line, &QLineEdit::editingFinished, this, [this, line] { endEditing(line); });
+    } else if (auto *view = qobject_cast<VLXTextView *>(control)) {
+        connect(view, &VLXTextView::textDidBeginEditing, this, [this, view] { beginEditing(view); });
+        connect(view, &VLXTextView::textDidEndEditing, this, [this, view] { endEditing(view); });
+    }
+}
+
+bool EditTracker::isTracked(const QWidget *control) const
+{
+    return control && control->property("vlxEditTracked").toBool();
+}
+
+bool EditTracker::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *control = qobject_cast<QWidget *>(watched);
+    if (control && isTracked(control)) {
+        if (event->type() == QEvent::FocusIn) {
+            beginEditing(control);
+        } else if (event->type() == QEvent::FocusOut) {
+            // A context menu or completer popping up does not end the edit.
+            if (static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
+                endEditing(control);
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void EditTracker::beginEditing(QWidget *control)
+{
+    if (!control || m_ending || m_quiet)
+        return;
+    if (m_control == control)
+        return; // the edit is already under way; its start text stands
+    if (m_control)
+        endEditing(m_control);
+    m_control = control;
+    m_startText = textOf(control);
+}
+
+void EditTracker::setStartText(QWidget *control, const QString &text)
+{
+    m_control = control;
+    m_startText = text;
+}
+
+void EditTracker::endEditing(QWidget *control)
+{
+    if (!control || m_ending || control != m_control)
+        return;
+    QScopedValueRollback<bool> guard(m_ending, true);
+    const QString start = m_startText;
+    m_control.clear();
+    m_startText.clear();
+
+    QString text = textOf(control);
+    if (text != start) {
+        if (m_check) {
+            const QString checked = m_check(control, text);
+            if (checked != text) {
+                QScopedValueRollback<bool> quiet(m_quiet, true);
+                setTextOf(control, checked);
+                text = checked;
+            }
+        }
+        if (text != start && m_commit)
+            m_commit(control, start, text);
+    }
+    // Typing goes on in the same control: the next change is a new edit starting from here.
+    if (control->hasFocus()) {
+        m_control = control;
+        m_startText = textOf(control);
+    }
+}
+
+void EditTracker::finalizeChanges()
+{
+    if (m_control)
+        endEditing(m_control);
+}
+
+void EditTracker::clear()
+{
+    m_control.clear();
+    m_startText.clear();
+}
+
+void EditTracker::setDisplayedText(QWidget *control, const QString &text)
+{
+    QScopedValueRollback<bool> quiet(m_quiet, true);
+    setTextOf(control, text);
+    if (control && control == m_control)
+        m_startText = text;
+}
+
+void EditTracker::setTextAsEdit(QWidget *control, const QString &text)
+{
+    if (!control)
+        return;
+    if (m_control != control)
+        beginEditing(control);
+    {
+        QScopedValueRollback<bool> quiet(m_quiet, true);
+        setTextOf(control, text);
+    }
+    endEditing(control);
+}

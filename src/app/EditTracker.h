@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Follows the editing of the window's text controls (line edits and text views): the text of a
+// control is remembered when its edit begins (focus in, or the kit's begin signal for a change
+// made on the user's behalf) and when the edit ends (Return, focus out, the kit's end signal, or
+// finalizeChanges()) a changed text is first checked and then committed with its start text.
+//
+// Ending is guarded against re-entry: an alert shown by the check or the commit takes the focus
+// away from the control, which would report the end of the same edit again.
+class EditTracker : public QObject
+{
+    Q_OBJECT
+public:
+    // Answers the text to commit (trimmed, repaired); may show alerts. Without it the text is
+    // committed as it stands.
+    using Check = std::function<QString(QWidget *control, const QString &proposed)>;
+    using Commit = std::function<void(QWidget *control, const QString &startText,
+                                      const QString &newText)>;
+
+    explicit EditTracker(QObject *parent = nullptr);
+
+    void setCheck(Check check) { m_check = std::move(check); }
+    void setCommit(Commit commit) { m_commit = std::move(commit); }
+
+    // Starts following a control (QLineEdit or QPlainTextEdit, the kit's classes among them).
+    void track(QWidget *control);
+    bool isTracked(const QWidget *control) const;
+
+    void beginEditing(QWidget *control);
+    void endEditing(QWidget *control);
+    // Ends the edit in progress, so that an action sees the committed model; the control keeps
+    // its focus and a new edit begins in it.
+    void finalizeChanges();
+    // Forgets the edit in progress without committing it.
+    void clear();
+
+    bool isEditing() const { return !m_control.isNull(); }
+    QWidget *editingControl() const { return m_control; }
+    QString startText() const { return m_startText; }
+    // The start text of an edit kept by others (extension panes keep theirs here too).
+    void setStartText(QWidget *control, const QString &text);
+
+    // Shows a text the program put back (undo, model to window) without it counting as an edit:
+    // a control being edited takes it as its new start text.
+    void setDisplayedText(QWidget *control, const QString &text);
+    // Sets the text as if typed: begin, change, end, so it is checked, committed and undoable.
+    void setTextAsEdit(QWidget *control, const QString &text);
+
+    static QString textOf(const QWidget *control);
+    static void setTextOf(QWidget *control, const QString &text);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QPointer<QWidget> m_control;
+    QString m_startText;
+    Check m_check;
+    Commit m_commit;
+    bool m_ending = false;
+    bool m_quiet = false;
+};
