@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
+#include <QTextDocument>
 #include <QTextEdit>
 
 EditTracker::EditTracker(QObject *parent) : QObject(parent) { }
@@ -44,15 +45,36 @@ void EditTracker::track(QWidget *control)
     control->setProperty("vlxEditTracked", true);
     control->installEventFilter(this);
     if (auto *field = qobject_cast<VLXTextField *>(control)) {
-        connect(field, &VLXTextField::textDidBeginEditing, this,
-                [this, field] { beginEditing(field); });
+        connect(field, &VLXTextField::textDidBeginEditing, this, [this, field] {
+            beginEditing(field);
+            m_dirty = true;
+        });
         connect(field, &VLXTextField::textDidEndEditing, this, [this, field] { endEditing(field); });
     } else if (auto *line = qobject_cast<QLineEdit *>(control)) {
-        connect(line, &QLineEdit::textEdited, this, [this, line] { beginEditing(line); });
+        connect(line, &QLineEdit::textEdited, this, [this, line] {
+            beginEditing(line);
+            m_dirty = true;
+        });
         connect(line, &QLineEdit::editingFinished, this, [this, line] { endEditing(line); });
     } else if (auto *view = qobject_cast<VLXTextView *>(control)) {
-        connect(view, &VLXTextView::textDidBeginEditing, this, [this, view] { beginEditing(view); });
+        connect(view, &VLXTextView::textDidBeginEditing, this, [this, view] {
+            beginEditing(view);
+            m_dirty = true;
+        });
         connect(view, &VLXTextView::textDidEndEditing, this, [this, view] { endEditing(view); });
+    }
+    // The program showing another value in the focused control (the model copied into the
+    // window) is not the user's edit: it becomes the start text of the edit under way.
+    if (auto *line = qobject_cast<QLineEdit *>(control)) {
+        connect(line, &QLineEdit::textChanged, this, [this, line](const QString &text) {
+            if (m_control == line && !m_dirty && !m_quiet && !line->isModified())
+                m_startText = text;
+        });
+    } else if (auto *plain = qobject_cast<QPlainTextEdit *>(control)) {
+        connect(plain, &QPlainTextEdit::textChanged, this, [this, plain] {
+            if (m_control == plain && !m_dirty && !m_quiet && !plain->document()->isModified())
+                m_startText = plain->toPlainText();
+        });
     }
 }
 
@@ -86,6 +108,7 @@ void EditTracker::beginEditing(QWidget *control)
         endEditing(m_control);
     m_control = control;
     m_startText = textOf(control);
+    m_dirty = false;
 }
 
 void EditTracker::setStartText(QWidget *control, const QString &text)
@@ -102,6 +125,7 @@ void EditTracker::endEditing(QWidget *control)
     const QString start = m_startText;
     m_control.clear();
     m_startText.clear();
+    m_dirty = false;
 
     QString text = textOf(control);
     if (text != start) {
@@ -120,6 +144,10 @@ void EditTracker::endEditing(QWidget *control)
     if (control->hasFocus()) {
         m_control = control;
         m_startText = textOf(control);
+        if (auto *line = qobject_cast<QLineEdit *>(control))
+            line->setModified(false);
+        else if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
+            plain->document()->setModified(false);
     }
 }
 

@@ -66,4 +66,5 @@ private:
     Commit m_commit;
     bool m_ending = false;
     bool m_quiet = false;
+    bool m_dirty = false; // the user (or a change made for the user) changed the text
 };
