@@ -8,7 +8,17 @@
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXListBox.h"
 
+#include "VLXVersion.h"
+
 #include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QUrl>
+#include <cstdlib>
 #include <QApplication>
 #include <QMainWindow>
 #include <QTabWidget>
@@ -180,4 +190,65 @@ TEST_F(WindowTest, ItemAndImageExtensionTabsAreHiddenWithoutExtensions)
     }
     auto *feeds = window->outlet<QTabWidget>("tabsFeeds_FeedsSub");
     EXPECT_EQ(feeds->widget(2)->objectName(), "Extensions");
+}
+
+TEST_F(WindowTest, TheAboutWindowShowsTheVersionCentredOverTheWindow)
+{
+    startApplication();
+    controller->feedController()->command("aboutActionShow")->trigger();
+    QWidget *about = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        about = top->objectName() == "aboutWindow" && top->isVisible() ? top : about;
+    ASSERT_NE(about, nullptr);
+    auto *version = about->findChild<QLabel *>("aboutVersion");
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->text(), QString("v") + VLXVersion::kVersionString);
+    EXPECT_FALSE(about->findChild<QLabel *>("aboutMessage")->isVisible());
+    const QRect frame = controller->mainWindow()->frameGeometry();
+    EXPECT_LE(std::abs(about->geometry().center().x() - frame.center().x()), 2);
+    about->findChild<QPushButton *>("aboutOK")->click();
+    EXPECT_FALSE(about->isVisible());
+}
+
+TEST_F(WindowTest, AccessoriesShareTheStatusLine)
+{
+    startApplication();
+    Vellumcast *window = controller->feedController();
+    auto *button = new QPushButton("Licence");
+    window->addButtonToStatusLine(button);
+    EXPECT_EQ(button->parentWidget(), window->window()->statusBar());
+    EXPECT_TRUE(button->isVisible());
+    window->setStatusText("Reading");
+    EXPECT_EQ(window->statusText(), "Reading");
+    window->removeButtonToStatusLine(button);
+    EXPECT_FALSE(button->isVisible());
+    delete button;
+}
+
+TEST_F(WindowTest, AFeedDroppedOnTheListIsOpenedWhenTheUserSaysSo)
+{
+    startApplication();
+    Vellumcast *window = controller->feedController();
+    auto *list = window->outlet<VLXListBox>("Feeds_Required_Files");
+    const QString dropped = QDir(home()).filePath("dropped.xml");
+    writeFile(dropped, smallFeed("Dropped"));
+    QMimeData text;
+    text.setText("not a link");
+    EXPECT_EQ(window->listBoxValidateDrop(list, &text), Qt::DropActions());
+    QMimeData link;
+    link.setUrls({QUrl::fromLocalFile(dropped)});
+    EXPECT_NE(window->listBoxValidateDrop(list, &link), Qt::DropActions());
+
+    alerts->clear();
+    alerts->queueAnswer(AlertService::kAlternate);
+    EXPECT_FALSE(window->listBoxAcceptDrop(list, &link));
+    ASSERT_EQ(alerts->alerts().size(), 1);
+    EXPECT_EQ(alerts->alerts()[0].title, "Feed Drag");
+    EXPECT_EQ(alerts->alerts()[0].defaultButton, "Open feed");
+
+    alerts->queueAnswer(AlertService::kDefault);
+    EXPECT_TRUE(window->listBoxAcceptDrop(list, &link));
+    QTest::qWait(100);
+    EXPECT_EQ(window->currentListOfFeeds().first().value("feedFileName"), "dropped.xml");
+    EXPECT_EQ(list->selectedRow(), 0);
 }
