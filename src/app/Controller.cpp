@@ -3,15 +3,14 @@
 #include "VLXVersion.h"
 #include "app/AboutWindow.h"
 #include "app/Vellumcast.h"
-#include "platform/DefaultsStore.h"
 #include "app/WindowStatusSink.h"
 #include "io/CURLHandle.h"
+#include "platform/DefaultsStore.h"
 #include "platform/QtAlertService.h"
 #include "platform/QtFileChooser.h"
 #include "platform/QtHelpService.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXHelpAnchored.h"
-
 
 #include <QAction>
 #include <QApplication>
@@ -56,8 +55,8 @@ bool copyResource(const QString &source, const QString &destination)
         return false;
     if (!QFile::copy(source, destination))
         return false;
-    QFile::setPermissions(destination, QFile::permissions(destination) | QFile::WriteOwner
-                                               | QFile::ReadOwner);
+    QFile::setPermissions(destination,
+                          QFile::permissions(destination) | QFile::WriteOwner | QFile::ReadOwner);
     return true;
 }
 
@@ -77,7 +76,8 @@ void copyMissingFrom(const QString &resourceFolder, const QString &destination)
 
 QString veryShortVersion()
 {
-    const QStringList parts = QString::fromLatin1(VLXVersion::kVersionString).split(QLatin1Char('.'));
+    const QStringList parts
+        = QString::fromLatin1(VLXVersion::kVersionString).split(QLatin1Char('.'));
     return parts.mid(0, 2).join(QLatin1Char('.'));
 }
 } // namespace
@@ -112,7 +112,7 @@ QStringList Controller::userSubfolders()
 QString Controller::signature()
 {
     return QStringLiteral("Vellumcast Mac v%1 (%2)")
-            .arg(veryShortVersion(), QLatin1String(VLXVersion::kVersionString));
+        .arg(veryShortVersion(), QLatin1String(VLXVersion::kVersionString));
 }
 
 Vellumcast *Controller::feedController() const
@@ -166,7 +166,7 @@ bool Controller::prepareUserFolder()
     auto fail = [this](const QString &path) {
         m_userFolderProblem = tr("The folder \"%1\" could not be created; templates and the sample "
                                  "feed are not available.")
-                                      .arg(QDir::toNativeSeparators(path));
+                                  .arg(QDir::toNativeSeparators(path));
         return false;
     };
     if (!home.exists(QStringLiteral("Documents"))) {
@@ -192,7 +192,8 @@ bool Controller::prepareUserFolder()
     copyMissingFrom(QStringLiteral(":/scripts"), sub(kScripts));
 
     const QString feeds = sub(kFeeds);
-    copyResource(QStringLiteral(":/feeds/sample.xml"), QDir(feeds).filePath(QStringLiteral("sample.xml")));
+    copyResource(QStringLiteral(":/feeds/sample.xml"),
+                 QDir(feeds).filePath(QStringLiteral("sample.xml")));
     for (const char *key : {"LastFeedOpenPath", "LastFeedSavePath", "LastImageOpenPath",
                             "LastImageSavePath", "LastOPMLSavePath"})
         setWhenAbsent(QLatin1String(key), feeds);
@@ -290,9 +291,9 @@ void Controller::aboutActionShow()
     if (!m_about)
         m_about = std::make_unique<AboutWindow>();
     const QStringList parts = defaults()
-                                      .string(QStringLiteral("NSWindow Frame Vellumcast"))
-                                      .value_or(QString())
-                                      .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+                                  .string(QStringLiteral("NSWindow Frame Vellumcast"))
+                                  .value_or(QString())
+                                  .split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QRect frame;
     if (parts.size() >= 4)
         frame = QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt());

@@ -35,26 +35,46 @@ struct ToolbarItem
 // The toolbar items: identifier, label, palette label, tool tip, bundled image, desktop icon name
 // and the command it runs.
 const ToolbarItem kToolbarItems[] = {
-        {"New Feed Item Identifier", "New", "New", "New Feed", "NewFolder", "document-new", "newDocument"},
-        {"Open Feed Item Identifier", "Open", "Open", "Open Feed", "OpenFolder", "document-open", "openDocument"},
-        {"Save Feed Item Identifier", "Save", "Save", "Save Feed", "SaveFolder", "document-save", "saveDocument"},
-        {"Remove Feed Item Identifier", "Remove", "Remove", "Remove Feed", "DeleteFolder", "list-remove", "deleteFeed"},
-        {"Download Feed Item Identifier", "Download", "Download", "Download Feed", "DownloadFolder", "", "openURL"},
-        {"Upload Feed Item Identifier", "Publish", "Publish", "Publish Feed", "UploadFolder", "document-send", "uploadFile"},
-        {"Move Up Feed Item Identifier", "Move Up", "Move Up", "Move Feed Up", "BlueUpArrow", "go-up", "moveUpFeed"},
-        {"Move Down Feed Item Identifier", "Move Down", "Move Down", "Move Feed Down", "BlueDownArrow", "go-down", "moveDownFeed"},
-        {"Move Up Item Item Identifier", "Move Up", "Move Up", "Move Item Up", "BlueUpArrow", "go-up", "moveUpItem"},
-        {"Move Down Item Item Identifier", "Move Down", "Move Down", "Move Item Down", "BlueDownArrow", "go-down", "moveDownItem"},
-        {"View XML Item Identifier", "View XML", "View XML", "View XML Source", "ViewFolder", "", "viewXML"},
-        {"Validate XML Item Identifier", "Validate", "Validate", "Validate XML", "ValidateXML", "", "validateAction"},
-        {"Clone Sheet Item Item Identifier", "Clone", "Clone Item", "Clone Item", "CloneSheet", "edit-copy", "cloneItem"},
-        {"Delete Sheet Item Item Identifier", "Delete", "Delete Item", "Delete Item", "DeleteSheet", "edit-delete", "deleteItem"},
-        {"New Sheet Item Item Identifier", "New", "New Item", "New Item", "NewBlankSheet", "list-add", "newItem"},
-        {"Open Image Image Item Identifier", "Open", "Open Image", "Open Image", "OpenImage", "", "openImage"},
-        {"Save Image Image Item Identifier", "Save", "Save Image", "Save Image", "SaveImage", "", "saveImage"},
-        {"Upload Image Image Item Identifier", "Publish", "Publish", "Publish", "UploadImage", "", "uploadImage"},
-        {"Download Image Image Item Identifier", "Download", "Download Image", "Download Image", "DownloadImage", "", "downloadImage"},
-        {"Re-download Image Image Item Identifier", "Re-download", "Re-download Image", "Re-download Image", "redownloadImage", "view-refresh", "redownloadImage"},
+    {"New Feed Item Identifier", "New", "New", "New Feed", "NewFolder", "document-new",
+     "newDocument"},
+    {"Open Feed Item Identifier", "Open", "Open", "Open Feed", "OpenFolder", "document-open",
+     "openDocument"},
+    {"Save Feed Item Identifier", "Save", "Save", "Save Feed", "SaveFolder", "document-save",
+     "saveDocument"},
+    {"Remove Feed Item Identifier", "Remove", "Remove", "Remove Feed", "DeleteFolder",
+     "list-remove", "deleteFeed"},
+    {"Download Feed Item Identifier", "Download", "Download", "Download Feed", "DownloadFolder", "",
+     "openURL"},
+    {"Upload Feed Item Identifier", "Publish", "Publish", "Publish Feed", "UploadFolder",
+     "document-send", "uploadFile"},
+    {"Move Up Feed Item Identifier", "Move Up", "Move Up", "Move Feed Up", "BlueUpArrow", "go-up",
+     "moveUpFeed"},
+    {"Move Down Feed Item Identifier", "Move Down", "Move Down", "Move Feed Down", "BlueDownArrow",
+     "go-down", "moveDownFeed"},
+    {"Move Up Item Item Identifier", "Move Up", "Move Up", "Move Item Up", "BlueUpArrow", "go-up",
+     "moveUpItem"},
+    {"Move Down Item Item Identifier", "Move Down", "Move Down", "Move Item Down", "BlueDownArrow",
+     "go-down", "moveDownItem"},
+    {"View XML Item Identifier", "View XML", "View XML", "View XML Source", "ViewFolder", "",
+     "viewXML"},
+    {"Validate XML Item Identifier", "Validate", "Validate", "Validate XML", "ValidateXML", "",
+     "validateAction"},
+    {"Clone Sheet Item Item Identifier", "Clone", "Clone Item", "Clone Item", "CloneSheet",
+     "edit-copy", "cloneItem"},
+    {"Delete Sheet Item Item Identifier", "Delete", "Delete Item", "Delete Item", "DeleteSheet",
+     "edit-delete", "deleteItem"},
+    {"New Sheet Item Item Identifier", "New", "New Item", "New Item", "NewBlankSheet", "list-add",
+     "newItem"},
+    {"Open Image Image Item Identifier", "Open", "Open Image", "Open Image", "OpenImage", "",
+     "openImage"},
+    {"Save Image Image Item Identifier", "Save", "Save Image", "Save Image", "SaveImage", "",
+     "saveImage"},
+    {"Upload Image Image Item Identifier", "Publish", "Publish", "Publish", "UploadImage", "",
+     "uploadImage"},
+    {"Download Image Image Item Identifier", "Download", "Download Image", "Download Image",
+     "DownloadImage", "", "downloadImage"},
+    {"Re-download Image Image Item Identifier", "Re-download", "Re-download Image",
+     "Re-download Image", "redownloadImage", "view-refresh", "redownloadImage"},
 };
 
 const QString kSeparator = QStringLiteral("Separator");
@@ -89,20 +109,38 @@ QStringList Vellumcast::defaultToolbarItems(int tab)
 {
     switch (tab) {
     case FeedsTab:
-        return {"New Feed Item Identifier", "Open Feed Item Identifier", "Save Feed Item Identifier",
-                "Remove Feed Item Identifier", kSeparator, "Download Feed Item Identifier",
-                "Upload Feed Item Identifier", kSeparator, "Move Down Feed Item Identifier",
-                "Move Up Feed Item Identifier", kSeparator, "Validate XML Item Identifier",
+        return {"New Feed Item Identifier",
+                "Open Feed Item Identifier",
+                "Save Feed Item Identifier",
+                "Remove Feed Item Identifier",
+                kSeparator,
+                "Download Feed Item Identifier",
+                "Upload Feed Item Identifier",
+                kSeparator,
+                "Move Down Feed Item Identifier",
+                "Move Up Feed Item Identifier",
+                kSeparator,
+                "Validate XML Item Identifier",
                 kFlexibleSpace};
     case ItemsTab:
-        return {"New Sheet Item Item Identifier", "Clone Sheet Item Item Identifier",
-                "Delete Sheet Item Item Identifier", kSeparator, "Move Down Item Item Identifier",
-                "Move Up Item Item Identifier", kSeparator, "Validate XML Item Identifier",
+        return {"New Sheet Item Item Identifier",
+                "Clone Sheet Item Item Identifier",
+                "Delete Sheet Item Item Identifier",
+                kSeparator,
+                "Move Down Item Item Identifier",
+                "Move Up Item Item Identifier",
+                kSeparator,
+                "Validate XML Item Identifier",
                 kFlexibleSpace};
     case ImageTab:
-        return {"Open Image Image Item Identifier", "Save Image Image Item Identifier", kSeparator,
-                "Download Image Image Item Identifier", "Re-download Image Image Item Identifier",
-                "Upload Image Image Item Identifier", kSeparator, "Validate XML Item Identifier",
+        return {"Open Image Image Item Identifier",
+                "Save Image Image Item Identifier",
+                kSeparator,
+                "Download Image Image Item Identifier",
+                "Re-download Image Image Item Identifier",
+                "Upload Image Image Item Identifier",
+                kSeparator,
+                "Validate XML Item Identifier",
                 kFlexibleSpace};
     default:
         return {};
@@ -166,10 +204,12 @@ QAction *Vellumcast::toolbarAction(const QString &identifier)
     if (!item) {
         if (identifier != kPrint)
             return nullptr;
-        auto *print = new QAction(QIcon::fromTheme(QStringLiteral("document-print")), tr("Print"), this);
+        auto *print
+            = new QAction(QIcon::fromTheme(QStringLiteral("document-print")), tr("Print"), this);
         print->setObjectName(identifier);
         print->setToolTip(tr("Print Your Document"));
-        connect(print, &QAction::triggered, this, [this] { runCommand(QStringLiteral("printDocument")); });
+        connect(print, &QAction::triggered, this,
+                [this] { runCommand(QStringLiteral("printDocument")); });
         m_toolbarItems.insert(identifier, print);
         return print;
     }
@@ -236,9 +276,11 @@ void Vellumcast::showToolbar(int tab)
             m_currentToolbar->addAction(action);
         }
     }
-    m_currentToolbar->setProperty("identifier", tab == ItemsTab ? QStringLiteral("Items Toolbar Identifier")
-                                                : tab == ImageTab ? QStringLiteral("Images Toolbar Identifier")
-                                                                  : QStringLiteral("Feeds Toolbar Identifier"));
+    m_currentToolbar->setProperty("identifier",
+                                  tab == ItemsTab ? QStringLiteral("Items Toolbar Identifier")
+                                      : tab == ImageTab
+                                      ? QStringLiteral("Images Toolbar Identifier")
+                                      : QStringLiteral("Feeds Toolbar Identifier"));
     validateCommands();
 }
 
@@ -276,9 +318,10 @@ void Vellumcast::tabChanged(int index)
 void Vellumcast::editCommand(const char *slot)
 {
     QWidget *focus = QApplication::focusWidget();
-    if (focus && focus->metaObject()->indexOfSlot(QMetaObject::normalizedSignature(
-                         QByteArray(slot).append("()").constData()))
-                        >= 0)
+    if (focus
+        && focus->metaObject()->indexOfSlot(
+               QMetaObject::normalizedSignature(QByteArray(slot).append("()").constData()))
+            >= 0)
         QMetaObject::invokeMethod(focus, slot);
 }
 
@@ -291,56 +334,56 @@ void Vellumcast::buildCommands()
         QKeySequence shortcut;
     };
     const Command commands[] = {
-            {"newDocument", "&New", QKeySequence::New},
-            {"openDocument", "&Open\u2026", QKeySequence::Open},
-            {"openURL", "Open &URL\u2026", QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
-            {"performClose", "&Close", QKeySequence::Close},
-            {"saveDocument", "&Save", QKeySequence::Save},
-            {"saveDocumentAs", "Save &As\u2026", QKeySequence::SaveAs},
-            {"revertDocumentToSaved", "&Revert to Saved", {}},
-            {"uploadFile", "&Publish Feed\u2026", QKeySequence(QStringLiteral("Ctrl+Shift+P"))},
-            {"uploadImage", "Publish &Image\u2026", {}},
-            {"viewFTPLog", "Publishing &Log", {}},
-            {"exportFeed", "&Export\u2026", QKeySequence(QStringLiteral("Ctrl+E"))},
-            {"createOPML", "Export Feed List as &OPML\u2026", {}},
-            {"importFeedItems", "&Import Items\u2026", {}},
-            {"printPreview", "Pre&view", {}},
-            {"printDocument", "&Print\u2026", QKeySequence::Print},
-            {"terminate", "&Quit Vellumcast", QKeySequence::Quit},
-            {"undo", "&Undo", QKeySequence::Undo},
-            {"redo", "&Redo", QKeySequence::Redo},
-            {"cut", "Cu&t", QKeySequence::Cut},
-            {"copy", "&Copy", QKeySequence::Copy},
-            {"paste", "&Paste", QKeySequence::Paste},
-            {"pasteCreativeCommons", "Paste &Licence\u2026", {}},
-            {"selectAll", "Select &All", QKeySequence::SelectAll},
-            {"orderFrontFindPanel", "&Find and Replace\u2026", QKeySequence::Find},
-            {"findNext", "Find &Next", QKeySequence::FindNext},
-            {"preferences", "Pr&eferences\u2026", QKeySequence::Preferences},
-            {"feedWizard", "Feed &Wizard\u2026", {}},
-            {"validateAction", "&Validate", QKeySequence(QStringLiteral("Ctrl+Shift+V"))},
-            {"viewXML", "View &XML Source", QKeySequence(QStringLiteral("Ctrl+U"))},
-            {"viewParseLog", "Show &Repairs and Errors", {}},
-            {"sortOpen", "&Sort Items\u2026", {}},
-            {"moveUpFeed", "Move Feed Up", {}},
-            {"moveDownFeed", "Move Feed Down", {}},
-            {"deleteFeed", "Remove Feed", {}},
-            {"newItem", "&New Item", QKeySequence(QStringLiteral("Ctrl+Shift+N"))},
-            {"itemWizard", "Item &Wizard\u2026", {}},
-            {"cloneItem", "Clone Item", QKeySequence(QStringLiteral("Ctrl+D"))},
-            {"deleteItem", "Delete Item", {}},
-            {"moveUpItem", "Move Item Up", {}},
-            {"moveDownItem", "Move Item Down", {}},
-            {"openImage", "&Open Image\u2026", {}},
-            {"saveImage", "&Save Image\u2026", {}},
-            {"downloadImage", "&Download Image\u2026", {}},
-            {"redownloadImage", "&Re-download Image", {}},
-            {"helpBook", "Vellumcast &Help", QKeySequence::HelpContents},
-            {"helpWhatsNew", "&What's New", {}},
-            {"helpKeyboardShortcuts", "&Keyboard Shortcuts", {}},
-            {"helpGotoWebsite", "Vellumcast &Website", {}},
-            {"helpGotoForum", "Vellumcast &Forum", {}},
-            {"aboutActionShow", "&About Vellumcast", {}},
+        {"newDocument", "&New", QKeySequence::New},
+        {"openDocument", "&Open\u2026", QKeySequence::Open},
+        {"openURL", "Open &URL\u2026", QKeySequence(QStringLiteral("Ctrl+Shift+O"))},
+        {"performClose", "&Close", QKeySequence::Close},
+        {"saveDocument", "&Save", QKeySequence::Save},
+        {"saveDocumentAs", "Save &As\u2026", QKeySequence::SaveAs},
+        {"revertDocumentToSaved", "&Revert to Saved", {}},
+        {"uploadFile", "&Publish Feed\u2026", QKeySequence(QStringLiteral("Ctrl+Shift+P"))},
+        {"uploadImage", "Publish &Image\u2026", {}},
+        {"viewFTPLog", "Publishing &Log", {}},
+        {"exportFeed", "&Export\u2026", QKeySequence(QStringLiteral("Ctrl+E"))},
+        {"createOPML", "Export Feed List as &OPML\u2026", {}},
+        {"importFeedItems", "&Import Items\u2026", {}},
+        {"printPreview", "Pre&view", {}},
+        {"printDocument", "&Print\u2026", QKeySequence::Print},
+        {"terminate", "&Quit Vellumcast", QKeySequence::Quit},
+        {"undo", "&Undo", QKeySequence::Undo},
+        {"redo", "&Redo", QKeySequence::Redo},
+        {"cut", "Cu&t", QKeySequence::Cut},
+        {"copy", "&Copy", QKeySequence::Copy},
+        {"paste", "&Paste", QKeySequence::Paste},
+        {"pasteCreativeCommons", "Paste &Licence\u2026", {}},
+        {"selectAll", "Select &All", QKeySequence::SelectAll},
+        {"orderFrontFindPanel", "&Find and Replace\u2026", QKeySequence::Find},
+        {"findNext", "Find &Next", QKeySequence::FindNext},
+        {"preferences", "Pr&eferences\u2026", QKeySequence::Preferences},
+        {"feedWizard", "Feed &Wizard\u2026", {}},
+        {"validateAction", "&Validate", QKeySequence(QStringLiteral("Ctrl+Shift+V"))},
+        {"viewXML", "View &XML Source", QKeySequence(QStringLiteral("Ctrl+U"))},
+        {"viewParseLog", "Show &Repairs and Errors", {}},
+        {"sortOpen", "&Sort Items\u2026", {}},
+        {"moveUpFeed", "Move Feed Up", {}},
+        {"moveDownFeed", "Move Feed Down", {}},
+        {"deleteFeed", "Remove Feed", {}},
+        {"newItem", "&New Item", QKeySequence(QStringLiteral("Ctrl+Shift+N"))},
+        {"itemWizard", "Item &Wizard\u2026", {}},
+        {"cloneItem", "Clone Item", QKeySequence(QStringLiteral("Ctrl+D"))},
+        {"deleteItem", "Delete Item", {}},
+        {"moveUpItem", "Move Item Up", {}},
+        {"moveDownItem", "Move Item Down", {}},
+        {"openImage", "&Open Image\u2026", {}},
+        {"saveImage", "&Save Image\u2026", {}},
+        {"downloadImage", "&Download Image\u2026", {}},
+        {"redownloadImage", "&Re-download Image", {}},
+        {"helpBook", "Vellumcast &Help", QKeySequence::HelpContents},
+        {"helpWhatsNew", "&What's New", {}},
+        {"helpKeyboardShortcuts", "&Keyboard Shortcuts", {}},
+        {"helpGotoWebsite", "Vellumcast &Website", {}},
+        {"helpGotoForum", "Vellumcast &Forum", {}},
+        {"aboutActionShow", "&About Vellumcast", {}},
     };
     for (const Command &command : commands) {
         const QString name = QLatin1String(command.name);
@@ -389,9 +432,26 @@ void Vellumcast::buildMenus()
         return m;
     };
     menu(tr("&File"), QStringLiteral("fileMenu"),
-         {"newDocument", "openDocument", "openURL", "", "performClose", "saveDocument",
-          "saveDocumentAs", "revertDocumentToSaved", "", "uploadFile", "uploadImage", "viewFTPLog",
-          "", "exportFeed", "createOPML", "importFeedItems", "", "printPreview", "printDocument", "",
+         {"newDocument",
+          "openDocument",
+          "openURL",
+          "",
+          "performClose",
+          "saveDocument",
+          "saveDocumentAs",
+          "revertDocumentToSaved",
+          "",
+          "uploadFile",
+          "uploadImage",
+          "viewFTPLog",
+          "",
+          "exportFeed",
+          "createOPML",
+          "importFeedItems",
+          "",
+          "printPreview",
+          "printDocument",
+          "",
           "terminate"});
     menu(tr("&Edit"), QStringLiteral("editMenu"),
          {"undo", "redo", "", "cut", "copy", "paste", "pasteCreativeCommons", "selectAll", "",

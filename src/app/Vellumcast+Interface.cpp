@@ -16,8 +16,8 @@
 namespace {
 QString readText(const QString &feedURL)
 {
-    const QUrl url = feedURL.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(feedURL)
-                                                          : QUrl(feedURL);
+    const QUrl url
+        = feedURL.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(feedURL) : QUrl(feedURL);
     if (!url.isLocalFile())
         return {};
     QFile file(url.toLocalFile());
@@ -40,9 +40,7 @@ void Vellumcast::setCurrentFeed(std::shared_ptr<VLXFeed> feed)
     updateInterface(true);
 }
 
-void Vellumcast::applyEntryToFeed(const QVariantMap &)
-{
-}
+void Vellumcast::applyEntryToFeed(const QVariantMap &) { }
 
 void Vellumcast::updateInterface(bool)
 {
@@ -65,9 +63,7 @@ void Vellumcast::updateInterface(bool)
     populateItem(0);
 }
 
-void Vellumcast::populateItem(int)
-{
-}
+void Vellumcast::populateItem(int) { }
 
 void Vellumcast::updateExtensionTabs()
 {
@@ -92,7 +88,8 @@ void Vellumcast::updateExtensionTabs()
 int Vellumcast::numberOfRowsInTableView(VLXTableView *table)
 {
     if (table->objectName() == QLatin1String("Feeds_Extensions_List"))
-        return int(VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toList().size());
+        return int(
+            VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toList().size());
     return 0;
 }
 
@@ -100,10 +97,11 @@ QVariant Vellumcast::tableViewObjectValue(VLXTableView *table, const QString &co
                                           int role)
 {
     if (table->objectName() == QLatin1String("Feeds_Extensions_List")) {
-        const QString description = VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces"))
-                                            .toList()
-                                            .value(row)
-                                            .toString();
+        const QString description
+            = VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces"))
+                  .toList()
+                  .value(row)
+                  .toString();
         if (column == QLatin1String("extensionUsed"))
             return role == Qt::CheckStateRole ? QVariant(Qt::Unchecked) : QVariant();
         if (role == Qt::FontRole) {
@@ -112,8 +110,8 @@ QVariant Vellumcast::tableViewObjectValue(VLXTableView *table, const QString &co
             return font;
         }
         return role == Qt::DisplayRole
-                ? QVariant(extensionNSName::displayDescriptionFromDescription(description))
-                : QVariant();
+            ? QVariant(extensionNSName::displayDescriptionFromDescription(description))
+            : QVariant();
     }
     return {};
 }

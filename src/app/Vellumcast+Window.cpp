@@ -37,8 +37,7 @@
 namespace {
 const QString kFrameKey = QStringLiteral("NSWindow Frame Vellumcast");
 
-template <typename T>
-T *named(T *widget, const QString &name)
+template<typename T> T *named(T *widget, const QString &name)
 {
     widget->setObjectName(name);
     return widget;
@@ -175,7 +174,8 @@ QWidget *descriptionEditor(const QString &prefix)
     layout->addWidget(view, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(smallButton(prefix + QStringLiteral("_EditHTML"), Vellumcast::tr("Edit HTML\u2026"),
+    buttons->addWidget(smallButton(prefix + QStringLiteral("_EditHTML"),
+                                   Vellumcast::tr("Edit HTML\u2026"),
                                    Vellumcast::tr("Edit the description as formatted text")));
     layout->addLayout(buttons);
     return box;
@@ -249,14 +249,15 @@ QWidget *Vellumcast::buildFeedsTab()
     auto *required = page(QStringLiteral("Required"));
     auto *requiredLayout = new QVBoxLayout(required);
     auto *form = newForm();
-    form->addRow(tr("Title:"), textField(QStringLiteral("Feeds_Required_Title"), tr("Name of the feed")));
+    form->addRow(tr("Title:"),
+                 textField(QStringLiteral("Feeds_Required_Title"), tr("Name of the feed")));
     form->addRow(tr("Link:"), textField(QStringLiteral("Feeds_Required_Link"), tr("https://")));
     auto *autoDate = named(new VLXCheckBox, QStringLiteral("Feeds_Required_AutoPubDate"));
     autoDate->setText(tr("Automatic"));
     autoDate->setToolTip(tr("Set the publication date to now on every change"));
-    form->addRow(tr("Pub Date:"), dateRow(QStringLiteral("Feeds_Required"),
-                                          textField(QStringLiteral("Feeds_Required_PubDate")),
-                                          autoDate));
+    form->addRow(tr("Pub Date:"),
+                 dateRow(QStringLiteral("Feeds_Required"),
+                         textField(QStringLiteral("Feeds_Required_PubDate")), autoDate));
     requiredLayout->addLayout(form);
     requiredLayout->addWidget(new QLabel(tr("Description:")));
     requiredLayout->addWidget(descriptionEditor(QStringLiteral("Feeds_Required")), 1);
@@ -271,21 +272,25 @@ QWidget *Vellumcast::buildFeedsTab()
     language->setCurrentIndex(-1);
     language->setMaxVisibleItems(20);
     optionalForm->addRow(tr("Language:"), language);
-    optionalForm->addRow(tr("Webmaster:"), textField(QStringLiteral("Feeds_Optional_Webmaster"), tr("e-mail (name)")));
-    optionalForm->addRow(tr("Editor:"), textField(QStringLiteral("Feeds_Optional_Editor"), tr("e-mail (name)")));
+    optionalForm->addRow(
+        tr("Webmaster:"),
+        textField(QStringLiteral("Feeds_Optional_Webmaster"), tr("e-mail (name)")));
+    optionalForm->addRow(tr("Editor:"),
+                         textField(QStringLiteral("Feeds_Optional_Editor"), tr("e-mail (name)")));
     optionalForm->addRow(tr("Copyright:"), textField(QStringLiteral("Feeds_Optional_Copyright")));
     optionalForm->addRow(tr("Rating:"), textField(QStringLiteral("Feeds_Optional_Rating")));
     optionalForm->addRow(tr("Docs:"), textField(QStringLiteral("Feeds_Optional_Docs")));
-    optionalForm->addRow(tr("TTL:"), textField(QStringLiteral("Feeds_Optional_TTL"), tr("minutes")));
+    optionalForm->addRow(tr("TTL:"),
+                         textField(QStringLiteral("Feeds_Optional_TTL"), tr("minutes")));
     optional->addLayout(optionalForm);
     optional->addWidget(new QLabel(tr("Categories:")));
-    optional->addWidget(tableWithButtons(this, QStringLiteral("Feeds_Optional_Category"),
-                                         QStringLiteral("Feeds_Optional_AddCategory"),
-                                         QStringLiteral("Feeds_Optional_DelCategory"),
-                                         QStringLiteral("Feeds_Optional_EditCategory"),
-                                         {QStringLiteral("category")}));
+    optional->addWidget(tableWithButtons(
+        this, QStringLiteral("Feeds_Optional_Category"),
+        QStringLiteral("Feeds_Optional_AddCategory"), QStringLiteral("Feeds_Optional_DelCategory"),
+        QStringLiteral("Feeds_Optional_EditCategory"), {QStringLiteral("category")}));
     {
-        VLXBox *box = disclosure(optional, QStringLiteral("Feeds_Optional_SkipHours"), tr("Skip Hours"));
+        VLXBox *box
+            = disclosure(optional, QStringLiteral("Feeds_Optional_SkipHours"), tr("Skip Hours"));
         auto *matrix = named(new VLXMatrix, QStringLiteral("Feeds_Optional_SkipHours_Matrix"));
         for (int hour = 0; hour < 24; ++hour)
             matrix->addCell(hour, QStringLiteral("%1").arg(hour, 2, 10, QLatin1Char('0')), hour / 8,
@@ -293,10 +298,11 @@ QWidget *Vellumcast::buildFeedsTab()
         (new QVBoxLayout(box))->addWidget(matrix);
     }
     {
-        VLXBox *box = disclosure(optional, QStringLiteral("Feeds_Optional_SkipDays"), tr("Skip Days"));
+        VLXBox *box
+            = disclosure(optional, QStringLiteral("Feeds_Optional_SkipDays"), tr("Skip Days"));
         auto *matrix = named(new VLXMatrix, QStringLiteral("Feeds_Optional_SkipDays_Matrix"));
-        const QStringList days{tr("Sunday"), tr("Monday"), tr("Tuesday"), tr("Wednesday"),
-                               tr("Thursday"), tr("Friday"), tr("Saturday")};
+        const QStringList days {tr("Sunday"),   tr("Monday"), tr("Tuesday"), tr("Wednesday"),
+                                tr("Thursday"), tr("Friday"), tr("Saturday")};
         for (int day = 0; day < 7; ++day)
             matrix->addCell(day, days[day], day / 4, day % 4);
         (new QVBoxLayout(box))->addWidget(matrix);
@@ -312,10 +318,12 @@ QWidget *Vellumcast::buildFeedsTab()
         box->setLayout(cloud);
     }
     {
-        VLXBox *box = disclosure(optional, QStringLiteral("Feeds_Optional_TextInput"), tr("Text Input"));
+        VLXBox *box
+            = disclosure(optional, QStringLiteral("Feeds_Optional_TextInput"), tr("Text Input"));
         auto *input = newForm();
         input->addRow(tr("Title:"), textField(QStringLiteral("Feeds_Optional_TextInput_Title")));
-        input->addRow(tr("Description:"), textField(QStringLiteral("Feeds_Optional_TextInput_Description")));
+        input->addRow(tr("Description:"),
+                      textField(QStringLiteral("Feeds_Optional_TextInput_Description")));
         input->addRow(tr("Name:"), textField(QStringLiteral("Feeds_Optional_TextInput_Name")));
         input->addRow(tr("Link:"), textField(QStringLiteral("Feeds_Optional_TextInput_Link")));
         box->setLayout(input);
@@ -337,7 +345,8 @@ QWidget *Vellumcast::buildFeedsTab()
     namespaces->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     generalLayout->addWidget(namespaces, 1);
     auto *namespaceButtons = new QHBoxLayout;
-    namespaceButtons->addWidget(smallButton(QStringLiteral("Feeds_Extensions_Add"), tr("Add Namespace\u2026")));
+    namespaceButtons->addWidget(
+        smallButton(QStringLiteral("Feeds_Extensions_Add"), tr("Add Namespace\u2026")));
     namespaceButtons->addStretch(1);
     generalLayout->addLayout(namespaceButtons);
     extensionTabs->addTab(general, tr("General"));
@@ -348,8 +357,10 @@ QWidget *Vellumcast::buildFeedsTab()
     auto *advanced = page(QStringLiteral("Advanced"));
     auto *advancedLayout = new QVBoxLayout(advanced);
     auto *advancedForm = newForm();
-    advancedForm->addRow(tr("XSL Style Sheet:"), textField(QStringLiteral("Feeds_Advanced_StyleSheet"), tr("https://")));
-    advancedForm->addRow(tr("CSS Style Sheet:"), textField(QStringLiteral("Feeds_Advanced_StyleSheetCSS"), tr("https://")));
+    advancedForm->addRow(tr("XSL Style Sheet:"),
+                         textField(QStringLiteral("Feeds_Advanced_StyleSheet"), tr("https://")));
+    advancedForm->addRow(tr("CSS Style Sheet:"),
+                         textField(QStringLiteral("Feeds_Advanced_StyleSheetCSS"), tr("https://")));
     advancedLayout->addLayout(advancedForm);
     advancedLayout->addWidget(new QLabel(tr("XML Comments:")));
     advancedLayout->addWidget(tableWithButtons(this, QStringLiteral("Feeds_Advanced_Comments"),
@@ -386,8 +397,9 @@ QWidget *Vellumcast::buildItemsTab()
     auto *form = newForm();
     form->addRow(tr("Title:"), textField(QStringLiteral("Items_Required_Title")));
     form->addRow(tr("Link:"), textField(QStringLiteral("Items_Required_Link"), tr("https://")));
-    form->addRow(tr("Pub Date:"), dateRow(QStringLiteral("Items_Required"),
-                                          textField(QStringLiteral("Items_Required_PubDate"))));
+    form->addRow(tr("Pub Date:"),
+                 dateRow(QStringLiteral("Items_Required"),
+                         textField(QStringLiteral("Items_Required_PubDate"))));
     requiredLayout->addLayout(form);
     requiredLayout->addWidget(new QLabel(tr("Description:")));
     requiredLayout->addWidget(descriptionEditor(QStringLiteral("Items_Required")), 1);
@@ -395,35 +407,44 @@ QWidget *Vellumcast::buildItemsTab()
 
     auto *optional = new QVBoxLayout;
     auto *optionalForm = newForm();
-    optionalForm->addRow(tr("Author:"), textField(QStringLiteral("Items_Optional_Author"), tr("e-mail (name)")));
-    optionalForm->addRow(tr("Comments:"), textField(QStringLiteral("Items_Optional_Comments"), tr("https://")));
+    optionalForm->addRow(tr("Author:"),
+                         textField(QStringLiteral("Items_Optional_Author"), tr("e-mail (name)")));
+    optionalForm->addRow(tr("Comments:"),
+                         textField(QStringLiteral("Items_Optional_Comments"), tr("https://")));
     optional->addLayout(optionalForm);
     optional->addWidget(new QLabel(tr("Categories:")));
-    optional->addWidget(tableWithButtons(this, QStringLiteral("Items_Optional_Category"),
-                                         QStringLiteral("Items_Optional_AddCategory"),
-                                         QStringLiteral("Items_Optional_DelCategory"),
-                                         QStringLiteral("Items_Optional_EditCategory"),
-                                         {QStringLiteral("category")}));
+    optional->addWidget(tableWithButtons(
+        this, QStringLiteral("Items_Optional_Category"),
+        QStringLiteral("Items_Optional_AddCategory"), QStringLiteral("Items_Optional_DelCategory"),
+        QStringLiteral("Items_Optional_EditCategory"), {QStringLiteral("category")}));
     {
-        VLXBox *box = disclosure(optional, QStringLiteral("Items_Optional_Enclosure"), tr("Enclosure"));
+        VLXBox *box
+            = disclosure(optional, QStringLiteral("Items_Optional_Enclosure"), tr("Enclosure"));
         auto *enclosure = newForm();
-        enclosure->addRow(tr("URL:"), textField(QStringLiteral("Items_Optional_Enclosure_URL"), tr("https://")));
-        enclosure->addRow(tr("Length:"), textField(QStringLiteral("Items_Optional_Enclosure_Length"), tr("bytes")));
+        enclosure->addRow(
+            tr("URL:"), textField(QStringLiteral("Items_Optional_Enclosure_URL"), tr("https://")));
+        enclosure->addRow(
+            tr("Length:"),
+            textField(QStringLiteral("Items_Optional_Enclosure_Length"), tr("bytes")));
         auto *typeRow = new QHBoxLayout;
-        typeRow->addWidget(textField(QStringLiteral("Items_Optional_Enclosure_Type"), tr("audio/mpeg")), 1);
-        typeRow->addWidget(smallButton(QStringLiteral("Items_Optional_Enclosure_sugestMIMEType"), tr("Suggest"),
-                                       tr("Propose the MIME type from the URL")));
+        typeRow->addWidget(
+            textField(QStringLiteral("Items_Optional_Enclosure_Type"), tr("audio/mpeg")), 1);
+        typeRow->addWidget(smallButton(QStringLiteral("Items_Optional_Enclosure_sugestMIMEType"),
+                                       tr("Suggest"), tr("Propose the MIME type from the URL")));
         enclosure->addRow(tr("Type:"), typeRow);
         auto *fileRow = new QHBoxLayout;
-        auto *drop = named(new VLXImageView, QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget"));
+        auto *drop = named(new VLXImageView,
+                           QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget"));
         drop->setFixedSize(40, 40);
         drop->setFrameShape(QFrame::StyledPanel);
         drop->setToolTip(tr("Drop the local file of the enclosure here"));
-        auto *file = textField(QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"), tr("No local file"));
+        auto *file = textField(QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"),
+                               tr("No local file"));
         file->setReadOnly(true);
         fileRow->addWidget(drop);
         fileRow->addWidget(file, 1);
-        fileRow->addWidget(smallButton(QStringLiteral("Items_Optional_Enclosure_Advanced_Select"), tr("Choose\u2026")));
+        fileRow->addWidget(smallButton(QStringLiteral("Items_Optional_Enclosure_Advanced_Select"),
+                                       tr("Choose\u2026")));
         enclosure->addRow(tr("Local File:"), fileRow);
         box->setLayout(enclosure);
     }
@@ -432,7 +453,8 @@ QWidget *Vellumcast::buildItemsTab()
         auto *guid = newForm();
         auto *guidRow = new QHBoxLayout;
         guidRow->addWidget(textField(QStringLiteral("Items_Optional_GUID_GUID")), 1);
-        guidRow->addWidget(smallButton(QStringLiteral("Items_Optional_GUID_Generate"), tr("Generate")));
+        guidRow->addWidget(
+            smallButton(QStringLiteral("Items_Optional_GUID_Generate"), tr("Generate")));
         guid->addRow(tr("GUID:"), guidRow);
         auto *perma = named(new VLXCheckBox, QStringLiteral("Items_Optional_GUID_Perma"));
         perma->setText(tr("Is a permanent link"));
@@ -443,7 +465,8 @@ QWidget *Vellumcast::buildItemsTab()
         VLXBox *box = disclosure(optional, QStringLiteral("Items_Optional_Source"), tr("Source"));
         auto *source = newForm();
         source->addRow(tr("Title:"), textField(QStringLiteral("Items_Optional_Source_Source")));
-        source->addRow(tr("URL:"), textField(QStringLiteral("Items_Optional_Source_URL"), tr("https://")));
+        source->addRow(tr("URL:"),
+                       textField(QStringLiteral("Items_Optional_Source_URL"), tr("https://")));
         box->setLayout(source);
     }
     optional->addStretch(1);
@@ -513,21 +536,21 @@ QWidget *Vellumcast::buildImageTab()
     auto *crop = named(new VLXBox, QStringLiteral("Image_Edit_CropBox"));
     crop->setTitle(tr("Crop"));
     auto *cropGrid = new QGridLayout(crop);
-    const QList<QPair<QString, QString>> edges{{QStringLiteral("Left"), tr("Left:")},
-                                               {QStringLiteral("Right"), tr("Right:")},
-                                               {QStringLiteral("Top"), tr("Top:")},
-                                               {QStringLiteral("Bottom"), tr("Bottom:")}};
+    const QList<QPair<QString, QString>> edges {{QStringLiteral("Left"), tr("Left:")},
+                                                {QStringLiteral("Right"), tr("Right:")},
+                                                {QStringLiteral("Top"), tr("Top:")},
+                                                {QStringLiteral("Bottom"), tr("Bottom:")}};
     for (int i = 0; i < edges.size(); ++i) {
         auto *stepper = named(new VLXSpinBox, QStringLiteral("Image_Edit_New") + edges[i].first);
         stepper->setRange(0, 0);
         // The stepper's text is the edge's text field.
-        stepper->findChild<QLineEdit *>()->setObjectName(QStringLiteral("Image_Edit_New") + edges[i].first
-                                                        + QStringLiteral("TF"));
+        stepper->findChild<QLineEdit *>()->setObjectName(QStringLiteral("Image_Edit_New")
+                                                         + edges[i].first + QStringLiteral("TF"));
         cropGrid->addWidget(new QLabel(edges[i].second), i / 2, (i % 2) * 2, Qt::AlignRight);
         cropGrid->addWidget(stepper, i / 2, (i % 2) * 2 + 1);
     }
-    cropGrid->addWidget(smallButton(QStringLiteral("Image_Edit_CropButton"), tr("Crop Image")), 2, 3,
-                        Qt::AlignRight);
+    cropGrid->addWidget(smallButton(QStringLiteral("Image_Edit_CropButton"), tr("Crop Image")), 2,
+                        3, Qt::AlignRight);
     editLayout->addWidget(crop);
     auto *scale = named(new VLXBox, QStringLiteral("Image_Edit_ScaleBox"));
     scale->setTitle(tr("Scale"));
@@ -581,65 +604,65 @@ QWidget *Vellumcast::buildImageTab()
 
 void Vellumcast::setHelpAnchors()
 {
-    static const QList<QPair<const char *, const char *>> anchors{
-            {"Feeds_Required_Title", "FeedTitle"},
-            {"Feeds_Required_Description", "FeedDescription"},
-            {"Feeds_Required_Link", "FeedLink"},
-            {"Feeds_Required_PubDate", "FeedPubDate"},
-            {"Feeds_Required_AutoPubDate", "AutoPubDate"},
-            {"Feeds_Required_DatePickerButton", "DatePicker"},
-            {"Items_Required_DatePickerButton", "DatePicker"},
-            {"Feeds_Required_SmartDateButton", "SmartDate"},
-            {"Items_Required_SmartDateButton", "SmartDate"},
-            {"Feeds_Optional_SkipHours", "FeedSkipHours"},
-            {"Feeds_Optional_SkipHours_Box", "FeedSkipHours"},
-            {"Feeds_Optional_SkipDays", "FeedSkipDays"},
-            {"Feeds_Optional_SkipDays_Box", "FeedSkipDays"},
-            {"Feeds_Optional_Category", "FeedCategory"},
-            {"Feeds_Optional_Cloud", "FeedCloud"},
-            {"Feeds_Optional_Cloud_Box", "FeedCloud"},
-            {"Feeds_Optional_TextInput", "FeedTextInput"},
-            {"Feeds_Optional_TextInput_Box", "FeedTextInput"},
-            {"Feeds_Optional_Webmaster", "FeedWebmaster"},
-            {"Feeds_Optional_Editor", "FeedEditor"},
-            {"Feeds_Optional_Copyright", "FeedCopyright"},
-            {"Feeds_Optional_Rating", "FeedRating"},
-            {"Feeds_Optional_Docs", "FeedDocs"},
-            {"Feeds_Optional_TTL", "FeedTTL"},
-            {"Feeds_Optional_Language", "FeedLanguage"},
-            {"Feeds_Advanced_StyleSheet", "FeedStyleSheet"},
-            {"Feeds_Advanced_StyleSheetCSS", "CSSStyleSheet"},
-            {"Feeds_Advanced_Comments", "FeedXMLComments"},
-            {"Items_Required_Title", "ItemTitle"},
-            {"Items_Required_Description", "ItemDescription"},
-            {"Items_Required_Link", "ItemLink"},
-            {"Items_Required_PubDate", "ItemPubDate"},
-            {"Items_Optional_Category", "ItemCategory"},
-            {"Items_Optional_GUID", "ItemGUID"},
-            {"Items_Optional_GUID_GUID", "ItemGUID"},
-            {"Items_Optional_GUID_Box", "ItemGUID"},
-            {"Items_Optional_Source", "ItemSource"},
-            {"Items_Optional_Source_Box", "ItemSource"},
-            {"Items_Optional_Enclosure", "RSSEnclosure"},
-            {"Items_Optional_Enclosure_Box", "RSSEnclosure"},
-            {"Items_Optional_Enclosure_URL", "RSSEnclosure"},
-            {"Items_Optional_Enclosure_Length", "RSSEnclosure"},
-            {"Items_Optional_Enclosure_Type", "RSSEnclosure"},
-            {"Items_Optional_Enclosure_sugestMIMEType", "SuggestType"},
-            {"Items_Optional_Author", "ItemAuthor"},
-            {"Items_Optional_Comments", "ItemComments"},
-            {"Items_Advanced_Comments", "ItemXMLComments"},
-            {"Image_Required_Title", "ImageTitle"},
-            {"Image_Required_Description", "ImageDescription"},
-            {"Image_Required_Link", "ImageLink"},
-            {"Image_Required_URL", "ImageURL"},
-            {"Image_Required_Width", "ImageWidth"},
-            {"Image_Required_Height", "ImageHeight"},
-            {"Image_Advanced_Comments", "ImageRawXML"},
-            {"Feeds_Extensions_List", "FeedXMLNamespace"},
-            {"Image_Required_Image", "ImageDisplay"},
-            {"Image_Edit_CropBox", "ModifyImage"},
-            {"Image_Edit_ScaleBox", "ModifyImage"},
+    static const QList<QPair<const char *, const char *>> anchors {
+        {"Feeds_Required_Title", "FeedTitle"},
+        {"Feeds_Required_Description", "FeedDescription"},
+        {"Feeds_Required_Link", "FeedLink"},
+        {"Feeds_Required_PubDate", "FeedPubDate"},
+        {"Feeds_Required_AutoPubDate", "AutoPubDate"},
+        {"Feeds_Required_DatePickerButton", "DatePicker"},
+        {"Items_Required_DatePickerButton", "DatePicker"},
+        {"Feeds_Required_SmartDateButton", "SmartDate"},
+        {"Items_Required_SmartDateButton", "SmartDate"},
+        {"Feeds_Optional_SkipHours", "FeedSkipHours"},
+        {"Feeds_Optional_SkipHours_Box", "FeedSkipHours"},
+        {"Feeds_Optional_SkipDays", "FeedSkipDays"},
+        {"Feeds_Optional_SkipDays_Box", "FeedSkipDays"},
+        {"Feeds_Optional_Category", "FeedCategory"},
+        {"Feeds_Optional_Cloud", "FeedCloud"},
+        {"Feeds_Optional_Cloud_Box", "FeedCloud"},
+        {"Feeds_Optional_TextInput", "FeedTextInput"},
+        {"Feeds_Optional_TextInput_Box", "FeedTextInput"},
+        {"Feeds_Optional_Webmaster", "FeedWebmaster"},
+        {"Feeds_Optional_Editor", "FeedEditor"},
+        {"Feeds_Optional_Copyright", "FeedCopyright"},
+        {"Feeds_Optional_Rating", "FeedRating"},
+        {"Feeds_Optional_Docs", "FeedDocs"},
+        {"Feeds_Optional_TTL", "FeedTTL"},
+        {"Feeds_Optional_Language", "FeedLanguage"},
+        {"Feeds_Advanced_StyleSheet", "FeedStyleSheet"},
+        {"Feeds_Advanced_StyleSheetCSS", "CSSStyleSheet"},
+        {"Feeds_Advanced_Comments", "FeedXMLComments"},
+        {"Items_Required_Title", "ItemTitle"},
+        {"Items_Required_Description", "ItemDescription"},
+        {"Items_Required_Link", "ItemLink"},
+        {"Items_Required_PubDate", "ItemPubDate"},
+        {"Items_Optional_Category", "ItemCategory"},
+        {"Items_Optional_GUID", "ItemGUID"},
+        {"Items_Optional_GUID_GUID", "ItemGUID"},
+        {"Items_Optional_GUID_Box", "ItemGUID"},
+        {"Items_Optional_Source", "ItemSource"},
+        {"Items_Optional_Source_Box", "ItemSource"},
+        {"Items_Optional_Enclosure", "RSSEnclosure"},
+        {"Items_Optional_Enclosure_Box", "RSSEnclosure"},
+        {"Items_Optional_Enclosure_URL", "RSSEnclosure"},
+        {"Items_Optional_Enclosure_Length", "RSSEnclosure"},
+        {"Items_Optional_Enclosure_Type", "RSSEnclosure"},
+        {"Items_Optional_Enclosure_sugestMIMEType", "SuggestType"},
+        {"Items_Optional_Author", "ItemAuthor"},
+        {"Items_Optional_Comments", "ItemComments"},
+        {"Items_Advanced_Comments", "ItemXMLComments"},
+        {"Image_Required_Title", "ImageTitle"},
+        {"Image_Required_Description", "ImageDescription"},
+        {"Image_Required_Link", "ImageLink"},
+        {"Image_Required_URL", "ImageURL"},
+        {"Image_Required_Width", "ImageWidth"},
+        {"Image_Required_Height", "ImageHeight"},
+        {"Image_Advanced_Comments", "ImageRawXML"},
+        {"Feeds_Extensions_List", "FeedXMLNamespace"},
+        {"Image_Required_Image", "ImageDisplay"},
+        {"Image_Edit_CropBox", "ModifyImage"},
+        {"Image_Edit_ScaleBox", "ModifyImage"},
     };
     for (const auto &[name, anchor] : anchors) {
         auto *control = dynamic_cast<VLXHelpAnchored *>(outlet(QString::fromLatin1(name)));
@@ -650,10 +673,8 @@ void Vellumcast::setHelpAnchors()
 
 void Vellumcast::restoreWindowFrame()
 {
-    const QStringList parts = userDefaults()
-                                      .string(kFrameKey)
-                                      .value_or(QString())
-                                      .split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QStringList parts = userDefaults().string(kFrameKey).value_or(QString()).split(
+        QLatin1Char(' '), Qt::SkipEmptyParts);
     QRect frame;
     if (parts.size() >= 4)
         frame = QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt());
@@ -675,9 +696,9 @@ void Vellumcast::saveWindowFrame()
         return;
     const QRect frame = m_documentWindow->normalGeometry();
     userDefaults().setObject(QStringLiteral("%1 %2 %3 %4")
-                                     .arg(frame.x())
-                                     .arg(frame.y())
-                                     .arg(frame.width())
-                                     .arg(frame.height()),
+                                 .arg(frame.x())
+                                 .arg(frame.y())
+                                 .arg(frame.width())
+                                 .arg(frame.height()),
                              kFrameKey);
 }

@@ -115,7 +115,8 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
     }
     m_feedController = delegate;
     auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-    const bool returnIsNL = VLXPreferences::objectForKey(QStringLiteral("M_ReturnIsNL")).toInt() != 0;
+    const bool returnIsNL
+        = VLXPreferences::objectForKey(QStringLiteral("M_ReturnIsNL")).toInt() != 0;
     for (const char *name : {"Feeds_Required_Description", "Items_Required_Description"})
         outlet<VLXTextViewHTML>(QLatin1String(name))->setReturnIsNL(returnIsNL);
 
@@ -166,7 +167,8 @@ bool Vellumcast::isItAFeed(const QString &path) const
     if (!file.open(QIODevice::ReadOnly))
         return false;
     VLXParseFeed reader;
-    return reader.isItAFeed(VLXParseFeed::stringFromXMLData(file.readAll())) == VLXParseFeed::Success;
+    return reader.isItAFeed(VLXParseFeed::stringFromXMLData(file.readAll()))
+        == VLXParseFeed::Success;
 }
 
 void Vellumcast::archiveCurrentFeedList()
@@ -191,9 +193,8 @@ void Vellumcast::addFeed(const QVariantMap &entry)
 
 void Vellumcast::removeDuplicateFeed(const QString &url)
 {
-    m_listOfFeeds.removeIf([&url](const QVariantMap &entry) {
-        return entry.value(kFeedURL).toString() == url;
-    });
+    m_listOfFeeds.removeIf(
+        [&url](const QVariantMap &entry) { return entry.value(kFeedURL).toString() == url; });
 }
 
 void Vellumcast::removeFeedFromList(int row)
@@ -236,8 +237,8 @@ void Vellumcast::openFeedAtPath(const QString &path)
     const QString local = localPathOf(url.toString());
     if (local.isEmpty() || !QFileInfo(local).isFile()) {
         AlertService::show(informational(
-                tr("Open Feed"),
-                tr("The feed \"%1\" could not be opened: there is no such file.").arg(path)));
+            tr("Open Feed"),
+            tr("The feed \"%1\" could not be opened: there is no such file.").arg(path)));
         return;
     }
     const QString absolute = QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath()).toString();
@@ -263,7 +264,8 @@ void Vellumcast::feedWizardIfNeeded()
         setStatusText(QDir::toNativeSeparators(sample));
         populateFeedFromURL(url);
         m_lastFeedViewed = -1;
-        outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"))->selectRowAndNotifyDelegate(0, false);
+        outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"))
+            ->selectRowAndNotifyDelegate(0, false);
         m_documentWindow->setWindowTitle(QFileInfo(sample).fileName() + QStringLiteral("[*]"));
         archiveCurrentFeedList();
         m_documentWindow->setWindowModified(false);
@@ -277,12 +279,14 @@ void Vellumcast::feedWizardIfNeededAfterDelay()
     if (m_terminating || !m_documentWindow)
         return;
     const QString sampleURL = QUrl::fromLocalFile(sampleFeedPath()).toString();
-    if (m_listOfFeeds.size() == 1 && m_listOfFeeds.first().value(kFeedURL).toString() == sampleURL) {
+    if (m_listOfFeeds.size() == 1
+        && m_listOfFeeds.first().value(kFeedURL).toString() == sampleURL) {
         Alert offer;
         offer.style = Alert::Style::Informational;
         offer.title = QStringLiteral("Feed Creation Wizard");
-        offer.message = QStringLiteral("Would you like to use Vellumcast's \"Feed Creation Wizard\" "
-                                       "to walk you through creating a new feed?");
+        offer.message
+            = QStringLiteral("Would you like to use Vellumcast's \"Feed Creation Wizard\" "
+                             "to walk you through creating a new feed?");
         offer.defaultButton = QStringLiteral("Yes");
         offer.alternateButton = QStringLiteral("No");
         if (AlertService::show(offer) != AlertService::kDefault)
@@ -291,9 +295,9 @@ void Vellumcast::feedWizardIfNeededAfterDelay()
             runCommand(QStringLiteral("feedWizard"));
         } else {
             AlertService::show(informational(
-                    QStringLiteral("Feed Creation Wizard"),
-                    tr("The Feed Creation Wizard is not available in this version yet. You can "
-                       "edit the sample feed to make it your own.")));
+                QStringLiteral("Feed Creation Wizard"),
+                tr("The Feed Creation Wizard is not available in this version yet. You can "
+                   "edit the sample feed to make it your own.")));
         }
     } else if (m_listOfFeeds.isEmpty()) {
         if (hasCommandHandler(QStringLiteral("newDocument")))
@@ -411,7 +415,8 @@ void Vellumcast::listBoxNewRowSelected(VLXListBox *, int row)
     m_documentWindow->setWindowTitle(entry.value(kFileName).toString() + QStringLiteral("[*]"));
     if (m_previousFeedViewed >= 0 && m_previousFeedViewed < m_listOfFeeds.size()) {
         const QVariantMap &previous = m_listOfFeeds[m_previousFeedViewed];
-        if (previous.value(kTransient).toInt() == 1 && previous.value(kFeedURL).toString().isEmpty()) {
+        if (previous.value(kTransient).toInt() == 1
+            && previous.value(kFeedURL).toString().isEmpty()) {
             const int left = m_previousFeedViewed;
             QTimer::singleShot(10, this, [this, left] { removeFeedFromList(left); });
         }
@@ -422,8 +427,9 @@ void Vellumcast::listBoxNewRowSelected(VLXListBox *, int row)
 
 Qt::DropActions Vellumcast::listBoxValidateDrop(VLXListBox *, const QMimeData *data)
 {
-    return data && data->hasUrls() ? Qt::DropActions(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction)
-                                   : Qt::DropActions();
+    return data && data->hasUrls()
+        ? Qt::DropActions(Qt::CopyAction | Qt::MoveAction | Qt::LinkAction)
+        : Qt::DropActions();
 }
 
 bool Vellumcast::listBoxAcceptDrop(VLXListBox *listBox, const QMimeData *data)

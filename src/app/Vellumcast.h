@@ -50,8 +50,7 @@ public:
     Controller *feedController() const { return m_feedController; }
 
     // An outlet of the window by name (every control's objectName is its outlet name).
-    template <typename T = QWidget>
-    T *outlet(const QString &name) const;
+    template<typename T = QWidget> T *outlet(const QString &name) const;
 
     // The feed list (entries: "feedFileName", "feedURL", "isTransient", "UniqueIdentifier", ...).
     const QList<QVariantMap> &currentListOfFeeds() const { return m_listOfFeeds; }
@@ -187,8 +186,7 @@ private:
     std::function<bool()> m_leaveQuestion;
 };
 
-template <typename T>
-T *Vellumcast::outlet(const QString &name) const
+template<typename T> T *Vellumcast::outlet(const QString &name) const
 {
     if (!m_documentWindow)
         return nullptr;

@@ -10,7 +10,8 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Vellumcast"));
     QApplication::setDesktopFileName(QStringLiteral("vellumcast"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vellumcast.svg")));
-    // The delegate starts the transfer layer during start-up and ends it when the application quits.
+    // The delegate starts the transfer layer during start-up and ends it when the application
+    // quits.
     Controller controller;
     Controller::installDesktopServices();
     controller.start(QApplication::arguments().mid(1));

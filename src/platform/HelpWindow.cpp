@@ -22,12 +22,10 @@ HelpWindow::HelpWindow(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(split);
     resize(780, 560);
-    connect(m_contents, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
-        showPage(item->data(Qt::UserRole).toUrl());
-    });
-    connect(m_contents, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
-        showPage(item->data(Qt::UserRole).toUrl());
-    });
+    connect(m_contents, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem *item) { showPage(item->data(Qt::UserRole).toUrl()); });
+    connect(m_contents, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { showPage(item->data(Qt::UserRole).toUrl()); });
 }
 
 void HelpWindow::setContents(const QList<QPair<QString, QUrl>> &pages)

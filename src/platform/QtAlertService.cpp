@@ -13,7 +13,7 @@ QMessageBox *QtAlertService::buildBox(const Alert &alert)
     auto *box = new QMessageBox(QApplication::activeWindow());
     box->setObjectName(QStringLiteral("alert"));
     box->setIcon(alert.style == Alert::Style::Critical ? QMessageBox::Critical
-                                                        : QMessageBox::Information);
+                                                       : QMessageBox::Information);
     box->setWindowTitle(alert.title);
     box->setText(alert.title);
     box->setInformativeText(alert.message);
@@ -24,15 +24,15 @@ QMessageBox *QtAlertService::buildBox(const Alert &alert)
         button->setProperty(kAnswer, answer);
         return button;
     };
-    QPushButton *byDefault = add(alert.defaultButton.isEmpty() ? QStringLiteral("OK")
-                                                               : alert.defaultButton,
-                                 QMessageBox::AcceptRole, kDefault);
+    QPushButton *byDefault
+        = add(alert.defaultButton.isEmpty() ? QStringLiteral("OK") : alert.defaultButton,
+              QMessageBox::AcceptRole, kDefault);
     QPushButton *alternate = alert.alternateButton.isEmpty()
-            ? nullptr
-            : add(alert.alternateButton, QMessageBox::RejectRole, kAlternate);
+        ? nullptr
+        : add(alert.alternateButton, QMessageBox::RejectRole, kAlternate);
     QPushButton *other = alert.otherButton.isEmpty()
-            ? nullptr
-            : add(alert.otherButton, QMessageBox::ActionRole, kOther);
+        ? nullptr
+        : add(alert.otherButton, QMessageBox::ActionRole, kOther);
     box->setDefaultButton(byDefault);
     const QString cancel = QStringLiteral("Cancel");
     if (other && alert.otherButton == cancel)

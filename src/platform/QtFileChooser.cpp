@@ -12,7 +12,7 @@ QString QtFileChooser::nameFilter(const QStringList &extensions)
     for (const QString &extension : extensions)
         patterns << QStringLiteral("*.") + extension;
     return QObject::tr("%1 files (%2)")
-            .arg(extensions.join(QStringLiteral(", ")).toUpper(), patterns.join(QLatin1Char(' ')));
+        .arg(extensions.join(QStringLiteral(", ")).toUpper(), patterns.join(QLatin1Char(' ')));
 }
 
 QStringList QtFileChooser::choose(const FileRequest &request)

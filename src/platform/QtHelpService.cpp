@@ -23,8 +23,8 @@ QtHelpService::~QtHelpService()
 void QtHelpService::index(const QString &folder)
 {
     static const QRegularExpression anchorPattern(
-            QStringLiteral("<a\\s+(?:name|id)\\s*=\\s*\"([^\"]+)\""),
-            QRegularExpression::CaseInsensitiveOption);
+        QStringLiteral("<a\\s+(?:name|id)\\s*=\\s*\"([^\"]+)\""),
+        QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression titlePattern(QStringLiteral("<title>([^<]*)</title>"),
                                                  QRegularExpression::CaseInsensitiveOption);
     const QDir dir(folder);
@@ -38,9 +38,8 @@ void QtHelpService::index(const QString &folder)
             continue;
         const QString text = QString::fromUtf8(file.readAll());
         const QString path = dir.filePath(name);
-        const QUrl url = path.startsWith(QLatin1Char(':'))
-                ? QUrl(QStringLiteral("qrc") + path)
-                : QUrl::fromLocalFile(path);
+        const QUrl url = path.startsWith(QLatin1Char(':')) ? QUrl(QStringLiteral("qrc") + path)
+                                                           : QUrl::fromLocalFile(path);
         const auto title = titlePattern.match(text);
         m_pages.append({title.hasMatch() ? title.captured(1).trimmed() : name, url});
         for (auto it = anchorPattern.globalMatch(text); it.hasNext();) {

@@ -5,7 +5,8 @@
 #include <QVariantList>
 
 SimpleTreeNode::SimpleTreeNode(const QVariantMap &dictionary)
-    : TreeNode(SimpleNodeData::groupDataWithName(dictionary.value(QStringLiteral("Group")).toString()))
+    : TreeNode(
+        SimpleNodeData::groupDataWithName(dictionary.value(QStringLiteral("Group")).toString()))
 {
     const QVariantList entries = dictionary.value(QStringLiteral("Entries")).toList();
     for (const QVariant &entry : entries) {

@@ -3,9 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
-VLXBox::VLXBox(QWidget *parent) : QGroupBox(parent)
-{
-}
+VLXBox::VLXBox(QWidget *parent) : QGroupBox(parent) { }
 
 void VLXBox::contextMenuEvent(QContextMenuEvent *event)
 {

@@ -3,9 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
-VLXBrowser::VLXBrowser(QWidget *parent) : QColumnView(parent)
-{
-}
+VLXBrowser::VLXBrowser(QWidget *parent) : QColumnView(parent) { }
 
 void VLXBrowser::contextMenuEvent(QContextMenuEvent *event)
 {

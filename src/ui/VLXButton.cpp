@@ -3,9 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
-VLXButton::VLXButton(QWidget *parent) : QPushButton(parent)
-{
-}
+VLXButton::VLXButton(QWidget *parent) : QPushButton(parent) { }
 
 void VLXButton::contextMenuEvent(QContextMenuEvent *event)
 {

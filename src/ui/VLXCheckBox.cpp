@@ -3,9 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
-VLXCheckBox::VLXCheckBox(QWidget *parent) : QCheckBox(parent)
-{
-}
+VLXCheckBox::VLXCheckBox(QWidget *parent) : QCheckBox(parent) { }
 
 void VLXCheckBox::contextMenuEvent(QContextMenuEvent *event)
 {

@@ -23,10 +23,10 @@ void VLXListBoxModel::setHighlighted(int row)
 
 void VLXListBoxModel::setPalette(const QPalette &palette)
 {
-    m_colours = {QBrush(palette.color(QPalette::Base)),
-                 QBrush(palette.color(QPalette::AlternateBase)),
-                 QBrush(palette.color(QPalette::Highlight)), QBrush(palette.color(QPalette::Text)),
-                 QBrush(palette.color(QPalette::HighlightedText))};
+    m_colours
+        = {QBrush(palette.color(QPalette::Base)), QBrush(palette.color(QPalette::AlternateBase)),
+           QBrush(palette.color(QPalette::Highlight)), QBrush(palette.color(QPalette::Text)),
+           QBrush(palette.color(QPalette::HighlightedText))};
     if (!m_rows.isEmpty())
         emit dataChanged(index(0), index(int(m_rows.size()) - 1));
 }

@@ -19,8 +19,9 @@ VLXMatrix::VLXMatrix(QWidget *parent, Mode mode)
 
 QAbstractButton *VLXMatrix::addCell(int tag, const QString &title, int row, int column)
 {
-    QAbstractButton *cell = m_mode == Radio ? static_cast<QAbstractButton *>(new QRadioButton(title))
-                                            : new QCheckBox(title);
+    QAbstractButton *cell = m_mode == Radio
+        ? static_cast<QAbstractButton *>(new QRadioButton(title))
+        : new QCheckBox(title);
     cell->setObjectName(objectName() + QLatin1Char('_') + QString::number(tag));
     m_grid->addWidget(cell, row, column);
     m_group->addButton(cell, tag);

@@ -3,9 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
-VLXOutlineView::VLXOutlineView(QWidget *parent) : QTreeView(parent)
-{
-}
+VLXOutlineView::VLXOutlineView(QWidget *parent) : QTreeView(parent) { }
 
 void VLXOutlineView::contextMenuEvent(QContextMenuEvent *event)
 {

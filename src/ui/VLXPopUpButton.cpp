@@ -3,9 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
-VLXPopUpButton::VLXPopUpButton(QWidget *parent) : QComboBox(parent)
-{
-}
+VLXPopUpButton::VLXPopUpButton(QWidget *parent) : QComboBox(parent) { }
 
 void VLXPopUpButton::contextMenuEvent(QContextMenuEvent *event)
 {

@@ -3,9 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 
-VLXSpinBox::VLXSpinBox(QWidget *parent) : QSpinBox(parent)
-{
-}
+VLXSpinBox::VLXSpinBox(QWidget *parent) : QSpinBox(parent) { }
 
 void VLXSpinBox::contextMenuEvent(QContextMenuEvent *event)
 {

@@ -13,5 +13,6 @@ public:
     virtual ~VLXTableDataSource() = default;
     virtual int numberOfRowsInTableView(VLXTableView *table) = 0;
     virtual QVariant tableViewObjectValue(VLXTableView *table, const QString &column, int row,
-                                          int role) = 0;
+                                          int role)
+        = 0;
 };

@@ -4,8 +4,8 @@
 
 VLXTableModel::VLXTableModel(VLXTableView *table, VLXTableDataSource *source,
                              const QStringList &identifiers, const QStringList &titles)
-    : QAbstractTableModel(nullptr), m_table(table), m_source(source),
-      m_identifiers(identifiers), m_titles(titles)
+    : QAbstractTableModel(nullptr), m_table(table), m_source(source), m_identifiers(identifiers),
+      m_titles(titles)
 {
 }
 

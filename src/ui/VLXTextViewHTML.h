@@ -13,7 +13,10 @@ public:
     bool returnIsNL() const { return m_returnIsNL; }
     void setReturnIsNL(bool on) { m_returnIsNL = on; }
 
-    void setEditHTMLSource(std::function<void(VLXTextViewHTML *)> edit) { m_editHTML = std::move(edit); }
+    void setEditHTMLSource(std::function<void(VLXTextViewHTML *)> edit)
+    {
+        m_editHTML = std::move(edit);
+    }
     void editHTML();
 
     // Paste from the clipboard: converted unless Return types plain newlines.

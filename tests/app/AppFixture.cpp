@@ -73,9 +73,10 @@ QByteArray AppFixture::readFile(const QString &path)
 
 QByteArray AppFixture::smallFeed(const QString &title)
 {
-    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
-                          "<title>%1</title><link>https://example.org/</link>"
-                          "<description>d</description></channel></rss>\n")
-            .arg(title)
-            .toUtf8();
+    return QStringLiteral(
+               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
+               "<title>%1</title><link>https://example.org/</link>"
+               "<description>d</description></channel></rss>\n")
+        .arg(title)
+        .toUtf8();
 }

@@ -64,7 +64,7 @@ TEST_F(FeedListTest, AStoredListSelectsTheFirstEntryThatIsAFeed)
 
     startApplication();
     Vellumcast *window = controller->feedController();
-    EXPECT_EQ(entryIds(window->currentListOfFeeds()), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(entryIds(window->currentListOfFeeds()), (QStringList {"A", "B", "C"}));
     EXPECT_EQ(list()->rowCount(), 3);
     EXPECT_EQ(list()->selectedRow(), 2);
     EXPECT_EQ(list()->highlightedRow(), 2);
@@ -86,7 +86,7 @@ TEST_F(FeedListTest, TransientEntriesAndTheirSettingsAreGoneAfterARestart)
     ASSERT_TRUE(perFeedIds().contains("WEB"));
 
     startApplication();
-    EXPECT_EQ(entryIds(controller->feedController()->currentListOfFeeds()), QStringList{"KEPT"});
+    EXPECT_EQ(entryIds(controller->feedController()->currentListOfFeeds()), QStringList {"KEPT"});
     const QStringList remaining = perFeedIds();
     EXPECT_TRUE(remaining.contains("KEPT"));
     EXPECT_FALSE(remaining.contains("NEW"));
@@ -172,7 +172,7 @@ TEST_F(FeedListTest, AFeedWhoseFileWentAwayIsOfferedForRemoval)
     ASSERT_EQ(alerts->alerts().size(), 1);
     EXPECT_EQ(alerts->alerts()[0].title, "Warning");
     QTest::qWait(200);
-    EXPECT_EQ(entryIds(controller->feedController()->currentListOfFeeds()), QStringList{"K"});
+    EXPECT_EQ(entryIds(controller->feedController()->currentListOfFeeds()), QStringList {"K"});
 }
 
 TEST_F(FeedListTest, RowsShowFileNamesOrPathsByTheSetting)

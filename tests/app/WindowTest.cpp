@@ -2,8 +2,8 @@
 
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
-#include "platform/MemoryDefaultsStore.h"
 #include "platform/HelpWindow.h"
+#include "platform/MemoryDefaultsStore.h"
 #include "platform/QtHelpService.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXListBox.h"
@@ -11,18 +11,18 @@
 #include "VLXVersion.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMimeData>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 #include <QUrl>
 #include <cstdlib>
-#include <QApplication>
-#include <QMainWindow>
-#include <QTabWidget>
-#include <QToolBar>
 
 using WindowTest = AppFixture;
 
@@ -42,49 +42,119 @@ TEST_F(WindowTest, EveryOutletExists)
 {
     startApplication();
     Vellumcast *window = controller->feedController();
-    const char *outlets[] = {
-            "statusText", "Feeds_Required_Files", "Items_Required_Items", "tabsFeeds",
-            "tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub", "tabsFeeds_ImagesSub",
-            "tabsFeeds_FeedsExtensions", "Feeds_SplitView", "Items_SplitView", "Image_SplitView",
-            "Feeds_Required_Title", "Feeds_Required_Description", "Feeds_Required_Link",
-            "Feeds_Required_PubDate", "Feeds_Required_AutoPubDate",
-            "Feeds_Required_DatePickerButton", "Feeds_Required_SmartDateButton",
-            "Feeds_Required_EditHTML", "Feeds_Optional_SkipDays_Matrix", "Feeds_Optional_SkipDays",
-            "Feeds_Optional_SkipDays_Box", "Feeds_Optional_SkipHours_Matrix",
-            "Feeds_Optional_SkipHours", "Feeds_Optional_SkipHours_Box", "Feeds_Optional_Language",
-            "Feeds_Optional_Category", "Feeds_Optional_DelCategory", "Feeds_Optional_EditCategory",
-            "Feeds_Optional_Cloud_Domain", "Feeds_Optional_Cloud_Port", "Feeds_Optional_Cloud_Path",
-            "Feeds_Optional_Cloud_RegProc", "Feeds_Optional_Cloud_Protocol", "Feeds_Optional_Cloud",
-            "Feeds_Optional_Cloud_Box", "Feeds_Optional_Cloud_Disclosure",
-            "Feeds_Optional_TextInput_Title", "Feeds_Optional_TextInput_Description",
-            "Feeds_Optional_TextInput_Name", "Feeds_Optional_TextInput_Link",
-            "Feeds_Optional_TextInput", "Feeds_Optional_TextInput_Box",
-            "Feeds_Optional_TextInput_Disclosure", "Feeds_Optional_Webmaster",
-            "Feeds_Optional_Editor", "Feeds_Optional_Copyright", "Feeds_Optional_Rating",
-            "Feeds_Optional_Docs", "Feeds_Optional_TTL", "Feeds_Advanced_StyleSheet",
-            "Feeds_Advanced_StyleSheetCSS", "Feeds_Advanced_Comments", "Feeds_Advanced_DelComments",
-            "Feeds_Advanced_EditComments", "Feeds_Extensions_List", "Image_Required_Title",
-            "Image_Required_Description", "Image_Required_Link", "Image_Required_URL",
-            "Image_Required_Image", "Image_Required_Width", "Image_Required_Height",
-            "Image_Advanced_Comments", "Image_Advanced_DelComments", "Image_Advanced_EditComments",
-            "Image_Edit_CropBox", "Image_Edit_ScaleBox", "Image_Edit_ScaleMatrix",
-            "Image_Edit_NewTop", "Image_Edit_NewTopTF", "Image_Edit_NewRight",
-            "Image_Edit_NewRightTF", "Image_Edit_NewBottom", "Image_Edit_NewBottomTF",
-            "Image_Edit_NewLeft", "Image_Edit_NewLeftTF", "Image_Edit_NewWidth",
-            "Image_Edit_NewHeight", "Items_Required_Title", "Items_Required_Link",
-            "Items_Required_PubDate", "Items_Required_Description", "Items_Required_DatePickerButton",
-            "Items_Required_SmartDateButton", "Items_Required_EditHTML", "Items_Optional_Category",
-            "Items_Optional_DelCategory", "Items_Optional_EditCategory", "Items_Optional_GUID_GUID",
-            "Items_Optional_GUID_Perma", "Items_Optional_GUID", "Items_Optional_GUID_Box",
-            "Items_Optional_GUID_Disclosure", "Items_Optional_Source_Source",
-            "Items_Optional_Source_URL", "Items_Optional_Source", "Items_Optional_Source_Box",
-            "Items_Optional_Source_Disclosure", "Items_Optional_Enclosure_URL",
-            "Items_Optional_Enclosure_Length", "Items_Optional_Enclosure_Type",
-            "Items_Optional_Enclosure", "Items_Optional_Enclosure_Box",
-            "Items_Optional_Enclosure_Disclosure", "Items_Optional_Enclosure_Advanced_Filename",
-            "Items_Optional_Enclosure_Advanced_DropTarget", "Items_Optional_Enclosure_sugestMIMEType",
-            "Items_Optional_Author", "Items_Optional_Comments", "Items_Advanced_Comments",
-            "Items_Advanced_DelComments", "Items_Advanced_EditComments"};
+    const char *outlets[] = {"statusText",
+                             "Feeds_Required_Files",
+                             "Items_Required_Items",
+                             "tabsFeeds",
+                             "tabsFeeds_FeedsSub",
+                             "tabsFeeds_ItemsSub",
+                             "tabsFeeds_ImagesSub",
+                             "tabsFeeds_FeedsExtensions",
+                             "Feeds_SplitView",
+                             "Items_SplitView",
+                             "Image_SplitView",
+                             "Feeds_Required_Title",
+                             "Feeds_Required_Description",
+                             "Feeds_Required_Link",
+                             "Feeds_Required_PubDate",
+                             "Feeds_Required_AutoPubDate",
+                             "Feeds_Required_DatePickerButton",
+                             "Feeds_Required_SmartDateButton",
+                             "Feeds_Required_EditHTML",
+                             "Feeds_Optional_SkipDays_Matrix",
+                             "Feeds_Optional_SkipDays",
+                             "Feeds_Optional_SkipDays_Box",
+                             "Feeds_Optional_SkipHours_Matrix",
+                             "Feeds_Optional_SkipHours",
+                             "Feeds_Optional_SkipHours_Box",
+                             "Feeds_Optional_Language",
+                             "Feeds_Optional_Category",
+                             "Feeds_Optional_DelCategory",
+                             "Feeds_Optional_EditCategory",
+                             "Feeds_Optional_Cloud_Domain",
+                             "Feeds_Optional_Cloud_Port",
+                             "Feeds_Optional_Cloud_Path",
+                             "Feeds_Optional_Cloud_RegProc",
+                             "Feeds_Optional_Cloud_Protocol",
+                             "Feeds_Optional_Cloud",
+                             "Feeds_Optional_Cloud_Box",
+                             "Feeds_Optional_Cloud_Disclosure",
+                             "Feeds_Optional_TextInput_Title",
+                             "Feeds_Optional_TextInput_Description",
+                             "Feeds_Optional_TextInput_Name",
+                             "Feeds_Optional_TextInput_Link",
+                             "Feeds_Optional_TextInput",
+                             "Feeds_Optional_TextInput_Box",
+                             "Feeds_Optional_TextInput_Disclosure",
+                             "Feeds_Optional_Webmaster",
+                             "Feeds_Optional_Editor",
+                             "Feeds_Optional_Copyright",
+                             "Feeds_Optional_Rating",
+                             "Feeds_Optional_Docs",
+                             "Feeds_Optional_TTL",
+                             "Feeds_Advanced_StyleSheet",
+                             "Feeds_Advanced_StyleSheetCSS",
+                             "Feeds_Advanced_Comments",
+                             "Feeds_Advanced_DelComments",
+                             "Feeds_Advanced_EditComments",
+                             "Feeds_Extensions_List",
+                             "Image_Required_Title",
+                             "Image_Required_Description",
+                             "Image_Required_Link",
+                             "Image_Required_URL",
+                             "Image_Required_Image",
+                             "Image_Required_Width",
+                             "Image_Required_Height",
+                             "Image_Advanced_Comments",
+                             "Image_Advanced_DelComments",
+                             "Image_Advanced_EditComments",
+                             "Image_Edit_CropBox",
+                             "Image_Edit_ScaleBox",
+                             "Image_Edit_ScaleMatrix",
+                             "Image_Edit_NewTop",
+                             "Image_Edit_NewTopTF",
+                             "Image_Edit_NewRight",
+                             "Image_Edit_NewRightTF",
+                             "Image_Edit_NewBottom",
+                             "Image_Edit_NewBottomTF",
+                             "Image_Edit_NewLeft",
+                             "Image_Edit_NewLeftTF",
+                             "Image_Edit_NewWidth",
+                             "Image_Edit_NewHeight",
+                             "Items_Required_Title",
+                             "Items_Required_Link",
+                             "Items_Required_PubDate",
+                             "Items_Required_Description",
+                             "Items_Required_DatePickerButton",
+                             "Items_Required_SmartDateButton",
+                             "Items_Required_EditHTML",
+                             "Items_Optional_Category",
+                             "Items_Optional_DelCategory",
+                             "Items_Optional_EditCategory",
+                             "Items_Optional_GUID_GUID",
+                             "Items_Optional_GUID_Perma",
+                             "Items_Optional_GUID",
+                             "Items_Optional_GUID_Box",
+                             "Items_Optional_GUID_Disclosure",
+                             "Items_Optional_Source_Source",
+                             "Items_Optional_Source_URL",
+                             "Items_Optional_Source",
+                             "Items_Optional_Source_Box",
+                             "Items_Optional_Source_Disclosure",
+                             "Items_Optional_Enclosure_URL",
+                             "Items_Optional_Enclosure_Length",
+                             "Items_Optional_Enclosure_Type",
+                             "Items_Optional_Enclosure",
+                             "Items_Optional_Enclosure_Box",
+                             "Items_Optional_Enclosure_Disclosure",
+                             "Items_Optional_Enclosure_Advanced_Filename",
+                             "Items_Optional_Enclosure_Advanced_DropTarget",
+                             "Items_Optional_Enclosure_sugestMIMEType",
+                             "Items_Optional_Author",
+                             "Items_Optional_Comments",
+                             "Items_Advanced_Comments",
+                             "Items_Advanced_DelComments",
+                             "Items_Advanced_EditComments"};
     for (const char *name : outlets)
         EXPECT_NE(window->outlet(name), nullptr) << name;
     // The item and image extension tabs exist even while they are taken out.
@@ -102,8 +172,7 @@ TEST_F(WindowTest, EveryHelpAnchorOfTheWindowIsInTheHelpBook)
             continue;
         ++anchored;
         EXPECT_TRUE(book.hasAnchor(control->helpAnchor()))
-                << control->helpAnchor().toStdString() << " on "
-                << widget->objectName().toStdString();
+            << control->helpAnchor().toStdString() << " on " << widget->objectName().toStdString();
     }
     EXPECT_GE(anchored, 50);
     EXPECT_FALSE(controller->helpForField("NoSuchTopic"));
@@ -136,7 +205,7 @@ TEST_F(WindowTest, EachTabHasItsToolbarAndACustomisedLayoutIsStored)
     EXPECT_EQ(shownToolbarItems(bar).first(), "New Sheet Item Item Identifier");
 
     // A layout that differs from the default is stored when its tab is left ...
-    const QStringList custom{"Delete Sheet Item Item Identifier", "View XML Item Identifier"};
+    const QStringList custom {"Delete Sheet Item Item Identifier", "View XML Item Identifier"};
     window->setToolbarConfiguration(Vellumcast::ItemsTab, custom);
     EXPECT_EQ(shownToolbarItems(bar), custom);
     tabs->setCurrentIndex(Vellumcast::ImageTab);

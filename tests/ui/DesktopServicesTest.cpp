@@ -1,12 +1,12 @@
+#include "platform/HelpWindow.h"
 #include "platform/QtAlertService.h"
 #include "platform/QtHelpService.h"
-#include "platform/HelpWindow.h"
 
 #include <QAbstractButton>
+#include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QFile>
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 #include <memory>

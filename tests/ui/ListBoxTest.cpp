@@ -67,16 +67,16 @@ TEST_F(ListBoxTest, ClicksAskTheDelegateAndTellItTheNewRow)
     click(1);
     EXPECT_EQ(box.selectedRow(), 1);
     EXPECT_EQ(box.highlightedRow(), 1);
-    EXPECT_EQ(rows.asked, QList<int>{1});
-    EXPECT_EQ(rows.told, QList<int>{1});
+    EXPECT_EQ(rows.asked, QList<int> {1});
+    EXPECT_EQ(rows.told, QList<int> {1});
     // The selected row again: nothing is asked, nothing happens.
     click(1);
-    EXPECT_EQ(rows.asked, QList<int>{1});
+    EXPECT_EQ(rows.asked, QList<int> {1});
     // A refusal keeps the selection.
     rows.allow = false;
     click(2);
     EXPECT_EQ(box.selectedRow(), 1);
-    EXPECT_EQ(rows.told, QList<int>{1});
+    EXPECT_EQ(rows.told, QList<int> {1});
 }
 
 TEST_F(ListBoxTest, ReloadingAShorterListMovesTheSelectionSilently)
@@ -96,11 +96,11 @@ TEST_F(ListBoxTest, ReloadingAShorterListMovesTheSelectionSilently)
 TEST_F(ListBoxTest, SelectingMinusOneOnlyRemovesTheHighlight)
 {
     box.selectRowAndNotifyDelegate(0, true);
-    EXPECT_EQ(rows.told, QList<int>{0});
+    EXPECT_EQ(rows.told, QList<int> {0});
     box.selectRowAndNotifyDelegate(-1, true);
     EXPECT_EQ(box.selectedRow(), 0);
     EXPECT_EQ(box.highlightedRow(), -1);
-    EXPECT_EQ(rows.told, QList<int>{0});
+    EXPECT_EQ(rows.told, QList<int> {0});
     click(0);
     EXPECT_TRUE(rows.asked.isEmpty());
 }
@@ -112,12 +112,12 @@ TEST_F(ListBoxTest, SelectingPastTheEndTakesTheLastRow)
     box.reloadData();
     box.selectRowAndNotifyDelegate(2, true);
     EXPECT_EQ(box.selectedRow(), 1);
-    EXPECT_EQ(rows.told, QList<int>{1});
+    EXPECT_EQ(rows.told, QList<int> {1});
     rows.rows.clear();
     box.reloadData();
     box.selectRowAndNotifyDelegate(0, true);
     EXPECT_EQ(box.selectedRow(), -1);
-    EXPECT_EQ(rows.told, QList<int>{1});
+    EXPECT_EQ(rows.told, QList<int> {1});
 }
 
 TEST_F(ListBoxTest, ArrowKeysMoveLikeClicks)
@@ -125,9 +125,9 @@ TEST_F(ListBoxTest, ArrowKeysMoveLikeClicks)
     box.selectRowAndNotifyDelegate(0, false);
     QTest::keyClick(&box, Qt::Key_Down);
     EXPECT_EQ(box.selectedRow(), 1);
-    EXPECT_EQ(rows.asked, QList<int>{1});
+    EXPECT_EQ(rows.asked, QList<int> {1});
     QTest::keyClick(&box, Qt::Key_Up);
     QTest::keyClick(&box, Qt::Key_Up);
     EXPECT_EQ(box.selectedRow(), 0);
-    EXPECT_EQ(rows.told, (QList<int>{1, 0}));
+    EXPECT_EQ(rows.told, (QList<int> {1, 0}));
 }

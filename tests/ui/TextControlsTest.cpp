@@ -103,7 +103,7 @@ TEST(TextField, HighlightAndReplaceSelectsTheReplacement)
     QSignalSpy ended(&field, &VLXTextField::textDidEndEditing);
     field.replaceHighlightedWithString("lion");
     EXPECT_EQ(field.text(), "find the lion here");
-    EXPECT_EQ(field.hightlightRange(), (TextRange{9, 4}));
+    EXPECT_EQ(field.hightlightRange(), (TextRange {9, 4}));
     EXPECT_EQ(ended.count(), 1);
     field.setHighlightRange({0, 0});
     EXPECT_EQ(field.highlightedString(), "");
@@ -136,5 +136,5 @@ TEST(TextView, ShowingAModelValueIsNotAnEdit)
     EXPECT_EQ(view.highlightedString(), "the");
     view.replaceHighlightedWithString("a");
     EXPECT_EQ(view.toPlainText(), "from a model");
-    EXPECT_EQ(view.hightlightRange(), (TextRange{5, 1}));
+    EXPECT_EQ(view.hightlightRange(), (TextRange {5, 1}));
 }

@@ -13,8 +13,8 @@ QString nameOf(const TreeNode::Ptr &node)
 
 TEST(TreeNode, BuildsFromAMessageTree)
 {
-    const QVariantMap inner{{"Group", "I"}, {"Entries", QVariantList{"b"}}};
-    const QVariantMap tree{{"Group", "E"}, {"Entries", QVariantList{"a", inner}}};
+    const QVariantMap inner {{"Group", "I"}, {"Entries", QVariantList {"b"}}};
+    const QVariantMap tree {{"Group", "E"}, {"Entries", QVariantList {"a", inner}}};
     auto root = SimpleTreeNode::treeFromDictionary(tree);
     auto rootData = std::static_pointer_cast<SimpleNodeData>(root->nodeData());
     EXPECT_EQ(rootData->name(), "E");
@@ -66,7 +66,7 @@ TEST(TreeNode, SortingOrdersNamesAndLeavesUnorderedPayloadsAsTheyAre)
     QStringList names;
     for (const auto &child : root->children())
         names << nameOf(child);
-    EXPECT_EQ(names, (QStringList{"alpha", "bravo", "charlie", "delta"}));
+    EXPECT_EQ(names, (QStringList {"alpha", "bravo", "charlie", "delta"}));
 
     // Payloads without an order compare equal: a sort keeps them exactly as they were, however
     // many there are (an always-"less" comparator could crash the sort instead).
