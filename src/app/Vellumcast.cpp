@@ -235,10 +235,18 @@ void Vellumcast::openFeedAtPath(const QString &path)
     // Local files join the list at the top and are shown; addresses need the network reader.
     const QUrl url = urlFromString(path);
     const QString local = localPathOf(url.toString());
-    if (local.isEmpty() || !QFileInfo(local).isFile()) {
+    if (local.isEmpty()) {
         AlertService::show(informational(
-            tr("Open Feed"),
-            tr("The feed \"%1\" could not be opened: there is no such file.").arg(path)));
+                tr("Open Feed"),
+                tr("The feed \"%1\" is on the web; opening feeds from the web is not available "
+                   "in this version yet.")
+                        .arg(path)));
+        return;
+    }
+    if (!QFileInfo(local).isFile()) {
+        AlertService::show(informational(
+                tr("Open Feed"),
+                tr("The feed \"%1\" could not be opened: there is no such file.").arg(path)));
         return;
     }
     const QString absolute = QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath()).toString();
