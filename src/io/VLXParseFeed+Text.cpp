@@ -209,33 +209,40 @@ qsizetype findNormalised(QStringView text, QLatin1StringView needle, qsizetype f
         limit = n;
     const char16_t first = char16_t(needle[0].unicode());
     const char16_t *data = text.utf16();
+    // Candidates for the first character: "<" maps only from itself; a letter from its two
+    // ASCII cases (no other character lower-cases to "v" or "x"). Both are found with the
+    // vectorised single-character search instead of a character-by-character walk.
+    const bool letter = first >= 'a' && first <= 'z';
+    const QChar lower(first);
+    const QChar upper(letter ? char16_t(first - 32) : first);
+    qsizetype nextLower = -2, nextUpper = -2;
     qsizetype i = from;
     while (i < limit) {
-        // The first needle character is ASCII and never a space; a fast scan finds candidates
-        // when it cannot be the image of another character.
-        if (first == '<' || first == 'v' || first == 'x') {
-            const qsizetype hit = first == '<' ? text.indexOf(u'<', i) : i;
-            if (hit < 0 || hit >= limit)
-                return -1;
-            i = hit;
-        }
-        if (normalised(data[i]) == first) {
-            qsizetype j = i + 1;
-            qsizetype k = 1;
-            while (k < needle.size() && j < n) {
-                const char16_t c = data[j];
-                if (c == ' ') {
-                    ++j;
-                    continue;
-                }
-                if (normalised(c) != char16_t(needle[k].unicode()))
-                    break;
+        if (nextLower != -1 && nextLower < i)
+            nextLower = text.indexOf(lower, i);
+        if (letter && nextUpper != -1 && nextUpper < i)
+            nextUpper = text.indexOf(upper, i);
+        qsizetype hit = nextLower;
+        if (letter && nextUpper >= 0 && (hit < 0 || nextUpper < hit))
+            hit = nextUpper;
+        if (hit < 0 || hit >= limit)
+            return -1;
+        i = hit;
+        qsizetype j = i + 1;
+        qsizetype k = 1;
+        while (k < needle.size() && j < n) {
+            const char16_t c = data[j];
+            if (c == ' ') {
                 ++j;
-                ++k;
+                continue;
             }
-            if (k == needle.size())
-                return i;
+            if (normalised(c) != char16_t(needle[k].unicode()))
+                break;
+            ++j;
+            ++k;
         }
+        if (k == needle.size())
+            return i;
         ++i;
     }
     return -1;
