@@ -23,7 +23,9 @@ void VLXParseFeed::logRepair(FeedElement *owner, const QString &text)
 std::unique_ptr<vlxXMLDOM> VLXParseFeed::documentFor(const QString &text)
 {
     // The text the last check parsed, unchanged by the repairs: its tree is reused.
-    if (m_checkedDocument && text.size() == m_checkedText.size() && text == m_checkedText) {
+    const bool same = text.size() == m_checkedText.size()
+        && (text.constData() == m_checkedText.constData() || text == m_checkedText);
+    if (m_checkedDocument && same) {
         m_checkedText.clear();
         return std::move(m_checkedDocument);
     }
