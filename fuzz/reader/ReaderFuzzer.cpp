@@ -1,0 +1,54 @@
+// Any byte sequence must come out of the reader as a status: decoding, the feed check and the
+// full read (with its repairs) run on every input, and the channel-only read as well.
+
+#include "io/VLXParseFeed.h"
+#include "platform/AlertService.h"
+#include "platform/MemoryDefaultsStore.h"
+#include "settings/VLXPreferences.h"
+
+#include <QCoreApplication>
+#include <QStandardPaths>
+
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+class QuietAlerts : public AlertService
+{
+public:
+    int runAlert(const Alert &) override { return kDefault; }
+};
+
+void setUp()
+{
+    static int argc = 1;
+    static char name[] = "fuzz_reader";
+    static char *argv[] = { name, nullptr };
+    QStandardPaths::setTestModeEnabled(true);
+    static QCoreApplication app(argc, argv);
+    AlertService::setInstance(std::make_shared<QuietAlerts>());
+    VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+}
+
+void check(int status)
+{
+    if (status != 0 && status != 2 && status != 3 && status != 4)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static bool ready = (setUp(), true);
+    (void)ready;
+    const QString text = VLXParseFeed::stringFromXMLData(
+        QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    VLXParseFeed parser;
+    check(parser.isItAFeed(text));
+    check(parser.parseFeed(text, QStringLiteral("fuzz"), nullptr));
+    check(parser.parseFeedChannelOnly(text));
+    VLXParseFeed::getFeedTypeAndVersion(text);
+    return 0;
+}

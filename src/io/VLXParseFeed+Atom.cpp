@@ -1,0 +1,371 @@
+// The Atom 1.0 and Atom 0.3 readers: Atom's constructs are folded into RSS 2.0 fields.
+
+#include "io/VLXParseFeed.h"
+#include "io/VLXReaderSupport.h"
+
+#include "io/vlxXMLDOM.h"
+#include "model/VLXFeed.h"
+#include "model/VLXImage.h"
+#include "model/VLXItems.h"
+#include "model/VLXLogic.h"
+#include "model/categoryElement.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerImage.h"
+#include "model/extensionManagerItem.h"
+#include "settings/VLXPreferences.h"
+
+using namespace Qt::StringLiterals;
+using namespace VLXReaderSupport;
+
+namespace {
+
+QString text(const vlxXMLNode *node)
+{
+    return vlxXMLDOM::descriptionOfNode(node);
+}
+
+QString attribute(const vlxXMLNode *node, const char16_t *name)
+{
+    return vlxXMLDOM::attributeOfNode(node, QString::fromUtf16(name));
+}
+
+QString dateValue(const QString &raw)
+{
+    return VLXLogic::convertValidDateToRFC822(raw.trimmed());
+}
+
+// A link whose type is "text/html" or empty is the page link.
+bool isPageLink(const vlxXMLNode *link)
+{
+    const QString type = attribute(link, u"type");
+    return type.isEmpty() || type == u"text/html";
+}
+
+QString linkHref(const vlxXMLNode *link)
+{
+    return urlValue(attribute(link, u"href"));
+}
+
+// The decoded, trimmed texts of the element children with these names (the last one wins).
+struct PersonParts
+{
+    QString email;
+    QString name;
+};
+
+PersonParts personParts(const vlxXMLNode *node)
+{
+    PersonParts parts;
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        const QString name = lowerName(child);
+        if (name == u"email")
+            parts.email = decodedTrimmed(text(child));
+        else if (name == u"name")
+            parts.name = decodedTrimmed(text(child));
+    }
+    return parts;
+}
+
+// Atom 1.0 person: "email (name)" when both parts are there, else nothing.
+QString personValue(const vlxXMLNode *node)
+{
+    const PersonParts parts = personParts(node);
+    if (parts.email.isEmpty() || parts.name.isEmpty())
+        return QString();
+    return u"%1 (%2)"_s.arg(parts.email, parts.name);
+}
+
+// Atom 0.3 contributor: its e-mail address, else its name. (The element's own text value is
+// only the names of its children and the white space between them.)
+QString contributorValue(const vlxXMLNode *node)
+{
+    const PersonParts parts = personParts(node);
+    return parts.email.isEmpty() ? parts.name : parts.email;
+}
+
+// The text of the last "email" child, "" when the author has none.
+QString authorEmail(const vlxXMLNode *node, const QString &current)
+{
+    QString email = current;
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (lowerName(child) == u"email")
+            email = decodedTrimmed(text(child));
+    }
+    return email;
+}
+
+categoryElement categoryOf(const vlxXMLNode *node)
+{
+    categoryElement category;
+    category.setCategoryString(decodedTrimmed(attribute(node, u"term")));
+    category.setCategoryDomainString(decodedTrimmed(attribute(node, u"scheme")));
+    return category;
+}
+
+std::shared_ptr<VLXItems> newItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
+{
+    auto item = std::make_shared<VLXItems>();
+    item->XMLExtensions()->createExtensionsFromArray(
+        feed.XMLExtensions()->arrayOfNamespaceDelecrations());
+    feed.addItem(item);
+    item->addXMLComments(dom.arrayOfComments(entry));
+    return item;
+}
+
+void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
+{
+    std::shared_ptr<VLXItems> item = newItem(dom, feed, entry);
+    const int count = vlxXMLDOM::numberOfChildren(entry);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, entry);
+        if (isSkipped(child))
+            continue;
+        const QString name = lowerName(child);
+        if (name == u"author" || name == u"contributor") {
+            // A contributor stands in for a missing author; the first complete one wins.
+            if (item->author().isEmpty())
+                item->setAuthor(personValue(child));
+        } else if (name == u"category") {
+            item->addCategory(categoryOf(child));
+        } else if (name == u"content") {
+            if (attribute(child, u"type") == u"xhtml") {
+                const int divs = vlxXMLDOM::numberOfChildren(child);
+                for (int d = 0; d < divs; ++d) {
+                    const vlxXMLNode *div = vlxXMLDOM::nodeAtIndex(d, child);
+                    if (lowerName(div) == u"div")
+                        item->setDescriptionElement(
+                            QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(div)));
+                }
+            } else {
+                item->setDescriptionElement(decoded(text(child)));
+            }
+        } else if (name == u"id") {
+            item->setGUID(decodedTrimmed(text(child)));
+            item->setGUIDAttr(0);
+        } else if (name == u"link") {
+            if (isPageLink(child)) {
+                item->setLink(linkHref(child));
+            } else if (attribute(child, u"rel") == u"enclosure") {
+                item->setEnclosureAttrURL(linkHref(child));
+                item->setEnclosureAttrLength(decodedTrimmed(attribute(child, u"length")));
+                item->setEnclosureAttrType(decodedTrimmed(attribute(child, u"type")));
+            }
+        } else if (name == u"published") {
+            if (item->pubDate().isEmpty())
+                item->setPubDate(dateValue(text(child)));
+        } else if (name == u"rights") {
+            // not read
+        } else if (name == u"source") {
+            QString title, link;
+            const int parts = vlxXMLDOM::numberOfChildren(child);
+            for (int p = 0; p < parts; ++p) {
+                const vlxXMLNode *part = vlxXMLDOM::nodeAtIndex(p, child);
+                const QString partName = lowerName(part);
+                if (partName == u"title")
+                    title = decodedTrimmed(text(part));
+                else if (partName == u"link" && isPageLink(part))
+                    link = linkHref(part);
+            }
+            if (!title.isEmpty() && !link.isEmpty()) {
+                item->setSource(title);
+                item->setSourceAttr(link);
+            }
+        } else if (name == u"summary") {
+            if (item->descriptionElement().isEmpty())
+                item->setDescriptionElement(decoded(text(child)));
+        } else if (name == u"title") {
+            item->setTitle(decodedTrimmed(text(child)));
+        } else if (name == u"updated") {
+            item->setPubDate(dateValue(text(child)));
+        } else {
+            item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
+        }
+    }
+}
+
+void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
+{
+    std::shared_ptr<VLXItems> item = newItem(dom, feed, entry);
+    QString email, contributor, modified, issued, created, summary;
+    const int count = vlxXMLDOM::numberOfChildren(entry);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, entry);
+        if (isSkipped(child))
+            continue;
+        const QString name = lowerName(child);
+        if (name == u"title")
+            item->setTitle(decodedTrimmed(text(child)));
+        else if (name == u"link") {
+            if (isPageLink(child))
+                item->setLink(linkHref(child));
+        } else if (name == u"author")
+            email = authorEmail(child, email);
+        else if (name == u"contributor")
+            contributor = contributorValue(child);
+        else if (name == u"id")
+            item->setGUID(decodedTrimmed(text(child)));
+        else if (name == u"modified")
+            modified = text(child).trimmed();
+        else if (name == u"issued")
+            issued = text(child).trimmed();
+        else if (name == u"created")
+            created = text(child).trimmed();
+        else if (name == u"summary")
+            summary = decoded(text(child));
+        else
+            item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
+    }
+    item->setAuthor(email.isEmpty() ? contributor : email);
+    QString date;
+    for (const QString &candidate : { issued, modified, created }) {
+        if (!candidate.isEmpty()) {
+            date = candidate;
+            break;
+        }
+    }
+    item->setPubDate(dateValue(date));
+    item->setDescriptionElement(summary);
+}
+
+} // namespace
+
+int VLXParseFeed::parseAtom10(const QString &text)
+{
+    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
+    if (!dom->xmlTree())
+        return ReadFailed;
+    return parseAtom10Document(*dom, text);
+}
+
+int VLXParseFeed::parseAtom03(const QString &text)
+{
+    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
+    if (!dom->xmlTree())
+        return ReadFailed;
+    return parseAtom03Document(*dom, text);
+}
+
+namespace {
+
+// Frame steps shared by both versions; the root, or nullptr when the document has none.
+const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const QString &source)
+{
+    feed.setStyleSheet(dom.stringXMLStyleSheet());
+    feed.setStyleSheetCSS(dom.stringXMLStyleSheetCSS());
+    feed.addXMLComments(dom.arrayOfComments(nullptr));
+    const vlxXMLNode *root = dom.nodeNamed(u"feed"_s, vlxXMLDOM::Element, nullptr);
+    if (!root)
+        return nullptr;
+    feed.addXMLComments(dom.arrayOfComments(root));
+    const QStringList declarations = VLXParseFeed::AtomNameSpaces(source);
+    feed.XMLExtensions()->createExtensionsFromArray(declarations);
+    feed.image()->XMLExtensions()->createExtensionsFromArray(declarations);
+    VLXPreferences::addMissingXMLNamespaces(feed.XMLExtensions()->arrayOfExtensionDescriptions());
+    return root;
+}
+
+} // namespace
+
+int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
+{
+    VLXFeed &feed = *m_newFeed;
+    // Without its root the document holds no feed; a "success" would let a later save replace
+    // the user's file with an empty one.
+    const vlxXMLNode *root = openFeed(dom, feed, source);
+    if (!root)
+        return ReadFailed;
+    VLXImage &image = *feed.image();
+    const int count = vlxXMLDOM::numberOfChildren(root);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, root);
+        if (isSkipped(child))
+            continue;
+        const QString name = lowerName(child);
+        if (name == u"author") {
+            if (feed.editor().isEmpty())
+                feed.setEditor(personValue(child));
+        } else if (name == u"category") {
+            feed.addCategory(categoryOf(child));
+        } else if (name == u"contributor") {
+            // The first complete contributor is the webmaster.
+            if (feed.webMaster().isEmpty())
+                feed.setWebMaster(personValue(child));
+        } else if (name == u"generator" || name == u"id") {
+            // not read
+        } else if (name == u"icon" || name == u"logo") {
+            // The icon wins over the logo whichever comes first.
+            const QString url = urlValue(text(child));
+            if ((name == u"icon" || image.URL().isEmpty()) && VLXLogic::checkURL(url))
+                image.setURL(url);
+        } else if (name == u"link") {
+            if (isPageLink(child))
+                feed.setLink(linkHref(child));
+        } else if (name == u"rights") {
+            feed.setCopyright(decodedTrimmed(text(child)));
+        } else if (name == u"subtitle") {
+            feed.setDescriptionElement(decodedTrimmed(text(child)));
+        } else if (name == u"title") {
+            feed.setTitle(decodedTrimmed(text(child)));
+        } else if (name == u"updated") {
+            feed.setPubDate(dateValue(text(child)));
+        } else if (name == u"entry") {
+            readEntry10(dom, feed, child);
+        } else {
+            feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
+        }
+    }
+    if (!image.URL().isEmpty()) {
+        image.setTitle(feed.title());
+        image.setLink(feed.link());
+    }
+    return Success;
+}
+
+int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
+{
+    VLXFeed &feed = *m_newFeed;
+    const vlxXMLNode *root = openFeed(dom, feed, source);
+    if (!root)
+        return ReadFailed;
+    QString email, contributor;
+    const int count = vlxXMLDOM::numberOfChildren(root);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, root);
+        if (isSkipped(child))
+            continue;
+        const QString name = lowerName(child);
+        if (name == u"title")
+            feed.setTitle(decodedTrimmed(text(child)));
+        else if (name == u"link") {
+            if (isPageLink(child))
+                feed.setLink(linkHref(child));
+        } else if (name == u"author")
+            email = authorEmail(child, email);
+        else if (name == u"contributor")
+            contributor = contributorValue(child);
+        else if (name == u"tagline")
+            feed.setDescriptionElement(decoded(text(child)));
+        else if (name == u"id" || name == u"generator" || name == u"info")
+            ; // not read
+        else if (name == u"copyright")
+            feed.setCopyright(decodedTrimmed(text(child)));
+        else if (name == u"modified")
+            feed.setPubDate(dateValue(text(child)));
+        else if (name == u"entry")
+            readEntry03(dom, feed, child);
+        else
+            feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
+    }
+    feed.setEditor(email.isEmpty() ? contributor : email);
+    // Atom 0.3 elements without an RSS counterpart are dropped rather than kept as raw XML.
+    const QString raw = u"User Defined"_s;
+    feed.XMLExtensions()->deleteExtensionNamed(raw);
+    feed.image()->XMLExtensions()->deleteExtensionNamed(raw);
+    for (int i = 0; i < feed.countOfItems(); ++i)
+        feed.itemAtIndex(i)->XMLExtensions()->deleteExtensionNamed(raw);
+    return Success;
+}

@@ -1,0 +1,329 @@
+// The RSS 0.91 to 2.0 reader.
+
+#include "io/VLXParseFeed.h"
+#include "io/VLXReaderSupport.h"
+
+#include "io/vlxXMLDOM.h"
+#include "model/VLXFeed.h"
+#include "model/VLXImage.h"
+#include "model/VLXItems.h"
+#include "model/categoryElement.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerImage.h"
+#include "model/extensionManagerItem.h"
+#include "settings/VLXPreferences.h"
+
+using namespace Qt::StringLiterals;
+using namespace VLXReaderSupport;
+
+namespace {
+
+const QStringList kDays = { u"sunday"_s,   u"monday"_s, u"tuesday"_s, u"wednesday"_s,
+                            u"thursday"_s, u"friday"_s, u"saturday"_s };
+
+// An optional sign and the leading digits; no digits reads as 0.
+long long leadingInteger(const QString &text)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 0x80; ++i) {
+        value = value * 10 + (text[i].unicode() - '0');
+        if (value > 1000000)
+            break; // far outside every hour; no need to read further
+    }
+    return negative ? -value : value;
+}
+
+void readSkipDays(VLXFeed &feed, const vlxXMLNode *node)
+{
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const qsizetype day = kDays.indexOf(vlxXMLDOM::descriptionOfChildAtIndex(i, node).toLower());
+        if (day >= 0)
+            feed.setSkipDays(int(day), 1);
+    }
+}
+
+void readSkipHours(VLXFeed &feed, const vlxXMLNode *node)
+{
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (isSkipped(child))
+            continue;
+        const long long hour = leadingInteger(vlxXMLDOM::descriptionOfNode(child).trimmed());
+        if (hour >= 0 && hour <= 23)
+            feed.setSkipHours(int(hour), 1);
+    }
+}
+
+void readCategory(QList<categoryElement> &into, const vlxXMLNode *node)
+{
+    categoryElement category;
+    category.setCategoryString(decodedTrimmed(vlxXMLDOM::descriptionOfNode(node)));
+    category.setCategoryDomainString(decodedTrimmed(vlxXMLDOM::attributeOfNode(node, u"domain"_s)));
+    into.append(category);
+}
+
+void readTextInputField(VLXFeed &feed, const QString &name, const QString &raw)
+{
+    if (name == u"title")
+        feed.setTextInputAttrTitle(decoded(raw));
+    else if (name == u"description")
+        feed.setTextInputAttrDescription(decoded(raw));
+    else if (name == u"name")
+        feed.setTextInputAttrName(decoded(raw));
+    else if (name == u"link")
+        feed.setTextInputAttrLink(urlValue(raw));
+}
+
+void readTextInput(VLXFeed &feed, const vlxXMLNode *node)
+{
+    for (const QString &attribute : { u"title"_s, u"description"_s, u"name"_s, u"link"_s })
+        readTextInputField(feed, attribute, vlxXMLDOM::attributeOfNode(node, attribute));
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (isSkipped(child))
+            continue;
+        const QString name = lowerName(child);
+        if (name == u"title" || name == u"description" || name == u"name" || name == u"link")
+            readTextInputField(feed, name, vlxXMLDOM::descriptionOfNode(child));
+        else
+            feed.XMLExtensions()->parseXMLNodeIfMineTI(child, feed);
+    }
+}
+
+void readImage(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
+{
+    VLXImage &image = *feed.image();
+    image.addXMLComments(dom.arrayOfComments(node));
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (isSkipped(child))
+            continue;
+        const QString name = lowerName(child);
+        if (name == u"url") {
+            readImageURL(image, vlxXMLDOM::descriptionOfNode(child));
+        } else if (name == u"title") {
+            image.setTitle(decoded(vlxXMLDOM::descriptionOfNode(child)));
+        } else if (name == u"link") {
+            image.setLink(urlValue(vlxXMLDOM::descriptionOfNode(child)));
+        } else if (name == u"description") {
+            image.setDescriptionElement(decoded(vlxXMLDOM::descriptionOfNode(child)));
+        } else if (name == u"width") {
+            image.setWidth(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
+        } else if (name == u"height") {
+            image.setHeight(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
+        } else {
+            image.XMLExtensions()->parseXMLNodeIfMine(child, image);
+        }
+    }
+}
+
+void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
+{
+    auto item = std::make_shared<VLXItems>();
+    item->XMLExtensions()->createExtensionsFromArray(
+        feed.XMLExtensions()->arrayOfNamespaceDelecrations());
+    item->addXMLComments(dom.arrayOfComments(node));
+    feed.addItem(item);
+    QList<categoryElement> categories;
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (isSkipped(child))
+            continue;
+        const QString name = lowerName(child);
+        if (name == u"title") {
+            item->setTitle(decoded(vlxXMLDOM::descriptionOfNode(child)));
+        } else if (name == u"link") {
+            item->setLink(urlValue(vlxXMLDOM::descriptionOfNode(child)));
+        } else if (name == u"description") {
+            item->setDescriptionElement(decoded(vlxXMLDOM::descriptionOfNode(child)));
+        } else if (name == u"author") {
+            item->setAuthor(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
+        } else if (name == u"category") {
+            readCategory(categories, child);
+        } else if (name == u"comments") {
+            item->setComments(urlValue(vlxXMLDOM::descriptionOfNode(child)));
+        } else if (name == u"enclosure") {
+            item->setEnclosureAttrURL(urlValue(vlxXMLDOM::attributeOfNode(child, u"url"_s)));
+            item->setEnclosureAttrLength(
+                decodedTrimmed(vlxXMLDOM::attributeOfNode(child, u"length"_s)));
+            item->setEnclosureAttrType(
+                decodedTrimmed(vlxXMLDOM::attributeOfNode(child, u"type"_s)));
+        } else if (name == u"guid") {
+            item->setGUID(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
+            const QString perma = decodedTrimmed(vlxXMLDOM::attributeOfNode(child, u"isPermaLink"_s));
+            item->setGUIDAttr(perma.isEmpty() || perma == u"true" ? 1 : 0);
+        } else if (name == u"pubdate") {
+            item->setPubDate(vlxXMLDOM::descriptionOfNode(child).trimmed());
+        } else if (name == u"source") {
+            item->setSource(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
+            const QString url = urlValue(vlxXMLDOM::attributeOfNode(child, u"url"_s));
+            item->setSourceAttr(url.isEmpty()
+                                    ? urlValue(vlxXMLDOM::attributeOfNode(child, u"domain"_s))
+                                    : url);
+        } else {
+            item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
+        }
+    }
+    for (const categoryElement &category : std::as_const(categories))
+        item->addCategory(category);
+}
+
+// One channel child; answers whether the child was one of the channel's own elements.
+bool readChannelField(VLXFeed &feed, const QString &name, const vlxXMLNode *child,
+                      QList<categoryElement> &categories)
+{
+    auto text = [&] { return vlxXMLDOM::descriptionOfNode(child); };
+    auto attribute = [&](const char16_t *attr) {
+        return decodedTrimmed(vlxXMLDOM::attributeOfNode(child, QString::fromUtf16(attr)));
+    };
+    if (name == u"title")
+        feed.setTitle(decoded(text()));
+    else if (name == u"link")
+        feed.setLink(urlValue(text()));
+    else if (name == u"description")
+        feed.setDescriptionElement(decoded(text()));
+    else if (name == u"language")
+        feed.setLanguage(decodedTrimmed(text()));
+    else if (name == u"copyright")
+        feed.setCopyright(decodedTrimmed(text()));
+    else if (name == u"managingeditor")
+        feed.setEditor(decodedTrimmed(text()));
+    else if (name == u"webmaster")
+        feed.setWebMaster(decodedTrimmed(text()));
+    else if (name == u"pubdate")
+        feed.setPubDate(text().trimmed());
+    else if (name == u"lastbuilddate")
+        feed.setLastBuildDate(text().trimmed());
+    else if (name == u"category")
+        readCategory(categories, child);
+    else if (name == u"generator")
+        ; // not read: the program writes its own
+    else if (name == u"docs")
+        feed.setDocs(urlValue(text()));
+    else if (name == u"cloud") {
+        feed.setCloudAttrDomain(attribute(u"domain"));
+        feed.setCloudAttrPort(attribute(u"port"));
+        feed.setCloudAttrPath(attribute(u"path"));
+        feed.setCloudAttrRegProc(attribute(u"registerProcedure"));
+        feed.setCloudAttrProtocol(attribute(u"protocol"));
+    } else if (name == u"ttl")
+        feed.setTTL(decodedTrimmed(text()));
+    else if (name == u"rating")
+        feed.setRating(decodedTrimmed(text()));
+    else if (name == u"textinput")
+        readTextInput(feed, child);
+    else if (name == u"skipdays")
+        readSkipDays(feed, child);
+    else if (name == u"skiphours")
+        readSkipHours(feed, child);
+    else
+        return false;
+    return true;
+}
+
+} // namespace
+
+int VLXParseFeed::parseRSS20(const QString &text)
+{
+    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
+    if (!dom->xmlTree())
+        return ReadFailed;
+    return parseRSS20Document(*dom, text);
+}
+
+int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
+{
+    VLXFeed &feed = *m_newFeed;
+    feed.setStyleSheet(dom.stringXMLStyleSheet());
+    feed.setStyleSheetCSS(dom.stringXMLStyleSheetCSS());
+    feed.addXMLComments(dom.arrayOfComments(nullptr));
+
+    int result = ReadFailed;
+    const vlxXMLNode *rss = dom.nodeNamed(u"rss"_s, vlxXMLDOM::Element, nullptr);
+    if (rss) {
+        feed.addXMLComments(dom.arrayOfComments(rss));
+        const QStringList declarations = nameSpaces(text);
+        feed.XMLExtensions()->createExtensionsFromArray(declarations);
+        feed.image()->XMLExtensions()->createExtensionsFromArray(declarations);
+        VLXPreferences::addMissingXMLNamespaces(feed.XMLExtensions()->arrayOfExtensionDescriptions());
+
+        const vlxXMLNode *channel = dom.nodeNamed(u"channel"_s, vlxXMLDOM::Element, rss);
+        if (channel) {
+            feed.addXMLComments(dom.arrayOfComments(channel));
+            QList<categoryElement> categories;
+            const int count = vlxXMLDOM::numberOfChildren(channel);
+            for (int i = 0; i < count; ++i) {
+                const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, channel);
+                if (isSkipped(child))
+                    continue;
+                const QString name = lowerName(child);
+                if (readChannelField(feed, name, child, categories))
+                    continue;
+                if (name == u"image")
+                    readImage(dom, feed, child);
+                else if (name == u"item")
+                    readItem(dom, feed, child);
+                else
+                    feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
+            }
+            for (const categoryElement &category : std::as_const(categories))
+                feed.addCategory(category);
+            result = Success;
+        }
+    }
+
+    // Elements kept as raw XML anywhere make every part of the feed keep its raw extension, so
+    // they are all written back.
+    bool rawUsed = feed.XMLExtensions()->unknownExtensionUsed()
+        || feed.image()->XMLExtensions()->unknownExtensionUsed();
+    for (int i = 0; !rawUsed && i < feed.countOfItems(); ++i)
+        rawUsed = feed.itemAtIndex(i)->XMLExtensions()->unknownExtensionUsed();
+    if (rawUsed) {
+        feed.XMLExtensions()->setUnknownExtensionUsed(true);
+        feed.image()->XMLExtensions()->setUnknownExtensionUsed(true);
+        for (int i = 0; i < feed.countOfItems(); ++i)
+            feed.itemAtIndex(i)->XMLExtensions()->setUnknownExtensionUsed(true);
+    }
+    return result;
+}
+
+int VLXParseFeed::parseRSS20ChannelOnly(const QString &text)
+{
+    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
+    if (!dom->xmlTree())
+        return ReadFailed;
+    return parseRSS20ChannelOnlyDocument(*dom);
+}
+
+int VLXParseFeed::parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom)
+{
+    VLXFeed &feed = *m_newFeed;
+    const vlxXMLNode *rss = dom.nodeNamed(u"rss"_s, vlxXMLDOM::Element, nullptr);
+    if (!rss)
+        return ReadFailed;
+    const vlxXMLNode *channel = dom.nodeNamed(u"channel"_s, vlxXMLDOM::Element, rss);
+    if (!channel)
+        return ReadFailed;
+    feed.addXMLComments(dom.arrayOfComments(channel));
+    QList<categoryElement> categories;
+    const int count = vlxXMLDOM::numberOfChildren(channel);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, channel);
+        if (!isSkipped(child))
+            readChannelField(feed, lowerName(child), child, categories);
+    }
+    for (const categoryElement &category : std::as_const(categories))
+        feed.addCategory(category);
+    return Success;
+}

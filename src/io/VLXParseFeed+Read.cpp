@@ -1,0 +1,150 @@
+// The full read and the channel-only read: prolog, notice, repair and dispatch to the reader of
+// the detected format.
+
+#include "io/VLXParseFeed.h"
+
+#include "model/VLXFeed.h"
+#include "platform/AlertService.h"
+#include "platform/StatusSink.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kProlog = u"<?xml version=\"1.0\"?>\n"_s;
+
+enum class Reader { None, RSS09, RSS20, RSS10, Atom10, Atom03 };
+
+Reader readerFor(const QStringList &pair)
+{
+    switch (VLXParseFeed::knownVersions().indexOf(pair.value(1))) {
+    case 0:
+        return Reader::RSS09;
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 6:
+        return Reader::RSS20;
+    case 5:
+        return pair.value(0) == u"RSS" ? Reader::RSS10 : Reader::Atom10;
+    case 7:
+        return Reader::Atom03;
+    default:
+        return Reader::None;
+    }
+}
+
+void showStatus(StatusSink *sink, const QString &text)
+{
+    if (sink)
+        sink->setStatus(text);
+}
+
+} // namespace
+
+int VLXParseFeed::parseFeed(const QString &text, const QString &baseStatus,
+                            StatusSink *statusField)
+{
+    m_newFeed = std::make_shared<VLXFeed>();
+    m_xmlErrorDict.clear();
+    if (text.isNull()) {
+        m_checkedDocument.reset();
+        return NotAFeedNoProlog;
+    }
+    QString work = text.trimmed();
+    showStatus(statusField, u"Loading... %1"_s.arg(baseStatus));
+
+    bool prologAdded = false;
+    if (!hasXMLTag(work)) {
+        work.prepend(kProlog);
+        prologAdded = true;
+        logRepair(m_newFeed.get(),
+                  u"Added the missing required XML header, <?xml version=\"1.0\"?>"_s);
+    }
+
+    const QStringList pair = getFeedTypeAndVersion(work);
+    const Reader reader = readerFor(pair);
+    // The notice promises an upgrade, so it is only given for a format that will be read.
+    if (reader != Reader::None && !(pair.value(0) == u"RSS" && pair.value(1) == u"2.0")) {
+        Alert notice;
+        notice.style = Alert::Style::Informational;
+        notice.title = u"Converting Feed"_s;
+        notice.message = u"The feed is currently in %1 %2 format.  It will automatically be "
+                         u"upgraded to RSS version 2.0 format when it is saved or uploaded."_s
+                             .arg(pair.value(0), pair.value(1));
+        notice.defaultButton = u"OK"_s;
+        AlertService::show(notice);
+    }
+
+    int result = NotAFeed;
+    if (reader != Reader::None) {
+        showStatus(statusField, u"Verifying/Repairing...   %1"_s.arg(baseStatus));
+        FeedElement *owner = m_newFeed.get();
+        switch (reader) {
+        case Reader::RSS09:
+            work = repairRSS09(work, owner);
+            break;
+        case Reader::RSS20:
+            work = repairRSS20(work, owner);
+            break;
+        case Reader::RSS10:
+            work = repairRSS10(work, owner);
+            break;
+        case Reader::Atom10:
+            work = repairAtom10(work, owner);
+            break;
+        case Reader::Atom03:
+            work = repairAtom03(work, owner);
+            break;
+        case Reader::None:
+            break;
+        }
+        showStatus(statusField, u"Parsing...   %1"_s.arg(baseStatus));
+        switch (reader) {
+        case Reader::RSS09:
+            result = parseRSS09(work);
+            break;
+        case Reader::RSS20:
+            result = parseRSS20(work);
+            break;
+        case Reader::RSS10:
+            result = parseRSS10(work);
+            break;
+        case Reader::Atom10:
+            result = parseAtom10(work);
+            break;
+        case Reader::Atom03:
+            result = parseAtom03(work);
+            break;
+        case Reader::None:
+            break;
+        }
+    }
+    m_checkedDocument.reset();
+    m_checkedText.clear();
+    if (result == NotAFeed && prologAdded)
+        result = NotAFeedNoProlog;
+    if (result == Success)
+        m_newFeed->finalProcessing();
+    return result;
+}
+
+int VLXParseFeed::parseFeedChannelOnly(const QString &text)
+{
+    m_newFeed = std::make_shared<VLXFeed>();
+    m_xmlErrorDict.clear();
+    if (text.isNull())
+        return NotAFeedNoProlog;
+    QString work = text.trimmed();
+    bool prologAdded = false;
+    if (!hasXMLTag(work)) {
+        work.prepend(kProlog);
+        prologAdded = true;
+    }
+    if (readerFor(getFeedTypeAndVersion(work)) != Reader::RSS20)
+        return prologAdded ? NotAFeedNoProlog : NotAFeed;
+    work = repairRSS20(work, m_newFeed.get());
+    return parseRSS20ChannelOnly(work);
+}
+

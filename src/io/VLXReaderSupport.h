@@ -1,0 +1,63 @@
+#pragma once
+
+#include "io/vlxXMLDOM.h"
+#include "model/VLXImage.h"
+#include "model/VLXLogic.h"
+
+#include <QString>
+
+// Small steps shared by the feed readers: which children to skip, how element names are
+// matched, and how a value is cleaned before it is stored.
+namespace VLXReaderSupport {
+
+// Comments and white space between elements are never handed on.
+inline bool isSkipped(const vlxXMLNode *node)
+{
+    const int kind = vlxXMLDOM::kindOfNode(node);
+    return kind == vlxXMLDOM::NoNode || kind == vlxXMLDOM::Comment
+        || kind == vlxXMLDOM::Whitespace;
+}
+
+// The lower-cased name of an element; "" for any other node, so stray text never matches an
+// element row and goes to the extension managers like any unknown node.
+inline QString lowerName(const vlxXMLNode *node)
+{
+    if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
+        return QString();
+    return vlxXMLDOM::nameOfNode(node).toLower();
+}
+
+// Numeric references that came through escaped become characters.
+inline QString decoded(const QString &raw)
+{
+    return VLXLogic::decodeNumericEncodedCharacters(raw);
+}
+
+inline QString decodedTrimmed(const QString &raw)
+{
+    return decoded(raw).trimmed();
+}
+
+inline QString urlValue(const QString &raw)
+{
+    return VLXLogic::unescapeURLString(decoded(raw)).trimmed();
+}
+
+// An image "url" element: the URL held before becomes the old URL, and the file name follows
+// the new URL's last path component.
+inline void readImageURL(VLXImage &image, const QString &raw)
+{
+    const QString previous = image.URL();
+    image.setOldURL(previous);
+    const QString url = urlValue(raw);
+    image.setURL(url);
+    QString path = url;
+    const qsizetype query = path.indexOf(u'?');
+    if (query >= 0)
+        path.truncate(query);
+    while (path.endsWith(u'/') && path.size() > 1)
+        path.chop(1);
+    image.setImageFilename(path.mid(path.lastIndexOf(u'/') + 1));
+}
+
+} // namespace VLXReaderSupport
