@@ -4,18 +4,23 @@
 
 void extensionManagerScope::join(baseExtensionManager *manager)
 {
-    if (manager && !m_members.contains(manager))
+    if (manager && !m_memberSet.contains(manager)) {
+        m_memberSet.insert(manager);
         m_members.append(manager);
+    }
 }
 
 void extensionManagerScope::leave(baseExtensionManager *manager)
 {
-    m_members.removeAll(manager);
+    if (!m_memberSet.remove(manager))
+        return;
+    // Members leave mostly in the order they joined, so the search from the front is short.
+    m_members.removeAt(m_members.indexOf(manager));
 }
 
 bool extensionManagerScope::contains(const baseExtensionManager *manager) const
 {
-    return m_members.contains(const_cast<baseExtensionManager *>(manager));
+    return m_memberSet.contains(manager);
 }
 
 void extensionManagerScope::post(const QString &prefix, const QString &uri,

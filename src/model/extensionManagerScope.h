@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 class baseExtensionManager;
@@ -36,5 +37,8 @@ public:
 
 private:
     QList<baseExtensionManager *> m_members;
+    // Membership in constant time: a feed of tens of thousands of items joins and leaves once
+    // per item, and a list search there made reading and releasing large feeds quadratic.
+    QSet<const baseExtensionManager *> m_memberSet;
     QHash<QString, QString> m_declared;
 };
