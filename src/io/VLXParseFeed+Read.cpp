@@ -3,6 +3,7 @@
 
 #include "io/VLXParseFeed.h"
 
+#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
 #include "platform/StatusSink.h"
