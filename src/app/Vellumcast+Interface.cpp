@@ -1,73 +1,292 @@
-// Model to window: the loaded feed shown in the controls, and the tables' rows.
+// Model to window: the loaded feed shown in the controls, and the rows of the tables.
 #include "app/Vellumcast.h"
 
+#include "app/Controller.h"
+#include "io/CURLHandle.h"
+#include "io/VLXParseFeed.h"
+#include "model/VLXFeed.h"
+#include "model/VLXFeedLanguage.h"
+#include "model/VLXImage.h"
+#include "model/VLXItems.h"
+#include "model/VLXLogic.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerImage.h"
+#include "model/extensionManagerItem.h"
 #include "model/extensionNSName.h"
+#include "platform/AlertService.h"
 #include "settings/VLXPreferences.h"
+#include "ui/VLXCheckBox.h"
 #include "ui/VLXImageView.h"
+#include "ui/VLXMatrix.h"
+#include "ui/VLXPopUpButton.h"
 #include "ui/VLXTableView.h"
+#include "ui/VLXTextField.h"
+#include "ui/VLXTextViewHTML.h"
 
 #include <QFile>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QFont>
-#include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QImage>
 #include <QTabWidget>
 #include <QUrl>
+#include <array>
 
 namespace {
 QString readText(const QString &feedURL)
 {
-    const QUrl url
-        = feedURL.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(feedURL) : QUrl(feedURL);
+    const QUrl url = feedURL.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(feedURL)
+                                                          : QUrl(feedURL);
     if (!url.isLocalFile())
         return {};
     QFile file(url.toLocalFile());
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromUtf8(file.readAll());
+    return VLXParseFeed::stringFromXMLData(file.readAll());
+}
+
+QString categoryText(const categoryElement &category)
+{
+    QString text = category.categoryString();
+    if (!category.categoryDomainString().isEmpty())
+        text += QStringLiteral("\ndomain=%1").arg(category.categoryDomainString());
+    return text;
+}
+
+QString itemRowText(const VLXItems &item, int row)
+{
+    if (!item.title().isEmpty())
+        return VLXLogic::convertCRLFtoSymbols(item.title());
+    if (!item.descriptionElement().isEmpty())
+        return VLXLogic::convertCRLFtoSymbols(item.descriptionElement());
+    return QStringLiteral("Item #%1").arg(row);
 }
 } // namespace
 
 void Vellumcast::populateFeedFromURL(const QString &url)
 {
     m_dataFromFile = readText(url);
-    // Reading the text into a feed is the reader's; until it is there the editor stays empty.
-    setCurrentFeed(nullptr);
+    // Turning the text into a feed is the reader's; until it is connected the editor shows an
+    // empty feed.
+    setCurrentFeed(std::make_shared<VLXFeed>());
 }
 
 void Vellumcast::setCurrentFeed(std::shared_ptr<VLXFeed> feed)
 {
+    if (m_feed && m_feed != feed)
+        m_feed->deactivate();
     m_feed = std::move(feed);
     updateInterface(true);
 }
 
-void Vellumcast::applyEntryToFeed(const QVariantMap &) { }
+void Vellumcast::applyEntryToFeed(const QVariantMap &entry)
+{
+    if (!m_feed)
+        return;
+    m_feed->setEnclosureLocalFileInfo(entry.value(QStringLiteral("LocalEnclosureFileInfo")).toMap());
+    if (m_feed->countOfItems() > 0)
+        populateItem(0);
+    const QVariant published = entry.value(QStringLiteral("LastPublished"));
+    if (published.canConvert<QDateTime>() && published.toDateTime().isValid())
+        m_feed->setLastUploaded(published.toDateTime());
+    const QVariant imagePublished = entry.value(QStringLiteral("ImageLastPublished"));
+    if (imagePublished.canConvert<QDateTime>() && imagePublished.toDateTime().isValid())
+        m_feed->image()->setLastUploaded(imagePublished.toDateTime());
+}
 
-void Vellumcast::updateInterface(bool)
+void Vellumcast::setFieldText(const QString &name, const QString &text)
+{
+    if (auto *field = outlet<QLineEdit>(name))
+        field->setText(text);
+    else if (auto *view = outlet<VLXTextView>(name))
+        view->setStringValue(text);
+}
+
+void Vellumcast::updateInterface(bool reloadImage)
 {
     if (!m_documentWindow)
         return;
-    // No feed loaded: every field is empty.
-    for (QLineEdit *field : m_documentWindow->findChildren<QLineEdit *>()) {
-        const QString name = field->objectName();
-        if (name.startsWith(QLatin1String("Feeds_")) || name.startsWith(QLatin1String("Items_"))
-            || name.startsWith(QLatin1String("Image_Required_")))
-            field->clear();
+    const VLXFeed empty;
+    const VLXFeed &feed = m_feed ? *m_feed : empty;
+
+    setFieldText(QStringLiteral("Feeds_Required_Title"), feed.title());
+    setFieldText(QStringLiteral("Feeds_Required_Description"), feed.descriptionElement());
+    setFieldText(QStringLiteral("Feeds_Required_Link"), feed.link());
+    setFieldText(QStringLiteral("Feeds_Required_PubDate"), feed.pubDate());
+    if (auto *autoDate = outlet<VLXCheckBox>(QStringLiteral("Feeds_Required_AutoPubDate")))
+        autoDate->setChecked(feed.autoPubDate() != 0);
+
+    auto *days = outlet<VLXMatrix>(QStringLiteral("Feeds_Optional_SkipDays_Matrix"));
+    std::array<int, 7> dayFlags{};
+    for (int day = 0; day < 7; ++day) {
+        days->setStateOfTag(day, feed.skipDays(day));
+        dayFlags[day] = days->stateOfTag(day);
     }
-    for (QPlainTextEdit *view : m_documentWindow->findChildren<QPlainTextEdit *>())
-        view->clear();
-    if (auto *picture = outlet<VLXImageView>(QStringLiteral("Image_Required_Image")))
-        picture->setImage({});
+    setFieldText(QStringLiteral("Feeds_Optional_SkipDays"), VLXLogic::buildSkipDaysString(dayFlags));
+    auto *hours = outlet<VLXMatrix>(QStringLiteral("Feeds_Optional_SkipHours_Matrix"));
+    std::array<int, 24> hourFlags{};
+    for (int hour = 0; hour < 24; ++hour) {
+        hours->setStateOfTag(hour, feed.skipHours(hour));
+        hourFlags[hour] = hours->stateOfTag(hour);
+    }
+    setFieldText(QStringLiteral("Feeds_Optional_SkipHours"), VLXLogic::buildSkipHoursString(hourFlags));
+
+    if (auto *language = outlet<VLXPopUpButton>(QStringLiteral("Feeds_Optional_Language"))) {
+        const QString title = VLXFeedLanguage::sharedTitleForCode(feed.language());
+        language->setCurrentIndex(title.isEmpty() ? -1 : language->findText(title));
+    }
+    setFieldText(QStringLiteral("Feeds_Optional_Cloud_Domain"), feed.cloudAttrDomain());
+    setFieldText(QStringLiteral("Feeds_Optional_Cloud_Port"), feed.cloudAttrPort());
+    setFieldText(QStringLiteral("Feeds_Optional_Cloud_Path"), feed.cloudAttrPath());
+    setFieldText(QStringLiteral("Feeds_Optional_Cloud_RegProc"), feed.cloudAttrRegProc());
+    setFieldText(QStringLiteral("Feeds_Optional_Cloud_Protocol"), feed.cloudAttrProtocol());
+    setFieldText(QStringLiteral("Feeds_Optional_Cloud"),
+                 VLXLogic::buildCloudString(feed.cloudAttrDomain(), feed.cloudAttrPort(),
+                                            feed.cloudAttrPath(), feed.cloudAttrRegProc(),
+                                            feed.cloudAttrProtocol()));
+    setFieldText(QStringLiteral("Feeds_Optional_TextInput_Title"), feed.textInputAttrTitle());
+    setFieldText(QStringLiteral("Feeds_Optional_TextInput_Description"), feed.textInputAttrDescription());
+    setFieldText(QStringLiteral("Feeds_Optional_TextInput_Name"), feed.textInputAttrName());
+    setFieldText(QStringLiteral("Feeds_Optional_TextInput_Link"), feed.textInputAttrLink());
+    setFieldText(QStringLiteral("Feeds_Optional_TextInput"),
+                 VLXLogic::buildTextInputString(feed.textInputAttrTitle(),
+                                                feed.textInputAttrDescription(),
+                                                feed.textInputAttrName(), feed.textInputAttrLink()));
+    setFieldText(QStringLiteral("Feeds_Optional_Webmaster"), feed.webMaster());
+    setFieldText(QStringLiteral("Feeds_Optional_Editor"), feed.editor());
+    setFieldText(QStringLiteral("Feeds_Optional_Copyright"), feed.copyright());
+    setFieldText(QStringLiteral("Feeds_Optional_Rating"), feed.rating());
+    setFieldText(QStringLiteral("Feeds_Optional_Docs"), feed.docs());
+    setFieldText(QStringLiteral("Feeds_Optional_TTL"), feed.TTL());
+    setFieldText(QStringLiteral("Feeds_Advanced_StyleSheet"), feed.styleSheet());
+    setFieldText(QStringLiteral("Feeds_Advanced_StyleSheetCSS"), feed.styleSheetCSS());
+    outlet<VLXTableView>(QStringLiteral("Feeds_Optional_Category"))->reloadData();
+
+    const VLXImage *image = feed.image();
+    setFieldText(QStringLiteral("Image_Required_Title"), image ? image->title() : QString());
+    setFieldText(QStringLiteral("Image_Required_Description"), image ? image->descriptionElement() : QString());
+    setFieldText(QStringLiteral("Image_Required_Link"), image ? image->link() : QString());
+    setFieldText(QStringLiteral("Image_Required_URL"), image ? image->URL() : QString());
+    updateImage(reloadImage);
+
     updateExtensionTabs();
-    for (VLXTableView *table : m_documentWindow->findChildren<VLXTableView *>())
-        table->reloadData();
+    outlet<VLXTableView>(QStringLiteral("Feeds_Advanced_Comments"))->reloadData();
+    outlet<VLXTableView>(QStringLiteral("Image_Advanced_Comments"))->reloadData();
+    auto *items = outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
+    items->reloadData();
+    items->selectRow(0);
     populateItem(0);
+    validateCommands();
 }
 
-void Vellumcast::populateItem(int) { }
+void Vellumcast::updateImage(bool reloadImage)
+{
+    auto *picture = outlet<VLXImageView>(QStringLiteral("Image_Required_Image"));
+    VLXImage *image = m_feed ? m_feed->image() : nullptr;
+    if (!image || image->URL().isEmpty()) {
+        picture->setImage({});
+    } else if (!reloadImage && m_imageEdited && image->URL() == image->oldURL()) {
+        // An edited picture would be lost: keep it.
+    } else {
+        auto handle = CURLHandle::create(QUrl(image->URL()), false);
+        handle->setUserAgent(Controller::signature());
+        handle->setFollowsRedirects(true);
+        handle->setFailsOnError(true);
+        const std::optional<QByteArray> data = handle->loadInForeground();
+        QImage fetched;
+        if (data)
+            fetched.loadFromData(*data);
+        if (!fetched.isNull()) {
+            picture->setImage(fetched);
+        } else {
+            Alert failure;
+            failure.style = Alert::Style::Informational;
+            failure.title = QStringLiteral("Connection Failure");
+            const QString reason = handle->curlError().isEmpty()
+                    ? tr("the data is not a picture")
+                    : handle->curlError();
+            failure.message = QStringLiteral("When trying to fetch the image %1 the following error "
+                                             "\"%2\" was encountered")
+                                      .arg(image->URL(), reason);
+            AlertService::show(failure);
+        }
+    }
+    setFieldText(QStringLiteral("Image_Required_Width"), image ? image->width() : QString());
+    setFieldText(QStringLiteral("Image_Required_Height"), image ? image->height() : QString());
+    if (!image || !picture->hasImage())
+        return;
+    const QSize size = picture->image().size();
+    const QString width = image->width();
+    const QString height = image->height();
+    if (width.isEmpty() && height.isEmpty()) {
+        image->setWidth(QString::number(size.width()));
+        image->setHeight(QString::number(size.height()));
+    } else if (width.isEmpty()) {
+        const double given = height.toDouble();
+        image->setWidth(QString::number(height.toInt() == size.height()
+                                                ? size.width()
+                                                : int(size.width() * (given / size.height()))));
+    } else if (height.isEmpty()) {
+        const double given = width.toDouble();
+        image->setHeight(QString::number(width.toInt() == size.width()
+                                                 ? size.height()
+                                                 : int(size.height() * (given / size.width()))));
+    }
+    setFieldText(QStringLiteral("Image_Required_Width"), image->width());
+    setFieldText(QStringLiteral("Image_Required_Height"), image->height());
+}
+
+void Vellumcast::populateItem(int index)
+{
+    if (!m_documentWindow)
+        return;
+    const bool present = m_feed && index >= 0 && index < m_feed->countOfItems();
+    const VLXItems blank;
+    const VLXItems &item = present ? *m_feed->itemAtIndex(index) : blank;
+    setFieldText(QStringLiteral("Items_Required_Title"), item.title());
+    setFieldText(QStringLiteral("Items_Required_Link"), item.link());
+    setFieldText(QStringLiteral("Items_Required_PubDate"), item.pubDate());
+    setFieldText(QStringLiteral("Items_Required_Description"), item.descriptionElement());
+    setFieldText(QStringLiteral("Items_Optional_GUID_GUID"), item.GUID());
+    if (auto *guid = outlet<VLXTextField>(QStringLiteral("Items_Optional_GUID_GUID"))) {
+        std::weak_ptr<VLXItems> source = present ? m_feed->itemAtIndex(index) : nullptr;
+        guid->setCopySource(
+                [source] {
+                    const auto shown = source.lock();
+                    return shown ? shown->link() : QString();
+                },
+                QStringLiteral("Link"));
+    }
+    outlet<VLXCheckBox>(QStringLiteral("Items_Optional_GUID_Perma"))->setChecked(item.GUIDAttr() != 0);
+    setFieldText(QStringLiteral("Items_Optional_GUID"), VLXLogic::buildGUIDString(item.GUID(), item.GUIDAttr()));
+    setFieldText(QStringLiteral("Items_Optional_Source_Source"), item.source());
+    setFieldText(QStringLiteral("Items_Optional_Source_URL"), item.sourceAttr());
+    setFieldText(QStringLiteral("Items_Optional_Source"), VLXLogic::buildSourceString(item.source(), item.sourceAttr()));
+    setFieldText(QStringLiteral("Items_Optional_Enclosure_URL"), item.enclosureAttrURL());
+    setFieldText(QStringLiteral("Items_Optional_Enclosure_Length"), item.enclosureAttrLength());
+    setFieldText(QStringLiteral("Items_Optional_Enclosure_Type"), item.enclosureAttrType());
+    setFieldText(QStringLiteral("Items_Optional_Enclosure"),
+                 VLXLogic::buildEnclosureString(item.enclosureAttrURL(), item.enclosureAttrLength(),
+                                                item.enclosureAttrType()));
+    setFieldText(QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"), item.localEnclosureFilePath());
+    if (auto *drop = outlet<VLXImageView>(QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget"))) {
+        const QString path = item.localEnclosureFilePath();
+        drop->setImage(path.isEmpty() ? QImage()
+                                      : QFileIconProvider().icon(QFileInfo(path)).pixmap(32).toImage());
+    }
+    setFieldText(QStringLiteral("Items_Optional_Author"), item.author());
+    setFieldText(QStringLiteral("Items_Optional_Comments"), item.comments());
+    outlet<VLXTableView>(QStringLiteral("Items_Optional_Category"))->reloadData();
+    outlet<VLXTableView>(QStringLiteral("Items_Advanced_Comments"))->reloadData();
+}
 
 void Vellumcast::updateExtensionTabs()
 {
-    // Items and image show their "Extensions" tab only while they have an extension.
+    if (m_feed)
+        m_feed->deactivate();
+    // Items and image show their "Extensions" tab only while they have an extension to edit.
+    // The editing panes of the extensions arrive with the extensions themselves; until then the
+    // namespace list of the channel is the one place they show.
     auto hold = [](QTabWidget *sub, QPointer<QWidget> &held) {
         if (!sub || held)
             return;
@@ -85,33 +304,93 @@ void Vellumcast::updateExtensionTabs()
         namespaces->reloadData();
 }
 
+const VLXItems *Vellumcast::selectedItem() const
+{
+    const int row = selectedItemRow();
+    if (!m_feed || row < 0 || row >= m_feed->countOfItems())
+        return nullptr;
+    return m_feed->itemAtIndex(row).get();
+}
+
 int Vellumcast::numberOfRowsInTableView(VLXTableView *table)
 {
-    if (table->objectName() == QLatin1String("Feeds_Extensions_List"))
-        return int(
-            VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toList().size());
-    return 0;
+    const QString name = table->objectName();
+    int rows = 0;
+    if (name == QLatin1String("Feeds_Extensions_List"))
+        return int(VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toList().size());
+    if (name == QLatin1String("Items_Required_Items"))
+        return m_feed ? m_feed->countOfItems() : 0;
+    const VLXItems *item = selectedItem();
+    QString buttons;
+    if (name == QLatin1String("Feeds_Optional_Category")) {
+        rows = m_feed ? int(m_feed->category().size()) : 0;
+        buttons = QStringLiteral("Feeds_Optional_%1Category");
+    } else if (name == QLatin1String("Feeds_Advanced_Comments")) {
+        rows = m_feed ? int(m_feed->XMLComments().size()) : 0;
+        buttons = QStringLiteral("Feeds_Advanced_%1Comments");
+    } else if (name == QLatin1String("Image_Advanced_Comments")) {
+        rows = m_feed && m_feed->image() ? int(m_feed->image()->XMLComments().size()) : 0;
+        buttons = QStringLiteral("Image_Advanced_%1Comments");
+    } else if (name == QLatin1String("Items_Optional_Category")) {
+        rows = item ? int(item->category().size()) : 0;
+        buttons = item ? QStringLiteral("Items_Optional_%1Category") : QString();
+    } else if (name == QLatin1String("Items_Advanced_Comments")) {
+        rows = item ? int(item->XMLComments().size()) : 0;
+        buttons = item ? QStringLiteral("Items_Advanced_%1Comments") : QString();
+    }
+    // Delete and Edit need a row to act on.
+    if (!buttons.isEmpty()) {
+        for (const char *kind : {"Del", "Edit"}) {
+            if (QWidget *button = outlet(buttons.arg(QLatin1String(kind))))
+                button->setEnabled(rows > 0);
+        }
+    }
+    return rows;
 }
 
 QVariant Vellumcast::tableViewObjectValue(VLXTableView *table, const QString &column, int row,
                                           int role)
 {
-    if (table->objectName() == QLatin1String("Feeds_Extensions_List")) {
-        const QString description
-            = VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces"))
-                  .toList()
-                  .value(row)
-                  .toString();
-        if (column == QLatin1String("extensionUsed"))
-            return role == Qt::CheckStateRole ? QVariant(Qt::Unchecked) : QVariant();
+    const QString name = table->objectName();
+    if (name == QLatin1String("Feeds_Extensions_List")) {
+        const QString description = VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces"))
+                                            .toList()
+                                            .value(row)
+                                            .toString();
+        if (column == QLatin1String("extensionUsed")) {
+            if (role != Qt::CheckStateRole)
+                return {};
+            const QString prefix = extensionNSName::extensionNameFromDescription(description);
+            const extensionManagerChannel *manager = m_feed ? m_feed->XMLExtensions() : nullptr;
+            bool used = false;
+            for (int i = 0; manager && i < manager->countOfExtensions() && !used; ++i)
+                used = manager->extensionNameAtIndex(i) == prefix;
+            return used ? Qt::Checked : Qt::Unchecked;
+        }
         if (role == Qt::FontRole) {
             QFont font;
             font.setBold(extensionNSName::wellSupportedFromDescription(description));
             return font;
         }
         return role == Qt::DisplayRole
-            ? QVariant(extensionNSName::displayDescriptionFromDescription(description))
-            : QVariant();
+                ? QVariant(extensionNSName::displayDescriptionFromDescription(description))
+                : QVariant();
     }
+    if (role != Qt::DisplayRole || !m_feed)
+        return {};
+    const VLXItems *item = selectedItem();
+    if (name == QLatin1String("Items_Required_Items"))
+        return row < m_feed->countOfItems() ? itemRowText(*m_feed->itemAtIndex(row), row) : QString();
+    if (name == QLatin1String("Feeds_Optional_Category"))
+        return categoryText(m_feed->category().value(row));
+    if (name == QLatin1String("Items_Optional_Category"))
+        return item ? categoryText(item->category().value(row)) : QString();
+    if (name == QLatin1String("Feeds_Advanced_Comments"))
+        return VLXLogic::convertCRLFtoSymbols(m_feed->XMLComments().value(row));
+    if (name == QLatin1String("Items_Advanced_Comments"))
+        return item ? VLXLogic::convertCRLFtoSymbols(item->XMLComments().value(row)) : QString();
+    if (name == QLatin1String("Image_Advanced_Comments"))
+        return m_feed->image() ? VLXLogic::convertCRLFtoSymbols(m_feed->image()->XMLComments().value(row))
+                               : QString();
     return {};
 }

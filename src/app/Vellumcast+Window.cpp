@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -230,6 +231,13 @@ void Vellumcast::buildWindow()
     for (const char *name : {"Feeds_Required_Description", "Items_Required_Description"})
         outlet<VLXTextViewHTML>(QString::fromLatin1(name))->setAcceptDrops(true);
     outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"))->setDelegate(this);
+    auto *items = outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
+    connect(items->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current) {
+                if (current.isValid())
+                    populateItem(current.row());
+                validateCommands();
+            });
     outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"))->setFocus();
 }
 

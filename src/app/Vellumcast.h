@@ -22,6 +22,7 @@ class QTabWidget;
 class QToolBar;
 class QWidget;
 class VLXFeed;
+class VLXItems;
 class VLXListBox;
 class VLXTableView;
 
@@ -155,6 +156,9 @@ private:
     void setupToolbar();
     void showToolbar(int tab);
     void updateTabAvailability();
+    void setFieldText(const QString &name, const QString &text);
+    void updateImage(bool reloadImage);
+    const VLXItems *selectedItem() const;
     bool isItAFeed(const QString &path) const;
     // Puts what the feed-list entry keeps (publication times, local enclosures) into the feed.
     void applyEntryToFeed(const QVariantMap &entry);
@@ -173,6 +177,7 @@ private:
     bool m_terminating = false;
     int m_tabsFeedsIndex = 0;
     QString m_dataFromFile;
+    bool m_imageEdited = false;
     QPointer<QWidget> m_itemsExtensionsTab;
     QPointer<QWidget> m_imageExtensionsTab;
     QPointer<QLabel> m_statusText;
