@@ -241,6 +241,7 @@ void Vellumcast::populateItem(int index)
     if (!m_documentWindow)
         return;
     const bool present = m_feed && index >= 0 && index < m_feed->countOfItems();
+    m_shownItem = present ? index : -1;
     const VLXItems blank;
     const VLXItems &item = present ? *m_feed->itemAtIndex(index) : blank;
     setFieldText(QStringLiteral("Items_Required_Title"), item.title());
@@ -306,7 +307,8 @@ void Vellumcast::updateExtensionTabs()
 
 const VLXItems *Vellumcast::selectedItem() const
 {
-    const int row = selectedItemRow();
+    // The item in the item fields: the selected row, set before the selection settles.
+    const int row = m_shownItem;
     if (!m_feed || row < 0 || row >= m_feed->countOfItems())
         return nullptr;
     return m_feed->itemAtIndex(row).get();

@@ -178,6 +178,7 @@ private:
     int m_tabsFeedsIndex = 0;
     QString m_dataFromFile;
     bool m_imageEdited = false;
+    int m_shownItem = -1;
     QPointer<QWidget> m_itemsExtensionsTab;
     QPointer<QWidget> m_imageExtensionsTab;
     QPointer<QLabel> m_statusText;
