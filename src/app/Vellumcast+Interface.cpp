@@ -35,8 +35,8 @@
 namespace {
 QString readText(const QString &feedURL)
 {
-    const QUrl url = feedURL.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(feedURL)
-                                                          : QUrl(feedURL);
+    const QUrl url
+        = feedURL.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(feedURL) : QUrl(feedURL);
     if (!url.isLocalFile())
         return {};
     QFile file(url.toLocalFile());
@@ -83,7 +83,8 @@ void Vellumcast::applyEntryToFeed(const QVariantMap &entry)
 {
     if (!m_feed)
         return;
-    m_feed->setEnclosureLocalFileInfo(entry.value(QStringLiteral("LocalEnclosureFileInfo")).toMap());
+    m_feed->setEnclosureLocalFileInfo(
+        entry.value(QStringLiteral("LocalEnclosureFileInfo")).toMap());
     if (m_feed->countOfItems() > 0)
         populateItem(0);
     const QVariant published = entry.value(QStringLiteral("LastPublished"));
@@ -117,19 +118,21 @@ void Vellumcast::updateInterface(bool reloadImage)
         autoDate->setChecked(feed.autoPubDate() != 0);
 
     auto *days = outlet<VLXMatrix>(QStringLiteral("Feeds_Optional_SkipDays_Matrix"));
-    std::array<int, 7> dayFlags{};
+    std::array<int, 7> dayFlags {};
     for (int day = 0; day < 7; ++day) {
         days->setStateOfTag(day, feed.skipDays(day));
         dayFlags[day] = days->stateOfTag(day);
     }
-    setFieldText(QStringLiteral("Feeds_Optional_SkipDays"), VLXLogic::buildSkipDaysString(dayFlags));
+    setFieldText(QStringLiteral("Feeds_Optional_SkipDays"),
+                 VLXLogic::buildSkipDaysString(dayFlags));
     auto *hours = outlet<VLXMatrix>(QStringLiteral("Feeds_Optional_SkipHours_Matrix"));
-    std::array<int, 24> hourFlags{};
+    std::array<int, 24> hourFlags {};
     for (int hour = 0; hour < 24; ++hour) {
         hours->setStateOfTag(hour, feed.skipHours(hour));
         hourFlags[hour] = hours->stateOfTag(hour);
     }
-    setFieldText(QStringLiteral("Feeds_Optional_SkipHours"), VLXLogic::buildSkipHoursString(hourFlags));
+    setFieldText(QStringLiteral("Feeds_Optional_SkipHours"),
+                 VLXLogic::buildSkipHoursString(hourFlags));
 
     if (auto *language = outlet<VLXPopUpButton>(QStringLiteral("Feeds_Optional_Language"))) {
         const QString title = VLXFeedLanguage::sharedTitleForCode(feed.language());
@@ -145,13 +148,14 @@ void Vellumcast::updateInterface(bool reloadImage)
                                             feed.cloudAttrPath(), feed.cloudAttrRegProc(),
                                             feed.cloudAttrProtocol()));
     setFieldText(QStringLiteral("Feeds_Optional_TextInput_Title"), feed.textInputAttrTitle());
-    setFieldText(QStringLiteral("Feeds_Optional_TextInput_Description"), feed.textInputAttrDescription());
+    setFieldText(QStringLiteral("Feeds_Optional_TextInput_Description"),
+                 feed.textInputAttrDescription());
     setFieldText(QStringLiteral("Feeds_Optional_TextInput_Name"), feed.textInputAttrName());
     setFieldText(QStringLiteral("Feeds_Optional_TextInput_Link"), feed.textInputAttrLink());
-    setFieldText(QStringLiteral("Feeds_Optional_TextInput"),
-                 VLXLogic::buildTextInputString(feed.textInputAttrTitle(),
-                                                feed.textInputAttrDescription(),
-                                                feed.textInputAttrName(), feed.textInputAttrLink()));
+    setFieldText(
+        QStringLiteral("Feeds_Optional_TextInput"),
+        VLXLogic::buildTextInputString(feed.textInputAttrTitle(), feed.textInputAttrDescription(),
+                                       feed.textInputAttrName(), feed.textInputAttrLink()));
     setFieldText(QStringLiteral("Feeds_Optional_Webmaster"), feed.webMaster());
     setFieldText(QStringLiteral("Feeds_Optional_Editor"), feed.editor());
     setFieldText(QStringLiteral("Feeds_Optional_Copyright"), feed.copyright());
@@ -164,7 +168,8 @@ void Vellumcast::updateInterface(bool reloadImage)
 
     const VLXImage *image = feed.image();
     setFieldText(QStringLiteral("Image_Required_Title"), image ? image->title() : QString());
-    setFieldText(QStringLiteral("Image_Required_Description"), image ? image->descriptionElement() : QString());
+    setFieldText(QStringLiteral("Image_Required_Description"),
+                 image ? image->descriptionElement() : QString());
     setFieldText(QStringLiteral("Image_Required_Link"), image ? image->link() : QString());
     setFieldText(QStringLiteral("Image_Required_URL"), image ? image->URL() : QString());
     updateImage(reloadImage);
@@ -202,12 +207,12 @@ void Vellumcast::updateImage(bool reloadImage)
             Alert failure;
             failure.style = Alert::Style::Informational;
             failure.title = QStringLiteral("Connection Failure");
-            const QString reason = handle->curlError().isEmpty()
-                    ? tr("the data is not a picture")
-                    : handle->curlError();
-            failure.message = QStringLiteral("When trying to fetch the image %1 the following error "
-                                             "\"%2\" was encountered")
-                                      .arg(image->URL(), reason);
+            const QString reason = handle->curlError().isEmpty() ? tr("the data is not a picture")
+                                                                 : handle->curlError();
+            failure.message
+                = QStringLiteral("When trying to fetch the image %1 the following error "
+                                 "\"%2\" was encountered")
+                      .arg(image->URL(), reason);
             AlertService::show(failure);
         }
     }
@@ -224,13 +229,13 @@ void Vellumcast::updateImage(bool reloadImage)
     } else if (width.isEmpty()) {
         const double given = height.toDouble();
         image->setWidth(QString::number(height.toInt() == size.height()
-                                                ? size.width()
-                                                : int(size.width() * (given / size.height()))));
+                                            ? size.width()
+                                            : int(size.width() * (given / size.height()))));
     } else if (height.isEmpty()) {
         const double given = width.toDouble();
         image->setHeight(QString::number(width.toInt() == size.width()
-                                                 ? size.height()
-                                                 : int(size.height() * (given / size.width()))));
+                                             ? size.height()
+                                             : int(size.height() * (given / size.width()))));
     }
     setFieldText(QStringLiteral("Image_Required_Width"), image->width());
     setFieldText(QStringLiteral("Image_Required_Height"), image->height());
@@ -252,28 +257,34 @@ void Vellumcast::populateItem(int index)
     if (auto *guid = outlet<VLXTextField>(QStringLiteral("Items_Optional_GUID_GUID"))) {
         std::weak_ptr<VLXItems> source = present ? m_feed->itemAtIndex(index) : nullptr;
         guid->setCopySource(
-                [source] {
-                    const auto shown = source.lock();
-                    return shown ? shown->link() : QString();
-                },
-                QStringLiteral("Link"));
+            [source] {
+                const auto shown = source.lock();
+                return shown ? shown->link() : QString();
+            },
+            QStringLiteral("Link"));
     }
-    outlet<VLXCheckBox>(QStringLiteral("Items_Optional_GUID_Perma"))->setChecked(item.GUIDAttr() != 0);
-    setFieldText(QStringLiteral("Items_Optional_GUID"), VLXLogic::buildGUIDString(item.GUID(), item.GUIDAttr()));
+    outlet<VLXCheckBox>(QStringLiteral("Items_Optional_GUID_Perma"))
+        ->setChecked(item.GUIDAttr() != 0);
+    setFieldText(QStringLiteral("Items_Optional_GUID"),
+                 VLXLogic::buildGUIDString(item.GUID(), item.GUIDAttr()));
     setFieldText(QStringLiteral("Items_Optional_Source_Source"), item.source());
     setFieldText(QStringLiteral("Items_Optional_Source_URL"), item.sourceAttr());
-    setFieldText(QStringLiteral("Items_Optional_Source"), VLXLogic::buildSourceString(item.source(), item.sourceAttr()));
+    setFieldText(QStringLiteral("Items_Optional_Source"),
+                 VLXLogic::buildSourceString(item.source(), item.sourceAttr()));
     setFieldText(QStringLiteral("Items_Optional_Enclosure_URL"), item.enclosureAttrURL());
     setFieldText(QStringLiteral("Items_Optional_Enclosure_Length"), item.enclosureAttrLength());
     setFieldText(QStringLiteral("Items_Optional_Enclosure_Type"), item.enclosureAttrType());
     setFieldText(QStringLiteral("Items_Optional_Enclosure"),
                  VLXLogic::buildEnclosureString(item.enclosureAttrURL(), item.enclosureAttrLength(),
                                                 item.enclosureAttrType()));
-    setFieldText(QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"), item.localEnclosureFilePath());
-    if (auto *drop = outlet<VLXImageView>(QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget"))) {
+    setFieldText(QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"),
+                 item.localEnclosureFilePath());
+    if (auto *drop
+        = outlet<VLXImageView>(QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget"))) {
         const QString path = item.localEnclosureFilePath();
-        drop->setImage(path.isEmpty() ? QImage()
-                                      : QFileIconProvider().icon(QFileInfo(path)).pixmap(32).toImage());
+        drop->setImage(path.isEmpty()
+                           ? QImage()
+                           : QFileIconProvider().icon(QFileInfo(path)).pixmap(32).toImage());
     }
     setFieldText(QStringLiteral("Items_Optional_Author"), item.author());
     setFieldText(QStringLiteral("Items_Optional_Comments"), item.comments());
@@ -319,7 +330,8 @@ int Vellumcast::numberOfRowsInTableView(VLXTableView *table)
     const QString name = table->objectName();
     int rows = 0;
     if (name == QLatin1String("Feeds_Extensions_List"))
-        return int(VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toList().size());
+        return int(
+            VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toList().size());
     if (name == QLatin1String("Items_Required_Items"))
         return m_feed ? m_feed->countOfItems() : 0;
     const VLXItems *item = selectedItem();
@@ -355,10 +367,11 @@ QVariant Vellumcast::tableViewObjectValue(VLXTableView *table, const QString &co
 {
     const QString name = table->objectName();
     if (name == QLatin1String("Feeds_Extensions_List")) {
-        const QString description = VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces"))
-                                            .toList()
-                                            .value(row)
-                                            .toString();
+        const QString description
+            = VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces"))
+                  .toList()
+                  .value(row)
+                  .toString();
         if (column == QLatin1String("extensionUsed")) {
             if (role != Qt::CheckStateRole)
                 return {};
@@ -375,14 +388,15 @@ QVariant Vellumcast::tableViewObjectValue(VLXTableView *table, const QString &co
             return font;
         }
         return role == Qt::DisplayRole
-                ? QVariant(extensionNSName::displayDescriptionFromDescription(description))
-                : QVariant();
+            ? QVariant(extensionNSName::displayDescriptionFromDescription(description))
+            : QVariant();
     }
     if (role != Qt::DisplayRole || !m_feed)
         return {};
     const VLXItems *item = selectedItem();
     if (name == QLatin1String("Items_Required_Items"))
-        return row < m_feed->countOfItems() ? itemRowText(*m_feed->itemAtIndex(row), row) : QString();
+        return row < m_feed->countOfItems() ? itemRowText(*m_feed->itemAtIndex(row), row)
+                                            : QString();
     if (name == QLatin1String("Feeds_Optional_Category"))
         return categoryText(m_feed->category().value(row));
     if (name == QLatin1String("Items_Optional_Category"))
@@ -392,7 +406,8 @@ QVariant Vellumcast::tableViewObjectValue(VLXTableView *table, const QString &co
     if (name == QLatin1String("Items_Advanced_Comments"))
         return item ? VLXLogic::convertCRLFtoSymbols(item->XMLComments().value(row)) : QString();
     if (name == QLatin1String("Image_Advanced_Comments"))
-        return m_feed->image() ? VLXLogic::convertCRLFtoSymbols(m_feed->image()->XMLComments().value(row))
-                               : QString();
+        return m_feed->image()
+            ? VLXLogic::convertCRLFtoSymbols(m_feed->image()->XMLComments().value(row))
+            : QString();
     return {};
 }

@@ -30,8 +30,9 @@ public:
     explicit LocalFileServer(const QString &folder)
     {
         m_process.setProcessChannelMode(QProcess::SeparateChannels);
-        m_process.start("python3", {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1",
-                                    "--directory", folder});
+        m_process.start(
+            "python3",
+            {"-u", "-m", "http.server", "0", "--bind", "127.0.0.1", "--directory", folder});
         if (!m_process.waitForStarted(5000))
             return;
         static const QRegularExpression portPattern("port (\\d+)");
