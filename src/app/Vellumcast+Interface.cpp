@@ -14,6 +14,7 @@
 #include "model/extensionManagerItem.h"
 #include "model/extensionNSName.h"
 #include "platform/AlertService.h"
+#include "platform/StatusSink.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXImageView.h"
@@ -23,6 +24,7 @@
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextViewHTML.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileIconProvider>
 #include <QFileInfo>
@@ -66,9 +68,17 @@ QString itemRowText(const VLXItems &item, int row)
 void Vellumcast::populateFeedFromURL(const QString &url)
 {
     m_dataFromFile = readText(url);
-    // Turning the text into a feed is the reader's; until it is connected the editor shows an
-    // empty feed.
+    VLXParseFeed reader;
+    const QString shown = QUrl(url).isLocalFile() ? QUrl(url).toLocalFile() : url;
+    const int status = reader.parseFeed(m_dataFromFile, shown, &StatusSink::instance());
+    if (status == VLXParseFeed::Success && reader.feed()) {
+        setCurrentFeed(reader.feed());
+        setStatusText(QDir::toNativeSeparators(shown));
+        return;
+    }
+    // What cannot be read leaves an empty editor and says so; the list entry stays.
     setCurrentFeed(std::make_shared<VLXFeed>());
+    setStatusText(tr("\"%1\" could not be read as a feed.").arg(QDir::toNativeSeparators(shown)));
 }
 
 void Vellumcast::setCurrentFeed(std::shared_ptr<VLXFeed> feed)

@@ -5,8 +5,10 @@
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXListBox.h"
+#include "ui/VLXTableView.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QTest>
 #include <QUrl>
@@ -70,6 +72,7 @@ TEST_F(FeedListTest, AStoredListSelectsTheFirstEntryThatIsAFeed)
     EXPECT_EQ(list()->highlightedRow(), 2);
     EXPECT_EQ(window->lastFeedViewed(), 2);
     EXPECT_TRUE(window->window()->windowTitle().startsWith("real.xml"));
+    EXPECT_EQ(window->outlet<QLineEdit>("Feeds_Required_Title")->text(), "Real");
     // A usable feed was found: no sample, no wizard.
     QTest::qWait(300);
     EXPECT_TRUE(alerts->alerts().isEmpty());
@@ -112,6 +115,10 @@ TEST_F(FeedListTest, AnEmptyListOpensTheSampleAndOffersTheWizard)
     EXPECT_FALSE(sample.value("UniqueIdentifier").toString().isEmpty());
     EXPECT_EQ(list()->highlightedRow(), 0);
     EXPECT_FALSE(perFeedIds().contains("OLD"));
+    // The sample is read into the editor.
+    EXPECT_EQ(window->outlet<QLineEdit>("Feeds_Required_Title")->text(), "Harbour Lights Radio");
+    EXPECT_EQ(window->outlet<VLXTableView>("Items_Required_Items")->model()->rowCount(), 3);
+    EXPECT_FALSE(window->window()->isWindowModified());
 
     EXPECT_TRUE(alerts->alerts().isEmpty());
     QTest::qWait(400);
