@@ -5,6 +5,7 @@
 #include <libxml/SAX2.h>
 #include <libxml/dict.h>
 #include <libxml/entities.h>
+#include <libxml/globals.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
@@ -417,8 +418,8 @@ void recordError(void *ctx, xmlErrorPtr error)
     state->description = QString::fromUtf8(error->message ? error->message : "").trimmed();
     if (state->description.isEmpty())
         state->description = QStringLiteral("The XML text is not well-formed.");
-    state->line = error->line;
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    state->line = error->line > 0 ? error->line : ctxt && ctxt->input ? ctxt->input->line : 0;
     state->location = ctxt && ctxt->input ? xmlByteConsumed(ctxt) : 0;
 }
 
@@ -784,7 +785,14 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
     ctxt->vctxt.warning = nullptr;
     xmlCtxtUseOptions(ctxt, kParseOptions);
 
+    // Some failures, encoding conversion among them, are raised without the parser context and
+    // reach only the thread's global handler (stderr by default). Catch those too for the
+    // duration of the parse; the handlers are per thread, so other threads are untouched.
+    const xmlStructuredErrorFunc previousHandler = xmlStructuredError;
+    void *const previousContext = xmlStructuredErrorContext;
+    xmlSetStructuredErrorFunc(ctxt, recordError);
     xmlParseDocument(ctxt);
+    xmlSetStructuredErrorFunc(previousContext, previousHandler);
     state.flushText();
     xmlDocPtr declarations = ctxt->myDoc;
     ctxt->myDoc = nullptr;

@@ -255,6 +255,14 @@ TEST(vlxXMLDOMParsing, MalformedTextReportsTheFirstErrorAndItsLine)
         << dom.errorDescription().toStdString();
     EXPECT_TRUE(dom.errors().contains(QString::fromLatin1(vlxXMLDOM::kErrorLocationKey)));
 
+    // A conversion failure is reported like any other error.
+    vlxXMLDOM undecodable(
+        QByteArray("<?xml version=\"1.0\" encoding=\"EUC-JP\"?>\n<r>\xff\xff\xff</r>"));
+    EXPECT_EQ(undecodable.xmlTree(), nullptr);
+    EXPECT_TRUE(undecodable.errorDescription().contains(u("conversion")))
+        << undecodable.errorDescription().toStdString();
+    EXPECT_GE(undecodable.errorLineNumber(), 1);
+
     vlxXMLDOM empty(QString {});
     EXPECT_EQ(empty.xmlTree(), nullptr);
     EXPECT_FALSE(empty.errorDescription().isEmpty());
