@@ -17,6 +17,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <vector>
 
 // How the tree is held. libxml2 parses; its SAX callbacks feed a compact tree of our own instead
@@ -163,12 +164,12 @@ struct ParseState
     std::vector<quint32> open; // the document and the elements not yet closed
     QByteArray pendingText;
     bool tooLarge = false;
+    bool outOfMemory = false;
 
     xmlDocPtr helperDoc = nullptr;
     bool haveError = false;
     QString description;
     int line = 0;
-    qint64 location = 0;
 
     ~ParseState()
     {
@@ -225,6 +226,28 @@ ParseState *builderFor(void *ctx)
     ParseState *state = stateOf(ctx);
     return state && ctx == state->mainContext && !state->tooLarge ? state : nullptr;
 }
+
+// libxml2 is C: nothing may be thrown through it. A callback that runs out of memory stops the
+// parse instead, and the document fails with a clear message.
+template<typename Callback, Callback callback> struct Guarded;
+
+template<typename... Args, void (*callback)(void *, Args...)>
+struct Guarded<void (*)(void *, Args...), callback>
+{
+    static void call(void *ctx, Args... args)
+    {
+        try {
+            callback(ctx, args...);
+        } catch (const std::bad_alloc &) {
+            if (ParseState *state = stateOf(ctx)) {
+                state->outOfMemory = true;
+                xmlStopParser(state->mainContext);
+            }
+        }
+    }
+};
+
+#define VLX_GUARDED(function) (&Guarded<decltype(&function), &function>::call)
 
 void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri,
                   int namespaceCount, const xmlChar **namespaces, int attributeCount, int defaulted,
@@ -420,7 +443,6 @@ void recordError(void *ctx, xmlErrorPtr error)
         state->description = QStringLiteral("The XML text is not well-formed.");
     auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
     state->line = error->line > 0 ? error->line : ctxt && ctxt->input ? ctxt->input->line : 0;
-    state->location = ctxt && ctxt->input ? xmlByteConsumed(ctxt) : 0;
 }
 
 // Lays every node's children out in one contiguous run of Tree::childSlots. Nodes are stored in
@@ -714,7 +736,7 @@ bool vlxXMLDOM::initWithString(const QString &text)
     if (text.size() > maximumInputSize()) {
         fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.")
                  .arg(maximumInputSize()),
-             0, 0);
+             0);
         return false;
     }
     return parse(convertEncodingIdToUTF8(text).toUtf8());
@@ -726,11 +748,10 @@ bool vlxXMLDOM::initWithData(const QByteArray &data)
     return parse(data);
 }
 
-void vlxXMLDOM::fail(const QString &description, int line, qint64 location)
+void vlxXMLDOM::fail(const QString &description, int line)
 {
     d->error.insert(QString::fromLatin1(kErrorDescriptionKey), description);
     d->error.insert(QString::fromLatin1(kErrorLineNumberKey), line);
-    d->error.insert(QString::fromLatin1(kErrorLocationKey), location);
 }
 
 bool vlxXMLDOM::parse(const QByteArray &bytes)
@@ -738,25 +759,42 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
     prepareLibrary();
     const qint64 limit = std::min<qint64>(maximumInputSize(), INT_MAX);
     if (bytes.size() > limit) {
-        fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.").arg(limit), 0, 0);
+        fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.").arg(limit), 0);
         return false;
     }
     if (bytes.isEmpty()) {
-        fail(QStringLiteral("Document is empty"), 1, 0);
+        fail(QStringLiteral("Document is empty"), 1);
         return false;
     }
 
-    xmlParserCtxtPtr ctxt = xmlCreateMemoryParserCtxt(bytes.constData(), int(bytes.size()));
-    if (!ctxt) {
-        fail(QStringLiteral("The XML parser could not be started."), 0, 0);
+    try {
+        return parseBytes(bytes);
+    } catch (const std::bad_alloc &) {
+        d->clear();
+        fail(QStringLiteral("There is not enough memory to read the XML text."), 0);
         return false;
     }
+}
 
+bool vlxXMLDOM::parseBytes(const QByteArray &bytes)
+{
     auto tree = std::make_unique<Tree>(std::size_t(bytes.size()));
     // A generous guess that avoids regrowing for ordinary documents; the unused tail of a large
-    // reservation is never touched and so costs no memory.
-    tree->nodes.reserve(std::size_t(bytes.size()) / 12 + 8);
-    tree->attributes.reserve(std::size_t(bytes.size()) / 64 + 4);
+    // reservation is never touched and so costs no memory. Without the memory for the guess
+    // the arrays simply grow as they go.
+    try {
+        tree->nodes.reserve(std::size_t(bytes.size()) / 12 + 8);
+        tree->attributes.reserve(std::size_t(bytes.size()) / 64 + 4);
+    } catch (const std::bad_alloc &) {
+    }
+
+    std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(
+        xmlCreateMemoryParserCtxt(bytes.constData(), int(bytes.size())), xmlFreeParserCtxt);
+    xmlParserCtxtPtr ctxt = context.get();
+    if (!ctxt) {
+        fail(QStringLiteral("The XML parser could not be started."), 0);
+        return false;
+    }
     tree->dict = ctxt->dict;
     xmlDictReference(tree->dict);
     tree->nodes.push_back(Node {tree.get(), "", 0, kNone, 0, 0, 0, 0, vlxXMLDOM::Document});
@@ -768,16 +806,16 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
     ctxt->_private = &state;
     xmlSAXHandlerPtr sax = ctxt->sax;
     sax->getEntity = lookUpEntity;
-    sax->startElementNs = startElement;
-    sax->endElementNs = endElement;
-    sax->characters = characters;
-    sax->ignorableWhitespace = characters;
-    sax->cdataBlock = cdataBlock;
-    sax->comment = comment;
-    sax->processingInstruction = processingInstruction;
-    sax->reference = reference;
-    sax->internalSubset = internalSubset;
-    sax->serror = recordError;
+    sax->startElementNs = VLX_GUARDED(startElement);
+    sax->endElementNs = VLX_GUARDED(endElement);
+    sax->characters = VLX_GUARDED(characters);
+    sax->ignorableWhitespace = VLX_GUARDED(characters);
+    sax->cdataBlock = VLX_GUARDED(cdataBlock);
+    sax->comment = VLX_GUARDED(comment);
+    sax->processingInstruction = VLX_GUARDED(processingInstruction);
+    sax->reference = VLX_GUARDED(reference);
+    sax->internalSubset = VLX_GUARDED(internalSubset);
+    sax->serror = VLX_GUARDED(recordError);
     // Without a structured handler libxml2 would also print every error to stderr.
     sax->error = nullptr;
     sax->warning = nullptr;
@@ -790,34 +828,37 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
     // duration of the parse; the handlers are per thread, so other threads are untouched.
     const xmlStructuredErrorFunc previousHandler = xmlStructuredError;
     void *const previousContext = xmlStructuredErrorContext;
-    xmlSetStructuredErrorFunc(ctxt, recordError);
+    xmlSetStructuredErrorFunc(ctxt, VLX_GUARDED(recordError));
     xmlParseDocument(ctxt);
     xmlSetStructuredErrorFunc(previousContext, previousHandler);
-    state.flushText();
     xmlDocPtr declarations = ctxt->myDoc;
     ctxt->myDoc = nullptr;
-    const bool wellFormed = ctxt->wellFormed != 0 && !state.tooLarge;
-    const int lastLine = ctxt->input ? ctxt->input->line : 0;
-    if (declarations && declarations->version)
-        tree->version = reinterpret_cast<const char *>(declarations->version);
-    xmlFreeParserCtxt(ctxt);
-
     if (declarations && declarations->intSubset)
         tree->declarations = declarations;
     else if (declarations)
         xmlFreeDoc(declarations);
+    if (tree->declarations && tree->declarations->version)
+        tree->version = reinterpret_cast<const char *>(tree->declarations->version);
+    else if (ctxt->version)
+        tree->version = reinterpret_cast<const char *>(ctxt->version);
+    const bool wellFormed = ctxt->wellFormed != 0 && !state.tooLarge && !state.outOfMemory;
+    const int lastLine = ctxt->input ? ctxt->input->line : 0;
+    context.reset();
 
     if (!wellFormed) {
-        if (state.tooLarge)
+        if (state.outOfMemory)
+            fail(QStringLiteral("There is not enough memory to read the XML text."), lastLine);
+        else if (state.tooLarge)
             fail(QStringLiteral("The XML text has more nodes, attributes or text than can be "
                                 "read."),
-                 lastLine, 0);
+                 lastLine);
         else if (state.haveError)
-            fail(state.description, state.line, state.location);
+            fail(state.description, state.line);
         else
-            fail(QStringLiteral("The XML text is not well-formed."), lastLine, 0);
+            fail(QStringLiteral("The XML text is not well-formed."), lastLine);
         return false;
     }
+    state.flushText();
     layOutChildren(*tree);
     d->tree = std::move(tree);
     return true;

@@ -43,7 +43,6 @@ public:
     // Keys of the error report.
     static constexpr const char *kErrorDescriptionKey = "kCFXMLTreeErrorDescription";
     static constexpr const char *kErrorLineNumberKey = "kCFXMLTreeErrorLineNumber";
-    static constexpr const char *kErrorLocationKey = "kCFXMLTreeErrorLocation";
 
     static constexpr qint64 kDefaultMaximumInputSize = qint64(256) * 1024 * 1024;
 
@@ -67,7 +66,7 @@ public:
 
     // The document node, or nullptr when parsing failed or nothing was parsed.
     const vlxXMLNode *xmlTree() const;
-    // The error report (description, line number, byte location), empty after success.
+    // The error report (description and line number of the first error), empty after success.
     QVariantMap errors() const;
     QString errorDescription() const;
     int errorLineNumber() const;
@@ -129,7 +128,8 @@ public:
 
 private:
     bool parse(const QByteArray &bytes);
-    void fail(const QString &description, int line, qint64 location);
+    bool parseBytes(const QByteArray &bytes);
+    void fail(const QString &description, int line);
     QString styleSheetOfType(const QString &type) const;
 
     struct Private;

@@ -1,5 +1,7 @@
 #include "io/vlxXMLDOM.h"
 
+#include "common/TestSupport.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QStringDecoder>
@@ -253,7 +255,7 @@ TEST(vlxXMLDOMParsing, MalformedTextReportsTheFirstErrorAndItsLine)
     EXPECT_EQ(dom.errorLineNumber(), 3);
     EXPECT_TRUE(dom.errorDescription().contains(u("mismatch")))
         << dom.errorDescription().toStdString();
-    EXPECT_TRUE(dom.errors().contains(QString::fromLatin1(vlxXMLDOM::kErrorLocationKey)));
+    EXPECT_EQ(dom.errors().value(QString::fromLatin1(vlxXMLDOM::kErrorLineNumberKey)).toInt(), 3);
 
     // A conversion failure is reported like any other error.
     vlxXMLDOM undecodable(
@@ -262,6 +264,11 @@ TEST(vlxXMLDOMParsing, MalformedTextReportsTheFirstErrorAndItsLine)
     EXPECT_TRUE(undecodable.errorDescription().contains(u("conversion")))
         << undecodable.errorDescription().toStdString();
     EXPECT_GE(undecodable.errorLineNumber(), 1);
+    // The same while the parser refills its buffer deep in the text.
+    vlxXMLDOM refill(TestSupport::readData(u("xml/utf7-conversion-failure.xml")));
+    EXPECT_EQ(refill.xmlTree(), nullptr);
+    EXPECT_TRUE(refill.errorDescription().contains(u("conversion")))
+        << refill.errorDescription().toStdString();
 
     vlxXMLDOM empty(QString {});
     EXPECT_EQ(empty.xmlTree(), nullptr);
