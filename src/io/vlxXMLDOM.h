@@ -23,6 +23,9 @@ class vlxXMLNode;
 // Character references (&#233;) and the five XML entities in element content reach the tree as
 // text already decoded; every other named reference stays a node of kind EntityReference. The
 // text values come out the same either way.
+//
+// A parsed tree never changes afterwards: several threads may read one document at once, and
+// moving a vlxXMLDOM keeps its node pointers valid.
 class vlxXMLDOM
 {
 public:
