@@ -4,8 +4,8 @@
 
 #include <QFile>
 #include <QLocale>
-#include <algorithm>
 #include <QStringDecoder>
+#include <algorithm>
 
 const QString VLXExportTemplate::kBeginItemsRecord = QStringLiteral("~~~BeginItemsRecord~~~");
 const QString VLXExportTemplate::kBeginAlternateItemsRecord
@@ -71,8 +71,8 @@ void VLXExportTemplate::removeDirectives(QString &text)
     text.remove(fileName);
 }
 
-std::vector<int> VLXExportTemplate::chooseItems(const std::vector<int> &candidates,
-                                                bool limitItems, int limitNumber)
+std::vector<int> VLXExportTemplate::chooseItems(const std::vector<int> &candidates, bool limitItems,
+                                                int limitNumber)
 {
     std::vector<int> chosen;
     const qsizetype count = qsizetype(candidates.size());
@@ -108,11 +108,10 @@ void VLXExportTemplate::fillRecords(QString &text, int chosenCount, const Record
         if (alternate >= end)
             alternate = -1;
         const QString main = text.mid(bodyStart, (alternate >= 0 ? alternate : end) - bodyStart);
-        const QString other
-            = alternate >= 0
-                  ? text.mid(alternate + kBeginAlternateItemsRecord.size(),
-                             end - alternate - kBeginAlternateItemsRecord.size())
-                  : main;
+        const QString other = alternate >= 0
+            ? text.mid(alternate + kBeginAlternateItemsRecord.size(),
+                       end - alternate - kBeginAlternateItemsRecord.size())
+            : main;
         QString filled;
         filled.reserve(qsizetype(chosenCount) * (main.size() + 64));
         for (int k = 0; k < chosenCount; ++k)

@@ -10,6 +10,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 #include <QVariantMap>
 #include <array>
 #include <memory>
@@ -231,6 +232,20 @@ public:
     bool sortItemsByNumberField(const QString &field, bool inAscending);
     QVariantMap findSortableTags() const;
     QVariantMap findSortableTagsWithoutChildern() const;
+
+    // --- RSS 2.0 writing and template exports (io/VLXFeed+Writer.cpp, io/VLXFeed+Export.cpp) --
+    // The whole document with every item; the same as buildXML(false, false, 0).
+    QString buildXML() const;
+    // The document with the items the limit rule picks (see VLXRSSWriter::itemPositions).
+    QString buildXML(bool noFuture, bool limitItems, int limitNumber) const;
+    // Type 0 HTML, 1 JavaScript, 2 text, 3 CSV through the template at the path, 4 the feed XML.
+    QString buildExport(int type, const QString &templatePath, bool noFuture, bool limitItems,
+                        int maxNumber) const;
+    // The filled template without the type's finishing; "" when the template cannot be read.
+    QString actuallyBuildExport(const QString &templatePath, const QVariantList &substitutions,
+                                bool noFuture, bool limitItems, int maxNumber) const;
+    // The value with each (find, replace) pair of the flat list applied in turn.
+    static QString doSubsutition(const QString &value, const QVariantList &substitutions);
 
 private:
     QString m_title;

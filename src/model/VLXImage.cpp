@@ -262,31 +262,3 @@ void VLXImage::clearParseXMLErrorList()
     removeAllListOfErrors();
     m_XMLExtensions->clearParseXMLErrorList();
 }
-
-QString VLXImage::buildXML(const QString &prefix) const
-{
-    const QString inner = prefix + QLatin1String("    ");
-    auto line = [&](QLatin1String name, const QString &value) {
-        return inner + QLatin1Char('<') + name + QLatin1Char('>') + value + QLatin1String("</")
-            + name + QLatin1String(">\n");
-    };
-    QString body;
-    for (const QString &comment : m_XMLComments)
-        body += inner + QLatin1String("<!-- ") + comment + QLatin1String(" -->\n");
-    if (!m_URL.isEmpty())
-        body += line(QLatin1String("url"), VLXLogic::createSafeLink(m_URL));
-    if (!m_title.isEmpty())
-        body += line(QLatin1String("title"), VLXLogic::encodeSpecialXMLChars(m_title));
-    if (!m_link.isEmpty())
-        body += line(QLatin1String("link"), VLXLogic::createSafeLink(m_link));
-    if (!m_description.isEmpty())
-        body += line(QLatin1String("description"), VLXLogic::encodeSpecialXMLChars(m_description));
-    if (!m_width.isEmpty())
-        body += line(QLatin1String("width"), VLXLogic::encodeSpecialXMLChars(m_width));
-    if (!m_height.isEmpty())
-        body += line(QLatin1String("height"), VLXLogic::encodeSpecialXMLChars(m_height));
-    body += m_XMLExtensions->buildXML(inner);
-    if (body.isEmpty())
-        return QStringLiteral("");
-    return prefix + QLatin1String("<image>\n") + body + prefix + QLatin1String("</image>\n");
-}

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QVariantList>
 #include <QStringList>
 #include <memory>
 
@@ -94,6 +95,11 @@ public:
     // The image element with its comments and fields, each line starting with the prefix; ""
     // when the image has nothing to write.
     QString buildXML(const QString &prefix) const;
+
+    // --- Template exports (io/VLXImage+Export.cpp) ---------------------------------------------
+    // The text with the image placeholders, then its extensions' replaced.
+    QString actuallyBuildExport(const QString &templateText,
+                                const QVariantList &substitutions) const;
 
 private:
     QString m_title;

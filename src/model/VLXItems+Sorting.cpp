@@ -11,23 +11,6 @@
 
 namespace {
 
-QString categoryLine(const QString &prefix, const categoryElement &c)
-{
-    QString line = prefix + QLatin1String("<category");
-    if (!c.categoryDomainString().isEmpty())
-        line += QLatin1String("  domain=\"") + VLXLogic::createSafeLink(c.categoryDomainString())
-            + QLatin1Char('"');
-    line += QLatin1Char('>') + VLXLogic::encodeSpecialXMLChars(c.categoryString())
-        + QLatin1String("</category>\n");
-    return line;
-}
-
-QString element(const QString &prefix, QLatin1String name, const QString &value)
-{
-    return prefix + QLatin1Char('<') + name + QLatin1Char('>') + value + QLatin1String("</") + name
-        + QLatin1String(">\n");
-}
-
 // The leading decimal number of a text (optional sign, digits, fraction, exponent); 0 when the
 // text does not start with one. Never NaN, so every key orders.
 double leadingNumber(const QString &text)
@@ -67,48 +50,6 @@ double leadingNumber(const QString &text)
 }
 
 } // namespace
-
-QString VLXItems::buildXML(const QString &prefix, bool withExtensions) const
-{
-    QString xml;
-    for (const QString &comment : m_XMLComments)
-        xml += prefix + QLatin1String("<!-- ") + comment + QLatin1String(" -->\n");
-    xml += element(prefix, QLatin1String("title"), VLXLogic::encodeSpecialXMLChars(m_title));
-    xml += element(prefix, QLatin1String("description"),
-                   VLXLogic::encodeDescriptionWithBestEncoding(m_description));
-    if (!m_link.isEmpty())
-        xml += element(prefix, QLatin1String("link"), VLXLogic::createSafeLink(m_link));
-    if (!m_author.isEmpty())
-        xml += element(prefix, QLatin1String("author"), VLXLogic::encodeSpecialXMLChars(m_author));
-    for (const categoryElement &c : m_category)
-        xml += categoryLine(prefix, c);
-    if (!m_comments.isEmpty())
-        xml += element(prefix, QLatin1String("comments"), VLXLogic::createSafeLink(m_comments));
-    if (!m_enclosureAttrURL.isEmpty())
-        xml += prefix + QLatin1String("<enclosure ")
-            + VLXLogic::buildEnclosureString(VLXLogic::createSafeLink(m_enclosureAttrURL),
-                                             m_enclosureAttrLength, m_enclosureAttrType)
-            + QLatin1String("></enclosure>\n");
-    if (!m_GUID.isEmpty())
-        xml += prefix
-            + (m_GUIDAttr ? QLatin1String("<guid isPermaLink=\"true\">")
-                          : QLatin1String("<guid isPermaLink=\"false\">"))
-            + VLXLogic::encodeSpecialXMLChars(m_GUID) + QLatin1String("</guid>\n");
-    if (!m_pubDate.isEmpty())
-        xml += element(prefix, QLatin1String("pubDate"),
-                       VLXLogic::encodeSpecialXMLChars(m_pubDate));
-    if (!m_source.isEmpty()) {
-        xml += prefix + QLatin1String("<source");
-        if (!m_sourceAttr.isEmpty())
-            xml += QLatin1String(" url=\"") + VLXLogic::encodeSpecialXMLChars(m_sourceAttr)
-                + QLatin1Char('"');
-        xml += QLatin1Char('>') + VLXLogic::encodeSpecialXMLChars(m_source)
-            + QLatin1String("</source>\n");
-    }
-    if (withExtensions)
-        xml += m_XMLExtensions->buildXML(prefix);
-    return xml;
-}
 
 void VLXItems::updateDOM()
 {

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QVariantList>
 #include <QStringList>
 #include <QTimeZone>
 #include <QVariantMap>
@@ -192,6 +193,11 @@ public:
 
     // The number a sort key text stands for, by field name (dates, durations, plain numbers).
     static double sortNumberForText(const QString &field, const QString &text);
+
+    // --- Template exports (io/VLXItems+Export.cpp) ---------------------------------------------
+    // The text with the item placeholders of one record, then its extensions' replaced.
+    QString actuallyBuildExport(const QString &templateText,
+                                const QVariantList &substitutions) const;
 
 private:
     QString m_title;

@@ -87,9 +87,9 @@ TEST(VLXExportTemplate, MainAndAlternateRecords)
     EXPECT_EQ(fillTitles(kMainAndAlternate, kFive, true, -3), "[MI5;AI4;MI3;]");
     EXPECT_EQ(fillTitles(kMainAndAlternate, kFive, false, 0), "[MI1;AI2;MI3;AI4;MI5;]");
     // Without an alternate record every item uses the main one.
-    EXPECT_EQ(fillTitles("<~~~BeginItemsRecord~~~~~~ItemTitle~~~,~~~EndItemsRecord~~~>", kFive,
-                         true, 2),
-              "<I1,I2,>");
+    EXPECT_EQ(
+        fillTitles("<~~~BeginItemsRecord~~~~~~ItemTitle~~~,~~~EndItemsRecord~~~>", kFive, true, 2),
+        "<I1,I2,>");
     // No chosen item: the block disappears.
     EXPECT_EQ(fillTitles(kMainAndAlternate, {}, false, 0), "[]");
     // Two blocks are both filled with the same items.
@@ -162,7 +162,11 @@ TEST(VLXExportTemplate, ReadingTemplateFiles)
     };
     ASSERT_TRUE(T::readTemplate(write("utf8.txt", "caf\xc3\xa9"), &text));
     EXPECT_EQ(text, QString::fromUtf8("caf\xc3\xa9"));
-    ASSERT_TRUE(T::readTemplate(write("utf16.txt", QByteArray("\xff\xfe" "a\0\xe9\0", 6)), &text));
+    ASSERT_TRUE(T::readTemplate(write("utf16.txt",
+                                      QByteArray("\xff\xfe"
+                                                 "a\0\xe9\0",
+                                                 6)),
+                                &text));
     EXPECT_EQ(text, QString::fromUtf8("a\xc3\xa9"));
     // Bytes that are not UTF-8 are read as Windows-1252 (0x80 is the euro sign there).
     ASSERT_TRUE(T::readTemplate(write("cp1252.txt", "\x80 caf\xe9"), &text));
@@ -194,21 +198,47 @@ TEST(VLXExportTemplate, ShippedTemplatesUseOnlyKnownPlaceholders)
 {
     // Start-up copies ":/templates" without asking for the resources first: they must be there.
     const QStringList names = QDir(QStringLiteral(":/templates")).entryList(QDir::Files);
-    EXPECT_EQ(names,
-              QStringList({"BasicCSVfile.csv", "BasicHtmlTable.html", "BasicJavaScript.js",
-                           "BasicTextfile.txt", "BasicWebpage.html",
-                           "ContentEncodedWebpage.html"}));
+    EXPECT_EQ(
+        names,
+        QStringList({"BasicCSVfile.csv", "BasicHtmlTable.html", "BasicJavaScript.js",
+                     "BasicTextfile.txt", "BasicWebpage.html", "ContentEncodedWebpage.html"}));
     EXPECT_EQ(TemplateResources::templatePaths().size(), 6);
 
-    const QStringList known = {
-        "FeedTitle", "FeedDescription", "FeedContentEncoded", "FeedLink", "FeedPubDate",
-        "FeedPubLongDate", "FeedPubShortDate", "FeedPubLongTime", "FeedPubShortTime",
-        "FeedImageUrl", "FeedImageTitle", "FeedImageLink", "FeedImageDescription",
-        "FeedImageHeight", "FeedImageWidth", "ItemTitle", "ItemDescription", "ItemContentEncoded",
-        "ItemLink", "ItemPubDate", "ItemGuid", "ItemPubLongDate", "ItemPubShortDate",
-        "ItemPubLongTime", "ItemPubShortTime", "ItemEnclosureUrl", "ItemEnclosureType",
-        "ItemEnclosureLength", "ItemEnclosureLengthFormatted", "ItemAuthor", "ItemCategory",
-        "ItemCategoryDomain", "BeginItemsRecord", "BeginAlternateItemsRecord", "EndItemsRecord"};
+    const QStringList known = {"FeedTitle",
+                               "FeedDescription",
+                               "FeedContentEncoded",
+                               "FeedLink",
+                               "FeedPubDate",
+                               "FeedPubLongDate",
+                               "FeedPubShortDate",
+                               "FeedPubLongTime",
+                               "FeedPubShortTime",
+                               "FeedImageUrl",
+                               "FeedImageTitle",
+                               "FeedImageLink",
+                               "FeedImageDescription",
+                               "FeedImageHeight",
+                               "FeedImageWidth",
+                               "ItemTitle",
+                               "ItemDescription",
+                               "ItemContentEncoded",
+                               "ItemLink",
+                               "ItemPubDate",
+                               "ItemGuid",
+                               "ItemPubLongDate",
+                               "ItemPubShortDate",
+                               "ItemPubLongTime",
+                               "ItemPubShortTime",
+                               "ItemEnclosureUrl",
+                               "ItemEnclosureType",
+                               "ItemEnclosureLength",
+                               "ItemEnclosureLengthFormatted",
+                               "ItemAuthor",
+                               "ItemCategory",
+                               "ItemCategoryDomain",
+                               "BeginItemsRecord",
+                               "BeginAlternateItemsRecord",
+                               "EndItemsRecord"};
     const QRegularExpression placeholder(QStringLiteral("~~~([A-Za-z]+)~~~"));
     for (const QString &path : TemplateResources::templatePaths()) {
         SCOPED_TRACE(path.toStdString());

@@ -1,0 +1,46 @@
+#include "model/VLXItems.h"
+
+#include "io/VLXExportTemplate.h"
+#include "model/ExtensionTexts.h"
+#include "model/extensionManagerItem.h"
+
+// One item record of a template export: the item's placeholders, then its extensions'.
+
+QString VLXItems::actuallyBuildExport(const QString &record,
+                                      const QVariantList &substitutions) const
+{
+    QString text = record;
+    using D = VLXExportTemplate::DateStyle;
+    const auto put = [&](QStringView placeholder, const QString &value) {
+        VLXExportTemplate::replacePlaceholder(text, placeholder, value, substitutions);
+    };
+    // Only what the record asks for is computed: the content text means reading the
+    // extension's XML back.
+    QString encoded;
+    if (text.contains(u"~~~ItemContentEncoded~~~"))
+        encoded = ExtensionTexts(*m_XMLExtensions)
+                      .text(KnownNamespace::contentEncoded, QStringLiteral("encoded"));
+    const bool hasCategory = !m_category.isEmpty();
+    put(u"~~~ItemTitle~~~", m_title);
+    put(u"~~~ItemDescription~~~", m_description);
+    put(u"~~~ItemContentEncoded~~~", encoded.isEmpty() ? m_description : encoded);
+    put(u"~~~ItemLink~~~", m_link);
+    put(u"~~~ItemPubDate~~~", m_pubDate);
+    put(u"~~~ItemGuid~~~", m_GUID);
+    if (text.contains(u"~~~ItemPub")) { // reading the date costs more than the rest together
+        put(u"~~~ItemPubLongDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Long));
+        put(u"~~~ItemPubShortDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Short));
+        const QString time = VLXExportTemplate::formatPubDate(m_pubDate, D::Time);
+        put(u"~~~ItemPubLongTime~~~", time);
+        put(u"~~~ItemPubShortTime~~~", time);
+    }
+    put(u"~~~ItemEnclosureUrl~~~", m_enclosureAttrURL);
+    put(u"~~~ItemEnclosureType~~~", m_enclosureAttrType);
+    put(u"~~~ItemEnclosureLength~~~", m_enclosureAttrLength);
+    put(u"~~~ItemEnclosureLengthFormatted~~~", enclosureAttrLengthFormatted());
+    put(u"~~~ItemAuthor~~~", m_author);
+    put(u"~~~ItemCategory~~~", hasCategory ? m_category.first().categoryString() : QString());
+    put(u"~~~ItemCategoryDomain~~~",
+        hasCategory ? m_category.first().categoryDomainString() : QString());
+    return m_XMLExtensions->actuallyBuildExport(text, substitutions);
+}

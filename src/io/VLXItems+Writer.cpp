@@ -1,0 +1,13 @@
+#include "model/VLXItems.h"
+
+#include "io/VLXRSSWriter.h"
+
+// The item's side of the RSS 2.0 writer; the writing itself is VLXRSSWriter's.
+
+QString VLXItems::buildXML(const QString &prefix, bool withExtensions) const
+{
+    QString xml;
+    xml.reserve(512 + m_description.size());
+    VLXRSSWriter().appendItem(xml, *this, prefix, withExtensions);
+    return xml;
+}

@@ -1,0 +1,207 @@
+#include "io/VLXExportTemplate.h"
+#include "model/VLXFeed.h"
+#include "model/VLXImage.h"
+#include "model/VLXItems.h"
+#include "platform/Clock.h"
+#include "resources/TemplateResources.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <gtest/gtest.h>
+
+// Template exports of a feed built in code: the five types, the placeholders of channel, image
+// and items, and the six shipped templates over a realistic feed.
+
+namespace {
+
+class VLXFeedExport : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        Clock::setInstance(std::make_shared<FixedClock>(
+            QDateTime(QDate(2026, 3, 14), QTime(15, 9, 26), QTimeZone::utc())));
+    }
+    void TearDown() override { Clock::setInstance(nullptr); }
+
+    QString templateFile(const QString &text)
+    {
+        const QString path = m_dir.filePath(QStringLiteral("t%1.txt").arg(++m_count));
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text.toUtf8());
+        return path;
+    }
+
+    QString exportText(int type, const QString &text, bool limit = false, int n = 0,
+                       bool noFuture = false)
+    {
+        return m_feed.buildExport(type, templateFile(text), noFuture, limit, n);
+    }
+
+    void addItems(int count)
+    {
+        for (int i = 1; i <= count; ++i) {
+            auto item = std::make_shared<VLXItems>();
+            item->setTitle(QStringLiteral("I%1").arg(i));
+            m_feed.addItem(item);
+        }
+    }
+
+    QTemporaryDir m_dir;
+    int m_count = 0;
+    VLXFeed m_feed;
+};
+
+} // namespace
+
+TEST_F(VLXFeedExport, TypesAndTheirFinishing)
+{
+    // JavaScript: escaped and wrapped line by line.
+    EXPECT_EQ(exportText(1, QStringLiteral("say \"hi\"\nit's")),
+              QStringLiteral("document.write('say \\\"hi\\\"');\ndocument.write('it\\'s');\n"));
+    // CSV: quotes in values doubled for a quoted field.
+    m_feed.setTitle(QStringLiteral("He said \"x\""));
+    EXPECT_EQ(exportText(3, QStringLiteral("\"~~~FeedTitle~~~\"")),
+              QStringLiteral("\"He said \"\"x\"\"\""));
+    // HTML and text insert the value as it is; "&apos;" becomes an apostrophe for all four.
+    EXPECT_EQ(exportText(0, QStringLiteral("~~~FeedTitle~~~")), m_feed.title());
+    m_feed.setTitle(QStringLiteral("it&apos;s"));
+    for (int type : {0, 2, 3})
+        EXPECT_EQ(exportText(type, QStringLiteral("~~~FeedTitle~~~")), QStringLiteral("it's"));
+    EXPECT_EQ(exportText(1, QStringLiteral("~~~FeedTitle~~~")),
+              QStringLiteral("document.write('it\\'s');\n"));
+    // XML is the writer's document, with its limit rule; no template is read.
+    addItems(3);
+    EXPECT_EQ(m_feed.buildExport(4, QString(), false, true, -1), m_feed.buildXML(false, true, -1));
+    // A missing template or an unknown type gives nothing.
+    for (int type : {0, 1, 2, 3})
+        EXPECT_EQ(m_feed.buildExport(type, m_dir.filePath(QStringLiteral("none")), false, false, 0),
+                  QString());
+    EXPECT_EQ(exportText(7, QStringLiteral("x")), QString());
+}
+
+TEST_F(VLXFeedExport, ItemRecordsFollowTheLimitRule)
+{
+    addItems(5);
+    const QString record = QStringLiteral("[~~~BeginItemsRecord~~~M~~~ItemTitle~~~;"
+                                          "~~~BeginAlternateItemsRecord~~~A~~~ItemTitle~~~;"
+                                          "~~~EndItemsRecord~~~]");
+    EXPECT_EQ(exportText(2, record, true, -3), QStringLiteral("[MI5;AI4;MI3;]"));
+    EXPECT_EQ(exportText(2, record, true, 0), QStringLiteral("[MI1;AI2;MI3;AI4;MI5;]"));
+    EXPECT_EQ(exportText(2, record, true, 10), QStringLiteral("[MI1;AI2;MI3;AI4;MI5;]"));
+    // Items dated after today are left out before the limit counts.
+    m_feed.itemAtIndex(0)->setPubDate(QStringLiteral("Sun, 15 Mar 2026 12:00:00 +0000"));
+    EXPECT_EQ(exportText(2, record, true, 2, true), QStringLiteral("[MI2;AI3;]"));
+    // Directives are removed and their values ignored.
+    EXPECT_EQ(
+        exportText(2,
+                   QStringLiteral("~~~FeedMaxItems=2~~~~~~NoFutureItems~~~~~~BeginItemsRecord~~~"
+                                  "~~~ItemTitle~~~~~~EndItemsRecord~~~")),
+        QStringLiteral("I1I2I3I4I5"));
+}
+
+TEST_F(VLXFeedExport, ChannelImageAndItemPlaceholders)
+{
+    m_feed.setTitle(QStringLiteral("T"));
+    m_feed.setDescriptionElement(QStringLiteral("D"));
+    m_feed.setLink(QStringLiteral("http://example.com/"));
+    m_feed.image()->setURL(QStringLiteral("http://example.com/i.png"));
+    m_feed.image()->setTitle(QStringLiteral("IT"));
+    m_feed.image()->setLink(QStringLiteral("http://example.com/il"));
+    m_feed.image()->setDescriptionElement(QStringLiteral("ID"));
+    m_feed.image()->setWidth(QStringLiteral("88"));
+    m_feed.image()->setHeight(QStringLiteral("31"));
+    EXPECT_EQ(exportText(2,
+                         QStringLiteral("~~~FeedTitle~~~|~~~FeedDescription~~~|"
+                                        "~~~FeedContentEncoded~~~|~~~FeedLink~~~|"
+                                        "~~~FeedImageUrl~~~|~~~FeedImageTitle~~~|"
+                                        "~~~FeedImageLink~~~|~~~FeedImageDescription~~~|"
+                                        "~~~FeedImageWidth~~~x~~~FeedImageHeight~~~")),
+              QStringLiteral("T|D|D|http://example.com/|http://example.com/i.png|IT|"
+                             "http://example.com/il|ID|88x31"));
+
+    auto item = std::make_shared<VLXItems>();
+    item->setTitle(QStringLiteral("Title"));
+    item->setDescriptionElement(QStringLiteral("<p>Body</p>"));
+    item->setLink(QStringLiteral("http://example.com/1"));
+    item->setGUID(QStringLiteral("g1"));
+    item->setAuthor(QStringLiteral("a@example.com"));
+    item->setEnclosureAttrURL(QStringLiteral("http://example.com/1.mp3"));
+    item->setEnclosureAttrType(QStringLiteral("audio/mpeg"));
+    item->setEnclosureAttrLength(QStringLiteral("2048"));
+    categoryElement first;
+    first.setCategoryString(QStringLiteral("C1"));
+    first.setCategoryDomainString(QStringLiteral("http://d/"));
+    categoryElement second;
+    second.setCategoryString(QStringLiteral("C2"));
+    item->setCategory({first, second});
+    m_feed.addItem(item);
+    EXPECT_EQ(exportText(2,
+                         QStringLiteral("~~~BeginItemsRecord~~~~~~ItemTitle~~~|"
+                                        "~~~ItemDescription~~~|~~~ItemContentEncoded~~~|"
+                                        "~~~ItemLink~~~|~~~ItemGuid~~~|~~~ItemAuthor~~~|"
+                                        "~~~ItemEnclosureUrl~~~|~~~ItemEnclosureType~~~|"
+                                        "~~~ItemEnclosureLength~~~|"
+                                        "~~~ItemEnclosureLengthFormatted~~~|"
+                                        "~~~ItemCategory~~~|~~~ItemCategoryDomain~~~|"
+                                        "~~~ItemPubDate~~~|~~~ItemPubLongDate~~~|"
+                                        "~~~ItemPubShortTime~~~~~~EndItemsRecord~~~")),
+              QStringLiteral("Title|<p>Body</p>|<p>Body</p>|http://example.com/1|g1|"
+                             "a@example.com|http://example.com/1.mp3|audio/mpeg|2048|2 KB|C1|"
+                             "http://d/|||"));
+
+    // A dated item gets its dates in the local zone's system formats.
+    item->setPubDate(QStringLiteral("Fri, 13 Mar 2026 08:00:00 +0000"));
+    const QDateTime local
+        = QDateTime(QDate(2026, 3, 13), QTime(8, 0), QTimeZone::utc()).toLocalTime();
+    EXPECT_EQ(exportText(2,
+                         QStringLiteral("~~~BeginItemsRecord~~~~~~ItemPubShortDate~~~ "
+                                        "~~~ItemPubLongTime~~~~~~EndItemsRecord~~~")),
+              QLocale::system().toString(local.date(), QLocale::ShortFormat) + u' '
+                  + QLocale::system().toString(local.time(), QLocale::ShortFormat));
+}
+
+TEST_F(VLXFeedExport, ShippedTemplatesLeaveNoPlaceholderBehind)
+{
+    m_feed.setTitle(QStringLiteral("Tom & Jerry's \"Show\""));
+    m_feed.setDescriptionElement(QStringLiteral("<p>A show.</p>"));
+    m_feed.setLink(QStringLiteral("http://example.com/"));
+    m_feed.setPubDate(QStringLiteral("Sat, 14 Mar 2026 10:00:00 +0000"));
+    addItems(3);
+    m_feed.itemAtIndex(1)->setEnclosureAttrURL(QStringLiteral("http://example.com/2.mp3"));
+    m_feed.itemAtIndex(1)->setEnclosureAttrLength(QStringLiteral("123456"));
+
+    const QList<std::pair<QString, int>> shipped
+        = {{QStringLiteral("BasicWebpage.html"), 0},
+           {QStringLiteral("BasicHtmlTable.html"), 0},
+           {QStringLiteral("ContentEncodedWebpage.html"), 0},
+           {QStringLiteral("BasicJavaScript.js"), 1},
+           {QStringLiteral("BasicTextfile.txt"), 2},
+           {QStringLiteral("BasicCSVfile.csv"), 3}};
+    TemplateResources::init();
+    for (const auto &[name, type] : shipped) {
+        SCOPED_TRACE(name.toStdString());
+        const QString text
+            = m_feed.buildExport(type, QStringLiteral(":/templates/") + name, false, false, 0);
+        EXPECT_FALSE(text.isEmpty());
+        EXPECT_FALSE(text.contains(QLatin1String("~~~")));
+        EXPECT_EQ(text.count(QLatin1String("I2")), 1);
+        if (type == 1) {
+            // Every line is one complete statement.
+            for (const QString &line : text.split(u'\n', Qt::SkipEmptyParts))
+                EXPECT_TRUE(line.startsWith(QLatin1String("document.write('"))
+                            && line.endsWith(QLatin1String("');")))
+                    << line.toStdString();
+        }
+        if (type == 3) {
+            // A header and one line per item, each with the same number of fields.
+            const QStringList lines = text.split(u'\n', Qt::SkipEmptyParts);
+            ASSERT_EQ(lines.size(), 4);
+            for (const QString &line : lines)
+                EXPECT_EQ(line.count(QLatin1String("\",\"")), 8) << line.toStdString();
+        }
+    }
+}
