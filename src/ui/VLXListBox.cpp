@@ -132,6 +132,14 @@ void VLXListBox::contextMenuEvent(QContextMenuEvent *event)
     menu->popup(event->globalPos());
 }
 
+void VLXListBox::changeEvent(QEvent *event)
+{
+    QListView::changeEvent(event);
+    // The rows take the desktop's colours, also when the user switches them.
+    if (event->type() == QEvent::PaletteChange)
+        m_model->setPalette(palette());
+}
+
 void VLXListBox::dragEnterEvent(QDragEnterEvent *event)
 {
     if (m_delegate && event->mimeData()->hasUrls()

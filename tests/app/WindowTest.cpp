@@ -321,3 +321,25 @@ TEST_F(WindowTest, AFeedDroppedOnTheListIsOpenedWhenTheUserSaysSo)
     EXPECT_EQ(window->currentListOfFeeds().first().value("feedFileName"), "dropped.xml");
     EXPECT_EQ(list->selectedRow(), 0);
 }
+
+TEST_F(WindowTest, ClosingTheWindowAsksFirstAndCancelKeepsItOpen)
+{
+    startApplication();
+    Vellumcast *window = controller->feedController();
+    bool answer = false;
+    int asked = 0;
+    window->setQuitQuestion([&] {
+        ++asked;
+        return answer;
+    });
+    window->window()->close();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(window->window()->isVisible());
+    EXPECT_FALSE(window->isTerminating());
+
+    answer = true;
+    window->command("performClose")->trigger();
+    EXPECT_EQ(asked, 2);
+    EXPECT_FALSE(window->window()->isVisible());
+    EXPECT_TRUE(window->isTerminating());
+}
