@@ -134,3 +134,30 @@ TEST_F(extensionManagerScopeTest, DeclaredPrefixWinsOverAnotherNamespacesCanonic
     EXPECT_EQ(feed.item.buildXML(QString()),
               QStringLiteral("<creativeCommons:license>http://l/</creativeCommons:license>\n"));
 }
+
+TEST_F(extensionManagerScopeTest, MembersKeepTheOrderTheyJoinedIn)
+{
+    extensionManagerScope scope;
+    extensionManagerChannel channel;
+    extensionManagerImage image;
+    extensionManagerItem first;
+    extensionManagerItem second;
+    scope.join(&channel);
+    scope.join(&image);
+    scope.join(&first);
+    scope.join(&second);
+    scope.join(&image); // joining twice changes nothing
+    EXPECT_EQ(scope.members(),
+              (QList<baseExtensionManager *>{&channel, &image, &first, &second}));
+
+    scope.leave(&first);
+    EXPECT_FALSE(scope.contains(&first));
+    scope.join(&first); // a returning member goes to the end
+    EXPECT_EQ(scope.members(),
+              (QList<baseExtensionManager *>{&channel, &image, &second, &first}));
+    scope.leave(&channel);
+    scope.leave(&image);
+    scope.leave(&second);
+    scope.leave(&first);
+    EXPECT_TRUE(scope.members().isEmpty());
+}
