@@ -2,6 +2,7 @@
 #include "app/Vellumcast.h"
 
 #include "app/Controller.h"
+#include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXImageView.h"
@@ -12,9 +13,11 @@
 #include <QApplication>
 #include <QIcon>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QSizePolicy>
 #include <QTabWidget>
 #include <QToolBar>
@@ -487,6 +490,13 @@ void Vellumcast::validateCommands()
     auto rule = [&](const QString &name) -> bool {
         if (name == QLatin1String("saveImage") || name == QLatin1String("uploadImage"))
             return hasImage;
+        if (name == QLatin1String("viewParseLog"))
+            return m_feed && !m_feed->parseXMLErrorList(true, true, true).isEmpty();
+        if (name == QLatin1String("pasteCreativeCommons")) {
+            // Pasting a licence needs a text control to paste into.
+            QWidget *focus = QApplication::focusWidget();
+            return qobject_cast<QLineEdit *>(focus) || qobject_cast<QPlainTextEdit *>(focus);
+        }
         if (name == QLatin1String("moveUpFeed"))
             return m_tabsFeedsIndex == FeedsTab && feedRow >= 1;
         if (name == QLatin1String("moveDownFeed"))

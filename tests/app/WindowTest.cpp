@@ -2,6 +2,7 @@
 
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
+#include "model/VLXFeed.h"
 #include "platform/HelpWindow.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/QtHelpService.h"
@@ -245,6 +246,15 @@ TEST_F(WindowTest, CommandsFollowTheirRulesAndNeedBehaviour)
     EXPECT_FALSE(window->command("moveUpItem")->isEnabled());
     window->command("aboutActionShow")->trigger();
     EXPECT_EQ(ran, 0);
+
+    // The parse log needs something to show.
+    window->setCommandHandler("viewParseLog", [&ran] { ++ran; });
+    auto feed = std::make_shared<VLXFeed>();
+    window->setCurrentFeed(feed);
+    EXPECT_FALSE(window->command("viewParseLog")->isEnabled());
+    feed->addObjectToListOfErrors("Validate Error::The title is empty.");
+    window->validateCommands();
+    EXPECT_TRUE(window->command("viewParseLog")->isEnabled());
 }
 
 TEST_F(WindowTest, ItemAndImageExtensionTabsAreHiddenWithoutExtensions)
