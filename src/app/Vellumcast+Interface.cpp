@@ -35,18 +35,6 @@
 #include <array>
 
 namespace {
-QString readText(const QString &feedURL)
-{
-    const QUrl url
-        = feedURL.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(feedURL) : QUrl(feedURL);
-    if (!url.isLocalFile())
-        return {};
-    QFile file(url.toLocalFile());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return VLXParseFeed::stringFromXMLData(file.readAll());
-}
-
 QString categoryText(const categoryElement &category)
 {
     QString text = category.categoryString();
@@ -64,22 +52,6 @@ QString itemRowText(const VLXItems &item, int row)
     return QStringLiteral("Item #%1").arg(row);
 }
 } // namespace
-
-void Vellumcast::populateFeedFromURL(const QString &url)
-{
-    m_dataFromFile = readText(url);
-    VLXParseFeed reader;
-    const QString shown = QUrl(url).isLocalFile() ? QUrl(url).toLocalFile() : url;
-    const int status = reader.parseFeed(m_dataFromFile, shown, &StatusSink::instance());
-    if (status == VLXParseFeed::Success && reader.feed()) {
-        setCurrentFeed(reader.feed());
-        setStatusText(QDir::toNativeSeparators(shown));
-        return;
-    }
-    // What cannot be read leaves an empty editor and says so; the list entry stays.
-    setCurrentFeed(std::make_shared<VLXFeed>());
-    setStatusText(tr("\"%1\" could not be read as a feed.").arg(QDir::toNativeSeparators(shown)));
-}
 
 void Vellumcast::setCurrentFeed(std::shared_ptr<VLXFeed> feed)
 {

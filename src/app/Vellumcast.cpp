@@ -112,6 +112,7 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         buildMenus();
         restoreWindowFrame();
         setupToolbar();
+        setUpEditing();
     }
     m_feedController = delegate;
     auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
@@ -228,33 +229,6 @@ void Vellumcast::openFeedAtPathWrapper(const QString &path)
     auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
     m_previousFeedViewed = list ? list->selectedRow() + 1 : -1;
     openFeedAtPath(path);
-}
-
-void Vellumcast::openFeedAtPath(const QString &path)
-{
-    // Local files join the list at the top and are shown; addresses need the network reader.
-    const QUrl url = urlFromString(path);
-    const QString local = localPathOf(url.toString());
-    if (local.isEmpty()) {
-        AlertService::show(informational(
-                tr("Open Feed"),
-                tr("The feed \"%1\" is on the web; opening feeds from the web is not available "
-                   "in this version yet.")
-                        .arg(path)));
-        return;
-    }
-    if (!QFileInfo(local).isFile()) {
-        AlertService::show(informational(
-                tr("Open Feed"),
-                tr("The feed \"%1\" could not be opened: there is no such file.").arg(path)));
-        return;
-    }
-    const QString absolute = QUrl::fromLocalFile(QFileInfo(local).absoluteFilePath()).toString();
-    removeDuplicateFeed(absolute);
-    addFeed(newFeedEntry(QFileInfo(local).fileName(), absolute, false));
-    archiveCurrentFeedList();
-    m_lastFeedViewed = -1;
-    outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"))->selectRowAndNotifyDelegate(0, true);
 }
 
 QString Vellumcast::sampleFeedPath() const

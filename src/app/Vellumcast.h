@@ -3,14 +3,17 @@
 #include "ui/VLXListBoxDelegate.h"
 #include "ui/VLXTableDataSource.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QMainWindow>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QUrl>
 #include <QVariantMap>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Controller;
 class DefaultsStore;
@@ -25,6 +28,9 @@ class VLXFeed;
 class VLXItems;
 class VLXListBox;
 class VLXTableView;
+class EditTracker;
+class VLXUndoManager;
+struct UndoRecord;
 
 // The one window controller: the feed list, the feed loaded for editing, the editor tabs of
 // channel, items and image, the toolbars and menus. Other parts of the program reach the loaded
@@ -132,8 +138,81 @@ public:
     int numberOfRowsInTableView(VLXTableView *table) override;
     QVariant tableViewObjectValue(VLXTableView *table, const QString &column, int row,
                                   int role) override;
+    // Item rows are dragged within the item table; feeds (URLs) may be dropped on it.
+    QStringList tableViewDragTypes(VLXTableView *table) override;
+    bool tableViewWriteRows(VLXTableView *table, const QList<int> &rows, QMimeData *data) override;
+    Qt::DropAction tableViewValidateDrop(VLXTableView *table, const QMimeData *data, int row) override;
+    bool tableViewAcceptDrop(VLXTableView *table, const QMimeData *data, int row) override;
 
     static DefaultsStore &userDefaults();
+
+    // --- Edit tracking, undo and field commit (Vellumcast+Editing.cpp) -----------------------
+    // The window's one undo stack; every editor registers its records here.
+    VLXUndoManager *undoManager();
+    static VLXUndoManager *sharedUndoManager();
+    EditTracker *editTracker();
+    // Ends the edit in progress so that an action sees the committed model.
+    void finalizeChanges();
+    static void sharedFinalizeChanges();
+    void undo();
+    void redo();
+    bool isDocumentEdited() const;
+    void setDocumentEdited(bool edited);
+    void setDocumentEdited(bool edited, bool flushUndos);
+    bool isImageEdited() const { return m_imageEditedFlag; }
+    void setImageEdited(bool edited) { m_imageEditedFlag = edited; }
+    static QString undoActionNameForControl(const QString &outletName);
+    static QString undoActionNameForText(const QString &outletName);
+    // The check made when a field is left: answers the trimmed (or repaired) text to keep.
+    QString controlIsValidObject(QWidget *control, const QString &proposed);
+    void updateControlMemoryStructure(QWidget *control, const QString &value, int itemIndex);
+    void updateTextMemoryStructure(QWidget *view, const QString &value, int itemIndex);
+    void updateGUIDStructure(const QString &guid, int isPerma, int itemIndex);
+    // Empty when the file was taken, else an alert title and message.
+    QStringList newLocalEnclosureFile(const QString &path, int itemIndex);
+    void feedSkipHoursChanged(int tag);
+    void feedSkipDaysChanged(int tag);
+    void feedLanguageChanged();
+    void itemGUIDIsPermaChanged();
+    void updateFeedAutoPubDate();
+    void updateAutoPubDateForItem(VLXItems *item);
+    void updateAutoPubDateForItemAtIndex(int index);
+    void updateFeedPubDateDisplay(const QString &date);
+    void updateItemPubDateDisplay(const QString &date, int itemIndex);
+    void setPubDatesFrozen(bool frozen) { m_pubDatesFrozen = frozen; }
+    bool pubDatesFrozen() const { return m_pubDatesFrozen; }
+    // Undo records of the window (registered before the change they take back).
+    UndoRecord itemChangeUndoRecord(int selectedRow);
+    UndoRecord viewXMLUndoRecord(const QString &xml);
+    void registerUndo(UndoRecord record, const QString &actionName);
+
+    // --- Opening (Vellumcast+Opening.cpp) ----------------------------------------------------
+    // 0 when the user abandoned the text, 1 otherwise.
+    int actuallyOpenFile(const QString &path, const QUrl &url, const QString &text, int transient);
+    int populateFeedFromString(const QString &text, bool reloadImage, bool validate = true,
+                               bool hideErrors = false);
+    // Reads the loaded feed again from a text (undo of a raw edit, Replace All, Revert): what
+    // the text does not hold (local enclosure files, upload times) is carried over.
+    int reparseLoadedFeed(const QString &text);
+    // The text at a file or web address, or nothing after telling the user why.
+    std::optional<QString> fetchFeedText(const QUrl &url);
+    // The editor offered to mend a text that is not a feed (answers the mended text, nothing
+    // when closed without saving); tests and the XML source window install theirs.
+    using XMLSourceEditor = std::function<std::optional<QString>(const QString &)>;
+    static void setXMLSourceEditor(XMLSourceEditor editor);
+
+    // --- Saving (Vellumcast+Saving.cpp) ------------------------------------------------------
+    bool checkRequiredFields();
+    bool actualSaveDocument(int row);
+    // The chosen file's URL, empty when cancelled or when the save failed.
+    QUrl actualSaveDocumentAs(int row);
+    bool writeFeedToPath(const QString &path, QVariantMap &entry);
+    // Asks about unsaved image and feed changes before leaving the loaded feed ("opening another
+    // feed") or quitting ("exit"); false keeps everything as it is.
+    bool askToSaveChanges(bool quitting);
+
+    // --- Item table drags (Vellumcast+Editing.cpp) -------------------------------------------
+    bool moveItem(int sourceRow, int dropRow);
 
 signals:
     void feedListChanged();
@@ -190,6 +269,33 @@ private:
     QHash<int, QStringList> m_toolbarConfigurations;
     std::function<bool()> m_quitQuestion;
     std::function<bool()> m_leaveQuestion;
+
+    // Editing state (Vellumcast+Editing.cpp).
+    void setUpEditing();
+    void setUpDocumentCommands();
+    void endEditingOf(QWidget *control, const QString &startText, const QString &newText);
+    UndoRecord controlUndoRecord(const QString &control, const QString &restore,
+                                 const QString &other, int row, const QString &feedDate,
+                                 const QString &itemDate, int autoState);
+    UndoRecord textUndoRecord(const QString &view, const QString &restore, const QString &other,
+                              int row, const QString &feedDate, const QString &itemDate,
+                              int autoState);
+    UndoRecord guidUndoRecord(const QString &guid, int isPerma, int row, const QString &feedDate,
+                              const QString &itemDate, int autoState);
+    UndoRecord buttonUndoRecord(bool hours, int tag, int state, const QString &feedDate);
+    UndoRecord languageUndoRecord(const QString &code, const QString &feedDate);
+    UndoRecord localEnclosureUndoRecord(int index, const QString &length, const QString &type,
+                                        const QString &path, const QDateTime &lastUpload);
+    void showItemFieldIfSelected(const QString &control, const QString &text, int row);
+    int autoPubDateState() const;
+    void setAutoPubDateState(int state);
+    VLXUndoManager *m_undoManager = nullptr;
+    EditTracker *m_editTracker = nullptr;
+    bool m_imageEditedFlag = false;
+    bool m_pubDatesFrozen = false;
+    bool m_reparsingLoadedFeed = false;
+    QString m_startXML; // the text written by the last save
+    QString m_rawString;
 };
 
 template<typename T> T *Vellumcast::outlet(const QString &name) const

@@ -2,6 +2,10 @@
 
 #include "ui/VLXTableDataSource.h"
 
+#include <QMimeData>
+#include <QSet>
+#include <algorithm>
+
 VLXTableModel::VLXTableModel(VLXTableView *table, VLXTableDataSource *source,
                              const QStringList &identifiers, const QStringList &titles)
     : QAbstractTableModel(nullptr), m_table(table), m_source(source), m_identifiers(identifiers),
@@ -55,5 +59,72 @@ Qt::ItemFlags VLXTableModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (m_source && !m_source->tableViewDragTypes(m_table).isEmpty())
+        flags |= Qt::ItemIsDragEnabled;
+    return flags;
+}
+
+QStringList VLXTableModel::mimeTypes() const
+{
+    return m_source ? m_source->tableViewDragTypes(m_table) : QStringList();
+}
+
+QMimeData *VLXTableModel::mimeData(const QModelIndexList &indexes) const
+{
+    if (!m_source)
+        return nullptr;
+    QList<int> rows;
+    QSet<int> seen;
+    for (const QModelIndex &index : indexes) {
+        if (index.isValid() && !seen.contains(index.row())) {
+            seen.insert(index.row());
+            rows.append(index.row());
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    auto *data = new QMimeData;
+    if (!m_source->tableViewWriteRows(m_table, rows, data)) {
+        delete data;
+        return nullptr;
+    }
+    return data;
+}
+
+// Qt gives a drop onto a row as that row with an invalid row number; it counts as a drop above.
+static int dropRowOf(int row, const QModelIndex &parent, int rows)
+{
+    if (row >= 0)
+        return row;
+    if (parent.isValid())
+        return parent.row();
+    return rows;
+}
+
+bool VLXTableModel::canDropMimeData(const QMimeData *data, Qt::DropAction, int row, int,
+                                    const QModelIndex &parent) const
+{
+    return m_source && data
+            && m_source->tableViewValidateDrop(m_table, data, dropRowOf(row, parent, m_rows))
+            != Qt::IgnoreAction;
+}
+
+bool VLXTableModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int,
+                                 const QModelIndex &parent)
+{
+    if (!m_source || !data || action == Qt::IgnoreAction)
+        return false;
+    // The source rebuilds the table itself; Qt must not remove the dragged row afterwards.
+    m_source->tableViewAcceptDrop(m_table, data, dropRowOf(row, parent, m_rows));
+    return false;
+}
+
+Qt::DropActions VLXTableModel::supportedDropActions() const
+{
+    return Qt::MoveAction | Qt::CopyAction | Qt::LinkAction;
+}
+
+Qt::DropActions VLXTableModel::supportedDragActions() const
+{
+    return Qt::MoveAction;
 }

@@ -73,10 +73,15 @@ QByteArray AppFixture::readFile(const QString &path)
 
 QByteArray AppFixture::smallFeed(const QString &title)
 {
-    return QStringLiteral(
-               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
-               "<title>%1</title><link>https://example.org/</link>"
-               "<description>d</description></channel></rss>\n")
-        .arg(title)
-        .toUtf8();
+    // A feed that validates without a message, so loading it raises no results alert.
+    return QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
+                          "<title>%1</title><link>https://example.org/</link>"
+                          "<description>d</description>"
+                          "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>"
+                          "<item><title>First</title><link>https://example.org/1</link>"
+                          "<description>one</description><guid>https://example.org/1</guid>"
+                          "<pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate></item>"
+                          "</channel></rss>\n")
+            .arg(title)
+            .toUtf8();
 }

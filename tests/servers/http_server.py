@@ -18,6 +18,7 @@ Routes:
   /wrong-length            Content-Length 1000, 500 bytes, then the connection closes
   /stall?seconds=S         headers and a few bytes, then silence for S seconds
   /modified                Last-Modified in 2001; 304 when If-Modified-Since is later
+  /d/<name>                the file <name> of the --files folder (404 when missing)
 """
 import argparse
 import json
@@ -31,6 +32,7 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import urlsplit, parse_qs
 
 PATTERN = bytes(range(256))
+FILES_DIR = None
 
 
 def pattern(size):
@@ -140,6 +142,14 @@ class Handler(BaseHTTPRequestHandler):
             else:
                 self.send_body(200, b"fresh",
                                extra=[("Last-Modified", "Mon, 01 Jan 2001 00:00:00 GMT")])
+        elif path.startswith("/d/") and FILES_DIR:
+            name = os.path.basename(path[3:])
+            full = os.path.join(FILES_DIR, name)
+            if name and os.path.isfile(full):
+                with open(full, "rb") as f:
+                    self.send_body(200, f.read())
+            else:
+                self.send_body(404, b"no such file\n")
         else:
             self.send_body(404, b"no such thing\n")
 
@@ -176,7 +186,10 @@ def main():
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--cert", help="PEM certificate: serve HTTPS")
     parser.add_argument("--key", help="PEM private key of the certificate")
+    parser.add_argument("--files", help="folder served under /d/")
     args = parser.parse_args()
+    global FILES_DIR
+    FILES_DIR = args.files
 
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
