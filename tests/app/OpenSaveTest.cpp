@@ -1,33 +1,327 @@
 #include "AppFixture.h"
 
+#include "common/LocalServer.h"
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
+#include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
+#include "model/VLXItems.h"
 #include "platform/MemoryDefaultsStore.h"
+#include "platform/PropertyList.h"
+#include "platform/ScriptedFileChooser.h"
+#include "settings/VLXPreferences.h"
+#include "ui/VLXListBox.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QProcess>
 #include <QTest>
-#include <QJsonDocument>
-#include <iostream>
+
+#include <unistd.h>
+
+namespace {
+QByteArray feedWithoutPubDate(const QString &title)
+{
+    // Validates with one warning (no channel pubDate) and nothing else.
+    return QStringLiteral("<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>%1</title>"
+                          "<link>https://example.org/</link><description>d</description>"
+                          "<item><title>i</title><link>https://example.org/i</link>"
+                          "<description>x</description><guid>https://example.org/i</guid>"
+                          "<pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate></item>"
+                          "</channel></rss>\n")
+            .arg(title)
+            .toUtf8();
+}
+
+QString titleInFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    VLXParseFeed reader;
+    const QString text = VLXParseFeed::stringFromXMLData(file.readAll());
+    if (reader.isItAFeed(text) != VLXParseFeed::Success
+        || reader.parseFeed(text, {}, nullptr) != VLXParseFeed::Success || !reader.feed())
+        return {};
+    return reader.feed()->title();
+}
+} // namespace
 
 class OpenSaveTest : public AppFixture
 {
+protected:
+    // Starts with an empty list: the sample feed is shown; the wizard offer is declined.
+    Vellumcast &start()
+    {
+        alerts->queueAnswer(AlertService::kAlternate);
+        startApplication();
+        QTest::qWait(300);
+        alerts->clear();
+        return *controller->feedController();
+    }
+    VLXListBox *list() const
+    {
+        return controller->feedController()->outlet<VLXListBox>("Feeds_Required_Files");
+    }
+    QStringList alertTitles() const
+    {
+        QStringList titles;
+        for (const Alert &alert : alerts->alerts())
+            titles << alert.title;
+        return titles;
+    }
 };
 
-TEST_F(OpenSaveTest, Diag)
+TEST_F(OpenSaveTest, ThreeSavesKeepTheFeedItsCompanionAndTwoBackupGenerations)
 {
-    const QString kept = QDir(home()).filePath("kept.xml");
-    writeFile(kept, smallFeed("Kept"));
-    store().setObject(QVariantList{QVariantMap{{"feedFileName", "kept.xml"},
-                                               {"feedURL", QUrl::fromLocalFile(kept).toString()},
-                                               {"isTransient", 0},
-                                               {"UniqueIdentifier", "K"}}},
-                      "feedListKey");
-    startApplication();
-    for (const Alert &a : alerts->alerts())
-        std::cerr << a.title.toStdString() << " | " << a.message.toStdString() << "\n";
-    auto feed = controller->feedController()->currentFeed();
-    ASSERT_TRUE(feed);
-    for (const auto &g : feed->parseXMLErrorTree(true, true, true))
-        std::cerr << QString::fromUtf8(QJsonDocument::fromVariant(g).toJson()).toStdString();
+    const QString folder = QDir(home()).filePath("feeds");
+    const QString news = QDir(folder).filePath("news.rss");
+    writeFile(news, smallFeed("News"));
+    Vellumcast &window = start();
+    window.openFeedAtPath(news);
+    ASSERT_EQ(window.currentListOfFeeds().first().value("feedFileName"), "news.rss");
+    EXPECT_FALSE(window.isDocumentEdited());
+    for (const QString title : {"One", "Two", "Three"}) {
+        window.currentFeed()->setTitle(title);
+        window.setDocumentEdited(true);
+        ASSERT_TRUE(window.actualSaveDocument(0));
+        EXPECT_FALSE(window.isDocumentEdited());
+    }
+    EXPECT_TRUE(alerts->alerts().isEmpty()) << alertTitles().join(", ").toStdString();
+    EXPECT_EQ(titleInFile(news), "Three");
+    EXPECT_EQ(titleInFile(QDir(folder).filePath("news.xml-bak")), "Two");
+    const QString temporary = QDir(userFolder()).filePath("Temporary");
+    EXPECT_EQ(titleInFile(QDir(temporary).filePath("news.xml-bak")), "One");
+    EXPECT_TRUE(QFileInfo::exists(QDir(temporary).filePath("news.xml.plist-bak")));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"news.rss", "news.rss.plist", "news.xml-bak", "news.xml.plist-bak"}));
+    // The companion is the feed's list entry.
+    const QVariantMap companion = PropertyList::parse(readFile(news + ".plist")).toMap();
+    EXPECT_EQ(companion.value("feedFileName"), "news.rss");
+    EXPECT_EQ(companion.value("UniqueIdentifier"),
+              window.currentListOfFeeds().first().value("UniqueIdentifier"));
+    // Written as UTF-8 without a byte-order mark.
+    EXPECT_TRUE(readFile(news).startsWith("<?xml"));
+}
+
+TEST_F(OpenSaveTest, AFailedSaveKeepsTheOldFileAndTheFeedEdited)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs the right to mount a read-only file system";
+    const QString folder = QDir(home()).filePath("ro");
+    QDir().mkpath(folder);
+    ASSERT_EQ(QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=1m", "tmpfs", folder}), 0);
+    const QString feed = QDir(folder).filePath("f.xml");
+    writeFile(feed, smallFeed("Before"));
+    Vellumcast &window = start();
+    window.openFeedAtPath(feed);
+    ASSERT_EQ(QProcess::execute("mount", {"-o", "remount,ro", folder}), 0);
+    window.currentFeed()->setTitle("After");
+    window.setDocumentEdited(true);
+    EXPECT_FALSE(window.actualSaveDocument(0));
+    QProcess::execute("umount", {folder});
+    ASSERT_EQ(alertTitles(), QStringList{"Save Failed"});
+    EXPECT_TRUE(window.isDocumentEdited());
+    EXPECT_EQ(window.currentFeed()->title(), "After");
+}
+
+TEST_F(OpenSaveTest, FeedAddressOpensFromTheLocalServerAsATransientEditedEntry)
+{
+    LocalServer server;
+    const QString served = QDir(home()).filePath("served");
+    writeFile(QDir(served).filePath("f.xml"), smallFeed("Served"));
+    ASSERT_TRUE(server.startScript("http_server.py", {"--files", served})) << server.log().toStdString();
+    Vellumcast &window = start();
+    const QString address = QStringLiteral("feed://127.0.0.1:%1/d/f.xml").arg(server.port());
+    window.openFeedAtPath(address);
+    ASSERT_TRUE(alerts->alerts().isEmpty()) << alertTitles().join(", ").toStdString();
+    const QVariantMap entry = window.currentListOfFeeds().first();
+    EXPECT_EQ(entry.value("isTransient").toInt(), 1);
+    EXPECT_EQ(entry.value("feedFileName"), "f.xml");
+    EXPECT_EQ(entry.value("feedURL"), QStringLiteral("http://127.0.0.1:%1/d/f.xml").arg(server.port()));
+    EXPECT_EQ(list()->selectedRow(), 0);
+    EXPECT_TRUE(window.isDocumentEdited());
+    EXPECT_TRUE(window.window()->isWindowModified());
+    EXPECT_EQ(window.currentFeed()->title(), "Served");
+    EXPECT_EQ(window.statusText(),
+              QStringLiteral("(untitled) http://127.0.0.1:%1/d/f.xml").arg(server.port()));
+
+    // The same address failing later leaves its entry in the list.
+    const QString id = entry.value("UniqueIdentifier").toString();
+    QFile::remove(QDir(served).filePath("f.xml"));
+    window.setDocumentEdited(false, true);
+    window.openFeedAtPath(address);
+    ASSERT_EQ(alertTitles(), QStringList{"Connection Failure"});
+    EXPECT_TRUE(alerts->alerts().first().message.contains("/d/f.xml"));
+    EXPECT_EQ(window.currentListOfFeeds().first().value("UniqueIdentifier"), id);
+    EXPECT_EQ(window.currentFeed()->title(), "Served");
+
+    // Saving the fetched feed asks for a file and turns the entry into an ordinary one.
+    auto chooser = std::make_shared<ScriptedFileChooser>();
+    const QString target = QDir(home()).filePath("saved.xml");
+    chooser->enqueue({target});
+    FileChooser::setInstance(chooser);
+    window.setDocumentEdited(true);
+    EXPECT_TRUE(window.actualSaveDocument(0));
+    FileChooser::setInstance(nullptr);
+    const QVariantMap saved = window.currentListOfFeeds().first();
+    EXPECT_EQ(saved.value("isTransient").toInt(), 0);
+    EXPECT_EQ(saved.value("feedURL"), QUrl::fromLocalFile(target).toString());
+    EXPECT_EQ(saved.value("UniqueIdentifier"), id);
+    EXPECT_EQ(titleInFile(target), "Served");
+    EXPECT_FALSE(window.isDocumentEdited());
+}
+
+TEST_F(OpenSaveTest, ReopeningAListedFileKeepsItsIdentifierAndWhatIsStoredWithIt)
+{
+    const QString a = QDir(home()).filePath("a.xml");
+    const QString b = QDir(home()).filePath("b.xml");
+    writeFile(a, smallFeed("A"));
+    writeFile(b, smallFeed("B"));
+    Vellumcast &window = start();
+    window.openFeedAtPath(a);
+    const QString id = window.currentFeedObjectForKey("UniqueIdentifier").toString();
+    const QDateTime published(QDate(2026, 1, 2), QTime(3, 4, 5), Qt::UTC);
+    window.currentFeedSetObject(published, "LastPublished");
+    VLXPreferences::setObjectForKey("custom", "FD_CF_FF_Title", id);
+    window.openFeedAtPath(b);
+    window.openFeedAtPath(a);
+    const QList<QVariantMap> &feeds = window.currentListOfFeeds();
+    EXPECT_EQ(feeds.first().value("UniqueIdentifier"), id);
+    EXPECT_EQ(feeds.first().value("LastPublished").toDateTime(), published);
+    int listed = 0;
+    for (const QVariantMap &entry : feeds)
+        listed += entry.value("feedURL") == QUrl::fromLocalFile(a).toString() ? 1 : 0;
+    EXPECT_EQ(listed, 1);
+    EXPECT_EQ(VLXPreferences::objectForKey("FD_CF_FF_Title", id).toString(), "custom");
+}
+
+TEST_F(OpenSaveTest, AnUnreadableFileIsReportedAndNothingChanges)
+{
+    const QString a = QDir(home()).filePath("a.xml");
+    writeFile(a, smallFeed("A"));
+    Vellumcast &window = start();
+    window.openFeedAtPath(a);
+    const auto before = window.currentListOfFeeds();
+    const auto feed = window.currentFeed();
+    window.openFeedAtPath(QDir(home()).filePath("no such feed.xml"));
+    ASSERT_EQ(alertTitles(), QStringList{"Open Feed"});
+    EXPECT_TRUE(alerts->alerts().first().message.contains("no such feed.xml"));
+    EXPECT_EQ(window.currentListOfFeeds(), before);
+    EXPECT_EQ(window.currentFeed(), feed);
+}
+
+TEST_F(OpenSaveTest, TextThatIsNotAFeedIsFixedOrAbandoned)
+{
+    const QString notes = QDir(home()).filePath("notes.txt");
+    writeFile(notes, "just some words");
+    Vellumcast &window = start();
+    const auto before = window.currentListOfFeeds();
+    alerts->queueAnswer(AlertService::kAlternate); // "Abandon it"
+    window.openFeedAtPath(notes);
+    ASSERT_EQ(alertTitles(), QStringList{"Not XML/RSS"});
+    EXPECT_EQ(alerts->alerts().first().defaultButton, "Manually fix it");
+    EXPECT_EQ(window.currentListOfFeeds(), before);
+
+    // Fixed in the source editor: opened and marked edited, since the text changed.
+    alerts->clear();
+    Vellumcast::setXMLSourceEditor([](const QString &) {
+        return std::optional<QString>(QString::fromUtf8(AppFixture::smallFeed("Mended")));
+    });
+    window.openFeedAtPath(notes);
+    Vellumcast::setXMLSourceEditor(nullptr);
+    EXPECT_EQ(window.currentFeed()->title(), "Mended");
+    EXPECT_EQ(window.currentListOfFeeds().first().value("feedFileName"), "notes.txt");
+    EXPECT_TRUE(window.isDocumentEdited());
+}
+
+TEST_F(OpenSaveTest, ParseResultsFollowTheSetting)
+{
+    const QString warned = QDir(home()).filePath("warned.xml");
+    writeFile(warned, feedWithoutPubDate("W"));
+    Vellumcast &window = start();
+    const struct
+    {
+        int mode;
+        bool shown;
+    } cases[] = {{0, true}, {1, true}, {2, false}, {3, false}};
+    for (const auto &c : cases) {
+        VLXPreferences::setObjectForKey(c.mode, "M_ShowParseResults");
+        alerts->clear();
+        alerts->queueAnswer(AlertService::kAlternate); // "Close"
+        window.setDocumentEdited(false, true);
+        window.openFeedAtPath(warned);
+        EXPECT_EQ(alertTitles().contains("Feed Parsing Results:"), c.shown) << "mode " << c.mode;
+        if (c.shown) {
+            EXPECT_EQ(alerts->alerts().first().message, "   0 Repairs\n   0 Errors\n   1 Warnings");
+        }
+    }
+    // Errors hidden by request show nothing in any mode.
+    VLXPreferences::setObjectForKey(0, "M_ShowParseResults");
+    alerts->clear();
+    window.populateFeedFromString(QString::fromUtf8(feedWithoutPubDate("W")), false, true, true);
+    EXPECT_TRUE(alerts->alerts().isEmpty());
+}
+
+TEST_F(OpenSaveTest, ReadingTheLoadedFeedAgainKeepsLocalEnclosuresAndUploadTimes)
+{
+    const QString cast = QDir(home()).filePath("cast.xml");
+    writeFile(cast, QByteArray(R"(<?xml version="1.0"?>
+<rss version="2.0"><channel><title>C</title><link>https://example.org/</link><description>d</description>
+<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>
+<item><title>E</title><link>https://example.org/e</link><description>x</description>
+<guid>https://example.org/e</guid><pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate>
+<enclosure url="https://example.org/e.mp3" length="3" type="audio/mpeg"/></item></channel></rss>
+)"));
+    const QString audio = QDir(home()).filePath("e.mp3");
+    writeFile(audio, "abc");
+    Vellumcast &window = start();
+    window.openFeedAtPath(cast);
+    VLXItems &item = *window.currentFeed()->itemAtIndex(0);
+    const QDateTime uploaded(QDate(2026, 3, 4), QTime(5, 6, 7), Qt::UTC);
+    item.setLocalEnclosureFilePath(audio);
+    item.setLastUploaded(uploaded);
+    window.currentFeed()->setLastUploaded(uploaded);
+    window.reparseLoadedFeed(QString::fromUtf8(readFile(cast)).replace("<title>E</title>", "<title>F</title>"));
+    const VLXItems &again = *window.currentFeed()->itemAtIndex(0);
+    EXPECT_EQ(again.title(), "F");
+    EXPECT_EQ(again.localEnclosureFilePath(), audio);
+    EXPECT_EQ(again.lastUploaded(), uploaded);
+    EXPECT_EQ(window.currentFeed()->lastUploaded(), uploaded);
+}
+
+TEST_F(OpenSaveTest, UnsavedChangesAreAskedAboutBeforeQuittingAndLeaving)
+{
+    const QString a = QDir(home()).filePath("a.xml");
+    const QString b = QDir(home()).filePath("b.xml");
+    writeFile(a, smallFeed("A"));
+    writeFile(b, smallFeed("B"));
+    Vellumcast &window = start();
+    window.openFeedAtPath(a);
+    window.currentFeed()->setTitle("Changed");
+    window.setDocumentEdited(true);
+
+    alerts->queueAnswer(AlertService::kOther); // "Cancel"
+    EXPECT_FALSE(window.shouldTerminate());
+    ASSERT_EQ(alertTitles(), QStringList{"Warning"});
+    EXPECT_EQ(alerts->alerts().first().message,
+              "Changes have been made to this feed.  Do you want to save before you exit?");
+    EXPECT_FALSE(window.isTerminating());
+
+    alerts->clear();
+    alerts->queueAnswer(AlertService::kOther);
+    window.openFeedAtPath(b);
+    EXPECT_EQ(alerts->alerts().first().message,
+              "Changes have been made to this feed.  Do you want to save them before opening "
+              "another feed?");
+    EXPECT_EQ(window.currentFeed()->title(), "Changed");
+
+    // "Save..." writes the feed and goes on.
+    alerts->clear();
+    alerts->queueAnswer(AlertService::kDefault);
+    window.openFeedAtPath(b);
+    EXPECT_EQ(titleInFile(a), "Changed");
+    EXPECT_EQ(window.currentFeed()->title(), "B");
+    EXPECT_FALSE(window.isDocumentEdited());
 }

@@ -1,0 +1,264 @@
+#include "AppFixture.h"
+
+#include "app/Controller.h"
+#include "app/EditTracker.h"
+#include "app/VLXUndoManager.h"
+#include "app/Vellumcast.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "platform/Clock.h"
+#include "ui/VLXCheckBox.h"
+#include "ui/VLXTableView.h"
+#include "ui/VLXTextField.h"
+#include "ui/VLXTextView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QMainWindow>
+#include <QMimeData>
+#include <QTabWidget>
+#include <QStackedWidget>
+#include <QTest>
+
+namespace {
+QByteArray threeItems()
+{
+    QByteArray items;
+    for (const char *title : {"A", "B", "C"})
+        items += QStringLiteral("<item><title>%1</title><link>https://example.org/%1</link>"
+                                "<description>%1</description><guid>https://example.org/%1</guid>"
+                                "<pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate></item>")
+                         .arg(QLatin1String(title))
+                         .toUtf8();
+    return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>"
+           "<link>https://example.org/</link><description>d</description>"
+           "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>"
+           + items + "</channel></rss>\n";
+}
+} // namespace
+
+class EditingTest : public AppFixture
+{
+protected:
+    void SetUp() override
+    {
+        AppFixture::SetUp();
+        clock = std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC));
+        Clock::setInstance(clock);
+    }
+    void TearDown() override
+    {
+        Clock::setInstance(nullptr);
+        AppFixture::TearDown();
+    }
+
+    Vellumcast &openFeed(const QByteArray &text)
+    {
+        const QString path = QDir(home()).filePath("edit.xml");
+        writeFile(path, text);
+        alerts->queueAnswer(AlertService::kAlternate); // no wizard
+        startApplication();
+        QTest::qWait(300);
+        Vellumcast &window = *controller->feedController();
+        window.openFeedAtPath(path);
+        alerts->clear();
+        window.window()->show();
+        QApplication::setActiveWindow(window.window());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.window()));
+        return window;
+    }
+    template<typename T = QWidget> T *field(const char *name)
+    {
+        return controller->feedController()->outlet<T>(QLatin1String(name));
+    }
+    VLXUndoManager &undo() { return *controller->feedController()->undoManager(); }
+    // Gives the field the focus (its tab shown first), as a click would.
+    void focus(QWidget *widget)
+    {
+        QWidget *page = widget;
+        while (page && page->parentWidget()) {
+            if (auto *stack = qobject_cast<QStackedWidget *>(page->parentWidget()))
+                stack->setCurrentWidget(page);
+            page = page->parentWidget();
+        }
+        widget->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+    }
+
+    std::shared_ptr<FixedClock> clock;
+};
+
+TEST_F(EditingTest, TypingAFeedTitleIsOneUndoStepThatPutsBackTheDateAndTheBox)
+{
+    Vellumcast &window = openFeed(smallFeed("Old"));
+    auto *autoDate = field<VLXCheckBox>("Feeds_Required_AutoPubDate");
+    autoDate->click();
+    ASSERT_TRUE(autoDate->isChecked());
+    const QString oldDate = window.currentFeed()->pubDate();
+    auto *title = field<VLXTextField>("Feeds_Required_Title");
+    focus(title);
+    QTest::keyClick(title, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(title, "  Brand New ");
+    focus(field("Feeds_Required_Link")); // leaving the field ends the edit
+    QApplication::processEvents();
+
+    EXPECT_EQ(window.currentFeed()->title(), "Brand New") << "trimmed before commit";
+    EXPECT_EQ(title->text(), "Brand New");
+    const QString refreshed = window.currentFeed()->pubDate();
+    EXPECT_NE(refreshed, oldDate);
+    EXPECT_TRUE(refreshed.contains("08 Dec 2026")) << refreshed.toStdString();
+    EXPECT_EQ(field<QLineEdit>("Feeds_Required_PubDate")->text(), refreshed);
+    EXPECT_EQ(undo().count(), 1);
+    EXPECT_EQ(undo().undoActionName(), "Feed Title");
+    EXPECT_TRUE(window.isDocumentEdited());
+    EXPECT_TRUE(alerts->alerts().isEmpty());
+
+    autoDate->click(); // the box is switched off after the edit
+    window.undo();
+    EXPECT_EQ(window.currentFeed()->title(), "Old");
+    EXPECT_EQ(title->text(), "Old");
+    EXPECT_EQ(window.currentFeed()->pubDate(), oldDate);
+    EXPECT_EQ(field<QLineEdit>("Feeds_Required_PubDate")->text(), oldDate);
+    EXPECT_TRUE(autoDate->isChecked()) << "the box is put back as it was before the edit";
+    EXPECT_FALSE(window.isDocumentEdited());
+
+    window.redo();
+    EXPECT_EQ(window.currentFeed()->title(), "Brand New");
+    EXPECT_EQ(window.currentFeed()->pubDate(), refreshed);
+    EXPECT_FALSE(autoDate->isChecked());
+    EXPECT_TRUE(window.isDocumentEdited());
+}
+
+TEST_F(EditingTest, UnchangedFieldsRegisterNothingAndTypedDatesEndAutomaticDating)
+{
+    Vellumcast &window = openFeed(smallFeed("Same"));
+    auto *title = field<VLXTextField>("Feeds_Required_Title");
+    focus(title);
+    focus(field("Feeds_Required_Link"));
+    EXPECT_EQ(undo().count(), 0);
+    EXPECT_FALSE(window.isDocumentEdited());
+
+    auto *autoDate = field<VLXCheckBox>("Feeds_Required_AutoPubDate");
+    autoDate->click();
+    auto *date = field<VLXTextField>("Feeds_Required_PubDate");
+    focus(date);
+    date->selectAll();
+    QTest::keyClicks(date, "Tue, 01 Dec 2026 08:00:00 +0000");
+    window.finalizeChanges();
+    EXPECT_EQ(window.currentFeed()->pubDate(), "Tue, 01 Dec 2026 08:00:00 +0000");
+    EXPECT_FALSE(autoDate->isChecked());
+    EXPECT_EQ(undo().undoActionName(), "Feed Pub Date");
+
+    // An empty date is refused with its alert, and kept all the same.
+    focus(date);
+    date->selectAll();
+    QTest::keyClick(date, Qt::Key_Delete);
+    window.finalizeChanges();
+    ASSERT_FALSE(alerts->alerts().isEmpty());
+    EXPECT_EQ(alerts->alerts().first().title, "REQUIRED FIELD");
+    EXPECT_EQ(window.currentFeed()->pubDate(), "");
+}
+
+TEST_F(EditingTest, ValuesSetForTheUserCommitAndUndoLikeTypedOnes)
+{
+    Vellumcast &window = openFeed(smallFeed("T"));
+    auto *link = field<VLXTextField>("Feeds_Required_Link");
+    link->setTextAsEdit("https://example.org/copied");
+    EXPECT_EQ(window.currentFeed()->link(), "https://example.org/copied");
+    EXPECT_EQ(undo().undoActionName(), "Feed Link");
+    auto *description = field<VLXTextView>("Feeds_Required_Description");
+    description->setTextAsEdit("generated");
+    EXPECT_EQ(window.currentFeed()->descriptionElement(), "generated");
+    QApplication::processEvents();
+    EXPECT_EQ(undo().count(), 1) << "both changes of this one action form one step";
+    EXPECT_EQ(undo().undoActionName(), "Feed Description");
+    window.undo();
+    EXPECT_EQ(window.currentFeed()->link(), "https://example.org/");
+    EXPECT_EQ(window.currentFeed()->descriptionElement(), "d");
+}
+
+TEST_F(EditingTest, AnItemTitleEditUndoneWhileAnotherItemIsShownChangesOnlyTheModel)
+{
+    Vellumcast &window = openFeed(threeItems());
+    auto *items = field<VLXTableView>("Items_Required_Items");
+    field<QTabWidget>("tabsFeeds")->setCurrentIndex(Vellumcast::ItemsTab);
+    items->selectRow(1);
+    auto *title = field<VLXTextField>("Items_Required_Title");
+    window.editTracker()->setTextAsEdit(title, "B2");
+    EXPECT_EQ(window.currentFeed()->itemAtIndex(1)->title(), "B2");
+    EXPECT_EQ(undo().undoActionName(), "Item Title");
+    items->selectRow(2);
+    window.editTracker()->setDisplayedText(title, "C");
+    window.undo();
+    EXPECT_EQ(window.currentFeed()->itemAtIndex(1)->title(), "B");
+    EXPECT_EQ(title->text(), "C");
+    EXPECT_EQ(items->selectedRow(), 2);
+}
+
+TEST_F(EditingTest, DraggingAnItemMovesItWithOneUndoStep)
+{
+    Vellumcast &window = openFeed(threeItems());
+    auto *items = field<VLXTableView>("Items_Required_Items");
+    auto titles = [&] {
+        QStringList all;
+        for (const auto &item : window.currentFeed()->arrayOfItems())
+            all << item->title();
+        return all;
+    };
+    ASSERT_EQ(titles(), (QStringList{"A", "B", "C"}));
+    auto drag = [&](int row) {
+        auto *data = new QMimeData;
+        EXPECT_TRUE(window.tableViewWriteRows(items, {row}, data));
+        return std::unique_ptr<QMimeData>(data);
+    };
+
+    // C dropped above row 0.
+    auto data = drag(2);
+    EXPECT_EQ(window.tableViewValidateDrop(items, data.get(), 0), Qt::MoveAction);
+    EXPECT_TRUE(window.tableViewAcceptDrop(items, data.get(), 0));
+    EXPECT_EQ(titles(), (QStringList{"C", "A", "B"}));
+    EXPECT_EQ(items->selectedRow(), 0);
+    QApplication::processEvents();
+    EXPECT_EQ(undo().count(), 1);
+    EXPECT_EQ(undo().undoActionName(), "Item Drag");
+    window.undo();
+    EXPECT_EQ(titles(), (QStringList{"A", "B", "C"}));
+
+    // A dropped below C (drop row 3).
+    data = drag(0);
+    EXPECT_TRUE(window.tableViewAcceptDrop(items, data.get(), 3));
+    EXPECT_EQ(titles(), (QStringList{"B", "C", "A"}));
+    EXPECT_EQ(items->selectedRow(), 2);
+    window.undo();
+
+    // Dropped onto itself (just above or just below its own row): nothing moves, no undo.
+    const int steps = undo().count();
+    data = drag(1);
+    window.tableViewAcceptDrop(items, data.get(), 1);
+    window.tableViewAcceptDrop(items, data.get(), 2);
+    QApplication::processEvents();
+    EXPECT_EQ(titles(), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(undo().count(), steps);
+    EXPECT_FALSE(undo().canRedo() && undo().redoActionName() != "Item Drag");
+
+    // Rows of another table or of no drag at all are refused.
+    QMimeData foreign;
+    foreign.setData("application/x-vellumcast-item-row", "1:0");
+    EXPECT_EQ(window.tableViewValidateDrop(items, &foreign, 0), Qt::IgnoreAction);
+    EXPECT_FALSE(window.tableViewAcceptDrop(items, &foreign, 0));
+}
+
+TEST_F(EditingTest, UndoingPastASaveMarksTheFeedEditedAgain)
+{
+    Vellumcast &window = openFeed(smallFeed("Saved"));
+    window.editTracker()->setTextAsEdit(field("Feeds_Optional_Editor"), "ed@example.org (Ed)");
+    QApplication::processEvents();
+    ASSERT_TRUE(window.actualSaveDocument(0));
+    EXPECT_FALSE(window.isDocumentEdited());
+    EXPECT_FALSE(window.window()->isWindowModified());
+    window.undo();
+    EXPECT_TRUE(window.isDocumentEdited());
+    EXPECT_TRUE(window.window()->isWindowModified());
+    window.redo();
+    EXPECT_FALSE(window.isDocumentEdited());
+}
