@@ -13,6 +13,7 @@
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
 #include "model/extensionNSName.h"
+#include "model/extensionNSRaw.h"
 #include "platform/AlertService.h"
 #include "platform/StatusSink.h"
 #include "settings/VLXPreferences.h"
@@ -29,9 +30,13 @@
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontDatabase>
 #include <QImage>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <array>
 
 namespace {
@@ -50,6 +55,80 @@ QString itemRowText(const VLXItems &item, int row)
     if (!item.descriptionElement().isEmpty())
         return VLXLogic::convertCRLFtoSymbols(item.descriptionElement());
     return QStringLiteral("Item #%1").arg(row);
+}
+} // namespace
+
+namespace {
+const char *const kExtensionXML = "extensionXML";
+
+// One tab per extension: its elements as they will be written. Field-by-field panes replace
+// these as the extensions gain their editors.
+QWidget *extensionPane(const QString &name)
+{
+    auto *pane = new QWidget;
+    pane->setObjectName(name);
+    auto *layout = new QVBoxLayout(pane);
+    auto *note = new QLabel(Vellumcast::tr("The elements of this namespace are kept and written "
+                                           "back as they are."));
+    note->setWordWrap(true);
+    layout->addWidget(note);
+    auto *xml = new VLXTextView;
+    xml->setObjectName(QLatin1String(kExtensionXML));
+    xml->setReadOnly(true);
+    xml->setLineWrapMode(QPlainTextEdit::NoWrap);
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    xml->setFont(fixed);
+    layout->addWidget(xml, 1);
+    return pane;
+}
+
+// Rebuilds the tabs after the first `keep` ones, one per extension of the manager.
+void rebuildExtensionTabs(QTabWidget *tabs, const baseExtensionManager *manager, int keep)
+{
+    while (tabs->count() > keep) {
+        QWidget *old = tabs->widget(keep);
+        tabs->removeTab(keep);
+        old->deleteLater();
+    }
+    for (int i = 0; manager && i < manager->countOfExtensions(); ++i)
+        tabs->addTab(extensionPane(manager->extensionNameAtIndex(i)),
+                     manager->extensionDisplayNameAtIndex(i));
+}
+
+// Shows each extension's elements in the tab of the same position.
+void showExtensions(QTabWidget *tabs, const baseExtensionManager *manager, int first)
+{
+    for (int i = first; i < tabs->count(); ++i) {
+        auto *xml = tabs->widget(i)->findChild<VLXTextView *>(QLatin1String(kExtensionXML));
+        const auto extension = manager && i - first < manager->countOfExtensions()
+            ? manager->extensionAtIndex(i - first)
+            : nullptr;
+        if (xml)
+            xml->setStringValue(extension ? extension->buildXML(QString()) : QString());
+    }
+}
+
+// Takes the "Extensions" tab out of a sub-tab view (keeping it), or puts it back at index 2.
+void showExtensionsTab(QTabWidget *sub, QPointer<QWidget> &held, bool show)
+{
+    if (!sub)
+        return;
+    if (show) {
+        if (held) {
+            sub->insertTab(qMin(2, sub->count()), held, Vellumcast::tr("Extensions"));
+            held = nullptr;
+        }
+        return;
+    }
+    if (held)
+        return;
+    for (int i = 0; i < sub->count(); ++i) {
+        if (sub->widget(i)->objectName() == QLatin1String("Extensions")) {
+            held = sub->widget(i);
+            sub->removeTab(i);
+            return;
+        }
+    }
 }
 } // namespace
 
@@ -272,28 +351,40 @@ void Vellumcast::populateItem(int index)
     setFieldText(QStringLiteral("Items_Optional_Comments"), item.comments());
     outlet<VLXTableView>(QStringLiteral("Items_Optional_Category"))->reloadData();
     outlet<VLXTableView>(QStringLiteral("Items_Advanced_Comments"))->reloadData();
+    if (!m_itemsExtensionsTab)
+        showExtensions(outlet<QTabWidget>(QStringLiteral("tabsFeeds_ItemsExtensions")),
+                       present ? item.XMLExtensions() : nullptr, 0);
 }
 
 void Vellumcast::updateExtensionTabs()
 {
     if (m_feed)
         m_feed->deactivate();
-    // Items and image show their "Extensions" tab only while they have an extension to edit.
-    // The editing panes of the extensions arrive with the extensions themselves; until then the
-    // namespace list of the channel is the one place they show.
-    auto hold = [](QTabWidget *sub, QPointer<QWidget> &held) {
-        if (!sub || held)
-            return;
-        for (int i = 0; i < sub->count(); ++i) {
-            if (sub->widget(i)->objectName() == QLatin1String("Extensions")) {
-                held = sub->widget(i);
-                sub->removeTab(i);
-                return;
-            }
-        }
-    };
-    hold(outlet<QTabWidget>(QStringLiteral("tabsFeeds_ItemsSub")), m_itemsExtensionsTab);
-    hold(outlet<QTabWidget>(QStringLiteral("tabsFeeds_ImagesSub")), m_imageExtensionsTab);
+    const extensionManagerChannel *channel = m_feed ? m_feed->XMLExtensions() : nullptr;
+    auto *channelTabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsExtensions"));
+    rebuildExtensionTabs(channelTabs, channel, 1);
+    showExtensions(channelTabs, channel, 1);
+
+    // Items and image show their "Extensions" tab only while they have an extension; the
+    // items' tabs are those of item 0 and show whichever item is shown.
+    const baseExtensionManager *items
+        = m_feed && m_feed->countOfItems() > 0 ? m_feed->itemAtIndex(0)->XMLExtensions() : nullptr;
+    const bool itemsHave = items && items->countOfExtensions() > 0;
+    if (!m_feed || m_feed->countOfItems() > 0) {
+        showExtensionsTab(outlet<QTabWidget>(QStringLiteral("tabsFeeds_ItemsSub")),
+                          m_itemsExtensionsTab, itemsHave);
+        rebuildExtensionTabs(outlet<QTabWidget>(QStringLiteral("tabsFeeds_ItemsExtensions")),
+                             itemsHave ? items : nullptr, 0);
+    }
+    const baseExtensionManager *image
+        = m_feed && m_feed->image() ? m_feed->image()->XMLExtensions() : nullptr;
+    const bool imageHas = image && image->countOfExtensions() > 0;
+    showExtensionsTab(outlet<QTabWidget>(QStringLiteral("tabsFeeds_ImagesSub")),
+                      m_imageExtensionsTab, imageHas);
+    auto *imageTabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds_ImagesExtensions"));
+    rebuildExtensionTabs(imageTabs, imageHas ? image : nullptr, 0);
+    showExtensions(imageTabs, image, 0);
+
     if (auto *namespaces = outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
         namespaces->reloadData();
 }

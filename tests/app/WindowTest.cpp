@@ -3,6 +3,9 @@
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
 #include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerItem.h"
 #include "platform/HelpWindow.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/QtHelpService.h"
@@ -257,18 +260,47 @@ TEST_F(WindowTest, CommandsFollowTheirRulesAndNeedBehaviour)
     EXPECT_TRUE(window->command("viewParseLog")->isEnabled());
 }
 
-TEST_F(WindowTest, ItemAndImageExtensionTabsAreHiddenWithoutExtensions)
+TEST_F(WindowTest, ExtensionTabsComeAndGoWithTheExtensions)
 {
     startApplication();
     Vellumcast *window = controller->feedController();
     auto *items = window->outlet<QTabWidget>("tabsFeeds_ItemsSub");
     auto *image = window->outlet<QTabWidget>("tabsFeeds_ImagesSub");
-    for (QTabWidget *sub : {items, image}) {
-        for (int i = 0; i < sub->count(); ++i)
-            EXPECT_NE(sub->widget(i)->objectName(), "Extensions");
-    }
-    auto *feeds = window->outlet<QTabWidget>("tabsFeeds_FeedsSub");
-    EXPECT_EQ(feeds->widget(2)->objectName(), "Extensions");
+    auto *channelTabs = window->outlet<QTabWidget>("tabsFeeds_FeedsExtensions");
+    auto hasExtensionsTab = [](QTabWidget *sub) {
+        for (int i = 0; i < sub->count(); ++i) {
+            if (sub->widget(i)->objectName() == "Extensions")
+                return i;
+        }
+        return -1;
+    };
+
+    auto plain = std::make_shared<VLXFeed>();
+    plain->addItem(std::make_shared<VLXItems>());
+    window->setCurrentFeed(plain);
+    EXPECT_EQ(hasExtensionsTab(items), -1);
+    EXPECT_EQ(hasExtensionsTab(image), -1);
+    EXPECT_EQ(channelTabs->count(), 1);
+    EXPECT_EQ(window->outlet<QTabWidget>("tabsFeeds_FeedsSub")->widget(2)->objectName(),
+              "Extensions");
+
+    // A feed whose first item uses a namespace brings the items' tab back at index 2.
+    const QString itunes = "http://www.itunes.com/dtds/podcast-1.0.dtd";
+    auto podcast = std::make_shared<VLXFeed>();
+    podcast->XMLExtensions()->createExtensionWithNamespace("itunes", itunes);
+    auto episode = std::make_shared<VLXItems>();
+    episode->XMLExtensions()->createExtensionWithNamespace("itunes", itunes);
+    podcast->addItem(episode);
+    window->setCurrentFeed(podcast);
+    EXPECT_EQ(hasExtensionsTab(items), 2);
+    EXPECT_EQ(hasExtensionsTab(image), -1);
+    EXPECT_EQ(window->outlet<QTabWidget>("tabsFeeds_ItemsExtensions")->count(), 1);
+    ASSERT_EQ(channelTabs->count(), 2);
+    EXPECT_EQ(channelTabs->widget(1)->objectName(), "itunes");
+
+    window->setCurrentFeed(plain);
+    EXPECT_EQ(hasExtensionsTab(items), -1);
+    EXPECT_EQ(channelTabs->count(), 1);
 }
 
 TEST_F(WindowTest, TheAboutWindowShowsTheVersionCentredOverTheWindow)
