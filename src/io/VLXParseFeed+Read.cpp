@@ -53,7 +53,7 @@ int VLXParseFeed::parseFeed(const QString &text, const QString &baseStatus,
         m_checkedDocument.reset();
         return NotAFeedNoProlog;
     }
-    QString work = text.trimmed();
+    QString work = workingCopy(text);
     showStatus(statusField, u"Loading... %1"_s.arg(baseStatus));
 
     bool prologAdded = false;
@@ -137,7 +137,7 @@ int VLXParseFeed::parseFeedChannelOnly(const QString &text)
     m_xmlErrorDict.clear();
     if (text.isNull())
         return NotAFeedNoProlog;
-    QString work = text.trimmed();
+    QString work = workingCopy(text);
     bool prologAdded = false;
     if (!hasXMLTag(work)) {
         work.prepend(kProlog);

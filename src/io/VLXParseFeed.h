@@ -78,6 +78,12 @@ public:
 
     static const QStringList &knownVersions();
 
+    // The text as the check and the read work on it: without the white space in front of it
+    // (the prolog must come first). White space at the end changes nothing for the parser, the
+    // detection or the repairs, so it is left, and a text without leading white space is shared
+    // instead of copied.
+    static QString workingCopy(const QString &text);
+
 private:
     std::unique_ptr<vlxXMLDOM> documentFor(const QString &text);
     int parseRSS20Document(vlxXMLDOM &dom, const QString &text);

@@ -307,3 +307,65 @@ TEST_F(VLXParseFeedRead, Atom03)
     // Unmapped Atom elements are dropped, not kept as raw XML.
     EXPECT_FALSE(item(0).XMLExtensions()->unknownExtensionUsed());
 }
+
+TEST_F(VLXParseFeedRead, RSS20WhatIsNotRead)
+{
+    const QString feedText =
+        u"<?xml version=\"1.0\"?><rss version=\"2.0\"><item><title>outside</title></item>"
+        u"<channel><title>t</title><generator>gen</generator>"
+        u"<textInput title=\"T\" description=\"D\" name=\"N\" link=\" http://x.example/ \"/>"
+        u"<skipHours><hour>1</hour>\n<hour>2</hour></skipHours></channel></rss>"_s;
+    ASSERT_EQ(read(feedText), 0);
+    EXPECT_EQ(feed().countOfItems(), 0);
+    EXPECT_EQ(feed().textInputAttrDescription(), u"D"_s);
+    EXPECT_EQ(feed().textInputAttrLink(), u"http://x.example/"_s);
+    // Hours one per line: the line break between them is white space, not an hour 0.
+    EXPECT_EQ(feed().skipHours(0), 0);
+    EXPECT_EQ(feed().skipHours(1), 1);
+    EXPECT_EQ(feed().skipHours(2), 1);
+}
+
+TEST_F(VLXParseFeedRead, RDFTwoChannelsAndATextInputBesideThem)
+{
+    const QString feedText =
+        u"<?xml version=\"1.0\"?><rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+        u"xmlns=\"http://purl.org/rss/1.0/\"><channel><title>first</title><link>http://a/</link></channel>"
+        u"<textinput><title>search</title></textinput>"
+        u"<channel><title>second</title></channel></rdf:RDF>"_s;
+    ASSERT_EQ(read(feedText), 0);
+    EXPECT_EQ(feed().title(), u"second"_s);
+    EXPECT_EQ(feed().link(), u"http://a/"_s);
+    EXPECT_TRUE(feed().textInputAttrTitle().isEmpty());
+}
+
+TEST_F(VLXParseFeedRead, AtomLinksAndPersonsInDocumentOrder)
+{
+    const QString feedText =
+        u"<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org/2005/Atom\">"
+        u"<link rel=\"alternate\" type=\"text/html\" href=\"http://page/\"/><link rel=\"self\" href=\"http://self/\"/>"
+        u"<logo>http://logo/</logo>"
+        u"<entry><author><name>A</name><email>a@x</email></author>"
+        u"<contributor><name>C</name><email>c@x</email></contributor>"
+        u"<summary>sum</summary><content>body</content></entry></feed>"_s;
+    ASSERT_EQ(read(feedText), 0);
+    // A later link without a type replaces the alternate one; a logo alone is the image.
+    EXPECT_EQ(feed().link(), u"http://self/"_s);
+    EXPECT_EQ(feed().image()->URL(), u"http://logo/"_s);
+    ASSERT_EQ(feed().countOfItems(), 1);
+    EXPECT_EQ(item(0).author(), u"a@x (A)"_s);
+    EXPECT_EQ(item(0).descriptionElement(), u"body"_s);
+}
+
+TEST_F(VLXParseFeedRead, Atom03ContributorWithOnlyAName)
+{
+    // The contributor's e-mail, else its name: never the names of its child elements.
+    const QString feedText =
+        u"<?xml version=\"1.0\"?><feed version=\"0.3\" xmlns=\"http://purl.org/atom/ns#\">"
+        u"<contributor>\n  <name>Only Name</name>\n</contributor>"
+        u"<entry><contributor><name>N</name><email> n@x </email></contributor></entry></feed>"_s;
+    ASSERT_EQ(read(feedText), 0);
+    EXPECT_EQ(feed().editor(), u"Only Name"_s);
+    ASSERT_EQ(feed().countOfItems(), 1);
+    EXPECT_EQ(item(0).author(), u"n@x"_s);
+    EXPECT_TRUE(item(0).pubDate().isEmpty());
+}
