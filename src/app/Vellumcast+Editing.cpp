@@ -20,6 +20,7 @@
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDebug>
 #include <QDir>
@@ -32,6 +33,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
+#include <QUndoStack>
 
 namespace {
 // Fields whose edits are tracked, in the order of their undo action names.
@@ -141,6 +143,19 @@ void Vellumcast::setUpEditing()
         });
         // An undo or redo first commits the edit in progress, as every action does.
         connect(m_undoManager, &VLXUndoManager::aboutToApply, this, [this] { finalizeChanges(); });
+        // The Edit menu names the step that Undo and Redo would take back or do again.
+        auto name = [this] {
+            if (QAction *undoCommand = command(QStringLiteral("undo"))) {
+                const QString text = m_undoManager->undoActionName();
+                undoCommand->setText(text.isEmpty() ? tr("&Undo") : tr("&Undo %1").arg(text));
+            }
+            if (QAction *redoCommand = command(QStringLiteral("redo"))) {
+                const QString text = m_undoManager->redoActionName();
+                redoCommand->setText(text.isEmpty() ? tr("&Redo") : tr("&Redo %1").arg(text));
+            }
+        };
+        connect(m_undoManager->stack(), &QUndoStack::indexChanged, this, name);
+        connect(m_undoManager->stack(), &QUndoStack::cleanChanged, this, name);
         connect(m_undoManager, &VLXUndoManager::flushed, this, [this] {
             if (m_editTracker)
                 m_editTracker->clear();
@@ -205,6 +220,7 @@ void Vellumcast::setUpEditing()
     if (auto *items = outlet<VLXTableView>(QStringLiteral("Items_Required_Items"))) {
         items->setDragEnabled(true);
         items->setAcceptDrops(true);
+        items->viewport()->setAcceptDrops(true);
         items->setDropIndicatorShown(true);
         items->setDragDropOverwriteMode(false);
         items->setDragDropMode(QAbstractItemView::DragDrop);

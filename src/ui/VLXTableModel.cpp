@@ -57,10 +57,12 @@ QVariant VLXTableModel::headerData(int section, Qt::Orientation orientation, int
 
 Qt::ItemFlags VLXTableModel::flags(const QModelIndex &index) const
 {
+    const bool drags = m_source && !m_source->tableViewDragTypes(m_table).isEmpty();
+    // Drops go between rows: the table itself (the root) takes them, never a row.
     if (!index.isValid())
-        return Qt::NoItemFlags;
+        return drags ? Qt::ItemIsDropEnabled : Qt::NoItemFlags;
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (m_source && !m_source->tableViewDragTypes(m_table).isEmpty())
+    if (drags)
         flags |= Qt::ItemIsDragEnabled;
     return flags;
 }

@@ -12,6 +12,7 @@
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMainWindow>
@@ -110,6 +111,7 @@ TEST_F(EditingTest, TypingAFeedTitleIsOneUndoStepThatPutsBackTheDateAndTheBox)
     EXPECT_EQ(field<QLineEdit>("Feeds_Required_PubDate")->text(), refreshed);
     EXPECT_EQ(undo().count(), 1);
     EXPECT_EQ(undo().undoActionName(), "Feed Title");
+    EXPECT_EQ(window.command("undo")->text(), "&Undo Feed Title");
     EXPECT_TRUE(window.isDocumentEdited());
     EXPECT_TRUE(alerts->alerts().isEmpty());
 
@@ -206,6 +208,11 @@ TEST_F(EditingTest, DraggingAnItemMovesItWithOneUndoStep)
         return all;
     };
     ASSERT_EQ(titles(), (QStringList{"A", "B", "C"}));
+    // The table drags its rows and takes drops between them (on the table, not on a row).
+    EXPECT_TRUE(items->viewport()->acceptDrops());
+    EXPECT_TRUE(items->model()->flags(items->model()->index(0, 0)) & Qt::ItemIsDragEnabled);
+    EXPECT_FALSE(items->model()->flags(items->model()->index(0, 0)) & Qt::ItemIsDropEnabled);
+    EXPECT_TRUE(items->model()->flags(QModelIndex()) & Qt::ItemIsDropEnabled);
     auto drag = [&](int row) {
         auto *data = new QMimeData;
         EXPECT_TRUE(window.tableViewWriteRows(items, {row}, data));
@@ -262,3 +269,4 @@ TEST_F(EditingTest, UndoingPastASaveMarksTheFeedEditedAgain)
     window.redo();
     EXPECT_FALSE(window.isDocumentEdited());
 }
+
