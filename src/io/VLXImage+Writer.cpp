@@ -8,5 +8,6 @@ QString VLXImage::buildXML(const QString &prefix) const
 {
     QString xml;
     VLXRSSWriter().appendImage(xml, *this, prefix);
+    VLXRSSWriter::removeCharactersXMLCannotHold(xml);
     return xml.isNull() ? QStringLiteral("") : xml;
 }

@@ -161,6 +161,46 @@ void VLXRSSWriter::appendSafeLink(QString &out, const QString &link)
     appendWithEntities(out, safe, [](char16_t c) { return c == u'<' || c == u'>' || c == u'"'; });
 }
 
+namespace {
+// Length of the legal character (1 or 2 code units) at i, or 0 when XML cannot hold it.
+inline qsizetype legalLength(const char16_t *data, qsizetype i, qsizetype n)
+{
+    const char16_t u = data[i];
+    if (u >= 0x20 && u < 0xD800)
+        return 1;
+    if (u < 0x20)
+        return (u == 0x9 || u == 0xA || u == 0xD) ? 1 : 0;
+    if (u >= 0xE000)
+        return u <= 0xFFFD ? 1 : 0;
+    if (u <= 0xDBFF && i + 1 < n && data[i + 1] >= 0xDC00 && data[i + 1] <= 0xDFFF)
+        return 2;
+    return 0;
+}
+} // namespace
+
+void VLXRSSWriter::removeCharactersXMLCannotHold(QString &text)
+{
+    const char16_t *data = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    for (qsizetype len; i < n && (len = legalLength(data, i, n)) != 0; i += len) { }
+    if (i == n)
+        return; // the usual case: nothing to remove, nothing copied
+    QString kept;
+    kept.reserve(n);
+    kept.append(QStringView(data, i));
+    while (i < n) {
+        const qsizetype len = legalLength(data, i, n);
+        if (len == 0) {
+            ++i;
+            continue;
+        }
+        kept.append(QStringView(data + i, len));
+        i += len;
+    }
+    text = kept;
+}
+
 std::vector<int> VLXRSSWriter::itemPositions(const VLXFeed &feed, bool noFuture, bool limitItems,
                                              int limitNumber)
 {
@@ -315,6 +355,7 @@ QString VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limitIte
         out += QLatin1String("        </item>\n\n");
     }
     out += QLatin1String("    </channel>\n</rss>\n");
+    removeCharactersXMLCannotHold(out);
     return out;
 }
 

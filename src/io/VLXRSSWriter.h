@@ -36,6 +36,11 @@ public:
     void appendItem(QString &out, const VLXItems &item, const QString &prefix,
                     bool withExtensions) const;
 
+    // Removes every character XML 1.0 cannot carry, not even as a reference: C0 controls other
+    // than tab, line feed and carriage return, U+FFFE, U+FFFF and unpaired surrogates. They are
+    // invisible, and one of them would make the saved feed unreadable.
+    static void removeCharactersXMLCannotHold(QString &text);
+
     // "Vellumcast Mac v<very short version> (<version>); <web address>".
     static QString generatorText();
 

@@ -214,3 +214,25 @@ TEST_F(RoundTrip, AttributeValuesWithMarkupCharactersReadBackUnchanged)
     EXPECT_EQ(second->itemAtIndex(0)->GUID(), QStringLiteral("episode-1&2"));
     EXPECT_EQ(second->itemAtIndex(0)->GUIDAttr(), 0);
 }
+
+TEST_F(RoundTrip, TextThatXMLCannotHoldStillReadsBack)
+{
+    // Values typed or pasted by the user may hold characters no XML document can carry.
+    VLXFeed feed;
+    feed.setTitle(QStringLiteral("bell\u0007 and \u000B tab"));
+    auto item = std::make_shared<VLXItems>();
+    item->setTitle(QStringLiteral("form\u000C feed"));
+    item->setDescriptionElement(QString(25, u'<') + QChar(0x1) + QChar(0xFFFF));
+    item->setEnclosureAttrURL(QStringLiteral("http://example.com/a\u0002.mp3"));
+    item->setEnclosureAttrType(QStringLiteral("audio/mpeg\u0003"));
+    feed.addItem(item);
+    int status = 0;
+    const auto back = readFeed(feed.buildXML().toUtf8(), &status);
+    ASSERT_TRUE(back) << "status " << status << "\n" << feed.buildXML().toStdString();
+    ASSERT_EQ(back->countOfItems(), 1);
+    // The characters are dropped; everything around them stays.
+    EXPECT_EQ(back->title(), QStringLiteral("bell and  tab"));
+    EXPECT_EQ(back->itemAtIndex(0)->title(), QStringLiteral("form feed"));
+    EXPECT_EQ(back->itemAtIndex(0)->descriptionElement(), QString(25, u'<'));
+    EXPECT_EQ(back->itemAtIndex(0)->enclosureAttrType(), QStringLiteral("audio/mpeg"));
+}

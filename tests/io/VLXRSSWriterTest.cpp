@@ -306,3 +306,17 @@ TEST_F(VLXRSSWriterTest, EscapersAgreeWithTheSharedOnes)
     VLXRSSWriter::appendSafeLink(link, QStringLiteral("http://example.com/\u4e2d?a=\"<b>\"&c"));
     EXPECT_EQ(link, QStringLiteral("http://example.com/\u4e2d?a=&quot;&lt;b&gt;&quot;&amp;c"));
 }
+
+TEST(VLXRSSWriter, CharactersXMLCannotHoldAreRemoved)
+{
+    const QChar high(0xD83D), low(0xDE00); // U+1F600 as a pair
+    QString text = QStringLiteral("a\tb\nc\rd") + high + low + QChar(0xFFFD) + QChar(0xE000);
+    const QString legal = text;
+    VLXRSSWriter::removeCharactersXMLCannotHold(text);
+    EXPECT_EQ(text, legal);
+
+    text = QString(QChar(0x0)) + u'x' + QChar(0x1F) + high + u'y' + low + QChar(0xFFFE)
+        + QChar(0xFFFF) + high + low + high;
+    VLXRSSWriter::removeCharactersXMLCannotHold(text);
+    EXPECT_EQ(text, QStringLiteral("xy") + high + low);
+}
