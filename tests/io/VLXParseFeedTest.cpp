@@ -369,3 +369,19 @@ TEST_F(VLXParseFeedRead, Atom03ContributorWithOnlyAName)
     EXPECT_EQ(item(0).author(), u"n@x"_s);
     EXPECT_TRUE(item(0).pubDate().isEmpty());
 }
+
+TEST_F(VLXParseFeedRead, EveryRSSVersionGoesToItsReader)
+{
+    ASSERT_EQ(open("rss091.xml"), 0);
+    EXPECT_EQ(feed().title(), u"Old Style News"_s);
+    EXPECT_EQ(feed().countOfItems(), 1);
+    for (const QString &version : { u"0.93"_s, u"0.94"_s }) {
+        alerts->clear();
+        ASSERT_EQ(read(u"<?xml version=\"1.0\"?><rss version=\"%1\"><channel><title>v%1</title>"
+                       u"<item><title>i</title></item></channel></rss>"_s.arg(version)),
+                  0);
+        EXPECT_EQ(feed().title(), u"v"_s + version);
+        EXPECT_TRUE(alerts->alerts().value(0).message.startsWith(
+            u"The feed is currently in RSS %1 format."_s.arg(version)));
+    }
+}
