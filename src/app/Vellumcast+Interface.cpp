@@ -387,6 +387,7 @@ void Vellumcast::updateExtensionTabs()
 
     if (auto *namespaces = outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
         namespaces->reloadData();
+    buildRawXMLPanes();
 }
 
 const VLXItems *Vellumcast::selectedItem() const

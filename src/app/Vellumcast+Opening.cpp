@@ -93,9 +93,8 @@ std::optional<QString> fixOrAbandon(VLXParseFeed &reader, const QString &text, b
         *abandoned = true;
         return std::nullopt;
     }
-    if (sourceEditor())
-        return sourceEditor()(text);
-    return editTextInWindow(parent, text);
+    Q_UNUSED(parent);
+    return Vellumcast::editXMLText(text);
 }
 
 void drawOnce()
@@ -127,6 +126,14 @@ LocalState localStateOf(const VLXFeed *feed)
 void Vellumcast::setXMLSourceEditor(XMLSourceEditor editor)
 {
     sourceEditor() = std::move(editor);
+}
+
+std::optional<QString> Vellumcast::editXMLText(const QString &text)
+{
+    if (sourceEditor())
+        return sourceEditor()(text);
+    Vellumcast *window = existingInstance();
+    return editTextInWindow(window ? window->window() : nullptr, text);
 }
 
 std::optional<QString> Vellumcast::fetchFeedText(const QUrl &url)

@@ -200,6 +200,10 @@ public:
     // when closed without saving); tests and the XML source window install theirs.
     using XMLSourceEditor = std::function<std::optional<QString>(const QString &)>;
     static void setXMLSourceEditor(XMLSourceEditor editor);
+    // Edits a text in the XML source editor; nothing when it was closed without saving.
+    static std::optional<QString> editXMLText(const QString &text);
+    // The panes of the channel's extensions kept as raw XML, rebuilt for the loaded feed.
+    void buildRawXMLPanes();
 
     // --- Saving (Vellumcast+Saving.cpp) ------------------------------------------------------
     bool checkRequiredFields();

@@ -2,10 +2,12 @@
 
 #include "app/Controller.h"
 #include "app/EditTracker.h"
+#include "app/RawXMLPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "model/extensionNSRaw.h"
 #include "platform/Clock.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXTableView.h"
@@ -17,6 +19,7 @@
 #include <QDir>
 #include <QMainWindow>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QStackedWidget>
 #include <QTest>
@@ -270,3 +273,55 @@ TEST_F(EditingTest, UndoingPastASaveMarksTheFeedEditedAgain)
     EXPECT_FALSE(window.isDocumentEdited());
 }
 
+
+TEST_F(EditingTest, RawXMLIsEditedInItsPaneWithOneUndoStep)
+{
+    Vellumcast &window = openFeed(R"(<?xml version="1.0"?>
+<rss version="2.0" xmlns:abc="http://example.org/abc/"><channel><title>T</title>
+<link>https://example.org/</link><description>d</description>
+<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate><abc:thing>one</abc:thing>
+<item><title>i</title><link>https://example.org/i</link><description>x</description>
+<guid>https://example.org/i</guid><pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate></item>
+</channel></rss>
+)");
+    auto *tabs = field<QTabWidget>("tabsFeeds_FeedsExtensions");
+    RawXMLPane *pane = nullptr;
+    for (int i = 0; i < tabs->count(); ++i) {
+        if (auto *candidate = qobject_cast<RawXMLPane *>(tabs->widget(i));
+            candidate && candidate->extension()->extensionName() == "abc")
+            pane = candidate;
+    }
+    ASSERT_NE(pane, nullptr);
+    auto *view = pane->findChild<VLXTextView *>("Extension_RawXML_View");
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isReadOnly());
+    EXPECT_TRUE(view->toPlainText().contains("<abc:thing>one</abc:thing>"));
+
+    field<VLXCheckBox>("Feeds_Required_AutoPubDate")->click();
+    const QString oldDate = window.currentFeed()->pubDate();
+    // Closed without saving, or saved unchanged: nothing happens.
+    Vellumcast::setXMLSourceEditor([](const QString &) { return std::optional<QString>(); });
+    pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
+    Vellumcast::setXMLSourceEditor([](const QString &text) { return std::optional<QString>(text); });
+    pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
+    QApplication::processEvents();
+    EXPECT_EQ(undo().count(), 0);
+
+    Vellumcast::setXMLSourceEditor([](const QString &) {
+        return std::optional<QString>("<abc:thing>two</abc:thing>");
+    });
+    pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
+    Vellumcast::setXMLSourceEditor(nullptr);
+    EXPECT_EQ(pane->extension()->rawXML(), "<abc:thing>two</abc:thing>");
+    EXPECT_EQ(view->toPlainText(), "<abc:thing>two</abc:thing>");
+    EXPECT_NE(window.currentFeed()->pubDate(), oldDate);
+    EXPECT_EQ(undo().undoActionName(), "Edit Raw XML");
+
+    window.undo();
+    EXPECT_TRUE(pane->extension()->rawXML().contains("one"));
+    EXPECT_EQ(window.currentFeed()->pubDate(), oldDate);
+    window.redo();
+    EXPECT_EQ(pane->extension()->rawXML(), "<abc:thing>two</abc:thing>");
+    // The edit is written with the feed.
+    EXPECT_TRUE(window.currentFeed()->buildXML().contains("<abc:thing>two</abc:thing>"));
+}

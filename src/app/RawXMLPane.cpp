@@ -1,0 +1,123 @@
+#include "app/RawXMLPane.h"
+
+#include "app/Vellumcast.h"
+#include "io/vlxXMLDOM.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "model/VLXLogic.h"
+#include "model/extensionNSRaw.h"
+#include "ui/VLXTextView.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+RawXMLPane::RawXMLPane(std::shared_ptr<extensionNSRaw> extension, QWidget *parent)
+    : QWidget(parent), m_extension(std::move(extension))
+{
+    auto *layout = new QVBoxLayout(this);
+    m_view = new VLXTextView(this);
+    m_view->setObjectName(QStringLiteral("Extension_RawXML_View"));
+    m_view->setReadOnly(true);
+    m_view->setAcceptDrops(false);
+    m_view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    layout->addWidget(m_view, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_edit = new QPushButton(tr("Edit"), this);
+    m_edit->setObjectName(QStringLiteral("Extension_RawXML_Edit"));
+    buttons->addWidget(m_edit);
+    layout->addLayout(buttons);
+    connect(m_edit, &QPushButton::clicked, this, &RawXMLPane::editRawXML);
+    if (m_extension && !m_extension->rawXMLHelpAnchor().isEmpty())
+        m_view->setHelpAnchor(m_extension->rawXMLHelpAnchor());
+    updateInterface();
+}
+
+QString RawXMLPane::reformat(const QString &text)
+{
+    vlxXMLDOM dom;
+    if (!dom.initWithString(QStringLiteral("<?xml version=\"1.0\"?><rss>%1</rss>").arg(text)))
+        return text;
+    return VLXLogic::formatXML(text);
+}
+
+void RawXMLPane::updateInterface()
+{
+    const QString text = m_extension ? m_extension->rawXML() : QString();
+    m_view->setStringValue(text.isEmpty() ? QString() : reformat(text));
+}
+
+bool RawXMLPane::inItemTabs() const
+{
+    Vellumcast *window = Vellumcast::existingInstance();
+    return window && window->isDescendantOfItemTabs(this);
+}
+
+void RawXMLPane::editRawXML()
+{
+    Vellumcast *window = Vellumcast::existingInstance();
+    if (!m_extension || !window)
+        return;
+    const int row = inItemTabs() ? window->selectedItemRow() : m_itemRow;
+    window->finalizeChanges();
+    const QString old = m_extension->rawXML();
+    const std::optional<QString> edited = Vellumcast::editXMLText(old);
+    if (!edited || *edited == old)
+        return;
+    const auto feed = window->currentFeed();
+    if (m_extension->allowsUndo() && feed) {
+        const bool item = inItemTabs() && row >= 0 && row < feed->countOfItems();
+        const QString date = item ? feed->itemAtIndex(row)->pubDate() : feed->pubDate();
+        window->registerUndo(editRawXMLUndoRecord(old, row, date), QStringLiteral("Edit Raw XML"));
+    }
+    m_extension->setRawXML(*edited);
+    m_view->setStringValue(*edited);
+    if (inItemTabs())
+        window->updateAutoPubDateForItemAtIndex(row);
+    else
+        window->updateFeedAutoPubDate();
+}
+
+namespace {
+// The record of a raw edit: the text to put back, the item row, the extension and the
+// publication date to put back (the item's for an item pane, else the feed's). It holds the
+// extension itself, so it works after the pane was rebuilt.
+UndoRecord rawXMLUndoRecord(const std::shared_ptr<extensionNSRaw> &extension, bool item,
+                            const QString &restore, int row, const QString &pubDate)
+{
+    return UndoRecord{[=]() -> UndoRecord {
+        Vellumcast *window = Vellumcast::existingInstance();
+        const auto feed = window ? window->currentFeed() : nullptr;
+        if (!feed)
+            return {};
+        const bool hasItem = item && row >= 0 && row < feed->countOfItems();
+        const QString current = hasItem ? feed->itemAtIndex(row)->pubDate() : feed->pubDate();
+        UndoRecord reverse = rawXMLUndoRecord(extension, item, extension->rawXML(), row, current);
+        extension->setRawXML(restore);
+        if (hasItem) {
+            feed->itemAtIndex(row)->setPubDate(pubDate);
+            window->updateItemPubDateDisplay(pubDate, row);
+        } else if (!item) {
+            feed->setPubDate(pubDate);
+            window->updateFeedPubDateDisplay(pubDate);
+        }
+        // The pane shows the text unless it shows another item now.
+        if (window->window() && (!item || window->selectedItemRow() == row)) {
+            for (RawXMLPane *pane : window->window()->findChildren<RawXMLPane *>()) {
+                if (pane->extension() == extension.get())
+                    pane->updateInterface();
+            }
+        }
+        return reverse;
+    }};
+}
+} // namespace
+
+UndoRecord RawXMLPane::editRawXMLUndoRecord(const QString &restore, int row, const QString &pubDate)
+{
+    return rawXMLUndoRecord(m_extension, inItemTabs(), restore, row, pubDate);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "app/UndoRecord.h"
+
+#include <QWidget>
+#include <memory>
+
+class QPushButton;
+class VLXTextView;
+class extensionNSRaw;
+
+// The pane of an extension kept as raw XML: its text, read-only, and an "Edit" button that opens
+// the XML source editor. An edit is one undo step "Edit Raw XML" that also puts back the
+// publication date refreshed by it (of the item shown, for a pane in the item tabs).
+class RawXMLPane : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit RawXMLPane(std::shared_ptr<extensionNSRaw> extension, QWidget *parent = nullptr);
+
+    extensionNSRaw *extension() const { return m_extension.get(); }
+    // The item whose extension this is (item panes), -1 for the channel and the image.
+    void setItemRow(int row) { m_itemRow = row; }
+    int itemRow() const { return m_itemRow; }
+
+    void updateInterface();
+    void editRawXML();
+    // A fragment pretty-printed for display; text that does not parse is shown as it is.
+    static QString reformat(const QString &text);
+
+private:
+    UndoRecord editRawXMLUndoRecord(const QString &restore, int row, const QString &pubDate);
+    bool inItemTabs() const;
+
+    std::shared_ptr<extensionNSRaw> m_extension;
+    VLXTextView *m_view = nullptr;
+    QPushButton *m_edit = nullptr;
+    int m_itemRow = -1;
+};
