@@ -402,6 +402,9 @@ int Vellumcast::populateFeedFromString(const QString &text, bool reloadImage, bo
 
 void Vellumcast::populateFeedFromURL(const QString &address)
 {
+    // Another feed comes in: the steps recorded for the one shown before must not be applied to
+    // it (their rows and fields belong to that feed).
+    setDocumentEdited(false, true);
     if (!address.isEmpty()) {
         const QUrl url = address.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(address)
                                                               : QUrl(address);

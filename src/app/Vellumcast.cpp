@@ -250,7 +250,7 @@ void Vellumcast::feedWizardIfNeeded()
             ->selectRowAndNotifyDelegate(0, false);
         m_documentWindow->setWindowTitle(QFileInfo(sample).fileName() + QStringLiteral("[*]"));
         archiveCurrentFeedList();
-        m_documentWindow->setWindowModified(false);
+        setDocumentEdited(false, true);
     }
     m_openSampleXml = false;
     QTimer::singleShot(250, this, &Vellumcast::feedWizardIfNeededAfterDelay);
@@ -382,9 +382,9 @@ void Vellumcast::listBoxNewRowSelected(VLXListBox *, int row)
     const QVariantMap entry = m_listOfFeeds[row];
     const QString feedURL = entry.value(kFeedURL).toString();
     const QUrl url = urlFromString(feedURL);
-    if (!url.scheme().isEmpty() && !url.isLocalFile()) {
+    const bool fetched = !url.scheme().isEmpty() && !url.isLocalFile();
+    if (fetched) {
         setStatusText(feedURL);
-        m_documentWindow->setWindowModified(true);
     } else {
         setStatusText(QDir::toNativeSeparators(localPathOf(feedURL)));
     }
@@ -394,6 +394,9 @@ void Vellumcast::listBoxNewRowSelected(VLXListBox *, int row)
         sub->setCurrentIndex(0);
     populateFeedFromURL(feedURL);
     applyEntryToFeed(entry);
+    // A feed read from the web has no file of its own yet: it asks to be saved.
+    if (fetched)
+        setDocumentEdited(true);
     m_documentWindow->setWindowTitle(entry.value(kFileName).toString() + QStringLiteral("[*]"));
     if (m_previousFeedViewed >= 0 && m_previousFeedViewed < m_listOfFeeds.size()) {
         const QVariantMap &previous = m_listOfFeeds[m_previousFeedViewed];

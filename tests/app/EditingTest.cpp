@@ -10,11 +10,14 @@
 #include "model/extensionNSRaw.h"
 #include "platform/Clock.h"
 #include "ui/VLXCheckBox.h"
+#include "ui/VLXListBox.h"
+#include "ui/VLXMatrix.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
 
 #include <QAction>
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QMainWindow>
@@ -324,4 +327,95 @@ TEST_F(EditingTest, RawXMLIsEditedInItsPaneWithOneUndoStep)
     EXPECT_EQ(pane->extension()->rawXML(), "<abc:thing>two</abc:thing>");
     // The edit is written with the feed.
     EXPECT_TRUE(window.currentFeed()->buildXML().contains("<abc:thing>two</abc:thing>"));
+}
+
+TEST_F(EditingTest, ShowingAnotherFeedDropsTheStepsOfTheOneBefore)
+{
+    Vellumcast &window = openFeed(smallFeed("First"));
+    const QString other = QDir(home()).filePath("other.xml");
+    writeFile(other, smallFeed("Other"));
+    window.openFeedAtPath(other);
+    window.editTracker()->setTextAsEdit(field("Feeds_Required_Title"), "Other Changed");
+    QApplication::processEvents();
+    ASSERT_TRUE(undo().canUndo());
+    alerts->queueAnswer(AlertService::kDefault); // "Save..."
+    window.outlet<VLXListBox>("Feeds_Required_Files")->fieldSelected(1);
+    EXPECT_EQ(window.currentFeed()->title(), "First");
+    EXPECT_FALSE(undo().canUndo());
+    EXPECT_FALSE(window.isDocumentEdited());
+    window.undo(); // nothing of the other feed reaches this one
+    EXPECT_EQ(window.currentFeed()->title(), "First");
+}
+
+TEST_F(EditingTest, SkipHoursGUIDAndLanguageRecordTheirOwnSteps)
+{
+    Vellumcast &window = openFeed(threeItems());
+    auto *hours = field<VLXMatrix>("Feeds_Optional_SkipHours_Matrix");
+    hours->cellWithTag(5)->click();
+    EXPECT_EQ(window.currentFeed()->skipHours(5), 1);
+    EXPECT_EQ(undo().undoActionName(), "Skip Hours");
+    window.undo();
+    EXPECT_EQ(window.currentFeed()->skipHours(5), 0);
+    EXPECT_EQ(hours->stateOfTag(5), 0);
+    window.redo();
+    EXPECT_EQ(window.currentFeed()->skipHours(5), 1);
+
+    // Choosing the language the feed already has records nothing.
+    const int steps = undo().count();
+    window.feedLanguageChanged();
+    EXPECT_EQ(undo().count(), steps);
+
+    field<QTabWidget>("tabsFeeds")->setCurrentIndex(Vellumcast::ItemsTab);
+    field<VLXTableView>("Items_Required_Items")->selectRow(0);
+    window.editTracker()->setTextAsEdit(field("Items_Optional_GUID_GUID"), "https://example.org/B");
+    EXPECT_EQ(window.currentFeed()->itemAtIndex(0)->GUID(), "https://example.org/B");
+    ASSERT_FALSE(alerts->alerts().isEmpty());
+    EXPECT_EQ(alerts->alerts().last().title, "GUID Not Unique") << "stored after the alert";
+    EXPECT_EQ(undo().undoActionName(), "Item GUID");
+    window.undo();
+    EXPECT_EQ(window.currentFeed()->itemAtIndex(0)->GUID(), "https://example.org/A");
+    EXPECT_EQ(field<QLineEdit>("Items_Optional_GUID_GUID")->text(), "https://example.org/A");
+}
+
+TEST_F(EditingTest, ALocalEnclosureFileIsCheckedTakenAndUndone)
+{
+    Vellumcast &window = openFeed(threeItems());
+    window.currentFeed()->itemAtIndex(0)->setEnclosureAttrURL("https://example.org/a.mp3");
+    field<QTabWidget>("tabsFeeds")->setCurrentIndex(Vellumcast::ItemsTab);
+    field<VLXTableView>("Items_Required_Items")->selectRow(0);
+    auto *name = field<QLineEdit>("Items_Optional_Enclosure_Advanced_Filename");
+
+    // A missing file is refused: alert, the field shows the previous text, nothing recorded.
+    window.editTracker()->setTextAsEdit(name, QDir(home()).filePath("missing.mp3"));
+    ASSERT_EQ(alerts->alerts().size(), 1);
+    EXPECT_EQ(alerts->alerts().first().title, "File not found");
+    EXPECT_EQ(name->text(), "");
+    EXPECT_EQ(undo().count(), 0);
+
+    // Another MIME type than the URL's asks first; "Cancel" keeps everything.
+    const QString video = QDir(home()).filePath("clip.mov");
+    writeFile(video, "12345");
+    alerts->clear();
+    alerts->queueAnswer(AlertService::kDefault); // "Cancel"
+    window.editTracker()->setTextAsEdit(name, video);
+    ASSERT_EQ(alerts->alerts().size(), 2);
+    EXPECT_EQ(alerts->alerts()[0].title, "MIME Mismatch");
+    EXPECT_EQ(alerts->alerts()[1].title, "Canceled");
+    EXPECT_EQ(window.currentFeed()->itemAtIndex(0)->localEnclosureFilePath(), "");
+
+    const QString audio = QDir(home()).filePath("a.mp3");
+    writeFile(audio, "1234567");
+    alerts->clear();
+    window.editTracker()->setTextAsEdit(name, audio);
+    EXPECT_TRUE(alerts->alerts().isEmpty());
+    const VLXItems &item = *window.currentFeed()->itemAtIndex(0);
+    EXPECT_EQ(item.localEnclosureFilePath(), audio);
+    EXPECT_EQ(item.enclosureAttrLength(), "7");
+    EXPECT_EQ(item.enclosureAttrType(), "audio/mpeg");
+    EXPECT_EQ(field<QLineEdit>("Items_Optional_Enclosure_Length")->text(), "7");
+    EXPECT_EQ(undo().undoActionName(), "Select Enclosure File");
+    window.undo();
+    EXPECT_EQ(item.localEnclosureFilePath(), "");
+    EXPECT_EQ(item.enclosureAttrLength(), "");
+    EXPECT_EQ(name->text(), "");
 }
