@@ -37,6 +37,13 @@ RawXMLPane::RawXMLPane(std::shared_ptr<extensionNSRaw> extension, QWidget *paren
     updateInterface();
 }
 
+void RawXMLPane::setExtension(std::shared_ptr<extensionNSRaw> extension)
+{
+    m_extension = std::move(extension);
+    m_edit->setEnabled(m_extension != nullptr);
+    updateInterface();
+}
+
 QString RawXMLPane::reformat(const QString &text)
 {
     vlxXMLDOM dom;

@@ -19,6 +19,8 @@ public:
     explicit RawXMLPane(std::shared_ptr<extensionNSRaw> extension, QWidget *parent = nullptr);
 
     extensionNSRaw *extension() const { return m_extension.get(); }
+    // Shows another extension of the same namespace (the item tabs follow the item shown).
+    void setExtension(std::shared_ptr<extensionNSRaw> extension);
     // The item whose extension this is (item panes), -1 for the channel and the image.
     void setItemRow(int row) { m_itemRow = row; }
     int itemRow() const { return m_itemRow; }

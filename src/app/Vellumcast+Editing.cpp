@@ -2,7 +2,6 @@
 #include "app/Vellumcast.h"
 
 #include "app/EditTracker.h"
-#include "app/RawXMLPane.h"
 #include "app/VLXUndoManager.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
@@ -11,7 +10,6 @@
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerChannel.h"
-#include "model/extensionNSChannel.h"
 #include "model/mimeTypes.h"
 #include "platform/AlertService.h"
 #include "ui/VLXCheckBox.h"
@@ -36,7 +34,6 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QUndoStack>
-#include <typeinfo>
 
 namespace {
 // Fields whose edits are tracked, in the order of their undo action names.
@@ -1146,28 +1143,3 @@ bool Vellumcast::tableViewAcceptDrop(VLXTableView *table, const QMimeData *data,
     return true;
 }
 
-// --- Raw XML panes of the channel's extensions -------------------------------------------------------
-
-void Vellumcast::buildRawXMLPanes()
-{
-    auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsExtensions"));
-    if (!tabs)
-        return;
-    for (int i = tabs->count() - 1; i >= 0; --i) {
-        if (auto *pane = qobject_cast<RawXMLPane *>(tabs->widget(i))) {
-            tabs->removeTab(i);
-            pane->deleteLater();
-        }
-    }
-    const extensionManagerChannel *manager = m_feed ? m_feed->XMLExtensions() : nullptr;
-    if (!manager)
-        return;
-    for (const auto &extension : manager->arrayOfExtensions()) {
-        // Extensions with panes of their own bring them; the others are edited as raw XML.
-        if (!extension || typeid(*extension) != typeid(extensionNSChannel))
-            continue;
-        auto *pane = new RawXMLPane(extension);
-        pane->setObjectName(extension->extensionName());
-        tabs->addTab(pane, extension->displayName());
-    }
-}

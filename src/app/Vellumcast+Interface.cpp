@@ -1,6 +1,8 @@
 // Model to window: the loaded feed shown in the controls, and the rows of the tables.
 #include "app/Vellumcast.h"
 
+#include "app/RawXMLPane.h"
+
 #include "app/Controller.h"
 #include "io/CURLHandle.h"
 #include "io/VLXParseFeed.h"
@@ -12,7 +14,11 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "model/extensionNSChannel.h"
+#include "model/extensionNSImage.h"
+#include "model/extensionNSItem.h"
 #include "model/extensionNSName.h"
+#include "model/extensionNSStandIn.h"
 #include "model/extensionNSRaw.h"
 #include "platform/AlertService.h"
 #include "platform/StatusSink.h"
@@ -38,6 +44,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <array>
+#include <typeinfo>
 
 namespace {
 QString categoryText(const categoryElement &category)
@@ -82,6 +89,18 @@ QWidget *extensionPane(const QString &name)
     return pane;
 }
 
+// An extension without an editor of its own (a namespace without a class, or a known one whose
+// class is not there yet) is kept and edited as raw XML.
+bool isRawExtension(const extensionNSRaw &extension)
+{
+    const std::type_info &kind = typeid(extension);
+    return kind == typeid(extensionNSChannel) || kind == typeid(extensionNSItem)
+        || kind == typeid(extensionNSImage) || kind == typeid(extensionNSRaw)
+        || kind == typeid(extensionNSStandIn<extensionNSChannel>)
+        || kind == typeid(extensionNSStandIn<extensionNSItem>)
+        || kind == typeid(extensionNSStandIn<extensionNSImage>);
+}
+
 // Rebuilds the tabs after the first `keep` ones, one per extension of the manager.
 void rebuildExtensionTabs(QTabWidget *tabs, const baseExtensionManager *manager, int keep)
 {
@@ -90,19 +109,29 @@ void rebuildExtensionTabs(QTabWidget *tabs, const baseExtensionManager *manager,
         tabs->removeTab(keep);
         old->deleteLater();
     }
-    for (int i = 0; manager && i < manager->countOfExtensions(); ++i)
-        tabs->addTab(extensionPane(manager->extensionNameAtIndex(i)),
-                     manager->extensionDisplayNameAtIndex(i));
+    for (int i = 0; manager && i < manager->countOfExtensions(); ++i) {
+        const auto extension = manager->extensionAtIndex(i);
+        QWidget *pane = extension && isRawExtension(*extension)
+            ? new RawXMLPane(extension)
+            : extensionPane(manager->extensionNameAtIndex(i));
+        pane->setObjectName(manager->extensionNameAtIndex(i));
+        tabs->addTab(pane, manager->extensionDisplayNameAtIndex(i));
+    }
 }
 
 // Shows each extension's elements in the tab of the same position.
 void showExtensions(QTabWidget *tabs, const baseExtensionManager *manager, int first)
 {
     for (int i = first; i < tabs->count(); ++i) {
-        auto *xml = tabs->widget(i)->findChild<VLXTextView *>(QLatin1String(kExtensionXML));
         const auto extension = manager && i - first < manager->countOfExtensions()
             ? manager->extensionAtIndex(i - first)
             : nullptr;
+        if (auto *raw = qobject_cast<RawXMLPane *>(tabs->widget(i))) {
+            // The item tabs show whichever item is shown: the pane follows its extension.
+            raw->setExtension(extension);
+            continue;
+        }
+        auto *xml = tabs->widget(i)->findChild<VLXTextView *>(QLatin1String(kExtensionXML));
         if (xml)
             xml->setStringValue(extension ? extension->buildXML(QString()) : QString());
     }
@@ -387,7 +416,6 @@ void Vellumcast::updateExtensionTabs()
 
     if (auto *namespaces = outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
         namespaces->reloadData();
-    buildRawXMLPanes();
 }
 
 const VLXItems *Vellumcast::selectedItem() const

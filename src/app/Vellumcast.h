@@ -202,8 +202,6 @@ public:
     static void setXMLSourceEditor(XMLSourceEditor editor);
     // Edits a text in the XML source editor; nothing when it was closed without saving.
     static std::optional<QString> editXMLText(const QString &text);
-    // The panes of the channel's extensions kept as raw XML, rebuilt for the loaded feed.
-    void buildRawXMLPanes();
 
     // --- Saving (Vellumcast+Saving.cpp) ------------------------------------------------------
     bool checkRequiredFields();

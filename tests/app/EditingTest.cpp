@@ -7,6 +7,7 @@
 #include "app/Vellumcast.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "model/extensionManagerItem.h"
 #include "model/extensionNSRaw.h"
 #include "platform/Clock.h"
 #include "ui/VLXCheckBox.h"
@@ -418,4 +419,43 @@ TEST_F(EditingTest, ALocalEnclosureFileIsCheckedTakenAndUndone)
     EXPECT_EQ(item.localEnclosureFilePath(), "");
     EXPECT_EQ(item.enclosureAttrLength(), "");
     EXPECT_EQ(name->text(), "");
+}
+
+TEST_F(EditingTest, AnItemsRawXMLPaneFollowsTheShownItemAndItsUndoPutsBackTheItemsDate)
+{
+    QByteArray items;
+    for (const char *name : {"p", "q"})
+        items += QStringLiteral("<item><title>%1</title><link>https://example.org/%1</link>"
+                                "<description>x</description><guid>https://example.org/%1</guid>"
+                                "<pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate>"
+                                "<abc:note>%1</abc:note></item>")
+                         .arg(QLatin1String(name))
+                         .toUtf8();
+    Vellumcast &window = openFeed("<?xml version=\"1.0\"?>\n<rss version=\"2.0\" "
+                                  "xmlns:abc=\"http://example.org/abc/\"><channel><title>T</title>"
+                                  "<link>https://example.org/</link><description>d</description>"
+                                  "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>"
+                                  + items + "</channel></rss>\n");
+    field<VLXCheckBox>("Feeds_Required_AutoPubDate")->click();
+    field<QTabWidget>("tabsFeeds")->setCurrentIndex(Vellumcast::ItemsTab);
+    field<VLXTableView>("Items_Required_Items")->selectRow(1);
+    QApplication::processEvents();
+    auto *pane = field<QTabWidget>("tabsFeeds_ItemsExtensions")->findChild<RawXMLPane *>("abc");
+    ASSERT_NE(pane, nullptr);
+    EXPECT_EQ(pane->extension(), window.currentFeed()->itemAtIndex(1)->XMLExtensions()->extensionAtIndex(0).get());
+    EXPECT_TRUE(pane->findChild<VLXTextView *>()->toPlainText().contains("q"));
+
+    Vellumcast::setXMLSourceEditor([](const QString &) {
+        return std::optional<QString>("<abc:note>changed</abc:note>");
+    });
+    pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
+    Vellumcast::setXMLSourceEditor(nullptr);
+    const VLXItems &item = *window.currentFeed()->itemAtIndex(1);
+    EXPECT_EQ(item.XMLExtensions()->extensionAtIndex(0)->rawXML(), "<abc:note>changed</abc:note>");
+    EXPECT_NE(item.pubDate(), "Mon, 07 Dec 2026 09:00:00 +0000");
+    EXPECT_EQ(window.currentFeed()->itemAtIndex(0)->XMLExtensions()->extensionAtIndex(0)->rawXML(),
+              "<abc:note>p</abc:note>");
+    window.undo();
+    EXPECT_EQ(item.XMLExtensions()->extensionAtIndex(0)->rawXML(), "<abc:note>q</abc:note>");
+    EXPECT_EQ(item.pubDate(), "Mon, 07 Dec 2026 09:00:00 +0000");
 }
