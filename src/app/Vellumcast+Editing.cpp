@@ -491,6 +491,51 @@ void Vellumcast::endEditingOf(QWidget *control, const QString &startText, const 
                                    itemDate, autoState),
                  undoActionNameForControl(control->objectName()));
     updateControlMemoryStructure(control, newText, row);
+    if (is(control, "Image_Required_URL"))
+        imageURLChanged(newText);
+}
+
+void Vellumcast::imageURLChanged(const QString &url)
+{
+    auto *picture = outlet<VLXImageView>(QStringLiteral("Image_Required_Image"));
+    if (!picture || !m_feed || !m_feed->image())
+        return;
+    if (picture->hasImage()) {
+        Alert ask = alertOf(Alert::Style::Informational, QStringLiteral("Image URL Changed"),
+                            QStringLiteral("Do you wish to try and download an image at %1").arg(url));
+        ask.defaultButton = QStringLiteral("Yes");
+        ask.alternateButton = QStringLiteral("No");
+        if (AlertService::show(ask) != AlertService::kDefault)
+            return;
+    }
+    QWidget *width = outlet(QStringLiteral("Image_Required_Width"));
+    QWidget *height = outlet(QStringLiteral("Image_Required_Height"));
+    registerUndo(imageUndoRecord(picture->image(), EditTracker::textOf(width), EditTracker::textOf(height),
+                                 isImageEdited()),
+                 QStringLiteral("New Image"));
+    // A new address: the picture is fetched again and its size taken unless one was given.
+    updateImage(true);
+}
+
+UndoRecord Vellumcast::imageUndoRecord(const QImage &image, const QString &width,
+                                       const QString &height, bool imageEdited)
+{
+    return UndoRecord{[=, this]() -> UndoRecord {
+        auto *picture = outlet<VLXImageView>(QStringLiteral("Image_Required_Image"));
+        QWidget *widthField = outlet(QStringLiteral("Image_Required_Width"));
+        QWidget *heightField = outlet(QStringLiteral("Image_Required_Height"));
+        if (!picture || !m_feed || !m_feed->image())
+            return {};
+        UndoRecord reverse = imageUndoRecord(picture->image(), EditTracker::textOf(widthField),
+                                             EditTracker::textOf(heightField), isImageEdited());
+        picture->setImage(image);
+        editTracker()->setDisplayedText(widthField, width);
+        m_feed->image()->setWidth(width);
+        editTracker()->setDisplayedText(heightField, height);
+        m_feed->image()->setHeight(height);
+        setImageEdited(imageEdited);
+        return reverse;
+    }};
 }
 
 void Vellumcast::updateControlMemoryStructure(QWidget *control, const QString &value, int itemIndex)

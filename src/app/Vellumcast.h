@@ -159,8 +159,8 @@ public:
     bool isDocumentEdited() const;
     void setDocumentEdited(bool edited);
     void setDocumentEdited(bool edited, bool flushUndos);
-    bool isImageEdited() const { return m_imageEditedFlag; }
-    void setImageEdited(bool edited) { m_imageEditedFlag = edited; }
+    bool isImageEdited() const { return m_imageEdited; }
+    void setImageEdited(bool edited) { m_imageEdited = edited; }
     static QString undoActionNameForControl(const QString &outletName);
     static QString undoActionNameForText(const QString &outletName);
     // The check made when a field is left: answers the trimmed (or repaired) text to keep.
@@ -288,12 +288,14 @@ private:
     UndoRecord languageUndoRecord(const QString &code, const QString &feedDate);
     UndoRecord localEnclosureUndoRecord(int index, const QString &length, const QString &type,
                                         const QString &path, const QDateTime &lastUpload);
+    UndoRecord imageUndoRecord(const QImage &image, const QString &width, const QString &height,
+                               bool imageEdited);
+    void imageURLChanged(const QString &url);
     void showItemFieldIfSelected(const QString &control, const QString &text, int row);
     int autoPubDateState() const;
     void setAutoPubDateState(int state);
     VLXUndoManager *m_undoManager = nullptr;
     EditTracker *m_editTracker = nullptr;
-    bool m_imageEditedFlag = false;
     bool m_pubDatesFrozen = false;
     bool m_reparsingLoadedFeed = false;
     QString m_startXML; // the text written by the last save

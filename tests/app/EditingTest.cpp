@@ -1,16 +1,19 @@
 #include "AppFixture.h"
 
+#include "common/LocalServer.h"
 #include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/RawXMLPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "model/VLXFeed.h"
+#include "model/VLXImage.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
 #include "model/extensionNSRaw.h"
 #include "platform/Clock.h"
 #include "ui/VLXCheckBox.h"
+#include "ui/VLXImageView.h"
 #include "ui/VLXListBox.h"
 #include "ui/VLXMatrix.h"
 #include "ui/VLXTableView.h"
@@ -458,4 +461,52 @@ TEST_F(EditingTest, AnItemsRawXMLPaneFollowsTheShownItemAndItsUndoPutsBackTheIte
     window.undo();
     EXPECT_EQ(item.XMLExtensions()->extensionAtIndex(0)->rawXML(), "<abc:note>q</abc:note>");
     EXPECT_EQ(item.pubDate(), "Mon, 07 Dec 2026 09:00:00 +0000");
+}
+
+TEST_F(EditingTest, ANewImageAddressFetchesThePictureAsOneUndoStep)
+{
+    LocalServer server;
+    const QString served = QDir(home()).filePath("served");
+    QDir().mkpath(served);
+    QImage small(20, 10, QImage::Format_RGB32);
+    small.fill(Qt::red);
+    ASSERT_TRUE(small.save(QDir(served).filePath("a.png")));
+    QImage large(40, 30, QImage::Format_RGB32);
+    large.fill(Qt::blue);
+    ASSERT_TRUE(large.save(QDir(served).filePath("b.png")));
+    ASSERT_TRUE(server.startScript("http_server.py", {"--files", served}));
+    const QString a = server.url("http", "/d/a.png");
+    const QString b = server.url("http", "/d/b.png");
+    Vellumcast &window = openFeed(QStringLiteral(
+            "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>"
+            "<link>https://example.org/</link><description>d</description>"
+            "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>"
+            "<image><url>%1</url><title>T</title><link>https://example.org/</link></image>"
+            "<item><title>i</title><link>https://example.org/i</link><description>x</description>"
+            "<guid>https://example.org/i</guid><pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate>"
+            "</item></channel></rss>\n").arg(a).toUtf8());
+    auto *picture = field<VLXImageView>("Image_Required_Image");
+    ASSERT_TRUE(picture->hasImage());
+    ASSERT_EQ(picture->image().size(), QSize(20, 10));
+
+    alerts->queueAnswer(AlertService::kDefault); // "Yes"
+    window.editTracker()->setTextAsEdit(field("Image_Required_URL"), b);
+    ASSERT_FALSE(alerts->alerts().isEmpty());
+    EXPECT_EQ(alerts->alerts().first().title, "Image URL Changed");
+    EXPECT_EQ(picture->image().size(), QSize(40, 30));
+    EXPECT_EQ(window.currentFeed()->image()->URL(), b);
+    QApplication::processEvents();
+    EXPECT_EQ(undo().count(), 1);
+    EXPECT_EQ(undo().undoActionName(), "New Image");
+    window.undo();
+    EXPECT_EQ(window.currentFeed()->image()->URL(), a);
+    EXPECT_EQ(picture->image().size(), QSize(20, 10));
+    EXPECT_EQ(field<QLineEdit>("Image_Required_URL")->text(), a);
+
+    // "No" keeps the picture: only the address changes.
+    alerts->clear();
+    alerts->queueAnswer(AlertService::kAlternate);
+    window.editTracker()->setTextAsEdit(field("Image_Required_URL"), b);
+    EXPECT_EQ(picture->image().size(), QSize(20, 10));
+    EXPECT_EQ(window.currentFeed()->image()->URL(), b);
 }
