@@ -49,7 +49,8 @@ void EditTracker::track(QWidget *control)
             beginEditing(field);
             m_dirty = true;
         });
-        connect(field, &VLXTextField::textDidEndEditing, this, [this, field] { endEditing(field); });
+        connect(field, &VLXTextField::textDidEndEditing, this,
+                [this, field] { endEditing(field); });
     } else if (auto *line = qobject_cast<QLineEdit *>(control)) {
         connect(line, &QLineEdit::textEdited, this, [this, line] {
             beginEditing(line);

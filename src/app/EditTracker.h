@@ -21,8 +21,8 @@ public:
     // Answers the text to commit (trimmed, repaired); may show alerts. Without it the text is
     // committed as it stands.
     using Check = std::function<QString(QWidget *control, const QString &proposed)>;
-    using Commit = std::function<void(QWidget *control, const QString &startText,
-                                      const QString &newText)>;
+    using Commit
+        = std::function<void(QWidget *control, const QString &startText, const QString &newText)>;
 
     explicit EditTracker(QObject *parent = nullptr);
 

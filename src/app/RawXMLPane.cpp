@@ -96,7 +96,7 @@ namespace {
 UndoRecord rawXMLUndoRecord(const std::shared_ptr<extensionNSRaw> &extension, bool item,
                             const QString &restore, int row, const QString &pubDate)
 {
-    return UndoRecord{[=]() -> UndoRecord {
+    return UndoRecord {[=]() -> UndoRecord {
         Vellumcast *window = Vellumcast::existingInstance();
         const auto feed = window ? window->currentFeed() : nullptr;
         if (!feed)

@@ -44,42 +44,42 @@ struct TrackedField
 };
 
 const TrackedField kTrackedFields[] = {
-        {"Feeds_Required_Title", "Feed Title"},
-        {"Feeds_Required_Link", "Feed Link"},
-        {"Feeds_Required_PubDate", "Feed Pub Date"},
-        {"Feeds_Optional_Cloud_Domain", "Feed Cloud Domain"},
-        {"Feeds_Optional_Cloud_Port", "Feed Cloud Port"},
-        {"Feeds_Optional_Cloud_Path", "Feed Cloud Path"},
-        {"Feeds_Optional_Cloud_RegProc", "Feed Cloud RegProc"},
-        {"Feeds_Optional_Cloud_Protocol", "Feed Cloud Protocol"},
-        {"Feeds_Optional_TextInput_Description", "Feed TextInput Description"},
-        {"Feeds_Optional_TextInput_Link", "Feed TextInput Link"},
-        {"Feeds_Optional_TextInput_Name", "Feed TextInput Name"},
-        {"Feeds_Optional_TextInput_Title", "Feed TextInput Title"},
-        {"Feeds_Optional_Webmaster", "Feed Webmaster"},
-        {"Feeds_Optional_Editor", "Feed Editor"},
-        {"Feeds_Optional_Copyright", "Feed Copyright"},
-        {"Feeds_Optional_Rating", "Feed Rating"},
-        {"Feeds_Optional_Docs", "Feed Docs"},
-        {"Feeds_Optional_TTL", "Feed TTL"},
-        {"Feeds_Advanced_StyleSheet", "XML Style Sheet"},
-        {"Feeds_Advanced_StyleSheetCSS", "XML Style Sheet"},
-        {"Items_Required_Title", "Item Title"},
-        {"Items_Required_Link", "Item Link"},
-        {"Items_Required_PubDate", "Item Pub Date"},
-        {"Items_Optional_Source_Source", "Item Source"},
-        {"Items_Optional_Source_URL", "Item Source URL"},
-        {"Items_Optional_Enclosure_URL", "Item Enclosure URL"},
-        {"Items_Optional_Enclosure_Length", "Item Enclosure Length"},
-        {"Items_Optional_Enclosure_Type", "Item Enclosure Type"},
-        {"Items_Optional_Author", "Item Author"},
-        {"Items_Optional_Comments", "Item Comments"},
-        {"Image_Required_Title", "Feed Image Title"},
-        {"Image_Required_Description", "Feed Image Description"},
-        {"Image_Required_Link", "Feed Image Link"},
-        {"Image_Required_URL", "Feed Image URL"},
-        {"Image_Required_Width", "Feed Image Width"},
-        {"Image_Required_Height", "Feed Image Height"},
+    {"Feeds_Required_Title", "Feed Title"},
+    {"Feeds_Required_Link", "Feed Link"},
+    {"Feeds_Required_PubDate", "Feed Pub Date"},
+    {"Feeds_Optional_Cloud_Domain", "Feed Cloud Domain"},
+    {"Feeds_Optional_Cloud_Port", "Feed Cloud Port"},
+    {"Feeds_Optional_Cloud_Path", "Feed Cloud Path"},
+    {"Feeds_Optional_Cloud_RegProc", "Feed Cloud RegProc"},
+    {"Feeds_Optional_Cloud_Protocol", "Feed Cloud Protocol"},
+    {"Feeds_Optional_TextInput_Description", "Feed TextInput Description"},
+    {"Feeds_Optional_TextInput_Link", "Feed TextInput Link"},
+    {"Feeds_Optional_TextInput_Name", "Feed TextInput Name"},
+    {"Feeds_Optional_TextInput_Title", "Feed TextInput Title"},
+    {"Feeds_Optional_Webmaster", "Feed Webmaster"},
+    {"Feeds_Optional_Editor", "Feed Editor"},
+    {"Feeds_Optional_Copyright", "Feed Copyright"},
+    {"Feeds_Optional_Rating", "Feed Rating"},
+    {"Feeds_Optional_Docs", "Feed Docs"},
+    {"Feeds_Optional_TTL", "Feed TTL"},
+    {"Feeds_Advanced_StyleSheet", "XML Style Sheet"},
+    {"Feeds_Advanced_StyleSheetCSS", "XML Style Sheet"},
+    {"Items_Required_Title", "Item Title"},
+    {"Items_Required_Link", "Item Link"},
+    {"Items_Required_PubDate", "Item Pub Date"},
+    {"Items_Optional_Source_Source", "Item Source"},
+    {"Items_Optional_Source_URL", "Item Source URL"},
+    {"Items_Optional_Enclosure_URL", "Item Enclosure URL"},
+    {"Items_Optional_Enclosure_Length", "Item Enclosure Length"},
+    {"Items_Optional_Enclosure_Type", "Item Enclosure Type"},
+    {"Items_Optional_Author", "Item Author"},
+    {"Items_Optional_Comments", "Item Comments"},
+    {"Image_Required_Title", "Feed Image Title"},
+    {"Image_Required_Description", "Feed Image Description"},
+    {"Image_Required_Link", "Feed Image Link"},
+    {"Image_Required_URL", "Feed Image URL"},
+    {"Image_Required_Width", "Feed Image Width"},
+    {"Image_Required_Height", "Feed Image Height"},
 };
 
 // Fields tracked with their own end-of-edit handling.
@@ -163,11 +163,13 @@ void Vellumcast::setUpEditing()
     }
     if (!m_editTracker) {
         m_editTracker = new EditTracker(this);
-        m_editTracker->setCheck(
-                [this](QWidget *control, const QString &text) { return controlIsValidObject(control, text); });
-        m_editTracker->setCommit([this](QWidget *control, const QString &start, const QString &text) {
-            endEditingOf(control, start, text);
+        m_editTracker->setCheck([this](QWidget *control, const QString &text) {
+            return controlIsValidObject(control, text);
         });
+        m_editTracker->setCommit(
+            [this](QWidget *control, const QString &start, const QString &text) {
+                endEditingOf(control, start, text);
+            });
     }
     // The window's controls are wired once, when the window exists.
     if (!m_documentWindow || m_documentWindow->property("vlxEditingWired").toBool())
@@ -195,8 +197,8 @@ void Vellumcast::setUpEditing()
                 m_feed->setAutoPubDate(on ? 1 : 0);
         });
     // Leaving a tab or moving a divider commits the edit in progress first.
-    for (const char *tabs : {"tabsFeeds", "tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub",
-                             "tabsFeeds_ImagesSub"}) {
+    for (const char *tabs :
+         {"tabsFeeds", "tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub", "tabsFeeds_ImagesSub"}) {
         if (auto *tabView = outlet<QTabWidget>(QLatin1String(tabs)))
             connect(tabView, &QTabWidget::tabBarClicked, this, [this] { finalizeChanges(); });
     }
@@ -207,7 +209,8 @@ void Vellumcast::setUpEditing()
         const char *name;
         int left;
         int right;
-    } splits[] = {{"Feeds_SplitView", 125, 420}, {"Items_SplitView", 125, 380}, {"Image_SplitView", 75, 395}};
+    } splits[] = {
+        {"Feeds_SplitView", 125, 420}, {"Items_SplitView", 125, 380}, {"Image_SplitView", 75, 395}};
     for (const auto &split : splits) {
         auto *splitter = outlet<QSplitter>(QLatin1String(split.name));
         if (!splitter || splitter->count() < 2)
@@ -356,7 +359,8 @@ QString Vellumcast::controlIsValidObject(QWidget *control, const QString &propos
     if (qobject_cast<VLXTextView *>(control))
         return proposed; // description views are taken as written
     const QString text = proposed.trimmed();
-    const bool iTunes = m_feed && m_feed->XMLExtensions() && m_feed->XMLExtensions()->iTunesExtensionUsed();
+    const bool iTunes
+        = m_feed && m_feed->XMLExtensions() && m_feed->XMLExtensions()->iTunesExtensionUsed();
     auto field = [&](const char *outletName) { return name == QLatin1String(outletName); };
     if (field("Feeds_Required_Title"))
         VLXFeed::validateAndInformTitle(text, control);
@@ -415,7 +419,7 @@ QString Vellumcast::controlIsValidObject(QWidget *control, const QString &propos
             Alert warning = alertOf(Alert::Style::Critical, QStringLiteral("Warning"),
                                     QStringLiteral("The Enclosure Type, \"%1\", does not appear to "
                                                    "be a valid MIME type.")
-                                            .arg(text));
+                                        .arg(text));
             warning.alternateButton = QStringLiteral("More Info.");
             if (AlertService::show(warning) == AlertService::kAlternate)
                 QMetaObject::invokeMethod(control, "showContextHelp");
@@ -448,8 +452,8 @@ void Vellumcast::endEditingOf(QWidget *control, const QString &startText, const 
         return;
     const int row = selectedItemRow();
     const bool itemScoped = isDescendantOfItemTabs(control);
-    const VLXItems *item = row >= 0 && row < m_feed->countOfItems() ? m_feed->itemAtIndex(row).get()
-                                                                   : nullptr;
+    const VLXItems *item
+        = row >= 0 && row < m_feed->countOfItems() ? m_feed->itemAtIndex(row).get() : nullptr;
     const QString feedDate = m_feed->pubDate();
     const QString itemDate = itemScoped && item ? item->pubDate() : QString();
     const int autoState = autoPubDateState();
@@ -468,11 +472,11 @@ void Vellumcast::endEditingOf(QWidget *control, const QString &startText, const 
             AlertService::show(alertOf(Alert::Style::Critical, refusal.value(0), refusal.value(1)));
             editTracker()->setDisplayedText(control, startText);
             if (auto *drop = outlet<VLXImageView>(
-                        QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget"))) {
+                    QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget"))) {
                 const QString shown = expandTilde(startText);
                 drop->setImage(!shown.isEmpty() && QFileInfo::exists(shown)
-                                       ? QFileIconProvider().icon(QFileInfo(shown)).pixmap(32).toImage()
-                                       : QImage());
+                                   ? QFileIconProvider().icon(QFileInfo(shown)).pixmap(32).toImage()
+                                   : QImage());
             }
         }
         return;
@@ -501,8 +505,9 @@ void Vellumcast::imageURLChanged(const QString &url)
     if (!picture || !m_feed || !m_feed->image())
         return;
     if (picture->hasImage()) {
-        Alert ask = alertOf(Alert::Style::Informational, QStringLiteral("Image URL Changed"),
-                            QStringLiteral("Do you wish to try and download an image at %1").arg(url));
+        Alert ask
+            = alertOf(Alert::Style::Informational, QStringLiteral("Image URL Changed"),
+                      QStringLiteral("Do you wish to try and download an image at %1").arg(url));
         ask.defaultButton = QStringLiteral("Yes");
         ask.alternateButton = QStringLiteral("No");
         if (AlertService::show(ask) != AlertService::kDefault)
@@ -510,8 +515,8 @@ void Vellumcast::imageURLChanged(const QString &url)
     }
     QWidget *width = outlet(QStringLiteral("Image_Required_Width"));
     QWidget *height = outlet(QStringLiteral("Image_Required_Height"));
-    registerUndo(imageUndoRecord(picture->image(), EditTracker::textOf(width), EditTracker::textOf(height),
-                                 isImageEdited()),
+    registerUndo(imageUndoRecord(picture->image(), EditTracker::textOf(width),
+                                 EditTracker::textOf(height), isImageEdited()),
                  QStringLiteral("New Image"));
     // A new address: the picture is fetched again and its size taken unless one was given.
     updateImage(true);
@@ -520,7 +525,7 @@ void Vellumcast::imageURLChanged(const QString &url)
 UndoRecord Vellumcast::imageUndoRecord(const QImage &image, const QString &width,
                                        const QString &height, bool imageEdited)
 {
-    return UndoRecord{[=, this]() -> UndoRecord {
+    return UndoRecord {[=, this]() -> UndoRecord {
         auto *picture = outlet<VLXImageView>(QStringLiteral("Image_Required_Image"));
         QWidget *widthField = outlet(QStringLiteral("Image_Required_Width"));
         QWidget *heightField = outlet(QStringLiteral("Image_Required_Height"));
@@ -546,8 +551,8 @@ void Vellumcast::updateControlMemoryStructure(QWidget *control, const QString &v
     auto field = [&](const char *outletName) { return name == QLatin1String(outletName); };
     VLXFeed &feed = *m_feed;
     VLXItems *item = itemIndex >= 0 && itemIndex < feed.countOfItems()
-            ? feed.itemAtIndex(itemIndex).get()
-            : nullptr;
+        ? feed.itemAtIndex(itemIndex).get()
+        : nullptr;
     VLXImage *image = feed.image();
     const bool selected = itemIndex == selectedItemRow();
     auto show = [this](const char *outletName, const QString &text) {
@@ -556,26 +561,30 @@ void Vellumcast::updateControlMemoryStructure(QWidget *control, const QString &v
     };
     auto cloud = [&] {
         show("Feeds_Optional_Cloud",
-             VLXLogic::buildCloudString(feed.cloudAttrDomain(), feed.cloudAttrPort(), feed.cloudAttrPath(),
-                                        feed.cloudAttrRegProc(), feed.cloudAttrProtocol()));
+             VLXLogic::buildCloudString(feed.cloudAttrDomain(), feed.cloudAttrPort(),
+                                        feed.cloudAttrPath(), feed.cloudAttrRegProc(),
+                                        feed.cloudAttrProtocol()));
         updateFeedAutoPubDate();
     };
     auto textInput = [&] {
         show("Feeds_Optional_TextInput",
-             VLXLogic::buildTextInputString(feed.textInputAttrTitle(), feed.textInputAttrDescription(),
+             VLXLogic::buildTextInputString(feed.textInputAttrTitle(),
+                                            feed.textInputAttrDescription(),
                                             feed.textInputAttrName(), feed.textInputAttrLink()));
         updateFeedAutoPubDate();
     };
     auto enclosure = [&] {
         if (selected)
             show("Items_Optional_Enclosure",
-                 VLXLogic::buildEnclosureString(item->enclosureAttrURL(), item->enclosureAttrLength(),
+                 VLXLogic::buildEnclosureString(item->enclosureAttrURL(),
+                                                item->enclosureAttrLength(),
                                                 item->enclosureAttrType()));
         updateAutoPubDateForItem(item);
     };
     auto source = [&] {
         if (selected)
-            show("Items_Optional_Source", VLXLogic::buildSourceString(item->source(), item->sourceAttr()));
+            show("Items_Optional_Source",
+                 VLXLogic::buildSourceString(item->source(), item->sourceAttr()));
         updateAutoPubDateForItem(item);
     };
 
@@ -728,11 +737,13 @@ void Vellumcast::updateGUIDStructure(const QString &guid, int isPerma, int itemI
     item->setGUIDAttr(isPerma);
     if (itemIndex == selectedItemRow()) {
         if (QWidget *summary = outlet(QStringLiteral("Items_Optional_GUID")))
-            editTracker()->setDisplayedText(summary, VLXLogic::buildGUIDString(item->GUID(), item->GUIDAttr()));
+            editTracker()->setDisplayedText(
+                summary, VLXLogic::buildGUIDString(item->GUID(), item->GUIDAttr()));
     }
     const QString message = item->isGUIDUnique(m_feed.get());
     if (!message.isEmpty())
-        AlertService::show(alertOf(Alert::Style::Informational, QStringLiteral("GUID Not Unique"), message));
+        AlertService::show(
+            alertOf(Alert::Style::Informational, QStringLiteral("GUID Not Unique"), message));
 }
 
 QStringList Vellumcast::newLocalEnclosureFile(const QString &path, int itemIndex)
@@ -741,22 +752,23 @@ QStringList Vellumcast::newLocalEnclosureFile(const QString &path, int itemIndex
         return {QStringLiteral("File not found"),
                 QStringLiteral("The file \"%1\" could not be found.").arg(path)};
     VLXItems *item = m_feed->itemAtIndex(itemIndex).get();
-    UndoRecord record = localEnclosureUndoRecord(itemIndex, item->enclosureAttrLength(),
-                                                 item->enclosureAttrType(),
-                                                 item->localEnclosureFilePath(), item->lastUploaded());
-    const QFileInfo info(QFileInfo(path).canonicalFilePath().isEmpty() ? path
-                                                                       : QFileInfo(path).canonicalFilePath());
+    UndoRecord record = localEnclosureUndoRecord(
+        itemIndex, item->enclosureAttrLength(), item->enclosureAttrType(),
+        item->localEnclosureFilePath(), item->lastUploaded());
+    const QFileInfo info(
+        QFileInfo(path).canonicalFilePath().isEmpty() ? path : QFileInfo(path).canonicalFilePath());
     if (path.isEmpty() || !info.exists())
         return {QStringLiteral("File not found"),
                 QStringLiteral("The file \"%1\" could not be found.").arg(path)};
     const QString urlType = mimeTypes::sharedMimeTypeForPath(QUrl(item->enclosureAttrURL()).path());
     const QString fileType = mimeTypes::sharedMimeTypeForPath(path);
     if (!item->enclosureAttrURL().isEmpty() && urlType != fileType) {
-        Alert mismatch = alertOf(Alert::Style::Informational, QStringLiteral("MIME Mismatch"),
-                                 QStringLiteral("The MIME type for the URL, \"%1\", does not match the "
-                                                "MIME type of the file just selected, \"%2\".  This "
-                                                "will cause problems with feed readers.")
-                                         .arg(urlType, fileType));
+        Alert mismatch
+            = alertOf(Alert::Style::Informational, QStringLiteral("MIME Mismatch"),
+                      QStringLiteral("The MIME type for the URL, \"%1\", does not match the "
+                                     "MIME type of the file just selected, \"%2\".  This "
+                                     "will cause problems with feed readers.")
+                          .arg(urlType, fileType));
         mismatch.defaultButton = QStringLiteral("Cancel");
         mismatch.alternateButton = QStringLiteral("Continue");
         if (AlertService::show(mismatch) == AlertService::kDefault)
@@ -775,7 +787,8 @@ QStringList Vellumcast::newLocalEnclosureFile(const QString &path, int itemIndex
             editTracker()->setDisplayedText(type, item->enclosureAttrType());
         if (nameField)
             editTracker()->setDisplayedText(nameField, path);
-        if (auto *drop = outlet<VLXImageView>(QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget")))
+        if (auto *drop
+            = outlet<VLXImageView>(QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget")))
             drop->setImage(QFileIconProvider().icon(info).pixmap(32).toImage());
     }
     registerUndo(std::move(record), QStringLiteral("Select Enclosure File"));
@@ -790,9 +803,10 @@ void Vellumcast::feedSkipHoursChanged(int tag)
     auto *matrix = outlet<VLXMatrix>(QStringLiteral("Feeds_Optional_SkipHours_Matrix"));
     if (!m_feed || !matrix)
         return;
-    registerUndo(buttonUndoRecord(true, tag, matrix->stateOfTag(tag) == 0 ? 1 : 0, m_feed->pubDate()),
-                 QStringLiteral("Skip Hours"));
-    std::array<int, 24> hours{};
+    registerUndo(
+        buttonUndoRecord(true, tag, matrix->stateOfTag(tag) == 0 ? 1 : 0, m_feed->pubDate()),
+        QStringLiteral("Skip Hours"));
+    std::array<int, 24> hours {};
     for (int hour = 0; hour < 24; ++hour) {
         hours[hour] = matrix->stateOfTag(hour);
         m_feed->setSkipHours(hour, hours[hour]);
@@ -808,9 +822,10 @@ void Vellumcast::feedSkipDaysChanged(int tag)
     auto *matrix = outlet<VLXMatrix>(QStringLiteral("Feeds_Optional_SkipDays_Matrix"));
     if (!m_feed || !matrix)
         return;
-    registerUndo(buttonUndoRecord(false, tag, matrix->stateOfTag(tag) == 0 ? 1 : 0, m_feed->pubDate()),
-                 QStringLiteral("Skip Days"));
-    std::array<int, 7> days{};
+    registerUndo(
+        buttonUndoRecord(false, tag, matrix->stateOfTag(tag) == 0 ? 1 : 0, m_feed->pubDate()),
+        QStringLiteral("Skip Days"));
+    std::array<int, 7> days {};
     for (int day = 0; day < 7; ++day) {
         days[day] = matrix->stateOfTag(day);
         m_feed->setSkipDays(day, days[day]);
@@ -850,7 +865,7 @@ void Vellumcast::itemGUIDIsPermaChanged()
                                        QStringLiteral("The URL entered in \"GUID\" does not appear "
                                                       "to be valid."),
                                        true)
-                == -1) {
+            == -1) {
         if (QWidget *box = outlet(QStringLiteral("Items_Optional_GUID_Box")))
             QMetaObject::invokeMethod(box, "showContextHelp");
     }
@@ -861,7 +876,8 @@ void Vellumcast::itemGUIDIsPermaChanged()
     updateGUIDStructure(guid, perma->isChecked() ? 1 : 0, row);
 }
 
-// --- Undo records ---------------------------------------------------------------------------------
+// --- Undo records
+// ---------------------------------------------------------------------------------
 
 void Vellumcast::showItemFieldIfSelected(const QString &control, const QString &text, int row)
 {
@@ -877,13 +893,13 @@ UndoRecord Vellumcast::controlUndoRecord(const QString &control, const QString &
                                          const QString &other, int row, const QString &feedDate,
                                          const QString &itemDate, int autoState)
 {
-    return UndoRecord{[=, this]() -> UndoRecord {
+    return UndoRecord {[=, this]() -> UndoRecord {
         QWidget *widget = outlet(control);
         if (!m_feed || !widget)
             return {};
         const bool itemScoped = isDescendantOfItemTabs(widget);
-        VLXItems *item = row >= 0 && row < m_feed->countOfItems() ? m_feed->itemAtIndex(row).get()
-                                                                  : nullptr;
+        VLXItems *item
+            = row >= 0 && row < m_feed->countOfItems() ? m_feed->itemAtIndex(row).get() : nullptr;
         UndoRecord reverse = controlUndoRecord(control, other, restore, row, m_feed->pubDate(),
                                                itemScoped && item ? item->pubDate() : QString(),
                                                autoPubDateState());
@@ -906,16 +922,16 @@ UndoRecord Vellumcast::textUndoRecord(const QString &view, const QString &restor
                                       const QString &other, int row, const QString &feedDate,
                                       const QString &itemDate, int autoState)
 {
-    return UndoRecord{[=, this]() -> UndoRecord {
+    return UndoRecord {[=, this]() -> UndoRecord {
         QWidget *widget = outlet(view);
         if (!m_feed || !widget)
             return {};
         const bool itemScoped = isDescendantOfItemTabs(widget);
-        VLXItems *item = row >= 0 && row < m_feed->countOfItems() ? m_feed->itemAtIndex(row).get()
-                                                                  : nullptr;
-        UndoRecord reverse = textUndoRecord(view, other, restore, row, m_feed->pubDate(),
-                                            itemScoped && item ? item->pubDate() : QString(),
-                                            autoPubDateState());
+        VLXItems *item
+            = row >= 0 && row < m_feed->countOfItems() ? m_feed->itemAtIndex(row).get() : nullptr;
+        UndoRecord reverse
+            = textUndoRecord(view, other, restore, row, m_feed->pubDate(),
+                             itemScoped && item ? item->pubDate() : QString(), autoPubDateState());
         updateTextMemoryStructure(widget, restore, row);
         m_feed->setPubDate(feedDate);
         updateFeedPubDateDisplay(feedDate);
@@ -932,9 +948,10 @@ UndoRecord Vellumcast::textUndoRecord(const QString &view, const QString &restor
 }
 
 UndoRecord Vellumcast::guidUndoRecord(const QString &guid, int isPerma, int row,
-                                      const QString &feedDate, const QString &itemDate, int autoState)
+                                      const QString &feedDate, const QString &itemDate,
+                                      int autoState)
 {
-    return UndoRecord{[=, this]() -> UndoRecord {
+    return UndoRecord {[=, this]() -> UndoRecord {
         if (!m_feed || row < 0 || row >= m_feed->countOfItems())
             return {};
         VLXItems *item = m_feed->itemAtIndex(row).get();
@@ -957,7 +974,7 @@ UndoRecord Vellumcast::guidUndoRecord(const QString &guid, int isPerma, int row,
 
 UndoRecord Vellumcast::buttonUndoRecord(bool hours, int tag, int state, const QString &feedDate)
 {
-    return UndoRecord{[=, this]() -> UndoRecord {
+    return UndoRecord {[=, this]() -> UndoRecord {
         auto *matrix = outlet<VLXMatrix>(hours ? QStringLiteral("Feeds_Optional_SkipHours_Matrix")
                                                : QStringLiteral("Feeds_Optional_SkipDays_Matrix"));
         if (!m_feed || !matrix)
@@ -965,7 +982,7 @@ UndoRecord Vellumcast::buttonUndoRecord(bool hours, int tag, int state, const QS
         UndoRecord reverse = buttonUndoRecord(hours, tag, state != 0 ? 0 : 1, m_feed->pubDate());
         matrix->setStateOfTag(tag, state);
         if (hours) {
-            std::array<int, 24> flags{};
+            std::array<int, 24> flags {};
             for (int hour = 0; hour < 24; ++hour) {
                 flags[hour] = matrix->stateOfTag(hour);
                 m_feed->setSkipHours(hour, flags[hour]);
@@ -973,7 +990,7 @@ UndoRecord Vellumcast::buttonUndoRecord(bool hours, int tag, int state, const QS
             if (QWidget *summary = outlet(QStringLiteral("Feeds_Optional_SkipHours")))
                 editTracker()->setDisplayedText(summary, VLXLogic::buildSkipHoursString(flags));
         } else {
-            std::array<int, 7> flags{};
+            std::array<int, 7> flags {};
             for (int day = 0; day < 7; ++day) {
                 flags[day] = matrix->stateOfTag(day);
                 m_feed->setSkipDays(day, flags[day]);
@@ -989,7 +1006,7 @@ UndoRecord Vellumcast::buttonUndoRecord(bool hours, int tag, int state, const QS
 
 UndoRecord Vellumcast::languageUndoRecord(const QString &code, const QString &feedDate)
 {
-    return UndoRecord{[=, this]() -> UndoRecord {
+    return UndoRecord {[=, this]() -> UndoRecord {
         auto *language = outlet<VLXPopUpButton>(QStringLiteral("Feeds_Optional_Language"));
         if (!m_feed)
             return {};
@@ -1009,13 +1026,13 @@ UndoRecord Vellumcast::localEnclosureUndoRecord(int index, const QString &length
                                                 const QString &type, const QString &path,
                                                 const QDateTime &lastUpload)
 {
-    return UndoRecord{[=, this]() -> UndoRecord {
+    return UndoRecord {[=, this]() -> UndoRecord {
         if (!m_feed || index < 0 || index >= m_feed->countOfItems())
             return {};
         VLXItems *item = m_feed->itemAtIndex(index).get();
-        UndoRecord reverse = localEnclosureUndoRecord(index, item->enclosureAttrLength(),
-                                                      item->enclosureAttrType(),
-                                                      item->localEnclosureFilePath(), item->lastUploaded());
+        UndoRecord reverse = localEnclosureUndoRecord(
+            index, item->enclosureAttrLength(), item->enclosureAttrType(),
+            item->localEnclosureFilePath(), item->lastUploaded());
         if (QWidget *lengthField = outlet(QStringLiteral("Items_Optional_Enclosure_Length")))
             updateControlMemoryStructure(lengthField, length, index);
         if (QWidget *typeField = outlet(QStringLiteral("Items_Optional_Enclosure_Type")))
@@ -1023,14 +1040,15 @@ UndoRecord Vellumcast::localEnclosureUndoRecord(int index, const QString &length
         item->setLocalEnclosureFilePath(path);
         item->setLastUploaded(lastUpload);
         if (index == selectedItemRow()) {
-            showItemFieldIfSelected(QStringLiteral("Items_Optional_Enclosure_Length"), length, index);
+            showItemFieldIfSelected(QStringLiteral("Items_Optional_Enclosure_Length"), length,
+                                    index);
             showItemFieldIfSelected(QStringLiteral("Items_Optional_Enclosure_Type"), type, index);
             showItemFieldIfSelected(QLatin1String(kEnclosureFileField), path, index);
             if (auto *drop = outlet<VLXImageView>(
-                        QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget")))
+                    QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget")))
                 drop->setImage(!path.isEmpty() && QFileInfo::exists(path)
-                                       ? QFileIconProvider().icon(QFileInfo(path)).pixmap(32).toImage()
-                                       : QImage());
+                                   ? QFileIconProvider().icon(QFileInfo(path)).pixmap(32).toImage()
+                                   : QImage());
         }
         return reverse;
     }};
@@ -1044,7 +1062,7 @@ UndoRecord Vellumcast::itemChangeUndoRecord(int selectedRow)
     for (const auto &item : m_feed->arrayOfItems())
         copies.append(item->copy());
     const QString feedDate = m_feed->pubDate();
-    return UndoRecord{[=, this]() -> UndoRecord {
+    return UndoRecord {[=, this]() -> UndoRecord {
         if (!m_feed)
             return {};
         UndoRecord reverse = itemChangeUndoRecord(selectedItemRow());
@@ -1064,7 +1082,7 @@ UndoRecord Vellumcast::itemChangeUndoRecord(int selectedRow)
 
 UndoRecord Vellumcast::viewXMLUndoRecord(const QString &xml)
 {
-    return UndoRecord{[=, this]() -> UndoRecord {
+    return UndoRecord {[=, this]() -> UndoRecord {
         if (!m_feed)
             return {};
         UndoRecord reverse = viewXMLUndoRecord(m_dataFromFile);
@@ -1073,7 +1091,8 @@ UndoRecord Vellumcast::viewXMLUndoRecord(const QString &xml)
     }};
 }
 
-// --- Item rows moved by dragging ------------------------------------------------------------------
+// --- Item rows moved by dragging
+// ------------------------------------------------------------------
 
 bool Vellumcast::moveItem(int sourceRow, int dropRow)
 {
@@ -1100,7 +1119,8 @@ bool Vellumcast::moveItem(int sourceRow, int dropRow)
     return true;
 }
 
-// --- The item table's drags ------------------------------------------------------------------------
+// --- The item table's drags
+// ------------------------------------------------------------------------
 
 namespace {
 // A dragged item row: the row and this process, so rows of another running copy are refused.
@@ -1140,7 +1160,8 @@ bool Vellumcast::tableViewWriteRows(VLXTableView *table, const QList<int> &rows,
     return true;
 }
 
-Qt::DropAction Vellumcast::tableViewValidateDrop(VLXTableView *table, const QMimeData *data, int row)
+Qt::DropAction Vellumcast::tableViewValidateDrop(VLXTableView *table, const QMimeData *data,
+                                                 int row)
 {
     if (!is(table, "Items_Required_Items") || !data)
         return Qt::IgnoreAction;
@@ -1162,8 +1183,9 @@ bool Vellumcast::tableViewAcceptDrop(VLXTableView *table, const QMimeData *data,
             m_documentWindow->raise();
             m_documentWindow->activateWindow();
         }
-        Alert ask = alertOf(Alert::Style::Informational, QStringLiteral("Feed Drag"),
-                            QStringLiteral("What do you want to do with the feed \"%1\"").arg(text));
+        Alert ask
+            = alertOf(Alert::Style::Informational, QStringLiteral("Feed Drag"),
+                      QStringLiteral("What do you want to do with the feed \"%1\"").arg(text));
         ask.defaultButton = QStringLiteral("Import into this feed");
         ask.alternateButton = QStringLiteral("Cancel");
         ask.otherButton = QStringLiteral("Open feed");
@@ -1174,7 +1196,8 @@ bool Vellumcast::tableViewAcceptDrop(VLXTableView *table, const QMimeData *data,
             auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
             m_previousFeedViewed = (list ? list->selectedRow() : -1) + 1;
             QTimer::singleShot(10, this, [this, text] { openFeedAtPath(text); });
-        } else if (const auto import = m_handlers.value(QStringLiteral("importFeedItemsFromDrop"))) {
+        } else if (const auto import
+                   = m_handlers.value(QStringLiteral("importFeedItemsFromDrop"))) {
             QTimer::singleShot(10, this, import);
         }
         return true;
@@ -1187,4 +1210,3 @@ bool Vellumcast::tableViewAcceptDrop(VLXTableView *table, const QMimeData *data,
     moveItem(source, row);
     return true;
 }
-

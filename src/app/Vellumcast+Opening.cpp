@@ -55,7 +55,8 @@ std::optional<QString> editTextInWindow(QWidget *parent, const QString &text)
     editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     editor->setPlainText(text);
     layout->addWidget(editor);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, &dialog);
+    auto *buttons
+        = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, &dialog);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(buttons);
@@ -75,16 +76,17 @@ std::optional<QString> fixOrAbandon(VLXParseFeed &reader, const QString &text, b
     const QVariantMap error = reader.errorDictionary();
     if (!error.isEmpty()) {
         alert.title = QStringLiteral("Error in XML");
-        alert.message = QStringLiteral("The following error was detected on line %1:\n\n%2\n\nYou may "
-                                       "either abandon your changes and revert back to before you "
-                                       "started editing or continue editing and fix the error.")
-                                .arg(error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt())
-                                .arg(error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey))
-                                             .toString());
+        alert.message
+            = QStringLiteral("The following error was detected on line %1:\n\n%2\n\nYou may "
+                             "either abandon your changes and revert back to before you "
+                             "started editing or continue editing and fix the error.")
+                  .arg(error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt())
+                  .arg(error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString());
     } else {
         alert.title = QStringLiteral("Not XML/RSS");
-        alert.message = QStringLiteral("This file does not appear to be an XML/RSS file.  Would you "
-                                       "like to try and fix it manually?");
+        alert.message
+            = QStringLiteral("This file does not appear to be an XML/RSS file.  Would you "
+                             "like to try and fix it manually?");
     }
     alert.defaultButton = QStringLiteral("Manually fix it");
     alert.alternateButton = QStringLiteral("Abandon it");
@@ -146,7 +148,7 @@ std::optional<QString> Vellumcast::fetchFeedText(const QUrl &url)
             failure.style = Alert::Style::Informational;
             failure.title = QStringLiteral("Open Feed");
             failure.message = tr("The feed \"%1\" could not be read: %2")
-                                      .arg(QDir::toNativeSeparators(path), file.errorString());
+                                  .arg(QDir::toNativeSeparators(path), file.errorString());
             AlertService::show(failure);
             return std::nullopt;
         }
@@ -156,7 +158,8 @@ std::optional<QString> Vellumcast::fetchFeedText(const QUrl &url)
     handle->setUserAgent(Controller::signature());
     handle->setFollowsRedirects(true);
     handle->setFailsOnError(true);
-    const QString bundle = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ca-bundle.crt"));
+    const QString bundle
+        = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ca-bundle.crt"));
     if (url.scheme() == QLatin1String("https") && QFileInfo::exists(bundle))
         handle->setStringOrNumberObject(bundle, CURLOPT_CAINFO);
     const std::optional<QByteArray> data = handle->loadInForeground();
@@ -164,9 +167,10 @@ std::optional<QString> Vellumcast::fetchFeedText(const QUrl &url)
         Alert failure;
         failure.style = Alert::Style::Informational;
         failure.title = QStringLiteral("Connection Failure");
-        failure.message = QStringLiteral("When trying to fetch the feed %1 the following error \"%2\" "
-                                         "was encountered")
-                                  .arg(url.toString(), handle->curlError());
+        failure.message
+            = QStringLiteral("When trying to fetch the feed %1 the following error \"%2\" "
+                             "was encountered")
+                  .arg(url.toString(), handle->curlError());
         AlertService::show(failure);
         return std::nullopt;
     }
@@ -216,7 +220,8 @@ void Vellumcast::openFeedAtPath(const QString &path)
 
     if (m_previousFeedViewed >= 0 && m_previousFeedViewed < m_listOfFeeds.size()) {
         const QVariantMap &previous = m_listOfFeeds[m_previousFeedViewed];
-        if (previous.value(kTransient).toInt() == 1 && previous.value(kFeedURL).toString().isEmpty()) {
+        if (previous.value(kTransient).toInt() == 1
+            && previous.value(kFeedURL).toString().isEmpty()) {
             VLXPreferences::removeUniqueKey(previous.value(kUniqueIdentifier).toString());
             m_listOfFeeds.removeAt(m_previousFeedViewed);
             if (auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"))) {
@@ -237,7 +242,8 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     bool changed = false;
     while (reader.isItAFeed(feedText) != VLXParseFeed::Success) {
         bool abandoned = false;
-        const std::optional<QString> fixed = fixOrAbandon(reader, feedText, &abandoned, m_documentWindow);
+        const std::optional<QString> fixed
+            = fixOrAbandon(reader, feedText, &abandoned, m_documentWindow);
         if (abandoned)
             return 0;
         if (!fixed)
@@ -319,7 +325,8 @@ int Vellumcast::populateFeedFromString(const QString &text, bool reloadImage, bo
             break;
         }
         bool abandoned = false;
-        const std::optional<QString> fixed = fixOrAbandon(reader, feedText, &abandoned, m_documentWindow);
+        const std::optional<QString> fixed
+            = fixOrAbandon(reader, feedText, &abandoned, m_documentWindow);
         if (abandoned) {
             auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
             const int row = list ? list->selectedRow() : -1;
@@ -365,15 +372,16 @@ int Vellumcast::populateFeedFromString(const QString &text, bool reloadImage, bo
         results.title = QStringLiteral("Feed Parsing Results:");
         const auto number = [](int n) { return QStringLiteral("%1").arg(n, 4); };
         results.message = QStringLiteral("%1 Repairs\n%2 Errors\n%3 Warnings")
-                                  .arg(number(repairs), number(errors), number(warnings));
+                              .arg(number(repairs), number(errors), number(warnings));
         if (repairs > 0)
             results.message += QStringLiteral(
-                    "\n\nFeedVellumcast has made some modifications to this file to make it "
-                    "conform better to the standards.  To preserve these changes the feed will "
-                    "have to be saved.");
+                "\n\nFeedVellumcast has made some modifications to this file to make it "
+                "conform better to the standards.  To preserve these changes the feed will "
+                "have to be saved.");
         results.defaultButton = QStringLiteral("View Log");
         results.alternateButton = QStringLiteral("Close");
-        if (AlertService::show(results) == AlertService::kDefault && hasCommandHandler(QStringLiteral("viewParseLog")))
+        if (AlertService::show(results) == AlertService::kDefault
+            && hasCommandHandler(QStringLiteral("viewParseLog")))
             runCommand(QStringLiteral("viewParseLog"));
     }
 
@@ -382,8 +390,8 @@ int Vellumcast::populateFeedFromString(const QString &text, bool reloadImage, bo
     if (m_feed->countOfItems() == 0) {
         const QString unique = currentFeedObjectForKey(kUniqueIdentifier).toString();
         const QStringList extensions = m_feed->XMLExtensions()
-                ? m_feed->XMLExtensions()->arrayOfExtensionDescriptions()
-                : QStringList();
+            ? m_feed->XMLExtensions()->arrayOfExtensionDescriptions()
+            : QStringList();
         auto item = VLXItems::initWithUniqueString(unique, extensions);
         if (item->title().isEmpty())
             item->setTitle(QStringLiteral("(untitled)"));
@@ -406,8 +414,8 @@ void Vellumcast::populateFeedFromURL(const QString &address)
     // it (their rows and fields belong to that feed).
     setDocumentEdited(false, true);
     if (!address.isEmpty()) {
-        const QUrl url = address.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(address)
-                                                              : QUrl(address);
+        const QUrl url
+            = address.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(address) : QUrl(address);
         const std::optional<QString> text = fetchFeedText(url);
         if (!text)
             return;

@@ -40,8 +40,9 @@ bool Vellumcast::checkRequiredFields()
     Alert question;
     question.style = Alert::Style::Critical;
     question.title = QStringLiteral("Feed Doesn't Validate");
-    question.message = QStringLiteral("Vellumcast has detected problems with the feed that prevents "
-                                      "it from validating.  Do you wish to continue?");
+    question.message
+        = QStringLiteral("Vellumcast has detected problems with the feed that prevents "
+                         "it from validating.  Do you wish to continue?");
     question.defaultButton = QStringLiteral("Yes");
     question.alternateButton = QStringLiteral("No");
     return AlertService::show(question) == AlertService::kDefault;
@@ -57,8 +58,8 @@ bool Vellumcast::writeFeedToPath(const QString &path, QVariantMap &entry)
     if (m_feed->image() && m_feed->image()->lastUploaded().isValid())
         entry.insert(QStringLiteral("ImageLastPublished"), m_feed->image()->lastUploaded());
     const QString xml = m_feed->buildXML();
-    const FeedFileWriter::Result result =
-            FeedFileWriter::save(path, xml.toUtf8(), entry, temporaryFolder());
+    const FeedFileWriter::Result result
+        = FeedFileWriter::save(path, xml.toUtf8(), entry, temporaryFolder());
     if (!result.ok) {
         // The previous file and the backups are as they were; the feed stays edited.
         Alert failure;
@@ -66,7 +67,7 @@ bool Vellumcast::writeFeedToPath(const QString &path, QVariantMap &entry)
         failure.title = QStringLiteral("Save Failed");
         failure.message = tr("The feed could not be saved. %1\n\nThe previous file was kept; your "
                              "changes are still in the editor.")
-                                  .arg(result.problem);
+                              .arg(result.problem);
         AlertService::show(failure);
         return false;
     }
@@ -82,7 +83,8 @@ bool Vellumcast::actualSaveDocument(int row)
         return false;
     QVariantMap &entry = m_listOfFeeds[row];
     const QString feedURL = entry.value(kFeedURL).toString();
-    const QUrl url = feedURL.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(feedURL) : QUrl(feedURL);
+    const QUrl url
+        = feedURL.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(feedURL) : QUrl(feedURL);
     if (entry.value(kTransient).toInt() == 1 || feedURL.isEmpty() || !url.isLocalFile()
         || entry.value(kFileName).toString().startsWith(QLatin1String("(untitled)"))) {
         const QUrl chosen = actualSaveDocumentAs(row);
@@ -97,7 +99,8 @@ bool Vellumcast::actualSaveDocument(int row)
             list->reloadData();
         setDocumentEdited(false);
         if (m_documentWindow)
-            m_documentWindow->setWindowTitle(saved.value(kFileName).toString() + QStringLiteral("[*]"));
+            m_documentWindow->setWindowTitle(saved.value(kFileName).toString()
+                                             + QStringLiteral("[*]"));
         setStatusText(QDir::toNativeSeparators(chosen.toLocalFile()));
         return true;
     }
@@ -123,7 +126,8 @@ QUrl Vellumcast::actualSaveDocumentAs(int row)
     FileRequest request;
     request.kind = FileRequest::Kind::SaveFile;
     request.title = tr("Save Feed");
-    request.directory = userDefaults().string(QStringLiteral("LastFeedSavePath")).value_or(QDir::homePath());
+    request.directory
+        = userDefaults().string(QStringLiteral("LastFeedSavePath")).value_or(QDir::homePath());
     QString proposed = entry.value(kFileName).toString();
     if (proposed.startsWith(QLatin1String("(untitled)")) || proposed.isEmpty())
         proposed = QFileInfo(QUrl(proposed.mid(11)).path()).fileName();
@@ -172,10 +176,11 @@ bool Vellumcast::askToSaveChanges(bool quitting)
         alert.style = Alert::Style::Critical;
         alert.title = QStringLiteral("Warning");
         alert.message = quitting
-                ? QStringLiteral("Changes have been made to %1.  Do you want to save before you exit?").arg(what)
-                : QStringLiteral("Changes have been made to %1.  Do you want to save them before "
-                                 "opening another feed?")
-                          .arg(what);
+            ? QStringLiteral("Changes have been made to %1.  Do you want to save before you exit?")
+                  .arg(what)
+            : QStringLiteral("Changes have been made to %1.  Do you want to save them before "
+                             "opening another feed?")
+                  .arg(what);
         alert.defaultButton = QStringLiteral("Save...");
         alert.alternateButton = QStringLiteral("Don't Save");
         alert.otherButton = QStringLiteral("Cancel");
@@ -225,8 +230,9 @@ void Vellumcast::setUpDocumentCommands()
             FileRequest request;
             request.kind = FileRequest::Kind::OpenFile;
             request.title = tr("Open Feed");
-            request.directory =
-                    userDefaults().string(QStringLiteral("LastFeedOpenPath")).value_or(QDir::homePath());
+            request.directory = userDefaults()
+                                    .string(QStringLiteral("LastFeedOpenPath"))
+                                    .value_or(QDir::homePath());
             const QStringList chosen = FileChooser::run(request);
             if (chosen.isEmpty())
                 return;

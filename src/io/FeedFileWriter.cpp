@@ -26,7 +26,7 @@ QString writeTemporary(const QString &folder, const QString &name, const QByteAr
     file.setAutoRemove(true);
     if (!file.open()) {
         *problem = QStringLiteral("\"%1\" could not be created in \"%2\": %3")
-                           .arg(name, QDir::toNativeSeparators(folder), file.errorString());
+                       .arg(name, QDir::toNativeSeparators(folder), file.errorString());
         return {};
     }
     bool written = file.write(bytes) == bytes.size() && file.flush();
@@ -35,10 +35,10 @@ QString writeTemporary(const QString &folder, const QString &name, const QByteAr
         written = false;
     if (!written) {
         const QString reason = file.error() != QFileDevice::NoError
-                ? file.errorString()
-                : QString::fromLocal8Bit(std::strerror(errno));
+            ? file.errorString()
+            : QString::fromLocal8Bit(std::strerror(errno));
         *problem = QStringLiteral("\"%1\" could not be written in \"%2\": %3")
-                           .arg(name, QDir::toNativeSeparators(folder), reason);
+                       .arg(name, QDir::toNativeSeparators(folder), reason);
         return {};
     }
     // The saved file is an ordinary document, not private to us.
@@ -52,7 +52,7 @@ QString writeTemporary(const QString &folder, const QString &name, const QByteAr
 bool replaceWith(const QString &source, const QString &target)
 {
     return ::rename(QFile::encodeName(source).constData(), QFile::encodeName(target).constData())
-            == 0;
+        == 0;
 }
 
 // Moves `from` to `to`, first removing what `to` holds. A missing `from` is passed over; a failed
@@ -107,13 +107,14 @@ FeedFileWriter::Result FeedFileWriter::save(const QString &feedPath, const QByte
     const QString folder = info.absolutePath();
     if (!QFileInfo(folder).isDir()) {
         result.problem = QStringLiteral("The folder \"%1\" does not exist.")
-                                 .arg(QDir::toNativeSeparators(folder));
+                             .arg(QDir::toNativeSeparators(folder));
         return result;
     }
     bool plistOk = false;
     const QByteArray plist = PropertyList::serialize(entry, PropertyList::Format::Xml, &plistOk);
     if (!plistOk) {
-        result.problem = QStringLiteral("The feed list entry could not be written as a property list.");
+        result.problem
+            = QStringLiteral("The feed list entry could not be written as a property list.");
         return result;
     }
 
@@ -121,8 +122,8 @@ FeedFileWriter::Result FeedFileWriter::save(const QString &feedPath, const QByte
     const QString feedTemp = writeTemporary(folder, info.fileName(), feedBytes, &result.problem);
     if (feedTemp.isEmpty())
         return result;
-    const QString companionTemp =
-            writeTemporary(folder, QFileInfo(companion).fileName(), plist, &result.problem);
+    const QString companionTemp
+        = writeTemporary(folder, QFileInfo(companion).fileName(), plist, &result.problem);
     if (companionTemp.isEmpty()) {
         QFile::remove(feedTemp);
         return result;
@@ -137,8 +138,8 @@ FeedFileWriter::Result FeedFileWriter::save(const QString &feedPath, const QByte
 
     if (!replaceWith(feedTemp, feedPath)) {
         result.problem = QStringLiteral("\"%1\" could not be replaced: %2")
-                                 .arg(QDir::toNativeSeparators(feedPath),
-                                      QString::fromLocal8Bit(std::strerror(errno)));
+                             .arg(QDir::toNativeSeparators(feedPath),
+                                  QString::fromLocal8Bit(std::strerror(errno)));
         QFile::remove(feedTemp);
         QFile::remove(companionTemp);
         return result;
@@ -146,8 +147,8 @@ FeedFileWriter::Result FeedFileWriter::save(const QString &feedPath, const QByte
     if (!replaceWith(companionTemp, companion)) {
         // The feed itself is saved; only its description beside it is stale.
         result.problem = QStringLiteral("\"%1\" could not be replaced: %2")
-                                 .arg(QDir::toNativeSeparators(companion),
-                                      QString::fromLocal8Bit(std::strerror(errno)));
+                             .arg(QDir::toNativeSeparators(companion),
+                                  QString::fromLocal8Bit(std::strerror(errno)));
         QFile::remove(companionTemp);
         return result;
     }

@@ -15,7 +15,8 @@ public:
     virtual ~VLXTableDataSource() = default;
     virtual int numberOfRowsInTableView(VLXTableView *table) = 0;
     virtual QVariant tableViewObjectValue(VLXTableView *table, const QString &column, int row,
-                                          int role) = 0;
+                                          int role)
+        = 0;
 
     // Drags, for tables whose owner allows them: the rows dragged are written into the data
     // (false refuses the drag); a drop above `row` (the row count for the end) is first validated

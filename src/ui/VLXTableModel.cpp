@@ -107,8 +107,8 @@ bool VLXTableModel::canDropMimeData(const QMimeData *data, Qt::DropAction, int r
                                     const QModelIndex &parent) const
 {
     return m_source && data
-            && m_source->tableViewValidateDrop(m_table, data, dropRowOf(row, parent, m_rows))
-            != Qt::IgnoreAction;
+        && m_source->tableViewValidateDrop(m_table, data, dropRowOf(row, parent, m_rows))
+        != Qt::IgnoreAction;
 }
 
 bool VLXTableModel::dropMimeData(const QMimeData *data, Qt::DropAction action, int row, int,

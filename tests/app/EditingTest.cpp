@@ -1,11 +1,11 @@
 #include "AppFixture.h"
 
-#include "common/LocalServer.h"
 #include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/RawXMLPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
+#include "common/LocalServer.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -20,15 +20,15 @@
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
 
-#include <QAction>
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QMainWindow>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTabWidget>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTest>
 
 namespace {
@@ -39,12 +39,12 @@ QByteArray threeItems()
         items += QStringLiteral("<item><title>%1</title><link>https://example.org/%1</link>"
                                 "<description>%1</description><guid>https://example.org/%1</guid>"
                                 "<pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate></item>")
-                         .arg(QLatin1String(title))
-                         .toUtf8();
+                     .arg(QLatin1String(title))
+                     .toUtf8();
     return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>"
            "<link>https://example.org/</link><description>d</description>"
            "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>"
-           + items + "</channel></rss>\n";
+        + items + "</channel></rss>\n";
 }
 } // namespace
 
@@ -217,7 +217,7 @@ TEST_F(EditingTest, DraggingAnItemMovesItWithOneUndoStep)
             all << item->title();
         return all;
     };
-    ASSERT_EQ(titles(), (QStringList{"A", "B", "C"}));
+    ASSERT_EQ(titles(), (QStringList {"A", "B", "C"}));
     // The table drags its rows and takes drops between them (on the table, not on a row).
     EXPECT_TRUE(items->viewport()->acceptDrops());
     EXPECT_TRUE(items->model()->flags(items->model()->index(0, 0)) & Qt::ItemIsDragEnabled);
@@ -233,18 +233,18 @@ TEST_F(EditingTest, DraggingAnItemMovesItWithOneUndoStep)
     auto data = drag(2);
     EXPECT_EQ(window.tableViewValidateDrop(items, data.get(), 0), Qt::MoveAction);
     EXPECT_TRUE(window.tableViewAcceptDrop(items, data.get(), 0));
-    EXPECT_EQ(titles(), (QStringList{"C", "A", "B"}));
+    EXPECT_EQ(titles(), (QStringList {"C", "A", "B"}));
     EXPECT_EQ(items->selectedRow(), 0);
     QApplication::processEvents();
     EXPECT_EQ(undo().count(), 1);
     EXPECT_EQ(undo().undoActionName(), "Item Drag");
     window.undo();
-    EXPECT_EQ(titles(), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(titles(), (QStringList {"A", "B", "C"}));
 
     // A dropped below C (drop row 3).
     data = drag(0);
     EXPECT_TRUE(window.tableViewAcceptDrop(items, data.get(), 3));
-    EXPECT_EQ(titles(), (QStringList{"B", "C", "A"}));
+    EXPECT_EQ(titles(), (QStringList {"B", "C", "A"}));
     EXPECT_EQ(items->selectedRow(), 2);
     window.undo();
 
@@ -254,7 +254,7 @@ TEST_F(EditingTest, DraggingAnItemMovesItWithOneUndoStep)
     window.tableViewAcceptDrop(items, data.get(), 1);
     window.tableViewAcceptDrop(items, data.get(), 2);
     QApplication::processEvents();
-    EXPECT_EQ(titles(), (QStringList{"A", "B", "C"}));
+    EXPECT_EQ(titles(), (QStringList {"A", "B", "C"}));
     EXPECT_EQ(undo().count(), steps);
     EXPECT_FALSE(undo().canRedo() && undo().redoActionName() != "Item Drag");
 
@@ -279,7 +279,6 @@ TEST_F(EditingTest, UndoingPastASaveMarksTheFeedEditedAgain)
     window.redo();
     EXPECT_FALSE(window.isDocumentEdited());
 }
-
 
 TEST_F(EditingTest, RawXMLIsEditedInItsPaneWithOneUndoStep)
 {
@@ -309,14 +308,14 @@ TEST_F(EditingTest, RawXMLIsEditedInItsPaneWithOneUndoStep)
     // Closed without saving, or saved unchanged: nothing happens.
     Vellumcast::setXMLSourceEditor([](const QString &) { return std::optional<QString>(); });
     pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
-    Vellumcast::setXMLSourceEditor([](const QString &text) { return std::optional<QString>(text); });
+    Vellumcast::setXMLSourceEditor(
+        [](const QString &text) { return std::optional<QString>(text); });
     pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
     QApplication::processEvents();
     EXPECT_EQ(undo().count(), 0);
 
-    Vellumcast::setXMLSourceEditor([](const QString &) {
-        return std::optional<QString>("<abc:thing>two</abc:thing>");
-    });
+    Vellumcast::setXMLSourceEditor(
+        [](const QString &) { return std::optional<QString>("<abc:thing>two</abc:thing>"); });
     pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
     Vellumcast::setXMLSourceEditor(nullptr);
     EXPECT_EQ(pane->extension()->rawXML(), "<abc:thing>two</abc:thing>");
@@ -432,8 +431,8 @@ TEST_F(EditingTest, AnItemsRawXMLPaneFollowsTheShownItemAndItsUndoPutsBackTheIte
                                 "<description>x</description><guid>https://example.org/%1</guid>"
                                 "<pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate>"
                                 "<abc:note>%1</abc:note></item>")
-                         .arg(QLatin1String(name))
-                         .toUtf8();
+                     .arg(QLatin1String(name))
+                     .toUtf8();
     Vellumcast &window = openFeed("<?xml version=\"1.0\"?>\n<rss version=\"2.0\" "
                                   "xmlns:abc=\"http://example.org/abc/\"><channel><title>T</title>"
                                   "<link>https://example.org/</link><description>d</description>"
@@ -445,12 +444,12 @@ TEST_F(EditingTest, AnItemsRawXMLPaneFollowsTheShownItemAndItsUndoPutsBackTheIte
     QApplication::processEvents();
     auto *pane = field<QTabWidget>("tabsFeeds_ItemsExtensions")->findChild<RawXMLPane *>("abc");
     ASSERT_NE(pane, nullptr);
-    EXPECT_EQ(pane->extension(), window.currentFeed()->itemAtIndex(1)->XMLExtensions()->extensionAtIndex(0).get());
+    EXPECT_EQ(pane->extension(),
+              window.currentFeed()->itemAtIndex(1)->XMLExtensions()->extensionAtIndex(0).get());
     EXPECT_TRUE(pane->findChild<VLXTextView *>()->toPlainText().contains("q"));
 
-    Vellumcast::setXMLSourceEditor([](const QString &) {
-        return std::optional<QString>("<abc:note>changed</abc:note>");
-    });
+    Vellumcast::setXMLSourceEditor(
+        [](const QString &) { return std::optional<QString>("<abc:note>changed</abc:note>"); });
     pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
     Vellumcast::setXMLSourceEditor(nullptr);
     const VLXItems &item = *window.currentFeed()->itemAtIndex(1);
@@ -477,14 +476,17 @@ TEST_F(EditingTest, ANewImageAddressFetchesThePictureAsOneUndoStep)
     ASSERT_TRUE(server.startScript("http_server.py", {"--files", served}));
     const QString a = server.url("http", "/d/a.png");
     const QString b = server.url("http", "/d/b.png");
-    Vellumcast &window = openFeed(QStringLiteral(
+    Vellumcast &window = openFeed(
+        QStringLiteral(
             "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>"
             "<link>https://example.org/</link><description>d</description>"
             "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>"
             "<image><url>%1</url><title>T</title><link>https://example.org/</link></image>"
             "<item><title>i</title><link>https://example.org/i</link><description>x</description>"
             "<guid>https://example.org/i</guid><pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate>"
-            "</item></channel></rss>\n").arg(a).toUtf8());
+            "</item></channel></rss>\n")
+            .arg(a)
+            .toUtf8());
     auto *picture = field<VLXImageView>("Image_Required_Image");
     ASSERT_TRUE(picture->hasImage());
     ASSERT_EQ(picture->image().size(), QSize(20, 10));

@@ -1,8 +1,8 @@
 #include "AppFixture.h"
 
-#include "common/LocalServer.h"
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
+#include "common/LocalServer.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
@@ -30,8 +30,8 @@ QByteArray feedWithoutPubDate(const QString &title)
                           "<description>x</description><guid>https://example.org/i</guid>"
                           "<pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate></item>"
                           "</channel></rss>\n")
-            .arg(title)
-            .toUtf8();
+        .arg(title)
+        .toUtf8();
 }
 
 QString titleInFile(const QString &path)
@@ -95,7 +95,7 @@ TEST_F(OpenSaveTest, ThreeSavesKeepTheFeedItsCompanionAndTwoBackupGenerations)
     EXPECT_EQ(titleInFile(QDir(temporary).filePath("news.xml-bak")), "One");
     EXPECT_TRUE(QFileInfo::exists(QDir(temporary).filePath("news.xml.plist-bak")));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden),
-              (QStringList{"news.rss", "news.rss.plist", "news.xml-bak", "news.xml.plist-bak"}));
+              (QStringList {"news.rss", "news.rss.plist", "news.xml-bak", "news.xml.plist-bak"}));
     // The companion is the feed's list entry.
     const QVariantMap companion = PropertyList::parse(readFile(news + ".plist")).toMap();
     EXPECT_EQ(companion.value("feedFileName"), "news.rss");
@@ -121,7 +121,7 @@ TEST_F(OpenSaveTest, AFailedSaveKeepsTheOldFileAndTheFeedEdited)
     window.setDocumentEdited(true);
     EXPECT_FALSE(window.actualSaveDocument(0));
     QProcess::execute("umount", {folder});
-    ASSERT_EQ(alertTitles(), QStringList{"Save Failed"});
+    ASSERT_EQ(alertTitles(), QStringList {"Save Failed"});
     EXPECT_TRUE(window.isDocumentEdited());
     EXPECT_EQ(window.currentFeed()->title(), "After");
 }
@@ -131,7 +131,8 @@ TEST_F(OpenSaveTest, FeedAddressOpensFromTheLocalServerAsATransientEditedEntry)
     LocalServer server;
     const QString served = QDir(home()).filePath("served");
     writeFile(QDir(served).filePath("f.xml"), smallFeed("Served"));
-    ASSERT_TRUE(server.startScript("http_server.py", {"--files", served})) << server.log().toStdString();
+    ASSERT_TRUE(server.startScript("http_server.py", {"--files", served}))
+        << server.log().toStdString();
     Vellumcast &window = start();
     const QString address = QStringLiteral("feed://127.0.0.1:%1/d/f.xml").arg(server.port());
     window.openFeedAtPath(address);
@@ -139,7 +140,8 @@ TEST_F(OpenSaveTest, FeedAddressOpensFromTheLocalServerAsATransientEditedEntry)
     const QVariantMap entry = window.currentListOfFeeds().first();
     EXPECT_EQ(entry.value("isTransient").toInt(), 1);
     EXPECT_EQ(entry.value("feedFileName"), "f.xml");
-    EXPECT_EQ(entry.value("feedURL"), QStringLiteral("http://127.0.0.1:%1/d/f.xml").arg(server.port()));
+    EXPECT_EQ(entry.value("feedURL"),
+              QStringLiteral("http://127.0.0.1:%1/d/f.xml").arg(server.port()));
     EXPECT_EQ(list()->selectedRow(), 0);
     EXPECT_TRUE(window.isDocumentEdited());
     EXPECT_TRUE(window.window()->isWindowModified());
@@ -152,7 +154,7 @@ TEST_F(OpenSaveTest, FeedAddressOpensFromTheLocalServerAsATransientEditedEntry)
     QFile::remove(QDir(served).filePath("f.xml"));
     window.setDocumentEdited(false, true);
     window.openFeedAtPath(address);
-    ASSERT_EQ(alertTitles(), QStringList{"Connection Failure"});
+    ASSERT_EQ(alertTitles(), QStringList {"Connection Failure"});
     EXPECT_TRUE(alerts->alerts().first().message.contains("/d/f.xml"));
     EXPECT_EQ(window.currentListOfFeeds().first().value("UniqueIdentifier"), id);
     EXPECT_EQ(window.currentFeed()->title(), "Served");
@@ -206,7 +208,7 @@ TEST_F(OpenSaveTest, AnUnreadableFileIsReportedAndNothingChanges)
     const auto before = window.currentListOfFeeds();
     const auto feed = window.currentFeed();
     window.openFeedAtPath(QDir(home()).filePath("no such feed.xml"));
-    ASSERT_EQ(alertTitles(), QStringList{"Open Feed"});
+    ASSERT_EQ(alertTitles(), QStringList {"Open Feed"});
     EXPECT_TRUE(alerts->alerts().first().message.contains("no such feed.xml"));
     EXPECT_EQ(window.currentListOfFeeds(), before);
     EXPECT_EQ(window.currentFeed(), feed);
@@ -220,7 +222,7 @@ TEST_F(OpenSaveTest, TextThatIsNotAFeedIsFixedOrAbandoned)
     const auto before = window.currentListOfFeeds();
     alerts->queueAnswer(AlertService::kAlternate); // "Abandon it"
     window.openFeedAtPath(notes);
-    ASSERT_EQ(alertTitles(), QStringList{"Not XML/RSS"});
+    ASSERT_EQ(alertTitles(), QStringList {"Not XML/RSS"});
     EXPECT_EQ(alerts->alerts().first().defaultButton, "Manually fix it");
     EXPECT_EQ(window.currentListOfFeeds(), before);
 
@@ -283,7 +285,8 @@ TEST_F(OpenSaveTest, ReadingTheLoadedFeedAgainKeepsLocalEnclosuresAndUploadTimes
     item.setLocalEnclosureFilePath(audio);
     item.setLastUploaded(uploaded);
     window.currentFeed()->setLastUploaded(uploaded);
-    window.reparseLoadedFeed(QString::fromUtf8(readFile(cast)).replace("<title>E</title>", "<title>F</title>"));
+    window.reparseLoadedFeed(
+        QString::fromUtf8(readFile(cast)).replace("<title>E</title>", "<title>F</title>"));
     const VLXItems &again = *window.currentFeed()->itemAtIndex(0);
     EXPECT_EQ(again.title(), "F");
     EXPECT_EQ(again.localEnclosureFilePath(), audio);
@@ -304,7 +307,7 @@ TEST_F(OpenSaveTest, UnsavedChangesAreAskedAboutBeforeQuittingAndLeaving)
 
     alerts->queueAnswer(AlertService::kOther); // "Cancel"
     EXPECT_FALSE(window.shouldTerminate());
-    ASSERT_EQ(alertTitles(), QStringList{"Warning"});
+    ASSERT_EQ(alertTitles(), QStringList {"Warning"});
     EXPECT_EQ(alerts->alerts().first().message,
               "Changes have been made to this feed.  Do you want to save before you exit?");
     EXPECT_FALSE(window.isTerminating());

@@ -16,7 +16,7 @@ namespace {
 // the record that puts back the value it replaced.
 UndoRecord setValueRecord(QString *value, const QString &toRestore, int *applyCount)
 {
-    return UndoRecord{[=]() {
+    return UndoRecord {[=]() {
         ++*applyCount;
         const QString current = *value;
         *value = toRestore;
@@ -77,7 +77,7 @@ TEST(UndoManager, RegistrationsWhileApplyingAreIgnored)
     VLXUndoManager undo;
     QString value = "a";
     int applied = 0;
-    undo.registerUndo(UndoRecord{[&]() {
+    undo.registerUndo(UndoRecord {[&]() {
         // An apply operation that commits through the same path as an edit registers again.
         undo.registerUndo(setValueRecord(&value, "x", &applied));
         value = "a";

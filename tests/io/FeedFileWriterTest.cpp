@@ -45,7 +45,7 @@ public:
                                       {QStringLiteral("-t"), QStringLiteral("tmpfs"),
                                        QStringLiteral("-o"), QStringLiteral("size=") + size,
                                        QStringLiteral("tmpfs"), m_dir.path()})
-                == 0;
+            == 0;
     }
     ~SmallMount()
     {
@@ -58,7 +58,7 @@ public:
     {
         return QProcess::execute(QStringLiteral("mount"),
                                  {QStringLiteral("-o"), QStringLiteral("remount,ro"), m_dir.path()})
-                == 0;
+            == 0;
     }
 
 private:
@@ -92,9 +92,13 @@ TEST(FeedFileWriter, ThreeSavesKeepTwoGenerationsOfBackups)
     const QVariantMap companion = PropertyList::parse(readAll(feed + ".plist")).toMap();
     EXPECT_EQ(companion.value("version").toString(), "v3");
     EXPECT_EQ(companion.value("UniqueIdentifier").toString(), "ID-1");
-    EXPECT_EQ(PropertyList::parse(readAll(folder.path() + "/news.xml.plist-bak")).toMap().value("version"),
+    EXPECT_EQ(PropertyList::parse(readAll(folder.path() + "/news.xml.plist-bak"))
+                  .toMap()
+                  .value("version"),
               "v2");
-    EXPECT_EQ(PropertyList::parse(readAll(temporary.path() + "/news.xml.plist-bak")).toMap().value("version"),
+    EXPECT_EQ(PropertyList::parse(readAll(temporary.path() + "/news.xml.plist-bak"))
+                  .toMap()
+                  .value("version"),
               "v1");
     // Nothing else is left behind: no temporary files.
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
@@ -114,7 +118,8 @@ TEST(FeedFileWriter, WithoutTemporaryFolderOnlyTheFirstGenerationIsKept)
 TEST(FeedFileWriter, MissingFolderFailsAndWritesNothing)
 {
     QTemporaryDir folder;
-    const auto result = FeedFileWriter::save(folder.path() + "/gone/a.xml", "x", entry("a.xml"), {});
+    const auto result
+        = FeedFileWriter::save(folder.path() + "/gone/a.xml", "x", entry("a.xml"), {});
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.problem.contains("does not exist"));
 }
@@ -144,8 +149,8 @@ TEST(FeedFileWriter, ReadOnlyFolderKeepsTheOldFeedAndItsBackups)
 
     const auto result = FeedFileWriter::save(feed, "new", entry("news.xml"), temporary.path());
     if (!mount.mounted())
-        QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                              | QFileDevice::ExeOwner);
+        QFile::setPermissions(
+            folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.problem.isEmpty());
     EXPECT_EQ(readAll(feed), "old");
