@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -239,6 +240,44 @@ void Vellumcast::setUpDocumentCommands()
             userDefaults().setObject(QFileInfo(chosen.first()).absolutePath(),
                                      QStringLiteral("LastFeedOpenPath"));
             openFeedAtPathWrapper(chosen.first());
+        });
+    if (!hasCommandHandler(QStringLiteral("openURL")))
+        setCommandHandler(QStringLiteral("openURL"), [this] {
+            finalizeChanges();
+            if (!askToSaveChanges(false))
+                return;
+            // The panel offers the addresses opened before, most recent first.
+            QStringList history;
+            for (const QVariant &value : userDefaults()
+                                             .array(QStringLiteral("feedDownloadHistory"))
+                                             .value_or(QVariantList()))
+                history << value.toString();
+            bool accepted = false;
+            const QString typed
+                = QInputDialog::getItem(m_documentWindow, tr("Open URL"), tr("Feed address:"),
+                                        history, 0, true, &accepted)
+                      .trimmed();
+            if (!accepted || typed.isEmpty())
+                return;
+            history.removeAll(typed);
+            history.prepend(typed);
+            userDefaults().setObject(QVariantList(history.cbegin(), history.cend()),
+                                     QStringLiteral("feedDownloadHistory"));
+            QString address = typed;
+            if (QUrl(address).scheme().isEmpty())
+                address = QStringLiteral("http://") + address;
+            auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
+            m_previousFeedViewed = (list ? list->selectedRow() : -1) + 1;
+            openFeedAtPath(address);
+        });
+    if (!hasCommandHandler(QStringLiteral("revertDocumentToSaved")))
+        setCommandHandler(QStringLiteral("revertDocumentToSaved"), [this] {
+            finalizeChanges();
+            if (m_dataFromFile.isEmpty())
+                return;
+            reparseLoadedFeed(m_dataFromFile);
+            setDocumentEdited(false, true);
+            setImageEdited(false);
         });
     setQuitQuestion([this] { return askToSaveChanges(true); });
     setLeaveQuestion([this] { return askToSaveChanges(false); });

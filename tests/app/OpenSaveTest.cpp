@@ -1,6 +1,8 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
+#include "app/EditTracker.h"
+#include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "common/LocalServer.h"
 #include "io/VLXParseFeed.h"
@@ -12,8 +14,10 @@
 #include "settings/VLXPreferences.h"
 #include "ui/VLXListBox.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QProcess>
 #include <QTest>
@@ -327,4 +331,19 @@ TEST_F(OpenSaveTest, UnsavedChangesAreAskedAboutBeforeQuittingAndLeaving)
     EXPECT_EQ(titleInFile(a), "Changed");
     EXPECT_EQ(window.currentFeed()->title(), "B");
     EXPECT_FALSE(window.isDocumentEdited());
+}
+
+TEST_F(OpenSaveTest, RevertReadsTheSavedTextAgainAndForgetsTheChanges)
+{
+    const QString a = QDir(home()).filePath("a.xml");
+    writeFile(a, smallFeed("Saved Title"));
+    Vellumcast &window = start();
+    window.openFeedAtPath(a);
+    window.editTracker()->setTextAsEdit(window.outlet("Feeds_Required_Title"), "Changed");
+    ASSERT_TRUE(window.isDocumentEdited());
+    window.command("revertDocumentToSaved")->trigger();
+    EXPECT_EQ(window.currentFeed()->title(), "Saved Title");
+    EXPECT_EQ(window.outlet<QLineEdit>("Feeds_Required_Title")->text(), "Saved Title");
+    EXPECT_FALSE(window.isDocumentEdited());
+    EXPECT_FALSE(window.undoManager()->canUndo());
 }
