@@ -188,13 +188,8 @@ void VLXFeed::validate()
 
     validateAndLogLanguage(m_language);
 
-    for (const categoryElement &c : m_category) {
-        if (c.categoryString().isEmpty() && !c.categoryDomainString().isEmpty()) {
-            recordError(
-                QStringLiteral("Feed Category must not be blank if Category Domain is used"));
-            break;
-        }
-    }
+    validateCategories(
+        QStringLiteral("Feed Category must not be blank if Category Domain is used"));
 
     validateAndLogTextInputAttrLink(m_textInputAttrLink);
     auto allOrNone = [](std::initializer_list<const QString *> fields) {

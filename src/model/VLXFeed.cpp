@@ -50,8 +50,7 @@ qint64 saturatedNumber(const QString &digits)
 } // namespace
 
 VLXFeed::VLXFeed()
-    : m_title(kEmpty), m_description(kEmpty), m_link(kEmpty), m_pubDate(kEmpty),
-      m_lastBuildDate(kEmpty), m_language(kEmpty), m_cloudAttrDomain(kEmpty),
+    : m_lastBuildDate(kEmpty), m_language(kEmpty), m_cloudAttrDomain(kEmpty),
       m_cloudAttrPort(kEmpty), m_cloudAttrPath(kEmpty), m_cloudAttrRegProc(kEmpty),
       m_cloudAttrProtocol(kEmpty), m_textInputAttrTitle(kEmpty), m_textInputAttrDescription(kEmpty),
       m_textInputAttrName(kEmpty), m_textInputAttrLink(kEmpty), m_webMaster(kEmpty),
@@ -66,12 +65,11 @@ VLXFeed::VLXFeed()
 }
 
 VLXFeed::VLXFeed(const VLXFeed &other)
-    : FeedElement(other), m_title(other.m_title), m_description(other.m_description),
-      m_link(other.m_link), m_pubDate(other.m_pubDate), m_autoPubDate(other.m_autoPubDate),
+    : PublishedElement(other), m_autoPubDate(other.m_autoPubDate),
       m_lastBuildDate(other.m_lastBuildDate), m_language(other.m_language),
-      m_category(other.m_category), m_cloudAttrDomain(other.m_cloudAttrDomain),
-      m_cloudAttrPort(other.m_cloudAttrPort), m_cloudAttrPath(other.m_cloudAttrPath),
-      m_cloudAttrRegProc(other.m_cloudAttrRegProc), m_cloudAttrProtocol(other.m_cloudAttrProtocol),
+      m_cloudAttrDomain(other.m_cloudAttrDomain), m_cloudAttrPort(other.m_cloudAttrPort),
+      m_cloudAttrPath(other.m_cloudAttrPath), m_cloudAttrRegProc(other.m_cloudAttrRegProc),
+      m_cloudAttrProtocol(other.m_cloudAttrProtocol),
       m_textInputAttrTitle(other.m_textInputAttrTitle),
       m_textInputAttrDescription(other.m_textInputAttrDescription),
       m_textInputAttrName(other.m_textInputAttrName),
@@ -79,8 +77,7 @@ VLXFeed::VLXFeed(const VLXFeed &other)
       m_editor(other.m_editor), m_copyright(other.m_copyright), m_docs(other.m_docs),
       m_rating(other.m_rating), m_TTL(other.m_TTL), m_skipDays(other.m_skipDays),
       m_skipHours(other.m_skipHours), m_styleSheet(other.m_styleSheet),
-      m_styleSheetCSS(other.m_styleSheetCSS), m_XMLComments(other.m_XMLComments),
-      m_scope(std::make_shared<extensionManagerScope>()),
+      m_styleSheetCSS(other.m_styleSheetCSS), m_scope(std::make_shared<extensionManagerScope>()),
       m_XMLExtensions(other.m_XMLExtensions->copy()), m_image(other.m_image->copy()),
       m_feedXMLLastUpload(other.m_feedXMLLastUpload)
 {

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "model/FeedElement.h"
 #include "model/FieldRule.h"
 #include "model/MessageGroup.h"
-#include "model/categoryElement.h"
+#include "model/PublishedElement.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -26,7 +25,7 @@ class QObject;
 // comments and style sheets, its namespace extensions, its image and its ordered items. Every
 // text field is "" when unset, never null. The channel owns its image and manager; items are
 // shared so that undo records and the clipboard can keep an item the list no longer holds.
-class VLXFeed : public FeedElement
+class VLXFeed : public PublishedElement
 {
 public:
     using ItemList = QList<std::shared_ptr<VLXItems>>;
@@ -44,27 +43,13 @@ public:
     // "<base>(<refs>), extensions: <names>, number of Items <n>" for debugging.
     QString description() const;
 
-    // --- Fields ------------------------------------------------------------------------------
-    const QString &title() const { return m_title; }
-    void setTitle(const QString &value) { m_title = value; }
-    const QString &descriptionElement() const { return m_description; }
-    void setDescriptionElement(const QString &value) { m_description = value; }
-    const QString &link() const { return m_link; }
-    void setLink(const QString &value) { m_link = value; }
-    const QString &pubDate() const { return m_pubDate; }
-    void setPubDate(const QString &value) { m_pubDate = value; }
+    // --- Fields (title, description, link, pubDate, categories, XML comments: see the bases) -
     int autoPubDate() const { return m_autoPubDate; }
     void setAutoPubDate(int value) { m_autoPubDate = value; }
     const QString &lastBuildDate() const { return m_lastBuildDate; }
     void setLastBuildDate(const QString &value) { m_lastBuildDate = value; }
     const QString &language() const { return m_language; }
     void setLanguage(const QString &value) { m_language = value; }
-
-    const QList<categoryElement> &category() const { return m_category; }
-    void setCategory(const QList<categoryElement> &list) { m_category = list; }
-    void addCategory(const categoryElement &value) { m_category.append(value); }
-    void replaceCategory(const categoryElement &value, int index) { m_category[index] = value; }
-    void removeCategoryAtIndex(int index) { m_category.removeAt(index); }
 
     const QString &cloudAttrDomain() const { return m_cloudAttrDomain; }
     void setCloudAttrDomain(const QString &value) { m_cloudAttrDomain = value; }
@@ -109,12 +94,6 @@ public:
     void setStyleSheet(const QString &value) { m_styleSheet = value; }
     const QString &styleSheetCSS() const { return m_styleSheetCSS; }
     void setStyleSheetCSS(const QString &value) { m_styleSheetCSS = value; }
-
-    const QStringList &XMLComments() const { return m_XMLComments; }
-    void setXMLComments(const QStringList &list) { m_XMLComments = list; }
-    void addXMLComments(const QStringList &list) { m_XMLComments.append(list); }
-    void replaceXMLComments(const QString &value, int index) { m_XMLComments[index] = value; }
-    void removeXMLCommentsAtIndex(int index) { m_XMLComments.removeAt(index); }
 
     extensionManagerChannel *XMLExtensions() const { return m_XMLExtensions.get(); }
     // Deactivates the old manager and stores a copy of the given one.
@@ -248,14 +227,9 @@ public:
     static QString doSubsutition(const QString &value, const QVariantList &substitutions);
 
 private:
-    QString m_title;
-    QString m_description;
-    QString m_link;
-    QString m_pubDate;
     int m_autoPubDate = 0;
     QString m_lastBuildDate;
     QString m_language;
-    QList<categoryElement> m_category;
     QString m_cloudAttrDomain;
     QString m_cloudAttrPort;
     QString m_cloudAttrPath;
@@ -275,7 +249,6 @@ private:
     std::array<int, 24> m_skipHours {};
     QString m_styleSheet;
     QString m_styleSheetCSS;
-    QStringList m_XMLComments;
     std::shared_ptr<extensionManagerScope> m_scope;
     std::unique_ptr<extensionManagerChannel> m_XMLExtensions;
     std::unique_ptr<VLXImage> m_image;

@@ -48,19 +48,16 @@ bool checkSize(const QString &value, int limit, const QString &title, const QStr
 } // namespace
 
 VLXImage::VLXImage()
-    : m_title(kEmpty), m_description(kEmpty), m_link(kEmpty), m_URL(kEmpty), m_oldURL(kEmpty),
-      m_imageFilename(kEmpty), m_width(kEmpty), m_height(kEmpty),
+    : m_URL(kEmpty), m_oldURL(kEmpty), m_imageFilename(kEmpty), m_width(kEmpty), m_height(kEmpty),
       m_XMLExtensions(std::make_unique<extensionManagerImage>()),
       m_imageLastUpload(VLXItems::neverUploaded())
 {
 }
 
 VLXImage::VLXImage(const VLXImage &other)
-    : FeedElement(other), m_title(other.m_title), m_description(other.m_description),
-      m_link(other.m_link), m_URL(other.m_URL), m_oldURL(other.m_oldURL),
+    : TitledElement(other), m_URL(other.m_URL), m_oldURL(other.m_oldURL),
       m_imageFilename(other.m_imageFilename), m_width(other.m_width), m_height(other.m_height),
-      m_XMLComments(other.m_XMLComments), m_XMLExtensions(other.m_XMLExtensions->copy()),
-      m_imageLastUpload(other.m_imageLastUpload)
+      m_XMLExtensions(other.m_XMLExtensions->copy()), m_imageLastUpload(other.m_imageLastUpload)
 {
 }
 

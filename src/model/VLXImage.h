@@ -1,14 +1,14 @@
 #pragma once
 
-#include "model/FeedElement.h"
 #include "model/FieldRule.h"
 #include "model/MessageGroup.h"
+#include "model/TitledElement.h"
 
 #include <QDateTime>
 #include <QList>
 #include <QString>
-#include <QVariantList>
 #include <QStringList>
+#include <QVariantList>
 #include <memory>
 
 class VLXFeed;
@@ -18,7 +18,7 @@ class QObject;
 // The channel's image element: title, description, link, image URL and size, the XML comments
 // kept inside it, its own namespace extensions and when the image file was last uploaded. An
 // image whose six content fields are all empty is not used and is not checked for completeness.
-class VLXImage : public FeedElement
+class VLXImage : public TitledElement
 {
 public:
     VLXImage();
@@ -30,12 +30,7 @@ public:
     std::unique_ptr<FeedElement> clone() const override;
     std::unique_ptr<VLXImage> copy() const { return std::make_unique<VLXImage>(*this); }
 
-    const QString &title() const { return m_title; }
-    void setTitle(const QString &value) { m_title = value; }
-    const QString &descriptionElement() const { return m_description; }
-    void setDescriptionElement(const QString &value) { m_description = value; }
-    const QString &link() const { return m_link; }
-    void setLink(const QString &value) { m_link = value; }
+    // Title, description, link and XML comments: see TitledElement.
     const QString &URL() const { return m_URL; }
     void setURL(const QString &value) { m_URL = value; }
     const QString &oldURL() const { return m_oldURL; }
@@ -46,12 +41,6 @@ public:
     void setWidth(const QString &value) { m_width = value; }
     const QString &height() const { return m_height; }
     void setHeight(const QString &value) { m_height = value; }
-
-    const QStringList &XMLComments() const { return m_XMLComments; }
-    void setXMLComments(const QStringList &list) { m_XMLComments = list; }
-    void addXMLComments(const QStringList &list) { m_XMLComments.append(list); }
-    void replaceXMLComments(const QString &value, int index) { m_XMLComments[index] = value; }
-    void removeXMLCommentsAtIndex(int index) { m_XMLComments.removeAt(index); }
 
     extensionManagerImage *XMLExtensions() const { return m_XMLExtensions.get(); }
     void setXMLExtensions(const extensionManagerImage &manager);
@@ -102,15 +91,11 @@ public:
                                 const QVariantList &substitutions) const;
 
 private:
-    QString m_title;
-    QString m_description;
-    QString m_link;
     QString m_URL;
     QString m_oldURL;
     QString m_imageFilename;
     QString m_width;
     QString m_height;
-    QStringList m_XMLComments;
     std::unique_ptr<extensionManagerImage> m_XMLExtensions;
     QDateTime m_imageLastUpload;
 };

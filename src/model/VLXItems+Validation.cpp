@@ -203,13 +203,8 @@ void VLXItems::validate(VLXFeed *feed)
     if (feed)
         validateGUID(feed);
 
-    for (const categoryElement &c : m_category) {
-        if (c.categoryString().isEmpty() && !c.categoryDomainString().isEmpty()) {
-            recordError(
-                QStringLiteral("Item Category must not be blank if Category Domain is used"));
-            break;
-        }
-    }
+    validateCategories(
+        QStringLiteral("Item Category must not be blank if Category Domain is used"));
 
     validateAndLogSourceAttr(m_sourceAttr);
     if (m_source.isEmpty() != m_sourceAttr.isEmpty()) {

@@ -96,8 +96,7 @@ std::unique_ptr<extensionManagerItem> extensionsFromArchive(const QVariant &arch
 const QString VLXItems::kArchiveClassName = QStringLiteral("VLXItems");
 
 VLXItems::VLXItems()
-    : m_title(kEmpty), m_description(kEmpty), m_link(kEmpty), m_pubDate(kEmpty), m_GUID(kEmpty),
-      m_source(kEmpty), m_sourceAttr(kEmpty), m_enclosureAttrURL(kEmpty),
+    : m_GUID(kEmpty), m_source(kEmpty), m_sourceAttr(kEmpty), m_enclosureAttrURL(kEmpty),
       m_enclosureAttrLength(kEmpty), m_enclosureAttrType(kEmpty), m_author(kEmpty),
       m_comments(kEmpty), m_XMLExtensions(std::make_unique<extensionManagerItem>()),
       m_XMLFeed(std::make_unique<vlxXMLDOM>()), m_sortString(kEmpty),
@@ -106,17 +105,14 @@ VLXItems::VLXItems()
 }
 
 VLXItems::VLXItems(const VLXItems &other)
-    : FeedElement(other), KeyedArchivable(other), m_title(other.m_title),
-      m_description(other.m_description), m_link(other.m_link), m_pubDate(other.m_pubDate),
-      m_category(other.m_category), m_GUID(other.m_GUID), m_GUIDAttr(other.m_GUIDAttr),
-      m_source(other.m_source), m_sourceAttr(other.m_sourceAttr),
+    : PublishedElement(other), KeyedArchivable(other), m_GUID(other.m_GUID),
+      m_GUIDAttr(other.m_GUIDAttr), m_source(other.m_source), m_sourceAttr(other.m_sourceAttr),
       m_includeEnclosure(other.m_includeEnclosure), m_enclosureAttrURL(other.m_enclosureAttrURL),
       m_enclosureAttrLength(other.m_enclosureAttrLength),
       m_enclosureAttrType(other.m_enclosureAttrType), m_author(other.m_author),
-      m_comments(other.m_comments), m_XMLComments(other.m_XMLComments),
-      m_XMLExtensions(other.m_XMLExtensions->copy()), m_XMLFeed(std::make_unique<vlxXMLDOM>()),
-      m_sortString(other.m_sortString), m_sortNumber(other.m_sortNumber),
-      m_enclosureLocalFilePath(other.m_enclosureLocalFilePath),
+      m_comments(other.m_comments), m_XMLExtensions(other.m_XMLExtensions->copy()),
+      m_XMLFeed(std::make_unique<vlxXMLDOM>()), m_sortString(other.m_sortString),
+      m_sortNumber(other.m_sortNumber), m_enclosureLocalFilePath(other.m_enclosureLocalFilePath),
       m_enclosureLocalFileLastUpload(other.m_enclosureLocalFileLastUpload)
 {
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "model/FeedElement.h"
 #include "model/FieldRule.h"
 #include "model/MessageGroup.h"
-#include "model/categoryElement.h"
+#include "model/PublishedElement.h"
 #include "platform/KeyedArchivable.h"
 
 #include <QDateTime>
@@ -24,7 +23,7 @@ class QObject;
 // One RSS 2.0 item of a feed: its core elements, the XML comments kept with it, its own
 // namespace extensions, the keys the last sort gave it and the local file that is published as
 // its enclosure. Every text field is "" when unset, never null.
-class VLXItems : public FeedElement, public KeyedArchivable
+class VLXItems : public PublishedElement, public KeyedArchivable
 {
 public:
     // An empty item, as the reader makes it: no settings are read.
@@ -54,22 +53,7 @@ public:
     QByteArray archivedData() const;
     static std::shared_ptr<VLXItems> fromArchivedData(const QByteArray &data);
 
-    // --- Fields ------------------------------------------------------------------------------
-    const QString &title() const { return m_title; }
-    void setTitle(const QString &value) { m_title = value; }
-    const QString &descriptionElement() const { return m_description; }
-    void setDescriptionElement(const QString &value) { m_description = value; }
-    const QString &link() const { return m_link; }
-    void setLink(const QString &value) { m_link = value; }
-    const QString &pubDate() const { return m_pubDate; }
-    void setPubDate(const QString &value) { m_pubDate = value; }
-
-    const QList<categoryElement> &category() const { return m_category; }
-    void setCategory(const QList<categoryElement> &list) { m_category = list; }
-    void addCategory(const categoryElement &value) { m_category.append(value); }
-    void replaceCategory(const categoryElement &value, int index) { m_category[index] = value; }
-    void removeCategoryAtIndex(int index) { m_category.removeAt(index); }
-
+    // --- Fields (title, description, link, pubDate, categories, XML comments: see the bases) -
     const QString &GUID() const { return m_GUID; }
     void setGUID(const QString &value) { m_GUID = value; }
     int GUIDAttr() const { return m_GUIDAttr; }
@@ -90,13 +74,6 @@ public:
     void setAuthor(const QString &value) { m_author = value; }
     const QString &comments() const { return m_comments; }
     void setComments(const QString &value) { m_comments = value; }
-
-    const QStringList &XMLComments() const { return m_XMLComments; }
-    void setXMLComments(const QStringList &list) { m_XMLComments = list; }
-    // Appends every comment of the list (an empty list changes nothing).
-    void addXMLComments(const QStringList &list) { m_XMLComments.append(list); }
-    void replaceXMLComments(const QString &value, int index) { m_XMLComments[index] = value; }
-    void removeXMLCommentsAtIndex(int index) { m_XMLComments.removeAt(index); }
 
     extensionManagerItem *XMLExtensions() const { return m_XMLExtensions.get(); }
     // Stores a deep copy of the manager (its extension objects included).
@@ -200,11 +177,6 @@ public:
                                 const QVariantList &substitutions) const;
 
 private:
-    QString m_title;
-    QString m_description;
-    QString m_link;
-    QString m_pubDate;
-    QList<categoryElement> m_category;
     QString m_GUID;
     int m_GUIDAttr = 0;
     QString m_source;
@@ -215,7 +187,6 @@ private:
     QString m_enclosureAttrType;
     QString m_author;
     QString m_comments;
-    QStringList m_XMLComments;
     std::unique_ptr<extensionManagerItem> m_XMLExtensions;
     std::unique_ptr<vlxXMLDOM> m_XMLFeed;
     QString m_sortString;

@@ -1,0 +1,13 @@
+#include "model/PublishedElement.h"
+
+PublishedElement::PublishedElement() : m_pubDate(QStringLiteral("")) { }
+
+void PublishedElement::validateCategories(const QString &message)
+{
+    for (const categoryElement &c : m_category) {
+        if (c.categoryString().isEmpty() && !c.categoryDomainString().isEmpty()) {
+            recordError(message);
+            return;
+        }
+    }
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "model/FeedElement.h"
+
+#include <QString>
+#include <QStringList>
+
+// The fields the channel, its image and its items all carry under the same names: title,
+// description and link, and the XML comments kept inside the element. A new element holds ""
+// in each text field, never a null text.
+class TitledElement : public FeedElement
+{
+public:
+    const QString &title() const { return m_title; }
+    void setTitle(const QString &value) { m_title = value; }
+    const QString &descriptionElement() const { return m_description; }
+    void setDescriptionElement(const QString &value) { m_description = value; }
+    const QString &link() const { return m_link; }
+    void setLink(const QString &value) { m_link = value; }
+
+    const QStringList &XMLComments() const { return m_XMLComments; }
+    void setXMLComments(const QStringList &list) { m_XMLComments = list; }
+    // Appends every comment of the list (an empty list changes nothing).
+    void addXMLComments(const QStringList &list) { m_XMLComments.append(list); }
+    void replaceXMLComments(const QString &value, int index) { m_XMLComments[index] = value; }
+    void removeXMLCommentsAtIndex(int index) { m_XMLComments.removeAt(index); }
+
+protected:
+    TitledElement();
+    TitledElement(const TitledElement &other) = default;
+    TitledElement &operator=(const TitledElement &) = delete;
+    ~TitledElement() override = default;
+
+    QString m_title;
+    QString m_description;
+    QString m_link;
+    QStringList m_XMLComments;
+};
