@@ -2,7 +2,9 @@
 
 #include "model/VLXFeed.h"
 
+#include "model/ElementMessages.h"
 #include "model/ExtensionTexts.h"
+#include "model/FieldRepair.h"
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -90,26 +92,14 @@ void VLXFeed::finalProcessing()
 {
     const ExtensionTexts ext(*m_XMLExtensions);
     using NS = KnownNamespace;
-    auto repair = [&](QString &field, const char *name,
-                      std::initializer_list<ExtensionTexts::Candidate> candidates) {
-        if (!field.isEmpty())
-            return;
-        for (const ExtensionTexts::Candidate &c : candidates) {
-            const QString value = ext.text(c.ns, QLatin1String(c.path));
-            if (value.isEmpty())
-                continue;
-            recordRepair(QStringLiteral("Feed <%1> was blank, used the contents of <%2>")
-                             .arg(QLatin1String(name), QLatin1String(c.tag)));
-            field = value;
-            return;
-        }
-    };
-    repair(m_title, "title",
-           {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
-    repair(m_description, "description",
-           {{NS::iTunes, "summary", "itunes:summary"},
-            {NS::contentEncoded, "encoded", "content:encoded"},
-            {NS::dublinCore, "description", "dc:description"}});
+    const FieldRepair repair(*this, ext, "Feed");
+    repair.fromFirst(
+        m_title, "title",
+        {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
+    repair.fromFirst(m_description, "description",
+                     {{NS::iTunes, "summary", "itunes:summary"},
+                      {NS::contentEncoded, "encoded", "content:encoded"},
+                      {NS::dublinCore, "description", "dc:description"}});
 
     if (m_pubDate.isEmpty()) {
         const QString dcDate = ext.text(NS::dublinCore, QStringLiteral("date"));
@@ -135,35 +125,14 @@ void VLXFeed::finalProcessing()
         }
     }
 
-    if (m_editor.isEmpty()) {
-        // The first candidate that holds anything decides alone.
-        for (const ExtensionTexts::Candidate &c :
-             {ExtensionTexts::Candidate {NS::iTunes, "author", "itunes:author"},
-              ExtensionTexts::Candidate {NS::iTunes, "owner/email", "itunes:ownerEmail"},
-              ExtensionTexts::Candidate {NS::dublinCore, "creator", "dc:creator"},
-              ExtensionTexts::Candidate {NS::dublinCore, "publisher", "dc:publisher"},
-              ExtensionTexts::Candidate {NS::dublinCore, "contributor", "dc:contributor"}}) {
-            const QString value = ext.text(c.ns, QLatin1String(c.path));
-            if (value.isEmpty())
-                continue;
-            if (VLXLogic::checkEMail(value)) {
-                recordRepair(
-                    QStringLiteral("Feed <managingEditor> was blank, used the contents of <%1>")
-                        .arg(QLatin1String(c.tag)));
-                m_editor = value;
-            }
-            break;
-        }
-    }
-
-    if (m_copyright.isEmpty()) {
-        if (const QString rights = ext.text(NS::dublinCore, QStringLiteral("rights"));
-            !rights.isEmpty()) {
-            recordRepair(
-                QStringLiteral("Feed <copyright> was blank, used the contents of <dc:rights>"));
-            m_copyright = rights;
-        }
-    }
+    // The first candidate that holds anything decides alone.
+    repair.fromFirstEMail(m_editor, "managingEditor",
+                          {{NS::iTunes, "author", "itunes:author"},
+                           {NS::iTunes, "owner/email", "itunes:ownerEmail"},
+                           {NS::dublinCore, "creator", "dc:creator"},
+                           {NS::dublinCore, "publisher", "dc:publisher"},
+                           {NS::dublinCore, "contributor", "dc:contributor"}});
+    repair.fromFirst(m_copyright, "copyright", {{NS::dublinCore, "rights", "dc:rights"}});
 
     m_XMLExtensions->finalProcessing(this);
     m_image->finalProcessing(this);
@@ -240,7 +209,7 @@ void VLXFeed::validate()
 int VLXFeed::parseXMLErrorCount() const
 {
     int count
-        = errorCount() + m_XMLExtensions->parseXMLErrorCount() + m_image->parseXMLErrorCount();
+        = ElementMessages::errorCount(*this, *m_XMLExtensions) + m_image->parseXMLErrorCount();
     for (const auto &item : m_items)
         count += item->parseXMLErrorCount();
     return count;
@@ -248,7 +217,7 @@ int VLXFeed::parseXMLErrorCount() const
 
 int VLXFeed::parseXMLWarnCount() const
 {
-    int count = warnCount() + m_XMLExtensions->parseXMLWarnCount() + m_image->parseXMLWarnCount();
+    int count = ElementMessages::warnCount(*this, *m_XMLExtensions) + m_image->parseXMLWarnCount();
     for (const auto &item : m_items)
         count += item->parseXMLWarnCount();
     return count;
@@ -257,7 +226,7 @@ int VLXFeed::parseXMLWarnCount() const
 int VLXFeed::parseXMLRepairCount() const
 {
     int count
-        = repairCount() + m_XMLExtensions->parseXMLRepairCount() + m_image->parseXMLRepairCount();
+        = ElementMessages::repairCount(*this, *m_XMLExtensions) + m_image->parseXMLRepairCount();
     for (const auto &item : m_items)
         count += item->parseXMLRepairCount();
     return count;
@@ -266,11 +235,9 @@ int VLXFeed::parseXMLRepairCount() const
 QList<MessageGroup> VLXFeed::parseXMLErrorList(bool includeErrors, bool includeWarn,
                                                bool includeRepair) const
 {
-    MessageGroup group(QStringLiteral("RSS Feed: \"%1\"").arg(m_title));
-    group.addEntries(listOfErrors(includeErrors, includeWarn, includeRepair));
-    for (const MessageGroup &g :
-         m_XMLExtensions->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
-        group.addGroup(g);
+    MessageGroup group
+        = ElementMessages::group(QStringLiteral("RSS Feed: \"%1\"").arg(m_title), *this,
+                                 *m_XMLExtensions, includeErrors, includeWarn, includeRepair);
     for (const MessageGroup &g :
          m_image->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
         group.addGroup(g);
@@ -279,9 +246,7 @@ QList<MessageGroup> VLXFeed::parseXMLErrorList(bool includeErrors, bool includeW
              item->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
             group.addGroup(g);
     }
-    if (group.isEmpty())
-        return {};
-    return {group};
+    return ElementMessages::listOf(group);
 }
 
 QVariantList VLXFeed::parseXMLErrorTree(bool includeErrors, bool includeWarn,
@@ -295,8 +260,7 @@ QVariantList VLXFeed::parseXMLErrorTree(bool includeErrors, bool includeWarn,
 
 void VLXFeed::clearParseXMLErrorList()
 {
-    removeAllListOfErrors();
-    m_XMLExtensions->clearParseXMLErrorList();
+    ElementMessages::clear(*this, *m_XMLExtensions);
     m_image->clearParseXMLErrorList();
     for (const auto &item : m_items)
         item->clearParseXMLErrorList();

@@ -1,6 +1,8 @@
 #include "model/VLXImage.h"
 
+#include "model/ElementMessages.h"
 #include "model/ExtensionTexts.h"
+#include "model/FieldRepair.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
@@ -179,23 +181,10 @@ void VLXImage::populateWithDefaults()
 void VLXImage::finalProcessing(VLXFeed *feed)
 {
     const ExtensionTexts dc(*m_XMLExtensions);
-    if (m_title.isEmpty()) {
-        if (const QString value = dc.text(KnownNamespace::dublinCore, QStringLiteral("title"));
-            !value.isEmpty()) {
-            recordRepair(
-                QStringLiteral("Image <title> was blank, used the contents of <dc:title>"));
-            m_title = value;
-        }
-    }
-    if (m_description.isEmpty()) {
-        if (const QString value
-            = dc.text(KnownNamespace::dublinCore, QStringLiteral("description"));
-            !value.isEmpty()) {
-            recordRepair(QStringLiteral(
-                "Image <description> was blank, used the contents of <dc:description>"));
-            m_description = value;
-        }
-    }
+    const FieldRepair repair(*this, dc, "Image");
+    repair.fromFirst(m_title, "title", {{KnownNamespace::dublinCore, "title", "dc:title"}});
+    repair.fromFirst(m_description, "description",
+                     {{KnownNamespace::dublinCore, "description", "dc:description"}});
     m_XMLExtensions->finalProcessing(feed);
 }
 
@@ -228,34 +217,28 @@ void VLXImage::preferencesChanged()
 
 int VLXImage::parseXMLErrorCount() const
 {
-    return errorCount() + m_XMLExtensions->parseXMLErrorCount();
+    return ElementMessages::errorCount(*this, *m_XMLExtensions);
 }
 
 int VLXImage::parseXMLWarnCount() const
 {
-    return warnCount() + m_XMLExtensions->parseXMLWarnCount();
+    return ElementMessages::warnCount(*this, *m_XMLExtensions);
 }
 
 int VLXImage::parseXMLRepairCount() const
 {
-    return repairCount() + m_XMLExtensions->parseXMLRepairCount();
+    return ElementMessages::repairCount(*this, *m_XMLExtensions);
 }
 
 QList<MessageGroup> VLXImage::parseXMLErrorList(bool includeErrors, bool includeWarn,
                                                 bool includeRepair) const
 {
-    MessageGroup group(QStringLiteral("Image - \"%1\"").arg(m_title));
-    group.addEntries(listOfErrors(includeErrors, includeWarn, includeRepair));
-    for (const MessageGroup &g :
-         m_XMLExtensions->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
-        group.addGroup(g);
-    if (group.isEmpty())
-        return {};
-    return {group};
+    return ElementMessages::listOf(
+        ElementMessages::group(QStringLiteral("Image - \"%1\"").arg(m_title), *this,
+                               *m_XMLExtensions, includeErrors, includeWarn, includeRepair));
 }
 
 void VLXImage::clearParseXMLErrorList()
 {
-    removeAllListOfErrors();
-    m_XMLExtensions->clearParseXMLErrorList();
+    ElementMessages::clear(*this, *m_XMLExtensions);
 }

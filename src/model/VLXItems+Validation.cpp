@@ -2,7 +2,9 @@
 
 #include "model/VLXItems.h"
 
+#include "model/ElementMessages.h"
 #include "model/ExtensionTexts.h"
+#include "model/FieldRepair.h"
 #include "model/VLXFeed.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerItem.h"
@@ -133,27 +135,14 @@ void VLXItems::finalProcessing(VLXFeed *feed, int)
 {
     const ExtensionTexts ext(*m_XMLExtensions);
     using NS = KnownNamespace;
-    // Each empty field takes the first candidate that is in use and not empty.
-    auto repair = [&](QString &field, const char *name,
-                      std::initializer_list<ExtensionTexts::Candidate> candidates) {
-        if (!field.isEmpty())
-            return;
-        for (const ExtensionTexts::Candidate &c : candidates) {
-            const QString value = ext.text(c.ns, QLatin1String(c.path));
-            if (value.isEmpty())
-                continue;
-            recordRepair(QStringLiteral("Item <%1> was blank, used the contents of <%2>")
-                             .arg(QLatin1String(name), QLatin1String(c.tag)));
-            field = value;
-            return;
-        }
-    };
-    repair(m_title, "title",
-           {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
-    repair(m_description, "description",
-           {{NS::iTunes, "summary", "itunes:summary"},
-            {NS::contentEncoded, "encoded", "content:encoded"},
-            {NS::dublinCore, "description", "dc:description"}});
+    const FieldRepair repair(*this, ext, "Item");
+    repair.fromFirst(
+        m_title, "title",
+        {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
+    repair.fromFirst(m_description, "description",
+                     {{NS::iTunes, "summary", "itunes:summary"},
+                      {NS::contentEncoded, "encoded", "content:encoded"},
+                      {NS::dublinCore, "description", "dc:description"}});
     if (m_pubDate.isEmpty()) {
         const QString dcDate = ext.text(NS::dublinCore, QStringLiteral("date"));
         if (!dcDate.isEmpty() && VLXLogic::RDFInternetDateTime(dcDate) != 0) {
@@ -162,25 +151,13 @@ void VLXItems::finalProcessing(VLXFeed *feed, int)
             m_pubDate = VLXLogic::convertValidDateToRFC822(dcDate);
         }
     }
-    if (m_author.isEmpty()) {
-        // The first candidate that holds anything decides alone: when it is not an e-mail
-        // text the author stays empty.
-        for (const ExtensionTexts::Candidate &c :
-             {ExtensionTexts::Candidate {NS::iTunes, "author", "itunes:author"},
-              ExtensionTexts::Candidate {NS::dublinCore, "creator", "dc:creator"},
-              ExtensionTexts::Candidate {NS::dublinCore, "publisher", "dc:publisher"},
-              ExtensionTexts::Candidate {NS::dublinCore, "contributor", "dc:contributor"}}) {
-            const QString value = ext.text(c.ns, QLatin1String(c.path));
-            if (value.isEmpty())
-                continue;
-            if (VLXLogic::checkEMail(value)) {
-                recordRepair(QStringLiteral("Item <author> was blank, used the contents of <%1>")
-                                 .arg(QLatin1String(c.tag)));
-                m_author = value;
-            }
-            break;
-        }
-    }
+    // The first candidate that holds anything decides alone: when it is not an e-mail text
+    // the author stays empty.
+    repair.fromFirstEMail(m_author, "author",
+                          {{NS::iTunes, "author", "itunes:author"},
+                           {NS::dublinCore, "creator", "dc:creator"},
+                           {NS::dublinCore, "publisher", "dc:publisher"},
+                           {NS::dublinCore, "contributor", "dc:contributor"}});
     m_XMLExtensions->finalProcessing(feed);
 }
 
@@ -277,34 +254,28 @@ bool VLXItems::isInFuture() const
 
 int VLXItems::parseXMLErrorCount() const
 {
-    return errorCount() + m_XMLExtensions->parseXMLErrorCount();
+    return ElementMessages::errorCount(*this, *m_XMLExtensions);
 }
 
 int VLXItems::parseXMLWarnCount() const
 {
-    return warnCount() + m_XMLExtensions->parseXMLWarnCount();
+    return ElementMessages::warnCount(*this, *m_XMLExtensions);
 }
 
 int VLXItems::parseXMLRepairCount() const
 {
-    return repairCount() + m_XMLExtensions->parseXMLRepairCount();
+    return ElementMessages::repairCount(*this, *m_XMLExtensions);
 }
 
 QList<MessageGroup> VLXItems::parseXMLErrorList(bool includeErrors, bool includeWarn,
                                                 bool includeRepair) const
 {
-    MessageGroup group(QStringLiteral("Item - \"%1\"").arg(m_title));
-    group.addEntries(listOfErrors(includeErrors, includeWarn, includeRepair));
-    for (const MessageGroup &g :
-         m_XMLExtensions->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
-        group.addGroup(g);
-    if (group.isEmpty())
-        return {};
-    return {group};
+    return ElementMessages::listOf(
+        ElementMessages::group(QStringLiteral("Item - \"%1\"").arg(m_title), *this,
+                               *m_XMLExtensions, includeErrors, includeWarn, includeRepair));
 }
 
 void VLXItems::clearParseXMLErrorList()
 {
-    removeAllListOfErrors();
-    m_XMLExtensions->clearParseXMLErrorList();
+    ElementMessages::clear(*this, *m_XMLExtensions);
 }

@@ -1,0 +1,44 @@
+#include "model/ElementMessages.h"
+
+#include "model/FeedElement.h"
+#include "model/baseExtensionManager.h"
+
+int ElementMessages::errorCount(const FeedElement &owner, const baseExtensionManager &extensions)
+{
+    return owner.errorCount() + extensions.parseXMLErrorCount();
+}
+
+int ElementMessages::warnCount(const FeedElement &owner, const baseExtensionManager &extensions)
+{
+    return owner.warnCount() + extensions.parseXMLWarnCount();
+}
+
+int ElementMessages::repairCount(const FeedElement &owner, const baseExtensionManager &extensions)
+{
+    return owner.repairCount() + extensions.parseXMLRepairCount();
+}
+
+MessageGroup ElementMessages::group(const QString &heading, const FeedElement &owner,
+                                    const baseExtensionManager &extensions, bool includeErrors,
+                                    bool includeWarn, bool includeRepair)
+{
+    MessageGroup group(heading);
+    group.addEntries(owner.listOfErrors(includeErrors, includeWarn, includeRepair));
+    for (const MessageGroup &g :
+         extensions.parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+        group.addGroup(g);
+    return group;
+}
+
+QList<MessageGroup> ElementMessages::listOf(const MessageGroup &group)
+{
+    if (group.isEmpty())
+        return {};
+    return {group};
+}
+
+void ElementMessages::clear(FeedElement &owner, baseExtensionManager &extensions)
+{
+    owner.removeAllListOfErrors();
+    extensions.clearParseXMLErrorList();
+}

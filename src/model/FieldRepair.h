@@ -1,0 +1,33 @@
+#pragma once
+
+#include "model/ExtensionTexts.h"
+
+#include <QString>
+#include <initializer_list>
+
+class FeedElement;
+
+// The repairs after reading that fill an empty core field of the channel, its image or an item
+// from its namespace extensions. Each field it fills is recorded on the owner as the repair
+// "<subject> <name> was blank, used the contents of <tag>".
+class FieldRepair
+{
+public:
+    using Candidates = std::initializer_list<ExtensionTexts::Candidate>;
+
+    // The subject names the owner in the messages ("Feed", "Item", "Image").
+    FieldRepair(FeedElement &owner, const ExtensionTexts &texts, const char *subject);
+
+    // An empty field takes the text of the first candidate that has one.
+    void fromFirst(QString &field, const char *name, Candidates candidates) const;
+    // An empty field looks only at the first candidate that has a text: it takes that text
+    // when it is an e-mail address and otherwise stays empty.
+    void fromFirstEMail(QString &field, const char *name, Candidates candidates) const;
+
+private:
+    FeedElement &m_owner;
+    const ExtensionTexts &m_texts;
+    const char *m_subject;
+
+    void record(const char *name, const char *tag) const;
+};
