@@ -5,23 +5,11 @@
 #include "platform/SettingsEquality.h"
 #include "publish/VLXSite.h"
 #include "settings/ExtensionDefaultsObject.h"
+#include "settings/SettingEmptiness.h"
 
 #include <QtDebug>
 
 namespace {
-
-bool isEmptyValue(const QVariant &value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::QString:
-        return value.toString().isEmpty();
-    case QMetaType::QVariantList:
-    case QMetaType::QStringList:
-        return value.toList().isEmpty();
-    default:
-        return false;
-    }
-}
 
 bool objectDefaultsEmpty(const QVariant &value)
 {
@@ -208,7 +196,7 @@ bool VLXPreferences::isExtensionEmptyImpl(const QString &prefix) const
 {
     const auto allEmpty = [this](const QStringList &keys) {
         for (const QString &key : keys) {
-            if (!isEmptyValue(m_curValues.value(key)))
+            if (!SettingEmptiness::isEmptyTextOrList(m_curValues.value(key)))
                 return false;
         }
         return true;

@@ -13,6 +13,7 @@
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/SettingsEquality.h"
+#include "settings/SettingEmptiness.h"
 
 #include <QtDebug>
 #include <cmath>
@@ -24,36 +25,6 @@ struct Step
     double threshold;
     float version;
 };
-
-bool isEmptyCollectionOrText(const QVariant &value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::QString:
-        return value.toString().isEmpty();
-    case QMetaType::QVariantList:
-    case QMetaType::QStringList:
-        return value.toList().isEmpty();
-    case QMetaType::QVariantMap:
-    case QMetaType::QVariantHash:
-        return value.toMap().isEmpty();
-    default:
-        return false;
-    }
-}
-
-bool isNonEmptyCollectionOrText(const QVariant &value)
-{
-    switch (value.metaType().id()) {
-    case QMetaType::QString:
-    case QMetaType::QVariantList:
-    case QMetaType::QStringList:
-    case QMetaType::QVariantMap:
-    case QMetaType::QVariantHash:
-        return !isEmptyCollectionOrText(value);
-    default:
-        return false;
-    }
-}
 
 // The version as the single-precision number it is stored as, widened to double for comparing.
 std::optional<double> storedVersion(const QVariant &value)
@@ -91,7 +62,8 @@ void VLXPreferences::checkVersion()
         return;
     QVariantMap &values = *m_displayedValues;
     const auto write = [&values](const QString &key, const QVariant &value) {
-        if (isEmptyCollectionOrText(value) && isNonEmptyCollectionOrText(values.value(key)))
+        if (SettingEmptiness::isEmptyCollectionOrText(value)
+            && SettingEmptiness::isNonEmptyCollectionOrText(values.value(key)))
             return;
         values.insert(key, value);
     };
@@ -218,8 +190,8 @@ void VLXPreferences::checkVersionImpl(const QString &uniqueKey)
         }
     } flush {this};
     const auto write = [this, &uniqueKey](const QString &key, const QVariant &value) {
-        if (isEmptyCollectionOrText(value)
-            && isNonEmptyCollectionOrText(objectForKeyImpl(key, uniqueKey)))
+        if (SettingEmptiness::isEmptyCollectionOrText(value)
+            && SettingEmptiness::isNonEmptyCollectionOrText(objectForKeyImpl(key, uniqueKey)))
             return;
         setObjectForKeyImpl(value, key, uniqueKey);
     };
