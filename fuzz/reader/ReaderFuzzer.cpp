@@ -1,5 +1,12 @@
 // Any byte sequence must come out of the reader as a status: decoding, the feed check and the
 // full read (with its repairs) run on every input, and the channel-only read as well.
+//
+// For coverage inside the library, instrument all of it, not only this file:
+//   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVLX_BUILD_FUZZ=ON \
+//     -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined \
+//     -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link,address,undefined
+//   cmake --build build-fuzz --target fuzz_reader
+//   build-fuzz/fuzz/reader/fuzz_reader -max_len=16384 -timeout=20 corpus tests/data/feeds
 
 #include "io/VLXParseFeed.h"
 #include "platform/AlertService.h"
