@@ -400,12 +400,13 @@ bool matchesAsciiCI(QStringView text, qsizetype at, QStringView needle)
     return true;
 }
 
-// One sweep over the text that runs the re-escaping of every tag in `tags` as a dry run and
-// answers whether any of them would change a value. Each tag's pass is followed exactly (the
-// CDATA context and the search positions are the same as in the real pass); as long as no pass
-// changes anything, every later pass sees the same text, so "no change anywhere" here means the
-// real passes can be skipped. Large feeds that need no repair then cost one scan.
-bool tagValuesNeedRepair(QStringView text, const QStringList &tags)
+// One sweep over the text that answers whether any repair step would change it. The literal
+// steps are recognised where they occur; the re-escaping of every tag in `tags` runs as a dry
+// run that follows each tag's pass exactly (the CDATA context and the search positions are
+// those of the real pass). As long as no pass changes anything, every later pass sees the same
+// text, so "no change anywhere" here means all steps can be skipped. A large feed that needs no
+// repair then costs one walk over its characters.
+bool textNeedsRepair(QStringView text, const QStringList &tags)
 {
     struct TagState
     {
@@ -415,37 +416,54 @@ bool tagValuesNeedRepair(QStringView text, const QStringList &tags)
     };
     std::vector<TagState> states;
     for (const QString &tag : tags)
-        states.push_back({u'<' + tag + u'>', u"</"_s + tag + u'>', 0, -1});
+        states.push_back({ u'<' + tag + u'>', u"</"_s + tag + u'>', 0, -1 });
 
+    const char16_t *data = text.utf16();
+    const qsizetype n = text.size();
     qsizetype lastOpen = -1, lastClose = -1;
-    qsizetype nextClose = findLiteral(text, u"]]>");
-    for (qsizetype p = text.indexOf(u'<'); p >= 0; p = text.indexOf(u'<', p + 1)) {
-        while (nextClose >= 0 && nextClose < p) {
-            lastClose = nextClose;
-            nextClose = findLiteral(text, u"]]>", nextClose + 1);
-        }
-        const bool closing = p + 1 < text.size() && text[p + 1] == u'/';
-        for (TagState &state : states) {
-            if (state.valueStart >= 0) {
-                if (!closing || !matchesAsciiCI(text, p, state.close))
-                    continue;
-                // A value holding a CDATA section is left alone.
-                const bool holdsCdata = lastOpen >= state.valueStart;
-                if (!holdsCdata
-                    && valueNeedsEscaping(text.sliced(state.valueStart, p - state.valueStart)))
-                    return true;
-                state.valueStart = -1;
-                state.resumeAt = p + state.close.size();
-            } else if (!closing && p >= state.resumeAt && matchesAsciiCI(text, p, state.open)) {
-                const bool insideCdata = lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
-                if (insideCdata)
-                    state.resumeAt = p + state.open.size();
-                else
-                    state.valueStart = p + state.open.size();
+    constexpr quint64 interesting = (quint64(1) << '&') | (quint64(1) << '<') | (quint64(1) << '>');
+    for (qsizetype p = 0; p < n; ++p) {
+        const char16_t c = data[p];
+        if (c >= 64 ? c != ']' : !((interesting >> c) & 1))
+            continue;
+        if (c == '&') {
+            if (text.sliced(p).startsWith(u"&amp;apos;"))
+                return true;
+        } else if (c == '>') {
+            if (p > 0 && data[p - 1] == ' ')
+                return true;
+        } else if (c == ']') {
+            if (p + 2 < n && data[p + 1] == ']' && data[p + 2] == '>')
+                lastClose = p;
+        } else if (c == '<') {
+            if (p + 1 < n && data[p + 1] == ' ')
+                return true;
+            const bool closing = p + 1 < n && data[p + 1] == '/';
+            if (closing && text.sliced(p).startsWith(u"</xml>"))
+                return true;
+            for (TagState &state : states) {
+                if (state.valueStart >= 0) {
+                    if (!closing || !matchesAsciiCI(text, p, state.close))
+                        continue;
+                    // A value holding a CDATA section is left alone.
+                    const bool holdsCdata = lastOpen >= state.valueStart;
+                    if (!holdsCdata
+                        && valueNeedsEscaping(text.sliced(state.valueStart, p - state.valueStart)))
+                        return true;
+                    state.valueStart = -1;
+                    state.resumeAt = p + state.close.size();
+                } else if (!closing && p >= state.resumeAt && matchesAsciiCI(text, p, state.open)) {
+                    const bool insideCdata =
+                        lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
+                    if (insideCdata)
+                        state.resumeAt = p + state.open.size();
+                    else
+                        state.valueStart = p + state.open.size();
+                }
             }
+            if (!closing && matchesAsciiCI(text, p, u"<![CDATA["))
+                lastOpen = p;
         }
-        if (matchesAsciiCI(text, p, u"<![CDATA["))
-            lastOpen = p;
     }
     return false;
 }
@@ -706,6 +724,10 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
 
 QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
 {
+    static const QStringList tags = { u"title"_s, u"description"_s, u"dc:title"_s,
+                                      u"dc:description"_s, u"content:encoded"_s };
+    if (!textNeedsRepair(text, tags))
+        return text;
     QString work = text;
     // 1. Double-encoded apostrophes. One pass leaves none: the replacement cannot form a new
     // occurrence with its neighbours.
@@ -757,10 +779,6 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
         messages->append(u"Removed </xml> tag that shouldn't exist"_s);
     }
     // 5. Tag values re-escaped.
-    static const QStringList tags
-        = {u"title"_s, u"description"_s, u"dc:title"_s, u"dc:description"_s, u"content:encoded"_s};
-    if (!tagValuesNeedRepair(work, tags))
-        return work;
     for (const QString &tag : tags) {
         bool changed = false;
         work = fixEntityEncodingText(work, tag, &changed);
