@@ -10,6 +10,9 @@ HelpWindow::HelpWindow(QWidget *parent)
 {
     setObjectName(QStringLiteral("helpWindow"));
     setWindowTitle(tr("Vellumcast Help"));
+    // An accessory window: quitting closes the document window and relies on that being the
+    // last one, so an open help window must not keep the application running on its own.
+    setAttribute(Qt::WA_QuitOnClose, false);
     m_contents->setObjectName(QStringLiteral("helpContents"));
     m_browser->setObjectName(QStringLiteral("helpBrowser"));
     m_browser->setOpenExternalLinks(true);

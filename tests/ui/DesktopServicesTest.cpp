@@ -3,11 +3,13 @@
 #include "platform/QtHelpService.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBrowser>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -75,4 +77,32 @@ TEST(QtHelpService, TheBundledBookHasItsStartPageAndShortcuts)
     for (const char *anchor : {"KeyboardShortcuts", "WhatsNew", "TutorialsMP", "FeedTitle",
                                "ItemGUID", "ImageURL", "VLXSort", "FeedRawXML"})
         EXPECT_TRUE(help.hasAnchor(anchor)) << anchor;
+}
+
+TEST(QtHelpService, AnOpenHelpWindowDoesNotKeepTheApplicationRunning)
+{
+    // Quitting closes the document window and counts on that being the last window; a help
+    // window left open must not keep the application alive without any document window.
+    QWidget document;
+    document.show();
+    QTemporaryDir dir;
+    QFile page(dir.filePath("index.html"));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<html><body><a name=\"Start\"></a>Start</body></html>");
+    page.close();
+    QtHelpService help(dir.path());
+    ASSERT_TRUE(help.lookupAnchor("Start"));
+    ASSERT_TRUE(help.window()->isVisible());
+    // Closing the document window must end the event loop by itself.
+    QTimer::singleShot(0, &document, &QWidget::close);
+    bool stillRunning = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        stillRunning = true;
+        QApplication::quit();
+    });
+    guard.start(5000);
+    QApplication::exec();
+    EXPECT_FALSE(stillRunning);
 }
