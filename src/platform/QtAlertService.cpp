@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -54,9 +55,14 @@ int QtAlertService::answerOf(const QMessageBox *box)
 
 int QtAlertService::runAlert(const Alert &alert)
 {
-    QMessageBox *box = buildBox(alert);
+    // The box is a child of the window it sits over; when that window goes away while the alert
+    // is open it takes the box with it, and the alert counts as dismissed with Escape.
+    QPointer<QMessageBox> box = buildBox(alert);
+    const int dismissed = answerOf(box);
     box->exec();
+    if (!box)
+        return dismissed;
     const int answer = answerOf(box);
-    delete box;
+    delete box.data();
     return answer;
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QPointer>
 
 QString QtFileChooser::nameFilter(const QStringList &extensions)
 {
@@ -17,7 +18,11 @@ QString QtFileChooser::nameFilter(const QStringList &extensions)
 
 QStringList QtFileChooser::choose(const FileRequest &request)
 {
-    QFileDialog dialog(QApplication::activeWindow(), request.title);
+    // On the heap and watched: the dialog is a child of the window it sits over, and when that
+    // window goes away while the dialog is open it takes the dialog with it (the request then
+    // counts as cancelled).
+    QPointer<QFileDialog> chooser = new QFileDialog(QApplication::activeWindow(), request.title);
+    QFileDialog &dialog = *chooser;
     dialog.setWindowModality(Qt::WindowModal);
     dialog.setObjectName(QStringLiteral("fileChooser"));
     QString start = request.directory;
@@ -45,7 +50,10 @@ QStringList QtFileChooser::choose(const FileRequest &request)
         dialog.setOption(QFileDialog::ShowDirsOnly);
         break;
     }
-    if (dialog.exec() != QDialog::Accepted)
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (!chooser)
         return {};
-    return dialog.selectedFiles();
+    const QStringList files = accepted ? dialog.selectedFiles() : QStringList();
+    delete chooser.data();
+    return files;
 }

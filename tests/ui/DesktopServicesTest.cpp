@@ -1,5 +1,6 @@
 #include "platform/HelpWindow.h"
 #include "platform/QtAlertService.h"
+#include "platform/QtFileChooser.h"
 #include "platform/QtHelpService.h"
 
 #include <QAbstractButton>
@@ -49,6 +50,34 @@ TEST(QtAlertService, ButtonsAnswerOneZeroMinusOne)
     // Escape cancels.
     EXPECT_EQ(box->escapeButton()->text(), "Cancel");
     EXPECT_EQ(QtAlertService::answerOf(box.get()), -1);
+}
+
+// A window that goes away while an alert or a file chooser sits over it (a dialog closed by a
+// timer or a finished transfer) takes the box with it: the request ends as cancelled, and
+// nothing is touched or freed twice.
+TEST(QtAlertService, TheWindowUnderAnOpenAlertGoingAwayDismissesIt)
+{
+    auto *window = new QWidget;
+    window->show();
+    QApplication::setActiveWindow(window);
+    QTimer::singleShot(100, window, [window] { delete window; });
+    Alert alert;
+    alert.title = "Warning";
+    alert.defaultButton = "Save...";
+    alert.alternateButton = "Don't Save";
+    alert.otherButton = "Cancel";
+    EXPECT_EQ(QtAlertService().runAlert(alert), -1);
+}
+
+TEST(QtFileChooser, TheWindowUnderAnOpenChooserGoingAwayCancelsIt)
+{
+    auto *window = new QWidget;
+    window->show();
+    QApplication::setActiveWindow(window);
+    QTimer::singleShot(100, window, [window] { delete window; });
+    FileRequest request;
+    request.title = "Open";
+    EXPECT_TRUE(QtFileChooser().choose(request).isEmpty());
 }
 
 TEST(QtHelpService, IndexesAnchorsAndShowsTheirPage)
