@@ -277,6 +277,9 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     if (auto *sub = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsSub")))
         sub->setCurrentIndex(0);
 
+    // The new entry is the one being loaded: a load abandoned below removes this row.
+    if (auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files")))
+        list->selectRowAndNotifyDelegate(0, false);
     populateFeedFromString(feedText, true);
     applyEntryToFeed(entry);
 

@@ -347,3 +347,30 @@ TEST_F(OpenSaveTest, RevertReadsTheSavedTextAgainAndForgetsTheChanges)
     EXPECT_FALSE(window.isDocumentEdited());
     EXPECT_FALSE(window.undoManager()->canUndo());
 }
+
+TEST_F(OpenSaveTest, ALoadAbandonedAfterOpeningRemovesOnlyTheNewEntry)
+{
+    const QString a = QDir(home()).filePath("a.xml");
+    const QString broken = QDir(home()).filePath("nochannel.xml");
+    writeFile(a, smallFeed("A"));
+    writeFile(broken, "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"></rss>\n");
+    Vellumcast &window = start();
+    window.openFeedAtPath(a);
+    // Another entry than the top one is shown when the broken feed is opened.
+    list()->fieldSelected(1);
+    ASSERT_EQ(list()->selectedRow(), 1);
+    const QString id = window.currentFeedObjectForKey("UniqueIdentifier").toString();
+    const int before = int(window.currentListOfFeeds().size());
+    alerts->clear();
+    alerts->queueAnswer(AlertService::kAlternate); // "Abandon it"
+    window.openFeedAtPath(broken);
+    ASSERT_FALSE(alerts->alerts().isEmpty());
+    QTest::qWait(300);
+    EXPECT_EQ(int(window.currentListOfFeeds().size()), before);
+    bool kept = false;
+    for (const QVariantMap &entry : window.currentListOfFeeds()) {
+        EXPECT_NE(entry.value("feedFileName"), "nochannel.xml");
+        kept = kept || entry.value("UniqueIdentifier") == id;
+    }
+    EXPECT_TRUE(kept);
+}
