@@ -1,5 +1,7 @@
 #include "platform/AlertService.h"
 
+#include "platform/InstalledService.h"
+
 #include "platform/HelpService.h"
 
 #include <QDebug>
@@ -15,11 +17,7 @@ public:
     }
 };
 
-std::shared_ptr<AlertService> &installed()
-{
-    static std::shared_ptr<AlertService> service;
-    return service;
-}
+using Installed = InstalledService<AlertService, HeadlessAlertService>;
 } // namespace
 
 int AlertService::show(const Alert &alert)
@@ -39,12 +37,10 @@ int AlertService::showWithHelp(Alert alert, const QString &helpAnchor)
 
 AlertService &AlertService::instance()
 {
-    static HeadlessAlertService headless;
-    const auto &service = installed();
-    return service ? *service : static_cast<AlertService &>(headless);
+    return Installed::get();
 }
 
 void AlertService::setInstance(std::shared_ptr<AlertService> service)
 {
-    installed() = std::move(service);
+    Installed::install(std::move(service));
 }

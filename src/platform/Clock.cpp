@@ -1,16 +1,10 @@
 #include "platform/Clock.h"
 
+#include "platform/InstalledService.h"
+
 namespace {
-std::shared_ptr<Clock> &installed()
-{
-    static std::shared_ptr<Clock> clock;
-    return clock;
-}
-const Clock &systemClock()
-{
-    static const Clock clock;
-    return clock;
-}
+// Without an installed clock the system clock answers.
+using Installed = InstalledService<Clock>;
 } // namespace
 
 QDateTime Clock::currentDateTime() const
@@ -25,11 +19,10 @@ QDateTime Clock::now()
 
 const Clock &Clock::instance()
 {
-    const auto &clock = installed();
-    return clock ? *clock : systemClock();
+    return Installed::get();
 }
 
 void Clock::setInstance(std::shared_ptr<Clock> clock)
 {
-    installed() = std::move(clock);
+    Installed::install(std::move(clock));
 }

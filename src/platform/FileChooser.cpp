@@ -1,5 +1,7 @@
 #include "platform/FileChooser.h"
 
+#include "platform/InstalledService.h"
+
 #include <QDebug>
 
 namespace {
@@ -13,11 +15,7 @@ public:
     }
 };
 
-std::shared_ptr<FileChooser> &installed()
-{
-    static std::shared_ptr<FileChooser> chooser;
-    return chooser;
-}
+using Installed = InstalledService<FileChooser, CancellingChooser>;
 } // namespace
 
 QStringList FileChooser::run(const FileRequest &request)
@@ -27,12 +25,10 @@ QStringList FileChooser::run(const FileRequest &request)
 
 FileChooser &FileChooser::instance()
 {
-    static CancellingChooser cancelling;
-    const auto &chooser = installed();
-    return chooser ? *chooser : static_cast<FileChooser &>(cancelling);
+    return Installed::get();
 }
 
 void FileChooser::setInstance(std::shared_ptr<FileChooser> chooser)
 {
-    installed() = std::move(chooser);
+    Installed::install(std::move(chooser));
 }

@@ -1,5 +1,7 @@
 #include "platform/HelpService.h"
 
+#include "platform/InstalledService.h"
+
 #include <QDebug>
 
 namespace {
@@ -12,11 +14,7 @@ public:
     }
 };
 
-std::shared_ptr<HelpService> &installed()
-{
-    static std::shared_ptr<HelpService> service;
-    return service;
-}
+using Installed = InstalledService<HelpService, HeadlessHelpService>;
 } // namespace
 
 void HelpService::open(const QString &anchor)
@@ -27,12 +25,10 @@ void HelpService::open(const QString &anchor)
 
 HelpService &HelpService::instance()
 {
-    static HeadlessHelpService headless;
-    const auto &service = installed();
-    return service ? *service : static_cast<HelpService &>(headless);
+    return Installed::get();
 }
 
 void HelpService::setInstance(std::shared_ptr<HelpService> service)
 {
-    installed() = std::move(service);
+    Installed::install(std::move(service));
 }

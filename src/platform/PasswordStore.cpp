@@ -1,5 +1,7 @@
 #include "platform/PasswordStore.h"
 
+#include "platform/InstalledService.h"
+
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPointer>
@@ -8,11 +10,8 @@
 
 namespace {
 
-std::shared_ptr<PasswordStore> &installed()
-{
-    static std::shared_ptr<PasswordStore> store;
-    return store;
-}
+// Without an installed store the system keychain itself answers.
+using Installed = InstalledService<PasswordStore>;
 
 QString noServiceMessage()
 {
@@ -58,14 +57,12 @@ bool runJob(QKeychain::Job *job, QString *error)
 
 PasswordStore &PasswordStore::instance()
 {
-    static PasswordStore keychain;
-    const auto &store = installed();
-    return store ? *store : keychain;
+    return Installed::get();
 }
 
 void PasswordStore::setInstance(std::shared_ptr<PasswordStore> store)
 {
-    installed() = std::move(store);
+    Installed::install(std::move(store));
 }
 
 bool PasswordStore::sessionBusAvailable()

@@ -1,5 +1,7 @@
 #include "platform/StatusSink.h"
 
+#include "platform/InstalledService.h"
+
 namespace {
 class SilentStatusSink : public StatusSink
 {
@@ -7,11 +9,7 @@ public:
     void setStatus(const QString &) override { }
 };
 
-std::shared_ptr<StatusSink> &installed()
-{
-    static std::shared_ptr<StatusSink> sink;
-    return sink;
-}
+using Installed = InstalledService<StatusSink, SilentStatusSink>;
 } // namespace
 
 void StatusSink::show(const QString &text)
@@ -21,12 +19,10 @@ void StatusSink::show(const QString &text)
 
 StatusSink &StatusSink::instance()
 {
-    static SilentStatusSink silent;
-    const auto &sink = installed();
-    return sink ? *sink : static_cast<StatusSink &>(silent);
+    return Installed::get();
 }
 
 void StatusSink::setInstance(std::shared_ptr<StatusSink> sink)
 {
-    installed() = std::move(sink);
+    Installed::install(std::move(sink));
 }
