@@ -12,13 +12,10 @@ void FieldRepair::fromFirst(QString &field, const char *name, Candidates candida
 {
     if (!field.isEmpty())
         return;
-    for (const ExtensionTexts::Candidate &c : candidates) {
-        const QString value = m_texts.text(c.ns, QLatin1String(c.path));
-        if (value.isEmpty())
-            continue;
-        record(name, c.tag);
+    QString value;
+    if (const ExtensionTexts::Candidate *c = firstWithText(candidates, &value)) {
+        record(name, c->tag);
         field = value;
-        return;
     }
 }
 
@@ -26,16 +23,34 @@ void FieldRepair::fromFirstEMail(QString &field, const char *name, Candidates ca
 {
     if (!field.isEmpty())
         return;
-    for (const ExtensionTexts::Candidate &c : candidates) {
-        const QString value = m_texts.text(c.ns, QLatin1String(c.path));
-        if (value.isEmpty())
-            continue;
-        if (VLXLogic::checkEMail(value)) {
-            record(name, c.tag);
-            field = value;
-        }
-        return;
+    QString value;
+    const ExtensionTexts::Candidate *c = firstWithText(candidates, &value);
+    if (c && VLXLogic::checkEMail(value)) {
+        record(name, c->tag);
+        field = value;
     }
+}
+
+void FieldRepair::titleAndDescription(QString &title, QString &description) const
+{
+    using NS = KnownNamespace;
+    fromFirst(title, "title",
+              {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
+    fromFirst(description, "description",
+              {{NS::iTunes, "summary", "itunes:summary"},
+               {NS::contentEncoded, "encoded", "content:encoded"},
+               {NS::dublinCore, "description", "dc:description"}});
+}
+
+const ExtensionTexts::Candidate *FieldRepair::firstWithText(Candidates candidates,
+                                                            QString *text) const
+{
+    for (const ExtensionTexts::Candidate &c : candidates) {
+        *text = m_texts.text(c.ns, QLatin1String(c.path));
+        if (!text->isEmpty())
+            return &c;
+    }
+    return nullptr;
 }
 
 void FieldRepair::record(const char *name, const char *tag) const

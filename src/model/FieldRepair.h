@@ -23,11 +23,16 @@ public:
     // An empty field looks only at the first candidate that has a text: it takes that text
     // when it is an e-mail address and otherwise stays empty.
     void fromFirstEMail(QString &field, const char *name, Candidates candidates) const;
+    // The channel's and an item's title and description: from the iTunes subtitle or Dublin Core
+    // title, and from the iTunes summary, the encoded content or the Dublin Core description.
+    void titleAndDescription(QString &title, QString &description) const;
 
 private:
     FeedElement &m_owner;
     const ExtensionTexts &m_texts;
     const char *m_subject;
 
+    // The first candidate with a text, and that text; null when none has one.
+    const ExtensionTexts::Candidate *firstWithText(Candidates candidates, QString *text) const;
     void record(const char *name, const char *tag) const;
 };

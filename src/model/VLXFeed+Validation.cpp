@@ -93,13 +93,7 @@ void VLXFeed::finalProcessing()
     const ExtensionTexts ext(*m_XMLExtensions);
     using NS = KnownNamespace;
     const FieldRepair repair(*this, ext, "Feed");
-    repair.fromFirst(
-        m_title, "title",
-        {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
-    repair.fromFirst(m_description, "description",
-                     {{NS::iTunes, "summary", "itunes:summary"},
-                      {NS::contentEncoded, "encoded", "content:encoded"},
-                      {NS::dublinCore, "description", "dc:description"}});
+    repair.titleAndDescription(m_title, m_description);
 
     if (m_pubDate.isEmpty()) {
         const QString dcDate = ext.text(NS::dublinCore, QStringLiteral("date"));

@@ -136,13 +136,7 @@ void VLXItems::finalProcessing(VLXFeed *feed, int)
     const ExtensionTexts ext(*m_XMLExtensions);
     using NS = KnownNamespace;
     const FieldRepair repair(*this, ext, "Item");
-    repair.fromFirst(
-        m_title, "title",
-        {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
-    repair.fromFirst(m_description, "description",
-                     {{NS::iTunes, "summary", "itunes:summary"},
-                      {NS::contentEncoded, "encoded", "content:encoded"},
-                      {NS::dublinCore, "description", "dc:description"}});
+    repair.titleAndDescription(m_title, m_description);
     if (m_pubDate.isEmpty()) {
         const QString dcDate = ext.text(NS::dublinCore, QStringLiteral("date"));
         if (!dcDate.isEmpty() && VLXLogic::RDFInternetDateTime(dcDate) != 0) {
