@@ -2,12 +2,14 @@
 
 #include "model/FeedElement.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 // The fields the channel, its image and its items all carry under the same names: title,
-// description and link, and the XML comments kept inside the element. A new element holds ""
-// in each text field, never a null text.
+// description and link, the XML comments kept inside the element, and when what the element
+// publishes (the feed file, the image file, the item's enclosure) was last uploaded. A new
+// element holds "" in each text field, never a null text, and "never" as its upload date.
 class TitledElement : public FeedElement
 {
 public:
@@ -25,6 +27,11 @@ public:
     void replaceXMLComments(const QString &value, int index) { m_XMLComments[index] = value; }
     void removeXMLCommentsAtIndex(int index) { m_XMLComments.removeAt(index); }
 
+    const QDateTime &lastUploaded() const { return m_lastUpload; }
+    // An invalid date stores "never" (1970-01-01 00:00:00 UTC).
+    void setLastUploaded(const QDateTime &value);
+    static QDateTime neverUploaded();
+
 protected:
     TitledElement();
     TitledElement(const TitledElement &other) = default;
@@ -35,4 +42,5 @@ protected:
     QString m_description;
     QString m_link;
     QStringList m_XMLComments;
+    QDateTime m_lastUpload;
 };

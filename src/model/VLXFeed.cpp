@@ -58,7 +58,7 @@ VLXFeed::VLXFeed()
       m_styleSheet(kEmpty), m_styleSheetCSS(kEmpty),
       m_scope(std::make_shared<extensionManagerScope>()),
       m_XMLExtensions(std::make_unique<extensionManagerChannel>()),
-      m_image(std::make_unique<VLXImage>()), m_feedXMLLastUpload(VLXItems::neverUploaded())
+      m_image(std::make_unique<VLXImage>())
 {
     m_XMLExtensions->setScope(m_scope);
     m_image->XMLExtensions()->setScope(m_scope);
@@ -78,8 +78,7 @@ VLXFeed::VLXFeed(const VLXFeed &other)
       m_rating(other.m_rating), m_TTL(other.m_TTL), m_skipDays(other.m_skipDays),
       m_skipHours(other.m_skipHours), m_styleSheet(other.m_styleSheet),
       m_styleSheetCSS(other.m_styleSheetCSS), m_scope(std::make_shared<extensionManagerScope>()),
-      m_XMLExtensions(other.m_XMLExtensions->copy()), m_image(other.m_image->copy()),
-      m_feedXMLLastUpload(other.m_feedXMLLastUpload)
+      m_XMLExtensions(other.m_XMLExtensions->copy()), m_image(other.m_image->copy())
 {
     m_XMLExtensions->setScope(m_scope);
     m_image->XMLExtensions()->setScope(m_scope);
@@ -226,11 +225,6 @@ void VLXFeed::setEnclosureLocalFileInfo(const QVariantMap &info)
 {
     for (const auto &item : m_items)
         item->setEnclosureLocalFileInfo(info);
-}
-
-void VLXFeed::setLastUploaded(const QDateTime &value)
-{
-    m_feedXMLLastUpload = value.isValid() ? value : VLXItems::neverUploaded();
 }
 
 // --- Per-field rules ---------------------------------------------------------------------------

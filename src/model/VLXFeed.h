@@ -125,8 +125,6 @@ public:
     QVariantMap enclosureLocalFileInfo() const;
     void setEnclosureLocalFileInfo(const QVariantMap &info);
 
-    const QDateTime &lastUploaded() const { return m_feedXMLLastUpload; }
-    void setLastUploaded(const QDateTime &value);
 
     // --- Per-field rules ---------------------------------------------------------------------
     static bool validateTitle(const QString &value, VLXError *error);
@@ -253,7 +251,6 @@ private:
     std::unique_ptr<extensionManagerChannel> m_XMLExtensions;
     std::unique_ptr<VLXImage> m_image;
     ItemList m_items;
-    QDateTime m_feedXMLLastUpload;
 
     // While validate() runs, the guid test of every item is answered from this index, built
     // once, so validating n items stays linear instead of comparing every pair.

@@ -51,15 +51,14 @@ bool checkSize(const QString &value, int limit, const QString &title, const QStr
 
 VLXImage::VLXImage()
     : m_URL(kEmpty), m_oldURL(kEmpty), m_imageFilename(kEmpty), m_width(kEmpty), m_height(kEmpty),
-      m_XMLExtensions(std::make_unique<extensionManagerImage>()),
-      m_imageLastUpload(VLXItems::neverUploaded())
+      m_XMLExtensions(std::make_unique<extensionManagerImage>())
 {
 }
 
 VLXImage::VLXImage(const VLXImage &other)
     : TitledElement(other), m_URL(other.m_URL), m_oldURL(other.m_oldURL),
       m_imageFilename(other.m_imageFilename), m_width(other.m_width), m_height(other.m_height),
-      m_XMLExtensions(other.m_XMLExtensions->copy()), m_imageLastUpload(other.m_imageLastUpload)
+      m_XMLExtensions(other.m_XMLExtensions->copy())
 {
 }
 
@@ -75,11 +74,6 @@ void VLXImage::setXMLExtensions(const extensionManagerImage &manager)
     if (&manager == m_XMLExtensions.get())
         return;
     m_XMLExtensions = manager.copy();
-}
-
-void VLXImage::setLastUploaded(const QDateTime &value)
-{
-    m_imageLastUpload = value.isValid() ? value : VLXItems::neverUploaded();
 }
 
 // --- Per-field rules ---------------------------------------------------------------------------

@@ -45,10 +45,6 @@ public:
     extensionManagerImage *XMLExtensions() const { return m_XMLExtensions.get(); }
     void setXMLExtensions(const extensionManagerImage &manager);
 
-    const QDateTime &lastUploaded() const { return m_imageLastUpload; }
-    // An invalid date stores "never" (1970-01-01 00:00:00 UTC).
-    void setLastUploaded(const QDateTime &value);
-
     // --- Per-field rules ---------------------------------------------------------------------
     static bool validateTitle(const QString &value, const QString &feedTitle, VLXError *error);
     static bool validateLink(const QString &value, const QString &feedLink, VLXError *error);
@@ -97,5 +93,4 @@ private:
     QString m_width;
     QString m_height;
     std::unique_ptr<extensionManagerImage> m_XMLExtensions;
-    QDateTime m_imageLastUpload;
 };

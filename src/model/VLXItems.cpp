@@ -100,7 +100,7 @@ VLXItems::VLXItems()
       m_enclosureAttrLength(kEmpty), m_enclosureAttrType(kEmpty), m_author(kEmpty),
       m_comments(kEmpty), m_XMLExtensions(std::make_unique<extensionManagerItem>()),
       m_XMLFeed(std::make_unique<vlxXMLDOM>()), m_sortString(kEmpty),
-      m_enclosureLocalFilePath(kEmpty), m_enclosureLocalFileLastUpload(neverUploaded())
+      m_enclosureLocalFilePath(kEmpty)
 {
 }
 
@@ -112,8 +112,7 @@ VLXItems::VLXItems(const VLXItems &other)
       m_enclosureAttrType(other.m_enclosureAttrType), m_author(other.m_author),
       m_comments(other.m_comments), m_XMLExtensions(other.m_XMLExtensions->copy()),
       m_XMLFeed(std::make_unique<vlxXMLDOM>()), m_sortString(other.m_sortString),
-      m_sortNumber(other.m_sortNumber), m_enclosureLocalFilePath(other.m_enclosureLocalFilePath),
-      m_enclosureLocalFileLastUpload(other.m_enclosureLocalFileLastUpload)
+      m_sortNumber(other.m_sortNumber), m_enclosureLocalFilePath(other.m_enclosureLocalFilePath)
 {
 }
 
@@ -122,16 +121,6 @@ VLXItems::~VLXItems() = default;
 std::unique_ptr<FeedElement> VLXItems::clone() const
 {
     return std::make_unique<VLXItems>(*this);
-}
-
-QDateTime VLXItems::neverUploaded()
-{
-    return QDateTime::fromSecsSinceEpoch(0, Qt::UTC);
-}
-
-void VLXItems::setLastUploaded(const QDateTime &value)
-{
-    m_enclosureLocalFileLastUpload = value.isValid() ? value : neverUploaded();
 }
 
 void VLXItems::setXMLExtensions(const extensionManagerItem &manager)
@@ -287,8 +276,7 @@ void VLXItems::encodeWithCoder(KeyedArchiver &coder) const
     coder.encodeObject(m_XMLComments, QStringLiteral("ItemXMLComments"));
     coder.encodeObject(archiveOfExtensions(*m_XMLExtensions), QStringLiteral("ItemXMLExtensions"));
     coder.encodeString(m_enclosureLocalFilePath, QStringLiteral("ItemenclosureLocalFilePath"));
-    coder.encodeObject(m_enclosureLocalFileLastUpload,
-                       QStringLiteral("ItemenclosureLocalFileLastUpload"));
+    coder.encodeObject(m_lastUpload, QStringLiteral("ItemenclosureLocalFileLastUpload"));
 }
 
 bool VLXItems::initWithCoder(const KeyedUnarchiver &coder)
@@ -385,8 +373,7 @@ QVariantMap VLXItems::enclosureLocalFileInfo() const
 {
     QVariantMap info;
     if (!m_enclosureLocalFilePath.isEmpty())
-        info.insert(m_enclosureAttrURL,
-                    QVariantList {m_enclosureLocalFilePath, m_enclosureLocalFileLastUpload});
+        info.insert(m_enclosureAttrURL, QVariantList {m_enclosureLocalFilePath, m_lastUpload});
     return info;
 }
 

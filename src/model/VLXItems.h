@@ -86,10 +86,7 @@ public:
 
     const QString &localEnclosureFilePath() const { return m_enclosureLocalFilePath; }
     void setLocalEnclosureFilePath(const QString &value) { m_enclosureLocalFilePath = value; }
-    const QDateTime &lastUploaded() const { return m_enclosureLocalFileLastUpload; }
-    // An invalid date stores "never" (1970-01-01 00:00:00 UTC).
-    void setLastUploaded(const QDateTime &value);
-    static QDateTime neverUploaded();
+    // When the local file was last uploaded as the enclosure: lastUploaded() of TitledElement.
 
     // --- Derived views -----------------------------------------------------------------------
     // The enclosure length for display: "1023 B ", "1 KB", "" for an empty length. Read as a
@@ -192,7 +189,6 @@ private:
     QString m_sortString;
     double m_sortNumber = 0;
     QString m_enclosureLocalFilePath;
-    QDateTime m_enclosureLocalFileLastUpload;
 
     std::optional<QString> coreSortText(const QString &field) const;
 };

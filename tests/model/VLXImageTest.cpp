@@ -94,3 +94,24 @@ TEST(VLXImage, CopyIsDeep)
     copy->replaceXMLComments(QStringLiteral("d"), 0);
     EXPECT_EQ(image.XMLComments().first(), QStringLiteral("c"));
 }
+
+TEST(VLXImage, CopyKeepsSharedFieldsAndUploadDate)
+{
+    VLXImage image;
+    EXPECT_FALSE(image.title().isNull());
+    EXPECT_EQ(image.lastUploaded().toSecsSinceEpoch(), 0);
+    const QDateTime uploaded(QDate(2006, 1, 2), QTime(10, 11, 12), Qt::UTC);
+    image.setTitle(QStringLiteral("Logo"));
+    image.setLink(QStringLiteral("http://example.com/"));
+    image.addXMLComments({QStringLiteral("kept")});
+    image.setLastUploaded(uploaded);
+
+    const auto copy = image.copy();
+    image.setTitle(QStringLiteral("Changed"));
+    image.setLastUploaded(QDateTime());
+    EXPECT_EQ(copy->title(), QStringLiteral("Logo"));
+    EXPECT_EQ(copy->link(), QStringLiteral("http://example.com/"));
+    EXPECT_EQ(copy->XMLComments(), QStringList {QStringLiteral("kept")});
+    EXPECT_EQ(copy->lastUploaded(), uploaded);
+    EXPECT_EQ(image.lastUploaded(), VLXImage::neverUploaded());
+}
