@@ -53,6 +53,27 @@ bool runJob(QKeychain::Job *job, QString *error)
     return true;
 }
 
+// Runs the job as runJob does and keeps it owned unless it timed out: a job that is still
+// running deletes itself when it ends, so it must not be deleted here too.
+template<typename Job> bool runOwnedJob(std::unique_ptr<Job> &job, QString *error)
+{
+    if (runJob(job.get(), error))
+        return true;
+    if (job->autoDelete())
+        job.release();
+    return false;
+}
+
+// Without a session bus there is no secret service to ask.
+bool serviceReachable(QString *error)
+{
+    if (PasswordStore::sessionBusAvailable())
+        return true;
+    if (error)
+        *error = noServiceMessage();
+    return false;
+}
+
 } // namespace
 
 PasswordStore &PasswordStore::instance()
@@ -75,18 +96,12 @@ bool PasswordStore::readPassword(const QString &service, const QString &account,
 {
     if (password)
         password->clear();
-    if (!sessionBusAvailable()) {
-        if (error)
-            *error = noServiceMessage();
+    if (!serviceReachable(error))
         return false;
-    }
     std::unique_ptr<QKeychain::ReadPasswordJob> job(new QKeychain::ReadPasswordJob(service));
     job->setKey(account);
-    if (!runJob(job.get(), error)) {
-        if (job->autoDelete())
-            job.release();
+    if (!runOwnedJob(job, error))
         return false;
-    }
     if (password)
         *password = job->textData();
     return true;
@@ -95,18 +110,13 @@ bool PasswordStore::readPassword(const QString &service, const QString &account,
 bool PasswordStore::writePassword(const QString &service, const QString &account,
                                   const QString &password, QString *error)
 {
-    if (!sessionBusAvailable()) {
-        if (error)
-            *error = noServiceMessage();
+    if (!serviceReachable(error))
         return false;
-    }
     std::unique_ptr<QKeychain::WritePasswordJob> job(new QKeychain::WritePasswordJob(service));
     job->setKey(account);
     job->setTextData(password);
     QString why;
-    if (!runJob(job.get(), &why)) {
-        if (job->autoDelete())
-            job.release();
+    if (!runOwnedJob(job, &why)) {
         if (error)
             *error = QStringLiteral("The password could not be stored in the secret service: %1")
                          .arg(why);
@@ -117,17 +127,9 @@ bool PasswordStore::writePassword(const QString &service, const QString &account
 
 bool PasswordStore::deletePassword(const QString &service, const QString &account, QString *error)
 {
-    if (!sessionBusAvailable()) {
-        if (error)
-            *error = noServiceMessage();
+    if (!serviceReachable(error))
         return false;
-    }
     std::unique_ptr<QKeychain::DeletePasswordJob> job(new QKeychain::DeletePasswordJob(service));
     job->setKey(account);
-    if (!runJob(job.get(), error)) {
-        if (job->autoDelete())
-            job.release();
-        return false;
-    }
-    return true;
+    return runOwnedJob(job, error);
 }

@@ -24,6 +24,13 @@ struct Table
         kinds.insert(key, kind);
         values.insert(key, value);
     }
+    std::optional<Kind> kindOf(const QString &key) const
+    {
+        const auto it = kinds.constFind(key);
+        if (it == kinds.cend())
+            return std::nullopt;
+        return it.value();
+    }
     void text(const QString &key, const QString &value = QString(QLatin1String("")))
     {
         add(key, Kind::Text, value);
@@ -292,18 +299,10 @@ const QStringList &VLXPreferences::perFeedKeys()
 
 std::optional<VLXPreferences::Kind> VLXPreferences::kindOfKey(const QString &key)
 {
-    const auto &kinds = globalTable().kinds;
-    const auto it = kinds.constFind(key);
-    if (it == kinds.cend())
-        return std::nullopt;
-    return it.value();
+    return globalTable().kindOf(key);
 }
 
 std::optional<VLXPreferences::Kind> VLXPreferences::kindOfPerFeedKey(const QString &key)
 {
-    const auto &kinds = perFeedTable().kinds;
-    const auto it = kinds.constFind(key);
-    if (it == kinds.cend())
-        return std::nullopt;
-    return it.value();
+    return perFeedTable().kindOf(key);
 }
