@@ -54,6 +54,10 @@ const std::initializer_list<const char *> kDublinCore
        "Publisher", "Contributor", "Language", "Rights",   "Type",
        "Format",    "Identifier",  "Source",   "Relation", "Coverage"};
 
+// The item's iTunes fields, in the all-feeds and the per-feed settings alike.
+const std::initializer_list<const char *> kItemITunes
+    = {"Subtitle", "Summary", "Duration", "Keywords", "Author", "BlockStr", "ExplicitStr"};
+
 } // namespace
 
 void VLXPreferences::checkVersion()
@@ -117,10 +121,7 @@ void VLXPreferences::checkVersion()
                            "ExplicitStr"}),
                  kEmpty);
         write(QStringLiteral("FD_AF_FF_EX_Extensions"), QVariantMap());
-        writeAll(prefixed("FD_AF_IF_EX_ITI",
-                          {"Subtitle", "Summary", "Duration", "Keywords", "Author", "BlockStr",
-                           "ExplicitStr"}),
-                 kEmpty);
+        writeAll(prefixed("FD_AF_IF_EX_ITI", kItemITunes), kEmpty);
         write(QStringLiteral("FD_AF_IF_EX_Extensions"), QVariantMap());
         write(QStringLiteral("FD_AF_IF_AD_XMLComments"), QVariantList());
         writeAll(
@@ -222,10 +223,7 @@ void VLXPreferences::checkVersionImpl(const QString &uniqueKey)
         version(1.25f);
     if (runs(1.3, 1.35f)) {
         version(1.35f);
-        writeAll(prefixed("FD_CF_IF_EX_ITI",
-                          {"Subtitle", "Summary", "Duration", "Keywords", "Author", "BlockStr",
-                           "ExplicitStr"}),
-                 kEmpty);
+        writeAll(prefixed("FD_CF_IF_EX_ITI", kItemITunes), kEmpty);
         write(QStringLiteral("FD_CF_IF_EX_Extensions"), QVariantMap());
         write(QStringLiteral("FD_CF_IF_AD_XMLComments"), QVariantList());
     }
