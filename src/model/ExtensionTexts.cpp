@@ -23,6 +23,16 @@ QString ExtensionTexts::text(KnownNamespace ns, const QString &path) const
         return QString();
     const QString prefix = knownNamespaces::prefix(ns);
     auto found = m_trees.constFind(int(ns));
+    if (found == m_trees.cend() && !path.contains(QLatin1Char('/'))) {
+        // A single-level path is mostly answered from the kept text, without writing and parsing.
+        for (const auto &extension : m_manager.arrayOfExtensions()) {
+            if (extension && extension->wellSupported() && extension->extensionName() == prefix) {
+                if (const auto plain = extension->plainChildText(path))
+                    return *plain;
+                break;
+            }
+        }
+    }
     if (found == m_trees.cend()) {
         QString written;
         for (const auto &extension : m_manager.arrayOfExtensions()) {

@@ -21,7 +21,8 @@ extensionNSRaw::extensionNSRaw(const extensionNSName &identity)
 extensionNSRaw::extensionNSRaw(const extensionNSRaw &other)
     : extensionNSName(other), m_rawXMLString(other.m_rawXMLString),
       m_replaceResult(other.m_replaceResult), m_searchFieldIndex(other.m_searchFieldIndex),
-      m_searchFieldSubindex(other.m_searchFieldSubindex), m_lastFoundRange(other.m_lastFoundRange)
+      m_searchFieldSubindex(other.m_searchFieldSubindex), m_lastFoundRange(other.m_lastFoundRange),
+      m_allElementsPlain(other.m_allElementsPlain)
 {
     // Listeners belong to the panes of the original, never to a copy.
 }
@@ -54,6 +55,7 @@ void extensionNSRaw::initWithCoder(const QVariantMap &coder)
 {
     extensionNSName::initWithCoder(coder);
     m_rawXMLString = coder.value(QStringLiteral("rawXMLString")).toString();
+    m_allElementsPlain = false;
     if (coder.contains(QStringLiteral("searchFieldIndex"))) {
         m_searchFieldIndex = coder.value(QStringLiteral("searchFieldIndex")).toInt();
         m_searchFieldSubindex = coder.value(QStringLiteral("searchFieldSubindex")).toInt();
@@ -77,6 +79,7 @@ void extensionNSRaw::setRawXML(const QString &text)
     if (text == m_rawXMLString)
         return;
     m_rawXMLString = text;
+    m_allElementsPlain = false;
     notifyChanged();
 }
 
@@ -85,7 +88,94 @@ void extensionNSRaw::addRawXMLString(const QString &text)
     if (text.isEmpty())
         return;
     m_rawXMLString.append(text);
+    m_allElementsPlain = false;
     notifyChanged();
+}
+
+void extensionNSRaw::startTrackingPlainElements()
+{
+    m_allElementsPlain = m_rawXMLString.isEmpty();
+}
+
+void extensionNSRaw::addParsedElement(const QString &text, const vlxXMLNode *node,
+                                      const QString &prefix)
+{
+    const bool plain = m_allElementsPlain;
+    addRawXMLString(text);
+    m_allElementsPlain = plain && isPlainElement(node, prefix);
+}
+
+bool extensionNSRaw::isPlainElement(const vlxXMLNode *node, const QString &prefix)
+{
+    // Plain: a name under the document's prefix (kept under the canonical one), no prefixed
+    // attributes that a re-read could not resolve, and either no content or one run of text that
+    // keeping, writing and re-reading cannot change. Its kept form is then <name attrs>text</name>
+    // or <name attrs/>, and the text read there is what parsing the written XML gives.
+    if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element || prefix.isEmpty())
+        return false;
+    const QString name = vlxXMLDOM::nameOfNode(node);
+    if (name.size() <= prefix.size() + 1 || !name.startsWith(prefix)
+        || name.at(prefix.size()) != u':')
+        return false;
+    for (const QString &attribute : vlxXMLDOM::attributeNamesOfNode(node)) {
+        if (attribute.contains(u':'))
+            return false;
+    }
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    if (count == 0)
+        return true;
+    if (count != 1 || vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(0, node)) != vlxXMLDOM::Text)
+        return false;
+    const QString value = vlxXMLDOM::getElementValue(node);
+    if (value.isEmpty() || value.front().isSpace() || value.back().isSpace())
+        return false;
+    for (QChar c : value) {
+        if (c == u'<' || c == u'>' || c == u'&' || c == u'\n' || c == u'\r')
+            return false;
+    }
+    return !value.contains(QLatin1String("cdata"), Qt::CaseInsensitive);
+}
+
+std::optional<QString> extensionNSRaw::plainChildText(const QString &local) const
+{
+    if (!m_allElementsPlain)
+        return std::nullopt;
+    const QString &xml = m_rawXMLString;
+    const QString name = extensionName() + u':' + local;
+    qsizetype pos = 0;
+    while ((pos = xml.indexOf(u'<', pos)) >= 0) {
+        // Every element kept is flat, so each tag met here is a start, empty or end tag.
+        qsizetype end = pos + 1;
+        while (end < xml.size() && !xml.at(end).isSpace() && xml.at(end) != u'/'
+               && xml.at(end) != u'>')
+            ++end;
+        const bool isStart = xml.at(pos + 1) != u'/';
+        const bool matches = isStart && QStringView(xml).sliced(pos + 1, end - pos - 1) == name;
+        QChar quote;
+        for (; end < xml.size(); ++end) {
+            const QChar c = xml.at(end);
+            if (!quote.isNull()) {
+                if (c == quote)
+                    quote = QChar();
+            } else if (c == u'"' || c == u'\'') {
+                quote = c;
+            } else if (c == u'>') {
+                break;
+            }
+        }
+        if (end >= xml.size())
+            return std::nullopt;
+        if (matches) {
+            if (xml.at(end - 1) == u'/')
+                return QString();
+            const qsizetype close = xml.indexOf(u'<', end + 1);
+            if (close < 0)
+                return std::nullopt;
+            return xml.mid(end + 1, close - end - 1);
+        }
+        pos = end + 1;
+    }
+    return QString();
 }
 
 QString extensionNSRaw::textOfNode(const vlxXMLNode *node)

@@ -112,6 +112,11 @@ public:
     int addChangeListener(std::function<void()> listener);
     void removeChangeListener(int id);
 
+    // The text of the first kept element with that local name, read straight from the kept text
+    // when every element read so far was plain (see addParsedElement); "" when no such element is
+    // kept. nullopt when the written XML has to be parsed to answer.
+    std::optional<QString> plainChildText(const QString &local) const;
+
     static const QString kUserDefinedWarning;
 
 protected:
@@ -124,8 +129,16 @@ protected:
     void notifyChanged();
     // Serialises an element node with its subtree as text; "" for anything else.
     static QString textOfNode(const vlxXMLNode *node);
+    // From now on, while the kept text grows only through addParsedElement(), plainChildText()
+    // answers from the kept text.
+    void startTrackingPlainElements();
+    // Keeps the (canonical) text of an element read from the document, whose prefix there was
+    // the given one, and notes whether it is plain.
+    void addParsedElement(const QString &text, const vlxXMLNode *node, const QString &prefix);
 
 private:
+    static bool isPlainElement(const vlxXMLNode *node, const QString &prefix);
+
     QString m_rawXMLString;
     bool m_replaceResult = false;
     int m_searchFieldIndex = 0;
@@ -133,4 +146,5 @@ private:
     Range m_lastFoundRange {kNotFound, 0};
     QList<std::pair<int, std::function<void()>>> m_listeners;
     int m_nextListenerId = 1;
+    bool m_allElementsPlain = false;
 };

@@ -21,6 +21,7 @@ public:
         Base::setDTDURL(knownNamespaces::uri(ns));
         Base::setExtensionProcessingName(knownNamespaces::prefix(ns));
         Base::setStoredWellSupported(true);
+        Base::startTrackingPlainElements();
     }
 
     KnownNamespace knownNamespace() const { return m_ns; }
@@ -37,7 +38,7 @@ public:
         const int kind = vlxXMLDOM::kindOfNode(node);
         if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace)
             return 0;
-        Base::addRawXMLString(canonical(node));
+        Base::addParsedElement(canonical(node), node, Base::extensionProcessingName());
         return 0;
     }
 
