@@ -4,23 +4,34 @@
 
 void extensionManagerScope::join(baseExtensionManager *manager)
 {
-    if (manager && !m_memberSet.contains(manager)) {
-        m_memberSet.insert(manager);
-        m_members.append(manager);
+    if (manager && !m_joinNumbers.contains(manager)) {
+        const quint64 number = m_nextJoinNumber++;
+        m_joinNumbers.insert(manager, number);
+        m_members.emplace(number, manager);
     }
 }
 
 void extensionManagerScope::leave(baseExtensionManager *manager)
 {
-    if (!m_memberSet.remove(manager))
+    const auto found = m_joinNumbers.constFind(manager);
+    if (found == m_joinNumbers.cend())
         return;
-    // Members leave mostly in the order they joined, so the search from the front is short.
-    m_members.removeAt(m_members.indexOf(manager));
+    m_members.erase(found.value());
+    m_joinNumbers.erase(found);
 }
 
 bool extensionManagerScope::contains(const baseExtensionManager *manager) const
 {
-    return m_memberSet.contains(manager);
+    return m_joinNumbers.contains(manager);
+}
+
+QList<baseExtensionManager *> extensionManagerScope::members() const
+{
+    QList<baseExtensionManager *> list;
+    list.reserve(qsizetype(m_members.size()));
+    for (const auto &entry : m_members)
+        list.append(entry.second);
+    return list;
 }
 
 void extensionManagerScope::post(const QString &prefix, const QString &uri,
@@ -29,7 +40,7 @@ void extensionManagerScope::post(const QString &prefix, const QString &uri,
     if (poster)
         poster->usingXMLNSWithoutDeclaration(prefix, uri);
     // A handler never joins or leaves, but walk a snapshot all the same.
-    const QList<baseExtensionManager *> members = m_members;
+    const QList<baseExtensionManager *> members = extensionManagerScope::members();
     for (baseExtensionManager *member : members) {
         if (member != poster)
             member->usingXMLNSWithoutDeclaration(prefix, uri);

@@ -5,6 +5,8 @@
 #include <QSet>
 #include <QString>
 
+#include <map>
+
 class baseExtensionManager;
 
 // The managers of one feed (its channel, its image and its items) that hear of a namespace met
@@ -24,7 +26,8 @@ public:
     void join(baseExtensionManager *manager);
     void leave(baseExtensionManager *manager);
     bool contains(const baseExtensionManager *manager) const;
-    const QList<baseExtensionManager *> &members() const { return m_members; }
+    // The members in the order they joined.
+    QList<baseExtensionManager *> members() const;
 
     // Hands {"NS": prefix, "DTD": uri} to the poster first (it needs the extension before it goes
     // on), then to every other member.
@@ -36,9 +39,11 @@ public:
     QString declaredURI(const QString &prefix) const { return m_declared.value(prefix); }
 
 private:
-    QList<baseExtensionManager *> m_members;
-    // Membership in constant time: a feed of tens of thousands of items joins and leaves once
-    // per item, and a list search there made reading and releasing large feeds quadratic.
-    QSet<const baseExtensionManager *> m_memberSet;
+    // Members by the number they joined with, and each member's number: joining, leaving and
+    // membership are cheap in any order. A feed of tens of thousands of items joins and leaves
+    // once per item, and its items need not go in the order they came.
+    std::map<quint64, baseExtensionManager *> m_members;
+    QHash<const baseExtensionManager *, quint64> m_joinNumbers;
+    quint64 m_nextJoinNumber = 0;
     QHash<QString, QString> m_declared;
 };
