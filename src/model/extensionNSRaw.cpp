@@ -97,20 +97,15 @@ void extensionNSRaw::startTrackingPlainElements()
     m_allElementsPlain = m_rawXMLString.isEmpty();
 }
 
-void extensionNSRaw::addParsedElement(const QString &text, const vlxXMLNode *node,
-                                      const QString &prefix)
+void extensionNSRaw::addParsedElement(const QString &text, bool plain)
 {
-    const bool plain = m_allElementsPlain;
+    const bool allPlain = m_allElementsPlain;
     addRawXMLString(text);
-    m_allElementsPlain = plain && isPlainElement(node, prefix);
+    m_allElementsPlain = allPlain && plain;
 }
 
-bool extensionNSRaw::isPlainElement(const vlxXMLNode *node, const QString &prefix)
+bool extensionNSRaw::hasPlainNameAndAttributes(const vlxXMLNode *node, const QString &prefix)
 {
-    // Plain: a name under the document's prefix (kept under the canonical one), no prefixed
-    // attributes that a re-read could not resolve, and either no content or one run of text that
-    // keeping, writing and re-reading cannot change. Its kept form is then <name attrs>text</name>
-    // or <name attrs/>, and the text read there is what parsing the written XML gives.
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element || prefix.isEmpty())
         return false;
     const QString name = vlxXMLDOM::nameOfNode(node);
@@ -121,6 +116,22 @@ bool extensionNSRaw::isPlainElement(const vlxXMLNode *node, const QString &prefi
         if (attribute.contains(u':'))
             return false;
     }
+    return true;
+}
+
+bool extensionNSRaw::isCDATAElement(const vlxXMLNode *node, const QString &prefix)
+{
+    return hasPlainNameAndAttributes(node, prefix) && vlxXMLDOM::numberOfChildren(node) == 1
+        && vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(0, node)) == vlxXMLDOM::CDATASection;
+}
+
+bool extensionNSRaw::isPlainElement(const vlxXMLNode *node, const QString &prefix)
+{
+    // Keeping, writing and re-reading cannot change such an element's text, so the text read
+    // from its kept form is what parsing the written XML gives; attributes with a prefix are
+    // left out as a re-read could not resolve them.
+    if (!hasPlainNameAndAttributes(node, prefix))
+        return false;
     const int count = vlxXMLDOM::numberOfChildren(node);
     if (count == 0)
         return true;

@@ -132,12 +132,19 @@ protected:
     // From now on, while the kept text grows only through addParsedElement(), plainChildText()
     // answers from the kept text.
     void startTrackingPlainElements();
-    // Keeps the (canonical) text of an element read from the document, whose prefix there was
-    // the given one, and notes whether it is plain.
-    void addParsedElement(const QString &text, const vlxXMLNode *node, const QString &prefix);
+    // Keeps the (canonical) text of an element read from the document and notes whether it is
+    // plain (see isPlainElement).
+    void addParsedElement(const QString &text, bool plain);
+    // Plain: a name under the given prefix (the document's), no prefixed attributes, and either
+    // no content or one run of text without markup characters, line breaks, surrounding blanks
+    // or "CDATA". Written, such an element is <name attrs>text</name> or <name attrs/>, with
+    // no '<' or '>' but those of its tags.
+    static bool isPlainElement(const vlxXMLNode *node, const QString &prefix);
+    // Under the given prefix, no prefixed attributes, and one CDATA section as its content.
+    static bool isCDATAElement(const vlxXMLNode *node, const QString &prefix);
 
 private:
-    static bool isPlainElement(const vlxXMLNode *node, const QString &prefix);
+    static bool hasPlainNameAndAttributes(const vlxXMLNode *node, const QString &prefix);
 
     QString m_rawXMLString;
     bool m_replaceResult = false;

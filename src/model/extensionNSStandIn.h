@@ -38,7 +38,9 @@ public:
         const int kind = vlxXMLDOM::kindOfNode(node);
         if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace)
             return 0;
-        Base::addParsedElement(canonical(node), node, Base::extensionProcessingName());
+        const QString prefix = Base::extensionProcessingName();
+        const bool plain = Base::isPlainElement(node, prefix);
+        Base::addParsedElement(canonical(node, plain || Base::isCDATAElement(node, prefix)), plain);
         return 0;
     }
 
@@ -48,7 +50,7 @@ public:
         const int kind = vlxXMLDOM::kindOfNode(node);
         if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace)
             return 0;
-        m_rawTextInput.append(canonical(node));
+        m_rawTextInput.append(canonical(node, false));
         return 0;
     }
     QString buildXMLTI(const QString &prefix) const
@@ -75,9 +77,26 @@ protected:
     extensionNSRaw *newCopy() const override { return new extensionNSStandIn(*this); }
 
 private:
-    QString canonical(const vlxXMLNode *node) const
+    // A flat element is a plain one or one that holds just a CDATA section.
+    QString canonical(const vlxXMLNode *node, bool flat) const
     {
-        QString text = rawXMLText::compact(QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(node)));
+        QString text = QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(node));
+        // Pretty-printing breaks the line after every "</item>", even inside a CDATA section.
+        if (flat && !text.contains(QLatin1String("xmlns"))
+            && !text.contains(QLatin1String("</item>"))) {
+            // Compacting and pretty-printing leave a flat element as it is: only the prefix of
+            // its start and end tags changes.
+            const QString from = Base::extensionProcessingName();
+            const QString to = extensionName();
+            if (from != to) {
+                const qsizetype close = text.lastIndexOf(QLatin1String("</"));
+                if (close > 0)
+                    text.replace(close + 2, from.size(), to);
+                text.replace(1, from.size(), to);
+            }
+            return text;
+        }
+        text = rawXMLText::compact(text);
         text = rawXMLText::renamePrefix(text, Base::extensionProcessingName(), extensionName());
         return VLXLogic::formatXML(text).trimmed();
     }

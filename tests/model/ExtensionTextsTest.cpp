@@ -101,3 +101,26 @@ TEST(ExtensionTexts, EditedTextIsReadAfterTheEdit)
     EXPECT_EQ(ExtensionTexts(*item.XMLExtensions()).text(NS::iTunes, QStringLiteral("subtitle")),
               QString());
 }
+
+TEST(ExtensionTexts, ReadElementsAreKeptUnderTheCanonicalPrefix)
+{
+    VLXItems item;
+    readInto(item, QStringLiteral("it"),
+             QStringLiteral("<it:author>Jane</it:author>\n<it:explicit/>"
+                            "<it:image href=\"a>b/\" />"
+                            "<it:summary>x &amp; y</it:summary>"
+                            "<it:owner><it:name>O</it:name></it:owner>"
+                            "<it:keywords xmlns:it=\"%1\">k</it:keywords>"
+                            "<it:subtitle><![CDATA[<b>x</b>\n  y]]></it:subtitle>"
+                            "<it:block><![CDATA[a</item>b]]></it:block>")
+                 .arg(knownNamespaces::uri(NS::iTunes)));
+    EXPECT_EQ(item.XMLExtensions()->iTunesExtension()->rawXML(),
+              QStringLiteral("<itunes:author>Jane</itunes:author><itunes:explicit/>"
+                             "<itunes:image href=\"a&gt;b/\"/>"
+                             "<itunes:summary>x &amp; y</itunes:summary><itunes:owner>\n"
+                             "    <itunes:name>O</itunes:name>\n</itunes:owner>"
+                             "<itunes:keywords xmlns:itunes=\"%1\">k</itunes:keywords>"
+                             "<itunes:subtitle><![CDATA[<b>x</b>\n  y]]></itunes:subtitle>"
+                             "<itunes:block><![CDATA[a</item>\nb]]></itunes:block>")
+                  .arg(knownNamespaces::uri(NS::iTunes)));
+}
