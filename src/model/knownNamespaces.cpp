@@ -76,6 +76,18 @@ QString knownNamespaces::className(KnownNamespace ns, ExtensionPlace place)
 
 bool knownNamespaces::existsAt(KnownNamespace ns, ExtensionPlace place)
 {
+    // Asked for every element of every item read: no copy of the class name.
+    const Entry &e = entry(ns);
+    switch (place) {
+    case ExtensionPlace::Channel:
+        return !e.channelClass.isEmpty();
+    case ExtensionPlace::Item:
+        return !e.itemClass.isEmpty();
+    case ExtensionPlace::Image:
+        return !e.imageClass.isEmpty();
+    case ExtensionPlace::Prefs:
+        break;
+    }
     return !className(ns, place).isEmpty();
 }
 
@@ -99,12 +111,19 @@ std::optional<KnownNamespace> knownNamespaces::fromURI(const QString &uri)
 
 QList<KnownNamespace> knownNamespaces::displayOrder(ExtensionPlace place)
 {
-    QList<KnownNamespace> order;
-    for (const Entry &e : table()) {
-        if (existsAt(e.ns, place))
-            order.append(e.ns);
-    }
-    return order;
+    // The table never changes: each place's order is worked out once and then shared.
+    const auto orderAt = [](ExtensionPlace at) {
+        QList<KnownNamespace> order;
+        for (const Entry &e : table()) {
+            if (existsAt(e.ns, at))
+                order.append(e.ns);
+        }
+        return order;
+    };
+    static const std::array<QList<KnownNamespace>, 4> kOrders
+        = {orderAt(ExtensionPlace::Channel), orderAt(ExtensionPlace::Item),
+           orderAt(ExtensionPlace::Image), orderAt(ExtensionPlace::Prefs)};
+    return kOrders[static_cast<size_t>(place)];
 }
 
 QList<KnownNamespace> knownNamespaces::creationOrder(ExtensionPlace place)
