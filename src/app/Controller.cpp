@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <utility>
+
 namespace {
 const QString kTemplates = QStringLiteral("Templates");
 const QString kRSSIcons = QStringLiteral("RSSIcons");
@@ -217,7 +219,7 @@ bool Controller::applicationOpenFile(const QString &path)
     if (m_feedController && m_feedController->window())
         m_feedController->openFeedAtPathWrapper(path);
     else
-        m_fileToOpenLater = path;
+        m_filesToOpenLater.append(path);
     return true;
 }
 
@@ -239,11 +241,11 @@ void Controller::openVellumcastWindow()
     m_feedController = Vellumcast::sharedInstance();
     m_feedController->showVellumcastWindow(this);
     installCommands();
-    if (!m_fileToOpenLater.isEmpty()) {
-        const QString path = m_fileToOpenLater;
-        m_fileToOpenLater.clear();
+    // Every document handed over early is opened, in order, so the last one ends up shown;
+    // keeping only the last would silently drop the others.
+    const QStringList early = std::exchange(m_filesToOpenLater, {});
+    for (const QString &path : early)
         m_feedController->openFeedAtPath(path);
-    }
 }
 
 void Controller::installCommands()

@@ -40,7 +40,8 @@ public:
 
     Vellumcast *feedController() const;
     QMainWindow *mainWindow() const;
-    QString fileToOpenLater() const { return m_fileToOpenLater; }
+    // Documents handed over before the window exists, in the order they came.
+    QStringList filesToOpenLater() const { return m_filesToOpenLater; }
     // What went wrong while preparing the user folder; empty when nothing did.
     QString userFolderProblem() const { return m_userFolderProblem; }
     bool transferLayerStarted() const { return m_transferLayerStarted; }
@@ -61,7 +62,7 @@ private:
     void installCommands();
 
     QPointer<Vellumcast> m_feedController;
-    QString m_fileToOpenLater;
+    QStringList m_filesToOpenLater;
     QString m_userFolderProblem;
     bool m_transferLayerStarted = false;
     bool m_terminated = false;

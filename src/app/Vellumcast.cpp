@@ -76,6 +76,9 @@ Vellumcast::~Vellumcast()
 {
     if (theInstance() == this)
         theInstance() = nullptr;
+    // The dying window still sends events through our filter; stop listening first.
+    if (m_documentWindow)
+        m_documentWindow->removeEventFilter(this);
     delete m_documentWindow;
 }
 
@@ -301,7 +304,7 @@ bool Vellumcast::shouldTerminate()
 
 bool Vellumcast::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_documentWindow && event->type() == QEvent::Close) {
+    if (event->type() == QEvent::Close && watched == m_documentWindow) {
         if (!shouldTerminate()) {
             event->ignore();
             return true;
