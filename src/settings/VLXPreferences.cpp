@@ -1,6 +1,7 @@
 // The shared instance, loading and sparse saving.
 #include "settings/VLXPreferences.h"
 
+#include "model/VLXLogic.h"
 #include "platform/DefaultsStore.h"
 #include "platform/KeyedArchivable.h"
 #include "platform/KeyedArchiver.h"
@@ -99,6 +100,10 @@ VLXPreferences &VLXPreferences::useStore(std::unique_ptr<DefaultsStore> store)
 
 VLXPreferences::VLXPreferences(std::unique_ptr<DefaultsStore> store) : m_store(std::move(store))
 {
+    // "EncodeApos" is never loaded into the live settings: the escaper reads it from the store
+    // itself, through whichever settings object is current.
+    VLXLogic::setSettingReader(
+        [](const QString &key) { return VLXPreferences::sharedInstance().store().object(key); });
     m_curValues = preferencesFromDefaults();
     m_origValues = m_curValues;
 }

@@ -1,5 +1,6 @@
 #include "SettingsFixture.h"
 
+#include "model/VLXLogic.h"
 #include "model/categoryElement.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/PlistDefaultsStore.h"
@@ -213,3 +214,15 @@ TEST_F(LoadSave, TheSharedInstanceIsOne)
 }
 
 } // namespace
+
+TEST_F(LoadSave, TheEscaperReadsEncodeAposFromTheStoreItself)
+{
+    reload({});
+    EXPECT_FALSE(VLXLogic::encodeApos());
+    EXPECT_EQ(VLXLogic::encodeSpecialXMLChars(QStringLiteral("it's")), QStringLiteral("it's"));
+    reload({{QStringLiteral("EncodeApos"), 1}});
+    EXPECT_FALSE(live().contains(QStringLiteral("EncodeApos"))); // never a live setting
+    EXPECT_TRUE(VLXLogic::encodeApos());
+    EXPECT_EQ(VLXLogic::encodeSpecialXMLChars(QStringLiteral("it's")), QStringLiteral("it&apos;s"));
+    reload({});
+}
