@@ -12,7 +12,6 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
-#include "settings/VLXPreferences.h"
 
 using namespace Qt::StringLiterals;
 using namespace VLXReaderSupport;
@@ -119,12 +118,7 @@ std::shared_ptr<VLXItems> newItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlx
 void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
 {
     std::shared_ptr<VLXItems> item = newItem(dom, feed, entry);
-    const int count = vlxXMLDOM::numberOfChildren(entry);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, entry);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(entry, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"author" || name == u"contributor") {
             // A contributor stands in for a missing author; the first complete one wins.
             if (item->author().isEmpty())
@@ -184,19 +178,14 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
         } else {
             item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
         }
-    }
+    });
 }
 
 void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
 {
     std::shared_ptr<VLXItems> item = newItem(dom, feed, entry);
     QString email, contributor, modified, issued, created, summary;
-    const int count = vlxXMLDOM::numberOfChildren(entry);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, entry);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(entry, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
             item->setTitle(decodedTrimmed(text(child)));
         else if (name == u"link") {
@@ -218,7 +207,7 @@ void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
             summary = decoded(text(child));
         else
             item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
-    }
+    });
     item->setAuthor(email.isEmpty() ? contributor : email);
     QString date;
     for (const QString &candidate : { issued, modified, created }) {
@@ -235,18 +224,12 @@ void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
 
 int VLXParseFeed::parseAtom10(const QString &text)
 {
-    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
-    if (!dom->xmlTree())
-        return ReadFailed;
-    return parseAtom10Document(*dom, text);
+    return readDocument(text, &VLXParseFeed::parseAtom10Document);
 }
 
 int VLXParseFeed::parseAtom03(const QString &text)
 {
-    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
-    if (!dom->xmlTree())
-        return ReadFailed;
-    return parseAtom03Document(*dom, text);
+    return readDocument(text, &VLXParseFeed::parseAtom03Document);
 }
 
 namespace {
@@ -262,9 +245,7 @@ const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const QString &s
         return nullptr;
     feed.addXMLComments(dom.arrayOfComments(root));
     const QStringList declarations = VLXParseFeed::AtomNameSpaces(source);
-    feed.XMLExtensions()->createExtensionsFromArray(declarations);
-    feed.image()->XMLExtensions()->createExtensionsFromArray(declarations);
-    VLXPreferences::addMissingXMLNamespaces(feed.XMLExtensions()->arrayOfExtensionDescriptions());
+    adoptNameSpaces(feed, declarations);
     return root;
 }
 
@@ -279,12 +260,7 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
     if (!root)
         return ReadFailed;
     VLXImage &image = *feed.image();
-    const int count = vlxXMLDOM::numberOfChildren(root);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, root);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(root, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"author") {
             if (feed.editor().isEmpty())
                 feed.setEditor(personValue(child));
@@ -317,7 +293,7 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
         } else {
             feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
         }
-    }
+    });
     if (!image.URL().isEmpty()) {
         image.setTitle(feed.title());
         image.setLink(feed.link());
@@ -332,12 +308,7 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
     if (!root)
         return ReadFailed;
     QString email, contributor;
-    const int count = vlxXMLDOM::numberOfChildren(root);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, root);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(root, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
             feed.setTitle(decodedTrimmed(text(child)));
         else if (name == u"link") {
@@ -359,7 +330,7 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
             readEntry03(dom, feed, child);
         else
             feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
-    }
+    });
     feed.setEditor(email.isEmpty() ? contributor : email);
     // Atom 0.3 elements without an RSS counterpart are dropped rather than kept as raw XML.
     const QString raw = u"User Defined"_s;

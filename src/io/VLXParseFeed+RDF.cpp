@@ -11,7 +11,6 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
-#include "settings/VLXPreferences.h"
 
 using namespace Qt::StringLiterals;
 using namespace VLXReaderSupport;
@@ -21,12 +20,7 @@ namespace {
 void readChannel(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
 {
     feed.addXMLComments(dom.arrayOfComments(node));
-    const int count = vlxXMLDOM::numberOfChildren(node);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
             feed.setTitle(decoded(vlxXMLDOM::descriptionOfNode(child)));
         else if (name == u"link")
@@ -37,18 +31,13 @@ void readChannel(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
             ; // the RDF list of the items, which follow as elements of their own
         else
             feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
-    }
+    });
 }
 
 void readImage(const vlxXMLDOM &dom, VLXImage &image, const vlxXMLNode *node)
 {
     image.addXMLComments(dom.arrayOfComments(node));
-    const int count = vlxXMLDOM::numberOfChildren(node);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"url")
             readImageURL(image, vlxXMLDOM::descriptionOfNode(child));
         else if (name == u"title")
@@ -57,7 +46,7 @@ void readImage(const vlxXMLDOM &dom, VLXImage &image, const vlxXMLNode *node)
             image.setLink(urlValue(vlxXMLDOM::descriptionOfNode(child)));
         else
             image.XMLExtensions()->parseXMLNodeIfMine(child, image);
-    }
+    });
 }
 
 void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
@@ -67,12 +56,7 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
         feed.XMLExtensions()->arrayOfNamespaceDelecrations());
     feed.addItem(item);
     item->addXMLComments(dom.arrayOfComments(node));
-    const int count = vlxXMLDOM::numberOfChildren(node);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
             item->setTitle(decoded(vlxXMLDOM::descriptionOfNode(child)));
         else if (name == u"link")
@@ -81,17 +65,14 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
             item->setDescriptionElement(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
         else
             item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
-    }
+    });
 }
 
 } // namespace
 
 int VLXParseFeed::parseRSS10(const QString &text)
 {
-    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
-    if (!dom->xmlTree())
-        return ReadFailed;
-    return parseRDFDocument(*dom, text);
+    return readDocument(text, &VLXParseFeed::parseRDFDocument);
 }
 
 int VLXParseFeed::parseRSS09(const QString &text)
@@ -114,16 +95,9 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
 
     feed.addXMLComments(dom.arrayOfComments(root));
     const QStringList declarations = RDFNameSpaces(text);
-    feed.XMLExtensions()->createExtensionsFromArray(declarations);
-    feed.image()->XMLExtensions()->createExtensionsFromArray(declarations);
-    VLXPreferences::addMissingXMLNamespaces(feed.XMLExtensions()->arrayOfExtensionDescriptions());
+    adoptNameSpaces(feed, declarations);
 
-    const int count = vlxXMLDOM::numberOfChildren(root);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, root);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(root, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"channel")
             readChannel(dom, feed, child);
         else if (name == u"image")
@@ -131,7 +105,7 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
         else if (name == u"item")
             readItem(dom, feed, child);
         // Anything else beside the channel (a textinput among them) is not read.
-    }
+    });
 
     // The RDF vocabulary itself and the elements kept as raw XML during the walk (the channel's
     // resource references among them) have no place in the RSS 2.0 feed.

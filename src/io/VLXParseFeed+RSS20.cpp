@@ -11,7 +11,6 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
-#include "settings/VLXPreferences.h"
 
 using namespace Qt::StringLiterals;
 using namespace VLXReaderSupport;
@@ -86,29 +85,19 @@ void readTextInput(VLXFeed &feed, const vlxXMLNode *node)
 {
     for (const QString &attribute : { u"title"_s, u"description"_s, u"name"_s, u"link"_s })
         readTextInputField(feed, attribute, vlxXMLDOM::attributeOfNode(node, attribute));
-    const int count = vlxXMLDOM::numberOfChildren(node);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title" || name == u"description" || name == u"name" || name == u"link")
             readTextInputField(feed, name, vlxXMLDOM::descriptionOfNode(child));
         else
             feed.XMLExtensions()->parseXMLNodeIfMineTI(child, feed);
-    }
+    });
 }
 
 void readImage(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
 {
     VLXImage &image = *feed.image();
     image.addXMLComments(dom.arrayOfComments(node));
-    const int count = vlxXMLDOM::numberOfChildren(node);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"url") {
             readImageURL(image, vlxXMLDOM::descriptionOfNode(child));
         } else if (name == u"title") {
@@ -124,7 +113,7 @@ void readImage(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
         } else {
             image.XMLExtensions()->parseXMLNodeIfMine(child, image);
         }
-    }
+    });
 }
 
 void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
@@ -135,12 +124,7 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
     item->addXMLComments(dom.arrayOfComments(node));
     feed.addItem(item);
     QList<categoryElement> categories;
-    const int count = vlxXMLDOM::numberOfChildren(node);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
-        if (isSkipped(child))
-            continue;
-        const QString name = lowerName(child);
+    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title") {
             item->setTitle(decoded(vlxXMLDOM::descriptionOfNode(child)));
         } else if (name == u"link") {
@@ -174,7 +158,7 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
         } else {
             item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
         }
-    }
+    });
     for (const categoryElement &category : std::as_const(categories))
         item->addCategory(category);
 }
@@ -236,10 +220,7 @@ bool readChannelField(VLXFeed &feed, const QString &name, const vlxXMLNode *chil
 
 int VLXParseFeed::parseRSS20(const QString &text)
 {
-    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
-    if (!dom->xmlTree())
-        return ReadFailed;
-    return parseRSS20Document(*dom, text);
+    return readDocument(text, &VLXParseFeed::parseRSS20Document);
 }
 
 int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
@@ -254,29 +235,22 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
     if (rss) {
         feed.addXMLComments(dom.arrayOfComments(rss));
         const QStringList declarations = nameSpaces(text);
-        feed.XMLExtensions()->createExtensionsFromArray(declarations);
-        feed.image()->XMLExtensions()->createExtensionsFromArray(declarations);
-        VLXPreferences::addMissingXMLNamespaces(feed.XMLExtensions()->arrayOfExtensionDescriptions());
+        adoptNameSpaces(feed, declarations);
 
         const vlxXMLNode *channel = dom.nodeNamed(u"channel"_s, vlxXMLDOM::Element, rss);
         if (channel) {
             feed.addXMLComments(dom.arrayOfComments(channel));
             QList<categoryElement> categories;
-            const int count = vlxXMLDOM::numberOfChildren(channel);
-            for (int i = 0; i < count; ++i) {
-                const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, channel);
-                if (isSkipped(child))
-                    continue;
-                const QString name = lowerName(child);
+            forEachChild(channel, [&](const vlxXMLNode *child, const QString &name) {
                 if (readChannelField(feed, name, child, categories))
-                    continue;
+                    return;
                 if (name == u"image")
                     readImage(dom, feed, child);
                 else if (name == u"item")
                     readItem(dom, feed, child);
                 else
                     feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
-            }
+            });
             for (const categoryElement &category : std::as_const(categories))
                 feed.addCategory(category);
             result = Success;
@@ -317,12 +291,9 @@ int VLXParseFeed::parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom)
         return ReadFailed;
     feed.addXMLComments(dom.arrayOfComments(channel));
     QList<categoryElement> categories;
-    const int count = vlxXMLDOM::numberOfChildren(channel);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, channel);
-        if (!isSkipped(child))
-            readChannelField(feed, lowerName(child), child, categories);
-    }
+    forEachChild(channel, [&](const vlxXMLNode *child, const QString &name) {
+        readChannelField(feed, name, child, categories);
+    });
     for (const categoryElement &category : std::as_const(categories))
         feed.addCategory(category);
     return Success;

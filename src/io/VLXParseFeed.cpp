@@ -56,6 +56,15 @@ void VLXParseFeed::logRepair(FeedElement *owner, const QString &text)
         owner->recordRepair(text);
 }
 
+int VLXParseFeed::readDocument(const QString &text,
+                               int (VLXParseFeed::*read)(vlxXMLDOM &dom, const QString &text))
+{
+    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
+    if (!dom->xmlTree())
+        return ReadFailed;
+    return (this->*read)(*dom, text);
+}
+
 std::unique_ptr<vlxXMLDOM> VLXParseFeed::documentFor(const QString &text)
 {
     // The text the last check parsed, unchanged by the repairs: its tree is reused.

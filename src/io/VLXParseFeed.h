@@ -86,6 +86,10 @@ public:
 
 private:
     std::unique_ptr<vlxXMLDOM> documentFor(const QString &text);
+    // Parses text (or reuses the checked tree) and hands the tree to read; ReadFailed when the
+    // text is no XML at all.
+    int readDocument(const QString &text,
+                     int (VLXParseFeed::*read)(vlxXMLDOM &dom, const QString &text));
     int parseRSS20Document(vlxXMLDOM &dom, const QString &text);
     int parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom);
     int parseRDFDocument(vlxXMLDOM &dom, const QString &text);

@@ -1,10 +1,15 @@
 #pragma once
 
 #include "io/vlxXMLDOM.h"
+#include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXLogic.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerImage.h"
+#include "settings/VLXPreferences.h"
 
 #include <QString>
+#include <QStringList>
 
 // Small steps shared by the feed readers: which children to skip, how element names are
 // matched, and how a value is cleaned before it is stored.
@@ -25,6 +30,27 @@ inline QString lowerName(const vlxXMLNode *node)
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
         return QString();
     return vlxXMLDOM::nameOfNode(node).toLower();
+}
+
+// Hands every child of node that is not skipped to read(child, lowerName(child)), in order.
+template <typename Read>
+void forEachChild(const vlxXMLNode *node, Read &&read)
+{
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (!isSkipped(child))
+            read(child, lowerName(child));
+    }
+}
+
+// The channel and its image take on the namespaces the document declares; namespaces the
+// program has not met before are remembered in the preferences.
+inline void adoptNameSpaces(VLXFeed &feed, const QStringList &declarations)
+{
+    feed.XMLExtensions()->createExtensionsFromArray(declarations);
+    feed.image()->XMLExtensions()->createExtensionsFromArray(declarations);
+    VLXPreferences::addMissingXMLNamespaces(feed.XMLExtensions()->arrayOfExtensionDescriptions());
 }
 
 // Numeric references that came through escaped become characters.
