@@ -232,31 +232,12 @@ int VLXParseFeed::parseAtom03(const QString &text)
     return readDocument(text, &VLXParseFeed::parseAtom03Document);
 }
 
-namespace {
-
-// Frame steps shared by both versions; the root, or nullptr when the document has none.
-const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const QString &source)
-{
-    feed.setStyleSheet(dom.stringXMLStyleSheet());
-    feed.setStyleSheetCSS(dom.stringXMLStyleSheetCSS());
-    feed.addXMLComments(dom.arrayOfComments(nullptr));
-    const vlxXMLNode *root = dom.nodeNamed(u"feed"_s, vlxXMLDOM::Element, nullptr);
-    if (!root)
-        return nullptr;
-    feed.addXMLComments(dom.arrayOfComments(root));
-    const QStringList declarations = VLXParseFeed::AtomNameSpaces(source);
-    adoptNameSpaces(feed, declarations);
-    return root;
-}
-
-} // namespace
-
 int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
 {
     VLXFeed &feed = *m_newFeed;
     // Without its root the document holds no feed; a "success" would let a later save replace
     // the user's file with an empty one.
-    const vlxXMLNode *root = openFeed(dom, feed, source);
+    const vlxXMLNode *root = openFeed(dom, feed, u"feed"_s, &AtomNameSpaces, source);
     if (!root)
         return ReadFailed;
     VLXImage &image = *feed.image();
@@ -304,7 +285,7 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
 int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
 {
     VLXFeed &feed = *m_newFeed;
-    const vlxXMLNode *root = openFeed(dom, feed, source);
+    const vlxXMLNode *root = openFeed(dom, feed, u"feed"_s, &AtomNameSpaces, source);
     if (!root)
         return ReadFailed;
     QString email, contributor;

@@ -83,19 +83,11 @@ int VLXParseFeed::parseRSS09(const QString &text)
 int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
 {
     VLXFeed &feed = *m_newFeed;
-    feed.setStyleSheet(dom.stringXMLStyleSheet());
-    feed.setStyleSheetCSS(dom.stringXMLStyleSheetCSS());
-    feed.addXMLComments(dom.arrayOfComments(nullptr));
-
     // Without its root the document holds no feed. Reporting that as a read would hand the
     // window an empty feed, and saving it would overwrite the user's file with nothing.
-    const vlxXMLNode *root = dom.nodeNamed(u"rdf:RDF"_s, vlxXMLDOM::Element, nullptr);
+    const vlxXMLNode *root = openFeed(dom, feed, u"rdf:RDF"_s, &RDFNameSpaces, text);
     if (!root)
         return ReadFailed;
-
-    feed.addXMLComments(dom.arrayOfComments(root));
-    const QStringList declarations = RDFNameSpaces(text);
-    adoptNameSpaces(feed, declarations);
 
     forEachChild(root, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"channel")

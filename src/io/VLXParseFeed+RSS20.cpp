@@ -226,17 +226,9 @@ int VLXParseFeed::parseRSS20(const QString &text)
 int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
 {
     VLXFeed &feed = *m_newFeed;
-    feed.setStyleSheet(dom.stringXMLStyleSheet());
-    feed.setStyleSheetCSS(dom.stringXMLStyleSheetCSS());
-    feed.addXMLComments(dom.arrayOfComments(nullptr));
-
     int result = ReadFailed;
-    const vlxXMLNode *rss = dom.nodeNamed(u"rss"_s, vlxXMLDOM::Element, nullptr);
+    const vlxXMLNode *rss = openFeed(dom, feed, u"rss"_s, &nameSpaces, text);
     if (rss) {
-        feed.addXMLComments(dom.arrayOfComments(rss));
-        const QStringList declarations = nameSpaces(text);
-        adoptNameSpaces(feed, declarations);
-
         const vlxXMLNode *channel = dom.nodeNamed(u"channel"_s, vlxXMLDOM::Element, rss);
         if (channel) {
             feed.addXMLComments(dom.arrayOfComments(channel));

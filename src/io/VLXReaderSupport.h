@@ -53,6 +53,24 @@ inline void adoptNameSpaces(VLXFeed &feed, const QStringList &declarations)
     VLXPreferences::addMissingXMLNamespaces(feed.XMLExtensions()->arrayOfExtensionDescriptions());
 }
 
+// Frame steps every reader takes first: the style sheets and the comments before the root,
+// then, when the root named rootName exists, its comments and the namespaces declarationsOf
+// finds in source. Answers the root, or nullptr when the document has none.
+inline const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const QString &rootName,
+                                  QStringList (*declarationsOf)(const QString &),
+                                  const QString &source)
+{
+    feed.setStyleSheet(dom.stringXMLStyleSheet());
+    feed.setStyleSheetCSS(dom.stringXMLStyleSheetCSS());
+    feed.addXMLComments(dom.arrayOfComments(nullptr));
+    const vlxXMLNode *root = dom.nodeNamed(rootName, vlxXMLDOM::Element, nullptr);
+    if (!root)
+        return nullptr;
+    feed.addXMLComments(dom.arrayOfComments(root));
+    adoptNameSpaces(feed, declarationsOf(source));
+    return root;
+}
+
 // Numeric references that came through escaped become characters.
 inline QString decoded(const QString &raw)
 {
