@@ -12,8 +12,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString kProlog = u"<?xml version=\"1.0\"?>\n"_s;
-
 enum class Reader { None, RSS09, RSS20, RSS10, Atom10, Atom03 };
 
 Reader readerFor(const QStringList &pair)
@@ -53,13 +51,10 @@ int VLXParseFeed::parseFeed(const QString &text, const QString &baseStatus,
         m_checkedDocument.reset();
         return NotAFeedNoProlog;
     }
-    QString work = workingCopy(text);
     showStatus(statusField, u"Loading... %1"_s.arg(baseStatus));
-
     bool prologAdded = false;
-    if (!hasXMLTag(work)) {
-        work.prepend(kProlog);
-        prologAdded = true;
+    QString work = workingCopyWithProlog(text, prologAdded);
+    if (prologAdded) {
         logRepair(m_newFeed.get(),
                   u"Added the missing required XML header, <?xml version=\"1.0\"?>"_s);
     }
@@ -137,12 +132,8 @@ int VLXParseFeed::parseFeedChannelOnly(const QString &text)
     m_xmlErrorDict.clear();
     if (text.isNull())
         return NotAFeedNoProlog;
-    QString work = workingCopy(text);
     bool prologAdded = false;
-    if (!hasXMLTag(work)) {
-        work.prepend(kProlog);
-        prologAdded = true;
-    }
+    QString work = workingCopyWithProlog(text, prologAdded);
     if (readerFor(getFeedTypeAndVersion(work)) != Reader::RSS20)
         return prologAdded ? NotAFeedNoProlog : NotAFeed;
     work = repairRSS20(work, m_newFeed.get());

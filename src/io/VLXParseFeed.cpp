@@ -56,6 +56,15 @@ void VLXParseFeed::logRepair(FeedElement *owner, const QString &text)
         owner->recordRepair(text);
 }
 
+QString VLXParseFeed::workingCopyWithProlog(const QString &text, bool &prologAdded)
+{
+    QString work = workingCopy(text);
+    prologAdded = !hasXMLTag(work);
+    if (prologAdded)
+        work.prepend(kProlog);
+    return work;
+}
+
 int VLXParseFeed::readDocument(const QString &text,
                                int (VLXParseFeed::*read)(vlxXMLDOM &dom, const QString &text))
 {
@@ -88,12 +97,8 @@ int VLXParseFeed::isItAFeed(const QString &text)
     m_checkedText.clear();
     if (text.isNull())
         return NotAFeedNoProlog;
-    QString work = workingCopy(text);
     bool prologAdded = false;
-    if (!hasXMLTag(work)) {
-        work.prepend(kProlog);
-        prologAdded = true;
-    }
+    QString work = workingCopyWithProlog(text, prologAdded);
     int result = Success;
     if (!knownVersions().contains(getFeedTypeAndVersion(work).value(1))) {
         result = NotAFeed;

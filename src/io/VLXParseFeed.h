@@ -85,6 +85,8 @@ public:
     static QString workingCopy(const QString &text);
 
 private:
+    // The working copy, led by an XML declaration when it had none (prologAdded tells which).
+    static QString workingCopyWithProlog(const QString &text, bool &prologAdded);
     std::unique_ptr<vlxXMLDOM> documentFor(const QString &text);
     // Parses text (or reuses the checked tree) and hands the tree to read; ReadFailed when the
     // text is no XML at all.
