@@ -18,6 +18,7 @@ extensionFactory &extensionFactory::shared()
 void extensionFactory::registerClass(KnownNamespace ns, ExtensionPlace place, Maker maker)
 {
     m_makers.insert(key(ns, place), std::move(maker));
+    m_freshProcessingNames.remove(key(ns, place));
 }
 
 bool extensionFactory::hasClass(KnownNamespace ns, ExtensionPlace place) const
@@ -44,4 +45,16 @@ std::shared_ptr<extensionNSRaw> extensionFactory::create(KnownNamespace ns,
         break;
     }
     return nullptr;
+}
+
+QString extensionFactory::freshProcessingName(KnownNamespace ns, ExtensionPlace place) const
+{
+    const int k = key(ns, place);
+    auto found = m_freshProcessingNames.constFind(k);
+    if (found == m_freshProcessingNames.cend()) {
+        const std::shared_ptr<extensionNSRaw> fresh = create(ns, place);
+        found = m_freshProcessingNames.insert(k, fresh ? fresh->extensionProcessingName()
+                                                       : QString());
+    }
+    return found.value();
 }

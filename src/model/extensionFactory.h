@@ -25,6 +25,9 @@ public:
     bool hasClass(KnownNamespace ns, ExtensionPlace place) const;
     // A fresh extension object; null when the namespace has no class at that place.
     std::shared_ptr<extensionNSRaw> create(KnownNamespace ns, ExtensionPlace place) const;
+    // The processing name a fresh object of create() starts with ("" where there is none). A
+    // class sets it in its constructor from constants, so it is learnt once per class.
+    QString freshProcessingName(KnownNamespace ns, ExtensionPlace place) const;
 
 private:
     static int key(KnownNamespace ns, ExtensionPlace place)
@@ -32,6 +35,7 @@ private:
         return static_cast<int>(ns) * 8 + static_cast<int>(place);
     }
     QHash<int, Maker> m_makers;
+    mutable QHash<int, QString> m_freshProcessingNames;
 };
 
 // Enters every concrete extension class into the factory (src/extensions).

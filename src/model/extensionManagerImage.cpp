@@ -1,12 +1,8 @@
 #include "model/extensionManagerImage.h"
 
-#include "model/extensionFactory.h"
-
 extensionManagerImage::extensionManagerImage() : placedExtensionManager(ExtensionPlace::Image)
 {
-    adoptKnownExtension(
-        KnownNamespace::dublinCore,
-        extensionFactory::shared().create(KnownNamespace::dublinCore, ExtensionPlace::Image));
+    prefillKnownExtension(KnownNamespace::dublinCore);
 }
 
 std::unique_ptr<extensionManagerImage> extensionManagerImage::copy() const

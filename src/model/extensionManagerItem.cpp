@@ -1,12 +1,9 @@
 #include "model/extensionManagerItem.h"
 
-#include "model/extensionFactory.h"
-
 extensionManagerItem::extensionManagerItem() : placedExtensionManager(ExtensionPlace::Item)
 {
-    for (KnownNamespace ns : knownNamespaces::displayOrder(ExtensionPlace::Item)) {
-        adoptKnownExtension(ns, extensionFactory::shared().create(ns, ExtensionPlace::Item));
-    }
+    for (KnownNamespace ns : knownNamespaces::displayOrder(ExtensionPlace::Item))
+        prefillKnownExtension(ns);
 }
 
 std::unique_ptr<extensionManagerItem> extensionManagerItem::copy() const
@@ -20,7 +17,9 @@ void extensionManagerItem::validate(VLXFeed *feed, VLXItems *parent)
         std::static_pointer_cast<extensionNSItem>(extension)->validate(feed, parent);
     for (const ExtensionRef &listed : notWellSupportedArray())
         listed->validate(feed);
-    placedExtensionManager::unknownExtension()->validate(feed);
+    // A user-defined extension never made has no text to warn about.
+    if (const ExtensionRef &unknown = heldUnknownExtension())
+        unknown->validate(feed);
 }
 
 QVariantMap extensionManagerItem::findSortableTags() const

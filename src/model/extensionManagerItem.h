@@ -8,7 +8,7 @@
 // The namespace extensions of one item: iTunes, Media RSS, content, Dublin Core, Creative
 // Commons and trackBack (syndication and Common Feed have no item class), the list of other
 // namespaces and the user-defined raw extension. Every known slot holds an object from the
-// start; only the used flags decide which take part.
+// start (made when first read); only the used flags decide which take part.
 class extensionManagerItem : public placedExtensionManager
 {
 public:

@@ -9,21 +9,21 @@
 #include "model/extensionNSItem.h"
 #include "model/extensionSettings.h"
 
-placedExtensionManager::placedExtensionManager(ExtensionPlace place)
-    : m_place(place), m_unknown(makeRaw(knownNamespaces::kUserDefined, QString()))
+placedExtensionManager::placedExtensionManager(ExtensionPlace place) : m_place(place)
 {
     setListens(true);
 }
 
 placedExtensionManager::placedExtensionManager(const placedExtensionManager &other)
-    : baseExtensionManager(other), m_place(other.m_place)
+    : baseExtensionManager(other), m_place(other.m_place), m_pending(other.m_pending)
 {
+    // A slot the original never made stays unmade here too: both would make equal fresh objects.
     for (size_t i = 0; i < m_known.size(); ++i) {
         if (other.m_known[i])
             m_known[i] = other.m_known[i]->copyExtension();
     }
-    m_unknown = other.m_unknown ? other.m_unknown->copyExtension()
-                                : makeRaw(knownNamespaces::kUserDefined, QString());
+    if (other.m_unknown)
+        m_unknown = other.m_unknown->copyExtension();
 }
 
 baseExtensionManager::ExtensionRef placedExtensionManager::makeRaw(const QString &name,
@@ -52,17 +52,34 @@ bool placedExtensionManager::extensionUsed(KnownNamespace ns) const
     return knownNamespaces::existsAt(ns, m_place) && baseExtensionManager::extensionUsed(ns);
 }
 
+const baseExtensionManager::ExtensionRef &placedExtensionManager::known(KnownNamespace ns) const
+{
+    ExtensionRef &slot = m_known[static_cast<size_t>(ns)];
+    if (m_pending & bit(ns)) {
+        m_pending &= std::uint8_t(~bit(ns));
+        slot = extensionFactory::shared().create(ns, m_place);
+    }
+    return slot;
+}
+
 baseExtensionManager::ExtensionRef placedExtensionManager::knownExtension(KnownNamespace ns) const
 {
-    return m_known[static_cast<size_t>(ns)];
+    return known(ns);
 }
 
 void placedExtensionManager::setKnownExtension(KnownNamespace ns, const ExtensionRef &extension)
 {
-    ExtensionRef &slot = m_known[static_cast<size_t>(ns)];
-    if (slot == extension)
+    // An unmade slot cannot hold the given object, so it is replaced like any other.
+    if (!(m_pending & bit(ns)) && m_known[static_cast<size_t>(ns)] == extension)
         return;
-    slot = extension ? extension->copyExtension() : nullptr;
+    settledSlot(ns) = extension ? extension->copyExtension() : nullptr;
+}
+
+const baseExtensionManager::ExtensionRef &placedExtensionManager::unknownExtension() const
+{
+    if (!m_unknown)
+        m_unknown = makeRaw(knownNamespaces::kUserDefined, QString());
+    return m_unknown;
 }
 
 void placedExtensionManager::setUnknownExtension(const ExtensionRef &extension)
@@ -76,8 +93,9 @@ QList<baseExtensionManager::ExtensionRef> placedExtensionManager::usedKnownExten
 {
     QList<ExtensionRef> list;
     for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
-        const ExtensionRef &slot = m_known[static_cast<size_t>(ns)];
-        if (slot && extensionUsed(ns))
+        if (!extensionUsed(ns))
+            continue;
+        if (const ExtensionRef &slot = known(ns))
             list.append(slot);
     }
     return list;
@@ -88,14 +106,13 @@ QList<baseExtensionManager::ExtensionRef> placedExtensionManager::walk(bool user
     QList<ExtensionRef> list = usedKnownExtensions();
     list.append(notWellSupportedArray());
     if (userDefinedAlways || unknownExtensionUsed())
-        list.append(m_unknown);
+        list.append(unknownExtension());
     return list;
 }
 
 void placedExtensionManager::deactivate()
 {
-    for (const ExtensionRef &extension : walk(true))
-        extension->deactivate();
+    forEachHeld(true, [](const ExtensionRef &extension) { extension->deactivate(); });
 }
 
 baseExtensionManager::ExtensionRef placedExtensionManager::extensionAtIndex(int pos) const
@@ -105,7 +122,7 @@ baseExtensionManager::ExtensionRef placedExtensionManager::extensionAtIndex(int 
     // Any position past the list gives the user-defined extension, in use or not.
     if (pos >= 0 && pos < list.size())
         return list.at(pos);
-    return m_unknown;
+    return unknownExtension();
 }
 
 int placedExtensionManager::countOfExtensions() const
@@ -138,7 +155,8 @@ void placedExtensionManager::createExtensionWithNamespace(const QString &name, c
 {
     if (name == knownNamespaces::kUserDefined) {
         setUnknownExtensionUsed(true);
-        m_unknown = makeRaw(knownNamespaces::kUserDefined, QString());
+        // Replaced by a fresh one, which is made when first needed.
+        m_unknown.reset();
         return;
     }
     // A namespace needs a prefix: a nameless one could only be written as xmlns:="…".
@@ -161,7 +179,7 @@ void placedExtensionManager::useKnown(KnownNamespace ns, const QString &prefix, 
     ExtensionRef fresh = extensionFactory::shared().create(ns, m_place);
     fresh->setExtensionProcessingName(prefix);
     fresh->setDTDURL(dtd);
-    m_known[static_cast<size_t>(ns)] = fresh;
+    settledSlot(ns) = std::move(fresh);
     setExtensionUsed(ns, true);
 }
 
@@ -175,12 +193,12 @@ void placedExtensionManager::populateExtension(const QString &extensionName,
                                                const QString &uniqueKey)
 {
     if (extensionName == knownNamespaces::kUserDefined) {
-        m_unknown->populateWithDefaults(uniqueKey);
+        unknownExtension()->populateWithDefaults(uniqueKey);
         return;
     }
     for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
         if (extensionName == knownNamespaces::prefix(ns)) {
-            if (const ExtensionRef &slot = m_known[static_cast<size_t>(ns)])
+            if (const ExtensionRef &slot = known(ns))
                 slot->populateWithDefaults(uniqueKey);
             return;
         }
@@ -198,12 +216,13 @@ int placedExtensionManager::handToKnown(KnownNamespace ns, const vlxXMLNode *nod
     }
     if (dropsElementsOf(ns))
         return 0;
-    const ExtensionRef &slot = m_known[static_cast<size_t>(ns)];
-    if (slot && extensionUsed(ns))
-        return slot->parseXMLNodeIfMine(node);
+    if (extensionUsed(ns)) {
+        if (const ExtensionRef &slot = known(ns))
+            return slot->parseXMLNodeIfMine(node);
+    }
     // The repair could not give this manager the extension: keep the element rather than lose it.
     setUnknownExtensionUsed(true);
-    return m_unknown->parseXMLNodeIfMine(node);
+    return unknownExtension()->parseXMLNodeIfMine(node);
 }
 
 int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedElement &owner)
@@ -212,14 +231,12 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
     const QStringList parts = name.split(u':');
     if (parts.size() == 1) {
         setUnknownExtensionUsed(true);
-        return m_unknown->parseXMLNodeIfMine(node);
+        return unknownExtension()->parseXMLNodeIfMine(node);
     }
     const QString prefix = parts.at(0);
 
     for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
-        const ExtensionRef &slot = m_known[static_cast<size_t>(ns)];
-        if (prefix == knownNamespaces::prefix(ns)
-            || (slot && prefix == slot->extensionProcessingName()))
+        if (prefix == knownNamespaces::prefix(ns) || prefix == processingNameIn(ns))
             return handToKnown(ns, node, owner, prefix);
     }
 
@@ -230,9 +247,9 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
         const QString declared = scope()->declaredURI(prefix);
         const std::optional<KnownNamespace> ns = knownNamespaces::fromURI(declared);
         if (ns && knownNamespaces::existsAt(*ns, m_place)) {
-            if (!extensionUsed(*ns) || !m_known[static_cast<size_t>(*ns)])
+            if (!extensionUsed(*ns) || !known(*ns))
                 useKnown(*ns, prefix, declared);
-            const ExtensionRef &slot = m_known[static_cast<size_t>(*ns)];
+            const ExtensionRef &slot = known(*ns);
             if (slot->extensionProcessingName() != prefix)
                 slot->setExtensionProcessingName(prefix);
             if (dropsElementsOf(*ns))
@@ -253,38 +270,46 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
     }
 
     setUnknownExtensionUsed(true);
-    return m_unknown->parseXMLNodeIfMine(node);
+    return unknownExtension()->parseXMLNodeIfMine(node);
+}
+
+QString placedExtensionManager::processingNameIn(KnownNamespace ns) const
+{
+    // A slot not made yet would hold a fresh object, whose processing name the factory knows.
+    if (m_pending & bit(ns))
+        return extensionFactory::shared().freshProcessingName(ns, m_place);
+    const ExtensionRef &slot = m_known[static_cast<size_t>(ns)];
+    return slot ? slot->extensionProcessingName() : QString();
 }
 
 QString placedExtensionManager::buildXML(const QString &prefix) const
 {
     QString xml;
-    for (const ExtensionRef &extension : walk(true))
-        xml += extension->buildXML(prefix);
+    forEachHeld(true, [&](const ExtensionRef &extension) { xml += extension->buildXML(prefix); });
     return xml;
 }
 
 int placedExtensionManager::parseXMLErrorCount() const
 {
     int sum = 0;
-    for (const ExtensionRef &extension : walk(false))
-        sum += extension->parseXMLErrorCount();
+    forEachHeld(false,
+                [&](const ExtensionRef &extension) { sum += extension->parseXMLErrorCount(); });
     return sum;
 }
 
 int placedExtensionManager::parseXMLWarnCount() const
 {
     int sum = 0;
-    for (const ExtensionRef &extension : walk(false))
-        sum += extension->parseXMLWarnCount();
+    forEachHeld(false,
+                [&](const ExtensionRef &extension) { sum += extension->parseXMLWarnCount(); });
     return sum;
 }
 
 int placedExtensionManager::parseXMLRepairCount() const
 {
     int sum = 0;
-    for (const ExtensionRef &extension : walk(false))
-        sum += extension->parseXMLRepairCount();
+    forEachHeld(false,
+                [&](const ExtensionRef &extension) { sum += extension->parseXMLRepairCount(); });
     return sum;
 }
 
@@ -305,8 +330,9 @@ QList<MessageGroup> placedExtensionManager::parseXMLErrorList(bool includeErrors
     }
     // The user-defined extension's group stands whenever it is in use, even without entries.
     if (unknownExtensionUsed()) {
-        MessageGroup group(QStringLiteral("%1 Extension").arg(m_unknown->displayName()));
-        group.addEntries(m_unknown->parseXMLErrorList(includeErrors, includeWarn, includeRepair));
+        const ExtensionRef &unknown = unknownExtension();
+        MessageGroup group(QStringLiteral("%1 Extension").arg(unknown->displayName()));
+        group.addEntries(unknown->parseXMLErrorList(includeErrors, includeWarn, includeRepair));
         groups.append(group);
     }
     return groups;
@@ -314,8 +340,8 @@ QList<MessageGroup> placedExtensionManager::parseXMLErrorList(bool includeErrors
 
 void placedExtensionManager::clearParseXMLErrorList()
 {
-    for (const ExtensionRef &extension : walk(clearsUnusedUserDefined()))
-        extension->clearParseXMLErrorList();
+    forEachHeld(clearsUnusedUserDefined(),
+                [](const ExtensionRef &extension) { extension->clearParseXMLErrorList(); });
 }
 
 void placedExtensionManager::deleteExtensionNamed(const QString &val)
@@ -323,7 +349,7 @@ void placedExtensionManager::deleteExtensionNamed(const QString &val)
     if (val == knownNamespaces::kUserDefined) {
         if (unknownExtensionUsed()) {
             setUnknownExtensionUsed(false);
-            m_unknown = makeRaw(knownNamespaces::kUserDefined, QString());
+            m_unknown.reset();
         }
         return;
     }
@@ -331,7 +357,8 @@ void placedExtensionManager::deleteExtensionNamed(const QString &val)
         if (val == knownNamespaces::prefix(ns)) {
             if (extensionUsed(ns)) {
                 setExtensionUsed(ns, false);
-                m_known[static_cast<size_t>(ns)].reset();
+                // Emptied for good: a slot not made yet must not be made later.
+                settledSlot(ns).reset();
             }
             return;
         }
@@ -341,27 +368,25 @@ void placedExtensionManager::deleteExtensionNamed(const QString &val)
 
 void placedExtensionManager::finalProcessing(VLXFeed *feed)
 {
-    for (const ExtensionRef &extension : walk(true))
-        extension->finalProcessing(feed);
+    forEachHeld(true, [&](const ExtensionRef &extension) { extension->finalProcessing(feed); });
 }
 
 void placedExtensionManager::validate(VLXFeed *feed)
 {
-    for (const ExtensionRef &extension : walk(true))
-        extension->validate(feed);
+    forEachHeld(true, [&](const ExtensionRef &extension) { extension->validate(feed); });
 }
 
 void placedExtensionManager::preferencesChanged()
 {
-    for (const ExtensionRef &extension : walk(true))
-        extension->preferencesChanged();
+    forEachHeld(true, [](const ExtensionRef &extension) { extension->preferencesChanged(); });
 }
 
 QString placedExtensionManager::actuallyBuildExport(const QString &templateText,
                                                     const QVariantList &substitutions)
 {
     QString text = templateText;
-    for (const ExtensionRef &extension : walk(true))
+    forEachHeld(true, [&](const ExtensionRef &extension) {
         text = extension->actuallyBuildExport(text, substitutions);
+    });
     return text;
 }

@@ -2,6 +2,8 @@
 
 #include "model/baseExtensionManager.h"
 
+#include <cstdint>
+
 class VLXItems;
 
 // The common body of the managers of a feed's parts (channel, item, image): one slot per known
@@ -20,7 +22,7 @@ public:
     ExtensionRef knownExtension(KnownNamespace ns) const;
     // Stores a copy of the given extension, unless it is the very object held.
     void setKnownExtension(KnownNamespace ns, const ExtensionRef &extension);
-    const ExtensionRef &unknownExtension() const { return m_unknown; }
+    const ExtensionRef &unknownExtension() const;
     void setUnknownExtension(const ExtensionRef &extension);
 
     ExtensionRef extensionAtIndex(int pos) const override;
@@ -55,11 +57,26 @@ protected:
     QList<ExtensionRef> usedKnownExtensions() const;
     // Used known extensions, the list, and the user-defined one always or only while in use.
     QList<ExtensionRef> walk(bool userDefinedAlways) const;
-    // Puts a freshly made extension into a slot as it is (no copy).
-    void adoptKnownExtension(KnownNamespace ns, ExtensionRef extension)
+    // The same walk for operations that a fresh, empty user-defined extension ignores (it has
+    // no text, no messages and nothing to finish): one that was never made is skipped.
+    template<class Visit> void forEachHeld(bool userDefinedAlways, Visit visit) const
     {
-        m_known[static_cast<size_t>(ns)] = std::move(extension);
+        for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
+            if (extensionUsed(ns)) {
+                if (const ExtensionRef &slot = known(ns))
+                    visit(slot);
+            }
+        }
+        for (const ExtensionRef &listed : notWellSupportedArray())
+            visit(listed);
+        if (m_unknown && (userDefinedAlways || unknownExtensionUsed()))
+            visit(m_unknown);
     }
+    // The user-defined extension if it was ever made, else null (standing for a fresh one).
+    const ExtensionRef &heldUnknownExtension() const { return m_unknown; }
+    // Gives the slot the extension the factory makes for it, made only when first read. Most
+    // item slots are never used, and a feed holds tens of thousands of items.
+    void prefillKnownExtension(KnownNamespace ns) { m_pending |= bit(ns); }
     // A fresh raw extension of this place.
     ExtensionRef makeRaw(const QString &name, const QString &uri) const;
 
@@ -77,8 +94,23 @@ private:
     void useKnown(KnownNamespace ns, const QString &prefix, const QString &dtd);
     int handToKnown(KnownNamespace ns, const vlxXMLNode *node, FeedElement &owner,
                     const QString &prefix);
+    // The processing name of the slot's object ("" for an empty slot), without making it.
+    QString processingNameIn(KnownNamespace ns) const;
+
+    static std::uint8_t bit(KnownNamespace ns) { return std::uint8_t(1u << unsigned(ns)); }
+    // Every read of a slot goes through here: a pending slot gets its object now.
+    const ExtensionRef &known(KnownNamespace ns) const;
+    // Settles a slot whose content is being replaced or emptied.
+    ExtensionRef &settledSlot(KnownNamespace ns)
+    {
+        m_pending &= std::uint8_t(~bit(ns));
+        return m_known[static_cast<size_t>(ns)];
+    }
 
     ExtensionPlace m_place;
-    std::array<ExtensionRef, 8> m_known;
-    ExtensionRef m_unknown;
+    // Slots not yet made (m_pending) and the user-defined extension (null) are made on first
+    // read, which a const accessor may do.
+    mutable std::uint8_t m_pending = 0;
+    mutable std::array<ExtensionRef, 8> m_known;
+    mutable ExtensionRef m_unknown;
 };

@@ -435,3 +435,33 @@ TEST(VLXItems, ExtensionsTravelWithArchivesAndCopiesOwnTheirs)
     EXPECT_EQ(back->XMLExtensions()->buildXML(QStringLiteral("    ")),
               item.XMLExtensions()->buildXML(QStringLiteral("    ")));
 }
+
+TEST(VLXItems, ArchivesAndCopiesDoNotDependOnWhichExtensionsWereRead)
+{
+    auto prepare = [](VLXItems &item) {
+        item.setTitle(QStringLiteral("T"));
+        item.XMLExtensions()->createExtensionWithNamespace(
+            QStringLiteral("itunes"), QStringLiteral("http://www.itunes.com/dtds/podcast-1.0.dtd"));
+        item.XMLExtensions()->iTunesExtension()->setRawXML(
+            QStringLiteral("<itunes:author>A</itunes:author>"));
+    };
+    VLXItems untouched;
+    VLXItems touched;
+    prepare(untouched);
+    prepare(touched);
+    // Reading every slot and the user-defined extension makes them; none of them is in use.
+    for (const auto &extension :
+         {touched.XMLExtensions()->mediaRSSExtension(),
+          touched.XMLExtensions()->dublinCoreExtension(),
+          touched.XMLExtensions()->trackBackExtension(), touched.XMLExtensions()->unknownExtension()})
+        ASSERT_TRUE(extension);
+
+    EXPECT_EQ(untouched.archivedData(), touched.archivedData());
+    EXPECT_EQ(untouched.copy()->archivedData(), touched.archivedData());
+    EXPECT_EQ(untouched.buildXML(QStringLiteral("    ")), touched.buildXML(QStringLiteral("    ")));
+    const std::shared_ptr<VLXItems> back = VLXItems::fromArchivedData(untouched.archivedData());
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->archivedData(), untouched.archivedData());
+    EXPECT_EQ(back->XMLExtensions()->iTunesExtension()->rawXML(),
+              QStringLiteral("<itunes:author>A</itunes:author>"));
+}

@@ -63,3 +63,19 @@ TEST(extensionFactory, KnownNamespaceTableHoldsTheEightStandards)
     EXPECT_EQ(knownNamespaces::displayOrder(ExtensionPlace::Image),
               QList<KnownNamespace> {KnownNamespace::dublinCore});
 }
+
+TEST(extensionFactory, FreshProcessingNameFollowsTheRegisteredClass)
+{
+    extensionFactory factory;
+    EXPECT_EQ(factory.freshProcessingName(KnownNamespace::mediaRSS, ExtensionPlace::Item),
+              QStringLiteral("media"));
+    EXPECT_EQ(factory.freshProcessingName(KnownNamespace::syndication, ExtensionPlace::Item),
+              QString());
+    factory.registerClass(KnownNamespace::mediaRSS, ExtensionPlace::Item, [] {
+        auto item = std::make_shared<extensionNSItem>();
+        item->setExtensionProcessingName(QStringLiteral("mrss"));
+        return item;
+    });
+    EXPECT_EQ(factory.freshProcessingName(KnownNamespace::mediaRSS, ExtensionPlace::Item),
+              QStringLiteral("mrss"));
+}

@@ -73,3 +73,99 @@ TEST_F(extensionManagerItemTest, ValidationAndSortTagsWalkTheUsedExtensions)
     EXPECT_EQ(copy->findSortableTags(), tags);
     EXPECT_NE(copy->mediaRSSExtension(), manager.mediaRSSExtension());
 }
+
+TEST_F(extensionManagerItemTest, CopiesOfUntouchedSlotsAreIndependentFreshObjects)
+{
+    extensionManagerItem original;
+    const auto copy = original.copy();
+    original.iTunesExtension()->setRawXML(QStringLiteral("<itunes:author>A</itunes:author>"));
+    original.unknownExtension()->setRawXML(QStringLiteral("<odd>1</odd>"));
+
+    EXPECT_NE(copy->iTunesExtension(), original.iTunesExtension());
+    EXPECT_TRUE(copy->iTunesExtension()->rawXML().isEmpty());
+    EXPECT_EQ(copy->iTunesExtension()->extensionName(), QStringLiteral("itunes"));
+    EXPECT_TRUE(copy->unknownExtension()->rawXML().isEmpty());
+    EXPECT_EQ(copy->unknownExtension()->extensionName(), QStringLiteral("User Defined"));
+    // A slot stays the same object once it is made.
+    EXPECT_EQ(copy->iTunesExtension(), copy->iTunesExtension());
+    EXPECT_EQ(copy->unknownExtension(), copy->unknownExtension());
+
+    // Copying after the original's slots were made copies what they hold.
+    const auto later = original.copy();
+    EXPECT_EQ(later->iTunesExtension()->rawXML(), original.iTunesExtension()->rawXML());
+    EXPECT_NE(later->iTunesExtension(), original.iTunesExtension());
+    EXPECT_EQ(later->unknownExtension()->rawXML(), QStringLiteral("<odd>1</odd>"));
+}
+
+TEST_F(extensionManagerItemTest, EmptiedSlotsStayEmptyWhetherOrNotTheyWereEverRead)
+{
+    const QString itunes = QStringLiteral("http://www.itunes.com/dtds/podcast-1.0.dtd");
+    extensionManagerItem manager;
+    manager.createExtensionWithNamespace(QStringLiteral("itunes"), itunes);
+    manager.deleteExtensionNamed(QStringLiteral("itunes"));
+    EXPECT_FALSE(manager.iTunesExtensionUsed());
+    EXPECT_EQ(manager.iTunesExtension(), nullptr);
+    EXPECT_EQ(manager.copy()->iTunesExtension(), nullptr);
+
+    // Emptied before anything read it.
+    manager.setCreativeCommonsExtension(nullptr);
+    EXPECT_EQ(manager.creativeCommonsExtension(), nullptr);
+    EXPECT_EQ(manager.copy()->creativeCommonsExtension(), nullptr);
+    manager.setCreativeCommonsExtensionUsed(true);
+    EXPECT_EQ(manager.countOfExtensions(), 0);
+
+    // Deleting an unused namespace leaves its slot as it was.
+    manager.deleteExtensionNamed(QStringLiteral("media"));
+    EXPECT_TRUE(manager.mediaRSSExtension());
+
+    // A given extension replaces an untouched slot with a copy of it.
+    extensionManagerItem source;
+    source.dublinCoreExtension()->setRawXML(QStringLiteral("<dc:creator>J</dc:creator>"));
+    manager.setDublinCoreExtension(source.dublinCoreExtension());
+    EXPECT_NE(manager.dublinCoreExtension(), source.dublinCoreExtension());
+    EXPECT_EQ(manager.dublinCoreExtension()->rawXML(),
+              QStringLiteral("<dc:creator>J</dc:creator>"));
+}
+
+TEST_F(extensionManagerItemTest, UserDefinedExtensionAnswersTheSameWhetherOrNotItWasTouched)
+{
+    auto answers = [](extensionManagerItem &manager) {
+        manager.validate(nullptr, nullptr);
+        QStringList out;
+        out << manager.buildXML(QStringLiteral("    "))
+            << QString::number(manager.countOfExtensions())
+            << QString::number(manager.parseXMLWarnCount())
+            << manager.actuallyBuildExport(QStringLiteral("t"), {});
+        out << manager.arrayOfExtensionNames();
+        QVariantList messages;
+        for (const MessageGroup &group : manager.parseXMLErrorList(true, true, true))
+            messages.append(group.toVariant());
+        return std::make_pair(out, messages);
+    };
+    for (bool used : {false, true}) {
+        extensionManagerItem untouched;
+        extensionManagerItem touched;
+        (void)touched.unknownExtension();
+        untouched.setUnknownExtensionUsed(used);
+        touched.setUnknownExtensionUsed(used);
+        EXPECT_EQ(answers(untouched), answers(touched)) << "used " << used;
+    }
+
+    // With text it warns once per validation and writes its XML; replacing or deleting it
+    // gives a fresh, empty one.
+    FeedElement item;
+    extensionManagerItem manager;
+    manager.parseXMLNodeIfMine(elements(QStringLiteral("<rss><odd>1</odd></rss>")).at(0), item);
+    manager.validate(nullptr, nullptr);
+    EXPECT_EQ(manager.parseXMLWarnCount(), 1);
+    EXPECT_EQ(manager.buildXML(QString()), QStringLiteral("<odd>1</odd>\n"));
+    EXPECT_EQ(manager.parseXMLErrorList(true, true, true).first().entries().size(), 1);
+    manager.createExtensionWithNamespace(QStringLiteral("User Defined"), QString());
+    EXPECT_TRUE(manager.unknownExtensionUsed());
+    EXPECT_EQ(manager.parseXMLWarnCount(), 0);
+    EXPECT_TRUE(manager.buildXML(QString()).isEmpty());
+    manager.unknownExtension()->setRawXML(QStringLiteral("<odd>2</odd>"));
+    manager.deleteExtensionNamed(QStringLiteral("User Defined"));
+    EXPECT_FALSE(manager.unknownExtensionUsed());
+    EXPECT_TRUE(manager.unknownExtension()->rawXML().isEmpty());
+}
