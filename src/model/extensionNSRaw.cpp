@@ -87,9 +87,24 @@ void extensionNSRaw::addRawXMLString(const QString &text)
 {
     if (text.isEmpty())
         return;
+    // An item's extension gathers a few short elements; kept at their exact size they leave no
+    // room behind, and what is freed on the way serves the next item read. Longer texts grow
+    // the usual way so that reading many elements stays linear.
+    constexpr qsizetype kExactGrowthLimit = 2048;
+    const qsizetype total = m_rawXMLString.size() + text.size();
+    if (!m_rawXMLString.isEmpty() && total <= kExactGrowthLimit
+        && (!m_rawXMLString.isDetached() || m_rawXMLString.capacity() < total))
+        m_rawXMLString.reserve(total);
     m_rawXMLString.append(text);
     m_allElementsPlain = false;
     notifyChanged();
+}
+
+void extensionNSRaw::releaseSpareCapacity()
+{
+    // A text shared with another owner would be copied, not shrunk.
+    if (m_rawXMLString.isDetached() && m_rawXMLString.capacity() > m_rawXMLString.size())
+        m_rawXMLString.squeeze();
 }
 
 void extensionNSRaw::startTrackingPlainElements()

@@ -54,6 +54,9 @@ public:
     const QString &rawXML() const { return m_rawXMLString; }
     void setRawXML(const QString &text);
     void addRawXMLString(const QString &text);
+    // Gives back the room that appending left behind the kept text. Text grows element by
+    // element while a feed is read and then mostly stays as it is.
+    void releaseSpareCapacity();
 
     bool replaceDone() const { return m_replaceResult; }
 

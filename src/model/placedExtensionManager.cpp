@@ -368,7 +368,11 @@ void placedExtensionManager::deleteExtensionNamed(const QString &val)
 
 void placedExtensionManager::finalProcessing(VLXFeed *feed)
 {
-    forEachHeld(true, [&](const ExtensionRef &extension) { extension->finalProcessing(feed); });
+    // Runs once a feed is read: the kept texts are complete.
+    forEachHeld(true, [&](const ExtensionRef &extension) {
+        extension->finalProcessing(feed);
+        extension->releaseSpareCapacity();
+    });
 }
 
 void placedExtensionManager::validate(VLXFeed *feed)

@@ -189,3 +189,29 @@ TEST_F(extensionNSRawTest, PreferencesTwinRegistersNoUndo)
     EXPECT_FALSE(extensionNSPrefs().allowsUndo());
     EXPECT_EQ(extensionNSPrefs().copyExtension()->allowsUndo(), false);
 }
+
+TEST_F(extensionNSRawTest, AppendedTextIsWholeAndGivesBackItsSpareRoom)
+{
+    // Short elements first, then enough of them to pass the size kept exact, then a copy that
+    // shares the text: shrinking must neither change nor unshare it.
+    extensionNSChannel raw;
+    QString expected;
+    int notified = 0;
+    raw.addChangeListener([&] { ++notified; });
+    for (int i = 0; i < 200; ++i) {
+        const QString element = QStringLiteral("<geo:n>%1</geo:n>").arg(i);
+        raw.addRawXMLString(element);
+        expected += element;
+    }
+    EXPECT_EQ(raw.rawXML(), expected);
+    EXPECT_EQ(notified, 200);
+    raw.releaseSpareCapacity();
+    EXPECT_EQ(raw.rawXML(), expected);
+    EXPECT_EQ(raw.rawXML().capacity(), raw.rawXML().size());
+
+    const QString shared = raw.rawXML();
+    raw.addRawXMLString(QStringLiteral("<geo:n>last</geo:n>"));
+    raw.releaseSpareCapacity();
+    EXPECT_EQ(shared, expected);
+    EXPECT_EQ(raw.rawXML(), expected + QStringLiteral("<geo:n>last</geo:n>"));
+}
