@@ -88,8 +88,28 @@ QString baseExtensionManager::DTDURLOfDeclaration(const QString &declaration)
 
 void baseExtensionManager::createExtensionsFromArray(const QStringList &declarations)
 {
-    for (const QString &declaration : declarations)
-        createExtensionWithString(declaration);
+    // A reader hands every item of a feed the same declarations: they are split once, and the
+    // extensions made share the prefix and URI texts.
+    struct Split
+    {
+        QStringList declarations;
+        QList<std::pair<QString, QString>> namespaces;
+    };
+    thread_local Split last;
+    if (last.declarations != declarations) {
+        last.declarations.clear();
+        last.namespaces.clear();
+        for (const QString &declaration : declarations) {
+            if (declaration.contains(u':'))
+                last.namespaces.append(
+                    {namespaceOfDeclaration(declaration), DTDURLOfDeclaration(declaration)});
+        }
+        last.declarations = declarations;
+    }
+    // A copy: creating may reach other managers of the feed, which may split other lists.
+    const QList<std::pair<QString, QString>> namespaces = last.namespaces;
+    for (const auto &[prefix, uri] : namespaces)
+        createExtensionWithNamespaceDeclared(prefix, uri);
 }
 
 void baseExtensionManager::createExtensionsFromArrayOfDescriptions(const QStringList &descriptions)
@@ -103,8 +123,13 @@ void baseExtensionManager::createExtensionWithString(const QString &declaration)
 {
     if (!declaration.contains(u':'))
         return;
-    const QString prefix = namespaceOfDeclaration(declaration);
-    const QString uri = DTDURLOfDeclaration(declaration);
+    createExtensionWithNamespaceDeclared(namespaceOfDeclaration(declaration),
+                                         DTDURLOfDeclaration(declaration));
+}
+
+void baseExtensionManager::createExtensionWithNamespaceDeclared(const QString &prefix,
+                                                                const QString &uri)
+{
     // The feed's other parts learn which prefix the document uses for which namespace.
     if (m_scope)
         m_scope->declarePrefix(prefix, uri);

@@ -168,6 +168,8 @@ protected:
     // Where this manager's extensions sit; the preferences manager answers Prefs.
     virtual ExtensionPlace place() const { return ExtensionPlace::Prefs; }
     void setListens(bool listens) { m_listens = listens; }
+    // Creation from one declaration's parts.
+    void createExtensionWithNamespaceDeclared(const QString &prefix, const QString &uri);
     // Delivers the repair to this manager first, then to the rest of its feed.
     void postMissingNamespace(const QString &prefix, const QString &dtd);
     ExtensionRef firstListedNamed(const QString &name) const;

@@ -169,3 +169,34 @@ TEST_F(extensionManagerItemTest, UserDefinedExtensionAnswersTheSameWhetherOrNotI
     EXPECT_FALSE(manager.unknownExtensionUsed());
     EXPECT_TRUE(manager.unknownExtension()->rawXML().isEmpty());
 }
+
+TEST_F(extensionManagerItemTest, ItemsGivenTheSameOrOtherDeclarationsGetTheirOwnExtensions)
+{
+    const QString itunes = QStringLiteral("http://www.itunes.com/dtds/podcast-1.0.dtd");
+    const QStringList first = {QStringLiteral("xmlns:itms=\"%1\"").arg(itunes),
+                               QStringLiteral("xmlns=\"urn:default\""),
+                               QStringLiteral("xmlns:geo=\"urn:geo\"")};
+    QStringList second = first;
+    second[2] = QStringLiteral("xmlns:geo=\"urn:geo2\"");
+
+    extensionManagerItem a, b, c;
+    a.createExtensionsFromArray(first);
+    b.createExtensionsFromArray(second);
+    c.createExtensionsFromArray(first);
+    for (extensionManagerItem *manager : {&a, &b, &c}) {
+        EXPECT_EQ(manager->arrayOfExtensionNames(),
+                  (QStringList {QStringLiteral("itunes"), QStringLiteral("geo")}));
+        EXPECT_EQ(manager->iTunesExtension()->extensionProcessingName(), QStringLiteral("itms"));
+    }
+    EXPECT_EQ(a.extensionDTDURLAtIndex(1), QStringLiteral("urn:geo"));
+    EXPECT_EQ(b.extensionDTDURLAtIndex(1), QStringLiteral("urn:geo2"));
+    EXPECT_EQ(c.extensionDTDURLAtIndex(1), QStringLiteral("urn:geo"));
+
+    a.iTunesExtension()->setExtensionProcessingName(QStringLiteral("it"));
+    a.setExtensionDTDURLAtIndex(QStringLiteral("urn:moved"), 1);
+    EXPECT_EQ(c.iTunesExtension()->extensionProcessingName(), QStringLiteral("itms"));
+    EXPECT_EQ(c.extensionDTDURLAtIndex(1), QStringLiteral("urn:geo"));
+    extensionManagerItem d;
+    d.createExtensionsFromArray(first);
+    EXPECT_EQ(d.extensionDTDURLAtIndex(1), QStringLiteral("urn:geo"));
+}
