@@ -109,7 +109,7 @@ std::optional<KnownNamespace> knownNamespaces::fromURI(const QString &uri)
     return std::nullopt;
 }
 
-QList<KnownNamespace> knownNamespaces::displayOrder(ExtensionPlace place)
+const QList<KnownNamespace> &knownNamespaces::displayOrder(ExtensionPlace place)
 {
     // The table never changes: each place's order is worked out once and then shared.
     const auto orderAt = [](ExtensionPlace at) {
@@ -126,30 +126,36 @@ QList<KnownNamespace> knownNamespaces::displayOrder(ExtensionPlace place)
     return kOrders[static_cast<size_t>(place)];
 }
 
-QList<KnownNamespace> knownNamespaces::creationOrder(ExtensionPlace place)
+const QList<KnownNamespace> &knownNamespaces::creationOrder(ExtensionPlace place)
 {
     using K = KnownNamespace;
     // Items try Common Feed last; the others follow the table. Every place tries all eight, so a
     // namespace without a class there is recognised (and then deliberately not created).
-    if (place == ExtensionPlace::Item)
-        return {K::iTunes,      K::mediaRSS,        K::contentEncoded, K::dublinCore,
-                K::syndication, K::creativeCommons, K::trackBack,      K::microsoftCF};
-    return {K::iTunes,      K::mediaRSS,        K::contentEncoded, K::dublinCore,
-            K::syndication, K::creativeCommons, K::microsoftCF,    K::trackBack};
+    static const QList<KnownNamespace> kItem = {
+        K::iTunes,      K::mediaRSS,        K::contentEncoded, K::dublinCore,
+        K::syndication, K::creativeCommons, K::trackBack,      K::microsoftCF};
+    static const QList<KnownNamespace> kOthers = {
+        K::iTunes,      K::mediaRSS,        K::contentEncoded, K::dublinCore,
+        K::syndication, K::creativeCommons, K::microsoftCF,    K::trackBack};
+    return place == ExtensionPlace::Item ? kItem : kOthers;
 }
 
-QList<KnownNamespace> knownNamespaces::declarationOrder()
+const QList<KnownNamespace> &knownNamespaces::declarationOrder()
 {
     using K = KnownNamespace;
-    return {K::iTunes,      K::contentEncoded,  K::mediaRSS,    K::dublinCore,
-            K::syndication, K::creativeCommons, K::microsoftCF, K::trackBack};
+    static const QList<KnownNamespace> kOrder = {
+        K::iTunes,      K::contentEncoded,  K::mediaRSS,    K::dublinCore,
+        K::syndication, K::creativeCommons, K::microsoftCF, K::trackBack};
+    return kOrder;
 }
 
-QList<KnownNamespace> knownNamespaces::registrationOrder()
+const QList<KnownNamespace> &knownNamespaces::registrationOrder()
 {
     using K = KnownNamespace;
-    return {K::iTunes,     K::mediaRSS,        K::contentEncoded, K::syndication,
-            K::dublinCore, K::creativeCommons, K::microsoftCF,    K::trackBack};
+    static const QList<KnownNamespace> kOrder = {
+        K::iTunes,     K::mediaRSS,        K::contentEncoded, K::syndication,
+        K::dublinCore, K::creativeCommons, K::microsoftCF,    K::trackBack};
+    return kOrder;
 }
 
 QString knownNamespaces::descriptionOfNamespace(KnownNamespace ns)

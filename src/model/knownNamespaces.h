@@ -54,14 +54,16 @@ public:
     static std::optional<KnownNamespace> fromPrefix(const QString &prefix);
     static std::optional<KnownNamespace> fromURI(const QString &uri);
 
+    // The orders are fixed; each is made once and handed out as it is (managers walk them for
+    // every element they read).
     // Display order of a place: the table order, keeping those with a class there.
-    static QList<KnownNamespace> displayOrder(ExtensionPlace place);
+    static const QList<KnownNamespace> &displayOrder(ExtensionPlace place);
     // Order in which a manager matches a prefix/URI pair when creating an extension.
-    static QList<KnownNamespace> creationOrder(ExtensionPlace place);
+    static const QList<KnownNamespace> &creationOrder(ExtensionPlace place);
     // Order of the namespace declarations on the rss element (content before Media RSS).
-    static QList<KnownNamespace> declarationOrder();
+    static const QList<KnownNamespace> &declarationOrder();
     // Order in which a new channel manager registers the built-in namespaces.
-    static QList<KnownNamespace> registrationOrder();
+    static const QList<KnownNamespace> &registrationOrder();
 
     // "%@||%@||1||%@||" and "%@||%@||1||" of a known namespace (its channel class).
     static QString descriptionOfNamespace(KnownNamespace ns);

@@ -228,12 +228,12 @@ int placedExtensionManager::handToKnown(KnownNamespace ns, const vlxXMLNode *nod
 int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedElement &owner)
 {
     const QString name = vlxXMLDOM::nameOfNode(node);
-    const QStringList parts = name.split(u':');
-    if (parts.size() == 1) {
+    const qsizetype colon = name.indexOf(u':');
+    if (colon < 0) {
         setUnknownExtensionUsed(true);
         return unknownExtension()->parseXMLNodeIfMine(node);
     }
-    const QString prefix = parts.at(0);
+    const QString prefix = name.first(colon);
 
     for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
         if (prefix == knownNamespaces::prefix(ns) || prefix == processingNameIn(ns))
