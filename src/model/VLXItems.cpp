@@ -99,8 +99,7 @@ VLXItems::VLXItems()
     : m_GUID(kEmpty), m_source(kEmpty), m_sourceAttr(kEmpty), m_enclosureAttrURL(kEmpty),
       m_enclosureAttrLength(kEmpty), m_enclosureAttrType(kEmpty), m_author(kEmpty),
       m_comments(kEmpty), m_XMLExtensions(std::make_unique<extensionManagerItem>()),
-      m_XMLFeed(std::make_unique<vlxXMLDOM>()), m_sortString(kEmpty),
-      m_enclosureLocalFilePath(kEmpty)
+      m_sortString(kEmpty), m_enclosureLocalFilePath(kEmpty)
 {
 }
 
@@ -111,12 +110,20 @@ VLXItems::VLXItems(const VLXItems &other)
       m_enclosureAttrLength(other.m_enclosureAttrLength),
       m_enclosureAttrType(other.m_enclosureAttrType), m_author(other.m_author),
       m_comments(other.m_comments), m_XMLExtensions(other.m_XMLExtensions->copy()),
-      m_XMLFeed(std::make_unique<vlxXMLDOM>()), m_sortString(other.m_sortString),
-      m_sortNumber(other.m_sortNumber), m_enclosureLocalFilePath(other.m_enclosureLocalFilePath)
+      m_sortString(other.m_sortString), m_sortNumber(other.m_sortNumber),
+      m_enclosureLocalFilePath(other.m_enclosureLocalFilePath)
 {
 }
 
 VLXItems::~VLXItems() = default;
+
+vlxXMLDOM *VLXItems::XMLFeed() const
+{
+    // Until a sort writes the item's tree it is empty; most items never need one.
+    if (!m_XMLFeed)
+        m_XMLFeed = std::make_unique<vlxXMLDOM>();
+    return m_XMLFeed.get();
+}
 
 std::unique_ptr<FeedElement> VLXItems::clone() const
 {

@@ -152,7 +152,7 @@ public:
     QString buildXML(const QString &prefix, bool withExtensions = true) const;
     // Rebuilds the item's own XML tree from its RSS 2.0 text.
     void updateDOM();
-    vlxXMLDOM *XMLFeed() const { return m_XMLFeed.get(); }
+    vlxXMLDOM *XMLFeed() const;
     // Sets the sort string (or number) from the first child of that name; an item without
     // such a child gets "" (or 0), never a key left from an earlier sort.
     void setSortStringToField(const QString &field);
@@ -185,7 +185,7 @@ private:
     QString m_author;
     QString m_comments;
     std::unique_ptr<extensionManagerItem> m_XMLExtensions;
-    std::unique_ptr<vlxXMLDOM> m_XMLFeed;
+    mutable std::unique_ptr<vlxXMLDOM> m_XMLFeed;
     QString m_sortString;
     double m_sortNumber = 0;
     QString m_enclosureLocalFilePath;

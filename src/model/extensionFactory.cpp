@@ -53,8 +53,8 @@ QString extensionFactory::freshProcessingName(KnownNamespace ns, ExtensionPlace 
     auto found = m_freshProcessingNames.constFind(k);
     if (found == m_freshProcessingNames.cend()) {
         const std::shared_ptr<extensionNSRaw> fresh = create(ns, place);
-        found = m_freshProcessingNames.insert(k, fresh ? fresh->extensionProcessingName()
-                                                       : QString());
+        found = m_freshProcessingNames.insert(k,
+                                              fresh ? fresh->extensionProcessingName() : QString());
     }
     return found.value();
 }

@@ -131,30 +131,30 @@ const QList<KnownNamespace> &knownNamespaces::creationOrder(ExtensionPlace place
     using K = KnownNamespace;
     // Items try Common Feed last; the others follow the table. Every place tries all eight, so a
     // namespace without a class there is recognised (and then deliberately not created).
-    static const QList<KnownNamespace> kItem = {
-        K::iTunes,      K::mediaRSS,        K::contentEncoded, K::dublinCore,
-        K::syndication, K::creativeCommons, K::trackBack,      K::microsoftCF};
-    static const QList<KnownNamespace> kOthers = {
-        K::iTunes,      K::mediaRSS,        K::contentEncoded, K::dublinCore,
-        K::syndication, K::creativeCommons, K::microsoftCF,    K::trackBack};
+    static const QList<KnownNamespace> kItem
+        = {K::iTunes,      K::mediaRSS,        K::contentEncoded, K::dublinCore,
+           K::syndication, K::creativeCommons, K::trackBack,      K::microsoftCF};
+    static const QList<KnownNamespace> kOthers
+        = {K::iTunes,      K::mediaRSS,        K::contentEncoded, K::dublinCore,
+           K::syndication, K::creativeCommons, K::microsoftCF,    K::trackBack};
     return place == ExtensionPlace::Item ? kItem : kOthers;
 }
 
 const QList<KnownNamespace> &knownNamespaces::declarationOrder()
 {
     using K = KnownNamespace;
-    static const QList<KnownNamespace> kOrder = {
-        K::iTunes,      K::contentEncoded,  K::mediaRSS,    K::dublinCore,
-        K::syndication, K::creativeCommons, K::microsoftCF, K::trackBack};
+    static const QList<KnownNamespace> kOrder
+        = {K::iTunes,      K::contentEncoded,  K::mediaRSS,    K::dublinCore,
+           K::syndication, K::creativeCommons, K::microsoftCF, K::trackBack};
     return kOrder;
 }
 
 const QList<KnownNamespace> &knownNamespaces::registrationOrder()
 {
     using K = KnownNamespace;
-    static const QList<KnownNamespace> kOrder = {
-        K::iTunes,     K::mediaRSS,        K::contentEncoded, K::syndication,
-        K::dublinCore, K::creativeCommons, K::microsoftCF,    K::trackBack};
+    static const QList<KnownNamespace> kOrder
+        = {K::iTunes,     K::mediaRSS,        K::contentEncoded, K::syndication,
+           K::dublinCore, K::creativeCommons, K::microsoftCF,    K::trackBack};
     return kOrder;
 }
 

@@ -1,4 +1,5 @@
 #include "model/VLXItems.h"
+#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerItem.h"
@@ -450,10 +451,10 @@ TEST(VLXItems, ArchivesAndCopiesDoNotDependOnWhichExtensionsWereRead)
     prepare(untouched);
     prepare(touched);
     // Reading every slot and the user-defined extension makes them; none of them is in use.
-    for (const auto &extension :
-         {touched.XMLExtensions()->mediaRSSExtension(),
-          touched.XMLExtensions()->dublinCoreExtension(),
-          touched.XMLExtensions()->trackBackExtension(), touched.XMLExtensions()->unknownExtension()})
+    for (const auto &extension : {touched.XMLExtensions()->mediaRSSExtension(),
+                                  touched.XMLExtensions()->dublinCoreExtension(),
+                                  touched.XMLExtensions()->trackBackExtension(),
+                                  touched.XMLExtensions()->unknownExtension()})
         ASSERT_TRUE(extension);
 
     EXPECT_EQ(untouched.archivedData(), touched.archivedData());
@@ -464,4 +465,10 @@ TEST(VLXItems, ArchivesAndCopiesDoNotDependOnWhichExtensionsWereRead)
     EXPECT_EQ(back->archivedData(), untouched.archivedData());
     EXPECT_EQ(back->XMLExtensions()->iTunesExtension()->rawXML(),
               QStringLiteral("<itunes:author>A</itunes:author>"));
+
+    // The item's own tree is there when asked for, empty until it is written.
+    ASSERT_TRUE(untouched.XMLFeed());
+    EXPECT_FALSE(untouched.XMLFeed()->xmlTree());
+    untouched.updateDOM();
+    EXPECT_TRUE(untouched.XMLFeed()->nodeNamed(QStringLiteral("rss"), vlxXMLDOM::Element, nullptr));
 }

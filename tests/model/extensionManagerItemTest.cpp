@@ -173,9 +173,9 @@ TEST_F(extensionManagerItemTest, UserDefinedExtensionAnswersTheSameWhetherOrNotI
 TEST_F(extensionManagerItemTest, ItemsGivenTheSameOrOtherDeclarationsGetTheirOwnExtensions)
 {
     const QString itunes = QStringLiteral("http://www.itunes.com/dtds/podcast-1.0.dtd");
-    const QStringList first = {QStringLiteral("xmlns:itms=\"%1\"").arg(itunes),
-                               QStringLiteral("xmlns=\"urn:default\""),
-                               QStringLiteral("xmlns:geo=\"urn:geo\"")};
+    const QStringList first
+        = {QStringLiteral("xmlns:itms=\"%1\"").arg(itunes), QStringLiteral("xmlns=\"urn:default\""),
+           QStringLiteral("xmlns:geo=\"urn:geo\"")};
     QStringList second = first;
     second[2] = QStringLiteral("xmlns:geo=\"urn:geo2\"");
 
