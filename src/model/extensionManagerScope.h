@@ -5,7 +5,7 @@
 #include <QSet>
 #include <QString>
 
-#include <map>
+#include <vector>
 
 class baseExtensionManager;
 
@@ -39,11 +39,14 @@ public:
     QString declaredURI(const QString &prefix) const { return m_declared.value(prefix); }
 
 private:
-    // Members by the number they joined with, and each member's number: joining, leaving and
-    // membership are cheap in any order. A feed of tens of thousands of items joins and leaves
-    // once per item, and its items need not go in the order they came.
-    std::map<quint64, baseExtensionManager *> m_members;
-    QHash<const baseExtensionManager *, quint64> m_joinNumbers;
-    quint64 m_nextJoinNumber = 0;
+    void compact();
+
+    // Members in the order they joined, with a hole where one left, and each member's place:
+    // joining, leaving and membership are cheap in any order. A feed of tens of thousands of
+    // items joins and leaves once per item, and its items need not go in the order they came.
+    // Holes are closed up once they make half the list.
+    std::vector<baseExtensionManager *> m_members;
+    QHash<const baseExtensionManager *, size_t> m_places;
+    size_t m_holes = 0;
     QHash<QString, QString> m_declared;
 };

@@ -161,3 +161,32 @@ TEST_F(extensionManagerScopeTest, MembersKeepTheOrderTheyJoinedIn)
     scope.leave(&first);
     EXPECT_TRUE(scope.members().isEmpty());
 }
+
+TEST_F(extensionManagerScopeTest, ManyLeavingInAnyOrderKeepTheOthersInJoinOrder)
+{
+    extensionManagerScope scope;
+    std::vector<extensionManagerItem> items(300);
+    for (extensionManagerItem &item : items)
+        scope.join(&item);
+    // Every third from the back, then the first half of the rest: enough to close up holes.
+    QList<baseExtensionManager *> expected;
+    for (size_t i = items.size(); i-- > 0;) {
+        if (i % 3 == 0)
+            scope.leave(&items[i]);
+    }
+    for (size_t i = 0; i < 150; ++i)
+        scope.leave(&items[i]);
+    for (size_t i = 150; i < items.size(); ++i) {
+        if (i % 3 != 0)
+            expected.append(&items[i]);
+    }
+    EXPECT_EQ(scope.members(), expected);
+    EXPECT_FALSE(scope.contains(&items[3]));
+    EXPECT_TRUE(scope.contains(&items[299]));
+
+    scope.join(&items[0]);
+    expected.append(&items[0]);
+    scope.leave(&items[151]);
+    expected.removeOne(&items[151]);
+    EXPECT_EQ(scope.members(), expected);
+}
