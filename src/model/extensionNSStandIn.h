@@ -82,8 +82,7 @@ private:
     {
         QString text = QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(node));
         // Pretty-printing breaks the line after every "</item>", even inside a CDATA section.
-        if (flat && !text.contains(QLatin1String("xmlns"))
-            && !text.contains(QLatin1String("</item>"))) {
+        if (flat && !holds(text, u"xmlns") && !holds(text, u"</item>")) {
             // Compacting and pretty-printing leave a flat element as it is: only the prefix of
             // its start and end tags changes.
             const QString from = Base::extensionProcessingName();
@@ -99,6 +98,18 @@ private:
         text = rawXMLText::compact(text);
         text = rawXMLText::renamePrefix(text, Base::extensionProcessingName(), extensionName());
         return VLXLogic::formatXML(text).trimmed();
+    }
+
+    // Whether the text holds the marker (case counts). Elements such as a whole episode's notes
+    // are long; a search for the first character is quick and rarely stops.
+    static bool holds(QStringView text, QStringView marker)
+    {
+        const QChar first = marker.front();
+        for (qsizetype at = text.indexOf(first); at >= 0; at = text.indexOf(first, at + 1)) {
+            if (text.sliced(at).startsWith(marker))
+                return true;
+        }
+        return false;
     }
 
     KnownNamespace m_ns;
