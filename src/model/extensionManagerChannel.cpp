@@ -4,6 +4,9 @@
 #include "model/FeedElement.h"
 #include "model/extensionSettings.h"
 
+#include <QVarLengthArray>
+#include <algorithm>
+
 extensionManagerChannel::extensionManagerChannel() : placedExtensionManager(ExtensionPlace::Channel)
 {
     extensionSettings::registerSupportedNamespaces(knownNamespaces::builtinDescriptions());
@@ -40,12 +43,14 @@ QString extensionManagerChannel::buildXMLTI(const QString &prefix) const
 
 QStringList extensionManagerChannel::arrayOfNamespaceDelecrations() const
 {
-    QStringList declarations;
+    QVarLengthArray<std::pair<QString, QString>, 16> namespaces;
     auto declare = [&](const ExtensionRef &extension) {
         // A nameless namespace cannot be declared; it would make the document unreadable.
-        if (extension && !extension->extensionName().isEmpty())
-            declarations.append(QStringLiteral("xmlns:%1=\"%2\"")
-                                    .arg(extension->extensionName(), extension->DTDURL()));
+        if (extension) {
+            QString name = extension->extensionName();
+            if (!name.isEmpty())
+                namespaces.append({std::move(name), extension->DTDURL()});
+        }
     };
     for (KnownNamespace ns : knownNamespaces::declarationOrder()) {
         if (extensionUsed(ns))
@@ -53,7 +58,17 @@ QStringList extensionManagerChannel::arrayOfNamespaceDelecrations() const
     }
     for (const ExtensionRef &listed : notWellSupportedArray())
         declare(listed);
-    return declarations;
+
+    // Every item read asks again; the same namespaces give back the same list.
+    if (!std::equal(namespaces.cbegin(), namespaces.cend(), m_declaredNamespaces.cbegin(),
+                    m_declaredNamespaces.cend())) {
+        m_declaredNamespaces
+            = QList<std::pair<QString, QString>>(namespaces.cbegin(), namespaces.cend());
+        m_declarations.clear();
+        for (const auto &[name, uri] : namespaces)
+            m_declarations.append(QStringLiteral("xmlns:%1=\"%2\"").arg(name, uri));
+    }
+    return m_declarations;
 }
 
 void extensionManagerChannel::updateStatusLine()

@@ -79,6 +79,10 @@ protected:
     }
 
 private:
+    // The declarations last made and the names and URIs they were made from.
+    mutable QList<std::pair<QString, QString>> m_declaredNamespaces;
+    mutable QStringList m_declarations;
+
     ChannelRef slot(KnownNamespace ns) const
     {
         return std::static_pointer_cast<extensionNSChannel>(knownExtension(ns));

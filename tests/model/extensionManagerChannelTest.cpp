@@ -233,3 +233,30 @@ TEST_F(extensionManagerChannelTest, TextInputTakesOnlyDublinCore)
     // The textInput elements stay inside textInput, not among the channel's.
     EXPECT_EQ(manager.buildXML(QStringLiteral("        ")), QString());
 }
+
+TEST_F(extensionManagerChannelTest, DeclarationsFollowEveryChangeOfTheNamespaces)
+{
+    extensionManagerChannel manager;
+    EXPECT_TRUE(manager.arrayOfNamespaceDelecrations().isEmpty());
+    manager.createExtensionsFromArray({QStringLiteral("xmlns:geo=\"urn:geo\""),
+                                       QStringLiteral("xmlns:itunes=\"%1\"").arg(kITunes)});
+    const QStringList before = manager.arrayOfNamespaceDelecrations();
+    EXPECT_EQ(before,
+              (QStringList {QStringLiteral("xmlns:itunes=\"%1\"").arg(kITunes),
+                            QStringLiteral("xmlns:geo=\"urn:geo\"")}));
+    EXPECT_EQ(manager.arrayOfNamespaceDelecrations(), before);
+
+    manager.setExtensionDTDURLAtIndex(QStringLiteral("urn:geo2"), 1);
+    EXPECT_EQ(manager.arrayOfNamespaceDelecrations().at(1),
+              QStringLiteral("xmlns:geo=\"urn:geo2\""));
+    manager.notWellSupportedArray().first()->setExtensionName(QStringLiteral("place"));
+    EXPECT_EQ(manager.arrayOfNamespaceDelecrations().at(1),
+              QStringLiteral("xmlns:place=\"urn:geo2\""));
+    manager.setITunesExtensionUsed(false);
+    EXPECT_EQ(manager.arrayOfNamespaceDelecrations(),
+              QStringList {QStringLiteral("xmlns:place=\"urn:geo2\"")});
+    manager.deleteExtensionNamed(QStringLiteral("place"));
+    EXPECT_TRUE(manager.arrayOfNamespaceDelecrations().isEmpty());
+    // The list handed out earlier is the caller's own.
+    EXPECT_EQ(before.size(), 2);
+}
