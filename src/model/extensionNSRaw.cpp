@@ -20,11 +20,19 @@ extensionNSRaw::extensionNSRaw(const extensionNSName &identity)
 
 extensionNSRaw::extensionNSRaw(const extensionNSRaw &other)
     : extensionNSName(other), m_rawXMLString(other.m_rawXMLString),
-      m_replaceResult(other.m_replaceResult), m_searchFieldIndex(other.m_searchFieldIndex),
-      m_searchFieldSubindex(other.m_searchFieldSubindex), m_lastFoundRange(other.m_lastFoundRange),
-      m_allElementsPlain(other.m_allElementsPlain)
+      m_search(other.m_search ? std::make_unique<SearchState>(*other.m_search) : nullptr),
+      m_replaceResult(other.m_replaceResult), m_allElementsPlain(other.m_allElementsPlain)
 {
     // Listeners belong to the panes of the original, never to a copy.
+}
+
+extensionNSRaw::~extensionNSRaw() = default;
+
+extensionNSRaw::SearchState &extensionNSRaw::search()
+{
+    if (!m_search)
+        m_search = std::make_unique<SearchState>();
+    return *m_search;
 }
 
 std::shared_ptr<extensionNSRaw> extensionNSRaw::copyExtension() const
@@ -45,10 +53,11 @@ void extensionNSRaw::encodeWithCoder(QVariantMap &coder) const
 {
     extensionNSName::encodeWithCoder(coder);
     coder.insert(QStringLiteral("rawXMLString"), m_rawXMLString);
-    coder.insert(QStringLiteral("searchFieldIndex"), m_searchFieldIndex);
-    coder.insert(QStringLiteral("searchFieldSubindex"), m_searchFieldSubindex);
-    coder.insert(QStringLiteral("lastFoundRange.location"), qint64(m_lastFoundRange.location));
-    coder.insert(QStringLiteral("lastFoundRange.length"), qint64(m_lastFoundRange.length));
+    const Range last = lastFoundRange();
+    coder.insert(QStringLiteral("searchFieldIndex"), searchFieldIndex());
+    coder.insert(QStringLiteral("searchFieldSubindex"), searchFieldSubindex());
+    coder.insert(QStringLiteral("lastFoundRange.location"), qint64(last.location));
+    coder.insert(QStringLiteral("lastFoundRange.length"), qint64(last.length));
 }
 
 void extensionNSRaw::initWithCoder(const QVariantMap &coder)
@@ -57,15 +66,14 @@ void extensionNSRaw::initWithCoder(const QVariantMap &coder)
     m_rawXMLString = coder.value(QStringLiteral("rawXMLString")).toString();
     m_allElementsPlain = false;
     if (coder.contains(QStringLiteral("searchFieldIndex"))) {
-        m_searchFieldIndex = coder.value(QStringLiteral("searchFieldIndex")).toInt();
-        m_searchFieldSubindex = coder.value(QStringLiteral("searchFieldSubindex")).toInt();
-        m_lastFoundRange.location
+        SearchState &state = search();
+        state.fieldIndex = coder.value(QStringLiteral("searchFieldIndex")).toInt();
+        state.fieldSubindex = coder.value(QStringLiteral("searchFieldSubindex")).toInt();
+        state.lastFound.location
             = coder.value(QStringLiteral("lastFoundRange.location"), kNotFound).toLongLong();
-        m_lastFoundRange.length = coder.value(QStringLiteral("lastFoundRange.length")).toLongLong();
+        state.lastFound.length = coder.value(QStringLiteral("lastFoundRange.length")).toLongLong();
     } else {
-        m_searchFieldIndex = 0;
-        m_searchFieldSubindex = 0;
-        m_lastFoundRange = {kNotFound, 0};
+        m_search.reset();
     }
 }
 
@@ -280,9 +288,7 @@ int extensionNSRaw::replaceAll(const QString &search, const QString &replacement
 
 void extensionNSRaw::resetSearch()
 {
-    m_searchFieldIndex = 0;
-    m_searchFieldSubindex = 0;
-    m_lastFoundRange = {kNotFound, 0};
+    m_search.reset();
 }
 
 extensionNSRaw::Range extensionNSRaw::searchField(const QString &fieldText, const QString &search,
@@ -290,13 +296,15 @@ extensionNSRaw::Range extensionNSRaw::searchField(const QString &fieldText, cons
 {
     const Qt::CaseSensitivity cs
         = (options & CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Range last = lastFoundRange();
     qsizetype from = 0;
-    if (!(m_lastFoundRange == Range {kNotFound, 0}))
-        from = m_lastFoundRange.location + m_lastFoundRange.length;
+    if (!(last == Range {kNotFound, 0}))
+        from = last.location + last.length;
     const qsizetype at
         = (search.isEmpty() || from > fieldText.size()) ? -1 : fieldText.indexOf(search, from, cs);
-    m_lastFoundRange = at < 0 ? Range {kNotFound, 0} : Range {at, search.size()};
-    return m_lastFoundRange;
+    const Range found = at < 0 ? Range {kNotFound, 0} : Range {at, search.size()};
+    this->search().lastFound = found;
+    return found;
 }
 
 QString extensionNSRaw::reformat(const QString &text)
@@ -316,19 +324,25 @@ QString extensionNSRaw::reformat(const QString &text)
 
 int extensionNSRaw::addChangeListener(std::function<void()> listener)
 {
-    const int id = m_nextListenerId++;
-    m_listeners.append({id, std::move(listener)});
+    if (!m_listeners)
+        m_listeners = std::make_unique<Listeners>();
+    const int id = m_listeners->nextId++;
+    m_listeners->list.append({id, std::move(listener)});
     return id;
 }
 
 void extensionNSRaw::removeChangeListener(int id)
 {
-    m_listeners.removeIf([id](const auto &entry) { return entry.first == id; });
+    if (m_listeners)
+        m_listeners->list.removeIf([id](const auto &entry) { return entry.first == id; });
 }
 
 void extensionNSRaw::notifyChanged()
 {
-    const auto listeners = m_listeners;
+    if (!m_listeners)
+        return;
+    // A listener may add or remove listeners, even its own.
+    const auto listeners = m_listeners->list;
     for (const auto &entry : listeners)
         entry.second();
 }

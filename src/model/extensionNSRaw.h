@@ -37,7 +37,7 @@ public:
     // A new raw extension that takes the given identity's name, URI and flag (not its
     // processing name).
     explicit extensionNSRaw(const extensionNSName &identity);
-    ~extensionNSRaw() override = default;
+    ~extensionNSRaw() override;
 
     // A copy owns its own text and search state and has no listeners. Subclasses provide
     // newCopy(); both forms finish the copy with copyIdentityFrom().
@@ -103,9 +103,9 @@ public:
     // Searches a field's text from the end of the last match (or from the start); the result,
     // found or not, becomes the last match.
     Range searchField(const QString &fieldText, const QString &search, int options);
-    Range lastFoundRange() const { return m_lastFoundRange; }
-    int searchFieldIndex() const { return m_searchFieldIndex; }
-    int searchFieldSubindex() const { return m_searchFieldSubindex; }
+    Range lastFoundRange() const { return m_search ? m_search->lastFound : Range {kNotFound, 0}; }
+    int searchFieldIndex() const { return m_search ? m_search->fieldIndex : 0; }
+    int searchFieldSubindex() const { return m_search ? m_search->fieldSubindex : 0; }
 
     // The text pretty-printed for display; a text that does not parse as a fragment comes back
     // unchanged.
@@ -127,8 +127,8 @@ protected:
     // A new object of the same class made by its copy constructor.
     virtual extensionNSRaw *newCopy() const { return new extensionNSRaw(*this); }
     void setReplaceResult(bool done) { m_replaceResult = done; }
-    void setSearchFieldIndex(int index) { m_searchFieldIndex = index; }
-    void setSearchFieldSubindex(int index) { m_searchFieldSubindex = index; }
+    void setSearchFieldIndex(int index) { search().fieldIndex = index; }
+    void setSearchFieldSubindex(int index) { search().fieldSubindex = index; }
     void notifyChanged();
     // Serialises an element node with its subtree as text; "" for anything else.
     static QString textOfNode(const vlxXMLNode *node);
@@ -149,12 +149,24 @@ protected:
 private:
     static bool hasPlainNameAndAttributes(const vlxXMLNode *node, const QString &prefix);
 
+    // Where a find stands, and who listens. Few of a feed's many extensions are ever searched
+    // or shown, so both live apart and are made on first use.
+    struct SearchState
+    {
+        int fieldIndex = 0;
+        int fieldSubindex = 0;
+        Range lastFound {kNotFound, 0};
+    };
+    struct Listeners
+    {
+        QList<std::pair<int, std::function<void()>>> list;
+        int nextId = 1;
+    };
+    SearchState &search();
+
     QString m_rawXMLString;
+    std::unique_ptr<SearchState> m_search; // none: at the start, nothing found
+    std::unique_ptr<Listeners> m_listeners;
     bool m_replaceResult = false;
-    int m_searchFieldIndex = 0;
-    int m_searchFieldSubindex = 0;
-    Range m_lastFoundRange {kNotFound, 0};
-    QList<std::pair<int, std::function<void()>>> m_listeners;
-    int m_nextListenerId = 1;
     bool m_allElementsPlain = false;
 };

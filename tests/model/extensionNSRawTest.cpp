@@ -215,3 +215,48 @@ TEST_F(extensionNSRawTest, AppendedTextIsWholeAndGivesBackItsSpareRoom)
     EXPECT_EQ(shared, expected);
     EXPECT_EQ(raw.rawXML(), expected + QStringLiteral("<geo:n>last</geo:n>"));
 }
+
+TEST_F(extensionNSRawTest, SearchPositionTravelsWithCopiesAndArchivesButStaysApart)
+{
+    extensionNSRaw raw;
+    const QString field = QStringLiteral("a b a b a");
+    raw.searchField(field, QStringLiteral("a"), 0);
+    EXPECT_EQ(raw.lastFoundRange(), (extensionNSRaw::Range {0, 1}));
+
+    const auto copy = raw.copyExtension();
+    QVariantMap coder;
+    raw.encodeWithCoder(coder);
+    extensionNSRaw restored;
+    restored.initWithCoder(coder);
+    for (extensionNSRaw *other : {copy.get(), &restored}) {
+        EXPECT_EQ(other->searchField(field, QStringLiteral("a"), 0),
+                  (extensionNSRaw::Range {4, 1}));
+    }
+    EXPECT_EQ(raw.lastFoundRange(), (extensionNSRaw::Range {0, 1}));
+    raw.resetSearch();
+    EXPECT_EQ(raw.searchField(field, QStringLiteral("a"), 0), (extensionNSRaw::Range {0, 1}));
+
+    // An archive without a search position starts from the beginning.
+    coder.remove(QStringLiteral("searchFieldIndex"));
+    restored.initWithCoder(coder);
+    EXPECT_EQ(restored.lastFoundRange(), (extensionNSRaw::Range {extensionNSRaw::kNotFound, 0}));
+    EXPECT_EQ(restored.searchFieldIndex(), 0);
+}
+
+TEST_F(extensionNSRawTest, AListenerMayLeaveWhileItIsTold)
+{
+    extensionNSRaw raw;
+    int first = 0;
+    int second = 0;
+    int id = 0;
+    id = raw.addChangeListener([&] {
+        ++first;
+        raw.removeChangeListener(id);
+    });
+    raw.addChangeListener([&] { ++second; });
+    raw.setRawXML(QStringLiteral("<a/>"));
+    raw.setRawXML(QStringLiteral("<b/>"));
+    EXPECT_EQ(first, 1);
+    EXPECT_EQ(second, 2);
+    raw.removeChangeListener(12345); // unknown ids are ignored
+}
