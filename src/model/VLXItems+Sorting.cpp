@@ -108,7 +108,7 @@ std::optional<QString> VLXItems::coreSortText(const QString &field) const
     } else if (field == QLatin1String("author")) {
         value = &m_author;
     } else if (field == QLatin1String("source")) {
-        value = &m_source;
+        value = &source();
     } else if (field == QLatin1String("category")) {
         if (!m_category.isEmpty())
             value = &m_category.first().categoryString();
@@ -158,18 +158,18 @@ void VLXItems::setSortStringToField(const QString &field)
 {
     // A key left from an earlier sort by another element would put this item among the
     // items that have the element; an item without it sorts as "".
-    m_sortString = QStringLiteral("");
+    setSortingString(QStringLiteral(""));
     QString text;
     if (sortTextForField(field, &text, true))
-        m_sortString = text;
+        setSortingString(text);
 }
 
 void VLXItems::setSortNumberToField(const QString &field)
 {
-    m_sortNumber = 0;
+    setSortingNumber(0);
     QString text;
     if (sortTextForField(field, &text, true))
-        m_sortNumber = sortNumberForText(field, text);
+        setSortingNumber(sortNumberForText(field, text));
 }
 
 double VLXItems::sortNumberForText(const QString &field, const QString &text)

@@ -177,9 +177,9 @@ void VLXItems::validate(VLXFeed *feed)
     validateCategories(
         QStringLiteral("Item Category must not be blank if Category Domain is used"));
 
-    validateAndLogSourceAttr(m_sourceAttr);
-    if (m_source.isEmpty() != m_sourceAttr.isEmpty()) {
-        if (m_sourceAttr.isEmpty())
+    validateAndLogSourceAttr(sourceAttr());
+    if (source().isEmpty() != sourceAttr().isEmpty()) {
+        if (sourceAttr().isEmpty())
             recordError(QStringLiteral("Item Source URL is required when Item Source is used"));
         else
             recordError(QStringLiteral("Item Source is required when Item Source is used"));
@@ -207,7 +207,7 @@ void VLXItems::validate(VLXFeed *feed)
     }
 
     validateAndLogAuthor(m_author);
-    validateAndLogComments(m_comments);
+    validateAndLogComments(comments());
     m_XMLExtensions->validate(feed, this);
 }
 

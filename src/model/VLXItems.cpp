@@ -9,6 +9,7 @@
 #include "platform/KeyedUnarchiver.h"
 #include "settings/VLXPreferences.h"
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -96,23 +97,49 @@ std::unique_ptr<extensionManagerItem> extensionsFromArchive(const QVariant &arch
 const QString VLXItems::kArchiveClassName = QStringLiteral("VLXItems");
 
 VLXItems::VLXItems()
-    : m_GUID(kEmpty), m_source(kEmpty), m_sourceAttr(kEmpty), m_enclosureAttrURL(kEmpty),
-      m_enclosureAttrLength(kEmpty), m_enclosureAttrType(kEmpty), m_author(kEmpty),
-      m_comments(kEmpty), m_XMLExtensions(std::make_unique<extensionManagerItem>()),
-      m_sortString(kEmpty), m_enclosureLocalFilePath(kEmpty)
+    : m_GUID(kEmpty), m_enclosureAttrURL(kEmpty), m_enclosureAttrLength(kEmpty),
+      m_enclosureAttrType(kEmpty), m_author(kEmpty),
+      m_XMLExtensions(std::make_unique<extensionManagerItem>())
 {
 }
 
 VLXItems::VLXItems(const VLXItems &other)
     : PublishedElement(other), KeyedArchivable(other), m_GUID(other.m_GUID),
-      m_GUIDAttr(other.m_GUIDAttr), m_source(other.m_source), m_sourceAttr(other.m_sourceAttr),
-      m_includeEnclosure(other.m_includeEnclosure), m_enclosureAttrURL(other.m_enclosureAttrURL),
+      m_GUIDAttr(other.m_GUIDAttr), m_includeEnclosure(other.m_includeEnclosure),
+      m_enclosureAttrURL(other.m_enclosureAttrURL),
       m_enclosureAttrLength(other.m_enclosureAttrLength),
       m_enclosureAttrType(other.m_enclosureAttrType), m_author(other.m_author),
-      m_comments(other.m_comments), m_XMLExtensions(other.m_XMLExtensions->copy()),
-      m_sortString(other.m_sortString), m_sortNumber(other.m_sortNumber),
-      m_enclosureLocalFilePath(other.m_enclosureLocalFilePath)
+      m_XMLExtensions(other.m_XMLExtensions->copy()),
+      m_rare(other.m_rare ? std::make_unique<Rare>(*other.m_rare) : nullptr)
 {
+}
+
+const VLXItems::Rare &VLXItems::rare() const
+{
+    static const Rare kNone {kEmpty, kEmpty, kEmpty, kEmpty, kEmpty, 0};
+    return m_rare ? *m_rare : kNone;
+}
+
+VLXItems::Rare &VLXItems::rareToSet()
+{
+    if (!m_rare)
+        m_rare = std::make_unique<Rare>(rare());
+    return *m_rare;
+}
+
+void VLXItems::setRareText(QString Rare::*field, const QString &value)
+{
+    // An empty (not null) text is what the field holds already.
+    if (!m_rare && value.isEmpty() && !value.isNull())
+        return;
+    rareToSet().*field = value;
+}
+
+void VLXItems::setSortingNumber(double value)
+{
+    if (!m_rare && value == 0 && !std::signbit(value))
+        return;
+    rareToSet().sortNumber = value;
 }
 
 VLXItems::~VLXItems() = default;
@@ -272,17 +299,17 @@ void VLXItems::encodeWithCoder(KeyedArchiver &coder) const
     coder.encodeObject(categories, QStringLiteral("ItemCategory"));
     coder.encodeString(m_GUID, QStringLiteral("ItemGUID"));
     coder.encodeInt(m_GUIDAttr, QStringLiteral("ItemGUIDAttr"));
-    coder.encodeString(m_source, QStringLiteral("Itemsource"));
-    coder.encodeString(m_sourceAttr, QStringLiteral("ItemsourceAttr"));
+    coder.encodeString(source(), QStringLiteral("Itemsource"));
+    coder.encodeString(sourceAttr(), QStringLiteral("ItemsourceAttr"));
     coder.encodeInt(m_includeEnclosure, QStringLiteral("ItemincludeEnclosure"));
     coder.encodeString(m_enclosureAttrURL, QStringLiteral("ItemenclosureAttrURL"));
     coder.encodeString(m_enclosureAttrLength, QStringLiteral("ItemenclosureAttrLength"));
     coder.encodeString(m_enclosureAttrType, QStringLiteral("ItemenclosureAttrType"));
     coder.encodeString(m_author, QStringLiteral("Itemauthor"));
-    coder.encodeString(m_comments, QStringLiteral("Itemcomments"));
+    coder.encodeString(comments(), QStringLiteral("Itemcomments"));
     coder.encodeObject(m_XMLComments, QStringLiteral("ItemXMLComments"));
     coder.encodeObject(archiveOfExtensions(*m_XMLExtensions), QStringLiteral("ItemXMLExtensions"));
-    coder.encodeString(m_enclosureLocalFilePath, QStringLiteral("ItemenclosureLocalFilePath"));
+    coder.encodeString(localEnclosureFilePath(), QStringLiteral("ItemenclosureLocalFilePath"));
     coder.encodeObject(m_lastUpload, QStringLiteral("ItemenclosureLocalFileLastUpload"));
 }
 
@@ -303,25 +330,25 @@ bool VLXItems::initWithCoder(const KeyedUnarchiver &coder)
     m_category = categoriesFromSetting(coder.decodeObjectForKey(QStringLiteral("ItemCategory")));
     m_GUID = coder.decodeStringForKey(QStringLiteral("ItemGUID"));
     m_GUIDAttr = int(coder.decodeIntForKey(QStringLiteral("ItemGUIDAttr")));
-    m_source = coder.decodeStringForKey(QStringLiteral("Itemsource"));
-    m_sourceAttr = coder.decodeStringForKey(QStringLiteral("ItemsourceAttr"));
+    setSource(coder.decodeStringForKey(QStringLiteral("Itemsource")));
+    setSourceAttr(coder.decodeStringForKey(QStringLiteral("ItemsourceAttr")));
     m_includeEnclosure = int(coder.decodeIntForKey(QStringLiteral("ItemincludeEnclosure")));
     m_enclosureAttrURL = coder.decodeStringForKey(QStringLiteral("ItemenclosureAttrURL"));
     m_enclosureAttrLength = coder.decodeStringForKey(QStringLiteral("ItemenclosureAttrLength"));
     m_enclosureAttrType = coder.decodeStringForKey(QStringLiteral("ItemenclosureAttrType"));
     m_author = coder.decodeStringForKey(QStringLiteral("Itemauthor"));
-    m_comments = coder.decodeStringForKey(QStringLiteral("Itemcomments"));
+    setComments(coder.decodeStringForKey(QStringLiteral("Itemcomments")));
     m_XMLComments.clear();
     for (const QVariant &c : coder.decodeObjectForKey(QStringLiteral("ItemXMLComments")).toList())
         m_XMLComments.append(c.toString());
     m_XMLExtensions
         = extensionsFromArchive(coder.decodeObjectForKey(QStringLiteral("ItemXMLExtensions")));
-    m_enclosureLocalFilePath
-        = coder.decodeStringForKey(QStringLiteral("ItemenclosureLocalFilePath"));
+    setLocalEnclosureFilePath(
+        coder.decodeStringForKey(QStringLiteral("ItemenclosureLocalFilePath")));
     setLastUploaded(
         coder.decodeObjectForKey(QStringLiteral("ItemenclosureLocalFileLastUpload")).toDateTime());
-    m_sortString = kEmpty;
-    m_sortNumber = 0;
+    setSortingString(kEmpty);
+    setSortingNumber(0);
     return true;
 }
 
@@ -379,8 +406,8 @@ QString VLXItems::formatByteCount(const QString &length)
 QVariantMap VLXItems::enclosureLocalFileInfo() const
 {
     QVariantMap info;
-    if (!m_enclosureLocalFilePath.isEmpty())
-        info.insert(m_enclosureAttrURL, QVariantList {m_enclosureLocalFilePath, m_lastUpload});
+    if (!localEnclosureFilePath().isEmpty())
+        info.insert(m_enclosureAttrURL, QVariantList {localEnclosureFilePath(), m_lastUpload});
     return info;
 }
 

@@ -58,10 +58,10 @@ public:
     void setGUID(const QString &value) { m_GUID = value; }
     int GUIDAttr() const { return m_GUIDAttr; }
     void setGUIDAttr(int value) { m_GUIDAttr = value; }
-    const QString &source() const { return m_source; }
-    void setSource(const QString &value) { m_source = value; }
-    const QString &sourceAttr() const { return m_sourceAttr; }
-    void setSourceAttr(const QString &value) { m_sourceAttr = value; }
+    const QString &source() const { return rare().source; }
+    void setSource(const QString &value) { setRareText(&Rare::source, value); }
+    const QString &sourceAttr() const { return rare().sourceAttr; }
+    void setSourceAttr(const QString &value) { setRareText(&Rare::sourceAttr, value); }
     int includeEnclosure() const { return m_includeEnclosure; }
     void setIncludeEnclosure(int value) { m_includeEnclosure = value; }
     const QString &enclosureAttrURL() const { return m_enclosureAttrURL; }
@@ -72,20 +72,23 @@ public:
     void setEnclosureAttrType(const QString &value) { m_enclosureAttrType = value; }
     const QString &author() const { return m_author; }
     void setAuthor(const QString &value) { m_author = value; }
-    const QString &comments() const { return m_comments; }
-    void setComments(const QString &value) { m_comments = value; }
+    const QString &comments() const { return rare().comments; }
+    void setComments(const QString &value) { setRareText(&Rare::comments, value); }
 
     extensionManagerItem *XMLExtensions() const { return m_XMLExtensions.get(); }
     // Stores a deep copy of the manager (its extension objects included).
     void setXMLExtensions(const extensionManagerItem &manager);
 
-    double sortingNumber() const { return m_sortNumber; }
-    void setSortingNumber(double value) { m_sortNumber = value; }
-    const QString &sortingString() const { return m_sortString; }
-    void setSortingString(const QString &value) { m_sortString = value; }
+    double sortingNumber() const { return rare().sortNumber; }
+    void setSortingNumber(double value);
+    const QString &sortingString() const { return rare().sortString; }
+    void setSortingString(const QString &value) { setRareText(&Rare::sortString, value); }
 
-    const QString &localEnclosureFilePath() const { return m_enclosureLocalFilePath; }
-    void setLocalEnclosureFilePath(const QString &value) { m_enclosureLocalFilePath = value; }
+    const QString &localEnclosureFilePath() const { return rare().enclosureLocalFilePath; }
+    void setLocalEnclosureFilePath(const QString &value)
+    {
+        setRareText(&Rare::enclosureLocalFilePath, value);
+    }
     // When the local file was last uploaded as the enclosure: lastUploaded() of TitledElement.
 
     // --- Derived views -----------------------------------------------------------------------
@@ -174,21 +177,31 @@ public:
                                 const QVariantList &substitutions) const;
 
 private:
+    // Fields most items leave empty live apart; they are made when one is first given a value.
+    struct Rare
+    {
+        QString source;
+        QString sourceAttr;
+        QString comments;
+        QString sortString;
+        QString enclosureLocalFilePath;
+        double sortNumber = 0;
+    };
+    // The item's own, or one whose fields are all as a new item has them.
+    const Rare &rare() const;
+    Rare &rareToSet();
+    void setRareText(QString Rare::*field, const QString &value);
+
     QString m_GUID;
     int m_GUIDAttr = 0;
-    QString m_source;
-    QString m_sourceAttr;
     int m_includeEnclosure = 0;
     QString m_enclosureAttrURL;
     QString m_enclosureAttrLength;
     QString m_enclosureAttrType;
     QString m_author;
-    QString m_comments;
     std::unique_ptr<extensionManagerItem> m_XMLExtensions;
     mutable std::unique_ptr<vlxXMLDOM> m_XMLFeed;
-    QString m_sortString;
-    double m_sortNumber = 0;
-    QString m_enclosureLocalFilePath;
+    std::unique_ptr<Rare> m_rare;
 
     std::optional<QString> coreSortText(const QString &field) const;
 };

@@ -189,6 +189,32 @@ TEST(VLXItems, CopyIsDeep)
     EXPECT_EQ(item.lastUploaded().toSecsSinceEpoch(), 0);
 }
 
+TEST(VLXItems, SeldomUsedFieldsStartEmptyAndCopyApart)
+{
+    VLXItems item;
+    for (const QString *field : {&item.source(), &item.sourceAttr(), &item.comments(),
+                                 &item.sortingString(), &item.localEnclosureFilePath()}) {
+        EXPECT_TRUE(field->isEmpty());
+        EXPECT_FALSE(field->isNull());
+    }
+    EXPECT_EQ(item.sortingNumber(), 0);
+    item.setComments(QString());
+    EXPECT_TRUE(item.comments().isNull());
+    EXPECT_FALSE(item.source().isNull());
+
+    item.setSource(QStringLiteral("s"));
+    item.setSortingNumber(2.5);
+    const std::shared_ptr<VLXItems> copy = item.copy();
+    copy->setSource(QStringLiteral("other"));
+    copy->setSortingNumber(-1);
+    copy->setLocalEnclosureFilePath(QStringLiteral("/tmp/x"));
+    EXPECT_EQ(item.source(), QStringLiteral("s"));
+    EXPECT_EQ(item.sortingNumber(), 2.5);
+    EXPECT_TRUE(item.localEnclosureFilePath().isEmpty());
+    EXPECT_TRUE(copy->comments().isNull());
+    EXPECT_EQ(copy->sortingNumber(), -1);
+}
+
 TEST(VLXItems, ArchiveRoundTripKeepsTheNineteenValues)
 {
     VLXItems item;
