@@ -144,30 +144,41 @@ bool extensionNSRaw::hasPlainNameAndAttributes(const vlxXMLNode *node, const QSt
 
 bool extensionNSRaw::isCDATAElement(const vlxXMLNode *node, const QString &prefix)
 {
-    return hasPlainNameAndAttributes(node, prefix) && vlxXMLDOM::numberOfChildren(node) == 1
-        && vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(0, node)) == vlxXMLDOM::CDATASection;
+    return formOfElement(node, prefix) == ElementForm::CDATA;
 }
 
 bool extensionNSRaw::isPlainElement(const vlxXMLNode *node, const QString &prefix)
 {
-    // Keeping, writing and re-reading cannot change such an element's text, so the text read
+    return formOfElement(node, prefix) == ElementForm::Plain;
+}
+
+extensionNSRaw::ElementForm extensionNSRaw::formOfElement(const vlxXMLNode *node,
+                                                          const QString &prefix)
+{
+    // Keeping, writing and re-reading cannot change a plain element's text, so the text read
     // from its kept form is what parsing the written XML gives; attributes with a prefix are
     // left out as a re-read could not resolve them.
     if (!hasPlainNameAndAttributes(node, prefix))
-        return false;
+        return ElementForm::Other;
     const int count = vlxXMLDOM::numberOfChildren(node);
     if (count == 0)
-        return true;
-    if (count != 1 || vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(0, node)) != vlxXMLDOM::Text)
-        return false;
+        return ElementForm::Plain;
+    if (count != 1)
+        return ElementForm::Other;
+    const int kind = vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(0, node));
+    if (kind == vlxXMLDOM::CDATASection)
+        return ElementForm::CDATA;
+    if (kind != vlxXMLDOM::Text)
+        return ElementForm::Other;
     const QString value = vlxXMLDOM::getElementValue(node);
     if (value.isEmpty() || value.front().isSpace() || value.back().isSpace())
-        return false;
+        return ElementForm::Other;
     for (QChar c : value) {
         if (c == u'<' || c == u'>' || c == u'&' || c == u'\n' || c == u'\r')
-            return false;
+            return ElementForm::Other;
     }
-    return !value.contains(QLatin1String("cdata"), Qt::CaseInsensitive);
+    return value.contains(QLatin1String("cdata"), Qt::CaseInsensitive) ? ElementForm::Other
+                                                                        : ElementForm::Plain;
 }
 
 std::optional<QString> extensionNSRaw::plainChildText(const QString &local) const

@@ -145,6 +145,9 @@ protected:
     static bool isPlainElement(const vlxXMLNode *node, const QString &prefix);
     // Under the given prefix, no prefixed attributes, and one CDATA section as its content.
     static bool isCDATAElement(const vlxXMLNode *node, const QString &prefix);
+    // Both questions at once.
+    enum class ElementForm { Other, Plain, CDATA };
+    static ElementForm formOfElement(const vlxXMLNode *node, const QString &prefix);
 
 private:
     static bool hasPlainNameAndAttributes(const vlxXMLNode *node, const QString &prefix);

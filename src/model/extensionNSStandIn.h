@@ -5,6 +5,7 @@
 #include "model/knownNamespaces.h"
 #include "model/rawXMLText.h"
 
+#include <QStringMatcher>
 #include <type_traits>
 
 // Keeps the elements of a known namespace whose concrete class is not registered as raw XML,
@@ -38,9 +39,9 @@ public:
         const int kind = vlxXMLDOM::kindOfNode(node);
         if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace)
             return 0;
-        const QString prefix = Base::extensionProcessingName();
-        const bool plain = Base::isPlainElement(node, prefix);
-        Base::addParsedElement(canonical(node, plain || Base::isCDATAElement(node, prefix)), plain);
+        const auto form = Base::formOfElement(node, Base::extensionProcessingName());
+        const bool plain = form == Base::ElementForm::Plain;
+        Base::addParsedElement(canonical(node, form != Base::ElementForm::Other), plain);
         return 0;
     }
 
@@ -82,7 +83,9 @@ private:
     {
         QString text = QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(node));
         // Pretty-printing breaks the line after every "</item>", even inside a CDATA section.
-        if (flat && !holds(text, u"xmlns") && !holds(text, u"</item>")) {
+        static const QStringMatcher kDeclaration(u"xmlns");
+        static const QStringMatcher kItemEnd(u"</item>");
+        if (flat && kDeclaration.indexIn(text) < 0 && kItemEnd.indexIn(text) < 0) {
             // Compacting and pretty-printing leave a flat element as it is: only the prefix of
             // its start and end tags changes.
             const QString from = Base::extensionProcessingName();
@@ -98,18 +101,6 @@ private:
         text = rawXMLText::compact(text);
         text = rawXMLText::renamePrefix(text, Base::extensionProcessingName(), extensionName());
         return VLXLogic::formatXML(text).trimmed();
-    }
-
-    // Whether the text holds the marker (case counts). Elements such as a whole episode's notes
-    // are long; a search for the first character is quick and rarely stops.
-    static bool holds(QStringView text, QStringView marker)
-    {
-        const QChar first = marker.front();
-        for (qsizetype at = text.indexOf(first); at >= 0; at = text.indexOf(first, at + 1)) {
-            if (text.sliced(at).startsWith(marker))
-                return true;
-        }
-        return false;
     }
 
     KnownNamespace m_ns;
