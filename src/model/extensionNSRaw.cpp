@@ -178,7 +178,7 @@ extensionNSRaw::ElementForm extensionNSRaw::formOfElement(const vlxXMLNode *node
             return ElementForm::Other;
     }
     return value.contains(QLatin1String("cdata"), Qt::CaseInsensitive) ? ElementForm::Other
-                                                                        : ElementForm::Plain;
+                                                                       : ElementForm::Plain;
 }
 
 std::optional<QString> extensionNSRaw::plainChildText(const QString &local) const
