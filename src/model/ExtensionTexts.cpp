@@ -25,22 +25,15 @@ QString ExtensionTexts::text(KnownNamespace ns, const QString &path) const
     auto found = m_trees.constFind(int(ns));
     if (found == m_trees.cend() && !path.contains(QLatin1Char('/'))) {
         // A single-level path is mostly answered from the kept text, without writing and parsing.
-        for (const auto &extension : m_manager.arrayOfExtensions()) {
-            if (extension && extension->wellSupported() && extension->extensionName() == prefix) {
-                if (const auto plain = extension->plainChildText(path))
-                    return *plain;
-                break;
-            }
+        if (const auto extension = m_manager.wellSupportedExtensionNamed(prefix)) {
+            if (const auto plain = extension->plainChildText(path))
+                return *plain;
         }
     }
     if (found == m_trees.cend()) {
         QString written;
-        for (const auto &extension : m_manager.arrayOfExtensions()) {
-            if (extension && extension->wellSupported() && extension->extensionName() == prefix) {
-                written = extension->buildXML(QString());
-                break;
-            }
-        }
+        if (const auto extension = m_manager.wellSupportedExtensionNamed(prefix))
+            written = extension->buildXML(QString());
         // The written elements carry the canonical prefix; declare it so they parse.
         auto tree = std::make_shared<vlxXMLDOM>(
             QStringLiteral("<?xml version=\"1.0\"?><x xmlns:%1=\"%2\">")

@@ -251,6 +251,16 @@ int baseExtensionManager::countOfExtensions() const
     return count;
 }
 
+baseExtensionManager::ExtensionRef
+baseExtensionManager::wellSupportedExtensionNamed(const QString &name) const
+{
+    for (const ExtensionRef &extension : arrayOfExtensions()) {
+        if (extension && extension->wellSupported() && extension->extensionName() == name)
+            return extension;
+    }
+    return nullptr;
+}
+
 QString baseExtensionManager::extensionDescriptionAtIndex(int pos) const
 {
     const ExtensionRef extension = extensionAtIndex(pos);

@@ -128,6 +128,8 @@ public:
 
     // --- operations built on the others ---
     virtual int countOfExtensions() const;
+    // The first of arrayOfExtensions() that is well supported and has that name; null if none.
+    virtual ExtensionRef wellSupportedExtensionNamed(const QString &name) const;
     QString extensionDescriptionAtIndex(int pos) const;
     QString extensionNameAtIndex(int pos) const;
     QString extensionDTDURLAtIndex(int pos) const;

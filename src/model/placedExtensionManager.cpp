@@ -127,7 +127,25 @@ baseExtensionManager::ExtensionRef placedExtensionManager::extensionAtIndex(int 
 
 int placedExtensionManager::countOfExtensions() const
 {
-    return int(walk(false).size());
+    // The user-defined extension counts while in use, whether it was made yet or not.
+    int count = 0;
+    forEachHeld(false, [&](const ExtensionRef &) { ++count; });
+    if (!heldUnknownExtension() && unknownExtensionUsed())
+        ++count;
+    return count;
+}
+
+baseExtensionManager::ExtensionRef
+placedExtensionManager::wellSupportedExtensionNamed(const QString &name) const
+{
+    // A user-defined extension not made yet would be a fresh raw one, which is not well
+    // supported.
+    ExtensionRef found;
+    forEachHeld(false, [&](const ExtensionRef &extension) {
+        if (!found && extension->wellSupported() && extension->extensionName() == name)
+            found = extension;
+    });
+    return found;
 }
 
 QList<baseExtensionManager::ExtensionRef> placedExtensionManager::arrayOfExtensions() const

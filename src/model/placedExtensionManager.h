@@ -47,6 +47,7 @@ public:
     QString actuallyBuildExport(const QString &templateText,
                                 const QVariantList &substitutions) override;
     int countOfExtensions() const override;
+    ExtensionRef wellSupportedExtensionNamed(const QString &name) const override;
 
 protected:
     explicit placedExtensionManager(ExtensionPlace place);
