@@ -348,7 +348,9 @@ QList<MessageGroup> placedExtensionManager::parseXMLErrorList(bool includeErrors
     }
     // The user-defined extension's group stands whenever it is in use, even without entries.
     if (unknownExtensionUsed()) {
-        const ExtensionRef &unknown = unknownExtension();
+        // One not made yet answers as a fresh one would; asking keeps nothing.
+        const ExtensionRef unknown
+            = m_unknown ? m_unknown : makeRaw(knownNamespaces::kUserDefined, QString());
         MessageGroup group(QStringLiteral("%1 Extension").arg(unknown->displayName()));
         group.addEntries(unknown->parseXMLErrorList(includeErrors, includeWarn, includeRepair));
         groups.append(group);
