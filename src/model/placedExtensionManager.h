@@ -2,6 +2,7 @@
 
 #include "model/baseExtensionManager.h"
 
+#include <QVarLengthArray>
 #include <cstdint>
 
 class VLXItems;
@@ -59,19 +60,23 @@ protected:
     // Used known extensions, the list, and the user-defined one always or only while in use.
     QList<ExtensionRef> walk(bool userDefinedAlways) const;
     // The same walk for operations that a fresh, empty user-defined extension ignores (it has
-    // no text, no messages and nothing to finish): one that was never made is skipped.
+    // no text, no messages and nothing to finish): one that was never made is skipped. Like the
+    // list walk, it takes what it visits first, so an extension may change the manager meanwhile.
     template<class Visit> void forEachHeld(bool userDefinedAlways, Visit visit) const
     {
+        QVarLengthArray<ExtensionRef, 12> held;
         for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
             if (extensionUsed(ns)) {
                 if (const ExtensionRef &slot = known(ns))
-                    visit(slot);
+                    held.append(slot);
             }
         }
         for (const ExtensionRef &listed : notWellSupportedArray())
-            visit(listed);
+            held.append(listed);
         if (m_unknown && (userDefinedAlways || unknownExtensionUsed()))
-            visit(m_unknown);
+            held.append(m_unknown);
+        for (const ExtensionRef &extension : held)
+            visit(extension);
     }
     // The user-defined extension if it was ever made, else null (standing for a fresh one).
     const ExtensionRef &heldUnknownExtension() const { return m_unknown; }
