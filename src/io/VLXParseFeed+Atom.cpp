@@ -241,7 +241,7 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
     if (!root)
         return ReadFailed;
     VLXImage &image = *feed.image();
-    forEachChild(root, [&](const vlxXMLNode *child, const QString &name) {
+    forEachChildReleasing(dom, root, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"author") {
             if (feed.editor().isEmpty())
                 feed.setEditor(personValue(child));
@@ -289,7 +289,7 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
     if (!root)
         return ReadFailed;
     QString email, contributor;
-    forEachChild(root, [&](const vlxXMLNode *child, const QString &name) {
+    forEachChildReleasing(dom, root, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
             feed.setTitle(decodedTrimmed(text(child)));
         else if (name == u"link") {

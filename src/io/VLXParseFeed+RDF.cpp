@@ -89,7 +89,7 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
     if (!root)
         return ReadFailed;
 
-    forEachChild(root, [&](const vlxXMLNode *child, const QString &name) {
+    forEachChildReleasing(dom, root, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"channel")
             readChannel(dom, feed, child);
         else if (name == u"image")

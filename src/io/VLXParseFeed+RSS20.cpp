@@ -233,7 +233,7 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
         if (channel) {
             feed.addXMLComments(dom.arrayOfComments(channel));
             QList<categoryElement> categories;
-            forEachChild(channel, [&](const vlxXMLNode *child, const QString &name) {
+            forEachChildReleasing(dom, channel, [&](const vlxXMLNode *child, const QString &name) {
                 if (readChannelField(feed, name, child, categories))
                     return;
                 if (name == u"image")

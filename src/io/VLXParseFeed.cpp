@@ -3,39 +3,11 @@
 #include "io/vlxXMLDOM.h"
 #include "model/FeedElement.h"
 
-#include <QStringEncoder>
-
-#include <cstring>
-
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString kProlog = u"<?xml version=\"1.0\"?>\n"_s;
-
-// What vlxXMLDOM::initWithString does (the prolog declares utf-8, the text goes in as UTF-8),
-// without a full copy of the text for the prolog's sake: only the prolog is rewritten, and the
-// rest is encoded straight into the buffer the parser reads. On a large feed this saves a copy
-// of the whole text at the moment memory use peaks.
-bool parseText(vlxXMLDOM &dom, const QString &text)
-{
-    qsizetype headEnd = 0;
-    const qsizetype prolog = QStringView(text).left(10).indexOf(u"<?xml", 0, Qt::CaseInsensitive);
-    if (prolog >= 0) {
-        const qsizetype close = text.indexOf(u"?>", prolog);
-        if (close >= 0)
-            headEnd = close + 2;
-    }
-    const QByteArray head = vlxXMLDOM::convertEncodingIdToUTF8(text.left(headEnd)).toUtf8();
-    const QStringView rest = QStringView(text).sliced(headEnd);
-    QStringEncoder encoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QByteArray bytes;
-    bytes.resize(head.size() + encoder.requiredSpace(rest.size()));
-    std::memcpy(bytes.data(), head.constData(), size_t(head.size()));
-    char *end = encoder.appendToBuffer(bytes.data() + head.size(), rest);
-    bytes.truncate(end - bytes.constData());
-    return dom.initWithData(bytes);
-}
 
 } // namespace
 
@@ -86,7 +58,7 @@ std::unique_ptr<vlxXMLDOM> VLXParseFeed::documentFor(const QString &text)
     m_checkedDocument.reset();
     m_checkedText.clear();
     auto dom = std::make_unique<vlxXMLDOM>();
-    parseText(*dom, text);
+    dom->initWithString(text);
     return dom;
 }
 
@@ -104,7 +76,7 @@ int VLXParseFeed::isItAFeed(const QString &text)
         result = NotAFeed;
     } else {
         auto dom = std::make_unique<vlxXMLDOM>();
-        if (!parseText(*dom, work) || !dom->xmlTree()) {
+        if (!dom->initWithString(work) || !dom->xmlTree()) {
             m_xmlErrorDict = dom->errors();
             result = NotAFeed;
         } else {

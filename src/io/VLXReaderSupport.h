@@ -44,6 +44,22 @@ void forEachChild(const vlxXMLNode *node, Read &&read)
     }
 }
 
+// forEachChild for the long run of a feed's items or entries: once a child is read, the tree
+// gives back the memory of everything before the next one, so a large feed never holds its
+// whole tree and its whole model at once. Only for a walk after which nothing that comes before
+// node's last child (node and its ancestors apart) is read again.
+template <typename Read>
+void forEachChildReleasing(vlxXMLDOM &dom, const vlxXMLNode *node, Read &&read)
+{
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (!isSkipped(child))
+            read(child, lowerName(child));
+        dom.releaseBeforeChild(i + 1, node);
+    }
+}
+
 // The channel and its image take on the namespaces the document declares; namespaces the
 // program has not met before are remembered in the preferences.
 inline void adoptNameSpaces(VLXFeed &feed, const QStringList &declarations)

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <climits>
+#include <functional>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -87,40 +88,128 @@ struct Attribute
     bool isNamespace;
 };
 
-// Append-only storage for the tree's strings, in blocks that grow with the document.
+// Append-only storage for the tree's strings, in blocks of a fixed size (a longer string gets a
+// block of its own). Strings are stored in document order, so a reader that is done with the
+// front of a large document can give the blocks holding it back (see Tree::releaseBefore).
 class Arena
 {
 public:
-    explicit Arena(std::size_t firstBlock) : m_next(std::max<std::size_t>(firstBlock, 256)) { }
+    static constexpr std::size_t kBlockSize = 1 << 20;
 
-    const char *store(const char *data, std::size_t size)
+    // node is the index of the node the string belongs to (or of the last node made so far).
+    const char *store(const char *data, std::size_t size, quint32 node)
     {
         if (size == 0)
             return "";
         if (size > m_left) {
-            const std::size_t block = std::max(size, m_next);
-            m_blocks.push_back(std::make_unique<char[]>(block));
-            m_cursor = m_blocks.back().get();
+            const std::size_t block = std::max(size, kBlockSize);
+            m_blocks.push_back(
+                Block {std::unique_ptr<char[]>(new char[block]), block, node, node});
+            m_cursor = m_blocks.back().data.get();
             m_left = block;
-            m_next = std::min<std::size_t>(m_next * 2, 4 << 20);
         }
         char *at = m_cursor;
         std::memcpy(at, data, size);
         m_cursor += size;
         m_left -= size;
+        m_blocks.back().lastNode = node;
         return at;
     }
 
+    qint64 heldBytes() const
+    {
+        qint64 bytes = 0;
+        for (const Block &block : m_blocks)
+            bytes += block.data ? qint64(block.size) : 0;
+        return bytes;
+    }
+
+    bool wouldRelease(quint32 to) const
+    {
+        return m_released + 1 < m_blocks.size() && m_blocks[m_released].lastNode < to;
+    }
+
+    // Frees the blocks whose strings all belong to nodes before index to, unless they may hold
+    // strings of a kept node. The block being filled is never freed.
+    void release(quint32 to, const std::vector<quint32> &kept)
+    {
+        for (; m_released + 1 < m_blocks.size() && m_blocks[m_released].lastNode < to;
+             ++m_released) {
+            Block &block = m_blocks[m_released];
+            bool holdsKept = false;
+            for (quint32 k : kept)
+                holdsKept = holdsKept || (k >= block.firstNode && k <= block.lastNode);
+            if (!holdsKept)
+                block.data.reset();
+        }
+    }
+
 private:
-    std::vector<std::unique_ptr<char[]>> m_blocks;
+    struct Block
+    {
+        std::unique_ptr<char[]> data;
+        std::size_t size;
+        quint32 firstNode;
+        quint32 lastNode;
+    };
+    std::vector<Block> m_blocks;
+    std::size_t m_released = 0; // blocks before this one are freed or kept for good
     char *m_cursor = nullptr;
     std::size_t m_left = 0;
-    std::size_t m_next;
+};
+
+// The nodes, in document order, in blocks that never move: a node pointer stays valid while the
+// tree grows, and the blocks at the front can be freed once a reader is done with them.
+class NodeStore
+{
+public:
+    static constexpr unsigned kShift = 13;
+    static constexpr quint32 kBlockNodes = 1u << kShift;
+
+    quint32 size() const { return m_size; }
+    Node &operator[](quint32 index) { return m_blocks[index >> kShift][index & (kBlockNodes - 1)]; }
+    const Node &operator[](quint32 index) const
+    {
+        return m_blocks[index >> kShift][index & (kBlockNodes - 1)];
+    }
+    void push_back(const Node &node)
+    {
+        if ((m_size & (kBlockNodes - 1)) == 0)
+            m_blocks.emplace_back(new Node[kBlockNodes]);
+        (*this)[m_size] = node;
+        ++m_size;
+    }
+    qint64 heldBytes() const
+    {
+        qint64 bytes = 0;
+        for (const auto &block : m_blocks)
+            bytes += block ? qint64(kBlockNodes * sizeof(Node)) : 0;
+        return bytes;
+    }
+
+    bool wouldRelease(quint32 to) const { return m_released < (to >> kShift); }
+
+    // Frees the blocks wholly before index to that hold none of the kept nodes.
+    void release(quint32 to, const std::vector<quint32> &kept)
+    {
+        for (; m_released < (to >> kShift); ++m_released) {
+            bool holdsKept = false;
+            for (quint32 k : kept)
+                holdsKept = holdsKept || (k >> kShift) == m_released;
+            if (!holdsKept)
+                m_blocks[m_released].reset();
+        }
+    }
+
+private:
+    std::vector<std::unique_ptr<Node[]>> m_blocks;
+    quint32 m_size = 0;
+    quint32 m_released = 0; // blocks before this one are freed or kept for good
 };
 
 struct Tree
 {
-    explicit Tree(std::size_t inputSize) : text(inputSize / 2) { }
+    Tree() = default;
     ~Tree()
     {
         if (declarations)
@@ -131,7 +220,7 @@ struct Tree
     Tree(const Tree &) = delete;
     Tree &operator=(const Tree &) = delete;
 
-    std::vector<Node> nodes;
+    NodeStore nodes;
     std::vector<quint32> childSlots;
     std::vector<Attribute> attributes;
     Arena text;
@@ -140,12 +229,35 @@ struct Tree
     // libxml2's document for the DOCTYPE: the declarations, written back as they were.
     xmlDocPtr declarations = nullptr;
     QByteArray version = "1.0";
+    // Nodes before this index (bar the ancestors kept then) are released.
+    quint32 releasedUpTo = 0;
 
     const Node *node(quint32 index) const { return &nodes[index]; }
-    quint32 indexOf(const Node *node) const { return quint32(node - nodes.data()); }
+    quint32 childIndex(const Node *parent, quint32 i) const
+    {
+        return childSlots[parent->firstChild + i];
+    }
     const Node *child(const Node *parent, quint32 i) const
     {
-        return &nodes[childSlots[parent->firstChild + i]];
+        return &nodes[childIndex(parent, i)];
+    }
+
+    // Frees the nodes (and their strings) that come before index in document order, keeping
+    // the given node's ancestors and the node itself.
+    void releaseBefore(quint32 index, quint32 keep)
+    {
+        if (index <= releasedUpTo)
+            return;
+        if (!nodes.wouldRelease(index) && !text.wouldRelease(index)) {
+            releasedUpTo = index;
+            return;
+        }
+        std::vector<quint32> kept;
+        for (quint32 at = keep; at != kNone; at = nodes[at].parent)
+            kept.push_back(at);
+        nodes.release(index, kept);
+        text.release(index, kept);
+        releasedUpTo = index;
     }
 };
 
@@ -193,7 +305,7 @@ struct ParseState
 
     quint32 addCopy(quint8 kind, const char *text, std::size_t length)
     {
-        return addNode(kind, tree->text.store(text, length), length);
+        return addNode(kind, tree->text.store(text, length, tree->nodes.size()), length);
     }
 
     void flushText()
@@ -285,7 +397,7 @@ void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, co
         const char *href = reinterpret_cast<const char *>(namespaces[2 * i + 1]);
         const std::size_t hrefLength = href ? std::strlen(href) : 0;
         tree->attributes.push_back(Attribute {
-            reinterpret_cast<const char *>(declaredName), tree->text.store(href, hrefLength),
+            reinterpret_cast<const char *>(declaredName), tree->text.store(href, hrefLength, index),
             quint32(std::strlen(reinterpret_cast<const char *>(declaredName))), quint32(hrefLength),
             true});
     }
@@ -298,7 +410,7 @@ void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, co
         const auto *value = reinterpret_cast<const char *>(attribute[3]);
         const auto valueLength = std::size_t(attribute[4] - attribute[3]);
         tree->attributes.push_back(Attribute {
-            reinterpret_cast<const char *>(attributeName), tree->text.store(value, valueLength),
+            reinterpret_cast<const char *>(attributeName), tree->text.store(value, valueLength, index),
             quint32(std::strlen(reinterpret_cast<const char *>(attributeName))),
             quint32(valueLength), false});
     }
@@ -377,7 +489,7 @@ void processingInstruction(void *ctx, const xmlChar *target, const xmlChar *data
     tree->nodes[index].firstAttribute = quint32(tree->attributes.size());
     tree->nodes[index].attributeCount = 1;
     tree->attributes.push_back(
-        Attribute {"", tree->text.store(content, contentLength), 0, quint32(contentLength), false});
+        Attribute {"", tree->text.store(content, contentLength, index), 0, quint32(contentLength), false});
 }
 
 void reference(void *ctx, const xmlChar *name)
@@ -710,6 +822,47 @@ void writeNode(QByteArray &out, const Node *node)
 
 } // namespace
 
+// The parser's input when it reads a text: the rewritten prolog, then the rest of the text
+// encoded to UTF-8 one slice at a time, counting the bytes against the size limit.
+struct vlxXMLDOM::TextSource
+{
+    static constexpr qsizetype kSliceUnits = 32768;
+
+    QByteArray pending;
+    qsizetype pendingAt = 0;
+    QStringView rest;
+    qint64 limit = 0;
+    qint64 delivered = 0;
+    bool tooLarge = false;
+
+    static int read(void *context, char *buffer, int length)
+    {
+        auto *source = static_cast<TextSource *>(context);
+        if (length <= 0)
+            return 0;
+        if (source->pendingAt >= source->pending.size()) {
+            if (source->rest.isEmpty())
+                return 0;
+            // A slice never ends between the two halves of a surrogate pair.
+            qsizetype units = std::min(source->rest.size(), kSliceUnits);
+            if (units < source->rest.size() && source->rest[units - 1].isHighSurrogate())
+                --units;
+            source->pending = source->rest.first(units).toUtf8();
+            source->pendingAt = 0;
+            source->rest = source->rest.sliced(units);
+        }
+        const auto count = int(std::min<qsizetype>(length, source->pending.size() - source->pendingAt));
+        if (source->delivered + count > source->limit) {
+            source->tooLarge = true;
+            return -1;
+        }
+        std::memcpy(buffer, source->pending.constData() + source->pendingAt, size_t(count));
+        source->pendingAt += count;
+        source->delivered += count;
+        return count;
+    }
+};
+
 struct vlxXMLDOM::Private
 {
     std::unique_ptr<Tree> tree;
@@ -757,7 +910,29 @@ bool vlxXMLDOM::initWithString(const QString &text)
              0);
         return false;
     }
-    return parse(convertEncodingIdToUTF8(text).toUtf8());
+    if (text.isEmpty()) {
+        fail(QStringLiteral("Document is empty"), 1);
+        return false;
+    }
+    // Only the prolog changes: it is rewritten on its own, and the rest of the text reaches the
+    // parser as UTF-8 a slice at a time, so no UTF-8 copy of a large feed is ever held whole.
+    qsizetype headEnd = 0;
+    const qsizetype prolog = QStringView(text).left(10).indexOf(u"<?xml", 0, Qt::CaseInsensitive);
+    if (prolog >= 0) {
+        const qsizetype close = text.indexOf(u"?>", prolog);
+        if (close >= 0)
+            headEnd = close + 2;
+    }
+    TextSource source;
+    source.pending = convertEncodingIdToUTF8(text.left(headEnd)).toUtf8();
+    source.rest = QStringView(text).sliced(headEnd);
+    source.limit = std::min<qint64>(maximumInputSize(), INT_MAX);
+    return guardedParse(
+        [&] {
+            return xmlCreateIOParserCtxt(nullptr, nullptr, &TextSource::read, nullptr, &source,
+                                         XML_CHAR_ENCODING_NONE);
+        },
+        &source, std::size_t(text.size()));
 }
 
 bool vlxXMLDOM::initWithData(const QByteArray &data)
@@ -774,7 +949,6 @@ void vlxXMLDOM::fail(const QString &description, int line)
 
 bool vlxXMLDOM::parse(const QByteArray &bytes)
 {
-    prepareLibrary();
     const qint64 limit = std::min<qint64>(maximumInputSize(), INT_MAX);
     if (bytes.size() > limit) {
         fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.").arg(limit), 0);
@@ -784,9 +958,17 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
         fail(QStringLiteral("Document is empty"), 1);
         return false;
     }
+    return guardedParse(
+        [&] { return xmlCreateMemoryParserCtxt(bytes.constData(), int(bytes.size())); }, nullptr,
+        std::size_t(bytes.size()));
+}
 
+bool vlxXMLDOM::guardedParse(const std::function<xmlParserCtxtPtr()> &createContext,
+                             TextSource *source, std::size_t sizeHint)
+{
+    prepareLibrary();
     try {
-        return parseBytes(bytes);
+        return parseWith(createContext, source, sizeHint);
     } catch (const std::bad_alloc &) {
         d->clear();
         fail(QStringLiteral("There is not enough memory to read the XML text."), 0);
@@ -794,20 +976,19 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
     }
 }
 
-bool vlxXMLDOM::parseBytes(const QByteArray &bytes)
+bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext,
+                          TextSource *source, std::size_t sizeHint)
 {
-    auto tree = std::make_unique<Tree>(std::size_t(bytes.size()));
-    // A generous guess that avoids regrowing for ordinary documents; the unused tail of a large
-    // reservation is never touched and so costs no memory. Without the memory for the guess
-    // the arrays simply grow as they go.
+    auto tree = std::make_unique<Tree>();
+    // A generous guess that avoids regrowing the attributes for ordinary documents; the unused
+    // tail of a large reservation is never touched and so costs no memory.
     try {
-        tree->nodes.reserve(std::size_t(bytes.size()) / 12 + 8);
-        tree->attributes.reserve(std::size_t(bytes.size()) / 64 + 4);
+        tree->attributes.reserve(sizeHint / 64 + 4);
     } catch (const std::bad_alloc &) {
     }
 
-    std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(
-        xmlCreateMemoryParserCtxt(bytes.constData(), int(bytes.size())), xmlFreeParserCtxt);
+    std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(createContext(),
+                                                                       xmlFreeParserCtxt);
     xmlParserCtxtPtr ctxt = context.get();
     if (!ctxt) {
         fail(QStringLiteral("The XML parser could not be started."), 0);
@@ -863,6 +1044,12 @@ bool vlxXMLDOM::parseBytes(const QByteArray &bytes)
     const int lastLine = ctxt->input ? ctxt->input->line : 0;
     context.reset();
 
+    if (source && source->tooLarge) {
+        fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.")
+                 .arg(source->limit),
+             0);
+        return false;
+    }
     if (!wellFormed) {
         if (state.outOfMemory)
             fail(QStringLiteral("There is not enough memory to read the XML text."), lastLine);
@@ -880,6 +1067,21 @@ bool vlxXMLDOM::parseBytes(const QByteArray &bytes)
     layOutChildren(*tree);
     d->tree = std::move(tree);
     return true;
+}
+
+void vlxXMLDOM::releaseBeforeChild(int index, const vlxXMLNode *handle)
+{
+    const Node *parent = toNode(handle);
+    if (!d->tree || !parent || parent->tree != d->tree.get() || index <= 0
+        || quint32(index) >= parent->childCount)
+        return;
+    const quint32 boundary = d->tree->childIndex(parent, quint32(index));
+    d->tree->releaseBefore(boundary, d->tree->node(boundary)->parent);
+}
+
+qint64 vlxXMLDOM::heldBlockBytes() const
+{
+    return d->tree ? d->tree->nodes.heldBytes() + d->tree->text.heldBytes() : 0;
 }
 
 const vlxXMLNode *vlxXMLDOM::xmlTree() const

@@ -4,7 +4,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
+
+struct _xmlParserCtxt;
 
 // A node of a parsed tree, seen only through pointers handed out by vlxXMLDOM. The pointers are
 // borrowed: never freed by the caller and valid only while the vlxXMLDOM that parsed them lives.
@@ -24,8 +27,9 @@ class vlxXMLNode;
 // text already decoded; every other named reference stays a node of kind EntityReference. The
 // text values come out the same either way.
 //
-// A parsed tree never changes afterwards: several threads may read one document at once, and
-// moving a vlxXMLDOM keeps its node pointers valid.
+// A parsed tree never changes afterwards (unless its owner releases the part it has read, see
+// releaseBeforeChild): several threads may read one document at once, and moving a vlxXMLDOM
+// keeps its node pointers valid.
 class vlxXMLDOM
 {
 public:
@@ -86,6 +90,15 @@ public:
     // the top-level nodes, one line break between two of them. Empty without a tree.
     QByteArray xmlData() const;
 
+    // For a reader that walks the children of parent in order and is done with everything before
+    // the index-th one: gives back the memory of the nodes that come before that child in
+    // document order, apart from parent and its ancestors. Released nodes must not be read
+    // again; the child, everything after it and the kept nodes read as before. This is the one
+    // operation that changes a parsed tree, so no other thread may read the tree meanwhile.
+    void releaseBeforeChild(int index, const vlxXMLNode *parent);
+    // Bytes the tree's node and string blocks hold (for measuring; 0 without a tree).
+    qint64 heldBlockBytes() const;
+
     // Node-level reading. "index" counts children of every kind from 0.
     static int kindOfNode(const vlxXMLNode *node);
     static int numberOfChildren(const vlxXMLNode *node);
@@ -130,8 +143,12 @@ public:
     static quint64 refusedExternalLoads();
 
 private:
+    struct TextSource;
     bool parse(const QByteArray &bytes);
-    bool parseBytes(const QByteArray &bytes);
+    bool guardedParse(const std::function<_xmlParserCtxt *()> &createContext, TextSource *source,
+                      std::size_t sizeHint);
+    bool parseWith(const std::function<_xmlParserCtxt *()> &createContext, TextSource *source,
+                   std::size_t sizeHint);
     void fail(const QString &description, int line);
     QString styleSheetOfType(const QString &type) const;
 
