@@ -498,3 +498,122 @@ TEST(vlxXMLDOMSafety, DeepNestingFailsInsteadOfExhaustingTheStack)
     EXPECT_EQ(dom.xmlTree(), nullptr);
     EXPECT_FALSE(dom.errorDescription().isEmpty());
 }
+
+// ---- Large texts: streamed parsing and giving back what was read ------------------------------
+
+namespace {
+
+// A feed-like document of count items whose texts hold multi-byte characters, surrogate pairs,
+// references, comments and CDATA sections, so that item boundaries, slice boundaries of the
+// streamed text and block boundaries of the tree fall everywhere.
+QString manyItems(int count)
+{
+    QString text = u("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<rss version=\"2.0\" "
+                     "xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\">\n<channel>\n"
+                     "<title>Many</title>\n");
+    for (int n = 0; n < count; ++n) {
+        const QString num = QString::number(n);
+        text += u("<item><title>Ä😀 ") + num + u(" &amp; &eacute;</title><!-- c") + num
+            + u(" --><itunes:subtitle>€") + QString(n % 7, QChar(0x20AC))
+            + u("</itunes:subtitle><description><![CDATA[<p>😀") + num
+            + u("</p>]]></description><enclosure url=\"http://e.example/") + num
+            + u(".mp3\" length=\"") + num + u("\"/></item>\n");
+    }
+    return text + u("</channel>\n</rss>\n");
+}
+
+QString titleOf(const vlxXMLNode *item)
+{
+    return vlxXMLDOM::descriptionOfNode(vlxXMLDOM::nodeAtIndex(0, item));
+}
+
+} // namespace
+
+TEST(vlxXMLDOMLargeText, TextIsParsedAsItsUtf8BytesAcrossEverySliceBoundary)
+{
+    const QString text = manyItems(1500);
+    ASSERT_GT(text.size(), 100000);
+    vlxXMLDOM fromText(text);
+    // The bytes form sees the encoding declaration as the text form rewrites it.
+    vlxXMLDOM fromBytes(vlxXMLDOM::convertEncodingIdToUTF8(text).toUtf8());
+    ASSERT_TRUE(fromText.xmlTree()) << fromText.errorDescription().toStdString();
+    ASSERT_TRUE(fromBytes.xmlTree());
+    EXPECT_EQ(fromText.xmlData(), fromBytes.xmlData());
+
+    // A surrogate pair at every position around the first slice boundaries.
+    for (int at = 32760; at < 32775; ++at) {
+        QString padded = u("<r>") + QString(at - 3, QLatin1Char('a')) + u("😀") + u("</r>");
+        vlxXMLDOM dom(padded);
+        ASSERT_TRUE(dom.xmlTree()) << at;
+        const QString value = vlxXMLDOM::descriptionOfNode(root(dom, "r"));
+        EXPECT_TRUE(value.endsWith(u("a😀"))) << at;
+        EXPECT_EQ(value.size(), at - 3 + 2) << at;
+    }
+}
+
+TEST(vlxXMLDOMLargeText, ErrorsDeepInALongTextKeepTheirLineAndTheSizeLimitCountsBytes)
+{
+    QString text = manyItems(3000);
+    const qsizetype at = text.lastIndexOf(u("</channel>"));
+    text.insert(at, u("<broken></item>\n"));
+    vlxXMLDOM dom(text);
+    EXPECT_EQ(dom.xmlTree(), nullptr);
+    EXPECT_EQ(dom.errorLineNumber(), text.left(at).count(QLatin1Char('\n')) + 1);
+    EXPECT_EQ(dom.errorLineNumber(), vlxXMLDOM(text.toUtf8()).errorLineNumber());
+    EXPECT_TRUE(dom.errorDescription().contains(u("mismatch")))
+        << dom.errorDescription().toStdString();
+
+    // 600 characters fit a limit of 1024 as characters, but not as UTF-8 bytes.
+    vlxXMLDOM::setMaximumInputSize(1024);
+    vlxXMLDOM wide(u("<r>") + QString(600, QChar(0x20AC)) + u("</r>"));
+    vlxXMLDOM::setMaximumInputSize(vlxXMLDOM::kDefaultMaximumInputSize);
+    EXPECT_EQ(wide.xmlTree(), nullptr);
+    EXPECT_TRUE(wide.errorDescription().contains(u("larger than the limit of 1024 bytes")))
+        << wide.errorDescription().toStdString();
+}
+
+TEST(vlxXMLDOMLargeText, ReleasingWhatWasReadKeepsTheRestAndTheAncestors)
+{
+    const QString text = manyItems(20000);
+    vlxXMLDOM reference(text);
+    vlxXMLDOM dom(text);
+    ASSERT_TRUE(dom.xmlTree());
+    const vlxXMLNode *rss = root(dom, "rss");
+    const vlxXMLNode *channel = dom.nodeNamed(u("channel"), K::Element, rss);
+    const vlxXMLNode *referenceChannel
+        = reference.nodeNamed(u("channel"), K::Element, root(reference, "rss"));
+    const qint64 heldAtStart = dom.heldBlockBytes();
+    ASSERT_GT(heldAtStart, 0);
+
+    // Calls that name no child of this tree change nothing.
+    dom.releaseBeforeChild(0, channel);
+    dom.releaseBeforeChild(vlxXMLDOM::numberOfChildren(channel), channel);
+    dom.releaseBeforeChild(5, nullptr);
+    dom.releaseBeforeChild(5, referenceChannel);
+    EXPECT_EQ(dom.heldBlockBytes(), heldAtStart);
+    EXPECT_EQ(reference.heldBlockBytes(), heldAtStart);
+
+    int items = 0;
+    const int count = vlxXMLDOM::numberOfChildren(channel);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, channel);
+        if (vlxXMLDOM::nameOfNode(child) == u("item")) {
+            const vlxXMLNode *expected = vlxXMLDOM::nodeAtIndex(i, referenceChannel);
+            ASSERT_EQ(vlxXMLDOM::xmlDataOfNode(child), vlxXMLDOM::xmlDataOfNode(expected)) << i;
+            ASSERT_EQ(titleOf(child), u("Ä😀 %1 & é").arg(items)) << i;
+            ++items;
+        }
+        dom.releaseBeforeChild(i + 1, channel);
+    }
+    EXPECT_EQ(items, 20000);
+    // Most is given back (what stays does not grow with the items); the document, rss and
+    // channel read as before.
+    EXPECT_LT(dom.heldBlockBytes(), heldAtStart / 3);
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(rss, u("xmlns:itunes")),
+              u("http://www.itunes.com/dtds/podcast-1.0.dtd"));
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(rss, u("version")), u("2.0"));
+    EXPECT_EQ(vlxXMLDOM::nameOfNode(channel), u("channel"));
+    EXPECT_EQ(vlxXMLDOM::parentOfNode(channel), rss);
+    EXPECT_EQ(vlxXMLDOM::kindOfNode(vlxXMLDOM::parentOfNode(rss)), K::Document);
+    EXPECT_EQ(reference.heldBlockBytes(), heldAtStart);
+}
