@@ -12,10 +12,11 @@
 #include <libxml/xmlIO.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -88,13 +89,19 @@ struct Attribute
     bool isNamespace;
 };
 
-// Append-only storage for the tree's strings, in blocks of a fixed size (a longer string gets a
-// block of its own). Strings are stored in document order, so a reader that is done with the
-// front of a large document can give the blocks holding it back (see Tree::releaseBefore).
+// Append-only storage for the tree's strings, in blocks that grow with the document up to a
+// fixed size (a longer string gets a block of its own). Strings are stored in document order, so
+// a reader that is done with the front of a large document can give the blocks holding it back
+// (see Tree::releaseBefore).
 class Arena
 {
 public:
     static constexpr std::size_t kBlockSize = 1 << 20;
+
+    explicit Arena(std::size_t firstBlock)
+        : m_next(std::clamp<std::size_t>(firstBlock, 256, kBlockSize))
+    {
+    }
 
     // node is the index of the node the string belongs to (or of the last node made so far).
     const char *store(const char *data, std::size_t size, quint32 node)
@@ -102,11 +109,12 @@ public:
         if (size == 0)
             return "";
         if (size > m_left) {
-            const std::size_t block = std::max(size, kBlockSize);
+            const std::size_t block = std::max(size, m_next);
             m_blocks.push_back(
                 Block {std::unique_ptr<char[]>(new char[block]), block, node, node});
             m_cursor = m_blocks.back().data.get();
             m_left = block;
+            m_next = std::min(m_next * 2, kBlockSize);
         }
         char *at = m_cursor;
         std::memcpy(at, data, size);
@@ -156,15 +164,23 @@ private:
     std::size_t m_released = 0; // blocks before this one are freed or kept for good
     char *m_cursor = nullptr;
     std::size_t m_left = 0;
+    std::size_t m_next;
 };
 
-// The nodes, in document order, in blocks that never move: a node pointer stays valid while the
-// tree grows, and the blocks at the front can be freed once a reader is done with them.
+// The nodes, in document order, in blocks of a fixed size that never move once the parse is
+// over: node pointers stay valid, and the blocks at the front can be freed once a reader is done
+// with them. The first block starts small and grows while parsing (only indices are held then),
+// so a small document does not take a whole block.
 class NodeStore
 {
 public:
     static constexpr unsigned kShift = 13;
     static constexpr quint32 kBlockNodes = 1u << kShift;
+
+    explicit NodeStore(quint32 firstCapacity)
+        : m_firstCapacity(std::clamp<quint32>(firstCapacity, 16, kBlockNodes))
+    {
+    }
 
     quint32 size() const { return m_size; }
     Node &operator[](quint32 index) { return m_blocks[index >> kShift][index & (kBlockNodes - 1)]; }
@@ -174,16 +190,28 @@ public:
     }
     void push_back(const Node &node)
     {
-        if ((m_size & (kBlockNodes - 1)) == 0)
+        if (m_size == 0) {
+            m_blocks.emplace_back(new Node[m_firstCapacity]);
+        } else if (m_size == m_firstCapacity && m_size < kBlockNodes) {
+            const quint32 grown = std::min(m_firstCapacity * 2, kBlockNodes);
+            std::unique_ptr<Node[]> larger(new Node[grown]);
+            std::copy(m_blocks[0].get(), m_blocks[0].get() + m_size, larger.get());
+            m_blocks[0] = std::move(larger);
+            m_firstCapacity = grown;
+        } else if ((m_size & (kBlockNodes - 1)) == 0) {
             m_blocks.emplace_back(new Node[kBlockNodes]);
+        }
         (*this)[m_size] = node;
         ++m_size;
     }
+
     qint64 heldBytes() const
     {
         qint64 bytes = 0;
         for (const auto &block : m_blocks)
-            bytes += block ? qint64(kBlockNodes * sizeof(Node)) : 0;
+            bytes += block ? qint64((&block == &m_blocks.front() ? m_firstCapacity : kBlockNodes)
+                                    * sizeof(Node))
+                           : 0;
         return bytes;
     }
 
@@ -203,13 +231,19 @@ public:
 
 private:
     std::vector<std::unique_ptr<Node[]>> m_blocks;
+    quint32 m_firstCapacity;
     quint32 m_size = 0;
     quint32 m_released = 0; // blocks before this one are freed or kept for good
 };
 
 struct Tree
 {
-    Tree() = default;
+    // Sized for a document of that many bytes.
+    explicit Tree(std::size_t inputSize)
+        : nodes(quint32(std::min<std::size_t>(inputSize / 12 + 8, NodeStore::kBlockNodes))),
+          text(inputSize / 2)
+    {
+    }
     ~Tree()
     {
         if (declarations)
@@ -979,7 +1013,7 @@ bool vlxXMLDOM::guardedParse(const std::function<xmlParserCtxtPtr()> &createCont
 bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext,
                           TextSource *source, std::size_t sizeHint)
 {
-    auto tree = std::make_unique<Tree>();
+    auto tree = std::make_unique<Tree>(sizeHint);
     // A generous guess that avoids regrowing the attributes for ordinary documents; the unused
     // tail of a large reservation is never touched and so costs no memory.
     try {
