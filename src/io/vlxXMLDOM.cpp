@@ -167,80 +167,114 @@ private:
     std::size_t m_next;
 };
 
-// The nodes, in document order, in blocks of a fixed size that never move once the parse is
-// over: node pointers stay valid, and the blocks at the front can be freed once a reader is done
-// with them. The first block starts small and grows while parsing (only indices are held then),
-// so a small document does not take a whole block.
-class NodeStore
+// An array in blocks of a fixed size that never move once the parse is over, so pointers into it
+// stay valid. Every element belongs to a node (its owner: the node itself, the element owning
+// an attribute, the parent of a child slot) and owners never decrease along the array, so the
+// blocks at the front can be freed once a reader is done with their owners. The first block
+// starts small and grows while parsing (only indices are held then): a small document does not
+// take a whole block.
+template <typename T> class BlockArray
 {
 public:
     static constexpr unsigned kShift = 13;
-    static constexpr quint32 kBlockNodes = 1u << kShift;
+    static constexpr quint32 kBlockSize = 1u << kShift;
 
-    explicit NodeStore(quint32 firstCapacity)
-        : m_firstCapacity(std::clamp<quint32>(firstCapacity, 16, kBlockNodes))
+    explicit BlockArray(quint32 firstCapacity)
+        : m_firstCapacity(std::clamp<quint32>(firstCapacity, 16, kBlockSize))
     {
     }
 
     quint32 size() const { return m_size; }
-    Node &operator[](quint32 index) { return m_blocks[index >> kShift][index & (kBlockNodes - 1)]; }
-    const Node &operator[](quint32 index) const
+    T &operator[](quint32 index) { return m_blocks[index >> kShift].data[index & (kBlockSize - 1)]; }
+    const T &operator[](quint32 index) const
     {
-        return m_blocks[index >> kShift][index & (kBlockNodes - 1)];
+        return m_blocks[index >> kShift].data[index & (kBlockSize - 1)];
     }
-    void push_back(const Node &node)
+
+    void push_back(const T &value, quint32 owner)
     {
         if (m_size == 0) {
-            m_blocks.emplace_back(new Node[m_firstCapacity]);
-        } else if (m_size == m_firstCapacity && m_size < kBlockNodes) {
-            const quint32 grown = std::min(m_firstCapacity * 2, kBlockNodes);
-            std::unique_ptr<Node[]> larger(new Node[grown]);
-            std::copy(m_blocks[0].get(), m_blocks[0].get() + m_size, larger.get());
-            m_blocks[0] = std::move(larger);
+            m_blocks.push_back(Block {std::unique_ptr<T[]>(new T[m_firstCapacity]), owner, owner});
+        } else if (m_size == m_firstCapacity && m_size < kBlockSize) {
+            const quint32 grown = std::min(m_firstCapacity * 2, kBlockSize);
+            std::unique_ptr<T[]> larger(new T[grown]);
+            std::copy(m_blocks[0].data.get(), m_blocks[0].data.get() + m_size, larger.get());
+            m_blocks[0].data = std::move(larger);
             m_firstCapacity = grown;
-        } else if ((m_size & (kBlockNodes - 1)) == 0) {
-            m_blocks.emplace_back(new Node[kBlockNodes]);
+        } else if ((m_size & (kBlockSize - 1)) == 0) {
+            m_blocks.push_back(Block {std::unique_ptr<T[]>(new T[kBlockSize]), owner, owner});
         }
-        (*this)[m_size] = node;
+        (*this)[m_size] = value;
+        m_blocks.back().lastOwner = owner;
         ++m_size;
+    }
+
+    // For an array filled out of order: n elements (on an empty array), whose owners are given
+    // afterwards with setOwners.
+    void resize(quint32 n)
+    {
+        m_firstCapacity = std::clamp<quint32>(n, 16, kBlockSize);
+        for (quint32 at = 0; at < n; at += kBlockSize)
+            m_blocks.push_back(
+                Block {std::unique_ptr<T[]>(new T[at == 0 ? m_firstCapacity : kBlockSize]), 0, 0});
+        m_size = n;
+    }
+    template <typename OwnerOf> void setOwners(OwnerOf ownerOf)
+    {
+        for (quint32 b = 0; b < m_blocks.size(); ++b) {
+            m_blocks[b].firstOwner = ownerOf(b << kShift);
+            m_blocks[b].lastOwner = ownerOf(std::min(m_size, (b + 1) << kShift) - 1);
+        }
     }
 
     qint64 heldBytes() const
     {
         qint64 bytes = 0;
-        for (const auto &block : m_blocks)
-            bytes += block ? qint64((&block == &m_blocks.front() ? m_firstCapacity : kBlockNodes)
-                                    * sizeof(Node))
-                           : 0;
+        for (std::size_t b = 0; b < m_blocks.size(); ++b)
+            bytes += m_blocks[b].data ? qint64((b == 0 ? m_firstCapacity : kBlockSize) * sizeof(T))
+                                      : 0;
         return bytes;
     }
 
-    bool wouldRelease(quint32 to) const { return m_released < (to >> kShift); }
+    bool wouldRelease(quint32 to) const
+    {
+        return m_released < m_blocks.size() && m_blocks[m_released].lastOwner < to;
+    }
 
-    // Frees the blocks wholly before index to that hold none of the kept nodes.
+    // Frees the blocks whose elements all belong to nodes before index to, unless one of them
+    // belongs to a kept node.
     void release(quint32 to, const std::vector<quint32> &kept)
     {
-        for (; m_released < (to >> kShift); ++m_released) {
+        for (; wouldRelease(to); ++m_released) {
+            Block &block = m_blocks[m_released];
             bool holdsKept = false;
             for (quint32 k : kept)
-                holdsKept = holdsKept || (k >> kShift) == m_released;
+                holdsKept = holdsKept || (k >= block.firstOwner && k <= block.lastOwner);
             if (!holdsKept)
-                m_blocks[m_released].reset();
+                block.data.reset();
         }
     }
 
 private:
-    std::vector<std::unique_ptr<Node[]>> m_blocks;
+    struct Block
+    {
+        std::unique_ptr<T[]> data;
+        quint32 firstOwner;
+        quint32 lastOwner;
+    };
+    std::vector<Block> m_blocks;
     quint32 m_firstCapacity;
     quint32 m_size = 0;
-    quint32 m_released = 0; // blocks before this one are freed or kept for good
+    std::size_t m_released = 0; // blocks before this one are freed or kept for good
 };
 
 struct Tree
 {
     // Sized for a document of that many bytes.
     explicit Tree(std::size_t inputSize)
-        : nodes(quint32(std::min<std::size_t>(inputSize / 12 + 8, NodeStore::kBlockNodes))),
+        : nodes(quint32(std::min<std::size_t>(inputSize / 12 + 8, BlockArray<Node>::kBlockSize))),
+          childSlots(quint32(std::min<std::size_t>(inputSize / 12 + 8, BlockArray<quint32>::kBlockSize))),
+          attributes(quint32(std::min<std::size_t>(inputSize / 64 + 4, BlockArray<Attribute>::kBlockSize))),
           text(inputSize / 2)
     {
     }
@@ -254,9 +288,9 @@ struct Tree
     Tree(const Tree &) = delete;
     Tree &operator=(const Tree &) = delete;
 
-    NodeStore nodes;
-    std::vector<quint32> childSlots;
-    std::vector<Attribute> attributes;
+    BlockArray<Node> nodes;
+    BlockArray<quint32> childSlots;
+    BlockArray<Attribute> attributes;
     Arena text;
     // Names come from libxml2's dictionary, which we keep alive with the tree.
     xmlDictPtr dict = nullptr;
@@ -282,7 +316,8 @@ struct Tree
     {
         if (index <= releasedUpTo)
             return;
-        if (!nodes.wouldRelease(index) && !text.wouldRelease(index)) {
+        if (!nodes.wouldRelease(index) && !childSlots.wouldRelease(index)
+            && !attributes.wouldRelease(index) && !text.wouldRelease(index)) {
             releasedUpTo = index;
             return;
         }
@@ -290,6 +325,8 @@ struct Tree
         for (quint32 at = keep; at != kNone; at = nodes[at].parent)
             kept.push_back(at);
         nodes.release(index, kept);
+        childSlots.release(index, kept);
+        attributes.release(index, kept);
         text.release(index, kept);
         releasedUpTo = index;
     }
@@ -332,7 +369,7 @@ struct ParseState
         }
         const quint32 parent = open.back();
         const auto index = quint32(tree->nodes.size());
-        tree->nodes.push_back(Node {tree, text, quint32(length), parent, 0, 0, 0, 0, kind});
+        tree->nodes.push_back(Node {tree, text, quint32(length), parent, 0, 0, 0, 0, kind}, index);
         ++tree->nodes[parent].childCount;
         return index;
     }
@@ -430,10 +467,12 @@ void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, co
             : xmlDictLookup(tree->dict, BAD_CAST "xmlns", -1);
         const char *href = reinterpret_cast<const char *>(namespaces[2 * i + 1]);
         const std::size_t hrefLength = href ? std::strlen(href) : 0;
-        tree->attributes.push_back(Attribute {
-            reinterpret_cast<const char *>(declaredName), tree->text.store(href, hrefLength, index),
-            quint32(std::strlen(reinterpret_cast<const char *>(declaredName))), quint32(hrefLength),
-            true});
+        tree->attributes.push_back(
+            Attribute {reinterpret_cast<const char *>(declaredName),
+                       tree->text.store(href, hrefLength, index),
+                       quint32(std::strlen(reinterpret_cast<const char *>(declaredName))),
+                       quint32(hrefLength), true},
+            index);
     }
     for (int i = 0; i < attributeCount; ++i) {
         const xmlChar **attribute = attributes + 5 * i;
@@ -443,10 +482,12 @@ void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, co
             attributeName = attribute[0];
         const auto *value = reinterpret_cast<const char *>(attribute[3]);
         const auto valueLength = std::size_t(attribute[4] - attribute[3]);
-        tree->attributes.push_back(Attribute {
-            reinterpret_cast<const char *>(attributeName), tree->text.store(value, valueLength, index),
-            quint32(std::strlen(reinterpret_cast<const char *>(attributeName))),
-            quint32(valueLength), false});
+        tree->attributes.push_back(
+            Attribute {reinterpret_cast<const char *>(attributeName),
+                       tree->text.store(value, valueLength, index),
+                       quint32(std::strlen(reinterpret_cast<const char *>(attributeName))),
+                       quint32(valueLength), false},
+            index);
     }
     state->open.push_back(index);
 }
@@ -523,7 +564,9 @@ void processingInstruction(void *ctx, const xmlChar *target, const xmlChar *data
     tree->nodes[index].firstAttribute = quint32(tree->attributes.size());
     tree->nodes[index].attributeCount = 1;
     tree->attributes.push_back(
-        Attribute {"", tree->text.store(content, contentLength, index), 0, quint32(contentLength), false});
+        Attribute {"", tree->text.store(content, contentLength, index), 0, quint32(contentLength),
+                   false},
+        index);
 }
 
 void reference(void *ctx, const xmlChar *name)
@@ -591,11 +634,12 @@ void recordError(void *ctx, xmlErrorPtr error)
     state->line = error->line > 0 ? error->line : ctxt && ctxt->input ? ctxt->input->line : 0;
 }
 
-// Lays every node's children out in one contiguous run of Tree::childSlots. Nodes are stored in
-// document order, so one pass in that order fills each run in order.
+// Lays every node's children out in one contiguous run of Tree::childSlots, the runs in the
+// order of their parents. Nodes are stored in document order, so one pass in that order fills
+// each run in order.
 void layOutChildren(Tree &tree)
 {
-    const auto count = quint32(tree.nodes.size());
+    const quint32 count = tree.nodes.size();
     tree.childSlots.resize(count ? count - 1 : 0);
     std::vector<quint32> cursor(count);
     quint32 offset = 0;
@@ -606,6 +650,7 @@ void layOutChildren(Tree &tree)
     }
     for (quint32 i = 1; i < count; ++i)
         tree.childSlots[cursor[tree.nodes[i].parent]++] = i;
+    tree.childSlots.setOwners([&](quint32 slot) { return tree.nodes[tree.childSlots[slot]].parent; });
 }
 
 const Node *toNode(const vlxXMLNode *node)
@@ -1017,7 +1062,6 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
     // A generous guess that avoids regrowing the attributes for ordinary documents; the unused
     // tail of a large reservation is never touched and so costs no memory.
     try {
-        tree->attributes.reserve(sizeHint / 64 + 4);
     } catch (const std::bad_alloc &) {
     }
 
@@ -1030,7 +1074,7 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
     }
     tree->dict = ctxt->dict;
     xmlDictReference(tree->dict);
-    tree->nodes.push_back(Node {tree.get(), "", 0, kNone, 0, 0, 0, 0, vlxXMLDOM::Document});
+    tree->nodes.push_back(Node {tree.get(), "", 0, kNone, 0, 0, 0, 0, vlxXMLDOM::Document}, 0);
 
     ParseState state;
     state.mainContext = ctxt;
