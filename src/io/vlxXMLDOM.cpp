@@ -2,6 +2,8 @@
 
 #include "io/XMLentities.h"
 
+#include <QStringDecoder>
+
 #include <libxml/SAX2.h>
 #include <libxml/dict.h>
 #include <libxml/entities.h>
@@ -653,6 +655,18 @@ void layOutChildren(Tree &tree)
     tree.childSlots.setOwners([&](quint32 slot) { return tree.nodes[tree.childSlots[slot]].parent; });
 }
 
+// UTF-8 of the tree to text. QString::fromUtf8 drops a leading byte order mark, but inside a
+// document U+FEFF is an ordinary character that a name or a value may start with: it must
+// survive reading and writing back.
+QString utf8Text(QByteArrayView bytes)
+{
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes);
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom
+                                                       | QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
 const Node *toNode(const vlxXMLNode *node)
 {
     return reinterpret_cast<const Node *>(node);
@@ -705,30 +719,30 @@ QString unwrapCDATA(QByteArrayView text)
         const qsizetype end = text.indexOf("]]>", from);
         if (end < 0)
             break;
-        return QString::fromUtf8(text.sliced(from, end - from));
+        return utf8Text(text.sliced(from, end - from));
     }
-    return QString::fromUtf8(text);
+    return utf8Text(text);
 }
 
 // Decodes an attribute held in libxml2's form (see Attribute): each "&...;" once.
 QString decodeAttribute(QByteArrayView value)
 {
     if (!value.contains('&'))
-        return QString::fromUtf8(value);
+        return utf8Text(value);
     QString decoded;
     qsizetype from = 0;
     for (qsizetype amp = value.indexOf('&'); amp >= 0; amp = value.indexOf('&', from)) {
-        decoded += QString::fromUtf8(value.sliced(from, amp - from));
+        decoded += utf8Text(value.sliced(from, amp - from));
         const qsizetype semicolon = value.indexOf(';', amp);
         if (semicolon < 0) {
             from = amp;
             break;
         }
         decoded += vlxXMLDOM::resolveReference(
-            QString::fromUtf8(value.sliced(amp + 1, semicolon - amp - 1)));
+            utf8Text(value.sliced(amp + 1, semicolon - amp - 1)));
         from = semicolon + 1;
     }
-    decoded += QString::fromUtf8(value.sliced(from));
+    decoded += utf8Text(value.sliced(from));
     return decoded;
 }
 
@@ -1206,7 +1220,7 @@ QStringList vlxXMLDOM::arrayOfComments(const vlxXMLNode *handle) const
     for (quint32 i = 0; i < parent->childCount; ++i) {
         const Node *child = parent->tree->child(parent, i);
         if (child->kind == Comment)
-            comments.append(QString::fromUtf8(bytesOf(child)).trimmed());
+            comments.append(utf8Text(bytesOf(child)).trimmed());
     }
     return comments;
 }
@@ -1229,7 +1243,7 @@ QString vlxXMLDOM::styleSheetOfType(const QString &type) const
     for (quint32 i = 0; i < document->childCount; ++i) {
         const Node *child = document->tree->child(document, i);
         if (child->kind != ProcessingInstruction
-            || QString::fromUtf8(bytesOf(child))
+            || utf8Text(bytesOf(child))
                     .compare(QLatin1String("xml-stylesheet"), Qt::CaseInsensitive)
                 != 0)
             continue;
@@ -1298,7 +1312,7 @@ QString vlxXMLDOM::nameOfNode(const vlxXMLNode *node)
 {
     if (!node || toNode(node)->kind == Document)
         return QString();
-    return QString::fromUtf8(bytesOf(toNode(node)));
+    return utf8Text(bytesOf(toNode(node)));
 }
 
 QString vlxXMLDOM::nameOfChildAtIndex(int index, const vlxXMLNode *node)
@@ -1360,7 +1374,7 @@ QStringList vlxXMLDOM::attributeNamesOfNode(const vlxXMLNode *handle)
     for (quint32 i = 0; i < node->attributeCount; ++i) {
         const Attribute &attribute = node->tree->attributes[node->firstAttribute + i];
         if (!attribute.isNamespace)
-            names.append(QString::fromUtf8(nameOf(attribute)));
+            names.append(utf8Text(nameOf(attribute)));
     }
     return names;
 }
@@ -1370,7 +1384,7 @@ QString vlxXMLDOM::dataOfNode(const vlxXMLNode *handle)
     const Node *node = toNode(handle);
     if (!node || node->kind != ProcessingInstruction)
         return QString();
-    return QString::fromUtf8(valueOf(node->tree->attributes[node->firstAttribute]));
+    return utf8Text(valueOf(node->tree->attributes[node->firstAttribute]));
 }
 
 QString vlxXMLDOM::getElementValue(const vlxXMLNode *handle)
@@ -1389,7 +1403,7 @@ QString vlxXMLDOM::getElementValue(const vlxXMLNode *handle)
     for (quint32 i = 0; i < node->childCount; ++i) {
         const Node *child = tree->child(node, i);
         if (child->kind == EntityReference)
-            joined += resolveReference(QString::fromUtf8(bytesOf(child))).toUtf8();
+            joined += resolveReference(utf8Text(bytesOf(child))).toUtf8();
         else
             joined += bytesOf(child);
     }

@@ -65,6 +65,27 @@ TEST(vlxXMLDOMText, UndeclaredReferencesAreReferenceNodesAndAddNoTopLevelNode)
     EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(typed, "r")), u("é"));
 }
 
+TEST(vlxXMLDOMText, ALeadingZeroWidthNoBreakSpaceIsKept)
+{
+    // U+FEFF is a byte order mark only in front of a file; inside a document it is a character
+    // that names and values may start with.
+    const QString mark(QChar(0xFEFF));
+    vlxXMLDOM dom(u("<r a=\"") + mark + u("v\"><t>") + mark + u("x</t><!--") + mark
+                  + u("c--></r>"));
+    ASSERT_TRUE(dom.xmlTree());
+    const vlxXMLNode *r = root(dom, "r");
+    EXPECT_EQ(vlxXMLDOM::descriptionOfChildAtIndex(0, r), mark + u("x"));
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(r, u("a")), mark + u("v"));
+    EXPECT_EQ(dom.arrayOfComments(r), QStringList {mark + u("c")});
+
+    // An element named U+FEFF, in a UTF-16 document with its own byte order mark.
+    vlxXMLDOM named(QByteArray("\xff\xfe<\x00\xff\xfe/\x00>\x00", 10));
+    ASSERT_TRUE(named.xmlTree()) << named.errorDescription().toStdString();
+    const vlxXMLNode *element = vlxXMLDOM::nodeAtIndex(0, named.xmlTree());
+    EXPECT_EQ(vlxXMLDOM::nameOfNode(element), mark);
+    EXPECT_EQ(named.nodeNamed(mark, K::Element, nullptr), element);
+}
+
 TEST(vlxXMLDOMText, ChildStringsJoinWithoutSeparatorsAndNothingIsTrimmed)
 {
     vlxXMLDOM dom(u("<a>  text <!-- note --><b>inner</b> tail\n</a>"));
