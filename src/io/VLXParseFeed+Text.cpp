@@ -386,18 +386,17 @@ bool valueNeedsEscaping(QStringView value)
     return false;
 }
 
+char16_t asciiLower(char16_t c)
+{
+    return c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c;
+}
+
 bool matchesAsciiCI(QStringView text, qsizetype at, QStringView needle)
 {
     if (at + needle.size() > text.size())
         return false;
     for (qsizetype k = 0; k < needle.size(); ++k) {
-        char16_t a = text[at + k].unicode();
-        char16_t b = needle[k].unicode();
-        if (a >= 'A' && a <= 'Z')
-            a += 32;
-        if (b >= 'A' && b <= 'Z')
-            b += 32;
-        if (a != b)
+        if (asciiLower(text[at + k].unicode()) != asciiLower(needle[k].unicode()))
             return false;
     }
     return true;
@@ -432,11 +431,6 @@ qsizetype nextMarkupCharacter(const char16_t *data, qsizetype from, qsizetype n)
             return p;
     }
     return n;
-}
-
-char16_t asciiLower(char16_t c)
-{
-    return c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c;
 }
 
 bool textNeedsRepair(QStringView text, const QStringList &tags)

@@ -142,16 +142,6 @@ bool extensionNSRaw::hasPlainNameAndAttributes(const vlxXMLNode *node, const QSt
     return true;
 }
 
-bool extensionNSRaw::isCDATAElement(const vlxXMLNode *node, const QString &prefix)
-{
-    return formOfElement(node, prefix) == ElementForm::CDATA;
-}
-
-bool extensionNSRaw::isPlainElement(const vlxXMLNode *node, const QString &prefix)
-{
-    return formOfElement(node, prefix) == ElementForm::Plain;
-}
-
 extensionNSRaw::ElementForm extensionNSRaw::formOfElement(const vlxXMLNode *node,
                                                           const QString &prefix)
 {

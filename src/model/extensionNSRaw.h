@@ -136,16 +136,16 @@ protected:
     // answers from the kept text.
     void startTrackingPlainElements();
     // Keeps the (canonical) text of an element read from the document and notes whether it is
-    // plain (see isPlainElement).
+    // plain (see formOfElement).
     void addParsedElement(const QString &text, bool plain);
-    // Plain: a name under the given prefix (the document's), no prefixed attributes, and either
-    // no content or one run of text without markup characters, line breaks, surrounding blanks
-    // or "CDATA". Written, such an element is <name attrs>text</name> or <name attrs/>, with
-    // no '<' or '>' but those of its tags.
-    static bool isPlainElement(const vlxXMLNode *node, const QString &prefix);
-    // Under the given prefix, no prefixed attributes, and one CDATA section as its content.
-    static bool isCDATAElement(const vlxXMLNode *node, const QString &prefix);
-    // Both questions at once.
+    // What kind of element a node is, for keeping it:
+    // - Plain: a name under the given prefix (the document's), no prefixed attributes, and
+    //   either no content or one run of text without markup characters, line breaks,
+    //   surrounding blanks or "CDATA". Written, such an element is <name attrs>text</name> or
+    //   <name attrs/>, with no '<' or '>' but those of its tags.
+    // - CDATA: under the given prefix, no prefixed attributes, and one CDATA section as its
+    //   content.
+    // - Other: anything else.
     enum class ElementForm { Other, Plain, CDATA };
     static ElementForm formOfElement(const vlxXMLNode *node, const QString &prefix);
 
