@@ -442,7 +442,7 @@ bool CURLHandle::applyOption(int option, const QVariant &value)
 
 void CURLHandle::applyProxy()
 {
-    if (!allowsProxy()) {
+    if (!allowsProxy() || !m_usesProxy) {
         // An empty proxy also stops libcurl from reading the environment by itself.
         curl_easy_setopt(m_curl, CURLOPT_PROXY, "");
         return;
@@ -558,6 +558,7 @@ std::optional<QByteArray> CURLHandle::loadInForeground()
     // A cancelled transfer still winding down ends first: the easy handle is not shared.
     joinThread();
     m_abortBackground = false;
+    m_failRequested = false;
     m_runningInForeground = true;
     resetResourceData();
     setStatus(LoadInProgress);
@@ -587,6 +588,7 @@ void CURLHandle::beginLoadInBackground()
     // A cancelled transfer still winding down ends before the next one starts.
     joinThread();
     m_abortBackground = false;
+    m_failRequested = false;
     const quint64 generation = ++m_generation;
     {
         std::lock_guard lock(m_queueMutex);
@@ -694,7 +696,8 @@ size_t CURLHandle::curlHeaderFunction(char *ptr, size_t size, size_t nmemb, void
 
 int CURLHandle::curlProgressFunction(void *clientp, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    return static_cast<CURLHandle *>(clientp)->m_abortBackground ? 1 : 0;
+    const auto *handle = static_cast<CURLHandle *>(clientp);
+    return handle->m_abortBackground || handle->m_failRequested ? 1 : 0;
 }
 
 size_t CURLHandle::curlWritePtr(const char *ptr, size_t size, size_t nmemb, int message)

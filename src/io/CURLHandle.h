@@ -61,6 +61,7 @@ public:
     static int cachedHandleCount();
     // "user:password" for the proxies taken from the environment.
     static void setProxyUserIDAndPassword(const QString &userAndPassword);
+    // Class-wide switch for the system's proxy settings; see also setUsesProxy() per handle.
     static void setAllowsProxy(bool allowsProxy);
     static bool allowsProxy();
     static QString curlVersion();
@@ -102,6 +103,16 @@ public:
     void cancelLoadInBackground() override;
     void endLoadInBackground() override { }
     bool isTransferRunning() const;
+    // Stops the running transfer as a failure: the clients hear "failed" with libcurl's abort
+    // reason, where a cancel ends with "cancelled" alone. Takes effect within a second even
+    // while the server sends or takes nothing.
+    void abortTransfer() { m_failRequested = true; }
+
+    // Whether this handle goes through the system's proxy settings (on by default). A handle
+    // uses a proxy only when both this and the class-wide switch allow it, so one caller can
+    // go direct without changing the transfers of the rest of the program.
+    void setUsesProxy(bool usesProxy) { m_usesProxy = usesProxy; }
+    bool usesProxy() const { return m_usesProxy; }
 
     // libcurl's last result code (0 success).
     int result() const { return m_result.load(); }
@@ -205,6 +216,8 @@ private:
     QMap<QString, QString> m_httpHeaders;
     URLProgressIndicator *m_progressIndicator = nullptr;
     std::atomic<bool> m_abortBackground {false};
+    std::atomic<bool> m_failRequested {false};
+    bool m_usesProxy = true;
     std::FILE *m_putFile = nullptr;
     qint64 m_putFileSize = 0;
     bool m_runningInForeground = false;
