@@ -97,6 +97,19 @@ TEST_F(CURLHandleProxyTest, ProxiesCanBeSwitchedOff)
     EXPECT_FALSE(proxy.log().contains(u"/ok?direct"));
 }
 
+TEST_F(CURLHandleProxyTest, OneHandleCanGoDirectWhileTheOthersKeepTheProxy)
+{
+    qputenv("http_proxy", proxyAddress().toUtf8());
+    auto direct
+        = CURLHandle::create(QUrl(web.url(QStringLiteral("http"), QStringLiteral("/ok?own"))));
+    direct->setUsesProxy(false);
+    ASSERT_EQ(direct->loadInForeground(), QByteArray("hello world"));
+    EXPECT_FALSE(proxy.log().contains(u"/ok?own"));
+    EXPECT_TRUE(CURLHandle::allowsProxy());
+    ASSERT_EQ(load(QStringLiteral("/ok?others")), QByteArray("hello world"));
+    EXPECT_TRUE(proxied(QStringLiteral("/ok?others"))) << proxy.log().toStdString();
+}
+
 TEST_F(CURLHandleProxyTest, OtherSchemesIgnoreTheHttpProxy)
 {
     // An https URL with only an http proxy set goes direct (and fails there: nothing speaks TLS

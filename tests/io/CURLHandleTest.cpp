@@ -383,6 +383,31 @@ TEST_F(CURLHandleTest, CancelledBackgroundLoadNeverFinishesAndTheHandleLoadsAgai
     EXPECT_EQ(h->loadInForeground(), QByteArray("hello world"));
 }
 
+TEST_F(CURLHandleTest, AnAbortedTransferFailsPromptlyEvenWhileTheServerIsSilent)
+{
+    // One chunk, then the server says nothing for ten seconds.
+    auto h = handle(QStringLiteral("/slow?chunks=2&delay=10"));
+    RecordingClient client;
+    h->addClient(&client);
+    QElapsedTimer timer;
+    client.onData = [&] {
+        if (!timer.isValid()) {
+            timer.start();
+            h->abortTransfer();
+        }
+    };
+    h->loadInBackground();
+    ASSERT_TRUE(waitUntil([&] { return client.ended(); }, 8000));
+    EXPECT_LT(timer.elapsed(), 2500);
+    EXPECT_EQ(client.summary(), u"began data failed");
+    EXPECT_FALSE(client.reason.isEmpty());
+    EXPECT_EQ(h->result(), int(CURLE_ABORTED_BY_CALLBACK));
+
+    // The next load of the handle is not aborted by the earlier request.
+    h->setURL(url(QStringLiteral("/ok")));
+    EXPECT_EQ(h->loadInForeground(), QByteArray("hello world"));
+}
+
 TEST_F(CURLHandleTest, ClientsMayReleaseTheHandleWhenTold)
 {
     // Common practice: the owner lets go of the handle as soon as it hears of the outcome, or
