@@ -1,5 +1,7 @@
 #include "editors/ScrollingImageView.h"
 
+#include "publish/GIFWriter.h"
+
 #include <QAbstractScrollArea>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -89,6 +91,13 @@ void ScrollingImageView::validateScrollers()
     area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     area->horizontalScrollBar()->setEnabled(width() > area->width());
     area->verticalScrollBar()->setEnabled(height() > area->height());
+}
+
+QByteArray ScrollingImageView::gifDataForImage() const
+{
+    if (m_image.isNull())
+        return QByteArray();
+    return GIFWriter::gifDataForImage(m_image).value_or(QByteArray());
 }
 
 bool ScrollingImageView::event(QEvent *event)

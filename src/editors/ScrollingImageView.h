@@ -43,6 +43,10 @@ public:
     void resetFrameSizeNoDisplay();
     void validateScrollers();
 
+    // The image as GIF89a data (256 colours, less than half opaque pixels transparent); empty
+    // without an image or when it cannot be written.
+    QByteArray gifDataForImage() const;
+
     QSize sizeHint() const override;
 
 protected:

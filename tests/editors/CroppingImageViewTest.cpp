@@ -5,6 +5,8 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryFile>
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,6 +19,37 @@ QImage patternImage(int width, int height)
         for (int x = 0; x < width; ++x)
             image.setPixel(x, y, x == 50 ? qRgba(0, 0, 0, 0) : qRgb(x, y, 128));
     }
+    return image;
+}
+
+// GIF bytes read back through giflib into an image: each pixel its palette colour, the
+// transparent entry (if any) fully transparent. Null when giflib cannot read the bytes.
+QImage readGIF(const QByteArray &bytes)
+{
+    QTemporaryFile file;
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
+        return QImage();
+    int error = 0;
+    GifFileType *gif = DGifOpenFileName(file.fileName().toLocal8Bit().constData(), &error);
+    if (!gif)
+        return QImage();
+    QImage image;
+    GraphicsControlBlock control {};
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    if (DGifSlurp(gif) == GIF_OK && gif->ImageCount == 1 && gif->SColorMap) {
+        DGifSavedExtensionToGCB(gif, 0, &control);
+        image = QImage(gif->SWidth, gif->SHeight, QImage::Format_ARGB32);
+        const GifByteType *index = gif->SavedImages[0].RasterBits;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x, ++index) {
+                const GifColorType c = gif->SColorMap->Colors[*index];
+                image.setPixel(x, y,
+                               *index == control.TransparentColor ? qRgba(0, 0, 0, 0)
+                                                                  : qRgb(c.Red, c.Green, c.Blue));
+            }
+        }
+    }
+    DGifCloseFile(gif, &error);
     return image;
 }
 
@@ -159,4 +192,31 @@ TEST_F(CroppingImageViewTest, OutsideTheSelectionIsShaded)
     EXPECT_EQ(drawn.pixel(30, 140 - 30), qRgb(255, 255, 255)); // inside, near the bottom
     EXPECT_LT(qGray(drawn.pixel(30, 30)), 200); // the top of the view is outside
     EXPECT_EQ(qGray(drawn.pixel(10, 140 - 30)), 0); // the frame's left edge
+}
+
+TEST_F(CroppingImageViewTest, GIFDataHoldsTheImageTopRowFirst)
+{
+    // Four colours in quarters, the top left quarter half transparent.
+    QImage quarters(40, 20, QImage::Format_ARGB32);
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            const bool left = x < 20;
+            const bool top = y < 10;
+            quarters.setPixel(x, y,
+                              top ? (left ? qRgba(0, 0, 0, 100) : qRgb(255, 0, 0))
+                                  : (left ? qRgb(0, 255, 0) : qRgb(0, 0, 255)));
+        }
+    }
+    view.setImage(quarters);
+    const QByteArray data = view.gifDataForImage();
+    ASSERT_TRUE(data.startsWith("GIF89a"));
+    const QImage read = readGIF(data);
+    ASSERT_EQ(read.size(), QSize(40, 20));
+    EXPECT_EQ(qAlpha(read.pixel(5, 5)), 0);
+    EXPECT_EQ(read.pixel(30, 5), qRgb(255, 0, 0));
+    EXPECT_EQ(read.pixel(5, 15), qRgb(0, 255, 0));
+    EXPECT_EQ(read.pixel(30, 15), qRgb(0, 0, 255));
+
+    view.setImage(QImage());
+    EXPECT_TRUE(view.gifDataForImage().isEmpty());
 }
