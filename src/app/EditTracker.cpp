@@ -47,20 +47,20 @@ void EditTracker::track(QWidget *control)
     if (auto *field = qobject_cast<VLXTextField *>(control)) {
         connect(field, &VLXTextField::textDidBeginEditing, this, [this, field] {
             beginEditing(field);
-            m_dirty = true;
+            markDirty(field);
         });
         connect(field, &VLXTextField::textDidEndEditing, this,
                 [this, field] { endEditing(field); });
     } else if (auto *line = qobject_cast<QLineEdit *>(control)) {
         connect(line, &QLineEdit::textEdited, this, [this, line] {
             beginEditing(line);
-            m_dirty = true;
+            markDirty(line);
         });
         connect(line, &QLineEdit::editingFinished, this, [this, line] { endEditing(line); });
     } else if (auto *view = qobject_cast<VLXTextView *>(control)) {
         connect(view, &VLXTextView::textDidBeginEditing, this, [this, view] {
             beginEditing(view);
-            m_dirty = true;
+            markDirty(view);
         });
         connect(view, &VLXTextView::textDidEndEditing, this, [this, view] { endEditing(view); });
     }
@@ -77,6 +77,16 @@ void EditTracker::track(QWidget *control)
                 m_startText = plain->toPlainText();
         });
     }
+}
+
+void EditTracker::track(QWidget *control, Check check, Commit commit)
+{
+    if (!control)
+        return;
+    m_handlers.insert(control, {std::move(check), std::move(commit)});
+    connect(control, &QObject::destroyed, this,
+            [this, control] { m_handlers.remove(control); });
+    track(control);
 }
 
 bool EditTracker::isTracked(const QWidget *control) const
@@ -112,6 +122,14 @@ void EditTracker::beginEditing(QWidget *control)
     m_dirty = false;
 }
 
+void EditTracker::markDirty(QWidget *control)
+{
+    if (m_dirty)
+        return;
+    m_dirty = true;
+    emit userEdited(control);
+}
+
 void EditTracker::setStartText(QWidget *control, const QString &text)
 {
     m_control = control;
@@ -128,18 +146,21 @@ void EditTracker::endEditing(QWidget *control)
     m_startText.clear();
     m_dirty = false;
 
+    const auto own = m_handlers.constFind(control);
+    const Check check = own != m_handlers.cend() ? own->check : m_check;
+    const Commit commit = own != m_handlers.cend() ? own->commit : m_commit;
     QString text = textOf(control);
     if (text != start) {
-        if (m_check) {
-            const QString checked = m_check(control, text);
+        if (check) {
+            const QString checked = check(control, text);
             if (checked != text) {
                 QScopedValueRollback<bool> quiet(m_quiet, true);
                 setTextOf(control, checked);
                 text = checked;
             }
         }
-        if (text != start && m_commit)
-            m_commit(control, start, text);
+        if (text != start && commit)
+            commit(control, start, text);
     }
     // Typing goes on in the same control: the next change is a new edit starting from here.
     if (control->hasFocus()) {

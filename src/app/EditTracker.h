@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -31,6 +32,8 @@ public:
 
     // Starts following a control (QLineEdit or QPlainTextEdit, the kit's classes among them).
     void track(QWidget *control);
+    // The same with a check and a commit of this control's own (a pane's field binding).
+    void track(QWidget *control, Check check, Commit commit);
     bool isTracked(const QWidget *control) const;
 
     void beginEditing(QWidget *control);
@@ -42,6 +45,8 @@ public:
     void clear();
 
     bool isEditing() const { return !m_control.isNull(); }
+    // An edit is under way whose text the user changed (and that is not committed yet).
+    bool hasUncommittedChange() const { return m_control && m_dirty; }
     QWidget *editingControl() const { return m_control; }
     QString startText() const { return m_startText; }
     // The start text of an edit kept by others (extension panes keep theirs here too).
@@ -56,10 +61,21 @@ public:
     static QString textOf(const QWidget *control);
     static void setTextOf(QWidget *control, const QString &text);
 
+signals:
+    // The user began changing the control's text (typing, or a change made on their behalf).
+    void userEdited(QWidget *control);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void markDirty(QWidget *control);
+    struct Handlers
+    {
+        Check check;
+        Commit commit;
+    };
+    QHash<const QWidget *, Handlers> m_handlers;
     QPointer<QWidget> m_control;
     QString m_startText;
     Check m_check;

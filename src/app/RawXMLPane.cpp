@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 RawXMLPane::RawXMLPane(std::shared_ptr<extensionNSRaw> extension, QWidget *parent)
-    : QWidget(parent), m_extension(std::move(extension))
+    : ExtensionPane(parent), m_extension(std::move(extension))
 {
     auto *layout = new QVBoxLayout(this);
     m_view = new VLXTextView(this);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ExtensionTabs.h"
 #include "app/UndoRecord.h"
 
 #include <QWidget>
@@ -12,7 +13,7 @@ class extensionNSRaw;
 // The pane of an extension kept as raw XML: its text, read-only, and an "Edit" button that opens
 // the XML source editor. An edit is one undo step "Edit Raw XML" that also puts back the
 // publication date refreshed by it (of the item shown, for a pane in the item tabs).
-class RawXMLPane : public QWidget
+class RawXMLPane : public ExtensionPane
 {
     Q_OBJECT
 public:
@@ -20,12 +21,13 @@ public:
 
     extensionNSRaw *extension() const { return m_extension.get(); }
     // Shows another extension of the same namespace (the item tabs follow the item shown).
-    void setExtension(std::shared_ptr<extensionNSRaw> extension);
+    void setExtension(std::shared_ptr<extensionNSRaw> extension) override;
     // The item whose extension this is (item panes), -1 for the channel and the image.
     void setItemRow(int row) { m_itemRow = row; }
     int itemRow() const { return m_itemRow; }
 
     void updateInterface();
+    void loadData() override { updateInterface(); }
     void editRawXML();
     // A fragment pretty-printed for display; text that does not parse is shown as it is.
     static QString reformat(const QString &text);

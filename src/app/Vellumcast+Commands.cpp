@@ -2,6 +2,8 @@
 #include "app/Vellumcast.h"
 
 #include "app/Controller.h"
+#include "app/EditTracker.h"
+#include "app/FeedListModel.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
 #include "ui/VLXHelpAnchored.h"
@@ -480,18 +482,19 @@ void Vellumcast::validateCommands()
     auto *items = outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
     auto *picture = outlet<VLXImageView>(QStringLiteral("Image_Required_Image"));
     const int feedRow = list ? list->selectedRow() : -1;
-    const int feedCount = int(m_listOfFeeds.size());
+    const int feedCount = m_feedList->count();
     const int itemRow = items ? items->selectedRow() : -1;
     const int itemCount = items && items->model() ? items->model()->rowCount() : 0;
     const bool hasImage = picture && picture->hasImage();
-    const bool edited = m_documentWindow->isWindowModified();
+    // Save is offered while a field's change is under way too, not only once it is committed.
+    const bool edited = isDocumentEdited() || m_editTracker->hasUncommittedChange();
 
     // Rules of the menu commands; a command without behaviour is never enabled.
     auto rule = [&](const QString &name) -> bool {
         if (name == QLatin1String("saveImage") || name == QLatin1String("uploadImage"))
             return hasImage;
         if (name == QLatin1String("viewParseLog"))
-            return m_feed && !m_feed->parseXMLErrorList(true, true, true).isEmpty();
+            return !currentFeed()->parseXMLErrorList(true, true, true).isEmpty();
         if (name == QLatin1String("pasteCreativeCommons")) {
             // Pasting a licence needs a text control to paste into.
             QWidget *focus = QApplication::focusWidget();

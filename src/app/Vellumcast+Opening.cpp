@@ -2,16 +2,10 @@
 #include "app/Vellumcast.h"
 
 #include "app/Controller.h"
-#include "app/EditTracker.h"
-#include "app/VLXUndoManager.h"
+#include "app/FeedListModel.h"
 #include "app/WindowStatusSink.h"
 #include "io/CURLHandle.h"
 #include "io/VLXParseFeed.h"
-#include "io/vlxXMLDOM.h"
-#include "model/VLXFeed.h"
-#include "model/VLXImage.h"
-#include "model/VLXItems.h"
-#include "model/extensionManagerChannel.h"
 #include "platform/AlertService.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXListBox.h"
@@ -25,17 +19,10 @@
 #include <QFontDatabase>
 #include <QMainWindow>
 #include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
-const QString kFileName = QStringLiteral("feedFileName");
-const QString kFeedURL = QStringLiteral("feedURL");
-const QString kTransient = QStringLiteral("isTransient");
-const QString kUniqueIdentifier = QStringLiteral("UniqueIdentifier");
-const QString kLocalEnclosures = QStringLiteral("LocalEnclosureFileInfo");
-
 Vellumcast::XMLSourceEditor &sourceEditor()
 {
     static Vellumcast::XMLSourceEditor editor;
@@ -66,62 +53,14 @@ std::optional<QString> editTextInWindow(QWidget *parent, const QString &text)
     return editor->toPlainText();
 }
 
-// Asks what to do with a text that is not a feed; answers the mended text, or nothing when the
-// user abandons it (*abandoned set) or closes the editor without saving.
-std::optional<QString> fixOrAbandon(VLXParseFeed &reader, const QString &text, bool *abandoned,
-                                    QWidget *parent)
-{
-    Alert alert;
-    alert.style = Alert::Style::Informational;
-    const QVariantMap error = reader.errorDictionary();
-    if (!error.isEmpty()) {
-        alert.title = QStringLiteral("Error in XML");
-        alert.message
-            = QStringLiteral("The following error was detected on line %1:\n\n%2\n\nYou may "
-                             "either abandon your changes and revert back to before you "
-                             "started editing or continue editing and fix the error.")
-                  .arg(error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt())
-                  .arg(error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString());
-    } else {
-        alert.title = QStringLiteral("Not XML/RSS");
-        alert.message
-            = QStringLiteral("This file does not appear to be an XML/RSS file.  Would you "
-                             "like to try and fix it manually?");
-    }
-    alert.defaultButton = QStringLiteral("Manually fix it");
-    alert.alternateButton = QStringLiteral("Abandon it");
-    *abandoned = false;
-    if (AlertService::show(alert) != AlertService::kDefault) {
-        *abandoned = true;
-        return std::nullopt;
-    }
-    Q_UNUSED(parent);
-    return Vellumcast::editXMLText(text);
-}
-
 void drawOnce()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-// What a loaded feed keeps outside its text: the items' local enclosure files and upload times.
-struct LocalState
+QUrl urlOfAddress(const QString &address)
 {
-    QVariantMap enclosures;
-    QDateTime feedUploaded;
-    QDateTime imageUploaded;
-};
-
-LocalState localStateOf(const VLXFeed *feed)
-{
-    LocalState state;
-    if (!feed)
-        return state;
-    state.enclosures = feed->enclosureLocalFileInfo();
-    state.feedUploaded = feed->lastUploaded();
-    if (feed->image())
-        state.imageUploaded = feed->image()->lastUploaded();
-    return state;
+    return address.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(address) : QUrl(address);
 }
 } // namespace
 
@@ -186,10 +125,7 @@ void Vellumcast::openFeedAtPath(const QString &path)
     finalizeChanges();
     if (!askToSaveChanges(false))
         return;
-    if (auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
-        tabs->setCurrentIndex(FeedsTab);
-    if (auto *sub = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsSub")))
-        sub->setCurrentIndex(0);
+    showSelectedTab(FeedsTab);
 
     QString address = path;
     if (address.startsWith(QLatin1String("feed://")))
@@ -198,240 +134,133 @@ void Vellumcast::openFeedAtPath(const QString &path)
     if (url.scheme().isEmpty() || address.startsWith(QLatin1Char('/')))
         url = QUrl::fromLocalFile(QFileInfo(address).absoluteFilePath());
 
-    if (url.isLocalFile()) {
-        // An unreadable file leaves the list and the loaded feed as they are.
-        const std::optional<QString> text = fetchFeedText(url);
-        if (!text)
-            return;
-        actuallyOpenFile(url.toLocalFile(), url, *text, 0);
-        m_lastFeedViewed = 0;
-    } else {
+    const QString status = statusText();
+    if (!url.isLocalFile()) {
         setStatusText(QStringLiteral("Downloading ..."));
         drawOnce();
-        // A failed fetch leaves the list as it was: a listed entry of the address stays.
-        const std::optional<QString> text = fetchFeedText(url);
-        if (!text) {
-            setStatusText(QString());
-            return;
-        }
+    }
+    // A file that cannot be read or an address that fails leaves the list and the loaded feed
+    // as they are (a listed entry of the address stays).
+    const std::optional<QString> text = fetchFeedText(url);
+    if (!text) {
+        setStatusText(status);
+        m_previousEntry.clear();
+        return;
+    }
+    if (url.isLocalFile())
+        actuallyOpenFile(url.toLocalFile(), url, *text, 0);
+    else
         actuallyOpenFile(QStringLiteral("(untitled) %1").arg(url.toString()), url, *text, 1);
-        m_lastFeedViewed = 0;
-    }
-
-    if (m_previousFeedViewed >= 0 && m_previousFeedViewed < m_listOfFeeds.size()) {
-        const QVariantMap &previous = m_listOfFeeds[m_previousFeedViewed];
-        if (previous.value(kTransient).toInt() == 1
-            && previous.value(kFeedURL).toString().isEmpty()) {
-            VLXPreferences::removeUniqueKey(previous.value(kUniqueIdentifier).toString());
-            m_listOfFeeds.removeAt(m_previousFeedViewed);
-            if (auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"))) {
-                list->reloadData();
-                list->selectRowAndNotifyDelegate(0, false);
-            }
-            archiveCurrentFeedList();
-        }
-    }
-    m_previousFeedViewed = -1;
+    dropLeftNewEntry();
 }
 
 int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QString &text,
                                  int transient)
 {
-    VLXParseFeed reader;
-    QString feedText = text;
-    bool changed = false;
-    while (reader.isItAFeed(feedText) != VLXParseFeed::Success) {
-        bool abandoned = false;
-        const std::optional<QString> fixed
-            = fixOrAbandon(reader, feedText, &abandoned, m_documentWindow);
-        if (abandoned)
-            return 0;
-        if (!fixed)
-            return 1;
-        feedText = *fixed;
-        changed = true;
-    }
-
     // Opening a listed feed again keeps its entry's identity: its per-feed settings, publish
     // dates, extra files and local enclosure files stay attached.
     const QString absolute = url.toString();
-    QVariantMap entry = newFeedEntry(QFileInfo(url.path()).fileName(), absolute, transient != 0);
-    entry.insert(kFileName, QFileInfo(path).fileName());
-    for (const QVariantMap &listed : std::as_const(m_listOfFeeds)) {
-        if (listed.value(kFeedURL).toString() == absolute) {
-            QVariantMap kept = listed;
-            kept.insert(kFileName, entry.value(kFileName));
-            kept.insert(kTransient, transient);
-            entry = kept;
-            break;
-        }
-    }
-    removeDuplicateFeed(absolute);
-    m_dataFromFile = feedText;
-    addFeed(entry);
+    const int listed = m_feedList->rowOfURL(absolute);
+    FeedListEntry entry = listed >= 0
+        ? m_feedList->entry(listed)
+        : FeedListEntry::make(QFileInfo(path).fileName(), absolute, transient != 0);
+    entry.fileName = QFileInfo(path).fileName();
+    entry.transient = transient != 0;
 
+    const QString previousStatus = statusText();
     setStatusText(url.isLocalFile() ? QDir::toNativeSeparators(path) : path);
-    setDocumentEdited(false, true);
-    if (auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
-        tabs->setCurrentIndex(FeedsTab);
-    if (auto *sub = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsSub")))
-        sub->setCurrentIndex(0);
-
-    // The new entry is the one being loaded: a load abandoned below removes this row.
-    if (auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files")))
-        list->selectRowAndNotifyDelegate(0, false);
-    populateFeedFromString(feedText, true);
-    applyEntryToFeed(entry);
-
-    m_lastFeedViewed = -1;
-    if (auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files")))
-        list->selectRowAndNotifyDelegate(0, false);
+    const FeedDocument::LoadResult result = loadText(text, entry, true);
+    if (!result.loaded()) {
+        // Abandoned, or the source editor closed without saving: nothing changes.
+        setStatusText(previousStatus);
+        return result.outcome == FeedDocument::LoadOutcome::Abandoned ? 0 : 1;
+    }
+    m_feedList->removeURL(absolute);
+    m_feedList->prepend(m_document->entry());
+    showSelectedTab(FeedsTab);
+    selectDocumentRow();
     archiveCurrentFeedList();
-    setImageEdited(false);
-    if (m_documentWindow)
-        m_documentWindow->setWindowTitle(entry.value(kFileName).toString() + QStringLiteral("[*]"));
-    if (changed || transient != 0)
+    updateTabAvailability();
+    setWindowTitleFromEntry();
+    // A fetched or mended feed asks to be saved.
+    if (result.mended || transient != 0)
         setDocumentEdited(true);
     validateCommands();
     return 1;
 }
 
+FeedDocument::LoadResult Vellumcast::loadText(const QString &text, const FeedListEntry &entry,
+                                              bool reloadImage, bool validate, bool hideErrors)
+{
+    if (m_terminating)
+        return {FeedDocument::LoadOutcome::Unsaved, false, false};
+    finalizeChanges();
+    drawOnce();
+    FeedDocument::LoadOptions options;
+    options.validate = validate;
+    options.hideErrors = hideErrors;
+    options.reloadImage = reloadImage;
+    options.status = statusText();
+    options.statusSink = m_statusSink.get();
+    if (m_checked && m_checked->text == text && entry.localPath() == m_checked->path)
+        options.checkedReader = m_checked->reader;
+    m_checked.reset();
+    return m_document->load(text, entry, options);
+}
+
+bool Vellumcast::loadEntry(const FeedListEntry &entry)
+{
+    QString text;
+    if (m_checked && !entry.isRemote() && entry.localPath() == m_checked->path) {
+        text = m_checked->text;
+    } else {
+        m_checked.reset();
+        const std::optional<QString> fetched = fetchFeedText(urlOfAddress(entry.url));
+        if (!fetched)
+            return false;
+        text = *fetched;
+    }
+    const FeedDocument::LoadResult result = loadText(text, entry, true);
+    if (result.outcome == FeedDocument::LoadOutcome::Abandoned
+        && entry.uniqueIdentifier != m_document->entry().uniqueIdentifier) {
+        // The user gave up on this feed's text: its entry leaves the list.
+        const QString identifier = entry.uniqueIdentifier;
+        QTimer::singleShot(100, this, [this, identifier] {
+            removeFeedFromList(m_feedList->rowOf(identifier));
+        });
+    }
+    return result.loaded();
+}
+
 int Vellumcast::populateFeedFromString(const QString &text, bool reloadImage, bool validate,
                                        bool hideErrors)
 {
-    if (m_terminating)
-        return 1;
-    const QString status = statusText();
-    auto sink = std::make_shared<WindowStatusSink>();
-    QString feedText = text;
-    bool changed = false;
-    drawOnce();
-    for (;;) {
-        VLXParseFeed reader;
-        if (reader.isItAFeed(feedText) == VLXParseFeed::Success
-            && reader.parseFeed(feedText, status, sink.get()) == VLXParseFeed::Success
-            && reader.feed()) {
-            // A re-read of the loaded feed (undo of a raw edit, revert) keeps what the text does
-            // not hold: the items' local enclosure files and the upload times.
-            const LocalState kept = localStateOf(m_feed.get());
-            const bool sameFeed = m_feed && m_reparsingLoadedFeed;
-            if (m_feed && m_feed != reader.feed())
-                m_feed->deactivate();
-            m_feed = reader.feed();
-            if (sameFeed) {
-                m_feed->setEnclosureLocalFileInfo(kept.enclosures);
-                if (kept.feedUploaded.isValid())
-                    m_feed->setLastUploaded(kept.feedUploaded);
-                if (kept.imageUploaded.isValid() && m_feed->image())
-                    m_feed->image()->setLastUploaded(kept.imageUploaded);
-            }
-            break;
-        }
-        bool abandoned = false;
-        const std::optional<QString> fixed
-            = fixOrAbandon(reader, feedText, &abandoned, m_documentWindow);
-        if (abandoned) {
-            auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-            const int row = list ? list->selectedRow() : -1;
-            if (row >= 0)
-                QTimer::singleShot(100, this, [this, row] { removeFeedFromList(row); });
-            return 1;
-        }
-        if (!fixed)
-            return 1;
-        feedText = *fixed;
-        changed = true;
-    }
-    m_dataFromFile = feedText;
-
-    if (validate) {
-        setStatusText(QStringLiteral("Validating...   %1").arg(status));
-        drawOnce();
-        m_feed->validate();
-    }
-    if (m_feed->parseXMLRepairCount() > 0)
-        changed = true;
-
-    const int repairs = m_feed->parseXMLRepairCount();
-    const int errors = m_feed->parseXMLErrorCount();
-    const int warnings = m_feed->parseXMLWarnCount();
-    bool show = false;
-    switch (VLXPreferences::objectForKey(QStringLiteral("M_ShowParseResults")).toInt()) {
-    case 0:
-        show = repairs + errors + warnings > 0;
-        break;
-    case 1:
-        show = errors + warnings > 0;
-        break;
-    case 2:
-        show = errors > 0;
-        break;
-    default:
-        break;
-    }
-    if (show && !hideErrors) {
-        Alert results;
-        results.style = Alert::Style::Critical;
-        results.title = QStringLiteral("Feed Parsing Results:");
-        const auto number = [](int n) { return QStringLiteral("%1").arg(n, 4); };
-        results.message = QStringLiteral("%1 Repairs\n%2 Errors\n%3 Warnings")
-                              .arg(number(repairs), number(errors), number(warnings));
-        if (repairs > 0)
-            results.message += QStringLiteral(
-                "\n\nFeedVellumcast has made some modifications to this file to make it "
-                "conform better to the standards.  To preserve these changes the feed will "
-                "have to be saved.");
-        results.defaultButton = QStringLiteral("View Log");
-        results.alternateButton = QStringLiteral("Close");
-        if (AlertService::show(results) == AlertService::kDefault
-            && hasCommandHandler(QStringLiteral("viewParseLog")))
-            runCommand(QStringLiteral("viewParseLog"));
-    }
-
-    setStatusText(QStringLiteral("Updating Interface...   %1").arg(status));
-    drawOnce();
-    if (m_feed->countOfItems() == 0) {
-        const QString unique = currentFeedObjectForKey(kUniqueIdentifier).toString();
-        const QStringList extensions = m_feed->XMLExtensions()
-            ? m_feed->XMLExtensions()->arrayOfExtensionDescriptions()
-            : QStringList();
-        auto item = VLXItems::initWithUniqueString(unique, extensions);
-        if (item->title().isEmpty())
-            item->setTitle(QStringLiteral("(untitled)"));
-        m_feed->addItem(item);
-        changed = true;
-    }
-    updateInterface(reloadImage);
-    if (changed)
-        setDocumentEdited(true);
-    if (m_documentWindow && !m_feed->title().isEmpty())
-        m_documentWindow->setWindowTitle(m_feed->title() + QStringLiteral("[*]"));
-    setStatusText(status);
-    drawOnce();
+    loadText(text, m_document->entry(), reloadImage, validate, hideErrors);
     return 1;
 }
 
 void Vellumcast::populateFeedFromURL(const QString &address)
 {
-    // Another feed comes in: the steps recorded for the one shown before must not be applied to
-    // it (their rows and fields belong to that feed).
-    setDocumentEdited(false, true);
-    if (!address.isEmpty()) {
-        const QUrl url
-            = address.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(address) : QUrl(address);
-        const std::optional<QString> text = fetchFeedText(url);
-        if (!text)
-            return;
-        m_rawString = *text;
+    if (address.isEmpty()) {
+        populateFeedFromString(m_document->text(), true);
+        return;
     }
-    populateFeedFromString(m_rawString, true);
+    const int listed = m_feedList->rowOfURL(urlOfAddress(address).toString());
+    FeedListEntry entry = listed >= 0 ? m_feedList->entry(listed) : m_document->entry();
+    if (listed < 0)
+        entry.url = urlOfAddress(address).toString();
+    loadEntry(entry);
 }
 
 int Vellumcast::reparseLoadedFeed(const QString &text)
 {
-    const bool before = m_reparsingLoadedFeed;
-    m_reparsingLoadedFeed = true;
-    const int answer = populateFeedFromString(text, false);
-    m_reparsingLoadedFeed = before;
-    return answer;
+    if (m_terminating)
+        return 1;
+    FeedDocument::LoadOptions options;
+    options.rereading = true;
+    options.reloadImage = false;
+    options.status = statusText();
+    options.statusSink = m_statusSink.get();
+    m_document->load(text, m_document->entry(), options);
+    return 1;
 }

@@ -1,40 +1,23 @@
 // Saving the loaded feed with its backups, and the questions asked before it is left.
 #include "app/Vellumcast.h"
 
-#include "app/Controller.h"
-#include "io/FeedFileWriter.h"
+#include "app/FeedListModel.h"
 #include "model/VLXFeed.h"
-#include "model/VLXImage.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
 #include "platform/FileChooser.h"
-#include "ui/VLXListBox.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMainWindow>
-#include <QTimer>
-
-namespace {
-const QString kFileName = QStringLiteral("feedFileName");
-const QString kFeedURL = QStringLiteral("feedURL");
-const QString kTransient = QStringLiteral("isTransient");
-
-QString temporaryFolder()
-{
-    return QDir(Controller::userFolder()).filePath(QStringLiteral("Temporary"));
-}
-} // namespace
 
 bool Vellumcast::checkRequiredFields()
 {
-    if (!m_feed)
-        return false;
-    m_feed->clearParseXMLErrorList();
-    m_feed->validate();
-    if (m_feed->parseXMLErrorCount() + m_feed->parseXMLWarnCount() + m_feed->parseXMLRepairCount()
-        == 0)
+    VLXFeed &feed = *m_document->feed();
+    feed.clearParseXMLErrorList();
+    feed.validate();
+    if (feed.parseXMLErrorCount() + feed.parseXMLWarnCount() + feed.parseXMLRepairCount() == 0)
         return true;
     if (hasCommandHandler(QStringLiteral("viewParseLog")))
         runCommand(QStringLiteral("viewParseLog"));
@@ -49,68 +32,46 @@ bool Vellumcast::checkRequiredFields()
     return AlertService::show(question) == AlertService::kDefault;
 }
 
-bool Vellumcast::writeFeedToPath(const QString &path, QVariantMap &entry)
+namespace {
+// A write that failed: the previous file and the backups are as they were; the feed stays edited.
+void reportSaveFailure(const QString &problem)
 {
-    if (!m_feed)
-        return false;
-    entry.insert(QStringLiteral("LocalEnclosureFileInfo"), m_feed->enclosureLocalFileInfo());
-    if (m_feed->lastUploaded().isValid())
-        entry.insert(QStringLiteral("LastPublished"), m_feed->lastUploaded());
-    if (m_feed->image() && m_feed->image()->lastUploaded().isValid())
-        entry.insert(QStringLiteral("ImageLastPublished"), m_feed->image()->lastUploaded());
-    const QString xml = m_feed->buildXML();
-    const FeedFileWriter::Result result
-        = FeedFileWriter::save(path, xml.toUtf8(), entry, temporaryFolder());
-    if (!result.ok) {
-        // The previous file and the backups are as they were; the feed stays edited.
-        Alert failure;
-        failure.style = Alert::Style::Critical;
-        failure.title = QStringLiteral("Save Failed");
-        failure.message = tr("The feed could not be saved. %1\n\nThe previous file was kept; your "
-                             "changes are still in the editor.")
-                              .arg(result.problem);
-        AlertService::show(failure);
-        return false;
-    }
-    m_startXML = xml;
-    m_dataFromFile = xml;
-    return true;
+    Alert failure;
+    failure.style = Alert::Style::Critical;
+    failure.title = QStringLiteral("Save Failed");
+    failure.message = QObject::tr("The feed could not be saved. %1\n\nThe previous file was kept; "
+                                  "your changes are still in the editor.")
+                          .arg(problem);
+    AlertService::show(failure);
 }
+} // namespace
 
 bool Vellumcast::actualSaveDocument(int row)
 {
     finalizeChanges();
-    if (!m_feed || row < 0 || row >= m_listOfFeeds.size())
+    // Only the loaded feed's own entry is saved: its file, never another entry's.
+    if (!m_feedList->isRow(row)
+        || m_feedList->entry(row).uniqueIdentifier != m_document->entry().uniqueIdentifier)
         return false;
-    QVariantMap &entry = m_listOfFeeds[row];
-    const QString feedURL = entry.value(kFeedURL).toString();
-    const QUrl url
-        = feedURL.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(feedURL) : QUrl(feedURL);
-    if (entry.value(kTransient).toInt() == 1 || feedURL.isEmpty() || !url.isLocalFile()
-        || entry.value(kFileName).toString().startsWith(QLatin1String("(untitled)"))) {
-        const QUrl chosen = actualSaveDocumentAs(row);
-        if (chosen.isEmpty())
+    const FeedListEntry &entry = m_document->entry();
+    const QUrl url = entry.url.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(entry.url)
+                                                            : QUrl(entry.url);
+    if (entry.transient || entry.url.isEmpty() || !url.isLocalFile()
+        || entry.fileName.startsWith(QLatin1String("(untitled)"))) {
+        if (actualSaveDocumentAs(row).isEmpty())
             return false;
-        QVariantMap &saved = m_listOfFeeds[row];
-        saved.insert(kTransient, 0);
-        saved.insert(kFileName, QFileInfo(chosen.toLocalFile()).fileName());
-        saved.insert(kFeedURL, chosen.toString());
-        archiveCurrentFeedList();
-        if (auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files")))
-            list->reloadData();
         setDocumentEdited(false);
-        if (m_documentWindow)
-            m_documentWindow->setWindowTitle(saved.value(kFileName).toString()
-                                             + QStringLiteral("[*]"));
-        setStatusText(QDir::toNativeSeparators(chosen.toLocalFile()));
         return true;
     }
     if (!checkRequiredFields())
         return false;
-    QVariantMap updated = entry;
-    if (!writeFeedToPath(url.toLocalFile(), updated))
+    FeedListEntry updated = entry;
+    QString problem;
+    if (!m_document->writeTo(url.toLocalFile(), updated, &problem)) {
+        reportSaveFailure(problem);
         return false;
-    m_listOfFeeds[row] = updated;
+    }
+    m_document->setEntry(updated);
     archiveCurrentFeedList();
     setDocumentEdited(false);
     return true;
@@ -119,17 +80,18 @@ bool Vellumcast::actualSaveDocument(int row)
 QUrl Vellumcast::actualSaveDocumentAs(int row)
 {
     finalizeChanges();
-    if (!m_feed || row < 0 || row >= m_listOfFeeds.size())
+    if (!m_feedList->isRow(row)
+        || m_feedList->entry(row).uniqueIdentifier != m_document->entry().uniqueIdentifier)
         return {};
     if (!checkRequiredFields())
         return {};
-    const QVariantMap entry = m_listOfFeeds[row];
+    const FeedListEntry entry = m_document->entry();
     FileRequest request;
     request.kind = FileRequest::Kind::SaveFile;
     request.title = tr("Save Feed");
     request.directory
         = userDefaults().string(QStringLiteral("LastFeedSavePath")).value_or(QDir::homePath());
-    QString proposed = entry.value(kFileName).toString();
+    QString proposed = entry.fileName;
     if (proposed.startsWith(QLatin1String("(untitled)")) || proposed.isEmpty())
         proposed = QFileInfo(QUrl(proposed.mid(11)).path()).fileName();
     if (proposed.isEmpty())
@@ -141,30 +103,27 @@ QUrl Vellumcast::actualSaveDocumentAs(int row)
         return {};
     const QString path = QFileInfo(chosen.first()).absoluteFilePath();
     const QUrl url = QUrl::fromLocalFile(path);
-    QVariantMap updated = entry;
-    updated.insert(kTransient, 0);
-    updated.insert(kFileName, QFileInfo(path).fileName());
-    updated.insert(kFeedURL, url.toString());
-    if (!writeFeedToPath(path, updated))
+    FeedListEntry updated = entry;
+    updated.transient = false;
+    updated.fileName = QFileInfo(path).fileName();
+    updated.url = url.toString();
+    QString problem;
+    if (!m_document->writeTo(path, updated, &problem)) {
+        reportSaveFailure(problem);
         return {};
-    // Another listed entry of that file is replaced by this one.
-    for (int other = int(m_listOfFeeds.size()) - 1; other >= 0; --other) {
-        if (other != row && m_listOfFeeds[other].value(kFeedURL).toString() == url.toString()) {
-            m_listOfFeeds.removeAt(other);
-            if (other < row)
-                --row;
-        }
     }
-    m_listOfFeeds[row] = updated;
+    // Another listed entry of that file is replaced by this one.
+    for (int other = m_feedList->count() - 1; other >= 0; --other) {
+        if (m_feedList->entry(other).url == updated.url
+            && m_feedList->entry(other).uniqueIdentifier != updated.uniqueIdentifier)
+            m_feedList->removeAt(other);
+    }
+    m_document->setEntry(updated);
     userDefaults().setObject(QFileInfo(path).absolutePath(), QStringLiteral("LastFeedSavePath"));
     archiveCurrentFeedList();
-    if (auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"))) {
-        list->reloadData();
-        list->selectRowAndNotifyDelegate(row, false);
-    }
+    selectDocumentRow();
     setDocumentEdited(false);
-    if (m_documentWindow)
-        m_documentWindow->setWindowTitle(QFileInfo(path).fileName() + QStringLiteral("[*]"));
+    setWindowTitleFromEntry();
     setStatusText(QDir::toNativeSeparators(path));
     return url;
 }
@@ -201,8 +160,7 @@ bool Vellumcast::askToSaveChanges(bool quitting)
         if (answer == AlertService::kOther)
             return false;
         if (answer == AlertService::kDefault) {
-            auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-            if (!actualSaveDocument(list ? list->selectedRow() : -1))
+            if (!actualSaveDocument(lastFeedViewed()))
                 return false;
         } else {
             setDocumentEdited(false, true);
@@ -213,17 +171,12 @@ bool Vellumcast::askToSaveChanges(bool quitting)
 
 void Vellumcast::setUpDocumentCommands()
 {
-    auto selectedFeedRow = [this] {
-        auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-        return list ? list->selectedRow() : -1;
-    };
     if (!hasCommandHandler(QStringLiteral("saveDocument")))
         setCommandHandler(QStringLiteral("saveDocument"),
-                          [this, selectedFeedRow] { actualSaveDocument(selectedFeedRow()); });
+                          [this] { actualSaveDocument(lastFeedViewed()); });
     if (!hasCommandHandler(QStringLiteral("saveDocumentAs")))
-        setCommandHandler(QStringLiteral("saveDocumentAs"), [this, selectedFeedRow] {
-            const int row = selectedFeedRow();
-            if (!actualSaveDocumentAs(row).isEmpty())
+        setCommandHandler(QStringLiteral("saveDocumentAs"), [this] {
+            if (!actualSaveDocumentAs(lastFeedViewed()).isEmpty())
                 setDocumentEdited(false);
         });
     if (!hasCommandHandler(QStringLiteral("openDocument")))
@@ -266,19 +219,20 @@ void Vellumcast::setUpDocumentCommands()
             QString address = typed;
             if (QUrl(address).scheme().isEmpty())
                 address = QStringLiteral("http://") + address;
-            auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-            m_previousFeedViewed = (list ? list->selectedRow() : -1) + 1;
+            rememberPreviousEntry();
             openFeedAtPath(address);
         });
     if (!hasCommandHandler(QStringLiteral("revertDocumentToSaved")))
         setCommandHandler(QStringLiteral("revertDocumentToSaved"), [this] {
             finalizeChanges();
-            if (m_dataFromFile.isEmpty())
+            if (m_document->text().isEmpty())
                 return;
-            reparseLoadedFeed(m_dataFromFile);
+            reparseLoadedFeed(m_document->text());
             setDocumentEdited(false, true);
             setImageEdited(false);
         });
+    setCommandHandler(QStringLiteral("undo"), [this] { undo(); });
+    setCommandHandler(QStringLiteral("redo"), [this] { redo(); });
     setQuitQuestion([this] { return askToSaveChanges(true); });
     setLeaveQuestion([this] { return askToSaveChanges(false); });
 }

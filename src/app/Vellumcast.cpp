@@ -1,7 +1,14 @@
 #include "app/Vellumcast.h"
 
+#include "app/ChannelPane.h"
 #include "app/Controller.h"
+#include "app/EditTracker.h"
+#include "app/FeedListModel.h"
+#include "app/ImagePane.h"
+#include "app/ItemsPane.h"
+#include "app/WindowStatusSink.h"
 #include "io/VLXParseFeed.h"
+#include "model/VLXFeed.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
@@ -15,7 +22,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMimeData>
@@ -23,7 +29,6 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QUrl>
-#include <QUuid>
 
 namespace {
 Vellumcast *&theInstance()
@@ -31,45 +36,16 @@ Vellumcast *&theInstance()
     static Vellumcast *instance = nullptr;
     return instance;
 }
-
-Alert informational(const QString &title, const QString &message)
-{
-    Alert alert;
-    alert.style = Alert::Style::Informational;
-    alert.title = title;
-    alert.message = message;
-    return alert;
-}
-
-const QString kFeedListKey = QStringLiteral("feedListKey");
-const QString kFileName = QStringLiteral("feedFileName");
-const QString kFeedURL = QStringLiteral("feedURL");
-const QString kTransient = QStringLiteral("isTransient");
-const QString kUniqueIdentifier = QStringLiteral("UniqueIdentifier");
-
-// A path or URL text as a URL: absolute paths become file URLs.
-QUrl urlFromString(const QString &text)
-{
-    if (text.startsWith(QLatin1Char('/')))
-        return QUrl::fromLocalFile(text);
-    return QUrl(text);
-}
-
-QString localPathOf(const QString &feedURL)
-{
-    const QUrl url = urlFromString(feedURL);
-    if (url.isLocalFile())
-        return url.toLocalFile();
-    if (url.scheme().isEmpty())
-        return url.path();
-    return {};
-}
 } // namespace
 
-Vellumcast::Vellumcast(QObject *parent) : QObject(parent)
+Vellumcast::Vellumcast(QObject *parent)
+    : QObject(parent), m_document(new FeedDocument(this)), m_feedList(new FeedListModel(this)),
+      m_editTracker(new EditTracker(this)), m_statusSink(std::make_shared<WindowStatusSink>())
 {
     if (!theInstance())
         theInstance() = this;
+    FeedDocument::setSourceEditor(&Vellumcast::editXMLText);
+    connectDocument();
 }
 
 Vellumcast::~Vellumcast()
@@ -101,10 +77,7 @@ DefaultsStore &Vellumcast::userDefaults()
 
 QVariantMap Vellumcast::newFeedEntry(const QString &fileName, const QString &url, bool transient)
 {
-    return {{kFileName, fileName},
-            {kFeedURL, url},
-            {kTransient, transient ? 1 : 0},
-            {kUniqueIdentifier, QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()}};
+    return FeedListEntry::make(fileName, url, transient).toMap();
 }
 
 void Vellumcast::showVellumcastWindow(Controller *delegate)
@@ -115,10 +88,9 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         buildMenus();
         restoreWindowFrame();
         setupToolbar();
-        setUpEditing();
+        setUpDocumentCommands();
     }
     m_feedController = delegate;
-    auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
     const bool returnIsNL
         = VLXPreferences::objectForKey(QStringLiteral("M_ReturnIsNL")).toInt() != 0;
     for (const char *name : {"Feeds_Required_Description", "Items_Required_Description"})
@@ -126,36 +98,25 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
 
     // The stored list, without the entries of feeds that have no file of the user's.
     bool selected = false;
-    const auto stored = userDefaults().array(kFeedListKey);
-    if (stored) {
-        for (const QVariant &value : *stored) {
-            const QVariantMap entry = value.toMap();
-            if (entry.isEmpty() || entry.value(kTransient).toInt() == 1)
+    if (userDefaults().contains(FeedListModel::kFeedListKey)) {
+        m_feedList->load(userDefaults());
+        QStringList identifiers;
+        for (const FeedListEntry &entry : m_feedList->entries())
+            identifiers << entry.uniqueIdentifier;
+        VLXPreferences::cleanupOrphans(identifiers.isEmpty() ? std::nullopt
+                                                             : std::optional(identifiers));
+        for (int row = 0; row < m_feedList->count(); ++row) {
+            const QString path = m_feedList->entry(row).localPath();
+            if (path.isEmpty() || !QFileInfo(path).isFile() || !checkFeedFile(path))
                 continue;
-            m_listOfFeeds.append(entry);
+            m_listBox->selectRowAndNotifyDelegate(row, true);
+            selected = true;
+            break;
         }
-        if (m_listOfFeeds.isEmpty()) {
-            VLXPreferences::cleanupOrphans(std::nullopt);
-        } else {
-            QStringList identifiers;
-            for (const QVariantMap &entry : std::as_const(m_listOfFeeds))
-                identifiers << entry.value(kUniqueIdentifier).toString();
-            VLXPreferences::cleanupOrphans(identifiers);
-        }
-        if (!m_listOfFeeds.isEmpty()) {
-            list->reloadData();
-            for (int row = 0; row < m_listOfFeeds.size(); ++row) {
-                const QString path = localPathOf(m_listOfFeeds[row].value(kFeedURL).toString());
-                if (path.isEmpty() || !QFileInfo(path).isFile() || !isItAFeed(path))
-                    continue;
-                list->selectRowAndNotifyDelegate(row, true);
-                selected = true;
-                break;
-            }
-        }
+        m_checked.reset();
     }
     archiveCurrentFeedList();
-    if (m_listOfFeeds.isEmpty() || !selected)
+    if (m_feedList->isEmpty() || !selected)
         m_openSampleXml = true;
     updateTabAvailability();
     validateCommands();
@@ -165,72 +126,105 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
     feedWizardIfNeeded();
 }
 
-bool Vellumcast::isItAFeed(const QString &path) const
+bool Vellumcast::checkFeedFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    VLXParseFeed reader;
-    return reader.isItAFeed(VLXParseFeed::stringFromXMLData(file.readAll()))
-        == VLXParseFeed::Success;
+    CheckedFeed checked {path, VLXParseFeed::stringFromXMLData(file.readAll()),
+                         std::make_shared<VLXParseFeed>()};
+    if (checked.reader->isItAFeed(checked.text) != VLXParseFeed::Success)
+        return false;
+    // The load that follows reads the tree this check built.
+    m_checked = std::move(checked);
+    return true;
+}
+
+QList<QVariantMap> Vellumcast::currentListOfFeeds() const
+{
+    return m_feedList->toMaps();
 }
 
 void Vellumcast::archiveCurrentFeedList()
 {
-    QVariantList stored;
-    for (const QVariantMap &entry : std::as_const(m_listOfFeeds))
-        stored << entry;
-    userDefaults().setObject(stored, kFeedListKey);
     QString problem;
-    if (!userDefaults().sync(&problem))
+    if (!m_feedList->save(userDefaults(), &problem))
         setStatusText(tr("The feed list could not be stored: %1").arg(problem));
     emit feedListChanged();
 }
 
 void Vellumcast::addFeed(const QVariantMap &entry)
 {
-    m_listOfFeeds.prepend(entry);
-    if (auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files")))
-        list->reloadData();
+    m_feedList->prepend(FeedListEntry::fromMap(entry));
     updateTabAvailability();
 }
 
 void Vellumcast::removeDuplicateFeed(const QString &url)
 {
-    m_listOfFeeds.removeIf(
-        [&url](const QVariantMap &entry) { return entry.value(kFeedURL).toString() == url; });
+    m_feedList->removeURL(url);
 }
 
 void Vellumcast::removeFeedFromList(int row)
 {
-    if (row < 0 || row >= m_listOfFeeds.size())
+    if (!m_feedList->isRow(row))
         return;
-    VLXPreferences::removeUniqueKey(m_listOfFeeds[row].value(kUniqueIdentifier).toString());
-    m_listOfFeeds.removeAt(row);
-    auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-    list->reloadData();
+    const QString identifier = m_feedList->entry(row).uniqueIdentifier;
+    VLXPreferences::removeUniqueKey(identifier);
+    m_feedList->removeAt(row);
     archiveCurrentFeedList();
-    int next = row < m_lastFeedViewed ? m_lastFeedViewed - 1 : m_lastFeedViewed;
-    // Removing the last row while it was loaded: the row that is now last takes its place.
-    if (next >= m_listOfFeeds.size())
-        next = int(m_listOfFeeds.size()) - 1;
-    m_lastFeedViewed = -1;
     updateTabAvailability();
-    if (next >= 0) {
-        list->selectRowAndNotifyDelegate(next, true);
+    if (identifier != m_document->entry().uniqueIdentifier) {
+        // Another entry went: the loaded feed stays selected.
+        selectDocumentRow();
+    } else if (!m_feedList->isEmpty()) {
+        // The loaded entry went: the entry that moves into its row is loaded.
+        m_listBox->selectRowAndNotifyDelegate(qMin(row, m_feedList->count() - 1), true);
     } else {
-        list->selectRowAndNotifyDelegate(-1, false);
-        setCurrentFeed(nullptr);
+        m_listBox->selectRowAndNotifyDelegate(-1, false);
+        m_document->replace(std::make_shared<VLXFeed>(), FeedListEntry());
         m_documentWindow->setWindowTitle(QStringLiteral("Vellumcast"));
         setStatusText(QString());
     }
     validateCommands();
 }
 
+void Vellumcast::selectDocumentRow()
+{
+    if (m_listBox)
+        m_listBox->selectRowAndNotifyDelegate(lastFeedViewed(), false);
+}
+
+int Vellumcast::lastFeedViewed() const
+{
+    return m_feedList->rowOf(m_document->entry().uniqueIdentifier);
+}
+
+int Vellumcast::previousFeedViewed() const
+{
+    return m_feedList->rowOf(m_previousEntry);
+}
+
+void Vellumcast::rememberPreviousEntry()
+{
+    m_previousEntry = m_document->entry().uniqueIdentifier;
+}
+
+void Vellumcast::dropLeftNewEntry()
+{
+    const int row = previousFeedViewed();
+    m_previousEntry.clear();
+    if (row < 0 || !m_feedList->entry(row).isNewUnsaved()
+        || m_feedList->entry(row).uniqueIdentifier == m_document->entry().uniqueIdentifier)
+        return;
+    const QString identifier = m_feedList->entry(row).uniqueIdentifier;
+    QTimer::singleShot(10, this, [this, identifier] {
+        removeFeedFromList(m_feedList->rowOf(identifier));
+    });
+}
+
 void Vellumcast::openFeedAtPathWrapper(const QString &path)
 {
-    auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-    m_previousFeedViewed = list ? list->selectedRow() + 1 : -1;
+    rememberPreviousEntry();
     openFeedAtPath(path);
 }
 
@@ -244,16 +238,17 @@ void Vellumcast::feedWizardIfNeeded()
     const QString sample = sampleFeedPath();
     if (m_openSampleXml && QFileInfo(sample).isFile()) {
         const QString url = QUrl::fromLocalFile(sample).toString();
-        removeDuplicateFeed(url);
-        addFeed(newFeedEntry(QFileInfo(sample).fileName(), url, false));
+        const FeedListEntry entry = FeedListEntry::make(QFileInfo(sample).fileName(), url, false);
         setStatusText(QDir::toNativeSeparators(sample));
-        populateFeedFromURL(url);
-        m_lastFeedViewed = -1;
-        outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"))
-            ->selectRowAndNotifyDelegate(0, false);
-        m_documentWindow->setWindowTitle(QFileInfo(sample).fileName() + QStringLiteral("[*]"));
-        archiveCurrentFeedList();
-        setDocumentEdited(false, true);
+        if (loadEntry(entry)) {
+            m_feedList->removeURL(url);
+            m_feedList->prepend(entry);
+            selectDocumentRow();
+            setWindowTitleFromEntry();
+            archiveCurrentFeedList();
+            setDocumentEdited(false, true);
+            updateTabAvailability();
+        }
     }
     m_openSampleXml = false;
     QTimer::singleShot(250, this, &Vellumcast::feedWizardIfNeededAfterDelay);
@@ -264,8 +259,7 @@ void Vellumcast::feedWizardIfNeededAfterDelay()
     if (m_terminating || !m_documentWindow)
         return;
     const QString sampleURL = QUrl::fromLocalFile(sampleFeedPath()).toString();
-    if (m_listOfFeeds.size() == 1
-        && m_listOfFeeds.first().value(kFeedURL).toString() == sampleURL) {
+    if (m_feedList->count() == 1 && m_feedList->entry(0).url == sampleURL) {
         Alert offer;
         offer.style = Alert::Style::Informational;
         offer.title = QStringLiteral("Feed Creation Wizard");
@@ -279,12 +273,14 @@ void Vellumcast::feedWizardIfNeededAfterDelay()
         if (hasCommandHandler(QStringLiteral("feedWizard"))) {
             runCommand(QStringLiteral("feedWizard"));
         } else {
-            AlertService::show(informational(
-                QStringLiteral("Feed Creation Wizard"),
-                tr("The Feed Creation Wizard is not available in this version yet. You can "
-                   "edit the sample feed to make it your own.")));
+            Alert missing;
+            missing.style = Alert::Style::Informational;
+            missing.title = QStringLiteral("Feed Creation Wizard");
+            missing.message = tr("The Feed Creation Wizard is not available in this version yet. "
+                                 "You can edit the sample feed to make it your own.");
+            AlertService::show(missing);
         }
-    } else if (m_listOfFeeds.isEmpty()) {
+    } else if (m_feedList->isEmpty()) {
         if (hasCommandHandler(QStringLiteral("newDocument")))
             runCommand(QStringLiteral("newDocument"));
     }
@@ -319,7 +315,7 @@ void Vellumcast::updateTabAvailability()
     auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds"));
     if (!tabs)
         return;
-    const bool any = !m_listOfFeeds.isEmpty();
+    const bool any = !m_feedList->isEmpty();
     tabs->setTabEnabled(ItemsTab, any);
     tabs->setTabEnabled(ImageTab, any);
 }
@@ -328,42 +324,25 @@ void Vellumcast::updateTabAvailability()
 
 int Vellumcast::numberOfRowsInListBox(VLXListBox *)
 {
-    return int(m_listOfFeeds.size());
+    return m_feedList->count();
 }
 
 QString Vellumcast::listBoxObjectValueForRow(VLXListBox *, int row)
 {
-    if (row < 0 || row >= m_listOfFeeds.size())
-        return {};
-    const QVariantMap &entry = m_listOfFeeds[row];
-    VLXPreferences::checkVersion(entry.value(kUniqueIdentifier).toString());
-    if (VLXPreferences::objectForKey(QStringLiteral("M_HidePath")).toInt() != 0)
-        return entry.value(kFileName).toString();
-    const QString stored = entry.value(kFeedURL).toString();
-    const QUrl url = urlFromString(stored);
-    if (url.scheme().isEmpty() || url.isLocalFile()) {
-        const QString path = url.isLocalFile() ? url.toLocalFile() : url.path();
-        if (path.isEmpty())
-            return entry.value(kFileName).toString();
-        const QString home = QDir::homePath();
-        if (path == home || path.startsWith(home + QLatin1Char('/')))
-            return QLatin1Char('~') + path.mid(home.size());
-        return path;
-    }
-    return stored;
+    return m_feedList->displayText(row);
 }
 
-bool Vellumcast::listBoxShouldSelectRow(VLXListBox *listBox, int row)
+bool Vellumcast::listBoxShouldSelectRow(VLXListBox *, int row)
 {
-    m_previousFeedViewed = listBox->selectedRow();
+    rememberPreviousEntry();
     if (m_leaveQuestion && !m_leaveQuestion())
         return false;
-    if (row < 0 || row >= m_listOfFeeds.size())
+    if (!m_feedList->isRow(row))
         return false;
-    const QVariantMap &entry = m_listOfFeeds[row];
-    if (entry.value(kTransient).toInt() != 0)
+    const FeedListEntry &entry = m_feedList->entry(row);
+    if (entry.transient)
         return true;
-    const QString path = localPathOf(entry.value(kFeedURL).toString());
+    const QString path = entry.localPath();
     if (!path.isEmpty() && QFileInfo(path).isFile())
         return true;
     Alert missing;
@@ -372,45 +351,41 @@ bool Vellumcast::listBoxShouldSelectRow(VLXListBox *listBox, int row)
                                      "to remove this feed from the list?");
     missing.defaultButton = QStringLiteral("Yes");
     missing.alternateButton = QStringLiteral("No");
-    if (AlertService::show(missing) == AlertService::kDefault)
-        QTimer::singleShot(100, this, [this, row] { removeFeedFromList(row); });
+    if (AlertService::show(missing) == AlertService::kDefault) {
+        const QString identifier = entry.uniqueIdentifier;
+        QTimer::singleShot(100, this, [this, identifier] {
+            removeFeedFromList(m_feedList->rowOf(identifier));
+        });
+    }
     return false;
 }
 
 void Vellumcast::listBoxNewRowSelected(VLXListBox *, int row)
 {
-    if (row < 0 || row >= m_listOfFeeds.size())
+    if (!m_feedList->isRow(row))
         return;
-    m_lastFeedViewed = row;
-    const QVariantMap entry = m_listOfFeeds[row];
-    const QString feedURL = entry.value(kFeedURL).toString();
-    const QUrl url = urlFromString(feedURL);
-    const bool fetched = !url.scheme().isEmpty() && !url.isLocalFile();
-    if (fetched) {
-        setStatusText(feedURL);
-    } else {
-        setStatusText(QDir::toNativeSeparators(localPathOf(feedURL)));
+    const FeedListEntry entry = m_feedList->entry(row);
+    setStatusText(entry.isRemote() ? entry.url : QDir::toNativeSeparators(entry.localPath()));
+    showSelectedTab(FeedsTab);
+    if (!loadEntry(entry)) {
+        // The feed shown stays, and so does its entry's row: the two always belong together.
+        selectDocumentRow();
+        setStatusText(QDir::toNativeSeparators(m_document->entry().localPath()));
+        validateCommands();
+        return;
     }
-    if (auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
-        tabs->setCurrentIndex(FeedsTab);
-    if (auto *sub = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsSub")))
-        sub->setCurrentIndex(0);
-    populateFeedFromURL(feedURL);
-    applyEntryToFeed(entry);
     // A feed read from the web has no file of its own yet: it asks to be saved.
-    if (fetched)
+    if (entry.isRemote())
         setDocumentEdited(true);
-    m_documentWindow->setWindowTitle(entry.value(kFileName).toString() + QStringLiteral("[*]"));
-    if (m_previousFeedViewed >= 0 && m_previousFeedViewed < m_listOfFeeds.size()) {
-        const QVariantMap &previous = m_listOfFeeds[m_previousFeedViewed];
-        if (previous.value(kTransient).toInt() == 1
-            && previous.value(kFeedURL).toString().isEmpty()) {
-            const int left = m_previousFeedViewed;
-            QTimer::singleShot(10, this, [this, left] { removeFeedFromList(left); });
-        }
-    }
-    m_previousFeedViewed = -1;
+    setWindowTitleFromEntry();
+    dropLeftNewEntry();
     validateCommands();
+}
+
+void Vellumcast::setWindowTitleFromEntry()
+{
+    if (m_documentWindow)
+        m_documentWindow->setWindowTitle(m_document->entry().fileName + QStringLiteral("[*]"));
 }
 
 Qt::DropActions Vellumcast::listBoxValidateDrop(VLXListBox *, const QMimeData *data)
@@ -420,7 +395,7 @@ Qt::DropActions Vellumcast::listBoxValidateDrop(VLXListBox *, const QMimeData *d
         : Qt::DropActions();
 }
 
-bool Vellumcast::listBoxAcceptDrop(VLXListBox *listBox, const QMimeData *data)
+bool Vellumcast::listBoxAcceptDrop(VLXListBox *, const QMimeData *data)
 {
     if (!data || !data->hasUrls() || data->urls().isEmpty())
         return false;
@@ -437,7 +412,7 @@ bool Vellumcast::listBoxAcceptDrop(VLXListBox *listBox, const QMimeData *data)
     ask.otherButton = QStringLiteral("Import into this feed");
     const int answer = AlertService::show(ask);
     if (answer == AlertService::kDefault) {
-        m_previousFeedViewed = listBox->selectedRow() + 1;
+        rememberPreviousEntry();
         QTimer::singleShot(10, this, [this, text] { openFeedAtPath(text); });
         return true;
     }
@@ -453,51 +428,42 @@ bool Vellumcast::listBoxAcceptDrop(VLXListBox *listBox, const QMimeData *data)
 
 QVariant Vellumcast::currentFeedObjectForKey(const QString &key) const
 {
-    auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-    const int row = list ? list->selectedRow() : -1;
-    if (row < 0 || row >= m_listOfFeeds.size())
+    if (m_document->entry().isNull())
         return {};
-    return m_listOfFeeds[row].value(key);
+    return m_document->entry().value(key);
 }
 
 void Vellumcast::currentFeedSetObject(const QVariant &value, const QString &key)
 {
-    auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-    const int row = list ? list->selectedRow() : -1;
-    if (row >= 0 && row < m_listOfFeeds.size())
-        m_listOfFeeds[row].insert(key, value);
+    if (m_document->entry().isNull())
+        return;
+    FeedListEntry entry = m_document->entry();
+    entry.setValue(key, value);
+    m_document->setEntry(entry);
 }
 
 void Vellumcast::currentFeedRemoveObjectForKey(const QString &key)
 {
-    auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-    const int row = list ? list->selectedRow() : -1;
-    if (row >= 0 && row < m_listOfFeeds.size())
-        m_listOfFeeds[row].remove(key);
-}
-
-int Vellumcast::selectedItemRow() const
-{
-    auto *items = outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
-    return items ? items->selectedRow() : -1;
-}
-
-bool Vellumcast::isDescendantOfItemTabs(const QWidget *view) const
-{
-    const QWidget *tabs = outlet(QStringLiteral("tabsFeeds_ItemsSub"));
-    return tabs && view && (view == tabs || tabs->isAncestorOf(view));
+    if (m_document->entry().isNull())
+        return;
+    FeedListEntry entry = m_document->entry();
+    entry.remove(key);
+    m_document->setEntry(entry);
 }
 
 void Vellumcast::selectFeed()
 {
-    if (auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
-        tabs->setCurrentIndex(FeedsTab);
+    showSelectedTab(FeedsTab);
 }
 
-void Vellumcast::reloadItemTable()
+void Vellumcast::showSelectedTab(int tab)
 {
-    if (auto *items = outlet<VLXTableView>(QStringLiteral("Items_Required_Items")))
-        items->reloadData();
+    if (auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
+        tabs->setCurrentIndex(tab);
+    static const char *const subs[] = {"tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub",
+                                       "tabsFeeds_ImagesSub"};
+    if (auto *sub = outlet<QTabWidget>(QLatin1String(subs[tab])))
+        sub->setCurrentIndex(0);
 }
 
 // The status line.

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/FeedDocument.h"
+#include "app/FeedListEntry.h"
+#include "app/UndoRecord.h"
 #include "ui/VLXListBoxDelegate.h"
-#include "ui/VLXTableDataSource.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -15,30 +17,36 @@
 #include <memory>
 #include <optional>
 
+class ChannelPane;
 class Controller;
 class DefaultsStore;
+class EditTracker;
+class FeedListModel;
+class ImagePane;
+class ItemsPane;
 class QAction;
 class QLabel;
-class QMainWindow;
-class QMenu;
-class QTabWidget;
+class QMimeData;
 class QToolBar;
 class QWidget;
 class VLXFeed;
 class VLXItems;
 class VLXListBox;
+class VLXParseFeed;
 class VLXTableView;
-class EditTracker;
 class VLXUndoManager;
-struct UndoRecord;
+class WindowStatusSink;
 
-// The one window controller: the feed list, the feed loaded for editing, the editor tabs of
-// channel, items and image, the toolbars and menus. Other parts of the program reach the loaded
-// feed and the list through the class-level accessors.
+// The one feed window: the feed list on the left of the feed tab, and the three panes that edit
+// the loaded document (ChannelPane, ItemsPane, ImagePane); the toolbars, menus and commands; the
+// roads that open, show and save feeds. The loaded feed, its list entry and its undo stack are the
+// FeedDocument's; the list of feeds is the FeedListModel's.
 //
-// Commands are QActions found by name (`command("newDocument")`). A command gets its behaviour from
-// setCommandHandler(); until then it stays disabled, so the menus never offer what cannot be done.
-class Vellumcast : public QObject, public VLXListBoxDelegate, public VLXTableDataSource
+// The operations named here are the window controller's as the rest of the program knows them;
+// most forward to the document, the list or a pane. Commands are QActions found by name
+// (`command("newDocument")`); a command gets its behaviour from setCommandHandler() and stays
+// disabled until then, so the menus never offer what cannot be done.
+class Vellumcast : public QObject, public VLXListBoxDelegate
 {
     Q_OBJECT
 public:
@@ -55,12 +63,17 @@ public:
     void showVellumcastWindow(Controller *delegate);
     QMainWindow *window() const { return m_documentWindow; }
     Controller *feedController() const { return m_feedController; }
+    FeedDocument *document() const { return m_document; }
+    FeedListModel *feedList() const { return m_feedList; }
+    ChannelPane *channelPane() const { return m_channelPane; }
+    ItemsPane *itemsPane() const { return m_itemsPane; }
+    ImagePane *imagePane() const { return m_imagePane; }
 
     // An outlet of the window by name (every control's objectName is its outlet name).
     template<typename T = QWidget> T *outlet(const QString &name) const;
 
-    // The feed list (entries: "feedFileName", "feedURL", "isTransient", "UniqueIdentifier", ...).
-    const QList<QVariantMap> &currentListOfFeeds() const { return m_listOfFeeds; }
+    // --- The feed list (entries: "feedFileName", "feedURL", "isTransient", ...) ---------------
+    QList<QVariantMap> currentListOfFeeds() const;
     void archiveCurrentFeedList();
     void addFeed(const QVariantMap &entry);
     void removeDuplicateFeed(const QString &url);
@@ -71,7 +84,7 @@ public:
     void openFeedAtPath(const QString &path);
     void feedWizardIfNeeded();
     void feedWizardIfNeededAfterDelay();
-    // Loads the feed at the URL into the editor.
+    // Loads the feed at the URL into the editor (as the entry of that address, when listed).
     void populateFeedFromURL(const QString &url);
 
     // Before quitting or closing: stores the toolbar layouts and the frame; false keeps running.
@@ -83,14 +96,16 @@ public:
     QString sampleFeedPath() const;
     bool isTerminating() const { return m_terminating; }
 
-    // Model to window.
-    std::shared_ptr<VLXFeed> currentFeed() const { return m_feed; }
+    // --- Model to window -------------------------------------------------------------------------
+    std::shared_ptr<VLXFeed> currentFeed() const;
+    // Shows a feed built in memory under the loaded entry.
     void setCurrentFeed(std::shared_ptr<VLXFeed> feed);
     void updateInterface(bool reloadImage);
     void populateItem(int index);
     void updateExtensionTabs();
 
-    // Accessors for the rest of the program.
+    // --- Accessors for the rest of the program ---------------------------------------------------
+    // The entry of the loaded feed, which is always the selected one.
     QVariant currentFeedObjectForKey(const QString &key) const;
     void currentFeedSetObject(const QVariant &value, const QString &key);
     void currentFeedRemoveObjectForKey(const QString &key);
@@ -98,18 +113,20 @@ public:
     bool isDescendantOfItemTabs(const QWidget *view) const;
     void selectFeed();
     void reloadItemTable();
-    int lastFeedViewed() const { return m_lastFeedViewed; }
-    int previousFeedViewed() const { return m_previousFeedViewed; }
+    // The row of the loaded feed's entry, -1 when none is listed.
+    int lastFeedViewed() const;
+    // The row of the feed shown before an open or a change of selection began, or -1.
+    int previousFeedViewed() const;
     int tabsFeedsIndex() const { return m_tabsFeedsIndex; }
 
-    // The status line and what other windows put beside it.
+    // --- The status line and what other windows put beside it -------------------------------------
     void setStatusText(const QString &text);
     QString statusText() const;
     void addButtonToStatusLine(QWidget *view);
     void removeButtonToStatusLine(QWidget *view);
     bool helpForField(const QString &anchor);
 
-    // Commands.
+    // --- Commands --------------------------------------------------------------------------------
     QAction *command(const QString &name) const { return m_commands.value(name); }
     void setCommandHandler(const QString &name, std::function<void()> handler);
     bool hasCommandHandler(const QString &name) const { return m_handlers.contains(name); }
@@ -134,15 +151,12 @@ public:
     Qt::DropActions listBoxValidateDrop(VLXListBox *listBox, const QMimeData *data) override;
     bool listBoxAcceptDrop(VLXListBox *listBox, const QMimeData *data) override;
 
-    // VLXTableDataSource
-    int numberOfRowsInTableView(VLXTableView *table) override;
-    QVariant tableViewObjectValue(VLXTableView *table, const QString &column, int row,
-                                  int role) override;
-    // Item rows are dragged within the item table; feeds (URLs) may be dropped on it.
-    QStringList tableViewDragTypes(VLXTableView *table) override;
-    bool tableViewWriteRows(VLXTableView *table, const QList<int> &rows, QMimeData *data) override;
-    Qt::DropAction tableViewValidateDrop(VLXTableView *table, const QMimeData *data, int row) override;
-    bool tableViewAcceptDrop(VLXTableView *table, const QMimeData *data, int row) override;
+    // The window's tables ask the pane that shows them; these answer for any of them.
+    int numberOfRowsInTableView(VLXTableView *table);
+    QVariant tableViewObjectValue(VLXTableView *table, const QString &column, int row, int role);
+    bool tableViewWriteRows(VLXTableView *table, const QList<int> &rows, QMimeData *data);
+    Qt::DropAction tableViewValidateDrop(VLXTableView *table, const QMimeData *data, int row);
+    bool tableViewAcceptDrop(VLXTableView *table, const QMimeData *data, int row);
 
     static DefaultsStore &userDefaults();
 
@@ -150,7 +164,7 @@ public:
     // The window's one undo stack; every editor registers its records here.
     VLXUndoManager *undoManager();
     static VLXUndoManager *sharedUndoManager();
-    EditTracker *editTracker();
+    EditTracker *editTracker() const { return m_editTracker; }
     // Ends the edit in progress so that an action sees the committed model.
     void finalizeChanges();
     static void sharedFinalizeChanges();
@@ -159,8 +173,8 @@ public:
     bool isDocumentEdited() const;
     void setDocumentEdited(bool edited);
     void setDocumentEdited(bool edited, bool flushUndos);
-    bool isImageEdited() const { return m_imageEdited; }
-    void setImageEdited(bool edited) { m_imageEdited = edited; }
+    bool isImageEdited() const;
+    void setImageEdited(bool edited);
     static QString undoActionNameForControl(const QString &outletName);
     static QString undoActionNameForText(const QString &outletName);
     // The check made when a field is left: answers the trimmed (or repaired) text to keep.
@@ -179,8 +193,8 @@ public:
     void updateAutoPubDateForItemAtIndex(int index);
     void updateFeedPubDateDisplay(const QString &date);
     void updateItemPubDateDisplay(const QString &date, int itemIndex);
-    void setPubDatesFrozen(bool frozen) { m_pubDatesFrozen = frozen; }
-    bool pubDatesFrozen() const { return m_pubDatesFrozen; }
+    void setPubDatesFrozen(bool frozen);
+    bool pubDatesFrozen() const;
     // Undo records of the window (registered before the change they take back).
     UndoRecord itemChangeUndoRecord(int selectedRow);
     UndoRecord viewXMLUndoRecord(const QString &xml);
@@ -189,6 +203,7 @@ public:
     // --- Opening (Vellumcast+Opening.cpp) ----------------------------------------------------
     // 0 when the user abandoned the text, 1 otherwise.
     int actuallyOpenFile(const QString &path, const QUrl &url, const QString &text, int transient);
+    // Reads a text into the loaded entry's place (a new or generated feed).
     int populateFeedFromString(const QString &text, bool reloadImage, bool validate = true,
                                bool hideErrors = false);
     // Reads the loaded feed again from a text (undo of a raw edit, Replace All, Revert): what
@@ -205,15 +220,16 @@ public:
 
     // --- Saving (Vellumcast+Saving.cpp) ------------------------------------------------------
     bool checkRequiredFields();
+    // Saves the loaded feed; the row must be its entry's (no feed is ever written under another
+    // entry's file).
     bool actualSaveDocument(int row);
     // The chosen file's URL, empty when cancelled or when the save failed.
     QUrl actualSaveDocumentAs(int row);
-    bool writeFeedToPath(const QString &path, QVariantMap &entry);
     // Asks about unsaved image and feed changes before leaving the loaded feed ("opening another
     // feed") or quitting ("exit"); false keeps everything as it is.
     bool askToSaveChanges(bool quitting);
 
-    // --- Item table drags (Vellumcast+Editing.cpp) -------------------------------------------
+    // --- Item table drags --------------------------------------------------------------------
     bool moveItem(int sourceRow, int dropRow);
 
 signals:
@@ -225,44 +241,62 @@ protected:
 private:
     // Window set-up (Vellumcast+Window.cpp).
     void buildWindow();
-    QWidget *buildFeedsTab();
-    QWidget *buildItemsTab();
-    QWidget *buildImageTab();
     void setHelpAnchors();
     void restoreWindowFrame();
     void saveWindowFrame();
+    void connectDocument();
     // Menus and toolbars (Vellumcast+Commands.cpp).
     void buildCommands();
     void buildMenus();
     void setupToolbar();
     void showToolbar(int tab);
     void updateTabAvailability();
-    void setFieldText(const QString &name, const QString &text);
-    void updateImage(bool reloadImage);
-    const VLXItems *selectedItem() const;
-    bool isItAFeed(const QString &path) const;
-    // Puts what the feed-list entry keeps (publication times, local enclosures) into the feed.
-    void applyEntryToFeed(const QVariantMap &entry);
     QAction *toolbarAction(const QString &identifier);
     void runCommand(const QString &name);
     void tabChanged(int index);
     void editCommand(const char *slot);
+    void setUpDocumentCommands();
+
+    // Opening (Vellumcast+Opening.cpp).
+    // A text with the entry it belongs to, read into the document; the feed and its entry come
+    // in together or not at all.
+    FeedDocument::LoadResult loadText(const QString &text, const FeedListEntry &entry,
+                                      bool reloadImage, bool validate = true,
+                                      bool hideErrors = false);
+    // Reads the listed entry's file or address into the document; false leaves it as it was (an
+    // entry whose text is abandoned is removed from the list shortly after).
+    bool loadEntry(const FeedListEntry &entry);
+    // The file's text with the reader that found it to be a feed, for the load that follows.
+    bool checkFeedFile(const QString &path);
+    void selectDocumentRow();
+    void rememberPreviousEntry();
+    // A new feed never saved that the user left is dropped from the list.
+    void dropLeftNewEntry();
+    void showSelectedTab(int tab);
+    void setWindowTitleFromEntry();
 
     QPointer<QMainWindow> m_documentWindow;
     Controller *m_feedController = nullptr;
-    std::shared_ptr<VLXFeed> m_feed;
-    QList<QVariantMap> m_listOfFeeds;
-    int m_lastFeedViewed = -1;
-    int m_previousFeedViewed = -1;
+    FeedDocument *m_document = nullptr;
+    FeedListModel *m_feedList = nullptr;
+    EditTracker *m_editTracker = nullptr;
+    ChannelPane *m_channelPane = nullptr; // the panes belong to the window
+    ItemsPane *m_itemsPane = nullptr;
+    ImagePane *m_imagePane = nullptr;
+    QPointer<VLXListBox> m_listBox;
+    QPointer<QLabel> m_statusText;
+    std::shared_ptr<WindowStatusSink> m_statusSink;
     bool m_openSampleXml = false;
     bool m_terminating = false;
     int m_tabsFeedsIndex = 0;
-    QString m_dataFromFile;
-    bool m_imageEdited = false;
-    int m_shownItem = -1;
-    QPointer<QWidget> m_itemsExtensionsTab;
-    QPointer<QWidget> m_imageExtensionsTab;
-    QPointer<QLabel> m_statusText;
+    QString m_previousEntry; // identifier of the entry shown before an open or selection
+    struct CheckedFeed
+    {
+        QString path;
+        QString text;
+        std::shared_ptr<VLXParseFeed> reader;
+    };
+    std::optional<CheckedFeed> m_checked;
 
     QHash<QString, QAction *> m_commands;
     QHash<QString, std::function<void()>> m_handlers;
@@ -271,35 +305,6 @@ private:
     QHash<int, QStringList> m_toolbarConfigurations;
     std::function<bool()> m_quitQuestion;
     std::function<bool()> m_leaveQuestion;
-
-    // Editing state (Vellumcast+Editing.cpp).
-    void setUpEditing();
-    void setUpDocumentCommands();
-    void endEditingOf(QWidget *control, const QString &startText, const QString &newText);
-    UndoRecord controlUndoRecord(const QString &control, const QString &restore,
-                                 const QString &other, int row, const QString &feedDate,
-                                 const QString &itemDate, int autoState);
-    UndoRecord textUndoRecord(const QString &view, const QString &restore, const QString &other,
-                              int row, const QString &feedDate, const QString &itemDate,
-                              int autoState);
-    UndoRecord guidUndoRecord(const QString &guid, int isPerma, int row, const QString &feedDate,
-                              const QString &itemDate, int autoState);
-    UndoRecord buttonUndoRecord(bool hours, int tag, int state, const QString &feedDate);
-    UndoRecord languageUndoRecord(const QString &code, const QString &feedDate);
-    UndoRecord localEnclosureUndoRecord(int index, const QString &length, const QString &type,
-                                        const QString &path, const QDateTime &lastUpload);
-    UndoRecord imageUndoRecord(const QImage &image, const QString &width, const QString &height,
-                               bool imageEdited);
-    void imageURLChanged(const QString &url);
-    void showItemFieldIfSelected(const QString &control, const QString &text, int row);
-    int autoPubDateState() const;
-    void setAutoPubDateState(int state);
-    VLXUndoManager *m_undoManager = nullptr;
-    EditTracker *m_editTracker = nullptr;
-    bool m_pubDatesFrozen = false;
-    bool m_reparsingLoadedFeed = false;
-    QString m_startXML; // the text written by the last save
-    QString m_rawString;
 };
 
 template<typename T> T *Vellumcast::outlet(const QString &name) const

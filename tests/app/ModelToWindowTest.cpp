@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTest>
 #include <QUrl>
 
 namespace {
@@ -208,7 +209,8 @@ TEST_F(ModelToWindowTest, AMissingImageSizeIsTakenFromThePicture)
     feed->image()->setWidth("88");
     window->setCurrentFeed(feed);
     auto *picture = window->outlet<VLXImageView>("Image_Required_Image");
-    ASSERT_TRUE(picture->hasImage());
+    // The picture is fetched in the background and shown when it arrives.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return picture->hasImage(); }, 10000));
     EXPECT_EQ(picture->image().size(), QSize(176, 62));
     EXPECT_EQ(text("Image_Required_Height"), "31");
     EXPECT_EQ(feed->image()->height(), "31");
@@ -216,6 +218,7 @@ TEST_F(ModelToWindowTest, AMissingImageSizeIsTakenFromThePicture)
     auto both = std::make_shared<VLXFeed>();
     both->image()->setURL(pictureAt(server, "small.png", {120, 40}));
     window->setCurrentFeed(both);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !both->image()->width().isEmpty(); }, 10000));
     EXPECT_EQ(both->image()->width(), "120");
     EXPECT_EQ(both->image()->height(), "40");
     EXPECT_EQ(text("Image_Required_Width"), "120");
@@ -230,6 +233,10 @@ TEST_F(ModelToWindowTest, AnImageThatCannotBeFetchedIsReportedAndTheRestIsShown)
     feed->image()->setURL(server.url("missing.png"));
     alerts->clear();
     window->setCurrentFeed(feed);
+    // The rest of the window is filled at once; the failure is reported when the fetch ends.
+    EXPECT_EQ(text("Feeds_Required_Title"), "Still shown");
+    EXPECT_TRUE(alerts->alerts().isEmpty());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !alerts->alerts().isEmpty(); }, 10000));
     ASSERT_EQ(alerts->alerts().size(), 1);
     EXPECT_EQ(alerts->alerts()[0].title, "Connection Failure");
     EXPECT_TRUE(alerts->alerts()[0].message.startsWith("When trying to fetch the image "));

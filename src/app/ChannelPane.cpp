@@ -1,0 +1,315 @@
+#include "app/ChannelPane.h"
+
+#include "app/EditTracker.h"
+#include "app/FeedDocument.h"
+#include "app/FeedFields.h"
+#include "app/FieldBinding.h"
+#include "app/PaneKit.h"
+#include "model/VLXFeed.h"
+#include "model/VLXFeedLanguage.h"
+#include "model/VLXLogic.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionNSName.h"
+#include "settings/VLXPreferences.h"
+#include "ui/VLXBox.h"
+#include "ui/VLXButton.h"
+#include "ui/VLXCheckBox.h"
+#include "ui/VLXMatrix.h"
+#include "ui/VLXPopUpButton.h"
+#include "ui/VLXTableView.h"
+#include "ui/VLXTextField.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <array>
+
+namespace {
+const QString kSkipHours = QStringLiteral("Feeds_Optional_SkipHours_Matrix");
+const QString kSkipDays = QStringLiteral("Feeds_Optional_SkipDays_Matrix");
+} // namespace
+
+ChannelPane::ChannelPane(FeedDocument *document, EditTracker *tracker, QWidget *parent)
+    : QWidget(parent), m_document(document), m_tracker(tracker)
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *sub = PaneKit::subTabs(QStringLiteral("tabsFeeds_FeedsSub"));
+    sub->setMinimumWidth(420);
+    buildRequired(sub);
+    buildOptional(sub);
+    buildExtensions(sub);
+    buildAdvanced(sub);
+    layout->addWidget(sub);
+
+    m_binding = new FieldBinding(document, tracker, this, FieldScope::Channel);
+    m_binding->bind(FeedFields::all(), FeedFields::summaries());
+
+    // The controls that are not fields of the table.
+    auto *autoDate = findChild<VLXCheckBox *>(QStringLiteral("Feeds_Required_AutoPubDate"));
+    connect(autoDate, &QAbstractButton::clicked, this,
+            [this](bool on) { m_document->setAutoPubDate(on); });
+    connect(document, &FeedDocument::autoPubDateChanged, autoDate, &QAbstractButton::setChecked);
+    for (bool hours : {true, false}) {
+        auto *matrix = findChild<VLXMatrix *>(hours ? kSkipHours : kSkipDays);
+        connect(matrix, &VLXMatrix::cellClicked, this, [this, matrix, hours](int tag) {
+            m_tracker->finalizeChanges();
+            m_document->editSkipFlag(hours, tag, matrix->stateOfTag(tag));
+        });
+    }
+    connect(document, &FeedDocument::fieldChanged, this,
+            [this](FieldScope scope, int, const QString &outlet) {
+                if (scope == FieldScope::Channel && (outlet == kSkipHours || outlet == kSkipDays))
+                    loadSkipFlags(outlet == kSkipHours);
+            });
+}
+
+void ChannelPane::buildRequired(QTabWidget *sub)
+{
+    auto *required = PaneKit::page(QStringLiteral("Required"));
+    auto *layout = new QVBoxLayout(required);
+    auto *form = PaneKit::newForm();
+    form->addRow(tr("Title:"), PaneKit::textField(QStringLiteral("Feeds_Required_Title"),
+                                                  tr("Name of the feed")));
+    form->addRow(tr("Link:"),
+                 PaneKit::textField(QStringLiteral("Feeds_Required_Link"), tr("https://")));
+    auto *autoDate
+        = PaneKit::named(new VLXCheckBox, QStringLiteral("Feeds_Required_AutoPubDate"));
+    autoDate->setText(tr("Automatic"));
+    autoDate->setToolTip(tr("Set the publication date to now on every change"));
+    form->addRow(tr("Pub Date:"),
+                 PaneKit::dateRow(QStringLiteral("Feeds_Required"),
+                                  PaneKit::textField(QStringLiteral("Feeds_Required_PubDate")),
+                                  autoDate));
+    layout->addLayout(form);
+    layout->addWidget(new QLabel(tr("Description:")));
+    layout->addWidget(PaneKit::descriptionEditor(QStringLiteral("Feeds_Required")), 1);
+    sub->addTab(required, tr("Required"));
+}
+
+void ChannelPane::buildOptional(QTabWidget *sub)
+{
+    auto *optional = new QVBoxLayout;
+    auto *form = PaneKit::newForm();
+    auto *language = PaneKit::named(new VLXPopUpButton, QStringLiteral("Feeds_Optional_Language"));
+    // Each title carries its code: the field's value.
+    for (const QString &title : VLXFeedLanguage::sharedLanguageTitles())
+        language->addItem(title, VLXFeedLanguage::sharedCodeForTitle(title));
+    language->setCurrentIndex(-1); // a feed without a language shows no choice
+    language->setMaxVisibleItems(20);
+    form->addRow(tr("Language:"), language);
+    form->addRow(tr("Webmaster:"), PaneKit::textField(QStringLiteral("Feeds_Optional_Webmaster"),
+                                                      tr("e-mail (name)")));
+    form->addRow(tr("Editor:"), PaneKit::textField(QStringLiteral("Feeds_Optional_Editor"),
+                                                   tr("e-mail (name)")));
+    form->addRow(tr("Copyright:"), PaneKit::textField(QStringLiteral("Feeds_Optional_Copyright")));
+    form->addRow(tr("Rating:"), PaneKit::textField(QStringLiteral("Feeds_Optional_Rating")));
+    form->addRow(tr("Docs:"), PaneKit::textField(QStringLiteral("Feeds_Optional_Docs")));
+    form->addRow(tr("TTL:"),
+                 PaneKit::textField(QStringLiteral("Feeds_Optional_TTL"), tr("minutes")));
+    optional->addLayout(form);
+    optional->addWidget(new QLabel(tr("Categories:")));
+    optional->addWidget(PaneKit::tableWithButtons(
+        this, QStringLiteral("Feeds_Optional_Category"),
+        QStringLiteral("Feeds_Optional_AddCategory"), QStringLiteral("Feeds_Optional_DelCategory"),
+        QStringLiteral("Feeds_Optional_EditCategory"), {QStringLiteral("category")}));
+    {
+        VLXBox *box = PaneKit::disclosure(optional, QStringLiteral("Feeds_Optional_SkipHours"),
+                                          tr("Skip Hours"));
+        auto *matrix = PaneKit::named(new VLXMatrix, kSkipHours);
+        for (int hour = 0; hour < 24; ++hour)
+            matrix->addCell(hour, QStringLiteral("%1").arg(hour, 2, 10, QLatin1Char('0')),
+                            hour / 8, hour % 8);
+        (new QVBoxLayout(box))->addWidget(matrix);
+    }
+    {
+        VLXBox *box = PaneKit::disclosure(optional, QStringLiteral("Feeds_Optional_SkipDays"),
+                                          tr("Skip Days"));
+        auto *matrix = PaneKit::named(new VLXMatrix, kSkipDays);
+        const QStringList days {tr("Sunday"),   tr("Monday"), tr("Tuesday"), tr("Wednesday"),
+                                tr("Thursday"), tr("Friday"), tr("Saturday")};
+        for (int day = 0; day < 7; ++day)
+            matrix->addCell(day, days[day], day / 4, day % 4);
+        (new QVBoxLayout(box))->addWidget(matrix);
+    }
+    const struct
+    {
+        const char *base;
+        const char *title;
+        QList<QPair<const char *, const char *>> fields;
+    } groups[] = {
+        {"Feeds_Optional_Cloud",
+         QT_TR_NOOP("Cloud"),
+         {{"Domain:", "Domain"},
+          {"Port:", "Port"},
+          {"Path:", "Path"},
+          {"Procedure:", "RegProc"},
+          {"Protocol:", "Protocol"}}},
+        {"Feeds_Optional_TextInput",
+         QT_TR_NOOP("Text Input"),
+         {{"Title:", "Title"}, {"Description:", "Description"}, {"Name:", "Name"}, {"Link:", "Link"}}},
+    };
+    for (const auto &group : groups) {
+        const QString base = QLatin1String(group.base);
+        VLXBox *box = PaneKit::disclosure(optional, base, tr(group.title));
+        auto *groupForm = PaneKit::newForm();
+        for (const auto &[label, suffix] : group.fields)
+            groupForm->addRow(tr(label),
+                              PaneKit::textField(base + QLatin1Char('_') + QLatin1String(suffix)));
+        box->setLayout(groupForm);
+    }
+    optional->addStretch(1);
+    sub->addTab(PaneKit::scrollingPage(QStringLiteral("Optional"), optional), tr("Optional"));
+}
+
+void ChannelPane::buildExtensions(QTabWidget *sub)
+{
+    // The "General" tab lists the namespaces; one tab per extension follows.
+    auto *extensions = PaneKit::page(QStringLiteral("Extensions"));
+    auto *layout = new QVBoxLayout(extensions);
+    layout->setContentsMargins(0, 4, 0, 0);
+    auto *tabs = PaneKit::subTabs(QStringLiteral("tabsFeeds_FeedsExtensions"));
+    auto *general = PaneKit::page(QStringLiteral("General"));
+    auto *generalLayout = new QVBoxLayout(general);
+    generalLayout->addWidget(new QLabel(tr("Namespaces used by this feed:")));
+    auto *namespaces = PaneKit::named(new VLXTableView, QStringLiteral("Feeds_Extensions_List"));
+    namespaces->setDataSource(this, {QStringLiteral("extensionUsed"), QStringLiteral("namespace")},
+                              {tr("Use"), tr("Namespace")});
+    namespaces->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    generalLayout->addWidget(namespaces, 1);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(PaneKit::smallButton(QStringLiteral("Feeds_Extensions_Add"),
+                                            tr("Add Namespace\u2026")));
+    buttons->addStretch(1);
+    generalLayout->addLayout(buttons);
+    tabs->addTab(general, tr("General"));
+    layout->addWidget(tabs);
+    sub->addTab(extensions, tr("Extensions"));
+}
+
+void ChannelPane::buildAdvanced(QTabWidget *sub)
+{
+    QWidget *advanced = PaneKit::commentsPage(this, QStringLiteral("Feeds"));
+    auto *form = PaneKit::newForm();
+    form->addRow(tr("XSL Style Sheet:"),
+                 PaneKit::textField(QStringLiteral("Feeds_Advanced_StyleSheet"), tr("https://")));
+    form->addRow(tr("CSS Style Sheet:"), PaneKit::textField(
+                                             QStringLiteral("Feeds_Advanced_StyleSheetCSS"),
+                                             tr("https://")));
+    static_cast<QVBoxLayout *>(advanced->layout())->insertLayout(0, form);
+    sub->addTab(advanced, tr("Advanced"));
+}
+
+void ChannelPane::loadData()
+{
+    m_binding->load();
+    findChild<VLXCheckBox *>(QStringLiteral("Feeds_Required_AutoPubDate"))
+        ->setChecked(m_document->autoPubDate());
+    loadSkipFlags(true);
+    loadSkipFlags(false);
+    reloadTables();
+}
+
+void ChannelPane::loadSkipFlags(bool hours)
+{
+    const VLXFeed &feed = *m_document->feed();
+    auto *matrix = findChild<VLXMatrix *>(hours ? kSkipHours : kSkipDays);
+    const QString summaryName
+        = hours ? QStringLiteral("Feeds_Optional_SkipHours") : QStringLiteral("Feeds_Optional_SkipDays");
+    QString summary;
+    if (hours) {
+        for (int hour = 0; hour < 24; ++hour)
+            matrix->setStateOfTag(hour, feed.skipHours(hour));
+        summary = VLXLogic::buildSkipHoursString(feed.skipHoursFlags());
+    } else {
+        for (int day = 0; day < 7; ++day)
+            matrix->setStateOfTag(day, feed.skipDays(day));
+        summary = VLXLogic::buildSkipDaysString(feed.skipDaysFlags());
+    }
+    m_tracker->setDisplayedText(findChild<QWidget *>(summaryName), summary);
+}
+
+void ChannelPane::reloadTables()
+{
+    for (const char *name :
+         {"Feeds_Optional_Category", "Feeds_Advanced_Comments", "Feeds_Extensions_List"}) {
+        if (auto *table = findChild<VLXTableView *>(QLatin1String(name)))
+            table->reloadData();
+    }
+}
+
+void ChannelPane::loadExtensionTabs()
+{
+    const extensionManagerChannel *channel = m_document->feed()->XMLExtensions();
+    auto *tabs = findChild<QTabWidget *>(QStringLiteral("tabsFeeds_FeedsExtensions"));
+    ExtensionTabs::rebuild(tabs, channel, 1, {m_document, m_tracker, FieldScope::Channel, {}});
+    ExtensionTabs::show(tabs, channel, 1);
+    if (auto *namespaces = findChild<VLXTableView *>(QStringLiteral("Feeds_Extensions_List")))
+        namespaces->reloadData();
+}
+
+int ChannelPane::numberOfRowsInTableView(VLXTableView *table)
+{
+    const QString name = table->objectName();
+    const VLXFeed &feed = *m_document->feed();
+    if (name == QLatin1String("Feeds_Extensions_List"))
+        return int(
+            VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toList().size());
+    int rows = 0;
+    QString buttons;
+    if (name == QLatin1String("Feeds_Optional_Category")) {
+        rows = int(feed.category().size());
+        buttons = QStringLiteral("Feeds_Optional_%1Category");
+    } else if (name == QLatin1String("Feeds_Advanced_Comments")) {
+        rows = int(feed.XMLComments().size());
+        buttons = QStringLiteral("Feeds_Advanced_%1Comments");
+    }
+    // Delete and Edit need a row to act on.
+    for (const char *kind : {"Del", "Edit"}) {
+        if (QWidget *button = findChild<QWidget *>(buttons.arg(QLatin1String(kind))))
+            button->setEnabled(rows > 0);
+    }
+    return rows;
+}
+
+QVariant ChannelPane::tableViewObjectValue(VLXTableView *table, const QString &column, int row,
+                                           int role)
+{
+    const QString name = table->objectName();
+    const VLXFeed &feed = *m_document->feed();
+    if (name == QLatin1String("Feeds_Extensions_List")) {
+        const QString description
+            = VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces"))
+                  .toList()
+                  .value(row)
+                  .toString();
+        if (column == QLatin1String("extensionUsed")) {
+            if (role != Qt::CheckStateRole)
+                return {};
+            const QString prefix = extensionNSName::extensionNameFromDescription(description);
+            const extensionManagerChannel *manager = feed.XMLExtensions();
+            bool used = false;
+            for (int i = 0; manager && i < manager->countOfExtensions() && !used; ++i)
+                used = manager->extensionNameAtIndex(i) == prefix;
+            return used ? Qt::Checked : Qt::Unchecked;
+        }
+        if (role == Qt::FontRole) {
+            QFont font;
+            font.setBold(extensionNSName::wellSupportedFromDescription(description));
+            return font;
+        }
+        return role == Qt::DisplayRole
+            ? QVariant(extensionNSName::displayDescriptionFromDescription(description))
+            : QVariant();
+    }
+    if (role != Qt::DisplayRole)
+        return {};
+    if (name == QLatin1String("Feeds_Optional_Category"))
+        return PaneKit::categoryText(feed.category().value(row));
+    if (name == QLatin1String("Feeds_Advanced_Comments"))
+        return VLXLogic::convertCRLFtoSymbols(feed.XMLComments().value(row));
+    return {};
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/FeedField.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class EditTracker;
+class FeedDocument;
+class QTabWidget;
+class baseExtensionManager;
+class extensionNSRaw;
+
+// The pane of one extension in the extension tabs of the channel, the items or the image. The
+// item tabs are made from item 0's extensions and show whichever item is shown, so a pane is
+// handed the extension object of the item shown (setExtension) and loads it (loadData).
+class ExtensionPane : public QWidget
+{
+    Q_OBJECT
+public:
+    using QWidget::QWidget;
+    virtual void setExtension(std::shared_ptr<extensionNSRaw> extension) = 0;
+    virtual void loadData() = 0;
+};
+
+// Builds and fills the tabs of the namespace extensions. An extension whose namespace has an
+// editor registers a pane factory under its extension name ("itunes", "dc", ...); the others get
+// the raw XML pane (unknown namespaces, kept as written) or a read-only view of their elements.
+class ExtensionTabs
+{
+public:
+    struct Context
+    {
+        FeedDocument *document;
+        EditTracker *tracker;
+        FieldScope scope;
+        std::function<int()> item; // the item shown (item tabs)
+    };
+    using PaneFactory = std::function<ExtensionPane *(std::shared_ptr<extensionNSRaw> extension,
+                                                      const Context &context)>;
+    static void registerPane(const QString &extensionName, PaneFactory factory);
+
+    // Rebuilds the tabs after the first `keep` ones: one per extension of the manager.
+    static void rebuild(QTabWidget *tabs, const baseExtensionManager *manager, int keep,
+                        const Context &context);
+    // Shows each extension of the manager in the tab of the same position after `first`.
+    static void show(QTabWidget *tabs, const baseExtensionManager *manager, int first);
+    // Takes the "Extensions" tab out of a sub-tab view (holding it), or puts it back at index 2.
+    static void showExtensionsTab(QTabWidget *sub, QPointer<QWidget> &held, bool show);
+};

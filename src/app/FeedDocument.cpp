@@ -1,0 +1,271 @@
+#include "app/FeedDocument.h"
+
+#include "app/FeedFields.h"
+#include "app/FieldChange.h"
+#include "app/VLXUndoManager.h"
+#include "model/SmartDate.h"
+#include "model/VLXFeed.h"
+#include "model/VLXImage.h"
+#include "model/VLXItems.h"
+#include "model/mimeTypes.h"
+#include "platform/AlertService.h"
+
+#include <QDebug>
+#include <QFileInfo>
+#include <QUrl>
+
+VLXImage *FeedDocument::image() const
+{
+    return m_feed->image();
+}
+
+VLXItems *FeedDocument::item(int index) const
+{
+    return index >= 0 && index < m_feed->countOfItems() ? m_feed->itemAtIndex(index).get()
+                                                        : nullptr;
+}
+
+int FeedDocument::itemCount() const
+{
+    return m_feed->countOfItems();
+}
+
+void FeedDocument::setEntry(const FeedListEntry &entry)
+{
+    m_entry = entry;
+    emit entryChanged();
+}
+
+void FeedDocument::install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry,
+                           bool rereading)
+{
+    if (m_feed && m_feed != feed)
+        m_feed->deactivate();
+    m_feed = feed ? std::move(feed) : std::make_shared<VLXFeed>();
+    m_entry = entry;
+    m_shownItem = m_feed->countOfItems() > 0 ? 0 : -1;
+    if (!rereading) {
+        // The steps recorded for the feed shown before must not reach this one.
+        m_undo->setDocumentEdited(false, true);
+        m_imageEdited = false;
+    }
+}
+
+void FeedDocument::replace(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry,
+                           bool reloadImage)
+{
+    install(std::move(feed), entry, false);
+    emit entryChanged();
+    emit feedReplaced(reloadImage);
+}
+
+// --- Undo and the edited state ------------------------------------------------------------------
+
+void FeedDocument::registerUndo(UndoRecord record, const QString &actionName)
+{
+    m_undo->registerUndo(std::move(record));
+    m_undo->setActionName(actionName);
+}
+
+bool FeedDocument::isEdited() const
+{
+    return m_undo->isDocumentEdited();
+}
+
+void FeedDocument::setEdited(bool edited)
+{
+    m_undo->setDocumentEdited(edited);
+}
+
+void FeedDocument::setEdited(bool edited, bool flushUndos)
+{
+    m_undo->setDocumentEdited(edited, flushUndos);
+}
+
+// --- Field values -------------------------------------------------------------------------------
+
+void FeedDocument::announce(FieldScope scope, int item, const QString &outlet)
+{
+    emit fieldChanged(scope, scope == FieldScope::Item ? item : -1, outlet);
+}
+
+bool FeedDocument::applyField(const FeedField &field, int item, const QString &value)
+{
+    if (!field.write || !field.write(*this, item, value)) {
+        qDebug().noquote() << "Editing ended on an unknown text";
+        return false;
+    }
+    announce(field.scope, item, field.outlet);
+    if (field.afterEdit)
+        field.afterEdit(*this, item);
+    return true;
+}
+
+bool FeedDocument::editField(const FeedField &field, int item, const QString &value)
+{
+    if (!field.write || (field.isItemScoped() && !this->item(item)))
+        return false;
+    const QString old = field.read(*this, item);
+    if (old == value)
+        return false;
+    // A pop-up choice keeps only the feed's date; typed fields also the AutoPubDate box.
+    registerUndo(FieldChange::value(
+                     *this, field, item, old,
+                     FieldChange::datesBefore(*this, field.scope, item,
+                                              field.kind != FieldKind::Choice)),
+                 field.undoName);
+    return applyField(field, item, value);
+}
+
+bool FeedDocument::editField(const QString &outlet, int item, const QString &value)
+{
+    const FeedField *field = FeedFields::byOutlet(outlet);
+    return field && editField(*field, item, value);
+}
+
+void FeedDocument::editGUID(int item, const QString &guid, int isPermaLink)
+{
+    const VLXItems *target = this->item(item);
+    if (!target)
+        return;
+    registerUndo(FieldChange::guid(*this, item, target->GUID(), target->GUIDAttr(),
+                                   FieldChange::datesBefore(*this, FieldScope::Item, item, true)),
+                 QStringLiteral("Item GUID"));
+    applyGUID(item, guid, isPermaLink);
+}
+
+void FeedDocument::applyGUID(int item, const QString &guid, int isPermaLink)
+{
+    VLXItems *target = this->item(item);
+    if (!target)
+        return;
+    refreshFeedPubDate();
+    refreshItemPubDate(item);
+    target->setGUID(guid);
+    target->setGUIDAttr(isPermaLink);
+    announce(FieldScope::Item, item, QStringLiteral("Items_Optional_GUID_GUID"));
+    announce(FieldScope::Item, item, QStringLiteral("Items_Optional_GUID_Perma"));
+    const QString message = target->isGUIDUnique(m_feed.get());
+    if (!message.isEmpty()) {
+        Alert notUnique;
+        notUnique.style = Alert::Style::Informational;
+        notUnique.title = QStringLiteral("GUID Not Unique");
+        notUnique.message = message;
+        AlertService::show(notUnique);
+    }
+}
+
+void FeedDocument::editSkipFlag(bool hours, int index, int value)
+{
+    if (index < 0 || index >= (hours ? 24 : 7))
+        return;
+    VLXFeed &feed = *m_feed;
+    const int current = hours ? feed.skipHours(index) : feed.skipDays(index);
+    if (current == value)
+        return;
+    registerUndo(FieldChange::skipFlag(*this, hours, index, current, feed.pubDate()),
+                 hours ? QStringLiteral("Skip Hours") : QStringLiteral("Skip Days"));
+    if (hours)
+        feed.setSkipHours(index, value);
+    else
+        feed.setSkipDays(index, value);
+    announce(FieldScope::Channel, -1,
+             hours ? QStringLiteral("Feeds_Optional_SkipHours_Matrix")
+                   : QStringLiteral("Feeds_Optional_SkipDays_Matrix"));
+    refreshFeedPubDate();
+}
+
+QStringList FeedDocument::attachLocalEnclosureFile(int item, const QString &path,
+                                                   bool pathAlreadyShown)
+{
+    const QStringList notFound {QStringLiteral("File not found"),
+                                QStringLiteral("The file \"%1\" could not be found.").arg(path)};
+    VLXItems *target = this->item(item);
+    if (!target)
+        return notFound;
+    UndoRecord record = FieldChange::localEnclosure(
+        *this, item, target->enclosureAttrLength(), target->enclosureAttrType(),
+        target->localEnclosureFilePath(), target->lastUploaded());
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    const QFileInfo info(canonical.isEmpty() ? path : canonical);
+    if (path.isEmpty() || !info.exists())
+        return notFound;
+    const QString urlType
+        = mimeTypes::sharedMimeTypeForPath(QUrl(target->enclosureAttrURL()).path());
+    const QString fileType = mimeTypes::sharedMimeTypeForPath(path);
+    if (!target->enclosureAttrURL().isEmpty() && urlType != fileType) {
+        Alert mismatch;
+        mismatch.style = Alert::Style::Informational;
+        mismatch.title = QStringLiteral("MIME Mismatch");
+        mismatch.message = QStringLiteral("The MIME type for the URL, \"%1\", does not match the "
+                                          "MIME type of the file just selected, \"%2\".  This "
+                                          "will cause problems with feed readers.")
+                               .arg(urlType, fileType);
+        mismatch.defaultButton = QStringLiteral("Cancel");
+        mismatch.alternateButton = QStringLiteral("Continue");
+        if (AlertService::show(mismatch) == AlertService::kDefault)
+            return {QStringLiteral("Canceled"), QStringLiteral("Field change canceled by user")};
+    }
+    target->setLocalEnclosureFilePath(path);
+    target->setEnclosureAttrLength(QString::number(info.size()));
+    target->setEnclosureAttrType(fileType);
+    // A file newly attached has never been uploaded.
+    if (!pathAlreadyShown)
+        target->setLastUploaded(QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
+    for (const char *outlet : {"Items_Optional_Enclosure_Length", "Items_Optional_Enclosure_Type",
+                               "Items_Optional_Enclosure_Advanced_Filename"})
+        announce(FieldScope::Item, item, QLatin1String(outlet));
+    registerUndo(std::move(record), QStringLiteral("Select Enclosure File"));
+    return {};
+}
+
+// --- Automatic publication dates ----------------------------------------------------------------
+
+bool FeedDocument::autoPubDate() const
+{
+    return m_feed->autoPubDate() != 0;
+}
+
+void FeedDocument::setAutoPubDate(bool on)
+{
+    if (autoPubDate() == on)
+        return;
+    m_feed->setAutoPubDate(on ? 1 : 0);
+    emit autoPubDateChanged(on);
+}
+
+void FeedDocument::refreshFeedPubDate()
+{
+    if (!autoPubDate() || m_pubDatesFrozen)
+        return;
+    setFeedPubDate(SmartDate::feedAutoPubDate());
+}
+
+void FeedDocument::refreshItemPubDate(int item)
+{
+    if (!autoPubDate() || m_pubDatesFrozen || !this->item(item))
+        return;
+    setItemPubDate(item, SmartDate::feedAutoPubDate());
+}
+
+void FeedDocument::setFeedPubDate(const QString &date)
+{
+    m_feed->setPubDate(date);
+    announce(FieldScope::Channel, -1, QStringLiteral("Feeds_Required_PubDate"));
+}
+
+void FeedDocument::setItemPubDate(int item, const QString &date)
+{
+    if (VLXItems *target = this->item(item)) {
+        target->setPubDate(date);
+        announce(FieldScope::Item, item, QStringLiteral("Items_Required_PubDate"));
+    }
+}
+
+// --- Items --------------------------------------------------------------------------------------
+
+void FeedDocument::itemsChanged(int selectRow)
+{
+    m_shownItem = selectRow >= 0 && selectRow < itemCount() ? selectRow : -1;
+    emit itemListChanged(selectRow);
+}

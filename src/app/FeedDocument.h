@@ -1,0 +1,184 @@
+#pragma once
+
+#include "app/FeedField.h"
+#include "app/FeedListEntry.h"
+#include "app/UndoRecord.h"
+
+#include <QDateTime>
+#include <QImage>
+#include <QObject>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class StatusSink;
+class VLXFeed;
+class VLXImage;
+class VLXItems;
+class VLXParseFeed;
+class VLXUndoManager;
+
+// The feed loaded for editing: the VLXFeed, the feed-list entry it belongs to, its picture, the
+// undo stack and the edited state. Everything that changes the loaded feed goes through here and
+// is announced by a signal; the window's panes show the model and refresh from those signals,
+// and undo acts on the model alone.
+//
+// The feed and its entry are replaced together, by load() only: a load that is abandoned, or a
+// text that never became a feed, leaves both as they were. Saving always writes to the file of
+// the document's own entry.
+class FeedDocument : public QObject
+{
+    Q_OBJECT
+public:
+    explicit FeedDocument(QObject *parent = nullptr);
+    ~FeedDocument() override;
+
+    // Never null: an empty feed before the first load.
+    const std::shared_ptr<VLXFeed> &feed() const { return m_feed; }
+    VLXImage *image() const;
+    // The item at the index, nullptr when there is none.
+    VLXItems *item(int index) const;
+    int itemCount() const;
+    const FeedListEntry &entry() const { return m_entry; }
+    // The entry's own data changed (a save, a publish); its identifier stays.
+    void setEntry(const FeedListEntry &entry);
+    // The feed text as last read or written (what Revert goes back to).
+    QString text() const { return m_text; }
+
+    // Shows another feed, belonging to another entry, without reading text (a feed built in
+    // memory); the undo steps of the feed before are dropped.
+    void replace(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry, bool reloadImage = true);
+
+    // --- Loading -------------------------------------------------------------------------------
+    enum class LoadOutcome {
+        Loaded,
+        Abandoned, // "Abandon it"
+        Unsaved, // the source editor closed without saving
+    };
+    struct LoadOptions
+    {
+        bool validate = true;
+        bool hideErrors = false;
+        // The loaded feed read again (Revert, a raw XML edit or its undo): the undo steps stay,
+        // and what the text does not hold (local enclosure files, upload times) is carried over.
+        bool rereading = false;
+        bool reloadImage = true;
+        QString status; // the status line's text when loading began
+        StatusSink *statusSink = nullptr;
+        // A reader that already checked this very text (its tree is read instead of parsing the
+        // text again).
+        std::shared_ptr<VLXParseFeed> checkedReader;
+    };
+    struct LoadResult
+    {
+        LoadOutcome outcome = LoadOutcome::Abandoned;
+        bool mended = false; // the text was changed in the source editor
+        bool itemAdded = false; // the feed had no item and got one
+        bool loaded() const { return outcome == LoadOutcome::Loaded; }
+    };
+    // Checks and reads the text once with one reader, offering to mend it in the source editor
+    // while it is no feed. On success the feed and the entry replace the loaded ones together.
+    LoadResult load(const QString &text, const FeedListEntry &entry, const LoadOptions &options);
+
+    // The editor offered to mend a text that is not a feed: answers the mended text, or nothing
+    // when it was closed without saving. Tests and the XML source window install theirs.
+    using SourceEditor = std::function<std::optional<QString>(const QString &)>;
+    static void setSourceEditor(SourceEditor editor);
+    static std::optional<QString> editSource(const QString &text);
+
+    // --- Saving --------------------------------------------------------------------------------
+    // Writes the feed and its entry (with the backups) to the path; the entry is updated with the
+    // local enclosure files and upload times. On failure the reason is in *problem, the old file
+    // is kept and nothing else changes.
+    bool writeTo(const QString &path, FeedListEntry &entry, QString *problem);
+
+    // --- Undo and the edited state -------------------------------------------------------------
+    VLXUndoManager *undoManager() const { return m_undo; }
+    // Registers a record (made before the change it takes back) and names the step.
+    void registerUndo(UndoRecord record, const QString &actionName);
+    bool isEdited() const;
+    void setEdited(bool edited);
+    // As setEdited; with flush, an unedited document also forgets its undo steps.
+    void setEdited(bool edited, bool flushUndos);
+    bool isImageEdited() const { return m_imageEdited; }
+    void setImageEdited(bool edited) { m_imageEdited = edited; }
+
+    // --- Field values --------------------------------------------------------------------------
+    QString value(const FeedField &field, int item) const { return field.read(*this, item); }
+    // Sets the value through the table, refreshes what the field's after-edit hook names, and
+    // tells the views; no undo step (undo itself and callers that register their own use it).
+    bool applyField(const FeedField &field, int item, const QString &value);
+    // The user's edit of a field as one undo step named by the field: the record keeps the old
+    // value, the publication dates and the AutoPubDate state. Unchanged values do nothing.
+    // This is how every editor and tool commits a field value.
+    bool editField(const FeedField &field, int item, const QString &value);
+    bool editField(const QString &outlet, int item, const QString &value);
+    // The guid and its permalink flag, as one step "Item GUID" (with the uniqueness alert).
+    void editGUID(int item, const QString &guid, int isPermaLink);
+    void applyGUID(int item, const QString &guid, int isPermaLink);
+    // One skip hour (hours) or skip day flag, as one step "Skip Hours" or "Skip Days".
+    void editSkipFlag(bool hours, int index, int value);
+    // A local enclosure file for the item (path with its tilde expanded), as one step "Select
+    // Enclosure File": empty when taken, else the title and message of the refusal.
+    QStringList attachLocalEnclosureFile(int item, const QString &path, bool pathAlreadyShown);
+
+    // --- Automatic publication dates -----------------------------------------------------------
+    bool autoPubDate() const;
+    // The AutoPubDate box: one state for the channel and the items.
+    void setAutoPubDate(bool on);
+    bool pubDatesFrozen() const { return m_pubDatesFrozen; }
+    void setPubDatesFrozen(bool frozen) { m_pubDatesFrozen = frozen; }
+    // Refresh the channel's or an item's date when automatic dating is on and not frozen.
+    void refreshFeedPubDate();
+    void refreshItemPubDate(int item);
+    void setFeedPubDate(const QString &date);
+    void setItemPubDate(int item, const QString &date);
+
+    // --- Items and the picture ---------------------------------------------------------------
+    // The item the window shows (-1 for none): the row an item-list undo selects back.
+    int shownItem() const { return m_shownItem; }
+    void setShownItem(int row) { m_shownItem = row; }
+    // Tells the views the item list changed; `selectRow` is the row to show.
+    void itemsChanged(int selectRow);
+    // The picture shown for the feed's image (fetched from its URL, or edited).
+    QImage picture() const { return m_picture; }
+    void setPicture(const QImage &picture);
+    // Fetches the image URL in the background; the picture and a missing size follow when it
+    // arrives. A failed fetch shows "Connection Failure" and keeps the picture.
+    void fetchPicture();
+    void cancelPictureFetch();
+    bool isFetchingPicture() const;
+    // Tells the views that a field changed (for changes made outside the table).
+    void announce(FieldScope scope, int item, const QString &outlet);
+
+signals:
+    // One field of the channel, an item or the image changed (outlet names the field).
+    void fieldChanged(FieldScope scope, int item, const QString &outlet);
+    // Items were added, removed or reordered; `selectRow` is the row to show.
+    void itemListChanged(int selectRow);
+    // Another feed (or the same one read again) is loaded.
+    void feedReplaced(bool reloadImage);
+    void entryChanged();
+    void editedChanged(bool edited);
+    void autoPubDateChanged(bool on);
+    void pictureChanged();
+    // The user asked to see the messages of the read ("View Log").
+    void parseLogRequested();
+
+private:
+    void install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry, bool rereading);
+    void fillMissingImageSize();
+    void pictureArrived(quint64 generation, const QImage &picture, const QString &problem);
+
+    std::shared_ptr<VLXFeed> m_feed;
+    FeedListEntry m_entry;
+    QString m_text;
+    QImage m_picture;
+    VLXUndoManager *m_undo = nullptr;
+    bool m_imageEdited = false;
+    bool m_pubDatesFrozen = false;
+    int m_shownItem = -1;
+    struct PictureFetch;
+    std::unique_ptr<PictureFetch> m_fetch;
+    quint64 m_fetchGeneration = 0;
+};

@@ -1,0 +1,167 @@
+#include "app/FieldChange.h"
+
+#include "app/FeedDocument.h"
+#include "app/FeedFields.h"
+#include "model/VLXFeed.h"
+#include "model/VLXImage.h"
+#include "model/VLXItems.h"
+
+#include <QPointer>
+
+namespace {
+// The records reach the document through a guarded pointer: a record outliving its window does
+// nothing.
+using Guard = QPointer<FeedDocument>;
+} // namespace
+
+FieldChange::Dates FieldChange::datesBefore(const FeedDocument &document, FieldScope scope,
+                                            int item, bool withAutoPubDate)
+{
+    Dates dates;
+    dates.feed = document.feed()->pubDate();
+    if (scope == FieldScope::Item) {
+        const VLXItems *target = document.item(item);
+        dates.item = target ? target->pubDate() : QString();
+    }
+    if (withAutoPubDate)
+        dates.autoPubDate = document.autoPubDate();
+    return dates;
+}
+
+void FieldChange::restoreDates(FeedDocument &document, int item, const Dates &dates)
+{
+    document.setFeedPubDate(dates.feed);
+    if (dates.item)
+        document.setItemPubDate(item, *dates.item);
+    if (dates.autoPubDate)
+        document.setAutoPubDate(*dates.autoPubDate);
+}
+
+UndoRecord FieldChange::value(FeedDocument &document, const FeedField &field, int item,
+                              const QString &restore, const Dates &dates)
+{
+    Guard guard(&document);
+    return UndoRecord {[guard, field, item, restore, dates]() -> UndoRecord {
+        if (!guard)
+            return {};
+        FeedDocument &doc = *guard;
+        const Dates now = datesBefore(doc, field.scope, item, dates.autoPubDate.has_value());
+        UndoRecord reverse = value(doc, field, item, doc.value(field, item), now);
+        doc.applyField(field, item, restore);
+        restoreDates(doc, item, dates);
+        return reverse;
+    }};
+}
+
+UndoRecord FieldChange::guid(FeedDocument &document, int item, const QString &guid, int isPermaLink,
+                             const Dates &dates)
+{
+    Guard guard(&document);
+    return UndoRecord {[guard, item, guid, isPermaLink, dates]() -> UndoRecord {
+        if (!guard || !guard->item(item))
+            return {};
+        FeedDocument &doc = *guard;
+        const VLXItems *target = doc.item(item);
+        UndoRecord reverse = FieldChange::guid(doc, item, target->GUID(), target->GUIDAttr(),
+                                               datesBefore(doc, FieldScope::Item, item, true));
+        doc.applyGUID(item, guid, isPermaLink);
+        restoreDates(doc, item, dates);
+        return reverse;
+    }};
+}
+
+UndoRecord FieldChange::skipFlag(FeedDocument &document, bool hours, int index, int value,
+                                 const QString &feedDate)
+{
+    Guard guard(&document);
+    return UndoRecord {[guard, hours, index, value, feedDate]() -> UndoRecord {
+        if (!guard)
+            return {};
+        FeedDocument &doc = *guard;
+        VLXFeed &feed = *doc.feed();
+        const int current = hours ? feed.skipHours(index) : feed.skipDays(index);
+        UndoRecord reverse = skipFlag(doc, hours, index, current, feed.pubDate());
+        if (hours)
+            feed.setSkipHours(index, value);
+        else
+            feed.setSkipDays(index, value);
+        doc.announce(FieldScope::Channel, -1,
+                     hours ? QStringLiteral("Feeds_Optional_SkipHours_Matrix")
+                           : QStringLiteral("Feeds_Optional_SkipDays_Matrix"));
+        doc.setFeedPubDate(feedDate);
+        return reverse;
+    }};
+}
+
+UndoRecord FieldChange::localEnclosure(FeedDocument &document, int item, const QString &length,
+                                       const QString &type, const QString &path,
+                                       const QDateTime &lastUpload)
+{
+    Guard guard(&document);
+    return UndoRecord {[guard, item, length, type, path, lastUpload]() -> UndoRecord {
+        if (!guard || !guard->item(item))
+            return {};
+        FeedDocument &doc = *guard;
+        VLXItems &target = *doc.item(item);
+        UndoRecord reverse
+            = localEnclosure(doc, item, target.enclosureAttrLength(), target.enclosureAttrType(),
+                             target.localEnclosureFilePath(), target.lastUploaded());
+        const QList<QPair<QString, QString>> values {
+            {QStringLiteral("Items_Optional_Enclosure_Length"), length},
+            {QStringLiteral("Items_Optional_Enclosure_Type"), type}};
+        for (const auto &[outlet, text] : values) {
+            if (const FeedField *field = FeedFields::byOutlet(outlet))
+                doc.applyField(*field, item, text);
+        }
+        target.setLocalEnclosureFilePath(path);
+        target.setLastUploaded(lastUpload);
+        doc.announce(FieldScope::Item, item,
+                     QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"));
+        return reverse;
+    }};
+}
+
+UndoRecord FieldChange::items(FeedDocument &document, int selectedRow)
+{
+    VLXFeed::ItemList copies;
+    for (const auto &item : document.feed()->arrayOfItems())
+        copies.append(item->copy());
+    const QString feedDate = document.feed()->pubDate();
+    Guard guard(&document);
+    return UndoRecord {[guard, copies, feedDate, selectedRow]() -> UndoRecord {
+        if (!guard)
+            return {};
+        FeedDocument &doc = *guard;
+        UndoRecord reverse = items(doc, doc.shownItem());
+        doc.feed()->removeAllItems();
+        for (const auto &item : copies)
+            doc.feed()->addItem(item->copy());
+        doc.itemsChanged(selectedRow);
+        doc.setFeedPubDate(feedDate);
+        return reverse;
+    }};
+}
+
+UndoRecord FieldChange::picture(FeedDocument &document)
+{
+    const QImage picture = document.picture();
+    const VLXImage *image = document.image();
+    const QString width = image ? image->width() : QString();
+    const QString height = image ? image->height() : QString();
+    const bool edited = document.isImageEdited();
+    Guard guard(&document);
+    return UndoRecord {[guard, picture, width, height, edited]() -> UndoRecord {
+        if (!guard || !guard->image())
+            return {};
+        FeedDocument &doc = *guard;
+        UndoRecord reverse = FieldChange::picture(doc);
+        doc.cancelPictureFetch();
+        doc.setPicture(picture);
+        doc.image()->setWidth(width);
+        doc.announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Width"));
+        doc.image()->setHeight(height);
+        doc.announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Height"));
+        doc.setImageEdited(edited);
+        return reverse;
+    }};
+}
