@@ -44,6 +44,7 @@ constexpr quint32 kNone = 0xFFFFFFFFu;
 
 std::atomic<qint64> maximumInput {vlxXMLDOM::kDefaultMaximumInputSize};
 std::atomic<quint64> refusedLoads {0};
+std::atomic<quint64> parsedTexts {0};
 
 xmlParserInputPtr refuseExternalEntity(const char *, const char *, xmlParserCtxtPtr)
 {
@@ -1059,6 +1060,7 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
 bool vlxXMLDOM::guardedParse(const std::function<xmlParserCtxtPtr()> &createContext,
                              TextSource *source, std::size_t sizeHint)
 {
+    ++parsedTexts;
     prepareLibrary();
     try {
         return parseWith(createContext, source, sizeHint);
@@ -1514,4 +1516,9 @@ qint64 vlxXMLDOM::maximumInputSize()
 quint64 vlxXMLDOM::refusedExternalLoads()
 {
     return refusedLoads;
+}
+
+quint64 vlxXMLDOM::documentsParsed()
+{
+    return parsedTexts;
 }

@@ -141,6 +141,9 @@ public:
     // How many requests for an external resource the parser has made and been refused since the
     // program started (a healthy run keeps this at 0: nothing asks for external resources).
     static quint64 refusedExternalLoads();
+    // How many texts the parser has been given since the program started (a test counts with it
+    // that a feed opened is parsed once).
+    static quint64 documentsParsed();
 
 private:
     struct TextSource;

@@ -39,6 +39,12 @@ TEST_F(StartupTest, FirstStartMakesTheUserFolderAndCopiesTheResources)
         EXPECT_TRUE(QFileInfo(folder.filePath("RSSIcons/" + name)).isFile()) << name.toStdString();
     }
     EXPECT_EQ(badges, 12);
+    // The companion server script and its read-me.
+    for (const char *name : {"glintpax.php", "glintpax-docs.rtf"})
+        EXPECT_EQ(readFile(folder.filePath(QStringLiteral("Scripts/") + name)),
+                  readFile(QStringLiteral(":/scripts/") + name))
+            << name;
+    EXPECT_FALSE(readFile(folder.filePath("Scripts/glintpax.php")).isEmpty());
 
     EXPECT_EQ(store().string("LastFeedTemplatePath"), folder.filePath("Templates"));
     EXPECT_EQ(store().string("LastFeedOpenPath"), folder.filePath("Feeds"));

@@ -1,0 +1,259 @@
+// The document on its own, without any window: edits through the field table, undo and redo,
+// the automatic dates, loading and the feed list's storage.
+#include "app/FeedDocument.h"
+#include "app/FeedFields.h"
+#include "app/FeedListEntry.h"
+#include "app/FeedListModel.h"
+#include "app/FieldChange.h"
+#include "app/VLXUndoManager.h"
+#include "model/VLXFeed.h"
+#include "model/VLXImage.h"
+#include "model/VLXItems.h"
+#include "platform/Clock.h"
+#include "platform/MemoryDefaultsStore.h"
+#include "platform/ScriptedAlertService.h"
+#include "settings/VLXPreferences.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+const QString kOldDate = QStringLiteral("Mon, 07 Dec 2026 09:00:00 +0000");
+
+QString feedWithItems(int count)
+{
+    QString items;
+    for (int i = 0; i < count; ++i)
+        items += QStringLiteral("<item><title>Item %1</title><link>https://example.org/%1</link>"
+                                "<description>About %1</description>"
+                                "<guid>https://example.org/%1</guid><pubDate>%2</pubDate></item>")
+                     .arg(i)
+                     .arg(kOldDate);
+    return QStringLiteral("<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>Old</title>"
+                          "<link>https://example.org/</link><description>d</description>"
+                          "<pubDate>%1</pubDate>%2</channel></rss>\n")
+        .arg(kOldDate, items);
+}
+
+class FeedDocumentTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+        alerts = ScriptedAlertService::install();
+        Clock::setInstance(std::make_shared<FixedClock>(
+            QDateTime(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC)));
+        entry = FeedListEntry::make("f.xml", "file:///tmp/f.xml", false);
+    }
+    void TearDown() override
+    {
+        Clock::setInstance(nullptr);
+        AlertService::setInstance(nullptr);
+    }
+    void load(int items)
+    {
+        ASSERT_TRUE(document.load(feedWithItems(items), entry, {}).loaded());
+        ASSERT_FALSE(document.isEdited());
+    }
+    // The user action is over: its records form one step.
+    void endAction() { document.undoManager()->closeGroup(); }
+    VLXUndoManager &undo() { return *document.undoManager(); }
+
+    std::shared_ptr<ScriptedAlertService> alerts;
+    FeedListEntry entry;
+    FeedDocument document;
+};
+} // namespace
+
+TEST_F(FeedDocumentTest, AChannelFieldIsOneStepThatPutsBackItsDateAndTheBox)
+{
+    load(1);
+    document.setAutoPubDate(true);
+    QSignalSpy changed(&document, &FeedDocument::fieldChanged);
+    EXPECT_TRUE(document.editField("Feeds_Required_Title", -1, "New"));
+    endAction();
+    const QString refreshed = document.feed()->pubDate();
+    EXPECT_EQ(document.feed()->title(), "New");
+    EXPECT_TRUE(refreshed.contains("08 Dec 2026")) << refreshed.toStdString();
+    EXPECT_EQ(undo().count(), 1);
+    EXPECT_EQ(undo().undoActionName(), "Feed Title");
+    EXPECT_TRUE(document.isEdited());
+    // The views hear of the field and of the date it refreshed.
+    QStringList outlets;
+    for (const QList<QVariant> &call : changed)
+        outlets << call.at(2).toString();
+    EXPECT_EQ(outlets, (QStringList {"Feeds_Required_Title", "Feeds_Required_PubDate"}));
+
+    // A date typed by hand ends automatic dating; undoing the title puts the box back as it was
+    // before the title's edit.
+    document.setAutoPubDate(false);
+    undo().undo();
+    EXPECT_EQ(document.feed()->title(), "Old");
+    EXPECT_EQ(document.feed()->pubDate(), kOldDate);
+    EXPECT_TRUE(document.autoPubDate());
+    EXPECT_FALSE(document.isEdited());
+    undo().redo();
+    EXPECT_EQ(document.feed()->title(), "New");
+    EXPECT_EQ(document.feed()->pubDate(), refreshed);
+    EXPECT_FALSE(document.autoPubDate());
+
+    // The same value again, or a field nobody knows, changes nothing.
+    EXPECT_FALSE(document.editField("Feeds_Required_Title", -1, "New"));
+    EXPECT_FALSE(document.editField("No_Such_Field", -1, "x"));
+    endAction();
+    EXPECT_EQ(undo().count(), 1);
+}
+
+TEST_F(FeedDocumentTest, AnItemEditUndoneWhileAnotherItemIsShownRestoresThatItemAndItsDate)
+{
+    load(6);
+    document.setAutoPubDate(true);
+    document.setShownItem(3);
+    EXPECT_TRUE(document.editField("Items_Required_Description", 3, "Changed"));
+    endAction();
+    const VLXItems &three = *document.item(3);
+    EXPECT_EQ(three.descriptionElement(), "Changed");
+    const QString refreshed = three.pubDate();
+    EXPECT_NE(refreshed, kOldDate);
+    // The item has a title: its description leaves the feed's date alone.
+    EXPECT_EQ(document.feed()->pubDate(), kOldDate);
+    EXPECT_EQ(undo().undoActionName(), "Item Description");
+
+    document.setShownItem(5);
+    QSignalSpy changed(&document, &FeedDocument::fieldChanged);
+    undo().undo();
+    EXPECT_EQ(three.descriptionElement(), "About 3");
+    EXPECT_EQ(three.pubDate(), kOldDate);
+    EXPECT_EQ(document.item(5)->descriptionElement(), "About 5");
+    EXPECT_EQ(document.item(5)->pubDate(), kOldDate);
+    EXPECT_EQ(document.shownItem(), 5) << "undo does not change what is shown";
+    // The views hear of item 3's fields, never of the item shown.
+    QStringList itemOutlets;
+    for (const QList<QVariant> &call : changed) {
+        if (call.at(0).value<FieldScope>() != FieldScope::Item)
+            continue;
+        EXPECT_EQ(call.at(1).toInt(), 3);
+        itemOutlets << call.at(2).toString();
+    }
+    EXPECT_TRUE(itemOutlets.contains("Items_Required_Description"));
+    EXPECT_TRUE(itemOutlets.contains("Items_Required_PubDate"));
+    undo().redo();
+    EXPECT_EQ(three.descriptionElement(), "Changed");
+    EXPECT_EQ(three.pubDate(), refreshed);
+}
+
+TEST_F(FeedDocumentTest, ImageFieldsAndTheItemListAreUndoneOnTheModel)
+{
+    load(3);
+    EXPECT_TRUE(document.editField("Image_Required_Width", -1, "88"));
+    endAction();
+    EXPECT_EQ(undo().undoActionName(), "Feed Image Width");
+    EXPECT_EQ(document.image()->width(), "88");
+    undo().undo();
+    EXPECT_EQ(document.image()->width(), "");
+    undo().redo();
+    EXPECT_EQ(document.image()->width(), "88");
+
+    // A changed item list comes back whole, and the row recorded is shown again.
+    QSignalSpy list(&document, &FeedDocument::itemListChanged);
+    document.registerUndo(FieldChange::items(document, 2), "Delete Item");
+    document.feed()->removeItemAtIndex(2);
+    document.itemsChanged(1);
+    endAction();
+    ASSERT_EQ(document.itemCount(), 2);
+    undo().undo();
+    ASSERT_EQ(document.itemCount(), 3);
+    EXPECT_EQ(document.item(2)->title(), "Item 2");
+    EXPECT_EQ(list.last().at(0).toInt(), 2);
+    undo().redo();
+    EXPECT_EQ(document.itemCount(), 2);
+}
+
+TEST_F(FeedDocumentTest, GUIDSkipFlagsAndLanguageHaveTheirOwnSteps)
+{
+    load(2);
+    const int perma = document.item(0)->GUIDAttr();
+    document.editGUID(0, "https://example.org/1", perma ? 0 : 1);
+    endAction();
+    ASSERT_EQ(alerts->alerts().size(), 1);
+    EXPECT_EQ(alerts->alerts().first().title, "GUID Not Unique");
+    EXPECT_NE(document.item(0)->GUIDAttr(), perma);
+    document.editSkipFlag(true, 5, 1);
+    endAction();
+    EXPECT_EQ(undo().undoActionName(), "Skip Hours");
+    document.editField("Feeds_Optional_Language", -1, "en-us");
+    endAction();
+    EXPECT_EQ(undo().undoActionName(), "Feed Language");
+    undo().undo();
+    undo().undo();
+    EXPECT_EQ(document.feed()->language(), "");
+    EXPECT_EQ(document.feed()->skipHours(5), 0);
+    EXPECT_EQ(undo().undoActionName(), "Item GUID");
+    undo().undo();
+    EXPECT_EQ(document.item(0)->GUID(), "https://example.org/0");
+    EXPECT_EQ(document.item(0)->GUIDAttr(), perma);
+}
+
+TEST_F(FeedDocumentTest, ALoadThatIsAbandonedOrNotMendedChangesNothing)
+{
+    load(1);
+    const auto before = document.feed();
+    const FeedListEntry other = FeedListEntry::make("broken.xml", "file:///tmp/broken.xml", false);
+    const QString broken = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"></rss>\n";
+
+    alerts->queueAnswer(AlertService::kAlternate); // "Abandon it"
+    EXPECT_EQ(document.load(broken, other, {}).outcome, FeedDocument::LoadOutcome::Abandoned);
+    FeedDocument::setSourceEditor([](const QString &) { return std::optional<QString>(); });
+    alerts->queueAnswer(AlertService::kDefault); // "Manually fix it", then closed unsaved
+    EXPECT_EQ(document.load(broken, other, {}).outcome, FeedDocument::LoadOutcome::Unsaved);
+    EXPECT_EQ(document.feed(), before);
+    EXPECT_EQ(document.entry().uniqueIdentifier, entry.uniqueIdentifier);
+
+    // Mended in the editor: loaded with its entry, and edited since the text changed.
+    FeedDocument::setSourceEditor(
+        [](const QString &) { return std::optional<QString>(feedWithItems(0)); });
+    alerts->queueAnswer(AlertService::kDefault);
+    const auto result = document.load(broken, other, {});
+    FeedDocument::setSourceEditor({});
+    EXPECT_TRUE(result.loaded());
+    EXPECT_TRUE(result.mended);
+    EXPECT_TRUE(result.itemAdded);
+    EXPECT_EQ(document.entry().uniqueIdentifier, other.uniqueIdentifier);
+    EXPECT_EQ(document.item(0)->title(), "(untitled)");
+    EXPECT_TRUE(document.isEdited());
+}
+
+TEST(FeedListModelTest, StoredEntriesComeBackAsTheyWereStored)
+{
+    MemoryDefaultsStore store;
+    const QVariantMap full {{"feedFileName", "a.xml"},
+                            {"feedURL", "file:///home/u/a.xml"},
+                            {"isTransient", 0},
+                            {"UniqueIdentifier", "A"},
+                            {"LocalEnclosureFileInfo", QVariantMap {{"u", QVariantList {"p", 1}}}},
+                            {"LastPublished", QDateTime(QDate(2026, 1, 2), QTime(3, 4), Qt::UTC)},
+                            {"additionalFiles", QByteArray("archive")},
+                            {"RecentImports", QVariantList {"x"}}};
+    const QVariantMap plain {{"feedFileName", "b.xml"},
+                             {"feedURL", "file:///home/u/b.xml"},
+                             {"isTransient", 0},
+                             {"UniqueIdentifier", "B"}};
+    const QVariantMap fetched {{"feedFileName", "c.xml"},
+                               {"feedURL", "https://example.org/c.xml"},
+                               {"isTransient", 1},
+                               {"UniqueIdentifier", "C"}};
+    store.setObject(QVariantList {full, plain, fetched}, "feedListKey");
+    VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+    FeedListModel list;
+    list.load(store);
+    ASSERT_EQ(list.count(), 2) << "transient entries are not read back";
+    EXPECT_EQ(list.entry(0).toMap(), full);
+    EXPECT_EQ(list.entry(1).toMap(), plain);
+    EXPECT_TRUE(list.save(store));
+    EXPECT_EQ(store.array("feedListKey").value(), (QVariantList {full, plain}));
+    EXPECT_EQ(list.rowOfURL("file:///home/u/b.xml"), 1);
+    EXPECT_EQ(list.removeURL("file:///home/u/a.xml"), 1);
+    EXPECT_EQ(list.rowOf("B"), 0);
+}
