@@ -3,8 +3,10 @@
 
 Listens on 127.0.0.1 only, on a free port; the first line on stdout is the port number.
 One user with full rights on the root folder. With --cert and --key the server speaks explicit
-FTPS (AUTH TLS) and refuses plain control and data connections. The server ends when stdin
-closes, so it never outlives the test process that started it.
+FTPS (AUTH TLS) and refuses plain control and data connections. For the publishing tests,
+--refuse NAME answers every upload of a file called NAME with 550, and --throttle N takes
+uploads at N bytes a second at most. The server ends when stdin closes, so it never outlives
+the test process that started it.
 """
 import argparse
 import logging
@@ -33,6 +35,8 @@ def main():
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--cert")
     parser.add_argument("--key")
+    parser.add_argument("--refuse", action="append", default=[])
+    parser.add_argument("--throttle", type=int, default=0)
     args = parser.parse_args()
 
     logging.basicConfig(stream=sys.stderr, level=logging.INFO)
@@ -62,6 +66,21 @@ def main():
         handler.get_ssl_context().set_session_id(b"vellumcast-ftps")
     else:
         handler = FTPHandler
+    if args.refuse:
+        refused = set(args.refuse)
+
+        def ftp_STOR(self, file, mode="w", _stor=handler.ftp_STOR):
+            if os.path.basename(file) in refused:
+                self.respond("550 Refused by the test server.")
+                return None
+            return _stor(self, file, mode)
+
+        handler = type("RefusingHandler", (handler,), {"ftp_STOR": ftp_STOR})
+    if args.throttle:
+        from pyftpdlib.handlers import ThrottledDTPHandler
+
+        handler.dtp_handler = type("ThrottledHandler", (ThrottledDTPHandler, handler.dtp_handler),
+                                   {"read_limit": args.throttle})
     handler.authorizer = authorizer
     # Tests try wrong passwords on purpose; no need to make them wait.
     handler.auth_failed_timeout = 0.1

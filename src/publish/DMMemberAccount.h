@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <memory>
+
+// A member account of the online disk: a WebDAV server reached over HTTP(S) with Basic
+// authentication. The server's address is a setting; where it holds "%@", the member name takes
+// its place (servers that give each member a folder of their own).
+//
+// The "system account" is the default account kept in the settings: the member name there, its
+// password in the secret service under "Vellumcast .Mac" and the name. Sites with an account of
+// their own name another member on the same server.
+class DMMemberAccount
+{
+public:
+    // Answers of validateCredentials() besides the HTTP status of anything unexpected.
+    static constexpr int kValid = 1;
+    static constexpr int kNoAccount = 100;
+    static constexpr int kInvalidCredentials = 101;
+    static constexpr int kOutOfSpace = 102;
+    static constexpr int kNetworkError = 103;
+
+    // Keys of the settings store.
+    static const QString kServerURLKey; // "DM_ServerURL"
+    static const QString kSystemAccountNameKey; // "DM_SystemAccountName"
+
+    // The system account; null when no server or member name is set.
+    static std::shared_ptr<DMMemberAccount>
+    accountFromPreferencesWithApplicationID(const QString &applicationID);
+    // Another member's account on the configured server; null when no server is set.
+    static std::shared_ptr<DMMemberAccount>
+    accountWithName(const QString &name, const QString &password, const QString &applicationID);
+
+    // Asks the server for the member's root: 1 when it answers as WebDAV with these
+    // credentials, 101 refused credentials, 103 no answer, else the HTTP status.
+    int validateCredentials() const;
+
+    const QString &name() const { return m_name; }
+    const QString &password() const { return m_password; }
+    const QString &applicationID() const { return m_applicationID; }
+    // The member's root folder, ending in "/".
+    QString baseURL() const;
+
+    // Collections this account has seen exist during its life, so a run makes each only once.
+    bool knowsCollection(const QString &path) const { return m_collections.contains(path); }
+    void rememberCollection(const QString &path) { m_collections.insert(path); }
+
+    // --- Settings of the system account ----------------------------------------------------------
+    static QString serverURL();
+    static void setServerURL(const QString &url);
+    static QString systemAccountName();
+    // Stores the name in the settings and the password in the secret service; false (with the
+    // reason) when the secret service refused.
+    static bool setSystemAccount(const QString &name, const QString &password,
+                                 QString *error = nullptr);
+    // A certificate authority file for HTTPS servers; "" for the system's store.
+    static void setCertificateAuthorityFile(const QString &path);
+    static QString certificateAuthorityFile();
+
+    DMMemberAccount(QString name, QString password, QString applicationID, QString serverURL);
+
+private:
+    QString m_name;
+    QString m_password;
+    QString m_applicationID;
+    QString m_serverURL;
+    QSet<QString> m_collections;
+};

@@ -1,0 +1,342 @@
+#include "publish/DMTransaction.h"
+
+#include "io/CURLHandle.h"
+#include "model/DateFields.h"
+#include "model/DatePattern.h"
+#include "publish/DMMemberAccount.h"
+#include "publish/PublishPaths.h"
+#include "publish/UploadSource.h"
+
+#include <QUrl>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+const QString DMTransaction::kDMURI = QStringLiteral("kDMURI");
+const QString DMTransaction::kDMIsCollection = QStringLiteral("kDMIsCollection");
+const QString DMTransaction::kDMContentLength = QStringLiteral("kDMContentLength");
+const QString DMTransaction::kDMLastModified = QStringLiteral("kDMLastModified");
+
+namespace {
+
+const char kPropfindBody[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                             "<propfind xmlns=\"DAV:\"><prop><resourcetype/><getcontentlength/>"
+                             "<getlastmodified/></prop></propfind>\n";
+
+constexpr long kConnectTimeoutSeconds = 20;
+// Requests other than uploads are small: a server that takes longer has a problem.
+constexpr long kRequestTimeoutSeconds = 120;
+
+QString trimSlashes(QString path)
+{
+    while (path.startsWith(u'/'))
+        path.remove(0, 1);
+    while (path.endsWith(u'/'))
+        path.chop(1);
+    return path;
+}
+
+bool isDAV(const xmlNode *node, const char *name)
+{
+    return node && node->type == XML_ELEMENT_NODE && node->ns && node->ns->href
+        && xmlStrcmp(node->ns->href, BAD_CAST "DAV:") == 0
+        && xmlStrcmp(node->name, BAD_CAST name) == 0;
+}
+
+const xmlNode *child(const xmlNode *node, const char *name)
+{
+    for (const xmlNode *c = node ? node->children : nullptr; c; c = c->next) {
+        if (isDAV(c, name))
+            return c;
+    }
+    return nullptr;
+}
+
+QString textOf(const xmlNode *node)
+{
+    if (!node)
+        return QString();
+    xmlChar *content = xmlNodeGetContent(node);
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(content)).trimmed();
+    xmlFree(content);
+    return text;
+}
+
+QDateTime httpDate(const QString &text)
+{
+    static const DatePattern pattern(u"%a, %d %b %Y %H:%M:%S %Z");
+    DateFields fields;
+    if (!pattern.read(text, fields))
+        return QDateTime();
+    return fields.toDateTime();
+}
+
+} // namespace
+
+DMTransaction::DMTransaction(std::shared_ptr<DMMemberAccount> account,
+                             DMTransactionDelegate *delegate, QString uri)
+    : m_account(std::move(account)), m_delegate(delegate), m_uri(std::move(uri))
+{
+}
+
+DMTransaction::~DMTransaction()
+{
+    if (m_handle)
+        m_handle->removeClient(this);
+}
+
+qint64 DMTransaction::contentLength() const
+{
+    return m_source ? m_source->size() : 0;
+}
+
+qint64 DMTransaction::bytesTransferred() const
+{
+    return m_source ? m_source->bytesSent() : 0;
+}
+
+QList<DMTransaction::Request> DMTransaction::makeCollections(const DMMemberAccount &account,
+                                                             const QString &folder)
+{
+    QList<Request> requests;
+    QString prefix;
+    for (const QString &segment : trimSlashes(folder).split(u'/', Qt::SkipEmptyParts)) {
+        prefix = prefix.isEmpty() ? segment : prefix + u'/' + segment;
+        if (account.knowsCollection(prefix))
+            continue;
+        Request request;
+        request.method = "MKCOL";
+        request.path = prefix + u'/';
+        request.collection = true;
+        requests.append(request);
+    }
+    return requests;
+}
+
+DMTransaction::Request DMTransaction::propfind(const QString &path, int depth)
+{
+    Request request;
+    request.method = "PROPFIND";
+    request.path = path;
+    request.depth = depth;
+    request.body = kPropfindBody;
+    return request;
+}
+
+std::shared_ptr<CURLHandle> DMTransaction::makeHandle(const Request &request)
+{
+    const QString url = PublishPaths::joinURL(m_account->baseURL(), request.path);
+    auto handle = CURLHandle::create(QUrl(url, QUrl::StrictMode));
+    if (!handle)
+        return nullptr;
+    // The status of every answer is read here; none of them is an error page to refuse.
+    handle->setFailsOnError(false);
+    handle->setConnectionTimeout(kConnectTimeoutSeconds);
+    handle->setTransferTimeout(request.upload ? 0 : kRequestTimeoutSeconds);
+    CURL *curl = handle->curl();
+    curl_easy_setopt(curl, CURLOPT_HTTPAUTH, long(CURLAUTH_BASIC));
+    curl_easy_setopt(curl, CURLOPT_USERNAME, m_account->name().toUtf8().constData());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, m_account->password().toUtf8().constData());
+    if (!DMMemberAccount::certificateAuthorityFile().isEmpty())
+        handle->setString(DMMemberAccount::certificateAuthorityFile(), CURLOPT_CAINFO);
+    if (request.upload) {
+        m_source->attachTo(curl);
+    } else {
+        handle->setString(QString::fromLatin1(request.method), CURLOPT_CUSTOMREQUEST);
+        if (request.depth >= 0) {
+            handle->setHTTPHeaders({{QStringLiteral("Depth"), QString::number(request.depth)},
+                                    {QStringLiteral("Content-Type"),
+                                     QStringLiteral("application/xml; charset=utf-8")}});
+            handle->setPostString(QString::fromUtf8(request.body));
+        }
+    }
+    return handle;
+}
+
+void DMTransaction::start(QList<Request> requests, std::unique_ptr<UploadSource> source,
+                          bool synchronous)
+{
+    m_requests = std::move(requests);
+    m_source = std::move(source);
+    m_self = shared_from_this();
+    if (!synchronous) {
+        runNext();
+        return;
+    }
+    while (!m_requests.isEmpty() && m_state == State::Running) {
+        const Request request = m_requests.takeFirst();
+        m_handle = makeHandle(request);
+        if (!m_handle) {
+            m_errorType = DMMemberAccount::kNetworkError;
+            finish(State::Failed);
+            return;
+        }
+        const bool ok = m_handle->loadInForeground().has_value();
+        if (!settle(request, *m_handle, ok))
+            return;
+    }
+    if (m_state == State::Running)
+        finish(State::Succeeded);
+}
+
+void DMTransaction::runNext()
+{
+    if (m_requests.isEmpty()) {
+        finish(State::Succeeded);
+        return;
+    }
+    m_handle = makeHandle(m_requests.first());
+    if (!m_handle) {
+        m_errorType = DMMemberAccount::kNetworkError;
+        m_errorText = QStringLiteral("The address of the disk is not valid");
+        finish(State::Failed);
+        return;
+    }
+    m_handle->addClient(this);
+    m_handle->loadInBackground();
+}
+
+bool DMTransaction::settle(const Request &request, CURLHandle &handle, bool transferOK)
+{
+    if (m_abortRequested) {
+        finish(State::Aborted);
+        return false;
+    }
+    const long code = handle.httpCode();
+    const bool success
+        = transferOK && ((code >= 200 && code < 300) || (request.collection && code == 405));
+    if (!success) {
+        if (!transferOK && m_source && !m_source->readError().isEmpty()) {
+            m_errorType = 0;
+            m_errorText = m_source->readError();
+        } else if (!transferOK && code == 0) {
+            m_errorType = DMMemberAccount::kNetworkError;
+            m_errorText = handle.curlError();
+        } else {
+            m_errorType = code == 401 || code == 403 ? DMMemberAccount::kInvalidCredentials
+                : code == 507                        ? DMMemberAccount::kOutOfSpace
+                                                     : int(code);
+            m_errorText = QStringLiteral("%1 %2").arg(code).arg(
+                handle.propertyForKey(URLHandle::kHTTPPropertyStatusReasonKey).toString());
+        }
+        finish(State::Failed);
+        return false;
+    }
+    if (request.collection)
+        m_account->rememberCollection(trimSlashes(request.path));
+    if (request.depth > 0)
+        parseListing(handle.availableResourceData());
+    return true;
+}
+
+void DMTransaction::finish(State state)
+{
+    // The delegate may drop its reference; this one goes when the function returns.
+    const std::shared_ptr<DMTransaction> keepAlive = std::move(m_self);
+    m_state = state;
+    m_requests.clear();
+    if (m_handle) {
+        m_handle->removeClient(this);
+        m_handle.reset();
+    }
+    DMTransactionDelegate *delegate = m_delegate;
+    if (!delegate)
+        return;
+    switch (state) {
+    case State::Succeeded:
+        delegate->transactionSuccessful(this);
+        break;
+    case State::Failed:
+        delegate->transactionHadError(this);
+        break;
+    case State::Aborted:
+        delegate->transactionAborted(this);
+        break;
+    case State::Running:
+        break;
+    }
+}
+
+void DMTransaction::abort()
+{
+    if (m_state != State::Running || m_abortRequested)
+        return;
+    m_abortRequested = true;
+    if (m_source)
+        m_source->abort();
+    if (m_handle)
+        m_handle->abortTransfer();
+}
+
+void DMTransaction::URLHandleResourceDidFinishLoading(URLHandle *sender)
+{
+    if (sender != m_handle.get() || m_requests.isEmpty())
+        return;
+    const Request request = m_requests.takeFirst();
+    if (settle(request, *m_handle, true))
+        runNext();
+}
+
+void DMTransaction::URLHandleResourceDidFailLoadingWithReason(URLHandle *sender, const QString &)
+{
+    if (sender != m_handle.get() || m_requests.isEmpty())
+        return;
+    const Request request = m_requests.takeFirst();
+    settle(request, *m_handle, false);
+}
+
+void DMTransaction::URLHandleResourceDidCancelLoading(URLHandle *sender)
+{
+    if (sender == m_handle.get())
+        finish(State::Aborted);
+}
+
+void DMTransaction::parseListing(const QByteArray &body)
+{
+    QVariantList entries;
+    // No entity substitution, nothing loaded from the network: the answer is the server's text.
+    xmlDocPtr doc = xmlReadMemory(body.constData(), int(body.size()), "propfind.xml", nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    const QString basePath = QUrl(m_account->baseURL()).path(QUrl::FullyDecoded);
+    const QString listed = trimSlashes(m_uri);
+    const xmlNode *root = doc ? xmlDocGetRootElement(doc) : nullptr;
+    for (const xmlNode *response = isDAV(root, "multistatus") ? root->children : nullptr; response;
+         response = response->next) {
+        if (!isDAV(response, "response"))
+            continue;
+        const QString href = textOf(child(response, "href"));
+        QString path = QUrl(href).path(QUrl::FullyDecoded);
+        if (path.startsWith(basePath))
+            path = path.mid(basePath.size());
+        path = trimSlashes(path);
+        if (path == listed)
+            continue;
+        QVariantMap entry {{kDMURI, path}, {kDMIsCollection, false}, {kDMContentLength, qint64(0)}};
+        for (const xmlNode *propstat = response->children; propstat; propstat = propstat->next) {
+            if (!isDAV(propstat, "propstat"))
+                continue;
+            const QString status = textOf(child(propstat, "status"));
+            if (!status.isEmpty() && !status.contains(QStringLiteral(" 200")))
+                continue;
+            const xmlNode *prop = child(propstat, "prop");
+            if (child(child(prop, "resourcetype"), "collection"))
+                entry.insert(kDMIsCollection, true);
+            if (const xmlNode *length = child(prop, "getcontentlength"))
+                entry.insert(kDMContentLength, textOf(length).toLongLong());
+            const QDateTime modified = httpDate(textOf(child(prop, "getlastmodified")));
+            if (modified.isValid())
+                entry.insert(kDMLastModified, modified);
+        }
+        entries.append(entry);
+    }
+    if (doc)
+        xmlFreeDoc(doc);
+    m_result = entries;
+}
+
+int DMTransaction::validate(const DMMemberAccount &account)
+{
+    auto probe = std::shared_ptr<DMTransaction>(new DMTransaction(
+        std::make_shared<DMMemberAccount>(account), nullptr, QStringLiteral("/")));
+    probe->start({propfind(QString(), 0)}, nullptr, true);
+    return probe->state() == State::Succeeded ? DMMemberAccount::kValid : probe->errorType();
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "io/URLHandleClient.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+class CURLHandle;
+class DMMemberAccount;
+class DMTransaction;
+class UploadSource;
+
+// Hears how a transaction of the online disk ended: exactly one of the three calls, on the
+// thread that started the transaction, from its event loop (also inside a modal loop).
+class DMTransactionDelegate
+{
+public:
+    virtual ~DMTransactionDelegate() = default;
+    virtual void transactionSuccessful(DMTransaction *transaction) = 0;
+    virtual void transactionHadError(DMTransaction *transaction) = 0;
+    virtual void transactionAborted(DMTransaction *transaction) = 0;
+};
+
+// One operation on the online disk (an upload, a listing, making a folder): a few WebDAV
+// requests run one after another as background transfers. An upload first makes each missing
+// folder of its path (MKCOL; 405 means it exists), then PUTs the bytes streamed from their
+// source. The transaction keeps itself alive until it has told its delegate.
+//
+// Error types after a failure: 101 refused credentials (401, 403), 102 disk full (507), 103 no
+// answer from the server, else the HTTP status of the unexpected answer.
+class DMTransaction : public URLHandleClient, public std::enable_shared_from_this<DMTransaction>
+{
+public:
+    enum class State { Running, Succeeded, Failed, Aborted };
+
+    // Result keys of a listing entry.
+    static const QString kDMURI; // path below the member's root, e.g. "Sites/feed.xml"
+    static const QString kDMIsCollection; // bool
+    static const QString kDMContentLength; // qint64
+    static const QString kDMLastModified; // QDateTime, when the server gave one
+
+    ~DMTransaction() override;
+
+    // Stops the transaction; the delegate then hears transactionAborted.
+    void abort();
+    void setDelegate(DMTransactionDelegate *delegate) { m_delegate = delegate; }
+
+    State state() const { return m_state; }
+    int errorType() const { return m_errorType; }
+    // What went wrong in words (the server's status or libcurl's reason), for logs.
+    QString errorText() const { return m_errorText; }
+    // Bytes to upload and uploaded so far; 0 for other operations.
+    qint64 contentLength() const;
+    qint64 bytesTransferred() const;
+    // A listing: a list of maps with the kDM keys, the listed folder itself left out.
+    QVariant result() const { return m_result; }
+    // The listed or written path with a leading slash.
+    QString uri() const { return m_uri; }
+
+    // PROPFIND depth 0 of the account's root: the answer of DMMemberAccount::validateCredentials.
+    static int validate(const DMMemberAccount &account);
+
+private:
+    friend class DMiDiskSession;
+    struct Request
+    {
+        QByteArray method;
+        QString path; // below the member's root; "" for the root itself
+        QByteArray body;
+        int depth = -1; // PROPFIND depth, -1 for none
+        bool upload = false;
+        bool collection = false; // MKCOL: 405 (exists) counts as success
+    };
+
+    DMTransaction(std::shared_ptr<DMMemberAccount> account, DMTransactionDelegate *delegate,
+                  QString uri);
+    static QList<Request> makeCollections(const DMMemberAccount &account, const QString &folder);
+    static Request propfind(const QString &path, int depth);
+    void start(QList<Request> requests, std::unique_ptr<UploadSource> source, bool synchronous);
+    std::shared_ptr<CURLHandle> makeHandle(const Request &request);
+    // Settles one request's outcome: true to go on with the next.
+    bool settle(const Request &request, CURLHandle &handle, bool transferOK);
+    void runNext();
+    void finish(State state);
+    void parseListing(const QByteArray &body);
+
+    void URLHandleResourceDidFinishLoading(URLHandle *sender) override;
+    void URLHandleResourceDidFailLoadingWithReason(URLHandle *sender,
+                                                   const QString &reason) override;
+    void URLHandleResourceDidCancelLoading(URLHandle *sender) override;
+
+    std::shared_ptr<DMMemberAccount> m_account;
+    DMTransactionDelegate *m_delegate = nullptr;
+    QString m_uri;
+    QList<Request> m_requests;
+    std::unique_ptr<UploadSource> m_source;
+    std::shared_ptr<CURLHandle> m_handle;
+    std::shared_ptr<DMTransaction> m_self; // alive until the delegate has heard
+    State m_state = State::Running;
+    bool m_abortRequested = false;
+    int m_errorType = 0;
+    QString m_errorText;
+    QVariant m_result;
+};

@@ -1,0 +1,65 @@
+#include "PublishTestSupport.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+
+namespace PublishTestSupport {
+
+bool startWebDAV(LocalServer &server, const QString &root, const QString &user,
+                 const QString &password)
+{
+    // rclone wants a configuration file, even an empty one; it must not read the user's.
+    const QString config = server.workDir() + QStringLiteral("/rclone.conf");
+    writeFile(config, QByteArray());
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const quint16 port = LocalServer::freePort();
+        if (server.startProgram(QStringLiteral("rclone"),
+                                {QStringLiteral("serve"), QStringLiteral("webdav"), root,
+                                 QStringLiteral("--config"), config, QStringLiteral("--addr"),
+                                 QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("--user"),
+                                 user, QStringLiteral("--pass"), password},
+                                port))
+            return true;
+    }
+    return false;
+}
+
+bool startFTP(LocalServer &server, const QString &root, const QString &user,
+              const QString &password, const QStringList &extra)
+{
+    return server.startScript(QStringLiteral("ftp_server.py"),
+                              QStringList {QStringLiteral("--root"), root, QStringLiteral("--user"),
+                                           user, QStringLiteral("--password"), password}
+                                  + extra);
+}
+
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return condition();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+} // namespace PublishTestSupport

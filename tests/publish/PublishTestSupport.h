@@ -1,0 +1,47 @@
+#pragma once
+
+#include "common/LocalServer.h"
+#include "publish/DMTransaction.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Servers and recorders shared by the publishing tests.
+namespace PublishTestSupport {
+
+// A WebDAV server (rclone) on 127.0.0.1 serving root with Basic authentication.
+bool startWebDAV(LocalServer &server, const QString &root, const QString &user,
+                 const QString &password);
+// The pyftpdlib server serving root; extra arguments as tests/servers/ftp_server.py takes them.
+bool startFTP(LocalServer &server, const QString &root, const QString &user,
+              const QString &password, const QStringList &extra = {});
+
+// Runs the event loop until the condition holds or the time is up; the condition's last value.
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 20000);
+
+QByteArray readFile(const QString &path);
+bool writeFile(const QString &path, const QByteArray &bytes);
+
+} // namespace PublishTestSupport
+
+// Records the outcomes a transaction delegate hears.
+class RecordingDelegate : public DMTransactionDelegate
+{
+public:
+    void transactionSuccessful(DMTransaction *t) override { record(QStringLiteral("ok"), t); }
+    void transactionHadError(DMTransaction *t) override { record(QStringLiteral("error"), t); }
+    void transactionAborted(DMTransaction *t) override { record(QStringLiteral("aborted"), t); }
+
+    QStringList events;
+    int lastErrorType = 0;
+    QVariant lastResult;
+
+private:
+    void record(const QString &event, DMTransaction *t)
+    {
+        events.append(event);
+        lastErrorType = t->errorType();
+        lastResult = t->result();
+    }
+};
