@@ -1,0 +1,235 @@
+// The commands of the XML source window: saving, closing, reverting, reformatting, colours,
+// jumping, finding and printing.
+#include "editors/MNLineNumberingRulerView.h"
+#include "editors/TextFinder.h"
+#include "editors/XMLSourceController.h"
+#include "editors/XMLSourceTextView.h"
+#include "io/vlxXMLDOM.h"
+#include "model/VLXLogic.h"
+#include "platform/AlertService.h"
+#include "ui/printInfoManager.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTabWidget>
+#include <QTextDocument>
+
+namespace {
+// The colour mode as a step of the undo history: the text is not touched.
+class ColorModeCommand : public QUndoCommand
+{
+public:
+    ColorModeCommand(XMLSourceController *controller, bool useColor)
+        : QUndoCommand(useColor ? QObject::tr("Colorize XML") : QObject::tr("Uncolorize XML")),
+          m_controller(controller), m_useColor(useColor)
+    {
+    }
+    void undo() override { m_controller->applyColorMode(!m_useColor); }
+    void redo() override { m_controller->applyColorMode(m_useColor); }
+
+private:
+    XMLSourceController *m_controller;
+    bool m_useColor;
+};
+} // namespace
+
+QString XMLSourceController::checkedText(const QString &text) const
+{
+    return m_fragment ? kFragmentWrapper.arg(text) : text;
+}
+
+int XMLSourceController::parseErrorAlert(const vlxXMLDOM &dom, const QString &defaultButton,
+                                         const QString &alternateButton) const
+{
+    Alert alert;
+    alert.style = Alert::Style::Critical;
+    if (!dom.errors().isEmpty()) {
+        alert.title = QStringLiteral("Error in XML");
+        alert.message
+            = QStringLiteral("The following error was detected on line %1:\n\n%2\n\nYou may "
+                             "either abandon your changes and revert back to before you started "
+                             "editing or continue editing and fix the error.")
+                  .arg(dom.errorLineNumber())
+                  .arg(dom.errorDescription());
+    } else {
+        alert.title = QStringLiteral("Invalid XML");
+        alert.message = QStringLiteral(
+            "This is no longer valid a XML file.  You may either abandon your changes and revert "
+            "back to before you started editing or continue editing and fix the error.");
+    }
+    alert.defaultButton = defaultButton;
+    alert.alternateButton = alternateButton;
+    return AlertService::show(alert);
+}
+
+void XMLSourceController::saveDocument()
+{
+    vlxXMLDOM dom;
+    if (dom.initWithString(checkedText(m_editXML->text()))) {
+        endModal(1);
+        return;
+    }
+    if (parseErrorAlert(dom, QStringLiteral("Continue Editing"), QStringLiteral("Revert and Exit"))
+        == AlertService::kAlternate)
+        endModal(0);
+}
+
+void XMLSourceController::askToSaveChanges()
+{
+    Alert alert;
+    alert.style = Alert::Style::Informational;
+    alert.title = QStringLiteral("Warning");
+    alert.message = QStringLiteral("Changes have been made to this XML, do you wish to save them?");
+    alert.defaultButton = QStringLiteral("Save...");
+    alert.alternateButton = QStringLiteral("Don't Save");
+    alert.otherButton = QStringLiteral("Cancel");
+    switch (AlertService::show(alert)) {
+    case AlertService::kDefault:
+        // Saving from here checks the text as the Save button does: ill-formed XML handed back
+        // would be stored and written out by every later save of the feed.
+        saveDocument();
+        break;
+    case AlertService::kAlternate:
+        endModal(0);
+        break;
+    default:
+        break;
+    }
+}
+
+void XMLSourceController::close()
+{
+    if (isDocumentEdited())
+        askToSaveChanges();
+    else
+        endModal(0);
+}
+
+void XMLSourceController::cancel()
+{
+    endModal(0);
+}
+
+bool XMLSourceController::windowShouldClose()
+{
+    if (isDocumentEdited())
+        askToSaveChanges();
+    else
+        endModal(1);
+    return false;
+}
+
+void XMLSourceController::revertDocumentToSaved()
+{
+    m_editXML->loadText(m_onEntryData);
+    m_undoManager.clear();
+    m_window->setWindowModified(false);
+}
+
+void XMLSourceController::reformat()
+{
+    const QString text = m_editXML->text();
+    vlxXMLDOM dom;
+    if (!dom.initWithString(checkedText(text))) {
+        if (parseErrorAlert(dom, QStringLiteral("Continue"), QStringLiteral("Revert"))
+            == AlertService::kAlternate)
+            revertDocumentToSaved();
+        return;
+    }
+    QByteArray serialised;
+    if (m_fragment) {
+        // The children of the wrapper, whatever the writer puts around them.
+        const vlxXMLNode *root = dom.nodeNamed(QStringLiteral("rss"), vlxXMLDOM::Element, nullptr);
+        for (int i = 0; i < vlxXMLDOM::numberOfChildren(root); ++i)
+            serialised += vlxXMLDOM::xmlDataOfNode(vlxXMLDOM::nodeAtIndex(i, root));
+    } else {
+        serialised = dom.xmlData();
+    }
+    const QString formatted = VLXLogic::formatXML(QString::fromUtf8(serialised));
+    if (formatted == text)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_editXML->setNextUndoName(tr("Reformat XML"));
+    m_editXML->replaceAllText(formatted);
+    m_editXML->setNextUndoName(QString());
+    m_editXML->recolor();
+    QApplication::restoreOverrideCursor();
+}
+
+void XMLSourceController::colorized()
+{
+    setColorMode(true);
+}
+
+void XMLSourceController::plain()
+{
+    setColorMode(false);
+}
+
+void XMLSourceController::setColorMode(bool useColor)
+{
+    if (useColor != m_useColor)
+        m_undoManager.push(new ColorModeCommand(this, useColor));
+}
+
+void XMLSourceController::applyColorMode(bool useColor)
+{
+    m_useColor = useColor;
+    m_colorizedMenuItem->setChecked(useColor);
+    m_plainMenuItem->setChecked(!useColor);
+    m_editXML->setColored(useColor);
+    m_editXML->breakTypingMerge();
+}
+
+void XMLSourceController::jumpToLine()
+{
+    // Only the editable text has a ruler.
+    if (m_tabView->currentWidget() != m_editXML)
+        return;
+    m_editXML->finishLoading();
+    if (m_editXML->verticalRuler()->showLine(m_lineNumber->text().toInt(),
+                                             MNLineNumberingRulerView::WholeLine))
+        m_editXML->setFocus(Qt::OtherFocusReason);
+    else
+        QApplication::beep();
+}
+
+void XMLSourceController::orderFrontFindPanel()
+{
+    TextFinder &finder = TextFinder::sharedInstance();
+    finder.setTextObjectToSearchIn(shownTextView());
+    finder.orderFrontFindPanel();
+}
+
+void XMLSourceController::printText(QPrinter &printer)
+{
+    XMLSourceTextView *view = shownTextView();
+    QTextDocument document;
+    document.setDefaultFont(view->font());
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document.setDefaultTextOption(option);
+    document.setPlainText(view->text());
+    document.print(&printer);
+}
+
+bool XMLSourceController::printDocumentUsingPrintPanel(bool showPanels)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printInfoManager::applyTo(printer);
+    if (showPanels) {
+        QPrintDialog dialog(&printer, m_window);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+    }
+    printText(printer);
+    return true;
+}
+
+void XMLSourceController::runPageLayout()
+{
+    printInfoManager::runPageLayout(m_window);
+}

@@ -1,0 +1,270 @@
+#include "editors/XMLSourceController.h"
+
+#include "editors/MNLineNumberingRulerView.h"
+#include "editors/TextFinder.h"
+#include "editors/XMLSourceTextView.h"
+#include "ui/VLXTextField.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <functional>
+
+const QString XMLSourceController::kFragmentWrapper
+    = QStringLiteral("<?xml version=\"1.0\"?><rss>%1</rss>");
+const QString XMLSourceController::kHelpAnchor = QStringLiteral("RSSXMLSource");
+
+namespace {
+// The window hands its close box and the Escape key to the controller, which decides whether
+// and how the run ends.
+class XMLSourceWindow : public QDialog
+{
+public:
+    using QDialog::QDialog;
+    std::function<void()> closeBoxClicked;
+    std::function<void()> escapePressed;
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        event->ignore();
+        closeBoxClicked();
+    }
+    void reject() override { escapePressed(); }
+};
+} // namespace
+
+XMLSourceController::XMLSourceController(QWidget *parent) : QObject(parent), m_parent(parent) {}
+
+XMLSourceController::~XMLSourceController()
+{
+    // The find panel outlives this window; it must not go on searching a view that is gone.
+    TextFinder &finder = TextFinder::sharedInstance();
+    if (m_editXML && finder.textObjectToSearchIn() == m_editXML)
+        finder.setTextObjectToSearchIn(nullptr);
+    delete m_window;
+}
+
+void XMLSourceController::buildWindow()
+{
+    auto *window = new XMLSourceWindow(m_parent);
+    window->closeBoxClicked = [this] { windowShouldClose(); };
+    window->escapePressed = [this] { close(); };
+    m_window = window;
+    m_window->setObjectName(QStringLiteral("XMLSourceWindow"));
+    m_window->setWindowTitle(tr("XML Source[*]"));
+    m_window->resize(860, 640);
+    auto *layout = new QVBoxLayout(m_window);
+
+    m_tabView = new QTabWidget(m_window);
+    m_tabView->setObjectName(QStringLiteral("tabView"));
+    m_editXML = new XMLSourceTextView(m_tabView);
+    m_editXML->setObjectName(QStringLiteral("editXML"));
+    m_editXML->addVerticalRuler();
+    m_editXML->setUndoStack(&m_undoManager);
+    m_originalXML = new XMLSourceTextView(m_tabView);
+    m_originalXML->setObjectName(QStringLiteral("originalXML"));
+    m_originalXML->setReadOnly(true);
+    for (XMLSourceTextView *view : {m_editXML, m_originalXML})
+        view->setHelpAnchor(kHelpAnchor);
+    m_tabView->addTab(m_editXML, tr("Edit"));
+    m_tabView->addTab(m_originalXML, tr("Original"));
+    m_originalTab = m_originalXML;
+    connect(m_tabView, &QTabWidget::currentChanged, this,
+            &XMLSourceController::showOriginalWhenAsked);
+    layout->addWidget(m_tabView, 1);
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel(tr("Line:"), m_window));
+    auto *lineNumber = new VLXTextField(m_window);
+    lineNumber->setHelpAnchor(kHelpAnchor);
+    m_lineNumber = lineNumber;
+    m_lineNumber->setObjectName(QStringLiteral("lineNumber"));
+    m_lineNumber->setValidator(new QIntValidator(1, std::numeric_limits<int>::max(), m_lineNumber));
+    m_lineNumber->setMaximumWidth(90);
+    connect(m_lineNumber, &QLineEdit::returnPressed, this, &XMLSourceController::jumpToLine);
+    bottom->addWidget(m_lineNumber);
+    struct Button
+    {
+        const char *name;
+        QString title;
+        void (XMLSourceController::*action)();
+    };
+    const Button buttons[] = {
+        {"jumpButton", tr("Go"), &XMLSourceController::jumpToLine},
+        {"reformatButton", tr("Reformat"), &XMLSourceController::reformat},
+        {"revertButton", tr("Revert"), &XMLSourceController::revertDocumentToSaved},
+        {"closeButton", tr("Close"), &XMLSourceController::close},
+        {"saveButton", tr("Save"), &XMLSourceController::saveDocument},
+    };
+    for (const Button &entry : buttons) {
+        auto *button = new QPushButton(entry.title, m_window);
+        button->setObjectName(QLatin1String(entry.name));
+        // Return belongs to the text and the line field, never to a button.
+        button->setAutoDefault(false);
+        connect(button, &QPushButton::clicked, this, entry.action);
+        bottom->addWidget(button);
+        if (entry.action == &XMLSourceController::jumpToLine)
+            bottom->addStretch(1);
+    }
+    layout->addLayout(bottom);
+    buildMenus();
+    connect(&m_undoManager, &QUndoStack::cleanChanged, m_window,
+            [this](bool clean) { m_window->setWindowModified(!clean); });
+}
+
+QAction *XMLSourceController::addAction(QMenu *menu, const QString &title,
+                                        const QKeySequence &shortcut,
+                                        void (XMLSourceController::*slot)())
+{
+    QAction *action = menu->addAction(title);
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+}
+
+void XMLSourceController::buildMenus()
+{
+    // The main window's menus cannot be reached while this window runs: it carries its own.
+    auto *bar = new QMenuBar(m_window);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    m_window->layout()->setMenuBar(bar);
+
+    QMenu *file = bar->addMenu(tr("&File"));
+    addAction(file, tr("Save"), QKeySequence::Save, &XMLSourceController::saveDocument);
+    addAction(file, tr("Revert"), {}, &XMLSourceController::revertDocumentToSaved);
+    file->addSeparator();
+    addAction(file, tr("Page Setup..."), {}, &XMLSourceController::runPageLayout);
+    addAction(file, tr("Print..."), QKeySequence::Print, &XMLSourceController::printDocument);
+    file->addSeparator();
+    addAction(file, tr("Close"), QKeySequence::Close, &XMLSourceController::close);
+
+    QMenu *edit = bar->addMenu(tr("&Edit"));
+    QAction *undo = m_undoManager.createUndoAction(edit, tr("Undo"));
+    undo->setShortcut(QKeySequence::Undo);
+    QAction *redo = m_undoManager.createRedoAction(edit, tr("Redo"));
+    redo->setShortcut(QKeySequence::Redo);
+    edit->addActions({undo, redo});
+    edit->addSeparator();
+    const std::pair<QString, void (QPlainTextEdit::*)()> clipboard[] = {
+        {tr("Cut"), &QPlainTextEdit::cut},
+        {tr("Copy"), &QPlainTextEdit::copy},
+        {tr("Paste"), &QPlainTextEdit::paste},
+        {tr("Select All"), &QPlainTextEdit::selectAll},
+    };
+    for (const auto &[title, slot] : clipboard)
+        connect(edit->addAction(title), &QAction::triggered, this, [this, slot] {
+            XMLSourceTextView *view = shownTextView();
+            (view->*slot)();
+        });
+    edit->addSeparator();
+
+    QMenu *find = edit->addMenu(tr("Find"));
+    addAction(find, tr("Find..."), QKeySequence::Find, &XMLSourceController::orderFrontFindPanel);
+    struct FindItem
+    {
+        QString title;
+        QKeySequence shortcut;
+        void (TextFinder::*action)();
+        TextFinder::Command command;
+    };
+    const FindItem findItems[] = {
+        {tr("Find Next"), QKeySequence::FindNext, &TextFinder::findNext,
+         TextFinder::Command::FindNext},
+        {tr("Find Previous"), QKeySequence::FindPrevious, &TextFinder::findPrevious,
+         TextFinder::Command::FindPrevious},
+        {tr("Use Selection for Find"), QKeySequence(Qt::CTRL | Qt::Key_E),
+         &TextFinder::takeFindStringFromSelection,
+         TextFinder::Command::TakeFindStringFromSelection},
+        {tr("Jump to Selection"), QKeySequence(Qt::CTRL | Qt::Key_J),
+         &TextFinder::jumpToSelection, TextFinder::Command::JumpToSelection},
+    };
+    for (const FindItem &item : findItems) {
+        QAction *action = find->addAction(item.title);
+        action->setShortcut(item.shortcut);
+        connect(action, &QAction::triggered, this, [this, item] {
+            TextFinder &finder = TextFinder::sharedInstance();
+            finder.setTextObjectToSearchIn(shownTextView());
+            (finder.*item.action)();
+        });
+        connect(find, &QMenu::aboutToShow, action, [this, action, command = item.command] {
+            TextFinder &finder = TextFinder::sharedInstance();
+            finder.setTextObjectToSearchIn(shownTextView());
+            action->setEnabled(finder.validateCommand(command));
+        });
+    }
+    QAction *goToLine = edit->addAction(tr("Go to Line..."));
+    goToLine->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    connect(goToLine, &QAction::triggered, this, [this] {
+        m_lineNumber->setFocus(Qt::ShortcutFocusReason);
+        m_lineNumber->selectAll();
+    });
+    edit->addSeparator();
+    addAction(edit, tr("Reformat"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
+              &XMLSourceController::reformat);
+    QMenu *coloring = edit->addMenu(tr("Coloring"));
+    m_colorizedMenuItem = addAction(coloring, tr("Colorized"), {}, &XMLSourceController::colorized);
+    m_plainMenuItem = addAction(coloring, tr("Plain"), {}, &XMLSourceController::plain);
+    for (QAction *item : {m_colorizedMenuItem, m_plainMenuItem})
+        item->setCheckable(true);
+}
+
+XMLSourceTextView *XMLSourceController::shownTextView()
+{
+    return m_tabView->currentWidget() == m_originalXML ? m_originalXML : m_editXML;
+}
+
+void XMLSourceController::showOriginalWhenAsked(int tab)
+{
+    // A long original is taken in only when the user looks at it.
+    if (m_tabView->widget(tab) == m_originalXML && !m_originalShown) {
+        m_originalShown = true;
+        m_originalXML->loadText(m_originalData);
+    }
+}
+
+int XMLSourceController::editXML(const std::optional<QString> &original, const QString &current)
+{
+    if (!m_window)
+        buildWindow();
+    m_originalData = original.value_or(QString());
+    m_originalShown = false;
+    m_originalXML->loadText(QString());
+    const int originalIndex = m_tabView->indexOf(m_originalTab);
+    if (!original && originalIndex >= 0)
+        m_tabView->removeTab(originalIndex);
+    m_tabView->setCurrentIndex(0);
+
+    m_onEntryData = current;
+    m_editXML->setUsedPrefixes(m_usedExtensions);
+    m_editXML->setColored(false);
+    m_editXML->loadText(current);
+    applyColorMode(m_useColor);
+    m_undoManager.clear();
+    m_window->setWindowModified(false);
+    m_editXML->setFocus(Qt::OtherFocusReason);
+
+    const int code = m_window->exec();
+
+    // Without an original the tab was only taken out for this run.
+    if (m_tabView->indexOf(m_originalTab) < 0)
+        m_tabView->addTab(m_originalTab, tr("Original"));
+    return code;
+}
+
+QString XMLSourceController::sourceData()
+{
+    return m_editXML ? m_editXML->text() : QString();
+}
+
+void XMLSourceController::endModal(int code)
+{
+    m_window->done(code);
+}

@@ -1,0 +1,291 @@
+#include "editors/MNLineNumberingRulerView.h"
+#include "editors/XMLSourceController.h"
+#include "editors/XMLSourceTextView.h"
+#include "platform/ScriptedAlertService.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+class XMLSourceControllerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { m_alerts = ScriptedAlertService::install(); }
+    void TearDown() override { AlertService::setInstance(nullptr); }
+
+    // Runs the window with a script played once it is up; a script that leaves the window open
+    // fails the test and the window is cancelled.
+    int run(const std::optional<QString> &original, const QString &current,
+            const std::function<void()> &script)
+    {
+        QTimer::singleShot(0, [&] {
+            script();
+            if (m_controller.window()->isVisible()) {
+                ADD_FAILURE() << "the script left the window open";
+                m_controller.cancel();
+            }
+        });
+        return m_controller.editXML(original, current);
+    }
+    XMLSourceTextView *editor() const { return m_controller.editXMLView(); }
+    // Types at the end of the text as the user would.
+    void type(const QString &text)
+    {
+        QTextCursor cursor = editor()->textCursor();
+        cursor.movePosition(QTextCursor::End);
+        editor()->setTextCursor(cursor);
+        editor()->insertPlainText(text);
+    }
+    QString lastAlertTitle() const
+    {
+        return m_alerts->alerts().isEmpty() ? QString() : m_alerts->alerts().last().title;
+    }
+
+    std::shared_ptr<ScriptedAlertService> m_alerts;
+    XMLSourceController m_controller;
+};
+
+const QString kFeed = QStringLiteral(
+    "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>"
+    "<item><title>I</title></item></channel></rss>");
+} // namespace
+
+TEST_F(XMLSourceControllerTest, SaveHandsBackWellFormedTextOnly)
+{
+    const int saved = run(std::nullopt, kFeed, [&] {
+        editor()->replaceAllText(QStringLiteral("<rss><channel>"));
+        m_alerts->queueAnswer(AlertService::kDefault); // Continue Editing
+        m_controller.saveDocument();
+        ASSERT_TRUE(m_controller.window()->isVisible());
+        EXPECT_EQ(lastAlertTitle(), "Error in XML");
+        EXPECT_TRUE(m_alerts->alerts().last().message.startsWith(
+            "The following error was detected on line 1:\n\n"));
+        EXPECT_EQ(m_alerts->alerts().last().defaultButton, "Continue Editing");
+        EXPECT_EQ(m_alerts->alerts().last().alternateButton, "Revert and Exit");
+        type(QStringLiteral("</channel></rss>"));
+        m_controller.saveDocument();
+    });
+    EXPECT_EQ(saved, 1);
+    EXPECT_EQ(m_controller.sourceData(), "<rss><channel></channel></rss>");
+    EXPECT_EQ(m_alerts->alerts().size(), 1);
+
+    const int abandoned = run(std::nullopt, kFeed, [&] {
+        type(QStringLiteral("<broken"));
+        m_alerts->queueAnswer(AlertService::kAlternate); // Revert and Exit
+        m_controller.saveDocument();
+    });
+    EXPECT_EQ(abandoned, 0);
+}
+
+TEST_F(XMLSourceControllerTest, ClosingAsksOnlyAboutChangesAndSavingFromTheAlertChecksTheText)
+{
+    EXPECT_EQ(run(std::nullopt, kFeed, [&] { m_controller.close(); }), 0);
+    EXPECT_EQ(run(std::nullopt, kFeed, [&] { m_controller.window()->close(); }), 1)
+        << "the close box keeps an unedited text";
+    EXPECT_TRUE(m_alerts->alerts().isEmpty());
+
+    const int dontSave = run(std::nullopt, kFeed, [&] {
+        type(QStringLiteral("<!-- x -->"));
+        m_alerts->queueAnswer(AlertService::kOther); // Cancel
+        m_controller.close();
+        ASSERT_TRUE(m_controller.window()->isVisible());
+        EXPECT_EQ(lastAlertTitle(), "Warning");
+        EXPECT_EQ(m_alerts->alerts().last().message,
+                  "Changes have been made to this XML, do you wish to save them?");
+        m_alerts->queueAnswer(AlertService::kAlternate); // Don't Save
+        m_controller.window()->close();
+    });
+    EXPECT_EQ(dontSave, 0);
+
+    m_alerts->clear();
+    const int invalid = run(std::nullopt, kFeed, [&] {
+        type(QStringLiteral("<oops"));
+        m_alerts->queueAnswer(AlertService::kDefault); // Save...
+        m_alerts->queueAnswer(AlertService::kDefault); // Continue Editing
+        m_controller.close();
+        ASSERT_TRUE(m_controller.window()->isVisible()) << "ill-formed text is not handed back";
+        EXPECT_EQ(lastAlertTitle(), "Error in XML");
+        m_alerts->queueAnswer(AlertService::kDefault); // Save...
+        m_alerts->queueAnswer(AlertService::kAlternate); // Revert and Exit
+        m_controller.window()->close();
+    });
+    EXPECT_EQ(invalid, 0);
+
+    const int valid = run(std::nullopt, kFeed, [&] {
+        type(QStringLiteral("<!-- fine -->"));
+        m_alerts->queueAnswer(AlertService::kDefault); // Save...
+        m_controller.close();
+    });
+    EXPECT_EQ(valid, 1);
+    EXPECT_TRUE(m_controller.sourceData().endsWith("<!-- fine -->"));
+}
+
+TEST_F(XMLSourceControllerTest, UndoingEveryChangeClearsTheEditedMarkAndRevertEmptiesTheHistory)
+{
+    run(std::nullopt, kFeed, [&] {
+        EXPECT_FALSE(m_controller.isDocumentEdited());
+        type(QStringLiteral("abc"));
+        EXPECT_TRUE(m_controller.isDocumentEdited());
+        EXPECT_TRUE(m_controller.window()->isWindowModified());
+        m_controller.plain();
+        EXPECT_FALSE(editor()->isColored());
+        EXPECT_EQ(m_controller.undoManager()->undoText(), "Uncolorize XML");
+        type(QStringLiteral("d"));
+        m_controller.colorized();
+        EXPECT_EQ(m_controller.undoManager()->undoText(), "Colorize XML");
+        while (m_controller.undoManager()->canUndo())
+            m_controller.undo();
+        EXPECT_EQ(editor()->text(), kFeed);
+        EXPECT_TRUE(editor()->isColored());
+        EXPECT_FALSE(m_controller.isDocumentEdited());
+        EXPECT_FALSE(m_controller.window()->isWindowModified());
+        m_controller.redo();
+        EXPECT_EQ(editor()->text(), kFeed + "abc");
+
+        type(QStringLiteral("more"));
+        m_controller.revertDocumentToSaved();
+        EXPECT_EQ(editor()->text(), kFeed);
+        EXPECT_EQ(m_controller.undoManager()->count(), 0);
+        EXPECT_FALSE(m_controller.isDocumentEdited());
+        m_controller.cancel();
+    });
+}
+
+TEST_F(XMLSourceControllerTest, ReformatIndentsTheDocumentAsOneUndoStep)
+{
+    run(std::nullopt, kFeed, [&] {
+        m_controller.reformat();
+        const QString formatted = editor()->text();
+        EXPECT_NE(formatted, kFeed);
+        EXPECT_TRUE(formatted.contains("\n    <channel>") || formatted.contains("\n  <channel>"))
+            << formatted.toStdString();
+        EXPECT_TRUE(formatted.contains("<title>I</title>"));
+        EXPECT_EQ(m_controller.undoManager()->undoText(), "Reformat XML");
+        EXPECT_TRUE(editor()->colorRanges().colorAt(int(formatted.indexOf("<item>")))
+                    == XMLColorRanges::Color::Item)
+            << "the new text is coloured";
+        m_controller.undo();
+        EXPECT_EQ(editor()->text(), kFeed);
+
+        // Invalid text: "Revert" puts back the text given on entry and forgets the history.
+        type(QStringLiteral("<unclosed>"));
+        m_alerts->queueAnswer(AlertService::kAlternate);
+        m_controller.reformat();
+        EXPECT_EQ(lastAlertTitle(), "Error in XML");
+        EXPECT_EQ(m_alerts->alerts().last().defaultButton, "Continue");
+        EXPECT_EQ(m_alerts->alerts().last().alternateButton, "Revert");
+        EXPECT_EQ(editor()->text(), kFeed);
+        EXPECT_EQ(m_controller.undoManager()->count(), 0);
+        m_controller.cancel();
+    });
+}
+
+TEST_F(XMLSourceControllerTest, AFragmentIsCheckedAndReformattedInsideTheWrapper)
+{
+    m_controller.setXMLFragment(true);
+    EXPECT_EQ(run(std::nullopt, QStringLiteral("<a:x>1</a:x><a:y/>"),
+                  [&] { m_controller.saveDocument(); }),
+              1);
+    EXPECT_EQ(run(std::nullopt, QStringLiteral("just text"), [&] { m_controller.saveDocument(); }),
+              1);
+    run(std::nullopt, QStringLiteral("<x><y>1</y></x><z>2</z>"), [&] {
+        m_controller.reformat();
+        const QString formatted = editor()->text();
+        EXPECT_FALSE(formatted.contains("rss")) << formatted.toStdString();
+        EXPECT_FALSE(formatted.contains("<?xml"));
+        EXPECT_TRUE(formatted.startsWith("<x>")) << formatted.toStdString();
+        EXPECT_TRUE(formatted.contains("<y>1</y>"));
+        EXPECT_TRUE(formatted.trimmed().endsWith("<z>2</z>"));
+        m_controller.cancel();
+    });
+    run(std::nullopt, QString(), [&] {
+        m_controller.reformat();
+        EXPECT_EQ(editor()->text(), "") << "an empty fragment stays empty";
+        m_controller.cancel();
+    });
+}
+
+TEST_F(XMLSourceControllerTest, TheOriginalTabIsThereOnlyWithAnOriginal)
+{
+    run(std::nullopt, kFeed, [&] {
+        EXPECT_EQ(m_controller.tabView()->count(), 1);
+        m_controller.cancel();
+    });
+    EXPECT_EQ(m_controller.tabView()->count(), 2);
+    EXPECT_EQ(m_controller.tabView()->widget(1), m_controller.originalXMLView());
+
+    run(QStringLiteral("<rss>as read</rss>"), kFeed, [&] {
+        ASSERT_EQ(m_controller.tabView()->count(), 2);
+        m_controller.tabView()->setCurrentIndex(1);
+        EXPECT_EQ(m_controller.originalXMLView()->text(), "<rss>as read</rss>");
+        EXPECT_TRUE(m_controller.originalXMLView()->isReadOnly());
+        EXPECT_EQ(m_controller.originalXMLView()->helpAnchor(), "RSSXMLSource");
+        m_controller.cancel();
+    });
+    EXPECT_EQ(m_controller.originalData(), "<rss>as read</rss>");
+}
+
+TEST_F(XMLSourceControllerTest, JumpToLineSelectsTheLine)
+{
+    QString text;
+    for (int i = 1; i <= 200; ++i)
+        text += QStringLiteral("<line n=\"%1\"/>\n").arg(i);
+    run(std::nullopt, text, [&] {
+        m_controller.lineNumberField()->setText(QStringLiteral("150"));
+        m_controller.jumpToLine();
+        EXPECT_EQ(editor()->textCursor().selectedText(),
+                  QStringLiteral("<line n=\"150\"/>") + QChar(QChar::ParagraphSeparator));
+        m_controller.cancel();
+    });
+}
+
+TEST_F(XMLSourceControllerTest, ALongTextAppearsFirstAndIsTakenInWhileTheWindowRuns)
+{
+    QString text = QStringLiteral("<rss>\n");
+    for (int i = 0; i < 40000; ++i)
+        text += QStringLiteral("<item><title>Item %1</title></item>\n").arg(i);
+    text += QStringLiteral("</rss>\n");
+    run(std::nullopt, text, [&] {
+        EXPECT_TRUE(editor()->isLoading());
+        EXPECT_TRUE(editor()->isReadOnly()) << "no typing into a text still arriving";
+        EXPECT_LT(editor()->document()->characterCount(), text.size());
+        QElapsedTimer clock;
+        clock.start();
+        while (editor()->isLoading() && clock.elapsed() < 30000)
+            QApplication::processEvents();
+        EXPECT_FALSE(editor()->isLoading());
+        EXPECT_FALSE(editor()->isReadOnly());
+        EXPECT_EQ(editor()->text(), text);
+        EXPECT_EQ(m_controller.undoManager()->count(), 0);
+        m_controller.cancel();
+    });
+}
+
+TEST_F(XMLSourceControllerTest, PrintingWrapsTheShownTextOntoPages)
+{
+    QString text;
+    for (int i = 0; i < 300; ++i)
+        text += QStringLiteral("<line>%1 %2</line>\n").arg(i).arg(QString(150, u'x'));
+    run(std::nullopt, text, [&] {
+        QTemporaryDir folder;
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(folder.filePath(QStringLiteral("xml.pdf")));
+        m_controller.printText(printer);
+        QFile pdf(printer.outputFileName());
+        ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        EXPECT_GT(bytes.count("/Type /Page\n") + bytes.count("/Type /Page>>")
+                      + bytes.count("/Type /Page "),
+                  3);
+        m_controller.cancel();
+    });
+}
