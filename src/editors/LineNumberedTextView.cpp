@@ -4,7 +4,7 @@
 
 #include <QTextBlock>
 
-LineNumberedTextView::LineNumberedTextView(QWidget *parent) : VLXTextView(parent) {}
+LineNumberedTextView::LineNumberedTextView(QWidget *parent) : VLXTextView(parent) { }
 
 MNLineNumberingRulerView *LineNumberedTextView::addVerticalRuler()
 {

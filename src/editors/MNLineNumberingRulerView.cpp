@@ -268,9 +268,8 @@ QString MNLineNumberingRulerView::labelAt(const QTextBlock &block, int lineInBlo
         return QString::number(m_cache->lineNumberOfBlock(block.blockNumber()) + lineInBlock);
     case CharacterIndexes: {
         const QTextLayout *layout = block.layout();
-        const int start = lineInBlock < layout->lineCount()
-            ? layout->lineAt(lineInBlock).textStart()
-            : 0;
+        const int start
+            = lineInBlock < layout->lineCount() ? layout->lineAt(lineInBlock).textStart() : 0;
         return QString::number(block.position() + start + 1);
     }
     case ParagraphNumbers:
@@ -320,8 +319,14 @@ bool MNLineNumberingRulerView::showCharacter(int index, int granularity)
         cursor.setPosition(index + 1, QTextCursor::KeepAnchor);
         break;
     }
+    // A target out of sight comes to the middle of the view, where the eye finds it.
+    const bool outOfSight
+        = !m_textView->viewport()->rect().intersects(m_textView->cursorRect(cursor));
     m_textView->setTextCursor(cursor);
-    m_textView->ensureCursorVisible();
+    if (outOfSight)
+        m_textView->centerCursor();
+    else
+        m_textView->ensureCursorVisible();
     return true;
 }
 

@@ -39,9 +39,9 @@ TextRange searchIn(QStringView text, QStringView string, qsizetype from, qsizety
     if (string.isEmpty() || to - from < string.size())
         return TextRange::notFound();
     const QStringView part = text.sliced(from, to - from);
-    const qsizetype at = backwards ? part.lastIndexOf(string, part.size() - string.size(),
-                                                      sensitivity)
-                                   : part.indexOf(string, 0, sensitivity);
+    const qsizetype at = backwards
+        ? part.lastIndexOf(string, part.size() - string.size(), sensitivity)
+        : part.indexOf(string, 0, sensitivity);
     if (at < 0)
         return TextRange::notFound();
     return {from + at, string.size()};
@@ -234,8 +234,8 @@ TextRange TextFinder::findString(QStringView text, QStringView string, TextRange
                                  int options, bool wrap)
 {
     const qsizetype length = text.size();
-    const qsizetype start = qBound<qsizetype>(0, selected.isNotFound() ? 0 : selected.location,
-                                              length);
+    const qsizetype start
+        = qBound<qsizetype>(0, selected.isNotFound() ? 0 : selected.location, length);
     const qsizetype end = qBound<qsizetype>(start, start + selected.length, length);
     const auto sensitivity = options & CaseInsensitive ? Qt::CaseInsensitive : Qt::CaseSensitive;
     if (options & Backwards) {
@@ -265,8 +265,7 @@ bool TextFinder::find(bool forward)
             if (!found.isNotFound() && found.length > 0) {
                 QTextCursor selection(view->document());
                 selection.setPosition(int(found.location));
-                selection.setPosition(int(found.location + found.length),
-                                      QTextCursor::KeepAnchor);
+                selection.setPosition(int(found.location + found.length), QTextCursor::KeepAnchor);
                 view->setTextCursor(selection);
                 view->ensureCursorVisible();
                 m_lastFindWasSuccessful = true;
@@ -380,8 +379,7 @@ void TextFinder::replaceAll()
         = !m_replaceAllScopeMatrix || m_replaceAllScopeMatrix->checkedId() == kWholeTextScope;
     const qsizetype from = wholeText ? 0 : selection.selectionStart();
     const qsizetype to = wholeText ? text.size() : selection.selectionEnd();
-    const Qt::CaseSensitivity sensitivity
-        = ignoresCase() ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Qt::CaseSensitivity sensitivity = ignoresCase() ? Qt::CaseInsensitive : Qt::CaseSensitive;
 
     QList<qsizetype> matches;
     const qsizetype length = m_findString.size();

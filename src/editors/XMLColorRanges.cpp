@@ -11,24 +11,37 @@ using Run = XMLColorRanges::Run;
 
 // RSS tags coloured wherever they occur, exactly as written.
 const char16_t *const kFixedTags[] = {
-    u"<title>",       u"</title>",       u"</link>",          u"<description>",
-    u"</description>", u"<language>",    u"</language>",      u"</copyright>",
-    u"<managingEditor>", u"</managingEditor>", u"<webMaster>", u"</webMaster>",
-    u"<pubDate>",     u"</pubDate>",     u"<lastBuildDate>",  u"</lastBuildDate>",
-    u"</category>",   u"</generator>",   u"<docs>",           u"</docs>",
-    u"</cloud>",      u"<ttl>",          u"</ttl>",           u"<rating>",
-    u"</rating>",     u"<textInput>",    u"</textInput>",     u"<skipHours>",
-    u"</skipHours>",  u"<hour>",         u"</hour>",          u"<skipDays>",
-    u"</skipDays>",   u"<day>",          u"</day>",           u"<url>",
-    u"</url>",        u"<width>",        u"</width>",         u"<height>",
-    u"</height>",     u"</author>",      u"<comments>",       u"</comments>",
-    u"</enclosure>",  u"</guid>",        u"</source>",        u"</rss>",
-    u"<name>",        u"</name>",        u"<![CDATA[",        u"]]>",
+    u"<title>",          u"</title>",
+    u"</link>",          u"<description>",
+    u"</description>",   u"<language>",
+    u"</language>",      u"</copyright>",
+    u"<managingEditor>", u"</managingEditor>",
+    u"<webMaster>",      u"</webMaster>",
+    u"<pubDate>",        u"</pubDate>",
+    u"<lastBuildDate>",  u"</lastBuildDate>",
+    u"</category>",      u"</generator>",
+    u"<docs>",           u"</docs>",
+    u"</cloud>",         u"<ttl>",
+    u"</ttl>",           u"<rating>",
+    u"</rating>",        u"<textInput>",
+    u"</textInput>",     u"<skipHours>",
+    u"</skipHours>",     u"<hour>",
+    u"</hour>",          u"<skipDays>",
+    u"</skipDays>",      u"<day>",
+    u"</day>",           u"<url>",
+    u"</url>",           u"<width>",
+    u"</width>",         u"<height>",
+    u"</height>",        u"</author>",
+    u"<comments>",       u"</comments>",
+    u"</enclosure>",     u"</guid>",
+    u"</source>",        u"</rss>",
+    u"<name>",           u"</name>",
+    u"<![CDATA[",        u"]]>",
 };
 
 // Opening tags that may carry attributes: coloured from their "<" through the next ">".
 const char16_t *const kOpeningPrefixes[] = {
-    u"<?xml", u"<rss",   u"<link",      u"<copyright", u"<category", u"<generator",
+    u"<?xml",  u"<rss",    u"<link",      u"<copyright", u"<category", u"<generator",
     u"<cloud", u"<author", u"<enclosure", u"<guid",      u"<source",
 };
 
@@ -243,8 +256,7 @@ XMLColorRanges::XMLColorRanges(QStringView text, const QStringList &usedPrefixes
         channel.add(first, first + (first == channelOpen ? kChannelOpen : kChannelClose).size(),
                     Color::Channel);
     if (second >= 0 && first != second)
-        channel.add(second,
-                    second + (second == channelOpen ? kChannelOpen : kChannelClose).size(),
+        channel.add(second, second + (second == channelOpen ? kChannelOpen : kChannelClose).size(),
                     Color::Channel);
 
     std::vector<Run> all = channel.runs();

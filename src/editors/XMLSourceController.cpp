@@ -41,7 +41,7 @@ protected:
 };
 } // namespace
 
-XMLSourceController::XMLSourceController(QWidget *parent) : QObject(parent), m_parent(parent) {}
+XMLSourceController::XMLSourceController(QWidget *parent) : QObject(parent), m_parent(parent) { }
 
 XMLSourceController::~XMLSourceController()
 {
@@ -183,8 +183,8 @@ void XMLSourceController::buildMenus()
         {tr("Use Selection for Find"), QKeySequence(Qt::CTRL | Qt::Key_E),
          &TextFinder::takeFindStringFromSelection,
          TextFinder::Command::TakeFindStringFromSelection},
-        {tr("Jump to Selection"), QKeySequence(Qt::CTRL | Qt::Key_J),
-         &TextFinder::jumpToSelection, TextFinder::Command::JumpToSelection},
+        {tr("Jump to Selection"), QKeySequence(Qt::CTRL | Qt::Key_J), &TextFinder::jumpToSelection,
+         TextFinder::Command::JumpToSelection},
     };
     for (const FindItem &item : findItems) {
         QAction *action = find->addAction(item.title);

@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QDialog>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QUndoStack>
 #include <optional>
 
 class QAction;
-class QDialog;
 class QLineEdit;
 class QPrinter;
 class QTabWidget;
@@ -92,7 +93,7 @@ private:
     void showOriginalWhenAsked(int tab);
 
     QWidget *m_parent;
-    QDialog *m_window = nullptr;
+    QPointer<QDialog> m_window;
     QTabWidget *m_tabView = nullptr;
     QWidget *m_originalTab = nullptr;
     XMLSourceTextView *m_editXML = nullptr;

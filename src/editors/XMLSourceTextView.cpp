@@ -55,9 +55,8 @@ qsizetype sliceEnd(const QString &text, qsizetype from, qsizetype size)
 class DocumentStep : public QUndoCommand
 {
 public:
-    DocumentStep(XMLSourceTextView *view, const QString &name) : QUndoCommand(name), m_view(view)
-    {
-    }
+    DocumentStep(XMLSourceTextView *view, const QString &name)
+        : QUndoCommand(name), m_view(view) { }
     void undo() override
     {
         if (!m_view)
@@ -96,9 +95,9 @@ XMLSourceTextView::XMLSourceTextView(QWidget *parent) : LineNumberedTextView(par
     connect(document(), &QTextDocument::contentsChange, this, &XMLSourceTextView::textChanged);
     connect(document(), &QTextDocument::undoCommandAdded, this,
             &XMLSourceTextView::documentStepAdded);
-    for (auto color : {XMLColorRanges::Color::Channel, XMLColorRanges::Color::Item,
-                       XMLColorRanges::Color::Image, XMLColorRanges::Color::Tag,
-                       XMLColorRanges::Color::Comment})
+    for (auto color :
+         {XMLColorRanges::Color::Channel, XMLColorRanges::Color::Item, XMLColorRanges::Color::Image,
+          XMLColorRanges::Color::Tag, XMLColorRanges::Color::Comment})
         m_formats[std::size_t(color)].setForeground(colorFor(color));
 }
 

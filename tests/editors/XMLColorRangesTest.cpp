@@ -139,12 +139,42 @@ TEST(XMLColorRanges, AnUnterminatedCommentIsNotColouredAndNorIsAnyLaterOne)
 
 TEST(XMLColorRanges, OnePassAgreesWithARuleByRulePaintOnMixedText)
 {
-    const QStringList pieces = {
-        "<item>", "</item>", "<image>", "</image>", "<channel>", "</channel>", "<title>",
-        "</title>", "</link>", "<link", "<link href='x'>", "<category", ">", "<!--", "-->",
-        "<!-- c -->", "<![CDATA[", "]]>", "]]", "<itunes:", "</itunes:", "x", "<", "\n",
-        "<?xml", "<rss", "</rss>", "<author>", "</author>", "<enclosure url='e'/>", "-", "--",
-        "<pubDate>", "<description>", "</description>", "</category>"};
+    const QStringList pieces = {"<item>",
+                                "</item>",
+                                "<image>",
+                                "</image>",
+                                "<channel>",
+                                "</channel>",
+                                "<title>",
+                                "</title>",
+                                "</link>",
+                                "<link",
+                                "<link href='x'>",
+                                "<category",
+                                ">",
+                                "<!--",
+                                "-->",
+                                "<!-- c -->",
+                                "<![CDATA[",
+                                "]]>",
+                                "]]",
+                                "<itunes:",
+                                "</itunes:",
+                                "x",
+                                "<",
+                                "\n",
+                                "<?xml",
+                                "<rss",
+                                "</rss>",
+                                "<author>",
+                                "</author>",
+                                "<enclosure url='e'/>",
+                                "-",
+                                "--",
+                                "<pubDate>",
+                                "<description>",
+                                "</description>",
+                                "</category>"};
     QRandomGenerator random(20260302);
     for (int round = 0; round < 300; ++round) {
         QString text;

@@ -1,5 +1,5 @@
-#include "editors/MNLineNumberingRulerView.h"
 #include "editors/XMLSourceController.h"
+#include "editors/MNLineNumberingRulerView.h"
 #include "editors/XMLSourceTextView.h"
 #include "platform/ScriptedAlertService.h"
 
@@ -53,9 +53,9 @@ protected:
     XMLSourceController m_controller;
 };
 
-const QString kFeed = QStringLiteral(
-    "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>"
-    "<item><title>I</title></item></channel></rss>");
+const QString kFeed
+    = QStringLiteral("<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>"
+                     "<item><title>I</title></item></channel></rss>");
 } // namespace
 
 TEST_F(XMLSourceControllerTest, SaveHandsBackWellFormedTextOnly)
