@@ -1,0 +1,153 @@
+// The feed window with a feed of 10,000 items: typing one character in the description of item
+// 5,000 (from the key press to the model updated and the panes refreshed), and opening the feed.
+// Runs on the offscreen platform unless another is asked for:
+//   build/bench/bench_app
+#include "app/Controller.h"
+#include "app/EditTracker.h"
+#include "app/FeedDocument.h"
+#include "app/ItemsPane.h"
+#include "app/VLXUndoManager.h"
+#include "app/Vellumcast.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "platform/MemoryDefaultsStore.h"
+#include "platform/ScriptedAlertService.h"
+#include "settings/VLXPreferences.h"
+#include "ui/VLXTableView.h"
+#include "ui/VLXTextView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+namespace {
+constexpr int kItems = 10000;
+constexpr int kEditedItem = 5000;
+
+QByteArray feedOf(int items)
+{
+    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
+                      "<title>Big</title><link>https://example.org/</link>"
+                      "<description>A feed of many items</description>"
+                      "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>\n";
+    for (int i = 0; i < items; ++i)
+        text += QStringLiteral("<item><title>Episode %1</title><link>https://example.org/%1</link>"
+                               "<description>What happens in episode %1, told in a sentence or "
+                               "two.</description><guid>https://example.org/%1</guid>"
+                               "<pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate>"
+                               "<enclosure url=\"https://example.org/%1.mp3\" length=\"%1\" "
+                               "type=\"audio/mpeg\"/></item>\n")
+                    .arg(i)
+                    .toUtf8();
+    return text + "</channel></rss>\n";
+}
+
+// One running application in a home folder of its own, with the big feed on disk.
+struct Window
+{
+    QTemporaryDir home;
+    QString feedPath;
+    std::unique_ptr<Controller> controller;
+
+    Window()
+    {
+        qputenv("HOME", home.path().toUtf8());
+        VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+        ScriptedAlertService::install();
+        feedPath = QDir(home.path()).filePath("big.xml");
+        QFile file(feedPath);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(feedOf(kItems));
+        file.close();
+        controller = std::make_unique<Controller>();
+        controller->start({});
+        QTest::qWait(300); // the wizard's offer
+        window().window()->show();
+    }
+    Vellumcast &window() const { return *controller->feedController(); }
+    void open()
+    {
+        window().setDocumentEdited(false, true);
+        window().openFeedAtPath(feedPath);
+    }
+};
+
+Window &shared()
+{
+    static Window instance;
+    return instance;
+}
+
+void BM_OpenTenThousandItemFeedInTheWindow(benchmark::State &state)
+{
+    Window &app = shared();
+    for (auto _ : state) {
+        app.open();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(app.window().currentFeed()->countOfItems());
+    }
+    if (app.window().currentFeed()->countOfItems() != kItems)
+        state.SkipWithError("the feed did not open");
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+BENCHMARK(BM_OpenTenThousandItemFeedInTheWindow)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_TypeOneCharacterInTheDescriptionOfItem5000(benchmark::State &state)
+{
+    Window &app = shared();
+    Vellumcast &window = app.window();
+    app.open();
+    window.outlet<QTabWidget>("tabsFeeds")->setCurrentIndex(Vellumcast::ItemsTab);
+    window.itemsPane()->itemTable()->selectRow(kEditedItem);
+    auto *view = window.outlet<VLXTextView>("Items_Required_Description");
+    for (QWidget *page = view; page && page->parentWidget(); page = page->parentWidget()) {
+        if (auto *stack = qobject_cast<QStackedWidget *>(page->parentWidget()))
+            stack->setCurrentWidget(page);
+    }
+    QApplication::setActiveWindow(window.window());
+    view->setFocus();
+    view->moveCursor(QTextCursor::End);
+    QCoreApplication::processEvents();
+    if (window.document()->shownItem() != kEditedItem || !view->hasFocus()) {
+        state.SkipWithError("item 5,000 is not shown in a focused description");
+        return;
+    }
+    const VLXItems &item = *window.currentFeed()->itemAtIndex(kEditedItem);
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        QTest::keyClick(view, Qt::Key_A);
+        // The edit is committed (as when the field is left): checked, stored, one undo step;
+        // the item's row and the fields showing it refresh from the document's signals.
+        window.finalizeChanges();
+        window.undoManager()->closeGroup();
+        QCoreApplication::processEvents();
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+    if (!item.descriptionElement().endsWith(QLatin1Char('a')))
+        state.SkipWithError("the model did not take the typed character");
+}
+BENCHMARK(BM_TypeOneCharacterInTheDescriptionOfItem5000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(200);
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
