@@ -356,6 +356,20 @@ bool ItemsPane::moveItem(int sourceRow, int dropRow)
     return true;
 }
 
+int ItemsPane::askAboutDroppedFeed(const QString &address, bool importFirst)
+{
+    Alert ask;
+    ask.style = Alert::Style::Informational;
+    ask.title = QStringLiteral("Feed Drag");
+    ask.message = QStringLiteral("What do you want to do with the feed \"%1\"").arg(address);
+    const QString open = QStringLiteral("Open feed");
+    const QString import = QStringLiteral("Import into this feed");
+    ask.defaultButton = importFirst ? import : open;
+    ask.alternateButton = QStringLiteral("Cancel");
+    ask.otherButton = importFirst ? open : import;
+    return AlertService::show(ask);
+}
+
 int ItemsPane::numberOfRowsInTableView(VLXTableView *table)
 {
     const QString name = table->objectName();
@@ -435,14 +449,7 @@ bool ItemsPane::tableViewAcceptDrop(VLXTableView *table, const QMimeData *data, 
         const QString text = first.isLocalFile() ? first.toLocalFile() : first.toString();
         window()->raise();
         window()->activateWindow();
-        Alert ask;
-        ask.style = Alert::Style::Informational;
-        ask.title = QStringLiteral("Feed Drag");
-        ask.message = QStringLiteral("What do you want to do with the feed \"%1\"").arg(text);
-        ask.defaultButton = QStringLiteral("Import into this feed");
-        ask.alternateButton = QStringLiteral("Cancel");
-        ask.otherButton = QStringLiteral("Open feed");
-        const int answer = AlertService::show(ask);
+        const int answer = askAboutDroppedFeed(text, true);
         if (answer == AlertService::kAlternate)
             return false;
         emit feedDropped(text, answer != AlertService::kOther);

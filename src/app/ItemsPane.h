@@ -34,6 +34,9 @@ public:
     // Drag"; false when nothing moves.
     bool moveItem(int sourceRow, int dropRow);
     FieldBinding *binding() const { return m_binding; }
+    // "Feed Drag": what to do with a feed dropped on the window; the first choice is importing
+    // its items (item table) or opening it (feed list). Answers the alert's button.
+    static int askAboutDroppedFeed(const QString &address, bool importFirst);
 
     int numberOfRowsInTableView(VLXTableView *table) override;
     QVariant tableViewObjectValue(VLXTableView *table, const QString &column, int row,

@@ -403,14 +403,7 @@ bool Vellumcast::listBoxAcceptDrop(VLXListBox *, const QMimeData *data)
     const QString text = first.isLocalFile() ? first.toLocalFile() : first.toString();
     m_documentWindow->raise();
     m_documentWindow->activateWindow();
-    Alert ask;
-    ask.style = Alert::Style::Informational;
-    ask.title = QStringLiteral("Feed Drag");
-    ask.message = QStringLiteral("What do you want to do with the feed \"%1\"").arg(text);
-    ask.defaultButton = QStringLiteral("Open feed");
-    ask.alternateButton = QStringLiteral("Cancel");
-    ask.otherButton = QStringLiteral("Import into this feed");
-    const int answer = AlertService::show(ask);
+    const int answer = ItemsPane::askAboutDroppedFeed(text, false);
     if (answer == AlertService::kDefault) {
         rememberPreviousEntry();
         QTimer::singleShot(10, this, [this, text] { openFeedAtPath(text); });
