@@ -1,0 +1,99 @@
+#include "editors/editXMLComment.h"
+
+#include "ui/VLXButton.h"
+#include "ui/VLXTextView.h"
+
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+editXMLComment::editXMLComment(QObject *parent) : SearchStepSheet(parent) { }
+
+QString editXMLComment::legalComment(const QString &text)
+{
+    QString legal = text;
+    // One pass leaves "- --" of "---"; repeat until no two hyphens touch.
+    while (legal.contains(QLatin1String("--")))
+        legal.replace(QLatin1String("--"), QLatin1String("- -"));
+    // "<!-- a--->" is not well-formed: a hyphen may not stand right before the closing "-->".
+    if (legal.endsWith(u'-'))
+        legal += u' ';
+    return legal;
+}
+
+QString editXMLComment::comment() const
+{
+    return legalComment(m_commentValue);
+}
+
+QString editXMLComment::string() const
+{
+    return m_text ? m_text->stringValue() : QString();
+}
+
+void editXMLComment::loadInterface()
+{
+    QDialog *window = makeWindow(QStringLiteral("editXMLComments"));
+    window->setWindowTitle(tr("XML Comment"));
+    m_text = new VLXTextView(window);
+    m_text->setObjectName(QStringLiteral("text"));
+    m_text->setHelpAnchor(QStringLiteral("FeedXMLComments"));
+    m_text->setTabChangesFocus(true);
+    auto *cancelButton = new VLXButton(window);
+    cancelButton->setObjectName(QStringLiteral("cancel"));
+    cancelButton->setText(tr("Cancel"));
+    auto *acceptButton = new VLXButton(window);
+    acceptButton->setObjectName(QStringLiteral("accept"));
+    acceptButton->setText(tr("Accept"));
+    acceptButton->setDefault(true);
+    connect(cancelButton, &QPushButton::clicked, this, &editXMLComment::cancel);
+    connect(acceptButton, &QPushButton::clicked, this, &editXMLComment::accept);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cancelButton);
+    buttons->addWidget(acceptButton);
+    auto *layout = new QVBoxLayout(window);
+    layout->addWidget(m_text);
+    layout->addLayout(buttons);
+    window->resize(420, 220);
+}
+
+QWidget *editXMLComment::searchControl(int) const
+{
+    return m_text;
+}
+
+void editXMLComment::showComment()
+{
+    m_text->setStringValue(comment());
+}
+
+void editXMLComment::showValueForStep()
+{
+    showComment();
+}
+
+void editXMLComment::storeField(int)
+{
+    setComment(m_text->stringValue());
+}
+
+int editXMLComment::edit()
+{
+    QDialog *window = ensureWindow();
+    if (!window)
+        return 0;
+    if (!m_title.isEmpty())
+        window->setWindowTitle(m_title);
+    showComment();
+    m_text->setFocus(Qt::OtherFocusReason);
+    return runModal();
+}
+
+void editXMLComment::accept()
+{
+    if (m_text)
+        setComment(m_text->stringValue());
+    endModal(1);
+}

@@ -1,0 +1,268 @@
+#include "editors/errorListing.h"
+
+#include "editors/MessageOutlineModel.h"
+#include "model/VLXFeed.h"
+#include "ui/SimpleNodeData.h"
+#include "ui/SimpleTreeNode.h"
+#include "ui/VLXButton.h"
+#include "ui/VLXHelpAnchored.h"
+#include "ui/VLXOutlineView.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+
+const QString errorListing::kHelpAnchor = QStringLiteral("FeedParsingError");
+
+namespace {
+const QString kItemGroupStart = QStringLiteral("Item - ");
+const QString kItemGroupQuote = QStringLiteral("Item - \"");
+
+// Widens the one column when a row's text would not fit: 25 points plus the indentation of the
+// row's level plus the text. Only rows that are painted are measured, so a long list costs
+// nothing until it is scrolled.
+class WideningDelegate : public QStyledItemDelegate
+{
+public:
+    explicit WideningDelegate(QTreeView *view) : QStyledItemDelegate(view), m_view(view) { }
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::paint(painter, option, index);
+        int level = 0;
+        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+            ++level;
+        const int needed = 25 + (level + 1) * m_view->indentation()
+            + option.fontMetrics.horizontalAdvance(index.data().toString());
+        QHeaderView *header = m_view->header();
+        if (needed > header->minimumSectionSize() && needed > m_view->columnWidth(0)) {
+            // Not while painting: the header lays out again.
+            QMetaObject::invokeMethod(
+                header,
+                [header, needed] {
+                    if (needed > header->minimumSectionSize())
+                        header->setMinimumSectionSize(needed);
+                },
+                Qt::QueuedConnection);
+        }
+    }
+
+private:
+    QTreeView *m_view;
+};
+
+struct Toggle
+{
+    VLXButton *button;
+    int count;
+    const char *format;
+};
+} // namespace
+
+errorListing::errorListing() : QObject(QCoreApplication::instance()) { }
+
+errorListing::~errorListing()
+{
+    // Widgets may not outlive the application's own teardown: once it has begun, the panel is
+    // left to its window (the feed window it was shown beside).
+    if (!QCoreApplication::closingDown())
+        delete m_panel.data();
+}
+
+errorListing *errorListing::sharedInstance()
+{
+    static QPointer<errorListing> instance;
+    if (!instance)
+        instance = new errorListing();
+    return instance;
+}
+
+void errorListing::showPanel(QWidget *sender, const QVariantList &errorList, int numErrors,
+                             int numWarn, int numRepair)
+{
+    sharedInstance()->show(sender, errorList, numErrors, numWarn, numRepair);
+}
+
+void errorListing::closePanel()
+{
+    sharedInstance()->close();
+}
+
+void errorListing::loadInterface(QWidget *owner)
+{
+    m_owner = owner;
+    m_panel = new QWidget(owner, Qt::Tool);
+    m_panel->setObjectName(QStringLiteral("errorListings"));
+    m_panel->setWindowTitle(tr("Feed Repairs, Errors and Warnings"));
+    m_panel->installEventFilter(this);
+
+    const auto makeButton = [this](const char *name, const QString &text, bool toggle) {
+        auto *button = new VLXButton(m_panel);
+        button->setObjectName(QLatin1String(name));
+        button->setText(text);
+        button->setCheckable(toggle);
+        button->setAutoDefault(false);
+        return button;
+    };
+    m_repairButton = makeButton("repairButton", tr("0 Repairs"), true);
+    m_errorButton = makeButton("errorButton", tr("0 Errors"), true);
+    m_warnButton = makeButton("warnButton", tr("0 Warnings"), true);
+    for (VLXButton *toggle : {m_repairButton.data(), m_errorButton.data(), m_warnButton.data()})
+        connect(toggle, &QPushButton::clicked, this, &errorListing::REWButtonAction);
+    auto *help = makeButton("help", tr("Help"), false);
+    auto *doneButton = makeButton("done", tr("Done"), false);
+    doneButton->setDefault(true);
+    connect(help, &QPushButton::clicked, this, &errorListing::helpButton);
+    connect(doneButton, &QPushButton::clicked, this, &errorListing::done);
+
+    m_errors = new VLXOutlineView(m_panel);
+    m_errors->setObjectName(QStringLiteral("errors"));
+    m_errors->setHelpAnchor(kHelpAnchor);
+    m_errors->setHeaderHidden(true);
+    m_errors->setUniformRowHeights(true);
+    m_errors->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_errors->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_errors->header()->setStretchLastSection(true);
+    m_errors->setItemDelegate(new WideningDelegate(m_errors));
+    m_model = new MessageOutlineModel(m_errors);
+    m_errors->setModel(m_model);
+    connect(m_errors->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &current) { selectionChanged(current); });
+
+    auto *toggles = new QHBoxLayout;
+    toggles->addWidget(m_repairButton);
+    toggles->addWidget(m_errorButton);
+    toggles->addWidget(m_warnButton);
+    toggles->addStretch();
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(help);
+    buttons->addStretch();
+    buttons->addWidget(doneButton);
+    auto *layout = new QVBoxLayout(m_panel);
+    layout->addLayout(toggles);
+    layout->addWidget(m_errors, 1);
+    layout->addLayout(buttons);
+    m_panel->resize(560, 380);
+}
+
+void errorListing::showTree(const QVariantList &errorList)
+{
+    m_errors->header()->setMinimumSectionSize(-1);
+    m_model->setTree({{QStringLiteral("Group"), QStringLiteral("OVRoot")},
+                      {QStringLiteral("Entries"), errorList}});
+    m_panel->show();
+    m_panel->raise();
+    const int topLevel = m_model->rowCount();
+    for (int row = 0; row < topLevel; ++row) {
+        const QModelIndex index = m_model->index(row, 0);
+        if (m_model->rowCount(index) > 0)
+            m_errors->expandRecursively(index);
+    }
+}
+
+void errorListing::setToggles(int numErrors, int numWarn, int numRepair, bool setStates)
+{
+    const Toggle toggles[] = {{m_repairButton, numRepair, "%1 Repairs"},
+                              {m_errorButton, numErrors, "%1 Errors"},
+                              {m_warnButton, numWarn, "%1 Warnings"}};
+    for (const Toggle &toggle : toggles) {
+        const bool some = toggle.count > 0;
+        toggle.button->setText(QString::fromLatin1(toggle.format).arg(some ? toggle.count : 0));
+        toggle.button->setEnabled(some);
+        if (setStates)
+            toggle.button->setChecked(some);
+    }
+}
+
+void errorListing::finishShowing()
+{
+    QCoreApplication::processEvents();
+    m_panel->update();
+    m_windowOpen = true;
+}
+
+void errorListing::show(QWidget *sender, const QVariantList &errorList, int numErrors,
+                        int numWarn, int numRepair)
+{
+    QWidget *owner = sender ? sender->window() : nullptr;
+    if (m_panel && owner != m_owner)
+        delete m_panel.data();
+    if (!m_panel)
+        loadInterface(owner);
+    showTree(errorList);
+    setToggles(numErrors, numWarn, numRepair, true);
+    finishShowing();
+}
+
+void errorListing::REWButtonAction()
+{
+    const std::shared_ptr<VLXFeed> feed = m_feedSource ? m_feedSource() : nullptr;
+    if (!m_panel || !feed)
+        return;
+    showTree(feed->parseXMLErrorTree(m_errorButton->isChecked(), m_warnButton->isChecked(),
+                                     m_repairButton->isChecked()));
+    setToggles(feed->parseXMLErrorCount(), feed->parseXMLWarnCount(),
+               feed->parseXMLRepairCount(), false);
+    finishShowing();
+}
+
+void errorListing::close()
+{
+    if (m_windowOpen)
+        done();
+}
+
+void errorListing::done()
+{
+    if (m_panel)
+        m_panel->hide();
+    m_windowOpen = false;
+}
+
+void errorListing::helpButton()
+{
+    VLXHelpAnchored::helpForField(kHelpAnchor);
+}
+
+bool errorListing::eventFilter(QObject *watched, QEvent *event)
+{
+    // The close box closes the panel like Done.
+    if (watched == m_panel && event->type() == QEvent::Close)
+        m_windowOpen = false;
+    return QObject::eventFilter(watched, event);
+}
+
+void errorListing::selectionChanged(const QModelIndex &current)
+{
+    if (current.isValid())
+        jumpToNode(m_model->nodeForIndex(current));
+}
+
+void errorListing::jumpToNode(const TreeNode *node)
+{
+    const TreeNode *root = m_model ? m_model->tree().get() : nullptr;
+    if (!node || node->nodeParent() == root || !node->nodeParent()) {
+        emit selectFeedRequested();
+        return;
+    }
+    for (const TreeNode *up = node; up && up != root; up = up->nodeParent()) {
+        const auto data = MessageOutlineModel::dataOf(up);
+        const QString name = data ? data->name() : QString();
+        if (!name.startsWith(kItemGroupStart) || !name.contains(kItemGroupQuote))
+            continue;
+        // The title stands between the opening quote and the name's last character.
+        const qsizetype start = name.indexOf(kItemGroupQuote) + kItemGroupQuote.size();
+        const QString title = name.mid(start, qMax<qsizetype>(0, name.size() - 1 - start));
+        if (title.isEmpty())
+            break;
+        emit selectFeedItemRequested(title);
+        return;
+    }
+    emit selectFeedRequested();
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "ui/VLXButton.h"
+#include "ui/VLXOutlineView.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QVariantList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+class MessageOutlineModel;
+class QModelIndex;
+class TreeNode;
+class VLXFeed;
+
+// The one panel of the run that lists a feed's messages (automatic repairs, validation errors,
+// validation warnings) as an outline of message groups. Three toggles, titled with the counts,
+// switch each kind on and off; selecting a message asks the feed window to show the item or the
+// channel it belongs to (through the two signals the window connects).
+class errorListing : public QObject
+{
+    Q_OBJECT
+public:
+    // The shared panel, made on first use and kept for the run.
+    static errorListing *sharedInstance();
+    ~errorListing() override;
+
+    // Shows the messages (a message tree: message strings and {"Group", "Entries"} groups) and
+    // the counts. The panel belongs to the sender's window (it stays beside it and goes with it);
+    // a later show beside another window makes it afresh.
+    static void showPanel(QWidget *sender, const QVariantList &errorList, int numErrors,
+                          int numWarn, int numRepair);
+    // Closes the panel when it is showing.
+    static void closePanel();
+
+    void show(QWidget *sender, const QVariantList &errorList, int numErrors, int numWarn,
+              int numRepair);
+    void close();
+    bool windowOpen() const { return m_windowOpen; }
+
+    // Where a toggle reads the feed's reading messages and counts again (the loaded feed).
+    void setFeedSource(std::function<std::shared_ptr<VLXFeed>()> source)
+    {
+        m_feedSource = std::move(source);
+    }
+
+    // Actions.
+    void done();
+    void helpButton();
+    // Any of the three toggles: the list again from the feed, with the kinds switched on.
+    void REWButtonAction();
+
+    // Selecting a node: a message under an item's group asks for that item, anything else for
+    // the channel.
+    void jumpToNode(const TreeNode *node);
+
+    QWidget *panel() const { return m_panel; }
+    VLXOutlineView *errors() const { return m_errors; }
+    VLXButton *repairButton() const { return m_repairButton; }
+    VLXButton *errorButton() const { return m_errorButton; }
+    VLXButton *warnButton() const { return m_warnButton; }
+    MessageOutlineModel *model() const { return m_model; }
+
+    static const QString kHelpAnchor; // "FeedParsingError"
+
+signals:
+    // The feed window shows its channel tab.
+    void selectFeedRequested();
+    // The feed window selects the first item with that title.
+    void selectFeedItemRequested(const QString &title);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    errorListing();
+    void loadInterface(QWidget *owner);
+    void showTree(const QVariantList &errorList);
+    void setToggles(int numErrors, int numWarn, int numRepair, bool setStates);
+    void finishShowing();
+    void selectionChanged(const QModelIndex &current);
+
+    QPointer<QWidget> m_owner;
+    QPointer<QWidget> m_panel;
+    QPointer<VLXOutlineView> m_errors;
+    QPointer<VLXButton> m_repairButton;
+    QPointer<VLXButton> m_errorButton;
+    QPointer<VLXButton> m_warnButton;
+    MessageOutlineModel *m_model = nullptr;
+    std::function<std::shared_ptr<VLXFeed>()> m_feedSource;
+    bool m_windowOpen = false;
+};

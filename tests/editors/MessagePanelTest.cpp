@@ -1,0 +1,187 @@
+#include "SheetTestSupport.h"
+
+#include "common/TestSupport.h"
+#include "editors/MessageOutlineModel.h"
+#include "editors/errorListing.h"
+#include "io/VLXParseFeed.h"
+#include "model/VLXFeed.h"
+#include "ui/VLXButton.h"
+#include "ui/VLXHelpAnchored.h"
+#include "ui/VLXOutlineView.h"
+
+#include <QColor>
+#include <QSignalSpy>
+#include <QWidget>
+
+namespace {
+const QColor kDarkGreen = QColor::fromRgbF(0.0f, 0.5f, 0.0f);
+
+class MessagePanel : public SheetTest
+{
+protected:
+    void SetUp() override
+    {
+        SheetTest::SetUp();
+        VLXParseFeed parser;
+        const QString text = VLXParseFeed::stringFromXMLData(
+            TestSupport::readData(QStringLiteral("feeds/episodes-with-problems.xml")));
+        ASSERT_EQ(parser.parseFeed(text, QStringLiteral("test"), nullptr), 0);
+        feed = parser.feed();
+        feed->validate(); // as the window does after reading
+        window = std::make_unique<QWidget>();
+        panel = errorListing::sharedInstance();
+        panel->setFeedSource([this] { return feed; });
+    }
+    void TearDown() override
+    {
+        errorListing::closePanel();
+        panel->setFeedSource({});
+        window.reset(); // the panel goes with its window
+        SheetTest::TearDown();
+    }
+
+    void showFeed()
+    {
+        errorListing::showPanel(window.get(), feed->parseXMLErrorTree(true, true, true),
+                                feed->parseXMLErrorCount(), feed->parseXMLWarnCount(),
+                                feed->parseXMLRepairCount());
+    }
+    QModelIndex find(const QString &text, const QModelIndex &parent = {}) const
+    {
+        const QAbstractItemModel *model = panel->model();
+        for (int row = 0; row < model->rowCount(parent); ++row) {
+            const QModelIndex index = model->index(row, 0, parent);
+            if (index.data().toString() == text)
+                return index;
+            if (const QModelIndex inside = find(text, index); inside.isValid())
+                return inside;
+        }
+        return {};
+    }
+    static QString toggleState(const VLXButton *button)
+    {
+        return button->text() + (button->isChecked() ? QStringLiteral(" on") : QStringLiteral(" off"))
+            + (button->isEnabled() ? QString() : QStringLiteral(" disabled"));
+    }
+
+    std::shared_ptr<VLXFeed> feed;
+    std::unique_ptr<QWidget> window;
+    errorListing *panel = nullptr;
+};
+
+TEST_F(MessagePanel, ShowsAFeedsMessagesWithCountsColoursAndExpandedGroups)
+{
+    showFeed();
+    EXPECT_TRUE(panel->windowOpen());
+    EXPECT_TRUE(panel->panel()->isVisible());
+    EXPECT_EQ(toggleState(panel->repairButton()), QStringLiteral("1 Repairs on"));
+    EXPECT_EQ(toggleState(panel->errorButton()), QStringLiteral("8 Errors on"));
+    EXPECT_EQ(toggleState(panel->warnButton()), QStringLiteral("5 Warnings on"));
+
+    const QModelIndex top = find(QStringLiteral("RSS Feed: \"Broken Episodes\""));
+    const QModelIndex episode3 = find(QStringLiteral("Item - \"Episode 3\""));
+    ASSERT_TRUE(top.isValid() && episode3.isValid());
+    EXPECT_TRUE(panel->errors()->isExpanded(top));
+    EXPECT_TRUE(panel->errors()->isExpanded(episode3));
+
+    const QModelIndex repair = find(QStringLiteral(
+        "Automatic Repair - Fixed bad date format from \"2007-01-01T10:00:00Z\" to \"Mon, 01 "
+        "Jan 2007 10:00:00 +0000\""));
+    const QModelIndex error = find(QStringLiteral("Validate Error - Item link can not be blank"),
+                                   episode3);
+    const QModelIndex warning
+        = find(QStringLiteral("Validate Warning - Use of the \"GUID\" is recommended"), episode3);
+    ASSERT_TRUE(repair.isValid() && error.isValid() && warning.isValid());
+    EXPECT_EQ(repair.data(Qt::ForegroundRole).value<QColor>(), kDarkGreen);
+    EXPECT_EQ(error.data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    EXPECT_EQ(warning.data(Qt::ForegroundRole).value<QColor>(), QColor::fromRgbF(1, 0.5, 0));
+    EXPECT_FALSE(episode3.data(Qt::ForegroundRole).isValid());
+}
+
+TEST_F(MessagePanel, TogglesRebuildFromTheFeedKeepingTheUsersChoice)
+{
+    showFeed();
+    panel->warnButton()->click(); // warnings off
+    EXPECT_FALSE(find(QStringLiteral("Validate Warning - The item pubDate should not be blank"))
+                     .isValid());
+    EXPECT_TRUE(find(QStringLiteral("Validate Error - Item link is not a valid URL")).isValid());
+    EXPECT_EQ(toggleState(panel->warnButton()), QStringLiteral("5 Warnings off"));
+    EXPECT_TRUE(panel->errors()->isExpanded(find(QStringLiteral("Item - \"Episode 2\""))));
+
+    panel->errorButton()->click(); // only the repair is left
+    EXPECT_EQ(panel->model()->rowCount(find(QStringLiteral("RSS Feed: \"Broken Episodes\""))), 1);
+    EXPECT_EQ(toggleState(panel->errorButton()), QStringLiteral("8 Errors off"));
+    EXPECT_EQ(toggleState(panel->repairButton()), QStringLiteral("1 Repairs on"));
+}
+
+TEST_F(MessagePanel, SelectingAMessageJumpsToItsItemOrTheChannel)
+{
+    showFeed();
+    QSignalSpy items(panel, &errorListing::selectFeedItemRequested);
+    QSignalSpy channel(panel, &errorListing::selectFeedRequested);
+    VLXOutlineView *outline = panel->errors();
+
+    const QModelIndex episode3 = find(QStringLiteral("Item - \"Episode 3\""));
+    outline->setCurrentIndex(find(QStringLiteral("Validate Error - Item link can not be blank"),
+                                  episode3));
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items.first().first().toString(), QStringLiteral("Episode 3"));
+    outline->setCurrentIndex(find(QStringLiteral("Item - \"Episode 1\""))); // a group itself
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items.last().first().toString(), QStringLiteral("Episode 1"));
+    EXPECT_EQ(channel.size(), 0);
+
+    outline->setCurrentIndex(find(QStringLiteral("RSS Feed: \"Broken Episodes\"")));
+    outline->setCurrentIndex(find(QStringLiteral(
+        "Validate Error - Feed webmaster email address does not appear to be valid")));
+    // An item without a title cannot be found by it: the channel is shown.
+    outline->setCurrentIndex(find(QStringLiteral(
+        "Validate Error - Date format \"Tue, 99 Jan 2007 10:00:00 GMT\" was unfixable")));
+    EXPECT_EQ(channel.size(), 3);
+    EXPECT_EQ(items.size(), 2);
+}
+
+TEST_F(MessagePanel, NothingToReportDisablesTheToggles)
+{
+    const QVariantList groups {QVariantMap {{QStringLiteral("Group"), QStringLiteral("Checked")},
+                                            {QStringLiteral("Entries"), QVariantList()}}};
+    errorListing::showPanel(window.get(), groups, 0, 0, 0);
+    EXPECT_EQ(toggleState(panel->repairButton()), QStringLiteral("0 Repairs off disabled"));
+    EXPECT_EQ(toggleState(panel->errorButton()), QStringLiteral("0 Errors off disabled"));
+    EXPECT_EQ(toggleState(panel->warnButton()), QStringLiteral("0 Warnings off disabled"));
+    EXPECT_TRUE(find(QStringLiteral("Checked")).isValid());
+}
+
+TEST_F(MessagePanel, ClosingAndHelp)
+{
+    errorListing::closePanel(); // closed already: nothing happens
+    EXPECT_FALSE(panel->windowOpen());
+    showFeed();
+    panel->panel()->close(); // the close box
+    EXPECT_FALSE(panel->windowOpen());
+    showFeed();
+    errorListing::closePanel();
+    EXPECT_FALSE(panel->windowOpen());
+    EXPECT_FALSE(panel->panel()->isVisible());
+
+    QStringList opened;
+    VLXHelpAnchored::setHelpHandler([&](const QString &anchor) {
+        opened << anchor;
+        return true;
+    });
+    panel->helpButton();
+    VLXHelpAnchored::setHelpHandler({});
+    EXPECT_EQ(opened, QStringList {QStringLiteral("FeedParsingError")});
+    EXPECT_EQ(panel->errors()->helpAnchor(), QStringLiteral("FeedParsingError"));
+}
+
+TEST(MessageText, TheFirstSeparatorReadsAsADashAndUnknownKindsHaveNoColour)
+{
+    EXPECT_EQ(MessageOutlineModel::displayName(QStringLiteral("Validate Error::a::b")),
+              QStringLiteral("Validate Error - a::b"));
+    EXPECT_EQ(MessageOutlineModel::displayName(QStringLiteral("Item - \"x\"")),
+              QStringLiteral("Item - \"x\""));
+    EXPECT_FALSE(MessageOutlineModel::colourForName(QStringLiteral("Note::text")).isValid());
+    EXPECT_FALSE(MessageOutlineModel::colourForName(QStringLiteral("Validate Error")).isValid());
+}
+} // namespace
