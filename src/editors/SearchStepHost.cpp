@@ -26,4 +26,3 @@ void SearchStepHost::setInstance(std::shared_ptr<SearchStepHost> host)
 {
     Installed::install(std::move(host));
 }
-

@@ -1,6 +1,7 @@
 #include "editors/SearchStepSheet.h"
 
 #include "editors/SearchStepHost.h"
+#include "ui/VLXButton.h"
 #include "ui/VLXComboBox.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QKeySequence>
 #include <QList>
 #include <functional>
@@ -89,6 +91,26 @@ QDialog *SearchStepSheet::makeWindow(const QString &objectName)
     window->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     m_window = window;
     return window;
+}
+
+SearchStepSheet::ButtonRow SearchStepSheet::makeButtonRow(const QString &cancelName,
+                                                          const QString &acceptName,
+                                                          QWidget *leading)
+{
+    ButtonRow row {new QHBoxLayout, new VLXButton(m_window), new VLXButton(m_window)};
+    row.cancel->setObjectName(cancelName);
+    row.cancel->setText(tr("Cancel"));
+    row.accept->setObjectName(acceptName);
+    row.accept->setText(tr("Accept"));
+    row.accept->setDefault(true);
+    connect(row.cancel, &QPushButton::clicked, this, &SearchStepSheet::cancel);
+    connect(row.accept, &QPushButton::clicked, this, &SearchStepSheet::accept);
+    if (leading)
+        row.layout->addWidget(leading);
+    row.layout->addStretch();
+    row.layout->addWidget(row.cancel);
+    row.layout->addWidget(row.accept);
+    return row;
 }
 
 QDialog *SearchStepSheet::ensureWindow()
@@ -188,9 +210,8 @@ QString SearchStepSheet::fieldSearchText(int field) const
 
 TextRange SearchStepSheet::searchField(const QString &text, const QString &search, int options)
 {
-    const qsizetype from = m_lastFoundRange.isNotFound()
-        ? 0
-        : m_lastFoundRange.location + m_lastFoundRange.length;
+    const qsizetype from
+        = m_lastFoundRange.isNotFound() ? 0 : m_lastFoundRange.location + m_lastFoundRange.length;
     const Qt::CaseSensitivity sensitivity
         = (options & CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
     const qsizetype at
@@ -247,8 +268,8 @@ void SearchStepSheet::replaceStep(const QString &search, const std::optional<QSt
         return;
     }
     while (m_searchFieldIndex < searchFieldCount()) {
-        const TextRange found = searchField(fieldSearchText(m_searchFieldIndex),
-                                            m_previousSearchValue, m_searchMask);
+        const TextRange found
+            = searchField(fieldSearchText(m_searchFieldIndex), m_previousSearchValue, m_searchMask);
         if (!found.isNotFound() && found.length > 0) {
             QWidget *control = searchControl(m_searchFieldIndex);
             onTextControl(control, [&](auto *c) {

@@ -9,6 +9,8 @@
 #include <optional>
 
 class QAction;
+class QHBoxLayout;
+class VLXButton;
 
 // A small modal edit sheet (XML comment, category, URL) that can also serve as one step of the
 // feed's search-and-replace walk. The walk gives the sheet its value, then calls replace(): the
@@ -79,6 +81,16 @@ protected:
     virtual void loadInterface() = 0;
     // The sheet's one window, modal to the parent window when there is one.
     QDialog *makeWindow(const QString &objectName);
+    // The foot of a sheet: Cancel and the default button Accept, wired to cancel() and accept(),
+    // with an optional button (Help) at the left.
+    struct ButtonRow
+    {
+        QHBoxLayout *layout;
+        VLXButton *cancel;
+        VLXButton *accept;
+    };
+    ButtonRow makeButtonRow(const QString &cancelName, const QString &acceptName,
+                            QWidget *leading = nullptr);
 
     // The searchable fields, numbered from 0, each shown in a text control of the kit.
     virtual int searchFieldCount() const = 0;

@@ -8,7 +8,6 @@
 
 #include <QDialog>
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 categoryElementEdit::categoryElementEdit(QObject *parent) : SearchStepSheet(parent) { }
@@ -30,28 +29,15 @@ void categoryElementEdit::loadInterface()
     auto *helpButton = new VLXButton(window);
     helpButton->setObjectName(QStringLiteral("help"));
     helpButton->setText(tr("Help"));
-    auto *cancelButton = new VLXButton(window);
-    cancelButton->setObjectName(QStringLiteral("cancel"));
-    cancelButton->setText(tr("Cancel"));
-    auto *acceptButton = new VLXButton(window);
-    acceptButton->setObjectName(QStringLiteral("accept"));
-    acceptButton->setText(tr("Accept"));
-    acceptButton->setDefault(true);
     connect(helpButton, &QPushButton::clicked, this, &categoryElementEdit::help);
-    connect(cancelButton, &QPushButton::clicked, this, &categoryElementEdit::cancel);
-    connect(acceptButton, &QPushButton::clicked, this, &categoryElementEdit::accept);
 
     auto *form = new QFormLayout;
     form->addRow(tr("Category:"), m_categoryField);
     form->addRow(tr("Domain:"), m_categoryDomainField);
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(helpButton);
-    buttons->addStretch();
-    buttons->addWidget(cancelButton);
-    buttons->addWidget(acceptButton);
     auto *layout = new QVBoxLayout(window);
     layout->addLayout(form);
-    layout->addLayout(buttons);
+    layout->addLayout(
+        makeButtonRow(QStringLiteral("cancel"), QStringLiteral("accept"), helpButton).layout);
     window->resize(400, window->sizeHint().height());
 }
 
@@ -76,8 +62,8 @@ void categoryElementEdit::accept()
         Alert alert;
         alert.style = Alert::Style::Informational;
         alert.title = QStringLiteral("Missing Required Field");
-        alert.message = QStringLiteral(
-            "The \"Category\" is required to have a value if \"Domain\" is used.");
+        alert.message
+            = QStringLiteral("The \"Category\" is required to have a value if \"Domain\" is used.");
         AlertService::show(alert);
         return;
     }

@@ -1,10 +1,8 @@
 #include "editors/editXMLComment.h"
 
-#include "ui/VLXButton.h"
 #include "ui/VLXTextView.h"
 
 #include <QDialog>
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 editXMLComment::editXMLComment(QObject *parent) : SearchStepSheet(parent) { }
@@ -39,23 +37,10 @@ void editXMLComment::loadInterface()
     m_text->setObjectName(QStringLiteral("text"));
     m_text->setHelpAnchor(QStringLiteral("FeedXMLComments"));
     m_text->setTabChangesFocus(true);
-    auto *cancelButton = new VLXButton(window);
-    cancelButton->setObjectName(QStringLiteral("cancel"));
-    cancelButton->setText(tr("Cancel"));
-    auto *acceptButton = new VLXButton(window);
-    acceptButton->setObjectName(QStringLiteral("accept"));
-    acceptButton->setText(tr("Accept"));
-    acceptButton->setDefault(true);
-    connect(cancelButton, &QPushButton::clicked, this, &editXMLComment::cancel);
-    connect(acceptButton, &QPushButton::clicked, this, &editXMLComment::accept);
-
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cancelButton);
-    buttons->addWidget(acceptButton);
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     auto *layout = new QVBoxLayout(window);
     layout->addWidget(m_text);
-    layout->addLayout(buttons);
+    layout->addLayout(makeButtonRow(QStringLiteral("cancel"), QStringLiteral("accept")).layout);
     window->resize(420, 220);
 }
 

@@ -269,8 +269,8 @@ QVariant editXMLNamespace::tableViewObjectValue(VLXTableView *, const QString &,
     if (role == Qt::DisplayRole)
         return QStringLiteral("%1 - %2").arg(prefixOf(description), uriOf(description));
     if (role == Qt::FontRole) {
+        // The system font; the namespaces with an editor of their own in bold.
         QFont font = QApplication::font();
-        font.setPointSize(11);
         font.setBold(extensionNSName::wellSupportedFromDescription(description));
         return font;
     }

@@ -7,6 +7,7 @@
 #include "ui/VLXButton.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXOutlineView.h"
+#include "ui/printInfoManager.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -14,8 +15,11 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <functional>
 
 const QString errorListing::kHelpAnchor = QStringLiteral("FeedParsingError");
 
@@ -116,9 +120,11 @@ void errorListing::loadInterface(QWidget *owner)
     for (VLXButton *toggle : {m_repairButton.data(), m_errorButton.data(), m_warnButton.data()})
         connect(toggle, &QPushButton::clicked, this, &errorListing::REWButtonAction);
     auto *help = makeButton("help", tr("Help"), false);
+    auto *print = makeButton("print", tr("Print..."), false);
     auto *doneButton = makeButton("done", tr("Done"), false);
     doneButton->setDefault(true);
     connect(help, &QPushButton::clicked, this, &errorListing::helpButton);
+    connect(print, &QPushButton::clicked, this, &errorListing::printDocument);
     connect(doneButton, &QPushButton::clicked, this, &errorListing::done);
 
     m_errors = new VLXOutlineView(m_panel);
@@ -143,6 +149,7 @@ void errorListing::loadInterface(QWidget *owner)
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(help);
     buttons->addStretch();
+    buttons->addWidget(print);
     buttons->addWidget(doneButton);
     auto *layout = new QVBoxLayout(m_panel);
     layout->addLayout(toggles);
@@ -187,8 +194,8 @@ void errorListing::finishShowing()
     m_windowOpen = true;
 }
 
-void errorListing::show(QWidget *sender, const QVariantList &errorList, int numErrors,
-                        int numWarn, int numRepair)
+void errorListing::show(QWidget *sender, const QVariantList &errorList, int numErrors, int numWarn,
+                        int numRepair)
 {
     QWidget *owner = sender ? sender->window() : nullptr;
     if (m_panel && owner != m_owner)
@@ -207,8 +214,8 @@ void errorListing::REWButtonAction()
         return;
     showTree(feed->parseXMLErrorTree(m_errorButton->isChecked(), m_warnButton->isChecked(),
                                      m_repairButton->isChecked()));
-    setToggles(feed->parseXMLErrorCount(), feed->parseXMLWarnCount(),
-               feed->parseXMLRepairCount(), false);
+    setToggles(feed->parseXMLErrorCount(), feed->parseXMLWarnCount(), feed->parseXMLRepairCount(),
+               false);
     finishShowing();
 }
 
@@ -265,4 +272,60 @@ void errorListing::jumpToNode(const TreeNode *node)
         return;
     }
     emit selectFeedRequested();
+}
+
+void errorListing::printDocument()
+{
+    if (!m_panel)
+        return;
+    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+    printInfoManager::applyTo(*printer);
+    auto *dialog = new QPrintDialog(printer.get(), m_panel);
+    dialog->setObjectName(QStringLiteral("printPanel"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    // The printer lives as long as this connection, that is as long as the sheet.
+    connect(dialog, &QDialog::accepted, this, [this, printer] { printOutline(*printer); });
+    dialog->open();
+}
+
+int errorListing::printOutline(QPrinter &printer) const
+{
+    if (!m_errors || !m_model)
+        return 0;
+    QPainter painter;
+    if (!painter.begin(&printer))
+        return 0;
+    painter.setFont(m_errors->font());
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const qreal indent = painter.fontMetrics().horizontalAdvance(QLatin1Char('M')) * 2;
+    const qreal bottom = page.height();
+    qreal y = 0;
+    int pages = 1;
+    // Depth-first over the rows the outline shows: a closed group's messages are not printed.
+    const std::function<void(const QModelIndex &, int)> printRows
+        = [&](const QModelIndex &parent, int level) {
+              for (int row = 0; row < m_model->rowCount(parent); ++row) {
+                  const QModelIndex index = m_model->index(row, 0, parent);
+                  const QRectF room(level * indent, 0, qMax(indent, page.width() - level * indent),
+                                    bottom);
+                  const QString text = index.data().toString();
+                  const QRectF needed
+                      = painter.boundingRect(room, Qt::TextWordWrap | Qt::AlignLeft, text);
+                  if (y > 0 && y + needed.height() > bottom) {
+                      printer.newPage();
+                      ++pages;
+                      y = 0;
+                  }
+                  const QColor colour = index.data(Qt::ForegroundRole).value<QColor>();
+                  painter.setPen(colour.isValid() ? colour : QColor(Qt::black));
+                  painter.drawText(room.translated(0, y), Qt::TextWordWrap | Qt::AlignLeft, text);
+                  y += needed.height();
+                  if (m_errors->isExpanded(index))
+                      printRows(index, level + 1);
+              }
+          };
+    printRows(QModelIndex(), 0);
+    painter.end();
+    return pages;
 }

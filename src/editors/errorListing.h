@@ -11,6 +11,7 @@
 #include <memory>
 
 class MessageOutlineModel;
+class QPrinter;
 class QModelIndex;
 class TreeNode;
 class VLXFeed;
@@ -51,6 +52,12 @@ public:
     void helpButton();
     // Any of the three toggles: the list again from the feed, with the kinds switched on.
     void REWButtonAction();
+    // Offers the print panel as a sheet on the panel and prints the outline with the shared
+    // page settings.
+    void printDocument();
+    // Prints the outline's lines as shown (open groups, indentation, colours); answers the number
+    // of pages, 0 when the printer could not be started.
+    int printOutline(QPrinter &printer) const;
 
     // Selecting a node: a message under an item's group asks for that item, anything else for
     // the channel.

@@ -4,7 +4,6 @@
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
-#include "ui/VLXButton.h"
 #include "ui/VLXComboBox.h"
 
 #include <QDialog>
@@ -62,26 +61,17 @@ void openURLPanel::loadInterface()
             return comboBoxAcceptDrop(combo, data);
         });
     label->setBuddy(m_fileComboBox);
-    auto *cancelButton = new VLXButton(window);
-    cancelButton->setObjectName(QStringLiteral("cancelButton"));
-    cancelButton->setText(tr("Cancel"));
-    m_acceptButton = new VLXButton(window);
-    m_acceptButton->setObjectName(QStringLiteral("acceptButton"));
+    const ButtonRow buttons
+        = makeButtonRow(QStringLiteral("cancelButton"), QStringLiteral("acceptButton"));
+    m_acceptButton = buttons.accept;
     m_acceptButton->setText(tr("Open"));
-    m_acceptButton->setDefault(true);
-    connect(cancelButton, &QPushButton::clicked, this, &openURLPanel::cancel);
-    connect(m_acceptButton, &QPushButton::clicked, this, &openURLPanel::accept);
 
     auto *row = new QHBoxLayout;
     row->addWidget(label);
     row->addWidget(m_fileComboBox, 1);
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(cancelButton);
-    buttons->addWidget(m_acceptButton);
     auto *layout = new QVBoxLayout(window);
     layout->addLayout(row);
-    layout->addLayout(buttons);
+    layout->addLayout(buttons.layout);
     showHistory();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editors/SearchStepSheet.h"
+#include "ui/VLXButton.h"
 #include "ui/VLXComboBox.h"
 
 #include <QList>

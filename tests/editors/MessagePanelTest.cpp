@@ -8,9 +8,13 @@
 #include "ui/VLXButton.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXOutlineView.h"
+#include "ui/printInfoManager.h"
 
 #include <QColor>
+#include <QFileInfo>
+#include <QPrinter>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QWidget>
 
 namespace {
@@ -60,7 +64,8 @@ protected:
     }
     static QString toggleState(const VLXButton *button)
     {
-        return button->text() + (button->isChecked() ? QStringLiteral(" on") : QStringLiteral(" off"))
+        return button->text()
+            + (button->isChecked() ? QStringLiteral(" on") : QStringLiteral(" off"))
             + (button->isEnabled() ? QString() : QStringLiteral(" disabled"));
     }
 
@@ -87,8 +92,8 @@ TEST_F(MessagePanel, ShowsAFeedsMessagesWithCountsColoursAndExpandedGroups)
     const QModelIndex repair = find(QStringLiteral(
         "Automatic Repair - Fixed bad date format from \"2007-01-01T10:00:00Z\" to \"Mon, 01 "
         "Jan 2007 10:00:00 +0000\""));
-    const QModelIndex error = find(QStringLiteral("Validate Error - Item link can not be blank"),
-                                   episode3);
+    const QModelIndex error
+        = find(QStringLiteral("Validate Error - Item link can not be blank"), episode3);
     const QModelIndex warning
         = find(QStringLiteral("Validate Warning - Use of the \"GUID\" is recommended"), episode3);
     ASSERT_TRUE(repair.isValid() && error.isValid() && warning.isValid());
@@ -102,8 +107,8 @@ TEST_F(MessagePanel, TogglesRebuildFromTheFeedKeepingTheUsersChoice)
 {
     showFeed();
     panel->warnButton()->click(); // warnings off
-    EXPECT_FALSE(find(QStringLiteral("Validate Warning - The item pubDate should not be blank"))
-                     .isValid());
+    EXPECT_FALSE(
+        find(QStringLiteral("Validate Warning - The item pubDate should not be blank")).isValid());
     EXPECT_TRUE(find(QStringLiteral("Validate Error - Item link is not a valid URL")).isValid());
     EXPECT_EQ(toggleState(panel->warnButton()), QStringLiteral("5 Warnings off"));
     EXPECT_TRUE(panel->errors()->isExpanded(find(QStringLiteral("Item - \"Episode 2\""))));
@@ -122,8 +127,8 @@ TEST_F(MessagePanel, SelectingAMessageJumpsToItsItemOrTheChannel)
     VLXOutlineView *outline = panel->errors();
 
     const QModelIndex episode3 = find(QStringLiteral("Item - \"Episode 3\""));
-    outline->setCurrentIndex(find(QStringLiteral("Validate Error - Item link can not be blank"),
-                                  episode3));
+    outline->setCurrentIndex(
+        find(QStringLiteral("Validate Error - Item link can not be blank"), episode3));
     ASSERT_EQ(items.size(), 1);
     EXPECT_EQ(items.first().first().toString(), QStringLiteral("Episode 3"));
     outline->setCurrentIndex(find(QStringLiteral("Item - \"Episode 1\""))); // a group itself
@@ -173,6 +178,31 @@ TEST_F(MessagePanel, ClosingAndHelp)
     VLXHelpAnchored::setHelpHandler({});
     EXPECT_EQ(opened, QStringList {QStringLiteral("FeedParsingError")});
     EXPECT_EQ(panel->errors()->helpAnchor(), QStringLiteral("FeedParsingError"));
+}
+
+TEST_F(MessagePanel, PrintsTheOpenGroupsWithTheSharedMargins)
+{
+    QVariantList many;
+    for (int i = 0; i < 150; ++i)
+        many << QStringLiteral("Validate Warning::Message number %1").arg(i);
+    const QVariantList tree {QVariantMap {{QStringLiteral("Group"), QStringLiteral("Long")},
+                                          {QStringLiteral("Entries"), many}}};
+    errorListing::showPanel(window.get(), tree, 0, 150, 0);
+    const QTemporaryDir folder;
+    const auto printTo = [&](const QString &name) {
+        QPrinter printer(QPrinter::HighResolution);
+        printInfoManager::applyTo(printer);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(folder.filePath(name));
+        EXPECT_EQ(printer.pageLayout().margins(QPageLayout::Point).left(),
+                  printInfoManager::kDefaultMargin);
+        return panel->printOutline(printer);
+    };
+    const int open = printTo(QStringLiteral("open.pdf"));
+    EXPECT_GT(open, 1);
+    EXPECT_GT(QFileInfo(folder.filePath(QStringLiteral("open.pdf"))).size(), 0);
+    panel->errors()->collapse(find(QStringLiteral("Long")));
+    EXPECT_EQ(printTo(QStringLiteral("closed.pdf")), 1);
 }
 
 TEST(MessageText, TheFirstSeparatorReadsAsADashAndUnknownKindsHaveNoColour)

@@ -64,12 +64,13 @@ TEST_F(Namespace, ChecksRunInOrderAndKeepTheDialogOpen)
                  << tryAccept(dialog, QStringLiteral("new"), QStringLiteral("http://new/"));
     });
     EXPECT_EQ(dialog.editNamespace(nullptr, false), 1);
-    EXPECT_EQ(messages, QStringList({QStringLiteral("DTD can't be left blank"),
-                                     QStringLiteral("The DTD URL is not valid"),
-                                     QStringLiteral("Namespace can't be left blank"),
-                                     QStringLiteral("That name space is already used in this feed"),
-                                     QStringLiteral("That name space is already used in this feed"),
-                                     QString()}));
+    EXPECT_EQ(
+        messages,
+        QStringList({QStringLiteral("DTD can't be left blank"),
+                     QStringLiteral("The DTD URL is not valid"),
+                     QStringLiteral("Namespace can't be left blank"),
+                     QStringLiteral("That name space is already used in this feed"),
+                     QStringLiteral("That name space is already used in this feed"), QString()}));
     EXPECT_EQ(dialog.extensionName(), QStringLiteral("new"));
     EXPECT_EQ(dialog.descriptionOfNamespace(), QStringLiteral("new||http://new/||0||"));
 }
@@ -90,13 +91,15 @@ TEST_F(Namespace, InThePreferencesOnlyBoldEntriesCannotBeMadeAgain)
     QStringList messages;
     whileModal([&] {
         messages << tryAccept(dialog, QStringLiteral("itunes"), QStringLiteral("http://other/"))
-                 << tryAccept(dialog, QStringLiteral("other"), QStringLiteral("HTTP://PURL.ORG/dc/elements/1.1/"))
-                 << tryAccept(dialog, QStringLiteral("foo2"), QStringLiteral("http://foo.example/ns"));
+                 << tryAccept(dialog, QStringLiteral("other"),
+                              QStringLiteral("HTTP://PURL.ORG/dc/elements/1.1/"))
+                 << tryAccept(dialog, QStringLiteral("foo2"),
+                              QStringLiteral("http://foo.example/ns"));
     });
     EXPECT_EQ(dialog.editNamespaceWithDescription(kFoo, false), 1);
-    EXPECT_EQ(messages, QStringList({QStringLiteral("You can't recreate a \"bold\" entry"),
-                                     QStringLiteral("You can't recreate a \"bold\" entry"),
-                                     QString()}));
+    EXPECT_EQ(messages,
+              QStringList({QStringLiteral("You can't recreate a \"bold\" entry"),
+                           QStringLiteral("You can't recreate a \"bold\" entry"), QString()}));
     EXPECT_EQ(dialog.descriptionOfNamespace(), QStringLiteral("foo2||http://foo.example/ns||0||"));
 }
 
@@ -120,9 +123,10 @@ TEST_F(Namespace, TheListOffersUnusedEntriesAndAFreshUserDefinedRow)
         dialog.existingDoubleAction(2); // the fresh "User Defined" row, accepted
     });
     EXPECT_EQ(dialog.editNamespace(nullptr, true), 1);
-    EXPECT_EQ(rows, QStringList({QStringLiteral("itunes - http://www.itunes.com/dtds/podcast-1.0.dtd"),
-                                 QStringLiteral("foo - http://foo.example/ns"),
-                                 QStringLiteral("User Defined - ")}));
+    EXPECT_EQ(rows,
+              QStringList({QStringLiteral("itunes - http://www.itunes.com/dtds/podcast-1.0.dtd"),
+                           QStringLiteral("foo - http://foo.example/ns"),
+                           QStringLiteral("User Defined - ")}));
     EXPECT_TRUE(firstBold);
     EXPECT_FALSE(secondBold);
     EXPECT_EQ(dialog.extensionName(), QStringLiteral("User Defined"));

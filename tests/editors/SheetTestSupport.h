@@ -33,7 +33,6 @@ public:
 class SheetTest : public ::testing::Test
 {
 public:
-
     // Runs the action once the next modal window is up (a sheet that ended before its run never
     // shows one, and the action is dropped). A sheet the test forgot to end is cancelled after a
     // few seconds, so a failing test fails instead of hanging.

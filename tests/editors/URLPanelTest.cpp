@@ -74,9 +74,9 @@ TEST_F(URLPanel, TheHistoryIsCappedByTheSetting)
     openURLPanel capped;
     capped.setHistory(ten);
     ASSERT_EQ(openWith(capped, window, QStringLiteral("http://host/12")), 1);
-    EXPECT_EQ(capped.history(), QStringList({QStringLiteral("http://host/12"),
-                                             QStringLiteral("http://host/10"),
-                                             QStringLiteral("http://host/9")}));
+    EXPECT_EQ(capped.history(),
+              QStringList({QStringLiteral("http://host/12"), QStringLiteral("http://host/10"),
+                           QStringLiteral("http://host/9")}));
 }
 
 TEST_F(URLPanel, ATextWithoutASchemeIsRefusedAndThePanelStays)
@@ -108,7 +108,8 @@ TEST_F(URLPanel, EditorModeDropsAURLTheFieldCheckRefuses)
         EXPECT_EQ(panel.acceptButton()->text(), QStringLiteral("Accept"));
         EXPECT_EQ(panel.URLString(), QStringLiteral("http://good/"));
         // A URL, but not one a feed may hold unescaped.
-        panel.fileComboBox()->setEditText(QStringLiteral("http://example.jp/\u30D5\u30A3\u30FC\u30C9"));
+        panel.fileComboBox()->setEditText(
+            QStringLiteral("http://example.jp/\u30D5\u30A3\u30FC\u30C9"));
         panel.accept();
     });
     EXPECT_EQ(panel.editURL(), 0);

@@ -16,7 +16,7 @@ TEST(CommentText, NoTwoHyphensTouchAndNoneEndsTheComment)
         const char *typed;
         const char *written;
     } cases[] = {
-        {"a--b", "a- -b"}, {"x---y", "x- - -y"}, {"---", "- - - "}, {"a-", "a- "},
+        {"a--b", "a- -b"}, {"x---y", "x- - -y"}, {"---", "- - - "},  {"a-", "a- "},
         {"a--", "a- - "},  {"-a", "-a"},         {"plain", "plain"}, {"", ""},
     };
     for (const auto &c : cases) {
@@ -140,9 +140,9 @@ TEST_F(Comment, FindNextWalksTheMatchesAndEndsUnchangedAfterTheLast)
         highlights << sheet.textView()->hightlightRange();
         sheet.findPanelNextAction();
     });
-    EXPECT_EQ(sheet.replace(QStringLiteral("cat"), std::nullopt, true,
-                            SearchStepSheet::CaseInsensitive),
-              0);
+    EXPECT_EQ(
+        sheet.replace(QStringLiteral("cat"), std::nullopt, true, SearchStepSheet::CaseInsensitive),
+        0);
     EXPECT_EQ(highlights, QList<TextRange>({{0, 3}, {5, 3}}));
     EXPECT_FALSE(sheet.searchFound());
     EXPECT_TRUE(findPanel->calls.isEmpty());
