@@ -205,13 +205,4 @@ TEST_F(MessagePanel, PrintsTheOpenGroupsWithTheSharedMargins)
     EXPECT_EQ(printTo(QStringLiteral("closed.pdf")), 1);
 }
 
-TEST(MessageText, TheFirstSeparatorReadsAsADashAndUnknownKindsHaveNoColour)
-{
-    EXPECT_EQ(MessageOutlineModel::displayName(QStringLiteral("Validate Error::a::b")),
-              QStringLiteral("Validate Error - a::b"));
-    EXPECT_EQ(MessageOutlineModel::displayName(QStringLiteral("Item - \"x\"")),
-              QStringLiteral("Item - \"x\""));
-    EXPECT_FALSE(MessageOutlineModel::colourForName(QStringLiteral("Note::text")).isValid());
-    EXPECT_FALSE(MessageOutlineModel::colourForName(QStringLiteral("Validate Error")).isValid());
-}
 } // namespace
