@@ -37,6 +37,13 @@ QString PublishPaths::lastPathComponent(const QString &path)
     return stripped.mid(slash + 1);
 }
 
+QString PublishPaths::fileNameOfURL(const QString &url)
+{
+    const QUrl parsed(url.trimmed());
+    const QString name = parsed.isValid() ? parsed.fileName(QUrl::FullyDecoded) : QString();
+    return name.isEmpty() ? lastPathComponent(url) : name;
+}
+
 QString PublishPaths::trimmed(const QString &text)
 {
     return text.trimmed();

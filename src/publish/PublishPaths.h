@@ -13,6 +13,9 @@ public:
     static QString expandTilde(const QString &path);
     // The text after the last "/" (trailing slashes ignored): the remote name of a file or URL.
     static QString lastPathComponent(const QString &path);
+    // The file an address names, as the server stores it: the last segment of its path with
+    // percent-escapes decoded and without query or fragment ("ep%201.mp3?x=1" -> "ep 1.mp3").
+    static QString fileNameOfURL(const QString &url);
     // Blanks and line ends cut from both ends, as folder fields are read.
     static QString trimmed(const QString &text);
 

@@ -1,0 +1,124 @@
+// Publishing to the online disk: one WebDAV transaction per file below "Sites".
+#include "publish/DMMemberAccount.h"
+#include "publish/DMiDiskSession.h"
+#include "publish/ProgressMonitor.h"
+#include "publish/PublishPaths.h"
+#include "publish/UploadSource.h"
+#include "publish/VLXSite.h"
+#include "publish/vlxFTP.h"
+
+#include <QtDebug>
+
+namespace {
+
+const QString kApplicationID = QStringLiteral("XMLf");
+
+QString reasonForErrorType(int type)
+{
+    switch (type) {
+    case 1:
+        return QStringLiteral("");
+    case DMMemberAccount::kInvalidCredentials:
+        return QStringLiteral("Invalid username/password");
+    case DMMemberAccount::kOutOfSpace:
+        return QStringLiteral("Out of iDisk space error");
+    case DMMemberAccount::kNetworkError:
+        return QStringLiteral("Networking error occurred");
+    default:
+        return QStringLiteral("An unknown error occurred");
+    }
+}
+
+} // namespace
+
+void vlxFTP::makeDotMacAccount()
+{
+    m_dotMacAccount = m_site->dmAccount() != 0
+        ? DMMemberAccount::accountWithName(
+            m_site->dmUsername(), m_view->text(PublishView::Field::Password), kApplicationID)
+        : DMMemberAccount::accountFromPreferencesWithApplicationID(kApplicationID);
+}
+
+bool vlxFTP::validateDMinfo()
+{
+    m_dotMacAccount.reset();
+    if (!m_site || !m_view)
+        return false;
+    if (m_site->dmAccount() != 0 && m_site->dmStorePassword() != 0
+        && !m_site->dmUsername().isEmpty()) {
+        const QString stored = m_site->getPassword();
+        if (!stored.isEmpty())
+            m_view->setText(PublishView::Field::Password, stored);
+    }
+    makeDotMacAccount();
+    const int answer
+        = m_dotMacAccount ? m_dotMacAccount->validateCredentials() : DMMemberAccount::kNoAccount;
+    if (answer == DMMemberAccount::kValid)
+        return true;
+    qWarning("Account not good, error was %d", answer);
+    return false;
+}
+
+void vlxFTP::uploadToDisk(const QueueEntry &entry)
+{
+    m_view->setProgress({true, true, double(m_source->size()), 0});
+    m_view->setStatus(QStringLiteral("In Progress"));
+    const QString folder = entry.remoteFolder.split(u'/', Qt::SkipEmptyParts).join(u'/');
+    const QString path = folder.isEmpty()
+        ? QStringLiteral("Sites/%1").arg(entry.remoteName)
+        : QStringLiteral("Sites/%1/%2").arg(folder, entry.remoteName);
+    auto session = DMiDiskSession::iDiskSessionWithAccount(m_dotMacAccount);
+    if (session) {
+        session->setDelegate(this);
+        m_currentTransaction = session->putSource(std::move(m_source), path);
+    }
+    if (!m_currentTransaction) {
+        // Nothing will report back for this file: it fails here and the run goes on.
+        const QString reason = m_dotMacAccount
+            ? QStringLiteral("The transfer to the disk could not be started")
+            : QStringLiteral("No account for the disk is set up");
+        appendTransferFailed(reason);
+        currentUploadFailed(*m_uploadingItem, reason);
+        continueAfterFile();
+        return;
+    }
+    // A transaction may have ended already (a synchronous session); then it is not watched.
+    if (m_currentTransaction && m_currentTransaction->state() == DMTransaction::State::Running)
+        ProgressMonitor::sharedInstance().monitorTransaction(m_currentTransaction);
+}
+
+void vlxFTP::transactionSuccessful(DMTransaction *transaction)
+{
+    m_currentTransaction.reset();
+    m_view->setStatus(QStringLiteral("Succeeded"));
+    ProgressMonitor::sharedInstance().transactionSuccessful(transaction);
+    appendLog(QStringLiteral("Transfer successful\n\n"));
+    if (m_uploadingItem)
+        currentUploadSucceeded(*m_uploadingItem);
+    continueAfterFile();
+}
+
+void vlxFTP::transactionHadError(DMTransaction *transaction)
+{
+    m_currentTransaction.reset();
+    ProgressMonitor::sharedInstance().transactionHadError(transaction);
+    if (m_uploadingItem) {
+        const QString reason = reasonForErrorType(transaction->errorType());
+        appendTransferFailed(reason);
+        currentUploadFailed(*m_uploadingItem, reason);
+    }
+    continueAfterFile();
+}
+
+void vlxFTP::transactionAborted(DMTransaction *transaction)
+{
+    m_currentTransaction.reset();
+    ProgressMonitor::sharedInstance().transactionAborted(transaction);
+    // An abort on the disk ends the run without a result line or a summary.
+    m_uploadAction.clear();
+    m_uploadingItem.reset();
+    m_running = false;
+    m_progressTimer.stop();
+    resetProgress();
+    m_view->setRunning(false);
+}

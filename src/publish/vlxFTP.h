@@ -1,0 +1,220 @@
+#pragma once
+
+#include "io/URLHandleClient.h"
+#include "publish/ConvertedImages.h"
+#include "publish/DMTransaction.h"
+#include "publish/PublishView.h"
+#include "publish/ThreadWorker.h"
+#include "publish/TransferTranscript.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+class CURLHandle;
+class DMMemberAccount;
+class MediaContentFile;
+class UploadSource;
+class VLXFeed;
+class VLXItems;
+class VLXSite;
+class additionalFiles;
+
+// The publisher: one run uploads the feed's image, the checked enclosure and media files, the
+// checked additional files and last the feed's RSS 2.0 text, one file at a time, to an FTP or
+// FTPS server, the online disk (WebDAV) or a local folder, and reports each file in the transfer
+// log, the result lines and the status. A failed file is counted and reported and the run goes
+// on; Abort ends it.
+//
+// Files are streamed from the disk while they are sent, so a podcast of any size publishes in
+// little memory. Everything here runs on the main thread; the transfers run on the threads of
+// their transfer handles and report back through the event loop, so the window keeps painting.
+class vlxFTP : public QObject, public URLHandleClient, public DMTransactionDelegate
+{
+    Q_OBJECT
+public:
+    // A row of the enclosure table: an item's enclosure, or (with media set) one of its
+    // media:content files. checked is the row's check box (1 or 0).
+    struct EnclosureRow
+    {
+        std::shared_ptr<VLXItems> item;
+        std::shared_ptr<MediaContentFile> media;
+        int checked = 0;
+        QDateTime reference;
+    };
+    // A row of the additional-file table.
+    struct OtherFileRow
+    {
+        std::shared_ptr<additionalFiles> record;
+        int checked = 0;
+        QDateTime reference;
+    };
+
+    // The one publisher of the program; never destroyed.
+    static vlxFTP &sharedInstance();
+    vlxFTP();
+    ~vlxFTP() override;
+
+    // --- Hand-off from the feed window -----------------------------------------------------------
+    void setView(PublishView *view) { m_view = view; }
+    // The feed being published (not owned) and its identifier, the key of its settings.
+    void setFeed(VLXFeed *feed, const QString &uniqueKey);
+    void setSite(std::shared_ptr<VLXSite> site) { m_site = std::move(site); }
+    const std::shared_ptr<VLXSite> &site() const { return m_site; }
+    QList<EnclosureRow> &itemsWithEnclosures() { return m_enclosureRows; }
+    QList<OtherFileRow> &otherFiles() { return m_otherFileRows; }
+
+    // --- The feed image --------------------------------------------------------------------------
+    // Starts converting the image on a worker thread (the task makes a ConvertedImages, see
+    // ImageConversion::task); while it runs the image is left out of a run without a message.
+    void startImageConversion(ThreadWorker::Task task);
+    bool imageConversionRunning() const { return bool(m_imageWorker); }
+    void setConvertedImages(const ConvertedImages &images) { m_images = images; }
+    const ConvertedImages &convertedImages() const { return m_images; }
+
+    // --- The run ---------------------------------------------------------------------------------
+    // The Publish button: reads the window, stores the feed's publishing settings, builds the
+    // queue and starts the first file. Nothing happens while a run goes on.
+    void upload();
+    // The Cancel button while it reads "Abort": the file in transfer fails and the run ends
+    // (on the online disk the transfer ends without a summary).
+    void abort();
+    // The Cancel button otherwise: waits for a running image conversion to stop, then closes.
+    void close();
+    bool isRunning() const { return m_running; }
+
+    const QString &transferLog() const { return m_transferLog; }
+    // One line per finished file, in the order the files finished.
+    const QStringList &publishResults() const { return m_publishResults; }
+    int publishSuccess() const { return m_publishSuccess; }
+    int publishFailure() const { return m_publishFailure; }
+
+    // --- The file tables' check boxes ------------------------------------------------------------
+    // Toggles a row of the enclosure table; false (the window beeps) for a row without a file.
+    bool toggleEnclosureRow(int row);
+    void toggleOtherFileRow(int row);
+    // Turns the section's upload check box on when a row is checked (opening the section), off
+    // when none is (closing it when asked to).
+    void updateEnclosureCheckboxes(bool closeWhenNone);
+    void updateOtherFilesCheckboxes(bool closeWhenNone);
+
+    // Makes and validates the online-disk account of the site (filling the password field from
+    // the secret service when the site keeps it); false, and a log line, when it is not valid.
+    bool validateDMinfo();
+    const std::shared_ptr<DMMemberAccount> &dotMacAccount() const { return m_dotMacAccount; }
+
+    // A certificate authority file for FTPS; "" uses the system's store.
+    static void setCertificateAuthorityFile(const QString &path);
+    // How often progress is shown while a run goes on.
+    static constexpr int kProgressIntervalMs = 250;
+
+private:
+    enum class SourceKind { Bytes, File, Record };
+    struct Target
+    {
+        enum class Kind { Feed, Image, Enclosure, MediaContent, AdditionalFile } kind;
+        std::shared_ptr<VLXItems> item;
+        std::shared_ptr<MediaContentFile> media;
+        std::shared_ptr<additionalFiles> record;
+    };
+    struct QueueEntry
+    {
+        QString remoteName;
+        QString remoteFolder;
+        SourceKind source = SourceKind::Bytes;
+        QByteArray bytes;
+        QString filePath;
+        Target target;
+    };
+
+    // Queue building (vlxFTP.cpp).
+    void queueImage();
+    void queueEnclosures();
+    void queueOtherFiles();
+    void queueFeedXML();
+    void storeRemoteFolder(bool image, const QString &fieldText);
+    QString defaultFolder(int kind) const;
+    std::unique_ptr<UploadSource> openSource(const QueueEntry &entry, QString *failure) const;
+
+    // Working the queue.
+    void uploadNextFile();
+    void continueAfterFile();
+    void currentUploadSucceeded(const Target &target);
+    void currentUploadFailed(const Target &target, const QString &reason);
+    void endRun();
+    void updateStatus();
+    void updateProgress();
+    void resetProgress();
+    void uncheckRows(const Target &target);
+    void updateSection(int checkedRows, PublishView::Toggle toggle, PublishView::Table table,
+                       bool closeWhenNone);
+    QString targetName(const Target &target) const;
+
+    // The log (vlxFTP+Log.cpp).
+    void clearLog();
+    void appendLog(const QString &text);
+    void appendHeader();
+    void appendFileBlock(const QString &folder, const QString &name);
+    void appendTransferFailed(const QString &reason);
+    void appendSummary();
+    static QString lastPublishedText(const QDateTime &date);
+
+    // FTP and FTPS (vlxFTP+FTP.cpp).
+    void uploadOneFile(const QString &fileName, const QString &host, const QString &user,
+                       const QString &password, const QString &folder);
+    void closeTranscript();
+    void releaseHandle();
+    void URLHandleResourceDidBeginLoading(URLHandle *sender) override;
+    void URLHandleResourceDataDidBecomeAvailable(URLHandle *sender,
+                                                 const QByteArray &newBytes) override;
+    void URLHandleResourceDidFinishLoading(URLHandle *sender) override;
+    void URLHandleResourceDidFailLoadingWithReason(URLHandle *sender,
+                                                   const QString &reason) override;
+    void URLHandleResourceDidCancelLoading(URLHandle *sender) override;
+
+    // The online disk (vlxFTP+DotMac.cpp).
+    void makeDotMacAccount();
+    void uploadToDisk(const QueueEntry &entry);
+    void transactionSuccessful(DMTransaction *transaction) override;
+    void transactionHadError(DMTransaction *transaction) override;
+    void transactionAborted(DMTransaction *transaction) override;
+
+    // Local folders (vlxFTP+Local.cpp).
+    void copyToLocalFolder(const QueueEntry &entry);
+    void localCopyEnded(const QString &failure);
+
+    void imageConversionEnded(const ConvertedImages &images);
+
+    PublishView *m_view = nullptr;
+    VLXFeed *m_feed = nullptr;
+    QString m_uniqueKey;
+    std::shared_ptr<VLXSite> m_site;
+    QList<EnclosureRow> m_enclosureRows;
+    QList<OtherFileRow> m_otherFileRows;
+
+    ConvertedImages m_images;
+    std::shared_ptr<ThreadWorker> m_imageWorker;
+
+    QList<QueueEntry> m_uploadAction;
+    std::optional<Target> m_uploadingItem;
+    std::unique_ptr<UploadSource> m_source;
+    bool m_running = false;
+    bool m_abortFlag = false;
+    QStringList m_publishResults;
+    int m_publishSuccess = 0;
+    int m_publishFailure = 0;
+    QString m_transferLog;
+    QTimer m_progressTimer;
+
+    std::shared_ptr<CURLHandle> m_urlHandle;
+    TransferTranscript m_transcript;
+
+    std::shared_ptr<DMMemberAccount> m_dotMacAccount;
+    std::shared_ptr<DMTransaction> m_currentTransaction;
+
+    std::shared_ptr<ThreadWorker> m_localCopy;
+};

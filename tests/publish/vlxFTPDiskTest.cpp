@@ -1,0 +1,89 @@
+// Publishing runs to the online disk (a WebDAV server on the loopback).
+#include "PublishRunFixture.h"
+#include "publish/DMMemberAccount.h"
+
+#include <QFileInfo>
+
+namespace {
+
+using namespace PublishTestSupport;
+
+const QString kMember = QStringLiteral("member");
+const QString kPassword = QStringLiteral("disk pass");
+
+class vlxFTPDiskTest : public PublishRunFixture
+{
+protected:
+    void SetUp() override
+    {
+        PublishRunFixture::SetUp();
+        ASSERT_TRUE(startWebDAV(server, remote.path(), kMember, kPassword))
+            << server.errorString().toStdString();
+        DMMemberAccount::setServerURL(server.url(QStringLiteral("http")));
+        auto site = std::make_shared<VLXSite>();
+        site->setType(2);
+        site->setDmAccount(1);
+        site->setDmUsername(kMember);
+        site->setDmStorePassword(0);
+        publisher.setSite(site);
+        view.setText(Field::Password, kPassword);
+        view.setText(Field::RemoteEnclosurePath, QStringLiteral("/pod/new/"));
+    }
+
+    LocalServer server;
+};
+
+TEST_F(vlxFTPDiskTest, UploadsBelowSitesMakingTheFoldersFirst)
+{
+    EXPECT_TRUE(publisher.validateDMinfo());
+    addEnclosure(QStringLiteral("one.mp3"), 120000);
+    addEnclosure(QStringLiteral("two.mp3"), 10);
+    ASSERT_TRUE(publish());
+    EXPECT_EQ(view.status(), QStringLiteral("All 2 files published successfully"));
+    EXPECT_EQ(readFile(remote.filePath(QStringLiteral("Sites/pod/new/one.mp3"))),
+              readFile(local.filePath(QStringLiteral("one.mp3"))));
+    EXPECT_EQ(readFile(remote.filePath(QStringLiteral("Sites/pod/new/two.mp3"))).size(), 10);
+    const QString rule(38, u'=');
+    EXPECT_TRUE(view.log.contains(QStringLiteral("Publish to .Mac\nUSERNAME: member\n") + rule));
+    EXPECT_EQ(view.log.count(QStringLiteral("Transfer successful\n\n")), 2);
+}
+
+TEST_F(vlxFTPDiskTest, RefusedCredentialsFailEachFile)
+{
+    view.setText(Field::Password, QStringLiteral("wrong"));
+    EXPECT_FALSE(publisher.validateDMinfo());
+    addEnclosure(QStringLiteral("one.mp3"), 10);
+    addEnclosure(QStringLiteral("two.mp3"), 10);
+    ASSERT_TRUE(publish());
+    EXPECT_EQ(view.status(), QStringLiteral("0 successful, 2 failed"));
+    EXPECT_EQ(
+        view.log.count(QStringLiteral("Transfer failed with error: Invalid username/password\n\n")),
+        2);
+    EXPECT_EQ(publisher.publishResults().at(1),
+              QStringLiteral("Item Enclosure two.mp3: Publish failed with reason \"Invalid "
+                             "username/password\""));
+}
+
+TEST_F(vlxFTPDiskTest, AbortEndsTheRunWithoutASummaryAndNoServerMeansAFailedFile)
+{
+    addEnclosure(QStringLiteral("big.mp3"), 32 * 1024 * 1024);
+    addEnclosure(QStringLiteral("next.mp3"), 10);
+    publisher.upload();
+    EXPECT_TRUE(publisher.isRunning());
+    publisher.abort();
+    ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }, 5000));
+    EXPECT_FALSE(view.running);
+    EXPECT_FALSE(view.log.contains(u"SUMMARY"));
+    EXPECT_TRUE(publisher.publishResults().isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(remote.filePath(QStringLiteral("Sites/pod/new/next.mp3"))));
+
+    // No disk set up at all: each file fails at once, and the run goes on to the end.
+    DMMemberAccount::setServerURL(QString());
+    for (auto &row : publisher.itemsWithEnclosures())
+        row.checked = 1;
+    ASSERT_TRUE(publish());
+    EXPECT_EQ(view.status(), QStringLiteral("0 successful, 2 failed"));
+    EXPECT_TRUE(view.log.contains(u"SUMMARY"));
+}
+
+} // namespace
