@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 // A feed, a publisher and its window, temporary folders for local files and for a server's root.
@@ -46,7 +47,8 @@ protected:
     {
         auto item = std::make_shared<VLXItems>();
         item->setTitle(name);
-        item->setEnclosureAttrURL(QStringLiteral("http://example.com/media/") + name);
+        item->setEnclosureAttrURL(QStringLiteral("http://example.com/media/")
+                                  + QString::fromLatin1(QUrl::toPercentEncoding(name)));
         item->setLocalEnclosureFilePath(path);
         feed.addItem(item);
         publisher.itemsWithEnclosures().append({item, nullptr, 1, {}});
