@@ -103,16 +103,19 @@ bool FeedDocument::applyField(const FeedField &field, int item, const QString &v
 
 bool FeedDocument::editField(const FeedField &field, int item, const QString &value)
 {
+    if (field.read(*this, item) == value)
+        return false;
+    return commitField(field, item, value);
+}
+
+bool FeedDocument::commitField(const FeedField &field, int item, const QString &value)
+{
     if (!field.write || (field.isItemScoped() && !this->item(item)))
         return false;
-    const QString old = field.read(*this, item);
-    if (old == value)
-        return false;
     // A pop-up choice keeps only the feed's date; typed fields also the AutoPubDate box.
-    registerUndo(FieldChange::value(
-                     *this, field, item, old,
-                     FieldChange::datesBefore(*this, field.scope, item,
-                                              field.kind != FieldKind::Choice)),
+    const FieldChange::Dates dates
+        = FieldChange::datesBefore(*this, field.scope, item, field.kind != FieldKind::Choice);
+    registerUndo(FieldChange::value(*this, field, item, field.read(*this, item), dates),
                  field.undoName);
     return applyField(field, item, value);
 }

@@ -113,6 +113,9 @@ public:
     // This is how every editor and tool commits a field value.
     bool editField(const FeedField &field, int item, const QString &value);
     bool editField(const QString &outlet, int item, const QString &value);
+    // As editField, but one undo step even when the value is unchanged: a value chosen in a
+    // dialog and accepted (the date picker) is a step of its own. False without a target.
+    bool commitField(const FeedField &field, int item, const QString &value);
     // The guid and its permalink flag, as one step "Item GUID" (with the uniqueness alert).
     void editGUID(int item, const QString &guid, int isPermaLink);
     void applyGUID(int item, const QString &guid, int isPermaLink);

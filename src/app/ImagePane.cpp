@@ -7,13 +7,13 @@
 #include "app/FieldBinding.h"
 #include "app/FieldChange.h"
 #include "app/PaneKit.h"
+#include "editors/CroppingImageView.h"
 #include "model/VLXImage.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerImage.h"
 #include "platform/AlertService.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXButton.h"
-#include "ui/VLXImageView.h"
 #include "ui/VLXMatrix.h"
 #include "ui/VLXSpinBox.h"
 #include "ui/VLXTableView.h"
@@ -24,6 +24,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -35,13 +36,18 @@ ImagePane::ImagePane(FeedDocument *document, EditTracker *tracker, QWidget *pare
     layout->setContentsMargins(0, 0, 0, 0);
     auto *split = PaneKit::named(new QSplitter(Qt::Horizontal), QStringLiteral("Image_SplitView"));
     split->setChildrenCollapsible(false);
-    auto *picture = PaneKit::named(new VLXImageView, QStringLiteral("Image_Required_Image"));
-    picture->setFrameShape(QFrame::StyledPanel);
-    picture->setBackgroundRole(QPalette::Base);
-    picture->setAutoFillBackground(true);
+    // The picture at its own size, scrolled when larger than the room it has, with the crop
+    // selection drawn over it.
+    auto *scroll = PaneKit::named(new QScrollArea, QStringLiteral("Image_Required_ImageScroll"));
+    scroll->setFrameShape(QFrame::StyledPanel);
+    scroll->setBackgroundRole(QPalette::Base);
+    scroll->setMinimumWidth(75);
+    auto *picture = PaneKit::named(new CroppingImageView, QStringLiteral("Image_Required_Image"));
+    picture->setSelectionMarker(CropMarker::cropMarkerForView(picture));
+    picture->setContinuous(true);
     picture->setPlaceholderText(tr("No image"));
-    picture->setMinimumWidth(75);
-    split->addWidget(picture);
+    scroll->setWidget(picture);
+    split->addWidget(scroll);
     split->addWidget(buildEditor());
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 1);
@@ -54,8 +60,11 @@ ImagePane::ImagePane(FeedDocument *document, EditTracker *tracker, QWidget *pare
         if (field.outlet == QLatin1String("Image_Required_URL"))
             imageURLChanged(text);
     });
-    connect(document, &FeedDocument::pictureChanged, picture,
-            [this, picture] { picture->setImage(m_document->picture()); });
+    // A new picture starts without a selection.
+    connect(document, &FeedDocument::pictureChanged, picture, [this, picture] {
+        picture->setImage(m_document->picture());
+        picture->clearSelectionRect();
+    });
 }
 
 QWidget *ImagePane::buildEditor()

@@ -4,10 +4,10 @@
 #include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/FeedListModel.h"
+#include "editors/CroppingImageView.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
 #include "ui/VLXHelpAnchored.h"
-#include "ui/VLXImageView.h"
 #include "ui/VLXListBox.h"
 #include "ui/VLXTableView.h"
 
@@ -480,7 +480,7 @@ void Vellumcast::validateCommands()
         return;
     auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
     auto *items = outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
-    auto *picture = outlet<VLXImageView>(QStringLiteral("Image_Required_Image"));
+    auto *picture = outlet<CroppingImageView>(QStringLiteral("Image_Required_Image"));
     const int feedRow = list ? list->selectedRow() : -1;
     const int feedCount = m_feedList->count();
     const int itemRow = items ? items->selectedRow() : -1;

@@ -229,6 +229,13 @@ public:
     // feed") or quitting ("exit"); false keeps everything as it is.
     bool askToSaveChanges(bool quitting);
 
+    // --- Date picker (Vellumcast+DatePicker.cpp) ---------------------------------------------
+    // The channel's or the selected item's pubDate picked in the date and time picker, as one
+    // undo step "Feed Pub Date" / "Item Pub Date" when accepted (even with the date unchanged);
+    // the item's does nothing while no item is selected.
+    void feedToggleDatePicker();
+    void itemToggleDatePicker();
+
     // --- Item table drags --------------------------------------------------------------------
     bool moveItem(int sourceRow, int dropRow);
 
@@ -245,6 +252,9 @@ private:
     void restoreWindowFrame();
     void saveWindowFrame();
     void connectDocument();
+    // Date picker buttons (Vellumcast+DatePicker.cpp).
+    void connectDatePickers();
+    void pickDate(const QString &outlet, int item);
     // Menus and toolbars (Vellumcast+Commands.cpp).
     void buildCommands();
     void buildMenus();

@@ -6,11 +6,13 @@
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QTest>
 
 void AppFixture::SetUp()
 {
@@ -33,6 +35,22 @@ Controller &AppFixture::startApplication(const QStringList &files)
     controller = std::make_unique<Controller>();
     controller->start(files);
     return *controller;
+}
+
+Vellumcast &AppFixture::openInWindow(const QByteArray &text)
+{
+    const QString path = QDir(home()).filePath("edit.xml");
+    writeFile(path, text);
+    alerts->queueAnswer(AlertService::kAlternate); // no wizard
+    startApplication();
+    QTest::qWait(300);
+    Vellumcast &window = *controller->feedController();
+    window.openFeedAtPath(path);
+    alerts->clear();
+    window.window()->show();
+    QApplication::setActiveWindow(window.window());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.window()));
+    return window;
 }
 
 void AppFixture::stopApplication()

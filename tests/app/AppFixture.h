@@ -9,6 +9,7 @@
 
 class Controller;
 class MemoryDefaultsStore;
+class Vellumcast;
 
 // A clean home folder, an in-memory settings store and scripted alerts for every test; the
 // application is started the way main() starts it, minus the desktop services.
@@ -20,6 +21,9 @@ protected:
 
     // Makes a new Controller and runs the start-up with the given documents.
     Controller &startApplication(const QStringList &files = {});
+    // Starts the application (declining the wizard), opens the text saved as a feed file in its
+    // window, shows the window and makes it active; the alerts so far are forgotten.
+    Vellumcast &openInWindow(const QByteArray &text);
     // Quits the running application (window, settings, transfer layer) and forgets it.
     void stopApplication();
 

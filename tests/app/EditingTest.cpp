@@ -6,6 +6,7 @@
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "common/LocalServer.h"
+#include "editors/CroppingImageView.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -13,7 +14,6 @@
 #include "model/extensionNSRaw.h"
 #include "platform/Clock.h"
 #include "ui/VLXCheckBox.h"
-#include "ui/VLXImageView.h"
 #include "ui/VLXListBox.h"
 #include "ui/VLXMatrix.h"
 #include "ui/VLXTableView.h"
@@ -63,21 +63,7 @@ protected:
         AppFixture::TearDown();
     }
 
-    Vellumcast &openFeed(const QByteArray &text)
-    {
-        const QString path = QDir(home()).filePath("edit.xml");
-        writeFile(path, text);
-        alerts->queueAnswer(AlertService::kAlternate); // no wizard
-        startApplication();
-        QTest::qWait(300);
-        Vellumcast &window = *controller->feedController();
-        window.openFeedAtPath(path);
-        alerts->clear();
-        window.window()->show();
-        QApplication::setActiveWindow(window.window());
-        EXPECT_TRUE(QTest::qWaitForWindowActive(window.window()));
-        return window;
-    }
+    Vellumcast &openFeed(const QByteArray &text) { return openInWindow(text); }
     template<typename T = QWidget> T *field(const char *name)
     {
         return controller->feedController()->outlet<T>(QLatin1String(name));
@@ -487,7 +473,7 @@ TEST_F(EditingTest, ANewImageAddressFetchesThePictureAsOneUndoStep)
             "</item></channel></rss>\n")
             .arg(a)
             .toUtf8());
-    auto *picture = field<VLXImageView>("Image_Required_Image");
+    auto *picture = field<CroppingImageView>("Image_Required_Image");
     // Pictures arrive in the background; the window never waits for them.
     ASSERT_TRUE(QTest::qWaitFor([&] { return picture->hasImage(); }, 10000));
     ASSERT_EQ(picture->image().size(), QSize(20, 10));

@@ -8,7 +8,7 @@
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
 #include "ui/VLXCheckBox.h"
-#include "ui/VLXImageView.h"
+#include "editors/CroppingImageView.h"
 #include "ui/VLXMatrix.h"
 #include "ui/VLXPopUpButton.h"
 #include "ui/VLXTableView.h"
@@ -211,7 +211,7 @@ TEST_F(ModelToWindowTest, AMissingImageSizeIsTakenFromThePicture)
     feed->image()->setURL(pictureAt(server, "wide.png", {176, 62}));
     feed->image()->setWidth("88");
     window->setCurrentFeed(feed);
-    auto *picture = window->outlet<VLXImageView>("Image_Required_Image");
+    auto *picture = window->outlet<CroppingImageView>("Image_Required_Image");
     // The picture is fetched in the background and shown when it arrives.
     ASSERT_TRUE(QTest::qWaitFor([&] { return picture->hasImage(); }, 10000));
     EXPECT_EQ(picture->image().size(), QSize(176, 62));
