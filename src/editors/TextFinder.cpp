@@ -20,6 +20,8 @@
 
 namespace {
 const QString kLastReplaceKey = QStringLiteral("FindPanelLastReplaceString");
+// Where the panel stood when last put away, so it comes back there.
+const QString kFrameKey = QStringLiteral("FindPanel Frame");
 
 QString &findPasteboard()
 {
@@ -182,8 +184,18 @@ void TextFinder::buildPanel()
             &TextFinder::findNextAndOrderFindPanelOut);
 
     m_findTextField->setText(m_findString);
-    m_replaceTextField->setText(
-        VLXPreferences::sharedInstance().store().string(kLastReplaceKey).value_or(QString()));
+    DefaultsStore &store = VLXPreferences::sharedInstance().store();
+    m_replaceTextField->setText(store.string(kLastReplaceKey).value_or(QString()));
+    if (const std::optional<QByteArray> frame = store.data(kFrameKey))
+        m_panel->restoreGeometry(*frame);
+    m_panel->installEventFilter(this);
+}
+
+bool TextFinder::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_panel && event->type() == QEvent::Hide)
+        VLXPreferences::sharedInstance().store().setObject(m_panel->saveGeometry(), kFrameKey);
+    return QObject::eventFilter(watched, event);
 }
 
 QPlainTextEdit *TextFinder::textObjectToSearchIn() const

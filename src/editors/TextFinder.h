@@ -88,6 +88,9 @@ public:
     TextFinder(const TextFinder &) = delete;
     TextFinder &operator=(const TextFinder &) = delete;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     TextFinder();
     void buildPanel();
