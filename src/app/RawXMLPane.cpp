@@ -72,7 +72,12 @@ void RawXMLPane::editRawXML()
     const int row = inItemTabs() ? window->selectedItemRow() : m_itemRow;
     window->finalizeChanges();
     const QString old = m_extension->rawXML();
-    const std::optional<QString> edited = Vellumcast::editXMLText(old);
+    // The tags of the pane's own namespace are coloured; user-defined elements share none.
+    QStringList prefixes;
+    if (m_extension->extensionName() != extensionNSName::kUserDefined)
+        prefixes << m_extension->extensionName();
+    const std::optional<QString> edited
+        = Vellumcast::editXMLText(XMLSourceRequest::fragmentOf(old, prefixes));
     if (!edited || *edited == old)
         return;
     const auto feed = window->currentFeed();

@@ -4,53 +4,27 @@
 #include "app/Controller.h"
 #include "app/FeedListModel.h"
 #include "app/WindowStatusSink.h"
+#include "editors/XMLSourceController.h"
 #include "io/CURLHandle.h"
 #include "io/VLXParseFeed.h"
+#include "model/VLXFeed.h"
+#include "model/extensionManagerChannel.h"
 #include "platform/AlertService.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXListBox.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QMainWindow>
-#include <QPlainTextEdit>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace {
 Vellumcast::XMLSourceEditor &sourceEditor()
 {
     static Vellumcast::XMLSourceEditor editor;
     return editor;
-}
-
-// The plain editor used to mend a text that is not a feed: the text in a monospaced view, Save
-// and Cancel. Answers the edited text, or nothing when cancelled.
-std::optional<QString> editTextInWindow(QWidget *parent, const QString &text)
-{
-    QDialog dialog(parent);
-    dialog.setObjectName(QStringLiteral("XMLSourceWindow"));
-    dialog.setWindowTitle(QObject::tr("XML Source"));
-    auto *layout = new QVBoxLayout(&dialog);
-    auto *editor = new QPlainTextEdit(&dialog);
-    editor->setObjectName(QStringLiteral("XMLSourceView"));
-    editor->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    editor->setPlainText(text);
-    layout->addWidget(editor);
-    auto *buttons
-        = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    layout->addWidget(buttons);
-    dialog.resize(700, 500);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return editor->toPlainText();
 }
 
 void drawOnce()
@@ -69,12 +43,19 @@ void Vellumcast::setXMLSourceEditor(XMLSourceEditor editor)
     sourceEditor() = std::move(editor);
 }
 
-std::optional<QString> Vellumcast::editXMLText(const QString &text)
+std::optional<QString> Vellumcast::editXMLText(const XMLSourceRequest &request)
 {
     if (sourceEditor())
-        return sourceEditor()(text);
+        return sourceEditor()(request);
     Vellumcast *window = existingInstance();
-    return editTextInWindow(window ? window->window() : nullptr, text);
+    return XMLSourceController::edit(request, window ? window->window() : nullptr);
+}
+
+XMLSourceRequest Vellumcast::viewXMLRequest() const
+{
+    const VLXFeed &feed = *m_document->feed();
+    return {m_document->text(), feed.buildXML(), false,
+            feed.XMLExtensions()->arrayOfExtensionNames()};
 }
 
 std::optional<QString> Vellumcast::fetchFeedText(const QUrl &url)

@@ -44,7 +44,9 @@ Vellumcast::Vellumcast(QObject *parent)
 {
     if (!theInstance())
         theInstance() = this;
-    FeedDocument::setSourceEditor(&Vellumcast::editXMLText);
+    FeedDocument::setSourceEditor([](const QString &text) {
+        return Vellumcast::editXMLText(XMLSourceRequest::mending(text));
+    });
     connectDocument();
 }
 

@@ -3,6 +3,7 @@
 #include "app/FeedDocument.h"
 #include "app/FeedListEntry.h"
 #include "app/UndoRecord.h"
+#include "editors/XMLSourceRequest.h"
 #include "ui/VLXListBoxDelegate.h"
 
 #include <QDateTime>
@@ -211,12 +212,16 @@ public:
     int reparseLoadedFeed(const QString &text);
     // The text at a file or web address, or nothing after telling the user why.
     std::optional<QString> fetchFeedText(const QUrl &url);
-    // The editor offered to mend a text that is not a feed (answers the mended text, nothing
-    // when closed without saving); tests and the XML source window install theirs.
-    using XMLSourceEditor = std::function<std::optional<QString>(const QString &)>;
+    // The XML source window for the three that edit raw XML: View XML (original: the feed text
+    // as read; current: the feed as built now; the feed's prefixes), mending a text that is no
+    // feed (original and current: that text) and a raw namespace pane (a fragment, no
+    // original). Answers the edited text, nothing when it was closed without keeping it. Tests
+    // install an editor of their own.
+    using XMLSourceEditor = std::function<std::optional<QString>(const XMLSourceRequest &)>;
     static void setXMLSourceEditor(XMLSourceEditor editor);
-    // Edits a text in the XML source editor; nothing when it was closed without saving.
-    static std::optional<QString> editXMLText(const QString &text);
+    static std::optional<QString> editXMLText(const XMLSourceRequest &request);
+    // What View XML asks of the window: the loaded feed's text as read beside its text now.
+    XMLSourceRequest viewXMLRequest() const;
 
     // --- Saving (Vellumcast+Saving.cpp) ------------------------------------------------------
     bool checkRequiredFields();

@@ -34,6 +34,43 @@ private:
     XMLSourceController *m_controller;
     bool m_useColor;
 };
+// The serialised tree keeps the line breaks and indentation the text had between its tags;
+// the indenting puts its own there, so a run of white space between two pieces of markup goes.
+// Comments and CDATA sections are copied whole, whatever they hold.
+QString withoutWhitespaceBetweenTags(QStringView xml)
+{
+    struct Markup
+    {
+        QStringView open;
+        QStringView close;
+    };
+    static const Markup kinds[] = {{u"<!--", u"-->"}, {u"<![CDATA[", u"]]>"}, {u"<", u">"}};
+    QString out;
+    out.reserve(xml.size());
+    qsizetype i = 0;
+    while (i < xml.size()) {
+        if (xml[i] == u'<') {
+            for (const Markup &kind : kinds) {
+                if (!xml.sliced(i).startsWith(kind.open))
+                    continue;
+                const qsizetype close = xml.indexOf(kind.close, i + kind.open.size());
+                const qsizetype end = close < 0 ? xml.size() : close + kind.close.size();
+                out += xml.sliced(i, end - i);
+                i = end;
+                break;
+            }
+            continue;
+        }
+        qsizetype next = xml.indexOf(u'<', i);
+        if (next < 0)
+            next = xml.size();
+        const QStringView text = xml.sliced(i, next - i);
+        if (!(text.trimmed().isEmpty() && out.endsWith(u'>') && next < xml.size()))
+            out += text;
+        i = next;
+    }
+    return out;
+}
 } // namespace
 
 QString XMLSourceController::checkedText(const QString &text) const
@@ -148,7 +185,8 @@ void XMLSourceController::reformat()
     } else {
         serialised = dom.xmlData();
     }
-    const QString formatted = VLXLogic::formatXML(QString::fromUtf8(serialised));
+    const QString formatted
+        = VLXLogic::formatXML(withoutWhitespaceBetweenTags(QString::fromUtf8(serialised)));
     if (formatted == text)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -52,6 +52,16 @@ XMLSourceController::~XMLSourceController()
     delete m_window;
 }
 
+std::optional<QString> XMLSourceController::edit(const XMLSourceRequest &request, QWidget *parent)
+{
+    XMLSourceController controller(parent);
+    controller.setXMLFragment(request.fragment);
+    controller.setUsedExtensions(request.usedExtensions);
+    if (controller.editXML(request.original, request.current) != 1)
+        return std::nullopt;
+    return controller.sourceData();
+}
+
 void XMLSourceController::buildWindow()
 {
     auto *window = new XMLSourceWindow(m_parent);
@@ -252,6 +262,11 @@ int XMLSourceController::editXML(const std::optional<QString> &original, const Q
     m_editXML->setFocus(Qt::OtherFocusReason);
 
     const int code = m_window->exec();
+
+    // The find panel serves this window: it goes with it.
+    TextFinder &finder = TextFinder::sharedInstance();
+    if (finder.isPanelLoaded() && finder.textObjectToSearchIn() == nullptr)
+        finder.findPanel()->hide();
 
     // Without an original the tab was only taken out for this run.
     if (m_tabView->indexOf(m_originalTab) < 0)

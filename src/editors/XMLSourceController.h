@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editors/XMLSourceRequest.h"
+
 #include <QDialog>
 #include <QObject>
 #include <QPointer>
@@ -33,6 +35,9 @@ public:
 
     explicit XMLSourceController(QWidget *parent = nullptr);
     ~XMLSourceController() override;
+
+    // Runs one window on the request: the edited text when the user kept it, else nothing.
+    static std::optional<QString> edit(const XMLSourceRequest &request, QWidget *parent);
 
     void setXMLFragment(bool fragment) { m_fragment = fragment; }
     bool isXMLFragment() const { return m_fragment; }

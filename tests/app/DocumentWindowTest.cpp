@@ -58,7 +58,8 @@ TEST_F(DocumentWindowTest, AMendingLeftUnsavedKeepsTheLoadedFeedAndItsEntry)
     window.openFeedAtPath(path("a.xml"));
     const int listed = int(window.currentListOfFeeds().size());
 
-    Vellumcast::setXMLSourceEditor([](const QString &) { return std::optional<QString>(); });
+    Vellumcast::setXMLSourceEditor(
+        [](const XMLSourceRequest &) { return std::optional<QString>(); });
     alerts->queueAnswer(AlertService::kDefault); // "Manually fix it", then closed unsaved
     window.openFeedAtPath(path("broken.xml"));
     Vellumcast::setXMLSourceEditor(nullptr);

@@ -292,16 +292,23 @@ TEST_F(EditingTest, RawXMLIsEditedInItsPaneWithOneUndoStep)
     field<VLXCheckBox>("Feeds_Required_AutoPubDate")->click();
     const QString oldDate = window.currentFeed()->pubDate();
     // Closed without saving, or saved unchanged: nothing happens.
-    Vellumcast::setXMLSourceEditor([](const QString &) { return std::optional<QString>(); });
+    Vellumcast::setXMLSourceEditor([](const XMLSourceRequest &request) {
+        // A fragment of the pane's namespace, with nothing to compare it with.
+        EXPECT_TRUE(request.fragment);
+        EXPECT_FALSE(request.original.has_value());
+        EXPECT_EQ(request.usedExtensions, QStringList {"abc"});
+        return std::optional<QString>();
+    });
     pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
     Vellumcast::setXMLSourceEditor(
-        [](const QString &text) { return std::optional<QString>(text); });
+        [](const XMLSourceRequest &request) { return std::optional<QString>(request.current); });
     pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
     QApplication::processEvents();
     EXPECT_EQ(undo().count(), 0);
 
-    Vellumcast::setXMLSourceEditor(
-        [](const QString &) { return std::optional<QString>("<abc:thing>two</abc:thing>"); });
+    Vellumcast::setXMLSourceEditor([](const XMLSourceRequest &) {
+        return std::optional<QString>("<abc:thing>two</abc:thing>");
+    });
     pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
     Vellumcast::setXMLSourceEditor(nullptr);
     EXPECT_EQ(pane->extension()->rawXML(), "<abc:thing>two</abc:thing>");
@@ -434,8 +441,9 @@ TEST_F(EditingTest, AnItemsRawXMLPaneFollowsTheShownItemAndItsUndoPutsBackTheIte
               window.currentFeed()->itemAtIndex(1)->XMLExtensions()->extensionAtIndex(0).get());
     EXPECT_TRUE(pane->findChild<VLXTextView *>()->toPlainText().contains("q"));
 
-    Vellumcast::setXMLSourceEditor(
-        [](const QString &) { return std::optional<QString>("<abc:note>changed</abc:note>"); });
+    Vellumcast::setXMLSourceEditor([](const XMLSourceRequest &) {
+        return std::optional<QString>("<abc:note>changed</abc:note>");
+    });
     pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
     Vellumcast::setXMLSourceEditor(nullptr);
     const VLXItems &item = *window.currentFeed()->itemAtIndex(1);

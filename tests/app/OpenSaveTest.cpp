@@ -232,7 +232,7 @@ TEST_F(OpenSaveTest, TextThatIsNotAFeedIsFixedOrAbandoned)
 
     // Fixed in the source editor: opened and marked edited, since the text changed.
     alerts->clear();
-    Vellumcast::setXMLSourceEditor([](const QString &) {
+    Vellumcast::setXMLSourceEditor([](const XMLSourceRequest &) {
         return std::optional<QString>(QString::fromUtf8(AppFixture::smallFeed("Mended")));
     });
     window.openFeedAtPath(notes);

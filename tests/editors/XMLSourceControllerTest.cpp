@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -184,6 +185,30 @@ TEST_F(XMLSourceControllerTest, ReformatIndentsTheDocumentAsOneUndoStep)
         EXPECT_EQ(m_alerts->alerts().last().alternateButton, "Revert");
         EXPECT_EQ(editor()->text(), kFeed);
         EXPECT_EQ(m_controller.undoManager()->count(), 0);
+        m_controller.cancel();
+    });
+}
+
+TEST_F(XMLSourceControllerTest, ReformattingIndentedTextGivesWhatCompactTextGives)
+{
+    QString compact;
+    const QString indented = QStringLiteral(
+        "<?xml version=\"1.0\"?>\n<rss version=\"2.0\">\n  <channel>\n    <title>T</title>\n"
+        "    <!-- a  comment\n  kept -->\n    <description><![CDATA[ <b>x</b>\n  y ]]>"
+        "</description>\n    <item>\n      <title>I</title>\n    </item>\n  </channel>\n</rss>\n");
+    run(std::nullopt, QString(indented).replace(QRegularExpression(">\\s+<"), "><"), [&] {
+        m_controller.reformat();
+        compact = editor()->text();
+        m_controller.cancel();
+    });
+    run(std::nullopt, indented, [&] {
+        m_controller.reformat();
+        const QString formatted = editor()->text();
+        EXPECT_TRUE(formatted.contains("<channel>\n        <title>T</title>\n        <!--"))
+            << formatted.toStdString();
+        EXPECT_TRUE(formatted.contains("<!-- a  comment\n  kept -->"));
+        EXPECT_TRUE(formatted.contains("<![CDATA[ <b>x</b>\n  y ]]>"));
+        EXPECT_EQ(formatted, compact);
         m_controller.cancel();
     });
 }

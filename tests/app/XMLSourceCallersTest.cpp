@@ -1,0 +1,160 @@
+#include "AppFixture.h"
+
+#include "app/Controller.h"
+#include "app/RawXMLPane.h"
+#include "app/VLXUndoManager.h"
+#include "app/Vellumcast.h"
+#include "editors/XMLSourceTextView.h"
+#include "model/VLXFeed.h"
+#include "model/extensionNSRaw.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+// The three that edit raw XML, each through the real XML source window.
+class XMLSourceCallersTest : public AppFixture
+{
+protected:
+    Vellumcast &start()
+    {
+        alerts->queueAnswer(AlertService::kAlternate); // no wizard
+        startApplication();
+        QTest::qWait(300);
+        alerts->clear();
+        return *controller->feedController();
+    }
+    QString path(const char *name) const { return QDir(home()).filePath(QLatin1String(name)); }
+
+    // Plays the script on the source window once it is up; a script that leaves the window
+    // open fails the test and the window is abandoned.
+    static void onSourceWindow(const std::function<void(QDialog *)> &script)
+    {
+        auto *poll = new QTimer(qApp);
+        poll->setInterval(10);
+        QObject::connect(poll, &QTimer::timeout, [poll, script] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                auto *window = qobject_cast<QDialog *>(widget);
+                if (!window || window->objectName() != "XMLSourceWindow" || !window->isVisible())
+                    continue;
+                poll->stop();
+                poll->deleteLater();
+                script(window);
+                if (window->isVisible()) {
+                    ADD_FAILURE() << "the script left the source window open";
+                    window->done(0);
+                }
+                return;
+            }
+        });
+        poll->start();
+    }
+    static XMLSourceTextView *editor(QDialog *window)
+    {
+        return window->findChild<XMLSourceTextView *>("editXML");
+    }
+    static QTabWidget *tabs(QDialog *window) { return window->findChild<QTabWidget *>("tabView"); }
+    static void save(QDialog *window) { window->findChild<QPushButton *>("saveButton")->click(); }
+};
+
+TEST_F(XMLSourceCallersTest, ABrokenFileIsMendedInTheSourceWindow)
+{
+    const QByteArray broken = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>"
+                              "<title>Mend me</title><link>https://example.org/</link>"
+                              "<description>d</description>\n<item><title>i</title>\n"
+                              "</channel></rss>\n";
+    writeFile(path("broken.xml"), broken);
+    Vellumcast &window = start();
+    alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
+    onSourceWindow([&](QDialog *source) {
+        // The file text is both the original and the text to mend.
+        ASSERT_EQ(tabs(source)->count(), 2);
+        EXPECT_EQ(editor(source)->text(), QString::fromUtf8(broken));
+        tabs(source)->setCurrentIndex(1);
+        EXPECT_EQ(source->findChild<XMLSourceTextView *>("originalXML")->text(),
+                  QString::fromUtf8(broken));
+        tabs(source)->setCurrentIndex(0);
+        QTextCursor cursor(editor(source)->document());
+        cursor.setPosition(int(broken.indexOf("<title>i</title>") + 16));
+        cursor.insertText(QStringLiteral("</item>"));
+        save(source);
+    });
+    window.openFeedAtPath(path("broken.xml"));
+    EXPECT_EQ(alerts->alerts().first().title, "Error in XML");
+    EXPECT_EQ(window.currentFeed()->title(), "Mend me");
+    EXPECT_EQ(window.currentFeed()->countOfItems(), 1);
+    EXPECT_TRUE(window.isDocumentEdited()) << "the mended text asks to be saved";
+    EXPECT_EQ(readFile(path("broken.xml")), broken);
+}
+
+TEST_F(XMLSourceCallersTest, ARawPaneIsEditedAsOneUndoStepAndAnIllFormedFragmentIsRefused)
+{
+    writeFile(path("raw.xml"),
+              "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" xmlns:abc=\"http://example.org/abc/\">"
+              "<channel><title>T</title><link>https://example.org/</link><description>d"
+              "</description><abc:thing>one</abc:thing><item><title>i</title></item>"
+              "</channel></rss>\n");
+    Vellumcast &window = start();
+    window.openFeedAtPath(path("raw.xml"));
+    RawXMLPane *pane = nullptr;
+    for (RawXMLPane *candidate : window.window()->findChildren<RawXMLPane *>()) {
+        if (candidate->extension() && candidate->extension()->extensionName() == "abc")
+            pane = candidate;
+    }
+    ASSERT_NE(pane, nullptr);
+    const int stepsBefore = window.undoManager()->count();
+
+    onSourceWindow([&](QDialog *source) {
+        EXPECT_EQ(tabs(source)->count(), 1) << "a fragment has no original";
+        XMLSourceTextView *text = editor(source);
+        EXPECT_EQ(text->text(), "<abc:thing>one</abc:thing>");
+        EXPECT_EQ(text->colorRanges().colorAt(1), XMLColorRanges::Color::Tag)
+            << "the namespace's own tags are coloured";
+        text->replaceAllText(QStringLiteral("<abc:thing>two<abc:thing>"));
+        alerts->queueAnswer(AlertService::kDefault); // "Continue Editing"
+        save(source);
+        ASSERT_TRUE(source->isVisible()) << "an ill-formed fragment is not handed back";
+        EXPECT_EQ(alerts->alerts().last().title, "Error in XML");
+        text->replaceAllText(QStringLiteral("<abc:thing>two</abc:thing><abc:more/>"));
+        save(source);
+    });
+    pane->findChild<QPushButton *>("Extension_RawXML_Edit")->click();
+    EXPECT_EQ(pane->extension()->rawXML(), "<abc:thing>two</abc:thing><abc:more/>");
+    EXPECT_EQ(window.undoManager()->count(), stepsBefore + 1);
+    EXPECT_EQ(window.undoManager()->undoActionName(), "Edit Raw XML");
+    window.undo();
+    EXPECT_EQ(pane->extension()->rawXML(), "<abc:thing>one</abc:thing>");
+}
+
+TEST_F(XMLSourceCallersTest, ViewXMLShowsTheFileAsReadBesideTheFeedAsBuilt)
+{
+    const QByteArray text
+        = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" xmlns:abc=\"http://example.org/abc/\">"
+          "<channel><title>View</title><link>https://example.org/</link><description>d"
+          "</description><abc:thing>one</abc:thing><item><title>i</title></item>"
+          "</channel></rss>\n";
+    writeFile(path("view.xml"), text);
+    Vellumcast &window = start();
+    window.openFeedAtPath(path("view.xml"));
+    const XMLSourceRequest request = window.viewXMLRequest();
+    EXPECT_EQ(request.original, QString::fromUtf8(text));
+    EXPECT_EQ(request.current, window.currentFeed()->buildXML());
+    EXPECT_FALSE(request.fragment);
+    EXPECT_TRUE(request.usedExtensions.contains("abc"));
+
+    onSourceWindow([&](QDialog *source) {
+        EXPECT_EQ(tabs(source)->count(), 2);
+        XMLSourceTextView *built = editor(source);
+        const int tag = int(built->text().indexOf("<abc:thing>"));
+        ASSERT_GE(tag, 0);
+        EXPECT_EQ(built->colorRanges().colorAt(tag), XMLColorRanges::Color::Tag);
+        source->close(); // the close box keeps an unedited text
+    });
+    EXPECT_EQ(Vellumcast::editXMLText(request), request.current);
+}
