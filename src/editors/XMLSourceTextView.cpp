@@ -10,8 +10,8 @@
 #include <QUndoStack>
 
 namespace {
-constexpr qsizetype kSlice = 16 * 1024;
-constexpr qint64 kSliceNanoseconds = 8'000'000;
+constexpr qsizetype kSlice = 8 * 1024;
+constexpr qint64 kSliceNanoseconds = 6'000'000;
 // Long enough that recolouring waits for a pause in typing.
 constexpr int kRecolorDelayMs = 400;
 
