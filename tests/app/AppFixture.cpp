@@ -37,14 +37,20 @@ Controller &AppFixture::startApplication(const QStringList &files)
     return *controller;
 }
 
+Vellumcast &AppFixture::startWindow()
+{
+    alerts->queueAnswer(AlertService::kAlternate); // no wizard
+    startApplication();
+    QTest::qWait(300);
+    alerts->clear();
+    return *controller->feedController();
+}
+
 Vellumcast &AppFixture::openInWindow(const QByteArray &text)
 {
     const QString path = QDir(home()).filePath("edit.xml");
     writeFile(path, text);
-    alerts->queueAnswer(AlertService::kAlternate); // no wizard
-    startApplication();
-    QTest::qWait(300);
-    Vellumcast &window = *controller->feedController();
+    Vellumcast &window = startWindow();
     window.openFeedAtPath(path);
     alerts->clear();
     window.window()->show();

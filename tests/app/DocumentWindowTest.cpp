@@ -25,14 +25,7 @@
 class DocumentWindowTest : public AppFixture
 {
 protected:
-    Vellumcast &start()
-    {
-        alerts->queueAnswer(AlertService::kAlternate); // no wizard
-        startApplication();
-        QTest::qWait(300);
-        alerts->clear();
-        return *controller->feedController();
-    }
+    Vellumcast &start() { return startWindow(); }
     VLXListBox *list() const
     {
         return controller->feedController()->outlet<VLXListBox>("Feeds_Required_Files");

@@ -22,14 +22,6 @@
 class XMLSourceCallersTest : public AppFixture
 {
 protected:
-    Vellumcast &start()
-    {
-        alerts->queueAnswer(AlertService::kAlternate); // no wizard
-        startApplication();
-        QTest::qWait(300);
-        alerts->clear();
-        return *controller->feedController();
-    }
     QString path(const char *name) const { return QDir(home()).filePath(QLatin1String(name)); }
 
     // Plays the script on the source window once it is up; a script that leaves the window
@@ -70,7 +62,7 @@ TEST_F(XMLSourceCallersTest, ABrokenFileIsMendedInTheSourceWindow)
                               "<description>d</description>\n<item><title>i</title>\n"
                               "</channel></rss>\n";
     writeFile(path("broken.xml"), broken);
-    Vellumcast &window = start();
+    Vellumcast &window = startWindow();
     alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
     onSourceWindow([&](QDialog *source) {
         // The file text is both the original and the text to mend.
@@ -100,7 +92,7 @@ TEST_F(XMLSourceCallersTest, ARawPaneIsEditedAsOneUndoStepAndAnIllFormedFragment
               "<channel><title>T</title><link>https://example.org/</link><description>d"
               "</description><abc:thing>one</abc:thing><item><title>i</title></item>"
               "</channel></rss>\n");
-    Vellumcast &window = start();
+    Vellumcast &window = startWindow();
     window.openFeedAtPath(path("raw.xml"));
     RawXMLPane *pane = nullptr;
     for (RawXMLPane *candidate : window.window()->findChildren<RawXMLPane *>()) {
@@ -140,7 +132,7 @@ TEST_F(XMLSourceCallersTest, ViewXMLShowsTheFileAsReadBesideTheFeedAsBuilt)
           "</description><abc:thing>one</abc:thing><item><title>i</title></item>"
           "</channel></rss>\n";
     writeFile(path("view.xml"), text);
-    Vellumcast &window = start();
+    Vellumcast &window = startWindow();
     window.openFeedAtPath(path("view.xml"));
     const XMLSourceRequest request = window.viewXMLRequest();
     EXPECT_EQ(request.original, QString::fromUtf8(text));
