@@ -9,6 +9,11 @@
 namespace {
 constexpr int kMaxDepth = 128;
 
+// An archive holds one object (an item, a list of categories or sites): far smaller than a
+// settings file may be. Its bytes are measured before they are read, so a small archive whose
+// shared references would expand to millions of values decodes to null instead.
+constexpr PropertyListGuard::Limits kArchiveLimits {kMaxDepth, 200000, qint64(64) * 1024 * 1024};
+
 QHash<QString, KeyedUnarchiver::Factory> &registry()
 {
     static QHash<QString, KeyedUnarchiver::Factory> factories;
@@ -109,7 +114,7 @@ QVariant KeyedUnarchiver::decodeValue(const QVariant &value, int depth, bool *ok
 QVariant KeyedUnarchiver::unarchiveObjectWithData(const QByteArray &data)
 {
     bool ok = true;
-    const QVariant archive = PropertyList::parse(data, &ok);
+    const QVariant archive = PropertyList::parse(data, kArchiveLimits, &ok);
     if (!ok || archive.metaType().id() != QMetaType::QVariantMap)
         return {};
     const QVariantMap map = archive.toMap();

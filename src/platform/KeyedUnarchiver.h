@@ -26,8 +26,8 @@
 // manager, or a test that names it).
 //
 // Decoding never crashes on bad data: bytes that are not an archive, an unknown class, an
-// object whose initWithCoder() refuses the data, or values nested too deeply make the whole
-// archive decode to null.
+// object whose initWithCoder() refuses the data, or values nested too deeply, too many or
+// expanding too far (see PropertyListGuard) make the whole archive decode to null.
 class KeyedUnarchiver
 {
 public:

@@ -1,5 +1,6 @@
 #include "platform/PlistDefaultsStore.h"
 
+#include "platform/BoundedFileReader.h"
 #include "platform/PropertyList.h"
 #include "platform/SettingsEquality.h"
 
@@ -37,26 +38,28 @@ QString PlistDefaultsStore::defaultPath()
 
 void PlistDefaultsStore::load()
 {
-    QFile file(m_path);
-    if (!file.exists())
+    if (!QFileInfo::exists(m_path))
         return;
     QString problem;
     QVariant root;
-    if (file.size() > kMaxFileSize) {
-        problem = QStringLiteral("it is too large");
-    } else if (!file.open(QIODevice::ReadOnly)) {
+    QString reason;
+    BoundedFileReader::Refusal refusal = BoundedFileReader::Refusal::None;
+    const std::optional<QByteArray> bytes
+        = BoundedFileReader::read(m_path, kMaxFileSize, &reason, &refusal);
+    if (refusal == BoundedFileReader::Refusal::Unreadable) {
         // A file we cannot read is left where it is; we simply start from the defaults.
-        qWarning().noquote() << "Cannot read the settings file" << m_path << ":"
-                             << file.errorString() << "- using the built-in defaults";
+        qWarning().noquote() << "Cannot read the settings file:" << reason
+                             << "- using the built-in defaults";
         return;
+    }
+    if (!bytes) {
+        problem = refusal == BoundedFileReader::Refusal::TooLarge
+            ? QStringLiteral("it is too large")
+            : QStringLiteral("it is not an ordinary file");
     } else {
-        const QByteArray bytes = file.readAll();
-        file.close();
         bool ok = false;
-        root = PropertyList::parse(bytes, &ok);
-        if (!ok)
-            problem = QStringLiteral("it is not a property list");
-        else if (root.metaType().id() != QMetaType::QVariantMap)
+        root = PropertyList::parse(*bytes, PropertyListGuard::Limits(), &ok, &problem);
+        if (ok && root.metaType().id() != QMetaType::QVariantMap)
             problem = QStringLiteral("it does not hold a dictionary");
     }
     if (problem.isEmpty()) {

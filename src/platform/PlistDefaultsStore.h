@@ -9,8 +9,10 @@
 //
 // The file is read once when the store is made and written whole, through QSaveFile, by sync()
 // when something changed, so a crash never leaves half a file. A file that is not a property
-// list holding a dictionary is renamed aside (".unreadable", then ".unreadable-2" ...), a line is
-// logged, and the store starts empty so the built-in defaults apply.
+// list holding a dictionary, or that would nest, count or expand beyond the limits of
+// PropertyListGuard, or that is not an ordinary file at all, is renamed aside (".unreadable",
+// then ".unreadable-2" ...), a line is logged, and the store starts empty so the built-in
+// defaults apply.
 class PlistDefaultsStore : public DefaultsStore
 {
 public:

@@ -8,8 +8,9 @@
 
 namespace {
 
-// Deeper values than this are refused instead of risking the stack on a hostile file.
-constexpr int kMaxDepth = 256;
+// Values nested deeper than this are refused instead of risking the stack (the root is at
+// depth 0); the same as PropertyListGuard's default limit, so whatever is written reads back.
+constexpr int kMaxDepth = PropertyListGuard::Limits().maxDepth;
 
 struct PlistHolder
 {
@@ -55,7 +56,7 @@ template<class Map> plist_t dictNode(const Map &map, int depth)
 
 plist_t toNode(const QVariant &value, int depth)
 {
-    if (depth > kMaxDepth)
+    if (depth >= kMaxDepth)
         return nullptr;
     switch (value.metaType().id()) {
     case QMetaType::QString:
@@ -116,7 +117,7 @@ plist_t toNode(const QVariant &value, int depth)
 
 QVariant fromNode(plist_t node, int depth, bool *ok)
 {
-    if (!node || depth > kMaxDepth) {
+    if (!node || depth >= kMaxDepth) {
         *ok = false;
         return {};
     }
@@ -207,70 +208,6 @@ QVariant fromNode(plist_t node, int depth, bool *ok)
     }
 }
 
-// libplist 2.2 aborts (an assertion) when it hands out a string or dictionary key that holds a
-// NUL character. Such input is refused before libplist parses it: raw NUL bytes never occur in
-// an XML property list, and in a binary one every string object is checked through the offset
-// table. Anything inconsistent in the binary structure is refused as well.
-quint64 readBigEndian(const uchar *p, int size)
-{
-    quint64 value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | p[i];
-    return value;
-}
-
-bool binaryStringsAreSafe(const QByteArray &bytes)
-{
-    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
-    const quint64 size = static_cast<quint64>(bytes.size());
-    if (size < 8 + 32)
-        return false;
-    const uchar *trailer = data + size - 32;
-    const int offsetSize = trailer[6];
-    const quint64 objects = readBigEndian(trailer + 8, 8);
-    const quint64 tableOffset = readBigEndian(trailer + 24, 8);
-    if (offsetSize < 1 || offsetSize > 8 || objects == 0 || objects > size
-        || tableOffset >= size - 32 || objects * offsetSize > size - 32 - tableOffset)
-        return false;
-    for (quint64 i = 0; i < objects; ++i) {
-        const quint64 offset = readBigEndian(data + tableOffset + i * offsetSize, offsetSize);
-        if (offset < 8 || offset >= tableOffset)
-            return false;
-        const uchar marker = data[offset];
-        const int type = marker >> 4;
-        if (type != 0x5 && type != 0x6 && type != 0x7)
-            continue; // ASCII, UTF-16 and UTF-8 strings are the ones to check
-        quint64 length = marker & 0x0F;
-        quint64 start = offset + 1;
-        if (length == 0x0F) {
-            if (start >= tableOffset || (data[start] >> 4) != 0x1)
-                return false;
-            const int intSize = 1 << (data[start] & 0x0F);
-            if (intSize > 8 || start + 1 + intSize > tableOffset)
-                return false;
-            length = readBigEndian(data + start + 1, intSize);
-            start += 1 + intSize;
-        }
-        const quint64 unit = type == 0x6 ? 2 : 1;
-        if (length > tableOffset || start + length * unit > tableOffset)
-            return false;
-        for (quint64 j = 0; j < length; ++j) {
-            const bool zero = unit == 2 ? (data[start + 2 * j] == 0 && data[start + 2 * j + 1] == 0)
-                                        : data[start + j] == 0;
-            if (zero)
-                return false;
-        }
-    }
-    return true;
-}
-
-bool safeForLibplist(const QByteArray &bytes)
-{
-    if (bytes.startsWith("bplist"))
-        return binaryStringsAreSafe(bytes);
-    return !bytes.contains('\0');
-}
-
 } // namespace
 
 bool PropertyList::isPropertyListValue(const QVariant &value)
@@ -307,20 +244,30 @@ QByteArray PropertyList::serialize(const QVariant &value, Format format, bool *o
 
 QVariant PropertyList::parse(const QByteArray &bytes, bool *ok)
 {
-    bool good = true;
+    return parse(bytes, PropertyListGuard::Limits(), ok);
+}
+
+QVariant PropertyList::parse(const QByteArray &bytes, const PropertyListGuard::Limits &limits,
+                             bool *ok, QString *problem)
+{
+    bool good = false;
     QVariant result;
-    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int32_t>::max()
-        || !safeForLibplist(bytes)) {
-        good = false;
-    } else {
+    QString why;
+    if (bytes.isEmpty() || bytes.size() > std::numeric_limits<int32_t>::max()) {
+        why = QStringLiteral("it is empty or too large");
+    } else if (PropertyListGuard::check(bytes, limits, &why)) {
+        // Checked first: libplist itself has no limits and aborts on some input.
         PlistHolder holder;
         plist_from_memory(bytes.constData(), static_cast<uint32_t>(bytes.size()), &holder.node);
-        if (!holder.node)
-            good = false;
-        else
+        good = holder.node != nullptr;
+        if (good)
             result = fromNode(holder.node, 0, &good);
+        if (!good)
+            why = QStringLiteral("it is not a property list");
     }
     if (ok)
         *ok = good;
+    if (problem)
+        *problem = good ? QString() : why;
     return good ? result : QVariant();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PropertyListGuard.h"
+
 #include <QByteArray>
 #include <QVariant>
 
@@ -20,9 +22,12 @@ public:
 
     // Answers empty bytes and sets *ok to false when the value is not a property-list value.
     static QByteArray serialize(const QVariant &value, Format format, bool *ok = nullptr);
-    // Reads XML or binary property-list bytes. Bytes that are not a property list give a null
-    // value and *ok false; it never crashes on hostile input.
+    // Reads XML or binary property-list bytes. Bytes that are not a property list, or that
+    // would nest, count or expand beyond the limits (PropertyListGuard), give a null value and
+    // *ok false, *problem saying why; it never crashes on hostile input.
     static QVariant parse(const QByteArray &bytes, bool *ok = nullptr);
+    static QVariant parse(const QByteArray &bytes, const PropertyListGuard::Limits &limits,
+                          bool *ok, QString *problem = nullptr);
     static bool isPropertyListValue(const QVariant &value);
 
     // Seconds between 1970-01-01 and libplist's 2001-01-01 epoch.

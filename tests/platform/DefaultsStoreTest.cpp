@@ -1,10 +1,13 @@
+#include "PropertyListBombs.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/PlistDefaultsStore.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -64,6 +67,36 @@ TEST(PlistDefaultsStore, AnUnreadableFileIsSetAsideAndTheStoreStartsEmpty)
     writeFile(dir, "<?xml version=\"1.0\"?><plist><array><string>x</string></array></plist>");
     PlistDefaultsStore second(path);
     EXPECT_EQ(second.setAsidePath(), path + QStringLiteral(".unreadable-2"));
+}
+
+TEST(PlistDefaultsStore, HostileFilesAreSetAsideInsteadOfCrashingEveryStart)
+{
+    using namespace PropertyListBombs;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Vellumcast.plist"));
+    int n = 0;
+    const auto expectSetAside = [&](const char *what) {
+        SCOPED_TRACE(what);
+        PlistDefaultsStore store(path);
+        EXPECT_TRUE(store.keys().isEmpty());
+        EXPECT_EQ(store.setAsidePath(),
+                  path + (n++ ? QStringLiteral(".unreadable-%1").arg(n) : QStringLiteral(".unreadable")));
+        EXPECT_FALSE(QFileInfo::exists(path));
+    };
+    writeFile(dir, nestedXml(100000));
+    expectSetAside("nested XML");
+    writeFile(dir, nestedBinary(100000));
+    expectSetAside("nested binary");
+    // A dictionary whose one value expands to 2^24 strings.
+    QList<QByteArray> objects {dictionary({1}, {2}), asciiString("FD_CF_Array")};
+    for (int i = 0; i < 24; ++i)
+        objects.append(array({quint64(i + 3), quint64(i + 3)}));
+    objects.append(asciiString("x"));
+    writeFile(dir, binary(objects));
+    expectSetAside("shared references");
+    // A named pipe would block the start for ever if it were opened like a file.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    expectSetAside("named pipe");
 }
 
 TEST(PlistDefaultsStore, NothingIsWrittenWhenNothingChanged)

@@ -1,3 +1,4 @@
+#include "PropertyListBombs.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/PropertyList.h"
@@ -168,6 +169,27 @@ TEST(KeyedUnarchiver, DecodedFieldsBridgeDictionaryBackedClasses)
               QStringList {QStringLiteral("a::b")});
     EXPECT_EQ(back->fields.value(QStringLiteral("RepairCounter")).toInt(), 2);
     ASSERT_TRUE(KeyedArchivable::objectAs<Point>(back->fields.value(QStringLiteral("Nested"))));
+}
+
+TEST(KeyedUnarchiver, ArchivesThatExpandFarBeyondOneObjectDecodeToNull)
+{
+    // An archive whose top value doubles eighteen times: 2^18 strings from a few hundred bytes.
+    using namespace PropertyListBombs;
+    const auto archiveOf = [](int levels) {
+        QList<QByteArray> objects {dictionary({1, 2}, {3, 4}), asciiString("$archiver"),
+                                   asciiString("$top"), asciiString("VellumcastKeyedArchive")};
+        for (int i = 0; i < levels; ++i)
+            objects.append(array({quint64(i + 5), quint64(i + 5)}));
+        objects.append(asciiString("x"));
+        return binary(objects);
+    };
+    EXPECT_EQ(KeyedUnarchiver::unarchiveObjectWithData(archiveOf(2)).toList().size(), 2);
+    const QByteArray bomb = archiveOf(18);
+    EXPECT_FALSE(KeyedUnarchiver::unarchiveObjectWithData(bomb).isValid());
+    // The limit of an archive is tighter than that of a whole settings file.
+    bool ok = false;
+    PropertyList::parse(bomb, &ok);
+    EXPECT_TRUE(ok);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "PropertyListBombs.h"
 #include "platform/PropertyList.h"
 #include "platform/SettingsEquality.h"
 
@@ -103,6 +104,79 @@ TEST(PropertyList, EmbeddedNulCharactersAreRefusedNotFatal)
     EXPECT_EQ(PropertyList::parse(binary, &ok).toMap().value(QStringLiteral("kQ")),
               QStringLiteral("xQy"));
     EXPECT_TRUE(ok);
+}
+
+// A value `levels` deep: lists around one string.
+QVariant nestedValue(int levels)
+{
+    QVariant value = QStringLiteral("x");
+    for (int i = 1; i < levels; ++i)
+        value = QVariantList {value};
+    return value;
+}
+
+QString refusal(const QByteArray &bytes)
+{
+    bool ok = true;
+    QString problem;
+    const QVariant value
+        = PropertyList::parse(bytes, PropertyListGuard::Limits(), &ok, &problem);
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(value.isValid());
+    return problem;
+}
+
+TEST(PropertyListLimits, DeepNestingIsRefusedBeforeLibplistRecurses)
+{
+    // A hundred thousand levels overflow libplist's recursive parsers in both formats.
+    using namespace PropertyListBombs;
+    EXPECT_TRUE(refusal(nestedBinary(100000)).contains(QStringLiteral("deeper than 256")));
+    EXPECT_TRUE(refusal(nestedXml(100000)).contains(QStringLiteral("deeper than 256")));
+    // The limit is the same for writing and for both formats: 256 levels go and come back.
+    for (auto format : {PropertyList::Format::Xml, PropertyList::Format::Binary}) {
+        bool ok = false;
+        const QByteArray deepest = PropertyList::serialize(nestedValue(256), format, &ok);
+        ASSERT_TRUE(ok);
+        EXPECT_TRUE(SettingsEquality::equal(PropertyList::parse(deepest, &ok), nestedValue(256)));
+        EXPECT_TRUE(ok);
+        PropertyList::serialize(nestedValue(257), format, &ok);
+        EXPECT_FALSE(ok);
+    }
+    EXPECT_FALSE(refusal(nestedBinary(256)).isEmpty());
+    EXPECT_FALSE(refusal(nestedXml(256)).isEmpty());
+}
+
+TEST(PropertyListLimits, SharedReferencesCountAsOftenAsTheyExpand)
+{
+    using namespace PropertyListBombs;
+    // 24 levels of arrays that hold their child twice: under 500 bytes, 2^24 strings expanded.
+    const QByteArray doubling = doublingBinary(24);
+    EXPECT_LT(doubling.size(), 500);
+    EXPECT_TRUE(refusal(doubling).contains(QStringLiteral("more than 1000000 values")));
+    // One 100 KB text referred to a thousand times holds 100 MB once expanded.
+    QList<quint64> refs(1000, 1);
+    EXPECT_TRUE(refusal(binary({array(refs), asciiString(QByteArray(100000, 'a'))}))
+                    .contains(QStringLiteral("more than 64 MB")));
+    // Sharing within the limits reads as the copies it stands for.
+    bool ok = false;
+    EXPECT_EQ(PropertyList::parse(doublingBinary(3), &ok).toList().first().toList().size(), 2);
+    EXPECT_TRUE(ok);
+    const QVariant twice = PropertyList::parse(binary({array({1, 1}), asciiString("k")}), &ok);
+    EXPECT_EQ(twice.toList(), (QVariantList {QStringLiteral("k"), QStringLiteral("k")}));
+}
+
+TEST(PropertyListLimits, ObjectsThatContainThemselvesAreRefused)
+{
+    using namespace PropertyListBombs;
+    EXPECT_TRUE(refusal(binary({array({0})})).contains(QStringLiteral("contains itself")));
+    // A cycle through a dictionary value two levels down.
+    EXPECT_TRUE(refusal(binary({array({1}), dictionary({2}, {0}), asciiString("k")}))
+                    .contains(QStringLiteral("contains itself")));
+    // References outside the object table, and counts running past the table.
+    EXPECT_FALSE(refusal(binary({array({7})})).isEmpty());
+    QByteArray overlong = binary({array({0})});
+    overlong[8] = char(0xAF);
+    EXPECT_FALSE(refusal(overlong).isEmpty());
 }
 
 } // namespace

@@ -1,0 +1,107 @@
+#include "platform/BoundedFileReader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+QString sizeText(qint64 bytes)
+{
+    return QLocale::c().formattedDataSize(bytes, 0, QLocale::DataSizeTraditionalFormat);
+}
+
+struct Descriptor
+{
+    int fd = -1;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+std::optional<QByteArray> BoundedFileReader::read(const QString &path, qint64 limit,
+                                                  QString *problem, Refusal *refusal)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    Refusal kind = Refusal::Unreadable;
+    auto fail = [&](const QString &why) -> std::optional<QByteArray> {
+        if (problem)
+            *problem = why;
+        if (refusal)
+            *refusal = kind;
+        return std::nullopt;
+    };
+    if (problem)
+        problem->clear();
+    if (refusal)
+        *refusal = Refusal::None;
+    // Not blocking: opening a named pipe for reading would otherwise wait for a writer.
+    Descriptor file;
+    file.fd = ::open(QFile::encodeName(path).constData(),
+                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (file.fd < 0) {
+        const int error = errno;
+        return fail(QStringLiteral("The file \"%1\" could not be opened: %2.")
+                        .arg(shown, systemReason(error)));
+    }
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0) {
+        const int error = errno;
+        return fail(QStringLiteral("The file \"%1\" could not be read: %2.")
+                        .arg(shown, systemReason(error)));
+    }
+    kind = Refusal::NotAFile;
+    if (S_ISDIR(info.st_mode))
+        return fail(QStringLiteral("\"%1\" is a folder, not a file.").arg(shown));
+    if (!S_ISREG(info.st_mode))
+        return fail(QStringLiteral("\"%1\" is not an ordinary file (it is a device, a pipe or a "
+                                   "socket) and is not read.")
+                        .arg(shown));
+    kind = Refusal::TooLarge;
+    if (qint64(info.st_size) > limit)
+        return fail(QStringLiteral("The file \"%1\" is %2; files larger than %3 are not read.")
+                        .arg(shown, sizeText(qint64(info.st_size)), sizeText(limit)));
+
+    QByteArray bytes;
+    bytes.reserve(qsizetype(info.st_size) + 1);
+    // One byte more than the limit is asked for, so a file that grew past it is noticed.
+    constexpr qsizetype kChunk = 1 << 20;
+    qint64 total = 0;
+    for (;;) {
+        const qsizetype want = qsizetype(std::min<qint64>(kChunk, limit + 1 - total));
+        if (want <= 0) // it grew, or its size was not known beforehand
+            return fail(QStringLiteral("The file \"%1\" is larger than %2 and is not read.")
+                            .arg(shown, sizeText(limit)));
+        bytes.resize(qsizetype(total) + want);
+        const ssize_t got = ::read(file.fd, bytes.data() + total, size_t(want));
+        const int error = errno;
+        if (got < 0 && error == EINTR)
+            continue;
+        if (got < 0) {
+            kind = Refusal::Unreadable;
+            return fail(QStringLiteral("The file \"%1\" could not be read: %2.")
+                            .arg(shown, systemReason(error)));
+        }
+        if (got == 0)
+            break;
+        total += got;
+    }
+    bytes.resize(qsizetype(total));
+    return bytes;
+}
