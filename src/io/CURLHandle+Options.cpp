@@ -51,12 +51,21 @@ void CURLHandle::setConnectionTimeout(long seconds)
     // Signals stay off whatever the time: the transfers run on threads.
     curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT, seconds);
+    m_connectTimeout = seconds;
 }
 
 void CURLHandle::setTransferTimeout(long seconds)
 {
     curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, seconds);
+    m_transferTimeout = seconds;
+    m_transferTimeoutChosen = true;
+}
+
+void CURLHandle::setMaximumSize(qint64 bytes)
+{
+    m_maximumSize = std::max<qint64>(0, bytes);
+    curl_easy_setopt(m_curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_maximumSize));
 }
 
 void CURLHandle::setUserAgent(const QString &userAgent)
@@ -127,6 +136,7 @@ void CURLHandle::setPostDictionary(const QVariantMap &dictionary,
 void CURLHandle::setLowSpeedTime(long seconds)
 {
     curl_easy_setopt(m_curl, CURLOPT_LOW_SPEED_TIME, seconds);
+    m_lowSpeedTime = seconds;
 }
 
 void CURLHandle::setLowSpeedLimit(long bytesPerSecond)

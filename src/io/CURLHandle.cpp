@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QHash>
+#include <QLocale>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QSet>
@@ -39,6 +40,9 @@ struct ClassState
     std::atomic<bool> allowsProxy {true};
     std::atomic<qint64> maxQueuedBytes {qint64(64) * 1024 * 1024};
     std::atomic<int> deliveryWaitMilliseconds {60000};
+    std::atomic<long> connectTimeout {CURLHandle::kDefaultConnectTimeout};
+    std::atomic<long> transferTimeout {CURLHandle::kDefaultTransferTimeout};
+    std::atomic<qint64> maximumSize {CURLHandle::kDefaultMaximumSize};
 };
 
 ClassState &state()
@@ -250,6 +254,17 @@ void CURLHandle::setDeliveryLimits(qint64 maxQueuedBytes, int waitMilliseconds)
     state().deliveryWaitMilliseconds = waitMilliseconds;
 }
 
+void CURLHandle::setDefaultTimeouts(long connectSeconds, long transferSeconds)
+{
+    state().connectTimeout = std::max(0L, connectSeconds);
+    state().transferTimeout = std::max(0L, transferSeconds);
+}
+
+void CURLHandle::setDefaultMaximumSize(qint64 bytes)
+{
+    state().maximumSize = std::max<qint64>(0, bytes);
+}
+
 // --- Creation and destruction -----------------------------------------------------------------
 
 CURLHandle::CURLHandle(const QUrl &url, bool cached)
@@ -331,6 +346,15 @@ bool CURLHandle::initCurl()
     // A server that stops sending fails the transfer after a minute instead of hanging it.
     set(CURLOPT_LOW_SPEED_LIMIT, 1L);
     set(CURLOPT_LOW_SPEED_TIME, 60L);
+    m_lowSpeedTime = 60;
+    // One that keeps sending a trickle, or never completes the connection, is stopped by the
+    // time limits; one that sends too much by the size limit.
+    m_connectTimeout = state().connectTimeout;
+    m_transferTimeout = state().transferTimeout;
+    m_maximumSize = state().maximumSize;
+    set(CURLOPT_CONNECTTIMEOUT, m_connectTimeout);
+    set(CURLOPT_TIMEOUT, m_transferTimeout);
+    set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_maximumSize));
     if (code != CURLE_OK) {
         m_result = code;
         return false;
@@ -386,6 +410,11 @@ bool CURLHandle::setPutFile(const QString &path)
     std::fseek(m_putFile, 0, SEEK_END);
     m_putFileSize = ftello(m_putFile);
     std::rewind(m_putFile);
+    // An upload takes as long as the file needs; a stalled one still ends by the low-speed limit.
+    if (!m_transferTimeoutChosen) {
+        m_transferTimeout = 0;
+        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT, 0L);
+    }
     curl_easy_setopt(m_curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(m_curl, CURLOPT_READDATA, static_cast<void *>(m_putFile));
     curl_easy_setopt(m_curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(m_putFileSize));
@@ -498,6 +527,8 @@ bool CURLHandle::prepareCurl()
     m_result = CURLE_OK;
     m_errorBuffer[0] = '\0';
     m_deliveryError.clear();
+    m_receivedBytes = 0;
+    m_tooLarge = false;
     m_headerBuffer.clear();
     m_headerString.clear();
     m_headerStringMade = false;
@@ -506,6 +537,16 @@ bool CURLHandle::prepareCurl()
         if (!applyOption(it.key(), it.value()))
             return false;
     }
+    // Limits set through the table are the ones the failure reasons must name.
+    const auto fromTable = [this](CURLoption option, auto *field) {
+        const auto it = m_stringOptions.constFind(option);
+        if (it != m_stringOptions.cend())
+            *field = static_cast<std::remove_pointer_t<decltype(field)>>(it->toLongLong());
+    };
+    fromTable(CURLOPT_CONNECTTIMEOUT, &m_connectTimeout);
+    fromTable(CURLOPT_TIMEOUT, &m_transferTimeout);
+    fromTable(CURLOPT_LOW_SPEED_TIME, &m_lowSpeedTime);
+    fromTable(CURLOPT_MAXFILESIZE_LARGE, &m_maximumSize);
     applyProxy();
 
     curl_slist_free_all(m_headerList);
@@ -705,6 +746,15 @@ size_t CURLHandle::curlWritePtr(const char *ptr, size_t size, size_t nmemb, int 
     const size_t count = size * nmemb;
     if (m_abortBackground)
         return 0; // anything but count: libcurl stops with a write error
+    if (message == kMessageBody) {
+        // Announced lengths were refused by libcurl already; this catches bodies sent without
+        // one (chunked, or up to the closing of the connection) and decompressed ones.
+        m_receivedBytes += qint64(count);
+        if (m_maximumSize > 0 && m_receivedBytes > m_maximumSize) {
+            m_tooLarge = true;
+            return 0;
+        }
+    }
     const QByteArray bytes(ptr, qsizetype(count));
 
     if (!m_runningInForeground) {
@@ -751,9 +801,30 @@ QString CURLHandle::curlError() const
 {
     if (!m_deliveryError.isEmpty())
         return m_deliveryError;
+    if (m_tooLarge || m_result == CURLE_FILESIZE_EXCEEDED)
+        return QStringLiteral("The response is larger than %1, the most that is accepted.")
+            .arg(QLocale::c().formattedDataSize(m_maximumSize, 0,
+                                                QLocale::DataSizeTraditionalFormat));
+    if (m_result == CURLE_OPERATION_TIMEDOUT)
+        return timeoutReason();
     if (m_errorBuffer[0] != '\0')
         return QString::fromLocal8Bit(m_errorBuffer);
     return QStringLiteral("(curl result code # %1)").arg(m_result.load());
+}
+
+// libcurl gives one code for its three time limits; what was reached tells them apart.
+QString CURLHandle::timeoutReason() const
+{
+    const auto seconds = [](long n) {
+        return n == 1 ? QStringLiteral("1 second") : QStringLiteral("%1 seconds").arg(n);
+    };
+    if (m_transferTimeout > 0 && totalTime() >= double(m_transferTimeout) - 0.1)
+        return QStringLiteral("The transfer did not finish within %1.")
+            .arg(seconds(m_transferTimeout));
+    if (pretransferTime() <= 0.0 && m_connectTimeout > 0)
+        return QStringLiteral("No connection to %1 could be made within %2.")
+            .arg(url().host(), seconds(m_connectTimeout));
+    return QStringLiteral("The server sent nothing for %1.").arg(seconds(m_lowSpeedTime));
 }
 
 QString CURLHandle::headerString()

@@ -70,6 +70,15 @@ public:
     // Bytes a background transfer may have in flight to the creating thread before it waits, and
     // how long it waits for them to be taken before the load fails.
     static void setDeliveryLimits(qint64 maxQueuedBytes, int waitMilliseconds);
+    // Limits every new handle starts with: seconds to connect (TLS handshake included), seconds
+    // for the whole transfer (0: none; uploads of a file never have one, a big enclosure may
+    // take long) and the most body bytes a transfer may receive (0: no limit). A load that runs
+    // into one fails with a reason that says which (curlError).
+    static constexpr long kDefaultConnectTimeout = 15;
+    static constexpr long kDefaultTransferTimeout = 120;
+    static constexpr qint64 kDefaultMaximumSize = qint64(256) * 1024 * 1024;
+    static void setDefaultTimeouts(long connectSeconds, long transferSeconds);
+    static void setDefaultMaximumSize(qint64 bytes);
 
     // --- Per handle ----------------------------------------------------------------------------
     // A new handle for the URL (entered in the cache when cached); null when libcurl gives no
@@ -139,6 +148,9 @@ public:
     void setNoBody(bool noBody);
     void setConnectionTimeout(long seconds);
     void setTransferTimeout(long seconds);
+    // The most body bytes this handle accepts: announced lengths are refused before the body
+    // comes, bodies of unknown length are counted as they arrive. 0 lifts the limit.
+    void setMaximumSize(qint64 bytes);
     void setUserAgent(const QString &userAgent);
     void setReferer(const QString &referer);
     void setFollowsRedirects(bool follows);
@@ -193,6 +205,7 @@ private:
     void abortAndJoin();
     void joinThread();
     void setOptionResult(CURLcode code);
+    QString timeoutReason() const;
     static int curlProgressFunction(void *clientp, curl_off_t dltotal, curl_off_t dlnow,
                                     curl_off_t ultotal, curl_off_t ulnow);
 
@@ -221,6 +234,14 @@ private:
     std::FILE *m_putFile = nullptr;
     qint64 m_putFileSize = 0;
     bool m_runningInForeground = false;
+    long m_connectTimeout = 0;
+    long m_transferTimeout = 0;
+    bool m_transferTimeoutChosen = false;
+    long m_lowSpeedTime = 0;
+    qint64 m_maximumSize = 0;
+    // Written by the transfer thread, read once the transfer has ended.
+    qint64 m_receivedBytes = 0;
+    std::atomic<bool> m_tooLarge {false};
 
     curl_slist *m_headerList = nullptr;
     curl_mime *m_mime = nullptr;

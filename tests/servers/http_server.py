@@ -17,6 +17,12 @@ Routes:
   /close-mid-body          chunked, half a body, then the connection closes
   /wrong-length            Content-Length 1000, 500 bytes, then the connection closes
   /stall?seconds=S         headers and a few bytes, then silence for S seconds
+  /drip?every=S            chunked, two bytes every S seconds, for as long as the client listens
+  /silent?seconds=S        reads the request and answers nothing for S seconds (default 600)
+  /large-chunked?size=N    N bytes of the /large pattern, chunked, without Content-Length
+
+With --mute the server accepts connections and never reads or writes anything: not even a TLS
+handshake completes against it.
   /modified                Last-Modified in 2001; 304 when If-Modified-Since is later
   /d/<name>                the file <name> of the --files folder (404 when missing)
 """
@@ -133,6 +139,37 @@ class Handler(BaseHTTPRequestHandler):
             self.wfile.flush()
             time.sleep(float(query.get("seconds", "30")))
             self.close_now()
+        elif path == "/drip":
+            self.send_response(200)
+            self.send_header("Content-Type", "text/plain")
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            every = float(query.get("every", "0.5"))
+            try:
+                while True:
+                    self.wfile.write(b"2\r\n..\r\n")
+                    self.wfile.flush()
+                    time.sleep(every)
+            except OSError:
+                self.close_connection = True
+        elif path == "/silent":
+            time.sleep(float(query.get("seconds", "600")))
+            self.close_now()
+        elif path == "/large-chunked":
+            self.send_response(200)
+            self.send_header("Content-Type", "application/octet-stream")
+            self.send_header("Transfer-Encoding", "chunked")
+            self.end_headers()
+            left = int(query.get("size", "1048576"))
+            block = pattern(65536)
+            try:
+                while left > 0:
+                    part = block[:min(left, len(block))]
+                    self.wfile.write(b"%x\r\n%s\r\n" % (len(part), part))
+                    left -= len(part)
+                self.wfile.write(b"0\r\n\r\n")
+            except OSError:
+                self.close_connection = True
         elif path == "/modified":
             since = self.headers.get("If-Modified-Since")
             if since:
@@ -181,13 +218,28 @@ def exit_when_stdin_closes():
         os._exit(0)
 
 
+def serve_mute(port):
+    listener = socket.create_server(("127.0.0.1", port))
+    print(listener.getsockname()[1], flush=True)
+    threading.Thread(target=exit_when_stdin_closes, daemon=True).start()
+    held = []
+    while True:
+        connection, _ = listener.accept()
+        held.append(connection)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--mute", action="store_true",
+                        help="accept connections and never answer")
     parser.add_argument("--cert", help="PEM certificate: serve HTTPS")
     parser.add_argument("--key", help="PEM private key of the certificate")
     parser.add_argument("--files", help="folder served under /d/")
     args = parser.parse_args()
+    if args.mute:
+        serve_mute(args.port)
+        return
     global FILES_DIR
     FILES_DIR = args.files
 
