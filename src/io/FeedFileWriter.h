@@ -8,10 +8,19 @@
 // "<B>.xml-bak" and "<B>.xml.plist-bak" in the feed's folder, and the generation before in the
 // "Temporary" folder of the user folder (B is the feed file's name without its extension).
 //
-// Nothing the user had is given up before the new files are safely on disk: both new files are
-// written to temporary files in the feed's folder and flushed first; only then do the backups
-// rotate and the new files take the feed's names. A write that fails (read-only folder, full disk)
-// leaves the previous feed, its companion and every backup as they were.
+// Nothing the user had is given up before the new files are in place: both new files are
+// written to temporary files beside their targets and flushed, the current files are kept under
+// temporary names (a second link), the new files take the names, and only then do the backups
+// rotate. A save that fails at any step (a folder in the way, a read-only folder, a full disk,
+// a name too long) leaves the feed, its companion and every backup exactly as they were, and
+// says why with the system's reason.
+//
+// A saved file keeps its mode and, where the system allows, its owner; a new feed follows the
+// umask and a new companion takes the feed's mode. A feed reached through a symbolic link is
+// saved into the file the link names (its companion and backups beside that file), and the link
+// stays. Temporary files are hidden and named after their target
+// (".news.xml.vlx-save-Ab3xYz", shortened with a hash where the name is long); those a crash
+// left behind are removed by the next save of the same feed.
 class FeedFileWriter
 {
 public:
@@ -19,6 +28,9 @@ public:
     {
         bool ok = false;
         QString problem; // why it failed, for the user
+        // Set when the feed was saved but the backups could not be moved on; the older
+        // generations are then left as they were.
+        QString backupProblem;
     };
 
     // The companion name: the whole file name with ".plist" appended.

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -201,4 +202,144 @@ TEST(FeedFileWriter, BackupFileMovesThroughBothGenerations)
     EXPECT_EQ(readAll(folder.path() + "/n.xml.plist-bak"), "curp");
     EXPECT_EQ(readAll(temporary.path() + "/n.xml-bak"), "prev");
     EXPECT_FALSE(QFileInfo::exists(temporary.path() + "/n.xml.plist-bak"));
+}
+
+namespace {
+mode_t modeOf(const QString &path)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// Hidden files beside the feed: a save leaves none of its own behind.
+QStringList hiddenFiles(const QString &folder)
+{
+    return QDir(folder).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden);
+}
+} // namespace
+
+TEST(FeedFileWriter, AFailedSaveLeavesEveryFileAndBackupAsItWas)
+{
+    QTemporaryDir folder, temporary;
+    const QString feed = QDir(folder.path()).filePath("news.xml");
+    writeAll(folder.path() + "/news.xml-bak", "older");
+    writeAll(folder.path() + "/news.xml.plist-bak", "older plist");
+    writeAll(temporary.path() + "/news.xml-bak", "oldest");
+    // A folder where the feed should be: nothing can be saved over it.
+    ASSERT_TRUE(QDir().mkdir(feed));
+    writeAll(feed + ".plist", "old plist");
+    auto result = FeedFileWriter::save(feed, "new", entry("news.xml"), temporary.path());
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.problem.endsWith("could not be replaced: Is a directory"))
+        << result.problem.toStdString();
+    EXPECT_EQ(readAll(feed + ".plist"), "old plist");
+    EXPECT_EQ(readAll(folder.path() + "/news.xml-bak"), "older");
+    EXPECT_EQ(readAll(folder.path() + "/news.xml.plist-bak"), "older plist");
+    EXPECT_EQ(readAll(temporary.path() + "/news.xml-bak"), "oldest");
+    EXPECT_TRUE(hiddenFiles(folder.path()).isEmpty());
+
+    // The feed can be replaced but its companion cannot: the feed is put back too.
+    ASSERT_TRUE(QDir(feed).removeRecursively());
+    QFile::remove(feed + ".plist");
+    writeAll(feed, "old");
+    ASSERT_TRUE(QDir().mkdir(feed + ".plist"));
+    result = FeedFileWriter::save(feed, "new", entry("news.xml"), temporary.path());
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.problem.contains("news.xml.plist\" could not be replaced: Is a directory"))
+        << result.problem.toStdString();
+    EXPECT_EQ(readAll(feed), "old");
+    EXPECT_EQ(readAll(folder.path() + "/news.xml-bak"), "older");
+    EXPECT_EQ(readAll(temporary.path() + "/news.xml-bak"), "oldest");
+    EXPECT_TRUE(hiddenFiles(folder.path()).isEmpty());
+}
+
+TEST(FeedFileWriter, SavedFilesKeepTheirModeAndNewOnesFollowTheUmask)
+{
+    QTemporaryDir folder;
+    const QString feed = QDir(folder.path()).filePath("private.xml");
+    writeAll(feed, "old");
+    writeAll(feed + ".plist", "old plist");
+    ASSERT_EQ(::chmod(QFile::encodeName(feed).constData(), 0600), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(feed + ".plist").constData(), 0640), 0);
+    ASSERT_TRUE(FeedFileWriter::save(feed, "new", entry("private.xml"), {}).ok);
+    EXPECT_EQ(modeOf(feed), 0600u);
+    EXPECT_EQ(modeOf(feed + ".plist"), 0640u);
+    EXPECT_EQ(modeOf(folder.path() + "/private.xml-bak"), 0600u);
+
+    const mode_t previous = ::umask(027);
+    const QString fresh = QDir(folder.path()).filePath("fresh.xml");
+    const bool saved = FeedFileWriter::save(fresh, "new", entry("fresh.xml"), {}).ok;
+    ::umask(previous);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(modeOf(fresh), 0640u);
+    EXPECT_EQ(modeOf(fresh + ".plist"), 0640u);
+}
+
+TEST(FeedFileWriter, SavingThroughALinkWritesTheLinkedFileAndKeepsTheLink)
+{
+    QTemporaryDir real, links;
+    const QString target = QDir(real.path()).filePath("feed.xml");
+    writeAll(target, "old");
+    const QString link = QDir(links.path()).filePath("shortcut.xml");
+    ASSERT_TRUE(QFile::link(target, link));
+    const auto result = FeedFileWriter::save(link, "new", entry("shortcut.xml"), {});
+    ASSERT_TRUE(result.ok) << result.problem.toStdString();
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(QFileInfo(link).symLinkTarget(), target);
+    EXPECT_EQ(readAll(target), "new");
+    // Companion and backup live beside the file itself.
+    EXPECT_EQ(readAll(real.path() + "/feed.xml-bak"), "old");
+    EXPECT_TRUE(QFileInfo::exists(target + ".plist"));
+    EXPECT_EQ(QDir(links.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+              QStringList {"shortcut.xml"});
+
+    // A link to a file not made yet, written relative to its folder.
+    ASSERT_EQ(::symlink("later.xml", QFile::encodeName(real.path() + "/soon.xml").constData()),
+              0);
+    ASSERT_TRUE(FeedFileWriter::save(real.path() + "/soon.xml", "first", entry("soon.xml"), {}).ok);
+    EXPECT_EQ(readAll(real.path() + "/later.xml"), "first");
+    EXPECT_TRUE(QFileInfo(real.path() + "/soon.xml").isSymLink());
+}
+
+TEST(FeedFileWriter, NamesNearTheFileSystemLimitSaveOrSayWhy)
+{
+    QTemporaryDir folder, temporary;
+    // 245 bytes: the companion (251) and the backups (249, 255) fit, the temporaries are
+    // shortened to fit.
+    const QString name = QString(241, u'n') + ".xml";
+    const QString feed = QDir(folder.path()).filePath(name);
+    for (const QByteArray version : {"v1", "v2", "v3"}) {
+        const auto result = FeedFileWriter::save(feed, version, entry(name), temporary.path());
+        ASSERT_TRUE(result.ok) << result.problem.toStdString();
+        EXPECT_TRUE(result.backupProblem.isEmpty()) << result.backupProblem.toStdString();
+    }
+    EXPECT_EQ(readAll(feed), "v3");
+    EXPECT_EQ(readAll(folder.path() + "/" + QString(241, u'n') + ".xml-bak"), "v2");
+    EXPECT_EQ(readAll(temporary.path() + "/" + QString(241, u'n') + ".xml-bak"), "v1");
+    EXPECT_TRUE(hiddenFiles(folder.path()).isEmpty());
+
+    // 250 bytes: the companion's name cannot exist; nothing is written and the reason is given.
+    const QString tooLong = QDir(folder.path()).filePath(QString(246, u'l') + ".xml");
+    const auto result = FeedFileWriter::save(tooLong, "x", entry("long"), temporary.path());
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.problem.endsWith("could not be saved: File name too long"))
+        << result.problem.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(tooLong));
+    EXPECT_TRUE(hiddenFiles(folder.path()).isEmpty());
+}
+
+TEST(FeedFileWriter, TemporariesLeftByACrashGoWithTheNextSaveOfThatFeed)
+{
+    QTemporaryDir folder;
+    const QString feed = QDir(folder.path()).filePath("news.xml");
+    writeAll(feed, "old");
+    const QStringList stale {".news.xml.vlx-save-Ab12Cd", ".news.xml.plist.vlx-save-x9Y8z7"};
+    const QStringList others {".news.xml.backup", ".other.xml.vlx-save-Ab12Cd",
+                              ".news.xml.vlx-save-toolong"};
+    for (const QString &name : stale + others)
+        writeAll(folder.path() + "/" + name, QByteArray(1024, 'x'));
+    ASSERT_TRUE(FeedFileWriter::save(feed, "new", entry("news.xml"), {}).ok);
+    QStringList expected = others;
+    expected.sort();
+    EXPECT_EQ(hiddenFiles(folder.path()), expected);
 }
