@@ -1,5 +1,6 @@
 #include "io/vlxXMLDOM.h"
 
+#include "io/StartTagScanner.h"
 #include "io/XMLentities.h"
 
 #include <QStringDecoder>
@@ -8,6 +9,7 @@
 #include <libxml/dict.h>
 #include <libxml/entities.h>
 #include <libxml/globals.h>
+#include <libxml/hash.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
@@ -351,6 +353,7 @@ struct ParseState
     QByteArray pendingText;
     bool tooLarge = false;
     bool outOfMemory = false;
+    qint64 crowdedTagLine = 0; // where a start tag with too many attributes was found, from 1
 
     xmlDocPtr helperDoc = nullptr;
     bool haveError = false;
@@ -594,6 +597,39 @@ void internalSubset(void *ctx, const xmlChar *name, const xmlChar *externalId,
         return;
     const char *text = reinterpret_cast<const char *>(name ? name : BAD_CAST "");
     state->addCopy(vlxXMLDOM::DocumentType, text, std::strlen(text));
+}
+
+// The declared content of an entity is parsed as markup where the entity is used: its start tags
+// are counted like those of the document before libxml2 sees them.
+void entityDecl(void *ctx, const xmlChar *name, int type, const xmlChar *publicId,
+                const xmlChar *systemId, xmlChar *content)
+{
+    ParseState *state = stateOf(ctx);
+    if (state && content) {
+        StartTagScanner scanner;
+        if (!scanner.scan(reinterpret_cast<const char *>(content))) {
+            auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+            state->crowdedTagLine = ctxt && ctxt->input ? ctxt->input->line : 1;
+            xmlStopParser(state->mainContext);
+            return;
+        }
+    }
+    xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
+}
+
+// Called when the document type declaration has been read. Attribute defaults it declared are
+// dropped before the first element: libxml2 would add every one of them to every such element
+// (a few declarations then multiply the time and memory of a document of empty tags), and the
+// tree keeps attributes as written anyway.
+void externalSubset(void *ctx, const xmlChar *name, const xmlChar *externalId,
+                    const xmlChar *systemId)
+{
+    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    if (ctxt && ctxt->attsDefault) {
+        xmlHashFree(ctxt->attsDefault, xmlHashDefaultDeallocator);
+        ctxt->attsDefault = nullptr;
+    }
+    xmlSAX2ExternalSubset(ctx, name, externalId, systemId);
 }
 
 // Entity lookup: declared entities as usual; a name the document never declared gets an empty
@@ -928,6 +964,8 @@ struct vlxXMLDOM::TextSource
     qint64 limit = 0;
     qint64 delivered = 0;
     bool tooLarge = false;
+    StartTagScanner scanner;
+    bool pendingScanned = false;
 
     static int read(void *context, char *buffer, int length)
     {
@@ -935,6 +973,7 @@ struct vlxXMLDOM::TextSource
         if (length <= 0)
             return 0;
         if (source->pendingAt >= source->pending.size()) {
+            source->pendingScanned = false;
             if (source->rest.isEmpty())
                 return 0;
             // A slice never ends between the two halves of a surrogate pair.
@@ -944,6 +983,12 @@ struct vlxXMLDOM::TextSource
             source->pending = source->rest.first(units).toUtf8();
             source->pendingAt = 0;
             source->rest = source->rest.sliced(units);
+        }
+        // Each slice is scanned before any of it reaches the parser.
+        if (!source->pendingScanned) {
+            source->pendingScanned = true;
+            if (!source->scanner.scan(source->pending))
+                return -1;
         }
         const auto count = int(std::min<qsizetype>(length, source->pending.size() - source->pendingAt));
         if (source->delivered + count > source->limit) {
@@ -1052,9 +1097,24 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
         fail(QStringLiteral("Document is empty"), 1);
         return false;
     }
+    // The whole text is at hand: its start tags are counted before libxml2 reads any of it.
+    StartTagScanner scanner;
+    bool bigEndian = false;
+    const int unitSize = StartTagScanner::unitSizeOf(bytes, &bigEndian);
+    if (unitSize == 1 ? !scanner.scan(bytes) : !scanner.scanUnits(bytes, unitSize, bigEndian)) {
+        failCrowdedTag(scanner.line());
+        return false;
+    }
     return guardedParse(
         [&] { return xmlCreateMemoryParserCtxt(bytes.constData(), int(bytes.size())); }, nullptr,
         std::size_t(bytes.size()));
+}
+
+void vlxXMLDOM::failCrowdedTag(qint64 line)
+{
+    fail(QStringLiteral("A start tag has more than %1 attributes.")
+             .arg(StartTagScanner::kMaximumAttributes),
+         int(std::min<qint64>(line, INT_MAX)));
 }
 
 bool vlxXMLDOM::guardedParse(const std::function<xmlParserCtxtPtr()> &createContext,
@@ -1108,6 +1168,8 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
     sax->processingInstruction = VLX_GUARDED(processingInstruction);
     sax->reference = VLX_GUARDED(reference);
     sax->internalSubset = VLX_GUARDED(internalSubset);
+    sax->externalSubset = VLX_GUARDED(externalSubset);
+    sax->entityDecl = VLX_GUARDED(entityDecl);
     sax->serror = VLX_GUARDED(recordError);
     // Without a structured handler libxml2 would also print every error to stderr.
     sax->error = nullptr;
@@ -1134,7 +1196,8 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
         tree->version = reinterpret_cast<const char *>(tree->declarations->version);
     else if (ctxt->version)
         tree->version = reinterpret_cast<const char *>(ctxt->version);
-    const bool wellFormed = ctxt->wellFormed != 0 && !state.tooLarge && !state.outOfMemory;
+    const bool wellFormed = ctxt->wellFormed != 0 && !state.tooLarge && !state.outOfMemory
+        && state.crowdedTagLine == 0;
     const int lastLine = ctxt->input ? ctxt->input->line : 0;
     context.reset();
 
@@ -1142,6 +1205,14 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
         fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.")
                  .arg(source->limit),
              0);
+        return false;
+    }
+    if (source && source->scanner.exceeded()) {
+        failCrowdedTag(source->scanner.line());
+        return false;
+    }
+    if (state.crowdedTagLine > 0) {
+        failCrowdedTag(state.crowdedTagLine);
         return false;
     }
     if (!wellFormed) {

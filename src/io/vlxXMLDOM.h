@@ -16,7 +16,9 @@ class vlxXMLNode;
 
 // Read access to one parsed XML document. Every feed, extension element and web-service reply is
 // read through this class, so it is built for untrusted input: nothing external is ever loaded,
-// entities declared by the document are never expanded, the input size is capped, and named
+// entities declared by the document are never expanded, the input size is capped, a start tag
+// with more than StartTagScanner::kMaximumAttributes attributes is refused before the parser
+// reads it, attribute defaults of the DTD are not applied (attributes stay as written), and named
 // references the document did not declare (&nbsp;, &eacute;) are kept as reference nodes and
 // resolved here from XMLentities instead of failing the parse.
 //
@@ -153,6 +155,7 @@ private:
     bool parseWith(const std::function<_xmlParserCtxt *()> &createContext, TextSource *source,
                    std::size_t sizeHint);
     void fail(const QString &description, int line);
+    void failCrowdedTag(qint64 line);
     QString styleSheetOfType(const QString &type) const;
 
     struct Private;

@@ -1,0 +1,182 @@
+#include "io/StartTagScanner.h"
+
+#include <algorithm>
+#include <cstring>
+
+StartTagScanner::StartTagScanner(int maximumAttributes) : m_maximum(maximumAttributes) { }
+
+bool StartTagScanner::scan(QByteArrayView text)
+{
+    const char *at = text.data();
+    const char *const end = at + text.size();
+    while (at < end && !m_exceeded) {
+        if (m_state == State::Text) {
+            // Character data is most of a document: skip to the next markup at once.
+            const auto *open = static_cast<const char *>(std::memchr(at, '<', size_t(end - at)));
+            const char *stop = open ? open : end;
+            m_line += std::count(at, stop, '\n');
+            at = stop;
+            if (!open)
+                break;
+        }
+        step(*at++);
+    }
+    return !m_exceeded;
+}
+
+bool StartTagScanner::scanUnits(QByteArrayView data, int unitSize, bool bigEndian)
+{
+    const qsizetype units = data.size() / unitSize;
+    const auto *bytes = reinterpret_cast<const uchar *>(data.data());
+    for (qsizetype i = 0; i < units && !m_exceeded; ++i) {
+        quint32 unit = 0;
+        for (int b = 0; b < unitSize; ++b) {
+            const int index = bigEndian ? b : unitSize - 1 - b;
+            unit = (unit << 8) | bytes[i * unitSize + index];
+        }
+        // Only ASCII characters shape markup; anything else stands in as a letter.
+        step(unit < 0x80 ? char(unit) : 'x');
+    }
+    return !m_exceeded;
+}
+
+int StartTagScanner::unitSizeOf(QByteArrayView data, bool *bigEndian)
+{
+    *bigEndian = false;
+    if (data.size() < 4)
+        return 1;
+    const auto *b = reinterpret_cast<const uchar *>(data.data());
+    const auto starts = [b](uchar b0, uchar b1, uchar b2, uchar b3) {
+        return b[0] == b0 && b[1] == b1 && b[2] == b2 && b[3] == b3;
+    };
+    if (starts(0, 0, 0xFE, 0xFF) || starts(0, 0, 0, '<')) {
+        *bigEndian = true;
+        return 4;
+    }
+    if (starts(0xFF, 0xFE, 0, 0) || starts('<', 0, 0, 0))
+        return 4;
+    if ((b[0] == 0xFE && b[1] == 0xFF) || starts(0, '<', 0, '?')) {
+        *bigEndian = true;
+        return 2;
+    }
+    if ((b[0] == 0xFF && b[1] == 0xFE) || starts('<', 0, '?', 0))
+        return 2;
+    return 1;
+}
+
+void StartTagScanner::leaveMarkup()
+{
+    m_state = m_inSubset ? State::Subset : State::Text;
+    m_run = 0;
+}
+
+void StartTagScanner::step(char c)
+{
+    if (c == '\n')
+        ++m_line;
+    switch (m_state) {
+    case State::Text:
+        if (c == '<')
+            m_state = State::Open;
+        break;
+    case State::Subset:
+        if (c == '<') {
+            m_state = State::Open;
+        } else if (c == ']') {
+            m_inSubset = false;
+            m_state = State::Declaration;
+        }
+        break;
+    case State::Open:
+        m_run = 0;
+        if (c == '!') {
+            m_state = State::Bang;
+            m_bangLength = 0;
+        } else if (c == '?') {
+            m_state = State::Instruction;
+        } else if (c == '/') {
+            m_state = State::EndTag;
+        } else if (m_inSubset) {
+            m_state = State::Declaration; // not well-formed; read on to its ">"
+            m_quote = 0;
+        } else if (c == '>') {
+            leaveMarkup();
+        } else {
+            m_state = State::StartTag;
+            m_attributes = 0;
+            m_quote = 0;
+            m_tagLine = m_line;
+        }
+        break;
+    case State::Bang: {
+        static constexpr char kComment[] = "--";
+        static constexpr char kCData[] = "[CDATA[";
+        m_bang[m_bangLength++] = c;
+        const QByteArrayView seen(m_bang, m_bangLength);
+        if (seen == QByteArrayView(kComment)) {
+            m_state = State::Comment;
+        } else if (seen == QByteArrayView(kCData)) {
+            m_state = State::CData;
+        } else if (!QByteArrayView(kComment).startsWith(seen)
+                   && !QByteArrayView(kCData).startsWith(seen)) {
+            // A declaration: what was held back belongs to it.
+            m_state = State::Declaration;
+            m_quote = 0;
+            const qint64 line = m_line; // those characters were counted already
+            for (int i = 0; i < m_bangLength; ++i)
+                step(m_bang[i]);
+            m_line = line;
+        }
+        break;
+    }
+    case State::Comment:
+        if (c == '>' && m_run >= 2)
+            leaveMarkup();
+        else
+            m_run = c == '-' ? m_run + 1 : 0;
+        break;
+    case State::CData:
+        if (c == '>' && m_run >= 2)
+            leaveMarkup();
+        else
+            m_run = c == ']' ? m_run + 1 : 0;
+        break;
+    case State::Instruction:
+        if (c == '>' && m_run >= 1)
+            leaveMarkup();
+        else
+            m_run = c == '?' ? 1 : 0;
+        break;
+    case State::EndTag:
+        if (c == '>')
+            leaveMarkup();
+        break;
+    case State::StartTag:
+        if (m_quote) {
+            if (c == m_quote)
+                m_quote = 0;
+        } else if (c == '"' || c == '\'') {
+            m_quote = c;
+            if (++m_attributes > m_maximum)
+                m_exceeded = true;
+        } else if (c == '>') {
+            leaveMarkup();
+        } else if (c == '<') {
+            m_state = State::Open; // not well-formed; the parser stops here
+        }
+        break;
+    case State::Declaration:
+        if (m_quote) {
+            if (c == m_quote)
+                m_quote = 0;
+        } else if (c == '"' || c == '\'') {
+            m_quote = c;
+        } else if (c == '[' && !m_inSubset) {
+            m_inSubset = true;
+            m_state = State::Subset;
+        } else if (c == '>') {
+            leaveMarkup();
+        }
+        break;
+    }
+}
