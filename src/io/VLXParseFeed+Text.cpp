@@ -78,26 +78,34 @@ std::optional<QString> decodeIconv(QByteArrayView bytes, const QByteArray &chars
     iconv_t cd = iconv_open(target, charset.constData());
     if (cd == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
-    // Each input byte yields at most one UTF-16 code unit pair; 4 bytes per input byte is ample.
-    QString text(bytes.size() * 2 + 8, Qt::Uninitialized);
-    char *in = const_cast<char *>(bytes.data());
-    size_t inLeft = static_cast<size_t>(bytes.size());
-    char *outStart = reinterpret_cast<char *>(text.data());
-    char *out = outStart;
-    size_t outLeft = static_cast<size_t>(text.size()) * 2;
-    bool ok = true;
-    while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
-            ok = false;
+    // Two units per byte suit most charsets; some give more for one byte (a TSCII byte can
+    // stand for four characters). When the room runs out the conversion starts over with twice
+    // the room: the C library's converters do not all resume correctly in the middle of the
+    // characters of one byte.
+    QString text;
+    qsizetype capacity = bytes.size() * 2 + 8;
+    qsizetype used = 0; // bytes of text filled
+    bool ok = false;
+    for (;;) {
+        text.resize(capacity);
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        char *in = const_cast<char *>(bytes.data());
+        size_t inLeft = static_cast<size_t>(bytes.size());
+        char *outStart = reinterpret_cast<char *>(text.data());
+        char *out = outStart;
+        size_t outLeft = static_cast<size_t>(capacity) * 2;
+        // The final call writes any shift sequence the charset still owes.
+        ok = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) && inLeft == 0
+            && iconv(cd, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
+        used = out - outStart;
+        if (ok || errno != E2BIG)
             break;
-        }
+        capacity *= 2;
     }
-    if (ok && iconv(cd, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
-        ok = false;
     iconv_close(cd);
     if (!ok)
         return std::nullopt;
-    text.truncate((out - outStart) / 2);
+    text.truncate(used / 2);
     if (text.isNull())
         text = QString(u""_s);
     return text;

@@ -83,6 +83,22 @@ TEST(VLXParseFeedDecoding, DeclaredEightBitCharsets)
     EXPECT_EQ(titleOf(decodeFile("iso885915.xml")), u"Prix \u20ac"_s);
 }
 
+TEST(VLXParseFeedDecoding, CharsetsThatGiveSeveralCharactersForOneByte)
+{
+    // One TSCII byte stands for a whole Tamil syllable of four characters, so the decoded text
+    // has more UTF-16 units than there were bytes, twice over.
+    const QString syllable = u"\u0bb8\u0bcd\u0bb0\u0bc0"_s;
+    for (int count : {1, 3000, 3001, 3002, 3003}) {
+        const QByteArray feed = "<?xml version=\"1.0\" encoding=\"TSCII\"?>\n<rss version=\"2.0\">"
+                                "<channel><title>"
+            + QByteArray(count, '\x82') + "</title></channel></rss>";
+        const QString text = VLXParseFeed::stringFromXMLData(feed);
+        ASSERT_FALSE(text.isNull());
+        EXPECT_EQ(titleOf(text), syllable.repeated(count)) << count;
+        EXPECT_TRUE(text.endsWith(u"</title></channel></rss>"));
+    }
+}
+
 TEST(VLXParseFeedDecoding, UnknownAndBrokenCharsets)
 {
     // An unknown name keeps the UTF-8 reading; when UTF-8 fails too, nothing decodes.
