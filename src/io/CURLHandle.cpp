@@ -593,7 +593,7 @@ std::optional<QByteArray> CURLHandle::loadInForeground()
     std::shared_ptr<URLHandle> keepAlive = weak_from_this().lock();
     if (isTransferRunning() && !m_abortBackground) {
         qWarning("CURLHandle: a background load of %s is still running",
-                 qPrintable(url().toString()));
+                 qPrintable(url().toString(QUrl::RemoveUserInfo)));
         return std::nullopt;
     }
     // A cancelled transfer still winding down ends first: the easy handle is not shared.
