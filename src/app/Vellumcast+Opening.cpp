@@ -176,6 +176,7 @@ FeedDocument::LoadResult Vellumcast::loadText(const QString &text, const FeedLis
     if (m_terminating)
         return {FeedDocument::LoadOutcome::Unsaved, false, false};
     finalizeChanges();
+    closeMessagePanel();
     drawOnce();
     FeedDocument::LoadOptions options;
     options.validate = validate;
@@ -237,6 +238,7 @@ int Vellumcast::reparseLoadedFeed(const QString &text)
 {
     if (m_terminating)
         return 1;
+    closeMessagePanel();
     FeedDocument::LoadOptions options;
     options.rereading = true;
     options.reloadImage = false;

@@ -2,6 +2,7 @@
 #include "app/Vellumcast.h"
 
 #include "app/FeedListModel.h"
+#include "editors/openURLPanel.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
@@ -9,11 +10,11 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QInputDialog>
 #include <QMainWindow>
 
 bool Vellumcast::checkRequiredFields()
 {
+    closeMessagePanel();
     VLXFeed &feed = *m_document->feed();
     feed.clearParseXMLErrorList();
     feed.validate();
@@ -54,8 +55,8 @@ bool Vellumcast::actualSaveDocument(int row)
         || m_feedList->entry(row).uniqueIdentifier != m_document->entry().uniqueIdentifier)
         return false;
     const FeedListEntry &entry = m_document->entry();
-    const QUrl url = entry.url.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(entry.url)
-                                                            : QUrl(entry.url);
+    const QUrl url
+        = entry.url.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(entry.url) : QUrl(entry.url);
     if (entry.transient || entry.url.isEmpty() || !url.isLocalFile()
         || entry.fileName.startsWith(QLatin1String("(untitled)"))) {
         if (actualSaveDocumentAs(row).isEmpty())
@@ -199,25 +200,23 @@ void Vellumcast::setUpDocumentCommands()
             finalizeChanges();
             if (!askToSaveChanges(false))
                 return;
+            showSelectedTab(FeedsTab);
             // The panel offers the addresses opened before, most recent first.
+            const QString historyKey = QStringLiteral("feedDownloadHistory");
             QStringList history;
-            for (const QVariant &value : userDefaults()
-                                             .array(QStringLiteral("feedDownloadHistory"))
-                                             .value_or(QVariantList()))
+            for (const QVariant &value : userDefaults().array(historyKey).value_or(QVariantList()))
                 history << value.toString();
-            bool accepted = false;
-            const QString typed
-                = QInputDialog::getItem(m_documentWindow, tr("Open URL"), tr("Feed address:"),
-                                        history, 0, true, &accepted)
-                      .trimmed();
-            if (!accepted || typed.isEmpty())
+            openURLPanel panel;
+            panel.setHistory(history);
+            if (panel.showOpenURLPanel(m_documentWindow) != 1)
                 return;
-            history.removeAll(typed);
-            history.prepend(typed);
-            userDefaults().setObject(QVariantList(history.cbegin(), history.cend()),
-                                     QStringLiteral("feedDownloadHistory"));
-            QString address = typed;
-            if (QUrl(address).scheme().isEmpty())
+            history = panel.history();
+            userDefaults().setObject(QVariantList(history.cbegin(), history.cend()), historyKey);
+            const QList<QUrl> urls = panel.URLs();
+            if (urls.isEmpty())
+                return;
+            QString address = urls.first().toString(QUrl::FullyEncoded);
+            if (urls.first().scheme().isEmpty())
                 address = QStringLiteral("http://") + address;
             rememberPreviousEntry();
             openFeedAtPath(address);

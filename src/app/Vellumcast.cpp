@@ -91,6 +91,7 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         restoreWindowFrame();
         setupToolbar();
         setUpDocumentCommands();
+        setUpMessagePanel();
     }
     m_feedController = delegate;
     const bool returnIsNL
@@ -307,6 +308,7 @@ bool Vellumcast::eventFilter(QObject *watched, QEvent *event)
             event->ignore();
             return true;
         }
+        closeMessagePanel();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -113,6 +113,8 @@ public:
     int selectedItemRow() const;
     bool isDescendantOfItemTabs(const QWidget *view) const;
     void selectFeed();
+    // Shows the first item with exactly that title on the items tab; nothing when none has it.
+    void selectFeedItemWithTitle(const QString &title);
     void reloadItemTable();
     // The row of the loaded feed's entry, -1 when none is listed.
     int lastFeedViewed() const;
@@ -120,7 +122,8 @@ public:
     int previousFeedViewed() const;
     int tabsFeedsIndex() const { return m_tabsFeedsIndex; }
 
-    // --- The status line and what other windows put beside it -------------------------------------
+    // --- The status line and what other windows put beside it
+    // -------------------------------------
     void setStatusText(const QString &text);
     QString statusText() const;
     void addButtonToStatusLine(QWidget *view);
@@ -223,6 +226,12 @@ public:
     // What View XML asks of the window: the loaded feed's text as read beside its text now.
     XMLSourceRequest viewXMLRequest() const;
 
+    // --- The message-list panel (Vellumcast+Messages.cpp) ----------------------------------
+    // Shows the loaded feed's repairs, errors and warnings (the "viewParseLog" command).
+    void viewParseLog();
+    // Before the feed is checked or read again, and when the window closes.
+    void closeMessagePanel();
+
     // --- Saving (Vellumcast+Saving.cpp) ------------------------------------------------------
     bool checkRequiredFields();
     // Saves the loaded feed; the row must be its entry's (no feed is ever written under another
@@ -271,6 +280,7 @@ private:
     void tabChanged(int index);
     void editCommand(const char *slot);
     void setUpDocumentCommands();
+    void setUpMessagePanel();
 
     // Opening (Vellumcast+Opening.cpp).
     // A text with the entry it belongs to, read into the document; the feed and its entry come

@@ -1,0 +1,142 @@
+#include "AppFixture.h"
+
+#include "app/Controller.h"
+#include "app/ItemsPane.h"
+#include "app/Vellumcast.h"
+#include "common/LocalServer.h"
+#include "common/TestSupport.h"
+#include "editors/errorListing.h"
+#include "editors/openURLPanel.h"
+#include "model/VLXFeed.h"
+#include "platform/MemoryDefaultsStore.h"
+#include "ui/VLXButton.h"
+#include "ui/VLXComboBox.h"
+#include "ui/VLXOutlineView.h"
+#include "ui/VLXTableView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMainWindow>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+class MessagePanelWindowTest : public AppFixture
+{
+protected:
+    // Starts with the sample feed shown; the wizard offer is declined.
+    Vellumcast &start()
+    {
+        alerts->queueAnswer(AlertService::kAlternate);
+        startApplication();
+        QTest::qWait(300);
+        alerts->clear();
+        return *controller->feedController();
+    }
+    QModelIndex find(const QString &text, const QModelIndex &parent = {}) const
+    {
+        const QAbstractItemModel *model = errorListing::sharedInstance()->errors()->model();
+        for (int row = 0; row < model->rowCount(parent); ++row) {
+            const QModelIndex index = model->index(row, 0, parent);
+            if (index.data().toString() == text)
+                return index;
+            if (const QModelIndex inside = find(text, index); inside.isValid())
+                return inside;
+        }
+        return {};
+    }
+    int mainTab(Vellumcast &window) const
+    {
+        return window.outlet<QTabWidget>("tabsFeeds")->currentIndex();
+    }
+};
+
+TEST_F(MessagePanelWindowTest, ABrokenFeedShowsItsMessagesAndTheyLeadToTheirItem)
+{
+    Vellumcast &window = start();
+    const QString path = QDir(home()).filePath("broken.xml");
+    writeFile(path, TestSupport::readData("feeds/episodes-with-problems.xml"));
+    // The reading results offer "View Log" (the scripted answer takes it).
+    window.openFeedAtPath(path);
+    ASSERT_EQ(alerts->alerts().size(), 1);
+    EXPECT_EQ(alerts->alerts().first().title, "Feed Parsing Results:");
+    errorListing *panel = errorListing::sharedInstance();
+    ASSERT_TRUE(panel->windowOpen());
+    EXPECT_EQ(panel->panel()->parentWidget(), window.window());
+    EXPECT_EQ(panel->repairButton()->text(), "1 Repairs");
+    EXPECT_EQ(panel->errorButton()->text(), "8 Errors");
+    EXPECT_EQ(panel->warnButton()->text(), "5 Warnings");
+
+    VLXOutlineView *outline = panel->errors();
+    outline->setCurrentIndex(
+        find("Validate Error - Item link can not be blank", find("Item - \"Episode 3\"")));
+    EXPECT_EQ(mainTab(window), Vellumcast::ItemsTab);
+    EXPECT_EQ(window.itemsPane()->itemTable()->selectedRow(), 2);
+    EXPECT_EQ(window.itemsPane()->shownItem(), 2);
+    outline->setCurrentIndex(find("RSS Feed: \"Broken Episodes\""));
+    EXPECT_EQ(mainTab(window), Vellumcast::FeedsTab);
+
+    // Toggling reads the loaded feed again: warnings off.
+    panel->warnButton()->click();
+    EXPECT_FALSE(find("Validate Warning - The item pubDate should not be blank").isValid());
+    EXPECT_TRUE(find("Validate Error - Item link is not a valid URL").isValid());
+
+    // The panel closes before the feed is read again (whose results are closed this time) and
+    // when the window closes.
+    alerts->queueAnswer(AlertService::kAlternate);
+    window.reparseLoadedFeed(window.document()->text());
+    EXPECT_FALSE(panel->windowOpen());
+    window.command("viewParseLog")->trigger();
+    EXPECT_TRUE(panel->windowOpen());
+    window.setDocumentEdited(false, true);
+    window.window()->close();
+    EXPECT_FALSE(panel->windowOpen());
+}
+
+TEST_F(MessagePanelWindowTest, OpenURLTakesTheAddressFromThePanelAndKeepsTheHistoryCapped)
+{
+    LocalServer server;
+    const QString served = QDir(home()).filePath("served");
+    writeFile(QDir(served).filePath("f.xml"), smallFeed("Served"));
+    ASSERT_TRUE(server.startScript("http_server.py", {"--files", served}))
+        << server.log().toStdString();
+    QVariantList history;
+    for (int i = 1; i <= 10; ++i)
+        history << QStringLiteral("http://old.example/%1").arg(i);
+    store().setObject(history, "feedDownloadHistory");
+    Vellumcast &window = start();
+
+    QString preselected;
+    QTimer::singleShot(0, [&] {
+        auto *panel = QApplication::activeModalWidget();
+        ASSERT_TRUE(panel);
+        auto *combo = panel->findChild<VLXComboBox *>("fileComboBox");
+        preselected = combo->currentText();
+        combo->setEditText(QStringLiteral("feed://127.0.0.1:%1/d/f.xml").arg(server.port()));
+        panel->findChild<QPushButton *>("acceptButton")->click();
+    });
+    window.command("openURL")->trigger();
+    const QString address = QStringLiteral("http://127.0.0.1:%1/d/f.xml").arg(server.port());
+    EXPECT_EQ(preselected, "http://old.example/1");
+    EXPECT_EQ(window.currentFeed()->title(), "Served");
+    EXPECT_EQ(window.currentListOfFeeds().first().value("feedURL"), address);
+    const QVariantList stored = store().array("feedDownloadHistory").value_or(QVariantList());
+    ASSERT_EQ(stored.size(), 10);
+    EXPECT_EQ(stored.first(), address);
+    EXPECT_EQ(stored.last(), "http://old.example/9");
+
+    // Cancel opens nothing and keeps the history.
+    window.setDocumentEdited(false, true);
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto *panel = QApplication::activeModalWidget();
+        ASSERT_TRUE(panel);
+        shown = true;
+        panel->findChild<QPushButton *>("cancelButton")->click();
+    });
+    window.command("openURL")->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(store().array("feedDownloadHistory").value_or(QVariantList()), stored);
+    EXPECT_EQ(window.currentFeed()->title(), "Served");
+}
