@@ -156,6 +156,11 @@ void errorListing::loadInterface(QWidget *owner)
     layout->addWidget(m_errors, 1);
     layout->addLayout(buttons);
     m_panel->resize(560, 380);
+    if (owner) {
+        // Over the right part of the window, below its toolbar, where the fields stay readable.
+        const QRect frame = owner->frameGeometry();
+        m_panel->move(qMax(frame.left(), frame.right() - m_panel->width() - 40), frame.top() + 140);
+    }
 }
 
 void errorListing::showTree(const QVariantList &errorList)
