@@ -21,10 +21,10 @@ protected:
 
     // Makes a new Controller and runs the start-up with the given documents.
     Controller &startApplication(const QStringList &files = {});
-    // Starts the application (declining the wizard), opens the text saved as a feed file in its
-    // window, shows the window and makes it active; the alerts so far are forgotten.
     // Starts the application with the wizard's offer declined; the window, no alerts kept.
     Vellumcast &startWindow();
+    // Starts the application (declining the wizard), opens the text saved as a feed file in its
+    // window, shows the window and makes it active; the alerts so far are forgotten.
     Vellumcast &openInWindow(const QByteArray &text);
     // Quits the running application (window, settings, transfer layer) and forgets it.
     void stopApplication();

@@ -25,26 +25,11 @@
 class MessagePanelWindowTest : public AppFixture
 {
 protected:
-    // Starts with the sample feed shown; the wizard offer is declined.
-    Vellumcast &start()
-    {
-        alerts->queueAnswer(AlertService::kAlternate);
-        startApplication();
-        QTest::qWait(300);
-        alerts->clear();
-        return *controller->feedController();
-    }
+    Vellumcast &start() { return startWindow(); }
     QModelIndex find(const QString &text, const QModelIndex &parent = {}) const
     {
-        const QAbstractItemModel *model = errorListing::sharedInstance()->errors()->model();
-        for (int row = 0; row < model->rowCount(parent); ++row) {
-            const QModelIndex index = model->index(row, 0, parent);
-            if (index.data().toString() == text)
-                return index;
-            if (const QModelIndex inside = find(text, index); inside.isValid())
-                return inside;
-        }
-        return {};
+        return TestSupport::findInModel(errorListing::sharedInstance()->errors()->model(), text,
+                                        parent);
     }
     int mainTab(Vellumcast &window) const
     {

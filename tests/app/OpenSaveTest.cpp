@@ -55,15 +55,7 @@ QString titleInFile(const QString &path)
 class OpenSaveTest : public AppFixture
 {
 protected:
-    // Starts with an empty list: the sample feed is shown; the wizard offer is declined.
-    Vellumcast &start()
-    {
-        alerts->queueAnswer(AlertService::kAlternate);
-        startApplication();
-        QTest::qWait(300);
-        alerts->clear();
-        return *controller->feedController();
-    }
+    Vellumcast &start() { return startWindow(); }
     VLXListBox *list() const
     {
         return controller->feedController()->outlet<VLXListBox>("Feeds_Required_Files");

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <QAbstractItemModel>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -23,6 +24,19 @@ QByteArray readData(const QString &relative)
 QString serverScript(const QString &name)
 {
     return QStringLiteral(VLX_TEST_SERVERS_DIR "/") + name;
+}
+
+QModelIndex findInModel(const QAbstractItemModel *model, const QString &text,
+                        const QModelIndex &parent)
+{
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        const QModelIndex index = model->index(row, 0, parent);
+        if (index.data().toString() == text)
+            return index;
+        if (const QModelIndex inside = findInModel(model, text, index); inside.isValid())
+            return inside;
+    }
+    return {};
 }
 
 } // namespace TestSupport

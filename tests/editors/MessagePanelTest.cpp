@@ -52,15 +52,7 @@ protected:
     }
     QModelIndex find(const QString &text, const QModelIndex &parent = {}) const
     {
-        const QAbstractItemModel *model = panel->model();
-        for (int row = 0; row < model->rowCount(parent); ++row) {
-            const QModelIndex index = model->index(row, 0, parent);
-            if (index.data().toString() == text)
-                return index;
-            if (const QModelIndex inside = find(text, index); inside.isValid())
-                return inside;
-        }
-        return {};
+        return TestSupport::findInModel(panel->model(), text, parent);
     }
     static QString toggleState(const VLXButton *button)
     {
