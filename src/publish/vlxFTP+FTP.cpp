@@ -25,47 +25,54 @@ void vlxFTP::setCertificateAuthorityFile(const QString &path)
 void vlxFTP::uploadOneFile(const QString &fileName, const QString &host, const QString &user,
                            const QString &password, const QString &folder)
 {
-    const QString url = PublishPaths::ftpURL(host, folder, fileName);
-    m_urlHandle = CURLHandle::create(QUrl(url, QUrl::StrictMode));
+    const QUrl url(PublishPaths::ftpURL(host, folder, fileName), QUrl::StrictMode);
+    // A handle, and a connection, per file: each file's transcript tells its whole conversation.
+    m_urlHandle = makeHandle(url, user, password);
     if (!m_urlHandle) {
-        const QString reason = QStringLiteral("The address %1 is not valid").arg(url);
+        const QString reason = QStringLiteral("The address %1 is not valid").arg(url.toString());
         appendTransferFailed(reason);
         currentUploadFailed(*m_uploadingItem, reason);
         continueAfterFile();
         return;
     }
-    // Publishing goes straight to the site; other transfers keep the system's proxies.
-    m_urlHandle->setUsesProxy(false);
-    // However long a large file takes, only a stalled transfer (the handle's low-speed limit)
-    // ends it.
-    m_urlHandle->setTransferTimeout(0);
-    CURL *curl = m_urlHandle->curl();
-    // Separate options, so a ":" in the user name or the password needs no escaping.
-    curl_easy_setopt(curl, CURLOPT_USERNAME, user.toUtf8().constData());
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.toUtf8().constData());
     m_transcript.clear();
-    m_transcript.attachTo(curl);
-    m_urlHandle->setUserAgent(CURLHandle::defaultSignature());
-    m_urlHandle->setStringOrNumberObject(qlonglong(CURLFTP_CREATE_DIR),
-                                         CURLOPT_FTP_CREATE_MISSING_DIRS);
-    m_urlHandle->setStringOrNumberObject(qlonglong(m_site->ftpUseEPSV() != 0),
-                                         CURLOPT_FTP_USE_EPSV);
-    m_urlHandle->setStringOrNumberObject(qlonglong(m_site->ftpUseEPRT() != 0),
-                                         CURLOPT_FTP_USE_EPRT);
-    if (m_site->ftpProtocol() == 1) {
-        // Explicit TLS on the control and the data connection, or no transfer at all.
-        m_urlHandle->setStringOrNumberObject(qlonglong(CURLUSESSL_ALL), CURLOPT_USE_SSL);
-        m_urlHandle->setStringOrNumberObject(qlonglong(CURLFTPAUTH_TLS), CURLOPT_FTPSSLAUTH);
-        if (!caFile().isEmpty())
-            m_urlHandle->setString(caFile(), CURLOPT_CAINFO);
-    }
-    if (m_site->ftpUsePASV() == 0)
-        curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
-    m_source->attachTo(curl);
+    m_source->attachTo(m_urlHandle->curl());
     m_urlHandle->addClient(this);
     updateStatus();
     m_urlHandle->loadInBackground();
     updateStatus();
+}
+
+std::shared_ptr<CURLHandle> vlxFTP::makeHandle(const QUrl &url, const QString &user,
+                                               const QString &password)
+{
+    auto handle = CURLHandle::create(url);
+    if (!handle)
+        return nullptr;
+    // Publishing goes straight to the site; other transfers keep the system's proxies.
+    handle->setUsesProxy(false);
+    // However long a large file takes, only a stalled transfer (the handle's low-speed limit)
+    // ends it.
+    handle->setTransferTimeout(0);
+    CURL *curl = handle->curl();
+    // Separate options, so a ":" in the user name or the password needs no escaping.
+    curl_easy_setopt(curl, CURLOPT_USERNAME, user.toUtf8().constData());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.toUtf8().constData());
+    m_transcript.attachTo(curl);
+    handle->setUserAgent(CURLHandle::defaultSignature());
+    handle->setStringOrNumberObject(qlonglong(CURLFTP_CREATE_DIR), CURLOPT_FTP_CREATE_MISSING_DIRS);
+    handle->setStringOrNumberObject(qlonglong(m_site->ftpUseEPSV() != 0), CURLOPT_FTP_USE_EPSV);
+    handle->setStringOrNumberObject(qlonglong(m_site->ftpUseEPRT() != 0), CURLOPT_FTP_USE_EPRT);
+    if (m_site->ftpProtocol() == 1) {
+        // Explicit TLS on the control and the data connection, or no transfer at all.
+        handle->setStringOrNumberObject(qlonglong(CURLUSESSL_ALL), CURLOPT_USE_SSL);
+        handle->setStringOrNumberObject(qlonglong(CURLFTPAUTH_TLS), CURLOPT_FTPSSLAUTH);
+        if (!caFile().isEmpty())
+            handle->setString(caFile(), CURLOPT_CAINFO);
+    }
+    if (m_site->ftpUsePASV() == 0)
+        curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
+    return handle;
 }
 
 void vlxFTP::closeTranscript()

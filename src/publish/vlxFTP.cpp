@@ -322,7 +322,7 @@ void vlxFTP::continueAfterFile()
         return;
     }
     // The next file starts from the event loop, so the window paints between files.
-    QTimer::singleShot(10, this, [this] {
+    QTimer::singleShot(0, this, [this] {
         if (m_running)
             uploadNextFile();
     });

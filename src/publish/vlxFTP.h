@@ -16,6 +16,7 @@
 #include <optional>
 
 class CURLHandle;
+class QUrl;
 class DMMemberAccount;
 class MediaContentFile;
 class UploadSource;
@@ -166,6 +167,8 @@ private:
     // FTP and FTPS (vlxFTP+FTP.cpp).
     void uploadOneFile(const QString &fileName, const QString &host, const QString &user,
                        const QString &password, const QString &folder);
+    std::shared_ptr<CURLHandle> makeHandle(const QUrl &url, const QString &user,
+                                           const QString &password);
     void closeTranscript();
     void releaseHandle();
     void URLHandleResourceDidBeginLoading(URLHandle *sender) override;
