@@ -1,7 +1,6 @@
 #include "model/ExtensionTexts.h"
 
 #include "io/vlxXMLDOM.h"
-#include "model/URLReference.h"
 #include "model/VLXLogic.h"
 #include "model/baseExtensionManager.h"
 #include "model/extensionNSRaw.h"
@@ -23,11 +22,16 @@ QString ExtensionTexts::text(KnownNamespace ns, const QString &path) const
         return QString();
     const QString prefix = knownNamespaces::prefix(ns);
     auto found = m_trees.constFind(int(ns));
-    if (found == m_trees.cend() && !path.contains(QLatin1Char('/'))) {
-        // A single-level path is mostly answered from the kept text, without writing and parsing.
+    if (found == m_trees.cend()) {
         if (const auto extension = m_manager.wellSupportedExtensionNamed(prefix)) {
-            if (const auto plain = extension->plainChildText(path))
-                return *plain;
+            if (const auto value = extension->elementText(path))
+                return *value;
+            // A single-level path is mostly answered from the kept text, without writing and
+            // parsing.
+            if (!path.contains(QLatin1Char('/'))) {
+                if (const auto plain = extension->plainChildText(path))
+                    return *plain;
+            }
         }
     }
     if (found == m_trees.cend()) {
@@ -49,18 +53,4 @@ QString ExtensionTexts::text(KnownNamespace ns, const QString &path) const
         node = tree.nodeNamed(prefix + QLatin1Char(':') + local, vlxXMLDOM::Element, node);
     }
     return node ? vlxXMLDOM::getElementValue(node) : QString();
-}
-
-bool ExtensionTexts::iTunesAcceptsMediaURL(const QString &url)
-{
-    const QString trimmed = url.trimmed();
-    if (trimmed.isEmpty())
-        return false;
-    const auto parsed = URLReference::parse(VLXLogic::createSafeLink(trimmed));
-    if (!parsed || !parsed->hasScheme())
-        return false;
-    static const QStringList kTypes = {
-        QStringLiteral("m4a"), QStringLiteral("m4b"), QStringLiteral("mp3"), QStringLiteral("mov"),
-        QStringLiteral("mp4"), QStringLiteral("m4v"), QStringLiteral("pdf")};
-    return kTypes.contains(parsed->pathExtension());
 }

@@ -10,9 +10,9 @@ class baseExtensionManager;
 class vlxXMLDOM;
 
 // Reads the texts of known-namespace elements (itunes:subtitle, dc:creator...) that the
-// channel, image and item repairs fill empty core fields from. The texts are taken from what
-// the namespace's extension object writes, so they come out the same whether the namespace is
-// held by its own class or kept as raw XML; each namespace is read once, on first demand.
+// channel, image and item repairs fill empty core fields from. A namespace whose class holds
+// its elements as fields answers from its values; one kept as raw XML answers from what it
+// writes, read once, on first demand.
 class ExtensionTexts
 {
 public:
@@ -33,10 +33,6 @@ public:
         const char *path;
         const char *tag;
     };
-
-    // iTunes accepts an enclosure URL with a scheme whose path extension is one of its media
-    // file types.
-    static bool iTunesAcceptsMediaURL(const QString &url);
 
 private:
     const baseExtensionManager &m_manager;

@@ -2,6 +2,7 @@
 
 #include "model/VLXItems.h"
 
+#include "extensions/itunes/iTunesItem.h"
 #include "model/ElementMessages.h"
 #include "model/ExtensionTexts.h"
 #include "model/FieldRepair.h"
@@ -85,7 +86,7 @@ bool VLXItems::validateEnclosureAttrURL(const QString &value, VLXError *error, b
         return true;
     if (FieldRule::isBlank(value))
         return FieldRule::fail(error, kEnclosureBlank);
-    if (ExtensionTexts::iTunesAcceptsMediaURL(value))
+    if (iTunesItem::checkURLForFileTypes(value))
         return true;
     return FieldRule::fail(error, kEnclosureType);
 }

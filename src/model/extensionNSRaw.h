@@ -122,7 +122,19 @@ public:
 
     static const QString kUserDefinedWarning;
 
+    // The field text an element path of the namespace holds ("subtitle", "owner/email"), for
+    // classes whose values are fields; nullopt for a class that keeps its elements as text.
+    virtual std::optional<QString> elementText(const QString &path) const
+    {
+        Q_UNUSED(path);
+        return std::nullopt;
+    }
+
 protected:
+    // The generic body of the field-table classes keeps the search state and the listeners
+    // of the object it makes up.
+    friend class FieldExtensionBase;
+
     extensionNSRaw(const extensionNSRaw &other);
     // A new object of the same class made by its copy constructor.
     virtual extensionNSRaw *newCopy() const { return new extensionNSRaw(*this); }

@@ -15,6 +15,16 @@ QString extensionSettings::feedText(const QString &key, const QString &uniqueKey
     return VLXPreferences::objectForKey(key, uniqueKey).toMap().value(name).toString();
 }
 
+QVariant extensionSettings::globalValue(const QString &key)
+{
+    return VLXPreferences::objectForKey(key);
+}
+
+QVariant extensionSettings::feedValue(const QString &key, const QString &uniqueKey)
+{
+    return VLXPreferences::objectForKey(key, uniqueKey);
+}
+
 QString extensionSettings::registeredURI(const QString &prefix)
 {
     return VLXPreferences::getDTDForNamespace(prefix);

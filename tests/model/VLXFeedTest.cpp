@@ -1,4 +1,6 @@
 #include "model/VLXFeed.h"
+#include "extensions/itunes/iTunesChannel.h"
+#include "extensions/itunes/iTunesItem.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
@@ -400,7 +402,8 @@ TEST(VLXFeed, RepairAfterReadingTakesTheFirstUsedNonEmptySource)
     extensionManagerChannel *ext = feed.XMLExtensions();
     ext->createExtensionWithNamespace(QStringLiteral("itunes"), kiTunes);
     ext->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
-    ext->iTunesExtension()->setRawXML(QStringLiteral("<itunes:author>Jane Doe</itunes:author>"));
+    std::dynamic_pointer_cast<iTunesChannel>(ext->iTunesExtension())
+        ->setAuthor(QStringLiteral("Jane Doe"));
     ext->dublinCoreExtension()->setRawXML(
         QStringLiteral("<dc:title>From DC</dc:title>\n<dc:date>not a date</dc:date>\n"
                        "<dc:creator>jane@example.com</dc:creator>\n"
@@ -427,14 +430,15 @@ TEST(VLXFeed, RepairReadsNestedAndItemSources)
 {
     VLXFeed feed;
     feed.XMLExtensions()->createExtensionWithNamespace(QStringLiteral("itunes"), kiTunes);
-    feed.XMLExtensions()->iTunesExtension()->setRawXML(
-        QStringLiteral("<itunes:owner>\n    <itunes:name>J</itunes:name>\n    "
-                       "<itunes:email>j@example.com</itunes:email>\n</itunes:owner>"));
+    const auto channel
+        = std::dynamic_pointer_cast<iTunesChannel>(feed.XMLExtensions()->iTunesExtension());
+    channel->setOwnerName(QStringLiteral("J"));
+    channel->setOwnerEmail(QStringLiteral("j@example.com"));
     auto item = std::make_shared<VLXItems>();
     item->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("itunes"), kiTunes);
     item->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
-    item->XMLExtensions()->iTunesExtension()->setRawXML(
-        QStringLiteral("<itunes:subtitle>Sub &amp; more</itunes:subtitle>"));
+    std::dynamic_pointer_cast<iTunesItem>(item->XMLExtensions()->iTunesExtension())
+        ->setSubtitle(QStringLiteral("Sub & more"));
     item->XMLExtensions()->dublinCoreExtension()->setRawXML(QStringLiteral(
         "<dc:title>DC title</dc:title>\n<dc:date>2006-01-02T10:11:12+01:00</dc:date>"));
     feed.addItem(item);
@@ -459,25 +463,28 @@ TEST(VLXFeed, CatalogueLearnsRawNamespaceTagsFromEveryItem)
 {
     VLXFeed feed;
     auto first = std::make_shared<VLXItems>();
-    first->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("geo"), QStringLiteral("urn:geo"));
+    first->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("geo"),
+                                                         QStringLiteral("urn:geo"));
     first->XMLExtensions()->notWellSupportedArray().first()->setRawXML(
-            QStringLiteral("<geo:lat>1</geo:lat>"));
+        QStringLiteral("<geo:lat>1</geo:lat>"));
     auto second = std::make_shared<VLXItems>();
-    second->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("geo"), QStringLiteral("urn:geo"));
+    second->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("geo"),
+                                                          QStringLiteral("urn:geo"));
     second->XMLExtensions()->notWellSupportedArray().first()->setRawXML(
-            QStringLiteral("<geo:lat>\n    <geo:deg>1</geo:deg>\n</geo:lat>\n<geo:long>2</geo:long>"));
+        QStringLiteral("<geo:lat>\n    <geo:deg>1</geo:deg>\n</geo:lat>\n<geo:long>2</geo:long>"));
     feed.addItem(first);
     feed.addItem(second);
 
     const QVariantMap all = feed.findSortableTags();
-    const QVariantMap geoTags =
-            all.value(QStringLiteral("geo")).toMap().value(QStringLiteral("sortTags")).toMap();
+    const QVariantMap geoTags
+        = all.value(QStringLiteral("geo")).toMap().value(QStringLiteral("sortTags")).toMap();
     EXPECT_TRUE(geoTags.contains(QStringLiteral("long")));
-    EXPECT_TRUE(geoTags.value(QStringLiteral("lat")).toMap().value(QStringLiteral("children")).toBool());
+    EXPECT_TRUE(
+        geoTags.value(QStringLiteral("lat")).toMap().value(QStringLiteral("children")).toBool());
 
     const QVariantMap plain = feed.findSortableTagsWithoutChildern();
-    const QVariantMap plainGeo =
-            plain.value(QStringLiteral("geo")).toMap().value(QStringLiteral("sortTags")).toMap();
+    const QVariantMap plainGeo
+        = plain.value(QStringLiteral("geo")).toMap().value(QStringLiteral("sortTags")).toMap();
     EXPECT_FALSE(plainGeo.contains(QStringLiteral("lat")));
     EXPECT_TRUE(plainGeo.contains(QStringLiteral("long")));
     EXPECT_TRUE(plain.value(QStringLiteral("")).toMap().contains(QStringLiteral("sortTags")));

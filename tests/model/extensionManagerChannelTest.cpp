@@ -54,10 +54,11 @@ TEST_F(extensionManagerChannelTest, UndeclaredITunesElementIsRepairedOnce)
     manager.parseXMLNodeIfMine(nodes.at(1), feed);
     EXPECT_EQ(feed.repairCount(), 1);
     EXPECT_EQ(feed.errorList().size(), 1);
-    // Until its class arrives the namespace keeps its elements under its own identity.
+    // Both elements reached the namespace's own class.
     EXPECT_EQ(
-        manager.iTunesExtension()->rawXML(),
-        QStringLiteral("<itunes:author>A</itunes:author><itunes:subtitle>S</itunes:subtitle>"));
+        manager.buildXML(QString()),
+        QStringLiteral("<itunes:subtitle>S</itunes:subtitle>\n<itunes:author>A</itunes:author>\n"
+                       "<itunes:explicit>no</itunes:explicit>\n"));
     EXPECT_EQ(manager.iTunesExtension()->displayName(), QStringLiteral("iTunes") + QChar(0x00AE));
     EXPECT_FALSE(manager.unknownExtensionUsed());
 }
@@ -77,7 +78,8 @@ TEST_F(extensionManagerChannelTest, KnownURIUnderAnotherPrefixIsWrittenCanonical
     EXPECT_EQ(feed.repairCount(), 0);
     EXPECT_EQ(manager.namespaceDelecrations(), QStringLiteral("xmlns:itunes=\"%1\"").arg(kITunes));
     EXPECT_EQ(manager.buildXML(QStringLiteral("        ")),
-              QStringLiteral("        <itunes:author>A</itunes:author>\n"));
+              QStringLiteral("        <itunes:author>A</itunes:author>\n"
+                             "        <itunes:explicit>no</itunes:explicit>\n"));
 }
 
 TEST_F(extensionManagerChannelTest, DeclarationsAndElementsFollowTheirOwnOrders)
@@ -103,6 +105,7 @@ TEST_F(extensionManagerChannelTest, DeclarationsAndElementsFollowTheirOwnOrders)
         manager.parseXMLNodeIfMine(node, feed);
     EXPECT_EQ(manager.buildXML(QStringLiteral("        ")),
               QStringLiteral("        <itunes:author>a</itunes:author>\n"
+                             "        <itunes:explicit>no</itunes:explicit>\n"
                              "        <content:encoded>c</content:encoded>\n"
                              "        <geo:lat>1</geo:lat>\n"
                              "        <loose>u</loose>\n"));

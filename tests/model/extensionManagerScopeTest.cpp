@@ -116,7 +116,8 @@ TEST_F(extensionManagerScopeTest, ItemUsesTheDocumentsPrefixOfAKnownNamespace)
     EXPECT_FALSE(feed.item.unknownExtensionUsed());
     EXPECT_EQ(owner.repairCount(), 0);
     EXPECT_EQ(feed.item.buildXML(QStringLiteral("            ")),
-              QStringLiteral("            <itunes:duration>1:00</itunes:duration>\n"));
+              QStringLiteral("            <itunes:duration>1:00</itunes:duration>\n"
+                             "            <itunes:explicit>no</itunes:explicit>\n"));
 }
 
 TEST_F(extensionManagerScopeTest, DeclaredPrefixWinsOverAnotherNamespacesCanonicalOne)
@@ -147,14 +148,12 @@ TEST_F(extensionManagerScopeTest, MembersKeepTheOrderTheyJoinedIn)
     scope.join(&first);
     scope.join(&second);
     scope.join(&image); // joining twice changes nothing
-    EXPECT_EQ(scope.members(),
-              (QList<baseExtensionManager *>{&channel, &image, &first, &second}));
+    EXPECT_EQ(scope.members(), (QList<baseExtensionManager *> {&channel, &image, &first, &second}));
 
     scope.leave(&first);
     EXPECT_FALSE(scope.contains(&first));
     scope.join(&first); // a returning member goes to the end
-    EXPECT_EQ(scope.members(),
-              (QList<baseExtensionManager *>{&channel, &image, &second, &first}));
+    EXPECT_EQ(scope.members(), (QList<baseExtensionManager *> {&channel, &image, &second, &first}));
     scope.leave(&channel);
     scope.leave(&image);
     scope.leave(&second);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/extensionNSRaw.h"
+
+#include <QString>
+#include <optional>
+
+class QObject;
+
+// What a find step needs of the pane that shows an extension: the model holds only this
+// interface (set by the pane while it shows the object), never a widget. Fields are indexes of
+// the extension's field table.
+class ExtensionFindView
+{
+public:
+    virtual ~ExtensionFindView() = default;
+
+    // The text highlighted in the field's control; nullopt when nothing is highlighted.
+    virtual std::optional<QString> highlightedString(int field) const = 0;
+    // Replaces the highlighted text as an ordinary edit of the field (with its undo) and answers
+    // the range the new text now takes.
+    virtual extensionNSRaw::Range replaceHighlighted(int field, const QString &text) = 0;
+    // Shows the pane (the tab at atIndex of underTab, then this extension's tab of onTab) and
+    // highlights the range in the field's control.
+    virtual void showMatch(int field, extensionNSRaw::Range range, QObject *onTab,
+                           QObject *underTab, int atIndex)
+        = 0;
+};

@@ -1,0 +1,632 @@
+#include "extensions/FieldExtensionBase.h"
+
+#include "extensions/ExtensionFindView.h"
+#include "extensions/ExtensionText.h"
+#include "io/vlxXMLDOM.h"
+#include "model/FieldRule.h"
+#include "model/VLXFeed.h"
+#include "model/VLXLogic.h"
+#include "model/extensionSettings.h"
+#include "model/sortTags.h"
+
+#include <cstring>
+
+namespace {
+
+using Field = ExtensionField;
+
+QString latin1(const char *text)
+{
+    return QString::fromLatin1(text);
+}
+
+bool hasNumber(const ExtensionField &row)
+{
+    return row.kind == Field::Kind::Flag || row.kind == Field::Kind::Tristate;
+}
+
+// Non-overlapping occurrences, as QString::replace() replaces them.
+int occurrences(const QString &text, const QString &search, Qt::CaseSensitivity cs)
+{
+    int count = 0;
+    for (qsizetype at = text.indexOf(search, 0, cs); at >= 0;
+         at = text.indexOf(search, at + search.size(), cs))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+FieldExtensionBase::FieldExtensionBase(const ExtensionDescriptor &descriptor)
+    : m_descriptor(&descriptor), m_values(descriptor.fields.size())
+{
+    for (Value &value : m_values)
+        value.text = QString(QLatin1String(""));
+}
+
+FieldExtensionBase::FieldExtensionBase(const FieldExtensionBase &other)
+    : m_descriptor(other.m_descriptor), m_values(other.m_values)
+{
+}
+
+FieldExtensionBase::~FieldExtensionBase() = default;
+
+// --- values ------------------------------------------------------------------------------------
+
+const QString &FieldExtensionBase::text(int field) const
+{
+    return m_values[size_t(field)].text;
+}
+
+void FieldExtensionBase::setText(int field, const QString &value)
+{
+    QString &held = m_values[size_t(field)].text;
+    if (held == value && held.isNull() == value.isNull())
+        return;
+    held = value.isNull() ? QString(QLatin1String("")) : value;
+    fieldChanged(field);
+}
+
+int FieldExtensionBase::number(int field) const
+{
+    return m_values[size_t(field)].number;
+}
+
+void FieldExtensionBase::setNumber(int field, int value)
+{
+    int &held = m_values[size_t(field)].number;
+    if (held == value)
+        return;
+    held = value;
+    fieldChanged(field);
+}
+
+QVariant FieldExtensionBase::value(int field) const
+{
+    const ExtensionField &row = descriptor().field(field);
+    if (row.kind == Field::Kind::List)
+        return customValue(field);
+    if (hasNumber(row))
+        return number(field);
+    return text(field);
+}
+
+void FieldExtensionBase::setValue(int field, const QVariant &value)
+{
+    const ExtensionField &row = descriptor().field(field);
+    if (row.kind == Field::Kind::List)
+        setCustomValue(field, value);
+    else if (hasNumber(row))
+        setNumber(field, value.toInt());
+    else
+        setText(field, value.toString());
+}
+
+bool FieldExtensionBase::isEmpty() const
+{
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        const ExtensionField &row = descriptor().field(f);
+        if (!row.countsForEmpty)
+            continue;
+        if (row.kind == Field::Kind::List ? !customIsEmpty(f)
+                                          : (hasNumber(row) ? number(f) != 0 : !text(f).isEmpty()))
+            return false;
+    }
+    return true;
+}
+
+QStringList FieldExtensionBase::listDisplayValues(int field) const
+{
+    Q_UNUSED(field);
+    return {};
+}
+
+std::shared_ptr<FieldExtensionBase>
+FieldExtensionBase::from(const std::shared_ptr<extensionNSRaw> &object)
+{
+    return std::dynamic_pointer_cast<FieldExtensionBase>(object);
+}
+
+FieldExtensionBase *FieldExtensionBase::from(extensionNSRaw *object)
+{
+    return dynamic_cast<FieldExtensionBase *>(object);
+}
+
+// --- hooks -------------------------------------------------------------------------------------
+
+void FieldExtensionBase::parseCustom(int, const vlxXMLNode *) { }
+
+QString FieldExtensionBase::buildCustom(int, const QString &) const
+{
+    return QString();
+}
+
+QVariant FieldExtensionBase::customValue(int) const
+{
+    return QVariant();
+}
+
+void FieldExtensionBase::setCustomValue(int, const QVariant &) { }
+
+QVariant FieldExtensionBase::archiveCustom(int field) const
+{
+    return customValue(field);
+}
+
+void FieldExtensionBase::unarchiveCustom(int field, const QVariant &archived)
+{
+    setCustomValue(field, archived);
+}
+
+void FieldExtensionBase::applyCustomDefault(int, const QVariant &) { }
+
+bool FieldExtensionBase::customIsEmpty(int) const
+{
+    return true;
+}
+
+QList<std::pair<QString, QString>> FieldExtensionBase::exportCustom(int) const
+{
+    return {};
+}
+
+void FieldExtensionBase::validateCustom(int) { }
+
+void FieldExtensionBase::fieldChanged(int)
+{
+    extension().notifyChanged();
+}
+
+// --- reading -----------------------------------------------------------------------------------
+
+QStringList FieldExtensionBase::fieldNamesFor(const QString &processingName) const
+{
+    // Every item of a feed asks for the same names: the last list made is handed out again,
+    // shared, instead of tens of thousands of equal lists.
+    thread_local const ExtensionDescriptor *lastDescriptor = nullptr;
+    thread_local QString lastPrefix;
+    thread_local QStringList lastNames;
+    const QString prefix = processingName.toLower();
+    if (lastDescriptor != m_descriptor || lastPrefix != prefix) {
+        QStringList names;
+        names.reserve(qsizetype(m_descriptor->elements.size()));
+        for (const char *element : m_descriptor->elements)
+            names.append(prefix + u':' + latin1(element));
+        lastDescriptor = m_descriptor;
+        lastPrefix = prefix;
+        lastNames = names;
+    }
+    return lastNames;
+}
+
+QString FieldExtensionBase::strippedText(const QString &text, const QString &tag)
+{
+    const QString stripped = VLXLogic::stripHTML(text);
+    if (stripped != text && !ExtensionText::equalBeyondWhiteSpace(stripped, text)
+        && m_descriptor->htmlRepair)
+        extension().recordRepair(latin1(m_descriptor->htmlRepair).arg(tag));
+    return stripped;
+}
+
+QString FieldExtensionBase::readValue(const ExtensionField &row, const vlxXMLNode *node)
+{
+    const QString raw = row.attribute ? vlxXMLDOM::attributeOfNode(node, latin1(row.attribute))
+                                      : vlxXMLDOM::descriptionOfNode(node);
+    const QString tag = latin1(row.repairTag);
+    switch (row.read) {
+    case Field::Read::Trimmed:
+        return strippedText(VLXLogic::decodeNumericEncodedCharacters(raw), tag).trimmed();
+    case Field::Read::Untrimmed:
+        return strippedText(VLXLogic::decodeNumericEncodedCharacters(raw), tag);
+    case Field::Read::Link:
+        return VLXLogic::unescapeURLString(VLXLogic::decodeNumericEncodedCharacters(raw)).trimmed();
+    case Field::Read::Repaired:
+        return row.repair(extension(), VLXLogic::decodeNumericEncodedCharacters(raw), tag)
+            .trimmed();
+    case Field::Read::Flag:
+    case Field::Read::Tristate:
+    case Field::Read::Custom:
+        break;
+    }
+    return raw;
+}
+
+void FieldExtensionBase::storeRead(int field, const QString &text)
+{
+    const ExtensionField &row = descriptor().field(field);
+    switch (row.read) {
+    case Field::Read::Flag:
+        setNumber(field, text.trimmed() == QLatin1String("yes") ? 1 : 0);
+        return;
+    case Field::Read::Tristate: {
+        const QString word = text.trimmed();
+        setNumber(field,
+                  word == QLatin1String("yes") ? 1 : (word == QLatin1String("clean") ? -1 : 0));
+        return;
+    }
+    default:
+        setText(field, text);
+    }
+}
+
+void FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
+{
+    if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
+        return;
+    const QString name = vlxXMLDOM::nameOfNode(node);
+    const QStringList &names = extension().fieldNames();
+    qsizetype index = -1;
+    for (qsizetype i = 0; i < names.size() && index < 0; ++i) {
+        if (names.at(i).size() == name.size()
+            && names.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            index = i;
+    }
+    if (index < 0 || size_t(index) >= m_descriptor->elements.size())
+        return;
+    const char *element = m_descriptor->elements[size_t(index)];
+    const QString canonical = knownNamespaces::prefix(m_descriptor->ns) + u':';
+    const QString document = extension().extensionProcessingName().toLower() + u':';
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        const ExtensionField &row = descriptor().field(f);
+        if (std::strcmp(row.element, element) != 0)
+            continue;
+        if (row.read == Field::Read::Custom) {
+            parseCustom(f, node);
+            continue;
+        }
+        if (!row.child) {
+            storeRead(f, readValue(row, node));
+            continue;
+        }
+        // Children are named with the namespace's own prefix or the one the document uses for
+        // it; a later child of the same name wins.
+        const QString child = latin1(row.child);
+        const int count = vlxXMLDOM::numberOfChildren(node);
+        for (int i = 0; i < count; ++i) {
+            const vlxXMLNode *c = vlxXMLDOM::nodeAtIndex(i, node);
+            if (vlxXMLDOM::kindOfNode(c) != vlxXMLDOM::Element)
+                continue;
+            const QString childName = vlxXMLDOM::nameOfNode(c).toLower();
+            if (childName == canonical + child || childName == document + child)
+                storeRead(f, readValue(row, c));
+        }
+    }
+}
+
+std::optional<QString> FieldExtensionBase::fieldElementText(const QString &path) const
+{
+    const qsizetype slash = path.indexOf(u'/');
+    const QStringView element = slash < 0 ? QStringView(path) : QStringView(path).first(slash);
+    const QStringView child = slash < 0 ? QStringView() : QStringView(path).sliced(slash + 1);
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        const ExtensionField &row = descriptor().field(f);
+        if (row.kind != Field::Kind::Text || row.attribute || element != latin1(row.element))
+            continue;
+        if (row.child ? child == latin1(row.child) : child.isEmpty())
+            return text(f);
+    }
+    return std::nullopt;
+}
+
+void FieldExtensionBase::noteDeclaredURI(const QString &uri)
+{
+    if (m_descriptor->oldURIRepair && uri != knownNamespaces::uri(m_descriptor->ns))
+        extension().recordRepair(latin1(m_descriptor->oldURIRepair).arg(uri));
+}
+
+// --- writing -----------------------------------------------------------------------------------
+
+QString FieldExtensionBase::elementLine(const QString &prefix, const ExtensionField &row,
+                                        int field) const
+{
+    const QString name = knownNamespaces::prefix(m_descriptor->ns) + u':'
+        + latin1(row.child ? row.child : row.element);
+    if (row.write == Field::Write::LinkAttribute) {
+        const QString link
+            = ExtensionText::cutLink(VLXLogic::createSafeLink(text(field)), row.cutLength);
+        return prefix + u'<' + name + u' ' + latin1(row.attribute) + QLatin1String("=\"") + link
+            + QLatin1String("\" />\n");
+    }
+    const QString value
+        = VLXLogic::encodeSpecialXMLChars(ExtensionText::cut(text(field), row.cutLength));
+    return prefix + u'<' + name + u'>' + value + QLatin1String("</") + name + QLatin1String(">\n");
+}
+
+QString FieldExtensionBase::buildFieldsXML(const QString &prefix) const
+{
+    const QString ns = knownNamespaces::prefix(m_descriptor->ns) + u':';
+    std::vector<int> order(m_descriptor->writeOrder.begin(), m_descriptor->writeOrder.end());
+    if (order.empty()) {
+        for (int f = 0; f < descriptor().fieldCount(); ++f)
+            order.push_back(f);
+    }
+    QString xml;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const int f = order[i];
+        const ExtensionField &row = descriptor().field(f);
+        if (row.child) {
+            // Consecutive fields inside the same element are written as one element.
+            size_t last = i;
+            while (last + 1 < order.size() && descriptor().field(order[last + 1]).child
+                   && std::strcmp(descriptor().field(order[last + 1]).element, row.element) == 0)
+                ++last;
+            QString children;
+            for (size_t j = i; j <= last; ++j) {
+                if (!text(order[j]).isEmpty())
+                    children += elementLine(prefix + QLatin1String("    "),
+                                            descriptor().field(order[j]), order[j]);
+            }
+            if (!children.isEmpty()) {
+                const QString name = ns + latin1(row.element);
+                xml += prefix + u'<' + name + QLatin1String(">\n") + children + prefix
+                    + QLatin1String("</") + name + QLatin1String(">\n");
+            }
+            i = last;
+            continue;
+        }
+        const QString name = ns + latin1(row.element);
+        switch (row.write) {
+        case Field::Write::Escaped:
+        case Field::Write::LinkAttribute:
+            if (!text(f).isEmpty())
+                xml += elementLine(prefix, row, f);
+            break;
+        case Field::Write::Flag:
+            if (number(f) != 0)
+                xml += prefix + u'<' + name + QLatin1String(">yes</") + name + QLatin1String(">\n");
+            break;
+        case Field::Write::Tristate: {
+            // "no" says nothing on its own: it is written only beside other elements.
+            const int value = number(f);
+            const char *word = value == 1 ? "yes" : (value == -1 ? "clean" : "no");
+            if (value == 1 || value == -1 || !xml.isEmpty())
+                xml += prefix + u'<' + name + u'>' + latin1(word) + QLatin1String("</") + name
+                    + QLatin1String(">\n");
+            break;
+        }
+        case Field::Write::Custom:
+            xml += buildCustom(f, prefix);
+            break;
+        }
+    }
+    return xml;
+}
+
+// --- archiving and defaults ----------------------------------------------------------------------
+
+void FieldExtensionBase::encodeFields(QVariantMap &coder) const
+{
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        const ExtensionField &row = descriptor().field(f);
+        if (!row.archiveKey)
+            continue;
+        const QString key = latin1(row.archiveKey);
+        if (row.kind == Field::Kind::List)
+            coder.insert(key, archiveCustom(f));
+        else if (hasNumber(row))
+            coder.insert(key, number(f));
+        else
+            coder.insert(key, text(f));
+    }
+}
+
+void FieldExtensionBase::decodeFields(const QVariantMap &coder)
+{
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        const ExtensionField &row = descriptor().field(f);
+        if (!row.archiveKey)
+            continue;
+        const auto found = coder.constFind(latin1(row.archiveKey));
+        if (found == coder.cend())
+            continue;
+        if (row.kind == Field::Kind::List)
+            unarchiveCustom(f, found.value());
+        else if (hasNumber(row))
+            setNumber(f, found.value().toInt());
+        else
+            setText(f, found.value().toString());
+    }
+}
+
+void FieldExtensionBase::populateFields(const QString &uniqueKey)
+{
+    // Field by field: the feed's own value, when it has one, masks the all-feeds value.
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        const ExtensionField &row = descriptor().field(f);
+        QVariant setting;
+        if (row.feedDefaultKey && !uniqueKey.isEmpty())
+            setting = extensionSettings::feedValue(latin1(row.feedDefaultKey), uniqueKey);
+        const bool ownIsSet = row.kind == Field::Kind::List
+            ? !setting.toList().isEmpty()
+            : setting.isValid() && !setting.toString().isEmpty();
+        if (!ownIsSet) {
+            if (!row.defaultKey)
+                continue;
+            setting = extensionSettings::globalValue(latin1(row.defaultKey));
+        }
+        if (row.kind == Field::Kind::List) {
+            applyCustomDefault(f, setting);
+            continue;
+        }
+        // Integers are stored as their decimal text.
+        const QString value = setting.toString();
+        if (value.isEmpty())
+            continue;
+        if (hasNumber(row))
+            setNumber(f, ExtensionText::leadingInteger(value));
+        else
+            setText(f, value);
+    }
+}
+
+// --- export, find and replace -----------------------------------------------------------------
+
+QString FieldExtensionBase::exportFields(const QString &templateText,
+                                         const QVariantList &substitutions) const
+{
+    std::vector<int> order(m_descriptor->exportOrder.begin(), m_descriptor->exportOrder.end());
+    if (order.empty()) {
+        for (int f = 0; f < descriptor().fieldCount(); ++f)
+            order.push_back(f);
+    }
+    QString result = templateText;
+    const auto replace = [&](const QString &token, const QString &value) {
+        result.replace(token, VLXFeed::doSubsutition(value, substitutions));
+    };
+    for (const int f : order) {
+        const ExtensionField &row = descriptor().field(f);
+        if (row.kind == Field::Kind::List) {
+            for (const auto &[token, value] : exportCustom(f))
+                replace(token, value);
+            continue;
+        }
+        if (!row.exportToken)
+            continue;
+        const QString token = latin1(row.exportToken);
+        if (row.kind == Field::Kind::Flag)
+            replace(token, number(f) != 0 ? QStringLiteral("YES") : QStringLiteral("NO"));
+        else if (row.kind == Field::Kind::Tristate)
+            replace(token,
+                    number(f) == 1
+                        ? QStringLiteral("YES")
+                        : (number(f) == -1 ? QStringLiteral("CLEAN") : QStringLiteral("NO")));
+        else
+            replace(token, text(f));
+    }
+    return result;
+}
+
+int FieldExtensionBase::replaceAllFields(const QString &search, const QString &replacement,
+                                         int options)
+{
+    if (search.isEmpty())
+        return 0;
+    const Qt::CaseSensitivity cs
+        = (options & extensionNSRaw::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    int total = 0;
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        const ExtensionField &row = descriptor().field(f);
+        if (!row.searchable || row.kind != Field::Kind::Text)
+            continue;
+        const int count = occurrences(text(f), search, cs);
+        if (count == 0)
+            continue;
+        QString value = text(f);
+        value.replace(search, replacement, cs);
+        setText(f, value);
+        total += count;
+    }
+    return total;
+}
+
+bool FieldExtensionBase::findInFields(const QString &search,
+                                      const std::optional<QString> &replacement, bool thenSearch,
+                                      int options, QObject *onTab, QObject *underTab, int atIndex)
+{
+    extensionNSRaw &ext = extension();
+    ext.setReplaceResult(false);
+    std::optional<QString> pending = replacement;
+    const int count = descriptor().fieldCount();
+    for (int f = ext.searchFieldIndex(); f < count; ++f) {
+        ext.setSearchFieldIndex(f);
+        const ExtensionField &row = descriptor().field(f);
+        // Fields that are not searched (lists, flags) still take their place in the walk.
+        if (row.searchable && row.kind == Field::Kind::Text) {
+            if (pending) {
+                const std::optional<QString> highlighted
+                    = m_findView ? m_findView->highlightedString(f) : std::nullopt;
+                if (highlighted && *highlighted == search) {
+                    ext.search().lastFound = m_findView->replaceHighlighted(f, *pending);
+                    ext.setReplaceResult(true);
+                    if (!thenSearch)
+                        return true;
+                } else {
+                    ext.setReplaceResult(true);
+                }
+                pending.reset();
+            } else if (!thenSearch) {
+                return false;
+            }
+            const extensionNSRaw::Range found = ext.searchField(text(f), search, options);
+            if (found.location != extensionNSRaw::kNotFound) {
+                if (m_findView)
+                    m_findView->showMatch(f, found, onTab, underTab, atIndex);
+                return true;
+            }
+        }
+        // The next field is searched from its start, with no replacement pending.
+        ext.search().lastFound = {extensionNSRaw::kNotFound, 0};
+        pending.reset();
+    }
+    ext.setSearchFieldIndex(count);
+    return false;
+}
+
+// --- validation and the rest ---------------------------------------------------------------------
+
+void FieldExtensionBase::validateFields()
+{
+    std::vector<int> order(m_descriptor->validateOrder.begin(), m_descriptor->validateOrder.end());
+    if (order.empty()) {
+        for (int f = 0; f < descriptor().fieldCount(); ++f) {
+            if (descriptor().field(f).check)
+                order.push_back(f);
+        }
+    }
+    for (const int f : order) {
+        const ExtensionField &row = descriptor().field(f);
+        if (row.kind == Field::Kind::List) {
+            validateCustom(f);
+            continue;
+        }
+        VLXError error;
+        if (!row.check || row.check(text(f), &error))
+            continue;
+        if (row.logsWarning)
+            extension().recordWarning(error.localizedDescription());
+        else
+            FieldRule::logFailure(extension(), error);
+    }
+}
+
+QVariantMap FieldExtensionBase::sortTagsOf(const ExtensionDescriptor &descriptor)
+{
+    QVariantMap tags;
+    for (const ExtensionField &row : descriptor.fields) {
+        if (row.sortType)
+            tags.insert(latin1(row.element), sortTags::tag(latin1(row.sortType)));
+    }
+    QVariantMap catalogue;
+    catalogue.insert(
+        knownNamespaces::prefix(descriptor.ns),
+        sortTags::namespaceRecord(knownNamespaces::displayName(descriptor.ns, descriptor.place),
+                                  knownNamespaces::uri(descriptor.ns), true, tags));
+    return catalogue;
+}
+
+bool FieldExtensionBase::leaveField(const ExtensionField &row, QString &value, QObject *interface)
+{
+    switch (row.leave) {
+    case Field::Leave::Keep:
+        break;
+    case Field::Leave::Trim:
+        value = value.trimmed();
+        break;
+    case Field::Leave::TrimAndInform:
+        value = value.trimmed();
+        // A failing check explains itself; the value stays for the user to mend.
+        if (row.check)
+            FieldRule::inform([&](VLXError *e) { return row.check(value, e); }, interface);
+        break;
+    }
+    return !row.leaveHook || row.leaveHook(value, interface);
+}
+
+int ExtensionDescriptor::indexOf(const char *name) const
+{
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (std::strcmp(fields[i].name, name) == 0)
+            return int(i);
+    }
+    return -1;
+}

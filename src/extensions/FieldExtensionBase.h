@@ -1,0 +1,131 @@
+#pragma once
+
+#include "extensions/ExtensionDescriptor.h"
+#include "model/extensionNSRaw.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+class ExtensionFindView;
+class vlxXMLNode;
+
+// The generic body of every namespace class whose elements are fields of a table
+// (ExtensionDescriptor): it holds one value per field and implements, by walking the table,
+// reading, writing, archiving, defaults, emptiness, validation, template export, find and
+// replace. FieldExtension<Place> joins it to the placement base the managers expect; a class
+// only states its table, its checks, and (through the custom hooks below) whatever a table row
+// cannot say, such as a list of records.
+//
+// Panes, edit sinks and undo records reach any such object through this interface: fields by
+// index, values as QVariants (a string, an integer, or the class's list value).
+class FieldExtensionBase
+{
+public:
+    virtual ~FieldExtensionBase();
+
+    const ExtensionDescriptor &descriptor() const { return *m_descriptor; }
+    // The extension object that these fields make up.
+    virtual extensionNSRaw &extension() = 0;
+    virtual const extensionNSRaw &extension() const = 0;
+
+    // Text of a Text field ("" for any other kind); setting an equal text changes nothing.
+    const QString &text(int field) const;
+    void setText(int field, const QString &value);
+    // Integer of a Flag or Tristate field (0 for any other kind).
+    int number(int field) const;
+    void setNumber(int field, int value);
+    // Any field as one value; setValue() takes what value() gives for that field.
+    QVariant value(int field) const;
+    void setValue(int field, const QVariant &value);
+
+    // YES when every field that counts is at its start value.
+    virtual bool isEmpty() const;
+
+    // The rows a pane's table shows for a List field, in list order.
+    virtual QStringList listDisplayValues(int field) const;
+
+    // The pane showing the object, while it does (see ExtensionFindView).
+    void setFindView(ExtensionFindView *view) { m_findView = view; }
+    ExtensionFindView *findView() const { return m_findView; }
+
+    // The field interface of an extension object; null for raw extensions.
+    static std::shared_ptr<FieldExtensionBase> from(const std::shared_ptr<extensionNSRaw> &object);
+    static FieldExtensionBase *from(extensionNSRaw *object);
+
+    // The sort-tag catalogue of an item class: {prefix: {"displayName", "DTDURL",
+    // "wellSupported": YES, "sortTags": {element: {"type", "children": NO}}}} of the fields
+    // that have a sort type.
+    static QVariantMap sortTagsOf(const ExtensionDescriptor &descriptor);
+
+    // What a pane does when the user leaves a field's control with the typed text: the row's
+    // leave rule, then its hook. Answers false when the user must stay in the field.
+    static bool leaveField(const ExtensionField &row, QString &value, QObject *interface);
+
+protected:
+    explicit FieldExtensionBase(const ExtensionDescriptor &descriptor);
+    // A copy has the same values and no find view.
+    FieldExtensionBase(const FieldExtensionBase &other);
+    FieldExtensionBase &operator=(const FieldExtensionBase &) = delete;
+
+    // Hooks for the fields a row marks Custom (reading, writing) or List (everything else).
+    // The defaults do nothing, write nothing and count as empty.
+    virtual void parseCustom(int field, const vlxXMLNode *node);
+    virtual QString buildCustom(int field, const QString &prefix) const;
+    virtual QVariant customValue(int field) const;
+    virtual void setCustomValue(int field, const QVariant &value);
+    // The archived form of the list (property-list values and archivable objects).
+    virtual QVariant archiveCustom(int field) const;
+    virtual void unarchiveCustom(int field, const QVariant &archived);
+    // Applies a default setting to the list when the setting is usable.
+    virtual void applyCustomDefault(int field, const QVariant &setting);
+    virtual bool customIsEmpty(int field) const;
+    // Token and value pairs, in export order.
+    virtual QList<std::pair<QString, QString>> exportCustom(int field) const;
+    virtual void validateCustom(int field);
+    // Sent after a value changed: the object's change listeners hear of it.
+    virtual void fieldChanged(int field);
+
+    // The algorithms FieldExtension<Place> runs for the extension's operations.
+    // "prefix:element" for each element of the parse order, the prefix in lower case.
+    QStringList fieldNamesFor(const QString &processingName) const;
+    void parseFieldNode(const vlxXMLNode *node);
+    QString buildFieldsXML(const QString &prefix) const;
+    void encodeFields(QVariantMap &coder) const;
+    void decodeFields(const QVariantMap &coder);
+    void populateFields(const QString &uniqueKey);
+    QString exportFields(const QString &templateText, const QVariantList &substitutions) const;
+    int replaceAllFields(const QString &search, const QString &replacement, int options);
+    bool findInFields(const QString &search, const std::optional<QString> &replacement,
+                      bool thenSearch, int options, QObject *onTab, QObject *underTab, int atIndex);
+    // Logs the checks of the validation order; List fields through validateCustom().
+    void validateFields();
+    // The text of the Text field written as that element path ("subtitle", "owner/email").
+    std::optional<QString> fieldElementText(const QString &path) const;
+    // The descriptor's own URI stands; another one is reported when the descriptor says so.
+    void noteDeclaredURI(const QString &uri);
+
+    // Text read from an element with its markup removed; a removal that changes more than
+    // white space is reported as the descriptor's HTML repair naming the tag.
+    QString strippedText(const QString &text, const QString &tag);
+
+private:
+    struct Value
+    {
+        QString text;
+        int number = 0;
+    };
+
+    QString readValue(const ExtensionField &row, const vlxXMLNode *node);
+    void storeRead(int field, const QString &text);
+    QString elementLine(const QString &prefix, const ExtensionField &row, int field) const;
+
+    const ExtensionDescriptor *m_descriptor;
+    std::vector<Value> m_values;
+    ExtensionFindView *m_findView = nullptr;
+};
