@@ -1,0 +1,235 @@
+// Reading the namespace's elements into the fields and writing the fields as elements.
+
+#include "extensions/FieldExtensionBase.h"
+
+#include "extensions/ExtensionText.h"
+#include "io/vlxXMLDOM.h"
+#include "model/VLXLogic.h"
+
+#include <cstring>
+
+namespace {
+
+using Field = ExtensionField;
+
+QString latin1(const char *text)
+{
+    return QString::fromLatin1(text);
+}
+
+} // namespace
+
+// --- reading -----------------------------------------------------------------------------------
+
+QStringList FieldExtensionBase::fieldNamesFor(const QString &processingName) const
+{
+    // Every item of a feed asks for the same names: the last list made is handed out again,
+    // shared, instead of tens of thousands of equal lists.
+    thread_local const ExtensionDescriptor *lastDescriptor = nullptr;
+    thread_local QString lastPrefix;
+    thread_local QStringList lastNames;
+    const QString prefix = processingName.toLower();
+    if (lastDescriptor != m_descriptor || lastPrefix != prefix) {
+        QStringList names;
+        names.reserve(qsizetype(m_descriptor->elements.size()));
+        for (const char *element : m_descriptor->elements)
+            names.append(prefix + u':' + latin1(element));
+        lastDescriptor = m_descriptor;
+        lastPrefix = prefix;
+        lastNames = names;
+    }
+    return lastNames;
+}
+
+QString FieldExtensionBase::strippedText(const QString &text, const QString &tag)
+{
+    const QString stripped = VLXLogic::stripHTML(text);
+    if (stripped != text && !ExtensionText::equalBeyondWhiteSpace(stripped, text)
+        && m_descriptor->htmlRepair)
+        extension().recordRepair(latin1(m_descriptor->htmlRepair).arg(tag));
+    return stripped;
+}
+
+QString FieldExtensionBase::readValue(const ExtensionField &row, const vlxXMLNode *node)
+{
+    const QString raw = row.attribute ? vlxXMLDOM::attributeOfNode(node, latin1(row.attribute))
+                                      : vlxXMLDOM::descriptionOfNode(node);
+    const QString tag = latin1(row.repairTag);
+    switch (row.read) {
+    case Field::Read::Trimmed:
+        return strippedText(VLXLogic::decodeNumericEncodedCharacters(raw), tag).trimmed();
+    case Field::Read::Untrimmed:
+        return strippedText(VLXLogic::decodeNumericEncodedCharacters(raw), tag);
+    case Field::Read::Link:
+        return VLXLogic::unescapeURLString(VLXLogic::decodeNumericEncodedCharacters(raw)).trimmed();
+    case Field::Read::Repaired:
+        return row.repair(extension(), VLXLogic::decodeNumericEncodedCharacters(raw), tag)
+            .trimmed();
+    case Field::Read::Flag:
+    case Field::Read::Tristate:
+    case Field::Read::Custom:
+        break;
+    }
+    return raw;
+}
+
+void FieldExtensionBase::storeRead(int field, const QString &text)
+{
+    const ExtensionField &row = descriptor().field(field);
+    switch (row.read) {
+    case Field::Read::Flag:
+        setNumber(field, text.trimmed() == QLatin1String("yes") ? 1 : 0);
+        return;
+    case Field::Read::Tristate: {
+        const QString word = text.trimmed();
+        setNumber(field,
+                  word == QLatin1String("yes") ? 1 : (word == QLatin1String("clean") ? -1 : 0));
+        return;
+    }
+    default:
+        setText(field, text);
+    }
+}
+
+void FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
+{
+    if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
+        return;
+    const QString name = vlxXMLDOM::nameOfNode(node);
+    const QStringList &names = extension().fieldNames();
+    qsizetype index = -1;
+    for (qsizetype i = 0; i < names.size() && index < 0; ++i) {
+        if (names.at(i).size() == name.size()
+            && names.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            index = i;
+    }
+    if (index < 0 || size_t(index) >= m_descriptor->elements.size())
+        return;
+    const char *element = m_descriptor->elements[size_t(index)];
+    const QString canonical = knownNamespaces::prefix(m_descriptor->ns) + u':';
+    const QString document = extension().extensionProcessingName().toLower() + u':';
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        const ExtensionField &row = descriptor().field(f);
+        if (std::strcmp(row.element, element) != 0)
+            continue;
+        if (row.read == Field::Read::Custom) {
+            parseCustom(f, node);
+            continue;
+        }
+        if (!row.child) {
+            storeRead(f, readValue(row, node));
+            continue;
+        }
+        // Children are named with the namespace's own prefix or the one the document uses for
+        // it; a later child of the same name wins.
+        const QString child = latin1(row.child);
+        const int count = vlxXMLDOM::numberOfChildren(node);
+        for (int i = 0; i < count; ++i) {
+            const vlxXMLNode *c = vlxXMLDOM::nodeAtIndex(i, node);
+            if (vlxXMLDOM::kindOfNode(c) != vlxXMLDOM::Element)
+                continue;
+            const QString childName = vlxXMLDOM::nameOfNode(c).toLower();
+            if (childName == canonical + child || childName == document + child)
+                storeRead(f, readValue(row, c));
+        }
+    }
+}
+
+std::optional<QString> FieldExtensionBase::fieldElementText(const QString &path) const
+{
+    const qsizetype slash = path.indexOf(u'/');
+    const QStringView element = slash < 0 ? QStringView(path) : QStringView(path).first(slash);
+    const QStringView child = slash < 0 ? QStringView() : QStringView(path).sliced(slash + 1);
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        const ExtensionField &row = descriptor().field(f);
+        if (row.kind != Field::Kind::Text || row.attribute || element != latin1(row.element))
+            continue;
+        if (row.child ? child == latin1(row.child) : child.isEmpty())
+            return text(f);
+    }
+    return std::nullopt;
+}
+
+void FieldExtensionBase::noteDeclaredURI(const QString &uri)
+{
+    if (m_descriptor->oldURIRepair && uri != knownNamespaces::uri(m_descriptor->ns))
+        extension().recordRepair(latin1(m_descriptor->oldURIRepair).arg(uri));
+}
+
+// --- writing -----------------------------------------------------------------------------------
+
+QString FieldExtensionBase::elementLine(const QString &prefix, const ExtensionField &row,
+                                        int field) const
+{
+    const QString name = knownNamespaces::prefix(m_descriptor->ns) + u':'
+        + latin1(row.child ? row.child : row.element);
+    if (row.write == Field::Write::LinkAttribute) {
+        const QString link
+            = ExtensionText::cutLink(VLXLogic::createSafeLink(text(field)), row.cutLength);
+        return prefix + u'<' + name + u' ' + latin1(row.attribute) + QLatin1String("=\"") + link
+            + QLatin1String("\" />\n");
+    }
+    const QString value
+        = VLXLogic::encodeSpecialXMLChars(ExtensionText::cut(text(field), row.cutLength));
+    return prefix + u'<' + name + u'>' + value + QLatin1String("</") + name + QLatin1String(">\n");
+}
+
+QString FieldExtensionBase::buildFieldsXML(const QString &prefix) const
+{
+    const QString ns = knownNamespaces::prefix(m_descriptor->ns) + u':';
+    std::vector<int> order(m_descriptor->writeOrder.begin(), m_descriptor->writeOrder.end());
+    if (order.empty()) {
+        for (int f = 0; f < descriptor().fieldCount(); ++f)
+            order.push_back(f);
+    }
+    QString xml;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const int f = order[i];
+        const ExtensionField &row = descriptor().field(f);
+        if (row.child) {
+            // Consecutive fields inside the same element are written as one element.
+            size_t last = i;
+            while (last + 1 < order.size() && descriptor().field(order[last + 1]).child
+                   && std::strcmp(descriptor().field(order[last + 1]).element, row.element) == 0)
+                ++last;
+            QString children;
+            for (size_t j = i; j <= last; ++j) {
+                if (!text(order[j]).isEmpty())
+                    children += elementLine(prefix + QLatin1String("    "),
+                                            descriptor().field(order[j]), order[j]);
+            }
+            if (!children.isEmpty()) {
+                const QString name = ns + latin1(row.element);
+                xml += prefix + u'<' + name + QLatin1String(">\n") + children + prefix
+                    + QLatin1String("</") + name + QLatin1String(">\n");
+            }
+            i = last;
+            continue;
+        }
+        const QString name = ns + latin1(row.element);
+        switch (row.write) {
+        case Field::Write::Escaped:
+        case Field::Write::LinkAttribute:
+            if (!text(f).isEmpty())
+                xml += elementLine(prefix, row, f);
+            break;
+        case Field::Write::Flag:
+            if (number(f) != 0)
+                xml += prefix + u'<' + name + QLatin1String(">yes</") + name + QLatin1String(">\n");
+            break;
+        case Field::Write::Tristate: {
+            // "no" says nothing on its own: it is written only beside other elements.
+            const int value = number(f);
+            const char *word = value == 1 ? "yes" : (value == -1 ? "clean" : "no");
+            if (value == 1 || value == -1 || !xml.isEmpty())
+                xml += prefix + u'<' + name + u'>' + latin1(word) + QLatin1String("</") + name
+                    + QLatin1String(">\n");
+            break;
+        }
+        case Field::Write::Custom:
+            xml += buildCustom(f, prefix);
+            break;
+        }
+    }
+    return xml;
+}
