@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QLatin1StringView>
+
 class FeedElement;
 class QObject;
 class QString;
@@ -59,7 +61,7 @@ struct ExtensionField
     int cutLength = 0; // characters kept when written; 0 keeps everything
     const char *repairTag = nullptr; // tag that read repairs name, whatever the prefix read
     // Read::Repaired: the read text turned into the value, with messages on the owner.
-    QString (*repair)(FeedElement &owner, const QString &text, const QString &tag) = nullptr;
+    QString (*repair)(FeedElement &owner, const QString &text, QLatin1StringView tag) = nullptr;
     const char *archiveKey = nullptr;
     const char *defaultKey = nullptr; // all-feeds default
     const char *feedDefaultKey = nullptr; // the feed's own default, read first when given

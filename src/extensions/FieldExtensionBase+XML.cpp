@@ -41,7 +41,7 @@ QStringList FieldExtensionBase::fieldNamesFor(const QString &processingName) con
     return lastNames;
 }
 
-QString FieldExtensionBase::strippedText(const QString &text, const QString &tag)
+QString FieldExtensionBase::strippedText(const QString &text, QLatin1StringView tag)
 {
     const QString stripped = VLXLogic::stripHTML(text);
     if (stripped != text && !ExtensionText::equalBeyondWhiteSpace(stripped, text)
@@ -54,7 +54,7 @@ QString FieldExtensionBase::readValue(const ExtensionField &row, const vlxXMLNod
 {
     const QString raw = row.attribute ? vlxXMLDOM::attributeOfNode(node, latin1(row.attribute))
                                       : vlxXMLDOM::descriptionOfNode(node);
-    const QString tag = latin1(row.repairTag);
+    const QLatin1StringView tag(row.repairTag ? row.repairTag : "");
     switch (row.read) {
     case Field::Read::Trimmed:
         return strippedText(VLXLogic::decodeNumericEncodedCharacters(raw), tag).trimmed();
@@ -91,13 +91,32 @@ void FieldExtensionBase::storeRead(int field, const QString &text)
     }
 }
 
+const std::vector<int> &FieldExtensionBase::fieldsOfElement(size_t element) const
+{
+    // Every item asks with the same table: the lists of the last table are kept.
+    thread_local const ExtensionDescriptor *lastDescriptor = nullptr;
+    thread_local std::vector<std::vector<int>> lists;
+    if (lastDescriptor != m_descriptor) {
+        lists.assign(m_descriptor->elements.size(), {});
+        for (size_t e = 0; e < m_descriptor->elements.size(); ++e) {
+            for (int f = 0; f < descriptor().fieldCount(); ++f) {
+                if (std::strcmp(descriptor().field(f).element, m_descriptor->elements[e]) == 0)
+                    lists[e].push_back(f);
+            }
+        }
+        lastDescriptor = m_descriptor;
+    }
+    return lists[element];
+}
+
 void FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
         return;
     const QString name = vlxXMLDOM::nameOfNode(node);
     const QStringList &names = extension().fieldNames();
-    qsizetype index = -1;
+    // The names are in lower case; most documents write them so.
+    qsizetype index = names.indexOf(name);
     for (qsizetype i = 0; i < names.size() && index < 0; ++i) {
         if (names.at(i).size() == name.size()
             && names.at(i).compare(name, Qt::CaseInsensitive) == 0)
@@ -105,13 +124,9 @@ void FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
     }
     if (index < 0 || size_t(index) >= m_descriptor->elements.size())
         return;
-    const char *element = m_descriptor->elements[size_t(index)];
-    const QString canonical = knownNamespaces::prefix(m_descriptor->ns) + u':';
-    const QString document = extension().extensionProcessingName().toLower() + u':';
-    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+    const std::vector<int> &fields = fieldsOfElement(size_t(index));
+    for (const int f : fields) {
         const ExtensionField &row = descriptor().field(f);
-        if (std::strcmp(row.element, element) != 0)
-            continue;
         if (row.read == Field::Read::Custom) {
             parseCustom(f, node);
             continue;
@@ -122,14 +137,18 @@ void FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
         }
         // Children are named with the namespace's own prefix or the one the document uses for
         // it; a later child of the same name wins.
-        const QString child = latin1(row.child);
+        const QString canonical
+            = knownNamespaces::prefix(m_descriptor->ns) + u':' + latin1(row.child);
+        const QString document
+            = extension().extensionProcessingName().toLower() + u':' + latin1(row.child);
         const int count = vlxXMLDOM::numberOfChildren(node);
         for (int i = 0; i < count; ++i) {
             const vlxXMLNode *c = vlxXMLDOM::nodeAtIndex(i, node);
             if (vlxXMLDOM::kindOfNode(c) != vlxXMLDOM::Element)
                 continue;
-            const QString childName = vlxXMLDOM::nameOfNode(c).toLower();
-            if (childName == canonical + child || childName == document + child)
+            const QString childName = vlxXMLDOM::nameOfNode(c);
+            if (childName.compare(canonical, Qt::CaseInsensitive) == 0
+                || childName.compare(document, Qt::CaseInsensitive) == 0)
                 storeRead(f, readValue(row, c));
         }
     }
@@ -142,9 +161,10 @@ std::optional<QString> FieldExtensionBase::fieldElementText(const QString &path)
     const QStringView child = slash < 0 ? QStringView() : QStringView(path).sliced(slash + 1);
     for (int f = 0; f < descriptor().fieldCount(); ++f) {
         const ExtensionField &row = descriptor().field(f);
-        if (row.kind != Field::Kind::Text || row.attribute || element != latin1(row.element))
+        if (row.kind != Field::Kind::Text || row.attribute
+            || element != QLatin1StringView(row.element))
             continue;
-        if (row.child ? child == latin1(row.child) : child.isEmpty())
+        if (row.child ? child == QLatin1StringView(row.child) : child.isEmpty())
             return text(f);
     }
     return std::nullopt;

@@ -112,7 +112,7 @@ protected:
 
     // Text read from an element with its markup removed; a removal that changes more than
     // white space is reported as the descriptor's HTML repair naming the tag.
-    QString strippedText(const QString &text, const QString &tag);
+    QString strippedText(const QString &text, QLatin1StringView tag);
 
 private:
     struct Value
@@ -121,6 +121,8 @@ private:
         int number = 0;
     };
 
+    // The fields an element of the parse order holds.
+    const std::vector<int> &fieldsOfElement(size_t element) const;
     QString readValue(const ExtensionField &row, const vlxXMLNode *node);
     void storeRead(int field, const QString &text);
     QString elementLine(const QString &prefix, const ExtensionField &row, int field) const;

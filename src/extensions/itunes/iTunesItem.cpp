@@ -257,7 +257,7 @@ bool iTunesItem::validateAndInformAuthor(const QString &value, QObject *interfac
 
 std::array<int, 3> iTunesItem::durationParts(const QString &text)
 {
-    const QStringList parts = text.trimmed().split(u':');
+    const QList<QStringView> parts = QStringView(text).trimmed().split(u':');
     if (parts.size() == 1)
         return {0, 0, ExtensionText::leadingInteger(text)};
     if (parts.size() == 2)
@@ -268,7 +268,7 @@ std::array<int, 3> iTunesItem::durationParts(const QString &text)
 }
 
 QString iTunesItem::convertStringToHHMMSS(FeedElement &owner, const QString &text,
-                                          const QString &tagName)
+                                          QLatin1StringView tagName)
 {
     if (FieldRule::isBlank(text))
         return QStringLiteral("");

@@ -57,7 +57,7 @@ public:
     // on the owner for four or more parts; a repair entry when the normal form says another
     // time than the text.
     static QString convertStringToHHMMSS(FeedElement &owner, const QString &text,
-                                         const QString &tagName);
+                                         QLatin1StringView tagName);
     // A typed duration on leaving its field: blank stays blank, four or more parts keep the
     // user in the field, anything else becomes its normal form.
     static bool normaliseTypedDuration(QString &value, QObject *interface);
