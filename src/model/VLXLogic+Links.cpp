@@ -11,18 +11,18 @@
 
 namespace {
 const QString kExampleURL = QStringLiteral("http://www.example.com/index.html");
+} // namespace
 
-int informWarning(Alert::Style style, const QString &message, bool useMoreInfo)
+int VLXLogic::informWarning(bool critical, const QString &message, bool useMoreInfo)
 {
     Alert alert;
-    alert.style = style;
+    alert.style = critical ? Alert::Style::Critical : Alert::Style::Informational;
     alert.title = QStringLiteral("Warning");
     alert.message = message;
     if (useMoreInfo)
         alert.otherButton = QStringLiteral("More Info.");
     return AlertService::show(alert);
 }
-} // namespace
 
 QString VLXLogic::unescapeURLString(const QString &text)
 {
@@ -77,7 +77,7 @@ int VLXLogic::checkURLAndInform(const QString &text, const QString &fieldMessage
         return 1;
     const auto url = URLReference::parse(createSafeLink(text));
     if (!url) {
-        return informWarning(Alert::Style::Informational,
+        return informWarning(false,
                              fieldMessage + u'"' + text
                                  + QStringLiteral("\" does not seem to be a valid URL.  URL "
                                                   "should be in a format similar to \"")
@@ -85,7 +85,7 @@ int VLXLogic::checkURLAndInform(const QString &text, const QString &fieldMessage
                              useMoreInfo);
     }
     if (!url->hasScheme()) {
-        return informWarning(Alert::Style::Critical,
+        return informWarning(true,
                              fieldMessage + u'"' + text
                                  + QStringLiteral("\" does not seem to be a completely valid "
                                                   "URL.  The scheme is missing or not "
@@ -111,7 +111,7 @@ int VLXLogic::checkEMailAndInform(const QString &text, const QString &fieldMessa
     if (checkEMail(text))
         return 1;
     return informWarning(
-        Alert::Style::Critical,
+        true,
         fieldMessage + u'"' + text
             + QStringLiteral("\" does not seem to be a completely valid email address"),
         useMoreInfo);

@@ -75,6 +75,9 @@ public:
     static bool checkEMail(const QString &text);
     static int checkEMailAndInform(const QString &text, const QString &fieldMessage,
                                    bool useMoreInfo);
+    // The "Warning" alert of the link and address tests (critical or informational), with "OK"
+    // and, when useMoreInfo is set, "More Info."; answers the chosen button's code.
+    static int informWarning(bool critical, const QString &message, bool useMoreInfo);
 
     // --- Generated GUIDs ---------------------------------------------------------------------
     // YES for 62 characters ending "-VLX" with "-" at 8, 13, 18, 23, 36 and 41 and only

@@ -7,7 +7,6 @@
 #include "extensions/itunes/sortTagsiTunes.h"
 #include "model/URLReference.h"
 #include "model/VLXLogic.h"
-#include "platform/AlertService.h"
 
 namespace {
 
@@ -156,17 +155,6 @@ const ExtensionDescriptor kDescriptor = {
 
 const QString kExampleEnclosure = QStringLiteral("http://www.example.com/file.m4a");
 
-int warn(Alert::Style style, const QString &message, bool useMoreInfo)
-{
-    Alert alert;
-    alert.style = style;
-    alert.title = QStringLiteral("Warning");
-    alert.message = message;
-    if (useMoreInfo)
-        alert.otherButton = QStringLiteral("More Info.");
-    return AlertService::show(alert);
-}
-
 bool isMediaType(const QString &extension)
 {
     static const char *const kTypes[] = {"m4a", "m4b", "mp3", "mov", "mp4", "m4v", "pdf"};
@@ -311,31 +299,34 @@ int iTunesItem::checkURLForFileTypesAndInform(const QString &text, const QString
                                               bool useMoreInfo)
 {
     if (text.trimmed().isEmpty())
-        return warn(Alert::Style::Informational,
-                    QStringLiteral("Item Enclosure URL can not be blank in an iTunes podcast"),
-                    useMoreInfo);
+        return VLXLogic::informWarning(
+            false, QStringLiteral("Item Enclosure URL can not be blank in an iTunes podcast"),
+            useMoreInfo);
     const QString quoted = fieldMessage + u'"' + text + u'"';
     const auto url = URLReference::parse(VLXLogic::createSafeLink(text));
     if (!url || url->path().isEmpty())
-        return warn(Alert::Style::Informational,
-                    quoted
-                        + QStringLiteral(" does not seem to be a valid URL.  URL should be in a "
-                                         "format similar to \"")
-                        + kExampleEnclosure + u'"',
-                    useMoreInfo);
+        return VLXLogic::informWarning(
+            false,
+            quoted
+                + QStringLiteral(" does not seem to be a valid URL.  URL should be in a "
+                                 "format similar to \"")
+                + kExampleEnclosure + u'"',
+            useMoreInfo);
     if (!url->hasScheme())
-        return warn(Alert::Style::Critical,
-                    quoted
-                        + QStringLiteral(" does not seem to be a completely valid URL.  The "
-                                         "scheme is missing or not recognized.  The URL should "
-                                         "be in a format similar to \"")
-                        + kExampleEnclosure + u'"',
-                    useMoreInfo);
+        return VLXLogic::informWarning(
+            true,
+            quoted
+                + QStringLiteral(" does not seem to be a completely valid URL.  The "
+                                 "scheme is missing or not recognized.  The URL should "
+                                 "be in a format similar to \"")
+                + kExampleEnclosure + u'"',
+            useMoreInfo);
     if (!isMediaType(url->pathExtension()))
-        return warn(Alert::Style::Informational,
-                    quoted
-                        + QStringLiteral(" does not seem to contain a valid iTunes podcast media "
-                                         "type (.m4a, .m4b, .mp3, .mov, .mp4, .m4v and .pdf)."),
-                    useMoreInfo);
+        return VLXLogic::informWarning(
+            false,
+            quoted
+                + QStringLiteral(" does not seem to contain a valid iTunes podcast media "
+                                 "type (.m4a, .m4b, .mp3, .mov, .mp4, .m4v and .pdf)."),
+            useMoreInfo);
     return 1;
 }

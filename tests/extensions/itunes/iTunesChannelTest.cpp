@@ -3,6 +3,7 @@
 #include "extensions/itunes/iTunesCategoryTree.h"
 #include "extensions/itunes/iTunesChannelPrefs.h"
 #include "extensions/itunes/iTunesRetiredCategories.h"
+#include "iTunesTestSupport.h"
 #include "io/VLXParseFeed.h"
 #include "io/vlxXMLDOM.h"
 #include "model/ExtensionTexts.h"
@@ -20,25 +21,13 @@
 namespace {
 
 using C = iTunesChannel;
-const QString kURI = QStringLiteral("http://www.itunes.com/dtds/podcast-1.0.dtd");
+const QString &kURI = kITunesURI;
 
 // A channel read from elements under the prefix given, as the channel manager hands them on.
 std::shared_ptr<iTunesChannel> readChannel(const QString &prefix, const QString &elements)
 {
     auto channel = std::make_shared<iTunesChannel>();
-    channel->setExtensionProcessingName(prefix);
-    channel->setDTDURL(kURI);
-    QStringList prefixes {prefix, prefix.toLower(), QStringLiteral("itunes")};
-    prefixes.removeDuplicates();
-    QString declarations;
-    for (const QString &declared : prefixes)
-        declarations += QStringLiteral(" xmlns:%1=\"%2\"").arg(declared, kURI);
-    const vlxXMLDOM dom(
-        QStringLiteral("<?xml version=\"1.0\"?><r%1>%2</r>").arg(declarations, elements));
-    const vlxXMLNode *root = dom.nodeNamed(QStringLiteral("r"), vlxXMLDOM::Element, nullptr);
-    EXPECT_TRUE(root);
-    for (int i = 0; i < vlxXMLDOM::numberOfChildren(root); ++i)
-        channel->parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, root));
+    readElements(*channel, prefix, elements);
     return channel;
 }
 

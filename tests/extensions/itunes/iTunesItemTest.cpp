@@ -1,6 +1,7 @@
 #include "extensions/itunes/iTunesItem.h"
 #include "extensions/FieldExtensionBase.h"
 #include "extensions/itunes/iTunesItemPrefs.h"
+#include "iTunesTestSupport.h"
 #include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
@@ -14,18 +15,12 @@
 namespace {
 
 using I = iTunesItem;
-const QString kURI = QStringLiteral("http://www.itunes.com/dtds/podcast-1.0.dtd");
+const QString &kURI = kITunesURI;
 
 std::shared_ptr<iTunesItem> readItem(const QString &prefix, const QString &elements)
 {
     auto item = std::make_shared<iTunesItem>();
-    item->setExtensionProcessingName(prefix);
-    const vlxXMLDOM dom(QStringLiteral("<?xml version=\"1.0\"?><r xmlns:%1=\"%2\">%3</r>")
-                            .arg(prefix, kURI, elements));
-    const vlxXMLNode *root = dom.nodeNamed(QStringLiteral("r"), vlxXMLDOM::Element, nullptr);
-    EXPECT_TRUE(root);
-    for (int i = 0; i < vlxXMLDOM::numberOfChildren(root); ++i)
-        item->parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, root));
+    readElements(*item, prefix, elements);
     return item;
 }
 
