@@ -199,11 +199,10 @@ bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *p
     const QString temporary = QDir(Controller::userFolder()).filePath(QStringLiteral("Temporary"));
     const FeedFileWriter::Result written
         = FeedFileWriter::save(path, xml.toUtf8(), entry.toMap(), temporary);
-    if (!written.ok) {
-        if (problem)
-            *problem = written.problem;
+    if (problem)
+        *problem = written.ok ? written.backupProblem : written.problem;
+    if (!written.ok)
         return false;
-    }
     m_text = xml;
     return true;
 }

@@ -89,7 +89,8 @@ public:
     // --- Saving --------------------------------------------------------------------------------
     // Writes the feed and its entry (with the backups) to the path; the entry is updated with the
     // local enclosure files and upload times. On failure the reason is in *problem, the old file
-    // is kept and nothing else changes.
+    // is kept and nothing else changes. A save whose backups could not move on succeeds with
+    // that reason in *problem.
     bool writeTo(const QString &path, FeedListEntry &entry, QString *problem);
 
     // --- Undo and the edited state -------------------------------------------------------------

@@ -6,16 +6,18 @@
 #include "app/WindowStatusSink.h"
 #include "editors/XMLSourceController.h"
 #include "io/CURLHandle.h"
+#include "io/FeedCredentials.h"
 #include "io/VLXParseFeed.h"
+#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/extensionManagerChannel.h"
 #include "platform/AlertService.h"
+#include "platform/BoundedFileReader.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXListBox.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QTimer>
@@ -61,19 +63,24 @@ XMLSourceRequest Vellumcast::viewXMLRequest() const
 std::optional<QString> Vellumcast::fetchFeedText(const QUrl &url)
 {
     if (url.scheme().isEmpty() || url.isLocalFile()) {
+        // Only an ordinary file, and no more of it than a feed may be: a device, a pipe or a
+        // huge file is refused before anything is read.
         const QString path = url.isLocalFile() ? url.toLocalFile() : url.path();
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
+        QString problem;
+        const std::optional<QByteArray> bytes
+            = BoundedFileReader::read(path, vlxXMLDOM::maximumInputSize(), &problem);
+        if (!bytes) {
             Alert failure;
             failure.style = Alert::Style::Informational;
             failure.title = QStringLiteral("Open Feed");
-            failure.message = tr("The feed \"%1\" could not be read: %2")
-                                  .arg(QDir::toNativeSeparators(path), file.errorString());
+            failure.message = problem;
             AlertService::show(failure);
             return std::nullopt;
         }
-        return VLXParseFeed::stringFromXMLData(file.readAll());
+        return VLXParseFeed::stringFromXMLData(*bytes);
     }
+    // The transfer has its time and size limits (CURLHandle's defaults): a server that drips,
+    // stays silent or sends without end fails the load with the reason.
     auto handle = CURLHandle::create(url, false);
     handle->setUserAgent(Controller::signature());
     handle->setFollowsRedirects(true);
@@ -90,7 +97,8 @@ std::optional<QString> Vellumcast::fetchFeedText(const QUrl &url)
         failure.message
             = QStringLiteral("When trying to fetch the feed %1 the following error \"%2\" "
                              "was encountered")
-                  .arg(url.toString(), handle->curlError());
+                  .arg(FeedCredentials::displayString(url),
+                       FeedCredentials::scrubbed(handle->curlError()));
         AlertService::show(failure);
         return std::nullopt;
     }
@@ -114,6 +122,13 @@ void Vellumcast::openFeedAtPath(const QString &path)
     QUrl url(address);
     if (url.scheme().isEmpty() || address.startsWith(QLatin1Char('/')))
         url = QUrl::fromLocalFile(QFileInfo(address).absoluteFilePath());
+    // A listed address given without the user name and password it was opened with gets them
+    // back from the secret store.
+    if (!url.isLocalFile() && !FeedCredentials::hasCredentials(url)) {
+        const int listed = m_feedList->rowOfURL(url.toString());
+        if (listed >= 0)
+            url = FeedCredentials::withRemembered(m_feedList->entry(listed).uniqueIdentifier, url);
+    }
 
     const QString status = statusText();
     if (!url.isLocalFile()) {
@@ -131,7 +146,8 @@ void Vellumcast::openFeedAtPath(const QString &path)
     if (url.isLocalFile())
         actuallyOpenFile(url.toLocalFile(), url, *text, 0);
     else
-        actuallyOpenFile(QStringLiteral("(untitled) %1").arg(url.toString()), url, *text, 1);
+        actuallyOpenFile(QStringLiteral("(untitled) %1").arg(FeedCredentials::displayString(url)),
+                         url, *text, 1);
     dropLeftNewEntry();
 }
 
@@ -139,8 +155,9 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
                                  int transient)
 {
     // Opening a listed feed again keeps its entry's identity: its per-feed settings, publish
-    // dates, extra files and local enclosure files stay attached.
-    const QString absolute = url.toString();
+    // dates, extra files and local enclosure files stay attached. A user name and password in
+    // the address stay out of the list, the settings and the status line.
+    const QString absolute = FeedCredentials::displayString(url);
     const int listed = m_feedList->rowOfURL(absolute);
     FeedListEntry entry = listed >= 0
         ? m_feedList->entry(listed)
@@ -149,7 +166,8 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     entry.transient = transient != 0;
 
     const QString previousStatus = statusText();
-    setStatusText(url.isLocalFile() ? QDir::toNativeSeparators(path) : path);
+    setStatusText(url.isLocalFile() ? QDir::toNativeSeparators(path)
+                                    : FeedCredentials::scrubbed(path));
     const FeedDocument::LoadResult result = loadText(text, entry, true);
     if (!result.loaded()) {
         // Abandoned, or the source editor closed without saving: nothing changes.
@@ -158,6 +176,7 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     }
     m_feedList->removeURL(absolute);
     m_feedList->prepend(m_document->entry());
+    rememberCredentials(url);
     showSelectedTab(FeedsTab);
     selectDocumentRow();
     archiveCurrentFeedList();
@@ -197,7 +216,9 @@ bool Vellumcast::loadEntry(const FeedListEntry &entry)
         text = m_checked->text;
     } else {
         m_checked.reset();
-        const std::optional<QString> fetched = fetchFeedText(urlOfAddress(entry.url));
+        const QUrl url = urlOfAddress(entry.url);
+        const std::optional<QString> fetched = fetchFeedText(
+            url.isLocalFile() ? url : FeedCredentials::withRemembered(entry.uniqueIdentifier, url));
         if (!fetched)
             return false;
         text = *fetched;
@@ -227,10 +248,11 @@ void Vellumcast::populateFeedFromURL(const QString &address)
         populateFeedFromString(m_document->text(), true);
         return;
     }
-    const int listed = m_feedList->rowOfURL(urlOfAddress(address).toString());
+    const QString absolute = FeedCredentials::displayString(urlOfAddress(address));
+    const int listed = m_feedList->rowOfURL(absolute);
     FeedListEntry entry = listed >= 0 ? m_feedList->entry(listed) : m_document->entry();
     if (listed < 0)
-        entry.url = urlOfAddress(address).toString();
+        entry.url = absolute;
     loadEntry(entry);
 }
 
@@ -246,4 +268,14 @@ int Vellumcast::reparseLoadedFeed(const QString &text)
     options.statusSink = m_statusSink.get();
     m_document->load(text, m_document->entry(), options);
     return 1;
+}
+
+void Vellumcast::rememberCredentials(const QUrl &url)
+{
+    if (!FeedCredentials::hasCredentials(url))
+        return;
+    QString problem;
+    if (!FeedCredentials::remember(m_document->entry().uniqueIdentifier, url, &problem))
+        setStatusText(tr("The user name and password of this address were not kept: %1")
+                          .arg(problem));
 }

@@ -3,6 +3,7 @@
 
 #include "app/FeedListModel.h"
 #include "editors/openURLPanel.h"
+#include "io/FeedCredentials.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
@@ -75,6 +76,8 @@ bool Vellumcast::actualSaveDocument(int row)
     m_document->setEntry(updated);
     archiveCurrentFeedList();
     setDocumentEdited(false);
+    if (!problem.isEmpty())
+        setStatusText(problem);
     return true;
 }
 
@@ -113,6 +116,9 @@ QUrl Vellumcast::actualSaveDocumentAs(int row)
         reportSaveFailure(problem);
         return {};
     }
+    // The feed now has a file of its own: the credentials of the address it came from go.
+    if (entry.isRemote())
+        FeedCredentials::forget(entry.uniqueIdentifier);
     // Another listed entry of that file is replaced by this one.
     for (int other = m_feedList->count() - 1; other >= 0; --other) {
         if (m_feedList->entry(other).url == updated.url
@@ -125,7 +131,7 @@ QUrl Vellumcast::actualSaveDocumentAs(int row)
     selectDocumentRow();
     setDocumentEdited(false);
     setWindowTitleFromEntry();
-    setStatusText(QDir::toNativeSeparators(path));
+    setStatusText(problem.isEmpty() ? QDir::toNativeSeparators(path) : problem);
     return url;
 }
 
@@ -211,6 +217,10 @@ void Vellumcast::setUpDocumentCommands()
             if (panel.showOpenURLPanel(m_documentWindow) != 1)
                 return;
             history = panel.history();
+            // The history is a setting: a password typed into an address stays out of it.
+            for (QString &entry : history)
+                entry = FeedCredentials::scrubbed(entry);
+            history.removeDuplicates();
             userDefaults().setObject(QVariantList(history.cbegin(), history.cend()), historyKey);
             const QList<QUrl> urls = panel.URLs();
             if (urls.isEmpty())

@@ -7,9 +7,12 @@
 #include "app/ImagePane.h"
 #include "app/ItemsPane.h"
 #include "app/WindowStatusSink.h"
+#include "io/FeedCredentials.h"
 #include "io/VLXParseFeed.h"
+#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
+#include "platform/BoundedFileReader.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXHelpAnchored.h"
@@ -20,7 +23,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
@@ -102,6 +104,7 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
     // The stored list, without the entries of feeds that have no file of the user's.
     bool selected = false;
     if (userDefaults().contains(FeedListModel::kFeedListKey)) {
+        moveStoredCredentials();
         m_feedList->load(userDefaults());
         QStringList identifiers;
         for (const FeedListEntry &entry : m_feedList->entries())
@@ -131,16 +134,53 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
 
 bool Vellumcast::checkFeedFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // The same bounded read as opening: a listed file that became huge, a device or a pipe is
+    // passed over instead of holding up the start.
+    const std::optional<QByteArray> bytes
+        = BoundedFileReader::read(path, vlxXMLDOM::maximumInputSize());
+    if (!bytes)
         return false;
-    CheckedFeed checked {path, VLXParseFeed::stringFromXMLData(file.readAll()),
+    CheckedFeed checked {path, VLXParseFeed::stringFromXMLData(*bytes),
                          std::make_shared<VLXParseFeed>()};
     if (checked.reader->isItAFeed(checked.text) != VLXParseFeed::Success)
         return false;
     // The load that follows reads the tree this check built.
     m_checked = std::move(checked);
     return true;
+}
+
+void Vellumcast::moveStoredCredentials()
+{
+    const std::optional<QVariantList> stored = userDefaults().array(FeedListModel::kFeedListKey);
+    if (!stored)
+        return;
+    QVariantList cleaned;
+    bool changed = false;
+    for (const QVariant &value : *stored) {
+        QVariantMap map = value.toMap();
+        const FeedListEntry entry = FeedListEntry::fromMap(map);
+        const QUrl url(entry.url);
+        if (!entry.isRemote()) {
+            cleaned << value;
+            continue;
+        }
+        if (entry.transient) {
+            // A fetched feed does not outlive the run, and neither do its credentials.
+            FeedCredentials::forget(entry.uniqueIdentifier);
+        } else if (FeedCredentials::hasCredentials(url)) {
+            QString problem;
+            if (!FeedCredentials::remember(entry.uniqueIdentifier, url, &problem))
+                qWarning().noquote() << "The user name and password of the feed"
+                                     << FeedCredentials::displayString(url)
+                                     << "were taken out of the feed list but not kept:"
+                                     << problem;
+            map.insert(FeedListEntry::kURL, FeedCredentials::displayString(url));
+            changed = true;
+        }
+        cleaned << map;
+    }
+    if (changed)
+        userDefaults().setObject(cleaned, FeedListModel::kFeedListKey);
 }
 
 QList<QVariantMap> Vellumcast::currentListOfFeeds() const
@@ -173,6 +213,8 @@ void Vellumcast::removeFeedFromList(int row)
         return;
     const QString identifier = m_feedList->entry(row).uniqueIdentifier;
     VLXPreferences::removeUniqueKey(identifier);
+    if (m_feedList->entry(row).isRemote())
+        FeedCredentials::forget(identifier);
     m_feedList->removeAt(row);
     archiveCurrentFeedList();
     updateTabAvailability();

@@ -293,6 +293,12 @@ private:
     bool loadEntry(const FeedListEntry &entry);
     // The file's text with the reader that found it to be a feed, for the load that follows.
     bool checkFeedFile(const QString &path);
+    // Keeps a user name and password of the loaded feed's address in the secret store, under
+    // its identifier; says so in the status line when that is not possible.
+    void rememberCredentials(const QUrl &url);
+    // Before the stored list is read: addresses stored with credentials lose them to the
+    // secret store; the credentials of fetched feeds, which are not listed again, are dropped.
+    void moveStoredCredentials();
     void selectDocumentRow();
     void rememberPreviousEntry();
     // A new feed never saved that the user left is dropped from the list.

@@ -24,9 +24,11 @@ Routes:
 With --mute the server accepts connections and never reads or writes anything: not even a TLS
 handshake completes against it.
   /modified                Last-Modified in 2001; 304 when If-Modified-Since is later
-  /d/<name>                the file <name> of the --files folder (404 when missing)
+  /d/<name>                the file <name> of the --files folder (404 when missing); with
+                           --auth user:password only for a request that sends those
 """
 import argparse
+import base64
 import json
 import os
 import socket
@@ -39,6 +41,7 @@ from urllib.parse import urlsplit, parse_qs
 
 PATTERN = bytes(range(256))
 FILES_DIR = None
+AUTH = None
 
 
 def pattern(size):
@@ -179,6 +182,10 @@ class Handler(BaseHTTPRequestHandler):
             else:
                 self.send_body(200, b"fresh",
                                extra=[("Last-Modified", "Mon, 01 Jan 2001 00:00:00 GMT")])
+        elif path.startswith("/d/") and FILES_DIR and AUTH and \
+                self.headers.get("Authorization") != "Basic " + AUTH:
+            self.send_body(401, b"who are you?\n",
+                           extra=[("WWW-Authenticate", 'Basic realm="feeds"')])
         elif path.startswith("/d/") and FILES_DIR:
             name = os.path.basename(path[3:])
             full = os.path.join(FILES_DIR, name)
@@ -236,12 +243,15 @@ def main():
     parser.add_argument("--cert", help="PEM certificate: serve HTTPS")
     parser.add_argument("--key", help="PEM private key of the certificate")
     parser.add_argument("--files", help="folder served under /d/")
+    parser.add_argument("--auth", help="user:password that /d/ requires (Basic)")
     args = parser.parse_args()
     if args.mute:
         serve_mute(args.port)
         return
-    global FILES_DIR
+    global FILES_DIR, AUTH
     FILES_DIR = args.files
+    if args.auth:
+        AUTH = base64.b64encode(args.auth.encode()).decode()
 
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True

@@ -1,0 +1,173 @@
+// Files, servers and addresses that would hang, flood or expose the window: each is refused or
+// kept in bounds with a reason the user can read.
+#include "AppFixture.h"
+
+#include "app/Controller.h"
+#include "app/Vellumcast.h"
+#include "common/LocalServer.h"
+#include "io/CURLHandle.h"
+#include "io/FeedCredentials.h"
+#include "model/VLXFeed.h"
+#include "platform/MemoryDefaultsStore.h"
+#include "platform/PasswordStore.h"
+#include "platform/PropertyList.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+#include <QUrl>
+#include <sys/stat.h>
+
+namespace {
+
+QString makePipe(const QString &path)
+{
+    EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    return path;
+}
+
+QString makeSparse(const QString &path, qint64 size)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(file.resize(size));
+    return path;
+}
+
+} // namespace
+
+class HostileInputTest : public AppFixture
+{
+protected:
+    Vellumcast &start()
+    {
+        alerts->queueAnswer(AlertService::kAlternate);
+        startApplication();
+        QTest::qWait(300);
+        alerts->clear();
+        return *controller->feedController();
+    }
+    // Every text the settings hold, as one property list.
+    QString storedSettings() const
+    {
+        QVariantMap all;
+        for (const QString &key : store().keys())
+            all.insert(key, store().object(key));
+        return QString::fromUtf8(PropertyList::serialize(all, PropertyList::Format::Xml));
+    }
+};
+
+TEST_F(HostileInputTest, DevicesPipesAndHugeFilesAreRefusedWithoutBeingRead)
+{
+    const QString feed = QDir(home()).filePath("a.xml");
+    writeFile(feed, smallFeed("A"));
+    Vellumcast &window = start();
+    window.openFeedAtPath(feed);
+    const auto list = window.currentListOfFeeds();
+    const auto loaded = window.currentFeed();
+    const QString pipe = makePipe(QDir(home()).filePath("pipe.xml"));
+    const QString huge = makeSparse(QDir(home()).filePath("huge.xml"), qint64(300) << 20);
+    QElapsedTimer timer;
+    timer.start();
+    for (const QString &path : {QStringLiteral("/dev/zero"), pipe, huge}) {
+        alerts->clear();
+        window.openFeedAtPath(path);
+        ASSERT_EQ(alerts->alerts().size(), 1) << path.toStdString();
+        const Alert &alert = alerts->alerts().first();
+        EXPECT_EQ(alert.title, "Open Feed");
+        EXPECT_TRUE(alert.message.contains(path)) << alert.message.toStdString();
+        EXPECT_EQ(window.currentListOfFeeds(), list);
+        EXPECT_EQ(window.currentFeed(), loaded);
+    }
+    EXPECT_LT(timer.elapsed(), 5000);
+    EXPECT_TRUE(alerts->alerts().first().message.contains("is 300 MB; files larger than 256 MB"));
+}
+
+TEST_F(HostileInputTest, AListedFeedThatBecameAPipeOrHugeIsPassedOverAtStart)
+{
+    const QString pipe = makePipe(QDir(home()).filePath("pipe.xml"));
+    const QString huge = makeSparse(QDir(home()).filePath("huge.xml"), qint64(300) << 20);
+    const QString feed = QDir(home()).filePath("real.xml");
+    writeFile(feed, smallFeed("Real"));
+    QVariantList stored;
+    int id = 0;
+    for (const QString &path : {pipe, huge, feed})
+        stored << QVariantMap {{"feedFileName", QFileInfo(path).fileName()},
+                               {"feedURL", QUrl::fromLocalFile(path).toString()},
+                               {"isTransient", 0},
+                               {"UniqueIdentifier", QString::number(++id)}};
+    store().setObject(stored, "feedListKey");
+    QElapsedTimer timer;
+    timer.start();
+    startApplication();
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_EQ(controller->feedController()->currentFeed()->title(), "Real");
+}
+
+TEST_F(HostileInputTest, ASilentServerFailsTheLoadWithTheReason)
+{
+    LocalServer server;
+    ASSERT_TRUE(server.startScript("http_server.py")) << server.log().toStdString();
+    Vellumcast &window = start();
+    CURLHandle::setDefaultTimeouts(1, 1);
+    QElapsedTimer timer;
+    timer.start();
+    window.openFeedAtPath(server.url("http", "/silent"));
+    CURLHandle::setDefaultTimeouts(CURLHandle::kDefaultConnectTimeout,
+                                   CURLHandle::kDefaultTransferTimeout);
+    EXPECT_LT(timer.elapsed(), 5000);
+    ASSERT_EQ(alerts->alerts().size(), 1);
+    EXPECT_EQ(alerts->alerts().first().title, "Connection Failure");
+    EXPECT_TRUE(alerts->alerts().first().message.contains(
+        "\"The transfer did not finish within 1 second.\""))
+        << alerts->alerts().first().message.toStdString();
+}
+
+TEST_F(HostileInputTest, CredentialsInAnAddressAreNeitherStoredNorShown)
+{
+    LocalServer server;
+    const QString served = QDir(home()).filePath("served");
+    writeFile(QDir(served).filePath("f.xml"), smallFeed("Private"));
+    ASSERT_TRUE(server.startScript("http_server.py",
+                                   {"--files", served, "--auth", "reader:s3cret"}))
+        << server.log().toStdString();
+    const QString bare = server.url("http", "/d/f.xml");
+    QUrl address(bare);
+    address.setUserInfo("reader:s3cret");
+    // A list stored by an older version, with the password in a listed address.
+    store().setObject(QVariantList {QVariantMap {{"feedFileName", "old.xml"},
+                                                 {"feedURL", address.toString()},
+                                                 {"isTransient", 0},
+                                                 {"UniqueIdentifier", "OLD"}}},
+                      "feedListKey");
+    Vellumcast &window = start();
+    QStringList listed;
+    for (const QVariantMap &entry : window.currentListOfFeeds())
+        listed << entry.value("feedURL").toString();
+    EXPECT_TRUE(listed.contains(bare)) << listed.join(", ").toStdString();
+    EXPECT_FALSE(storedSettings().contains("s3cret"));
+
+    window.openFeedAtPath(address.toString());
+    ASSERT_EQ(window.currentFeed()->title(), "Private");
+    EXPECT_EQ(window.currentListOfFeeds().first().value("feedURL"), bare);
+    EXPECT_FALSE(storedSettings().contains("s3cret"));
+    EXPECT_FALSE(window.statusText().contains("s3cret")) << window.statusText().toStdString();
+    for (const Alert &alert : alerts->alerts())
+        EXPECT_FALSE(alert.message.contains("s3cret"));
+
+    // Asked again without them, the listed address fetches with the kept credentials.
+    if (!PasswordStore::sessionBusAvailable())
+        GTEST_SKIP() << "no D-Bus session: the rest needs the secret service scripts/test starts";
+    const QString identifier
+        = window.currentListOfFeeds().first().value("UniqueIdentifier").toString();
+    writeFile(QDir(served).filePath("f.xml"), smallFeed("Private again"));
+    window.setDocumentEdited(false, true);
+    window.populateFeedFromURL(bare);
+    EXPECT_EQ(window.currentFeed()->title(), "Private again");
+    EXPECT_TRUE(alerts->alerts().isEmpty());
+    // The entry leaves the list and its credentials the secret store.
+    window.removeFeedFromList(0);
+    EXPECT_EQ(FeedCredentials::withRemembered(identifier, QUrl(bare)), QUrl(bare));
+    FeedCredentials::forget("OLD");
+}
