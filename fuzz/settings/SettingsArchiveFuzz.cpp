@@ -22,9 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     bool ok = false;
     const QVariant value = PropertyList::parse(bytes, &ok);
     if (ok) {
-        // Whatever parsed must serialise again.
+        // Whatever parsed must serialise again, as the program writes it: settings as XML,
+        // archives (held to their own, tighter limits) as binary.
         PropertyList::serialize(value, PropertyList::Format::Xml);
-        PropertyList::serialize(value, PropertyList::Format::Binary);
+        PropertyList::parse(bytes, KeyedUnarchiver::kArchiveLimits, &ok);
+        if (ok)
+            PropertyList::serialize(value, PropertyList::Format::Binary);
     }
     const QVariant decoded = KeyedUnarchiver::unarchiveObjectWithData(bytes);
     if (decoded.isValid())

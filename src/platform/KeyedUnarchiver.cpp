@@ -7,12 +7,7 @@
 #include <QHash>
 
 namespace {
-constexpr int kMaxDepth = 128;
-
-// An archive holds one object (an item, a list of categories or sites): far smaller than a
-// settings file may be. Its bytes are measured before they are read, so a small archive whose
-// shared references would expand to millions of values decodes to null instead.
-constexpr PropertyListGuard::Limits kArchiveLimits {kMaxDepth, 200000, qint64(64) * 1024 * 1024};
+constexpr int kMaxDepth = KeyedUnarchiver::kArchiveLimits.maxDepth;
 
 QHash<QString, KeyedUnarchiver::Factory> &registry()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/KeyedArchivable.h"
+#include "platform/PropertyListGuard.h"
 
 #include <QByteArray>
 #include <QString>
@@ -32,6 +33,13 @@ class KeyedUnarchiver
 {
 public:
     using Factory = std::function<ArchivableRef()>;
+
+    // An archive holds one object (an item, a list of categories or sites): far smaller than a
+    // settings file may be. Its bytes are measured against these limits before they are read,
+    // so a small archive whose shared references would expand to millions of values decodes to
+    // null instead.
+    static constexpr PropertyListGuard::Limits kArchiveLimits {128, 200000,
+                                                               qint64(64) * 1024 * 1024};
 
     static bool registerClass(const QString &className, Factory factory);
     static bool isClassRegistered(const QString &className);
