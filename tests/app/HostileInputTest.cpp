@@ -40,14 +40,6 @@ QString makeSparse(const QString &path, qint64 size)
 class HostileInputTest : public AppFixture
 {
 protected:
-    Vellumcast &start()
-    {
-        alerts->queueAnswer(AlertService::kAlternate);
-        startApplication();
-        QTest::qWait(300);
-        alerts->clear();
-        return *controller->feedController();
-    }
     // Every text the settings hold, as one property list.
     QString storedSettings() const
     {
@@ -62,7 +54,7 @@ TEST_F(HostileInputTest, DevicesPipesAndHugeFilesAreRefusedWithoutBeingRead)
 {
     const QString feed = QDir(home()).filePath("a.xml");
     writeFile(feed, smallFeed("A"));
-    Vellumcast &window = start();
+    Vellumcast &window = startWindow();
     window.openFeedAtPath(feed);
     const auto list = window.currentListOfFeeds();
     const auto loaded = window.currentFeed();
@@ -109,7 +101,7 @@ TEST_F(HostileInputTest, ASilentServerFailsTheLoadWithTheReason)
 {
     LocalServer server;
     ASSERT_TRUE(server.startScript("http_server.py")) << server.log().toStdString();
-    Vellumcast &window = start();
+    Vellumcast &window = startWindow();
     CURLHandle::setDefaultTimeouts(1, 1);
     QElapsedTimer timer;
     timer.start();
@@ -141,7 +133,7 @@ TEST_F(HostileInputTest, CredentialsInAnAddressAreNeitherStoredNorShown)
                                                  {"isTransient", 0},
                                                  {"UniqueIdentifier", "OLD"}}},
                       "feedListKey");
-    Vellumcast &window = start();
+    Vellumcast &window = startWindow();
     QStringList listed;
     for (const QVariantMap &entry : window.currentListOfFeeds())
         listed << entry.value("feedURL").toString();
