@@ -76,27 +76,6 @@ TEST_F(HostileInputTest, DevicesPipesAndHugeFilesAreRefusedWithoutBeingRead)
     EXPECT_TRUE(alerts->alerts().first().message.contains("is 300 MB; files larger than 256 MB"));
 }
 
-TEST_F(HostileInputTest, AListedFeedThatBecameAPipeOrHugeIsPassedOverAtStart)
-{
-    const QString pipe = makePipe(QDir(home()).filePath("pipe.xml"));
-    const QString huge = makeSparse(QDir(home()).filePath("huge.xml"), qint64(300) << 20);
-    const QString feed = QDir(home()).filePath("real.xml");
-    writeFile(feed, smallFeed("Real"));
-    QVariantList stored;
-    int id = 0;
-    for (const QString &path : {pipe, huge, feed})
-        stored << QVariantMap {{"feedFileName", QFileInfo(path).fileName()},
-                               {"feedURL", QUrl::fromLocalFile(path).toString()},
-                               {"isTransient", 0},
-                               {"UniqueIdentifier", QString::number(++id)}};
-    store().setObject(stored, "feedListKey");
-    QElapsedTimer timer;
-    timer.start();
-    startApplication();
-    EXPECT_LT(timer.elapsed(), 10000);
-    EXPECT_EQ(controller->feedController()->currentFeed()->title(), "Real");
-}
-
 TEST_F(HostileInputTest, ASilentServerFailsTheLoadWithTheReason)
 {
     LocalServer server;
