@@ -176,7 +176,9 @@ FeedDocument::LoadResult FeedDocument::load(const QString &text, const FeedListE
     install(feed, entry, options.rereading);
     if (options.rereading)
         m_shownItem = shown >= 0 && shown < itemCount() ? shown : (itemCount() > 0 ? 0 : -1);
-    m_text = feedText;
+    // A feed read again keeps the text of its file; a feed made in memory has none yet.
+    if (!options.rereading)
+        m_text = options.fromFile ? feedText : QString();
     if (changed)
         setEdited(true);
     emit entryChanged();
@@ -188,7 +190,7 @@ FeedDocument::LoadResult FeedDocument::load(const QString &text, const FeedListE
     return result;
 }
 
-bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *problem)
+bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *problem, bool copy)
 {
     entry.setValue(FeedListEntry::kLocalEnclosureFileInfo, m_feed->enclosureLocalFileInfo());
     if (m_feed->lastUploaded().isValid())
@@ -203,6 +205,7 @@ bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *p
         *problem = written.ok ? written.backupProblem : written.problem;
     if (!written.ok)
         return false;
-    m_text = xml;
+    if (!copy)
+        m_text = xml;
     return true;
 }

@@ -59,6 +59,16 @@ void FeedDocument::replace(std::shared_ptr<VLXFeed> feed, const FeedListEntry &e
     emit feedReplaced(reloadImage);
 }
 
+void FeedDocument::reinstate(std::shared_ptr<VLXFeed> feed)
+{
+    if (!feed || feed == m_feed)
+        return;
+    const int shown = m_shownItem;
+    install(std::move(feed), m_entry, true);
+    m_shownItem = shown >= 0 && shown < itemCount() ? shown : (itemCount() > 0 ? 0 : -1);
+    emit feedReplaced(false);
+}
+
 // --- Undo and the edited state ------------------------------------------------------------------
 
 void FeedDocument::registerUndo(UndoRecord record, const QString &actionName)

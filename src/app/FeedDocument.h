@@ -13,6 +13,8 @@
 
 class StatusSink;
 class VLXFeed;
+class baseExtensionManager;
+class categoryElement;
 class VLXImage;
 class VLXItems;
 class VLXParseFeed;
@@ -48,6 +50,9 @@ public:
     // Shows another feed, belonging to another entry, without reading text (a feed built in
     // memory); the undo steps of the feed before are dropped.
     void replace(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry, bool reloadImage = true);
+    // Shows a feed object that was loaded before for the same entry (a whole-feed undo step):
+    // the undo steps, the picture and the edited state stay.
+    void reinstate(std::shared_ptr<VLXFeed> feed);
 
     // --- Loading -------------------------------------------------------------------------------
     enum class LoadOutcome {
@@ -63,6 +68,8 @@ public:
         // and what the text does not hold (local enclosure files, upload times) is carried over.
         bool rereading = false;
         bool reloadImage = true;
+        // The text is the feed's file (what Revert goes back to); a feed made in memory has none.
+        bool fromFile = true;
         QString status; // the status line's text when loading began
         StatusSink *statusSink = nullptr;
         // A reader that already checked this very text (its tree is read instead of parsing the
@@ -90,8 +97,8 @@ public:
     // Writes the feed and its entry (with the backups) to the path; the entry is updated with the
     // local enclosure files and upload times. On failure the reason is in *problem, the old file
     // is kept and nothing else changes. A save whose backups could not move on succeeds with
-    // that reason in *problem.
-    bool writeTo(const QString &path, FeedListEntry &entry, QString *problem);
+    // that reason in *problem. A copy (Save As) leaves the text Revert goes back to.
+    bool writeTo(const QString &path, FeedListEntry &entry, QString *problem, bool copy = false);
 
     // --- Undo and the edited state -------------------------------------------------------------
     VLXUndoManager *undoManager() const { return m_undo; }
@@ -155,6 +162,38 @@ public:
     // Tells the views that a field changed (for changes made outside the table).
     void announce(FieldScope scope, int item, const QString &outlet);
 
+    // --- Lists and namespaces (FeedDocument+Extensions.cpp) -----------------------------------
+    // The categories of the channel or an item, and the XML comments of the channel, an item or
+    // the image; the outlet of the table that shows each list.
+    QList<categoryElement> categories(FieldScope scope, int item) const;
+    QStringList comments(FieldScope scope, int item) const;
+    static QString listOutlet(FieldScope scope, bool categories);
+    // A changed list as one undo step with the dates from before: the automatic date of its
+    // owner follows (an item's own for an item's list, the feed's otherwise). False when there
+    // is no such owner.
+    bool editCategories(FieldScope scope, int item, const QList<categoryElement> &list,
+                        const QString &undoName);
+    bool editComments(FieldScope scope, int item, const QStringList &list, const QString &undoName);
+    // The same without undo (what the records put back).
+    bool applyCategories(FieldScope scope, int item, const QList<categoryElement> &list);
+    bool applyComments(FieldScope scope, int item, const QStringList &list);
+
+    // A namespace is switched on and off for the whole feed: the channel, the image and every
+    // item together. The channel's manager tells what the feed uses.
+    QStringList namespaceDescriptions() const;
+    bool usesNamespace(const QString &prefix) const;
+    bool rawExtensionUsed() const;
+    void addNamespace(const QString &prefix, const QString &dtd);
+    void removeNamespace(const QString &prefix);
+    void setRawExtensionUsed(bool used);
+    // Fills the namespace's extensions with the settings' defaults for this feed.
+    void populateNamespace(const QString &prefix);
+    // One manager with the raw extension ("User Defined") switched on means all have it.
+    void spreadRawExtension();
+    // Tells the views the feed's set of extensions changed.
+    void announceNamespaces();
+    void forEachExtensionManager(const std::function<void(baseExtensionManager &)> &visit) const;
+
 signals:
     // One field of the channel, an item or the image changed (outlet names the field).
     void fieldChanged(FieldScope scope, int item, const QString &outlet);
@@ -163,6 +202,8 @@ signals:
     // Another feed (or the same one read again) is loaded.
     void feedReplaced(bool reloadImage);
     void entryChanged();
+    // Namespaces were switched on or off, or their extensions put back.
+    void namespacesChanged();
     void editedChanged(bool edited);
     void autoPubDateChanged(bool on);
     void pictureChanged();

@@ -5,6 +5,10 @@
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
+#include "model/categoryElement.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerImage.h"
+#include "model/extensionManagerItem.h"
 
 #include <QPointer>
 
@@ -123,19 +127,15 @@ UndoRecord FieldChange::localEnclosure(FeedDocument &document, int item, const Q
 
 UndoRecord FieldChange::items(FeedDocument &document, int selectedRow)
 {
-    VLXFeed::ItemList copies;
-    for (const auto &item : document.feed()->arrayOfItems())
-        copies.append(item->copy());
+    const VLXFeed::ItemList kept = document.feed()->arrayOfItems();
     const QString feedDate = document.feed()->pubDate();
     Guard guard(&document);
-    return UndoRecord {[guard, copies, feedDate, selectedRow]() -> UndoRecord {
+    return UndoRecord {[guard, kept, feedDate, selectedRow]() -> UndoRecord {
         if (!guard)
             return {};
         FeedDocument &doc = *guard;
         UndoRecord reverse = items(doc, doc.shownItem());
-        doc.feed()->removeAllItems();
-        for (const auto &item : copies)
-            doc.feed()->addItem(item->copy());
+        doc.feed()->replaceItems(kept);
         doc.itemsChanged(selectedRow);
         doc.setFeedPubDate(feedDate);
         return reverse;
@@ -162,6 +162,79 @@ UndoRecord FieldChange::picture(FeedDocument &document)
         doc.image()->setHeight(height);
         doc.announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Height"));
         doc.setImageEdited(edited);
+        return reverse;
+    }};
+}
+
+UndoRecord FieldChange::categories(FeedDocument &document, FieldScope scope, int item,
+                                   const QList<categoryElement> &restore, const Dates &dates)
+{
+    Guard guard(&document);
+    return UndoRecord {[guard, scope, item, restore, dates]() -> UndoRecord {
+        if (!guard)
+            return {};
+        FeedDocument &doc = *guard;
+        UndoRecord reverse = categories(doc, scope, item, doc.categories(scope, item),
+                                        datesBefore(doc, scope, item, false));
+        doc.applyCategories(scope, item, restore);
+        restoreDates(doc, item, dates);
+        return reverse;
+    }};
+}
+
+UndoRecord FieldChange::comments(FeedDocument &document, FieldScope scope, int item,
+                                 const QStringList &restore, const Dates &dates)
+{
+    Guard guard(&document);
+    return UndoRecord {[guard, scope, item, restore, dates]() -> UndoRecord {
+        if (!guard)
+            return {};
+        FeedDocument &doc = *guard;
+        UndoRecord reverse = comments(doc, scope, item, doc.comments(scope, item),
+                                      datesBefore(doc, scope, item, false));
+        doc.applyComments(scope, item, restore);
+        restoreDates(doc, item, dates);
+        return reverse;
+    }};
+}
+
+UndoRecord FieldChange::namespaces(FeedDocument &document)
+{
+    const VLXFeed &feed = *document.feed();
+    std::shared_ptr<const extensionManagerChannel> channel = feed.XMLExtensions()->copy();
+    std::shared_ptr<const extensionManagerImage> image = feed.image()->XMLExtensions()->copy();
+    QList<std::shared_ptr<const extensionManagerItem>> items;
+    items.reserve(feed.countOfItems());
+    for (const auto &item : feed.arrayOfItems())
+        items.append(item->XMLExtensions()->copy());
+    const QString feedDate = feed.pubDate();
+    Guard guard(&document);
+    return UndoRecord {[guard, channel, image, items, feedDate]() -> UndoRecord {
+        if (!guard)
+            return {};
+        FeedDocument &doc = *guard;
+        UndoRecord reverse = namespaces(doc);
+        VLXFeed &current = *doc.feed();
+        current.setXMLExtensions(*channel);
+        current.image()->setXMLExtensions(*image);
+        for (int i = 0; i < current.countOfItems() && i < items.size(); ++i)
+            current.itemAtIndex(i)->setXMLExtensions(*items.at(i));
+        doc.announceNamespaces();
+        doc.setFeedPubDate(feedDate);
+        return reverse;
+    }};
+}
+
+UndoRecord FieldChange::wholeFeed(FeedDocument &document)
+{
+    const std::shared_ptr<VLXFeed> kept = document.feed();
+    Guard guard(&document);
+    return UndoRecord {[guard, kept]() -> UndoRecord {
+        if (!guard)
+            return {};
+        FeedDocument &doc = *guard;
+        UndoRecord reverse = wholeFeed(doc);
+        doc.reinstate(kept);
         return reverse;
     }};
 }

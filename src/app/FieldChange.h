@@ -5,9 +5,12 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QList>
+#include <QStringList>
 #include <optional>
 
 class FeedDocument;
+class categoryElement;
 
 // The undo records of changes to the loaded feed, one family for the channel, the image and the
 // items (an item is named by its row; the undo stack takes changes back newest first, so the row
@@ -42,8 +45,23 @@ public:
     static UndoRecord localEnclosure(FeedDocument &document, int item, const QString &length,
                                      const QString &type, const QString &path,
                                      const QDateTime &lastUpload);
-    // Every item (as copies) and the feed's date; selects `selectedRow` when applied.
+    // The item list and the feed's date; selects `selectedRow` when applied. The record keeps
+    // the items themselves, not copies: changes are taken back newest first, so by the time it
+    // applies every item it holds is as it was when it was made. A feed of many thousand items
+    // costs one pointer per item.
     static UndoRecord items(FeedDocument &document, int selectedRow);
     // The picture, the image's width and height and the image-edited flag.
     static UndoRecord picture(FeedDocument &document);
+    // The categories or the XML comments of the channel, an item or the image, with the feed's
+    // date (and the item's for an item's list).
+    static UndoRecord categories(FeedDocument &document, FieldScope scope, int item,
+                                 const QList<categoryElement> &restore, const Dates &dates);
+    static UndoRecord comments(FeedDocument &document, FieldScope scope, int item,
+                               const QStringList &restore, const Dates &dates);
+    // Copies of the namespace extensions of the channel, the image and every item, with the
+    // feed's date: what a namespace switched on or off changes.
+    static UndoRecord namespaces(FeedDocument &document);
+    // The loaded feed object itself (a raw XML edit replaces it as a whole); applying it shows
+    // that very object again, so records made before still find their items in it.
+    static UndoRecord wholeFeed(FeedDocument &document);
 };

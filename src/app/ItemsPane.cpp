@@ -75,6 +75,7 @@ ItemsPane::ItemsPane(FeedDocument *document, EditTracker *tracker, QWidget *pare
     split->setChildrenCollapsible(false);
     m_items = PaneKit::named(new VLXTableView, QStringLiteral("Items_Required_Items"));
     m_items->setDataSource(this, {QStringLiteral("title")});
+    m_items->setKeepsSelection(true);
     m_items->horizontalHeader()->hide();
     // One line per item: a feed of many thousand items scrolls without measuring every row.
     m_items->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

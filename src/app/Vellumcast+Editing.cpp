@@ -257,16 +257,9 @@ UndoRecord Vellumcast::itemChangeUndoRecord(int selectedRow)
     return FieldChange::items(*m_document, selectedRow);
 }
 
-UndoRecord Vellumcast::viewXMLUndoRecord(const QString &xml)
+UndoRecord Vellumcast::viewXMLUndoRecord()
 {
-    QPointer<Vellumcast> window(this);
-    return UndoRecord {[window, xml]() -> UndoRecord {
-        if (!window)
-            return {};
-        UndoRecord reverse = window->viewXMLUndoRecord(window->document()->text());
-        window->reparseLoadedFeed(xml);
-        return reverse;
-    }};
+    return FieldChange::wholeFeed(*m_document);
 }
 
 bool Vellumcast::moveItem(int sourceRow, int dropRow)

@@ -112,7 +112,7 @@ void Vellumcast::openFeedAtPath(const QString &path)
         return;
     }
     finalizeChanges();
-    if (!askToSaveChanges(false))
+    if (!askToSaveChanges(Leaving::OpeningAnother))
         return;
     showSelectedTab(FeedsTab);
 
@@ -266,8 +266,7 @@ int Vellumcast::reparseLoadedFeed(const QString &text)
     options.reloadImage = false;
     options.status = statusText();
     options.statusSink = m_statusSink.get();
-    m_document->load(text, m_document->entry(), options);
-    return 1;
+    return m_document->load(text, m_document->entry(), options).loaded() ? 1 : 0;
 }
 
 void Vellumcast::rememberCredentials(const QUrl &url)

@@ -60,9 +60,28 @@ bool Vellumcast::actualSaveDocument(int row)
         = entry.url.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(entry.url) : QUrl(entry.url);
     if (entry.transient || entry.url.isEmpty() || !url.isLocalFile()
         || entry.fileName.startsWith(QLatin1String("(untitled)"))) {
-        if (actualSaveDocumentAs(row).isEmpty())
+        // A feed without a file of its own takes the file it is saved to.
+        FeedListEntry adopted = entry;
+        QString problem;
+        const QUrl chosen = writeToChosenFile(row, &adopted, &problem);
+        if (chosen.isEmpty())
             return false;
+        // The feed now has a file of its own: the credentials of the address it came from go.
+        if (entry.isRemote())
+            FeedCredentials::forget(entry.uniqueIdentifier);
+        // Another listed entry of that file is replaced by this one.
+        for (int other = m_feedList->count() - 1; other >= 0; --other) {
+            if (m_feedList->entry(other).url == adopted.url
+                && m_feedList->entry(other).uniqueIdentifier != adopted.uniqueIdentifier)
+                m_feedList->removeAt(other);
+        }
+        m_document->setEntry(adopted);
+        archiveCurrentFeedList();
+        selectDocumentRow();
         setDocumentEdited(false);
+        setWindowTitleFromEntry();
+        setStatusText(problem.isEmpty() ? QDir::toNativeSeparators(chosen.toLocalFile())
+                                        : problem);
         return true;
     }
     if (!checkRequiredFields())
@@ -81,7 +100,23 @@ bool Vellumcast::actualSaveDocument(int row)
     return true;
 }
 
-QUrl Vellumcast::actualSaveDocumentAs(int row)
+QString Vellumcast::proposedFileName(const FeedListEntry &entry, const QString &title)
+{
+    if (!entry.url.isEmpty()) {
+        const QString name = QFileInfo(QUrl(entry.url).path()).fileName();
+        if (!name.isEmpty())
+            return name;
+    }
+    // A feed never saved is named after its title.
+    QString name = title.trimmed();
+    for (QChar &c : name) {
+        if (c == QLatin1Char(' ') || c == QLatin1Char('/') || c == QLatin1Char(':'))
+            c = QLatin1Char('_');
+    }
+    return name;
+}
+
+QUrl Vellumcast::writeToChosenFile(int row, FeedListEntry *adopting, QString *problemOut)
 {
     finalizeChanges();
     if (!m_feedList->isRow(row)
@@ -89,91 +124,104 @@ QUrl Vellumcast::actualSaveDocumentAs(int row)
         return {};
     if (!checkRequiredFields())
         return {};
-    const FeedListEntry entry = m_document->entry();
     FileRequest request;
     request.kind = FileRequest::Kind::SaveFile;
     request.title = tr("Save Feed");
     request.directory
         = userDefaults().string(QStringLiteral("LastFeedSavePath")).value_or(QDir::homePath());
-    QString proposed = entry.fileName;
-    if (proposed.startsWith(QLatin1String("(untitled)")) || proposed.isEmpty())
-        proposed = QFileInfo(QUrl(proposed.mid(11)).path()).fileName();
-    if (proposed.isEmpty())
-        proposed = QStringLiteral("untitled.xml");
-    request.proposedName = proposed;
-    request.allowedExtensions = {QStringLiteral("xml"), QStringLiteral("rss")};
+    request.proposedName = proposedFileName(m_document->entry(), currentFeed()->title());
+    request.allowedExtensions = {QStringLiteral("xml")};
     const QStringList chosen = FileChooser::run(request);
     if (chosen.isEmpty())
         return {};
     const QString path = QFileInfo(chosen.first()).absoluteFilePath();
     const QUrl url = QUrl::fromLocalFile(path);
-    FeedListEntry updated = entry;
-    updated.transient = false;
-    updated.fileName = QFileInfo(path).fileName();
-    updated.url = url.toString();
+    // The companion is the entry as it will be: the adopted one, or the entry unchanged when a
+    // copy is written.
+    FeedListEntry written = adopting ? *adopting : m_document->entry();
+    if (adopting) {
+        written.transient = false;
+        written.fileName = QFileInfo(path).fileName();
+        written.url = url.toString();
+    }
     QString problem;
-    if (!m_document->writeTo(path, updated, &problem)) {
+    if (!m_document->writeTo(path, written, &problem, !adopting)) {
         reportSaveFailure(problem);
         return {};
     }
-    // The feed now has a file of its own: the credentials of the address it came from go.
-    if (entry.isRemote())
-        FeedCredentials::forget(entry.uniqueIdentifier);
-    // Another listed entry of that file is replaced by this one.
-    for (int other = m_feedList->count() - 1; other >= 0; --other) {
-        if (m_feedList->entry(other).url == updated.url
-            && m_feedList->entry(other).uniqueIdentifier != updated.uniqueIdentifier)
-            m_feedList->removeAt(other);
-    }
-    m_document->setEntry(updated);
+    if (adopting)
+        *adopting = written;
     userDefaults().setObject(QFileInfo(path).absolutePath(), QStringLiteral("LastFeedSavePath"));
-    archiveCurrentFeedList();
-    selectDocumentRow();
-    setDocumentEdited(false);
-    setWindowTitleFromEntry();
-    setStatusText(problem.isEmpty() ? QDir::toNativeSeparators(path) : problem);
+    if (problemOut)
+        *problemOut = problem;
     return url;
 }
 
-bool Vellumcast::askToSaveChanges(bool quitting)
+QUrl Vellumcast::actualSaveDocumentAs(int row)
+{
+    // A copy: the entry keeps its file, and the feed its title and its edited state.
+    return writeToChosenFile(row, nullptr);
+}
+
+bool Vellumcast::askToSaveImage(Leaving why)
+{
+    if (!isImageEdited())
+        return true;
+    const int answer = askToSave(QStringLiteral("this feed's image"), why);
+    if (answer == AlertService::kOther)
+        return false;
+    if (answer == AlertService::kDefault && hasCommandHandler(QStringLiteral("saveImage")))
+        runCommand(QStringLiteral("saveImage"));
+    else
+        setImageEdited(false);
+    return true;
+}
+
+bool Vellumcast::askToSaveFeed(Leaving why)
+{
+    if (!isDocumentEdited())
+        return true;
+    const int answer = askToSave(QStringLiteral("this feed"), why);
+    if (answer == AlertService::kOther)
+        return false;
+    if (answer == AlertService::kDefault)
+        return actualSaveDocument(lastFeedViewed());
+    setDocumentEdited(false, true);
+    return true;
+}
+
+int Vellumcast::askToSave(const QString &what, Leaving why)
+{
+    Alert alert;
+    alert.style = Alert::Style::Critical;
+    alert.title = QStringLiteral("Warning");
+    switch (why) {
+    case Leaving::Quitting:
+        alert.message
+            = QStringLiteral("Changes have been made to %1.  Do you want to save before you exit?")
+                  .arg(what);
+        break;
+    case Leaving::CreatingNew:
+        alert.message = QStringLiteral("Changes have been made to %1.  Do you want to save them "
+                                       "before creating a new feed?")
+                            .arg(what);
+        break;
+    case Leaving::OpeningAnother:
+        alert.message = QStringLiteral("Changes have been made to %1.  Do you want to save them "
+                                       "before opening another feed?")
+                            .arg(what);
+        break;
+    }
+    alert.defaultButton = QStringLiteral("Save...");
+    alert.alternateButton = QStringLiteral("Don't Save");
+    alert.otherButton = QStringLiteral("Cancel");
+    return AlertService::show(alert);
+}
+
+bool Vellumcast::askToSaveChanges(Leaving why)
 {
     finalizeChanges();
-    auto ask = [quitting](const QString &what) {
-        Alert alert;
-        alert.style = Alert::Style::Critical;
-        alert.title = QStringLiteral("Warning");
-        alert.message = quitting
-            ? QStringLiteral("Changes have been made to %1.  Do you want to save before you exit?")
-                  .arg(what)
-            : QStringLiteral("Changes have been made to %1.  Do you want to save them before "
-                             "opening another feed?")
-                  .arg(what);
-        alert.defaultButton = QStringLiteral("Save...");
-        alert.alternateButton = QStringLiteral("Don't Save");
-        alert.otherButton = QStringLiteral("Cancel");
-        return AlertService::show(alert);
-    };
-    if (isImageEdited()) {
-        const int answer = ask(QStringLiteral("this feed's image"));
-        if (answer == AlertService::kOther)
-            return false;
-        if (answer == AlertService::kDefault && hasCommandHandler(QStringLiteral("saveImage")))
-            runCommand(QStringLiteral("saveImage"));
-        else
-            setImageEdited(false);
-    }
-    if (isDocumentEdited()) {
-        const int answer = ask(QStringLiteral("this feed"));
-        if (answer == AlertService::kOther)
-            return false;
-        if (answer == AlertService::kDefault) {
-            if (!actualSaveDocument(lastFeedViewed()))
-                return false;
-        } else {
-            setDocumentEdited(false, true);
-        }
-    }
-    return true;
+    return askToSaveImage(why) && askToSaveFeed(why);
 }
 
 void Vellumcast::setUpDocumentCommands()
@@ -182,54 +230,18 @@ void Vellumcast::setUpDocumentCommands()
         setCommandHandler(QStringLiteral("saveDocument"),
                           [this] { actualSaveDocument(lastFeedViewed()); });
     if (!hasCommandHandler(QStringLiteral("saveDocumentAs")))
-        setCommandHandler(QStringLiteral("saveDocumentAs"), [this] {
-            if (!actualSaveDocumentAs(lastFeedViewed()).isEmpty())
-                setDocumentEdited(false);
-        });
+        setCommandHandler(QStringLiteral("saveDocumentAs"),
+                          [this] { actualSaveDocumentAs(lastFeedViewed()); });
+    // Whatever way Open and Open URL end, the window is left with a feed.
     if (!hasCommandHandler(QStringLiteral("openDocument")))
         setCommandHandler(QStringLiteral("openDocument"), [this] {
-            FileRequest request;
-            request.kind = FileRequest::Kind::OpenFile;
-            request.title = tr("Open Feed");
-            request.directory = userDefaults()
-                                    .string(QStringLiteral("LastFeedOpenPath"))
-                                    .value_or(QDir::homePath());
-            const QStringList chosen = FileChooser::run(request);
-            if (chosen.isEmpty())
-                return;
-            userDefaults().setObject(QFileInfo(chosen.first()).absolutePath(),
-                                     QStringLiteral("LastFeedOpenPath"));
-            openFeedAtPathWrapper(chosen.first());
+            openDocument();
+            ensureAFeed();
         });
     if (!hasCommandHandler(QStringLiteral("openURL")))
         setCommandHandler(QStringLiteral("openURL"), [this] {
-            finalizeChanges();
-            if (!askToSaveChanges(false))
-                return;
-            showSelectedTab(FeedsTab);
-            // The panel offers the addresses opened before, most recent first.
-            const QString historyKey = QStringLiteral("feedDownloadHistory");
-            QStringList history;
-            for (const QVariant &value : userDefaults().array(historyKey).value_or(QVariantList()))
-                history << value.toString();
-            openURLPanel panel;
-            panel.setHistory(history);
-            if (panel.showOpenURLPanel(m_documentWindow) != 1)
-                return;
-            history = panel.history();
-            // The history is a setting: a password typed into an address stays out of it.
-            for (QString &entry : history)
-                entry = FeedCredentials::scrubbed(entry);
-            history.removeDuplicates();
-            userDefaults().setObject(QVariantList(history.cbegin(), history.cend()), historyKey);
-            const QList<QUrl> urls = panel.URLs();
-            if (urls.isEmpty())
-                return;
-            QString address = urls.first().toString(QUrl::FullyEncoded);
-            if (urls.first().scheme().isEmpty())
-                address = QStringLiteral("http://") + address;
-            rememberPreviousEntry();
-            openFeedAtPath(address);
+            openURL();
+            ensureAFeed();
         });
     if (!hasCommandHandler(QStringLiteral("revertDocumentToSaved")))
         setCommandHandler(QStringLiteral("revertDocumentToSaved"), [this] {
@@ -242,6 +254,52 @@ void Vellumcast::setUpDocumentCommands()
         });
     setCommandHandler(QStringLiteral("undo"), [this] { undo(); });
     setCommandHandler(QStringLiteral("redo"), [this] { redo(); });
-    setQuitQuestion([this] { return askToSaveChanges(true); });
-    setLeaveQuestion([this] { return askToSaveChanges(false); });
+    setQuitQuestion([this] { return askToSaveChanges(Leaving::Quitting); });
+    setLeaveQuestion([this] { return askToSaveChanges(Leaving::OpeningAnother); });
+}
+
+void Vellumcast::openDocument()
+{
+    FileRequest request;
+    request.kind = FileRequest::Kind::OpenFile;
+    request.title = tr("Open Feed");
+    request.directory
+        = userDefaults().string(QStringLiteral("LastFeedOpenPath")).value_or(QDir::homePath());
+    const QStringList chosen = FileChooser::run(request);
+    if (chosen.isEmpty())
+        return;
+    userDefaults().setObject(QFileInfo(chosen.first()).absolutePath(),
+                             QStringLiteral("LastFeedOpenPath"));
+    openFeedAtPathWrapper(chosen.first());
+}
+
+void Vellumcast::openURL()
+{
+    finalizeChanges();
+    if (!askToSaveChanges(Leaving::OpeningAnother))
+        return;
+    showSelectedTab(FeedsTab);
+    // The panel offers the addresses opened before, most recent first.
+    const QString historyKey = QStringLiteral("feedDownloadHistory");
+    QStringList history;
+    for (const QVariant &value : userDefaults().array(historyKey).value_or(QVariantList()))
+        history << value.toString();
+    openURLPanel panel;
+    panel.setHistory(history);
+    if (panel.showOpenURLPanel(m_documentWindow) != 1)
+        return;
+    history = panel.history();
+    // The history is a setting: a password typed into an address stays out of it.
+    for (QString &entry : history)
+        entry = FeedCredentials::scrubbed(entry);
+    history.removeDuplicates();
+    userDefaults().setObject(QVariantList(history.cbegin(), history.cend()), historyKey);
+    const QList<QUrl> urls = panel.URLs();
+    if (urls.isEmpty())
+        return;
+    QString address = urls.first().toString(QUrl::FullyEncoded);
+    if (urls.first().scheme().isEmpty())
+        address = QStringLiteral("http://") + address;
+    rememberPreviousEntry();
+    openFeedAtPath(address);
 }

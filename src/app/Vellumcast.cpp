@@ -94,6 +94,7 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         setupToolbar();
         setUpDocumentCommands();
         setUpMessagePanel();
+        setUpActions();
     }
     m_feedController = delegate;
     const bool returnIsNL
@@ -225,10 +226,12 @@ void Vellumcast::removeFeedFromList(int row)
         // The loaded entry went: the entry that moves into its row is loaded.
         m_listBox->selectRowAndNotifyDelegate(qMin(row, m_feedList->count() - 1), true);
     } else {
+        // The window never stays without a feed: the feed of an entry gone cannot be saved to
+        // it any more, and a new one takes its place.
         m_listBox->selectRowAndNotifyDelegate(-1, false);
-        m_document->replace(std::make_shared<VLXFeed>(), FeedListEntry());
-        m_documentWindow->setWindowTitle(QStringLiteral("Vellumcast"));
-        setStatusText(QString());
+        setDocumentEdited(false, true);
+        setImageEdited(false);
+        ensureAFeed();
     }
     validateCommands();
 }

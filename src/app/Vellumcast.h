@@ -201,7 +201,8 @@ public:
     bool pubDatesFrozen() const;
     // Undo records of the window (registered before the change they take back).
     UndoRecord itemChangeUndoRecord(int selectedRow);
-    UndoRecord viewXMLUndoRecord(const QString &xml);
+    // The loaded feed as a whole (a raw XML edit, Replace All): undo shows it again.
+    UndoRecord viewXMLUndoRecord();
     void registerUndo(UndoRecord record, const QString &actionName);
 
     // --- Opening (Vellumcast+Opening.cpp) ----------------------------------------------------
@@ -210,8 +211,9 @@ public:
     // Reads a text into the loaded entry's place (a new or generated feed).
     int populateFeedFromString(const QString &text, bool reloadImage, bool validate = true,
                                bool hideErrors = false);
-    // Reads the loaded feed again from a text (undo of a raw edit, Replace All, Revert): what
-    // the text does not hold (local enclosure files, upload times) is carried over.
+    // Reads the loaded feed again from a text (a raw edit, Replace All, Revert): what the text
+    // does not hold (local enclosure files, upload times) is carried over. 1 when the text was
+    // read, 0 when the user gave it up.
     int reparseLoadedFeed(const QString &text);
     // The text at a file or web address, or nothing after telling the user why.
     std::optional<QString> fetchFeedText(const QUrl &url);
@@ -237,11 +239,43 @@ public:
     // Saves the loaded feed; the row must be its entry's (no feed is ever written under another
     // entry's file).
     bool actualSaveDocument(int row);
-    // The chosen file's URL, empty when cancelled or when the save failed.
+    // Writes a copy of the loaded feed (and its companion) to a file the user chooses; the
+    // entry keeps its file, and the feed its title and edited state. The chosen file's URL,
+    // empty when cancelled or when the write failed.
     QUrl actualSaveDocumentAs(int row);
-    // Asks about unsaved image and feed changes before leaving the loaded feed ("opening another
-    // feed") or quitting ("exit"); false keeps everything as it is.
-    bool askToSaveChanges(bool quitting);
+    // The name a save proposes: the file's own, or for a feed never saved its title trimmed,
+    // with blanks, slashes and colons made underscores.
+    static QString proposedFileName(const FeedListEntry &entry, const QString &title);
+    // Why the loaded feed is being left; the questions name it.
+    enum class Leaving { OpeningAnother, CreatingNew, Quitting };
+    // Asks about unsaved image and feed changes before the loaded feed is left; false keeps
+    // everything as it is (Cancel, or a save that failed).
+    bool askToSaveChanges(Leaving why);
+    bool askToSaveImage(Leaving why);
+    bool askToSaveFeed(Leaving why);
+    // The empty-list rule: a window is never left without a feed (a new one is made).
+    void ensureAFeed();
+
+    // --- Feed list and item actions (Vellumcast+FeedActions.cpp, Vellumcast+ItemActions.cpp) ---
+    // Each first commits the edit in progress; every change of the item list is one undo step
+    // that puts the whole list back.
+    void newDocument();
+    void moveDownFeed();
+    void moveUpFeed();
+    void deleteFeed();
+    void newItem();
+    // A new item from the feed's defaults at the top of the list, shown (no undo step of its own).
+    void createNewItem();
+    void cloneItem();
+    void moveDownItem();
+    void moveUpItem();
+    void deleteItem();
+    void feedSetBySmartDate();
+    void itemSetBySmartDate();
+    void generateGUIDAction();
+    void itemSelectAction(int clickedRow);
+    void suggestMIMETypeAction();
+    void selectEnclosureFile();
 
     // --- Date picker (Vellumcast+DatePicker.cpp) ---------------------------------------------
     // The channel's or the selected item's pubDate picked in the date and time picker, as one
@@ -281,6 +315,24 @@ private:
     void editCommand(const char *slot);
     void setUpDocumentCommands();
     void setUpMessagePanel();
+    void setUpActions();
+    void connectActionControls();
+    void openDocument();
+    void openURL();
+
+    // Saving (Vellumcast+Saving.cpp).
+    // Asks for a file and writes the feed there; with an entry to adopt, the entry takes the
+    // file (a first save) and is written as the companion, else the loaded entry is.
+    // What went wrong on the side (backups that could not move on) goes to *problem.
+    QUrl writeToChosenFile(int row, FeedListEntry *adopting, QString *problem = nullptr);
+    int askToSave(const QString &what, Leaving why);
+
+    // Actions (Vellumcast+ItemActions.cpp).
+    // A new item made from the defaults of the feed of that identifier and its namespaces.
+    static std::shared_ptr<VLXItems> makeNewItem(const QString &uniqueKey,
+                                                 const QStringList &extensions);
+    // The value as if typed: the field's check runs first (its alerts included).
+    QString checkedAsTyped(const QString &outlet, int item, const QString &value);
 
     // Opening (Vellumcast+Opening.cpp).
     // A text with the entry it belongs to, read into the document; the feed and its entry come

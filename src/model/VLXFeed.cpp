@@ -161,6 +161,22 @@ void VLXFeed::setArrayOfItems(const ItemList &items)
         joinScope(*item);
 }
 
+void VLXFeed::replaceItems(const ItemList &items)
+{
+    if (&items == &m_items)
+        return;
+    for (const auto &item : m_items)
+        leaveScope(*item);
+    m_items.clear();
+    m_items.reserve(items.size());
+    for (const auto &item : items) {
+        if (!item)
+            continue;
+        joinScope(*item);
+        m_items.append(item);
+    }
+}
+
 void VLXFeed::addItem(std::shared_ptr<VLXItems> item)
 {
     if (!item)

@@ -110,6 +110,9 @@ public:
     const ItemList &arrayOfItems() const { return m_items; }
     // Replaces the items by copies of the given ones.
     void setArrayOfItems(const ItemList &items);
+    // Replaces the items by the given ones themselves (an undo step putting back the list it
+    // kept: items nobody changed since are shared, not copied).
+    void replaceItems(const ItemList &items);
     int countOfItems() const { return int(m_items.size()); }
     const std::shared_ptr<VLXItems> &itemAtIndex(int index) const { return m_items.at(index); }
     void addItem(std::shared_ptr<VLXItems> item);

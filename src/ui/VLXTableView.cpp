@@ -7,6 +7,7 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 
 VLXTableView::VLXTableView(QWidget *parent) : QTableView(parent)
 {
@@ -74,6 +75,15 @@ void VLXTableView::keyPressEvent(QKeyEvent *event)
     if (m_keyHandler && m_keyHandler(this, event->key()))
         return;
     QTableView::keyPressEvent(event);
+}
+
+void VLXTableView::mousePressEvent(QMouseEvent *event)
+{
+    if (m_keepsSelection && !indexAt(event->position().toPoint()).isValid()) {
+        event->accept();
+        return;
+    }
+    QTableView::mousePressEvent(event);
 }
 
 void VLXTableView::contextMenuEvent(QContextMenuEvent *event)

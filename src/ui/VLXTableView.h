@@ -31,16 +31,21 @@ public:
     // Asks the source again; the selection is kept when its row still exists.
     void reloadData();
     void reloadRow(int row);
+    // A click below the last row leaves the selection as it is (a table that always shows
+    // the item of its selected row).
+    void setKeepsSelection(bool keeps) { m_keepsSelection = keeps; }
 
 signals:
     void doubleAction(int row);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     KeyHandler m_keyHandler;
     VLXTableDataSource *m_dataSource = nullptr;
     VLXTableModel *m_tableModel = nullptr;
+    bool m_keepsSelection = false;
 };
