@@ -3,6 +3,7 @@
 //
 // Counters: bytes_per_second (throughput), peak_x (peak memory added during one parse and walk,
 // as a multiple of the feed's size; measured once per size from the process's peak RSS).
+#include "io/StartTagScanner.h"
 #include "io/vlxXMLDOM.h"
 
 #include <QByteArray>
@@ -168,6 +169,15 @@ void BM_TreeLayerUndeclaredEntities(benchmark::State &state)
     run(state, treeParseAndWalk, false);
 }
 
+// The count of every start tag's attributes that runs before each parse, on its own.
+void BM_StartTagScan(benchmark::State &state)
+{
+    run(state, [](const QByteArray &feed) {
+        StartTagScanner scanner;
+        benchmark::DoNotOptimize(scanner.scan(feed));
+    });
+}
+
 } // namespace
 
 // Side by side: the bare parse and the layer on the same feed, small feed first.
@@ -175,6 +185,7 @@ BENCHMARK(BM_BareXmlReadMemory)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeLayerParseAndWalk)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BareXmlReadMemory)->Arg(50)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TreeLayerParseAndWalk)->Arg(50)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StartTagScan)->Arg(50)->Unit(benchmark::kMillisecond);
 // The same feed without its entity declarations, which bare libxml2 refuses.
 BENCHMARK(BM_TreeLayerUndeclaredEntities)->Arg(50)->Unit(benchmark::kMillisecond);
 

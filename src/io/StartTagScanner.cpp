@@ -7,20 +7,39 @@ StartTagScanner::StartTagScanner(int maximumAttributes) : m_maximum(maximumAttri
 
 bool StartTagScanner::scan(QByteArrayView text)
 {
-    const char *at = text.data();
+    const char *const begin = text.data();
+    const char *at = begin;
     const char *const end = at + text.size();
+    // Skips to the next of the characters that matter in the current state; false when the
+    // text ends first.
+    const auto skipTo = [&](auto matters) {
+        while (at < end && !matters(*at))
+            ++at;
+        return at < end;
+    };
+    const auto skipToChar = [&](char wanted) {
+        const auto *found = static_cast<const char *>(std::memchr(at, wanted, size_t(end - at)));
+        at = found ? found : end;
+        return found != nullptr;
+    };
+    // Character data, values and names are most of a document: they are skipped in tight
+    // loops, and only the characters that can change the state go through step().
     while (at < end && !m_exceeded) {
-        if (m_state == State::Text) {
-            // Character data is most of a document: skip to the next markup at once.
-            const auto *open = static_cast<const char *>(std::memchr(at, '<', size_t(end - at)));
-            const char *stop = open ? open : end;
-            m_line += std::count(at, stop, '\n');
-            at = stop;
-            if (!open)
-                break;
-        }
+        bool more = true;
+        if (m_state == State::Text)
+            more = skipToChar('<');
+        else if (m_state == State::EndTag)
+            more = skipToChar('>');
+        else if (m_state == State::StartTag && m_quote)
+            more = skipToChar(m_quote);
+        else if (m_state == State::StartTag)
+            more = skipTo([](char c) { return c == '"' || c == '\'' || c == '>' || c == '<'; });
+        if (!more)
+            break;
+        m_position = m_scanned + (at - begin);
         step(*at++);
     }
+    m_scanned += text.size();
     return !m_exceeded;
 }
 
@@ -35,8 +54,10 @@ bool StartTagScanner::scanUnits(QByteArrayView data, int unitSize, bool bigEndia
             unit = (unit << 8) | bytes[i * unitSize + index];
         }
         // Only ASCII characters shape markup; anything else stands in as a letter.
+        m_position = m_scanned + i;
         step(unit < 0x80 ? char(unit) : 'x');
     }
+    m_scanned += units;
     return !m_exceeded;
 }
 
@@ -72,8 +93,6 @@ void StartTagScanner::leaveMarkup()
 
 void StartTagScanner::step(char c)
 {
-    if (c == '\n')
-        ++m_line;
     switch (m_state) {
     case State::Text:
         if (c == '<')
@@ -105,7 +124,7 @@ void StartTagScanner::step(char c)
             m_state = State::StartTag;
             m_attributes = 0;
             m_quote = 0;
-            m_tagLine = m_line;
+            m_tagStart = m_position - 1; // at its "<"
         }
         break;
     case State::Bang: {
@@ -122,10 +141,8 @@ void StartTagScanner::step(char c)
             // A declaration: what was held back belongs to it.
             m_state = State::Declaration;
             m_quote = 0;
-            const qint64 line = m_line; // those characters were counted already
             for (int i = 0; i < m_bangLength; ++i)
                 step(m_bang[i]);
-            m_line = line;
         }
         break;
     }

@@ -30,8 +30,10 @@ public:
     static int unitSizeOf(QByteArrayView data, bool *bigEndian);
 
     bool exceeded() const { return m_exceeded; }
-    // The line (from 1) of the start tag that had too many attributes.
-    qint64 line() const { return m_tagLine; }
+    // Where the start tag that had too many attributes begins: its "<", counted in bytes (or
+    // units) from the start of all that was scanned. Lines are not counted while scanning,
+    // which would cost a third of the scan; the caller, who has the text, counts them.
+    qint64 tagStart() const { return m_tagStart; }
     int maximumAttributes() const { return m_maximum; }
 
 private:
@@ -60,6 +62,7 @@ private:
     char m_bang[8] = {};
     int m_bangLength = 0;
     int m_attributes = 0;
-    qint64 m_line = 1;
-    qint64 m_tagLine = 0;
+    qint64 m_scanned = 0;  // bytes (units) of the pieces before the current one
+    qint64 m_position = 0; // of the character being stepped
+    qint64 m_tagStart = 0;
 };

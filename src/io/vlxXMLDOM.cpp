@@ -966,6 +966,23 @@ struct vlxXMLDOM::TextSource
     bool tooLarge = false;
     StartTagScanner scanner;
     bool pendingScanned = false;
+    // What is needed to name the line of a byte the scanner points at: the rewritten prolog's
+    // size (it holds no line break of its own) and the text after it.
+    qsizetype prologBytes = 0;
+    QStringView body;
+
+    qint64 lineAt(qint64 byteOffset) const
+    {
+        qint64 line = 1;
+        qint64 bytes = prologBytes;
+        for (qsizetype i = 0; i < body.size() && bytes < byteOffset; ++i) {
+            const char16_t c = body[i].unicode();
+            line += c == u'\n' ? 1 : 0;
+            // UTF-8 lengths; each half of a surrogate pair stands for two of its four bytes.
+            bytes += c < 0x80 ? 1 : c < 0x800 || QChar::isSurrogate(c) ? 2 : 3;
+        }
+        return line;
+    }
 
     static int read(void *context, char *buffer, int length)
     {
@@ -1065,6 +1082,8 @@ bool vlxXMLDOM::initWithString(const QString &text)
     TextSource source;
     source.pending = convertEncodingIdToUTF8(text.left(headEnd)).toUtf8();
     source.rest = QStringView(text).sliced(headEnd);
+    source.prologBytes = source.pending.size();
+    source.body = source.rest;
     source.limit = std::min<qint64>(maximumInputSize(), INT_MAX);
     return guardedParse(
         [&] {
@@ -1102,7 +1121,18 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
     bool bigEndian = false;
     const int unitSize = StartTagScanner::unitSizeOf(bytes, &bigEndian);
     if (unitSize == 1 ? !scanner.scan(bytes) : !scanner.scanUnits(bytes, unitSize, bigEndian)) {
-        failCrowdedTag(scanner.line());
+        qint64 line = 1;
+        for (qint64 i = 0; i < scanner.tagStart(); ++i) {
+            const char *unit = bytes.constData() + i * unitSize;
+            const bool newline = unitSize == 1
+                ? *unit == '\n'
+                : unit[bigEndian ? unitSize - 1 : 0] == '\n'
+                    && std::all_of(unit + (bigEndian ? 0 : 1),
+                                   unit + (bigEndian ? unitSize - 1 : unitSize),
+                                   [](char c) { return c == 0; });
+            line += newline ? 1 : 0;
+        }
+        failCrowdedTag(line);
         return false;
     }
     return guardedParse(
@@ -1208,7 +1238,7 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
         return false;
     }
     if (source && source->scanner.exceeded()) {
-        failCrowdedTag(source->scanner.line());
+        failCrowdedTag(source->lineAt(source->scanner.tagStart()));
         return false;
     }
     if (state.crowdedTagLine > 0) {
