@@ -10,6 +10,7 @@
 #include "model/VLXLogic.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionNSName.h"
+#include "model/knownNamespaces.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXButton.h"
@@ -62,8 +63,13 @@ ChannelPane::ChannelPane(FeedDocument *document, EditTracker *tracker, QWidget *
     }
     connect(document, &FeedDocument::fieldChanged, this,
             [this](FieldScope scope, int, const QString &outlet) {
-                if (scope == FieldScope::Channel && (outlet == kSkipHours || outlet == kSkipDays))
+                if (scope != FieldScope::Channel)
+                    return;
+                if (outlet == kSkipHours || outlet == kSkipDays)
                     loadSkipFlags(outlet == kSkipHours);
+                else if (outlet == FeedDocument::listOutlet(scope, true)
+                         || outlet == FeedDocument::listOutlet(scope, false))
+                    findChild<VLXTableView *>(outlet)->reloadData();
             });
 }
 
@@ -255,9 +261,12 @@ int ChannelPane::numberOfRowsInTableView(VLXTableView *table)
 {
     const QString name = table->objectName();
     const VLXFeed &feed = *m_document->feed();
+    // The registry's namespaces, then the raw extension "User Defined".
     if (name == QLatin1String("Feeds_Extensions_List"))
-        return int(
-            VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toList().size());
+        return int(VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces"))
+                       .toList()
+                       .size())
+            + 1;
     int rows = 0;
     QString buttons;
     if (name == QLatin1String("Feeds_Optional_Category")) {
@@ -281,29 +290,27 @@ QVariant ChannelPane::tableViewObjectValue(VLXTableView *table, const QString &c
     const QString name = table->objectName();
     const VLXFeed &feed = *m_document->feed();
     if (name == QLatin1String("Feeds_Extensions_List")) {
-        const QString description
-            = VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces"))
-                  .toList()
-                  .value(row)
-                  .toString();
+        const QVariantList registry
+            = VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toList();
+        const bool raw = row == registry.size();
+        const QString description = registry.value(row).toString();
         if (column == QLatin1String("extensionUsed")) {
             if (role != Qt::CheckStateRole)
                 return {};
-            const QString prefix = extensionNSName::extensionNameFromDescription(description);
-            const extensionManagerChannel *manager = feed.XMLExtensions();
-            bool used = false;
-            for (int i = 0; manager && i < manager->countOfExtensions() && !used; ++i)
-                used = manager->extensionNameAtIndex(i) == prefix;
+            const bool used = m_document->usesNamespace(
+                raw ? knownNamespaces::kUserDefined
+                    : extensionNSName::extensionNameFromDescription(description));
             return used ? Qt::Checked : Qt::Unchecked;
         }
         if (role == Qt::FontRole) {
             QFont font;
-            font.setBold(extensionNSName::wellSupportedFromDescription(description));
+            font.setBold(!raw && extensionNSName::wellSupportedFromDescription(description));
             return font;
         }
-        return role == Qt::DisplayRole
-            ? QVariant(extensionNSName::displayDescriptionFromDescription(description))
-            : QVariant();
+        if (role != Qt::DisplayRole)
+            return {};
+        return raw ? knownNamespaces::kUserDefined
+                   : extensionNSName::displayDescriptionFromDescription(description);
     }
     if (role != Qt::DisplayRole)
         return {};

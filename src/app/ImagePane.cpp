@@ -61,6 +61,12 @@ ImagePane::ImagePane(FeedDocument *document, EditTracker *tracker, QWidget *pare
             imageURLChanged(text);
     });
     // A new picture starts without a selection.
+    connect(document, &FeedDocument::fieldChanged, this,
+            [this](FieldScope scope, int, const QString &outlet) {
+                if (scope == FieldScope::Image
+                    && outlet == FeedDocument::listOutlet(FieldScope::Image, false))
+                    findChild<VLXTableView *>(outlet)->reloadData();
+            });
     connect(document, &FeedDocument::pictureChanged, picture, [this, picture] {
         picture->setImage(m_document->picture());
         picture->clearSelectionRect();

@@ -287,7 +287,10 @@ void ItemsPane::fieldChanged(int item, const QString &outlet)
         m_items->reloadRow(item);
     if (item != m_shownItem)
         return;
-    if (outlet == kPerma) {
+    if (outlet == FeedDocument::listOutlet(FieldScope::Item, true)
+        || outlet == FeedDocument::listOutlet(FieldScope::Item, false)) {
+        findChild<VLXTableView *>(outlet)->reloadData();
+    } else if (outlet == kPerma) {
         const VLXItems *shown = m_document->item(item);
         findChild<VLXCheckBox *>(kPerma)->setChecked(shown && shown->GUIDAttr() != 0);
     } else if (outlet == kFileName) {

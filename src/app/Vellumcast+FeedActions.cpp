@@ -148,6 +148,7 @@ void Vellumcast::setUpActions()
     for (const auto &[name, action] : commands)
         setCommandHandler(QLatin1String(name), [this, action = action] { (this->*action)(); });
     connectActionControls();
+    connectExtensionControls();
 }
 
 void Vellumcast::connectActionControls()

@@ -277,6 +277,22 @@ public:
     void suggestMIMETypeAction();
     void selectEnclosureFile();
 
+    // --- Namespace, list-table and check actions (Vellumcast+ExtensionActions.cpp) -----------
+    // The check box of a row of the namespace table (the registry's rows, then "User Defined"):
+    // the namespace is switched on or off for the channel, the image and every item at once.
+    void feedsExtensionsSelect(int row);
+    // Adds a namespace typed in the namespace sheet.
+    void feedsExtensionsAction();
+    // The buttons of the five category and XML comment tables (by the table's outlet): tag 1
+    // adds an entry through the table's sheet, 2 deletes the selected row, 3 edits it.
+    void listTableAction(const QString &table, int tag);
+    // Validates the whole feed and reports: the message panel and "Feed Doesn't Validate", or
+    // "Feed Validated".
+    void validateAction();
+    // Edits the feed's RSS text in the XML source window and reads the feed again from it, as
+    // one step "View XML Edit".
+    void viewXML();
+
     // --- Date picker (Vellumcast+DatePicker.cpp) ---------------------------------------------
     // The channel's or the selected item's pubDate picked in the date and time picker, as one
     // undo step "Feed Pub Date" / "Item Pub Date" when accepted (even with the date unchanged);
@@ -333,6 +349,13 @@ private:
                                                  const QStringList &extensions);
     // The value as if typed: the field's check runs first (its alerts included).
     QString checkedAsTyped(const QString &outlet, int item, const QString &value);
+
+    // Actions (Vellumcast+ExtensionActions.cpp).
+    void connectExtensionControls();
+    // Asks before a namespace used by the feed goes with its values; false on "No".
+    bool removeNamespaceAsked(const QString &prefix);
+    void addNamespaceToFeed(const QString &prefix, const QString &dtd);
+    void namespacesChanged();
 
     // Opening (Vellumcast+Opening.cpp).
     // A text with the entry it belongs to, read into the document; the feed and its entry come

@@ -1,6 +1,7 @@
 #include "ui/VLXTableModel.h"
 
 #include "ui/VLXTableDataSource.h"
+#include "ui/VLXTableView.h"
 
 #include <QMimeData>
 #include <QSet>
@@ -64,7 +65,17 @@ Qt::ItemFlags VLXTableModel::flags(const QModelIndex &index) const
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     if (drags)
         flags |= Qt::ItemIsDragEnabled;
+    if (data(index, Qt::CheckStateRole).isValid())
+        flags |= Qt::ItemIsUserCheckable;
     return flags;
+}
+
+bool VLXTableModel::setData(const QModelIndex &index, const QVariant &, int role)
+{
+    if (role != Qt::CheckStateRole || !index.isValid() || index.row() >= m_rows)
+        return false;
+    emit m_table->checkClicked(index.row(), m_identifiers.value(index.column()));
+    return false;
 }
 
 QStringList VLXTableModel::mimeTypes() const

@@ -24,6 +24,9 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
+    // A click in a check box is handed to the table's owner (VLXTableView::checkClicked), which
+    // decides and reloads: the model itself stores nothing.
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
 
     // Drags and drops, answered by the data source.
     QStringList mimeTypes() const override;

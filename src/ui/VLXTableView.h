@@ -37,6 +37,8 @@ public:
 
 signals:
     void doubleAction(int row);
+    // The user clicked the check box of a cell; the owner acts and reloads.
+    void checkClicked(int row, const QString &column);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

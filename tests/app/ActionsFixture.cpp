@@ -8,10 +8,13 @@
 #include "model/VLXItems.h"
 #include "ui/VLXListBox.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 void ActionsFixture::SetUp()
@@ -101,4 +104,26 @@ QStringList ActionsFixture::alertTitles() const
     for (const Alert &alert : alerts->alerts())
         titles << alert.title;
     return titles;
+}
+
+void ActionsFixture::whileModal(std::function<void(QWidget *sheet)> script)
+{
+    QTimer::singleShot(0, [script = std::move(script)] {
+        QPointer<QWidget> modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        script(modal);
+        QTimer::singleShot(5000, [modal] {
+            if (modal && modal->isVisible()) {
+                ADD_FAILURE() << "a sheet was left open";
+                modal->close();
+            }
+        });
+    });
+}
+
+void ActionsFixture::settle()
+{
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
 }

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class VLXListBox;
 class VLXUndoManager;
@@ -38,6 +39,12 @@ protected:
     QStringList alertTitles() const;
     static QByteArray feedText(const QString &title, const QStringList &itemTitles);
     QString path(const QString &name) const;
+    // Runs the script on the next modal window (a sheet) once it is up; a sheet the script left
+    // open is cancelled after a few seconds, so a failing test fails instead of hanging.
+    static void whileModal(std::function<void(QWidget *sheet)> script);
+    // Lets a script queued for a sheet that never came run out (a modal window must not be
+    // driven by a script meant for another).
+    static void settle();
 
     std::shared_ptr<FixedClock> clock;
     std::shared_ptr<ScriptedFileChooser> chooser;
