@@ -36,6 +36,15 @@ PublishedElement *categoryOwner(const FeedDocument &document, FieldScope scope, 
         return document.item(item);
     return nullptr;
 }
+
+// An item's own automatic date follows a change of its lists, the feed's that of the others.
+void refreshOwnerDate(FeedDocument &document, FieldScope scope, int item)
+{
+    if (scope == FieldScope::Item)
+        document.refreshItemPubDate(item);
+    else
+        document.refreshFeedPubDate();
+}
 } // namespace
 
 // --- Lists --------------------------------------------------------------------------------------
@@ -96,10 +105,7 @@ bool FeedDocument::editCategories(FieldScope scope, int item, const QList<catego
                                          FieldChange::datesBefore(*this, scope, item, false)),
                  undoName);
     applyCategories(scope, item, list);
-    if (scope == FieldScope::Item)
-        refreshItemPubDate(item);
-    else
-        refreshFeedPubDate();
+    refreshOwnerDate(*this, scope, item);
     return true;
 }
 
@@ -112,10 +118,7 @@ bool FeedDocument::editComments(FieldScope scope, int item, const QStringList &l
                                        FieldChange::datesBefore(*this, scope, item, false)),
                  undoName);
     applyComments(scope, item, list);
-    if (scope == FieldScope::Item)
-        refreshItemPubDate(item);
-    else
-        refreshFeedPubDate();
+    refreshOwnerDate(*this, scope, item);
     return true;
 }
 

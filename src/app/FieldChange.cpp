@@ -166,36 +166,41 @@ UndoRecord FieldChange::picture(FeedDocument &document)
     }};
 }
 
-UndoRecord FieldChange::categories(FeedDocument &document, FieldScope scope, int item,
-                                   const QList<categoryElement> &restore, const Dates &dates)
+namespace {
+// A list of the channel, an item or the image, read and put back through the document.
+template<typename List>
+UndoRecord listChange(FeedDocument &document, FieldScope scope, int item, const List &restore,
+                      const FieldChange::Dates &dates,
+                      List (FeedDocument::*read)(FieldScope, int) const,
+                      bool (FeedDocument::*apply)(FieldScope, int, const List &))
 {
     Guard guard(&document);
-    return UndoRecord {[guard, scope, item, restore, dates]() -> UndoRecord {
+    return UndoRecord {[guard, scope, item, restore, dates, read, apply]() -> UndoRecord {
         if (!guard)
             return {};
         FeedDocument &doc = *guard;
-        UndoRecord reverse = categories(doc, scope, item, doc.categories(scope, item),
-                                        datesBefore(doc, scope, item, false));
-        doc.applyCategories(scope, item, restore);
-        restoreDates(doc, item, dates);
+        UndoRecord reverse
+            = listChange(doc, scope, item, (doc.*read)(scope, item),
+                         FieldChange::datesBefore(doc, scope, item, false), read, apply);
+        (doc.*apply)(scope, item, restore);
+        FieldChange::restoreDates(doc, item, dates);
         return reverse;
     }};
+}
+} // namespace
+
+UndoRecord FieldChange::categories(FeedDocument &document, FieldScope scope, int item,
+                                   const QList<categoryElement> &restore, const Dates &dates)
+{
+    return listChange(document, scope, item, restore, dates, &FeedDocument::categories,
+                      &FeedDocument::applyCategories);
 }
 
 UndoRecord FieldChange::comments(FeedDocument &document, FieldScope scope, int item,
                                  const QStringList &restore, const Dates &dates)
 {
-    Guard guard(&document);
-    return UndoRecord {[guard, scope, item, restore, dates]() -> UndoRecord {
-        if (!guard)
-            return {};
-        FeedDocument &doc = *guard;
-        UndoRecord reverse = comments(doc, scope, item, doc.comments(scope, item),
-                                      datesBefore(doc, scope, item, false));
-        doc.applyComments(scope, item, restore);
-        restoreDates(doc, item, dates);
-        return reverse;
-    }};
+    return listChange(document, scope, item, restore, dates, &FeedDocument::comments,
+                      &FeedDocument::applyComments);
 }
 
 UndoRecord FieldChange::namespaces(FeedDocument &document)

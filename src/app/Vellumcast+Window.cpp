@@ -92,9 +92,9 @@ void Vellumcast::buildWindow()
                 if (!import) {
                     rememberPreviousEntry();
                     QTimer::singleShot(10, this, [this, address] { openFeedAtPath(address); });
-                } else if (const auto run
-                           = m_handlers.value(QStringLiteral("importFeedItemsFromDrop"))) {
-                    QTimer::singleShot(10, this, run);
+                } else {
+                    QTimer::singleShot(10, this,
+                                       [this, address] { importFeedItemsFromDrop(address); });
                 }
             });
     for (auto *item : {m_itemsPane->itemTable()})

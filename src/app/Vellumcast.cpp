@@ -307,7 +307,9 @@ void Vellumcast::feedWizardIfNeededAfterDelay()
     if (m_terminating || !m_documentWindow)
         return;
     const QString sampleURL = QUrl::fromLocalFile(sampleFeedPath()).toString();
-    if (m_feedList->count() == 1 && m_feedList->entry(0).url == sampleURL) {
+    // The wizard is offered only while one is there to run.
+    if (m_feedList->count() == 1 && m_feedList->entry(0).url == sampleURL
+        && hasCommandHandler(QStringLiteral("feedWizard"))) {
         Alert offer;
         offer.style = Alert::Style::Informational;
         offer.title = QStringLiteral("Feed Creation Wizard");
@@ -316,18 +318,8 @@ void Vellumcast::feedWizardIfNeededAfterDelay()
                              "to walk you through creating a new feed?");
         offer.defaultButton = QStringLiteral("Yes");
         offer.alternateButton = QStringLiteral("No");
-        if (AlertService::show(offer) != AlertService::kDefault)
-            return;
-        if (hasCommandHandler(QStringLiteral("feedWizard"))) {
+        if (AlertService::show(offer) == AlertService::kDefault)
             runCommand(QStringLiteral("feedWizard"));
-        } else {
-            Alert missing;
-            missing.style = Alert::Style::Informational;
-            missing.title = QStringLiteral("Feed Creation Wizard");
-            missing.message = tr("The Feed Creation Wizard is not available in this version yet. "
-                                 "You can edit the sample feed to make it your own.");
-            AlertService::show(missing);
-        }
     } else if (m_feedList->isEmpty()) {
         if (hasCommandHandler(QStringLiteral("newDocument")))
             runCommand(QStringLiteral("newDocument"));
@@ -459,8 +451,7 @@ bool Vellumcast::listBoxAcceptDrop(VLXListBox *, const QMimeData *data)
         return true;
     }
     if (answer == AlertService::kOther) {
-        if (const auto import = m_handlers.value(QStringLiteral("importFeedItemsFromDrop")))
-            QTimer::singleShot(10, this, import);
+        QTimer::singleShot(10, this, [this, text] { importFeedItemsFromDrop(text); });
         return true;
     }
     return false;

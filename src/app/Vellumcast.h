@@ -20,6 +20,11 @@
 
 class ChannelPane;
 class Controller;
+class FeedWizardTool;
+class ItemImportTool;
+class LicencePasteTool;
+class OPMLTool;
+class PreferencesTool;
 class DefaultsStore;
 class EditTracker;
 class FeedListModel;
@@ -293,6 +298,32 @@ public:
     // one step "View XML Edit".
     void viewXML();
 
+    // --- Hand-offs to the tools of other parts (Vellumcast+ToolActions.cpp) ------------------
+    // A tool installs itself here (nullptr takes it out); the commands it serves are offered
+    // from then on, and stay disabled until then.
+    void setFeedWizard(std::shared_ptr<FeedWizardTool> wizard);
+    void setPreferencesTool(std::shared_ptr<PreferencesTool> tool);
+    void setItemImportTool(std::shared_ptr<ItemImportTool> tool);
+    void setOPMLTool(std::shared_ptr<OPMLTool> tool);
+    void setLicencePasteTool(std::shared_ptr<LicencePasteTool> tool);
+    // A new feed made by the wizard, put at the top of the list (after the unsaved-changes
+    // questions); the list is never left empty.
+    void feedWizard();
+    // The item wizard's items at the top of the list, in its order, as one step "Item Wizard".
+    void itemWizard();
+    void preferences();
+    // One import window at a time; a second request only beeps.
+    void importFeedItems();
+    void importFeedItemsFromDrop(const QString &address);
+    void importFeedItemsEnded();
+    bool isImporting() const { return m_importing; }
+    void createOPML();
+    // Lets the user pick a licence and pastes its text where the user is typing.
+    void pasteCreativeCommons();
+    // Items put in at the row in the order given, as one undo step; the first of them is shown.
+    void insertItems(const QList<std::shared_ptr<VLXItems>> &items, int row,
+                     const QString &undoName);
+
     // --- Date picker (Vellumcast+DatePicker.cpp) ---------------------------------------------
     // The channel's or the selected item's pubDate picked in the date and time picker, as one
     // undo step "Feed Pub Date" / "Item Pub Date" when accepted (even with the date unchanged);
@@ -357,6 +388,9 @@ private:
     void addNamespaceToFeed(const QString &prefix, const QString &dtd);
     void namespacesChanged();
 
+    // Tools (Vellumcast+ToolActions.cpp).
+    void openImportWindow(const QString &startingFeed);
+
     // Opening (Vellumcast+Opening.cpp).
     // A text with the entry it belongs to, read into the document; the feed and its entry come
     // in together or not at all.
@@ -409,6 +443,12 @@ private:
     QHash<QString, QAction *> m_toolbarItems;
     QToolBar *m_currentToolbar = nullptr;
     QHash<int, QStringList> m_toolbarConfigurations;
+    std::shared_ptr<FeedWizardTool> m_feedWizard;
+    std::shared_ptr<PreferencesTool> m_preferences;
+    std::shared_ptr<ItemImportTool> m_itemImport;
+    std::shared_ptr<OPMLTool> m_opml;
+    std::shared_ptr<LicencePasteTool> m_licencePaste;
+    bool m_importing = false;
     std::function<bool()> m_quitQuestion;
     std::function<bool()> m_leaveQuestion;
 };

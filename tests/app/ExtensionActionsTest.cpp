@@ -4,6 +4,7 @@
 
 #include "app/FeedDocument.h"
 #include "app/ItemsPane.h"
+#include "app/PaneKit.h"
 #include "app/VLXUndoManager.h"
 #include "editors/errorListing.h"
 #include "model/VLXFeed.h"
@@ -16,12 +17,17 @@
 #include "model/extensionManagerItem.h"
 #include "model/extensionNSName.h"
 #include "settings/VLXPreferences.h"
+#include "ui/VLXBox.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QScrollArea>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace {
 void press(QWidget *sheet, const char *button)
@@ -363,4 +369,56 @@ TEST_F(ExtensionActionsTest, ViewXMLReadsTheFeedAgainAsOneStepAndKeepsItsLocalFi
     w.redo();
     EXPECT_EQ(w.currentFeed()->title(), "Edited");
     EXPECT_EQ(itemTitles(), (QStringList {"A", "B"}));
+}
+
+TEST_F(ExtensionActionsTest, ADisclosureMovesWhatFollowsItAndGrowsItsPageAndItsBox)
+{
+    // On a page: the item's enclosure box opens between the GUID line and the line above.
+    Vellumcast &w = openFeed();
+    w.window()->show();
+    w.outlet<QTabWidget>("tabsFeeds")->setCurrentIndex(Vellumcast::ItemsTab);
+    w.outlet<QTabWidget>("tabsFeeds_ItemsSub")->setCurrentIndex(1);
+    auto *open = field<QAbstractButton>("Items_Optional_Enclosure_Disclosure");
+    QWidget *box = field("Items_Optional_Enclosure_Box");
+    QWidget *below = field("Items_Optional_GUID_Disclosure");
+    QWidget *page = below;
+    while (page && !qobject_cast<QScrollArea *>(page->parentWidget()->parentWidget()))
+        page = page->parentWidget();
+    ASSERT_TRUE(page);
+    QApplication::processEvents();
+    const int top = below->mapTo(page, QPoint()).y();
+    // The height the page needs (it scrolls once that is more than the window shows).
+    const int height = page->sizeHint().height();
+    ASSERT_FALSE(box->isVisible());
+    open->click();
+    QApplication::processEvents();
+    ASSERT_TRUE(box->isVisible());
+    const int moved = below->mapTo(page, QPoint()).y() - top;
+    EXPECT_GE(moved, box->height());
+    EXPECT_EQ(page->sizeHint().height() - height, moved);
+    open->click();
+    QApplication::processEvents();
+    EXPECT_EQ(below->mapTo(page, QPoint()).y(), top);
+    EXPECT_EQ(page->sizeHint().height(), height);
+
+    // Inside a box (the panes of the extensions build theirs so): the enclosing box grows too.
+    QWidget host;
+    auto *hostLayout = new QVBoxLayout(&host);
+    auto *enclosing = new VLXBox;
+    auto *inner = new QVBoxLayout(enclosing);
+    VLXBox *innerBox = PaneKit::disclosure(inner, "Inner", "Inner");
+    (new QVBoxLayout(innerBox))->addWidget(new QLabel("hidden until opened"));
+    auto *after = new QLabel("after the box");
+    hostLayout->addWidget(enclosing);
+    hostLayout->addWidget(after);
+    hostLayout->addStretch(1);
+    host.resize(300, 400);
+    host.show();
+    QApplication::processEvents();
+    const int boxHeight = enclosing->height();
+    const int afterTop = after->y();
+    host.findChild<QAbstractButton *>("Inner_Disclosure")->click();
+    QApplication::processEvents();
+    EXPECT_GT(enclosing->height(), boxHeight);
+    EXPECT_EQ(after->y() - afterTop, enclosing->height() - boxHeight);
 }
