@@ -1,7 +1,9 @@
-// The picture of the feed's image: fetched in the background from the image URL.
+// The picture of the feed's image: fetched in the background from the image URL, downloaded from
+// another address, or changed by the user, each change one undo step.
 #include "app/FeedDocument.h"
 
 #include "app/Controller.h"
+#include "app/FieldChange.h"
 #include "app/VLXUndoManager.h"
 #include "io/CURLHandle.h"
 #include "io/URLHandleClient.h"
@@ -14,12 +16,20 @@
 #include <QFileInfo>
 #include <QMetaObject>
 
-// One background load of the image URL; the document hears of it on the main thread.
+namespace {
+// A feed image is small; a body beyond this is no picture for a feed.
+constexpr qint64 kMaximumPictureBytes = qint64(64) * 1024 * 1024;
+} // namespace
+
+// One background load of an image address; the document hears of it on the main thread.
 struct FeedDocument::PictureFetch : public URLHandleClient
 {
     FeedDocument *document = nullptr;
     std::shared_ptr<CURLHandle> handle;
     QString url;
+    // Empty for the picture of a loaded feed; the undo step's name for a download.
+    QString actionName;
+    bool followsAddress = false;
 
     ~PictureFetch() override
     {
@@ -60,7 +70,7 @@ FeedDocument::FeedDocument(QObject *parent)
 
 FeedDocument::~FeedDocument()
 {
-    cancelPictureFetch();
+    m_fetch.reset();
 }
 
 void FeedDocument::setPicture(const QImage &picture)
@@ -74,9 +84,17 @@ bool FeedDocument::isFetchingPicture() const
     return m_fetch != nullptr;
 }
 
+QString FeedDocument::pictureTransferURL() const
+{
+    return m_fetch ? m_fetch->url : QString();
+}
+
 void FeedDocument::cancelPictureFetch()
 {
+    if (!m_fetch)
+        return;
     m_fetch.reset();
+    emit pictureTransferChanged();
 }
 
 void FeedDocument::fetchPicture()
@@ -87,14 +105,37 @@ void FeedDocument::fetchPicture()
         setPicture({});
         return;
     }
+    startPictureFetch(url, QString(), false);
+}
+
+void FeedDocument::downloadPicture(const QString &url, const QString &actionName,
+                                   bool followsAddress)
+{
+    cancelPictureFetch();
+    startPictureFetch(url, actionName, followsAddress);
+}
+
+void FeedDocument::startPictureFetch(const QString &url, const QString &actionName,
+                                     bool followsAddress)
+{
     auto fetch = std::make_unique<PictureFetch>();
     fetch->document = this;
     fetch->generation = ++m_fetchGeneration;
     fetch->url = url;
+    fetch->actionName = actionName;
+    fetch->followsAddress = followsAddress;
     fetch->handle = CURLHandle::create(QUrl(url), false);
+    if (!fetch->handle) {
+        // No transfer could be set up: told as any failed fetch is, after this call returns.
+        fetch->post({}, tr("the transfer could not be set up"));
+        m_fetch = std::move(fetch);
+        emit pictureTransferChanged();
+        return;
+    }
     fetch->handle->setUserAgent(Controller::signature());
     fetch->handle->setFollowsRedirects(true);
     fetch->handle->setFailsOnError(true);
+    fetch->handle->setMaximumSize(kMaximumPictureBytes);
     const QString bundle
         = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ca-bundle.crt"));
     if (QUrl(url).scheme() == QLatin1String("https") && QFileInfo::exists(bundle))
@@ -102,7 +143,37 @@ void FeedDocument::fetchPicture()
     fetch->handle->addClient(fetch.get());
     URLHandle *handle = fetch->handle.get();
     m_fetch = std::move(fetch);
+    emit pictureTransferChanged();
     handle->loadInBackground();
+}
+
+// --- The picture as the user changes it ---------------------------------------------------------
+
+void FeedDocument::recordPicture(const QString &actionName)
+{
+    registerUndo(FieldChange::picture(*this), actionName);
+    m_imageEdited = true;
+}
+
+void FeedDocument::showPictureWithSize(const QImage &picture)
+{
+    setPicture(picture);
+    if (picture.isNull())
+        return;
+    // The picture's own pixels: whole numbers, as the fields and the feed show them.
+    image()->setWidth(QString::number(picture.width()));
+    announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Width"));
+    image()->setHeight(QString::number(picture.height()));
+    announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Height"));
+}
+
+void FeedDocument::replacePicture(const QImage &picture, const QString &actionName,
+                                  const QString &fileName)
+{
+    recordPicture(actionName);
+    showPictureWithSize(picture);
+    if (!fileName.isEmpty())
+        image()->setImageFilename(fileName);
 }
 
 void FeedDocument::fillMissingImageSize()
@@ -118,15 +189,15 @@ void FeedDocument::fillMissingImageSize()
         target->setWidth(QString::number(size.width()));
         target->setHeight(QString::number(size.height()));
     } else if (width.isEmpty()) {
-        target->setWidth(QString::number(height.toInt() == size.height()
-                                              ? size.width()
-                                              : int(size.width() * (height.toDouble()
-                                                                    / size.height()))));
+        target->setWidth(
+            QString::number(height.toInt() == size.height()
+                                ? size.width()
+                                : int(size.width() * (height.toDouble() / size.height()))));
     } else if (height.isEmpty()) {
-        target->setHeight(QString::number(width.toInt() == size.width()
-                                               ? size.height()
-                                               : int(size.height() * (width.toDouble()
-                                                                      / size.width()))));
+        target->setHeight(
+            QString::number(width.toInt() == size.width()
+                                ? size.height()
+                                : int(size.height() * (width.toDouble() / size.width()))));
     } else {
         return;
     }
@@ -140,10 +211,21 @@ void FeedDocument::pictureArrived(quint64 generation, const QImage &picture, con
     if (!m_fetch || m_fetch->generation != generation)
         return;
     const QString address = m_fetch->url;
+    const QString actionName = m_fetch->actionName;
+    const bool followsAddress = m_fetch->followsAddress;
     m_fetch.reset();
+    emit pictureTransferChanged();
     if (!picture.isNull()) {
-        setPicture(picture);
-        fillMissingImageSize();
+        if (actionName.isEmpty()) {
+            setPicture(picture);
+            fillMissingImageSize();
+            return;
+        }
+        // The address was taken back or changed again while the picture was on its way.
+        if (followsAddress && image()->URL() != address)
+            return;
+        replacePicture(picture, actionName, QUrl(address).fileName());
+        emit pictureDownloaded();
         return;
     }
     Alert failure;

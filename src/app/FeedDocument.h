@@ -157,8 +157,28 @@ public:
     // Fetches the image URL in the background; the picture and a missing size follow when it
     // arrives. A failed fetch shows "Connection Failure" and keeps the picture.
     void fetchPicture();
+    // Stops the fetch or download under way (nothing changes).
     void cancelPictureFetch();
     bool isFetchingPicture() const;
+    // The address being fetched or downloaded; empty when none is.
+    QString pictureTransferURL() const;
+
+    // --- The picture as the user changes it ----------------------------------------------------
+    // Registers the picture's undo step (the picture, the image's width and height and the
+    // image-edited flag as they are now) and marks the image edited.
+    void recordPicture(const QString &actionName);
+    // Shows the picture and puts its size in whole pixels into the image's width and height.
+    void showPictureWithSize(const QImage &picture);
+    // Both, as one undo step; a file name given becomes the image's file name.
+    void replacePicture(const QImage &picture, const QString &actionName,
+                        const QString &fileName = QString());
+    // Downloads the address in the background in place of any other fetch. Only a picture that
+    // arrives and decodes becomes one undo step (replacePicture, named by the address's last
+    // path component, then pictureDownloaded); an HTTP error, a failed connection or data that
+    // is no picture is alerted and changes nothing. With followsAddress the picture is dropped
+    // when the image URL no longer names the address by the time it arrives.
+    void downloadPicture(const QString &url, const QString &actionName,
+                         bool followsAddress = false);
     // Tells the views that a field changed (for changes made outside the table).
     void announce(FieldScope scope, int item, const QString &outlet);
 
@@ -207,12 +227,17 @@ signals:
     void editedChanged(bool edited);
     void autoPubDateChanged(bool on);
     void pictureChanged();
+    // A downloaded picture took the old one's place.
+    void pictureDownloaded();
+    // A fetch or download began or ended (pictureTransferURL tells which).
+    void pictureTransferChanged();
     // The user asked to see the messages of the read ("View Log").
     void parseLogRequested();
 
 private:
     void install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry, bool rereading);
     void fillMissingImageSize();
+    void startPictureFetch(const QString &url, const QString &actionName, bool followsAddress);
     void pictureArrived(quint64 generation, const QImage &picture, const QString &problem);
 
     std::shared_ptr<VLXFeed> m_feed;

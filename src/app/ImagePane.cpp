@@ -5,7 +5,6 @@
 #include "app/FeedDocument.h"
 #include "app/FeedFields.h"
 #include "app/FieldBinding.h"
-#include "app/FieldChange.h"
 #include "app/PaneKit.h"
 #include "editors/CroppingImageView.h"
 #include "model/VLXImage.h"
@@ -60,17 +59,15 @@ ImagePane::ImagePane(FeedDocument *document, EditTracker *tracker, QWidget *pare
         if (field.outlet == QLatin1String("Image_Required_URL"))
             imageURLChanged(text);
     });
-    // A new picture starts without a selection.
+    // The image's XML comments follow the document.
     connect(document, &FeedDocument::fieldChanged, this,
             [this](FieldScope scope, int, const QString &outlet) {
                 if (scope == FieldScope::Image
                     && outlet == FeedDocument::listOutlet(FieldScope::Image, false))
                     findChild<VLXTableView *>(outlet)->reloadData();
             });
-    connect(document, &FeedDocument::pictureChanged, picture, [this, picture] {
-        picture->setImage(m_document->picture());
-        picture->clearSelectionRect();
-    });
+    m_view = picture;
+    connectImageEdits();
 }
 
 QWidget *ImagePane::buildEditor()
@@ -188,9 +185,8 @@ void ImagePane::imageURLChanged(const QString &url)
         if (AlertService::show(ask) != AlertService::kDefault)
             return;
     }
-    m_document->registerUndo(FieldChange::picture(*m_document), QStringLiteral("New Image"));
-    // A new address: the picture is fetched again and its size taken unless one was given.
-    m_document->fetchPicture();
+    // The step is recorded only when a picture arrives from the new address.
+    m_document->downloadPicture(url, QStringLiteral("New Image"), true);
 }
 
 void ImagePane::loadExtensionTabs()

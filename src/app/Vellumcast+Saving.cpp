@@ -170,10 +170,10 @@ bool Vellumcast::askToSaveImage(Leaving why)
     const int answer = askToSave(QStringLiteral("this feed's image"), why);
     if (answer == AlertService::kOther)
         return false;
-    if (answer == AlertService::kDefault && hasCommandHandler(QStringLiteral("saveImage")))
-        runCommand(QStringLiteral("saveImage"));
-    else
-        setImageEdited(false);
+    // A cancelled or failed save keeps the user with the image, which is not lost.
+    if (answer == AlertService::kDefault && !m_document->picture().isNull())
+        return saveImage();
+    setImageEdited(false);
     return true;
 }
 

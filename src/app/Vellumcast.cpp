@@ -95,6 +95,7 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         setUpDocumentCommands();
         setUpMessagePanel();
         setUpActions();
+        setUpImageCommands();
     }
     m_feedController = delegate;
     const bool returnIsNL

@@ -331,6 +331,17 @@ public:
     void feedToggleDatePicker();
     void itemToggleDatePicker();
 
+    // --- The feed image (Vellumcast+Image.cpp) -----------------------------------------------
+    // Open Image ("New Image"), Download Image ("New Image", through the URL panel) and
+    // Re-download Image ("Reload Image", from the image URL); a download runs in the background
+    // and becomes a step only when a picture arrives. Save Image writes the picture in the
+    // format its name asks for and answers whether it did: only then does the image count as
+    // saved.
+    void openImage();
+    void downloadImage();
+    void redownloadImage();
+    bool saveImage();
+
     // --- Item table drags --------------------------------------------------------------------
     bool moveItem(int sourceRow, int dropRow);
 
@@ -380,6 +391,7 @@ private:
                                                  const QStringList &extensions);
     // The value as if typed: the field's check runs first (its alerts included).
     QString checkedAsTyped(const QString &outlet, int item, const QString &value);
+    void setUpImageCommands();
 
     // Actions (Vellumcast+ExtensionActions.cpp).
     void connectExtensionControls();

@@ -493,12 +493,28 @@ TEST_F(EditingTest, ANewImageAddressFetchesThePictureAsOneUndoStep)
     EXPECT_TRUE(QTest::qWaitFor([&] { return picture->image().size() == QSize(40, 30); }, 10000));
     EXPECT_EQ(window.currentFeed()->image()->URL(), b);
     QApplication::processEvents();
-    EXPECT_EQ(undo().count(), 1);
+    // The address is one step; the picture another, taken only once it arrived.
+    EXPECT_EQ(undo().count(), 2);
     EXPECT_EQ(undo().undoActionName(), "New Image");
     window.undo();
-    EXPECT_EQ(window.currentFeed()->image()->URL(), a);
     EXPECT_EQ(picture->image().size(), QSize(20, 10));
+    EXPECT_EQ(window.currentFeed()->image()->URL(), b);
+    window.undo();
+    EXPECT_EQ(window.currentFeed()->image()->URL(), a);
     EXPECT_EQ(field<QLineEdit>("Image_Required_URL")->text(), a);
+
+    // An address with no picture behind it is told, and only the address is a step.
+    alerts->clear();
+    alerts->queueAnswer(AlertService::kDefault);
+    const QString missing = server.url("http", "/d/missing.png");
+    window.editTracker()->setTextAsEdit(field("Image_Required_URL"), missing);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return alerts->alerts().size() == 2; }, 10000));
+    EXPECT_EQ(alerts->alerts().last().title, "Connection Failure");
+    QApplication::processEvents();
+    EXPECT_EQ(undo().count(), 1);
+    EXPECT_EQ(window.currentFeed()->image()->URL(), missing);
+    EXPECT_EQ(picture->image().size(), QSize(20, 10));
+    window.undo();
 
     // "No" keeps the picture: only the address changes.
     alerts->clear();
