@@ -189,15 +189,15 @@ void FeedDocument::fillMissingImageSize()
         target->setWidth(QString::number(size.width()));
         target->setHeight(QString::number(size.height()));
     } else if (width.isEmpty()) {
-        target->setWidth(
-            QString::number(height.toInt() == size.height()
-                                ? size.width()
-                                : int(size.width() * (height.toDouble() / size.height()))));
+        target->setWidth(QString::number(height.toInt() == size.height()
+                                              ? size.width()
+                                              : int(size.width() * (height.toDouble()
+                                                                    / size.height()))));
     } else if (height.isEmpty()) {
-        target->setHeight(
-            QString::number(width.toInt() == size.width()
-                                ? size.height()
-                                : int(size.height() * (width.toDouble() / size.width()))));
+        target->setHeight(QString::number(width.toInt() == size.width()
+                                               ? size.height()
+                                               : int(size.height() * (width.toDouble()
+                                                                      / size.width()))));
     } else {
         return;
     }

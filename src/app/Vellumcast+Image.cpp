@@ -69,7 +69,6 @@ void Vellumcast::setUpImageCommands()
     auto *stop = new QToolButton(m_documentWindow);
     stop->setObjectName(QStringLiteral("imageTransferStop"));
     stop->setText(tr("Stop Image Download"));
-    stop->setAutoRaise(true);
     stop->setIcon(QIcon::fromTheme(QStringLiteral("process-stop")));
     stop->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     stop->hide();
@@ -122,21 +121,11 @@ void Vellumcast::openImage()
 void Vellumcast::downloadImage()
 {
     finalizeChanges();
-    QStringList history;
-    for (const QVariant &value : userDefaults().array(kHistoryKey).value_or(QVariantList()))
-        history << value.toString();
-    openURLPanel panel;
-    panel.setHistory(history);
-    if (panel.showOpenURLPanel(m_documentWindow) != 1)
-        return;
-    history = panel.history();
-    userDefaults().setObject(QVariantList(history.cbegin(), history.cend()), kHistoryKey);
-    const QList<QUrl> urls = panel.URLs();
-    if (urls.isEmpty())
+    const std::optional<QUrl> url = openURLPanel::askForURL(m_documentWindow, kHistoryKey);
+    if (!url)
         return;
     // The step "New Image" is taken when the picture arrives, not before.
-    m_document->downloadPicture(urls.first().toString(QUrl::FullyEncoded),
-                                QStringLiteral("New Image"));
+    m_document->downloadPicture(url->toString(QUrl::FullyEncoded), QStringLiteral("New Image"));
 }
 
 void Vellumcast::redownloadImage()

@@ -280,25 +280,12 @@ void Vellumcast::openURL()
         return;
     showSelectedTab(FeedsTab);
     // The panel offers the addresses opened before, most recent first.
-    const QString historyKey = QStringLiteral("feedDownloadHistory");
-    QStringList history;
-    for (const QVariant &value : userDefaults().array(historyKey).value_or(QVariantList()))
-        history << value.toString();
-    openURLPanel panel;
-    panel.setHistory(history);
-    if (panel.showOpenURLPanel(m_documentWindow) != 1)
+    const std::optional<QUrl> url
+        = openURLPanel::askForURL(m_documentWindow, QStringLiteral("feedDownloadHistory"));
+    if (!url)
         return;
-    history = panel.history();
-    // The history is a setting: a password typed into an address stays out of it.
-    for (QString &entry : history)
-        entry = FeedCredentials::scrubbed(entry);
-    history.removeDuplicates();
-    userDefaults().setObject(QVariantList(history.cbegin(), history.cend()), historyKey);
-    const QList<QUrl> urls = panel.URLs();
-    if (urls.isEmpty())
-        return;
-    QString address = urls.first().toString(QUrl::FullyEncoded);
-    if (urls.first().scheme().isEmpty())
+    QString address = url->toString(QUrl::FullyEncoded);
+    if (url->scheme().isEmpty())
         address = QStringLiteral("http://") + address;
     rememberPreviousEntry();
     openFeedAtPath(address);

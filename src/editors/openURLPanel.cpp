@@ -1,5 +1,6 @@
 #include "editors/openURLPanel.h"
 
+#include "io/FeedCredentials.h"
 #include "model/VLXLogic.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
@@ -116,6 +117,26 @@ int openURLPanel::showOpenURLPanel(QWidget *window)
     m_fileComboBox->setFocus(Qt::OtherFocusReason);
     m_fileComboBox->lineEdit()->selectAll();
     return runModal();
+}
+
+std::optional<QUrl> openURLPanel::askForURL(QWidget *window, const QString &historyKey)
+{
+    DefaultsStore &store = VLXPreferences::sharedInstance().store();
+    QStringList history;
+    for (const QVariant &value : store.array(historyKey).value_or(QVariantList()))
+        history << value.toString();
+    openURLPanel panel;
+    panel.setHistory(history);
+    if (panel.showOpenURLPanel(window) != 1)
+        return std::nullopt;
+    history = panel.history();
+    // The history is a setting: a password typed into an address stays out of it.
+    for (QString &entry : history)
+        entry = FeedCredentials::scrubbed(entry);
+    history.removeDuplicates();
+    store.setObject(QVariantList(history.cbegin(), history.cend()), historyKey);
+    const QList<QUrl> urls = panel.URLs();
+    return urls.isEmpty() ? std::nullopt : std::optional<QUrl>(urls.first());
 }
 
 int openURLPanel::editURL()

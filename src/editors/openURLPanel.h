@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <optional>
 
 class QMimeData;
 
@@ -34,6 +35,10 @@ public:
     // Open mode: a sheet on the window; 1 after Accept (read URLs() and history()), 0 after
     // Cancel.
     int showOpenURLPanel(QWidget *window);
+    // Open mode over a history kept in the user default under the key (stored back after
+    // Accept, without the passwords typed into addresses): the URL accepted, nothing after
+    // Cancel.
+    static std::optional<QUrl> askForURL(QWidget *window, const QString &historyKey);
 
     // Editor mode (a title also makes Accept check the URL) and the URL to edit.
     void setEditWindowTitle(const QString &title) { m_windowTitle = title; }
