@@ -98,6 +98,14 @@ QStringList ActionsFixture::itemTitles() const
     return titles;
 }
 
+QStringList ActionsFixture::fileNames() const
+{
+    QStringList names;
+    for (const QVariantMap &entry : window().currentListOfFeeds())
+        names << entry.value("feedFileName").toString();
+    return names;
+}
+
 QStringList ActionsFixture::alertTitles() const
 {
     QStringList titles;

@@ -36,6 +36,7 @@ protected:
     // The user action is over: its undo records form one step.
     void endAction() const;
     QStringList itemTitles() const;
+    QStringList fileNames() const; // of the feed list's entries
     QStringList alertTitles() const;
     static QByteArray feedText(const QString &title, const QStringList &itemTitles);
     QString path(const QString &name) const;
