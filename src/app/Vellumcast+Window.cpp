@@ -75,6 +75,7 @@ void Vellumcast::buildWindow()
     connect(tabs, &QTabWidget::currentChanged, this, &Vellumcast::tabChanged);
     setHelpAnchors();
     connectDatePickers();
+    connectHTMLEditor();
     for (const char *name : {"Feeds_Required_Description", "Items_Required_Description"})
         outlet<VLXTextViewHTML>(QString::fromLatin1(name))->setAcceptDrops(true);
     m_listBox->setDelegate(this);

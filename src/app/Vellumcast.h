@@ -42,6 +42,7 @@ class VLXParseFeed;
 class VLXTableView;
 class VLXUndoManager;
 class WindowStatusSink;
+class WYSIWYG;
 
 // The one feed window: the feed list on the left of the feed tab, and the three panes that edit
 // the loaded document (ChannelPane, ItemsPane, ImagePane); the toolbars, menus and commands; the
@@ -342,6 +343,13 @@ public:
     void redownloadImage();
     bool saveImage();
 
+    // --- HTML editor (Vellumcast+HTMLEditor.cpp) ------------------------------------------
+    // Opens the HTML editor on the channel's or the selected item's description (nothing while
+    // one is open, or without a selected item); the window hides until the editor closes.
+    void editWYSIWYG(bool itemDescription);
+    // The open HTML editor, null while none is open.
+    WYSIWYG *htmlEditor() const;
+
     // --- Item table drags --------------------------------------------------------------------
     bool moveItem(int sourceRow, int dropRow);
 
@@ -361,6 +369,10 @@ private:
     // Date picker buttons (Vellumcast+DatePicker.cpp).
     void connectDatePickers();
     void pickDate(const QString &outlet, int item);
+    // HTML editor (Vellumcast+HTMLEditor.cpp).
+    void connectHTMLEditor();
+    void storeEditedHTML(const FeedField &field, const std::weak_ptr<VLXFeed> &feed,
+                         const std::weak_ptr<VLXItems> &item, const QString &html);
     // Menus and toolbars (Vellumcast+Commands.cpp).
     void buildCommands();
     void buildMenus();
@@ -463,6 +475,7 @@ private:
     bool m_importing = false;
     std::function<bool()> m_quitQuestion;
     std::function<bool()> m_leaveQuestion;
+    QPointer<WYSIWYG> m_editWYSIWYG;
 };
 
 template<typename T> T *Vellumcast::outlet(const QString &name) const

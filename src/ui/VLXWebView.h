@@ -3,8 +3,12 @@
 #include "ui/VLXHelpAnchored.h"
 
 #include <QWebEngineView>
+#include <functional>
 
-// A web view of the kit (previews), with a help anchor.
+class QMenu;
+
+// A web view of the kit (previews, the HTML editor), with a help anchor. Its context menu is
+// the engine's standard one plus "Help"; an owner may rearrange the menu before it shows.
 class VLXWebView : public QWebEngineView, public VLXHelpAnchored
 {
     Q_OBJECT
@@ -13,6 +17,16 @@ public:
     Q_INVOKABLE void showContextHelp() const { VLXHelpAnchored::showContextHelp(); }
     explicit VLXWebView(QWidget *parent = nullptr);
 
+    // Called with the standard menu (for the click lastContextMenuRequest() describes) before
+    // "Help" is added and the menu shown.
+    void setContextMenuFilter(std::function<void(QMenu *)> filter)
+    {
+        m_menuFilter = std::move(filter);
+    }
+
 protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
+
+private:
+    std::function<void(QMenu *)> m_menuFilter;
 };

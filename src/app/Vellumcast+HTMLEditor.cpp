@@ -1,0 +1,117 @@
+// The HTML editor on the channel's and the items' descriptions: one editor at a time, the feed
+// window hidden meanwhile; kept changes go back as one typed edit of the description.
+#include "app/Vellumcast.h"
+
+#include "app/EditTracker.h"
+#include "app/FeedFields.h"
+#include "editors/WYSIWYG.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "platform/AlertService.h"
+#include "ui/VLXTextViewHTML.h"
+
+#include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMainWindow>
+
+namespace {
+const char *const kFeedDescription = "Feeds_Required_Description";
+const char *const kItemDescription = "Items_Required_Description";
+} // namespace
+
+void Vellumcast::connectHTMLEditor()
+{
+    const struct
+    {
+        const char *button;
+        const char *view;
+        bool item;
+    } editors[] = {{"Feeds_Required_EditHTML", kFeedDescription, false},
+                   {"Items_Required_EditHTML", kItemDescription, true}};
+    for (const auto &editor : editors) {
+        const bool item = editor.item;
+        if (auto *button = outlet<QAbstractButton>(QLatin1String(editor.button)))
+            connect(button, &QAbstractButton::clicked, this, [this, item] { editWYSIWYG(item); });
+        if (auto *view = outlet<VLXTextViewHTML>(QLatin1String(editor.view)))
+            view->setEditHTMLSource([this, item](VLXTextViewHTML *) { editWYSIWYG(item); });
+    }
+}
+
+WYSIWYG *Vellumcast::htmlEditor() const
+{
+    return m_editWYSIWYG;
+}
+
+void Vellumcast::editWYSIWYG(bool itemDescription)
+{
+    finalizeChanges();
+    if (m_editWYSIWYG)
+        return;
+    const FeedField *field = FeedFields::byOutlet(
+        QLatin1String(itemDescription ? kItemDescription : kFeedDescription));
+    const int row = itemDescription ? selectedItemRow() : -1;
+    if (!field || (itemDescription && !m_document->item(row)))
+        return;
+    // The edit goes back to the feed and the item it was opened for, wherever that item is by
+    // then; rows may have moved while the editor was open.
+    const std::weak_ptr<VLXFeed> feed = m_document->feed();
+    const std::weak_ptr<VLXItems> item
+        = itemDescription ? m_document->feed()->itemAtIndex(row) : std::shared_ptr<VLXItems>();
+    const QVariantMap context {
+        {QStringLiteral("initialValue"), m_document->value(*field, row)},
+        {QStringLiteral("fieldName"),
+         itemDescription ? tr("Item Description HTML Editor") : tr("Feed Description HTML Editor")},
+        {QStringLiteral("object"), field->outlet},
+        {QStringLiteral("index"), row}};
+
+    auto *editor = new WYSIWYG(this);
+    m_editWYSIWYG = editor;
+    const bool shown = editor->showEditWindow(
+        [this, editor, field, feed, item](const QVariantMap &result) {
+            if (result.value(QStringLiteral("result")).toInt() == 1 && editor->isDocumentEdited())
+                storeEditedHTML(*field, feed, item, editor->html());
+            editor->deleteLater();
+            m_editWYSIWYG = nullptr;
+            if (m_documentWindow) {
+                m_documentWindow->show();
+                m_documentWindow->raise();
+                m_documentWindow->activateWindow();
+            }
+        },
+        context);
+    if (!shown) {
+        delete editor;
+        return;
+    }
+    m_documentWindow->hide();
+}
+
+void Vellumcast::storeEditedHTML(const FeedField &field, const std::weak_ptr<VLXFeed> &feed,
+                                 const std::weak_ptr<VLXItems> &item, const QString &html)
+{
+    const std::shared_ptr<VLXFeed> openedFor = feed.lock();
+    int row = -1;
+    bool found = openedFor && openedFor == m_document->feed();
+    if (found && field.isItemScoped()) {
+        const std::shared_ptr<VLXItems> target = item.lock();
+        row = target ? openedFor->indexOfItem(target.get()) : -1;
+        found = row >= 0;
+    }
+    if (found) {
+        // As if typed: one undo step named by the field, with its publication dates.
+        m_document->editField(field, row, html);
+        return;
+    }
+    // Never dropped in silence: the text waits on the clipboard.
+    QGuiApplication::clipboard()->setText(html);
+    Alert gone;
+    gone.style = Alert::Style::Informational;
+    gone.title = tr("Description Not Stored");
+    gone.message = field.isItemScoped()
+        ? tr("The item whose description was being edited is no longer in the feed, so the "
+             "edited HTML could not be stored.  It has been copied to the clipboard.")
+        : tr("The feed whose description was being edited is no longer open, so the edited "
+             "HTML could not be stored.  It has been copied to the clipboard.");
+    AlertService::show(gone);
+}
