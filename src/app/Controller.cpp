@@ -9,13 +9,13 @@
 #include "platform/QtAlertService.h"
 #include "platform/QtFileChooser.h"
 #include "platform/QtHelpService.h"
+#include "platform/Workspace.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXHelpAnchored.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDebug>
-#include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -257,9 +257,9 @@ void Controller::installCommands()
     window->setCommandHandler(QStringLiteral("helpKeyboardShortcuts"),
                               [this] { helpForField(QStringLiteral("KeyboardShortcuts")); });
     window->setCommandHandler(QStringLiteral("helpGotoWebsite"),
-                              [] { QDesktopServices::openUrl(QUrl(kWebsite)); });
+                              [] { Workspace::open(QUrl(kWebsite)); });
     window->setCommandHandler(QStringLiteral("helpGotoForum"),
-                              [] { QDesktopServices::openUrl(QUrl(kForum)); });
+                              [] { Workspace::open(QUrl(kForum)); });
 }
 
 bool Controller::applicationShouldTerminate()

@@ -352,8 +352,10 @@ void Vellumcast::buildCommands()
         {"exportFeed", "&Export\u2026", QKeySequence(QStringLiteral("Ctrl+E"))},
         {"createOPML", "Export Feed List as &OPML\u2026", {}},
         {"importFeedItems", "&Import Items\u2026", {}},
+        {"runPageLayout", "Page Set&up\u2026", {}},
         {"printPreview", "Pre&view", {}},
         {"printDocument", "&Print\u2026", QKeySequence::Print},
+        {"printDocumentXML", "Print &XML\u2026", {}},
         {"terminate", "&Quit Vellumcast", QKeySequence::Quit},
         {"undo", "&Undo", QKeySequence::Undo},
         {"redo", "&Redo", QKeySequence::Redo},
@@ -454,8 +456,10 @@ void Vellumcast::buildMenus()
           "createOPML",
           "importFeedItems",
           "",
+          "runPageLayout",
           "printPreview",
           "printDocument",
+          "printDocumentXML",
           "",
           "terminate"});
     menu(tr("&Edit"), QStringLiteral("editMenu"),
@@ -500,6 +504,8 @@ void Vellumcast::validateCommands()
             QWidget *focus = QApplication::focusWidget();
             return qobject_cast<QLineEdit *>(focus) || qobject_cast<QPlainTextEdit *>(focus);
         }
+        if (name == QLatin1String("sortOpen"))
+            return currentFeed()->countOfItems() > 0;
         if (name == QLatin1String("moveUpFeed"))
             return m_tabsFeedsIndex == FeedsTab && feedRow >= 1;
         if (name == QLatin1String("moveDownFeed"))

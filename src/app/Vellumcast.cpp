@@ -96,6 +96,7 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         setUpMessagePanel();
         setUpActions();
         setUpImageCommands();
+        setUpOutputCommands();
     }
     m_feedController = delegate;
     const bool returnIsNL

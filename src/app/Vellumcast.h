@@ -27,14 +27,17 @@ class OPMLTool;
 class PreferencesTool;
 class DefaultsStore;
 class EditTracker;
+class ExportSheet;
 class FeedListModel;
 class ImagePane;
 class ItemsPane;
 class QAction;
 class QLabel;
 class QMimeData;
+class QPrinter;
 class QToolBar;
 class QWidget;
+class PreviewWindow;
 class VLXFeed;
 class VLXItems;
 class VLXListBox;
@@ -353,6 +356,25 @@ public:
     // --- Item table drags --------------------------------------------------------------------
     bool moveItem(int sourceRow, int dropRow);
 
+    // --- Export, preview, printing and sorting (Vellumcast+Export/Preview/Sort.cpp) ----------
+    // The export sheet for the loaded feed, once it passed the required-field check.
+    void exportFeed();
+    // Opens the preview of the loaded feed; while it is open, prints it.
+    void printDocument();
+    // The printouts, on the shared page settings; with the panel the user picks the printer
+    // first. False when nothing was printed.
+    bool printDocumentUsingPrintPanel(bool showPanels); // the feed rendered as in the preview
+    bool printDocumentXML(bool showPanels = true); // the feed's XML
+    void runPageLayout();
+    // Opens the sort sheet (nothing for a feed without items).
+    void sortOpen();
+    // Sorts the items as one undo step "Sort on <field>"; items already in that order change
+    // nothing and leave no undo step (false).
+    bool sortItems(const QString &field, bool byNumber, bool ascending);
+    // The sheets, made on first use and kept with the window.
+    ExportSheet *exportSheet();
+    PreviewWindow *previewWindow();
+
 signals:
     void feedListChanged();
 
@@ -368,6 +390,9 @@ private:
     void connectDocument();
     // Date picker buttons (Vellumcast+DatePicker.cpp).
     void connectDatePickers();
+    // Export, preview, printing and sorting commands (Vellumcast+Preview.cpp).
+    void setUpOutputCommands();
+    bool printWithPanel(bool showPanels, const std::function<bool(QPrinter &)> &print);
     void pickDate(const QString &outlet, int item);
     // HTML editor (Vellumcast+HTMLEditor.cpp).
     void connectHTMLEditor();
