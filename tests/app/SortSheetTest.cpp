@@ -92,6 +92,8 @@ TEST_F(SortSheetTest, TheMenusListTheCoreElementsThenTheExtensionsAndProposeThei
 
     choose(menu(sheet, "sortField"), "pubDate");
     EXPECT_EQ(menu(sheet, "sortType")->currentText(), "Date");
+    choose(menu(sheet, "sortField"), "itunes:duration");
+    EXPECT_EQ(menu(sheet, "sortType")->currentText(), "Numeric");
     choose(menu(sheet, "sortField"), "ex:rating");
     EXPECT_EQ(menu(sheet, "sortType")->currentText(), "Alphabetic");
     sheet->findChild<QAbstractButton *>("sortCancel")->click();
@@ -143,6 +145,12 @@ TEST_F(SortSheetTest, ASortIsOneUndoStepThatPutsBackTheOrderAndThePubDate)
     window.redo();
     EXPECT_EQ(titles(window), QStringList({kListOrder[0], kListOrder[2], kListOrder[1]}));
     window.undo();
+
+    // Durations as numbers: 5:00, 12:30, 1:02:03 (as text 1:02:03 would come first).
+    sortOn(window, "itunes:duration", QString(), "Ascending");
+    EXPECT_EQ(titles(window), QStringList({kListOrder[1], kListOrder[0], kListOrder[2]}));
+    window.undo();
+    EXPECT_EQ(titles(window), kListOrder);
 
     // Titles compared as text, descending: Ä comes after Z in code order.
     sortOn(window, "title", "Alphabetic", "Descending");

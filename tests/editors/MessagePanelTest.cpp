@@ -5,12 +5,14 @@
 #include "editors/errorListing.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
+#include "model/VLXLogic.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXOutlineView.h"
 #include "ui/printInfoManager.h"
 
 #include <QColor>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QSignalSpy>
@@ -81,9 +83,13 @@ TEST_F(MessagePanel, ShowsAFeedsMessagesWithCountsColoursAndExpandedGroups)
     EXPECT_TRUE(panel->errors()->isExpanded(top));
     EXPECT_TRUE(panel->errors()->isExpanded(episode3));
 
-    const QModelIndex repair = find(QStringLiteral(
-        "Automatic Repair - Fixed bad date format from \"2007-01-01T10:00:00Z\" to \"Mon, 01 "
-        "Jan 2007 10:00:00 +0000\""));
+    // The repaired date is told in the local zone.
+    const QString repaired
+        = VLXLogic::rfc822String(QDateTime(QDate(2007, 1, 1), QTime(10, 0), Qt::UTC).toLocalTime());
+    const QModelIndex repair = find(
+        QStringLiteral("Automatic Repair - Fixed bad date format from \"2007-01-01T10:00:00Z\" "
+                       "to \"%1\"")
+            .arg(repaired));
     const QModelIndex error
         = find(QStringLiteral("Validate Error - Item link can not be blank"), episode3);
     const QModelIndex warning
