@@ -498,7 +498,7 @@ void Vellumcast::validateCommands()
         if (name == QLatin1String("saveImage") || name == QLatin1String("uploadImage"))
             return hasImage;
         if (name == QLatin1String("viewParseLog"))
-            return !currentFeed()->parseXMLErrorList(true, true, true).isEmpty();
+            return currentFeed()->hasParseMessages();
         if (name == QLatin1String("pasteCreativeCommons")) {
             // Pasting a licence needs a text control to paste into.
             QWidget *focus = QApplication::focusWidget();

@@ -10,6 +10,8 @@
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerChannel.h"
+#include "model/extensionManagerImage.h"
+#include "model/extensionManagerItem.h"
 #include "settings/VLXPreferences.h"
 
 namespace {
@@ -215,6 +217,23 @@ int VLXFeed::parseXMLWarnCount() const
     for (const auto &item : m_items)
         count += item->parseXMLWarnCount();
     return count;
+}
+
+bool VLXFeed::hasParseMessages() const
+{
+    // An element's own entries are looked at (not all are counted); its extensions count theirs.
+    auto holds = [](const FeedElement &owner, const baseExtensionManager &extensions) {
+        return (!owner.errorList().isEmpty() && !owner.listOfErrors(true, true, true).isEmpty())
+            || extensions.parseXMLErrorCount() > 0 || extensions.parseXMLWarnCount() > 0
+            || extensions.parseXMLRepairCount() > 0;
+    };
+    if (holds(*this, *m_XMLExtensions) || holds(*m_image, *m_image->XMLExtensions()))
+        return true;
+    for (const auto &item : m_items) {
+        if (holds(*item, *item->XMLExtensions()))
+            return true;
+    }
+    return false;
 }
 
 int VLXFeed::parseXMLRepairCount() const

@@ -185,6 +185,9 @@ public:
     int parseXMLErrorCount() const;
     int parseXMLWarnCount() const;
     int parseXMLRepairCount() const;
+    // Whether any part holds a message: stops at the first one found (asked every time the
+    // window's commands are brought up to date).
+    bool hasParseMessages() const;
     // At most one group "RSS Feed: \"title\"": the channel's own entries, then the groups of
     // the extensions, the image and the items, in that order.
     QList<MessageGroup> parseXMLErrorList(bool includeErrors, bool includeWarn,
