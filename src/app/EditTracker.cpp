@@ -10,6 +10,7 @@
 #include <QScopedValueRollback>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 
 EditTracker::EditTracker(QObject *parent) : QObject(parent) { }
 
@@ -81,11 +82,20 @@ void EditTracker::track(QWidget *control)
 
 void EditTracker::track(QWidget *control, Check check, Commit commit)
 {
+    RefusingCheck refusing;
+    if (check)
+        refusing = [check](QWidget *control, const QString &proposed) -> std::optional<QString> {
+            return check(control, proposed);
+        };
+    trackRefusing(control, std::move(refusing), std::move(commit));
+}
+
+void EditTracker::trackRefusing(QWidget *control, RefusingCheck check, Commit commit)
+{
     if (!control)
         return;
     m_handlers.insert(control, {std::move(check), std::move(commit)});
-    connect(control, &QObject::destroyed, this,
-            [this, control] { m_handlers.remove(control); });
+    connect(control, &QObject::destroyed, this, [this, control] { m_handlers.remove(control); });
     track(control);
 }
 
@@ -115,8 +125,13 @@ void EditTracker::beginEditing(QWidget *control)
         return;
     if (m_control == control)
         return; // the edit is already under way; its start text stands
-    if (m_control)
+    if (m_control) {
         endEditing(m_control);
+        // A refused text holds the user in its control, which is taking the focus back.
+        if (m_refused && m_control)
+            return;
+    }
+    m_refused = false;
     m_control = control;
     m_startText = textOf(control);
     m_dirty = false;
@@ -145,14 +160,32 @@ void EditTracker::endEditing(QWidget *control)
     m_control.clear();
     m_startText.clear();
     m_dirty = false;
+    m_refused = false;
 
     const auto own = m_handlers.constFind(control);
-    const Check check = own != m_handlers.cend() ? own->check : m_check;
+    RefusingCheck check;
+    if (own != m_handlers.cend())
+        check = own->check;
+    else if (m_check)
+        check = [this](QWidget *c, const QString &t) {
+            return std::optional<QString>(m_check(c, t));
+        };
     const Commit commit = own != m_handlers.cend() ? own->commit : m_commit;
     QString text = textOf(control);
     if (text != start) {
         if (check) {
-            const QString checked = check(control, text);
+            const std::optional<QString> answer = check(control, text);
+            if (!answer) {
+                // Refused: the edit goes on in the control, which takes the focus back.
+                m_control = control;
+                m_startText = start;
+                m_dirty = true;
+                m_refused = true;
+                if (!control->hasFocus())
+                    QTimer::singleShot(0, control, [control] { control->setFocus(); });
+                return;
+            }
+            const QString checked = *answer;
             if (checked != text) {
                 QScopedValueRollback<bool> quiet(m_quiet, true);
                 setTextOf(control, checked);
@@ -181,6 +214,7 @@ void EditTracker::finalizeChanges()
 
 void EditTracker::clear()
 {
+    m_refused = false;
     m_control.clear();
     m_startText.clear();
 }

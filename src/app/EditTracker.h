@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -24,6 +25,10 @@ public:
     using Check = std::function<QString(QWidget *control, const QString &proposed)>;
     using Commit
         = std::function<void(QWidget *control, const QString &startText, const QString &newText)>;
+    // A check that may refuse the text: nothing answered keeps the user in the control with the
+    // text as typed, nothing committed and no alert.
+    using RefusingCheck
+        = std::function<std::optional<QString>(QWidget *control, const QString &proposed)>;
 
     explicit EditTracker(QObject *parent = nullptr);
 
@@ -34,6 +39,7 @@ public:
     void track(QWidget *control);
     // The same with a check and a commit of this control's own (a pane's field binding).
     void track(QWidget *control, Check check, Commit commit);
+    void trackRefusing(QWidget *control, RefusingCheck check, Commit commit);
     bool isTracked(const QWidget *control) const;
 
     void beginEditing(QWidget *control);
@@ -72,7 +78,7 @@ private:
     void markDirty(QWidget *control);
     struct Handlers
     {
-        Check check;
+        RefusingCheck check;
         Commit commit;
     };
     QHash<const QWidget *, Handlers> m_handlers;
@@ -83,4 +89,5 @@ private:
     bool m_ending = false;
     bool m_quiet = false;
     bool m_dirty = false; // the user (or a change made for the user) changed the text
+    bool m_refused = false; // the edit under way was refused and goes on
 };

@@ -1,81 +1,33 @@
 #include "app/ExtensionTabs.h"
 
+#include "app/ExtensionFieldPane.h"
 #include "app/RawXMLPane.h"
+#include "extensions/FieldExtensionBase.h"
 #include "model/baseExtensionManager.h"
-#include "model/extensionNSChannel.h"
-#include "model/extensionNSImage.h"
-#include "model/extensionNSItem.h"
 #include "model/extensionNSRaw.h"
-#include "model/extensionNSStandIn.h"
-#include "ui/VLXTextView.h"
 
-#include <QFontDatabase>
 #include <QHash>
-#include <QLabel>
 #include <QTabWidget>
-#include <QVBoxLayout>
-#include <typeinfo>
 
 namespace {
-const char *const kExtensionXML = "extensionXML";
-
-QHash<QString, ExtensionTabs::PaneFactory> &factories()
+QHash<QString, ExtensionTabs::PaneFactory> &registry()
 {
     static QHash<QString, ExtensionTabs::PaneFactory> registered;
     return registered;
 }
 
-// The elements of an extension without an editor yet, as they will be written.
-class ElementsPane : public ExtensionPane
+// The panes of the namespace folders are entered on first use, as their classes are.
+const QHash<QString, ExtensionTabs::PaneFactory> &factories()
 {
-public:
-    explicit ElementsPane(std::shared_ptr<extensionNSRaw> extension)
-        : m_extension(std::move(extension))
-    {
-        auto *layout = new QVBoxLayout(this);
-        auto *note = new QLabel(tr("The elements of this namespace are kept and written back "
-                                   "as they are."));
-        note->setWordWrap(true);
-        layout->addWidget(note);
-        m_xml = new VLXTextView;
-        m_xml->setObjectName(QLatin1String(kExtensionXML));
-        m_xml->setReadOnly(true);
-        m_xml->setLineWrapMode(QPlainTextEdit::NoWrap);
-        m_xml->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-        layout->addWidget(m_xml, 1);
-        loadData();
-    }
-    void setExtension(std::shared_ptr<extensionNSRaw> extension) override
-    {
-        m_extension = std::move(extension);
-        loadData();
-    }
-    void loadData() override
-    {
-        m_xml->setStringValue(m_extension ? m_extension->buildXML(QString()) : QString());
-    }
-
-private:
-    std::shared_ptr<extensionNSRaw> m_extension;
-    VLXTextView *m_xml = nullptr;
-};
-
-// An extension without an editor of its own (a namespace without a class, or a known one whose
-// class is not there yet) is kept and edited as raw XML.
-bool isRawExtension(const extensionNSRaw &extension)
-{
-    const std::type_info &kind = typeid(extension);
-    return kind == typeid(extensionNSChannel) || kind == typeid(extensionNSItem)
-        || kind == typeid(extensionNSImage) || kind == typeid(extensionNSRaw)
-        || kind == typeid(extensionNSStandIn<extensionNSChannel>)
-        || kind == typeid(extensionNSStandIn<extensionNSItem>)
-        || kind == typeid(extensionNSStandIn<extensionNSImage>);
+    static const bool entered = (registerExtensionPanes(), true);
+    Q_UNUSED(entered);
+    return registry();
 }
 } // namespace
 
 void ExtensionTabs::registerPane(const QString &extensionName, PaneFactory factory)
 {
-    factories().insert(extensionName, std::move(factory));
+    registry().insert(extensionName, std::move(factory));
 }
 
 void ExtensionTabs::rebuild(QTabWidget *tabs, const baseExtensionManager *manager, int keep,
@@ -86,18 +38,22 @@ void ExtensionTabs::rebuild(QTabWidget *tabs, const baseExtensionManager *manage
     while (tabs->count() > keep) {
         QWidget *old = tabs->widget(keep);
         tabs->removeTab(keep);
+        // Out of the window at once, so that nothing finds its controls by name any more.
+        old->setParent(nullptr);
         old->deleteLater();
     }
     for (int i = 0; manager && i < manager->countOfExtensions(); ++i) {
         const auto extension = manager->extensionAtIndex(i);
         const QString name = manager->extensionNameAtIndex(i);
+        // A namespace class gets its pane (the folder's own, or the one its field table makes);
+        // what is kept as raw XML gets the raw XML pane.
         ExtensionPane *pane = nullptr;
         if (const auto factory = factories().value(name); factory && extension)
             pane = factory(extension, context);
-        if (!pane && extension && isRawExtension(*extension))
-            pane = new RawXMLPane(extension);
+        if (!pane && FieldExtensionBase::from(extension))
+            pane = new ExtensionFieldPane(extension, context);
         if (!pane)
-            pane = new ElementsPane(extension);
+            pane = new RawXMLPane(extension);
         pane->setObjectName(name);
         tabs->addTab(pane, manager->extensionDisplayNameAtIndex(i));
     }

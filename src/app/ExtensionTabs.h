@@ -26,9 +26,10 @@ public:
     virtual void loadData() = 0;
 };
 
-// Builds and fills the tabs of the namespace extensions. An extension whose namespace has an
-// editor registers a pane factory under its extension name ("itunes", "dc", ...); the others get
-// the raw XML pane (unknown namespaces, kept as written) or a read-only view of their elements.
+// Builds and fills the tabs of the namespace extensions. A namespace class gets a pane made from
+// its field table (ExtensionFieldPane), or the one its folder registers under its extension name
+// ("itunes", "dc", ...) when the table alone does not say everything; an extension kept as raw
+// XML (other namespaces, and known ones whose class has not arrived) gets the raw XML pane.
 class ExtensionTabs
 {
 public:
@@ -51,3 +52,6 @@ public:
     // Takes the "Extensions" tab out of a sub-tab view (holding it), or puts it back at index 2.
     static void showExtensionsTab(QTabWidget *sub, QPointer<QWidget> &held, bool show);
 };
+
+// Enters the panes of the namespace folders (src/extensions); called once, on first use.
+void registerExtensionPanes();

@@ -2,6 +2,7 @@
 
 #include "app/FeedDocument.h"
 #include "app/FeedFields.h"
+#include "extensions/FieldExtensionBase.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -52,6 +53,25 @@ UndoRecord FieldChange::value(FeedDocument &document, const FeedField &field, in
         const Dates now = datesBefore(doc, field.scope, item, dates.autoPubDate.has_value());
         UndoRecord reverse = value(doc, field, item, doc.value(field, item), now);
         doc.applyField(field, item, restore);
+        restoreDates(doc, item, dates);
+        return reverse;
+    }};
+}
+
+UndoRecord FieldChange::extensionValue(FeedDocument &document, FieldScope scope,
+                                       ExtensionTarget target, int field, int item,
+                                       const QVariant &restore, const Dates &dates)
+{
+    Guard guard(&document);
+    return UndoRecord {[guard, scope, target, field, item, restore, dates]() -> UndoRecord {
+        FieldExtensionBase *fields = guard ? target(*guard, item) : nullptr;
+        if (!fields)
+            return {};
+        FeedDocument &doc = *guard;
+        UndoRecord reverse
+            = extensionValue(doc, scope, target, field, item, fields->value(field),
+                             datesBefore(doc, scope, item, dates.autoPubDate.has_value()));
+        fields->setValue(field, restore);
         restoreDates(doc, item, dates);
         return reverse;
     }};

@@ -7,9 +7,12 @@
 #include <QImage>
 #include <QList>
 #include <QStringList>
+#include <QVariant>
+#include <functional>
 #include <optional>
 
 class FeedDocument;
+class FieldExtensionBase;
 class categoryElement;
 
 // The undo records of changes to the loaded feed, one family for the channel, the image and the
@@ -38,6 +41,14 @@ public:
     // A field of a table: puts `restore` back.
     static UndoRecord value(FeedDocument &document, const FeedField &field, int item,
                             const QString &restore, const Dates &dates);
+    // The namespace extension object a record changes, found when the record applies: the one
+    // of the scope's manager (the item's at the index), nullptr when it is not in use.
+    using ExtensionTarget = std::function<FieldExtensionBase *(const FeedDocument &, int item)>;
+    // A field of a namespace extension put back whole: a list of entries, or any other value
+    // that is not kept as text.
+    static UndoRecord extensionValue(FeedDocument &document, FieldScope scope,
+                                     ExtensionTarget target, int field, int item,
+                                     const QVariant &restore, const Dates &dates);
     static UndoRecord guid(FeedDocument &document, int item, const QString &guid, int isPermaLink,
                            const Dates &dates);
     static UndoRecord skipFlag(FeedDocument &document, bool hours, int index, int value,

@@ -8,6 +8,7 @@
 #include "app/FieldChange.h"
 #include "app/PaneKit.h"
 #include "app/VLXUndoManager.h"
+#include "extensions/ListReorder.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
@@ -91,9 +92,9 @@ ItemsPane::ItemsPane(FeedDocument *document, EditTracker *tracker, QWidget *pare
     m_binding = new FieldBinding(document, tracker, this, FieldScope::Item,
                                  [this] { return m_shownItem; });
     m_binding->bind(FeedFields::all(), FeedFields::summaries());
-    m_binding->setOwnCommit([this](const FeedField &field, QWidget *control,
-                                   const QString &start,
-                                   const QString &text) { commitOwn(field.outlet, control, start, text); });
+    m_binding->setOwnCommit(
+        [this](const FeedField &field, QWidget *control, const QString &start,
+               const QString &text) { commitOwn(field.outlet, control, start, text); });
 
     connect(m_items->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
@@ -151,11 +152,12 @@ QWidget *ItemsPane::buildEditor()
 
     auto *optional = new QVBoxLayout;
     auto *optionalForm = PaneKit::newForm();
-    optionalForm->addRow(tr("Author:"), PaneKit::textField(QStringLiteral("Items_Optional_Author"),
-                                                           tr("e-mail (name)")));
-    optionalForm->addRow(tr("Comments:"),
-                         PaneKit::textField(QStringLiteral("Items_Optional_Comments"),
-                                            tr("https://")));
+    optionalForm->addRow(
+        tr("Author:"),
+        PaneKit::textField(QStringLiteral("Items_Optional_Author"), tr("e-mail (name)")));
+    optionalForm->addRow(
+        tr("Comments:"),
+        PaneKit::textField(QStringLiteral("Items_Optional_Comments"), tr("https://")));
     optional->addLayout(optionalForm);
     optional->addWidget(new QLabel(tr("Categories:")));
     optional->addWidget(PaneKit::tableWithButtons(
@@ -166,16 +168,16 @@ QWidget *ItemsPane::buildEditor()
         VLXBox *box = PaneKit::disclosure(optional, QStringLiteral("Items_Optional_Enclosure"),
                                           tr("Enclosure"));
         auto *enclosure = PaneKit::newForm();
-        enclosure->addRow(tr("URL:"),
-                          PaneKit::textField(QStringLiteral("Items_Optional_Enclosure_URL"),
-                                             tr("https://")));
-        enclosure->addRow(tr("Length:"),
-                          PaneKit::textField(QStringLiteral("Items_Optional_Enclosure_Length"),
-                                             tr("bytes")));
+        enclosure->addRow(
+            tr("URL:"),
+            PaneKit::textField(QStringLiteral("Items_Optional_Enclosure_URL"), tr("https://")));
+        enclosure->addRow(
+            tr("Length:"),
+            PaneKit::textField(QStringLiteral("Items_Optional_Enclosure_Length"), tr("bytes")));
         auto *typeRow = new QHBoxLayout;
-        typeRow->addWidget(PaneKit::textField(QStringLiteral("Items_Optional_Enclosure_Type"),
-                                              tr("audio/mpeg")),
-                           1);
+        typeRow->addWidget(
+            PaneKit::textField(QStringLiteral("Items_Optional_Enclosure_Type"), tr("audio/mpeg")),
+            1);
         typeRow->addWidget(
             PaneKit::smallButton(QStringLiteral("Items_Optional_Enclosure_sugestMIMEType"),
                                  tr("Suggest"), tr("Propose the MIME type from the URL")));
@@ -209,13 +211,14 @@ QWidget *ItemsPane::buildEditor()
         box->setLayout(guid);
     }
     {
-        VLXBox *box = PaneKit::disclosure(optional, QStringLiteral("Items_Optional_Source"),
-                                          tr("Source"));
+        VLXBox *box
+            = PaneKit::disclosure(optional, QStringLiteral("Items_Optional_Source"), tr("Source"));
         auto *source = PaneKit::newForm();
         source->addRow(tr("Title:"),
                        PaneKit::textField(QStringLiteral("Items_Optional_Source_Source")));
-        source->addRow(tr("URL:"), PaneKit::textField(QStringLiteral("Items_Optional_Source_URL"),
-                                                      tr("https://")));
+        source->addRow(
+            tr("URL:"),
+            PaneKit::textField(QStringLiteral("Items_Optional_Source_URL"), tr("https://")));
         box->setLayout(source);
     }
     optional->addStretch(1);
@@ -309,8 +312,8 @@ void ItemsPane::commitOwn(const QString &outlet, QWidget *control, const QString
     }
     if (outlet != kFileName)
         return;
-    const QStringList refusal = m_document->attachLocalEnclosureFile(
-        m_shownItem, FeedFields::expandTilde(text), true);
+    const QStringList refusal
+        = m_document->attachLocalEnclosureFile(m_shownItem, FeedFields::expandTilde(text), true);
     if (refusal.isEmpty())
         return;
     QApplication::beep();
@@ -333,18 +336,17 @@ void ItemsPane::loadExtensionTabs()
         return;
     ExtensionTabs::showExtensionsTab(findChild<QTabWidget *>(QStringLiteral("tabsFeeds_ItemsSub")),
                                      m_heldExtensionsTab, has);
-    ExtensionTabs::rebuild(findChild<QTabWidget *>(QStringLiteral("tabsFeeds_ItemsExtensions")),
-                           has ? manager : nullptr, 0,
-                           {m_document, m_tracker, FieldScope::Item, [this] { return m_shownItem; }});
+    ExtensionTabs::rebuild(
+        findChild<QTabWidget *>(QStringLiteral("tabsFeeds_ItemsExtensions")),
+        has ? manager : nullptr, 0,
+        {m_document, m_tracker, FieldScope::Item, [this] { return m_shownItem; }});
 }
 
 bool ItemsPane::moveItem(int sourceRow, int dropRow)
 {
-    const int count = m_document->itemCount();
-    if (sourceRow < 0 || sourceRow >= count || dropRow < 0 || dropRow > count)
-        return false;
     // Dropped onto itself (just above or just below its own row): nothing moves, nothing to undo.
-    if (dropRow == sourceRow || dropRow == sourceRow + 1)
+    const int shown = ListReorder::movedIndex(m_document->itemCount(), sourceRow, dropRow);
+    if (shown < 0)
         return false;
     m_tracker->finalizeChanges();
     m_document->registerUndo(FieldChange::items(*m_document, sourceRow),
@@ -352,7 +354,6 @@ bool ItemsPane::moveItem(int sourceRow, int dropRow)
     VLXFeed &feed = *m_document->feed();
     // The item leaves its row first, so the list never holds it twice.
     const std::shared_ptr<VLXItems> moving = feed.itemAtIndex(sourceRow);
-    const int shown = dropRow > sourceRow ? dropRow - 1 : dropRow;
     feed.removeItemAtIndex(sourceRow);
     feed.insertItem(moving, shown);
     m_document->itemsChanged(shown);
@@ -427,13 +428,13 @@ bool ItemsPane::tableViewWriteRows(VLXTableView *table, const QList<int> &rows, 
     if (table != m_items || rows.isEmpty())
         return false;
     // Only the last of the dragged rows is carried.
-    data->setData(kItemRowType, QByteArray::number(QCoreApplication::applicationPid()) + ':'
-                                    + QByteArray::number(rows.last()));
+    data->setData(kItemRowType,
+                  QByteArray::number(QCoreApplication::applicationPid()) + ':'
+                      + QByteArray::number(rows.last()));
     return true;
 }
 
-Qt::DropAction ItemsPane::tableViewValidateDrop(VLXTableView *table, const QMimeData *data,
-                                                int row)
+Qt::DropAction ItemsPane::tableViewValidateDrop(VLXTableView *table, const QMimeData *data, int row)
 {
     if (table != m_items || !data)
         return Qt::IgnoreAction;

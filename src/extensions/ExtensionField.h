@@ -52,6 +52,8 @@ struct ExtensionField
     };
 
     const char *name; // the model field ("subtitle"), for messages and tests
+    // The outlet name of the field's control in a pane ("ITCSubtitle"); unique across tables.
+    const char *outlet = nullptr;
     const char *element; // local name of the element in the namespace ("owner")
     const char *child = nullptr; // local name of the child element holding it ("email")
     const char *attribute = nullptr; // attribute holding it instead of the text ("href")

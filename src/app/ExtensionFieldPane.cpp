@@ -1,0 +1,352 @@
+#include "app/ExtensionFieldPane.h"
+
+#include "app/DocumentEditSink.h"
+#include "app/EditTracker.h"
+#include "app/FeedDocument.h"
+#include "app/PaneKit.h"
+#include "extensions/FieldExtensionBase.h"
+#include "extensions/PreferencesEditSink.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "model/VLXLogic.h"
+#include "ui/VLXButton.h"
+#include "ui/VLXCheckBox.h"
+#include "ui/VLXPopUpButton.h"
+#include "ui/VLXTableView.h"
+#include "ui/VLXTextField.h"
+#include "ui/VLXTextView.h"
+
+#include <QFormLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace {
+
+using Field = ExtensionField;
+
+QString latin1(const char *text)
+{
+    return QString::fromLatin1(text ? text : "");
+}
+
+// "ITCCategoryTable" names "ITCCategory_Add", "ITCCategory_Delete" and "ITCCategory_Edit".
+QString listBase(const ExtensionField &row)
+{
+    QString base = latin1(row.outlet);
+    if (base.endsWith(QLatin1String("Table")))
+        base.chop(5);
+    return base;
+}
+
+} // namespace
+
+ExtensionFieldPane::ExtensionFieldPane(std::shared_ptr<extensionNSRaw> extension,
+                                       const ExtensionTabs::Context &context, QWidget *parent)
+    : ExtensionPane(parent), m_extension(std::move(extension)), m_document(context.document),
+      m_tracker(context.tracker), m_scope(context.scope), m_item(context.item)
+{
+    build();
+}
+
+ExtensionFieldPane::ExtensionFieldPane(std::shared_ptr<extensionNSRaw> extension, QWidget *parent)
+    : ExtensionPane(parent), m_extension(std::move(extension))
+{
+    build();
+}
+
+ExtensionFieldPane::~ExtensionFieldPane()
+{
+    detach();
+}
+
+FieldExtensionBase *ExtensionFieldPane::fields() const
+{
+    return FieldExtensionBase::from(m_extension.get());
+}
+
+void ExtensionFieldPane::build()
+{
+    const FieldExtensionBase *object = fields();
+    if (!object)
+        return;
+    m_descriptor = &object->descriptor();
+    if (!m_tracker)
+        m_tracker = new EditTracker(this);
+    // Edits of a preferences twin never reach the feed window's undo stack (the sink itself
+    // makes sure), and a pane outside the window has no document to record into.
+    if (m_document)
+        m_sink = std::make_unique<DocumentEditSink>(m_document, m_scope, m_item);
+    else
+        m_sink = std::make_unique<PreferencesEditSink>();
+
+    auto *form = PaneKit::newForm();
+    for (int f = 0; f < m_descriptor->fieldCount(); ++f) {
+        const ExtensionField &row = m_descriptor->field(f);
+        QWidget *control = makeControl(f, row);
+        if (!control)
+            continue;
+        if (row.widget == Field::Widget::CheckBox)
+            form->addRow(QString(), control);
+        else
+            form->addRow(tr(row.label ? row.label : row.name), control);
+    }
+    auto *content = new QWidget;
+    content->setLayout(form);
+    auto *scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(content);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroll);
+    setCopySources();
+    attach();
+    loadData();
+}
+
+QWidget *ExtensionFieldPane::makeControl(int field, const ExtensionField &row)
+{
+    const QString outlet = latin1(row.outlet);
+    QWidget *control = nullptr;
+    QWidget *placed = nullptr;
+    switch (row.widget) {
+    case Field::Widget::None:
+        return nullptr;
+    case Field::Widget::LineEdit:
+        control = PaneKit::textField(outlet);
+        break;
+    case Field::Widget::TextView: {
+        auto *view = PaneKit::named(new VLXTextView, outlet);
+        view->setMinimumHeight(80);
+        // Nothing is dragged into the text: it holds plain text only.
+        view->setAcceptDrops(false);
+        control = view;
+        break;
+    }
+    case Field::Widget::CheckBox: {
+        auto *box = PaneKit::named(new VLXCheckBox, outlet);
+        box->setText(tr(row.label ? row.label : row.name));
+        control = box;
+        break;
+    }
+    case Field::Widget::PopUp: {
+        auto *popUp = PaneKit::named(new VLXPopUpButton, outlet);
+        for (int value = -1; row.choices && value <= 1; ++value)
+            popUp->addItem(tr(row.choices[value + 1]), value);
+        control = popUp;
+        break;
+    }
+    case Field::Widget::Table: {
+        const QString base = listBase(row);
+        placed = PaneKit::tableWithButtons(
+            this, outlet, base + QStringLiteral("_Add"), base + QStringLiteral("_Delete"),
+            base + QStringLiteral("_Edit"), {QStringLiteral("value")});
+        auto *table = placed->findChild<VLXTableView *>(outlet);
+        table->horizontalHeader()->hide();
+        table->setDragEnabled(true);
+        table->setAcceptDrops(true);
+        table->viewport()->setAcceptDrops(true);
+        table->setDropIndicatorShown(true);
+        table->setDragDropOverwriteMode(false);
+        table->setDragDropMode(QAbstractItemView::DragDrop);
+        table->setDefaultDropAction(Qt::MoveAction);
+        connect(table, &VLXTableView::doubleAction, this, [this, field] { editListEntry(field); });
+        const auto button
+            = [placed](const QString &name) { return placed->findChild<VLXButton *>(name); };
+        connect(button(base + QStringLiteral("_Add")), &QPushButton::clicked, this,
+                [this, field] { addListEntry(field); });
+        connect(button(base + QStringLiteral("_Delete")), &QPushButton::clicked, this,
+                [this, field] { deleteListEntry(field); });
+        connect(button(base + QStringLiteral("_Edit")), &QPushButton::clicked, this,
+                [this, field] { editListEntry(field); });
+        control = table;
+        break;
+    }
+    }
+    if (auto *anchored = dynamic_cast<VLXHelpAnchored *>(control))
+        anchored->setHelpAnchor(latin1(row.helpAnchor));
+    m_controls.insert(field, control);
+    follow(field, control);
+    return placed ? placed : control;
+}
+
+void ExtensionFieldPane::setCopySources()
+{
+    if (!m_document)
+        return;
+    QPointer<FeedDocument> document = m_document;
+    const FieldScope scope = m_scope;
+    const std::function<int()> item = m_item;
+    for (int f = 0; f < m_descriptor->fieldCount(); ++f) {
+        const ExtensionField &row = m_descriptor->field(f);
+        if (row.copyFrom == Field::CopyFrom::None)
+            continue;
+        const bool title = row.copyFrom == Field::CopyFrom::Title;
+        // The channel's, or the shown item's, title or description at the time it is chosen.
+        const auto source = [document, scope, item, title]() -> QString {
+            if (!document)
+                return QString();
+            if (scope == FieldScope::Item) {
+                const VLXItems *shown = document->item(item ? item() : -1);
+                return shown ? (title ? shown->title() : shown->descriptionElement()) : QString();
+            }
+            return title ? document->feed()->title() : document->feed()->descriptionElement();
+        };
+        const QString label = title ? tr("Title") : tr("Description");
+        if (auto *line = qobject_cast<VLXTextField *>(control(f)))
+            line->setCopySource(source, label);
+        else if (auto *view = qobject_cast<VLXTextView *>(control(f)))
+            view->setCopySource(source, label);
+    }
+}
+
+void ExtensionFieldPane::follow(int field, QWidget *control)
+{
+    const ExtensionField &row = m_descriptor->field(field);
+    const QString undoName = latin1(row.undoName);
+    switch (row.widget) {
+    case Field::Widget::LineEdit:
+        // The row's rules when the user leaves the field (a refused text keeps the user there),
+        // then markup typed into the field is removed, as in a text view.
+        m_tracker->trackRefusing(
+            control,
+            [&row](QWidget *c, const QString &proposed) -> std::optional<QString> {
+                QString value = proposed;
+                if (!FieldExtensionBase::leaveField(row, value, c))
+                    return std::nullopt;
+                return VLXLogic::stripHTML(value);
+            },
+            [this, field, undoName](QWidget *, const QString &, const QString &text) {
+                commit(field, text, undoName);
+            });
+        break;
+    case Field::Widget::TextView:
+        // Markup typed or pasted into the text is removed; the view shows what is kept.
+        m_tracker->track(
+            control,
+            [](QWidget *, const QString &proposed) { return VLXLogic::stripHTML(proposed); },
+            [this, field, undoName](QWidget *, const QString &, const QString &text) {
+                commit(field, text, undoName);
+            });
+        break;
+    case Field::Widget::CheckBox:
+        connect(qobject_cast<VLXCheckBox *>(control), &QAbstractButton::clicked, this,
+                [this, field, undoName](bool checked) {
+                    m_tracker->finalizeChanges();
+                    commit(field, checked ? 1 : 0, undoName);
+                });
+        break;
+    case Field::Widget::PopUp: {
+        auto *popUp = qobject_cast<VLXPopUpButton *>(control);
+        connect(popUp, QOverload<int>::of(&QComboBox::activated), this,
+                [this, field, undoName, popUp](int index) {
+                    m_tracker->finalizeChanges();
+                    commit(field, popUp->itemData(index).toInt(), undoName);
+                });
+        break;
+    }
+    case Field::Widget::Table:
+    case Field::Widget::None:
+        break;
+    }
+}
+
+void ExtensionFieldPane::commit(int field, const QVariant &value, const QString &actionName)
+{
+    FieldExtensionBase *object = fields();
+    if (!object || !m_sink)
+        return;
+    m_sink->commit({m_extension, field, object->value(field), value, actionName});
+    // The control shows what the model kept (an edit refused for want of an item puts the
+    // model's value back).
+    show(field);
+}
+
+// --- showing the model ---------------------------------------------------------------------------
+
+void ExtensionFieldPane::show(int field)
+{
+    QWidget *widget = control(field);
+    const FieldExtensionBase *object = fields();
+    if (!widget || !object)
+        return;
+    if (auto *table = qobject_cast<VLXTableView *>(widget)) {
+        table->reloadData();
+        return;
+    }
+    if (auto *box = qobject_cast<QAbstractButton *>(widget)) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(object->number(field) != 0);
+        return;
+    }
+    if (auto *popUp = qobject_cast<QComboBox *>(widget)) {
+        const QSignalBlocker quiet(popUp);
+        popUp->setCurrentIndex(popUp->findData(object->number(field)));
+        return;
+    }
+    // A text the user is changing stays as typed until the edit ends.
+    if (m_tracker->editingControl() == widget && m_tracker->hasUncommittedChange())
+        return;
+    m_tracker->setDisplayedText(widget, object->text(field));
+}
+
+void ExtensionFieldPane::loadData()
+{
+    const bool shown = fields() != nullptr;
+    for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it) {
+        it.value()->setEnabled(shown);
+        show(it.key());
+    }
+    for (QPushButton *button : findChildren<QPushButton *>())
+        button->setEnabled(shown && !button->objectName().endsWith(QLatin1String("_Delete"))
+                           && !button->objectName().endsWith(QLatin1String("_Edit")));
+    // The Delete and Edit buttons follow the rows of their tables.
+    for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it) {
+        if (auto *table = qobject_cast<VLXTableView *>(it.value()))
+            numberOfRowsInTableView(table);
+    }
+}
+
+void ExtensionFieldPane::attach()
+{
+    if (!m_extension || !fields())
+        return;
+    QPointer<ExtensionFieldPane> self(this);
+    m_listener = m_extension->addChangeListener([self] {
+        if (self)
+            self->loadData();
+    });
+}
+
+void ExtensionFieldPane::detach()
+{
+    if (m_extension && m_listener)
+        m_extension->removeChangeListener(m_listener);
+    m_listener = 0;
+}
+
+void ExtensionFieldPane::setExtension(std::shared_ptr<extensionNSRaw> extension)
+{
+    if (extension == m_extension)
+        return;
+    // An edit under way belongs to the object shown so far; one its rules refused is dropped.
+    if (m_tracker && m_tracker->isEditing() && isAncestorOf(m_tracker->editingControl())) {
+        m_tracker->finalizeChanges();
+        if (m_tracker->isEditing() && isAncestorOf(m_tracker->editingControl()))
+            m_tracker->clear();
+    }
+    detach();
+    // Only an object of the same class can be shown by these controls.
+    const FieldExtensionBase *object = FieldExtensionBase::from(extension.get());
+    m_extension = object && &object->descriptor() == m_descriptor ? std::move(extension) : nullptr;
+    attach();
+    loadData();
+}
+
+void ExtensionFieldPane::setListEditor(int field, std::shared_ptr<ListFieldEditor> editor)
+{
+    m_listEditors[field] = std::move(editor);
+}

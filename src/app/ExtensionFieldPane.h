@@ -1,0 +1,86 @@
+#pragma once
+
+#include "app/EditTracker.h"
+#include "app/ExtensionTabs.h"
+#include "app/FeedDocument.h"
+#include "app/ListFieldEditor.h"
+#include "ui/VLXTableDataSource.h"
+
+#include <QHash>
+#include <QPointer>
+#include <map>
+#include <memory>
+
+class ExtensionEditSink;
+class FieldExtensionBase;
+struct ExtensionDescriptor;
+struct ExtensionField;
+
+// The pane of a namespace class, built from its field table: a labelled control per field (line
+// field, text view, check box, pop-up, or a list table with +, - and Edit), with the row's help
+// topic, "Copy From" the feed's or item's title or description where the row offers it, and the
+// row's rules when the user leaves a field. Edits go to an edit sink: in the feed window one
+// undo step each on the document's stack, elsewhere (and always for a preferences twin) applied
+// only. The pane shows the object it is given and refreshes through the object's change
+// listener, so an undo of an item the pane no longer shows leaves the pane alone.
+class ExtensionFieldPane : public ExtensionPane, public VLXTableDataSource
+{
+    Q_OBJECT
+public:
+    // A pane of the feed window (its tracker, its document, its scope and shown item).
+    ExtensionFieldPane(std::shared_ptr<extensionNSRaw> extension,
+                       const ExtensionTabs::Context &context, QWidget *parent = nullptr);
+    // A pane of default values: edits are applied to the object only.
+    explicit ExtensionFieldPane(std::shared_ptr<extensionNSRaw> extension,
+                                QWidget *parent = nullptr);
+    ~ExtensionFieldPane() override;
+
+    // How the list field's entries are added, edited, removed and moved.
+    void setListEditor(int field, std::shared_ptr<ListFieldEditor> editor);
+
+    void setExtension(std::shared_ptr<extensionNSRaw> extension) override;
+    void loadData() override;
+    FieldExtensionBase *fields() const;
+    EditTracker *tracker() const { return m_tracker; }
+    // The control of a field (by its index in the table).
+    QWidget *control(int field) const { return m_controls.value(field); }
+
+    // The list actions of the table buttons, double click and drops.
+    void addListEntry(int field);
+    void deleteListEntry(int field);
+    void editListEntry(int field);
+    bool moveListEntry(int field, int from, int dropRow);
+
+    int numberOfRowsInTableView(VLXTableView *table) override;
+    QVariant tableViewObjectValue(VLXTableView *table, const QString &column, int row,
+                                  int role) override;
+    QStringList tableViewDragTypes(VLXTableView *table) override;
+    bool tableViewWriteRows(VLXTableView *table, const QList<int> &rows, QMimeData *data) override;
+    Qt::DropAction tableViewValidateDrop(VLXTableView *table, const QMimeData *data,
+                                         int row) override;
+    bool tableViewAcceptDrop(VLXTableView *table, const QMimeData *data, int row) override;
+
+private:
+    void build();
+    QWidget *makeControl(int field, const ExtensionField &row);
+    void setCopySources();
+    void follow(int field, QWidget *control);
+    void commit(int field, const QVariant &value, const QString &actionName);
+    void commitList(int field, const std::optional<QVariant> &list, ListFieldEditor::Action action);
+    void show(int field);
+    void attach();
+    void detach();
+    int listFieldOf(const VLXTableView *table) const;
+    int draggedRow(const QMimeData *data, const VLXTableView *table) const;
+
+    std::shared_ptr<extensionNSRaw> m_extension;
+    const ExtensionDescriptor *m_descriptor = nullptr;
+    std::unique_ptr<ExtensionEditSink> m_sink;
+    QPointer<FeedDocument> m_document; // none outside the feed window
+    QPointer<EditTracker> m_tracker;
+    FieldScope m_scope = FieldScope::Channel;
+    std::function<int()> m_item;
+    QHash<int, QWidget *> m_controls;
+    std::map<int, std::shared_ptr<ListFieldEditor>> m_listEditors;
+    int m_listener = 0;
+};

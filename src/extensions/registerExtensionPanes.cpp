@@ -1,0 +1,19 @@
+#include "app/ExtensionFieldPane.h"
+#include "app/ExtensionTabs.h"
+#include "extensions/itunes/iTunesCategoryListEditor.h"
+#include "extensions/itunes/iTunesChannel.h"
+
+// The panes whose field table does not say everything: a list field needs its editor. Every
+// other namespace class gets the pane its table makes.
+void registerExtensionPanes()
+{
+    ExtensionTabs::registerPane(
+        QStringLiteral("itunes"),
+        [](std::shared_ptr<extensionNSRaw> extension, const ExtensionTabs::Context &context) {
+            auto *pane = new ExtensionFieldPane(std::move(extension), context);
+            if (context.scope == FieldScope::Channel)
+                pane->setListEditor(iTunesChannel::kCategory,
+                                    std::make_shared<iTunesCategoryListEditor>());
+            return pane;
+        });
+}
