@@ -97,6 +97,7 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         setUpActions();
         setUpImageCommands();
         setUpOutputCommands();
+        setUpPublishing();
     }
     m_feedController = delegate;
     const bool returnIsNL

@@ -353,6 +353,12 @@ public:
     // The open HTML editor, null while none is open.
     WYSIWYG *htmlEditor() const;
 
+    // --- Publishing (Vellumcast+Publish.cpp) -------------------------------------------------
+    // Hands the loaded feed to the publish sheet ("uploadFile", and "uploadImage" with the image
+    // converted and shown); afterwards the entry keeps the publish dates, the local enclosure
+    // files and the additional files, and the feed list is stored.
+    void publish(bool expandImage);
+
     // --- Item table drags --------------------------------------------------------------------
     bool moveItem(int sourceRow, int dropRow);
 
@@ -436,6 +442,8 @@ private:
     bool removeNamespaceAsked(const QString &prefix);
     void addNamespaceToFeed(const QString &prefix, const QString &dtd);
     void namespacesChanged();
+    void setUpPublishing();
+    void setUpPublishingLog();
 
     // Tools (Vellumcast+ToolActions.cpp).
     void openImportWindow(const QString &startingFeed);

@@ -230,10 +230,15 @@ void vlxFTP::queueFeedXML()
 
 QString vlxFTP::defaultFolder(int kind) const
 {
-    const SiteFolders *folders = foldersOf(m_site.get());
+    return siteFolder(m_site.get(), kind);
+}
+
+QString vlxFTP::siteFolder(const VLXSite *site, int kind)
+{
+    const SiteFolders *folders = foldersOf(site);
     if (!folders || kind < XMLFolder || kind > EnclosureFolder)
         return QString();
-    return (m_site.get()->*folders->folder[kind])();
+    return (site->*folders->folder[kind])();
 }
 
 void vlxFTP::storeRemoteFolder(bool image, const QString &fieldText)
@@ -535,18 +540,41 @@ bool vlxFTP::toggleEnclosureRow(int row)
     EnclosureRow &r = m_enclosureRows[row];
     const QString path
         = r.media ? r.media->localEnclosureFilePath() : r.item->localEnclosureFilePath();
-    const bool toggled = !path.isEmpty();
+    bool toggled = !path.isEmpty();
+    if (toggled && r.missing) {
+        // The disk may be back: look again, and tick the file only when it is there.
+        const FileCheck check = checkLocalFile(
+            path, r.media ? r.media->lastUploaded() : r.item->lastUploaded());
+        r.reference = check.reference;
+        r.missing = check.missing;
+        toggled = !check.missing;
+        if (toggled)
+            r.checked = 0;
+    }
     if (toggled)
         r.checked = r.checked == 1 ? 0 : 1;
     updateEnclosureCheckboxes(false);
     return toggled;
 }
 
-void vlxFTP::toggleOtherFileRow(int row)
+bool vlxFTP::toggleOtherFileRow(int row)
 {
-    if (row >= 0 && row < m_otherFileRows.size())
-        m_otherFileRows[row].checked = m_otherFileRows[row].checked == 1 ? 0 : 1;
+    if (row < 0 || row >= m_otherFileRows.size())
+        return false;
+    OtherFileRow &r = m_otherFileRows[row];
+    bool toggled = true;
+    if (r.missing) {
+        const FileCheck check = checkLocalFile(r.record->localFile(), r.record->lastUploaded());
+        r.reference = check.reference;
+        r.missing = check.missing;
+        toggled = !check.missing;
+        if (toggled)
+            r.checked = 0;
+    }
+    if (toggled)
+        r.checked = r.checked == 1 ? 0 : 1;
     updateOtherFilesCheckboxes(false);
+    return toggled;
 }
 
 void vlxFTP::updateEnclosureCheckboxes(bool closeWhenNone)

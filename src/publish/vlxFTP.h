@@ -39,20 +39,35 @@ class vlxFTP : public QObject, public URLHandleClient, public DMTransactionDeleg
     Q_OBJECT
 public:
     // A row of the enclosure table: an item's enclosure, or (with media set) one of its
-    // media:content files. checked is the row's check box (1 or 0).
+    // media:content files. checked is the row's check box (1 or 0); reference is the local
+    // file's modification date (the 1970 epoch when there is none); missing says that the
+    // local file is set but could not be looked at (an unmounted disk): its path is kept.
     struct EnclosureRow
     {
         std::shared_ptr<VLXItems> item;
         std::shared_ptr<MediaContentFile> media;
         int checked = 0;
         QDateTime reference;
+        bool missing = false;
     };
-    // A row of the additional-file table.
+    // A row of the additional-file table; for a generated file the reference is its own last
+    // upload, so it is always checked.
     struct OtherFileRow
     {
         std::shared_ptr<additionalFiles> record;
         int checked = 0;
         QDateTime reference;
+        bool missing = false;
+    };
+    // How a row's file stands, for the state column of the file tables.
+    enum class FileState { NoLocalFile, Missing, NeverPublished, LocalIsNewer, UpToDate };
+    // The check box of one local file, looked at once: checked when it was never sent or has
+    // changed since (a modification at the very second of the upload counts as a change).
+    struct FileCheck
+    {
+        int checked = 0;
+        QDateTime reference;
+        bool missing = false;
     };
 
     // The one publisher of the program; never destroyed.
@@ -68,6 +83,22 @@ public:
     const std::shared_ptr<VLXSite> &site() const { return m_site; }
     QList<EnclosureRow> &itemsWithEnclosures() { return m_enclosureRows; }
     QList<OtherFileRow> &otherFiles() { return m_otherFileRows; }
+
+    // --- The file tables (vlxFTP+Rows.cpp) -------------------------------------------------------
+    // Rebuilds the enclosure rows from the feed: every item with an enclosure address, then,
+    // while the feed uses Media RSS, each media:content with a local file.
+    void rebuildEnclosureRows();
+    // The feed's additional files, the very records given; the list already held changes
+    // nothing. A local file gets the check of its file, a generated one is always checked.
+    void setAdditionalFiles(const QList<std::shared_ptr<additionalFiles>> &records);
+    QList<std::shared_ptr<additionalFiles>> additionalFileRecords() const;
+    static FileCheck checkLocalFile(const QString &path, const QDateTime &lastUploaded);
+    FileState enclosureState(int row) const;
+    FileState otherFileState(int row) const;
+    static QString fileStateText(FileState state);
+    // The site's default folder of its own type for the feed (0), the image (1) or enclosures
+    // (2), the numbers of an additional file's destination; "" for other sites or kinds.
+    static QString siteFolder(const VLXSite *site, int kind);
 
     // --- The feed image --------------------------------------------------------------------------
     // Starts converting the image on a worker thread (the task makes a ConvertedImages, see
@@ -95,9 +126,10 @@ public:
     int publishFailure() const { return m_publishFailure; }
 
     // --- The file tables' check boxes ------------------------------------------------------------
-    // Toggles a row of the enclosure table; false (the window beeps) for a row without a file.
+    // Toggles a row of the enclosure table; false (the window beeps) for a row without a file,
+    // or whose file is still missing (a file that is back is looked at again first).
     bool toggleEnclosureRow(int row);
-    void toggleOtherFileRow(int row);
+    bool toggleOtherFileRow(int row);
     // Turns the section's upload check box on when a row is checked (opening the section), off
     // when none is (closing it when asked to).
     void updateEnclosureCheckboxes(bool closeWhenNone);
@@ -107,6 +139,10 @@ public:
     // the secret service when the site keeps it); false, and a log line, when it is not valid.
     bool validateDMinfo();
     const std::shared_ptr<DMMemberAccount> &dotMacAccount() const { return m_dotMacAccount; }
+
+    // "Last Published: Never" for the 1970 epoch, else "Last Published: " and the local date and
+    // time in the form 03/07/2008 14:05:09.
+    static QString lastPublishedText(const QDateTime &date);
 
     // A certificate authority file for FTPS; "" uses the system's store.
     static void setCertificateAuthorityFile(const QString &path);
@@ -162,7 +198,6 @@ private:
     void appendFileBlock(const QString &folder, const QString &name);
     void appendTransferFailed(const QString &reason);
     void appendSummary();
-    static QString lastPublishedText(const QDateTime &date);
 
     // FTP and FTPS (vlxFTP+FTP.cpp).
     void uploadOneFile(const QString &fileName, const QString &host, const QString &user,

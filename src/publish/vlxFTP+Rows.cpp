@@ -1,0 +1,138 @@
+// The rows of the publish window's two file tables: which files can go out with the feed, and
+// whether each one is to be sent this time.
+#include "model/TitledElement.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "model/extensionManagerChannel.h"
+#include "publish/MediaContentFile.h"
+#include "publish/PublishPaths.h"
+#include "publish/additionalFiles.h"
+#include "publish/vlxFTP.h"
+
+#include <QFileInfo>
+
+namespace {
+
+bool neverSent(const QDateTime &lastUploaded)
+{
+    return !lastUploaded.isValid() || lastUploaded.toMSecsSinceEpoch() == 0;
+}
+
+vlxFTP::FileState stateOfDates(const QDateTime &lastUploaded, const QDateTime &reference)
+{
+    if (neverSent(lastUploaded))
+        return vlxFTP::FileState::NeverPublished;
+    // Equal dates count as changed: a file saved in the second of its upload is sent again.
+    if (lastUploaded.toMSecsSinceEpoch() <= reference.toMSecsSinceEpoch())
+        return vlxFTP::FileState::LocalIsNewer;
+    return vlxFTP::FileState::UpToDate;
+}
+
+} // namespace
+
+vlxFTP::FileCheck vlxFTP::checkLocalFile(const QString &path, const QDateTime &lastUploaded)
+{
+    FileCheck check;
+    check.reference = TitledElement::neverUploaded();
+    if (path.isEmpty())
+        return check;
+    // One look at the file, following links.
+    const QFileInfo info(PublishPaths::expandTilde(path));
+    if (!info.exists()) {
+        // Kept as it is: the file may be on a disk that is not mounted right now.
+        check.missing = true;
+        return check;
+    }
+    const QDateTime modified = info.lastModified();
+    if (modified.isValid())
+        check.reference = modified;
+    const qint64 last = lastUploaded.isValid() ? lastUploaded.toMSecsSinceEpoch() : 0;
+    check.checked = last <= check.reference.toMSecsSinceEpoch() ? 1 : 0;
+    return check;
+}
+
+void vlxFTP::rebuildEnclosureRows()
+{
+    m_enclosureRows.clear();
+    if (!m_feed)
+        return;
+    const bool mediaRSS = m_feed->XMLExtensions() && m_feed->XMLExtensions()->mediaRSSExtensionUsed();
+    for (const std::shared_ptr<VLXItems> &item : m_feed->arrayOfItems()) {
+        if (!item->enclosureAttrURL().isEmpty()) {
+            const FileCheck check
+                = checkLocalFile(item->localEnclosureFilePath(), item->lastUploaded());
+            m_enclosureRows.append({item, nullptr, check.checked, check.reference, check.missing});
+        }
+        if (!mediaRSS)
+            continue;
+        for (const auto &media : MediaContentFile::mediaContentsOfItem(*item)) {
+            if (media->localEnclosureFilePath().isEmpty())
+                continue;
+            const FileCheck check
+                = checkLocalFile(media->localEnclosureFilePath(), media->lastUploaded());
+            m_enclosureRows.append({item, media, check.checked, check.reference, check.missing});
+        }
+    }
+}
+
+void vlxFTP::setAdditionalFiles(const QList<std::shared_ptr<additionalFiles>> &records)
+{
+    if (records == additionalFileRecords())
+        return;
+    m_otherFileRows.clear();
+    for (const std::shared_ptr<additionalFiles> &record : records) {
+        if (!record)
+            continue;
+        if (record->isLocalFile()) {
+            const FileCheck check = checkLocalFile(record->localFile(), record->lastUploaded());
+            m_otherFileRows.append({record, check.checked, check.reference, check.missing});
+        } else {
+            // Exports and the OPML list are made afresh at every publish.
+            m_otherFileRows.append({record, 1, record->lastUploaded(), false});
+        }
+    }
+}
+
+QList<std::shared_ptr<additionalFiles>> vlxFTP::additionalFileRecords() const
+{
+    QList<std::shared_ptr<additionalFiles>> records;
+    records.reserve(m_otherFileRows.size());
+    for (const OtherFileRow &row : m_otherFileRows)
+        records.append(row.record);
+    return records;
+}
+
+vlxFTP::FileState vlxFTP::enclosureState(int row) const
+{
+    const EnclosureRow &r = m_enclosureRows.at(row);
+    if (!r.media && r.item->localEnclosureFilePath().isEmpty())
+        return FileState::NoLocalFile;
+    if (r.missing)
+        return FileState::Missing;
+    return stateOfDates(r.media ? r.media->lastUploaded() : r.item->lastUploaded(), r.reference);
+}
+
+vlxFTP::FileState vlxFTP::otherFileState(int row) const
+{
+    const OtherFileRow &r = m_otherFileRows.at(row);
+    if (r.missing)
+        return FileState::Missing;
+    return stateOfDates(r.record->lastUploaded(), r.reference);
+}
+
+QString vlxFTP::fileStateText(FileState state)
+{
+    switch (state) {
+    case FileState::NoLocalFile:
+        return QStringLiteral("No local file defined");
+    case FileState::Missing:
+        return QStringLiteral("Local file missing");
+    case FileState::NeverPublished:
+        return QStringLiteral("Never published");
+    case FileState::LocalIsNewer:
+        return QStringLiteral("Local file is newer");
+    case FileState::UpToDate:
+        return QStringLiteral("Up to date");
+    }
+    return {};
+}
