@@ -12,8 +12,7 @@ public:
     virtual ~FolderBrowser() = default;
     // Runs the browser modally from the folder; 1 when the user chose a folder (directory()
     // then holds it), 0 when cancelled.
-    virtual int browse(const QString &folder, const QString &username, const QString &password)
-        = 0;
+    virtual int browse(const QString &folder, const QString &username, const QString &password) = 0;
     virtual QString directory() const = 0;
 };
 

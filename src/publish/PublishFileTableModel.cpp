@@ -79,8 +79,7 @@ Qt::ItemFlags PublishFileTableModel::flags(const QModelIndex &index) const
     return flags;
 }
 
-QVariant PublishFileTableModel::headerData(int section, Qt::Orientation orientation,
-                                           int role) const
+QVariant PublishFileTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};

@@ -107,8 +107,8 @@ void PublishWindow::fillForRun(const PublishParameters &parameters)
         startImageConversion();
         converting = true;
     }
-    setLastPublished(Stamp::Feed, vlxFTP::lastPublishedText(
-                                      m_feed ? m_feed->lastUploaded() : QDateTime()));
+    setLastPublished(Stamp::Feed,
+                     vlxFTP::lastPublishedText(m_feed ? m_feed->lastUploaded() : QDateTime()));
     if (!converting)
         setLastPublished(Stamp::Image, vlxFTP::lastPublishedText(imageSent));
 
@@ -214,8 +214,7 @@ std::shared_ptr<VLXSite> PublishWindow::migrateFeedSettings()
     alert.style = Alert::Style::Informational;
     alert.title = QStringLiteral("--");
     if (!found) {
-        alert.message
-            = tr("Do you want to create a publishing site with the stored information");
+        alert.message = tr("Do you want to create a publishing site with the stored information");
         alert.defaultButton = tr("YES");
         alert.alternateButton = tr("No");
         if (AlertService::show(alert) != AlertService::kDefault)

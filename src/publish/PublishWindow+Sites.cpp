@@ -53,8 +53,8 @@ void PublishWindow::siteChanged()
     m_publisher.setSite(m_pubSite);
     m_otherFilesModel->setSite(m_pubSite);
     reloadTable(Table::OtherFiles);
-    VLXPreferences::setObjectForKey(m_pubSite->siteIdentifier(),
-                                    QStringLiteral("FTP_CF_PubSiteID"), m_uniqueKey);
+    VLXPreferences::setObjectForKey(m_pubSite->siteIdentifier(), QStringLiteral("FTP_CF_PubSiteID"),
+                                    m_uniqueKey);
 
     const SiteKind *kind = nullptr;
     for (const SiteKind &k : kSiteKinds) {
@@ -96,8 +96,8 @@ void PublishWindow::siteChanged()
         return;
     setText(Field::Password, QString());
     const bool ownAccount = site.type() == 1 || site.dmAccount() != 0;
-    const bool stores = site.type() == 1 ? site.ftpStorePassword() != 0
-                                         : site.dmStorePassword() != 0;
+    const bool stores
+        = site.type() == 1 ? site.ftpStorePassword() != 0 : site.dmStorePassword() != 0;
     if (ownAccount && !stores) {
         user->setText(
             tr("User: %1").arg(site.type() == 1 ? site.ftpUsername() : site.dmUsername()));
@@ -111,8 +111,8 @@ void PublishWindow::siteChanged()
 
 void PublishWindow::hideContents(bool hide)
 {
-    for (const char *name : {"passwordLabel", "password", "modifySite", "uploadButton",
-                             "viewLogButton"}) {
+    for (const char *name :
+         {"passwordLabel", "password", "modifySite", "uploadButton", "viewLogButton"}) {
         if (auto *control = outlet<QWidget>(QLatin1String(name)))
             control->setHidden(hide);
     }
@@ -212,8 +212,8 @@ void PublishWindow::uploadImageCheckBoxAction()
 {
     // Ticking the image starts its conversion when it has not been made; unticking stops
     // nothing.
-    if (!isOn(Toggle::UploadImage) || m_feedImage.isNull()
-        || m_publisher.convertedImages().any() || m_publisher.imageConversionRunning())
+    if (!isOn(Toggle::UploadImage) || m_feedImage.isNull() || m_publisher.convertedImages().any()
+        || m_publisher.imageConversionRunning())
         return;
     startImageConversion();
 }

@@ -76,6 +76,10 @@ VLXTextField *statusLine(const QString &name, QWidget *parent)
     line->setReadOnly(true);
     line->setFrame(false);
     line->setFocusPolicy(Qt::NoFocus);
+    // A line of text, not a field to type in.
+    QPalette plain = line->palette();
+    plain.setColor(QPalette::Base, Qt::transparent);
+    line->setPalette(plain);
     return line;
 }
 
@@ -109,18 +113,22 @@ bool PublishWindow::logExists()
 
 void PublishWindow::viewLog()
 {
-    PublishWindow &window = sharedInstance();
-    if (!window.m_logWindow)
+    sharedInstance().toggleLogWindow();
+}
+
+void PublishWindow::toggleLogWindow()
+{
+    if (!m_logWindow)
         return;
-    if (window.m_logWindow->isVisible()) {
-        window.m_viewLogButton->setText(tr("View Log"));
-        window.m_logWindow->close();
+    if (m_logWindow->isVisible()) {
+        m_viewLogButton->setText(tr("View Log"));
+        m_logWindow->close();
         return;
     }
-    window.m_viewLogButton->setText(tr("Hide Log"));
-    window.m_logWindow->show();
-    window.m_logWindow->raise();
-    window.m_logWindow->activateWindow();
+    m_viewLogButton->setText(tr("Hide Log"));
+    m_logWindow->show();
+    m_logWindow->raise();
+    m_logWindow->activateWindow();
 }
 
 bool PublishWindow::isShowingContents() const
@@ -170,9 +178,8 @@ QWidget *PublishWindow::buildSiteRow()
     auto *row = named(new QWidget, QStringLiteral("siteRow"));
     auto *grid = new QGridLayout(row);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->addWidget(named(new QLabel(tr("Publishing Site:"), row),
-                          QStringLiteral("publishSitesLabel")),
-                    0, 0);
+    grid->addWidget(
+        named(new QLabel(tr("Publishing Site:"), row), QStringLiteral("publishSitesLabel")), 0, 0);
     m_publishSites = named(new VLXPopUpButton(row), QStringLiteral("publishSites"));
     m_publishSites->setHelpAnchor(QStringLiteral("PublishSites"));
     grid->addWidget(m_publishSites, 0, 1);
@@ -182,8 +189,7 @@ QWidget *PublishWindow::buildSiteRow()
     modifySite->setText(tr("Modify Site\u2026"));
     grid->addWidget(newSite, 0, 2);
     grid->addWidget(modifySite, 0, 3);
-    grid->addWidget(named(new QLabel(tr("Password:"), row), QStringLiteral("passwordLabel")), 1,
-                    0);
+    grid->addWidget(named(new QLabel(tr("Password:"), row), QStringLiteral("passwordLabel")), 1, 0);
     auto *password = named(new VLXSecureTextField(row), QStringLiteral("password"));
     grid->addWidget(password, 1, 1);
     auto *user = named(new QLabel(row), QStringLiteral("username"));
@@ -220,7 +226,8 @@ QWidget *PublishWindow::buildFeedSection()
     auto *box = named(new VLXBox(section), QStringLiteral("destinationBox"));
     box->setHelpAnchor(QStringLiteral("UploadDestination"));
     auto *form = new QFormLayout(box);
-    form->addRow(tr("Remote File Name:"), named(new VLXTextField(box), QStringLiteral("remoteFilename")));
+    form->addRow(tr("Remote File Name:"),
+                 named(new VLXTextField(box), QStringLiteral("remoteFilename")));
     auto *folder = new QHBoxLayout;
     folder->addWidget(named(new VLXTextField(box), QStringLiteral("remotePath")), 1);
     auto *browse = named(new VLXButton(box), QStringLiteral("browseDirs"));
@@ -246,7 +253,8 @@ QWidget *PublishWindow::buildFeedSection()
 
     auto *layout = new QVBoxLayout(section);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(sectionHead(disclosure, upload, statusLine(QStringLiteral("lastUploadXML"), section)));
+    layout->addWidget(
+        sectionHead(disclosure, upload, statusLine(QStringLiteral("lastUploadXML"), section)));
     layout->addWidget(box);
     connect(limit, &QAbstractButton::clicked, this, [this] { limitedChanged(); });
     connect(browse, &QPushButton::clicked, this, [this] { browseDirectories(Field::RemotePath); });
@@ -299,11 +307,12 @@ VLXTableView *PublishWindow::fileTable(const QString &name, PublishFileTableMode
     table->setItemDelegateForColumn(2, new PublishFileCellDelegate(table));
     // Every row is two lines high: fixed heights keep a table of thousands of files instant.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table->verticalHeader()->setDefaultSectionSize(PublishFileCellDelegate::rowHeight(table->font()));
+    table->verticalHeader()->setDefaultSectionSize(
+        PublishFileCellDelegate::rowHeight(table->font()));
     table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
     table->horizontalHeader()->resizeSection(0, 28);
     table->horizontalHeader()->resizeSection(1, 150);
-    table->setMinimumHeight(160);
+    table->setMinimumHeight(200);
     connect(model, &PublishFileTableModel::modelReset, this, [this] { updateOtherFilesButtons(); });
     return table;
 }
@@ -322,8 +331,8 @@ QWidget *PublishWindow::buildEnclosureSection()
     auto *browse = named(new VLXButton(box), QStringLiteral("browseEnclosureDirs"));
     browse->setText(tr("Browse\u2026"));
     folder->addWidget(browse);
-    m_enclosureModel = new PublishFileTableModel(m_publisher, PublishFileTableModel::Enclosures,
-                                                 section);
+    m_enclosureModel
+        = new PublishFileTableModel(m_publisher, PublishFileTableModel::Enclosures, section);
     m_enclosureTable = fileTable(QStringLiteral("enclosureTable"), m_enclosureModel);
     auto *boxLayout = new QVBoxLayout(box);
     boxLayout->addLayout(folder);
@@ -349,8 +358,8 @@ QWidget *PublishWindow::buildOtherFilesSection()
     auto *upload = named(new VLXCheckBox(section), QStringLiteral("uploadOtherFiles"));
     upload->setText(tr("Other Files"));
     auto *box = named(new VLXBox(section), QStringLiteral("otherFilesBox"));
-    m_otherFilesModel = new PublishFileTableModel(m_publisher, PublishFileTableModel::OtherFiles,
-                                                  section);
+    m_otherFilesModel
+        = new PublishFileTableModel(m_publisher, PublishFileTableModel::OtherFiles, section);
     m_otherFilesTable = fileTable(QStringLiteral("otherFilesTable"), m_otherFilesModel);
     auto *buttons = new QHBoxLayout;
     const struct
@@ -365,7 +374,8 @@ QWidget *PublishWindow::buildOtherFilesSection()
         auto *button = named(new VLXButton(box), QLatin1String(b.name));
         button->setText(tr(b.title));
         button->setProperty("tag", b.tag);
-        connect(button, &QPushButton::clicked, this, [this, tag = b.tag] { otherFilesAction(tag); });
+        connect(button, &QPushButton::clicked, this,
+                [this, tag = b.tag] { otherFilesAction(tag); });
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
@@ -417,7 +427,7 @@ QWidget *PublishWindow::buildStatusBox()
 
     connect(m_uploadButton, &QPushButton::clicked, this, [this] { m_publisher.upload(); });
     connect(m_cancelButton, &QPushButton::clicked, this, [this] { cancelAction(); });
-    connect(m_viewLogButton, &QPushButton::clicked, this, [] { viewLog(); });
+    connect(m_viewLogButton, &QPushButton::clicked, this, [this] { toggleLogWindow(); });
     return box;
 }
 
@@ -445,16 +455,16 @@ QWidget *PublishWindow::buildLogWindow()
 
 VLXCheckBox *PublishWindow::toggleBox(Toggle toggle) const
 {
-    static const char *const kNames[] = {"uploadImage",  "uploadEnclosure", "uploadOtherFiles",
-                                         "uploadXML",    "noFutureItems",   "limitItems"};
+    static const char *const kNames[] = {"uploadImage", "uploadEnclosure", "uploadOtherFiles",
+                                         "uploadXML",   "noFutureItems",   "limitItems"};
     return outlet<VLXCheckBox>(QLatin1String(kNames[int(toggle)]));
 }
 
 VLXTextField *PublishWindow::fieldBox(Field field) const
 {
-    static const char *const kNames[]
-        = {"remoteFilename", "remoteImageFilename", "remotePath", "remoteImagePath",
-           "remoteEnclosurePath", "password", "limitNumber"};
+    static const char *const kNames[] = {"remoteFilename",  "remoteImageFilename", "remotePath",
+                                         "remoteImagePath", "remoteEnclosurePath", "password",
+                                         "limitNumber"};
     return static_cast<VLXTextField *>(outlet<QLineEdit>(QLatin1String(kNames[int(field)])));
 }
 
@@ -503,8 +513,8 @@ void PublishWindow::setSectionOpen(Table table, bool open)
 
 void PublishWindow::reloadTable(Table table)
 {
-    PublishFileTableModel *model = table == Table::Enclosures ? m_enclosureModel
-                                                              : m_otherFilesModel;
+    PublishFileTableModel *model
+        = table == Table::Enclosures ? m_enclosureModel : m_otherFilesModel;
     if (model)
         model->reload();
 }

@@ -65,10 +65,12 @@ public:
     // until Close; answers the code it was closed with (1).
     int uploadFile(QWidget *window, const PublishParameters &parameters);
 
-    // The transfer log's window: it exists once a sheet has been made; viewLog() shows it, or
-    // closes it when it is shown.
+    // The program's sheet's transfer-log window: it exists once the sheet has been made;
+    // viewLog() shows it, or closes it when it is shown.
     static bool logExists();
     static void viewLog();
+    // The log button: shows the log window, or closes it when it is shown.
+    void toggleLogWindow();
 
     vlxFTP &publisher() { return m_publisher; }
     QDialog *uploadWindow() const { return m_uploadWindow; }

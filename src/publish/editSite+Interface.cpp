@@ -87,9 +87,9 @@ void editSite::loadInterface()
     connect(m_siteType, &QComboBox::activated, this, [this] { siteTypeAction(); });
     connect(m_dmDefaultAccount, &VLXMatrix::cellClicked, this, [this] { dmChangeAccountAction(); });
     // Password look-ups as the user types the server, user or member name.
-    for (QWidget *field : {static_cast<QWidget *>(m_ftpServer.data()),
-                           static_cast<QWidget *>(m_ftpUsername.data()),
-                           static_cast<QWidget *>(m_dmUsername.data())}) {
+    for (QWidget *field :
+         {static_cast<QWidget *>(m_ftpServer.data()), static_cast<QWidget *>(m_ftpUsername.data()),
+          static_cast<QWidget *>(m_dmUsername.data())}) {
         connect(static_cast<QLineEdit *>(field), &QLineEdit::textEdited, this,
                 [this, field] { passwordTypeAhead(field); });
     }

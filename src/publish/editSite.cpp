@@ -56,8 +56,8 @@ const TypeFields kTypes[] = {
      &VLXSite::setDmDefaultXMLDir,
      {{&VLXSite::dmEnclosureDirSameAsXML, &VLXSite::setDmEnclosureDirSameAsXML,
        &VLXSite::dmDefaultEnclosureDir, &VLXSite::setDmDefaultEnclosureDir},
-      {&VLXSite::dmImageDirSameAsXML, &VLXSite::setDmImageDirSameAsXML,
-       &VLXSite::dmDefaultImageDir, &VLXSite::setDmDefaultImageDir}}},
+      {&VLXSite::dmImageDirSameAsXML, &VLXSite::setDmImageDirSameAsXML, &VLXSite::dmDefaultImageDir,
+       &VLXSite::setDmDefaultImageDir}}},
     {3,
      "lcl",
      &VLXSite::lclDefaultXMLDir,
@@ -113,8 +113,8 @@ int editSite::edit()
         m_tabs->setCurrentIndex(0);
         siteTypeAction();
         m_siteType->clear();
-        m_siteType->addItems({tr("Not Configured"), tr("Standard FTP/FTPS"), tr(".Mac Account"),
-                              tr("Local Files")});
+        m_siteType->addItems(
+            {tr("Not Configured"), tr("Standard FTP/FTPS"), tr(".Mac Account"), tr("Local Files")});
         m_siteType->setCurrentIndex(0);
         m_editWindow->setWindowTitle(m_modifying ? tr("Modify Existing Publishing Site")
                                                  : tr("Create New Publishing Site"));
@@ -250,7 +250,8 @@ void editSite::sameAsAction(int group)
 
 void editSite::showDefaultAccountRow()
 {
-    m_dotMacMemberAccount = DMMemberAccount::accountFromPreferencesWithApplicationID(kApplicationID);
+    m_dotMacMemberAccount
+        = DMMemberAccount::accountFromPreferencesWithApplicationID(kApplicationID);
     QAbstractButton *row = m_dmDefaultAccount->cellWithTag(0);
     if (m_dotMacMemberAccount) {
         row->setText(tr("Use the default .Mac Account (%1)").arg(m_dotMacMemberAccount->name()));
@@ -336,8 +337,8 @@ void editSite::passwordTypeAhead(QWidget *changed)
     const int type = m_siteType->currentIndex();
     if (type == 1) {
         if (!m_ftpSaveToKeychain->isChecked()
-            || (changed != m_ftpServer && changed != m_ftpUsername)
-            || m_ftpServer->text().isEmpty() || m_ftpUsername->text().isEmpty())
+            || (changed != m_ftpServer && changed != m_ftpUsername) || m_ftpServer->text().isEmpty()
+            || m_ftpUsername->text().isEmpty())
             return;
         const QString stored = storedFTPPassword(m_ftpServer->text(), m_ftpUsername->text());
         // Nothing found clears nothing: the user may have typed the password already.
@@ -363,9 +364,8 @@ void editSite::savePassword(const VLXSite &site, const QString &typed)
     Alert alert;
     alert.style = Alert::Style::Informational;
     alert.title = tr("Password Not Stored");
-    alert.message = error.isEmpty()
-        ? tr("The password could not be stored in the secret service.")
-        : error;
+    alert.message
+        = error.isEmpty() ? tr("The password could not be stored in the secret service.") : error;
     if (!alert.message.contains(QLatin1String("asked for")))
         alert.message += tr(" It will be asked for when it is needed.");
     AlertService::show(alert);

@@ -56,7 +56,8 @@ void vlxFTP::rebuildEnclosureRows()
     m_enclosureRows.clear();
     if (!m_feed)
         return;
-    const bool mediaRSS = m_feed->XMLExtensions() && m_feed->XMLExtensions()->mediaRSSExtensionUsed();
+    const bool mediaRSS
+        = m_feed->XMLExtensions() && m_feed->XMLExtensions()->mediaRSSExtensionUsed();
     for (const std::shared_ptr<VLXItems> &item : m_feed->arrayOfItems()) {
         if (!item->enclosureAttrURL().isEmpty()) {
             const FileCheck check

@@ -533,6 +533,26 @@ void vlxFTP::imageConversionEnded(const ConvertedImages &images)
 
 // ---- Check boxes of the file tables ----
 
+namespace {
+
+// Toggles a row's box. A row whose file was missing is looked at again first (the disk may be
+// back) and can be ticked only when its file is there.
+template<typename Row> bool toggleRow(Row &row, const QString &path, const QDateTime &lastUploaded)
+{
+    if (row.missing) {
+        const vlxFTP::FileCheck check = vlxFTP::checkLocalFile(path, lastUploaded);
+        row.reference = check.reference;
+        row.missing = check.missing;
+        if (row.missing)
+            return false;
+        row.checked = 0;
+    }
+    row.checked = row.checked == 1 ? 0 : 1;
+    return true;
+}
+
+} // namespace
+
 bool vlxFTP::toggleEnclosureRow(int row)
 {
     if (row < 0 || row >= m_enclosureRows.size())
@@ -540,19 +560,8 @@ bool vlxFTP::toggleEnclosureRow(int row)
     EnclosureRow &r = m_enclosureRows[row];
     const QString path
         = r.media ? r.media->localEnclosureFilePath() : r.item->localEnclosureFilePath();
-    bool toggled = !path.isEmpty();
-    if (toggled && r.missing) {
-        // The disk may be back: look again, and tick the file only when it is there.
-        const FileCheck check = checkLocalFile(
-            path, r.media ? r.media->lastUploaded() : r.item->lastUploaded());
-        r.reference = check.reference;
-        r.missing = check.missing;
-        toggled = !check.missing;
-        if (toggled)
-            r.checked = 0;
-    }
-    if (toggled)
-        r.checked = r.checked == 1 ? 0 : 1;
+    const bool toggled = !path.isEmpty()
+        && toggleRow(r, path, r.media ? r.media->lastUploaded() : r.item->lastUploaded());
     updateEnclosureCheckboxes(false);
     return toggled;
 }
@@ -562,17 +571,7 @@ bool vlxFTP::toggleOtherFileRow(int row)
     if (row < 0 || row >= m_otherFileRows.size())
         return false;
     OtherFileRow &r = m_otherFileRows[row];
-    bool toggled = true;
-    if (r.missing) {
-        const FileCheck check = checkLocalFile(r.record->localFile(), r.record->lastUploaded());
-        r.reference = check.reference;
-        r.missing = check.missing;
-        toggled = !check.missing;
-        if (toggled)
-            r.checked = 0;
-    }
-    if (toggled)
-        r.checked = r.checked == 1 ? 0 : 1;
+    const bool toggled = toggleRow(r, r.record->localFile(), r.record->lastUploaded());
     updateOtherFilesCheckboxes(false);
     return toggled;
 }

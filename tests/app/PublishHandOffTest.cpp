@@ -83,10 +83,11 @@ protected:
 
     QByteArray feedText() const
     {
-        QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
-                          "<title>Show</title><link>https://example.org/</link>"
-                          "<description>d</description>"
-                          "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>";
+        QByteArray text
+            = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
+              "<title>Show</title><link>https://example.org/</link>"
+              "<description>d</description>"
+              "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>";
         text += "<image><url>" + web.url("http", "/d/logo.png").toUtf8()
             + "</url><title>Show</title><link>https://example.org/</link>"
               "<width>88</width><height>31</height></image>";
@@ -153,7 +154,8 @@ TEST_F(PublishHandOffTest, AFeedIsPublishedThenOnlyWhatChangedAndItsDatesSurvive
     logo.fill(Qt::darkBlue);
     QDir().mkpath(served);
     ASSERT_TRUE(logo.save(QDir(served).filePath(QStringLiteral("logo.png"))));
-    ASSERT_TRUE(web.startScript(QStringLiteral("http_server.py"), {QStringLiteral("--files"), served}));
+    ASSERT_TRUE(
+        web.startScript(QStringLiteral("http_server.py"), {QStringLiteral("--files"), served}));
     QDir().mkpath(remoteRoot());
     ASSERT_TRUE(ftp.startScript(QStringLiteral("ftp_server.py"),
                                 {QStringLiteral("--root"), remoteRoot(), QStringLiteral("--user"),
@@ -167,7 +169,8 @@ TEST_F(PublishHandOffTest, AFeedIsPublishedThenOnlyWhatChangedAndItsDatesSurvive
         writeFile(path, "sound");
         ASSERT_TRUE(window.document()->attachLocalEnclosureFile(item, path, false).isEmpty());
     }
-    PublishDialogs::setAdditionalFileEditorFactory([] { return std::make_unique<CopyOfTheFeed>(); });
+    PublishDialogs::setAdditionalFileEditorFactory(
+        [] { return std::make_unique<CopyOfTheFeed>(); });
     EXPECT_FALSE(window.command(QStringLiteral("viewFTPLog"))->isEnabled());
     alerts->clear();
 
@@ -194,8 +197,8 @@ TEST_F(PublishHandOffTest, AFeedIsPublishedThenOnlyWhatChangedAndItsDatesSurvive
                   QStringLiteral("Hide Log"));
         const QString log = outlet<QPlainTextEdit>(QStringLiteral("transferLog"))->toPlainText();
         EXPECT_TRUE(log.contains(QStringLiteral("FTP SERVER: 127.0.0.1:%1").arg(ftp.port())));
-        EXPECT_TRUE(log.contains(QStringLiteral("REMOTE FILENAME: ep0.mp3")) ||
-                    log.contains(QStringLiteral("REMOTE FILENAME: a.mp3")));
+        EXPECT_TRUE(log.contains(QStringLiteral("REMOTE FILENAME: ep0.mp3"))
+                    || log.contains(QStringLiteral("REMOTE FILENAME: a.mp3")));
         EXPECT_TRUE(log.contains(QStringLiteral("PASS ********")));
         EXPECT_FALSE(log.contains(kPassword));
         click(QStringLiteral("cancelButton"));
@@ -226,8 +229,8 @@ TEST_F(PublishHandOffTest, AFeedIsPublishedThenOnlyWhatChangedAndItsDatesSurvive
     ModalScript::whenShown(QStringLiteral("uploadWindow"), [&] {
         EXPECT_EQ(outlet<QComboBox>(QStringLiteral("publishSites"))->currentText(),
                   QStringLiteral("Mine"));
-        QAbstractItemModel *rows = outlet<QAbstractItemView>(QStringLiteral("enclosureTable"))
-                                       ->model();
+        QAbstractItemModel *rows
+            = outlet<QAbstractItemView>(QStringLiteral("enclosureTable"))->model();
         ASSERT_EQ(rows->rowCount(), 2);
         for (int row = 0; row < 2; ++row) {
             EXPECT_EQ(rows->index(row, 0).data(Qt::CheckStateRole), Qt::Unchecked);

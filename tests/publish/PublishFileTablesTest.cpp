@@ -82,8 +82,8 @@ TEST_F(PublishFileTablesTest, EnclosureRowsShowTheirStateInColourAndTickTheSecti
     runSheet([&] {
         const QString table = QStringLiteral("enclosureTable");
         EXPECT_EQ(PublishFileTableModel::columnIdentifiers(),
-                  (QStringList {QStringLiteral("UploadCheckBox"), QStringLiteral("UploadedModified"),
-                                QStringLiteral("Filename")}));
+                  (QStringList {QStringLiteral("UploadCheckBox"),
+                                QStringLiteral("UploadedModified"), QStringLiteral("Filename")}));
         ASSERT_EQ(model(table)->rowCount(), 3);
         EXPECT_EQ(cell(table, 0, 1), QStringLiteral("Up to date"));
         EXPECT_EQ(cell(table, 1, 1), QStringLiteral("Never published"));

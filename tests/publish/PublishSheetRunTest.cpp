@@ -67,8 +67,8 @@ TEST_F(PublishSheetRunTest, ALocalFolderSiteReceivesTheImageEnclosuresAndFeed)
 
 TEST_F(PublishSheetRunTest, TheOnlineDiskTakesTheFilesBelowSitesWithTheTypedPassword)
 {
-    ASSERT_TRUE(startWebDAV(server, remote.path(), QStringLiteral("member"),
-                            QStringLiteral("disk pass")))
+    ASSERT_TRUE(
+        startWebDAV(server, remote.path(), QStringLiteral("member"), QStringLiteral("disk pass")))
         << server.errorString().toStdString();
     DMMemberAccount::setServerURL(server.url(QStringLiteral("http")));
     auto site = std::make_shared<VLXSite>();
@@ -90,9 +90,9 @@ TEST_F(PublishSheetRunTest, TheOnlineDiskTakesTheFilesBelowSitesWithTheTypedPass
         ASSERT_TRUE(publish());
         EXPECT_EQ(status(), QStringLiteral("All 2 files published successfully"))
             << publisher.transferLog().toStdString();
-        EXPECT_TRUE(
-            outlet<QPlainTextEdit>(QStringLiteral("transferLog"))->toPlainText().contains(
-                QStringLiteral("Publish to .Mac\nUSERNAME: member")));
+        EXPECT_TRUE(outlet<QPlainTextEdit>(QStringLiteral("transferLog"))
+                        ->toPlainText()
+                        .contains(QStringLiteral("Publish to .Mac\nUSERNAME: member")));
         close();
     });
     DMMemberAccount::setServerURL(QString());

@@ -50,8 +50,8 @@ TEST_F(PublishWindowTest, AFeedWithoutASiteShowsSelectSiteAndNothingToPublish)
     storeSite(QStringLiteral("Server"), 1);
     int heightWithContents = 0;
     const int code = runSheet([&] {
-        EXPECT_EQ(sitesInPopUp(), (QStringList {QStringLiteral("Select Site"),
-                                                QStringLiteral("Server")}));
+        EXPECT_EQ(sitesInPopUp(),
+                  (QStringList {QStringLiteral("Select Site"), QStringLiteral("Server")}));
         EXPECT_EQ(outlet<VLXPopUpButton>(QStringLiteral("publishSites"))->currentIndex(), 0);
         EXPECT_EQ(feedSetting(QStringLiteral("FTP_CF_PubSiteID")), QString());
         EXPECT_FALSE(window.isShowingContents());
@@ -104,8 +104,9 @@ TEST_F(PublishWindowTest, TheImageIsConvertedWhenNeverPublishedOrAskedForElseItF
         EXPECT_EQ(line(QStringLiteral("remoteImageFilename")), QStringLiteral("logo.png"));
         ASSERT_TRUE(waitUntil([&] { return !publisher.imageConversionRunning(); }));
         EXPECT_TRUE(publisher.convertedImages().png.has_value());
-        EXPECT_EQ(imageLines, (QStringList {QStringLiteral("Generating file from image"),
-                                            QStringLiteral("Last Published: Never")}));
+        EXPECT_EQ(imageLines,
+                  (QStringList {QStringLiteral("Generating file from image"),
+                                QStringLiteral("Last Published: Never")}));
         EXPECT_FALSE(outlet(QStringLiteral("imageGeneratingProgress"))->isVisible());
         EXPECT_TRUE(outlet(QStringLiteral("uploadImage"))->isEnabled());
         close();
@@ -159,8 +160,9 @@ TEST_F(PublishWindowTest, AFeedsOlderFTPSettingsAreOfferedAsASite)
     ASSERT_EQ(alerts->alerts().size(), 1);
     const Alert question = alerts->alerts().at(0);
     EXPECT_EQ(question.title, QStringLiteral("--"));
-    EXPECT_EQ(question.message,
-              QStringLiteral("Do you want to create a publishing site with the stored information"));
+    EXPECT_EQ(
+        question.message,
+        QStringLiteral("Do you want to create a publishing site with the stored information"));
     EXPECT_EQ(question.defaultButton, QStringLiteral("YES"));
     EXPECT_EQ(question.alternateButton, QStringLiteral("No"));
 
@@ -174,8 +176,8 @@ TEST_F(PublishWindowTest, AFeedsOlderFTPSettingsAreOfferedAsASite)
         EXPECT_EQ(editor->findChild<QLineEdit *>(QStringLiteral("ftpServer"))->text(),
                   QStringLiteral("ftp.example.org"));
         // "FTP_CF_PasswordToKeychain" is -1: the flag follows "M_UseKeychain".
-        EXPECT_FALSE(editor->findChild<QCheckBox *>(QStringLiteral("ftpSaveToKeychain"))
-                         ->isChecked());
+        EXPECT_FALSE(
+            editor->findChild<QCheckBox *>(QStringLiteral("ftpSaveToKeychain"))->isChecked());
         editor->findChild<QPushButton *>(QStringLiteral("doneButton"))->click();
     });
     runSheet([&] {
@@ -296,22 +298,23 @@ TEST_F(PublishWindowTest, NewAndChangedSitesComeBackIntoThePopUp)
         type->setCurrentIndex(3);
         emit type->activated(3);
         editor->findChild<QLineEdit *>(QStringLiteral("siteName"))->setText(name);
-        editor->findChild<QLineEdit *>(QStringLiteral("lclFeedPath"))->setText(QStringLiteral("out"));
+        editor->findChild<QLineEdit *>(QStringLiteral("lclFeedPath"))
+            ->setText(QStringLiteral("out"));
         editor->findChild<QPushButton *>(QStringLiteral("doneButton"))->click();
     };
     runSheet([&] {
         // Cancelled: nothing changes.
-        ModalScript::whenShown(QStringLiteral("editWindow"), [] {
-            ModalScript::active(QStringLiteral("editWindow"))->reject();
-        });
+        ModalScript::whenShown(QStringLiteral("editWindow"),
+                               [] { ModalScript::active(QStringLiteral("editWindow"))->reject(); });
         window.createNewSite();
         EXPECT_EQ(sitesInPopUp().size(), 2);
 
         ModalScript::whenShown(QStringLiteral("editWindow"),
                                [&] { fillLocalSite(QStringLiteral("Second")); });
         window.createNewSite();
-        EXPECT_EQ(sitesInPopUp(), (QStringList {QStringLiteral("Select Site"),
-                                                QStringLiteral("First"), QStringLiteral("Second")}));
+        EXPECT_EQ(sitesInPopUp(),
+                  (QStringList {QStringLiteral("Select Site"), QStringLiteral("First"),
+                                QStringLiteral("Second")}));
         EXPECT_EQ(outlet<VLXPopUpButton>(QStringLiteral("publishSites"))->currentIndex(), 2);
         EXPECT_EQ(window.text(Field::RemotePath), QStringLiteral("out"));
 

@@ -1,5 +1,6 @@
 // The site editor: what Done accepts, refuses or takes as Cancel, the type change and folding
 // groups, and the passwords it looks up and stores.
+#include "publish/editSite.h"
 #include "ModalScript.h"
 #include "PublishTestSupport.h"
 #include "platform/DefaultsStore.h"
@@ -8,7 +9,6 @@
 #include "platform/ScriptedAlertService.h"
 #include "publish/DMMemberAccount.h"
 #include "publish/VLXSite.h"
-#include "publish/editSite.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXMatrix.h"
 #include "ui/vlxDisclosureButton.h"
@@ -121,10 +121,11 @@ TEST_F(editSiteTest, DoneRefusesMissingNamesAndServersAndTakesEmptyPagesAsCancel
         done(e);
     });
     EXPECT_EQ(code, 1);
-    EXPECT_EQ(alertTexts(),
-              (QStringList {QStringLiteral("Missing Information|You must give this FTP site a name. "
-                                           " This name will be used to select this configuration."),
-                            QStringLiteral("Missing Information|You must enter a ftp server name.")}));
+    EXPECT_EQ(
+        alertTexts(),
+        (QStringList {QStringLiteral("Missing Information|You must give this FTP site a name. "
+                                     " This name will be used to select this configuration."),
+                      QStringLiteral("Missing Information|You must enter a ftp server name.")}));
     EXPECT_EQ(alerts->alerts().at(0).defaultButton, QStringLiteral("OK"));
     EXPECT_EQ(ftpAgain.site()->type(), 1);
     EXPECT_EQ(ftpAgain.site()->ftpServer(), QStringLiteral("ftp.example.org"));
@@ -144,9 +145,10 @@ TEST_F(editSiteTest, DoneRefusesMissingNamesAndServersAndTakesEmptyPagesAsCancel
                       e.cancel();
                   }),
               0);
-    EXPECT_EQ(alertTexts(), QStringList {QStringLiteral(
-                                "Missing Information|You must give this .Mac site a name.  This "
-                                "name will be used to select this configuration.")});
+    EXPECT_EQ(alertTexts(),
+              QStringList {
+                  QStringLiteral("Missing Information|You must give this .Mac site a name.  This "
+                                 "name will be used to select this configuration.")});
 
     // Local folders without a name: told when a folder was typed, else as Cancel.
     alerts->clear();
@@ -160,9 +162,10 @@ TEST_F(editSiteTest, DoneRefusesMissingNamesAndServersAndTakesEmptyPagesAsCancel
                       done(e);
                   }),
               0);
-    EXPECT_EQ(alertTexts(), QStringList {QStringLiteral(
-                                "Missing Information|You must give this Local Files site a name.  "
-                                "This name will be used to select this configuration.")});
+    EXPECT_EQ(alertTexts(),
+              QStringList {
+                  QStringLiteral("Missing Information|You must give this Local Files site a name.  "
+                                 "This name will be used to select this configuration.")});
 }
 
 TEST_F(editSiteTest, AChangedTypeKeepsTheIdentifierAndStartsTheOtherFieldsAfresh)
