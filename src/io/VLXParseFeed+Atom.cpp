@@ -13,6 +13,8 @@
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 using namespace VLXReaderSupport;
 
@@ -33,11 +35,111 @@ QString dateValue(const QString &raw)
     return VLXLogic::convertValidDateToRFC822(raw.trimmed());
 }
 
-// A link whose type is "text/html" or empty is the page link.
+// A link whose type is "text/html" or empty is the page link; an XHTML page is a page too.
 bool isPageLink(const vlxXMLNode *link)
 {
     const QString type = attribute(link, u"type");
-    return type.isEmpty() || type == u"text/html";
+    return type.isEmpty() || type == u"text/html" || type == u"application/xhtml+xml";
+}
+
+// --- Text constructs ---
+// A title, subtitle, summary or rights element may hold markup (XHTML in a div, or inline
+// elements). Its text value would then be made of the element names; instead a title keeps the
+// text and a description-like field the markup.
+
+bool hasElementChild(const vlxXMLNode *node)
+{
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        if (vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(i, node)) == vlxXMLDOM::Element)
+            return true;
+    }
+    return false;
+}
+
+// The text inside node and every element in it, references resolved, markup removed.
+void appendTextContent(QString &out, const vlxXMLNode *node)
+{
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        switch (vlxXMLDOM::kindOfNode(child)) {
+        case vlxXMLDOM::Element:
+            appendTextContent(out, child);
+            break;
+        case vlxXMLDOM::Text:
+        case vlxXMLDOM::Whitespace:
+        case vlxXMLDOM::CDATASection:
+            out += vlxXMLDOM::nameOfNode(child);
+            break;
+        case vlxXMLDOM::EntityReference:
+            out += vlxXMLDOM::resolveReference(vlxXMLDOM::nameOfNode(child));
+            break;
+        default:
+            break; // comments and processing instructions are no text
+        }
+    }
+}
+
+// The markup inside node as XML text. XHTML comes wrapped in a div that is no part of it: for
+// type "xhtml" the (last) div, in Atom 0.3 a lone XHTML div, holds the markup.
+QString innerXML(const vlxXMLNode *node)
+{
+    const vlxXMLNode *holder = node;
+    const bool xhtml = attribute(node, u"type") == u"xhtml";
+    int elements = 0;
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (vlxXMLDOM::kindOfNode(child) != vlxXMLDOM::Element)
+            continue;
+        ++elements;
+        if (lowerName(child) == u"div"
+            && (xhtml
+                || vlxXMLDOM::namespaceURIOfNode(child) == u"http://www.w3.org/1999/xhtml"))
+            holder = child;
+    }
+    if (!xhtml && elements != 1)
+        holder = node;
+    QByteArray xml;
+    const int held = vlxXMLDOM::numberOfChildren(holder);
+    for (int i = 0; i < held; ++i)
+        xml += vlxXMLDOM::xmlDataOfNode(vlxXMLDOM::nodeAtIndex(i, holder));
+    return QString::fromUtf8(xml);
+}
+
+// An Atom 0.3 construct in mode "base64" holds its value encoded; "" when it is in another mode.
+std::optional<QString> base64Value(const vlxXMLNode *node)
+{
+    if (attribute(node, u"mode") != u"base64")
+        return std::nullopt;
+    return QString::fromUtf8(QByteArray::fromBase64(text(node).toLatin1()));
+}
+
+// A title: its text, with markup removed and white space collapsed when it holds any.
+QString titleValue(const vlxXMLNode *node)
+{
+    if (const std::optional<QString> decodedBase64 = base64Value(node))
+        return decoded(*decodedBase64).trimmed();
+    if (!hasElementChild(node))
+        return decodedTrimmed(text(node));
+    QString content;
+    appendTextContent(content, node);
+    return decoded(content).simplified();
+}
+
+// A description-like field (summary, subtitle, tagline, content, rights): its markup kept as XML
+// text when it holds any, else its text value, decoded as HTML for the fields that hold HTML.
+// Not trimmed.
+enum class Holds { Text, HTML };
+QString markupValue(const vlxXMLNode *node, Holds holds = Holds::HTML)
+{
+    const auto decode = holds == Holds::HTML ? &decodedHTML : &decoded;
+    if (const std::optional<QString> decodedBase64 = base64Value(node))
+        return decode(*decodedBase64);
+    if (hasElementChild(node))
+        return innerXML(node);
+    return decode(text(node));
 }
 
 QString linkHref(const vlxXMLNode *link)
@@ -135,7 +237,7 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
                             QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(div)));
                 }
             } else {
-                item->setDescriptionElement(decoded(text(child)));
+                item->setDescriptionElement(markupValue(child));
             }
         } else if (name == u"id") {
             item->setGUID(decodedTrimmed(text(child)));
@@ -160,7 +262,7 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
                 const vlxXMLNode *part = vlxXMLDOM::nodeAtIndex(p, child);
                 const QString partName = lowerName(part);
                 if (partName == u"title")
-                    title = decodedTrimmed(text(part));
+                    title = titleValue(part);
                 else if (partName == u"link" && isPageLink(part))
                     link = linkHref(part);
             }
@@ -170,9 +272,9 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
             }
         } else if (name == u"summary") {
             if (item->descriptionElement().isEmpty())
-                item->setDescriptionElement(decoded(text(child)));
+                item->setDescriptionElement(markupValue(child));
         } else if (name == u"title") {
-            item->setTitle(decodedTrimmed(text(child)));
+            item->setTitle(titleValue(child));
         } else if (name == u"updated") {
             item->setPubDate(dateValue(text(child)));
         } else {
@@ -187,7 +289,7 @@ void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
     QString email, contributor, modified, issued, created, summary;
     forEachChild(entry, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
-            item->setTitle(decodedTrimmed(text(child)));
+            item->setTitle(titleValue(child));
         else if (name == u"link") {
             if (isPageLink(child))
                 item->setLink(linkHref(child));
@@ -204,7 +306,7 @@ void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
         else if (name == u"created")
             created = text(child).trimmed();
         else if (name == u"summary")
-            summary = decoded(text(child));
+            summary = markupValue(child);
         else
             item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
     });
@@ -262,11 +364,11 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
             if (isPageLink(child))
                 feed.setLink(linkHref(child));
         } else if (name == u"rights") {
-            feed.setCopyright(decodedTrimmed(text(child)));
+            feed.setCopyright(markupValue(child, Holds::Text).trimmed());
         } else if (name == u"subtitle") {
-            feed.setDescriptionElement(decodedTrimmed(text(child)));
+            feed.setDescriptionElement(markupValue(child).trimmed());
         } else if (name == u"title") {
-            feed.setTitle(decodedTrimmed(text(child)));
+            feed.setTitle(titleValue(child));
         } else if (name == u"updated") {
             feed.setPubDate(dateValue(text(child)));
         } else if (name == u"entry") {
@@ -291,7 +393,7 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
     QString email, contributor;
     forEachChildReleasing(dom, root, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
-            feed.setTitle(decodedTrimmed(text(child)));
+            feed.setTitle(titleValue(child));
         else if (name == u"link") {
             if (isPageLink(child))
                 feed.setLink(linkHref(child));
@@ -300,11 +402,11 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
         else if (name == u"contributor")
             contributor = contributorValue(child);
         else if (name == u"tagline")
-            feed.setDescriptionElement(decoded(text(child)));
+            feed.setDescriptionElement(markupValue(child));
         else if (name == u"id" || name == u"generator" || name == u"info")
             ; // not read
         else if (name == u"copyright")
-            feed.setCopyright(decodedTrimmed(text(child)));
+            feed.setCopyright(markupValue(child, Holds::Text).trimmed());
         else if (name == u"modified")
             feed.setPubDate(dateValue(text(child)));
         else if (name == u"entry")

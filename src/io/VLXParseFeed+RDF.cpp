@@ -17,16 +17,62 @@ using namespace VLXReaderSupport;
 
 namespace {
 
+const QString kRDFNamespace = u"http://www.w3.org/1999/02/22-rdf-syntax-ns#"_s;
+const QString kRSS10Namespace = u"http://purl.org/rss/1.0/"_s;
+const QString kRSS090Namespace = u"http://my.netscape.com/rdf/simple/0.9/"_s;
+
+bool isRSSNamespace(const QString &uri)
+{
+    return uri == kRSS10Namespace || uri == kRSS090Namespace;
+}
+
+// The name an element is read by: unprefixed elements by their lower-cased name, whatever the
+// default namespace, as always; prefixed ones when the prefix stands for RSS 1.0 or 0.90, by
+// their lower-cased local name ("rss:channel" is a channel). Other elements match no row.
+QString rssName(const vlxXMLNode *node, const QString &lowerName)
+{
+    const qsizetype colon = lowerName.indexOf(u':');
+    if (colon < 0)
+        return lowerName;
+    return isRSSNamespace(vlxXMLDOM::namespaceURIOfNode(node)) ? lowerName.sliced(colon + 1)
+                                                                : QString();
+}
+
+template <typename Read> void forEachRSSChild(const vlxXMLNode *node, Read &&read)
+{
+    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
+        read(child, rssName(child, name));
+    });
+}
+
+// The root: "rdf:RDF", or else an RDF element of the RDF namespace under another prefix.
+const vlxXMLNode *findRoot(const vlxXMLDOM &dom)
+{
+    if (const vlxXMLNode *root = dom.nodeNamed(u"rdf:RDF"_s, vlxXMLDOM::Element, nullptr))
+        return root;
+    const vlxXMLNode *document = dom.xmlTree();
+    const int count = vlxXMLDOM::numberOfChildren(document);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, document);
+        const QString name = vlxXMLDOM::nameOfNode(child);
+        if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element
+            && name.sliced(name.indexOf(u':') + 1) == u"RDF"
+            && vlxXMLDOM::namespaceURIOfNode(child) == kRDFNamespace)
+            return child;
+    }
+    return nullptr;
+}
+
 void readChannel(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
 {
     feed.addXMLComments(dom.arrayOfComments(node));
-    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
+    forEachRSSChild(node, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
             feed.setTitle(decoded(vlxXMLDOM::descriptionOfNode(child)));
         else if (name == u"link")
             feed.setLink(urlValue(vlxXMLDOM::descriptionOfNode(child)));
         else if (name == u"description")
-            feed.setDescriptionElement(decoded(vlxXMLDOM::descriptionOfNode(child)));
+            feed.setDescriptionElement(decodedHTML(vlxXMLDOM::descriptionOfNode(child)));
         else if (name == u"items")
             ; // the RDF list of the items, which follow as elements of their own
         else
@@ -37,7 +83,7 @@ void readChannel(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
 void readImage(const vlxXMLDOM &dom, VLXImage &image, const vlxXMLNode *node)
 {
     image.addXMLComments(dom.arrayOfComments(node));
-    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
+    forEachRSSChild(node, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"url")
             readImageURL(image, vlxXMLDOM::descriptionOfNode(child));
         else if (name == u"title")
@@ -56,13 +102,13 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
         feed.XMLExtensions()->arrayOfNamespaceDelecrations());
     feed.addItem(item);
     item->addXMLComments(dom.arrayOfComments(node));
-    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
+    forEachRSSChild(node, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
             item->setTitle(decoded(vlxXMLDOM::descriptionOfNode(child)));
         else if (name == u"link")
             item->setLink(urlValue(vlxXMLDOM::descriptionOfNode(child)));
         else if (name == u"description")
-            item->setDescriptionElement(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
+            item->setDescriptionElement(decodedHTML(vlxXMLDOM::descriptionOfNode(child)).trimmed());
         else
             item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
     });
@@ -85,23 +131,38 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
     VLXFeed &feed = *m_newFeed;
     // Without its root the document holds no feed. Reporting that as a read would hand the
     // window an empty feed, and saving it would overwrite the user's file with nothing.
-    const vlxXMLNode *root = openFeed(dom, feed, u"rdf:RDF"_s, &RDFNameSpaces, text);
+    const vlxXMLNode *root = openFeed(dom, feed, findRoot(dom), &RDFNameSpaces, text);
     if (!root)
         return ReadFailed;
 
-    forEachChildReleasing(dom, root, [&](const vlxXMLNode *child, const QString &name) {
-        if (name == u"channel")
+    bool channelFound = false;
+    forEachChildReleasing(dom, root, [&](const vlxXMLNode *child, const QString &lowerName) {
+        const QString name = rssName(child, lowerName);
+        if (name == u"channel") {
             readChannel(dom, feed, child);
-        else if (name == u"image")
+            channelFound = true;
+        } else if (name == u"image") {
             readImage(dom, *feed.image(), child);
-        else if (name == u"item")
+        } else if (name == u"item") {
             readItem(dom, feed, child);
+        }
         // Anything else beside the channel (a textinput among them) is not read.
     });
+    // Without a channel nothing was understood; an empty feed reported as read would overwrite
+    // the user's file on the next save.
+    if (!channelFound)
+        return ReadFailed;
 
-    // The RDF vocabulary itself and the elements kept as raw XML during the walk (the channel's
-    // resource references among them) have no place in the RSS 2.0 feed.
-    for (const QString &name : { u"rdf"_s, u"User Defined"_s }) {
+    // The RDF vocabulary, the RSS 1.0 elements under a prefix that no row of the reader takes
+    // (the channel's resource references, like their unprefixed twins in the raw XML) and the
+    // elements kept as raw XML during the walk have no place in the RSS 2.0 feed.
+    QStringList dropped = {u"rdf"_s};
+    for (const auto &listed : feed.XMLExtensions()->notWellSupportedArray()) {
+        if (listed->DTDURL() == kRDFNamespace || isRSSNamespace(listed->DTDURL()))
+            dropped.append(listed->extensionName());
+    }
+    dropped.append(u"User Defined"_s);
+    for (const QString &name : std::as_const(dropped)) {
         feed.XMLExtensions()->deleteExtensionNamed(name);
         feed.image()->XMLExtensions()->deleteExtensionNamed(name);
         for (int i = 0; i < feed.countOfItems(); ++i)

@@ -130,7 +130,7 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
         } else if (name == u"link") {
             item->setLink(urlValue(vlxXMLDOM::descriptionOfNode(child)));
         } else if (name == u"description") {
-            item->setDescriptionElement(decoded(vlxXMLDOM::descriptionOfNode(child)));
+            item->setDescriptionElement(decodedHTML(vlxXMLDOM::descriptionOfNode(child)));
         } else if (name == u"author") {
             item->setAuthor(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
         } else if (name == u"category") {
@@ -176,7 +176,7 @@ bool readChannelField(VLXFeed &feed, const QString &name, const vlxXMLNode *chil
     else if (name == u"link")
         feed.setLink(urlValue(text()));
     else if (name == u"description")
-        feed.setDescriptionElement(decoded(text()));
+        feed.setDescriptionElement(decodedHTML(text()));
     else if (name == u"language")
         feed.setLanguage(decodedTrimmed(text()));
     else if (name == u"copyright")

@@ -10,6 +10,9 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "model/knownNamespaces.h"
+
+#include <QSet>
 
 namespace {
 
@@ -102,6 +105,49 @@ void appendCategories(QString &out, const QList<categoryElement> &categories, co
         writer.appendEscaped(out, category.categoryString());
         out += QLatin1String("</category>\n");
     }
+}
+
+// The namespace declarations of the rss element: the channel's, and after them every namespace
+// that the image or a written item holds and the channel does not, since their elements are
+// written under the rss element too. Each prefix is declared once, the first time it comes.
+QString namespaceDeclarations(const VLXFeed &feed, const std::vector<int> &positions)
+{
+    const extensionManagerChannel &channel = *feed.XMLExtensions();
+    const QStringList &declarations = channel.arrayOfNamespaceDelecrations();
+    QSet<QString> prefixes;
+    QStringList added;
+    bool repeated = false;
+    for (const QString &declaration : declarations) {
+        const QString prefix = baseExtensionManager::namespaceOfDeclaration(declaration);
+        if (prefixes.contains(prefix))
+            repeated = true;
+        prefixes.insert(prefix);
+    }
+    auto gather = [&](const baseExtensionManager &manager) {
+        for (const auto &extension : manager.arrayOfExtensions()) {
+            const QString prefix = extension->extensionName();
+            if (prefix == knownNamespaces::kUserDefined || prefix.isEmpty()
+                || prefixes.contains(prefix))
+                continue;
+            prefixes.insert(prefix);
+            added.append(QStringLiteral("xmlns:%1=\"%2\"").arg(prefix, extension->DTDURL()));
+        }
+    };
+    gather(*feed.image()->XMLExtensions());
+    for (int position : positions)
+        gather(*feed.itemAtIndex(position)->XMLExtensions());
+    if (!repeated && added.isEmpty())
+        return channel.namespaceDelecrations();
+
+    QStringList unique;
+    prefixes.clear();
+    for (const QString &declaration : declarations) {
+        const QString prefix = baseExtensionManager::namespaceOfDeclaration(declaration);
+        if (!prefixes.contains(prefix))
+            unique.append(declaration);
+        prefixes.insert(prefix);
+    }
+    return (unique + added).join(u' ');
 }
 
 qsizetype estimatedItemSize(const VLXItems &item)
@@ -244,7 +290,7 @@ QString VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limitIte
         out += QLatin1String("\" version=\"1.0\"?>\n");
     }
     out += QLatin1String("<rss ");
-    out += extensions.namespaceDelecrations();
+    out += namespaceDeclarations(feed, positions);
     out += QLatin1String(" version=\"2.0\">\n    <channel>\n");
 
     const QString &in = kChannelIndent;

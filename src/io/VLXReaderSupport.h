@@ -70,16 +70,15 @@ inline void adoptNameSpaces(VLXFeed &feed, const QStringList &declarations)
 }
 
 // Frame steps every reader takes first: the style sheets and the comments before the root,
-// then, when the root named rootName exists, its comments and the namespaces declarationsOf
+// then, when the document has its root, the root's comments and the namespaces declarationsOf
 // finds in source. Answers the root, or nullptr when the document has none.
-inline const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const QString &rootName,
+inline const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *root,
                                   QStringList (*declarationsOf)(const QString &),
                                   const QString &source)
 {
     feed.setStyleSheet(dom.stringXMLStyleSheet());
     feed.setStyleSheetCSS(dom.stringXMLStyleSheetCSS());
     feed.addXMLComments(dom.arrayOfComments(nullptr));
-    const vlxXMLNode *root = dom.nodeNamed(rootName, vlxXMLDOM::Element, nullptr);
     if (!root)
         return nullptr;
     feed.addXMLComments(dom.arrayOfComments(root));
@@ -87,10 +86,26 @@ inline const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const QSt
     return root;
 }
 
+// The same for a root found by its exact name.
+inline const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const QString &rootName,
+                                  QStringList (*declarationsOf)(const QString &),
+                                  const QString &source)
+{
+    return openFeed(dom, feed, dom.nodeNamed(rootName, vlxXMLDOM::Element, nullptr),
+                    declarationsOf, source);
+}
+
 // Numeric references that came through escaped become characters.
 inline QString decoded(const QString &raw)
 {
     return VLXLogic::decodeNumericEncodedCharacters(raw);
+}
+
+// The same for a field holding HTML (a channel's or item's description), where references to
+// markup characters stay references.
+inline QString decodedHTML(const QString &raw)
+{
+    return VLXLogic::decodeNumericEncodedCharactersInHTML(raw);
 }
 
 inline QString decodedTrimmed(const QString &raw)

@@ -1,5 +1,7 @@
 #include "model/VLXLogic.h"
 
+#include "io/XMLentities.h"
+
 // Settings access and the RSS fragment builders and escapers. Links and GUIDs are in
 // VLXLogic+Links.cpp, the text helpers in VLXLogic+Text.cpp, dates in VLXLogic+Dates.cpp and
 // VLXLogic+DateRepair.cpp.
@@ -211,6 +213,16 @@ QString VLXLogic::encodeDescriptionWithBestEncoding(const QString &text)
 
 QString VLXLogic::decodeNumericEncodedCharacters(const QString &text)
 {
+    return decodeNumericReferences(text, false);
+}
+
+QString VLXLogic::decodeNumericEncodedCharactersInHTML(const QString &text)
+{
+    return decodeNumericReferences(text, true);
+}
+
+QString VLXLogic::decodeNumericReferences(const QString &text, bool html)
+{
     QString out = text;
     qsizetype at = out.indexOf(u"&#");
     while (at >= 0) {
@@ -234,8 +246,12 @@ QString VLXLogic::decodeNumericEncodedCharacters(const QString &text)
                 }
                 value = value * (hex ? 16 : 10) + uint(digit);
             }
-            if (ok && value <= 255 && isLegalXMLCharacter(value)) {
-                out.replace(at, distance + 1, QChar(char16_t(value)));
+            // In HTML a reference to "&", "<", ">" or a quote is that character as text; decoded,
+            // it would become markup (the reference to "&" followed by "lt;" would show as "<").
+            const bool markup = value == '&' || value == '<' || value == '>' || value == '"'
+                || value == '\'';
+            if (ok && value <= 255 && isLegalXMLCharacter(value) && !(html && markup)) {
+                out.replace(at, distance + 1, QChar(char16_t(XMLentities::htmlCharacter(value))));
                 next = at + 1;
             }
         }

@@ -56,7 +56,11 @@ public:
     static QString encodeDescriptionWithBestEncoding(const QString &text);
     // Replaces numeric character references of 5 to 8 characters ("&#65;", "&#x41;") whose value
     // is a legal XML character up to 255 by that character; anything else stays as written.
+    // 128 to 159 give the windows-1252 characters HTML reads for them ("&#146;" is U+2019).
     static QString decodeNumericEncodedCharacters(const QString &text);
+    // The same for text that holds HTML: references to "&", "<", ">", '"' and "'" stay as
+    // written, since there they stand for the character as text, not as markup.
+    static QString decodeNumericEncodedCharactersInHTML(const QString &text);
 
     // --- Links, URLs and e-mail --------------------------------------------------------------
     // The text unchanged (kept for callers that unescape before escaping).
@@ -150,4 +154,7 @@ public:
     static QString FixRDFInternetDateTime(const QString &text, bool strict, FeedElement *owner);
     static QString FixRDFInternetDateTimeAndInform(const QString &text, bool strict,
                                                    const QString &fieldName);
+
+private:
+    static QString decodeNumericReferences(const QString &text, bool html);
 };

@@ -213,11 +213,60 @@ std::optional<QString> extensionNSRaw::plainChildText(const QString &local) cons
     return QString();
 }
 
-QString extensionNSRaw::textOfNode(const vlxXMLNode *node)
+namespace {
+
+QString omissionMessage(const vlxXMLDOM::Omission &omission)
 {
-    if (!node || vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
-        return QString();
-    return QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(node));
+    using Omission = vlxXMLDOM::Omission;
+    QString what;
+    switch (omission.kind) {
+    case Omission::Element:
+        what = QStringLiteral("the element <%1>");
+        break;
+    case Omission::Attribute:
+        what = QStringLiteral("the attribute %1");
+        break;
+    case Omission::Declaration:
+        what = QStringLiteral("the namespace declaration %1");
+        break;
+    case Omission::Instruction:
+        what = QStringLiteral("the processing instruction <?%1?>");
+        break;
+    }
+    QString why;
+    switch (omission.reason) {
+    case Omission::UnboundPrefix:
+        why = QStringLiteral("its namespace prefix is declared nowhere in the feed");
+        break;
+    case Omission::NotAQualifiedName:
+        why = QStringLiteral("its name is no valid qualified name");
+        break;
+    case Omission::RepeatedAttribute:
+        why = QStringLiteral("the element already has that attribute in that namespace");
+        break;
+    case Omission::UnusableNamespace:
+        why = QStringLiteral("XML readers do not accept its namespace URI");
+        break;
+    }
+    return QStringLiteral("Removed %1 from the kept XML: %2").arg(what.arg(omission.name), why);
+}
+
+} // namespace
+
+QString extensionNSRaw::keptTextOfNode(const vlxXMLNode *node)
+{
+    // The writer declares the extension's own prefix; a known namespace's elements are its own
+    // whatever URI the document gave their prefix (they are written under the canonical one).
+    // The user-defined extension declares nothing.
+    QString own = extensionProcessingName();
+    if (own.isEmpty() && extensionName() != knownNamespaces::kUserDefined)
+        own = extensionName();
+    QList<vlxXMLDOM::Omission> omitted;
+    const QByteArray xml = vlxXMLDOM::standaloneXMLDataOfNode(
+        node, own, wellSupported() ? QString() : DTDURL(), &omitted);
+    for (const vlxXMLDOM::Omission &omission : std::as_const(omitted))
+        recordRepair(omissionMessage(omission));
+    return QString::fromUtf8(xml);
 }
 
 int extensionNSRaw::parseXMLNodeIfMine(const vlxXMLNode *node)
@@ -225,7 +274,7 @@ int extensionNSRaw::parseXMLNodeIfMine(const vlxXMLNode *node)
     const int kind = vlxXMLDOM::kindOfNode(node);
     if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace || kind == vlxXMLDOM::NoNode)
         return 0;
-    const QString text = QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(node));
+    const QString text = keptTextOfNode(node);
     // The document's own layout inside the element is dropped before pretty-printing, so what is
     // kept does not depend on how often the feed went through a save and reopen.
     addRawXMLString(VLXLogic::formatXML(rawXMLText::compact(text)).trimmed());

@@ -79,9 +79,9 @@ protected:
 
 private:
     // A flat element is a plain one or one that holds just a CDATA section.
-    QString canonical(const vlxXMLNode *node, bool flat) const
+    QString canonical(const vlxXMLNode *node, bool flat)
     {
-        QString text = QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(node));
+        QString text = Base::keptTextOfNode(node);
         // Pretty-printing breaks the line after every "</item>", even inside a CDATA section.
         static const QStringMatcher kDeclaration(u"xmlns");
         static const QStringMatcher kItemEnd(u"</item>");

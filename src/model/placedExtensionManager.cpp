@@ -189,6 +189,10 @@ void placedExtensionManager::createExtensionWithNamespace(const QString &name, c
         useKnown(ns, name, dtd);
         return;
     }
+    // A declaration no XML reader accepts (an empty or malformed URI, a reserved prefix) would
+    // make every feed written with it unreadable; its elements are left to the raw XML rules.
+    if (!vlxXMLDOM::isUsableNamespaceDeclaration(name, dtd))
+        return;
     appendListed(makeRaw(name, dtd));
 }
 

@@ -8,6 +8,7 @@
 #include "model/extensionManagerItem.h"
 #include "platform/Clock.h"
 
+#include "common/StrictXML.h"
 #include "common/TestSupport.h"
 
 #include <QDirIterator>
@@ -15,8 +16,9 @@
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
-// Read, write, read again: nothing the model holds may change on the second pass, and writing
-// twice gives the same bytes. Every feed under tests/data takes part, so a feed added there for
+// Read, write, read again: nothing the model holds may change on the second pass, writing
+// twice gives the same bytes, and every document written is XML that the strictest
+// namespace-aware reader accepts. Every feed under tests/data takes part, so a feed added there for
 // a new extension is covered without touching this file; what an extension holds is compared
 // through what it writes. Feeds the reader refuses are the reader's tests' business.
 
@@ -163,6 +165,7 @@ TEST_F(RoundTrip, EveryDataFeedSurvivesWritingAndReadingBack)
 
         const QString written = first->buildXML();
         EXPECT_EQ(first->buildXML(), written) << "writing twice differs";
+        EXPECT_EQ(StrictXML::problem(written.toUtf8()).toStdString(), "") << written.toStdString();
         const auto second = readFeed(written.toUtf8(), &status);
         ASSERT_TRUE(second) << "the written feed does not read back (status " << status << ")\n"
                             << written.toStdString();
@@ -181,6 +184,7 @@ TEST_F(RoundTrip, EveryDataFeedSurvivesWritingAndReadingBack)
 
         // From the first save on, reading and writing change nothing, to the byte.
         const QString rewritten = second->buildXML();
+        EXPECT_EQ(StrictXML::problem(rewritten.toUtf8()).toStdString(), "");
         const auto third = readFeed(rewritten.toUtf8(), &status);
         ASSERT_TRUE(third);
         EXPECT_EQ(modelLines(*third), after);
@@ -204,6 +208,7 @@ TEST_F(RoundTrip, AttributeValuesWithMarkupCharactersReadBackUnchanged)
 
     const QString written = first->buildXML();
     EXPECT_TRUE(written.contains(QLatin1String("path=\"/RPC2?a=1&amp;b=&quot;2&quot;\"")));
+    EXPECT_EQ(StrictXML::problem(written.toUtf8()).toStdString(), "");
     const auto second = readFeed(written.toUtf8(), &status);
     ASSERT_TRUE(second) << "status " << status;
     EXPECT_EQ(second->cloudAttrPath(), first->cloudAttrPath());
@@ -227,6 +232,7 @@ TEST_F(RoundTrip, TextThatXMLCannotHoldStillReadsBack)
     item->setEnclosureAttrType(QStringLiteral("audio/mpeg\u0003"));
     feed.addItem(item);
     int status = 0;
+    EXPECT_EQ(StrictXML::problem(feed.buildXML().toUtf8()).toStdString(), "");
     const auto back = readFeed(feed.buildXML().toUtf8(), &status);
     ASSERT_TRUE(back) << "status " << status << "\n" << feed.buildXML().toStdString();
     ASSERT_EQ(back->countOfItems(), 1);
