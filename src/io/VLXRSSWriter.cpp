@@ -114,24 +114,36 @@ QString namespaceDeclarations(const VLXFeed &feed, const std::vector<int> &posit
 {
     const extensionManagerChannel &channel = *feed.XMLExtensions();
     const QStringList &declarations = channel.arrayOfNamespaceDelecrations();
+    // A known namespace is always declared under its canonical prefix and URI, so a bit per
+    // namespace tells what is declared; only the other namespaces need their prefixes looked up.
+    std::uint32_t knownDeclared = 0;
+    for (KnownNamespace ns : knownNamespaces::declarationOrder()) {
+        if (channel.extensionUsed(ns))
+            knownDeclared |= 1u << static_cast<int>(ns);
+    }
     QSet<QString> prefixes;
-    QStringList added;
     bool repeated = false;
     for (const QString &declaration : declarations) {
         const QString prefix = baseExtensionManager::namespaceOfDeclaration(declaration);
-        if (prefixes.contains(prefix))
-            repeated = true;
+        repeated = repeated || prefixes.contains(prefix);
         prefixes.insert(prefix);
     }
+    QStringList added;
+    auto declare = [&](const QString &prefix, const QString &uri) {
+        if (prefix.isEmpty() || prefixes.contains(prefix))
+            return;
+        prefixes.insert(prefix);
+        added.append(QStringLiteral("xmlns:%1=\"%2\"").arg(prefix, uri));
+    };
     auto gather = [&](const baseExtensionManager &manager) {
-        for (const auto &extension : manager.arrayOfExtensions()) {
-            const QString prefix = extension->extensionName();
-            if (prefix == knownNamespaces::kUserDefined || prefix.isEmpty()
-                || prefixes.contains(prefix))
-                continue;
-            prefixes.insert(prefix);
-            added.append(QStringLiteral("xmlns:%1=\"%2\"").arg(prefix, extension->DTDURL()));
+        for (KnownNamespace ns : knownNamespaces::declarationOrder()) {
+            if (!(knownDeclared & (1u << static_cast<int>(ns))) && manager.extensionUsed(ns)) {
+                knownDeclared |= 1u << static_cast<int>(ns);
+                declare(knownNamespaces::prefix(ns), knownNamespaces::uri(ns));
+            }
         }
+        for (const auto &listed : manager.notWellSupportedArray())
+            declare(listed->extensionName(), listed->DTDURL());
     };
     gather(*feed.image()->XMLExtensions());
     for (int position : positions)

@@ -13,14 +13,12 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
-#include <libxml/uri.h>
 #include <libxml/xmlIO.h>
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <deque>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -838,11 +836,7 @@ void appendEscapedText(QByteArray &out, QByteArrayView text)
     out += text.sliced(plain);
 }
 
-void appendResolvedReference(QByteArray &out, QByteArrayView name, bool inAttribute);
-
-// With resolveNames, a named reference is written as what it reads (see
-// appendResolvedReference) instead of as itself.
-void appendEscapedAttribute(QByteArray &out, QByteArrayView value, bool resolveNames = false)
+void appendEscapedAttribute(QByteArray &out, QByteArrayView value)
 {
     for (qsizetype i = 0; i < value.size(); ++i) {
         const char c = value[i];
@@ -855,12 +849,7 @@ void appendEscapedAttribute(QByteArray &out, QByteArrayView value, bool resolveN
                 break;
             }
             const QByteArrayView name = value.sliced(i + 1, semicolon - i - 1);
-            if (name == "#38")
-                out += "&amp;";
-            else if (resolveNames)
-                appendResolvedReference(out, name, true);
-            else
-                out += value.sliced(i, semicolon - i + 1);
+            out += name == "#38" ? QByteArrayView("&amp;") : value.sliced(i, semicolon - i + 1);
             i = semicolon;
             break;
         }
@@ -896,6 +885,13 @@ void appendEscapedAttribute(QByteArray &out, QByteArrayView value, bool resolveN
         }
         }
     }
+}
+
+// The prefix a namespace declaration binds: "" for "xmlns", "p" for "xmlns:p".
+QByteArrayView declaredPrefixOf(const Attribute &attribute)
+{
+    const QByteArrayView name = nameOf(attribute);
+    return name.size() > 6 ? name.sliced(6) : QByteArrayView();
 }
 
 void writeNode(QByteArray &out, const Node *node)
@@ -983,354 +979,6 @@ void writeNode(QByteArray &out, const Node *node)
         break;
     }
 }
-
-// ---- Kept elements that stand on their own --------------------------------------------------
-// The feed writer puts elements kept from a document into another one, under other ancestors
-// and without the document's DTD. What they borrowed from where they stood (namespace
-// declarations of their ancestors, entities) must come with them, and what only a lenient reader
-// accepted (undeclared prefixes, colons in the wrong place) must stay behind, or the written
-// feed is not XML that namespace-aware readers accept.
-
-constexpr QByteArrayView kXMLNamespace("http://www.w3.org/XML/1998/namespace");
-constexpr QByteArrayView kXMLNSNamespace("http://www.w3.org/2000/xmlns/");
-
-// A named reference other than the five of XML (those reach the tree decoded) as what it reads:
-// a character of XMLentities, or for an unknown name its own text, "&name;".
-void appendResolvedReference(QByteArray &out, QByteArrayView name, bool inAttribute)
-{
-    const QString resolved = vlxXMLDOM::resolveReference(QString::fromUtf8(name));
-    const QByteArray bytes = resolved.toUtf8();
-    if (inAttribute)
-        appendEscapedAttribute(out, bytes.startsWith('&') ? "&#38;" + bytes.sliced(1) : bytes);
-    else
-        appendEscapedText(out, bytes);
-}
-
-bool hasNamedReference(QByteArrayView value)
-{
-    for (qsizetype at = value.indexOf('&'); at >= 0; at = value.indexOf('&', at + 1)) {
-        if (value.sliced(at).startsWith("&#38;") || value.indexOf(';', at) < 0)
-            continue;
-        return true;
-    }
-    return false;
-}
-
-QByteArrayView prefixOfName(QByteArrayView name)
-{
-    const qsizetype colon = name.indexOf(':');
-    return colon < 0 ? QByteArrayView() : name.first(colon);
-}
-
-QByteArrayView localOfName(QByteArrayView name)
-{
-    return name.sliced(name.indexOf(':') + 1);
-}
-
-// The prefix a namespace declaration binds: "" for "xmlns", "p" for "xmlns:p".
-QByteArrayView declaredPrefixOf(const Attribute &attribute)
-{
-    const QByteArrayView name = nameOf(attribute);
-    return name.size() > 6 ? name.sliced(6) : QByteArrayView();
-}
-
-// Names reach the tree as XML names (or name tokens, where libxml2 could not split a qualified
-// name), so only the colons and the first character after one can be wrong: a name character
-// that may not start a name.
-bool isQualifiedName(QByteArrayView name)
-{
-    const qsizetype colon = name.indexOf(':');
-    if (colon < 0)
-        return !name.isEmpty();
-    if (colon == 0 || colon + 1 >= name.size() || name.indexOf(':', colon + 1) >= 0)
-        return false;
-    const auto first = static_cast<unsigned char>(name[colon + 1]);
-    if (first < 0x80)
-        return first == '_' || (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z');
-    const QString rest = QString::fromUtf8(name.sliced(colon + 1, std::min<qsizetype>(4, name.size() - colon - 1)));
-    const char32_t c = rest.isEmpty() ? 0 : QStringView(rest).toUcs4().value(0);
-    return !(c == 0xB7 || (c >= 0x300 && c <= 0x36F) || c == 0x203F || c == 0x2040);
-}
-
-bool isNCName(QByteArrayView name)
-{
-    return !name.contains(':') && isQualifiedName("a:" + name.toByteArray());
-}
-
-// See vlxXMLDOM::isUsableNamespaceDeclaration; written is the URI as it stands in the markup.
-bool isUsableDeclaration(QByteArrayView prefix, QByteArrayView written)
-{
-    if (prefix == "xmlns" || (!prefix.isEmpty() && !isNCName(prefix)))
-        return false;
-    QByteArray uri;
-    for (qsizetype i = 0; i < written.size(); ++i) {
-        const char c = written[i];
-        if (c == '<' || c == '"')
-            return false;
-        if (c != '&') {
-            uri += c;
-            continue;
-        }
-        const qsizetype semicolon = written.indexOf(';', i);
-        if (semicolon < 0)
-            return false;
-        const QByteArrayView name = written.sliced(i + 1, semicolon - i - 1);
-        static constexpr std::pair<QByteArrayView, char> predefined[]
-            = {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
-        bool known = false;
-        for (const auto &[entity, character] : predefined) {
-            if (name == entity) {
-                uri += character;
-                known = true;
-            }
-        }
-        if (!known) {
-            if (!name.startsWith('#'))
-                return false; // a named reference no reader without our table knows
-            const QString character = vlxXMLDOM::resolveReference(QString::fromUtf8(name));
-            if (character.startsWith(u'&'))
-                return false;
-            uri += character.toUtf8();
-        }
-        i = semicolon;
-    }
-    if (prefix == "xml")
-        return uri == kXMLNamespace;
-    if (uri == kXMLNamespace || uri == kXMLNSNamespace)
-        return false;
-    if (uri.isEmpty())
-        return prefix.isEmpty(); // xmlns="" takes the default namespace away; a prefix cannot
-    xmlURIPtr parsed = xmlParseURI(uri.constData());
-    if (!parsed)
-        return false;
-    const bool absolute = parsed->scheme != nullptr;
-    xmlFreeURI(parsed);
-    // A relative default namespace is only a warning to libxml2, but a warning all the same.
-    return absolute || !prefix.isEmpty();
-}
-
-class FragmentWriter
-{
-public:
-    FragmentWriter(const Node *top, QByteArrayView ownPrefix, const QByteArray &ownURI,
-                   QList<vlxXMLDOM::Omission> *omitted)
-        : m_top(top), m_own(ownPrefix), m_ownURI(ownURI), m_omitted(omitted)
-    {
-    }
-
-    QByteArray write()
-    {
-        QByteArray out;
-        // A first walk finds what the element needs; most need nothing and go out as they are.
-        walk(m_top, nullptr);
-        if (!m_changes && m_outer.empty()) {
-            writeNode(out, m_top);
-            return out;
-        }
-        m_scope.clear();
-        walk(m_top, &out);
-        return out;
-    }
-
-private:
-    struct Binding
-    {
-        QByteArrayView prefix;
-        QByteArray written; // the URI as written in the markup
-        bool usable;
-    };
-
-    void omit(QByteArray *out, vlxXMLDOM::Omission::Kind kind, QByteArrayView name,
-              vlxXMLDOM::Omission::Reason reason)
-    {
-        m_changes = true;
-        if (out && m_omitted)
-            m_omitted->append({kind, reason, utf8Text(name)});
-    }
-
-    static QByteArray written(const Attribute &attribute)
-    {
-        QByteArray text;
-        appendEscapedAttribute(text, valueOf(attribute));
-        return text;
-    }
-
-    // The binding of prefix where the walk stands: inside the element, the one the document
-    // writer gives ownPrefix, or one of the element's ancestors (then declared on the element).
-    // nullptr when there is none that can be written.
-    const QByteArray *binding(QByteArrayView prefix)
-    {
-        static const QByteArray xmlNamespace = kXMLNamespace.toByteArray();
-        m_unusable = false;
-        if (prefix == "xml")
-            return &xmlNamespace;
-        if (prefix == "xmlns")
-            return nullptr;
-        for (auto it = m_scope.crbegin(); it != m_scope.crend(); ++it) {
-            if (it->prefix == prefix) {
-                m_unusable = !it->usable;
-                return it->usable ? &it->written : nullptr;
-            }
-        }
-        const bool own = !m_own.isEmpty() && prefix == m_own;
-        if (own && m_ownURI.isNull())
-            return &m_ownURI;
-        for (const Binding &outer : m_outer) {
-            if (outer.prefix == prefix)
-                return &outer.written;
-        }
-        const Tree *tree = m_top->tree;
-        for (quint32 at = m_top->parent; at != kNone; at = tree->node(at)->parent) {
-            const Node *ancestor = tree->node(at);
-            for (quint32 i = 0; i < ancestor->attributeCount; ++i) {
-                const Attribute &attribute = tree->attributes[ancestor->firstAttribute + i];
-                if (!attribute.isNamespace || declaredPrefixOf(attribute) != prefix)
-                    continue;
-                QByteArray uri = written(attribute);
-                // The writer's declaration serves when the document meant the same namespace.
-                if (own && (uri == m_ownURI || !isUsableDeclaration(prefix, uri)))
-                    return &m_ownURI;
-                m_unusable = !isUsableDeclaration(prefix, uri);
-                if (m_unusable)
-                    return nullptr;
-                m_outer.push_back({prefix, std::move(uri), true});
-                return &m_outer.back().written;
-            }
-        }
-        return own ? &m_ownURI : nullptr;
-    }
-
-    // Why the last binding() found nothing.
-    vlxXMLDOM::Omission::Reason unboundReason() const
-    {
-        return m_unusable ? vlxXMLDOM::Omission::UnusableNamespace
-                          : vlxXMLDOM::Omission::UnboundPrefix;
-    }
-
-    // Whether two prefixed attributes name the same attribute.
-    bool repeats(const Attribute &attribute, const std::vector<const Attribute *> &kept)
-    {
-        const QByteArrayView name = nameOf(attribute);
-        const QByteArray *uri = binding(prefixOfName(name));
-        for (const Attribute *other : kept) {
-            const QByteArrayView otherName = nameOf(*other);
-            if (localOfName(otherName) != localOfName(name) || prefixOfName(otherName).isEmpty())
-                continue;
-            const QByteArray *otherURI = binding(prefixOfName(otherName));
-            if (uri && otherURI && *uri == *otherURI)
-                return true;
-        }
-        return false;
-    }
-
-    void walk(const Node *element, QByteArray *out)
-    {
-        using Omission = vlxXMLDOM::Omission;
-        const QByteArrayView name = bytesOf(element);
-        if (!isQualifiedName(name)) {
-            omit(out, Omission::Element, name, Omission::NotAQualifiedName);
-            return;
-        }
-        const Tree *tree = element->tree;
-        const std::size_t scopeSize = m_scope.size();
-        for (quint32 i = 0; i < element->attributeCount; ++i) {
-            const Attribute &attribute = tree->attributes[element->firstAttribute + i];
-            if (!attribute.isNamespace)
-                continue;
-            QByteArray uri = written(attribute);
-            const bool usable = isUsableDeclaration(declaredPrefixOf(attribute), uri);
-            if (!usable)
-                omit(out, Omission::Declaration, nameOf(attribute), Omission::UnusableNamespace);
-            m_scope.push_back({declaredPrefixOf(attribute), std::move(uri), usable});
-        }
-        const QByteArrayView prefix = prefixOfName(name);
-        if (!prefix.isEmpty() && !binding(prefix)) {
-            omit(out, Omission::Element, name, unboundReason());
-            m_scope.resize(scopeSize);
-            return;
-        }
-        std::vector<const Attribute *> kept;
-        for (quint32 i = 0; i < element->attributeCount; ++i) {
-            const Attribute &attribute = tree->attributes[element->firstAttribute + i];
-            if (attribute.isNamespace)
-                continue;
-            const QByteArrayView attributeName = nameOf(attribute);
-            const QByteArrayView attributePrefix = prefixOfName(attributeName);
-            if (!isQualifiedName(attributeName))
-                omit(out, Omission::Attribute, attributeName, Omission::NotAQualifiedName);
-            else if (!attributePrefix.isEmpty() && !binding(attributePrefix))
-                omit(out, Omission::Attribute, attributeName, unboundReason());
-            else if (!attributePrefix.isEmpty() && repeats(attribute, kept))
-                omit(out, Omission::Attribute, attributeName, Omission::RepeatedAttribute);
-            else
-                kept.push_back(&attribute);
-            m_changes = m_changes || hasNamedReference(valueOf(attribute));
-        }
-
-        if (out) {
-            *out += '<';
-            *out += name;
-            for (quint32 i = 0; i < element->attributeCount; ++i) {
-                const Attribute &attribute = tree->attributes[element->firstAttribute + i];
-                if (attribute.isNamespace
-                    && isUsableDeclaration(declaredPrefixOf(attribute), written(attribute)))
-                    appendAttribute(*out, nameOf(attribute), valueOf(attribute));
-            }
-            if (element == m_top) {
-                for (const Binding &outer : m_outer) {
-                    *out += " xmlns:";
-                    *out += outer.prefix;
-                    *out += "=\"";
-                    *out += outer.written;
-                    *out += '"';
-                }
-            }
-            for (const Attribute *attribute : kept)
-                appendAttribute(*out, nameOf(*attribute), valueOf(*attribute));
-            *out += element->childCount == 0 ? "/>" : ">";
-        }
-        for (quint32 i = 0; i < element->childCount; ++i) {
-            const Node *child = tree->child(element, i);
-            if (child->kind == vlxXMLDOM::Element) {
-                walk(child, out);
-            } else if (child->kind == vlxXMLDOM::EntityReference) {
-                m_changes = true;
-                if (out)
-                    appendResolvedReference(*out, bytesOf(child), false);
-            } else if (child->kind == vlxXMLDOM::ProcessingInstruction
-                       && bytesOf(child).contains(':')) {
-                omit(out, Omission::Instruction, bytesOf(child), Omission::NotAQualifiedName);
-            } else if (out) {
-                writeNode(*out, child);
-            }
-        }
-        if (out && element->childCount != 0) {
-            *out += "</";
-            *out += name;
-            *out += '>';
-        }
-        m_scope.resize(scopeSize);
-    }
-
-    static void appendAttribute(QByteArray &out, QByteArrayView name, QByteArrayView value)
-    {
-        out += ' ';
-        out += name;
-        out += "=\"";
-        appendEscapedAttribute(out, value, true);
-        out += '"';
-    }
-
-    const Node *m_top;
-    QByteArrayView m_own;
-    QByteArray m_ownURI;
-    QList<vlxXMLDOM::Omission> *m_omitted;
-    std::vector<Binding> m_scope; // declarations of the elements from the top to where the walk is
-    std::deque<Binding> m_outer; // bindings from outside, declared on the top element (a deque:
-                                 // binding() hands out pointers into it while it grows)
-    bool m_changes = false;
-    bool m_unusable = false; // the last binding() met a declaration no reader accepts
-};
 
 } // namespace
 
@@ -2007,34 +1655,40 @@ quint64 vlxXMLDOM::documentsParsed()
     return parsedTexts;
 }
 
-QByteArray vlxXMLDOM::standaloneXMLDataOfNode(const vlxXMLNode *handle, const QString &ownPrefix,
-                                              const QString &ownURI, QList<Omission> *omitted)
+namespace {
+
+QList<std::pair<QString, QString>> attributesOf(const vlxXMLNode *handle, bool declarations)
 {
+    QList<std::pair<QString, QString>> attributes;
     const Node *node = toNode(handle);
-    if (!node)
-        return QByteArray();
-    QByteArray out;
-    if (node->kind == EntityReference) {
-        appendResolvedReference(out, bytesOf(node), false);
-        return out;
+    if (!node || node->kind != vlxXMLDOM::Element)
+        return attributes;
+    for (quint32 i = 0; i < node->attributeCount; ++i) {
+        const Attribute &attribute = node->tree->attributes[node->firstAttribute + i];
+        if (attribute.isNamespace == declarations)
+            attributes.append({utf8Text(declarations ? declaredPrefixOf(attribute)
+                                                     : nameOf(attribute)),
+                               decodeAttribute(valueOf(attribute))});
     }
-    if (node->kind == ProcessingInstruction && bytesOf(node).contains(':')) {
-        if (omitted)
-            omitted->append({Omission::Instruction, Omission::NotAQualifiedName,
-                             utf8Text(bytesOf(node))});
-        return out;
-    }
-    if (node->kind != Element)
-        return xmlDataOfNode(handle);
-    const QByteArray own = ownPrefix.toUtf8();
-    const QByteArray ownNamespace = ownURI.isNull() ? QByteArray() : ownURI.toUtf8();
-    return FragmentWriter(node, own, ownNamespace, omitted).write();
+    return attributes;
+}
+
+} // namespace
+
+QList<std::pair<QString, QString>> vlxXMLDOM::attributesOfNode(const vlxXMLNode *node)
+{
+    return attributesOf(node, false);
+}
+
+QList<std::pair<QString, QString>> vlxXMLDOM::namespaceDeclarationsOfNode(const vlxXMLNode *node)
+{
+    return attributesOf(node, true);
 }
 
 QString vlxXMLDOM::namespaceURIOfPrefix(const vlxXMLNode *handle, const QString &prefix)
 {
     if (prefix == u"xml")
-        return QString::fromLatin1(kXMLNamespace);
+        return QStringLiteral("http://www.w3.org/XML/1998/namespace");
     const QByteArray wanted = prefix.toUtf8();
     for (const Node *node = toNode(handle); node && node->kind == Element;
          node = node->parent == kNone ? nullptr : node->tree->node(node->parent)) {
@@ -2051,10 +1705,7 @@ QString vlxXMLDOM::namespaceURIOfNode(const vlxXMLNode *node)
 {
     if (kindOfNode(node) != Element)
         return QString();
-    return namespaceURIOfPrefix(node, utf8Text(prefixOfName(bytesOf(toNode(node)))));
-}
-
-bool vlxXMLDOM::isUsableNamespaceDeclaration(const QString &prefix, const QString &writtenURI)
-{
-    return isUsableDeclaration(prefix.toUtf8(), writtenURI.toUtf8());
+    const QByteArrayView name = bytesOf(toNode(node));
+    const qsizetype colon = name.indexOf(':');
+    return namespaceURIOfPrefix(node, colon < 0 ? QString() : utf8Text(name.first(colon)));
 }

@@ -130,38 +130,18 @@ public:
     // document node this is xmlData().
     static QByteArray xmlDataOfNode(const vlxXMLNode *node);
 
-    // What standaloneXMLDataOfNode leaves out, and why.
-    struct Omission
-    {
-        enum Kind { Element, Attribute, Declaration, Instruction };
-        enum Reason { UnboundPrefix, NotAQualifiedName, RepeatedAttribute, UnusableNamespace };
-        Kind kind;
-        Reason reason;
-        QString name;
-    };
-    // An element and its subtree as UTF-8 XML that reads the same wherever it is written, for
-    // keeping it apart from its document: every namespace prefix it uses without declaring it
-    // inside is declared on it with the URI in scope where it stands (except ownPrefix, which
-    // the writer of the whole document declares with ownURI: where the document bound it to
-    // another URI, that binding comes along; a null ownURI claims the prefix whatever the
-    // document bound it to), and named references other than
-    // the five of XML become their characters, or text when the name is unknown. What no
-    // namespace-aware reader could accept is left out and listed in omitted: an element or
-    // attribute whose prefix is bound nowhere (or to an unusable URI), a name that is not a
-    // qualified name, a declaration no reader accepts, an attribute repeating another one. An
-    // element that needs none of this comes out exactly as xmlDataOfNode writes it.
-    static QByteArray standaloneXMLDataOfNode(const vlxXMLNode *node, const QString &ownPrefix,
-                                              const QString &ownURI, QList<Omission> *omitted);
+    // An element's attributes in document order: names as written, values decoded as
+    // attributeOfNode decodes them (namespace declarations not included).
+    static QList<std::pair<QString, QString>> attributesOfNode(const vlxXMLNode *node);
+    // The namespace declarations an element makes, in document order: the prefix ("" for the
+    // default namespace) and the URI, decoded.
+    static QList<std::pair<QString, QString>> namespaceDeclarationsOfNode(const vlxXMLNode *node);
     // The URI bound to prefix where node stands (the default namespace for ""), decoded, from
     // the declarations of node and its ancestors; a null string when it is bound nowhere.
     static QString namespaceURIOfPrefix(const vlxXMLNode *node, const QString &prefix);
     // The namespace URI of an element's name (see namespaceURIOfPrefix).
     static QString namespaceURIOfNode(const vlxXMLNode *node);
-    // Whether xmlns:prefix="writtenURI" (xmlns="writtenURI" for an empty prefix), the URI as it
-    // stands between the quotes, is a declaration every namespace-aware reader accepts: a prefix
-    // that is a name without colon, only the references XML defines, a URI that parses (and is
-    // absolute for the default namespace), and neither reserved namespace misused.
-    static bool isUsableNamespaceDeclaration(const QString &prefix, const QString &writtenURI);
+
 
     // Text helpers.
     static QString decodeAmpEntities(const QString &text);

@@ -1,5 +1,6 @@
 #include "model/extensionNSRaw.h"
 
+#include "io/KeptElementWriter.h"
 #include "io/vlxXMLDOM.h"
 #include "model/VLXLogic.h"
 #include "model/knownNamespaces.h"
@@ -215,9 +216,9 @@ std::optional<QString> extensionNSRaw::plainChildText(const QString &local) cons
 
 namespace {
 
-QString omissionMessage(const vlxXMLDOM::Omission &omission)
+QString omissionMessage(const KeptElementWriter::Omission &omission)
 {
-    using Omission = vlxXMLDOM::Omission;
+    using Omission = KeptElementWriter::Omission;
     QString what;
     switch (omission.kind) {
     case Omission::Element:
@@ -261,12 +262,12 @@ QString extensionNSRaw::keptTextOfNode(const vlxXMLNode *node)
     QString own = extensionProcessingName();
     if (own.isEmpty() && extensionName() != knownNamespaces::kUserDefined)
         own = extensionName();
-    QList<vlxXMLDOM::Omission> omitted;
-    const QByteArray xml = vlxXMLDOM::standaloneXMLDataOfNode(
-        node, own, wellSupported() ? QString() : DTDURL(), &omitted);
-    for (const vlxXMLDOM::Omission &omission : std::as_const(omitted))
+    QList<KeptElementWriter::Omission> omitted;
+    const QString xml
+        = KeptElementWriter::write(node, own, wellSupported() ? QString() : DTDURL(), &omitted);
+    for (const KeptElementWriter::Omission &omission : std::as_const(omitted))
         recordRepair(omissionMessage(omission));
-    return QString::fromUtf8(xml);
+    return xml;
 }
 
 int extensionNSRaw::parseXMLNodeIfMine(const vlxXMLNode *node)

@@ -143,8 +143,8 @@ protected:
     void setSearchFieldSubindex(int index) { search().fieldSubindex = index; }
     void notifyChanged();
     // An element read from a document as the text to keep: XML that reads the same wherever the
-    // feed writer puts it (vlxXMLDOM::standaloneXMLDataOfNode, with this extension's own prefix
-    // as the one the writer declares). Whatever had to be left out is logged as a repair.
+    // feed writer puts it (KeptElementWriter, with this extension's own prefix as the one the
+    // writer declares). Whatever had to be left out is logged as a repair.
     QString keptTextOfNode(const vlxXMLNode *node);
     // From now on, while the kept text grows only through addParsedElement(), plainChildText()
     // answers from the kept text.

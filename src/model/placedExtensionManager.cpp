@@ -1,5 +1,6 @@
 #include "model/placedExtensionManager.h"
 
+#include "io/KeptElementWriter.h"
 #include "io/vlxXMLDOM.h"
 #include "model/FeedElement.h"
 #include "model/extensionFactory.h"
@@ -191,7 +192,7 @@ void placedExtensionManager::createExtensionWithNamespace(const QString &name, c
     }
     // A declaration no XML reader accepts (an empty or malformed URI, a reserved prefix) would
     // make every feed written with it unreadable; its elements are left to the raw XML rules.
-    if (!vlxXMLDOM::isUsableNamespaceDeclaration(name, dtd))
+    if (!KeptElementWriter::isUsableNamespaceDeclaration(name, dtd))
         return;
     appendListed(makeRaw(name, dtd));
 }
