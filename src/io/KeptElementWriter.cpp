@@ -252,13 +252,15 @@ bool KeptElementWriter::isUsableNamespaceDeclaration(const QString &prefix,
 }
 
 KeptElementWriter::KeptElementWriter(const vlxXMLNode *top, const QString &ownPrefix,
-                                     const QString &ownURI, QList<Omission> *omitted)
-    : m_top(top), m_own(ownPrefix), m_ownURI(ownURI), m_omitted(omitted)
+                                     const QString &ownURI, const KnownURI &knownURI,
+                                     QList<Omission> *omitted)
+    : m_top(top), m_own(ownPrefix), m_ownURI(ownURI), m_knownURI(knownURI), m_omitted(omitted)
 {
 }
 
 QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefix,
-                                 const QString &ownURI, QList<Omission> *omitted)
+                                 const QString &ownURI, const KnownURI &knownURI,
+                                 QList<Omission> *omitted)
 {
     const int kind = vlxXMLDOM::kindOfNode(node);
     if (kind == vlxXMLDOM::EntityReference) {
@@ -281,12 +283,12 @@ QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefi
         own.append(c.unicode() < 0x80 ? char(c.unicode()) : '\x80');
     // Under the own prefix, the document must have meant the writer's namespace.
     if (isPlainElementText(xml, QByteArrayView(own.constData(), own.size()))
-        && (ownURI.isNull() || ownPrefix.isEmpty()
+        && (ownURI.isEmpty() || ownPrefix.isEmpty()
             || vlxXMLDOM::namespaceURIOfPrefix(node, ownPrefix).isNull()
             || vlxXMLDOM::namespaceURIOfPrefix(node, ownPrefix) == ownURI))
         return QString::fromUtf8(xml);
 
-    KeptElementWriter writer(node, ownPrefix, ownURI, omitted);
+    KeptElementWriter writer(node, ownPrefix, ownURI, knownURI, omitted);
     writer.walk(node);
     if (writer.m_outerAt >= 0) {
         QString declarations;
@@ -322,7 +324,7 @@ const QString *KeptElementWriter::binding(const QString &prefix)
         }
     }
     const bool own = !m_own.isEmpty() && prefix == m_own;
-    if (own && m_ownURI.isNull())
+    if (own && m_ownURI.isEmpty())
         return &m_ownURI;
     for (const Binding &outer : m_outer) {
         if (outer.prefix == prefix)
@@ -344,7 +346,14 @@ const QString *KeptElementWriter::binding(const QString &prefix)
             return &m_outer.back().uri;
         }
     }
-    return own ? &m_ownURI : nullptr;
+    if (own)
+        return &m_ownURI;
+    // Bound nowhere: a namespace the program knows under that prefix is declared here too.
+    const QString known = m_knownURI ? m_knownURI(prefix) : QString();
+    if (known.isEmpty() || !isUsableNamespace(prefix, known))
+        return nullptr;
+    m_outer.push_back({prefix, known, true});
+    return &m_outer.back().uri;
 }
 
 void KeptElementWriter::walk(const vlxXMLNode *element)
@@ -424,7 +433,7 @@ void KeptElementWriter::walk(const vlxXMLNode *element)
             appendEscaped(m_out, vlxXMLDOM::resolveReference(vlxXMLDOM::nameOfNode(child)), false);
             break;
         default:
-            m_out += write(child, QString(), QString(), m_omitted);
+            m_out += write(child, QString(), QString(), m_knownURI, m_omitted);
             break;
         }
     }

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 class vlxXMLNode;
@@ -36,13 +37,17 @@ public:
         QString name;
     };
 
+    // For a prefix the document binds nowhere: a URI it is known to stand for, or "".
+    using KnownURI = std::function<QString(const QString &prefix)>;
+
     // The element as text to keep. ownPrefix (may be empty) is the prefix the feed writer
     // declares with ownURI; where the document bound it to another URI, that binding comes
-    // along. With a null ownURI the prefix is the writer's whatever the document bound it to (a
-    // known namespace claims its prefix). Any other node is written as xmlDataOfNode writes it,
-    // a named reference resolved.
+    // along. With an empty ownURI the prefix is the writer's whatever the document bound it to
+    // (a known namespace claims its prefix). A prefix bound nowhere is declared with the URI
+    // knownURI gives for it, if any. Any other node is written as xmlDataOfNode writes it, a
+    // named reference resolved.
     static QString write(const vlxXMLNode *node, const QString &ownPrefix, const QString &ownURI,
-                         QList<Omission> *omitted);
+                         const KnownURI &knownURI, QList<Omission> *omitted);
 
     // Whether xmlns:prefix="writtenURI" (xmlns="writtenURI" for an empty prefix), the URI as it
     // stands between the quotes, is a declaration every namespace-aware reader accepts: a prefix
@@ -64,7 +69,7 @@ private:
     };
 
     KeptElementWriter(const vlxXMLNode *top, const QString &ownPrefix, const QString &ownURI,
-                      QList<Omission> *omitted);
+                      const KnownURI &knownURI, QList<Omission> *omitted);
     void walk(const vlxXMLNode *element);
     const QString *binding(const QString &prefix);
     void omit(Omission::Kind kind, const QString &name, Omission::Reason reason);
@@ -72,6 +77,7 @@ private:
     const vlxXMLNode *m_top;
     QString m_own;
     QString m_ownURI;
+    const KnownURI &m_knownURI;
     QList<Omission> *m_omitted;
     QString m_out;
     qsizetype m_outerAt = -1; // where the declarations from outside go into the top's start tag

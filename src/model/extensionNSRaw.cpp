@@ -3,6 +3,7 @@
 #include "io/KeptElementWriter.h"
 #include "io/vlxXMLDOM.h"
 #include "model/VLXLogic.h"
+#include "model/extensionSettings.h"
 #include "model/knownNamespaces.h"
 #include "model/rawXMLText.h"
 
@@ -258,13 +259,18 @@ QString extensionNSRaw::keptTextOfNode(const vlxXMLNode *node)
 {
     // The writer declares the extension's own prefix; a known namespace's elements are its own
     // whatever URI the document gave their prefix (they are written under the canonical one).
-    // The user-defined extension declares nothing.
+    // The user-defined extension declares nothing. A prefix the document left undeclared keeps
+    // the namespace the program knows under it, as the extension managers repair it.
     QString own = extensionProcessingName();
     if (own.isEmpty() && extensionName() != knownNamespaces::kUserDefined)
         own = extensionName();
+    const auto knownURI = [](const QString &prefix) {
+        const std::optional<KnownNamespace> ns = knownNamespaces::fromPrefix(prefix);
+        return ns ? knownNamespaces::uri(*ns) : extensionSettings::registeredURI(prefix);
+    };
     QList<KeptElementWriter::Omission> omitted;
-    const QString xml
-        = KeptElementWriter::write(node, own, wellSupported() ? QString() : DTDURL(), &omitted);
+    const QString xml = KeptElementWriter::write(node, own, wellSupported() ? QString() : DTDURL(),
+                                                 knownURI, &omitted);
     for (const KeptElementWriter::Omission &omission : std::as_const(omitted))
         recordRepair(omissionMessage(omission));
     return xml;

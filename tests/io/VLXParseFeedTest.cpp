@@ -3,6 +3,7 @@
 
 #include "io/VLXParseFeed.h"
 
+#include "FeedReadTest.h"
 #include "common/TestSupport.h"
 #include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
@@ -21,46 +22,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-class VLXParseFeedRead : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
-        alerts = ScriptedAlertService::install();
-    }
-    void TearDown() override { AlertService::setInstance(nullptr); }
-
-    // Decodes, checks and reads a file of tests/data/feeds; answers the read's status.
-    int open(const char *name)
-    {
-        text = VLXParseFeed::stringFromXMLData(
-            TestSupport::readData(u"feeds/"_s + QLatin1String(name)));
-        return read(text);
-    }
-    int read(const QString &feedText)
-    {
-        parser = std::make_unique<VLXParseFeed>();
-        const int check = parser->isItAFeed(feedText);
-        if (check != 0)
-            return 100 + check;
-        return parser->parseFeed(feedText, u"base"_s, nullptr);
-    }
-    VLXFeed &feed() { return *parser->feed(); }
-    VLXItems &item(int i) { return *parser->feed()->itemAtIndex(i); }
-    bool hasRepair(const FeedElement &element, const QString &text)
-    {
-        return element.errorList().contains(FeedElement::makeEntry(FeedElement::kAutomaticRepair, text));
-    }
-
-    std::shared_ptr<ScriptedAlertService> alerts;
-    std::unique_ptr<VLXParseFeed> parser;
-    QString text;
-};
-
-} // namespace
+using VLXParseFeedRead = FeedReadTest;
 
 TEST_F(VLXParseFeedRead, StatusCodesOfTheRead)
 {

@@ -7,6 +7,8 @@
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerChannel.h"
+#include "model/extensionManagerImage.h"
+#include "model/extensionManagerItem.h"
 #include "platform/Clock.h"
 
 #include <QTimeZone>
@@ -283,6 +285,29 @@ TEST_F(VLXRSSWriterTest, NamespacesOfExtensionsInUse)
     EXPECT_TRUE(
         xml.contains(QLatin1String("\n<rss xmlns:ex=\"http://example.com/ns\" version=\"2.0\">\n")))
         << xml.toStdString();
+
+    // Elements the image and the items keep are written under the rss element too: a namespace
+    // they hold and the channel does not is declared after the channel's; a prefix only once.
+    feed.XMLExtensions()->createExtensionWithNamespace(QStringLiteral("ex"),
+                                                       QStringLiteral("http://example.com/ns"));
+    auto first = item(QStringLiteral("one"));
+    first->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("geo"),
+                                                         QStringLiteral("urn:geo"));
+    first->XMLExtensions()->setITunesExtensionUsed(true);
+    feed.addItem(first);
+    auto second = item(QStringLiteral("two"));
+    second->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("geo"),
+                                                          QStringLiteral("urn:other"));
+    feed.addItem(second);
+    feed.image()->XMLExtensions()->setDublinCoreExtensionUsed(true);
+    EXPECT_TRUE(feed.buildXML().contains(QLatin1String(
+        "\n<rss xmlns:ex=\"http://example.com/ns\" "
+        "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+        "xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" xmlns:geo=\"urn:geo\" "
+        "version=\"2.0\">\n")))
+        << feed.buildXML().toStdString();
+    // Only the items written count.
+    EXPECT_FALSE(feed.buildXML(false, true, -1).contains(QLatin1String("xmlns:itunes")));
 }
 
 TEST_F(VLXRSSWriterTest, EscapersAgreeWithTheSharedOnes)

@@ -197,6 +197,38 @@ TEST(vlxXMLDOMNavigation, NamesKeepTheirPrefixDeclaredOrNot)
     EXPECT_FALSE(dom.nodeNamed(u("rss"), K::Comment, nullptr));
 }
 
+TEST(vlxXMLDOMNavigation, NamespacesAreFoundWhereTheyAreDeclared)
+{
+    vlxXMLDOM dom(u("<r xmlns='urn:d' xmlns:a='urn:a&amp;1'><s xmlns:b='urn:b' b:x='1' y='&eacute;'>"
+                    "<a:t/><zz:u/></s></r>"));
+    ASSERT_TRUE(dom.xmlTree());
+    const vlxXMLNode *s = vlxXMLDOM::nodeAtIndex(0, root(dom, "r"));
+    const vlxXMLNode *t = vlxXMLDOM::nodeAtIndex(0, s);
+    EXPECT_EQ(vlxXMLDOM::namespaceURIOfNode(t), u("urn:a&1"));
+    EXPECT_EQ(vlxXMLDOM::namespaceURIOfPrefix(t, u("b")), u("urn:b"));
+    EXPECT_EQ(vlxXMLDOM::namespaceURIOfPrefix(t, QString()), u("urn:d"));
+    EXPECT_EQ(vlxXMLDOM::namespaceURIOfPrefix(t, u("xml")), u("http://www.w3.org/XML/1998/namespace"));
+    EXPECT_TRUE(vlxXMLDOM::namespaceURIOfNode(vlxXMLDOM::nodeAtIndex(1, s)).isNull());
+    EXPECT_TRUE(vlxXMLDOM::namespaceURIOfPrefix(root(dom, "r"), u("b")).isNull());
+    using Pairs = QList<std::pair<QString, QString>>;
+    EXPECT_EQ(vlxXMLDOM::namespaceDeclarationsOfNode(s), (Pairs {{u("b"), u("urn:b")}}));
+    EXPECT_EQ(vlxXMLDOM::namespaceDeclarationsOfNode(root(dom, "r")),
+              (Pairs {{QString(), u("urn:d")}, {u("a"), u("urn:a&1")}}));
+    EXPECT_EQ(vlxXMLDOM::attributesOfNode(s), (Pairs {{u("b:x"), u("1")}, {u("y"), u("é")}}));
+}
+
+TEST(vlxXMLDOMText, CharacterReferencesFrom128To159ReadAsWindows1252)
+{
+    // As every browser shows them; a C1 character written as such stays what it is.
+    vlxXMLDOM dom(u("<r><a>It&#146;s &#128;5&#x99;</a><b>\u0092</b><c>&#160;&#x2019;</c></r>"));
+    ASSERT_TRUE(dom.xmlTree());
+    const vlxXMLNode *r = root(dom, "r");
+    EXPECT_EQ(vlxXMLDOM::descriptionOfChildAtIndex(0, r), u("It\u2019s \u20AC5\u2122"));
+    EXPECT_EQ(vlxXMLDOM::descriptionOfChildAtIndex(1, r), QString(QChar(0x92)));
+    EXPECT_EQ(vlxXMLDOM::descriptionOfChildAtIndex(2, r), u("\u00A0\u2019"));
+    EXPECT_EQ(vlxXMLDOM::resolveReference(u("#146")), u("\u2019"));
+}
+
 TEST(vlxXMLDOMNavigation, KindsCountsAndMissingNodes)
 {
     vlxXMLDOM dom(u("<?xml version=\"1.0\"?>\n<!--top-->\n<r>\n  <a x=\"1\">t<b/><c/></a>\n"

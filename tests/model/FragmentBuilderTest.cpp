@@ -140,3 +140,18 @@ TEST(XMLEscaping, NumericReferencesDecodeOnlyLegalSmallCharacters)
     EXPECT_EQ(VLXLogic::decodeNumericEncodedCharacters(QStringLiteral("&#38;#65;")),
               QStringLiteral("&#65;"));
 }
+
+TEST(XMLEscaping, NumericReferencesReadAsHTMLReadsThem)
+{
+    // 128 to 159 are the windows-1252 characters browsers show, not C1 controls; the five that
+    // windows-1252 leaves undefined stand for themselves.
+    EXPECT_EQ(VLXLogic::decodeNumericEncodedCharacters(QStringLiteral("&#146;&#128;&#x99;&#129;")),
+              QString::fromUtf8("\u2019\u20AC\u2122") + QChar(0x81));
+    // In text holding HTML, references to markup characters stay as written: decoded, "&#38;lt;"
+    // would read as a "<".
+    EXPECT_EQ(VLXLogic::decodeNumericEncodedCharactersInHTML(
+                  QStringLiteral("&#38;lt; &#60;b&#62; &#34;&#39; &#x26; &#233; &#150;")),
+              QString::fromUtf8("&#38;lt; &#60;b&#62; &#34;&#39; &#x26; \u00E9 \u2013"));
+    EXPECT_EQ(VLXLogic::decodeNumericEncodedCharacters(QStringLiteral("&#38;lt; &#60;")),
+              QStringLiteral("&lt; <"));
+}

@@ -35,8 +35,11 @@ TEST_F(extensionManagerImageTest, OtherKnownNamespacesAreKeptAsUserDefinedXML)
         manager.parseXMLNodeIfMine(node, image);
     EXPECT_FALSE(manager.iTunesExtensionUsed());
     EXPECT_EQ(image.repairCount(), 2);
+    // Kept apart from the document, they carry the namespace the repair gave their prefix.
     EXPECT_EQ(manager.unknownExtension()->rawXML(),
-              QStringLiteral("<itunes:image>i</itunes:image><itunes:x>x</itunes:x>"));
+              QStringLiteral("<itunes:image xmlns:itunes=\"%1\">i</itunes:image>"
+                             "<itunes:x xmlns:itunes=\"%1\">x</itunes:x>")
+                  .arg(QStringLiteral("http://www.itunes.com/dtds/podcast-1.0.dtd")));
 }
 
 TEST_F(extensionManagerImageTest, DeclaredOtherNamespaceGetsItsOwnListedExtension)

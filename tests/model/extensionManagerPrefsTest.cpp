@@ -56,7 +56,8 @@ TEST_F(extensionManagerPrefsTest, ParsesWithoutRepairs)
         manager.parseXMLNodeIfMine(node, owner);
     EXPECT_EQ(owner.repairCount(), 0);
     EXPECT_EQ(manager.buildXML(QString()),
-              QStringLiteral("<geo:lat>1</geo:lat>\n<itunes:author>a</itunes:author>\n"));
+              QStringLiteral("<geo:lat>1</geo:lat>\n<itunes:author xmlns:itunes=\"http://"
+                             "www.itunes.com/dtds/podcast-1.0.dtd\">a</itunes:author>\n"));
 }
 
 TEST_F(extensionManagerPrefsTest, InheritsTheRaisingOperations)

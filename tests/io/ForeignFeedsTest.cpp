@@ -1,0 +1,155 @@
+// Feeds as other programs write them: RSS 1.0 under prefixes, extension elements pointing at
+// resources with RDF attributes, namespaces declared below the root, Atom text constructs with
+// markup, HTML with references that browsers read their own way. Each must read into the right
+// model values, and what is written from it must be XML every namespace-aware reader accepts.
+
+#include "FeedReadTest.h"
+#include "common/StrictXML.h"
+#include "model/VLXImage.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerItem.h"
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kRDF = u"http://www.w3.org/1999/02/22-rdf-syntax-ns#"_s;
+
+class ForeignFeeds : public FeedReadTest
+{
+protected:
+    // Reads the file, expecting success, and checks what the writer makes of it.
+    void openWritable(const char *name)
+    {
+        ASSERT_EQ(open(name), 0);
+        EXPECT_EQ(StrictXML::problem(feed().buildXML().toUtf8()).toStdString(), "");
+    }
+    static QString listedXML(const baseExtensionManager &manager, const QString &name)
+    {
+        for (const auto &listed : manager.notWellSupportedArray()) {
+            if (listed->extensionName() == name)
+                return listed->rawXML();
+        }
+        return u"(none)"_s;
+    }
+};
+
+} // namespace
+
+TEST_F(ForeignFeeds, RSS10ElementsAreReadByTheirNamespaceUnderAnyPrefix)
+{
+    openWritable("rss10-prefixed.xml");
+    EXPECT_EQ(feed().title(), u"Prefixed channel"_s);
+    EXPECT_EQ(feed().link(), u"http://example.com/prefixed/"_s);
+    EXPECT_EQ(feed().descriptionElement(), u"Every RSS 1.0 element carries a prefix"_s);
+    EXPECT_EQ(feed().image()->URL(), u"http://example.com/prefixed/logo.png"_s);
+    EXPECT_EQ(feed().image()->title(), u"Prefixed logo"_s);
+    ASSERT_EQ(feed().countOfItems(), 2);
+    EXPECT_EQ(item(0).title(), u"First prefixed item"_s);
+    EXPECT_EQ(item(0).link(), u"http://example.com/prefixed/1"_s);
+    EXPECT_EQ(item(0).descriptionElement(), u"One"_s);
+    EXPECT_EQ(item(0).pubDate(), u"Wed, 01 May 2024 10:00:00 +0000"_s); // from dc:date
+    EXPECT_EQ(item(1).title(), u"Second prefixed item"_s);
+    // The rss and rdf prefixes stand for the formats, not for extensions: the references left
+    // under them (the channel's image reference) go as their unprefixed twins do.
+    EXPECT_EQ(feed().XMLExtensions()->namespaceDelecrations(),
+              u"xmlns:dc=\"http://purl.org/dc/elements/1.1/\""_s);
+    EXPECT_TRUE(feed().XMLExtensions()->notWellSupportedArray().isEmpty());
+    EXPECT_FALSE(feed().XMLExtensions()->unknownExtensionUsed());
+
+    // The root under another prefix of the RDF namespace reads too.
+    EXPECT_EQ(read(u"<?xml version=\"1.0\"?><RDF:RDF xmlns:RDF=\"%1\" "
+                   u"xmlns=\"http://purl.org/rss/1.0/\"><channel><title>t</title></channel>"
+                   u"</RDF:RDF>"_s.arg(kRDF)),
+              0);
+    EXPECT_EQ(feed().title(), u"t"_s);
+}
+
+TEST_F(ForeignFeeds, DocumentsWithoutAChannelAreRefusedNeverReadEmpty)
+{
+    const QString rdf = u"<?xml version=\"1.0\"?><rdf:RDF xmlns:rdf=\"%1\" %2>%3</rdf:RDF>"_s;
+    // Items without a channel.
+    EXPECT_EQ(read(rdf.arg(kRDF, u"xmlns=\"http://purl.org/rss/1.0/\""_s,
+                           u"<item><title>i</title></item>"_s)),
+              4);
+    // A channel under a prefix that stands for another namespace is no channel.
+    EXPECT_EQ(read(rdf.arg(kRDF, u"xmlns:x=\"urn:other\""_s,
+                           u"<x:channel><x:title>t</x:title></x:channel>"_s)),
+              4);
+    // An rss root under a prefix bound to nothing is not the rss root.
+    EXPECT_EQ(read(u"<?xml version=\"1.0\"?><rss:rss version=\"2.0\"><rss:channel><rss:title>t"
+                   u"</rss:title></rss:channel></rss:rss>"_s),
+              4);
+}
+
+TEST_F(ForeignFeeds, KeptXMLCarriesTheNamespacesItUses)
+{
+    openWritable("rss10-rdf-attributes.xml");
+    const QString rdf = u"xmlns:rdf=\"%1\""_s.arg(kRDF);
+    EXPECT_EQ(listedXML(*feed().XMLExtensions(), u"admin"_s),
+              u"<admin:generatorAgent %1 rdf:resource=\"http://example.com/generator/\"/>"
+              u"<admin:errorReportsTo %1 rdf:resource=\"mailto:x@example.com\"/>"_s.arg(rdf));
+    ASSERT_EQ(feed().countOfItems(), 1);
+    EXPECT_TRUE(item(0).XMLExtensions()->dublinCoreExtension()->rawXML().startsWith(
+        u"<dc:subject %1>\n    <rdf:Bag>"_s.arg(rdf)));
+
+    // Declared on the channel or the item instead of the root, or declared nowhere.
+    openWritable("rss20-scoped-namespaces.xml");
+    EXPECT_EQ(feed().XMLExtensions()->unknownExtension()->rawXML(),
+              u"<foaf:maker xmlns:foaf=\"http://xmlns.com/foaf/0.1/\">\n"
+              u"    <foaf:Person foaf:name=\"Ann\"/>\n</foaf:maker>"_s);
+    ASSERT_EQ(feed().countOfItems(), 1);
+    const extensionManagerItem &extensions = *item(0).XMLExtensions();
+    EXPECT_EQ(extensions.unknownExtension()->rawXML(),
+              u"<itm:rating xmlns:itm=\"http://example.com/ns/item\" itm:scale=\"5\">4</itm:rating>"
+              u"<note>kept</note>"_s);
+    EXPECT_EQ(extensions.unknownExtension()->errorList(),
+              QStringList {u"Automatic Repair::Removed the attribute nowhere:kind from the kept "
+                           u"XML: its namespace prefix is declared nowhere in the feed"_s});
+    EXPECT_EQ(listedXML(extensions, u"geo"_s),
+              u"<geo:point>\n    <geo:lat>52.5</geo:lat>\n</geo:point>"_s);
+    EXPECT_EQ(extensions.parseXMLRepairCount(), 2); // <nowhere:long> is gone as well
+}
+
+TEST_F(ForeignFeeds, AtomTextWithMarkupKeepsItsTextOrItsMarkup)
+{
+    openWritable("atom10-xhtml-text.xml");
+    // Titles: the text, markup removed, white space collapsed.
+    EXPECT_EQ(feed().title(), u"Example Atom feed"_s);
+    // Description-like fields: the markup inside the XHTML div.
+    EXPECT_EQ(feed().descriptionElement(), u"A <em>subtitle</em> with markup"_s);
+    EXPECT_EQ(feed().copyright(), u"© 2024 <a href=\"http://example.com/\">Example</a>"_s);
+    // An alternate link to an XHTML page is the page link, for the feed and its entries.
+    EXPECT_EQ(feed().link(), u"http://example.com/xhtml/"_s);
+    ASSERT_EQ(feed().countOfItems(), 2);
+    EXPECT_EQ(item(0).title(), u"Entry with XHTML title"_s);
+    EXPECT_EQ(item(0).link(), u"http://example.com/xhtml/1"_s);
+    EXPECT_EQ(item(0).descriptionElement(), u"<p>Summary <strong>with</strong> markup</p>"_s);
+    EXPECT_EQ(item(1).title(), u"Inline markup in a title"_s);
+    EXPECT_EQ(item(1).descriptionElement(), u"Inline <b>bold</b> text"_s);
+
+    openWritable("atom03-modes.xml");
+    EXPECT_EQ(feed().title(), u"Base64 feed title"_s);
+    EXPECT_EQ(feed().descriptionElement(), u"An <em>escaped</em> tagline"_s);
+    ASSERT_EQ(feed().countOfItems(), 3);
+    EXPECT_EQ(item(0).title(), u"Échelle – base64"_s);
+    EXPECT_EQ(item(0).descriptionElement(), u"<p>Base64 <b>summary</b></p>"_s);
+    EXPECT_EQ(item(1).title(), u"Inline XML title"_s);
+    EXPECT_EQ(item(1).descriptionElement(), u"Escaped <i>summary</i>"_s);
+    EXPECT_EQ(item(2).descriptionElement(), u"<p>An <i>XML</i> summary</p>"_s);
+}
+
+TEST_F(ForeignFeeds, NumericReferencesReadAsBrowsersReadThem)
+{
+    openWritable("html-references.xml");
+    // 128 to 159 are the windows-1252 characters, in the XML and when escaped once more.
+    EXPECT_EQ(feed().title(), u"It’s €5 – references"_s);
+    ASSERT_EQ(feed().countOfItems(), 2);
+    EXPECT_EQ(item(0).title(), u"Don’t panic"_s);
+    EXPECT_EQ(item(1).title(), u"Escaped twice: ’"_s);
+    // In HTML a reference to a markup character is that character as text: it stays.
+    EXPECT_EQ(feed().descriptionElement(), u"Prices in € &#38;lt; 10"_s);
+    EXPECT_EQ(item(0).descriptionElement(),
+              u"<p>It’s €5, and 4 &#38;lt; 5 &#38;amp; &#60;b&#62;</p>"_s);
+    EXPECT_EQ(item(1).descriptionElement(), u"<p>Café – &#38;lt;tag&#38;gt;</p>"_s);
+}
