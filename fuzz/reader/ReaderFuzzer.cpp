@@ -6,7 +6,8 @@
 //     -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link,address,undefined \
 //     -DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link,address,undefined
 //   cmake --build build-fuzz --target fuzz_reader
-//   build-fuzz/fuzz/reader/fuzz_reader -max_len=16384 -timeout=20 corpus tests/data/feeds
+//   build-fuzz/fuzz/reader/fuzz_reader -max_len=16384 -timeout=20 -dict=fuzz/feeds.dict \
+//     work-corpus fuzz/reader/corpus tests/data/feeds
 
 #include "io/VLXParseFeed.h"
 #include "platform/AlertService.h"

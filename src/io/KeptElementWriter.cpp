@@ -27,39 +27,31 @@ QString localOf(const QString &name)
 // comes out byte for byte as it did before.
 void appendEscaped(QString &out, QStringView text, bool attribute)
 {
+    struct Escape
+    {
+        char16_t character;
+        QLatin1StringView entity;
+        bool inAttributesOnly;
+    };
+    static const Escape escapes[] = {
+        {u'&', QLatin1StringView("&amp;"), false},  {u'<', QLatin1StringView("&lt;"), false},
+        {u'>', QLatin1StringView("&gt;"), false},   {u'\r', QLatin1StringView("&#13;"), false},
+        {u'"', QLatin1StringView("&quot;"), true},  {u'\n', QLatin1StringView("&#10;"), true},
+        {u'\t', QLatin1StringView("&#9;"), true},
+    };
     qsizetype plain = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        QLatin1StringView entity;
-        switch (text[i].unicode()) {
-        case u'&':
-            entity = QLatin1StringView("&amp;");
-            break;
-        case u'<':
-            entity = QLatin1StringView("&lt;");
-            break;
-        case u'>':
-            entity = QLatin1StringView("&gt;");
-            break;
-        case u'\r':
-            entity = QLatin1StringView("&#13;");
-            break;
-        case u'"':
-            entity = attribute ? QLatin1StringView("&quot;") : QLatin1StringView();
-            break;
-        case u'\n':
-            entity = attribute ? QLatin1StringView("&#10;") : QLatin1StringView();
-            break;
-        case u'\t':
-            entity = attribute ? QLatin1StringView("&#9;") : QLatin1StringView();
-            break;
-        default:
+        const char16_t c = text[i].unicode();
+        if (c > u'>')
+            continue;
+        for (const Escape &escape : escapes) {
+            if (escape.character != c || (escape.inAttributesOnly && !attribute))
+                continue;
+            out += text.sliced(plain, i - plain);
+            out += escape.entity;
+            plain = i + 1;
             break;
         }
-        if (entity.isEmpty())
-            continue;
-        out += text.sliced(plain, i - plain);
-        out += entity;
-        plain = i + 1;
     }
     out += text.sliced(plain);
 }

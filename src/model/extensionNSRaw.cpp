@@ -219,38 +219,19 @@ namespace {
 
 QString omissionMessage(const KeptElementWriter::Omission &omission)
 {
-    using Omission = KeptElementWriter::Omission;
-    QString what;
-    switch (omission.kind) {
-    case Omission::Element:
-        what = QStringLiteral("the element <%1>");
-        break;
-    case Omission::Attribute:
-        what = QStringLiteral("the attribute %1");
-        break;
-    case Omission::Declaration:
-        what = QStringLiteral("the namespace declaration %1");
-        break;
-    case Omission::Instruction:
-        what = QStringLiteral("the processing instruction <?%1?>");
-        break;
-    }
-    QString why;
-    switch (omission.reason) {
-    case Omission::UnboundPrefix:
-        why = QStringLiteral("its namespace prefix is declared nowhere in the feed");
-        break;
-    case Omission::NotAQualifiedName:
-        why = QStringLiteral("its name is no valid qualified name");
-        break;
-    case Omission::RepeatedAttribute:
-        why = QStringLiteral("the element already has that attribute in that namespace");
-        break;
-    case Omission::UnusableNamespace:
-        why = QStringLiteral("XML readers do not accept its namespace URI");
-        break;
-    }
-    return QStringLiteral("Removed %1 from the kept XML: %2").arg(what.arg(omission.name), why);
+    // Indexed by Omission::Kind and Omission::Reason.
+    static const char *const what[] = {"the element <%1>", "the attribute %1",
+                                       "the namespace declaration %1",
+                                       "the processing instruction <?%1?>"};
+    static const char *const why[] = {
+        "its namespace prefix is declared nowhere in the feed",
+        "its name is no valid qualified name",
+        "the element already has that attribute in that namespace",
+        "XML readers do not accept its namespace URI",
+    };
+    return QStringLiteral("Removed %1 from the kept XML: %2")
+        .arg(QString::fromLatin1(what[omission.kind]).arg(omission.name),
+             QString::fromLatin1(why[omission.reason]));
 }
 
 } // namespace
