@@ -227,7 +227,11 @@ bool KeptElementWriter::isUsableNamespace(const QString &prefix, const QString &
         return false;
     if (uri.isEmpty())
         return prefix.isEmpty(); // xmlns="" takes the default namespace away; a prefix cannot
-    xmlURIPtr parsed = xmlParseURI(uri.toUtf8().constData());
+    // libxml2 checks the URI with each ampersand in the form it keeps it in, "&#38;": a "#"
+    // more, which can make the URI invalid there (two fragments).
+    QByteArray checked = uri.toUtf8();
+    checked.replace("&", "&#38;");
+    xmlURIPtr parsed = xmlParseURI(checked.constData());
     if (!parsed)
         return false;
     const bool absolute = parsed->scheme != nullptr;
