@@ -34,9 +34,9 @@ void appendEscaped(QString &out, QStringView text, bool attribute)
         bool inAttributesOnly;
     };
     static const Escape escapes[] = {
-        {u'&', QLatin1StringView("&amp;"), false},  {u'<', QLatin1StringView("&lt;"), false},
-        {u'>', QLatin1StringView("&gt;"), false},   {u'\r', QLatin1StringView("&#13;"), false},
-        {u'"', QLatin1StringView("&quot;"), true},  {u'\n', QLatin1StringView("&#10;"), true},
+        {u'&', QLatin1StringView("&amp;"), false}, {u'<', QLatin1StringView("&lt;"), false},
+        {u'>', QLatin1StringView("&gt;"), false},  {u'\r', QLatin1StringView("&#13;"), false},
+        {u'"', QLatin1StringView("&quot;"), true}, {u'\n', QLatin1StringView("&#10;"), true},
         {u'\t', QLatin1StringView("&#9;"), true},
     };
     qsizetype plain = 0;
@@ -219,7 +219,8 @@ bool KeptElementWriter::isQualifiedName(const QString &name)
 
 bool KeptElementWriter::isUsableNamespace(const QString &prefix, const QString &uri)
 {
-    if (prefix == u"xmlns" || (!prefix.isEmpty() && !isQualifiedName(QStringLiteral("a:") + prefix)))
+    if (prefix == u"xmlns"
+        || (!prefix.isEmpty() && !isQualifiedName(QStringLiteral("a:") + prefix)))
         return false;
     if (prefix == u"xml")
         return uri == kXMLNamespace;
@@ -266,8 +267,8 @@ QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefi
     }
     if (kind == vlxXMLDOM::ProcessingInstruction && vlxXMLDOM::nameOfNode(node).contains(u':')) {
         if (omitted)
-            omitted->append({Omission::Instruction, Omission::NotAQualifiedName,
-                             vlxXMLDOM::nameOfNode(node)});
+            omitted->append(
+                {Omission::Instruction, Omission::NotAQualifiedName, vlxXMLDOM::nameOfNode(node)});
         return QString();
     }
     const QByteArray xml = vlxXMLDOM::xmlDataOfNode(node);

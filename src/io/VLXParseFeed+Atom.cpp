@@ -95,8 +95,7 @@ QString innerXML(const vlxXMLNode *node)
             continue;
         ++elements;
         if (lowerName(child) == u"div"
-            && (xhtml
-                || vlxXMLDOM::namespaceURIOfNode(child) == u"http://www.w3.org/1999/xhtml"))
+            && (xhtml || vlxXMLDOM::namespaceURIOfNode(child) == u"http://www.w3.org/1999/xhtml"))
             holder = child;
     }
     if (!xhtml && elements != 1)

@@ -35,10 +35,10 @@ QString rssName(const vlxXMLNode *node, const QString &lowerName)
     if (colon < 0)
         return lowerName;
     return isRSSNamespace(vlxXMLDOM::namespaceURIOfNode(node)) ? lowerName.sliced(colon + 1)
-                                                                : QString();
+                                                               : QString();
 }
 
-template <typename Read> void forEachRSSChild(const vlxXMLNode *node, Read &&read)
+template<typename Read> void forEachRSSChild(const vlxXMLNode *node, Read &&read)
 {
     forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
         read(child, rssName(child, name));

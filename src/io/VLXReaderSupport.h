@@ -91,8 +91,8 @@ inline const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const QSt
                                   QStringList (*declarationsOf)(const QString &),
                                   const QString &source)
 {
-    return openFeed(dom, feed, dom.nodeNamed(rootName, vlxXMLDOM::Element, nullptr),
-                    declarationsOf, source);
+    return openFeed(dom, feed, dom.nodeNamed(rootName, vlxXMLDOM::Element, nullptr), declarationsOf,
+                    source);
 }
 
 // Numeric references that came through escaped become characters.

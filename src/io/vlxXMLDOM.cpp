@@ -1666,9 +1666,9 @@ QList<std::pair<QString, QString>> attributesOf(const vlxXMLNode *handle, bool d
     for (quint32 i = 0; i < node->attributeCount; ++i) {
         const Attribute &attribute = node->tree->attributes[node->firstAttribute + i];
         if (attribute.isNamespace == declarations)
-            attributes.append({utf8Text(declarations ? declaredPrefixOf(attribute)
-                                                     : nameOf(attribute)),
-                               decodeAttribute(valueOf(attribute))});
+            attributes.append(
+                {utf8Text(declarations ? declaredPrefixOf(attribute) : nameOf(attribute)),
+                 decodeAttribute(valueOf(attribute))});
     }
     return attributes;
 }

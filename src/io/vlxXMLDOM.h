@@ -142,7 +142,6 @@ public:
     // The namespace URI of an element's name (see namespaceURIOfPrefix).
     static QString namespaceURIOfNode(const vlxXMLNode *node);
 
-
     // Text helpers.
     static QString decodeAmpEntities(const QString &text);
     // One reference (the text between "&" and ";"): a table entity, "#x" hexadecimal or "#"

@@ -248,8 +248,8 @@ QString VLXLogic::decodeNumericReferences(const QString &text, bool html)
             }
             // In HTML a reference to "&", "<", ">" or a quote is that character as text; decoded,
             // it would become markup (the reference to "&" followed by "lt;" would show as "<").
-            const bool markup = value == '&' || value == '<' || value == '>' || value == '"'
-                || value == '\'';
+            const bool markup
+                = value == '&' || value == '<' || value == '>' || value == '"' || value == '\'';
             if (ok && value <= 255 && isLegalXMLCharacter(value) && !(html && markup)) {
                 out.replace(at, distance + 1, QChar(char16_t(XMLentities::htmlCharacter(value))));
                 next = at + 1;

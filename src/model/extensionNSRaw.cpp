@@ -220,9 +220,9 @@ namespace {
 QString omissionMessage(const KeptElementWriter::Omission &omission)
 {
     // Indexed by Omission::Kind and Omission::Reason.
-    static const char *const what[] = {"the element <%1>", "the attribute %1",
-                                       "the namespace declaration %1",
-                                       "the processing instruction <?%1?>"};
+    static const char *const what[]
+        = {"the element <%1>", "the attribute %1", "the namespace declaration %1",
+           "the processing instruction <?%1?>"};
     static const char *const why[] = {
         "its namespace prefix is declared nowhere in the feed",
         "its name is no valid qualified name",

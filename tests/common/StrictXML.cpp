@@ -34,8 +34,8 @@ QString StrictXML::problem(const QByteArray &document)
     const xmlStructuredErrorFunc previousHandler = xmlStructuredError;
     void *const previousContext = xmlStructuredErrorContext;
     xmlSetStructuredErrorFunc(&complaints, collect);
-    xmlDocPtr doc = xmlCtxtReadMemory(context, document.constData(), int(document.size()),
-                                      nullptr, "UTF-8", XML_PARSE_NONET);
+    xmlDocPtr doc = xmlCtxtReadMemory(context, document.constData(), int(document.size()), nullptr,
+                                      "UTF-8", XML_PARSE_NONET);
     const bool wellFormed = context->wellFormed != 0 && context->nsWellFormed != 0;
     xmlSetStructuredErrorFunc(previousContext, previousHandler);
     xmlFreeDoc(doc);

@@ -47,14 +47,14 @@ protected:
                   const QString &ownURI = QString())
     {
         omitted.clear();
-        const QString text = KeptElementWriter::write(kept(document), own, ownURI, knownURI,
-                                                      &omitted);
+        const QString text
+            = KeptElementWriter::write(kept(document), own, ownURI, knownURI, &omitted);
         // Under a root that declares the own prefix, as the feed writer's rss element does.
         const QString declaration = own.isEmpty()
             ? QString()
             : QStringLiteral(" xmlns:%1=\"%2\"").arg(own, ownURI.isEmpty() ? u"urn:own"_s : ownURI);
-        const QString problem = StrictXML::problem(
-            QStringLiteral("<rss%1>%2</rss>").arg(declaration, text).toUtf8());
+        const QString problem
+            = StrictXML::problem(QStringLiteral("<rss%1>%2</rss>").arg(declaration, text).toUtf8());
         EXPECT_EQ(problem.toStdString(), "") << text.toStdString();
         return text;
     }
@@ -77,19 +77,21 @@ TEST_F(KeptElementWriterTest, ElementsNeedingNothingComeOutAsTheTreeWritesThem)
         "&lt;away&gt;<geo:empty/><![CDATA[x<y]]><!-- c --></geo:place></target></rss>");
     const QString text = write(document, u"geo"_s, u"urn:geo"_s);
     EXPECT_EQ(text, QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(kept(document))));
-    EXPECT_EQ(text, QStringLiteral("<geo:place a=\"1&amp;2 &quot;q&quot;\">Home &amp; &lt;away&gt;"
-                                   "<geo:empty/><![CDATA[x<y]]><!-- c --></geo:place>"));
+    EXPECT_EQ(text,
+              QStringLiteral("<geo:place a=\"1&amp;2 &quot;q&quot;\">Home &amp; &lt;away&gt;"
+                             "<geo:empty/><![CDATA[x<y]]><!-- c --></geo:place>"));
     EXPECT_TRUE(omitted.isEmpty());
 }
 
 TEST_F(KeptElementWriterTest, PrefixesDeclaredAboveComeAlong)
 {
     // An RDF attribute on an element of another namespace: rdf is declared only on the root.
-    EXPECT_EQ(write(QStringLiteral("<rdf:RDF xmlns:rdf=\"urn:rdf\" xmlns:admin=\"urn:admin\">"
-                                   "<target><admin:errorReportsTo rdf:resource=\"mailto:x\"/>"
-                                   "</target></rdf:RDF>"),
-                    u"admin"_s, u"urn:admin"_s),
-              QStringLiteral("<admin:errorReportsTo xmlns:rdf=\"urn:rdf\" rdf:resource=\"mailto:x\"/>"));
+    EXPECT_EQ(
+        write(QStringLiteral("<rdf:RDF xmlns:rdf=\"urn:rdf\" xmlns:admin=\"urn:admin\">"
+                             "<target><admin:errorReportsTo rdf:resource=\"mailto:x\"/>"
+                             "</target></rdf:RDF>"),
+              u"admin"_s, u"urn:admin"_s),
+        QStringLiteral("<admin:errorReportsTo xmlns:rdf=\"urn:rdf\" rdf:resource=\"mailto:x\"/>"));
     // Declared on an ancestor below the root, used deep inside; declarations of the element
     // itself come first, then those brought along, then the attributes.
     EXPECT_EQ(write(QStringLiteral("<rss><channel xmlns:a=\"urn:a\" xmlns:b=\"urn:b\"><target>"
@@ -124,10 +126,11 @@ TEST_F(KeptElementWriterTest, WhatNoNamespaceAwareReaderAcceptsIsLeftOutAndListe
     EXPECT_EQ(omitted.at(0).reason, Omission::UnboundPrefix);
     EXPECT_EQ(omitted.at(0).name, u"nowhere:long"_s);
 
-    EXPECT_EQ(write(QStringLiteral("<rss xmlns:a=\"urn:x\" xmlns:b=\"urn:x\"><target>"
-                                   "<note nowhere:kind=\"k\" a:z=\"1\" b:z=\"2\" ok=\"y\">t</note>"
-                                   "</target></rss>")),
-              QStringLiteral("<note xmlns:a=\"urn:x\" xmlns:b=\"urn:x\" a:z=\"1\" ok=\"y\">t</note>"));
+    EXPECT_EQ(
+        write(QStringLiteral("<rss xmlns:a=\"urn:x\" xmlns:b=\"urn:x\"><target>"
+                             "<note nowhere:kind=\"k\" a:z=\"1\" b:z=\"2\" ok=\"y\">t</note>"
+                             "</target></rss>")),
+        QStringLiteral("<note xmlns:a=\"urn:x\" xmlns:b=\"urn:x\" a:z=\"1\" ok=\"y\">t</note>"));
     ASSERT_EQ(omitted.size(), 2);
     EXPECT_EQ(omitted.at(0).reason, Omission::UnboundPrefix);
     EXPECT_EQ(omitted.at(1).kind, Omission::Attribute);
@@ -143,10 +146,9 @@ TEST_F(KeptElementWriterTest, WhatNoNamespaceAwareReaderAcceptsIsLeftOutAndListe
     QList<Omission::Reason> reasons;
     for (const Omission &omission : std::as_const(omitted))
         reasons.append(omission.reason);
-    EXPECT_EQ(reasons, (QList<Omission::Reason> {Omission::NotAQualifiedName,
-                                                 Omission::UnusableNamespace,
-                                                 Omission::UnboundPrefix,
-                                                 Omission::NotAQualifiedName}));
+    EXPECT_EQ(reasons,
+              (QList<Omission::Reason> {Omission::NotAQualifiedName, Omission::UnusableNamespace,
+                                        Omission::UnboundPrefix, Omission::NotAQualifiedName}));
 
     // An element whose own prefix is bound nowhere leaves nothing.
     EXPECT_EQ(write(QStringLiteral("<rss><target><zz:odd>2</zz:odd></target></rss>")), QString());
@@ -157,9 +159,10 @@ TEST_F(KeptElementWriterTest, NamedReferencesBecomeWhatTheyRead)
 {
     // The written feed has no DTD: a reference from the entity table becomes its character, an
     // unknown one its own text, in content and in attribute values alike.
-    EXPECT_EQ(write(QStringLiteral("<rss><target><p title=\"caf&eacute; &nbsp;\">caf&eacute;"
-                                   "&nbsp;&amp;</p></target></rss>")),
-              QString::fromUtf8("<p title=\"caf\xC3\xA9 &amp;nbsp;\">caf\xC3\xA9&amp;nbsp;&amp;</p>"));
+    EXPECT_EQ(
+        write(QStringLiteral("<rss><target><p title=\"caf&eacute; &nbsp;\">caf&eacute;"
+                             "&nbsp;&amp;</p></target></rss>")),
+        QString::fromUtf8("<p title=\"caf\xC3\xA9 &amp;nbsp;\">caf\xC3\xA9&amp;nbsp;&amp;</p>"));
     EXPECT_TRUE(omitted.isEmpty());
 }
 
@@ -167,7 +170,7 @@ TEST(KeptElementWriter, UsableNamespaceDeclarations)
 {
     const auto usable = [](const char *prefix, const char *uri) {
         return KeptElementWriter::isUsableNamespaceDeclaration(QString::fromUtf8(prefix),
-                                                              QString::fromUtf8(uri));
+                                                               QString::fromUtf8(uri));
     };
     EXPECT_TRUE(usable("geo", "http://www.w3.org/2003/01/geo/wgs84_pos#"));
     EXPECT_TRUE(usable("a", "relative")); // a relative URI is allowed for a prefix

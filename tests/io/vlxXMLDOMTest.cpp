@@ -199,15 +199,17 @@ TEST(vlxXMLDOMNavigation, NamesKeepTheirPrefixDeclaredOrNot)
 
 TEST(vlxXMLDOMNavigation, NamespacesAreFoundWhereTheyAreDeclared)
 {
-    vlxXMLDOM dom(u("<r xmlns='urn:d' xmlns:a='urn:a&amp;1'><s xmlns:b='urn:b' b:x='1' y='&eacute;'>"
-                    "<a:t/><zz:u/></s></r>"));
+    vlxXMLDOM dom(
+        u("<r xmlns='urn:d' xmlns:a='urn:a&amp;1'><s xmlns:b='urn:b' b:x='1' y='&eacute;'>"
+          "<a:t/><zz:u/></s></r>"));
     ASSERT_TRUE(dom.xmlTree());
     const vlxXMLNode *s = vlxXMLDOM::nodeAtIndex(0, root(dom, "r"));
     const vlxXMLNode *t = vlxXMLDOM::nodeAtIndex(0, s);
     EXPECT_EQ(vlxXMLDOM::namespaceURIOfNode(t), u("urn:a&1"));
     EXPECT_EQ(vlxXMLDOM::namespaceURIOfPrefix(t, u("b")), u("urn:b"));
     EXPECT_EQ(vlxXMLDOM::namespaceURIOfPrefix(t, QString()), u("urn:d"));
-    EXPECT_EQ(vlxXMLDOM::namespaceURIOfPrefix(t, u("xml")), u("http://www.w3.org/XML/1998/namespace"));
+    EXPECT_EQ(vlxXMLDOM::namespaceURIOfPrefix(t, u("xml")),
+              u("http://www.w3.org/XML/1998/namespace"));
     EXPECT_TRUE(vlxXMLDOM::namespaceURIOfNode(vlxXMLDOM::nodeAtIndex(1, s)).isNull());
     EXPECT_TRUE(vlxXMLDOM::namespaceURIOfPrefix(root(dom, "r"), u("b")).isNull());
     using Pairs = QList<std::pair<QString, QString>>;

@@ -52,8 +52,8 @@ TEST_F(extensionManagerScopeTest, ItemElementsNeverWipeTheChannelsExtensions)
     EXPECT_EQ(cf->rawXML(), QStringLiteral("<cf:listinfo>l</cf:listinfo>"));
     EXPECT_FALSE(feed.item.syndicationExtensionUsed());
     EXPECT_FALSE(feed.item.microsoftCFExtensionUsed());
-    EXPECT_TRUE(feed.item.unknownExtension()->rawXML().contains(
-        QStringLiteral("<sy:updateBase xmlns:sy=\"http://purl.org/rss/1.0/modules/syndication/\">")));
+    EXPECT_TRUE(feed.item.unknownExtension()->rawXML().contains(QStringLiteral(
+        "<sy:updateBase xmlns:sy=\"http://purl.org/rss/1.0/modules/syndication/\">")));
     EXPECT_EQ(feed.channel.notWellSupportedArray().size(), 0);
 }
 
