@@ -36,13 +36,13 @@ QString StrictXML::problem(const QByteArray &document)
     xmlSetStructuredErrorFunc(&complaints, collect);
     xmlDocPtr doc = xmlCtxtReadMemory(context, document.constData(), int(document.size()), nullptr,
                                       "UTF-8", XML_PARSE_NONET);
-    const bool wellFormed = context->wellFormed != 0 && context->nsWellFormed != 0;
+    const bool wellFormed = doc && context->wellFormed != 0 && context->nsWellFormed != 0;
     xmlSetStructuredErrorFunc(previousContext, previousHandler);
     xmlFreeDoc(doc);
     xmlFreeParserCtxt(context);
     if (!complaints.first.isEmpty())
         return complaints.first;
-    if (!doc || !wellFormed)
+    if (!wellFormed)
         return QStringLiteral("not namespace-well-formed");
     return QString();
 }
