@@ -3,10 +3,8 @@
 #include "editors/TextFinder.h"
 #include "editors/XMLColorRanges.h"
 #include "editors/XMLSourceTextView.h"
+#include "common/PodcastFeed.h"
 #include "model/VLXFeed.h"
-#include "model/VLXImage.h"
-#include "model/VLXItems.h"
-#include "model/categoryElement.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,45 +20,9 @@
 
 namespace {
 
-std::shared_ptr<VLXItems> episode(int i)
-{
-    auto item = std::make_shared<VLXItems>();
-    item->setTitle(QStringLiteral("Episode %1: Tom & Jerry's \"best\" moments").arg(i));
-    QString description;
-    for (int r = 0; r < 9; ++r)
-        description += QStringLiteral("<p>In this episode we talk about feeds, enclosures and "
-                                      "the <a href=\"http://example.com/%1\">show notes</a>; "
-                                      "listeners wrote in with questions.</p>\n")
-                           .arg(i);
-    item->setDescriptionElement(description);
-    item->setLink(QStringLiteral("http://example.com/episodes/%1").arg(i));
-    item->setAuthor(QStringLiteral("host@example.com (The Host)"));
-    categoryElement category;
-    category.setCategoryString(QStringLiteral("Technology"));
-    item->setCategory({category});
-    item->setEnclosureAttrURL(QStringLiteral("http://media.example.com/episodes/%1.mp3").arg(i));
-    item->setEnclosureAttrLength(QString::number(20000000 + i));
-    item->setEnclosureAttrType(QStringLiteral("audio/mpeg"));
-    item->setGUID(QStringLiteral("http://example.com/episodes/%1").arg(i));
-    item->setPubDate(
-        QStringLiteral("Mon, 02 Mar 2026 09:%1:00 +0000").arg(i % 60, 2, 10, QLatin1Char('0')));
-    return item;
-}
-
 const QString &feedText()
 {
-    static const QString text = [] {
-        VLXFeed feed;
-        feed.setTitle(QStringLiteral("The Example Show"));
-        feed.setDescriptionElement(QStringLiteral("A weekly show about examples."));
-        feed.setLink(QStringLiteral("http://example.com/"));
-        feed.image()->setURL(QStringLiteral("http://example.com/logo.png"));
-        feed.image()->setTitle(QStringLiteral("The Example Show"));
-        feed.image()->setLink(QStringLiteral("http://example.com/"));
-        for (int i = 0; i < 10000; ++i)
-            feed.addItem(episode(i));
-        return feed.buildXML();
-    }();
+    static const QString text = PodcastFeed::podcast(10000, 9)->buildXML();
     return text;
 }
 

@@ -7,6 +7,7 @@
 #include "io/vlxXMLDOM.h"
 #include "model/VLXLogic.h"
 #include "platform/AlertService.h"
+#include "ui/TextPrinter.h"
 #include "ui/printInfoManager.h"
 
 #include <QApplication>
@@ -15,7 +16,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTabWidget>
-#include <QTextDocument>
 
 namespace {
 // The colour mode as a step of the undo history: the text is not touched.
@@ -244,14 +244,10 @@ void XMLSourceController::orderFrontFindPanel()
 
 void XMLSourceController::printText(QPrinter &printer)
 {
+    // Laid out inside the shared page margins and nothing more: QTextDocument::print would add a
+    // margin and page numbers of its own on top of them.
     XMLSourceTextView *view = shownTextView();
-    QTextDocument document;
-    document.setDefaultFont(view->font());
-    QTextOption option = document.defaultTextOption();
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    document.setDefaultTextOption(option);
-    document.setPlainText(view->text());
-    document.print(&printer);
+    TextPrinter::printPlainText(view->text(), view->font(), printer);
 }
 
 bool XMLSourceController::printDocumentUsingPrintPanel(bool showPanels)

@@ -2,7 +2,7 @@
 // in one test, so the engine starts once.
 #include "AppFixture.h"
 
-#include "PdfText.h"
+#include "common/PdfText.h"
 #include "app/Controller.h"
 #include "app/ExportSheet.h"
 #include "app/PreviewPage.h"

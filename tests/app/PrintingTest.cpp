@@ -1,6 +1,6 @@
 #include "AppFixture.h"
 
-#include "PdfText.h"
+#include "common/PdfText.h"
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
 #include "model/VLXFeed.h"

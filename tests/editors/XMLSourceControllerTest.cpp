@@ -2,6 +2,9 @@
 #include "editors/MNLineNumberingRulerView.h"
 #include "editors/XMLSourceTextView.h"
 #include "platform/ScriptedAlertService.h"
+#include "ui/printInfoManager.h"
+
+#include "common/PdfText.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -294,23 +297,33 @@ TEST_F(XMLSourceControllerTest, ALongTextAppearsFirstAndIsTakenInWhileTheWindowR
     });
 }
 
-TEST_F(XMLSourceControllerTest, PrintingWrapsTheShownTextOntoPages)
+TEST_F(XMLSourceControllerTest, PrintingWrapsTheShownTextInsideTheSharedMargins)
 {
+    // Long lines of one word each: wrapped anywhere, every character must still be printed, and
+    // nothing may stand outside the 54-point margins of the shared page settings.
     QString text;
     for (int i = 0; i < 300; ++i)
-        text += QStringLiteral("<line>%1 %2</line>\n").arg(i).arg(QString(150, u'x'));
+        text += QStringLiteral("<line>%1%2</line>\n").arg(i).arg(QString(150, u'x'));
     run(std::nullopt, text, [&] {
         QTemporaryDir folder;
         QPrinter printer;
+        printInfoManager::applyTo(printer);
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(folder.filePath(QStringLiteral("xml.pdf")));
         m_controller.printText(printer);
-        QFile pdf(printer.outputFileName());
-        ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-        const QByteArray bytes = pdf.readAll();
-        EXPECT_GT(bytes.count("/Type /Page\n") + bytes.count("/Type /Page>>")
-                      + bytes.count("/Type /Page "),
-                  3);
+        const PdfText pdf = PdfText::read(printer.outputFileName());
+        ASSERT_TRUE(pdf.error.isEmpty()) << pdf.error.toStdString();
+        EXPECT_GT(pdf.pages.size(), 3);
+        QString expected = text;
+        expected.remove(u'\n');
+        EXPECT_EQ(pdf.joined(), expected);
+        for (int page = 0; page < pdf.pages.size(); ++page) {
+            const QRectF ink = pdf.inkOf(page);
+            EXPECT_NEAR(ink.left(), 54, 2) << "page " << page;
+            EXPECT_GE(ink.top(), 54 - 2) << "page " << page;
+            EXPECT_LE(ink.right(), pdf.pages.at(page).width() - 54 + 1) << "page " << page;
+            EXPECT_LE(ink.bottom(), pdf.pages.at(page).height() - 54 + 1) << "page " << page;
+        }
         m_controller.cancel();
     });
 }

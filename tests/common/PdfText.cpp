@@ -1,4 +1,4 @@
-#include "PdfText.h"
+#include "common/PdfText.h"
 
 #include <QProcess>
 #include <QRegularExpression>
