@@ -51,6 +51,13 @@ QString checkEnclosureType(const FieldCheckContext &context, const QString &text
     return text;
 }
 
+QString checkCopyright(const FieldCheckContext &context, const QString &text)
+{
+    VLXFeed::validateAndInformCopyright(text, context.control, iTunesUsed(context.document));
+    return text;
+}
+
+// The rows of a scope are in the order find and replace walks them.
 QList<FeedField> makeTable()
 {
     using F = FeedFields;
@@ -85,21 +92,21 @@ QList<FeedField> makeTable()
         const QString &(VLXFeed::*get)() const;
         void (VLXFeed::*set)(const QString &);
         const char *undoName;
-        bool (*validate)(const QString &, QObject *);
+        Check check; // null: the trimmed text is kept
         const char *anchor;
     } plain[] = {
         {"Feeds_Optional_Cloud_Domain", &VLXFeed::cloudAttrDomain, &VLXFeed::setCloudAttrDomain,
-         "Feed Cloud Domain", &VLXFeed::validateAndInformCloudAttrDomain, ""},
+         "Feed Cloud Domain", inform(&VLXFeed::validateAndInformCloudAttrDomain), ""},
         {"Feeds_Optional_Cloud_Port", &VLXFeed::cloudAttrPort, &VLXFeed::setCloudAttrPort,
-         "Feed Cloud Port", &VLXFeed::validateAndInformCloudAttrPort, ""},
+         "Feed Cloud Port", inform(&VLXFeed::validateAndInformCloudAttrPort), ""},
         {"Feeds_Optional_Cloud_Path", &VLXFeed::cloudAttrPath, &VLXFeed::setCloudAttrPath,
-         "Feed Cloud Path", &VLXFeed::validateAndInformCloudAttrPath, ""},
+         "Feed Cloud Path", inform(&VLXFeed::validateAndInformCloudAttrPath), ""},
         {"Feeds_Optional_Cloud_RegProc", &VLXFeed::cloudAttrRegProc,
          &VLXFeed::setCloudAttrRegProc, "Feed Cloud RegProc",
-         &VLXFeed::validateAndInformCloudAttrRegProc, ""},
+         inform(&VLXFeed::validateAndInformCloudAttrRegProc), ""},
         {"Feeds_Optional_Cloud_Protocol", &VLXFeed::cloudAttrProtocol,
          &VLXFeed::setCloudAttrProtocol, "Feed Cloud Protocol",
-         &VLXFeed::validateAndInformCloudAttrProtocol, ""},
+         inform(&VLXFeed::validateAndInformCloudAttrProtocol), ""},
         {"Feeds_Optional_TextInput_Title", &VLXFeed::textInputAttrTitle,
          &VLXFeed::setTextInputAttrTitle, "Feed TextInput Title", nullptr, ""},
         {"Feeds_Optional_TextInput_Description", &VLXFeed::textInputAttrDescription,
@@ -108,36 +115,28 @@ QList<FeedField> makeTable()
          &VLXFeed::setTextInputAttrName, "Feed TextInput Name", nullptr, ""},
         {"Feeds_Optional_TextInput_Link", &VLXFeed::textInputAttrLink,
          &VLXFeed::setTextInputAttrLink, "Feed TextInput Link",
-         &VLXFeed::validateAndInformTextInputAttrLink, ""},
+         inform(&VLXFeed::validateAndInformTextInputAttrLink), ""},
         {"Feeds_Optional_Webmaster", &VLXFeed::webMaster, &VLXFeed::setWebMaster,
-         "Feed Webmaster", &VLXFeed::validateAndInformWebMaster, "FeedWebmaster"},
+         "Feed Webmaster", inform(&VLXFeed::validateAndInformWebMaster), "FeedWebmaster"},
         {"Feeds_Optional_Editor", &VLXFeed::editor, &VLXFeed::setEditor, "Feed Editor",
-         &VLXFeed::validateAndInformEditor, "FeedEditor"},
+         inform(&VLXFeed::validateAndInformEditor), "FeedEditor"},
+        {"Feeds_Optional_Copyright", &VLXFeed::copyright, &VLXFeed::setCopyright,
+         "Feed Copyright", &checkCopyright, "FeedCopyright"},
         {"Feeds_Optional_Rating", &VLXFeed::rating, &VLXFeed::setRating, "Feed Rating", nullptr,
          "FeedRating"},
         {"Feeds_Optional_Docs", &VLXFeed::docs, &VLXFeed::setDocs, "Feed Docs",
-         &VLXFeed::validateAndInformDocs, "FeedDocs"},
+         inform(&VLXFeed::validateAndInformDocs), "FeedDocs"},
         {"Feeds_Optional_TTL", &VLXFeed::TTL, &VLXFeed::setTTL, "Feed TTL",
-         &VLXFeed::validateAndInformTTL, "FeedTTL"},
+         inform(&VLXFeed::validateAndInformTTL), "FeedTTL"},
         {"Feeds_Advanced_StyleSheet", &VLXFeed::styleSheet, &VLXFeed::setStyleSheet,
-         "XML Style Sheet", &VLXFeed::validateAndInformStyleSheet, "FeedStyleSheet"},
+         "XML Style Sheet", inform(&VLXFeed::validateAndInformStyleSheet), "FeedStyleSheet"},
         {"Feeds_Advanced_StyleSheetCSS", &VLXFeed::styleSheetCSS, &VLXFeed::setStyleSheetCSS,
-         "XML Style Sheet", &VLXFeed::validateAndInformStyleSheetCSS, "CSSStyleSheet"},
+         "XML Style Sheet", inform(&VLXFeed::validateAndInformStyleSheetCSS), "CSSStyleSheet"},
     };
     for (const auto &row : plain)
         rows << makeField(QLatin1String(row.outlet), C, channel, row.get, row.set,
-                          QLatin1String(row.undoName), feedDate,
-                          row.validate ? inform(row.validate) : Check(),
+                          QLatin1String(row.undoName), feedDate, row.check,
                           QLatin1String(row.anchor));
-    rows << makeField(
-        "Feeds_Optional_Copyright", C, channel, &VLXFeed::copyright, &VLXFeed::setCopyright,
-        "Feed Copyright", feedDate,
-        [](const FieldCheckContext &context, const QString &text) {
-            VLXFeed::validateAndInformCopyright(text, context.control,
-                                                iTunesUsed(context.document));
-            return text;
-        },
-        "FeedCopyright");
     rows << makeField("Feeds_Optional_Language", C, channel, &VLXFeed::language,
                       &VLXFeed::setLanguage, "Feed Language", feedDate, {}, "FeedLanguage",
                       FieldKind::Choice);

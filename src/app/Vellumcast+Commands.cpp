@@ -3,6 +3,7 @@
 
 #include "app/Controller.h"
 #include "app/EditTracker.h"
+#include "app/FeedFindPanel.h"
 #include "app/FeedListModel.h"
 #include "editors/CroppingImageView.h"
 #include "model/VLXFeed.h"
@@ -506,6 +507,8 @@ void Vellumcast::validateCommands()
         }
         if (name == QLatin1String("sortOpen"))
             return currentFeed()->countOfItems() > 0;
+        if (name == QLatin1String("findNext"))
+            return !FeedFindPanel::sharedInstance()->findField().isEmpty();
         if (name == QLatin1String("moveUpFeed"))
             return m_tabsFeedsIndex == FeedsTab && feedRow >= 1;
         if (name == QLatin1String("moveDownFeed"))

@@ -98,6 +98,7 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         setUpImageCommands();
         setUpOutputCommands();
         setUpPublishing();
+        setUpFindCommands();
     }
     m_feedController = delegate;
     const bool returnIsNL

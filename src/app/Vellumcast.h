@@ -29,6 +29,7 @@ class DefaultsStore;
 class EditTracker;
 class ExportSheet;
 class FeedListModel;
+class FeedSearchWalk;
 class ImagePane;
 class ItemsPane;
 class QAction;
@@ -359,6 +360,19 @@ public:
     // files and the additional files, and the feed list is stored.
     void publish(bool expandImage);
 
+    // --- Find and replace (Vellumcast+SearchReplace.cpp) -------------------------------------
+    // The commands of the find panel (the panel's buttons reach them, or the edit sheet that a
+    // search opened while it runs). The search walk keeps the position between them.
+    void orderFrontFindPanel();
+    void findNext();
+    // Find Next from the panel: nothing while the Find text is empty.
+    void findPanelNextAction();
+    void findPanelReplaceAction();
+    void findPanelReplaceFindAction();
+    void findPanelReplaceAllAction();
+    FeedSearchWalk *searchWalk() const { return m_searchWalk; }
+    static void scrollToView(QWidget *control);
+
     // --- Item table drags --------------------------------------------------------------------
     bool moveItem(int sourceRow, int dropRow);
 
@@ -445,6 +459,13 @@ private:
     void setUpPublishing();
     void setUpPublishingLog();
 
+    // Find and replace (Vellumcast+SearchReplace.cpp).
+    void setUpFindCommands();
+    void replaceInScopes(bool thenSearch);
+    // A changed Find text starts the search over.
+    void restartSearchIfChanged(const QString &search);
+    void searchNotFound();
+
     // Tools (Vellumcast+ToolActions.cpp).
     void openImportWindow(const QString &startingFeed);
 
@@ -506,6 +527,7 @@ private:
     std::shared_ptr<OPMLTool> m_opml;
     std::shared_ptr<LicencePasteTool> m_licencePaste;
     bool m_importing = false;
+    FeedSearchWalk *m_searchWalk = nullptr;
     std::function<bool()> m_quitQuestion;
     std::function<bool()> m_leaveQuestion;
     QPointer<WYSIWYG> m_editWYSIWYG;

@@ -1,6 +1,7 @@
 #include "editors/SearchStepSheet.h"
 
 #include "editors/SearchStepHost.h"
+#include "ui/TextHighlighting.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXComboBox.h"
 #include "ui/VLXTextField.h"
@@ -37,19 +38,6 @@ QList<SearchStepSheet *> &runningSheets()
     return sheets;
 }
 
-// The three text controls of the kit share the highlight operations but no base class.
-template<typename Operation> auto onTextControl(QWidget *control, Operation operation)
-{
-    using Result = decltype(operation(static_cast<VLXTextField *>(nullptr)));
-    if (auto *field = qobject_cast<VLXTextField *>(control))
-        return operation(field);
-    if (auto *view = qobject_cast<VLXTextView *>(control))
-        return operation(view);
-    if (auto *combo = qobject_cast<VLXComboBox *>(control))
-        return operation(combo);
-    return Result();
-}
-
 QString controlText(QWidget *control)
 {
     if (auto *view = qobject_cast<VLXTextView *>(control))
@@ -68,6 +56,8 @@ void afterModalRun(void (SearchStepHost::*action)())
         qApp, [action] { (SearchStepHost::instance().*action)(); }, Qt::QueuedConnection);
 }
 } // namespace
+
+using TextHighlighting::onTextControl;
 
 SearchStepSheet::SearchStepSheet(QObject *parent) : QObject(parent) { }
 

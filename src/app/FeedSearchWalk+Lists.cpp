@@ -1,0 +1,245 @@
+// The list steps of the search (categories, XML comments), searched entry by entry through their
+// edit sheets, and Replace All over the model.
+#include "app/FeedSearchWalk.h"
+
+#include "app/FeedDocument.h"
+#include "app/FeedFindPanel.h"
+#include "app/SearchReveal.h"
+#include "app/Vellumcast.h"
+#include "editors/categoryElementEdit.h"
+#include "editors/editXMLComment.h"
+#include "model/VLXFeed.h"
+#include "model/VLXImage.h"
+#include "model/VLXItems.h"
+#include "model/baseExtensionManager.h"
+#include "model/categoryElement.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerImage.h"
+#include "model/extensionManagerItem.h"
+#include "ui/VLXTableView.h"
+
+namespace {
+Qt::CaseSensitivity sensitivity(int options)
+{
+    return (options & SearchStepSheet::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+}
+
+// Replaces every occurrence in one pass over the text as it was (a replacement that holds the
+// Find text is not searched again); answers how many.
+int replaceOccurrences(QString &text, const QString &search, const QString &replacement,
+                       Qt::CaseSensitivity cs)
+{
+    if (search.isEmpty())
+        return 0;
+    qsizetype at = text.indexOf(search, 0, cs);
+    if (at < 0)
+        return 0;
+    int count = 0;
+    QString result;
+    result.reserve(text.size());
+    qsizetype from = 0;
+    for (; at >= 0; at = text.indexOf(search, from, cs)) {
+        result += QStringView(text).mid(from, at - from);
+        result += replacement;
+        from = at + search.size();
+        ++count;
+    }
+    result += QStringView(text).mid(from);
+    text = result;
+    return count;
+}
+
+// What a list step needs of each kind of list: the sheet that edits an entry, whether an entry
+// holds the text, and the name of the step an accepted change makes.
+struct CategoryList
+{
+    using Entry = categoryElement;
+    using Sheet = categoryElementEdit;
+    static QList<Entry> read(const FeedDocument &document, FieldScope scope, int item)
+    {
+        return document.categories(scope, item);
+    }
+    static bool holds(const Entry &entry, const QString &search, Qt::CaseSensitivity cs)
+    {
+        // A match in the domain alone opens the sheet too.
+        return entry.categoryString().contains(search, cs)
+            || entry.categoryDomainString().contains(search, cs);
+    }
+    static void give(Sheet &sheet, const Entry &entry) { sheet.setCategory(entry); }
+    static Entry take(const Sheet &sheet) { return sheet.category(); }
+    static void edit(FeedDocument &document, FieldScope scope, int item, const QList<Entry> &list)
+    {
+        document.editCategories(scope, item, list, QStringLiteral("Edit Category"));
+    }
+};
+
+struct CommentList
+{
+    using Entry = QString;
+    using Sheet = editXMLComment;
+    static QList<Entry> read(const FeedDocument &document, FieldScope scope, int item)
+    {
+        return document.comments(scope, item);
+    }
+    static bool holds(const Entry &entry, const QString &search, Qt::CaseSensitivity cs)
+    {
+        return entry.contains(search, cs);
+    }
+    static void give(Sheet &sheet, const Entry &entry) { sheet.setComment(entry); }
+    static Entry take(const Sheet &sheet) { return sheet.comment(); }
+    static void edit(FeedDocument &document, FieldScope scope, int item, const QList<Entry> &list)
+    {
+        document.editComments(scope, item, list, QStringLiteral("Edit XML Comment"));
+    }
+};
+} // namespace
+
+template<typename List> bool FeedSearchWalk::listEntries(Walk &walk)
+{
+    FeedDocument &document = *m_window.document();
+    const Qt::CaseSensitivity cs = sensitivity(walk.options);
+    const QString table = FeedDocument::listOutlet(walk.scope, std::is_same_v<List, CategoryList>);
+    // The list is read again after each sheet, which may have changed it.
+    for (int i = m_position.entry;; ++i) {
+        const QList<typename List::Entry> list = List::read(document, walk.scope, walk.item);
+        if (i >= list.size())
+            break;
+        const typename List::Entry &entry = list.at(i);
+        if (!List::holds(entry, walk.search, cs))
+            continue;
+        showItem(walk);
+        if (auto *view = m_window.outlet<VLXTableView>(table)) {
+            if (SearchReveal::selectTabsOf(view))
+                SearchReveal::letLayoutSettle();
+            view->selectRow(i);
+        }
+        typename List::Sheet sheet;
+        sheet.setParentWindow(m_window.window());
+        List::give(sheet, entry);
+        const int result
+            = sheet.replace(walk.search, walk.replacement, walk.thenSearch, walk.options);
+        if (sheet.replaceDone())
+            walk.replacement.reset();
+        if (result == 1) {
+            QList<typename List::Entry> changed = list;
+            changed[i] = List::take(sheet);
+            List::edit(document, walk.scope, walk.item, changed);
+        }
+        if (sheet.searchFound()) {
+            // The search goes on after this entry next time.
+            m_position.entry = i + 1;
+            return true;
+        }
+    }
+    nextStep(walk);
+    return false;
+}
+
+bool FeedSearchWalk::listStep(Walk &walk, bool categories)
+{
+    return categories ? listEntries<CategoryList>(walk) : listEntries<CommentList>(walk);
+}
+
+// --- Replace All --------------------------------------------------------------------------------
+
+int FeedSearchWalk::replaceAllInScope(FeedDocument &document, FieldScope scope, int item,
+                                      const QString &search, const QString &replacement)
+{
+    const int options = this->options();
+    const Qt::CaseSensitivity cs = sensitivity(options);
+    int count = 0;
+    for (const Step &step : steps(scope)) {
+        switch (step.kind) {
+        case StepKind::Text: {
+            QString text = step.field->read(document, item);
+            if (const int n = replaceOccurrences(text, search, replacement, cs)) {
+                count += n;
+                if (step.field->write)
+                    step.field->write(document, item, text);
+                else if (VLXItems *target = document.item(item))
+                    target->setGUID(text); // the guid is the one text row its pane commits
+            }
+            break;
+        }
+        case StepKind::Categories: {
+            QList<categoryElement> list = document.categories(scope, item);
+            int changed = 0;
+            for (categoryElement &entry : list) {
+                QString text = entry.categoryString();
+                QString domain = entry.categoryDomainString();
+                const int n = replaceOccurrences(text, search, replacement, cs)
+                    + replaceOccurrences(domain, search, replacement, cs);
+                if (n > 0) {
+                    entry.setCategoryString(text);
+                    entry.setCategoryDomainString(domain);
+                    changed += n;
+                }
+            }
+            if (changed > 0)
+                document.applyCategories(scope, item, list);
+            count += changed;
+            break;
+        }
+        case StepKind::Comments: {
+            QStringList list = document.comments(scope, item);
+            int changed = 0;
+            for (QString &entry : list)
+                changed += replaceOccurrences(entry, search, replacement, cs);
+            if (changed > 0)
+                document.applyComments(scope, item, list);
+            count += changed;
+            break;
+        }
+        case StepKind::Extensions: {
+            baseExtensionManager *manager = nullptr;
+            if (scope == FieldScope::Channel)
+                manager = document.feed()->XMLExtensions();
+            else if (scope == FieldScope::Image)
+                manager = document.image()->XMLExtensions();
+            else if (VLXItems *target = document.item(item))
+                manager = target->XMLExtensions();
+            if (manager)
+                count += manager->replaceAll(search, replacement, options);
+            break;
+        }
+        }
+    }
+    return count;
+}
+
+int FeedSearchWalk::replaceAllInFeed(FeedDocument &document, const QString &search,
+                                     const QString &replacement)
+{
+    return replaceAllInScope(document, FieldScope::Channel, -1, search, replacement);
+}
+
+int FeedSearchWalk::replaceAllInItem(FeedDocument &document, const QString &search,
+                                     const QString &replacement, int index)
+{
+    return document.item(index)
+        ? replaceAllInScope(document, FieldScope::Item, index, search, replacement)
+        : 0;
+}
+
+int FeedSearchWalk::replaceAllInImage(FeedDocument &document, const QString &search,
+                                      const QString &replacement)
+{
+    return replaceAllInScope(document, FieldScope::Image, -1, search, replacement);
+}
+
+int FeedSearchWalk::replaceAllInScopes(FeedDocument &document, const QString &search,
+                                       const QString &replacement)
+{
+    int count = 0;
+    if (m_panel.searchFeed())
+        count += replaceAllInFeed(document, search, replacement);
+    if (m_panel.searchCurrentItem() && !m_panel.searchAllItems()) {
+        count += replaceAllInItem(document, search, replacement, m_window.selectedItemRow());
+    } else if (m_panel.searchCurrentItem()) {
+        for (; m_position.item < document.itemCount(); ++m_position.item)
+            count += replaceAllInItem(document, search, replacement, m_position.item);
+    }
+    if (m_panel.searchImage())
+        count += replaceAllInImage(document, search, replacement);
+    return count;
+}

@@ -1,0 +1,206 @@
+// Find and replace: the find panel's commands over the loaded feed. Find Next and the two
+// replacements go through the search walk and the window's controls; Replace All changes a copy
+// of the feed and reads the window's feed again from the copy's text, as one undo step.
+#include "app/Vellumcast.h"
+
+#include "app/FeedFindPanel.h"
+#include "app/FeedSearchWalk.h"
+#include "app/SearchReveal.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+
+#include <QAction>
+#include <QPointer>
+#include <QScopeGuard>
+#include <QTabWidget>
+
+namespace {
+FeedFindPanel &panel()
+{
+    return *FeedFindPanel::sharedInstance();
+}
+
+// Reads the loaded feed again from a text of the same items (Replace All, its undo and redo).
+// The reading carries local enclosure files over by their enclosure address; a replacement may
+// have changed that address, so each item also keeps the file the item at its place had.
+bool rereadKeepingLocalFiles(Vellumcast &window, const QString &text)
+{
+    struct LocalFile
+    {
+        QString path;
+        QDateTime lastUpload;
+    };
+    QList<LocalFile> files;
+    for (const auto &item : window.currentFeed()->arrayOfItems())
+        files.append({item->localEnclosureFilePath(), item->lastUploaded()});
+    if (!window.reparseLoadedFeed(text))
+        return false;
+    FeedDocument &document = *window.document();
+    if (document.itemCount() != files.size())
+        return true;
+    for (int i = 0; i < files.size(); ++i) {
+        VLXItems &item = *document.item(i);
+        if (item.localEnclosureFilePath() == files.at(i).path)
+            continue;
+        item.setLocalEnclosureFilePath(files.at(i).path);
+        item.setLastUploaded(files.at(i).lastUpload);
+        document.announce(FieldScope::Item, i,
+                          QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"));
+    }
+    return true;
+}
+
+// The whole feed as the text it is written as: applying the record reads that text again and
+// answers the record of the text before.
+UndoRecord feedTextRecord(Vellumcast &window, const QString &text)
+{
+    QPointer<Vellumcast> guard(&window);
+    return UndoRecord {[guard, text]() -> UndoRecord {
+        if (!guard)
+            return {};
+        UndoRecord reverse = feedTextRecord(*guard, guard->currentFeed()->buildXML());
+        rereadKeepingLocalFiles(*guard, text);
+        return reverse;
+    }};
+}
+} // namespace
+
+void Vellumcast::setUpFindCommands()
+{
+    FeedFindPanel &find = panel();
+    m_searchWalk = new FeedSearchWalk(*this, find);
+    setCommandHandler(QStringLiteral("orderFrontFindPanel"), [this] { orderFrontFindPanel(); });
+    setCommandHandler(QStringLiteral("findNext"), [this] { findNext(); });
+    connect(&find, &FeedFindPanel::findTextChanged, this, &Vellumcast::validateCommands);
+    // The panel answers the two find shortcuts as the window does.
+    for (const char *name : {"orderFrontFindPanel", "findNext"})
+        find.finderPanel()->addAction(command(QLatin1String(name)));
+    // Another feed, or the feed read again: the search starts over.
+    connect(m_document, &FeedDocument::feedReplaced, this, [this] {
+        panel().setPreviousSearchString(QString());
+        m_searchWalk->reset();
+    });
+}
+
+void Vellumcast::scrollToView(QWidget *control)
+{
+    SearchReveal::scrollToView(control);
+}
+
+void Vellumcast::orderFrontFindPanel()
+{
+    FeedFindPanel &find = panel();
+    // Reopening the panel goes on with the search of the text it shows.
+    find.setPreviousSearchString(find.findField());
+    find.setStatusField(QString());
+    if (!find.isVisible()) {
+        // The scope follows the tab shown.
+        find.setSearchFeed(0);
+        find.setSearchCurrentItem(0);
+        find.setSearchAllItems(0);
+        find.setSearchImage(0);
+        if (m_tabsFeedsIndex == ItemsTab)
+            find.setSearchCurrentItem(1);
+        else if (m_tabsFeedsIndex == ImageTab)
+            find.setSearchImage(1);
+        else
+            find.setSearchFeed(1);
+    }
+    find.showPanel();
+}
+
+void Vellumcast::restartSearchIfChanged(const QString &search)
+{
+    if (search == panel().previousSearchString())
+        return;
+    m_searchWalk->reset();
+    panel().setPreviousSearchString(search);
+}
+
+void Vellumcast::searchNotFound()
+{
+    panel().beep();
+    // The next Find Next starts again at the channel's title, with the same text.
+    m_searchWalk->reset();
+    panel().setStatusField(QStringLiteral("Not Found"));
+}
+
+void Vellumcast::findNext()
+{
+    finalizeChanges();
+    const QString search = panel().findField();
+    if (search.isEmpty()) {
+        panel().beep();
+        orderFrontFindPanel();
+        return;
+    }
+    restartSearchIfChanged(search);
+    if (!m_searchWalk->walkScopes(search, std::nullopt, true))
+        searchNotFound();
+}
+
+void Vellumcast::findPanelNextAction()
+{
+    if (!panel().findField().isEmpty())
+        findNext();
+}
+
+void Vellumcast::findPanelReplaceAction()
+{
+    replaceInScopes(false);
+}
+
+void Vellumcast::findPanelReplaceFindAction()
+{
+    replaceInScopes(true);
+}
+
+void Vellumcast::replaceInScopes(bool thenSearch)
+{
+    finalizeChanges();
+    const QString search = panel().findField();
+    if (search.isEmpty()) {
+        panel().beep();
+        return;
+    }
+    restartSearchIfChanged(search);
+    // With Freeze Dates on, the replacement leaves the automatic publication dates alone.
+    setPubDatesFrozen(panel().freezeDates() != 0);
+    const auto thaw = qScopeGuard([this] { setPubDatesFrozen(false); });
+    if (!m_searchWalk->walkScopes(search, panel().replaceField(), thenSearch))
+        searchNotFound();
+}
+
+void Vellumcast::findPanelReplaceAllAction()
+{
+    finalizeChanges();
+    const QString search = panel().findField();
+    if (search.isEmpty())
+        return;
+    m_searchWalk->reset();
+    panel().setPreviousSearchString(search);
+    panel().setStatusField(QString());
+
+    // The replacements are made in a copy: the loaded feed stays as it is (the undo steps before
+    // this one hold its items) until the copy's text is read in its place.
+    FeedDocument copy;
+    copy.replace(std::shared_ptr<VLXFeed>(currentFeed()->copy()), m_document->entry(), false);
+    const int count = m_searchWalk->replaceAllInScopes(copy, search, panel().replaceField());
+    if (count == 0) {
+        panel().setStatusField(QStringLiteral("Not Found"));
+        return;
+    }
+    panel().setStatusField(QStringLiteral("%1 Replacements").arg(count));
+    if (m_tabsFeedsIndex != FeedsTab) {
+        showSelectedTab(FeedsTab);
+        SearchReveal::letLayoutSettle();
+    }
+    if (auto *sub = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsSub")))
+        sub->setCurrentIndex(0);
+    const QString before = currentFeed()->buildXML();
+    if (!rereadKeepingLocalFiles(*this, copy.feed()->buildXML()))
+        return;
+    registerUndo(feedTextRecord(*this, before), QStringLiteral("Replace All"));
+    if (!panel().freezeDates())
+        updateFeedAutoPubDate();
+}
