@@ -8,9 +8,15 @@
 #include <QStringList>
 #include <QTimer>
 #include <functional>
+#include <ostream>
 #include <string>
 
 class QWidget;
+
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 // A list as one line per entry, for readable failures.
 inline std::string lines(const QStringList &list)

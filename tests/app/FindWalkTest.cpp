@@ -16,8 +16,10 @@
 #include "model/extensionNSChannel.h"
 #include "model/extensionNSImage.h"
 #include "model/extensionNSItem.h"
+#include "ui/VLXTextView.h"
 
 #include <QAbstractButton>
+#include <QDialog>
 #include <QScrollArea>
 #include <QTabWidget>
 
@@ -227,4 +229,43 @@ TEST_F(FindWalkTest, FindNextWalksEveryStepOfTheChannelTheItemAndTheImageInOrder
             << box;
     // Nothing was changed by looking.
     EXPECT_EQ(undo().count(), 0);
+}
+
+TEST_F(FindWalkTest, ReplaceAllReachesEverySearchedTextAndNothingElse)
+{
+    openForFind();
+    markEverything();
+    setScope({"channel", "items", "all", "image"});
+    find().setFindField("zq");
+    find().setReplaceField("ZQ");
+    press("ReplaceAll");
+    // 38 texts, 5 list entries and the 3 extensions; not the raw XML, the item's comments
+    // address or its local file.
+    EXPECT_EQ(find().statusField(), "46 Replacements");
+    const FeedDocument &doc = *window().document();
+    EXPECT_EQ(doc.feed()->title(), "x ZQ Feeds_Required_Title");
+    EXPECT_EQ(doc.image()->XMLComments(), (QStringList {"no match", "a ZQ comment"}));
+    EXPECT_EQ(doc.item(0)->comments(), "https://example.org/zq");
+    EXPECT_EQ(doc.item(0)->localEnclosureFilePath(), "/tmp/zq.mp3");
+}
+
+TEST_F(FindWalkTest, ASheetClosedOnAMatchEndsTheSearchThereAndTheNextGoesOnAfterIt)
+{
+    openForFind();
+    window().document()->feed()->setXMLComments({"first zq", "second zq"});
+    showModel();
+    find().setFindField("zq");
+    QStringList shown;
+    answerSheets([&shown](QWidget *sheet) {
+        shown << sheet->findChild<VLXTextView *>("text")->toPlainText();
+        static_cast<QDialog *>(sheet)->reject();
+    });
+    press("Next");
+    EXPECT_EQ(lines(shown), lines({"first zq"}));
+    EXPECT_EQ(find().statusField(), "");
+    press("Next");
+    EXPECT_EQ(lines(shown), lines({"first zq", "second zq"}));
+    press("Next");
+    EXPECT_EQ(find().statusField(), "Not Found");
+    EXPECT_EQ(shown.size(), 2);
 }
