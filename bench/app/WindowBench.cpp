@@ -3,6 +3,8 @@
 // cloning item 5,000 and taking the clone back with Undo.
 // Runs on the offscreen platform unless another is asked for:
 //   build/bench/bench_app
+#include "BigFeedWindow.h"
+
 #include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/FeedDocument.h"
@@ -11,81 +13,23 @@
 #include "app/Vellumcast.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
-#include "platform/MemoryDefaultsStore.h"
-#include "platform/ScriptedAlertService.h"
-#include "settings/VLXPreferences.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextView.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QMainWindow>
 #include <QStackedWidget>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 
 namespace {
-constexpr int kItems = 10000;
+using bench::kItems;
+using bench::shared;
+using bench::Window;
 constexpr int kEditedItem = 5000;
-
-QByteArray feedOf(int items)
-{
-    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
-                      "<title>Big</title><link>https://example.org/</link>"
-                      "<description>A feed of many items</description>"
-                      "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>\n";
-    for (int i = 0; i < items; ++i)
-        text += QStringLiteral("<item><title>Episode %1</title><link>https://example.org/%1</link>"
-                               "<description>What happens in episode %1, told in a sentence or "
-                               "two.</description><guid>https://example.org/%1</guid>"
-                               "<pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate>"
-                               "<enclosure url=\"https://example.org/%1.mp3\" length=\"%1\" "
-                               "type=\"audio/mpeg\"/></item>\n")
-                    .arg(i)
-                    .toUtf8();
-    return text + "</channel></rss>\n";
-}
-
-// One running application in a home folder of its own, with the big feed on disk.
-struct Window
-{
-    QTemporaryDir home;
-    QString feedPath;
-    std::unique_ptr<Controller> controller;
-
-    Window()
-    {
-        qputenv("HOME", home.path().toUtf8());
-        VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
-        ScriptedAlertService::install();
-        feedPath = QDir(home.path()).filePath("big.xml");
-        QFile file(feedPath);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(feedOf(kItems));
-        file.close();
-        controller = std::make_unique<Controller>();
-        controller->start({});
-        QTest::qWait(300); // the wizard's offer
-        window().window()->show();
-    }
-    Vellumcast &window() const { return *controller->feedController(); }
-    void open()
-    {
-        window().setDocumentEdited(false, true);
-        window().openFeedAtPath(feedPath);
-    }
-};
-
-Window &shared()
-{
-    static Window instance;
-    return instance;
-}
 
 void BM_OpenTenThousandItemFeedInTheWindow(benchmark::State &state)
 {

@@ -319,10 +319,15 @@ void ExtensionFieldPane::attach()
         if (self)
             self->loadData();
     });
+    // The window's search shows this object's matches here (not the defaults of preferences).
+    if (m_document)
+        fields()->setFindView(this);
 }
 
 void ExtensionFieldPane::detach()
 {
+    if (FieldExtensionBase *object = fields(); object && object->findView() == this)
+        object->setFindView(nullptr);
     if (m_extension && m_listener)
         m_extension->removeChangeListener(m_listener);
     m_listener = 0;

@@ -4,6 +4,7 @@
 #include "app/ExtensionTabs.h"
 #include "app/FeedDocument.h"
 #include "app/ListFieldEditor.h"
+#include "extensions/ExtensionFindView.h"
 #include "ui/VLXTableDataSource.h"
 
 #include <QHash>
@@ -23,7 +24,10 @@ struct ExtensionField;
 // undo step each on the document's stack, elsewhere (and always for a preferences twin) applied
 // only. The pane shows the object it is given and refreshes through the object's change
 // listener, so an undo of an item the pane no longer shows leaves the pane alone.
-class ExtensionFieldPane : public ExtensionPane, public VLXTableDataSource
+//
+// In the feed window it is also where find and replace shows the object's matches and replaces
+// them (ExtensionFieldPane+Find.cpp), as edits of its controls.
+class ExtensionFieldPane : public ExtensionPane, public VLXTableDataSource, public ExtensionFindView
 {
     Q_OBJECT
 public:
@@ -59,6 +63,12 @@ public:
     Qt::DropAction tableViewValidateDrop(VLXTableView *table, const QMimeData *data,
                                          int row) override;
     bool tableViewAcceptDrop(VLXTableView *table, const QMimeData *data, int row) override;
+
+    // ExtensionFindView.
+    std::optional<QString> highlightedString(int field) const override;
+    extensionNSRaw::Range replaceHighlighted(int field, const QString &text) override;
+    void showMatch(int field, extensionNSRaw::Range range, QObject *onTab, QObject *underTab,
+                   int atIndex) override;
 
 private:
     void build();

@@ -297,15 +297,17 @@ void FeedSearchWalk::showItem(Walk &walk)
 
 bool FeedSearchWalk::textStep(Walk &walk, const FeedField &field)
 {
-    QWidget *control = m_window.outlet(field.outlet);
+    // The control is looked up only when the window is needed: most steps search the model.
+    const auto control = [this, &field] { return m_window.outlet(field.outlet); };
     if (walk.replacement) {
         showItem(walk);
         // Only the Find text itself is replaced, in its own case even when case is ignored.
-        const QString highlighted = TextHighlighting::highlightedString(control);
+        QWidget *shown = control();
+        const QString highlighted = TextHighlighting::highlightedString(shown);
         if (!highlighted.isNull() && highlighted == walk.search) {
-            SearchReveal::openDisclosureOf(control);
-            TextHighlighting::replaceHighlighted(control, *walk.replacement);
-            m_position.lastFound = TextHighlighting::highlightRange(control);
+            SearchReveal::openDisclosureOf(shown);
+            TextHighlighting::replaceHighlighted(shown, *walk.replacement);
+            m_position.lastFound = TextHighlighting::highlightRange(shown);
             if (!walk.thenSearch)
                 return true;
         } else {
@@ -316,7 +318,7 @@ bool FeedSearchWalk::textStep(Walk &walk, const FeedField &field)
     const TextRange found = searchField(text, walk.search, walk.options);
     if (isMatch(found)) {
         showItem(walk);
-        SearchReveal::showMatch(control, found);
+        SearchReveal::showMatch(control(), found);
         return true;
     }
     nextStep(walk);

@@ -50,16 +50,18 @@ bool rereadKeepingLocalFiles(Vellumcast &window, const QString &text)
     return true;
 }
 
-// The whole feed as the text it is written as: applying the record reads that text again and
-// answers the record of the text before.
-UndoRecord feedTextRecord(Vellumcast &window, const QString &text)
+// The feed as it was before a Replace All (or its undo): applying the record reads the feed's
+// text again and answers the record of the feed it replaces. The text is built only then: the
+// feed kept is out of the window and nothing changes it until the record applies, because the
+// steps that could reach its items come after this one on the undo stack.
+UndoRecord feedTextRecord(Vellumcast &window, std::shared_ptr<VLXFeed> feed)
 {
     QPointer<Vellumcast> guard(&window);
-    return UndoRecord {[guard, text]() -> UndoRecord {
+    return UndoRecord {[guard, feed]() -> UndoRecord {
         if (!guard)
             return {};
-        UndoRecord reverse = feedTextRecord(*guard, guard->currentFeed()->buildXML());
-        rereadKeepingLocalFiles(*guard, text);
+        UndoRecord reverse = feedTextRecord(*guard, guard->currentFeed());
+        rereadKeepingLocalFiles(*guard, feed->buildXML());
         return reverse;
     }};
 }
@@ -197,7 +199,7 @@ void Vellumcast::findPanelReplaceAllAction()
     }
     if (auto *sub = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsSub")))
         sub->setCurrentIndex(0);
-    const QString before = currentFeed()->buildXML();
+    const std::shared_ptr<VLXFeed> before = currentFeed();
     if (!rereadKeepingLocalFiles(*this, copy.feed()->buildXML()))
         return;
     registerUndo(feedTextRecord(*this, before), QStringLiteral("Replace All"));

@@ -5,9 +5,11 @@
 #include "app/FeedDocument.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
+#include "extensions/FieldExtensionBase.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "model/extensionManagerItem.h"
 #include "ui/VLXTableView.h"
 
 #include <QAction>
@@ -270,4 +272,57 @@ TEST_F(FindReplaceTest, AnEmptyFindTextOnlyBeepsAndTheScopeFollowsTheTabShown)
     EXPECT_EQ((QList<int> {find().searchFeed(), find().searchCurrentItem(), find().searchAllItems(),
                            find().searchImage()}),
               (QList<int> {0, 1, 0, 0}));
+}
+
+TEST_F(FindReplaceTest, AnITunesFieldIsFoundInItsTabAndReplacedAsAnEditOfIt)
+{
+    openForFind();
+    QByteArray items;
+    for (int n = 1; n <= 3; ++n)
+        items += QStringLiteral("<item><title>E%1</title><itunes:subtitle>Sub %1</itunes:subtitle>"
+                                "</item>")
+                     .arg(n)
+                     .toUtf8();
+    writeFile(path("podcast.xml"),
+              "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/"
+              "dtds/podcast-1.0.dtd\"><channel><title>T</title><link>https://example.org/</link>"
+              "<description>d</description>"
+                  + items + "</channel></rss>\n");
+    window().openFeedAtPath(path("podcast.xml"));
+    endAction();
+    setScope({"items", "all"});
+    find().setFindField("Sub 2");
+    find().setReplaceField("Part 2");
+
+    press("Next");
+    EXPECT_EQ(window().selectedItemRow(), 1);
+    EXPECT_EQ(focusName(), "ITISubtitle");
+    EXPECT_EQ(highlighted(), "Sub 2");
+    EXPECT_EQ(field<QTabWidget>("tabsFeeds_ItemsExtensions")->currentWidget()->objectName(),
+              "itunes");
+    press("Replace");
+    const auto subtitle = [this] {
+        return FieldExtensionBase::from(doc().item(1)->XMLExtensions()->extensionAtIndex(0))
+            ->text(0);
+    };
+    EXPECT_EQ(subtitle(), "Part 2");
+    EXPECT_EQ(undo().undoActionName(), "iTunes Subtitle");
+    undo().undo();
+    EXPECT_EQ(subtitle(), "Sub 2");
+}
+
+TEST_F(FindReplaceTest, AStepBeforeReplaceAllStillPutsBackTheItemsAsTheyWere)
+{
+    openForFind({"A", "B"});
+    window().cloneItem(); // its step keeps the list of items as it was
+    endAction();
+    setScope({"items", "all"});
+    find().setFindField("example.org");
+    find().setReplaceField("example.net");
+    press("ReplaceAll");
+    EXPECT_EQ(doc().item(1)->link(), "https://example.net/A");
+    undo().undo();
+    undo().undo();
+    EXPECT_EQ(itemTitles(), (QStringList {"A", "B"}));
+    EXPECT_EQ(doc().item(0)->link(), "https://example.org/A");
 }

@@ -1,0 +1,76 @@
+#pragma once
+
+// The feed window of the benchmarks: one running application in a home folder of its own, with
+// a feed of 10,000 items on disk.
+#include "app/Controller.h"
+#include "app/Vellumcast.h"
+#include "platform/MemoryDefaultsStore.h"
+#include "platform/ScriptedAlertService.h"
+#include "settings/VLXPreferences.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace bench {
+inline constexpr int kItems = 10000;
+
+inline QByteArray feedOf(int items)
+{
+    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
+                      "<title>Big</title><link>https://example.org/</link>"
+                      "<description>A feed of many items</description>"
+                      "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>\n";
+    for (int i = 0; i < items; ++i)
+        text += QStringLiteral("<item><title>Episode %1</title><link>https://example.org/%1</link>"
+                               "<description>What happens in episode %1, told in a sentence or "
+                               "two.</description><guid>https://example.org/%1</guid>"
+                               "<pubDate>Mon, 07 Dec 2026 09:00:00 +0000</pubDate>"
+                               "<enclosure url=\"https://example.org/%1.mp3\" length=\"%1\" "
+                               "type=\"audio/mpeg\"/></item>\n")
+                    .arg(i)
+                    .toUtf8();
+    return text + "</channel></rss>\n";
+}
+
+// One running application in a home folder of its own, with the big feed on disk.
+struct Window
+{
+    QTemporaryDir home;
+    QString feedPath;
+    std::unique_ptr<Controller> controller;
+
+    Window()
+    {
+        qputenv("HOME", home.path().toUtf8());
+        VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+        ScriptedAlertService::install();
+        feedPath = QDir(home.path()).filePath("big.xml");
+        QFile file(feedPath);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(feedOf(kItems));
+        file.close();
+        controller = std::make_unique<Controller>();
+        controller->start({});
+        QTest::qWait(300); // the wizard's offer
+        window().window()->show();
+    }
+    Vellumcast &window() const { return *controller->feedController(); }
+    void open()
+    {
+        window().setDocumentEdited(false, true);
+        window().openFeedAtPath(feedPath);
+    }
+};
+
+inline Window &shared()
+{
+    static Window instance;
+    return instance;
+}
+
+} // namespace bench

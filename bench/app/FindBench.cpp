@@ -1,0 +1,85 @@
+// Find and replace over the feed of 10,000 items: Find Next through the channel, every item and
+// the image without a match (from the button to "Not Found"), and Replace All of a word every
+// item's description holds (10,000 replacements, the feed read again), each taken back with Undo
+// outside the timing.
+#include "BigFeedWindow.h"
+
+#include "app/FeedDocument.h"
+#include "app/FeedFindPanel.h"
+#include "app/VLXUndoManager.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+
+#include <QAbstractButton>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+namespace {
+using bench::kItems;
+
+FeedFindPanel &panelFor(const QString &find, const QString &replacement)
+{
+    FeedFindPanel &panel = *FeedFindPanel::sharedInstance();
+    panel.setFindField(find);
+    panel.setReplaceField(replacement);
+    panel.setSearchFeed(1);
+    panel.setSearchCurrentItem(1);
+    panel.setSearchAllItems(1);
+    panel.setSearchImage(1);
+    return panel;
+}
+
+void press(FeedFindPanel &panel, const char *button)
+{
+    panel.finderPanel()
+        ->findChild<QAbstractButton *>(QStringLiteral("findPanel%1Button").arg(button))
+        ->click();
+}
+
+void BM_FindNextWithoutAMatchInTenThousandItems(benchmark::State &state)
+{
+    bench::Window &app = bench::shared();
+    app.open();
+    FeedFindPanel &panel = panelFor(QStringLiteral("nowhere to be found"), QString());
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        press(panel, "Next");
+        QCoreApplication::processEvents();
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+    if (panel.statusField() != QLatin1String("Not Found"))
+        state.SkipWithError("the search found something");
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+BENCHMARK(BM_FindNextWithoutAMatchInTenThousandItems)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+
+void BM_ReplaceAllOfAWordInTenThousandItems(benchmark::State &state)
+{
+    bench::Window &app = bench::shared();
+    app.open();
+    Vellumcast &window = app.window();
+    FeedFindPanel &panel = panelFor(QStringLiteral("episode"), QStringLiteral("show"));
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        press(panel, "ReplaceAll");
+        QCoreApplication::processEvents();
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        window.undoManager()->undo();
+        QCoreApplication::processEvents();
+    }
+    if (panel.statusField() != QStringLiteral("%1 Replacements").arg(kItems)
+        || !window.currentFeed()->itemAtIndex(0)->descriptionElement().contains("episode"))
+        state.SkipWithError("the replacements were not made and taken back");
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+BENCHMARK(BM_ReplaceAllOfAWordInTenThousandItems)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
+} // namespace
