@@ -138,11 +138,15 @@ void FeedFindPanel::buildPanel()
         connect(field, &QLineEdit::returnPressed, m_nextButton, &QAbstractButton::click);
 }
 
-void FeedFindPanel::showPanel()
+void FeedFindPanel::showPanel(QWidget *window)
 {
     if (!m_shown) {
         m_shown = true;
         setStatusField(QString());
+        if (window) {
+            const QRect frame = window->frameGeometry();
+            m_panel->move(frame.right() - m_panel->frameGeometry().width() - 24, frame.top() + 96);
+        }
     }
     m_panel->show();
     m_panel->raise();

@@ -30,9 +30,9 @@ public:
     static FeedFindPanel *sharedInstance();
     ~FeedFindPanel() override;
 
-    // Brings the panel to the front and makes it the active window (the status is cleared when
-    // it is first shown).
-    void showPanel();
+    // Brings the panel to the front and makes it the active window. The first time, the status
+    // is cleared and the panel placed over the top right of the window given.
+    void showPanel(QWidget *window = nullptr);
     bool isVisible() const;
     QWidget *finderPanel() const { return m_panel; }
 

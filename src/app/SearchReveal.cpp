@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -79,12 +80,14 @@ void SearchReveal::showMatch(QWidget *control, TextRange range)
     if (selectTabsOf(control))
         letLayoutSettle();
     openDisclosureOf(control);
-    // A highlight shown in a text view before would stay behind the new one.
-    if (auto *view = qobject_cast<QPlainTextEdit *>(control->window()->focusWidget());
-        view && view != control) {
+    // The highlight shown before would stay behind the new one.
+    QWidget *before = control->window()->focusWidget();
+    if (auto *view = qobject_cast<QPlainTextEdit *>(before); view && view != control) {
         QTextCursor cursor = view->textCursor();
         cursor.setPosition(0);
         view->setTextCursor(cursor);
+    } else if (auto *line = qobject_cast<QLineEdit *>(before); line && line != control) {
+        line->deselect();
     }
     scrollToView(control);
     TextHighlighting::setHighlightRange(control, range);

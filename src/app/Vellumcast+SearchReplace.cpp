@@ -108,7 +108,7 @@ void Vellumcast::orderFrontFindPanel()
         else
             find.setSearchFeed(1);
     }
-    find.showPanel();
+    find.showPanel(m_documentWindow);
 }
 
 void Vellumcast::restartSearchIfChanged(const QString &search)
