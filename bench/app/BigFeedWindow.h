@@ -60,10 +60,11 @@ struct Window
         window().window()->show();
     }
     Vellumcast &window() const { return *controller->feedController(); }
-    void open()
+    // Opens the big feed, or another file.
+    void open(const QString &path = QString())
     {
         window().setDocumentEdited(false, true);
-        window().openFeedAtPath(feedPath);
+        window().openFeedAtPath(path.isEmpty() ? feedPath : path);
     }
 };
 

@@ -1,8 +1,9 @@
-// Find and replace over the feed of 10,000 items: Find Next through the channel, every item and
-// the image without a match (from the button to "Not Found"), and Replace All of a word every
-// item's description holds (10,000 replacements, the feed read again), each taken back with Undo
-// outside the timing.
+// Find and replace over a podcast of 10,000 episodes (show notes, enclosure, guid and a category
+// each): Find Next through the channel, every item and the image without a match (from the
+// button to "Not Found"), and Replace All of a word every episode's show notes hold (10,000
+// replacements, the feed read again), taken back with Undo outside the timing.
 #include "BigFeedWindow.h"
+#include "common/PodcastFeed.h"
 
 #include "app/FeedDocument.h"
 #include "app/FeedFindPanel.h"
@@ -17,6 +18,19 @@
 
 namespace {
 using bench::kItems;
+
+// The podcast written once beside the window's big feed; opened for each benchmark.
+void openPodcast(bench::Window &app)
+{
+    static const QString path = [&app] {
+        const QString file = QDir(app.home.path()).filePath("podcast.xml");
+        QFile out(file);
+        if (out.open(QIODevice::WriteOnly))
+            out.write(PodcastFeed::podcast(kItems, 1)->buildXML().toUtf8());
+        return file;
+    }();
+    app.open(path);
+}
 
 FeedFindPanel &panelFor(const QString &find, const QString &replacement)
 {
@@ -37,10 +51,10 @@ void press(FeedFindPanel &panel, const char *button)
         ->click();
 }
 
-void BM_FindNextWithoutAMatchInTenThousandItems(benchmark::State &state)
+void BM_FindNextWithoutAMatchInTenThousandEpisodes(benchmark::State &state)
 {
     bench::Window &app = bench::shared();
-    app.open();
+    openPodcast(app);
     FeedFindPanel &panel = panelFor(QStringLiteral("nowhere to be found"), QString());
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
@@ -53,17 +67,17 @@ void BM_FindNextWithoutAMatchInTenThousandItems(benchmark::State &state)
         state.SkipWithError("the search found something");
     state.SetItemsProcessed(state.iterations() * kItems);
 }
-BENCHMARK(BM_FindNextWithoutAMatchInTenThousandItems)
+BENCHMARK(BM_FindNextWithoutAMatchInTenThousandEpisodes)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
 
-void BM_ReplaceAllOfAWordInTenThousandItems(benchmark::State &state)
+void BM_ReplaceAllOfAWordInTenThousandEpisodes(benchmark::State &state)
 {
     bench::Window &app = bench::shared();
-    app.open();
+    openPodcast(app);
     Vellumcast &window = app.window();
-    FeedFindPanel &panel = panelFor(QStringLiteral("episode"), QStringLiteral("show"));
+    FeedFindPanel &panel = panelFor(QStringLiteral("feeds"), QStringLiteral("podcasts"));
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
         press(panel, "ReplaceAll");
@@ -74,11 +88,11 @@ void BM_ReplaceAllOfAWordInTenThousandItems(benchmark::State &state)
         QCoreApplication::processEvents();
     }
     if (panel.statusField() != QStringLiteral("%1 Replacements").arg(kItems)
-        || !window.currentFeed()->itemAtIndex(0)->descriptionElement().contains("episode"))
+        || !window.currentFeed()->itemAtIndex(0)->descriptionElement().contains("feeds"))
         state.SkipWithError("the replacements were not made and taken back");
     state.SetItemsProcessed(state.iterations() * kItems);
 }
-BENCHMARK(BM_ReplaceAllOfAWordInTenThousandItems)
+BENCHMARK(BM_ReplaceAllOfAWordInTenThousandEpisodes)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(10);
