@@ -8,6 +8,7 @@
 #include "editors/CroppingImageView.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
+#include "ui/ToolbarLayout.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXListBox.h"
 #include "ui/VLXTableView.h"
@@ -21,7 +22,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QSizePolicy>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QWidget>
@@ -83,9 +83,9 @@ const ToolbarItem kToolbarItems[] = {
      "Re-download Image", "redownloadImage", "view-refresh", "redownloadImage"},
 };
 
-const QString kSeparator = QStringLiteral("Separator");
-const QString kSpace = QStringLiteral("Space");
-const QString kFlexibleSpace = QStringLiteral("FlexibleSpace");
+using ToolbarLayout::kFlexibleSpace;
+using ToolbarLayout::kSeparator;
+using ToolbarLayout::kSpace;
 const QString kPrint = QStringLiteral("Print");
 const QString kCustomize = QStringLiteral("Customize");
 
@@ -267,21 +267,8 @@ void Vellumcast::showToolbar(int tab)
         return;
     m_currentToolbar->clear();
     const QStringList identifiers = m_toolbarConfigurations.value(tab);
-    for (const QString &identifier : identifiers) {
-        if (identifier == kSeparator) {
-            m_currentToolbar->addSeparator();
-        } else if (identifier == kSpace || identifier == kFlexibleSpace) {
-            auto *space = new QWidget;
-            space->setObjectName(identifier);
-            if (identifier == kFlexibleSpace)
-                space->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-            else
-                space->setFixedWidth(24);
-            m_currentToolbar->addWidget(space);
-        } else if (QAction *action = toolbarAction(identifier)) {
-            m_currentToolbar->addAction(action);
-        }
-    }
+    ToolbarLayout::fill(m_currentToolbar, identifiers,
+                        [this](const QString &identifier) { return toolbarAction(identifier); });
     m_currentToolbar->setProperty("identifier",
                                   tab == ItemsTab ? QStringLiteral("Items Toolbar Identifier")
                                       : tab == ImageTab

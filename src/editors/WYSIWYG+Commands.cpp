@@ -6,6 +6,7 @@
 #include "editors/editLink.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "ui/ToolbarLayout.h"
 #include "ui/VLXWebView.h"
 
 #include <QAction>
@@ -68,9 +69,9 @@ const ToolbarItem kToolbarItems[] = {
      &WYSIWYG::buttonFonts},
 };
 
-const QString kSeparator = QStringLiteral("Separator");
-const QString kSpace = QStringLiteral("Space");
-const QString kFlexibleSpace = QStringLiteral("FlexibleSpace");
+using ToolbarLayout::kFlexibleSpace;
+using ToolbarLayout::kSeparator;
+using ToolbarLayout::kSpace;
 const QString kCustomize = QStringLiteral("Customize");
 
 const ToolbarItem *toolbarItem(const QString &identifier)
@@ -176,21 +177,8 @@ void WYSIWYG::setupToolbar()
     m_toolbar->setMovable(false);
     m_toolbar->setFloatable(false);
     m_toolbar->toggleViewAction()->setEnabled(false);
-    for (const QString &identifier : identifiers) {
-        if (identifier == kSeparator) {
-            m_toolbar->addSeparator();
-        } else if (identifier == kSpace || identifier == kFlexibleSpace) {
-            auto *space = new QWidget;
-            space->setObjectName(identifier);
-            if (identifier == kFlexibleSpace)
-                space->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-            else
-                space->setFixedWidth(24);
-            m_toolbar->addWidget(space);
-        } else if (QAction *action = makeToolbarAction(identifier)) {
-            m_toolbar->addAction(action);
-        }
-    }
+    ToolbarLayout::fill(m_toolbar, identifiers,
+                        [this](const QString &identifier) { return makeToolbarAction(identifier); });
     // Every item has its action in the window, shown or not, so a stored layout may name any.
     for (const QString &identifier : allowed)
         makeToolbarAction(identifier);

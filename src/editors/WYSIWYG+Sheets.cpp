@@ -144,11 +144,11 @@ void WYSIWYG::editLinkDone(int code)
     m_link = nullptr;
     if (!sheet)
         return;
-    const QVariantMap spec {{QStringLiteral("node"), sheet->elementNode()},
+    const QVariantMap request {{QStringLiteral("node"), sheet->elementNode()},
                             {QStringLiteral("text"), sheet->linkText()},
                             {QStringLiteral("link"), sheet->linkURL()},
                             {QStringLiteral("newWindow"), sheet->linkNewBrowser() != 0}};
-    placeFromSheet(code == 1 ? QStringLiteral("placeLink") : QString(), spec,
+    placeFromSheet(code == 1 ? QStringLiteral("placeLink") : QString(), request,
                    {sheet->elementNode()});
     sheet->deleteLater();
 }
@@ -159,7 +159,7 @@ void WYSIWYG::editImageLinkDone(int code)
     m_image = nullptr;
     if (!sheet)
         return;
-    const QVariantMap spec {{QStringLiteral("node"), sheet->elementNode()},
+    const QVariantMap request {{QStringLiteral("node"), sheet->elementNode()},
                             {QStringLiteral("imageNode"), sheet->imageElementNode()},
                             {QStringLiteral("url"), sheet->imageURL()},
                             {QStringLiteral("width"), sheet->imageWidth()},
@@ -167,12 +167,12 @@ void WYSIWYG::editImageLinkDone(int code)
                             {QStringLiteral("hasLink"), sheet->imageHasLink() != 0},
                             {QStringLiteral("link"), sheet->imageLink()},
                             {QStringLiteral("newWindow"), sheet->imageLinkNewBrowser() != 0}};
-    placeFromSheet(code == 1 ? QStringLiteral("placeImage") : QString(), spec,
+    placeFromSheet(code == 1 ? QStringLiteral("placeImage") : QString(), request,
                    {sheet->elementNode(), sheet->imageElementNode()});
     sheet->deleteLater();
 }
 
-void WYSIWYG::placeFromSheet(const QString &placement, const QVariantMap &spec,
+void WYSIWYG::placeFromSheet(const QString &placement, const QVariantMap &request,
                              const QList<int> &keptNodes)
 {
     auto release = [this, keptNodes] {
@@ -187,7 +187,7 @@ void WYSIWYG::placeFromSheet(const QString &placement, const QVariantMap &spec,
     }
     // A placed node reports itself as the step "Insert/Edit Link" or "Insert/Edit Image";
     // nothing placed, no step.
-    evaluate(QStringLiteral("vlx.%1(%2)").arg(placement, toJson(spec)),
+    evaluate(QStringLiteral("vlx.%1(%2)").arg(placement, toJson(request)),
              [this, release](const QVariant &placed) {
                  if (!placed.toBool())
                      unableToComplete();

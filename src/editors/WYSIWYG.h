@@ -193,7 +193,7 @@ private:
     void openSheetFor(const QVariantMap &info);
     // Runs the script's placement (none: the sheet was cancelled) and lets go of the nodes the
     // sheet kept.
-    void placeFromSheet(const QString &placement, const QVariantMap &spec,
+    void placeFromSheet(const QString &placement, const QVariantMap &request,
                         const QList<int> &keptNodes);
     void unableToComplete();
 

@@ -428,30 +428,30 @@ window.vlx = {
         return true;
     },
     // A link from the link sheet, in place of the kept A or at the saved selection.
-    placeLink : function(spec) {
+    placeLink : function(request) {
         var before = lastSelection;
-        var old = spec.node ? kept[spec.node] : null;
-        var a = makeLink(spec.link, spec.newWindow, old);
-        a.appendChild(document.createTextNode(spec.text));
+        var old = request.node ? kept[request.node] : null;
+        var a = makeLink(request.link, request.newWindow, old);
+        a.appendChild(document.createTextNode(request.text));
         return finishPlacing(old || null, a, 'insertLink', before);
     },
     // An image (linked or not) from the image sheet.
-    placeImage : function(spec) {
+    placeImage : function(request) {
         var before = lastSelection;
-        var old = spec.node ? kept[spec.node] : null;
-        var oldImage = spec.imageNode ? kept[spec.imageNode] : null;
+        var old = request.node ? kept[request.node] : null;
+        var oldImage = request.imageNode ? kept[request.imageNode] : null;
         var image = document.createElement('img');
-        image.setAttribute('src', spec.url);
-        if (spec.width)
-            image.setAttribute('width', spec.width);
-        if (spec.height)
-            image.setAttribute('height', spec.height);
+        image.setAttribute('src', request.url);
+        if (request.width)
+            image.setAttribute('width', request.width);
+        if (request.height)
+            image.setAttribute('height', request.height);
         image.setAttribute('border', '0');
         if (oldImage && lower(oldImage) === 'img')
             copyAttributes(oldImage, image, [ 'src', 'width', 'height', 'border' ]);
         var node = image;
-        if (spec.hasLink) {
-            node = makeLink(spec.link, spec.newWindow, old);
+        if (request.hasLink) {
+            node = makeLink(request.link, request.newWindow, old);
             node.appendChild(image);
         }
         return finishPlacing(old || null, node, 'insertImage', before);
