@@ -310,6 +310,8 @@ public:
     void setPreferencesTool(std::shared_ptr<PreferencesTool> tool);
     void setItemImportTool(std::shared_ptr<ItemImportTool> tool);
     void setOPMLTool(std::shared_ptr<OPMLTool> tool);
+    // The installed OPML export, null until there is one.
+    const std::shared_ptr<OPMLTool> &opmlTool() const { return m_opml; }
     void setLicencePasteTool(std::shared_ptr<LicencePasteTool> tool);
     // A new feed made by the wizard, put at the top of the list (after the unsaved-changes
     // questions); the list is never left empty.

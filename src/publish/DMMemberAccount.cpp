@@ -57,6 +57,28 @@ DMMemberAccount::accountFromPreferencesWithApplicationID(const QString &applicat
     return std::make_shared<DMMemberAccount>(name, password, applicationID, serverURL());
 }
 
+std::shared_ptr<DMMemberAccount> DMMemberAccount::validatedAccountForSite(const VLXSite &site,
+                                                                         QString *password)
+{
+    static const QString kApplicationID = QStringLiteral("XMLf");
+    std::shared_ptr<DMMemberAccount> account;
+    if (site.dmAccount() != 0) {
+        if (site.dmStorePassword() != 0 && !site.dmUsername().isEmpty()) {
+            const QString stored = site.getPassword();
+            if (!stored.isEmpty())
+                *password = stored;
+        }
+        account = accountWithName(site.dmUsername(), *password, kApplicationID);
+    } else {
+        account = accountFromPreferencesWithApplicationID(kApplicationID);
+    }
+    const int answer = account ? account->validateCredentials() : kNoAccount;
+    if (answer == kValid)
+        return account;
+    qWarning("Account not good, error was %d", answer);
+    return nullptr;
+}
+
 std::shared_ptr<DMMemberAccount> DMMemberAccount::accountWithName(const QString &name,
                                                                   const QString &password,
                                                                   const QString &applicationID)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <memory>
 
+class VLXSite;
+
 // A member account of the online disk: a WebDAV server reached over HTTP(S) with Basic
 // authentication. The server's address is a setting; where it holds "%@", the member name takes
 // its place (servers that give each member a folder of their own).
@@ -31,6 +33,13 @@ public:
     // Another member's account on the configured server; null when no server is set.
     static std::shared_ptr<DMMemberAccount>
     accountWithName(const QString &name, const QString &password, const QString &applicationID);
+
+    // The account a site publishes and browses with: the site's own member, whose stored
+    // password is first put into *password when the site keeps one (the password field the user
+    // sees), or the system account. The server checks it; null, with the log line "Account not
+    // good, error was %d" (100 when there is no account at all), when it is not valid.
+    static std::shared_ptr<DMMemberAccount> validatedAccountForSite(const VLXSite &site,
+                                                                    QString *password);
 
     // Asks the server for the member's root: 1 when it answers as WebDAV with these
     // credentials, 101 refused credentials, 103 no answer, else the HTTP status.

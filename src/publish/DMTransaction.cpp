@@ -72,6 +72,22 @@ QDateTime httpDate(const QString &text)
 
 } // namespace
 
+QString DMTransaction::errorTypeText(int type)
+{
+    switch (type) {
+    case 1:
+        return QStringLiteral("");
+    case DMMemberAccount::kInvalidCredentials:
+        return QStringLiteral("Invalid username/password");
+    case DMMemberAccount::kOutOfSpace:
+        return QStringLiteral("Out of iDisk space error");
+    case DMMemberAccount::kNetworkError:
+        return QStringLiteral("Networking error occurred");
+    default:
+        return QStringLiteral("An unknown error occurred");
+    }
+}
+
 DMTransaction::DMTransaction(std::shared_ptr<DMMemberAccount> account,
                              DMTransactionDelegate *delegate, QString uri)
     : m_account(std::move(account)), m_delegate(delegate), m_uri(std::move(uri))

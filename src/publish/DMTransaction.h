@@ -51,6 +51,9 @@ public:
 
     State state() const { return m_state; }
     int errorType() const { return m_errorType; }
+    // What the user is told of an error type: "" for 1, "Invalid username/password",
+    // "Out of iDisk space error", "Networking error occurred", else "An unknown error occurred".
+    static QString errorTypeText(int type);
     // What went wrong in words (the server's status or libcurl's reason), for logs.
     QString errorText() const { return m_errorText; }
     // Bytes to upload and uploaded so far; 0 for other operations.

@@ -13,22 +13,6 @@ namespace {
 
 const QString kApplicationID = QStringLiteral("XMLf");
 
-QString reasonForErrorType(int type)
-{
-    switch (type) {
-    case 1:
-        return QStringLiteral("");
-    case DMMemberAccount::kInvalidCredentials:
-        return QStringLiteral("Invalid username/password");
-    case DMMemberAccount::kOutOfSpace:
-        return QStringLiteral("Out of iDisk space error");
-    case DMMemberAccount::kNetworkError:
-        return QStringLiteral("Networking error occurred");
-    default:
-        return QStringLiteral("An unknown error occurred");
-    }
-}
-
 } // namespace
 
 void vlxFTP::makeDotMacAccount()
@@ -44,19 +28,11 @@ bool vlxFTP::validateDMinfo()
     m_dotMacAccount.reset();
     if (!m_site || !m_view)
         return false;
-    if (m_site->dmAccount() != 0 && m_site->dmStorePassword() != 0
-        && !m_site->dmUsername().isEmpty()) {
-        const QString stored = m_site->getPassword();
-        if (!stored.isEmpty())
-            m_view->setText(PublishView::Field::Password, stored);
-    }
-    makeDotMacAccount();
-    const int answer
-        = m_dotMacAccount ? m_dotMacAccount->validateCredentials() : DMMemberAccount::kNoAccount;
-    if (answer == DMMemberAccount::kValid)
-        return true;
-    qWarning("Account not good, error was %d", answer);
-    return false;
+    QString password = m_view->text(PublishView::Field::Password);
+    m_dotMacAccount = DMMemberAccount::validatedAccountForSite(*m_site, &password);
+    if (password != m_view->text(PublishView::Field::Password))
+        m_view->setText(PublishView::Field::Password, password);
+    return m_dotMacAccount != nullptr;
 }
 
 void vlxFTP::uploadToDisk(const QueueEntry &entry)
@@ -103,7 +79,7 @@ void vlxFTP::transactionHadError(DMTransaction *transaction)
     m_currentTransaction.reset();
     ProgressMonitor::sharedInstance().transactionHadError(transaction);
     if (m_uploadingItem) {
-        const QString reason = reasonForErrorType(transaction->errorType());
+        const QString reason = DMTransaction::errorTypeText(transaction->errorType());
         appendTransferFailed(reason);
         currentUploadFailed(*m_uploadingItem, reason);
     }

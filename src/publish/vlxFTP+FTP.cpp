@@ -1,5 +1,6 @@
 // FTP and FTPS uploads: one background transfer handle per file, its transcript into the log.
 #include "io/CURLHandle.h"
+#include "publish/FTPConnection.h"
 #include "publish/PublishPaths.h"
 #include "publish/UploadSource.h"
 #include "publish/VLXSite.h"
@@ -7,19 +8,9 @@
 
 #include <QUrl>
 
-namespace {
-
-QString &caFile()
-{
-    static QString path;
-    return path;
-}
-
-} // namespace
-
 void vlxFTP::setCertificateAuthorityFile(const QString &path)
 {
-    caFile() = path;
+    FTPConnection::setCertificateAuthorityFile(path);
 }
 
 void vlxFTP::uploadOneFile(const QString &fileName, const QString &host, const QString &user,
@@ -46,32 +37,15 @@ void vlxFTP::uploadOneFile(const QString &fileName, const QString &host, const Q
 std::shared_ptr<CURLHandle> vlxFTP::makeHandle(const QUrl &url, const QString &user,
                                                const QString &password)
 {
-    auto handle = CURLHandle::create(url);
+    FTPConnection connection = FTPConnection::forSite(*m_site, password);
+    connection.user = user;
+    auto handle = connection.makeHandle(url, m_transcript);
     if (!handle)
         return nullptr;
-    // Publishing goes straight to the site; other transfers keep the system's proxies.
-    handle->setUsesProxy(false);
     // However long a large file takes, only a stalled transfer (the handle's low-speed limit)
     // ends it.
     handle->setTransferTimeout(0);
-    CURL *curl = handle->curl();
-    // Separate options, so a ":" in the user name or the password needs no escaping.
-    curl_easy_setopt(curl, CURLOPT_USERNAME, user.toUtf8().constData());
-    curl_easy_setopt(curl, CURLOPT_PASSWORD, password.toUtf8().constData());
-    m_transcript.attachTo(curl);
-    handle->setUserAgent(CURLHandle::defaultSignature());
     handle->setStringOrNumberObject(qlonglong(CURLFTP_CREATE_DIR), CURLOPT_FTP_CREATE_MISSING_DIRS);
-    handle->setStringOrNumberObject(qlonglong(m_site->ftpUseEPSV() != 0), CURLOPT_FTP_USE_EPSV);
-    handle->setStringOrNumberObject(qlonglong(m_site->ftpUseEPRT() != 0), CURLOPT_FTP_USE_EPRT);
-    if (m_site->ftpProtocol() == 1) {
-        // Explicit TLS on the control and the data connection, or no transfer at all.
-        handle->setStringOrNumberObject(qlonglong(CURLUSESSL_ALL), CURLOPT_USE_SSL);
-        handle->setStringOrNumberObject(qlonglong(CURLFTPAUTH_TLS), CURLOPT_FTPSSLAUTH);
-        if (!caFile().isEmpty())
-            handle->setString(caFile(), CURLOPT_CAINFO);
-    }
-    if (m_site->ftpUsePASV() == 0)
-        curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");
     return handle;
 }
 

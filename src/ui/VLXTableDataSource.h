@@ -8,7 +8,7 @@ class VLXTableView;
 
 // What a table of the kit asks its owner for: the number of rows, and the value of one cell (by
 // column identifier). A value may be any role's data: the table asks for Qt::DisplayRole, and for
-// Qt::CheckStateRole in check-box columns.
+// Qt::CheckStateRole in check-box columns, Qt::DecorationRole for icons.
 class VLXTableDataSource
 {
 public:

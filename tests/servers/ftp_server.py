@@ -5,7 +5,9 @@ Listens on 127.0.0.1 only, on a free port; the first line on stdout is the port 
 One user with full rights on the root folder. With --cert and --key the server speaks explicit
 FTPS (AUTH TLS) and refuses plain control and data connections. For the publishing tests,
 --refuse NAME answers every upload of a file called NAME with 550, and --throttle N takes
-uploads at N bytes a second at most. The server ends when stdin closes, so it never outlives
+uploads at N bytes a second at most and --throttle-out N sends listings and downloads at N
+bytes a second at most; --login-folder PATH starts each session in that folder of the served
+tree (as servers that put users in /home/NAME do). The server ends when stdin closes, so it never outlives
 the test process that started it.
 """
 import argparse
@@ -37,6 +39,8 @@ def main():
     parser.add_argument("--key")
     parser.add_argument("--refuse", action="append", default=[])
     parser.add_argument("--throttle", type=int, default=0)
+    parser.add_argument("--throttle-out", type=int, default=0)
+    parser.add_argument("--login-folder")
     args = parser.parse_args()
 
     logging.basicConfig(stream=sys.stderr, level=logging.INFO)
@@ -76,11 +80,16 @@ def main():
             return _stor(self, file, mode)
 
         handler = type("RefusingHandler", (handler,), {"ftp_STOR": ftp_STOR})
-    if args.throttle:
+    if args.throttle or args.throttle_out:
         from pyftpdlib.handlers import ThrottledDTPHandler
 
         handler.dtp_handler = type("ThrottledHandler", (ThrottledDTPHandler, handler.dtp_handler),
-                                   {"read_limit": args.throttle})
+                                   {"read_limit": args.throttle, "write_limit": args.throttle_out})
+    if args.login_folder:
+        def on_login(self, username, _folder=args.login_folder):
+            self.fs.cwd = _folder
+
+        handler = type("LoginFolderHandler", (handler,), {"on_login": on_login})
     handler.authorizer = authorizer
     # Tests try wrong passwords on purpose; no need to make them wait.
     handler.auth_failed_timeout = 0.1

@@ -1,0 +1,144 @@
+#include "publish/VLXDMBrowse.h"
+
+#include "publish/DMMemberAccount.h"
+#include "publish/DMiDiskSession.h"
+#include "publish/FTPListingParser.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QTimer>
+#include <algorithm>
+
+namespace {
+
+using P = FTPListingParser;
+
+const QString kApplicationID = QStringLiteral("XMLf");
+const QString kSites = QStringLiteral("Sites");
+
+} // namespace
+
+VLXDMBrowse::VLXDMBrowse() = default;
+
+VLXDMBrowse::~VLXDMBrowse()
+{
+    stopListing();
+}
+
+void VLXDMBrowse::startBrowsing()
+{
+    setStatus(QString());
+    setHomeDirectory(kSites);
+    m_account = m_useAlternateAccount == 0
+        ? DMMemberAccount::accountFromPreferencesWithApplicationID(kApplicationID)
+        : DMMemberAccount::accountWithName(username(), password(), kApplicationID);
+    setWindowTitle(tr("Browse %1's iDisk").arg(m_account ? m_account->name() : QString()));
+    const QString folder = directory();
+    const QString first = folder.isEmpty() ? kSites : QStringLiteral("Sites/%1").arg(folder);
+    QTimer::singleShot(10, this, [this, first] { getFileListing(first); });
+}
+
+void VLXDMBrowse::stopBrowsing()
+{
+    stopListing();
+    stopProgress();
+}
+
+void VLXDMBrowse::stopListing()
+{
+    // Nothing of a listing still under way may reach the browser once its dialog is gone.
+    if (!m_listing)
+        return;
+    std::shared_ptr<DMTransaction> listing = std::move(m_listing);
+    listing->setDelegate(nullptr);
+    listing->abort();
+}
+
+void VLXDMBrowse::getFileListing(const QString &path)
+{
+    stopListing();
+    setStatus(tr("Fetch Directory Listing"));
+    startProgress();
+    std::shared_ptr<DMiDiskSession> session = DMiDiskSession::iDiskSessionWithAccount(m_account);
+    if (session) {
+        session->setDelegate(this);
+        m_listing = session->listCollectionAtPath(path);
+    }
+    if (!m_listing) {
+        stopProgress();
+        setStatus(m_account ? DMTransaction::errorTypeText(0)
+                            : tr("No account of the online disk is set up"));
+    }
+}
+
+QList<QVariantMap> VLXDMBrowse::parseFileResult(const QVariantList &result)
+{
+    QList<QVariantMap> files;
+    for (const QVariant &item : result) {
+        const QVariantMap found = item.toMap();
+        const QString name = found.value(DMTransaction::kDMURI).toString().section(
+            u'/', -1, -1, QString::SectionSkipEmpty);
+        if (name.startsWith(u'.'))
+            continue;
+        QVariantMap entry {{P::kFilenameKey, name}};
+        if (found.value(DMTransaction::kDMIsCollection).toBool()) {
+            entry.insert(P::kFileType, P::kTypeDirectory);
+        } else {
+            entry.insert(P::kFileType, P::kTypeRegular);
+            entry.insert(P::kSize, found.value(DMTransaction::kDMContentLength).toDouble());
+        }
+        const QDateTime modified = found.value(DMTransaction::kDMLastModified).toDateTime();
+        if (modified.isValid())
+            entry.insert(P::kModificationDate,
+                         QLocale::c().toString(modified.toLocalTime(),
+                                               QStringLiteral("dd MMM yyyy HH:mm")));
+        files.append(entry);
+    }
+    return files;
+}
+
+void VLXDMBrowse::transactionSuccessful(DMTransaction *transaction)
+{
+    if (!m_listing || transaction != m_listing.get())
+        return;
+    m_listing.reset();
+    if (transaction->result().isValid()) {
+        QList<QVariantMap> files = parseFileResult(transaction->result().toList());
+        std::sort(files.begin(), files.end(), FTPListingParser::filenameSort);
+        showListing(files, transaction->uri().mid(1));
+    }
+    stopProgress();
+    setStatus(QString());
+}
+
+void VLXDMBrowse::transactionHadError(DMTransaction *transaction)
+{
+    if (!m_listing || transaction != m_listing.get())
+        return;
+    m_listing.reset();
+    stopProgress();
+    setStatus(DMTransaction::errorTypeText(transaction->errorType()));
+}
+
+void VLXDMBrowse::transactionAborted(DMTransaction *transaction)
+{
+    if (m_listing && transaction == m_listing.get())
+        m_listing.reset();
+}
+
+void VLXDMBrowse::browseCreateNewFolder()
+{
+    const QString name = newFolderName();
+    if (name.isEmpty())
+        return;
+    startProgress();
+    const QString shown = historyTitles().value(historyTitles().size() - 1);
+    if (std::shared_ptr<DMiDiskSession> session = DMiDiskSession::iDiskSessionWithAccount(m_account)) {
+        session->setIsSynchronous(true);
+        m_browseFiles.clear();
+        reloadTable();
+        session->createDirectoryAtPath(QStringLiteral("%1/%2").arg(shown, name));
+    }
+    stopProgress();
+    QTimer::singleShot(10, this, [this, shown] { getFileListing(shown); });
+}

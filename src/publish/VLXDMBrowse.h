@@ -1,0 +1,49 @@
+#pragma once
+
+#include "publish/DMTransaction.h"
+#include "publish/VLXBrowseBase.h"
+
+#include <memory>
+
+class DMMemberAccount;
+
+// The folder browser of the online disk (WebDAV): the member's "Sites" folder and what lies
+// below it. Folders are answered relative to "Sites" ("Sites/feeds" answers "feeds").
+//
+// The account is the system's (useAlternateAccount 0) or the member named by the user name and
+// password given to browse(). Callers check the account before they browse.
+class VLXDMBrowse : public VLXBrowseBase, public DMTransactionDelegate
+{
+    Q_OBJECT
+public:
+    VLXDMBrowse();
+    ~VLXDMBrowse() override;
+
+    void setUseAlternateAccount(int useAlternateAccount) { m_useAlternateAccount = useAlternateAccount; }
+    int useAlternateAccount() const { return m_useAlternateAccount; }
+    const std::shared_ptr<DMMemberAccount> &dotMacMemberAccount() const { return m_account; }
+
+    void getFileListing(const QString &path) override;
+    // Makes the folder named in the new-folder field inside the folder shown, then lists that
+    // folder again.
+    void browseCreateNewFolder() override;
+
+    // The listing entries of a listing's result, hidden names left out; sorted by the caller.
+    static QList<QVariantMap> parseFileResult(const QVariantList &result);
+
+    void transactionSuccessful(DMTransaction *transaction) override;
+    void transactionHadError(DMTransaction *transaction) override;
+    void transactionAborted(DMTransaction *transaction) override;
+
+protected:
+    void startBrowsing() override;
+    void stopBrowsing() override;
+    bool writesHomeAsTilde() const override { return false; }
+
+private:
+    void stopListing();
+
+    int m_useAlternateAccount = 0;
+    std::shared_ptr<DMMemberAccount> m_account;
+    std::shared_ptr<DMTransaction> m_listing;
+};
