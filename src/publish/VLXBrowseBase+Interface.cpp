@@ -130,6 +130,7 @@ void VLXBrowseBase::buildWindow()
     };
     VLXButton *help = button("browseHelp", QStringLiteral("?"));
     help->setToolTip(tr("Help"));
+    help->setMaximumWidth(help->sizeHint().height() + 8);
     VLXButton *cancel = button("browseCancel", tr("Cancel"));
     VLXButton *accept = button("browseAccept", tr("Choose"));
     accept->setDefault(true);

@@ -1,6 +1,7 @@
 #include "publish/VLXBrowseBase.h"
 
 #include "publish/FTPListingParser.h"
+#include "ui/DialogPlacement.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXPopUpButton.h"
 #include "ui/VLXTableView.h"
@@ -51,12 +52,7 @@ int VLXBrowseBase::browse(const QString &folder, const QString &username, const 
 {
     if (!m_window)
         buildWindow();
-    // Over the window the user browses from.
-    QWidget *parent = QApplication::activeModalWidget();
-    if (!parent)
-        parent = QApplication::activeWindow();
-    if (parent && parent != m_window && m_window->parentWidget() != parent)
-        m_window->setParent(parent, Qt::Dialog);
+    DialogPlacement::overActiveWindow(m_window);
     stopProgress();
     m_username = username;
     m_password = password;

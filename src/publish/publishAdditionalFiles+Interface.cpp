@@ -72,6 +72,7 @@ void publishAdditionalFiles::buildWindow()
 
     VLXButton *help = chooseButton(m_window, "addFilesHelp", QStringLiteral("?"));
     help->setToolTip(tr("Help"));
+    help->setMaximumWidth(help->sizeHint().height() + 8);
     VLXButton *cancel = chooseButton(m_window, "addFilesCancel", tr("Cancel"));
     VLXButton *accept = chooseButton(m_window, "addFilesAccept", QStringLiteral("OK"));
     accept->setDefault(true);

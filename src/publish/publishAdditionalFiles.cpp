@@ -14,6 +14,7 @@
 #include "settings/VLXPreferences.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXCheckBox.h"
+#include "ui/DialogPlacement.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXMatrix.h"
 #include "ui/VLXPopUpButton.h"
@@ -92,11 +93,7 @@ int publishAdditionalFiles::edit()
 {
     if (!m_window)
         buildWindow();
-    QWidget *parent = QApplication::activeModalWidget();
-    if (!parent)
-        parent = QApplication::activeWindow();
-    if (parent && parent != m_window && m_window->parentWidget() != parent)
-        m_window->setParent(parent, Qt::Dialog);
+    DialogPlacement::overActiveWindow(m_window);
     m_window->setWindowTitle(m_modify ? tr("Modify Existing Additional File")
                                       : tr("Add New Additional File"));
     fillFromRecord();

@@ -214,6 +214,10 @@ TEST_F(VLXFTPBrowseTest, MakesANewFolderInTheShownOneAndKeepsTheRowsOfARefusedFo
         click(browser, "browseNewFolder");
         EXPECT_EQ(browser.transferAddress(),
                   QStringLiteral("ftp://127.0.0.1:%1/www/new%20feeds/").arg(server.port()));
+        // Straight to the server, without turning the proxies off for the rest of the program.
+        ASSERT_TRUE(browser.transfer());
+        EXPECT_FALSE(static_cast<CURLHandle *>(browser.transfer())->usesProxy());
+        EXPECT_TRUE(CURLHandle::allowsProxy());
         waitSettled(browser);
         EXPECT_EQ(browser.historyTitles(), (QStringList {"~", "~/www", "~/www/new feeds"}));
         EXPECT_TRUE(browser.browseFiles().isEmpty());
