@@ -10,6 +10,9 @@
 #include "platform/QtFileChooser.h"
 #include "platform/QtHelpService.h"
 #include "platform/Workspace.h"
+#include "publish/PublishDialogs.h"
+#include "publish/VLXBrowseBase.h"
+#include "publish/publishAdditionalFiles.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXHelpAnchored.h"
 
@@ -160,6 +163,10 @@ void Controller::applicationWillFinishLaunching()
         qWarning().noquote() << "Vellumcast:" << m_userFolderProblem;
     CURLHandle::curlHelloSignature(signature(), true);
     m_transferLayerStarted = true;
+    // The publish window's and the site editor's folder browsers and additional-file dialog.
+    PublishDialogs::setFolderBrowserFactory(&VLXBrowseBase::browserForRequest);
+    PublishDialogs::setAdditionalFileEditorFactory(
+        [] { return std::make_unique<publishAdditionalFiles>(); });
 }
 
 bool Controller::prepareUserFolder()

@@ -1,6 +1,9 @@
 #include "publish/VLXBrowseBase.h"
 
 #include "publish/FTPListingParser.h"
+#include "publish/VLXDMBrowse.h"
+#include "publish/VLXFTPBrowse.h"
+#include "publish/VLXLCLBrowse.h"
 #include "ui/DialogPlacement.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXPopUpButton.h"
@@ -46,6 +49,31 @@ VLXBrowseBase::VLXBrowseBase()
 VLXBrowseBase::~VLXBrowseBase()
 {
     delete m_window;
+}
+
+std::unique_ptr<FolderBrowser> VLXBrowseBase::browserForRequest(const FolderBrowserRequest &request)
+{
+    switch (request.siteType) {
+    case 1: {
+        auto browser = std::make_unique<VLXFTPBrowse>();
+        browser->setFTPserver(request.ftpServer);
+        browser->setProtocol(request.ftpProtocol);
+        browser->setUsePASV(request.usePASV ? 1 : 0);
+        browser->setUseEPSV(request.useEPSV ? 1 : 0);
+        browser->setUseEPRT(request.useEPRT ? 1 : 0);
+        browser->setTransferLog(request.transferLog);
+        return browser;
+    }
+    case 2: {
+        auto browser = std::make_unique<VLXDMBrowse>();
+        browser->setUseAlternateAccount(request.useAlternateAccount);
+        return browser;
+    }
+    case 3:
+        return std::make_unique<VLXLCLBrowse>();
+    default:
+        return nullptr;
+    }
 }
 
 int VLXBrowseBase::browse(const QString &folder, const QString &username, const QString &password)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "publish/FolderBrowser.h"
 #include "ui/VLXTableDataSource.h"
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <memory>
 #include <optional>
 
 class QLabel;
@@ -30,7 +32,7 @@ class VLXTextField;
 // The dialog's controls carry their outlet names ("browseWindow", "browseTable",
 // "browseHistory", "browseUpHistory", "browseNewFolderName", "browseNewFolder", "progress",
 // "statusText", "browseAccept", "browseCancel", "browseHelp").
-class VLXBrowseBase : public QObject, public VLXTableDataSource
+class VLXBrowseBase : public QObject, public FolderBrowser, public VLXTableDataSource
 {
     Q_OBJECT
 public:
@@ -43,10 +45,15 @@ public:
     VLXBrowseBase();
     ~VLXBrowseBase() override;
 
+    // The browser for a kind of site, configured from the request: what the program installs
+    // as the publish window's, the site editor's and the additional-file dialog's browsers.
+    // Null for a kind of site it does not know.
+    static std::unique_ptr<FolderBrowser> browserForRequest(const FolderBrowserRequest &request);
+
     // Runs the dialog from the folder (relative to the home folder, or a full path) with the
     // account; 1 when the user accepted a folder, 0 when cancelled. Whatever transfer is
     // running when the dialog closes is stopped.
-    virtual int browse(const QString &folder, const QString &username, const QString &password);
+    int browse(const QString &folder, const QString &username, const QString &password) override;
 
     const QString &username() const { return m_username; }
     void setUsername(const QString &username) { m_username = username; }
@@ -57,7 +64,7 @@ public:
 
     // The chosen folder as callers see it: inside the home folder relative to it (the home
     // folder itself is ""), anywhere else its full path.
-    virtual QString directory() const;
+    QString directory() const override;
     // Stores the folder relative to the home folder when it lies inside it.
     void setDirectory(const QString &path);
 

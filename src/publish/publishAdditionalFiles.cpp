@@ -6,9 +6,7 @@
 #include "platform/AlertService.h"
 #include "platform/FileChooser.h"
 #include "publish/DMMemberAccount.h"
-#include "publish/VLXDMBrowse.h"
-#include "publish/VLXFTPBrowse.h"
-#include "publish/VLXLCLBrowse.h"
+#include "publish/PublishDialogs.h"
 #include "publish/VLXSite.h"
 #include "publish/additionalFiles.h"
 #include "settings/VLXPreferences.h"
@@ -226,7 +224,8 @@ bool publishAdditionalFiles::otherDestinationChosen() const
 void publishAdditionalFiles::addFilesDestMatrixChanged()
 {
     m_otherDestination->setEnabled(otherDestinationChosen());
-    m_otherDestinationBrowse->setEnabled(otherDestinationChosen());
+    m_otherDestinationBrowse->setEnabled(otherDestinationChosen()
+                                         && PublishDialogs::hasFolderBrowsers());
 }
 
 void publishAdditionalFiles::addFilesOtherBrowse()
@@ -236,37 +235,34 @@ void publishAdditionalFiles::addFilesOtherBrowse()
         return;
     }
     const VLXSite &site = *m_pubSite;
-    std::unique_ptr<VLXBrowseBase> browser;
+    FolderBrowserRequest request;
+    request.siteType = site.type();
     QString user;
+    QString password;
     switch (site.type()) {
-    case 1: {
-        auto ftp = std::make_unique<VLXFTPBrowse>();
-        ftp->setUsePASV(site.ftpUsePASV() != 0 ? 1 : 0);
-        ftp->setUseEPSV(site.ftpUseEPSV() != 0 ? 1 : 0);
-        ftp->setUseEPRT(site.ftpUseEPRT() != 0 ? 1 : 0);
-        ftp->setFTPserver(site.ftpServer());
-        ftp->setProtocol(site.ftpProtocol());
+    case 1:
+        request.ftpServer = site.ftpServer();
+        request.ftpProtocol = site.ftpProtocol();
+        request.usePASV = site.ftpUsePASV() != 0;
+        request.useEPSV = site.ftpUseEPSV() != 0;
+        request.useEPRT = site.ftpUseEPRT() != 0;
         user = site.ftpUsername();
-        browser = std::move(ftp);
+        password = m_password->text();
         break;
-    }
-    case 2: {
+    case 2:
         if (!validateDMinfo())
             return;
-        auto disk = std::make_unique<VLXDMBrowse>();
-        disk->setUseAlternateAccount(site.dmAccount());
+        request.useAlternateAccount = site.dmAccount();
         user = site.dmUsername();
-        browser = std::move(disk);
+        password = m_password->text();
         break;
-    }
     case 3:
-        browser = std::make_unique<VLXLCLBrowse>();
         break;
     default:
         return;
     }
-    const QString password = site.type() == 3 ? QString() : m_password->text();
-    if (browser->browse(m_otherDestination->text(), user, password) == 1)
+    std::unique_ptr<FolderBrowser> browser = PublishDialogs::folderBrowser(request);
+    if (browser && browser->browse(m_otherDestination->text(), user, password) == 1)
         m_otherDestination->setText(browser->directory());
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "publish/AdditionalFileEditor.h"
+
 #include <QDialog>
 #include <QObject>
 #include <QPointer>
@@ -23,12 +25,12 @@ class additionalFiles;
 // The dialog in which the user adds a further file to publish with a feed, or changes one: what
 // it is made from (a template export, the feed's XML, a local file, the OPML list of feeds),
 // the export options, where on the site it goes and under which name. Remote folders are picked
-// with the folder browser of the site's kind.
+// with the folder browser of the site's kind (the one installed through PublishDialogs).
 //
 // The caller makes a fresh dialog, gives it the feed's identifier, the site and (to change one)
 // the record, runs edit() and, on 1, takes additionalFilesInfo(). The controls carry their
 // outlet names ("addiontalFilesWindow", "addFilesType", "addFilesTemplate", ...).
-class publishAdditionalFiles : public QObject
+class publishAdditionalFiles : public QObject, public AdditionalFileEditor
 {
     Q_OBJECT
 public:
@@ -41,17 +43,17 @@ public:
     ~publishAdditionalFiles() override;
 
     // The feed's identifier, whose settings hold its templates.
-    void setUniqueKey(const QString &uniqueKey) { m_uniqueKey = uniqueKey; }
+    void setUniqueKey(const QString &uniqueKey) override { m_uniqueKey = uniqueKey; }
     // The site the file is published to: its kind decides the folder browser and the password.
-    void setPubSite(const std::shared_ptr<VLXSite> &site) { m_pubSite = site; }
+    void setPubSite(const std::shared_ptr<VLXSite> &site) override { m_pubSite = site; }
     // The record to change: the dialog works on a copy, which counts as never uploaded.
-    void setAdditionalFilesInfo(const std::shared_ptr<additionalFiles> &record);
+    void setAdditionalFilesInfo(const std::shared_ptr<additionalFiles> &record) override;
     // The record as accepted.
-    std::shared_ptr<additionalFiles> additionalFilesInfo() const { return m_fileInfo; }
+    std::shared_ptr<additionalFiles> additionalFilesInfo() const override { return m_fileInfo; }
     bool isModifying() const { return m_modify; }
 
     // Runs the dialog application-modally: 1 after Accept, 0 after Cancel.
-    int edit();
+    int edit() override;
 
     // --- The dialog's actions (its controls call them; tests may too) ---------------------------
     void addFilesTypeChanged();

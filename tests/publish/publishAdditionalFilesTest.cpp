@@ -10,6 +10,7 @@
 #include "platform/ScriptedFileChooser.h"
 #include "platform/ScriptedHelpService.h"
 #include "publish/DMMemberAccount.h"
+#include "publish/PublishDialogs.h"
 #include "publish/VLXSite.h"
 #include "publish/additionalFiles.h"
 #include "publish/publishAdditionalFiles.h"
@@ -346,12 +347,14 @@ protected:
     {
         publishAdditionalFilesTest::SetUp();
         CURLHandle::curlHelloSignature(CURLHandle::defaultSignature(), true);
+        PublishDialogs::setFolderBrowserFactory(&VLXBrowseBase::browserForRequest);
         ASSERT_TRUE(served.isValid());
         ASSERT_TRUE(QDir(served.path()).mkpath(QStringLiteral("Sites/feeds/deep")));
         ASSERT_TRUE(QDir(home.path()).mkpath(QStringLiteral("www/feeds")));
     }
     void TearDown() override
     {
+        PublishDialogs::setFolderBrowserFactory({});
         CURLHandle::curlGoodbye();
         publishAdditionalFilesTest::TearDown();
     }
