@@ -37,6 +37,13 @@ void TransferTranscript::attachTo(CURL *curl)
     curl_easy_setopt(curl, CURLOPT_VERBOSE, 1L);
 }
 
+void TransferTranscript::detachFrom(CURL *curl)
+{
+    curl_easy_setopt(curl, CURLOPT_VERBOSE, 0L);
+    curl_easy_setopt(curl, CURLOPT_DEBUGFUNCTION, static_cast<curl_debug_callback>(nullptr));
+    curl_easy_setopt(curl, CURLOPT_DEBUGDATA, static_cast<void *>(nullptr));
+}
+
 int TransferTranscript::debugCallback(CURL *, curl_infotype type, char *data, size_t size,
                                       void *transcript)
 {

@@ -25,6 +25,10 @@ public:
 
     // Sets VERBOSE and the debug callback with this transcript as its data.
     void attachTo(CURL *curl);
+    // Takes the callback off a handle whose transfer has ended, so that what libcurl says while
+    // the handle is cleaned up later ("Closing connection") never reaches this transcript, which
+    // may be catching the next transfer by then.
+    static void detachFrom(CURL *curl);
     // libcurl's DEBUGFUNCTION; always answers 0.
     static int debugCallback(CURL *handle, curl_infotype type, char *data, size_t size,
                              void *transcript);

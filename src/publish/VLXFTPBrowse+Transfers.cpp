@@ -73,6 +73,9 @@ void VLXFTPBrowse::releaseHandle()
 {
     if (m_handle) {
         m_handle->removeClient(this);
+        // A transfer whose thread has ended no longer touches the easy handle.
+        if (!m_handle->isTransferRunning())
+            TransferTranscript::detachFrom(m_handle->curl());
         m_handle.reset();
     }
     curl_slist_free_all(m_headerList);

@@ -145,7 +145,8 @@ void VLXFTPBrowse::linkChecked(bool isFolder)
         entry.remove(kIconKey);
     }
     m_linkRow = -1;
-    checkNextLink();
+    // From the event loop: the ended transfer's handle is gone before the next one starts.
+    defer(0, [this] { checkNextLink(); });
 }
 
 // --- Replies ------------------------------------------------------------------------------------
