@@ -26,10 +26,10 @@ protected:
         ASSERT_TRUE(picture.save(m_files.filePath("pic.png"), "PNG"));
         // Noise does not compress: well over 64 KiB as PNG.
         QImage large(300, 300, QImage::Format_RGB32);
-        quint32 seed = 12345;
+        quint32 noise = 12345;
         for (int y = 0; y < large.height(); ++y)
             for (int x = 0; x < large.width(); ++x)
-                large.setPixel(x, y, (seed = seed * 1664525u + 1013904223u) & 0xFFFFFF);
+                large.setPixel(x, y, (noise = noise * 1664525u + 1013904223u) & 0xFFFFFF);
         ASSERT_TRUE(large.save(m_files.filePath("large.png"), "PNG"));
         ASSERT_GT(QFileInfo(m_files.filePath("large.png")).size(), 64 * 1024);
         QFile text(m_files.filePath("notes.txt"));

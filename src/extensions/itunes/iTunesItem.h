@@ -49,9 +49,9 @@ public:
     void validateAndLogAuthor(const QString &value);
     static bool validateAndInformAuthor(const QString &value, QObject *interface);
 
-    // Hours, minutes and seconds as a duration text spells them: one part is seconds, two are
-    // minutes and seconds, three or more hours, minutes and seconds; each part's leading integer
-    // with its sign.
+    // Hours, minutes and seconds as a duration text spells them: one number is seconds, two are
+    // minutes and seconds, three or more hours, minutes and seconds; each is the leading integer
+    // of its piece, with its sign.
     static std::array<int, 3> durationParts(const QString &text);
     // A duration read from a feed in its normal form: "" for a blank text; "" and an error entry
     // on the owner for four or more parts; a repair entry when the normal form says another
