@@ -52,3 +52,84 @@ std::unique_ptr<VLXFeed> podcast(int items, int descriptionRepeats)
 }
 
 } // namespace PodcastFeed
+
+namespace PodcastFeed {
+
+QByteArray document(int items)
+{
+    QByteArray feed;
+    feed.reserve(qsizetype(items) * 2400 + 4096);
+    feed += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
+            "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\" "
+            "xmlns:podcast=\"https://podcastindex.org/namespace/1.0\">\n"
+            "  <channel>\n"
+            "    <title>Benchmark Radio</title>\n"
+            "    <link>http://bench.example.com/</link>\n"
+            "    <description>Generated episodes for timing the reader.</description>\n"
+            "    <language>en-us</language>\n"
+            "    <pubDate>Mon, 07 Dec 2026 06:00:00 +0000</pubDate>\n"
+            "    <itunes:author>Bench Host</itunes:author>\n"
+            "    <itunes:explicit>no</itunes:explicit>\n"
+            "    <itunes:category text=\"Technology\"/>\n"
+            "    <podcast:locked owner=\"host@example.com\">no</podcast:locked>\n";
+    for (int n = 1; n <= items; ++n) {
+        const QByteArray num = QByteArray::number(n);
+        feed += "    <item>\n"
+                "      <title>Episode "
+            + num
+            + ": signals &amp; noise</title>\n"
+              "      <link>http://bench.example.com/episodes/"
+            + num
+            + "</link>\n"
+              "      <description>&lt;p&gt;Show notes for episode "
+            + num
+            + ", with links and a few words about the guests.&lt;/p&gt;&lt;p&gt;We talk about "
+              "feeds, enclosures and the &lt;a href=\"http://bench.example.com/notes/"
+            + num
+            + "\"&gt;show notes&lt;/a&gt;; listeners wrote in with questions about "
+              "podcasting, publishing and the tools we use every week.&lt;/p&gt;"
+              "&lt;p&gt;Music by the house band.&lt;/p&gt;</description>\n"
+              "      <enclosure url=\"http://media.example.com/audio/episode-"
+            + num + ".mp3\" length=\"" + QByteArray::number(20000000 + n)
+            + "\" type=\"audio/mpeg\"/>\n"
+              "      <guid isPermaLink=\"false\">bench-episode-"
+            + num
+            + "</guid>\n"
+              "      <pubDate>Mon, 07 Dec 2026 06:00:00 +0000</pubDate>\n"
+              "      <itunes:author>Bench Host</itunes:author>\n"
+              "      <itunes:duration>00:42:17</itunes:duration>\n"
+              "      <itunes:subtitle>Episode "
+            + num
+            + " in brief</itunes:subtitle>\n"
+              "      <itunes:summary>A summary of episode "
+            + num
+            + ": the news of the week, an interview and listener mail.</itunes:summary>\n"
+              "      <itunes:explicit>no</itunes:explicit>\n"
+              "      <content:encoded><![CDATA[<p>Full notes for episode "
+            + num
+            + ".</p><ul><li>First topic with <a href=\"http://bench.example.com/a\">a link</a>"
+              "</li><li>Second topic, with a longer explanation of what was said and why it "
+              "matters to people who publish feeds</li><li>Listener mail &amp; answers</li>"
+              "<li>Corrections from last week</li></ul><p>Music by the house band. Thanks for "
+              "listening, and see you next week. Write to us with questions, comments and "
+              "ideas for future episodes; we read every message.</p>]]></content:encoded>\n"
+              "      <podcast:transcript url=\"http://bench.example.com/episodes/"
+            + num
+            + ".vtt\" type=\"text/vtt\"/>\n"
+              "      <podcast:chapters url=\"http://bench.example.com/episodes/"
+            + num
+            + ".json\" type=\"application/json+chapters\"/>\n"
+              "    </item>\n";
+    }
+    feed += "  </channel>\n</rss>\n";
+    return feed;
+}
+
+const QByteArray &largeDocument()
+{
+    static const QByteArray bytes = document(kLargeItems);
+    return bytes;
+}
+
+} // namespace PodcastFeed

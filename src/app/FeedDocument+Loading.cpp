@@ -108,7 +108,7 @@ std::optional<QString> FeedDocument::editSource(const QString &text)
 }
 
 FeedDocument::LoadResult FeedDocument::load(const QString &text, const FeedListEntry &entry,
-                                             const LoadOptions &options)
+                                            const LoadOptions &options)
 {
     LoadResult result;
     QString feedText = text;
@@ -197,15 +197,15 @@ bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *p
         entry.lastPublished = m_feed->lastUploaded();
     if (m_feed->image()->lastUploaded().isValid())
         entry.imageLastPublished = m_feed->image()->lastUploaded();
-    const QString xml = m_feed->buildXML();
+    const QByteArray xml = m_feed->buildXMLData();
     const QString temporary = QDir(Controller::userFolder()).filePath(QStringLiteral("Temporary"));
     const FeedFileWriter::Result written
-        = FeedFileWriter::save(path, xml.toUtf8(), entry.toMap(), temporary);
+        = FeedFileWriter::save(path, xml, entry.toMap(), temporary);
     if (problem)
         *problem = written.ok ? written.backupProblem : written.problem;
     if (!written.ok)
         return false;
     if (!copy)
-        m_text = xml;
+        m_text = QString::fromUtf8(xml);
     return true;
 }

@@ -41,6 +41,10 @@ public:
         return 0;
     }
     QString buildXML(const QString &prefix) const override { return buildFieldsXML(prefix); }
+    void appendXML(UTF8Writer &out, const QString &prefix) const override
+    {
+        appendFieldsXML(out, prefix);
+    }
     void populateWithDefaults(const QString &uniqueKey) override { populateFields(uniqueKey); }
     void validate(VLXFeed *feed) override
     {

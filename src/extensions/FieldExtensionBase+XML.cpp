@@ -4,9 +4,12 @@
 
 #include "extensions/ExtensionText.h"
 #include "io/vlxXMLDOM.h"
+#include "model/UTF8Writer.h"
 #include "model/VLXLogic.h"
 
 #include <cstring>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -178,31 +181,66 @@ void FieldExtensionBase::noteDeclaredURI(const QString &uri)
 
 // --- writing -----------------------------------------------------------------------------------
 
-QString FieldExtensionBase::elementLine(const QString &prefix, const ExtensionField &row,
-                                        int field) const
+void FieldExtensionBase::appendElementLine(UTF8Writer &out, const QString &prefix,
+                                           const ExtensionField &row, int field) const
 {
-    const QString name = knownNamespaces::prefix(m_descriptor->ns) + u':'
-        + latin1(row.child ? row.child : row.element);
+    const QString &namespacePrefix = knownNamespaces::prefix(m_descriptor->ns);
+    const QLatin1StringView local(row.child ? row.child : row.element);
+    auto name = [&] {
+        out.append(namespacePrefix);
+        out.append(':');
+        out.append(local);
+    };
+    out.append(prefix);
+    out.append('<');
+    name();
     if (row.write == Field::Write::LinkAttribute) {
-        const QString link
-            = ExtensionText::cutLink(VLXLogic::createSafeLink(text(field)), row.cutLength);
-        return prefix + u'<' + name + u' ' + latin1(row.attribute) + QLatin1String("=\"") + link
-            + QLatin1String("\" />\n");
+        out.append(' ');
+        out.append(QLatin1StringView(row.attribute));
+        out.append("=\""_L1);
+        out.append(ExtensionText::cutLink(VLXLogic::createSafeLink(text(field)), row.cutLength));
+        out.append("\" />\n"_L1);
+        return;
     }
-    const QString value
-        = VLXLogic::encodeSpecialXMLChars(ExtensionText::cut(text(field), row.cutLength));
-    return prefix + u'<' + name + u'>' + value + QLatin1String("</") + name + QLatin1String(">\n");
+    out.append('>');
+    out.appendEscaped(ExtensionText::cut(text(field), row.cutLength), VLXLogic::encodeApos());
+    out.append("</"_L1);
+    name();
+    out.append(">\n"_L1);
 }
 
 QString FieldExtensionBase::buildFieldsXML(const QString &prefix) const
 {
-    const QString ns = knownNamespaces::prefix(m_descriptor->ns) + u':';
+    UTF8Writer out;
+    appendFieldsXML(out, prefix);
+    return QString::fromUtf8(out.view());
+}
+
+void FieldExtensionBase::appendFieldsXML(UTF8Writer &out, const QString &prefix) const
+{
+    const QString &ns = knownNamespaces::prefix(m_descriptor->ns);
+    const qsizetype start = out.size();
     std::vector<int> order(m_descriptor->writeOrder.begin(), m_descriptor->writeOrder.end());
     if (order.empty()) {
         for (int f = 0; f < descriptor().fieldCount(); ++f)
             order.push_back(f);
     }
-    QString xml;
+    auto openTag = [&](const QString &indent, const char *element) {
+        out.append(indent);
+        out.append('<');
+        out.append(ns);
+        out.append(':');
+        out.append(QLatin1StringView(element));
+        out.append('>');
+    };
+    auto closeTag = [&](const QString &indent, const char *element) {
+        out.append(indent);
+        out.append("</"_L1);
+        out.append(ns);
+        out.append(':');
+        out.append(QLatin1StringView(element));
+        out.append(">\n"_L1);
+    };
     for (size_t i = 0; i < order.size(); ++i) {
         const int f = order[i];
         const ExtensionField &row = descriptor().field(f);
@@ -212,44 +250,49 @@ QString FieldExtensionBase::buildFieldsXML(const QString &prefix) const
             while (last + 1 < order.size() && descriptor().field(order[last + 1]).child
                    && std::strcmp(descriptor().field(order[last + 1]).element, row.element) == 0)
                 ++last;
-            QString children;
-            for (size_t j = i; j <= last; ++j) {
-                if (!text(order[j]).isEmpty())
-                    children += elementLine(prefix + QLatin1String("    "),
-                                            descriptor().field(order[j]), order[j]);
-            }
-            if (!children.isEmpty()) {
-                const QString name = ns + latin1(row.element);
-                xml += prefix + u'<' + name + QLatin1String(">\n") + children + prefix
-                    + QLatin1String("</") + name + QLatin1String(">\n");
+            bool any = false;
+            for (size_t j = i; j <= last; ++j)
+                any = any || !text(order[j]).isEmpty();
+            if (any) {
+                openTag(prefix, row.element);
+                out.append('\n');
+                const QString inner = prefix + QLatin1String("    ");
+                for (size_t j = i; j <= last; ++j) {
+                    if (!text(order[j]).isEmpty())
+                        appendElementLine(out, inner, descriptor().field(order[j]), order[j]);
+                }
+                closeTag(prefix, row.element);
             }
             i = last;
             continue;
         }
-        const QString name = ns + latin1(row.element);
         switch (row.write) {
         case Field::Write::Escaped:
         case Field::Write::LinkAttribute:
             if (!text(f).isEmpty())
-                xml += elementLine(prefix, row, f);
+                appendElementLine(out, prefix, row, f);
             break;
         case Field::Write::Flag:
-            if (number(f) != 0)
-                xml += prefix + u'<' + name + QLatin1String(">yes</") + name + QLatin1String(">\n");
+            if (number(f) != 0) {
+                openTag(prefix, row.element);
+                out.append("yes"_L1);
+                closeTag(QString(), row.element);
+            }
             break;
         case Field::Write::Tristate: {
             // "no" says nothing on its own: it is written only beside other elements.
             const int value = number(f);
             const char *word = value == 1 ? "yes" : (value == -1 ? "clean" : "no");
-            if (value == 1 || value == -1 || !xml.isEmpty())
-                xml += prefix + u'<' + name + u'>' + latin1(word) + QLatin1String("</") + name
-                    + QLatin1String(">\n");
+            if (value == 1 || value == -1 || out.size() > start) {
+                openTag(prefix, row.element);
+                out.append(QLatin1StringView(word));
+                closeTag(QString(), row.element);
+            }
             break;
         }
         case Field::Write::Custom:
-            xml += buildCustom(f, prefix);
+            out.append(buildCustom(f, prefix));
             break;
         }
     }
-    return xml;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 class ExtensionFindView;
+class UTF8Writer;
 class vlxXMLNode;
 
 // The generic body of every namespace class whose elements are fields of a table
@@ -96,6 +97,7 @@ protected:
     QStringList fieldNamesFor(const QString &processingName) const;
     void parseFieldNode(const vlxXMLNode *node);
     QString buildFieldsXML(const QString &prefix) const;
+    void appendFieldsXML(UTF8Writer &out, const QString &prefix) const;
     void encodeFields(QVariantMap &coder) const;
     void decodeFields(const QVariantMap &coder);
     void populateFields(const QString &uniqueKey);
@@ -125,7 +127,8 @@ private:
     const std::vector<int> &fieldsOfElement(size_t element) const;
     QString readValue(const ExtensionField &row, const vlxXMLNode *node);
     void storeRead(int field, const QString &text);
-    QString elementLine(const QString &prefix, const ExtensionField &row, int field) const;
+    void appendElementLine(UTF8Writer &out, const QString &prefix, const ExtensionField &row,
+                           int field) const;
 
     const ExtensionDescriptor *m_descriptor;
     std::vector<Value> m_values;

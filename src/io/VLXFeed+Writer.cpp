@@ -11,5 +11,10 @@ QString VLXFeed::buildXML() const
 
 QString VLXFeed::buildXML(bool noFuture, bool limitItems, int limitNumber) const
 {
+    return QString::fromUtf8(buildXMLData(noFuture, limitItems, limitNumber));
+}
+
+QByteArray VLXFeed::buildXMLData(bool noFuture, bool limitItems, int limitNumber) const
+{
     return VLXRSSWriter().document(*this, noFuture, limitItems, limitNumber);
 }

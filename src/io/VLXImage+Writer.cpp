@@ -6,8 +6,8 @@
 
 QString VLXImage::buildXML(const QString &prefix) const
 {
-    QString xml;
+    UTF8Writer xml;
     VLXRSSWriter().appendImage(xml, *this, prefix);
-    VLXRSSWriter::removeCharactersXMLCannotHold(xml);
-    return xml.isNull() ? QStringLiteral("") : xml;
+    const QString text = QString::fromUtf8(xml.view());
+    return text.isNull() ? QStringLiteral("") : text;
 }

@@ -6,9 +6,7 @@
 
 QString VLXItems::buildXML(const QString &prefix, bool withExtensions) const
 {
-    QString xml;
-    xml.reserve(512 + m_description.size());
+    UTF8Writer xml(512 + m_description.size());
     VLXRSSWriter().appendItem(xml, *this, prefix, withExtensions);
-    VLXRSSWriter::removeCharactersXMLCannotHold(xml);
-    return xml;
+    return QString::fromUtf8(xml.view());
 }

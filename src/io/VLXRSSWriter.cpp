@@ -20,48 +20,11 @@ const QString kChannelIndent = QStringLiteral("        ");
 const QString kItemIndent = QStringLiteral("            ");
 const QLatin1String kWebAddress("https://vellumcast.example.org/");
 
+using namespace Qt::StringLiterals;
+
 inline bool needsEscape(char16_t c, bool apos)
 {
     return c == u'&' || c == u'<' || c == u'>' || c == u'"' || (apos && c == u'\'');
-}
-
-void appendEntity(QString &out, char16_t c)
-{
-    switch (c) {
-    case u'&':
-        out += QLatin1String("&amp;");
-        break;
-    case u'<':
-        out += QLatin1String("&lt;");
-        break;
-    case u'>':
-        out += QLatin1String("&gt;");
-        break;
-    case u'"':
-        out += QLatin1String("&quot;");
-        break;
-    default:
-        out += QLatin1String("&apos;");
-    }
-}
-
-// Appends the text, writing each character that `escaped` selects as its entity; runs of plain
-// characters go in one piece.
-template<typename Pred> void appendWithEntities(QString &out, QStringView text, Pred escaped)
-{
-    const char16_t *data = text.utf16();
-    const qsizetype n = text.size();
-    qsizetype run = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        if (!escaped(data[i]))
-            continue;
-        if (i > run)
-            out.append(text.mid(run, i - run));
-        appendEntity(out, data[i]);
-        run = i + 1;
-    }
-    if (n > run)
-        out.append(text.mid(run));
 }
 
 QString escapedAttribute(const QString &value)
@@ -69,41 +32,34 @@ QString escapedAttribute(const QString &value)
     return VLXLogic::encodeSpecialXMLChars(value);
 }
 
-QString safeLinkAttribute(const QString &link)
-{
-    QString out;
-    VLXRSSWriter::appendSafeLink(out, link);
-    return out;
-}
-
 // "<prefix><name>value</name>\n" with the value written by the appender.
 template<typename Append>
-void appendElement(QString &out, const QString &prefix, QLatin1String name, Append value)
+void appendElement(UTF8Writer &out, const QString &prefix, QLatin1StringView name, Append value)
 {
-    out += prefix;
-    out += QLatin1Char('<');
-    out += name;
-    out += QLatin1Char('>');
+    out.append(QStringView(prefix));
+    out.append('<');
+    out.append(name);
+    out.append('>');
     value();
-    out += QLatin1String("</");
-    out += name;
-    out += QLatin1String(">\n");
+    out.append("</"_L1);
+    out.append(name);
+    out.append(">\n"_L1);
 }
 
-void appendCategories(QString &out, const QList<categoryElement> &categories, const QString &prefix,
-                      const VLXRSSWriter &writer)
+void appendCategories(UTF8Writer &out, const QList<categoryElement> &categories,
+                      const QString &prefix, const VLXRSSWriter &writer)
 {
     for (const categoryElement &category : categories) {
-        out += prefix;
-        out += QLatin1String("<category");
+        out.append(QStringView(prefix));
+        out.append("<category"_L1);
         if (!category.categoryDomainString().isEmpty()) {
-            out += QLatin1String("  domain=\"");
+            out.append("  domain=\""_L1);
             VLXRSSWriter::appendSafeLink(out, category.categoryDomainString());
-            out += QLatin1Char('"');
+            out.append('"');
         }
-        out += QLatin1Char('>');
+        out.append('>');
         writer.appendEscaped(out, category.categoryString());
-        out += QLatin1String("</category>\n");
+        out.append("</category>\n"_L1);
     }
 }
 
@@ -180,13 +136,12 @@ QString VLXRSSWriter::generatorText()
     return QStringLiteral("Vellumcast Mac v%1 (%2); %3").arg(veryShort, version, kWebAddress);
 }
 
-void VLXRSSWriter::appendEscaped(QString &out, QStringView text) const
+void VLXRSSWriter::appendEscaped(UTF8Writer &out, QStringView text) const
 {
-    const bool apos = m_apos;
-    appendWithEntities(out, text, [apos](char16_t c) { return needsEscape(c, apos); });
+    out.appendEscaped(text, m_apos);
 }
 
-void VLXRSSWriter::appendBest(QString &out, QStringView text) const
+void VLXRSSWriter::appendBest(UTF8Writer &out, QStringView text) const
 {
     qsizetype count = 0;
     for (QChar c : text)
@@ -196,67 +151,26 @@ void VLXRSSWriter::appendBest(QString &out, QStringView text) const
         return;
     }
     // A "]]>" would end the section early: close it after "]]" and open another for the ">".
-    out += QLatin1String("<![CDATA[");
+    out.append("<![CDATA["_L1);
     qsizetype from = 0;
     for (;;) {
         const qsizetype at = text.indexOf(u"]]>", from);
         if (at < 0)
             break;
-        out.append(text.mid(from, at + 2 - from));
-        out += QLatin1String("]]><![CDATA[");
+        out.append(text.sliced(from, at + 2 - from));
+        out.append("]]><![CDATA["_L1);
         from = at + 2;
     }
-    out.append(text.mid(from));
-    out += QLatin1String("]]>");
+    out.append(text.sliced(from));
+    out.append("]]>"_L1);
 }
 
-void VLXRSSWriter::appendSafeLink(QString &out, const QString &link)
+void VLXRSSWriter::appendSafeLink(UTF8Writer &out, const QString &link)
 {
     if (link.isEmpty())
         return;
-    const QString safe = VLXLogic::createSafeLink(link);
     // Ampersands are already written as "&amp;" by the safe link.
-    appendWithEntities(out, safe, [](char16_t c) { return c == u'<' || c == u'>' || c == u'"'; });
-}
-
-namespace {
-// Length of the legal character (1 or 2 code units) at i, or 0 when XML cannot hold it.
-inline qsizetype legalLength(const char16_t *data, qsizetype i, qsizetype n)
-{
-    const char16_t u = data[i];
-    if (u >= 0x20 && u < 0xD800)
-        return 1;
-    if (u < 0x20)
-        return (u == 0x9 || u == 0xA || u == 0xD) ? 1 : 0;
-    if (u >= 0xE000)
-        return u <= 0xFFFD ? 1 : 0;
-    if (u <= 0xDBFF && i + 1 < n && data[i + 1] >= 0xDC00 && data[i + 1] <= 0xDFFF)
-        return 2;
-    return 0;
-}
-} // namespace
-
-void VLXRSSWriter::removeCharactersXMLCannotHold(QString &text)
-{
-    const char16_t *data = reinterpret_cast<const char16_t *>(text.constData());
-    const qsizetype n = text.size();
-    qsizetype i = 0;
-    for (qsizetype len; i < n && (len = legalLength(data, i, n)) != 0; i += len) { }
-    if (i == n)
-        return; // the usual case: nothing to remove, nothing copied
-    QString kept;
-    kept.reserve(n);
-    kept.append(QStringView(data, i));
-    while (i < n) {
-        const qsizetype len = legalLength(data, i, n);
-        if (len == 0) {
-            ++i;
-            continue;
-        }
-        kept.append(QStringView(data + i, len));
-        i += len;
-    }
-    text = kept;
+    out.appendEscaping(VLXLogic::createSafeLink(link), "<>\""_L1);
 }
 
 std::vector<int> VLXRSSWriter::itemPositions(const VLXFeed &feed, bool noFuture, bool limitItems,
@@ -273,8 +187,8 @@ std::vector<int> VLXRSSWriter::itemPositions(const VLXFeed &feed, bool noFuture,
     return VLXExportTemplate::chooseItems(candidates, limitItems, limitNumber);
 }
 
-QString VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limitItems,
-                               int limitNumber) const
+QByteArray VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limitItems,
+                                  int limitNumber) const
 {
     const std::vector<int> positions = itemPositions(feed, noFuture, limitItems, limitNumber);
     const extensionManagerChannel &extensions = *feed.XMLExtensions();
@@ -282,35 +196,33 @@ QString VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limitIte
     qsizetype estimate = 4096 + feed.descriptionElement().size();
     for (int position : positions)
         estimate += estimatedItemSize(*feed.itemAtIndex(position));
-    QString out;
-    out.reserve(estimate);
+    UTF8Writer out(estimate);
 
-    out += QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n");
+    out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"_L1);
     for (const QString &comment : feed.XMLComments()) {
-        out += QLatin1String("<!-- ");
-        out += comment;
-        out += QLatin1String(" -->\n");
+        out.append("<!-- "_L1);
+        out.append(comment);
+        out.append(" -->\n"_L1);
     }
     if (!feed.styleSheet().isEmpty()) {
-        out += QLatin1String("<?xml-stylesheet type=\"text/xsl\" href=\"");
-        out += feed.styleSheet();
-        out += QLatin1String("\" version=\"1.0\"?>\n");
+        out.append("<?xml-stylesheet type=\"text/xsl\" href=\""_L1);
+        out.append(feed.styleSheet());
+        out.append("\" version=\"1.0\"?>\n"_L1);
     }
     if (!feed.styleSheetCSS().isEmpty()) {
-        out += QLatin1String("<?xml-stylesheet type=\"text/css\" href=\"");
-        out += feed.styleSheetCSS();
-        out += QLatin1String("\" version=\"1.0\"?>\n");
+        out.append("<?xml-stylesheet type=\"text/css\" href=\""_L1);
+        out.append(feed.styleSheetCSS());
+        out.append("\" version=\"1.0\"?>\n"_L1);
     }
-    out += QLatin1String("<rss ");
-    out += namespaceDeclarations(feed, positions);
-    out += QLatin1String(" version=\"2.0\">\n    <channel>\n");
+    out.append("<rss "_L1);
+    out.append(namespaceDeclarations(feed, positions));
+    out.append(" version=\"2.0\">\n    <channel>\n"_L1);
 
     const QString &in = kChannelIndent;
-    appendElement(out, in, QLatin1String("title"), [&] { appendEscaped(out, feed.title()); });
-    appendElement(out, in, QLatin1String("description"),
-                  [&] { appendBest(out, feed.descriptionElement()); });
+    appendElement(out, in, "title"_L1, [&] { appendEscaped(out, feed.title()); });
+    appendElement(out, in, "description"_L1, [&] { appendBest(out, feed.descriptionElement()); });
     if (!feed.link().isEmpty())
-        appendElement(out, in, QLatin1String("link"), [&] { appendSafeLink(out, feed.link()); });
+        appendElement(out, in, "link"_L1, [&] { appendSafeLink(out, feed.link()); });
     appendCategories(out, feed.category(), in, *this);
 
     // The attribute values are escaped: the reader decoded them, and an "&" or '"' written raw
@@ -320,27 +232,22 @@ QString VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limitIte
         escapedAttribute(feed.cloudAttrPath()), escapedAttribute(feed.cloudAttrRegProc()),
         escapedAttribute(feed.cloudAttrProtocol()));
     if (cloud != QLatin1String(" ")) {
-        out += in;
-        out += QLatin1String("<cloud ");
-        out += cloud;
-        out += QLatin1String("></cloud>\n");
+        out.append(in);
+        out.append("<cloud "_L1);
+        out.append(cloud);
+        out.append("></cloud>\n"_L1);
     }
     if (!feed.copyright().isEmpty())
-        appendElement(out, in, QLatin1String("copyright"),
-                      [&] { appendEscaped(out, feed.copyright()); });
+        appendElement(out, in, "copyright"_L1, [&] { appendEscaped(out, feed.copyright()); });
     if (!feed.docs().isEmpty())
-        appendElement(out, in, QLatin1String("docs"), [&] { appendSafeLink(out, feed.docs()); });
+        appendElement(out, in, "docs"_L1, [&] { appendSafeLink(out, feed.docs()); });
     if (!feed.language().isEmpty())
-        appendElement(out, in, QLatin1String("language"),
-                      [&] { appendEscaped(out, feed.language()); });
-    appendElement(out, in, QLatin1String("lastBuildDate"),
-                  [&] { out += SmartDate::feedAutoPubDate(); });
+        appendElement(out, in, "language"_L1, [&] { appendEscaped(out, feed.language()); });
+    appendElement(out, in, "lastBuildDate"_L1, [&] { out.append(SmartDate::feedAutoPubDate()); });
     if (!feed.editor().isEmpty())
-        appendElement(out, in, QLatin1String("managingEditor"),
-                      [&] { appendEscaped(out, feed.editor()); });
+        appendElement(out, in, "managingEditor"_L1, [&] { appendEscaped(out, feed.editor()); });
     if (!feed.pubDate().isEmpty())
-        appendElement(out, in, QLatin1String("pubDate"),
-                      [&] { appendEscaped(out, feed.pubDate()); });
+        appendElement(out, in, "pubDate"_L1, [&] { appendEscaped(out, feed.pubDate()); });
 
     static const char *const dayNames[7]
         = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
@@ -348,32 +255,32 @@ QString VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limitIte
     for (int day = 0; day < 7; ++day)
         anyDay = anyDay || feed.skipDays(day) != 0;
     if (anyDay) {
-        out += QLatin1String("        <skipDays>\n");
+        out.append("        <skipDays>\n"_L1);
         for (int day = 0; day < 7; ++day) {
             if (feed.skipDays(day) == 0)
                 continue;
-            out += QLatin1String("            <day>");
-            out += QLatin1String(dayNames[day]);
-            out += QLatin1String("</day>\n");
+            out.append("            <day>"_L1);
+            out.append(QLatin1StringView(dayNames[day]));
+            out.append("</day>\n"_L1);
         }
-        out += QLatin1String("        </skipDays>\n");
+        out.append("        </skipDays>\n"_L1);
     }
     bool anyHour = false;
     for (int hour = 0; hour < 24; ++hour)
         anyHour = anyHour || feed.skipHours(hour) != 0;
     if (anyHour) {
-        out += QLatin1String("        <skipHours>\n");
+        out.append("        <skipHours>\n"_L1);
         for (int hour = 0; hour < 24; ++hour) {
             if (feed.skipHours(hour) == 0)
                 continue;
-            out += QLatin1String("            <hour>");
-            out += QString::number(hour);
-            out += QLatin1String("</hour>\n");
+            out.append("            <hour>"_L1);
+            out.appendNumber(hour);
+            out.append("</hour>\n"_L1);
         }
-        out += QLatin1String("        </skipHours>\n");
+        out.append("        </skipHours>\n"_L1);
     }
     if (!feed.rating().isEmpty())
-        appendElement(out, in, QLatin1String("rating"), [&] { appendEscaped(out, feed.rating()); });
+        appendElement(out, in, "rating"_L1, [&] { appendEscaped(out, feed.rating()); });
 
     const QString textInput = VLXLogic::buildTextInputString(
         feed.textInputAttrTitle(), feed.textInputAttrDescription(), feed.textInputAttrName(),
@@ -381,133 +288,134 @@ QString VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limitIte
                                            : VLXLogic::createSafeLink(feed.textInputAttrLink()));
     const QString textInputDC = extensions.buildXMLTI(kItemIndent);
     if (textInput != QLatin1String(" ") || !textInputDC.isEmpty()) {
-        out += QLatin1String("        <textInput>\n");
+        out.append("        <textInput>\n"_L1);
         if (!feed.textInputAttrTitle().isEmpty())
-            appendElement(out, kItemIndent, QLatin1String("title"),
+            appendElement(out, kItemIndent, "title"_L1,
                           [&] { appendEscaped(out, feed.textInputAttrTitle()); });
         if (!feed.textInputAttrDescription().isEmpty())
-            appendElement(out, kItemIndent, QLatin1String("description"),
+            appendElement(out, kItemIndent, "description"_L1,
                           [&] { appendEscaped(out, feed.textInputAttrDescription()); });
         if (!feed.textInputAttrName().isEmpty())
-            appendElement(out, kItemIndent, QLatin1String("name"),
+            appendElement(out, kItemIndent, "name"_L1,
                           [&] { appendEscaped(out, feed.textInputAttrName()); });
         if (!feed.textInputAttrLink().isEmpty())
-            appendElement(out, kItemIndent, QLatin1String("link"),
+            appendElement(out, kItemIndent, "link"_L1,
                           [&] { appendSafeLink(out, feed.textInputAttrLink()); });
-        out += textInputDC;
-        out += QLatin1String("        </textInput>\n");
+        out.append(textInputDC);
+        out.append("        </textInput>\n"_L1);
     }
     if (!feed.TTL().isEmpty())
-        appendElement(out, in, QLatin1String("ttl"), [&] { appendEscaped(out, feed.TTL()); });
+        appendElement(out, in, "ttl"_L1, [&] { appendEscaped(out, feed.TTL()); });
     if (!feed.webMaster().isEmpty())
-        appendElement(out, in, QLatin1String("webMaster"),
-                      [&] { appendEscaped(out, feed.webMaster()); });
-    appendElement(out, in, QLatin1String("generator"), [&] { out += generatorText(); });
+        appendElement(out, in, "webMaster"_L1, [&] { appendEscaped(out, feed.webMaster()); });
+    appendElement(out, in, "generator"_L1, [&] { out.append(generatorText()); });
 
-    out += extensions.buildXML(kChannelIndent);
+    extensions.appendXML(out, kChannelIndent);
     appendImage(out, *feed.image(), kChannelIndent);
 
     for (int position : positions) {
-        out += QLatin1String("        <item>\n");
+        out.append("        <item>\n"_L1);
         appendItem(out, *feed.itemAtIndex(position), kItemIndent, true);
-        out += QLatin1String("        </item>\n\n");
+        out.append("        </item>\n\n"_L1);
     }
-    out += QLatin1String("    </channel>\n</rss>\n");
-    removeCharactersXMLCannotHold(out);
-    return out;
+    out.append("    </channel>\n</rss>\n"_L1);
+    return out.take();
 }
 
-void VLXRSSWriter::appendImage(QString &out, const VLXImage &image, const QString &prefix) const
+void VLXRSSWriter::appendImage(UTF8Writer &out, const VLXImage &image, const QString &prefix) const
 {
     const QString inner = prefix + QLatin1String("    ");
     const qsizetype start = out.size();
-    out += prefix;
-    out += QLatin1String("<image>\n");
+    out.append(prefix);
+    out.append("<image>\n"_L1);
     const qsizetype bodyStart = out.size();
     for (const QString &comment : image.XMLComments()) {
-        out += inner;
-        out += QLatin1String("<!-- ");
-        out += comment;
-        out += QLatin1String(" -->\n");
+        out.append(inner);
+        out.append("<!-- "_L1);
+        out.append(comment);
+        out.append(" -->\n"_L1);
     }
     if (!image.URL().isEmpty())
-        appendElement(out, inner, QLatin1String("url"), [&] { appendSafeLink(out, image.URL()); });
+        appendElement(out, inner, "url"_L1, [&] { appendSafeLink(out, image.URL()); });
     if (!image.title().isEmpty())
-        appendElement(out, inner, QLatin1String("title"),
-                      [&] { appendEscaped(out, image.title()); });
+        appendElement(out, inner, "title"_L1, [&] { appendEscaped(out, image.title()); });
     if (!image.link().isEmpty())
-        appendElement(out, inner, QLatin1String("link"),
-                      [&] { appendSafeLink(out, image.link()); });
+        appendElement(out, inner, "link"_L1, [&] { appendSafeLink(out, image.link()); });
     if (!image.descriptionElement().isEmpty())
-        appendElement(out, inner, QLatin1String("description"),
+        appendElement(out, inner, "description"_L1,
                       [&] { appendEscaped(out, image.descriptionElement()); });
     if (!image.width().isEmpty())
-        appendElement(out, inner, QLatin1String("width"),
-                      [&] { appendEscaped(out, image.width()); });
+        appendElement(out, inner, "width"_L1, [&] { appendEscaped(out, image.width()); });
     if (!image.height().isEmpty())
-        appendElement(out, inner, QLatin1String("height"),
-                      [&] { appendEscaped(out, image.height()); });
-    out += image.XMLExtensions()->buildXML(inner);
+        appendElement(out, inner, "height"_L1, [&] { appendEscaped(out, image.height()); });
+    image.XMLExtensions()->appendXML(out, inner);
     if (out.size() == bodyStart) {
         out.truncate(start); // nothing to write: no image element at all
         return;
     }
-    out += prefix;
-    out += QLatin1String("</image>\n");
+    out.append(prefix);
+    out.append("</image>\n"_L1);
 }
 
-void VLXRSSWriter::appendItem(QString &out, const VLXItems &item, const QString &prefix,
+void VLXRSSWriter::appendItem(UTF8Writer &out, const VLXItems &item, const QString &prefix,
                               bool withExtensions) const
 {
     for (const QString &comment : item.XMLComments()) {
-        out += prefix;
-        out += QLatin1String("<!-- ");
-        out += comment;
-        out += QLatin1String(" -->\n");
+        out.append(prefix);
+        out.append("<!-- "_L1);
+        out.append(comment);
+        out.append(" -->\n"_L1);
     }
-    appendElement(out, prefix, QLatin1String("title"), [&] { appendEscaped(out, item.title()); });
-    appendElement(out, prefix, QLatin1String("description"),
+    appendElement(out, prefix, "title"_L1, [&] { appendEscaped(out, item.title()); });
+    appendElement(out, prefix, "description"_L1,
                   [&] { appendBest(out, item.descriptionElement()); });
     if (!item.link().isEmpty())
-        appendElement(out, prefix, QLatin1String("link"),
-                      [&] { appendSafeLink(out, item.link()); });
+        appendElement(out, prefix, "link"_L1, [&] { appendSafeLink(out, item.link()); });
     if (!item.author().isEmpty())
-        appendElement(out, prefix, QLatin1String("author"),
-                      [&] { appendEscaped(out, item.author()); });
+        appendElement(out, prefix, "author"_L1, [&] { appendEscaped(out, item.author()); });
     appendCategories(out, item.category(), prefix, *this);
     if (!item.comments().isEmpty())
-        appendElement(out, prefix, QLatin1String("comments"),
-                      [&] { appendSafeLink(out, item.comments()); });
+        appendElement(out, prefix, "comments"_L1, [&] { appendSafeLink(out, item.comments()); });
     if (!item.enclosureAttrURL().isEmpty()) {
-        out += prefix;
-        out += QLatin1String("<enclosure ");
-        out += VLXLogic::buildEnclosureString(safeLinkAttribute(item.enclosureAttrURL()),
-                                              escapedAttribute(item.enclosureAttrLength()),
-                                              escapedAttribute(item.enclosureAttrType()));
-        out += QLatin1String("></enclosure>\n");
+        // Each attribute that has a value followed by a blank, and one blank more at the end
+        // (VLXLogic::buildEnclosureString).
+        out.append(prefix);
+        out.append("<enclosure url=\""_L1);
+        appendSafeLink(out, item.enclosureAttrURL());
+        out.append("\" "_L1);
+        if (!item.enclosureAttrLength().isEmpty()) {
+            out.append("length=\""_L1);
+            appendEscaped(out, item.enclosureAttrLength());
+            out.append("\" "_L1);
+        }
+        if (!item.enclosureAttrType().isEmpty()) {
+            out.append("type=\""_L1);
+            appendEscaped(out, item.enclosureAttrType());
+            out.append("\" "_L1);
+        }
+        out.append(" ></enclosure>\n"_L1);
     }
     if (!item.GUID().isEmpty()) {
-        out += prefix;
-        out += item.GUIDAttr() ? QLatin1String("<guid isPermaLink=\"true\">")
-                               : QLatin1String("<guid isPermaLink=\"false\">");
+        out.append(prefix);
+        out.append(item.GUIDAttr() ? "<guid isPermaLink=\"true\">"_L1
+                                   : "<guid isPermaLink=\"false\">"_L1);
         appendEscaped(out, item.GUID());
-        out += QLatin1String("</guid>\n");
+        out.append("</guid>\n"_L1);
     }
     if (!item.pubDate().isEmpty())
-        appendElement(out, prefix, QLatin1String("pubDate"),
-                      [&] { appendEscaped(out, item.pubDate()); });
+        appendElement(out, prefix, "pubDate"_L1, [&] { appendEscaped(out, item.pubDate()); });
     if (!item.source().isEmpty()) {
-        out += prefix;
-        out += QLatin1String("<source");
+        out.append(prefix);
+        out.append("<source"_L1);
         if (!item.sourceAttr().isEmpty()) {
-            out += QLatin1String(" url=\"");
+            out.append(" url=\""_L1);
             appendEscaped(out, item.sourceAttr());
-            out += QLatin1Char('"');
+            out.append('"');
         }
-        out += QLatin1Char('>');
+        out.append('>');
         appendEscaped(out, item.source());
-        out += QLatin1String("</source>\n");
+        out.append("</source>\n"_L1);
     }
     if (withExtensions)
-        out += item.XMLExtensions()->buildXML(prefix);
+        item.XMLExtensions()->appendXML(out, prefix);
 }

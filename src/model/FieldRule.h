@@ -35,10 +35,12 @@ class FieldRule
 {
 public:
     using Test = bool (*)(const QString &value);
+    // The failure is the rule's own constant, referred to rather than copied: checks run for
+    // every item of a feed.
     struct Step
     {
         Test passes;
-        RuleFailure failure;
+        const RuleFailure &failure;
     };
 
     // The check: the first step whose test fails decides; its failure goes to *error when an

@@ -13,126 +13,116 @@ bool isHex(char16_t c)
 {
     return isDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
-} // namespace
 
-bool URLReference::isURLCharacter(char16_t c)
+constexpr quint32 bitsOf(const char *characters, int word)
 {
-    if (isAlpha(c) || isDigit(c))
-        return true;
-    switch (c) {
-    // unreserved marks
-    case u'-':
-    case u'_':
-    case u'.':
-    case u'!':
-    case u'~':
-    case u'*':
-    case u'\'':
-    case u'(':
-    case u')':
-    // reserved
-    case u';':
-    case u'/':
-    case u'?':
-    case u':':
-    case u'@':
-    case u'&':
-    case u'=':
-    case u'+':
-    case u'$':
-    case u',':
-        return true;
-    default:
-        return false;
+    quint32 bits = 0;
+    for (const char *c = characters; *c; ++c) {
+        if ((*c >> 5) == word)
+            bits |= 1u << (*c & 31);
     }
+    return bits;
 }
 
-std::optional<URLReference> URLReference::parse(QStringView text)
+// Unreserved marks, then reserved characters, then letters and digits.
+constexpr char kAllowed[] = "-_.!~*'();/?:@&=+$,"
+                            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+} // namespace
+
+const quint32 URLReference::kURLCharacters[4]
+    = {bitsOf(kAllowed, 0), bitsOf(kAllowed, 1), bitsOf(kAllowed, 2), bitsOf(kAllowed, 3)};
+
+std::optional<URLReference> URLReference::parse(const QString &text)
 {
     // Character check first: every character must be legal, escapes well-formed, one "#".
+    const char16_t *data = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype n = text.size();
     qsizetype hash = -1;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = data[i];
+        if (isURLCharacter(c))
+            continue;
         if (c == u'%') {
-            if (i + 2 >= text.size() || !isHex(text[i + 1].unicode())
-                || !isHex(text[i + 2].unicode()))
+            if (i + 2 >= n || !isHex(data[i + 1]) || !isHex(data[i + 2]))
                 return std::nullopt;
             i += 2;
-        } else if (c == u'#') {
-            if (hash >= 0)
-                return std::nullopt;
+        } else if (c == u'#' && hash < 0) {
             hash = i;
-        } else if (!isURLCharacter(c)) {
+        } else {
             return std::nullopt;
         }
     }
 
     URLReference ref;
-    QStringView rest = text;
+    ref.m_text = text;
+    qsizetype start = 0;
+    qsizetype end = n; // the rest still to split is [start, end)
     if (hash >= 0) {
         ref.m_hasFragment = true;
-        ref.m_fragment = text.mid(hash + 1).toString();
-        rest = text.left(hash);
+        ref.m_fragment = {hash + 1, n - hash - 1};
+        end = hash;
     }
 
     // scheme = alpha *( alpha | digit | "+" | "-" | "." ) ":"
-    if (!rest.isEmpty() && isAlpha(rest[0].unicode())) {
+    if (end > 0 && isAlpha(data[0])) {
         qsizetype i = 1;
-        while (i < rest.size()) {
-            const char16_t c = rest[i].unicode();
-            if (isAlpha(c) || isDigit(c) || c == u'+' || c == u'-' || c == u'.')
-                ++i;
-            else
-                break;
-        }
-        if (i < rest.size() && rest[i] == u':') {
-            ref.m_scheme = rest.left(i).toString();
-            rest = rest.mid(i + 1);
+        while (i < end
+               && (isAlpha(data[i]) || isDigit(data[i]) || data[i] == u'+' || data[i] == u'-'
+                   || data[i] == u'.'))
+            ++i;
+        if (i < end && data[i] == u':') {
+            ref.m_scheme = {0, i};
+            start = i + 1;
         }
     }
 
+    const QStringView rest = QStringView(text).sliced(start, end - start);
     const qsizetype question = rest.indexOf(u'?');
     if (question >= 0) {
         ref.m_hasQuery = true;
-        ref.m_query = rest.mid(question + 1).toString();
-        rest = rest.left(question);
+        ref.m_query = {start + question + 1, end - start - question - 1};
+        end = start + question;
     }
 
-    if (rest.startsWith(u"//")) {
+    if (end - start >= 2 && data[start] == u'/' && data[start + 1] == u'/') {
         ref.m_hasAuthority = true;
-        rest = rest.mid(2);
-        const qsizetype slash = rest.indexOf(u'/');
-        QStringView authority = slash < 0 ? rest : rest.left(slash);
-        rest = slash < 0 ? QStringView() : rest.mid(slash);
+        start += 2;
+        const qsizetype slash = QStringView(text).sliced(start, end - start).indexOf(u'/');
+        qsizetype authorityEnd = slash < 0 ? end : start + slash;
+        qsizetype authorityStart = start;
+        start = authorityEnd;
+        const QStringView authority
+            = QStringView(text).sliced(authorityStart, authorityEnd - authorityStart);
         const qsizetype at = authority.lastIndexOf(u'@');
         if (at >= 0) {
             ref.m_hasUserInfo = true;
-            ref.m_userInfo = authority.left(at).toString();
-            authority = authority.mid(at + 1);
+            ref.m_userInfo = {authorityStart, at};
+            authorityStart += at + 1;
         }
-        const qsizetype colon = authority.lastIndexOf(u':');
+        const qsizetype colon = QStringView(text)
+                                    .sliced(authorityStart, authorityEnd - authorityStart)
+                                    .lastIndexOf(u':');
         if (colon >= 0) {
-            const QStringView port = authority.mid(colon + 1);
-            for (QChar c : port) {
-                if (!isDigit(c.unicode()))
+            for (qsizetype i = authorityStart + colon + 1; i < authorityEnd; ++i) {
+                if (!isDigit(data[i]))
                     return std::nullopt;
             }
             ref.m_hasPort = true;
-            ref.m_port = port.toString();
-            authority = authority.left(colon);
+            ref.m_port = {authorityStart + colon + 1, authorityEnd - authorityStart - colon - 1};
+            authorityEnd = authorityStart + colon;
         }
-        ref.m_host = authority.toString();
+        ref.m_host = {authorityStart, authorityEnd - authorityStart};
     }
-    ref.m_path = rest.toString();
+    ref.m_path = {start, end - start};
     return ref;
 }
 
-QString URLReference::pathExtension() const
+QStringView URLReference::pathExtensionView() const
 {
-    const qsizetype slash = m_path.lastIndexOf(u'/');
-    const QStringView segment = QStringView(m_path).mid(slash + 1);
+    const QStringView path = view(m_path);
+    const QStringView segment = path.sliced(path.lastIndexOf(u'/') + 1);
     const qsizetype dot = segment.lastIndexOf(u'.');
     if (dot <= 0)
-        return QString();
-    return segment.mid(dot + 1).toString();
+        return QStringView();
+    return segment.sliced(dot + 1);
 }

@@ -92,6 +92,11 @@ void VLXFeed::preferencesChanged()
 
 void VLXFeed::finalProcessing()
 {
+    finalProcessing(ItemProgress());
+}
+
+bool VLXFeed::finalProcessing(const ItemProgress &progress)
+{
     const ExtensionTexts ext(*m_XMLExtensions);
     using NS = KnownNamespace;
     const FieldRepair repair(*this, ext, "Feed");
@@ -132,13 +137,22 @@ void VLXFeed::finalProcessing()
 
     m_XMLExtensions->finalProcessing(this);
     m_image->finalProcessing(this);
-    for (int i = 0; i < m_items.size(); ++i)
+    for (int i = 0; i < m_items.size(); ++i) {
         m_items.at(i)->finalProcessing(this, i);
+        if (progress && !progress(i + 1, int(m_items.size())))
+            return false;
+    }
+    return true;
 }
 
 // --- Validation --------------------------------------------------------------------------------
 
 void VLXFeed::validate()
+{
+    validate(ItemProgress());
+}
+
+bool VLXFeed::validate(const ItemProgress &progress)
 {
     validateAndLogTitle(m_title);
     validateAndLogDescriptionElement(m_description);
@@ -195,9 +209,17 @@ void VLXFeed::validate()
     m_image->validate(this);
     // Item validation never changes a guid, so one index serves the whole walk.
     m_guidIndex = buildGUIDIndex();
-    for (const auto &item : m_items)
-        item->validate(this);
+    const int count = int(m_items.size());
+    for (int i = 0; i < count; ++i) {
+        m_guidIndex->validating = i;
+        m_items.at(i)->validate(this);
+        if (progress && !progress(i + 1, count)) {
+            m_guidIndex.reset();
+            return false;
+        }
+    }
     m_guidIndex.reset();
+    return true;
 }
 
 // --- Messages ------------------------------------------------------------------------------------
@@ -285,14 +307,12 @@ std::unique_ptr<VLXFeed::GUIDIndex> VLXFeed::buildGUIDIndex() const
 {
     auto index = std::make_unique<GUIDIndex>();
     const int n = int(m_items.size());
-    index->position.reserve(n);
     index->nextWithSameGUID.assign(n, -1);
     QHash<QString, int> lastSeen;
     lastSeen.reserve(n);
     // Walking backwards, the last position seen for a guid is the next one after the current.
     for (int i = n - 1; i >= 0; --i) {
         const VLXItems *item = m_items.at(i).get();
-        index->position.insert(item, i);
         if (item->GUID().isEmpty())
             continue;
         auto it = lastSeen.find(item->GUID());
@@ -310,11 +330,10 @@ const VLXItems *VLXFeed::laterItemWithSameGUID(const VLXItems *item) const
 {
     if (!item || item->GUID().isEmpty())
         return nullptr;
-    if (m_guidIndex) {
-        const auto found = m_guidIndex->position.constFind(item);
-        if (found == m_guidIndex->position.cend())
-            return nullptr;
-        const int next = m_guidIndex->nextWithSameGUID[found.value()];
+    // During validation the item asking is the one being validated: its position is known.
+    const int validating = m_guidIndex ? m_guidIndex->validating : -1;
+    if (validating >= 0 && validating < m_items.size() && m_items.at(validating).get() == item) {
+        const int next = m_guidIndex->nextWithSameGUID[size_t(validating)];
         return next < 0 ? nullptr : m_items.at(next).get();
     }
     const int own = indexOfItem(item);

@@ -4,6 +4,7 @@
 #include "model/MessageGroup.h"
 #include "model/PublishedElement.h"
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QHash>
 #include <QList>
@@ -12,6 +13,7 @@
 #include <QVariantList>
 #include <QVariantMap>
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -128,7 +130,6 @@ public:
     QVariantMap enclosureLocalFileInfo() const;
     void setEnclosureLocalFileInfo(const QVariantMap &info);
 
-
     // --- Per-field rules ---------------------------------------------------------------------
     static bool validateTitle(const QString &value, VLXError *error);
     static bool validateDescriptionElement(const QString &value, VLXError *error);
@@ -177,10 +178,16 @@ public:
     // Fields from the all-feeds channel settings, then the image's defaults.
     void populateWithDefaults();
     void preferencesChanged();
-    // Repairs after reading, then the manager, the image and every item.
+    // Told after each item of a long walk how many of how many are done; answers false to stop
+    // the walk there (the feed is then left half done, for the caller to throw away).
+    using ItemProgress = std::function<bool(int done, int total)>;
+    // Repairs after reading, then the manager, the image and every item. False when stopped.
     void finalProcessing();
-    // Checks the whole feed; adds to the message lists (callers clear first).
+    bool finalProcessing(const ItemProgress &progress);
+    // Checks the whole feed; adds to the message lists (callers clear first). False when
+    // stopped.
     void validate();
+    bool validate(const ItemProgress &progress);
 
     int parseXMLErrorCount() const;
     int parseXMLWarnCount() const;
@@ -221,6 +228,9 @@ public:
     QString buildXML() const;
     // The document with the items the limit rule picks (see VLXRSSWriter::itemPositions).
     QString buildXML(bool noFuture, bool limitItems, int limitNumber) const;
+    // The same document as the UTF-8 bytes a file holds.
+    QByteArray buildXMLData(bool noFuture = false, bool limitItems = false,
+                            int limitNumber = 0) const;
     // Type 0 HTML, 1 JavaScript, 2 text, 3 CSV through the template at the path, 4 the feed XML.
     QString buildExport(int type, const QString &templatePath, bool noFuture, bool limitItems,
                         int maxNumber) const;
@@ -262,8 +272,8 @@ private:
     // once, so validating n items stays linear instead of comparing every pair.
     struct GUIDIndex
     {
-        QHash<const VLXItems *, int> position;
         std::vector<int> nextWithSameGUID; // -1 when no later item shares the guid
+        int validating = -1; // the position of the item being validated
     };
     std::unique_ptr<GUIDIndex> m_guidIndex;
     std::unique_ptr<GUIDIndex> buildGUIDIndex() const;

@@ -5,6 +5,8 @@
 #include "model/W3CDateReader.h"
 #include "platform/AlertService.h"
 
+#include <span>
+
 // Date repair: well-formed dates out of loosely written ones, recorded on an owner or explained
 // in an alert.
 //
@@ -24,6 +26,20 @@ constexpr Month kLongMonths[] = {
     {u"June", u"Jun"},    {u"July", u"Jul"},     {u"August", u"Aug"},   {u"September", u"Sep"},
     {u"October", u"Oct"}, {u"November", u"Nov"}, {u"December", u"Dec"},
 };
+
+// Whether four letters follow each other somewhere: every month written out has four or more,
+// while a date in the proper form has only three-letter names.
+bool hasLetterRunOfFour(QStringView text)
+{
+    int run = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        run = ((u | 0x20) >= u'a' && (u | 0x20) <= u'z') ? run + 1 : 0;
+        if (run == 4)
+            return true;
+    }
+    return false;
+}
 
 enum class Outcome { Keep, WeekdayFixed, Now, FreeText, Unfixable };
 
@@ -123,7 +139,9 @@ QString VLXLogic::FixInternetDateTime(const QString &text, bool strict, FeedElem
     QString working = cleanUpRFC822Date(text);
     if (working.isEmpty())
         return working;
-    for (const Month &month : kLongMonths) {
+    // The usual case, no word long enough to be a month written out, skips the search.
+    for (const Month &month :
+         hasLetterRunOfFour(working) ? kLongMonths : std::span<const Month>()) {
         if (working.contains(QStringView(month.full))) {
             const QString full = QString::fromUtf16(month.full);
             const QString abbreviation = QString::fromUtf16(month.abbreviation);

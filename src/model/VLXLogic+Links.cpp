@@ -32,6 +32,18 @@ QString VLXLogic::unescapeURLString(const QString &text)
 QString VLXLogic::createSafeLink(const QString &link)
 {
     const QString text = unescapeURLString(link);
+    // Most links need nothing: only URL characters, no ampersand. They come back shared, without
+    // a copy, which is what checks and writers over thousands of items depend on.
+    bool plain = true;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'&' || !(URLReference::isURLCharacter(u) || u == u'#' || u == u'%')) {
+            plain = false;
+            break;
+        }
+    }
+    if (plain)
+        return text;
     static const char hexDigits[] = "0123456789ABCDEF";
     QString escaped;
     bool latin1 = true;

@@ -170,18 +170,31 @@ QString VLXLogic::stringOfSpace(int n)
 
 QString VLXLogic::formatXML(const QString &xml, int startIndentAt)
 {
+    return formatXML(xml, startIndentAt, nullptr);
+}
+
+QString VLXLogic::formatXML(const QString &xml, int startIndentAt, FormatFacts *facts)
+{
     static const QString cdata = QStringLiteral("<![CDATA[");
     static const QString cdataEnd = QStringLiteral("]]>");
     const qsizetype n = xml.size();
     QString out;
     out.reserve(n + n / 4);
     int level = startIndentAt;
+    FormatFacts seen;
+    seen.lowestLevel = seen.highestLevel = level;
+    auto indentAt = [&](int at) {
+        seen.lowestLevel = qMin(seen.lowestLevel, at);
+        seen.highestLevel = qMax(seen.highestLevel, at);
+        out += indent(at);
+    };
     bool firstTag = true;
     bool afterClose = false;
     qsizetype i = 0;
     while (i < n) {
         const QChar c = xml.at(i);
         if (c != u'<') {
+            seen.copiedLineBreak = seen.copiedLineBreak || c == u'\n' || c == u'\r';
             out += c;
             ++i;
             continue;
@@ -190,7 +203,7 @@ QString VLXLogic::formatXML(const QString &xml, int startIndentAt)
             --level;
             if (afterClose) {
                 out += u'\n';
-                out += indent(level);
+                indentAt(level);
             }
             out += u'<';
             afterClose = true;
@@ -199,11 +212,13 @@ QString VLXLogic::formatXML(const QString &xml, int startIndentAt)
         }
         if (QStringView(xml).mid(i).startsWith(cdata)) {
             const qsizetype end = xml.indexOf(cdataEnd, i + cdata.size());
-            if (end < 0) {
-                out += QStringView(xml).mid(i);
+            const QStringView section
+                = end < 0 ? QStringView(xml).mid(i) : QStringView(xml).mid(i, end - i);
+            seen.copiedLineBreak
+                = seen.copiedLineBreak || section.contains(u'\n') || section.contains(u'\r');
+            out += section;
+            if (end < 0)
                 break;
-            }
-            out += QStringView(xml).mid(i, end - i);
             i = end;
             continue;
         }
@@ -212,13 +227,13 @@ QString VLXLogic::formatXML(const QString &xml, int startIndentAt)
             if (!firstTag)
                 out += u'\n';
             firstTag = false;
-            out += indent(level);
+            indentAt(level);
             out += u'<';
             afterClose = true;
         } else {
             if (!firstTag)
                 out += u'\n';
-            out += indent(level);
+            indentAt(level);
             out += u'<';
             const QChar next = i + 1 < n ? xml.at(i + 1) : QChar();
             if (next != u'?' && next != u'!')
@@ -228,6 +243,13 @@ QString VLXLogic::formatXML(const QString &xml, int startIndentAt)
         }
         ++i;
     }
-    out.replace(QStringLiteral("</item>"), QStringLiteral("</item>\n"));
+    if (out.contains(QLatin1String("</item>"))) {
+        out.replace(QStringLiteral("</item>"), QStringLiteral("</item>\n"));
+        seen.unindentedBreak = true;
+    }
+    if (facts) {
+        seen.endLevel = level;
+        *facts = seen;
+    }
     return out;
 }

@@ -106,6 +106,18 @@ public:
     // Pretty-prints XML written without white space between tags, 4 blanks per level.
     static QString formatXML(const QString &xml) { return formatXML(xml, 0); }
     static QString formatXML(const QString &xml, int startIndentAt);
+    // What formatXML met on its way, for a caller that wants to know whether the text it made
+    // can be indented further by indenting each line: the levels it indented at, and whether it
+    // copied a line break of the text itself or added one of its own without indent.
+    struct FormatFacts
+    {
+        int lowestLevel = 0;
+        int highestLevel = 0;
+        int endLevel = 0;
+        bool copiedLineBreak = false; // a line break of the text (in content, CDATA, comments)
+        bool unindentedBreak = false; // the line break added after "</item>"
+    };
+    static QString formatXML(const QString &xml, int startIndentAt, FormatFacts *facts);
 
     // --- Date texts --------------------------------------------------------------------------
     // Instants are seconds since 1970-01-01 00:00:00 UTC; the readers answer 0 for no date.

@@ -1,5 +1,7 @@
 #include "model/baseExtensionManager.h"
 
+#include "model/UTF8Writer.h"
+
 #include "model/FeedElement.h"
 #include "model/VLXUnoverriddenMethod.h"
 #include "model/extensionManagerScope.h"
@@ -183,6 +185,11 @@ int baseExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *, FeedElement &)
 QString baseExtensionManager::buildXML(const QString &) const
 {
     unoverridden("- (NSString *)buildXML:(NSString *)prefix");
+}
+
+void baseExtensionManager::appendXML(UTF8Writer &out, const QString &prefix) const
+{
+    out.append(buildXML(prefix));
 }
 
 int baseExtensionManager::parseXMLErrorCount() const

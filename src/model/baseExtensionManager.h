@@ -13,6 +13,7 @@
 #include <optional>
 
 class FeedElement;
+class UTF8Writer;
 class VLXFeed;
 class extensionManagerScope;
 class extensionNSRaw;
@@ -112,6 +113,8 @@ public:
     // image) records the repairs. Answers the parse result code (always 0).
     virtual int parseXMLNodeIfMine(const vlxXMLNode *node, FeedElement &owner);
     virtual QString buildXML(const QString &prefix) const;
+    // The same appended to the document being written (the feed writer's way).
+    virtual void appendXML(UTF8Writer &out, const QString &prefix) const;
     virtual int parseXMLErrorCount() const;
     virtual int parseXMLWarnCount() const;
     virtual int parseXMLRepairCount() const;

@@ -1,6 +1,7 @@
 #include "model/extensionManagerPrefs.h"
 
 #include "io/vlxXMLDOM.h"
+#include "model/UTF8Writer.h"
 
 extensionManagerPrefs::extensionManagerPrefs()
     : m_unknown(makePrefs(knownNamespaces::kUserDefined, QString()))
@@ -103,11 +104,16 @@ int extensionManagerPrefs::parseXMLNodeIfMine(const vlxXMLNode *node, FeedElemen
 
 QString extensionManagerPrefs::buildXML(const QString &prefix) const
 {
-    QString xml;
+    UTF8Writer out;
+    appendXML(out, prefix);
+    return QString::fromUtf8(out.view());
+}
+
+void extensionManagerPrefs::appendXML(UTF8Writer &out, const QString &prefix) const
+{
     for (const ExtensionRef &listed : notWellSupportedArray())
-        xml += listed->buildXML(prefix);
-    xml += m_unknown->buildXML(prefix);
-    return xml;
+        listed->appendXML(out, prefix);
+    m_unknown->appendXML(out, prefix);
 }
 
 void extensionManagerPrefs::deleteExtensionNamed(const QString &val)

@@ -28,6 +28,7 @@ public:
     QStringList arrayOfExtensionDescriptions() const override;
     int parseXMLNodeIfMine(const vlxXMLNode *node, FeedElement &owner) override;
     QString buildXML(const QString &prefix) const override;
+    void appendXML(UTF8Writer &out, const QString &prefix) const override;
     void deleteExtensionNamed(const QString &val) override;
 
 protected:

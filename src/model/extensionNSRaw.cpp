@@ -2,6 +2,7 @@
 
 #include "io/KeptElementWriter.h"
 #include "io/vlxXMLDOM.h"
+#include "model/UTF8Writer.h"
 #include "model/VLXLogic.h"
 #include "model/extensionSettings.h"
 #include "model/knownNamespaces.h"
@@ -22,6 +23,8 @@ extensionNSRaw::extensionNSRaw(const extensionNSName &identity)
 
 extensionNSRaw::extensionNSRaw(const extensionNSRaw &other)
     : extensionNSName(other), m_rawXMLString(other.m_rawXMLString),
+      m_keptLayout(other.m_keptLayout ? std::make_unique<KeptLayout>(*other.m_keptLayout)
+                                      : nullptr),
       m_search(other.m_search ? std::make_unique<SearchState>(*other.m_search) : nullptr),
       m_replaceResult(other.m_replaceResult), m_allElementsPlain(other.m_allElementsPlain)
 {
@@ -66,6 +69,7 @@ void extensionNSRaw::initWithCoder(const QVariantMap &coder)
 {
     extensionNSName::initWithCoder(coder);
     m_rawXMLString = coder.value(QStringLiteral("rawXMLString")).toString();
+    m_keptLayout.reset();
     m_allElementsPlain = false;
     if (coder.contains(QStringLiteral("searchFieldIndex"))) {
         SearchState &state = search();
@@ -89,6 +93,7 @@ void extensionNSRaw::setRawXML(const QString &text)
     if (text == m_rawXMLString)
         return;
     m_rawXMLString = text;
+    m_keptLayout.reset();
     m_allElementsPlain = false;
     notifyChanged();
 }
@@ -106,6 +111,7 @@ void extensionNSRaw::addRawXMLString(const QString &text)
         && (!m_rawXMLString.isDetached() || m_rawXMLString.capacity() < total))
         m_rawXMLString.reserve(total);
     m_rawXMLString.append(text);
+    m_keptLayout.reset();
     m_allElementsPlain = false;
     notifyChanged();
 }
@@ -122,10 +128,10 @@ void extensionNSRaw::startTrackingPlainElements()
     m_allElementsPlain = m_rawXMLString.isEmpty();
 }
 
-void extensionNSRaw::addParsedElement(const QString &text, bool plain)
+void extensionNSRaw::addParsedElement(const KeptText &kept, bool plain)
 {
     const bool allPlain = m_allElementsPlain;
-    addRawXMLString(text);
+    keepReadElement(kept);
     m_allElementsPlain = allPlain && plain;
 }
 
@@ -262,11 +268,37 @@ int extensionNSRaw::parseXMLNodeIfMine(const vlxXMLNode *node)
     const int kind = vlxXMLDOM::kindOfNode(node);
     if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace || kind == vlxXMLDOM::NoNode)
         return 0;
-    const QString text = keptTextOfNode(node);
-    // The document's own layout inside the element is dropped before pretty-printing, so what is
-    // kept does not depend on how often the feed went through a save and reopen.
-    addRawXMLString(VLXLogic::formatXML(rawXMLText::compact(text)).trimmed());
+    keepReadElement(laidOut(keptTextOfNode(node)));
     return 0;
+}
+
+extensionNSRaw::KeptText extensionNSRaw::laidOut(const QString &elementText)
+{
+    VLXLogic::FormatFacts facts;
+    const QString formatted = VLXLogic::formatXML(rawXMLText::compact(elementText), 0, &facts);
+    KeptText kept {formatted.trimmed(), std::nullopt};
+    // An element that starts with its own start tag, ends at the level it started and holds
+    // no line break but those the layout put in can be indented line by line.
+    const QString &text = kept.text;
+    if (text.size() == formatted.size() && text.size() > 1 && text.at(0) == u'<'
+        && text.at(1) != u'/' && text.at(1) != u'!' && text.at(1) != u'?' && !facts.copiedLineBreak
+        && !facts.unindentedBreak && facts.lowestLevel >= 0 && facts.endLevel == 0)
+        kept.indentableTo = facts.highestLevel;
+    return kept;
+}
+
+void extensionNSRaw::keepReadElement(const KeptText &kept)
+{
+    const bool knownSoFar = m_rawXMLString.isEmpty() || m_keptLayout;
+    std::unique_ptr<KeptLayout> layout = std::move(m_keptLayout);
+    addRawXMLString(kept.text);
+    if (!knownSoFar || !kept.indentableTo || kept.text.isEmpty())
+        return;
+    if (!layout)
+        layout = std::make_unique<KeptLayout>();
+    layout->elementEnds.push_back(m_rawXMLString.size());
+    layout->highestLevel = qMax(layout->highestLevel, *kept.indentableTo);
+    m_keptLayout = std::move(layout);
 }
 
 QString extensionNSRaw::buildXML(const QString &prefix) const
@@ -275,6 +307,31 @@ QString extensionNSRaw::buildXML(const QString &prefix) const
         return QString();
     const int level = int(prefix.size() / 4);
     return VLXLogic::formatXML(rawXMLText::compact(m_rawXMLString), level) + u'\n';
+}
+
+void extensionNSRaw::appendXML(UTF8Writer &out, const QString &prefix) const
+{
+    if (m_rawXMLString.isEmpty())
+        return;
+    const int level = int(prefix.size() / 4);
+    // Layout indents 4 blanks a level up to level 24 (VLXLogic::formatXML).
+    constexpr int kDeepestLevel = 24;
+    if (!m_keptLayout || m_keptLayout->elementEnds.empty()
+        || m_keptLayout->elementEnds.back() != m_rawXMLString.size()
+        || m_keptLayout->highestLevel + level > kDeepestLevel) {
+        out.append(buildXML(prefix));
+        return;
+    }
+    static const QByteArray blanks(4 * kDeepestLevel, ' ');
+    const QLatin1StringView indent(blanks.constData(), 4 * level);
+    qsizetype from = 0;
+    for (const qsizetype end : m_keptLayout->elementEnds) {
+        if (from > 0)
+            out.append('\n');
+        out.appendIndented(QStringView(m_rawXMLString).sliced(from, end - from), indent);
+        from = end;
+    }
+    out.append('\n');
 }
 
 void extensionNSRaw::populateWithDefaults(const QString &uniqueKey)

@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
+class UTF8Writer;
 class VLXFeed;
 class vlxXMLNode;
 
@@ -66,6 +68,9 @@ public:
     // The kept text re-indented at the level of the prefix's length / 4, one line each; "" when
     // nothing is held.
     virtual QString buildXML(const QString &prefix) const;
+    // The same appended to the document being written. Text kept as it was read is copied
+    // with its lines indented, without being laid out again.
+    virtual void appendXML(UTF8Writer &out, const QString &prefix) const;
 
     int parseXMLErrorCount() const { return errorCount(); }
     int parseXMLWarnCount() const { return warnCount(); }
@@ -149,9 +154,19 @@ protected:
     // From now on, while the kept text grows only through addParsedElement(), plainChildText()
     // answers from the kept text.
     void startTrackingPlainElements();
+    // The text kept for an element read from a document, and whether it is laid out so that it
+    // is written at any level by indenting its lines (then the deepest level it indents at).
+    struct KeptText
+    {
+        QString text;
+        std::optional<int> indentableTo;
+    };
+    // An element's text with the document's own layout inside dropped and pretty-printed, so
+    // that what is kept does not depend on how often the feed went through a save and reopen.
+    static KeptText laidOut(const QString &elementText);
     // Keeps the (canonical) text of an element read from the document and notes whether it is
     // plain (see formOfElement).
-    void addParsedElement(const QString &text, bool plain);
+    void addParsedElement(const KeptText &kept, bool plain);
     // What kind of element a node is, for keeping it:
     // - Plain: a name under the given prefix (the document's), no prefixed attributes, and
     //   either no content or one run of text without markup characters, line breaks,
@@ -181,7 +196,20 @@ private:
     };
     SearchState &search();
 
+    // How the kept text was laid out when it was read, while it is unchanged since: where each
+    // element's text ends in it and the deepest level indented. Elements laid out at level 0
+    // with no line break of their own come out at any level by indenting their lines, which is
+    // exactly what buildXML() gives; anything else (or any later change) leaves this empty and
+    // the text is laid out again when written.
+    struct KeptLayout
+    {
+        std::vector<qsizetype> elementEnds;
+        int highestLevel = 0;
+    };
+    void keepReadElement(const KeptText &kept);
+
     QString m_rawXMLString;
+    std::unique_ptr<KeptLayout> m_keptLayout;
     std::unique_ptr<SearchState> m_search; // none: at the start, nothing found
     std::unique_ptr<Listeners> m_listeners;
     bool m_replaceResult = false;

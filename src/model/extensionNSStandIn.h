@@ -51,7 +51,7 @@ public:
         const int kind = vlxXMLDOM::kindOfNode(node);
         if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace)
             return 0;
-        m_rawTextInput.append(canonical(node, false));
+        m_rawTextInput.append(canonical(node, false).text);
         return 0;
     }
     QString buildXMLTI(const QString &prefix) const
@@ -79,7 +79,7 @@ protected:
 
 private:
     // A flat element is a plain one or one that holds just a CDATA section.
-    QString canonical(const vlxXMLNode *node, bool flat)
+    typename Base::KeptText canonical(const vlxXMLNode *node, bool flat)
     {
         QString text = Base::keptTextOfNode(node);
         // Pretty-printing breaks the line after every "</item>", even inside a CDATA section.
@@ -96,11 +96,13 @@ private:
                     text.replace(close + 2, from.size(), to);
                 text.replace(1, from.size(), to);
             }
-            return text;
+            // On one line it is written at any level by indenting that line.
+            const bool oneLine = !text.contains(u'\n') && !text.contains(u'\r');
+            return {text, oneLine ? std::optional<int>(0) : std::nullopt};
         }
         text = rawXMLText::compact(text);
-        text = rawXMLText::renamePrefix(text, Base::extensionProcessingName(), extensionName());
-        return VLXLogic::formatXML(text).trimmed();
+        return Base::laidOut(
+            rawXMLText::renamePrefix(text, Base::extensionProcessingName(), extensionName()));
     }
 
     KnownNamespace m_ns;

@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
+#include <atomic>
+
 #include "resources/TableResources.h"
 
 namespace {
@@ -30,7 +32,9 @@ mimeTypes &mimeTypes::sharedInstance()
 
 mimeTypes mimeTypes::fromTables(QHash<QString, QString> main, QHash<QString, QString> noExtension)
 {
+    static std::atomic<quint64> made {0};
     mimeTypes table;
+    table.m_identity = ++made;
     table.m_typeDictionary = std::move(main);
     table.m_noExtensionTypeDictionary = std::move(noExtension);
     for (const QString &type : std::as_const(table.m_typeDictionary))
@@ -88,7 +92,36 @@ bool mimeTypes::isKnownMIMEType(const QString &type) const
     return m_knownTypes.contains(type);
 }
 
+namespace {
+// The last question asked and its answer. The items of a feed mostly carry one type and one
+// extension, and a whole-feed check asks about each item: the answer is then a comparison of
+// two short texts instead of hashing them. One per thread (a feed may be checked off the
+// window's thread); the tables never change after they are read.
+struct Answer
+{
+    quint64 table = 0;
+    QString type;
+    QString extension;
+    bool strict = false;
+    bool answer = false;
+    bool matches(quint64 t, const QString &ty, const QString &ext, bool st) const
+    {
+        return table == t && strict == st && type == ty && extension == ext;
+    }
+};
+} // namespace
+
 bool mimeTypes::isValidMIMEType(const QString &type, bool strict) const
+{
+    thread_local Answer last;
+    if (last.matches(m_identity, type, QString(), strict))
+        return last.answer;
+    const bool answer = isValidMIMETypeUncached(type, strict);
+    last = {m_identity, type, QString(), strict, answer};
+    return answer;
+}
+
+bool mimeTypes::isValidMIMETypeUncached(const QString &type, bool strict) const
 {
     if (m_knownTypes.contains(type) || m_noExtensionTypes.contains(type))
         return true;
@@ -109,11 +142,18 @@ bool mimeTypes::verifyPath(const QString &path, const QString &type, bool strict
 {
     if (!isValidMIMEType(type, strict))
         return false;
-    if (type == mimeTypeForPath(path))
-        return true;
-    const QString extension = extensionOfPath(path);
+    // A valid type is never empty, so a path without extension fits none.
+    const QString extension = extensionOfPath(path).toLower();
     if (extension.isEmpty())
         return false;
-    const auto found = m_noExtensionTypeDictionary.constFind(extension.toLower());
-    return found != m_noExtensionTypeDictionary.constEnd() && *found == type;
+    thread_local Answer last;
+    if (last.matches(m_identity, type, extension, strict))
+        return last.answer;
+    bool answer = type == m_typeDictionary.value(extension);
+    if (!answer) {
+        const auto found = m_noExtensionTypeDictionary.constFind(extension);
+        answer = found != m_noExtensionTypeDictionary.constEnd() && *found == type;
+    }
+    last = {m_identity, type, extension, strict, answer};
+    return answer;
 }

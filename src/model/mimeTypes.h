@@ -61,9 +61,12 @@ private:
     mimeTypes() = default;
     // The path's extension after making it safe and splitting it as a URL; "" when none.
     static QString extensionOfPath(const QString &path);
+    bool isValidMIMETypeUncached(const QString &type, bool strict) const;
 
     QHash<QString, QString> m_typeDictionary;
     QHash<QString, QString> m_noExtensionTypeDictionary;
     QSet<QString> m_knownTypes;
     QSet<QString> m_noExtensionTypes;
+    // Tells tables apart for the answers remembered (a table never changes once made).
+    quint64 m_identity = 0;
 };

@@ -3,6 +3,7 @@
 #include "io/KeptElementWriter.h"
 #include "io/vlxXMLDOM.h"
 #include "model/FeedElement.h"
+#include "model/UTF8Writer.h"
 #include "model/extensionFactory.h"
 #include "model/extensionManagerScope.h"
 #include "model/extensionNSChannel.h"
@@ -307,9 +308,14 @@ QString placedExtensionManager::processingNameIn(KnownNamespace ns) const
 
 QString placedExtensionManager::buildXML(const QString &prefix) const
 {
-    QString xml;
-    forEachHeld(true, [&](const ExtensionRef &extension) { xml += extension->buildXML(prefix); });
-    return xml;
+    UTF8Writer out;
+    appendXML(out, prefix);
+    return QString::fromUtf8(out.view());
+}
+
+void placedExtensionManager::appendXML(UTF8Writer &out, const QString &prefix) const
+{
+    forEachHeld(true, [&](const ExtensionRef &extension) { extension->appendXML(out, prefix); });
 }
 
 int placedExtensionManager::parseXMLErrorCount() const

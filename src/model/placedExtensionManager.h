@@ -35,6 +35,7 @@ public:
     void populateExtension(const QString &extensionName, const QString &uniqueKey) override;
     int parseXMLNodeIfMine(const vlxXMLNode *node, FeedElement &owner) override;
     QString buildXML(const QString &prefix) const override;
+    void appendXML(UTF8Writer &out, const QString &prefix) const override;
     int parseXMLErrorCount() const override;
     int parseXMLWarnCount() const override;
     int parseXMLRepairCount() const override;

@@ -220,7 +220,7 @@ void vlxFTP::queueFeedXML()
     VLXPreferences::setObjectForKey(limitNumber, QStringLiteral("Export_CF_LimitNumber"),
                                     m_uniqueKey);
     QueueEntry entry;
-    entry.bytes = m_feed->buildXML(noFuture, limitItems, limitNumber).toUtf8();
+    entry.bytes = m_feed->buildXMLData(noFuture, limitItems, limitNumber);
     storeRemoteFolder(false, m_view->text(Field::RemotePath));
     entry.remoteName = PublishPaths::trimmed(m_view->text(Field::RemoteFilename));
     entry.remoteFolder = PublishPaths::trimmed(m_view->text(Field::RemotePath));

@@ -313,35 +313,56 @@ TEST_F(VLXRSSWriterTest, NamespacesOfExtensionsInUse)
 TEST_F(VLXRSSWriterTest, EscapersAgreeWithTheSharedOnes)
 {
     const VLXRSSWriter writer(false);
+    const auto written = [](const auto &append) {
+        UTF8Writer out;
+        append(out);
+        return QString::fromUtf8(out.take());
+    };
     for (const QString &text :
          {QString(), QStringLiteral("plain"), QStringLiteral("a&b<c>d\"e'f"), QString(25, u'&'),
-          QStringLiteral("]]>") + QString(30, u'<') + QStringLiteral("]]>x")}) {
-        QString escaped;
-        writer.appendEscaped(escaped, text);
-        EXPECT_EQ(escaped, VLXLogic::encodeSpecialXMLChars(text));
-        QString best;
-        writer.appendBest(best, text);
-        EXPECT_EQ(best, VLXLogic::encodeDescriptionWithBestEncoding(text));
+          QStringLiteral("]]>") + QString(30, u'<') + QStringLiteral("]]>x"),
+          QStringLiteral("caf\u00e9 \u4e2d\u6587 & more text after the escapes")}) {
+        EXPECT_EQ(written([&](UTF8Writer &out) { writer.appendEscaped(out, text); }),
+                  VLXLogic::encodeSpecialXMLChars(text));
+        EXPECT_EQ(written([&](UTF8Writer &out) { writer.appendBest(out, text); }),
+                  VLXLogic::encodeDescriptionWithBestEncoding(text));
     }
-    QString apos;
-    VLXRSSWriter(true).appendEscaped(apos, QStringLiteral("it's"));
-    EXPECT_EQ(apos, QStringLiteral("it&apos;s"));
+    EXPECT_EQ(written([](UTF8Writer &out) {
+                  VLXRSSWriter(true).appendEscaped(out, QStringLiteral("it's"));
+              }),
+              QStringLiteral("it&apos;s"));
     // A link outside Latin-1 is not percent-escaped, yet must not break the markup.
-    QString link;
-    VLXRSSWriter::appendSafeLink(link, QStringLiteral("http://example.com/\u4e2d?a=\"<b>\"&c"));
-    EXPECT_EQ(link, QStringLiteral("http://example.com/\u4e2d?a=&quot;&lt;b&gt;&quot;&amp;c"));
+    EXPECT_EQ(written([](UTF8Writer &out) {
+                  VLXRSSWriter::appendSafeLink(
+                      out, QStringLiteral("http://example.com/\u4e2d?a=\"<b>\"&c"));
+              }),
+              QStringLiteral("http://example.com/\u4e2d?a=&quot;&lt;b&gt;&quot;&amp;c"));
 }
 
-TEST(VLXRSSWriter, CharactersXMLCannotHoldAreRemoved)
+TEST(VLXRSSWriter, CharactersXMLCannotHoldAreLeftOut)
 {
     const QChar high(0xD83D), low(0xDE00); // U+1F600 as a pair
-    QString text = QStringLiteral("a\tb\nc\rd") + high + low + QChar(0xFFFD) + QChar(0xE000);
-    const QString legal = text;
-    VLXRSSWriter::removeCharactersXMLCannotHold(text);
-    EXPECT_EQ(text, legal);
+    const auto encoded = [](const QString &text) {
+        UTF8Writer out;
+        out.append(text);
+        return out.take();
+    };
+    const QString legal = QStringLiteral("a\tb\nc\rd\u007f") + high + low + QChar(0xFFFD)
+        + QChar(0xE000) + QChar(0x7FF) + QChar(0x800);
+    EXPECT_EQ(encoded(legal), legal.toUtf8());
 
-    text = QString(QChar(0x0)) + u'x' + QChar(0x1F) + high + u'y' + low + QChar(0xFFFE)
-        + QChar(0xFFFF) + high + low + high;
-    VLXRSSWriter::removeCharactersXMLCannotHold(text);
-    EXPECT_EQ(text, QStringLiteral("xy") + high + low);
+    const QString text = QString(QChar(0x0)) + u'x' + QChar(0x1F) + high + u'y' + low
+        + QChar(0xFFFE) + QChar(0xFFFF) + high + low + high;
+    EXPECT_EQ(encoded(text), (QStringLiteral("xy") + high + low).toUtf8());
+    // The same in a long text, where runs of plain characters are copied in blocks.
+    const QString run(37, u'r');
+    EXPECT_EQ(encoded(run + text + run + legal + run),
+              (run + QStringLiteral("xy") + high + low + run + legal + run).toUtf8());
+
+    // And in the document: a control character in a title does not make the feed unreadable.
+    VLXFeed feed;
+    feed.setTitle(QStringLiteral("bell\u0007 and \u0000null"));
+    const QByteArray document = feed.buildXMLData();
+    EXPECT_TRUE(document.contains("<title>bell and null</title>"));
+    EXPECT_TRUE(vlxXMLDOM(document).xmlTree());
 }

@@ -1,5 +1,6 @@
 #include "model/ExtensionTexts.h"
 #include "io/vlxXMLDOM.h"
+#include "model/UTF8Writer.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
 #include "model/knownNamespaces.h"
@@ -122,4 +123,34 @@ TEST(ExtensionTexts, ReadElementsAreKeptUnderTheCanonicalPrefix)
                              "<dc:title><![CDATA[<b>x</b>\n  y]]></dc:title>"
                              "<dc:format><![CDATA[a</item>\nb]]></dc:format>")
                   .arg(knownNamespaces::uri(NS::dublinCore)));
+}
+
+TEST(ExtensionTexts, KeptElementsAreWrittenExactlyAsLaidOutAgain)
+{
+    // Flat elements are kept as read, others laid out; written into a document, either comes out
+    // as laying the kept text out again at the writer's level gives.
+    const QStringList elements = {
+        QStringLiteral("<d:creator>Jane</d:creator>"),
+        QStringLiteral("<d:rights/>"),
+        QStringLiteral("<d:identifier href=\"a>b/\" />"),
+        QStringLiteral("<d:relation><d:type>O</d:type></d:relation>"),
+        QStringLiteral("<d:title><![CDATA[<b>x</b> y]]></d:title>"),
+        QStringLiteral("<d:title><![CDATA[<b>x</b>\n  y]]></d:title>"),
+        QStringLiteral("<d:format><![CDATA[a</item>b]]></d:format>"),
+        QStringLiteral("<d:subject>one\ntwo</d:subject>"),
+    };
+    QStringList documents = elements;
+    documents.append(elements.join(QString()));
+    documents.append(elements.first() + elements.at(4) + elements.at(1));
+    for (const QString &document : documents) {
+        VLXItems item;
+        readInto(item, QStringLiteral("d"), document);
+        const auto &extension = *item.XMLExtensions()->dublinCoreExtension();
+        for (const QString &prefix : {QString(), QStringLiteral("        "), QString(12, u' ')}) {
+            UTF8Writer out;
+            extension.appendXML(out, prefix);
+            EXPECT_EQ(QString::fromUtf8(out.take()), extension.buildXML(prefix))
+                << qPrintable(document) << " at " << prefix.size();
+        }
+    }
 }

@@ -1,6 +1,9 @@
 #include "extensionTestSupport.h"
+#include "model/UTF8Writer.h"
 #include "model/extensionNSChannel.h"
 #include "model/extensionNSPrefs.h"
+
+using namespace Qt::StringLiterals;
 
 using extensionNSRawTest = ExtensionTest;
 
@@ -107,6 +110,58 @@ TEST_F(extensionNSRawTest, MixedContentIsStableToo)
         EXPECT_EQ(kept.at(2), kept.at(3)) << qPrintable(fragment);
         EXPECT_EQ(written.at(0), written.at(1)) << qPrintable(fragment);
         EXPECT_EQ(written.at(1), written.at(3)) << qPrintable(fragment);
+    }
+}
+
+TEST_F(extensionNSRawTest, WrittenIntoADocumentExactlyAsLaidOutAgain)
+{
+    // Kept text read from a document is copied into the written document with its lines
+    // indented; whatever it holds, that must be the very text laying it out again gives.
+    QString deep;
+    for (int i = 0; i < 30; ++i)
+        deep += QStringLiteral("<x:d%1>").arg(i);
+    deep += QStringLiteral("bottom");
+    for (int i = 29; i >= 0; --i)
+        deep += QStringLiteral("</x:d%1>").arg(i);
+    const QStringList documents = {
+        QStringLiteral("<x:a>1</x:a>"),
+        QStringLiteral("<x:a/><x:b k=\"v\"/><x:c>t</x:c>"),
+        QStringLiteral("<x:a><x:b>1</x:b><x:c><x:d/></x:c></x:a><x:e>2</x:e>"),
+        QStringLiteral("<x:a>lead<x:b>1</x:b>tail</x:a>"),
+        QStringLiteral("<x:a>two\nlines</x:a><x:b/>"),
+        QStringLiteral("<x:a><![CDATA[a\n   <b>]]></x:a><x:b/>"),
+        QStringLiteral("<x:a><!-- a <x:b> in a comment --></x:a><x:c/>"),
+        QStringLiteral("<x:a k=\"one&#10;two\">v</x:a>"),
+        QStringLiteral("<x:a><?pi data?><x:b/></x:a>"),
+        QStringLiteral("<x:a><item>i</item></x:a><x:b/>"),
+        QStringLiteral("<x:a>caf\u00e9 &amp; \u4e2d</x:a>"),
+        deep,
+        deep + QStringLiteral("<x:after/>"),
+    };
+    const QStringList prefixes = {QString(),
+                                  QStringLiteral("    "),
+                                  QStringLiteral("        "),
+                                  QStringLiteral("            "),
+                                  QStringLiteral("      "),
+                                  QString(80, u' ')};
+    for (const QString &inner : documents) {
+        extensionNSRaw raw;
+        for (const vlxXMLNode *node :
+             elements(QStringLiteral("<rss xmlns:x=\"urn:x\">%1</rss>").arg(inner)))
+            raw.parseXMLNodeIfMine(node);
+        for (const QString &prefix : prefixes) {
+            UTF8Writer out;
+            out.append("before\n"_L1);
+            raw.appendXML(out, prefix);
+            EXPECT_EQ(QString::fromUtf8(out.take()),
+                      QStringLiteral("before\n") + raw.buildXML(prefix))
+                << qPrintable(inner) << " at " << prefix.size();
+        }
+        // Changed text is laid out again.
+        raw.setRawXML(raw.rawXML() + QStringLiteral("<x:z>\n</x:z>"));
+        UTF8Writer out;
+        raw.appendXML(out, QStringLiteral("        "));
+        EXPECT_EQ(QString::fromUtf8(out.take()), raw.buildXML(QStringLiteral("        ")));
     }
 }
 

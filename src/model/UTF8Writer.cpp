@@ -1,0 +1,243 @@
+#include "model/UTF8Writer.h"
+
+#include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+// Masks over the ASCII characters 0x00 to 0x7F, one bit each, four words of 32.
+struct Mask
+{
+    quint32 bits[4] = {0, 0, 0, 0};
+    constexpr Mask(const char *characters)
+    {
+        for (const char *c = characters; *c; ++c)
+            bits[*c >> 5] |= 1u << (*c & 31);
+    }
+};
+constexpr Mask kNone("");
+constexpr Mask kXML("&<>\"");
+constexpr Mask kXMLApos("&<>\"'");
+
+inline bool inMask(const quint32 *mask, char16_t c)
+{
+    return (mask[c >> 5] & (1u << (c & 31))) != 0;
+}
+
+const char *entity(char16_t c)
+{
+    switch (c) {
+    case u'&':
+        return "&amp;";
+    case u'<':
+        return "&lt;";
+    case u'>':
+        return "&gt;";
+    case u'"':
+        return "&quot;";
+    default:
+        return "&apos;";
+    }
+}
+
+// The length of the plain run at the start: printable ASCII without a character of the mask.
+// Such characters are copied byte for byte.
+qsizetype plainRun(const char16_t *data, qsizetype n, const quint32 *mask)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    // Eight units at a time: all of them between 0x20 and 0x7E, and none of &<>"' (the only
+    // characters a mask selects); a block that fails is looked at unit by unit.
+    const __m128i low = _mm_set1_epi16(0x1F);
+    const __m128i high = _mm_set1_epi16(0x7F);
+    const __m128i amp = _mm_set1_epi16('&');
+    const __m128i lt = _mm_set1_epi16('<');
+    const __m128i gt = _mm_set1_epi16('>');
+    const __m128i quot = _mm_set1_epi16('"');
+    const __m128i apos = _mm_set1_epi16('\'');
+    const bool anyMasked = mask[1] != 0;
+    const bool aposMasked = inMask(mask, u'\'');
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+        __m128i bad = _mm_or_si128(_mm_cmplt_epi16(v, low), _mm_cmpgt_epi16(v, high));
+        bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, low)); // 0x1F itself is a control
+        if (anyMasked) {
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, amp));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, lt));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, gt));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, quot));
+            if (aposMasked)
+                bad = _mm_or_si128(bad, _mm_cmpeq_epi16(v, apos));
+        }
+        if (_mm_movemask_epi8(bad) != 0)
+            break;
+    }
+#endif
+    for (; i < n; ++i) {
+        const char16_t c = data[i];
+        if (c < 0x20 || c >= 0x7F || inMask(mask, c))
+            break;
+    }
+    return i;
+}
+
+void narrow(char *out, const char16_t *in, qsizetype n)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(v, v));
+    }
+#endif
+    for (; i < n; ++i)
+        out[i] = char(in[i]);
+}
+
+} // namespace
+
+void UTF8Writer::reserve(qsizetype bytes)
+{
+    ensure(bytes);
+}
+
+void UTF8Writer::grow(qsizetype n)
+{
+    const qsizetype needed = m_used + n;
+    qsizetype capacity = qMax<qsizetype>(m_capacity + m_capacity / 2, 256);
+    if (capacity < needed)
+        capacity = needed;
+    // The buffer is sized to its capacity once; Qt leaves the new bytes uninitialised.
+    m_buffer.resize(capacity);
+    m_data = m_buffer.data();
+    m_capacity = capacity;
+}
+
+void UTF8Writer::append(QLatin1StringView ascii)
+{
+    const qsizetype n = ascii.size();
+    ensure(n);
+    std::memcpy(m_data + m_used, ascii.data(), size_t(n));
+    m_used += n;
+}
+
+void UTF8Writer::append(QStringView text)
+{
+    encode(text, kNone.bits);
+}
+
+void UTF8Writer::appendEscaped(QStringView text, bool apos)
+{
+    encode(text, apos ? kXMLApos.bits : kXML.bits);
+}
+
+void UTF8Writer::appendEscaping(QStringView text, QLatin1StringView escape)
+{
+    Mask mask("");
+    for (char c : escape)
+        mask.bits[c >> 5] |= 1u << (c & 31);
+    encode(text, mask.bits);
+}
+
+void UTF8Writer::appendIndented(QStringView text, QLatin1StringView indent)
+{
+    qsizetype from = 0;
+    while (from < text.size()) {
+        const qsizetype lineEnd = text.indexOf(u'\n', from);
+        const qsizetype end = lineEnd < 0 ? text.size() : lineEnd + 1;
+        append(indent);
+        append(text.sliced(from, end - from));
+        from = end;
+    }
+}
+
+void UTF8Writer::appendUTF8(QByteArrayView bytes)
+{
+    const qsizetype n = bytes.size();
+    ensure(n);
+    std::memcpy(m_data + m_used, bytes.data(), size_t(n));
+    m_used += n;
+}
+
+void UTF8Writer::appendNumber(qint64 n)
+{
+    char digits[24];
+    const int length = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(n));
+    append(QLatin1StringView(digits, length));
+}
+
+void UTF8Writer::encode(QStringView text, const quint32 *escapeMask)
+{
+    const char16_t *data = text.utf16();
+    const qsizetype n = text.size();
+    // Every unit gives at most three bytes, an escaped one at most six.
+    ensure(n * 3 + 8);
+    char *out = m_data + m_used;
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype run = plainRun(data + i, n - i, escapeMask);
+        if (run > 0) {
+            narrow(out, data + i, run);
+            out += run;
+            i += run;
+            if (i == n)
+                break;
+        }
+        const char16_t c = data[i];
+        if (c < 0x80) {
+            if (inMask(escapeMask, c)) {
+                const char *name = entity(c);
+                const size_t length = std::strlen(name);
+                // An entity is longer than the three bytes reserved per unit.
+                m_used = out - m_data;
+                ensure(qsizetype(length) + (n - i) * 3 + 8);
+                out = m_data + m_used;
+                std::memcpy(out, name, length);
+                out += length;
+            } else if (c >= 0x20 || c == 0x9 || c == 0xA || c == 0xD) {
+                *out++ = char(c);
+            }
+            ++i;
+        } else if (c < 0x800) {
+            *out++ = char(0xC0 | (c >> 6));
+            *out++ = char(0x80 | (c & 0x3F));
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            if (c <= 0xDBFF && i + 1 < n && data[i + 1] >= 0xDC00 && data[i + 1] <= 0xDFFF) {
+                const char32_t u
+                    = 0x10000 + ((char32_t(c) - 0xD800) << 10) + (char32_t(data[i + 1]) - 0xDC00);
+                *out++ = char(0xF0 | (u >> 18));
+                *out++ = char(0x80 | ((u >> 12) & 0x3F));
+                *out++ = char(0x80 | ((u >> 6) & 0x3F));
+                *out++ = char(0x80 | (u & 0x3F));
+                i += 2;
+            } else {
+                ++i; // an unpaired half
+            }
+        } else {
+            if (c < 0xFFFE) {
+                *out++ = char(0xE0 | (c >> 12));
+                *out++ = char(0x80 | ((c >> 6) & 0x3F));
+                *out++ = char(0x80 | (c & 0x3F));
+            }
+            ++i;
+        }
+    }
+    m_used = out - m_data;
+}
+
+QByteArray UTF8Writer::take()
+{
+    m_buffer.truncate(m_used);
+    // More than a quarter left unused is given back; a close estimate is kept as it is.
+    if (m_buffer.capacity() - m_used > m_used / 4)
+        m_buffer.squeeze();
+    QByteArray result = std::move(m_buffer);
+    m_buffer = QByteArray();
+    m_data = nullptr;
+    m_used = 0;
+    m_capacity = 0;
+    return result;
+}

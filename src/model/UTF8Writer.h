@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QLatin1StringView>
+#include <QStringView>
+
+// One growing UTF-8 buffer that the feed writer and every extension append to: text is encoded
+// (and escaped where asked) straight into it, so writing a document makes no string per value
+// and no second copy at the end.
+//
+// Characters XML 1.0 cannot carry, not even as a reference (C0 controls other than tab, line
+// feed and carriage return, U+FFFE, U+FFFF and unpaired surrogates), are left out as the text is
+// encoded: they are invisible, and one of them would make the written document unreadable.
+class UTF8Writer
+{
+public:
+    UTF8Writer() = default;
+    explicit UTF8Writer(qsizetype reserveBytes) { reserve(reserveBytes); }
+
+    // Room for that many more bytes without growing.
+    void reserve(qsizetype bytes);
+    qsizetype size() const { return m_used; }
+    bool isEmpty() const { return m_used == 0; }
+    // Drops what was appended after the given size.
+    void truncate(qsizetype size)
+    {
+        if (size < m_used)
+            m_used = size;
+    }
+
+    // ASCII text (markup and fixed texts of the writer), as it is.
+    void append(QLatin1StringView ascii);
+    void append(char c)
+    {
+        ensure(1);
+        m_data[m_used++] = c;
+    }
+    // Text, encoded.
+    void append(QStringView text);
+    // Text with "&", "<", ">", '"' and, when apos is set, "'" written as their entities.
+    void appendEscaped(QStringView text, bool apos);
+    // Text with only the characters that `escape` selects (from "&<>\"'") written as entities.
+    void appendEscaping(QStringView text, QLatin1StringView escape);
+    // Text of several lines, each led by the indent (also the first); a line break followed by
+    // nothing more gets no indent.
+    void appendIndented(QStringView text, QLatin1StringView indent);
+    // Bytes already encoded as UTF-8 (and free of characters XML cannot carry).
+    void appendUTF8(QByteArrayView bytes);
+    void appendNumber(qint64 n);
+
+    // What was written; the writer is empty afterwards.
+    QByteArray take();
+    // What was written so far.
+    QByteArrayView view() const { return QByteArrayView(m_data, m_used); }
+
+private:
+    // Makes room for n more bytes.
+    void ensure(qsizetype n)
+    {
+        if (m_used + n > m_capacity)
+            grow(n);
+    }
+    void grow(qsizetype n);
+    // Encodes text whose characters the mask (bits per ASCII character) selects as entities.
+    void encode(QStringView text, const quint32 *escapeMask);
+
+    QByteArray m_buffer; // sized to the capacity; m_used of it is written
+    char *m_data = nullptr;
+    qsizetype m_used = 0;
+    qsizetype m_capacity = 0;
+};
