@@ -191,7 +191,9 @@ bool VLXSite::savePassword(const QString &typedPassword, QString *error) const
     QString stored;
     const bool found = store.readPassword(service, account, &stored);
     if (storeFlag) {
-        if (found && stored == typedPassword)
+        // An empty password with nothing stored leaves nothing to keep: no false alarm when
+        // the secret service is out of reach.
+        if ((found && stored == typedPassword) || (!found && typedPassword.isEmpty()))
             return true;
         return store.writePassword(service, account, typedPassword, error);
     }
