@@ -3,6 +3,7 @@
 
 #include "app/Controller.h"
 #include "io/FeedFileWriter.h"
+#include "io/FeedLoader.h"
 #include "io/VLXParseFeed.h"
 #include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
@@ -25,12 +26,10 @@ FeedDocument::SourceEditor &sourceEditor()
 
 // Asks what to do with a text that is not a feed: the mended text, or nothing when the user
 // abandons it (*abandoned set) or closes the editor without saving.
-std::optional<QString> fixOrAbandon(const VLXParseFeed &reader, const QString &text,
-                                    bool *abandoned)
+std::optional<QString> fixOrAbandon(const QVariantMap &error, const QString &text, bool *abandoned)
 {
     Alert alert;
     alert.style = Alert::Style::Informational;
-    const QVariantMap error = reader.errorDictionary();
     if (!error.isEmpty()) {
         alert.title = QStringLiteral("Error in XML");
         alert.message
@@ -95,6 +94,21 @@ void showStatus(StatusSink *sink, const QString &text)
     if (sink)
         sink->setStatus(text);
 }
+
+QString stageStatus(FeedLoader::Stage stage, const QString &base)
+{
+    switch (stage) {
+    case FeedLoader::Stage::Decoding:
+    case FeedLoader::Stage::Checking:
+        return QStringLiteral("Loading... %1").arg(base);
+    case FeedLoader::Stage::Reading:
+    case FeedLoader::Stage::Finishing:
+        return QStringLiteral("Parsing...   %1").arg(base);
+    case FeedLoader::Stage::Validating:
+        return QStringLiteral("Validating...   %1").arg(base);
+    }
+    return base;
+}
 } // namespace
 
 void FeedDocument::setSourceEditor(SourceEditor editor)
@@ -112,30 +126,41 @@ FeedDocument::LoadResult FeedDocument::load(const QString &text, const FeedListE
 {
     LoadResult result;
     QString feedText = text;
-    // One reader checks, repairs and reads; its checked tree is read, not parsed again.
-    std::shared_ptr<VLXParseFeed> reader = options.checkedReader;
-    bool checked = reader != nullptr;
-    if (!reader)
-        reader = std::make_shared<VLXParseFeed>();
+    // One loader checks, repairs, reads and validates; the tree of its check is read, not
+    // parsed again.
+    std::shared_ptr<VLXParseFeed> checkedReader = options.checkedReader;
+    std::shared_ptr<VLXFeed> feed;
     for (;;) {
-        if ((checked || reader->isItAFeed(feedText) == VLXParseFeed::Success)
-            && reader->parseFeed(feedText, options.status, options.statusSink)
-                == VLXParseFeed::Success
-            && reader->feed())
+        FeedLoader::Request request;
+        request.text = feedText;
+        request.validate = options.validate;
+        request.checkedReader = std::exchange(checkedReader, nullptr);
+        FeedLoader loader(std::move(request));
+        std::optional<FeedLoader::Stage> shownStage;
+        FeedLoader::Result loaded
+            = loader.run([&](FeedLoader::Stage stage, qint64, qint64) {
+                  if (stage != shownStage) {
+                      shownStage = stage;
+                      showStatus(options.statusSink, stageStatus(stage, options.status));
+                  }
+                  return true;
+              });
+        loader.commitSettings();
+        for (const Alert &alert : std::as_const(loaded.alerts))
+            AlertService::show(alert);
+        if (loaded.outcome == FeedLoader::Outcome::Loaded) {
+            feed = std::move(loaded.feed);
             break;
+        }
         bool abandoned = false;
-        const std::optional<QString> fixed = fixOrAbandon(*reader, feedText, &abandoned);
+        const std::optional<QString> fixed = fixOrAbandon(loaded.error, feedText, &abandoned);
         if (abandoned || !fixed) {
             result.outcome = abandoned ? LoadOutcome::Abandoned : LoadOutcome::Unsaved;
             return result;
         }
         feedText = *fixed;
         result.mended = true;
-        checked = false;
-        reader = std::make_shared<VLXParseFeed>();
     }
-    const std::shared_ptr<VLXFeed> feed = reader->feed();
-    reader.reset();
 
     if (options.rereading) {
         // What the text does not hold stays with the feed read again.
@@ -151,10 +176,6 @@ FeedDocument::LoadResult FeedDocument::load(const QString &text, const FeedListE
             feed->setLastUploaded(entry.lastPublished);
         if (entry.imageLastPublished.isValid())
             feed->image()->setLastUploaded(entry.imageLastPublished);
-    }
-    if (options.validate) {
-        showStatus(options.statusSink, QStringLiteral("Validating...   %1").arg(options.status));
-        feed->validate();
     }
     bool changed = result.mended || feed->parseXMLRepairCount() > 0;
     const bool viewLog = !options.hideErrors && showResults(*feed);

@@ -342,7 +342,7 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
     if (!root)
         return ReadFailed;
     VLXImage &image = *feed.image();
-    forEachChildReleasing(dom, root, [&](const vlxXMLNode *child, const QString &name) {
+    const bool read = forEachChildReleasing(dom, root, m_readingProgress, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"author") {
             if (feed.editor().isEmpty())
                 feed.setEditor(personValue(child));
@@ -376,6 +376,8 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
             feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
         }
     });
+    if (!read)
+        return Stopped;
     if (!image.URL().isEmpty()) {
         image.setTitle(feed.title());
         image.setLink(feed.link());
@@ -390,7 +392,7 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
     if (!root)
         return ReadFailed;
     QString email, contributor;
-    forEachChildReleasing(dom, root, [&](const vlxXMLNode *child, const QString &name) {
+    const bool read = forEachChildReleasing(dom, root, m_readingProgress, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
             feed.setTitle(titleValue(child));
         else if (name == u"link") {
@@ -413,6 +415,8 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
         else
             feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
     });
+    if (!read)
+        return Stopped;
     feed.setEditor(email.isEmpty() ? contributor : email);
     // Atom 0.3 elements without an RSS counterpart are dropped rather than kept as raw XML.
     const QString raw = u"User Defined"_s;

@@ -136,7 +136,7 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
         return ReadFailed;
 
     bool channelFound = false;
-    forEachChildReleasing(dom, root, [&](const vlxXMLNode *child, const QString &lowerName) {
+    const bool read = forEachChildReleasing(dom, root, m_readingProgress, [&](const vlxXMLNode *child, const QString &lowerName) {
         const QString name = rssName(child, lowerName);
         if (name == u"channel") {
             readChannel(dom, feed, child);
@@ -148,6 +148,8 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
         }
         // Anything else beside the channel (a textinput among them) is not read.
     });
+    if (!read)
+        return Stopped;
     // Without a channel nothing was understood; an empty feed reported as read would overwrite
     // the user's file on the next save.
     if (!channelFound)

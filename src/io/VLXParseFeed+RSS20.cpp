@@ -233,16 +233,19 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
         if (channel) {
             feed.addXMLComments(dom.arrayOfComments(channel));
             QList<categoryElement> categories;
-            forEachChildReleasing(dom, channel, [&](const vlxXMLNode *child, const QString &name) {
-                if (readChannelField(feed, name, child, categories))
-                    return;
-                if (name == u"image")
-                    readImage(dom, feed, child);
-                else if (name == u"item")
-                    readItem(dom, feed, child);
-                else
-                    feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
-            });
+            const bool read = forEachChildReleasing(
+                dom, channel, m_readingProgress, [&](const vlxXMLNode *child, const QString &name) {
+                    if (readChannelField(feed, name, child, categories))
+                        return;
+                    if (name == u"image")
+                        readImage(dom, feed, child);
+                    else if (name == u"item")
+                        readItem(dom, feed, child);
+                    else
+                        feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
+                });
+            if (!read)
+                return Stopped;
             for (const categoryElement &category : std::as_const(categories))
                 feed.addCategory(category);
             result = Success;

@@ -121,8 +121,14 @@ int VLXParseFeed::parseFeed(const QString &text, const QString &baseStatus,
     m_checkedText.clear();
     if (result == NotAFeed && prologAdded)
         result = NotAFeedNoProlog;
-    if (result == Success)
-        m_newFeed->finalProcessing();
+    if (result == Success
+        && !m_newFeed->finalProcessing([this](int done, int total) {
+               return report(Stage::Finishing, done, total);
+           }))
+        result = Stopped;
+    // A stopped read hands out nothing half-built.
+    if (result == Stopped)
+        m_newFeed.reset();
     return result;
 }
 

@@ -22,6 +22,21 @@ QString VLXParseFeed::workingCopy(const QString &text)
 }
 VLXParseFeed::~VLXParseFeed() = default;
 
+void VLXParseFeed::setProgress(Progress progress)
+{
+    m_progress = std::move(progress);
+    m_readingProgress = nullptr;
+    if (m_progress) {
+        m_readingProgress
+            = [this](int done, int total) { return m_progress(Stage::Reading, done, total); };
+    }
+}
+
+bool VLXParseFeed::report(Stage stage, qint64 done, qint64 total) const
+{
+    return !m_progress || m_progress(stage, done, total);
+}
+
 void VLXParseFeed::logRepair(FeedElement *owner, const QString &text)
 {
     if (owner)
@@ -42,7 +57,7 @@ int VLXParseFeed::readDocument(const QString &text,
 {
     std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
     if (!dom->xmlTree())
-        return ReadFailed;
+        return dom->wasStopped() ? Stopped : ReadFailed;
     return (this->*read)(*dom, text);
 }
 
@@ -58,7 +73,9 @@ std::unique_ptr<vlxXMLDOM> VLXParseFeed::documentFor(const QString &text)
     m_checkedDocument.reset();
     m_checkedText.clear();
     auto dom = std::make_unique<vlxXMLDOM>();
-    dom->initWithString(text);
+    dom->initWithString(text, [this](qint64 done, qint64 total) {
+        return report(Stage::Checking, done, total);
+    });
     return dom;
 }
 
@@ -76,7 +93,12 @@ int VLXParseFeed::isItAFeed(const QString &text)
         result = NotAFeed;
     } else {
         auto dom = std::make_unique<vlxXMLDOM>();
-        if (!dom->initWithString(work) || !dom->xmlTree()) {
+        const auto progress = [this](qint64 done, qint64 total) {
+            return report(Stage::Checking, done, total);
+        };
+        if (!dom->initWithString(work, progress) || !dom->xmlTree()) {
+            if (dom->wasStopped())
+                return Stopped;
             m_xmlErrorDict = dom->errors();
             result = NotAFeed;
         } else {

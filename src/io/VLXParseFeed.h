@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 
 class FeedElement;
@@ -23,7 +24,23 @@ public:
         NotAFeedNoProlog = 2, // nil text, or a failure as for 3 when the prolog had to be added
         NotAFeed = 3, // unknown format or version, or not well-formed XML
         ReadFailed = 4, // the reader found no tree, no root or no channel
+        Stopped = 5, // the progress callback asked to stop; no feed is handed out
     };
+
+    // The stages of bringing a feed in, as a long load reports them.
+    enum class Stage {
+        Decoding, // bytes to text (done and total in bytes)
+        Checking, // the parse of the text (in UTF-16 units of the text)
+        Reading, // the tree to the model (in children of the channel or feed element)
+        Finishing, // the repairs after reading (in items)
+        Validating, // the whole-feed validation (in items)
+    };
+    // Told often while a stage runs how much of it is done and of how much; answers false to
+    // stop the work, which then ends as soon as it can with Stopped. Called on the thread doing
+    // the work, at least once per 32 KB of text or per element read: keep it cheap.
+    using Progress = std::function<bool(Stage stage, qint64 done, qint64 total)>;
+    // Installs the progress callback for the next isItAFeed and parseFeed.
+    void setProgress(Progress progress);
 
     VLXParseFeed();
     ~VLXParseFeed();
@@ -99,8 +116,13 @@ private:
     int parseAtom03Document(vlxXMLDOM &dom, const QString &text);
     void logRepair(FeedElement *owner, const QString &text);
 
+    bool report(Stage stage, qint64 done, qint64 total) const;
+
     std::shared_ptr<VLXFeed> m_newFeed;
     QVariantMap m_xmlErrorDict;
+    Progress m_progress;
+    // m_progress for the stage of reading, in the form the readers' walks take.
+    std::function<bool(int, int)> m_readingProgress;
     // The tree built by the last successful isItAFeed, kept so that a read of the very same
     // text (the usual case: nothing needed repair) does not parse it a second time.
     QString m_checkedText;

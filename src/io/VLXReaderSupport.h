@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Small steps shared by the feed readers: which children to skip, how element names are
 // matched, and how a value is cleaned before it is stored.
 namespace VLXReaderSupport {
@@ -48,8 +50,11 @@ void forEachChild(const vlxXMLNode *node, Read &&read)
 // gives back the memory of everything before the next one, so a large feed never holds its
 // whole tree and its whole model at once. Only for a walk after which nothing that comes before
 // node's last child (node and its ancestors apart) is read again.
+// After each child, progress (when set) is told how many of the children are read; when it
+// answers false the walk stops there and answers false.
 template <typename Read>
-void forEachChildReleasing(vlxXMLDOM &dom, const vlxXMLNode *node, Read &&read)
+bool forEachChildReleasing(vlxXMLDOM &dom, const vlxXMLNode *node,
+                           const std::function<bool(int, int)> &progress, Read &&read)
 {
     const int count = vlxXMLDOM::numberOfChildren(node);
     for (int i = 0; i < count; ++i) {
@@ -57,7 +62,10 @@ void forEachChildReleasing(vlxXMLDOM &dom, const vlxXMLNode *node, Read &&read)
         if (!isSkipped(child))
             read(child, lowerName(child));
         dom.releaseBeforeChild(i + 1, node);
+        if (progress && !progress(i + 1, count))
+            return false;
     }
+    return true;
 }
 
 // The channel and its image take on the namespaces the document declares; namespaces the

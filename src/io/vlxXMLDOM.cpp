@@ -994,6 +994,8 @@ struct vlxXMLDOM::TextSource
     qint64 limit = 0;
     qint64 delivered = 0;
     bool tooLarge = false;
+    const Progress *progress = nullptr;
+    bool stopped = false;
     StartTagScanner scanner;
     bool pendingScanned = false;
     // What is needed to name the line of a byte the scanner points at: the rewritten prolog's
@@ -1023,6 +1025,12 @@ struct vlxXMLDOM::TextSource
             source->pendingScanned = false;
             if (source->rest.isEmpty())
                 return 0;
+            if (source->progress && *source->progress
+                && !(*source->progress)(source->body.size() - source->rest.size(),
+                                        source->body.size())) {
+                source->stopped = true;
+                return -1;
+            }
             // A slice never ends between the two halves of a surrogate pair.
             qsizetype units = std::min(source->rest.size(), kSliceUnits);
             if (units < source->rest.size() && source->rest[units - 1].isHighSurrogate())
@@ -1053,11 +1061,13 @@ struct vlxXMLDOM::Private
 {
     std::unique_ptr<Tree> tree;
     QVariantMap error;
+    bool stopped = false;
 
     void clear()
     {
         tree.reset();
         error.clear();
+        stopped = false;
     }
 };
 
@@ -1088,6 +1098,16 @@ vlxXMLDOM &vlxXMLDOM::operator=(vlxXMLDOM &&other) noexcept
 
 bool vlxXMLDOM::initWithString(const QString &text)
 {
+    return initWithString(text, Progress());
+}
+
+bool vlxXMLDOM::wasStopped() const
+{
+    return d->stopped;
+}
+
+bool vlxXMLDOM::initWithString(const QString &text, const Progress &progress)
+{
     d->clear();
     // Every UTF-16 unit becomes at least one UTF-8 byte: refuse before converting a huge text.
     if (text.size() > maximumInputSize()) {
@@ -1115,6 +1135,7 @@ bool vlxXMLDOM::initWithString(const QString &text)
     source.prologBytes = source.pending.size();
     source.body = source.rest;
     source.limit = std::min<qint64>(maximumInputSize(), INT_MAX);
+    source.progress = &progress;
     return guardedParse(
         [&] {
             return xmlCreateIOParserCtxt(nullptr, nullptr, &TextSource::read, nullptr, &source,
@@ -1195,11 +1216,6 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
                           TextSource *source, std::size_t sizeHint)
 {
     auto tree = std::make_unique<Tree>(sizeHint);
-    // A generous guess that avoids regrowing the attributes for ordinary documents; the unused
-    // tail of a large reservation is never touched and so costs no memory.
-    try {
-    } catch (const std::bad_alloc &) {
-    }
 
     std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(createContext(),
                                                                        xmlFreeParserCtxt);
@@ -1261,6 +1277,11 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
     const int lastLine = ctxt->input ? ctxt->input->line : 0;
     context.reset();
 
+    if (source && source->stopped) {
+        d->stopped = true;
+        fail(QStringLiteral("The reading of the XML text was stopped."), 0);
+        return false;
+    }
     if (source && source->tooLarge) {
         fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.")
                  .arg(source->limit),

@@ -72,6 +72,12 @@ public:
     // tree is none and errors() describes the first error.
     bool initWithString(const QString &text);
     bool initWithData(const QByteArray &data);
+    // Told, before each slice of a text goes to the parser, how many of the text's UTF-16 units
+    // were handed on and of how many; answers false to stop the parse, which then fails with
+    // wasStopped() true and no tree.
+    using Progress = std::function<bool(qint64 done, qint64 total)>;
+    bool initWithString(const QString &text, const Progress &progress);
+    bool wasStopped() const;
 
     // The document node, or nullptr when parsing failed or nothing was parsed.
     const vlxXMLNode *xmlTree() const;

@@ -6,6 +6,8 @@
 
 #include <QDebug>
 
+#include <utility>
+
 namespace {
 class HeadlessAlertService : public AlertService
 {
@@ -18,10 +20,35 @@ public:
 };
 
 using Installed = InstalledService<AlertService, HeadlessAlertService>;
+
+AlertService::Deferral *&threadDeferral()
+{
+    thread_local AlertService::Deferral *deferral = nullptr;
+    return deferral;
+}
 } // namespace
+
+AlertService::Deferral::Deferral() : m_outer(threadDeferral())
+{
+    threadDeferral() = this;
+}
+
+AlertService::Deferral::~Deferral()
+{
+    threadDeferral() = m_outer;
+}
+
+QList<Alert> AlertService::Deferral::take()
+{
+    return std::exchange(m_alerts, {});
+}
 
 int AlertService::show(const Alert &alert)
 {
+    if (Deferral *deferral = threadDeferral()) {
+        deferral->m_alerts.append(alert);
+        return kDefault;
+    }
     return instance().runAlert(alert);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -36,6 +37,25 @@ public:
     // Shows an alert whose other button is "More Information" when helpAnchor is not empty;
     // choosing it opens the help at that anchor. Answers the chosen button.
     static int showWithHelp(Alert alert, const QString &helpAnchor);
+
+    // While a Deferral lives, alerts raised on the thread that made it are kept instead of
+    // shown, each answered with its default button, and take() hands them over in their order
+    // (work on a worker thread gives them to the window's thread to show). Deferrals nest; the
+    // innermost one keeps the alerts.
+    class Deferral
+    {
+    public:
+        Deferral();
+        ~Deferral();
+        Deferral(const Deferral &) = delete;
+        Deferral &operator=(const Deferral &) = delete;
+        QList<Alert> take();
+
+    private:
+        friend class AlertService;
+        QList<Alert> m_alerts;
+        Deferral *m_outer;
+    };
 
     static AlertService &instance();
     // Replaces the process service; nullptr returns to the headless default.

@@ -84,6 +84,8 @@ void VLXPreferences::storeRegistryAndSave()
 void VLXPreferences::addMissingXMLNamespaces(const QStringList &entries)
 {
     sharedInstance().addMissingXMLNamespacesImpl(entries);
+    if (VLXPreferences *copy = threadSlot())
+        copy->m_addedNamespaces.emplace_back(false, entries);
 }
 
 void VLXPreferences::addMissingXMLNamespacesImpl(const QStringList &entries)
@@ -107,6 +109,8 @@ void VLXPreferences::addMissingXMLNamespacesImpl(const QStringList &entries)
 void VLXPreferences::addMissingSupportedXMLNamespaces(const QStringList &entries)
 {
     sharedInstance().addMissingSupportedXMLNamespacesImpl(entries);
+    if (VLXPreferences *copy = threadSlot())
+        copy->m_addedNamespaces.emplace_back(true, entries);
 }
 
 void VLXPreferences::addMissingSupportedXMLNamespacesImpl(const QStringList &entries)

@@ -82,8 +82,16 @@ bool fitsPerFeedKind(const QVariant &value, VLXPreferences::Kind kind)
 
 } // namespace
 
+VLXPreferences *&VLXPreferences::threadSlot()
+{
+    thread_local VLXPreferences *copy = nullptr;
+    return copy;
+}
+
 VLXPreferences &VLXPreferences::sharedInstance()
 {
+    if (VLXPreferences *copy = threadSlot())
+        return *copy;
     VLXPreferences *&instance = sharedSlot();
     if (!instance)
         instance = new VLXPreferences(std::make_unique<PlistDefaultsStore>());

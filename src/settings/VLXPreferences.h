@@ -9,6 +9,7 @@
 #include <QVariantMap>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class DefaultsStore;
 class VLXSite;
@@ -47,6 +48,38 @@ public:
     // Replaces the shared instance by a new one loaded from the given store; for tests and for a
     // program that chooses where its settings live. Answers the new instance.
     static VLXPreferences &useStore(std::unique_ptr<DefaultsStore> store);
+
+    // The settings as they stand, for work on another thread (a feed read on a worker). Made on
+    // the main thread; while a Use of it lives on a thread, every class-level read and write of
+    // that thread goes to the copy and the live settings stay untouched. Namespaces the work met
+    // for the first time are remembered by commit(), back on the main thread.
+    class ThreadCopy
+    {
+    public:
+        ThreadCopy();
+        ~ThreadCopy();
+        ThreadCopy(const ThreadCopy &) = delete;
+        ThreadCopy &operator=(const ThreadCopy &) = delete;
+
+        class Use
+        {
+        public:
+            explicit Use(ThreadCopy &copy);
+            ~Use();
+            Use(const Use &) = delete;
+            Use &operator=(const Use &) = delete;
+
+        private:
+            VLXPreferences *m_outer;
+        };
+
+        // Adds the namespaces met meanwhile to the live settings (the copy's own record is
+        // emptied, so a second commit adds nothing).
+        void commit();
+
+    private:
+        std::unique_ptr<VLXPreferences> m_settings;
+    };
 
     ~VLXPreferences() override;
     VLXPreferences(const VLXPreferences &) = delete;
@@ -124,7 +157,11 @@ public:
 
 private:
     explicit VLXPreferences(std::unique_ptr<DefaultsStore> store);
+    // A copy of live for a ThreadCopy: the same values over a store in memory.
+    explicit VLXPreferences(const VLXPreferences &live, std::unique_ptr<DefaultsStore> store);
 
+    // The ThreadCopy in use on this thread, if any.
+    static VLXPreferences *&threadSlot();
     QVariant objectForKeyImpl(const QString &key, const QString &uniqueKey);
     void setObjectForKeyImpl(const QVariant &value, const QString &key, const QString &uniqueKey);
     void setGlobalObjectImpl(const QVariant &value, const QString &key);
@@ -154,4 +191,7 @@ private:
     QStringList m_generalXMLNamespaces;
     // While positive, saves update the store but leave writing the file to the outermost caller.
     int m_deferSync = 0;
+    // In a ThreadCopy only: the namespace entries added to the registry (and whether as
+    // supported ones), to be added to the live settings.
+    std::vector<std::pair<bool, QStringList>> m_addedNamespaces;
 };

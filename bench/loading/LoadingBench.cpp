@@ -1,0 +1,268 @@
+// Bringing the generated podcast feed in and writing it out, each timed in the same iteration
+// as libxml2 doing the comparable work on the same bytes, so that "x_libxml2" (our time over
+// libxml2's) holds whatever the load of the machine:
+// - Read: bytes to the finished model (decoding, check, repairs, read, repairs after reading),
+//   beside libxml2's tree parse (xmlReadMemory) and freeing that tree.
+// - Open: the same plus the whole-feed validation, as the window opens a feed (FeedLoader).
+// - Write: the model to UTF-8 bytes, beside xmlDocDumpMemory of a tree of the same document.
+// - Validate: the whole-feed validation alone ("ms_per_10k_items").
+// - PeakMemory: a child process reads the feed's file and opens it; its resident set's high-water
+//   mark above what it held before, as a multiple of the file's size ("peak_x_size").
+// Arguments are the number of episodes (about 2.3 KB each): 1,000 to 46,000. "us_per_item"
+// shows that the cost grows linearly.
+
+#include "common/PodcastFeed.h"
+#include "io/FeedLoader.h"
+#include "model/VLXFeed.h"
+#include "platform/AlertService.h"
+#include "platform/MemoryDefaultsStore.h"
+#include "settings/VLXPreferences.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <string>
+
+namespace {
+
+class QuietAlerts : public AlertService
+{
+public:
+    int runAlert(const Alert &) override { return kDefault; }
+};
+
+const QByteArray &documentOf(int items)
+{
+    static std::map<int, QByteArray> documents;
+    auto it = documents.find(items);
+    if (it == documents.end())
+        it = documents.emplace(items, PodcastFeed::document(items)).first;
+    return it->second;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double libxml2TreeParse(const QByteArray &bytes)
+{
+    const auto start = std::chrono::steady_clock::now();
+    xmlDocPtr doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
+                                  XML_PARSE_NONET);
+    benchmark::DoNotOptimize(doc);
+    xmlFreeDoc(doc);
+    return secondsSince(start);
+}
+
+std::shared_ptr<VLXFeed> open(const QByteArray &bytes, bool validate)
+{
+    FeedLoader::Request request;
+    request.bytes = bytes;
+    request.validate = validate;
+    request.keepText = false;
+    FeedLoader loader(std::move(request));
+    return loader.run().feed;
+}
+
+void report(benchmark::State &state, double ours, double theirs, qint64 bytes)
+{
+    const double iterations = double(state.iterations());
+    state.SetBytesProcessed(state.iterations() * bytes);
+    state.counters["MB"] = double(bytes) / 1e6;
+    state.counters["libxml2_ms"] = theirs * 1000 / iterations;
+    state.counters["x_libxml2"] = ours / theirs;
+    state.counters["us_per_item"] = ours * 1e6 / iterations / double(state.range(0));
+}
+
+void openBesideLibxml2(benchmark::State &state, bool validate)
+{
+    const QByteArray &bytes = documentOf(int(state.range(0)));
+    double ours = 0;
+    double theirs = 0;
+    for (auto _ : state) {
+        theirs += libxml2TreeParse(bytes);
+        const auto start = std::chrono::steady_clock::now();
+        const std::shared_ptr<VLXFeed> feed = open(bytes, validate);
+        if (!feed || feed->countOfItems() != state.range(0)) {
+            state.SkipWithError("the generated feed did not read");
+            return;
+        }
+        const double took = secondsSince(start);
+        ours += took;
+        state.SetIterationTime(took);
+    }
+    report(state, ours, theirs, bytes.size());
+}
+
+void BM_ReadBesideLibxml2(benchmark::State &state)
+{
+    openBesideLibxml2(state, false);
+}
+
+void BM_OpenValidatedBesideLibxml2(benchmark::State &state)
+{
+    openBesideLibxml2(state, true);
+}
+
+void BM_WriteBesideLibxml2(benchmark::State &state)
+{
+    const std::shared_ptr<VLXFeed> feed = open(documentOf(int(state.range(0))), false);
+    const QByteArray source = feed->buildXMLData();
+    xmlDocPtr doc = xmlReadMemory(source.constData(), int(source.size()), "feed.xml", "UTF-8",
+                                  XML_PARSE_NONET);
+    if (!doc) {
+        state.SkipWithError("libxml2 could not read the written document");
+        return;
+    }
+    double ours = 0;
+    double theirs = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        xmlChar *memory = nullptr;
+        int size = 0;
+        xmlDocDumpMemory(doc, &memory, &size);
+        benchmark::DoNotOptimize(memory);
+        xmlFree(memory);
+        theirs += secondsSince(start);
+
+        start = std::chrono::steady_clock::now();
+        const QByteArray written = feed->buildXMLData();
+        benchmark::DoNotOptimize(written.constData());
+        const double took = secondsSince(start);
+        ours += took;
+        state.SetIterationTime(took);
+    }
+    xmlFreeDoc(doc);
+    report(state, ours, theirs, source.size());
+}
+
+void BM_Validate(benchmark::State &state)
+{
+    const std::shared_ptr<VLXFeed> feed = open(documentOf(int(state.range(0))), false);
+    double took = 0;
+    for (auto _ : state) {
+        feed->clearParseXMLErrorList();
+        const auto start = std::chrono::steady_clock::now();
+        feed->validate();
+        took += secondsSince(start);
+        benchmark::DoNotOptimize(feed->parseXMLErrorCount());
+    }
+    state.counters["ms_per_10k_items"]
+        = took * 1000 / double(state.iterations()) * 10000 / double(state.range(0));
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+long statusKiB(const char *field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string key = std::string(field) + ":";
+    while (std::getline(status, line)) {
+        if (line.rfind(key, 0) == 0)
+            return std::stol(line.substr(key.size()));
+    }
+    return -1;
+}
+
+// In a child of its own: reads the file and opens the feed, answering the peak resident memory
+// above what the child held before it began, in KiB (negative when the feed did not open).
+long peakOfOpeningInChild(const QString &path)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        return -1;
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";
+        const long base = statusKiB("VmRSS");
+        QFile file(path);
+        long peak = -1;
+        if (file.open(QIODevice::ReadOnly)) {
+            FeedLoader::Request request;
+            request.bytes = file.readAll();
+            file.close();
+            FeedLoader loader(std::move(request));
+            if (loader.run().feed)
+                peak = statusKiB("VmHWM") - base;
+        }
+        const ssize_t written = write(channel[1], &peak, sizeof peak);
+        _exit(written == sizeof peak ? 0 : 1);
+    }
+    close(channel[1]);
+    long peak = -1;
+    if (child < 0 || read(channel[0], &peak, sizeof peak) != sizeof peak)
+        peak = -1;
+    close(channel[0]);
+    if (child > 0)
+        waitpid(child, nullptr, 0);
+    return peak;
+}
+
+void BM_PeakMemoryOfOpening(benchmark::State &state)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("feed.xml"));
+    qint64 size = 0;
+    {
+        const QByteArray bytes = PodcastFeed::document(int(state.range(0)));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+            state.SkipWithError("the feed's file could not be written");
+            return;
+        }
+        size = bytes.size();
+    }
+    long peak = 0;
+    for (auto _ : state) {
+        peak = peakOfOpeningInChild(path);
+        if (peak < 0) {
+            state.SkipWithError("the feed did not open in the child");
+            return;
+        }
+    }
+    state.counters["MB"] = double(size) / 1e6;
+    state.counters["peak_MB"] = double(peak) * 1024 / 1e6;
+    state.counters["peak_x_size"] = double(peak) * 1024 / double(size);
+}
+
+void sizes(benchmark::internal::Benchmark *benchmark)
+{
+    for (int items : {1000, 10000, PodcastFeed::kLargeItems, 2 * PodcastFeed::kLargeItems})
+        benchmark->Arg(items);
+    benchmark->Unit(benchmark::kMillisecond);
+}
+
+} // namespace
+
+BENCHMARK(BM_ReadBesideLibxml2)->Apply(sizes)->UseManualTime();
+BENCHMARK(BM_OpenValidatedBesideLibxml2)->Apply(sizes)->UseManualTime();
+BENCHMARK(BM_WriteBesideLibxml2)->Apply(sizes)->UseManualTime();
+BENCHMARK(BM_Validate)->Apply(sizes);
+BENCHMARK(BM_PeakMemoryOfOpening)->Apply(sizes)->Iterations(1);
+
+int main(int argc, char **argv)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication app(argc, argv);
+    AlertService::setInstance(std::make_shared<QuietAlerts>());
+    VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

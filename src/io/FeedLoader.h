@@ -1,0 +1,80 @@
+#pragma once
+
+#include "io/VLXParseFeed.h"
+#include "platform/AlertService.h"
+#include "settings/VLXPreferences.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QVariantMap>
+
+#include <memory>
+
+// Brings a feed in the way the window opens one, without the window: the bytes are decoded, the
+// text is checked (parsed once, and that tree is what the reader reads), repaired, read into a
+// fresh VLXFeed, given its repairs after reading and validated. Every stage reports through the
+// Progress callback, which can stop the load.
+//
+// Threads: make the loader on the main thread (it copies the settings there), call run() once on
+// any one thread, then use the result on the main thread and call commitSettings() there. While
+// run() works, the settings it reads and writes are its copy's, and alerts are not shown but
+// handed back in Result::alerts. The feed of the result belongs to nobody else until handed on.
+class FeedLoader
+{
+public:
+    using Stage = VLXParseFeed::Stage;
+    using Progress = VLXParseFeed::Progress;
+
+    enum class Outcome {
+        Loaded,
+        NotAFeed, // the text does not decode, is no feed or no well-formed XML
+        Stopped, // the progress callback asked to stop
+    };
+
+    struct Request
+    {
+        // A file's or a transfer's bytes; when null, text is read instead. The loader lets go of
+        // the bytes as soon as they are decoded.
+        QByteArray bytes;
+        QString text;
+        bool validate = true;
+        // A reader that already checked this very text: its tree is read instead of the text
+        // being parsed again.
+        std::shared_ptr<VLXParseFeed> checkedReader;
+        // Whether Result::text holds the decoded text of a loaded feed (what a Revert goes back
+        // to); a load that is no feed always hands its text back, to be mended.
+        bool keepText = true;
+    };
+
+    struct Result
+    {
+        Outcome outcome = Outcome::Stopped;
+        // The read feed, only when Loaded.
+        std::shared_ptr<VLXFeed> feed;
+        QString text;
+        // VLXParseFeed's status of the check or the read.
+        int status = VLXParseFeed::Stopped;
+        // The XML parser's report when the check failed (see VLXParseFeed::errorDictionary).
+        QVariantMap error;
+        // Alerts raised while loading (the notice of a format to be converted), in their order,
+        // for the main thread to show; each was answered with its default button.
+        QList<Alert> alerts;
+    };
+
+    explicit FeedLoader(Request request);
+    ~FeedLoader();
+    FeedLoader(const FeedLoader &) = delete;
+    FeedLoader &operator=(const FeedLoader &) = delete;
+
+    Result run(const Progress &progress = Progress());
+    // On the main thread after run(): namespaces the load met for the first time are added to
+    // the live settings.
+    void commitSettings();
+
+private:
+    Result readText(QString text, const Progress &progress);
+
+    Request m_request;
+    VLXPreferences::ThreadCopy m_settings;
+};
