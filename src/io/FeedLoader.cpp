@@ -34,8 +34,11 @@ FeedLoader::Result FeedLoader::readText(QString text, const Progress &progress)
     VLXParseFeed &reader = checked ? *checked : fresh;
     reader.setProgress(progress);
     result.status = checked ? int(VLXParseFeed::Success) : reader.isItAFeed(text);
-    if (result.status == VLXParseFeed::Success)
-        result.status = reader.parseFeed(text, QString(), nullptr);
+    if (result.status == VLXParseFeed::Success) {
+        // Without a use for the text afterwards, the reader frees it before the items are read.
+        result.status = m_request.keepText ? reader.parseFeed(text, QString(), nullptr)
+                                           : reader.parseFeed(std::move(text), QString(), nullptr);
+    }
     reader.setProgress(nullptr);
     if (result.status == VLXParseFeed::Stopped)
         return result;
@@ -46,8 +49,6 @@ FeedLoader::Result FeedLoader::readText(QString text, const Progress &progress)
         return result;
     }
     std::shared_ptr<VLXFeed> feed = reader.feed();
-    if (!m_request.keepText)
-        text = QString();
     if (m_request.validate) {
         const bool finished = feed->validate([&progress](int done, int total) {
             return !progress || progress(Stage::Validating, done, total);

@@ -34,6 +34,14 @@ bool StartTagScanner::scan(QByteArrayView text)
             more = skipToChar(m_quote);
         else if (m_state == State::StartTag)
             more = skipTo([](char c) { return c == '"' || c == '\'' || c == '>' || c == '<'; });
+        // Inside a comment, a CDATA section or an instruction only the character that may begin
+        // its end matters, until one has been seen.
+        else if (m_state == State::CData && m_run == 0)
+            more = skipToChar(']');
+        else if (m_state == State::Comment && m_run == 0)
+            more = skipToChar('-');
+        else if (m_state == State::Instruction && m_run == 0)
+            more = skipToChar('?');
         if (!more)
             break;
         m_position = m_scanned + (at - begin);

@@ -339,6 +339,7 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
     // Without its root the document holds no feed; a "success" would let a later save replace
     // the user's file with an empty one.
     const vlxXMLNode *root = openFeed(dom, feed, u"feed"_s, &AtomNameSpaces, source);
+    releaseText();
     if (!root)
         return ReadFailed;
     VLXImage &image = *feed.image();
@@ -389,6 +390,7 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
 {
     VLXFeed &feed = *m_newFeed;
     const vlxXMLNode *root = openFeed(dom, feed, u"feed"_s, &AtomNameSpaces, source);
+    releaseText();
     if (!root)
         return ReadFailed;
     QString email, contributor;

@@ -132,6 +132,7 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
     // Without its root the document holds no feed. Reporting that as a read would hand the
     // window an empty feed, and saving it would overwrite the user's file with nothing.
     const vlxXMLNode *root = openFeed(dom, feed, findRoot(dom), &RDFNameSpaces, text);
+    releaseText();
     if (!root)
         return ReadFailed;
 

@@ -228,6 +228,7 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
     VLXFeed &feed = *m_newFeed;
     int result = ReadFailed;
     const vlxXMLNode *rss = openFeed(dom, feed, u"rss"_s, &nameSpaces, text);
+    releaseText();
     if (rss) {
         const vlxXMLNode *channel = dom.nodeNamed(u"channel"_s, vlxXMLDOM::Element, rss);
         if (channel) {

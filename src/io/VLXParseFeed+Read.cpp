@@ -42,7 +42,7 @@ void showStatus(StatusSink *sink, const QString &text)
 
 } // namespace
 
-int VLXParseFeed::parseFeed(const QString &text, const QString &baseStatus,
+int VLXParseFeed::parseFeed(QString text, const QString &baseStatus,
                             StatusSink *statusField)
 {
     m_newFeed = std::make_shared<VLXFeed>();
@@ -53,7 +53,11 @@ int VLXParseFeed::parseFeed(const QString &text, const QString &baseStatus,
     }
     showStatus(statusField, u"Loading... %1"_s.arg(baseStatus));
     bool prologAdded = false;
-    QString work = workingCopyWithProlog(text, prologAdded);
+    m_work = workingCopyWithProlog(text, prologAdded);
+    // From here on the working copy is the only text this reader holds: a caller that handed
+    // its text over gets it freed as soon as the reader no longer needs it (see m_work).
+    text = QString();
+    QString &work = m_work;
     if (prologAdded) {
         logRepair(m_newFeed.get(),
                   u"Added the missing required XML header, <?xml version=\"1.0\"?>"_s);
@@ -119,6 +123,7 @@ int VLXParseFeed::parseFeed(const QString &text, const QString &baseStatus,
     }
     m_checkedDocument.reset();
     m_checkedText.clear();
+    m_work = QString();
     if (result == NotAFeed && prologAdded)
         result = NotAFeedNoProlog;
     if (result == Success

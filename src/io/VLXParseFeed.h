@@ -54,8 +54,9 @@ public:
     static QString getXMLEncodingString(const QString &text);
 
     int isItAFeed(const QString &text);
-    // statusField may be null; it receives the progress texts.
-    int parseFeed(const QString &text, const QString &baseStatus, StatusSink *statusField);
+    // statusField may be null; it receives the progress texts. A text handed over (moved in)
+    // is freed once the reader has what it needs of it, before the long walk over the items.
+    int parseFeed(QString text, const QString &baseStatus, StatusSink *statusField);
     int parseFeedChannelOnly(const QString &text);
 
     std::shared_ptr<VLXFeed> feed() const { return m_newFeed; }
@@ -120,6 +121,10 @@ private:
 
     std::shared_ptr<VLXFeed> m_newFeed;
     QVariantMap m_xmlErrorDict;
+    // The working copy of the text parseFeed reads. The readers let go of it (releaseText)
+    // once the root's namespace declarations are read from it: the tree holds the rest.
+    QString m_work;
+    void releaseText() { m_work = QString(); }
     Progress m_progress;
     // m_progress for the stage of reading, in the form the readers' walks take.
     std::function<bool(int, int)> m_readingProgress;
