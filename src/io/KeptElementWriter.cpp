@@ -279,11 +279,13 @@ QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefi
     for (QChar c : ownPrefix)
         own.append(c.unicode() < 0x80 ? char(c.unicode()) : '\x80');
     // Under the own prefix, the document must have meant the writer's namespace.
-    if (isPlainElementText(xml, QByteArrayView(own.constData(), own.size()))
-        && (ownURI.isEmpty() || ownPrefix.isEmpty()
-            || vlxXMLDOM::namespaceURIOfPrefix(node, ownPrefix).isNull()
-            || vlxXMLDOM::namespaceURIOfPrefix(node, ownPrefix) == ownURI))
-        return QString::fromUtf8(xml);
+    if (isPlainElementText(xml, QByteArrayView(own.constData(), own.size()))) {
+        const QString meant = ownURI.isEmpty() || ownPrefix.isEmpty()
+            ? QString()
+            : vlxXMLDOM::namespaceURIOfPrefix(node, ownPrefix);
+        if (meant.isNull() || meant == ownURI)
+            return QString::fromUtf8(xml);
+    }
 
     KeptElementWriter writer(node, ownPrefix, ownURI, knownURI, omitted);
     writer.walk(node);

@@ -31,9 +31,16 @@ int readName(QStringView text, qsizetype &pos, const char16_t *const *names, int
 {
     if (pos + 3 > text.size())
         return -1;
-    const QStringView word = text.mid(pos, 3);
+    // The names are ASCII: a letter matches in either case, anything else never does (a
+    // Unicode case fold would let the Kelvin sign stand for a "k").
+    const auto folded = [](char16_t c) -> char16_t {
+        return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
+    };
+    const char16_t a = folded(text[pos].unicode());
+    const char16_t b = folded(text[pos + 1].unicode());
+    const char16_t c = folded(text[pos + 2].unicode());
     for (int i = 0; i < count; ++i) {
-        if (word.compare(QStringView(names[i], 3), Qt::CaseInsensitive) == 0) {
+        if (a == folded(names[i][0]) && b == folded(names[i][1]) && c == folded(names[i][2])) {
             pos += 3;
             return i;
         }

@@ -34,6 +34,24 @@ const quint32 URLReference::kURLCharacters[4]
 
 std::optional<URLReference> URLReference::parse(const QString &text)
 {
+    // One link is often asked about several times in a row (validation checks an enclosure's
+    // address, its type and its media kind): the last answer of the thread is kept.
+    struct Last
+    {
+        QString text;
+        std::optional<URLReference> answer;
+    };
+    thread_local Last last;
+    if (!last.text.isNull() && last.text.size() == text.size()
+        && (last.text.constData() == text.constData() || last.text == text))
+        return last.answer;
+    std::optional<URLReference> answer = parseText(text);
+    last = {text, answer};
+    return answer;
+}
+
+std::optional<URLReference> URLReference::parseText(const QString &text)
+{
     // Character check first: every character must be legal, escapes well-formed, one "#".
     const char16_t *data = reinterpret_cast<const char16_t *>(text.constData());
     const qsizetype n = text.size();

@@ -46,6 +46,7 @@ public:
     }
 
 private:
+    static std::optional<URLReference> parseText(const QString &text);
     struct Range
     {
         qsizetype start = 0;

@@ -10,7 +10,10 @@ const QString VLXLogic::kRFC822Format = QStringLiteral("%a, %d %b %Y %H:%M:%S %z
 QString VLXLogic::cleanUpRFC822Date(const QString &text)
 {
     QString cleaned = text.trimmed();
-    if (!cleaned.contains(u"  "))
+    bool doubled = false;
+    for (qsizetype i = 1; i < cleaned.size() && !doubled; ++i)
+        doubled = cleaned.at(i) == u' ' && cleaned.at(i - 1) == u' ';
+    if (!doubled)
         return cleaned;
     qsizetype before;
     do {

@@ -31,6 +31,21 @@ QString VLXLogic::unescapeURLString(const QString &text)
 
 QString VLXLogic::createSafeLink(const QString &link)
 {
+    // Validation asks for the same link several times in a row; the thread's last answer is
+    // kept.
+    thread_local QString lastLink;
+    thread_local QString lastSafe;
+    if (!lastLink.isNull() && lastLink.size() == link.size()
+        && (lastLink.constData() == link.constData() || lastLink == link))
+        return lastSafe;
+    QString safe = makeSafeLink(link);
+    lastLink = link;
+    lastSafe = safe;
+    return safe;
+}
+
+QString VLXLogic::makeSafeLink(const QString &link)
+{
     const QString text = unescapeURLString(link);
     // Most links need nothing: only URL characters, no ampersand. They come back shared, without
     // a copy, which is what checks and writers over thousands of items depend on.

@@ -69,6 +69,7 @@ public:
     // then writes every ampersand once as "&amp;" whether it came as "&" or "&amp;". A text
     // holding characters outside Latin-1 is not percent-escaped.
     static QString createSafeLink(const QString &link);
+    static QString makeSafeLink(const QString &link);
     // YES for a text that is blank or whose safe link parses with a scheme.
     static bool checkURL(const QString &text);
     // As checkURL, explaining a failure in a "Warning" alert; answers 1 for a passing text, else

@@ -272,8 +272,31 @@ int extensionNSRaw::parseXMLNodeIfMine(const vlxXMLNode *node)
     return 0;
 }
 
+namespace {
+// One empty element on one line, "<p:name a="v"/>", with no other markup, white space around it
+// or line break, tab or angle bracket inside: the layout would give it back as it is.
+bool isLoneEmptyElement(const QString &text)
+{
+    const qsizetype n = text.size();
+    if (n < 4 || text.at(0) != u'<' || text.at(n - 2) != u'/' || text.at(n - 1) != u'>')
+        return false;
+    const char16_t first = text.at(1).unicode();
+    if (first == u'/' || first == u'!' || first == u'?' || first == u' ')
+        return false;
+    for (qsizetype i = 1; i < n - 1; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'<' || c == u'>' || c == u'\n' || c == u'\r' || c == u'\t')
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 extensionNSRaw::KeptText extensionNSRaw::laidOut(const QString &elementText)
 {
+    // The usual kept element, a tag and its attributes, needs no layout.
+    if (isLoneEmptyElement(elementText))
+        return {elementText, 0};
     VLXLogic::FormatFacts facts;
     const QString formatted = VLXLogic::formatXML(rawXMLText::compact(elementText), 0, &facts);
     KeptText kept {formatted.trimmed(), std::nullopt};

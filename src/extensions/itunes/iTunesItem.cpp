@@ -217,7 +217,7 @@ bool iTunesItem::validateDuration(const QString &value, VLXError *error)
                                    "You must enter a duration for this item.", error))
         return false;
     // The text must say the same time its normal form says, part by part.
-    if (durationParts(value) != durationParts(VLXLogic::convertStringToHHMMSS(value)))
+    if (!sameAsNormalForm(value))
         return ExtensionChecks::fail(
             error, VLXError::kBadFormat, QStringLiteral("Duration has a bad format"),
             QStringLiteral("The iTunes \"Duration\" is not in the required format"));
@@ -249,6 +249,35 @@ bool iTunesItem::validateAndInformAuthor(const QString &value, QObject *interfac
 }
 
 // --- durations -------------------------------------------------------------------------------
+
+bool iTunesItem::sameAsNormalForm(const QString &duration)
+{
+    // The usual forms, one to three runs of at most nine digits joined by colons, are judged
+    // without building the normal form: it says the same exactly when no part but the hours
+    // (the first of three) reaches 60, since the normal form carries what does.
+    std::array<qint64, 3> parts {};
+    int count = 1;
+    qsizetype digits = 0;
+    for (const QChar c : duration) {
+        if (c == u':' && digits > 0 && count < 3) {
+            ++count;
+            digits = 0;
+        } else if (c >= u'0' && c <= u'9' && digits < 9) {
+            parts[count - 1] = parts[count - 1] * 10 + (c.unicode() - u'0');
+            ++digits;
+        } else {
+            count = 0;
+            break;
+        }
+    }
+    if (count == 0 || digits == 0)
+        return durationParts(duration) == durationParts(VLXLogic::convertStringToHHMMSS(duration));
+    for (int i = count == 3 ? 1 : 0; i < count; ++i) {
+        if (parts[i] >= 60)
+            return false;
+    }
+    return true;
+}
 
 std::array<int, 3> iTunesItem::durationParts(const QString &text)
 {

@@ -53,6 +53,8 @@ public:
     // minutes and seconds, three or more hours, minutes and seconds; each is the leading integer
     // of its piece, with its sign.
     static std::array<int, 3> durationParts(const QString &text);
+    // Whether the duration says the same time as its normal form, part by part.
+    static bool sameAsNormalForm(const QString &duration);
     // A duration read from a feed in its normal form: "" for a blank text; "" and an error entry
     // on the owner for four or more parts; a repair entry when the normal form says another
     // time than the text.
