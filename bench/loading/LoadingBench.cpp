@@ -60,8 +60,8 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 double libxml2TreeParse(const QByteArray &bytes)
 {
     const auto start = std::chrono::steady_clock::now();
-    xmlDocPtr doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
-                                  XML_PARSE_NONET);
+    xmlDocPtr doc
+        = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr, XML_PARSE_NONET);
     benchmark::DoNotOptimize(doc);
     xmlFreeDoc(doc);
     return secondsSince(start);
@@ -121,8 +121,8 @@ void BM_OpenValidatedBesideLibxml2(benchmark::State &state)
 void BM_OpenStages(benchmark::State &state)
 {
     const QByteArray &bytes = documentOf(int(state.range(0)));
-    static const char *const kNames[] = {"decode_ms", "check_ms", "read_ms", "finish_ms",
-                                         "validate_ms"};
+    static const char *const kNames[]
+        = {"decode_ms", "check_ms", "read_ms", "finish_ms", "validate_ms"};
     double spent[5] = {};
     for (auto _ : state) {
         FeedLoader::Request request;

@@ -311,7 +311,7 @@ void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
     });
     item->setAuthor(email.isEmpty() ? contributor : email);
     QString date;
-    for (const QString &candidate : { issued, modified, created }) {
+    for (const QString &candidate : {issued, modified, created}) {
         if (!candidate.isEmpty()) {
             date = candidate;
             break;
@@ -343,40 +343,41 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
     if (!root)
         return ReadFailed;
     VLXImage &image = *feed.image();
-    const bool read = forEachChildReleasing(dom, root, m_readingProgress, [&](const vlxXMLNode *child, const QString &name) {
-        if (name == u"author") {
-            if (feed.editor().isEmpty())
-                feed.setEditor(personValue(child));
-        } else if (name == u"category") {
-            feed.addCategory(categoryOf(child));
-        } else if (name == u"contributor") {
-            // The first complete contributor is the webmaster.
-            if (feed.webMaster().isEmpty())
-                feed.setWebMaster(personValue(child));
-        } else if (name == u"generator" || name == u"id") {
-            // not read
-        } else if (name == u"icon" || name == u"logo") {
-            // The icon wins over the logo whichever comes first.
-            const QString url = urlValue(text(child));
-            if ((name == u"icon" || image.URL().isEmpty()) && VLXLogic::checkURL(url))
-                image.setURL(url);
-        } else if (name == u"link") {
-            if (isPageLink(child))
-                feed.setLink(linkHref(child));
-        } else if (name == u"rights") {
-            feed.setCopyright(markupValue(child, Holds::Text).trimmed());
-        } else if (name == u"subtitle") {
-            feed.setDescriptionElement(markupValue(child).trimmed());
-        } else if (name == u"title") {
-            feed.setTitle(titleValue(child));
-        } else if (name == u"updated") {
-            feed.setPubDate(dateValue(text(child)));
-        } else if (name == u"entry") {
-            readEntry10(dom, feed, child);
-        } else {
-            feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
-        }
-    });
+    const bool read = forEachChildReleasing(
+        dom, root, m_readingProgress, [&](const vlxXMLNode *child, const QString &name) {
+            if (name == u"author") {
+                if (feed.editor().isEmpty())
+                    feed.setEditor(personValue(child));
+            } else if (name == u"category") {
+                feed.addCategory(categoryOf(child));
+            } else if (name == u"contributor") {
+                // The first complete contributor is the webmaster.
+                if (feed.webMaster().isEmpty())
+                    feed.setWebMaster(personValue(child));
+            } else if (name == u"generator" || name == u"id") {
+                // not read
+            } else if (name == u"icon" || name == u"logo") {
+                // The icon wins over the logo whichever comes first.
+                const QString url = urlValue(text(child));
+                if ((name == u"icon" || image.URL().isEmpty()) && VLXLogic::checkURL(url))
+                    image.setURL(url);
+            } else if (name == u"link") {
+                if (isPageLink(child))
+                    feed.setLink(linkHref(child));
+            } else if (name == u"rights") {
+                feed.setCopyright(markupValue(child, Holds::Text).trimmed());
+            } else if (name == u"subtitle") {
+                feed.setDescriptionElement(markupValue(child).trimmed());
+            } else if (name == u"title") {
+                feed.setTitle(titleValue(child));
+            } else if (name == u"updated") {
+                feed.setPubDate(dateValue(text(child)));
+            } else if (name == u"entry") {
+                readEntry10(dom, feed, child);
+            } else {
+                feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
+            }
+        });
     if (!read)
         return Stopped;
     if (!image.URL().isEmpty()) {
@@ -394,29 +395,30 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
     if (!root)
         return ReadFailed;
     QString email, contributor;
-    const bool read = forEachChildReleasing(dom, root, m_readingProgress, [&](const vlxXMLNode *child, const QString &name) {
-        if (name == u"title")
-            feed.setTitle(titleValue(child));
-        else if (name == u"link") {
-            if (isPageLink(child))
-                feed.setLink(linkHref(child));
-        } else if (name == u"author")
-            email = authorEmail(child, email);
-        else if (name == u"contributor")
-            contributor = contributorValue(child);
-        else if (name == u"tagline")
-            feed.setDescriptionElement(markupValue(child));
-        else if (name == u"id" || name == u"generator" || name == u"info")
-            ; // not read
-        else if (name == u"copyright")
-            feed.setCopyright(markupValue(child, Holds::Text).trimmed());
-        else if (name == u"modified")
-            feed.setPubDate(dateValue(text(child)));
-        else if (name == u"entry")
-            readEntry03(dom, feed, child);
-        else
-            feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
-    });
+    const bool read = forEachChildReleasing(
+        dom, root, m_readingProgress, [&](const vlxXMLNode *child, const QString &name) {
+            if (name == u"title")
+                feed.setTitle(titleValue(child));
+            else if (name == u"link") {
+                if (isPageLink(child))
+                    feed.setLink(linkHref(child));
+            } else if (name == u"author")
+                email = authorEmail(child, email);
+            else if (name == u"contributor")
+                contributor = contributorValue(child);
+            else if (name == u"tagline")
+                feed.setDescriptionElement(markupValue(child));
+            else if (name == u"id" || name == u"generator" || name == u"info")
+                ; // not read
+            else if (name == u"copyright")
+                feed.setCopyright(markupValue(child, Holds::Text).trimmed());
+            else if (name == u"modified")
+                feed.setPubDate(dateValue(text(child)));
+            else if (name == u"entry")
+                readEntry03(dom, feed, child);
+            else
+                feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
+        });
     if (!read)
         return Stopped;
     feed.setEditor(email.isEmpty() ? contributor : email);

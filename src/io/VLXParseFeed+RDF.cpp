@@ -137,18 +137,20 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
         return ReadFailed;
 
     bool channelFound = false;
-    const bool read = forEachChildReleasing(dom, root, m_readingProgress, [&](const vlxXMLNode *child, const QString &lowerName) {
-        const QString name = rssName(child, lowerName);
-        if (name == u"channel") {
-            readChannel(dom, feed, child);
-            channelFound = true;
-        } else if (name == u"image") {
-            readImage(dom, *feed.image(), child);
-        } else if (name == u"item") {
-            readItem(dom, feed, child);
-        }
-        // Anything else beside the channel (a textinput among them) is not read.
-    });
+    const bool read = forEachChildReleasing(dom, root, m_readingProgress,
+                                            [&](const vlxXMLNode *child, const QString &lowerName) {
+                                                const QString name = rssName(child, lowerName);
+                                                if (name == u"channel") {
+                                                    readChannel(dom, feed, child);
+                                                    channelFound = true;
+                                                } else if (name == u"image") {
+                                                    readImage(dom, *feed.image(), child);
+                                                } else if (name == u"item") {
+                                                    readItem(dom, feed, child);
+                                                }
+                                                // Anything else beside the channel (a textinput
+                                                // among them) is not read.
+                                            });
     if (!read)
         return Stopped;
     // Without a channel nothing was understood; an empty feed reported as read would overwrite

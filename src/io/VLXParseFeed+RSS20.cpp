@@ -17,8 +17,8 @@ using namespace VLXReaderSupport;
 
 namespace {
 
-const QStringList kDays = { u"sunday"_s,   u"monday"_s, u"tuesday"_s, u"wednesday"_s,
-                            u"thursday"_s, u"friday"_s, u"saturday"_s };
+const QStringList kDays = {u"sunday"_s,   u"monday"_s, u"tuesday"_s, u"wednesday"_s,
+                           u"thursday"_s, u"friday"_s, u"saturday"_s};
 
 // An optional sign and the leading digits; no digits reads as 0.
 long long leadingInteger(const QString &text)
@@ -42,7 +42,8 @@ void readSkipDays(VLXFeed &feed, const vlxXMLNode *node)
 {
     const int count = vlxXMLDOM::numberOfChildren(node);
     for (int i = 0; i < count; ++i) {
-        const qsizetype day = kDays.indexOf(vlxXMLDOM::descriptionOfChildAtIndex(i, node).toLower());
+        const qsizetype day
+            = kDays.indexOf(vlxXMLDOM::descriptionOfChildAtIndex(i, node).toLower());
         if (day >= 0)
             feed.setSkipDays(int(day), 1);
     }
@@ -83,7 +84,7 @@ void readTextInputField(VLXFeed &feed, const QString &name, const QString &raw)
 
 void readTextInput(VLXFeed &feed, const vlxXMLNode *node)
 {
-    for (const QString &attribute : { u"title"_s, u"description"_s, u"name"_s, u"link"_s })
+    for (const QString &attribute : {u"title"_s, u"description"_s, u"name"_s, u"link"_s})
         readTextInputField(feed, attribute, vlxXMLDOM::attributeOfNode(node, attribute));
     forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title" || name == u"description" || name == u"name" || name == u"link")
@@ -145,16 +146,16 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
                 decodedTrimmed(vlxXMLDOM::attributeOfNode(child, u"type"_s)));
         } else if (name == u"guid") {
             item->setGUID(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
-            const QString perma = decodedTrimmed(vlxXMLDOM::attributeOfNode(child, u"isPermaLink"_s));
+            const QString perma
+                = decodedTrimmed(vlxXMLDOM::attributeOfNode(child, u"isPermaLink"_s));
             item->setGUIDAttr(perma.isEmpty() || perma == u"true" ? 1 : 0);
         } else if (name == u"pubdate") {
             item->setPubDate(vlxXMLDOM::descriptionOfNode(child).trimmed());
         } else if (name == u"source") {
             item->setSource(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
             const QString url = urlValue(vlxXMLDOM::attributeOfNode(child, u"url"_s));
-            item->setSourceAttr(url.isEmpty()
-                                    ? urlValue(vlxXMLDOM::attributeOfNode(child, u"domain"_s))
-                                    : url);
+            item->setSourceAttr(
+                url.isEmpty() ? urlValue(vlxXMLDOM::attributeOfNode(child, u"domain"_s)) : url);
         } else {
             item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
         }

@@ -42,8 +42,7 @@ void showStatus(StatusSink *sink, const QString &text)
 
 } // namespace
 
-int VLXParseFeed::parseFeed(QString text, const QString &baseStatus,
-                            StatusSink *statusField)
+int VLXParseFeed::parseFeed(QString text, const QString &baseStatus, StatusSink *statusField)
 {
     m_newFeed = std::make_shared<VLXFeed>();
     m_xmlErrorDict.clear();
@@ -71,8 +70,8 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus,
         notice.style = Alert::Style::Informational;
         notice.title = u"Converting Feed"_s;
         notice.message = u"The feed is currently in %1 %2 format.  It will automatically be "
-                         u"upgraded to RSS version 2.0 format when it is saved or uploaded."_s
-                             .arg(pair.value(0), pair.value(1));
+                         u"upgraded to RSS version 2.0 format when it is saved or uploaded."_s.arg(
+                             pair.value(0), pair.value(1));
         notice.defaultButton = u"OK"_s;
         AlertService::show(notice);
     }
@@ -126,10 +125,9 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus,
     m_work = QString();
     if (result == NotAFeed && prologAdded)
         result = NotAFeedNoProlog;
-    if (result == Success
-        && !m_newFeed->finalProcessing([this](int done, int total) {
-               return report(Stage::Finishing, done, total);
-           }))
+    if (result == Success && !m_newFeed->finalProcessing([this](int done, int total) {
+            return report(Stage::Finishing, done, total);
+        }))
         result = Stopped;
     // A stopped read hands out nothing half-built.
     if (result == Stopped)
@@ -150,4 +148,3 @@ int VLXParseFeed::parseFeedChannelOnly(const QString &text)
     work = repairRSS20(work, m_newFeed.get());
     return parseRSS20ChannelOnly(work);
 }
-

@@ -73,9 +73,8 @@ std::unique_ptr<vlxXMLDOM> VLXParseFeed::documentFor(const QString &text)
     m_checkedDocument.reset();
     m_checkedText.clear();
     auto dom = std::make_unique<vlxXMLDOM>();
-    dom->initWithString(text, [this](qint64 done, qint64 total) {
-        return report(Stage::Checking, done, total);
-    });
+    dom->initWithString(
+        text, [this](qint64 done, qint64 total) { return report(Stage::Checking, done, total); });
     return dom;
 }
 
@@ -93,9 +92,8 @@ int VLXParseFeed::isItAFeed(const QString &text)
         result = NotAFeed;
     } else {
         auto dom = std::make_unique<vlxXMLDOM>();
-        const auto progress = [this](qint64 done, qint64 total) {
-            return report(Stage::Checking, done, total);
-        };
+        const auto progress
+            = [this](qint64 done, qint64 total) { return report(Stage::Checking, done, total); };
         if (!dom->initWithString(work, progress) || !dom->xmlTree()) {
             if (dom->wasStopped())
                 return Stopped;

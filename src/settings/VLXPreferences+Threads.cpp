@@ -6,9 +6,7 @@
 #include <utility>
 
 VLXPreferences::VLXPreferences(const VLXPreferences &live, std::unique_ptr<DefaultsStore> store)
-    : m_store(std::move(store)),
-      m_curValues(live.m_curValues),
-      m_origValues(live.m_origValues),
+    : m_store(std::move(store)), m_curValues(live.m_curValues), m_origValues(live.m_origValues),
       m_generalXMLNamespaces(live.m_generalXMLNamespaces)
 {
 }

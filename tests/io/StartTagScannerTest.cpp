@@ -25,6 +25,20 @@ QString refusalOf(const vlxXMLDOM &dom)
 
 const QString kRefusal = QStringLiteral("A start tag has more than 1024 attributes.");
 
+TEST(StartTagScanner, EndsThatAlmostCloseAreStillReadAcrossPieces)
+{
+    // "]]", "--" and "?" that do not close their section, comment or instruction, followed by
+    // quotes that must not count; then a crowded tag, split into pieces at every place.
+    const QByteArray text
+        = "<rss><![CDATA[a]] ]>]]]\"\"]]><!-- - -- ' ---><?pi ? ?'?>" + tagWith(1025) + "</rss>";
+    for (qsizetype cut = 1; cut < 80; ++cut) {
+        StartTagScanner scanner;
+        EXPECT_TRUE(scanner.scan(QByteArrayView(text).first(cut))) << cut;
+        EXPECT_FALSE(scanner.scan(QByteArrayView(text).sliced(cut))) << cut;
+        EXPECT_EQ(scanner.tagStart(), text.indexOf("<item")) << cut;
+    }
+}
+
 TEST(StartTagScanner, OnlyStartTagsAreCountedWhateverSurroundsThem)
 {
     // Quoted text in comments, sections, instructions and declarations is not an attribute,
@@ -40,7 +54,8 @@ TEST(StartTagScanner, OnlyStartTagsAreCountedWhateverSurroundsThem)
     StartTagScanner pieces;
     const QByteArray crowded = surroundings + "\n\n" + tagWith(1025);
     for (qsizetype at = 0; at < crowded.size(); at += 7)
-        pieces.scan(QByteArrayView(crowded).sliced(at, std::min<qsizetype>(7, crowded.size() - at)));
+        pieces.scan(
+            QByteArrayView(crowded).sliced(at, std::min<qsizetype>(7, crowded.size() - at)));
     EXPECT_TRUE(pieces.exceeded());
     EXPECT_EQ(pieces.tagStart(), surroundings.size() + 2);
 }
@@ -74,8 +89,8 @@ TEST(StartTagScanner, AMillionAttributesAreRefusedAtOnceFromTextOrBytes)
 TEST(StartTagScanner, EntityContentIsCountedAndDeclaredDefaultsAreNotMultiplied)
 {
     // A crowded tag hidden in an entity, its quotes written as character references.
-    const QByteArray hidden = "<!DOCTYPE rss [<!ENTITY e \""
-        + tagWith(2000).replace("\"", "&#34;") + "\">]><rss>&e;</rss>";
+    const QByteArray hidden = "<!DOCTYPE rss [<!ENTITY e \"" + tagWith(2000).replace("\"", "&#34;")
+        + "\">]><rss>&e;</rss>";
     EXPECT_EQ(refusalOf(vlxXMLDOM(QString::fromUtf8(hidden))), kRefusal);
     // Five thousand declared defaults and twenty thousand tags: nothing is added to the tags.
     QByteArray declarations = "<!DOCTYPE rss [<!ATTLIST item";

@@ -114,6 +114,8 @@ TEST(DateTexts, CleanUpCollapsesBlanksOnly)
               QStringLiteral("Mon, 02 Jan 2006"));
     EXPECT_EQ(VLXLogic::cleanUpRFC822Date(QStringLiteral("\n a\t\tb     c\r\n")),
               QStringLiteral("a\t\tb c"));
+    EXPECT_EQ(VLXLogic::cleanUpRFC822Date(QStringLiteral("a b  ")), QStringLiteral("a b"));
+    EXPECT_EQ(VLXLogic::cleanUpRFC822Date(QStringLiteral("ab  c")), QStringLiteral("ab c"));
 }
 
 TEST(DatePatterns, EnglishNamesWhateverTheLocale)
@@ -129,6 +131,11 @@ TEST(DatePatterns, EnglishNamesWhateverTheLocale)
     EXPECT_EQ(fields.toDateTime(), date);
     EXPECT_FALSE(pattern.read(u"Mo 07 Dez 12 2026 04:05:06.078 -0530", fields));
     QLocale::setDefault(previous);
+    // Names match in either case, letter by letter; a sign that only folds to a letter does not.
+    EXPECT_TRUE(pattern.read(u"mON 07 dEC 12 2026 04:05:06.078 -0530", fields));
+    EXPECT_EQ(fields.toDateTime(), date);
+    EXPECT_FALSE(pattern.read(u"Mon 07 De\u212A 12 2026 04:05:06.078 -0530", fields));
+    EXPECT_FALSE(pattern.read(u"Mo", fields));
 
     EXPECT_EQ(ZoneAbbreviations::offsetFor(u"pdt"), -7 * 3600);
     EXPECT_EQ(ZoneAbbreviations::offsetFor(u"NST"), -(3 * 3600 + 1800));

@@ -33,6 +33,30 @@ TEST(URLTests, SchemeIsWhatMakesAURL)
     EXPECT_FALSE(VLXLogic::checkURL(QStringLiteral("http://a/100%zz")));
 }
 
+TEST(URLTests, ALinkAskedAboutAgainGetsItsOwnAnswer)
+{
+    // Answers are kept per link: texts of the same length, shared or copied, or asked about in
+    // turns, never get another link's answer.
+    const QString mp3 = QStringLiteral("http://a.example/1.mp3");
+    const QString m4a = QStringLiteral("http://a.example/1.m4a");
+    const QString broken = QStringLiteral("http://a.example/1%zz");
+    for (int round = 0; round < 2; ++round) {
+        for (const QString &link : {mp3, m4a, QString(mp3), broken, m4a}) {
+            SCOPED_TRACE(link.toStdString());
+            const auto url = URLReference::parse(link);
+            ASSERT_EQ(url.has_value(), link != broken);
+            if (url) {
+                EXPECT_EQ(url->pathExtension(), link.right(3));
+            }
+            EXPECT_EQ(VLXLogic::checkURL(link), link != broken);
+        }
+    }
+    EXPECT_EQ(VLXLogic::createSafeLink(QStringLiteral("http://a/?x=1&y=2")),
+              QStringLiteral("http://a/?x=1&amp;y=2"));
+    EXPECT_EQ(VLXLogic::createSafeLink(QStringLiteral("http://a/?x=1;y=2")),
+              QStringLiteral("http://a/?x=1;y=2"));
+}
+
 TEST(URLTests, SplitterKeepsTheHostAsWritten)
 {
     const auto url = URLReference::parse(u"HTTP://User@Www.Example.COM:8080/a/b.MP3?q=1#frag");

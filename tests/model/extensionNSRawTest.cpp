@@ -1,7 +1,9 @@
 #include "extensionTestSupport.h"
 #include "model/UTF8Writer.h"
+#include "model/VLXLogic.h"
 #include "model/extensionNSChannel.h"
 #include "model/extensionNSPrefs.h"
+#include "model/rawXMLText.h"
 
 using namespace Qt::StringLiterals;
 
@@ -314,4 +316,34 @@ TEST_F(extensionNSRawTest, AListenerMayLeaveWhileItIsTold)
     EXPECT_EQ(first, 1);
     EXPECT_EQ(second, 2);
     raw.removeChangeListener(12345); // unknown ids are ignored
+}
+
+namespace {
+struct LayoutOfKeptText : extensionNSRaw
+{
+    using extensionNSRaw::KeptText;
+    using extensionNSRaw::laidOut;
+};
+} // namespace
+
+TEST_F(extensionNSRawTest, ALoneEmptyElementIsKeptAsTheGeneralLayoutWouldKeepIt)
+{
+    for (const QString &text :
+         {u"<a:b/>"_s, u"<p:t url=\"http://x/1.vtt\" type=\"text/vtt\"/>"_s,
+          u"<p:t a=\"x y\"  b='z' />"_s, u"<p:t a=\"&amp;&lt;\"/>"_s,
+          // not lone empty elements: laid out in general
+          u"<p:t>x</p:t>"_s, u"<p:t a=\"1\"/><p:u/>"_s, u" <p:t/>"_s, u"<p:t\n a=\"1\"/>"_s,
+          u"<!-- c -->"_s, u"</p:t>"_s, u"<p:t a=\"1>2\"/>"_s}) {
+        SCOPED_TRACE(text.toStdString());
+        VLXLogic::FormatFacts facts;
+        const QString general = VLXLogic::formatXML(rawXMLText::compact(text), 0, &facts);
+        const LayoutOfKeptText::KeptText kept = LayoutOfKeptText::laidOut(text);
+        EXPECT_EQ(kept.text, general.trimmed());
+        const bool indentable = kept.text.size() == general.size() && kept.text.startsWith(u'<')
+            && !kept.text.startsWith(u"</") && !kept.text.startsWith(u"<!")
+            && !facts.copiedLineBreak && !facts.unindentedBreak && facts.lowestLevel >= 0
+            && facts.endLevel == 0;
+        EXPECT_EQ(kept.indentableTo,
+                  indentable ? std::optional<int>(facts.highestLevel) : std::nullopt);
+    }
 }

@@ -5,6 +5,7 @@
 #include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "model/VLXLogic.h"
 #include "model/extensionManagerItem.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
@@ -93,6 +94,26 @@ TEST(iTunesItem, DurationCheckAndTheTypedDuration)
         EXPECT_EQ(error.code(), row.code);
     }
     EXPECT_EQ(I::durationParts(QStringLiteral("-5:30")), (std::array<int, 3> {0, -5, 30}));
+
+    // The quick judgement of the usual forms agrees with comparing against the normal form.
+    QStringList durations
+        = {"0",           "59",        "60",      "00:00",           "1:59:59",    "100:59:59",
+           "12345:00:00", "0:60:00",   "1:00:60", "999999999:59:59", "1234567890", "1234567890:00",
+           ":30",         "30:",       "1::30",   "1:30 ",           " 1:30",      "+1:30",
+           "１:30",       "1:30:00:00"};
+    for (int a = 0; a < 130; a += 7) {
+        for (int b = 0; b < 130; b += 11) {
+            durations << QStringLiteral("%1:%2").arg(a).arg(b, 2, 10, QLatin1Char('0'))
+                      << QStringLiteral("%1:%2:%3").arg(b).arg(a).arg(a + b)
+                      << QString::number(a * b);
+        }
+    }
+    for (const QString &duration : std::as_const(durations)) {
+        SCOPED_TRACE(duration.toStdString());
+        EXPECT_EQ(I::sameAsNormalForm(duration),
+                  I::durationParts(duration)
+                      == I::durationParts(VLXLogic::convertStringToHHMMSS(duration)));
+    }
 
     const ExtensionField &field = I::classDescriptor().field(I::kDuration);
     QString typed = QStringLiteral(" 90 ");

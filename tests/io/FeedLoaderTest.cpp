@@ -1,0 +1,169 @@
+// Opening a feed through the core loader: its stages in order, stopping in each of them, alerts
+// and settings changes handed back instead of shown or written, and the text it keeps or frees.
+#include "io/FeedLoader.h"
+
+#include "FeedReadTest.h"
+#include "common/TestSupport.h"
+#include "io/vlxXMLDOM.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "model/extensionNSName.h"
+#include "settings/VLXPreferences.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Stage = FeedLoader::Stage;
+
+// A feed with a namespace the program does not know (kept as read), a date that needs repair
+// and enough items for every stage to report more than once.
+QByteArray feedBytes(int items)
+{
+    QByteArray feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<rss version=\"2.0\" xmlns:zz=\"http://example.org/zz/1.0\">\n"
+                      "<channel><title>Loader</title><link>http://example.org/</link>"
+                      "<description>d</description>\n";
+    for (int i = 0; i < items; ++i)
+        feed += "<item><title>Episode " + QByteArray::number(i)
+            + "</title><link>http://example.org/" + QByteArray::number(i)
+            + "</link><description>About it</description><pubDate>7 Dec 2026</pubDate>"
+              "<zz:mark level=\""
+            + QByteArray::number(i) + "\"/></item>\n";
+    return feed + "</channel></rss>\n";
+}
+
+FeedLoader::Result load(const QByteArray &bytes, const FeedLoader::Progress &progress = {},
+                        bool keepText = true)
+{
+    FeedLoader::Request request;
+    request.bytes = bytes;
+    request.keepText = keepText;
+    FeedLoader loader(std::move(request));
+    return loader.run(progress);
+}
+
+bool registered(const QString &prefix)
+{
+    const QStringList &known = VLXPreferences::sharedInstance().general_XMLNamespaces();
+    return std::any_of(known.cbegin(), known.cend(), [&](const QString &entry) {
+        return extensionNSName::extensionNameFromDescription(entry) == prefix;
+    });
+}
+
+using FeedLoaderTest = FeedReadTest;
+
+} // namespace
+
+TEST_F(FeedLoaderTest, StagesComeInOrderAndTheFeedIsReadRepairedAndValidated)
+{
+    std::vector<Stage> stages;
+    bool countsHold = true;
+    const FeedLoader::Result result
+        = load(feedBytes(300), [&](Stage stage, qint64 done, qint64 total) {
+              countsHold = countsHold && done >= 0 && done <= total;
+              if (stages.empty() || stages.back() != stage)
+                  stages.push_back(stage);
+              return true;
+          });
+    ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded);
+    EXPECT_TRUE(countsHold);
+    EXPECT_EQ(stages,
+              (std::vector<Stage> {Stage::Decoding, Stage::Checking, Stage::Reading,
+                                   Stage::Finishing, Stage::Validating}));
+    ASSERT_EQ(result.feed->countOfItems(), 300);
+    // Validation mended the dates and the text came back whole.
+    EXPECT_TRUE(result.feed->itemAtIndex(0)->pubDate().startsWith(u"Mon, 07 Dec 2026"_s))
+        << result.feed->itemAtIndex(0)->pubDate().toStdString();
+    EXPECT_GT(result.feed->parseXMLRepairCount(), 0);
+    EXPECT_EQ(result.text, QString::fromUtf8(feedBytes(300)));
+}
+
+TEST_F(FeedLoaderTest, StoppingInAnyStageHandsOutNothing)
+{
+    for (const Stage stopAt :
+         {Stage::Decoding, Stage::Checking, Stage::Reading, Stage::Finishing, Stage::Validating}) {
+        int reportsAfterStop = 0;
+        bool stopped = false;
+        const FeedLoader::Result result = load(feedBytes(300), [&](Stage stage, qint64, qint64) {
+            reportsAfterStop += stopped ? 1 : 0;
+            stopped = stopped || stage == stopAt;
+            return !stopped;
+        });
+        EXPECT_EQ(result.outcome, FeedLoader::Outcome::Stopped) << int(stopAt);
+        EXPECT_FALSE(result.feed) << int(stopAt);
+        // Once told to stop, the load asks no more.
+        EXPECT_EQ(reportsAfterStop, 0) << int(stopAt);
+    }
+    // A parse stopped half-way through a long text, at its second report.
+    int checks = 0;
+    const FeedLoader::Result late = load(feedBytes(3000), [&](Stage stage, qint64, qint64) {
+        return stage != Stage::Checking || ++checks < 2;
+    });
+    EXPECT_EQ(late.outcome, FeedLoader::Outcome::Stopped);
+    EXPECT_EQ(checks, 2);
+}
+
+TEST_F(FeedLoaderTest, TextThatIsNoFeedComesBackWithTheParsersReport)
+{
+    const QByteArray broken = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>\n<title>x"
+                              "</channel></rss>";
+    const FeedLoader::Result result = load(broken);
+    EXPECT_EQ(result.outcome, FeedLoader::Outcome::NotAFeed);
+    EXPECT_FALSE(result.feed);
+    EXPECT_EQ(result.text, QString::fromUtf8(broken));
+    EXPECT_EQ(result.error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt(), 3);
+}
+
+TEST_F(FeedLoaderTest, AlertsAndSettingsOfALoadOnAWorkerThreadWaitForTheMainThread)
+{
+    FeedLoader::Request request;
+    request.bytes = TestSupport::readData(u"feeds/rss091.xml"_s);
+    FeedLoader fromOldFormat(std::move(request));
+    FeedLoader::Request second;
+    second.bytes = feedBytes(5);
+    FeedLoader withNewNamespace(std::move(second));
+    FeedLoader::Result converted;
+    FeedLoader::Result kept;
+    std::thread worker([&] {
+        converted = fromOldFormat.run();
+        kept = withNewNamespace.run();
+    });
+    worker.join();
+    ASSERT_EQ(converted.outcome, FeedLoader::Outcome::Loaded);
+    ASSERT_EQ(kept.outcome, FeedLoader::Outcome::Loaded);
+    // The notice of the conversion is handed back, not shown from the worker.
+    EXPECT_TRUE(alerts->alerts().isEmpty());
+    ASSERT_EQ(converted.alerts.size(), 1);
+    EXPECT_EQ(converted.alerts.first().title, u"Converting Feed"_s);
+    EXPECT_TRUE(kept.alerts.isEmpty());
+    // The new namespace reaches the live settings only when the main thread commits it.
+    EXPECT_FALSE(registered(u"zz"_s));
+    withNewNamespace.commitSettings();
+    EXPECT_TRUE(registered(u"zz"_s));
+    // Alerts outside a load are shown as before.
+    AlertService::show(Alert());
+    EXPECT_EQ(alerts->alerts().size(), 1);
+}
+
+TEST_F(FeedLoaderTest, AFeedReadWithoutKeepingItsTextIsTheSameFeed)
+{
+    const QByteArray bytes = "  \n" + feedBytes(40);
+    const FeedLoader::Result kept = load(bytes);
+    const FeedLoader::Result freed = load(bytes, {}, false);
+    ASSERT_EQ(kept.outcome, FeedLoader::Outcome::Loaded);
+    ASSERT_EQ(freed.outcome, FeedLoader::Outcome::Loaded);
+    EXPECT_TRUE(freed.text.isNull());
+    EXPECT_FALSE(kept.text.isEmpty());
+    // The declarations read from the text before it went are written back as before.
+    const QByteArray written = freed.feed->buildXMLData();
+    EXPECT_EQ(written, kept.feed->buildXMLData());
+    EXPECT_TRUE(written.contains("xmlns:zz=\"http://example.org/zz/1.0\""))
+        << written.left(400).constData();
+    EXPECT_TRUE(written.contains("<zz:mark level=\"39\"/>"));
+}
