@@ -1,5 +1,7 @@
 #include "io/KeptElementWriter.h"
 
+#include <array>
+
 #include "io/vlxXMLDOM.h"
 
 #include <QSet>
@@ -244,8 +246,27 @@ bool KeptElementWriter::isUsableNamespace(const QString &prefix, const QString &
 bool KeptElementWriter::isUsableNamespaceDeclaration(const QString &prefix,
                                                      const QString &writtenURI)
 {
+    // Every item of a feed asks about the same few declarations of its root: the thread's
+    // recent answers are kept.
+    struct Answer
+    {
+        QString prefix;
+        QString uri;
+        bool usable = false;
+    };
+    thread_local std::array<Answer, 8> recent;
+    thread_local std::size_t next = 0;
+    for (const Answer &answer : recent) {
+        if (!answer.uri.isNull() && answer.uri == writtenURI && answer.prefix == prefix)
+            return answer.usable;
+    }
     const QString uri = decodedURI(writtenURI);
-    return !uri.isNull() && isUsableNamespace(prefix, uri);
+    const bool usable = !uri.isNull() && isUsableNamespace(prefix, uri);
+    if (!writtenURI.isNull()) {
+        recent[next] = {prefix, writtenURI, usable};
+        next = (next + 1) % recent.size();
+    }
+    return usable;
 }
 
 KeptElementWriter::KeptElementWriter(const vlxXMLNode *top, const QString &ownPrefix,

@@ -771,8 +771,11 @@ const Node *childAt(const Node *node, int index)
 QString unwrapCDATA(QByteArrayView text)
 {
     static constexpr QByteArrayView open("<![CDATA[");
-    for (qsizetype at = text.indexOf("<!["); at >= 0; at = text.indexOf("<![", at + 1)) {
-        if (text.size() - at < open.size()
+    // Found through its "[", which is rare in text, where "<" is common in HTML.
+    for (qsizetype bracket = text.indexOf('['); bracket >= 0;
+         bracket = text.indexOf('[', bracket + 1)) {
+        const qsizetype at = bracket - 2;
+        if (at < 0 || text.size() - at < open.size()
             || qstrnicmp(text.data() + at, open.size(), open.data(), open.size()) != 0)
             continue;
         const qsizetype from = at + open.size();

@@ -1,5 +1,7 @@
 #include "model/VLXLogic.h"
 
+#include <array>
+
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
 
@@ -113,15 +115,12 @@ bool VLXLogic::containsHTML(const QString &text)
 
 QString VLXLogic::convertStringToHHMMSS(const QString &text)
 {
-    const QString trimmed = text.trimmed();
+    const QStringView trimmed = QStringView(text).trimmed();
     if (trimmed.isEmpty())
-        return QStringLiteral("");
-    const QStringList parts = trimmed.split(u':');
-    if (parts.size() > 3)
         return QStringLiteral("");
     // Each part: leading blanks skipped, digits up to the first other character, none reads
     // as 0; overlong numbers saturate.
-    const auto number = [](const QString &part) {
+    const auto number = [](QStringView part) {
         qint64 value = 0;
         qsizetype i = 0;
         while (i < part.size() && part.at(i).isSpace())
@@ -130,25 +129,39 @@ QString VLXLogic::convertStringToHHMMSS(const QString &text)
             value = qMin<qint64>(value * 10 + (part.at(i).unicode() - u'0'), INT_MAX);
         return value;
     };
-    qint64 hours = 0, minutes = 0, seconds = 0;
-    if (parts.size() == 1) {
-        seconds = number(parts.at(0));
-    } else if (parts.size() == 2) {
-        minutes = number(parts.at(0));
-        seconds = number(parts.at(1));
-    } else {
-        hours = number(parts.at(0));
-        minutes = number(parts.at(1));
-        seconds = number(parts.at(2));
+    std::array<qint64, 3> parts {};
+    int count = 0;
+    for (qsizetype from = 0;;) {
+        if (count == 3)
+            return QStringLiteral("");
+        const qsizetype colon = trimmed.indexOf(u':', from);
+        parts[std::size_t(count++)]
+            = number(trimmed.sliced(from, (colon < 0 ? trimmed.size() : colon) - from));
+        if (colon < 0)
+            break;
+        from = colon + 1;
     }
+    // The parts end in the seconds.
+    qint64 seconds = parts[std::size_t(count - 1)];
+    qint64 minutes = count >= 2 ? parts[std::size_t(count - 2)] : 0;
+    qint64 hours = count == 3 ? parts[0] : 0;
     minutes += seconds / 60;
     seconds %= 60;
     hours += minutes / 60;
     minutes %= 60;
-    const auto two = [](qint64 v) { return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0')); };
-    if (hours == 0)
-        return QString::number(minutes) + u':' + two(seconds);
-    return QString::number(hours) + u':' + two(minutes) + u':' + two(seconds);
+    const auto appendTwo = [](QString &out, qint64 v) {
+        if (v < 10)
+            out += u'0';
+        out += QString::number(v);
+    };
+    QString out = QString::number(hours == 0 ? minutes : hours);
+    if (hours != 0) {
+        out += u':';
+        appendTwo(out, minutes);
+    }
+    out += u':';
+    appendTwo(out, seconds);
+    return out;
 }
 
 QString VLXLogic::convertCRLFtoSymbols(const QString &text)

@@ -223,8 +223,17 @@ QString VLXLogic::decodeNumericEncodedCharactersInHTML(const QString &text)
 
 QString VLXLogic::decodeNumericReferences(const QString &text, bool html)
 {
+    // "&#" found through its ampersand: ampersands are rare in text, and the single-character
+    // search is the quick one.
+    const auto nextReference = [](const QString &in, qsizetype from) {
+        for (qsizetype at = in.indexOf(u'&', from); at >= 0; at = in.indexOf(u'&', at + 1)) {
+            if (at + 1 < in.size() && in.at(at + 1) == u'#')
+                return at;
+        }
+        return qsizetype(-1);
+    };
     QString out = text;
-    qsizetype at = out.indexOf(u"&#");
+    qsizetype at = nextReference(out, 0);
     while (at >= 0) {
         qsizetype next = at + 2;
         const qsizetype semicolon = out.indexOf(u';', at + 2);
@@ -255,7 +264,7 @@ QString VLXLogic::decodeNumericReferences(const QString &text, bool html)
                 next = at + 1;
             }
         }
-        at = out.indexOf(u"&#", next);
+        at = nextReference(out, next);
     }
     return out;
 }

@@ -273,29 +273,50 @@ int extensionNSRaw::parseXMLNodeIfMine(const vlxXMLNode *node)
 }
 
 namespace {
-// One empty element on one line, "<p:name a="v"/>", with no other markup, white space around it
-// or line break, tab or angle bracket inside: the layout would give it back as it is.
-bool isLoneEmptyElement(const QString &text)
+// One element on one line that the layout would give back as it is: an empty element, or one
+// holding only text without markup or only one CDATA section, with no white space around it and
+// no line break or tab anywhere. Its start tag holds no ">" (not even quoted), and it is not an
+// item (the layout breaks the line after "</item>").
+bool isLoneFlatElement(const QString &text)
 {
     const qsizetype n = text.size();
-    if (n < 4 || text.at(0) != u'<' || text.at(n - 2) != u'/' || text.at(n - 1) != u'>')
+    if (n < 4 || text.at(0) != u'<' || text.at(n - 1) != u'>')
         return false;
     const char16_t first = text.at(1).unicode();
     if (first == u'/' || first == u'!' || first == u'?' || first == u' ')
         return false;
-    for (qsizetype i = 1; i < n - 1; ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c == u'<' || c == u'>' || c == u'\n' || c == u'\r' || c == u'\t')
+    for (const QChar c : text) {
+        if (c == u'\n' || c == u'\r' || c == u'\t')
             return false;
     }
-    return true;
+    const qsizetype tagEnd = text.indexOf(u'>');
+    if (QStringView(text).first(tagEnd).indexOf(u'<', 1) >= 0)
+        return false;
+    if (tagEnd == n - 1)
+        return text.at(n - 2) == u'/';
+    if (text.at(tagEnd - 1) == u'/' || text.contains(u"</item>"))
+        return false;
+    // The end tag names the start tag's name.
+    qsizetype nameEnd = 1;
+    while (nameEnd < tagEnd && text.at(nameEnd) != u' ' && text.at(nameEnd) != u'/')
+        ++nameEnd;
+    const QStringView name = QStringView(text).sliced(1, nameEnd - 1);
+    const qsizetype endTag = n - name.size() - 3;
+    if (endTag <= tagEnd || QStringView(text).sliced(endTag, 2) != u"</"
+        || QStringView(text).sliced(endTag + 2, name.size()) != name)
+        return false;
+    const QStringView content = QStringView(text).sliced(tagEnd + 1, endTag - tagEnd - 1);
+    if (content.startsWith(u"<![CDATA[") && content.endsWith(u"]]>"))
+        return content.indexOf(u"]]>") == content.size() - 3;
+    return content.indexOf(u'<') < 0 && content.indexOf(u'>') < 0 && !content.trimmed().isEmpty()
+        && content.trimmed().size() == content.size();
 }
 } // namespace
 
 extensionNSRaw::KeptText extensionNSRaw::laidOut(const QString &elementText)
 {
-    // The usual kept element, a tag and its attributes, needs no layout.
-    if (isLoneEmptyElement(elementText))
+    // The usual kept elements, a tag with its attributes and perhaps a text, need no layout.
+    if (isLoneFlatElement(elementText))
         return {elementText, 0};
     VLXLogic::FormatFacts facts;
     const QString formatted = VLXLogic::formatXML(rawXMLText::compact(elementText), 0, &facts);

@@ -326,14 +326,17 @@ struct LayoutOfKeptText : extensionNSRaw
 };
 } // namespace
 
-TEST_F(extensionNSRawTest, ALoneEmptyElementIsKeptAsTheGeneralLayoutWouldKeepIt)
+TEST_F(extensionNSRawTest, ALoneFlatElementIsKeptAsTheGeneralLayoutWouldKeepIt)
 {
     for (const QString &text :
          {u"<a:b/>"_s, u"<p:t url=\"http://x/1.vtt\" type=\"text/vtt\"/>"_s,
           u"<p:t a=\"x y\"  b='z' />"_s, u"<p:t a=\"&amp;&lt;\"/>"_s,
-          // not lone empty elements: laid out in general
-          u"<p:t>x</p:t>"_s, u"<p:t a=\"1\"/><p:u/>"_s, u" <p:t/>"_s, u"<p:t\n a=\"1\"/>"_s,
-          u"<!-- c -->"_s, u"</p:t>"_s, u"<p:t a=\"1>2\"/>"_s}) {
+          u"<p:t>x y</p:t>"_s, u"<p:t a=\"1\"><![CDATA[<p>x</p> & ]]></p:t>"_s,
+          u"<p:t><![CDATA[a]]>b<![CDATA[c]]></p:t>"_s, u"<p:t> x</p:t>"_s, u"<p:t></p:t>"_s,
+          u"<p:t>x</p:u>"_s, u"<p:t>x</p:tt>"_s, u"<p:t><p:u/></p:t>"_s, u"<item>x</item>"_s,
+          u"<p:t a=\"1\"/><p:u/>"_s, u" <p:t/>"_s, u"<p:t\n a=\"1\"/>"_s, u"<p:t>a\tb</p:t>"_s,
+          u"<!-- c -->"_s, u"</p:t>"_s, u"<p:t a=\"1>2\"/>"_s, u"<p:t a=\"1>2\">x</p:t>"_s,
+          u"<p:t a='<'>x</p:t>"_s}) {
         SCOPED_TRACE(text.toStdString());
         VLXLogic::FormatFacts facts;
         const QString general = VLXLogic::formatXML(rawXMLText::compact(text), 0, &facts);
