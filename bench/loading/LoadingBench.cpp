@@ -6,8 +6,8 @@
 // - Open: the same plus the whole-feed validation, as the window opens a feed (FeedLoader).
 // - Write: the model to UTF-8 bytes, beside xmlDocDumpMemory of a tree of the same document.
 // - Validate: the whole-feed validation alone ("ms_per_10k_items").
-// - PeakMemory: a child process reads the feed's file and opens it; its resident set's high-water
-//   mark above what it held before, as a multiple of the file's size ("peak_x_size").
+// - PeakMemory: a fresh process reads the feed's file and opens it; its resident set's
+//   high-water mark above what it held before, as a multiple of the file's size ("peak_x_size").
 // Arguments are the number of episodes (about 1.8 KB each): 1,000 to 46,000. "us_per_item"
 // shows that the cost grows linearly. Timed work starts on a trimmed heap (malloc_trim, not
 // timed), so that neither side pays for consolidating the blocks the other one freed.
@@ -21,6 +21,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -28,13 +29,15 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <malloc.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <string>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -214,41 +217,43 @@ long statusKiB(const char *field)
     return -1;
 }
 
-// In a child of its own: reads the file and opens the feed, answering the peak resident memory
-// above what the child held before it began, in KiB (negative when the feed did not open).
+constexpr char kPeakOption[] = "--peak-of-opening";
+
+// Run as "bench_loading --peak-of-opening FILE KEEP": reads the file, opens the feed (keeping
+// its text when KEEP is 1) and prints the peak resident memory above what the process held
+// before it began, in KiB; -1 when the feed did not open.
+int printPeakOfOpening(const QString &path, bool keepText)
+{
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    const long base = statusKiB("VmRSS");
+    long peak = -1;
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) {
+        FeedLoader::Request request;
+        request.bytes = file.readAll();
+        request.keepText = keepText;
+        file.close();
+        FeedLoader loader(std::move(request));
+        if (loader.run().feed)
+            peak = statusKiB("VmHWM") - base;
+    }
+    std::printf("%ld\n", peak);
+    return peak < 0 ? 1 : 0;
+}
+
+// The peak of an opening in a fresh process of its own, whose allocator has seen nothing of
+// the benchmarks before; negative when it failed.
 long peakOfOpeningInChild(const QString &path, bool keepText)
 {
-    int channel[2];
-    if (pipe(channel) != 0)
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QString::fromLatin1(kPeakOption), path, keepText ? u"1"_s : u"0"_s});
+    if (!child.waitForFinished(120000) || child.exitCode() != 0)
         return -1;
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        malloc_trim(0);
-        std::ofstream("/proc/self/clear_refs") << "5";
-        const long base = statusKiB("VmRSS");
-        QFile file(path);
-        long peak = -1;
-        if (file.open(QIODevice::ReadOnly)) {
-            FeedLoader::Request request;
-            request.bytes = file.readAll();
-            request.keepText = keepText;
-            file.close();
-            FeedLoader loader(std::move(request));
-            if (loader.run().feed)
-                peak = statusKiB("VmHWM") - base;
-        }
-        const ssize_t written = write(channel[1], &peak, sizeof peak);
-        _exit(written == sizeof peak ? 0 : 1);
-    }
-    close(channel[1]);
-    long peak = -1;
-    if (child < 0 || read(channel[0], &peak, sizeof peak) != sizeof peak)
-        peak = -1;
-    close(channel[0]);
-    if (child > 0)
-        waitpid(child, nullptr, 0);
-    return peak;
+    bool ok = false;
+    const long peak = child.readAllStandardOutput().trimmed().toLong(&ok);
+    return ok ? peak : -1;
 }
 
 void peakMemoryOfOpening(benchmark::State &state, bool keepText)
@@ -313,6 +318,8 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     AlertService::setInstance(std::make_shared<QuietAlerts>());
     VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+    if (argc == 4 && std::strcmp(argv[1], kPeakOption) == 0)
+        return printPeakOfOpening(QString::fromLocal8Bit(argv[2]), std::strcmp(argv[3], "1") == 0);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
