@@ -17,6 +17,7 @@
 #include <libxml/xmlerror.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <climits>
 #include <cstring>
@@ -1469,7 +1470,24 @@ QString vlxXMLDOM::nameOfNode(const vlxXMLNode *node)
 {
     if (!node || toNode(node)->kind == Document)
         return QString();
-    return utf8Text(bytesOf(toNode(node)));
+    const QByteArrayView bytes = bytesOf(toNode(node));
+    if (toNode(node)->kind != Element || bytes.size() > 64)
+        return utf8Text(bytes);
+    // A document names the same few elements over and over: the thread keeps the texts of
+    // recent names, found by their bytes, so a name read again costs no conversion.
+    struct Name
+    {
+        QByteArray bytes;
+        QString text;
+    };
+    thread_local std::array<Name, 64> recent;
+    std::size_t slot = std::size_t(bytes.size());
+    for (const char c : bytes)
+        slot = slot * 31 + std::size_t(static_cast<unsigned char>(c));
+    Name &name = recent[slot % recent.size()];
+    if (name.bytes.isNull() || QByteArrayView(name.bytes) != bytes)
+        name = {bytes.toByteArray(), utf8Text(bytes)};
+    return name.text;
 }
 
 QString vlxXMLDOM::nameOfChildAtIndex(int index, const vlxXMLNode *node)

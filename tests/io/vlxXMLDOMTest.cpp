@@ -111,6 +111,35 @@ TEST(vlxXMLDOMText, CDATASectionsAreUnwrapped)
 
     vlxXMLDOM unclosed(u("<d>&lt;![CDATA[no end</d>"));
     EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(unclosed, "d")), u("<![CDATA[no end"));
+
+    // A "[" or "<![" that opens no section leaves the text whole.
+    vlxXMLDOM brackets(u("<d>[1] &lt;p&gt;a[2]&lt;![b]] &lt;![CDATA [c]]&gt;</d>"));
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(brackets, "d")),
+              u("[1] <p>a[2]<![b]] <![CDATA [c]]>"));
+}
+
+TEST(vlxXMLDOMText, ElementNamesReadAgainAreTheirOwn)
+{
+    // More names than are kept at once, some differing only in case or length, read in turns
+    // from two documents (the second parsed after the first is gone).
+    QString body;
+    for (int i = 0; i < 150; ++i)
+        body += QStringLiteral("<n%1/><N%1/><n%1x/>").arg(i);
+    for (int round = 0; round < 2; ++round) {
+        vlxXMLDOM dom(QStringLiteral("<r>%1<\u00e9l\u00e9ment/></r>").arg(body));
+        const vlxXMLNode *r = root(dom, "r");
+        ASSERT_EQ(vlxXMLDOM::numberOfChildren(r), 451);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (int i = 0; i < 150; ++i) {
+                EXPECT_EQ(vlxXMLDOM::nameOfChildAtIndex(3 * i, r), QStringLiteral("n%1").arg(i));
+                EXPECT_EQ(vlxXMLDOM::nameOfChildAtIndex(3 * i + 1, r),
+                          QStringLiteral("N%1").arg(i));
+                EXPECT_EQ(vlxXMLDOM::nameOfChildAtIndex(3 * i + 2, r),
+                          QStringLiteral("n%1x").arg(i));
+            }
+            EXPECT_EQ(vlxXMLDOM::nameOfChildAtIndex(450, r), QStringLiteral("\u00e9l\u00e9ment"));
+        }
+    }
 }
 
 TEST(vlxXMLDOMText, DocumentDeclaredEntitiesAreNeverExpanded)
