@@ -43,21 +43,35 @@ struct Window
     QTemporaryDir home;
     QString feedPath;
     std::unique_ptr<Controller> controller;
+    std::shared_ptr<ScriptedAlertService> alerts;
 
-    Window()
+    // The feed on disk is the one given (by default the feed of 10,000 items).
+    explicit Window(const QByteArray &feed = feedOf(kItems))
     {
         qputenv("HOME", home.path().toUtf8());
         VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
-        ScriptedAlertService::install();
+        alerts = ScriptedAlertService::install();
         feedPath = QDir(home.path()).filePath("big.xml");
         QFile file(feedPath);
         if (file.open(QIODevice::WriteOnly))
-            file.write(feedOf(kItems));
+            file.write(feed);
         file.close();
+        start();
+    }
+    void start()
+    {
         controller = std::make_unique<Controller>();
         controller->start({});
         QTest::qWait(300); // the wizard's offer
         window().window()->show();
+    }
+    // Quits the application the way the user does (the feed list is kept in the settings).
+    void stop()
+    {
+        if (QMainWindow *main = controller->mainWindow())
+            main->close();
+        controller->applicationWillTerminate();
+        controller.reset();
     }
     Vellumcast &window() const { return *controller->feedController(); }
     // Opens the big feed, or another file.
@@ -68,10 +82,23 @@ struct Window
     }
 };
 
+inline std::unique_ptr<Window> &sharedSlot()
+{
+    static std::unique_ptr<Window> instance;
+    return instance;
+}
+
 inline Window &shared()
 {
-    static Window instance;
-    return instance;
+    if (!sharedSlot())
+        sharedSlot() = std::make_unique<Window>();
+    return *sharedSlot();
+}
+
+// Quits the shared window before the application object goes: widgets need it to the end.
+inline void releaseShared()
+{
+    sharedSlot().reset();
 }
 
 } // namespace bench

@@ -2,6 +2,7 @@
 #include "app/FeedDocument.h"
 
 #include "app/Controller.h"
+#include "app/LoadControl.h"
 #include "io/FeedFileWriter.h"
 #include "io/FeedLoader.h"
 #include "io/VLXParseFeed.h"
@@ -11,6 +12,7 @@
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 #include "platform/AlertService.h"
+#include "platform/MainThreadCall.h"
 #include "platform/StatusSink.h"
 #include "settings/VLXPreferences.h"
 
@@ -48,7 +50,9 @@ std::optional<QString> fixOrAbandon(const QVariantMap &error, const QString &tex
     *abandoned = AlertService::show(alert) != AlertService::kDefault;
     if (*abandoned)
         return std::nullopt;
-    return FeedDocument::editSource(text);
+    // The editor is a window: a load on a worker thread waits for it on the window's thread.
+    return MainThreadCall::ask<std::optional<QString>>(
+        [&text] { return FeedDocument::editSource(text); }, std::nullopt);
 }
 
 // "M_ShowParseResults": 0 any message, 1 errors or warnings, 2 errors only, else never.
@@ -66,12 +70,10 @@ bool resultsWanted(int repairs, int errors, int warnings)
     }
 }
 
-// Answers true when the user asked to see the log.
-bool showResults(const VLXFeed &feed)
+// Answers true when the user asked to see the log. The counts walk every item, so a load on a
+// worker thread takes them there; the question is asked on the window's thread.
+bool showResults(int repairs, int errors, int warnings)
 {
-    const int repairs = feed.parseXMLRepairCount();
-    const int errors = feed.parseXMLErrorCount();
-    const int warnings = feed.parseXMLWarnCount();
     if (!resultsWanted(repairs, errors, warnings))
         return false;
     Alert results;
@@ -95,20 +97,6 @@ void showStatus(StatusSink *sink, const QString &text)
         sink->setStatus(text);
 }
 
-QString stageStatus(FeedLoader::Stage stage, const QString &base)
-{
-    switch (stage) {
-    case FeedLoader::Stage::Decoding:
-    case FeedLoader::Stage::Checking:
-        return QStringLiteral("Loading... %1").arg(base);
-    case FeedLoader::Stage::Reading:
-    case FeedLoader::Stage::Finishing:
-        return QStringLiteral("Parsing...   %1").arg(base);
-    case FeedLoader::Stage::Validating:
-        return QStringLiteral("Validating...   %1").arg(base);
-    }
-    return base;
-}
 } // namespace
 
 void FeedDocument::setSourceEditor(SourceEditor editor)
@@ -121,68 +109,143 @@ std::optional<QString> FeedDocument::editSource(const QString &text)
     return sourceEditor() ? sourceEditor()(text) : std::nullopt;
 }
 
+QString FeedDocument::stageStatus(VLXParseFeed::Stage stage, const QString &base)
+{
+    switch (stage) {
+    case VLXParseFeed::Stage::Decoding:
+    case VLXParseFeed::Stage::Checking:
+        return QStringLiteral("Loading... %1").arg(base);
+    case VLXParseFeed::Stage::Reading:
+    case VLXParseFeed::Stage::Finishing:
+        return QStringLiteral("Parsing...   %1").arg(base);
+    case VLXParseFeed::Stage::Validating:
+        return QStringLiteral("Validating...   %1").arg(base);
+    }
+    return base;
+}
 FeedDocument::LoadResult FeedDocument::load(const QString &text, const FeedListEntry &entry,
                                             const LoadOptions &options)
 {
-    LoadResult result;
+    return finish(prepare({}, text, options, carry(entry, options), nullptr), entry, options);
+}
+
+FeedDocument::Carry FeedDocument::carry(const FeedListEntry &entry,
+                                        const LoadOptions &options) const
+{
+    Carry carried;
+    if (options.rereading) {
+        // What the text does not hold stays with the feed read again.
+        carried.enclosureLocalFileInfo = m_feed->enclosureLocalFileInfo();
+        carried.lastUploaded = m_feed->lastUploaded();
+        carried.imageLastUploaded = m_feed->image()->lastUploaded();
+        carried.autoPubDate = m_feed->autoPubDate();
+    } else {
+        carried.enclosureLocalFileInfo = entry.localEnclosureFileInfo;
+        carried.lastUploaded = entry.lastPublished;
+        carried.imageLastUploaded = entry.imageLastPublished;
+    }
+    return carried;
+}
+
+FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &text,
+                                             const LoadOptions &options, const Carry &carry,
+                                             LoadControl *control)
+{
+    Prepared prepared;
     QString feedText = text;
-    // One loader checks, repairs, reads and validates; the tree of its check is read, not
-    // parsed again.
+    // One loader decodes, checks, repairs, reads and validates; the tree of a check made before
+    // is read, not parsed again.
     std::shared_ptr<VLXParseFeed> checkedReader = options.checkedReader;
     std::shared_ptr<VLXFeed> feed;
     for (;;) {
         FeedLoader::Request request;
+        request.bytes = std::exchange(bytes, {});
         request.text = feedText;
         request.validate = options.validate;
         request.checkedReader = std::exchange(checkedReader, nullptr);
-        FeedLoader loader(std::move(request));
+        // The loader copies the settings, and gives back what it learnt, on the window's thread.
+        std::unique_ptr<FeedLoader> loader;
+        MainThreadCall::run([&] { loader = std::make_unique<FeedLoader>(std::move(request)); });
+        if (!loader) {
+            prepared.result.outcome = LoadOutcome::Cancelled;
+            return prepared;
+        }
         std::optional<FeedLoader::Stage> shownStage;
-        FeedLoader::Result loaded
-            = loader.run([&](FeedLoader::Stage stage, qint64, qint64) {
-                  if (stage != shownStage) {
-                      shownStage = stage;
-                      showStatus(options.statusSink, stageStatus(stage, options.status));
-                  }
-                  return true;
-              });
-        loader.commitSettings();
+        FeedLoader::Result loaded = loader->run([&](FeedLoader::Stage stage, qint64 done,
+                                                    qint64 total) {
+            if (control)
+                return control->report(stage, done, total);
+            if (stage != shownStage) {
+                shownStage = stage;
+                showStatus(options.statusSink, stageStatus(stage, options.status));
+            }
+            return true;
+        });
+        MainThreadCall::run([&] { loader->commitSettings(); });
+        loader.reset();
+        if (loaded.outcome == FeedLoader::Outcome::Stopped
+            || (control && control->stopRequested())) {
+            prepared.result.outcome = LoadOutcome::Cancelled;
+            return prepared;
+        }
+        // The notices the read raised (a format to be converted), in their order.
         for (const Alert &alert : std::as_const(loaded.alerts))
             AlertService::show(alert);
         if (loaded.outcome == FeedLoader::Outcome::Loaded) {
             feed = std::move(loaded.feed);
+            feedText = std::move(loaded.text);
             break;
         }
+        if (!loaded.text.isNull())
+            feedText = std::move(loaded.text);
         bool abandoned = false;
         const std::optional<QString> fixed = fixOrAbandon(loaded.error, feedText, &abandoned);
         if (abandoned || !fixed) {
-            result.outcome = abandoned ? LoadOutcome::Abandoned : LoadOutcome::Unsaved;
-            return result;
+            prepared.result.outcome = abandoned ? LoadOutcome::Abandoned : LoadOutcome::Unsaved;
+            return prepared;
         }
         feedText = *fixed;
-        result.mended = true;
+        prepared.result.mended = true;
     }
 
-    if (options.rereading) {
-        // What the text does not hold stays with the feed read again.
-        feed->setEnclosureLocalFileInfo(m_feed->enclosureLocalFileInfo());
-        if (m_feed->lastUploaded().isValid())
-            feed->setLastUploaded(m_feed->lastUploaded());
-        if (m_feed->image()->lastUploaded().isValid())
-            feed->image()->setLastUploaded(m_feed->image()->lastUploaded());
-        feed->setAutoPubDate(m_feed->autoPubDate());
-    } else {
-        feed->setEnclosureLocalFileInfo(entry.localEnclosureFileInfo);
-        if (entry.lastPublished.isValid())
-            feed->setLastUploaded(entry.lastPublished);
-        if (entry.imageLastPublished.isValid())
-            feed->image()->setLastUploaded(entry.imageLastPublished);
+    feed->setEnclosureLocalFileInfo(carry.enclosureLocalFileInfo);
+    if (carry.lastUploaded.isValid())
+        feed->setLastUploaded(carry.lastUploaded);
+    if (carry.imageLastUploaded.isValid())
+        feed->image()->setLastUploaded(carry.imageLastUploaded);
+    if (carry.autoPubDate)
+        feed->setAutoPubDate(*carry.autoPubDate);
+    // Counting walks every item: done here, off the window's thread when there is a worker.
+    const int repairs = feed->parseXMLRepairCount();
+    const int errors = feed->parseXMLErrorCount();
+    const int warnings = feed->parseXMLWarnCount();
+    prepared.repaired = repairs > 0;
+    if (!options.hideErrors) {
+        prepared.viewLog = MainThreadCall::ask<bool>(
+            [&] { return showResults(repairs, errors, warnings); }, false);
     }
-    bool changed = result.mended || feed->parseXMLRepairCount() > 0;
-    const bool viewLog = !options.hideErrors && showResults(*feed);
+    if (control && control->stopRequested()) {
+        prepared.result.outcome = LoadOutcome::Cancelled;
+        return prepared;
+    }
+    prepared.feed = std::move(feed);
+    prepared.text = std::move(feedText);
+    prepared.result.outcome = LoadOutcome::Loaded;
+    return prepared;
+}
 
+FeedDocument::LoadResult FeedDocument::finish(Prepared prepared, const FeedListEntry &entry,
+                                              const LoadOptions &options)
+{
+    LoadResult result = prepared.result;
+    const std::shared_ptr<VLXFeed> feed = std::move(prepared.feed);
+    if (!feed || !result.loaded())
+        return result;
+    bool changed = result.mended || prepared.repaired;
     showStatus(options.statusSink,
                QStringLiteral("Updating Interface...   %1").arg(options.status));
     if (feed->countOfItems() == 0) {
+        // The new item takes the feed's defaults from the settings, which belong to this thread.
         const QStringList extensions = feed->XMLExtensions()
             ? feed->XMLExtensions()->arrayOfExtensionDescriptions()
             : QStringList();
@@ -199,15 +262,14 @@ FeedDocument::LoadResult FeedDocument::load(const QString &text, const FeedListE
         m_shownItem = shown >= 0 && shown < itemCount() ? shown : (itemCount() > 0 ? 0 : -1);
     // A feed read again keeps the text of its file; a feed made in memory has none yet.
     if (!options.rereading)
-        m_text = options.fromFile ? feedText : QString();
+        m_text = options.fromFile ? std::move(prepared.text) : QString();
     if (changed)
         setEdited(true);
     emit entryChanged();
     emit feedReplaced(options.reloadImage);
-    if (viewLog)
+    if (prepared.viewLog)
         emit parseLogRequested();
     showStatus(options.statusSink, options.status);
-    result.outcome = LoadOutcome::Loaded;
     return result;
 }
 

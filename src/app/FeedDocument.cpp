@@ -12,6 +12,7 @@
 
 #include <QDebug>
 #include <QFileInfo>
+#include <QThreadPool>
 #include <QUrl>
 
 VLXImage *FeedDocument::image() const
@@ -36,11 +37,31 @@ void FeedDocument::setEntry(const FeedListEntry &entry)
     emit entryChanged();
 }
 
+namespace {
+// Below this many items a feed is freed at once.
+constexpr int kItemsFreedAside = 1000;
+
+// Freeing a feed of many thousand items takes tens of milliseconds. When nothing but the caller
+// holds the feed or any of its items (no undo step, no clipboard), nothing can touch it any more
+// and it is freed on a pool thread instead of the window's.
+void releaseAside(std::shared_ptr<VLXFeed> feed)
+{
+    if (!feed || feed.use_count() != 1 || feed->countOfItems() < kItemsFreedAside)
+        return;
+    for (int i = 0; i < feed->countOfItems(); ++i) {
+        if (feed->itemAtIndex(i).use_count() != 1)
+            return;
+    }
+    QThreadPool::globalInstance()->start([feed = std::move(feed)]() mutable { feed.reset(); });
+}
+} // namespace
+
 void FeedDocument::install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry,
                            bool rereading)
 {
-    if (m_feed && m_feed != feed)
-        m_feed->deactivate();
+    std::shared_ptr<VLXFeed> previous = std::move(m_feed);
+    if (previous && previous != feed)
+        previous->deactivate();
     m_feed = feed ? std::move(feed) : std::make_shared<VLXFeed>();
     m_entry = entry;
     m_shownItem = m_feed->countOfItems() > 0 ? 0 : -1;
@@ -49,6 +70,7 @@ void FeedDocument::install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &e
         m_undo->setDocumentEdited(false, true);
         m_imageEdited = false;
     }
+    releaseAside(std::move(previous));
 }
 
 void FeedDocument::replace(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry,

@@ -3,6 +3,7 @@
 #include "app/FeedField.h"
 #include "app/FeedListEntry.h"
 #include "app/UndoRecord.h"
+#include "io/VLXParseFeed.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -11,13 +12,13 @@
 #include <memory>
 #include <optional>
 
+class LoadControl;
 class StatusSink;
 class VLXFeed;
 class baseExtensionManager;
 class categoryElement;
 class VLXImage;
 class VLXItems;
-class VLXParseFeed;
 class VLXUndoManager;
 
 // The feed loaded for editing: the VLXFeed, the feed-list entry it belongs to, its picture, the
@@ -59,6 +60,8 @@ public:
         Loaded,
         Abandoned, // "Abandon it"
         Unsaved, // the source editor closed without saving
+        Cancelled, // the user stopped the load (the window's Cancel)
+        Unreadable, // the file could not be read (the user was told why)
     };
     struct LoadOptions
     {
@@ -86,6 +89,35 @@ public:
     // Checks and reads the text once with one reader, offering to mend it in the source editor
     // while it is no feed. On success the feed and the entry replace the loaded ones together.
     LoadResult load(const QString &text, const FeedListEntry &entry, const LoadOptions &options);
+
+    // The same load in two halves, for a window that reads on a worker thread. The first half
+    // touches nothing of the document, so the loaded feed stays in use while it runs: it checks,
+    // repairs, reads and validates, and asks its questions (fix or abandon, the parse results)
+    // on the window's thread. Only the second half, on the window's thread, changes the
+    // document. What the first half needs of the loaded feed is taken beforehand (carry).
+    struct Carry
+    {
+        QVariantMap enclosureLocalFileInfo;
+        QDateTime lastUploaded;
+        QDateTime imageLastUploaded;
+        std::optional<int> autoPubDate;
+    };
+    struct Prepared
+    {
+        LoadResult result;
+        std::shared_ptr<VLXFeed> feed; // null unless the text became a feed
+        QString text; // the text read, mended if it was
+        bool repaired = false; // the reader repaired the feed (it asks to be saved)
+        bool viewLog = false;
+    };
+    Carry carry(const FeedListEntry &entry, const LoadOptions &options) const;
+    // The bytes of a file (decoded by the load), or the text when they are null. Without a
+    // control the load runs to the end and shows its stages in the options' status sink.
+    static Prepared prepare(QByteArray bytes, const QString &text, const LoadOptions &options,
+                            const Carry &carry, LoadControl *control);
+    // The status line's text of a stage of the load of what base names.
+    static QString stageStatus(VLXParseFeed::Stage stage, const QString &base);
+    LoadResult finish(Prepared prepared, const FeedListEntry &entry, const LoadOptions &options);
 
     // The editor offered to mend a text that is not a feed: answers the mended text, or nothing
     // when it was closed without saving. Tests and the XML source window install theirs.

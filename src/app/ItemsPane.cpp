@@ -78,9 +78,6 @@ ItemsPane::ItemsPane(FeedDocument *document, EditTracker *tracker, QWidget *pare
     m_items->setDataSource(this, {QStringLiteral("title")});
     m_items->setKeepsSelection(true);
     m_items->horizontalHeader()->hide();
-    // One line per item: a feed of many thousand items scrolls without measuring every row.
-    m_items->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_items->verticalHeader()->setDefaultSectionSize(m_items->fontMetrics().height() + 6);
     QWidget *left = PaneKit::listPanel(tr("Items"), m_items);
     left->setMinimumWidth(125);
     split->addWidget(left);

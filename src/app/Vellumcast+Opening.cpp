@@ -3,6 +3,7 @@
 
 #include "app/Controller.h"
 #include "app/FeedListModel.h"
+#include "app/LoadRunner.h"
 #include "app/WindowStatusSink.h"
 #include "editors/XMLSourceController.h"
 #include "io/CURLHandle.h"
@@ -32,6 +33,30 @@ Vellumcast::XMLSourceEditor &sourceEditor()
 void drawOnce()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+// The bytes of a file, on the runner's worker: no more than a feed may be, and only of an
+// ordinary file. Nothing when the file cannot be read (*problem says why) or the load was
+// stopped. Reading counts as the start of decoding.
+std::optional<QByteArray> readFeedFile(const QString &path, LoadControl &control, QString *problem)
+{
+    const qint64 size = QFileInfo(path).size();
+    if (!control.report(LoadControl::Stage::Decoding, 0, size))
+        return std::nullopt;
+    std::optional<QByteArray> bytes
+        = BoundedFileReader::read(path, vlxXMLDOM::maximumInputSize(), problem);
+    if (bytes && control.stopRequested())
+        return std::nullopt;
+    return bytes;
+}
+
+void alertUnreadable(const QString &problem)
+{
+    Alert failure;
+    failure.style = Alert::Style::Informational;
+    failure.title = QStringLiteral("Open Feed");
+    failure.message = problem;
+    AlertService::show(failure);
 }
 
 QUrl urlOfAddress(const QString &address)
@@ -70,11 +95,7 @@ std::optional<QString> Vellumcast::fetchFeedText(const QUrl &url)
         const std::optional<QByteArray> bytes
             = BoundedFileReader::read(path, vlxXMLDOM::maximumInputSize(), &problem);
         if (!bytes) {
-            Alert failure;
-            failure.style = Alert::Style::Informational;
-            failure.title = QStringLiteral("Open Feed");
-            failure.message = problem;
-            AlertService::show(failure);
+            alertUnreadable(problem);
             return std::nullopt;
         }
         return VLXParseFeed::stringFromXMLData(*bytes);
@@ -130,24 +151,30 @@ void Vellumcast::openFeedAtPath(const QString &path)
             url = FeedCredentials::withRemembered(m_feedList->entry(listed).uniqueIdentifier, url);
     }
 
-    const QString status = statusText();
-    if (!url.isLocalFile()) {
-        setStatusText(QStringLiteral("Downloading ..."));
-        drawOnce();
+    m_startupPending = false;
+    if (url.isLocalFile()) {
+        // The file is read on the loader's worker; one that cannot be read leaves the list and
+        // the loaded feed as they are.
+        if (actuallyOpenFile(url.toLocalFile(), url, QString(), 0) < 0) {
+            m_previousEntry.clear();
+            return;
+        }
+        dropLeftNewEntry();
+        return;
     }
-    // A file that cannot be read or an address that fails leaves the list and the loaded feed
-    // as they are (a listed entry of the address stays).
+    const QString status = statusText();
+    setStatusText(QStringLiteral("Downloading ..."));
+    drawOnce();
+    // An address that fails leaves the list and the loaded feed as they are (a listed entry of
+    // the address stays).
     const std::optional<QString> text = fetchFeedText(url);
     if (!text) {
         setStatusText(status);
         m_previousEntry.clear();
         return;
     }
-    if (url.isLocalFile())
-        actuallyOpenFile(url.toLocalFile(), url, *text, 0);
-    else
-        actuallyOpenFile(QStringLiteral("(untitled) %1").arg(FeedCredentials::displayString(url)),
-                         url, *text, 1);
+    actuallyOpenFile(QStringLiteral("(untitled) %1").arg(FeedCredentials::displayString(url)), url,
+                     *text, 1);
     dropLeftNewEntry();
 }
 
@@ -168,10 +195,15 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     const QString previousStatus = statusText();
     setStatusText(url.isLocalFile() ? QDir::toNativeSeparators(path)
                                     : FeedCredentials::scrubbed(path));
-    const FeedDocument::LoadResult result = loadText(text, entry, true);
+    const FeedDocument::LoadResult result = text.isNull()
+        ? loadFeed(url.toLocalFile(), QString(), entry, true)
+        : loadFeed(QString(), text, entry, true);
     if (!result.loaded()) {
-        // Abandoned, or the source editor closed without saving: nothing changes.
+        // Abandoned, cancelled, unreadable, or the source editor closed without saving: nothing
+        // changes.
         setStatusText(previousStatus);
+        if (result.outcome == FeedDocument::LoadOutcome::Unreadable)
+            return -1;
         return result.outcome == FeedDocument::LoadOutcome::Abandoned ? 0 : 1;
     }
     m_feedList->removeURL(absolute);
@@ -189,8 +221,9 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     return 1;
 }
 
-FeedDocument::LoadResult Vellumcast::loadText(const QString &text, const FeedListEntry &entry,
-                                              bool reloadImage, bool validate, bool hideErrors)
+FeedDocument::LoadResult Vellumcast::loadFeed(const QString &path, const QString &text,
+                                              const FeedListEntry &entry, bool reloadImage,
+                                              bool validate, bool hideErrors)
 {
     if (m_terminating)
         return {FeedDocument::LoadOutcome::Unsaved, false, false};
@@ -203,27 +236,66 @@ FeedDocument::LoadResult Vellumcast::loadText(const QString &text, const FeedLis
     options.reloadImage = reloadImage;
     options.status = statusText();
     options.statusSink = m_statusSink.get();
-    if (m_checked && m_checked->text == text && entry.localPath() == m_checked->path)
+    if (m_checked && m_checked->text.isSharedWith(text) && entry.localPath() == m_checked->path)
         options.checkedReader = m_checked->reader;
     m_checked.reset();
-    return m_document->load(text, entry, options);
+
+    // Everything up to the feed ready to show runs on the loader's worker; the document changes
+    // only afterwards, here, so a cancelled load leaves the feed shown as it was.
+    struct Outcome
+    {
+        FeedDocument::Prepared prepared;
+        bool unreadable = false;
+        QString problem;
+    };
+    auto outcome = std::make_shared<Outcome>();
+    const FeedDocument::Carry carry = m_document->carry(entry, options);
+    const bool finished = m_loader->run(
+        [outcome, path, text, options, carry](LoadControl &control) {
+            QByteArray bytes;
+            if (text.isNull()) {
+                std::optional<QByteArray> read = readFeedFile(path, control, &outcome->problem);
+                if (!read) {
+                    outcome->unreadable = !control.stopRequested();
+                    return;
+                }
+                bytes = std::move(*read);
+            }
+            // The load lets go of the bytes once they are decoded.
+            outcome->prepared
+                = FeedDocument::prepare(std::move(bytes), text, options, carry, &control);
+        },
+        entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
+                         : QDir::toNativeSeparators(path.isEmpty() ? entry.localPath() : path));
+    if (!finished || outcome->prepared.result.outcome == FeedDocument::LoadOutcome::Cancelled) {
+        setStatusText(options.status);
+        return {FeedDocument::LoadOutcome::Cancelled, false, false};
+    }
+    if (outcome->unreadable) {
+        setStatusText(options.status);
+        alertUnreadable(outcome->problem);
+        return {FeedDocument::LoadOutcome::Unreadable, false, false};
+    }
+    return m_document->finish(std::move(outcome->prepared), entry, options);
 }
 
 bool Vellumcast::loadEntry(const FeedListEntry &entry)
 {
-    QString text;
+    m_startupPending = false;
+    FeedDocument::LoadResult result;
     if (m_checked && !entry.isRemote() && entry.localPath() == m_checked->path) {
-        text = m_checked->text;
+        result = loadFeed(QString(), m_checked->text, entry, true);
+    } else if (!entry.isRemote()) {
+        m_checked.reset();
+        result = loadFeed(urlOfAddress(entry.url).toLocalFile(), QString(), entry, true);
     } else {
         m_checked.reset();
-        const QUrl url = urlOfAddress(entry.url);
         const std::optional<QString> fetched = fetchFeedText(
-            url.isLocalFile() ? url : FeedCredentials::withRemembered(entry.uniqueIdentifier, url));
+            FeedCredentials::withRemembered(entry.uniqueIdentifier, urlOfAddress(entry.url)));
         if (!fetched)
             return false;
-        text = *fetched;
+        result = loadFeed(QString(), *fetched, entry, true);
     }
-    const FeedDocument::LoadResult result = loadText(text, entry, true);
     if (result.outcome == FeedDocument::LoadOutcome::Abandoned
         && entry.uniqueIdentifier != m_document->entry().uniqueIdentifier) {
         // The user gave up on this feed's text: its entry leaves the list.
@@ -235,10 +307,49 @@ bool Vellumcast::loadEntry(const FeedListEntry &entry)
     return result.loaded();
 }
 
+std::optional<bool> Vellumcast::checkFeedFile(const QString &path)
+{
+    // The same bounded read as opening, on the runner's worker: a listed file that became huge,
+    // a device or a pipe is passed over instead of holding up the start. The check reads the
+    // settings from a copy made here, and what it learnt comes back here.
+    auto checked = std::make_shared<CheckedFeed>();
+    checked->path = path;
+    auto settings = std::make_shared<VLXPreferences::ThreadCopy>();
+    const bool finished = m_loader->run(
+        [checked, settings](LoadControl &control) {
+            const VLXPreferences::ThreadCopy::Use use(*settings);
+            QString problem;
+            const std::optional<QByteArray> bytes
+                = readFeedFile(checked->path, control, &problem);
+            if (!bytes)
+                return;
+            QString text = VLXParseFeed::stringFromXMLData(*bytes);
+            auto reader = std::make_shared<VLXParseFeed>();
+            reader->setProgress([&control](LoadControl::Stage stage, qint64 done, qint64 total) {
+                return control.report(stage, done, total);
+            });
+            const int status = reader->isItAFeed(text);
+            reader->setProgress(nullptr);
+            if (status != VLXParseFeed::Success)
+                return;
+            checked->text = std::move(text);
+            checked->reader = std::move(reader);
+        },
+        QDir::toNativeSeparators(path));
+    if (!finished)
+        return std::nullopt;
+    settings->commit();
+    if (!checked->reader)
+        return false;
+    // The load that follows reads the tree this check built.
+    m_checked = std::move(*checked);
+    return true;
+}
+
 int Vellumcast::populateFeedFromString(const QString &text, bool reloadImage, bool validate,
                                        bool hideErrors)
 {
-    loadText(text, m_document->entry(), reloadImage, validate, hideErrors);
+    loadFeed(QString(), text, m_document->entry(), reloadImage, validate, hideErrors);
     return 1;
 }
 

@@ -1,6 +1,8 @@
 // Window set-up: the feed list and the three panes in their tabs, and the model shown in them.
 #include "app/Vellumcast.h"
 
+#include "app/LoadRunner.h"
+
 #include "app/ChannelPane.h"
 #include "app/EditTracker.h"
 #include "app/FeedFields.h"
@@ -35,6 +37,7 @@ void Vellumcast::buildWindow()
 {
     auto *window = new QMainWindow;
     m_documentWindow = window;
+    m_loader->setWindow(window);
     window->setObjectName(QStringLiteral("documentWindow"));
     window->setWindowTitle(QStringLiteral("Vellumcast"));
     window->setWindowIcon(QIcon(QStringLiteral(":/icons/vellumcast.svg")));

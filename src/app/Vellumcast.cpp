@@ -4,6 +4,7 @@
 #include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/FeedListModel.h"
+#include "app/LoadRunner.h"
 #include "app/ImagePane.h"
 #include "app/ItemsPane.h"
 #include "app/WindowStatusSink.h"
@@ -12,7 +13,6 @@
 #include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
-#include "platform/BoundedFileReader.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXHelpAnchored.h"
@@ -42,8 +42,13 @@ Vellumcast *&theInstance()
 
 Vellumcast::Vellumcast(QObject *parent)
     : QObject(parent), m_document(new FeedDocument(this)), m_feedList(new FeedListModel(this)),
-      m_editTracker(new EditTracker(this)), m_statusSink(std::make_shared<WindowStatusSink>())
+      m_editTracker(new EditTracker(this)), m_statusSink(std::make_shared<WindowStatusSink>()),
+      m_loader(new LoadRunner(nullptr, this))
 {
+    connect(m_loader, &LoadRunner::statusChanged, this, [this](const QString &text) {
+        if (!text.isEmpty())
+            setStatusText(text);
+    });
     if (!theInstance())
         theInstance() = this;
     FeedDocument::setSourceEditor([](const QString &text) {
@@ -107,7 +112,6 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         outlet<VLXTextViewHTML>(QLatin1String(name))->setReturnIsNL(returnIsNL);
 
     // The stored list, without the entries of feeds that have no file of the user's.
-    bool selected = false;
     if (userDefaults().contains(FeedListModel::kFeedListKey)) {
         moveStoredCredentials();
         m_feedList->load(userDefaults());
@@ -116,42 +120,50 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
             identifiers << entry.uniqueIdentifier;
         VLXPreferences::cleanupOrphans(identifiers.isEmpty() ? std::nullopt
                                                              : std::optional(identifiers));
-        for (int row = 0; row < m_feedList->count(); ++row) {
-            const QString path = m_feedList->entry(row).localPath();
-            if (path.isEmpty() || !QFileInfo(path).isFile() || !checkFeedFile(path))
-                continue;
-            m_listBox->selectRowAndNotifyDelegate(row, true);
-            selected = true;
-            break;
-        }
-        m_checked.reset();
     }
     archiveCurrentFeedList();
-    if (m_feedList->isEmpty() || !selected)
-        m_openSampleXml = true;
     updateTabAvailability();
     validateCommands();
     m_documentWindow->show();
     m_documentWindow->raise();
     m_documentWindow->activateWindow();
-    feedWizardIfNeeded();
+    // The window paints first: reading a big remembered feed would keep it blank.
+    m_startupPending = true;
+    m_startingUp = true;
+    QTimer::singleShot(0, this, &Vellumcast::openRememberedFeed);
 }
 
-bool Vellumcast::checkFeedFile(const QString &path)
+void Vellumcast::openRememberedFeed()
 {
-    // The same bounded read as opening: a listed file that became huge, a device or a pipe is
-    // passed over instead of holding up the start.
-    const std::optional<QByteArray> bytes
-        = BoundedFileReader::read(path, vlxXMLDOM::maximumInputSize());
-    if (!bytes)
-        return false;
-    CheckedFeed checked {path, VLXParseFeed::stringFromXMLData(*bytes),
-                         std::make_shared<VLXParseFeed>()};
-    if (checked.reader->isItAFeed(checked.text) != VLXParseFeed::Success)
-        return false;
-    // The load that follows reads the tree this check built.
-    m_checked = std::move(checked);
-    return true;
+    if (m_terminating || !m_documentWindow) {
+        m_startingUp = false;
+        return;
+    }
+    // A feed opened before this ran (a document handed over at start) is the one shown.
+    if (std::exchange(m_startupPending, false)) {
+        bool selected = false;
+        for (int row = 0; row < m_feedList->count(); ++row) {
+            const QString path = m_feedList->entry(row).localPath();
+            if (path.isEmpty() || !QFileInfo(path).isFile())
+                continue;
+            const std::optional<bool> isFeed = checkFeedFile(path);
+            // A start-up load the user cancelled tries no other feed.
+            if (!isFeed)
+                break;
+            if (!*isFeed)
+                continue;
+            m_listBox->selectRowAndNotifyDelegate(row, true);
+            selected = m_document->entry().localPath() == path;
+            break;
+        }
+        m_checked.reset();
+        if (m_feedList->isEmpty() || !selected)
+            m_openSampleXml = true;
+        updateTabAvailability();
+        validateCommands();
+    }
+    feedWizardIfNeeded();
+    m_startingUp = false;
 }
 
 void Vellumcast::moveStoredCredentials()

@@ -29,6 +29,7 @@ class DefaultsStore;
 class EditTracker;
 class ExportSheet;
 class FeedListModel;
+class LoadRunner;
 class FeedSearchWalk;
 class ImagePane;
 class ItemsPane;
@@ -75,6 +76,8 @@ public:
     QMainWindow *window() const { return m_documentWindow; }
     Controller *feedController() const { return m_feedController; }
     FeedDocument *document() const { return m_document; }
+    // Runs the window's loads on its worker thread (its progress dialog, Cancel).
+    LoadRunner *loadRunner() const { return m_loader; }
     FeedListModel *feedList() const { return m_feedList; }
     ChannelPane *channelPane() const { return m_channelPane; }
     ItemsPane *itemsPane() const { return m_itemsPane; }
@@ -93,6 +96,9 @@ public:
 
     void openFeedAtPathWrapper(const QString &path);
     void openFeedAtPath(const QString &path);
+    // From the window's start until the remembered feed (or the sample) is loaded after the
+    // window's first paint.
+    bool isStartingUp() const { return m_startingUp; }
     void feedWizardIfNeeded();
     void feedWizardIfNeededAfterDelay();
     // Loads the feed at the URL into the editor (as the entry of that address, when listed).
@@ -216,7 +222,8 @@ public:
     void registerUndo(UndoRecord record, const QString &actionName);
 
     // --- Opening (Vellumcast+Opening.cpp) ----------------------------------------------------
-    // 0 when the user abandoned the text, 1 otherwise.
+    // 0 when the user abandoned the text, -1 when the file could not be read, 1 otherwise. A
+    // null text is read from the URL's file.
     int actuallyOpenFile(const QString &path, const QUrl &url, const QString &text, int transient);
     // Reads a text into the loaded entry's place (a new or generated feed).
     int populateFeedFromString(const QString &text, bool reloadImage, bool validate = true,
@@ -472,16 +479,21 @@ private:
     void openImportWindow(const QString &startingFeed);
 
     // Opening (Vellumcast+Opening.cpp).
-    // A text with the entry it belongs to, read into the document; the feed and its entry come
-    // in together or not at all.
-    FeedDocument::LoadResult loadText(const QString &text, const FeedListEntry &entry,
-                                      bool reloadImage, bool validate = true,
-                                      bool hideErrors = false);
+    // A text, or the file at the path when the text is null, with the entry it belongs to, read
+    // into the document on the loader's worker while the window paints and offers Cancel; the
+    // feed and its entry come in together or not at all.
+    FeedDocument::LoadResult loadFeed(const QString &path, const QString &text,
+                                      const FeedListEntry &entry, bool reloadImage,
+                                      bool validate = true, bool hideErrors = false);
+    // After the window's first paint: the first listed feed whose file is a feed is loaded
+    // (unless a feed was opened meanwhile), else the sample; then the wizard's offer.
+    void openRememberedFeed();
     // Reads the listed entry's file or address into the document; false leaves it as it was (an
     // entry whose text is abandoned is removed from the list shortly after).
     bool loadEntry(const FeedListEntry &entry);
-    // The file's text with the reader that found it to be a feed, for the load that follows.
-    bool checkFeedFile(const QString &path);
+    // The file's text with the reader that found it to be a feed, for the load that follows;
+    // false when it is none, nothing when the user cancelled.
+    std::optional<bool> checkFeedFile(const QString &path);
     // Keeps a user name and password of the loaded feed's address in the secret store, under
     // its identifier; says so in the status line when that is not possible.
     void rememberCredentials(const QUrl &url);
@@ -517,6 +529,11 @@ private:
         std::shared_ptr<VLXParseFeed> reader;
     };
     std::optional<CheckedFeed> m_checked;
+    LoadRunner *m_loader = nullptr;
+    // The remembered feed is still to be chosen (the window has not painted yet); no feed was
+    // opened otherwise meanwhile.
+    bool m_startupPending = false;
+    bool m_startingUp = false;
 
     QHash<QString, QAction *> m_commands;
     QHash<QString, std::function<void()>> m_handlers;

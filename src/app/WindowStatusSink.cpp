@@ -2,10 +2,19 @@
 
 #include "app/Vellumcast.h"
 
+#include "platform/MainThreadCall.h"
+
 #include <QCoreApplication>
+#include <QMetaObject>
 
 void WindowStatusSink::setStatus(const QString &text)
 {
+    if (!MainThreadCall::onMainThread()) {
+        // Work on a worker thread does not wait for the line to repaint.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [this, text] { setStatus(text); }, Qt::QueuedConnection);
+        return;
+    }
     Vellumcast *window = Vellumcast::existingInstance();
     if (!window)
         return;

@@ -3,6 +3,7 @@
 #include "platform/InstalledService.h"
 
 #include "platform/HelpService.h"
+#include "platform/MainThreadCall.h"
 
 #include <QDebug>
 
@@ -49,7 +50,9 @@ int AlertService::show(const Alert &alert)
         deferral->m_alerts.append(alert);
         return kDefault;
     }
-    return instance().runAlert(alert);
+    // Other work on a worker thread asks through the window's thread; a worker told to stop
+    // before its question was shown takes the default answer and is thrown away anyway.
+    return MainThreadCall::ask<int>([&alert] { return instance().runAlert(alert); }, kDefault);
 }
 
 int AlertService::showWithHelp(Alert alert, const QString &helpAnchor)

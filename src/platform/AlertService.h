@@ -32,7 +32,8 @@ public:
     // Shows the alert and waits for the user; answers kDefault, kAlternate or kOther.
     virtual int runAlert(const Alert &alert) = 0;
 
-    // Shows an alert through the installed service.
+    // Shows an alert through the installed service, always on the application's thread: a
+    // worker thread waits there for the answer.
     static int show(const Alert &alert);
     // Shows an alert whose other button is "More Information" when helpAnchor is not empty;
     // choosing it opens the help at that anchor. Answers the chosen button.

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QStyle>
 
 VLXTableView::VLXTableView(QWidget *parent) : QTableView(parent)
 {
@@ -17,7 +18,11 @@ VLXTableView::VLXTableView(QWidget *parent) : QTableView(parent)
     setShowGrid(false);
     setWordWrap(false);
     verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // One line per row, all rows alike: a table of many thousand rows shows and scrolls without
+    // measuring each row's contents.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(
+        qMax(fontMetrics().height(), style()->pixelMetric(QStyle::PM_IndicatorHeight)) + 6);
     horizontalHeader()->setStretchLastSection(true);
     horizontalHeader()->setHighlightSections(false);
     connect(this, &QAbstractItemView::doubleClicked, this,

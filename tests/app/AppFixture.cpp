@@ -34,6 +34,10 @@ Controller &AppFixture::startApplication(const QStringList &files)
 {
     controller = std::make_unique<Controller>();
     controller->start(files);
+    // The remembered feed is read after the window's first paint.
+    if (Vellumcast *window = controller->feedController()) {
+        EXPECT_TRUE(QTest::qWaitFor([window] { return !window->isStartingUp(); }, 10000));
+    }
     return *controller;
 }
 

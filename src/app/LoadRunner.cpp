@@ -1,0 +1,230 @@
+#include "app/LoadRunner.h"
+
+#include "app/FeedDocument.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QEventLoop>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <atomic>
+
+namespace {
+LoadRunner::StageObserver &stageObserver()
+{
+    static LoadRunner::StageObserver observer;
+    return observer;
+}
+
+int &dialogDelay()
+{
+    static int delay = 250; // a small feed opens without a dialog flashing up
+    return delay;
+}
+
+// How often the dialog takes the worker's progress.
+constexpr int kRefreshInterval = 40;
+// The bar counts in steps of its own: a QProgressBar holds ints, a file's size may not fit.
+constexpr int kBarSteps = 1000;
+} // namespace
+
+// What the worker and the window share of one load. The worker writes the stage, the counts and
+// the status text; the window reads them for the dialog and sets the stop flag.
+class LoadRunner::Job : public LoadControl
+{
+public:
+    bool report(Stage stage, qint64 done, qint64 total) override
+    {
+        const int number = static_cast<int>(stage);
+        m_total = total;
+        m_done = done;
+        if (m_stage.exchange(number) != number && stageObserver())
+            stageObserver()(stage);
+        return !stopRequested();
+    }
+    bool stopRequested() const override { return m_stopped; }
+
+    void stop()
+    {
+        m_stopped = true;
+        if (thread)
+            thread->requestInterruption();
+        if (loop)
+            loop->quit();
+    }
+
+    std::atomic<qint64> m_total {0};
+    std::atomic<qint64> m_done {0};
+    std::atomic<int> m_stage {-1};
+    // The window's thread only.
+    QPointer<QThread> thread;
+    QEventLoop *loop = nullptr;
+
+private:
+    std::atomic<bool> m_stopped {false};
+};
+
+LoadRunner::LoadRunner(QWidget *window, QObject *parent)
+    : QObject(parent), m_window(window), m_refresh(new QTimer(this))
+{
+    m_refresh->setInterval(kRefreshInterval);
+    connect(m_refresh, &QTimer::timeout, this, &LoadRunner::refresh);
+}
+
+LoadRunner::~LoadRunner()
+{
+    cancel();
+    // A worker told to stop ends at its next check; a question it was waiting to ask is dropped.
+    for (const QPointer<QThread> &worker : m_workers) {
+        if (!worker)
+            continue;
+        worker->wait();
+        delete worker.data();
+    }
+    closeDialog();
+}
+
+void LoadRunner::setStageObserver(StageObserver observer)
+{
+    stageObserver() = std::move(observer);
+}
+
+void LoadRunner::setDialogDelay(int milliseconds)
+{
+    dialogDelay() = milliseconds;
+}
+
+bool LoadRunner::run(const std::function<void(LoadControl &)> &work, const QString &title)
+{
+    // The load under way hands on nothing once this one is asked for.
+    cancel();
+    waitForWorkers();
+
+    auto job = std::make_shared<Job>();
+    m_job = job;
+    QThread *worker = QThread::create([job, work] { work(*job); });
+    job->thread = worker;
+    m_workers.push_back(worker);
+    QEventLoop loop;
+    job->loop = &loop;
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+    m_title = title;
+    QTimer::singleShot(dialogDelay(), this, [this, job] {
+        if (m_job == job)
+            showDialog();
+    });
+    m_shownStatus.clear();
+    m_refresh->start();
+    worker->start();
+    loop.exec();
+    job->loop = nullptr;
+
+    if (m_job == job) {
+        refresh();
+        m_job.reset();
+        m_refresh->stop();
+        closeDialog();
+    }
+    return !job->stopRequested();
+}
+
+QDialog *LoadRunner::progressDialog() const
+{
+    return m_dialog;
+}
+
+void LoadRunner::cancel()
+{
+    if (m_job)
+        m_job->stop();
+}
+
+void LoadRunner::waitForWorkers()
+{
+    for (;;) {
+        std::erase_if(m_workers, [](const QPointer<QThread> &worker) {
+            return !worker || worker->isFinished();
+        });
+        if (m_workers.empty())
+            return;
+        QEventLoop wait;
+        connect(m_workers.front(), &QThread::finished, &wait, &QEventLoop::quit);
+        if (!m_workers.front()->isFinished())
+            wait.exec();
+    }
+}
+
+void LoadRunner::showDialog()
+{
+    closeDialog();
+    auto *dialog = new QDialog(m_window);
+    dialog->setObjectName(QStringLiteral("LoadProgress"));
+    dialog->setWindowTitle(tr("Opening Feed"));
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    auto *layout = new QVBoxLayout(dialog);
+    m_label = new QLabel(m_title, dialog);
+    m_label->setObjectName(QStringLiteral("LoadProgressText"));
+    m_label->setMinimumWidth(360);
+    m_label->setTextFormat(Qt::PlainText);
+    m_bar = new QProgressBar(dialog);
+    m_bar->setObjectName(QStringLiteral("LoadProgressBar"));
+    m_bar->setRange(0, 0);
+    m_bar->setTextVisible(false);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("LoadProgressCancel"));
+    layout->addWidget(m_label);
+    layout->addWidget(m_bar);
+    layout->addWidget(buttons);
+    // Cancel, Escape and closing the dialog all stop the load.
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    connect(dialog, &QDialog::rejected, this, &LoadRunner::cancel);
+    m_dialog = dialog;
+    refresh();
+    dialog->show();
+}
+
+void LoadRunner::refresh()
+{
+    if (!m_job)
+        return;
+    const int stage = m_job->m_stage;
+    const QString status = stage < 0
+        ? QString()
+        : FeedDocument::stageStatus(static_cast<LoadControl::Stage>(stage), m_title);
+    if (status != m_shownStatus) {
+        m_shownStatus = status;
+        emit statusChanged(status);
+    }
+    if (!m_dialog)
+        return;
+    if (!status.isEmpty())
+        m_label->setText(status);
+    // Counted stages fill the bar; one not counted yet keeps it busy.
+    const qint64 total = m_job->m_total;
+    if (total <= 0) {
+        m_bar->setRange(0, 0);
+        return;
+    }
+    m_bar->setRange(0, kBarSteps);
+    const qint64 done = m_job->m_done;
+    m_bar->setValue(
+        static_cast<int>(qBound(qint64(0), done * kBarSteps / total, qint64(kBarSteps))));
+}
+
+void LoadRunner::closeDialog()
+{
+    if (!m_dialog)
+        return;
+    // Closed by the program, not the user: no rejection, so nothing is cancelled.
+    QDialog *dialog = m_dialog;
+    m_dialog = nullptr;
+    dialog->disconnect(this);
+    dialog->close();
+}
