@@ -81,9 +81,8 @@ public:
     {
         m_timer.setTimerType(Qt::PreciseTimer);
         m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            m_longest = qMax(m_longest, m_since.restart());
-        });
+        QObject::connect(&m_timer, &QTimer::timeout,
+                         [this] { m_longest = qMax(m_longest, m_since.restart()); });
         m_since.start();
         m_timer.start();
     }
@@ -230,17 +229,13 @@ void BM_ShowItemsTabOfLargePodcast(benchmark::State &state)
     }
     state.counters["longest_ms"] = longest;
 }
-BENCHMARK(BM_ShowItemsTabOfLargePodcast)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_ShowItemsTabOfLargePodcast)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10);
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    appSlot().reset();
-    return 0;
+    return bench::runBenchmarks(argc, argv, [] { appSlot().reset(); });
 }

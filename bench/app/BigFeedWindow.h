@@ -8,12 +8,16 @@
 #include "platform/ScriptedAlertService.h"
 #include "settings/VLXPreferences.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <benchmark/benchmark.h>
+
+#include <functional>
 #include <memory>
 
 namespace bench {
@@ -99,6 +103,20 @@ inline Window &shared()
 inline void releaseShared()
 {
     sharedSlot().reset();
+}
+
+// The main() of a window benchmark: on the offscreen platform unless another is asked for;
+// quit() lets the windows go while the application object still lives.
+inline int runBenchmarks(int argc, char **argv, const std::function<void()> &quit)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    quit();
+    return 0;
 }
 
 } // namespace bench

@@ -117,12 +117,5 @@ BENCHMARK(BM_CloneItem5000AndUndo)->UseManualTime()->Unit(benchmark::kMillisecon
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    bench::releaseShared();
-    return 0;
+    return bench::runBenchmarks(argc, argv, bench::releaseShared);
 }

@@ -171,16 +171,16 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
             return prepared;
         }
         std::optional<FeedLoader::Stage> shownStage;
-        FeedLoader::Result loaded = loader->run([&](FeedLoader::Stage stage, qint64 done,
-                                                    qint64 total) {
-            if (control)
-                return control->report(stage, done, total);
-            if (stage != shownStage) {
-                shownStage = stage;
-                showStatus(options.statusSink, stageStatus(stage, options.status));
-            }
-            return true;
-        });
+        FeedLoader::Result loaded
+            = loader->run([&](FeedLoader::Stage stage, qint64 done, qint64 total) {
+                  if (control)
+                      return control->report(stage, done, total);
+                  if (stage != shownStage) {
+                      shownStage = stage;
+                      showStatus(options.statusSink, stageStatus(stage, options.status));
+                  }
+                  return true;
+              });
         MainThreadCall::run([&] { loader->commitSettings(); });
         loader.reset();
         if (loaded.outcome == FeedLoader::Outcome::Stopped

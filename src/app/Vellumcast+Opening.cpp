@@ -319,8 +319,7 @@ std::optional<bool> Vellumcast::checkFeedFile(const QString &path)
         [checked, settings](LoadControl &control) {
             const VLXPreferences::ThreadCopy::Use use(*settings);
             QString problem;
-            const std::optional<QByteArray> bytes
-                = readFeedFile(checked->path, control, &problem);
+            const std::optional<QByteArray> bytes = readFeedFile(checked->path, control, &problem);
             if (!bytes)
                 return;
             QString text = VLXParseFeed::stringFromXMLData(*bytes);

@@ -12,7 +12,12 @@ void WindowStatusSink::setStatus(const QString &text)
     if (!MainThreadCall::onMainThread()) {
         // Work on a worker thread does not wait for the line to repaint.
         QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [this, text] { setStatus(text); }, Qt::QueuedConnection);
+            QCoreApplication::instance(),
+            [text] {
+                if (Vellumcast *window = Vellumcast::existingInstance())
+                    window->setStatusText(text);
+            },
+            Qt::QueuedConnection);
         return;
     }
     Vellumcast *window = Vellumcast::existingInstance();

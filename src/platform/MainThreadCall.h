@@ -16,8 +16,7 @@ bool onMainThread();
 bool run(const std::function<void()> &call);
 
 // The same for a call with an answer; the fallback answers a dropped call.
-template<typename Answer>
-Answer ask(const std::function<Answer()> &question, Answer fallback)
+template<typename Answer> Answer ask(const std::function<Answer()> &question, Answer fallback)
 {
     Answer answer = fallback;
     run([&] { answer = question(); });

@@ -31,11 +31,12 @@ using Stage = LoadControl::Stage;
 // A feed of a few items whose every item validates (no results alert).
 QByteArray feedWithItems(const QString &title, int items)
 {
-    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">"
-                                  "<channel><title>%1</title><link>https://example.org/</link>"
-                                  "<description>d</description>"
-                                  "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>")
-                       .arg(title);
+    QString text
+        = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">"
+                         "<channel><title>%1</title><link>https://example.org/</link>"
+                         "<description>d</description>"
+                         "<pubDate>Mon, 07 Dec 2026 10:00:00 +0000</pubDate>")
+              .arg(title);
     for (int i = 0; i < items; ++i)
         text += QStringLiteral("<item><title>Item %1</title><link>https://example.org/%1</link>"
                                "<description>one</description><guid>https://example.org/%1</guid>"
@@ -114,8 +115,8 @@ TEST_F(FeedLoadingTest, CancelAtEveryStageLeavesTheFeedShownAsItWas)
     int replaced = 0;
     QObject::connect(window.document(), &FeedDocument::feedReplaced, [&] { ++replaced; });
 
-    for (Stage stop : {Stage::Decoding, Stage::Checking, Stage::Reading, Stage::Finishing,
-                       Stage::Validating}) {
+    for (Stage stop :
+         {Stage::Decoding, Stage::Checking, Stage::Reading, Stage::Finishing, Stage::Validating}) {
         SCOPED_TRACE(int(stop));
         std::atomic<bool> reached = false;
         std::atomic<bool> onWorker = false;
