@@ -2,6 +2,7 @@
 
 #include "app/FeedDocument.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEventLoop>
@@ -112,7 +113,11 @@ bool LoadRunner::run(const std::function<void(LoadControl &)> &work, const QStri
     m_workers.push_back(worker);
     QEventLoop loop;
     job->loop = &loop;
-    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    bool ended = false;
+    connect(worker, &QThread::finished, &loop, [&loop, &ended] {
+        ended = true;
+        loop.quit();
+    });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     m_title = title;
     QTimer::singleShot(dialogDelay(), this, [this, job] {
@@ -122,7 +127,14 @@ bool LoadRunner::run(const std::function<void(LoadControl &)> &work, const QStri
     m_shownStatus.clear();
     m_refresh->start();
     worker->start();
-    loop.exec();
+    // Until the dialog shows, the window paints but takes no input: a click or a key meanwhile
+    // waits, and reaches the window after a quick load or meets the dialog of a long one,
+    // instead of editing, closing or reopening what is about to be replaced.
+    while (!ended && !job->stopRequested() && m_job == job && !m_dialog)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents
+                                        | QEventLoop::WaitForMoreEvents);
+    if (!ended && !job->stopRequested() && m_job == job)
+        loop.exec();
     job->loop = nullptr;
 
     if (m_job == job) {

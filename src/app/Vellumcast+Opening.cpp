@@ -50,13 +50,63 @@ std::optional<QByteArray> readFeedFile(const QString &path, LoadControl &control
     return bytes;
 }
 
-void alertUnreadable(const QString &problem)
+Alert unreadableAlert(const QString &problem)
 {
     Alert failure;
     failure.style = Alert::Style::Informational;
     failure.title = QStringLiteral("Open Feed");
     failure.message = problem;
-    AlertService::show(failure);
+    return failure;
+}
+
+// What a download needs of the window's thread, taken there before the worker starts.
+struct Download
+{
+    QUrl url;
+    QString userAgent;
+    QString caBundle; // empty: the system's certificates
+};
+
+Download downloadOf(const QUrl &url)
+{
+    const QString bundle
+        = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ca-bundle.crt"));
+    const bool withBundle
+        = url.scheme() == QLatin1String("https") && QFileInfo::exists(bundle);
+    return {url, Controller::signature(), withBundle ? bundle : QString()};
+}
+
+// The bytes at a web address, on the runner's worker, counted as the start of decoding. The
+// transfer has its time and size limits (CURLHandle's defaults): a server that drips, stays
+// silent or sends without end fails the load with the reason, and a Cancel stops it. Nothing
+// when it failed (*failure tells the user why) or was stopped.
+std::optional<QByteArray> downloadFeed(const Download &download, LoadControl &control,
+                                       std::optional<Alert> *failure)
+{
+    auto handle = CURLHandle::create(download.url, false);
+    handle->setUserAgent(download.userAgent);
+    handle->setFollowsRedirects(true);
+    handle->setFailsOnError(true);
+    if (!download.caBundle.isEmpty())
+        handle->setStringOrNumberObject(download.caBundle, CURLOPT_CAINFO);
+    handle->setTransferProgress([&control](qint64 received, qint64 expected) {
+        return control.report(LoadControl::Stage::Decoding, received, expected);
+    });
+    std::optional<QByteArray> data = handle->loadInForeground();
+    if (control.stopRequested())
+        return std::nullopt;
+    if (!data) {
+        Alert alert;
+        alert.style = Alert::Style::Informational;
+        alert.title = QStringLiteral("Connection Failure");
+        alert.message
+            = QStringLiteral("When trying to fetch the feed %1 the following error \"%2\" "
+                             "was encountered")
+                  .arg(FeedCredentials::displayString(download.url),
+                       FeedCredentials::scrubbed(handle->curlError()));
+        *failure = std::move(alert);
+    }
+    return data;
 }
 
 QUrl urlOfAddress(const QString &address)
@@ -85,47 +135,6 @@ XMLSourceRequest Vellumcast::viewXMLRequest() const
             feed.XMLExtensions()->arrayOfExtensionNames()};
 }
 
-std::optional<QString> Vellumcast::fetchFeedText(const QUrl &url)
-{
-    if (url.scheme().isEmpty() || url.isLocalFile()) {
-        // Only an ordinary file, and no more of it than a feed may be: a device, a pipe or a
-        // huge file is refused before anything is read.
-        const QString path = url.isLocalFile() ? url.toLocalFile() : url.path();
-        QString problem;
-        const std::optional<QByteArray> bytes
-            = BoundedFileReader::read(path, vlxXMLDOM::maximumInputSize(), &problem);
-        if (!bytes) {
-            alertUnreadable(problem);
-            return std::nullopt;
-        }
-        return VLXParseFeed::stringFromXMLData(*bytes);
-    }
-    // The transfer has its time and size limits (CURLHandle's defaults): a server that drips,
-    // stays silent or sends without end fails the load with the reason.
-    auto handle = CURLHandle::create(url, false);
-    handle->setUserAgent(Controller::signature());
-    handle->setFollowsRedirects(true);
-    handle->setFailsOnError(true);
-    const QString bundle
-        = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ca-bundle.crt"));
-    if (url.scheme() == QLatin1String("https") && QFileInfo::exists(bundle))
-        handle->setStringOrNumberObject(bundle, CURLOPT_CAINFO);
-    const std::optional<QByteArray> data = handle->loadInForeground();
-    if (!data) {
-        Alert failure;
-        failure.style = Alert::Style::Informational;
-        failure.title = QStringLiteral("Connection Failure");
-        failure.message
-            = QStringLiteral("When trying to fetch the feed %1 the following error \"%2\" "
-                             "was encountered")
-                  .arg(FeedCredentials::displayString(url),
-                       FeedCredentials::scrubbed(handle->curlError()));
-        AlertService::show(failure);
-        return std::nullopt;
-    }
-    return VLXParseFeed::stringFromXMLData(*data);
-}
-
 void Vellumcast::openFeedAtPath(const QString &path)
 {
     if (path.isEmpty()) {
@@ -152,29 +161,16 @@ void Vellumcast::openFeedAtPath(const QString &path)
     }
 
     m_startupPending = false;
-    if (url.isLocalFile()) {
-        // The file is read on the loader's worker; one that cannot be read leaves the list and
-        // the loaded feed as they are.
-        if (actuallyOpenFile(url.toLocalFile(), url, QString(), 0) < 0) {
-            m_previousEntry.clear();
-            return;
-        }
-        dropLeftNewEntry();
-        return;
-    }
-    const QString status = statusText();
-    setStatusText(QStringLiteral("Downloading ..."));
-    drawOnce();
-    // An address that fails leaves the list and the loaded feed as they are (a listed entry of
-    // the address stays).
-    const std::optional<QString> text = fetchFeedText(url);
-    if (!text) {
-        setStatusText(status);
+    // The file is read, or the address downloaded, on the loader's worker: one that cannot be
+    // read leaves the list and the loaded feed as they are (a listed entry of the address
+    // stays).
+    const QString name = url.isLocalFile()
+        ? url.toLocalFile()
+        : QStringLiteral("(untitled) %1").arg(FeedCredentials::displayString(url));
+    if (actuallyOpenFile(name, url, QString(), url.isLocalFile() ? 0 : 1) < 0) {
         m_previousEntry.clear();
         return;
     }
-    actuallyOpenFile(QStringLiteral("(untitled) %1").arg(FeedCredentials::displayString(url)), url,
-                     *text, 1);
     dropLeftNewEntry();
 }
 
@@ -195,9 +191,7 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     const QString previousStatus = statusText();
     setStatusText(url.isLocalFile() ? QDir::toNativeSeparators(path)
                                     : FeedCredentials::scrubbed(path));
-    const FeedDocument::LoadResult result = text.isNull()
-        ? loadFeed(url.toLocalFile(), QString(), entry, true)
-        : loadFeed(QString(), text, entry, true);
+    const FeedDocument::LoadResult result = loadFeed(url, text, entry, true);
     if (!result.loaded()) {
         // Abandoned, cancelled, unreadable, or the source editor closed without saving: nothing
         // changes.
@@ -221,7 +215,7 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     return 1;
 }
 
-FeedDocument::LoadResult Vellumcast::loadFeed(const QString &path, const QString &text,
+FeedDocument::LoadResult Vellumcast::loadFeed(const QUrl &address, const QString &text,
                                               const FeedListEntry &entry, bool reloadImage,
                                               bool validate, bool hideErrors)
 {
@@ -245,18 +239,23 @@ FeedDocument::LoadResult Vellumcast::loadFeed(const QString &path, const QString
     struct Outcome
     {
         FeedDocument::Prepared prepared;
-        bool unreadable = false;
-        QString problem;
+        std::optional<Alert> failure; // the file or address could not be read
     };
     auto outcome = std::make_shared<Outcome>();
     const FeedDocument::Carry carry = m_document->carry(entry, options);
+    const QString path = address.isLocalFile() ? address.toLocalFile() : QString();
+    const Download download = downloadOf(address);
     const bool finished = m_loader->run(
-        [outcome, path, text, options, carry](LoadControl &control) {
+        [outcome, path, download, text, options, carry](LoadControl &control) {
             QByteArray bytes;
             if (text.isNull()) {
-                std::optional<QByteArray> read = readFeedFile(path, control, &outcome->problem);
+                QString problem;
+                std::optional<QByteArray> read = path.isEmpty()
+                    ? downloadFeed(download, control, &outcome->failure)
+                    : readFeedFile(path, control, &problem);
                 if (!read) {
-                    outcome->unreadable = !control.stopRequested();
+                    if (!path.isEmpty() && !control.stopRequested())
+                        outcome->failure = unreadableAlert(problem);
                     return;
                 }
                 bytes = std::move(*read);
@@ -271,9 +270,9 @@ FeedDocument::LoadResult Vellumcast::loadFeed(const QString &path, const QString
         setStatusText(options.status);
         return {FeedDocument::LoadOutcome::Cancelled, false, false};
     }
-    if (outcome->unreadable) {
+    if (outcome->failure) {
         setStatusText(options.status);
-        alertUnreadable(outcome->problem);
+        AlertService::show(*outcome->failure);
         return {FeedDocument::LoadOutcome::Unreadable, false, false};
     }
     return m_document->finish(std::move(outcome->prepared), entry, options);
@@ -284,17 +283,14 @@ bool Vellumcast::loadEntry(const FeedListEntry &entry)
     m_startupPending = false;
     FeedDocument::LoadResult result;
     if (m_checked && !entry.isRemote() && entry.localPath() == m_checked->path) {
-        result = loadFeed(QString(), m_checked->text, entry, true);
-    } else if (!entry.isRemote()) {
-        m_checked.reset();
-        result = loadFeed(urlOfAddress(entry.url).toLocalFile(), QString(), entry, true);
+        result = loadFeed(QUrl(), m_checked->text, entry, true);
     } else {
         m_checked.reset();
-        const std::optional<QString> fetched = fetchFeedText(
-            FeedCredentials::withRemembered(entry.uniqueIdentifier, urlOfAddress(entry.url)));
-        if (!fetched)
-            return false;
-        result = loadFeed(QString(), *fetched, entry, true);
+        const QUrl address = urlOfAddress(entry.url);
+        result = loadFeed(entry.isRemote()
+                              ? FeedCredentials::withRemembered(entry.uniqueIdentifier, address)
+                              : address,
+                          QString(), entry, true);
     }
     if (result.outcome == FeedDocument::LoadOutcome::Abandoned
         && entry.uniqueIdentifier != m_document->entry().uniqueIdentifier) {
@@ -348,7 +344,7 @@ std::optional<bool> Vellumcast::checkFeedFile(const QString &path)
 int Vellumcast::populateFeedFromString(const QString &text, bool reloadImage, bool validate,
                                        bool hideErrors)
 {
-    loadFeed(QString(), text, m_document->entry(), reloadImage, validate, hideErrors);
+    loadFeed(QUrl(), text, m_document->entry(), reloadImage, validate, hideErrors);
     return 1;
 }
 

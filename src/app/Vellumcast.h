@@ -223,7 +223,7 @@ public:
 
     // --- Opening (Vellumcast+Opening.cpp) ----------------------------------------------------
     // 0 when the user abandoned the text, -1 when the file could not be read, 1 otherwise. A
-    // null text is read from the URL's file.
+    // null text is read from the URL's file or downloaded from its address.
     int actuallyOpenFile(const QString &path, const QUrl &url, const QString &text, int transient);
     // Reads a text into the loaded entry's place (a new or generated feed).
     int populateFeedFromString(const QString &text, bool reloadImage, bool validate = true,
@@ -232,8 +232,6 @@ public:
     // does not hold (local enclosure files, upload times) is carried over. 1 when the text was
     // read, 0 when the user gave it up.
     int reparseLoadedFeed(const QString &text);
-    // The text at a file or web address, or nothing after telling the user why.
-    std::optional<QString> fetchFeedText(const QUrl &url);
     // The XML source window for the three that edit raw XML: View XML (original: the feed text
     // as read; current: the feed as built now; the feed's prefixes), mending a text that is no
     // feed (original and current: that text) and a raw namespace pane (a fragment, no
@@ -479,10 +477,10 @@ private:
     void openImportWindow(const QString &startingFeed);
 
     // Opening (Vellumcast+Opening.cpp).
-    // A text, or the file at the path when the text is null, with the entry it belongs to, read
-    // into the document on the loader's worker while the window paints and offers Cancel; the
-    // feed and its entry come in together or not at all.
-    FeedDocument::LoadResult loadFeed(const QString &path, const QString &text,
+    // A text, or when the text is null the file or web address (downloaded there), with the
+    // entry it belongs to, read into the document on the loader's worker while the window
+    // paints and offers Cancel; the feed and its entry come in together or not at all.
+    FeedDocument::LoadResult loadFeed(const QUrl &address, const QString &text,
                                       const FeedListEntry &entry, bool reloadImage,
                                       bool validate = true, bool hideErrors = false);
     // After the window's first paint: the first listed feed whose file is a feed is loaded

@@ -735,9 +735,12 @@ size_t CURLHandle::curlHeaderFunction(char *ptr, size_t size, size_t nmemb, void
     return static_cast<CURLHandle *>(userdata)->curlWritePtr(ptr, size, nmemb, kMessageHeader);
 }
 
-int CURLHandle::curlProgressFunction(void *clientp, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+int CURLHandle::curlProgressFunction(void *clientp, curl_off_t dltotal, curl_off_t dlnow,
+                                     curl_off_t, curl_off_t)
 {
-    const auto *handle = static_cast<CURLHandle *>(clientp);
+    auto *handle = static_cast<CURLHandle *>(clientp);
+    if (handle->m_transferProgress && !handle->m_transferProgress(dlnow, dltotal))
+        handle->m_failRequested = true;
     return handle->m_abortBackground || handle->m_failRequested ? 1 : 0;
 }
 

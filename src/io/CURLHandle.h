@@ -116,6 +116,14 @@ public:
     // reason, where a cancel ends with "cancelled" alone. Takes effect within a second even
     // while the server sends or takes nothing.
     void abortTransfer() { m_failRequested = true; }
+    // Told on the transferring thread, at least once a second, how many body bytes arrived of
+    // how many are expected (0 while not known); answering false stops the transfer as
+    // abortTransfer() does. A foreground load on a worker thread counts and cancels through it.
+    using TransferProgress = std::function<bool(qint64 received, qint64 expected)>;
+    void setTransferProgress(TransferProgress progress)
+    {
+        m_transferProgress = std::move(progress);
+    }
 
     // Whether this handle goes through the system's proxy settings (on by default). A handle
     // uses a proxy only when both this and the class-wide switch allow it, so one caller can
@@ -228,6 +236,7 @@ private:
     QString m_noProxy;
     QMap<QString, QString> m_httpHeaders;
     URLProgressIndicator *m_progressIndicator = nullptr;
+    TransferProgress m_transferProgress;
     std::atomic<bool> m_abortBackground {false};
     std::atomic<bool> m_failRequested {false};
     bool m_usesProxy = true;

@@ -1,8 +1,9 @@
 // Feeds opened in the window are read on the loader's worker: Cancel at any stage leaves the
 // feed shown as it was, the questions of the load are asked on the window's thread in their
-// order, a second open replaces a load under way without mixing the two, and the remembered
-// feed is read after the window's first paint.
+// order, a second open replaces a load under way without mixing the two, a web address is
+// downloaded on the worker too, and the remembered feed is read after the window's first paint.
 #include "AppFixture.h"
+#include "common/LocalServer.h"
 
 #include "app/Controller.h"
 #include "app/FeedDocument.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QSemaphore>
 #include <QTest>
@@ -237,6 +239,57 @@ TEST_F(FeedLoadingTest, QuestionsOfTheLoadAreAskedOnTheWindowsThreadInTheirOrder
     window.openFeedAtPath(path("broken.xml"));
     EXPECT_EQ(recorded->titles, QStringList {"Error in XML"});
     EXPECT_EQ(shown(window), before);
+}
+
+TEST_F(FeedLoadingTest, AnAddressIsDownloadedOnTheWorkerAndCancelStopsTheTransfer)
+{
+    Vellumcast &window = windowWithA();
+    const Shown before = shown(window);
+    LocalServer server;
+    const QString served = path("served");
+    writeFile(QDir(served).filePath("f.xml"), feedWithItems("Served", 4));
+    ASSERT_TRUE(server.startScript("http_server.py", {"--files", served}));
+
+    // A server that takes ten seconds to send its answer: the window's thread goes on with its
+    // events meanwhile, and Cancel ends the wait without an alert or any change.
+    std::atomic<bool> downloadingOnWorker = false;
+    LoadRunner::setStageObserver([&](Stage stage) {
+        if (stage == Stage::Decoding)
+            downloadingOnWorker = QThread::currentThread() != qApp->thread();
+    });
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (++ticks == 20)
+            window.loadRunner()->cancel();
+    });
+    tick.start(10);
+    QElapsedTimer clock;
+    clock.start();
+    window.openFeedAtPath(server.url("http", "/slow?chunks=100&delay=0.1"));
+    const qint64 waited = clock.elapsed();
+    tick.stop();
+    EXPECT_TRUE(downloadingOnWorker);
+    EXPECT_GE(ticks, 20);
+    EXPECT_LT(waited, 5000);
+    EXPECT_EQ(shown(window), before);
+    EXPECT_TRUE(alerts->alerts().isEmpty());
+
+    // The next download runs to the end and is read.
+    LoadRunner::setStageObserver({});
+    window.openFeedAtPath(server.url("http", "/d/f.xml"));
+    EXPECT_EQ(window.currentFeed()->title(), "Served");
+    EXPECT_EQ(window.currentFeed()->countOfItems(), 4);
+    window.setDocumentEdited(false, true); // a fetched feed asks to be saved
+
+    // One that fails is told once, on the window's thread, and changes nothing.
+    auto recorded = std::make_shared<ThreadRecordingAlerts>();
+    AlertService::setInstance(recorded);
+    const Shown served4 = shown(window);
+    window.openFeedAtPath(server.url("http", "/d/missing.xml"));
+    EXPECT_EQ(recorded->titles, QStringList {"Connection Failure"});
+    EXPECT_EQ(recorded->onWindowThread, QList<bool> {true});
+    EXPECT_EQ(shown(window), served4);
 }
 
 TEST_F(FeedLoadingTest, OpeningAnotherFeedWhileOneLoadsReplacesThatLoad)
