@@ -12,17 +12,16 @@
 // shows that the cost grows linearly. Timed work starts on a trimmed heap (malloc_trim, not
 // timed), so that neither side pays for consolidating the blocks the other one freed.
 
+#include "common/CoreBench.h"
 #include "common/PodcastFeed.h"
 #include "io/FeedLoader.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
-#include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -41,11 +40,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class QuietAlerts : public AlertService
-{
-public:
-    int runAlert(const Alert &) override { return kDefault; }
-};
+using CoreBench::secondsSince;
 
 const QByteArray &documentOf(int items)
 {
@@ -54,11 +49,6 @@ const QByteArray &documentOf(int items)
     if (it == documents.end())
         it = documents.emplace(items, PodcastFeed::document(items)).first;
     return it->second;
-}
-
-double secondsSince(std::chrono::steady_clock::time_point start)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 double libxml2TreeParse(const QByteArray &bytes)
@@ -160,33 +150,11 @@ void BM_OpenStages(benchmark::State &state)
 void BM_WriteBesideLibxml2(benchmark::State &state)
 {
     const std::shared_ptr<VLXFeed> feed = open(documentOf(int(state.range(0))), false);
-    const QByteArray source = feed->buildXMLData();
-    xmlDocPtr doc = xmlReadMemory(source.constData(), int(source.size()), "feed.xml", "UTF-8",
-                                  XML_PARSE_NONET);
-    if (!doc) {
-        state.SkipWithError("libxml2 could not read the written document");
-        return;
-    }
     double ours = 0;
     double theirs = 0;
-    for (auto _ : state) {
-        auto start = std::chrono::steady_clock::now();
-        xmlChar *memory = nullptr;
-        int size = 0;
-        xmlDocDumpMemory(doc, &memory, &size);
-        benchmark::DoNotOptimize(memory);
-        xmlFree(memory);
-        theirs += secondsSince(start);
-
-        start = std::chrono::steady_clock::now();
-        const QByteArray written = feed->buildXMLData();
-        benchmark::DoNotOptimize(written.constData());
-        const double took = secondsSince(start);
-        ours += took;
-        state.SetIterationTime(took);
-    }
-    xmlFreeDoc(doc);
-    report(state, ours, theirs, source.size());
+    const qint64 bytes = CoreBench::writeBesideLibxml2(state, *feed, &ours, &theirs);
+    if (bytes >= 0)
+        report(state, ours, theirs, bytes);
 }
 
 void BM_Validate(benchmark::State &state)
@@ -314,10 +282,8 @@ BENCHMARK(BM_PeakMemoryOfOpeningKeepingText)->Apply(sizes)->Iterations(1);
 
 int main(int argc, char **argv)
 {
-    QStandardPaths::setTestModeEnabled(true);
     QCoreApplication app(argc, argv);
-    AlertService::setInstance(std::make_shared<QuietAlerts>());
-    VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+    CoreBench::installQuietServices();
     if (argc == 4 && std::strcmp(argv[1], kPeakOption) == 0)
         return printPeakOfOpening(QString::fromLocal8Bit(argv[2]), std::strcmp(argv[3], "1") == 0);
     benchmark::Initialize(&argc, argv);

@@ -3,14 +3,13 @@
 // what the process held before (resident set high-water mark, reset before the run), as a
 // multiple of the feed's size.
 
+#include "common/CoreBench.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
-#include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
 
 #include <QCoreApplication>
-#include <QStandardPaths>
 
 #include <benchmark/benchmark.h>
 #include <libxml/parser.h>
@@ -20,12 +19,6 @@
 #include <string>
 
 namespace {
-
-class QuietAlerts : public AlertService
-{
-public:
-    int runAlert(const Alert &) override { return kDefault; }
-};
 
 QByteArray makePodcastFeed(qint64 targetBytes)
 {
@@ -141,10 +134,8 @@ BENCHMARK(BM_OpenFeedToModel)->Arg(1 << 20)->Arg(50 << 20)->Unit(benchmark::kMil
 
 int main(int argc, char **argv)
 {
-    QStandardPaths::setTestModeEnabled(true);
     QCoreApplication app(argc, argv);
-    AlertService::setInstance(std::make_shared<QuietAlerts>());
-    VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+    CoreBench::installQuietServices();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
