@@ -91,11 +91,7 @@ const QString kCustomize = QStringLiteral("Customize");
 
 const ToolbarItem *toolbarItem(const QString &identifier)
 {
-    for (const ToolbarItem &item : kToolbarItems) {
-        if (identifier == QLatin1String(item.identifier))
-            return &item;
-    }
-    return nullptr;
+    return ToolbarLayout::find(kToolbarItems, identifier);
 }
 
 QIcon iconFor(const char *image, const char *themeName)

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstddef>
 #include <functional>
 
 class QAction;
@@ -19,4 +20,16 @@ inline const QString kFlexibleSpace = QStringLiteral("FlexibleSpace");
 // a layout stored by another version never breaks the toolbar.
 void fill(QToolBar *toolbar, const QStringList &identifiers,
           const std::function<QAction *(const QString &identifier)> &actionFor);
+
+// The row of a window's table of toolbar items (rows with a `const char *identifier`) that has
+// the identifier, or null.
+template <typename Item, std::size_t N>
+const Item *find(const Item (&items)[N], const QString &identifier)
+{
+    for (const Item &item : items) {
+        if (identifier == QLatin1String(item.identifier))
+            return &item;
+    }
+    return nullptr;
+}
 } // namespace ToolbarLayout
