@@ -12,6 +12,7 @@
 
 #include <QDebug>
 #include <QFileInfo>
+#include <QHash>
 #include <QThreadPool>
 #include <QUrl>
 
@@ -85,6 +86,26 @@ void FeedDocument::reinstate(std::shared_ptr<VLXFeed> feed)
 {
     if (!feed || feed == m_feed)
         return;
+    // What no undo step records stays as it is now: the AutoPubDate box and the times of the
+    // uploads made meanwhile (of the feed, its image, and each local enclosure file that the
+    // feed shown again holds too).
+    feed->setAutoPubDate(m_feed->autoPubDate());
+    if (m_feed->lastUploaded().isValid())
+        feed->setLastUploaded(m_feed->lastUploaded());
+    if (m_feed->image()->lastUploaded().isValid())
+        feed->image()->setLastUploaded(m_feed->image()->lastUploaded());
+    QHash<QPair<QString, QString>, QDateTime> uploads;
+    for (const auto &item : m_feed->arrayOfItems()) {
+        if (!item->localEnclosureFilePath().isEmpty() && item->lastUploaded().isValid())
+            uploads.insert({item->enclosureAttrURL(), item->localEnclosureFilePath()},
+                           item->lastUploaded());
+    }
+    for (const auto &item : feed->arrayOfItems()) {
+        const auto upload
+            = uploads.constFind({item->enclosureAttrURL(), item->localEnclosureFilePath()});
+        if (upload != uploads.cend())
+            item->setLastUploaded(*upload);
+    }
     const int shown = m_shownItem;
     install(std::move(feed), m_entry, true);
     m_shownItem = shown >= 0 && shown < itemCount() ? shown : (itemCount() > 0 ? 0 : -1);

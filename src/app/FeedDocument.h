@@ -52,7 +52,8 @@ public:
     // memory); the undo steps of the feed before are dropped.
     void replace(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry, bool reloadImage = true);
     // Shows a feed object that was loaded before for the same entry (a whole-feed undo step):
-    // the undo steps, the picture and the edited state stay.
+    // the undo steps, the picture and the edited state stay, and so do the AutoPubDate box and
+    // the upload times, which no step records.
     void reinstate(std::shared_ptr<VLXFeed> feed);
 
     // --- Loading -------------------------------------------------------------------------------

@@ -57,9 +57,10 @@ public:
                                      const QString &type, const QString &path,
                                      const QDateTime &lastUpload);
     // The item list and the feed's date; selects `selectedRow` when applied. The record keeps
-    // the items themselves, not copies: changes are taken back newest first, so by the time it
-    // applies every item it holds is as it was when it was made. A feed of many thousand items
-    // costs one pointer per item.
+    // the items themselves, not copies: changes are taken back newest first, and every record
+    // puts back the very objects it found (a whole feed read again included, see wholeFeed), so
+    // by the time it applies every item it holds is as it was when it was made. A feed of many
+    // thousand items costs one pointer per item.
     static UndoRecord items(FeedDocument &document, int selectedRow);
     // The picture, the image's width and height and the image-edited flag.
     static UndoRecord picture(FeedDocument &document);
@@ -72,7 +73,10 @@ public:
     // Copies of the namespace extensions of the channel, the image and every item, with the
     // feed's date: what a namespace switched on or off changes.
     static UndoRecord namespaces(FeedDocument &document);
-    // The loaded feed object itself (a raw XML edit replaces it as a whole); applying it shows
-    // that very object again, so records made before still find their items in it.
+    // The loaded feed object itself, for a step that reads the whole feed again into new objects
+    // (a View XML edit, Replace All). Applying it shows that very object again, so the records
+    // made before still find their items in it; the record it answers keeps the feed it takes
+    // away, for the records made after. Reading the text again instead would leave both holding
+    // items that are no longer shown.
     static UndoRecord wholeFeed(FeedDocument &document);
 };

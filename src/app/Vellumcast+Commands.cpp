@@ -5,6 +5,7 @@
 #include "app/EditTracker.h"
 #include "app/FeedFindPanel.h"
 #include "app/FeedListModel.h"
+#include "app/VLXUndoManager.h"
 #include "editors/CroppingImageView.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
@@ -488,6 +489,11 @@ void Vellumcast::validateCommands()
             QWidget *focus = QApplication::focusWidget();
             return qobject_cast<QLineEdit *>(focus) || qobject_cast<QPlainTextEdit *>(focus);
         }
+        // A field being changed is committed first, as one more step to take back.
+        if (name == QLatin1String("undo"))
+            return undoManager()->canUndo() || m_editTracker->hasUncommittedChange();
+        if (name == QLatin1String("redo"))
+            return undoManager()->canRedo() && !m_editTracker->hasUncommittedChange();
         if (name == QLatin1String("sortOpen"))
             return currentFeed()->countOfItems() > 0;
         if (name == QLatin1String("findNext"))

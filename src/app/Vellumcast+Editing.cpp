@@ -132,6 +132,9 @@ void Vellumcast::connectDocument()
     };
     connect(undo->stack(), &QUndoStack::indexChanged, this, name);
     connect(undo->stack(), &QUndoStack::cleanChanged, this, name);
+    // Undo and Redo are offered only with a step to take back or do again.
+    connect(undo->stack(), &QUndoStack::canUndoChanged, this, &Vellumcast::validateCommands);
+    connect(undo->stack(), &QUndoStack::canRedoChanged, this, &Vellumcast::validateCommands);
     connect(undo, &VLXUndoManager::flushed, m_editTracker, &EditTracker::clear);
     // Save is offered as soon as a field is being changed, before the change is committed.
     connect(m_editTracker, &EditTracker::userEdited, this, &Vellumcast::validateCommands);

@@ -20,7 +20,7 @@ FeedFindPanel &panel()
     return *FeedFindPanel::sharedInstance();
 }
 
-// Reads the loaded feed again from a text of the same items (Replace All, its undo and redo).
+// Reads the loaded feed again from the text of a copy with the same items (Replace All).
 // The reading carries local enclosure files over by their enclosure address; a replacement may
 // have changed that address, so each item also keeps the file the item at its place had.
 bool rereadKeepingLocalFiles(Vellumcast &window, const QString &text)
@@ -48,22 +48,6 @@ bool rereadKeepingLocalFiles(Vellumcast &window, const QString &text)
                           QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"));
     }
     return true;
-}
-
-// The feed as it was before a Replace All (or its undo): applying the record reads the feed's
-// text again and answers the record of the feed it replaces. The text is built only then: the
-// feed kept is out of the window and nothing changes it until the record applies, because the
-// steps that could reach its items come after this one on the undo stack.
-UndoRecord feedTextRecord(Vellumcast &window, std::shared_ptr<VLXFeed> feed)
-{
-    QPointer<Vellumcast> guard(&window);
-    return UndoRecord {[guard, feed]() -> UndoRecord {
-        if (!guard)
-            return {};
-        UndoRecord reverse = feedTextRecord(*guard, guard->currentFeed());
-        rereadKeepingLocalFiles(*guard, feed->buildXML());
-        return reverse;
-    }};
 }
 } // namespace
 
@@ -199,10 +183,12 @@ void Vellumcast::findPanelReplaceAllAction()
     }
     if (auto *sub = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsSub")))
         sub->setCurrentIndex(0);
-    const std::shared_ptr<VLXFeed> before = currentFeed();
+    // Undo shows the feed object as it was and redo the one read now, as for a View XML edit:
+    // the steps before and after this one find again the very items they were made on.
+    UndoRecord before = viewXMLUndoRecord();
     if (!rereadKeepingLocalFiles(*this, copy.feed()->buildXML()))
         return;
-    registerUndo(feedTextRecord(*this, before), QStringLiteral("Replace All"));
+    registerUndo(std::move(before), QStringLiteral("Replace All"));
     if (!panel().freezeDates())
         updateFeedAutoPubDate();
 }

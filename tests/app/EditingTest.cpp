@@ -127,6 +127,44 @@ TEST_F(EditingTest, TypingAFeedTitleIsOneUndoStepThatPutsBackTheDateAndTheBox)
     EXPECT_TRUE(window.isDocumentEdited());
 }
 
+TEST_F(EditingTest, UndoAndRedoAreOfferedOnlyWithAStepToTakeBackOrDoAgain)
+{
+    Vellumcast &window = openFeed(smallFeed("Old"));
+    QAction *undoCommand = window.command("undo");
+    QAction *redoCommand = window.command("redo");
+    const auto offered = [&] {
+        return std::pair(undoCommand->isEnabled(), redoCommand->isEnabled());
+    };
+    EXPECT_EQ(offered(), std::pair(false, false)) << "a feed just opened has nothing to undo";
+
+    // A field being typed in is one step to take back, and what it commits ends any redo.
+    auto *title = field<VLXTextField>("Feeds_Required_Title");
+    focus(title);
+    QTest::keyClicks(title, " and new");
+    EXPECT_EQ(offered(), std::pair(true, false));
+    focus(field("Feeds_Required_Link"));
+    EXPECT_EQ(offered(), std::pair(true, false));
+
+    window.undo();
+    EXPECT_EQ(window.currentFeed()->title(), "Old");
+    EXPECT_EQ(offered(), std::pair(false, true));
+    // The shortcut of a command not offered does nothing.
+    QTest::keySequence(window.window(), QKeySequence::Undo);
+    EXPECT_EQ(window.currentFeed()->title(), "Old");
+    focus(title);
+    QTest::keyClicks(title, "er");
+    EXPECT_EQ(offered(), std::pair(true, false));
+    focus(field("Feeds_Required_Link"));
+    EXPECT_EQ(window.currentFeed()->title(), "Older");
+
+    window.undo();
+    window.redo();
+    EXPECT_EQ(offered(), std::pair(true, false));
+    // Saved and flushed, as another feed is opened: nothing to take back.
+    window.setDocumentEdited(false, true);
+    EXPECT_EQ(offered(), std::pair(false, false));
+}
+
 TEST_F(EditingTest, UnchangedFieldsRegisterNothingAndTypedDatesEndAutomaticDating)
 {
     Vellumcast &window = openFeed(smallFeed("Same"));
