@@ -84,7 +84,7 @@ bool showResults(int repairs, int errors, int warnings)
                           .arg(number(repairs), number(errors), number(warnings));
     if (repairs > 0)
         results.message += QStringLiteral(
-            "\n\nFeedVellumcast has made some modifications to this file to make it conform "
+            "\n\nVellumcast has made some modifications to this file to make it conform "
             "better to the standards.  To preserve these changes the feed will have to be saved.");
     results.defaultButton = QStringLiteral("View Log");
     results.alternateButton = QStringLiteral("Close");

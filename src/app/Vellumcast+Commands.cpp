@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QWidget>
+#include <utility>
 
 namespace {
 struct ToolbarItem
@@ -323,6 +324,9 @@ void Vellumcast::buildCommands()
         const char *title;
         QKeySequence shortcut;
     };
+    // The window's own shortcuts stay clear of the keys the text fields take on Linux desktops:
+    // there Ctrl+U clears a line, Ctrl+K cuts it to the end, Ctrl+D deletes the next character
+    // and Ctrl+E moves to the end of the line, so the commands use Ctrl+Shift instead.
     const Command commands[] = {
         {"newDocument", "&New", QKeySequence::New},
         {"openDocument", "&Open\u2026", QKeySequence::Open},
@@ -334,7 +338,7 @@ void Vellumcast::buildCommands()
         {"uploadFile", "&Publish Feed\u2026", QKeySequence(QStringLiteral("Ctrl+Shift+P"))},
         {"uploadImage", "Publish &Image\u2026", {}},
         {"viewFTPLog", "Publishing &Log", {}},
-        {"exportFeed", "&Export\u2026", QKeySequence(QStringLiteral("Ctrl+E"))},
+        {"exportFeed", "&Export\u2026", QKeySequence(QStringLiteral("Ctrl+Shift+E"))},
         {"createOPML", "Export Feed List as &OPML\u2026", {}},
         {"importFeedItems", "&Import Items\u2026", {}},
         {"runPageLayout", "Page Set&up\u2026", {}},
@@ -354,7 +358,7 @@ void Vellumcast::buildCommands()
         {"preferences", "Pr&eferences\u2026", QKeySequence::Preferences},
         {"feedWizard", "Feed &Wizard\u2026", {}},
         {"validateAction", "&Validate", QKeySequence(QStringLiteral("Ctrl+Shift+V"))},
-        {"viewXML", "View &XML Source", QKeySequence(QStringLiteral("Ctrl+U"))},
+        {"viewXML", "View &XML Source", QKeySequence(QStringLiteral("Ctrl+Shift+X"))},
         {"viewParseLog", "Show &Repairs and Errors", {}},
         {"sortOpen", "&Sort Items\u2026", {}},
         {"moveUpFeed", "Move Feed Up", {}},
@@ -362,7 +366,7 @@ void Vellumcast::buildCommands()
         {"deleteFeed", "Remove Feed", {}},
         {"newItem", "&New Item", QKeySequence(QStringLiteral("Ctrl+Shift+N"))},
         {"itemWizard", "Item &Wizard\u2026", {}},
-        {"cloneItem", "Clone Item", QKeySequence(QStringLiteral("Ctrl+D"))},
+        {"cloneItem", "Clone Item", QKeySequence(QStringLiteral("Ctrl+Shift+D"))},
         {"deleteItem", "Delete Item", {}},
         {"moveUpItem", "Move Item Up", {}},
         {"moveDownItem", "Move Item Down", {}},
@@ -385,6 +389,15 @@ void Vellumcast::buildCommands()
             action->setShortcut(command.shortcut);
         connect(action, &QAction::triggered, this, [this, name] { runCommand(name); });
         m_commands.insert(name, action);
+    }
+    // The help book names these on every desktop; some desktops' key schemes leave them out.
+    for (const auto &[name, key] :
+         {std::pair {"saveDocumentAs", "Ctrl+Shift+S"}, std::pair {"findNext", "Ctrl+G"}}) {
+        QAction *action = command(QLatin1String(name));
+        QList<QKeySequence> keys = action->shortcuts();
+        if (!keys.contains(QKeySequence(QLatin1String(key))))
+            keys << QKeySequence(QLatin1String(key));
+        action->setShortcuts(keys);
     }
     command(QStringLiteral("terminate"))->setMenuRole(QAction::QuitRole);
     command(QStringLiteral("preferences"))->setMenuRole(QAction::PreferencesRole);

@@ -1,5 +1,6 @@
-// The HTML editor on the channel's and the items' descriptions: one editor at a time, the feed
-// window hidden meanwhile; kept changes go back as one typed edit of the description.
+// The HTML editor on the channel's and the items' descriptions: one editor at a time, open over
+// the feed window as its sheet (the window stays in sight but takes no input meanwhile); kept
+// changes go back as one typed edit of the description.
 #include "app/Vellumcast.h"
 
 #include "app/EditTracker.h"
@@ -74,17 +75,15 @@ void Vellumcast::editWYSIWYG(bool itemDescription)
             editor->deleteLater();
             m_editWYSIWYG = nullptr;
             if (m_documentWindow) {
-                m_documentWindow->show();
                 m_documentWindow->raise();
                 m_documentWindow->activateWindow();
             }
         },
-        context);
+        context, m_documentWindow);
     if (!shown) {
         delete editor;
-        return;
+        m_editWYSIWYG = nullptr;
     }
-    m_documentWindow->hide();
 }
 
 void Vellumcast::storeEditedHTML(const FeedField &field, const std::weak_ptr<VLXFeed> &feed,

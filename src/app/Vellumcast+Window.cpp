@@ -16,14 +16,13 @@
 #include "ui/VLXListBox.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextViewHTML.h"
+#include "ui/WindowFrame.h"
 
-#include <QGuiApplication>
 #include <QIcon>
 #include <QItemSelectionModel>
 #include <QTimer>
 #include <QLabel>
 #include <QMainWindow>
-#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -101,9 +100,10 @@ void Vellumcast::buildWindow()
                                        [this, address] { importFeedItemsFromDrop(address); });
                 }
             });
-    for (auto *item : {m_itemsPane->itemTable()})
-        connect(item->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-                &Vellumcast::validateCommands);
+    // The moves follow the selected row. A click makes the row current before it selects it,
+    // so the commands are checked again once the selection has followed.
+    connect(m_itemsPane->itemTable()->selectionModel(), &QItemSelectionModel::selectionChanged,
+            this, &Vellumcast::validateCommands);
     // Leaving a tab or moving a divider commits the edit in progress first.
     for (const char *name :
          {"tabsFeeds", "tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub", "tabsFeeds_ImagesSub"}) {
@@ -245,32 +245,13 @@ void Vellumcast::reloadItemTable()
 
 void Vellumcast::restoreWindowFrame()
 {
-    const QStringList parts = userDefaults().string(kFrameKey).value_or(QString()).split(
-        QLatin1Char(' '), Qt::SkipEmptyParts);
-    QRect frame;
-    if (parts.size() >= 4)
-        frame = QRect(parts[0].toInt(), parts[1].toInt(), parts[2].toInt(), parts[3].toInt());
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-    if (frame.width() < 640 || frame.height() < 420 || !available.intersects(frame)) {
-        // First run: a comfortable size, centred.
-        const QSize size(qMin(1180, available.width() - 40), qMin(760, available.height() - 40));
-        frame = QRect(QPoint(), size);
-        frame.moveCenter(available.center());
-    }
-    m_documentWindow->resize(frame.size());
-    m_documentWindow->move(frame.topLeft());
+    // First run, or a place too small to work in: a comfortable size, centred.
+    WindowFrame::restore(m_documentWindow, userDefaults().string(kFrameKey).value_or(QString()),
+                         QSize(640, 420), QSize(1180, 760));
 }
 
 void Vellumcast::saveWindowFrame()
 {
-    if (!m_documentWindow)
-        return;
-    const QRect frame = m_documentWindow->normalGeometry();
-    userDefaults().setObject(QStringLiteral("%1 %2 %3 %4")
-                                 .arg(frame.x())
-                                 .arg(frame.y())
-                                 .arg(frame.width())
-                                 .arg(frame.height()),
-                             kFrameKey);
+    if (m_documentWindow)
+        userDefaults().setObject(WindowFrame::text(m_documentWindow), kFrameKey);
 }

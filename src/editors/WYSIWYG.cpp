@@ -230,12 +230,23 @@ QString WYSIWYG::scriptString(const QString &text)
 }
 // --- Opening ------------------------------------------------------------------------------------
 
-bool WYSIWYG::showEditWindow(DidEnd didEnd, const QVariantMap &context)
+bool WYSIWYG::showEditWindow(DidEnd didEnd, const QVariantMap &context, QWidget *sheetOf)
 {
     if (!m_window)
         buildWindow();
     if (!m_window)
         return false;
+    if (sheetOf && !m_window->isVisible()) {
+        QWidget *owner = sheetOf->window();
+        if (m_window->parentWidget() != owner)
+            m_window->setParent(owner, Qt::Window);
+        m_window->setWindowModality(Qt::WindowModal);
+        // Over the middle of its window, as a sheet opens, and on the same screen.
+        QRect place(QPoint(), m_window->size());
+        place.moveCenter(owner->frameGeometry().center());
+        place.moveTop(qMax(owner->geometry().top(), place.top()));
+        m_window->move(place.topLeft());
+    }
     m_didEnd = std::move(didEnd);
     m_editObject = context.value(QStringLiteral("object"));
     m_index = context.value(QStringLiteral("index"), -1).toInt();
@@ -561,8 +572,8 @@ void WYSIWYG::closeWindowAndReport(int result)
         m_window->hide();
         m_modalLoop->exit(result);
     } else {
-        // Hidden, not closed: the caller's window is out of sight at this moment, and closing
-        // the only visible window would end the application.
+        // Hidden, not closed: the caller may have opened the editor with no window of its own
+        // in sight, and closing the only visible window would end the application.
         m_window->hide();
         if (m_didEnd) {
             const DidEnd didEnd = m_didEnd;

@@ -60,8 +60,10 @@ public:
     ~WYSIWYG() override;
 
     // Opens the window on the context; false when it cannot be shown (the caller drops the
-    // editor). The callback may be empty: then only runModal() ends the editor.
-    bool showEditWindow(DidEnd didEnd, const QVariantMap &context);
+    // editor). The callback may be empty: then only runModal() ends the editor. Given a window,
+    // the editor opens over it as its sheet: that window stays in sight and takes no input until
+    // the editor ends.
+    bool showEditWindow(DidEnd didEnd, const QVariantMap &context, QWidget *sheetOf = nullptr);
     // Opens the window and runs it in a loop of its own: 1 when the changes are kept, 0 for
     // "Don't Save".
     int runModal(const QVariantMap &context);

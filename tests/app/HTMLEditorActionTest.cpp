@@ -80,15 +80,23 @@ TEST_F(HTMLEditorActionTest, EditedDescriptionsComeBackAsOneUndoStepIntoTheirOwn
     openInWindow(threeItems());
     VLXUndoManager &undo = *window().undoManager();
 
-    // The channel: the window hides while the editor is open, one editor at a time.
+    // The channel: the editor opens over the window as its sheet, which leaves the window in
+    // sight but out of reach; one editor at a time.
     WYSIWYG &channel = editWith("Feeds_Required_EditHTML", "feed");
     EXPECT_EQ(channel.window()->windowTitle(), "Feed Description HTML Editor[*]");
     EXPECT_EQ(channel.initial(), "The <b>feed</b>");
-    EXPECT_FALSE(window().window()->isVisible());
+    EXPECT_TRUE(window().window()->isVisible());
+    EXPECT_TRUE(channel.window()->isVisible());
+    EXPECT_TRUE(channel.window()->isWindow());
+    EXPECT_EQ(channel.window()->parentWidget(), window().window());
+    EXPECT_EQ(channel.window()->windowModality(), Qt::WindowModal);
+    EXPECT_EQ(QApplication::activeModalWidget(), channel.window());
+    EXPECT_TRUE(channel.window()->frameGeometry().intersects(window().window()->frameGeometry()));
     outlet<QAbstractButton>("Items_Required_EditHTML")->click();
     EXPECT_EQ(window().htmlEditor(), &channel);
     saveAndWait(channel);
     EXPECT_TRUE(window().window()->isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_EQ(window().currentFeed()->descriptionElement(), "The feed");
     EXPECT_EQ(outlet<VLXTextViewHTML>("Feeds_Required_Description")->toPlainText(), "The feed");
     EXPECT_EQ(undo.undoActionName(), "Feed Description");

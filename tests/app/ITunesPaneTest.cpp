@@ -5,6 +5,7 @@
 #include "app/ExtensionFieldPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
+#include "extensions/itunes/iTunesCategoryEdit.h"
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesChannelPrefs.h"
 #include "extensions/itunes/iTunesItem.h"
@@ -292,4 +293,72 @@ TEST_F(ITunesPaneTest, UndoOfAnotherItemsEditLeavesTheShownItemAlone)
     subtitle->copyFromCopySource();
     EXPECT_EQ(item(4)->subtitle(), QStringLiteral("E5"));
     EXPECT_EQ(undo().undoActionName(), QStringLiteral("iTunes Subtitle"));
+}
+
+TEST_F(ITunesPaneTest, ACategoryClickedWithTheMouseShowsItsSubCategories)
+{
+    QWidget owner;
+    owner.resize(600, 400);
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    iTunesCategoryEdit sheet;
+    QStringList shown; // what the second column showed after each click
+    bool firstInSight = true;
+    QTimer::singleShot(0, [&] {
+        auto *browser = sheet.catBrowser();
+        ASSERT_TRUE(browser);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet.documentWindow()));
+        QAbstractItemModel *model = browser->model();
+        auto category = [model](const QString &name) {
+            return model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly)
+                .value(0);
+        };
+        // The visible column that lists the children of the index.
+        auto columnOf = [browser](const QModelIndex &parent) -> QAbstractItemView * {
+            for (auto *column : browser->findChildren<QAbstractItemView *>()) {
+                if (column != browser && column->isVisible() && column->rootIndex() == parent
+                    && column->width() > 0)
+                    return column;
+            }
+            return nullptr;
+        };
+        auto click = [&](const QModelIndex &index) {
+            QAbstractItemView *column = columnOf(index.parent());
+            ASSERT_TRUE(column) << index.data().toString().toStdString();
+            QTest::mouseClick(column->viewport(), Qt::LeftButton, {},
+                              column->visualRect(index).center());
+            QTest::qWait(400); // the browser may slide its columns
+        };
+        auto secondColumn = [&](const QModelIndex &parent) {
+            QAbstractItemView *column = columnOf(parent);
+            if (!column || column->model()->rowCount(parent) == 0)
+                return QStringLiteral("(none)");
+            const QPoint at = column->mapTo(browser->viewport(), QPoint());
+            if (at.x() < 0 || at.x() >= browser->viewport()->width())
+                return QStringLiteral("(out of sight)");
+            return column->model()->index(0, 0, parent).data().toString() + u' '
+                + parent.data().toString();
+        };
+        // Comedy has no sub-categories: no second column then.
+        for (const char *name : {"Arts", "Technology", "Comedy", "Business"}) {
+            const QModelIndex index = category(QLatin1String(name));
+            click(index);
+            shown << secondColumn(index);
+        }
+        // A sub-category chosen in the second column keeps both columns in sight.
+        const QModelIndex technology = category("Technology");
+        click(category("Technology"));
+        click(model->index(3, 0, technology));
+        firstInSight = columnOf(QModelIndex())
+            && columnOf(QModelIndex())->mapTo(browser->viewport(), QPoint()).x() >= 0
+            && columnOf(technology);
+        sheet.accept();
+    });
+    // A script that failed half-way leaves the sheet open: it is cancelled, not waited for.
+    QTimer::singleShot(30000, &sheet, [&sheet] { sheet.cancel(); });
+    EXPECT_EQ(sheet.selectCategory(&owner, QString(), QString()), 1);
+    EXPECT_EQ(shown.join(" | ").toStdString(), "All Arts | All Technology | (none) | All Business");
+    EXPECT_TRUE(firstInSight);
+    EXPECT_EQ(sheet.category(), "Technology");
+    EXPECT_EQ(sheet.subCategory(), "Podcasting");
 }

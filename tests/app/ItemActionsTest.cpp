@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolBar>
 
 class ItemActionsTest : public ActionsFixture
 {
@@ -228,4 +229,51 @@ TEST_F(ItemActionsTest, TheEditorsButtonsCommitAsTypedForTheSelectedItemOnly)
     QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
                       QPoint(10, table()->viewport()->height() - 3));
     EXPECT_EQ(table()->selectedRow(), 1);
+}
+
+TEST_F(ItemActionsTest, TheMovesAreOfferedForTheRowJustClicked)
+{
+    Vellumcast &w = openFeed();
+    w.window()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window()));
+    w.outlet<QTabWidget>("tabsFeeds")->setCurrentIndex(Vellumcast::ItemsTab);
+    auto toolbarItem = [&w](const char *identifier) -> QAction * {
+        for (QAction *action : w.currentToolbar()->actions()) {
+            if (action->objectName() == QLatin1String(identifier))
+                return action;
+        }
+        return nullptr;
+    };
+    QAction *up = toolbarItem("Move Up Item Item Identifier");
+    QAction *down = toolbarItem("Move Down Item Item Identifier");
+    ASSERT_TRUE(up && down);
+    auto click = [this](int row) {
+        QTest::mouseClick(table()->viewport(), Qt::LeftButton, {},
+                          table()->visualRect(table()->model()->index(row, 0)).center());
+    };
+    // As the user goes: the last row, then the first, then the middle one.
+    const struct
+    {
+        int row;
+        bool up;
+        bool down;
+    } steps[] = {{2, true, false}, {0, false, true}, {1, true, true}, {2, true, false}};
+    for (const auto &step : steps) {
+        click(step.row);
+        ASSERT_EQ(table()->selectedRow(), step.row);
+        EXPECT_EQ(up->isEnabled(), step.up) << "row " << step.row;
+        EXPECT_EQ(down->isEnabled(), step.down) << "row " << step.row;
+        EXPECT_EQ(w.command("moveUpItem")->isEnabled(), step.up) << "row " << step.row;
+        EXPECT_EQ(w.command("moveDownItem")->isEnabled(), step.down) << "row " << step.row;
+    }
+    // The keyboard goes the same way.
+    table()->setFocus();
+    QTest::keyClick(table(), Qt::Key_Up);
+    ASSERT_EQ(table()->selectedRow(), 1);
+    EXPECT_TRUE(up->isEnabled());
+    EXPECT_TRUE(down->isEnabled());
+    QTest::keyClick(table(), Qt::Key_Up);
+    ASSERT_EQ(table()->selectedRow(), 0);
+    EXPECT_FALSE(up->isEnabled());
+    EXPECT_TRUE(down->isEnabled());
 }

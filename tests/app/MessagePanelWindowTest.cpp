@@ -46,6 +46,11 @@ TEST_F(MessagePanelWindowTest, ABrokenFeedShowsItsMessagesAndTheyLeadToTheirItem
     window.openFeedAtPath(path);
     ASSERT_EQ(alerts->alerts().size(), 1);
     EXPECT_EQ(alerts->alerts().first().title, "Feed Parsing Results:");
+    // The repair is explained in the program's own name.
+    EXPECT_EQ(alerts->alerts().first().message,
+              "   1 Repairs\n   8 Errors\n   5 Warnings\n\nVellumcast has made some "
+              "modifications to this file to make it conform better to the standards.  To "
+              "preserve these changes the feed will have to be saved.");
     errorListing *panel = errorListing::sharedInstance();
     ASSERT_TRUE(panel->windowOpen());
     EXPECT_EQ(panel->panel()->parentWidget(), window.window());

@@ -21,6 +21,7 @@
 #include <QMainWindow>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
@@ -384,4 +385,43 @@ TEST_F(WindowTest, ClosingTheWindowAsksFirstAndCancelKeepsItOpen)
     EXPECT_EQ(asked, 2);
     EXPECT_FALSE(window->window()->isVisible());
     EXPECT_TRUE(window->isTerminating());
+}
+
+TEST_F(WindowTest, TheWindowReopensWhereItWasAndComesBackOntoTheScreen)
+{
+    auto startShown = [this] {
+        startApplication();
+        QMainWindow *main = controller->mainWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(main));
+        return main;
+    };
+    QMainWindow *main = startShown();
+    main->move(60, 70);
+    main->resize(700, 500);
+    QTest::qWait(50);
+    const QRect frame = main->frameGeometry();
+    ASSERT_EQ(frame.topLeft(), QPoint(60, 70));
+    // Start after start, the frame stays put: it does not creep down by its title bar.
+    for (int run = 0; run < 3; ++run) {
+        stopApplication();
+        main = startShown();
+        EXPECT_EQ(main->frameGeometry(), frame) << "run " << run;
+        EXPECT_EQ(main->size(), QSize(700, 500));
+    }
+
+    // The place kept by an earlier version (the same text under the same key) is taken as it is.
+    stopApplication();
+    store().setObject(QStringLiteral("100 90 720 480"), "NSWindow Frame Vellumcast");
+    main = startShown();
+    EXPECT_EQ(main->frameGeometry().topLeft(), QPoint(100, 90));
+    EXPECT_EQ(main->size(), QSize(720, 480));
+
+    // A place off every screen comes back onto the nearest one, whole.
+    stopApplication();
+    store().setObject(QStringLiteral("3000 -2000 700 500"), "NSWindow Frame Vellumcast");
+    main = startShown();
+    const QRect screen = main->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(main->geometry()))
+        << main->geometry().x() << "," << main->geometry().y();
+    EXPECT_EQ(main->size(), QSize(700, 500));
 }

@@ -3,22 +3,13 @@
 #include "extensions/itunes/iTunesCategoryTree.h"
 #include "ui/VLXBrowser.h"
 
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QVBoxLayout>
-
-namespace {
-// The browser of the sheet shows its two columns side by side at all times: it never scrolls
-// one of them away to bring another into view.
-class TwoColumnBrowser : public VLXBrowser
-{
-public:
-    void scrollTo(const QModelIndex &, ScrollHint) override { }
-};
-} // namespace
 
 iTunesCategoryEdit::iTunesCategoryEdit(QObject *parent)
     : QObject(parent), m_treeData(new QStandardItemModel(this))
@@ -49,16 +40,24 @@ void iTunesCategoryEdit::loadInterface(QWidget *parent)
     m_window->setWindowModality(Qt::WindowModal);
     auto *layout = new QVBoxLayout(m_window);
     layout->addWidget(new QLabel(tr("Choose the category, and a sub-category or All:")));
-    m_browser = new TwoColumnBrowser;
+    m_browser = new VLXBrowser;
     m_browser->setObjectName(QStringLiteral("catBrowser"));
     m_browser->setHelpAnchor(QStringLiteral("ItemiTunesCategorySelection"));
     m_browser->setModel(m_treeData);
     m_browser->setResizeGripsVisible(false);
-    // Two columns, both in sight: a sub-category has no preview, so the third column the
-    // browser keeps for one takes no room and never scrolls the two away.
+    // Two columns, both in sight: a sub-category has no preview, so the column the browser
+    // keeps for one takes no room at all (not even the least width a column has), and the
+    // browser never scrolls the two away to show it. The browser itself keeps scrolling to the
+    // current row: that is also what brings up the sub-categories of a category clicked.
     auto *noPreview = new QWidget;
     noPreview->setFixedWidth(0);
     m_browser->setPreviewWidget(noPreview);
+    for (QWidget *up = noPreview->parentWidget(); up && up != m_browser; up = up->parentWidget()) {
+        if (qobject_cast<QAbstractItemView *>(up)) {
+            up->setFixedWidth(0);
+            break;
+        }
+    }
     m_browser->setColumnWidths({240, 240, 0});
     m_browser->setFixedSize(486, 280);
     m_browser->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
