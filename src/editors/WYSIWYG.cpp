@@ -238,8 +238,13 @@ bool WYSIWYG::showEditWindow(DidEnd didEnd, const QVariantMap &context, QWidget 
         return false;
     if (sheetOf && !m_window->isVisible()) {
         QWidget *owner = sheetOf->window();
+        // A dialog of its window for the desktop, so that it is kept above that window (a
+        // click on the window must not bury the editor under it), yet as big and resizable as
+        // an editor window.
         if (m_window->parentWidget() != owner)
-            m_window->setParent(owner, Qt::Window);
+            m_window->setParent(owner,
+                                Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                                    | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
         m_window->setWindowModality(Qt::WindowModal);
         // Over the middle of its window, as a sheet opens, and on the same screen.
         QRect place(QPoint(), m_window->size());

@@ -18,6 +18,7 @@
 #include <QMainWindow>
 #include <QTabWidget>
 #include <QUndoStack>
+#include <QWindow>
 
 using namespace HTMLEditorDriver;
 
@@ -89,6 +90,11 @@ TEST_F(HTMLEditorActionTest, EditedDescriptionsComeBackAsOneUndoStepIntoTheirOwn
     EXPECT_TRUE(channel.window()->isVisible());
     EXPECT_TRUE(channel.window()->isWindow());
     EXPECT_EQ(channel.window()->parentWidget(), window().window());
+    // Kept above its window by the desktop.
+    EXPECT_EQ(channel.window()->windowType(), Qt::Dialog);
+    ASSERT_TRUE(channel.window()->windowHandle());
+    EXPECT_EQ(channel.window()->windowHandle()->transientParent(),
+              window().window()->windowHandle());
     EXPECT_EQ(channel.window()->windowModality(), Qt::WindowModal);
     EXPECT_EQ(QApplication::activeModalWidget(), channel.window());
     EXPECT_TRUE(channel.window()->frameGeometry().intersects(window().window()->frameGeometry()));
