@@ -14,11 +14,21 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QMetaObject>
 
 namespace {
 // A feed image is small; a body beyond this is no picture for a feed.
 constexpr qint64 kMaximumPictureBytes = qint64(64) * 1024 * 1024;
+// The entry's key for the picture's local file.
+const QString kPictureFileKey = QStringLiteral("ImageLocalFile");
+
+QImage readPictureFile(const QString &path)
+{
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return {};
+    return QImageReader(path).read();
+}
 } // namespace
 
 // One background load of an image address; the document hears of it on the main thread.
@@ -97,6 +107,30 @@ void FeedDocument::cancelPictureFetch()
     emit pictureTransferChanged();
 }
 
+void FeedDocument::loadPicture(bool reloadImage)
+{
+    const QString url = image()->URL();
+    if (url.isEmpty()) {
+        cancelPictureFetch();
+        setPicture({});
+        return;
+    }
+    // An edit is kept over a read of the same feed while it belongs to the same address.
+    if (!reloadImage && m_imageEdited && !m_picture.isNull() && m_pictureAddress == url)
+        return;
+    // The picture the user chose from a file shows without a transfer: the address may not be
+    // reachable, or not hold it yet, until the feed is published.
+    const QImage local = readPictureFile(pictureFile());
+    if (!local.isNull()) {
+        cancelPictureFetch();
+        m_pictureAddress = url;
+        setPicture(local);
+        fillMissingImageSize();
+        return;
+    }
+    fetchPicture();
+}
+
 void FeedDocument::fetchPicture()
 {
     cancelPictureFetch();
@@ -106,6 +140,37 @@ void FeedDocument::fetchPicture()
         return;
     }
     startPictureFetch(url, QString(), false);
+}
+
+void FeedDocument::forgetPictureOfLoad()
+{
+    cancelPictureFetch();
+    m_failedPictureAddresses.clear();
+    m_pictureAddress.clear();
+    setPicture({});
+}
+
+QString FeedDocument::pictureFile() const
+{
+    return m_entry.value(kPictureFileKey).toString();
+}
+
+void FeedDocument::setPictureFile(const QString &path)
+{
+    if (path == pictureFile())
+        return;
+    FeedListEntry entry = m_entry;
+    if (path.isEmpty())
+        entry.remove(kPictureFileKey);
+    else
+        entry.setValue(kPictureFileKey, QFileInfo(path).absoluteFilePath());
+    setEntry(entry);
+}
+
+void FeedDocument::setPictureOrigin(const PictureOrigin &origin)
+{
+    setPictureFile(origin.file);
+    m_pictureAddress = origin.address;
 }
 
 void FeedDocument::downloadPicture(const QString &url, const QString &actionName,
@@ -153,6 +218,7 @@ void FeedDocument::recordPicture(const QString &actionName)
 {
     registerUndo(FieldChange::picture(*this), actionName);
     m_imageEdited = true;
+    m_pictureAddress = image()->URL();
 }
 
 void FeedDocument::showPictureWithSize(const QImage &picture)
@@ -217,6 +283,7 @@ void FeedDocument::pictureArrived(quint64 generation, const QImage &picture, con
     emit pictureTransferChanged();
     if (!picture.isNull()) {
         if (actionName.isEmpty()) {
+            m_pictureAddress = address;
             setPicture(picture);
             fillMissingImageSize();
             return;
@@ -225,9 +292,17 @@ void FeedDocument::pictureArrived(quint64 generation, const QImage &picture, con
         if (followsAddress && image()->URL() != address)
             return;
         replacePicture(picture, actionName, QUrl(address).fileName());
+        // The picture is the address's now, no longer that of a file of the user's.
+        setPictureFile(QString());
         emit pictureDownloaded();
         return;
     }
+    // A feed read again fetches its image again: an address that failed is told once while the
+    // feed stays loaded, a download the user asked for every time.
+    const bool told = m_failedPictureAddresses.contains(address);
+    m_failedPictureAddresses.insert(address);
+    if (told && actionName.isEmpty())
+        return;
     Alert failure;
     failure.style = Alert::Style::Informational;
     failure.title = QStringLiteral("Connection Failure");

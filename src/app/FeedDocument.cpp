@@ -70,6 +70,7 @@ void FeedDocument::install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &e
         // The steps recorded for the feed shown before must not reach this one.
         m_undo->setDocumentEdited(false, true);
         m_imageEdited = false;
+        forgetPictureOfLoad();
     }
     releaseAside(std::move(previous));
 }

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -184,12 +185,33 @@ public:
     void setShownItem(int row) { m_shownItem = row; }
     // Tells the views the item list changed; `selectRow` is the row to show.
     void itemsChanged(int selectRow);
-    // The picture shown for the feed's image (fetched from its URL, or edited).
+    // The picture shown for the feed's image (fetched from its URL, read from the local file
+    // the user chose for it, or edited).
     QImage picture() const { return m_picture; }
     void setPicture(const QImage &picture);
+    // The picture of a feed just loaded or read again: none without an image URL; an edited
+    // picture is kept over a read that does not reload the image while the URL is the one it
+    // was edited under; otherwise the local picture file, when there is one and it reads (no
+    // transfer); otherwise the URL is fetched (fetchPicture). A feed loaded anew starts
+    // without the picture of the feed before.
+    void loadPicture(bool reloadImage);
     // Fetches the image URL in the background; the picture and a missing size follow when it
-    // arrives. A failed fetch shows "Connection Failure" and keeps the picture.
+    // arrives. A failed fetch shows "Connection Failure" (once per address while the same feed
+    // stays loaded) and keeps the picture.
     void fetchPicture();
+    // The file the picture was last opened from or saved to, "" when none (or when it was
+    // replaced by a download since). Kept in the feed's list entry, so it outlives the run.
+    QString pictureFile() const;
+    // Where the picture comes from: its file and the image URL it was fetched or edited under.
+    struct PictureOrigin
+    {
+        QString file;
+        QString address;
+    };
+    PictureOrigin pictureOrigin() const { return {pictureFile(), m_pictureAddress}; }
+    void setPictureOrigin(const PictureOrigin &origin);
+    // The file the user opened the picture from or saved it to becomes its file.
+    void setPictureFile(const QString &path);
     // Stops the fetch or download under way (nothing changes).
     void cancelPictureFetch();
     bool isFetchingPicture() const;
@@ -197,12 +219,14 @@ public:
     QString pictureTransferURL() const;
 
     // --- The picture as the user changes it ----------------------------------------------------
-    // Registers the picture's undo step (the picture, the image's width and height and the
-    // image-edited flag as they are now) and marks the image edited.
+    // Registers the picture's undo step (the picture, its origin, the image's width and height
+    // and the image-edited flag as they are now) and marks the image edited under the image URL
+    // it has now.
     void recordPicture(const QString &actionName);
     // Shows the picture and puts its size in whole pixels into the image's width and height.
     void showPictureWithSize(const QImage &picture);
-    // Both, as one undo step; a file name given becomes the image's file name.
+    // Both, as one undo step; a file name given becomes the image's file name. The picture's
+    // file stays: a new picture from elsewhere sets its own (setPictureFile) right after.
     void replacePicture(const QImage &picture, const QString &actionName,
                         const QString &fileName = QString());
     // Downloads the address in the background in place of any other fetch. Only a picture that
@@ -272,6 +296,8 @@ private:
     void fillMissingImageSize();
     void startPictureFetch(const QString &url, const QString &actionName, bool followsAddress);
     void pictureArrived(quint64 generation, const QImage &picture, const QString &problem);
+    // A new feed is loaded: the picture, its origin and the failures told belong to the one before.
+    void forgetPictureOfLoad();
 
     std::shared_ptr<VLXFeed> m_feed;
     FeedListEntry m_entry;
@@ -284,4 +310,7 @@ private:
     struct PictureFetch;
     std::unique_ptr<PictureFetch> m_fetch;
     quint64 m_fetchGeneration = 0;
+    QString m_pictureAddress;
+    // The addresses whose fetch failed and was told while this feed is loaded.
+    QSet<QString> m_failedPictureAddresses;
 };

@@ -169,13 +169,15 @@ UndoRecord FieldChange::picture(FeedDocument &document)
     const QString width = image ? image->width() : QString();
     const QString height = image ? image->height() : QString();
     const bool edited = document.isImageEdited();
+    const FeedDocument::PictureOrigin origin = document.pictureOrigin();
     Guard guard(&document);
-    return UndoRecord {[guard, picture, width, height, edited]() -> UndoRecord {
+    return UndoRecord {[guard, picture, origin, width, height, edited]() -> UndoRecord {
         if (!guard || !guard->image())
             return {};
         FeedDocument &doc = *guard;
         UndoRecord reverse = FieldChange::picture(doc);
         doc.cancelPictureFetch();
+        doc.setPictureOrigin(origin);
         doc.setPicture(picture);
         doc.image()->setWidth(width);
         doc.announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Width"));

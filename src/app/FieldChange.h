@@ -62,7 +62,7 @@ public:
     // by the time it applies every item it holds is as it was when it was made. A feed of many
     // thousand items costs one pointer per item.
     static UndoRecord items(FeedDocument &document, int selectedRow);
-    // The picture, the image's width and height and the image-edited flag.
+    // The picture and its origin, the image's width and height and the image-edited flag.
     static UndoRecord picture(FeedDocument &document);
     // The categories or the XML comments of the channel, an item or the image, with the feed's
     // date (and the item's for an item's list).

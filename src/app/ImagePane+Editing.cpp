@@ -302,16 +302,21 @@ bool ImagePane::acceptDroppedImage(const QMimeData *data)
     if (!data)
         return false;
     QImage picture;
+    QString file;
     if (data->hasImage())
         picture = qvariant_cast<QImage>(data->imageData());
     for (int i = 0; picture.isNull() && i < data->urls().size(); ++i) {
-        if (data->urls().at(i).isLocalFile())
-            picture = QImageReader(data->urls().at(i).toLocalFile()).read();
+        if (data->urls().at(i).isLocalFile()) {
+            file = data->urls().at(i).toLocalFile();
+            picture = QImageReader(file).read();
+        }
     }
     if (picture.isNull())
         return false;
     m_tracker->finalizeChanges();
     // Recorded before the picture changes, so undo brings the one before the drop back.
     m_document->replacePicture(picture, QStringLiteral("Dropped New Image"));
+    // A dropped file is the picture's own, as an opened one is; dropped pixels have no file.
+    m_document->setPictureFile(file);
     return true;
 }

@@ -162,15 +162,7 @@ void ImagePane::loadData(bool reloadImage)
 {
     m_binding->load();
     findChild<VLXTableView *>(QStringLiteral("Image_Advanced_Comments"))->reloadData();
-    const VLXImage *image = m_document->image();
-    if (image->URL().isEmpty()) {
-        m_document->cancelPictureFetch();
-        m_document->setPicture({});
-    } else if (!reloadImage && m_document->isImageEdited() && image->URL() == image->oldURL()) {
-        // An edited picture would be lost: it stays.
-    } else {
-        m_document->fetchPicture();
-    }
+    m_document->loadPicture(reloadImage);
 }
 
 void ImagePane::imageURLChanged(const QString &url)
@@ -182,8 +174,11 @@ void ImagePane::imageURLChanged(const QString &url)
         ask.message = QStringLiteral("Do you wish to try and download an image at %1").arg(url);
         ask.defaultButton = QStringLiteral("Yes");
         ask.alternateButton = QStringLiteral("No");
-        if (AlertService::show(ask) != AlertService::kDefault)
+        if (AlertService::show(ask) != AlertService::kDefault) {
+            // The picture shown stays, now as the picture of the new address.
+            m_document->setPictureOrigin({m_document->pictureFile(), url});
             return;
+        }
     }
     // The step is recorded only when a picture arrives from the new address.
     m_document->downloadPicture(url, QStringLiteral("New Image"), true);

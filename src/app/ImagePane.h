@@ -16,8 +16,8 @@ class VLXSpinBox;
 
 // The image tab (`Image_SplitView`): the feed image's picture on the left and its fields, the
 // crop and scale boxes, its extensions and its XML comments on the right, bound to the image
-// rows of the field table. The picture is the document's: fetched in the background from the
-// image URL and shown when it arrives.
+// rows of the field table. The picture is the document's: read from the local file the user
+// chose for it, or fetched in the background from the image URL and shown when it arrives.
 //
 // The four crop edges and the view's selection follow each other (ImagePane+Editing.cpp); the
 // crop, scale and drop edits replace the document's picture as one undo step each, and a
@@ -28,8 +28,7 @@ class ImagePane : public QWidget, public VLXTableDataSource
 public:
     ImagePane(FeedDocument *document, EditTracker *tracker, QWidget *parent = nullptr);
 
-    // Fills the image controls; the picture is fetched again unless an edited picture of the
-    // same address would be lost (reloadImage false).
+    // Fills the image controls and shows the feed's picture (FeedDocument::loadPicture).
     void loadData(bool reloadImage);
     void loadExtensionTabs();
     FieldBinding *binding() const { return m_binding; }

@@ -115,6 +115,8 @@ void Vellumcast::openImage()
         return;
     }
     m_document->replacePicture(picture, QStringLiteral("New Image"), QFileInfo(path).fileName());
+    // The file is the picture's from now on: it shows again when the feed is next loaded.
+    m_document->setPictureFile(path);
     m_imagePane->checkImageSize();
 }
 
@@ -173,5 +175,6 @@ bool Vellumcast::saveImage()
         return false;
     }
     setImageEdited(false);
+    m_document->setPictureFile(path);
     return true;
 }

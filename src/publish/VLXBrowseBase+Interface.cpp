@@ -85,6 +85,24 @@ void VLXBrowseBase::buildWindow()
     m_browseUpHistory->setIconSize(QSize(kIconSize, kIconSize));
     m_browseUpHistory->setToolTip(tr("Enclosing folder"));
     m_browseUpHistory->setAutoDefault(false);
+    m_browseTop = new VLXButton(m_window);
+    m_browseTop->setObjectName(QStringLiteral("browseTop"));
+    m_browseTop->setText(QStringLiteral("/"));
+    m_browseTop->setToolTip(tr("The top folder of the disks"));
+    m_browseTop->setAutoDefault(false);
+    m_browseTop->setMaximumWidth(m_browseTop->sizeHint().height() + 8);
+    m_browseGoTo = new VLXTextField(m_window);
+    m_browseGoTo->setObjectName(QStringLiteral("browseGoTo"));
+    m_browseGoTo->setPlaceholderText(tr("Go to folder"));
+    m_browseGoTo->setToolTip(tr("Type a folder (a full path, one starting with ~, or one inside "
+                                "the folder shown) and press Return to list it"));
+    m_browseGoTo->installEventFilter(new ReturnKeyFilter(m_browseGoTo, [this] {
+        if (browseGoTo(m_browseGoTo->text().trimmed()))
+            m_browseGoTo->clear();
+    }));
+    // Shown by the browsers that can reach any folder.
+    m_browseTop->hide();
+    m_browseGoTo->hide();
 
     m_browseTable = new VLXTableView(m_window);
     m_browseTable->setObjectName(QStringLiteral("browseTable"));
@@ -137,12 +155,14 @@ void VLXBrowseBase::buildWindow()
 
     for (auto *anchored : std::initializer_list<VLXHelpAnchored *> {
              m_browseHistory, m_browseUpHistory, m_browseTable, m_browseNewFolderName,
-             m_browseNewFolder})
+             m_browseNewFolder, m_browseTop, m_browseGoTo})
         anchored->setHelpAnchor(QStringLiteral("STDBrowserWindow"));
 
     auto *top = new QHBoxLayout;
     top->addWidget(m_browseHistory, 1);
     top->addWidget(m_browseUpHistory);
+    top->addWidget(m_browseTop);
+    top->addWidget(m_browseGoTo, 1);
     auto *newFolder = new QHBoxLayout;
     newFolder->addWidget(m_browseNewFolderName, 1);
     newFolder->addWidget(m_browseNewFolder);
@@ -165,6 +185,7 @@ void VLXBrowseBase::buildWindow()
     connect(m_browseHistory, &QComboBox::activated, this, [this] { browseHistorySelected(); });
     connect(m_browseUpHistory, &QPushButton::clicked, this, [this] { browseUpHistorySelected(); });
     connect(m_browseNewFolder, &QPushButton::clicked, this, [this] { browseCreateNewFolder(); });
+    connect(m_browseTop, &QPushButton::clicked, this, [this] { browseGoTo(QStringLiteral("/")); });
     connect(accept, &QPushButton::clicked, this, [this] { browseAccept(); });
     connect(cancel, &QPushButton::clicked, this, [this] { browseCancel(); });
     connect(help, &QPushButton::clicked, this, [this] { helpButton(); });
@@ -218,6 +239,17 @@ void VLXBrowseBase::setNewFolderAvailable(bool available)
 QString VLXBrowseBase::newFolderName() const
 {
     return m_browseNewFolderName->text();
+}
+
+void VLXBrowseBase::clearNewFolderName()
+{
+    m_browseNewFolderName->clear();
+}
+
+void VLXBrowseBase::setGoToAvailable(bool available)
+{
+    m_browseTop->setVisible(available);
+    m_browseGoTo->setVisible(available);
 }
 
 void VLXBrowseBase::startProgress()

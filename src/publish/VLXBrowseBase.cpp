@@ -229,6 +229,12 @@ void VLXBrowseBase::listHistoryTitle(int index)
 
 void VLXBrowseBase::browseCreateNewFolder() { }
 
+bool VLXBrowseBase::browseGoTo(const QString &)
+{
+    QApplication::beep();
+    return false;
+}
+
 void VLXBrowseBase::browseAccept(bool fromTable)
 {
     const int row = m_browseTable->selectedRow();

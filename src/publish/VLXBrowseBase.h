@@ -31,7 +31,8 @@ class VLXTextField;
 //
 // The dialog's controls carry their outlet names ("browseWindow", "browseTable",
 // "browseHistory", "browseUpHistory", "browseNewFolderName", "browseNewFolder", "progress",
-// "statusText", "browseAccept", "browseCancel", "browseHelp").
+// "statusText", "browseAccept", "browseCancel", "browseHelp", and for a browser that can go to
+// any folder "browseTop" and "browseGoTo").
 class VLXBrowseBase : public QObject, public FolderBrowser, public VLXTableDataSource
 {
     Q_OBJECT
@@ -74,6 +75,9 @@ public:
     // Lists the folder above; beeps at the top.
     virtual void browseUpHistorySelected();
     virtual void browseCreateNewFolder();
+    // Lists a folder the user typed or the top folder ("/"); false when the browser cannot go
+    // there (it beeps and keeps the listing shown).
+    virtual bool browseGoTo(const QString &path);
     // Accept: the folder shown, the folder of a selected file, or a selected folder inside the
     // shown one. From the table (a double-click) folder and link rows accept nothing.
     void browseAccept(bool fromTable = false);
@@ -142,6 +146,9 @@ protected:
     void setWindowTitle(const QString &title);
     void setNewFolderAvailable(bool available);
     QString newFolderName() const;
+    void clearNewFolderName();
+    // The top-folder button and the go-to field, for a browser that can reach any folder.
+    void setGoToAvailable(bool available);
     // Names beginning with "." are never shown.
     static bool isHiddenEntry(const QVariantMap &entry);
     static QList<QVariantMap> withoutHiddenEntries(const QVariantList &entries);
@@ -167,6 +174,8 @@ private:
     VLXButton *m_browseUpHistory = nullptr;
     VLXTextField *m_browseNewFolderName = nullptr;
     VLXButton *m_browseNewFolder = nullptr;
+    VLXButton *m_browseTop = nullptr;
+    VLXTextField *m_browseGoTo = nullptr;
     QProgressBar *m_progress = nullptr;
     QLabel *m_statusText = nullptr;
 };

@@ -2,12 +2,16 @@
 
 #include "publish/FTPListingParser.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QTimer>
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,7 +101,8 @@ void VLXLCLBrowse::startBrowsing()
     setStatus(QString());
     setHomeDirectory(QDir::homePath());
     setWindowTitle(tr("Browse Local Disks"));
-    setNewFolderAvailable(false);
+    setNewFolderAvailable(true);
+    setGoToAvailable(true);
     const QString folder = directory();
     QString first = homeDirectory();
     if (folder.startsWith(u'/'))
@@ -109,5 +114,47 @@ void VLXLCLBrowse::startBrowsing()
 
 void VLXLCLBrowse::getFileListing(const QString &path)
 {
+    setStatus(QString());
     showListing(listFolder(resolvedPath(path)), path);
+}
+
+bool VLXLCLBrowse::browseGoTo(const QString &path)
+{
+    if (path.isEmpty())
+        return false;
+    const QString typed = path.startsWith(u'/') || path.startsWith(u'~')
+        ? path
+        : appendingPathComponent(currentFolder(), path);
+    const QString folder = QDir::cleanPath(resolvedPath(typed));
+    if (!QFileInfo(folder).isDir()) {
+        QApplication::beep();
+        setStatus(tr("There is no folder %1").arg(folder));
+        return false;
+    }
+    getFileListing(folder);
+    return true;
+}
+
+void VLXLCLBrowse::browseCreateNewFolder()
+{
+    const QString name = newFolderName().trimmed();
+    if (name.isEmpty())
+        return;
+    const QString shown = currentFolder();
+    const QString path = appendingPathComponent(resolvedPath(shown), name);
+    if (name.contains(u'/') || name == u"." || name == u"..") {
+        QApplication::beep();
+        setStatus(tr("\"%1\" cannot name a folder").arg(name));
+        return;
+    }
+    // A folder of that name already there is simply opened, as the servers' browsers do.
+    if (!QFileInfo(path).isDir() && ::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
+        const int error = errno;
+        QApplication::beep();
+        setStatus(tr("The folder \"%1\" could not be made: %2")
+                      .arg(name, QString::fromLocal8Bit(std::strerror(error))));
+        return;
+    }
+    clearNewFolderName();
+    getFileListing(appendingPathComponent(shown, name));
 }

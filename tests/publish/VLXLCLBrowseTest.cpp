@@ -10,10 +10,13 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -140,7 +143,8 @@ TEST_F(VLXLCLBrowseTest, ListsTheFolderInFileSystemOrderWithoutHiddenNamesAndWit
         EXPECT_EQ(browser.browseWindow()->windowTitle(), QStringLiteral("Browse Local Disks"));
         EXPECT_EQ(browser.historyTitles(), QStringList {"~"});
         EXPECT_FALSE(upButtonShown(browser));
-        EXPECT_FALSE(browser.outlet<QWidget>(QStringLiteral("browseNewFolder"))->isEnabled());
+        EXPECT_TRUE(browser.outlet<QWidget>(QStringLiteral("browseNewFolder"))->isEnabled());
+        EXPECT_TRUE(browser.outlet<QWidget>(QStringLiteral("browseNewFolderName"))->isEnabled());
         QStringList order;
         for (QDirIterator it(home.path(), QDir::AllEntries | QDir::System | QDir::Hidden
                                               | QDir::NoDotAndDotDot);
@@ -276,6 +280,106 @@ TEST_F(VLXLCLBrowseTest, DoubleClicksOpenFoldersAndLinksAndChooseAFilesFolder)
         linked.browseDoubleClick();
     });
     EXPECT_EQ(linked.directory(), QString());
+}
+
+TEST_F(VLXLCLBrowseTest, GoesAboveTheHomeFolderToAnyFolderTheUserCanRead)
+{
+    const QDir homeDir(home.path());
+    QDir parent = homeDir;
+    ASSERT_TRUE(parent.cdUp());
+    VLXLCLBrowse browser;
+    const int result = browse(browser, QString(), [&] {
+        // The history starts at the home folder; the top folder and the go-to field lead on.
+        EXPECT_FALSE(upButtonShown(browser));
+        auto *top = browser.outlet<QWidget>(QStringLiteral("browseTop"));
+        auto *goTo = browser.outlet<QLineEdit>(QStringLiteral("browseGoTo"));
+        ASSERT_TRUE(top && goTo);
+        EXPECT_FALSE(top->isHidden());
+        EXPECT_FALSE(goTo->isHidden());
+
+        click(browser, "browseTop");
+        EXPECT_EQ(browser.historyTitles(), QStringList {"/"});
+        EXPECT_FALSE(upButtonShown(browser));
+        EXPECT_GE(rowOf(browser, VLXBrowseBase::pathComponents(home.path()).value(1)), 0);
+
+        // Typed: the folder above the home folder, listed with the home folder in it.
+        QTest::keyClicks(goTo, parent.path());
+        QTest::keyClick(goTo, Qt::Key_Return);
+        EXPECT_TRUE(browser.browseWindow()->isVisible()) << "Return only goes to the folder";
+        EXPECT_EQ(browser.historyTitles().last(), parent.path());
+        EXPECT_TRUE(goTo->text().isEmpty());
+        EXPECT_TRUE(upButtonShown(browser));
+        selectRow(browser, homeDir.dirName());
+        browser.browseDoubleClick();
+        EXPECT_EQ(browser.historyTitles(), QStringList {"~"});
+
+        // A path inside the folder shown, and one from "~".
+        QTest::keyClicks(goTo, QStringLiteral("www/feeds"));
+        QTest::keyClick(goTo, Qt::Key_Return);
+        EXPECT_EQ(browser.historyTitles(), (QStringList {"~", "~/www", "~/www/feeds"}));
+        QTest::keyClicks(goTo, QStringLiteral("~/www/.."));
+        QTest::keyClick(goTo, Qt::Key_Return);
+        EXPECT_EQ(browser.historyTitles(), QStringList {"~"});
+
+        // What is no folder is not gone to: the listing and the typed text stay.
+        QTest::keyClicks(goTo, QStringLiteral("notes.txt"));
+        QTest::keyClick(goTo, Qt::Key_Return);
+        EXPECT_EQ(browser.historyTitles(), QStringList {"~"});
+        EXPECT_EQ(goTo->text(), QStringLiteral("notes.txt"));
+        EXPECT_FALSE(browser.statusText().isEmpty());
+        goTo->clear();
+
+        QTest::keyClicks(goTo, outside.path());
+        QTest::keyClick(goTo, Qt::Key_Return);
+        EXPECT_TRUE(browser.statusText().isEmpty());
+        click(browser, "browseAccept");
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(browser.directory(), outside.path());
+}
+
+TEST_F(VLXLCLBrowseTest, AFolderNamedInTheFieldIsMadeInTheFolderShownAndOpened)
+{
+    VLXLCLBrowse browser;
+    const int result = browse(browser, QStringLiteral("www"), [&] {
+        auto *name = browser.outlet<QLineEdit>(QStringLiteral("browseNewFolderName"));
+        ASSERT_TRUE(name);
+        QTest::keyClicks(name, QStringLiteral("new shows"));
+        EXPECT_EQ(name->text(), QStringLiteral("new shows"));
+        // Return in the field makes the folder; the dialog stays.
+        QTest::keyClick(name, Qt::Key_Return);
+        EXPECT_TRUE(browser.browseWindow()->isVisible());
+        EXPECT_TRUE(QFileInfo(home.filePath(QStringLiteral("www/new shows"))).isDir());
+        EXPECT_EQ(browser.historyTitles(), (QStringList {"~", "~/www", "~/www/new shows"}));
+        EXPECT_TRUE(browser.browseFiles().isEmpty());
+        EXPECT_TRUE(name->text().isEmpty());
+
+        QTest::keyClicks(name, QStringLiteral("2026"));
+        click(browser, "browseNewFolder");
+        EXPECT_TRUE(QFileInfo(home.filePath(QStringLiteral("www/new shows/2026"))).isDir());
+        EXPECT_EQ(browser.historyTitles().last(), QStringLiteral("~/www/new shows/2026"));
+
+        // A name that cannot be a folder, and one of a file, are refused with the reason.
+        chooseHistory(browser, QStringLiteral("~"));
+        for (const QString &bad : {QStringLiteral("a/b"), QStringLiteral("notes.txt")}) {
+            name->clear();
+            QTest::keyClicks(name, bad);
+            click(browser, "browseNewFolder");
+            EXPECT_EQ(browser.historyTitles(), QStringList {"~"}) << bad.toStdString();
+            EXPECT_FALSE(browser.statusText().isEmpty()) << bad.toStdString();
+            EXPECT_EQ(name->text(), bad);
+        }
+        EXPECT_FALSE(QFileInfo::exists(home.filePath(QStringLiteral("a"))));
+        // A folder that is there already is opened.
+        name->clear();
+        QTest::keyClicks(name, QStringLiteral("www"));
+        click(browser, "browseNewFolder");
+        EXPECT_EQ(browser.historyTitles(), (QStringList {"~", "~/www"}));
+        EXPECT_TRUE(browser.statusText().isEmpty());
+        click(browser, "browseAccept");
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(browser.directory(), QStringLiteral("www"));
 }
 
 TEST_F(VLXLCLBrowseTest, CancelKeepsNothingAndAnUnreadableFolderListsEmpty)
