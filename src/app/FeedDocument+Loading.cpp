@@ -13,6 +13,7 @@
 #include "model/extensionManagerChannel.h"
 #include "platform/AlertService.h"
 #include "platform/MainThreadCall.h"
+#include "platform/QuestionNotice.h"
 #include "platform/StatusSink.h"
 #include "settings/VLXPreferences.h"
 
@@ -106,6 +107,7 @@ void FeedDocument::setSourceEditor(SourceEditor editor)
 
 std::optional<QString> FeedDocument::editSource(const QString &text)
 {
+    QuestionNotice::announce();
     return sourceEditor() ? sourceEditor()(text) : std::nullopt;
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/FeedDocument.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEventLoop>
@@ -65,6 +65,7 @@ public:
     // The window's thread only.
     QPointer<QThread> thread;
     QEventLoop *loop = nullptr;
+    bool questioned = false; // a question came: no dialog for the rest of the load
 
 private:
     std::atomic<bool> m_stopped {false};
@@ -125,16 +126,21 @@ bool LoadRunner::run(const std::function<void(LoadControl &)> &work, const QStri
             showDialog();
     });
     m_shownStatus.clear();
+    m_modalAtStart = QApplication::activeModalWidget();
     m_refresh->start();
     worker->start();
-    // Until the dialog shows, the window paints but takes no input: a click or a key meanwhile
-    // waits, and reaches the window after a quick load or meets the dialog of a long one,
-    // instead of editing, closing or reopening what is about to be replaced.
-    while (!ended && !job->stopRequested() && m_job == job && !m_dialog)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents
-                                        | QEventLoop::WaitForMoreEvents);
-    if (!ended && !job->stopRequested() && m_job == job)
-        loop.exec();
+    // Without the dialog (before it shows, or once a question sent it away) the window paints
+    // but takes no input: a click or a key meanwhile waits, and reaches the window after the
+    // load or meets the dialog of a long one, instead of editing, closing or reopening what is
+    // about to be replaced. A question takes its own input in its own loop. With the dialog up,
+    // the dialog takes the input; it quits the loop when it goes before the load ends.
+    while (!ended && !job->stopRequested() && m_job == job) {
+        if (m_dialog)
+            loop.exec();
+        else
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents
+                                            | QEventLoop::WaitForMoreEvents);
+    }
     job->loop = nullptr;
 
     if (m_job == job) {
@@ -172,8 +178,24 @@ void LoadRunner::waitForWorkers()
     }
 }
 
+void LoadRunner::questionComing()
+{
+    if (!m_job)
+        return;
+    m_job->questioned = true;
+    closeDialog();
+}
+
 void LoadRunner::showDialog()
 {
+    if (!m_job || m_job->questioned)
+        return;
+    // A window that asks something and came up unannounced is not covered either.
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal && modal != m_modalAtStart) {
+        m_job->questioned = true;
+        return;
+    }
     closeDialog();
     auto *dialog = new QDialog(m_window);
     dialog->setObjectName(QStringLiteral("LoadProgress"));
@@ -239,4 +261,7 @@ void LoadRunner::closeDialog()
     m_dialog = nullptr;
     dialog->disconnect(this);
     dialog->close();
+    // The load goes on without it: its wait no longer gives the input to the dialog.
+    if (m_job && m_job->loop)
+        m_job->loop->quit();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/LoadControl.h"
+#include "platform/QuestionNotice.h"
 
 #include <QObject>
 #include <QPointer>
@@ -21,6 +22,10 @@ class QWidget;
 // its progress over the window: a bar that counts where the work can be counted, the stage's
 // text, and Cancel. The dialog is window-modal, so the feed shown cannot be edited meanwhile;
 // questions the work asks come to the window's thread through MainThreadCall.
+//
+// A question never sits under the dialog: when one comes (QuestionNotice), the dialog closes,
+// or does not open, for the rest of the load, which goes on with the answer while the window
+// paints and holds back clicks and keys as before the dialog showed.
 //
 // One load at a time: a load started while another runs cancels that one, waits until its
 // worker has ended, and only then begins; the cancelled one hands on nothing.
@@ -57,6 +62,7 @@ signals:
 private:
     class Job;
     void waitForWorkers();
+    void questionComing();
     void showDialog();
     void refresh();
     void closeDialog();
@@ -70,4 +76,6 @@ private:
     QTimer *m_refresh = nullptr;
     QString m_shownStatus;
     QString m_title; // what the running load reads
+    QPointer<QWidget> m_modalAtStart; // a modal window the load was started under
+    QuestionNotice m_questions {[this] { questionComing(); }};
 };

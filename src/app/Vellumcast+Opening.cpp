@@ -144,6 +144,15 @@ void Vellumcast::openFeedAtPath(const QString &path)
     finalizeChanges();
     if (!askToSaveChanges(Leaving::OpeningAnother))
         return;
+    openAskedFeed(path);
+}
+
+void Vellumcast::openAskedFeed(const QString &path)
+{
+    if (path.isEmpty()) {
+        QApplication::beep();
+        return;
+    }
     showSelectedTab(FeedsTab);
 
     QString address = path;

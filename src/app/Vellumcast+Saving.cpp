@@ -173,7 +173,8 @@ bool Vellumcast::askToSaveImage(Leaving why)
     // A cancelled or failed save keeps the user with the image, which is not lost.
     if (answer == AlertService::kDefault && !m_document->picture().isNull())
         return saveImage();
-    setImageEdited(false);
+    if (why != Leaving::OpeningAnother)
+        setImageEdited(false);
     return true;
 }
 
@@ -186,7 +187,9 @@ bool Vellumcast::askToSaveFeed(Leaving why)
         return false;
     if (answer == AlertService::kDefault)
         return actualSaveDocument(lastFeedViewed());
-    setDocumentEdited(false, true);
+    // Another feed clears the state and the undo steps when it is shown in this one's place.
+    if (why != Leaving::OpeningAnother)
+        setDocumentEdited(false, true);
     return true;
 }
 
@@ -260,6 +263,11 @@ void Vellumcast::setUpDocumentCommands()
 
 void Vellumcast::openDocument()
 {
+    // The question comes before the panel: Cancel there leaves everything as it is.
+    finalizeChanges();
+    if (!askToSaveChanges(Leaving::OpeningAnother))
+        return;
+    showSelectedTab(FeedsTab);
     FileRequest request;
     request.kind = FileRequest::Kind::OpenFile;
     request.title = tr("Open Feed");
@@ -270,7 +278,8 @@ void Vellumcast::openDocument()
         return;
     userDefaults().setObject(QFileInfo(chosen.first()).absolutePath(),
                              QStringLiteral("LastFeedOpenPath"));
-    openFeedAtPathWrapper(chosen.first());
+    rememberPreviousEntry();
+    openAskedFeed(chosen.first());
 }
 
 void Vellumcast::openURL()
@@ -288,5 +297,5 @@ void Vellumcast::openURL()
     if (url->scheme().isEmpty())
         address = QStringLiteral("http://") + address;
     rememberPreviousEntry();
-    openFeedAtPath(address);
+    openAskedFeed(address);
 }

@@ -322,6 +322,11 @@ void Vellumcast::feedWizardIfNeededAfterDelay()
 {
     if (m_terminating || !m_documentWindow)
         return;
+    // A feed being read (one handed over at the start) decides first what the window shows.
+    if (m_loader->isRunning()) {
+        QTimer::singleShot(250, this, &Vellumcast::feedWizardIfNeededAfterDelay);
+        return;
+    }
     const QString sampleURL = QUrl::fromLocalFile(sampleFeedPath()).toString();
     // The wizard is offered only while one is there to run.
     if (m_feedList->count() == 1 && m_feedList->entry(0).url == sampleURL
@@ -336,7 +341,9 @@ void Vellumcast::feedWizardIfNeededAfterDelay()
         offer.alternateButton = QStringLiteral("No");
         if (AlertService::show(offer) == AlertService::kDefault)
             runCommand(QStringLiteral("feedWizard"));
-    } else if (m_feedList->isEmpty()) {
+    } else if (m_feedList->isEmpty() || lastFeedViewed() < 0) {
+        // The window always shows a feed: a new one when none of the list could be shown (a
+        // start-up load the user cancelled, listed files that are gone or are no feeds).
         if (hasCommandHandler(QStringLiteral("newDocument")))
             runCommand(QStringLiteral("newDocument"));
     }

@@ -264,7 +264,9 @@ public:
     // Why the loaded feed is being left; the questions name it.
     enum class Leaving { OpeningAnother, CreatingNew, Quitting };
     // Asks about unsaved image and feed changes before the loaded feed is left; false keeps
-    // everything as it is (Cancel, or a save that failed).
+    // everything as it is (Cancel, or a save that failed). "Don't Save" for another feed lets
+    // the changes go only when that feed replaces this one: one that cannot be read leaves the
+    // feed, its edited state and its undo as they were.
     bool askToSaveChanges(Leaving why);
     bool askToSaveImage(Leaving why);
     bool askToSaveFeed(Leaving why);
@@ -441,6 +443,8 @@ private:
     void connectActionControls();
     void openDocument();
     void openURL();
+    // openFeedAtPath once the unsaved changes were asked about.
+    void openAskedFeed(const QString &path);
 
     // Saving (Vellumcast+Saving.cpp).
     // Asks for a file and writes the feed there; with an entry to adopt, the entry takes the

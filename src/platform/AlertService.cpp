@@ -4,6 +4,7 @@
 
 #include "platform/HelpService.h"
 #include "platform/MainThreadCall.h"
+#include "platform/QuestionNotice.h"
 
 #include <QDebug>
 
@@ -52,7 +53,12 @@ int AlertService::show(const Alert &alert)
     }
     // Other work on a worker thread asks through the window's thread; a worker told to stop
     // before its question was shown takes the default answer and is thrown away anyway.
-    return MainThreadCall::ask<int>([&alert] { return instance().runAlert(alert); }, kDefault);
+    return MainThreadCall::ask<int>(
+        [&alert] {
+            QuestionNotice::announce();
+            return instance().runAlert(alert);
+        },
+        kDefault);
 }
 
 int AlertService::showWithHelp(Alert alert, const QString &helpAnchor)

@@ -11,7 +11,12 @@ const char *const kAnswer = "vlxAnswer";
 
 QMessageBox *QtAlertService::buildBox(const Alert &alert)
 {
-    auto *box = new QMessageBox(QApplication::activeWindow());
+    // The box sits over the active window. One on its way out (a progress dialog that stepped
+    // aside for this question) would take the box with it: its own window carries the box then.
+    QWidget *over = QApplication::activeWindow();
+    while (over && !over->isVisible())
+        over = over->parentWidget() ? over->parentWidget()->window() : nullptr;
+    auto *box = new QMessageBox(over);
     box->setObjectName(QStringLiteral("alert"));
     box->setIcon(alert.style == Alert::Style::Critical ? QMessageBox::Critical
                                                        : QMessageBox::Information);

@@ -25,7 +25,8 @@ With --mute the server accepts connections and never reads or writes anything: n
 handshake completes against it.
   /modified                Last-Modified in 2001; 304 when If-Modified-Since is later
   /d/<name>                the file <name> of the --files folder (404 when missing); with
-                           --auth user:password only for a request that sends those
+                           --auth user:password only for a request that sends those;
+                           ?delay=S answers after S seconds
 """
 import argparse
 import base64
@@ -190,6 +191,7 @@ class Handler(BaseHTTPRequestHandler):
             name = os.path.basename(path[3:])
             full = os.path.join(FILES_DIR, name)
             if name and os.path.isfile(full):
+                time.sleep(float(query.get("delay", "0")))
                 with open(full, "rb") as f:
                     self.send_body(200, f.read())
             else:
