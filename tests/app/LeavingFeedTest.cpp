@@ -192,10 +192,10 @@ TEST_F(LeavingFeedTest, ACancelledStartShowsTheSampleOrANewFeed)
             SCOPED_TRACE(testing::Message() << withSample << " " << int(cancelAt));
             VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
             writeFile(path("kept.xml"), feedText("Kept", {"K"}));
-            const QVariantMap entry = FeedListEntry::make(
-                                          "kept.xml",
-                                          QUrl::fromLocalFile(path("kept.xml")).toString(), false)
-                                          .toMap();
+            const QVariantMap entry
+                = FeedListEntry::make("kept.xml", QUrl::fromLocalFile(path("kept.xml")).toString(),
+                                      false)
+                      .toMap();
             store().setObject(QVariantList {entry}, QStringLiteral("feedListKey"));
             // A folder in the sample's place keeps the start from copying it.
             const QString sample = QDir(userFolder()).filePath("Feeds/sample.xml");
@@ -218,7 +218,8 @@ TEST_F(LeavingFeedTest, ACancelledStartShowsTheSampleOrANewFeed)
             EXPECT_EQ(list()->selectedRow(), w.lastFeedViewed());
             EXPECT_EQ(w.currentFeed()->title(),
                       withSample ? QString("Harbour Lights Radio") : QString("(untitled)"))
-                << w.currentFeed()->title().toStdString() << " " << fileNames().join(",").toStdString();
+                << w.currentFeed()->title().toStdString() << " "
+                << fileNames().join(",").toStdString();
             EXPECT_TRUE(fileNames().contains("kept.xml")) << fileNames().join(",").toStdString();
             stopApplication();
         }

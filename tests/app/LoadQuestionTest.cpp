@@ -10,6 +10,7 @@
 #include "app/Vellumcast.h"
 #include "editors/XMLSourceTextView.h"
 #include "model/VLXFeed.h"
+#include "platform/MainThreadCall.h"
 #include "platform/QtAlertService.h"
 
 #include <QAbstractButton>
@@ -263,7 +264,7 @@ TEST_F(LoadQuestionTest, ATextThatIsNoFeedIsAbandonedOrMendedThroughItsRealWindo
         user.answer({"Not XML/RSS", "Abandon it", {}});
         window.openFeedAtPath(notes);
         EXPECT_TRUE(user.allAnswered());
-    EXPECT_FALSE(user.progressBehind.contains(true));
+        EXPECT_FALSE(user.progressBehind.contains(true));
         EXPECT_EQ(user.heldTheInput, QStringList {"Not XML/RSS"});
         EXPECT_EQ(window.currentFeed()->title(), "A");
         EXPECT_EQ(window.currentListOfFeeds(), listed);
@@ -299,7 +300,8 @@ TEST_F(LoadQuestionTest, AQuestionOfASlowLoadClosesTheProgressDialogForTheRestOf
     LocalServer server;
     const QString served = path("served");
     writeFile(QDir(served).filePath("warned.xml"), warnedFeed("Served"));
-    writeFile(QDir(served).filePath("broken.xml"), "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel>");
+    writeFile(QDir(served).filePath("broken.xml"),
+              "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel>");
     ASSERT_TRUE(server.startScript("http_server.py", {"--files", served}));
 
     // The download takes a second: the dialog is up when the results come.
@@ -309,7 +311,7 @@ TEST_F(LoadQuestionTest, AQuestionOfASlowLoadClosesTheProgressDialogForTheRestOf
         user.answer({"Feed Parsing Results:", "Close", {}});
         window.openFeedAtPath(server.url("http", "/d/warned.xml?delay=1"));
         EXPECT_TRUE(user.allAnswered());
-    EXPECT_FALSE(user.progressBehind.contains(true));
+        EXPECT_FALSE(user.progressBehind.contains(true));
         EXPECT_EQ(user.heldTheInput, QStringList {"Feed Parsing Results:"});
         ASSERT_FALSE(windows.shown.isEmpty());
         EXPECT_EQ(windows.shown.first(), "progress");
@@ -337,4 +339,30 @@ TEST_F(LoadQuestionTest, AQuestionOfASlowLoadClosesTheProgressDialogForTheRestOf
     EXPECT_FALSE(windows.progressAfterAQuestion());
     EXPECT_EQ(window.currentFeed()->title(), "Fixed");
     EXPECT_FALSE(progressShown(window));
+}
+
+TEST_F(LoadQuestionTest, AModalWindowThatCameUnannouncedIsNotCoveredEither)
+{
+    Vellumcast &window = windowWithA();
+    writeFile(path("b.xml"), smallFeed("B"));
+    ShownWindows windows;
+    // Some other window asks something, modally, while the feed is read, and stays up past the
+    // progress dialog's delay.
+    bool asked = false;
+    LoadRunner::setStageObserver([&](LoadControl::Stage stage) {
+        if (stage != LoadControl::Stage::Decoding || asked)
+            return;
+        asked = true;
+        MainThreadCall::run([] {
+            QDialog other;
+            other.setWindowTitle("Elsewhere");
+            QTimer::singleShot(600, &other, &QDialog::accept);
+            other.exec();
+        });
+    });
+    window.openFeedAtPath(path("b.xml"));
+    LoadRunner::setStageObserver({});
+    EXPECT_TRUE(asked);
+    EXPECT_EQ(window.currentFeed()->title(), "B");
+    EXPECT_FALSE(windows.shown.contains("progress"));
 }
