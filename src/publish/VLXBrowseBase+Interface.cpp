@@ -232,8 +232,10 @@ void VLXBrowseBase::setWindowTitle(const QString &title)
 
 void VLXBrowseBase::setNewFolderAvailable(bool available)
 {
-    m_browseNewFolderName->setEnabled(available);
-    m_browseNewFolder->setEnabled(available);
+    // A browser that makes no folders shows no field for one rather than one that takes no
+    // typing.
+    m_browseNewFolderName->setVisible(available);
+    m_browseNewFolder->setVisible(available);
 }
 
 QString VLXBrowseBase::newFolderName() const

@@ -101,7 +101,8 @@ void VLXLCLBrowse::startBrowsing()
     setStatus(QString());
     setHomeDirectory(QDir::homePath());
     setWindowTitle(tr("Browse Local Disks"));
-    setNewFolderAvailable(true);
+    // Local folders are made in the file manager; the browser only picks one.
+    setNewFolderAvailable(false);
     setGoToAvailable(true);
     const QString folder = directory();
     QString first = homeDirectory();
@@ -133,28 +134,4 @@ bool VLXLCLBrowse::browseGoTo(const QString &path)
     }
     getFileListing(folder);
     return true;
-}
-
-void VLXLCLBrowse::browseCreateNewFolder()
-{
-    const QString name = newFolderName().trimmed();
-    if (name.isEmpty())
-        return;
-    const QString shown = currentFolder();
-    const QString path = appendingPathComponent(resolvedPath(shown), name);
-    if (name.contains(u'/') || name == u"." || name == u"..") {
-        QApplication::beep();
-        setStatus(tr("\"%1\" cannot name a folder").arg(name));
-        return;
-    }
-    // A folder of that name already there is simply opened, as the servers' browsers do.
-    if (!QFileInfo(path).isDir() && ::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
-        const int error = errno;
-        QApplication::beep();
-        setStatus(tr("The folder \"%1\" could not be made: %2")
-                      .arg(name, QString::fromLocal8Bit(std::strerror(error))));
-        return;
-    }
-    clearNewFolderName();
-    getFileListing(appendingPathComponent(shown, name));
 }

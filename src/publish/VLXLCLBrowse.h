@@ -5,8 +5,8 @@
 // The folder browser of the local disks: folders, files and links as the file system holds
 // them, in its own order. The home folder is the user's; folders inside it are answered
 // relative to it. Any folder the user can read can be reached: the path history starts at the
-// home folder, and the top-folder button and the go-to field lead above it. New folders are
-// made in the folder shown.
+// home folder, and the top-folder button and the go-to field lead above it. It makes no
+// folders: the new-folder field is not shown.
 class VLXLCLBrowse : public VLXBrowseBase
 {
     Q_OBJECT
@@ -14,9 +14,6 @@ public:
     VLXLCLBrowse();
 
     void getFileListing(const QString &path) override;
-    // Makes the folder named in the new-folder field inside the folder shown and lists it; a
-    // name that cannot be made is told in the status line.
-    void browseCreateNewFolder() override;
     // A full path, one from "~", or one inside the folder shown; only an existing folder is
     // listed.
     bool browseGoTo(const QString &path) override;
