@@ -8,6 +8,7 @@
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
 #include "platform/PrintPanel.h"
+#include "ui/LockedWebProfile.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXWebView.h"
@@ -19,7 +20,6 @@
 #include <QKeySequence>
 #include <QPrinter>
 #include <QVBoxLayout>
-#include <QWebEngineProfile>
 
 namespace {
 const QString kPreviewTemplate = QStringLiteral("feedPreviewTemplate");
@@ -32,7 +32,7 @@ PreviewWindow::PreviewWindow(QWidget *parent) : QDialog(parent)
     setWindowModality(Qt::WindowModal);
     setSizeGripEnabled(true);
 
-    m_profile = PreviewPage::makeProfile(Controller::signature(), this);
+    m_profile = new LockedWebProfile(Controller::signature(), this);
     m_view = new VLXWebView(this);
     m_view->setObjectName(QStringLiteral("previewView"));
     m_page = new PreviewPage(m_profile, m_view);

@@ -3,9 +3,9 @@
 #include <QDialog>
 #include <memory>
 
+class LockedWebProfile;
 class PreviewPage;
 class QPrinter;
-class QWebEngineProfile;
 class VLXButton;
 class VLXFeed;
 class VLXTextField;
@@ -58,7 +58,7 @@ private:
     void reload();
 
     std::shared_ptr<VLXFeed> m_feed;
-    QWebEngineProfile *m_profile = nullptr;
+    LockedWebProfile *m_profile = nullptr;
     PreviewPage *m_page = nullptr;
     VLXWebView *m_view = nullptr;
     VLXTextField *m_template = nullptr;

@@ -1,25 +1,10 @@
 #include "editors/EditorWebPage.h"
 
-#include <QWebEngineSettings>
+#include "ui/LockedWebProfile.h"
 
-EditorWebPage::EditorWebPage(QObject *parent) : QWebEnginePage(parent)
+EditorWebPage::EditorWebPage(LockedWebProfile *profile, QObject *parent)
+    : QWebEnginePage(profile, parent)
 {
-    QWebEngineSettings *s = settings();
-    const QWebEngineSettings::WebAttribute off[] = {
-        QWebEngineSettings::JavascriptEnabled,
-        QWebEngineSettings::JavascriptCanOpenWindows,
-        QWebEngineSettings::JavascriptCanAccessClipboard,
-        QWebEngineSettings::PluginsEnabled,
-        QWebEngineSettings::LocalContentCanAccessFileUrls,
-        QWebEngineSettings::ErrorPageEnabled,
-        QWebEngineSettings::FullScreenSupportEnabled,
-        QWebEngineSettings::ScreenCaptureEnabled,
-        QWebEngineSettings::AutoLoadIconsForPage,
-        QWebEngineSettings::PdfViewerEnabled,
-        QWebEngineSettings::NavigateOnDropEnabled,
-    };
-    for (auto attribute : off)
-        s->setAttribute(attribute, false);
 }
 
 bool EditorWebPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)

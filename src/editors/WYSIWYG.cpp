@@ -6,6 +6,7 @@
 #include "editors/editLink.h"
 #include "io/CURLHandle.h"
 #include "platform/AlertService.h"
+#include "ui/LockedWebProfile.h"
 #include "ui/VLXTextViewHTML.h"
 #include "ui/VLXWebView.h"
 #include "ui/printInfoManager.h"
@@ -24,7 +25,6 @@
 #include <QTimer>
 #include <QUndoStack>
 #include <QWebChannel>
-#include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
 
@@ -290,7 +290,9 @@ void WYSIWYG::buildWindow()
     m_web = new VLXWebView;
     m_web->setObjectName(QStringLiteral("web"));
     m_web->setHelpAnchor(QStringLiteral("WYSIWYGEditor"));
-    m_page = new EditorWebPage(m_web);
+    // The program's name goes into the engine's user agent, as into every request of the program.
+    m_profile = new LockedWebProfile(CURLHandle::signature(), this);
+    m_page = new EditorWebPage(m_profile, m_web);
     m_web->setPage(m_page);
     m_web->setContextMenuFilter([this](QMenu *menu) { buildContextMenu(menu); });
 
@@ -330,12 +332,6 @@ void WYSIWYG::buildWindow()
 
 void WYSIWYG::connectPage()
 {
-    // The engine's user agent names the program, as every request of the program does.
-    QWebEngineProfile *profile = m_page->profile();
-    const QString signature = CURLHandle::signature();
-    if (!profile->httpUserAgent().endsWith(signature))
-        profile->setHttpUserAgent(profile->httpUserAgent() + QLatin1Char(' ') + signature);
-
     QWebEngineScript script;
     script.setName(QStringLiteral("vellumcast-editor"));
     script.setSourceCode(scriptSource());
@@ -374,8 +370,9 @@ void WYSIWYG::connectPage()
         m_ready = false;
     });
     connect(m_page, &QWebEnginePage::pdfPrintingFinished, this, &WYSIWYG::pdfPrinted);
+    // Served by the profile, as the preview's pages are: its filter lets no other page load.
     m_page->allowNextLoad();
-    m_page->setHtml(kDocumentWrapper, QUrl());
+    m_page->load(m_profile->servePage(kDocumentWrapper));
 }
 
 void WYSIWYG::scriptReady()

@@ -11,6 +11,7 @@
 
 class EditorBridge;
 class EditorWebPage;
+class LockedWebProfile;
 class QAction;
 class QEventLoop;
 class QMainWindow;
@@ -202,6 +203,7 @@ private:
     QPointer<QMainWindow> m_window;
     QPointer<QWidget> m_symbols;
     VLXWebView *m_web = nullptr;
+    LockedWebProfile *m_profile = nullptr; // deleted after the window and its page
     EditorWebPage *m_page = nullptr;
     EditorBridge *m_bridge = nullptr;
     VLXTextViewHTML *m_text = nullptr;

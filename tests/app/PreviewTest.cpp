@@ -13,6 +13,7 @@
 #include "platform/ScriptedFileChooser.h"
 #include "platform/ScriptedPrintPanel.h"
 #include "platform/ScriptedWorkspace.h"
+#include "ui/LockedWebProfile.h"
 #include "ui/VLXWebView.h"
 
 #include <QAbstractButton>
@@ -106,7 +107,7 @@ TEST_F(PreviewTest, ThePageShowsTheFeedRunsNoScriptLoadsOnlyImagesAndHandsUserCl
               ExportSheet::defaultTemplatePath(ExportSheet::types().first()));
     EXPECT_TRUE(plainText(preview).contains("Hallo aus der Vorschau"));
     EXPECT_EQ(preview->view()->url(), preview->page()->pageURL());
-    EXPECT_EQ(preview->view()->url().scheme(), QString::fromLatin1(PreviewPage::kScheme));
+    EXPECT_EQ(preview->view()->url().scheme(), QString::fromLatin1(LockedWebProfile::kScheme));
 
     // Another template, chosen in the window: kept for the next preview. Its link covers the
     // top of the page, where the click goes.

@@ -27,6 +27,10 @@ handshake completes against it.
   /d/<name>                the file <name> of the --files folder (404 when missing); with
                            --auth user:password only for a request that sends those;
                            ?delay=S answers after S seconds
+  /beacon/<name>           a resource for a web page, told by the name's suffix: .png a one-pixel
+                           picture, .css an empty style sheet, .js an empty script, anything else
+                           404; every visit is one "GET /beacon/<name>" line of the log, so a test
+                           counts what a page fetched
 """
 import argparse
 import base64
@@ -41,6 +45,10 @@ from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import urlsplit, parse_qs
 
 PATTERN = bytes(range(256))
+PIXEL_PNG = base64.b64decode(
+    "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==")
+BEACON_TYPES = {".png": (PIXEL_PNG, "image/png"), ".css": (b"", "text/css"),
+                ".js": (b"", "text/javascript")}
 FILES_DIR = None
 AUTH = None
 
@@ -196,6 +204,12 @@ class Handler(BaseHTTPRequestHandler):
                     self.send_body(200, f.read())
             else:
                 self.send_body(404, b"no such file\n")
+        elif path.startswith("/beacon/"):
+            body = BEACON_TYPES.get(os.path.splitext(path)[1])
+            if body:
+                self.send_body(200, body[0], body[1])
+            else:
+                self.send_body(404, b"no such beacon\n")
         else:
             self.send_body(404, b"no such thing\n")
 
