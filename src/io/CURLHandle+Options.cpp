@@ -46,6 +46,17 @@ void CURLHandle::setNoBody(bool noBody)
     curl_easy_setopt(m_curl, CURLOPT_NOBODY, long(noBody));
 }
 
+void CURLHandle::setPostQuote(const QList<QByteArray> &commands)
+{
+    // libcurl keeps the list's address: the old list goes only once the handle has let go of it.
+    curl_easy_setopt(m_curl, CURLOPT_POSTQUOTE, static_cast<curl_slist *>(nullptr));
+    curl_slist_free_all(m_postQuoteList);
+    m_postQuoteList = nullptr;
+    for (const QByteArray &command : commands)
+        m_postQuoteList = curl_slist_append(m_postQuoteList, command.constData());
+    curl_easy_setopt(m_curl, CURLOPT_POSTQUOTE, m_postQuoteList);
+}
+
 void CURLHandle::setConnectionTimeout(long seconds)
 {
     // Signals stay off whatever the time: the transfers run on threads.

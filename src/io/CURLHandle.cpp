@@ -292,6 +292,7 @@ CURLHandle::~CURLHandle()
     }
     curl_mime_free(m_mime);
     curl_slist_free_all(m_headerList);
+    curl_slist_free_all(m_postQuoteList);
 }
 
 std::shared_ptr<CURLHandle> CURLHandle::create(const QUrl &url, bool cached)

@@ -179,6 +179,9 @@ public:
     // A null string removes the option.
     void setAcceptEncoding(const QString &encodings);
     void setAcceptCompression(bool accept);
+    // FTP commands sent after a transfer that went well, on its connection and in its folder
+    // (libcurl's POSTQUOTE); a refused one fails the transfer. An empty list sends none.
+    void setPostQuote(const QList<QByteArray> &commands);
 
     // --- Transfer information of the last transfer ----------------------------------------------
     QString effectiveURL() const;
@@ -254,6 +257,7 @@ private:
 
     curl_slist *m_headerList = nullptr;
     curl_mime *m_mime = nullptr;
+    curl_slist *m_postQuoteList = nullptr;
     std::thread m_thread;
     std::atomic<bool> m_threadRunning {false};
     // Messages of an earlier (cancelled) load carry an older generation and are ignored.

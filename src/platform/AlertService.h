@@ -8,7 +8,7 @@
 // describes it and reads back which button was chosen.
 struct Alert
 {
-    enum class Style { Critical, Informational };
+    enum class Style { Critical, Warning, Informational };
 
     Style style = Style::Critical;
     QString title;

@@ -18,8 +18,9 @@ QMessageBox *QtAlertService::buildBox(const Alert &alert)
         over = over->parentWidget() ? over->parentWidget()->window() : nullptr;
     auto *box = new QMessageBox(over);
     box->setObjectName(QStringLiteral("alert"));
-    box->setIcon(alert.style == Alert::Style::Critical ? QMessageBox::Critical
-                                                       : QMessageBox::Information);
+    box->setIcon(alert.style == Alert::Style::Critical      ? QMessageBox::Critical
+                     : alert.style == Alert::Style::Warning ? QMessageBox::Warning
+                                                            : QMessageBox::Information);
     box->setWindowTitle(alert.title);
     box->setText(alert.title);
     box->setInformativeText(alert.message);

@@ -7,6 +7,8 @@
 #include "publish/PublishPaths.h"
 #include "publish/UploadSource.h"
 
+#include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -25,6 +27,11 @@ const char kPropfindBody[] = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
 constexpr long kConnectTimeoutSeconds = 20;
 // Requests other than uploads are small: a server that takes longer has a problem.
 constexpr long kRequestTimeoutSeconds = 120;
+// A server may still be taking in an upload the client gave up on, and answer "423 Locked" to
+// its removal until it has; the removal is asked again for a while.
+constexpr long kLocked = 423;
+constexpr int kRemovalRetryMs = 250;
+constexpr qint64 kRemovalPatienceMs = 15000;
 
 QString trimSlashes(QString path)
 {
@@ -156,6 +163,13 @@ std::shared_ptr<CURLHandle> DMTransaction::makeHandle(const Request &request)
         handle->setString(DMMemberAccount::certificateAuthorityFile(), CURLOPT_CAINFO);
     if (request.upload) {
         m_source->attachTo(curl);
+        // From here on a partial file may lie on the server.
+        m_partPath = request.path;
+    } else if (!request.destination.isEmpty()) {
+        handle->setString(QString::fromLatin1(request.method), CURLOPT_CUSTOMREQUEST);
+        handle->setHTTPHeaders({{QStringLiteral("Destination"),
+                                 PublishPaths::joinURL(m_account->baseURL(), request.destination)},
+                                {QStringLiteral("Overwrite"), QStringLiteral("T")}});
     } else {
         handle->setString(QString::fromLatin1(request.method), CURLOPT_CUSTOMREQUEST);
         if (request.depth >= 0) {
@@ -173,6 +187,7 @@ void DMTransaction::start(QList<Request> requests, std::unique_ptr<UploadSource>
 {
     m_requests = std::move(requests);
     m_source = std::move(source);
+    m_synchronous = synchronous;
     m_self = shared_from_this();
     if (!synchronous) {
         runNext();
@@ -201,6 +216,10 @@ void DMTransaction::runNext()
         return;
     }
     m_handle = makeHandle(m_requests.first());
+    if (!m_handle && m_requests.first().removal) {
+        finish(m_endState);
+        return;
+    }
     if (!m_handle) {
         m_errorType = DMMemberAccount::kNetworkError;
         m_errorText = QStringLiteral("The address of the disk is not valid");
@@ -213,8 +232,21 @@ void DMTransaction::runNext()
 
 bool DMTransaction::settle(const Request &request, CURLHandle &handle, bool transferOK)
 {
+    if (request.removal) {
+        if (transferOK && handle.httpCode() == kLocked
+            && m_removalClock.elapsed() < kRemovalPatienceMs) {
+            m_requests = {request};
+            QTimer::singleShot(kRemovalRetryMs, [self = shared_from_this()] {
+                if (self->m_state == State::Running)
+                    self->runNext();
+            });
+            return false;
+        }
+        finish(m_endState);
+        return false;
+    }
     if (m_abortRequested) {
-        finish(State::Aborted);
+        endAfterRemoval(State::Aborted);
         return false;
     }
     const long code = handle.httpCode();
@@ -233,15 +265,55 @@ bool DMTransaction::settle(const Request &request, CURLHandle &handle, bool tran
                                                      : int(code);
             m_errorText = QStringLiteral("%1 %2").arg(code).arg(
                 handle.propertyForKey(URLHandle::kHTTPPropertyStatusReasonKey).toString());
+            // Credentials and a full disk keep their own reasons; anything else the server
+            // answered to the move is its refusal to put the file in place.
+            if (!request.destination.isEmpty() && code != 401 && code != 507) {
+                m_renameRefused = true;
+                m_errorText = QStringLiteral("The server refused to rename %1 to %2: %3")
+                                  .arg(PublishPaths::lastPathComponent(request.path),
+                                       PublishPaths::lastPathComponent(request.destination),
+                                       m_errorText.trimmed());
+            }
         }
-        finish(State::Failed);
+        endAfterRemoval(State::Failed);
         return false;
     }
+    if (!request.destination.isEmpty())
+        m_partPath.clear();
     if (request.collection)
         m_account->rememberCollection(trimSlashes(request.path));
     if (request.depth > 0)
         parseListing(handle.availableResourceData());
     return true;
+}
+
+void DMTransaction::endAfterRemoval(State state)
+{
+    if (m_partPath.isEmpty()) {
+        finish(state);
+        return;
+    }
+    Request removal;
+    removal.method = "DELETE";
+    removal.path = m_partPath;
+    removal.removal = true;
+    m_partPath.clear();
+    m_endState = state;
+    m_removing = true;
+    m_removalClock.start();
+    m_requests = {removal};
+    if (!m_synchronous) {
+        runNext();
+        return;
+    }
+    for (;;) {
+        const auto handle = makeHandle(removal);
+        if (!handle || !handle->loadInForeground() || handle->httpCode() != kLocked
+            || m_removalClock.elapsed() >= kRemovalPatienceMs)
+            break;
+        QThread::msleep(kRemovalRetryMs);
+    }
+    finish(state);
 }
 
 void DMTransaction::finish(State state)
@@ -274,7 +346,9 @@ void DMTransaction::finish(State state)
 
 void DMTransaction::abort()
 {
-    if (m_state != State::Running || m_abortRequested)
+    // The removal of an unfinished upload runs to its end: it is short, and it is what keeps
+    // the server clean.
+    if (m_state != State::Running || m_abortRequested || m_removing)
         return;
     m_abortRequested = true;
     if (m_source)

@@ -3,6 +3,7 @@
 #include "io/URLHandleClient.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -28,7 +29,12 @@ public:
 // One operation on the online disk (an upload, a listing, making a folder): a few WebDAV
 // requests run one after another as background transfers. An upload first makes each missing
 // folder of its path (MKCOL; 405 means it exists), then PUTs the bytes streamed from their
-// source. The transaction keeps itself alive until it has told its delegate.
+// source under a temporary name beside the target and MOVEs that onto the target (Overwrite:
+// T), so the published copy is replaced only by a whole file. When the upload does not end well
+// (failed, aborted, move refused) the temporary file is DELETEd, where the server lets us,
+// before the delegate hears (a server still taking in the abandoned upload answers "423 Locked";
+// the removal is asked again for a while). The transaction keeps itself alive until it has told its
+// delegate.
 //
 // Error types after a failure: 101 refused credentials (401, 403), 102 disk full (507), 103 no
 // answer from the server, else the HTTP status of the unexpected answer.
@@ -56,6 +62,9 @@ public:
     static QString errorTypeText(int type);
     // What went wrong in words (the server's status or libcurl's reason), for logs.
     QString errorText() const { return m_errorText; }
+    // The upload arrived, but the server would not move it onto its name; errorText() then
+    // says so with the server's status.
+    bool renameRefused() const { return m_renameRefused; }
     // Bytes to upload and uploaded so far; 0 for other operations.
     qint64 contentLength() const;
     qint64 bytesTransferred() const;
@@ -77,6 +86,8 @@ private:
         int depth = -1; // PROPFIND depth, -1 for none
         bool upload = false;
         bool collection = false; // MKCOL: 405 (exists) counts as success
+        QString destination; // MOVE: the path the file goes to
+        bool removal = false; // the DELETE of an unfinished upload: its outcome changes nothing
     };
 
     DMTransaction(std::shared_ptr<DMMemberAccount> account, DMTransactionDelegate *delegate,
@@ -88,6 +99,8 @@ private:
     // Settles one request's outcome: true to go on with the next.
     bool settle(const Request &request, CURLHandle &handle, bool transferOK);
     void runNext();
+    // Ends in the state, deleting first the temporary file an unfinished upload may have left.
+    void endAfterRemoval(State state);
     void finish(State state);
     void parseListing(const QByteArray &body);
 
@@ -105,6 +118,12 @@ private:
     std::shared_ptr<DMTransaction> m_self; // alive until the delegate has heard
     State m_state = State::Running;
     bool m_abortRequested = false;
+    bool m_synchronous = false;
+    QString m_partPath; // the temporary file of the upload, until it is moved onto its name
+    bool m_removing = false;
+    QElapsedTimer m_removalClock;
+    State m_endState = State::Running; // the state to end in once the removal is done
+    bool m_renameRefused = false;
     int m_errorType = 0;
     QString m_errorText;
     QVariant m_result;

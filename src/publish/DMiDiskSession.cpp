@@ -2,6 +2,7 @@
 
 #include "publish/DMMemberAccount.h"
 #include "publish/DMTransaction.h"
+#include "publish/PublishPaths.h"
 #include "publish/UploadSource.h"
 
 #include <QUrl>
@@ -51,13 +52,20 @@ std::shared_ptr<DMTransaction> DMiDiskSession::putSource(std::unique_ptr<UploadS
     auto transaction = newTransaction(path);
     if (!transaction || !source)
         return nullptr;
-    QList<DMTransaction::Request> requests
-        = DMTransaction::makeCollections(*m_account, folderOf(path));
+    const QString folder = folderOf(path);
+    QList<DMTransaction::Request> requests = DMTransaction::makeCollections(*m_account, folder);
+    // Sent under a temporary name beside the target, then moved onto it whole.
+    const QString part = PublishPaths::partFileName(path);
     DMTransaction::Request put;
     put.method = "PUT";
-    put.path = path;
+    put.path = folder.isEmpty() ? part : folder + u'/' + part;
     put.upload = true;
     requests.append(put);
+    DMTransaction::Request move;
+    move.method = "MOVE";
+    move.path = put.path;
+    move.destination = path;
+    requests.append(move);
     transaction->start(requests, std::move(source), m_synchronous);
     return transaction;
 }

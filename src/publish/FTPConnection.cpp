@@ -50,7 +50,7 @@ std::shared_ptr<CURLHandle> FTPConnection::makeHandle(const QUrl &url,
     curl_easy_setopt(curl, CURLOPT_USERNAME, user.toUtf8().constData());
     curl_easy_setopt(curl, CURLOPT_PASSWORD, password.toUtf8().constData());
     transcript.attachTo(curl);
-    handle->setUserAgent(CURLHandle::defaultSignature());
+    handle->setUserAgent(CURLHandle::signature());
     handle->setStringOrNumberObject(qlonglong(useEPSV), CURLOPT_FTP_USE_EPSV);
     handle->setStringOrNumberObject(qlonglong(useEPRT), CURLOPT_FTP_USE_EPRT);
     if (protocol == 1) {

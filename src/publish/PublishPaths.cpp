@@ -57,6 +57,11 @@ QString PublishPaths::escapeSegments(const QString &path)
     return segments.join(u'/');
 }
 
+QString PublishPaths::partFileName(const QString &name)
+{
+    return QStringLiteral(".%1.vlx-part").arg(lastPathComponent(name));
+}
+
 QString PublishPaths::ftpURL(const QString &host, const QString &folder, const QString &name)
 {
     return QStringLiteral("ftp://%1/%2/%3")

@@ -16,6 +16,9 @@ public:
     // The file an address names, as the server stores it: the last segment of its path with
     // percent-escapes decoded and without query or fragment ("ep%201.mp3?x=1" -> "ep 1.mp3").
     static QString fileNameOfURL(const QString &url);
+    // The temporary name a file is sent under, in its own folder, until it has arrived whole:
+    // ".<name>.vlx-part".
+    static QString partFileName(const QString &name);
     // Blanks and line ends cut from both ends, as folder fields are read.
     static QString trimmed(const QString &text);
 

@@ -599,9 +599,11 @@ void PublishWindow::transferLogAppended(const QString &text)
 void PublishWindow::showAlertSheet(const Alert &alert)
 {
     // A sheet on the publish window that does not hold the run up.
-    auto *box = new QMessageBox(alert.style == Alert::Style::Critical ? QMessageBox::Warning
-                                                                      : QMessageBox::Information,
-                                alert.title, alert.title, QMessageBox::NoButton, m_uploadWindow);
+    const QMessageBox::Icon icon = alert.style == Alert::Style::Critical ? QMessageBox::Critical
+        : alert.style == Alert::Style::Warning                           ? QMessageBox::Warning
+                                                                         : QMessageBox::Information;
+    auto *box
+        = new QMessageBox(icon, alert.title, alert.title, QMessageBox::NoButton, m_uploadWindow);
     box->setObjectName(QStringLiteral("alertSheet"));
     box->setInformativeText(alert.message);
     box->addButton(alert.defaultButton, QMessageBox::AcceptRole);

@@ -125,8 +125,11 @@ QWidget *publishAdditionalFiles::buildTemplateTab()
     m_limit = named(new VLXCheckBox(tab), "addFilesLimitButton");
     m_limit->setText(tr("Limit the number of items to"));
     m_limitValue = named(new VLXSpinBox(tab), "addFilesLimitValue");
-    // As in the export sheet: a negative number takes the last items, the last one first.
+    // As in the export sheet: a negative number takes the last items, the last one first. The
+    // field lets any number of up to six digits be typed; Accept refuses those it does not take.
     m_limitValue->setRange(-999999, 999999);
+    m_limitValue->setToolTip(tr("From 1 to 9999; a negative number takes the last items, the last "
+                                "one first"));
     m_noFuture = named(new VLXCheckBox(tab), "addFilesNoFuture");
     m_noFuture->setText(tr("Leave out items dated in the future"));
 

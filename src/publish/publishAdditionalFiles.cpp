@@ -31,6 +31,9 @@ namespace {
 constexpr int kTemplateTab = 0;
 constexpr int kLocalFileTab = 1;
 constexpr int kOPMLTab = 2;
+// The most items an export can be limited to, either way: a positive number takes the first
+// items, a negative one the last, the last one first.
+constexpr int kMostItems = 9999;
 
 // The export types whose template the dialog chooses: the export sheet's first four.
 bool usesTemplate(int type)
@@ -311,6 +314,21 @@ bool publishAdditionalFiles::addFilesAccept()
         alert.message = missing;
         alert.defaultButton = QStringLiteral("OK");
         AlertService::show(alert);
+        return false;
+    }
+    // A limit of no items (the export engine reads 0 as no limit at all) or of more than the
+    // field takes is refused; without the limit the number is not used.
+    const int limit = m_limitValue->value();
+    if (m_limit->isChecked() && (limit == 0 || limit > kMostItems || limit < -kMostItems)) {
+        Alert alert;
+        alert.style = Alert::Style::Informational;
+        alert.title = tr("Invalid Field");
+        alert.message = tr("The number of items must be from 1 to %1, or from -1 to -%1 to take "
+                           "the last items")
+                            .arg(kMostItems);
+        alert.defaultButton = QStringLiteral("OK");
+        AlertService::show(alert);
+        m_limitValue->setFocus();
         return false;
     }
     // Every field is kept, whatever the type: a record keeps what its other tabs held.

@@ -79,7 +79,10 @@ void vlxFTP::transactionHadError(DMTransaction *transaction)
     m_currentTransaction.reset();
     ProgressMonitor::sharedInstance().transactionHadError(transaction);
     if (m_uploadingItem) {
-        const QString reason = DMTransaction::errorTypeText(transaction->errorType());
+        // A refused move names the server's answer; other failures are told by their type.
+        const QString reason = transaction->renameRefused()
+            ? transaction->errorText()
+            : DMTransaction::errorTypeText(transaction->errorType());
         appendTransferFailed(reason);
         currentUploadFailed(*m_uploadingItem, reason);
     }
@@ -91,7 +94,9 @@ void vlxFTP::transactionAborted(DMTransaction *transaction)
     m_currentTransaction.reset();
     ProgressMonitor::sharedInstance().transactionAborted(transaction);
     // An abort on the disk ends the run without a result line or a summary.
-    m_uploadAction.clear();
+    if (m_uploadingItem)
+        markUnfinished(*m_uploadingItem);
+    forgetQueue();
     m_uploadingItem.reset();
     m_running = false;
     m_progressTimer.stop();

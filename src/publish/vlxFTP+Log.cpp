@@ -28,8 +28,8 @@ void vlxFTP::appendLog(const QString &text)
 
 void vlxFTP::appendHeader()
 {
-    // "Vellumcast Mac v<version> (<build>)", the same text the transfers send as user agent.
-    QString header = kRule + u'\n' + CURLHandle::defaultSignature() + u'\n' + kRule + u'\n';
+    // The signature the program installed at start, the text its transfers send as user agent.
+    QString header = kRule + u'\n' + CURLHandle::signature() + u'\n' + kRule + u'\n';
     switch (m_site->type()) {
     case 1:
         header += QStringLiteral("FTP SERVER: %1\nUSERNAME: %2\n")

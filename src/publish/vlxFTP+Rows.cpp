@@ -51,6 +51,63 @@ vlxFTP::FileCheck vlxFTP::checkLocalFile(const QString &path, const QDateTime &l
     return check;
 }
 
+// ---- Files to offer again ----
+
+namespace {
+
+QString unfinishedKey(const QString &path)
+{
+    return path.isEmpty() ? QString()
+                          : QFileInfo(PublishPaths::expandTilde(path)).absoluteFilePath();
+}
+
+} // namespace
+
+QString vlxFTP::localFileOf(const Target &target)
+{
+    // Only files from the disk are remembered: the feed and the exports are made afresh and
+    // offered at every run, and the image has a publish action of its own.
+    switch (target.kind) {
+    case Target::Kind::Enclosure:
+        return target.item->localEnclosureFilePath();
+    case Target::Kind::MediaContent:
+        return target.media->localEnclosureFilePath();
+    case Target::Kind::AdditionalFile:
+        return target.record->isLocalFile() ? target.record->localFile() : QString();
+    case Target::Kind::Feed:
+    case Target::Kind::Image:
+        break;
+    }
+    return QString();
+}
+
+void vlxFTP::markUnfinished(const Target &target)
+{
+    const QString key = unfinishedKey(localFileOf(target));
+    if (!key.isEmpty())
+        m_unfinishedFiles.insert(key);
+}
+
+void vlxFTP::markFinished(const Target &target)
+{
+    m_unfinishedFiles.remove(unfinishedKey(localFileOf(target)));
+}
+
+bool vlxFTP::wasUnfinished(const QString &localPath) const
+{
+    const QString key = unfinishedKey(localPath);
+    return !key.isEmpty() && m_unfinishedFiles.contains(key);
+}
+
+void vlxFTP::forgetQueue()
+{
+    for (const QueueEntry &entry : std::as_const(m_uploadAction))
+        markUnfinished(entry.target);
+    m_uploadAction.clear();
+}
+
+// ---- The rows ----
+
 void vlxFTP::rebuildEnclosureRows()
 {
     m_enclosureRows.clear();
@@ -61,7 +118,7 @@ void vlxFTP::rebuildEnclosureRows()
     for (const std::shared_ptr<VLXItems> &item : m_feed->arrayOfItems()) {
         if (!item->enclosureAttrURL().isEmpty()) {
             const FileCheck check
-                = checkLocalFile(item->localEnclosureFilePath(), item->lastUploaded());
+                = checkAgain(item->localEnclosureFilePath(), item->lastUploaded());
             m_enclosureRows.append({item, nullptr, check.checked, check.reference, check.missing});
         }
         if (!mediaRSS)
@@ -70,10 +127,20 @@ void vlxFTP::rebuildEnclosureRows()
             if (media->localEnclosureFilePath().isEmpty())
                 continue;
             const FileCheck check
-                = checkLocalFile(media->localEnclosureFilePath(), media->lastUploaded());
+                = checkAgain(media->localEnclosureFilePath(), media->lastUploaded());
             m_enclosureRows.append({item, media, check.checked, check.reference, check.missing});
         }
     }
+}
+
+vlxFTP::FileCheck vlxFTP::checkAgain(const QString &path, const QDateTime &lastUploaded) const
+{
+    FileCheck check = checkLocalFile(path, lastUploaded);
+    // A file whose last transfer did not end well is ticked even when its dates say it is up to
+    // date: the user asked for it to be sent, and it was not.
+    if (!check.missing && !path.isEmpty() && wasUnfinished(path))
+        check.checked = 1;
+    return check;
 }
 
 void vlxFTP::setAdditionalFiles(const QList<std::shared_ptr<additionalFiles>> &records)
@@ -85,7 +152,7 @@ void vlxFTP::setAdditionalFiles(const QList<std::shared_ptr<additionalFiles>> &r
         if (!record)
             continue;
         if (record->isLocalFile()) {
-            const FileCheck check = checkLocalFile(record->localFile(), record->lastUploaded());
+            const FileCheck check = checkAgain(record->localFile(), record->lastUploaded());
             m_otherFileRows.append({record, check.checked, check.reference, check.missing});
         } else {
             // Exports and the OPML list are made afresh at every publish.

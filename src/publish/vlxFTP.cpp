@@ -92,9 +92,12 @@ vlxFTP::vlxFTP()
 vlxFTP::~vlxFTP()
 {
     // No transfer or worker thread outlives the publisher.
-    if (m_urlHandle)
-        m_urlHandle->removeClient(this);
+    for (const auto &handle : {m_urlHandle, m_removalHandle}) {
+        if (handle)
+            handle->removeClient(this);
+    }
     m_urlHandle.reset();
+    m_removalHandle.reset();
     if (m_currentTransaction)
         m_currentTransaction->setDelegate(nullptr);
     m_localCopy.reset();
@@ -144,7 +147,7 @@ void vlxFTP::queueImage()
     const std::optional<QByteArray> *bytes = imageForName(m_images, name);
     if (!bytes) {
         Alert alert;
-        alert.style = Alert::Style::Informational;
+        alert.style = Alert::Style::Warning;
         alert.title = QStringLiteral("Invalid image type");
         alert.message = QStringLiteral("RSS only supports GIF, JPG and PNG images.  Therefore the "
                                        "file name must end in either .gif, .jpg or .png");
@@ -336,6 +339,7 @@ void vlxFTP::continueAfterFile()
 void vlxFTP::currentUploadSucceeded(const Target &target)
 {
     ++m_publishSuccess;
+    markFinished(target);
     const QDateTime now = Clock::now();
     switch (target.kind) {
     case Target::Kind::Feed:
@@ -378,6 +382,7 @@ void vlxFTP::currentUploadSucceeded(const Target &target)
 void vlxFTP::currentUploadFailed(const Target &target, const QString &reason)
 {
     ++m_publishFailure;
+    markUnfinished(target);
     QString line;
     switch (target.kind) {
     case Target::Kind::Feed:
@@ -426,7 +431,7 @@ void vlxFTP::uncheckRows(const Target &target)
 
 void vlxFTP::endRun()
 {
-    m_uploadAction.clear();
+    forgetQueue();
     m_uploadingItem.reset();
     m_source.reset();
     m_running = false;

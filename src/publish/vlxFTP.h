@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 #include <QTimer>
 #include <memory>
@@ -93,6 +94,8 @@ public:
     void setAdditionalFiles(const QList<std::shared_ptr<additionalFiles>> &records);
     QList<std::shared_ptr<additionalFiles>> additionalFileRecords() const;
     static FileCheck checkLocalFile(const QString &path, const QDateTime &lastUploaded);
+    // The check of a row's file, ticked as well when its last transfer did not end well.
+    FileCheck checkAgain(const QString &path, const QDateTime &lastUploaded) const;
     FileState enclosureState(int row) const;
     FileState otherFileState(int row) const;
     static QString fileStateText(FileState state);
@@ -158,6 +161,16 @@ private:
         std::shared_ptr<MediaContentFile> media;
         std::shared_ptr<additionalFiles> record;
     };
+    // The FTP upload in transfer: where it goes, and the temporary name it is sent under.
+    struct FTPUpload
+    {
+        QString host;
+        QString user;
+        QString password;
+        QString folder;
+        QString name;
+        QString part;
+    };
     struct QueueEntry
     {
         QString remoteName;
@@ -183,6 +196,14 @@ private:
     void currentUploadSucceeded(const Target &target);
     void currentUploadFailed(const Target &target, const QString &reason);
     void endRun();
+    // Files whose transfer did not end well (failed, aborted, or left in the queue) are offered
+    // again, ticked, in the next sheet; one that arrives whole is not any more (vlxFTP+Rows.cpp).
+    static QString localFileOf(const Target &target);
+    void markUnfinished(const Target &target);
+    void markFinished(const Target &target);
+    bool wasUnfinished(const QString &localPath) const;
+    // Drops the entries not sent yet, remembering them as unfinished.
+    void forgetQueue();
     void updateStatus();
     void updateProgress();
     void resetProgress();
@@ -206,6 +227,10 @@ private:
                                            const QString &password);
     void closeTranscript();
     void releaseHandle();
+    // Deletes the temporary file of the upload that did not end well; false when no removal
+    // could be started.
+    bool removePartFile();
+    void removalEnded();
     void URLHandleResourceDidBeginLoading(URLHandle *sender) override;
     void URLHandleResourceDataDidBecomeAvailable(URLHandle *sender,
                                                  const QByteArray &newBytes) override;
@@ -249,7 +274,10 @@ private:
     QTimer m_progressTimer;
 
     std::shared_ptr<CURLHandle> m_urlHandle;
+    std::shared_ptr<CURLHandle> m_removalHandle;
+    FTPUpload m_ftpUpload;
     TransferTranscript m_transcript;
+    QSet<QString> m_unfinishedFiles;
 
     std::shared_ptr<DMMemberAccount> m_dotMacAccount;
     std::shared_ptr<DMTransaction> m_currentTransaction;

@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -196,6 +197,15 @@ TEST_F(PublishHandOffTest, AFeedIsPublishedThenOnlyWhatChangedAndItsDatesSurvive
         EXPECT_EQ(outlet<QPushButton>(QStringLiteral("viewLogButton"))->text(),
                   QStringLiteral("Hide Log"));
         const QString log = outlet<QPlainTextEdit>(QStringLiteral("transferLog"))->toPlainText();
+        // The header names the program as it was started: "v", the short version, and the
+        // full version in brackets.
+        const QString named = log.section(u'\n', 1, 1);
+        EXPECT_EQ(named, Controller::signature());
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^Vellumcast Mac v(\\d+\\.\\d+) "
+                                                      "\\(\\1(\\.\\d+)*\\)$"))
+                        .match(named)
+                        .hasMatch())
+            << named.toStdString();
         EXPECT_TRUE(log.contains(QStringLiteral("FTP SERVER: 127.0.0.1:%1").arg(ftp.port())));
         EXPECT_TRUE(log.contains(QStringLiteral("REMOTE FILENAME: ep0.mp3"))
                     || log.contains(QStringLiteral("REMOTE FILENAME: a.mp3")));

@@ -10,19 +10,25 @@
 namespace PublishTestSupport {
 
 bool startWebDAV(LocalServer &server, const QString &root, const QString &user,
-                 const QString &password)
+                 const QString &password, const QStringList &extra)
 {
     // rclone wants a configuration file, even an empty one; it must not read the user's.
     const QString config = server.workDir() + QStringLiteral("/rclone.conf");
     writeFile(config, QByteArray());
     for (int attempt = 0; attempt < 5; ++attempt) {
         const quint16 port = LocalServer::freePort();
-        if (server.startProgram(QStringLiteral("rclone"),
-                                {QStringLiteral("serve"), QStringLiteral("webdav"), root,
-                                 QStringLiteral("--config"), config, QStringLiteral("--addr"),
-                                 QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("--user"),
-                                 user, QStringLiteral("--pass"), password},
-                                port))
+        const QStringList arguments {QStringLiteral("serve"),
+                                     QStringLiteral("webdav"),
+                                     root,
+                                     QStringLiteral("--config"),
+                                     config,
+                                     QStringLiteral("--addr"),
+                                     QStringLiteral("127.0.0.1:%1").arg(port),
+                                     QStringLiteral("--user"),
+                                     user,
+                                     QStringLiteral("--pass"),
+                                     password};
+        if (server.startProgram(QStringLiteral("rclone"), arguments + extra, port))
             return true;
     }
     return false;

@@ -10,9 +10,10 @@
 // Servers and recorders shared by the publishing tests.
 namespace PublishTestSupport {
 
-// A WebDAV server (rclone) on 127.0.0.1 serving root with Basic authentication.
+// A WebDAV server (rclone) on 127.0.0.1 serving root with Basic authentication; extra
+// arguments as rclone takes them (--bwlimit 300k: transfers at 300 kB a second at most).
 bool startWebDAV(LocalServer &server, const QString &root, const QString &user,
-                 const QString &password);
+                 const QString &password, const QStringList &extra = {});
 // The pyftpdlib server serving root; extra arguments as tests/servers/ftp_server.py takes them.
 bool startFTP(LocalServer &server, const QString &root, const QString &user,
               const QString &password, const QStringList &extra = {});

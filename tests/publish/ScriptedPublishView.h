@@ -28,7 +28,11 @@ public:
     }
     void transferLogCleared() override { log.clear(); }
     void transferLogAppended(const QString &text) override { log += text; }
-    void showAlertSheet(const Alert &alert) override { alerts.append(alert.title); }
+    void showAlertSheet(const Alert &alert) override
+    {
+        alerts.append(alert.title);
+        alertStyles.append(alert.style);
+    }
     void imageConversionEnded(bool anyImage) override { conversionEnded.append(anyImage); }
     void closeWindow() override { ++closed; }
 
@@ -45,6 +49,7 @@ public:
     QList<bool> runningChanges;
     QString log;
     QStringList alerts;
+    QList<Alert::Style> alertStyles;
     QList<bool> conversionEnded;
     int closed = 0;
 };

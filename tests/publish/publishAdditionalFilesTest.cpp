@@ -215,6 +215,45 @@ TEST_F(publishAdditionalFilesTest, AcceptNamesTheFirstMissingFieldInOrder)
     EXPECT_EQ(record.noFuture(), 1);
 }
 
+TEST_F(publishAdditionalFilesTest, TheItemLimitTakesUpTo9999ItemsFromEitherEnd)
+{
+    publishAdditionalFiles dialog;
+    dialog.setUniqueKey(kFeed);
+    dialog.setPubSite(site(3));
+    const int result = edit(dialog, [&] {
+        setText(dialog, "addFilesRemoteName", QStringLiteral("items.html"));
+        auto *count = get<VLXSpinBox>(dialog, "addFilesLimitValue");
+        // Without the limit the number is not used, whatever it is.
+        count->setValue(0);
+        alerts->clear();
+        EXPECT_TRUE(dialog.addFilesAccept());
+        EXPECT_TRUE(alerts->alerts().isEmpty());
+
+        get<VLXCheckBox>(dialog, "addFilesLimitButton")->click();
+        for (const int refused : {0, 10000, -10000, 999999, -999999}) {
+            SCOPED_TRACE(refused);
+            count->setValue(refused);
+            alerts->clear();
+            EXPECT_FALSE(dialog.addFilesAccept());
+            ASSERT_EQ(alerts->alerts().size(), 1);
+            EXPECT_EQ(alerts->alerts().first().title, QStringLiteral("Invalid Field"));
+            EXPECT_EQ(alerts->alerts().first().message,
+                      QStringLiteral("The number of items must be from 1 to 9999, or from -1 to "
+                                     "-9999 to take the last items"));
+        }
+        for (const int taken : {1, 9999, -1, -9999}) {
+            SCOPED_TRACE(taken);
+            count->setValue(taken);
+            alerts->clear();
+            EXPECT_TRUE(dialog.addFilesAccept());
+            EXPECT_TRUE(alerts->alerts().isEmpty());
+            EXPECT_EQ(dialog.additionalFilesInfo()->limitNumberValue(), taken);
+        }
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(dialog.additionalFilesInfo()->limitNumber(), 1);
+}
+
 TEST_F(publishAdditionalFilesTest, ModifyingKeepsTheRecordsTemplateAndResetsItsUploadDate)
 {
     auto original = std::make_shared<additionalFiles>();

@@ -2,6 +2,8 @@
 #include "PublishRunFixture.h"
 #include "publish/DMMemberAccount.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -43,6 +45,10 @@ TEST_F(vlxFTPDiskTest, UploadsBelowSitesMakingTheFoldersFirst)
     EXPECT_EQ(readFile(remote.filePath(QStringLiteral("Sites/pod/new/one.mp3"))),
               readFile(local.filePath(QStringLiteral("one.mp3"))));
     EXPECT_EQ(readFile(remote.filePath(QStringLiteral("Sites/pod/new/two.mp3"))).size(), 10);
+    // Each went up under a temporary name and was moved onto its own: none is left.
+    EXPECT_EQ(QDir(remote.filePath(QStringLiteral("Sites/pod/new")))
+                  .entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList {QStringLiteral("one.mp3"), QStringLiteral("two.mp3")}));
     const QString rule(38, u'=');
     EXPECT_TRUE(view.log.contains(QStringLiteral("Publish to .Mac\nUSERNAME: member\n") + rule));
     EXPECT_EQ(view.log.count(QStringLiteral("Transfer successful\n\n")), 2);
@@ -84,6 +90,50 @@ TEST_F(vlxFTPDiskTest, AbortEndsTheRunWithoutASummaryAndNoServerMeansAFailedFile
     ASSERT_TRUE(publish());
     EXPECT_EQ(view.status(), QStringLiteral("0 successful, 2 failed"));
     EXPECT_TRUE(view.log.contains(u"SUMMARY"));
+}
+
+TEST_F(vlxFTPDiskTest, AnAbortMidTransferLeavesThePublishedCopyAndOffersTheFileAgain)
+{
+    // The server takes 2 MB a second, so the second version is caught on its way. It goes on
+    // taking what the connection still holds after the abort, and refuses the removal of the
+    // temporary file ("423 Locked") until it has.
+    server.stop();
+    ASSERT_TRUE(startWebDAV(server, remote.path(), kMember, kPassword,
+                            {QStringLiteral("--bwlimit"), QStringLiteral("2M")}))
+        << server.errorString().toStdString();
+    DMMemberAccount::setServerURL(server.url(QStringLiteral("http")));
+    const QString path = local.filePath(QStringLiteral("show.mp3"));
+    const QString published = remote.filePath(QStringLiteral("Sites/pod/new/show.mp3"));
+    ASSERT_TRUE(writeFile(path, QByteArray(10000, 'a')));
+    const auto item = addEnclosureAt(QStringLiteral("show.mp3"), path);
+    ASSERT_TRUE(publish());
+    ASSERT_EQ(view.status(), QStringLiteral("All 1 files published successfully"));
+    const QDateTime sent = item->lastUploaded();
+
+    ASSERT_TRUE(writeFile(path, QByteArray(12000000, 'b')));
+    publisher.rebuildEnclosureRows();
+    publisher.updateEnclosureCheckboxes(true);
+    ASSERT_EQ(publisher.itemsWithEnclosures().value(0).checked, 1);
+    publisher.upload();
+    const QString part = remote.filePath(QStringLiteral("Sites/pod/new/.show.mp3.vlx-part"));
+    // Caught once the server holds some of it, wherever it puts it.
+    ASSERT_TRUE(waitUntil(
+        [&] { return QFileInfo(part).size() > 0 || QFileInfo(published).size() != 10000; }));
+    publisher.abort();
+    ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }));
+
+    EXPECT_EQ(readFile(published), QByteArray(10000, 'a'));
+    EXPECT_EQ(QDir(remote.filePath(QStringLiteral("Sites/pod/new")))
+                  .entryList(QDir::Files | QDir::Hidden),
+              QStringList {QStringLiteral("show.mp3")});
+    EXPECT_EQ(item->lastUploaded(), sent);
+    // Dated before its last upload the file counts as up to date, yet it was not sent.
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(sent.addSecs(-3600), QFileDevice::FileModificationTime));
+    file.close();
+    publisher.rebuildEnclosureRows();
+    EXPECT_EQ(publisher.itemsWithEnclosures().value(0).checked, 1);
 }
 
 } // namespace

@@ -146,6 +146,7 @@ TEST_F(vlxFTPLocalTest, TheImageNameMustMatchAConvertedType)
     addEnclosure(QStringLiteral("a.mp3"), 10);
     ASSERT_TRUE(publish());
     EXPECT_EQ(view.alerts, QStringList {QStringLiteral("Invalid image type")});
+    EXPECT_EQ(view.alertStyles, QList<Alert::Style> {Alert::Style::Warning});
     EXPECT_EQ(publisher.publishResults(),
               QStringList {QStringLiteral("Item Enclosure a.mp3: Published successfully")});
 

@@ -1,6 +1,7 @@
 // Publishing runs over FTP and FTPS against the local pyftpdlib server.
 #include "PublishRunFixture.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -36,7 +37,8 @@ protected:
 
 TEST_F(vlxFTPRunTest, ARefusedFileFailsAndTheRunGoesOn)
 {
-    startServer({QStringLiteral("--refuse"), QStringLiteral("b.mp3")});
+    // A file is stored under its temporary name first: that is the store the server refuses.
+    startServer({QStringLiteral("--refuse"), QStringLiteral(".b.mp3.vlx-part")});
     const auto a = addEnclosure(QStringLiteral("a.mp3"), 200000);
     const auto b = addEnclosure(QStringLiteral("b.mp3"), 1000);
     addEnclosure(QStringLiteral("c.mp3"), 3000);
@@ -57,6 +59,9 @@ TEST_F(vlxFTPRunTest, ARefusedFileFailsAndTheRunGoesOn)
               readFile(local.filePath(QStringLiteral("a.mp3"))));
     EXPECT_EQ(remoteFile(QStringLiteral("media/new/c.mp3")).size(), 3000);
     EXPECT_FALSE(QFileInfo::exists(remote.filePath(QStringLiteral("media/new/b.mp3"))));
+    EXPECT_EQ(QDir(remote.filePath(QStringLiteral("media/new")))
+                  .entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList {QStringLiteral("a.mp3"), QStringLiteral("c.mp3")}));
 
     // Stamped, unchecked and reported only when sent.
     EXPECT_NE(a->lastUploaded(), TitledElement::neverUploaded());
@@ -71,6 +76,8 @@ TEST_F(vlxFTPRunTest, ARefusedFileFailsAndTheRunGoesOn)
 
 TEST_F(vlxFTPRunTest, TheLogHasItsHeaderAndNeverThePassword)
 {
+    // The header names the program as it was started, whatever the build constants say.
+    CURLHandle::curlHelloSignature(QStringLiteral("Vellumcast Mac v7.3 (7.3.1)"), true);
     startServer();
     addEnclosure(QStringLiteral("ep 1 #ä?.mp3"), 10);
     view.setOn(Toggle::UploadXML, true);
@@ -84,8 +91,7 @@ TEST_F(vlxFTPRunTest, TheLogHasItsHeaderAndNeverThePassword)
     EXPECT_TRUE(view.stamps.value(PublishView::Stamp::Feed).startsWith(u"Last Published: "));
 
     const QString rule(38, u'=');
-    const QString header = rule + QStringLiteral("\n") + CURLHandle::defaultSignature() + u'\n'
-        + rule
+    const QString header = rule + QStringLiteral("\nVellumcast Mac v7.3 (7.3.1)\n") + rule
         + QStringLiteral("\nFTP SERVER: 127.0.0.1:%1\nUSERNAME: publisher\n").arg(server.port())
         + rule + QStringLiteral("\n\n") + rule
         + QStringLiteral("\nREMOTE PATH: media/new\nREMOTE FILENAME: ep 1 #ä?.mp3\n") + rule

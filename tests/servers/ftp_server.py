@@ -4,9 +4,10 @@
 Listens on 127.0.0.1 only, on a free port; the first line on stdout is the port number.
 One user with full rights on the root folder. With --cert and --key the server speaks explicit
 FTPS (AUTH TLS) and refuses plain control and data connections. For the publishing tests,
---refuse NAME answers every upload of a file called NAME with 550, and --throttle N takes
-uploads at N bytes a second at most and --throttle-out N sends listings and downloads at N
-bytes a second at most; --login-folder PATH starts each session in that folder of the served
+--refuse NAME answers every upload of a file called NAME with 550, --refuse-rename answers
+every RNFR with 550, --drop-after N closes the data connection of an upload once N bytes have
+arrived (the control connection stays), --throttle N takes uploads at N bytes a second at most
+and --throttle-out N sends listings and downloads at N bytes a second at most; --login-folder PATH starts each session in that folder of the served
 tree (as servers that put users in /home/NAME do). The server ends when stdin closes, so it never outlives
 the test process that started it.
 """
@@ -41,6 +42,8 @@ def main():
     parser.add_argument("--throttle", type=int, default=0)
     parser.add_argument("--throttle-out", type=int, default=0)
     parser.add_argument("--login-folder")
+    parser.add_argument("--refuse-rename", action="store_true")
+    parser.add_argument("--drop-after", type=int, default=0)
     args = parser.parse_args()
 
     logging.basicConfig(stream=sys.stderr, level=logging.INFO)
@@ -85,6 +88,23 @@ def main():
 
         handler.dtp_handler = type("ThrottledHandler", (ThrottledDTPHandler, handler.dtp_handler),
                                    {"read_limit": args.throttle, "write_limit": args.throttle_out})
+    if args.refuse_rename:
+        def ftp_RNFR(self, path):
+            self.respond("550 Renaming is not allowed on this server.")
+
+        handler = type("NoRenameHandler", (handler,), {"ftp_RNFR": ftp_RNFR})
+    if args.drop_after:
+        from pyftpdlib.ioloop import RetryError
+
+        def recv(self, buffer_size, _recv=handler.dtp_handler.recv, _limit=args.drop_after):
+            # The next read after the limit hangs up instead, as a server whose link broke.
+            if self.receive and self.tot_bytes_received >= _limit:
+                self._resp = ("426 Connection closed; transfer aborted.", logging.info)
+                self.close()
+                raise RetryError
+            return _recv(self, buffer_size)
+
+        handler.dtp_handler = type("DroppingHandler", (handler.dtp_handler,), {"recv": recv})
     if args.login_folder:
         def on_login(self, username, _folder=args.login_folder):
             self.fs.cwd = _folder
