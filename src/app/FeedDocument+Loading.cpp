@@ -163,6 +163,7 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         FeedLoader::Request request;
         request.bytes = std::exchange(bytes, {});
         request.text = feedText;
+        request.address = options.address;
         request.validate = options.validate;
         request.checkedReader = std::exchange(checkedReader, nullptr);
         // The loader copies the settings, and gives back what it learnt, on the window's thread.

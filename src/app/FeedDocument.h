@@ -76,6 +76,7 @@ public:
         // The text is the feed's file (what Revert goes back to); a feed made in memory has none.
         bool fromFile = true;
         QString status; // the status line's text when loading began
+        QUrl address; // where the text was read from (relative Atom addresses resolve against it)
         StatusSink *statusSink = nullptr;
         // A reader that already checked this very text (its tree is read instead of parsing the
         // text again).

@@ -237,6 +237,7 @@ FeedDocument::LoadResult Vellumcast::loadFeed(const QUrl &address, const QString
     options.validate = validate;
     options.hideErrors = hideErrors;
     options.reloadImage = reloadImage;
+    options.address = address;
     options.status = statusText();
     options.statusSink = m_statusSink.get();
     if (m_checked && m_checked->text.isSharedWith(text) && entry.localPath() == m_checked->path)
@@ -379,6 +380,8 @@ int Vellumcast::reparseLoadedFeed(const QString &text)
     FeedDocument::LoadOptions options;
     options.rereading = true;
     options.reloadImage = false;
+    if (m_document->entry().isRemote())
+        options.address = urlOfAddress(m_document->entry().url);
     options.status = statusText();
     options.statusSink = m_statusSink.get();
     return m_document->load(text, m_document->entry(), options).loaded() ? 1 : 0;

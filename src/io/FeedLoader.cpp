@@ -33,6 +33,7 @@ FeedLoader::Result FeedLoader::readText(QString text, const Progress &progress)
     VLXParseFeed fresh;
     VLXParseFeed &reader = checked ? *checked : fresh;
     reader.setProgress(progress);
+    reader.setBaseAddress(m_request.address);
     result.status = checked ? int(VLXParseFeed::Success) : reader.isItAFeed(text);
     if (result.status == VLXParseFeed::Success) {
         // Without a use for the text afterwards, the reader frees it before the items are read.

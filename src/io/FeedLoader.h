@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QUrl>
 #include <QVariantMap>
 
 #include <memory>
@@ -38,6 +39,9 @@ public:
         // the bytes as soon as they are decoded.
         QByteArray bytes;
         QString text;
+        // Where the text was read from: relative addresses in an Atom feed resolve against it
+        // (a file's address is no base; see VLXParseFeed::setBaseAddress).
+        QUrl address;
         bool validate = true;
         // A reader that already checked this very text: its tree is read instead of the text
         // being parsed again.

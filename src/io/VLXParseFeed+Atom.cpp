@@ -13,6 +13,9 @@
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
 
+#include <QStringDecoder>
+#include <QUrl>
+
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -33,6 +36,39 @@ QString attribute(const vlxXMLNode *node, const char16_t *name)
 QString dateValue(const QString &raw)
 {
     return VLXLogic::convertValidDateToRFC822(raw.trimmed());
+}
+
+// --- Addresses ---
+// RSS 2.0 wants absolute addresses where Atom allows relative ones: those resolve against the
+// xml:base in scope, which itself resolves against the base around it, and last against the
+// address the document was read from.
+
+// The base of node's content and attributes: its own xml:base resolved against outer's. Empty
+// when there is none; relative when no absolute base is in scope.
+QUrl baseOf(const vlxXMLNode *node, const QUrl &outer)
+{
+    const QString declared = decodedTrimmed(attribute(node, u"xml:base"));
+    if (declared.isEmpty())
+        return outer;
+    const QUrl base(declared);
+    if (!base.isValid())
+        return outer;
+    return outer.isEmpty() ? base : outer.resolved(base);
+}
+
+// An address as the document wrote it, resolved against base when that is absolute. An absolute
+// address, and one that does not parse, stay exactly as written.
+QString resolved(const QString &address, const QUrl &base)
+{
+    if (address.isEmpty() || base.isEmpty() || base.isRelative())
+        return address;
+    const QUrl reference(address);
+    if (!reference.isValid() || !reference.isRelative())
+        return address;
+    // Escapes stay escapes (an escaped UTF-8 byte decoded would be escaped again as Latin-1 when
+    // written), and the result is a URL, not an IRI.
+    const QUrl absolute = base.resolved(reference);
+    return absolute.isValid() ? absolute.toString(QUrl::FullyEncoded) : address;
 }
 
 // A link whose type is "text/html" or empty is the page link; an XHTML page is a page too.
@@ -141,9 +177,87 @@ QString markupValue(const vlxXMLNode *node, Holds holds = Holds::HTML)
     return decode(text(node));
 }
 
-QString linkHref(const vlxXMLNode *link)
+// The href of a link, resolved against the base in scope around it (outer) and its own.
+QString linkHref(const vlxXMLNode *link, const QUrl &outer)
 {
-    return urlValue(attribute(link, u"href"));
+    return resolved(urlValue(attribute(link, u"href")), baseOf(link, outer));
+}
+
+// --- Binary constructs (Atom 1.0) ---
+// A construct typed with a media type that is neither text nor XML holds base64 (RFC 4287,
+// 4.1.3.3): "image/png", "application/octet-stream". "text", "html" and "xhtml" are no media
+// types.
+bool holdsBase64(const vlxXMLNode *node)
+{
+    QString type = attribute(node, u"type").toLower();
+    const qsizetype parameters = type.indexOf(u';');
+    if (parameters >= 0)
+        type.truncate(parameters);
+    type = type.trimmed();
+    const qsizetype slash = type.indexOf(u'/');
+    if (slash <= 0 || slash == type.size() - 1)
+        return false;
+    return !type.startsWith(u"text/") && !type.endsWith(u"/xml") && !type.endsWith(u"+xml");
+}
+
+// What the base64 of node decodes to when that is UTF-8 text; nothing for bytes that are no
+// base64, no UTF-8, or hold characters no XML document may hold (binary data).
+std::optional<QString> base64Text(const vlxXMLNode *node)
+{
+    QByteArray encoded = text(node).toLatin1();
+    encoded.removeIf([](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; });
+    const QByteArray::FromBase64Result bytes = QByteArray::fromBase64Encoding(
+        encoded, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
+    if (!bytes)
+        return std::nullopt;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decodedText = utf8.decode(*bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    for (const QChar c : std::as_const(decodedText)) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\n' && u != u'\r') || u == 0xFFFE || u == 0xFFFF)
+            return std::nullopt;
+    }
+    return decodedText;
+}
+
+// How a field takes a construct's text (see titleValue and markupValue).
+enum class Field { Title, Text, HTML };
+
+// An Atom 1.0 construct's value for a field, base64 decoded where its type says so; nothing when
+// it carries binary data, which is no text for any field.
+std::optional<QString> constructValue(const vlxXMLNode *node, Field field)
+{
+    if (!holdsBase64(node)) {
+        if (field == Field::Title)
+            return titleValue(node);
+        return markupValue(node, field == Field::Text ? Holds::Text : Holds::HTML);
+    }
+    const std::optional<QString> plain = base64Text(node);
+    if (!plain)
+        return std::nullopt;
+    switch (field) {
+    case Field::Title:
+        return decodedTrimmed(*plain);
+    case Field::Text:
+        return decoded(*plain);
+    case Field::HTML:
+        break;
+    }
+    return decodedHTML(*plain);
+}
+
+// Stores the value of an Atom 1.0 construct with store. Binary data is no text for any field, and
+// RSS 2.0 has no place for it: the element is left out, and its owner warned that it was.
+template<typename Store>
+void readConstruct(FeedElement &owner, const vlxXMLNode *node, Field field, Store &&store)
+{
+    if (const std::optional<QString> value = constructValue(node, field))
+        store(*value);
+    else
+        owner.recordWarning(u"The <%1> element of type \"%2\" holds no text; it was left out"_s.arg(
+            lowerName(node), attribute(node, u"type").trimmed()));
 }
 
 // The decoded, trimmed texts of the element children with these names (the last one wins).
@@ -216,9 +330,11 @@ std::shared_ptr<VLXItems> newItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlx
     return item;
 }
 
-void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
+// outer: the base in scope around the entry.
+void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, const QUrl &outer)
 {
     std::shared_ptr<VLXItems> item = newItem(dom, feed, entry);
+    const QUrl base = baseOf(entry, outer);
     forEachChild(entry, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"author" || name == u"contributor") {
             // A contributor stands in for a missing author; the first complete one wins.
@@ -236,16 +352,17 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
                             QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(div)));
                 }
             } else {
-                item->setDescriptionElement(markupValue(child));
+                readConstruct(*item, child, Field::HTML,
+                              [&](const QString &value) { item->setDescriptionElement(value); });
             }
         } else if (name == u"id") {
             item->setGUID(decodedTrimmed(text(child)));
             item->setGUIDAttr(0);
         } else if (name == u"link") {
             if (isPageLink(child)) {
-                item->setLink(linkHref(child));
+                item->setLink(linkHref(child, base));
             } else if (attribute(child, u"rel") == u"enclosure") {
-                item->setEnclosureAttrURL(linkHref(child));
+                item->setEnclosureAttrURL(linkHref(child, base));
                 item->setEnclosureAttrLength(decodedTrimmed(attribute(child, u"length")));
                 item->setEnclosureAttrType(decodedTrimmed(attribute(child, u"type")));
             }
@@ -256,6 +373,7 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
             // not read
         } else if (name == u"source") {
             QString title, link;
+            const QUrl sourceBase = baseOf(child, base);
             const int parts = vlxXMLDOM::numberOfChildren(child);
             for (int p = 0; p < parts; ++p) {
                 const vlxXMLNode *part = vlxXMLDOM::nodeAtIndex(p, child);
@@ -263,7 +381,7 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
                 if (partName == u"title")
                     title = titleValue(part);
                 else if (partName == u"link" && isPageLink(part))
-                    link = linkHref(part);
+                    link = linkHref(part, sourceBase);
             }
             if (!title.isEmpty() && !link.isEmpty()) {
                 item->setSource(title);
@@ -271,9 +389,11 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
             }
         } else if (name == u"summary") {
             if (item->descriptionElement().isEmpty())
-                item->setDescriptionElement(markupValue(child));
+                readConstruct(*item, child, Field::HTML,
+                              [&](const QString &value) { item->setDescriptionElement(value); });
         } else if (name == u"title") {
-            item->setTitle(titleValue(child));
+            readConstruct(*item, child, Field::Title,
+                          [&](const QString &value) { item->setTitle(value); });
         } else if (name == u"updated") {
             item->setPubDate(dateValue(text(child)));
         } else {
@@ -282,16 +402,17 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
     });
 }
 
-void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
+void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, const QUrl &outer)
 {
     std::shared_ptr<VLXItems> item = newItem(dom, feed, entry);
+    const QUrl base = baseOf(entry, outer);
     QString email, contributor, modified, issued, created, summary;
     forEachChild(entry, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"title")
             item->setTitle(titleValue(child));
         else if (name == u"link") {
             if (isPageLink(child))
-                item->setLink(linkHref(child));
+                item->setLink(linkHref(child, base));
         } else if (name == u"author")
             email = authorEmail(child, email);
         else if (name == u"contributor")
@@ -343,6 +464,7 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
     if (!root)
         return ReadFailed;
     VLXImage &image = *feed.image();
+    const QUrl base = baseOf(root, m_baseAddress);
     const bool read = forEachChildReleasing(
         dom, root, m_readingProgress, [&](const vlxXMLNode *child, const QString &name) {
             if (name == u"author") {
@@ -358,22 +480,26 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
                 // not read
             } else if (name == u"icon" || name == u"logo") {
                 // The icon wins over the logo whichever comes first.
-                const QString url = urlValue(text(child));
+                const QString url = resolved(urlValue(text(child)), baseOf(child, base));
                 if ((name == u"icon" || image.URL().isEmpty()) && VLXLogic::checkURL(url))
                     image.setURL(url);
             } else if (name == u"link") {
                 if (isPageLink(child))
-                    feed.setLink(linkHref(child));
+                    feed.setLink(linkHref(child, base));
             } else if (name == u"rights") {
-                feed.setCopyright(markupValue(child, Holds::Text).trimmed());
+                readConstruct(feed, child, Field::Text,
+                              [&](const QString &value) { feed.setCopyright(value.trimmed()); });
             } else if (name == u"subtitle") {
-                feed.setDescriptionElement(markupValue(child).trimmed());
+                readConstruct(feed, child, Field::HTML, [&](const QString &value) {
+                    feed.setDescriptionElement(value.trimmed());
+                });
             } else if (name == u"title") {
-                feed.setTitle(titleValue(child));
+                readConstruct(feed, child, Field::Title,
+                              [&](const QString &value) { feed.setTitle(value); });
             } else if (name == u"updated") {
                 feed.setPubDate(dateValue(text(child)));
             } else if (name == u"entry") {
-                readEntry10(dom, feed, child);
+                readEntry10(dom, feed, child, base);
             } else {
                 feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
             }
@@ -395,13 +521,14 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
     if (!root)
         return ReadFailed;
     QString email, contributor;
+    const QUrl base = baseOf(root, m_baseAddress);
     const bool read = forEachChildReleasing(
         dom, root, m_readingProgress, [&](const vlxXMLNode *child, const QString &name) {
             if (name == u"title")
                 feed.setTitle(titleValue(child));
             else if (name == u"link") {
                 if (isPageLink(child))
-                    feed.setLink(linkHref(child));
+                    feed.setLink(linkHref(child, base));
             } else if (name == u"author")
                 email = authorEmail(child, email);
             else if (name == u"contributor")
@@ -415,7 +542,7 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
             else if (name == u"modified")
                 feed.setPubDate(dateValue(text(child)));
             else if (name == u"entry")
-                readEntry03(dom, feed, child);
+                readEntry03(dom, feed, child, base);
             else
                 feed.XMLExtensions()->parseXMLNodeIfMine(child, feed);
         });

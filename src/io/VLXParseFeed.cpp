@@ -32,6 +32,14 @@ void VLXParseFeed::setProgress(Progress progress)
     }
 }
 
+void VLXParseFeed::setBaseAddress(const QUrl &address)
+{
+    // A relative address or a file is no base: a feed read from a file keeps what it wrote.
+    m_baseAddress = address.isValid() && !address.isRelative() && !address.isLocalFile()
+        ? address.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment)
+        : QUrl();
+}
+
 bool VLXParseFeed::report(Stage stage, qint64 done, qint64 total) const
 {
     return !m_progress || m_progress(stage, done, total);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QVariantMap>
 
 #include <functional>
@@ -41,6 +42,10 @@ public:
     using Progress = std::function<bool(Stage stage, qint64 done, qint64 total)>;
     // Installs the progress callback for the next isItAFeed and parseFeed.
     void setProgress(Progress progress);
+    // The address the next text is read from. Relative addresses of an Atom feed resolve against
+    // the xml:base in scope and then against it; a file's address, or none, is no base (the
+    // addresses stay as written). A user name and password in it never reach the feed.
+    void setBaseAddress(const QUrl &address);
 
     VLXParseFeed();
     ~VLXParseFeed();
@@ -121,6 +126,7 @@ private:
 
     std::shared_ptr<VLXFeed> m_newFeed;
     QVariantMap m_xmlErrorDict;
+    QUrl m_baseAddress; // empty when there is none
     // The working copy of the text parseFeed reads. The readers let go of it (releaseText)
     // once the root's namespace declarations are read from it: the tree holds the rest.
     QString m_work;

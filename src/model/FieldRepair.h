@@ -21,7 +21,8 @@ public:
     // An empty field takes the text of the first candidate that has one.
     void fromFirst(QString &field, const char *name, Candidates candidates) const;
     // An empty field looks only at the first candidate that has a text: it takes that text
-    // when it is an e-mail address and otherwise stays empty.
+    // when it is an e-mail address and otherwise stays empty. A Dublin Core name with its
+    // address beside it is written address first ("jane@example.org (Jane Doe)").
     void fromFirstEMail(QString &field, const char *name, Candidates candidates) const;
     // The channel's and an item's title and description: from the iTunes subtitle or Dublin Core
     // title, and from the iTunes summary, the encoded content or the Dublin Core description.
