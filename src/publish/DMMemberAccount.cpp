@@ -6,6 +6,7 @@
 #include "publish/VLXSite.h"
 #include "settings/VLXPreferences.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 #include <QtDebug>
 
@@ -52,9 +53,8 @@ DMMemberAccount::accountFromPreferencesWithApplicationID(const QString &applicat
     const QString name = systemAccountName();
     if (name.isEmpty() || serverURL().isEmpty())
         return nullptr;
-    QString password;
-    PasswordStore::instance().readPassword(VLXSite::kDotMacService, name, &password);
-    return std::make_shared<DMMemberAccount>(name, password, applicationID, serverURL());
+    return std::make_shared<DMMemberAccount>(name, systemAccountPassword(name), applicationID,
+                                             serverURL());
 }
 
 std::shared_ptr<DMMemberAccount> DMMemberAccount::validatedAccountForSite(const VLXSite &site,
@@ -102,6 +102,25 @@ int DMMemberAccount::validateCredentials() const
     return DMTransaction::validate(*this);
 }
 
+QString DMMemberAccount::answerText(int answer)
+{
+    switch (answer) {
+    case kValid:
+        return QString();
+    case kNoAccount:
+        return QStringLiteral("No account for the disk is set up");
+    case kInvalidCredentials:
+    case kOutOfSpace:
+    case kNetworkError:
+        return DMTransaction::errorTypeText(answer);
+    default:
+        return QCoreApplication::translate("DMMemberAccount",
+                                           "The disk's server answered with the HTTP status %1 "
+                                           "instead of a WebDAV folder: check the server address.")
+            .arg(answer);
+    }
+}
+
 QString DMMemberAccount::serverURL()
 {
     return storedText(kServerURLKey);
@@ -112,18 +131,72 @@ void DMMemberAccount::setServerURL(const QString &url)
     storeText(kServerURLKey, url.trimmed());
 }
 
+QString DMMemberAccount::serverURLProblem(const QString &url)
+{
+    const auto say = [](const char *text) {
+        return QCoreApplication::translate("DMMemberAccount", text);
+    };
+    const QString typed = url.trimmed();
+    if (typed.isEmpty())
+        return say("You must enter the address of the disk's server, such as "
+                   "https://dav.example.com/.");
+    // "%@" stands for the member name; it is not a valid escape of an address by itself.
+    QString probe = typed;
+    probe.replace(QStringLiteral("%@"), QStringLiteral("member"));
+    const QUrl parsed(probe, QUrl::StrictMode);
+    const QString scheme = parsed.scheme().toLower();
+    if (scheme != u"https" && scheme != u"http")
+        return say("The disk's server address \"%1\" must begin with https:// (or http://), "
+                   "such as https://dav.example.com/.")
+            .arg(typed);
+    if (!parsed.isValid())
+        return say("The disk's server address \"%1\" is not a valid web address: %2.")
+            .arg(typed, parsed.errorString());
+    if (parsed.host().isEmpty())
+        return say("The disk's server address \"%1\" names no server: a host name must follow "
+                   "%2://.")
+            .arg(typed, scheme);
+    if (!parsed.userInfo().isEmpty())
+        return say("The disk's server address must not hold a user name or password: give the "
+                   "account in its own fields.");
+    if (parsed.hasQuery() || parsed.hasFragment())
+        return say("The disk's server address \"%1\" must end with its folder: it cannot hold a "
+                   "query (?) or a fragment (#).")
+            .arg(typed);
+    return QString();
+}
+
 QString DMMemberAccount::systemAccountName()
 {
     return storedText(kSystemAccountNameKey);
 }
 
+QString DMMemberAccount::systemAccountPassword(const QString &name)
+{
+    QString password;
+    if (!name.isEmpty()
+        && !PasswordStore::instance().readPassword(VLXSite::kDotMacService, name, &password))
+        password.clear();
+    return password;
+}
+
 bool DMMemberAccount::setSystemAccount(const QString &name, const QString &password, QString *error)
 {
-    storeText(kSystemAccountNameKey, name.trimmed());
-    if (name.trimmed().isEmpty())
+    if (error)
+        error->clear();
+    const QString member = name.trimmed();
+    storeText(kSystemAccountNameKey, member);
+    if (member.isEmpty())
         return true;
-    return PasswordStore::instance().writePassword(VLXSite::kDotMacService, name.trimmed(),
-                                                   password, error);
+    // Unchanged, nothing is written: a desktop without a secret service keeps working with
+    // the account as it was.
+    QString kept;
+    const bool found
+        = PasswordStore::instance().readPassword(VLXSite::kDotMacService, member, &kept);
+    if (found ? kept == password : password.isEmpty())
+        return true;
+    return PasswordStore::instance().writePassword(VLXSite::kDotMacService, member, password,
+                                                   error);
 }
 
 void DMMemberAccount::setCertificateAuthorityFile(const QString &path)

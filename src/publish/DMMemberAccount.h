@@ -44,6 +44,8 @@ public:
     // Asks the server for the member's root: 1 when it answers as WebDAV with these
     // credentials, 101 refused credentials, 103 no answer, else the HTTP status.
     int validateCredentials() const;
+    // An answer of validateCredentials() in words for the user.
+    static QString answerText(int answer);
 
     const QString &name() const { return m_name; }
     const QString &password() const { return m_password; }
@@ -58,9 +60,16 @@ public:
     // --- Settings of the system account ----------------------------------------------------------
     static QString serverURL();
     static void setServerURL(const QString &url);
+    // What is wrong with an address typed for the server, in words for the user; "" when it can
+    // be used: an http or https address with a host, no user name or password in it (they belong
+    // to the account, and the address is kept in the settings file), no query or fragment.
+    static QString serverURLProblem(const QString &url);
     static QString systemAccountName();
-    // Stores the name in the settings and the password in the secret service; false (with the
-    // reason) when the secret service refused.
+    // The password the secret service keeps for the system account of that name; "" when none.
+    static QString systemAccountPassword(const QString &name);
+    // Stores the name in the settings (an empty name removes the account) and the password in
+    // the secret service when it differs from the one kept; false (with the reason) when the
+    // secret service refused.
     static bool setSystemAccount(const QString &name, const QString &password,
                                  QString *error = nullptr);
     // A certificate authority file for HTTPS servers; "" for the system's store.

@@ -2,6 +2,9 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
+
+class DMMemberAccount;
 
 // A folder browser as the publish window and the site editor use it: made afresh for each use,
 // started from the folder typed in a field, and answering with the folder the user chose. The
@@ -26,6 +29,9 @@ struct FolderBrowserRequest
     bool useEPSV = false;
     bool useEPRT = false;
     int useAlternateAccount = 0; // online disk: 0 the system account, else the site's own
+    // Online disk: the account the caller has just checked (the site editor's, typed but not
+    // stored yet); when null the browser makes its own from the settings.
+    std::shared_ptr<DMMemberAccount> dmAccount;
     // Where an FTP browser writes its conversation with the server (the publish window's log);
     // empty when the caller keeps no log.
     std::function<void(const QString &)> transferLog;

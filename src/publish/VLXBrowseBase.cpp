@@ -67,6 +67,7 @@ std::unique_ptr<FolderBrowser> VLXBrowseBase::browserForRequest(const FolderBrow
     case 2: {
         auto browser = std::make_unique<VLXDMBrowse>();
         browser->setUseAlternateAccount(request.useAlternateAccount);
+        browser->setAccount(request.dmAccount);
         return browser;
     }
     case 3:

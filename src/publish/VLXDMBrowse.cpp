@@ -29,9 +29,12 @@ void VLXDMBrowse::startBrowsing()
 {
     setStatus(QString());
     setHomeDirectory(kSites);
-    m_account = m_useAlternateAccount == 0
-        ? DMMemberAccount::accountFromPreferencesWithApplicationID(kApplicationID)
-        : DMMemberAccount::accountWithName(username(), password(), kApplicationID);
+    if (m_givenAccount)
+        m_account = m_givenAccount;
+    else if (m_useAlternateAccount == 0)
+        m_account = DMMemberAccount::accountFromPreferencesWithApplicationID(kApplicationID);
+    else
+        m_account = DMMemberAccount::accountWithName(username(), password(), kApplicationID);
     setWindowTitle(tr("Browse %1's iDisk").arg(m_account ? m_account->name() : QString()));
     const QString folder = directory();
     const QString first = folder.isEmpty() ? kSites : QStringLiteral("Sites/%1").arg(folder);

@@ -20,6 +20,9 @@ public:
     ~VLXDMBrowse() override;
 
     void setUseAlternateAccount(int useAlternateAccount) { m_useAlternateAccount = useAlternateAccount; }
+    // An account the caller has checked, used instead of one made from the settings and the
+    // alternate-account flag (the site editor browses with what is typed, not yet stored).
+    void setAccount(std::shared_ptr<DMMemberAccount> account) { m_givenAccount = std::move(account); }
     int useAlternateAccount() const { return m_useAlternateAccount; }
     const std::shared_ptr<DMMemberAccount> &dotMacMemberAccount() const { return m_account; }
 
@@ -44,6 +47,7 @@ private:
     void stopListing();
 
     int m_useAlternateAccount = 0;
+    std::shared_ptr<DMMemberAccount> m_givenAccount;
     std::shared_ptr<DMMemberAccount> m_account;
     std::shared_ptr<DMTransaction> m_listing;
 };

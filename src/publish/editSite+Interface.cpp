@@ -86,6 +86,7 @@ void editSite::loadInterface()
 
     connect(m_siteType, &QComboBox::activated, this, [this] { siteTypeAction(); });
     connect(m_dmDefaultAccount, &VLXMatrix::cellClicked, this, [this] { dmChangeAccountAction(); });
+    connect(m_dmSystemUsername, &QLineEdit::textEdited, this, [this] { systemAccountTyped(); });
     // Password look-ups as the user types the server, user or member name.
     for (QWidget *field :
          {static_cast<QWidget *>(m_ftpServer.data()), static_cast<QWidget *>(m_ftpUsername.data()),
@@ -137,6 +138,23 @@ QWidget *editSite::buildDotMacPage()
 {
     auto *box = named(new VLXBox, QStringLiteral("dmBox"));
     box->setHelpAnchor(QStringLiteral("PublishSitesDotMac"));
+
+    // The disk's server and default account belong to no site: every disk site uses them.
+    auto *server = named(new VLXBox(box), QStringLiteral("dmServerBox"));
+    server->setTitle(tr("Disk Server (shared by every disk site)"));
+    server->setHelpAnchor(QStringLiteral("PublishSitesDotMac"));
+    auto *serverForm = new QFormLayout(server);
+    m_dmServer = named(new VLXTextField(server), QStringLiteral("dmServer"));
+    m_dmServer->setPlaceholderText(tr("https://dav.example.com/"));
+    m_dmServer->setToolTip(tr("The WebDAV address of the disk. Where it holds %@, the member "
+                              "name takes its place."));
+    serverForm->addRow(tr("Server Address:"), m_dmServer);
+    m_dmSystemUsername = named(new VLXTextField(server), QStringLiteral("dmSystemUsername"));
+    serverForm->addRow(tr("Default Account:"), m_dmSystemUsername);
+    m_dmSystemPassword = named(new VLXSecureTextField(server), QStringLiteral("dmSystemPassword"));
+    m_dmSystemPassword->setToolTip(tr("Kept in the keyring."));
+    serverForm->addRow(tr("Password:"), m_dmSystemPassword);
+
     m_dmDefaultAccount = new VLXMatrix(box, VLXMatrix::Radio);
     m_dmDefaultAccount->setObjectName(QStringLiteral("dmDefaultAccount"));
     m_dmDefaultAccount->addCell(0, tr("No default .Mac account configured"), 0, 0);
@@ -150,6 +168,7 @@ QWidget *editSite::buildDotMacPage()
     m_dmSaveToKeychain->setText(tr("Keep the password in the keyring"));
     form->addRow(QString(), m_dmSaveToKeychain);
     auto *layout = new QVBoxLayout(box);
+    layout->addWidget(server);
     layout->addWidget(m_dmDefaultAccount);
     layout->addLayout(form);
     layout->addWidget(feedFolderRow(QStringLiteral("dm")));

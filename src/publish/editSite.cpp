@@ -149,7 +149,9 @@ void editSite::fillFromSite()
     m_ftpOptionEPSV->setChecked(site.ftpUseEPSV() != 0);
     m_ftpOptionEPRT->setChecked(site.ftpUseEPRT() != 0);
 
-    // The online disk's account: the system's own, or another member's.
+    // The online disk's server and default account, then the site's account: the default one,
+    // or another member's.
+    fillDiskServer();
     if (site.dmAccount() == 0) {
         m_dmDefaultAccount->setStateOfTag(0, 1);
         m_dmUsername->setEnabled(false);
@@ -165,8 +167,9 @@ void editSite::fillFromSite()
             if (!stored.isEmpty())
                 m_dmPassword->setText(stored);
         }
-        m_dotMacMemberAccount = DMMemberAccount::accountWithName(
-            m_dmUsername->text(), m_dmPassword->text(), kApplicationID);
+        m_dotMacMemberAccount = std::make_shared<DMMemberAccount>(
+            m_dmUsername->text(), m_dmPassword->text(), kApplicationID, m_dmServer->text().trimmed());
+        titleDefaultAccountRow();
     }
 
     for (const TypeFields &fields : kTypes) {
@@ -198,7 +201,7 @@ void editSite::siteTypeAction()
         foldGroups(type, false);
         m_relayingOut = false;
     });
-    static const char *const kFirstFields[] = {nullptr, "ftpServer", "dmFeedPath", "lclFeedPath"};
+    static const char *const kFirstFields[] = {nullptr, "ftpServer", "dmServer", "lclFeedPath"};
     if (type >= 1 && type <= 3)
         QWidget::setTabOrder(m_siteName, outlet<QWidget>(QLatin1String(kFirstFields[type])));
 }
@@ -244,70 +247,6 @@ void editSite::sameAsAction(int group)
     g.textPath->setText(g.path->text());
     if (g.image)
         g.textPath->setPlaceholderText(g.path->text());
-}
-
-// ---- The online disk's account ----
-
-void editSite::showDefaultAccountRow()
-{
-    m_dotMacMemberAccount
-        = DMMemberAccount::accountFromPreferencesWithApplicationID(kApplicationID);
-    QAbstractButton *row = m_dmDefaultAccount->cellWithTag(0);
-    if (m_dotMacMemberAccount) {
-        row->setText(tr("Use the default .Mac Account (%1)").arg(m_dotMacMemberAccount->name()));
-        row->setEnabled(true);
-        return;
-    }
-    row->setText(tr("No default .Mac account configured"));
-    if (m_dmDefaultAccount->selectedTag() == 0) {
-        // Nothing to publish with: the other account is the only choice.
-        m_dmDefaultAccount->setStateOfTag(1, 1);
-        dmChangeAccountAction();
-    }
-    row->setEnabled(false);
-}
-
-void editSite::dmChangeAccountAction()
-{
-    const bool other = m_dmDefaultAccount->selectedTag() != 0;
-    m_dmUsername->setEnabled(other);
-    m_dmPassword->setEnabled(other);
-    m_dmSaveToKeychain->setEnabled(other);
-    if (!other) {
-        showDefaultAccountRow();
-        return;
-    }
-    if (m_dmSaveToKeychain->isChecked() && !m_dmUsername->text().isEmpty()) {
-        const QString stored = storedDotMacPassword(m_dmUsername->text());
-        if (!stored.isEmpty())
-            m_dmPassword->setText(stored);
-    }
-}
-
-bool editSite::validateDMinfo()
-{
-    m_dotMacMemberAccount.reset();
-    if (m_dmDefaultAccount->selectedTag() != 0) {
-        if (m_dmSaveToKeychain->isChecked() && !m_dmUsername->text().isEmpty()) {
-            const QString stored = storedDotMacPassword(m_dmUsername->text());
-            if (!stored.isEmpty())
-                m_dmPassword->setText(stored);
-        }
-        m_dotMacMemberAccount = DMMemberAccount::accountWithName(
-            m_dmUsername->text(), m_dmPassword->text(), kApplicationID);
-    } else {
-        m_dotMacMemberAccount
-            = DMMemberAccount::accountFromPreferencesWithApplicationID(kApplicationID);
-        if (m_dotMacMemberAccount)
-            m_dmDefaultAccount->cellWithTag(0)->setText(
-                tr("Use the default .Mac Account (%1)").arg(m_dotMacMemberAccount->name()));
-    }
-    const int answer = m_dotMacMemberAccount ? m_dotMacMemberAccount->validateCredentials()
-                                             : DMMemberAccount::kNoAccount;
-    if (answer == DMMemberAccount::kValid)
-        return true;
-    qWarning("Account not good, error was %d", answer);
-    return false;
 }
 
 // ---- Passwords ----
@@ -373,11 +312,11 @@ void editSite::savePassword(const VLXSite &site, const QString &typed)
 
 // ---- Done and Cancel ----
 
-void editSite::missingInformation(const QString &message)
+void editSite::missingInformation(const QString &message, const QString &title)
 {
     Alert alert;
     alert.style = Alert::Style::Critical;
-    alert.title = tr("Missing Information");
+    alert.title = title.isEmpty() ? tr("Missing Information") : title;
     alert.message = message;
     alert.defaultButton = tr("OK");
     AlertService::show(alert);
@@ -431,6 +370,9 @@ void editSite::done()
                                   "to select this configuration."));
             return;
         }
+        if (!serverAddressUsable())
+            return;
+        storeDiskServer();
         site.setType(2);
         site.setSiteName(name);
         site.setDmAccount(other ? m_dmDefaultAccount->selectedTag() : 0);
@@ -494,10 +436,19 @@ void editSite::browse(const QString &prefix, VLXTextField *target, int group)
         user = m_ftpUsername->text();
         password = m_ftpPassword->text();
     } else if (prefix.startsWith(QLatin1String("dm"))) {
-        if (!validateDMinfo())
+        if (!serverAddressUsable())
             return;
+        const int answer = checkDMAccount();
+        if (answer != DMMemberAccount::kValid) {
+            qWarning("Account not good, error was %d", answer);
+            // Pressing Browse and seeing nothing would leave the user guessing.
+            missingInformation(DMMemberAccount::answerText(answer),
+                               tr("The Disk Cannot Be Browsed"));
+            return;
+        }
         request.siteType = 2;
         request.useAlternateAccount = m_dmDefaultAccount->selectedTag();
+        request.dmAccount = m_dotMacMemberAccount;
         user = m_dmUsername->text();
         password = m_dmPassword->text();
     } else {

@@ -25,7 +25,8 @@ class vlxDisclosureTextField;
 // The dialog in which the user creates one publishing site or changes one: a type pop-up, a
 // name and one page per kind of site (FTP/FTPS server, the online disk, local folders), each
 // with a feed folder and two folder groups (enclosures, image) that can follow the feed folder
-// and fold away. Done builds a fresh record from the controls of the chosen type, keeping the
+// and fold away. The online disk's page also holds the disk's server address and its default
+// account, settings shared by every disk site, stored when such a site is accepted. Done builds a fresh record from the controls of the chosen type, keeping the
 // identifier of the site being edited, and stores or clears its password in the secret
 // service; the caller reads it with site() after edit() answered 1.
 //
@@ -56,8 +57,8 @@ public:
     void dmChangeAccountAction();
     void done();
     void cancel();
-    // Makes and checks the account chosen on the online-disk page; false (logged) when it is
-    // not usable.
+    // Makes and checks the account chosen on the online-disk page, on the server address typed
+    // there; false (logged) when it is not usable.
     bool validateDMinfo();
 
     // Failures of the secret service are told once in a run of the program; tests start over.
@@ -86,6 +87,7 @@ private:
     VLXButton *makeBrowseButton(const QString &name, QWidget *parent);
 
     void fillFromSite();
+    void fillDiskServer();
     void foldGroups(int type, bool open);
     void setCurrentPage(int type);
     void browse(const QString &prefix, VLXTextField *target, int group);
@@ -93,7 +95,13 @@ private:
     QString storedFTPPassword(const QString &server, const QString &user) const;
     QString storedDotMacPassword(const QString &member) const;
     void showDefaultAccountRow();
-    void missingInformation(const QString &message);
+    void titleDefaultAccountRow();
+    void systemAccountTyped();
+    std::shared_ptr<DMMemberAccount> typedSystemAccount() const;
+    int checkDMAccount();
+    bool serverAddressUsable();
+    void storeDiskServer();
+    void missingInformation(const QString &message, const QString &title = QString());
     void savePassword(const VLXSite &site, const QString &typed);
 
     QPointer<QDialog> m_editWindow;
@@ -108,6 +116,10 @@ private:
     QPointer<VLXCheckBox> m_ftpOptionPassive;
     QPointer<VLXCheckBox> m_ftpOptionEPSV;
     QPointer<VLXCheckBox> m_ftpOptionEPRT;
+    // The disk's server and its default account: settings shared by every disk site.
+    QPointer<VLXTextField> m_dmServer;
+    QPointer<VLXTextField> m_dmSystemUsername;
+    QPointer<VLXSecureTextField> m_dmSystemPassword;
     QPointer<VLXMatrix> m_dmDefaultAccount;
     QPointer<VLXTextField> m_dmUsername;
     QPointer<VLXSecureTextField> m_dmPassword;
