@@ -58,7 +58,7 @@ DMMemberAccount::accountFromPreferencesWithApplicationID(const QString &applicat
 }
 
 std::shared_ptr<DMMemberAccount> DMMemberAccount::validatedAccountForSite(const VLXSite &site,
-                                                                         QString *password)
+                                                                          QString *password)
 {
     static const QString kApplicationID = QStringLiteral("XMLf");
     std::shared_ptr<DMMemberAccount> account;
@@ -133,9 +133,8 @@ void DMMemberAccount::setServerURL(const QString &url)
 
 QString DMMemberAccount::serverURLProblem(const QString &url)
 {
-    const auto say = [](const char *text) {
-        return QCoreApplication::translate("DMMemberAccount", text);
-    };
+    const auto say
+        = [](const char *text) { return QCoreApplication::translate("DMMemberAccount", text); };
     const QString typed = url.trimmed();
     if (typed.isEmpty())
         return say("You must enter the address of the disk's server, such as "

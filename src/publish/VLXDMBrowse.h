@@ -22,7 +22,10 @@ public:
     void setUseAlternateAccount(int useAlternateAccount) { m_useAlternateAccount = useAlternateAccount; }
     // An account the caller has checked, used instead of one made from the settings and the
     // alternate-account flag (the site editor browses with what is typed, not yet stored).
-    void setAccount(std::shared_ptr<DMMemberAccount> account) { m_givenAccount = std::move(account); }
+    void setAccount(std::shared_ptr<DMMemberAccount> account)
+    {
+        m_givenAccount = std::move(account);
+    }
     int useAlternateAccount() const { return m_useAlternateAccount; }
     const std::shared_ptr<DMMemberAccount> &dotMacMemberAccount() const { return m_account; }
 

@@ -102,9 +102,9 @@ int editSite::checkDMAccount()
                 m_dmPassword->setText(stored);
         }
         if (!m_dmServer->text().trimmed().isEmpty())
-            m_dotMacMemberAccount = std::make_shared<DMMemberAccount>(
-                m_dmUsername->text(), m_dmPassword->text(), kApplicationID,
-                m_dmServer->text().trimmed());
+            m_dotMacMemberAccount
+                = std::make_shared<DMMemberAccount>(m_dmUsername->text(), m_dmPassword->text(),
+                                                    kApplicationID, m_dmServer->text().trimmed());
     } else {
         m_dotMacMemberAccount = typedSystemAccount();
         if (m_dotMacMemberAccount && m_dmServer->text().trimmed().isEmpty())
@@ -129,9 +129,8 @@ bool editSite::serverAddressUsable()
     const QString problem = DMMemberAccount::serverURLProblem(m_dmServer->text());
     if (problem.isEmpty())
         return true;
-    missingInformation(problem, m_dmServer->text().trimmed().isEmpty()
-                                    ? QString()
-                                    : tr("Invalid Server Address"));
+    missingInformation(
+        problem, m_dmServer->text().trimmed().isEmpty() ? QString() : tr("Invalid Server Address"));
     m_dmServer->setFocus();
     m_dmServer->selectAll();
     return false;

@@ -152,6 +152,7 @@ void editSite::fillFromSite()
     // The online disk's server and default account, then the site's account: the default one,
     // or another member's.
     fillDiskServer();
+    m_dmSaveToKeychain->setChecked(site.dmStorePassword() != 0);
     if (site.dmAccount() == 0) {
         m_dmDefaultAccount->setStateOfTag(0, 1);
         m_dmUsername->setEnabled(false);
@@ -161,14 +162,14 @@ void editSite::fillFromSite()
     } else {
         m_dmDefaultAccount->setStateOfTag(1, 1);
         m_dmUsername->setText(site.dmUsername());
-        m_dmSaveToKeychain->setChecked(site.dmStorePassword() != 0);
         if (m_dmSaveToKeychain->isChecked() && !site.dmUsername().isEmpty()) {
             const QString stored = storedDotMacPassword(site.dmUsername());
             if (!stored.isEmpty())
                 m_dmPassword->setText(stored);
         }
-        m_dotMacMemberAccount = std::make_shared<DMMemberAccount>(
-            m_dmUsername->text(), m_dmPassword->text(), kApplicationID, m_dmServer->text().trimmed());
+        m_dotMacMemberAccount
+            = std::make_shared<DMMemberAccount>(m_dmUsername->text(), m_dmPassword->text(),
+                                                kApplicationID, m_dmServer->text().trimmed());
         titleDefaultAccountRow();
     }
 

@@ -26,9 +26,10 @@ class vlxDisclosureTextField;
 // name and one page per kind of site (FTP/FTPS server, the online disk, local folders), each
 // with a feed folder and two folder groups (enclosures, image) that can follow the feed folder
 // and fold away. The online disk's page also holds the disk's server address and its default
-// account, settings shared by every disk site, stored when such a site is accepted. Done builds a fresh record from the controls of the chosen type, keeping the
-// identifier of the site being edited, and stores or clears its password in the secret
-// service; the caller reads it with site() after edit() answered 1.
+// account, settings shared by every disk site, stored when such a site is accepted. Done builds a
+// fresh record from the controls of the chosen type, keeping the identifier of the site being
+// edited, and stores or clears its password in the secret service; the caller reads it with site()
+// after edit() answered 1.
 //
 // Calling order: make it, setSite() when changing a site, edit(), site(); one edit per dialog.
 class editSite : public QObject

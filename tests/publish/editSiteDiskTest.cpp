@@ -106,8 +106,9 @@ protected:
 
 TEST_F(editSiteDiskTest, TheServerAddressMustBeAnHttpAddressWithAHostAndNothingSecret)
 {
-    for (const char *usable : {"https://dav.example.com/", "http://127.0.0.1:8080/dav",
-                               "https://dav.example.com/members/%@/", "  HTTPS://Dav.example.com  "})
+    for (const char *usable :
+         {"https://dav.example.com/", "http://127.0.0.1:8080/dav",
+          "https://dav.example.com/members/%@/", "  HTTPS://Dav.example.com  "})
         EXPECT_EQ(DMMemberAccount::serverURLProblem(QLatin1String(usable)), QString()) << usable;
 
     const struct
@@ -131,7 +132,8 @@ TEST_F(editSiteDiskTest, TheServerAddressMustBeAnHttpAddressWithAHostAndNothingS
     };
     for (const auto &[address, said] : refused) {
         const QString problem = DMMemberAccount::serverURLProblem(QLatin1String(address));
-        EXPECT_TRUE(problem.contains(QLatin1String(said))) << address << ": " << problem.toStdString();
+        EXPECT_TRUE(problem.contains(QLatin1String(said)))
+            << address << ": " << problem.toStdString();
     }
 }
 
@@ -161,9 +163,10 @@ TEST_F(editSiteDiskTest, DoneSaysWhatIsWrongWithTheAddressAndStoresItWithTheDefa
     EXPECT_EQ(said.at(0),
               QStringLiteral("Missing Information|You must enter the address of the disk's server, "
                              "such as https://dav.example.com/."));
-    EXPECT_EQ(said.at(1), QStringLiteral("Invalid Server Address|The disk's server address "
-                                         "\"dav.example.com/pod\" must begin with https:// (or "
-                                         "http://), such as https://dav.example.com/."));
+    EXPECT_EQ(said.at(1),
+              QStringLiteral("Invalid Server Address|The disk's server address "
+                             "\"dav.example.com/pod\" must begin with https:// (or "
+                             "http://), such as https://dav.example.com/."));
     EXPECT_TRUE(said.at(2).startsWith(QStringLiteral("Invalid Server Address|")));
     EXPECT_FALSE(said.at(2).contains(u"secret"));
     // The secret service refused the default account's password: that account is then useless,
@@ -180,8 +183,9 @@ TEST_F(editSiteDiskTest, DoneSaysWhatIsWrongWithTheAddressAndStoresItWithTheDefa
     EXPECT_EQ(DMMemberAccount::systemAccountName(), QStringLiteral("podcaster"));
     // Nothing secret went into the settings file.
     for (const QString &key : VLXPreferences::sharedInstance().store().keys())
-        EXPECT_FALSE(VLXPreferences::sharedInstance().store().string(key).value_or(QString())
-                         .contains(u"typed"))
+        EXPECT_FALSE(
+            VLXPreferences::sharedInstance().store().string(key).value_or(QString()).contains(
+                u"typed"))
             << key.toStdString();
 
     // The next disk site shows what was stored; a name left unchanged writes nothing.
@@ -191,7 +195,8 @@ TEST_F(editSiteDiskTest, DoneSaysWhatIsWrongWithTheAddressAndStoresItWithTheDefa
         chooseDisk(e);
         EXPECT_EQ(control(e, "dmServer")->text(), QStringLiteral("https://dav.example.com/%@/"));
         EXPECT_EQ(control(e, "dmSystemUsername")->text(), QStringLiteral("podcaster"));
-        EXPECT_EQ(defaultRow(e)->text(), QStringLiteral("Use the default .Mac Account (podcaster)"));
+        EXPECT_EQ(defaultRow(e)->text(),
+                  QStringLiteral("Use the default .Mac Account (podcaster)"));
         EXPECT_TRUE(defaultRow(e)->isEnabled());
         e.cancel();
     });
@@ -207,6 +212,8 @@ TEST_F(editSiteDiskTest, TheDefaultRowFollowsTheAccountNameTyped)
         auto *accounts = control<VLXMatrix>(e, "dmDefaultAccount");
         EXPECT_FALSE(defaultRow(e)->isEnabled());
         EXPECT_EQ(accounts->selectedTag(), 1);
+        // A new site keeps the other member's password in the keyring, as a new FTP site does.
+        EXPECT_TRUE(control<QCheckBox>(e, "dmSaveToKeychain")->isChecked());
         QTest::keyClicks(control(e, "dmSystemUsername"), QStringLiteral("pod"));
         // Offered and chosen: the other account's member name was still empty.
         EXPECT_TRUE(defaultRow(e)->isEnabled());
@@ -263,7 +270,8 @@ void editSiteDiskTest::makeSiteAndPublish(bool defaultAccount)
             VLXBrowseBase *browser = VLXBrowseBase::browserOfWindow(
                 ModalScript::active(QStringLiteral("browseWindow")));
             ASSERT_TRUE(browser);
-            ASSERT_TRUE(waitUntil([&] { return browser->historyTitles() == QStringList {"Sites"}; }));
+            ASSERT_TRUE(
+                waitUntil([&] { return browser->historyTitles() == QStringList {"Sites"}; }));
             EXPECT_EQ(browser->browseWindow()->windowTitle(),
                       QStringLiteral("Browse %1's iDisk").arg(kMember));
             EXPECT_EQ(BrowserTestSupport::names(*browser), QStringList {"existing"});
@@ -302,7 +310,8 @@ void editSiteDiskTest::makeSiteAndPublish(bool defaultAccount)
     EXPECT_TRUE(alerts->alerts().isEmpty()) << alertTexts().join(u'\n').toStdString();
     EXPECT_TRUE(readFile(remote.filePath(QStringLiteral("Sites/pod/show.xml")))
                     .contains("<title>The Show</title>"));
-    EXPECT_TRUE(readFile(remote.filePath(QStringLiteral("Sites/pod/logo.png"))).startsWith("\x89PNG"));
+    EXPECT_TRUE(
+        readFile(remote.filePath(QStringLiteral("Sites/pod/logo.png"))).startsWith("\x89PNG"));
     EXPECT_EQ(readFile(remote.filePath(QStringLiteral("Sites/pod/media/episode.mp3"))),
               readFile(local.filePath(QStringLiteral("episode.mp3"))));
     EXPECT_EQ(DMMemberAccount::serverURL(), address);
@@ -342,11 +351,12 @@ TEST_F(editSiteDiskTest, BrowsingSaysWhyTheDiskCannotBeBrowsed)
         browse->click();
         e.cancel();
     });
-    EXPECT_EQ(alertTexts(),
-              (QStringList {QStringLiteral("Invalid Server Address|The disk's server address "
-                                           "\"dav.example.com\" must begin with https:// (or "
-                                           "http://), such as https://dav.example.com/."),
-                            QStringLiteral("The Disk Cannot Be Browsed|Invalid username/password")}));
+    EXPECT_EQ(
+        alertTexts(),
+        (QStringList {QStringLiteral("Invalid Server Address|The disk's server address "
+                                     "\"dav.example.com\" must begin with https:// (or "
+                                     "http://), such as https://dav.example.com/."),
+                      QStringLiteral("The Disk Cannot Be Browsed|Invalid username/password")}));
     // Cancelled: nothing was stored.
     EXPECT_EQ(DMMemberAccount::serverURL(), QString());
 }
