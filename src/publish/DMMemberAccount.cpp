@@ -12,6 +12,7 @@
 
 const QString DMMemberAccount::kServerURLKey = QStringLiteral("DM_ServerURL");
 const QString DMMemberAccount::kSystemAccountNameKey = QStringLiteral("DM_SystemAccountName");
+const QString DMMemberAccount::kSystemAccountService = QStringLiteral("Vellumcast disk account");
 
 namespace {
 
@@ -174,7 +175,7 @@ QString DMMemberAccount::systemAccountPassword(const QString &name)
 {
     QString password;
     if (!name.isEmpty()
-        && !PasswordStore::instance().readPassword(VLXSite::kDotMacService, name, &password))
+        && !PasswordStore::instance().readPassword(kSystemAccountService, name, &password))
         password.clear();
     return password;
 }
@@ -191,10 +192,10 @@ bool DMMemberAccount::setSystemAccount(const QString &name, const QString &passw
     // the account as it was.
     QString kept;
     const bool found
-        = PasswordStore::instance().readPassword(VLXSite::kDotMacService, member, &kept);
+        = PasswordStore::instance().readPassword(kSystemAccountService, member, &kept);
     if (found ? kept == password : password.isEmpty())
         return true;
-    return PasswordStore::instance().writePassword(VLXSite::kDotMacService, member, password,
+    return PasswordStore::instance().writePassword(kSystemAccountService, member, password,
                                                    error);
 }
 

@@ -11,8 +11,10 @@ class VLXSite;
 // its place (servers that give each member a folder of their own).
 //
 // The "system account" is the default account kept in the settings: the member name there, its
-// password in the secret service under "Vellumcast .Mac" and the name. Sites with an account of
-// their own name another member on the same server.
+// password in the secret service under "Vellumcast disk account" and the name. Sites with an
+// account of their own name another member on the same server; their passwords are items of
+// their own ("Vellumcast .Mac"), so a site that clears its password never clears the default
+// account's, even for the same member.
 class DMMemberAccount
 {
 public:
@@ -26,6 +28,8 @@ public:
     // Keys of the settings store.
     static const QString kServerURLKey; // "DM_ServerURL"
     static const QString kSystemAccountNameKey; // "DM_SystemAccountName"
+    // Service of the system account's password in the secret service.
+    static const QString kSystemAccountService; // "Vellumcast disk account"
 
     // The system account; null when no server or member name is set.
     static std::shared_ptr<DMMemberAccount>

@@ -99,7 +99,8 @@ protected:
     // Makes a disk site through the sheet's New Site button against the WebDAV server: picks
     // the feed folder with the browser (making it there), sends enclosures to a folder below it,
     // publishes the feed, its image and an enclosure, and checks what arrived.
-    void makeSiteAndPublish(bool defaultAccount);
+    // Tests run side by side share the secret service: each uses a member of its own.
+    void makeSiteAndPublish(bool defaultAccount, const QString &member);
 
     LocalServer dav;
 };
@@ -235,10 +236,10 @@ TEST_F(editSiteDiskTest, TheDefaultRowFollowsTheAccountNameTyped)
     });
 }
 
-void editSiteDiskTest::makeSiteAndPublish(bool defaultAccount)
+void editSiteDiskTest::makeSiteAndPublish(bool defaultAccount, const QString &member)
 {
     ASSERT_TRUE(QDir(remote.path()).mkpath(QStringLiteral("Sites/existing")));
-    ASSERT_TRUE(startWebDAV(dav, remote.path(), kMember, kPassword))
+    ASSERT_TRUE(startWebDAV(dav, remote.path(), member, kPassword))
         << dav.errorString().toStdString();
     PublishDialogs::setFolderBrowserFactory(&VLXBrowseBase::browserForRequest);
     addEnclosure(QStringLiteral("episode.mp3"), 70000);
@@ -256,10 +257,10 @@ void editSiteDiskTest::makeSiteAndPublish(bool defaultAccount)
         control(e, "siteName")->setText(QStringLiteral("My Disk"));
         control(e, "dmServer")->setText(address);
         if (defaultAccount) {
-            QTest::keyClicks(control(e, "dmSystemUsername"), kMember);
+            QTest::keyClicks(control(e, "dmSystemUsername"), member);
             control(e, "dmSystemPassword")->setText(kPassword);
         } else {
-            control(e, "dmUsername")->setText(kMember);
+            control(e, "dmUsername")->setText(member);
             control(e, "dmPassword")->setText(kPassword);
             control<QCheckBox>(e, "dmSaveToKeychain")->setChecked(false);
         }
@@ -273,7 +274,7 @@ void editSiteDiskTest::makeSiteAndPublish(bool defaultAccount)
             ASSERT_TRUE(
                 waitUntil([&] { return browser->historyTitles() == QStringList {"Sites"}; }));
             EXPECT_EQ(browser->browseWindow()->windowTitle(),
-                      QStringLiteral("Browse %1's iDisk").arg(kMember));
+                      QStringLiteral("Browse %1's iDisk").arg(member));
             EXPECT_EQ(BrowserTestSupport::names(*browser), QStringList {"existing"});
             browser->outlet<QLineEdit>(QStringLiteral("browseNewFolderName"))
                 ->setText(QStringLiteral("pod"));
@@ -321,16 +322,34 @@ TEST_F(editSiteDiskTest, ASiteWithTheDefaultAccountMadeInTheEditorBrowsesAndPubl
 {
     if (!PasswordStore::sessionBusAvailable())
         GTEST_SKIP() << "the default account's password needs a secret service";
-    makeSiteAndPublish(true);
+    const QString member = QStringLiteral("disk-default");
+    makeSiteAndPublish(true, member);
     // The password is where the account is read from, never in the settings.
-    EXPECT_EQ(DMMemberAccount::systemAccountName(), kMember);
-    EXPECT_EQ(DMMemberAccount::systemAccountPassword(kMember), kPassword);
-    PasswordStore::instance().deletePassword(VLXSite::kDotMacService, kMember);
+    EXPECT_EQ(DMMemberAccount::systemAccountName(), member);
+    EXPECT_EQ(DMMemberAccount::systemAccountPassword(member), kPassword);
+
+    // A site of the same member as another account, its password not kept, clears its own
+    // item only: the default account still publishes.
+    editSite other;
+    const int code = runEditor(other, [&](editSite &e) {
+        chooseDisk(e);
+        control(e, "siteName")->setText(QStringLiteral("Same Member"));
+        control<VLXMatrix>(e, "dmDefaultAccount")->setStateOfTag(1, 1);
+        e.dmChangeAccountAction();
+        control(e, "dmUsername")->setText(member);
+        control(e, "dmPassword")->setText(QStringLiteral("other"));
+        control<QCheckBox>(e, "dmSaveToKeychain")->setChecked(false);
+        pressDone(e);
+    });
+    EXPECT_EQ(code, 1);
+    EXPECT_EQ(DMMemberAccount::systemAccountPassword(member), kPassword);
+    PasswordStore::instance().deletePassword(DMMemberAccount::kSystemAccountService, member);
+    PasswordStore::instance().deletePassword(VLXSite::kDotMacService, member);
 }
 
 TEST_F(editSiteDiskTest, ASiteWithAnotherAccountMadeInTheEditorBrowsesAndPublishes)
 {
-    makeSiteAndPublish(false);
+    makeSiteAndPublish(false, QStringLiteral("disk-other"));
     EXPECT_EQ(DMMemberAccount::systemAccountName(), QString());
 }
 
