@@ -1,5 +1,7 @@
-// The picture of the feed's image: fetched in the background from the image URL, downloaded from
-// another address, or changed by the user, each change one undo step.
+// The picture of the feed's image: fetched in the background from the image URL, read from the
+// file the user chose for it, downloaded from another address, opened or dropped by the user,
+// each change one undo step. Every picture is decoded away from the window's thread and comes
+// back to it, where the document changes.
 #include "app/FeedDocument.h"
 
 #include "app/Controller.h"
@@ -10,36 +12,33 @@
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "platform/AlertService.h"
+#include "ui/PictureDecoder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMetaObject>
 
 namespace {
-// A feed image is small; a body beyond this is no picture for a feed.
-constexpr qint64 kMaximumPictureBytes = qint64(64) * 1024 * 1024;
 // The entry's key for the picture's local file.
 const QString kPictureFileKey = QStringLiteral("ImageLocalFile");
-
-QImage readPictureFile(const QString &path)
-{
-    if (path.isEmpty() || !QFileInfo(path).isFile())
-        return {};
-    return QImageReader(path).read();
-}
+const QString kDroppedNewImage = QStringLiteral("Dropped New Image");
 } // namespace
 
-// One background load of an image address; the document hears of it on the main thread.
+// One background read of a picture: the image URL or another address over the network, or a
+// file, or dropped bytes. The document hears of it on the window's thread.
 struct FeedDocument::PictureFetch : public URLHandleClient
 {
     FeedDocument *document = nullptr;
     std::shared_ptr<CURLHandle> handle;
+    PicturePurpose purpose = PicturePurpose::Load;
+    // The address fetched; empty when a file or bytes are read.
     QString url;
-    // Empty for the picture of a loaded feed; the undo step's name for a download.
+    // The file read; empty for an address and for dropped bytes.
+    QString file;
     QString actionName;
     bool followsAddress = false;
+    quint64 generation = 0;
 
     ~PictureFetch() override
     {
@@ -48,16 +47,21 @@ struct FeedDocument::PictureFetch : public URLHandleClient
             handle->cancelLoadInBackground();
         }
     }
-    // The handle is still telling its clients: the document takes the result afterwards.
+    // The handle is still telling its clients: the bytes are decoded on a worker, and the
+    // document takes the result afterwards.
     void URLHandleResourceDidFinishLoading(URLHandle *) override
     {
-        QImage picture;
-        picture.loadFromData(handle->availableResourceData());
-        post(picture, picture.isNull() ? FeedDocument::tr("the data is not a picture") : QString());
+        PictureDecoder::decodeLater(handle->availableResourceData(), document, told());
     }
     void URLHandleResourceDidFailLoadingWithReason(URLHandle *, const QString &reason) override
     {
         post({}, handle->curlError().isEmpty() ? reason : handle->curlError());
+    }
+    PictureDecoder::Done told() const
+    {
+        return [owner = document, generation = generation](const PictureDecoder::Result &result) {
+            owner->pictureArrived(generation, result.picture, result.problem);
+        };
     }
     void post(const QImage &picture, const QString &problem)
     {
@@ -68,7 +72,6 @@ struct FeedDocument::PictureFetch : public URLHandleClient
             },
             Qt::QueuedConnection);
     }
-    quint64 generation = 0;
 };
 
 // Made here, where the fetch is a complete type.
@@ -119,13 +122,13 @@ void FeedDocument::loadPicture(bool reloadImage)
     if (!reloadImage && m_imageEdited && !m_picture.isNull() && m_pictureAddress == url)
         return;
     // The picture the user chose from a file shows without a transfer: the address may not be
-    // reachable, or not hold it yet, until the feed is published.
-    const QImage local = readPictureFile(pictureFile());
-    if (!local.isNull()) {
-        cancelPictureFetch();
-        m_pictureAddress = url;
-        setPicture(local);
-        fillMissingImageSize();
+    // reachable, or not hold it yet, until the feed is published. A file that no longer reads
+    // leaves the address to be fetched.
+    const QString file = pictureFile();
+    if (!file.isEmpty() && QFileInfo(file).isFile()) {
+        auto fetch = newFetch(PicturePurpose::Load, QString(), QString());
+        fetch->file = file;
+        startDecoding(std::move(fetch), {});
         return;
     }
     fetchPicture();
@@ -139,7 +142,7 @@ void FeedDocument::fetchPicture()
         setPicture({});
         return;
     }
-    startPictureFetch(url, QString(), false);
+    startPictureFetch(newFetch(PicturePurpose::Load, url, QString()));
 }
 
 void FeedDocument::forgetPictureOfLoad()
@@ -176,19 +179,52 @@ void FeedDocument::setPictureOrigin(const PictureOrigin &origin)
 void FeedDocument::downloadPicture(const QString &url, const QString &actionName,
                                    bool followsAddress)
 {
-    cancelPictureFetch();
-    startPictureFetch(url, actionName, followsAddress);
+    auto fetch = newFetch(PicturePurpose::Download, url, actionName);
+    fetch->followsAddress = followsAddress;
+    startPictureFetch(std::move(fetch));
 }
 
-void FeedDocument::startPictureFetch(const QString &url, const QString &actionName,
-                                     bool followsAddress)
+void FeedDocument::openPictureFile(const QString &path, const QString &actionName)
 {
+    auto fetch = newFetch(PicturePurpose::Open, QString(), actionName);
+    fetch->file = path;
+    startDecoding(std::move(fetch), {});
+}
+
+void FeedDocument::dropPicture(const QString &file, const QByteArray &bytes)
+{
+    auto fetch = newFetch(PicturePurpose::Drop, QString(), kDroppedNewImage);
+    fetch->file = file;
+    startDecoding(std::move(fetch), bytes);
+}
+
+std::unique_ptr<FeedDocument::PictureFetch>
+FeedDocument::newFetch(PicturePurpose purpose, const QString &url, const QString &actionName)
+{
+    // A new picture takes the place of any other on its way.
+    cancelPictureFetch();
     auto fetch = std::make_unique<PictureFetch>();
     fetch->document = this;
+    fetch->purpose = purpose;
     fetch->generation = ++m_fetchGeneration;
     fetch->url = url;
     fetch->actionName = actionName;
-    fetch->followsAddress = followsAddress;
+    return fetch;
+}
+
+void FeedDocument::startDecoding(std::unique_ptr<PictureFetch> fetch, const QByteArray &bytes)
+{
+    if (fetch->file.isEmpty())
+        PictureDecoder::decodeLater(bytes, this, fetch->told());
+    else
+        PictureDecoder::decodeFileLater(fetch->file, this, fetch->told());
+    m_fetch = std::move(fetch);
+    emit pictureTransferChanged();
+}
+
+void FeedDocument::startPictureFetch(std::unique_ptr<PictureFetch> fetch)
+{
+    const QString url = fetch->url;
     fetch->handle = CURLHandle::create(QUrl(url), false);
     if (!fetch->handle) {
         // No transfer could be set up: told as any failed fetch is, after this call returns.
@@ -200,7 +236,8 @@ void FeedDocument::startPictureFetch(const QString &url, const QString &actionNa
     fetch->handle->setUserAgent(Controller::signature());
     fetch->handle->setFollowsRedirects(true);
     fetch->handle->setFailsOnError(true);
-    fetch->handle->setMaximumSize(kMaximumPictureBytes);
+    // A body beyond what a picture may be is no picture for a feed.
+    fetch->handle->setMaximumSize(PictureDecoder::kMaximumBytes);
     const QString bundle
         = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ca-bundle.crt"));
     if (QUrl(url).scheme() == QLatin1String("https") && QFileInfo::exists(bundle))
@@ -255,15 +292,15 @@ void FeedDocument::fillMissingImageSize()
         target->setWidth(QString::number(size.width()));
         target->setHeight(QString::number(size.height()));
     } else if (width.isEmpty()) {
-        target->setWidth(QString::number(height.toInt() == size.height()
-                                              ? size.width()
-                                              : int(size.width() * (height.toDouble()
-                                                                    / size.height()))));
+        target->setWidth(
+            QString::number(height.toInt() == size.height()
+                                ? size.width()
+                                : int(size.width() * (height.toDouble() / size.height()))));
     } else if (height.isEmpty()) {
-        target->setHeight(QString::number(width.toInt() == size.width()
-                                               ? size.height()
-                                               : int(size.height() * (width.toDouble()
-                                                                      / size.width()))));
+        target->setHeight(
+            QString::number(width.toInt() == size.width()
+                                ? size.height()
+                                : int(size.height() * (width.toDouble() / size.width()))));
     } else {
         return;
     }
@@ -276,38 +313,74 @@ void FeedDocument::pictureArrived(quint64 generation, const QImage &picture, con
     // A fetch cancelled or replaced meanwhile has nothing more to say.
     if (!m_fetch || m_fetch->generation != generation)
         return;
-    const QString address = m_fetch->url;
-    const QString actionName = m_fetch->actionName;
-    const bool followsAddress = m_fetch->followsAddress;
-    m_fetch.reset();
+    const std::unique_ptr<PictureFetch> fetch = std::move(m_fetch);
     emit pictureTransferChanged();
-    if (!picture.isNull()) {
-        if (actionName.isEmpty()) {
-            m_pictureAddress = address;
-            setPicture(picture);
-            fillMissingImageSize();
-            return;
-        }
-        // The address was taken back or changed again while the picture was on its way.
-        if (followsAddress && image()->URL() != address)
-            return;
-        replacePicture(picture, actionName, QUrl(address).fileName());
-        // The picture is the address's now, no longer that of a file of the user's.
-        setPictureFile(QString());
-        emit pictureDownloaded();
+    if (picture.isNull()) {
+        pictureRefused(*fetch, problem);
         return;
     }
-    // A feed read again fetches its image again: an address that failed is told once while the
-    // feed stays loaded, a download the user asked for every time.
-    const bool told = m_failedPictureAddresses.contains(address);
-    m_failedPictureAddresses.insert(address);
-    if (told && actionName.isEmpty())
+    switch (fetch->purpose) {
+    case PicturePurpose::Load:
+        m_pictureAddress = fetch->file.isEmpty() ? fetch->url : image()->URL();
+        setPicture(picture);
+        fillMissingImageSize();
         return;
+    case PicturePurpose::Download:
+        // The address was taken back or changed again while the picture was on its way.
+        if (fetch->followsAddress && image()->URL() != fetch->url)
+            return;
+        replacePicture(picture, fetch->actionName, QUrl(fetch->url).fileName());
+        // The picture is the address's now, no longer that of a file of the user's.
+        setPictureFile(QString());
+        emit pictureReplacedByNew();
+        return;
+    case PicturePurpose::Open:
+    case PicturePurpose::Drop:
+        replacePicture(picture, fetch->actionName,
+                       fetch->purpose == PicturePurpose::Open ? QFileInfo(fetch->file).fileName()
+                                                              : QString());
+        // The file is the picture's from now on: it shows again when the feed is next loaded.
+        // Dropped pixels have no file.
+        setPictureFile(fetch->file);
+        if (fetch->purpose == PicturePurpose::Open)
+            emit pictureReplacedByNew();
+        return;
+    }
+}
+
+void FeedDocument::pictureRefused(const PictureFetch &fetch, const QString &problem)
+{
     Alert failure;
     failure.style = Alert::Style::Informational;
-    failure.title = QStringLiteral("Connection Failure");
-    failure.message = QStringLiteral("When trying to fetch the image %1 the following error "
-                                     "\"%2\" was encountered")
-                          .arg(address, problem);
+    switch (fetch.purpose) {
+    case PicturePurpose::Load:
+        // A picture file that no longer reads leaves the address to be fetched.
+        if (!fetch.file.isEmpty()) {
+            fetchPicture();
+            return;
+        }
+        [[fallthrough]];
+    case PicturePurpose::Download: {
+        // A feed read again fetches its image again: an address that failed is told once while
+        // the feed stays loaded, a download the user asked for every time.
+        const bool told = m_failedPictureAddresses.contains(fetch.url);
+        m_failedPictureAddresses.insert(fetch.url);
+        if (told && fetch.purpose == PicturePurpose::Load)
+            return;
+        failure.title = QStringLiteral("Connection Failure");
+        failure.message = QStringLiteral("When trying to fetch the image %1 the following error "
+                                         "\"%2\" was encountered")
+                              .arg(fetch.url, problem);
+        break;
+    }
+    case PicturePurpose::Open:
+    case PicturePurpose::Drop:
+        failure.title = tr("Image Not Opened");
+        failure.message = fetch.file.isEmpty()
+            ? tr("The dropped picture could not be read: %1").arg(problem)
+            : tr("\"%1\" could not be read as a picture: %2")
+                  .arg(QDir::toNativeSeparators(fetch.file), problem);
+        break;
+    }
     AlertService::show(failure);
 }

@@ -51,7 +51,8 @@ public:
 
     // Shows another feed, belonging to another entry, without reading text (a feed built in
     // memory); the undo steps of the feed before are dropped.
-    void replace(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry, bool reloadImage = true);
+    void replace(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry,
+                 bool reloadImage = true);
     // Shows a feed object that was loaded before for the same entry (a whole-feed undo step):
     // the undo steps, the picture and the edited state stay, and so do the AutoPubDate box and
     // the upload times, which no step records.
@@ -213,8 +214,9 @@ public:
     void setPictureOrigin(const PictureOrigin &origin);
     // The file the user opened the picture from or saved it to becomes its file.
     void setPictureFile(const QString &path);
-    // Stops the fetch or download under way (nothing changes).
+    // Stops the fetch, download or read under way (nothing changes).
     void cancelPictureFetch();
+    // A picture is on its way: over the network or being decoded.
     bool isFetchingPicture() const;
     // The address being fetched or downloaded; empty when none is.
     QString pictureTransferURL() const;
@@ -232,11 +234,19 @@ public:
                         const QString &fileName = QString());
     // Downloads the address in the background in place of any other fetch. Only a picture that
     // arrives and decodes becomes one undo step (replacePicture, named by the address's last
-    // path component, then pictureDownloaded); an HTTP error, a failed connection or data that
-    // is no picture is alerted and changes nothing. With followsAddress the picture is dropped
-    // when the image URL no longer names the address by the time it arrives.
+    // path component, then pictureReplacedByNew); an HTTP error, a failed connection or data
+    // that is not a GIF, JPEG or PNG picture is alerted and changes nothing. With followsAddress
+    // the picture is dropped when the image URL no longer names the address by the time it arrives.
     void downloadPicture(const QString &url, const QString &actionName,
                          bool followsAddress = false);
+    // Reads the file in the background in place of any other fetch, as a GIF, JPEG or PNG
+    // picture only. A picture that reads becomes one undo step named actionName (replacePicture
+    // with the file's name) and the picture's file, then pictureReplacedByNew; anything else is
+    // told ("Image Not Opened") and changes nothing.
+    void openPictureFile(const QString &path, const QString &actionName);
+    // The same for a picture dropped as a file or, without one, as bytes ("Dropped New Image"):
+    // neither gives the image a file name, nor is pictureReplacedByNew told.
+    void dropPicture(const QString &file, const QByteArray &bytes);
     // Tells the views that a field changed (for changes made outside the table).
     void announce(FieldScope scope, int item, const QString &outlet);
 
@@ -285,8 +295,8 @@ signals:
     void editedChanged(bool edited);
     void autoPubDateChanged(bool on);
     void pictureChanged();
-    // A downloaded picture took the old one's place.
-    void pictureDownloaded();
+    // A picture downloaded or opened from a file took the old one's place.
+    void pictureReplacedByNew();
     // A fetch or download began or ended (pictureTransferURL tells which).
     void pictureTransferChanged();
     // The user asked to see the messages of the read ("View Log").
@@ -295,8 +305,21 @@ signals:
 private:
     void install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry, bool rereading);
     void fillMissingImageSize();
-    void startPictureFetch(const QString &url, const QString &actionName, bool followsAddress);
+    // What a picture on its way is for.
+    enum class PicturePurpose {
+        Load, // the picture of the feed just loaded: no undo step
+        Download, // the user's download: one undo step
+        Open, // a file the user opened: one undo step
+        Drop, // a file or bytes dropped on the picture: one undo step
+    };
+    struct PictureFetch;
+    std::unique_ptr<PictureFetch> newFetch(PicturePurpose purpose, const QString &url,
+                                           const QString &actionName);
+    void startPictureFetch(std::unique_ptr<PictureFetch> fetch);
+    // Decodes the fetch's file, or else the bytes, on a worker.
+    void startDecoding(std::unique_ptr<PictureFetch> fetch, const QByteArray &bytes);
     void pictureArrived(quint64 generation, const QImage &picture, const QString &problem);
+    void pictureRefused(const PictureFetch &fetch, const QString &problem);
     // A new feed is loaded: the picture, its origin and the failures told belong to the one before.
     void forgetPictureOfLoad();
 
@@ -308,7 +331,6 @@ private:
     bool m_imageEdited = false;
     bool m_pubDatesFrozen = false;
     int m_shownItem = -1;
-    struct PictureFetch;
     std::unique_ptr<PictureFetch> m_fetch;
     quint64 m_fetchGeneration = 0;
     QString m_pictureAddress;

@@ -7,13 +7,13 @@
 #include "app/VLXUndoManager.h"
 #include "editors/CroppingImageView.h"
 #include "platform/AlertService.h"
+#include "ui/PictureDecoder.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXMatrix.h"
 #include "ui/VLXSpinBox.h"
 #include "ui/VLXTextField.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMimeData>
 #include <QSignalBlocker>
 #include <QUrl>
@@ -62,7 +62,7 @@ constexpr double kLargestTypedSide = 10000;
 void ImagePane::connectImageEdits()
 {
     connect(m_document, &FeedDocument::pictureChanged, this, &ImagePane::pictureChanged);
-    connect(m_document, &FeedDocument::pictureDownloaded, this, &ImagePane::checkImageSize);
+    connect(m_document, &FeedDocument::pictureReplacedByNew, this, &ImagePane::checkImageSize);
     connect(m_view, &CroppingImageView::imageSelectionChanged, this,
             [this] { setCropSize(m_view->selectionRect()); });
     for (const Edge &edge : kEdges)
@@ -284,14 +284,44 @@ void ImagePane::applyImageScale()
     resizePicture(target);
 }
 
+namespace {
+// The types under which another program drops the bytes of a picture a feed image may be.
+const char *const kDroppedPictureTypes[] = {"image/png", "image/gif", "image/jpeg"};
+
+// Pixels dropped from within this program: already a picture, nothing to decode. Data from
+// elsewhere is never turned into a picture by Qt (which would try every image plugin it has).
+bool holdsOwnPixels(const QMimeData *data)
+{
+    return data->metaObject() == &QMimeData::staticMetaObject && data->hasImage();
+}
+
+QString droppedFile(const QMimeData *data)
+{
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile() && PictureDecoder::formatOfFile(url.toLocalFile()))
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+QByteArray droppedBytes(const QMimeData *data)
+{
+    for (const char *type : kDroppedPictureTypes) {
+        if (data->hasFormat(QLatin1String(type)))
+            return data->data(QLatin1String(type));
+    }
+    return {};
+}
+} // namespace
+
 bool ImagePane::holdsImage(const QMimeData *data)
 {
     if (!data)
         return false;
-    if (data->hasImage())
+    if (holdsOwnPixels(data) || !droppedFile(data).isEmpty())
         return true;
-    for (const QUrl &url : data->urls()) {
-        if (url.isLocalFile() && QImageReader(url.toLocalFile()).canRead())
+    for (const char *type : kDroppedPictureTypes) {
+        if (data->hasFormat(QLatin1String(type)))
             return true;
     }
     return false;
@@ -301,22 +331,24 @@ bool ImagePane::acceptDroppedImage(const QMimeData *data)
 {
     if (!data)
         return false;
-    QImage picture;
-    QString file;
-    if (data->hasImage())
-        picture = qvariant_cast<QImage>(data->imageData());
-    for (int i = 0; picture.isNull() && i < data->urls().size(); ++i) {
-        if (data->urls().at(i).isLocalFile()) {
-            file = data->urls().at(i).toLocalFile();
-            picture = QImageReader(file).read();
-        }
+    if (holdsOwnPixels(data)) {
+        const QImage picture = qvariant_cast<QImage>(data->imageData());
+        if (picture.isNull())
+            return false;
+        m_tracker->finalizeChanges();
+        // Recorded before the picture changes, so undo brings the one before the drop back.
+        m_document->replacePicture(picture, QStringLiteral("Dropped New Image"));
+        // Dropped pixels have no file.
+        m_document->setPictureFile(QString());
+        return true;
     }
-    if (picture.isNull())
+    // A file, or bytes of a picture, read in the background: the step is taken when the picture
+    // has been read, a dropped file becoming the picture's own as an opened one does.
+    const QString file = droppedFile(data);
+    const QByteArray bytes = file.isEmpty() ? droppedBytes(data) : QByteArray();
+    if (file.isEmpty() && bytes.isEmpty())
         return false;
     m_tracker->finalizeChanges();
-    // Recorded before the picture changes, so undo brings the one before the drop back.
-    m_document->replacePicture(picture, QStringLiteral("Dropped New Image"));
-    // A dropped file is the picture's own, as an opened one is; dropped pixels have no file.
-    m_document->setPictureFile(file);
+    m_document->dropPicture(file, bytes);
     return true;
 }

@@ -60,8 +60,10 @@ public:
     void applyImageEdit();
     // The scale button: the chosen preset's size ("Resize Image").
     void applyImageScale();
-    // A picture dropped on the view ("Dropped New Image"); false when the drop holds none.
+    // A picture dropped on the view ("Dropped New Image"); false when the drop holds none. A
+    // file or another program's data is read in the background (FeedDocument::dropPicture).
     bool acceptDroppedImage(const QMimeData *data);
+    // The drop holds this program's pixels, a GIF, JPEG or PNG file, or such a picture's bytes.
     static bool holdsImage(const QMimeData *data);
 
     int numberOfRowsInTableView(VLXTableView *table) override;

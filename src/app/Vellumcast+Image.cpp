@@ -12,7 +12,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMainWindow>
 #include <QTabWidget>
 #include <QToolButton>
@@ -106,18 +105,9 @@ void Vellumcast::openImage()
         return;
     const QString path = expandTilde(chosen.first());
     userDefaults().setObject(QFileInfo(path).absolutePath(), kOpenPathKey);
-    QImageReader reader(path);
-    const QImage picture = reader.read();
-    if (picture.isNull()) {
-        inform(tr("Image Not Opened"),
-               tr("\"%1\" could not be read as a picture: %2")
-                   .arg(QDir::toNativeSeparators(path), reader.errorString()));
-        return;
-    }
-    m_document->replacePicture(picture, QStringLiteral("New Image"), QFileInfo(path).fileName());
-    // The file is the picture's from now on: it shows again when the feed is next loaded.
-    m_document->setPictureFile(path);
-    m_imagePane->checkImageSize();
+    // Read in the background; the step "New Image" is taken, and the size checked, when the
+    // picture has been read.
+    m_document->openPictureFile(path, QStringLiteral("New Image"));
 }
 
 void Vellumcast::downloadImage()

@@ -1,13 +1,12 @@
 #include "editors/ImagePreviewLoader.h"
 
 #include "io/CURLHandle.h"
+#include "ui/PictureDecoder.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
 #include <QMetaObject>
 #include <QUrl>
 
@@ -69,6 +68,7 @@ ImagePreviewLoader::~ImagePreviewLoader()
 void ImagePreviewLoader::cancel()
 {
     ++m_generation;
+    m_delivering = false;
     if (auto handle = std::exchange(m_handle, nullptr)) {
         handle->removeClient(this);
         handle->cancelLoadInBackground();
@@ -139,23 +139,19 @@ void ImagePreviewLoader::URLHandleResourceDidFailLoadingWithReason(URLHandle *, 
 
 void ImagePreviewLoader::deliver(const QByteArray &bytes)
 {
-    const QImage image = bytes.size() > g_maximumBytes ? QImage() : decode(bytes);
-    QMetaObject::invokeMethod(
-        this,
-        [this, image, generation = m_generation] {
-            if (generation == m_generation)
-                emit finished(image);
-        },
-        Qt::QueuedConnection);
-}
-
-QImage ImagePreviewLoader::decode(const QByteArray &bytes)
-{
-    if (bytes.isEmpty())
-        return {};
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return reader.read();
+    m_delivering = true;
+    auto tell = [this, generation = m_generation](const QImage &image) {
+        if (generation != m_generation)
+            return;
+        m_delivering = false;
+        emit finished(image);
+    };
+    if (bytes.isEmpty() || bytes.size() > g_maximumBytes) {
+        QMetaObject::invokeMethod(
+            this, [tell] { tell({}); }, Qt::QueuedConnection);
+        return;
+    }
+    // Read away from the window as a feed image is, and as safely: GIF, JPEG or PNG only.
+    PictureDecoder::decodeLater(
+        bytes, this, [tell](const PictureDecoder::Result &result) { tell(result.picture); });
 }

@@ -12,7 +12,8 @@ class CURLHandle;
 // Reads the picture at a URL for a preview without holding up the window: web and FTP addresses
 // load in the background through the transfer layer, local files and data URLs are read at
 // once. A load that takes longer than the time limit or brings more bytes than the size limit
-// fails, as does anything that is no picture. The outcome always arrives later, as finished().
+// fails, as does anything that is not a GIF, JPEG or PNG picture; the picture is read on a
+// worker. The outcome always arrives later, as finished().
 class ImagePreviewLoader : public QObject, private URLHandleClient
 {
     Q_OBJECT
@@ -30,7 +31,8 @@ public:
     // Starts reading the picture at the URL text; an earlier load is abandoned unheard.
     void load(const QString &urlText);
     void cancel();
-    bool isLoading() const { return m_handle != nullptr; }
+    // Until finished() is told.
+    bool isLoading() const { return m_handle != nullptr || m_delivering; }
 
 signals:
     // The picture, or a null image when none could be read.
@@ -43,8 +45,8 @@ private:
     void URLHandleResourceDidFailLoadingWithReason(URLHandle *sender,
                                                    const QString &reason) override;
     void deliver(const QByteArray &bytes);
-    static QImage decode(const QByteArray &bytes);
 
     std::shared_ptr<CURLHandle> m_handle;
     quint64 m_generation = 0;
+    bool m_delivering = false;
 };

@@ -153,7 +153,7 @@ protected:
         return path;
     }
     // Opens the file through Open Image, the sheets answered in turn (then the default), and
-    // lets the step end as a user's action does.
+    // lets the picture be read in the background and the step end as a user's action does.
     void openPicture(const QString &path, const QList<int> &answers = {})
     {
         alerts->clear();
@@ -161,6 +161,9 @@ protected:
             alerts->queueAnswer(answer);
         chooser->enqueue({path});
         controller->feedController()->command("openImage")->trigger();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [this] { return !controller->feedController()->document()->isFetchingPicture(); },
+            10000));
         QApplication::processEvents();
     }
     // Downloads through the URL panel.

@@ -90,12 +90,13 @@ protected:
         EXPECT_TRUE(picture.save(file));
         return file;
     }
-    // Open Image with the file chosen; the size sheets are answered with their default.
+    // Open Image with the file chosen, the picture read in the background; the size sheets
+    // are answered with their default.
     void openPicture(const QString &file)
     {
         chooser->enqueue({file});
         window().command(QStringLiteral("openImage"))->trigger();
-        endAction();
+        settlePicture();
     }
     QImage shown() const
     {
