@@ -1,5 +1,6 @@
 // The image sheet's preview loads: in the background, within a time and a size limit.
 #include "common/LocalServer.h"
+#include "common/TestPictures.h"
 
 #include "editors/ImagePreviewLoader.h"
 #include "io/CURLHandle.h"
@@ -90,4 +91,29 @@ TEST_F(ImagePreviewTest, PicturesFromTheWebFilesAndDataWithinTheLimits)
     EXPECT_TRUE(preview(m_files.filePath("large.png")).isNull());
     ImagePreviewLoader::setLimits(10, 1024 * 1024);
     EXPECT_EQ(preview(server.url("http", "/d/large.png")).size(), QSize(300, 300));
+}
+
+TEST_F(ImagePreviewTest, OnlyGIFJPEGAndPNGArePreviewedWhereverTheyComeFrom)
+{
+    const auto write = [&](const QString &name, const QByteArray &bytes) {
+        QFile file(m_files.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write("pic.gif", TestPictures::picture("GIF", {7, 3}, Qt::red));
+    write("pic.jpg", TestPictures::picture("JPEG", {6, 2}, Qt::red));
+    const QByteArray svgz = TestPictures::svgz(qint64(16) << 20);
+    write("bomb.svgz", svgz);
+    write("bomb.png", svgz);
+    write("huge.png", TestPictures::pngClaiming(70000, 70000));
+    LocalServer server;
+    ASSERT_TRUE(server.startScript("http_server.py", {"--files", m_files.path()}))
+        << server.errorString().toStdString();
+    EXPECT_EQ(preview(server.url("http", "/d/pic.gif")).size(), QSize(7, 3));
+    EXPECT_EQ(preview(m_files.filePath("pic.jpg")).size(), QSize(6, 2));
+    for (const QString &url :
+         {server.url("http", "/d/bomb.svgz"), server.url("http", "/d/bomb.png"),
+          m_files.filePath("bomb.svgz"), server.url("http", "/d/huge.png"),
+          "data:image/svg+xml;base64," + QString::fromLatin1(svgz.toBase64())})
+        EXPECT_TRUE(preview(url).isNull()) << url.left(60).toStdString();
 }
