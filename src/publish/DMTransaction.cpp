@@ -1,17 +1,16 @@
 #include "publish/DMTransaction.h"
 
 #include "io/CURLHandle.h"
-#include "model/DateFields.h"
-#include "model/DatePattern.h"
 #include "publish/DMMemberAccount.h"
+#include "publish/FTPListingParser.h"
 #include "publish/PublishPaths.h"
 #include "publish/UploadSource.h"
 
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
 #include <libxml/parser.h>
-#include <libxml/tree.h>
 
 const QString DMTransaction::kDMURI = QStringLiteral("kDMURI");
 const QString DMTransaction::kDMIsCollection = QStringLiteral("kDMIsCollection");
@@ -40,41 +39,6 @@ QString trimSlashes(QString path)
     while (path.endsWith(u'/'))
         path.chop(1);
     return path;
-}
-
-bool isDAV(const xmlNode *node, const char *name)
-{
-    return node && node->type == XML_ELEMENT_NODE && node->ns && node->ns->href
-        && xmlStrcmp(node->ns->href, BAD_CAST "DAV:") == 0
-        && xmlStrcmp(node->name, BAD_CAST name) == 0;
-}
-
-const xmlNode *child(const xmlNode *node, const char *name)
-{
-    for (const xmlNode *c = node ? node->children : nullptr; c; c = c->next) {
-        if (isDAV(c, name))
-            return c;
-    }
-    return nullptr;
-}
-
-QString textOf(const xmlNode *node)
-{
-    if (!node)
-        return QString();
-    xmlChar *content = xmlNodeGetContent(node);
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(content)).trimmed();
-    xmlFree(content);
-    return text;
-}
-
-QDateTime httpDate(const QString &text)
-{
-    static const DatePattern pattern(u"%a, %d %b %Y %H:%M:%S %Z");
-    DateFields fields;
-    if (!pattern.read(text, fields))
-        return QDateTime();
-    return fields.toDateTime();
 }
 
 } // namespace
@@ -204,6 +168,8 @@ void DMTransaction::start(QList<Request> requests, std::unique_ptr<UploadSource>
         const bool ok = m_handle->loadInForeground().has_value();
         if (!settle(request, *m_handle, ok))
             return;
+        if (request.depth > 0 && !takeListing(readListing(m_handle->availableResourceData())))
+            return;
     }
     if (m_state == State::Running)
         finish(State::Succeeded);
@@ -282,8 +248,6 @@ bool DMTransaction::settle(const Request &request, CURLHandle &handle, bool tran
         m_partPath.clear();
     if (request.collection)
         m_account->rememberCollection(trimSlashes(request.path));
-    if (request.depth > 0)
-        parseListing(handle.availableResourceData());
     return true;
 }
 
@@ -351,6 +315,15 @@ void DMTransaction::abort()
     if (m_state != State::Running || m_abortRequested || m_removing)
         return;
     m_abortRequested = true;
+    if (m_listingRead && m_listingRead->isRunning()) {
+        // The answer has come; what is left is reading it, which the result no longer needs.
+        m_listingRead.reset();
+        QTimer::singleShot(0, [self = shared_from_this()] {
+            if (self->m_state == State::Running)
+                self->finish(State::Aborted);
+        });
+        return;
+    }
     if (m_source)
         m_source->abort();
     if (m_handle)
@@ -362,7 +335,11 @@ void DMTransaction::URLHandleResourceDidFinishLoading(URLHandle *sender)
     if (sender != m_handle.get() || m_requests.isEmpty())
         return;
     const Request request = m_requests.takeFirst();
-    if (settle(request, *m_handle, true))
+    if (!settle(request, *m_handle, true))
+        return;
+    if (request.depth > 0)
+        readListingAside(m_handle->availableResourceData());
+    else
         runNext();
 }
 
@@ -380,47 +357,49 @@ void DMTransaction::URLHandleResourceDidCancelLoading(URLHandle *sender)
         finish(State::Aborted);
 }
 
-void DMTransaction::parseListing(const QByteArray &body)
+WebDAVListingReader::Listing DMTransaction::readListing(const QByteArray &body) const
 {
-    QVariantList entries;
-    // No entity substitution, nothing loaded from the network: the answer is the server's text.
-    xmlDocPtr doc = xmlReadMemory(body.constData(), int(body.size()), "propfind.xml", nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-    const QString basePath = QUrl(m_account->baseURL()).path(QUrl::FullyDecoded);
-    const QString listed = trimSlashes(m_uri);
-    const xmlNode *root = doc ? xmlDocGetRootElement(doc) : nullptr;
-    for (const xmlNode *response = isDAV(root, "multistatus") ? root->children : nullptr; response;
-         response = response->next) {
-        if (!isDAV(response, "response"))
-            continue;
-        const QString href = textOf(child(response, "href"));
-        QString path = QUrl(href).path(QUrl::FullyDecoded);
-        if (path.startsWith(basePath))
-            path = path.mid(basePath.size());
-        path = trimSlashes(path);
-        if (path == listed)
-            continue;
-        QVariantMap entry {{kDMURI, path}, {kDMIsCollection, false}, {kDMContentLength, qint64(0)}};
-        for (const xmlNode *propstat = response->children; propstat; propstat = propstat->next) {
-            if (!isDAV(propstat, "propstat"))
-                continue;
-            const QString status = textOf(child(propstat, "status"));
-            if (!status.isEmpty() && !status.contains(QStringLiteral(" 200")))
-                continue;
-            const xmlNode *prop = child(propstat, "prop");
-            if (child(child(prop, "resourcetype"), "collection"))
-                entry.insert(kDMIsCollection, true);
-            if (const xmlNode *length = child(prop, "getcontentlength"))
-                entry.insert(kDMContentLength, textOf(length).toLongLong());
-            const QDateTime modified = httpDate(textOf(child(prop, "getlastmodified")));
-            if (modified.isValid())
-                entry.insert(kDMLastModified, modified);
+    return WebDAVListingReader::read(body, QUrl(m_account->baseURL()).path(QUrl::FullyDecoded),
+                                     trimSlashes(m_uri), FTPListingParser::kListingLimit);
+}
+
+void DMTransaction::readListingAside(const QByteArray &body)
+{
+    // libxml2 sets itself up once, on this thread, before any worker parses.
+    xmlInitParser();
+    m_listingRead = std::make_unique<QFutureWatcher<WebDAVListingReader::Listing>>();
+    QFutureWatcher<WebDAVListingReader::Listing> *watcher = m_listingRead.get();
+    // The watcher belongs to the transaction, which stays alive until its delegate has heard:
+    // nothing arrives once either is gone.
+    QObject::connect(watcher, &QFutureWatcherBase::finished, watcher, [this, watcher] {
+        if (m_state != State::Running || watcher->isCanceled())
+            return;
+        if (m_abortRequested) {
+            finish(State::Aborted);
+            return;
         }
-        entries.append(entry);
+        if (takeListing(watcher->result()))
+            runNext();
+    });
+    watcher->setFuture(
+        QtConcurrent::run([body, basePath = QUrl(m_account->baseURL()).path(QUrl::FullyDecoded),
+                           listed = trimSlashes(m_uri)] {
+            return WebDAVListingReader::read(body, basePath, listed,
+                                             FTPListingParser::kListingLimit);
+        }));
+}
+
+bool DMTransaction::takeListing(const WebDAVListingReader::Listing &listing)
+{
+    if (!listing.readable) {
+        m_errorType = kUnreadableAnswer;
+        m_errorText = QStringLiteral("The server's answer could not be read");
+        finish(State::Failed);
+        return false;
     }
-    if (doc)
-        xmlFreeDoc(doc);
-    m_result = entries;
+    m_result = listing.entries;
+    m_resultTruncated = listing.truncated;
+    return true;
 }
 
 int DMTransaction::validate(const DMMemberAccount &account)

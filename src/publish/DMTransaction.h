@@ -1,9 +1,11 @@
 #pragma once
 
 #include "io/URLHandleClient.h"
+#include "publish/WebDAVListingReader.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -36,8 +38,13 @@ public:
 // the removal is asked again for a while). The transaction keeps itself alive until it has told its
 // delegate.
 //
+// A listing's answer is read on a worker thread, at most FTPListingParser::kListingLimit entries
+// of it; an answer that is not a plain multistatus (one with a DOCTYPE among them) fails the
+// listing.
+//
 // Error types after a failure: 101 refused credentials (401, 403), 102 disk full (507), 103 no
-// answer from the server, else the HTTP status of the unexpected answer.
+// answer from the server, 104 an answer that could not be read, else the HTTP status of the
+// unexpected answer.
 class DMTransaction : public URLHandleClient, public std::enable_shared_from_this<DMTransaction>
 {
 public:
@@ -48,6 +55,8 @@ public:
     static const QString kDMIsCollection; // bool
     static const QString kDMContentLength; // qint64
     static const QString kDMLastModified; // QDateTime, when the server gave one
+    // The error type of an answer that could not be read.
+    static constexpr int kUnreadableAnswer = 104;
 
     ~DMTransaction() override;
 
@@ -70,6 +79,8 @@ public:
     qint64 bytesTransferred() const;
     // A listing: a list of maps with the kDM keys, the listed folder itself left out.
     QVariant result() const { return m_result; }
+    // The listed folder held more entries than the result keeps.
+    bool isResultTruncated() const { return m_resultTruncated; }
     // The listed or written path with a leading slash.
     QString uri() const { return m_uri; }
 
@@ -102,7 +113,11 @@ private:
     // Ends in the state, deleting first the temporary file an unfinished upload may have left.
     void endAfterRemoval(State state);
     void finish(State state);
-    void parseListing(const QByteArray &body);
+    // Reads a listing's answer on a worker, then goes on with the next request.
+    void readListingAside(const QByteArray &body);
+    // Keeps a listing that was read; false (the transaction has failed) when it could not be.
+    bool takeListing(const WebDAVListingReader::Listing &listing);
+    WebDAVListingReader::Listing readListing(const QByteArray &body) const;
 
     void URLHandleResourceDidFinishLoading(URLHandle *sender) override;
     void URLHandleResourceDidFailLoadingWithReason(URLHandle *sender,
@@ -127,4 +142,6 @@ private:
     int m_errorType = 0;
     QString m_errorText;
     QVariant m_result;
+    bool m_resultTruncated = false;
+    std::unique_ptr<QFutureWatcher<WebDAVListingReader::Listing>> m_listingRead;
 };

@@ -177,6 +177,24 @@ std::optional<QVariantMap> parseLine(const QStringList &t, FTPListingParser::Dat
     return entry;
 }
 
+QVariantList sorted(QList<QVariantMap> &entries)
+{
+    std::stable_sort(entries.begin(), entries.end(), FTPListingParser::filenameSort);
+    QVariantList result;
+    result.reserve(entries.size());
+    for (QVariantMap &entry : entries)
+        result.append(std::move(entry));
+    return result;
+}
+
+std::optional<QVariantMap> parseOneLine(const QString &line, FTPListingParser::DateStyle style)
+{
+    const QStringList tokens = line.split(u' ', Qt::SkipEmptyParts);
+    if (tokens.size() < 7)
+        return std::nullopt;
+    return parseLine(tokens, style);
+}
+
 } // namespace
 
 QVariantList FTPListingParser::parseLines(const QString &text, DateStyle style)
@@ -187,18 +205,36 @@ QVariantList FTPListingParser::parseLines(const QString &text, DateStyle style)
     normalised.replace(u'\r', u'\n');
     QList<QVariantMap> entries;
     for (const QString &line : normalised.split(u'\n', Qt::SkipEmptyParts)) {
-        const QStringList tokens = line.split(u' ', Qt::SkipEmptyParts);
-        if (tokens.size() < 7)
-            continue;
-        if (auto entry = parseLine(tokens, style))
+        if (auto entry = parseOneLine(line, style))
             entries.append(std::move(*entry));
     }
-    std::stable_sort(entries.begin(), entries.end(), filenameSort);
-    QVariantList result;
-    result.reserve(entries.size());
-    for (QVariantMap &entry : entries)
-        result.append(std::move(entry));
-    return result;
+    return sorted(entries);
+}
+
+FTPListingParser::Listing FTPListingParser::parseListing(const QByteArray &reply, DateStyle style,
+                                                         qsizetype limit)
+{
+    Listing listing;
+    QList<QVariantMap> entries;
+    qsizetype start = 0;
+    while (start < reply.size()) {
+        qsizetype end = start;
+        while (end < reply.size() && reply.at(end) != '\n' && reply.at(end) != '\r')
+            ++end;
+        if (end > start) {
+            if (auto entry
+                = parseOneLine(QString::fromUtf8(reply.constData() + start, end - start), style)) {
+                if (entries.size() >= limit) {
+                    listing.truncated = true;
+                    break;
+                }
+                entries.append(std::move(*entry));
+            }
+        }
+        start = end + 1;
+    }
+    listing.entries = sorted(entries);
+    return listing;
 }
 
 void FTPListingParser::parsePermissions(const QString &token, QVariantMap &entry)

@@ -34,9 +34,23 @@ public:
     static const QString kFilenameKey; // "cxFilenameKey"
     static const QString kSymbolicLinkTargetKey; // "cxSymbolicLinkTargetKey": "-> target"
 
+    // The most entries a folder browser keeps of one listing: a folder of millions would cost
+    // gigabytes and minutes and could not be browsed anyway.
+    static constexpr qsizetype kListingLimit = 100000;
+
+    struct Listing
+    {
+        QVariantList entries; // ordered by name
+        // More entries followed the last one kept.
+        bool truncated = false;
+    };
+
     // The entries of a LIST reply ordered by name (case-insensitively). Lines of fewer than
     // seven blank-separated tokens ("total 24") are skipped; CR, CR LF and LF all end lines.
     static QVariantList parseLines(const QString &text, DateStyle style = DateStyle::Value);
+    // The same for a reply as it arrived (UTF-8), keeping the first `limit` entries the server
+    // sent; the reply is read a line at a time, so its size costs no more than itself.
+    static Listing parseListing(const QByteArray &reply, DateStyle style, qsizetype limit);
     // Type from the first character, permission bits from the next nine.
     static void parsePermissions(const QString &token, QVariantMap &entry);
     // "        name/" for every folder of the reply, one a line; "" when there is none.

@@ -10,6 +10,7 @@
 #include "ui/VLXTableView.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <algorithm>
 #include <iterator>
 
@@ -332,6 +333,12 @@ QList<QVariantMap> VLXBrowseBase::withoutHiddenEntries(const QVariantList &entri
             visible.append(std::move(map));
     }
     return visible;
+}
+
+QString VLXBrowseBase::listingLimitText()
+{
+    return tr("This folder holds more than %1 entries: only the first %1 are shown")
+        .arg(QLocale(QLocale::English).toString(qlonglong(FTPListingParser::kListingLimit)));
 }
 
 void VLXBrowseBase::showListing(const QList<QVariantMap> &files, const QString &listedPath)

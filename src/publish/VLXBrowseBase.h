@@ -152,6 +152,8 @@ protected:
     // Names beginning with "." are never shown.
     static bool isHiddenEntry(const QVariantMap &entry);
     static QList<QVariantMap> withoutHiddenEntries(const QVariantList &entries);
+    // The status of a listing cut at the limit of entries kept.
+    static QString listingLimitText();
 
     QList<QVariantMap> m_browseFiles;
     QVariantMap m_browseFTPProperties;

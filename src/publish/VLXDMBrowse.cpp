@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 
 namespace {
@@ -50,6 +51,7 @@ void VLXDMBrowse::stopBrowsing()
 void VLXDMBrowse::stopListing()
 {
     // Nothing of a listing still under way may reach the browser once its dialog is gone.
+    m_rowsMade.reset();
     if (!m_listing)
         return;
     std::shared_ptr<DMTransaction> listing = std::move(m_listing);
@@ -106,12 +108,33 @@ void VLXDMBrowse::transactionSuccessful(DMTransaction *transaction)
         return;
     m_listing.reset();
     if (transaction->result().isValid()) {
-        QList<QVariantMap> files = parseFileResult(transaction->result().toList());
-        std::sort(files.begin(), files.end(), FTPListingParser::filenameSort);
-        showListing(files, transaction->uri().mid(1));
+        showResultAside(transaction->result().toList(), transaction->uri().mid(1),
+                        transaction->isResultTruncated());
+        return;
     }
     stopProgress();
     setStatus(QString());
+}
+
+void VLXDMBrowse::showResultAside(const QVariantList &result, const QString &listedPath,
+                                  bool truncated)
+{
+    m_rowsMade = std::make_unique<QFutureWatcher<QList<QVariantMap>>>();
+    QFutureWatcher<QList<QVariantMap>> *watcher = m_rowsMade.get();
+    connect(watcher, &QFutureWatcherBase::finished, watcher, [=, this] {
+        if (watcher != m_rowsMade.get() || watcher->isCanceled())
+            return;
+        const QList<QVariantMap> files = watcher->result();
+        m_rowsMade.release()->deleteLater();
+        showListing(files, listedPath);
+        stopProgress();
+        setStatus(truncated ? listingLimitText() : QString());
+    });
+    watcher->setFuture(QtConcurrent::run([result] {
+        QList<QVariantMap> files = parseFileResult(result);
+        std::sort(files.begin(), files.end(), FTPListingParser::filenameSort);
+        return files;
+    }));
 }
 
 void VLXDMBrowse::transactionHadError(DMTransaction *transaction)

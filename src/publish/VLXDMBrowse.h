@@ -3,6 +3,7 @@
 #include "publish/DMTransaction.h"
 #include "publish/VLXBrowseBase.h"
 
+#include <QFutureWatcher>
 #include <memory>
 
 class DMMemberAccount;
@@ -11,7 +12,9 @@ class DMMemberAccount;
 // below it. Folders are answered relative to "Sites" ("Sites/feeds" answers "feeds").
 //
 // The account is the system's (useAlternateAccount 0) or the member named by the user name and
-// password given to browse(). Callers check the account before they browse.
+// password given to browse(). Callers check the account before they browse. The transaction
+// reads the server's answer on a worker, and the browser makes its rows there too; a listing
+// keeps at most FTPListingParser::kListingLimit entries, and the status says when it was cut.
 class VLXDMBrowse : public VLXBrowseBase, public DMTransactionDelegate
 {
     Q_OBJECT
@@ -48,9 +51,12 @@ protected:
 
 private:
     void stopListing();
+    // Makes the rows of a listing's result on a worker, then shows them.
+    void showResultAside(const QVariantList &result, const QString &listedPath, bool truncated);
 
     int m_useAlternateAccount = 0;
     std::shared_ptr<DMMemberAccount> m_givenAccount;
     std::shared_ptr<DMMemberAccount> m_account;
     std::shared_ptr<DMTransaction> m_listing;
+    std::unique_ptr<QFutureWatcher<QList<QVariantMap>>> m_rowsMade;
 };

@@ -5,6 +5,7 @@
 #include "publish/VLXFTPBrowse.h"
 
 #include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace {
 
@@ -56,6 +57,10 @@ void VLXFTPBrowse::cancelTransfer()
     m_deferredCall = {};
     m_linksToCheck.clear();
     m_linkRow = -1;
+    if (m_listingRead) {
+        m_listingRead.reset();
+        m_phase = Idle;
+    }
     if (!m_handle)
         return;
     std::shared_ptr<CURLHandle> handle = std::move(m_handle);
@@ -82,16 +87,30 @@ void VLXFTPBrowse::releaseHandle()
     m_headerList = nullptr;
 }
 
-VLXFTPBrowse::ListingResult VLXFTPBrowse::takeTranscript(const QByteArray &listing)
+QString VLXFTPBrowse::takeTranscript()
 {
-    ListingResult result;
-    result.transcript = m_transcript.closingText();
-    result.entries = withoutHiddenEntries(
-        P::parseLines(QString::fromUtf8(listing), P::DateStyle::Text));
+    const QString transcript = m_transcript.closingText();
     if (m_transferLog)
-        m_transferLog(result.transcript + u'\n');
+        m_transferLog(transcript + u'\n');
     m_transcript.clear();
-    return result;
+    return transcript;
+}
+
+void VLXFTPBrowse::readListingAside(Phase phase, const QString &transcript,
+                                    const QByteArray &listing)
+{
+    m_listingRead = std::make_unique<QFutureWatcher<P::Listing>>();
+    QFutureWatcher<P::Listing> *watcher = m_listingRead.get();
+    // The watcher goes with a new transfer, a closed dialog or the browser: nothing arrives then.
+    connect(watcher, &QFutureWatcherBase::finished, watcher, [this, watcher, phase, transcript] {
+        if (watcher != m_listingRead.get() || watcher->isCanceled())
+            return;
+        const P::Listing read = watcher->result();
+        m_listingRead.release()->deleteLater();
+        showListingRead(phase, transcript, read);
+    });
+    watcher->setFuture(QtConcurrent::run(
+        [listing] { return P::parseListing(listing, P::DateStyle::Text, P::kListingLimit); }));
 }
 
 void VLXFTPBrowse::updateStatus()
@@ -147,16 +166,31 @@ void VLXFTPBrowse::URLHandleResourceDidFinishLoading(URLHandle *sender)
     const QByteArray listing = m_handle->availableResourceData();
     releaseHandle();
     const Phase phase = Phase(m_phase);
-    const ListingResult result = takeTranscript(listing);
+    const QString transcript = takeTranscript();
+    if (phase == FindingHome || phase == Listing) {
+        readListingAside(phase, transcript, listing);
+        return;
+    }
     stopProgress();
     m_phase = Idle;
-    switch (phase) {
-    case FindingHome: {
-        m_browseFTPProperties = parseFTPResponses(result.transcript);
-        const QStringList paths = m_browseFTPProperties.value(kResponsePWDKey).toStringList();
+    if (phase == CheckingLink)
+        linkChecked(true);
+}
+
+void VLXFTPBrowse::showListingRead(Phase phase, const QString &transcript,
+                                   const FTPListingParser::Listing &listing)
+{
+    stopProgress();
+    m_phase = Idle;
+    m_listingTruncated = listing.truncated;
+    if (listing.truncated)
+        setStatus(listingLimitText());
+    m_browseFTPProperties = parseFTPResponses(transcript);
+    const QStringList paths = m_browseFTPProperties.value(kResponsePWDKey).toStringList();
+    m_browseFiles = withoutHiddenEntries(listing.entries);
+    if (phase == FindingHome) {
         if (!paths.isEmpty())
             setHomeDirectory(paths.first());
-        m_browseFiles = result.entries;
         reloadTable();
         const QString folder = directory();
         if (folder.isEmpty() || folder == homeDirectory()) {
@@ -165,29 +199,16 @@ void VLXFTPBrowse::URLHandleResourceDidFinishLoading(URLHandle *sender)
         } else {
             defer(10, [this, folder] { getFileListing(folder); });
         }
-        break;
+        return;
     }
-    case Listing: {
-        m_browseFTPProperties = parseFTPResponses(result.transcript);
-        const QStringList paths = m_browseFTPProperties.value(kResponsePWDKey).toStringList();
-        m_browseFiles = result.entries;
-        updateBrowseHistory(paths.value(paths.size() - 1));
-        reloadTable();
-        const bool anyLink = std::any_of(m_browseFiles.cbegin(), m_browseFiles.cend(),
-                                         [](const QVariantMap &entry) {
-                                             return entry.value(P::kFileType)
-                                                 == P::kTypeSymbolicLink;
-                                         });
-        if (anyLink)
-            defer(10, [this] { resolveTypeOfSymbolicLinks(); });
-        break;
-    }
-    case CheckingLink:
-        linkChecked(true);
-        break;
-    case Idle:
-        break;
-    }
+    updateBrowseHistory(paths.value(paths.size() - 1));
+    reloadTable();
+    const bool anyLink
+        = std::any_of(m_browseFiles.cbegin(), m_browseFiles.cend(), [](const QVariantMap &entry) {
+              return entry.value(P::kFileType) == P::kTypeSymbolicLink;
+          });
+    if (anyLink)
+        defer(10, [this] { resolveTypeOfSymbolicLinks(); });
 }
 
 void VLXFTPBrowse::URLHandleResourceDidFailLoadingWithReason(URLHandle *sender,
@@ -199,13 +220,13 @@ void VLXFTPBrowse::URLHandleResourceDidFailLoadingWithReason(URLHandle *sender,
     releaseHandle();
     stopProgress();
     const Phase phase = Phase(m_phase);
-    const ListingResult result = takeTranscript(QByteArray());
+    const QString transcript = takeTranscript();
     m_phase = Idle;
     if (phase == Listing && withoutReason(reason) && !m_fallbackUsed) {
         // Without a reason, show the deepest folder the transfer reached; only once, so a
         // fallback that fails the same way ends there.
         m_fallbackUsed = true;
-        m_browseFTPProperties = parseFTPResponses(result.transcript);
+        m_browseFTPProperties = parseFTPResponses(transcript);
         const QString folder
             = deepestFolder(m_browseFTPProperties.value(kResponseCWDStepsKey).toStringList());
         defer(100, [this, folder] { listFolder(folder, true); });

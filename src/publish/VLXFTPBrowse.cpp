@@ -124,6 +124,8 @@ void VLXFTPBrowse::checkNextLink()
 {
     if (m_linksToCheck.isEmpty()) {
         reloadTable();
+        if (m_listingTruncated)
+            setStatus(listingLimitText());
         return;
     }
     m_linkRow = m_linksToCheck.takeFirst();

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "io/URLHandleClient.h"
+#include "publish/FTPListingParser.h"
 #include "publish/TransferTranscript.h"
 #include "publish/VLXBrowseBase.h"
 
+#include <QFutureWatcher>
 #include <QTimer>
 #include <QVariantMap>
 #include <curl/curl.h>
@@ -20,7 +22,8 @@ class CURLHandle;
 // transcript (passwords masked) goes to the caller's transfer log when it keeps one.
 //
 // One transfer runs at a time: a new listing stops the one under way, and closing the dialog
-// stops whatever runs, so no transfer outlives the browser.
+// stops whatever runs, so no transfer outlives the browser. A listing is read on a worker thread
+// once its transfer has ended, at most FTPListingParser::kListingLimit entries of it.
 class VLXFTPBrowse : public VLXBrowseBase, public URLHandleClient
 {
     Q_OBJECT
@@ -52,7 +55,8 @@ public:
     // Checks every link of the listing, one after another, then shows the table again.
     void resolveTypeOfSymbolicLinks();
     void browseCreateNewFolder() override;
-    bool isTransferRunning() const { return m_handle != nullptr; }
+    // A transfer runs, or the listing it brought is still being read.
+    bool isTransferRunning() const { return m_handle != nullptr || m_listingRead != nullptr; }
     // The transfer under way, null when none runs.
     URLHandle *transfer() const;
     // The address of the transfer under way ("" when none).
@@ -90,20 +94,18 @@ protected:
     void stopBrowsing() override;
 
 private:
-    struct ListingResult
-    {
-        QString transcript;
-        QList<QVariantMap> entries;
-    };
-
     // Starts a transfer of the phase; a fallback listing does not earn another fallback.
     void startTransfer(Phase phase, const QString &address, bool createFolders = false);
     void listFolder(const QString &path, bool fallback);
     // Stops the transfer under way and the link checks; no notice of it arrives afterwards.
     void cancelTransfer();
     void releaseHandle();
-    // The transcript (into the log) and the entries of the listing received.
-    ListingResult takeTranscript(const QByteArray &listing);
+    // The transcript, which also goes into the log.
+    QString takeTranscript();
+    // Reads the listing of a home or folder transfer on a worker, then shows it.
+    void readListingAside(Phase phase, const QString &transcript, const QByteArray &listing);
+    void showListingRead(Phase phase, const QString &transcript,
+                         const FTPListingParser::Listing &listing);
     void checkNextLink();
     // Runs the call after the delay unless a new transfer is started first.
     void defer(int milliseconds, std::function<void()> call);
@@ -125,6 +127,9 @@ private:
     // Rows of links still to check, and the one under way.
     QList<int> m_linksToCheck;
     int m_linkRow = -1;
+    // The listing shown was cut at the limit: the status says so once the links are checked.
+    bool m_listingTruncated = false;
+    std::unique_ptr<QFutureWatcher<FTPListingParser::Listing>> m_listingRead;
     QTimer m_deferred;
     std::function<void()> m_deferredCall;
 };

@@ -159,4 +159,36 @@ TEST_F(FTPListingParserTest, ReadsWholeRepliesAndRendersTheirFolders)
     EXPECT_EQ(P::directoriesOnly("-rw-r--r-- 1 u g 1 Jan 5 2005 a\n"), QString());
 }
 
+// A reply as it arrived: the same entries as the text gives, UTF-8 names read as such, and no
+// more than the limit of them, the first ones the server sent.
+TEST_F(FTPListingParserTest, KeepsTheFirstEntriesOfAReplyUpToTheLimit)
+{
+    const QByteArray reply = "total 24\r\n"
+                             "-rw-r--r-- 1 user staff 1 Jan 15 10:30 zulu.txt\r\n\r\n"
+                             "drwxr-xr-x 2 user staff 4096 Jan 15 10:30 caf\xc3\xa9\r"
+                             "-rw-r--r-- 1 user staff 3 Jan 15 10:30 Bravo\n"
+                             "short line\n"
+                             "-rw-r--r-- 1 user staff 4 Jan 15 10:30 alpha\n";
+    const auto namesOf = [](const QVariantList &entries) {
+        QStringList names;
+        for (const QVariant &entry : entries)
+            names.append(entry.toMap().value(P::kFilenameKey).toString());
+        return names;
+    };
+
+    const P::Listing whole = P::parseListing(reply, P::DateStyle::Text, 4);
+    EXPECT_FALSE(whole.truncated);
+    EXPECT_EQ(whole.entries, P::parseLines(QString::fromUtf8(reply), P::DateStyle::Text));
+    EXPECT_EQ(namesOf(whole.entries),
+              (QStringList {"alpha", "Bravo", QStringLiteral("caf\u00e9"), "zulu.txt"}));
+
+    const P::Listing cut = P::parseListing(reply, P::DateStyle::Text, 2);
+    EXPECT_TRUE(cut.truncated);
+    EXPECT_EQ(namesOf(cut.entries), (QStringList {QStringLiteral("caf\u00e9"), "zulu.txt"}));
+
+    // Lines that are no entries never count against the limit.
+    EXPECT_FALSE(P::parseListing("total 0\r\nshort\r\n", P::DateStyle::Value, 0).truncated);
+    EXPECT_TRUE(P::parseListing(QByteArray(), P::DateStyle::Value, 0).entries.isEmpty());
+}
+
 } // namespace

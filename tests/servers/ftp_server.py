@@ -44,6 +44,8 @@ def main():
     parser.add_argument("--login-folder")
     parser.add_argument("--refuse-rename", action="store_true")
     parser.add_argument("--drop-after", type=int, default=0)
+    # NAME:N lists every folder called NAME as N files, without any on disk.
+    parser.add_argument("--crowd")
     args = parser.parse_args()
 
     logging.basicConfig(stream=sys.stderr, level=logging.INFO)
@@ -110,6 +112,22 @@ def main():
             self.fs.cwd = _folder
 
         handler = type("LoginFolderHandler", (handler,), {"on_login": on_login})
+    if args.crowd:
+        from pyftpdlib.filesystems import AbstractedFS
+
+        crowd_name, crowd_count = args.crowd.rsplit(":", 1)
+
+        class CrowdedFS(AbstractedFS):
+            def format_list(self, basedir, listing, ignore_err=True,
+                            _name=crowd_name, _count=int(crowd_count)):
+                if os.path.basename(os.path.normpath(basedir)) != _name:
+                    yield from super().format_list(basedir, listing, ignore_err)
+                    return
+                for i in range(1, _count + 1):
+                    yield (b"-rw-r--r--   1 owner    group          12 Jan 15 10:30 "
+                           b"file-%06d.txt\r\n" % i)
+
+        handler.abstracted_fs = CrowdedFS
     handler.authorizer = authorizer
     # Tests try wrong passwords on purpose; no need to make them wait.
     handler.auth_failed_timeout = 0.1

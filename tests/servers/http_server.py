@@ -31,6 +31,12 @@ handshake completes against it.
                            picture, .css an empty style sheet, .js an empty script, anything else
                            404; every visit is one "GET /beacon/<name>" line of the log, so a test
                            counts what a page fetched
+
+PROPFIND (WebDAV listings, for the online-disk tests; any user and password):
+  /dav-entities/...        a multistatus with a DOCTYPE declaring a 200 KB entity that the
+                           answer references 20,000 times (4 GB once expanded)
+  /dav-crowd/<n>/...       a multistatus of the folder and n files "file-000001.txt" ...
+                           (chunked)
 """
 import argparse
 import base64
@@ -88,6 +94,54 @@ class Handler(BaseHTTPRequestHandler):
 
     def do_PUT(self):
         self.do_GET()
+
+    def do_PROPFIND(self):
+        self.read_body()
+        path = urlsplit(self.path).path
+        if path.startswith("/dav-entities/"):
+            entity = "x" * (200 * 1024)
+            body = ('<?xml version="1.0" encoding="utf-8"?>\n'
+                    '<!DOCTYPE multistatus [<!ENTITY big "%s">]>\n'
+                    '<D:multistatus xmlns:D="DAV:"><D:response><D:href>%s%s</D:href>'
+                    '<D:propstat><D:prop><D:resourcetype/></D:prop>'
+                    '<D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>'
+                    '</D:multistatus>\n') % (entity, path, "&big;" * 20000)
+            self.send_body(207, body.encode(), content_type="application/xml; charset=utf-8")
+        elif path.startswith("/dav-crowd/"):
+            count = int(path.split("/")[2])
+            self.send_multistatus(path, ("file-%06d.txt" % i for i in range(1, count + 1)))
+        else:
+            self.send_body(404, b"no such thing\n")
+
+    def send_multistatus(self, folder, names):
+        self.send_response(207)
+        self.send_header("Content-Type", "application/xml; charset=utf-8")
+        self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+
+        def response(href, collection):
+            kind = "<D:collection/>" if collection else ""
+            length = "" if collection else "<D:getcontentlength>12</D:getcontentlength>"
+            return ("<D:response><D:href>%s</D:href><D:propstat><D:prop>"
+                    "<D:resourcetype>%s</D:resourcetype>%s"
+                    "<D:getlastmodified>Mon, 15 Jan 2007 10:30:00 GMT</D:getlastmodified>"
+                    "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>\n"
+                    ) % (href, kind, length)
+
+        def chunk(text):
+            data = text.encode()
+            self.wfile.write(b"%x\r\n%s\r\n" % (len(data), data))
+
+        chunk('<?xml version="1.0" encoding="utf-8"?>\n<D:multistatus xmlns:D="DAV:">\n')
+        chunk(response(folder, True))
+        batch = []
+        for name in names:
+            batch.append(response(folder + name, False))
+            if len(batch) == 1000:
+                chunk("".join(batch))
+                batch = []
+        chunk("".join(batch) + "</D:multistatus>\n")
+        self.wfile.write(b"0\r\n\r\n")
 
     def do_GET(self):
         parts = urlsplit(self.path)
