@@ -280,33 +280,84 @@ bool resolveLinks(const QString &path, QString *resolved, QString *problem)
     return false;
 }
 
-// The second generation receives the first, the first receives the kept file. A step that fails
-// skips the moves that would overwrite the newest backup; the kept file is then dropped.
+// Whether two paths name one folder, however each is reached (a link, a second mount of it).
+// The backups of both generations have the same names, so when the feed's folder is the
+// "Temporary" folder itself they are one file, and rotating one onto the other would delete it.
+bool sameFolder(const QString &a, const QString &b)
+{
+    struct stat first {}, second {};
+    return ::stat(encoded(a).constData(), &first) == 0
+        && ::stat(encoded(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
+
+bool present(const QString &path)
+{
+    struct stat info {};
+    return ::lstat(encoded(path).constData(), &info) == 0;
+}
+
+// A backup the rotation moves on: anything at its name but a folder, which the user put there.
+bool movable(const QString &path)
+{
+    struct stat info {};
+    return ::lstat(encoded(path).constData(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+// Gives the previous version that could not become the backup a visible name of its own beside
+// the backup ("news.xml-bak.1", ".2", ...), so that nothing removes it; answers where it is now.
+QString keepAside(const QString &kept, const QString &backup)
+{
+    for (int n = 1; n < 1000; ++n) {
+        const QString spare = QStringLiteral("%1.%2").arg(backup).arg(n);
+        if (present(spare))
+            continue;
+        return renameOver(kept, spare) ? spare : kept;
+    }
+    return kept;
+}
+
+// The second generation receives the first, the first receives the kept file (the version the
+// save replaced). Nothing that could not be moved on is deleted: when the first generation
+// cannot go to the second, it stays, and so does the kept file, under a name of its own; when
+// there is no kept file the first generation stays too. *problem says what failed and where the
+// previous version is.
 void rotateInto(const QString &kept, const QString &firstBackup, const QString &secondBackup,
                 QString *problem)
 {
-    const auto fail = [&](const QString &what) {
-        if (problem->isEmpty())
-            *problem = QStringLiteral("The backup \"%1\" could not be made: %2")
-                           .arg(shown(what), reasonOf(errno));
-        removeIfSet(kept);
-    };
-    if (!secondBackup.isEmpty() && QFileInfo::exists(firstBackup)) {
-        if (QFileInfo::exists(secondBackup) && ::unlink(encoded(secondBackup).constData()) != 0)
-            return fail(secondBackup);
-        // The folders may lie on different disks: QFile copies where a rename cannot.
-        if (!QFile::rename(firstBackup, secondBackup)) {
-            errno = EIO;
-            return fail(secondBackup);
+    int error = 0;
+    QString failed;
+    if (!secondBackup.isEmpty() && movable(firstBackup)) {
+        if (present(secondBackup) && ::unlink(encoded(secondBackup).constData()) != 0) {
+            error = errno;
+            failed = secondBackup;
+        } else {
+            // The folders may lie on different disks: QFile copies where a rename cannot, and
+            // leaves the first generation where it was when that fails too.
+            errno = 0;
+            if (!QFile::rename(firstBackup, secondBackup)) {
+                error = errno ? errno : EIO;
+                failed = secondBackup;
+            }
         }
     }
     if (kept.isEmpty()) {
-        if (QFileInfo::exists(firstBackup) && ::unlink(encoded(firstBackup).constData()) != 0)
-            fail(firstBackup);
+        if (!failed.isEmpty() && problem->isEmpty())
+            *problem = QStringLiteral("The backup \"%1\" could not be made: %2")
+                           .arg(shown(failed), reasonOf(error));
         return;
     }
-    if (!renameOver(kept, firstBackup))
-        fail(firstBackup);
+    if (failed.isEmpty()) {
+        if (renameOver(kept, firstBackup))
+            return;
+        error = errno;
+        failed = firstBackup;
+    }
+    const QString aside = keepAside(kept, firstBackup);
+    if (problem->isEmpty())
+        *problem = QStringLiteral("The backup \"%1\" could not be made: %2. The previous version "
+                                  "is kept as \"%3\".")
+                       .arg(shown(failed), reasonOf(error), shown(aside));
 }
 
 // Moves `from` to `to`, first removing what `to` holds. A missing `from` is passed over; a failed
@@ -350,7 +401,9 @@ FeedFileWriter::Result FeedFileWriter::save(const QString &feedPath, const QByte
         result.problem = QStringLiteral("The folder \"%1\" does not exist.").arg(shown(folder));
         return result;
     }
-    const bool second = !temporaryFolder.isEmpty() && QFileInfo(temporaryFolder).isDir();
+    // A feed kept in the "Temporary" folder has one generation of backups: both would be one file.
+    const bool second = !temporaryFolder.isEmpty() && QFileInfo(temporaryFolder).isDir()
+        && !sameFolder(temporaryFolder, folder);
     const QString firstBackup = feedBackupPath(folder, feed);
     const QString firstCompanionBackup = companionBackupPath(folder, feed);
     // Every name must fit before anything changes on disk.
@@ -425,7 +478,8 @@ FeedFileWriter::Result FeedFileWriter::save(const QString &feedPath, const QByte
 void FeedFileWriter::backupFile(const QString &feedPath, const QString &temporaryFolder)
 {
     const QString folder = QFileInfo(feedPath).absolutePath();
-    const bool second = !temporaryFolder.isEmpty() && QFileInfo(temporaryFolder).isDir();
+    const bool second = !temporaryFolder.isEmpty() && QFileInfo(temporaryFolder).isDir()
+        && !sameFolder(temporaryFolder, folder);
     if (second)
         rotate(feedBackupPath(folder, feedPath), feedBackupPath(temporaryFolder, feedPath));
     rotate(feedPath, feedBackupPath(folder, feedPath));

@@ -13,7 +13,8 @@
 // temporary names (a second link), the new files take the names, and only then do the backups
 // rotate. A save that fails at any step (a folder in the way, a read-only folder, a full disk,
 // a name too long) leaves the feed, its companion and every backup exactly as they were, and
-// says why with the system's reason.
+// says why with the system's reason. A feed kept in the "Temporary" folder itself has one
+// generation of backups (both generations would be the same file).
 //
 // A saved file keeps its mode and, where the system allows, its owner; a new feed follows the
 // umask and a new companion takes the feed's mode. A feed reached through a symbolic link is
@@ -28,8 +29,9 @@ public:
     {
         bool ok = false;
         QString problem; // why it failed, for the user
-        // Set when the feed was saved but the backups could not be moved on; the older
-        // generations are then left as they were.
+        // Set when the feed was saved but the backups could not be moved on: what failed, and
+        // the name the previous version is kept under instead ("news.xml-bak.1" beside the
+        // backup). Nothing that could not be moved on is deleted.
         QString backupProblem;
     };
 

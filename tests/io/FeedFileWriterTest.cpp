@@ -343,3 +343,73 @@ TEST(FeedFileWriter, TemporariesLeftByACrashGoWithTheNextSaveOfThatFeed)
     expected.sort();
     EXPECT_EQ(hiddenFiles(folder.path()), expected);
 }
+
+TEST(FeedFileWriter, AFeedInTheTemporaryFolderKeepsItsPreviousVersionAtEverySave)
+{
+    // The feed lives where the second generation goes: both generations are one file there, so
+    // the rotation keeps one generation instead of deleting it every second save. The folder is
+    // also given through a link, as the user folder may be.
+    QTemporaryDir temporary, links;
+    const QString linked = QDir(links.path()).filePath("Temporary");
+    ASSERT_TRUE(QFile::link(temporary.path(), linked));
+    const QString feed = QDir(temporary.path()).filePath("news.xml");
+    writeAll(feed, "v0");
+    for (const QString &folder : {temporary.path(), linked}) {
+        for (const QByteArray version : {"v1", "v2", "v3"}) {
+            const QByteArray previous = readAll(feed);
+            const auto result = FeedFileWriter::save(feed, version, entry("news.xml"), folder);
+            ASSERT_TRUE(result.ok) << result.problem.toStdString();
+            EXPECT_TRUE(result.backupProblem.isEmpty()) << result.backupProblem.toStdString();
+            EXPECT_EQ(readAll(feed), version);
+            EXPECT_EQ(readAll(temporary.path() + "/news.xml-bak"), previous);
+        }
+    }
+    EXPECT_TRUE(hiddenFiles(temporary.path()).isEmpty());
+
+    // The rotation by itself passes the second generation over too.
+    FeedFileWriter::backupFile(feed, linked);
+    EXPECT_EQ(readAll(temporary.path() + "/news.xml-bak"), "v3");
+    EXPECT_EQ(readAll(temporary.path() + "/news.xml.plist-bak"),
+              PropertyList::serialize(entry("news.xml"), PropertyList::Format::Xml));
+}
+
+TEST(FeedFileWriter, ABackupThatCannotBeMadeKeepsThePreviousVersionAsideAndSaysWhere)
+{
+    QTemporaryDir folder, temporary;
+    const QString feed = QDir(folder.path()).filePath("news.xml");
+    writeAll(feed, "old");
+    // A folder where the first generation should go: the saved feed stands, the version it
+    // replaced takes a name of its own, and the message names both.
+    ASSERT_TRUE(QDir().mkdir(folder.path() + "/news.xml-bak"));
+    auto result = FeedFileWriter::save(feed, "new", entry("news.xml"), temporary.path());
+    ASSERT_TRUE(result.ok) << result.problem.toStdString();
+    EXPECT_EQ(readAll(feed), "new");
+    EXPECT_EQ(readAll(folder.path() + "/news.xml-bak.1"), "old");
+    EXPECT_EQ(result.backupProblem,
+              QStringLiteral("The backup \"%1/news.xml-bak\" could not be made: Is a directory. "
+                             "The previous version is kept as \"%1/news.xml-bak.1\".")
+                  .arg(folder.path()));
+    // A later save keeps that one too.
+    result = FeedFileWriter::save(feed, "newer", entry("news.xml"), temporary.path());
+    EXPECT_EQ(readAll(folder.path() + "/news.xml-bak.1"), "old");
+    EXPECT_EQ(readAll(folder.path() + "/news.xml-bak.2"), "new");
+    EXPECT_TRUE(result.backupProblem.endsWith("news.xml-bak.2\".")) << result.backupProblem.toStdString();
+    EXPECT_TRUE(hiddenFiles(folder.path()).isEmpty());
+
+    // The first generation cannot move on to the second (a folder with a file in it is there):
+    // it stays as it was, and the version the save replaced is kept aside again.
+    ASSERT_TRUE(QDir(folder.path() + "/news.xml-bak").removeRecursively());
+    writeAll(folder.path() + "/news.xml-bak", "first generation");
+    ASSERT_TRUE(QDir().mkpath(temporary.path() + "/news.xml-bak/inside"));
+    result = FeedFileWriter::save(feed, "newest", entry("news.xml"), temporary.path());
+    ASSERT_TRUE(result.ok);
+    EXPECT_EQ(readAll(feed), "newest");
+    EXPECT_EQ(readAll(folder.path() + "/news.xml-bak"), "first generation");
+    EXPECT_EQ(readAll(folder.path() + "/news.xml-bak.3"), "newer");
+    EXPECT_TRUE(result.backupProblem.startsWith(
+        QStringLiteral("The backup \"%1/news.xml-bak\" could not be made: ").arg(temporary.path())))
+        << result.backupProblem.toStdString();
+    EXPECT_TRUE(QFileInfo(temporary.path() + "/news.xml-bak/inside").isDir());
+    // The companions rotated as usual.
+    EXPECT_TRUE(QFileInfo::exists(temporary.path() + "/news.xml.plist-bak"));
+}
