@@ -194,6 +194,11 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         // The notices the read raised (a format to be converted), in their order.
         for (const Alert &alert : std::as_const(loaded.alerts))
             AlertService::show(alert);
+        // A feed too large to read: its alert said so, and nothing changes.
+        if (loaded.outcome == FeedLoader::Outcome::Refused) {
+            prepared.result.outcome = LoadOutcome::Unreadable;
+            return prepared;
+        }
         if (loaded.outcome == FeedLoader::Outcome::Loaded) {
             feed = std::move(loaded.feed);
             feedText = std::move(loaded.text);

@@ -2,6 +2,8 @@
 
 #include "model/VLXFeed.h"
 
+#include <QLocale>
+
 FeedLoader::FeedLoader(Request request) : m_request(std::move(request)) { }
 
 FeedLoader::~FeedLoader() = default;
@@ -22,7 +24,11 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
             return {};
     }
     Result result = readText(std::move(text), progress);
-    result.alerts = alerts.take();
+    // A refused feed is not converted either: the notice that it would be is dropped.
+    if (result.outcome == Outcome::Refused)
+        alerts.take();
+    else
+        result.alerts = alerts.take();
     return result;
 }
 
@@ -43,6 +49,11 @@ FeedLoader::Result FeedLoader::readText(QString text, const Progress &progress)
     reader.setProgress(nullptr);
     if (result.status == VLXParseFeed::Stopped)
         return result;
+    if (result.status == VLXParseFeed::TooManyItems) {
+        result.outcome = Outcome::Refused;
+        result.alerts = {tooManyItemsAlert(reader.itemCount())};
+        return result;
+    }
     if (result.status != VLXParseFeed::Success || !reader.feed()) {
         result.outcome = Outcome::NotAFeed;
         result.error = reader.errorDictionary();
@@ -61,6 +72,20 @@ FeedLoader::Result FeedLoader::readText(QString text, const Progress &progress)
     result.feed = std::move(feed);
     result.text = std::move(text);
     return result;
+}
+
+Alert FeedLoader::tooManyItemsAlert(qint64 items)
+{
+    // The program's messages are English, and so are their numbers.
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    Alert alert;
+    alert.style = Alert::Style::Critical;
+    alert.title = QStringLiteral("Feed Too Large");
+    alert.message = QStringLiteral("This feed has %1 items. Vellumcast opens feeds of up to %2 "
+                                   "items, so it was not read.")
+                        .arg(english.toString(items), english.toString(VLXParseFeed::kMaximumItems));
+    alert.defaultButton = QStringLiteral("OK");
+    return alert;
 }
 
 void FeedLoader::commitSettings()

@@ -31,6 +31,7 @@ public:
         Loaded,
         NotAFeed, // the text does not decode, is no feed or no well-formed XML
         Stopped, // the progress callback asked to stop
+        Refused, // a feed too large to read (Result::alerts holds the one alert that says so)
     };
 
     struct Request
@@ -64,7 +65,8 @@ public:
         // The XML parser's report when the check failed (see VLXParseFeed::errorDictionary).
         QVariantMap error;
         // Alerts raised while loading (the notice of a format to be converted), in their order,
-        // for the main thread to show; each was answered with its default button.
+        // for the main thread to show; each was answered with its default button. A refused
+        // feed has only the alert that says why.
         QList<Alert> alerts;
     };
 
@@ -77,6 +79,9 @@ public:
     // On the main thread after run(): namespaces the load met for the first time are added to
     // the live settings.
     void commitSettings();
+
+    // The alert of a feed refused for having more items than a feed may have.
+    static Alert tooManyItemsAlert(qint64 items);
 
 private:
     Result readText(QString text, const Progress &progress);

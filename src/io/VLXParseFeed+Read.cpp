@@ -46,6 +46,7 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus, StatusSink 
 {
     m_newFeed = std::make_shared<VLXFeed>();
     m_xmlErrorDict.clear();
+    m_itemCount = 0;
     if (text.isNull()) {
         m_checkedDocument.reset();
         return NotAFeedNoProlog;
@@ -129,8 +130,8 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus, StatusSink 
             return report(Stage::Finishing, done, total);
         }))
         result = Stopped;
-    // A stopped read hands out nothing half-built.
-    if (result == Stopped)
+    // A stopped or refused read hands out nothing half-built.
+    if (result == Stopped || result == TooManyItems)
         m_newFeed.reset();
     return result;
 }

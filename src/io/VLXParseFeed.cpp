@@ -3,11 +3,34 @@
 #include "io/vlxXMLDOM.h"
 #include "model/FeedElement.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
 const QString kProlog = u"<?xml version=\"1.0\"?>\n"_s;
+
+// The element's name without its prefix is one of the given names (any letter case).
+bool localNameIs(const vlxXMLNode *node, std::initializer_list<QStringView> names)
+{
+    if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
+        return false;
+    const QString name = vlxXMLDOM::nameOfNode(node);
+    const QStringView local = QStringView(name).sliced(name.lastIndexOf(u':') + 1);
+    return std::any_of(names.begin(), names.end(), [local](QStringView wanted) {
+        return local.compare(wanted, Qt::CaseInsensitive) == 0;
+    });
+}
+
+qint64 countItemsUnder(const vlxXMLNode *parent)
+{
+    qint64 count = 0;
+    const int children = vlxXMLDOM::numberOfChildren(parent);
+    for (int i = 0; i < children; ++i)
+        count += localNameIs(vlxXMLDOM::nodeAtIndex(i, parent), {u"item", u"entry"}) ? 1 : 0;
+    return count;
+}
 
 } // namespace
 
@@ -60,12 +83,37 @@ QString VLXParseFeed::workingCopyWithProlog(const QString &text, bool &prologAdd
     return work;
 }
 
+qint64 VLXParseFeed::countItems(const vlxXMLDOM &dom)
+{
+    const vlxXMLNode *document = dom.xmlTree();
+    const int count = vlxXMLDOM::numberOfChildren(document);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *root = vlxXMLDOM::nodeAtIndex(i, document);
+        if (vlxXMLDOM::kindOfNode(root) != vlxXMLDOM::Element)
+            continue;
+        qint64 items = countItemsUnder(root);
+        const int children = vlxXMLDOM::numberOfChildren(root);
+        for (int c = 0; c < children; ++c) {
+            const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(c, root);
+            if (localNameIs(child, {u"channel"}))
+                items += countItemsUnder(child);
+        }
+        return items;
+    }
+    return 0;
+}
+
 int VLXParseFeed::readDocument(const QString &text,
                                int (VLXParseFeed::*read)(vlxXMLDOM &dom, const QString &text))
 {
     std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
     if (!dom->xmlTree())
         return dom->wasStopped() ? Stopped : ReadFailed;
+    const qint64 items = countItems(*dom);
+    if (items > kMaximumItems) {
+        m_itemCount = items;
+        return TooManyItems;
+    }
     return (this->*read)(*dom, text);
 }
 

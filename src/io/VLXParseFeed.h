@@ -26,7 +26,18 @@ public:
         NotAFeed = 3, // unknown format or version, or not well-formed XML
         ReadFailed = 4, // the reader found no tree, no root or no channel
         Stopped = 5, // the progress callback asked to stop; no feed is handed out
+        TooManyItems = 6, // more items than kMaximumItems: none was read (see itemCount)
     };
+
+    // The most items a feed may have to be read. Each item read costs far more than its text
+    // (its fields, its extensions, its messages): a file of a few megabytes of empty items
+    // would otherwise take gigabytes. Feeds are refused before any item is made.
+    static constexpr int kMaximumItems = 250000;
+    // The items of the feed the last read refused with TooManyItems; 0 otherwise.
+    qint64 itemCount() const { return m_itemCount; }
+    // Counts the items a reader would make of a parsed feed: "item" and "entry" elements (of
+    // any prefix) directly under the root or under one of its "channel" elements.
+    static qint64 countItems(const vlxXMLDOM &dom);
 
     // The stages of bringing a feed in, as a long load reports them.
     enum class Stage {
@@ -127,6 +138,7 @@ private:
     std::shared_ptr<VLXFeed> m_newFeed;
     QVariantMap m_xmlErrorDict;
     QUrl m_baseAddress; // empty when there is none
+    qint64 m_itemCount = 0;
     // The working copy of the text parseFeed reads. The readers let go of it (releaseText)
     // once the root's namespace declarations are read from it: the tree holds the rest.
     QString m_work;

@@ -1,12 +1,52 @@
 #include "model/FeedElement.h"
 
+#include <QHash>
+
+#include <array>
+
 const QString FeedElement::kValidateError = QStringLiteral("Validate Error");
 const QString FeedElement::kValidateWarning = QStringLiteral("Validate Warning");
 const QString FeedElement::kAutomaticRepair = QStringLiteral("Automatic Repair");
 
 namespace {
 const QString kSeparator = QStringLiteral("::");
+
+// Most messages read the same for many elements (every item of a feed of empty items is
+// "Validate Error::Both the item title and description can not both be blank"): each thread
+// keeps the entries it made of each kind, and elements share one string instead of holding a
+// copy each. Texts that name a value (a title, an address) are rarely met twice; the cache is
+// emptied when it has grown to its bound, so it never holds many of them.
+class SharedEntries
+{
+public:
+    QString entry(const QString &kind, const QString &text)
+    {
+        const int slot = kind == FeedElement::kValidateError ? 0
+            : kind == FeedElement::kValidateWarning          ? 1
+            : kind == FeedElement::kAutomaticRepair          ? 2
+                                                             : -1;
+        if (slot < 0)
+            return FeedElement::makeEntry(kind, text);
+        QHash<QString, QString> &made = m_made[size_t(slot)];
+        const auto found = made.constFind(text);
+        if (found != made.cend())
+            return found.value();
+        if (made.size() >= kBound)
+            made.clear();
+        return made.insert(text, FeedElement::makeEntry(kind, text)).value();
+    }
+
+private:
+    static constexpr qsizetype kBound = 2048;
+    std::array<QHash<QString, QString>, 3> m_made;
+};
+
+QString sharedEntry(const QString &kind, const QString &text)
+{
+    thread_local SharedEntries entries;
+    return entries.entry(kind, text);
 }
+} // namespace
 
 FeedElement::FeedElement(const FeedElement &other)
     : m_errorList(other.listOfErrors(true, true, true)), m_repairCounter(other.m_repairCounter),
@@ -80,19 +120,19 @@ void FeedElement::removeAllListOfErrors()
 
 void FeedElement::recordRepair(const QString &text)
 {
-    addObjectToListOfErrors(makeEntry(kAutomaticRepair, text));
+    addObjectToListOfErrors(sharedEntry(kAutomaticRepair, text));
     incrementRepairCount();
 }
 
 void FeedElement::recordWarning(const QString &text)
 {
-    addObjectToListOfErrors(makeEntry(kValidateWarning, text));
+    addObjectToListOfErrors(sharedEntry(kValidateWarning, text));
     incrementWarnCount();
 }
 
 void FeedElement::recordError(const QString &text)
 {
-    addObjectToListOfErrors(makeEntry(kValidateError, text));
+    addObjectToListOfErrors(sharedEntry(kValidateError, text));
     incrementErrorCount();
 }
 

@@ -51,7 +51,9 @@ public:
     void setErrorCount(int count) { m_errorCounter = count; }
     void incrementErrorCount() { ++m_errorCounter; }
 
-    // Adds the entry of that kind and counts it once.
+    // Adds the entry of that kind and counts it once. An entry that reads like one recorded
+    // shortly before on the same thread is the same shared string, so thousands of elements
+    // with the same message hold it once.
     void recordRepair(const QString &text);
     void recordWarning(const QString &text);
     void recordError(const QString &text);

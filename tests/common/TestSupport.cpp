@@ -4,6 +4,10 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+
 namespace TestSupport {
 
 QString dataPath(const QString &relative)
@@ -37,6 +41,39 @@ QModelIndex findInModel(const QAbstractItemModel *model, const QString &text,
             return inside;
     }
     return {};
+}
+
+bool addressSpaceCanBeBounded()
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    return false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)                           \
+    || __has_feature(memory_sanitizer)
+    return false;
+#else
+    return true;
+#endif
+#else
+    return true;
+#endif
+}
+
+void boundAddressSpaceGrowth(qint64 bytes)
+{
+    qint64 held = 0;
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmSize:", 0) == 0)
+            held = std::stoll(line.substr(7)) * 1024;
+    }
+    rlimit limit {};
+    ::getrlimit(RLIMIT_AS, &limit);
+    limit.rlim_cur = rlim_t(held + bytes);
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_cur > limit.rlim_max)
+        limit.rlim_cur = limit.rlim_max;
+    if (::setrlimit(RLIMIT_AS, &limit) != 0)
+        ADD_FAILURE() << "the address space could not be bounded";
 }
 
 } // namespace TestSupport

@@ -16,4 +16,15 @@ QString serverScript(const QString &name);
 // The first index at or below the parent, depth first, whose text is the given one.
 QModelIndex findInModel(const QAbstractItemModel *model, const QString &text,
                         const QModelIndex &parent = {});
+
+// Memory is tested by bounding a process's address space (setrlimit RLIMIT_AS) and expecting
+// the work to end cleanly, never by timing. Do it in a child process of its own: a death test
+// in the "threadsafe" style, which starts the test program afresh.
+//
+// Whether the address space may be bounded: not under a sanitizer, which reserves terabytes of
+// it for itself.
+bool addressSpaceCanBeBounded();
+// Lets the address space of this process grow by at most `bytes` beyond what it holds now; an
+// allocation beyond fails as it would on a machine with that little memory left.
+void boundAddressSpaceGrowth(qint64 bytes);
 } // namespace TestSupport

@@ -167,3 +167,74 @@ TEST_F(FeedLoaderTest, AFeedReadWithoutKeepingItsTextIsTheSameFeed)
         << written.left(400).constData();
     EXPECT_TRUE(written.contains("<zz:mark level=\"39\"/>"));
 }
+
+namespace {
+// A feed of nothing but empty items (13 bytes each), or of empty Atom entries; the cheapest
+// text that makes the most items.
+QByteArray emptyItems(qint64 items, bool atom = false)
+{
+    QByteArray feed = atom ? "<?xml version=\"1.0\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\">"
+                             "<title>Many</title>\n"
+                           : "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>Many"
+                             "</title><link>http://example.org/</link><description>d"
+                             "</description>\n";
+    const QByteArray one = atom ? "<entry></entry>" : "<item></item>";
+    feed.reserve(feed.size() + items * one.size() + 32);
+    for (qint64 i = 0; i < items; ++i)
+        feed += one;
+    return feed + (atom ? "</feed>\n" : "</channel></rss>\n");
+}
+} // namespace
+
+TEST_F(FeedLoaderTest, AFeedOfMoreItemsThanTheLimitIsRefusedBeforeAnyItemIsMade)
+{
+    for (const bool atom : {false, true}) {
+        std::vector<Stage> stages;
+        const FeedLoader::Result result
+            = load(emptyItems(VLXParseFeed::kMaximumItems + 1, atom),
+                   [&](Stage stage, qint64, qint64) {
+                       if (stages.empty() || stages.back() != stage)
+                           stages.push_back(stage);
+                       return true;
+                   });
+        EXPECT_EQ(result.outcome, FeedLoader::Outcome::Refused);
+        EXPECT_FALSE(result.feed);
+        // The items were counted on the tree: no item was read.
+        EXPECT_EQ(stages, (std::vector<Stage> {Stage::Decoding, Stage::Checking}));
+        // Only the refusal is told, not a conversion that will not happen.
+        ASSERT_EQ(result.alerts.size(), 1) << atom;
+        EXPECT_EQ(result.alerts.first().title, u"Feed Too Large"_s);
+        EXPECT_EQ(result.alerts.first().message,
+                  u"This feed has 250,001 items. Vellumcast opens feeds of up to 250,000 items, "
+                  u"so it was not read."_s);
+    }
+}
+
+TEST_F(FeedLoaderTest, FeedsOfEmptyItemsCostBoundedMemory)
+{
+    // 20 MB of empty items (1.6 million) once took 3 GB and ended the program when memory ran
+    // out; a feed at the limit is read, and the rest are refused, in far less.
+    if (!TestSupport::addressSpaceCanBeBounded())
+        GTEST_SKIP() << "the address space cannot be bounded under a sanitizer";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    constexpr qint64 kBudget = qint64(512) << 20;
+    const QByteArray huge = emptyItems(20 * 1024 * 1024 / 13);
+    EXPECT_EXIT(
+        {
+            TestSupport::boundAddressSpaceGrowth(kBudget);
+            const FeedLoader::Result result = load(huge, {}, false);
+            std::exit(result.outcome == FeedLoader::Outcome::Refused ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    const QByteArray atLimit = emptyItems(VLXParseFeed::kMaximumItems);
+    EXPECT_EXIT(
+        {
+            TestSupport::boundAddressSpaceGrowth(kBudget);
+            const FeedLoader::Result result = load(atLimit, {}, false);
+            const bool loaded = result.outcome == FeedLoader::Outcome::Loaded
+                && result.feed->countOfItems() == VLXParseFeed::kMaximumItems
+                && result.feed->parseXMLErrorCount() > 0;
+            std::exit(loaded ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}

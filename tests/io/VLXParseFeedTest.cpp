@@ -39,6 +39,46 @@ TEST_F(VLXParseFeedRead, StatusCodesOfTheRead)
     EXPECT_EQ(open("rss-no-channel.xml"), 4);
 }
 
+TEST(VLXParseFeedItems, TheItemsOfEachFormatAreCountedWhereItsReaderFindsThem)
+{
+    const auto count = [](const char *text) {
+        const vlxXMLDOM dom(QString::fromUtf8(text));
+        return VLXParseFeed::countItems(dom);
+    };
+    // Items of the channel; an element named item elsewhere (inside an item, in an image) is
+    // no item of the feed.
+    EXPECT_EQ(count("<rss version=\"2.0\"><channel><item/><ITEM></ITEM><image><item/></image>"
+                    "<item><x:item xmlns:x=\"urn:x\"/></item></channel></rss>"),
+              3);
+    // RSS 1.0 items beside the channel, whose own list of them does not count.
+    EXPECT_EQ(count("<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+                    "xmlns=\"http://purl.org/rss/1.0/\"><channel><items><rdf:Seq><rdf:li/>"
+                    "</rdf:Seq></items></channel><item/><item/></rdf:RDF>"),
+              2);
+    // Atom entries, with a prefix too.
+    EXPECT_EQ(count("<a:feed xmlns:a=\"http://www.w3.org/2005/Atom\"><a:entry/><a:entry/>"
+                    "<a:title/></a:feed>"),
+              2);
+    EXPECT_EQ(count("<!-- no root -->"), 0);
+}
+
+TEST_F(VLXParseFeedRead, AFeedOfMoreItemsThanTheLimitIsNotRead)
+{
+    QString text = u"<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>t</title>"_s;
+    text += u"<item/>"_s.repeated(VLXParseFeed::kMaximumItems + 1);
+    text += u"</channel></rss>"_s;
+    VLXParseFeed reader;
+    ASSERT_EQ(reader.isItAFeed(text), 0);
+    EXPECT_EQ(reader.parseFeed(text, u"base"_s, nullptr), VLXParseFeed::TooManyItems);
+    EXPECT_EQ(reader.itemCount(), VLXParseFeed::kMaximumItems + 1);
+    EXPECT_FALSE(reader.feed());
+    // The same reader reads a feed within the limit afterwards.
+    const QString small = u"<rss version=\"2.0\"><channel><item/></channel></rss>"_s;
+    EXPECT_EQ(reader.parseFeed(small, u"base"_s, nullptr), 0);
+    EXPECT_EQ(reader.itemCount(), 0);
+    EXPECT_EQ(reader.feed()->countOfItems(), 1);
+}
+
 TEST_F(VLXParseFeedRead, DocumentsWithoutTheirRootFailInsteadOfReadingEmpty)
 {
     // Each of these passes the check but holds no feed the reader can find; a success here would

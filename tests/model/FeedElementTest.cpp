@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 const QString kError = QStringLiteral("Validate Error::Feed title can not be blank");
 const QString kNote = QStringLiteral("Note::not one of the three kinds");
@@ -75,6 +77,28 @@ TEST(FeedElement, RecordingAddsOneEntryAndOneCount)
     element.removeAllListOfErrors();
     EXPECT_TRUE(element.errorList().isEmpty());
     EXPECT_EQ(element.repairCount() + element.warnCount() + element.errorCount(), 0);
+}
+
+TEST(FeedElement, ElementsWithTheSameMessageShareOneString)
+{
+    // A feed of many items with the same problem holds its message once, not once per item.
+    std::vector<FeedElement> items(3);
+    for (FeedElement &item : items) {
+        item.recordError(QStringLiteral("Item link can not be blank"));
+        item.recordWarning(QStringLiteral("Item link can not be blank"));
+    }
+    const QString &first = items[0].errorList().at(0);
+    for (const FeedElement &item : items) {
+        EXPECT_EQ(item.errorList().at(0).constData(), first.constData());
+        EXPECT_EQ(item.errorList().at(0), QStringLiteral("Validate Error::Item link can not be blank"));
+        // The same text of another kind is an entry of its own.
+        EXPECT_EQ(item.errorList().at(1),
+                  QStringLiteral("Validate Warning::Item link can not be blank"));
+    }
+    // Each element still counts its own, and clearing one leaves the others.
+    items[1].removeAllListOfErrors();
+    EXPECT_EQ(items[0].errorList().size(), 2);
+    EXPECT_EQ(items[2].errorCount(), 1);
 }
 
 TEST(FeedElement, EntryKindIsTextBeforeFirstSeparator)
