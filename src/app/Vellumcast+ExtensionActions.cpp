@@ -256,7 +256,7 @@ void Vellumcast::validateAction()
     VLXFeed &feed = *currentFeed();
     feed.clearParseXMLErrorList();
     feed.validate();
-    const QVariantList messages = feed.parseXMLErrorTree(true, true, true);
+    const QList<MessageGroup> messages = feed.parseXMLErrorList(true, true, true);
     Alert alert;
     if (!messages.isEmpty()) {
         // Warnings and repairs count as problems too.

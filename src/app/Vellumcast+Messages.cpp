@@ -26,7 +26,7 @@ void Vellumcast::viewParseLog()
     finalizeChanges();
     errorListing::closePanel();
     const std::shared_ptr<VLXFeed> feed = currentFeed();
-    errorListing::showPanel(m_documentWindow, feed->parseXMLErrorTree(true, true, true),
+    errorListing::showPanel(m_documentWindow, feed->parseXMLErrorList(true, true, true),
                             feed->parseXMLErrorCount(), feed->parseXMLWarnCount(),
                             feed->parseXMLRepairCount());
 }

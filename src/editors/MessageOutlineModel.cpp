@@ -1,8 +1,5 @@
 #include "editors/MessageOutlineModel.h"
 
-#include "ui/SimpleNodeData.h"
-#include "ui/SimpleTreeNode.h"
-
 #include <QColor>
 
 const QString MessageOutlineModel::kNameColumn = QStringLiteral("NameColumn");
@@ -21,34 +18,87 @@ const KindColour kKindColours[] = {
     {QLatin1StringView("Validate Error"), QColor::fromRgbF(1.0f, 0.0f, 0.0f, 1.0f)},
     {QLatin1StringView("Validate Warning"), QColor::fromRgbF(1.0f, 0.5f, 0.0f, 1.0f)},
 };
+
+qint64 rowsUnder(const MessageGroup &group)
+{
+    qint64 rows = group.entries().size();
+    for (const MessageGroup::Member &member : group.entries()) {
+        if (const auto *inner = std::get_if<MessageGroup>(&member))
+            rows += rowsUnder(*inner);
+    }
+    return rows;
+}
 } // namespace
 
-MessageOutlineModel::MessageOutlineModel(QObject *parent) : QAbstractItemModel(parent) { }
+MessageOutlineModel::MessageOutlineModel(QObject *parent)
+    : QAbstractItemModel(parent), m_top(std::make_unique<Holder>(Holder {&m_root, nullptr, 0, {}}))
+{
+}
 
 MessageOutlineModel::~MessageOutlineModel() = default;
 
-void MessageOutlineModel::setTree(const QVariantMap &dictionary)
+void MessageOutlineModel::setRoot(MessageGroup root)
 {
     beginResetModel();
-    m_root = SimpleTreeNode::treeFromDictionary(dictionary);
-    m_rows.clear();
-    indexRows(m_root.get());
+    m_top->groups.clear();
+    m_root = std::move(root);
     endResetModel();
 }
 
-void MessageOutlineModel::indexRows(const TreeNode *node)
+void MessageOutlineModel::setTree(const QVariantMap &dictionary)
 {
-    const qsizetype count = node->numberOfChildren();
-    for (qsizetype i = 0; i < count; ++i) {
-        const TreeNode *child = node->childAtIndex(i).get();
-        m_rows.insert(child, int(i));
-        indexRows(child);
-    }
+    setRoot(MessageGroup::fromVariant(dictionary));
 }
 
-std::shared_ptr<SimpleNodeData> MessageOutlineModel::dataOf(const TreeNode *node)
+const MessageGroup::Member *MessageOutlineModel::memberAt(const QModelIndex &index) const
 {
-    return node ? std::dynamic_pointer_cast<SimpleNodeData>(node->nodeData()) : nullptr;
+    if (!index.isValid())
+        return nullptr;
+    const auto *holder = static_cast<const Holder *>(index.internalPointer());
+    const QList<MessageGroup::Member> &entries = holder->group->entries();
+    return index.row() < entries.size() ? &entries.at(index.row()) : nullptr;
+}
+
+MessageOutlineModel::Holder *MessageOutlineModel::holderOf(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return m_top.get();
+    auto *holder = static_cast<Holder *>(index.internalPointer());
+    const MessageGroup::Member *member = memberAt(index);
+    const auto *group = member ? std::get_if<MessageGroup>(member) : nullptr;
+    if (!group)
+        return nullptr;
+    if (holder->groups.empty())
+        holder->groups.resize(size_t(holder->group->entries().size()));
+    std::unique_ptr<Holder> &made = holder->groups[size_t(index.row())];
+    if (!made)
+        made = std::make_unique<Holder>(Holder {group, holder, index.row(), {}});
+    return made.get();
+}
+
+QString MessageOutlineModel::nameOf(const QModelIndex &index) const
+{
+    const MessageGroup::Member *member = memberAt(index);
+    if (!member)
+        return {};
+    if (const auto *text = std::get_if<QString>(member))
+        return *text;
+    return std::get<MessageGroup>(*member).title();
+}
+
+bool MessageOutlineModel::isGroup(const QModelIndex &index) const
+{
+    const MessageGroup::Member *member = memberAt(index);
+    return member && std::holds_alternative<MessageGroup>(*member);
+}
+
+qint64 MessageOutlineModel::countOfRows(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return rowsUnder(m_root);
+    const MessageGroup::Member *member = memberAt(index);
+    const auto *group = member ? std::get_if<MessageGroup>(member) : nullptr;
+    return group ? rowsUnder(*group) : 0;
 }
 
 QColor MessageOutlineModel::colourForName(const QString &name)
@@ -72,39 +122,35 @@ QString MessageOutlineModel::displayName(const QString &name)
     return name.left(separator) + QStringLiteral(" - ") + name.mid(separator + kSeparator.size());
 }
 
-TreeNode *MessageOutlineModel::nodeForIndex(const QModelIndex &index) const
-{
-    return index.isValid() ? static_cast<TreeNode *>(index.internalPointer()) : nullptr;
-}
-
-TreeNode *MessageOutlineModel::nodeOrRoot(const QModelIndex &index) const
-{
-    return index.isValid() ? nodeForIndex(index) : m_root.get();
-}
-
 QModelIndex MessageOutlineModel::index(int row, int column, const QModelIndex &parent) const
 {
-    const TreeNode *node = nodeOrRoot(parent);
-    if (!node || column != 0 || row < 0 || row >= node->numberOfChildren())
+    if (column != 0 || row < 0 || parent.column() > 0)
         return {};
-    return createIndex(row, column, node->childAtIndex(row).get());
+    Holder *holder = holderOf(parent);
+    if (!holder || row >= holder->group->entries().size())
+        return {};
+    return createIndex(row, column, holder);
 }
 
 QModelIndex MessageOutlineModel::parent(const QModelIndex &child) const
 {
-    const TreeNode *node = nodeForIndex(child);
-    TreeNode *parentNode = node ? node->nodeParent() : nullptr;
-    if (!parentNode || parentNode == m_root.get())
+    if (!child.isValid())
         return {};
-    return createIndex(m_rows.value(parentNode), 0, parentNode);
+    const auto *holder = static_cast<const Holder *>(child.internalPointer());
+    if (!holder->parent)
+        return {};
+    return createIndex(holder->row, 0, holder->parent);
 }
 
 int MessageOutlineModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.column() > 0)
         return 0;
-    const TreeNode *node = nodeOrRoot(parent);
-    return node ? int(node->numberOfChildren()) : 0;
+    if (!parent.isValid())
+        return int(m_root.entries().size());
+    const MessageGroup::Member *member = memberAt(parent);
+    const auto *group = member ? std::get_if<MessageGroup>(member) : nullptr;
+    return group ? int(group->entries().size()) : 0;
 }
 
 int MessageOutlineModel::columnCount(const QModelIndex &) const
@@ -114,27 +160,24 @@ int MessageOutlineModel::columnCount(const QModelIndex &) const
 
 bool MessageOutlineModel::hasChildren(const QModelIndex &parent) const
 {
-    // A node is expandable when its data is a group, even an empty one.
+    // A node is expandable when it is a group, even an empty one.
     if (!parent.isValid())
-        return m_root && m_root->numberOfChildren() > 0;
-    const auto data = dataOf(nodeForIndex(parent));
-    return data && data->isGroup();
+        return !m_root.isEmpty();
+    return isGroup(parent);
 }
 
 QVariant MessageOutlineModel::data(const QModelIndex &index, int role) const
 {
-    const auto data = dataOf(nodeForIndex(index));
-    if (!data)
+    if (!memberAt(index))
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return displayName(data->name());
+    case Qt::ToolTipRole:
+        return displayName(nameOf(index));
     case Qt::ForegroundRole: {
-        const QColor colour = colourForName(data->name());
+        const QColor colour = colourForName(nameOf(index));
         return colour.isValid() ? QVariant(colour) : QVariant();
     }
-    case Qt::ToolTipRole:
-        return displayName(data->name());
     default:
         return {};
     }

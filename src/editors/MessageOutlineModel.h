@@ -1,18 +1,21 @@
 #pragma once
 
+#include "model/MessageGroup.h"
+
 #include <QAbstractItemModel>
-#include <QHash>
 #include <QVariantMap>
 #include <memory>
-
-class SimpleNodeData;
-class SimpleTreeNode;
-class TreeNode;
+#include <vector>
 
 // The message tree of a feed (groups of "kind::text" messages) as an outline: one column,
 // "NameColumn". A message shows as "kind - text" in its kind's colour; group titles show as they
-// are. Rows are looked up through a table built once per tree, so a list of thousands of
-// messages scrolls without walking the children again.
+// are.
+//
+// The model reads the message groups it is given as they are: the message strings stay shared
+// with the feed's elements, and a row costs nothing until the view asks for it. Only a group
+// whose rows have been asked for gets a small record of its own (its place, for the rows'
+// parent), so a feed of a quarter of a million items with messages opens its list at once and
+// pays for the groups the user opens.
 class MessageOutlineModel : public QAbstractItemModel
 {
     Q_OBJECT
@@ -20,12 +23,17 @@ public:
     explicit MessageOutlineModel(QObject *parent = nullptr);
     ~MessageOutlineModel() override;
 
-    // Replaces the tree by one built from {"Group": ..., "Entries": ...}.
+    // Replaces the tree: the members of root are the top-level rows.
+    void setRoot(MessageGroup root);
+    // The same from {"Group": ..., "Entries": ...}.
     void setTree(const QVariantMap &dictionary);
-    const std::shared_ptr<SimpleTreeNode> &tree() const { return m_root; }
+    const MessageGroup &root() const { return m_root; }
 
-    TreeNode *nodeForIndex(const QModelIndex &index) const;
-    static std::shared_ptr<SimpleNodeData> dataOf(const TreeNode *node);
+    // The name of a row: a message as stored ("kind::text") or a group's title.
+    QString nameOf(const QModelIndex &index) const;
+    bool isGroup(const QModelIndex &index) const;
+    // Rows under index and under all its groups, without making them (index invalid: all).
+    qint64 countOfRows(const QModelIndex &index = {}) const;
 
     // A message's kind ("Automatic Repair", ...) and its colour; an invalid colour for texts
     // without "::" and for kinds without one.
@@ -44,9 +52,21 @@ public:
     static const QString kNameColumn;
 
 private:
-    TreeNode *nodeOrRoot(const QModelIndex &index) const;
-    void indexRows(const TreeNode *node);
+    // A group whose rows the view has asked for. An index's internal pointer is the record of
+    // the group holding its row.
+    struct Holder
+    {
+        const MessageGroup *group;
+        Holder *parent;
+        int row; // of the group in its parent
+        // The records of the groups among its members, made as their rows are asked for.
+        std::vector<std::unique_ptr<Holder>> groups;
+    };
 
-    std::shared_ptr<SimpleTreeNode> m_root;
-    QHash<const TreeNode *, int> m_rows;
+    const MessageGroup::Member *memberAt(const QModelIndex &index) const;
+    // The record of the group at index (the root for an invalid index); nullptr for a message.
+    Holder *holderOf(const QModelIndex &index) const;
+
+    MessageGroup m_root;
+    std::unique_ptr<Holder> m_top;
 };

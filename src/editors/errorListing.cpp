@@ -2,8 +2,6 @@
 
 #include "editors/MessageOutlineModel.h"
 #include "model/VLXFeed.h"
-#include "ui/SimpleNodeData.h"
-#include "ui/SimpleTreeNode.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXOutlineView.h"
@@ -93,6 +91,12 @@ void errorListing::showPanel(QWidget *sender, const QVariantList &errorList, int
     sharedInstance()->show(sender, errorList, numErrors, numWarn, numRepair);
 }
 
+void errorListing::showPanel(QWidget *sender, const QList<MessageGroup> &messages, int numErrors,
+                             int numWarn, int numRepair)
+{
+    sharedInstance()->show(sender, messages, numErrors, numWarn, numRepair);
+}
+
 void errorListing::closePanel()
 {
     sharedInstance()->close();
@@ -163,18 +167,34 @@ void errorListing::loadInterface(QWidget *owner)
     }
 }
 
-void errorListing::showTree(const QVariantList &errorList)
+namespace {
+const QString kRootTitle = QStringLiteral("OVRoot");
+
+MessageGroup rootOf(const QList<MessageGroup> &messages)
+{
+    MessageGroup root(kRootTitle);
+    for (const MessageGroup &group : messages)
+        root.addGroup(group);
+    return root;
+}
+} // namespace
+
+void errorListing::showTree(MessageGroup root)
 {
     m_errors->header()->setMinimumSectionSize(-1);
-    m_model->setTree({{QStringLiteral("Group"), QStringLiteral("OVRoot")},
-                      {QStringLiteral("Entries"), errorList}});
+    m_model->setRoot(std::move(root));
     m_panel->show();
     m_panel->raise();
+    const bool whole = m_model->countOfRows() <= kRowsOpenedWhole;
     const int topLevel = m_model->rowCount();
     for (int row = 0; row < topLevel; ++row) {
         const QModelIndex index = m_model->index(row, 0);
-        if (m_model->rowCount(index) > 0)
+        if (m_model->rowCount(index) == 0)
+            continue;
+        if (whole)
             m_errors->expandRecursively(index);
+        else
+            m_errors->expand(index);
     }
 }
 
@@ -202,12 +222,27 @@ void errorListing::finishShowing()
 void errorListing::show(QWidget *sender, const QVariantList &errorList, int numErrors, int numWarn,
                         int numRepair)
 {
+    show(sender,
+         MessageGroup::fromVariant({{QStringLiteral("Group"), kRootTitle},
+                                    {QStringLiteral("Entries"), errorList}}),
+         numErrors, numWarn, numRepair);
+}
+
+void errorListing::show(QWidget *sender, const QList<MessageGroup> &messages, int numErrors,
+                        int numWarn, int numRepair)
+{
+    show(sender, rootOf(messages), numErrors, numWarn, numRepair);
+}
+
+void errorListing::show(QWidget *sender, MessageGroup root, int numErrors, int numWarn,
+                        int numRepair)
+{
     QWidget *owner = sender ? sender->window() : nullptr;
     if (m_panel && owner != m_owner)
         delete m_panel.data();
     if (!m_panel)
         loadInterface(owner);
-    showTree(errorList);
+    showTree(std::move(root));
     setToggles(numErrors, numWarn, numRepair, true);
     finishShowing();
 }
@@ -217,8 +252,8 @@ void errorListing::REWButtonAction()
     const std::shared_ptr<VLXFeed> feed = m_feedSource ? m_feedSource() : nullptr;
     if (!m_panel || !feed)
         return;
-    showTree(feed->parseXMLErrorTree(m_errorButton->isChecked(), m_warnButton->isChecked(),
-                                     m_repairButton->isChecked()));
+    showTree(rootOf(feed->parseXMLErrorList(m_errorButton->isChecked(), m_warnButton->isChecked(),
+                                            m_repairButton->isChecked())));
     setToggles(feed->parseXMLErrorCount(), feed->parseXMLWarnCount(), feed->parseXMLRepairCount(),
                false);
     finishShowing();
@@ -253,19 +288,17 @@ bool errorListing::eventFilter(QObject *watched, QEvent *event)
 void errorListing::selectionChanged(const QModelIndex &current)
 {
     if (current.isValid())
-        jumpToNode(m_model->nodeForIndex(current));
+        jumpToNode(current);
 }
 
-void errorListing::jumpToNode(const TreeNode *node)
+void errorListing::jumpToNode(const QModelIndex &index)
 {
-    const TreeNode *root = m_model ? m_model->tree().get() : nullptr;
-    if (!node || node->nodeParent() == root || !node->nodeParent()) {
+    if (!index.isValid() || !index.parent().isValid()) {
         emit selectFeedRequested();
         return;
     }
-    for (const TreeNode *up = node; up && up != root; up = up->nodeParent()) {
-        const auto data = MessageOutlineModel::dataOf(up);
-        const QString name = data ? data->name() : QString();
+    for (QModelIndex up = index; up.isValid(); up = up.parent()) {
+        const QString name = m_model->nameOf(up);
         if (!name.startsWith(kItemGroupStart) || !name.contains(kItemGroupQuote))
             continue;
         // The title stands between the opening quote and the name's last character.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/MessageGroup.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXOutlineView.h"
 
@@ -13,7 +14,6 @@
 class MessageOutlineModel;
 class QPrinter;
 class QModelIndex;
-class TreeNode;
 class VLXFeed;
 
 // The one panel of the run that lists a feed's messages (automatic repairs, validation errors,
@@ -33,10 +33,16 @@ public:
     // a later show beside another window makes it afresh.
     static void showPanel(QWidget *sender, const QVariantList &errorList, int numErrors,
                           int numWarn, int numRepair);
+    // The same for the message groups a feed gives (VLXFeed::parseXMLErrorList): their message
+    // strings are shown as they are, not copied.
+    static void showPanel(QWidget *sender, const QList<MessageGroup> &messages, int numErrors,
+                          int numWarn, int numRepair);
     // Closes the panel when it is showing.
     static void closePanel();
 
     void show(QWidget *sender, const QVariantList &errorList, int numErrors, int numWarn,
+              int numRepair);
+    void show(QWidget *sender, const QList<MessageGroup> &messages, int numErrors, int numWarn,
               int numRepair);
     void close();
     bool windowOpen() const { return m_windowOpen; }
@@ -59,9 +65,14 @@ public:
     // of pages, 0 when the printer could not be started.
     int printOutline(QPrinter &printer) const;
 
-    // Selecting a node: a message under an item's group asks for that item, anything else for
+    // Selecting a row: a message under an item's group asks for that item, anything else for
     // the channel.
-    void jumpToNode(const TreeNode *node);
+    void jumpToNode(const QModelIndex &index);
+
+    // A list of more rows than this opens with its top-level groups open one level (the item
+    // groups closed) instead of all the way down: every row shown open costs the outline memory
+    // and time, and a feed of many items would otherwise hold up the window.
+    static constexpr qint64 kRowsOpenedWhole = 20000;
 
     QWidget *panel() const { return m_panel; }
     VLXOutlineView *errors() const { return m_errors; }
@@ -84,7 +95,8 @@ protected:
 private:
     errorListing();
     void loadInterface(QWidget *owner);
-    void showTree(const QVariantList &errorList);
+    void showTree(MessageGroup root);
+    void show(QWidget *sender, MessageGroup root, int numErrors, int numWarn, int numRepair);
     void setToggles(int numErrors, int numWarn, int numRepair, bool setStates);
     void finishShowing();
     void selectionChanged(const QModelIndex &current);

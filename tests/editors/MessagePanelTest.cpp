@@ -3,7 +3,9 @@
 #include "common/TestSupport.h"
 #include "editors/MessageOutlineModel.h"
 #include "editors/errorListing.h"
+#include "io/FeedLoader.h"
 #include "io/VLXParseFeed.h"
+#include "model/MessageGroup.h"
 #include "model/VLXFeed.h"
 #include "model/VLXLogic.h"
 #include "ui/VLXButton.h"
@@ -201,6 +203,91 @@ TEST_F(MessagePanel, PrintsTheOpenGroupsWithTheSharedMargins)
     EXPECT_GT(QFileInfo(folder.filePath(QStringLiteral("open.pdf"))).size(), 0);
     panel->errors()->collapse(find(QStringLiteral("Long")));
     EXPECT_EQ(printTo(QStringLiteral("closed.pdf")), 1);
+}
+
+// Item groups as a feed of many items gives them, each with its four messages.
+QList<MessageGroup> manyItemGroups(int items)
+{
+    MessageGroup feedGroup(QStringLiteral("RSS Feed: \"Many\""));
+    feedGroup.addEntry(QStringLiteral("Validate Warning::The feed pubDate should not be blank"));
+    for (int i = 0; i < items; ++i) {
+        MessageGroup item(QStringLiteral("Item - \"Episode %1\"").arg(i));
+        item.addEntries({QStringLiteral("Validate Error::Item link can not be blank"),
+                         QStringLiteral("Validate Error::Episode %1 is not right").arg(i),
+                         QStringLiteral("Validate Warning::The item pubDate should not be blank"),
+                         QStringLiteral("Automatic Repair::Mended episode %1").arg(i)});
+        feedGroup.addGroup(item);
+    }
+    return {feedGroup};
+}
+
+TEST_F(MessagePanel, ALongListOpensItsItemGroupsClosedAndMakesTheirRowsWhenOpened)
+{
+    // 6,000 item groups of four messages: more rows than are opened all the way down.
+    const int items = 6000;
+    ASSERT_GT(items * 5, errorListing::kRowsOpenedWhole);
+    errorListing::showPanel(window.get(), manyItemGroups(items), 12000, 6001, 6000);
+    VLXOutlineView *outline = panel->errors();
+    MessageOutlineModel *model = panel->model();
+    const QModelIndex top = model->index(0, 0);
+    EXPECT_EQ(model->countOfRows(), 1 + 1 + items * 5);
+    EXPECT_TRUE(outline->isExpanded(top));
+    ASSERT_EQ(model->rowCount(top), 1 + items);
+    const QModelIndex last = model->index(items, 0, top);
+    EXPECT_EQ(last.data().toString(), QStringLiteral("Item - \"Episode 5999\""));
+    EXPECT_FALSE(outline->isExpanded(last));
+    EXPECT_TRUE(model->hasChildren(last));
+
+    // Opened, the group shows its messages as any other, and they lead to their item.
+    outline->expand(last);
+    ASSERT_EQ(model->rowCount(last), 4);
+    const QModelIndex message = model->index(1, 0, last);
+    EXPECT_EQ(message.data().toString(),
+              QStringLiteral("Validate Error - Episode 5999 is not right"));
+    EXPECT_EQ(message.parent(), last);
+    EXPECT_EQ(last.parent(), top);
+    EXPECT_EQ(message.data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::red));
+    QSignalSpy items5999(panel, &errorListing::selectFeedItemRequested);
+    outline->setCurrentIndex(message);
+    ASSERT_EQ(items5999.size(), 1);
+    EXPECT_EQ(items5999.first().first().toString(), QStringLiteral("Episode 5999"));
+
+    // A short list is opened whole, as before.
+    errorListing::showPanel(window.get(), manyItemGroups(3), 6, 4, 3);
+    EXPECT_TRUE(outline->isExpanded(find(QStringLiteral("Item - \"Episode 2\""))));
+}
+
+TEST_F(MessagePanel, TheLogOfAFeedAtTheItemLimitCostsBoundedMemory)
+{
+    // The log of a quarter of a million empty items (a million messages) once took well over
+    // half a gigabyte and a minute; the messages are the feed's own strings and only the rows
+    // shown are made.
+    if (!TestSupport::addressSpaceCanBeBounded())
+        GTEST_SKIP() << "the address space cannot be bounded under a sanitizer";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QByteArray text = "<rss version=\"2.0\"><channel><title>Many</title>"
+                      "<link>http://example.org/</link><description>d</description>";
+    for (int i = 0; i < VLXParseFeed::kMaximumItems; ++i)
+        text += "<item></item>";
+    text += "</channel></rss>";
+    FeedLoader::Request request;
+    request.bytes = text;
+    request.keepText = false;
+    FeedLoader loader(std::move(request));
+    const std::shared_ptr<VLXFeed> many = loader.run().feed;
+    ASSERT_TRUE(many);
+    EXPECT_EXIT(
+        {
+            TestSupport::boundAddressSpaceGrowth(qint64(256) << 20);
+            errorListing::showPanel(window.get(), many->parseXMLErrorList(true, true, true),
+                                    many->parseXMLErrorCount(), many->parseXMLWarnCount(),
+                                    many->parseXMLRepairCount());
+            QCoreApplication::processEvents();
+            const QModelIndex top = panel->model()->index(0, 0);
+            // The channel's messages, then a group per item.
+            std::exit(panel->model()->rowCount(top) > VLXParseFeed::kMaximumItems ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace
