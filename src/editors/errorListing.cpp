@@ -223,8 +223,8 @@ void errorListing::show(QWidget *sender, const QVariantList &errorList, int numE
                         int numRepair)
 {
     show(sender,
-         MessageGroup::fromVariant({{QStringLiteral("Group"), kRootTitle},
-                                    {QStringLiteral("Entries"), errorList}}),
+         MessageGroup::fromVariant(
+             {{QStringLiteral("Group"), kRootTitle}, {QStringLiteral("Entries"), errorList}}),
          numErrors, numWarn, numRepair);
 }
 

@@ -81,9 +81,10 @@ Alert FeedLoader::tooManyItemsAlert(qint64 items)
     Alert alert;
     alert.style = Alert::Style::Critical;
     alert.title = QStringLiteral("Feed Too Large");
-    alert.message = QStringLiteral("This feed has %1 items. Vellumcast opens feeds of up to %2 "
-                                   "items, so it was not read.")
-                        .arg(english.toString(items), english.toString(VLXParseFeed::kMaximumItems));
+    alert.message
+        = QStringLiteral("This feed has %1 items. Vellumcast opens feeds of up to %2 "
+                         "items, so it was not read.")
+              .arg(english.toString(items), english.toString(VLXParseFeed::kMaximumItems));
     alert.defaultButton = QStringLiteral("OK");
     return alert;
 }

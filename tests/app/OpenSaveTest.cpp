@@ -366,3 +366,73 @@ TEST_F(OpenSaveTest, ALoadAbandonedAfterOpeningRemovesOnlyTheNewEntry)
     }
     EXPECT_TRUE(kept);
 }
+
+TEST_F(OpenSaveTest, AFeedKeptInTheTemporaryFolderKeepsItsPreviousVersionAtEverySave)
+{
+    Vellumcast &window = start();
+    // The folder of the second backup generation holds the feed itself: one generation is kept
+    // there, at every save, instead of being lost at every second one.
+    const QString temporary = QDir(userFolder()).filePath("Temporary");
+    const QString news = QDir(temporary).filePath("news.xml");
+    writeFile(news, feedWithoutPubDate("Zero"));
+    window.openFeedAtPath(news);
+    alerts->clear();
+    QString previous = "Zero";
+    for (const QString title : {"One", "Two", "Three", "Four"}) {
+        window.currentFeed()->setTitle(title);
+        window.setDocumentEdited(true);
+        ASSERT_TRUE(window.actualSaveDocument(0));
+        EXPECT_EQ(titleInFile(news), title);
+        EXPECT_EQ(titleInFile(QDir(temporary).filePath("news.xml-bak")), previous);
+        EXPECT_FALSE(window.statusText().contains("backup")) << window.statusText().toStdString();
+        previous = title;
+    }
+}
+
+TEST_F(OpenSaveTest, ABackupThatCannotBeMadeIsToldInTheStatusLineAndKeepsThePreviousVersion)
+{
+    const QString folder = QDir(home()).filePath("feeds");
+    const QString news = QDir(folder).filePath("news.xml");
+    writeFile(news, feedWithoutPubDate("Before"));
+    // A folder where the first backup should go.
+    ASSERT_TRUE(QDir().mkpath(QDir(folder).filePath("news.xml-bak")));
+    Vellumcast &window = start();
+    window.openFeedAtPath(news);
+    window.currentFeed()->setTitle("After");
+    window.setDocumentEdited(true);
+    ASSERT_TRUE(window.actualSaveDocument(0));
+    EXPECT_FALSE(window.isDocumentEdited());
+    EXPECT_EQ(titleInFile(news), "After");
+    const QString aside = QDir(folder).filePath("news.xml-bak.1");
+    EXPECT_EQ(titleInFile(aside), "Before");
+    EXPECT_EQ(window.statusText(),
+              QStringLiteral("The backup \"%1\" could not be made: Is a directory. The previous "
+                             "version is kept as \"%2\".")
+                  .arg(QDir(folder).filePath("news.xml-bak"), aside));
+}
+
+TEST_F(OpenSaveTest, AFeedOfMoreItemsThanTheLimitIsRefusedAndNothingChanges)
+{
+    const QString a = QDir(home()).filePath("a.xml");
+    writeFile(a, smallFeed("A"));
+    QByteArray many = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>Many</title>";
+    for (int i = 0; i <= VLXParseFeed::kMaximumItems; ++i)
+        many += "<item></item>";
+    many += "</channel></rss>\n";
+    const QString manyPath = QDir(home()).filePath("many.xml");
+    writeFile(manyPath, many);
+    Vellumcast &window = start();
+    window.openFeedAtPath(a);
+    const auto before = window.currentListOfFeeds();
+    const auto feed = window.currentFeed();
+    const QString status = window.statusText();
+    alerts->clear();
+    window.openFeedAtPath(manyPath);
+    ASSERT_EQ(alertTitles(), QStringList {"Feed Too Large"});
+    EXPECT_EQ(alerts->alerts().first().message,
+              "This feed has 250,001 items. Vellumcast opens feeds of up to 250,000 items, so it "
+              "was not read.");
+    EXPECT_EQ(window.currentListOfFeeds(), before);
+    EXPECT_EQ(window.currentFeed(), feed);
+    EXPECT_EQ(window.statusText(), status);
+}

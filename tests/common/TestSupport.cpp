@@ -48,7 +48,7 @@ bool addressSpaceCanBeBounded()
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     return false;
 #elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)                           \
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)                            \
     || __has_feature(memory_sanitizer)
     return false;
 #else

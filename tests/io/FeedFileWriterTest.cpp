@@ -393,7 +393,8 @@ TEST(FeedFileWriter, ABackupThatCannotBeMadeKeepsThePreviousVersionAsideAndSaysW
     result = FeedFileWriter::save(feed, "newer", entry("news.xml"), temporary.path());
     EXPECT_EQ(readAll(folder.path() + "/news.xml-bak.1"), "old");
     EXPECT_EQ(readAll(folder.path() + "/news.xml-bak.2"), "new");
-    EXPECT_TRUE(result.backupProblem.endsWith("news.xml-bak.2\".")) << result.backupProblem.toStdString();
+    EXPECT_TRUE(result.backupProblem.endsWith("news.xml-bak.2\"."))
+        << result.backupProblem.toStdString();
     EXPECT_TRUE(hiddenFiles(folder.path()).isEmpty());
 
     // The first generation cannot move on to the second (a folder with a file in it is there):

@@ -190,13 +190,12 @@ TEST_F(FeedLoaderTest, AFeedOfMoreItemsThanTheLimitIsRefusedBeforeAnyItemIsMade)
 {
     for (const bool atom : {false, true}) {
         std::vector<Stage> stages;
-        const FeedLoader::Result result
-            = load(emptyItems(VLXParseFeed::kMaximumItems + 1, atom),
-                   [&](Stage stage, qint64, qint64) {
-                       if (stages.empty() || stages.back() != stage)
-                           stages.push_back(stage);
-                       return true;
-                   });
+        const FeedLoader::Result result = load(emptyItems(VLXParseFeed::kMaximumItems + 1, atom),
+                                               [&](Stage stage, qint64, qint64) {
+                                                   if (stages.empty() || stages.back() != stage)
+                                                       stages.push_back(stage);
+                                                   return true;
+                                               });
         EXPECT_EQ(result.outcome, FeedLoader::Outcome::Refused);
         EXPECT_FALSE(result.feed);
         // The items were counted on the tree: no item was read.

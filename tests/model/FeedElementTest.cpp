@@ -90,7 +90,8 @@ TEST(FeedElement, ElementsWithTheSameMessageShareOneString)
     const QString &first = items[0].errorList().at(0);
     for (const FeedElement &item : items) {
         EXPECT_EQ(item.errorList().at(0).constData(), first.constData());
-        EXPECT_EQ(item.errorList().at(0), QStringLiteral("Validate Error::Item link can not be blank"));
+        EXPECT_EQ(item.errorList().at(0),
+                  QStringLiteral("Validate Error::Item link can not be blank"));
         // The same text of another kind is an entry of its own.
         EXPECT_EQ(item.errorList().at(1),
                   QStringLiteral("Validate Warning::Item link can not be blank"));
