@@ -2,6 +2,8 @@
 
 #include <QAbstractItemModel>
 #include <QFile>
+#include <QSemaphore>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -61,6 +63,24 @@ bool addressSpaceCanBeBounded()
 
 void boundAddressSpaceGrowth(qint64 bytes)
 {
+    // Qt hands work to the threads of its global pool (the raster painter fills large areas on
+    // them) and waits for it; a thread that cannot be started under the bound would leave that
+    // work undone and the wait endless. The pool's threads are started first and kept.
+    QThreadPool *pool = QThreadPool::globalInstance();
+    pool->setExpiryTimeout(-1);
+    const int threads = pool->maxThreadCount();
+    QSemaphore started, release, finished;
+    for (int i = 0; i < threads; ++i) {
+        pool->start([&] {
+            started.release();
+            release.acquire();
+            finished.release();
+        });
+    }
+    started.acquire(threads);
+    release.release(threads);
+    finished.acquire(threads);
+
     qint64 held = 0;
     std::ifstream status("/proc/self/status");
     for (std::string line; std::getline(status, line);) {

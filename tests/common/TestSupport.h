@@ -25,6 +25,7 @@ QModelIndex findInModel(const QAbstractItemModel *model, const QString &text,
 // it for itself.
 bool addressSpaceCanBeBounded();
 // Lets the address space of this process grow by at most `bytes` beyond what it holds now; an
-// allocation beyond fails as it would on a machine with that little memory left.
+// allocation beyond fails as it would on a machine with that little memory left. The threads of
+// Qt's global pool are started before, so that work handed to them still runs.
 void boundAddressSpaceGrowth(qint64 bytes);
 } // namespace TestSupport

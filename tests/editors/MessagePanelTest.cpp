@@ -21,6 +21,8 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include <cstdlib>
+
 namespace {
 const QColor kDarkGreen = QColor::fromRgbF(0.0f, 0.5f, 0.0f);
 
@@ -285,7 +287,7 @@ TEST_F(MessagePanel, TheLogOfAFeedAtTheItemLimitCostsBoundedMemory)
             QCoreApplication::processEvents();
             const QModelIndex top = panel->model()->index(0, 0);
             // The channel's messages, then a group per item.
-            std::exit(panel->model()->rowCount(top) > VLXParseFeed::kMaximumItems ? 0 : 1);
+            std::_Exit(panel->model()->rowCount(top) > VLXParseFeed::kMaximumItems ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <thread>
 #include <vector>
 
@@ -222,7 +224,7 @@ TEST_F(FeedLoaderTest, FeedsOfEmptyItemsCostBoundedMemory)
         {
             TestSupport::boundAddressSpaceGrowth(kBudget);
             const FeedLoader::Result result = load(huge, {}, false);
-            std::exit(result.outcome == FeedLoader::Outcome::Refused ? 0 : 1);
+            std::_Exit(result.outcome == FeedLoader::Outcome::Refused ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
     const QByteArray atLimit = emptyItems(VLXParseFeed::kMaximumItems);
@@ -233,7 +235,7 @@ TEST_F(FeedLoaderTest, FeedsOfEmptyItemsCostBoundedMemory)
             const bool loaded = result.outcome == FeedLoader::Outcome::Loaded
                 && result.feed->countOfItems() == VLXParseFeed::kMaximumItems
                 && result.feed->parseXMLErrorCount() > 0;
-            std::exit(loaded ? 0 : 1);
+            std::_Exit(loaded ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }
