@@ -9,6 +9,7 @@
 #include "app/Vellumcast.h"
 #include "common/LocalServer.h"
 #include "common/TestPictures.h"
+#include "common/TestSupport.h"
 #include "editors/CroppingImageView.h"
 #include "io/CURLHandle.h"
 #include "model/VLXFeed.h"
@@ -271,7 +272,7 @@ TEST_F(HostilePictureTest, AServedBombIsRefusedWithinBoundedMemory)
         {
             serve(qint64(1536) << 20);
             openInWindow(smallFeed("T"));
-            if (!TestPictures::boundAddressSpaceGrowth(qint64(768) << 20)) {
+            if (!TestSupport::boundAddressSpaceGrowth(qint64(768) << 20)) {
                 std::fprintf(stderr, "the address space cannot be bounded here\n");
                 std::_Exit(2);
             }

@@ -6,9 +6,6 @@
 #include <QImage>
 #include <QtEndian>
 
-#include <fstream>
-#include <string>
-#include <sys/resource.h>
 #include <zlib.h>
 
 namespace TestPictures {
@@ -150,28 +147,6 @@ QByteArray gifClaiming(quint16 width, quint16 height)
     // Code size 2: clear, colour 0, end of information; then the end of the file.
     gif.append("\x02\x02\x44\x01\x00\x3b", 6);
     return gif;
-}
-
-bool boundAddressSpaceGrowth(qint64 bytes)
-{
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    Q_UNUSED(bytes);
-    return false;
-#else
-    qint64 held = 0;
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmSize:", 0) == 0)
-            held = std::stoll(line.substr(7)) * 1024;
-    }
-    rlimit limit {};
-    if (held <= 0 || ::getrlimit(RLIMIT_AS, &limit) != 0)
-        return false;
-    limit.rlim_cur = rlim_t(held + bytes);
-    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_cur > limit.rlim_max)
-        return false;
-    return ::setrlimit(RLIMIT_AS, &limit) == 0;
-#endif
 }
 
 } // namespace TestPictures

@@ -17,9 +17,4 @@ QByteArray svgz(qint64 inflatedBytes);
 QByteArray pngClaiming(quint32 width, quint32 height);
 // A GIF whose screen and image claim the size; its pixel data is a few bytes only.
 QByteArray gifClaiming(quint16 width, quint16 height);
-// Lets the address space of this process grow by at most `bytes` beyond what it holds now
-// (setrlimit RLIMIT_AS): an allocation beyond fails as it would with that little memory left.
-// Only for a child process of its own (a death test in the "threadsafe" style). False under a
-// sanitizer, which reserves terabytes of address space for itself, or when the limit is refused.
-bool boundAddressSpaceGrowth(qint64 bytes);
 } // namespace TestPictures

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <malloc.h>
 #include <string>
 #include <sys/resource.h>
 
@@ -61,8 +62,11 @@ bool addressSpaceCanBeBounded()
 #endif
 }
 
-void boundAddressSpaceGrowth(qint64 bytes)
+bool boundAddressSpaceGrowth(qint64 bytes)
 {
+    if (!addressSpaceCanBeBounded())
+        return false;
+    mallopt(M_ARENA_MAX, 1);
     // Qt hands work to the threads of its global pool (the raster painter fills large areas on
     // them) and waits for it; a thread that cannot be started under the bound would leave that
     // work undone and the wait endless. The pool's threads are started first and kept.
@@ -88,12 +92,12 @@ void boundAddressSpaceGrowth(qint64 bytes)
             held = std::stoll(line.substr(7)) * 1024;
     }
     rlimit limit {};
-    ::getrlimit(RLIMIT_AS, &limit);
+    if (held <= 0 || ::getrlimit(RLIMIT_AS, &limit) != 0)
+        return false;
     limit.rlim_cur = rlim_t(held + bytes);
     if (limit.rlim_max != RLIM_INFINITY && limit.rlim_cur > limit.rlim_max)
-        limit.rlim_cur = limit.rlim_max;
-    if (::setrlimit(RLIMIT_AS, &limit) != 0)
-        ADD_FAILURE() << "the address space could not be bounded";
+        return false;
+    return ::setrlimit(RLIMIT_AS, &limit) == 0;
 }
 
 } // namespace TestSupport

@@ -26,6 +26,8 @@ QModelIndex findInModel(const QAbstractItemModel *model, const QString &text,
 bool addressSpaceCanBeBounded();
 // Lets the address space of this process grow by at most `bytes` beyond what it holds now; an
 // allocation beyond fails as it would on a machine with that little memory left. The threads of
-// Qt's global pool are started before, so that work handed to them still runs.
-void boundAddressSpaceGrowth(qint64 bytes);
+// Qt's global pool are started before, so that work handed to them still runs, and every thread
+// shares one malloc arena, so that the bound measures what is allocated rather than the space
+// each new arena reserves. False when the bound cannot be set (under a sanitizer, or refused).
+bool boundAddressSpaceGrowth(qint64 bytes);
 } // namespace TestSupport

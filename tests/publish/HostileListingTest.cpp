@@ -5,6 +5,7 @@
 #include "BrowserTestSupport.h"
 #include "PublishTestSupport.h"
 #include "common/LocalServer.h"
+#include "common/TestSupport.h"
 #include "io/CURLHandle.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "publish/DMMemberAccount.h"
@@ -30,40 +31,6 @@ const QString kMember = QStringLiteral("member");
 const QString kPassword = QStringLiteral("secret");
 const QString kLimitStatus = QStringLiteral(
     "This folder holds more than 100,000 entries: only the first 100,000 are shown");
-
-bool underSanitizer()
-{
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-    return true;
-#else
-    return false;
-#endif
-#else
-    return false;
-#endif
-}
-
-// Lets this process's address space grow by at most `bytes` beyond what it holds now. Threads
-// started later share one malloc arena, so that the bound measures what is allocated, not the
-// address space each new arena reserves.
-bool boundAddressSpace(qint64 bytes)
-{
-    mallopt(M_ARENA_MAX, 1);
-    qint64 held = 0;
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind("VmSize:", 0) == 0)
-            held = std::stoll(line.substr(7)) * 1024;
-    }
-    rlimit limit {};
-    if (held == 0 || ::getrlimit(RLIMIT_AS, &limit) != 0)
-        return false;
-    limit.rlim_cur = rlim_t(held + bytes);
-    return ::setrlimit(RLIMIT_AS, &limit) == 0;
-}
 
 class HostileListingTest : public ::testing::Test
 {
@@ -118,11 +85,11 @@ protected:
 TEST_F(HostileListingTest, WebDAVAnswerWithEntitiesIsRefusedInBoundedMemory)
 {
     startWebDAVAnswers(QStringLiteral("/dav-entities/"));
-    if (underSanitizer())
+    if (!TestSupport::addressSpaceCanBeBounded())
         GTEST_SKIP() << "a sanitizer reserves more address space than the bound";
     EXPECT_EXIT(
         {
-            if (!boundAddressSpace(qint64(600) * 1024 * 1024))
+            if (!TestSupport::boundAddressSpaceGrowth(qint64(600) * 1024 * 1024))
                 std::_Exit(3);
             RecordingDelegate delegate;
             auto session = DMiDiskSession::iDiskSessionWithAccount(
@@ -168,11 +135,11 @@ TEST_F(HostileListingTest, CrowdedFTPFolderIsCutAtTheLimitInBoundedMemory)
         PublishTestSupport::startFTP(server, root.path(), kMember, kPassword,
                                      {QStringLiteral("--crowd"), QStringLiteral("crowd:1000000")}))
         << server.errorString().toStdString();
-    if (underSanitizer())
+    if (!TestSupport::addressSpaceCanBeBounded())
         GTEST_SKIP() << "a sanitizer reserves more address space than the bound";
     EXPECT_EXIT(
         {
-            if (!boundAddressSpace(qint64(1024) * 1024 * 1024))
+            if (!TestSupport::boundAddressSpaceGrowth(qint64(1024) * 1024 * 1024))
                 std::_Exit(3);
             VLXFTPBrowse browser;
             browser.setFTPserver(QStringLiteral("127.0.0.1:%1").arg(server.port()));

@@ -1,6 +1,7 @@
 // Pictures are read as GIF, JPEG or PNG only, by their own bytes, within a memory limit and away
 // from the window's thread.
 #include "common/TestPictures.h"
+#include "common/TestSupport.h"
 
 #include "ui/PictureDecoder.h"
 
@@ -139,7 +140,7 @@ TEST(PictureDecoderDeathTest, HostilePicturesAreRefusedWithinBoundedMemory)
     const QByteArray good = TestPictures::picture("JPEG", {300, 200}, Qt::blue);
     EXPECT_EXIT(
         {
-            if (!TestPictures::boundAddressSpaceGrowth(qint64(512) << 20)) {
+            if (!TestSupport::boundAddressSpaceGrowth(qint64(512) << 20)) {
                 std::fprintf(stderr, "the address space cannot be bounded here\n");
                 std::_Exit(2);
             }
