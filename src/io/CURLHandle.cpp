@@ -3,6 +3,7 @@
 #include "VLXVersion.h"
 #include "io/CURLHandleNotifier.h"
 #include "io/CurlHeaderExtensions.h"
+#include "io/EasyHandleCloser.h"
 #include "io/URLProgressIndicator.h"
 
 #include <QCoreApplication>
@@ -140,8 +141,9 @@ void CURLHandle::curlGoodbye()
     emit CURLHandleNotifier::instance()->cacheDeleted();
     emit CURLHandleNotifier::instance()->notificationPosted(
         CURLHandleNotifier::kCacheDeleteNotification);
-    // The cached handles go before libcurl does.
+    // The cached handles, and every connection still saying goodbye, go before libcurl does.
     dropped.clear();
+    EasyHandleCloser::closeAll();
     QMutexLocker lock(&s.mutex);
     if (s.globalInitDone) {
         curl_global_cleanup();
@@ -286,10 +288,9 @@ CURLHandle::~CURLHandle()
     }
     if (m_putFile)
         std::fclose(m_putFile);
-    if (m_curl) {
-        curl_easy_setopt(m_curl, CURLOPT_MIMEPOST, static_cast<curl_mime *>(nullptr));
-        curl_easy_cleanup(m_curl);
-    }
+    // Ending the easy handle may wait for a server's goodbye: that happens on a thread of the
+    // closer's, never on this one (often the window's).
+    EasyHandleCloser::close(m_curl);
     curl_mime_free(m_mime);
     curl_slist_free_all(m_headerList);
     curl_slist_free_all(m_postQuoteList);

@@ -58,8 +58,9 @@ DMMemberAccount::accountFromPreferencesWithApplicationID(const QString &applicat
                                              serverURL());
 }
 
-std::shared_ptr<DMMemberAccount> DMMemberAccount::validatedAccountForSite(const VLXSite &site,
-                                                                          QString *password)
+std::shared_ptr<DMMemberAccount>
+DMMemberAccount::validatedAccountForSite(const VLXSite &site, QString *password,
+                                         AccountCheck::Indicator *indicator)
 {
     static const QString kApplicationID = QStringLiteral("XMLf");
     std::shared_ptr<DMMemberAccount> account;
@@ -73,9 +74,11 @@ std::shared_ptr<DMMemberAccount> DMMemberAccount::validatedAccountForSite(const 
     } else {
         account = accountFromPreferencesWithApplicationID(kApplicationID);
     }
-    const int answer = account ? account->validateCredentials() : kNoAccount;
+    const int answer = AccountCheck::validate(account, indicator);
     if (answer == kValid)
         return account;
+    if (answer == kCancelled)
+        return nullptr;
     qWarning("Account not good, error was %d", answer);
     return nullptr;
 }
@@ -98,9 +101,9 @@ QString DMMemberAccount::baseURL() const
     return url;
 }
 
-int DMMemberAccount::validateCredentials() const
+int DMMemberAccount::validateCredentials(const std::function<bool()> &cancelled) const
 {
-    return DMTransaction::validate(*this);
+    return DMTransaction::validate(*this, cancelled);
 }
 
 QString DMMemberAccount::answerText(int answer)

@@ -2,7 +2,10 @@
 
 #include <QSet>
 #include <QString>
+#include <functional>
 #include <memory>
+
+#include "publish/AccountCheck.h"
 
 class VLXSite;
 
@@ -24,6 +27,8 @@ public:
     static constexpr int kInvalidCredentials = 101;
     static constexpr int kOutOfSpace = 102;
     static constexpr int kNetworkError = 103;
+    // The user stopped the check before the server answered.
+    static constexpr int kCancelled = -1;
 
     // Keys of the settings store.
     static const QString kServerURLKey; // "DM_ServerURL"
@@ -41,13 +46,17 @@ public:
     // The account a site publishes and browses with: the site's own member, whose stored
     // password is first put into *password when the site keeps one (the password field the user
     // sees), or the system account. The server checks it; null, with the log line "Account not
-    // good, error was %d" (100 when there is no account at all), when it is not valid.
-    static std::shared_ptr<DMMemberAccount> validatedAccountForSite(const VLXSite &site,
-                                                                    QString *password);
+    // good, error was %d" (100 when there is no account at all), when it is not valid. The
+    // server is asked on a worker thread while the indicator (may be null) shows the check; a
+    // cancelled check gives null without the log line.
+    static std::shared_ptr<DMMemberAccount>
+    validatedAccountForSite(const VLXSite &site, QString *password,
+                            AccountCheck::Indicator *indicator = nullptr);
 
-    // Asks the server for the member's root: 1 when it answers as WebDAV with these
-    // credentials, 101 refused credentials, 103 no answer, else the HTTP status.
-    int validateCredentials() const;
+    // Asks the server for the member's root, on the calling thread: 1 when it answers as WebDAV
+    // with these credentials, 101 refused credentials, 103 no (whole) answer, else the HTTP
+    // status; kCancelled once cancelled() says so (asked at least once a second).
+    int validateCredentials(const std::function<bool()> &cancelled = {}) const;
     // An answer of validateCredentials() in words for the user.
     static QString answerText(int answer);
 

@@ -165,7 +165,11 @@ void DMTransaction::start(QList<Request> requests, std::unique_ptr<UploadSource>
             finish(State::Failed);
             return;
         }
+        if (m_cancelled)
+            m_handle->setTransferProgress([this](qint64, qint64) { return !m_cancelled(); });
         const bool ok = m_handle->loadInForeground().has_value();
+        if (m_cancelled && m_cancelled())
+            m_abortRequested = true;
         if (!settle(request, *m_handle, ok))
             return;
         if (request.depth > 0 && !takeListing(readListing(m_handle->availableResourceData())))
@@ -222,7 +226,9 @@ bool DMTransaction::settle(const Request &request, CURLHandle &handle, bool tran
         if (!transferOK && m_source && !m_source->readError().isEmpty()) {
             m_errorType = 0;
             m_errorText = m_source->readError();
-        } else if (!transferOK && code == 0) {
+        } else if (!transferOK && (code == 0 || (code >= 200 && code < 300))) {
+            // The answer broke off or ran out of time: its good status says nothing of what
+            // went wrong.
             m_errorType = DMMemberAccount::kNetworkError;
             m_errorText = handle.curlError();
         } else {
@@ -402,10 +408,18 @@ bool DMTransaction::takeListing(const WebDAVListingReader::Listing &listing)
     return true;
 }
 
-int DMTransaction::validate(const DMMemberAccount &account)
+int DMTransaction::validate(const DMMemberAccount &account, const std::function<bool()> &cancelled)
 {
     auto probe = std::shared_ptr<DMTransaction>(new DMTransaction(
         std::make_shared<DMMemberAccount>(account), nullptr, QStringLiteral("/")));
+    probe->m_cancelled = cancelled;
     probe->start({propfind(QString(), 0)}, nullptr, true);
-    return probe->state() == State::Succeeded ? DMMemberAccount::kValid : probe->errorType();
+    switch (probe->state()) {
+    case State::Succeeded:
+        return DMMemberAccount::kValid;
+    case State::Aborted:
+        return DMMemberAccount::kCancelled;
+    default:
+        return probe->errorType();
+    }
 }

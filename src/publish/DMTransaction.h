@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 class CURLHandle;
@@ -85,7 +86,8 @@ public:
     QString uri() const { return m_uri; }
 
     // PROPFIND depth 0 of the account's root: the answer of DMMemberAccount::validateCredentials.
-    static int validate(const DMMemberAccount &account);
+    static int validate(const DMMemberAccount &account,
+                        const std::function<bool()> &cancelled = {});
 
 private:
     friend class DMiDiskSession;
@@ -139,6 +141,8 @@ private:
     QElapsedTimer m_removalClock;
     State m_endState = State::Running; // the state to end in once the removal is done
     bool m_renameRefused = false;
+    // Asked during a synchronous transaction; true stops it as an abort does.
+    std::function<bool()> m_cancelled;
     int m_errorType = 0;
     QString m_errorText;
     QVariant m_result;

@@ -1,6 +1,7 @@
 // The publish sheet's site and file actions: choosing, creating and changing sites, the remote
 // folders they give, the image check box, and the additional files.
 #include "model/TitledElement.h"
+#include "publish/AccountCheckProgress.h"
 #include "publish/PublishDialogs.h"
 #include "publish/PublishFileTableModel.h"
 #include "publish/PublishWindow.h"
@@ -189,13 +190,18 @@ void PublishWindow::browseDirectories(Field target)
         user = m_pubSite->ftpUsername();
         password = text(Field::Password);
         break;
-    case 2:
-        if (!m_publisher.validateDMinfo())
+    case 2: {
+        AccountCheckProgress progress(m_uploadWindow);
+        m_publisher.setAccountCheckIndicator(&progress);
+        const bool valid = m_publisher.validateDMinfo();
+        m_publisher.setAccountCheckIndicator(nullptr);
+        if (!valid)
             return;
         request.useAlternateAccount = m_pubSite->dmAccount();
         user = m_pubSite->dmUsername();
         password = text(Field::Password);
         break;
+    }
     case 3:
         break;
     default:

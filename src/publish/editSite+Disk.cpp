@@ -2,6 +2,7 @@
 // shared by every disk site), the choice between that account and another member's, and the
 // checks made before browsing and on Done.
 #include "platform/AlertService.h"
+#include "publish/AccountCheckProgress.h"
 #include "publish/DMMemberAccount.h"
 #include "publish/editSite.h"
 #include "ui/VLXCheckBox.h"
@@ -111,8 +112,9 @@ int editSite::checkDMAccount()
             m_dotMacMemberAccount.reset();
         titleDefaultAccountRow();
     }
-    return m_dotMacMemberAccount ? m_dotMacMemberAccount->validateCredentials()
-                                 : DMMemberAccount::kNoAccount;
+    // Asked on a worker: a slow server keeps the editor waiting under its Cancel, not frozen.
+    AccountCheckProgress progress(m_editWindow);
+    return AccountCheck::validate(m_dotMacMemberAccount, &progress);
 }
 
 bool editSite::validateDMinfo()
@@ -120,6 +122,8 @@ bool editSite::validateDMinfo()
     const int answer = checkDMAccount();
     if (answer == DMMemberAccount::kValid)
         return true;
+    if (answer == DMMemberAccount::kCancelled)
+        return false;
     qWarning("Account not good, error was %d", answer);
     return false;
 }

@@ -440,6 +440,8 @@ void editSite::browse(const QString &prefix, VLXTextField *target, int group)
         if (!serverAddressUsable())
             return;
         const int answer = checkDMAccount();
+        if (answer == DMMemberAccount::kCancelled)
+            return;
         if (answer != DMMemberAccount::kValid) {
             qWarning("Account not good, error was %d", answer);
             // Pressing Browse and seeing nothing would leave the user guessing.

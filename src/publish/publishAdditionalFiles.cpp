@@ -5,6 +5,7 @@
 #include "app/Vellumcast.h"
 #include "platform/AlertService.h"
 #include "platform/FileChooser.h"
+#include "publish/AccountCheckProgress.h"
 #include "publish/DMMemberAccount.h"
 #include "publish/PublishDialogs.h"
 #include "publish/VLXSite.h"
@@ -275,7 +276,8 @@ bool publishAdditionalFiles::validateDMinfo()
     if (!m_pubSite)
         return false;
     QString password = m_password->text();
-    m_account = DMMemberAccount::validatedAccountForSite(*m_pubSite, &password);
+    AccountCheckProgress progress(m_window);
+    m_account = DMMemberAccount::validatedAccountForSite(*m_pubSite, &password, &progress);
     if (password != m_password->text())
         m_password->setText(password);
     return m_account != nullptr;

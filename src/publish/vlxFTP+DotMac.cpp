@@ -29,7 +29,8 @@ bool vlxFTP::validateDMinfo()
     if (!m_site || !m_view)
         return false;
     QString password = m_view->text(PublishView::Field::Password);
-    m_dotMacAccount = DMMemberAccount::validatedAccountForSite(*m_site, &password);
+    m_dotMacAccount
+        = DMMemberAccount::validatedAccountForSite(*m_site, &password, m_accountCheckIndicator);
     if (password != m_view->text(PublishView::Field::Password))
         m_view->setText(PublishView::Field::Password, password);
     return m_dotMacAccount != nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "io/URLHandleClient.h"
+#include "publish/AccountCheck.h"
 #include "publish/ConvertedImages.h"
 #include "publish/DMTransaction.h"
 #include "publish/PublishView.h"
@@ -78,6 +79,11 @@ public:
 
     // --- Hand-off from the feed window -----------------------------------------------------------
     void setView(PublishView *view) { m_view = view; }
+    // What the window shows while a disk account is checked (not owned; may be null).
+    void setAccountCheckIndicator(AccountCheck::Indicator *indicator)
+    {
+        m_accountCheckIndicator = indicator;
+    }
     // The feed being published (not owned) and its identifier, the key of its settings.
     void setFeed(VLXFeed *feed, const QString &uniqueKey);
     void setSite(std::shared_ptr<VLXSite> site) { m_site = std::move(site); }
@@ -253,6 +259,7 @@ private:
     void imageConversionEnded(const ConvertedImages &images);
 
     PublishView *m_view = nullptr;
+    AccountCheck::Indicator *m_accountCheckIndicator = nullptr;
     VLXFeed *m_feed = nullptr;
     QString m_uniqueKey;
     std::shared_ptr<VLXSite> m_site;

@@ -8,7 +8,8 @@ FTPS (AUTH TLS) and refuses plain control and data connections. For the publishi
 every RNFR with 550, --drop-after N closes the data connection of an upload once N bytes have
 arrived (the control connection stays), --throttle N takes uploads at N bytes a second at most
 and --throttle-out N sends listings and downloads at N bytes a second at most; --login-folder PATH starts each session in that folder of the served
-tree (as servers that put users in /home/NAME do). The server ends when stdin closes, so it never outlives
+tree (as servers that put users in /home/NAME do); --silent-quit never answers QUIT and keeps the
+connection open, as a server that has hung does. The server ends when stdin closes, so it never outlives
 the test process that started it.
 """
 import argparse
@@ -46,6 +47,7 @@ def main():
     parser.add_argument("--drop-after", type=int, default=0)
     # NAME:N lists every folder called NAME as N files, without any on disk.
     parser.add_argument("--crowd")
+    parser.add_argument("--silent-quit", action="store_true")
     args = parser.parse_args()
 
     logging.basicConfig(stream=sys.stderr, level=logging.INFO)
@@ -128,6 +130,12 @@ def main():
                            b"file-%06d.txt\r\n" % i)
 
         handler.abstracted_fs = CrowdedFS
+    if args.silent_quit:
+        def ftp_QUIT(self, line):
+            # Takes the command and says nothing: the client waits for an answer that never comes.
+            return None
+
+        handler = type("SilentQuitHandler", (handler,), {"ftp_QUIT": ftp_QUIT})
     handler.authorizer = authorizer
     # Tests try wrong passwords on purpose; no need to make them wait.
     handler.auth_failed_timeout = 0.1

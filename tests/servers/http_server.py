@@ -24,6 +24,8 @@ Routes:
 With --mute the server accepts connections and never reads or writes anything: not even a TLS
 handshake completes against it.
   /modified                Last-Modified in 2001; 304 when If-Modified-Since is later
+  PROPFIND /dav-slow/<S>/… a good 207 multistatus for the path after S seconds
+  PROPFIND /dav-cut/…      a 207 whose body breaks off halfway (the connection closes)
   /d/<name>                the file <name> of the --files folder (404 when missing); with
                            --auth user:password only for a request that sends those;
                            ?delay=S answers after S seconds
@@ -55,6 +57,11 @@ PIXEL_PNG = base64.b64decode(
     "iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+M9QDwADhgGAWjR9awAAAABJRU5ErkJggg==")
 BEACON_TYPES = {".png": (PIXEL_PNG, "image/png"), ".css": (b"", "text/css"),
                 ".js": (b"", "text/javascript")}
+MULTISTATUS = (b'<?xml version="1.0" encoding="utf-8"?>\n'
+               b'<D:multistatus xmlns:D="DAV:"><D:response><D:href>%s</D:href>'
+               b'<D:propstat><D:prop><D:resourcetype><D:collection/></D:resourcetype></D:prop>'
+               b'<D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>'
+               b'</D:multistatus>\n')
 FILES_DIR = None
 AUTH = None
 
@@ -110,6 +117,18 @@ class Handler(BaseHTTPRequestHandler):
         elif path.startswith("/dav-crowd/"):
             count = int(path.split("/")[2])
             self.send_multistatus(path, ("file-%06d.txt" % i for i in range(1, count + 1)))
+        elif path.startswith("/dav-slow/"):
+            time.sleep(float(path.split("/")[2]))
+            self.send_body(207, MULTISTATUS % path.encode(), "application/xml; charset=utf-8")
+        elif path.startswith("/dav-cut/"):
+            body = MULTISTATUS % path.encode()
+            self.send_response(207)
+            self.send_header("Content-Type", "application/xml; charset=utf-8")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body[:len(body) // 2])
+            self.wfile.flush()
+            self.close_now()
         else:
             self.send_body(404, b"no such thing\n")
 
