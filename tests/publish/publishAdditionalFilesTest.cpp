@@ -410,17 +410,24 @@ protected:
             setText(dialog, "addFilesOtherDest", start);
             if (get<QWidget>(dialog, "addFilesPassword")->isEnabled())
                 setText(dialog, "addFilesPassword", password);
-            QTimer::singleShot(0, dialog.window(), [&] {
+            // The disk's account check keeps the event loop turning before the browser comes:
+            // look for the browser until it is up.
+            QTimer poll;
+            poll.setInterval(5);
+            QObject::connect(&poll, &QTimer::timeout, dialog.window(), [&] {
                 VLXBrowseBase *browser
                     = VLXBrowseBase::browserOfWindow(QApplication::activeModalWidget());
                 if (!browser)
                     return;
+                poll.stop();
                 browserOpened = true;
                 script(*browser);
                 if (browser->browseWindow()->isVisible())
                     BrowserTestSupport::click(*browser, "browseCancel");
             });
+            poll.start();
             get<QAbstractButton>(dialog, "addFilesOtherDestBrowse")->click();
+            poll.stop();
             answer = text(dialog, "addFilesOtherDest");
             dialog.addFilesCancel();
         });
