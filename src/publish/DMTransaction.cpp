@@ -32,15 +32,6 @@ constexpr long kLocked = 423;
 constexpr int kRemovalRetryMs = 250;
 constexpr qint64 kRemovalPatienceMs = 15000;
 
-QString trimSlashes(QString path)
-{
-    while (path.startsWith(u'/'))
-        path.remove(0, 1);
-    while (path.endsWith(u'/'))
-        path.chop(1);
-    return path;
-}
-
 } // namespace
 
 QString DMTransaction::errorTypeText(int type)
@@ -86,7 +77,7 @@ QList<DMTransaction::Request> DMTransaction::makeCollections(const DMMemberAccou
 {
     QList<Request> requests;
     QString prefix;
-    for (const QString &segment : trimSlashes(folder).split(u'/', Qt::SkipEmptyParts)) {
+    for (const QString &segment : PublishPaths::trimSlashes(folder).split(u'/', Qt::SkipEmptyParts)) {
         prefix = prefix.isEmpty() ? segment : prefix + u'/' + segment;
         if (account.knowsCollection(prefix))
             continue;
@@ -253,7 +244,7 @@ bool DMTransaction::settle(const Request &request, CURLHandle &handle, bool tran
     if (!request.destination.isEmpty())
         m_partPath.clear();
     if (request.collection)
-        m_account->rememberCollection(trimSlashes(request.path));
+        m_account->rememberCollection(PublishPaths::trimSlashes(request.path));
     return true;
 }
 
@@ -366,7 +357,7 @@ void DMTransaction::URLHandleResourceDidCancelLoading(URLHandle *sender)
 WebDAVListingReader::Listing DMTransaction::readListing(const QByteArray &body) const
 {
     return WebDAVListingReader::read(body, QUrl(m_account->baseURL()).path(QUrl::FullyDecoded),
-                                     trimSlashes(m_uri), FTPListingParser::kListingLimit);
+                                     PublishPaths::trimSlashes(m_uri), FTPListingParser::kListingLimit);
 }
 
 void DMTransaction::readListingAside(const QByteArray &body)
@@ -389,7 +380,7 @@ void DMTransaction::readListingAside(const QByteArray &body)
     });
     watcher->setFuture(
         QtConcurrent::run([body, basePath = QUrl(m_account->baseURL()).path(QUrl::FullyDecoded),
-                           listed = trimSlashes(m_uri)] {
+                           listed = PublishPaths::trimSlashes(m_uri)] {
             return WebDAVListingReader::read(body, basePath, listed,
                                              FTPListingParser::kListingLimit);
         }));

@@ -91,3 +91,12 @@ QString PublishPaths::localTarget(const QString &folder, const QString &name)
         target = QDir(QDir(QDir::homePath()).filePath(expanded)).filePath(name);
     return expandTilde(target);
 }
+
+QString PublishPaths::trimSlashes(QString path)
+{
+    while (path.startsWith(u'/'))
+        path.remove(0, 1);
+    while (path.endsWith(u'/'))
+        path.chop(1);
+    return path;
+}

@@ -21,6 +21,8 @@ public:
     static QString partFileName(const QString &name);
     // Blanks and line ends cut from both ends, as folder fields are read.
     static QString trimmed(const QString &text);
+    // The path without its leading and trailing slashes.
+    static QString trimSlashes(QString path);
 
     // "ftp://host/folder/name" with every path segment percent-escaped as UTF-8 ("/" between
     // segments kept). An empty folder gives two slashes before the name: the server's root.

@@ -3,6 +3,7 @@
 #include "model/DateFields.h"
 #include "model/DatePattern.h"
 #include "publish/DMTransaction.h"
+#include "publish/PublishPaths.h"
 
 #include <QDateTime>
 #include <QUrl>
@@ -59,15 +60,6 @@ Name nameOf(const xmlChar *localName, const xmlChar *uri)
             return known.name;
     }
     return Name::Other;
-}
-
-QString trimSlashes(QString path)
-{
-    while (path.startsWith(u'/'))
-        path.remove(0, 1);
-    while (path.endsWith(u'/'))
-        path.chop(1);
-    return path;
 }
 
 QDateTime httpDate(const QString &text)
@@ -146,7 +138,7 @@ struct ReadState
         QString path = QUrl(QString::fromUtf8(href).trimmed()).path(QUrl::FullyDecoded);
         if (path.startsWith(basePath))
             path = path.mid(basePath.size());
-        path = trimSlashes(path);
+        path = PublishPaths::trimSlashes(path);
         if (path == listed)
             return;
         entry.insert(DMTransaction::kDMURI, path);
