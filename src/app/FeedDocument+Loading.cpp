@@ -27,35 +27,6 @@ FeedDocument::SourceEditor &sourceEditor()
     return editor;
 }
 
-// Asks what to do with a text that is not a feed: the mended text, or nothing when the user
-// abandons it (*abandoned set) or closes the editor without saving.
-std::optional<QString> fixOrAbandon(const QVariantMap &error, const QString &text, bool *abandoned)
-{
-    Alert alert;
-    alert.style = Alert::Style::Informational;
-    if (!error.isEmpty()) {
-        alert.title = QStringLiteral("Error in XML");
-        alert.message
-            = QStringLiteral("The following error was detected on line %1:\n\n%2\n\nYou may "
-                             "either abandon your changes and revert back to before you "
-                             "started editing or continue editing and fix the error.")
-                  .arg(error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt())
-                  .arg(error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString());
-    } else {
-        alert.title = QStringLiteral("Not XML/RSS");
-        alert.message = QStringLiteral("This file does not appear to be an XML/RSS file.  Would "
-                                       "you like to try and fix it manually?");
-    }
-    alert.defaultButton = QStringLiteral("Manually fix it");
-    alert.alternateButton = QStringLiteral("Abandon it");
-    *abandoned = AlertService::show(alert) != AlertService::kDefault;
-    if (*abandoned)
-        return std::nullopt;
-    // The editor is a window: a load on a worker thread waits for it on the window's thread.
-    return MainThreadCall::ask<std::optional<QString>>(
-        [&text] { return FeedDocument::editSource(text); }, std::nullopt);
-}
-
 // "M_ShowParseResults": 0 any message, 1 errors or warnings, 2 errors only, else never.
 bool resultsWanted(int repairs, int errors, int warnings)
 {
@@ -109,6 +80,33 @@ std::optional<QString> FeedDocument::editSource(const QString &text)
 {
     QuestionNotice::announce();
     return sourceEditor() ? sourceEditor()(text) : std::nullopt;
+}
+
+std::optional<QString> FeedDocument::fixOrAbandon(const QVariantMap &error, const QString &text, bool *abandoned)
+{
+    Alert alert;
+    alert.style = Alert::Style::Informational;
+    if (!error.isEmpty()) {
+        alert.title = QStringLiteral("Error in XML");
+        alert.message
+            = QStringLiteral("The following error was detected on line %1:\n\n%2\n\nYou may "
+                             "either abandon your changes and revert back to before you "
+                             "started editing or continue editing and fix the error.")
+                  .arg(error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt())
+                  .arg(error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString());
+    } else {
+        alert.title = QStringLiteral("Not XML/RSS");
+        alert.message = QStringLiteral("This file does not appear to be an XML/RSS file.  Would "
+                                       "you like to try and fix it manually?");
+    }
+    alert.defaultButton = QStringLiteral("Manually fix it");
+    alert.alternateButton = QStringLiteral("Abandon it");
+    *abandoned = AlertService::show(alert) != AlertService::kDefault;
+    if (*abandoned)
+        return std::nullopt;
+    // The editor is a window: a load on a worker thread waits for it on the window's thread.
+    return MainThreadCall::ask<std::optional<QString>>(
+        [&text] { return FeedDocument::editSource(text); }, std::nullopt);
 }
 
 QString FeedDocument::stageStatus(VLXParseFeed::Stage stage, const QString &base)

@@ -128,6 +128,11 @@ public:
     using SourceEditor = std::function<std::optional<QString>(const QString &)>;
     static void setSourceEditor(SourceEditor editor);
     static std::optional<QString> editSource(const QString &text);
+    // Asks what to do with a text that is not a feed ("Error in XML" with the parser's report,
+    // else "Not XML/RSS"): the mended text, or nothing when the user abandons it (*abandoned
+    // set) or closes the editor without saving. Any thread: the editor opens on the window's.
+    static std::optional<QString> fixOrAbandon(const QVariantMap &error, const QString &text,
+                                               bool *abandoned);
 
     // --- Saving --------------------------------------------------------------------------------
     // Writes the feed and its entry (with the backups) to the path; the entry is updated with the
