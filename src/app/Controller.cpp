@@ -4,14 +4,19 @@
 #include "app/AboutWindow.h"
 #include "app/Vellumcast.h"
 #include "app/WindowStatusSink.h"
+#include "import/ImportWindowTool.h"
 #include "io/CURLHandle.h"
+#include "opml/OPMLDocument.h"
+#include "opml/OPMLWindowTool.h"
 #include "platform/DefaultsStore.h"
+#include "platform/MainThreadCall.h"
 #include "platform/QtAlertService.h"
 #include "platform/QtFileChooser.h"
 #include "platform/QtHelpService.h"
 #include "platform/Workspace.h"
 #include "publish/PublishDialogs.h"
 #include "publish/VLXBrowseBase.h"
+#include "publish/additionalFiles.h"
 #include "publish/publishAdditionalFiles.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXHelpAnchored.h"
@@ -167,6 +172,17 @@ void Controller::applicationWillFinishLaunching()
     PublishDialogs::setFolderBrowserFactory(&VLXBrowseBase::browserForRequest);
     PublishDialogs::setAdditionalFileEditorFactory(
         [] { return std::make_unique<publishAdditionalFiles>(); });
+    // A published OPML list is the document of the window's feed list as it stands.
+    additionalFiles::setOPMLBuilder([]() -> std::optional<QByteArray> {
+        return MainThreadCall::ask<std::optional<QByteArray>>(
+            []() -> std::optional<QByteArray> {
+                Vellumcast *window = Vellumcast::existingInstance();
+                if (!window)
+                    return std::nullopt;
+                return OPMLDocument::buildForFeeds(window->currentListOfFeeds());
+            },
+            std::nullopt);
+    });
 }
 
 bool Controller::prepareUserFolder()
@@ -267,6 +283,8 @@ void Controller::installCommands()
                               [] { Workspace::open(QUrl(kWebsite)); });
     window->setCommandHandler(QStringLiteral("helpGotoForum"),
                               [] { Workspace::open(QUrl(kForum)); });
+    window->setItemImportTool(std::make_shared<ImportWindowTool>());
+    window->setOPMLTool(std::make_shared<OPMLWindowTool>());
 }
 
 bool Controller::applicationShouldTerminate()

@@ -128,6 +128,11 @@ TEST_F(HandOffTest, ToolsAreOfferedOnceInstalledAndGetTheLoadedFeed)
     Vellumcast &w = openFeed();
     const QStringList commands {"feedWizard", "itemWizard", "preferences", "importFeedItems",
                                 "createOPML"};
+    // The application installs its import and OPML export; without them the commands go.
+    EXPECT_TRUE(w.command("importFeedItems")->isEnabled());
+    EXPECT_TRUE(w.command("createOPML")->isEnabled());
+    w.setItemImportTool(nullptr);
+    w.setOPMLTool(nullptr);
     w.validateCommands();
     for (const QString &command : commands)
         EXPECT_FALSE(w.command(command)->isEnabled()) << command.toStdString();

@@ -1,0 +1,235 @@
+#include "import/VLXImport.h"
+
+#include "app/Vellumcast.h"
+#include "editors/TimeAndDate.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerItem.h"
+#include "model/extensionNSName.h"
+#include "model/knownNamespaces.h"
+#include "platform/Clock.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QMainWindow>
+#include <QSet>
+#include <QTableView>
+#include <algorithm>
+#include <utility>
+
+namespace {
+const QString kRecentImports = QStringLiteral("RecentImports");
+
+// Gives an imported item exactly the namespaces of the feed it goes into: what only the source
+// used goes, what only the destination uses comes in empty, the rest keeps what was read.
+void reconcileExtensions(VLXItems &item, const QStringList &dropped, const QStringList &added)
+{
+    extensionManagerItem &manager = *item.XMLExtensions();
+    manager.deleteExtensionNamed(knownNamespaces::kUserDefined);
+    for (const QString &name : dropped)
+        manager.deleteExtensionNamed(name);
+    for (const QString &description : added)
+        manager.createExtensionsFromArrayOfDescriptions({description});
+}
+} // namespace
+
+VLXImport::VLXImport(QWidget *parentWindow, QObject *parent) : QObject(parent)
+{
+    m_items = new ImportItemModel(this);
+    buildWindow(parentWindow);
+    buildRecentWindow();
+}
+
+VLXImport::~VLXImport()
+{
+    // A source still coming in has nobody to tell.
+    m_opening.reset();
+    if (m_itemTable)
+        m_itemTable->viewport()->removeEventFilter(this);
+    if (m_window)
+        m_window->removeEventFilter(this);
+    if (m_recentWindow)
+        delete m_recentWindow;
+    if (m_window)
+        delete m_window;
+}
+
+bool VLXImport::showImportWindow(std::function<void()> ended)
+{
+    if (!m_window)
+        return false;
+    m_ended = std::move(ended);
+    setupToolbar();
+    updateRecentUsedArray();
+    if (!m_destFeedName.isEmpty())
+        m_window->setWindowTitle(tr("Import Items into %1").arg(m_destFeedName));
+    // Beside the feed window, where there is room for it.
+    if (QWidget *feedWindow = m_window->parentWidget()) {
+        const QRect frame = feedWindow->frameGeometry();
+        m_window->move(frame.right() + 8 - m_window->width() / 2, frame.top() + 40);
+    }
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    if (!m_startingFeed.isEmpty())
+        openFeedAtPath(m_startingFeed);
+    return true;
+}
+
+QString VLXImport::statusText() const
+{
+    return m_statusMessage ? m_statusMessage->text() : QString();
+}
+
+// --- Marks and order ------------------------------------------------------------------------
+
+void VLXImport::markAllItems()
+{
+    m_items->markAll(true);
+    setStatus(QString());
+}
+
+void VLXImport::clearAllItems()
+{
+    m_items->markAll(false);
+    setStatus(QString());
+}
+
+void VLXImport::markItemsByDate()
+{
+    TimeAndDate picker;
+    picker.setInitialValue(Clock::now());
+    if (picker.showCustomSheet(m_window) == 1) {
+        m_items->markAll(false);
+        markItemsByDate(picker.resultDate());
+    }
+    setStatus(QString());
+}
+
+void VLXImport::markItemsByDate(const QDateTime &after)
+{
+    m_items->markItemsAfter(after);
+}
+
+void VLXImport::importCheckBox(int row)
+{
+    m_items->toggleMark(row);
+    setStatus(QString());
+}
+
+void VLXImport::resortItems(ImportItemModel::Order order)
+{
+    setBusy(true);
+    if (m_sortSelector && m_sortSelector->currentIndex() != int(order)) {
+        const QSignalBlocker quiet(m_sortSelector);
+        m_sortSelector->setCurrentIndex(int(order));
+    }
+    m_items->sortItems(order);
+    setBusy(false);
+    if (m_items->itemCount() > 0)
+        m_itemTable->selectRow(0);
+    showDescription(m_items->itemCount() > 0 ? 0 : -1);
+    setStatus(QString());
+}
+
+void VLXImport::markItemsSinceLastImport()
+{
+    const QVariant last = recentImports().value(m_currentImportFeed);
+    if (last.isValid() && last.toDateTime().isValid())
+        markItemsByDate(last.toDateTime());
+}
+
+// --- Import ---------------------------------------------------------------------------------
+
+int VLXImport::doImport()
+{
+    setStatus(QString());
+    Vellumcast *window = Vellumcast::existingInstance();
+    if (!m_orginalFeed || m_items->markedCount() == 0 || !window || !window->currentFeed()) {
+        QApplication::beep();
+        return 0;
+    }
+    const VLXFeed &destination = *window->currentFeed();
+    const extensionManagerChannel &ours = *destination.XMLExtensions();
+    const extensionManagerChannel &theirs = *m_orginalFeed->XMLExtensions();
+    const QStringList ourNames = ours.arrayOfExtensionNames();
+    const QStringList theirNames = theirs.arrayOfExtensionNames();
+    QStringList dropped;
+    for (const QString &name : theirNames) {
+        if (!ourNames.contains(name) && name != knownNamespaces::kUserDefined)
+            dropped << name;
+    }
+    QStringList added;
+    for (const QString &description : ours.arrayOfExtensionDescriptions()) {
+        if (!theirNames.contains(extensionNSName::extensionNameFromDescription(description)))
+            added << description;
+    }
+    // Copies: the list keeps its items for further imports, and each import brings new ones.
+    QList<std::shared_ptr<VLXItems>> imported;
+    const std::vector<int> marked = m_items->markedSourceIndexes();
+    imported.reserve(qsizetype(marked.size()));
+    for (int source : marked) {
+        std::shared_ptr<VLXItems> item = m_orginalFeed->itemAtIndex(source)->copy();
+        reconcileExtensions(*item, dropped, added);
+        imported << std::move(item);
+    }
+    window->insertItems(imported, 0, QStringLiteral("Import Items"));
+    setStatus(tr("%1 items imported").arg(imported.size()));
+
+    // The source remembers when it was opened, so that opening it again marks what is newer.
+    QVariantMap recent = recentImports();
+    recent.insert(m_currentImportFeed, m_openTime);
+    window->currentFeedSetObject(recent, kRecentImports);
+    window->archiveCurrentFeedList();
+    updateRecentUsedArray();
+    return int(imported.size());
+}
+
+// --- Recent sources -------------------------------------------------------------------------
+
+QVariantMap VLXImport::recentImports() const
+{
+    Vellumcast *window = Vellumcast::existingInstance();
+    return window ? window->currentFeedObjectForKey(kRecentImports).toMap() : QVariantMap();
+}
+
+// --- Closing --------------------------------------------------------------------------------
+
+void VLXImport::cancel()
+{
+    if (m_recentWindow)
+        m_recentWindow->close();
+    if (m_window && m_window->isVisible())
+        m_window->close(); // ends through the close event
+    else
+        finish();
+}
+
+void VLXImport::finish()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_opening.reset();
+    storeToolbarConfiguration();
+    if (m_recentWindow)
+        m_recentWindow->hide();
+    if (auto ended = std::exchange(m_ended, nullptr))
+        ended();
+}
+
+bool VLXImport::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_itemTable && watched == m_itemTable->viewport() && eventFilterDrop(event))
+        return true;
+    if (watched == m_window && event->type() == QEvent::Close) {
+        if (m_recentWindow)
+            m_recentWindow->close();
+        finish();
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,176 @@
+// The import window in the running application: marking, sorting and importing into the loaded
+// feed as one undoable step, and what the window shows.
+#include "ImportFixture.h"
+
+#include "app/FeedDocument.h"
+#include "app/VLXUndoManager.h"
+#include "app/Vellumcast.h"
+#include "import/VLXImport.h"
+#include "model/VLXFeed.h"
+#include "model/VLXItems.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerItem.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMainWindow>
+#include <QTableView>
+#include <QTest>
+#include <QToolBar>
+
+namespace {
+
+const QList<QPair<QString, QString>> kEpisodes {
+    {"Episode 1", "Tue, 01 Dec 2026 08:00:00 +0000"},
+    {"Episode 4", "Fri, 04 Dec 2026 08:00:00 +0000"},
+    {"Episode 2", "Wed, 02 Dec 2026 08:00:00 +0000"},
+    {"Undated", ""},
+    {"Episode 3", "Thu, 03 Dec 2026 08:00:00 +0000"},
+};
+
+class ImportWindowTest : public ImportFixture
+{
+};
+
+TEST_F(ImportWindowTest, ThreeMarkedRowsSortedByDateLandOnTopAsOneUndoStep)
+{
+    Vellumcast &w = openFeed();
+    w.populateItem(2);
+    const QString pubDateBefore = w.currentFeed()->pubDate();
+    const int selectedBefore = w.selectedItemRow();
+    VLXImport *import = openImport();
+    ASSERT_NE(import, nullptr);
+    EXPECT_EQ(import->importWindow()->windowTitle(), "Import Items into feed.xml");
+    EXPECT_EQ(import->importWindow()->findChild<QLabel *>("feedName")->text(), "No feed selected");
+    // Without a list the tools that work on one are off.
+    EXPECT_FALSE(import->importWindow()
+                     ->findChild<QAction *>("Mark All ImportItems Identifier")
+                     ->isEnabled());
+
+    ASSERT_TRUE(open(import, serve("other.xml", sourceFeed("Other Show", kEpisodes))));
+    EXPECT_EQ(rowTitles(import),
+              (QStringList {"Episode 1", "Episode 4", "Episode 2", "Undated", "Episode 3"}));
+    EXPECT_TRUE(import->importWindow()
+                    ->findChild<QAction *>("Mark All ImportItems Identifier")
+                    ->isEnabled());
+    auto *sort = import->importWindow()->findChild<QComboBox *>("sortSelector");
+    ASSERT_NE(sort, nullptr);
+    EXPECT_EQ(sort->currentIndex(), 0);
+    sort->setCurrentIndex(1);
+    emit sort->activated(1);
+    EXPECT_EQ(rowTitles(import),
+              (QStringList {"Episode 4", "Episode 3", "Episode 2", "Episode 1", "Undated"}));
+    for (int row : {0, 1, 2})
+        import->importCheckBox(row);
+    EXPECT_EQ(import->doImport(), 3);
+    EXPECT_EQ(import->statusText(), "3 items imported");
+    endAction();
+    EXPECT_EQ(itemTitles(), (QStringList {"Episode 4", "Episode 3", "Episode 2", "A", "B", "C"}));
+    // Read from the web: the items say where they came from.
+    EXPECT_EQ(w.currentFeed()->itemAtIndex(0)->source(), "Other Show");
+    EXPECT_EQ(w.currentFeed()->itemAtIndex(0)->sourceAttr(), "https://other.example/");
+    EXPECT_EQ(undo().undoActionName(), "Import Items");
+    // The marks stay, the window stays.
+    EXPECT_EQ(markedTitles(import), (QStringList {"Episode 4", "Episode 3", "Episode 2"}));
+    EXPECT_TRUE(import->importWindow()->isVisible());
+
+    undo().undo();
+    EXPECT_EQ(itemTitles(), (QStringList {"A", "B", "C"}));
+    EXPECT_EQ(w.selectedItemRow(), selectedBefore);
+    EXPECT_EQ(w.currentFeed()->pubDate(), pubDateBefore);
+
+    // Nothing marked: nothing happens.
+    import->clearAllItems();
+    EXPECT_EQ(import->doImport(), 0);
+    EXPECT_EQ(itemTitles(), (QStringList {"A", "B", "C"}));
+
+    // Closing tells the feed window, which shows item 0 and allows a new import.
+    import->cancel();
+    EXPECT_FALSE(w.isImporting());
+    EXPECT_EQ(w.document()->shownItem(), 0);
+}
+
+TEST_F(ImportWindowTest, ReSortingKeepsTheMarksOnTheItemsTheUserTicked)
+{
+    openFeed();
+    VLXImport *import = openImport();
+    ASSERT_TRUE(open(import, serve("other.xml", sourceFeed("Other Show", kEpisodes))));
+    import->importCheckBox(1); // Episode 4
+    import->importCheckBox(3); // Undated
+    import->resortItems(ImportItemModel::Order::Title);
+    EXPECT_EQ(markedTitles(import), (QStringList {"Episode 4", "Undated"}));
+    import->resortItems(ImportItemModel::Order::PubDate);
+    EXPECT_EQ(markedTitles(import), (QStringList {"Episode 4", "Undated"}));
+    // Re-sorting leaves the first row selected, its description shown.
+    EXPECT_EQ(import->importWindow()->findChild<QTableView *>("itemTable")->currentIndex().row(),
+              0);
+    EXPECT_EQ(import->doImport(), 2);
+    EXPECT_EQ(itemTitles(), (QStringList {"Episode 4", "Undated", "A", "B", "C"}));
+
+    // Marking by date clears first, then sets the items after the moment, never undated ones.
+    import->markAllItems();
+    import->clearAllItems();
+    import->markItemsByDate(QDateTime(QDate(2026, 12, 2), QTime(12, 0), Qt::UTC));
+    EXPECT_EQ(markedTitles(import), (QStringList {"Episode 4", "Episode 3"}));
+}
+
+TEST_F(ImportWindowTest, ImportedItemsCarryTheNamespacesOfTheFeedTheyJoin)
+{
+    Vellumcast &w = openFeed();
+    // The loaded feed uses Dublin Core; the source uses iTunes and an unknown namespace.
+    w.document()->addNamespace("dc", "http://purl.org/dc/elements/1.1/");
+    const QStringList ours = w.currentFeed()->XMLExtensions()->arrayOfExtensionNames();
+    ASSERT_TRUE(ours.contains("dc"));
+    const QString source
+        = serve("tagged.xml",
+                sourceFeed("Tagged", {{"Tagged 1", "Tue, 01 Dec 2026 08:00:00 +0000"}},
+                           "<itunes:author>Someone</itunes:author><x:odd>1</x:odd>",
+                           " xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\""
+                           " xmlns:x=\"http://example.org/x\""));
+    VLXImport *import = openImport();
+    ASSERT_TRUE(open(import, source));
+    ASSERT_EQ(rowTitles(import), QStringList {"Tagged 1"});
+    import->markAllItems();
+    ASSERT_EQ(import->doImport(), 1);
+    const VLXItems &item = *w.currentFeed()->itemAtIndex(0);
+    const QStringList names = item.XMLExtensions()->arrayOfExtensionNames();
+    EXPECT_TRUE(names.contains("dc"));
+    EXPECT_FALSE(names.contains("itunes"));
+    EXPECT_FALSE(names.contains("x"));
+    EXPECT_FALSE(w.currentFeed()->buildXML().contains("Someone"));
+    EXPECT_FALSE(w.currentFeed()->buildXML().contains("x:odd"));
+}
+
+TEST_F(ImportWindowTest, TheToolbarHasItsDefaultSetAndTexts)
+{
+    openFeed();
+    VLXImport *import = openImport();
+    auto *toolbar = import->importWindow()->findChild<QToolBar *>("ImportItemsToolbar Identifier");
+    ASSERT_NE(toolbar, nullptr);
+    QStringList shown;
+    for (QAction *action : toolbar->actions()) {
+        if (!action->objectName().isEmpty())
+            shown << action->objectName();
+    }
+    EXPECT_EQ(shown,
+              (QStringList {"Open File ImportItems Identifier", "Download ImportItems Identifier",
+                            "Open Recent ImportItems Identifier", "Mark All ImportItems Identifier",
+                            "Clear All ImportItems Identifier",
+                            "Mark By Date ImportItems Identifier", "Sort ImportItems Identifier"}));
+    auto *markByDate
+        = import->importWindow()->findChild<QAction *>("Mark By Date ImportItems Identifier");
+    ASSERT_NE(markByDate, nullptr);
+    EXPECT_EQ(markByDate->text(), "Mark By Date");
+    EXPECT_EQ(markByDate->toolTip(), "Mark Items By Date");
+    auto *sort = import->importWindow()->findChild<QComboBox *>("sortSelector");
+    EXPECT_EQ(sort->itemText(0), "Original Order");
+    EXPECT_EQ(sort->itemText(1), "Sorted by pubDate");
+    EXPECT_EQ(sort->itemText(2), "Sorted by title");
+    EXPECT_FALSE(sort->isEnabled());
+    // A second import window is refused while this one is open.
+    window().command("importFeedItems")->trigger();
+    EXPECT_EQ(window().window()->findChildren<VLXImport *>().size(), 1);
+}
+
+} // namespace
