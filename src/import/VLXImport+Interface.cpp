@@ -1,6 +1,8 @@
 // The import window and its recent-sources window, built in code, and the toolbar.
 #include "import/VLXImport.h"
 
+#include "import/ImportDescriptionView.h"
+
 #include "model/VLXItems.h"
 #include "platform/DefaultsStore.h"
 #include "platform/HelpService.h"
@@ -26,7 +28,6 @@
 #include <QSplitter>
 #include <QStandardItemModel>
 #include <QTableView>
-#include <QTextBrowser>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QWidgetAction>
@@ -148,9 +149,8 @@ void VLXImport::buildWindow(QWidget *parentWindow)
     connect(m_itemTable->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { showDescription(current.row()); });
 
-    m_itemDescription = new QTextBrowser(central);
+    m_itemDescription = new ImportDescriptionView(central);
     m_itemDescription->setObjectName(QStringLiteral("itemDescription"));
-    m_itemDescription->setOpenLinks(false);
     m_itemDescription->setProperty("helpAnchor", QStringLiteral("Import"));
 
     auto *split = new QSplitter(Qt::Vertical, central);
@@ -196,7 +196,7 @@ void VLXImport::buildWindow(QWidget *parentWindow)
     layout->addLayout(status);
     layout->addLayout(buttons);
     m_window->setCentralWidget(central);
-    m_window->resize(560, 520);
+    m_window->resize(720, 540);
 
     connect(m_items, &QAbstractItemModel::modelReset, this, [this] { validateToolbarItems(); });
 }

@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMainWindow>
+#include <QScreen>
 #include <QSet>
 #include <QTableView>
 #include <algorithm>
@@ -67,10 +68,19 @@ bool VLXImport::showImportWindow(std::function<void()> ended)
     updateRecentUsedArray();
     if (!m_destFeedName.isEmpty())
         m_window->setWindowTitle(tr("Import Items into %1").arg(m_destFeedName));
-    // Beside the feed window, where there is room for it.
+    // Beside the feed window, as far as the screen leaves room for it.
     if (QWidget *feedWindow = m_window->parentWidget()) {
         const QRect frame = feedWindow->frameGeometry();
-        m_window->move(frame.right() + 8 - m_window->width() / 2, frame.top() + 40);
+        QPoint at(frame.right() + 8, frame.top() + 40);
+        if (const QScreen *screen = feedWindow->screen()) {
+            const QRect room = screen->availableGeometry();
+            // The frame is not known before the window shows: leave a margin for it.
+            const int right = std::max(room.left(), room.right() - m_window->width() - 16);
+            const int bottom = std::max(room.top(), room.bottom() - m_window->height() - 48);
+            at = QPoint(std::clamp(at.x(), room.left(), right),
+                        std::clamp(at.y(), room.top(), bottom));
+        }
+        m_window->move(at);
     }
     m_window->show();
     m_window->raise();

@@ -23,7 +23,7 @@ class QProgressBar;
 class QPushButton;
 class QStandardItemModel;
 class QTableView;
-class QTextBrowser;
+class QTextEdit;
 class QToolBar;
 class VLXFeed;
 
@@ -124,7 +124,7 @@ private:
     QPointer<QMainWindow> m_window;
     QPointer<QLabel> m_feedName;
     QPointer<QTableView> m_itemTable;
-    QPointer<QTextBrowser> m_itemDescription;
+    QPointer<QTextEdit> m_itemDescription;
     QPointer<QPushButton> m_importButton;
     QPointer<QComboBox> m_sortSelector;
     QPointer<QProgressBar> m_progress;

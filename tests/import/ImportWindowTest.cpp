@@ -17,7 +17,10 @@
 #include <QMainWindow>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QToolBar>
+#include <QUrl>
 
 namespace {
 
@@ -171,6 +174,30 @@ TEST_F(ImportWindowTest, TheToolbarHasItsDefaultSetAndTexts)
     // A second import window is refused while this one is open.
     window().command("importFeedItems")->trigger();
     EXPECT_EQ(window().window()->findChildren<VLXImport *>().size(), 1);
+}
+
+TEST_F(ImportWindowTest, DescriptionsAreShownWithoutReadingWhatTheyPointAt)
+{
+    openFeed();
+    const QString secret = path("secret.txt");
+    writeFile(secret, "not for feeds");
+    const QString address
+        = serve("pictures.xml",
+                sourceFeed("Pictures", {{"Pictured", ""}})
+                    .replace("About Pictured",
+                             QStringLiteral("&lt;b&gt;Look&lt;/b&gt; &lt;img src=\"%1\"/&gt;")
+                                 .arg(QUrl::fromLocalFile(secret).toString())
+                                 .toUtf8()));
+    VLXImport *import = openImport();
+    ASSERT_TRUE(open(import, address));
+    auto *description = import->importWindow()->findChild<QTextEdit *>("itemDescription");
+    ASSERT_NE(description, nullptr);
+    EXPECT_EQ(description->toPlainText().left(4), "Look");
+    EXPECT_TRUE(description->document()
+                    ->resource(QTextDocument::ImageResource, QUrl::fromLocalFile(secret))
+                    .toByteArray()
+                    .isEmpty());
+    EXPECT_TRUE(description->isReadOnly());
 }
 
 } // namespace

@@ -142,7 +142,9 @@ TEST_F(opmlViewTest, TheEditorChecksItsAddressesInOrder)
 {
     opmlView view;
     view.setListOfFeeds({feed("one", "First Show")});
+    EXPECT_EQ(view.findChild<QLabel *>("progressText")->text(), "0 of 1");
     view.updateFeedInformation();
+    EXPECT_EQ(view.findChild<QLabel *>("progressText")->text(), "1 of 1");
     view.findChild<QTableView *>("opmlTable")->selectRow(0);
 
     const QStringList attempts[] = {{"not a url", ""},
