@@ -100,13 +100,19 @@ int ExtensionFieldPane::numberOfRowsInTableView(VLXTableView *table)
     return rows;
 }
 
-QVariant ExtensionFieldPane::tableViewObjectValue(VLXTableView *table, const QString &, int row,
-                                                  int role)
+QVariant ExtensionFieldPane::tableViewObjectValue(VLXTableView *table, const QString &column,
+                                                  int row, int role)
 {
     const int field = listFieldOf(table);
-    if (role != Qt::DisplayRole || field < 0 || !fields())
+    const FieldExtensionBase *object = fields();
+    if (field < 0 || !object)
         return QVariant();
-    return fields()->listDisplayValues(field).value(row);
+    if (role == Qt::DisplayRole)
+        return object->listCellText(field, row, column);
+    const auto editor = m_listEditors.find(field);
+    return editor == m_listEditors.end()
+        ? QVariant()
+        : editor->second->cellData(*object, field, row, column, role);
 }
 
 QStringList ExtensionFieldPane::tableViewDragTypes(VLXTableView *table)

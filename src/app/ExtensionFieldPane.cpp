@@ -141,11 +141,27 @@ QWidget *ExtensionFieldPane::makeControl(int field, const ExtensionField &row)
     }
     case Field::Widget::Table: {
         const QString base = listBase(row);
-        placed = PaneKit::tableWithButtons(
-            this, outlet, base + QStringLiteral("_Add"), base + QStringLiteral("_Delete"),
-            base + QStringLiteral("_Edit"), {QStringLiteral("value")});
+        QStringList columns;
+        QStringList titles;
+        for (const char *const *c = row.columns; c && *c; ++c) {
+            columns.append(latin1(*c));
+            titles.append(row.columnTitles ? tr(row.columnTitles[columns.size() - 1])
+                                           : columns.last());
+        }
+        if (columns.isEmpty())
+            columns.append(QStringLiteral("value"));
+        placed = PaneKit::tableWithButtons(this, outlet, base + QStringLiteral("_Add"),
+                                           base + QStringLiteral("_Delete"),
+                                           base + QStringLiteral("_Edit"), columns);
         auto *table = placed->findChild<VLXTableView *>(outlet);
-        table->horizontalHeader()->hide();
+        if (row.columnTitles) {
+            table->setDataSource(this, columns, titles);
+            table->horizontalHeader()->setStretchLastSection(true);
+        } else {
+            table->horizontalHeader()->hide();
+        }
+        if (!row.editsEntries)
+            delete placed->findChild<VLXButton *>(base + QStringLiteral("_Edit"));
         table->setDragEnabled(true);
         table->setAcceptDrops(true);
         table->viewport()->setAcceptDrops(true);
@@ -153,15 +169,18 @@ QWidget *ExtensionFieldPane::makeControl(int field, const ExtensionField &row)
         table->setDragDropOverwriteMode(false);
         table->setDragDropMode(QAbstractItemView::DragDrop);
         table->setDefaultDropAction(Qt::MoveAction);
-        connect(table, &VLXTableView::doubleAction, this, [this, field] { editListEntry(field); });
         const auto button
             = [placed](const QString &name) { return placed->findChild<VLXButton *>(name); };
         connect(button(base + QStringLiteral("_Add")), &QPushButton::clicked, this,
                 [this, field] { addListEntry(field); });
         connect(button(base + QStringLiteral("_Delete")), &QPushButton::clicked, this,
                 [this, field] { deleteListEntry(field); });
-        connect(button(base + QStringLiteral("_Edit")), &QPushButton::clicked, this,
-                [this, field] { editListEntry(field); });
+        if (row.editsEntries) {
+            connect(table, &VLXTableView::doubleAction, this,
+                    [this, field] { editListEntry(field); });
+            connect(button(base + QStringLiteral("_Edit")), &QPushButton::clicked, this,
+                    [this, field] { editListEntry(field); });
+        }
         control = table;
         break;
     }

@@ -45,6 +45,8 @@ public:
     void setExtension(std::shared_ptr<extensionNSRaw> extension) override;
     void loadData() override;
     FieldExtensionBase *fields() const;
+    // The feed window's document; none for a pane of default values.
+    FeedDocument *document() const { return m_document; }
     EditTracker *tracker() const { return m_tracker; }
     // The control of a field (by its index in the table).
     QWidget *control(int field) const { return m_controls.value(field); }
@@ -69,6 +71,10 @@ public:
     extensionNSRaw::Range replaceHighlighted(int field, const QString &text) override;
     void showMatch(int field, extensionNSRaw::Range range, QObject *onTab, QObject *underTab,
                    int atIndex) override;
+    // A searchable list's entry goes through the URL panel titled by the field's row.
+    ListStep searchListEntry(int field, int entry, const QString &search,
+                             const std::optional<QString> &replacement, bool thenSearch,
+                             int options, QObject *onTab, QObject *underTab, int atIndex) override;
 
 private:
     void build();

@@ -4,6 +4,7 @@
 #include <QVariant>
 #include <optional>
 
+class FieldExtensionBase;
 class QWidget;
 
 // What an extension pane's list table needs of a list field's class: the list is the field's
@@ -23,4 +24,15 @@ public:
     virtual std::optional<QVariant> removed(const QVariant &list, int row) const = 0;
     // The entry at `from` dropped above `dropRow`; nothing for a drop on its own place.
     virtual std::optional<QVariant> moved(const QVariant &list, int from, int dropRow) const = 0;
+    // A cell's look beyond its text (Qt::FontRole, Qt::ForegroundRole, ...); nothing by default.
+    virtual QVariant cellData(const FieldExtensionBase &object, int field, int row,
+                              const QString &column, int role) const
+    {
+        Q_UNUSED(object);
+        Q_UNUSED(field);
+        Q_UNUSED(row);
+        Q_UNUSED(column);
+        Q_UNUSED(role);
+        return QVariant();
+    }
 };

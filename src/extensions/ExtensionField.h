@@ -85,4 +85,13 @@ struct ExtensionField
     // the user in the field.
     bool (*leaveHook)(QString &value, QObject *interface) = nullptr;
     const char *const *choices = nullptr; // pop-up titles for the values -1, 0, 1 (Tristate)
+    // List fields. The table's columns by identifier, ending in nullptr (none: one column,
+    // "value"), and their header titles in the same order (none: no header).
+    const char *const *columns = nullptr;
+    const char *const *columnTitles = nullptr;
+    // Whether an entry is edited in place (an Edit button, and a double click on a row).
+    bool editsEntries = true;
+    // A searchable list of texts (URLs) is searched entry by entry in the URL panel of this
+    // title; an accepted change is one edit of the list named undoName.
+    const char *findTitle = nullptr;
 };

@@ -119,6 +119,27 @@ QStringList FieldExtensionBase::listDisplayValues(int field) const
     return {};
 }
 
+QString FieldExtensionBase::listCellText(int field, int row, const QString &column) const
+{
+    Q_UNUSED(column);
+    return listDisplayValues(field).value(row);
+}
+
+QStringList FieldExtensionBase::listSearchTexts(int field) const
+{
+    return value(field).toStringList();
+}
+
+QVariant FieldExtensionBase::listWithEntry(int field, const QVariant &list, int entry,
+                                           const QString &text) const
+{
+    Q_UNUSED(field);
+    QStringList entries = list.toStringList();
+    if (entry >= 0 && entry < entries.size())
+        entries[entry] = text;
+    return entries;
+}
+
 std::shared_ptr<FieldExtensionBase>
 FieldExtensionBase::from(const std::shared_ptr<extensionNSRaw> &object)
 {
@@ -289,6 +310,25 @@ int FieldExtensionBase::replaceAllFields(const QString &search, const QString &r
     int total = 0;
     for (int f = 0; f < descriptor().fieldCount(); ++f) {
         const ExtensionField &row = descriptor().field(f);
+        if (row.searchable && row.kind == Field::Kind::List) {
+            // Each entry as a text of its own; the list is written back once.
+            int listCount = 0;
+            QVariant list = value(f);
+            const QStringList entries = listSearchTexts(f);
+            for (int e = 0; e < entries.size(); ++e) {
+                const int count = occurrences(entries.at(e), search, cs);
+                if (count == 0)
+                    continue;
+                QString entry = entries.at(e);
+                entry.replace(search, replacement, cs);
+                list = listWithEntry(f, list, e, entry);
+                listCount += count;
+            }
+            if (listCount > 0)
+                setValue(f, list);
+            total += listCount;
+            continue;
+        }
         if (!row.searchable || row.kind != Field::Kind::Text)
             continue;
         const int count = occurrences(text(f), search, cs);
@@ -313,7 +353,8 @@ bool FieldExtensionBase::findInFields(const QString &search,
     for (int f = ext.searchFieldIndex(); f < count; ++f) {
         ext.setSearchFieldIndex(f);
         const ExtensionField &row = descriptor().field(f);
-        // Fields that are not searched (lists, flags) still take their place in the walk.
+        // Fields that are not searched (flags, lists of records) still take their place in the
+        // walk.
         if (row.searchable && row.kind == Field::Kind::Text) {
             if (pending) {
                 const std::optional<QString> highlighted
@@ -326,6 +367,8 @@ bool FieldExtensionBase::findInFields(const QString &search,
                 } else {
                     ext.setReplaceResult(true);
                 }
+                // Whether the replacement was made or not, the search goes on from here.
+                thenSearch = true;
                 pending.reset();
             } else if (!thenSearch) {
                 return false;
@@ -336,12 +379,50 @@ bool FieldExtensionBase::findInFields(const QString &search,
                     m_findView->showMatch(f, found, onTab, underTab, atIndex);
                 return true;
             }
+        } else if (row.searchable && row.kind == Field::Kind::List) {
+            if (findInList(f, search, pending, thenSearch, options, onTab, underTab, atIndex))
+                return true;
         }
         // The next field is searched from its start, with no replacement pending.
         ext.search().lastFound = {extensionNSRaw::kNotFound, 0};
+        ext.setSearchFieldSubindex(0);
         pending.reset();
     }
     ext.setSearchFieldIndex(count);
+    return false;
+}
+
+bool FieldExtensionBase::findInList(int field, const QString &search,
+                                    std::optional<QString> &pending, bool thenSearch, int options,
+                                    QObject *onTab, QObject *underTab, int atIndex)
+{
+    extensionNSRaw &ext = extension();
+    const Qt::CaseSensitivity cs
+        = (options & extensionNSRaw::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    // The list is read again after each entry: an accepted change in the sheet is stored at once.
+    for (int e = ext.searchFieldSubindex();; ++e) {
+        const QStringList entries = listSearchTexts(field);
+        if (e >= entries.size())
+            break;
+        if (!entries.at(e).contains(search, cs))
+            continue;
+        if (!m_findView) {
+            // Nothing shows the object (a copy that only asks whether there is a match).
+            ext.setSearchFieldSubindex(e + 1);
+            return true;
+        }
+        const ExtensionFindView::ListStep step = m_findView->searchListEntry(
+            field, e, search, pending, thenSearch, options, onTab, underTab, atIndex);
+        if (step.replaceDone) {
+            pending.reset();
+            ext.setReplaceResult(true);
+        }
+        if (step.found) {
+            // The next step goes on after this entry: the sheet has walked its own text.
+            ext.setSearchFieldSubindex(e + 1);
+            return true;
+        }
+    }
     return false;
 }
 

@@ -50,6 +50,14 @@ public:
 
     // The rows a pane's table shows for a List field, in list order.
     virtual QStringList listDisplayValues(int field) const;
+    // The text of one cell of that table (a column the row names); the display value of the
+    // row unless the class says more.
+    virtual QString listCellText(int field, int row, const QString &column) const;
+    // A searchable list: the text of each entry, and a list value of the field (as value()
+    // gives it) with one entry's text replaced. A list of strings (URLs) needs nothing more.
+    virtual QStringList listSearchTexts(int field) const;
+    virtual QVariant listWithEntry(int field, const QVariant &list, int entry,
+                                   const QString &text) const;
 
     // The pane showing the object, while it does (see ExtensionFindView).
     void setFindView(ExtensionFindView *view) { m_findView = view; }
@@ -105,6 +113,9 @@ protected:
     int replaceAllFields(const QString &search, const QString &replacement, int options);
     bool findInFields(const QString &search, const std::optional<QString> &replacement,
                       bool thenSearch, int options, QObject *onTab, QObject *underTab, int atIndex);
+    // The list step of a find: each entry holding the text goes to the find view's sheet.
+    bool findInList(int field, const QString &search, std::optional<QString> &pending,
+                    bool thenSearch, int options, QObject *onTab, QObject *underTab, int atIndex);
     // Logs the checks of the validation order; List fields through validateCustom().
     void validateFields();
     // The text of the Text field written as that element path ("subtitle", "owner/email").

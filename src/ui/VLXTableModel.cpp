@@ -42,7 +42,7 @@ QVariant VLXTableModel::data(const QModelIndex &index, int role) const
     if (!m_source || !index.isValid() || index.row() >= m_rows)
         return {};
     if (role != Qt::DisplayRole && role != Qt::CheckStateRole && role != Qt::ToolTipRole
-        && role != Qt::FontRole && role != Qt::DecorationRole)
+        && role != Qt::FontRole && role != Qt::ForegroundRole && role != Qt::DecorationRole)
         return {};
     const int asked = role == Qt::ToolTipRole ? int(Qt::DisplayRole) : role;
     return m_source->tableViewObjectValue(m_table, m_identifiers.value(index.column()), index.row(),

@@ -10,6 +10,7 @@
 #include "settings/VLXPreferences.h"
 
 #include <gtest/gtest.h>
+#include <functional>
 
 // The generic extension body on a table of its own, as the next namespace will state one: rows
 // of every kind, a nested pair written in its own order, a link attribute, per-feed defaults.
@@ -124,10 +125,59 @@ public:
         shown.append({field, range});
     }
 
+    // The list step: each entry handed over is noted; the script says what the sheet did.
+    ListStep searchListEntry(int field, int entry, const QString &, const std::optional<QString> &,
+                             bool, int, QObject *, QObject *, int) override
+    {
+        sheets.append({field, entry});
+        return sheetScript ? sheetScript(entry) : ListStep {};
+    }
+
     int highlightedField = -1;
     std::optional<QString> highlighted;
     QList<std::pair<int, QString>> replaced;
     QList<std::pair<int, extensionNSRaw::Range>> shown;
+    QList<std::pair<int, int>> sheets;
+    std::function<ListStep(int entry)> sheetScript;
+};
+
+// A text and a list of URLs, both searched: the list entry by entry through its sheet.
+const char *const kLinkElements[] = {"ping", "about"};
+const ExtensionField kLinkFields[] = {
+    {.name = "ping", .element = "ping", .archiveKey = "P", .searchable = true},
+    {.name = "about",
+     .element = "about",
+     .kind = F::Kind::List,
+     .read = F::Read::Custom,
+     .write = F::Write::Custom,
+     .archiveKey = "A",
+     .searchable = true,
+     .undoName = "Edit About URL",
+     .findTitle = "Search & Replace URL"},
+};
+enum { kLinkPing, kLinkAbout };
+const ExtensionDescriptor kLinkDescriptor = {.ns = KnownNamespace::trackBack,
+                                             .place = ExtensionPlace::Item,
+                                             .className = "linkItem",
+                                             .elements = kLinkElements,
+                                             .fields = kLinkFields};
+
+class LinkItem : public FieldExtension<extensionNSItem>
+{
+public:
+    LinkItem() : FieldExtension(kLinkDescriptor) { }
+    QStringList about;
+
+protected:
+    LinkItem(const LinkItem &) = default;
+    extensionNSRaw *newCopy() const override { return new LinkItem(*this); }
+    QVariant customValue(int) const override { return about; }
+    void setCustomValue(int field, const QVariant &value) override
+    {
+        about = value.toStringList();
+        fieldChanged(field);
+    }
+    bool customIsEmpty(int) const override { return about.isEmpty(); }
 };
 
 } // namespace
@@ -313,4 +363,56 @@ TEST(ListReorder, ADropOnItsOwnPlaceMovesNothing)
     ASSERT_TRUE(up);
     EXPECT_EQ(up->first, (QList<int> {3, 1, 2}));
     EXPECT_EQ(up->second, 0);
+}
+
+TEST(FieldExtension, AListIsSearchedEntryByEntryThroughItsSheet)
+{
+    LinkItem item;
+    item.setText(kLinkPing, QStringLiteral("http://ping.example.com/"));
+    item.about = {QStringLiteral("http://a.example.com/"), QStringLiteral("http://b.test/"),
+                  QStringLiteral("http://c.example.com/")};
+    FakeFindView view;
+    item.setFindView(&view);
+    view.sheetScript = [](int) { return ExtensionFindView::ListStep {false, true}; };
+
+    // The ping first, then only the entries holding the text, each one step.
+    EXPECT_TRUE(item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
+    EXPECT_EQ(item.searchFieldIndex(), kLinkPing);
+    EXPECT_TRUE(item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
+    EXPECT_TRUE(item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
+    EXPECT_EQ(view.sheets, (QList<std::pair<int, int>> {{kLinkAbout, 0}, {kLinkAbout, 2}}));
+    EXPECT_FALSE(item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
+
+    // A Replace with nothing highlighted searches on, past the ping, into the list; a sheet
+    // that used the replacement up passes none on.
+    item.resetSearch();
+    item.setText(kLinkPing, QStringLiteral("http://ping.test/"));
+    view.sheets.clear();
+    view.sheetScript = [](int entry) {
+        return ExtensionFindView::ListStep {true, entry == 2};
+    };
+    EXPECT_TRUE(item.replace(QStringLiteral(".example.com"), QStringLiteral(".org"), false, 0,
+                             nullptr, nullptr, 0));
+    EXPECT_TRUE(item.replaceDone());
+    EXPECT_EQ(view.sheets, (QList<std::pair<int, int>> {{kLinkAbout, 0}, {kLinkAbout, 2}}));
+
+    // Without a view (a copy asked whether there is a match) an entry is a match by itself.
+    item.setFindView(nullptr);
+    item.resetSearch();
+    item.setText(kLinkPing, QString());
+    EXPECT_TRUE(item.replace(QStringLiteral("b.test"), std::nullopt, true, 0, nullptr, nullptr, 0));
+    EXPECT_EQ(item.searchFieldIndex(), kLinkAbout);
+    EXPECT_EQ(item.searchFieldSubindex(), 2);
+    EXPECT_FALSE(item.replace(QStringLiteral("b.test"), std::nullopt, true, 0, nullptr, nullptr, 0));
+
+    // Replace All covers every entry and writes the list once.
+    int changes = 0;
+    item.extension().addChangeListener([&changes] { ++changes; });
+    EXPECT_EQ(item.replaceAll(QStringLiteral("EXAMPLE"), QStringLiteral("sample"),
+                              extensionNSRaw::CaseInsensitive),
+              2);
+    EXPECT_EQ(item.about,
+              (QStringList {QStringLiteral("http://a.sample.com/"), QStringLiteral("http://b.test/"),
+                            QStringLiteral("http://c.sample.com/")}));
+    EXPECT_EQ(changes, 1);
 }
