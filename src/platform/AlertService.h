@@ -16,6 +16,12 @@ struct Alert
     QString defaultButton = QStringLiteral("OK"); // answers AlertService::kDefault
     QString alternateButton; // empty: no such button; answers kAlternate
     QString otherButton; // empty: no such button; answers kOther
+    // An optional check box under the message ("Don't show this message again"): its title
+    // (empty: none), and its state, unchecked at the start, which the service writes back when
+    // the alert ends. The state is shared so that it outlives the copies an alert is handed on
+    // in (to the window's thread); the caller makes it and reads it afterwards.
+    QString checkBoxTitle;
+    std::shared_ptr<bool> checkBoxState;
 };
 
 // Alerts raised by core code (field checks, date repairs, URL tests). The window installs an

@@ -1,6 +1,7 @@
 #include "platform/QtAlertService.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -40,6 +41,11 @@ QMessageBox *QtAlertService::buildBox(const Alert &alert)
     QPushButton *other = alert.otherButton.isEmpty()
         ? nullptr
         : add(alert.otherButton, QMessageBox::ActionRole, kOther);
+    if (!alert.checkBoxTitle.isEmpty()) {
+        auto *check = new QCheckBox(alert.checkBoxTitle, box);
+        check->setObjectName(QStringLiteral("alertCheckBox"));
+        box->setCheckBox(check);
+    }
     box->setDefaultButton(byDefault);
     const QString cancel = QStringLiteral("Cancel");
     if (other && alert.otherButton == cancel)
@@ -69,6 +75,8 @@ int QtAlertService::runAlert(const Alert &alert)
     if (!box)
         return dismissed;
     const int answer = answerOf(box);
+    if (alert.checkBoxState && box->checkBox())
+        *alert.checkBoxState = box->checkBox()->isChecked();
     delete box.data();
     return answer;
 }

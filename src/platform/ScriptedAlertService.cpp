@@ -3,6 +3,11 @@
 int ScriptedAlertService::runAlert(const Alert &alert)
 {
     m_alerts.append(alert);
+    if (!alert.checkBoxTitle.isEmpty()) {
+        const bool checked = !m_checkBoxes.isEmpty() && m_checkBoxes.takeFirst();
+        if (alert.checkBoxState)
+            *alert.checkBoxState = checked;
+    }
     return m_answers.isEmpty() ? kDefault : m_answers.takeFirst();
 }
 

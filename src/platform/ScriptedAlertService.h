@@ -14,11 +14,15 @@ public:
 
     // Queues the answer to give to the next alert not yet answered.
     void queueAnswer(int answer) { m_answers.append(answer); }
+    // Queues the state the user leaves the check box of the next alert that has one in
+    // (unchecked once the script runs out).
+    void queueCheckBox(bool checked) { m_checkBoxes.append(checked); }
     const QList<Alert> &alerts() const { return m_alerts; }
     void clear()
     {
         m_alerts.clear();
         m_answers.clear();
+        m_checkBoxes.clear();
     }
 
     // Makes a new scripted service and installs it as the process alert service.
@@ -27,4 +31,5 @@ public:
 private:
     QList<Alert> m_alerts;
     QList<int> m_answers;
+    QList<bool> m_checkBoxes;
 };

@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -50,6 +51,35 @@ TEST(QtAlertService, ButtonsAnswerOneZeroMinusOne)
     // Escape cancels.
     EXPECT_EQ(box->escapeButton()->text(), "Cancel");
     EXPECT_EQ(QtAlertService::answerOf(box.get()), -1);
+}
+
+// The suppression box: unchecked at the start, its state read back when the alert ends; an alert
+// without one shows none.
+TEST(QtAlertService, ACheckBoxUnderTheMessageIsReadBack)
+{
+    Alert plain;
+    plain.title = "Notice";
+    std::unique_ptr<QMessageBox> none(QtAlertService::buildBox(plain));
+    EXPECT_EQ(none->checkBox(), nullptr);
+
+    for (const bool tick : {true, false}) {
+        Alert alert;
+        alert.title = "Notice";
+        alert.checkBoxTitle = "Don't show this message again";
+        alert.checkBoxState = std::make_shared<bool>(!tick);
+        QTimer::singleShot(0, [tick] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            ASSERT_NE(box->checkBox(), nullptr);
+            EXPECT_EQ(box->checkBox()->text(), "Don't show this message again");
+            EXPECT_FALSE(box->checkBox()->isChecked());
+            if (tick)
+                box->checkBox()->click();
+            buttonTitled(box, "OK")->click();
+        });
+        EXPECT_EQ(QtAlertService().runAlert(alert), 1);
+        EXPECT_EQ(*alert.checkBoxState, tick);
+    }
 }
 
 // A window that goes away while an alert or a file chooser sits over it (a dialog closed by a
