@@ -225,6 +225,34 @@ UndoRecord FieldChange::comments(FeedDocument &document, FieldScope scope, int i
                       &FeedDocument::applyComments);
 }
 
+UndoRecord FieldChange::entryValues(FeedDocument &document, const QStringList &keys,
+                                    std::function<void()> stored)
+{
+    QList<std::optional<QVariant>> values;
+    for (const QString &key : keys) {
+        const QVariant value = document.entry().value(key);
+        values.append(value.isValid() ? std::optional<QVariant>(value) : std::nullopt);
+    }
+    Guard guard(&document);
+    return UndoRecord {[guard, keys, values, stored]() -> UndoRecord {
+        if (!guard || guard->entry().isNull())
+            return {};
+        FeedDocument &doc = *guard;
+        UndoRecord reverse = entryValues(doc, keys, stored);
+        FeedListEntry entry = doc.entry();
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            if (values.at(i))
+                entry.setValue(keys.at(i), *values.at(i));
+            else
+                entry.remove(keys.at(i));
+        }
+        doc.setEntry(entry);
+        if (stored)
+            stored();
+        return reverse;
+    }};
+}
+
 UndoRecord FieldChange::namespaces(FeedDocument &document)
 {
     const VLXFeed &feed = *document.feed();

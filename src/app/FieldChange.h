@@ -70,6 +70,11 @@ public:
                                  const QList<categoryElement> &restore, const Dates &dates);
     static UndoRecord comments(FeedDocument &document, FieldScope scope, int item,
                                const QStringList &restore, const Dates &dates);
+    // Keys of the loaded feed's list entry (kept outside the feed, such as a default sort) put
+    // back as they were: a value, or the key absent. `stored` runs after each apply (to store
+    // the feed list).
+    static UndoRecord entryValues(FeedDocument &document, const QStringList &keys,
+                                  std::function<void()> stored = {});
     // Copies of the namespace extensions of the channel, the image and every item, with the
     // feed's date: what a namespace switched on or off changes.
     static UndoRecord namespaces(FeedDocument &document);

@@ -54,6 +54,7 @@ void VLXUndoManager::closeGroup()
     }
     m_stack->push(command); // its first redo() leaves the model alone
     notifyEdited();
+    emit stepClosed();
 }
 
 bool VLXUndoManager::isGroupOpen() const

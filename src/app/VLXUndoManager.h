@@ -54,6 +54,8 @@ signals:
     // Before an undo or redo applies (edits in progress are committed on it) and after.
     void aboutToApply();
     void applied();
+    // A step was pushed onto the stack: the user action that gathered it has ended.
+    void stepClosed();
     void flushed();
 
 private:

@@ -13,6 +13,7 @@
 #include "app/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "model/extensionManagerChannel.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXMatrix.h"
 #include "ui/VLXPopUpButton.h"
@@ -136,6 +137,14 @@ void Vellumcast::connectDocument()
     connect(undo->stack(), &QUndoStack::canUndoChanged, this, &Vellumcast::validateCommands);
     connect(undo->stack(), &QUndoStack::canRedoChanged, this, &Vellumcast::validateCommands);
     connect(undo, &VLXUndoManager::flushed, m_editTracker, &EditTracker::clear);
+    // Whatever a step did or took back, the extensions see whether the status line still says
+    // the right thing (the Common Feed resort button follows the order of the items).
+    const auto statusLine = [this] {
+        if (const std::shared_ptr<VLXFeed> feed = m_document->feed())
+            feed->XMLExtensions()->updateStatusLine();
+    };
+    connect(undo, &VLXUndoManager::stepClosed, this, statusLine);
+    connect(undo, &VLXUndoManager::applied, this, statusLine);
     // Save is offered as soon as a field is being changed, before the change is committed.
     connect(m_editTracker, &EditTracker::userEdited, this, &Vellumcast::validateCommands);
 }

@@ -1,5 +1,8 @@
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesItem.h"
+#include "extensions/mscf/microsoftCFChannel.h"
+#include "extensions/trackback/trackBackChannel.h"
+#include "extensions/trackback/trackBackItem.h"
 #include "model/extensionFactory.h"
 
 // The one place where the concrete extension classes are made known. Each namespace folder adds
@@ -10,4 +13,10 @@ void registerExtensionClasses(extensionFactory &factory)
                           [] { return std::make_shared<iTunesChannel>(); });
     factory.registerClass(KnownNamespace::iTunes, ExtensionPlace::Item,
                           [] { return std::make_shared<iTunesItem>(); });
+    factory.registerClass(KnownNamespace::microsoftCF, ExtensionPlace::Channel,
+                          [] { return std::make_shared<microsoftCFChannel>(); });
+    factory.registerClass(KnownNamespace::trackBack, ExtensionPlace::Channel,
+                          [] { return std::make_shared<trackBackChannel>(); });
+    factory.registerClass(KnownNamespace::trackBack, ExtensionPlace::Item,
+                          [] { return std::make_shared<trackBackItem>(); });
 }

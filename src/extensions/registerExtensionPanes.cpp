@@ -2,6 +2,9 @@
 #include "app/ExtensionTabs.h"
 #include "extensions/itunes/iTunesCategoryListEditor.h"
 #include "extensions/itunes/iTunesChannel.h"
+#include "extensions/mscf/microsoftCFChannelPane.h"
+#include "extensions/trackback/trackBackAboutListEditor.h"
+#include "extensions/trackback/trackBackItem.h"
 
 // The panes whose field table does not say everything: a list field needs its editor. Every
 // other namespace class gets the pane its table makes.
@@ -14,6 +17,21 @@ void registerExtensionPanes()
             if (context.scope == FieldScope::Channel)
                 pane->setListEditor(iTunesChannel::kCategory,
                                     std::make_shared<iTunesCategoryListEditor>());
+            return pane;
+        });
+    ExtensionTabs::registerPane(
+        QStringLiteral("cf"),
+        [](std::shared_ptr<extensionNSRaw> extension,
+           const ExtensionTabs::Context &context) -> ExtensionPane * {
+            return new microsoftCFChannelPane(std::move(extension), context);
+        });
+    ExtensionTabs::registerPane(
+        QStringLiteral("trackback"),
+        [](std::shared_ptr<extensionNSRaw> extension, const ExtensionTabs::Context &context) {
+            auto *pane = new ExtensionFieldPane(std::move(extension), context);
+            if (context.scope == FieldScope::Item)
+                pane->setListEditor(trackBackItem::kAbout,
+                                    std::make_shared<trackBackAboutListEditor>());
             return pane;
         });
 }

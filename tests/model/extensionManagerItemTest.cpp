@@ -35,8 +35,8 @@ TEST_F(extensionManagerItemTest, TrackBackElementsAreKeptAtItemLevel)
     manager.parseXMLNodeIfMine(
         elements(QStringLiteral("<rss><trackback:ping>http://x/</trackback:ping></rss>")).at(0),
         item);
-    EXPECT_EQ(manager.trackBackExtension()->rawXML(),
-              QStringLiteral("<trackback:ping>http://x/</trackback:ping>"));
+    EXPECT_EQ(manager.trackBackExtension()->buildXML(QString()),
+              QStringLiteral("<trackback:ping>http://x/</trackback:ping>\n"));
     EXPECT_EQ(item.repairCount(), 0);
 }
 

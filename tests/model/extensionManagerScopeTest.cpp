@@ -33,7 +33,7 @@ TEST_F(extensionManagerScopeTest, ItemElementsNeverWipeTheChannelsExtensions)
     FeedElement channelOwner;
     FeedElement itemOwner;
     for (const vlxXMLNode *node : elements(QStringLiteral(
-             "<rss><sy:updatePeriod>daily</sy:updatePeriod><cf:listinfo>l</cf:listinfo></rss>")))
+             "<rss><sy:updatePeriod>daily</sy:updatePeriod><cf:treatAs>l</cf:treatAs></rss>")))
         feed.channel.parseXMLNodeIfMine(node, channelOwner);
     const auto sy = feed.channel.syndicationExtension();
     const auto cf = feed.channel.microsoftCFExtension();
@@ -49,7 +49,7 @@ TEST_F(extensionManagerScopeTest, ItemElementsNeverWipeTheChannelsExtensions)
     EXPECT_EQ(feed.channel.syndicationExtension(), sy);
     EXPECT_EQ(sy->rawXML(), QStringLiteral("<sy:updatePeriod>daily</sy:updatePeriod>"));
     EXPECT_EQ(feed.channel.microsoftCFExtension(), cf);
-    EXPECT_EQ(cf->rawXML(), QStringLiteral("<cf:listinfo>l</cf:listinfo>"));
+    EXPECT_EQ(cf->buildXML(QString()), QStringLiteral("<cf:treatAs>l</cf:treatAs>\n"));
     EXPECT_FALSE(feed.item.syndicationExtensionUsed());
     EXPECT_FALSE(feed.item.microsoftCFExtensionUsed());
     EXPECT_TRUE(feed.item.unknownExtension()->rawXML().contains(QStringLiteral(
