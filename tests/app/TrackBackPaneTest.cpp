@@ -4,6 +4,7 @@
 #include "FindFixture.h"
 
 #include "app/FeedDocument.h"
+#include "app/EditTracker.h"
 #include "app/VLXUndoManager.h"
 #include "editors/openURLPanel.h"
 #include "extensions/trackback/trackBackItem.h"
@@ -138,4 +139,22 @@ TEST_F(TrackBackPaneTest, FindReachesAnAboutURLAndReplacesItInThePanel)
     press("ReplaceAll");
     EXPECT_EQ(tb(0)->aboutString(), QStringList {"http://example.net/One"});
     EXPECT_EQ(tb(1)->aboutString(), QStringList {"http://example.net/Two"});
+}
+
+TEST_F(TrackBackPaneTest, APingIsTrimmedCheckedAndKeptAsOneStep)
+{
+    open();
+    auto *ping = field<VLXTextField>("pingURL");
+    ASSERT_TRUE(ping);
+    alerts->clear();
+    window().editTracker()->setTextAsEdit(ping, QStringLiteral("  example.com "));
+    endAction();
+    // Refused by the check, kept all the same: the user mends it.
+    ASSERT_EQ(alerts->alerts().size(), 1);
+    EXPECT_EQ(alerts->alerts().first().title, QStringLiteral("Ping URL is invalid"));
+    EXPECT_EQ(tb(0)->pingString(), QStringLiteral("example.com"));
+    EXPECT_EQ(undo().undoActionName(), QStringLiteral("TrackBack Ping"));
+    undo().undo();
+    EXPECT_EQ(tb(0)->pingString(), QString());
+    EXPECT_EQ(ping->text(), QString());
 }
