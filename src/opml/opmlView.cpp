@@ -6,6 +6,7 @@
 #include "platform/DefaultsStore.h"
 #include "platform/FileChooser.h"
 #include "settings/VLXPreferences.h"
+#include "ui/FirstLineBoldDelegate.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,6 +81,8 @@ opmlView::opmlView(QWidget *parent) : QDialog(parent)
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("opmlTable"));
     m_table->setModel(m_model);
+    // The feed's title heads its two addresses in bold, so the rows read apart at a glance.
+    m_table->setItemDelegateForColumn(OPMLRowModel::TitleURLs, new FirstLineBoldDelegate(m_table));
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setWordWrap(false);
