@@ -4,6 +4,7 @@
 #include "app/AboutWindow.h"
 #include "app/Vellumcast.h"
 #include "app/WindowStatusSink.h"
+#include "extensions/cc/CreativeCommonsPasteTool.h"
 #include "import/ImportWindowTool.h"
 #include "io/CURLHandle.h"
 #include "opml/OPMLDocument.h"
@@ -285,6 +286,7 @@ void Controller::installCommands()
                               [] { Workspace::open(QUrl(kForum)); });
     window->setItemImportTool(std::make_shared<ImportWindowTool>());
     window->setOPMLTool(std::make_shared<OPMLWindowTool>());
+    window->setLicencePasteTool(std::make_shared<CreativeCommonsPasteTool>());
 }
 
 bool Controller::applicationShouldTerminate()

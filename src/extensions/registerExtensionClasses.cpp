@@ -1,3 +1,5 @@
+#include "extensions/cc/creativeCommonsChannel.h"
+#include "extensions/cc/creativeCommonsItem.h"
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesItem.h"
 #include "extensions/mscf/microsoftCFChannel.h"
@@ -19,4 +21,8 @@ void registerExtensionClasses(extensionFactory &factory)
                           [] { return std::make_shared<trackBackChannel>(); });
     factory.registerClass(KnownNamespace::trackBack, ExtensionPlace::Item,
                           [] { return std::make_shared<trackBackItem>(); });
+    factory.registerClass(KnownNamespace::creativeCommons, ExtensionPlace::Channel,
+                          [] { return std::make_shared<creativeCommonsChannel>(); });
+    factory.registerClass(KnownNamespace::creativeCommons, ExtensionPlace::Item,
+                          [] { return std::make_shared<creativeCommonsItem>(); });
 }

@@ -1,5 +1,7 @@
 #include "app/ExtensionFieldPane.h"
 #include "app/ExtensionTabs.h"
+#include "extensions/cc/CreativeCommonsListEditor.h"
+#include "extensions/cc/creativeCommonsChannel.h"
 #include "extensions/itunes/iTunesCategoryListEditor.h"
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/mscf/microsoftCFChannelPane.h"
@@ -32,6 +34,15 @@ void registerExtensionPanes()
             if (context.scope == FieldScope::Item)
                 pane->setListEditor(trackBackItem::kAbout,
                                     std::make_shared<trackBackAboutListEditor>());
+            return pane;
+        });
+    // The licence table, at the channel and at every item.
+    ExtensionTabs::registerPane(
+        QStringLiteral("creativeCommons"),
+        [](std::shared_ptr<extensionNSRaw> extension, const ExtensionTabs::Context &context) {
+            auto *pane = new ExtensionFieldPane(std::move(extension), context);
+            pane->setListEditor(creativeCommonsChannel::kLicense,
+                                std::make_shared<CreativeCommonsListEditor>());
             return pane;
         });
 }

@@ -1,0 +1,60 @@
+#include "extensions/cc/CreativeCommonsLibrary.h"
+
+#include "platform/DefaultsStore.h"
+#include "settings/VLXPreferences.h"
+
+const QString CreativeCommonsLibrary::kLicensesKey = QStringLiteral("CreativeCommonsLicenses");
+const QString CreativeCommonsLibrary::kLastPasteKey = QStringLiteral("LastPasteCCLicense");
+const QString CreativeCommonsLibrary::kServiceURLKey = QStringLiteral("CreativeCommonsServiceURL");
+const QString CreativeCommonsLibrary::kNameKey = QStringLiteral("LicenseName");
+const QString CreativeCommonsLibrary::kHTMLKey = QStringLiteral("LicenseHTML");
+
+DefaultsStore &CreativeCommonsLibrary::store()
+{
+    return VLXPreferences::sharedInstance().store();
+}
+
+QVariantMap CreativeCommonsLibrary::licenses()
+{
+    return store().dictionary(kLicensesKey).value_or(QVariantMap());
+}
+
+QString CreativeCommonsLibrary::licenseNameForURL(const QString &url)
+{
+    const QVariantMap all = licenses();
+    if (!all.contains(url))
+        return QString();
+    return all.value(url).toMap().value(kNameKey).toString();
+}
+
+QString CreativeCommonsLibrary::licenseHTMLForURL(const QString &url)
+{
+    const QVariantMap all = licenses();
+    if (!all.contains(url))
+        return QString();
+    return all.value(url).toMap().value(kHTMLKey).toString();
+}
+
+bool CreativeCommonsLibrary::saveLicense(const QString &url, const QString &name,
+                                         const QString &html, QString *problem)
+{
+    QVariantMap all = licenses();
+    all.insert(url, QVariantMap {{kNameKey, name}, {kHTMLKey, html}});
+    store().setObject(all, kLicensesKey);
+    return store().sync(problem);
+}
+
+QString CreativeCommonsLibrary::lastPaste()
+{
+    return store().string(kLastPasteKey).value_or(QString());
+}
+
+void CreativeCommonsLibrary::setLastPaste(const QString &url)
+{
+    store().setObject(url, kLastPasteKey);
+}
+
+QString CreativeCommonsLibrary::serviceURL()
+{
+    return store().string(kServiceURLKey).value_or(QString()).trimmed();
+}
