@@ -2,6 +2,7 @@
 
 #include "extensions/cc/CreativeCommonsLibrary.h"
 #include "io/CURLHandle.h"
+#include "platform/DefaultsStore.h"
 
 #include <QApplication>
 #include <QComboBox>
