@@ -105,5 +105,6 @@ QVariant CreativeCommonsLibraryDialog::tableViewObjectValue(VLXTableView *table,
     if (role != Qt::DisplayRole || row < 0 || row >= m_licenseArray.size())
         return QVariant();
     const QString url = m_licenseArray.at(row);
-    return QStringLiteral("%1\n%2").arg(entryOf(url).value(CreativeCommonsLibrary::kNameKey).toString(), url);
+    return QStringLiteral("%1\n%2").arg(
+        entryOf(url).value(CreativeCommonsLibrary::kNameKey).toString(), url);
 }

@@ -40,8 +40,8 @@ QString CreativeCommonsLicences<Place>::buildCustom(int field, const QString &pr
     for (const QString &url : m_license) {
         if (url.isEmpty())
             continue;
-        xml += prefix + QLatin1String("<creativeCommons:license>")
-            + VLXLogic::createSafeLink(url) + QLatin1String("</creativeCommons:license>\n");
+        xml += prefix + QLatin1String("<creativeCommons:license>") + VLXLogic::createSafeLink(url)
+            + QLatin1String("</creativeCommons:license>\n");
     }
     return xml;
 }

@@ -84,7 +84,10 @@ protected:
         if (field == kLicense && !list.isEmpty())
             setLicenseString(list);
     }
-    bool customIsEmpty(int field) const override { return field != kLicense || m_license.isEmpty(); }
+    bool customIsEmpty(int field) const override
+    {
+        return field != kLicense || m_license.isEmpty();
+    }
     QList<std::pair<QString, QString>> exportCustom(int field) const override
     {
         if (field != kLicense)

@@ -41,8 +41,9 @@ const ExtensionDescriptor kDescriptor = {
 [[maybe_unused]] const bool kRegistered
     = KeyedUnarchiver::registerClass(QStringLiteral("creativeCommonsChannel"),
                                      [] { return std::make_shared<creativeCommonsChannel>(); })
-    && KeyedUnarchiver::registerClass(QStringLiteral("creativeCommonsChannelPrefs"),
-                                      [] { return std::make_shared<creativeCommonsChannelPrefs>(); });
+    && KeyedUnarchiver::registerClass(QStringLiteral("creativeCommonsChannelPrefs"), [] {
+           return std::make_shared<creativeCommonsChannelPrefs>();
+       });
 
 } // namespace
 

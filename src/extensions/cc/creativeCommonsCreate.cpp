@@ -161,7 +161,8 @@ void creativeCommonsCreate::help()
     HelpService::open(QStringLiteral("CreativeCommonsNewLicense"));
 }
 
-// --- the requests ---------------------------------------------------------------------------------
+// --- the requests
+// ---------------------------------------------------------------------------------
 
 QString creativeCommonsCreate::selectedLocale() const
 {
@@ -290,7 +291,8 @@ void creativeCommonsCreate::URLHandleResourceDataDidBecomeAvailable(URLHandle *s
     updateStatus();
     m_bytesRetrievedSoFar += newBytes.size();
     bool known = false;
-    const qint64 length = sender->propertyForKey(QStringLiteral("content-length")).toLongLong(&known);
+    const qint64 length
+        = sender->propertyForKey(QStringLiteral("content-length")).toLongLong(&known);
     if (known && length > 0 && length <= std::numeric_limits<int>::max()) {
         m_transferProgress->setRange(0, int(length));
         m_transferProgress->setValue(int(std::min(m_bytesRetrievedSoFar, length)));
@@ -416,7 +418,8 @@ void creativeCommonsCreate::updateResult(const QString &reply)
     m_licenseNameField->setText(m_licenseName);
 }
 
-// --- the choices ----------------------------------------------------------------------------------
+// --- the choices
+// ----------------------------------------------------------------------------------
 
 void creativeCommonsCreate::clearResults()
 {
@@ -432,9 +435,9 @@ void creativeCommonsCreate::showQuestionRows(int count)
     m_rowsShown = count;
     for (int r = 0; r < int(m_rows.size()); ++r) {
         const Row &row = m_rows[size_t(r)];
-        for (QWidget *widget : {static_cast<QWidget *>(row.label),
-                                static_cast<QWidget *>(row.options),
-                                static_cast<QWidget *>(row.moreInfo)})
+        for (QWidget *widget :
+             {static_cast<QWidget *>(row.label), static_cast<QWidget *>(row.options),
+              static_cast<QWidget *>(row.moreInfo)})
             widget->setVisible(r < count);
     }
 }

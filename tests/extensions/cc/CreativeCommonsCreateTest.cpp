@@ -103,18 +103,21 @@ TEST_F(CreativeCommonsCreateTest, AFullRunSavesTheIssuedLicenceInTheSettingsFile
     EXPECT_EQ(rowsShown, 3);
     EXPECT_EQ(thirdRow, (QStringList {"Yes, share alike", "No"}));
     ASSERT_EQ(postedAnswers(), QStringList {kStandardAnswers});
-    EXPECT_EQ(issuedURL, QStringLiteral("https://licenses.example.org/standard-de_AT-E1-N-byandsa/"));
+    EXPECT_EQ(issuedURL,
+              QStringLiteral("https://licenses.example.org/standard-de_AT-E1-N-byandsa/"));
     EXPECT_EQ(picker.licenseURLString(), issuedURL);
     EXPECT_EQ(picker.licenseNameString(), QStringLiteral("Stand-in standard licence (E1 N by&sa)"));
     EXPECT_TRUE(picker.licenseHTMLString().isEmpty()) << "the picker never fills the HTML";
-    EXPECT_TRUE(requests().join(u'\n').contains(QStringLiteral("/rest/1.5/license/standard?locale=de_AT")));
+    EXPECT_TRUE(
+        requests().join(u'\n').contains(QStringLiteral("/rest/1.5/license/standard?locale=de_AT")));
 
     // What the settings file now holds, read afresh.
     const PlistDefaultsStore reread(path);
     const QVariantMap library
         = reread.dictionary(CreativeCommonsLibrary::kLicensesKey).value_or(QVariantMap());
-    EXPECT_EQ(library.keys(), (QStringList {"https://licenses.example.org/standard-de_AT-E1-N-byandsa/",
-                                            "https://meanwhile.example/", "https://old.example/"}));
+    EXPECT_EQ(library.keys(),
+              (QStringList {"https://licenses.example.org/standard-de_AT-E1-N-byandsa/",
+                            "https://meanwhile.example/", "https://old.example/"}));
     const QVariantMap entry = library.value(issuedURL).toMap();
     EXPECT_EQ(entry.value("LicenseName").toString(), picker.licenseNameString());
     EXPECT_EQ(entry.value("LicenseHTML").toString(),
@@ -197,8 +200,7 @@ TEST_F(CreativeCommonsCreateTest, ANonTextReplyLeavesOnlyTheFirstClassItem)
 
 TEST_F(CreativeCommonsCreateTest, AnUnreachableOrMissingServiceSaysWhy)
 {
-    const QString address
-        = QStringLiteral("http://127.0.0.1:%1").arg(LocalServer::freePort());
+    const QString address = QStringLiteral("http://127.0.0.1:%1").arg(LocalServer::freePort());
     CreativeCommonsLibrary::store().setObject(address, CreativeCommonsLibrary::kServiceURLKey);
     creativeCommonsCreate closed;
     QString reason;
@@ -246,8 +248,8 @@ TEST_F(CreativeCommonsCreateTest, TheQuestionsExplainThemselves)
 
 TEST_F(CreativeCommonsCreateTest, OtherTransfersKeepTheirProxyAfterTheCreatorRan)
 {
-    for (const char *name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy",
-                             "NO_PROXY"})
+    for (const char *name :
+         {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY", "no_proxy", "NO_PROXY"})
         qunsetenv(name);
     LocalServer web;
     ASSERT_TRUE(web.startScript(QStringLiteral("http_server.py")));

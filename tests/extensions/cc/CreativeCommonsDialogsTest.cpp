@@ -66,7 +66,8 @@ TEST_F(CreativeCommonsDialogsTest, ThePickerListsNameAndURLAndHandsBackTheChosen
     EXPECT_EQ(picker.licenseURLString(), kSa);
     EXPECT_EQ(picker.licenseNameString(), QStringLiteral("Share Alike"));
     EXPECT_EQ(picker.licenseHTMLString(), QString());
-    EXPECT_EQ(creativeCommonsSelect::licenseHTMLForURL(kBy), QStringLiteral("<a href=\"by\">By</a>"));
+    EXPECT_EQ(creativeCommonsSelect::licenseHTMLForURL(kBy),
+              QStringLiteral("<a href=\"by\">By</a>"));
     EXPECT_TRUE(creativeCommonsPaste::licenseNameForURL(QStringLiteral("http://none/")).isNull());
 
     // Saving a known URL again replaces its name and HTML.
@@ -82,7 +83,8 @@ TEST_F(CreativeCommonsDialogsTest, PastingPutsPlainTextOnTheClipboardAndRemember
     QString shownHTML;
     EXPECT_EQ(runPaste(first,
                        [&](QDialog *dialog) {
-                           EXPECT_EQ(child<VLXTableView>(dialog, "licenseTable")->selectedRow(), -1);
+                           EXPECT_EQ(child<VLXTableView>(dialog, "licenseTable")->selectedRow(),
+                                     -1);
                            // Nothing chosen: a beep, the dialog stays.
                            child<QPushButton>(dialog, "pasteHTML")->click();
                            EXPECT_TRUE(dialog->isVisible());

@@ -40,10 +40,11 @@ TEST(CreativeCommonsLicences, WritesEveryNonEmptyEntryEscapedUnderTheCanonicalNa
     creativeCommonsItem item;
     item.setLicenseString(kMixed);
     const QString xml = item.buildXML(QStringLiteral("\t"));
-    EXPECT_EQ(xml,
-              QStringLiteral("\t<creativeCommons:license>http://example.com/l?a=1&amp;b=2"
-                             "</creativeCommons:license>\n"
-                             "\t<creativeCommons:license>example.com/x</creativeCommons:license>\n"));
+    EXPECT_EQ(
+        xml,
+        QStringLiteral("\t<creativeCommons:license>http://example.com/l?a=1&amp;b=2"
+                       "</creativeCommons:license>\n"
+                       "\t<creativeCommons:license>example.com/x</creativeCommons:license>\n"));
     item.setLicenseString({QString(), QString()});
     EXPECT_EQ(item.buildXML(QStringLiteral("\t")), QString());
     EXPECT_FALSE(item.isEmpty()) << "empty entries are still entries";
@@ -127,8 +128,8 @@ TEST(CreativeCommonsLicences, CopiesAndArchivesKeepEveryEntry)
     auto twin = std::make_shared<creativeCommonsChannelPrefs>();
     twin->setLicenseString({QStringLiteral("http://d/")});
     EXPECT_FALSE(twin->allowsUndo());
-    const auto twinBack
-        = KeyedArchivable::objectAs<creativeCommonsChannelPrefs>(KeyedUnarchiver::unarchiveObjectWithData(
+    const auto twinBack = KeyedArchivable::objectAs<creativeCommonsChannelPrefs>(
+        KeyedUnarchiver::unarchiveObjectWithData(
             KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(twin))));
     ASSERT_TRUE(twinBack) << "the twin is archived under its own class";
     EXPECT_EQ(twinBack->licenseString(), twin->licenseString());

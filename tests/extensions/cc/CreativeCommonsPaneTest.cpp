@@ -224,7 +224,8 @@ TEST_F(CreativeCommonsPaneTest, TheWindowsPasteCommandPutsTheLicenceIntoTheFocus
     ASSERT_TRUE(paste->isEnabled()) << "the controller installs the paste";
     int preselected = -1;
     whenShown(QStringLiteral("creativeCommonsPaste"), [&](QDialog *dialog) {
-        preselected = dialog->findChild<VLXTableView *>(QStringLiteral("licenseTable"))->selectedRow();
+        preselected
+            = dialog->findChild<VLXTableView *>(QStringLiteral("licenseTable"))->selectedRow();
         dialog->findChild<QPushButton *>(QStringLiteral("pasteHTML"))->click();
     });
     paste->trigger();

@@ -10,8 +10,9 @@ TEST(CreativeCommonsReplies, LocalesShowTheIdAndItsLanguageSorted)
     const QStringList locales = R::locales(QStringLiteral(
         "<?xml version=\"1.0\"?><locales>\n  <locale id=\"fr\"/><locale id=\"de_AT\"/>"
         "<locale id=\"xx_YY\"/><locale id=\"EN\"/></locales>"));
-    EXPECT_EQ(locales, (QStringList {"(de_AT) German (Austria)", "(EN) English", "(fr) French",
-                                     "(xx_YY) "}));
+    EXPECT_EQ(
+        locales,
+        (QStringList {"(de_AT) German (Austria)", "(EN) English", "(fr) French", "(xx_YY) "}));
     EXPECT_EQ(R::localeIdOf(QStringLiteral("(de_AT) German (Austria)")), QStringLiteral("de_AT"));
     EXPECT_EQ(R::localeIdOf(QStringLiteral("Select License Locale")), QString());
     EXPECT_TRUE(R::locales(QStringLiteral("<licenses/>")).isEmpty());
