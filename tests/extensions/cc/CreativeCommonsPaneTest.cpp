@@ -119,6 +119,8 @@ TEST_F(CreativeCommonsPaneTest, AddDeleteAndDragAreOneStepEachThatPutBackTheDate
     auto *table = pane->findChild<VLXTableView *>(QStringLiteral("licenseURLTable"));
     ASSERT_TRUE(table);
     EXPECT_EQ(table->model()->rowCount(), 3);
+    const auto *edit = pane->findChild<QWidget *>(QStringLiteral("licenseURL_Edit"));
+    EXPECT_TRUE(!edit || !edit->isVisibleTo(pane)) << "licences are not edited in place";
     const QStringList three = channel()->licenseString();
 
     addFromPicker(pane, 0);
