@@ -43,9 +43,6 @@ void registerExtensionPanes()
             auto *pane = new ExtensionFieldPane(std::move(extension), context);
             pane->setListEditor(creativeCommonsChannel::kLicense,
                                 std::make_shared<CreativeCommonsListEditor>());
-            // Entries are not edited in place.
-            if (auto *edit = pane->findChild<QWidget *>(QStringLiteral("licenseURL_Edit")))
-                edit->hide();
             return pane;
         });
 }

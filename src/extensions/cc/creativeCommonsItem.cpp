@@ -23,7 +23,10 @@ const ExtensionField kFields[] = {
      .undoName = "Edit License URL",
      .helpAnchor = "CreativeCommonsLicense",
      .label = "Licenses:",
-     .widget = F::Widget::Table},
+     .widget = F::Widget::Table,
+     // Entries are added, removed and moved; a URL changes only through find and replace.
+     .editsEntries = false,
+     .findTitle = "Search & Replace URL"},
 };
 
 // The list has no row check of its own: it is checked entry by entry.

@@ -176,3 +176,16 @@ TEST(CreativeCommonsLicences, NamesItselfLikeTheRegistry)
     EXPECT_EQ(creativeCommonsItem::classDescriptionOfNamespace(),
               QStringLiteral("creativeCommons||%1||1||").arg(kURI));
 }
+
+TEST(CreativeCommonsLicences, ReplaceAllChangesEveryEntry)
+{
+    creativeCommonsChannel channel;
+    channel.setLicenseString({QStringLiteral("http://a/"), QStringLiteral("http://b/http:")});
+    EXPECT_EQ(channel.replaceAll(QStringLiteral("http:"), QStringLiteral("https:"), 0), 3);
+    EXPECT_EQ(channel.licenseString(),
+              (QStringList {QStringLiteral("https://a/"), QStringLiteral("https://b/https:")}));
+    EXPECT_EQ(channel.replaceAll(QStringLiteral("HTTPS"), QStringLiteral("ftp"),
+                                 extensionNSRaw::CaseInsensitive),
+              3);
+    EXPECT_EQ(channel.licenseString().first(), QStringLiteral("ftp://a/"));
+}

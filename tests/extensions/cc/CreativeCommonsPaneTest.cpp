@@ -22,6 +22,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -119,8 +120,8 @@ TEST_F(CreativeCommonsPaneTest, AddDeleteAndDragAreOneStepEachThatPutBackTheDate
     auto *table = pane->findChild<VLXTableView *>(QStringLiteral("licenseURLTable"));
     ASSERT_TRUE(table);
     EXPECT_EQ(table->model()->rowCount(), 3);
-    const auto *edit = pane->findChild<QWidget *>(QStringLiteral("licenseURL_Edit"));
-    EXPECT_TRUE(!edit || !edit->isVisibleTo(pane)) << "licences are not edited in place";
+    EXPECT_EQ(pane->findChild<QWidget *>(QStringLiteral("licenseURL_Edit")), nullptr)
+        << "licences are not edited in place";
     const QStringList three = channel()->licenseString();
 
     addFromPicker(pane, 0);
@@ -235,4 +236,38 @@ TEST_F(CreativeCommonsPaneTest, TheWindowsPasteCommandPutsTheLicenceIntoTheFocus
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("<a href=\"by\">By</a>"));
     EXPECT_EQ(copyright->text(), QStringLiteral("<a href=\"by\">By</a>"));
     EXPECT_TRUE(CreativeCommonsLibrary::lastPaste().isEmpty()) << "a feed licence was preselected";
+}
+
+TEST_F(CreativeCommonsPaneTest, FindReachesALicenceAndAnAcceptedChangeIsOneStep)
+{
+    open();
+    ExtensionFieldPane *pane = paneOf(channel());
+    ASSERT_TRUE(pane);
+    auto *tabs = window().outlet<QTabWidget>(QStringLiteral("tabsFeeds"));
+    QString title;
+    QString shown;
+    whenShown(QStringLiteral("openURLPanel"), [&](QDialog *panel) {
+        title = panel->windowTitle();
+        auto *url = panel->findChild<QComboBox *>(QStringLiteral("fileComboBox"));
+        shown = url->currentText();
+        url->setEditText(QStringLiteral("https://l.example/deux"));
+        panel->findChild<QPushButton *>(QStringLiteral("acceptButton"))->click();
+    });
+    channel()->resetSearch();
+    channel()->replace(QStringLiteral("two"), std::nullopt, true, 0, pane, tabs, 0);
+    EXPECT_EQ(title, QStringLiteral("Search & Replace URL"));
+    EXPECT_EQ(shown, QStringLiteral("https://l.example/two"));
+    EXPECT_EQ(channel()->licenseString(),
+              (QStringList {"https://l.example/one", "https://l.example/deux",
+                            "https://l.example/three"}));
+    EXPECT_EQ(undo().count(), 1);
+    EXPECT_EQ(undo().undoActionName(), QStringLiteral("Edit License URL"));
+    EXPECT_NE(feedDate(), QLatin1String(kOldDate));
+    window().undo();
+    EXPECT_EQ(channel()->licenseString().value(1), QStringLiteral("https://l.example/two"));
+    EXPECT_EQ(feedDate(), QLatin1String(kOldDate));
+
+    // Replace All covers the items' lists too.
+    EXPECT_EQ(item(0)->replaceAll(QStringLiteral("https://"), QStringLiteral("http://"), 0), 1);
+    EXPECT_EQ(item(0)->licenseString(), QStringList {"http://l.example/item1"});
 }
