@@ -13,17 +13,32 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
     const VLXPreferences::ThreadCopy::Use settings(m_settings);
     AlertService::Deferral alerts;
     QString text;
-    if (m_request.bytes.isNull()) {
+    QByteArray bytes = std::exchange(m_request.bytes, {});
+    if (bytes.isNull()) {
         text = std::exchange(m_request.text, {});
     } else {
-        const qint64 size = m_request.bytes.size();
+        const qint64 size = bytes.size();
         if (progress && !progress(Stage::Decoding, 0, size))
             return {};
-        text = VLXParseFeed::stringFromXMLData(std::exchange(m_request.bytes, {}));
+        text = VLXParseFeed::stringFromXMLData(bytes);
         if (progress && !progress(Stage::Decoding, size, size))
             return {};
     }
-    Result result = readText(std::move(text), progress);
+    std::optional<Result> direct;
+    // Bytes that need nothing of their text are parsed as they are: the text goes before the
+    // parse (it is twice their size), and no UTF-8 copy of it is made for the parser.
+    if (!bytes.isNull() && !m_request.keepText && !m_request.checkedReader
+        && VLXParseFeed::readsAsBytes(bytes, text))
+        direct = readBytes(bytes, std::move(text), progress);
+    if (direct) {
+        bytes = QByteArray();
+    } else if (!bytes.isNull()) {
+        // The bytes did not parse: their text is read (and tells why) as any other.
+        if (text.isNull())
+            text = VLXParseFeed::stringFromXMLData(bytes);
+        bytes = QByteArray();
+    }
+    Result result = direct ? std::move(*direct) : readText(std::move(text), progress);
     // A refused feed is not converted either: the notice that it would be is dropped.
     if (result.outcome == Outcome::Refused)
         alerts.take();
@@ -32,21 +47,41 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
     return result;
 }
 
+std::optional<FeedLoader::Result> FeedLoader::readBytes(const QByteArray &bytes, QString text,
+                                                        const Progress &progress)
+{
+    VLXParseFeed reader;
+    reader.setProgress(progress);
+    reader.setBaseAddress(m_request.address);
+    const int status = reader.parseFeedData(bytes, std::move(text));
+    reader.setProgress(nullptr);
+    if (status == VLXParseFeed::NotParsedAsBytes)
+        return std::nullopt;
+    return finishRead(reader, status, QString(), progress);
+}
+
 FeedLoader::Result FeedLoader::readText(QString text, const Progress &progress)
 {
-    Result result;
     std::shared_ptr<VLXParseFeed> checked = std::exchange(m_request.checkedReader, nullptr);
     VLXParseFeed fresh;
     VLXParseFeed &reader = checked ? *checked : fresh;
     reader.setProgress(progress);
     reader.setBaseAddress(m_request.address);
-    result.status = checked ? int(VLXParseFeed::Success) : reader.isItAFeed(text);
-    if (result.status == VLXParseFeed::Success) {
+    int status = checked ? int(VLXParseFeed::Success) : reader.isItAFeed(text);
+    if (status == VLXParseFeed::Success) {
         // Without a use for the text afterwards, the reader frees it before the items are read.
-        result.status = m_request.keepText ? reader.parseFeed(text, QString(), nullptr)
-                                           : reader.parseFeed(std::move(text), QString(), nullptr);
+        status = m_request.keepText ? reader.parseFeed(text, QString(), nullptr)
+                                    : reader.parseFeed(std::move(text), QString(), nullptr);
     }
     reader.setProgress(nullptr);
+    return finishRead(reader, status, std::move(text), progress);
+}
+
+FeedLoader::Result FeedLoader::finishRead(VLXParseFeed &reader, int status, QString text,
+                                          const Progress &progress)
+{
+    Result result;
+    result.status = status;
     if (result.status == VLXParseFeed::Stopped)
         return result;
     if (result.status == VLXParseFeed::TooManyItems) {

@@ -11,6 +11,7 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <optional>
 
 // Brings a feed in the way the window opens one, without the window: the bytes are decoded, the
 // text is checked (parsed once, and that tree is what the reader reads), repaired, read into a
@@ -37,7 +38,8 @@ public:
     struct Request
     {
         // A file's or a transfer's bytes; when null, text is read instead. The loader lets go of
-        // the bytes as soon as they are decoded.
+        // the bytes once they are read (without keepText, UTF-8 bytes that need no repair are
+        // parsed as they are, and their text goes before the parse).
         QByteArray bytes;
         QString text;
         // Where the text was read from: relative addresses in an Atom feed resolve against it
@@ -84,7 +86,12 @@ public:
     static Alert tooManyItemsAlert(qint64 items);
 
 private:
+    // The bytes read as they are; nothing when they did not parse (nothing was read).
+    std::optional<Result> readBytes(const QByteArray &bytes, QString text,
+                                    const Progress &progress);
     Result readText(QString text, const Progress &progress);
+    // What the read's status makes of the result (the text is what a failed read hands back).
+    Result finishRead(VLXParseFeed &reader, int status, QString text, const Progress &progress);
 
     Request m_request;
     VLXPreferences::ThreadCopy m_settings;

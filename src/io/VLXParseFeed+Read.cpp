@@ -149,3 +149,59 @@ int VLXParseFeed::parseFeedChannelOnly(const QString &text)
     work = repairRSS20(work, m_newFeed.get());
     return parseRSS20ChannelOnly(work);
 }
+
+namespace {
+// The start of a text up to the end of the first start tag of its root's name: all a reader
+// takes from the text itself (the declarations of the root). Null when the tag does not end.
+QString rootHead(const QString &text, const QStringList &pair)
+{
+    const QLatin1StringView marker = pair.value(0) == u"Atom" ? QLatin1StringView("<feed")
+        : pair.value(1) == u"1.0" || pair.value(1) == u"0.9"  ? QLatin1StringView("<rdf:RDF")
+                                                              : QLatin1StringView("<rss");
+    const qsizetype start = text.indexOf(marker, 0, Qt::CaseInsensitive);
+    const qsizetype end = start < 0 ? -1 : text.indexOf(u'>', start);
+    return end < 0 ? QString() : text.left(end + 1);
+}
+} // namespace
+
+bool VLXParseFeed::readsAsBytes(const QByteArray &bytes, const QString &text)
+{
+    // The text is the bytes' own UTF-8, and the prolog says so (or names no encoding): the
+    // parser then reads the bytes as it would read the text's UTF-8.
+    if (!bytes.startsWith("<?xml") || !text.startsWith(u"<?xml")
+        || getXMLEncodingString(text.left(text.indexOf(u"?>") + 2))
+                .compare(u"utf-8", Qt::CaseInsensitive)
+            != 0
+        || !QByteArrayView(bytes).isValidUtf8())
+        return false;
+    const QStringList pair = getFeedTypeAndVersion(text);
+    if (readerFor(pair) == Reader::None)
+        return false;
+    const QString head = rootHead(text, pair);
+    if (head.isNull() || getFeedTypeAndVersion(head) != pair)
+        return false;
+    QStringList messages;
+    return repairText(text, &messages).isSharedWith(text);
+}
+
+int VLXParseFeed::parseFeedData(const QByteArray &bytes, QString text)
+{
+    m_xmlErrorDict.clear();
+    m_itemCount = 0;
+    const QString head = rootHead(text, getFeedTypeAndVersion(text));
+    text = QString();
+    auto dom = std::make_unique<vlxXMLDOM>();
+    if (!dom->initWithData(
+            bytes,
+            [this](qint64 done, qint64 total) { return report(Stage::Checking, done, total); })
+        || !dom->xmlTree()) {
+        m_checkedDocument.reset();
+        m_checkedText.clear();
+        return dom->wasStopped() ? Stopped : NotParsedAsBytes;
+    }
+    // The read goes on as for the text, with the tree of the bytes as the tree of the check,
+    // and the head of the text as all the text there is.
+    m_checkedText = head;
+    m_checkedDocument = std::move(dom);
+    return parseFeed(head, QString(), nullptr);
+}

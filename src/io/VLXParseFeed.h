@@ -42,7 +42,7 @@ public:
     // The stages of bringing a feed in, as a long load reports them.
     enum class Stage {
         Decoding, // bytes to text (done and total in bytes)
-        Checking, // the parse of the text (in UTF-16 units of the text)
+        Checking, // the parse of the text (in UTF-16 units of the text, or in bytes)
         Reading, // the tree to the model (in children of the channel or feed element)
         Finishing, // the repairs after reading (in items)
         Validating, // the whole-feed validation (in items)
@@ -74,6 +74,16 @@ public:
     // is freed once the reader has what it needs of it, before the long walk over the items.
     int parseFeed(QString text, const QString &baseStatus, StatusSink *statusField);
     int parseFeedChannelOnly(const QString &text);
+    // Whether the bytes of a file read as they are give the very feed their text (decoded by
+    // stringFromXMLData) gives: UTF-8 led by its XML declaration, of a known format, and with
+    // nothing to repair.
+    static bool readsAsBytes(const QByteArray &bytes, const QString &text);
+    // Reads such bytes without a text of their own: the text handed over is freed before the
+    // bytes are parsed, and only the start of the document (the root's declarations) is kept.
+    // Answers as parseFeed, and NotParsedAsBytes (nothing read, nothing logged) when the bytes
+    // are no well-formed XML: their text then tells why.
+    static constexpr int NotParsedAsBytes = -1;
+    int parseFeedData(const QByteArray &bytes, QString text);
 
     std::shared_ptr<VLXFeed> feed() const { return m_newFeed; }
     // The XML parser's report of the last failed check: "Description" and "LineNumber";

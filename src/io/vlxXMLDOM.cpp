@@ -987,10 +987,12 @@ void writeNode(QByteArray &out, const Node *node)
 } // namespace
 
 // The parser's input when it reads a text: the rewritten prolog, then the rest of the text
-// encoded to UTF-8 one slice at a time, counting the bytes against the size limit.
+// encoded to UTF-8 one slice at a time, counting the bytes against the size limit. Bytes read
+// as they are go a slice at a time too, without a prolog of their own.
 struct vlxXMLDOM::TextSource
 {
     static constexpr qsizetype kSliceUnits = 32768;
+    static constexpr qsizetype kSliceBytes = 65536;
 
     QByteArray pending;
     qsizetype pendingAt = 0;
@@ -1006,9 +1008,17 @@ struct vlxXMLDOM::TextSource
     // size (it holds no line break of its own) and the text after it.
     qsizetype prologBytes = 0;
     QStringView body;
+    // Bytes read as they are: what is left of them, and all of them.
+    bool fromBytes = false;
+    QByteArrayView restBytes;
+    QByteArrayView bodyBytes;
 
     qint64 lineAt(qint64 byteOffset) const
     {
+        if (fromBytes)
+            return 1
+                + bodyBytes.first(qBound(qint64(0), byteOffset, qint64(bodyBytes.size())))
+                      .count('\n');
         qint64 line = 1;
         qint64 bytes = prologBytes;
         for (qsizetype i = 0; i < body.size() && bytes < byteOffset; ++i) {
@@ -1025,7 +1035,21 @@ struct vlxXMLDOM::TextSource
         auto *source = static_cast<TextSource *>(context);
         if (length <= 0)
             return 0;
-        if (source->pendingAt >= source->pending.size()) {
+        if (source->pendingAt >= source->pending.size() && source->fromBytes) {
+            source->pendingScanned = false;
+            if (source->restBytes.isEmpty())
+                return 0;
+            if (source->progress && *source->progress
+                && !(*source->progress)(source->bodyBytes.size() - source->restBytes.size(),
+                                        source->bodyBytes.size())) {
+                source->stopped = true;
+                return -1;
+            }
+            const qsizetype size = std::min(source->restBytes.size(), kSliceBytes);
+            source->pending = QByteArray::fromRawData(source->restBytes.data(), size);
+            source->pendingAt = 0;
+            source->restBytes = source->restBytes.sliced(size);
+        } else if (source->pendingAt >= source->pending.size()) {
             source->pendingScanned = false;
             if (source->rest.isEmpty())
                 return 0;
@@ -1152,6 +1176,32 @@ bool vlxXMLDOM::initWithData(const QByteArray &data)
 {
     d->clear();
     return parse(data);
+}
+
+bool vlxXMLDOM::initWithData(const QByteArray &data, const Progress &progress)
+{
+    d->clear();
+    const qint64 limit = std::min<qint64>(maximumInputSize(), INT_MAX);
+    if (data.size() > limit) {
+        fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.").arg(limit), 0);
+        return false;
+    }
+    if (data.isEmpty()) {
+        fail(QStringLiteral("Document is empty"), 1);
+        return false;
+    }
+    TextSource source;
+    source.fromBytes = true;
+    source.restBytes = data;
+    source.bodyBytes = data;
+    source.limit = limit;
+    source.progress = &progress;
+    return guardedParse(
+        [&] {
+            return xmlCreateIOParserCtxt(nullptr, nullptr, &TextSource::read, nullptr, &source,
+                                         XML_CHAR_ENCODING_NONE);
+        },
+        &source, std::size_t(data.size()));
 }
 
 void vlxXMLDOM::fail(const QString &description, int line)

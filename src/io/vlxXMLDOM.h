@@ -77,6 +77,9 @@ public:
     // wasStopped() true and no tree.
     using Progress = std::function<bool(qint64 done, qint64 total)>;
     bool initWithString(const QString &text, const Progress &progress);
+    // The bytes as they are, a slice at a time, told in bytes. For UTF-8 bytes this builds the
+    // tree initWithString builds of their text, without the text.
+    bool initWithData(const QByteArray &data, const Progress &progress);
     bool wasStopped() const;
 
     // The document node, or nullptr when parsing failed or nothing was parsed.

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include <cstdlib>
 
 #include <thread>
@@ -238,4 +240,75 @@ TEST_F(FeedLoaderTest, FeedsOfEmptyItemsCostBoundedMemory)
             std::_Exit(loaded ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(FeedLoaderTest, BytesReadAsTheyAreGiveTheFeedTheirTextGivesForEveryTestFeed)
+{
+    // Through the text (kept) and through the bytes (not kept: parsed as they are where they
+    // can be): the same outcome, the same messages and, byte for byte, the same file written.
+    int readAsBytes = 0;
+    for (const char *folder : {"feeds", "roundtrip"}) {
+        const QDir dir(QStringLiteral(VLX_TEST_DATA_DIR "/") + QLatin1String(folder));
+        for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
+            SCOPED_TRACE(name.toStdString());
+            const QByteArray bytes = TestSupport::readData(folder + (u'/' + name));
+            const QString text = VLXParseFeed::stringFromXMLData(bytes);
+            readAsBytes += VLXParseFeed::readsAsBytes(bytes, text) ? 1 : 0;
+            const FeedLoader::Result viaText = load(bytes);
+            const FeedLoader::Result viaBytes = load(bytes, {}, false);
+            ASSERT_EQ(viaBytes.outcome, viaText.outcome);
+            EXPECT_EQ(viaBytes.status, viaText.status);
+            EXPECT_EQ(viaBytes.error, viaText.error);
+            if (viaText.outcome != FeedLoader::Outcome::Loaded) {
+                // A text that is no feed comes back to be mended (not kept, a well-formed one
+                // whose read failed does not: the window mends the text of its bytes).
+                if (!viaBytes.text.isNull()) {
+                    EXPECT_EQ(viaBytes.text, viaText.text);
+                }
+                continue;
+            }
+            EXPECT_EQ(viaBytes.feed->buildXMLData(), viaText.feed->buildXMLData());
+            EXPECT_EQ(viaBytes.feed->parseXMLErrorTree(true, true, true),
+                      viaText.feed->parseXMLErrorTree(true, true, true));
+        }
+    }
+    // The UTF-8 feeds led by their declaration and needing no repair.
+    EXPECT_GE(readAsBytes, 10);
+}
+
+TEST_F(FeedLoaderTest, OnlyUTF8BytesThatNeedNothingOfTheirTextAreReadAsTheyAre)
+{
+    const auto asBytes = [](const QByteArray &bytes) {
+        return VLXParseFeed::readsAsBytes(bytes, VLXParseFeed::stringFromXMLData(bytes));
+    };
+    const QByteArray plain = feedBytes(3);
+    EXPECT_TRUE(asBytes(plain));
+    // Declared UTF-8 in any case, or no declared encoding at all.
+    QByteArray lower = plain;
+    EXPECT_TRUE(asBytes(lower.replace("UTF-8", "utf-8")));
+    QByteArray undeclared = plain;
+    EXPECT_TRUE(asBytes(undeclared.replace(" encoding=\"UTF-8\"", "")));
+    // Not: white space or a mark before the declaration, no declaration, another encoding,
+    // bytes that are no UTF-8, a text to repair, an unknown format.
+    EXPECT_FALSE(asBytes("  " + plain));
+    EXPECT_FALSE(asBytes("\xEF\xBB\xBF" + plain));
+    EXPECT_FALSE(asBytes(plain.mid(plain.indexOf('\n') + 1)));
+    QByteArray latin = plain;
+    EXPECT_FALSE(asBytes(latin.replace("UTF-8", "ISO-8859-1").replace("About", "\xC4\x62out")));
+    QByteArray broken = plain;
+    EXPECT_FALSE(asBytes(broken.replace("About", "\xC4 about")));
+    QByteArray repair = plain;
+    EXPECT_FALSE(asBytes(repair.replace("</title>", " </title >")));
+    QByteArray unknown = plain;
+    EXPECT_FALSE(asBytes(unknown.replace("version=\"2.0\"", "version=\"7\"")));
+
+    // Bytes that do not parse are read as their text, which tells where they break.
+    QByteArray cut = plain;
+    cut.replace("</channel>", "</chanel>");
+    ASSERT_TRUE(asBytes(cut));
+    const FeedLoader::Result result = load(cut, {}, false);
+    EXPECT_EQ(result.outcome, FeedLoader::Outcome::NotAFeed);
+    EXPECT_EQ(result.text, VLXParseFeed::stringFromXMLData(cut));
+    EXPECT_EQ(result.error, load(cut).error);
+    EXPECT_EQ(result.error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt(), 7);
 }
