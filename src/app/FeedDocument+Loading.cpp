@@ -19,6 +19,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QScopeGuard>
+
+#include <atomic>
 
 namespace {
 FeedDocument::SourceEditor &sourceEditor()
@@ -153,6 +156,9 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
 {
     Prepared prepared;
     QString feedText = text;
+    // The bytes stay as they came (what Revert reads again): the loader needs no text of its
+    // own after decoding them, which keeps the peak low. Shared, so not copied.
+    const QByteArray kept = bytes;
     // One loader decodes, checks, repairs, reads and validates; the tree of a check made before
     // is read, not parsed again.
     std::shared_ptr<VLXParseFeed> checkedReader = options.checkedReader;
@@ -164,6 +170,7 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         request.address = options.address;
         request.validate = options.validate;
         request.checkedReader = std::exchange(checkedReader, nullptr);
+        request.keepText = kept.isNull() || prepared.result.mended;
         // The loader copies the settings, and gives back what it learnt, on the window's thread.
         std::unique_ptr<FeedLoader> loader;
         MainThreadCall::run([&] { loader = std::make_unique<FeedLoader>(std::move(request)); });
@@ -199,11 +206,14 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         }
         if (loaded.outcome == FeedLoader::Outcome::Loaded) {
             feed = std::move(loaded.feed);
-            feedText = std::move(loaded.text);
+            if (!loaded.text.isNull())
+                feedText = std::move(loaded.text);
             break;
         }
         if (!loaded.text.isNull())
             feedText = std::move(loaded.text);
+        else if (feedText.isNull() && !kept.isNull())
+            feedText = VLXParseFeed::stringFromXMLData(kept); // for the editor to mend
         bool abandoned = false;
         const std::optional<QString> fixed = fixOrAbandon(loaded.error, feedText, &abandoned);
         if (abandoned || !fixed) {
@@ -235,7 +245,10 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         return prepared;
     }
     prepared.feed = std::move(feed);
-    prepared.text = std::move(feedText);
+    if (prepared.result.mended || kept.isNull())
+        prepared.text = std::move(feedText);
+    else
+        prepared.bytes = kept;
     prepared.result.outcome = LoadOutcome::Loaded;
     return prepared;
 }
@@ -267,8 +280,10 @@ FeedDocument::LoadResult FeedDocument::finish(Prepared prepared, const FeedListE
     if (options.rereading)
         m_shownItem = shown >= 0 && shown < itemCount() ? shown : (itemCount() > 0 ? 0 : -1);
     // A feed read again keeps the text of its file; a feed made in memory has none yet.
-    if (!options.rereading)
+    if (!options.rereading) {
+        m_bytes = options.fromFile ? std::move(prepared.bytes) : QByteArray();
         m_text = options.fromFile ? std::move(prepared.text) : QString();
+    }
     if (changed)
         setEdited(true);
     emit entryChanged();
@@ -279,22 +294,78 @@ FeedDocument::LoadResult FeedDocument::finish(Prepared prepared, const FeedListE
     return result;
 }
 
-bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *problem, bool copy)
+namespace {
+// Where a save on a worker stands: the window may give up on it only before it writes.
+struct SaveRun
+{
+    enum State { Building, Writing, GivenUp };
+    std::atomic<int> state {Building};
+    std::atomic<bool> ended {false};
+    QByteArray bytes;
+    FeedFileWriter::Result written;
+};
+
+// A control for work run on the calling thread: it goes through to the end.
+class ThroughControl : public LoadControl
+{
+public:
+    bool report(Stage, qint64, qint64) override { return true; }
+    bool stopRequested() const override { return false; }
+};
+} // namespace
+
+QString FeedDocument::text() const
+{
+    return m_bytes.isNull() ? m_text : VLXParseFeed::stringFromXMLData(m_bytes);
+}
+
+bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *problem, bool copy,
+                           const WorkRunner &runner)
 {
     entry.setValue(FeedListEntry::kLocalEnclosureFileInfo, m_feed->enclosureLocalFileInfo());
     if (m_feed->lastUploaded().isValid())
         entry.lastPublished = m_feed->lastUploaded();
     if (m_feed->image()->lastUploaded().isValid())
         entry.imageLastPublished = m_feed->image()->lastUploaded();
-    const QByteArray xml = m_feed->buildXMLData();
     const QString temporary = QDir(Controller::userFolder()).filePath(QStringLiteral("Temporary"));
-    const FeedFileWriter::Result written
-        = FeedFileWriter::save(path, xml, entry.toMap(), temporary);
+    auto run = std::make_shared<SaveRun>();
+    const auto work
+        = [run, feed = m_feed, path, companion = entry.toMap(), temporary](LoadControl &control) {
+              const auto end = qScopeGuard([&run] { run->ended = true; });
+              if (!control.report(LoadControl::Stage::Finishing, 0, 0))
+                  return;
+              QByteArray bytes = feed->buildXMLData();
+              int building = SaveRun::Building;
+              if (control.stopRequested()
+                  || !run->state.compare_exchange_strong(building, SaveRun::Writing))
+                  return;
+              run->written = FeedFileWriter::save(path, bytes, companion, temporary);
+              run->bytes = std::move(bytes);
+          };
+    if (runner) {
+        const bool finished = runner(work);
+        int building = SaveRun::Building;
+        if (!finished && run->state.compare_exchange_strong(building, SaveRun::GivenUp)) {
+            if (problem)
+                problem->clear();
+            return false;
+        }
+        // The writing began: the worker has the last word, seen through without input.
+        while (!run->ended)
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 5);
+    } else {
+        ThroughControl through;
+        work(through);
+    }
+    const FeedFileWriter::Result &written = run->written;
     if (problem)
         *problem = written.ok ? written.backupProblem : written.problem;
     if (!written.ok)
         return false;
-    if (!copy)
-        m_text = QString::fromUtf8(xml);
+    if (!copy) {
+        // The bytes written are what Revert goes back to.
+        m_bytes = std::move(run->bytes);
+        m_text.clear();
+    }
     return true;
 }

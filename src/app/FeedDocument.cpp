@@ -16,6 +16,8 @@
 #include <QThreadPool>
 #include <QUrl>
 
+#include <malloc.h>
+
 VLXImage *FeedDocument::image() const
 {
     return m_feed->image();
@@ -53,7 +55,12 @@ void releaseAside(std::shared_ptr<VLXFeed> feed)
         if (feed->itemAtIndex(i).use_count() != 1)
             return;
     }
-    QThreadPool::globalInstance()->start([feed = std::move(feed)]() mutable { feed.reset(); });
+    // The freed memory goes back to the system: the window holds no more after switching
+    // between big feeds than after opening the bigger one.
+    QThreadPool::globalInstance()->start([feed = std::move(feed)]() mutable {
+        feed.reset();
+        malloc_trim(0);
+    });
 }
 } // namespace
 

@@ -46,8 +46,10 @@ public:
     const FeedListEntry &entry() const { return m_entry; }
     // The entry's own data changed (a save, a publish); its identifier stays.
     void setEntry(const FeedListEntry &entry);
-    // The feed text as last read or written (what Revert goes back to).
-    QString text() const { return m_text; }
+    // The feed's file as last read or written (what Revert goes back to): its bytes, or the text
+    // the user mended it into; text() decodes the bytes.
+    QByteArray bytes() const { return m_bytes; }
+    QString text() const;
 
     // Shows another feed, belonging to another entry, without reading text (a feed built in
     // memory); the undo steps of the feed before are dropped.
@@ -110,7 +112,10 @@ public:
     {
         LoadResult result;
         std::shared_ptr<VLXFeed> feed; // null unless the text became a feed
-        QString text; // the text read, mended if it was
+        // What was read: the bytes of a file or transfer as they came, or else the text (the
+        // one given, or the text the user mended the bytes into).
+        QByteArray bytes;
+        QString text;
         bool repaired = false; // the reader repaired the feed (it asks to be saved)
         bool viewLog = false;
     };
@@ -139,7 +144,13 @@ public:
     // local enclosure files and upload times. On failure the reason is in *problem, the old file
     // is kept and nothing else changes. A save whose backups could not move on succeeds with
     // that reason in *problem. A copy (Save As) leaves the text Revert goes back to.
-    bool writeTo(const QString &path, FeedListEntry &entry, QString *problem, bool copy = false);
+    //
+    // With a runner, the bytes are built and written by the work it runs on a worker (the feed
+    // is not changed meanwhile). A run cancelled before the writing began changes nothing
+    // (false, no problem); once the writing began it is seen through.
+    using WorkRunner = std::function<bool(const std::function<void(LoadControl &)> &work)>;
+    bool writeTo(const QString &path, FeedListEntry &entry, QString *problem, bool copy = false,
+                 const WorkRunner &runner = WorkRunner());
 
     // --- Undo and the edited state -------------------------------------------------------------
     VLXUndoManager *undoManager() const { return m_undo; }
@@ -330,7 +341,8 @@ private:
 
     std::shared_ptr<VLXFeed> m_feed;
     FeedListEntry m_entry;
-    QString m_text;
+    QByteArray m_bytes;
+    QString m_text; // a mended text, or one read without bytes
     QImage m_picture;
     VLXUndoManager *m_undo = nullptr;
     bool m_imageEdited = false;

@@ -143,9 +143,9 @@ bool FeedSearchWalk::listStep(Walk &walk, bool categories)
 // --- Replace All --------------------------------------------------------------------------------
 
 int FeedSearchWalk::replaceAllInScope(FeedDocument &document, FieldScope scope, int item,
-                                      const QString &search, const QString &replacement)
+                                      const QString &search, const QString &replacement,
+                                      int options)
 {
-    const int options = this->options();
     const Qt::CaseSensitivity cs = sensitivity(options);
     int count = 0;
     for (const Step &step : steps(scope)) {
@@ -198,8 +198,10 @@ int FeedSearchWalk::replaceAllInScope(FeedDocument &document, FieldScope scope, 
                 manager = document.image()->XMLExtensions();
             else if (VLXItems *target = document.item(item))
                 manager = target->XMLExtensions();
-            if (manager)
+            if (manager) {
+                manager->resetSearch();
                 count += manager->replaceAll(search, replacement, options);
+            }
             break;
         }
         }
@@ -207,39 +209,42 @@ int FeedSearchWalk::replaceAllInScope(FeedDocument &document, FieldScope scope, 
     return count;
 }
 
-int FeedSearchWalk::replaceAllInFeed(FeedDocument &document, const QString &search,
-                                     const QString &replacement)
+FeedSearchWalk::ReplaceAllScopes FeedSearchWalk::replaceAllScopes() const
 {
-    return replaceAllInScope(document, FieldScope::Channel, -1, search, replacement);
+    ReplaceAllScopes scopes;
+    scopes.feed = m_panel.searchFeed();
+    scopes.currentItem = m_panel.searchCurrentItem();
+    scopes.allItems = m_panel.searchAllItems();
+    scopes.image = m_panel.searchImage();
+    scopes.selectedItem = m_window.selectedItemRow();
+    scopes.firstItem = m_position.item;
+    scopes.options = options();
+    return scopes;
 }
 
-int FeedSearchWalk::replaceAllInItem(FeedDocument &document, const QString &search,
-                                     const QString &replacement, int index)
-{
-    return document.item(index)
-        ? replaceAllInScope(document, FieldScope::Item, index, search, replacement)
-        : 0;
-}
-
-int FeedSearchWalk::replaceAllInImage(FeedDocument &document, const QString &search,
-                                      const QString &replacement)
-{
-    return replaceAllInScope(document, FieldScope::Image, -1, search, replacement);
-}
-
-int FeedSearchWalk::replaceAllInScopes(FeedDocument &document, const QString &search,
-                                       const QString &replacement)
+int FeedSearchWalk::replaceAll(FeedDocument &document, const QString &search,
+                               const QString &replacement, const ReplaceAllScopes &scopes)
 {
     int count = 0;
-    if (m_panel.searchFeed())
-        count += replaceAllInFeed(document, search, replacement);
-    if (m_panel.searchCurrentItem() && !m_panel.searchAllItems()) {
-        count += replaceAllInItem(document, search, replacement, m_window.selectedItemRow());
-    } else if (m_panel.searchCurrentItem()) {
-        for (; m_position.item < document.itemCount(); ++m_position.item)
-            count += replaceAllInItem(document, search, replacement, m_position.item);
+    if (scopes.feed)
+        count += replaceAllInScope(document, FieldScope::Channel, -1, search, replacement,
+                                   scopes.options);
+    if (scopes.currentItem && !scopes.allItems) {
+        if (document.item(scopes.selectedItem))
+            count += replaceAllInScope(document, FieldScope::Item, scopes.selectedItem, search,
+                                       replacement, scopes.options);
+    } else if (scopes.currentItem) {
+        for (int item = scopes.firstItem; item < document.itemCount(); ++item)
+            count += replaceAllInScope(document, FieldScope::Item, item, search, replacement,
+                                       scopes.options);
     }
-    if (m_panel.searchImage())
-        count += replaceAllInImage(document, search, replacement);
+    if (scopes.image)
+        count += replaceAllInScope(document, FieldScope::Image, -1, search, replacement,
+                                   scopes.options);
     return count;
+}
+
+void FeedSearchWalk::passedItems(int count)
+{
+    m_position.item = qMax(m_position.item, count);
 }

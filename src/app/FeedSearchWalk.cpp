@@ -91,13 +91,6 @@ FeedSearchWalk::FeedSearchWalk(Vellumcast &window, FeedFindPanel &panel)
 void FeedSearchWalk::reset()
 {
     m_position = Position();
-    resetExtensionsSearch();
-}
-
-void FeedSearchWalk::resetExtensionsSearch()
-{
-    m_window.document()->forEachExtensionManager(
-        [](baseExtensionManager &manager) { manager.resetSearch(); });
 }
 
 int FeedSearchWalk::options() const
@@ -156,6 +149,7 @@ bool FeedSearchWalk::walkScopes(const QString &search, std::optional<QString> re
         p.field = 0;
         p.lastFound = TextRange::notFound();
         p.entry = 0;
+        p.startedExtensions = nullptr;
     };
     // A replacement not used up by a scope is offered to the next one.
     const auto dropUsedReplacement = [&] {
@@ -279,6 +273,7 @@ void FeedSearchWalk::nextStep(Walk &walk)
     ++m_position.field;
     m_position.lastFound = TextRange::notFound();
     m_position.entry = 0;
+    m_position.startedExtensions = nullptr;
     // A replacement is offered only at the step where the walk resumed.
     walk.replacement.reset();
 }
@@ -337,6 +332,10 @@ bool FeedSearchWalk::extensionStep(Walk &walk)
     for (int i = 0; sub && i < sub->count(); ++i) {
         if (sub->widget(i)->objectName() == QLatin1String("Extensions"))
             atIndex = i;
+    }
+    if (m_position.startedExtensions != manager) {
+        manager->resetSearch();
+        m_position.startedExtensions = manager;
     }
     if (walk.replacement) {
         showItem(walk);

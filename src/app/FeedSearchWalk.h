@@ -50,14 +50,17 @@ public:
         int field = 0;
         TextRange lastFound;
         int entry = 0;
+        // The extension manager the walk goes on inside (it keeps its own place). A manager is
+        // set back to its start when the walk enters its step afresh, so a reset touches no item.
+        const baseExtensionManager *startedExtensions = nullptr;
     };
 
     FeedSearchWalk(Vellumcast &window, FeedFindPanel &panel);
 
     const Position &position() const { return m_position; }
-    // The start of the search, for the window and every extension.
+    // The start of the search, for the window and every extension (each extension manager is
+    // set back as the walk reaches it).
     void reset();
-    void resetExtensionsSearch();
 
     // Runs the scopes the panel's boxes choose from the position on: F the Find text, R the
     // replacement or none, S whether to search on after a replacement. True when a match is
@@ -75,16 +78,27 @@ public:
     // Set by a scope walk that ended with the replacement used up (or none given).
     bool replaceResult() const { return m_replaceResult; }
 
-    // Replace All in one scope of the document given (never a control; no checks, no undo):
-    // every occurrence, in one pass per text. Answers the number replaced.
-    int replaceAllInFeed(FeedDocument &document, const QString &search, const QString &replacement);
-    int replaceAllInItem(FeedDocument &document, const QString &search, const QString &replacement,
-                         int index);
-    int replaceAllInImage(FeedDocument &document, const QString &search,
-                          const QString &replacement);
-    // The scopes the panel's boxes choose, from the position on (every item, or the selected one).
-    int replaceAllInScopes(FeedDocument &document, const QString &search,
-                           const QString &replacement);
+    // What Replace All goes through: the scopes the panel's boxes chose, the selected item, the
+    // item the walk over every item starts at, and the search options.
+    struct ReplaceAllScopes
+    {
+        bool feed = false;
+        bool currentItem = false;
+        bool allItems = false;
+        bool image = false;
+        int selectedItem = -1;
+        int firstItem = 0;
+        int options = 0;
+    };
+    // The scopes as the panel and the position stand now.
+    ReplaceAllScopes replaceAllScopes() const;
+    // Replace All in the scopes of the document given (never a control; no checks, no undo):
+    // every occurrence, in one pass per text. Answers the number replaced. Works on the
+    // document alone, so a copy of the feed may be worked on off the window's thread.
+    static int replaceAll(FeedDocument &document, const QString &search, const QString &replacement,
+                          const ReplaceAllScopes &scopes);
+    // The walk over every item has gone through to the last of that many items.
+    void passedItems(int count);
 
     // Searches the text from the end of the last match (from the start when there is none) and
     // keeps the result, found or not, as the last match.
@@ -122,8 +136,8 @@ private:
     baseExtensionManager *extensionManager(FieldScope scope, int item) const;
     void selectMainTab(int tab);
     void nextStep(Walk &walk);
-    int replaceAllInScope(FeedDocument &document, FieldScope scope, int item, const QString &search,
-                          const QString &replacement);
+    static int replaceAllInScope(FeedDocument &document, FieldScope scope, int item,
+                                 const QString &search, const QString &replacement, int options);
 
     Vellumcast &m_window;
     FeedFindPanel &m_panel;

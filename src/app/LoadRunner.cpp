@@ -101,7 +101,8 @@ void LoadRunner::setDialogDelay(int milliseconds)
     dialogDelay() = milliseconds;
 }
 
-bool LoadRunner::run(const std::function<void(LoadControl &)> &work, const QString &title)
+bool LoadRunner::run(const std::function<void(LoadControl &)> &work, const QString &title,
+                     const Wording &wording)
 {
     // The load under way hands on nothing once this one is asked for.
     cancel();
@@ -121,6 +122,7 @@ bool LoadRunner::run(const std::function<void(LoadControl &)> &work, const QStri
     });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     m_title = title;
+    m_wording = wording;
     QTimer::singleShot(dialogDelay(), this, [this, job] {
         if (m_job == job)
             showDialog();
@@ -199,7 +201,8 @@ void LoadRunner::showDialog()
     closeDialog();
     auto *dialog = new QDialog(m_window);
     dialog->setObjectName(QStringLiteral("LoadProgress"));
-    dialog->setWindowTitle(tr("Opening Feed"));
+    dialog->setWindowTitle(m_wording.dialogTitle.isEmpty() ? tr("Opening Feed")
+                                                           : m_wording.dialogTitle);
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     auto *layout = new QVBoxLayout(dialog);
@@ -229,9 +232,12 @@ void LoadRunner::refresh()
     if (!m_job)
         return;
     const int stage = m_job->m_stage;
-    const QString status = stage < 0
-        ? QString()
-        : FeedDocument::stageStatus(static_cast<LoadControl::Stage>(stage), m_title);
+    QString status;
+    if (stage >= 0) {
+        const auto at = static_cast<LoadControl::Stage>(stage);
+        status = m_wording.status ? m_wording.status(at, m_title)
+                                  : FeedDocument::stageStatus(at, m_title);
+    }
     if (status != m_shownStatus) {
         m_shownStatus = status;
         emit statusChanged(status);

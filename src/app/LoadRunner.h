@@ -38,11 +38,19 @@ public:
     ~LoadRunner() override;
     void setWindow(QWidget *window) { m_window = window; }
 
+    // What the dialog says: its title, and the text of each stage (the status line shows it
+    // too). By default those of opening a feed.
+    struct Wording
+    {
+        QString dialogTitle;
+        std::function<QString(LoadControl::Stage, const QString &title)> status;
+    };
     // Runs the work on a worker thread and returns when it has ended, or at once when the load
     // is cancelled (the worker then stops at its next check and its results are dropped: the
     // work must keep its results in what it owns, e.g. a shared pointer it captured). Events
     // are processed meanwhile. The title names what is loaded. False when cancelled.
-    bool run(const std::function<void(LoadControl &)> &work, const QString &title);
+    bool run(const std::function<void(LoadControl &)> &work, const QString &title,
+             const Wording &wording = Wording());
     bool isRunning() const { return m_job != nullptr; }
     // Stops the running load, if any.
     void cancel();
@@ -76,6 +84,7 @@ private:
     QTimer *m_refresh = nullptr;
     QString m_shownStatus;
     QString m_title; // what the running load reads
+    Wording m_wording;
     QPointer<QWidget> m_modalAtStart; // a modal window the load was started under
     QuestionNotice m_questions {[this] { questionComing(); }};
 };

@@ -3,6 +3,7 @@
 #include "app/Vellumcast.h"
 
 #include "app/FieldChange.h"
+#include "app/LoadControl.h"
 #include "editors/categoryElementEdit.h"
 #include "editors/editXMLComment.h"
 #include "editors/editXMLNamespace.h"
@@ -278,9 +279,22 @@ void Vellumcast::validateAction()
 void Vellumcast::viewXML()
 {
     finalizeChanges();
-    const XMLSourceRequest request = viewXMLRequest();
-    const std::optional<QString> edited = editXMLText(request);
-    if (!edited || *edited == request.current)
+    // The text as read and the text now are made on the loader's worker: for a big feed each
+    // takes longer than the window may wait.
+    auto request = std::make_shared<XMLSourceRequest>();
+    const std::shared_ptr<VLXFeed> feed = m_document->feed();
+    const QByteArray bytes = m_document->bytes();
+    const QString text = bytes.isNull() ? m_document->text() : QString();
+    const QStringList used = feed->XMLExtensions()->arrayOfExtensionNames();
+    if (!runOnWorker(
+            [request, feed, bytes, text, used](LoadControl &) {
+                *request = {bytes.isNull() ? text : VLXParseFeed::stringFromXMLData(bytes),
+                            feed->buildXML(), false, used};
+            },
+            tr("View XML Source"), QStringLiteral("Preparing...")))
+        return;
+    const std::optional<QString> edited = editXMLText(*request);
+    if (!edited || *edited == request->current)
         return;
     for (const char *name : {"tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub", "tabsFeeds_ImagesSub"}) {
         if (auto *sub = outlet<QTabWidget>(QLatin1String(name)))

@@ -374,17 +374,42 @@ void Vellumcast::populateFeedFromURL(const QString &address)
 
 int Vellumcast::reparseLoadedFeed(const QString &text)
 {
+    return rereadLoadedFeed(QByteArray(), text);
+}
+
+int Vellumcast::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
+{
     if (m_terminating)
         return 1;
     closeMessagePanel();
     FeedDocument::LoadOptions options;
     options.rereading = true;
     options.reloadImage = false;
-    if (m_document->entry().isRemote())
-        options.address = urlOfAddress(m_document->entry().url);
+    const FeedListEntry entry = m_document->entry();
+    if (entry.isRemote())
+        options.address = urlOfAddress(entry.url);
     options.status = statusText();
     options.statusSink = m_statusSink.get();
-    return m_document->load(text, m_document->entry(), options).loaded() ? 1 : 0;
+    // The text or the bytes are read on the loader's worker; the feed shown stays in place
+    // until they became a feed. (A read asked for by a question of a load under way is made
+    // here, on the window's thread.)
+    if (m_loader->isRunning()) {
+        const QString read = bytes.isNull() ? text : VLXParseFeed::stringFromXMLData(bytes);
+        return m_document->load(read, entry, options).loaded() ? 1 : 0;
+    }
+    auto prepared = std::make_shared<FeedDocument::Prepared>();
+    const FeedDocument::Carry carry = m_document->carry(entry, options);
+    const bool finished = m_loader->run(
+        [prepared, bytes, text, options, carry](LoadControl &control) {
+            *prepared = FeedDocument::prepare(bytes, text, options, carry, &control);
+        },
+        entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
+                         : QDir::toNativeSeparators(entry.localPath()));
+    if (!finished || prepared->result.outcome == FeedDocument::LoadOutcome::Cancelled) {
+        setStatusText(options.status);
+        return 0;
+    }
+    return m_document->finish(std::move(*prepared), entry, options).loaded() ? 1 : 0;
 }
 
 void Vellumcast::rememberCredentials(const QUrl &url)

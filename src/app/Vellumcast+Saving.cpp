@@ -2,6 +2,8 @@
 #include "app/Vellumcast.h"
 
 #include "app/FeedListModel.h"
+#include "app/LoadControl.h"
+#include "app/LoadRunner.h"
 #include "editors/openURLPanel.h"
 #include "io/FeedCredentials.h"
 #include "model/VLXFeed.h"
@@ -13,13 +15,66 @@
 #include <QFileInfo>
 #include <QMainWindow>
 
+namespace {
+// A control for work run on the window's thread: it goes through to the end.
+class ThroughControl : public LoadControl
+{
+public:
+    bool report(Stage, qint64, qint64) override { return true; }
+    bool stopRequested() const override { return false; }
+};
+} // namespace
+
+bool Vellumcast::runOnWorker(const std::function<void(LoadControl &)> &work,
+                             const QString &dialogTitle, const QString &doing)
+{
+    if (m_loader->isRunning()) {
+        ThroughControl through;
+        work(through);
+        return true;
+    }
+    const FeedListEntry &entry = m_document->entry();
+    const QString what = entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
+                                          : QDir::toNativeSeparators(entry.localPath());
+    const QString status = statusText();
+    LoadRunner::Wording wording;
+    wording.dialogTitle = dialogTitle;
+    wording.status = [doing](LoadControl::Stage stage, const QString &title) {
+        return stage == LoadControl::Stage::Validating
+            ? FeedDocument::stageStatus(stage, title)
+            : QStringLiteral("%1   %2").arg(doing, title);
+    };
+    const bool finished = m_loader->run(work, what, wording);
+    setStatusText(status);
+    return finished;
+}
+
 bool Vellumcast::checkRequiredFields()
 {
     closeMessagePanel();
-    VLXFeed &feed = *m_document->feed();
-    feed.clearParseXMLErrorList();
-    feed.validate();
-    if (feed.parseXMLErrorCount() + feed.parseXMLWarnCount() + feed.parseXMLRepairCount() == 0)
+    // Validating walks every item: on the worker, with the counts.
+    struct Counts
+    {
+        bool finished = false;
+        int total = 0;
+    };
+    auto counts = std::make_shared<Counts>();
+    const std::shared_ptr<VLXFeed> feed = m_document->feed();
+    const bool ran = runOnWorker(
+        [feed, counts](LoadControl &control) {
+            feed->clearParseXMLErrorList();
+            if (!feed->validate([&control](int done, int total) {
+                    return control.report(LoadControl::Stage::Validating, done, total);
+                }))
+                return;
+            counts->total = feed->parseXMLErrorCount() + feed->parseXMLWarnCount()
+                + feed->parseXMLRepairCount();
+            counts->finished = true;
+        },
+        tr("Saving Feed"), QStringLiteral("Saving..."));
+    if (!ran || !counts->finished)
+        return false;
+    if (counts->total == 0)
         return true;
     if (hasCommandHandler(QStringLiteral("viewParseLog")))
         runCommand(QStringLiteral("viewParseLog"));
@@ -88,8 +143,12 @@ bool Vellumcast::actualSaveDocument(int row)
         return false;
     FeedListEntry updated = entry;
     QString problem;
-    if (!m_document->writeTo(url.toLocalFile(), updated, &problem)) {
-        reportSaveFailure(problem);
+    const auto savingRunner = [this](const std::function<void(LoadControl &)> &work) {
+        return runOnWorker(work, tr("Saving Feed"), QStringLiteral("Saving..."));
+    };
+    if (!m_document->writeTo(url.toLocalFile(), updated, &problem, false, savingRunner)) {
+        if (!problem.isEmpty())
+            reportSaveFailure(problem);
         return false;
     }
     m_document->setEntry(updated);
@@ -145,8 +204,12 @@ QUrl Vellumcast::writeToChosenFile(int row, FeedListEntry *adopting, QString *pr
         written.url = url.toString();
     }
     QString problem;
-    if (!m_document->writeTo(path, written, &problem, !adopting)) {
-        reportSaveFailure(problem);
+    const auto savingRunner = [this](const std::function<void(LoadControl &)> &work) {
+        return runOnWorker(work, tr("Saving Feed"), QStringLiteral("Saving..."));
+    };
+    if (!m_document->writeTo(path, written, &problem, !adopting, savingRunner)) {
+        if (!problem.isEmpty())
+            reportSaveFailure(problem);
         return {};
     }
     if (adopting)
@@ -249,9 +312,13 @@ void Vellumcast::setUpDocumentCommands()
     if (!hasCommandHandler(QStringLiteral("revertDocumentToSaved")))
         setCommandHandler(QStringLiteral("revertDocumentToSaved"), [this] {
             finalizeChanges();
-            if (m_document->text().isEmpty())
+            // The file as it was read (or last saved), not as it may be on disk now.
+            const QByteArray bytes = m_document->bytes();
+            const QString text = bytes.isNull() ? m_document->text() : QString();
+            if (bytes.isEmpty() && text.isEmpty())
                 return;
-            reparseLoadedFeed(m_document->text());
+            if (!rereadLoadedFeed(bytes, text))
+                return;
             setDocumentEdited(false, true);
             setImageEdited(false);
         });

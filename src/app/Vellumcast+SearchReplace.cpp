@@ -5,6 +5,7 @@
 
 #include "app/FeedFindPanel.h"
 #include "app/FeedSearchWalk.h"
+#include "app/LoadControl.h"
 #include "app/SearchReveal.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
@@ -168,10 +169,35 @@ void Vellumcast::findPanelReplaceAllAction()
     panel().setStatusField(QString());
 
     // The replacements are made in a copy: the loaded feed stays as it is (the undo steps before
-    // this one hold its items) until the copy's text is read in its place.
-    FeedDocument copy;
-    copy.replace(std::shared_ptr<VLXFeed>(currentFeed()->copy()), m_document->entry(), false);
-    const int count = m_searchWalk->replaceAllInScopes(copy, search, panel().replaceField());
+    // this one hold its items) until the copy's text is read in its place. The copy, the
+    // replacements and the copy's text are made on the loader's worker; the window takes no
+    // input meanwhile, so the feed it reads does not change.
+    struct Replaced
+    {
+        int count = 0;
+        QString text;
+    };
+    auto replaced = std::make_shared<Replaced>();
+    const FeedSearchWalk::ReplaceAllScopes scopes = m_searchWalk->replaceAllScopes();
+    const std::shared_ptr<VLXFeed> feed = currentFeed();
+    const FeedListEntry entry = m_document->entry();
+    const QString replacement = panel().replaceField();
+    const bool finished = runOnWorker(
+        [replaced, scopes, feed, entry, search, replacement](LoadControl &control) {
+            if (!control.report(LoadControl::Stage::Finishing, 0, 0))
+                return;
+            FeedDocument copy;
+            copy.replace(std::shared_ptr<VLXFeed>(feed->copy()), entry, false);
+            replaced->count = FeedSearchWalk::replaceAll(copy, search, replacement, scopes);
+            if (replaced->count > 0 && !control.stopRequested())
+                replaced->text = copy.feed()->buildXML();
+        },
+        tr("Replace All"), QStringLiteral("Replacing..."));
+    if (!finished)
+        return;
+    if (scopes.currentItem && scopes.allItems)
+        m_searchWalk->passedItems(feed->countOfItems());
+    const int count = replaced->count;
     if (count == 0) {
         panel().setStatusField(QStringLiteral("Not Found"));
         return;
@@ -186,7 +212,7 @@ void Vellumcast::findPanelReplaceAllAction()
     // Undo shows the feed object as it was and redo the one read now, as for a View XML edit:
     // the steps before and after this one find again the very items they were made on.
     UndoRecord before = viewXMLUndoRecord();
-    if (!rereadKeepingLocalFiles(*this, copy.feed()->buildXML()))
+    if (!rereadKeepingLocalFiles(*this, replaced->text))
         return;
     registerUndo(std::move(before), QStringLiteral("Replace All"));
     if (!panel().freezeDates())

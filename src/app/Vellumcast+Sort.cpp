@@ -2,11 +2,17 @@
 #include "app/Vellumcast.h"
 
 #include "app/FieldChange.h"
+#include "app/LoadRunner.h"
 #include "app/SortSheet.h"
 #include "model/VLXFeed.h"
 #include "model/extensionManagerChannel.h"
 
 #include <QMainWindow>
+
+namespace {
+// Up to this many items a sort is quick enough to run on the window's thread.
+constexpr int kItemsSortedInPlace = 2000;
+} // namespace
 
 void Vellumcast::sortOpen()
 {
@@ -28,20 +34,40 @@ void Vellumcast::sortOpen()
 
 bool Vellumcast::sortItems(const QString &field, bool byNumber, bool ascending)
 {
-    VLXFeed &feed = *m_document->feed();
-    const bool inOrder = byNumber ? (ascending ? feed.itemsNumberSortedAscByField(field)
-                                               : feed.itemsNumberSortedDescByField(field))
-                                  : (ascending ? feed.itemsStringSortedAscByField(field)
-                                               : feed.itemsStringSortedDescByField(field));
-    if (inOrder)
-        return false; // nothing to do, nothing to undo
+    const std::shared_ptr<VLXFeed> feed = m_document->feed();
+    const int count = feed->countOfItems();
+    std::optional<std::vector<int>> order;
+    if (count <= kItemsSortedInPlace) {
+        order = feed->sortOrder(field, !byNumber, ascending);
+    } else {
+        // A long sort runs on the loader's worker behind its progress dialog, with Cancel; the
+        // window takes no input meanwhile, and only the items' keys change until it ends.
+        auto taken = std::make_shared<std::optional<std::vector<int>>>();
+        const QString status = statusText();
+        LoadRunner::Wording wording;
+        wording.dialogTitle = tr("Sorting Items");
+        wording.status = [](LoadControl::Stage, const QString &title) {
+            return QStringLiteral("Sorting...   %1").arg(title);
+        };
+        const bool finished = m_loader->run(
+            [feed, field, byNumber, ascending, taken](LoadControl &control) {
+                *taken = feed->sortOrder(
+                    field, !byNumber, ascending, [&control](qint64 done, qint64 total) {
+                        return control.report(LoadControl::Stage::Finishing, done, total);
+                    });
+            },
+            QStringLiteral("<%1>").arg(field), wording);
+        setStatusText(status);
+        if (!finished || m_document->feed() != feed || feed->countOfItems() != count)
+            return false;
+        order = std::move(*taken);
+    }
+    if (!order || order->empty())
+        return false; // nothing to do (or stopped), nothing to undo
     const int row = selectedItemRow();
-    // The items as they stand, copied before they move.
+    // The items as they stand, before they move.
     UndoRecord record = FieldChange::items(*m_document, row);
-    if (byNumber)
-        feed.sortItemsByNumberField(field, ascending);
-    else
-        feed.sortItemsByStringField(field, ascending);
+    feed->reorderItems(*order);
     m_document->registerUndo(std::move(record), QStringLiteral("Sort on <%1>").arg(field));
     m_document->itemsChanged(row);
     m_document->refreshFeedPubDate();

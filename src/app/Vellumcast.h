@@ -230,8 +230,11 @@ public:
                                bool hideErrors = false);
     // Reads the loaded feed again from a text (a raw edit, Replace All, Revert): what the text
     // does not hold (local enclosure files, upload times) is carried over. 1 when the text was
-    // read, 0 when the user gave it up.
+    // read, 0 when the user gave it up. The read runs on the loader's worker behind its
+    // progress dialog (Cancel gives it up too).
     int reparseLoadedFeed(const QString &text);
+    // The same from the bytes of the feed's file as they were read (Revert).
+    int rereadLoadedFeed(const QByteArray &bytes, const QString &text);
     // The XML source window for the three that edit raw XML: View XML (original: the feed text
     // as read; current: the feed as built now; the feed's prefixes), mending a text that is no
     // feed (original and current: that text) and a raw namespace pane (a fragment, no
@@ -250,7 +253,14 @@ public:
     void closeMessagePanel();
 
     // --- Saving (Vellumcast+Saving.cpp) ------------------------------------------------------
+    // Validates the feed (on the loader's worker) and, when it does not validate, shows the
+    // log and asks whether to go on. False when the user stops there or cancels.
     bool checkRequiredFields();
+    // Runs work on the loader's worker behind its progress dialog, the dialog and status line
+    // saying what is done with the loaded feed; on this thread when a load runs already (the
+    // save a question of that load asked for). False when cancelled.
+    bool runOnWorker(const std::function<void(LoadControl &)> &work, const QString &dialogTitle,
+                     const QString &doing);
     // Saves the loaded feed; the row must be its entry's (no feed is ever written under another
     // entry's file).
     bool actualSaveDocument(int row);
@@ -398,7 +408,8 @@ public:
     // Opens the sort sheet (nothing for a feed without items).
     void sortOpen();
     // Sorts the items as one undo step "Sort on <field>"; items already in that order change
-    // nothing and leave no undo step (false).
+    // nothing and leave no undo step (false). More than 2,000 items sort on the loader's worker
+    // behind its progress dialog, whose Cancel leaves them as they were (false).
     bool sortItems(const QString &field, bool byNumber, bool ascending);
     // The sheets, made on first use and kept with the window.
     ExportSheet *exportSheet();

@@ -11,6 +11,8 @@ namespace {
 const QString kWellSupported = QStringLiteral("wellSupported");
 const QString kSortTags = QStringLiteral("sortTags");
 const QString kChildren = QStringLiteral("children");
+// Items whose keys are taken between two looks at the progress.
+constexpr qsizetype kSortStepsPerCheck = 64;
 } // namespace
 
 void VLXFeed::setSortStringToField(const QString &field)
@@ -27,28 +29,39 @@ void VLXFeed::setSortNumberToField(const QString &field)
 
 // Texts become their ranks in literal (code unit, case-sensitive) order, so the order test and
 // the sort use the very same comparison and a sort never reports a change it does not make.
-std::vector<double> VLXFeed::sortKeys(const QString &field, bool asText)
+// The progress counts one step per item (of the total given, when there is one).
+std::vector<double> VLXFeed::sortKeys(const QString &field, bool asText,
+                                      const SortProgress &progress, qint64 total)
 {
     std::vector<double> keys;
-    keys.reserve(m_items.size());
+    const qsizetype n = m_items.size();
+    keys.reserve(n);
+    const auto stopped = [&](qsizetype done) {
+        return progress && (done % kSortStepsPerCheck) == 0 && !progress(done, total ? total : n);
+    };
     if (!asText) {
-        setSortNumberToField(field);
-        for (const auto &item : m_items)
-            keys.push_back(item->sortingNumber());
+        for (qsizetype i = 0; i < n; ++i) {
+            if (stopped(i))
+                return {};
+            m_items.at(i)->setSortNumberToField(field);
+            keys.push_back(m_items.at(i)->sortingNumber());
+        }
         return keys;
     }
-    setSortStringToField(field);
     std::vector<QString> distinct;
-    distinct.reserve(m_items.size());
-    for (const auto &item : m_items)
-        distinct.push_back(item->sortingString());
-    std::sort(distinct.begin(), distinct.end(),
-              [](const QString &a, const QString &b) { return QString::compare(a, b) < 0; });
+    distinct.reserve(n);
+    for (qsizetype i = 0; i < n; ++i) {
+        if (stopped(i))
+            return {};
+        m_items.at(i)->setSortStringToField(field);
+        distinct.push_back(m_items.at(i)->sortingString());
+    }
+    const auto less = [](const QString &a, const QString &b) { return QString::compare(a, b) < 0; };
+    std::vector<QString> texts = distinct;
+    std::sort(distinct.begin(), distinct.end(), less);
     distinct.erase(std::unique(distinct.begin(), distinct.end()), distinct.end());
-    for (const auto &item : m_items) {
-        const auto at = std::lower_bound(
-            distinct.begin(), distinct.end(), item->sortingString(),
-            [](const QString &a, const QString &b) { return QString::compare(a, b) < 0; });
+    for (const QString &text : texts) {
+        const auto at = std::lower_bound(distinct.begin(), distinct.end(), text, less);
         keys.push_back(double(at - distinct.begin()));
     }
     return keys;
@@ -95,33 +108,74 @@ bool VLXFeed::sortItemsByNumberField(const QString &field, bool inAscending)
 
 bool VLXFeed::sortItemsByField(const QString &field, bool asText, bool ascending)
 {
-    std::vector<double> keys = sortKeys(field, asText);
-    if (keysInOrder(keys, ascending))
+    const std::optional<std::vector<int>> order = sortOrder(field, asText, ascending);
+    if (!order || order->empty())
         return false;
-    // The exchange sort that defines the resulting order, equal keys included: every position
-    // in turn is compared with each later one and the two are exchanged when out of order.
+    reorderItems(*order);
+    return true;
+}
+
+std::optional<std::vector<int>> VLXFeed::sortOrder(const QString &field, bool asText,
+                                                   bool ascending, const SortProgress &progress)
+{
+    // The steps: one per item for its key, then the comparisons of the exchange sort.
+    const qint64 n = m_items.size();
+    const qint64 total = n + n * (n - 1) / 2;
+    std::vector<double> keys = sortKeys(field, asText, progress, total);
+    if (qint64(keys.size()) != n)
+        return std::nullopt;
+    if (keysInOrder(keys, ascending))
+        return std::vector<int>();
+    return exchangeOrder(std::move(keys), ascending, progress, n, total);
+}
+
+std::optional<std::vector<int>> VLXFeed::exchangeOrder(std::vector<double> keys, bool ascending,
+                                                       const SortProgress &progress,
+                                                       qint64 doneBefore, qint64 total)
+{
     const int n = int(keys.size());
+    if (total <= 0)
+        total = doneBefore + qint64(n) * (n - 1) / 2;
     std::vector<int> order(n);
     for (int i = 0; i < n; ++i)
         order[i] = i;
+    qint64 done = doneBefore;
     for (int i = 0; i + 1 < n; ++i) {
+        if (progress && !progress(done, total))
+            return std::nullopt;
         double current = keys[i];
         int currentItem = order[i];
-        for (int j = i + 1; j < n; ++j) {
-            if (ascending ? current > keys[j] : current < keys[j]) {
-                std::swap(current, keys[j]);
-                std::swap(currentItem, order[j]);
+        if (ascending) {
+            for (int j = i + 1; j < n; ++j) {
+                if (current > keys[j]) {
+                    std::swap(current, keys[j]);
+                    std::swap(currentItem, order[j]);
+                }
+            }
+        } else {
+            for (int j = i + 1; j < n; ++j) {
+                if (current < keys[j]) {
+                    std::swap(current, keys[j]);
+                    std::swap(currentItem, order[j]);
+                }
             }
         }
         keys[i] = current;
         order[i] = currentItem;
+        done += n - 1 - i;
     }
+    return order;
+}
+
+void VLXFeed::reorderItems(const std::vector<int> &order)
+{
+    if (qsizetype(order.size()) != m_items.size())
+        return;
     ItemList sorted;
-    sorted.reserve(n);
-    for (int i = 0; i < n; ++i)
-        sorted.append(m_items.at(order[i]));
+    sorted.reserve(m_items.size());
+    for (const int at : order)
+        sorted.append(m_items.at(at));
     m_items = std::move(sorted);
-    return true;
 }
 
 QVariantMap VLXFeed::findSortableTags() const

@@ -15,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class VLXImage;
@@ -220,6 +221,22 @@ public:
     // already in that order.
     bool sortItemsByStringField(const QString &field, bool inAscending);
     bool sortItemsByNumberField(const QString &field, bool inAscending);
+    // How far a long sort has come (done of total); false stops it.
+    using SortProgress = std::function<bool(qint64 done, qint64 total)>;
+    // The order a sort by the element puts the items in, as the indexes of the items as they
+    // stand now; empty when they already stand in that order, nothing when the progress asked
+    // to stop. The items' keys are taken once per item, and only the keys change: the items
+    // may be shown meanwhile (a worker may take the order), and reorderItems() moves them.
+    std::optional<std::vector<int>> sortOrder(const QString &field, bool asText, bool ascending,
+                                              const SortProgress &progress = {});
+    // The items in the order given by sortOrder() (a permutation of the present indexes).
+    void reorderItems(const std::vector<int> &order);
+    // The exchange sort that defines the order of a sort, equal keys included: every position
+    // in turn is compared with each later one, and the two are exchanged when out of order.
+    // Answers the indexes of the keys in their sorted order, or nothing when stopped.
+    static std::optional<std::vector<int>> exchangeOrder(std::vector<double> keys, bool ascending,
+                                                         const SortProgress &progress = {},
+                                                         qint64 doneBefore = 0, qint64 total = 0);
     QVariantMap findSortableTags() const;
     QVariantMap findSortableTagsWithoutChildern() const;
 
@@ -282,7 +299,8 @@ private:
 
     // The sort: keys of the items (numbers, or ranks of the texts in literal order), and the
     // exchange sort over them.
-    std::vector<double> sortKeys(const QString &field, bool asText);
+    std::vector<double> sortKeys(const QString &field, bool asText,
+                                 const SortProgress &progress = {}, qint64 total = 0);
     static bool keysInOrder(const std::vector<double> &keys, bool ascending);
     bool sortItemsByField(const QString &field, bool asText, bool ascending);
 };

@@ -269,3 +269,28 @@ TEST_F(FindWalkTest, ASheetClosedOnAMatchEndsTheSearchThereAndTheNextGoesOnAfter
     EXPECT_EQ(find().statusField(), "Not Found");
     EXPECT_EQ(shown.size(), 2);
 }
+
+TEST_F(FindWalkTest, ExtensionsPassedByOneWalkAreSearchedAgainByTheNextAndByReplaceAll)
+{
+    openForFind();
+    markEverything();
+    find().setFindField("zq");
+    setScope({"channel", "items", "image"});
+    const QStringList first = walkUntilNotFound();
+    // "Not Found" starts the search over: the extensions the walk went through are searched
+    // from their start again, not passed over as used up.
+    EXPECT_EQ(lines(walkUntilNotFound()), lines(first));
+    // Stopped part of the way through and started over (another Find text and back): the
+    // extensions are searched from their start again.
+    for (int i = 0; i < 25; ++i)
+        press("Next");
+    find().setFindField("zqzq");
+    press("Next");
+    find().setFindField("zq");
+    EXPECT_EQ(lines(walkUntilNotFound()), lines(first));
+    // Replace All after the walks still reaches every extension.
+    setScope({"channel", "items", "all", "image"});
+    find().setReplaceField("ZQ");
+    press("ReplaceAll");
+    EXPECT_EQ(find().statusField(), "46 Replacements");
+}

@@ -2,6 +2,7 @@
 
 #include "app/Controller.h"
 #include "app/FeedDocument.h"
+#include "app/LoadRunner.h"
 #include "app/SortSheet.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
@@ -13,9 +14,15 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QScopeGuard>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
 
 namespace {
 class SortSheetTest : public AppFixture
@@ -181,4 +188,80 @@ TEST_F(SortSheetTest, ItemsAlreadyInOrderLeaveNoUndoStepAndAFeedWithoutItemsCann
     window.sortOpen();
     const SortSheet *sheet = window.window()->findChild<SortSheet *>("sortWindow");
     EXPECT_TRUE(!sheet || !sheet->isVisible());
+}
+
+TEST_F(SortSheetTest, ALongSortRunsBehindTheProgressDialogAndItsCancelLeavesTheItems)
+{
+    // 2,500 items whose titles share few keys: where the equal ones land is the exchange rule's.
+    QByteArray text = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Long</title>"
+                      "<link>https://example.org/</link><description>d</description>";
+    QStringList keys;
+    for (int i = 0; i < 2500; ++i) {
+        keys << QStringLiteral("k%1").arg((i * 7919) % 13);
+        text += QStringLiteral("<item><title>%1</title><guid>g%2</guid></item>")
+                    .arg(keys.last())
+                    .arg(i)
+                    .toUtf8();
+    }
+    Vellumcast &window = openInWindow(text + "</channel></rss>");
+    ASSERT_EQ(window.currentFeed()->countOfItems(), 2500);
+    const auto guids = [&window] {
+        QStringList list;
+        for (const auto &item : window.currentFeed()->arrayOfItems())
+            list << item->GUID();
+        return list;
+    };
+    const QStringList before = guids();
+    // The rule on the texts themselves, as a list of guids.
+    QList<std::pair<QString, QString>> plain;
+    for (int i = 0; i < keys.size(); ++i)
+        plain.append({keys.at(i), before.at(i)});
+    for (qsizetype i = 0; i + 1 < plain.size(); ++i) {
+        for (qsizetype j = i + 1; j < plain.size(); ++j) {
+            if (QString::compare(plain.at(i).first, plain.at(j).first) < 0)
+                plain.swapItemsAt(i, j);
+        }
+    }
+    QStringList expected;
+    for (const auto &entry : std::as_const(plain))
+        expected << entry.second;
+
+    LoadRunner::setDialogDelay(0);
+    const auto restoreDelay = qScopeGuard([] {
+        LoadRunner::setDialogDelay(250);
+        LoadRunner::setStageObserver({});
+    });
+    // Cancel as soon as the dialog shows: nothing moves, no undo step.
+    QString dialogTitle;
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        QDialog *dialog = window.loadRunner()->progressDialog();
+        if (!dialog || !dialog->isVisible())
+            return;
+        press.stop();
+        dialogTitle = dialog->windowTitle();
+        dialog->findChild<QAbstractButton *>("LoadProgressCancel")->click();
+    });
+    // The worker waits at its first report until the dialog was seen.
+    std::atomic<bool> cancelled = false;
+    LoadRunner::setStageObserver([&](LoadControl::Stage) {
+        while (!window.loadRunner()->progressDialog() && !cancelled)
+            QThread::msleep(1);
+    });
+    press.start(2);
+    const int steps = window.undoManager()->count();
+    EXPECT_FALSE(window.sortItems("title", false, false));
+    cancelled = true;
+    EXPECT_EQ(dialogTitle, "Sorting Items");
+    EXPECT_EQ(guids(), before);
+    EXPECT_EQ(window.undoManager()->count(), steps);
+    EXPECT_EQ(window.loadRunner()->progressDialog(), nullptr);
+
+    // Run to its end: the order of the rule, one undo step that puts the items back.
+    LoadRunner::setStageObserver({});
+    EXPECT_TRUE(window.sortItems("title", false, false));
+    EXPECT_EQ(guids(), expected);
+    EXPECT_EQ(window.undoManager()->undoActionName(), "Sort on <title>");
+    window.undo();
+    EXPECT_EQ(guids(), before);
 }

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QRandomGenerator>
 #include <QTimeZone>
 
 namespace {
@@ -291,6 +292,81 @@ TEST(VLXFeed, SortIsTheExchangeSortAndReportsNoChangeWhenSorted)
     VLXFeed empty;
     EXPECT_TRUE(empty.itemsNumberSortedAscByField(QStringLiteral("pubDate")));
     EXPECT_FALSE(empty.sortItemsByNumberField(QStringLiteral("pubDate"), true));
+}
+
+// The exchange rule as written: the items themselves change places, one comparison at a time.
+QStringList plainExchangeSort(QList<std::pair<QString, QString>> items, bool ascending)
+{
+    for (qsizetype i = 0; i + 1 < items.size(); ++i) {
+        for (qsizetype j = i + 1; j < items.size(); ++j) {
+            const int c = QString::compare(items.at(i).first, items.at(j).first);
+            if (ascending ? c > 0 : c < 0)
+                items.swapItemsAt(i, j);
+        }
+    }
+    QStringList names;
+    for (const auto &item : std::as_const(items))
+        names << item.second;
+    return names;
+}
+
+TEST(VLXFeed, SortOfManyEqualKeysFollowsThePlainExchangeRule)
+{
+    // Few distinct titles, so most keys are equal: where each equal item ends up is the rule's.
+    QRandomGenerator random(20261207);
+    for (int list = 0; list < 300; ++list) {
+        const bool ascending = list % 2 == 0;
+        const int n = 1 + int(random.bounded(60));
+        const int distinct = 1 + int(random.bounded(6));
+        VLXFeed feed;
+        QList<std::pair<QString, QString>> plain;
+        for (int i = 0; i < n; ++i) {
+            const QString title = QStringLiteral("t%1").arg(random.bounded(distinct));
+            auto item = itemWith(title);
+            item->setAuthor(QStringLiteral("n%1@example.com").arg(i));
+            feed.addItem(item);
+            plain.append({title, item->author()});
+        }
+        const QStringList expected = plainExchangeSort(plain, ascending);
+        QStringList before;
+        for (const auto &item : std::as_const(plain))
+            before << item.second;
+        const bool changed = feed.sortItemsByStringField(QStringLiteral("title"), ascending);
+        QStringList after;
+        for (int i = 0; i < feed.countOfItems(); ++i)
+            after << feed.itemAtIndex(i)->author();
+        ASSERT_EQ(after, expected) << "list " << list;
+        // A list already in order reports no change (the rule exchanges nothing in it), any
+        // other one a change.
+        EXPECT_EQ(changed, expected != before) << "list " << list;
+    }
+}
+
+TEST(VLXFeed, SortOrderIsTakenWithoutMovingTheItemsAndStopsWhenAsked)
+{
+    VLXFeed feed;
+    for (const char *t : {"c", "a", "b", "a"})
+        feed.addItem(itemWith(QLatin1String(t)));
+    const VLXFeed::ItemList before = feed.arrayOfItems();
+    const std::optional<std::vector<int>> order
+        = feed.sortOrder(QStringLiteral("title"), true, true);
+    ASSERT_TRUE(order);
+    EXPECT_EQ(*order, (std::vector<int> {1, 3, 2, 0}));
+    EXPECT_EQ(feed.arrayOfItems(), before);
+    feed.reorderItems(*order);
+    EXPECT_EQ(titles(feed), (QStringList {"a", "a", "b", "c"}));
+    EXPECT_EQ(feed.sortOrder(QStringLiteral("title"), true, true), std::vector<int>());
+    // Stopped while the keys are taken, or during the exchanges: no order, nothing moved.
+    for (const qint64 stopAt : {qint64(0), qint64(5)}) {
+        qint64 lastTotal = 0;
+        const auto stop = [&](qint64 done, qint64 total) {
+            lastTotal = total;
+            return done < stopAt;
+        };
+        EXPECT_FALSE(feed.sortOrder(QStringLiteral("title"), true, false, stop));
+        EXPECT_EQ(lastTotal, 4 + 6);
+        EXPECT_EQ(titles(feed), (QStringList {"a", "a", "b", "c"}));
+    }
 }
 
 TEST(VLXFeed, NumberSortComparesInstantsAcrossZones)
