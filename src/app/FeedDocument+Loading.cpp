@@ -2,6 +2,7 @@
 #include "app/FeedDocument.h"
 
 #include "app/Controller.h"
+#include "app/FreeAside.h"
 #include "app/LoadControl.h"
 #include "io/FeedFileWriter.h"
 #include "io/FeedLoader.h"
@@ -281,9 +282,13 @@ FeedDocument::LoadResult FeedDocument::finish(Prepared prepared, const FeedListE
         m_shownItem = shown >= 0 && shown < itemCount() ? shown : (itemCount() > 0 ? 0 : -1);
     // A feed read again keeps the text of its file; a feed made in memory has none yet.
     if (!options.rereading) {
-        m_bytes = options.fromFile ? std::move(prepared.bytes) : QByteArray();
-        m_text = options.fromFile ? std::move(prepared.text) : QString();
+        freeAside(
+            std::exchange(m_bytes, options.fromFile ? std::move(prepared.bytes) : QByteArray()));
+        freeAside(std::exchange(m_text, options.fromFile ? std::move(prepared.text) : QString()));
     }
+    // What was read and is not kept (the text of an edit read again) goes too.
+    freeAside(std::move(prepared.bytes));
+    freeAside(std::move(prepared.text));
     if (changed)
         setEdited(true);
     emit entryChanged();
@@ -364,8 +369,8 @@ bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *p
         return false;
     if (!copy) {
         // The bytes written are what Revert goes back to.
-        m_bytes = std::move(run->bytes);
-        m_text.clear();
+        freeAside(std::exchange(m_bytes, std::move(run->bytes)));
+        freeAside(std::exchange(m_text, QString()));
     }
     return true;
 }

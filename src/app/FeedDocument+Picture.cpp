@@ -6,6 +6,7 @@
 
 #include "app/Controller.h"
 #include "app/FieldChange.h"
+#include "app/FreeAside.h"
 #include "app/VLXUndoManager.h"
 #include "io/CURLHandle.h"
 #include "io/URLHandleClient.h"
@@ -84,6 +85,14 @@ FeedDocument::FeedDocument(QObject *parent)
 FeedDocument::~FeedDocument()
 {
     m_fetch.reset();
+    // The undo steps go first: a big feed nothing else holds then goes the way of a feed
+    // replaced, freed aside rather than on the window's thread as the window closes.
+    m_undo->disconnect(this);
+    delete m_undo;
+    m_undo = nullptr;
+    install(nullptr, m_entry, true);
+    freeAside(std::move(m_bytes));
+    freeAside(std::move(m_text));
 }
 
 void FeedDocument::setPicture(const QImage &picture)

@@ -3,6 +3,7 @@
 #include "app/Vellumcast.h"
 
 #include "app/FieldChange.h"
+#include "app/FreeAside.h"
 #include "app/LoadControl.h"
 #include "editors/categoryElementEdit.h"
 #include "editors/editXMLComment.h"
@@ -293,8 +294,12 @@ void Vellumcast::viewXML()
             },
             tr("View XML Source"), QStringLiteral("Preparing...")))
         return;
-    const std::optional<QString> edited = editXMLText(*request);
-    if (!edited || *edited == request->current)
+    std::optional<QString> edited = editXMLText(*request);
+    const bool unchanged = !edited || *edited == request->current;
+    if (request->original)
+        freeAside(std::move(*request->original));
+    freeAside(std::move(request->current));
+    if (unchanged)
         return;
     for (const char *name : {"tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub", "tabsFeeds_ImagesSub"}) {
         if (auto *sub = outlet<QTabWidget>(QLatin1String(name)))
@@ -303,7 +308,9 @@ void Vellumcast::viewXML()
     // Read again, the feed keeps the local enclosure files and upload dates the text does not
     // hold; undo shows the feed object as it was.
     UndoRecord before = viewXMLUndoRecord();
-    if (!reparseLoadedFeed(*edited))
+    const bool read = reparseLoadedFeed(*edited);
+    freeAside(std::move(*edited));
+    if (!read)
         return;
     registerUndo(std::move(before), QStringLiteral("View XML Edit"));
     if (m_document->itemCount() > 0)

@@ -399,9 +399,13 @@ int Vellumcast::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
     }
     auto prepared = std::make_shared<FeedDocument::Prepared>();
     const FeedDocument::Carry carry = m_document->carry(entry, options);
+    // The text goes to the worker and on into the result: no copy of it is left to be freed
+    // on this thread.
+    auto input = std::make_shared<QString>(text);
     const bool finished = m_loader->run(
-        [prepared, bytes, text, options, carry](LoadControl &control) {
-            *prepared = FeedDocument::prepare(bytes, text, options, carry, &control);
+        [prepared, bytes, input, options, carry](LoadControl &control) {
+            *prepared
+                = FeedDocument::prepare(bytes, std::exchange(*input, {}), options, carry, &control);
         },
         entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
                          : QDir::toNativeSeparators(entry.localPath()));

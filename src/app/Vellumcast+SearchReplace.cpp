@@ -5,6 +5,7 @@
 
 #include "app/FeedFindPanel.h"
 #include "app/FeedSearchWalk.h"
+#include "app/FreeAside.h"
 #include "app/LoadControl.h"
 #include "app/SearchReveal.h"
 #include "model/VLXFeed.h"
@@ -212,7 +213,9 @@ void Vellumcast::findPanelReplaceAllAction()
     // Undo shows the feed object as it was and redo the one read now, as for a View XML edit:
     // the steps before and after this one find again the very items they were made on.
     UndoRecord before = viewXMLUndoRecord();
-    if (!rereadKeepingLocalFiles(*this, replaced->text))
+    const bool read = rereadKeepingLocalFiles(*this, replaced->text);
+    freeAside(std::move(replaced->text));
+    if (!read)
         return;
     registerUndo(std::move(before), QStringLiteral("Replace All"));
     if (!panel().freezeDates())
