@@ -10,6 +10,7 @@
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
 #include "platform/FileChooser.h"
+#include "settings/VLXPreferences.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,8 +45,17 @@ bool Vellumcast::runOnWorker(const std::function<void(LoadControl &)> &work,
             ? FeedDocument::stageStatus(stage, title)
             : QStringLiteral("%1   %2").arg(doing, title);
     };
-    const bool finished = m_loader->run(work, what, wording);
+    // The work reads the settings from a copy made here; what it learnt comes back here.
+    auto settings = std::make_shared<VLXPreferences::ThreadCopy>();
+    const bool finished = m_loader->run(
+        [work, settings](LoadControl &control) {
+            const VLXPreferences::ThreadCopy::Use use(*settings);
+            work(control);
+        },
+        what, wording);
     setStatusText(status);
+    if (finished)
+        settings->commit();
     return finished;
 }
 

@@ -6,6 +6,7 @@
 #include "app/SortSheet.h"
 #include "model/VLXFeed.h"
 #include "model/extensionManagerChannel.h"
+#include "settings/VLXPreferences.h"
 
 #include <QMainWindow>
 
@@ -49,8 +50,11 @@ bool Vellumcast::sortItems(const QString &field, bool byNumber, bool ascending)
         wording.status = [](LoadControl::Stage, const QString &title) {
             return QStringLiteral("Sorting...   %1").arg(title);
         };
+        // The keys are taken with a copy of the settings made here.
+        auto settings = std::make_shared<VLXPreferences::ThreadCopy>();
         const bool finished = m_loader->run(
-            [feed, field, byNumber, ascending, taken](LoadControl &control) {
+            [feed, field, byNumber, ascending, taken, settings](LoadControl &control) {
+                const VLXPreferences::ThreadCopy::Use use(*settings);
                 *taken = feed->sortOrder(
                     field, !byNumber, ascending, [&control](qint64 done, qint64 total) {
                         return control.report(LoadControl::Stage::Finishing, done, total);

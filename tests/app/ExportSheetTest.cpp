@@ -203,7 +203,9 @@ TEST_F(ExportSheetTest, AllFiveExportsWriteTheFeedsTextAsUTF8)
     Vellumcast &window = openFeeds({cafeFeed()});
     ASSERT_EQ(window.currentFeed()->title(), kCafeTitle);
     ExportSheet &sheet = openSheet(window);
-    EXPECT_TRUE(alerts->alerts().isEmpty()) << "the feed validates";
+    // The check runs while the window goes on (the fetch of the feed's picture may fail then).
+    for (const Alert &alert : alerts->alerts())
+        EXPECT_NE(alert.title, "Feed Doesn't Validate") << "the feed validates";
     const QString out = path("out");
     QDir().mkpath(out);
 
