@@ -21,6 +21,7 @@
 #include "publish/publishAdditionalFiles.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXHelpAnchored.h"
+#include "wizard/FeedWizard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -287,6 +288,8 @@ void Controller::installCommands()
     window->setItemImportTool(std::make_shared<ImportWindowTool>());
     window->setOPMLTool(std::make_shared<OPMLWindowTool>());
     window->setLicencePasteTool(std::make_shared<CreativeCommonsPasteTool>());
+    // The feed and item wizard; its first-run offer comes a moment after the window shows.
+    window->setFeedWizard(std::make_shared<FeedWizard>());
 }
 
 bool Controller::applicationShouldTerminate()

@@ -5,6 +5,7 @@
 #include "app/VLXUndoManager.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
+#include "model/LocalEnclosureFile.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
 #include "model/mimeTypes.h"
@@ -250,32 +251,9 @@ QStringList FeedDocument::attachLocalEnclosureFile(int item, const QString &path
     UndoRecord record = FieldChange::localEnclosure(
         *this, item, target->enclosureAttrLength(), target->enclosureAttrType(),
         target->localEnclosureFilePath(), target->lastUploaded());
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    const QFileInfo info(canonical.isEmpty() ? path : canonical);
-    if (path.isEmpty() || !info.exists())
-        return notFound;
-    const QString urlType
-        = mimeTypes::sharedMimeTypeForPath(QUrl(target->enclosureAttrURL()).path());
-    const QString fileType = mimeTypes::sharedMimeTypeForPath(path);
-    if (!target->enclosureAttrURL().isEmpty() && urlType != fileType) {
-        Alert mismatch;
-        mismatch.style = Alert::Style::Informational;
-        mismatch.title = QStringLiteral("MIME Mismatch");
-        mismatch.message = QStringLiteral("The MIME type for the URL, \"%1\", does not match the "
-                                          "MIME type of the file just selected, \"%2\".  This "
-                                          "will cause problems with feed readers.")
-                               .arg(urlType, fileType);
-        mismatch.defaultButton = QStringLiteral("Cancel");
-        mismatch.alternateButton = QStringLiteral("Continue");
-        if (AlertService::show(mismatch) == AlertService::kDefault)
-            return {QStringLiteral("Canceled"), QStringLiteral("Field change canceled by user")};
-    }
-    target->setLocalEnclosureFilePath(path);
-    target->setEnclosureAttrLength(QString::number(info.size()));
-    target->setEnclosureAttrType(fileType);
-    // A file newly attached has never been uploaded.
-    if (!pathAlreadyShown)
-        target->setLastUploaded(QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
+    const QStringList refused = LocalEnclosureFile::attach(*target, path, pathAlreadyShown);
+    if (!refused.isEmpty())
+        return refused;
     for (const char *outlet : {"Items_Optional_Enclosure_Length", "Items_Optional_Enclosure_Type",
                                "Items_Optional_Enclosure_Advanced_Filename"})
         announce(FieldScope::Item, item, QLatin1String(outlet));
