@@ -33,13 +33,13 @@ QString buttonTitle(int tag)
     case WizardEngine::kCancel:
         return QObject::tr("Cancel");
     case WizardEngine::kBack:
-        return QObject::tr("Back");
+        return QObject::tr("&Back");
     case WizardEngine::kFinish:
-        return QObject::tr("Finish");
+        return QObject::tr("&Finish");
     case WizardEngine::kNext:
-        return QObject::tr("Next");
+        return QObject::tr("&Next");
     case WizardEngine::kHelp:
-        return QObject::tr("Help");
+        return QObject::tr("&Help");
     }
     return QString();
 }
@@ -120,12 +120,9 @@ QWidget *FeedWizard::addPage(const QString &identifier, const QString &heading,
         button->setText(buttonTitle(tag));
         button->setProperty("tag", tag);
         button->setAutoDefault(false);
-        if (tag == WizardEngine::kNext) {
-            // The finish pages' Next adds one more item.
-            if (identifier.endsWith(QLatin1String("_finalize")))
-                button->setText(tr("Add Another Item"));
-            button->setDefault(true);
-        }
+        // The finish pages' Next adds one more item.
+        if (tag == WizardEngine::kNext && identifier.endsWith(QLatin1String("_finalize")))
+            button->setText(tr("&Add Another Item"));
         connect(button, &QPushButton::clicked, this, [this, tag] { buttonPress(tag); });
         buttons->addWidget(button);
         if (tag == WizardEngine::kHelp)
@@ -155,10 +152,6 @@ void FeedWizard::loadInterface(QWidget *parent)
     outer->addWidget(m_wizardTypeImage);
     m_tabView = named<QStackedWidget>("tabView");
     outer->addWidget(m_tabView, 1);
-    connect(m_tabView, &QStackedWidget::currentChanged, this, [this](int index) {
-        if (QWidget *page = m_tabView->widget(index))
-            pageSelected(page->objectName());
-    });
 
     const QList<int> feedTags {WizardEngine::kHelp, WizardEngine::kCancel, WizardEngine::kBack,
                                WizardEngine::kNext};
@@ -193,9 +186,9 @@ void FeedWizard::loadInterface(QWidget *parent)
                             tr("Choose what the feed's items will carry."), feedTags);
     m_chooseFeedType = new VLXMatrix(nullptr, VLXMatrix::Radio);
     m_chooseFeedType->setObjectName(QStringLiteral("chooseFeedType"));
-    m_chooseFeedType->addCell(0, tr("Items without enclosures"), 0, 0);
-    m_chooseFeedType->addCell(1, tr("Items with enclosures (audio, video or other files)"), 1, 0);
-    m_chooseFeedType->addCell(2, tr("An iTunes podcast (enclosures and the iTunes elements)"), 2,
+    m_chooseFeedType->addCell(0, tr("Items &without enclosures"), 0, 0);
+    m_chooseFeedType->addCell(1, tr("Items with &enclosures (audio, video or other files)"), 1, 0);
+    m_chooseFeedType->addCell(2, tr("An iTunes &podcast (enclosures and the iTunes elements)"), 2,
                               0);
     place(page, m_chooseFeedType);
 
@@ -220,12 +213,12 @@ void FeedWizard::loadInterface(QWidget *parent)
     page = addPage(QStringLiteral("Feed_iTunes_subtitle"), tr("The podcast's subtitle"),
                    tr("A few words shown under the podcast's name. HTML is removed."), copyTags);
     m_feediTunesSubtitle = named<VLXTextField>("feediTunesSubtitle");
-    placeLayout(page, withCopy(page, m_feediTunesSubtitle, tr("Copy Title")));
+    placeLayout(page, withCopy(page, m_feediTunesSubtitle, tr("Copy &Title")));
     page = addPage(QStringLiteral("Feed_iTunes_summary"), tr("The podcast's summary"),
                    tr("What the podcast is about, in up to 4000 characters. HTML is removed."),
                    copyTags);
     m_feediTunesSummary = named<VLXTextView>("feediTunesSummary");
-    placeLayout(page, withCopy(page, m_feediTunesSummary, tr("Copy Description")));
+    placeLayout(page, withCopy(page, m_feediTunesSummary, tr("Copy &Description")));
 
     page = addPage(QStringLiteral("Feed_iTunes_category"), tr("The podcast's categories"),
                    tr("Up to three iTunes categories. Drag a row to change the order."),
@@ -244,9 +237,9 @@ void FeedWizard::loadInterface(QWidget *parent)
         QString title;
         int tag;
     } categoryActions[] = {
-        {&m_feediTunesCategoryAdd, "feediTunesCategory_Add", tr("Add\u2026"), 1},
-        {&m_feediTunesCategoryDelete, "feediTunesCategory_Delete", tr("Delete"), 2},
-        {&m_feediTunesCategoryEdit, "feediTunesCategory_Edit", tr("Edit\u2026"), 3},
+        {&m_feediTunesCategoryAdd, "feediTunesCategory_Add", tr("A&dd\u2026"), 1},
+        {&m_feediTunesCategoryDelete, "feediTunesCategory_Delete", tr("De&lete"), 2},
+        {&m_feediTunesCategoryEdit, "feediTunesCategory_Edit", tr("&Edit\u2026"), 3},
     };
     for (const auto &action : categoryActions) {
         *action.button = named<VLXButton>(action.name);
@@ -259,6 +252,7 @@ void FeedWizard::loadInterface(QWidget *parent)
     }
     categoryButtons->addStretch();
     categoryRow->addLayout(categoryButtons);
+    m_feediTunesCategoryTable->reloadData();
     connect(m_feediTunesCategoryTable, &VLXTableView::doubleAction, this,
             [this] { feedCategoryAction(3); });
     placeLayout(page, categoryRow);
@@ -321,7 +315,7 @@ void FeedWizard::loadInterface(QWidget *parent)
                     feedTags);
     auto *enclosure = new QGridLayout;
     m_itemIncludeEnclosure = named<VLXCheckBox>("itemIncludeEnclosure");
-    m_itemIncludeEnclosure->setText(tr("Include an enclosure"));
+    m_itemIncludeEnclosure->setText(tr("&Include an enclosure"));
     connect(m_itemIncludeEnclosure, &QCheckBox::toggled, this,
             [this] { includeEnclosureChanged(); });
     enclosure->addWidget(m_itemIncludeEnclosure, 0, 0, 1, 3);
@@ -335,7 +329,7 @@ void FeedWizard::loadInterface(QWidget *parent)
     m_itemEnclosureLength = named<VLXTextField>("itemEnclosureLength");
     m_itemEnclosureType = named<VLXTextField>("itemEnclosureType");
     m_itemEnclosureSuggestType = named<VLXButton>("itemEnclosureSuggestType");
-    m_itemEnclosureSuggestType->setText(tr("Suggest"));
+    m_itemEnclosureSuggestType->setText(tr("&Suggest"));
     m_itemEnclosureSuggestType->setAutoDefault(false);
     connect(m_itemEnclosureSuggestType, &QPushButton::clicked, this, [this] { suggestTypeAction(); });
     enclosure->addWidget(urlLabel, 1, 0);
@@ -360,7 +354,7 @@ void FeedWizard::loadInterface(QWidget *parent)
         [this](VLXImageView *, const QMimeData *data) { return validateFileDrop(data); },
         [this](VLXImageView *, const QMimeData *data) { return acceptFileDrop(data); });
     m_itemEnclosureSelectLocalFile = named<VLXButton>("itemEnclosureSelectLocalFile");
-    m_itemEnclosureSelectLocalFile->setText(tr("Choose\u2026"));
+    m_itemEnclosureSelectLocalFile->setText(tr("Ch&oose\u2026"));
     m_itemEnclosureSelectLocalFile->setAutoDefault(false);
     connect(m_itemEnclosureSelectLocalFile, &QPushButton::clicked, this,
             [this] { selectLocalFileAction(); });
@@ -387,12 +381,12 @@ void FeedWizard::loadInterface(QWidget *parent)
                     tr("A few words shown under the episode's title. HTML is removed."),
                     copyTags);
     m_itemiTunesSubtitle = named<VLXTextField>("itemiTunesSubtitle");
-    placeLayout(page, withCopy(page, m_itemiTunesSubtitle, tr("Copy Title")));
+    placeLayout(page, withCopy(page, m_itemiTunesSubtitle, tr("Copy &Title")));
     page = itemPage(QStringLiteral("Item_iTunes_summary"), tr("The episode's summary"),
                     tr("What the episode is about, in up to 4000 characters. HTML is removed."),
                     copyTags);
     m_itemiTunesSummary = named<VLXTextView>("itemiTunesSummary");
-    placeLayout(page, withCopy(page, m_itemiTunesSummary, tr("Copy Description")));
+    placeLayout(page, withCopy(page, m_itemiTunesSummary, tr("Copy &Description")));
     page = itemPage(QStringLiteral("Item_iTunes_duration"), tr("The episode's duration"),
                     tr("How long the episode plays: seconds, minutes:seconds or "
                        "hours:minutes:seconds, such as 1:05:00."),
@@ -521,19 +515,54 @@ void FeedWizard::registerHandlers()
 
 void FeedWizard::pageSelected(const QString &page)
 {
+    // Return presses Next, on the finish pages Finish.
+    const int main = page.endsWith(QLatin1String("_finalize")) ? WizardEngine::kFinish
+                                                                : WizardEngine::kNext;
+    if (QWidget *shown = m_tabView->currentWidget()) {
+        for (auto *button : shown->findChildren<VLXButton *>()) {
+            if (button->property("tag").toInt() == main)
+                button->setDefault(true);
+        }
+    }
+
+    // The page's field takes the keys, so that a user can go through the wizard typing.
     const struct
     {
         const char *page;
         QWidget *control;
     } focus[] = {
-        {"Feed_title", m_feedTitle},          {"Feed_description", m_feedDescription},
-        {"Feed_link", m_feedLink},            {"Item_title", m_itemTitle},
-        {"Item_description", m_itemDescription}, {"Item_link", m_itemLink},
+        {"Feed_type", m_chooseFeedType},
+        {"Feed_title", m_feedTitle},
+        {"Feed_description", m_feedDescription},
+        {"Feed_link", m_feedLink},
+        {"Feed_copyright", m_feedCopyright},
+        {"Feed_language", m_feedLanguage},
+        {"Feed_iTunes_subtitle", m_feediTunesSubtitle},
+        {"Feed_iTunes_summary", m_feediTunesSummary},
+        {"Feed_iTunes_category", m_feediTunesCategoryTable},
+        {"Feed_iTunes_keywords", m_feediTunesKeywords},
+        {"Feed_iTunes_author", m_feediTunesAuthor},
+        {"Feed_iTunes_owner", m_feediTunesOwnerName},
+        {"Feed_iTunes_image", m_feediTunesImage},
+        {"Item_title", m_itemTitle},
+        {"Item_description", m_itemDescription},
+        {"Item_link", m_itemLink},
         {"Item_enclosure", m_itemEnclosureURL},
+        {"Item_iTunes_subtitle", m_itemiTunesSubtitle},
+        {"Item_iTunes_summary", m_itemiTunesSummary},
+        {"Item_iTunes_duration", m_itemiTunesDuration},
+        {"Item_iTunes_keywords", m_itemiTunesKeywords},
+        {"Item_iTunes_author", m_itemiTunesAuthor},
     };
     for (const auto &entry : focus) {
         if (page == QLatin1String(entry.page)) {
-            entry.control->setFocus(Qt::OtherFocusReason);
+            QWidget *control = entry.control;
+            if (control == m_chooseFeedType && m_chooseFeedType->selectedTag() >= 0)
+                control = m_chooseFeedType->cellWithTag(m_chooseFeedType->selectedTag());
+            // A field the include box hides cannot take the keys: the box does.
+            if (control == m_itemEnclosureURL && !m_itemIncludeEnclosure->isChecked())
+                control = m_itemIncludeEnclosure;
+            control->setFocus(Qt::OtherFocusReason);
             return;
         }
     }

@@ -43,8 +43,10 @@ FeedWizard::FeedWizard(QObject *parent) : QObject(parent)
     m_engine.setPageSelector([this](const QString &page) {
         if (!m_tabView)
             return;
-        if (QWidget *shown = m_tabView->findChild<QWidget *>(page, Qt::FindDirectChildrenOnly))
+        if (QWidget *shown = m_tabView->findChild<QWidget *>(page, Qt::FindDirectChildrenOnly)) {
             m_tabView->setCurrentWidget(shown);
+            pageSelected(page);
+        }
     });
     m_engine.setEndHandler([this](int code) {
         if (m_window)
@@ -320,9 +322,12 @@ int FeedWizard::numberOfRowsInTableView(VLXTableView *table)
 {
     if (table != m_feediTunesCategoryTable)
         return 0;
+    // Delete and Edit need a row to act on.
     const bool any = !m_categories.isEmpty();
-    m_feediTunesCategoryDelete->setEnabled(any);
-    m_feediTunesCategoryEdit->setEnabled(any);
+    for (VLXButton *button : {m_feediTunesCategoryDelete, m_feediTunesCategoryEdit}) {
+        if (button)
+            button->setEnabled(any);
+    }
     return int(m_categories.size());
 }
 

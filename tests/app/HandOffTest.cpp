@@ -128,9 +128,11 @@ TEST_F(HandOffTest, ToolsAreOfferedOnceInstalledAndGetTheLoadedFeed)
     Vellumcast &w = openFeed();
     const QStringList commands {"feedWizard", "itemWizard", "preferences", "importFeedItems",
                                 "createOPML"};
-    // The application installs its import and OPML export; without them the commands go.
-    EXPECT_TRUE(w.command("importFeedItems")->isEnabled());
-    EXPECT_TRUE(w.command("createOPML")->isEnabled());
+    // The application installs its wizard, import and OPML export; without them the commands
+    // go.
+    for (const char *command : {"feedWizard", "importFeedItems", "createOPML"})
+        EXPECT_TRUE(w.command(command)->isEnabled()) << command;
+    w.setFeedWizard(nullptr);
     w.setItemImportTool(nullptr);
     w.setOPMLTool(nullptr);
     w.validateCommands();
@@ -249,6 +251,7 @@ TEST_F(HandOffTest, TheWizardIsOfferedOnTheFirstStartOnlyWhenThereIsOne)
 
     alerts->clear();
     startApplication();
+    window().setFeedWizard(nullptr);
     QTest::qWait(400);
     EXPECT_TRUE(alerts->alerts().isEmpty()) << "without a wizard nothing is offered";
 }

@@ -64,7 +64,7 @@ void podcastFeedPages(const WizardDriver &wizard)
     wizard.nextTo("Feed_language");
     wizard.chooseLanguage("English");
     wizard.nextTo("Feed_iTunes_subtitle");
-    wizard.type("feediTunesSubtitle", "<b>Tales</b> of the harbour");
+    wizard.type("feediTunesSubtitle", "Tales of the <b>harbour</b>");
     wizard.nextTo("Feed_iTunes_summary");
     EXPECT_EQ(wizard.text("feediTunesSubtitle"), "Tales of the harbour");
     wizard.copy();
@@ -252,6 +252,7 @@ TEST_F(WizardFlowTest, ARefusedPageKeepsItsTextAndStoresNothing)
         EXPECT_TRUE(engine.feed()->link().isEmpty());
         wizard.type("feedLink", "https://example.org/");
         wizard.nextTo("Feed_copyright");
+        wizard.type("feedCopyright", "2026 Refusals");
         wizard.nextTo("Feed_language");
         // A blank language does for a feed, not for a podcast.
         wizard.get<VLXPopUpButton>("feedLanguage")->setCurrentIndex(0);
