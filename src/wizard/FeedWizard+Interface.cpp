@@ -108,7 +108,6 @@ QWidget *FeedWizard::addPage(const QString &identifier, const QString &heading,
     auto *explanation = new QLabel(text);
     explanation->setWordWrap(true);
     layout->addWidget(explanation);
-    // The page's own controls go between the texts and the stretch (layout index 2).
     layout->addStretch();
 
     auto *buttons = new QHBoxLayout;
@@ -157,11 +156,14 @@ void FeedWizard::loadInterface(QWidget *parent)
                                WizardEngine::kNext};
     const QList<int> copyTags {WizardEngine::kHelp, WizardEngine::kCancel, WizardEngine::kBack,
                                WizardEngine::kCopy, WizardEngine::kNext};
+    // A page's controls go below its texts, above the stretch and the row of buttons.
     auto place = [](QWidget *page, QWidget *control) {
-        static_cast<QVBoxLayout *>(page->layout())->insertWidget(2, control);
+        auto *layout = static_cast<QVBoxLayout *>(page->layout());
+        layout->insertWidget(layout->count() - 2, control);
     };
-    auto placeLayout = [](QWidget *page, QLayout *layout) {
-        static_cast<QVBoxLayout *>(page->layout())->insertLayout(2, layout);
+    auto placeLayout = [](QWidget *page, QLayout *controls) {
+        auto *layout = static_cast<QVBoxLayout *>(page->layout());
+        layout->insertLayout(layout->count() - 2, controls);
     };
     // A field with its copy button beside it.
     auto withCopy = [this](QWidget *page, QWidget *field, const QString &title) {

@@ -120,7 +120,7 @@ protected:
 TEST_F(WizardFlowTest, ABasicFeedWithTwoItems)
 {
     Vellumcast &w = openFeed();
-    onWizard([](const WizardDriver &wizard) {
+    onWizard([this](const WizardDriver &wizard) {
         EXPECT_EQ(wizard.page(), "Intro_1");
         EXPECT_EQ(wizard.get<QStackedWidget>("wizardTypeImage")->currentWidget()->objectName(),
                   "Feed");
@@ -140,15 +140,20 @@ TEST_F(WizardFlowTest, ABasicFeedWithTwoItems)
         wizard.fillItem("First", "https://example.org/notes/1");
         EXPECT_FALSE(wizard.get<VLXCheckBox>("itemIncludeEnclosure")->isChecked());
         EXPECT_FALSE(wizard.get("itemEnclosureURL")->isVisible());
+        // The enclosure is checked with its box off too: a length that is no number stays out.
+        wizard.type("itemEnclosureLength", "long");
+        wizard.nextTo("Item_enclosure");
+        wizard.type("itemEnclosureLength", "");
         wizard.nextTo("Feed_finalize");
         wizard.nextTo("Item_title");
         EXPECT_EQ(wizard.get<QLabel>("countOn7")->text(), "2 of 2");
         EXPECT_TRUE(wizard.text("itemTitle").isEmpty());
         wizard.fillItem("Second", "https://example.org/notes/2");
         wizard.nextTo("Feed_finalize");
+        alerts->clear();
+        alerts->queueAnswer(AlertService::kAlternate); // not saved now
         wizard.finish();
     });
-    alerts->queueAnswer(AlertService::kAlternate); // not saved now
     w.command("feedWizard")->trigger();
 
     EXPECT_EQ(alertTitles(), QStringList {"Feed Created"});
@@ -172,7 +177,7 @@ TEST_F(WizardFlowTest, APodcastOfThreeEpisodesOneWithALocalFileSavesAndValidates
     writeFile(sound, QByteArray(4321, 'x'));
     chooser->enqueue({sound});
     chooser->enqueue({path("tales.xml")});
-    onWizard([sound](const WizardDriver &wizard) {
+    onWizard([this, sound](const WizardDriver &wizard) {
         podcastFeedPages(wizard);
         wizard.nextTo("Item_title");
         wizard.fillItem("Episode 1", "https://example.org/tales/1");
@@ -188,15 +193,17 @@ TEST_F(WizardFlowTest, APodcastOfThreeEpisodesOneWithALocalFileSavesAndValidates
             wizard.nextTo("Item_title");
             wizard.fillItem(QStringLiteral("Episode %1").arg(n),
                             QStringLiteral("https://example.org/tales/%1").arg(n));
+            wizard.nextTo("Item_enclosure"); // a podcast's episode needs its address
             wizard.type("itemEnclosureURL",
                         QStringLiteral("https://example.org/tales/ep%1.mp3").arg(n));
             wizard.type("itemEnclosureLength", "1000");
             wizard.type("itemEnclosureType", "audio/mpeg");
             episodePages(wizard, "30:00", "Feed_iTunes_finalize");
         }
+        alerts->clear();
+        alerts->queueAnswer(AlertService::kDefault); // saved now
         wizard.finish();
     });
-    alerts->queueAnswer(AlertService::kDefault); // saved now
     w.command("feedWizard")->trigger();
 
     // No "Feed Doesn't Validate" after the save: the new podcast validates.
