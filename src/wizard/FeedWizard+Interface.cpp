@@ -93,8 +93,8 @@ QWidget *wizardPicture(const QString &name, const QString &title)
 }
 } // namespace
 
-QWidget *FeedWizard::addPage(const QString &identifier, const QString &heading,
-                             const QString &text, QList<int> tags)
+QWidget *FeedWizard::addPage(const QString &identifier, const QString &heading, const QString &text,
+                             QList<int> tags)
 {
     auto *page = new QWidget;
     page->setObjectName(identifier);
@@ -223,11 +223,9 @@ void FeedWizard::loadInterface(QWidget *parent)
     placeLayout(page, withCopy(page, m_feediTunesSummary, tr("Copy &Description")));
 
     page = addPage(QStringLiteral("Feed_iTunes_category"), tr("The podcast's categories"),
-                   tr("Up to three iTunes categories. Drag a row to change the order."),
-                   feedTags);
+                   tr("Up to three iTunes categories. Drag a row to change the order."), feedTags);
     m_feediTunesCategoryTable = named<VLXTableView>("feediTunesCategoryTable");
-    m_feediTunesCategoryTable->setDataSource(this, {QStringLiteral("category")},
-                                             {tr("Category")});
+    m_feediTunesCategoryTable->setDataSource(this, {QStringLiteral("category")}, {tr("Category")});
     m_feediTunesCategoryTable->horizontalHeader()->setStretchLastSection(true);
     auto *categoryRow = new QHBoxLayout;
     categoryRow->addWidget(m_feediTunesCategoryTable, 1);
@@ -262,8 +260,8 @@ void FeedWizard::loadInterface(QWidget *parent)
     page = addPage(QStringLiteral("Feed_iTunes_keywords"), tr("Keywords"),
                    tr("Up to twelve words people search for, separated by commas."), feedTags);
     place(page, m_feediTunesKeywords = named<VLXTextField>("feediTunesKeywords"));
-    page = addPage(QStringLiteral("Feed_iTunes_author"), tr("Author"),
-                   tr("Who makes the podcast."), feedTags);
+    page = addPage(QStringLiteral("Feed_iTunes_author"), tr("Author"), tr("Who makes the podcast."),
+                   feedTags);
     place(page, m_feediTunesAuthor = named<VLXTextField>("feediTunesAuthor"));
     page = addPage(QStringLiteral("Feed_iTunes_owner"), tr("Owner"),
                    tr("Who the podcast directory writes to about the podcast. Not shown to "
@@ -279,10 +277,10 @@ void FeedWizard::loadInterface(QWidget *parent)
     place(page, m_feediTunesImage = named<VLXTextField>("feediTunesImage"));
 
     // --- The items' pages ---
-    addPage(QStringLiteral("Item_intro"), tr("The feed's items"),
-            tr("Now enter the feed's first item. Press Finish to make the feed as it is."),
-            {WizardEngine::kCancel, WizardEngine::kBack, WizardEngine::kFinish,
-             WizardEngine::kNext});
+    addPage(
+        QStringLiteral("Item_intro"), tr("The feed's items"),
+        tr("Now enter the feed's first item. Press Finish to make the feed as it is."),
+        {WizardEngine::kCancel, WizardEngine::kBack, WizardEngine::kFinish, WizardEngine::kNext});
     addPage(QStringLiteral("Item_only_intro"), tr("Welcome to the Item Creation Wizard"),
             tr("This wizard walks you through adding new items at the top of the feed. Press "
                "Next to begin."),
@@ -333,7 +331,8 @@ void FeedWizard::loadInterface(QWidget *parent)
     m_itemEnclosureSuggestType = named<VLXButton>("itemEnclosureSuggestType");
     m_itemEnclosureSuggestType->setText(tr("&Suggest"));
     m_itemEnclosureSuggestType->setAutoDefault(false);
-    connect(m_itemEnclosureSuggestType, &QPushButton::clicked, this, [this] { suggestTypeAction(); });
+    connect(m_itemEnclosureSuggestType, &QPushButton::clicked, this,
+            [this] { suggestTypeAction(); });
     enclosure->addWidget(urlLabel, 1, 0);
     enclosure->addWidget(m_itemEnclosureURL, 1, 1, 1, 2);
     enclosure->addWidget(lengthLabel, 2, 0);
@@ -380,8 +379,7 @@ void FeedWizard::loadInterface(QWidget *parent)
     placeLayout(page, enclosure);
 
     page = itemPage(QStringLiteral("Item_iTunes_subtitle"), tr("The episode's subtitle"),
-                    tr("A few words shown under the episode's title. HTML is removed."),
-                    copyTags);
+                    tr("A few words shown under the episode's title. HTML is removed."), copyTags);
     m_itemiTunesSubtitle = named<VLXTextField>("itemiTunesSubtitle");
     placeLayout(page, withCopy(page, m_itemiTunesSubtitle, tr("Copy &Title")));
     page = itemPage(QStringLiteral("Item_iTunes_summary"), tr("The episode's summary"),
@@ -402,8 +400,8 @@ void FeedWizard::loadInterface(QWidget *parent)
     place(page, m_itemiTunesAuthor = named<VLXTextField>("itemiTunesAuthor"));
 
     // --- The finish pages ---
-    const QList<int> finishTags {WizardEngine::kCancel, WizardEngine::kBack,
-                                 WizardEngine::kNext, WizardEngine::kFinish};
+    const QList<int> finishTags {WizardEngine::kCancel, WizardEngine::kBack, WizardEngine::kNext,
+                                 WizardEngine::kFinish};
     const QString feedDone = tr("Press Finish to make the feed with its items, Add Another Item "
                                 "to enter one more, or Back to see the last item again.");
     const QString itemsDone = tr("Press Finish to put the new items at the top of the feed, Add "
@@ -488,9 +486,8 @@ void FeedWizard::registerHandlers()
     };
     for (const auto &page : pages) {
         auto handler = page.handler;
-        m_engine.setHandler(QLatin1String(page.name), [this, handler](int tag) {
-            (this->*handler)(tag);
-        });
+        m_engine.setHandler(QLatin1String(page.name),
+                            [this, handler](int tag) { (this->*handler)(tag); });
     }
     auto set = [this](const char *name, WizardEngine::Handler handler) {
         m_engine.setHandler(QLatin1String(name), std::move(handler));
@@ -505,10 +502,12 @@ void FeedWizard::registerHandlers()
     set("Item_iTunes_enclosure", [this](int tag) { itemEnclosurePage(tag, true); });
     set("Item_iTunes_subtitle",
         [this](int tag) { itemITunesTextPage(tag, m_itemiTunesSubtitle, iTunesItem::kSubtitle); });
-    set("Item_iTunes_summary", [this](int tag) { itemITunesTextPage(tag, m_itemiTunesSummary, iTunesItem::kSummary); });
+    set("Item_iTunes_summary",
+        [this](int tag) { itemITunesTextPage(tag, m_itemiTunesSummary, iTunesItem::kSummary); });
     set("Item_iTunes_keywords",
         [this](int tag) { itemITunesTextPage(tag, m_itemiTunesKeywords, iTunesItem::kKeywords); });
-    set("Item_iTunes_author", [this](int tag) { itemITunesTextPage(tag, m_itemiTunesAuthor, iTunesItem::kAuthor); });
+    set("Item_iTunes_author",
+        [this](int tag) { itemITunesTextPage(tag, m_itemiTunesAuthor, iTunesItem::kAuthor); });
     set("Feed_finalize", [this](int tag) { finishPage(tag, false); });
     set("Feed_iTunes_finalize", [this](int tag) { finishPage(tag, true); });
     set("Item_finalize", [this](int tag) { finishPage(tag, false); });
@@ -518,8 +517,8 @@ void FeedWizard::registerHandlers()
 void FeedWizard::pageSelected(const QString &page)
 {
     // Return presses Next, on the finish pages Finish.
-    const int main = page.endsWith(QLatin1String("_finalize")) ? WizardEngine::kFinish
-                                                                : WizardEngine::kNext;
+    const int main
+        = page.endsWith(QLatin1String("_finalize")) ? WizardEngine::kFinish : WizardEngine::kNext;
     if (QWidget *shown = m_tabView->currentWidget()) {
         for (auto *button : shown->findChildren<VLXButton *>()) {
             if (button->property("tag").toInt() == main)

@@ -475,8 +475,7 @@ void FeedWizard::Item_iTunes_duration(int tag)
     VLXItems *item = m_engine.currentItem();
     const QString typed = m_itemiTunesDuration->text();
     if (!item
-        || !iTunesItem::validateAndInformDuration(VLXLogic::stripHTML(typed),
-                                                  m_itemiTunesDuration))
+        || !iTunesItem::validateAndInformDuration(VLXLogic::stripHTML(typed), m_itemiTunesDuration))
         return;
     // The field keeps what was typed; the item gets its normal form.
     QString duration = typed;

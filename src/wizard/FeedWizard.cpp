@@ -81,7 +81,8 @@ std::shared_ptr<VLXFeed> FeedWizard::feedWizard(QWidget *window, const QString &
     m_feedDescription->setStringValue(feed.descriptionElement());
     m_feedLink->setText(feed.link());
     m_feedCopyright->setText(feed.copyright());
-    const int language = m_feedLanguage->findText(VLXFeedLanguage::sharedTitleForCode(feed.language()));
+    const int language
+        = m_feedLanguage->findText(VLXFeedLanguage::sharedTitleForCode(feed.language()));
     m_feedLanguage->setCurrentIndex(std::max(language, 0));
     m_chooseFeedType->setStateOfTag(0, 1);
     m_categories.clear();
@@ -130,9 +131,8 @@ int FeedWizard::run(QWidget *parent)
 
 void FeedWizard::clearItemControls()
 {
-    for (VLXTextField *field : {m_itemTitle, m_itemLink, m_itemEnclosureURL,
-                                m_itemEnclosureLength, m_itemEnclosureType,
-                                m_itemEnclosureLocalFilename})
+    for (VLXTextField *field : {m_itemTitle, m_itemLink, m_itemEnclosureURL, m_itemEnclosureLength,
+                                m_itemEnclosureType, m_itemEnclosureLocalFilename})
         field->clear();
     m_itemDescription->setStringValue(QString());
     m_localFileShown.clear();
@@ -169,8 +169,7 @@ bool FeedWizard::eventFilter(QObject *watched, QEvent *event)
 
 void FeedWizard::updateCountOn(int position)
 {
-    const QString text
-        = QStringLiteral("%1 of %2").arg(position).arg(m_engine.items().size());
+    const QString text = QStringLiteral("%1 of %2").arg(position).arg(m_engine.items().size());
     for (QLabel *label : std::as_const(m_countLabels))
         label->setText(text);
 }
@@ -191,8 +190,7 @@ QStringList FeedWizard::newLocalEnclosureFile(const QString &path, int index)
         return {QStringLiteral("File not found"),
                 QStringLiteral("The file \"%1\" could not be found.").arg(path)};
     VLXItems &item = *items.at(index);
-    const QStringList refused
-        = LocalEnclosureFile::attach(item, path, m_localFileShown == path);
+    const QStringList refused = LocalEnclosureFile::attach(item, path, m_localFileShown == path);
     if (!refused.isEmpty())
         return refused;
     m_itemEnclosureLength->setText(item.enclosureAttrLength());
@@ -358,8 +356,8 @@ bool FeedWizard::tableViewWriteRows(VLXTableView *table, const QList<int> &rows,
 Qt::DropAction FeedWizard::tableViewValidateDrop(VLXTableView *table, const QMimeData *data,
                                                  int row)
 {
-    if (table != m_feediTunesCategoryTable || !data || !data->hasFormat(kCategoryRowType)
-        || row < 0 || row > m_categories.size())
+    if (table != m_feediTunesCategoryTable || !data || !data->hasFormat(kCategoryRowType) || row < 0
+        || row > m_categories.size())
         return Qt::IgnoreAction;
     return Qt::MoveAction;
 }

@@ -104,7 +104,8 @@ WizardEngine::Dispatch WizardEngine::buttonPress(int tag)
     if (!m_table.contains(page)) {
         // A page the table does not know cannot say where to go: the run ends, and no handler
         // acts on a run that is over.
-        qWarning().noquote() << QStringLiteral("Wizard dictionary error.  Current tab = %1").arg(page);
+        qWarning().noquote()
+            << QStringLiteral("Wizard dictionary error.  Current tab = %1").arg(page);
         end(0);
         return Dispatch::NoEntry;
     }
@@ -238,9 +239,9 @@ bool WizardEngine::feedUsesITunes() const
 
 std::shared_ptr<VLXItems> WizardEngine::appendNewItem(bool withITunes)
 {
-    std::shared_ptr<VLXItems> item
-        = m_itemWizard ? VLXItems::initWithUniqueString(m_uniqueKey, m_itemExtensions)
-                       : VLXItems::initWithUniqueString(m_uniqueKey);
+    std::shared_ptr<VLXItems> item = m_itemWizard
+        ? VLXItems::initWithUniqueString(m_uniqueKey, m_itemExtensions)
+        : VLXItems::initWithUniqueString(m_uniqueKey);
     // Every item the wizard makes has a guid of its own, whatever the defaults say.
     item->setGUID(VLXLogic::generateGUID());
     item->setGUIDAttr(0);

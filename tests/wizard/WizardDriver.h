@@ -17,7 +17,7 @@
 class WizardDriver
 {
 public:
-    explicit WizardDriver(QWidget *sheet) : m_sheet(sheet) {}
+    explicit WizardDriver(QWidget *sheet) : m_sheet(sheet) { }
 
     QWidget *sheet() const { return m_sheet; }
     QString page() const

@@ -17,15 +17,39 @@ namespace {
 const QStringList kKeys {"prevPage", "nextPage", "nextPageIfNotMax", "finalizePage"};
 
 // The handlers the wizard's window answers.
-const QSet<QString> kHandlers {
-    "Intro_1", "Feed_type", "Feed_title", "Feed_description", "Feed_link", "Feed_copyright",
-    "Feed_language", "Feed_iTunes_subtitle", "Feed_iTunes_summary", "Feed_iTunes_category",
-    "Feed_iTunes_keywords", "Feed_iTunes_author", "Feed_iTunes_owner", "Feed_iTunes_image",
-    "Item_intro", "Item_iTunes_intro", "Item_only_intro", "Item_only_iTunes_intro", "Item_title",
-    "Item_iTunes_title", "Item_description", "Item_link", "Item_enclosure",
-    "Item_iTunes_enclosure", "Item_iTunes_subtitle", "Item_iTunes_summary",
-    "Item_iTunes_duration", "Item_iTunes_keywords", "Item_iTunes_author", "Feed_finalize",
-    "Feed_iTunes_finalize", "Item_finalize", "Item_iTunes_finalize"};
+const QSet<QString> kHandlers {"Intro_1",
+                               "Feed_type",
+                               "Feed_title",
+                               "Feed_description",
+                               "Feed_link",
+                               "Feed_copyright",
+                               "Feed_language",
+                               "Feed_iTunes_subtitle",
+                               "Feed_iTunes_summary",
+                               "Feed_iTunes_category",
+                               "Feed_iTunes_keywords",
+                               "Feed_iTunes_author",
+                               "Feed_iTunes_owner",
+                               "Feed_iTunes_image",
+                               "Item_intro",
+                               "Item_iTunes_intro",
+                               "Item_only_intro",
+                               "Item_only_iTunes_intro",
+                               "Item_title",
+                               "Item_iTunes_title",
+                               "Item_description",
+                               "Item_link",
+                               "Item_enclosure",
+                               "Item_iTunes_enclosure",
+                               "Item_iTunes_subtitle",
+                               "Item_iTunes_summary",
+                               "Item_iTunes_duration",
+                               "Item_iTunes_keywords",
+                               "Item_iTunes_author",
+                               "Feed_finalize",
+                               "Feed_iTunes_finalize",
+                               "Item_finalize",
+                               "Item_iTunes_finalize"};
 } // namespace
 
 class WizardEngineTest : public ::testing::Test

@@ -264,16 +264,16 @@ TEST_F(WizardFlowTest, ARefusedPageKeepsItsTextAndStoresNothing)
         // A blank language does for a feed, not for a podcast.
         wizard.get<VLXPopUpButton>("feedLanguage")->setCurrentIndex(0);
         wizard.nextTo("Item_intro");
-        for (const char *page : {"Feed_language", "Feed_copyright", "Feed_link",
-                                 "Feed_description", "Feed_title", "Feed_type"}) {
+        for (const char *page : {"Feed_language", "Feed_copyright", "Feed_link", "Feed_description",
+                                 "Feed_title", "Feed_type"}) {
             wizard.back();
             EXPECT_EQ(wizard.page(), QLatin1String(page));
         }
         wizard.chooseKind(2);
         wizard.nextTo("Feed_title");
         EXPECT_EQ(wizard.text("feedTitle"), "Refusals") << "a page visited again shows its text";
-        for (const char *page : {"Feed_description", "Feed_link", "Feed_copyright",
-                                 "Feed_language"})
+        for (const char *page :
+             {"Feed_description", "Feed_link", "Feed_copyright", "Feed_language"})
             wizard.nextTo(page);
         const int before = int(alerts->alerts().size());
         wizard.nextTo("Feed_language");
