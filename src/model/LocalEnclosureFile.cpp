@@ -43,8 +43,14 @@ QStringList LocalEnclosureFile::check(const QString &path, const QString &enclos
 
 QStringList LocalEnclosureFile::attach(VLXItems &item, const QString &path, bool pathAlreadyShown)
 {
+    return attach(item, path, pathAlreadyShown, item.enclosureAttrURL());
+}
+
+QStringList LocalEnclosureFile::attach(VLXItems &item, const QString &path, bool pathAlreadyShown,
+                                       const QString &enclosureURL)
+{
     Facts facts;
-    const QStringList refused = check(path, item.enclosureAttrURL(), &facts);
+    const QStringList refused = check(path, enclosureURL, &facts);
     if (!refused.isEmpty())
         return refused;
     item.setLocalEnclosureFilePath(facts.path);

@@ -30,4 +30,7 @@ public:
     // in the field has never been uploaded: its last-upload date goes back to the epoch unless
     // the field already showed exactly this path. Nothing changes when the check refuses.
     static QStringList attach(VLXItems &item, const QString &path, bool pathAlreadyShown);
+    // The same against the enclosure URL the user sees, which may not be stored yet.
+    static QStringList attach(VLXItems &item, const QString &path, bool pathAlreadyShown,
+                              const QString &enclosureURL);
 };

@@ -190,7 +190,9 @@ QStringList FeedWizard::newLocalEnclosureFile(const QString &path, int index)
         return {QStringLiteral("File not found"),
                 QStringLiteral("The file \"%1\" could not be found.").arg(path)};
     VLXItems &item = *items.at(index);
-    const QStringList refused = LocalEnclosureFile::attach(item, path, m_localFileShown == path);
+    // The address the page shows is the one the file must match: it is stored only by Next.
+    const QStringList refused = LocalEnclosureFile::attach(item, path, m_localFileShown == path,
+                                                           m_itemEnclosureURL->text());
     if (!refused.isEmpty())
         return refused;
     m_itemEnclosureLength->setText(item.enclosureAttrLength());

@@ -15,15 +15,19 @@
 #include "settings/VLXPreferences.h"
 #include "ui/VLXBrowser.h"
 #include "ui/VLXCheckBox.h"
+#include "ui/VLXImageView.h"
 #include "ui/VLXTableView.h"
 #include "wizard/FeedWizard.h"
 
 #include <QAction>
+#include <QDropEvent>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 std::shared_ptr<iTunesItem> episode(const VLXItems &item)
@@ -424,4 +428,57 @@ TEST_F(WizardFlowTest, TheFirstStartOffersTheWizardAndItsCancelLeavesTheSample)
     EXPECT_EQ(alertTitles(), QStringList {"Feed Creation Wizard"});
     EXPECT_EQ(window().currentFeed()->title(), "Harbour Lights Radio");
     EXPECT_EQ(fileNames(), QStringList {"sample.xml"});
+}
+
+TEST_F(WizardFlowTest, TheLocalFileComesFromADropOrATypedPathUnderTheOneRule)
+{
+    Vellumcast &w = openFeed();
+    const QString clip = path("clip.m4a");
+    const QString sound = path("sound.mp3");
+    writeFile(clip, QByteArray(10, 'c'));
+    writeFile(sound, QByteArray(2048, 's'));
+    onWizard([this, clip, sound](const WizardDriver &wizard) {
+        wizard.nextTo("Item_title");
+        wizard.fillItem("Local", "https://example.org/local");
+        wizard.get<VLXCheckBox>("itemIncludeEnclosure")->click();
+        EXPECT_TRUE(wizard.get("itemEnclosureLocalFilename")->isVisible());
+        wizard.type("itemEnclosureURL", "https://example.org/sound.mp3");
+        alerts->clear();
+        // A typed name of no file: told, and the field shows what it showed before.
+        wizard.type("itemEnclosureLocalFilename", path("missing.mp3"));
+        EXPECT_EQ(alertTitles(), QStringList {"File not found"});
+        EXPECT_TRUE(wizard.text("itemEnclosureLocalFilename").isEmpty());
+        // A file of another type than the address: "Cancel" keeps the field as it was.
+        alerts->queueAnswer(AlertService::kDefault);
+        wizard.type("itemEnclosureLocalFilename", clip);
+        EXPECT_EQ(alertTitles(), (QStringList {"File not found", "MIME Mismatch", "Canceled"}));
+        EXPECT_TRUE(wizard.text("itemEnclosureLocalFilename").isEmpty());
+        EXPECT_TRUE(wizard.text("itemEnclosureLength").isEmpty());
+        // Dropped: an address that is no file is refused; a file gives its size and type.
+        auto *target = wizard.get<VLXImageView>("itemEnclosureLocalFileDropTarget");
+        auto drop = [target](const QUrl &url) {
+            QMimeData data;
+            data.setUrls({url});
+            QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(target, &enter);
+            QDropEvent event(QPointF(4, 4), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(target, &event);
+            return event.isAccepted();
+        };
+        EXPECT_FALSE(drop(QUrl("https://example.org/sound.mp3")));
+        EXPECT_FALSE(target->hasImage());
+        EXPECT_TRUE(drop(QUrl::fromLocalFile(sound)));
+        EXPECT_EQ(wizard.text("itemEnclosureLocalFilename"), sound);
+        EXPECT_EQ(wizard.text("itemEnclosureLength"), "2048");
+        EXPECT_EQ(wizard.text("itemEnclosureType"), "audio/mpeg");
+        EXPECT_TRUE(target->hasImage());
+        wizard.nextTo("Item_finalize");
+        wizard.finish();
+    });
+    w.command("itemWizard")->trigger();
+    const VLXItems &made = *w.currentFeed()->itemAtIndex(0);
+    EXPECT_EQ(made.title(), "Local");
+    EXPECT_EQ(made.localEnclosureFilePath(), sound);
+    EXPECT_EQ(made.enclosureAttrLength(), "2048");
+    EXPECT_EQ(made.includeEnclosure(), 1);
 }
