@@ -23,6 +23,9 @@ protected:
     Controller &startApplication(const QStringList &files = {});
     // Starts the application with the wizard's offer declined; the window, no alerts kept.
     Vellumcast &startWindow();
+    // Waits until the wizard has been offered, when the start shows the sample feed alone and a
+    // wizard is installed; otherwise a moment.
+    void awaitWizardOffer();
     // Starts the application (declining the wizard), opens the text saved as a feed file in its
     // window, shows the window and makes it active; the alerts so far are forgotten.
     Vellumcast &openInWindow(const QByteArray &text);

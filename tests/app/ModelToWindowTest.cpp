@@ -81,7 +81,7 @@ protected:
         startApplication();
         window = controller->feedController();
         // The wizard's offer comes a moment after the first display.
-        QTest::qWait(300);
+        awaitWizardOffer();
         alerts->clear();
     }
     QString text(const char *name) const
