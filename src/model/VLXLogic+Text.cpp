@@ -82,7 +82,9 @@ QString VLXLogic::stripHTML(const QString &text)
 {
     if (!text.contains(u'<') && !text.contains(u'&'))
         return text;
-    const QByteArray utf8 = text.toUtf8();
+    // Read inside a body: text the fragment starts or ends with outside any element would
+    // otherwise be put in a paragraph of its own and come out on a line of its own.
+    const QByteArray utf8 = "<body>" + text.toUtf8() + "</body>";
     htmlDocPtr doc = htmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8",
                                     HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
                                         | HTML_PARSE_NONET | HTML_PARSE_NOIMPLIED);

@@ -11,6 +11,11 @@ TEST(TextHelpers, StripHtmlKeepsTextAndDropsMarkup)
               QString::fromUtf8("caf\xC3\xA9 & tea"));
     EXPECT_EQ(VLXLogic::stripHTML(QStringLiteral("one<br>two<script>alert(1)</script>")),
               QStringLiteral("one\ntwo"));
+    // Inline markup around part of a line keeps the line whole.
+    EXPECT_EQ(VLXLogic::stripHTML(QStringLiteral("<b>Tales</b> of the harbour")),
+              QStringLiteral("Tales of the harbour"));
+    EXPECT_EQ(VLXLogic::stripHTML(QStringLiteral("Tales of <i>the</i> harbour &amp; sea")),
+              QStringLiteral("Tales of the harbour & sea"));
     // Nothing readable: the input comes back.
     EXPECT_EQ(VLXLogic::stripHTML(QStringLiteral("<img src=\"x.png\">")),
               QStringLiteral("<img src=\"x.png\">"));
