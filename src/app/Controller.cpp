@@ -15,6 +15,7 @@
 #include "platform/QtFileChooser.h"
 #include "platform/QtHelpService.h"
 #include "platform/Workspace.h"
+#include "prefs/PreferencesPanel.h"
 #include "publish/PublishDialogs.h"
 #include "publish/VLXBrowseBase.h"
 #include "publish/additionalFiles.h"
@@ -290,6 +291,7 @@ void Controller::installCommands()
     window->setLicencePasteTool(std::make_shared<CreativeCommonsPasteTool>());
     // The feed and item wizard; its first-run offer comes a moment after the window shows.
     window->setFeedWizard(std::make_shared<FeedWizard>());
+    window->setPreferencesTool(std::make_shared<PreferencesPanel>());
 }
 
 bool Controller::applicationShouldTerminate()

@@ -306,8 +306,9 @@ void VLXPreferences::updatePubSiteImpl(const std::shared_ptr<VLXSite> &site)
 
 void VLXPreferences::beginEditing(const QString &uniqueKey)
 {
+    // The baseline of the save at quit stays the one taken at loading: resetting it here would
+    // make values accepted at an earlier opening look unchanged, and they would never be saved.
     m_uniqueKey = uniqueKey;
-    m_origValues = m_curValues;
     m_displayedValues = m_curValues;
 }
 
@@ -352,13 +353,21 @@ void VLXPreferences::commitDisplayedValues()
         }
         displayed.insert(kFeedArray, list);
     }
-    if (!SettingsEquality::equal(displayed, m_curValues))
-        m_curValues = displayed;
+    if (SettingsEquality::equal(displayed, m_curValues))
+        return;
+    m_curValues = displayed;
+    // Accepted values are written at once: a crash or a kill before quitting must not lose them.
+    save();
 }
 
 void VLXPreferences::revertToDefault()
 {
-    m_curValues = defaultValues();
+    // Only what the window shows: the live settings change at OK, and Cancel brings back what
+    // was there before.
+    m_displayedValues = defaultValues();
+    // The edited feed starts again from the per-feed defaults too (a fresh entry is made for it
+    // when the window refreshes its pages).
+    m_FDCF_dict.reset();
 }
 
 void VLXPreferences::discardDisplayedValues()

@@ -130,7 +130,7 @@ public:
     static constexpr float kCurrentVersion = 2.05f;
 
     // ---- Namespace registry ----
-    QStringList &general_XMLNamespaces() { return m_generalXMLNamespaces; }
+    QStringList &general_XMLNamespaces() override { return m_generalXMLNamespaces; }
     void addGeneral_XMLNamespaces(const std::optional<QStringList> &entries);
     void replaceGeneral_XMLNamespaces(const QString &entry, int atIndex);
     void removeGeneral_XMLNamespacesAtIndex(int index);
@@ -138,7 +138,7 @@ public:
     static void addMissingSupportedXMLNamespaces(const QStringList &entries);
     // The URI of the first stored entry with that prefix; a null string when none.
     static QString getDTDForNamespace(const QString &prefix);
-    void validateGeneralXMLNamespaces();
+    void validateGeneralXMLNamespaces() override;
     void sortNamespaces();
 
     // ---- The preferences window's working copy ----

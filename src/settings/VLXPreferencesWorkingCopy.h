@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 // What the preferences window (gui) does with the settings store: it edits a working copy of the
@@ -11,8 +12,9 @@ class VLXPreferencesWorkingCopy
 public:
     virtual ~VLXPreferencesWorkingCopy() = default;
 
-    // Opening the window: origValues and the displayed values become copies of the live settings
-    // and the feed with this identifier is the one whose per-feed entry the window edits.
+    // Opening the window: the displayed values become a copy of the live settings and the feed
+    // with this identifier is the one whose per-feed entry the window edits. The baseline of the
+    // save at quit is left as it is.
     virtual void beginEditing(const QString &uniqueKey) = 0;
     virtual bool hasDisplayedValues() const = 0;
     // The working copy; empty before beginEditing().
@@ -27,11 +29,16 @@ public:
     virtual void checkVersion() = 0;
 
     // OK: the sparse form of the edited entry replaces the feed's entry in the displayed
-    // "FD_CF_Array", then the displayed values become live when they differ. Writes no file.
+    // "FD_CF_Array", then, when they differ, the displayed values become live and are saved.
     virtual void commitDisplayedValues() = 0;
-    // Revert to defaults: the live settings become a copy of the global defaults table.
+    // Revert to defaults: the displayed values become a copy of the global defaults table and
+    // the edited entry starts again from the per-feed defaults; nothing live changes until OK.
     virtual void revertToDefault() = 0;
     // Cancel: the displayed values become a copy of the live settings again and the edits held
     // in the one-feed cache are dropped, so later reads do not answer discarded values.
     virtual void discardDisplayedValues() = 0;
+
+    // The namespace registry being edited, and the removal of "User Defined" entries from it.
+    virtual QStringList &general_XMLNamespaces() = 0;
+    virtual void validateGeneralXMLNamespaces() = 0;
 };

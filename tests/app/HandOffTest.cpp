@@ -128,11 +128,12 @@ TEST_F(HandOffTest, ToolsAreOfferedOnceInstalledAndGetTheLoadedFeed)
     Vellumcast &w = openFeed();
     const QStringList commands {"feedWizard", "itemWizard", "preferences", "importFeedItems",
                                 "createOPML"};
-    // The application installs its wizard, import and OPML export; without them the commands
-    // go.
-    for (const char *command : {"feedWizard", "importFeedItems", "createOPML"})
+    // The application installs its wizard, preferences window, import and OPML export; without
+    // them the commands go.
+    for (const char *command : {"feedWizard", "preferences", "importFeedItems", "createOPML"})
         EXPECT_TRUE(w.command(command)->isEnabled()) << command;
     w.setFeedWizard(nullptr);
+    w.setPreferencesTool(nullptr);
     w.setItemImportTool(nullptr);
     w.setOPMLTool(nullptr);
     w.validateCommands();

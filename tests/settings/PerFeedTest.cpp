@@ -144,15 +144,16 @@ TEST_F(PerFeed, AcceptingTheWindowsEditsStoresTheSparseEntry)
     EXPECT_EQ(live().value(QStringLiteral("OPML_Title")), QStringLiteral("o"));
     EXPECT_EQ(feedEntries().last().toMap(),
               entryFor(QStringLiteral("W"), {{kTitle, QStringLiteral("accepted")}}));
-    EXPECT_FALSE(store->contains(QStringLiteral("OPML_Title"))); // written only by the next save
-    VLXPreferences::saveDefaults();
+    // Accepted values are saved at once, not only at quit.
     EXPECT_TRUE(store->contains(QStringLiteral("OPML_Title")));
 }
 
 TEST_F(PerFeed, RevertToDefaultLeavesTheTablesUntouched)
 {
     VLXPreferences::setObjectForKey(QStringLiteral("x"), kTitle, QStringLiteral("A"));
+    prefs->beginEditing(QStringLiteral("A"));
     prefs->revertToDefault();
+    prefs->commitDisplayedValues();
     EXPECT_EQ(live().value(QStringLiteral("EncodeApos")), 0);
     VLXPreferences::setObjectForKey(QStringLiteral("y"), kTitle, QStringLiteral("B"));
     EXPECT_EQ(VLXPreferences::defaultValues().value(VLXPreferences::kFeedArray).toList().size(), 1);

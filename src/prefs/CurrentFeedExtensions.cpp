@@ -1,0 +1,60 @@
+#include "prefs/CurrentFeedExtensions.h"
+
+#include "model/extensionNSName.h"
+
+CurrentFeedExtensions CurrentFeedExtensions::fromDescriptions(const QStringList &descriptions)
+{
+    CurrentFeedExtensions used;
+    for (const QString &description : descriptions) {
+        const QString prefix = extensionNSName::extensionNameFromDescription(description);
+        const std::optional<KnownNamespace> ns = knownNamespaces::fromPrefix(prefix);
+        if (ns) {
+            switch (*ns) {
+            case KnownNamespace::iTunes:
+                used.iTunes = true;
+                break;
+            case KnownNamespace::mediaRSS:
+                used.mediaRSS = true;
+                break;
+            case KnownNamespace::contentEncoded:
+                used.contentEncoded = true;
+                break;
+            case KnownNamespace::dublinCore:
+                used.dublinCore = true;
+                break;
+            case KnownNamespace::creativeCommons:
+                used.creativeCommons = true;
+                break;
+            default:
+                break;
+            }
+        }
+        if (!extensionNSName::wellSupportedFromDescription(description) && !prefix.isEmpty())
+            used.otherNamespaces.append(description);
+    }
+    return used;
+}
+
+bool CurrentFeedExtensions::uses(KnownNamespace ns) const
+{
+    switch (ns) {
+    case KnownNamespace::iTunes:
+        return iTunes;
+    case KnownNamespace::mediaRSS:
+        return mediaRSS;
+    case KnownNamespace::contentEncoded:
+        return contentEncoded;
+    case KnownNamespace::dublinCore:
+        return dublinCore;
+    case KnownNamespace::creativeCommons:
+        return creativeCommons;
+    default:
+        return false;
+    }
+}
+
+bool CurrentFeedExtensions::usesEverything() const
+{
+    return iTunes && mediaRSS && contentEncoded && dublinCore && creativeCommons
+        && !otherNamespaces.isEmpty();
+}

@@ -1,0 +1,87 @@
+#include "prefs/PreferencePageKit.h"
+
+#include "app/PaneKit.h"
+#include "prefs/PreferenceWorkingList.h"
+#include "prefs/PreferencesContext.h"
+#include "ui/VLXBox.h"
+#include "ui/VLXTableView.h"
+#include "ui/vlxDisclosureButton.h"
+
+#include <QAbstractButton>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+QWidget *PreferencePageKit::page(const QString &identifier, const QString &title,
+                                 const QString &explanation, QLayout *pane)
+{
+    auto *outer = new QVBoxLayout;
+    auto *heading = new QLabel(title);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.2);
+    heading->setFont(bold);
+    outer->addWidget(heading);
+    if (!explanation.isEmpty()) {
+        auto *text = new QLabel(explanation);
+        text->setWordWrap(true);
+        outer->addWidget(text);
+    }
+    outer->addLayout(pane);
+    outer->addStretch(1);
+    return PaneKit::scrollingPage(identifier, outer);
+}
+
+QWidget *PreferencePageKit::listTable(PreferencesContext &context, const QString &tableName,
+                                      const QString &listName, const QString &title,
+                                      const QString &column)
+{
+    auto *table = PaneKit::named(new VLXTableView, tableName);
+    table->setMinimumHeight(90);
+    context.list(listName).attachTable(table, column);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->hide();
+    return PaneKit::listPanel(title, table);
+}
+
+VLXBox *PreferencePageKit::disclosure(PreferencesContext &context, QVBoxLayout *into,
+                                      const QString &base, const QString &title)
+{
+    VLXBox *box = PaneKit::disclosure(into, base, title);
+    // PaneKit put the button into the line above the box; find it there by its name.
+    for (int i = 0; i < into->count(); ++i) {
+        QLayout *line = into->itemAt(i)->layout();
+        if (!line)
+            continue;
+        for (int j = 0; j < line->count(); ++j) {
+            auto *disclose = qobject_cast<vlxDisclosureButton *>(line->itemAt(j)->widget());
+            if (disclose && disclose->objectName() == base + QStringLiteral("_Disclosure")) {
+                QObject::connect(disclose, &QAbstractButton::toggled, disclose,
+                                 [&context](bool open) {
+                                     if (!open)
+                                         context.miscChanged();
+                                 });
+            }
+        }
+    }
+    return box;
+}
+
+void PreferencePageKit::setSummary(QWidget *root, const QString &summaryName, const QString &text)
+{
+    if (auto *summary = root->findChild<QLineEdit *>(summaryName))
+        summary->setText(text);
+}
+
+QString PreferencePageKit::textOf(QWidget *root, const QString &name)
+{
+    const auto *field = root->findChild<QLineEdit *>(name);
+    return field ? field->text() : QString(QLatin1String(""));
+}
+
+int PreferencePageKit::stateOf(QWidget *root, const QString &name)
+{
+    const auto *button = root->findChild<QAbstractButton *>(name);
+    return button && button->isChecked() ? 1 : 0;
+}

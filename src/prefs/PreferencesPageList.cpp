@@ -1,0 +1,59 @@
+#include "prefs/PreferencesPageList.h"
+
+#include "prefs/PreferenceAdvancedPage.h"
+#include "prefs/PreferenceFeedFieldsPage.h"
+#include "prefs/PreferenceImagePage.h"
+#include "prefs/PreferenceInfoPage.h"
+#include "prefs/PreferenceItemFieldsPage.h"
+#include "prefs/PreferenceMiscellaneousPage.h"
+#include "prefs/PreferenceSmartDatePage.h"
+#include "prefs/PreferenceValuesPage.h"
+
+#include <QCoreApplication>
+
+namespace {
+QString tr(const char *text)
+{
+    return QCoreApplication::translate("PreferencesPageList", text);
+}
+} // namespace
+
+std::vector<std::unique_ptr<PreferencesPage>> PreferencesPageList::standardPages()
+{
+    using Place = PreferenceAdvancedPage::Place;
+    std::vector<std::unique_ptr<PreferencesPage>> pages;
+    pages.push_back(std::make_unique<PreferenceInfoPage>(
+        QStringLiteral("Current Feed Help"), tr("The current feed"),
+        tr("These pages hold the defaults of the feed selected in the main window: the values "
+           "its new items get and the smart dates of its publication dates. They take "
+           "precedence over the defaults of all feeds.\n\nChanges take effect when you click "
+           "OK; Cancel leaves everything as it was.")));
+    pages.push_back(std::make_unique<PreferenceItemFieldsPage>(PreferenceScope::CurrentFeed));
+    pages.push_back(std::make_unique<PreferenceSmartDatePage>(PreferenceScope::CurrentFeed));
+    pages.push_back(std::make_unique<PreferenceAdvancedPage>(Place::CurrentFeedItem));
+    pages.push_back(std::make_unique<PreferenceInfoPage>(
+        QStringLiteral("Current Feed Item Extensions"), tr("Item extensions of the current feed"),
+        tr("The defaults of the namespace extensions the current feed uses, for its new items. "
+           "Only the extensions of this feed are listed.")));
+
+    pages.push_back(std::make_unique<PreferenceInfoPage>(
+        QStringLiteral("All Feeds Help"), tr("All feeds"),
+        tr("These pages hold the defaults every new feed, item and image gets, unless the "
+           "current feed sets its own.")));
+    pages.push_back(std::make_unique<PreferenceFeedFieldsPage>());
+    pages.push_back(std::make_unique<PreferenceItemFieldsPage>(PreferenceScope::AllFeeds));
+    pages.push_back(std::make_unique<PreferenceSmartDatePage>(PreferenceScope::AllFeeds));
+    pages.push_back(std::make_unique<PreferenceAdvancedPage>(Place::Channel));
+    pages.push_back(std::make_unique<PreferenceAdvancedPage>(Place::Item));
+    pages.push_back(std::make_unique<PreferenceAdvancedPage>(Place::Image));
+    pages.push_back(std::make_unique<PreferenceImagePage>());
+    // The namespace registry and the namespaces of new feeds.
+    pages.push_back(std::make_unique<PreferenceValuesPage>(
+        QStringLiteral("Extensions General"), PreferenceScope::AllFeeds,
+        PreferenceBindings {{QStringLiteral("generalXMLNamespaces"),
+                             QStringLiteral("General_XMLNamespaces"), BindingKind::Registry},
+                            {QStringLiteral("FD_AF_Namespaces"), QStringLiteral("FD_AF_Namespaces"),
+                             BindingKind::List}}));
+    pages.push_back(std::make_unique<PreferenceMiscellaneousPage>());
+    return pages;
+}
