@@ -71,13 +71,13 @@ QWidget *PreferenceAdvancedPage::build(PreferencesContext &context)
         auto *form = PaneKit::newForm();
         form->addRow(tr("XSL Style Sheet:"),
                      PaneKit::textField(QStringLiteral("FD_AF_FF_AD_StyleSheet"), tr("https://")));
-        form->addRow(tr("CSS Style Sheet:"),
-                     PaneKit::textField(QStringLiteral("FD_AF_FF_AD_StyleSheetCSS"),
-                                        tr("https://")));
+        form->addRow(
+            tr("CSS Style Sheet:"),
+            PaneKit::textField(QStringLiteral("FD_AF_FF_AD_StyleSheetCSS"), tr("https://")));
         pane->addLayout(form);
     }
-    pane->addWidget(PreferencePageKit::listTable(context, area + QStringLiteral("_AD_CommentsTable"),
-                                                 area + QStringLiteral("_AD_Comments"),
-                                                 tr("XML Comments:"), QStringLiteral("comment")));
+    pane->addWidget(PreferencePageKit::listTable(
+        context, area + QStringLiteral("_AD_CommentsTable"), area + QStringLiteral("_AD_Comments"),
+        tr("XML Comments:"), QStringLiteral("comment")));
     return PreferencePageKit::page(identifier(), tr(n.title), QString(), pane);
 }

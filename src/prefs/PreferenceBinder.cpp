@@ -132,8 +132,9 @@ const QStringList &PreferenceBinder::smartTimeTitles()
         QStringList all {QStringLiteral("Current Time")};
         for (int hour = 0; hour < 24; ++hour) {
             const int shown = hour % 12 == 0 ? 12 : hour % 12;
-            all.append(QStringLiteral("%1:00 %2").arg(shown).arg(
-                hour < 12 ? QLatin1String("AM") : QLatin1String("PM")));
+            all.append(QStringLiteral("%1:00 %2")
+                           .arg(shown)
+                           .arg(hour < 12 ? QLatin1String("AM") : QLatin1String("PM")));
         }
         return all;
     }();

@@ -4,10 +4,10 @@
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXLogic.h"
 #include "prefs/PreferencePageKit.h"
-#include "ui/VLXTextField.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXMatrix.h"
 #include "ui/VLXPopUpButton.h"
+#include "ui/VLXTextField.h"
 #include "ui/VLXTextViewHTML.h"
 
 #include <QCoreApplication>
@@ -70,6 +70,7 @@ QWidget *PreferenceFeedFieldsPage::build(PreferencesContext &context)
     auto *description = PaneKit::named(new VLXTextViewHTML, QStringLiteral("FD_AF_FF_Description"));
     description->setTabChangesFocus(true);
     description->setMinimumHeight(90);
+    description->setMaximumHeight(160);
     form->addRow(tr("Description:"), description);
     form->addRow(tr("Link:"), PaneKit::textField(QStringLiteral("FD_AF_FF_Link"), tr("https://")));
     auto *language = PaneKit::named(new VLXPopUpButton, QStringLiteral("FD_AF_FF_Language"));
@@ -82,19 +83,17 @@ QWidget *PreferenceFeedFieldsPage::build(PreferencesContext &context)
                                                  QStringLiteral("FD_AF_FF_Category_Array"),
                                                  tr("Categories:"), QStringLiteral("category")));
     {
-        VLXBox *box = PreferencePageKit::disclosure(context, pane,
-                                                    QStringLiteral("FD_AF_FF_SkipHours"),
-                                                    tr("Skip Hours"));
+        VLXBox *box = PreferencePageKit::disclosure(
+            context, pane, QStringLiteral("FD_AF_FF_SkipHours"), tr("Skip Hours"));
         auto *matrix = PaneKit::named(new VLXMatrix, kHours);
         for (int hour = 0; hour < 24; ++hour)
-            matrix->addCell(hour, QStringLiteral("%1").arg(hour, 2, 10, QLatin1Char('0')),
-                            hour / 8, hour % 8);
+            matrix->addCell(hour, QStringLiteral("%1").arg(hour, 2, 10, QLatin1Char('0')), hour / 8,
+                            hour % 8);
         (new QVBoxLayout(box))->addWidget(matrix);
     }
     {
-        VLXBox *box = PreferencePageKit::disclosure(context, pane,
-                                                    QStringLiteral("FD_AF_FF_SkipDays"),
-                                                    tr("Skip Days"));
+        VLXBox *box = PreferencePageKit::disclosure(
+            context, pane, QStringLiteral("FD_AF_FF_SkipDays"), tr("Skip Days"));
         auto *matrix = PaneKit::named(new VLXMatrix, kDays);
         const QStringList days {tr("Sunday"),   tr("Monday"), tr("Tuesday"), tr("Wednesday"),
                                 tr("Thursday"), tr("Friday"), tr("Saturday")};
@@ -117,7 +116,10 @@ QWidget *PreferenceFeedFieldsPage::build(PreferencesContext &context)
           {"Protocol:", "Protocol"}}},
         {"FD_AF_FF_TextInput",
          QT_TR_NOOP("Text Input"),
-         {{"Title:", "Title"}, {"Description:", "Description"}, {"Name:", "Name"}, {"Link:", "Link"}}},
+         {{"Title:", "Title"},
+          {"Description:", "Description"},
+          {"Name:", "Name"},
+          {"Link:", "Link"}}},
     };
     for (const auto &group : groups) {
         const QString base = QLatin1String(group.base);
@@ -164,11 +166,10 @@ void PreferenceFeedFieldsPage::showSummaries()
     const auto text = [page](const char *name) {
         return PreferencePageKit::textOf(page, QStringLiteral("FD_AF_FF_") + QLatin1String(name));
     };
-    PreferencePageKit::setSummary(page, QStringLiteral("FD_AF_FF_Cloud"),
-                                  VLXLogic::buildCloudString(text("Cloud_Domain"),
-                                                             text("Cloud_Port"), text("Cloud_Path"),
-                                                             text("Cloud_RegProc"),
-                                                             text("Cloud_Protocol")));
+    PreferencePageKit::setSummary(
+        page, QStringLiteral("FD_AF_FF_Cloud"),
+        VLXLogic::buildCloudString(text("Cloud_Domain"), text("Cloud_Port"), text("Cloud_Path"),
+                                   text("Cloud_RegProc"), text("Cloud_Protocol")));
     PreferencePageKit::setSummary(
         page, QStringLiteral("FD_AF_FF_TextInput"),
         VLXLogic::buildTextInputString(text("TextInput_Title"), text("TextInput_Description"),

@@ -41,14 +41,12 @@ const QHash<QString, Check> &checks()
         };
         add({"FD_AF_FF_Title"}, informing<&VLXFeed::validateAndInformTitle>());
         add({"FD_AF_FF_Link"}, informing<&VLXFeed::validateAndInformLink>());
-        add({"FD_AF_FF_TextInput_Link"},
-            informing<&VLXFeed::validateAndInformTextInputAttrLink>());
+        add({"FD_AF_FF_TextInput_Link"}, informing<&VLXFeed::validateAndInformTextInputAttrLink>());
         add({"FD_AF_FF_Cloud_Domain"}, informing<&VLXFeed::validateAndInformCloudAttrDomain>());
         add({"FD_AF_FF_Cloud_Port"}, informing<&VLXFeed::validateAndInformCloudAttrPort>());
         add({"FD_AF_FF_Cloud_Path"}, informing<&VLXFeed::validateAndInformCloudAttrPath>());
         add({"FD_AF_FF_Cloud_RegProc"}, informing<&VLXFeed::validateAndInformCloudAttrRegProc>());
-        add({"FD_AF_FF_Cloud_Protocol"},
-            informing<&VLXFeed::validateAndInformCloudAttrProtocol>());
+        add({"FD_AF_FF_Cloud_Protocol"}, informing<&VLXFeed::validateAndInformCloudAttrProtocol>());
         add({"FD_AF_FF_Webmaster"}, informing<&VLXFeed::validateAndInformWebMaster>());
         add({"FD_AF_FF_Editor"}, informing<&VLXFeed::validateAndInformEditor>());
         add({"FD_AF_FF_Copyright"}, [](const QString &text, QObject *interface) {
@@ -62,8 +60,7 @@ const QHash<QString, Check> &checks()
         add({"FD_AF_FF_EX_ITCSubtitle"}, informing<&iTunesChannel::validateAndInformSubtitle>());
         add({"FD_AF_FF_EX_ITCKeywords"}, informing<&iTunesChannel::validateAndInformKeywords>());
         add({"FD_AF_FF_EX_ITCAuthor"}, informing<&iTunesChannel::validateAndInformAuthor>());
-        add({"FD_AF_FF_EX_ITCOwnerName"},
-            informing<&iTunesChannel::validateAndInformOwnerName>());
+        add({"FD_AF_FF_EX_ITCOwnerName"}, informing<&iTunesChannel::validateAndInformOwnerName>());
         add({"FD_AF_FF_EX_ITCOwnerEmail"},
             informing<&iTunesChannel::validateAndInformOwnerEmail>());
         add({"FD_AF_FF_EX_ITCImage"}, informing<&iTunesChannel::validateAndInformImage>());
@@ -96,7 +93,8 @@ const QHash<QString, Check> &checks()
             });
         add({"FD_AF_IF_Enclosure_Length", "FD_CF_IF_Enclosure_Length"},
             informing<&VLXItems::validateAndInformEnclosureAttrLength>());
-        add({"FD_AF_IF_Author", "FD_CF_IF_Author"}, informing<&VLXItems::validateAndInformAuthor>());
+        add({"FD_AF_IF_Author", "FD_CF_IF_Author"},
+            informing<&VLXItems::validateAndInformAuthor>());
         add({"FD_AF_IF_Comments", "FD_CF_IF_Comments"},
             informing<&VLXItems::validateAndInformComments>());
         add({"FD_AF_IF_EX_ITISubtitle", "FD_CF_IF_EX_ITISubtitle"},

@@ -29,8 +29,7 @@ PreferenceBindings imageBindings()
 } // namespace
 
 PreferenceImagePage::PreferenceImagePage()
-    : PreferencesPage(QStringLiteral("All Feeds Image"), PreferenceScope::AllFeeds,
-                      imageBindings())
+    : PreferencesPage(QStringLiteral("All Feeds Image"), PreferenceScope::AllFeeds, imageBindings())
 {
 }
 

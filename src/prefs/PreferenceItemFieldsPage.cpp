@@ -3,9 +3,9 @@
 #include "app/PaneKit.h"
 #include "model/VLXLogic.h"
 #include "prefs/PreferencePageKit.h"
-#include "ui/VLXTextField.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXCheckBox.h"
+#include "ui/VLXTextField.h"
 #include "ui/VLXTextViewHTML.h"
 
 #include <QCoreApplication>
@@ -75,6 +75,7 @@ QWidget *PreferenceItemFieldsPage::build(PreferencesContext &context)
     auto *description = PaneKit::named(new VLXTextViewHTML, p + QStringLiteral("Description"));
     description->setTabChangesFocus(true);
     description->setMinimumHeight(90);
+    description->setMaximumHeight(160);
     form->addRow(tr("Description:"), description);
     form->addRow(tr("Link:"), PaneKit::textField(p + QStringLiteral("Link"), tr("https://")));
     pane->addLayout(form);
@@ -82,8 +83,8 @@ QWidget *PreferenceItemFieldsPage::build(PreferencesContext &context)
                                                  p + QStringLiteral("Category_Array"),
                                                  tr("Categories:"), QStringLiteral("category")));
     {
-        VLXBox *box = PreferencePageKit::disclosure(context, pane, p + QStringLiteral("GUID"),
-                                                    tr("GUID"));
+        VLXBox *box
+            = PreferencePageKit::disclosure(context, pane, p + QStringLiteral("GUID"), tr("GUID"));
         auto *boxForm = PaneKit::newForm();
         boxForm->addRow(tr("GUID:"), PaneKit::textField(p + QStringLiteral("GUID_GUID")));
         auto *perma = PaneKit::named(new VLXCheckBox, p + QStringLiteral("GUID_Perma"));
@@ -114,8 +115,10 @@ QWidget *PreferenceItemFieldsPage::build(PreferencesContext &context)
         box->setLayout(boxForm);
     }
     auto *more = PaneKit::newForm();
-    more->addRow(tr("Author:"), PaneKit::textField(p + QStringLiteral("Author"), tr("e-mail (name)")));
-    more->addRow(tr("Comments:"), PaneKit::textField(p + QStringLiteral("Comments"), tr("https://")));
+    more->addRow(tr("Author:"),
+                 PaneKit::textField(p + QStringLiteral("Author"), tr("e-mail (name)")));
+    more->addRow(tr("Comments:"),
+                 PaneKit::textField(p + QStringLiteral("Comments"), tr("https://")));
     pane->addLayout(more);
 
     const bool current = scope() == PreferenceScope::CurrentFeed;
@@ -139,13 +142,13 @@ void PreferenceItemFieldsPage::showSummaries()
     };
     PreferencePageKit::setSummary(
         page, p + QStringLiteral("GUID"),
-        VLXLogic::buildGUIDString(text("GUID_GUID"),
-                                  PreferencePageKit::stateOf(page, p + QStringLiteral("GUID_Perma"))));
-    PreferencePageKit::setSummary(page, p + QStringLiteral("Source"),
-                                  VLXLogic::buildSourceString(text("Source_Source"),
-                                                              text("Source_URL")));
+        VLXLogic::buildGUIDString(
+            text("GUID_GUID"), PreferencePageKit::stateOf(page, p + QStringLiteral("GUID_Perma"))));
     PreferencePageKit::setSummary(
-        page, p + QStringLiteral("Enclosure"),
-        VLXLogic::buildEnclosureString(text("Enclosure_URL"), text("Enclosure_Length"),
-                                       text("Enclosure_Type")));
+        page, p + QStringLiteral("Source"),
+        VLXLogic::buildSourceString(text("Source_Source"), text("Source_URL")));
+    PreferencePageKit::setSummary(page, p + QStringLiteral("Enclosure"),
+                                  VLXLogic::buildEnclosureString(text("Enclosure_URL"),
+                                                                 text("Enclosure_Length"),
+                                                                 text("Enclosure_Type")));
 }

@@ -19,20 +19,19 @@ QString tr(const char *text)
 } // namespace
 
 PreferenceMiscellaneousPage::PreferenceMiscellaneousPage()
-    : PreferencesPage(QStringLiteral("Miscellaneous"), PreferenceScope::AllFeeds,
-                      {
-                          {QStringLiteral("M_HidePath"), QStringLiteral("M_HidePath"),
-                           BindingKind::Check01},
-                          {QStringLiteral("M_UseKeychain"), QStringLiteral("M_UseKeychain"),
-                           BindingKind::Check01},
-                          {QStringLiteral("M_returnIsNL"), QStringLiteral("M_ReturnIsNL"),
-                           BindingKind::SecondRow},
-                          {QStringLiteral("M_ShowParseErrorList"),
-                           QStringLiteral("M_ShowParseResults"), BindingKind::Index},
-                          // Stored last, after every other value of the window.
-                          {QStringLiteral("Pub_Sites"), QStringLiteral("Pub_Sites"),
-                           BindingKind::List},
-                      })
+    : PreferencesPage(
+        QStringLiteral("Miscellaneous"), PreferenceScope::AllFeeds,
+        {
+            {QStringLiteral("M_HidePath"), QStringLiteral("M_HidePath"), BindingKind::Check01},
+            {QStringLiteral("M_UseKeychain"), QStringLiteral("M_UseKeychain"),
+             BindingKind::Check01},
+            {QStringLiteral("M_returnIsNL"), QStringLiteral("M_ReturnIsNL"),
+             BindingKind::SecondRow},
+            {QStringLiteral("M_ShowParseErrorList"), QStringLiteral("M_ShowParseResults"),
+             BindingKind::Index},
+            // Stored last, after every other value of the window.
+            {QStringLiteral("Pub_Sites"), QStringLiteral("Pub_Sites"), BindingKind::List},
+        })
 {
 }
 
@@ -47,8 +46,8 @@ QWidget *PreferenceMiscellaneousPage::build(PreferencesContext &)
     pane->addWidget(keyring);
 
     pane->addWidget(new QLabel(tr("In the descriptions, Return types:")));
-    auto *returnKey = PaneKit::named(new VLXMatrix(nullptr, VLXMatrix::Radio),
-                                     QStringLiteral("M_returnIsNL"));
+    auto *returnKey
+        = PaneKit::named(new VLXMatrix(nullptr, VLXMatrix::Radio), QStringLiteral("M_returnIsNL"));
     returnKey->addCell(0, tr("a line break tag (<br />) and a new line"), 0, 0);
     returnKey->addCell(1, tr("a new line only"), 1, 0);
     pane->addWidget(returnKey);

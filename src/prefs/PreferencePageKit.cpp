@@ -39,6 +39,7 @@ QWidget *PreferencePageKit::listTable(PreferencesContext &context, const QString
 {
     auto *table = PaneKit::named(new VLXTableView, tableName);
     table->setMinimumHeight(90);
+    table->setMaximumHeight(140);
     context.list(listName).attachTable(table, column);
     table->horizontalHeader()->setStretchLastSection(true);
     table->horizontalHeader()->hide();

@@ -17,8 +17,7 @@ public:
                          const QString &explanation, QLayout *pane);
     // A titled table over the working list `listName` of the context.
     static QWidget *listTable(PreferencesContext &context, const QString &tableName,
-                              const QString &listName, const QString &title,
-                              const QString &column);
+                              const QString &listName, const QString &title, const QString &column);
     // A disclosure line and its box; closing the box is an edit (the summary is rebuilt).
     static VLXBox *disclosure(PreferencesContext &context, QVBoxLayout *into, const QString &base,
                               const QString &title);

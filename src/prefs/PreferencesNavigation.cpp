@@ -8,7 +8,8 @@
 #include <QFile>
 #include <QtDebug>
 
-const QString PreferencesNavigation::kCurrentFeed = QStringLiteral("Current Feed::Current Feed Help");
+const QString PreferencesNavigation::kCurrentFeed
+    = QStringLiteral("Current Feed::Current Feed Help");
 const QString PreferencesNavigation::kItemExtensions
     = QStringLiteral("Item Extensions::Current Feed Item Extensions");
 const QString PreferencesNavigation::kOtherExtensions

@@ -5,7 +5,6 @@
 
 #include <QPointer>
 
-
 // The Preferences command's tool: opens the one preferences window (made at the first opening,
 // a child of the main window, kept for the run) on the settings store for the loaded feed.
 class PreferencesPanel : public PreferencesTool

@@ -50,9 +50,9 @@ PreferencesWindow::PreferencesWindow(QWidget *parent) : QDialog(parent)
     layout->addLayout(body, 1);
 
     auto *buttons = new QHBoxLayout;
-    auto *defaults = PaneKit::smallButton(QStringLiteral("revertToDefault"),
-                                          tr("Revert to Default"),
-                                          tr("Show the built-in defaults; OK keeps them"));
+    auto *defaults
+        = PaneKit::smallButton(QStringLiteral("revertToDefault"), tr("Revert to Default"),
+                               tr("Show the built-in defaults; OK keeps them"));
     auto *cancel = PaneKit::smallButton(QStringLiteral("revert"), tr("Cancel"));
     auto *okButton = PaneKit::smallButton(QStringLiteral("ok"), tr("OK"));
     okButton->setDefault(true);
@@ -189,7 +189,8 @@ void PreferencesWindow::applyReturnIsNL()
 {
     const bool returnIsNL
         = m_context.store().displayedValues().value(QStringLiteral("M_ReturnIsNL")).toInt() != 0;
-    for (const char *name : {"FD_CF_IF_Description", "FD_AF_FF_Description", "FD_AF_IF_Description"}) {
+    for (const char *name :
+         {"FD_CF_IF_Description", "FD_AF_FF_Description", "FD_AF_IF_Description"}) {
         if (auto *view = findChild<VLXTextViewHTML *>(QLatin1String(name)))
             view->setReturnIsNL(returnIsNL);
     }

@@ -92,9 +92,8 @@ TEST_F(Kinds, PlainTextAndDatesAreWrittenBackIntoTheirControls)
     EXPECT_EQ(subtitle->text(), QStringLiteral("word"));
 
     summary->setPlainText(QStringLiteral("\n  <i>sum</i> \n"));
-    EXPECT_EQ(
-        PreferenceBinder::read(&root, {"summary", "k", BindingKind::PlainTextView}, context),
-        QStringLiteral("sum"));
+    EXPECT_EQ(PreferenceBinder::read(&root, {"summary", "k", BindingKind::PlainTextView}, context),
+              QStringLiteral("sum"));
     EXPECT_EQ(summary->toPlainText(), QStringLiteral("sum"));
 
     date->setText(QStringLiteral("  2024-03-05T10:20:30+01:00 "));
@@ -156,7 +155,8 @@ TEST_F(Kinds, ReturnKeyRowsAndSkipHourCells)
     hours->cellWithTag(0)->click();
     hours->cellWithTag(23)->click();
     for (int hour = 0; hour < 24; ++hour) {
-        const QString key = QStringLiteral("FD_AF_FF_SkipHoursHr%1").arg(hour, 2, 10, QLatin1Char('0'));
+        const QString key
+            = QStringLiteral("FD_AF_FF_SkipHoursHr%1").arg(hour, 2, 10, QLatin1Char('0'));
         EXPECT_EQ(prefs->displayedValues().value(key), hour == 0 || hour == 23 ? 1 : 0)
             << key.toStdString();
     }
@@ -231,9 +231,9 @@ TEST_F(Kinds, SmartDateRulesShowTheNumberAndSetTheStepperRange)
 TEST_F(Kinds, TheCurrentFeedsRulesAreDisabledWhileItsSwitchIsOff)
 {
     open();
-    const QStringList ten {"FD_CF_SD_F_DateTo", "FD_CF_SD_F_X",         "FD_CF_SD_F_X_Val",
-                           "FD_CF_SD_F_X_Stepper", "FD_CF_SD_F_TimeTo",  "FD_CF_SD_I_DateTo",
-                           "FD_CF_SD_I_X",      "FD_CF_SD_I_X_Val",     "FD_CF_SD_I_X_Stepper",
+    const QStringList ten {"FD_CF_SD_F_DateTo",    "FD_CF_SD_F_X",      "FD_CF_SD_F_X_Val",
+                           "FD_CF_SD_F_X_Stepper", "FD_CF_SD_F_TimeTo", "FD_CF_SD_I_DateTo",
+                           "FD_CF_SD_I_X",         "FD_CF_SD_I_X_Val",  "FD_CF_SD_I_X_Stepper",
                            "FD_CF_SD_I_TimeTo"};
     for (const QString &name : ten)
         EXPECT_FALSE(control(name)->isEnabled()) << name.toStdString();
@@ -298,8 +298,8 @@ TEST_F(Kinds, RawXMLGoesToTheManagersExtensionsByName)
     context.setManager(QStringLiteral("others"), &manager);
     const PreferenceBinding raw {QStringLiteral("others"), QStringLiteral("k"),
                                  BindingKind::RawXML};
-    PreferenceBinder::fill(nullptr, raw,
-                           QVariantMap {{"foo", "<foo:a/>"}, {"gone", "<gone:a/>"}}, context);
+    PreferenceBinder::fill(nullptr, raw, QVariantMap {{"foo", "<foo:a/>"}, {"gone", "<gone:a/>"}},
+                           context);
     EXPECT_EQ(manager.extensionNamed(QStringLiteral("foo"))->rawXML(), "<foo:a/>");
     // Only extensions with raw XML are stored; a name without an extension is skipped.
     EXPECT_EQ(PreferenceBinder::read(nullptr, raw, context),
@@ -316,8 +316,9 @@ TEST_F(Kinds, TheRegistryIsEditedWithoutUserDefinedEntries)
               (QStringList {"foo||http://f||0||", "bar||http://b||0||"}));
     EXPECT_EQ(window->context().list(QStringLiteral("generalXMLNamespaces")).items().size(), 2);
     window->miscChanged();
-    EXPECT_EQ(prefs->displayedValues().value(QStringLiteral("General_XMLNamespaces")).toStringList(),
-              (QStringList {"foo||http://f||0||", "bar||http://b||0||"}));
+    EXPECT_EQ(
+        prefs->displayedValues().value(QStringLiteral("General_XMLNamespaces")).toStringList(),
+        (QStringList {"foo||http://f||0||", "bar||http://b||0||"}));
 }
 
 } // namespace

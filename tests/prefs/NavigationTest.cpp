@@ -56,26 +56,45 @@ TEST_F(Navigation, TheResourceNamesEveryPageAndThePruneRows)
     QSet<QString> identifiers;
     for (const QString &name : names)
         identifiers.insert(Nav::pageIdentifier(name));
-    for (const char *page :
-         {"Current Feed Help", "Current Feed Item Fields", "Current Feed Item Advanced",
-          "Current Feed Smart Date", "Current Feed Item iTunes", "Current Feed Item Media RSS",
-          "Current Feed Item content:encoded", "Current Feed Item dc",
-          "Current Feed Item creativeCommons", "All Feeds Feed Fields", "All Feeds Item Fields",
-          "All Feeds Smart Date", "All Feeds Image", "All Feeds Advanced",
-          "All Feeds Item Advanced", "All Feeds Image Advanced", "Miscellaneous",
-          "Extensions General", "All Feeds Feed iTunes", "All Feeds Feed Media RSS",
-          "All Feeds Feed content:encoded", "All Feeds Feed sy", "All Feeds Feed dc",
-          "All Feeds Feed creativeCommons", "All Feeds Item iTunes", "All Feeds Item Media RSS",
-          "All Feeds Item content:encoded", "All Feeds Item dc", "All Feeds Item creativeCommons",
-          "All Feeds Image dc", "Current Feed Item Extensions",
-          "Current Feed Item Other Extensions"})
+    for (const char *page : {"Current Feed Help",
+                             "Current Feed Item Fields",
+                             "Current Feed Item Advanced",
+                             "Current Feed Smart Date",
+                             "Current Feed Item iTunes",
+                             "Current Feed Item Media RSS",
+                             "Current Feed Item content:encoded",
+                             "Current Feed Item dc",
+                             "Current Feed Item creativeCommons",
+                             "All Feeds Feed Fields",
+                             "All Feeds Item Fields",
+                             "All Feeds Smart Date",
+                             "All Feeds Image",
+                             "All Feeds Advanced",
+                             "All Feeds Item Advanced",
+                             "All Feeds Image Advanced",
+                             "Miscellaneous",
+                             "Extensions General",
+                             "All Feeds Feed iTunes",
+                             "All Feeds Feed Media RSS",
+                             "All Feeds Feed content:encoded",
+                             "All Feeds Feed sy",
+                             "All Feeds Feed dc",
+                             "All Feeds Feed creativeCommons",
+                             "All Feeds Item iTunes",
+                             "All Feeds Item Media RSS",
+                             "All Feeds Item content:encoded",
+                             "All Feeds Item dc",
+                             "All Feeds Item creativeCommons",
+                             "All Feeds Image dc",
+                             "Current Feed Item Extensions",
+                             "Current Feed Item Other Extensions"})
         EXPECT_TRUE(identifiers.contains(QLatin1String(page))) << page;
 
     const TreeNode *extensions = itemExtensions(tree);
     ASSERT_NE(extensions, nullptr);
     EXPECT_EQ(childNames(extensions),
-              (QStringList {QStringLiteral("iTunes\u00ae::Current Feed Item iTunes"), Nav::kMediaRSS,
-                            Nav::kContent, Nav::kDublinCore, Nav::kCreativeCommons,
+              (QStringList {QStringLiteral("iTunes\u00ae::Current Feed Item iTunes"),
+                            Nav::kMediaRSS, Nav::kContent, Nav::kDublinCore, Nav::kCreativeCommons,
                             Nav::kOtherExtensions}));
     // Every page of the window has a row; group rows are expandable.
     open();
@@ -85,8 +104,7 @@ TEST_F(Navigation, TheResourceNamesEveryPageAndThePruneRows)
                 << page->identifier().toStdString();
         }
     }
-    const auto data = std::dynamic_pointer_cast<SimpleNodeData>(
-        tree->childAtIndex(0)->nodeData());
+    const auto data = std::dynamic_pointer_cast<SimpleNodeData>(tree->childAtIndex(0)->nodeData());
     EXPECT_TRUE(data->isExpandable());
 }
 
@@ -130,11 +148,12 @@ TEST_F(Navigation, AFeedWithoutExtensionsKeepsAnEmptyItemExtensionsRow)
 
     // iTunes and Dublin Core only.
     const TreeNode::Ptr some = Nav::readTree();
-    Nav::prune(some, CurrentFeedExtensions::fromDescriptions(
-                         {everyExtension().at(0), everyExtension().at(3)}));
-    EXPECT_EQ(childNames(itemExtensions(some)),
-              (QStringList {QStringLiteral("iTunes\u00ae::Current Feed Item iTunes"),
-                            Nav::kDublinCore}));
+    Nav::prune(
+        some,
+        CurrentFeedExtensions::fromDescriptions({everyExtension().at(0), everyExtension().at(3)}));
+    EXPECT_EQ(
+        childNames(itemExtensions(some)),
+        (QStringList {QStringLiteral("iTunes\u00ae::Current Feed Item iTunes"), Nav::kDublinCore}));
 }
 
 TEST_F(Navigation, RowsShowLabelsAndSelectPagesAndAPrunedPageStillOpens)
@@ -165,7 +184,8 @@ TEST_F(Navigation, RowsShowLabelsAndSelectPagesAndAPrunedPageStillOpens)
 
     // The next opening reads the tree again: a feed using iTunes gets its row back.
     window->revert();
-    open(QStringLiteral("other"), {everyExtension().at(0)}, QStringLiteral("Current Feed Item iTunes"));
+    open(QStringLiteral("other"), {everyExtension().at(0)},
+         QStringLiteral("Current Feed Item iTunes"));
     // Its page is not built here: the page shown stays.
     EXPECT_EQ(window->shownPage(), QStringLiteral("Current Feed Item Fields"));
     EXPECT_NE(Nav::nodeForPage(window->treeData(), "Current Feed Item iTunes"), nullptr);
@@ -178,7 +198,8 @@ TEST_F(Navigation, EveryHelpTopicOfThePagesIsInTheHelpBook)
     int found = 0;
     for (const auto &[control, anchor] : PreferenceHelpAnchors::table()) {
         EXPECT_TRUE(book.hasAnchor(anchor)) << anchor.toStdString();
-        const auto *anchored = dynamic_cast<VLXHelpAnchored *>(window->findChild<QWidget *>(control));
+        const auto *anchored
+            = dynamic_cast<VLXHelpAnchored *>(window->findChild<QWidget *>(control));
         if (!anchored)
             continue;
         ++found;

@@ -20,8 +20,7 @@ protected:
 
     // A new settings object read from the file, as at the next start of the program.
     VLXPreferences &load();
-    void open(const QString &uniqueKey = QStringLiteral("feed"),
-              const QStringList &extensions = {},
+    void open(const QString &uniqueKey = QStringLiteral("feed"), const QStringList &extensions = {},
               const QString &tab = PreferencesWindow::kFirstPage);
     // What the file holds now.
     QVariantMap fileValues() const;

@@ -3,8 +3,8 @@
 #include "PreferencesFixture.h"
 
 #include "model/categoryElement.h"
-#include "platform/KeyedArchivable.h"
 #include "platform/DefaultsStore.h"
+#include "platform/KeyedArchivable.h"
 #include "platform/SettingsEquality.h"
 #include "prefs/PreferenceWorkingList.h"
 #include "settings/VLXPreferences.h"
@@ -79,9 +79,9 @@ TEST_F(Flow, OKWithoutChangesReplacesNothing)
     // Settings of the current version (older ones are brought up to date, which is a change).
     prefs->preferences().insert(QStringLiteral("FD_Version"), VLXPreferences::kCurrentVersion);
     VLXPreferences::setObjectForKey(QStringLiteral("x"), kFeedAuthor, QStringLiteral("feed"));
-    prefs->preferences().insert(QStringLiteral("FD_AF_IF_Category_Array"),
-                                QVariantList {KeyedArchivable::toVariant(
-                                    std::make_shared<categoryElement>("c", ""))});
+    prefs->preferences().insert(
+        QStringLiteral("FD_AF_IF_Category_Array"),
+        QVariantList {KeyedArchivable::toVariant(std::make_shared<categoryElement>("c", ""))});
     const QVariantMap before = prefs->preferences();
     open(QStringLiteral("feed"), everyExtension());
     window->ok();
