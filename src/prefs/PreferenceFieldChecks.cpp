@@ -80,10 +80,12 @@ const QHash<QString, Check> &checks()
         add({"FD_AF_IM_Width"}, informing<&VLXImage::validateAndInformWidth>());
         add({"FD_AF_IF_Title", "FD_CF_IF_Title"}, informing<&VLXItems::validateAndInformTitle>());
         add({"FD_AF_IF_Link", "FD_CF_IF_Link"}, informing<&VLXItems::validateAndInformLink>());
-        add({"FD_AF_IF_GUID", "FD_CF_IF_GUID"}, [](const QString &text, QObject *interface) {
-            VLXItems::validateAndInformGUID(text, 0, interface);
-            return text;
-        });
+        // The GUID is typed in its box; the line above it only sums the box up.
+        add({"FD_AF_IF_GUID", "FD_CF_IF_GUID", "FD_AF_IF_GUID_GUID", "FD_CF_IF_GUID_GUID"},
+            [](const QString &text, QObject *interface) {
+                VLXItems::validateAndInformGUID(text, 0, interface);
+                return text;
+            });
         add({"FD_AF_IF_Source_URL", "FD_CF_IF_Source_URL"},
             informing<&VLXItems::validateAndInformSourceAttr>());
         add({"FD_AF_IF_Enclosure_URL", "FD_CF_IF_Enclosure_URL"},

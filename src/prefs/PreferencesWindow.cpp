@@ -67,7 +67,14 @@ PreferencesWindow::PreferencesWindow(QWidget *parent) : QDialog(parent)
     resize(900, 640);
 }
 
-PreferencesWindow::~PreferencesWindow() = default;
+PreferencesWindow::~PreferencesWindow()
+{
+    // The pages' controls go first, while the lists they show and the context their edits
+    // report to still exist; an edit ending on the way reaches nothing.
+    m_context.setStore(nullptr);
+    m_context.setMiscChanged({});
+    delete m_prefTabs;
+}
 
 // Built once: every page of the list, in order, into the page stack.
 void PreferencesWindow::createUI()
