@@ -8,6 +8,7 @@
 #include "app/FreeAside.h"
 #include "app/LoadControl.h"
 #include "app/SearchReveal.h"
+#include "extensions/mrss/mrssItem.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 
@@ -32,9 +33,16 @@ bool rereadKeepingLocalFiles(Vellumcast &window, const QString &text)
         QString path;
         QDateTime lastUpload;
     };
-    QList<LocalFile> files;
-    for (const auto &item : window.currentFeed()->arrayOfItems())
-        files.append({item->localEnclosureFilePath(), item->lastUploaded()});
+    // Per item: its enclosure's file, then its media:content files in list order.
+    QList<QList<LocalFile>> files;
+    for (const auto &item : window.currentFeed()->arrayOfItems()) {
+        QList<LocalFile> own {{item->localEnclosureFilePath(), item->lastUploaded()}};
+        if (const mrssItem *media = mrssItem::inUseOf(*item)) {
+            for (const mrssRequiredElement &content : media->mediaContentsValue())
+                own.append({content.localEnclosureFilePath(), content.lastUploaded()});
+        }
+        files.append(own);
+    }
     if (!window.reparseLoadedFeed(text))
         return false;
     FeedDocument &document = *window.document();
@@ -42,10 +50,19 @@ bool rereadKeepingLocalFiles(Vellumcast &window, const QString &text)
         return true;
     for (int i = 0; i < files.size(); ++i) {
         VLXItems &item = *document.item(i);
-        if (item.localEnclosureFilePath() == files.at(i).path)
+        const QList<LocalFile> &own = files.at(i);
+        if (mrssItem *media = mrssItem::inUseOf(item);
+            media && media->mediaContentsValue().size() == own.size() - 1) {
+            for (int c = 1; c < own.size(); ++c) {
+                mrssRequiredElement &content = media->mediaContentsValueAtIndex(c - 1);
+                content.setLocalEnclosureFilePath(own.at(c).path);
+                content.setLastUploaded(own.at(c).lastUpload);
+            }
+        }
+        if (item.localEnclosureFilePath() == own.first().path)
             continue;
-        item.setLocalEnclosureFilePath(files.at(i).path);
-        item.setLastUploaded(files.at(i).lastUpload);
+        item.setLocalEnclosureFilePath(own.first().path);
+        item.setLastUploaded(own.first().lastUpload);
         document.announce(FieldScope::Item, i,
                           QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"));
     }

@@ -2,6 +2,8 @@
 #include "extensions/cc/creativeCommonsItem.h"
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesItem.h"
+#include "extensions/mrss/mrssChannel.h"
+#include "extensions/mrss/mrssItem.h"
 #include "extensions/mscf/microsoftCFChannel.h"
 #include "extensions/trackback/trackBackChannel.h"
 #include "extensions/trackback/trackBackItem.h"
@@ -15,6 +17,10 @@ void registerExtensionClasses(extensionFactory &factory)
                           [] { return std::make_shared<iTunesChannel>(); });
     factory.registerClass(KnownNamespace::iTunes, ExtensionPlace::Item,
                           [] { return std::make_shared<iTunesItem>(); });
+    factory.registerClass(KnownNamespace::mediaRSS, ExtensionPlace::Channel,
+                          [] { return std::make_shared<mrssChannel>(); });
+    factory.registerClass(KnownNamespace::mediaRSS, ExtensionPlace::Item,
+                          [] { return std::make_shared<mrssItem>(); });
     factory.registerClass(KnownNamespace::microsoftCF, ExtensionPlace::Channel,
                           [] { return std::make_shared<microsoftCFChannel>(); });
     factory.registerClass(KnownNamespace::trackBack, ExtensionPlace::Channel,

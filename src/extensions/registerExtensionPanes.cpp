@@ -4,6 +4,9 @@
 #include "extensions/cc/creativeCommonsChannel.h"
 #include "extensions/itunes/iTunesCategoryListEditor.h"
 #include "extensions/itunes/iTunesChannel.h"
+#include "extensions/mrss/mrssChannel.h"
+#include "extensions/mrss/mrssItem.h"
+#include "extensions/mrss/mrssListEditors.h"
 #include "extensions/mscf/microsoftCFChannelPane.h"
 #include "extensions/trackback/trackBackAboutListEditor.h"
 #include "extensions/trackback/trackBackItem.h"
@@ -19,6 +22,20 @@ void registerExtensionPanes()
             if (context.scope == FieldScope::Channel)
                 pane->setListEditor(iTunesChannel::kCategory,
                                     std::make_shared<iTunesCategoryListEditor>());
+            return pane;
+        });
+    ExtensionTabs::registerPane(
+        QStringLiteral("media"),
+        [](std::shared_ptr<extensionNSRaw> extension, const ExtensionTabs::Context &context) {
+            auto *pane = new ExtensionFieldPane(std::move(extension), context);
+            if (context.scope == FieldScope::Channel) {
+                pane->setListEditor(mrssChannel::kOptionalElements,
+                                    std::make_shared<mrssOptionalListEditor>());
+            } else {
+                pane->setListEditor(mrssItem::kContents, std::make_shared<mrssContentListEditor>());
+                pane->setListEditor(mrssItem::kGroupElements,
+                                    std::make_shared<mrssOptionalListEditor>());
+            }
             return pane;
         });
     ExtensionTabs::registerPane(

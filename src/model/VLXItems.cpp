@@ -1,5 +1,6 @@
 #include "model/VLXItems.h"
 
+#include "extensions/mrss/mrssItem.h"
 #include "io/vlxXMLDOM.h"
 #include "model/SmartDate.h"
 #include "model/VLXLogic.h"
@@ -408,6 +409,14 @@ QVariantMap VLXItems::enclosureLocalFileInfo() const
     QVariantMap info;
     if (!localEnclosureFilePath().isEmpty())
         info.insert(m_enclosureAttrURL, QVariantList {localEnclosureFilePath(), m_lastUpload});
+    if (const mrssItem *media = mrssItem::inUseOf(*this)) {
+        for (const mrssRequiredElement &content : media->mediaContentsValue()) {
+            const QString url = content.attribute("attributeURL");
+            if (!content.localEnclosureFilePath().isEmpty() && !url.isEmpty())
+                info.insert(url,
+                            QVariantList {content.localEnclosureFilePath(), content.lastUploaded()});
+        }
+    }
     return info;
 }
 
@@ -435,5 +444,16 @@ void VLXItems::setEnclosureLocalFileInfo(const QVariantMap &info)
         it != info.cend() && localFileEntry(it.value(), &path, &date)) {
         setLocalEnclosureFilePath(path);
         setLastUploaded(date);
+    }
+    mrssItem *media = mrssItem::inUseOf(*this);
+    for (int i = 0; media && i < media->mediaContentsValue().size(); ++i) {
+        mrssRequiredElement &content = media->mediaContentsValueAtIndex(i);
+        if (content.attribute("attributeURL").isEmpty())
+            continue;
+        if (auto it = info.constFind(content.attribute("attributeURL"));
+            it != info.cend() && localFileEntry(it.value(), &path, &date)) {
+            content.setLocalEnclosureFilePath(path);
+            content.setLastUploaded(date);
+        }
     }
 }

@@ -1,75 +1,67 @@
 #include "publish/MediaContentFile.h"
 
-#include "model/TitledElement.h"
+#include "extensions/mrss/mrssItem.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
-#include "model/knownNamespaces.h"
-
-#include <libxml/parser.h>
-#include <libxml/tree.h>
 
 namespace {
 
-// A media:content read from the item's raw Media RSS text.
-class RawMediaContentFile : public MediaContentFile
+// One element of an item's Media RSS extension, found again by its place in the list; the
+// extension is kept alive while the publisher holds the object.
+class ModelMediaContentFile : public MediaContentFile
 {
 public:
-    explicit RawMediaContentFile(QString url)
-        : m_url(std::move(url)), m_lastUploaded(TitledElement::neverUploaded())
+    ModelMediaContentFile(std::shared_ptr<extensionNSRaw> owner, mrssItem *media, int index)
+        : m_owner(std::move(owner)), m_media(media), m_index(index)
     {
     }
-    QString contentURL() const override { return m_url; }
-    QString localEnclosureFilePath() const override { return m_localPath; }
-    void setLocalEnclosureFilePath(const QString &path) override { m_localPath = path; }
-    QDateTime lastUploaded() const override { return m_lastUploaded; }
+    QString contentURL() const override
+    {
+        return element() ? element()->attribute("attributeURL") : QString();
+    }
+    QString localEnclosureFilePath() const override
+    {
+        return element() ? element()->localEnclosureFilePath() : QString();
+    }
+    void setLocalEnclosureFilePath(const QString &path) override
+    {
+        if (mrssRequiredElement *content = element())
+            content->setLocalEnclosureFilePath(path);
+    }
+    QDateTime lastUploaded() const override
+    {
+        return element() ? element()->lastUploaded() : QDateTime();
+    }
     void setLastUploaded(const QDateTime &date) override
     {
-        m_lastUploaded = date.isValid() ? date : TitledElement::neverUploaded();
+        if (mrssRequiredElement *content = element())
+            content->setLastUploaded(date);
     }
 
 private:
-    QString m_url;
-    QString m_localPath;
-    QDateTime m_lastUploaded;
-};
-
-void collect(const xmlNode *node, const xmlChar *uri, QList<std::shared_ptr<MediaContentFile>> &out)
-{
-    for (const xmlNode *n = node; n; n = n->next) {
-        if (n->type != XML_ELEMENT_NODE)
-            continue;
-        if (n->ns && xmlStrcmp(n->ns->href, uri) == 0
-            && xmlStrcmp(n->name, BAD_CAST "content") == 0) {
-            xmlChar *url = xmlGetNoNsProp(n, BAD_CAST "url");
-            out.append(std::make_shared<RawMediaContentFile>(
-                QString::fromUtf8(reinterpret_cast<const char *>(url)).trimmed()));
-            xmlFree(url);
-        }
-        collect(n->children, uri, out);
+    // Null once the list no longer reaches the place (the item was edited meanwhile).
+    mrssRequiredElement *element() const
+    {
+        if (m_index >= m_media->mediaContentsValue().size())
+            return nullptr;
+        return &m_media->mediaContentsValueAtIndex(m_index);
     }
-}
+
+    std::shared_ptr<extensionNSRaw> m_owner;
+    mrssItem *m_media;
+    int m_index;
+};
 
 } // namespace
 
 QList<std::shared_ptr<MediaContentFile>> MediaContentFile::mediaContentsOfItem(const VLXItems &item)
 {
     QList<std::shared_ptr<MediaContentFile>> contents;
-    const extensionManagerItem *manager = item.XMLExtensions();
-    const auto media = manager ? manager->mediaRSSExtension() : nullptr;
-    if (!media || media->rawXML().trimmed().isEmpty())
+    mrssItem *media = mrssItem::inUseOf(item);
+    if (!media)
         return contents;
-    // The kept text is a run of elements under the canonical prefix; give it a root that
-    // declares the prefix.
-    const QByteArray uri = knownNamespaces::uri(KnownNamespace::mediaRSS).toUtf8();
-    const QByteArray text
-        = "<root xmlns:" + knownNamespaces::prefix(KnownNamespace::mediaRSS).toUtf8() + "=\"" + uri
-        + "\">" + media->rawXML().toUtf8() + "</root>";
-    xmlDocPtr doc = xmlReadMemory(text.constData(), int(text.size()), "media.xml", "UTF-8",
-                                  XML_PARSE_NONET | XML_PARSE_RECOVER | XML_PARSE_NOERROR
-                                      | XML_PARSE_NOWARNING);
-    if (!doc)
-        return contents;
-    collect(xmlDocGetRootElement(doc), BAD_CAST uri.constData(), contents);
-    xmlFreeDoc(doc);
+    const auto owner = item.XMLExtensions()->mediaRSSExtension();
+    for (int i = 0; i < media->mediaContentsValue().size(); ++i)
+        contents.append(std::make_shared<ModelMediaContentFile>(owner, media, i));
     return contents;
 }

@@ -10,10 +10,8 @@ class VLXItems;
 // One media:content element of an item as the publisher sees it: the content URL (its last
 // path component is the remote file name), the local file published for it and when that was
 // last uploaded.
-//
-// Until Media RSS has a model of its own, an item's media:content elements are read from the
-// raw XML its extension manager keeps; their local files and upload dates then live only in
-// these objects (the publish window sets the files), not in the feed.
+// Each object stands for one element of the item's Media RSS extension: what the publisher sets
+// lands in the feed's model.
 class MediaContentFile
 {
 public:
@@ -26,6 +24,6 @@ public:
     // An invalid date stores "never" (1970-01-01 00:00:00 UTC).
     virtual void setLastUploaded(const QDateTime &date) = 0;
 
-    // The item's media:content elements in document order, inside media:group too.
+    // The item's media:content elements in list order, while the item uses Media RSS.
     static QList<std::shared_ptr<MediaContentFile>> mediaContentsOfItem(const VLXItems &item);
 };

@@ -1,5 +1,6 @@
 // Publishing runs to local folders: the queue's order and contents, settings, images, failures.
 #include "PublishRunFixture.h"
+#include "extensions/mrss/mrssItem.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXImage.h"
 #include "publish/MediaContentFile.h"
@@ -206,6 +207,13 @@ TEST_F(vlxFTPLocalTest, MediaContentFilesPublishLikeEnclosures)
     EXPECT_EQ(readFile(remote.filePath(QStringLiteral("media/video 1.mp4"))), "video");
     EXPECT_NE(contents.at(0)->lastUploaded(), TitledElement::neverUploaded());
     EXPECT_EQ(item->lastUploaded(), TitledElement::neverUploaded());
+    // The file and its date are the feed's own: they are saved with it.
+    const mrssItem *media = mrssItem::inUseOf(*item);
+    ASSERT_TRUE(media);
+    EXPECT_EQ(media->mediaContentsValueAtIndex(0).localEnclosureFilePath(),
+              local.filePath(QStringLiteral("clip.mp4")));
+    EXPECT_EQ(media->mediaContentsValueAtIndex(0).lastUploaded(), contents.at(0)->lastUploaded());
+    EXPECT_TRUE(item->enclosureLocalFileInfo().contains(QStringLiteral("http://x/m/video%201.mp4")));
     EXPECT_EQ(publisher.itemsWithEnclosures().at(0).checked, 0);
 }
 

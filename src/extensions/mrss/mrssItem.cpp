@@ -1,0 +1,335 @@
+#include "extensions/mrss/mrssItem.h"
+
+#include "extensions/mrss/mrssItemPrefs.h"
+#include "io/vlxXMLDOM.h"
+#include "model/UTF8Writer.h"
+#include "model/VLXItems.h"
+#include "model/extensionManagerItem.h"
+#include "model/extensionSettings.h"
+
+using namespace Qt::StringLiterals;
+
+const QString mrssItem::kURLWarning = QStringLiteral(
+    "The Media RSS requires either the \"url\" attribute in <media:content> or <media:player> be "
+    "used");
+
+namespace {
+
+using F = ExtensionField;
+
+const ExtensionField kFields[] = {
+    {.name = "contents",
+     .outlet = "contentElementsTable",
+     .element = "content",
+     .kind = F::Kind::List,
+     .read = F::Read::Custom,
+     .write = F::Write::Custom,
+     .archiveKey = "media:content Value",
+     .helpAnchor = "YahooRSSMain",
+     .label = "Content:",
+     .widget = F::Widget::Table},
+    {.name = "groupElements",
+     .outlet = "optionalElementsTable",
+     .element = "group",
+     .kind = F::Kind::List,
+     .read = F::Read::Custom,
+     .write = F::Write::Custom,
+     .archiveKey = "Optional Group Elements",
+     .helpAnchor = "YahooRSSMain",
+     .label = "Optional Elements:",
+     .widget = F::Widget::Table},
+    {.name = "itemElements",
+     .element = "rating",
+     .kind = F::Kind::List,
+     .read = F::Read::Custom,
+     .write = F::Write::Custom,
+     .archiveKey = "Optional Item Elements",
+     .countsForEmpty = false},
+};
+
+const ExtensionDescriptor kDescriptor = {
+    .ns = KnownNamespace::mediaRSS,
+    .place = ExtensionPlace::Item,
+    .className = "mrssItem",
+    .elements = mrssOptionalElements::elementNames(),
+    .fields = kFields,
+};
+
+[[maybe_unused]] const bool kRegistered
+    = KeyedUnarchiver::registerClass(QStringLiteral("mrssItem"),
+                                     [] { return std::make_shared<mrssItem>(); })
+    && KeyedUnarchiver::registerClass(QStringLiteral("mrssItemPrefs"),
+                                      [] { return std::make_shared<mrssItemPrefs>(); });
+
+// A default object stored as itself or as the archive of one; nothing for anything else.
+std::shared_ptr<mrssItem> defaultObject(const QVariant &setting)
+{
+    if (setting.typeId() == QMetaType::QByteArray)
+        return KeyedArchivable::objectAs<mrssItem>(
+            KeyedUnarchiver::unarchiveObjectWithData(setting.toByteArray()));
+    return KeyedArchivable::objectAs<mrssItem>(setting);
+}
+
+} // namespace
+
+mrssItem::mrssItem() : FieldExtension(kDescriptor) { }
+
+const ExtensionDescriptor &mrssItem::classDescriptor()
+{
+    return kDescriptor;
+}
+
+mrssItem *mrssItem::inUseOf(const VLXItems &item)
+{
+    const extensionManagerItem *manager = item.XMLExtensions();
+    if (!manager || !manager->mediaRSSExtensionUsed())
+        return nullptr;
+    return dynamic_cast<mrssItem *>(manager->mediaRSSExtension().get());
+}
+
+// --- values
+// ----------------------------------------------------------------------------------------
+
+void mrssItem::setMediaContentsValue(const QList<mrssRequiredElement> &list)
+{
+    if (list == m_contents)
+        return;
+    m_contents = list;
+    fieldChanged(kContents);
+}
+
+void mrssItem::addMediaContentsValue(const mrssRequiredElement &element)
+{
+    m_contents.append(element);
+    fieldChanged(kContents);
+}
+
+void mrssItem::deleteMediaContentsValueAtIndex(int index)
+{
+    if (index < 0 || index >= m_contents.size())
+        return;
+    m_contents.removeAt(index);
+    fieldChanged(kContents);
+}
+
+void mrssItem::replaceMediaContentsValue(const mrssRequiredElement &element, int index)
+{
+    if (index < 0 || index >= m_contents.size())
+        return;
+    m_contents[index] = element;
+    fieldChanged(kContents);
+}
+
+void mrssItem::setMediaItemOptionalElements(const mrssOptionalElements &set)
+{
+    if (set == m_itemElements)
+        return;
+    m_itemElements = set;
+    fieldChanged(kItemElements);
+}
+
+void mrssItem::setMediaGroupOptionalElements(const mrssOptionalElements &set)
+{
+    if (set == m_groupElements)
+        return;
+    m_groupElements = set;
+    fieldChanged(kGroupElements);
+}
+
+QVariant mrssItem::customValue(int field) const
+{
+    switch (field) {
+    case kContents:
+        return QVariant::fromValue(m_contents);
+    case kGroupElements:
+        return QVariant::fromValue(m_groupElements);
+    case kItemElements:
+        return QVariant::fromValue(m_itemElements);
+    default:
+        return QVariant();
+    }
+}
+
+void mrssItem::setCustomValue(int field, const QVariant &value)
+{
+    switch (field) {
+    case kContents:
+        setMediaContentsValue(mrssRequiredElement::fromArchivable(value));
+        break;
+    case kGroupElements:
+        setMediaGroupOptionalElements(mrssOptionalElements::fromArchivable(value));
+        break;
+    case kItemElements:
+        setMediaItemOptionalElements(mrssOptionalElements::fromArchivable(value));
+        break;
+    default:
+        break;
+    }
+}
+
+QVariant mrssItem::archiveCustom(int field) const
+{
+    switch (field) {
+    case kContents:
+        return mrssRequiredElement::toArchivable(m_contents);
+    case kGroupElements:
+        return m_groupElements.toArchivable();
+    case kItemElements:
+        return m_itemElements.toArchivable();
+    default:
+        return QVariant();
+    }
+}
+
+bool mrssItem::customIsEmpty(int field) const
+{
+    switch (field) {
+    case kContents:
+        return m_contents.isEmpty();
+    case kGroupElements:
+        return m_groupElements.isEmpty();
+    default:
+        return true;
+    }
+}
+
+QStringList mrssItem::listDisplayValues(int field) const
+{
+    QStringList rows;
+    if (field == kContents) {
+        for (const mrssRequiredElement &element : m_contents)
+            rows.append(element.objectShortDescription());
+    } else if (field == kGroupElements) {
+        for (int row = 0; row < m_groupElements.objectCount(); ++row)
+            rows.append(m_groupElements.objectShortDescriptionAtIndex(row));
+    }
+    return rows;
+}
+
+// --- reading and writing
+// ---------------------------------------------------------------------------
+
+int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node)
+{
+    return parseXMLNodeIfMine(node, false);
+}
+
+int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
+{
+    if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
+        return 0;
+    const QString prefix = extensionProcessingName().toLower();
+    const QString name = vlxXMLDOM::nameOfNode(node).toLower();
+    if (name == prefix + ":group"_L1) {
+        // A group inside a group is left out with all it holds.
+        if (isSecondLevel)
+            return 0;
+        const int count = vlxXMLDOM::numberOfChildren(node);
+        for (int i = 0; i < count; ++i)
+            parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, node), true);
+        return 0;
+    }
+    if (name == prefix + ":content"_L1) {
+        mrssRequiredElement element;
+        element.parseXMLNodeIfMine(node, fieldNames(), prefix);
+        m_contents.append(element);
+        return 0;
+    }
+    (isSecondLevel ? m_groupElements : m_itemElements).parseXMLNodeIfMine(node, fieldNames());
+    return 0;
+}
+
+QString mrssItem::buildXML(const QString &prefix) const
+{
+    UTF8Writer out;
+    appendXML(out, prefix);
+    return QString::fromUtf8(out.view());
+}
+
+void mrssItem::appendXML(UTF8Writer &out, const QString &prefix) const
+{
+    const bool group = m_contents.size() >= 2 || !m_groupElements.isEmpty();
+    if (!group) {
+        for (const mrssRequiredElement &element : m_contents)
+            element.appendXML(out, prefix);
+        return;
+    }
+    const QString inner = prefix + QLatin1String("    ");
+    out.append(prefix);
+    out.append("<media:group>\n"_L1);
+    if (!m_groupElements.isEmpty())
+        m_groupElements.appendXML(out, inner);
+    for (const mrssRequiredElement &element : m_contents)
+        element.appendXML(out, inner);
+    out.append(prefix);
+    out.append("</media:group>\n"_L1);
+}
+
+// --- after reading, defaults, checks
+// ---------------------------------------------------------------
+
+void mrssItem::foldItemElements()
+{
+    for (int kind = 0; kind < mrssOptionalElements::kKindCount; ++kind) {
+        if (!m_groupElements.used(kind) && m_itemElements.used(kind)) {
+            if (mrssOptionalElements::isSingle(kind))
+                m_groupElements.setValue(kind, m_itemElements.value(kind));
+            else
+                m_groupElements.setValues(kind, m_itemElements.values(kind));
+            m_groupElements.setUsed(kind, true);
+        }
+        m_itemElements.setUsed(kind, false);
+    }
+}
+
+void mrssItem::finalProcessing(VLXFeed *feed)
+{
+    Q_UNUSED(feed);
+    for (mrssRequiredElement &element : m_contents)
+        element.finalProcessing();
+    // media:adult directly under the item or in the group becomes a rating too, before the
+    // fold; the item-level set is never written, so an adult left there would be lost.
+    m_itemElements.finalProcessing();
+    m_groupElements.finalProcessing();
+    foldItemElements();
+}
+
+void mrssItem::validate(VLXFeed *feed)
+{
+    Q_UNUSED(feed);
+    if (isEmpty())
+        return;
+    m_groupElements.validate(this);
+    const bool groupPlayer = m_groupElements.used(mrssOptionalElements::kPlayer);
+    for (mrssRequiredElement &element : m_contents) {
+        element.validate(this);
+        if (element.attribute("attributeURL").isEmpty() && !groupPlayer
+            && !element.mediaOptionalElements().used(mrssOptionalElements::kPlayer))
+            recordWarning(kURLWarning);
+    }
+}
+
+void mrssItem::populateWithDefaults(const QString &uniqueKey)
+{
+    // The feed's own default is an archive; undecodable data counts as an empty default.
+    std::shared_ptr<mrssItem> feedDefaults;
+    if (!uniqueKey.isEmpty())
+        feedDefaults = defaultObject(
+            extensionSettings::feedValue(QStringLiteral("FD_CF_IF_EX_mrssItem"), uniqueKey));
+    const std::shared_ptr<mrssItem> allDefaults
+        = defaultObject(extensionSettings::globalValue(QStringLiteral("FD_AF_IF_EX_mrssItem")));
+    mrssOptionalElements group;
+    mrssOptionalElements item;
+    if (feedDefaults)
+        group = feedDefaults->mediaGroupOptionalElements();
+    if (allDefaults)
+        item = allDefaults->mediaGroupOptionalElements();
+    m_groupElements = group;
+    m_itemElements = item;
+    foldItemElements();
+    fieldChanged(kGroupElements);
+    if (feedDefaults && !feedDefaults->mediaContentsValue().isEmpty())
+        setMediaContentsValue(feedDefaults->mediaContentsValue());
+    else if (allDefaults)
+        setMediaContentsValue(allDefaults->mediaContentsValue());
+}

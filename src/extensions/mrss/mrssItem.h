@@ -1,0 +1,79 @@
+#pragma once
+
+#include "extensions/FieldExtension.h"
+#include "extensions/mrss/mrssRequiredElement.h"
+#include "model/extensionNSItem.h"
+#include "settings/ExtensionDefaultsObject.h"
+
+class VLXItems;
+
+// The Media RSS elements of one item: its media:content elements and the optional elements of
+// its media:group. Optional elements read directly under the item are staged in an item-level
+// set and folded into the group's set after reading (the group's own kinds win); only the group
+// set is written, shown and edited. Two contents or a non-empty group set are written inside a
+// media:group.
+class mrssItem : public FieldExtension<extensionNSItem>, public ExtensionDefaultsObject
+{
+public:
+    // kItemElements is the staging set: archived, never shown, not counted for emptiness.
+    enum Field : int { kContents, kGroupElements, kItemElements };
+
+    mrssItem();
+
+    static const ExtensionDescriptor &classDescriptor();
+
+    const QList<mrssRequiredElement> &mediaContentsValue() const { return m_contents; }
+    // The element at the index, to change it in place (local files, upload dates).
+    mrssRequiredElement &mediaContentsValueAtIndex(int index) { return m_contents[index]; }
+    const mrssRequiredElement &mediaContentsValueAtIndex(int index) const
+    {
+        return m_contents.at(index);
+    }
+    void setMediaContentsValue(const QList<mrssRequiredElement> &list);
+    void addMediaContentsValue(const mrssRequiredElement &element);
+    // Out-of-range indexes do nothing.
+    void deleteMediaContentsValueAtIndex(int index);
+    void replaceMediaContentsValue(const mrssRequiredElement &element, int index);
+
+    const mrssOptionalElements &mediaItemOptionalElements() const { return m_itemElements; }
+    void setMediaItemOptionalElements(const mrssOptionalElements &set);
+    const mrssOptionalElements &mediaGroupOptionalElements() const { return m_groupElements; }
+    void setMediaGroupOptionalElements(const mrssOptionalElements &set);
+
+    int parseXMLNodeIfMine(const vlxXMLNode *node) override;
+    int parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel);
+    QString buildXML(const QString &prefix) const override;
+    void appendXML(UTF8Writer &out, const QString &prefix) const override;
+    void finalProcessing(VLXFeed *feed) override;
+    void validate(VLXFeed *feed) override;
+    using FieldExtension::validate;
+    // The group set from the feed's own defaults, the kinds it lacks from the all-feeds
+    // defaults; the content list whole from the feed's defaults when they have one.
+    void populateWithDefaults(const QString &uniqueKey) override;
+
+    // Each kind the group set does not use comes from the item-level set; the item-level set
+    // then uses nothing (media:adult aside).
+    void foldItemElements();
+
+    QStringList listDisplayValues(int field) const override;
+    bool isExtensionDefaultEmpty() const override { return isEmpty(); }
+
+    // The item's Media RSS extension while the item uses Media RSS; null otherwise.
+    static mrssItem *inUseOf(const VLXItems &item);
+
+    static const QString kURLWarning;
+
+protected:
+    mrssItem(const mrssItem &) = default;
+    extensionNSRaw *newCopy() const override { return new mrssItem(*this); }
+
+    QVariant customValue(int field) const override;
+    void setCustomValue(int field, const QVariant &value) override;
+    QVariant archiveCustom(int field) const override;
+    bool customIsEmpty(int field) const override;
+
+private:
+    QList<mrssRequiredElement> m_contents;
+    mrssOptionalElements m_itemElements;
+    mrssOptionalElements m_groupElements;
+};

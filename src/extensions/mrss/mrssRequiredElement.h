@@ -1,0 +1,78 @@
+#pragma once
+
+#include "extensions/mrss/mrssOptionalElements.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <QVariantMap>
+
+// One media:content element: its fourteen attributes (a dictionary from "attributeURL",
+// "attributeFileSize", ... to their texts, "" when absent), the optional elements nested in it,
+// and the local file published for it with its last upload date. A value type: copies share
+// nothing; keyed-archivable as "mrssRequiredElement".
+class mrssRequiredElement : public KeyedArchivable
+{
+public:
+    mrssRequiredElement();
+
+    // The attribute keys in writing order, and the XML attribute each one is.
+    struct Attribute
+    {
+        const char *key;
+        const char *xml;
+    };
+    static const std::array<Attribute, 14> &attributes();
+
+    const QVariantMap &mediaContentElement() const { return m_attributes; }
+    void setMediaContentElement(const QVariantMap &attributes) { m_attributes = attributes; }
+    // One attribute ("" when it is missing) and setting one.
+    QString attribute(const char *key) const;
+    void setAttribute(const char *key, const QString &value);
+
+    const mrssOptionalElements &mediaOptionalElements() const { return m_elements; }
+    mrssOptionalElements &mediaOptionalElements() { return m_elements; }
+    void setMediaOptionalElements(const mrssOptionalElements &set) { m_elements = set; }
+
+    const QString &localEnclosureFilePath() const { return m_localPath; }
+    void setLocalEnclosureFilePath(const QString &path);
+    const QDateTime &lastUploaded() const { return m_lastUpload; }
+    // An invalid date stores "never" (1970-01-01 00:00:00 UTC).
+    void setLastUploaded(const QDateTime &date);
+
+    // The element at the indent, its nested set four blanks deeper.
+    QString buildXML(const QString &indent) const;
+    void appendXML(UTF8Writer &out, const QString &indent) const;
+    // Fills the element from a node named "prefix:content" (any case); answers 0.
+    int parseXMLNodeIfMine(const vlxXMLNode *node, const QStringList &fieldNames,
+                           const QString &prefix);
+    void finalProcessing() { m_elements.finalProcessing(); }
+    // No attribute at all (an element made here always has all fourteen).
+    bool isEmpty() const { return m_attributes.isEmpty(); }
+    void validate(FeedElement *owner);
+
+    // The content table's two lines, and the one-line form.
+    QString objectShortDescription() const;
+    QString objectLongDescription() const;
+    QString description() const { return objectLongDescription(); }
+
+    bool operator==(const mrssRequiredElement &other) const;
+
+    QString archiveClassName() const override { return kClassName; }
+    void encodeWithCoder(KeyedArchiver &coder) const override;
+    bool initWithCoder(const KeyedUnarchiver &coder) override;
+    // Lists in archives and settings: archivable objects, and back (anything else is skipped).
+    static QVariantList toArchivable(const QList<mrssRequiredElement> &list);
+    static QList<mrssRequiredElement> fromArchivable(const QVariant &value);
+
+    static const QString kClassName; // "mrssRequiredElement"
+
+private:
+    QVariantMap m_attributes;
+    mrssOptionalElements m_elements;
+    QString m_localPath;
+    QDateTime m_lastUpload;
+};
+
+Q_DECLARE_METATYPE(mrssRequiredElement)

@@ -1,0 +1,324 @@
+#include "extensions/mrss/mrssItem.h"
+#include "extensions/mrss/mrssChannel.h"
+#include "extensions/mrss/mrssChannelPrefs.h"
+#include "extensions/mrss/mrssItemPrefs.h"
+#include "model/VLXItems.h"
+#include "model/extensionManagerItem.h"
+#include "mrssTestSupport.h"
+#include "platform/KeyedArchiver.h"
+#include "platform/KeyedUnarchiver.h"
+#include "platform/MemoryDefaultsStore.h"
+#include "platform/PlistDefaultsStore.h"
+#include "settings/VLXPreferences.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+using K = mrssOptionalElements;
+
+std::shared_ptr<mrssItem> readItem(const QString &elements,
+                                   const QString &prefix = QStringLiteral("media"))
+{
+    auto item = std::make_shared<mrssItem>();
+    readElements(*item, prefix, elements);
+    item->finalProcessing(nullptr);
+    return item;
+}
+
+mrssRequiredElement content(const QString &url)
+{
+    mrssRequiredElement element;
+    element.setAttribute("attributeURL", url);
+    return element;
+}
+
+class mrssSettings : public ::testing::Test
+{
+protected:
+    void SetUp() override { VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>()); }
+    void TearDown() override { VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>()); }
+};
+
+} // namespace
+
+TEST(mrssRequiredElement, WritesReadsAndDescribesItself)
+{
+    mrssRequiredElement fresh;
+    EXPECT_EQ(fresh.mediaContentElement().size(), 14);
+    EXPECT_FALSE(fresh.isEmpty());
+    EXPECT_EQ(fresh.buildXML(QStringLiteral("  ")), QStringLiteral("  <media:content />\n"));
+    EXPECT_EQ(fresh.lastUploaded(), QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
+
+    const auto item = readItem(QStringLiteral(
+        "<MEDIA:Content url=\" http://x/a b.mp4 \n\" FileSize=\"9\" type=\"video/&lt;mp4\" "
+        "medium=\"video\" isDefault=\"true\" lang=\"en\">"
+        "<media:thumbnail url=\"http://x/t.jpg\"/><media:adult>true</media:adult>"
+        "</MEDIA:Content>"));
+    ASSERT_EQ(item->mediaContentsValue().size(), 1);
+    const mrssRequiredElement &read = item->mediaContentsValueAtIndex(0);
+    EXPECT_EQ(read.attribute("attributeURL"), QStringLiteral("http://x/a b.mp4"));
+    // Attribute names are matched exactly.
+    EXPECT_EQ(read.attribute("attributeFileSize"), QString());
+    EXPECT_EQ(read.buildXML(QStringLiteral("    ")),
+              QStringLiteral("    <media:content url=\"http://x/a%20b.mp4\" type=\"video/&lt;mp4\" "
+                             "medium=\"video\" isDefault=\"true\" lang=\"en\">\n"
+                             "        <media:rating scheme=\"urn:simple\">adult</media:rating>\n"
+                             "        <media:thumbnail url=\"http://x/t.jpg\" />\n"
+                             "    </media:content>\n"));
+
+    mrssRequiredElement rates = content(QStringLiteral("U"));
+    rates.setAttribute("attributeFileSize", QStringLiteral("1200"));
+    rates.setAttribute("attributeBitRate", QStringLiteral("128"));
+    rates.setAttribute("attributeFrameRate", QStringLiteral("25"));
+    rates.setAttribute("attributeWidth", QStringLiteral("640"));
+    rates.setAttribute("attributeHeight", QStringLiteral("480"));
+    EXPECT_EQ(rates.objectShortDescription(), QStringLiteral("U (1200 bytes)\n128kb/s, 640x480"));
+    rates.setAttribute("attributeType", QStringLiteral("video/mp4"));
+    rates.setAttribute("attributeDuration", QStringLiteral("30"));
+    rates.setAttribute("attributeIsDefault", QStringLiteral("true"));
+    EXPECT_EQ(rates.objectLongDescription(),
+              QStringLiteral("U (1200 bytes)video/mp4, 128kb/s, 30"));
+    EXPECT_EQ(rates.objectShortDescription(),
+              QStringLiteral("U (1200 bytes)\nDefault, video/mp4, 128kb/s, 640x480, 30 sec"));
+
+    mrssRequiredElement noURL;
+    noURL.setAttribute("attributeType", QStringLiteral("audio/mpeg"));
+    noURL.setAttribute("attributeSamplingRate", QStringLiteral("44.1"));
+    noURL.setAttribute("attributeWidth", QStringLiteral("9"));
+    noURL.setAttribute("attributeFileSize", QStringLiteral("5"));
+    K nested;
+    nested.addDictionary(element(K::kTitle, {{"elementDescription", "t"}}));
+    noURL.setMediaOptionalElements(nested);
+    EXPECT_EQ(noURL.objectShortDescription(), QStringLiteral("audio/mpeg, 44.1kHz\n[Title]"));
+    EXPECT_EQ(noURL.objectLongDescription(), QStringLiteral("audio/mpeg, 44.1kHz, [Title]"));
+}
+
+TEST(mrssItem, GroupsTwoContentsOrAGroupSet)
+{
+    mrssItem item;
+    EXPECT_TRUE(item.isEmpty());
+    EXPECT_EQ(item.buildXML(QStringLiteral("            ")), QString());
+    item.addMediaContentsValue(content(QStringLiteral("http://x/1.mp3")));
+    const QString indent(12, u' ');
+    EXPECT_EQ(item.buildXML(indent), indent + "<media:content url=\"http://x/1.mp3\" />\n");
+    item.addMediaContentsValue(content(QStringLiteral("http://x/2.mp3")));
+    EXPECT_EQ(item.buildXML(indent),
+              indent + "<media:group>\n" + indent + "    <media:content url=\"http://x/1.mp3\" />\n"
+                  + indent + "    <media:content url=\"http://x/2.mp3\" />\n" + indent
+                  + "</media:group>\n");
+    item.deleteMediaContentsValueAtIndex(1);
+    item.deleteMediaContentsValueAtIndex(5);
+    K group;
+    group.addDictionary(element(K::kTitle, {{"elementDescription", "T"}}));
+    item.setMediaGroupOptionalElements(group);
+    EXPECT_EQ(item.buildXML(QString()),
+              QStringLiteral("<media:group>\n    <media:title>T</media:title>\n"
+                             "    <media:content url=\"http://x/1.mp3\" />\n</media:group>\n"));
+    item.deleteMediaContentsValueAtIndex(0);
+    EXPECT_EQ(item.buildXML(QString()),
+              QStringLiteral("<media:group>\n    <media:title>T</media:title>\n</media:group>\n"));
+}
+
+TEST(mrssItem, ReadingFoldsTheItemLevelSetIntoTheGroup)
+{
+    const auto item = readItem(
+        QStringLiteral("<m:title>item</m:title><m:thumbnail url=\"http://t/\"/>"
+                       "<m:content url=\"http://x/1\"/>"
+                       "<m:group><m:title>group</m:title><m:content url=\"http://x/2\"/>"
+                       "<m:group><m:content url=\"http://x/nested\"/></m:group></m:group>"
+                       "<m:content url=\"http://x/3\"/>"),
+        QStringLiteral("m"));
+    ASSERT_EQ(item->mediaContentsValue().size(), 3);
+    EXPECT_EQ(item->mediaContentsValueAtIndex(1).attribute("attributeURL"),
+              QStringLiteral("http://x/2"));
+    EXPECT_EQ(item->mediaContentsValueAtIndex(2).attribute("attributeURL"),
+              QStringLiteral("http://x/3"));
+    const K &group = item->mediaGroupOptionalElements();
+    EXPECT_EQ(group.elementsUsed(), QStringLiteral("Title,Thumbnail"));
+    EXPECT_EQ(group.value(K::kTitle).value(K::kTextKey), QStringLiteral("group"));
+    EXPECT_TRUE(item->mediaItemOptionalElements().isEmpty());
+
+    // media:adult under the item and in the group becomes a rating, and is written.
+    const auto adult = readItem(QStringLiteral("<media:adult>true</media:adult>"
+                                               "<media:content url=\"http://x/1\"/>"));
+    EXPECT_EQ(adult->buildXML(QString()),
+              QStringLiteral("<media:group>\n"
+                             "    <media:rating scheme=\"urn:simple\">adult</media:rating>\n"
+                             "    <media:content url=\"http://x/1\" />\n</media:group>\n"));
+    const auto grouped = readItem(QStringLiteral("<media:group><media:adult>false</media:adult>"
+                                                 "</media:group>"));
+    EXPECT_EQ(grouped->mediaGroupOptionalElements().objectShortDescriptionAtIndex(0),
+              QStringLiteral("nonadult"));
+}
+
+TEST(mrssItem, WarnsForEachContentWithoutURLOrPlayer)
+{
+    const auto item = readItem(QStringLiteral(
+        "<media:content type=\"a\"/><media:content type=\"b\"><media:player url=\"http://p/\"/>"
+        "</media:content><media:content type=\"c\"/>"));
+    item->validate(nullptr);
+    EXPECT_EQ(item->listOfErrors(true, true, true),
+              QStringList(2, QStringLiteral("Validate Warning::") + mrssItem::kURLWarning));
+    EXPECT_EQ(item->warnCount(), 2);
+    K group;
+    group.addDictionary(element(K::kPlayer, {{"attributeURL", "http://p/"}}));
+    item->setMediaGroupOptionalElements(group);
+    item->clearParseXMLErrorList();
+    item->setWarnCount(0);
+    item->validate(nullptr);
+    EXPECT_TRUE(item->listOfErrors(true, true, true).isEmpty());
+}
+
+TEST(mrssChannel, ReadsWritesAndChecksItsSet)
+{
+    mrssChannel channel;
+    EXPECT_EQ(channel.displayName(), QStringLiteral("Media RSS"));
+    EXPECT_EQ(mrssItem().displayName(), QStringLiteral("Media"));
+    EXPECT_EQ(channel.DTDURL(), kMediaURI);
+    readElements(channel, QStringLiteral("y"),
+                 QStringLiteral("<y:adult>true</y:adult><y:keywords>a b</y:keywords>"));
+    channel.finalProcessing(nullptr);
+    EXPECT_EQ(channel.buildXML(QStringLiteral("    ")),
+              QStringLiteral("    <media:rating scheme=\"urn:simple\">adult</media:rating>\n"
+                             "    <media:keywords>a b</media:keywords>\n"));
+    channel.validate(nullptr);
+    EXPECT_EQ(channel.warnCount(), 1);
+    EXPECT_EQ(channel.listDisplayValues(mrssChannel::kOptionalElements),
+              (QStringList {QStringLiteral("adult"), QStringLiteral("a b")}));
+    // Copies share nothing.
+    const auto copy = std::dynamic_pointer_cast<mrssChannel>(channel.copyExtension());
+    ASSERT_TRUE(copy);
+    K changed = copy->mediaOptionalElements();
+    changed.deleteObjectAtIndex(0);
+    copy->setMediaOptionalElements(changed);
+    EXPECT_EQ(channel.mediaOptionalElements().objectCount(), 2);
+}
+
+TEST_F(mrssSettings, DefaultsFoldTheFeedsGroupOverTheAllFeedsGroup)
+{
+    auto feedDefaults = std::make_shared<mrssItemPrefs>();
+    K feedGroup;
+    feedGroup.addDictionary(element(K::kTitle, {{"elementDescription", "feed title"}}));
+    feedDefaults->setMediaGroupOptionalElements(feedGroup);
+    auto allDefaults = std::make_shared<mrssItemPrefs>();
+    K allGroup;
+    allGroup.addDictionary(element(K::kTitle, {{"elementDescription", "all title"}}));
+    allGroup.addDictionary(element(K::kRating, {{"elementDescription", "adult"}}));
+    allDefaults->setMediaGroupOptionalElements(allGroup);
+    allDefaults->addMediaContentsValue(content(QStringLiteral("http://all/")));
+    const QString feed = QStringLiteral("feed-1");
+    VLXPreferences::setObjectForKey(
+        KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(feedDefaults)),
+        QStringLiteral("FD_CF_IF_EX_mrssItem"), feed);
+    VLXPreferences::setObjectForKey(KeyedArchivable::toVariant(allDefaults),
+                                    QStringLiteral("FD_AF_IF_EX_mrssItem"));
+
+    mrssItem item;
+    item.populateWithDefaults(feed);
+    EXPECT_EQ(item.mediaGroupOptionalElements().elementsUsed(), QStringLiteral("Rating,Title"));
+    EXPECT_EQ(item.mediaGroupOptionalElements().value(K::kTitle).value(K::kTextKey),
+              QStringLiteral("feed title"));
+    ASSERT_EQ(item.mediaContentsValue().size(), 1);
+    EXPECT_EQ(item.mediaContentsValueAtIndex(0).attribute("attributeURL"),
+              QStringLiteral("http://all/"));
+
+    // The feed's own content list, when it has one, comes whole.
+    feedDefaults->addMediaContentsValue(content(QStringLiteral("http://feed/a")));
+    feedDefaults->addMediaContentsValue(content(QStringLiteral("http://feed/b")));
+    VLXPreferences::setObjectForKey(
+        KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(feedDefaults)),
+        QStringLiteral("FD_CF_IF_EX_mrssItem"), feed);
+    mrssItem second;
+    second.populateWithDefaults(feed);
+    ASSERT_EQ(second.mediaContentsValue().size(), 2);
+    EXPECT_EQ(second.mediaContentsValueAtIndex(1).attribute("attributeURL"),
+              QStringLiteral("http://feed/b"));
+
+    // Data that does not decode is an empty feed default, not a crash.
+    VLXPreferences::setObjectForKey(QByteArray("garbage"), QStringLiteral("FD_CF_IF_EX_mrssItem"),
+                                    feed);
+    mrssItem third;
+    third.populateWithDefaults(feed);
+    EXPECT_EQ(third.mediaGroupOptionalElements().value(K::kTitle).value(K::kTextKey),
+              QStringLiteral("all title"));
+    EXPECT_FALSE(VLXPreferences::isExtensionEmpty(QStringLiteral("media")));
+}
+
+TEST(mrssSettingsFile, ArchivesRoundTripThroughARealSettingsFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("Vellumcast.plist"));
+    VLXPreferences &first = VLXPreferences::useStore(std::make_unique<PlistDefaultsStore>(path));
+    // The built-in defaults are real, empty objects.
+    EXPECT_TRUE(VLXPreferences::isExtensionEmpty(QStringLiteral("media")));
+    EXPECT_TRUE(KeyedArchivable::objectAs<mrssChannel>(
+        VLXPreferences::objectForKey(QStringLiteral("FD_AF_FF_EX_mrssChannel"))));
+
+    auto channelDefaults = std::make_shared<mrssChannelPrefs>();
+    K set
+        = readSet(QStringLiteral("<media:restriction relationship=\"deny\" type=\"uri\">x"
+                                 "</media:restriction><media:credit role=\"r\">c</media:credit>"));
+    channelDefaults->setMediaOptionalElements(set);
+    auto itemDefaults = std::make_shared<mrssItemPrefs>();
+    mrssRequiredElement withFile = content(QStringLiteral("http://x/a.mp3"));
+    withFile.setLocalEnclosureFilePath(QStringLiteral("/tmp/a.mp3"));
+    withFile.setLastUploaded(QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC));
+    withFile.setMediaOptionalElements(set);
+    itemDefaults->addMediaContentsValue(withFile);
+    QVariantMap values = first.preferences();
+    values.insert(QStringLiteral("FD_AF_FF_EX_mrssChannel"),
+                  KeyedArchivable::toVariant(channelDefaults));
+    values.insert(QStringLiteral("FD_AF_IF_EX_mrssItem"), KeyedArchivable::toVariant(itemDefaults));
+    first.savePreferencesToDefaults(values);
+
+    VLXPreferences::useStore(std::make_unique<PlistDefaultsStore>(path));
+    EXPECT_FALSE(VLXPreferences::isExtensionEmpty(QStringLiteral("media")));
+    mrssChannel channel;
+    channel.populateWithDefaults(QString());
+    EXPECT_EQ(channel.mediaOptionalElements(), set);
+    mrssItem item;
+    item.populateWithDefaults(QString());
+    ASSERT_EQ(item.mediaContentsValue().size(), 1);
+    EXPECT_EQ(item.mediaContentsValueAtIndex(0), withFile);
+    const auto back = KeyedArchivable::objectAs<mrssItemPrefs>(
+        VLXPreferences::objectForKey(QStringLiteral("FD_AF_IF_EX_mrssItem")));
+    ASSERT_TRUE(back);
+    EXPECT_FALSE(back->allowsUndo());
+    VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+}
+
+TEST(mrssItem, ClonedItemsKeepTheirMediaAndShareNothing)
+{
+    auto item = std::make_shared<VLXItems>();
+    item->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("media"), kMediaURI);
+    auto media = std::dynamic_pointer_cast<mrssItem>(item->XMLExtensions()->mediaRSSExtension());
+    ASSERT_TRUE(media);
+    mrssRequiredElement withFile = content(QStringLiteral("http://x/a.mp3"));
+    withFile.setLocalEnclosureFilePath(QStringLiteral("/tmp/a.mp3"));
+    media->addMediaContentsValue(withFile);
+    K group;
+    group.addDictionary(element(K::kKeywords, {{"elementDescription", "k"}}));
+    media->setMediaGroupOptionalElements(group);
+
+    const std::unique_ptr<FeedElement> clone = item->clone();
+    auto *copy = dynamic_cast<VLXItems *>(clone.get());
+    ASSERT_TRUE(copy);
+    auto copied = std::dynamic_pointer_cast<mrssItem>(copy->XMLExtensions()->mediaRSSExtension());
+    ASSERT_TRUE(copied);
+    EXPECT_EQ(copied->buildXML(QString()), media->buildXML(QString()));
+    copied->mediaContentsValueAtIndex(0).setLocalEnclosureFilePath(QStringLiteral("/other"));
+    EXPECT_EQ(media->mediaContentsValueAtIndex(0).localEnclosureFilePath(),
+              QStringLiteral("/tmp/a.mp3"));
+
+    // Through the keyed archive items travel in (drags, the clipboard).
+    const QByteArray bytes
+        = KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(media));
+    const auto back
+        = KeyedArchivable::objectAs<mrssItem>(KeyedUnarchiver::unarchiveObjectWithData(bytes));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->mediaContentsValue(), media->mediaContentsValue());
+    EXPECT_EQ(back->mediaGroupOptionalElements(), group);
+}
