@@ -55,24 +55,26 @@ std::unique_ptr<VLXFeed> podcast(int items, int descriptionRepeats)
 
 namespace PodcastFeed {
 
-QByteArray document(int items)
+QByteArray document(int items, bool mediaGroups)
 {
     QByteArray feed;
     feed.reserve(qsizetype(items) * 2400 + 4096);
     feed += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
             "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\" "
-            "xmlns:podcast=\"https://podcastindex.org/namespace/1.0\">\n"
-            "  <channel>\n"
-            "    <title>Benchmark Radio</title>\n"
-            "    <link>http://bench.example.com/</link>\n"
-            "    <description>Generated episodes for timing the reader.</description>\n"
-            "    <language>en-us</language>\n"
-            "    <pubDate>Mon, 07 Dec 2026 06:00:00 +0000</pubDate>\n"
-            "    <itunes:author>Bench Host</itunes:author>\n"
-            "    <itunes:explicit>no</itunes:explicit>\n"
-            "    <itunes:category text=\"Technology\"/>\n"
-            "    <podcast:locked owner=\"host@example.com\">no</podcast:locked>\n";
+            "xmlns:podcast=\"https://podcastindex.org/namespace/1.0\""
+        + QByteArray(mediaGroups ? " xmlns:media=\"http://search.yahoo.com/mrss/\"" : "")
+        + ">\n"
+          "  <channel>\n"
+          "    <title>Benchmark Radio</title>\n"
+          "    <link>http://bench.example.com/</link>\n"
+          "    <description>Generated episodes for timing the reader.</description>\n"
+          "    <language>en-us</language>\n"
+          "    <pubDate>Mon, 07 Dec 2026 06:00:00 +0000</pubDate>\n"
+          "    <itunes:author>Bench Host</itunes:author>\n"
+          "    <itunes:explicit>no</itunes:explicit>\n"
+          "    <itunes:category text=\"Technology\"/>\n"
+          "    <podcast:locked owner=\"host@example.com\">no</podcast:locked>\n";
     for (int n = 1; n <= items; ++n) {
         const QByteArray num = QByteArray::number(n);
         feed += "    <item>\n"
@@ -121,6 +123,24 @@ QByteArray document(int items)
             + num
             + ".json\" type=\"application/json+chapters\"/>\n"
               "    </item>\n";
+        if (mediaGroups) {
+            // Into the item just written, before its end tag.
+            feed.chop(int(sizeof("    </item>\n")) - 1);
+            feed += "      <media:group>\n"
+                    "        <media:title>Episode "
+                + num
+                + "</media:title>\n"
+                  "        <media:content url=\"http://media.example.com/audio/episode-"
+                + num + ".mp3\" fileSize=\"" + QByteArray::number(20000000 + n)
+                + "\" type=\"audio/mpeg\" medium=\"audio\" isDefault=\"true\" "
+                  "bitrate=\"128\" duration=\"2537\"/>\n"
+                  "        <media:content url=\"http://media.example.com/audio/episode-"
+                + num + ".ogg\" fileSize=\"" + QByteArray::number(18000000 + n)
+                + "\" type=\"audio/ogg\" medium=\"audio\" bitrate=\"112\" "
+                  "duration=\"2537\"/>\n"
+                  "      </media:group>\n"
+                  "    </item>\n";
+        }
     }
     feed += "  </channel>\n</rss>\n";
     return feed;

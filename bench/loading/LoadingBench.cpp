@@ -9,14 +9,21 @@
 // - PeakMemory: a fresh process reads the feed's file and opens it (keeping nothing, the text,
 //   or the file's bytes as the window does for Revert); its resident set's high-water mark
 //   above what it held before, as a multiple of the file's size ("peak_x_size").
+// - Media: the same podcast with a media:group of two media:content elements in each episode,
+//   read, opened and written with the Media RSS classes (second argument 0) and, for comparison,
+//   with Media RSS kept as raw text (1).
 // Arguments are the number of episodes (about 1.8 KB each): 1,000 to 46,000. "us_per_item"
 // shows that the cost grows linearly. Timed work starts on a trimmed heap (malloc_trim, not
 // timed), so that neither side pays for consolidating the blocks the other one freed.
 
 #include "common/CoreBench.h"
 #include "common/PodcastFeed.h"
+#include "extensions/mrss/mrssChannel.h"
+#include "extensions/mrss/mrssItem.h"
 #include "io/FeedLoader.h"
 #include "model/VLXFeed.h"
+#include "model/extensionFactory.h"
+#include "model/extensionNSStandIn.h"
 #include "platform/AlertService.h"
 #include "settings/VLXPreferences.h"
 
@@ -44,13 +51,35 @@ namespace {
 
 using CoreBench::secondsSince;
 
-const QByteArray &documentOf(int items)
+const QByteArray &documentOf(int items, bool mediaGroups = false)
 {
-    static std::map<int, QByteArray> documents;
-    auto it = documents.find(items);
+    static std::map<std::pair<int, bool>, QByteArray> documents;
+    const auto key = std::make_pair(items, mediaGroups);
+    auto it = documents.find(key);
     if (it == documents.end())
-        it = documents.emplace(items, PodcastFeed::document(items)).first;
+        it = documents.emplace(key, PodcastFeed::document(items, mediaGroups)).first;
     return it->second;
+}
+
+// Media RSS read into its classes, or kept as raw text by the stand-in of a namespace without
+// classes (the comparison the Media benchmarks make).
+void useMediaClasses(bool classes)
+{
+    extensionFactory &factory = extensionFactory::shared();
+    using K = KnownNamespace;
+    using P = ExtensionPlace;
+    if (classes) {
+        factory.registerClass(K::mediaRSS, P::Channel,
+                              [] { return std::make_shared<mrssChannel>(); });
+        factory.registerClass(K::mediaRSS, P::Item, [] { return std::make_shared<mrssItem>(); });
+        return;
+    }
+    factory.registerClass(K::mediaRSS, P::Channel, [] {
+        return std::make_shared<extensionNSStandIn<extensionNSChannel>>(K::mediaRSS, P::Channel);
+    });
+    factory.registerClass(K::mediaRSS, P::Item, [] {
+        return std::make_shared<extensionNSStandIn<extensionNSItem>>(K::mediaRSS, P::Item);
+    });
 }
 
 double libxml2TreeParse(const QByteArray &bytes)
@@ -83,9 +112,9 @@ void report(benchmark::State &state, double ours, double theirs, qint64 bytes)
     state.counters["us_per_item"] = ours * 1e6 / iterations / double(state.range(0));
 }
 
-void openBesideLibxml2(benchmark::State &state, bool validate)
+void openBesideLibxml2(benchmark::State &state, bool validate, bool mediaGroups = false)
 {
-    const QByteArray &bytes = documentOf(int(state.range(0)));
+    const QByteArray &bytes = documentOf(int(state.range(0)), mediaGroups);
     double ours = 0;
     double theirs = 0;
     for (auto _ : state) {
@@ -115,6 +144,32 @@ void BM_ReadBesideLibxml2(benchmark::State &state)
 void BM_OpenValidatedBesideLibxml2(benchmark::State &state)
 {
     openBesideLibxml2(state, true);
+}
+
+void BM_MediaReadBesideLibxml2(benchmark::State &state)
+{
+    useMediaClasses(state.range(1) == 0);
+    openBesideLibxml2(state, false, true);
+    useMediaClasses(true);
+}
+
+void BM_MediaOpenValidatedBesideLibxml2(benchmark::State &state)
+{
+    useMediaClasses(state.range(1) == 0);
+    openBesideLibxml2(state, true, true);
+    useMediaClasses(true);
+}
+
+void BM_MediaWriteBesideLibxml2(benchmark::State &state)
+{
+    useMediaClasses(state.range(1) == 0);
+    const std::shared_ptr<VLXFeed> feed = open(documentOf(int(state.range(0)), true), false);
+    double ours = 0;
+    double theirs = 0;
+    const qint64 bytes = CoreBench::writeBesideLibxml2(state, *feed, &ours, &theirs);
+    if (bytes >= 0)
+        report(state, ours, theirs, bytes);
+    useMediaClasses(true);
 }
 
 // Where the time of an opening goes: milliseconds in each stage, from the progress reports.
@@ -233,13 +288,13 @@ long peakOfOpeningInChild(const QString &path, Kept kept)
     return ok ? peak : -1;
 }
 
-void peakMemoryOfOpening(benchmark::State &state, Kept kept)
+void peakMemoryOfOpening(benchmark::State &state, Kept kept, bool mediaGroups = false)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("feed.xml"));
     qint64 size = 0;
     {
-        const QByteArray bytes = PodcastFeed::document(int(state.range(0)));
+        const QByteArray bytes = PodcastFeed::document(int(state.range(0)), mediaGroups);
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
             state.SkipWithError("the feed's file could not be written");
@@ -278,6 +333,21 @@ void BM_PeakMemoryOfOpeningKeepingBytes(benchmark::State &state)
     peakMemoryOfOpening(state, Kept::Bytes);
 }
 
+void BM_MediaPeakMemoryOfOpening(benchmark::State &state)
+{
+    peakMemoryOfOpening(state, Kept::Nothing, true);
+}
+
+void mediaSizes(benchmark::internal::Benchmark *benchmark)
+{
+    for (int items : {1000, PodcastFeed::kLargeItems}) {
+        benchmark->Args({items, 0});
+        benchmark->Args({items, 1});
+    }
+    benchmark->ArgNames({"items", "raw"});
+    benchmark->Unit(benchmark::kMillisecond);
+}
+
 void sizes(benchmark::internal::Benchmark *benchmark)
 {
     for (int items : {1000, 10000, PodcastFeed::kLargeItems, 2 * PodcastFeed::kLargeItems})
@@ -295,6 +365,13 @@ BENCHMARK(BM_Validate)->Apply(sizes);
 BENCHMARK(BM_PeakMemoryOfOpening)->Apply(sizes)->Iterations(1);
 BENCHMARK(BM_PeakMemoryOfOpeningKeepingText)->Apply(sizes)->Iterations(1);
 BENCHMARK(BM_PeakMemoryOfOpeningKeepingBytes)->Apply(sizes)->Iterations(1);
+BENCHMARK(BM_MediaReadBesideLibxml2)->Apply(mediaSizes)->UseManualTime();
+BENCHMARK(BM_MediaOpenValidatedBesideLibxml2)->Apply(mediaSizes)->UseManualTime();
+BENCHMARK(BM_MediaWriteBesideLibxml2)->Apply(mediaSizes)->UseManualTime();
+BENCHMARK(BM_MediaPeakMemoryOfOpening)
+    ->Arg(PodcastFeed::kLargeItems)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 int main(int argc, char **argv)
 {

@@ -8,7 +8,7 @@ using F = ExtensionField;
 
 const ExtensionField kFields[] = {
     {.name = "optionalElements",
-     .outlet = "optionalElementsTable",
+     .outlet = "channelOptionalElementsTable",
      .element = "rating",
      .kind = F::Kind::List,
      .read = F::Read::Custom,

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QStringList>
 
-class QDialog;
+#include <QDialog>
 class QWidget;
 class VLXImageView;
 class VLXPopUpButton;

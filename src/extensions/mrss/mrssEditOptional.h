@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QVariantMap>
 
-class QDialog;
+#include <QDialog>
 class QStackedWidget;
 class VLXPopUpButton;
 class QWidget;

@@ -313,7 +313,16 @@ TEST(mrssItem, ClonedItemsKeepTheirMediaAndShareNothing)
     EXPECT_EQ(media->mediaContentsValueAtIndex(0).localEnclosureFilePath(),
               QStringLiteral("/tmp/a.mp3"));
 
-    // Through the keyed archive items travel in (drags, the clipboard).
+    // An item dragged travels as its archive.
+    const std::shared_ptr<VLXItems> dragged = VLXItems::fromArchivedData(item->archivedData());
+    ASSERT_TRUE(dragged);
+    const auto draggedMedia
+        = std::dynamic_pointer_cast<mrssItem>(dragged->XMLExtensions()->mediaRSSExtension());
+    ASSERT_TRUE(draggedMedia);
+    EXPECT_EQ(draggedMedia->mediaContentsValue(), media->mediaContentsValue());
+    EXPECT_EQ(draggedMedia->buildXML(QString()), media->buildXML(QString()));
+
+    // The extension's own keyed archive.
     const QByteArray bytes
         = KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(media));
     const auto back
