@@ -6,6 +6,10 @@ namespace {
 
 using F = ExtensionField;
 
+// The optional elements' table: each row's kind and its value.
+const char *const kOptionalColumns[] = {"type", "value", nullptr};
+const char *const kOptionalTitles[] = {"Element", "Value", nullptr};
+
 const ExtensionField kFields[] = {
     {.name = "optionalElements",
      .outlet = "channelOptionalElementsTable",
@@ -17,7 +21,9 @@ const ExtensionField kFields[] = {
      .defaultKey = "FD_AF_FF_EX_mrssChannel",
      .helpAnchor = "YahooRSSMain",
      .label = "Optional Elements:",
-     .widget = F::Widget::Table},
+     .widget = F::Widget::Table,
+     .columns = kOptionalColumns,
+     .columnTitles = kOptionalTitles},
 };
 
 const ExtensionDescriptor kDescriptor = {
@@ -98,6 +104,11 @@ QStringList mrssChannel::listDisplayValues(int field) const
     for (int row = 0; row < m_elements.objectCount(); ++row)
         rows.append(m_elements.objectShortDescriptionAtIndex(row));
     return rows;
+}
+
+QString mrssChannel::listCellText(int field, int row, const QString &column) const
+{
+    return field == kOptionalElements ? m_elements.cellText(row, column) : QString();
 }
 
 QVariant mrssChannel::customValue(int field) const

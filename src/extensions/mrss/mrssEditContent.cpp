@@ -388,11 +388,5 @@ QVariant mrssEditContent::tableViewObjectValue(VLXTableView *table, const QStrin
 {
     if (table != m_optionalTable || role != Qt::DisplayRole)
         return QVariant();
-    const K &set = m_content.mediaOptionalElements();
-    if (column == QLatin1String("type"))
-        return set.objectLabelAtIndex(row);
-    if (column == QLatin1String("value"))
-        return set.objectShortDescriptionAtIndex(row);
-    qWarning("objectValueForTableColumn returning nil");
-    return QVariant();
+    return m_content.mediaOptionalElements().cellText(row, column);
 }

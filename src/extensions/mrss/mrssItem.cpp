@@ -17,6 +17,10 @@ namespace {
 
 using F = ExtensionField;
 
+// The optional elements' table: each row's kind and its value.
+const char *const kOptionalColumns[] = {"type", "value", nullptr};
+const char *const kOptionalTitles[] = {"Element", "Value", nullptr};
+
 const ExtensionField kFields[] = {
     {.name = "contents",
      .outlet = "contentElementsTable",
@@ -37,7 +41,9 @@ const ExtensionField kFields[] = {
      .archiveKey = "Optional Group Elements",
      .helpAnchor = "YahooRSSMain",
      .label = "Optional Elements:",
-     .widget = F::Widget::Table},
+     .widget = F::Widget::Table,
+     .columns = kOptionalColumns,
+     .columnTitles = kOptionalTitles},
     {.name = "itemElements",
      .element = "rating",
      .kind = F::Kind::List,
@@ -204,6 +210,13 @@ QStringList mrssItem::listDisplayValues(int field) const
             rows.append(m_groupElements.objectShortDescriptionAtIndex(row));
     }
     return rows;
+}
+
+QString mrssItem::listCellText(int field, int row, const QString &column) const
+{
+    if (field == kGroupElements)
+        return m_groupElements.cellText(row, column);
+    return FieldExtension::listCellText(field, row, column);
 }
 
 // --- reading and writing

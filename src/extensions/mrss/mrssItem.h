@@ -56,6 +56,8 @@ public:
     void foldItemElements();
 
     QStringList listDisplayValues(int field) const override;
+    // The optional elements' table by column: "type" the row's kind, "value" its text.
+    QString listCellText(int field, int row, const QString &column) const override;
     bool isExtensionDefaultEmpty() const override { return isEmpty(); }
 
     // The item's Media RSS extension while the item uses Media RSS; null otherwise.

@@ -250,6 +250,16 @@ void mrssOptionalElements::deleteObjectAtIndex(int row)
         m_used[kind] = false;
 }
 
+QString mrssOptionalElements::cellText(int row, const QString &column) const
+{
+    if (column == QLatin1String("type"))
+        return objectLabelAtIndex(row);
+    if (column == QLatin1String("value"))
+        return objectShortDescriptionAtIndex(row);
+    qWarning("objectValueForTableColumn returning nil");
+    return QString(QLatin1String(""));
+}
+
 QString mrssOptionalElements::elementsUsed() const
 {
     QStringList labels;

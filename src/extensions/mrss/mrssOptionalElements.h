@@ -89,6 +89,8 @@ public:
     // Removes the row's entry (a list kind clears its flag when the list runs empty); a single
     // kind only clears its flag, keeping its dictionary.
     void deleteObjectAtIndex(int row);
+    // A table cell of the row: "type" its label, "value" its text; "" for another column.
+    QString cellText(int row, const QString &column) const;
     // Labels of the used kinds joined by "," ("Rating,Title,Thumbnail").
     QString elementsUsed() const;
     QString description() const { return elementsUsed(); }
