@@ -11,6 +11,9 @@
 #include "extensions/trackback/trackBackAboutListEditor.h"
 #include "extensions/trackback/trackBackItem.h"
 
+#include <QHeaderView>
+#include <QTableView>
+
 // The panes whose field table does not say everything: a list field needs its editor. Every
 // other namespace class gets the pane its table makes.
 void registerExtensionPanes()
@@ -33,6 +36,10 @@ void registerExtensionPanes()
                                     std::make_shared<mrssOptionalListEditor>());
             } else {
                 pane->setListEditor(mrssItem::kContents, std::make_shared<mrssContentListEditor>());
+                // A content's row has two lines: its address, then its details.
+                if (auto *table = qobject_cast<QTableView *>(pane->control(mrssItem::kContents)))
+                    table->verticalHeader()->setDefaultSectionSize(
+                        2 * table->fontMetrics().lineSpacing() + 6);
                 pane->setListEditor(mrssItem::kGroupElements,
                                     std::make_shared<mrssOptionalListEditor>());
             }

@@ -132,6 +132,8 @@ void mrssEditContent::loadInterface(QWidget *parent)
     }
     auto *language = new VLXPopUpButton;
     language->setObjectName(QStringLiteral("editLanguage"));
+    // The blank first item leaves the attribute out.
+    language->addItem(QString());
     language->addItems(VLXFeedLanguage::sharedLanguageTitles());
     language->setHelpAnchor(anchor);
     left->addRow(tr("Language:"), language);

@@ -169,6 +169,9 @@ void mrssEditOptional::loadInterface(QWidget *parent)
                 widget = field;
             } else {
                 auto *popUp = new VLXPopUpButton;
+                // A language may be left out: its list starts with a blank item.
+                if (entry.type == Control::Language)
+                    popUp->addItem(QString());
                 popUp->addItems(entry.type == Control::Language ? languages : entry.titles);
                 popUp->setHelpAnchor(QLatin1String(page.helpAnchor));
                 widget = popUp;

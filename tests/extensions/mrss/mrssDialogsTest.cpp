@@ -287,6 +287,8 @@ TEST_F(mrssDialogs, TheContentDialogShowsAndStoresItsWords)
                   }),
               1);
     EXPECT_EQ(rows, 1);
+    // A new element's language stays unset unless one is chosen.
+    EXPECT_EQ(nested.contentValue().attribute("attributeLang"), QString());
     EXPECT_EQ(nested.contentValue().mediaOptionalElements().elementsUsed(),
               QStringLiteral("Keywords"));
 }
