@@ -83,6 +83,7 @@ void ExtensionFieldPane::build()
         m_sink = std::make_unique<PreferencesEditSink>();
 
     auto *form = PaneKit::newForm();
+    m_form = form;
     for (int f = 0; f < m_descriptor->fieldCount(); ++f) {
         const ExtensionField &row = m_descriptor->field(f);
         QWidget *control = makeControl(f, row);
@@ -188,8 +189,57 @@ QWidget *ExtensionFieldPane::makeControl(int field, const ExtensionField &row)
     if (auto *anchored = dynamic_cast<VLXHelpAnchored *>(control))
         anchored->setHelpAnchor(latin1(row.helpAnchor));
     m_controls.insert(field, control);
+    m_rows.insert(field, placed ? placed : control);
     follow(field, control);
     return placed ? placed : control;
+}
+
+QString ExtensionFieldPane::settingKey(int field) const
+{
+    if (!m_descriptor || field < 0 || field >= m_descriptor->fieldCount())
+        return QString();
+    const ExtensionField &row = m_descriptor->field(field);
+    switch (m_keys) {
+    case Keys::AllFeeds:
+        return latin1(row.defaultKey);
+    case Keys::CurrentFeed:
+        return latin1(row.feedDefaultKey);
+    case Keys::None:
+        break;
+    }
+    return QString();
+}
+
+void ExtensionFieldPane::usePreferenceKeys(bool currentFeed)
+{
+    if (!m_descriptor || !m_form)
+        return;
+    m_keys = currentFeed ? Keys::CurrentFeed : Keys::AllFeeds;
+    for (auto it = m_controls.cbegin(); it != m_controls.cend(); ++it) {
+        const int field = it.key();
+        const QString key = settingKey(field);
+        if (key.isEmpty()) {
+            // Nothing to keep a default in: the field is not offered.
+            m_form->setRowVisible(m_rows.value(field), false);
+            continue;
+        }
+        // The scope's part of the key ("FD_AF_FF_EX_") and the field's outlet; the outlet
+        // differs from the key where the setting is kept in another form ("ITCBlockStr").
+        const ExtensionField &row = m_descriptor->field(field);
+        const qsizetype ex = key.indexOf(QLatin1String("_EX_"));
+        const QString name = ex < 0 ? key : key.left(ex + 4) + latin1(row.outlet);
+        if (row.widget == Field::Widget::Table) {
+            const QString oldBase = listBase(row);
+            QString newBase = name;
+            if (newBase.endsWith(QLatin1String("Table")))
+                newBase.chop(5);
+            for (const char *suffix : {"_Add", "_Delete", "_Edit"}) {
+                if (auto *button = findChild<VLXButton *>(oldBase + QLatin1String(suffix)))
+                    button->setObjectName(newBase + QLatin1String(suffix));
+            }
+        }
+        it.value()->setObjectName(name);
+    }
 }
 
 void ExtensionFieldPane::setCopySources()

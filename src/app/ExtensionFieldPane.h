@@ -13,6 +13,7 @@
 #include <memory>
 
 class ExtensionEditSink;
+class QFormLayout;
 class FieldExtensionBase;
 struct ExtensionDescriptor;
 struct ExtensionField;
@@ -38,6 +39,13 @@ public:
     explicit ExtensionFieldPane(std::shared_ptr<extensionNSRaw> extension,
                                 QWidget *parent = nullptr);
     ~ExtensionFieldPane() override;
+
+    // A pane of default values in the preferences window: each control is named after the
+    // setting it shows there ("FD_AF_FF_EX_ITCSubtitle"; the all-feeds setting, or the feed's
+    // own for `currentFeed`), and a field without such a setting is not shown.
+    void usePreferenceKeys(bool currentFeed);
+    // The setting a field stands for in this pane; "" outside the preferences or without one.
+    QString settingKey(int field) const;
 
     // How the list field's entries are added, edited, removed and moved.
     void setListEditor(int field, std::shared_ptr<ListFieldEditor> editor);
@@ -97,6 +105,9 @@ private:
     FieldScope m_scope = FieldScope::Channel;
     std::function<int()> m_item;
     QHash<int, QWidget *> m_controls;
+    QHash<int, QWidget *> m_rows; // what the form holds for a field (a table with its buttons)
+    QFormLayout *m_form = nullptr;
+    enum class Keys { None, AllFeeds, CurrentFeed } m_keys = Keys::None;
     std::map<int, std::shared_ptr<ListFieldEditor>> m_listEditors;
     int m_listener = 0;
 };

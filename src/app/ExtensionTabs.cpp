@@ -30,6 +30,22 @@ void ExtensionTabs::registerPane(const QString &extensionName, PaneFactory facto
     registry().insert(extensionName, std::move(factory));
 }
 
+ExtensionPane *ExtensionTabs::makePane(const QString &extensionName,
+                                       std::shared_ptr<extensionNSRaw> extension,
+                                       const Context &context)
+{
+    // A namespace class gets its pane (the folder's own, or the one its field table makes);
+    // what is kept as raw XML gets the raw XML pane.
+    ExtensionPane *pane = nullptr;
+    if (const auto factory = factories().value(extensionName); factory && extension)
+        pane = factory(extension, context);
+    if (!pane && FieldExtensionBase::from(extension))
+        pane = new ExtensionFieldPane(extension, context);
+    if (!pane)
+        pane = new RawXMLPane(extension);
+    return pane;
+}
+
 void ExtensionTabs::rebuild(QTabWidget *tabs, const baseExtensionManager *manager, int keep,
                             const Context &context)
 {
@@ -45,15 +61,7 @@ void ExtensionTabs::rebuild(QTabWidget *tabs, const baseExtensionManager *manage
     for (int i = 0; manager && i < manager->countOfExtensions(); ++i) {
         const auto extension = manager->extensionAtIndex(i);
         const QString name = manager->extensionNameAtIndex(i);
-        // A namespace class gets its pane (the folder's own, or the one its field table makes);
-        // what is kept as raw XML gets the raw XML pane.
-        ExtensionPane *pane = nullptr;
-        if (const auto factory = factories().value(name); factory && extension)
-            pane = factory(extension, context);
-        if (!pane && FieldExtensionBase::from(extension))
-            pane = new ExtensionFieldPane(extension, context);
-        if (!pane)
-            pane = new RawXMLPane(extension);
+        ExtensionPane *pane = makePane(name, extension, context);
         pane->setObjectName(name);
         tabs->addTab(pane, manager->extensionDisplayNameAtIndex(i));
     }

@@ -44,6 +44,12 @@ public:
                                                       const Context &context)>;
     static void registerPane(const QString &extensionName, PaneFactory factory);
 
+    // The pane of one extension object: its folder's own, the one its field table makes, or the
+    // raw XML pane. Outside the feed window (no document) its edits are only applied.
+    static ExtensionPane *makePane(const QString &extensionName,
+                                   std::shared_ptr<extensionNSRaw> extension,
+                                   const Context &context);
+
     // Rebuilds the tabs after the first `keep` ones: one per extension of the manager.
     static void rebuild(QTabWidget *tabs, const baseExtensionManager *manager, int keep,
                         const Context &context);

@@ -66,11 +66,17 @@ bool RawXMLPane::inItemTabs() const
 
 void RawXMLPane::editRawXML()
 {
-    Vellumcast *window = Vellumcast::existingInstance();
-    if (!m_extension || !window)
+    if (!m_extension)
         return;
-    const int row = inItemTabs() ? window->selectedItemRow() : m_itemRow;
-    window->finalizeChanges();
+    // An object that allows no undo is a default value of the preferences: its edit belongs to
+    // no feed, so it neither ends the window's edit nor records a step or refreshes a date.
+    const bool ofFeed = m_extension->allowsUndo();
+    Vellumcast *window = Vellumcast::existingInstance();
+    if (ofFeed && !window)
+        return;
+    const int row = ofFeed && inItemTabs() ? window->selectedItemRow() : m_itemRow;
+    if (ofFeed)
+        window->finalizeChanges();
     const QString old = m_extension->rawXML();
     // The tags of the pane's own namespace are coloured; user-defined elements share none.
     QStringList prefixes;
@@ -80,8 +86,14 @@ void RawXMLPane::editRawXML()
         = Vellumcast::editXMLText(XMLSourceRequest::fragmentOf(old, prefixes));
     if (!edited || *edited == old)
         return;
+    if (!ofFeed) {
+        m_extension->setRawXML(*edited);
+        m_view->setStringValue(*edited);
+        emit rawXMLEdited();
+        return;
+    }
     const auto feed = window->currentFeed();
-    if (m_extension->allowsUndo() && feed) {
+    if (feed) {
         const bool item = inItemTabs() && row >= 0 && row < feed->countOfItems();
         const QString date = item ? feed->itemAtIndex(row)->pubDate() : feed->pubDate();
         window->registerUndo(editRawXMLUndoRecord(old, row, date), QStringLiteral("Edit Raw XML"));
@@ -92,6 +104,7 @@ void RawXMLPane::editRawXML()
         window->updateAutoPubDateForItemAtIndex(row);
     else
         window->updateFeedAutoPubDate();
+    emit rawXMLEdited();
 }
 
 namespace {

@@ -12,7 +12,8 @@ class extensionNSRaw;
 
 // The pane of an extension kept as raw XML: its text, read-only, and an "Edit" button that opens
 // the XML source editor. An edit is one undo step "Edit Raw XML" that also puts back the
-// publication date refreshed by it (of the item shown, for a pane in the item tabs).
+// publication date refreshed by it (of the item shown, for a pane in the item tabs). A default
+// value of the preferences (an object that allows no undo) is only changed: no feed is touched.
 class RawXMLPane : public ExtensionPane
 {
     Q_OBJECT
@@ -31,6 +32,10 @@ public:
     void editRawXML();
     // A fragment pretty-printed for display; text that does not parse is shown as it is.
     static QString reformat(const QString &text);
+
+signals:
+    // The raw XML was changed through the Edit button.
+    void rawXMLEdited();
 
 private:
     UndoRecord editRawXMLUndoRecord(const QString &restore, int row, const QString &pubDate);

@@ -100,6 +100,37 @@ void FieldExtensionBase::setValue(int field, const QVariant &value)
         setText(field, value.toString());
 }
 
+QVariant FieldExtensionBase::settingValue(int field) const
+{
+    const ExtensionField &row = descriptor().field(field);
+    if (row.kind == Field::Kind::List)
+        return archiveCustom(field);
+    if (!hasNumber(row))
+        return text(field);
+    const int n = number(field);
+    if (row.kind == Field::Kind::Flag)
+        return n != 0 ? QStringLiteral("1") : QString(QLatin1String(""));
+    return n == 0 ? QString(QLatin1String("")) : QString::number(n < 0 ? -1 : 1);
+}
+
+void FieldExtensionBase::setSettingValue(int field, const QVariant &setting)
+{
+    const ExtensionField &row = descriptor().field(field);
+    if (row.kind == Field::Kind::List) {
+        setCustomValue(field, setting);
+        return;
+    }
+    if (!hasNumber(row)) {
+        setText(field, setting.toString());
+        return;
+    }
+    const int n = ExtensionText::leadingInteger(setting.toString());
+    if (row.kind == Field::Kind::Flag)
+        setNumber(field, n != 0 ? 1 : 0);
+    else
+        setNumber(field, n < 0 ? -1 : (n > 0 ? 1 : 0));
+}
+
 bool FieldExtensionBase::isEmpty() const
 {
     for (int f = 0; f < descriptor().fieldCount(); ++f) {

@@ -45,6 +45,12 @@ public:
     QVariant value(int field) const;
     void setValue(int field, const QVariant &value);
 
+    // A field as a default setting keeps it: texts as they are, flags as "1" or "", tristates as
+    // "-1", "" or "1", lists in their archived form. Setting one takes that form back (a list
+    // that cannot be read leaves the field empty).
+    QVariant settingValue(int field) const;
+    void setSettingValue(int field, const QVariant &setting);
+
     // YES when every field that counts is at its start value.
     virtual bool isEmpty() const;
 

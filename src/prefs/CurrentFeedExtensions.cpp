@@ -5,9 +5,13 @@
 CurrentFeedExtensions CurrentFeedExtensions::fromDescriptions(const QStringList &descriptions)
 {
     CurrentFeedExtensions used;
+    used.descriptions = descriptions;
     for (const QString &description : descriptions) {
         const QString prefix = extensionNSName::extensionNameFromDescription(description);
-        const std::optional<KnownNamespace> ns = knownNamespaces::fromPrefix(prefix);
+        const bool wellSupported = extensionNSName::wellSupportedFromDescription(description);
+        // Only a well-supported description stands for an extension class of its own.
+        const std::optional<KnownNamespace> ns
+            = wellSupported ? knownNamespaces::fromPrefix(prefix) : std::nullopt;
         if (ns) {
             switch (*ns) {
             case KnownNamespace::iTunes:
@@ -29,7 +33,7 @@ CurrentFeedExtensions CurrentFeedExtensions::fromDescriptions(const QStringList 
                 break;
             }
         }
-        if (!extensionNSName::wellSupportedFromDescription(description) && !prefix.isEmpty())
+        if (!wellSupported && !prefix.isEmpty())
             used.otherNamespaces.append(description);
     }
     return used;

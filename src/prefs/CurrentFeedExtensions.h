@@ -15,6 +15,8 @@ struct CurrentFeedExtensions
     bool dublinCore = false;
     bool creativeCommons = false;
     QStringList otherNamespaces;
+    // Every namespace description of the feed, as given.
+    QStringList descriptions;
 
     static CurrentFeedExtensions fromDescriptions(const QStringList &descriptions);
     // Whether the feed uses the extension (false for namespaces without a current-feed page).

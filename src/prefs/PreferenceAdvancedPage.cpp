@@ -1,6 +1,7 @@
 #include "prefs/PreferenceAdvancedPage.h"
 
 #include "app/PaneKit.h"
+#include "prefs/PreferenceListActions.h"
 #include "prefs/PreferencePageKit.h"
 #include "ui/VLXTextField.h"
 
@@ -76,8 +77,15 @@ QWidget *PreferenceAdvancedPage::build(PreferencesContext &context)
             PaneKit::textField(QStringLiteral("FD_AF_FF_AD_StyleSheetCSS"), tr("https://")));
         pane->addLayout(form);
     }
-    pane->addWidget(PreferencePageKit::listTable(
-        context, area + QStringLiteral("_AD_CommentsTable"), area + QStringLiteral("_AD_Comments"),
-        tr("XML Comments:"), QStringLiteral("comment")));
+    const QString list = area + QStringLiteral("_AD_Comments");
+    PreferencesContext *shared = &context;
+    pane->addWidget(PreferencePageKit::editableList(
+        context, area + QStringLiteral("_AD_CommentsTable"), list, tr("XML Comments:"),
+        QStringLiteral("comment"),
+        {area + QStringLiteral("_AD_AddComments"), area + QStringLiteral("_AD_DelComments"),
+         area + QStringLiteral("_AD_EditComments")},
+        [shared, list](VLXTableView *table, int tag) {
+            PreferenceListActions::commentAction(*shared, list, table, tag);
+        }));
     return PreferencePageKit::page(identifier(), tr(n.title), QString(), pane);
 }

@@ -3,6 +3,7 @@
 #include "app/PaneKit.h"
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXLogic.h"
+#include "prefs/PreferenceListActions.h"
 #include "prefs/PreferencePageKit.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXMatrix.h"
@@ -79,9 +80,19 @@ QWidget *PreferenceFeedFieldsPage::build(PreferencesContext &context)
     language->setMaxVisibleItems(20);
     form->addRow(tr("Language:"), language);
     pane->addLayout(form);
-    pane->addWidget(PreferencePageKit::listTable(context, QStringLiteral("FD_AF_FF_Category"),
-                                                 QStringLiteral("FD_AF_FF_Category_Array"),
-                                                 tr("Categories:"), QStringLiteral("category")));
+    {
+        PreferencesContext *shared = &context;
+        pane->addWidget(PreferencePageKit::editableList(
+            context, QStringLiteral("FD_AF_FF_Category"), QStringLiteral("FD_AF_FF_Category_Array"),
+            tr("Categories:"), QStringLiteral("category"),
+            {QStringLiteral("FD_AF_FF_Optional_AddCategory"),
+             QStringLiteral("FD_AF_FF_Optional_DelCategory"),
+             QStringLiteral("FD_AF_FF_Optional_EditCategory")},
+            [shared](VLXTableView *table, int tag) {
+                PreferenceListActions::categoryAction(
+                    *shared, QStringLiteral("FD_AF_FF_Category_Array"), table, tag);
+            }));
+    }
     {
         VLXBox *box = PreferencePageKit::disclosure(
             context, pane, QStringLiteral("FD_AF_FF_SkipHours"), tr("Skip Hours"));

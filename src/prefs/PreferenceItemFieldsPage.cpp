@@ -2,8 +2,10 @@
 
 #include "app/PaneKit.h"
 #include "model/VLXLogic.h"
+#include "prefs/PreferenceListActions.h"
 #include "prefs/PreferencePageKit.h"
 #include "ui/VLXBox.h"
+#include "ui/VLXButton.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextViewHTML.h"
@@ -79,9 +81,18 @@ QWidget *PreferenceItemFieldsPage::build(PreferencesContext &context)
     form->addRow(tr("Description:"), description);
     form->addRow(tr("Link:"), PaneKit::textField(p + QStringLiteral("Link"), tr("https://")));
     pane->addLayout(form);
-    pane->addWidget(PreferencePageKit::listTable(context, p + QStringLiteral("Category"),
-                                                 p + QStringLiteral("Category_Array"),
-                                                 tr("Categories:"), QStringLiteral("category")));
+    {
+        const QString list = p + QStringLiteral("Category_Array");
+        PreferencesContext *shared = &context;
+        pane->addWidget(PreferencePageKit::editableList(
+            context, p + QStringLiteral("Category"), list, tr("Categories:"),
+            QStringLiteral("category"),
+            {p + QStringLiteral("Optional_AddCategory"), p + QStringLiteral("Optional_DelCategory"),
+             p + QStringLiteral("Optional_EditCategory")},
+            [shared, list](VLXTableView *table, int tag) {
+                PreferenceListActions::categoryAction(*shared, list, table, tag);
+            }));
+    }
     {
         VLXBox *box
             = PreferencePageKit::disclosure(context, pane, p + QStringLiteral("GUID"), tr("GUID"));
@@ -112,6 +123,20 @@ QWidget *PreferenceItemFieldsPage::build(PreferencesContext &context)
         auto *boxForm = PaneKit::newForm();
         for (const auto &[label, name] : group.fields)
             boxForm->addRow(tr(label), PaneKit::textField(p + QLatin1String(name)));
+        if (QLatin1String(group.base) == QLatin1String("Enclosure")) {
+            // The type the enclosure's file name suggests, offered for the type field.
+            auto *suggest = PaneKit::smallButton(p + QStringLiteral("Enclosure_sugestMIMEType"),
+                                                 tr("Suggest Type"));
+            PreferencesContext *shared = &context;
+            QWidget *holder = box;
+            const QString prefix = p;
+            QObject::connect(suggest, &QAbstractButton::clicked, suggest, [shared, holder, prefix] {
+                PreferenceListActions::suggestMIMEType(*shared, holder,
+                                                       prefix + QStringLiteral("Enclosure_URL"),
+                                                       prefix + QStringLiteral("Enclosure_Type"));
+            });
+            boxForm->addRow(QString(), suggest);
+        }
         box->setLayout(boxForm);
     }
     auto *more = PaneKit::newForm();

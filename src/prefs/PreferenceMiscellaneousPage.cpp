@@ -1,10 +1,16 @@
 #include "prefs/PreferenceMiscellaneousPage.h"
 
 #include "app/PaneKit.h"
+#include "prefs/PreferenceListActions.h"
 #include "prefs/PreferencePageKit.h"
+#include "prefs/PreferenceWorkingList.h"
+#include "prefs/PreferencesContext.h"
+#include "ui/VLXTableView.h"
+
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXMatrix.h"
 #include "ui/VLXPopUpButton.h"
+#include <QHeaderView>
 
 #include <QCoreApplication>
 #include <QFormLayout>
@@ -35,7 +41,7 @@ PreferenceMiscellaneousPage::PreferenceMiscellaneousPage()
 {
 }
 
-QWidget *PreferenceMiscellaneousPage::build(PreferencesContext &)
+QWidget *PreferenceMiscellaneousPage::build(PreferencesContext &context)
 {
     auto *pane = new QVBoxLayout;
     auto *hide = PaneKit::named(new VLXCheckBox, QStringLiteral("M_HidePath"));
@@ -59,5 +65,24 @@ QWidget *PreferenceMiscellaneousPage::build(PreferencesContext &)
                        tr("Errors only"), tr("Never")});
     form->addRow(tr("Show the results of reading a feed when it has:"), results);
     pane->addLayout(form);
+
+    // The publishing sites: a site's server, account and folders are entered in its editor.
+    PreferencesContext *shared = &context;
+    QWidget *sites = PreferencePageKit::editableList(
+        context, QStringLiteral("Pub_SitesTable"), QStringLiteral("Pub_Sites"),
+        tr("Publishing sites:"), QStringLiteral("Name"),
+        {QStringLiteral("Pub_AddSites"), QStringLiteral("Pub_DelSites"),
+         QStringLiteral("Pub_EditSites")},
+        [shared](VLXTableView *table, int tag) {
+            PreferenceListActions::siteAction(*shared, QStringLiteral("Pub_Sites"), table, tag);
+        });
+    if (auto *table = sites->findChild<VLXTableView *>(QStringLiteral("Pub_SitesTable"))) {
+        table->setDataSource(&context.list(QStringLiteral("Pub_Sites")),
+                             {QStringLiteral("Type"), QStringLiteral("Name")},
+                             {tr("Type"), tr("Name")});
+        table->horizontalHeader()->show();
+        table->setMaximumHeight(200);
+    }
+    pane->addWidget(sites);
     return PreferencePageKit::page(identifier(), tr("Miscellaneous"), QString(), pane);
 }

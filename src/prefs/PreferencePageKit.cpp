@@ -11,6 +11,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QVBoxLayout>
 
 QWidget *PreferencePageKit::page(const QString &identifier, const QString &title,
@@ -44,6 +45,48 @@ QWidget *PreferencePageKit::listTable(PreferencesContext &context, const QString
     table->horizontalHeader()->setStretchLastSection(true);
     table->horizontalHeader()->hide();
     return PaneKit::listPanel(title, table);
+}
+
+QHBoxLayout *PreferencePageKit::tagButtons(const QStringList &names, const QStringList &titles,
+                                           const std::function<void(int)> &action)
+{
+    auto *line = new QHBoxLayout;
+    line->setSpacing(4);
+    for (int i = 0; i < names.size(); ++i) {
+        auto *button = PaneKit::smallButton(names.at(i), titles.value(i));
+        const int tag = i + 1;
+        button->setProperty("tag", tag);
+        if (titles.value(i).size() == 1)
+            button->setFixedWidth(32);
+        QObject::connect(button, &QAbstractButton::clicked, button, [action, tag] { action(tag); });
+        line->addWidget(button);
+    }
+    line->addStretch(1);
+    return line;
+}
+
+QWidget *PreferencePageKit::editableList(PreferencesContext &context, const QString &tableName,
+                                         const QString &listName, const QString &title,
+                                         const QString &column, const QStringList &buttonNames,
+                                         const std::function<void(VLXTableView *, int)> &action)
+{
+    QWidget *panel = listTable(context, tableName, listName, title, column);
+    auto *table = panel->findChild<VLXTableView *>(tableName);
+    QPointer<VLXTableView> guarded(table);
+    QHBoxLayout *buttons = tagButtons(
+        buttonNames, {QStringLiteral("+"), QStringLiteral("\u2212"), QObject::tr("Edit\u2026")},
+        [guarded, action](int tag) { action(guarded, tag); });
+    static_cast<QVBoxLayout *>(panel->layout())->addLayout(buttons);
+    QList<QWidget *> rowButtons;
+    for (int i = 1; i < 3; ++i) {
+        auto *button = buttons->itemAt(i)->widget();
+        button->setEnabled(false);
+        rowButtons.append(button);
+    }
+    context.list(listName).setRowButtons(rowButtons);
+    auto *edit = qobject_cast<QAbstractButton *>(rowButtons.last());
+    QObject::connect(table, &VLXTableView::doubleAction, edit, [edit] { edit->click(); });
+    return panel;
 }
 
 VLXBox *PreferencePageKit::disclosure(PreferencesContext &context, QVBoxLayout *into,

@@ -1,10 +1,14 @@
 #include "prefs/PreferenceWorkingList.h"
 
 #include "app/PaneKit.h"
+#include "model/VLXLogic.h"
 #include "model/categoryElement.h"
 #include "platform/KeyedArchivable.h"
 #include "publish/VLXSite.h"
 #include "ui/VLXTableView.h"
+
+#include <QApplication>
+#include <QFont>
 
 PreferenceWorkingList::PreferenceWorkingList(const QString &name, RowText rowText)
     : m_name(name), m_rowText(rowText ? std::move(rowText) : RowText(&defaultRowText))
@@ -37,18 +41,45 @@ QString PreferenceWorkingList::defaultRowText(const QVariant &element)
         return PaneKit::categoryText(*category);
     if (const auto site = KeyedArchivable::objectAs<VLXSite>(element))
         return site->siteName();
-    return element.toString();
+    return VLXLogic::convertCRLFtoSymbols(element.toString());
+}
+
+void PreferenceWorkingList::setRowButtons(const QList<QWidget *> &buttons)
+{
+    m_rowButtons.clear();
+    for (QWidget *button : buttons)
+        m_rowButtons.append(button);
 }
 
 int PreferenceWorkingList::numberOfRowsInTableView(VLXTableView *)
 {
+    for (const QPointer<QWidget> &button : std::as_const(m_rowButtons)) {
+        if (button)
+            button->setEnabled(!m_items.isEmpty());
+    }
     return int(m_items.size());
 }
 
-QVariant PreferenceWorkingList::tableViewObjectValue(VLXTableView *, const QString &, int row,
+QVariant PreferenceWorkingList::tableViewObjectValue(VLXTableView *, const QString &column, int row,
                                                      int role)
 {
-    if (role != Qt::DisplayRole || row < 0 || row >= m_items.size())
+    if (row < 0 || row >= m_items.size())
         return {};
+    if (role == Qt::FontRole) {
+        // A category's value stands out from its domain.
+        if (!KeyedArchivable::objectAs<categoryElement>(m_items.at(row)))
+            return {};
+        QFont bold = QApplication::font();
+        bold.setPointSize(11);
+        bold.setBold(true);
+        return bold;
+    }
+    if (role != Qt::DisplayRole)
+        return {};
+    // The site table's type column.
+    if (column == QLatin1String("Type")) {
+        if (const auto site = KeyedArchivable::objectAs<VLXSite>(m_items.at(row)))
+            return VLXSite::stringForSiteType(site->type());
+    }
     return m_rowText(m_items.at(row));
 }

@@ -34,9 +34,11 @@ public:
     // The tables that show the list; each gets this list as its data source.
     void attachTable(VLXTableView *table, const QString &column);
     void reloadTables();
+    // Buttons that act on a row (Delete, Edit): enabled while the list has rows.
+    void setRowButtons(const QList<QWidget *> &buttons);
 
-    // The default row text: text as it is, a category as "value" with its domain on a second
-    // line, a publishing site by its name.
+    // The default row text: text as it is (line ends shown as symbols), a category as "value"
+    // with "domain=" and its domain on a second line, a publishing site by its name.
     static QString defaultRowText(const QVariant &element);
 
     int numberOfRowsInTableView(VLXTableView *table) override;
@@ -48,4 +50,5 @@ private:
     RowText m_rowText;
     QVariantList m_items;
     QList<QPointer<VLXTableView>> m_tables;
+    QList<QPointer<QWidget>> m_rowButtons;
 };

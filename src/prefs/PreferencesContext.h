@@ -7,6 +7,7 @@
 #include <QVariantMap>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class PreferenceWorkingList;
 class VLXPreferencesWorkingCopy;
@@ -46,6 +47,17 @@ public:
     void setManager(const QString &name, extensionManagerPrefs *manager);
     extensionManagerPrefs *manager(const QString &name) const { return m_managers.value(name); }
 
+    // The namespace registry was edited: whoever keeps something per registry entry follows.
+    void onRegistryChanged(std::function<void()> handler)
+    {
+        m_registryChanged.push_back(std::move(handler));
+    }
+    void registryChanged() const
+    {
+        for (const auto &handler : m_registryChanged)
+            handler();
+    }
+
     // Every edit ends here: reads every control back (set by the window).
     void setMiscChanged(std::function<void()> handler) { m_miscChanged = std::move(handler); }
     void miscChanged() const
@@ -60,4 +72,5 @@ private:
     QHash<QString, std::shared_ptr<PreferenceWorkingList>> m_lists;
     QHash<QString, extensionManagerPrefs *> m_managers;
     std::function<void()> m_miscChanged;
+    std::vector<std::function<void()>> m_registryChanged;
 };

@@ -5,9 +5,11 @@
 #include "prefs/PreferenceImagePage.h"
 #include "prefs/PreferenceInfoPage.h"
 #include "prefs/PreferenceItemFieldsPage.h"
+#include "prefs/PreferenceLicencesPage.h"
 #include "prefs/PreferenceMiscellaneousPage.h"
+#include "prefs/PreferenceNamespacesPage.h"
+#include "prefs/PreferenceOtherExtensionsPage.h"
 #include "prefs/PreferenceSmartDatePage.h"
-#include "prefs/PreferenceValuesPage.h"
 
 #include <QCoreApplication>
 
@@ -17,6 +19,19 @@ QString tr(const char *text)
     return QCoreApplication::translate("PreferencesPageList", text);
 }
 } // namespace
+
+const QList<PreferenceExtensionPage::Entry> &PreferencesPageList::extensionPages()
+{
+    using K = KnownNamespace;
+    constexpr PreferenceScope all = PreferenceScope::AllFeeds;
+    constexpr PreferenceScope current = PreferenceScope::CurrentFeed;
+    static const QList<PreferenceExtensionPage::Entry> entries = {
+        {"Current Feed Item iTunes", current, K::iTunes, "iTunesItemPrefs"},
+        {"All Feeds Feed iTunes", all, K::iTunes, "iTunesChannelPrefs"},
+        {"All Feeds Item iTunes", all, K::iTunes, "iTunesItemPrefs"},
+    };
+    return entries;
+}
 
 std::vector<std::unique_ptr<PreferencesPage>> PreferencesPageList::standardPages()
 {
@@ -47,13 +62,19 @@ std::vector<std::unique_ptr<PreferencesPage>> PreferencesPageList::standardPages
     pages.push_back(std::make_unique<PreferenceAdvancedPage>(Place::Item));
     pages.push_back(std::make_unique<PreferenceAdvancedPage>(Place::Image));
     pages.push_back(std::make_unique<PreferenceImagePage>());
-    // The namespace registry and the namespaces of new feeds.
-    pages.push_back(std::make_unique<PreferenceValuesPage>(
-        QStringLiteral("Extensions General"), PreferenceScope::AllFeeds,
-        PreferenceBindings {{QStringLiteral("generalXMLNamespaces"),
-                             QStringLiteral("General_XMLNamespaces"), BindingKind::Registry},
-                            {QStringLiteral("FD_AF_Namespaces"), QStringLiteral("FD_AF_Namespaces"),
-                             BindingKind::List}}));
+    // The namespace registry and the namespaces of new feeds, before the pages that follow the
+    // registry.
+    pages.push_back(std::make_unique<PreferenceNamespacesPage>());
+    for (const PreferenceExtensionPage::Entry &entry : extensionPages()) {
+        auto page = std::make_unique<PreferenceExtensionPage>(entry);
+        // A namespace whose classes this program lacks has no page.
+        if (page->hasTwin())
+            pages.push_back(std::move(page));
+    }
+    using Other = PreferenceOtherExtensionsPage::Place;
+    for (Other place : {Other::CurrentFeedItem, Other::Channel, Other::Item, Other::Image})
+        pages.push_back(std::make_unique<PreferenceOtherExtensionsPage>(place));
+    pages.push_back(std::make_unique<PreferenceLicencesPage>());
     pages.push_back(std::make_unique<PreferenceMiscellaneousPage>());
     return pages;
 }

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "prefs/PreferenceExtensionPage.h"
+
+#include <QList>
 #include <memory>
 #include <vector>
-
-class PreferencesPage;
 
 // The pages of the preferences window, in the order in which they are filled and read back:
 // the current feed's pages first, then all feeds', then the program's own settings. A new page
@@ -12,4 +13,6 @@ class PreferencesPageList
 {
 public:
     static std::vector<std::unique_ptr<PreferencesPage>> standardPages();
+    // The pages of extension defaults: one entry each, the pane comes from the twin's class.
+    static const QList<PreferenceExtensionPage::Entry> &extensionPages();
 };

@@ -131,9 +131,9 @@ public:
 
     // ---- Namespace registry ----
     QStringList &general_XMLNamespaces() override { return m_generalXMLNamespaces; }
-    void addGeneral_XMLNamespaces(const std::optional<QStringList> &entries);
-    void replaceGeneral_XMLNamespaces(const QString &entry, int atIndex);
-    void removeGeneral_XMLNamespacesAtIndex(int index);
+    void addGeneral_XMLNamespaces(const std::optional<QStringList> &entries) override;
+    void replaceGeneral_XMLNamespaces(const QString &entry, int atIndex) override;
+    void removeGeneral_XMLNamespacesAtIndex(int index) override;
     static void addMissingXMLNamespaces(const QStringList &entries);
     static void addMissingSupportedXMLNamespaces(const QStringList &entries);
     // The URI of the first stored entry with that prefix; a null string when none.

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <optional>
 
 // What the preferences window (gui) does with the settings store: it edits a working copy of the
 // live settings and one feed's per-feed entry, then accepts or discards them. The store is the
@@ -41,4 +42,9 @@ public:
     // The namespace registry being edited, and the removal of "User Defined" entries from it.
     virtual QStringList &general_XMLNamespaces() = 0;
     virtual void validateGeneralXMLNamespaces() = 0;
+    // Appends the entries and sorts the registry (well supported first, then by name).
+    virtual void addGeneral_XMLNamespaces(const std::optional<QStringList> &entries) = 0;
+    // Replaces the entry at the index and sorts again; an index out of range changes nothing.
+    virtual void replaceGeneral_XMLNamespaces(const QString &entry, int atIndex) = 0;
+    virtual void removeGeneral_XMLNamespacesAtIndex(int index) = 0;
 };
