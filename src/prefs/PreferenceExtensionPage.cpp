@@ -11,6 +11,7 @@
 #include "prefs/PreferencesContext.h"
 
 #include <QCoreApplication>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 namespace {
@@ -79,6 +80,9 @@ QWidget *PreferenceExtensionPage::build(PreferencesContext &context)
         if (!m_filling)
             shared->miscChanged();
     });
+    // The page scrolls as a whole: the pane is as tall as its fields.
+    if (auto *inner = m_pane->findChild<QScrollArea *>(); inner && inner->widget())
+        m_pane->setMinimumHeight(inner->widget()->sizeHint().height() + 8);
     auto *layout = new QVBoxLayout;
     layout->addWidget(m_pane, 1);
     const QString place = m_entry.scope == PreferenceScope::CurrentFeed

@@ -291,7 +291,6 @@ QVariant PreferenceNamespacesPage::tableViewObjectValue(VLXTableView *, const QS
     }
     if (role == Qt::FontRole) {
         QFont font = QApplication::font();
-        font.setPointSize(11);
         font.setBold(row < registry().size()
                      && extensionNSName::wellSupportedFromDescription(description));
         return font;

@@ -70,7 +70,6 @@ QVariant PreferenceWorkingList::tableViewObjectValue(VLXTableView *, const QStri
         if (!KeyedArchivable::objectAs<categoryElement>(m_items.at(row)))
             return {};
         QFont bold = QApplication::font();
-        bold.setPointSize(11);
         bold.setBold(true);
         return bold;
     }
