@@ -223,11 +223,15 @@ void ExtensionFieldPane::usePreferenceKeys(bool currentFeed)
             m_form->setRowVisible(m_rows.value(field), false);
             continue;
         }
-        // The scope's part of the key ("FD_AF_FF_EX_") and the field's outlet; the outlet
-        // differs from the key where the setting is kept in another form ("ITCBlockStr").
+        // The setting's name; a check box or menu kept as text ("ITCBlockStr") is named
+        // without the "Str", a table after its setting with "Table" ("ITCCategoryTable").
         const ExtensionField &row = m_descriptor->field(field);
-        const qsizetype ex = key.indexOf(QLatin1String("_EX_"));
-        const QString name = ex < 0 ? key : key.left(ex + 4) + latin1(row.outlet);
+        QString name = key;
+        if ((row.widget == Field::Widget::CheckBox || row.widget == Field::Widget::PopUp)
+            && name.endsWith(QLatin1String("Str")))
+            name.chop(3);
+        if (row.widget == Field::Widget::Table)
+            name += QStringLiteral("Table");
         if (row.widget == Field::Widget::Table) {
             const QString oldBase = listBase(row);
             QString newBase = name;

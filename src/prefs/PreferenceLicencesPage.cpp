@@ -1,7 +1,8 @@
 #include "prefs/PreferenceLicencesPage.h"
 
 #include "app/PaneKit.h"
-#include "app/Vellumcast.h"
+#include "extensions/cc/CreativeCommonsLibrary.h"
+#include "extensions/cc/creativeCommonsCreate.h"
 #include "platform/DefaultsStore.h"
 #include "platform/Workspace.h"
 #include "prefs/PreferenceListActions.h"
@@ -31,7 +32,7 @@ PreferenceLicencesPage::PreferenceLicencesPage()
 
 DefaultsStore &PreferenceLicencesPage::defaults()
 {
-    return Vellumcast::userDefaults();
+    return CreativeCommonsLibrary::store();
 }
 
 QWidget *PreferenceLicencesPage::build(PreferencesContext &)
@@ -52,6 +53,7 @@ QWidget *PreferenceLicencesPage::build(PreferencesContext &)
         QObject::connect(button, &QAbstractButton::clicked, button, action);
         buttons->addWidget(button);
     };
+    add("creativeCommonsCreateNew", tr("New Licence\u2026"), [this] { createNew(); });
     add("creativeCommonsDeleteLicense", tr("Delete"), [this] { deleteLicence(); });
     add("creativeCommonsLicenseInfo", tr("Licence Info"), [this] { licenceInfo(); });
     buttons->addStretch(1);
@@ -102,6 +104,15 @@ void PreferenceLicencesPage::addLicence(const QString &url, const QString &name,
         url,
         QVariantMap {{QStringLiteral("LicenseName"), name}, {QStringLiteral("LicenseHTML"), html}});
     rebuildKeys();
+}
+
+void PreferenceLicencesPage::createNew()
+{
+    creativeCommonsCreate creator;
+    if (creator.createNewLicense(m_table) != 1)
+        return;
+    addLicence(creator.licenseURLString(), creator.licenseNameString(),
+               creator.licenseHTMLString());
 }
 
 int PreferenceLicencesPage::selectedRow() const
@@ -162,6 +173,6 @@ QVariant PreferenceLicencesPage::tableViewObjectValue(VLXTableView *, const QStr
         return {};
     const QString url = m_urls.at(row);
     const QString name
-        = m_library.value(url).toMap().value(QStringLiteral("LicenseName")).toString();
+        = m_library.value(url).toMap().value(CreativeCommonsLibrary::kNameKey).toString();
     return QStringLiteral("%1\n%2").arg(name, url);
 }

@@ -27,8 +27,10 @@ public:
 
     // Adds (or replaces) a licence in the edited library.
     void addLicence(const QString &url, const QString &name, const QString &html);
-    // The actions: Delete, Licence Info and a double click on a row. Delete and Info without a
-    // licence selected beep.
+    // The actions: Create (a licence the web service issues, through the licence creator),
+    // Delete, Licence Info and a double click on a row. Delete and Info without a licence
+    // selected beep.
+    void createNew();
     void deleteLicence();
     void licenceInfo();
     void doubleAction(int row);

@@ -29,6 +29,10 @@ const QList<PreferenceExtensionPage::Entry> &PreferencesPageList::extensionPages
         {"Current Feed Item iTunes", current, K::iTunes, "iTunesItemPrefs"},
         {"All Feeds Feed iTunes", all, K::iTunes, "iTunesChannelPrefs"},
         {"All Feeds Item iTunes", all, K::iTunes, "iTunesItemPrefs"},
+        {"Current Feed Item creativeCommons", current, K::creativeCommons,
+         "creativeCommonsItemPrefs"},
+        {"All Feeds Feed creativeCommons", all, K::creativeCommons, "creativeCommonsChannelPrefs"},
+        {"All Feeds Item creativeCommons", all, K::creativeCommons, "creativeCommonsItemPrefs"},
     };
     return entries;
 }
