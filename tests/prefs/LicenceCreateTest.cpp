@@ -10,6 +10,7 @@
 #include "settings/VLXPreferences.h"
 #include "ui/VLXTableView.h"
 
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
