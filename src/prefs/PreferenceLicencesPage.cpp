@@ -43,6 +43,8 @@ QWidget *PreferenceLicencesPage::build(PreferencesContext &)
     m_table->horizontalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
     m_table->setWordWrap(true);
+    // Name and URL, one line each.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->setMinimumHeight(220);
     QObject::connect(m_table, &VLXTableView::doubleAction, m_table,
                      [this](int row) { doubleAction(row); });

@@ -44,6 +44,8 @@ QWidget *PreferencePageKit::listTable(PreferencesContext &context, const QString
     context.list(listName).attachTable(table, column);
     table->horizontalHeader()->setStretchLastSection(true);
     table->horizontalHeader()->hide();
+    // A category's domain goes on a second line of its row.
+    table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     return PaneKit::listPanel(title, table);
 }
 
