@@ -9,6 +9,7 @@
 #include "model/extensionNSName.h"
 #include "model/knownNamespaces.h"
 #include "platform/KeyedArchivable.h"
+#include "platform/PasswordStore.h"
 #include "prefs/PreferenceListActions.h"
 #include "prefs/PreferenceNamespacesPage.h"
 #include "prefs/PreferenceOtherExtensionsPage.h"
@@ -173,6 +174,12 @@ TEST_F(ListPages, DeletingASiteLeavesTheOtherSitesAndTheButtonsFollowTheCount)
     auto gone = std::make_shared<VLXSite>();
     gone->setSiteName(QStringLiteral("gone"));
     gone->setType(1);
+    gone->setFtpServer(QStringLiteral("gone.test"));
+    gone->setFtpUsername(QStringLiteral("pod"));
+    gone->setFtpStorePassword(1);
+    // Where a secret service runs, the deleted site's password stays in it.
+    const bool keyring
+        = PasswordStore::sessionBusAvailable() && gone->savePassword(QStringLiteral("kept"));
     prefs->preferences().insert(
         QStringLiteral("Pub_Sites"),
         QVariantList {KeyedArchivable::toVariant(kept), KeyedArchivable::toVariant(gone)});
@@ -192,6 +199,11 @@ TEST_F(ListPages, DeletingASiteLeavesTheOtherSitesAndTheButtonsFollowTheCount)
     EXPECT_FALSE(control<QAbstractButton>(QStringLiteral("Pub_EditSites"))->isEnabled());
     okAndReload();
     EXPECT_TRUE(live(QStringLiteral("Pub_Sites")).toList().isEmpty());
+    if (keyring) {
+        EXPECT_EQ(gone->getPassword(), QStringLiteral("kept"));
+        PasswordStore::instance().deletePassword(QStringLiteral("ftp://gone.test:22"),
+                                                 QStringLiteral("pod"));
+    }
 }
 
 TEST_F(ListPages, TheRegistryHasAUserDefinedLastRowAndRefusesChangesToBoldEntries)
