@@ -4,6 +4,7 @@
 #include "app/EditTracker.h"
 #include "app/SearchReveal.h"
 #include "editors/openURLPanel.h"
+#include "extensions/ExtensionDescriptor.h"
 #include "extensions/FieldExtensionBase.h"
 #include "ui/TextHighlighting.h"
 #include "ui/VLXTableView.h"
@@ -32,6 +33,10 @@ void ExtensionFieldPane::showMatch(int field, extensionNSRaw::Range range, QObje
 {
     if (!m_extension)
         return;
+    // A match in a closed box opens it first, so the highlighted text is in sight.
+    if (QAbstractButton *disclosure = disclosureOf(m_descriptor->field(field));
+        disclosure && !disclosure->isChecked())
+        disclosure->setChecked(true);
     SearchReveal::showSearchResult(onTab, underTab, atIndex, m_extension->extensionName(),
                                    control(field), {range.location, range.length});
 }

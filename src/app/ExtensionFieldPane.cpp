@@ -7,6 +7,7 @@
 #include "extensions/FieldExtensionBase.h"
 #include "extensions/PreferencesEditSink.h"
 #include "model/VLXFeed.h"
+#include "model/VLXFeedLanguage.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
 #include "ui/VLXButton.h"
@@ -15,6 +16,8 @@
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
+#include "ui/VLXTextViewHTML.h"
+#include "ui/vlxDisclosureButton.h"
 
 #include <QFormLayout>
 #include <QHeaderView>
@@ -22,6 +25,7 @@
 #include <QScrollArea>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <cstring>
 
 namespace {
 
@@ -82,20 +86,39 @@ void ExtensionFieldPane::build()
     else
         m_sink = std::make_unique<PreferencesEditSink>();
 
-    auto *form = PaneKit::newForm();
-    m_form = form;
+    // The rows in table order: the rows of a box go into its disclosure box, the others into
+    // the form before or after it.
+    auto *column = new QVBoxLayout;
+    QFormLayout *form = nullptr;
+    const char *box = nullptr;
     for (int f = 0; f < m_descriptor->fieldCount(); ++f) {
         const ExtensionField &row = m_descriptor->field(f);
         QWidget *control = makeControl(f, row);
         if (!control)
             continue;
+        const bool sameBox = row.box && box && std::strcmp(row.box, box) == 0;
+        if (!form || (row.box && !sameBox)) {
+            form = PaneKit::newForm();
+            if (row.box)
+                PaneKit::disclosure(column, boxBase(row), tr(row.box))->setLayout(form);
+            else
+                column->addLayout(form);
+        } else if (!row.box && box) {
+            form = PaneKit::newForm();
+            column->addLayout(form);
+        }
+        box = row.box;
+        if (!m_form)
+            m_form = form;
+        m_fieldForms.insert(f, form);
         if (row.widget == Field::Widget::CheckBox)
             form->addRow(QString(), control);
         else
             form->addRow(tr(row.label ? row.label : row.name), control);
     }
+    column->addStretch(1);
     auto *content = new QWidget;
-    content->setLayout(form);
+    content->setLayout(column);
     auto *scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -138,6 +161,58 @@ QWidget *ExtensionFieldPane::makeControl(int field, const ExtensionField &row)
         for (int value = -1; row.choices && value <= 1; ++value)
             popUp->addItem(tr(row.choices[value + 1]), value);
         control = popUp;
+        break;
+    }
+    case Field::Widget::Date: {
+        auto *line = PaneKit::textField(outlet);
+        auto *picker = PaneKit::smallButton(outlet + QStringLiteral("_DatePicker"),
+                                            tr("Pick\u2026"), tr("Choose the date and time"));
+        picker->setHelpAnchor(QStringLiteral("DatePicker"));
+        connect(picker, &QAbstractButton::clicked, this, [this, field] { pickDate(field); });
+        placed = new QWidget;
+        auto *beside = new QHBoxLayout(placed);
+        beside->setContentsMargins(0, 0, 0, 0);
+        beside->addWidget(line, 1);
+        beside->addWidget(picker);
+        control = line;
+        break;
+    }
+    case Field::Widget::Language: {
+        auto *popUp = PaneKit::named(new VLXPopUpButton, outlet);
+        // Each title carries its code, the value of the field.
+        for (const QString &title : VLXFeedLanguage::sharedLanguageTitles())
+            popUp->addItem(title, VLXFeedLanguage::sharedCodeForTitle(title));
+        popUp->setMaxVisibleItems(20);
+        control = popUp;
+        break;
+    }
+    case Field::Widget::Words: {
+        auto *popUp = PaneKit::named(new VLXPopUpButton, outlet);
+        popUp->addItem(QString(), QString());
+        for (const char *const *word = row.choices; word && *word; ++word)
+            popUp->addItem(QString::fromLatin1(*word), QString::fromLatin1(*word));
+        control = popUp;
+        break;
+    }
+    case Field::Widget::HTML: {
+        auto *view = PaneKit::named(new VLXTextViewHTML, outlet);
+        view->setTabChangesFocus(true);
+        view->setMinimumHeight(120);
+        view->setEditHTMLSource([this, field](VLXTextViewHTML *) { editHTML(field); });
+        auto *edit
+            = PaneKit::smallButton(outlet + QStringLiteral("_EditHTML"), tr("Edit HTML\u2026"),
+                                   tr("Edit the HTML as formatted text"));
+        edit->setHelpAnchor(QStringLiteral("WYSIWYGEditor"));
+        connect(edit, &QAbstractButton::clicked, this, [this, field] { editHTML(field); });
+        placed = new QWidget;
+        auto *stack = new QVBoxLayout(placed);
+        stack->setContentsMargins(0, 0, 0, 0);
+        stack->addWidget(view, 1);
+        auto *buttons = new QHBoxLayout;
+        buttons->addStretch(1);
+        buttons->addWidget(edit);
+        stack->addLayout(buttons);
+        control = view;
         break;
     }
     case Field::Widget::Table: {
@@ -220,7 +295,7 @@ void ExtensionFieldPane::usePreferenceKeys(bool currentFeed)
         const QString key = settingKey(field);
         if (key.isEmpty()) {
             // Nothing to keep a default in: the field is not offered.
-            m_form->setRowVisible(m_rows.value(field), false);
+            m_fieldForms.value(field, m_form)->setRowVisible(m_rows.value(field), false);
             continue;
         }
         // The setting's name; a check box or menu kept as text ("ITCBlockStr") is named
@@ -282,25 +357,30 @@ void ExtensionFieldPane::follow(int field, QWidget *control)
     const QString undoName = latin1(row.undoName);
     switch (row.widget) {
     case Field::Widget::LineEdit:
+    case Field::Widget::Date:
         // The row's rules when the user leaves the field (a refused text keeps the user there),
-        // then markup typed into the field is removed, as in a text view.
+        // then markup typed into the field is removed unless the row keeps it.
         m_tracker->trackRefusing(
             control,
             [&row](QWidget *c, const QString &proposed) -> std::optional<QString> {
                 QString value = proposed;
                 if (!FieldExtensionBase::leaveField(row, value, c))
                     return std::nullopt;
-                return VLXLogic::stripHTML(value);
+                return row.keepsMarkup ? value : VLXLogic::stripHTML(value);
             },
             [this, field, undoName](QWidget *, const QString &, const QString &text) {
                 commit(field, text, undoName);
             });
         break;
     case Field::Widget::TextView:
-        // Markup typed or pasted into the text is removed; the view shows what is kept.
+    case Field::Widget::HTML:
+        // Markup typed or pasted into the text is removed unless the row keeps it; the view
+        // shows what is kept. The text is never trimmed.
         m_tracker->track(
             control,
-            [](QWidget *, const QString &proposed) { return VLXLogic::stripHTML(proposed); },
+            [&row](QWidget *, const QString &proposed) {
+                return row.keepsMarkup ? proposed : VLXLogic::stripHTML(proposed);
+            },
             [this, field, undoName](QWidget *, const QString &, const QString &text) {
                 commit(field, text, undoName);
             });
@@ -321,6 +401,23 @@ void ExtensionFieldPane::follow(int field, QWidget *control)
                 });
         break;
     }
+    case Field::Widget::Language:
+    case Field::Widget::Words: {
+        // A language chosen again is no change; a word chosen is a step even when it is the
+        // one held.
+        auto *popUp = qobject_cast<VLXPopUpButton *>(control);
+        const bool words = row.widget == Field::Widget::Words;
+        connect(popUp, QOverload<int>::of(&QComboBox::activated), this,
+                [this, field, undoName, popUp, words](int index) {
+                    m_tracker->finalizeChanges();
+                    const QString value = popUp->itemData(index).toString();
+                    if (words)
+                        commitChosen(field, value, undoName);
+                    else
+                        commit(field, value, undoName);
+                });
+        break;
+    }
     case Field::Widget::Table:
     case Field::Widget::None:
         break;
@@ -336,6 +433,24 @@ void ExtensionFieldPane::commit(int field, const QVariant &value, const QString 
     // The control shows what the model kept (an edit refused for want of an item puts the
     // model's value back).
     show(field);
+}
+
+QString ExtensionFieldPane::boxBase(const ExtensionField &row) const
+{
+    return QString::fromLatin1(m_descriptor->className) + u'_'
+        + QString::fromLatin1(row.box).remove(u' ');
+}
+
+QAbstractButton *ExtensionFieldPane::disclosureOf(const ExtensionField &row) const
+{
+    if (!row.box)
+        return nullptr;
+    return findChild<vlxDisclosureButton *>(boxBase(row) + QStringLiteral("_Disclosure"));
+}
+
+int ExtensionFieldPane::itemShown() const
+{
+    return m_scope == FieldScope::Item && m_item ? m_item() : -1;
 }
 
 // --- showing the model ---------------------------------------------------------------------------
@@ -357,7 +472,12 @@ void ExtensionFieldPane::show(int field)
     }
     if (auto *popUp = qobject_cast<QComboBox *>(widget)) {
         const QSignalBlocker quiet(popUp);
-        popUp->setCurrentIndex(popUp->findData(object->number(field)));
+        const ExtensionField &row = m_descriptor->field(field);
+        // A code the table does not know shows no choice until the user makes one.
+        if (row.widget == Field::Widget::Language || row.widget == Field::Widget::Words)
+            popUp->setCurrentIndex(popUp->findData(object->text(field)));
+        else
+            popUp->setCurrentIndex(popUp->findData(object->number(field)));
         return;
     }
     // A text the user is changing stays as typed until the edit ends.

@@ -7,6 +7,7 @@
 #include "extensions/ExtensionFindView.h"
 #include "ui/VLXTableDataSource.h"
 
+#include <QAbstractButton>
 #include <QHash>
 #include <QPointer>
 #include <map>
@@ -15,11 +16,14 @@
 class ExtensionEditSink;
 class QFormLayout;
 class FieldExtensionBase;
+class WYSIWYG;
 struct ExtensionDescriptor;
 struct ExtensionField;
 
 // The pane of a namespace class, built from its field table: a labelled control per field (line
-// field, text view, check box, pop-up, or a list table with +, - and Edit), with the row's help
+// field, text view, check box, pop-up, date field with its picker, language pop-up, pop-up of
+// words, HTML view with "Edit HTML", or a list table with +, - and Edit; rows of a box sit in a
+// disclosure box of their own), with the row's help
 // topic, "Copy From" the feed's or item's title or description where the row offers it, and the
 // row's rules when the user leaves a field. Edits go to an edit sink: in the feed window one
 // undo step each on the document's stack, elsewhere (and always for a preferences twin) applied
@@ -87,9 +91,19 @@ public:
 private:
     void build();
     QWidget *makeControl(int field, const ExtensionField &row);
+    // The disclosure button of the box the row sits in; null outside a box.
+    QAbstractButton *disclosureOf(const ExtensionField &row) const;
+    QString boxBase(const ExtensionField &row) const;
     void setCopySources();
     void follow(int field, QWidget *control);
     void commit(int field, const QVariant &value, const QString &actionName);
+    // A value chosen and accepted (a picked date, a word of the pop-up): one step of its own
+    // even when it is the value already held. A preferences twin only takes the value.
+    void commitChosen(int field, const QString &value, const QString &actionName);
+    // ExtensionFieldPane+Editors.cpp: the date picker and the HTML editor of a field.
+    void pickDate(int field);
+    void editHTML(int field);
+    int itemShown() const;
     void commitList(int field, const std::optional<QVariant> &list, ListFieldEditor::Action action);
     void show(int field);
     void attach();
@@ -106,8 +120,10 @@ private:
     std::function<int()> m_item;
     QHash<int, QWidget *> m_controls;
     QHash<int, QWidget *> m_rows; // what the form holds for a field (a table with its buttons)
-    QFormLayout *m_form = nullptr;
+    QFormLayout *m_form = nullptr; // the first form
+    QHash<int, QFormLayout *> m_fieldForms; // the form (or a box's) holding each field
     enum class Keys { None, AllFeeds, CurrentFeed } m_keys = Keys::None;
     std::map<int, std::shared_ptr<ListFieldEditor>> m_listEditors;
     int m_listener = 0;
+    QPointer<WYSIWYG> m_htmlEditor; // the editor of a pane outside the feed window
 };

@@ -20,9 +20,12 @@ FieldKind kindOf(const ExtensionField &row)
 {
     switch (row.widget) {
     case Field::Widget::TextView:
+    case Field::Widget::HTML:
         return FieldKind::Text;
     case Field::Widget::CheckBox:
     case Field::Widget::PopUp:
+    case Field::Widget::Language:
+    case Field::Widget::Words:
         // Like a pop-up of the window: the record keeps the dates, not the AutoPubDate box.
         return FieldKind::Choice;
     default:
@@ -117,8 +120,10 @@ const QList<FeedField> &ExtensionFieldTable::rows(const ExtensionDescriptor &des
             fields->setValue(f, number ? QVariant(value.toInt()) : QVariant(value));
             return true;
         };
-        row.afterEdit
-            = [scope](FeedDocument &document, int item) { refreshDates(document, scope, item); };
+        if (source.refreshesDate)
+            row.afterEdit = [scope](FeedDocument &document, int item) {
+                refreshDates(document, scope, item);
+            };
         table->append(row);
     }
     made.insert(&descriptor, table);

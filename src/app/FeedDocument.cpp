@@ -3,11 +3,15 @@
 #include "app/FeedFields.h"
 #include "app/FieldChange.h"
 #include "app/VLXUndoManager.h"
+#include "extensions/FieldExtensionBase.h"
+#include "extensions/dc/DublinCoreRows.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
 #include "model/LocalEnclosureFile.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerItem.h"
 #include "model/mimeTypes.h"
 #include "platform/AlertService.h"
 
@@ -281,6 +285,7 @@ void FeedDocument::refreshFeedPubDate()
     if (!autoPubDate() || m_pubDatesFrozen)
         return;
     setFeedPubDate(SmartDate::feedAutoPubDate());
+    followFeedPubDate();
 }
 
 void FeedDocument::refreshItemPubDate(int item)
@@ -288,6 +293,48 @@ void FeedDocument::refreshItemPubDate(int item)
     if (!autoPubDate() || m_pubDatesFrozen || !this->item(item))
         return;
     setItemPubDate(item, SmartDate::feedAutoPubDate());
+    followItemPubDate(item);
+}
+
+namespace {
+// The Dublin Core object of the channel (item < 0) or of the item at the index, while in use.
+FieldExtensionBase *dublinCoreOf(const FeedDocument &document, int item)
+{
+    const placedExtensionManager *manager = nullptr;
+    if (item < 0)
+        manager = document.feed()->XMLExtensions();
+    else if (const VLXItems *target = document.item(item))
+        manager = target->XMLExtensions();
+    if (!manager || !manager->extensionUsed(KnownNamespace::dublinCore))
+        return nullptr;
+    return FieldExtensionBase::from(manager->knownExtension(KnownNamespace::dublinCore).get());
+}
+} // namespace
+
+std::optional<QString> FeedDocument::dublinCoreDate(int item) const
+{
+    if (const FieldExtensionBase *dc = dublinCoreOf(*this, item))
+        return dc->text(DublinCoreRows::kDate);
+    return std::nullopt;
+}
+
+void FeedDocument::setDublinCoreDate(int item, const QString &date)
+{
+    if (FieldExtensionBase *dc = dublinCoreOf(*this, item))
+        dc->setText(DublinCoreRows::kDate, date);
+}
+
+void FeedDocument::followFeedPubDate()
+{
+    if (const auto date = dublinCoreDate(-1); date && !date->isEmpty())
+        setDublinCoreDate(-1, DublinCoreRows::w3cDate(m_feed->pubDate()));
+}
+
+void FeedDocument::followItemPubDate(int item)
+{
+    const VLXItems *target = this->item(item);
+    if (const auto date = dublinCoreDate(item); target && date && !date->isEmpty())
+        setDublinCoreDate(item, DublinCoreRows::w3cDate(target->pubDate()));
 }
 
 void FeedDocument::setFeedPubDate(const QString &date)

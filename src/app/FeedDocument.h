@@ -194,6 +194,14 @@ public:
     // Refresh the channel's or an item's date when automatic dating is on and not frozen.
     void refreshFeedPubDate();
     void refreshItemPubDate(int item);
+    // After the channel's or an item's pubDate changed (refreshed, typed, picked, set by a smart
+    // date rule): a dc:date that holds a value takes the same moment in the W3C form.
+    void followFeedPubDate();
+    void followItemPubDate(int item);
+    // The Dublin Core date of the channel, or of the item at the index; none while that
+    // element's Dublin Core is not in use. Setting it tells the views (through the object).
+    std::optional<QString> dublinCoreDate(int item) const;
+    void setDublinCoreDate(int item, const QString &date);
     void setFeedPubDate(const QString &date);
     void setItemPubDate(int item, const QString &date);
 

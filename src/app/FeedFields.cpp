@@ -339,9 +339,13 @@ void FeedFields::itemDateAndUntitledFeedDate(FeedDocument &document, int item)
 void FeedFields::typedFeedDate(FeedDocument &document, int)
 {
     document.setAutoPubDate(false);
+    document.followFeedPubDate();
 }
 
-void FeedFields::typedItemDate(FeedDocument &, int) { }
+void FeedFields::typedItemDate(FeedDocument &document, int item)
+{
+    document.followItemPubDate(item);
+}
 
 QString FeedFields::checkPubDate(const FieldCheckContext &context, const QString &text)
 {

@@ -24,9 +24,12 @@ FieldChange::Dates FieldChange::datesBefore(const FeedDocument &document, FieldS
 {
     Dates dates;
     dates.feed = document.feed()->pubDate();
+    dates.feedDCDate = document.dublinCoreDate(-1);
     if (scope == FieldScope::Item) {
         const VLXItems *target = document.item(item);
         dates.item = target ? target->pubDate() : QString();
+        if (target)
+            dates.itemDCDate = document.dublinCoreDate(item);
     }
     if (withAutoPubDate)
         dates.autoPubDate = document.autoPubDate();
@@ -36,8 +39,12 @@ FieldChange::Dates FieldChange::datesBefore(const FeedDocument &document, FieldS
 void FieldChange::restoreDates(FeedDocument &document, int item, const Dates &dates)
 {
     document.setFeedPubDate(dates.feed);
+    if (dates.feedDCDate)
+        document.setDublinCoreDate(-1, *dates.feedDCDate);
     if (dates.item)
         document.setItemPubDate(item, *dates.item);
+    if (dates.itemDCDate)
+        document.setDublinCoreDate(item, *dates.itemDCDate);
     if (dates.autoPubDate)
         document.setAutoPubDate(*dates.autoPubDate);
 }

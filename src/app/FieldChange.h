@@ -33,6 +33,9 @@ public:
         QString feed;
         std::optional<QString> item; // item-scoped changes only
         std::optional<bool> autoPubDate; // typed fields and the guid only
+        // The Dublin Core dates that follow the pubDates, while Dublin Core is in use.
+        std::optional<QString> feedDCDate;
+        std::optional<QString> itemDCDate; // item-scoped changes only
     };
     static Dates datesBefore(const FeedDocument &document, FieldScope scope, int item,
                              bool withAutoPubDate);

@@ -1,6 +1,6 @@
-// The HTML editor on the channel's and the items' descriptions: one editor at a time, open over
-// the feed window as its sheet (the window stays in sight but takes no input meanwhile); kept
-// changes go back as one typed edit of the description.
+// The HTML editor on the channel's and the items' descriptions, and on any other HTML field of
+// the window: one editor at a time, open over the feed window as its sheet (the window stays in
+// sight but takes no input meanwhile); kept changes go back as one typed edit of the field.
 #include "app/Vellumcast.h"
 
 #include "app/EditTracker.h"
@@ -46,25 +46,35 @@ WYSIWYG *Vellumcast::htmlEditor() const
 
 void Vellumcast::editWYSIWYG(bool itemDescription)
 {
+    const FeedField *field = FeedFields::byOutlet(
+        QLatin1String(itemDescription ? kItemDescription : kFeedDescription));
+    if (field)
+        editWYSIWYG(*field, itemDescription ? selectedItemRow() : -1,
+                    itemDescription ? tr("Item Description HTML Editor")
+                                    : tr("Feed Description HTML Editor"));
+}
+
+void Vellumcast::editWYSIWYG(const FeedField &fieldShown, int row, const QString &title)
+{
     finalizeChanges();
     if (m_editWYSIWYG)
         return;
-    const FeedField *field = FeedFields::byOutlet(
-        QLatin1String(itemDescription ? kItemDescription : kFeedDescription));
-    const int row = itemDescription ? selectedItemRow() : -1;
-    if (!field || (itemDescription && !m_document->item(row)))
+    // Rows live as long as the program; the pointer is kept for the editor's result.
+    const FeedField *field = &fieldShown;
+    const bool itemField = field->isItemScoped();
+    if (!itemField)
+        row = -1;
+    if (itemField && !m_document->item(row))
         return;
     // The edit goes back to the feed and the item it was opened for, wherever that item is by
     // then; rows may have moved while the editor was open.
     const std::weak_ptr<VLXFeed> feed = m_document->feed();
     const std::weak_ptr<VLXItems> item
-        = itemDescription ? m_document->feed()->itemAtIndex(row) : std::shared_ptr<VLXItems>();
-    const QVariantMap context {
-        {QStringLiteral("initialValue"), m_document->value(*field, row)},
-        {QStringLiteral("fieldName"),
-         itemDescription ? tr("Item Description HTML Editor") : tr("Feed Description HTML Editor")},
-        {QStringLiteral("object"), field->outlet},
-        {QStringLiteral("index"), row}};
+        = itemField ? m_document->feed()->itemAtIndex(row) : std::shared_ptr<VLXItems>();
+    const QVariantMap context {{QStringLiteral("initialValue"), m_document->value(*field, row)},
+                               {QStringLiteral("fieldName"), title},
+                               {QStringLiteral("object"), field->outlet},
+                               {QStringLiteral("index"), row}};
 
     auto *editor = new WYSIWYG(this);
     m_editWYSIWYG = editor;

@@ -368,8 +368,11 @@ public:
 
     // --- HTML editor (Vellumcast+HTMLEditor.cpp) ------------------------------------------
     // Opens the HTML editor on the channel's or the selected item's description (nothing while
-    // one is open, or without a selected item); the window hides until the editor closes.
+    // one is open, or without a selected item); the window takes no input until it closes.
     void editWYSIWYG(bool itemDescription);
+    // The same on any field of the window (a namespace's HTML field among them), of the item at
+    // the row for an item field, under the title given; the kept HTML is one step of the field.
+    void editWYSIWYG(const FeedField &field, int row, const QString &title);
     // The open HTML editor, null while none is open.
     WYSIWYG *htmlEditor() const;
 

@@ -28,6 +28,9 @@ struct ExtensionField
         Untrimmed, // HTML removed, not trimmed
         Link, // a URL: not stripped of HTML, trimmed
         Repaired, // the row's repair function, then trimmed
+        Plain, // markup kept, then trimmed
+        Date, // taken as written (no reference decoded, no markup removed), then trimmed
+        HTML, // references to markup characters kept (see decodeNumericEncodedCharactersInHTML)
         Flag, // 1 for exactly "yes" (trimmed), else 0
         Tristate, // 1 for "yes", -1 for "clean", else 0 (trimmed, case-sensitive)
         Custom, // the class's parseCustom()
@@ -41,7 +44,18 @@ struct ExtensionField
         Custom, // the class's buildCustom()
     };
     // The control a pane shows for the field.
-    enum class Widget { None, LineEdit, TextView, CheckBox, PopUp, Table };
+    enum class Widget {
+        None,
+        LineEdit,
+        TextView,
+        CheckBox,
+        PopUp, // a Tristate's three choices
+        Table,
+        Date, // a line field with the date picker beside it
+        Language, // the language table's titles; the field keeps the code
+        Words, // the row's words (choices), an empty entry first; the field keeps the word
+        HTML, // an HTML text view with "Edit HTML" (the HTML editor)
+    };
     // What a pane offers to copy into the field from the feed or item it belongs to.
     enum class CopyFrom { None, Title, Description };
     // What a pane does with a typed value when the user leaves the field.
@@ -84,7 +98,9 @@ struct ExtensionField
     // Called after the leave rule with the typed text: may rewrite it, and answers false to keep
     // the user in the field.
     bool (*leaveHook)(QString &value, QObject *interface) = nullptr;
-    const char *const *choices = nullptr; // pop-up titles for the values -1, 0, 1 (Tristate)
+    // Pop-up titles for the values -1, 0, 1 (Tristate); the words of a Words pop-up, ended by
+    // nullptr.
+    const char *const *choices = nullptr;
     // List fields. The table's columns by identifier, ending in nullptr (none: one column,
     // "value"), and their header titles in the same order (none: no header).
     const char *const *columns = nullptr;
@@ -94,4 +110,10 @@ struct ExtensionField
     // A searchable list of texts (URLs) is searched entry by entry in the URL panel of this
     // title; an accepted change is one edit of the list named undoName.
     const char *findTitle = nullptr;
+    // Markup typed into a line field or a text view stays in the value (else it is removed).
+    bool keepsMarkup = false;
+    // A committed edit refreshes the automatic publication date of the channel or the item.
+    bool refreshesDate = true;
+    // The title of the disclosure box the row's control sits in (rows of one box are adjacent).
+    const char *box = nullptr;
 };

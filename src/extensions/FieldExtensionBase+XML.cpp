@@ -68,6 +68,13 @@ QString FieldExtensionBase::readValue(const ExtensionField &row, const vlxXMLNod
     case Field::Read::Repaired:
         return row.repair(extension(), VLXLogic::decodeNumericEncodedCharacters(raw), tag)
             .trimmed();
+    case Field::Read::Plain:
+        return VLXLogic::decodeNumericEncodedCharacters(raw).trimmed();
+    case Field::Read::Date:
+        return raw.trimmed();
+    case Field::Read::HTML:
+        // Escaped markup ("&#60;script&#62;") is text of the HTML, never markup of its own.
+        return VLXLogic::decodeNumericEncodedCharactersInHTML(raw);
     case Field::Read::Flag:
     case Field::Read::Tristate:
     case Field::Read::Custom:

@@ -1,10 +1,16 @@
 #include "extensions/cc/creativeCommonsChannel.h"
 #include "extensions/cc/creativeCommonsItem.h"
+#include "extensions/content/contentEncodedChannel.h"
+#include "extensions/content/contentEncodedItem.h"
+#include "extensions/dc/dcChannel.h"
+#include "extensions/dc/dcImage.h"
+#include "extensions/dc/dcItem.h"
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesItem.h"
 #include "extensions/mrss/mrssChannel.h"
 #include "extensions/mrss/mrssItem.h"
 #include "extensions/mscf/microsoftCFChannel.h"
+#include "extensions/sy/syChannel.h"
 #include "extensions/trackback/trackBackChannel.h"
 #include "extensions/trackback/trackBackItem.h"
 #include "model/extensionFactory.h"
@@ -31,4 +37,16 @@ void registerExtensionClasses(extensionFactory &factory)
                           [] { return std::make_shared<creativeCommonsChannel>(); });
     factory.registerClass(KnownNamespace::creativeCommons, ExtensionPlace::Item,
                           [] { return std::make_shared<creativeCommonsItem>(); });
+    factory.registerClass(KnownNamespace::dublinCore, ExtensionPlace::Channel,
+                          [] { return std::make_shared<dcChannel>(); });
+    factory.registerClass(KnownNamespace::dublinCore, ExtensionPlace::Item,
+                          [] { return std::make_shared<dcItem>(); });
+    factory.registerClass(KnownNamespace::dublinCore, ExtensionPlace::Image,
+                          [] { return std::make_shared<dcImage>(); });
+    factory.registerClass(KnownNamespace::syndication, ExtensionPlace::Channel,
+                          [] { return std::make_shared<syChannel>(); });
+    factory.registerClass(KnownNamespace::contentEncoded, ExtensionPlace::Channel,
+                          [] { return std::make_shared<contentEncodedChannel>(); });
+    factory.registerClass(KnownNamespace::contentEncoded, ExtensionPlace::Item,
+                          [] { return std::make_shared<contentEncodedItem>(); });
 }

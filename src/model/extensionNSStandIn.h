@@ -45,34 +45,6 @@ public:
         return 0;
     }
 
-    // Dublin Core elements inside textInput are kept apart and written back there.
-    int parseXMLNodeIfMineTI(const vlxXMLNode *node)
-    {
-        const int kind = vlxXMLDOM::kindOfNode(node);
-        if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace)
-            return 0;
-        m_rawTextInput.append(canonical(node, false).text);
-        return 0;
-    }
-    QString buildXMLTI(const QString &prefix) const
-    {
-        if (m_rawTextInput.isEmpty())
-            return QString();
-        return VLXLogic::formatXML(rawXMLText::compact(m_rawTextInput), int(prefix.size() / 4))
-            + u'\n';
-    }
-
-    void encodeWithCoder(QVariantMap &coder) const override
-    {
-        Base::encodeWithCoder(coder);
-        coder.insert(QStringLiteral("rawTextInputXMLString"), m_rawTextInput);
-    }
-    void initWithCoder(const QVariantMap &coder) override
-    {
-        Base::initWithCoder(coder);
-        m_rawTextInput = coder.value(QStringLiteral("rawTextInputXMLString")).toString();
-    }
-
 protected:
     extensionNSStandIn(const extensionNSStandIn &) = default;
     extensionNSRaw *newCopy() const override { return new extensionNSStandIn(*this); }
@@ -107,5 +79,4 @@ private:
 
     KnownNamespace m_ns;
     ExtensionPlace m_place;
-    QString m_rawTextInput;
 };
