@@ -10,6 +10,8 @@
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
+#include "settings/VLXPreferences.h"
+#include "ui/VLXBox.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXPopUpButton.h"
@@ -199,6 +201,8 @@ QWidget *ExtensionFieldPane::makeControl(int field, const ExtensionField &row)
         view->setTabChangesFocus(true);
         view->setMinimumHeight(120);
         view->setEditHTMLSource([this, field](VLXTextViewHTML *) { editHTML(field); });
+        view->setReturnIsNL(VLXPreferences::objectForKey(QStringLiteral("M_ReturnIsNL")).toInt()
+                            != 0);
         auto *edit
             = PaneKit::smallButton(outlet + QStringLiteral("_EditHTML"), tr("Edit HTML\u2026"),
                                    tr("Edit the HTML as formatted text"));

@@ -1,4 +1,5 @@
 #include "model/FieldRepair.h"
+#include "io/vlxXMLDOM.h"
 #include "model/ExtensionTexts.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -17,14 +18,25 @@ QStringList repairs(const FeedElement &element)
     return element.listOfErrors(false, false, true);
 }
 
+// Reads the elements into the Dublin Core extension, as the feed reader hands them on.
+void readInto(extensionNSRaw &extension, const QString &elements)
+{
+    const vlxXMLDOM dom(
+        QStringLiteral("<?xml version=\"1.0\"?><r xmlns:dc=\"%1\">%2</r>").arg(kDC, elements));
+    const vlxXMLNode *root = dom.nodeNamed(QStringLiteral("r"), vlxXMLDOM::Element, nullptr);
+    ASSERT_NE(root, nullptr);
+    for (int i = 0; i < vlxXMLDOM::numberOfChildren(root); ++i)
+        extension.parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, root));
+}
+
 } // namespace
 
 TEST(FieldRepair, FillsOnlyEmptyFieldsFromTheFirstSourceWithText)
 {
     VLXItems item;
     item.XMLExtensions()->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
-    item.XMLExtensions()->dublinCoreExtension()->setRawXML(
-        QStringLiteral("<dc:title>DC title</dc:title>\n<dc:rights>Mine</dc:rights>"));
+    readInto(*item.XMLExtensions()->dublinCoreExtension(),
+             QStringLiteral("<dc:title>DC title</dc:title>\n<dc:rights>Mine</dc:rights>"));
     const ExtensionTexts texts(*item.XMLExtensions());
     const FieldRepair repair(item, texts, "Item");
 
@@ -49,9 +61,9 @@ TEST(FieldRepair, EMailSourceDecidesAloneEvenWhenItIsNoAddress)
 {
     VLXItems item;
     item.XMLExtensions()->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
-    item.XMLExtensions()->dublinCoreExtension()->setRawXML(
-        QStringLiteral("<dc:creator>Jane</dc:creator>\n"
-                       "<dc:publisher>pub@example.com</dc:publisher>"));
+    readInto(*item.XMLExtensions()->dublinCoreExtension(),
+             QStringLiteral("<dc:creator>Jane</dc:creator>\n"
+                            "<dc:publisher>pub@example.com</dc:publisher>"));
     const ExtensionTexts texts(*item.XMLExtensions());
     const FieldRepair repair(item, texts, "Item");
 
@@ -76,8 +88,8 @@ TEST(FieldRepair, ImageTakesTitleAndDescriptionFromDublinCore)
 {
     VLXImage image;
     image.XMLExtensions()->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
-    image.XMLExtensions()->dublinCoreExtension()->setRawXML(
-        QStringLiteral("<dc:description>A logo</dc:description>"));
+    readInto(*image.XMLExtensions()->dublinCoreExtension(),
+             QStringLiteral("<dc:description>A logo</dc:description>"));
     image.setTitle(QStringLiteral("Kept"));
     image.finalProcessing(nullptr);
 

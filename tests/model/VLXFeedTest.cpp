@@ -1,6 +1,7 @@
 #include "model/VLXFeed.h"
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesItem.h"
+#include "io/vlxXMLDOM.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
@@ -472,6 +473,19 @@ QStringList repairs(const FeedElement &element)
 
 } // namespace
 
+namespace {
+// Reads Dublin Core elements into the extension, as the feed reader hands them on.
+void readDC(extensionNSRaw &extension, const QString &elements)
+{
+    const vlxXMLDOM dom(QStringLiteral("<?xml version=\"1.0\"?><r xmlns:dc=\"%1\">%2</r>")
+                            .arg(QStringLiteral("http://purl.org/dc/elements/1.1/"), elements));
+    const vlxXMLNode *root = dom.nodeNamed(QStringLiteral("r"), vlxXMLDOM::Element, nullptr);
+    ASSERT_NE(root, nullptr);
+    for (int n = 0; n < vlxXMLDOM::numberOfChildren(root); ++n)
+        extension.parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(n, root));
+}
+} // namespace
+
 TEST(VLXFeed, RepairAfterReadingTakesTheFirstUsedNonEmptySource)
 {
     VLXFeed feed;
@@ -480,10 +494,10 @@ TEST(VLXFeed, RepairAfterReadingTakesTheFirstUsedNonEmptySource)
     ext->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
     std::dynamic_pointer_cast<iTunesChannel>(ext->iTunesExtension())
         ->setAuthor(QStringLiteral("Jane Doe"));
-    ext->dublinCoreExtension()->setRawXML(
-        QStringLiteral("<dc:title>From DC</dc:title>\n<dc:date>not a date</dc:date>\n"
-                       "<dc:creator>jane@example.com</dc:creator>\n"
-                       "<dc:rights>All mine</dc:rights>"));
+    readDC(*ext->dublinCoreExtension(),
+           QStringLiteral("<dc:title>From DC</dc:title>\n<dc:date>not a date</dc:date>\n"
+                          "<dc:creator>jane@example.com</dc:creator>\n"
+                          "<dc:rights>All mine</dc:rights>"));
     feed.setLastBuildDate(QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
     feed.finalProcessing();
 
@@ -515,12 +529,13 @@ TEST(VLXFeed, RepairReadsNestedAndItemSources)
     item->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
     std::dynamic_pointer_cast<iTunesItem>(item->XMLExtensions()->iTunesExtension())
         ->setSubtitle(QStringLiteral("Sub & more"));
-    item->XMLExtensions()->dublinCoreExtension()->setRawXML(QStringLiteral(
-        "<dc:title>DC title</dc:title>\n<dc:date>2006-01-02T10:11:12+01:00</dc:date>"));
+    readDC(*item->XMLExtensions()->dublinCoreExtension(),
+           QStringLiteral(
+               "<dc:title>DC title</dc:title>\n<dc:date>2006-01-02T10:11:12+01:00</dc:date>"));
     feed.addItem(item);
     feed.image()->XMLExtensions()->createExtensionWithNamespace(QStringLiteral("dc"), kDC);
-    feed.image()->XMLExtensions()->dublinCoreExtension()->setRawXML(
-        QStringLiteral("<dc:title>Logo</dc:title>"));
+    readDC(*feed.image()->XMLExtensions()->dublinCoreExtension(),
+           QStringLiteral("<dc:title>Logo</dc:title>"));
     feed.finalProcessing();
 
     EXPECT_EQ(feed.editor(), QStringLiteral("j@example.com"));

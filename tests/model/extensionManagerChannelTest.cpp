@@ -106,7 +106,7 @@ TEST_F(extensionManagerChannelTest, DeclarationsAndElementsFollowTheirOwnOrders)
     EXPECT_EQ(manager.buildXML(QStringLiteral("        ")),
               QStringLiteral("        <itunes:author>a</itunes:author>\n"
                              "        <itunes:explicit>no</itunes:explicit>\n"
-                             "        <content:encoded>c</content:encoded>\n"
+                             "        <content:encoded><![CDATA[c]]></content:encoded>\n"
                              "        <geo:lat>1</geo:lat>\n"
                              "        <loose>u</loose>\n"));
     EXPECT_EQ(manager.countOfExtensions(), 5);

@@ -47,7 +47,8 @@ TEST_F(extensionManagerScopeTest, ItemElementsNeverWipeTheChannelsExtensions)
         feed.item.parseXMLNodeIfMine(node, itemOwner);
     EXPECT_EQ(itemOwner.repairCount(), 3);
     EXPECT_EQ(feed.channel.syndicationExtension(), sy);
-    EXPECT_EQ(sy->rawXML(), QStringLiteral("<sy:updatePeriod>daily</sy:updatePeriod>"));
+    EXPECT_EQ(sy->buildXML(QString()),
+              QStringLiteral("<sy:updatePeriod>daily</sy:updatePeriod>\n"));
     EXPECT_EQ(feed.channel.microsoftCFExtension(), cf);
     EXPECT_EQ(cf->buildXML(QString()), QStringLiteral("<cf:treatAs>l</cf:treatAs>\n"));
     EXPECT_FALSE(feed.item.syndicationExtensionUsed());

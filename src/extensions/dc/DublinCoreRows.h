@@ -29,8 +29,14 @@ class QObject;
 // Typed accessors of one set of the fifteen values, starting at field `first`, the names ending
 // in `Suffix` (nothing, or TI for the channel's textInput set).
 #define VLX_DC_ACCESSOR(getter, setter, first, element)                                            \
-    const QString &getter() const { return text((first) + DublinCoreRows::element); }              \
-    void setter(const QString &value) { setText((first) + DublinCoreRows::element, value); }
+    const QString &getter() const                                                                  \
+    {                                                                                              \
+        return text((first) + DublinCoreRows::element);                                            \
+    }                                                                                              \
+    void setter(const QString &value)                                                              \
+    {                                                                                              \
+        setText((first) + DublinCoreRows::element, value);                                         \
+    }
 #define VLX_DC_ACCESSORS(first, Suffix)                                                            \
     VLX_DC_ACCESSOR(title##Suffix, setTitle##Suffix, first, kTitle)                                \
     VLX_DC_ACCESSOR(descriptionElement##Suffix, setDescriptionElement##Suffix, first,              \

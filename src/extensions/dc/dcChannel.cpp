@@ -12,33 +12,33 @@ namespace {
 using F = ExtensionField;
 using R = DublinCoreRows;
 
-#define VLX_DC_CHANNEL_ROW(el, Name)                                                          \
-    R::withRules(ExtensionField {.name = #el,                                                                \
-                  .outlet = "DC" #Name,                                                            \
-                  .element = #el,                                                             \
-                  .read = F::Read::Plain,                                                          \
-                  .archiveKey = "dc" #Name,                                                        \
-                  .defaultKey = "FD_AF_FF_EX_DC" #Name,                                            \
-                  .exportToken = "~~~FeedDC" #Name "~~~",                                          \
-                  .searchable = true,                                                              \
-                  .undoName = "Feed dc " #Name,                                                    \
-                  .helpAnchor = "DC" #Name,                                                        \
-                  .label = #Name ":"},                                                             \
+#define VLX_DC_CHANNEL_ROW(el, Name)                                                               \
+    R::withRules(ExtensionField {.name = #el,                                                      \
+                                 .outlet = "DC" #Name,                                             \
+                                 .element = #el,                                                   \
+                                 .read = F::Read::Plain,                                           \
+                                 .archiveKey = "dc" #Name,                                         \
+                                 .defaultKey = "FD_AF_FF_EX_DC" #Name,                             \
+                                 .exportToken = "~~~FeedDC" #Name "~~~",                           \
+                                 .searchable = true,                                               \
+                                 .undoName = "Feed dc " #Name,                                     \
+                                 .helpAnchor = "DC" #Name,                                         \
+                                 .label = #Name ":"},                                              \
                  R::k##Name),
 // The textInput set: read and written by the class itself, shown in a box of its own.
-#define VLX_DC_TEXTINPUT_ROW(el, Name)                                                        \
-    R::withRules(ExtensionField {.name = #el "TI",                                                           \
-                  .outlet = "TIDC" #Name,                                                          \
-                  .element = #el,                                                             \
-                  .read = F::Read::Custom,                                                         \
-                  .write = F::Write::Custom,                                                       \
-                  .archiveKey = "dc" #Name "TI",                                                   \
-                  .defaultKey = "FD_AF_FF_EX_TIDC" #Name,                                          \
-                  .searchable = true,                                                              \
-                  .undoName = "Text Input dc " #Name,                                              \
-                  .helpAnchor = "DC" #Name,                                                        \
-                  .label = #Name ":",                                                              \
-                  .box = "Text Input"},                                                            \
+#define VLX_DC_TEXTINPUT_ROW(el, Name)                                                             \
+    R::withRules(ExtensionField {.name = #el "TI",                                                 \
+                                 .outlet = "TIDC" #Name,                                           \
+                                 .element = #el,                                                   \
+                                 .read = F::Read::Custom,                                          \
+                                 .write = F::Write::Custom,                                        \
+                                 .archiveKey = "dc" #Name "TI",                                    \
+                                 .defaultKey = "FD_AF_FF_EX_TIDC" #Name,                           \
+                                 .searchable = true,                                               \
+                                 .undoName = "Text Input dc " #Name,                               \
+                                 .helpAnchor = "DC" #Name,                                         \
+                                 .label = #Name ":",                                               \
+                                 .box = "Text Input"},                                             \
                  R::k##Name),
 
 ExtensionField languageChoice(ExtensionField row)
@@ -50,8 +50,8 @@ ExtensionField languageChoice(ExtensionField row)
 }
 
 const auto kFields = [] {
-    std::array<ExtensionField, 2 * R::kCount> rows = {
-        {VLX_DC_ELEMENTS(VLX_DC_CHANNEL_ROW) VLX_DC_ELEMENTS(VLX_DC_TEXTINPUT_ROW)}};
+    std::array<ExtensionField, 2 *R::kCount> rows
+        = {{VLX_DC_ELEMENTS(VLX_DC_CHANNEL_ROW) VLX_DC_ELEMENTS(VLX_DC_TEXTINPUT_ROW)}};
     rows[R::kLanguage] = languageChoice(rows[R::kLanguage]);
     rows[dcChannel::kTextInput + R::kLanguage]
         = languageChoice(rows[dcChannel::kTextInput + R::kLanguage]);

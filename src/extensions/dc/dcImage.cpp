@@ -10,18 +10,18 @@ namespace {
 using F = ExtensionField;
 using R = DublinCoreRows;
 
-#define VLX_DC_IMAGE_ROW(el, Name)                                                            \
-    R::withRules(ExtensionField {.name = #el,                                                                \
-                  .outlet = "DCIM" #Name,                                                          \
-                  .element = #el,                                                             \
-                  .read = F::Read::Plain,                                                          \
-                  .archiveKey = "dc" #Name,                                                        \
-                  .defaultKey = "FD_AF_IM_EX_DC" #Name,                                            \
-                  .searchable = true,                                                              \
-                  .undoName = "Image dc " #Name,                                                   \
-                  .helpAnchor = "DC" #Name,                                                        \
-                  .label = #Name ":",                                                              \
-                  .keepsMarkup = true},                                                            \
+#define VLX_DC_IMAGE_ROW(el, Name)                                                                 \
+    R::withRules(ExtensionField {.name = #el,                                                      \
+                                 .outlet = "DCIM" #Name,                                           \
+                                 .element = #el,                                                   \
+                                 .read = F::Read::Plain,                                           \
+                                 .archiveKey = "dc" #Name,                                         \
+                                 .defaultKey = "FD_AF_IM_EX_DC" #Name,                             \
+                                 .searchable = true,                                               \
+                                 .undoName = "Image dc " #Name,                                    \
+                                 .helpAnchor = "DC" #Name,                                         \
+                                 .label = #Name ":",                                               \
+                                 .keepsMarkup = true},                                             \
                  R::k##Name),
 
 const auto kFields = [] {

@@ -12,21 +12,21 @@ namespace {
 using F = ExtensionField;
 using R = DublinCoreRows;
 
-#define VLX_DC_ITEM_ROW(el, Name)                                                             \
-    R::withRules(ExtensionField {.name = #el,                                                                \
-                  .outlet = "DCI" #Name,                                                           \
-                  .element = #el,                                                             \
-                  .read = F::Read::Plain,                                                          \
-                  .archiveKey = "dc" #Name,                                                        \
-                  .defaultKey = "FD_AF_IF_EX_DC" #Name,                                            \
-                  .feedDefaultKey = "FD_CF_IF_EX_DC" #Name,                                        \
-                  .exportToken = "~~~ItemDC" #Name "~~~",                                          \
-                  .searchable = true,                                                              \
-                  .sortType = "text",                                                              \
-                  .undoName = "Feed dc " #Name,                                                    \
-                  .helpAnchor = "DC" #Name,                                                        \
-                  .label = #Name ":",                                                              \
-                  .keepsMarkup = true},                                                            \
+#define VLX_DC_ITEM_ROW(el, Name)                                                                  \
+    R::withRules(ExtensionField {.name = #el,                                                      \
+                                 .outlet = "DCI" #Name,                                            \
+                                 .element = #el,                                                   \
+                                 .read = F::Read::Plain,                                           \
+                                 .archiveKey = "dc" #Name,                                         \
+                                 .defaultKey = "FD_AF_IF_EX_DC" #Name,                             \
+                                 .feedDefaultKey = "FD_CF_IF_EX_DC" #Name,                         \
+                                 .exportToken = "~~~ItemDC" #Name "~~~",                           \
+                                 .searchable = true,                                               \
+                                 .sortType = "text",                                               \
+                                 .undoName = "Feed dc " #Name,                                     \
+                                 .helpAnchor = "DC" #Name,                                         \
+                                 .label = #Name ":",                                               \
+                                 .keepsMarkup = true},                                             \
                  R::k##Name),
 
 const auto kFields = [] {

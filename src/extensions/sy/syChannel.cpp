@@ -7,9 +7,8 @@
 #include "model/FieldRule.h"
 #include "model/VLXLogic.h"
 
-
-const char *const syChannel::kPeriods[] = {"hourly", "daily", "weekly", "monthly", "yearly",
-                                           nullptr};
+const char *const syChannel::kPeriods[]
+    = {"hourly", "daily", "weekly", "monthly", "yearly", nullptr};
 
 namespace {
 
@@ -42,11 +41,12 @@ const ExtensionField kFields[] = {
      .label = "Update Frequency:",
      .widget = F::Widget::LineEdit,
      .leave = F::Leave::Keep,
-     .leaveHook = [](QString &value, QObject *interface) {
-         value = value.trimmed();
-         syChannel::validateAndInformUpdateFrequency(value, interface);
-         return true;
-     },
+     .leaveHook =
+         [](QString &value, QObject *interface) {
+             value = value.trimmed();
+             syChannel::validateAndInformUpdateFrequency(value, interface);
+             return true;
+         },
      .keepsMarkup = true},
     {.name = "updateBase",
      .outlet = "SYupdateBase",

@@ -60,9 +60,10 @@ TEST(contentEncoded, AnEndOfSectionInTheTextReadsBackExactly)
     const QString html = u"<pre>a[1]]>b ]]> ]]]]></pre>"_s;
     contentEncodedItem item;
     item.setEncoded(html);
-    EXPECT_EQ(item.buildXML(QString()),
-              u"<content:encoded><![CDATA[<pre>a[1]]]]><![CDATA[>b ]]]]><![CDATA[> ]]]]]]><![CDATA[>"
-              u"</pre>]]></content:encoded>\n"_s);
+    EXPECT_EQ(
+        item.buildXML(QString()),
+        u"<content:encoded><![CDATA[<pre>a[1]]]]><![CDATA[>b ]]]]><![CDATA[> ]]]]]]><![CDATA[>"
+        u"</pre>]]></content:encoded>\n"_s);
     const auto feed = readFeed(u"content"_s, QString(), item.buildXML(QString()));
     ASSERT_TRUE(itemContent(*feed));
     EXPECT_EQ(itemContent(*feed)->encoded(), html);
@@ -78,15 +79,15 @@ TEST(contentEncoded, AnEndOfSectionInTheTextReadsBackExactly)
 TEST(contentEncoded, EscapedMarkupStaysTextAndNothingIsTrimmed)
 {
     const auto feed = readFeed(
-        u"c"_s, u"<c:Encoded> <![CDATA[&#60;script&#62;alert(1)&#60;/script&#62; caf&#233; &#x263A;]]> </c:Encoded>"_s,
+        u"c"_s,
+        u"<c:Encoded> <![CDATA[&#60;script&#62;alert(1)&#60;/script&#62; caf&#233; &#x263A;]]> </c:Encoded>"_s,
         u"<c:encoded>  &lt;i&gt;&amp;#38;amp;&amp;#233;&lt;/i&gt;  </c:encoded>"
         u"<c:other>ignored</c:other>"_s);
     const auto channel = std::dynamic_pointer_cast<contentEncodedChannel>(
         feed->XMLExtensions()->contentEncodedExtension());
     ASSERT_TRUE(channel);
     // References to markup characters stay as written; others below 256 become characters.
-    EXPECT_EQ(channel->encoded(),
-              u" &#60;script&#62;alert(1)&#60;/script&#62; café &#x263A; "_s);
+    EXPECT_EQ(channel->encoded(), u" &#60;script&#62;alert(1)&#60;/script&#62; café &#x263A; "_s);
     ASSERT_TRUE(itemContent(*feed));
     EXPECT_EQ(itemContent(*feed)->encoded(), u"  <i>&#38;amp;é</i>  "_s);
     const QString written = feed->buildXML();

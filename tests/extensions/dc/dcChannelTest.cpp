@@ -70,11 +70,12 @@ TEST(dcChannel, WritesEachSetInElementOrderAlwaysUnderDC)
 TEST(dcChannel, ReadsUnderAnyPrefixDecodingAllButTheDate)
 {
     dcChannel channel;
-    readDCElements(channel, u"DC"_s,
-                   u"<DC:Creator> Ann </DC:Creator><DC:title> Caf&amp;#233; &amp;#38; co </DC:title>"
-                   u"<DC:date> 2024-05-01T10:00:00&amp;#43;01:00 </DC:date>"
-                   u"<DC:description>&lt;b&gt;kept&lt;/b&gt;</DC:description>"
-                   u"<DC:unknown>x</DC:unknown><DC:title>Second</DC:title>"_s);
+    readDCElements(
+        channel, u"DC"_s,
+        u"<DC:Creator> Ann </DC:Creator><DC:title> Caf&amp;#233; &amp;#38; co </DC:title>"
+        u"<DC:date> 2024-05-01T10:00:00&amp;#43;01:00 </DC:date>"
+        u"<DC:description>&lt;b&gt;kept&lt;/b&gt;</DC:description>"
+        u"<DC:unknown>x</DC:unknown><DC:title>Second</DC:title>"_s);
     EXPECT_EQ(channel.fieldNames().first(), u"dc:title"_s);
     EXPECT_EQ(channel.creator(), u"Ann"_s);
     EXPECT_EQ(channel.title(), u"Second"_s); // a repeated element overwrites

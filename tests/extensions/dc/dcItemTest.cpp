@@ -112,8 +112,9 @@ TEST_F(dcItemSettings, TheFeedsOwnDefaultsThenAllFeedsElementByElement)
 
     auto twin = std::make_shared<dcItemPrefs>();
     twin->setSubject(u"s"_s);
-    const auto back = KeyedArchivable::objectAs<dcItemPrefs>(KeyedUnarchiver::unarchiveObjectWithData(
-        KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(twin))));
+    const auto back
+        = KeyedArchivable::objectAs<dcItemPrefs>(KeyedUnarchiver::unarchiveObjectWithData(
+            KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(twin))));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->subject(), u"s"_s);
     EXPECT_FALSE(back->allowsUndo());

@@ -23,8 +23,8 @@ std::shared_ptr<syChannel> readSy(const QString &prefix, const QString &elements
 {
     auto channel = std::make_shared<syChannel>();
     channel->setExtensionProcessingName(prefix);
-    const vlxXMLDOM dom(u"<?xml version=\"1.0\"?><r xmlns:%1=\"%2\">%3</r>"_s.arg(prefix, kSyURI,
-                                                                                 elements));
+    const vlxXMLDOM dom(
+        u"<?xml version=\"1.0\"?><r xmlns:%1=\"%2\">%3</r>"_s.arg(prefix, kSyURI, elements));
     const vlxXMLNode *root = dom.nodeNamed(u"r"_s, vlxXMLDOM::Element, nullptr);
     EXPECT_TRUE(root);
     for (int i = 0; root && i < vlxXMLDOM::numberOfChildren(root); ++i)
@@ -150,8 +150,9 @@ TEST(syChannel, ReplaceAllNeverTouchesThePeriodAndTheTwinArchives)
     QVariantMap coder;
     twin->encodeWithCoder(coder);
     EXPECT_EQ(coder.value(u"ChannelUpdatePeriod"_s), u"yearly"_s);
-    const auto back = KeyedArchivable::objectAs<syChannelPrefs>(KeyedUnarchiver::unarchiveObjectWithData(
-        KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(twin))));
+    const auto back
+        = KeyedArchivable::objectAs<syChannelPrefs>(KeyedUnarchiver::unarchiveObjectWithData(
+            KeyedArchiver::archivedDataWithRootObject(KeyedArchivable::toVariant(twin))));
     ASSERT_TRUE(back);
     EXPECT_EQ(back->updatePeriod(), u"yearly"_s);
     EXPECT_FALSE(back->allowsUndo());
