@@ -50,9 +50,9 @@ void ExtensionFieldPane::editHTML(int field)
     if (!object)
         return;
     const ExtensionField &source = m_descriptor->field(field);
-    const QString title
-        = (m_scope == FieldScope::Item ? tr("Item %1 HTML Editor") : tr("Feed %1 HTML Editor"))
-              .arg(QString::fromLatin1(source.undoName));
+    const QString title = (m_descriptor->place == ExtensionPlace::Item ? tr("Item %1 HTML Editor")
+                                                                       : tr("Feed %1 HTML Editor"))
+                              .arg(QString::fromLatin1(source.undoName));
     if (m_document && m_extension->allowsUndo()) {
         // The window's editor, so the edit is stored as the window stores its descriptions.
         Vellumcast *window = Vellumcast::existingInstance();

@@ -20,6 +20,29 @@ QString latin1(const char *text)
     return QString::fromLatin1(text);
 }
 
+// The text of an element that holds elements of its own (an RDF bag of subjects): the texts of
+// its innermost elements, in document order, joined by ", ". An element of text alone answers
+// its text.
+QString nestedText(const vlxXMLNode *node)
+{
+    bool nested = false;
+    const int count = vlxXMLDOM::numberOfChildren(node);
+    for (int i = 0; i < count && !nested; ++i)
+        nested = vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(i, node)) == vlxXMLDOM::Element;
+    if (!nested)
+        return vlxXMLDOM::descriptionOfNode(node);
+    QStringList parts;
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (vlxXMLDOM::kindOfNode(child) != vlxXMLDOM::Element)
+            continue;
+        const QString part = nestedText(child).trimmed();
+        if (!part.isEmpty())
+            parts.append(part);
+    }
+    return parts.join(QLatin1String(", "));
+}
+
 } // namespace
 
 // --- reading -----------------------------------------------------------------------------------
@@ -55,8 +78,13 @@ QString FieldExtensionBase::strippedText(const QString &text, QLatin1StringView 
 
 QString FieldExtensionBase::readValue(const ExtensionField &row, const vlxXMLNode *node)
 {
-    const QString raw = row.attribute ? vlxXMLDOM::attributeOfNode(node, latin1(row.attribute))
-                                      : vlxXMLDOM::descriptionOfNode(node);
+    QString raw;
+    if (row.attribute)
+        raw = vlxXMLDOM::attributeOfNode(node, latin1(row.attribute));
+    else if (row.read == Field::Read::Plain)
+        raw = nestedText(node);
+    else
+        raw = vlxXMLDOM::descriptionOfNode(node);
     const QLatin1StringView tag(row.repairTag ? row.repairTag : "");
     switch (row.read) {
     case Field::Read::Trimmed:
