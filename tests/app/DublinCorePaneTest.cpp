@@ -13,6 +13,7 @@
 #include "editors/TimeAndDate.h"
 #include "editors/WBCalendarControl.h"
 #include "editors/WYSIWYG.h"
+#include "extensions/FieldExtensionBase.h"
 #include "extensions/content/contentEncodedItem.h"
 #include "extensions/content/contentEncodedItemPrefs.h"
 #include "extensions/dc/dcChannel.h"
@@ -59,10 +60,12 @@ QByteArray described()
                      .toUtf8();
     return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" "
            "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
-           "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\"><channel><title>T</title>"
+           "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\" "
+           "xmlns:sy=\"http://purl.org/rss/1.0/modules/syndication/\"><channel><title>T</title>"
            "<link>https://example.org/</link><description>d</description><pubDate>"
         + QByteArray(kOldDate) + "</pubDate><dc:title>DC T</dc:title><dc:date>" + kOldDCDate
-        + "</dc:date><dc:language>en</dc:language><textInput><title>S</title><description>s"
+        + "</dc:date><dc:language>en</dc:language><sy:updatePeriod>daily</sy:updatePeriod>"
+          "<textInput><title>S</title><description>s"
           "</description><name>q</name><link>https://example.org/s</link><dc:coverage>needle here"
           "</dc:coverage></textInput>"
         + items + "</channel></rss>\n";
@@ -365,4 +368,29 @@ TEST_F(DublinCorePaneTest, TwinsTakeTheirPickedDatesAndEditedHTMLAndTouchNoFeed)
     EXPECT_EQ(window().currentFeed()->itemAtIndex(1)->pubDate(), QLatin1String(kOldDate));
     EXPECT_EQ(itemContent(1)->encoded(), u"<p>About 2</p>"_s);
     EXPECT_EQ(window().isDocumentEdited(), edited);
+}
+
+TEST_F(DublinCorePaneTest, EveryPeriodChosenIsAStepEvenTheOneHeld)
+{
+    openInWindow(described());
+    auto *period = field<VLXPopUpButton>("SYupdatePeriod");
+    ASSERT_TRUE(period);
+    EXPECT_EQ(period->itemText(0), QString());
+    EXPECT_EQ(period->currentText(), u"daily"_s);
+    const auto sy = [this] {
+        return FieldExtensionBase::from(window()
+                                            .currentFeed()
+                                            ->XMLExtensions()
+                                            ->knownExtension(KnownNamespace::syndication)
+                                            .get());
+    };
+    choose(period, u"daily"_s);
+    EXPECT_EQ(undo().count(), 1);
+    EXPECT_EQ(undo().undoActionName(), u"updatePeriod"_s);
+    choose(period, u"weekly"_s);
+    EXPECT_EQ(sy()->text(0), u"weekly"_s);
+    EXPECT_EQ(undo().count(), 2);
+    window().undo();
+    EXPECT_EQ(sy()->text(0), u"daily"_s);
+    EXPECT_EQ(period->currentText(), u"daily"_s);
 }
