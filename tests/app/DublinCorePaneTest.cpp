@@ -167,6 +167,9 @@ protected:
         ASSERT_GE(index, 0) << code.toStdString();
         popUp->setCurrentIndex(index);
         emit popUp->activated(index);
+        // Steps registered in one turn of the event loop are one step, as a user's clicks are
+        // not.
+        QApplication::processEvents();
     }
 };
 
