@@ -9,14 +9,10 @@
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
-#include "model/mimeTypes.h"
 #include "platform/AlertService.h"
-#include "platform/FileChooser.h"
 #include "settings/VLXPreferences.h"
+#include "ui/EnclosureFileQuestions.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFileInfo>
 
 std::shared_ptr<VLXItems> Vellumcast::makeNewItem(const QString &uniqueKey,
                                                   const QStringList &extensions)
@@ -184,20 +180,8 @@ void Vellumcast::suggestMIMETypeAction()
     const VLXItems *item = m_document->item(row);
     if (!item)
         return;
-    const QString url = item->enclosureAttrURL();
-    const QString type = mimeTypes::sharedMimeTypeForPath(url);
-    if (type.isEmpty()) {
-        QApplication::beep();
-        return;
-    }
-    Alert suggestion;
-    suggestion.style = Alert::Style::Informational;
-    suggestion.title = QStringLiteral("Suggested MIME Type");
-    suggestion.message
-        = QStringLiteral("\"%1\" is the suggested MIME type for the file %2").arg(type, url);
-    suggestion.defaultButton = QStringLiteral("Apply");
-    suggestion.alternateButton = QStringLiteral("Close");
-    if (AlertService::show(suggestion) != AlertService::kDefault)
+    const QString type = EnclosureFileQuestions::suggestMIMEType(item->enclosureAttrURL());
+    if (type.isEmpty())
         return;
     const QString outletName = QStringLiteral("Items_Optional_Enclosure_Type");
     m_document->editField(outletName, row, checkedAsTyped(outletName, row, type));
@@ -210,19 +194,10 @@ void Vellumcast::selectEnclosureFile()
     const VLXItems *item = m_document->item(row);
     if (!item)
         return;
-    FileRequest request;
-    request.kind = FileRequest::Kind::OpenFile;
-    request.title = QStringLiteral("Select Enclosure File");
-    const QString current = item->localEnclosureFilePath();
-    if (current.isEmpty()) {
-        request.directory = QDir::homePath();
-    } else {
-        request.directory = QFileInfo(current).absolutePath();
-        request.proposedName = QFileInfo(current).fileName();
-    }
-    const QStringList chosen = FileChooser::run(request);
+    const QString chosen
+        = EnclosureFileQuestions::chooseEnclosureFile(item->localEnclosureFilePath());
     if (chosen.isEmpty())
         return;
     // A refusal (the user kept the file's type from clashing with the address's) changes nothing.
-    newLocalEnclosureFile(chosen.first(), row);
+    newLocalEnclosureFile(chosen, row);
 }

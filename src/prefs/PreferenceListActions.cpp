@@ -3,27 +3,20 @@
 #include "editors/categoryElementEdit.h"
 #include "editors/editXMLComment.h"
 #include "model/categoryElement.h"
-#include "model/mimeTypes.h"
-#include "platform/AlertService.h"
 #include "platform/KeyedArchivable.h"
 #include "prefs/PreferenceWorkingList.h"
 #include "prefs/PreferencesContext.h"
 #include "publish/VLXSite.h"
 #include "publish/editSite.h"
+#include "ui/EnclosureFileQuestions.h"
 #include "ui/VLXTableView.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <atomic>
 
 namespace {
 std::atomic<int> g_beeps {0};
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("PreferenceListActions", text);
-}
 
 // The selected row when it is one of the list's, else -1.
 int selectedRowOf(const VLXTableView *table, const QVariantList &items)
@@ -177,19 +170,9 @@ void PreferenceListActions::suggestMIMEType(PreferencesContext &context, QWidget
     auto *type = root ? root->findChild<QLineEdit *>(typeField) : nullptr;
     if (!url || !type)
         return;
-    const QString mime = mimeTypes::sharedMimeTypeForPath(url->text());
-    if (mime.isEmpty()) {
-        beep();
-        return;
-    }
-    Alert alert;
-    alert.style = Alert::Style::Informational;
-    alert.title = tr("Suggested MIME Type");
-    // The URL is shown as it is: a "%" in it is text, never a place for an argument.
-    alert.message = tr("\"%1\" is the suggested MIME type for the file %2").arg(mime, url->text());
-    alert.defaultButton = tr("Apply");
-    alert.alternateButton = tr("Close");
-    if (AlertService::show(alert) != AlertService::kDefault)
+    const QString mime
+        = EnclosureFileQuestions::suggestMIMEType(url->text(), &PreferenceListActions::beep);
+    if (mime.isEmpty())
         return;
     type->setText(mime);
     context.miscChanged();

@@ -8,10 +8,9 @@
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
-#include "model/mimeTypes.h"
 #include "platform/AlertService.h"
-#include "platform/FileChooser.h"
 #include "settings/VLXPreferences.h"
+#include "ui/EnclosureFileQuestions.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXCheckBox.h"
@@ -24,7 +23,6 @@
 #include "ui/VLXTextViewHTML.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -277,20 +275,8 @@ void FeedWizard::feedCategoryAction(int tag)
 
 void FeedWizard::suggestTypeAction()
 {
-    const QString url = m_itemEnclosureURL->text();
-    const QString type = mimeTypes::sharedMimeTypeForPath(QUrl(url).path());
-    if (type.isEmpty()) {
-        QApplication::beep();
-        return;
-    }
-    Alert suggestion;
-    suggestion.style = Alert::Style::Informational;
-    suggestion.title = QStringLiteral("Suggested MIME Type");
-    suggestion.message
-        = QStringLiteral("\"%1\" is the suggested MIME type for the file %2").arg(type, url);
-    suggestion.defaultButton = QStringLiteral("Apply");
-    suggestion.alternateButton = QStringLiteral("Close");
-    if (AlertService::show(suggestion) == AlertService::kDefault)
+    const QString type = EnclosureFileQuestions::suggestMIMEType(m_itemEnclosureURL->text());
+    if (!type.isEmpty())
         m_itemEnclosureType->setText(type);
 }
 
@@ -299,21 +285,12 @@ void FeedWizard::selectLocalFileAction()
     const VLXItems *item = m_engine.currentItem();
     if (!item)
         return;
-    FileRequest request;
-    request.kind = FileRequest::Kind::OpenFile;
-    request.title = QStringLiteral("Select Enclosure File");
-    const QString current = item->localEnclosureFilePath();
-    if (current.isEmpty()) {
-        request.directory = QDir::homePath();
-    } else {
-        request.directory = QFileInfo(current).absolutePath();
-        request.proposedName = QFileInfo(current).fileName();
-    }
-    const QStringList chosen = FileChooser::run(request);
+    const QString chosen
+        = EnclosureFileQuestions::chooseEnclosureFile(item->localEnclosureFilePath());
     // A refusal has been told already (the mismatch question) or cannot happen for a file the
     // user just chose.
     if (!chosen.isEmpty())
-        newLocalEnclosureFile(chosen.constFirst(), m_engine.itemCounter());
+        newLocalEnclosureFile(chosen, m_engine.itemCounter());
 }
 
 // --- The category table ---------------------------------------------------------------------

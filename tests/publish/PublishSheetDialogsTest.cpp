@@ -6,13 +6,16 @@
 #include "PublishWindowFixture.h"
 #include "publish/VLXBrowseBase.h"
 #include "publish/additionalFiles.h"
+#include "platform/QtHelpService.h"
 #include "publish/publishAdditionalFiles.h"
+#include "ui/VLXHelpAnchored.h"
 #include "ui/VLXTableView.h"
 
 #include <QAbstractButton>
 #include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QSet>
 #include <QTemporaryDir>
 
 namespace {
@@ -151,6 +154,32 @@ TEST_F(PublishSheetDialogsTest, TheSiteEditorsBrowseButtonsOpenTheBrowsers)
     });
     editor.edit();
     qputenv("HOME", savedHome);
+}
+
+TEST_F(PublishSheetDialogsTest, EverySiteKindsSettingsNameATopicOfTheHelpBook)
+{
+    const QtHelpService book;
+    QSet<QString> anchors;
+    for (int type : {1, 2, 3}) {
+        auto site = std::make_shared<VLXSite>();
+        site->setType(type);
+        site->setSiteName(QStringLiteral("Site"));
+        editSite editor;
+        editor.setSite(site);
+        ModalScript::whenShown(QStringLiteral("editWindow"), [&] {
+            for (QWidget *widget : editor.editWindow()->findChildren<QWidget *>()) {
+                const auto *anchored = dynamic_cast<const VLXHelpAnchored *>(widget);
+                if (anchored && !anchored->helpAnchor().isEmpty())
+                    anchors.insert(anchored->helpAnchor());
+            }
+            editor.outlet<QPushButton>(QStringLiteral("cancelButton"))->click();
+        });
+        editor.edit();
+    }
+    for (const QString &anchor : std::as_const(anchors))
+        EXPECT_TRUE(book.hasAnchor(anchor)) << anchor.toStdString();
+    // The shared head and one box per kind of site.
+    EXPECT_GE(anchors.size(), 4);
 }
 
 } // namespace

@@ -5,19 +5,15 @@
 #include "model/LocalEnclosureFile.h"
 #include "model/TitledElement.h"
 #include "model/VLXFeedLanguage.h"
-#include "model/mimeTypes.h"
-#include "platform/AlertService.h"
-#include "platform/FileChooser.h"
+#include "ui/EnclosureFileQuestions.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXImageView.h"
 #include "ui/VLXPopUpButton.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextField.h"
 
-#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -294,36 +290,17 @@ void mrssEditContent::cancel()
 void mrssEditContent::suggestTypeAction()
 {
     const QString url = m_window->findChild<VLXTextField *>(QStringLiteral("editURL"))->text();
-    const QString type = mimeTypes::sharedMimeTypeForPath(url);
-    if (type.isEmpty()) {
-        QApplication::beep();
-        return;
-    }
-    Alert suggestion;
-    suggestion.style = Alert::Style::Informational;
-    suggestion.title = QStringLiteral("Suggested MIME Type");
-    suggestion.message
-        = QStringLiteral("\"%1\" is the suggested MIME type for the file %2").arg(type, url);
-    suggestion.defaultButton = QStringLiteral("Apply");
-    suggestion.alternateButton = QStringLiteral("Close");
-    if (AlertService::show(suggestion) == AlertService::kDefault)
+    const QString type = EnclosureFileQuestions::suggestMIMEType(url);
+    if (!type.isEmpty())
         m_window->findChild<VLXTextField *>(QStringLiteral("editType"))->setText(type);
 }
 
 void mrssEditContent::localFileAction()
 {
-    FileRequest request;
-    request.title = QStringLiteral("Select Enclosure File");
-    const QString current = m_content.localEnclosureFilePath();
-    if (current.isEmpty()) {
-        request.directory = QDir::homePath();
-    } else {
-        request.directory = QFileInfo(current).absolutePath();
-        request.proposedName = QFileInfo(current).fileName();
-    }
-    const QStringList chosen = FileChooser::run(request);
+    const QString chosen
+        = EnclosureFileQuestions::chooseEnclosureFile(m_content.localEnclosureFilePath());
     if (!chosen.isEmpty())
-        newLocalEnclosureFile(chosen.first());
+        newLocalEnclosureFile(chosen);
 }
 
 QStringList mrssEditContent::newLocalEnclosureFile(const QString &path)
