@@ -78,12 +78,12 @@ void ChannelPane::buildRequired(QTabWidget *sub)
     auto *required = PaneKit::page(QStringLiteral("Required"));
     auto *layout = new QVBoxLayout(required);
     auto *form = PaneKit::newForm();
-    form->addRow(tr("Title:"), PaneKit::textField(QStringLiteral("Feeds_Required_Title"),
-                                                  tr("Name of the feed")));
+    form->addRow(
+        tr("Title:"),
+        PaneKit::textField(QStringLiteral("Feeds_Required_Title"), tr("Name of the feed")));
     form->addRow(tr("Link:"),
                  PaneKit::textField(QStringLiteral("Feeds_Required_Link"), tr("https://")));
-    auto *autoDate
-        = PaneKit::named(new VLXCheckBox, QStringLiteral("Feeds_Required_AutoPubDate"));
+    auto *autoDate = PaneKit::named(new VLXCheckBox, QStringLiteral("Feeds_Required_AutoPubDate"));
     autoDate->setText(tr("Automatic"));
     autoDate->setToolTip(tr("Set the publication date to now on every change"));
     form->addRow(tr("Pub Date:"),
@@ -107,10 +107,11 @@ void ChannelPane::buildOptional(QTabWidget *sub)
     language->setCurrentIndex(-1); // a feed without a language shows no choice
     language->setMaxVisibleItems(20);
     form->addRow(tr("Language:"), language);
-    form->addRow(tr("Webmaster:"), PaneKit::textField(QStringLiteral("Feeds_Optional_Webmaster"),
-                                                      tr("e-mail (name)")));
-    form->addRow(tr("Editor:"), PaneKit::textField(QStringLiteral("Feeds_Optional_Editor"),
-                                                   tr("e-mail (name)")));
+    form->addRow(
+        tr("Webmaster:"),
+        PaneKit::textField(QStringLiteral("Feeds_Optional_Webmaster"), tr("e-mail (name)")));
+    form->addRow(tr("Editor:"),
+                 PaneKit::textField(QStringLiteral("Feeds_Optional_Editor"), tr("e-mail (name)")));
     form->addRow(tr("Copyright:"), PaneKit::textField(QStringLiteral("Feeds_Optional_Copyright")));
     form->addRow(tr("Rating:"), PaneKit::textField(QStringLiteral("Feeds_Optional_Rating")));
     form->addRow(tr("Docs:"), PaneKit::textField(QStringLiteral("Feeds_Optional_Docs")));
@@ -122,51 +123,11 @@ void ChannelPane::buildOptional(QTabWidget *sub)
         this, QStringLiteral("Feeds_Optional_Category"),
         QStringLiteral("Feeds_Optional_AddCategory"), QStringLiteral("Feeds_Optional_DelCategory"),
         QStringLiteral("Feeds_Optional_EditCategory"), {QStringLiteral("category")}));
-    {
-        VLXBox *box = PaneKit::disclosure(optional, QStringLiteral("Feeds_Optional_SkipHours"),
-                                          tr("Skip Hours"));
-        auto *matrix = PaneKit::named(new VLXMatrix, kSkipHours);
-        for (int hour = 0; hour < 24; ++hour)
-            matrix->addCell(hour, QStringLiteral("%1").arg(hour, 2, 10, QLatin1Char('0')),
-                            hour / 8, hour % 8);
-        (new QVBoxLayout(box))->addWidget(matrix);
-    }
-    {
-        VLXBox *box = PaneKit::disclosure(optional, QStringLiteral("Feeds_Optional_SkipDays"),
-                                          tr("Skip Days"));
-        auto *matrix = PaneKit::named(new VLXMatrix, kSkipDays);
-        const QStringList days {tr("Sunday"),   tr("Monday"), tr("Tuesday"), tr("Wednesday"),
-                                tr("Thursday"), tr("Friday"), tr("Saturday")};
-        for (int day = 0; day < 7; ++day)
-            matrix->addCell(day, days[day], day / 4, day % 4);
-        (new QVBoxLayout(box))->addWidget(matrix);
-    }
-    const struct
-    {
-        const char *base;
-        const char *title;
-        QList<QPair<const char *, const char *>> fields;
-    } groups[] = {
-        {"Feeds_Optional_Cloud",
-         QT_TR_NOOP("Cloud"),
-         {{"Domain:", "Domain"},
-          {"Port:", "Port"},
-          {"Path:", "Path"},
-          {"Procedure:", "RegProc"},
-          {"Protocol:", "Protocol"}}},
-        {"Feeds_Optional_TextInput",
-         QT_TR_NOOP("Text Input"),
-         {{"Title:", "Title"}, {"Description:", "Description"}, {"Name:", "Name"}, {"Link:", "Link"}}},
-    };
-    for (const auto &group : groups) {
-        const QString base = QLatin1String(group.base);
-        VLXBox *box = PaneKit::disclosure(optional, base, tr(group.title));
-        auto *groupForm = PaneKit::newForm();
-        for (const auto &[label, suffix] : group.fields)
-            groupForm->addRow(tr(label),
-                              PaneKit::textField(base + QLatin1Char('_') + QLatin1String(suffix)));
-        box->setLayout(groupForm);
-    }
+    PaneKit::channelGroups(
+        [optional](const QString &base, const QString &title) {
+            return PaneKit::disclosure(optional, base, title);
+        },
+        QStringLiteral("Feeds_Optional"), kSkipHours, kSkipDays);
     optional->addStretch(1);
     sub->addTab(PaneKit::scrollingPage(QStringLiteral("Optional"), optional), tr("Optional"));
 }
@@ -187,8 +148,8 @@ void ChannelPane::buildExtensions(QTabWidget *sub)
     namespaces->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     generalLayout->addWidget(namespaces, 1);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(PaneKit::smallButton(QStringLiteral("Feeds_Extensions_Add"),
-                                            tr("Add Namespace\u2026")));
+    buttons->addWidget(
+        PaneKit::smallButton(QStringLiteral("Feeds_Extensions_Add"), tr("Add Namespace\u2026")));
     buttons->addStretch(1);
     generalLayout->addLayout(buttons);
     tabs->addTab(general, tr("General"));
@@ -202,9 +163,9 @@ void ChannelPane::buildAdvanced(QTabWidget *sub)
     auto *form = PaneKit::newForm();
     form->addRow(tr("XSL Style Sheet:"),
                  PaneKit::textField(QStringLiteral("Feeds_Advanced_StyleSheet"), tr("https://")));
-    form->addRow(tr("CSS Style Sheet:"), PaneKit::textField(
-                                             QStringLiteral("Feeds_Advanced_StyleSheetCSS"),
-                                             tr("https://")));
+    form->addRow(
+        tr("CSS Style Sheet:"),
+        PaneKit::textField(QStringLiteral("Feeds_Advanced_StyleSheetCSS"), tr("https://")));
     static_cast<QVBoxLayout *>(advanced->layout())->insertLayout(0, form);
     sub->addTab(advanced, tr("Advanced"));
 }
@@ -223,8 +184,8 @@ void ChannelPane::loadSkipFlags(bool hours)
 {
     const VLXFeed &feed = *m_document->feed();
     auto *matrix = findChild<VLXMatrix *>(hours ? kSkipHours : kSkipDays);
-    const QString summaryName
-        = hours ? QStringLiteral("Feeds_Optional_SkipHours") : QStringLiteral("Feeds_Optional_SkipDays");
+    const QString summaryName = hours ? QStringLiteral("Feeds_Optional_SkipHours")
+                                      : QStringLiteral("Feeds_Optional_SkipDays");
     QString summary;
     if (hours) {
         for (int hour = 0; hour < 24; ++hour)

@@ -3,6 +3,7 @@
 #include "model/categoryElement.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXButton.h"
+#include "ui/VLXMatrix.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextViewHTML.h"
@@ -190,4 +191,57 @@ QString PaneKit::categoryText(const categoryElement &category)
     if (!category.categoryDomainString().isEmpty())
         text += QStringLiteral("\ndomain=%1").arg(category.categoryDomainString());
     return text;
+}
+
+void PaneKit::channelGroups(const Discloser &disclose, const QString &prefix,
+                            const QString &hoursName, const QString &daysName)
+{
+    const auto tr = [](const char *text) { return QObject::tr(text); };
+    const QString base = prefix + QLatin1Char('_');
+    {
+        VLXBox *box = disclose(base + QStringLiteral("SkipHours"), tr("Skip Hours"));
+        auto *matrix = named(new VLXMatrix, hoursName);
+        for (int hour = 0; hour < 24; ++hour)
+            matrix->addCell(hour, QStringLiteral("%1").arg(hour, 2, 10, QLatin1Char('0')), hour / 8,
+                            hour % 8);
+        (new QVBoxLayout(box))->addWidget(matrix);
+    }
+    {
+        VLXBox *box = disclose(base + QStringLiteral("SkipDays"), tr("Skip Days"));
+        auto *matrix = named(new VLXMatrix, daysName);
+        const QStringList days {tr("Sunday"),   tr("Monday"), tr("Tuesday"), tr("Wednesday"),
+                                tr("Thursday"), tr("Friday"), tr("Saturday")};
+        for (int day = 0; day < 7; ++day)
+            matrix->addCell(day, days[day], day / 4, day % 4);
+        (new QVBoxLayout(box))->addWidget(matrix);
+    }
+    const struct
+    {
+        const char *name;
+        const char *title;
+        QList<QPair<const char *, const char *>> fields;
+    } groups[] = {
+        {"Cloud",
+         QT_TR_NOOP("Cloud"),
+         {{"Domain:", "Domain"},
+          {"Port:", "Port"},
+          {"Path:", "Path"},
+          {"Procedure:", "RegProc"},
+          {"Protocol:", "Protocol"}}},
+        {"TextInput",
+         QT_TR_NOOP("Text Input"),
+         {{"Title:", "Title"},
+          {"Description:", "Description"},
+          {"Name:", "Name"},
+          {"Link:", "Link"}}},
+    };
+    for (const auto &group : groups) {
+        const QString groupBase = base + QLatin1String(group.name);
+        VLXBox *box = disclose(groupBase, tr(group.title));
+        auto *form = newForm();
+        for (const auto &[label, suffix] : group.fields)
+            form->addRow(tr(label),
+                         textField(groupBase + QLatin1Char('_') + QLatin1String(suffix)));
+        box->setLayout(form);
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class QFormLayout;
 class QHBoxLayout;
@@ -52,4 +53,10 @@ public:
     static QString categoryText(const categoryElement &category);
     // The "Advanced" page of XML comments of a table's owner.
     static QWidget *commentsPage(VLXTableDataSource *owner, const QString &prefix);
+    // The channel's skip hours and skip days (matrices named hoursName and daysName), cloud and
+    // text input, each in a disclosure box that `disclose(base, title)` makes; the bases and
+    // the fields are named from the prefix ("<prefix>_SkipHours", "<prefix>_Cloud_Domain").
+    using Discloser = std::function<VLXBox *(const QString &base, const QString &title)>;
+    static void channelGroups(const Discloser &disclose, const QString &prefix,
+                              const QString &hoursName, const QString &daysName);
 };

@@ -93,54 +93,11 @@ QWidget *PreferenceFeedFieldsPage::build(PreferencesContext &context)
                     *shared, QStringLiteral("FD_AF_FF_Category_Array"), table, tag);
             }));
     }
-    {
-        VLXBox *box = PreferencePageKit::disclosure(
-            context, pane, QStringLiteral("FD_AF_FF_SkipHours"), tr("Skip Hours"));
-        auto *matrix = PaneKit::named(new VLXMatrix, kHours);
-        for (int hour = 0; hour < 24; ++hour)
-            matrix->addCell(hour, QStringLiteral("%1").arg(hour, 2, 10, QLatin1Char('0')), hour / 8,
-                            hour % 8);
-        (new QVBoxLayout(box))->addWidget(matrix);
-    }
-    {
-        VLXBox *box = PreferencePageKit::disclosure(
-            context, pane, QStringLiteral("FD_AF_FF_SkipDays"), tr("Skip Days"));
-        auto *matrix = PaneKit::named(new VLXMatrix, kDays);
-        const QStringList days {tr("Sunday"),   tr("Monday"), tr("Tuesday"), tr("Wednesday"),
-                                tr("Thursday"), tr("Friday"), tr("Saturday")};
-        for (int day = 0; day < 7; ++day)
-            matrix->addCell(day, days[day], day / 4, day % 4);
-        (new QVBoxLayout(box))->addWidget(matrix);
-    }
-    const struct
-    {
-        const char *base;
-        const char *title;
-        QList<QPair<const char *, const char *>> fields;
-    } groups[] = {
-        {"FD_AF_FF_Cloud",
-         QT_TR_NOOP("Cloud"),
-         {{"Domain:", "Domain"},
-          {"Port:", "Port"},
-          {"Path:", "Path"},
-          {"Procedure:", "RegProc"},
-          {"Protocol:", "Protocol"}}},
-        {"FD_AF_FF_TextInput",
-         QT_TR_NOOP("Text Input"),
-         {{"Title:", "Title"},
-          {"Description:", "Description"},
-          {"Name:", "Name"},
-          {"Link:", "Link"}}},
-    };
-    for (const auto &group : groups) {
-        const QString base = QLatin1String(group.base);
-        VLXBox *box = PreferencePageKit::disclosure(context, pane, base, tr(group.title));
-        auto *groupForm = PaneKit::newForm();
-        for (const auto &[label, suffix] : group.fields)
-            groupForm->addRow(tr(label),
-                              PaneKit::textField(base + QLatin1Char('_') + QLatin1String(suffix)));
-        box->setLayout(groupForm);
-    }
+    PaneKit::channelGroups(
+        [&context, pane](const QString &base, const QString &title) {
+            return PreferencePageKit::disclosure(context, pane, base, title);
+        },
+        QStringLiteral("FD_AF_FF"), kHours, kDays);
     auto *more = PaneKit::newForm();
     more->addRow(tr("Webmaster:"),
                  PaneKit::textField(QStringLiteral("FD_AF_FF_Webmaster"), tr("e-mail (name)")));
