@@ -71,18 +71,29 @@ void ExtensionFieldPane::editHTML(int field)
                                {QStringLiteral("fieldName"), title},
                                {QStringLiteral("object"), field},
                                {QStringLiteral("index"), -1}};
+    // In the preferences the editor takes the place of their window until it ends.
+    const QPointer<QWidget> hidden
+        = m_keys != Keys::None && window()->isVisible() ? window() : nullptr;
     const bool shown = editor->showEditWindow(
-        [this, editor, target, field, actionName](const QVariantMap &result) {
+        [this, editor, target, field, actionName, hidden](const QVariantMap &result) {
             FieldExtensionBase *edited = FieldExtensionBase::from(target.get());
             if (result.value(QStringLiteral("result")).toInt() == 1 && editor->isDocumentEdited()
                 && edited && m_sink)
                 m_sink->commit({target, field, edited->value(field), editor->html(), actionName});
             editor->deleteLater();
             m_htmlEditor = nullptr;
+            if (hidden) {
+                hidden->show();
+                hidden->raise();
+                hidden->activateWindow();
+            }
         },
         context, window());
     if (!shown) {
         delete editor;
         m_htmlEditor = nullptr;
+        return;
     }
+    if (hidden)
+        hidden->hide();
 }

@@ -47,6 +47,24 @@ QString listBase(const ExtensionField &row)
     return base;
 }
 
+// The rows of an object kept whole share its setting: each is named by the setting and its own
+// outlet, the outlet's first word left out when the setting already ends with it
+// ("FD_AF_FF_EX_mrssChannel" and "channelOptionalElementsTable" make
+// "FD_AF_FF_EX_mrssChannelOptionalElementsTable").
+QString objectRowSuffix(const QString &key, const ExtensionField &row)
+{
+    QString tail = latin1(row.outlet);
+    if (tail.isEmpty())
+        return tail;
+    tail[0] = tail.at(0).toUpper();
+    qsizetype word = 1;
+    while (word < tail.size() && !tail.at(word).isUpper())
+        ++word;
+    if (key.endsWith(QStringView(tail).left(word)))
+        tail.remove(0, word);
+    return tail;
+}
+
 } // namespace
 
 ExtensionFieldPane::ExtensionFieldPane(std::shared_ptr<extensionNSRaw> extension,
@@ -309,8 +327,23 @@ void ExtensionFieldPane::usePreferenceKeys(bool currentFeed)
         if ((row.widget == Field::Widget::CheckBox || row.widget == Field::Widget::PopUp)
             && name.endsWith(QLatin1String("Str")))
             name.chop(3);
-        if (row.widget == Field::Widget::Table)
+        if (row.defaultIsObject)
+            name += objectRowSuffix(key, row);
+        else if (row.widget == Field::Widget::Table)
             name += QStringLiteral("Table");
+        if (row.widget == Field::Widget::Date) {
+            if (auto *picker
+                = findChild<VLXButton *>(latin1(row.outlet) + QStringLiteral("_DatePicker")))
+                picker->setObjectName(name + QStringLiteral("DatePicker"));
+        }
+        if (row.widget == Field::Widget::HTML) {
+            // The text view's own "Edit HTML" opens the editor; the button is not offered.
+            if (auto *edit
+                = findChild<VLXButton *>(latin1(row.outlet) + QStringLiteral("_EditHTML"))) {
+                edit->setObjectName(name + QStringLiteral("EditHTML"));
+                edit->hide();
+            }
+        }
         if (row.widget == Field::Widget::Table) {
             const QString oldBase = listBase(row);
             QString newBase = name;

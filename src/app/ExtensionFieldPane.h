@@ -46,7 +46,9 @@ public:
 
     // A pane of default values in the preferences window: each control is named after the
     // setting it shows there ("FD_AF_FF_EX_ITCSubtitle"; the all-feeds setting, or the feed's
-    // own for `currentFeed`), and a field without such a setting is not shown.
+    // own for `currentFeed`), and a field without such a setting is not shown. An HTML view
+    // keeps "Edit HTML" in its own menu only, and while its editor is open the window it sits
+    // in steps aside (hidden, then shown again when the editor ends).
     void usePreferenceKeys(bool currentFeed);
     // The setting a field stands for in this pane; "" outside the preferences or without one.
     QString settingKey(int field) const;

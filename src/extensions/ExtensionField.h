@@ -81,6 +81,10 @@ struct ExtensionField
     const char *archiveKey = nullptr;
     const char *defaultKey = nullptr; // all-feeds default
     const char *feedDefaultKey = nullptr; // the feed's own default, read first when given
+    // The default settings hold the whole object rather than this field: the all-feeds setting
+    // an object of the class, the feed's own the keyed archive of one. Every row marked so
+    // names the same keys and is taken from, and put into, that one object.
+    bool defaultIsObject = false;
     const char *exportToken = nullptr; // "~~~FeediTunesSubtitle~~~"
     bool searchable = false; // walked by find and replace
     bool countsForEmpty = true; // a set value makes the object non-empty

@@ -6,6 +6,8 @@
 #include "model/VLXFeed.h"
 #include "model/extensionSettings.h"
 #include "model/sortTags.h"
+#include "platform/KeyedArchivable.h"
+#include "platform/KeyedUnarchiver.h"
 
 #include <cstring>
 
@@ -103,6 +105,8 @@ void FieldExtensionBase::setValue(int field, const QVariant &value)
 QVariant FieldExtensionBase::settingValue(int field) const
 {
     const ExtensionField &row = descriptor().field(field);
+    if (row.defaultIsObject)
+        return objectOfDefaults();
     if (row.kind == Field::Kind::List)
         return archiveCustom(field);
     if (!hasNumber(row))
@@ -116,6 +120,20 @@ QVariant FieldExtensionBase::settingValue(int field) const
 void FieldExtensionBase::setSettingValue(int field, const QVariant &setting)
 {
     const ExtensionField &row = descriptor().field(field);
+    if (row.defaultIsObject) {
+        // The field of the object the setting holds; anything else counts as an empty default.
+        const QVariant object = setting.typeId() == QMetaType::QByteArray
+            ? KeyedUnarchiver::unarchiveObjectWithData(setting.toByteArray())
+            : setting;
+        const auto held
+            = std::dynamic_pointer_cast<extensionNSRaw>(KeyedArchivable::fromVariant(object));
+        const FieldExtensionBase *source = from(held.get());
+        if (source && std::strcmp(source->descriptor().className, descriptor().className) == 0)
+            setValue(field, source->value(field));
+        else
+            setCustomValue(field, QVariant());
+        return;
+    }
     if (row.kind == Field::Kind::List) {
         setCustomValue(field, setting);
         return;
@@ -129,6 +147,22 @@ void FieldExtensionBase::setSettingValue(int field, const QVariant &setting)
         setNumber(field, n != 0 ? 1 : 0);
     else
         setNumber(field, n < 0 ? -1 : (n > 0 ? 1 : 0));
+}
+
+QVariant FieldExtensionBase::objectOfDefaults() const
+{
+    // A new object of the class itself (not of a preferences twin), so that the setting reads
+    // back as the class wherever it goes.
+    const ArchivableRef made
+        = KeyedUnarchiver::makeObject(QString::fromLatin1(descriptor().className));
+    FieldExtensionBase *fieldsOf = from(dynamic_cast<extensionNSRaw *>(made.get()));
+    if (!fieldsOf)
+        return QVariant();
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        if (descriptor().field(f).defaultIsObject)
+            fieldsOf->setValue(f, value(f));
+    }
+    return KeyedArchivable::toVariant(made);
 }
 
 bool FieldExtensionBase::isEmpty() const

@@ -46,8 +46,10 @@ public:
     void setValue(int field, const QVariant &value);
 
     // A field as a default setting keeps it: texts as they are, flags as "1" or "", tristates as
-    // "-1", "" or "1", lists in their archived form. Setting one takes that form back (a list
-    // that cannot be read leaves the field empty).
+    // "-1", "" or "1", lists in their archived form, and a row whose default is the whole object
+    // as a new object of the class holding every such field (see defaultIsObject). Setting one
+    // takes that form back (an object also from its archive); a list or object that cannot be
+    // read leaves the field empty.
     QVariant settingValue(int field) const;
     void setSettingValue(int field, const QVariant &setting);
 
@@ -134,6 +136,9 @@ protected:
     QString strippedText(const QString &text, QLatin1StringView tag);
 
 private:
+    // A new object of the class with this one's values of the rows whose default is the object.
+    QVariant objectOfDefaults() const;
+
     struct Value
     {
         QString text;

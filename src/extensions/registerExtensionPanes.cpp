@@ -35,7 +35,10 @@ void registerExtensionPanes()
                 pane->setListEditor(mrssChannel::kOptionalElements,
                                     std::make_shared<mrssOptionalListEditor>());
             } else {
-                pane->setListEditor(mrssItem::kContents, std::make_shared<mrssContentListEditor>());
+                // A default content (a pane outside the feed window) has no local file.
+                pane->setListEditor(
+                    mrssItem::kContents,
+                    std::make_shared<mrssContentListEditor>(context.document == nullptr));
                 // A content's row has two lines: its address, then its details.
                 if (auto *table = qobject_cast<QTableView *>(pane->control(mrssItem::kContents)))
                     table->verticalHeader()->setDefaultSectionSize(

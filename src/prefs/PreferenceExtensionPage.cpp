@@ -6,6 +6,7 @@
 #include "extensions/FieldExtensionBase.h"
 #include "model/extensionNSRaw.h"
 #include "platform/KeyedArchivable.h"
+#include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "prefs/PreferencePageKit.h"
 #include "prefs/PreferencesContext.h"
@@ -127,6 +128,11 @@ void PreferenceExtensionPage::read(PreferencesContext &context)
         if (object->descriptor().field(f).kind == ExtensionField::Kind::List && f < m_filled.size()
             && object->value(f) == m_filled.at(f))
             continue;
-        values.insert(key, object->settingValue(f));
+        QVariant setting = object->settingValue(f);
+        // The feed's own entry keeps an object as its archive.
+        if (object->descriptor().field(f).defaultIsObject
+            && m_entry.scope == PreferenceScope::CurrentFeed)
+            setting = KeyedArchiver::archivedDataWithRootObject(setting);
+        values.insert(key, setting);
     }
 }

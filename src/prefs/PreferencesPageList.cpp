@@ -27,8 +27,21 @@ const QList<PreferenceExtensionPage::Entry> &PreferencesPageList::extensionPages
     constexpr PreferenceScope current = PreferenceScope::CurrentFeed;
     static const QList<PreferenceExtensionPage::Entry> entries = {
         {"Current Feed Item iTunes", current, K::iTunes, "iTunesItemPrefs"},
+        {"Current Feed Item Media RSS", current, K::mediaRSS, "mrssItemPrefs"},
+        {"Current Feed Item content:encoded", current, K::contentEncoded,
+         "contentEncodedItemPrefs"},
+        {"Current Feed Item dc", current, K::dublinCore, "dcItemPrefs"},
         {"All Feeds Feed iTunes", all, K::iTunes, "iTunesChannelPrefs"},
+        {"All Feeds Feed Media RSS", all, K::mediaRSS, "mrssChannelPrefs"},
+        {"All Feeds Feed content:encoded", all, K::contentEncoded, "contentEncodedChannelPrefs"},
+        {"All Feeds Feed sy", all, K::syndication, "syChannelPrefs"},
+        // The channel's pane also holds the defaults of its textInput set.
+        {"All Feeds Feed dc", all, K::dublinCore, "dcChannelPrefs"},
         {"All Feeds Item iTunes", all, K::iTunes, "iTunesItemPrefs"},
+        {"All Feeds Item Media RSS", all, K::mediaRSS, "mrssItemPrefs"},
+        {"All Feeds Item content:encoded", all, K::contentEncoded, "contentEncodedItemPrefs"},
+        {"All Feeds Item dc", all, K::dublinCore, "dcItemPrefs"},
+        {"All Feeds Image dc", all, K::dublinCore, "dcImagePrefs"},
         {"Current Feed Item creativeCommons", current, K::creativeCommons,
          "creativeCommonsItemPrefs"},
         {"All Feeds Feed creativeCommons", all, K::creativeCommons, "creativeCommonsChannelPrefs"},

@@ -19,6 +19,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QStackedWidget>
@@ -164,7 +165,15 @@ int PreferencesWindow::runPanel(VLXPreferencesWorkingCopy &store, const QString 
                                 const QStringList &extensions, const QString &openTab)
 {
     openPanel(store, uniqueKey, extensions, openTab);
-    const int result = exec();
+    // A loop of its own rather than exec(): an editor opened from a page takes the window's
+    // place for a while (the window is hidden), and hiding a dialog ends its exec().
+    QEventLoop loop;
+    const QMetaObject::Connection ended
+        = connect(this, &QDialog::finished, &loop, [&loop](int result) { loop.exit(result); });
+    setResult(QDialog::Rejected);
+    show();
+    const int result = loop.exec(QEventLoop::DialogExec);
+    disconnect(ended);
     m_context.setStore(nullptr);
     return result;
 }

@@ -160,8 +160,9 @@ TEST_F(Flow, ClosingTheWindowIsCancelAndEndsTheModalRun)
         QApplication::sendEvent(window.get(), &close);
         closed = true;
     });
-    // Should the close not end the run, the test ends it rather than hang.
-    QTimer::singleShot(5000, [&] { window->done(7); });
+    // Should the close not end the run, the test ends it rather than hang (a timer that goes
+    // with the window, never into a later test).
+    QTimer::singleShot(5000, window.get(), [this] { window->done(7); });
     const int result = window->runPanel(*prefs, QStringLiteral("feed"), {});
     EXPECT_TRUE(closed);
     EXPECT_EQ(result, QDialog::Rejected);

@@ -19,6 +19,7 @@ const ExtensionField kFields[] = {
      .write = F::Write::Custom,
      .archiveKey = "Optional Elements",
      .defaultKey = "FD_AF_FF_EX_mrssChannel",
+     .defaultIsObject = true,
      .helpAnchor = "YahooRSSMain",
      .label = "Optional Elements:",
      .widget = F::Widget::Table,
