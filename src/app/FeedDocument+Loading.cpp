@@ -164,6 +164,7 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
     // is read, not parsed again.
     std::shared_ptr<VLXParseFeed> checkedReader = options.checkedReader;
     std::shared_ptr<VLXFeed> feed;
+    std::optional<VLXFeed::MessageCounts> loadedCounts;
     for (;;) {
         FeedLoader::Request request;
         request.bytes = std::exchange(bytes, {});
@@ -207,6 +208,7 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         }
         if (loaded.outcome == FeedLoader::Outcome::Loaded) {
             feed = std::move(loaded.feed);
+            loadedCounts = loaded.counts;
             if (!loaded.text.isNull())
                 feedText = std::move(loaded.text);
             break;
@@ -232,10 +234,13 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         feed->image()->setLastUploaded(carry.imageLastUploaded);
     if (carry.autoPubDate)
         feed->setAutoPubDate(*carry.autoPubDate);
-    // Counting walks every item: done here, off the window's thread when there is a worker.
-    const int repairs = feed->parseXMLRepairCount();
-    const int errors = feed->parseXMLErrorCount();
-    const int warnings = feed->parseXMLWarnCount();
+    // The validation counted the messages; without one, counting walks every item (here, off
+    // the window's thread when there is a worker).
+    const VLXFeed::MessageCounts counts = loadedCounts.value_or(VLXFeed::MessageCounts {
+        feed->parseXMLErrorCount(), feed->parseXMLWarnCount(), feed->parseXMLRepairCount()});
+    const int repairs = counts.repairs;
+    const int errors = counts.errors;
+    const int warnings = counts.warnings;
     prepared.repaired = repairs > 0;
     if (!options.hideErrors) {
         prepared.viewLog = MainThreadCall::ask<bool>(

@@ -73,12 +73,14 @@ bool Vellumcast::checkRequiredFields()
     const bool ran = runOnWorker(
         [feed, counts](LoadControl &control) {
             feed->clearParseXMLErrorList();
-            if (!feed->validate([&control](int done, int total) {
-                    return control.report(LoadControl::Stage::Validating, done, total);
-                }))
+            VLXFeed::MessageCounts found;
+            if (!feed->validate(
+                    [&control](int done, int total) {
+                        return control.report(LoadControl::Stage::Validating, done, total);
+                    },
+                    &found))
                 return;
-            counts->total = feed->parseXMLErrorCount() + feed->parseXMLWarnCount()
-                + feed->parseXMLRepairCount();
+            counts->total = found.total();
             counts->finished = true;
         },
         tr("Saving Feed"), QStringLiteral("Saving..."));

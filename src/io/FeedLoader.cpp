@@ -14,21 +14,28 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
     AlertService::Deferral alerts;
     QString text;
     QByteArray bytes = std::exchange(m_request.bytes, {});
+    // Bytes that need nothing of their text are parsed as they are: no UTF-8 copy of the text
+    // is made for the parser, and mostly no text at all (twice their size): the bytes
+    // themselves tell that they need none.
+    const bool asBytes = !bytes.isNull() && !m_request.keepText && !m_request.checkedReader;
+    std::optional<QString> head;
     if (bytes.isNull()) {
         text = std::exchange(m_request.text, {});
     } else {
         const qint64 size = bytes.size();
         if (progress && !progress(Stage::Decoding, 0, size))
             return {};
-        text = VLXParseFeed::stringFromXMLData(bytes);
+        if (asBytes)
+            head = VLXParseFeed::headOfBytesReadAsTheyAre(bytes);
+        if (!head)
+            text = VLXParseFeed::stringFromXMLData(bytes);
         if (progress && !progress(Stage::Decoding, size, size))
             return {};
     }
     std::optional<Result> direct;
-    // Bytes that need nothing of their text are parsed as they are: the text goes before the
-    // parse (it is twice their size), and no UTF-8 copy of it is made for the parser.
-    if (!bytes.isNull() && !m_request.keepText && !m_request.checkedReader
-        && VLXParseFeed::readsAsBytes(bytes, text))
+    if (head)
+        direct = readBytes(bytes, std::move(*head), progress);
+    else if (asBytes && VLXParseFeed::readsAsBytes(bytes, text))
         direct = readBytes(bytes, std::move(text), progress);
     if (direct) {
         bytes = QByteArray();
@@ -97,11 +104,15 @@ FeedLoader::Result FeedLoader::finishRead(VLXParseFeed &reader, int status, QStr
     }
     std::shared_ptr<VLXFeed> feed = reader.feed();
     if (m_request.validate) {
-        const bool finished = feed->validate([&progress](int done, int total) {
-            return !progress || progress(Stage::Validating, done, total);
-        });
+        VLXFeed::MessageCounts counts;
+        const bool finished = feed->validate(
+            [&progress](int done, int total) {
+                return !progress || progress(Stage::Validating, done, total);
+            },
+            &counts);
         if (!finished)
             return result;
+        result.counts = counts;
     }
     result.outcome = Outcome::Loaded;
     result.feed = std::move(feed);

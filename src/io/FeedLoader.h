@@ -1,6 +1,7 @@
 #pragma once
 
 #include "io/VLXParseFeed.h"
+#include "model/VLXFeed.h"
 #include "platform/AlertService.h"
 #include "settings/VLXPreferences.h"
 
@@ -61,6 +62,8 @@ public:
         Outcome outcome = Outcome::Stopped;
         // The read feed, only when Loaded.
         std::shared_ptr<VLXFeed> feed;
+        // The messages the feed holds, counted by its validation (nothing without one).
+        std::optional<VLXFeed::MessageCounts> counts;
         QString text;
         // VLXParseFeed's status of the check or the read.
         int status = VLXParseFeed::Stopped;

@@ -3,6 +3,8 @@
 
 #include "io/VLXParseFeed.h"
 
+#include "io/FeedTextScan.h"
+
 #include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
@@ -153,11 +155,16 @@ int VLXParseFeed::parseFeedChannelOnly(const QString &text)
 namespace {
 // The start of a text up to the end of the first start tag of its root's name: all a reader
 // takes from the text itself (the declarations of the root). Null when the tag does not end.
+QLatin1StringView rootMarker(const QStringList &pair)
+{
+    return pair.value(0) == u"Atom"                          ? QLatin1StringView("<feed")
+        : pair.value(1) == u"1.0" || pair.value(1) == u"0.9" ? QLatin1StringView("<rdf:RDF")
+                                                             : QLatin1StringView("<rss");
+}
+
 QString rootHead(const QString &text, const QStringList &pair)
 {
-    const QLatin1StringView marker = pair.value(0) == u"Atom" ? QLatin1StringView("<feed")
-        : pair.value(1) == u"1.0" || pair.value(1) == u"0.9"  ? QLatin1StringView("<rdf:RDF")
-                                                              : QLatin1StringView("<rss");
+    const QLatin1StringView marker = rootMarker(pair);
     const qsizetype start = text.indexOf(marker, 0, Qt::CaseInsensitive);
     const qsizetype end = start < 0 ? -1 : text.indexOf(u'>', start);
     return end < 0 ? QString() : text.left(end + 1);
@@ -182,6 +189,46 @@ bool VLXParseFeed::readsAsBytes(const QByteArray &bytes, const QString &text)
         return false;
     QStringList messages;
     return repairText(text, &messages).isSharedWith(text);
+}
+
+std::optional<QString> VLXParseFeed::headOfBytesReadAsTheyAre(const QByteArray &bytes)
+{
+    const QByteArrayView view(bytes);
+    if (!view.startsWith("<?xml") || !view.isValidUtf8())
+        return std::nullopt;
+    // Characters beyond ASCII that the text's detection and search take for ASCII letters
+    // (U+0130, U+017F, U+212A): such bytes are judged on their text.
+    for (const char *folding : {"\xC4\xB0", "\xC5\xBF", "\xE2\x84\xAA"}) {
+        if (view.indexOf(QByteArrayView(folding)) >= 0)
+            return std::nullopt;
+    }
+    // The prolog as readsAsBytes reads it from the text.
+    const qsizetype prologEnd = view.indexOf("?>");
+    const QString prolog = QString::fromUtf8(view.first(prologEnd < 0 ? 1 : prologEnd + 2));
+    if (getXMLEncodingString(prolog).compare(u"utf-8", Qt::CaseInsensitive) != 0)
+        return std::nullopt;
+    const QStringList pair = FeedTextScan::typeAndVersion(view.data(), view.size());
+    if (readerFor(pair) == Reader::None)
+        return std::nullopt;
+    // rootHead on the bytes: the marker in any ASCII case, then the end of its tag.
+    const QString marker = rootMarker(pair);
+    qsizetype start = -1;
+    for (qsizetype at = 0; (at = FeedTextScan::indexOf(view.data(), view.size(), u'<', at)) >= 0;
+         ++at) {
+        if (FeedTextScan::matchesAsciiCI(view.data(), view.size(), at, marker)) {
+            start = at;
+            break;
+        }
+    }
+    const qsizetype end
+        = start < 0 ? -1 : FeedTextScan::indexOf(view.data(), view.size(), u'>', start);
+    if (end < 0)
+        return std::nullopt;
+    QString head = QString::fromUtf8(view.first(end + 1));
+    if (getFeedTypeAndVersion(head) != pair
+        || FeedTextScan::textNeedsRepair(view.data(), view.size(), repairedTags()))
+        return std::nullopt;
+    return head;
 }
 
 int VLXParseFeed::parseFeedData(const QByteArray &bytes, QString text)

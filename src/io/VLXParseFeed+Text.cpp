@@ -3,13 +3,12 @@
 
 #include "io/VLXParseFeed.h"
 
+#include "io/FeedTextScan.h"
+
 #include <QStringDecoder>
 #include <QSysInfo>
 
 #include <iconv.h>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 #include <cerrno>
 #include <optional>
@@ -199,69 +198,9 @@ int byteAt(const QByteArray &data, qsizetype i)
 
 // --- format detection on the lower-cased, space-free view of the text -------------------------
 
-inline char16_t normalised(char16_t c)
+const char16_t *unitsOf(QStringView text)
 {
-    if (c == '\'')
-        return '"';
-    if (c >= 'A' && c <= 'Z')
-        return c + 32;
-    if (c < 0x80)
-        return c;
-    return QChar::toLower(char32_t(c)) > 0xFFFF ? c : char16_t(QChar::toLower(char32_t(c)));
-}
-
-// First position (in the original text, at or after `from` and before `limit`) where the
-// normalised text reads `needle` (lower-case ASCII, no spaces). -1 when absent.
-qsizetype findNormalised(QStringView text, QLatin1StringView needle, qsizetype from,
-                         qsizetype limit = -1)
-{
-    const qsizetype n = text.size();
-    if (limit < 0 || limit > n)
-        limit = n;
-    const char16_t first = char16_t(needle[0].unicode());
-    const char16_t *data = text.utf16();
-    // Candidates for the first character: "<" maps only from itself; a letter from its two
-    // ASCII cases (no other character lower-cases to "v" or "x"). Both are found with the
-    // vectorised single-character search instead of a character-by-character walk.
-    const bool letter = first >= 'a' && first <= 'z';
-    const QChar lower(first);
-    const QChar upper(letter ? char16_t(first - 32) : first);
-    qsizetype nextLower = -2, nextUpper = -2;
-    qsizetype i = from;
-    while (i < limit) {
-        if (nextLower != -1 && nextLower < i)
-            nextLower = text.indexOf(lower, i);
-        if (letter && nextUpper != -1 && nextUpper < i)
-            nextUpper = text.indexOf(upper, i);
-        qsizetype hit = nextLower;
-        if (letter && nextUpper >= 0 && (hit < 0 || nextUpper < hit))
-            hit = nextUpper;
-        if (hit < 0 || hit >= limit)
-            return -1;
-        i = hit;
-        qsizetype j = i + 1;
-        qsizetype k = 1;
-        while (k < needle.size() && j < n) {
-            const char16_t c = data[j];
-            if (c == ' ') {
-                ++j;
-                continue;
-            }
-            if (normalised(c) != char16_t(needle[k].unicode()))
-                break;
-            ++j;
-            ++k;
-        }
-        if (k == needle.size())
-            return i;
-        ++i;
-    }
-    return -1;
-}
-
-bool isVersionChar(char16_t c)
-{
-    return c == '.' || (c >= '0' && c <= '9');
+    return reinterpret_cast<const char16_t *>(text.utf16());
 }
 
 QStringList declarationsOf(const QString &text, QLatin1StringView rootTag)
@@ -286,43 +225,9 @@ QStringList declarationsOf(const QString &text, QLatin1StringView rootTag)
     return result;
 }
 
-// Whether the text at `at` (an ampersand) starts a numeric character reference that XML
-// accepts, however many digits it has.
 bool isValidNumericReference(QStringView text, qsizetype at)
 {
-    qsizetype i = at + 1;
-    const qsizetype n = text.size();
-    if (i >= n || text[i] != u'#')
-        return false;
-    ++i;
-    const bool hex = i < n && text[i] == u'x';
-    if (hex)
-        ++i;
-    const qsizetype digitsStart = i;
-    char32_t value = 0;
-    while (i < n && text[i] != u';') {
-        const char16_t c = text[i].unicode();
-        int digit;
-        if (c >= '0' && c <= '9')
-            digit = c - '0';
-        else if (hex && c >= 'a' && c <= 'f')
-            digit = c - 'a' + 10;
-        else if (hex && c >= 'A' && c <= 'F')
-            digit = c - 'A' + 10;
-        else
-            return false;
-        value = value * (hex ? 16 : 10) + char32_t(digit);
-        if (value > 0x10FFFF)
-            return false;
-        ++i;
-    }
-    if (i >= n || i == digitsStart)
-        return false;
-    if (value == 0x9 || value == 0xA || value == 0xD)
-        return true;
-    if (value < 0x20 || (value >= 0xD800 && value <= 0xDFFF) || value == 0xFFFE || value == 0xFFFF)
-        return false;
-    return true;
+    return FeedTextScan::isValidNumericReference(unitsOf(text), text.size(), at);
 }
 
 // Position of the first case-insensitive (ASCII) match of `needle` at or after `from`, where
@@ -378,134 +283,14 @@ bool hasSpaceBeforeClose(QStringView text)
     return false;
 }
 
-// Whether encodeIllegalXMLCharacters would change the value, without building anything.
 bool valueNeedsEscaping(QStringView value)
 {
-    if (value.contains(u'<') || value.contains(u'>'))
-        return true;
-    const qsizetype n = value.size();
-    for (qsizetype i = value.indexOf(u'&'); i >= 0; i = value.indexOf(u'&', i + 1)) {
-        bool kept = false;
-        for (qsizetype j = i; j < n && j <= i + 7 && !kept; ++j)
-            kept = value[j] == u';';
-        if (!kept && !isValidNumericReference(value, i))
-            return true;
-    }
-    return false;
-}
-
-char16_t asciiLower(char16_t c)
-{
-    return c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c;
-}
-
-bool matchesAsciiCI(QStringView text, qsizetype at, QStringView needle)
-{
-    if (at + needle.size() > text.size())
-        return false;
-    for (qsizetype k = 0; k < needle.size(); ++k) {
-        if (asciiLower(text[at + k].unicode()) != asciiLower(needle[k].unicode()))
-            return false;
-    }
-    return true;
-}
-
-// One sweep over the text that answers whether any repair step would change it. The literal
-// steps are recognised where they occur; the re-escaping of every tag in `tags` runs as a dry
-// run that follows each tag's pass exactly (the CDATA context and the search positions are
-// those of the real pass). As long as no pass changes anything, every later pass sees the same
-// text, so "no change anywhere" here means all steps can be skipped. A large feed that needs no
-// repair then costs one walk over its characters.
-// The position of the next '&', '<', '>' or ']' at or after from; n when there is none. Nearly
-// every character of a feed is none of these, so eight are tested at a time where the machine
-// allows it.
-qsizetype nextMarkupCharacter(const char16_t *data, qsizetype from, qsizetype n)
-{
-    qsizetype p = from;
-#if defined(__SSE2__)
-    const __m128i amp = _mm_set1_epi16('&'), lt = _mm_set1_epi16('<'), gt = _mm_set1_epi16('>'),
-                  bracket = _mm_set1_epi16(']');
-    for (; p + 8 <= n; p += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + p));
-        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, amp), _mm_cmpeq_epi16(v, lt)),
-                                          _mm_or_si128(_mm_cmpeq_epi16(v, gt), _mm_cmpeq_epi16(v, bracket)));
-        if (const int mask = _mm_movemask_epi8(hits))
-            return p + (__builtin_ctz(unsigned(mask)) >> 1);
-    }
-#endif
-    for (; p < n; ++p) {
-        const char16_t c = data[p];
-        if (c == '&' || c == '<' || c == '>' || c == ']')
-            return p;
-    }
-    return n;
+    return FeedTextScan::valueNeedsEscaping(unitsOf(value), value.size());
 }
 
 bool textNeedsRepair(QStringView text, const QStringList &tags)
 {
-    struct TagState
-    {
-        QString open, close;
-        char16_t initial; // the tag's first letter, lower case
-        qsizetype resumeAt = 0; // the pass searches its next opening tag from here
-        qsizetype valueStart = -1; // inside a value: where it starts
-    };
-    std::vector<TagState> states;
-    for (const QString &tag : tags)
-        states.push_back({ u'<' + tag + u'>', u"</"_s + tag + u'>',
-                           asciiLower(tag.isEmpty() ? u'\0' : tag.front().unicode()), 0, -1 });
-
-    const char16_t *data = text.utf16();
-    const qsizetype n = text.size();
-    qsizetype lastOpen = -1, lastClose = -1;
-    for (qsizetype p = nextMarkupCharacter(data, 0, n); p < n;
-         p = nextMarkupCharacter(data, p + 1, n)) {
-        const char16_t c = data[p];
-        if (c == '&') {
-            if (text.sliced(p).startsWith(u"&amp;apos;"))
-                return true;
-        } else if (c == '>') {
-            if (p > 0 && data[p - 1] == ' ')
-                return true;
-        } else if (c == ']') {
-            if (p + 2 < n && data[p + 1] == ']' && data[p + 2] == '>')
-                lastClose = p;
-        } else if (c == '<') {
-            if (p + 1 < n && data[p + 1] == ' ')
-                return true;
-            const bool closing = p + 1 < n && data[p + 1] == '/';
-            if (closing && text.sliced(p).startsWith(u"</xml>"))
-                return true;
-            // The letter a tag name must start with here: most tags are none of the watched.
-            const qsizetype nameAt = p + (closing ? 2 : 1);
-            const char16_t initial = nameAt < n ? asciiLower(data[nameAt]) : u'\0';
-            for (TagState &state : states) {
-                if (state.initial != initial)
-                    continue;
-                if (state.valueStart >= 0) {
-                    if (!closing || !matchesAsciiCI(text, p, state.close))
-                        continue;
-                    // A value holding a CDATA section is left alone.
-                    const bool holdsCdata = lastOpen >= state.valueStart;
-                    if (!holdsCdata
-                        && valueNeedsEscaping(text.sliced(state.valueStart, p - state.valueStart)))
-                        return true;
-                    state.valueStart = -1;
-                    state.resumeAt = p + state.close.size();
-                } else if (!closing && p >= state.resumeAt && matchesAsciiCI(text, p, state.open)) {
-                    const bool insideCdata =
-                        lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
-                    if (insideCdata)
-                        state.resumeAt = p + state.open.size();
-                    else
-                        state.valueStart = p + state.open.size();
-                }
-            }
-            if (!closing && matchesAsciiCI(text, p, u"<![CDATA["))
-                lastOpen = p;
-        }
-    }
-    return false;
+    return FeedTextScan::textNeedsRepair(unitsOf(text), text.size(), tags);
 }
 
 } // namespace
@@ -613,46 +398,7 @@ const QStringList &VLXParseFeed::knownVersions()
 
 QStringList VLXParseFeed::getFeedTypeAndVersion(const QString &text)
 {
-    const QStringView view(text);
-    // The first root marker wins. Searching the later markers only up to the earlier one keeps
-    // a large RSS file from being scanned three times.
-    const qsizetype rss = findNormalised(view, QLatin1StringView("<rss"), 0);
-    const qsizetype rdf = findNormalised(view, QLatin1StringView("<rdf:rdf"), 0, rss);
-    const qsizetype feedLimit = rdf >= 0 ? rdf : rss;
-    const qsizetype feed = findNormalised(view, QLatin1StringView("<feed"), 0, feedLimit);
-
-    if (rss >= 0 && rdf < 0 && feed < 0) {
-        const qsizetype version = findNormalised(view, QLatin1StringView("version="), rss);
-        if (version < 0)
-            return {QString(), u"-1"_s};
-        const char16_t *data = view.utf16();
-        const qsizetype n = view.size();
-        qsizetype i = version;
-        while (i < n && (data[i] == ' ' || !isVersionChar(data[i])))
-            ++i;
-        QString run;
-        for (; i < n; ++i) {
-            if (data[i] == ' ')
-                continue;
-            if (!isVersionChar(data[i]))
-                break;
-            run.append(QChar(data[i]));
-        }
-        return {u"RSS"_s, run};
-    }
-    if (rdf >= 0 && feed < 0) {
-        const bool rss090
-            = findNormalised(view,
-                             QLatin1StringView("xmlns=\"http://my.netscape.com/rdf/simple/0.9/"), 0)
-            >= 0;
-        return {u"RSS"_s, rss090 ? u"0.9"_s : u"1.0"_s};
-    }
-    if (feed >= 0) {
-        const bool atom03
-            = findNormalised(view, QLatin1StringView("xmlns=\"http://purl.org/atom/ns"), 0) >= 0;
-        return {u"Atom"_s, atom03 ? u"0.3"_s : u"1.0"_s};
-    }
-    return {QString(u""_s), u"-1"_s};
+    return FeedTextScan::typeAndVersion(unitsOf(text), text.size());
 }
 
 QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text)
@@ -762,10 +508,16 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
     return out;
 }
 
+const QStringList &VLXParseFeed::repairedTags()
+{
+    static const QStringList tags
+        = {u"title"_s, u"description"_s, u"dc:title"_s, u"dc:description"_s, u"content:encoded"_s};
+    return tags;
+}
+
 QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
 {
-    static const QStringList tags = { u"title"_s, u"description"_s, u"dc:title"_s,
-                                      u"dc:description"_s, u"content:encoded"_s };
+    const QStringList &tags = repairedTags();
     if (!textNeedsRepair(text, tags))
         return text;
     QString work = text;

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class FeedElement;
 class StatusSink;
@@ -83,6 +84,12 @@ public:
     // Answers as parseFeed, and NotParsedAsBytes (nothing read, nothing logged) when the bytes
     // are no well-formed XML: their text then tells why.
     static constexpr int NotParsedAsBytes = -1;
+    // Judged on the bytes alone, without decoding them: when readsAsBytes holds for them and
+    // their text, the start of their text up to the end of the root's start tag (what
+    // parseFeedData needs of the text). Nothing when the bytes cannot tell, which they can
+    // for nearly every UTF-8 file that readsAsBytes takes (see FeedTextScan for the rare
+    // exceptions): those are judged on their text.
+    static std::optional<QString> headOfBytesReadAsTheyAre(const QByteArray &bytes);
     int parseFeedData(const QByteArray &bytes, QString text);
 
     std::shared_ptr<VLXFeed> feed() const { return m_newFeed; }
@@ -129,6 +136,8 @@ public:
     static QString workingCopy(const QString &text);
 
 private:
+    // The elements whose values the repairs escape again.
+    static const QStringList &repairedTags();
     // The working copy, led by an XML declaration when it had none (prologAdded tells which).
     static QString workingCopyWithProlog(const QString &text, bool &prologAdded);
     std::unique_ptr<vlxXMLDOM> documentFor(const QString &text);

@@ -276,12 +276,16 @@ private:
 
 struct Tree
 {
+    static constexpr std::size_t kFirstTextBlock = 64 * 1024;
+
     // Sized for a document of that many bytes.
     explicit Tree(std::size_t inputSize)
         : nodes(quint32(std::min<std::size_t>(inputSize / 12 + 8, BlockArray<Node>::kBlockSize))),
           childSlots(quint32(std::min<std::size_t>(inputSize / 12 + 8, BlockArray<quint32>::kBlockSize))),
           attributes(quint32(std::min<std::size_t>(inputSize / 64 + 4, BlockArray<Attribute>::kBlockSize))),
-          text(inputSize / 2)
+          // The first block holds the strings of the root and the channel, which a reader
+          // keeps to the end: kept small, it is all that stays of a small document's text.
+          text(std::min<std::size_t>(inputSize / 2, kFirstTextBlock))
     {
     }
     ~Tree()

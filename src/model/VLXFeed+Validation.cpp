@@ -152,7 +152,7 @@ void VLXFeed::validate()
     validate(ItemProgress());
 }
 
-bool VLXFeed::validate(const ItemProgress &progress)
+bool VLXFeed::validate(const ItemProgress &progress, MessageCounts *counts)
 {
     validateAndLogTitle(m_title);
     validateAndLogDescriptionElement(m_description);
@@ -207,18 +207,37 @@ bool VLXFeed::validate(const ItemProgress &progress)
 
     m_XMLExtensions->validate(this);
     m_image->validate(this);
+    MessageCounts found;
+    if (counts) {
+        // The channel's and the image's messages are complete once they are checked: an item's
+        // check adds to the item alone.
+        found.errors
+            = ElementMessages::errorCount(*this, *m_XMLExtensions) + m_image->parseXMLErrorCount();
+        found.warnings
+            = ElementMessages::warnCount(*this, *m_XMLExtensions) + m_image->parseXMLWarnCount();
+        found.repairs = ElementMessages::repairCount(*this, *m_XMLExtensions)
+            + m_image->parseXMLRepairCount();
+    }
     // Item validation never changes a guid, so one index serves the whole walk.
     m_guidIndex = buildGUIDIndex();
     const int count = int(m_items.size());
     for (int i = 0; i < count; ++i) {
         m_guidIndex->validating = i;
+        const VLXItems &item = *m_items.at(i);
         m_items.at(i)->validate(this);
+        if (counts) {
+            found.errors += item.parseXMLErrorCount();
+            found.warnings += item.parseXMLWarnCount();
+            found.repairs += item.parseXMLRepairCount();
+        }
         if (progress && !progress(i + 1, count)) {
             m_guidIndex.reset();
             return false;
         }
     }
     m_guidIndex.reset();
+    if (counts)
+        *counts = found;
     return true;
 }
 

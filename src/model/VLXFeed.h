@@ -185,10 +185,20 @@ public:
     // Repairs after reading, then the manager, the image and every item. False when stopped.
     void finalProcessing();
     bool finalProcessing(const ItemProgress &progress);
+    // How many messages of each kind the whole feed holds.
+    struct MessageCounts
+    {
+        int errors = 0;
+        int warnings = 0;
+        int repairs = 0;
+        int total() const { return errors + warnings + repairs; }
+    };
     // Checks the whole feed; adds to the message lists (callers clear first). False when
-    // stopped.
+    // stopped. With counts, the messages the feed then holds (those of the read and repairs
+    // included) are counted on the way, each part while it is fresh from its check, so that no
+    // second walk over the items is needed for them.
     void validate();
-    bool validate(const ItemProgress &progress);
+    bool validate(const ItemProgress &progress, MessageCounts *counts = nullptr);
 
     int parseXMLErrorCount() const;
     int parseXMLWarnCount() const;

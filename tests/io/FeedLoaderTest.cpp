@@ -247,13 +247,25 @@ TEST_F(FeedLoaderTest, BytesReadAsTheyAreGiveTheFeedTheirTextGivesForEveryTestFe
     // Through the text (kept) and through the bytes (not kept: parsed as they are where they
     // can be): the same outcome, the same messages and, byte for byte, the same file written.
     int readAsBytes = 0;
+    int toldByBytes = 0;
+    int counted = 0;
     for (const char *folder : {"feeds", "roundtrip"}) {
         const QDir dir(QStringLiteral(VLX_TEST_DATA_DIR "/") + QLatin1String(folder));
         for (const QString &name : dir.entryList(QDir::Files, QDir::Name)) {
             SCOPED_TRACE(name.toStdString());
             const QByteArray bytes = TestSupport::readData(folder + (u'/' + name));
             const QString text = VLXParseFeed::stringFromXMLData(bytes);
-            readAsBytes += VLXParseFeed::readsAsBytes(bytes, text) ? 1 : 0;
+            const bool textTells = VLXParseFeed::readsAsBytes(bytes, text);
+            readAsBytes += textTells ? 1 : 0;
+            // The bytes alone tell the same, without their text, and give its head.
+            const std::optional<QString> head = VLXParseFeed::headOfBytesReadAsTheyAre(bytes);
+            toldByBytes += head ? 1 : 0;
+            if (head) {
+                EXPECT_TRUE(textTells);
+                EXPECT_TRUE(text.startsWith(*head));
+                EXPECT_EQ(VLXParseFeed::getFeedTypeAndVersion(*head),
+                          VLXParseFeed::getFeedTypeAndVersion(text));
+            }
             const FeedLoader::Result viaText = load(bytes);
             const FeedLoader::Result viaBytes = load(bytes, {}, false);
             ASSERT_EQ(viaBytes.outcome, viaText.outcome);
@@ -270,10 +282,62 @@ TEST_F(FeedLoaderTest, BytesReadAsTheyAreGiveTheFeedTheirTextGivesForEveryTestFe
             EXPECT_EQ(viaBytes.feed->buildXMLData(), viaText.feed->buildXMLData());
             EXPECT_EQ(viaBytes.feed->parseXMLErrorTree(true, true, true),
                       viaText.feed->parseXMLErrorTree(true, true, true));
+            // The validation counted what the feed holds, as a walk over it counts.
+            for (const FeedLoader::Result *result : {&viaText, &viaBytes}) {
+                ASSERT_TRUE(result->counts);
+                EXPECT_EQ(result->counts->errors, result->feed->parseXMLErrorCount());
+                EXPECT_EQ(result->counts->warnings, result->feed->parseXMLWarnCount());
+                EXPECT_EQ(result->counts->repairs, result->feed->parseXMLRepairCount());
+                counted += result->counts->total();
+            }
         }
     }
-    // The UTF-8 feeds led by their declaration and needing no repair.
+    // The UTF-8 feeds led by their declaration and needing no repair, nearly all of them told
+    // by their bytes; and the test feeds do hold messages to count.
     EXPECT_GE(readAsBytes, 10);
+    EXPECT_GE(toldByBytes, readAsBytes - 2);
+    EXPECT_GT(counted, 0);
+}
+
+TEST_F(FeedLoaderTest, BytesThatCannotTellAreJudgedOnTheirText)
+{
+    const QByteArray plain = feedBytes(3);
+    ASSERT_TRUE(VLXParseFeed::headOfBytesReadAsTheyAre(plain));
+    EXPECT_TRUE(VLXParseFeed::headOfBytesReadAsTheyAre(plain)->endsWith(
+        u"xmlns:zz=\"http://example.org/zz/1.0\">"_s));
+    // Characters beyond ASCII that the text's detection takes for ASCII letters, and an
+    // ampersand whose ";" is near in characters but not in bytes: the text decides, and both
+    // are still read as bytes, as their text is.
+    const QByteArray folding = QByteArray(plain).replace("About it", "About \xC5\xBF\xE2\x84\xAA");
+    const QByteArray reference
+        = QByteArray(plain).replace("About it", "&\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9;");
+    for (const QByteArray &bytes : {folding, reference}) {
+        EXPECT_FALSE(VLXParseFeed::headOfBytesReadAsTheyAre(bytes));
+        EXPECT_TRUE(VLXParseFeed::readsAsBytes(bytes, VLXParseFeed::stringFromXMLData(bytes)));
+        const FeedLoader::Result result = load(bytes, {}, false);
+        ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded);
+        EXPECT_EQ(result.feed->buildXMLData(), load(bytes).feed->buildXMLData());
+    }
+    // Whatever the text would say no to, the bytes say no to as well.
+    QByteArray repair = plain;
+    EXPECT_FALSE(VLXParseFeed::headOfBytesReadAsTheyAre(repair.replace("</title>", " </title >")));
+    QByteArray escaped = plain;
+    EXPECT_FALSE(VLXParseFeed::headOfBytesReadAsTheyAre(
+        escaped.replace("<title>Loader</title>", "<title>Tom & Jerry</title>")));
+    QByteArray latin = plain;
+    EXPECT_FALSE(VLXParseFeed::headOfBytesReadAsTheyAre(latin.replace("UTF-8", "ISO-8859-1")));
+    EXPECT_FALSE(VLXParseFeed::headOfBytesReadAsTheyAre("\xEF\xBB\xBF" + plain));
+    QByteArray unknown = plain;
+    EXPECT_FALSE(VLXParseFeed::headOfBytesReadAsTheyAre(
+        unknown.replace("version=\"2.0\"", "version=\"7\"")));
+    // Without a validation nothing is counted.
+    FeedLoader::Request request;
+    request.bytes = plain;
+    request.validate = false;
+    FeedLoader loader(std::move(request));
+    const FeedLoader::Result unvalidated = loader.run();
+    ASSERT_EQ(unvalidated.outcome, FeedLoader::Outcome::Loaded);
+    EXPECT_FALSE(unvalidated.counts);
 }
 
 TEST_F(FeedLoaderTest, OnlyUTF8BytesThatNeedNothingOfTheirTextAreReadAsTheyAre)

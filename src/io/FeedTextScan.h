@@ -1,0 +1,361 @@
+#pragma once
+
+#include <QChar>
+#include <QLatin1StringView>
+#include <QString>
+#include <QStringList>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <cstring>
+#include <vector>
+
+// The scans a feed's text goes through before it is parsed (format detection, whether any repair
+// applies), written once for the decoded text (UTF-16 units) and for the UTF-8 bytes of a file.
+// They look at ASCII characters only, and in UTF-8 no byte of a longer character is ASCII, so
+// both forms give the same answers, with two exceptions the callers deal with:
+// - The detection lower-cases the text, and two characters beyond ASCII lower-case into ASCII
+//   letters (U+0130 to "i", U+212A to "k"); bytes holding them are read as text.
+// - An ampersand is taken as a reference when a ";" follows within 7 units; a character beyond
+//   ASCII takes more bytes than units, so the bytes may find a repair the text does not need
+//   (never the other way round).
+class FeedTextScan
+{
+public:
+    static char16_t unit(char16_t c) { return c; }
+    static char16_t unit(char c) { return char16_t(static_cast<unsigned char>(c)); }
+
+    // The position of c (ASCII) at or after from, or -1.
+    static qsizetype indexOf(const char16_t *data, qsizetype n, char16_t c, qsizetype from)
+    {
+        return from >= n ? -1 : QStringView(data, n).indexOf(QChar(c), from);
+    }
+    static qsizetype indexOf(const char *data, qsizetype n, char16_t c, qsizetype from)
+    {
+        if (from >= n)
+            return -1;
+        const void *hit = std::memchr(data + from, int(c), std::size_t(n - from));
+        return hit ? static_cast<const char *>(hit) - data : -1;
+    }
+
+    // Whether data + at (the needle's length) reads the ASCII needle exactly.
+    template<typename Char>
+    static bool startsWithAt(const Char *data, qsizetype n, qsizetype at, QLatin1StringView needle)
+    {
+        if (at < 0 || at + needle.size() > n)
+            return false;
+        for (qsizetype k = 0; k < needle.size(); ++k) {
+            if (unit(data[at + k]) != char16_t(static_cast<unsigned char>(needle[k].toLatin1())))
+                return false;
+        }
+        return true;
+    }
+
+    static char16_t asciiLower(char16_t c) { return c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c; }
+
+    template<typename Char>
+    static bool matchesAsciiCI(const Char *data, qsizetype n, qsizetype at, QStringView needle)
+    {
+        if (at + needle.size() > n)
+            return false;
+        for (qsizetype k = 0; k < needle.size(); ++k) {
+            if (asciiLower(unit(data[at + k])) != asciiLower(needle[k].unicode()))
+                return false;
+        }
+        return true;
+    }
+
+    // Whether the text at `at` (an ampersand) starts a numeric character reference that XML
+    // accepts, however many digits it has.
+    template<typename Char>
+    static bool isValidNumericReference(const Char *data, qsizetype n, qsizetype at)
+    {
+        qsizetype i = at + 1;
+        if (i >= n || unit(data[i]) != u'#')
+            return false;
+        ++i;
+        const bool hex = i < n && unit(data[i]) == u'x';
+        if (hex)
+            ++i;
+        const qsizetype digitsStart = i;
+        char32_t value = 0;
+        while (i < n && unit(data[i]) != u';') {
+            const char16_t c = unit(data[i]);
+            int digit;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (hex && c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else if (hex && c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10;
+            else
+                return false;
+            value = value * (hex ? 16 : 10) + char32_t(digit);
+            if (value > 0x10FFFF)
+                return false;
+            ++i;
+        }
+        if (i >= n || i == digitsStart)
+            return false;
+        if (value == 0x9 || value == 0xA || value == 0xD)
+            return true;
+        if (value < 0x20 || (value >= 0xD800 && value <= 0xDFFF) || value == 0xFFFE
+            || value == 0xFFFF)
+            return false;
+        return true;
+    }
+
+    // Whether encodeIllegalXMLCharacters would change the value, without building anything.
+    template<typename Char> static bool valueNeedsEscaping(const Char *value, qsizetype n)
+    {
+        if (indexOf(value, n, u'<', 0) >= 0 || indexOf(value, n, u'>', 0) >= 0)
+            return true;
+        for (qsizetype i = indexOf(value, n, u'&', 0); i >= 0; i = indexOf(value, n, u'&', i + 1)) {
+            bool kept = false;
+            for (qsizetype j = i; j < n && j <= i + 7 && !kept; ++j)
+                kept = unit(value[j]) == u';';
+            if (!kept && !isValidNumericReference(value, n, i))
+                return true;
+        }
+        return false;
+    }
+
+    // The position of the next '&', '<', '>' or ']' at or after from; n when there is none.
+    // Nearly every character of a feed is none of these, so several are tested at a time where
+    // the machine allows it.
+    static qsizetype nextMarkupCharacter(const char16_t *data, qsizetype from, qsizetype n)
+    {
+        qsizetype p = from;
+#if defined(__SSE2__)
+        const __m128i amp = _mm_set1_epi16('&'), lt = _mm_set1_epi16('<'), gt = _mm_set1_epi16('>'),
+                      bracket = _mm_set1_epi16(']');
+        for (; p + 8 <= n; p += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + p));
+            const __m128i hits
+                = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, amp), _mm_cmpeq_epi16(v, lt)),
+                               _mm_or_si128(_mm_cmpeq_epi16(v, gt), _mm_cmpeq_epi16(v, bracket)));
+            if (const int mask = _mm_movemask_epi8(hits))
+                return p + (__builtin_ctz(unsigned(mask)) >> 1);
+        }
+#endif
+        for (; p < n; ++p) {
+            const char16_t c = data[p];
+            if (c == '&' || c == '<' || c == '>' || c == ']')
+                return p;
+        }
+        return n;
+    }
+    static qsizetype nextMarkupCharacter(const char *data, qsizetype from, qsizetype n)
+    {
+        qsizetype p = from;
+#if defined(__SSE2__)
+        const __m128i amp = _mm_set1_epi8('&'), lt = _mm_set1_epi8('<'), gt = _mm_set1_epi8('>'),
+                      bracket = _mm_set1_epi8(']');
+        for (; p + 16 <= n; p += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + p));
+            const __m128i hits
+                = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_cmpeq_epi8(v, lt)),
+                               _mm_or_si128(_mm_cmpeq_epi8(v, gt), _mm_cmpeq_epi8(v, bracket)));
+            if (const int mask = _mm_movemask_epi8(hits))
+                return p + __builtin_ctz(unsigned(mask));
+        }
+#endif
+        for (; p < n; ++p) {
+            const char c = data[p];
+            if (c == '&' || c == '<' || c == '>' || c == ']')
+                return p;
+        }
+        return n;
+    }
+
+    // One sweep over the text that answers whether any repair step would change it. The literal
+    // steps are recognised where they occur; the re-escaping of every tag in `tags` runs as a
+    // dry run that follows each tag's pass exactly (the CDATA context and the search positions
+    // are those of the real pass). As long as no pass changes anything, every later pass sees
+    // the same text, so "no change anywhere" here means all steps can be skipped. A large feed
+    // that needs no repair then costs one walk over its characters.
+    template<typename Char>
+    static bool textNeedsRepair(const Char *data, qsizetype n, const QStringList &tags)
+    {
+        struct TagState
+        {
+            QString open, close;
+            char16_t initial; // the tag's first letter, lower case
+            qsizetype resumeAt = 0; // the pass searches its next opening tag from here
+            qsizetype valueStart = -1; // inside a value: where it starts
+        };
+        std::vector<TagState> states;
+        for (const QString &tag : tags)
+            states.push_back({u'<' + tag + u'>', QStringLiteral("</") + tag + u'>',
+                              asciiLower(tag.isEmpty() ? u'\0' : tag.front().unicode()), 0, -1});
+
+        qsizetype lastOpen = -1, lastClose = -1;
+        for (qsizetype p = nextMarkupCharacter(data, 0, n); p < n;
+             p = nextMarkupCharacter(data, p + 1, n)) {
+            const char16_t c = unit(data[p]);
+            if (c == '&') {
+                if (startsWithAt(data, n, p, QLatin1StringView("&amp;apos;")))
+                    return true;
+            } else if (c == '>') {
+                if (p > 0 && unit(data[p - 1]) == ' ')
+                    return true;
+            } else if (c == ']') {
+                if (p + 2 < n && unit(data[p + 1]) == ']' && unit(data[p + 2]) == '>')
+                    lastClose = p;
+            } else if (c == '<') {
+                if (p + 1 < n && unit(data[p + 1]) == ' ')
+                    return true;
+                const bool closing = p + 1 < n && unit(data[p + 1]) == '/';
+                if (closing && startsWithAt(data, n, p, QLatin1StringView("</xml>")))
+                    return true;
+                // The letter a tag name must start with here: most tags are none of the watched.
+                const qsizetype nameAt = p + (closing ? 2 : 1);
+                const char16_t initial = nameAt < n ? asciiLower(unit(data[nameAt])) : u'\0';
+                for (TagState &state : states) {
+                    if (state.initial != initial)
+                        continue;
+                    if (state.valueStart >= 0) {
+                        if (!closing || !matchesAsciiCI(data, n, p, state.close))
+                            continue;
+                        // A value holding a CDATA section is left alone.
+                        const bool holdsCdata = lastOpen >= state.valueStart;
+                        if (!holdsCdata
+                            && valueNeedsEscaping(data + state.valueStart, p - state.valueStart))
+                            return true;
+                        state.valueStart = -1;
+                        state.resumeAt = p + state.close.size();
+                    } else if (!closing && p >= state.resumeAt
+                               && matchesAsciiCI(data, n, p, state.open)) {
+                        const bool insideCdata
+                            = lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
+                        if (insideCdata)
+                            state.resumeAt = p + state.open.size();
+                        else
+                            state.valueStart = p + state.open.size();
+                    }
+                }
+                if (!closing && matchesAsciiCI(data, n, p, u"<![CDATA["))
+                    lastOpen = p;
+            }
+        }
+        return false;
+    }
+
+    // --- format detection on the lower-cased, space-free view of the text ---------------------
+
+    static char16_t normalised(char16_t c)
+    {
+        if (c == '\'')
+            return '"';
+        if (c >= 'A' && c <= 'Z')
+            return c + 32;
+        if (c < 0x80)
+            return c;
+        return QChar::toLower(char32_t(c)) > 0xFFFF ? c : char16_t(QChar::toLower(char32_t(c)));
+    }
+    // A byte beyond ASCII is part of a longer character: it never reads as an ASCII letter.
+    static char16_t normalised(char c)
+    {
+        const char16_t u = unit(c);
+        return u < 0x80 ? normalised(u) : u;
+    }
+
+    // First position (in the original text, at or after `from` and before `limit`) where the
+    // normalised text reads `needle` (lower-case ASCII, no spaces). -1 when absent.
+    template<typename Char>
+    static qsizetype findNormalised(const Char *data, qsizetype n, QLatin1StringView needle,
+                                    qsizetype from, qsizetype limit = -1)
+    {
+        if (limit < 0 || limit > n)
+            limit = n;
+        const char16_t first = char16_t(needle[0].unicode());
+        // Candidates for the first character: "<" maps only from itself; a letter from its two
+        // ASCII cases (no other character lower-cases to "v" or "x"). Both are found with the
+        // vectorised single-character search instead of a character-by-character walk.
+        const bool letter = first >= 'a' && first <= 'z';
+        const char16_t lower = first;
+        const char16_t upper = letter ? char16_t(first - 32) : first;
+        qsizetype nextLower = -2, nextUpper = -2;
+        qsizetype i = from;
+        while (i < limit) {
+            if (nextLower != -1 && nextLower < i)
+                nextLower = indexOf(data, n, lower, i);
+            if (letter && nextUpper != -1 && nextUpper < i)
+                nextUpper = indexOf(data, n, upper, i);
+            qsizetype hit = nextLower;
+            if (letter && nextUpper >= 0 && (hit < 0 || nextUpper < hit))
+                hit = nextUpper;
+            if (hit < 0 || hit >= limit)
+                return -1;
+            i = hit;
+            qsizetype j = i + 1;
+            qsizetype k = 1;
+            while (k < needle.size() && j < n) {
+                const Char c = data[j];
+                if (unit(c) == ' ') {
+                    ++j;
+                    continue;
+                }
+                if (normalised(c) != char16_t(needle[k].unicode()))
+                    break;
+                ++j;
+                ++k;
+            }
+            if (k == needle.size())
+                return i;
+            ++i;
+        }
+        return -1;
+    }
+
+    static bool isVersionChar(char16_t c)
+    {
+        return c == '.' || (c >= '0' && c <= '9');
+    }
+
+    // ("RSS"|"Atom"|"", version or "-1"), as VLXParseFeed::getFeedTypeAndVersion.
+    template<typename Char> static QStringList typeAndVersion(const Char *data, qsizetype n)
+    {
+        // The first root marker wins. Searching the later markers only up to the earlier one
+        // keeps a large RSS file from being scanned three times.
+        const qsizetype rss = findNormalised(data, n, QLatin1StringView("<rss"), 0);
+        const qsizetype rdf = findNormalised(data, n, QLatin1StringView("<rdf:rdf"), 0, rss);
+        const qsizetype feedLimit = rdf >= 0 ? rdf : rss;
+        const qsizetype feed = findNormalised(data, n, QLatin1StringView("<feed"), 0, feedLimit);
+
+        if (rss >= 0 && rdf < 0 && feed < 0) {
+            const qsizetype version = findNormalised(data, n, QLatin1StringView("version="), rss);
+            if (version < 0)
+                return {QString(), QStringLiteral("-1")};
+            qsizetype i = version;
+            while (i < n && (unit(data[i]) == ' ' || !isVersionChar(unit(data[i]))))
+                ++i;
+            QString run;
+            for (; i < n; ++i) {
+                if (unit(data[i]) == ' ')
+                    continue;
+                if (!isVersionChar(unit(data[i])))
+                    break;
+                run.append(QChar(unit(data[i])));
+            }
+            return {QStringLiteral("RSS"), run};
+        }
+        if (rdf >= 0 && feed < 0) {
+            const bool rss090
+                = findNormalised(
+                      data, n, QLatin1StringView("xmlns=\"http://my.netscape.com/rdf/simple/0.9/"),
+                      0)
+                >= 0;
+            return {QStringLiteral("RSS"), rss090 ? QStringLiteral("0.9") : QStringLiteral("1.0")};
+        }
+        if (feed >= 0) {
+            const bool atom03
+                = findNormalised(data, n, QLatin1StringView("xmlns=\"http://purl.org/atom/ns"), 0)
+                >= 0;
+            return {QStringLiteral("Atom"), atom03 ? QStringLiteral("0.3") : QStringLiteral("1.0")};
+        }
+        return {QStringLiteral(""), QStringLiteral("-1")};
+    }
+};
