@@ -8,6 +8,7 @@
 #include "model/VLXLogic.h"
 
 #include <cstring>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -49,22 +50,31 @@ QString nestedText(const vlxXMLNode *node)
 
 QStringList FieldExtensionBase::fieldNamesFor(const QString &processingName) const
 {
-    // Every item of a feed asks for the same names: the last list made is handed out again,
-    // shared, instead of tens of thousands of equal lists.
-    thread_local const ExtensionDescriptor *lastDescriptor = nullptr;
-    thread_local QString lastPrefix;
-    thread_local QStringList lastNames;
-    const QString prefix = processingName.toLower();
-    if (lastDescriptor != m_descriptor || lastPrefix != prefix) {
+    // Every item of a feed asks for the same names, class after class: each list made is
+    // handed out again, shared, instead of tens of thousands of equal lists (remembering only
+    // the last one would make a list per item as soon as an item holds two classes).
+    struct Made
+    {
+        const ExtensionDescriptor *descriptor;
+        QString prefix;
         QStringList names;
-        names.reserve(qsizetype(m_descriptor->elements.size()));
-        for (const char *element : m_descriptor->elements)
-            names.append(prefix + u':' + latin1(element));
-        lastDescriptor = m_descriptor;
-        lastPrefix = prefix;
-        lastNames = names;
+    };
+    thread_local std::vector<Made> made;
+    const QString prefix = processingName.toLower();
+    for (const Made &entry : made) {
+        if (entry.descriptor == m_descriptor && entry.prefix == prefix)
+            return entry.names;
     }
-    return lastNames;
+    QStringList names;
+    names.reserve(qsizetype(m_descriptor->elements.size()));
+    for (const char *element : m_descriptor->elements)
+        names.append(prefix + u':' + latin1(element));
+    // A document may name its prefixes at will; the lists of a few of them are enough.
+    constexpr std::size_t kRemembered = 64;
+    if (made.size() >= kRemembered)
+        made.clear();
+    made.push_back({m_descriptor, prefix, names});
+    return names;
 }
 
 QString FieldExtensionBase::strippedText(const QString &text, QLatin1StringView tag)

@@ -7,7 +7,9 @@
 #include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "model/extensionManagerItem.h"
 #include "model/extensionNSName.h"
+#include "model/extensionNSRaw.h"
 #include "settings/VLXPreferences.h"
 
 #include <gtest/gtest.h>
@@ -375,4 +377,33 @@ TEST_F(FeedLoaderTest, OnlyUTF8BytesThatNeedNothingOfTheirTextAreReadAsTheyAre)
     EXPECT_EQ(result.text, VLXParseFeed::stringFromXMLData(cut));
     EXPECT_EQ(result.error, load(cut).error);
     EXPECT_EQ(result.error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt(), 7);
+}
+
+TEST_F(FeedLoaderTest, ItemsOfSeveralExtensionClassesShareTheirElementNames)
+{
+    // Items holding elements of two classes in turn: each class's element names are one list
+    // for the whole feed, not a list of their own per item.
+    QByteArray feed = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" "
+                      "xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
+                      "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\"><channel>"
+                      "<title>Names</title><link>http://example.org/</link>"
+                      "<description>d</description>\n";
+    for (int i = 0; i < 5; ++i)
+        feed += "<item><title>Episode</title><itunes:author>Host</itunes:author>"
+                "<content:encoded>Notes</content:encoded></item>\n";
+    const FeedLoader::Result result = load(feed + "</channel></rss>\n", {}, false);
+    ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded);
+    ASSERT_EQ(result.feed->countOfItems(), 5);
+    for (const KnownNamespace ns : {KnownNamespace::iTunes, KnownNamespace::contentEncoded}) {
+        const auto namesOf = [&](int item) {
+            const auto extension
+                = result.feed->itemAtIndex(item)->XMLExtensions()->knownExtension(ns);
+            return extension ? extension->fieldNames() : QStringList();
+        };
+        ASSERT_FALSE(namesOf(0).isEmpty());
+        for (int item = 1; item < 5; ++item) {
+            EXPECT_EQ(namesOf(item), namesOf(0));
+            EXPECT_EQ(namesOf(item).constData(), namesOf(0).constData());
+        }
+    }
 }
