@@ -9,21 +9,25 @@
 // - PeakMemory: a fresh process reads the feed's file and opens it (keeping nothing, the text,
 //   or the file's bytes as the window does for Revert); its resident set's high-water mark
 //   above what it held before, as a multiple of the file's size ("peak_x_size").
-// - Media: the same podcast with a media:group of two media:content elements in each episode,
-//   read, opened and written with the Media RSS classes (second argument 0) and, for comparison,
-//   with Media RSS kept as raw text (1).
+// - Media and Content: what a namespace class costs beside keeping its elements as raw text
+//   (RawKeptExtension). Media reads the podcast with a media:group of two media:content
+//   elements in each episode; Content the usual podcast, whose episodes hold content:encoded.
+//   Each iteration times libxml2, the raw keeping and the class on the same bytes:
+//   "x_libxml2" is the class over libxml2, "raw_x_libxml2" the raw keeping over libxml2 and
+//   "x_raw" the class over the raw keeping. Their PeakMemory gives "peak_x_size" of the class
+//   and "raw_peak_x_size" of the raw keeping.
 // Arguments are the number of episodes (about 1.8 KB each): 1,000 to 46,000. "us_per_item"
 // shows that the cost grows linearly. Timed work starts on a trimmed heap (malloc_trim, not
 // timed), so that neither side pays for consolidating the blocks the other one freed.
 
+#include "RawKeptExtension.h"
 #include "common/CoreBench.h"
 #include "common/PodcastFeed.h"
-#include "extensions/mrss/mrssChannel.h"
-#include "extensions/mrss/mrssItem.h"
 #include "io/FeedLoader.h"
 #include "model/VLXFeed.h"
 #include "model/extensionFactory.h"
-#include "model/extensionNSStandIn.h"
+#include "model/extensionNSChannel.h"
+#include "model/extensionNSItem.h"
 #include "platform/AlertService.h"
 #include "settings/VLXPreferences.h"
 
@@ -61,25 +65,24 @@ const QByteArray &documentOf(int items, bool mediaGroups = false)
     return it->second;
 }
 
-// Media RSS read into its classes, or kept as raw text by the stand-in of a namespace without
-// classes (the comparison the Media benchmarks make).
-void useMediaClasses(bool classes)
+// The namespace read into its classes, or kept as raw text (the comparison the Media and
+// Content benchmarks make).
+void keepRaw(KnownNamespace ns, bool raw)
 {
     extensionFactory &factory = extensionFactory::shared();
-    using K = KnownNamespace;
     using P = ExtensionPlace;
-    if (classes) {
-        factory.registerClass(K::mediaRSS, P::Channel,
-                              [] { return std::make_shared<mrssChannel>(); });
-        factory.registerClass(K::mediaRSS, P::Item, [] { return std::make_shared<mrssItem>(); });
+    if (!raw) {
+        registerExtensionClasses(factory);
         return;
     }
-    factory.registerClass(K::mediaRSS, P::Channel, [] {
-        return std::make_shared<extensionNSStandIn<extensionNSChannel>>(K::mediaRSS, P::Channel);
-    });
-    factory.registerClass(K::mediaRSS, P::Item, [] {
-        return std::make_shared<extensionNSStandIn<extensionNSItem>>(K::mediaRSS, P::Item);
-    });
+    if (knownNamespaces::existsAt(ns, P::Channel))
+        factory.registerClass(ns, P::Channel, [ns] {
+            return std::make_shared<RawKeptExtension<extensionNSChannel>>(ns, P::Channel);
+        });
+    if (knownNamespaces::existsAt(ns, P::Item))
+        factory.registerClass(ns, P::Item, [ns] {
+            return std::make_shared<RawKeptExtension<extensionNSItem>>(ns, P::Item);
+        });
 }
 
 double libxml2TreeParse(const QByteArray &bytes)
@@ -112,9 +115,9 @@ void report(benchmark::State &state, double ours, double theirs, qint64 bytes)
     state.counters["us_per_item"] = ours * 1e6 / iterations / double(state.range(0));
 }
 
-void openBesideLibxml2(benchmark::State &state, bool validate, bool mediaGroups = false)
+void openBesideLibxml2(benchmark::State &state, bool validate)
 {
-    const QByteArray &bytes = documentOf(int(state.range(0)), mediaGroups);
+    const QByteArray &bytes = documentOf(int(state.range(0)));
     double ours = 0;
     double theirs = 0;
     for (auto _ : state) {
@@ -146,30 +149,114 @@ void BM_OpenValidatedBesideLibxml2(benchmark::State &state)
     openBesideLibxml2(state, true);
 }
 
-void BM_MediaReadBesideLibxml2(benchmark::State &state)
+// The feed opened with the namespace's classes and with the namespace kept raw, beside
+// libxml2, all three in each iteration.
+void compareOpenings(benchmark::State &state, KnownNamespace ns, bool mediaGroups, bool validate)
 {
-    useMediaClasses(state.range(1) == 0);
-    openBesideLibxml2(state, false, true);
-    useMediaClasses(true);
-}
-
-void BM_MediaOpenValidatedBesideLibxml2(benchmark::State &state)
-{
-    useMediaClasses(state.range(1) == 0);
-    openBesideLibxml2(state, true, true);
-    useMediaClasses(true);
-}
-
-void BM_MediaWriteBesideLibxml2(benchmark::State &state)
-{
-    useMediaClasses(state.range(1) == 0);
-    const std::shared_ptr<VLXFeed> feed = open(documentOf(int(state.range(0)), true), false);
+    const QByteArray &bytes = documentOf(int(state.range(0)), mediaGroups);
     double ours = 0;
+    double raw = 0;
     double theirs = 0;
-    const qint64 bytes = CoreBench::writeBesideLibxml2(state, *feed, &ours, &theirs);
-    if (bytes >= 0)
-        report(state, ours, theirs, bytes);
-    useMediaClasses(true);
+    const auto timedOpen = [&](bool keptRaw, double *sum) {
+        keepRaw(ns, keptRaw);
+        malloc_trim(0);
+        const auto start = std::chrono::steady_clock::now();
+        const std::shared_ptr<VLXFeed> feed = open(bytes, validate);
+        const double took = secondsSince(start);
+        *sum += took;
+        return feed && feed->countOfItems() == state.range(0) ? took : -1.0;
+    };
+    for (auto _ : state) {
+        malloc_trim(0);
+        theirs += libxml2TreeParse(bytes);
+        const double tookRaw = timedOpen(true, &raw);
+        const double took = timedOpen(false, &ours);
+        if (took < 0 || tookRaw < 0) {
+            state.SkipWithError("the generated feed did not read");
+            return;
+        }
+        state.SetIterationTime(took);
+    }
+    report(state, ours, theirs, bytes.size());
+    state.counters["raw_x_libxml2"] = raw / theirs;
+    state.counters["x_raw"] = ours / raw;
+}
+
+// The feed written with the namespace's classes and kept raw, beside libxml2's dump.
+void compareWritings(benchmark::State &state, KnownNamespace ns, bool mediaGroups)
+{
+    const QByteArray &bytes = documentOf(int(state.range(0)), mediaGroups);
+    keepRaw(ns, true);
+    const std::shared_ptr<VLXFeed> rawFeed = open(bytes, false);
+    keepRaw(ns, false);
+    const std::shared_ptr<VLXFeed> feed = open(bytes, false);
+    if (!feed || !rawFeed) {
+        state.SkipWithError("the generated feed did not read");
+        return;
+    }
+    const QByteArray written = feed->buildXMLData();
+    xmlDocPtr doc = xmlReadMemory(written.constData(), int(written.size()), "feed.xml", "UTF-8",
+                                  XML_PARSE_NONET);
+    if (!doc) {
+        state.SkipWithError("libxml2 could not read the written document");
+        return;
+    }
+    double ours = 0;
+    double raw = 0;
+    double theirs = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        xmlChar *memory = nullptr;
+        int size = 0;
+        xmlDocDumpMemory(doc, &memory, &size);
+        benchmark::DoNotOptimize(memory);
+        xmlFree(memory);
+        theirs += secondsSince(start);
+
+        start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(rawFeed->buildXMLData().constData());
+        raw += secondsSince(start);
+
+        start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(feed->buildXMLData().constData());
+        const double took = secondsSince(start);
+        ours += took;
+        state.SetIterationTime(took);
+    }
+    xmlFreeDoc(doc);
+    report(state, ours, theirs, written.size());
+    state.counters["raw_x_libxml2"] = raw / theirs;
+    state.counters["x_raw"] = ours / raw;
+}
+
+void BM_MediaRead(benchmark::State &state)
+{
+    compareOpenings(state, KnownNamespace::mediaRSS, true, false);
+}
+
+void BM_MediaOpenValidated(benchmark::State &state)
+{
+    compareOpenings(state, KnownNamespace::mediaRSS, true, true);
+}
+
+void BM_MediaWrite(benchmark::State &state)
+{
+    compareWritings(state, KnownNamespace::mediaRSS, true);
+}
+
+void BM_ContentRead(benchmark::State &state)
+{
+    compareOpenings(state, KnownNamespace::contentEncoded, false, false);
+}
+
+void BM_ContentOpenValidated(benchmark::State &state)
+{
+    compareOpenings(state, KnownNamespace::contentEncoded, false, true);
+}
+
+void BM_ContentWrite(benchmark::State &state)
+{
+    compareWritings(state, KnownNamespace::contentEncoded, false);
 }
 
 // Where the time of an opening goes: milliseconds in each stage, from the progress reports.
@@ -248,11 +335,14 @@ constexpr char kPeakOption[] = "--peak-of-opening";
 // window does).
 enum class Kept { Nothing = 0, Text = 1, Bytes = 2 };
 
-// Run as "bench_loading --peak-of-opening FILE KEEP": opens a one-item feed, then reads the file,
-// opens the feed (keeping what KEEP names) and prints the peak resident memory above what the
-// process held before that, in KiB; -1 when the feed did not open.
-int printPeakOfOpening(const QString &path, Kept kept)
+// Run as "bench_loading --peak-of-opening FILE KEEP RAW": opens a one-item feed, then reads the
+// file, opens the feed (keeping what KEEP names, with the known namespace numbered RAW kept as
+// raw text, none for -1) and prints the peak resident memory above what the process held before
+// that, in KiB; -1 when the feed did not open.
+int printPeakOfOpening(const QString &path, Kept kept, int rawNamespace)
 {
+    if (rawNamespace >= 0 && size_t(rawNamespace) < knownNamespaces::table().size())
+        keepRaw(KnownNamespace(rawNamespace), true);
     // The program's own code and tables are in memory before a user opens a big feed (the
     // window has shown one at start): a one-item opening first, so that what is measured is
     // what the feed costs, not the pages of code read in on first use.
@@ -286,11 +376,12 @@ int printPeakOfOpening(const QString &path, Kept kept)
 
 // The peak of an opening in a fresh process of its own, whose allocator has seen nothing of
 // the benchmarks before; negative when it failed.
-long peakOfOpeningInChild(const QString &path, Kept kept)
+long peakOfOpeningInChild(const QString &path, Kept kept, int rawNamespace = -1)
 {
     QProcess child;
     child.start(QCoreApplication::applicationFilePath(),
-                {QString::fromLatin1(kPeakOption), path, QString::number(int(kept))});
+                {QString::fromLatin1(kPeakOption), path, QString::number(int(kept)),
+                 QString::number(rawNamespace)});
     if (!child.waitForFinished(120000) || child.exitCode() != 0)
         return -1;
     bool ok = false;
@@ -298,20 +389,25 @@ long peakOfOpeningInChild(const QString &path, Kept kept)
     return ok ? peak : -1;
 }
 
-void peakMemoryOfOpening(benchmark::State &state, Kept kept, bool mediaGroups = false)
+// The feed's file, written to the folder; its size, or -1 with the state skipped.
+qint64 writeFeedFile(benchmark::State &state, const QString &path, bool mediaGroups)
+{
+    const QByteArray bytes = PodcastFeed::document(int(state.range(0)), mediaGroups);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        state.SkipWithError("the feed's file could not be written");
+        return -1;
+    }
+    return bytes.size();
+}
+
+void peakMemoryOfOpening(benchmark::State &state, Kept kept)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("feed.xml"));
-    qint64 size = 0;
-    {
-        const QByteArray bytes = PodcastFeed::document(int(state.range(0)), mediaGroups);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
-            state.SkipWithError("the feed's file could not be written");
-            return;
-        }
-        size = bytes.size();
-    }
+    const qint64 size = writeFeedFile(state, path, false);
+    if (size < 0)
+        return;
     long peak = 0;
     for (auto _ : state) {
         peak = peakOfOpeningInChild(path, kept);
@@ -343,18 +439,46 @@ void BM_PeakMemoryOfOpeningKeepingBytes(benchmark::State &state)
     peakMemoryOfOpening(state, Kept::Bytes);
 }
 
-void BM_MediaPeakMemoryOfOpening(benchmark::State &state)
+// The peak of an opening as the window does it, with the namespace's classes and with the
+// namespace kept raw.
+void comparePeaks(benchmark::State &state, KnownNamespace ns, bool mediaGroups)
 {
-    peakMemoryOfOpening(state, Kept::Nothing, true);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("feed.xml"));
+    const qint64 size = writeFeedFile(state, path, mediaGroups);
+    if (size < 0)
+        return;
+    long peak = 0;
+    long rawPeak = 0;
+    for (auto _ : state) {
+        rawPeak = peakOfOpeningInChild(path, Kept::Bytes, int(ns));
+        peak = peakOfOpeningInChild(path, Kept::Bytes);
+        if (peak < 0 || rawPeak < 0) {
+            state.SkipWithError("the feed did not open in the child");
+            return;
+        }
+    }
+    state.counters["MB"] = double(size) / 1e6;
+    state.counters["peak_MB"] = double(peak) * 1024 / 1e6;
+    state.counters["peak_x_size"] = double(peak) * 1024 / double(size);
+    state.counters["raw_peak_x_size"] = double(rawPeak) * 1024 / double(size);
 }
 
-void mediaSizes(benchmark::internal::Benchmark *benchmark)
+void BM_MediaPeakMemory(benchmark::State &state)
 {
-    for (int items : {1000, PodcastFeed::kLargeItems}) {
-        benchmark->Args({items, 0});
-        benchmark->Args({items, 1});
-    }
-    benchmark->ArgNames({"items", "raw"});
+    comparePeaks(state, KnownNamespace::mediaRSS, true);
+}
+
+void BM_ContentPeakMemory(benchmark::State &state)
+{
+    comparePeaks(state, KnownNamespace::contentEncoded, false);
+}
+
+// The sizes of the class-against-raw comparisons.
+void comparedSizes(benchmark::internal::Benchmark *benchmark)
+{
+    for (int items : {1000, 10000, 2 * PodcastFeed::kLargeItems})
+        benchmark->Arg(items);
     benchmark->Unit(benchmark::kMillisecond);
 }
 
@@ -375,20 +499,22 @@ BENCHMARK(BM_Validate)->Apply(sizes);
 BENCHMARK(BM_PeakMemoryOfOpening)->Apply(sizes)->Iterations(1);
 BENCHMARK(BM_PeakMemoryOfOpeningKeepingText)->Apply(sizes)->Iterations(1);
 BENCHMARK(BM_PeakMemoryOfOpeningKeepingBytes)->Apply(sizes)->Iterations(1);
-BENCHMARK(BM_MediaReadBesideLibxml2)->Apply(mediaSizes)->UseManualTime();
-BENCHMARK(BM_MediaOpenValidatedBesideLibxml2)->Apply(mediaSizes)->UseManualTime();
-BENCHMARK(BM_MediaWriteBesideLibxml2)->Apply(mediaSizes)->UseManualTime();
-BENCHMARK(BM_MediaPeakMemoryOfOpening)
-    ->Arg(PodcastFeed::kLargeItems)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1);
+BENCHMARK(BM_MediaRead)->Apply(comparedSizes)->UseManualTime();
+BENCHMARK(BM_MediaOpenValidated)->Apply(comparedSizes)->UseManualTime();
+BENCHMARK(BM_MediaWrite)->Apply(comparedSizes)->UseManualTime();
+BENCHMARK(BM_MediaPeakMemory)->Apply(comparedSizes)->Iterations(1);
+BENCHMARK(BM_ContentRead)->Apply(comparedSizes)->UseManualTime();
+BENCHMARK(BM_ContentOpenValidated)->Apply(comparedSizes)->UseManualTime();
+BENCHMARK(BM_ContentWrite)->Apply(comparedSizes)->UseManualTime();
+BENCHMARK(BM_ContentPeakMemory)->Apply(comparedSizes)->Iterations(1);
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     CoreBench::installQuietServices();
-    if (argc == 4 && std::strcmp(argv[1], kPeakOption) == 0)
-        return printPeakOfOpening(QString::fromLocal8Bit(argv[2]), Kept(std::atoi(argv[3])));
+    if (argc == 5 && std::strcmp(argv[1], kPeakOption) == 0)
+        return printPeakOfOpening(QString::fromLocal8Bit(argv[2]), Kept(std::atoi(argv[3])),
+                                  std::atoi(argv[4]));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -15,8 +15,8 @@
 #include "extensions/trackback/trackBackItem.h"
 #include "model/extensionFactory.h"
 
-// The one place where the concrete extension classes are made known. Each namespace folder adds
-// its classes here as they arrive; until then its elements are kept as raw XML.
+// The one place where the concrete extension classes are made known: one for every place where
+// a known namespace has elements (knownNamespaces::existsAt).
 void registerExtensionClasses(extensionFactory &factory)
 {
     factory.registerClass(KnownNamespace::iTunes, ExtensionPlace::Channel,

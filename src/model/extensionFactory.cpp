@@ -1,9 +1,6 @@
 #include "model/extensionFactory.h"
 
-#include "model/extensionNSChannel.h"
-#include "model/extensionNSImage.h"
-#include "model/extensionNSItem.h"
-#include "model/extensionNSStandIn.h"
+#include "model/extensionNSRaw.h"
 
 extensionFactory &extensionFactory::shared()
 {
@@ -34,16 +31,6 @@ std::shared_ptr<extensionNSRaw> extensionFactory::create(KnownNamespace ns,
     const auto it = m_makers.constFind(key(ns, place));
     if (it != m_makers.constEnd() && *it)
         return (*it)();
-    switch (place) {
-    case ExtensionPlace::Channel:
-        return std::make_shared<extensionNSStandIn<extensionNSChannel>>(ns, place);
-    case ExtensionPlace::Item:
-        return std::make_shared<extensionNSStandIn<extensionNSItem>>(ns, place);
-    case ExtensionPlace::Image:
-        return std::make_shared<extensionNSStandIn<extensionNSImage>>(ns, place);
-    case ExtensionPlace::Prefs:
-        break;
-    }
     return nullptr;
 }
 

@@ -11,8 +11,7 @@ class extensionNSRaw;
 // Makes the extension object of a known namespace for a place of the feed. The concrete classes
 // are entered by one explicit call, registerExtensionClasses(), made when the shared factory is
 // first used: registration by static initialisers would be dropped from the static library.
-// A namespace whose class is not registered is kept by a raw stand-in under its own identity
-// (canonical prefix, URI, display name), so a feed loses nothing it holds.
+// Every place of a known namespace has its class there.
 class extensionFactory
 {
 public:
@@ -23,7 +22,7 @@ public:
 
     void registerClass(KnownNamespace ns, ExtensionPlace place, Maker maker);
     bool hasClass(KnownNamespace ns, ExtensionPlace place) const;
-    // A fresh extension object; null when the namespace has no class at that place.
+    // A fresh extension object; null when no class is registered for the namespace at that place.
     std::shared_ptr<extensionNSRaw> create(KnownNamespace ns, ExtensionPlace place) const;
     // The processing name a fresh object of create() starts with ("" where there is none). A
     // class sets it in its constructor from constants, so it is learnt once per class.

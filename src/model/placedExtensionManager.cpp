@@ -201,6 +201,8 @@ void placedExtensionManager::createExtensionWithNamespace(const QString &name, c
 void placedExtensionManager::useKnown(KnownNamespace ns, const QString &prefix, const QString &dtd)
 {
     ExtensionRef fresh = extensionFactory::shared().create(ns, m_place);
+    if (!fresh)
+        return;
     fresh->setExtensionProcessingName(prefix);
     fresh->setDTDURL(dtd);
     settledSlot(ns) = std::move(fresh);
@@ -274,6 +276,10 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
             if (!extensionUsed(*ns) || !known(*ns))
                 useKnown(*ns, prefix, declared);
             const ExtensionRef &slot = known(*ns);
+            if (!slot) {
+                setUnknownExtensionUsed(true);
+                return unknownExtension()->parseXMLNodeIfMine(node);
+            }
             if (slot->extensionProcessingName() != prefix)
                 slot->setExtensionProcessingName(prefix);
             if (dropsElementsOf(*ns))

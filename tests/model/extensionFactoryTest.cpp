@@ -1,8 +1,10 @@
 #include "model/extensionFactory.h"
 #include "model/extensionNSChannel.h"
+#include "model/extensionNSImage.h"
 #include "model/extensionNSItem.h"
 
 #include <gtest/gtest.h>
+#include <string>
 
 namespace {
 // What a concrete namespace class looks like to the factory.
@@ -16,7 +18,7 @@ protected:
 };
 } // namespace
 
-TEST(extensionFactory, RegisteredClassesAreMadeAndOthersKeptRawUnderTheirIdentity)
+TEST(extensionFactory, RegisteredClassesAreMadeAndNothingElse)
 {
     extensionFactory factory;
     factory.registerClass(KnownNamespace::dublinCore, ExtensionPlace::Channel,
@@ -25,21 +27,52 @@ TEST(extensionFactory, RegisteredClassesAreMadeAndOthersKeptRawUnderTheirIdentit
     const auto dc = factory.create(KnownNamespace::dublinCore, ExtensionPlace::Channel);
     EXPECT_NE(dynamic_cast<registeredChannel *>(dc.get()), nullptr);
 
-    // Not registered: a raw stand-in of the right place with the namespace's own identity.
-    const auto media = factory.create(KnownNamespace::mediaRSS, ExtensionPlace::Item);
-    ASSERT_NE(dynamic_cast<extensionNSItem *>(media.get()), nullptr);
-    EXPECT_EQ(media->extensionName(), QStringLiteral("media"));
-    EXPECT_EQ(media->DTDURL(), QStringLiteral("http://search.yahoo.com/mrss/"));
-    EXPECT_EQ(media->displayName(), QStringLiteral("Media"));
-    EXPECT_EQ(media->descriptionOfNamespace(),
-              QStringLiteral("media||http://search.yahoo.com/mrss/||1||"));
-    media->setDTDURL(QStringLiteral("urn:other"));
-    EXPECT_EQ(media->DTDURL(), QStringLiteral("http://search.yahoo.com/mrss/"));
-    EXPECT_EQ(media->copyExtension()->displayName(), QStringLiteral("Media"));
+    // Not registered: nothing is made, not even raw text under the namespace's name.
+    EXPECT_FALSE(factory.hasClass(KnownNamespace::mediaRSS, ExtensionPlace::Item));
+    EXPECT_EQ(factory.create(KnownNamespace::mediaRSS, ExtensionPlace::Item), nullptr);
 
-    // No class at that place at all.
+    // No class at that place at all, even when one is registered there by mistake.
+    factory.registerClass(KnownNamespace::syndication, ExtensionPlace::Item,
+                          [] { return std::make_shared<extensionNSItem>(); });
     EXPECT_EQ(factory.create(KnownNamespace::syndication, ExtensionPlace::Item), nullptr);
     EXPECT_EQ(factory.create(KnownNamespace::iTunes, ExtensionPlace::Image), nullptr);
+}
+
+TEST(extensionFactory, SharedFactoryHasAClassForEveryPlaceOfEveryKnownNamespace)
+{
+    // A place without its class would drop the namespace's elements of every feed read.
+    const extensionFactory &factory = extensionFactory::shared();
+    for (const knownNamespaces::Entry &e : knownNamespaces::table()) {
+        for (ExtensionPlace place :
+             {ExtensionPlace::Channel, ExtensionPlace::Item, ExtensionPlace::Image}) {
+            SCOPED_TRACE(e.prefix.toStdString() + " at place "
+                         + std::to_string(static_cast<int>(place)));
+            const auto made = factory.create(e.ns, place);
+            if (!knownNamespaces::existsAt(e.ns, place)) {
+                EXPECT_EQ(made, nullptr);
+                continue;
+            }
+            ASSERT_NE(made, nullptr);
+            EXPECT_EQ(made->extensionName(), e.prefix);
+            EXPECT_EQ(made->DTDURL(), e.uri);
+            EXPECT_EQ(made->displayName(), knownNamespaces::displayName(e.ns, place));
+            EXPECT_TRUE(made->wellSupported());
+            EXPECT_EQ(factory.freshProcessingName(e.ns, place), e.prefix);
+            switch (place) {
+            case ExtensionPlace::Channel:
+                EXPECT_NE(dynamic_cast<extensionNSChannel *>(made.get()), nullptr);
+                break;
+            case ExtensionPlace::Item:
+                EXPECT_NE(dynamic_cast<extensionNSItem *>(made.get()), nullptr);
+                break;
+            default:
+                EXPECT_NE(dynamic_cast<extensionNSImage *>(made.get()), nullptr);
+            }
+            // Another URI given to a class does not change the namespace it writes.
+            made->setDTDURL(QStringLiteral("urn:other"));
+            EXPECT_EQ(made->copyExtension()->DTDURL(), e.uri);
+        }
+    }
 }
 
 TEST(extensionFactory, KnownNamespaceTableHoldsTheEightStandards)
@@ -68,7 +101,7 @@ TEST(extensionFactory, FreshProcessingNameFollowsTheRegisteredClass)
 {
     extensionFactory factory;
     EXPECT_EQ(factory.freshProcessingName(KnownNamespace::mediaRSS, ExtensionPlace::Item),
-              QStringLiteral("media"));
+              QString());
     EXPECT_EQ(factory.freshProcessingName(KnownNamespace::syndication, ExtensionPlace::Item),
               QString());
     factory.registerClass(KnownNamespace::mediaRSS, ExtensionPlace::Item, [] {
