@@ -8,6 +8,7 @@
 #include "model/VLXLogic.h"
 
 #include <cstring>
+#include <deque>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -141,20 +142,23 @@ void FieldExtensionBase::storeRead(int field, const QString &text)
 
 const std::vector<int> &FieldExtensionBase::fieldsOfElement(size_t element) const
 {
-    // Every item asks with the same table: the lists of the last table are kept.
-    thread_local const ExtensionDescriptor *lastDescriptor = nullptr;
-    thread_local std::vector<std::vector<int>> lists;
-    if (lastDescriptor != m_descriptor) {
-        lists.assign(m_descriptor->elements.size(), {});
-        for (size_t e = 0; e < m_descriptor->elements.size(); ++e) {
-            for (int f = 0; f < descriptor().fieldCount(); ++f) {
-                if (std::strcmp(descriptor().field(f).element, m_descriptor->elements[e]) == 0)
-                    lists[e].push_back(f);
-            }
-        }
-        lastDescriptor = m_descriptor;
+    // Every item asks with the same few tables: the lists of each table are kept (in a deque, so
+    // that a list handed out stays where it is).
+    thread_local std::deque<std::pair<const ExtensionDescriptor *, std::vector<std::vector<int>>>>
+        tables;
+    for (const auto &[descriptor, lists] : tables) {
+        if (descriptor == m_descriptor)
+            return lists[element];
     }
-    return lists[element];
+    std::vector<std::vector<int>> lists(m_descriptor->elements.size());
+    for (size_t e = 0; e < m_descriptor->elements.size(); ++e) {
+        for (int f = 0; f < descriptor().fieldCount(); ++f) {
+            if (std::strcmp(descriptor().field(f).element, m_descriptor->elements[e]) == 0)
+                lists[e].push_back(f);
+        }
+    }
+    tables.emplace_back(m_descriptor, std::move(lists));
+    return tables.back().second[element];
 }
 
 void FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
