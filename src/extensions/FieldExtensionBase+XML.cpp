@@ -258,6 +258,11 @@ void FieldExtensionBase::appendElementLine(UTF8Writer &out, const QString &prefi
     out.append(">\n"_L1);
 }
 
+void FieldExtensionBase::appendCustom(UTF8Writer &out, int field, const QString &prefix) const
+{
+    out.append(buildCustom(field, prefix));
+}
+
 QString FieldExtensionBase::buildFieldsXML(const QString &prefix) const
 {
     UTF8Writer out;
@@ -269,11 +274,16 @@ void FieldExtensionBase::appendFieldsXML(UTF8Writer &out, const QString &prefix)
 {
     const QString &ns = knownNamespaces::prefix(m_descriptor->ns);
     const qsizetype start = out.size();
-    std::vector<int> order(m_descriptor->writeOrder.begin(), m_descriptor->writeOrder.end());
-    if (order.empty()) {
-        for (int f = 0; f < descriptor().fieldCount(); ++f)
-            order.push_back(f);
-    }
+    // The write order, or the table's order when the descriptor gives none (nothing is copied:
+    // every item of a feed is written through here).
+    struct Order
+    {
+        std::span<const int> given;
+        size_t count;
+        size_t size() const { return given.empty() ? count : given.size(); }
+        int operator[](size_t i) const { return given.empty() ? int(i) : given[i]; }
+    };
+    const Order order {m_descriptor->writeOrder, size_t(descriptor().fieldCount())};
     auto openTag = [&](const QString &indent, const char *element) {
         out.append(indent);
         out.append('<');
@@ -340,7 +350,7 @@ void FieldExtensionBase::appendFieldsXML(UTF8Writer &out, const QString &prefix)
             break;
         }
         case Field::Write::Custom:
-            out.append(buildCustom(f, prefix));
+            appendCustom(out, f, prefix);
             break;
         }
     }

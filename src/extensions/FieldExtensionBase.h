@@ -94,6 +94,9 @@ protected:
     // The defaults do nothing, write nothing and count as empty.
     virtual void parseCustom(int field, const vlxXMLNode *node);
     virtual QString buildCustom(int field, const QString &prefix) const;
+    // Writing a Custom field into the document being written; buildCustom()'s text unless the
+    // class writes straight into the buffer.
+    virtual void appendCustom(UTF8Writer &out, int field, const QString &prefix) const;
     virtual QVariant customValue(int field) const;
     virtual void setCustomValue(int field, const QVariant &value);
     // The archived form of the list (property-list values and archivable objects).

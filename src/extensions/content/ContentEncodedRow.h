@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class UTF8Writer;
+
 // What the channel's and the items' content:encoded share: one HTML text, taken as the document
 // holds it (never trimmed; references to markup characters stay text) and written as one CDATA
 // line.
@@ -19,4 +21,6 @@ public:
     // "<indent><content:encoded><![CDATA[text]]></content:encoded>\n"; nothing for no text. A
     // "]]>" in the text ends one section and starts the next, so the text reads back exactly.
     static QString cdataLine(const QString &indent, const QString &text);
+    // The same line written into the document being written, without a copy of the text.
+    static void appendCDATALine(UTF8Writer &out, const QString &indent, const QString &text);
 };

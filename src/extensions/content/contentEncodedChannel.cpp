@@ -46,3 +46,8 @@ QString contentEncodedChannel::buildCustom(int, const QString &prefix) const
 {
     return ContentEncodedRow::cdataLine(prefix, encoded());
 }
+
+void contentEncodedChannel::appendCustom(UTF8Writer &out, int, const QString &prefix) const
+{
+    ContentEncodedRow::appendCDATALine(out, prefix, encoded());
+}

@@ -23,4 +23,5 @@ protected:
     contentEncodedChannel(const contentEncodedChannel &) = default;
     extensionNSRaw *newCopy() const override { return new contentEncodedChannel(*this); }
     QString buildCustom(int field, const QString &prefix) const override;
+    void appendCustom(UTF8Writer &out, int field, const QString &prefix) const override;
 };

@@ -47,3 +47,8 @@ QString contentEncodedItem::buildCustom(int, const QString &prefix) const
 {
     return ContentEncodedRow::cdataLine(prefix, encoded());
 }
+
+void contentEncodedItem::appendCustom(UTF8Writer &out, int, const QString &prefix) const
+{
+    ContentEncodedRow::appendCDATALine(out, prefix, encoded());
+}

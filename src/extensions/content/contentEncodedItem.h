@@ -25,4 +25,5 @@ protected:
     contentEncodedItem(const contentEncodedItem &) = default;
     extensionNSRaw *newCopy() const override { return new contentEncodedItem(*this); }
     QString buildCustom(int field, const QString &prefix) const override;
+    void appendCustom(UTF8Writer &out, int field, const QString &prefix) const override;
 };

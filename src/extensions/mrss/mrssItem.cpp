@@ -237,9 +237,16 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
         return 0;
+    // Lower-casing text that is lower case already copies nothing; neither does comparing the
+    // name in its two parts.
     const QString prefix = extensionProcessingName().toLower();
     const QString name = vlxXMLDOM::nameOfNode(node).toLower();
-    if (name == prefix + ":group"_L1) {
+    const auto named = [&](QStringView local) {
+        return name.size() == prefix.size() + 1 + local.size() && name.startsWith(prefix)
+            && name.at(prefix.size()) == u':'
+            && QStringView(name).sliced(prefix.size() + 1) == local;
+    };
+    if (named(u"group")) {
         // A group inside a group is left out with all it holds.
         if (isSecondLevel)
             return 0;
@@ -248,10 +255,9 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
             parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, node), true);
         return 0;
     }
-    if (name == prefix + ":content"_L1) {
-        mrssRequiredElement element;
-        element.parseXMLNodeIfMine(node, fieldNames(), prefix);
-        m_contents.append(element);
+    if (named(u"content")) {
+        m_contents.emplace_back();
+        m_contents.back().parseXMLNodeIfMine(node, fieldNames(), prefix);
         return 0;
     }
     (isSecondLevel ? m_groupElements : m_itemElements).parseXMLNodeIfMine(node, fieldNames());

@@ -16,10 +16,11 @@ using K = mrssOptionalElements;
 // How an attribute is written: made a safe link, or XML-escaped.
 enum class Out { Safe, Escaped };
 
+// Keys and names are shared strings: a dictionary entry or a look-up copies no text.
 struct Attribute
 {
-    const char *key; // "attributeURL"
-    const char *xml; // "url"
+    QString key; // "attributeURL"
+    QString xml; // "url"
     Out out;
     bool required; // written even when empty
 };
@@ -34,42 +35,42 @@ struct KindForm
 const KindForm &formOf(int kind)
 {
     static const KindForm forms[] = {
-        {true, true, {{"attributeScheme", "scheme", Out::Safe, false}}},
-        {true, true, {{"attributeType", "type", Out::Escaped, false}}},
-        {true, true, {{"attributeType", "type", Out::Escaped, false}}},
+        {true, true, {{u"attributeScheme"_s, u"scheme"_s, Out::Safe, false}}},
+        {true, true, {{u"attributeType"_s, u"type"_s, Out::Escaped, false}}},
+        {true, true, {{u"attributeType"_s, u"type"_s, Out::Escaped, false}}},
         {true, true, {}},
         {false,
          false,
-         {{"attributeURL", "url", Out::Safe, true},
-          {"attributeHeight", "height", Out::Escaped, false},
-          {"attributeWidth", "width", Out::Escaped, false},
-          {"attributeTime", "time", Out::Escaped, false}}},
+         {{u"attributeURL"_s, u"url"_s, Out::Safe, true},
+          {u"attributeHeight"_s, u"height"_s, Out::Escaped, false},
+          {u"attributeWidth"_s, u"width"_s, Out::Escaped, false},
+          {u"attributeTime"_s, u"time"_s, Out::Escaped, false}}},
         {true,
          true,
-         {{"attributeScheme", "scheme", Out::Safe, false},
-          {"attributeLabel", "label", Out::Escaped, false}}},
-        {true, true, {{"attributeAlgo", "algo", Out::Escaped, false}}},
+         {{u"attributeScheme"_s, u"scheme"_s, Out::Safe, false},
+          {u"attributeLabel"_s, u"label"_s, Out::Escaped, false}}},
+        {true, true, {{u"attributeAlgo"_s, u"algo"_s, Out::Escaped, false}}},
         // The player's text is read and kept, never written.
         {false,
          true,
-         {{"attributeURL", "url", Out::Safe, true},
-          {"attributeHeight", "height", Out::Escaped, false},
-          {"attributeWidth", "width", Out::Escaped, false}}},
+         {{u"attributeURL"_s, u"url"_s, Out::Safe, true},
+          {u"attributeHeight"_s, u"height"_s, Out::Escaped, false},
+          {u"attributeWidth"_s, u"width"_s, Out::Escaped, false}}},
         {true,
          true,
-         {{"attributeRole", "role", Out::Escaped, false},
-          {"attributeScheme", "scheme", Out::Safe, false}}},
-        {true, true, {{"attributeURL", "url", Out::Safe, false}}},
+         {{u"attributeRole"_s, u"role"_s, Out::Escaped, false},
+          {u"attributeScheme"_s, u"scheme"_s, Out::Safe, false}}},
+        {true, true, {{u"attributeURL"_s, u"url"_s, Out::Safe, false}}},
         {true,
          true,
-         {{"attributeType", "type", Out::Escaped, false},
-          {"attributeLang", "lang", Out::Escaped, false},
-          {"attributeStart", "start", Out::Escaped, false},
-          {"attributeEnd", "end", Out::Escaped, false}}},
+         {{u"attributeType"_s, u"type"_s, Out::Escaped, false},
+          {u"attributeLang"_s, u"lang"_s, Out::Escaped, false},
+          {u"attributeStart"_s, u"start"_s, Out::Escaped, false},
+          {u"attributeEnd"_s, u"end"_s, Out::Escaped, false}}},
         {true,
          true,
-         {{"attributeRelationship", "relationship", Out::Escaped, true},
-          {"attributeType", "type", Out::Escaped, false}}},
+         {{u"attributeRelationship"_s, u"relationship"_s, Out::Escaped, true},
+          {u"attributeType"_s, u"type"_s, Out::Escaped, false}}},
     };
     return forms[kind];
 }
@@ -82,11 +83,11 @@ void appendElement(UTF8Writer &out, const QString &indent, int kind, const QVari
     out.append("<media:"_L1);
     out.append(name);
     for (const Attribute &attribute : form.attributes) {
-        const QString value = element.value(QLatin1String(attribute.key)).toString();
+        const QString value = element.value(attribute.key).toString();
         if (value.isEmpty() && !attribute.required)
             continue;
         out.append(' ');
-        out.append(QLatin1StringView(attribute.xml));
+        out.append(attribute.xml);
         out.append("=\""_L1);
         if (attribute.out == Out::Safe)
             out.append(VLXLogic::createSafeLink(value));
@@ -165,14 +166,17 @@ void mrssOptionalElements::appendXML(UTF8Writer &out, const QString &indent) con
         out.append(m_adultValue ? "<media:adult>true</media:adult>\n"_L1
                                 : "<media:adult>false</media:adult>\n"_L1);
     }
+    if (!m_kinds)
+        return;
+    const Kinds &k = *m_kinds;
     for (int kind = 0; kind < kKindCount; ++kind) {
-        if (!m_used[size_t(kind)])
+        if (!k.used[size_t(kind)])
             continue;
         if (isSingle(kind)) {
-            appendElement(out, indent, kind, m_single[size_t(kind)]);
+            appendElement(out, indent, kind, k.single[size_t(kind)]);
             continue;
         }
-        for (const QVariantMap &element : m_lists[size_t(kind)])
+        for (const QVariantMap &element : k.lists[size_t(kind)])
             appendElement(out, indent, kind, element);
     }
 }
@@ -184,7 +188,12 @@ int mrssOptionalElements::parseXMLNodeIfMine(const vlxXMLNode *node, const QStri
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
         return 0;
-    const int position = int(fieldNames.indexOf(vlxXMLDOM::nameOfNode(node).toLower()));
+    // Most documents write the names in lower case, as the list has them.
+    const QString name = vlxXMLDOM::nameOfNode(node);
+    qsizetype found = fieldNames.indexOf(name);
+    if (found < 0)
+        found = fieldNames.indexOf(name.toLower());
+    const int position = int(found);
     if (position < 0 || position > kAdultPosition)
         return 0;
     if (position == kAdultPosition) {
@@ -202,17 +211,17 @@ int mrssOptionalElements::parseXMLNodeIfMine(const vlxXMLNode *node, const QStri
             kTextKey,
             VLXLogic::decodeNumericEncodedCharacters(vlxXMLDOM::descriptionOfNode(node).trimmed()));
     for (const Attribute &attribute : form.attributes) {
-        QString value
-            = trimmedDecoded(vlxXMLDOM::attributeOfNode(node, QLatin1String(attribute.xml)));
+        QString value = trimmedDecoded(vlxXMLDOM::attributeOfNode(node, attribute.xml));
         if (attribute.out == Out::Safe)
             value = VLXLogic::unescapeURLString(value);
-        element.insert(QLatin1String(attribute.key), value);
+        element.insert(attribute.key, value);
     }
+    Kinds &k = changedKinds();
     if (isSingle(position))
-        m_single[size_t(position)] = element;
+        k.single[size_t(position)] = element;
     else
-        m_lists[size_t(position)].append(element);
-    m_used[size_t(position)] = true;
+        k.lists[size_t(position)].append(element);
+    k.used[size_t(position)] = true;
     return 0;
 }
 
@@ -224,8 +233,8 @@ void mrssOptionalElements::finalProcessing()
     if (!m_adultUsed)
         return;
     bool simpleRating = false;
-    if (m_used[kRating]) {
-        for (const QVariantMap &rating : m_lists[kRating])
+    if (kinds().used[kRating]) {
+        for (const QVariantMap &rating : kinds().lists[kRating])
             simpleRating = simpleRating || str(rating, "attributeScheme") == "urn:simple"_L1;
     }
     if (!simpleRating) {
@@ -234,8 +243,9 @@ void mrssOptionalElements::finalProcessing()
                       m_adultValue ? QStringLiteral("adult") : QStringLiteral("nonadult"));
         rating.insert(QStringLiteral("attributeScheme"), QStringLiteral("urn:simple"));
         rating.insert(kTypeKey, int(kRating));
-        m_lists[kRating].append(rating);
-        m_used[kRating] = true;
+        Kinds &k = changedKinds();
+        k.lists[kRating].append(rating);
+        k.used[kRating] = true;
     }
     m_adultUsed = false;
 }
@@ -247,12 +257,14 @@ void mrssOptionalElements::validate(FeedElement *owner)
     const char *const repair = "Automatic Repair";
     const char *const warning = "Validate Warning";
     for (const int kind : {int(kTitle), int(kDescription)}) {
-        if (m_used[size_t(kind)] && needsHTMLType(m_single[size_t(kind)])) {
-            m_single[size_t(kind)] = withHTMLType(m_single[size_t(kind)]);
+        if (kinds().used[size_t(kind)] && needsHTMLType(kinds().single[size_t(kind)])) {
+            Kinds &k = changedKinds();
+            k.single[size_t(kind)] = withHTMLType(k.single[size_t(kind)]);
             note(owner, repair, htmlRepair(kind == kTitle ? "Title" : "Description"));
         }
     }
-    for (const QVariantMap &keywords : m_lists[kKeywords]) {
+    const Kinds &k = kinds();
+    for (const QVariantMap &keywords : k.lists[kKeywords]) {
         const QString text = keywords.value(kTextKey).toString();
         // The splits count on the text as it is, blanks at its ends included.
         if (!text.trimmed().isEmpty() && text.split(u',').size() < 2 && text.split(u' ').size() > 1)
@@ -260,7 +272,7 @@ void mrssOptionalElements::validate(FeedElement *owner)
                  QStringLiteral("The Media RSS \"Keywords\" should use commas to separate the "
                                 "words or phrases"));
     }
-    for (const QVariantMap &thumbnail : m_lists[kThumbnail]) {
+    for (const QVariantMap &thumbnail : k.lists[kThumbnail]) {
         if (str(thumbnail, "attributeURL").trimmed().isEmpty())
             note(owner, warning,
                  QStringLiteral(
@@ -268,7 +280,7 @@ void mrssOptionalElements::validate(FeedElement *owner)
     }
     bool sha1Seen = false;
     bool otherSeen = false;
-    for (const QVariantMap &hash : m_lists[kHash]) {
+    for (const QVariantMap &hash : k.lists[kHash]) {
         const bool sha1 = str(hash, "attributeAlgo") == "sha1"_L1;
         bool &seen = sha1 ? sha1Seen : otherSeen;
         if (seen)
@@ -278,22 +290,22 @@ void mrssOptionalElements::validate(FeedElement *owner)
                      .arg(sha1 ? "SHA1"_L1 : "MD5"_L1));
         seen = true;
     }
-    for (const QVariantMap &player : m_lists[kPlayer]) {
+    for (const QVariantMap &player : k.lists[kPlayer]) {
         if (str(player, "attributeURL").trimmed().isEmpty())
             note(owner, warning,
                  QStringLiteral(
                      "The Media RSS \"Player\" requires a value in the \"url\" attribute"));
     }
-    QList<QVariantMap> &texts = m_lists[kText];
-    for (QVariantMap &text : texts) {
-        if (needsHTMLType(text)) {
+    for (qsizetype i = 0; i < kinds().lists[kText].size(); ++i) {
+        if (needsHTMLType(kinds().lists[kText].at(i))) {
+            QVariantMap &text = changedKinds().lists[kText][i];
             text = withHTMLType(text);
             note(owner, repair, htmlRepair("Text"));
         }
     }
     bool countrySeen = false;
     bool uriSeen = false;
-    for (const QVariantMap &restriction : m_lists[kRestriction]) {
+    for (const QVariantMap &restriction : kinds().lists[kRestriction]) {
         if (str(restriction, "attributeRelationship").trimmed().isEmpty())
             note(owner, warning,
                  QStringLiteral("The Media RSS \"Restriction\" requires a value in the "

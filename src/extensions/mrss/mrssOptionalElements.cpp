@@ -48,6 +48,19 @@ QList<QVariantMap> elementList(const QVariant &value)
 
 mrssOptionalElements::mrssOptionalElements() = default;
 
+const mrssOptionalElements::Kinds &mrssOptionalElements::kinds() const
+{
+    static const Kinds none;
+    return m_kinds ? *m_kinds : none;
+}
+
+mrssOptionalElements::Kinds &mrssOptionalElements::changedKinds()
+{
+    if (!m_kinds)
+        m_kinds = new Kinds;
+    return *m_kinds;
+}
+
 const std::array<const char *, 13> &mrssOptionalElements::elementNames()
 {
     static const std::array<const char *, 13> names
@@ -80,61 +93,60 @@ int mrssOptionalElements::kindOf(const QVariantMap &element)
 
 bool mrssOptionalElements::used(int kind) const
 {
-    return validKind(kind) && m_used[size_t(kind)];
+    return validKind(kind) && kinds().used[size_t(kind)];
 }
 
 void mrssOptionalElements::setUsed(int kind, bool used)
 {
-    if (validKind(kind))
-        m_used[size_t(kind)] = used;
+    // Clearing a flag that is clear changes nothing (and makes no data).
+    if (validKind(kind) && used != kinds().used[size_t(kind)])
+        changedKinds().used[size_t(kind)] = used;
 }
 
 const QList<QVariantMap> &mrssOptionalElements::values(int kind) const
 {
     static const QList<QVariantMap> none;
-    return validKind(kind) ? m_lists[size_t(kind)] : none;
+    return validKind(kind) ? kinds().lists[size_t(kind)] : none;
 }
 
 void mrssOptionalElements::setValues(int kind, const QList<QVariantMap> &list)
 {
     if (validKind(kind) && !isSingle(kind))
-        m_lists[size_t(kind)] = list;
+        changedKinds().lists[size_t(kind)] = list;
 }
 
 void mrssOptionalElements::addValue(int kind, const QVariantMap &element)
 {
     if (validKind(kind) && !isSingle(kind))
-        m_lists[size_t(kind)].append(element);
+        changedKinds().lists[size_t(kind)].append(element);
 }
 
 void mrssOptionalElements::deleteValueAtIndex(int kind, int index)
 {
     if (!validKind(kind))
         return;
-    QList<QVariantMap> &list = m_lists[size_t(kind)];
-    if (index >= 0 && index < list.size())
-        list.removeAt(index);
+    if (index >= 0 && index < kinds().lists[size_t(kind)].size())
+        changedKinds().lists[size_t(kind)].removeAt(index);
 }
 
 void mrssOptionalElements::replaceValueAtIndex(int kind, const QVariantMap &element, int index)
 {
     if (!validKind(kind))
         return;
-    QList<QVariantMap> &list = m_lists[size_t(kind)];
-    if (index >= 0 && index < list.size())
-        list[index] = element;
+    if (index >= 0 && index < kinds().lists[size_t(kind)].size())
+        changedKinds().lists[size_t(kind)][index] = element;
 }
 
 const QVariantMap &mrssOptionalElements::value(int kind) const
 {
     static const QVariantMap none;
-    return validKind(kind) ? m_single[size_t(kind)] : none;
+    return validKind(kind) ? kinds().single[size_t(kind)] : none;
 }
 
 void mrssOptionalElements::setValue(int kind, const QVariantMap &element)
 {
     if (validKind(kind) && isSingle(kind))
-        m_single[size_t(kind)] = element;
+        changedKinds().single[size_t(kind)] = element;
 }
 
 // --- rows
@@ -144,11 +156,12 @@ mrssOptionalElements::RowPlace mrssOptionalElements::placeOfRow(int row) const
 {
     if (row < 0)
         return {};
+    const Kinds &k = kinds();
     int count = 0;
     for (int kind = 0; kind < kKindCount; ++kind) {
-        if (!m_used[size_t(kind)])
+        if (!k.used[size_t(kind)])
             continue;
-        const int rows = isSingle(kind) ? 1 : int(m_lists[size_t(kind)].size());
+        const int rows = isSingle(kind) ? 1 : int(k.lists[size_t(kind)].size());
         if (row < count + rows)
             return {kind, row - count};
         count += rows;
@@ -158,10 +171,11 @@ mrssOptionalElements::RowPlace mrssOptionalElements::placeOfRow(int row) const
 
 int mrssOptionalElements::objectCount() const
 {
+    const Kinds &k = kinds();
     int count = 0;
     for (int kind = 0; kind < kKindCount; ++kind) {
-        if (m_used[size_t(kind)])
-            count += isSingle(kind) ? 1 : int(m_lists[size_t(kind)].size());
+        if (k.used[size_t(kind)])
+            count += isSingle(kind) ? 1 : int(k.lists[size_t(kind)].size());
     }
     return count;
 }
@@ -176,8 +190,8 @@ QVariantMap mrssOptionalElements::dictionaryAtIndex(int row) const
     const RowPlace place = placeOfRow(row);
     if (place.kind < 0)
         return {};
-    return isSingle(place.kind) ? m_single[size_t(place.kind)]
-                                : m_lists[size_t(place.kind)].at(place.index);
+    return isSingle(place.kind) ? kinds().single[size_t(place.kind)]
+                                : kinds().lists[size_t(place.kind)].at(place.index);
 }
 
 QString mrssOptionalElements::objectShortDescriptionAtIndex(int row) const
@@ -216,11 +230,12 @@ void mrssOptionalElements::addDictionary(const QVariantMap &element)
     const int kind = kindOf(element);
     if (!validKind(kind))
         return;
+    Kinds &k = changedKinds();
     if (isSingle(kind))
-        m_single[size_t(kind)] = element;
+        k.single[size_t(kind)] = element;
     else
-        m_lists[size_t(kind)].append(element);
-    m_used[size_t(kind)] = true;
+        k.lists[size_t(kind)].append(element);
+    k.used[size_t(kind)] = true;
 }
 
 void mrssOptionalElements::replaceDictionaryAtIndex(const QVariantMap &element, int row)
@@ -229,9 +244,9 @@ void mrssOptionalElements::replaceDictionaryAtIndex(const QVariantMap &element, 
     if (place.kind < 0)
         return;
     if (isSingle(place.kind))
-        m_single[size_t(place.kind)] = element;
+        changedKinds().single[size_t(place.kind)] = element;
     else
-        m_lists[size_t(place.kind)][place.index] = element;
+        changedKinds().lists[size_t(place.kind)][place.index] = element;
 }
 
 void mrssOptionalElements::deleteObjectAtIndex(int row)
@@ -240,14 +255,15 @@ void mrssOptionalElements::deleteObjectAtIndex(int row)
     if (place.kind < 0)
         return;
     const size_t kind = size_t(place.kind);
+    Kinds &k = changedKinds();
     if (isSingle(place.kind)) {
-        m_used[kind] = false;
+        k.used[kind] = false;
         return;
     }
     // Only the row's own entry goes, even when another entry of the kind is equal to it.
-    m_lists[kind].removeAt(place.index);
-    if (m_lists[kind].isEmpty())
-        m_used[kind] = false;
+    k.lists[kind].removeAt(place.index);
+    if (k.lists[kind].isEmpty())
+        k.used[kind] = false;
 }
 
 QString mrssOptionalElements::cellText(int row, const QString &column) const
@@ -264,7 +280,7 @@ QString mrssOptionalElements::elementsUsed() const
 {
     QStringList labels;
     for (int kind = 0; kind < kKindCount; ++kind) {
-        if (m_used[size_t(kind)])
+        if (kinds().used[size_t(kind)])
             labels.append(label(kind));
     }
     return labels.join(u',');
@@ -272,7 +288,9 @@ QString mrssOptionalElements::elementsUsed() const
 
 bool mrssOptionalElements::isEmpty() const
 {
-    for (const bool flag : m_used) {
+    if (!m_kinds)
+        return true;
+    for (const bool flag : m_kinds->used) {
         if (flag)
             return false;
     }
@@ -281,8 +299,13 @@ bool mrssOptionalElements::isEmpty() const
 
 bool mrssOptionalElements::operator==(const mrssOptionalElements &other) const
 {
-    return m_adultUsed == other.m_adultUsed && m_adultValue == other.m_adultValue
-        && m_used == other.m_used && m_lists == other.m_lists && m_single == other.m_single;
+    if (m_adultUsed != other.m_adultUsed || m_adultValue != other.m_adultValue)
+        return false;
+    if (m_kinds == other.m_kinds)
+        return true;
+    const Kinds &mine = kinds();
+    const Kinds &theirs = other.kinds();
+    return mine.used == theirs.used && mine.lists == theirs.lists && mine.single == theirs.single;
 }
 
 // --- archiving
@@ -292,15 +315,16 @@ void mrssOptionalElements::encodeWithCoder(KeyedArchiver &coder) const
 {
     coder.encodeBool(m_adultUsed, usedKey("adult"));
     coder.encodeBool(m_adultValue, valueKey("adult"));
+    const Kinds &k = kinds();
     for (int kind = 0; kind < kKindCount; ++kind) {
         const char *element = elementNames()[size_t(kind)];
-        coder.encodeBool(m_used[size_t(kind)], usedKey(element));
+        coder.encodeBool(k.used[size_t(kind)], usedKey(element));
         if (isSingle(kind)) {
-            coder.encodeObject(m_single[size_t(kind)], valueKey(element));
+            coder.encodeObject(k.single[size_t(kind)], valueKey(element));
             continue;
         }
         QVariantList list;
-        for (const QVariantMap &entry : m_lists[size_t(kind)])
+        for (const QVariantMap &entry : k.lists[size_t(kind)])
             list.append(entry);
         coder.encodeObject(list, valueKey(element));
     }
@@ -312,15 +336,16 @@ bool mrssOptionalElements::initWithCoder(const KeyedUnarchiver &coder)
     *this = mrssOptionalElements();
     m_adultUsed = coder.decodeBoolForKey(usedKey("adult"));
     m_adultValue = coder.decodeBoolForKey(valueKey("adult"));
+    Kinds &k = changedKinds();
     for (int kind = 0; kind < kKindCount; ++kind) {
         const char *element = elementNames()[size_t(kind)];
-        m_used[size_t(kind)] = coder.decodeBoolForKey(usedKey(element));
+        k.used[size_t(kind)] = coder.decodeBoolForKey(usedKey(element));
         const QVariant stored = coder.decodeObjectForKey(valueKey(element));
         if (isSingle(kind))
-            m_single[size_t(kind)]
+            k.single[size_t(kind)]
                 = stored.typeId() == QMetaType::QVariantMap ? stored.toMap() : QVariantMap();
         else
-            m_lists[size_t(kind)] = elementList(stored);
+            k.lists[size_t(kind)] = elementList(stored);
     }
     return true;
 }

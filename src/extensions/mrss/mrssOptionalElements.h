@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QMetaType>
+#include <QSharedData>
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
@@ -133,11 +134,21 @@ private:
     RowPlace placeOfRow(int row) const;
     static bool validKind(int kind) { return kind >= 0 && kind < kKindCount; }
 
+    // The kinds' flags and values. Nearly every set of a feed (each media:content has one) uses
+    // no kind at all: such a set holds no data, and copies share theirs until one changes.
+    struct Kinds : QSharedData
+    {
+        std::array<bool, kKindCount> used {};
+        std::array<QList<QVariantMap>, kKindCount> lists;
+        std::array<QVariantMap, kKindCount> single;
+    };
+    const Kinds &kinds() const;
+    // The kinds to change, made on first use and no longer shared with a copy.
+    Kinds &changedKinds();
+
     bool m_adultUsed = false;
     bool m_adultValue = false;
-    std::array<bool, kKindCount> m_used {};
-    std::array<QList<QVariantMap>, kKindCount> m_lists;
-    std::array<QVariantMap, kKindCount> m_single;
+    QSharedDataPointer<Kinds> m_kinds;
 };
 
 Q_DECLARE_METATYPE(mrssOptionalElements)

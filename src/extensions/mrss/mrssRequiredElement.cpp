@@ -21,23 +21,42 @@ const QString kElementsKey = QStringLiteral("Optional Elements");
 const QString kPathKey = QStringLiteral("EnclosureLocalFilePath");
 const QString kUploadKey = QStringLiteral("EnclosureLocalFileLastUpload");
 
-// Every attribute key present, "" for those the given dictionary lacks.
-QVariantMap completed(const QVariantMap &given)
+// The keys and XML names of the table as shared strings: a dictionary entry or a look-up
+// copies no text.
+const std::array<QString, 14> &keyStrings()
 {
-    QVariantMap attributes = given;
-    for (const auto &attribute : mrssRequiredElement::attributes()) {
-        const QString key = QLatin1String(attribute.key);
-        if (!attributes.contains(key))
-            attributes.insert(key, QString(QLatin1String("")));
-    }
-    return attributes;
+    static const std::array<QString, 14> keys = [] {
+        std::array<QString, 14> made;
+        for (size_t i = 0; i < made.size(); ++i)
+            made[i] = QString::fromLatin1(mrssRequiredElement::attributes()[i].key);
+        return made;
+    }();
+    return keys;
+}
+
+const std::array<QString, 14> &xmlNames()
+{
+    static const std::array<QString, 14> names = [] {
+        std::array<QString, 14> made;
+        for (size_t i = 0; i < made.size(); ++i)
+            made[i] = QString::fromLatin1(mrssRequiredElement::attributes()[i].xml);
+        return made;
+    }();
+    return names;
+}
+
+// Whether the lower-cased name is "prefix:content" for the lower-cased prefix.
+bool isContentName(const QString &lowerName, const QString &lowerPrefix)
+{
+    const QStringView name(lowerName);
+    return name.size() == lowerPrefix.size() + 8 && name.startsWith(lowerPrefix)
+        && name.sliced(lowerPrefix.size()) == u":content";
 }
 
 } // namespace
 
 mrssRequiredElement::mrssRequiredElement()
-    : m_attributes(completed({})), m_localPath(QLatin1String("")),
-      m_lastUpload(TitledElement::neverUploaded())
+    : m_localPath(QLatin1String("")), m_lastUpload(TitledElement::neverUploaded())
 {
 }
 
@@ -62,14 +81,82 @@ const std::array<mrssRequiredElement::Attribute, 14> &mrssRequiredElement::attri
     return table;
 }
 
+int mrssRequiredElement::indexOf(const char *key)
+{
+    for (size_t i = 0; i < attributes().size(); ++i) {
+        if (qstrcmp(attributes()[i].key, key) == 0)
+            return int(i);
+    }
+    return -1;
+}
+
+QStringView mrssRequiredElement::value(size_t index) const
+{
+    if (index == 0)
+        return m_url;
+    const qsizetype start = index == 1 ? 0 : qsizetype(m_ends[index - 2]);
+    return QStringView(m_others).sliced(start, qsizetype(m_ends[index - 1]) - start);
+}
+
+std::array<QString, mrssRequiredElement::kAttributeCount> mrssRequiredElement::values() const
+{
+    std::array<QString, kAttributeCount> all;
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = i == 0 ? m_url : value(i).toString();
+    return all;
+}
+
+void mrssRequiredElement::assign(const std::array<QString, kAttributeCount> &values)
+{
+    m_url = values[0];
+    qsizetype length = 0;
+    for (size_t i = 1; i < values.size(); ++i)
+        length += values[i].size();
+    QString others;
+    others.reserve(length);
+    for (size_t i = 1; i < values.size(); ++i) {
+        others.append(values[i]);
+        m_ends[i - 1] = quint32(others.size());
+    }
+    m_others = others;
+}
+
 QString mrssRequiredElement::attribute(const char *key) const
 {
-    return m_attributes.value(QLatin1String(key)).toString();
+    const int index = indexOf(key);
+    return index < 0 ? QString() : value(size_t(index)).toString();
 }
 
 void mrssRequiredElement::setAttribute(const char *key, const QString &value)
 {
-    m_attributes.insert(QLatin1String(key), value.isNull() ? QString(QLatin1String("")) : value);
+    const int index = indexOf(key);
+    if (index < 0)
+        return;
+    std::array<QString, kAttributeCount> all = values();
+    all[size_t(index)] = value;
+    assign(all);
+    m_hasAttributes = true;
+}
+
+QVariantMap mrssRequiredElement::mediaContentElement() const
+{
+    QVariantMap map;
+    if (!m_hasAttributes)
+        return map;
+    for (size_t i = 0; i < kAttributeCount; ++i) {
+        const QString text = value(i).toString();
+        map.insert(keyStrings()[i], text.isNull() ? QString(QLatin1String("")) : text);
+    }
+    return map;
+}
+
+void mrssRequiredElement::setMediaContentElement(const QVariantMap &attributes)
+{
+    m_hasAttributes = !attributes.isEmpty();
+    std::array<QString, kAttributeCount> all;
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = attributes.value(keyStrings()[i]).toString();
+    assign(all);
 }
 
 void mrssRequiredElement::setLocalEnclosureFilePath(const QString &path)
@@ -96,19 +183,24 @@ void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) cons
 {
     out.append(indent);
     out.append("<media:content"_L1);
-    for (const Attribute &entry : attributes()) {
-        const QString value = attribute(entry.key);
-        if (value.isEmpty())
+    const bool apos = VLXLogic::encodeApos();
+    // The url is made a safe link, which already writes its ampersands as entities.
+    if (!m_url.isEmpty()) {
+        out.append(" url=\""_L1);
+        out.append(VLXLogic::createSafeLink(m_url));
+        out.append('"');
+    }
+    qsizetype start = 0;
+    for (size_t i = 1; i < kAttributeCount; ++i) {
+        const qsizetype end = qsizetype(m_ends[i - 1]);
+        if (end == start)
             continue;
         out.append(' ');
-        out.append(QLatin1StringView(entry.xml));
+        out.append(QLatin1StringView(attributes()[i].xml));
         out.append("=\""_L1);
-        // The url is made a safe link, which already writes its ampersands as entities.
-        if (entry.key == attributes().front().key)
-            out.append(VLXLogic::createSafeLink(value));
-        else
-            out.appendEscaped(value, VLXLogic::encodeApos());
+        out.appendEscaped(QStringView(m_others).sliced(start, end - start), apos);
         out.append('"');
+        start = end;
     }
     if (m_elements.isEmpty()) {
         out.append(" />\n"_L1);
@@ -124,18 +216,18 @@ int mrssRequiredElement::parseXMLNodeIfMine(const vlxXMLNode *node, const QStrin
                                             const QString &prefix)
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element
-        || vlxXMLDOM::nameOfNode(node).toLower() != prefix.toLower() + ":content"_L1)
+        || !isContentName(vlxXMLDOM::nameOfNode(node).toLower(), prefix.toLower()))
         return 0;
-    QVariantMap read;
-    for (const Attribute &entry : attributes()) {
-        QString value = VLXLogic::decodeNumericEncodedCharacters(
-                            vlxXMLDOM::attributeOfNode(node, QLatin1String(entry.xml)))
-                            .trimmed();
-        if (entry.key == attributes().front().key)
-            value = VLXLogic::unescapeURLString(value);
-        read.insert(QLatin1String(entry.key), value);
+    std::array<QString, kAttributeCount> read;
+    for (size_t i = 0; i < read.size(); ++i) {
+        read[i] = VLXLogic::decodeNumericEncodedCharacters(
+                      vlxXMLDOM::attributeOfNode(node, xmlNames()[i]))
+                      .trimmed();
+        if (i == 0)
+            read[i] = VLXLogic::unescapeURLString(read[i]);
     }
-    m_attributes = read;
+    assign(read);
+    m_hasAttributes = true;
     const int count = vlxXMLDOM::numberOfChildren(node);
     for (int i = 0; i < count; ++i)
         m_elements.parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, node), fieldNames);
@@ -216,7 +308,8 @@ QString mrssRequiredElement::objectLongDescription() const
 
 bool mrssRequiredElement::operator==(const mrssRequiredElement &other) const
 {
-    return m_attributes == other.m_attributes && m_elements == other.m_elements
+    return m_hasAttributes == other.m_hasAttributes && m_url == other.m_url
+        && m_others == other.m_others && m_ends == other.m_ends && m_elements == other.m_elements
         && m_localPath == other.m_localPath && m_lastUpload == other.m_lastUpload;
 }
 
@@ -225,7 +318,7 @@ bool mrssRequiredElement::operator==(const mrssRequiredElement &other) const
 
 void mrssRequiredElement::encodeWithCoder(KeyedArchiver &coder) const
 {
-    coder.encodeObject(m_attributes, kValueKey);
+    coder.encodeObject(mediaContentElement(), kValueKey);
     coder.encodeObject(m_elements.toArchivable(), kElementsKey);
     coder.encodeString(m_localPath, kPathKey);
     coder.encodeObject(m_lastUpload, kUploadKey);
@@ -234,9 +327,11 @@ void mrssRequiredElement::encodeWithCoder(KeyedArchiver &coder) const
 bool mrssRequiredElement::initWithCoder(const KeyedUnarchiver &coder)
 {
     // Whatever the archive lacks stays at its start value.
+    // Whatever keys the archive lacks read as "".
     const QVariant attributes = coder.decodeObjectForKey(kValueKey);
-    m_attributes = completed(attributes.typeId() == QMetaType::QVariantMap ? attributes.toMap()
-                                                                           : QVariantMap());
+    setMediaContentElement(attributes.typeId() == QMetaType::QVariantMap ? attributes.toMap()
+                                                                         : QVariantMap());
+    m_hasAttributes = true;
     m_elements = mrssOptionalElements::fromArchivable(coder.decodeObjectForKey(kElementsKey));
     setLocalEnclosureFilePath(coder.decodeStringForKey(kPathKey));
     setLastUploaded(coder.decodeObjectForKey(kUploadKey).toDateTime());

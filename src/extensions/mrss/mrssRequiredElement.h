@@ -7,11 +7,16 @@
 #include <QMetaType>
 #include <QString>
 #include <QVariantMap>
+#include <array>
 
 // One media:content element: its fourteen attributes (a dictionary from "attributeURL",
 // "attributeFileSize", ... to their texts, "" when absent), the optional elements nested in it,
-// and the local file published for it with its last upload date. A value type: copies share
-// nothing; keyed-archivable as "mrssRequiredElement".
+// and the local file published for it with its last upload date. A value type; keyed-archivable
+// as "mrssRequiredElement".
+//
+// A feed holds tens of thousands of these: the attributes are not kept as a dictionary (made
+// only for the archive and the dialogs) but as the url and one text holding the other thirteen
+// one after the other, so that an element's texts are one block of memory.
 class mrssRequiredElement : public KeyedArchivable
 {
 public:
@@ -25,9 +30,13 @@ public:
     };
     static const std::array<Attribute, 14> &attributes();
 
-    const QVariantMap &mediaContentElement() const { return m_attributes; }
-    void setMediaContentElement(const QVariantMap &attributes) { m_attributes = attributes; }
-    // One attribute ("" when it is missing) and setting one.
+    // The attributes as a dictionary of all fourteen keys (none for an element without
+    // attributes). Setting one takes the texts of the fourteen keys, "" for a key it lacks;
+    // other keys are not kept. An empty dictionary leaves the element without attributes.
+    QVariantMap mediaContentElement() const;
+    void setMediaContentElement(const QVariantMap &attributes);
+    // One attribute ("" when it is missing) and setting one; keys outside the table answer ""
+    // and are not set.
     QString attribute(const char *key) const;
     void setAttribute(const char *key, const QString &value);
 
@@ -49,7 +58,7 @@ public:
                            const QString &prefix);
     void finalProcessing() { m_elements.finalProcessing(); }
     // No attribute at all (an element made here always has all fourteen).
-    bool isEmpty() const { return m_attributes.isEmpty(); }
+    bool isEmpty() const { return !m_hasAttributes; }
     void validate(FeedElement *owner);
 
     // The content table's two lines, and the one-line form.
@@ -69,7 +78,18 @@ public:
     static const QString kClassName; // "mrssRequiredElement"
 
 private:
-    QVariantMap m_attributes;
+    static constexpr int kAttributeCount = 14;
+    // The table position of an attribute key; -1 for a key outside the table.
+    static int indexOf(const char *key);
+    // The text of the attribute at a table position, and all of them.
+    QStringView value(size_t index) const;
+    std::array<QString, kAttributeCount> values() const;
+    void assign(const std::array<QString, kAttributeCount> &values);
+
+    QString m_url;
+    QString m_others; // the texts of positions 1 to 13, one after the other
+    std::array<quint32, kAttributeCount - 1> m_ends {}; // where each of them ends in m_others
+    bool m_hasAttributes = true;
     mrssOptionalElements m_elements;
     QString m_localPath;
     QDateTime m_lastUpload;

@@ -95,6 +95,45 @@ TEST(mrssRequiredElement, WritesReadsAndDescribesItself)
     EXPECT_EQ(noURL.objectLongDescription(), QStringLiteral("audio/mpeg, 44.1kHz, [Title]"));
 }
 
+TEST(mrssRequiredElement, AttributesAsADictionaryHoldTheFourteenKeys)
+{
+    mrssRequiredElement element;
+    QVariantMap given;
+    given.insert(QStringLiteral("attributeURL"), QStringLiteral("http://x/a.mp3"));
+    given.insert(QStringLiteral("attributeLang"), QStringLiteral("de"));
+    given.insert(QStringLiteral("attributeOther"), QStringLiteral("dropped"));
+    element.setMediaContentElement(given);
+    const QVariantMap taken = element.mediaContentElement();
+    EXPECT_EQ(taken.size(), 14);
+    EXPECT_EQ(taken.value(QStringLiteral("attributeLang")), QStringLiteral("de"));
+    EXPECT_EQ(taken.value(QStringLiteral("attributeWidth")), QStringLiteral(""));
+    EXPECT_FALSE(taken.contains(QStringLiteral("attributeOther")));
+    EXPECT_EQ(element.attribute("attributeOther"), QString());
+    element.setAttribute("attributeOther", QStringLiteral("x"));
+    EXPECT_EQ(element.mediaContentElement(), taken);
+    EXPECT_EQ(element.buildXML(QString()),
+              QStringLiteral("<media:content url=\"http://x/a.mp3\" lang=\"de\" />\n"));
+
+    // The archive keeps the texts; one lacking keys reads them as "".
+    const QByteArray bytes = KeyedArchiver::archivedDataWithRootObject(
+        KeyedArchivable::toVariant(std::make_shared<mrssRequiredElement>(element)));
+    const auto back = KeyedArchivable::objectAs<mrssRequiredElement>(
+        KeyedUnarchiver::unarchiveObjectWithData(bytes));
+    ASSERT_TRUE(back);
+    EXPECT_TRUE(*back == element);
+
+    // No attributes at all: nothing to check, nothing but the bare element written.
+    mrssRequiredElement bare;
+    bare.setMediaContentElement({});
+    EXPECT_TRUE(bare.isEmpty());
+    EXPECT_TRUE(bare.mediaContentElement().isEmpty());
+    EXPECT_FALSE(bare == mrssRequiredElement());
+    EXPECT_EQ(bare.buildXML(QString()), QStringLiteral("<media:content />\n"));
+    bare.setAttribute("attributeType", QStringLiteral("audio/ogg"));
+    EXPECT_FALSE(bare.isEmpty());
+    EXPECT_EQ(bare.mediaContentElement().size(), 14);
+}
+
 TEST(mrssItem, GroupsTwoContentsOrAGroupSet)
 {
     mrssItem item;

@@ -344,3 +344,32 @@ TEST(mrssOptionalElements, CopiesShareNothing)
     EXPECT_EQ(source.value(K::kTitle).value(K::kTextKey), QStringLiteral("t"));
     EXPECT_FALSE(copy == source);
 }
+
+TEST(mrssOptionalElements, RepairsOfACopyLeaveTheOriginalAndEmptiedSetsEqualFreshOnes)
+{
+    K source;
+    source.addDictionary(element(K::kTitle, {{"elementDescription", "<b>t</b>"}}));
+    source.addDictionary(element(K::kText, {{"elementDescription", "<i>x</i>"}}));
+    K copy = source;
+    FeedElement owner;
+    copy.validate(&owner);
+    EXPECT_EQ(copy.value(K::kTitle).value(QStringLiteral("attributeType")), QStringLiteral("html"));
+    EXPECT_EQ(copy.values(K::kText).at(0).value(QStringLiteral("attributeType")),
+              QStringLiteral("html"));
+    EXPECT_FALSE(source.value(K::kTitle).contains(QStringLiteral("attributeType")));
+    EXPECT_FALSE(source.values(K::kText).at(0).contains(QStringLiteral("attributeType")));
+
+    // Clearing flags of a fresh set changes nothing; a set whose rows were all deleted is
+    // empty and writes nothing.
+    K fresh;
+    for (int kind = 0; kind < K::kKindCount; ++kind)
+        fresh.setUsed(kind, false);
+    EXPECT_TRUE(fresh == K());
+    K emptied;
+    emptied.addDictionary(element(K::kCategory, {{"elementDescription", "c"}}));
+    emptied.deleteObjectAtIndex(0);
+    EXPECT_TRUE(emptied.isEmpty());
+    EXPECT_EQ(emptied.buildXML(QStringLiteral("  ")), QString());
+    EXPECT_TRUE(emptied == K());
+    EXPECT_TRUE(roundTrip(K()) == K());
+}
