@@ -3,6 +3,7 @@
 #include "VLXVersion.h"
 #include "io/VLXExportTemplate.h"
 #include "model/SmartDate.h"
+#include "model/URLReference.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -165,12 +166,25 @@ void VLXRSSWriter::appendBest(UTF8Writer &out, QStringView text) const
     out.append("]]>"_L1);
 }
 
-void VLXRSSWriter::appendSafeLink(UTF8Writer &out, const QString &link)
+bool VLXRSSWriter::isPlainLink(QStringView link)
 {
-    if (link.isEmpty())
+    for (const QChar c : link) {
+        const char16_t u = c.unicode();
+        if (u == u'&' || !(URLReference::isURLCharacter(u) || u == u'#' || u == u'%'))
+            return false;
+    }
+    return true;
+}
+
+void VLXRSSWriter::appendSafeLink(UTF8Writer &out, QStringView link)
+{
+    // Most links are plain: they are written as they are, without a look-up or a copy.
+    if (isPlainLink(link)) {
+        out.append(link);
         return;
+    }
     // Ampersands are already written as "&amp;" by the safe link.
-    out.appendEscaping(VLXLogic::createSafeLink(link), "<>\""_L1);
+    out.appendEscaping(VLXLogic::createSafeLink(link.toString()), "<>\""_L1);
 }
 
 std::vector<int> VLXRSSWriter::itemPositions(const VLXFeed &feed, bool noFuture, bool limitItems,

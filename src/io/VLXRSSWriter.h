@@ -54,7 +54,9 @@ public:
     void appendBest(UTF8Writer &out, QStringView text) const;
     // A safe link (VLXLogic::createSafeLink), with "<", ">" and '"' also escaped: links outside
     // Latin-1 are not percent-escaped and must not break the markup.
-    static void appendSafeLink(UTF8Writer &out, const QString &link);
+    static void appendSafeLink(UTF8Writer &out, QStringView link);
+    // Whether the link's safe link is the link itself: URL characters only, no ampersand.
+    static bool isPlainLink(QStringView link);
 
 private:
     bool m_apos = false;

@@ -273,16 +273,21 @@ QString mrssItem::buildXML(const QString &prefix) const
 
 void mrssItem::appendXML(UTF8Writer &out, const QString &prefix) const
 {
-    const bool group = m_contents.size() >= 2 || !m_groupElements.isEmpty();
-    if (!group) {
+    // The item's Media RSS data lie in several blocks: asked for together, their reads overlap
+    // instead of following one another.
+    m_groupElements.prefetch();
+    for (const mrssRequiredElement &element : m_contents)
+        element.prefetch();
+    const bool groupElements = !m_groupElements.isEmpty();
+    if (m_contents.size() < 2 && !groupElements) {
         for (const mrssRequiredElement &element : m_contents)
             element.appendXML(out, prefix);
         return;
     }
-    const QString inner = prefix + QLatin1String("    ");
+    const QString inner = mrssOptionalElements::deeper(prefix);
     out.append(prefix);
     out.append("<media:group>\n"_L1);
-    if (!m_groupElements.isEmpty())
+    if (groupElements)
         m_groupElements.appendXML(out, inner);
     for (const mrssRequiredElement &element : m_contents)
         element.appendXML(out, inner);

@@ -2,6 +2,7 @@
 
 #include "extensions/mrss/mrssOptionalElements.h"
 
+#include "io/VLXRSSWriter.h"
 #include "io/vlxXMLDOM.h"
 #include "model/FeedElement.h"
 #include "model/UTF8Writer.h"
@@ -75,22 +76,36 @@ const KindForm &formOf(int kind)
     return forms[kind];
 }
 
+// The text a dictionary holds under the key, without a copy: the reader stores strings, so only
+// a value of another type is converted (into the spare).
+QStringView textOf(const QVariantMap &element, const QString &key, QString &spare)
+{
+    const auto found = element.constFind(key);
+    if (found == element.constEnd())
+        return {};
+    if (found->metaType().id() == QMetaType::QString)
+        return *static_cast<const QString *>(found->constData());
+    spare = found->toString();
+    return spare;
+}
+
 void appendElement(UTF8Writer &out, const QString &indent, int kind, const QVariantMap &element)
 {
+    QString spare;
     const KindForm &form = formOf(kind);
     const QLatin1StringView name(K::elementNames()[size_t(kind)]);
     out.append(indent);
     out.append("<media:"_L1);
     out.append(name);
     for (const Attribute &attribute : form.attributes) {
-        const QString value = element.value(attribute.key).toString();
+        const QStringView value = textOf(element, attribute.key, spare);
         if (value.isEmpty() && !attribute.required)
             continue;
         out.append(' ');
         out.append(attribute.xml);
         out.append("=\""_L1);
         if (attribute.out == Out::Safe)
-            out.append(VLXLogic::createSafeLink(value));
+            VLXRSSWriter::appendSafeLink(out, value);
         else
             out.appendEscaped(value, VLXLogic::encodeApos());
         out.append('"');
@@ -100,7 +115,7 @@ void appendElement(UTF8Writer &out, const QString &indent, int kind, const QVari
         return;
     }
     out.append('>');
-    out.appendEscaped(element.value(K::kTextKey).toString(), VLXLogic::encodeApos());
+    out.appendEscaped(textOf(element, K::kTextKey, spare), VLXLogic::encodeApos());
     out.append("</media:"_L1);
     out.append(name);
     out.append(">\n"_L1);
@@ -157,6 +172,19 @@ QString mrssOptionalElements::buildXML(const QString &indent) const
     UTF8Writer out;
     appendXML(out, indent);
     return QString::fromUtf8(out.view());
+}
+
+QString mrssOptionalElements::deeper(const QString &indent)
+{
+    thread_local QString lastIndent;
+    thread_local QString lastDeeper;
+    if (lastIndent.isNull() || lastIndent.constData() != indent.constData()
+        || lastIndent.size() != indent.size()) {
+        if (lastIndent.isNull() || lastIndent != indent)
+            lastDeeper = indent + QLatin1String("    ");
+        lastIndent = indent;
+    }
+    return lastDeeper;
 }
 
 void mrssOptionalElements::appendXML(UTF8Writer &out, const QString &indent) const

@@ -100,6 +100,9 @@ public:
     // The set's elements, one a line at the indent, always under the prefix "media".
     QString buildXML(const QString &indent) const;
     void appendXML(UTF8Writer &out, const QString &indent) const;
+    // The indent one level (four spaces) deeper; asked with the same indent again, the same text
+    // comes back shared instead of being built anew for every element written.
+    static QString deeper(const QString &indent);
     // Takes an element whose lower-cased name is one of the thirteen names at positions 0..12 of
     // fieldNames ("prefix:rating" ... "prefix:adult"); anything else is ignored. Answers 0.
     int parseXMLNodeIfMine(const vlxXMLNode *node, const QStringList &fieldNames);
@@ -107,6 +110,12 @@ public:
     void finalProcessing();
     // No kind from rating to restriction in use (adult does not count).
     bool isEmpty() const;
+    // Asks the processor for the set's data ahead of writing it (the data is in blocks of its own).
+    void prefetch() const
+    {
+        if (m_kinds)
+            __builtin_prefetch(m_kinds.constData());
+    }
     // Checks and repairs; messages go to the owner when one is given.
     void validate(FeedElement *owner);
 

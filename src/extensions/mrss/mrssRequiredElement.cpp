@@ -1,5 +1,6 @@
 #include "extensions/mrss/mrssRequiredElement.h"
 
+#include "io/VLXRSSWriter.h"
 #include "io/vlxXMLDOM.h"
 #include "model/TitledElement.h"
 #include "model/UTF8Writer.h"
@@ -109,6 +110,7 @@ std::array<QString, mrssRequiredElement::kAttributeCount> mrssRequiredElement::v
 void mrssRequiredElement::assign(const std::array<QString, kAttributeCount> &values)
 {
     m_url = values[0];
+    m_urlPlain = VLXRSSWriter::isPlainLink(m_url);
     qsizetype length = 0;
     for (size_t i = 1; i < values.size(); ++i)
         length += values[i].size();
@@ -184,20 +186,29 @@ void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) cons
     out.append(indent);
     out.append("<media:content"_L1);
     const bool apos = VLXLogic::encodeApos();
-    // The url is made a safe link, which already writes its ampersands as entities.
+    // The url is made a safe link, which already writes its ampersands as entities; a link
+    // outside Latin-1 keeps its quotes and angle brackets, which are escaped.
     if (!m_url.isEmpty()) {
         out.append(" url=\""_L1);
-        out.append(VLXLogic::createSafeLink(m_url));
+        if (m_urlPlain)
+            out.append(QStringView(m_url));
+        else
+            VLXRSSWriter::appendSafeLink(out, m_url);
         out.append('"');
     }
+    // ' fileSize="' and the like, made once.
+    static const std::array<QByteArray, kAttributeCount> openings = [] {
+        std::array<QByteArray, kAttributeCount> made;
+        for (size_t i = 0; i < made.size(); ++i)
+            made[i] = ' ' + QByteArray(attributes()[i].xml) + "=\"";
+        return made;
+    }();
     qsizetype start = 0;
     for (size_t i = 1; i < kAttributeCount; ++i) {
         const qsizetype end = qsizetype(m_ends[i - 1]);
         if (end == start)
             continue;
-        out.append(' ');
-        out.append(QLatin1StringView(attributes()[i].xml));
-        out.append("=\""_L1);
+        out.append(QLatin1StringView(openings[i]));
         out.appendEscaped(QStringView(m_others).sliced(start, end - start), apos);
         out.append('"');
         start = end;
@@ -207,7 +218,7 @@ void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) cons
         return;
     }
     out.append(">\n"_L1);
-    m_elements.appendXML(out, indent + QLatin1String("    "));
+    m_elements.appendXML(out, mrssOptionalElements::deeper(indent));
     out.append(indent);
     out.append("</media:content>\n"_L1);
 }

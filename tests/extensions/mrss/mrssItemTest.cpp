@@ -3,6 +3,7 @@
 #include "extensions/mrss/mrssChannelPrefs.h"
 #include "extensions/mrss/mrssItemPrefs.h"
 #include "model/VLXItems.h"
+#include "model/VLXLogic.h"
 #include "model/extensionManagerItem.h"
 #include "mrssTestSupport.h"
 #include "platform/KeyedArchiver.h"
@@ -132,6 +133,54 @@ TEST(mrssRequiredElement, AttributesAsADictionaryHoldTheFourteenKeys)
     bare.setAttribute("attributeType", QStringLiteral("audio/ogg"));
     EXPECT_FALSE(bare.isEmpty());
     EXPECT_EQ(bare.mediaContentElement().size(), 14);
+}
+
+TEST(mrssItem, WritesEveryTextAndAttributeEscaped)
+{
+    const QString apos = VLXLogic::encodeApos() ? QStringLiteral("&apos;") : QStringLiteral("'");
+    mrssItem item;
+    // An ampersand in a link is written as an entity once, even when already one; a link outside
+    // Latin-1 is not percent-escaped, so its quote and angle bracket must become entities.
+    mrssRequiredElement first = content(QStringLiteral("http://x/a.mp3?b=1&c=2&amp;d=3"));
+    first.setAttribute("attributeType", QStringLiteral("a\"b&c<d>e'f]]>"));
+    mrssRequiredElement second = content(QStringLiteral("http://x/\u20AC\"<b.mp3"));
+    second.setAttribute("attributeLang", QStringLiteral("de & \"en\""));
+    item.addMediaContentsValue(first);
+    item.addMediaContentsValue(second);
+    mrssOptionalElements set;
+    set.setValue(K::kTitle,
+                 element(K::kTitle,
+                         {{"elementDescription", "Tom & \"Jerry\" <3 ]]> it's"},
+                          {"attributeType", "pl&in"}}));
+    set.setUsed(K::kTitle, true);
+    set.addValue(K::kThumbnail,
+                 element(K::kThumbnail,
+                         {{"attributeURL", "http://x/\u20AC\">.png"}, {"attributeWidth", "1\"0"}}));
+    set.addValue(K::kText, element(K::kText, {{"elementDescription", "<b>]]></b> & 'q'"}}));
+    set.addValue(
+        K::kRating,
+        element(K::kRating, {{"elementDescription", "adult"}, {"attributeScheme", "urn:a b&c"}}));
+    for (const int kind : {int(K::kThumbnail), int(K::kText), int(K::kRating)})
+        set.setUsed(kind, true);
+    item.setMediaGroupOptionalElements(set);
+    const QString expected
+        = QStringLiteral(
+              "<media:group>\n"
+              "    <media:rating scheme=\"urn:a%20b&amp;c\">adult</media:rating>\n"
+              "    <media:title type=\"pl&amp;in\">Tom &amp; &quot;Jerry&quot; &lt;3 ]]&gt; it%1s"
+              "</media:title>\n"
+              "    <media:thumbnail url=\"http://x/\u20AC&quot;&gt;.png\" width=\"1&quot;0\" />\n"
+              "    <media:text>&lt;b&gt;]]&gt;&lt;/b&gt; &amp; %1q%1</media:text>\n"
+              "    <media:content url=\"http://x/a.mp3?b=1&amp;c=2&amp;d=3\" "
+              "type=\"a&quot;b&amp;c&lt;d&gt;e%1f]]&gt;\" />\n"
+              "    <media:content url=\"http://x/\u20AC&quot;&lt;b.mp3\" "
+              "lang=\"de &amp; &quot;en&quot;\" />\n"
+              "</media:group>\n")
+              .arg(apos);
+    EXPECT_EQ(item.buildXML(QString()).toStdString(), expected.toStdString());
+    // What was written reads back to the same texts.
+    const auto back = readItem(item.buildXML(QString()));
+    EXPECT_EQ(back->buildXML(QString()).toStdString(), expected.toStdString());
 }
 
 TEST(mrssItem, GroupsTwoContentsOrAGroupSet)
