@@ -36,6 +36,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <malloc.h>
 #include <utility>
 
 namespace {
@@ -97,6 +98,11 @@ QString veryShortVersion()
 
 Controller::Controller(QObject *parent) : QObject(parent)
 {
+    // Small blocks freed go straight back to the allocator's free lists instead of piling up in
+    // its quick lists: a big feed freed on a pool thread would otherwise leave a hundred thousand
+    // of them, and the next larger free sorts them all in one go while holding the lock the
+    // window's thread waits on to allocate (tens of milliseconds without an event handled).
+    mallopt(M_MXFAST, 0);
     qApp->installEventFilter(this);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Controller::applicationWillTerminate);
 }

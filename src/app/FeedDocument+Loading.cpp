@@ -113,6 +113,12 @@ std::optional<QString> FeedDocument::fixOrAbandon(const QVariantMap &error, cons
         [&text] { return FeedDocument::editSource(text); }, std::nullopt);
 }
 
+FeedDocument::ParseLog FeedDocument::parseLogOf(const VLXFeed &feed)
+{
+    return {feed.parseXMLErrorList(true, true, true), feed.parseXMLErrorCount(),
+            feed.parseXMLWarnCount(), feed.parseXMLRepairCount()};
+}
+
 QString FeedDocument::stageStatus(VLXParseFeed::Stage stage, const QString &base)
 {
     switch (stage) {
@@ -246,6 +252,9 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         prepared.viewLog = MainThreadCall::ask<bool>(
             [&] { return showResults(repairs, errors, warnings); }, false);
     }
+    if (prepared.viewLog)
+        prepared.log
+            = ParseLog {feed->parseXMLErrorList(true, true, true), errors, warnings, repairs};
     if (control && control->stopRequested()) {
         prepared.result.outcome = LoadOutcome::Cancelled;
         return prepared;
@@ -299,7 +308,7 @@ FeedDocument::LoadResult FeedDocument::finish(Prepared prepared, const FeedListE
     emit entryChanged();
     emit feedReplaced(options.reloadImage);
     if (prepared.viewLog)
-        emit parseLogRequested();
+        emit parseLogRequested(prepared.log ? *prepared.log : parseLogOf(*m_feed));
     showStatus(options.statusSink, options.status);
     return result;
 }

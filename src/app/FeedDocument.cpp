@@ -2,6 +2,7 @@
 
 #include "app/FeedFields.h"
 #include "app/FieldChange.h"
+#include "app/FreeAside.h"
 #include "app/VLXUndoManager.h"
 #include "extensions/FieldExtensionBase.h"
 #include "extensions/dc/DublinCoreRows.h"
@@ -18,10 +19,7 @@
 #include <QDebug>
 #include <QFileInfo>
 #include <QHash>
-#include <QThreadPool>
 #include <QUrl>
-
-#include <malloc.h>
 
 VLXImage *FeedDocument::image() const
 {
@@ -45,30 +43,6 @@ void FeedDocument::setEntry(const FeedListEntry &entry)
     emit entryChanged();
 }
 
-namespace {
-// Below this many items a feed is freed at once.
-constexpr int kItemsFreedAside = 1000;
-
-// Freeing a feed of many thousand items takes tens of milliseconds. When nothing but the caller
-// holds the feed or any of its items (no undo step, no clipboard), nothing can touch it any more
-// and it is freed on a pool thread instead of the window's.
-void releaseAside(std::shared_ptr<VLXFeed> feed)
-{
-    if (!feed || feed.use_count() != 1 || feed->countOfItems() < kItemsFreedAside)
-        return;
-    for (int i = 0; i < feed->countOfItems(); ++i) {
-        if (feed->itemAtIndex(i).use_count() != 1)
-            return;
-    }
-    // The freed memory goes back to the system: the window holds no more after switching
-    // between big feeds than after opening the bigger one.
-    QThreadPool::globalInstance()->start([feed = std::move(feed)]() mutable {
-        feed.reset();
-        malloc_trim(0);
-    });
-}
-} // namespace
-
 void FeedDocument::install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry,
                            bool rereading)
 {
@@ -84,7 +58,9 @@ void FeedDocument::install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &e
         m_imageEdited = false;
         forgetPictureOfLoad();
     }
-    releaseAside(std::move(previous));
+    // Freeing a big feed shown before takes tens of milliseconds: on a pool thread, when nothing
+    // else holds it.
+    releaseFeedAside(std::move(previous));
 }
 
 void FeedDocument::replace(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry,

@@ -4,6 +4,7 @@
 #include "app/FeedListEntry.h"
 #include "app/UndoRecord.h"
 #include "io/VLXParseFeed.h"
+#include "model/MessageGroup.h"
 
 #include <QDateTime>
 #include <QImage>
@@ -108,6 +109,16 @@ public:
         QDateTime imageLastUploaded;
         std::optional<int> autoPubDate;
     };
+    // The repairs, errors and warnings of a feed as the message panel lists them. Taking them
+    // walks every item: a load or a save on a worker takes them there.
+    struct ParseLog
+    {
+        QList<MessageGroup> messages;
+        int errors = 0;
+        int warnings = 0;
+        int repairs = 0;
+    };
+    static ParseLog parseLogOf(const VLXFeed &feed);
     struct Prepared
     {
         LoadResult result;
@@ -118,6 +129,7 @@ public:
         QString text;
         bool repaired = false; // the reader repaired the feed (it asks to be saved)
         bool viewLog = false;
+        std::optional<ParseLog> log; // taken when the user asked to see it
     };
     Carry carry(const FeedListEntry &entry, const LoadOptions &options) const;
     // The bytes of a file (decoded by the load), or the text when they are null. Without a
@@ -323,8 +335,8 @@ signals:
     void pictureReplacedByNew();
     // A fetch or download began or ended (pictureTransferURL tells which).
     void pictureTransferChanged();
-    // The user asked to see the messages of the read ("View Log").
-    void parseLogRequested();
+    // The user asked to see the messages of the read ("View Log"): the log of the feed loaded.
+    void parseLogRequested(const FeedDocument::ParseLog &log);
 
 private:
     void install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry, bool rereading);

@@ -2,6 +2,7 @@
 
 #include "app/FeedDocument.h"
 #include "app/FeedFields.h"
+#include "app/FreeAside.h"
 #include "extensions/FieldExtensionBase.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
@@ -13,10 +14,37 @@
 
 #include <QPointer>
 
+#include <memory>
+#include <type_traits>
+
 namespace {
 // The records reach the document through a guarded pointer: a record outliving its window does
 // nothing.
 using Guard = QPointer<FeedDocument>;
+
+// A whole feed or item list kept by a record. A step dropped (the redo steps an edit replaces,
+// the steps of a feed left) may be the last to hold a feed of many thousand items: the last
+// copy of the record to go frees it aside, off the window's thread.
+template<typename Held> class KeptAside
+{
+public:
+    explicit KeptAside(Held held) : m_held(std::make_shared<Held>(std::move(held))) { }
+    KeptAside(const KeptAside &) = default;
+    KeptAside &operator=(const KeptAside &) = delete;
+    ~KeptAside()
+    {
+        if (m_held.use_count() != 1)
+            return;
+        if constexpr (std::is_same_v<Held, std::shared_ptr<VLXFeed>>)
+            releaseFeedAside(std::move(*m_held));
+        else
+            releaseItemsAside(std::move(*m_held));
+    }
+    const Held &operator*() const { return *m_held; }
+
+private:
+    std::shared_ptr<Held> m_held;
+};
 } // namespace
 
 FieldChange::Dates FieldChange::datesBefore(const FeedDocument &document, FieldScope scope,
@@ -154,7 +182,7 @@ UndoRecord FieldChange::localEnclosure(FeedDocument &document, int item, const Q
 
 UndoRecord FieldChange::items(FeedDocument &document, int selectedRow)
 {
-    const VLXFeed::ItemList kept = document.feed()->arrayOfItems();
+    const KeptAside<VLXFeed::ItemList> kept(document.feed()->arrayOfItems());
     const QString feedDate = document.feed()->pubDate();
     Guard guard(&document);
     return UndoRecord {[guard, kept, feedDate, selectedRow]() -> UndoRecord {
@@ -162,7 +190,7 @@ UndoRecord FieldChange::items(FeedDocument &document, int selectedRow)
             return {};
         FeedDocument &doc = *guard;
         UndoRecord reverse = items(doc, doc.shownItem());
-        doc.feed()->replaceItems(kept);
+        doc.feed()->replaceItems(*kept);
         doc.itemsChanged(selectedRow);
         doc.setFeedPubDate(feedDate);
         return reverse;
@@ -289,14 +317,14 @@ UndoRecord FieldChange::namespaces(FeedDocument &document)
 
 UndoRecord FieldChange::wholeFeed(FeedDocument &document)
 {
-    const std::shared_ptr<VLXFeed> kept = document.feed();
+    const KeptAside<std::shared_ptr<VLXFeed>> kept(document.feed());
     Guard guard(&document);
     return UndoRecord {[guard, kept]() -> UndoRecord {
         if (!guard)
             return {};
         FeedDocument &doc = *guard;
         UndoRecord reverse = wholeFeed(doc);
-        doc.reinstate(kept);
+        doc.reinstate(*kept);
         return reverse;
     }};
 }

@@ -113,10 +113,8 @@ void Vellumcast::connectDocument()
             m_documentWindow->setWindowModified(edited);
         validateCommands();
     });
-    connect(m_document, &FeedDocument::parseLogRequested, this, [this] {
-        if (hasCommandHandler(QStringLiteral("viewParseLog")))
-            runCommand(QStringLiteral("viewParseLog"));
-    });
+    connect(m_document, &FeedDocument::parseLogRequested, this,
+            [this](const FeedDocument::ParseLog &log) { viewParseLog(log); });
     VLXUndoManager *undo = m_document->undoManager();
     // An undo or redo first commits the edit in progress, as every action does.
     connect(undo, &VLXUndoManager::aboutToApply, this, [this] { finalizeChanges(); });

@@ -62,11 +62,12 @@ bool Vellumcast::runOnWorker(const std::function<void(LoadControl &)> &work,
 bool Vellumcast::checkRequiredFields()
 {
     closeMessagePanel();
-    // Validating walks every item: on the worker, with the counts.
+    // Validating walks every item: on the worker, with the counts and the log the message panel
+    // shows when the feed does not validate.
     struct Counts
     {
         bool finished = false;
-        int total = 0;
+        FeedDocument::ParseLog log;
     };
     auto counts = std::make_shared<Counts>();
     const std::shared_ptr<VLXFeed> feed = m_document->feed();
@@ -80,16 +81,19 @@ bool Vellumcast::checkRequiredFields()
                     },
                     &found))
                 return;
-            counts->total = found.total();
+            counts->log.errors = found.errors;
+            counts->log.warnings = found.warnings;
+            counts->log.repairs = found.repairs;
+            if (found.total() > 0)
+                counts->log.messages = feed->parseXMLErrorList(true, true, true);
             counts->finished = true;
         },
         tr("Saving Feed"), QStringLiteral("Saving..."));
     if (!ran || !counts->finished)
         return false;
-    if (counts->total == 0)
+    if (counts->log.errors + counts->log.warnings + counts->log.repairs == 0)
         return true;
-    if (hasCommandHandler(QStringLiteral("viewParseLog")))
-        runCommand(QStringLiteral("viewParseLog"));
+    viewParseLog(counts->log);
     Alert question;
     question.style = Alert::Style::Critical;
     question.title = QStringLiteral("Feed Doesn't Validate");

@@ -249,6 +249,8 @@ public:
     // --- The message-list panel (Vellumcast+Messages.cpp) ----------------------------------
     // Shows the loaded feed's repairs, errors and warnings (the "viewParseLog" command).
     void viewParseLog();
+    // Runs "viewParseLog" with a log of the loaded feed taken beforehand on a worker.
+    void viewParseLog(const FeedDocument::ParseLog &log);
     // Before the feed is checked or read again, and when the window closes.
     void closeMessagePanel();
 
@@ -545,6 +547,8 @@ private:
         std::shared_ptr<VLXParseFeed> reader;
     };
     std::optional<CheckedFeed> m_checked;
+    // The log the next "viewParseLog" shows, taken on a worker (a load's or a save's).
+    std::optional<FeedDocument::ParseLog> m_readyParseLog;
     LoadRunner *m_loader = nullptr;
     // The remembered feed is still to be chosen (the window has not painted yet); no feed was
     // opened otherwise meanwhile.

@@ -22,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
+
 class MessagePanelWindowTest : public AppFixture
 {
 protected:
@@ -34,6 +36,25 @@ protected:
     int mainTab(Vellumcast &window) const
     {
         return window.outlet<QTabWidget>("tabsFeeds")->currentIndex();
+    }
+    // The panel as shown: the three toggles, then every row of the outline in order, indented
+    // by its depth.
+    static QStringList shown()
+    {
+        errorListing *panel = errorListing::sharedInstance();
+        QStringList lines {panel->repairButton()->text(), panel->errorButton()->text(),
+                           panel->warnButton()->text()};
+        const QAbstractItemModel *model = panel->errors()->model();
+        const std::function<void(const QModelIndex &, int)> rows
+            = [&](const QModelIndex &parent, int depth) {
+                  for (int row = 0; row < model->rowCount(parent); ++row) {
+                      const QModelIndex index = model->index(row, 0, parent);
+                      lines << QString(depth, QLatin1Char(' ')) + index.data().toString();
+                      rows(index, depth + 1);
+                  }
+              };
+        rows({}, 0);
+        return lines;
     }
 };
 
@@ -82,6 +103,38 @@ TEST_F(MessagePanelWindowTest, ABrokenFeedShowsItsMessagesAndTheyLeadToTheirItem
     window.setDocumentEdited(false, true);
     window.window()->close();
     EXPECT_FALSE(panel->windowOpen());
+}
+
+// The messages of a read or of the check before a save are gathered on the worker that did the
+// work: the panel shows just what the command gathers from the feed on the window's thread.
+TEST_F(MessagePanelWindowTest, TheLogOfALoadOrASaveIsTheOneTheCommandShows)
+{
+    Vellumcast &window = start();
+    const QString path = QDir(home()).filePath("broken.xml");
+    writeFile(path, TestSupport::readData("feeds/episodes-with-problems.xml"));
+    window.openFeedAtPath(path);
+    errorListing *panel = errorListing::sharedInstance();
+    ASSERT_TRUE(panel->windowOpen());
+    const QStringList loaded = shown();
+    EXPECT_EQ(loaded.mid(0, 3), (QStringList {"1 Repairs", "8 Errors", "5 Warnings"}));
+    EXPECT_TRUE(loaded.contains("  Validate Error - Item link can not be blank"));
+    window.command("viewParseLog")->trigger();
+    EXPECT_EQ(shown(), loaded);
+
+    // The save's check finds the feed wanting; the user does not save it after all.
+    alerts->clear();
+    alerts->queueAnswer(AlertService::kAlternate);
+    window.document()->editField("Feeds_Required_Title", -1, "Still Broken");
+    EXPECT_FALSE(window.actualSaveDocument(0));
+    ASSERT_EQ(alerts->alerts().size(), 1);
+    EXPECT_EQ(alerts->alerts().first().title, "Feed Doesn't Validate");
+    ASSERT_TRUE(panel->windowOpen());
+    const QStringList checked = shown();
+    EXPECT_TRUE(checked.contains("RSS Feed: \"Still Broken\""));
+    EXPECT_TRUE(checked.contains("  Validate Error - Item link can not be blank"));
+    window.command("viewParseLog")->trigger();
+    EXPECT_EQ(shown(), checked);
+    window.setDocumentEdited(false, true);
 }
 
 TEST_F(MessagePanelWindowTest, OpenURLTakesTheAddressFromThePanelAndKeepsTheHistoryCapped)

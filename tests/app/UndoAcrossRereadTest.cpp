@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMap>
 #include <QPlainTextEdit>
+#include <QThreadPool>
 #include <random>
 #include <string>
 #include <tuple>
@@ -178,6 +179,47 @@ TEST_F(UndoAcrossRereadTest, ARereadTakenBackKeepsTheUploadsMadeMeanwhileAndTheA
     window().redo();
     EXPECT_EQ(doc().feed()->link(), "https://example.net/");
     EXPECT_EQ(kept(), expected);
+}
+
+// With a feed of many items, the steps that keep a whole feed or item list give it up off the
+// window's thread once nothing else can reach it; the steps left apply as before.
+TEST_F(UndoAcrossRereadTest, StepsDroppedFromAFeedOfManyItemsLetItGoAndTheOthersStillApply)
+{
+    QStringList titles;
+    for (int i = 0; i < 1200; ++i)
+        titles << QStringLiteral("Episode %1").arg((i * 7919) % 1200, 4, 10, QLatin1Char('0'));
+    openForFind(titles);
+    const std::string opened = xml();
+    ASSERT_TRUE(window().sortItems("title", false, true));
+    endAction();
+    const std::string sorted = xml();
+    replaceAll({"items", "all"}, "Episode", "Show");
+    ASSERT_EQ(undo().undoActionName(), "Replace All");
+    const std::string replaced = xml();
+    std::weak_ptr<VLXFeed> replacedFeed = doc().feed();
+
+    window().undo();
+    EXPECT_EQ(xml(), sorted);
+    window().undo();
+    EXPECT_EQ(xml(), opened);
+    window().redo();
+    window().redo();
+    EXPECT_EQ(xml(), replaced);
+    EXPECT_EQ(doc().feed(), replacedFeed.lock());
+
+    // An edit after taking Replace All back drops its redo step, the last hold on the feed it
+    // read: that feed goes, and the window's feed and its steps stay whole.
+    window().undo();
+    select(3);
+    doc().editField("Items_Required_Title", 3, "Edited");
+    endAction();
+    QThreadPool::globalInstance()->waitForDone();
+    EXPECT_TRUE(replacedFeed.expired());
+    EXPECT_EQ(itemTitles().at(3), "Edited");
+    EXPECT_EQ(undoAll(), 2);
+    EXPECT_EQ(xml(), opened);
+    window().redo();
+    EXPECT_EQ(xml(), sorted);
 }
 
 // Random sequences of the steps the user takes on a feed of twenty items, each sequence taken
