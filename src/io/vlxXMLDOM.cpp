@@ -99,10 +99,15 @@ struct Attribute
 // fixed size (a longer string gets a block of its own). Strings are stored in document order, so
 // a reader that is done with the front of a large document can give the blocks holding it back
 // (see Tree::releaseBefore).
+//
+// The fixed size is small on purpose: a block is given back only once all its strings are read,
+// and what a reader builds of them (UTF-16 text, the model) grows meanwhile; small blocks come
+// from the ordinary heap and are given back early, so the model takes their room instead of
+// adding to the peak.
 class Arena
 {
 public:
-    static constexpr std::size_t kBlockSize = 1 << 20;
+    static constexpr std::size_t kBlockSize = 1 << 17;
 
     explicit Arena(std::size_t firstBlock)
         : m_next(std::clamp<std::size_t>(firstBlock, 256, kBlockSize))
@@ -178,11 +183,11 @@ private:
 // an attribute, the parent of a child slot) and owners never decrease along the array, so the
 // blocks at the front can be freed once a reader is done with their owners. The first block
 // starts small and grows while parsing (only indices are held then): a small document does not
-// take a whole block.
+// take a whole block. Blocks are kept small (2048 elements) for the reason Arena's are.
 template <typename T> class BlockArray
 {
 public:
-    static constexpr unsigned kShift = 13;
+    static constexpr unsigned kShift = 11;
     static constexpr quint32 kBlockSize = 1u << kShift;
 
     explicit BlockArray(quint32 firstCapacity)
@@ -276,7 +281,7 @@ private:
 
 struct Tree
 {
-    static constexpr std::size_t kFirstTextBlock = 64 * 1024;
+    static constexpr std::size_t kFirstTextBlock = 4 * 1024;
 
     // Sized for a document of that many bytes.
     explicit Tree(std::size_t inputSize)
@@ -284,7 +289,8 @@ struct Tree
           childSlots(quint32(std::min<std::size_t>(inputSize / 12 + 8, BlockArray<quint32>::kBlockSize))),
           attributes(quint32(std::min<std::size_t>(inputSize / 64 + 4, BlockArray<Attribute>::kBlockSize))),
           // The first block holds the strings of the root and the channel, which a reader
-          // keeps to the end: kept small, it is all that stays of a small document's text.
+          // keeps to the end: kept small, it is all that stays of a document's text once its
+          // items are read.
           text(std::min<std::size_t>(inputSize / 2, kFirstTextBlock))
     {
     }
