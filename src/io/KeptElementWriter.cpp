@@ -292,10 +292,21 @@ QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefi
                 {Omission::Instruction, Omission::NotAQualifiedName, vlxXMLDOM::nameOfNode(node)});
         return QString();
     }
+    const QByteArray xml = vlxXMLDOM::xmlDataOfNode(node);
     if (kind != vlxXMLDOM::Element)
-        return QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(node));
-    if (const std::optional<QByteArray> xml = writeUnrepaired(node, ownPrefix, ownURI))
-        return QString::fromUtf8(*xml);
+        return QString::fromUtf8(xml);
+    // Prefixes are short and nearly always ASCII: no heap copy for the look at the text.
+    QVarLengthArray<char, 32> own;
+    for (QChar c : ownPrefix)
+        own.append(c.unicode() < 0x80 ? char(c.unicode()) : '\x80');
+    // Under the own prefix, the document must have meant the writer's namespace.
+    if (isPlainElementText(xml, QByteArrayView(own.constData(), own.size()))) {
+        const QString meant = ownURI.isEmpty() || ownPrefix.isEmpty()
+            ? QString()
+            : vlxXMLDOM::namespaceURIOfPrefix(node, ownPrefix);
+        if (meant.isNull() || meant == ownURI)
+            return QString::fromUtf8(xml);
+    }
 
     KeptElementWriter writer(node, ownPrefix, ownURI, knownURI, omitted);
     writer.walk(node);
@@ -307,28 +318,6 @@ QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefi
     }
     writer.m_out.squeeze();
     return writer.m_out;
-}
-
-std::optional<QByteArray> KeptElementWriter::writeUnrepaired(const vlxXMLNode *node,
-                                                            const QString &ownPrefix,
-                                                            const QString &ownURI)
-{
-    if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
-        return std::nullopt;
-    QByteArray xml = vlxXMLDOM::xmlDataOfNode(node);
-    // Prefixes are short and nearly always ASCII: no heap copy for the look at the text.
-    QVarLengthArray<char, 32> own;
-    for (QChar c : ownPrefix)
-        own.append(c.unicode() < 0x80 ? char(c.unicode()) : '\x80');
-    if (!isPlainElementText(xml, QByteArrayView(own.constData(), own.size())))
-        return std::nullopt;
-    // Under the own prefix, the document must have meant the writer's namespace.
-    const QString meant = ownURI.isEmpty() || ownPrefix.isEmpty()
-        ? QString()
-        : vlxXMLDOM::namespaceURIOfPrefix(node, ownPrefix);
-    if (!meant.isNull() && meant != ownURI)
-        return std::nullopt;
-    return xml;
 }
 
 void KeptElementWriter::omit(Omission::Kind kind, const QString &name, Omission::Reason reason)

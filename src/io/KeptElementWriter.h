@@ -5,7 +5,6 @@
 
 #include <deque>
 #include <functional>
-#include <optional>
 #include <vector>
 
 class vlxXMLNode;
@@ -49,11 +48,6 @@ public:
     // named reference resolved.
     static QString write(const vlxXMLNode *node, const QString &ownPrefix, const QString &ownURI,
                          const KnownURI &knownURI, QList<Omission> *omitted);
-    // The same text as UTF-8 for an element that needs none of the above (nothing is left out
-    // then), found by a cheap look at its written text; nullopt for any other node.
-    static std::optional<QByteArray> writeUnrepaired(const vlxXMLNode *node,
-                                                     const QString &ownPrefix,
-                                                     const QString &ownURI);
 
     // Whether xmlns:prefix="writtenURI" (xmlns="writtenURI" for an empty prefix), the URI as it
     // stands between the quotes, is a declaration every namespace-aware reader accepts: a prefix

@@ -22,17 +22,13 @@ extensionNSRaw::extensionNSRaw(const extensionNSName &identity)
 }
 
 extensionNSRaw::extensionNSRaw(const extensionNSRaw &other)
-    : extensionNSName(other),
+    : extensionNSName(other), m_rawXMLString(other.m_rawXMLString),
+      m_keptLayout(other.m_keptLayout ? std::make_unique<KeptLayout>(*other.m_keptLayout)
+                                      : nullptr),
       m_search(other.m_search ? std::make_unique<SearchState>(*other.m_search) : nullptr),
       m_replaceResult(other.m_replaceResult), m_allElementsPlain(other.m_allElementsPlain)
 {
     // Listeners belong to the panes of the original, never to a copy.
-    const std::unique_lock<std::mutex> lock = other.lockWhileUnbuilt();
-    m_rawXMLString = other.m_rawXMLString;
-    if (other.m_keptLayout)
-        m_keptLayout = std::make_unique<KeptLayout>(*other.m_keptLayout);
-    m_unbuiltElements = other.m_unbuiltElements;
-    m_hasUnbuilt.store(!m_unbuiltElements.isEmpty(), std::memory_order_release);
 }
 
 extensionNSRaw::~extensionNSRaw() = default;
@@ -61,7 +57,7 @@ std::unique_ptr<FeedElement> extensionNSRaw::clone() const
 void extensionNSRaw::encodeWithCoder(QVariantMap &coder) const
 {
     extensionNSName::encodeWithCoder(coder);
-    coder.insert(QStringLiteral("rawXMLString"), rawXML());
+    coder.insert(QStringLiteral("rawXMLString"), m_rawXMLString);
     const Range last = lastFoundRange();
     coder.insert(QStringLiteral("searchFieldIndex"), searchFieldIndex());
     coder.insert(QStringLiteral("searchFieldSubindex"), searchFieldSubindex());
@@ -74,8 +70,6 @@ void extensionNSRaw::initWithCoder(const QVariantMap &coder)
     extensionNSName::initWithCoder(coder);
     m_rawXMLString = coder.value(QStringLiteral("rawXMLString")).toString();
     m_keptLayout.reset();
-    m_unbuiltElements.clear();
-    m_hasUnbuilt.store(false, std::memory_order_release);
     m_allElementsPlain = false;
     if (coder.contains(QStringLiteral("searchFieldIndex"))) {
         SearchState &state = search();
@@ -94,31 +88,9 @@ QString extensionNSRaw::displayName() const
     return QStringLiteral("\"%1\"").arg(extensionName());
 }
 
-namespace {
-// Appends to a kept text (QString) or a kept form (QByteArray). An item's extension gathers a
-// few short elements; kept at their exact size they leave no room behind, and what is freed on
-// the way serves the next item read. Longer texts grow the usual way so that reading many
-// elements stays linear.
-template<class Text, class Piece> void appendGrowing(Text &to, const Piece &piece)
-{
-    constexpr qsizetype kExactGrowthLimit = 2048;
-    const qsizetype total = to.size() + piece.size();
-    if (!to.isEmpty() && total <= kExactGrowthLimit
-        && (!to.isDetached() || to.capacity() < total))
-        to.reserve(total);
-    to.append(piece);
-}
-} // namespace
-
-const QString &extensionNSRaw::rawXML() const
-{
-    buildKeptText();
-    return m_rawXMLString;
-}
-
 void extensionNSRaw::setRawXML(const QString &text)
 {
-    if (text == rawXML())
+    if (text == m_rawXMLString)
         return;
     m_rawXMLString = text;
     m_keptLayout.reset();
@@ -128,10 +100,17 @@ void extensionNSRaw::setRawXML(const QString &text)
 
 void extensionNSRaw::addRawXMLString(const QString &text)
 {
-    buildKeptText();
     if (text.isEmpty())
         return;
-    appendGrowing(m_rawXMLString, text);
+    // An item's extension gathers a few short elements; kept at their exact size they leave no
+    // room behind, and what is freed on the way serves the next item read. Longer texts grow
+    // the usual way so that reading many elements stays linear.
+    constexpr qsizetype kExactGrowthLimit = 2048;
+    const qsizetype total = m_rawXMLString.size() + text.size();
+    if (!m_rawXMLString.isEmpty() && total <= kExactGrowthLimit
+        && (!m_rawXMLString.isDetached() || m_rawXMLString.capacity() < total))
+        m_rawXMLString.reserve(total);
+    m_rawXMLString.append(text);
     m_keptLayout.reset();
     m_allElementsPlain = false;
     notifyChanged();
@@ -142,14 +121,11 @@ void extensionNSRaw::releaseSpareCapacity()
     // A text shared with another owner would be copied, not shrunk.
     if (m_rawXMLString.isDetached() && m_rawXMLString.capacity() > m_rawXMLString.size())
         m_rawXMLString.squeeze();
-    if (m_unbuiltElements.isDetached()
-        && m_unbuiltElements.capacity() > m_unbuiltElements.size())
-        m_unbuiltElements.squeeze();
 }
 
 void extensionNSRaw::startTrackingPlainElements()
 {
-    m_allElementsPlain = !hasRawXML();
+    m_allElementsPlain = m_rawXMLString.isEmpty();
 }
 
 void extensionNSRaw::addParsedElement(const KeptText &kept, bool plain)
@@ -207,7 +183,7 @@ std::optional<QString> extensionNSRaw::plainChildText(const QString &local) cons
 {
     if (!m_allElementsPlain)
         return std::nullopt;
-    const QString &xml = rawXML();
+    const QString &xml = m_rawXMLString;
     const QString name = extensionName() + u':' + local;
     qsizetype pos = 0;
     while ((pos = xml.indexOf(u'<', pos)) >= 0) {
@@ -266,28 +242,22 @@ QString omissionMessage(const KeptElementWriter::Omission &omission)
 
 } // namespace
 
-std::pair<QString, QString> extensionNSRaw::writtenNamespace() const
+QString extensionNSRaw::keptTextOfNode(const vlxXMLNode *node)
 {
     // The writer declares the extension's own prefix; a known namespace's elements are its own
     // whatever URI the document gave their prefix (they are written under the canonical one).
-    // The user-defined extension declares nothing.
+    // The user-defined extension declares nothing. A prefix the document left undeclared keeps
+    // the namespace the program knows under it, as the extension managers repair it.
     QString own = extensionProcessingName();
     if (own.isEmpty() && extensionName() != knownNamespaces::kUserDefined)
         own = extensionName();
-    return {own, wellSupported() ? QString() : DTDURL()};
-}
-
-QString extensionNSRaw::keptTextOfNode(const vlxXMLNode *node)
-{
-    // A prefix the document left undeclared keeps the namespace the program knows under it, as
-    // the extension managers repair it.
-    const auto [own, ownURI] = writtenNamespace();
     const auto knownURI = [](const QString &prefix) {
         const std::optional<KnownNamespace> ns = knownNamespaces::fromPrefix(prefix);
         return ns ? knownNamespaces::uri(*ns) : extensionSettings::registeredURI(prefix);
     };
     QList<KeptElementWriter::Omission> omitted;
-    const QString xml = KeptElementWriter::write(node, own, ownURI, knownURI, &omitted);
+    const QString xml = KeptElementWriter::write(node, own, wellSupported() ? QString() : DTDURL(),
+                                                 knownURI, &omitted);
     for (const KeptElementWriter::Omission &omission : std::as_const(omitted))
         recordRepair(omissionMessage(omission));
     return xml;
@@ -298,17 +268,6 @@ int extensionNSRaw::parseXMLNodeIfMine(const vlxXMLNode *node)
     const int kind = vlxXMLDOM::kindOfNode(node);
     if (kind == vlxXMLDOM::Comment || kind == vlxXMLDOM::Whitespace || kind == vlxXMLDOM::NoNode)
         return 0;
-    // An element that needs no repair logs nothing: its text can be laid out later, giving
-    // what laying it out now would give.
-    const auto [own, ownURI] = writtenNamespace();
-    if (const std::optional<QByteArray> xml = KeptElementWriter::writeUnrepaired(node, own, ownURI)) {
-        appendGrowing(m_unbuiltElements, *xml);
-        m_unbuiltElements.append('\0');
-        m_hasUnbuilt.store(true, std::memory_order_release);
-        m_allElementsPlain = false;
-        notifyChanged();
-        return 0;
-    }
     keepReadElement(laidOut(keptTextOfNode(node)));
     return 0;
 }
@@ -372,125 +331,48 @@ extensionNSRaw::KeptText extensionNSRaw::laidOut(const QString &elementText)
     return kept;
 }
 
-void extensionNSRaw::appendKept(QString &text, std::unique_ptr<KeptLayout> &layout,
-                                const KeptText &kept)
-{
-    const bool knownSoFar = text.isEmpty() || layout;
-    std::unique_ptr<KeptLayout> known = std::move(layout);
-    if (kept.text.isEmpty())
-        return;
-    appendGrowing(text, kept.text);
-    if (!knownSoFar || !kept.indentableTo)
-        return;
-    if (!known)
-        known = std::make_unique<KeptLayout>();
-    known->elementEnds.push_back(text.size());
-    known->highestLevel = qMax(known->highestLevel, *kept.indentableTo);
-    layout = std::move(known);
-}
-
 void extensionNSRaw::keepReadElement(const KeptText &kept)
 {
-    buildKeptText();
-    appendKept(m_rawXMLString, m_keptLayout, kept);
-    if (kept.text.isEmpty())
+    const bool knownSoFar = m_rawXMLString.isEmpty() || m_keptLayout;
+    std::unique_ptr<KeptLayout> layout = std::move(m_keptLayout);
+    addRawXMLString(kept.text);
+    if (!knownSoFar || !kept.indentableTo || kept.text.isEmpty())
         return;
-    m_allElementsPlain = false;
-    notifyChanged();
-}
-
-void extensionNSRaw::buildElements(QString &text, std::unique_ptr<KeptLayout> &layout,
-                                   QByteArrayView unbuilt)
-{
-    qsizetype from = 0;
-    while (from < unbuilt.size()) {
-        qsizetype end = unbuilt.indexOf('\0', from);
-        if (end < 0)
-            end = unbuilt.size();
-        appendKept(text, layout, laidOut(QString::fromUtf8(unbuilt.sliced(from, end - from))));
-        from = end + 1;
-    }
-}
-
-std::unique_lock<std::mutex> extensionNSRaw::lockWhileUnbuilt() const
-{
-    // One lock for all: building is rare and short, an extension's own mutex would cost room.
-    static std::mutex mutex;
-    if (!m_hasUnbuilt.load(std::memory_order_acquire))
-        return {};
-    return std::unique_lock<std::mutex>(mutex);
-}
-
-void extensionNSRaw::buildKeptText() const
-{
-    const std::unique_lock<std::mutex> lock = lockWhileUnbuilt();
-    if (!m_hasUnbuilt.load(std::memory_order_relaxed))
-        return;
-    const QByteArray unbuilt = std::exchange(m_unbuiltElements, QByteArray());
-    buildElements(m_rawXMLString, m_keptLayout, unbuilt);
-    if (m_rawXMLString.capacity() > m_rawXMLString.size())
-        m_rawXMLString.squeeze();
-    m_hasUnbuilt.store(false, std::memory_order_release);
-}
-
-QString extensionNSRaw::formatKept(const QString &text, const QString &prefix)
-{
-    if (text.isEmpty())
-        return QString();
-    const int level = int(prefix.size() / 4);
-    return VLXLogic::formatXML(rawXMLText::compact(text), level) + u'\n';
+    if (!layout)
+        layout = std::make_unique<KeptLayout>();
+    layout->elementEnds.push_back(m_rawXMLString.size());
+    layout->highestLevel = qMax(layout->highestLevel, *kept.indentableTo);
+    m_keptLayout = std::move(layout);
 }
 
 QString extensionNSRaw::buildXML(const QString &prefix) const
 {
-    std::unique_lock<std::mutex> lock = lockWhileUnbuilt();
-    if (!m_hasUnbuilt.load(std::memory_order_relaxed))
-        return formatKept(m_rawXMLString, prefix);
-    QString text = m_rawXMLString;
-    const QByteArray unbuilt = m_unbuiltElements;
-    lock.unlock();
-    std::unique_ptr<KeptLayout> layout;
-    buildElements(text, layout, unbuilt);
-    return formatKept(text, prefix);
+    if (m_rawXMLString.isEmpty())
+        return QString();
+    const int level = int(prefix.size() / 4);
+    return VLXLogic::formatXML(rawXMLText::compact(m_rawXMLString), level) + u'\n';
 }
 
 void extensionNSRaw::appendXML(UTF8Writer &out, const QString &prefix) const
 {
-    std::unique_lock<std::mutex> lock = lockWhileUnbuilt();
-    if (!m_hasUnbuilt.load(std::memory_order_relaxed)) {
-        writeKept(out, prefix, m_rawXMLString, m_keptLayout.get());
-        return;
-    }
-    // Built for the writing only: a saved feed goes on holding its elements in the compact form.
-    QString text = m_rawXMLString;
-    std::unique_ptr<KeptLayout> layout
-        = m_keptLayout ? std::make_unique<KeptLayout>(*m_keptLayout) : nullptr;
-    const QByteArray unbuilt = m_unbuiltElements;
-    lock.unlock();
-    buildElements(text, layout, unbuilt);
-    writeKept(out, prefix, text, layout.get());
-}
-
-void extensionNSRaw::writeKept(UTF8Writer &out, const QString &prefix, const QString &text,
-                               const KeptLayout *layout) const
-{
-    if (text.isEmpty())
+    if (m_rawXMLString.isEmpty())
         return;
     const int level = int(prefix.size() / 4);
     // Layout indents 4 blanks a level up to level 24 (VLXLogic::formatXML).
     constexpr int kDeepestLevel = 24;
-    if (!layout || layout->elementEnds.empty() || layout->elementEnds.back() != text.size()
-        || layout->highestLevel + level > kDeepestLevel) {
-        out.append(formatKept(text, prefix));
+    if (!m_keptLayout || m_keptLayout->elementEnds.empty()
+        || m_keptLayout->elementEnds.back() != m_rawXMLString.size()
+        || m_keptLayout->highestLevel + level > kDeepestLevel) {
+        out.append(buildXML(prefix));
         return;
     }
     static const QByteArray blanks(4 * kDeepestLevel, ' ');
     const QLatin1StringView indent(blanks.constData(), 4 * level);
     qsizetype from = 0;
-    for (const qsizetype end : layout->elementEnds) {
+    for (const qsizetype end : m_keptLayout->elementEnds) {
         if (from > 0)
             out.append('\n');
-        out.appendIndented(QStringView(text).sliced(from, end - from), indent);
+        out.appendIndented(QStringView(m_rawXMLString).sliced(from, end - from), indent);
         from = end;
     }
     out.append('\n');
@@ -509,7 +391,7 @@ void extensionNSRaw::finalProcessing(VLXFeed *feed)
 void extensionNSRaw::validate(VLXFeed *feed)
 {
     Q_UNUSED(feed);
-    if (extensionName() == knownNamespaces::kUserDefined && hasRawXML())
+    if (extensionName() == knownNamespaces::kUserDefined && !m_rawXMLString.isEmpty())
         recordWarning(kUserDefinedWarning);
 }
 

@@ -5,10 +5,8 @@
 
 #include <QObject>
 #include <QVariantList>
-#include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -55,14 +53,7 @@ public:
     // The prefix in double quotes; concrete classes answer their display name.
     virtual QString displayName() const;
 
-    // The kept text. Elements read from a document are kept in a compact form and their text
-    // is built the first time anything asks for it (see parseXMLNodeIfMine).
-    const QString &rawXML() const;
-    // Whether any text is kept, without building it.
-    bool hasRawXML() const
-    {
-        return m_hasUnbuilt.load(std::memory_order_acquire) || !m_rawXMLString.isEmpty();
-    }
+    const QString &rawXML() const { return m_rawXMLString; }
     void setRawXML(const QString &text);
     void addRawXMLString(const QString &text);
     // Gives back the room that appending left behind the kept text. Text grows element by
@@ -72,10 +63,7 @@ public:
     bool replaceDone() const { return m_replaceResult; }
 
     // Keeps an element (comments and whitespace are ignored) as pretty-printed text appended to
-    // what is held. Answers the parse result code, always 0. An element that needs no repair
-    // is kept as the UTF-8 text the document's tree writes for it; laying it out as kept text
-    // waits until the text is asked for (most kept elements of a big feed are only written
-    // back, which needs no layout kept). Repairs are logged here, as the element is read.
+    // what is held. Answers the parse result code, always 0.
     virtual int parseXMLNodeIfMine(const vlxXMLNode *node);
     // The kept text re-indented at the level of the prefix's length / 4, one line each; "" when
     // nothing is held.
@@ -163,9 +151,6 @@ protected:
     // feed writer puts it (KeptElementWriter, with this extension's own prefix as the one the
     // writer declares). Whatever had to be left out is logged as a repair.
     QString keptTextOfNode(const vlxXMLNode *node);
-    // The prefix the feed writer declares for this extension's elements and the URI it gives
-    // it ("" where any binding of the document stands).
-    std::pair<QString, QString> writtenNamespace() const;
     // From now on, while the kept text grows only through addParsedElement(), plainChildText()
     // answers from the kept text.
     void startTrackingPlainElements();
@@ -222,30 +207,9 @@ private:
         int highestLevel = 0;
     };
     void keepReadElement(const KeptText &kept);
-    // Appends an element's kept text to text and layout (the layout is dropped when the text
-    // is no longer known to be laid out element by element).
-    static void appendKept(QString &text, std::unique_ptr<KeptLayout> &layout,
-                           const KeptText &kept);
-    // Lays out the elements not built yet and appends them to text and layout.
-    static void buildElements(QString &text, std::unique_ptr<KeptLayout> &layout,
-                              QByteArrayView unbuilt);
-    // Builds what is still unbuilt into the kept text (a const operation: the text it gives
-    // is the one that was read). Readers on several threads may ask at once: the building is
-    // done once, under a lock taken only while something is unbuilt.
-    void buildKeptText() const;
-    // Held while the text, its layout and the unbuilt elements are read together, as long as
-    // something is unbuilt (another reader may be building it); no lock otherwise.
-    std::unique_lock<std::mutex> lockWhileUnbuilt() const;
-    void writeKept(UTF8Writer &out, const QString &prefix, const QString &text,
-                   const KeptLayout *layout) const;
-    static QString formatKept(const QString &text, const QString &prefix);
 
-    // The text as built so far. Elements read after it and not built yet follow it in
-    // m_unbuiltElements, each UTF-8 text ended by a NUL (which XML text never holds).
-    mutable QString m_rawXMLString;
-    mutable std::unique_ptr<KeptLayout> m_keptLayout;
-    mutable QByteArray m_unbuiltElements;
-    mutable std::atomic<bool> m_hasUnbuilt {false};
+    QString m_rawXMLString;
+    std::unique_ptr<KeptLayout> m_keptLayout;
     std::unique_ptr<SearchState> m_search; // none: at the start, nothing found
     std::unique_ptr<Listeners> m_listeners;
     bool m_replaceResult = false;
