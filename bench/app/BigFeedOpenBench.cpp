@@ -9,6 +9,7 @@
 //   build/bench/bench_app_bigfeed
 #include "BigFeedWindow.h"
 #include "common/PodcastFeed.h"
+#include "common/ProcessMemory.h"
 
 #include "app/FeedDocument.h"
 #include "app/Vellumcast.h"
@@ -52,51 +53,13 @@ QString smallFeedPath()
     return path;
 }
 
-qint64 residentKiB(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(key, 0) == 0)
-            return std::stoll(line.substr(key.size()));
-    }
-    return 0;
-}
-
 // Brings the high-water mark down to what the process holds now; answers that.
 qint64 resetPeak()
 {
     malloc_trim(0);
     std::ofstream("/proc/self/clear_refs") << "5";
-    return residentKiB("VmRSS");
+    return ProcessMemory::statusKiB("VmRSS");
 }
-
-// The longest time between two turns of the window's event loop, seen by a timer that asks to
-// run every millisecond.
-class StallWatch
-{
-public:
-    StallWatch()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout,
-                         [this] { m_longest = qMax(m_longest, m_since.restart()); });
-        m_since.start();
-        m_timer.start();
-    }
-    qint64 longestMs()
-    {
-        m_longest = qMax(m_longest, m_since.elapsed());
-        return m_longest;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_since;
-    qint64 m_longest = 0;
-};
 
 // Opens the large feed as a user who closes the parse results (the log of 23,000 items is a
 // window of its own, not part of opening).
@@ -128,12 +91,12 @@ void BM_OpenLargePodcastInTheWindow(benchmark::State &state)
 
         QElapsedTimer open;
         open.start();
-        StallWatch watch;
+        bench::StallWatch watch;
         openLarge(window);
         QCoreApplication::processEvents();
         stall = qMax(stall, watch.longestMs());
         openMs = qMax(openMs, double(open.elapsed()));
-        peak = qMax(peak, double(residentKiB("VmHWM") - base) * 1024.0 / size);
+        peak = qMax(peak, double(ProcessMemory::statusKiB("VmHWM") - base) * 1024.0 / size);
         if (!showsLargeFeed()) {
             state.SkipWithError("the large feed did not open");
             return;

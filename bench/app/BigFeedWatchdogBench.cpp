@@ -14,6 +14,7 @@
 //   build/bench/bench_app_watchdog
 #include "BigFeedWindow.h"
 #include "common/PodcastFeed.h"
+#include "common/ProcessMemory.h"
 
 #include "app/FeedDocument.h"
 #include "app/FeedFindPanel.h"
@@ -70,48 +71,12 @@ QString otherFeedPath()
     return fileBeside("other.xml", [] { return PodcastFeed::document(kItems / 2); });
 }
 
-qint64 residentKiB()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stoll(line.substr(6));
-    }
-    return 0;
-}
-
-// The longest time between two turns of the window's event loop.
-class Watchdog
-{
-public:
-    Watchdog()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout,
-                         [this] { m_longest = qMax(m_longest, m_since.restart()); });
-        m_since.start();
-        m_timer.start();
-    }
-    qint64 longestMs()
-    {
-        m_longest = qMax(m_longest, m_since.elapsed());
-        return m_longest;
-    }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_since;
-    qint64 m_longest = 0;
-};
-
 // Runs the step from a turn of the event loop, as a command is, under the watchdog; answers the
 // longest gap.
 double watched(const std::function<void()> &step)
 {
     QCoreApplication::processEvents();
-    Watchdog watch;
+    bench::StallWatch watch;
     bool done = false;
     QTimer::singleShot(0, [&] {
         step();
@@ -174,7 +139,7 @@ void BM_WatchdogOpenAndSwitch(benchmark::State &state)
             return;
         }
         QTest::qWait(500); // the feed before is freed aside
-        const qint64 first = residentKiB();
+        const qint64 first = ProcessMemory::statusKiB("VmRSS");
         toOther = qMax(toOther, watched([&] { switchTo(other); }));
         back = qMax(back, watched([&] { switchTo(window.feedPath); }));
         if (!shows(kItems)) {
@@ -182,7 +147,7 @@ void BM_WatchdogOpenAndSwitch(benchmark::State &state)
             return;
         }
         QTest::qWait(500);
-        memory = qMax(memory, double(residentKiB()) / double(first));
+        memory = qMax(memory, double(ProcessMemory::statusKiB("VmRSS")) / double(first));
     }
     state.counters["open_longest_gap_ms"] = open;
     state.counters["switch_longest_gap_ms"] = qMax(toOther, back);

@@ -10,10 +10,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +23,32 @@
 #include <memory>
 
 namespace bench {
+
+// The longest time between two turns of the window's event loop, seen by a timer that asks to
+// run every millisecond.
+class StallWatch
+{
+public:
+    StallWatch()
+    {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout,
+                         [this] { m_longest = qMax(m_longest, m_since.restart()); });
+        m_since.start();
+        m_timer.start();
+    }
+    qint64 longestMs()
+    {
+        m_longest = qMax(m_longest, m_since.elapsed());
+        return m_longest;
+    }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_since;
+    qint64 m_longest = 0;
+};
 inline constexpr int kItems = 10000;
 
 inline QByteArray feedOf(int items)

@@ -23,6 +23,7 @@
 #include "RawKeptExtension.h"
 #include "common/CoreBench.h"
 #include "common/PodcastFeed.h"
+#include "common/ProcessMemory.h"
 #include "io/FeedLoader.h"
 #include "model/VLXFeed.h"
 #include "model/extensionFactory.h"
@@ -317,18 +318,6 @@ void BM_Validate(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-long statusKiB(const char *field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(key, 0) == 0)
-            return std::stol(line.substr(key.size()));
-    }
-    return -1;
-}
-
 constexpr char kPeakOption[] = "--peak-of-opening";
 
 // What an opening keeps for Revert: nothing, the decoded text, or the file's bytes (as the
@@ -355,7 +344,7 @@ int printPeakOfOpening(const QString &path, Kept kept, int rawNamespace)
     }
     malloc_trim(0);
     std::ofstream("/proc/self/clear_refs") << "5";
-    const long base = statusKiB("VmRSS");
+    const long base = ProcessMemory::statusKiB("VmRSS");
     long peak = -1;
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) {
@@ -368,7 +357,7 @@ int printPeakOfOpening(const QString &path, Kept kept, int rawNamespace)
         file.close();
         FeedLoader loader(std::move(request));
         if (loader.run().feed)
-            peak = statusKiB("VmHWM") - base;
+            peak = ProcessMemory::statusKiB("VmHWM") - base;
     }
     std::printf("%ld\n", peak);
     return peak < 0 ? 1 : 0;
