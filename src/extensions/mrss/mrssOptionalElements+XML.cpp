@@ -76,54 +76,56 @@ const KindForm &formOf(int kind)
     return forms[kind];
 }
 
-// The text a dictionary holds under the key, without a copy: the reader stores strings, so only
-// a value of another type is converted (into the spare).
-QStringView textOf(const QVariantMap &element, const QString &key, QString &spare)
+void appendOpening(UTF8Writer &out, const QString &indent, QLatin1StringView name)
 {
-    const auto found = element.constFind(key);
-    if (found == element.constEnd())
-        return {};
-    if (found->metaType().id() == QMetaType::QString)
-        return *static_cast<const QString *>(found->constData());
-    spare = found->toString();
-    return spare;
-}
-
-void appendElement(UTF8Writer &out, const QString &indent, int kind, const QVariantMap &element)
-{
-    QString spare;
-    const KindForm &form = formOf(kind);
-    const QLatin1StringView name(K::elementNames()[size_t(kind)]);
     out.append(indent);
     out.append("<media:"_L1);
     out.append(name);
-    for (const Attribute &attribute : form.attributes) {
-        const QStringView value = textOf(element, attribute.key, spare);
-        if (value.isEmpty() && !attribute.required)
-            continue;
-        out.append(' ');
-        out.append(attribute.xml);
-        out.append("=\""_L1);
-        if (attribute.out == Out::Safe)
-            VLXRSSWriter::appendSafeLink(out, value);
-        else
-            out.appendEscaped(value, VLXLogic::encodeApos());
-        out.append('"');
-    }
+}
+
+void appendAttribute(UTF8Writer &out, const Attribute &attribute, QStringView value)
+{
+    if (value.isEmpty() && !attribute.required)
+        return;
+    out.append(' ');
+    out.append(attribute.xml);
+    out.append("=\""_L1);
+    if (attribute.out == Out::Safe)
+        VLXRSSWriter::appendSafeLink(out, value);
+    else
+        out.appendEscaped(value, VLXLogic::encodeApos());
+    out.append('"');
+}
+
+void appendClosing(UTF8Writer &out, const KindForm &form, QLatin1StringView name, QStringView text)
+{
     if (!form.content) {
         out.append(" />\n"_L1);
         return;
     }
     out.append('>');
-    out.appendEscaped(textOf(element, K::kTextKey, spare), VLXLogic::encodeApos());
+    out.appendEscaped(text, VLXLogic::encodeApos());
     out.append("</media:"_L1);
     out.append(name);
     out.append(">\n"_L1);
 }
 
-QString str(const QVariantMap &element, const char *key)
+void appendElement(UTF8Writer &out, const QString &indent, int kind, const K::Element &element)
 {
-    return element.value(QLatin1String(key)).toString();
+    const KindForm &form = formOf(kind);
+    const QLatin1StringView name(K::elementNames()[size_t(kind)]);
+    appendOpening(out, indent, name);
+    if (element.kept) {
+        // Values of another type than text are written as their text.
+        for (const Attribute &attribute : form.attributes)
+            appendAttribute(out, attribute, element.dictionary.value(attribute.key).toString());
+        appendClosing(out, form, name, element.dictionary.value(K::kTextKey).toString());
+        return;
+    }
+    int index = 1;
+    for (const Attribute &attribute : form.attributes)
+        appendAttribute(out, attribute, element.field(index++));
+    appendClosing(out, form, name, element.field(0));
 }
 
 QString trimmedDecoded(const QString &text)
@@ -164,6 +166,16 @@ QString htmlRepair(const char *label)
 
 } // namespace
 
+int mrssOptionalElements::fieldCount(int kind)
+{
+    return 1 + int(formOf(kind).attributes.size());
+}
+
+const QString &mrssOptionalElements::fieldKey(int kind, int index)
+{
+    return index == 0 ? kTextKey : (formOf(kind).attributes.begin() + (index - 1))->key;
+}
+
 // --- writing
 // ---------------------------------------------------------------------------------------
 
@@ -194,17 +206,17 @@ void mrssOptionalElements::appendXML(UTF8Writer &out, const QString &indent) con
         out.append(m_adultValue ? "<media:adult>true</media:adult>\n"_L1
                                 : "<media:adult>false</media:adult>\n"_L1);
     }
-    if (!m_kinds)
+    if (m_used == 0 || !m_kinds)
         return;
     const Kinds &k = *m_kinds;
     for (int kind = 0; kind < kKindCount; ++kind) {
-        if (!k.used[size_t(kind)])
+        if (!(m_used & (1u << kind)))
             continue;
         if (isSingle(kind)) {
-            appendElement(out, indent, kind, k.single[size_t(kind)]);
+            appendElement(out, indent, kind, k.single[singlePlace(kind)]);
             continue;
         }
-        for (const QVariantMap &element : k.lists[size_t(kind)])
+        for (const Element &element : k.lists[size_t(kind)])
             appendElement(out, indent, kind, element);
     }
 }
@@ -232,24 +244,31 @@ int mrssOptionalElements::parseXMLNodeIfMine(const vlxXMLNode *node, const QStri
         return 0;
     }
     const KindForm &form = formOf(position);
-    QVariantMap element;
-    element.insert(kTypeKey, position);
+    std::array<QString, Element::kFieldCount> fields;
     if (form.readsText)
-        element.insert(
-            kTextKey,
-            VLXLogic::decodeNumericEncodedCharacters(vlxXMLDOM::descriptionOfNode(node).trimmed()));
+        fields[0] = VLXLogic::decodeNumericEncodedCharacters(
+            vlxXMLDOM::descriptionOfNode(node).trimmed());
+    int count = 1;
     for (const Attribute &attribute : form.attributes) {
         QString value = trimmedDecoded(vlxXMLDOM::attributeOfNode(node, attribute.xml));
         if (attribute.out == Out::Safe)
             value = VLXLogic::unescapeURLString(value);
-        element.insert(attribute.key, value);
+        fields[size_t(count++)] = std::move(value);
     }
+    qsizetype total = 0;
+    for (const QString &field : fields)
+        total += field.size();
+    Element element;
+    element.typed = true;
+    element.texts.reserve(total);
+    for (int index = form.readsText ? 0 : 1; index < count; ++index)
+        element.add(index, fields[size_t(index)]);
     Kinds &k = changedKinds();
     if (isSingle(position))
-        k.single[size_t(position)] = element;
+        k.single[singlePlace(position)] = std::move(element);
     else
-        k.lists[size_t(position)].append(element);
-    k.used[size_t(position)] = true;
+        k.lists[size_t(position)].append(std::move(element));
+    setUsed(position, true);
     return 0;
 }
 
@@ -261,9 +280,10 @@ void mrssOptionalElements::finalProcessing()
     if (!m_adultUsed)
         return;
     bool simpleRating = false;
-    if (kinds().used[kRating]) {
-        for (const QVariantMap &rating : kinds().lists[kRating])
-            simpleRating = simpleRating || str(rating, "attributeScheme") == "urn:simple"_L1;
+    if (used(kRating)) {
+        for (const Element &rating : kinds().lists[kRating])
+            simpleRating = simpleRating
+                || rating.text(kRating, u"attributeScheme"_s) == "urn:simple"_L1;
     }
     if (!simpleRating) {
         QVariantMap rating;
@@ -271,9 +291,8 @@ void mrssOptionalElements::finalProcessing()
                       m_adultValue ? QStringLiteral("adult") : QStringLiteral("nonadult"));
         rating.insert(QStringLiteral("attributeScheme"), QStringLiteral("urn:simple"));
         rating.insert(kTypeKey, int(kRating));
-        Kinds &k = changedKinds();
-        k.lists[kRating].append(rating);
-        k.used[kRating] = true;
+        changedKinds().lists[kRating].append(Element::fromMap(kRating, rating));
+        setUsed(kRating, true);
     }
     m_adultUsed = false;
 }
@@ -285,31 +304,30 @@ void mrssOptionalElements::validate(FeedElement *owner)
     const char *const repair = "Automatic Repair";
     const char *const warning = "Validate Warning";
     for (const int kind : {int(kTitle), int(kDescription)}) {
-        if (kinds().used[size_t(kind)] && needsHTMLType(kinds().single[size_t(kind)])) {
-            Kinds &k = changedKinds();
-            k.single[size_t(kind)] = withHTMLType(k.single[size_t(kind)]);
+        if (used(kind) && needsHTMLType(value(kind))) {
+            setValue(kind, withHTMLType(value(kind)));
             note(owner, repair, htmlRepair(kind == kTitle ? "Title" : "Description"));
         }
     }
-    const Kinds &k = kinds();
-    for (const QVariantMap &keywords : k.lists[kKeywords]) {
-        const QString text = keywords.value(kTextKey).toString();
+    const QString urlKey = u"attributeURL"_s;
+    for (const Element &keywords : kinds().lists[kKeywords]) {
+        const QString text = keywords.text(kKeywords, kTextKey);
         // The splits count on the text as it is, blanks at its ends included.
         if (!text.trimmed().isEmpty() && text.split(u',').size() < 2 && text.split(u' ').size() > 1)
             note(owner, warning,
                  QStringLiteral("The Media RSS \"Keywords\" should use commas to separate the "
                                 "words or phrases"));
     }
-    for (const QVariantMap &thumbnail : k.lists[kThumbnail]) {
-        if (str(thumbnail, "attributeURL").trimmed().isEmpty())
+    for (const Element &thumbnail : kinds().lists[kThumbnail]) {
+        if (thumbnail.text(kThumbnail, urlKey).trimmed().isEmpty())
             note(owner, warning,
                  QStringLiteral(
                      "The Media RSS \"Thumbnail\" requires a value in the \"url\" attribute"));
     }
     bool sha1Seen = false;
     bool otherSeen = false;
-    for (const QVariantMap &hash : k.lists[kHash]) {
-        const bool sha1 = str(hash, "attributeAlgo") == "sha1"_L1;
+    for (const Element &hash : kinds().lists[kHash]) {
+        const bool sha1 = hash.text(kHash, u"attributeAlgo"_s) == "sha1"_L1;
         bool &seen = sha1 ? sha1Seen : otherSeen;
         if (seen)
             note(owner, warning,
@@ -318,27 +336,27 @@ void mrssOptionalElements::validate(FeedElement *owner)
                      .arg(sha1 ? "SHA1"_L1 : "MD5"_L1));
         seen = true;
     }
-    for (const QVariantMap &player : k.lists[kPlayer]) {
-        if (str(player, "attributeURL").trimmed().isEmpty())
+    for (const Element &player : kinds().lists[kPlayer]) {
+        if (player.text(kPlayer, urlKey).trimmed().isEmpty())
             note(owner, warning,
                  QStringLiteral(
                      "The Media RSS \"Player\" requires a value in the \"url\" attribute"));
     }
     for (qsizetype i = 0; i < kinds().lists[kText].size(); ++i) {
-        if (needsHTMLType(kinds().lists[kText].at(i))) {
-            QVariantMap &text = changedKinds().lists[kText][i];
-            text = withHTMLType(text);
+        const QVariantMap text = kinds().lists[kText].at(i).toMap(kText);
+        if (needsHTMLType(text)) {
+            changedKinds().lists[kText][i] = Element::fromMap(kText, withHTMLType(text));
             note(owner, repair, htmlRepair("Text"));
         }
     }
     bool countrySeen = false;
     bool uriSeen = false;
-    for (const QVariantMap &restriction : kinds().lists[kRestriction]) {
-        if (str(restriction, "attributeRelationship").trimmed().isEmpty())
+    for (const Element &restriction : kinds().lists[kRestriction]) {
+        if (restriction.text(kRestriction, u"attributeRelationship"_s).trimmed().isEmpty())
             note(owner, warning,
                  QStringLiteral("The Media RSS \"Restriction\" requires a value in the "
                                 "\"relationship\" attribute"));
-        const bool country = str(restriction, "attributeType") == "country"_L1;
+        const bool country = restriction.text(kRestriction, u"attributeType"_s) == "country"_L1;
         bool &seen = country ? countrySeen : uriSeen;
         if (seen)
             note(owner, warning,

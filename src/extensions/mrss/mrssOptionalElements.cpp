@@ -89,41 +89,115 @@ int mrssOptionalElements::kindOf(const QVariantMap &element)
     return ok ? kind : -1;
 }
 
+// --- the kept form of an element -----------------------------------------------------------------
+
+QString mrssOptionalElements::Element::text(int kind, const QString &key) const
+{
+    if (kept)
+        return dictionary.value(key).toString();
+    for (int index = 0; index < fieldCount(kind); ++index) {
+        if (fieldKey(kind, index) == key)
+            return field(index).toString();
+    }
+    if (typed && key == kTypeKey)
+        return QString::number(kind);
+    return {};
+}
+
+QVariantMap mrssOptionalElements::Element::toMap(int kind) const
+{
+    if (kept)
+        return dictionary;
+    QVariantMap map;
+    if (typed)
+        map.insert(kTypeKey, kind);
+    for (int index = 0; index < fieldCount(kind); ++index) {
+        if (present & (1u << index))
+            map.insert(fieldKey(kind, index), field(index).toString());
+    }
+    return map;
+}
+
+mrssOptionalElements::Element mrssOptionalElements::Element::fromMap(int kind, const QVariantMap &map)
+{
+    Element element;
+    std::array<const QString *, kFieldCount> texts {};
+    bool fits = true;
+    for (auto entry = map.cbegin(); fits && entry != map.cend(); ++entry) {
+        if (entry.key() == kTypeKey) {
+            fits = entry->typeId() == QMetaType::Int && entry->toInt() == kind;
+            element.typed = true;
+            continue;
+        }
+        int index = 0;
+        while (index < fieldCount(kind) && fieldKey(kind, index) != entry.key())
+            ++index;
+        fits = index < fieldCount(kind) && entry->typeId() == QMetaType::QString;
+        if (fits)
+            texts[size_t(index)] = static_cast<const QString *>(entry->constData());
+    }
+    if (!fits) {
+        Element whole;
+        whole.kept = true;
+        whole.dictionary = map;
+        return whole;
+    }
+    for (int index = 0; index < kFieldCount; ++index) {
+        if (texts[size_t(index)])
+            element.add(index, *texts[size_t(index)]);
+    }
+    return element;
+}
+
 // --- per kind ------------------------------------------------------------------------------------
 
 bool mrssOptionalElements::used(int kind) const
 {
-    return validKind(kind) && kinds().used[size_t(kind)];
+    return validKind(kind) && (m_used & (1u << kind));
 }
 
 void mrssOptionalElements::setUsed(int kind, bool used)
 {
-    // Clearing a flag that is clear changes nothing (and makes no data).
-    if (validKind(kind) && used != kinds().used[size_t(kind)])
-        changedKinds().used[size_t(kind)] = used;
+    if (!validKind(kind))
+        return;
+    if (used)
+        m_used |= quint16(1u << kind);
+    else
+        m_used &= quint16(~(1u << kind));
 }
 
-const QList<QVariantMap> &mrssOptionalElements::values(int kind) const
+QList<QVariantMap> mrssOptionalElements::values(int kind) const
 {
-    static const QList<QVariantMap> none;
-    return validKind(kind) ? kinds().lists[size_t(kind)] : none;
+    QList<QVariantMap> list;
+    if (!validKind(kind) || isSingle(kind))
+        return list;
+    const QList<Element> &elements = kinds().lists[size_t(kind)];
+    list.reserve(elements.size());
+    for (const Element &element : elements)
+        list.append(element.toMap(kind));
+    return list;
 }
 
 void mrssOptionalElements::setValues(int kind, const QList<QVariantMap> &list)
 {
-    if (validKind(kind) && !isSingle(kind))
-        changedKinds().lists[size_t(kind)] = list;
+    if (!validKind(kind) || isSingle(kind))
+        return;
+    QList<Element> elements;
+    elements.reserve(list.size());
+    for (const QVariantMap &map : list)
+        elements.append(Element::fromMap(kind, map));
+    changedKinds().lists[size_t(kind)] = std::move(elements);
 }
 
 void mrssOptionalElements::addValue(int kind, const QVariantMap &element)
 {
     if (validKind(kind) && !isSingle(kind))
-        changedKinds().lists[size_t(kind)].append(element);
+        changedKinds().lists[size_t(kind)].append(Element::fromMap(kind, element));
 }
 
 void mrssOptionalElements::deleteValueAtIndex(int kind, int index)
 {
-    if (!validKind(kind))
+    if (!validKind(kind) || isSingle(kind))
         return;
     if (index >= 0 && index < kinds().lists[size_t(kind)].size())
         changedKinds().lists[size_t(kind)].removeAt(index);
@@ -131,26 +205,30 @@ void mrssOptionalElements::deleteValueAtIndex(int kind, int index)
 
 void mrssOptionalElements::replaceValueAtIndex(int kind, const QVariantMap &element, int index)
 {
-    if (!validKind(kind))
+    if (!validKind(kind) || isSingle(kind))
         return;
     if (index >= 0 && index < kinds().lists[size_t(kind)].size())
-        changedKinds().lists[size_t(kind)][index] = element;
+        changedKinds().lists[size_t(kind)][index] = Element::fromMap(kind, element);
 }
 
-const QVariantMap &mrssOptionalElements::value(int kind) const
+QVariantMap mrssOptionalElements::value(int kind) const
 {
-    static const QVariantMap none;
-    return validKind(kind) ? kinds().single[size_t(kind)] : none;
+    if (!validKind(kind) || !isSingle(kind))
+        return {};
+    return kinds().single[singlePlace(kind)].toMap(kind);
 }
 
 void mrssOptionalElements::setValue(int kind, const QVariantMap &element)
 {
-    if (validKind(kind) && isSingle(kind))
-        changedKinds().single[size_t(kind)] = element;
+    if (!validKind(kind) || !isSingle(kind))
+        return;
+    // Clearing an element that is empty changes nothing (and makes no data).
+    if (element.isEmpty() && kinds().single[singlePlace(kind)] == Element())
+        return;
+    changedKinds().single[singlePlace(kind)] = Element::fromMap(kind, element);
 }
 
-// --- rows
-// ------------------------------------------------------------------------------------------
+// --- rows ----------------------------------------------------------------------------------------
 
 mrssOptionalElements::RowPlace mrssOptionalElements::placeOfRow(int row) const
 {
@@ -159,7 +237,7 @@ mrssOptionalElements::RowPlace mrssOptionalElements::placeOfRow(int row) const
     const Kinds &k = kinds();
     int count = 0;
     for (int kind = 0; kind < kKindCount; ++kind) {
-        if (!k.used[size_t(kind)])
+        if (!used(kind))
             continue;
         const int rows = isSingle(kind) ? 1 : int(k.lists[size_t(kind)].size());
         if (row < count + rows)
@@ -174,7 +252,7 @@ int mrssOptionalElements::objectCount() const
     const Kinds &k = kinds();
     int count = 0;
     for (int kind = 0; kind < kKindCount; ++kind) {
-        if (k.used[size_t(kind)])
+        if (used(kind))
             count += isSingle(kind) ? 1 : int(k.lists[size_t(kind)].size());
     }
     return count;
@@ -190,8 +268,8 @@ QVariantMap mrssOptionalElements::dictionaryAtIndex(int row) const
     const RowPlace place = placeOfRow(row);
     if (place.kind < 0)
         return {};
-    return isSingle(place.kind) ? kinds().single[size_t(place.kind)]
-                                : kinds().lists[size_t(place.kind)].at(place.index);
+    return isSingle(place.kind) ? value(place.kind)
+                                : kinds().lists[size_t(place.kind)].at(place.index).toMap(place.kind);
 }
 
 QString mrssOptionalElements::objectShortDescriptionAtIndex(int row) const
@@ -230,12 +308,11 @@ void mrssOptionalElements::addDictionary(const QVariantMap &element)
     const int kind = kindOf(element);
     if (!validKind(kind))
         return;
-    Kinds &k = changedKinds();
     if (isSingle(kind))
-        k.single[size_t(kind)] = element;
+        setValue(kind, element);
     else
-        k.lists[size_t(kind)].append(element);
-    k.used[size_t(kind)] = true;
+        changedKinds().lists[size_t(kind)].append(Element::fromMap(kind, element));
+    setUsed(kind, true);
 }
 
 void mrssOptionalElements::replaceDictionaryAtIndex(const QVariantMap &element, int row)
@@ -244,9 +321,9 @@ void mrssOptionalElements::replaceDictionaryAtIndex(const QVariantMap &element, 
     if (place.kind < 0)
         return;
     if (isSingle(place.kind))
-        changedKinds().single[size_t(place.kind)] = element;
+        setValue(place.kind, element);
     else
-        changedKinds().lists[size_t(place.kind)][place.index] = element;
+        changedKinds().lists[size_t(place.kind)][place.index] = Element::fromMap(place.kind, element);
 }
 
 void mrssOptionalElements::deleteObjectAtIndex(int row)
@@ -254,16 +331,15 @@ void mrssOptionalElements::deleteObjectAtIndex(int row)
     const RowPlace place = placeOfRow(row);
     if (place.kind < 0)
         return;
-    const size_t kind = size_t(place.kind);
-    Kinds &k = changedKinds();
     if (isSingle(place.kind)) {
-        k.used[kind] = false;
+        setUsed(place.kind, false);
         return;
     }
     // Only the row's own entry goes, even when another entry of the kind is equal to it.
-    k.lists[kind].removeAt(place.index);
-    if (k.lists[kind].isEmpty())
-        k.used[kind] = false;
+    QList<Element> &list = changedKinds().lists[size_t(place.kind)];
+    list.removeAt(place.index);
+    if (list.isEmpty())
+        setUsed(place.kind, false);
 }
 
 QString mrssOptionalElements::cellText(int row, const QString &column) const
@@ -280,32 +356,19 @@ QString mrssOptionalElements::elementsUsed() const
 {
     QStringList labels;
     for (int kind = 0; kind < kKindCount; ++kind) {
-        if (kinds().used[size_t(kind)])
+        if (used(kind))
             labels.append(label(kind));
     }
     return labels.join(u',');
 }
 
-bool mrssOptionalElements::isEmpty() const
-{
-    if (!m_kinds)
-        return true;
-    for (const bool flag : m_kinds->used) {
-        if (flag)
-            return false;
-    }
-    return true;
-}
-
 bool mrssOptionalElements::operator==(const mrssOptionalElements &other) const
 {
-    if (m_adultUsed != other.m_adultUsed || m_adultValue != other.m_adultValue)
+    if (m_adultUsed != other.m_adultUsed || m_adultValue != other.m_adultValue
+        || m_used != other.m_used)
         return false;
-    if (m_kinds == other.m_kinds)
-        return true;
-    const Kinds &mine = kinds();
-    const Kinds &theirs = other.kinds();
-    return mine.used == theirs.used && mine.lists == theirs.lists && mine.single == theirs.single;
+    // A dictionary is kept in one way only, so equal forms are equal dictionaries.
+    return m_kinds == other.m_kinds || kinds() == other.kinds();
 }
 
 // --- archiving
@@ -315,17 +378,16 @@ void mrssOptionalElements::encodeWithCoder(KeyedArchiver &coder) const
 {
     coder.encodeBool(m_adultUsed, usedKey("adult"));
     coder.encodeBool(m_adultValue, valueKey("adult"));
-    const Kinds &k = kinds();
     for (int kind = 0; kind < kKindCount; ++kind) {
         const char *element = elementNames()[size_t(kind)];
-        coder.encodeBool(k.used[size_t(kind)], usedKey(element));
+        coder.encodeBool(used(kind), usedKey(element));
         if (isSingle(kind)) {
-            coder.encodeObject(k.single[size_t(kind)], valueKey(element));
+            coder.encodeObject(value(kind), valueKey(element));
             continue;
         }
         QVariantList list;
-        for (const QVariantMap &entry : k.lists[size_t(kind)])
-            list.append(entry);
+        for (const Element &entry : kinds().lists[size_t(kind)])
+            list.append(entry.toMap(kind));
         coder.encodeObject(list, valueKey(element));
     }
 }
@@ -336,16 +398,15 @@ bool mrssOptionalElements::initWithCoder(const KeyedUnarchiver &coder)
     *this = mrssOptionalElements();
     m_adultUsed = coder.decodeBoolForKey(usedKey("adult"));
     m_adultValue = coder.decodeBoolForKey(valueKey("adult"));
-    Kinds &k = changedKinds();
     for (int kind = 0; kind < kKindCount; ++kind) {
         const char *element = elementNames()[size_t(kind)];
-        k.used[size_t(kind)] = coder.decodeBoolForKey(usedKey(element));
+        setUsed(kind, coder.decodeBoolForKey(usedKey(element)));
         const QVariant stored = coder.decodeObjectForKey(valueKey(element));
         if (isSingle(kind))
-            k.single[size_t(kind)]
-                = stored.typeId() == QMetaType::QVariantMap ? stored.toMap() : QVariantMap();
+            setValue(kind,
+                     stored.typeId() == QMetaType::QVariantMap ? stored.toMap() : QVariantMap());
         else
-            k.lists[size_t(kind)] = elementList(stored);
+            setValues(kind, elementList(stored));
     }
     return true;
 }

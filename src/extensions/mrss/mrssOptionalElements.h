@@ -66,15 +66,15 @@ public:
     // Every other kind, by number (numbers outside the kinds are ignored, answered empty).
     bool used(int kind) const;
     void setUsed(int kind, bool used);
-    // List kinds.
-    const QList<QVariantMap> &values(int kind) const;
+    // List kinds. The dictionaries are made on request from the kept form (see Element).
+    QList<QVariantMap> values(int kind) const;
     void setValues(int kind, const QList<QVariantMap> &list);
     void addValue(int kind, const QVariantMap &element);
     // Out-of-range indexes do nothing.
     void deleteValueAtIndex(int kind, int index);
     void replaceValueAtIndex(int kind, const QVariantMap &element, int index);
     // Single kinds.
-    const QVariantMap &value(int kind) const;
+    QVariantMap value(int kind) const;
     void setValue(int kind, const QVariantMap &element);
 
     // --- rows --------------------------------------------------------------------------------
@@ -109,7 +109,7 @@ public:
     // media:adult becomes a "urn:simple" rating unless one is there; the adult flag goes off.
     void finalProcessing();
     // No kind from rating to restriction in use (adult does not count).
-    bool isEmpty() const;
+    bool isEmpty() const { return m_used == 0; }
     // Asks the processor for the set's data ahead of writing it (the data is in blocks of its own).
     void prefetch() const
     {
@@ -133,6 +133,45 @@ public:
     static const QString kTypeKey; // "ElementTypeNumber"
     static const QString kTextKey; // "elementDescription"
 
+    // How an element is kept. A feed holds an element per title or thumbnail of every item, so
+    // instead of a dictionary (a node per key) an element is one text holding its fields one
+    // after the other: field 0 the element's text, then the kind's attributes in writing order.
+    // A dictionary that does not fit (a key of no field, a value that is no text, a kind number
+    // other than its own) is kept as it is.
+    struct Element
+    {
+        static constexpr int kFieldCount = 5;
+        QString texts;
+        std::array<quint32, kFieldCount> ends {};
+        quint8 present = 0; // a bit per field whose key the dictionary has
+        bool typed = false; // has "ElementTypeNumber" holding the element's own kind
+        bool kept = false; // kept as the dictionary below
+        QVariantMap dictionary;
+
+        // The field's text ("" when missing); field 0 is the element's text.
+        QStringView field(int index) const
+        {
+            const quint32 begin = index == 0 ? 0 : ends[size_t(index - 1)];
+            return QStringView(texts).mid(begin, ends[size_t(index)] - begin);
+        }
+        // The text under a key of the dictionary the element stands for.
+        QString text(int kind, const QString &key) const;
+        QVariantMap toMap(int kind) const;
+        static Element fromMap(int kind, const QVariantMap &map);
+        // Adds a field's text; fields are added in increasing order, those skipped stay "".
+        void add(int index, QStringView text)
+        {
+            texts.append(text);
+            for (size_t i = size_t(index); i < ends.size(); ++i)
+                ends[i] = quint32(texts.size());
+            present |= quint8(1u << index);
+        }
+        bool operator==(const Element &other) const = default;
+    };
+    // The dictionary key of each field of a kind, field 0 being kTextKey; count in fieldCount.
+    static int fieldCount(int kind);
+    static const QString &fieldKey(int kind, int index);
+
 private:
     // The kind and position in its list of a row; kind -1 when there is no such row.
     struct RowPlace
@@ -143,20 +182,29 @@ private:
     RowPlace placeOfRow(int row) const;
     static bool validKind(int kind) { return kind >= 0 && kind < kKindCount; }
 
-    // The kinds' flags and values. Nearly every set of a feed (each media:content has one) uses
-    // no kind at all: such a set holds no data, and copies share theirs until one changes.
+    // The kinds' values: a list per list kind, one element for title, description and copyright
+    // (an empty one for an empty dictionary), kept here to be read with the block. Nearly every set of a feed (each
+    // media:content has one) uses no kind at all: such a set holds no data, and copies share
+    // theirs until one changes. The flags are kept beside, so that an unused set is answered
+    // without reading another block.
     struct Kinds : QSharedData
     {
-        std::array<bool, kKindCount> used {};
-        std::array<QList<QVariantMap>, kKindCount> lists;
-        std::array<QVariantMap, kKindCount> single;
+        std::array<QList<Element>, kKindCount> lists;
+        std::array<Element, 3> single;
+        bool operator==(const Kinds &other) const
+        {
+            return lists == other.lists && single == other.single;
+        }
     };
+    // The place in Kinds::single of a single kind.
+    static size_t singlePlace(int kind) { return kind == kTitle ? 0 : kind == kDescription ? 1 : 2; }
     const Kinds &kinds() const;
     // The kinds to change, made on first use and no longer shared with a copy.
     Kinds &changedKinds();
 
     bool m_adultUsed = false;
     bool m_adultValue = false;
+    quint16 m_used = 0; // a bit per kind in use
     QSharedDataPointer<Kinds> m_kinds;
 };
 
