@@ -278,6 +278,7 @@ void mrssItem::appendXML(UTF8Writer &out, const QString &prefix) const
     m_groupElements.prefetch();
     for (const mrssRequiredElement &element : m_contents)
         element.prefetch();
+    m_groupElements.prefetchTexts();
     const bool groupElements = !m_groupElements.isEmpty();
     if (m_contents.size() < 2 && !groupElements) {
         for (const mrssRequiredElement &element : m_contents)

@@ -116,6 +116,15 @@ public:
         if (m_kinds)
             __builtin_prefetch(m_kinds.constData());
     }
+    // The same for the texts of the title, description and copyright in use, once the set's
+    // data has come (asked for after other reads, so that both waits overlap).
+    void prefetchTexts() const
+    {
+        if (!(m_used & kSingleKinds) || !m_kinds)
+            return;
+        for (const Element &element : m_kinds->single)
+            __builtin_prefetch(element.texts.constData());
+    }
     // Checks and repairs; messages go to the owner when one is given.
     void validate(FeedElement *owner);
 
@@ -189,14 +198,16 @@ private:
     // without reading another block.
     struct Kinds : QSharedData
     {
-        std::array<QList<Element>, kKindCount> lists;
+        // First, so that the title shares the first line of the block with its count.
         std::array<Element, 3> single;
+        std::array<QList<Element>, kKindCount> lists;
         bool operator==(const Kinds &other) const
         {
             return lists == other.lists && single == other.single;
         }
     };
     // The place in Kinds::single of a single kind.
+    static constexpr quint16 kSingleKinds = (1u << kTitle) | (1u << kDescription) | (1u << kCopyright);
     static size_t singlePlace(int kind) { return kind == kTitle ? 0 : kind == kDescription ? 1 : 2; }
     const Kinds &kinds() const;
     // The kinds to change, made on first use and no longer shared with a copy.
