@@ -282,8 +282,8 @@ void mrssOptionalElements::finalProcessing()
     bool simpleRating = false;
     if (used(kRating)) {
         for (const Element &rating : kinds().lists[kRating])
-            simpleRating = simpleRating
-                || rating.text(kRating, u"attributeScheme"_s) == "urn:simple"_L1;
+            simpleRating
+                = simpleRating || rating.text(kRating, u"attributeScheme"_s) == "urn:simple"_L1;
     }
     if (!simpleRating) {
         QVariantMap rating;

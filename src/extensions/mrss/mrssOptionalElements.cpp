@@ -118,7 +118,8 @@ QVariantMap mrssOptionalElements::Element::toMap(int kind) const
     return map;
 }
 
-mrssOptionalElements::Element mrssOptionalElements::Element::fromMap(int kind, const QVariantMap &map)
+mrssOptionalElements::Element mrssOptionalElements::Element::fromMap(int kind,
+                                                                     const QVariantMap &map)
 {
     Element element;
     std::array<const QString *, kFieldCount> texts {};
@@ -268,8 +269,9 @@ QVariantMap mrssOptionalElements::dictionaryAtIndex(int row) const
     const RowPlace place = placeOfRow(row);
     if (place.kind < 0)
         return {};
-    return isSingle(place.kind) ? value(place.kind)
-                                : kinds().lists[size_t(place.kind)].at(place.index).toMap(place.kind);
+    return isSingle(place.kind)
+        ? value(place.kind)
+        : kinds().lists[size_t(place.kind)].at(place.index).toMap(place.kind);
 }
 
 QString mrssOptionalElements::objectShortDescriptionAtIndex(int row) const
@@ -323,7 +325,8 @@ void mrssOptionalElements::replaceDictionaryAtIndex(const QVariantMap &element, 
     if (isSingle(place.kind))
         setValue(place.kind, element);
     else
-        changedKinds().lists[size_t(place.kind)][place.index] = Element::fromMap(place.kind, element);
+        changedKinds().lists[size_t(place.kind)][place.index]
+            = Element::fromMap(place.kind, element);
 }
 
 void mrssOptionalElements::deleteObjectAtIndex(int row)

@@ -192,10 +192,10 @@ private:
     static bool validKind(int kind) { return kind >= 0 && kind < kKindCount; }
 
     // The kinds' values: a list per list kind, one element for title, description and copyright
-    // (an empty one for an empty dictionary), kept here to be read with the block. Nearly every set of a feed (each
-    // media:content has one) uses no kind at all: such a set holds no data, and copies share
-    // theirs until one changes. The flags are kept beside, so that an unused set is answered
-    // without reading another block.
+    // (an empty one for an empty dictionary), kept here to be read with the block. Nearly every set
+    // of a feed (each media:content has one) uses no kind at all: such a set holds no data, and
+    // copies share theirs until one changes. The flags are kept beside, so that an unused set is
+    // answered without reading another block.
     struct Kinds : QSharedData
     {
         // First, so that the title shares the first line of the block with its count.
@@ -207,8 +207,12 @@ private:
         }
     };
     // The place in Kinds::single of a single kind.
-    static constexpr quint16 kSingleKinds = (1u << kTitle) | (1u << kDescription) | (1u << kCopyright);
-    static size_t singlePlace(int kind) { return kind == kTitle ? 0 : kind == kDescription ? 1 : 2; }
+    static constexpr quint16 kSingleKinds
+        = (1u << kTitle) | (1u << kDescription) | (1u << kCopyright);
+    static size_t singlePlace(int kind)
+    {
+        return kind == kTitle ? 0 : kind == kDescription ? 1 : 2;
+    }
     const Kinds &kinds() const;
     // The kinds to change, made on first use and no longer shared with a copy.
     Kinds &changedKinds();

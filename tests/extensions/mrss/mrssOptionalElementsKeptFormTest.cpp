@@ -81,18 +81,19 @@ TEST(mrssOptionalElementsKeptForm, WritesEveryFieldFromEitherForm)
     K set;
     set.addDictionary(thumbnail);
     set.addDictionary(element(K::kRestriction, {{"elementDescription", "a<b & \"c\""}}));
-    set.addDictionary(element(K::kCredit, {{"attributeRole", "host & <guest>"},
-                                           {"attributeScheme", "urn:x"},
-                                           {"elementDescription", "Zoë"}}));
+    set.addDictionary(element(K::kCredit,
+                              {{"attributeRole", "host & <guest>"},
+                               {"attributeScheme", "urn:x"},
+                               {"elementDescription", "Zoë"}}));
     set.addDictionary(element(K::kTitle, {}));
-    EXPECT_EQ(set.buildXML(QStringLiteral("  ")),
-              QStringLiteral(
-                  "  <media:title></media:title>\n"
-                  "  <media:thumbnail url=\"http://a/?x=1&amp;y=2\" width=\"64\" />\n"
-                  "  <media:credit role=\"host &amp; &lt;guest&gt;\" scheme=\"urn:x\">Zoë"
-                  "</media:credit>\n"
-                  "  <media:restriction relationship=\"\">a&lt;b &amp; &quot;c&quot;"
-                  "</media:restriction>\n"));
+    EXPECT_EQ(
+        set.buildXML(QStringLiteral("  ")),
+        QStringLiteral("  <media:title></media:title>\n"
+                       "  <media:thumbnail url=\"http://a/?x=1&amp;y=2\" width=\"64\" />\n"
+                       "  <media:credit role=\"host &amp; &lt;guest&gt;\" scheme=\"urn:x\">Zoë"
+                       "</media:credit>\n"
+                       "  <media:restriction relationship=\"\">a&lt;b &amp; &quot;c&quot;"
+                       "</media:restriction>\n"));
     // The same elements read from that text write the same text again.
     const QString written = set.buildXML(QString());
     EXPECT_EQ(readSet(written).buildXML(QString()), written);
