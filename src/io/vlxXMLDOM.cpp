@@ -1567,32 +1567,31 @@ QString vlxXMLDOM::descriptionOfChildAtIndex(int index, const vlxXMLNode *node)
 
 QString vlxXMLDOM::attributeOfNode(const vlxXMLNode *handle, const QString &name)
 {
-    const Node *node = toNode(handle);
-    if (!node || node->kind != Element || node->attributeCount == 0)
-        return QString();
     // Names are nearly always ASCII: compare without building a UTF-8 copy in that case.
     QVarLengthArray<char, 64> wanted;
-    bool ascii = true;
     for (QChar c : name) {
         if (c.unicode() >= 0x80) {
-            ascii = false;
-            break;
+            const QByteArray converted = name.toUtf8();
+            return decodeAttribute(attributeBytesOfNode(handle, converted));
         }
         wanted.append(char(c.unicode()));
     }
-    QByteArray converted;
-    if (!ascii)
-        converted = name.toUtf8();
-    const QByteArrayView key
-        = ascii ? QByteArrayView(wanted.constData(), wanted.size()) : QByteArrayView(converted);
+    return decodeAttribute(
+        attributeBytesOfNode(handle, QByteArrayView(wanted.constData(), wanted.size())));
+}
+
+QByteArrayView vlxXMLDOM::attributeBytesOfNode(const vlxXMLNode *handle, QByteArrayView name)
+{
+    const Node *node = toNode(handle);
+    if (!node || node->kind != Element || node->attributeCount == 0)
+        return QByteArrayView();
     const Tree *tree = node->tree;
     for (quint32 i = 0; i < node->attributeCount; ++i) {
         const Attribute &attribute = tree->attributes[node->firstAttribute + i];
-        if (nameOf(attribute) != key)
-            continue;
-        return decodeAttribute(valueOf(attribute));
+        if (nameOf(attribute) == name)
+            return valueOf(attribute);
     }
-    return QString();
+    return QByteArrayView();
 }
 
 QString vlxXMLDOM::attributeOfChildAtIndex(int index, const QString &name, const vlxXMLNode *node)

@@ -127,6 +127,11 @@ public:
     // declarations answer under their written names ("xmlns", "xmlns:itunes").
     static QString attributeOfNode(const vlxXMLNode *node, const QString &name);
     static QString attributeOfChildAtIndex(int index, const QString &name, const vlxXMLNode *node);
+    // An attribute's value as the tree holds it: UTF-8, final unless it holds an ampersand
+    // (then it still has references that attributeOfNode decodes); a null view when absent.
+    // Valid while the tree is; for readers that take most values as they stand without making
+    // a string of each.
+    static QByteArrayView attributeBytesOfNode(const vlxXMLNode *node, QByteArrayView name);
     // Names of an element's attributes as written, in document order (namespace declarations
     // not included).
     static QStringList attributeNamesOfNode(const vlxXMLNode *node);

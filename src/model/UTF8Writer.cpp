@@ -51,7 +51,7 @@ qsizetype plainRun(const char16_t *data, qsizetype n, const quint32 *mask)
     // Eight units at a time: all of them between 0x20 and 0x7E, and none of &<>"' (the only
     // characters a mask selects); a block that fails is looked at unit by unit.
     const __m128i low = _mm_set1_epi16(0x1F);
-    const __m128i high = _mm_set1_epi16(0x7F);
+    const __m128i high = _mm_set1_epi16(0x7E);
     const __m128i amp = _mm_set1_epi16('&');
     const __m128i lt = _mm_set1_epi16('<');
     const __m128i gt = _mm_set1_epi16('>');
@@ -159,6 +159,17 @@ void UTF8Writer::appendUTF8(QByteArrayView bytes)
     ensure(n);
     std::memcpy(m_data + m_used, bytes.data(), size_t(n));
     m_used += n;
+}
+
+bool UTF8Writer::isPlain(QStringView text)
+{
+    return plainRun(text.utf16(), text.size(), kXMLApos.bits) == text.size();
+}
+
+char *UTF8Writer::copyPlain(char *to, QStringView text)
+{
+    narrow(to, text.utf16(), text.size());
+    return to + text.size();
 }
 
 void UTF8Writer::appendNumber(qint64 n)

@@ -48,6 +48,21 @@ public:
     void appendUTF8(QByteArrayView bytes);
     void appendNumber(qint64 n);
 
+    // Whether the text is printable ASCII holding none of &<>"': such text is written as it is,
+    // whatever the escaping asked for.
+    static bool isPlain(QStringView text);
+    // Room for n bytes, counted as written: the caller fills every one of them (copyPlain,
+    // memcpy). A line measured beforehand is written without a size check for each piece.
+    char *appendSpan(qsizetype n)
+    {
+        ensure(n);
+        char *at = m_data + m_used;
+        m_used += n;
+        return at;
+    }
+    // Copies plain text (see isPlain) byte for byte; answers where the copy ends.
+    static char *copyPlain(char *to, QStringView text);
+
     // What was written; the writer is empty afterwards.
     QByteArray take();
     // What was written so far.

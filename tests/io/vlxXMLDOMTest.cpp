@@ -206,6 +206,21 @@ TEST(vlxXMLDOMReferences, AttributesAreDecodedExactlyOnce)
     EXPECT_EQ(vlxXMLDOM::attributeNamesOfNode(e),
               QStringList({u("a"), u("b"), u("c"), u("d"), u("itunes:href"), u("e")}));
     EXPECT_EQ(vlxXMLDOM::attributeOfChildAtIndex(0, u("b"), dom.xmlTree()), u("x&lt;y"));
+
+    // The bytes as held: a value without an ampersand is final, one with it still holds the
+    // references to decode; an absent attribute is told from an empty one.
+    EXPECT_EQ(vlxXMLDOM::attributeBytesOfNode(e, "itunes:href"), QByteArrayView("h"));
+    EXPECT_EQ(vlxXMLDOM::attributeBytesOfNode(e, "a"), QByteArrayView("a&#38;b"));
+    EXPECT_EQ(vlxXMLDOM::attributeBytesOfNode(e, "c"), QByteArrayView("&eacute;t\xC3\xA9"));
+    EXPECT_TRUE(vlxXMLDOM::attributeBytesOfNode(e, "A").isNull());
+    EXPECT_TRUE(vlxXMLDOM::attributeBytesOfNode(nullptr, "a").isNull());
+    vlxXMLDOM other(u("<e empty=\"\" n\u00e4me=\"v\"/>"));
+    const vlxXMLNode *f = root(other, "e");
+    EXPECT_TRUE(vlxXMLDOM::attributeBytesOfNode(f, "empty").isEmpty());
+    EXPECT_FALSE(vlxXMLDOM::attributeOfNode(f, u("empty")).isNull());
+    EXPECT_TRUE(vlxXMLDOM::attributeOfNode(f, u("absent")).isNull());
+    // A name outside ASCII is looked up by its UTF-8.
+    EXPECT_EQ(vlxXMLDOM::attributeOfNode(f, u("n\u00e4me")), u("v"));
 }
 
 // ---- Names, kinds and navigation ------------------------------------------------------------

@@ -228,6 +228,18 @@ QString mrssItem::listCellText(int field, int row, const QString &column) const
 // --- reading and writing
 // ---------------------------------------------------------------------------
 
+namespace {
+
+// Whether an element's name is "prefix:local", in any case (prefix and local in lower case).
+bool isNamed(QStringView name, QStringView prefix, QStringView local)
+{
+    return name.size() == prefix.size() + 1 + local.size()
+        && name.startsWith(prefix, Qt::CaseInsensitive) && name.at(prefix.size()) == u':'
+        && name.sliced(prefix.size() + 1).compare(local, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
 int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node)
 {
     return parseXMLNodeIfMine(node, false);
@@ -240,17 +252,23 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
     // Lower-casing text that is lower case already copies nothing; neither does comparing the
     // name in its two parts.
     const QString prefix = extensionProcessingName().toLower();
-    const QString name = vlxXMLDOM::nameOfNode(node).toLower();
-    const auto named = [&](QStringView local) {
-        return name.size() == prefix.size() + 1 + local.size() && name.startsWith(prefix)
-            && name.at(prefix.size()) == u':'
-            && QStringView(name).sliced(prefix.size() + 1) == local;
-    };
+    const QString name = vlxXMLDOM::nameOfNode(node);
+    const auto named = [&](QStringView local) { return isNamed(name, prefix, local); };
     if (named(u"group")) {
         // A group inside a group is left out with all it holds.
         if (isSecondLevel)
             return 0;
         const int count = vlxXMLDOM::numberOfChildren(node);
+        // The contents' list is made to size at once: grown one by one it would hold room for
+        // another and leave the smaller lists behind as holes among the feed's data.
+        qsizetype contents = 0;
+        for (int i = 0; i < count; ++i) {
+            const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+            if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element
+                && isNamed(vlxXMLDOM::nameOfNode(child), prefix, u"content"))
+                ++contents;
+        }
+        m_contents.reserve(m_contents.size() + contents);
         for (int i = 0; i < count; ++i)
             parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, node), true);
         return 0;

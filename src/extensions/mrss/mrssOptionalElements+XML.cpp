@@ -8,6 +8,8 @@
 #include "model/UTF8Writer.h"
 #include "model/VLXLogic.h"
 
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -110,10 +112,75 @@ void appendClosing(UTF8Writer &out, const KindForm &form, QLatin1StringView name
     out.append(">\n"_L1);
 }
 
+char *copied(char *to, QLatin1StringView ascii)
+{
+    std::memcpy(to, ascii.data(), size_t(ascii.size()));
+    return to + ascii.size();
+}
+
+// Whether each text of the element is written as it stands (a link needs no change, any other
+// text no entity), as nearly all are: the element is then one measured line copied byte for byte.
+bool isPlainElement(const KindForm &form, const K::Element &element)
+{
+    if (element.kept || (form.content && !UTF8Writer::isPlain(element.field(0))))
+        return false;
+    int index = 1;
+    for (const Attribute &attribute : form.attributes) {
+        const QStringView value = element.field(index++);
+        if (!(attribute.out == Out::Safe ? VLXRSSWriter::isPlainLink(value)
+                                         : UTF8Writer::isPlain(value)))
+            return false;
+    }
+    return true;
+}
+
+void appendPlainElement(UTF8Writer &out, QStringView indent, const KindForm &form,
+                        QLatin1StringView name, const K::Element &element)
+{
+    constexpr QLatin1StringView open("<media:");
+    constexpr QLatin1StringView close("</media:");
+    qsizetype size = indent.size() + open.size() + name.size();
+    int index = 1;
+    for (const Attribute &attribute : form.attributes) {
+        const qsizetype length = element.field(index++).size();
+        if (length > 0 || attribute.required)
+            size += attribute.xml.size() + length + 4; // ' name="value"'
+    }
+    const QStringView text = element.field(0);
+    size += form.content ? 1 + text.size() + close.size() + name.size() + 2 : 4;
+
+    char *to = UTF8Writer::copyPlain(out.appendSpan(size), indent);
+    to = copied(copied(to, open), name);
+    index = 1;
+    for (const Attribute &attribute : form.attributes) {
+        const QStringView value = element.field(index++);
+        if (value.isEmpty() && !attribute.required)
+            continue;
+        *to++ = ' ';
+        to = UTF8Writer::copyPlain(to, attribute.xml);
+        *to++ = '=';
+        *to++ = '"';
+        to = UTF8Writer::copyPlain(to, value);
+        *to++ = '"';
+    }
+    if (!form.content) {
+        copied(to, " />\n"_L1);
+        return;
+    }
+    *to++ = '>';
+    to = UTF8Writer::copyPlain(to, text);
+    to = copied(copied(to, close), name);
+    copied(to, ">\n"_L1);
+}
+
 void appendElement(UTF8Writer &out, const QString &indent, int kind, const K::Element &element)
 {
     const KindForm &form = formOf(kind);
     const QLatin1StringView name(K::elementNames()[size_t(kind)]);
+    if (isPlainElement(form, element) && UTF8Writer::isPlain(indent)) {
+        appendPlainElement(out, indent, form, name, element);
+        return;
+    }
     appendOpening(out, indent, name);
     if (element.kept) {
         // Values of another type than text are written as their text.
@@ -260,9 +327,16 @@ int mrssOptionalElements::parseXMLNodeIfMine(const vlxXMLNode *node, const QStri
         total += field.size();
     Element element;
     element.typed = true;
-    element.texts.reserve(total);
-    for (int index = form.readsText ? 0 : 1; index < count; ++index)
-        element.add(index, fields[size_t(index)]);
+    if (form.readsText && total == fields[0].size()) {
+        // The element's text is all it has (a title, say): taken as it is, copying nothing.
+        element.texts = std::move(fields[0]);
+        for (int index = 0; index < count; ++index)
+            element.add(index, QStringView());
+    } else {
+        element.texts.reserve(total);
+        for (int index = form.readsText ? 0 : 1; index < count; ++index)
+            element.add(index, fields[size_t(index)]);
+    }
     Kinds &k = changedKinds();
     if (isSingle(position))
         k.single[singlePlace(position)] = std::move(element);

@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariantMap>
 #include <array>
+#include <memory>
 
 class FeedElement;
 class UTF8Writer;
@@ -196,11 +197,52 @@ private:
     // of a feed (each media:content has one) uses no kind at all: such a set holds no data, and
     // copies share theirs until one changes. The flags are kept beside, so that an unused set is
     // answered without reading another block.
+    //
+    // The lists are a block of their own, made when a list kind is first given an element: a
+    // feed's sets mostly hold a title alone, and twelve empty lists beside it would more than
+    // double what every item holds.
+    class Lists
+    {
+    public:
+        using Array = std::array<QList<Element>, kKindCount>;
+        Lists() = default;
+        Lists(const Lists &other)
+            : m_lists(other.m_lists ? std::make_unique<Array>(*other.m_lists) : nullptr)
+        {
+        }
+        Lists &operator=(const Lists &other)
+        {
+            m_lists = other.m_lists ? std::make_unique<Array>(*other.m_lists) : nullptr;
+            return *this;
+        }
+        const QList<Element> &operator[](size_t kind) const
+        {
+            static const QList<Element> none;
+            return m_lists ? (*m_lists)[kind] : none;
+        }
+        QList<Element> &operator[](size_t kind)
+        {
+            if (!m_lists)
+                m_lists = std::make_unique<Array>();
+            return (*m_lists)[kind];
+        }
+        bool operator==(const Lists &other) const
+        {
+            for (size_t kind = 0; kind < size_t(kKindCount); ++kind) {
+                if ((*this)[kind] != other[kind])
+                    return false;
+            }
+            return true;
+        }
+
+    private:
+        std::unique_ptr<Array> m_lists;
+    };
     struct Kinds : QSharedData
     {
         // First, so that the title shares the first line of the block with its count.
         std::array<Element, 3> single;
-        std::array<QList<Element>, kKindCount> lists;
+        Lists lists;
         bool operator==(const Kinds &other) const
         {
             return lists == other.lists && single == other.single;

@@ -8,6 +8,8 @@
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 
+#include <cstring>
+
 using namespace Qt::StringLiterals;
 
 const QString mrssRequiredElement::kClassName = QStringLiteral("mrssRequiredElement");
@@ -44,6 +46,19 @@ const std::array<QString, 14> &xmlNames()
         return made;
     }();
     return names;
+}
+
+// Whether an attribute's value as the document holds it reads as it stands: printable ASCII
+// without a reference, and no blank at either end to trim.
+bool isPlainValue(QByteArrayView value)
+{
+    if (value.isEmpty() || value.front() == ' ' || value.back() == ' ')
+        return false;
+    for (const char c : value) {
+        if (c < 0x20 || c > 0x7E || c == '&')
+            return false;
+    }
+    return true;
 }
 
 // Whether the lower-cased name is "prefix:content" for the lower-cased prefix.
@@ -93,34 +108,37 @@ int mrssRequiredElement::indexOf(const char *key)
 
 QStringView mrssRequiredElement::value(size_t index) const
 {
-    if (index == 0)
-        return m_url;
-    const qsizetype start = index == 1 ? 0 : qsizetype(m_ends[index - 2]);
-    return QStringView(m_others).sliced(start, qsizetype(m_ends[index - 1]) - start);
+    const qsizetype start = index == 0 ? 0 : qsizetype(m_ends[index - 1]);
+    return QStringView(m_texts).sliced(start, qsizetype(m_ends[index]) - start);
 }
 
 std::array<QString, mrssRequiredElement::kAttributeCount> mrssRequiredElement::values() const
 {
     std::array<QString, kAttributeCount> all;
     for (size_t i = 0; i < all.size(); ++i)
-        all[i] = i == 0 ? m_url : value(i).toString();
+        all[i] = value(i).toString();
     return all;
 }
 
 void mrssRequiredElement::assign(const std::array<QString, kAttributeCount> &values)
 {
-    m_url = values[0];
-    m_urlPlain = VLXRSSWriter::isPlainLink(m_url);
     qsizetype length = 0;
-    for (size_t i = 1; i < values.size(); ++i)
-        length += values[i].size();
-    QString others;
-    others.reserve(length);
-    for (size_t i = 1; i < values.size(); ++i) {
-        others.append(values[i]);
-        m_ends[i - 1] = quint32(others.size());
+    for (const QString &text : values)
+        length += text.size();
+    QString texts;
+    texts.reserve(length);
+    for (size_t i = 0; i < values.size(); ++i) {
+        texts.append(values[i]);
+        m_ends[i] = quint32(texts.size());
     }
-    m_others = others;
+    setTexts(texts);
+}
+
+void mrssRequiredElement::setTexts(const QString &texts)
+{
+    m_texts = texts;
+    m_urlPlain = VLXRSSWriter::isPlainLink(value(0));
+    m_plain = m_urlPlain && UTF8Writer::isPlain(QStringView(m_texts).sliced(m_ends[0]));
 }
 
 QString mrssRequiredElement::attribute(const char *key) const
@@ -181,35 +199,82 @@ QString mrssRequiredElement::buildXML(const QString &indent) const
     return QString::fromUtf8(out.view());
 }
 
+namespace {
+
+// ' fileSize="' and the like, made once.
+const std::array<QByteArray, 14> &openings()
+{
+    static const std::array<QByteArray, 14> made = [] {
+        std::array<QByteArray, 14> all;
+        for (size_t i = 0; i < all.size(); ++i)
+            all[i] = ' ' + QByteArray(mrssRequiredElement::attributes()[i].xml) + "=\"";
+        return all;
+    }();
+    return made;
+}
+
+char *copied(char *to, QLatin1StringView ascii)
+{
+    std::memcpy(to, ascii.data(), size_t(ascii.size()));
+    return to + ascii.size();
+}
+
+} // namespace
+
+void mrssRequiredElement::appendPlainXML(UTF8Writer &out, QStringView indent) const
+{
+    constexpr QLatin1StringView start("<media:content");
+    constexpr QLatin1StringView end(" />\n");
+    const std::array<QByteArray, kAttributeCount> &names = openings();
+    qsizetype size = indent.size() + start.size() + end.size();
+    qsizetype from = 0;
+    for (size_t i = 0; i < kAttributeCount; ++i) {
+        const qsizetype length = qsizetype(m_ends[i]) - from;
+        if (length > 0)
+            size += names[i].size() + length + 1;
+        from = m_ends[i];
+    }
+    char *to = UTF8Writer::copyPlain(out.appendSpan(size), indent);
+    to = copied(to, start);
+    from = 0;
+    for (size_t i = 0; i < kAttributeCount; ++i) {
+        const qsizetype length = qsizetype(m_ends[i]) - from;
+        if (length > 0) {
+            to = copied(to, QLatin1StringView(names[i]));
+            to = UTF8Writer::copyPlain(to, QStringView(m_texts).sliced(from, length));
+            *to++ = '"';
+        }
+        from = m_ends[i];
+    }
+    copied(to, end);
+}
+
 void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) const
 {
+    if (m_plain && m_elements.isEmpty() && UTF8Writer::isPlain(indent)) {
+        appendPlainXML(out, indent);
+        return;
+    }
     out.append(indent);
     out.append("<media:content"_L1);
     const bool apos = VLXLogic::encodeApos();
     // The url is made a safe link, which already writes its ampersands as entities; a link
     // outside Latin-1 keeps its quotes and angle brackets, which are escaped.
-    if (!m_url.isEmpty()) {
+    if (const QStringView url = value(0); !url.isEmpty()) {
         out.append(" url=\""_L1);
         if (m_urlPlain)
-            out.append(QStringView(m_url));
+            out.append(url);
         else
-            VLXRSSWriter::appendSafeLink(out, m_url);
+            VLXRSSWriter::appendSafeLink(out, url);
         out.append('"');
     }
-    // ' fileSize="' and the like, made once.
-    static const std::array<QByteArray, kAttributeCount> openings = [] {
-        std::array<QByteArray, kAttributeCount> made;
-        for (size_t i = 0; i < made.size(); ++i)
-            made[i] = ' ' + QByteArray(attributes()[i].xml) + "=\"";
-        return made;
-    }();
-    qsizetype start = 0;
+    qsizetype start = m_ends[0];
     for (size_t i = 1; i < kAttributeCount; ++i) {
-        const qsizetype end = qsizetype(m_ends[i - 1]);
+        const qsizetype end = qsizetype(m_ends[i]);
         if (end == start)
             continue;
-        out.append(QLatin1StringView(openings[i]));
-        out.appendEscaped(QStringView(m_others).sliced(start, end - start), apos);
+        out.append(QLatin1StringView(openings()[i]));
+        out.appendEscaped(QStringView(m_texts).sliced(start, end - start), apos);
         out.append('"');
         start = end;
     }
@@ -229,15 +294,29 @@ int mrssRequiredElement::parseXMLNodeIfMine(const vlxXMLNode *node, const QStrin
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element
         || !isContentName(vlxXMLDOM::nameOfNode(node).toLower(), prefix.toLower()))
         return 0;
-    std::array<QString, kAttributeCount> read;
-    for (size_t i = 0; i < read.size(); ++i) {
-        read[i] = VLXLogic::decodeNumericEncodedCharacters(
-                      vlxXMLDOM::attributeOfNode(node, xmlNames()[i]))
-                      .trimmed();
-        if (i == 0)
-            read[i] = VLXLogic::unescapeURLString(read[i]);
+    // A value of printable ASCII without a reference or blanks at its ends is taken as it
+    // stands, straight into the element's text: making a string of each value first would
+    // leave a dozen holes per element among the feed's data.
+    std::array<QByteArrayView, kAttributeCount> bytes;
+    qsizetype length = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = vlxXMLDOM::attributeBytesOfNode(node, attributes()[i].xml);
+        length += bytes[i].size();
     }
-    assign(read);
+    QString texts;
+    texts.reserve(length);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (isPlainValue(bytes[i])) {
+            texts.append(QLatin1StringView(bytes[i]));
+        } else if (!bytes[i].isEmpty()) {
+            QString value = VLXLogic::decodeNumericEncodedCharacters(
+                                vlxXMLDOM::attributeOfNode(node, xmlNames()[i]))
+                                .trimmed();
+            texts.append(i == 0 ? VLXLogic::unescapeURLString(value) : value);
+        }
+        m_ends[i] = quint32(texts.size());
+    }
+    setTexts(texts);
     m_hasAttributes = true;
     const int count = vlxXMLDOM::numberOfChildren(node);
     for (int i = 0; i < count; ++i)
@@ -319,8 +398,8 @@ QString mrssRequiredElement::objectLongDescription() const
 
 bool mrssRequiredElement::operator==(const mrssRequiredElement &other) const
 {
-    return m_hasAttributes == other.m_hasAttributes && m_url == other.m_url
-        && m_others == other.m_others && m_ends == other.m_ends && m_elements == other.m_elements
+    return m_hasAttributes == other.m_hasAttributes && m_texts == other.m_texts
+        && m_ends == other.m_ends && m_elements == other.m_elements
         && m_localPath == other.m_localPath && m_lastUpload == other.m_lastUpload;
 }
 

@@ -15,8 +15,8 @@
 // as "mrssRequiredElement".
 //
 // A feed holds tens of thousands of these: the attributes are not kept as a dictionary (made
-// only for the archive and the dialogs) but as the url and one text holding the other thirteen
-// one after the other, so that an element's texts are one block of memory.
+// only for the archive and the dialogs) but as one text holding all fourteen one after the
+// other, the url first, so that an element's texts are one block of memory.
 class mrssRequiredElement : public KeyedArchivable
 {
 public:
@@ -59,12 +59,8 @@ public:
     void finalProcessing() { m_elements.finalProcessing(); }
     // No attribute at all (an element made here always has all fourteen).
     bool isEmpty() const { return !m_hasAttributes; }
-    // Asks the processor for the texts ahead of writing them (each is a block of its own).
-    void prefetch() const
-    {
-        __builtin_prefetch(m_url.constData());
-        __builtin_prefetch(m_others.constData());
-    }
+    // Asks the processor for the texts ahead of writing them (they are a block of their own).
+    void prefetch() const { __builtin_prefetch(m_texts.constData()); }
     void validate(FeedElement *owner);
 
     // The content table's two lines, and the one-line form.
@@ -90,14 +86,20 @@ private:
     // The text of the attribute at a table position, and all of them.
     QStringView value(size_t index) const;
     std::array<QString, kAttributeCount> values() const;
+    // The element on one line, when it is plain and holds no optional element.
+    void appendPlainXML(UTF8Writer &out, QStringView indent) const;
     void assign(const std::array<QString, kAttributeCount> &values);
+    // Takes the texts whose ends m_ends holds already.
+    void setTexts(const QString &texts);
 
-    QString m_url;
-    QString m_others; // the texts of positions 1 to 13, one after the other
-    std::array<quint32, kAttributeCount - 1> m_ends {}; // where each of them ends in m_others
+    QString m_texts; // the texts of the fourteen positions, one after the other
+    std::array<quint32, kAttributeCount> m_ends {}; // where each of them ends in m_texts
     bool m_hasAttributes = true;
     // The url needs no change to be written (the usual case), so writing skips looking at it.
     bool m_urlPlain = true;
+    // Besides, no other text needs an entity or a character encoded: the usual case again, in
+    // which the element is one measured line copied byte for byte.
+    bool m_plain = true;
     mrssOptionalElements m_elements;
     QString m_localPath;
     QDateTime m_lastUpload;
