@@ -4,6 +4,8 @@
 #include <QLatin1StringView>
 #include <QStringView>
 
+#include <cstring>
+
 // One growing UTF-8 buffer that the feed writer and every extension append to: text is encoded
 // (and escaped where asked) straight into it, so writing a document makes no string per value
 // and no second copy at the end.
@@ -62,6 +64,11 @@ public:
     }
     // Copies plain text (see isPlain) byte for byte; answers where the copy ends.
     static char *copyPlain(char *to, QStringView text);
+    static char *copyPlain(char *to, QLatin1StringView ascii)
+    {
+        std::memcpy(to, ascii.data(), size_t(ascii.size()));
+        return to + ascii.size();
+    }
 
     // What was written; the writer is empty afterwards.
     QByteArray take();

@@ -8,7 +8,6 @@
 #include "model/UTF8Writer.h"
 #include "model/VLXLogic.h"
 
-#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -112,12 +111,6 @@ void appendClosing(UTF8Writer &out, const KindForm &form, QLatin1StringView name
     out.append(">\n"_L1);
 }
 
-char *copied(char *to, QLatin1StringView ascii)
-{
-    std::memcpy(to, ascii.data(), size_t(ascii.size()));
-    return to + ascii.size();
-}
-
 // Whether each text of the element is written as it stands (a link needs no change, any other
 // text no entity), as nearly all are: the element is then one measured line copied byte for byte.
 bool isPlainElement(const KindForm &form, const K::Element &element)
@@ -150,7 +143,7 @@ void appendPlainElement(UTF8Writer &out, QStringView indent, const KindForm &for
     size += form.content ? 1 + text.size() + close.size() + name.size() + 2 : 4;
 
     char *to = UTF8Writer::copyPlain(out.appendSpan(size), indent);
-    to = copied(copied(to, open), name);
+    to = UTF8Writer::copyPlain(UTF8Writer::copyPlain(to, open), name);
     index = 1;
     for (const Attribute &attribute : form.attributes) {
         const QStringView value = element.field(index++);
@@ -164,13 +157,13 @@ void appendPlainElement(UTF8Writer &out, QStringView indent, const KindForm &for
         *to++ = '"';
     }
     if (!form.content) {
-        copied(to, " />\n"_L1);
+        UTF8Writer::copyPlain(to, " />\n"_L1);
         return;
     }
     *to++ = '>';
     to = UTF8Writer::copyPlain(to, text);
-    to = copied(copied(to, close), name);
-    copied(to, ">\n"_L1);
+    to = UTF8Writer::copyPlain(UTF8Writer::copyPlain(to, close), name);
+    UTF8Writer::copyPlain(to, ">\n"_L1);
 }
 
 void appendElement(UTF8Writer &out, const QString &indent, int kind, const K::Element &element)

@@ -8,7 +8,6 @@
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 
-#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -213,12 +212,6 @@ const std::array<QByteArray, 14> &openings()
     return made;
 }
 
-char *copied(char *to, QLatin1StringView ascii)
-{
-    std::memcpy(to, ascii.data(), size_t(ascii.size()));
-    return to + ascii.size();
-}
-
 } // namespace
 
 void mrssRequiredElement::appendPlainXML(UTF8Writer &out, QStringView indent) const
@@ -235,18 +228,18 @@ void mrssRequiredElement::appendPlainXML(UTF8Writer &out, QStringView indent) co
         from = m_ends[i];
     }
     char *to = UTF8Writer::copyPlain(out.appendSpan(size), indent);
-    to = copied(to, start);
+    to = UTF8Writer::copyPlain(to, start);
     from = 0;
     for (size_t i = 0; i < kAttributeCount; ++i) {
         const qsizetype length = qsizetype(m_ends[i]) - from;
         if (length > 0) {
-            to = copied(to, QLatin1StringView(names[i]));
+            to = UTF8Writer::copyPlain(to, QLatin1StringView(names[i]));
             to = UTF8Writer::copyPlain(to, QStringView(m_texts).sliced(from, length));
             *to++ = '"';
         }
         from = m_ends[i];
     }
-    copied(to, end);
+    UTF8Writer::copyPlain(to, end);
 }
 
 void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) const
