@@ -249,8 +249,8 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
         return 0;
-    // Lower-casing text that is lower case already copies nothing; neither does comparing the
-    // name in its two parts.
+    // Lower-casing a prefix that is lower case already copies nothing, and the name is compared
+    // in its two parts without a lower-cased copy.
     const QString prefix = extensionProcessingName().toLower();
     const QString name = vlxXMLDOM::nameOfNode(node);
     const auto named = [&](QStringView local) { return isNamed(name, prefix, local); };

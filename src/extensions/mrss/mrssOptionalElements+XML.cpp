@@ -8,7 +8,6 @@
 #include "model/UTF8Writer.h"
 #include "model/VLXLogic.h"
 
-
 using namespace Qt::StringLiterals;
 
 namespace {

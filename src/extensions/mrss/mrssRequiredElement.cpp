@@ -23,27 +23,25 @@ const QString kElementsKey = QStringLiteral("Optional Elements");
 const QString kPathKey = QStringLiteral("EnclosureLocalFilePath");
 const QString kUploadKey = QStringLiteral("EnclosureLocalFileLastUpload");
 
-// The keys and XML names of the table as shared strings: a dictionary entry or a look-up
+// A column of the table (keys or XML names) as shared strings: a dictionary entry or a look-up
 // copies no text.
+std::array<QString, 14> column(const char *mrssRequiredElement::Attribute::*field)
+{
+    std::array<QString, 14> made;
+    for (size_t i = 0; i < made.size(); ++i)
+        made[i] = QString::fromLatin1(mrssRequiredElement::attributes()[i].*field);
+    return made;
+}
+
 const std::array<QString, 14> &keyStrings()
 {
-    static const std::array<QString, 14> keys = [] {
-        std::array<QString, 14> made;
-        for (size_t i = 0; i < made.size(); ++i)
-            made[i] = QString::fromLatin1(mrssRequiredElement::attributes()[i].key);
-        return made;
-    }();
+    static const std::array<QString, 14> keys = column(&mrssRequiredElement::Attribute::key);
     return keys;
 }
 
 const std::array<QString, 14> &xmlNames()
 {
-    static const std::array<QString, 14> names = [] {
-        std::array<QString, 14> made;
-        for (size_t i = 0; i < made.size(); ++i)
-            made[i] = QString::fromLatin1(mrssRequiredElement::attributes()[i].xml);
-        return made;
-    }();
+    static const std::array<QString, 14> names = column(&mrssRequiredElement::Attribute::xml);
     return names;
 }
 
