@@ -198,6 +198,6 @@ void Vellumcast::selectEnclosureFile()
         = EnclosureFileQuestions::chooseEnclosureFile(item->localEnclosureFilePath());
     if (chosen.isEmpty())
         return;
-    // A refusal (the user kept the file's type from clashing with the address's) changes nothing.
-    newLocalEnclosureFile(chosen, row);
+    // A refusal changes nothing; one the user did not answer himself says why.
+    EnclosureFileQuestions::tellRefusal(newLocalEnclosureFile(chosen, row));
 }

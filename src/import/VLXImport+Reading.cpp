@@ -18,7 +18,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QFutureWatcher>
 #include <QLabel>
 #include <QPointer>
@@ -100,18 +99,9 @@ bool VLXImport::openFeedAtPath(const QString &source)
     if (url.scheme().isEmpty() || url.isLocalFile()) {
         // A text without a scheme is a path.
         opening->source = url.isLocalFile() ? url.toLocalFile() : address;
-        QFile file(opening->source);
-        if (!file.open(QIODevice::ReadOnly)) {
-            Alert alert;
-            alert.style = Alert::Style::Informational;
-            alert.title = tr("File not found");
-            alert.message = tr("The file \"%1\" could not be found.").arg(opening->source);
-            alert.defaultButton = tr("OK");
-            AlertService::show(alert);
-            endOpening(false);
-            return true;
-        }
-        readBytes(file.readAll(), QString());
+        // Read on the worker with the feed, as the window reads a file: a pipe, a device or a
+        // file too large for a feed is refused there with the reason.
+        readBytes({}, QString(), opening->source);
         return true;
     }
     opening->source = address;
@@ -136,7 +126,7 @@ void VLXImport::fetch()
     opening.handle->loadInBackground();
 }
 
-void VLXImport::readBytes(QByteArray bytes, QString text)
+void VLXImport::readBytes(QByteArray bytes, QString text, QString path)
 {
     if (!m_opening)
         return;
@@ -148,6 +138,7 @@ void VLXImport::readBytes(QByteArray bytes, QString text)
     FeedLoader::Request request;
     request.bytes = std::move(bytes);
     request.text = std::move(text);
+    request.path = std::move(path);
     request.address = opening.url;
     request.validate = false;
     request.keepText = true;

@@ -112,7 +112,7 @@ private:
 
     // VLXImport+Reading.cpp
     void fetch();
-    void readBytes(QByteArray bytes, QString text);
+    void readBytes(QByteArray bytes, QString text, QString path = QString());
     void readEnded(std::shared_ptr<VLXFeed> feed);
     void endOpening(bool opened);
 

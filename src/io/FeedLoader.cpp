@@ -1,6 +1,8 @@
 #include "io/FeedLoader.h"
 
+#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
+#include "platform/BoundedFileReader.h"
 
 #include <QLocale>
 
@@ -14,6 +16,22 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
     AlertService::Deferral alerts;
     QString text;
     QByteArray bytes = std::exchange(m_request.bytes, {});
+    if (!m_request.path.isEmpty()) {
+        QString problem;
+        std::optional<QByteArray> read
+            = BoundedFileReader::read(m_request.path, vlxXMLDOM::maximumInputSize(), &problem);
+        if (!read) {
+            Result refused;
+            refused.outcome = Outcome::Refused;
+            Alert alert;
+            alert.style = Alert::Style::Informational;
+            alert.title = QStringLiteral("Open Feed");
+            alert.message = problem;
+            refused.alerts = {alert};
+            return refused;
+        }
+        bytes = std::move(*read);
+    }
     // Bytes that need nothing of their text are parsed as they are: no UTF-8 copy of the text
     // is made for the parser, and mostly no text at all (twice their size): the bytes
     // themselves tell that they need none.

@@ -43,6 +43,9 @@ public:
         // parsed as they are, and their text goes before the parse).
         QByteArray bytes;
         QString text;
+        // A file to read on run()'s thread instead, as the window reads one: only an ordinary
+        // file no larger than a feed may be; one refused is Outcome::Refused with the alert.
+        QString path;
         // Where the text was read from: relative addresses in an Atom feed resolve against it
         // (a file's address is no base; see VLXParseFeed::setBaseAddress).
         QUrl address;

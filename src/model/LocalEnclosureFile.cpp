@@ -14,9 +14,28 @@ QStringList LocalEnclosureFile::check(const QString &path, const QString &enclos
     // A link is followed: the size and existence are those of the file it names.
     const QString canonical = QFileInfo(path).canonicalFilePath();
     const QFileInfo info(canonical.isEmpty() ? path : canonical);
+    // A name whose bytes are not UTF-8 comes as replacement characters, which name nothing.
+    if (!path.isEmpty() && !info.exists() && path.contains(QChar::ReplacementCharacter))
+        return {QStringLiteral("Unusable file name"),
+                QStringLiteral("The name of the file \"%1\" holds bytes that are not UTF-8 "
+                               "text, so it cannot be found again or written in the feed. Rename "
+                               "the file and choose it again.")
+                    .arg(path)};
     if (path.isEmpty() || !info.exists())
         return {QStringLiteral("File not found"),
                 QStringLiteral("The file \"%1\" could not be found.").arg(path)};
+    // Only an ordinary file has the length an enclosure announces and can be uploaded.
+    if (info.isDir())
+        return {QStringLiteral("Not a file"),
+                QStringLiteral("\"%1\" is a folder; an enclosure is one file.").arg(path)};
+    if (!info.isFile()) {
+        QString message = QStringLiteral("\"%1\" is not an ordinary file (it is a device, a pipe "
+                                         "or a socket) and cannot be an enclosure.")
+                              .arg(path);
+        if (!canonical.isEmpty() && canonical != path)
+            message += QStringLiteral(" It links to \"%1\".").arg(canonical);
+        return {QStringLiteral("Not a file"), message};
+    }
     const QString urlType = mimeTypes::sharedMimeTypeForPath(QUrl(enclosureURL).path());
     const QString fileType = mimeTypes::sharedMimeTypeForPath(path);
     if (!enclosureURL.isEmpty() && urlType != fileType) {

@@ -7,8 +7,10 @@ class VLXItems;
 
 // The one rule for making a file on this computer the local copy of an enclosure, shared by
 // every place that attaches one (the item's file field, its drop target and chooser, the
-// wizard): the file must exist; when the enclosure already has a URL whose MIME type differs from
-// the file's, the user says whether to go on; the file then gives the length and the type.
+// wizard): the file must exist and be an ordinary file (not a folder, a device or a pipe, also
+// behind a link), under a name that is UTF-8 text; when the enclosure already has a URL whose
+// MIME type differs from the file's, the user says whether to go on; the file then gives the
+// length and the type.
 class LocalEnclosureFile
 {
 public:

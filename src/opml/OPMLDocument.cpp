@@ -1,11 +1,14 @@
 #include "opml/OPMLDocument.h"
 
 #include "io/VLXParseFeed.h"
+#include "io/vlxXMLDOM.h"
+#include "model/UTF8Writer.h"
 #include "model/VLXFeed.h"
 #include "model/VLXLogic.h"
+#include "platform/BoundedFileReader.h"
+#include "settings/SettingTextLimits.h"
 #include "settings/VLXPreferences.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QUrl>
@@ -27,9 +30,29 @@ QString text(const QString &key, const QString &uniqueKey)
     return VLXPreferences::objectForKey(key, uniqueKey).toString();
 }
 
-QString escaped(const QString &value)
+enum class Place { Content, Attribute };
+
+// A carriage return anywhere would read back as a line feed, and a line feed or a tab in an
+// attribute as a blank: they are written as references. Characters XML cannot hold at all are
+// dropped when the document is encoded (UTF8Writer).
+QString withReferences(QString text, Place place)
 {
-    return VLXLogic::encodeSpecialXMLChars(value);
+    text.replace(u'\r', QStringLiteral("&#13;"));
+    if (place == Place::Attribute) {
+        text.replace(u'\n', QStringLiteral("&#10;"));
+        text.replace(u'\t', QStringLiteral("&#9;"));
+    }
+    return text;
+}
+
+QString escaped(const QString &value, Place place)
+{
+    return withReferences(VLXLogic::encodeSpecialXMLChars(value), place);
+}
+
+QString link(const QString &value)
+{
+    return withReferences(VLXLogic::createSafeLink(value), Place::Attribute);
 }
 
 // The path of a feed file's address; a bare path is taken as it is.
@@ -99,7 +122,8 @@ QByteArray OPMLDocument::build(const Head &head, const QList<Row> &rows)
     };
     auto element = [&line](const char *name, const QString &value) {
         if (!value.isEmpty())
-            line(4, QStringLiteral("<%1>%2</%1>").arg(QLatin1String(name), escaped(value)));
+            line(4, QStringLiteral("<%1>%2</%1>")
+                        .arg(QLatin1String(name), escaped(value, Place::Content)));
     };
     line(0, QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
     line(0, QStringLiteral("<opml version=\"1.0\">"));
@@ -113,17 +137,20 @@ QByteArray OPMLDocument::build(const Head &head, const QList<Row> &rows)
         if (!row.writable())
             continue;
         QString outline = QStringLiteral("<outline text=\"%1\" xmlUrl=\"%2\"")
-                              .arg(escaped(row.title), VLXLogic::createSafeLink(row.XMLURL));
+                              .arg(escaped(row.title, Place::Attribute), link(row.XMLURL));
         if (!row.HTMLURL.isEmpty())
-            outline += QStringLiteral(" htmlUrl=\"%1\"").arg(VLXLogic::createSafeLink(row.HTMLURL));
+            outline += QStringLiteral(" htmlUrl=\"%1\"").arg(link(row.HTMLURL));
         if (!row.language.isEmpty())
-            outline += QStringLiteral(" language=\"%1\"").arg(escaped(row.language));
+            outline += QStringLiteral(" language=\"%1\"")
+                           .arg(escaped(row.language, Place::Attribute));
         outline += QStringLiteral(" type=\"rss\" />");
         line(4, outline);
     }
     line(0, QStringLiteral("</body>"));
     line(0, QStringLiteral("</opml>"));
-    return document.toUtf8();
+    UTF8Writer bytes(document.size() + document.size() / 4);
+    bytes.append(QStringView(document));
+    return bytes.take();
 }
 
 QByteArray OPMLDocument::buildForFeeds(const QList<QVariantMap> &listOfFeeds)
@@ -150,24 +177,71 @@ bool OPMLDocument::fillFromFeedFile(Row &row)
     const QString path = feedFilePath(row.feedURL);
     if (path.isEmpty())
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // As the window reads a feed: only an ordinary file no larger than a feed may be.
+    const std::optional<QByteArray> bytes
+        = BoundedFileReader::read(path, vlxXMLDOM::maximumInputSize());
+    if (!bytes)
         return false;
     VLXParseFeed reader;
-    if (reader.parseFeedChannelOnly(VLXParseFeed::stringFromXMLData(file.readAll())) != 0
-        || !reader.feed())
+    if (reader.parseFeedChannelOnly(VLXParseFeed::stringFromXMLData(*bytes)) != 0 || !reader.feed())
         return false;
     const VLXFeed &channel = *reader.feed();
-    auto fill = [](QString &value, const QString &found) {
-        if (value.isEmpty())
+    // A value longer than the settings keep is not taken: the row would not be stored.
+    auto fill = [](QString &value, const QString &found, SettingTextLimits::Kind kind) {
+        if (value.isEmpty() && SettingTextLimits::fits(kind, found))
             value = found;
     };
-    fill(row.rawTitle, channel.title());
-    fill(row.title, channel.title());
-    fill(row.rawHTMLURL, channel.link());
-    fill(row.HTMLURL, channel.link());
-    fill(row.language, channel.language());
+    using Kind = SettingTextLimits::Kind;
+    fill(row.rawTitle, channel.title(), Kind::Line);
+    fill(row.title, channel.title(), Kind::Line);
+    fill(row.rawHTMLURL, channel.link(), Kind::Address);
+    fill(row.HTMLURL, channel.link(), Kind::Address);
+    fill(row.language, channel.language(), Kind::Line);
     return true;
+}
+
+QString OPMLDocument::refusal(const Head &head, const QList<Row> &rows)
+{
+    using Kind = SettingTextLimits::Kind;
+    const struct
+    {
+        Kind kind;
+        QString what;
+        const QString &text;
+    } headParts[] = {
+        {Kind::Line, QStringLiteral("The title of the list"), head.title},
+        {Kind::Line, QStringLiteral("The owner's name"), head.ownerName},
+        {Kind::Line, QStringLiteral("The owner's e-mail address"), head.ownerEMail},
+    };
+    for (const auto &part : headParts) {
+        if (const QString problem = SettingTextLimits::problem(part.kind, part.what, part.text);
+            !problem.isEmpty())
+            return problem;
+    }
+    for (const Row &row : rows) {
+        const QString feed = QFileInfo(feedFilePath(row.feedURL)).fileName();
+        const struct
+        {
+            Kind kind;
+            const char *what;
+            const QString &text;
+        } rowParts[] = {
+            {Kind::Line, "The title", row.title},
+            {Kind::Line, "The title found", row.rawTitle},
+            {Kind::Address, "The HTML URL", row.HTMLURL},
+            {Kind::Address, "The HTML URL found", row.rawHTMLURL},
+            {Kind::Address, "The XML URL", row.XMLURL},
+            {Kind::Line, "The language", row.language},
+        };
+        for (const auto &part : rowParts) {
+            const QString what = QStringLiteral("%1 of the feed \"%2\"")
+                                     .arg(QLatin1String(part.what), feed);
+            if (const QString problem = SettingTextLimits::problem(part.kind, what, part.text);
+                !problem.isEmpty())
+                return problem;
+        }
+    }
+    return QString();
 }
 
 bool OPMLDocument::save(const QString &path, const QByteArray &bytes, QString *problem)

@@ -57,9 +57,15 @@ public:
     // changed after the row was last accepted.
     static bool needsFeedFile(const Row &row);
     // Fills the row's empty title, web page and language values from the channel of its feed
-    // file; values that hold something are kept and the XML address is never filled. False
-    // when the file cannot be read or is no feed (the row is unchanged).
+    // file; values that hold something are kept and the XML address is never filled, nor a
+    // value longer than the settings keep. False when the file cannot be read (only an ordinary
+    // file no larger than a feed is) or is no feed (the row is unchanged). Runs on any thread
+    // that uses a copy of the settings (VLXPreferences::ThreadCopy).
     static bool fillFromFeedFile(Row &row);
+
+    // Why the head and rows cannot be stored: a value longer than the settings keep
+    // (SettingTextLimits), named in the sentence. Empty when they can.
+    static QString refusal(const Head &head, const QList<Row> &rows);
 
     // Writes the bytes through a temporary file renamed over the path, so a failed write leaves
     // what was there untouched. False with the reason in *problem.

@@ -5,13 +5,16 @@
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
 #include "platform/FileChooser.h"
+#include "settings/SettingTextLimits.h"
 #include "settings/VLXPreferences.h"
 #include "ui/FirstLineBoldDelegate.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -22,6 +25,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
 namespace {
 const QString kLastSavePath = QStringLiteral("LastOPMLSavePath");
@@ -36,7 +40,30 @@ QLineEdit *headField(QWidget *parent, const char *name)
 {
     auto *line = new QLineEdit(parent);
     line->setObjectName(QLatin1String(name));
+    line->setMaxLength(int(SettingTextLimits::limit(SettingTextLimits::Kind::Line)));
     return line;
+}
+
+// The row filled from its feed file on a worker, with a copy of the settings: a large file is
+// read and parsed while the window goes on painting. The window's thread waits for it in an
+// event loop of its own that leaves the user's clicks and keys for later, as between rows.
+void fillOffTheWindowsThread(OPMLDocument::Row &row)
+{
+    auto settings = std::make_shared<VLXPreferences::ThreadCopy>();
+    auto filled = std::make_shared<OPMLDocument::Row>(row);
+    QFutureWatcher<bool> watcher;
+    QEventLoop wait;
+    QObject::connect(&watcher, &QFutureWatcherBase::finished, &wait, &QEventLoop::quit);
+    watcher.setFuture(QtConcurrent::run([settings, filled] {
+        const VLXPreferences::ThreadCopy::Use use(*settings);
+        return OPMLDocument::fillFromFeedFile(*filled);
+    }));
+    if (!watcher.isFinished())
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    if (watcher.result()) {
+        row = *filled;
+        settings->commit();
+    }
 }
 
 QPushButton *button(QWidget *parent, const char *name, const QString &title)
@@ -173,7 +200,7 @@ void opmlView::updateFeedInformation()
     for (int index = 0; index < total; ++index) {
         OPMLDocument::Row &row = m_model->row(index);
         if (OPMLDocument::needsFeedFile(row))
-            OPMLDocument::fillFromFeedFile(row);
+            fillOffTheWindowsThread(row);
         m_model->rowChanged(index);
         showProgress(index + 1);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -226,6 +253,8 @@ void opmlView::save()
     if (chosen.isEmpty())
         return;
     const QString path = chosen.first();
+    if (refusedToStore())
+        return;
     OPMLDocument::storeHead(head());
     QString problem;
     if (!OPMLDocument::save(path, buildOPML(), &problem)) {
@@ -242,8 +271,24 @@ void opmlView::save()
     userDefaults().setObject(saved.fileName(), kLastSaveName);
 }
 
+bool opmlView::refusedToStore()
+{
+    const QString problem = OPMLDocument::refusal(head(), m_model->rows());
+    if (problem.isEmpty())
+        return false;
+    Alert alert;
+    alert.style = Alert::Style::Informational;
+    alert.title = tr("OPML List of Feeds");
+    alert.message = problem + tr(" Shorten it to keep the list.");
+    alert.defaultButton = tr("OK");
+    AlertService::show(alert);
+    return true;
+}
+
 void opmlView::accept()
 {
+    if (refusedToStore())
+        return;
     showProgress(0);
     OPMLDocument::storeHead(head());
     const QDateTime now = QDateTime::currentDateTime();

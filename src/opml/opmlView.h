@@ -47,6 +47,8 @@ public:
 
 private:
     void showProgress(int done);
+    // Tells why the head or a row cannot be stored, when one cannot (a value too long).
+    bool refusedToStore();
 
     QList<QVariantMap> m_listOfFeeds;
     OPMLRowModel *m_model = nullptr;

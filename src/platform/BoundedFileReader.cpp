@@ -5,6 +5,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -35,11 +36,51 @@ struct Descriptor
 
 } // namespace
 
+namespace {
+// Opens without blocking (opening a named pipe for reading would otherwise wait for a writer)
+// and keeps the descriptor only for an ordinary file; *info tells what the path is either way.
+int openIfOrdinary(const QString &path, struct stat *info, BoundedFileReader::Refusal *refusal,
+                   QString *reason)
+{
+    using Refusal = BoundedFileReader::Refusal;
+    auto fail = [&](Refusal kind, const QString &why) {
+        *refusal = kind;
+        *reason = why;
+        return -1;
+    };
+    Descriptor file;
+    file.fd = ::open(QFile::encodeName(path).constData(),
+                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (file.fd < 0 || ::fstat(file.fd, info) != 0)
+        return fail(Refusal::Unreadable, systemReason(errno));
+    if (S_ISDIR(info->st_mode))
+        return fail(Refusal::NotAFile, QStringLiteral("it is a folder"));
+    if (!S_ISREG(info->st_mode))
+        return fail(Refusal::NotAFile,
+                    QStringLiteral("it is not an ordinary file (a device, a pipe or a socket)"));
+    *refusal = Refusal::None;
+    return std::exchange(file.fd, -1);
+}
+} // namespace
+
+int BoundedFileReader::openOrdinary(const QString &path, Refusal *refusal, QString *reason)
+{
+    struct stat info {};
+    Refusal kind = Refusal::None;
+    QString why;
+    const int fd = openIfOrdinary(path, &info, &kind, &why);
+    if (refusal)
+        *refusal = kind;
+    if (reason)
+        *reason = why;
+    return fd;
+}
+
 std::optional<QByteArray> BoundedFileReader::read(const QString &path, qint64 limit,
                                                   QString *problem, Refusal *refusal)
 {
     const QString shown = QDir::toNativeSeparators(path);
-    Refusal kind = Refusal::Unreadable;
+    Refusal kind = Refusal::None;
     auto fail = [&](const QString &why) -> std::optional<QByteArray> {
         if (problem)
             *problem = why;
@@ -51,25 +92,15 @@ std::optional<QByteArray> BoundedFileReader::read(const QString &path, qint64 li
         problem->clear();
     if (refusal)
         *refusal = Refusal::None;
-    // Not blocking: opening a named pipe for reading would otherwise wait for a writer.
-    Descriptor file;
-    file.fd = ::open(QFile::encodeName(path).constData(),
-                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (file.fd < 0) {
-        const int error = errno;
-        return fail(QStringLiteral("The file \"%1\" could not be opened: %2.")
-                        .arg(shown, systemReason(error)));
-    }
     struct stat info {};
-    if (::fstat(file.fd, &info) != 0) {
-        const int error = errno;
-        return fail(QStringLiteral("The file \"%1\" could not be read: %2.")
-                        .arg(shown, systemReason(error)));
-    }
-    kind = Refusal::NotAFile;
-    if (S_ISDIR(info.st_mode))
+    QString reason;
+    Descriptor file;
+    file.fd = openIfOrdinary(path, &info, &kind, &reason);
+    if (kind == Refusal::Unreadable)
+        return fail(QStringLiteral("The file \"%1\" could not be opened: %2.").arg(shown, reason));
+    if (kind == Refusal::NotAFile && S_ISDIR(info.st_mode))
         return fail(QStringLiteral("\"%1\" is a folder, not a file.").arg(shown));
-    if (!S_ISREG(info.st_mode))
+    if (kind == Refusal::NotAFile)
         return fail(QStringLiteral("\"%1\" is not an ordinary file (it is a device, a pipe or a "
                                    "socket) and is not read.")
                         .arg(shown));

@@ -18,4 +18,11 @@ public:
     // kind of failure: Unreadable when the system could not open or read it.
     static std::optional<QByteArray> read(const QString &path, qint64 limit,
                                           QString *problem = nullptr, Refusal *refusal = nullptr);
+
+    // The first step of read() for those who read the file themselves, a piece at a time: the
+    // file opened for reading without blocking, and only when it is an ordinary file. The open
+    // descriptor (the caller closes it), or -1 with *refusal set (Unreadable or NotAFile) and
+    // *reason saying why in a few words ("No such file or directory", "it is a folder").
+    static int openOrdinary(const QString &path, Refusal *refusal = nullptr,
+                            QString *reason = nullptr);
 };

@@ -2,6 +2,7 @@
 
 #include "platform/BoundedFileReader.h"
 #include "platform/PropertyList.h"
+#include "platform/PropertyListGuard.h"
 #include "platform/SettingsEquality.h"
 
 #include <QDir>
@@ -115,6 +116,23 @@ bool PlistDefaultsStore::sync(QString *error)
     if (!ok) {
         if (error)
             *error = QStringLiteral("The settings could not be turned into a property list.");
+        return false;
+    }
+    // A file the next start would refuse and set aside would lose every setting: the file on
+    // disk stays as it is instead.
+    QString unreadable;
+    if (bytes.size() > kMaxFileSize)
+        unreadable = QStringLiteral("they would take %1 bytes, more than the %2 a settings file "
+                                    "may hold")
+                         .arg(bytes.size())
+                         .arg(kMaxFileSize);
+    else if (!PropertyListGuard::check(bytes, PropertyListGuard::Limits(), &unreadable))
+        unreadable = QStringLiteral("they could not be read back: %1").arg(unreadable);
+    if (!unreadable.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("The settings were not written, because %1; the settings "
+                                    "file %2 was kept as it was.")
+                         .arg(unreadable, m_path);
         return false;
     }
     const QFileInfo info(m_path);

@@ -12,7 +12,8 @@
 // list holding a dictionary, or that would nest, count or expand beyond the limits of
 // PropertyListGuard, or that is not an ordinary file at all, is renamed aside (".unreadable",
 // then ".unreadable-2" ...), a line is logged, and the store starts empty so the built-in
-// defaults apply.
+// defaults apply. So sync() never writes a file that reading would refuse: it keeps the file on
+// disk and answers false instead.
 class PlistDefaultsStore : public DefaultsStore
 {
 public:

@@ -3,6 +3,7 @@
 #include "app/PaneKit.h"
 #include "extensions/cc/CreativeCommonsLibrary.h"
 #include "extensions/cc/creativeCommonsCreate.h"
+#include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
 #include "platform/Workspace.h"
 #include "prefs/PreferenceListActions.h"
@@ -113,6 +114,15 @@ void PreferenceLicencesPage::createNew()
     creativeCommonsCreate creator;
     if (creator.createNewLicense(m_table) != 1)
         return;
+    if (const QString refused = CreativeCommonsLibrary::refusal(
+            creator.licenseURLString(), creator.licenseNameString(), creator.licenseHTMLString());
+        !refused.isEmpty()) {
+        Alert alert;
+        alert.title = tr("The licence could not be saved");
+        alert.message = refused;
+        AlertService::show(alert);
+        return;
+    }
     addLicence(creator.licenseURLString(), creator.licenseNameString(),
                creator.licenseHTMLString());
 }

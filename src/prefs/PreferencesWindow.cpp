@@ -7,7 +7,9 @@
 #include "prefs/PreferencesNavigation.h"
 #include "prefs/PreferencesPage.h"
 #include "prefs/PreferencesPageList.h"
+#include "platform/AlertService.h"
 #include "prefs/SmartDateStepper.h"
+#include "settings/SettingTextLimits.h"
 #include "settings/VLXPreferencesWorkingCopy.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXMatrix.h"
@@ -212,11 +214,46 @@ void PreferencesWindow::applyReturnIsNL()
     }
 }
 
+bool PreferencesWindow::refusedOverlongText()
+{
+    // Other feeds' entries are not edited here: only the global values and this feed's entry.
+    VLXPreferencesWorkingCopy &store = m_context.store();
+    QString key;
+    for (const QVariantMap *values : {&store.displayedValues(), &store.editedFeedEntry()}) {
+        for (auto it = values->cbegin(); key.isEmpty() && it != values->cend(); ++it) {
+            if (it.key() != QLatin1String("FD_CF_Array")
+                && SettingTextLimits::holdsOverlongText(it.value()))
+                key = it.key();
+        }
+    }
+    if (key.isEmpty())
+        return false;
+    QWidget *field = findChild<QWidget *>(key);
+    for (QWidget *page : std::as_const(m_pageWidgets)) {
+        if (field && page->isAncestorOf(field))
+            m_prefTabs->setCurrentWidget(page);
+    }
+    if (field)
+        field->setFocus();
+    Alert alert;
+    alert.style = Alert::Style::Informational;
+    alert.title = tr("Preferences");
+    alert.message = tr("A text of the preferences (%1) is longer than the %2 characters a setting "
+                       "may hold. Shorten it, then press OK again.")
+                        .arg(field ? tr("the field now selected") : QStringLiteral("\"%1\"").arg(key))
+                        .arg(SettingTextLimits::limit(SettingTextLimits::Kind::Passage));
+    alert.defaultButton = tr("OK");
+    AlertService::show(alert);
+    return true;
+}
+
 void PreferencesWindow::ok()
 {
     if (!m_context.hasStore())
         return;
     miscChanged();
+    if (refusedOverlongText())
+        return;
     m_context.store().commitDisplayedValues();
     for (const auto &page : m_pages)
         page->accepted(m_context);

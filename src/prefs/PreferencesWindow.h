@@ -65,6 +65,9 @@ private:
     void fieldEditingEnded(QWidget *field);
     void navigationSelected(const QModelIndex &index);
     void applyReturnIsNL();
+    // Tells of a text longer than a setting may hold and selects its field, when there is one:
+    // OK then keeps the window open.
+    bool refusedOverlongText();
 
     PreferencesContext m_context;
     std::vector<std::unique_ptr<PreferencesPage>> m_pages;

@@ -1,19 +1,24 @@
 #include "publish/UploadSource.h"
 
+#include "platform/BoundedFileReader.h"
+
 #include <cstring>
+#include <unistd.h>
 
 std::unique_ptr<UploadSource> UploadSource::fromFile(const QString &path, QString *error)
 {
-    auto file = std::make_unique<QFile>(path);
-    if (!file->open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    // Only an ordinary file, opened without waiting: a pipe would block the window at its
+    // opening, and a pipe or device has no size to announce and could run forever.
+    QString reason;
+    const int fd = BoundedFileReader::openOrdinary(path, nullptr, &reason);
+    auto file = std::make_unique<QFile>();
+    if (fd < 0
+        || !file->open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered,
+                       QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         if (error)
-            *error = file->errorString();
-        return nullptr;
-    }
-    if (file->isSequential()) {
-        // A pipe or device has no size to announce and could run forever.
-        if (error)
-            *error = QStringLiteral("not a regular file");
+            *error = fd < 0 ? reason : file->errorString();
         return nullptr;
     }
     std::unique_ptr<UploadSource> source(new UploadSource);

@@ -1,12 +1,13 @@
 #include "publish/additionalFiles.h"
 
+#include "io/vlxXMLDOM.h"
 #include "model/TitledElement.h"
 #include "model/VLXFeed.h"
+#include "platform/BoundedFileReader.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "publish/PublishPaths.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <limits>
 
@@ -104,13 +105,13 @@ std::optional<QByteArray> additionalFiles::dataForFile(const VLXFeed *feed, QStr
 {
     switch (m_fileType) {
     case LocalFile: {
-        QFile file(m_localFile);
-        if (!file.open(QIODevice::ReadOnly))
-            return fail(
-                failure,
-                QStringLiteral("Cannot read %1: %2")
-                    .arg(PublishPaths::abbreviateWithTilde(m_localFile), file.errorString()));
-        return file.readAll();
+        // Held whole in memory: only an ordinary file, and no larger than a feed may be.
+        QString problem;
+        std::optional<QByteArray> bytes
+            = BoundedFileReader::read(m_localFile, vlxXMLDOM::maximumInputSize(), &problem);
+        if (!bytes)
+            return fail(failure, problem);
+        return bytes;
     }
     case OPMLList: {
         std::optional<QByteArray> bytes;

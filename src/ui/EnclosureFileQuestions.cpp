@@ -40,3 +40,16 @@ QString EnclosureFileQuestions::chooseEnclosureFile(const QString &currentPath)
     const QStringList chosen = FileChooser::run(request);
     return chosen.isEmpty() ? QString() : chosen.constFirst();
 }
+
+void EnclosureFileQuestions::tellRefusal(const QStringList &refused)
+{
+    if (refused.isEmpty() || refused.first() == QLatin1String("Canceled"))
+        return;
+    QApplication::beep();
+    Alert alert;
+    alert.style = Alert::Style::Critical;
+    alert.title = refused.value(0);
+    alert.message = refused.value(1);
+    alert.defaultButton = QStringLiteral("OK");
+    AlertService::show(alert);
+}

@@ -234,7 +234,8 @@ bool FeedWizard::acceptFileDrop(const QMimeData *data)
     if (url.scheme() != QLatin1String("file"))
         return false;
     m_window->activateWindow();
-    newLocalEnclosureFile(url.toLocalFile(), m_engine.itemCounter());
+    EnclosureFileQuestions::tellRefusal(
+        newLocalEnclosureFile(url.toLocalFile(), m_engine.itemCounter()));
     return true;
 }
 
@@ -287,10 +288,9 @@ void FeedWizard::selectLocalFileAction()
         return;
     const QString chosen
         = EnclosureFileQuestions::chooseEnclosureFile(item->localEnclosureFilePath());
-    // A refusal has been told already (the mismatch question) or cannot happen for a file the
-    // user just chose.
+    // A folder, a device or a name that is not UTF-8 is refused with the reason.
     if (!chosen.isEmpty())
-        newLocalEnclosureFile(chosen, m_engine.itemCounter());
+        EnclosureFileQuestions::tellRefusal(newLocalEnclosureFile(chosen, m_engine.itemCounter()));
 }
 
 // --- The category table ---------------------------------------------------------------------

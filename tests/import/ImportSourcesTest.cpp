@@ -3,6 +3,7 @@
 #include "ImportFixture.h"
 
 #include "app/Controller.h"
+#include "common/TestSupport.h"
 #include "app/FeedDocument.h"
 #include "app/Vellumcast.h"
 #include "import/VLXImport.h"
@@ -19,6 +20,8 @@
 #include <QTableView>
 #include <QTest>
 #include <QUrl>
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace {
 
@@ -143,6 +146,45 @@ TEST_F(ImportSourcesTest, ABrokenSourceGivesTheAlertAndChangesNothing)
     ASSERT_TRUE(open(import, mendable));
     EXPECT_EQ(rowTitles(import), QStringList {"Fixed"});
     EXPECT_EQ(import->currentImportFeed(), mendable);
+}
+
+// Memory is bounded in a child process; a named pipe would block the window for ever.
+TEST_F(ImportSourcesTest, PipesDevicesFoldersAndHugeFilesAreRefusedWithTheReason)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            openFeed();
+            VLXImport *import = openImport();
+            const QString good = path("good.xml");
+            writeFile(good, sourceFeed("Good", kItems));
+            const QString pipe = path("pipe.xml");
+            QFile huge(path("huge.xml"));
+            if (!open(import, good) || ::mkfifo(QFile::encodeName(pipe).constData(), 0600) != 0
+                || !huge.open(QIODevice::WriteOnly) || !huge.resize(qint64(300) << 20))
+                std::_Exit(3);
+            huge.close();
+            if (!TestSupport::boundAddressSpaceGrowth(qint64(256) << 20)) {
+                std::fprintf(stderr, "the address space cannot be bounded here\n");
+                std::_Exit(2);
+            }
+            QStringList told;
+            for (const QString &source :
+                 {QStringLiteral("/dev/zero"), huge.fileName(), pipe, home()}) {
+                alerts->clear();
+                open(import, source);
+                const bool refused = alerts->alerts().size() == 1
+                    && alerts->alerts().first().title == QLatin1String("Open Feed")
+                    && alerts->alerts().first().message.contains(source);
+                const bool kept = import->currentImportFeed() == good
+                    && rowTitles(import) == QStringList {"Old", "New", "Undated"};
+                told << QLatin1String(refused && kept ? "refused" : "read");
+            }
+            std::fprintf(stderr, "%s\n", qPrintable(told.join(u' ')));
+            server.stop();
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0), "refused refused refused refused");
 }
 
 TEST_F(ImportSourcesTest, DroppedFeedsOpenInTheWindow)

@@ -3,6 +3,7 @@
 #include "opml/OPMLDocument.h"
 
 #include "common/StrictXML.h"
+#include "common/TestSupport.h"
 #include "model/VLXLogic.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
@@ -15,6 +16,8 @@
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -197,6 +200,90 @@ TEST_F(OPMLDocumentTest, EveryDocumentReadsBackToTheValuesWritten)
         EXPECT_EQ(parsed.outlines.at(0).attributes.value("xmlUrl"), "http://h/f.xml?a=1&b=2");
     }
     VLXLogic::setSettingReader(nullptr);
+}
+
+TEST_F(OPMLDocumentTest, WhatXMLCannotHoldIsDroppedAndBreaksAndTabsReadBack)
+{
+    // Each value as given, and as it must read back: C0 controls, U+FFFE, U+FFFF and a lone
+    // surrogate dropped, tabs, line feeds and carriage returns kept.
+    const QString unpaired = QString(QChar(0xD800));
+    const struct
+    {
+        QString given;
+        QString readBack;
+    } values[] = {
+        {QStringLiteral("Bell\aand\x1f nul\x01"), QStringLiteral("Belland nul")},
+        {QStringLiteral("Non\uFFFEchars\uFFFF") + unpaired, QStringLiteral("Nonchars")},
+        {QStringLiteral("Two\nlines\tand\r\nreturns\r"),
+         QStringLiteral("Two\nlines\tand\r\nreturns\r")},
+    };
+    for (const auto &v : values) {
+        const OPMLDocument::Head head {v.given, v.given, v.given};
+        const QByteArray bytes = OPMLDocument::build(
+            head, {row(1, v.given, QStringLiteral("http://h/\u65e5\x02\t.xml"), {}, v.given)});
+        EXPECT_EQ(StrictXML::problem(bytes), QString()) << bytes.toStdString();
+        const Parsed parsed = parse(bytes);
+        ASSERT_TRUE(parsed.wellFormed) << bytes.toStdString();
+        for (const char *name : {"title", "ownerName", "ownerEmail"})
+            EXPECT_EQ(parsed.head.value(name), v.readBack) << name;
+        ASSERT_EQ(parsed.outlines.size(), 1);
+        EXPECT_EQ(parsed.outlines.first().attributes.value("text"), v.readBack);
+        EXPECT_EQ(parsed.outlines.first().attributes.value("language"), v.readBack);
+        EXPECT_EQ(parsed.outlines.first().attributes.value("xmlUrl"), "http://h/\u65e5\t.xml");
+    }
+}
+
+// Memory is bounded in a child process; a named pipe would block the reading for ever.
+TEST_F(OPMLDocumentTest, OnlyOrdinaryFeedFilesOfAFeedsSizeAreReadAndOnlyWhatTheSettingsKeep)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const QString pipe = folder.filePath("pipe.xml");
+            ::mkfifo(QFile::encodeName(pipe).constData(), 0600);
+            QFile huge(folder.filePath("huge.xml"));
+            if (!huge.open(QIODevice::WriteOnly) || !huge.resize(qint64(300) << 20))
+                std::_Exit(3);
+            huge.close();
+            const QString longTitle = write(
+                "long.xml", "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>"
+                                + QByteArray(5000, 't')
+                                + "</title><link>http://show.example/</link><description>d"
+                                  "</description></channel></rss>");
+            if (!TestSupport::boundAddressSpaceGrowth(qint64(200) << 20)) {
+                std::fprintf(stderr, "the address space cannot be bounded here\n");
+                std::_Exit(2);
+            }
+            for (const QString &path :
+                 {QStringLiteral("/dev/zero"), huge.fileName(), pipe, folder.path()}) {
+                Row refused;
+                refused.feedURL = QUrl::fromLocalFile(path).toString();
+                if (OPMLDocument::fillFromFeedFile(refused) || !refused.title.isEmpty()) {
+                    std::fprintf(stderr, "read %s\n", qPrintable(path));
+                    std::_Exit(1);
+                }
+            }
+            Row filled;
+            filled.feedURL = QUrl::fromLocalFile(longTitle).toString();
+            const bool read = OPMLDocument::fillFromFeedFile(filled);
+            std::fprintf(stderr, "refused 4, read %d with the title %d long and the link %s\n",
+                         int(read), int(filled.title.size()), qPrintable(filled.HTMLURL));
+            std::_Exit(0);
+        },
+        ::testing::ExitedWithCode(0),
+        "refused 4, read 1 with the title 0 long and the link http://show.example/");
+
+    // What would be stored is refused with a sentence that names it.
+    Row longLanguage = row(1, "Show", "http://h/s.xml", {}, QString(5000, 'l'));
+    longLanguage.feedURL = QUrl::fromLocalFile(folder.filePath("show.xml")).toString();
+    EXPECT_EQ(OPMLDocument::refusal({"Mine", "Ann", "a@b.c"}, {longLanguage}),
+              "The language of the feed \"show.xml\" is 5000 characters long, longer than the "
+              "4096 characters it may have.");
+    EXPECT_EQ(OPMLDocument::refusal({QString(4097, 'h'), "", ""}, {}),
+              "The title of the list is 4097 characters long, longer than the 4096 characters it "
+              "may have.");
+    EXPECT_EQ(OPMLDocument::refusal({QString(4096, 'h'), "", ""}, {row(1, "S", "http://x/")}),
+              QString());
 }
 
 TEST_F(OPMLDocumentTest, WithoutTheWindowTheStoredHeadAndRowsMakeTheDocument)

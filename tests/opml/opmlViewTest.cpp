@@ -12,6 +12,7 @@
 #include "settings/VLXPreferences.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +21,10 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
+#include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace {
@@ -182,6 +186,56 @@ TEST_F(opmlViewTest, TheEditorChecksItsAddressesInOrder)
     });
     view.opmlTableAction();
     EXPECT_EQ(view.rowModel()->rows().at(0).title, "Edited");
+}
+
+TEST_F(opmlViewTest, AHugeFeedFileIsReadBesideTheWindowAndNothingTooLongIsStored)
+{
+    // A feed whose title is 34 MB, and a title of 5000 characters stored earlier.
+    const QString big = folder.filePath("big.xml");
+    QFile file(big);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>");
+    file.write(QByteArray(qsizetype(34) << 20, 't'));
+    file.write("</title><link>http://big.example/</link><description>d</description>"
+               "<language>en</language></channel></rss>");
+    file.close();
+    const QList<QVariantMap> feeds {
+        {{"UniqueIdentifier", "big"}, {"feedURL", QUrl::fromLocalFile(big).toString()}},
+        feed("two", "Second")};
+    VLXPreferences::setObjectForKey(QString(5000, 'x'), "OPML_CF_Title", "two");
+    opmlView view;
+    view.setListOfFeeds(feeds);
+
+    // The window's thread, watched by a 1 ms timer while the files are read: it never waits
+    // for the reading.
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, clock.elapsed() - last);
+        last = clock.elapsed();
+    });
+    clock.start();
+    tick.start(1);
+    view.updateFeedInformation();
+    tick.stop();
+    longest = std::max(longest, clock.elapsed() - last);
+    std::fprintf(stderr, "filled in %lld ms, the longest wait %lld ms\n",
+                 static_cast<long long>(clock.elapsed()), static_cast<long long>(longest));
+    EXPECT_LT(longest, 100);
+    const OPMLDocument::Row &read = view.rowModel()->rows().first();
+    EXPECT_TRUE(read.title.isEmpty()) << "a title longer than the settings keep is not taken";
+    EXPECT_EQ(read.HTMLURL, "http://big.example/");
+
+    // OK refuses what the settings would not keep, says which, and stores nothing.
+    view.accept();
+    EXPECT_EQ(alertTexts(),
+              QStringList {"OPML List of Feeds: The title of the feed \"two.xml\" is 5000 "
+                           "characters long, longer than the 4096 characters it may have. "
+                           "Shorten it to keep the list."});
+    EXPECT_NE(view.result(), QDialog::Accepted);
+    EXPECT_FALSE(VLXPreferences::objectForKey("OPML_CF_LastSaved", "two").toDateTime().isValid());
 }
 
 TEST_F(opmlViewTest, SaveWritesTheDocumentAndRemembersWhere)

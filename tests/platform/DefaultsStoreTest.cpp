@@ -132,6 +132,43 @@ TEST(PlistDefaultsStore, AFailedWriteSaysWhy)
     EXPECT_FALSE(error.isEmpty());
 }
 
+TEST(PlistDefaultsStore, SettingsTheReaderWouldRefuseAreNotWrittenAndTheFileStays)
+{
+    QVariant deep = QStringLiteral("bottom");
+    for (int level = 0; level < 300; ++level)
+        deep = QVariantList {deep};
+    QVariantList many;
+    for (int n = 0; n < 1000001; ++n)
+        many << n;
+    const struct
+    {
+        const char *what;
+        QVariant value;
+    } cases[] = {
+        {"a text of 70 MB", QString(70 * 1024 * 1024, QLatin1Char('n'))},
+        {"300 levels of lists", deep},
+        {"a million values and one", many},
+    };
+    for (const auto &c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Vellumcast.plist"));
+        {
+            PlistDefaultsStore store(path);
+            store.setObject(QStringLiteral("kept"), QStringLiteral("feedListKey"));
+            ASSERT_TRUE(store.sync());
+            store.setObject(c.value, QStringLiteral("CreativeCommonsLicenses"));
+            QString error;
+            EXPECT_FALSE(store.sync(&error)) << c.what;
+            EXPECT_TRUE(error.contains(path)) << error.toStdString();
+        }
+        // The next start reads the file as it was before.
+        const PlistDefaultsStore reread(path);
+        EXPECT_TRUE(reread.setAsidePath().isEmpty()) << c.what;
+        EXPECT_EQ(reread.string(QStringLiteral("feedListKey")), QStringLiteral("kept")) << c.what;
+        EXPECT_FALSE(reread.contains(QStringLiteral("CreativeCommonsLicenses"))) << c.what;
+    }
+}
+
 TEST(PlistDefaultsStore, TheDefaultPlaceIsTheApplicationsConfigFolder)
 {
     EXPECT_TRUE(PlistDefaultsStore::defaultPath().endsWith(QStringLiteral("/Vellumcast.plist")));

@@ -9,6 +9,7 @@
 #include "prefs/PreferenceWorkingList.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXTextField.h"
+#include "ui/VLXTextView.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -52,6 +53,26 @@ TEST_F(Flow, OKMakesTheValuesLiveAndSavesThemAtOnce)
               (QVariantMap {{VLXPreferences::kUniqueKey, QStringLiteral("feed")},
                             {kFeedAuthor, QStringLiteral("feed@example.org")}}));
     EXPECT_EQ(fileValues().value(kAuthor), QStringLiteral("all@example.org"));
+}
+
+TEST_F(Flow, OKRefusesATextLongerThanASettingHoldsAndShowsItsField)
+{
+    // A default for all feeds and one of the feed's own entry.
+    for (const char *key : {"FD_AF_IF_Description", "FD_CF_IF_Description"}) {
+        open();
+        alerts->clear();
+        auto *field = control<VLXTextView>(QLatin1String(key));
+        field->setPlainText(QString(256 * 1024 + 1, QLatin1Char('x')));
+        window->ok();
+        ASSERT_EQ(alerts->alerts().size(), 1) << key;
+        EXPECT_EQ(alerts->alerts().first().message,
+                  "A text of the preferences (the field now selected) is longer than the 262144 "
+                  "characters a setting may hold. Shorten it, then press OK again.");
+        EXPECT_TRUE(window->pageWidget(window->shownPage())->isAncestorOf(field)) << key;
+        EXPECT_NE(window->result(), QDialog::Accepted) << key;
+        EXPECT_FALSE(fileValues().contains(QLatin1String(key))) << key;
+        window->revert();
+    }
 }
 
 TEST_F(Flow, TheQuitBaselineIsKeptAcrossOpeningsSoAcceptedValuesAreSavedAtQuit)

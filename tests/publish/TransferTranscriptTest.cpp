@@ -2,8 +2,10 @@
 #include "publish/TransferTranscript.h"
 #include "publish/UploadSource.h"
 
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -85,6 +87,15 @@ TEST(TransferTranscriptTest, UploadSourcesCountWhatTheyHandOverAndCarryTheAbort)
     EXPECT_FALSE(UploadSource::fromFile(file.fileName() + QStringLiteral(".gone"), &error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(UploadSource::fromFile(QStringLiteral("/dev/zero"), &error));
+    // Nor a named pipe, whose opening would wait for a writer, nor a folder.
+    QTemporaryDir folder;
+    const QString pipe = folder.filePath(QStringLiteral("pipe.mp3"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString &path : {pipe, folder.path()}) {
+        error.clear();
+        EXPECT_FALSE(UploadSource::fromFile(path, &error)) << path.toStdString();
+        EXPECT_TRUE(error.startsWith(QStringLiteral("it is "))) << error.toStdString();
+    }
 }
 
 } // namespace

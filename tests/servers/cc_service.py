@@ -16,7 +16,8 @@ Routes (replies are XML we wrote, typed text/xml unless said otherwise):
          publicdomain  a label, no field
          other         404 with an HTML page
   POST /rest/1.5/license/CLASS/issue      form field "answers": a result whose licence URL is
-                                          made of the class and the answer ids
+                                          made of the class and the answer ids; with
+                                          --name-length N its name is padded to N characters
 """
 import argparse
 import os
@@ -28,6 +29,7 @@ from urllib.parse import parse_qs, urlsplit
 import xml.etree.ElementTree as ET
 
 QUESTIONS = 3
+NAME_LENGTH = 0
 
 LOCALES = b"""<?xml version="1.0" encoding="utf-8"?>
 <locales>
@@ -107,6 +109,7 @@ def issue(cls, answers_xml):
     path = "-".join([cls, locale] + [i.replace("&", "and") for i in ids])
     url = "https://licenses.example.org/%s/" % path
     name = "Stand-in %s licence (%s)" % (cls, " ".join(ids) or "no answers")
+    name = name.ljust(NAME_LENGTH, "x")
     return ('<?xml version="1.0" encoding="utf-8"?>\n<result>\n'
             '  <license-uri>%s</license-uri>\n  <license-name>%s</license-name>\n'
             '  <html><a rel="license" href="%s">%s</a></html>\n</result>\n'
@@ -177,13 +180,16 @@ def exit_when_stdin_closes():
 
 
 def main():
-    global QUESTIONS
+    global QUESTIONS, NAME_LENGTH
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--questions", type=int, default=3,
                         help="fields of the standard class")
+    parser.add_argument("--name-length", type=int, default=0,
+                        help="characters of an issued licence's name")
     args = parser.parse_args()
     QUESTIONS = args.questions
+    NAME_LENGTH = args.name_length
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
     print(server.server_address[1], flush=True)

@@ -5,6 +5,7 @@
 #include "WizardDriver.h"
 
 #include "app/FeedDocument.h"
+#include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesItem.h"
@@ -20,6 +21,8 @@
 #include "wizard/FeedWizard.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -28,6 +31,9 @@
 #include <QSet>
 #include <QTest>
 #include <QUrl>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 std::shared_ptr<iTunesItem> episode(const VLXItems &item)
@@ -481,4 +487,72 @@ TEST_F(WizardFlowTest, TheLocalFileComesFromADropOrATypedPathUnderTheOneRule)
     EXPECT_EQ(made.localEnclosureFilePath(), sound);
     EXPECT_EQ(made.enclosureAttrLength(), "2048");
     EXPECT_EQ(made.includeEnclosure(), 1);
+}
+
+TEST_F(WizardFlowTest, OnlyAnOrdinaryFileWithAReadableNameBecomesTheLocalFile)
+{
+    Vellumcast &w = openFeed();
+    const QString folder = path("episodes");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString pipe = path("live.mp3");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString zero = path("zero.mp3");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), zero));
+    // A Latin-1 name: its byte 0xE9 is no UTF-8.
+    const QByteArray latin1 = QFile::encodeName(path("caf")) + "\xe9.mp3";
+    const int made = ::open(latin1.constData(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(made, 0);
+    ::close(made);
+    const struct
+    {
+        QString chosen;
+        QString title;
+        QString says;
+    } cases[] = {
+        {folder, "Not a file", "is a folder"},
+        {pipe, "Not a file", "is not an ordinary file"},
+        {zero, "Not a file", "It links to \"/dev/zero\"."},
+        {QFile::decodeName(latin1), "Unusable file name", "holds bytes that are not UTF-8"},
+    };
+    // The window's chooser for the selected item.
+    w.itemsPane()->itemTable()->selectRow(0);
+    for (const auto &c : cases) {
+        alerts->clear();
+        chooser->enqueue({c.chosen});
+        w.selectEnclosureFile();
+        ASSERT_EQ(alertTitles(), QStringList {c.title}) << c.chosen.toStdString();
+        EXPECT_TRUE(alerts->alerts().first().message.contains(c.says))
+            << alerts->alerts().first().message.toStdString();
+        EXPECT_TRUE(w.currentFeed()->itemAtIndex(0)->localEnclosureFilePath().isEmpty());
+        EXPECT_TRUE(w.currentFeed()->itemAtIndex(0)->enclosureAttrLength().isEmpty());
+    }
+    // The wizard's chooser, and a drop on its target.
+    for (const auto &c : cases)
+        chooser->enqueue({c.chosen});
+    onWizard([&](const WizardDriver &wizard) {
+        wizard.nextTo("Item_title");
+        wizard.fillItem("Local", "https://example.org/local");
+        wizard.get<VLXCheckBox>("itemIncludeEnclosure")->click();
+        auto *target = wizard.get<VLXImageView>("itemEnclosureLocalFileDropTarget");
+        for (const auto &c : cases) {
+            for (bool dropped : {false, true}) {
+                alerts->clear();
+                if (dropped) {
+                    QMimeData data;
+                    data.setUrls({QUrl::fromLocalFile(c.chosen)});
+                    QDropEvent event(QPointF(4, 4), Qt::CopyAction, &data, Qt::LeftButton, {});
+                    QApplication::sendEvent(target, &event);
+                } else {
+                    wizard.get<QPushButton>("itemEnclosureSelectLocalFile")->click();
+                }
+                EXPECT_EQ(alertTitles(), QStringList {c.title}) << c.chosen.toStdString();
+                EXPECT_TRUE(wizard.text("itemEnclosureLocalFilename").isEmpty());
+                EXPECT_TRUE(wizard.text("itemEnclosureLength").isEmpty());
+            }
+        }
+        wizard.nextTo("Item_finalize");
+        wizard.finish();
+    });
+    w.command("itemWizard")->trigger();
+    EXPECT_TRUE(w.currentFeed()->itemAtIndex(0)->localEnclosureFilePath().isEmpty());
 }

@@ -34,8 +34,12 @@ public:
     static QString licenseNameForURL(const QString &url);
     static QString licenseHTMLForURL(const QString &url);
 
+    // Why the licence cannot be kept: its URL, name or HTML is longer than the settings keep
+    // (SettingTextLimits). Empty when it can.
+    static QString refusal(const QString &url, const QString &name, const QString &html);
+
     // Puts the licence into the stored library and makes it durable; false (with the reason)
-    // when the settings file could not be written.
+    // when the licence is refused or the settings file could not be written.
     static bool saveLicense(const QString &url, const QString &name, const QString &html,
                             QString *problem = nullptr);
 

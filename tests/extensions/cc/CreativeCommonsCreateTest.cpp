@@ -153,6 +153,36 @@ TEST_F(CreativeCommonsCreateTest, PublicDomainOffersGenerateAtOnceAndSendsNoRows
                                           "  </license-publicdomain>\n</answers>\n")});
 }
 
+TEST_F(CreativeCommonsCreateTest, ALicenceLongerThanTheSettingsKeepIsRefusedWithTheReason)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("Vellumcast.plist"));
+    VLXPreferences::useStore(std::make_unique<PlistDefaultsStore>(path));
+    startService({QStringLiteral("--name-length"), QStringLiteral("5000")});
+    creativeCommonsSelect picker;
+    whenShown(QStringLiteral("creativeCommonsSelect"), [&](QDialog *dialog) {
+        whenShown(QStringLiteral("creativeCommonsCreate"), [&](QDialog *creator) {
+            waitForClasses(creator);
+            choose(popUp(creator, "licenseTypeButton"), QStringLiteral("Public Domain"));
+            EXPECT_TRUE(answered(creator));
+            child<QPushButton>(creator, "generate")->click();
+            EXPECT_TRUE(answered(creator));
+            child<QPushButton>(creator, "acceptButton")->click();
+        });
+        child<QPushButton>(dialog, "createNew")->click();
+        dialog->reject();
+    });
+    EXPECT_EQ(picker.selectLicense(nullptr), 0);
+
+    ASSERT_EQ(alerts->alerts().size(), 1);
+    EXPECT_EQ(alerts->alerts().first().title, QStringLiteral("The licence could not be saved"));
+    EXPECT_EQ(alerts->alerts().first().message,
+              QStringLiteral("The licence's name is 5000 characters long, longer than the 4096 "
+                             "characters it may have. The licence is not saved."));
+    EXPECT_TRUE(picker.licenseArray().isEmpty());
+    EXPECT_TRUE(CreativeCommonsLibrary::licenses().isEmpty());
+}
+
 TEST_F(CreativeCommonsCreateTest, OnlyTheRowsShownAreAnsweredHoweverManyQuestionsCome)
 {
     startService({QStringLiteral("--questions"), QStringLiteral("5")});
