@@ -122,8 +122,9 @@ QByteArray OPMLDocument::build(const Head &head, const QList<Row> &rows)
     };
     auto element = [&line](const char *name, const QString &value) {
         if (!value.isEmpty())
-            line(4, QStringLiteral("<%1>%2</%1>")
-                        .arg(QLatin1String(name), escaped(value, Place::Content)));
+            line(4,
+                 QStringLiteral("<%1>%2</%1>")
+                     .arg(QLatin1String(name), escaped(value, Place::Content)));
     };
     line(0, QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
     line(0, QStringLiteral("<opml version=\"1.0\">"));
@@ -141,8 +142,8 @@ QByteArray OPMLDocument::build(const Head &head, const QList<Row> &rows)
         if (!row.HTMLURL.isEmpty())
             outline += QStringLiteral(" htmlUrl=\"%1\"").arg(link(row.HTMLURL));
         if (!row.language.isEmpty())
-            outline += QStringLiteral(" language=\"%1\"")
-                           .arg(escaped(row.language, Place::Attribute));
+            outline
+                += QStringLiteral(" language=\"%1\"").arg(escaped(row.language, Place::Attribute));
         outline += QStringLiteral(" type=\"rss\" />");
         line(4, outline);
     }
@@ -234,8 +235,8 @@ QString OPMLDocument::refusal(const Head &head, const QList<Row> &rows)
             {Kind::Line, "The language", row.language},
         };
         for (const auto &part : rowParts) {
-            const QString what = QStringLiteral("%1 of the feed \"%2\"")
-                                     .arg(QLatin1String(part.what), feed);
+            const QString what
+                = QStringLiteral("%1 of the feed \"%2\"").arg(QLatin1String(part.what), feed);
             if (const QString problem = SettingTextLimits::problem(part.kind, what, part.text);
                 !problem.isEmpty())
                 return problem;

@@ -5,12 +5,12 @@
 #include <QLocale>
 
 #include <algorithm>
-#include <utility>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -49,8 +49,8 @@ int openIfOrdinary(const QString &path, struct stat *info, BoundedFileReader::Re
         return -1;
     };
     Descriptor file;
-    file.fd = ::open(QFile::encodeName(path).constData(),
-                     O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    file.fd
+        = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (file.fd < 0 || ::fstat(file.fd, info) != 0)
         return fail(Refusal::Unreadable, systemReason(errno));
     if (S_ISDIR(info->st_mode))

@@ -1,13 +1,13 @@
 #include "prefs/PreferencesWindow.h"
 
 #include "app/PaneKit.h"
+#include "platform/AlertService.h"
 #include "prefs/PreferenceFieldChecks.h"
 #include "prefs/PreferenceHelpAnchors.h"
 #include "prefs/PreferencesNavModel.h"
 #include "prefs/PreferencesNavigation.h"
 #include "prefs/PreferencesPage.h"
 #include "prefs/PreferencesPageList.h"
-#include "platform/AlertService.h"
 #include "prefs/SmartDateStepper.h"
 #include "settings/SettingTextLimits.h"
 #include "settings/VLXPreferencesWorkingCopy.h"
@@ -238,10 +238,11 @@ bool PreferencesWindow::refusedOverlongText()
     Alert alert;
     alert.style = Alert::Style::Informational;
     alert.title = tr("Preferences");
-    alert.message = tr("A text of the preferences (%1) is longer than the %2 characters a setting "
-                       "may hold. Shorten it, then press OK again.")
-                        .arg(field ? tr("the field now selected") : QStringLiteral("\"%1\"").arg(key))
-                        .arg(SettingTextLimits::limit(SettingTextLimits::Kind::Passage));
+    alert.message
+        = tr("A text of the preferences (%1) is longer than the %2 characters a setting "
+             "may hold. Shorten it, then press OK again.")
+              .arg(field ? tr("the field now selected") : QStringLiteral("\"%1\"").arg(key))
+              .arg(SettingTextLimits::limit(SettingTextLimits::Kind::Passage));
     alert.defaultButton = tr("OK");
     AlertService::show(alert);
     return true;

@@ -13,10 +13,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -245,11 +245,12 @@ TEST_F(OPMLDocumentTest, OnlyOrdinaryFeedFilesOfAFeedsSizeAreReadAndOnlyWhatTheS
             if (!huge.open(QIODevice::WriteOnly) || !huge.resize(qint64(300) << 20))
                 std::_Exit(3);
             huge.close();
-            const QString longTitle = write(
-                "long.xml", "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>"
-                                + QByteArray(5000, 't')
-                                + "</title><link>http://show.example/</link><description>d"
-                                  "</description></channel></rss>");
+            const QString longTitle
+                = write("long.xml",
+                        "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>"
+                            + QByteArray(5000, 't')
+                            + "</title><link>http://show.example/</link><description>d"
+                              "</description></channel></rss>");
             if (!TestSupport::boundAddressSpaceGrowth(qint64(200) << 20)) {
                 std::fprintf(stderr, "the address space cannot be bounded here\n");
                 std::_Exit(2);

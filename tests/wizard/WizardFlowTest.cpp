@@ -22,8 +22,8 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFile>
 #include <QDropEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMimeData>
