@@ -177,7 +177,7 @@ TEST_F(ImportSourcesTest, PipesDevicesFoldersAndHugeFilesAreRefusedWithTheReason
                     && alerts->alerts().first().title == QLatin1String("Open Feed")
                     && alerts->alerts().first().message.contains(source);
                 const bool kept = import->currentImportFeed() == good
-                    && rowTitles(import) == QStringList {"Old", "New", "Undated"};
+                    && rowTitles(import) == QStringList({"Old", "New", "Undated"});
                 told << QLatin1String(refused && kept ? "refused" : "read");
             }
             std::fprintf(stderr, "%s\n", qPrintable(told.join(u' ')));

@@ -540,6 +540,8 @@ TEST_F(WizardFlowTest, OnlyAnOrdinaryFileWithAReadableNameBecomesTheLocalFile)
                 if (dropped) {
                     QMimeData data;
                     data.setUrls({QUrl::fromLocalFile(c.chosen)});
+                    QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction, &data, Qt::LeftButton, {});
+                    QApplication::sendEvent(target, &enter);
                     QDropEvent event(QPointF(4, 4), Qt::CopyAction, &data, Qt::LeftButton, {});
                     QApplication::sendEvent(target, &event);
                 } else {
@@ -555,4 +557,5 @@ TEST_F(WizardFlowTest, OnlyAnOrdinaryFileWithAReadableNameBecomesTheLocalFile)
     });
     w.command("itemWizard")->trigger();
     EXPECT_TRUE(w.currentFeed()->itemAtIndex(0)->localEnclosureFilePath().isEmpty());
+    ::unlink(latin1.constData()); // a name the home folder's removal cannot spell
 }
