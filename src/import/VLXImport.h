@@ -112,6 +112,7 @@ private:
 
     // VLXImport+Reading.cpp
     void fetch();
+    // Reads the bytes, the text, or the file at the path (read on the worker), into a feed.
     void readBytes(QByteArray bytes, QString text, QString path = QString());
     void readEnded(std::shared_ptr<VLXFeed> feed);
     void endOpening(bool opened);
