@@ -33,7 +33,8 @@ CurrentFeedExtensions CurrentFeedExtensions::fromDescriptions(const QStringList 
                 break;
             }
         }
-        if (!wellSupported && !prefix.isEmpty())
+        // The raw user-defined text has no current-feed default, so no entry of its own.
+        if (!wellSupported && !prefix.isEmpty() && prefix != extensionNSName::kUserDefined)
             used.otherNamespaces.append(description);
     }
     return used;

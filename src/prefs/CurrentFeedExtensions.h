@@ -6,7 +6,8 @@
 
 // Which extensions the feed the preferences window was opened for uses, read from the namespace
 // descriptions of its channel: the five with current-feed item pages, and the namespaces that
-// are not well supported (the "other extensions" of the feed, in the feed's order).
+// are not well supported (the "other extensions" of the feed, in the feed's order, without the
+// user-defined one).
 struct CurrentFeedExtensions
 {
     bool iTunes = false;

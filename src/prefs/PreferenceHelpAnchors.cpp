@@ -23,6 +23,8 @@ const QList<QPair<QString, QString>> &PreferenceHelpAnchors::table()
         add({"FD_CF_IF_Enclosure", "FD_CF_IF_Enclosure_Box", "FD_AF_IF_Enclosure",
              "FD_AF_IF_Enclosure_Box"},
             "RSSEnclosure");
+        add({"FD_CF_IF_Enclosure_sugestMIMEType", "FD_AF_IF_Enclosure_sugestMIMEType"},
+            "SuggestType");
         add({"FD_CF_IF_Author", "FD_AF_IF_Author"}, "ItemAuthor");
         add({"FD_CF_IF_Comments", "FD_AF_IF_Comments"}, "ItemComments");
         add({"FD_CF_SD_Enabled"}, "SmartDate");
@@ -59,6 +61,7 @@ const QList<QPair<QString, QString>> &PreferenceHelpAnchors::table()
         add({"FD_AF_IM_AD_CommentsTable"}, "ImageXMLComments");
         add({"M_HidePath", "M_UseKeychain", "M_returnIsNL", "M_ShowParseErrorList"},
             "PreferencesMiscellaneous");
+        add({"Pub_SitesTable"}, "PreferencesPublishing");
         add({"preferencesOutline"}, "Preferences");
         return t;
     }();

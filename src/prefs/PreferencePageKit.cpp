@@ -3,6 +3,7 @@
 #include "app/PaneKit.h"
 #include "prefs/PreferenceWorkingList.h"
 #include "prefs/PreferencesContext.h"
+#include "ui/FirstLineBoldDelegate.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXTableView.h"
 #include "ui/vlxDisclosureButton.h"
@@ -44,8 +45,10 @@ QWidget *PreferencePageKit::listTable(PreferencesContext &context, const QString
     context.list(listName).attachTable(table, column);
     table->horizontalHeader()->setStretchLastSection(true);
     table->horizontalHeader()->hide();
-    // A category's domain goes on a second line of its row.
+    // A category's domain goes on a second line of its row, under its value in bold.
     table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    if (column == QLatin1String("category"))
+        table->setItemDelegateForColumn(0, new FirstLineBoldDelegate(table));
     return PaneKit::listPanel(title, table);
 }
 

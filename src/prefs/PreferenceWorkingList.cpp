@@ -7,9 +7,6 @@
 #include "publish/VLXSite.h"
 #include "ui/VLXTableView.h"
 
-#include <QApplication>
-#include <QFont>
-
 PreferenceWorkingList::PreferenceWorkingList(const QString &name, RowText rowText)
     : m_name(name), m_rowText(rowText ? std::move(rowText) : RowText(&defaultRowText))
 {
@@ -65,14 +62,6 @@ QVariant PreferenceWorkingList::tableViewObjectValue(VLXTableView *, const QStri
 {
     if (row < 0 || row >= m_items.size())
         return {};
-    if (role == Qt::FontRole) {
-        // A category's value stands out from its domain.
-        if (!KeyedArchivable::objectAs<categoryElement>(m_items.at(row)))
-            return {};
-        QFont bold = QApplication::font();
-        bold.setBold(true);
-        return bold;
-    }
     if (role != Qt::DisplayRole)
         return {};
     // The site table's type column.

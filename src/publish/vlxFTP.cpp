@@ -131,8 +131,11 @@ void vlxFTP::upload()
     queueOtherFiles();
     queueFeedXML();
 
-    if (m_uploadAction.isEmpty())
+    if (m_uploadAction.isEmpty()) {
+        // Nothing was sent: the last run's result no longer stands for this one.
+        m_view->setStatus(QString());
         return;
+    }
     m_running = true;
     m_view->setRunning(true);
     m_progressTimer.start();

@@ -148,9 +148,9 @@ bool WizardEngine::cancelEndsAtOnce(bool feedTitleEmpty) const
 {
     if (isFirstFeedPage(m_page))
         return feedTitleEmpty;
-    // Only until the first item is made: one the user came back from is work to lose.
+    // The intro of the first item, whether or not the user came back to it from later ones.
     if (isFirstItemPage(m_page))
-        return m_itemCounter == 0 && m_items.isEmpty();
+        return m_itemCounter == 0;
     return false;
 }
 

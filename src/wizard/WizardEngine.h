@@ -78,8 +78,8 @@ public:
     void setCancelQuestion(const QString &question) { m_cancelQuestion = question; }
     QString cancelQuestion() const { return m_cancelQuestion; }
     // Whether Cancel on the page on show ends the run without asking: on the first three feed
-    // pages while the feed's title field is empty, on the item wizard's first page while no
-    // item has been made.
+    // pages while the feed's title field is empty, on the item wizard's first page while the
+    // first item is the one on show.
     bool cancelEndsAtOnce(bool feedTitleEmpty) const;
     // Cancel: ends at once, or asks "Warning" with the question ("No" default) and ends on
     // "Yes". Answers whether the run ended.

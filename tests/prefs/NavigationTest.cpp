@@ -8,9 +8,17 @@
 #include "prefs/PreferencesNavigation.h"
 #include "prefs/PreferencesPage.h"
 #include "ui/SimpleNodeData.h"
+#include "ui/VLXBox.h"
 #include "ui/VLXHelpAnchored.h"
+#include "ui/VLXMatrix.h"
 #include "ui/VLXOutlineView.h"
+#include "ui/vlxDisclosureButton.h"
+#include "ui/vlxDisclosureTextField.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QSet>
 
 namespace {
@@ -156,6 +164,34 @@ TEST_F(Navigation, AFeedWithoutExtensionsKeepsAnEmptyItemExtensionsRow)
         (QStringList {QStringLiteral("iTunes\u00ae::Current Feed Item iTunes"), Nav::kDublinCore}));
 }
 
+TEST_F(Navigation, TheOtherExtensionsRowIsThereExactlyWhenItsSelectorHasEntries)
+{
+    const QString userDefined = QStringLiteral("User Defined||||0||");
+    const QString foo = everyExtension().last();
+    const struct
+    {
+        QStringList namespaces;
+        QStringList entries;
+    } cases[] = {
+        {{}, {}},
+        {{userDefined}, {}},
+        {{foo, userDefined}, {QStringLiteral("foo - http://example.org/foo")}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.namespaces.join(u' ').toStdString());
+        open(QStringLiteral("feed"), c.namespaces);
+        const auto *selector = control<QComboBox>(QStringLiteral("CF_IF_OE_selector"));
+        QStringList entries;
+        for (int i = 0; i < selector->count(); ++i)
+            entries.append(selector->itemText(i));
+        EXPECT_EQ(entries, c.entries);
+        EXPECT_EQ(Nav::nodeForPage(window->treeData(), "Current Feed Item Other Extensions")
+                      != nullptr,
+                  !entries.isEmpty());
+        window->revert();
+    }
+}
+
 TEST_F(Navigation, RowsShowLabelsAndSelectPagesAndAPrunedPageStillOpens)
 {
     // The feed uses nothing: its item pages have no rows, yet one can be opened by name.
@@ -228,6 +264,28 @@ TEST_F(Navigation, EveryControlOfEveryPageNamesATopicOfTheBook)
     for (const QString &anchor : std::as_const(anchors))
         EXPECT_TRUE(book.hasAnchor(anchor)) << anchor.toStdString();
     EXPECT_GT(anchors.size(), 60);
+    // A control without a topic is one whose neighbour gives it: a field or check box in a
+    // detail box (the box's summary line has the topic), the box and its disclosure, the +, -
+    // and Edit buttons of a list; besides, the window's own buttons and the licence library.
+    const QSet<QString> rowButtons {QStringLiteral("+"), QStringLiteral("\u2212"),
+                                    QStringLiteral("Edit\u2026")};
+    const QSet<QString> windowButtons {QStringLiteral("ok"), QStringLiteral("revert"),
+                                       QStringLiteral("revertToDefault")};
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        const auto *anchored = dynamic_cast<const VLXHelpAnchored *>(widget);
+        if (!anchored || !anchored->helpAnchor().isEmpty())
+            continue;
+        const auto *button = qobject_cast<const QAbstractButton *>(widget);
+        const bool inBox = (qobject_cast<QLineEdit *>(widget) || qobject_cast<QCheckBox *>(widget))
+            && widget->parentWidget() && qobject_cast<VLXBox *>(widget->parentWidget());
+        const bool explained = inBox || qobject_cast<VLXBox *>(widget)
+            || qobject_cast<vlxDisclosureButton *>(widget)
+            || qobject_cast<vlxDisclosureTextField *>(widget) || qobject_cast<VLXMatrix *>(widget)
+            || (button && rowButtons.contains(button->text()))
+            || windowButtons.contains(widget->objectName())
+            || widget->objectName().startsWith(QStringLiteral("creativeCommons"));
+        EXPECT_TRUE(explained) << "no topic: " << widget->objectName().toStdString();
+    }
 }
 
 } // namespace

@@ -219,14 +219,20 @@ TEST_F(vlxFTPLocalTest, MediaContentFilesPublishLikeEnclosures)
 
 TEST_F(vlxFTPLocalTest, NothingCheckedSendsNothing)
 {
+    // A run that sent the one file; it is unchecked then.
     addEnclosure(QStringLiteral("a.mp3"), 10);
-    publisher.itemsWithEnclosures()[0].checked = 0;
+    view.setOn(Toggle::UploadEnclosure, true);
+    ASSERT_TRUE(publish());
+    EXPECT_EQ(view.status(), QStringLiteral("All 1 files published successfully"));
+    ASSERT_EQ(publisher.itemsWithEnclosures()[0].checked, 0);
+    view.runningChanges.clear();
     publisher.upload();
     EXPECT_FALSE(publisher.isRunning());
     EXPECT_TRUE(view.runningChanges.isEmpty());
     EXPECT_TRUE(view.log.endsWith(QStringLiteral("Publish to Local Disks\n") + QString(38, u'=')
                                   + QStringLiteral("\n\n")));
-    EXPECT_TRUE(view.statuses.isEmpty());
+    // The line claims no result for a run that sent nothing.
+    EXPECT_EQ(view.status(), QString());
 
     // A row without a local file cannot be checked.
     publisher.itemsWithEnclosures()[0].item->setLocalEnclosureFilePath(QString());

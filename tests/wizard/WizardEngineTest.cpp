@@ -183,16 +183,31 @@ TEST_F(WizardEngineTest, CancelLeavesAtOnceOnlyBeforeTheUserHasGivenAnything)
     EXPECT_TRUE(engine.hasEnded());
     EXPECT_EQ(engine.endCode(), 0);
 
-    // The item wizard's first page: at once until an item is made, then the question.
-    alerts->clear();
-    engine.startItems({}, WizardEngine::kBasic);
-    engine.selectPage("Item_only_intro");
-    EXPECT_TRUE(engine.cancel(false));
-    EXPECT_TRUE(alerts->alerts().isEmpty());
-    engine.startItems({}, WizardEngine::kBasic);
-    engine.appendNewItem(false);
-    engine.selectPage("Item_only_intro");
-    EXPECT_FALSE(engine.cancelEndsAtOnce(false));
+    // The item wizard's first pages: at once while the counter is 0, items made or not.
+    const struct
+    {
+        const char *page;
+        int made;
+        int counter;
+        bool atOnce;
+    } cases[] = {
+        {"Item_only_intro", 0, 0, true},         {"Item_only_intro", 1, 0, true},
+        {"Item_only_iTunes_intro", 2, 0, true},  {"Item_only_intro", 2, 1, false},
+        {"Item_only_iTunes_intro", 2, 1, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.page << " " << c.made << " " << c.counter);
+        alerts->clear();
+        engine.startItems({}, WizardEngine::kBasic);
+        for (int i = 0; i < c.made; ++i)
+            engine.appendNewItem(false);
+        engine.setItemCounter(c.counter);
+        engine.selectPage(c.page);
+        if (!c.atOnce)
+            alerts->queueAnswer(AlertService::kDefault); // "No": the run goes on
+        EXPECT_EQ(engine.cancel(false), c.atOnce);
+        EXPECT_EQ(alerts->alerts().isEmpty(), c.atOnce);
+    }
 }
 
 TEST_F(WizardEngineTest, TheCounterNamesTheItemOnShowAndItsPosition)

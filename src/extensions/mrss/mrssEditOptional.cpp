@@ -298,8 +298,11 @@ void mrssEditOptional::accept()
     case K::kRating: {
         if (text.isEmpty())
             return missing("rating");
-        if (result.value(QStringLiteral("attributeScheme")).toString().isEmpty())
+        // The field shows the scheme the rating is stored with, taken or refused.
+        if (result.value(QStringLiteral("attributeScheme")).toString().isEmpty()) {
             result.insert(QStringLiteral("attributeScheme"), QStringLiteral("urn:simple"));
+            control<VLXTextField>("ratingScheme")->setText(QStringLiteral("urn:simple"));
+        }
         if (result.value(QStringLiteral("attributeScheme")) == QLatin1String("urn:simple")
             && text != QLatin1String("adult") && text != QLatin1String("nonadult"))
             return inform(QStringLiteral("Invalid Value"),

@@ -22,7 +22,6 @@ const ExtensionField kFields[] = {
      .exportToken = "~~~ItemTrackBackPing~~~",
      .searchable = true,
      .check = &trackBackItem::validatePingString,
-     .sortType = "text",
      .undoName = "TrackBack Ping",
      .helpAnchor = "TrackBackPing",
      .label = "Ping URL:",
@@ -36,7 +35,6 @@ const ExtensionField kFields[] = {
      .write = F::Write::Custom,
      .archiveKey = "About",
      .searchable = true,
-     .sortType = "text",
      .undoName = "Edit About URL",
      .helpAnchor = "TrackBackAbout",
      .label = "About URLs:",
@@ -116,12 +114,6 @@ void trackBackItem::removeAboutStringAtIndex(int index)
         return;
     m_about.removeAt(index);
     fieldChanged(kAbout);
-}
-
-QVariantMap trackBackItem::findSortableTags() const
-{
-    static const QVariantMap tags = sortTagsOf(kDescriptor);
-    return tags;
 }
 
 QStringList trackBackItem::listDisplayValues(int field) const

@@ -33,9 +33,6 @@ public:
     VLX_FIELD_RULE_TRIO(PingString)
 
     QStringList listDisplayValues(int field) const override;
-    // The ping and the about URLs sort as texts; the table is the class's own, not read back
-    // from the item's XML.
-    QVariantMap findSortableTags() const override;
 
 protected:
     trackBackItem(const trackBackItem &) = default;

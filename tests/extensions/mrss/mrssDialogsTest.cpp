@@ -100,14 +100,22 @@ TEST_F(mrssDialogs, EachKindRefusesWhatItCannotTake)
         std::vector<std::pair<const char *, const char *>> texts;
         std::vector<std::pair<const char *, int>> items;
         QString alert; // empty: taken
+        // The fields as the dialog shows them afterwards.
+        std::vector<std::pair<const char *, const char *>> shown = {};
     } cases[] = {
         {K::kRating, {}, {}, "Missing Information|The rating field can not be left blank"},
         {K::kRating,
          {{"ratingRating", "pg"}},
          {},
          "Invalid Value|When the scheme is either blank or \"urn:simple\" only \"adult\" and "
-         "\"nonadult\" are valid values"},
-        {K::kRating, {{"ratingRating", "pg"}, {"ratingScheme", "urn:mpaa"}}, {}, {}},
+         "\"nonadult\" are valid values",
+         {{"ratingScheme", "urn:simple"}}},
+        {K::kRating, {{"ratingRating", "adult"}}, {}, {}, {{"ratingScheme", "urn:simple"}}},
+        {K::kRating,
+         {{"ratingRating", "pg"}, {"ratingScheme", "urn:mpaa"}},
+         {},
+         {},
+         {{"ratingScheme", "urn:mpaa"}}},
         {K::kTitle, {}, {}, "Missing Information|The Title field can not be left blank"},
         {K::kTitle,
          {{"titleTitle", "a <b>b</b>"}},
@@ -163,6 +171,9 @@ TEST_F(mrssDialogs, EachKindRefusesWhatItCannotTake)
             dialog.accept();
             // A refusal leaves the dialog open with what was typed.
             EXPECT_EQ(window->isVisible(), !c.alert.isEmpty());
+            for (const auto &[name, text] : c.shown)
+                EXPECT_EQ(window->findChild<QLineEdit *>(QLatin1String(name))->text(),
+                          QString::fromUtf8(text));
         });
         EXPECT_EQ(result, c.alert.isEmpty() ? 1 : 0);
         EXPECT_EQ(lastAlert(), c.alert);

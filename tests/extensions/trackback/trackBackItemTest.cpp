@@ -129,6 +129,44 @@ TEST(trackBackItem, ExportCopiesAndArchives)
     EXPECT_FALSE(trackBackChannelPrefs().allowsUndo());
 }
 
+TEST(trackBackItem, SortsByTheElementsAnItemHas)
+{
+    const struct
+    {
+        QString ping;
+        QStringList about;
+        QStringList tags;
+    } cases[] = {
+        {{}, {}, {}},
+        {{}, {QString()}, {}},
+        {QStringLiteral("http://p.example/"), {}, {"ping"}},
+        {{}, {QStringLiteral("http://a.example/")}, {"about"}},
+        {QStringLiteral("http://p.example/"),
+         {QStringLiteral("http://a.example/")},
+         {"about", "ping"}},
+    };
+    for (const auto &c : cases) {
+        trackBackItem item;
+        item.setPingString(c.ping);
+        item.setAboutString(c.about);
+        const QVariantMap entry
+            = item.findSortableTags().value(QStringLiteral("trackback")).toMap();
+        EXPECT_EQ(entry.value(QStringLiteral("sortTags")).toMap().keys(), c.tags)
+            << c.ping.toStdString();
+    }
+    // A feed offers what any of its items has: here the second one's ping.
+    const auto feed = readFeed(QStringLiteral(
+        "</item><item><title>B</title><trackback:ping>http://p.example/</trackback:ping>"));
+    ASSERT_EQ(feed->countOfItems(), 2);
+    EXPECT_EQ(feed->findSortableTags()
+                  .value(QStringLiteral("trackback"))
+                  .toMap()
+                  .value(QStringLiteral("sortTags"))
+                  .toMap()
+                  .keys(),
+              QStringList {"ping"});
+}
+
 TEST(trackBackChannel, WritesNothingAndChannelElementsAreDropped)
 {
     const auto feed = readFeed(QStringLiteral("<trackback:about>http://i.example/</trackback:about>"),
