@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
+#include "app/FeedDocument.h"
 #include "app/Vellumcast.h"
 #include "platform/AlertService.h"
 #include "platform/MemoryDefaultsStore.h"
@@ -77,6 +78,14 @@ Vellumcast &AppFixture::openInWindow(const QByteArray &text)
     const QString path = QDir(home()).filePath("edit.xml");
     writeFile(path, text);
     Vellumcast &window = startWindow();
+    // A text the reader does not take fails the test at once, with the reader's reason, instead
+    // of waiting for the user in the editor that would mend it.
+    FeedDocument::setSourceEditor([alerts = alerts](const QString &) {
+        ADD_FAILURE() << "the text is no feed: "
+                      << (alerts->alerts().isEmpty() ? QString() : alerts->alerts().last().message)
+                             .toStdString();
+        return std::optional<QString>();
+    });
     window.openFeedAtPath(path);
     alerts->clear();
     window.window()->show();

@@ -27,7 +27,8 @@ protected:
     // wizard is installed; otherwise a moment.
     void awaitWizardOffer();
     // Starts the application (declining the wizard), opens the text saved as a feed file in its
-    // window, shows the window and makes it active; the alerts so far are forgotten.
+    // window, shows the window and makes it active; the alerts so far are forgotten. A text that
+    // is no feed fails the test.
     Vellumcast &openInWindow(const QByteArray &text);
     // Quits the running application (window, settings, transfer layer) and forgets it.
     void stopApplication();

@@ -194,6 +194,10 @@ TEST_F(FeedDocumentTest, GUIDSkipFlagsAndLanguageHaveTheirOwnSteps)
     undo().undo();
     EXPECT_EQ(document.item(0)->GUID(), "https://example.org/0");
     EXPECT_EQ(document.item(0)->GUIDAttr(), perma);
+    // Redo puts back the edit, its isPermaLink with it.
+    undo().redo();
+    EXPECT_EQ(document.item(0)->GUID(), "https://example.org/1");
+    EXPECT_NE(document.item(0)->GUIDAttr(), perma);
 }
 
 TEST_F(FeedDocumentTest, ALoadThatIsAbandonedOrNotMendedChangesNothing)

@@ -22,8 +22,10 @@
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <deque>
 
 namespace {
@@ -95,6 +97,7 @@ public:
     void answer(Answer answer) { m_answers.push_back(std::move(answer)); }
     bool allAnswered() const { return m_answers.empty() && !m_stuck; }
 
+    int patience = 600; // ms a question is up before its answer: well past the dialog's delay
     QStringList heldTheInput; // the title of the active modal window at each answer
     QList<bool> progressBehind; // whether the progress dialog was up at each answer
     bool m_stuck = false;
@@ -162,7 +165,7 @@ private:
         m_other.invalidate();
         if (!m_up.isValid())
             m_up.start();
-        if (m_up.elapsed() < 600) // well past the progress dialog's delay
+        if (m_up.elapsed() < patience)
             return;
         m_up.invalidate();
         const Answer answer = m_answers.front();
@@ -339,6 +342,32 @@ TEST_F(LoadQuestionTest, AQuestionOfASlowLoadClosesTheProgressDialogForTheRestOf
     EXPECT_FALSE(windows.progressAfterAQuestion());
     EXPECT_EQ(window.currentFeed()->title(), "Fixed");
     EXPECT_FALSE(progressShown(window));
+}
+
+TEST_F(LoadQuestionTest, QuestionsAnsweredAtOnceKeepTheDialogAwayFromALongRest)
+{
+    Vellumcast &window = windowWithA();
+    writeFile(path("notes.txt"), "just some words");
+    ShownWindows windows;
+    User user(window);
+    user.patience = 0;
+    user.answer({"Not XML/RSS", "Manually fix it", {}});
+    user.answer({"XML Source", "Save", [](QWidget *editor) {
+                     editor->findChild<XMLSourceTextView *>("editXML")->loadText(
+                         QString::fromUtf8(AppFixture::smallFeed("Slow")));
+                 }});
+    // Only the mended text is read into the model; that read outlasts the dialog's delay.
+    std::atomic<bool> slowed = false;
+    LoadRunner::setStageObserver([&](LoadControl::Stage stage) {
+        if (stage == LoadControl::Stage::Reading && !slowed.exchange(true))
+            QThread::msleep(800);
+    });
+    window.openFeedAtPath(path("notes.txt"));
+    LoadRunner::setStageObserver({});
+    EXPECT_TRUE(slowed);
+    EXPECT_TRUE(user.allAnswered());
+    EXPECT_EQ(window.currentFeed()->title(), "Slow");
+    EXPECT_FALSE(windows.shown.contains("progress")) << windows.shown.join(", ").toStdString();
 }
 
 TEST_F(LoadQuestionTest, AModalWindowThatCameUnannouncedIsNotCoveredEither)

@@ -2,6 +2,8 @@
 
 #include "app/Controller.h"
 #include "app/EditTracker.h"
+#include "app/FeedDocument.h"
+#include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "common/LocalServer.h"
@@ -13,6 +15,7 @@
 #include "platform/ScriptedFileChooser.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXListBox.h"
+#include "ui/VLXTableView.h"
 
 #include <QAction>
 #include <QDir>
@@ -288,6 +291,37 @@ TEST_F(OpenSaveTest, ReadingTheLoadedFeedAgainKeepsLocalEnclosuresAndUploadTimes
     EXPECT_EQ(again.localEnclosureFilePath(), audio);
     EXPECT_EQ(again.lastUploaded(), uploaded);
     EXPECT_EQ(window.currentFeed()->lastUploaded(), uploaded);
+}
+
+TEST_F(OpenSaveTest, ReadingAgainWithFewerItemsShowsAnItemOfTheList)
+{
+    const auto feedOf = [](int items) {
+        QString text = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>C</title>"
+                       "<link>https://example.org/</link><description>d</description>";
+        for (int i = 0; i < items; ++i)
+            text += QStringLiteral("<item><title>E%1</title><guid>https://example.org/%1</guid>"
+                                   "</item>")
+                        .arg(i);
+        return text + "</channel></rss>\n";
+    };
+    for (const int fewer : {2, 1}) {
+        SCOPED_TRACE(fewer);
+        const QString cast = QDir(home()).filePath("cast.xml");
+        writeFile(cast, feedOf(3).toUtf8());
+        Vellumcast &window = start();
+        VLXPreferences::setObjectForKey(3, "M_ShowParseResults"); // no results to answer
+        window.openFeedAtPath(cast);
+        window.itemsPane()->itemTable()->selectRow(2);
+        ASSERT_EQ(window.document()->shownItem(), 2);
+        window.reparseLoadedFeed(feedOf(fewer));
+        ASSERT_EQ(window.currentFeed()->countOfItems(), fewer);
+        const int shown = window.document()->shownItem();
+        EXPECT_TRUE(shown >= 0 && shown < fewer) << shown;
+        EXPECT_EQ(window.itemsPane()->shownItem(), shown);
+        EXPECT_EQ(window.itemsPane()->itemTable()->selectedRow(), shown);
+        window.setDocumentEdited(false, true);
+        stopApplication();
+    }
 }
 
 TEST_F(OpenSaveTest, UnsavedChangesAreAskedAboutBeforeQuittingAndLeaving)

@@ -9,6 +9,7 @@
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "model/VLXFeed.h"
+#include "platform/ScriptedFileChooser.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -166,6 +167,18 @@ TEST_F(SavingAndRevertTest, RevertGoesBackToWhatWasReadWhenTheFileChangedOnDisk)
     EXPECT_EQ(window.outlet<QLineEdit>("Feeds_Required_Title")->text(), "As Read");
     EXPECT_FALSE(window.isDocumentEdited());
     EXPECT_FALSE(window.undoManager()->canUndo());
+
+    // A copy written elsewhere is not what Revert goes back to.
+    window.editTracker()->setTextAsEdit(window.outlet("Feeds_Required_Title"), "Copied");
+    auto chooser = std::make_shared<ScriptedFileChooser>();
+    chooser->enqueue({path("copy.xml")});
+    FileChooser::setInstance(chooser);
+    EXPECT_FALSE(window.actualSaveDocumentAs(window.lastFeedViewed()).isEmpty());
+    FileChooser::setInstance(nullptr);
+    ASSERT_TRUE(QString::fromUtf8(readFile(path("copy.xml"))).contains("<title>Copied</title>"));
+    window.command("revertDocumentToSaved")->trigger();
+    EXPECT_EQ(window.currentFeed()->title(), "As Read");
+
     ASSERT_TRUE(QFile::remove(news));
     window.currentFeed()->setTitle("Changed Again");
     window.setDocumentEdited(true);

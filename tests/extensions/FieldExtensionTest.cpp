@@ -230,6 +230,9 @@ TEST(FieldExtension, WritingCutsNeitherCharactersNorEscapes)
     EXPECT_EQ(ExtensionText::cutLink(QStringLiteral("http://x/%20y"), 12), "http://x/%20");
     EXPECT_EQ(ExtensionText::cutLink(QStringLiteral("a&amp;b"), 4), "a");
     EXPECT_EQ(ExtensionText::cutLink(QStringLiteral("a&amp;b"), 6), "a&amp;");
+    // The ";" falls at the cut: the reference is not whole in what is kept.
+    EXPECT_EQ(ExtensionText::cutLink(QStringLiteral("abc&amp;d"), 7), "abc");
+    EXPECT_EQ(ExtensionText::cutLink(QStringLiteral("abc&amp;d"), 8), "abc&amp;");
     EXPECT_EQ(ExtensionText::cut(QStringLiteral("abc"), 0), "abc");
 }
 

@@ -164,6 +164,16 @@ TEST_F(ConvertedFeeds, OnlyMediaTypesThatAreNeitherTextNorXMLCarryBase64)
         u"The <summary> element of type \"application/x-data\" holds no text; it was left out"_s)));
     expectWritable(feed());
 
+    // Text holding line ends is text, in any field.
+    const QString lines = QString::fromLatin1(QByteArray("<p>one</p>\n<p>two</p>\n").toBase64());
+    ASSERT_EQ(read(kAtom.arg(
+                  u"<entry><title type=\"application/x-t\">%1</title>"
+                  u"<content type=\"application/octet-stream\">%1</content></entry>"_s.arg(lines))),
+              0);
+    ASSERT_EQ(feed().countOfItems(), 1);
+    EXPECT_EQ(item(0).descriptionElement(), u"<p>one</p>\n<p>two</p>\n"_s);
+    EXPECT_EQ(item(0).parseXMLWarnCount(), 0);
+
     // A channel field warns on the channel.
     ASSERT_EQ(read(kAtom.arg(u"<title type=\"image/gif\">R0lGODlhAQABAAAAACw=</title>"_s)), 0);
     EXPECT_TRUE(feed().title().isEmpty());

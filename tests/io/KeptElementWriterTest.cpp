@@ -86,12 +86,14 @@ TEST_F(KeptElementWriterTest, ElementsNeedingNothingComeOutAsTheTreeWritesThem)
 TEST_F(KeptElementWriterTest, PrefixesDeclaredAboveComeAlong)
 {
     // An RDF attribute on an element of another namespace: rdf is declared only on the root.
+    // Its text is written anew, escaped.
     EXPECT_EQ(
         write(QStringLiteral("<rdf:RDF xmlns:rdf=\"urn:rdf\" xmlns:admin=\"urn:admin\">"
-                             "<target><admin:errorReportsTo rdf:resource=\"mailto:x\"/>"
-                             "</target></rdf:RDF>"),
+                             "<target><admin:errorReportsTo rdf:resource=\"mailto:x\">a &lt;b&gt; "
+                             "&amp; c</admin:errorReportsTo></target></rdf:RDF>"),
               u"admin"_s, u"urn:admin"_s),
-        QStringLiteral("<admin:errorReportsTo xmlns:rdf=\"urn:rdf\" rdf:resource=\"mailto:x\"/>"));
+        QStringLiteral("<admin:errorReportsTo xmlns:rdf=\"urn:rdf\" rdf:resource=\"mailto:x\">"
+                       "a &lt;b&gt; &amp; c</admin:errorReportsTo>"));
     // Declared on an ancestor below the root, used deep inside; declarations of the element
     // itself come first, then those brought along, then the attributes.
     EXPECT_EQ(write(QStringLiteral("<rss><channel xmlns:a=\"urn:a\" xmlns:b=\"urn:b\"><target>"

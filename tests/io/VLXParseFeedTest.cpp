@@ -358,6 +358,22 @@ TEST_F(VLXParseFeedRead, AtomLinksAndPersonsInDocumentOrder)
     EXPECT_EQ(item(0).descriptionElement(), u"body"_s);
 }
 
+TEST_F(VLXParseFeedRead, AnAtomEntryIsDatedByItsUpdatedDateWhereverItStands)
+{
+    const QString updated = u"<updated>2026-12-02T10:00:00Z</updated>"_s;
+    const QString published = u"<published>2026-11-20T10:00:00Z</published>"_s;
+    for (const QString &dates : {updated + published, published + updated, published}) {
+        SCOPED_TRACE(dates.toStdString());
+        ASSERT_EQ(read(u"<?xml version=\"1.0\"?><feed xmlns=\"http://www.w3.org/2005/Atom\">"
+                       u"<entry><title>t</title>%1</entry></feed>"_s.arg(dates)),
+                  0);
+        ASSERT_EQ(feed().countOfItems(), 1);
+        EXPECT_TRUE(item(0).pubDate().contains(dates.contains(u"updated"_s) ? u"02 Dec 2026"_s
+                                                                            : u"20 Nov 2026"_s))
+            << item(0).pubDate().toStdString();
+    }
+}
+
 TEST_F(VLXParseFeedRead, Atom03ContributorWithOnlyAName)
 {
     // The contributor's e-mail, else its name: never the names of its child elements.

@@ -327,6 +327,17 @@ TEST_F(VLXRSSWriterTest, EscapersAgreeWithTheSharedOnes)
         EXPECT_EQ(written([&](UTF8Writer &out) { writer.appendBest(out, text); }),
                   VLXLogic::encodeDescriptionWithBestEncoding(text));
     }
+    // Up to 20 characters to escape are escaped; from 21 on the text goes into a section.
+    for (const auto &[text, best] :
+         {std::pair {QString(20, u'&'), QStringLiteral("&amp;").repeated(20)},
+          std::pair {QStringLiteral("a<b") + QString(19, u'>'),
+                     QStringLiteral("a&lt;b") + QStringLiteral("&gt;").repeated(19)},
+          std::pair {QString(21, u'&'), QStringLiteral("<![CDATA[") + QString(21, u'&') + "]]>"},
+          std::pair {QStringLiteral("a<b") + QString(20, u'>'),
+                     QStringLiteral("<![CDATA[a<b") + QString(20, u'>') + "]]>"}}) {
+        EXPECT_EQ(written([&](UTF8Writer &out) { writer.appendBest(out, text); }), best);
+        EXPECT_EQ(VLXLogic::encodeDescriptionWithBestEncoding(text), best);
+    }
     EXPECT_EQ(written([](UTF8Writer &out) {
                   VLXRSSWriter(true).appendEscaped(out, QStringLiteral("it's"));
               }),

@@ -142,6 +142,25 @@ TEST(VLXFeed, CloudAndTextInputMustBeAllOrNone)
     EXPECT_EQ(own.count(QStringLiteral("Validate Error::Feed Category must not be blank if "
                                        "Category Domain is used")),
               1);
+
+    // Any one of the four missing is reported; all four or none is not.
+    using Setter = void (VLXFeed::*)(const QString &);
+    const Setter setters[]
+        = {&VLXFeed::setTextInputAttrTitle, &VLXFeed::setTextInputAttrDescription,
+           &VLXFeed::setTextInputAttrName, &VLXFeed::setTextInputAttrLink};
+    for (int missing = -1; missing <= 4; ++missing) {
+        VLXFeed input;
+        for (int i = 0; i < 4 && missing < 4; ++i) {
+            if (i != missing)
+                (input.*setters[i])(QStringLiteral("http://example.com/s"));
+        }
+        input.validate();
+        EXPECT_EQ(input.listOfErrors(true, false, false)
+                      .count(QStringLiteral("Validate Error::All four of the TextInput fields are "
+                                            "required to be filled in if any are.")),
+                  missing >= 0 && missing < 4 ? 1 : 0)
+            << missing;
+    }
 }
 
 TEST(VLXFeed, FieldRulesGiveTheirTexts)

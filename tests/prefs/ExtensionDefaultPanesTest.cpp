@@ -10,6 +10,7 @@
 #include "editors/WYSIWYG.h"
 #include "extensions/mrss/mrssChannel.h"
 #include "extensions/mrss/mrssItem.h"
+#include "model/VLXLogic.h"
 #include "platform/KeyedArchivable.h"
 #include "platform/KeyedUnarchiver.h"
 #include "prefs/PreferenceExtensionPage.h"
@@ -224,6 +225,34 @@ TEST_F(ExtensionDefaultPanes, TextDefaultsGoThroughTheirControlsAndOkIntoTheSett
               QStringLiteral("<p>own</p>"));
     // Nothing leaked into the all-feeds values of the same elements.
     EXPECT_EQ(live(QStringLiteral("FD_AF_IF_EX_DCCreator")).toString(), QString());
+}
+
+TEST_F(ExtensionDefaultPanes, EveryDublinCoreDateIsRepairedWhenItsEditEnds)
+{
+    open(QStringLiteral("feed"), everyExtension());
+    const QString loose = QStringLiteral("January 2, 2006 10:11:12 +0100");
+    const QString w3c = VLXLogic::createRDFDateString(
+        QDateTime(QDate(2006, 1, 2), QTime(9, 11, 12), Qt::UTC).toLocalTime());
+    for (const char *name : {"FD_AF_FF_EX_DCDate", "FD_AF_FF_EX_TIDCDate", "FD_AF_IF_EX_DCDate",
+                             "FD_AF_IM_EX_DCDate", "FD_CF_IF_EX_DCDate"}) {
+        SCOPED_TRACE(name);
+        alerts->clear();
+        typeInPane(QLatin1String(name), loose);
+        EXPECT_EQ(text(QLatin1String(name)).toStdString(), w3c.toStdString());
+        ASSERT_EQ(alerts->alerts().size(), 1);
+        EXPECT_EQ(alerts->alerts().first().message.toStdString(),
+                  QStringLiteral("The value of dc:date, \"%1\", was able to be fixed to a proper "
+                                 "value of \"%2\".")
+                      .arg(loose, w3c)
+                      .toStdString());
+    }
+    // The feed's own item default is kept in that form.
+    window->ok();
+    load();
+    EXPECT_EQ(VLXPreferences::objectForKey(QStringLiteral("FD_CF_IF_EX_DCDate"), "feed")
+                  .toString()
+                  .toStdString(),
+              w3c.toStdString());
 }
 
 TEST_F(ExtensionDefaultPanes, MediaRSSDefaultsAreStoredAsWholeObjectsAndShownAgain)

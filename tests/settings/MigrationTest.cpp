@@ -85,28 +85,34 @@ TEST_F(GlobalMigration, StepsRunFromTheStoredVersionComparedAfterWidening)
 
 TEST_F(GlobalMigration, CategoryConversion)
 {
-    const auto categoriesAfter
-        = [this](const QString &category, const QString &domain, const QVariantList &list) {
-              reload({{QStringLiteral("FD_Version"), 1.75}});
-              prefs->preferences().insert(QStringLiteral("FD_AF_FF_Category_Category"), category);
-              prefs->preferences().insert(QStringLiteral("FD_AF_FF_Category_Domain"), domain);
-              prefs->preferences().insert(QStringLiteral("FD_AF_FF_Category_Array"), list);
-              return migrate(*prefs).value(QStringLiteral("FD_AF_FF_Category_Array")).toList();
-          };
-    EXPECT_TRUE(categoriesAfter(QStringLiteral("News"), QString(QLatin1String("")), {}).isEmpty());
-    const QVariantList converted
-        = categoriesAfter(QStringLiteral("News"), QStringLiteral("urn:d"), {});
-    ASSERT_EQ(converted.size(), 1);
-    const auto element = KeyedArchivable::objectAs<categoryElement>(converted.at(0));
-    ASSERT_TRUE(element);
-    EXPECT_EQ(element->categoryString(), QStringLiteral("News"));
-    EXPECT_EQ(element->categoryDomainString(), QStringLiteral("urn:d"));
-    const QVariantList existing {KeyedArchivable::toVariant(std::make_shared<categoryElement>())};
-    EXPECT_TRUE(SettingsEquality::equal(
-        categoriesAfter(QStringLiteral("News"), QStringLiteral("urn:d"), existing), existing));
-    // The old texts stay.
-    EXPECT_EQ(prefs->displayedValues().value(QStringLiteral("FD_AF_FF_Category_Category")),
-              QStringLiteral("News"));
+    // The channel's and the items' defaults alike.
+    for (const QString &area : {QStringLiteral("FD_AF_FF"), QStringLiteral("FD_AF_IF")}) {
+        SCOPED_TRACE(area.toStdString());
+        const auto categoriesAfter = [this, &area](const QString &category, const QString &domain,
+                                                   const QVariantList &list) {
+            reload({{QStringLiteral("FD_Version"), 1.75}});
+            prefs->preferences().insert(area + "_Category_Category", category);
+            prefs->preferences().insert(area + "_Category_Domain", domain);
+            prefs->preferences().insert(area + "_Category_Array", list);
+            return migrate(*prefs).value(area + "_Category_Array").toList();
+        };
+        EXPECT_TRUE(
+            categoriesAfter(QStringLiteral("News"), QString(QLatin1String("")), {}).isEmpty());
+        const QVariantList converted
+            = categoriesAfter(QStringLiteral("News"), QStringLiteral("urn:d"), {});
+        ASSERT_EQ(converted.size(), 1);
+        const auto element = KeyedArchivable::objectAs<categoryElement>(converted.at(0));
+        ASSERT_TRUE(element);
+        EXPECT_EQ(element->categoryString(), QStringLiteral("News"));
+        EXPECT_EQ(element->categoryDomainString(), QStringLiteral("urn:d"));
+        const QVariantList existing {
+            KeyedArchivable::toVariant(std::make_shared<categoryElement>())};
+        EXPECT_TRUE(SettingsEquality::equal(
+            categoriesAfter(QStringLiteral("News"), QStringLiteral("urn:d"), existing), existing));
+        // The old texts stay.
+        EXPECT_EQ(prefs->displayedValues().value(area + "_Category_Category"),
+                  QStringLiteral("News"));
+    }
 }
 
 TEST_F(FeedMigration, ANewFeedEndsWithOnlyItsIdentifierAndVersion)

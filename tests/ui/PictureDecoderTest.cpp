@@ -83,6 +83,9 @@ TEST(PictureDecoder, EveryOtherKindIsRefusedWithTheReason)
         {"beyond 64 MB", tooLong, "the picture is larger than 64 MB"},
         {"huge PNG", TestPictures::pngClaiming(100000, 100000),
          "the picture is 100000 by 100000 pixels, too large to be read"},
+        // 400 MB of pixels at four bytes each: past the limit before any is read.
+        {"PNG of 10,000 by 10,000", TestPictures::pngClaiming(10000, 10000),
+         "the picture is 10000 by 10000 pixels, too large to be read"},
         {"huge GIF", TestPictures::gifClaiming(65535, 65535),
          "the picture is 65535 by 65535 pixels, too large to be read"},
     };

@@ -57,14 +57,14 @@ TEST(dcChannel, WritesEachSetInElementOrderAlwaysUnderDC)
     channel.setTitle(u"A <b> & C"_s);
     channel.setLanguageElement(u"en-us"_s);
     channel.setIdentifier(u"http://example.com/?a=1&b=2"_s);
-    channel.setCreatorTI(u"Ann"_s);
+    channel.setCreatorTI(u"A & <B>"_s);
     EXPECT_EQ(channel.buildXML(u"  "_s),
               u"  <dc:title>A &lt;b&gt; &amp; C</dc:title>\n"
               u"  <dc:language>en-us</dc:language>\n"
               u"  <dc:identifier>http://example.com/?a=1&amp;b=2</dc:identifier>\n"
               u"  <dc:coverage>World</dc:coverage>\n"_s);
     EXPECT_EQ(channel.buildXMLTI(u"            "_s),
-              u"            <dc:creator>Ann</dc:creator>\n"_s);
+              u"            <dc:creator>A &amp; &lt;B&gt;</dc:creator>\n"_s);
 }
 
 TEST(dcChannel, ReadsUnderAnyPrefixDecodingAllButTheDate)
