@@ -775,27 +775,43 @@ const Node *childAt(const Node *node, int index)
     return node->tree->child(node, quint32(index));
 }
 
-// Text value of UTF-8 bytes: only what lies between the first "<![CDATA[" (found ignoring case)
-// and the first "]]>" after it, when there is such a pair, else all. Feeds that escaped their
-// CDATA section arrive here with the wrapper as plain text. Searching the bytes keeps the
-// common case, no wrapper at all, free of any case-insensitive string search.
+// Text value of UTF-8 bytes. A text that, apart from the white space around it, is one CDATA
+// wrapper ("<![CDATA[" found ignoring case at its start, "]]>" at its end) comes from a feed
+// that escaped its section, and the wrapper goes: when it is several sections in a row (a "]]>"
+// inside split between two, as writers do) their contents are joined, otherwise all between the
+// first "<![CDATA[" and the last "]]>" is kept. Any other text is the value as it stands, a
+// section inside it included: show notes carry inline scripts as "//<![CDATA[ ... //]]>", and
+// the markup around them is as much the text as the script is. Only the two ends are looked at
+// until a wrapper is certain, so the common text costs no search at all.
 QString unwrapCDATA(QByteArrayView text)
 {
     static constexpr QByteArrayView open("<![CDATA[");
-    // Found through its "[", which is rare in text, where "<" is common in HTML.
-    for (qsizetype bracket = text.indexOf('['); bracket >= 0;
-         bracket = text.indexOf('[', bracket + 1)) {
-        const qsizetype at = bracket - 2;
-        if (at < 0 || text.size() - at < open.size()
-            || qstrnicmp(text.data() + at, open.size(), open.data(), open.size()) != 0)
-            continue;
+    static constexpr QByteArrayView close("]]>");
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && isSpace(text[first]))
+        ++first;
+    while (last > first && isSpace(text[last - 1]))
+        --last;
+    const auto opensAt = [&](qsizetype at) {
+        return last - at >= open.size()
+            && qstrnicmp(text.data() + at, open.size(), open.data(), open.size()) == 0;
+    };
+    if (last - first < open.size() + close.size() || !opensAt(first)
+        || !text.first(last).endsWith(close))
+        return utf8Text(text);
+    QByteArray joined;
+    qsizetype at = first;
+    while (at < last && opensAt(at)) {
         const qsizetype from = at + open.size();
-        const qsizetype end = text.indexOf("]]>", from);
-        if (end < 0)
-            break;
-        return utf8Text(text.sliced(from, end - from));
+        const qsizetype end = text.indexOf(close, from); // found: the text ends with one
+        joined += text.sliced(from, end - from);
+        at = end + close.size();
     }
-    return utf8Text(text);
+    if (at == last)
+        return utf8Text(joined);
+    return utf8Text(text.sliced(first + open.size(), last - close.size() - first - open.size()));
 }
 
 // Decodes an attribute held in libxml2's form (see Attribute): each "&...;" once.

@@ -138,7 +138,8 @@ public:
     // The data text of a processing instruction ("" for any other node).
     static QString dataOfNode(const vlxXMLNode *node);
     // The text value: child strings joined (references resolved, a child element giving its
-    // name), then the first case-insensitive CDATA pair unwrapped. Nothing is trimmed.
+    // name). A joined text that is wholly an escaped CDATA wrapper loses the wrapper (and the
+    // white space around it); any other text is kept whole, nothing trimmed.
     static QString getElementValue(const vlxXMLNode *node);
     // The node and its subtree as UTF-8 XML, references written back as references. For the
     // document node this is xmlData().

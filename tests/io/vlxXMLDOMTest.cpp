@@ -101,21 +101,41 @@ TEST(vlxXMLDOMText, CDATASectionsAreUnwrapped)
     EXPECT_EQ(vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(0, d)), K::CDATASection);
     EXPECT_EQ(vlxXMLDOM::descriptionOfNode(d), u("<p>x & y</p>"));
 
-    // An escaped section: only what lies inside the first pair is kept.
-    vlxXMLDOM escaped(u("<d>before &lt;![CDATA[&lt;b&gt;bold&lt;/b&gt;]]&gt; after ]]&gt;</d>"));
-    ASSERT_TRUE(escaped.xmlTree());
-    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(escaped, "d")), u("<b>bold</b>"));
-
-    vlxXMLDOM lower(u("<d>&lt;![cdata[inside]]&gt;</d>"));
-    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(lower, "d")), u("inside"));
-
-    vlxXMLDOM unclosed(u("<d>&lt;![CDATA[no end</d>"));
-    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(unclosed, "d")), u("<![CDATA[no end"));
-
-    // A "[" or "<![" that opens no section leaves the text whole.
-    vlxXMLDOM brackets(u("<d>[1] &lt;p&gt;a[2]&lt;![b]] &lt;![CDATA [c]]&gt;</d>"));
-    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(brackets, "d")),
-              u("[1] <p>a[2]<![b]] <![CDATA [c]]>"));
+    // A text that is wholly an escaped wrapper loses it; any other text is read whole, every
+    // section and text run in order.
+    const char *script = "<p>Hello</p><script>//<![CDATA[ var a = 1; //]]></script><p>Bye</p>";
+    const struct
+    {
+        const char *content;
+        const char *text;
+    } cases[] = {
+        {"&lt;p&gt;Hello&lt;/p&gt;&lt;script&gt;//&lt;![CDATA[ var a = 1; //]]&gt;&lt;/script&gt;"
+         "&lt;p&gt;Bye&lt;/p&gt;",
+         script},
+        {"<![CDATA[<p>Hello</p><script>//<![CDATA[ var a = 1; //]]]]><![CDATA[></script>"
+         "<p>Bye</p>]]>",
+         script},
+        {"<![CDATA[<p>Hello</p>]]>&lt;script&gt;//<![CDATA[<![CDATA[ var a = 1; //]]>]]&gt;"
+         "<![CDATA[</script><p>Bye</p>]]>",
+         script},
+        {"before &lt;![CDATA[&lt;b&gt;bold&lt;/b&gt;]]&gt; after ]]&gt;",
+         "before <![CDATA[<b>bold</b>]]> after ]]>"},
+        {"\n  &lt;![CDATA[&lt;b&gt;bold&lt;/b&gt;]]&gt;\n", "<b>bold</b>"},
+        {"&lt;![cdata[inside]]&gt;", "inside"},
+        // A wrapper split where its text holds "]]>", and one round an unsplit inner section.
+        {"&lt;![CDATA[a]]]]&gt;&lt;![CDATA[&gt;b]]&gt;", "a]]>b"},
+        {"&lt;![CDATA[&lt;script&gt;//&lt;![CDATA[ x //]]&gt;&lt;/script&gt;]]&gt;",
+         "<script>//<![CDATA[ x //]]></script>"},
+        {"&lt;![CDATA[a]]&gt; b", "<![CDATA[a]]> b"},
+        {"&lt;![CDATA[no end", "<![CDATA[no end"},
+        {"[1] &lt;p&gt;a[2]&lt;![b]] &lt;![CDATA [c]]&gt;", "[1] <p>a[2]<![b]] <![CDATA [c]]>"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.content);
+        vlxXMLDOM dom(u("<d>") + u(c.content) + u("</d>"));
+        ASSERT_TRUE(dom.xmlTree());
+        EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(dom, "d")), u(c.text));
+    }
 }
 
 TEST(vlxXMLDOMText, ElementNamesReadAgainAreTheirOwn)
