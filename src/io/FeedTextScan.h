@@ -315,15 +315,93 @@ public:
         return c == '.' || (c >= '0' && c <= '9');
     }
 
+    // The position of the ASCII needle at or after from, or -1.
+    template<typename Char>
+    static qsizetype indexOfAscii(const Char *data, qsizetype n, QLatin1StringView needle,
+                                  qsizetype from)
+    {
+        const char16_t first = char16_t(static_cast<unsigned char>(needle[0].toLatin1()));
+        for (qsizetype at = indexOf(data, n, first, from); at >= 0;
+             at = indexOf(data, n, first, at + 1)) {
+            if (startsWithAt(data, n, at, needle))
+                return at;
+        }
+        return -1;
+    }
+
+    // Where the root element's start tag begins: the first "<" that opens no comment, no
+    // processing instruction (the XML declaration among them) and no declaration (the document
+    // type with its internal subset). What comes before the root can name any root at all (a
+    // comment saying the feed "was <rdf:RDF> once"), so the format and the root's namespace
+    // declarations are looked for from here on. n when the text has no root.
+    template<typename Char> static qsizetype rootStart(const Char *data, qsizetype n)
+    {
+        // The end of the markup that starts at `at`, after its closing text; -1 when it does
+        // not end.
+        const auto after = [&](qsizetype at, QLatin1StringView closing) {
+            const qsizetype end = indexOfAscii(data, n, closing, at);
+            return end < 0 ? end : end + closing.size();
+        };
+        for (qsizetype p = indexOf(data, n, u'<', 0); p >= 0; p = indexOf(data, n, u'<', p)) {
+            const char16_t next = p + 1 < n ? unit(data[p + 1]) : u'\0';
+            if (next == u'?')
+                p = after(p + 2, QLatin1StringView("?>"));
+            else if (startsWithAt(data, n, p, QLatin1StringView("<!--")))
+                p = after(p + 4, QLatin1StringView("-->"));
+            else if (next == u'!')
+                p = declarationEnd(data, n, p + 2);
+            else
+                return p;
+            if (p < 0)
+                break;
+        }
+        return n;
+    }
+
+    // After the ">" of a declaration whose text starts at `at` (the document type): quoted
+    // texts are passed over, and so is the internal subset between "[" and "]" with the
+    // comments and instructions in it. -1 when it does not end.
+    template<typename Char>
+    static qsizetype declarationEnd(const Char *data, qsizetype n, qsizetype at)
+    {
+        bool inSubset = false;
+        for (qsizetype i = at; i < n; ++i) {
+            const char16_t c = unit(data[i]);
+            if (c == u'"' || c == u'\'') {
+                i = indexOf(data, n, c, i + 1);
+                if (i < 0)
+                    return -1;
+            } else if (inSubset && startsWithAt(data, n, i, QLatin1StringView("<!--"))) {
+                i = indexOfAscii(data, n, QLatin1StringView("-->"), i + 4);
+                if (i < 0)
+                    return -1;
+                i += 2;
+            } else if (inSubset && startsWithAt(data, n, i, QLatin1StringView("<?"))) {
+                i = indexOfAscii(data, n, QLatin1StringView("?>"), i + 2);
+                if (i < 0)
+                    return -1;
+                i += 1;
+            } else if (c == u'[') {
+                inSubset = true;
+            } else if (c == u']') {
+                inSubset = false;
+            } else if (c == u'>' && !inSubset) {
+                return i + 1;
+            }
+        }
+        return -1;
+    }
+
     // ("RSS"|"Atom"|"", version or "-1"), as VLXParseFeed::getFeedTypeAndVersion.
     template<typename Char> static QStringList typeAndVersion(const Char *data, qsizetype n)
     {
         // The first root marker wins. Searching the later markers only up to the earlier one
         // keeps a large RSS file from being scanned three times.
-        const qsizetype rss = findNormalised(data, n, QLatin1StringView("<rss"), 0);
-        const qsizetype rdf = findNormalised(data, n, QLatin1StringView("<rdf:rdf"), 0, rss);
+        const qsizetype root = rootStart(data, n);
+        const qsizetype rss = findNormalised(data, n, QLatin1StringView("<rss"), root);
+        const qsizetype rdf = findNormalised(data, n, QLatin1StringView("<rdf:rdf"), root, rss);
         const qsizetype feedLimit = rdf >= 0 ? rdf : rss;
-        const qsizetype feed = findNormalised(data, n, QLatin1StringView("<feed"), 0, feedLimit);
+        const qsizetype feed = findNormalised(data, n, QLatin1StringView("<feed"), root, feedLimit);
 
         if (rss >= 0 && rdf < 0 && feed < 0) {
             const qsizetype version = findNormalised(data, n, QLatin1StringView("version="), rss);
@@ -346,13 +424,14 @@ public:
             const bool rss090
                 = findNormalised(
                       data, n, QLatin1StringView("xmlns=\"http://my.netscape.com/rdf/simple/0.9/"),
-                      0)
+                      root)
                 >= 0;
             return {QStringLiteral("RSS"), rss090 ? QStringLiteral("0.9") : QStringLiteral("1.0")};
         }
         if (feed >= 0) {
             const bool atom03
-                = findNormalised(data, n, QLatin1StringView("xmlns=\"http://purl.org/atom/ns"), 0)
+                = findNormalised(data, n, QLatin1StringView("xmlns=\"http://purl.org/atom/ns"),
+                                 root)
                 >= 0;
             return {QStringLiteral("Atom"), atom03 ? QStringLiteral("0.3") : QStringLiteral("1.0")};
         }

@@ -165,7 +165,9 @@ QLatin1StringView rootMarker(const QStringList &pair)
 QString rootHead(const QString &text, const QStringList &pair)
 {
     const QLatin1StringView marker = rootMarker(pair);
-    const qsizetype start = text.indexOf(marker, 0, Qt::CaseInsensitive);
+    const qsizetype root
+        = FeedTextScan::rootStart(reinterpret_cast<const char16_t *>(text.utf16()), text.size());
+    const qsizetype start = text.indexOf(marker, root, Qt::CaseInsensitive);
     const qsizetype end = start < 0 ? -1 : text.indexOf(u'>', start);
     return end < 0 ? QString() : text.left(end + 1);
 }
@@ -213,8 +215,8 @@ std::optional<QString> VLXParseFeed::headOfBytesReadAsTheyAre(const QByteArray &
     // rootHead on the bytes: the marker in any ASCII case, then the end of its tag.
     const QString marker = rootMarker(pair);
     qsizetype start = -1;
-    for (qsizetype at = 0; (at = FeedTextScan::indexOf(view.data(), view.size(), u'<', at)) >= 0;
-         ++at) {
+    for (qsizetype at = FeedTextScan::rootStart(view.data(), view.size());
+         (at = FeedTextScan::indexOf(view.data(), view.size(), u'<', at)) >= 0; ++at) {
         if (FeedTextScan::matchesAsciiCI(view.data(), view.size(), at, marker)) {
             start = at;
             break;

@@ -206,7 +206,8 @@ const char16_t *unitsOf(QStringView text)
 QStringList declarationsOf(const QString &text, QLatin1StringView rootTag)
 {
     QStringList result;
-    const qsizetype start = text.indexOf(rootTag, 0, Qt::CaseInsensitive);
+    const qsizetype root = FeedTextScan::rootStart(unitsOf(text), text.size());
+    const qsizetype start = text.indexOf(rootTag, root, Qt::CaseInsensitive);
     if (start < 0)
         return result;
     const qsizetype end = text.indexOf(u'>', start);

@@ -7,6 +7,7 @@
 #include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "model/extensionManagerChannel.h"
 #include "model/extensionManagerItem.h"
 #include "model/extensionNSName.h"
 #include "model/extensionNSRaw.h"
@@ -404,6 +405,38 @@ TEST_F(FeedLoaderTest, ItemsOfSeveralExtensionClassesShareTheirElementNames)
         for (int item = 1; item < 5; ++item) {
             EXPECT_EQ(namesOf(item), namesOf(0));
             EXPECT_EQ(namesOf(item).constData(), namesOf(0).constData());
+        }
+    }
+}
+
+TEST_F(FeedLoaderTest, WhatStandsBeforeTheRootNamesNoFormat)
+{
+    // Comments, instructions and the document type may mention any root; the root itself says
+    // what the feed is and which namespaces it declares. The feed saved keeps its comments and
+    // opens again.
+    const char *const before[] = {
+        "<!-- converted from <rdf:RDF xmlns=\"http://purl.org/rss/1.0/\"> -->",
+        "<!-- once <feed xmlns=\"http://www.w3.org/2005/Atom\"> -->",
+        "<!-- <rss xmlns:wrong=\"urn:wrong\" version=\"0.91\"> -->",
+        "<?note <feed> ?><!DOCTYPE rss [ <!-- <rdf:RDF> --> <!ENTITY e \"<feed>]\"> ]>",
+    };
+    for (const char *text : before) {
+        SCOPED_TRACE(text);
+        const QByteArray bytes = QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") + text
+            + "\n<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel>"
+              "<title>Shown</title><item><title>i</title><dc:creator>c</dc:creator></item>"
+              "</channel></rss>\n";
+        for (const bool keepText : {true, false}) {
+            const FeedLoader::Result opened = load(bytes, {}, keepText);
+            ASSERT_EQ(opened.outcome, FeedLoader::Outcome::Loaded) << keepText;
+            EXPECT_TRUE(opened.alerts.isEmpty()); // no conversion from another format
+            EXPECT_EQ(opened.feed->title(), u"Shown"_s);
+            const QStringList names = opened.feed->XMLExtensions()->arrayOfExtensionNames();
+            EXPECT_TRUE(names.contains(u"dc"_s) && !names.contains(u"wrong"_s))
+                << names.join(u',').toStdString();
+            const FeedLoader::Result saved = load(opened.feed->buildXML().toUtf8(), {}, keepText);
+            ASSERT_EQ(saved.outcome, FeedLoader::Outcome::Loaded);
+            EXPECT_EQ(saved.feed->XMLComments(), opened.feed->XMLComments());
         }
     }
 }
