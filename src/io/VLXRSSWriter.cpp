@@ -151,19 +151,7 @@ void VLXRSSWriter::appendBest(UTF8Writer &out, QStringView text) const
         appendEscaped(out, text);
         return;
     }
-    // A "]]>" would end the section early: close it after "]]" and open another for the ">".
-    out.append("<![CDATA["_L1);
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = text.indexOf(u"]]>", from);
-        if (at < 0)
-            break;
-        out.append(text.sliced(from, at + 2 - from));
-        out.append("]]><![CDATA["_L1);
-        from = at + 2;
-    }
-    out.append(text.sliced(from));
-    out.append("]]>"_L1);
+    out.appendCDATA(text);
 }
 
 bool VLXRSSWriter::isPlainLink(QStringView link)

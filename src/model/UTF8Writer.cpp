@@ -153,6 +153,38 @@ void UTF8Writer::appendIndented(QStringView text, QLatin1StringView indent)
     }
 }
 
+void UTF8Writer::appendCDATA(QStringView text)
+{
+    append(QLatin1StringView("<![CDATA["));
+    for (qsizetype from = 0;;) {
+        const qsizetype end = cdataSectionEnd(text, from);
+        append(text.sliced(from, end - from));
+        if (end == text.size())
+            break;
+        append(QLatin1StringView("]]><![CDATA["));
+        from = end;
+    }
+    append(QLatin1StringView("]]>"));
+}
+
+qsizetype UTF8Writer::cdataSectionEnd(QStringView text, qsizetype from)
+{
+    // Only a "]]>" that lies whole within the longest section counts; found through its first
+    // "]", which the single-character search finds quickly.
+    const QStringView window = text.sliced(from, qMin(text.size() - from, kMaximumCDATAUnits + 1));
+    for (qsizetype at = window.indexOf(u']'); at >= 0 && at + 2 < window.size();
+         at = window.indexOf(u']', at + 1)) {
+        if (window[at + 1] == u']' && window[at + 2] == u'>')
+            return from + at + 2;
+    }
+    if (text.size() - from <= kMaximumCDATAUnits)
+        return text.size();
+    qsizetype end = from + kMaximumCDATAUnits;
+    if (text[end].isLowSurrogate() && text[end - 1].isHighSurrogate())
+        --end;
+    return end;
+}
+
 void UTF8Writer::appendUTF8(QByteArrayView bytes)
 {
     const qsizetype n = bytes.size();

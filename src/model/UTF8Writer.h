@@ -46,6 +46,16 @@ public:
     // Text of several lines, each led by the indent (also the first); a line break followed by
     // nothing more gets no indent.
     void appendIndented(QStringView text, QLatin1StringView indent);
+    // The text as CDATA, "<![CDATA[" and "]]>" included, in as many sections as
+    // cdataSectionEnd makes of it.
+    void appendCDATA(QStringView text);
+    // Where the CDATA section holding the text from `from` on ends (the position after its last
+    // unit): after the "]]" of a "]]>", whose ">" must open the next section, or after
+    // kMaximumCDATAUnits units, because parsers refuse longer sections (libxml2 anything beyond
+    // ten million bytes, which three bytes a unit keep clear of); else at the text's end. A
+    // surrogate pair is never cut.
+    static qsizetype cdataSectionEnd(QStringView text, qsizetype from);
+    static constexpr qsizetype kMaximumCDATAUnits = qsizetype(1) << 20;
     // Bytes already encoded as UTF-8 (and free of characters XML cannot carry).
     void appendUTF8(QByteArrayView bytes);
     void appendNumber(qint64 n);

@@ -1,6 +1,7 @@
 #include "model/VLXLogic.h"
 
 #include "io/XMLentities.h"
+#include "model/UTF8Writer.h"
 
 // Settings access and the RSS fragment builders and escapers. Links and GUIDs are in
 // VLXLogic+Links.cpp, the text helpers in VLXLogic+Text.cpp, dates in VLXLogic+Dates.cpp and
@@ -204,11 +205,18 @@ QString VLXLogic::encodeDescriptionWithBestEncoding(const QString &text)
     const qsizetype count = escapeCount(text, apos);
     if (count <= 20)
         return escape(text, apos, count); // a "]]>" comes out as "]]&gt;"
-    // A "]]>" would end the section early: close the section after "]]" and open a new one
-    // for the ">", so the text reads back exactly.
-    QString body = text;
-    body.replace(QStringLiteral("]]>"), QStringLiteral("]]]]><![CDATA[>"));
-    return QStringLiteral("<![CDATA[") + body + QStringLiteral("]]>");
+    // In as many sections as the writer makes (a "]]>" inside split, a long text cut), so the
+    // text reads back exactly.
+    QString out = QStringLiteral("<![CDATA[");
+    for (qsizetype from = 0;;) {
+        const qsizetype end = UTF8Writer::cdataSectionEnd(text, from);
+        out += QStringView(text).sliced(from, end - from);
+        if (end == text.size())
+            break;
+        out += QStringLiteral("]]><![CDATA[");
+        from = end;
+    }
+    return out + QStringLiteral("]]>");
 }
 
 QString VLXLogic::decodeNumericEncodedCharacters(const QString &text)

@@ -38,24 +38,7 @@ void ContentEncodedRow::appendCDATALine(UTF8Writer &out, const QString &indent, 
     if (text.isEmpty())
         return;
     out.append(indent);
-    out.append(QLatin1StringView("<content:encoded><![CDATA["));
-    // Each "]]>" is split between two sections: "]]" ends one, ">" starts the next. Found
-    // through its first "]", which the single-character search finds quickly.
-    const QStringView all(text);
-    const auto sectionEnd = [&all](qsizetype from) {
-        for (qsizetype at = all.indexOf(u']', from); at >= 0 && at + 2 < all.size();
-             at = all.indexOf(u']', at + 1)) {
-            if (all[at + 1] == u']' && all[at + 2] == u'>')
-                return at;
-        }
-        return qsizetype(-1);
-    };
-    qsizetype from = 0;
-    for (qsizetype end = sectionEnd(0); end >= 0; end = sectionEnd(from)) {
-        out.append(all.sliced(from, end + 2 - from));
-        out.append(QLatin1StringView("]]><![CDATA["));
-        from = end + 2;
-    }
-    out.append(all.sliced(from));
-    out.append(QLatin1StringView("]]></content:encoded>\n"));
+    out.append(QLatin1StringView("<content:encoded>"));
+    out.appendCDATA(text);
+    out.append(QLatin1StringView("</content:encoded>\n"));
 }

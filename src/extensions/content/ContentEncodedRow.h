@@ -19,7 +19,8 @@ public:
                               const char *feedDefaultKey, const char *sortType);
 
     // "<indent><content:encoded><![CDATA[text]]></content:encoded>\n"; nothing for no text. A
-    // "]]>" in the text ends one section and starts the next, so the text reads back exactly.
+    // "]]>" in the text ends one section and starts the next, and so does a length no parser
+    // takes in one section (UTF8Writer::appendCDATA), so the text reads back exactly.
     static QString cdataLine(const QString &indent, const QString &text);
     // The same line written into the document being written, without a copy of the text.
     static void appendCDATALine(UTF8Writer &out, const QString &indent, const QString &text);
