@@ -2,12 +2,14 @@
 
 #include "app/Vellumcast.h"
 #include "editors/TimeAndDate.h"
+#include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerItem.h"
 #include "model/extensionNSName.h"
 #include "model/knownNamespaces.h"
+#include "platform/AlertService.h"
 #include "platform/Clock.h"
 
 #include <QApplication>
@@ -15,6 +17,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLocale>
 #include <QMainWindow>
 #include <QScreen>
 #include <QSet>
@@ -164,6 +167,23 @@ int VLXImport::doImport()
         return 0;
     }
     const VLXFeed &destination = *window->currentFeed();
+    const std::vector<int> marked = m_items->markedSourceIndexes();
+    // A feed of more items than a feed may have would be saved and then refused when opened.
+    const qint64 total = qint64(destination.countOfItems()) + qint64(marked.size());
+    if (total > VLXParseFeed::kMaximumItems) {
+        const QLocale english(QLocale::English, QLocale::UnitedStates);
+        Alert alert;
+        alert.style = Alert::Style::Critical;
+        alert.title = QStringLiteral("Feed Too Large");
+        alert.message = QStringLiteral("With the %1 items marked this feed would have %2 items. "
+                                       "Vellumcast opens feeds of up to %3 items, so they were "
+                                       "not imported.")
+                            .arg(english.toString(qint64(marked.size())), english.toString(total),
+                                 english.toString(VLXParseFeed::kMaximumItems));
+        alert.defaultButton = QStringLiteral("OK");
+        AlertService::show(alert);
+        return 0;
+    }
     const extensionManagerChannel &ours = *destination.XMLExtensions();
     const extensionManagerChannel &theirs = *m_orginalFeed->XMLExtensions();
     const QStringList ourNames = ours.arrayOfExtensionNames();
@@ -180,7 +200,6 @@ int VLXImport::doImport()
     }
     // Copies: the list keeps its items for further imports, and each import brings new ones.
     QList<std::shared_ptr<VLXItems>> imported;
-    const std::vector<int> marked = m_items->markedSourceIndexes();
     imported.reserve(qsizetype(marked.size()));
     for (int source : marked) {
         std::shared_ptr<VLXItems> item = m_orginalFeed->itemAtIndex(source)->copy();

@@ -6,6 +6,7 @@
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "import/VLXImport.h"
+#include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
@@ -116,6 +117,29 @@ TEST_F(ImportWindowTest, ReSortingKeepsTheMarksOnTheItemsTheUserTicked)
     import->clearAllItems();
     import->markItemsByDate(QDateTime(QDate(2026, 12, 2), QTime(12, 0), Qt::UTC));
     EXPECT_EQ(markedTitles(import), (QStringList {"Episode 4", "Episode 3"}));
+}
+
+TEST_F(ImportWindowTest, AnImportThatWouldMakeTheFeedTooLargeToOpenIsRefused)
+{
+    Vellumcast &w = openFeed(); // three items
+    VLXImport *import = openImport();
+    const int fitting = VLXParseFeed::kMaximumItems - 3;
+    QByteArray many = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Many</title>";
+    many += QByteArray("<item><title>x</title></item>").repeated(fitting + 1);
+    many += "</channel></rss>";
+    ASSERT_TRUE(open(import, serve("many.xml", many)));
+    import->markAllItems();
+    alerts->clear();
+    EXPECT_EQ(import->doImport(), 0);
+    ASSERT_EQ(alertTitles(), QStringList {"Feed Too Large"});
+    EXPECT_EQ(alerts->alerts().first().message,
+              "With the 249,998 items marked this feed would have 250,001 items. Vellumcast "
+              "opens feeds of up to 250,000 items, so they were not imported.");
+    EXPECT_EQ(itemTitles(), (QStringList {"A", "B", "C"}));
+    // One item fewer fits.
+    import->importCheckBox(0);
+    EXPECT_EQ(import->doImport(), fitting);
+    EXPECT_EQ(w.currentFeed()->countOfItems(), VLXParseFeed::kMaximumItems);
 }
 
 TEST_F(ImportWindowTest, ImportedItemsCarryTheNamespacesOfTheFeedTheyJoin)
