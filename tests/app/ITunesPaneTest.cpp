@@ -174,17 +174,16 @@ TEST_F(ITunesPaneTest, TheSheetPreselectsAllAndAddsWhatIsChosen)
         auto *sheet = qobject_cast<QDialog *>(QApplication::activeModalWidget());
         ASSERT_TRUE(sheet);
         auto *browser = sheet->findChild<VLXBrowser *>("catBrowser");
-        const QModelIndex music
+        const QModelIndex leisure
             = browser->model()
-                  ->match(browser->model()->index(0, 0), Qt::DisplayRole, "Technology")
+                  ->match(browser->model()->index(0, 0), Qt::DisplayRole, "Leisure")
                   .value(0);
-        browser->setCurrentIndex(browser->model()->index(3, 0, music));
+        browser->setCurrentIndex(browser->model()->index(3, 0, leisure));
         sheet->findChild<QPushButton *>("accept")->click();
     });
     field<QPushButton>("ITCCategory_Add")->click();
-    EXPECT_EQ(
-        categories(),
-        (QStringList {"Arts", QStringLiteral("Technology ") + QChar(0x23AE) + " Podcasting"}));
+    EXPECT_EQ(categories(),
+              (QStringList {"Arts", QStringLiteral("Leisure ") + QChar(0x23AE) + " Aviation"}));
     EXPECT_EQ(undo().undoActionName(), QStringLiteral("Add Category"));
     EXPECT_EQ(table->model()->rowCount(), 2);
     window.undo();
@@ -339,26 +338,26 @@ TEST_F(ITunesPaneTest, ACategoryClickedWithTheMouseShowsItsSubCategories)
             return column->model()->index(0, 0, parent).data().toString() + u' '
                 + parent.data().toString();
         };
-        // Comedy has no sub-categories: no second column then.
-        for (const char *name : {"Arts", "Technology", "Comedy", "Business"}) {
+        // Technology has no sub-categories: no second column then.
+        for (const char *name : {"Arts", "Leisure", "Technology", "Business"}) {
             const QModelIndex index = category(QLatin1String(name));
             click(index);
             shown << secondColumn(index);
         }
         // A sub-category chosen in the second column keeps both columns in sight.
-        const QModelIndex technology = category("Technology");
-        click(category("Technology"));
-        click(model->index(3, 0, technology));
+        const QModelIndex leisure = category("Leisure");
+        click(category("Leisure"));
+        click(model->index(3, 0, leisure));
         firstInSight = columnOf(QModelIndex())
             && columnOf(QModelIndex())->mapTo(browser->viewport(), QPoint()).x() >= 0
-            && columnOf(technology);
+            && columnOf(leisure);
         sheet.accept();
     });
     // A script that failed half-way leaves the sheet open: it is cancelled, not waited for.
     QTimer::singleShot(30000, &sheet, [&sheet] { sheet.cancel(); });
     EXPECT_EQ(sheet.selectCategory(&owner, QString(), QString()), 1);
-    EXPECT_EQ(shown.join(" | ").toStdString(), "All Arts | All Technology | (none) | All Business");
+    EXPECT_EQ(shown.join(" | ").toStdString(), "All Arts | All Leisure | (none) | All Business");
     EXPECT_TRUE(firstInSight);
-    EXPECT_EQ(sheet.category(), "Technology");
-    EXPECT_EQ(sheet.subCategory(), "Podcasting");
+    EXPECT_EQ(sheet.category(), "Leisure");
+    EXPECT_EQ(sheet.subCategory(), "Aviation");
 }

@@ -41,17 +41,17 @@ std::shared_ptr<iTunesItem> episode(const VLXItems &item)
     return std::dynamic_pointer_cast<iTunesItem>(item.XMLExtensions()->iTunesExtension());
 }
 
-// Chooses Technology, Podcasting in the category sheet the Add button opens.
+// Chooses Leisure, Aviation in the category sheet the Add button opens.
 void addCategory(const WizardDriver &wizard)
 {
     ModalScript::whenShown("iTunesCategoryEdit", [] {
         QWidget *sheet = QApplication::activeModalWidget();
         auto *browser = sheet->findChild<VLXBrowser *>("catBrowser");
-        const QModelIndex technology
+        const QModelIndex leisure
             = browser->model()
-                  ->match(browser->model()->index(0, 0), Qt::DisplayRole, "Technology")
+                  ->match(browser->model()->index(0, 0), Qt::DisplayRole, "Leisure")
                   .value(0);
-        browser->setCurrentIndex(browser->model()->index(3, 0, technology));
+        browser->setCurrentIndex(browser->model()->index(3, 0, leisure));
         sheet->findChild<QPushButton *>("accept")->click();
     });
     wizard.get<QPushButton>("feediTunesCategory_Add")->click();
@@ -228,7 +228,7 @@ TEST_F(WizardFlowTest, APodcastOfThreeEpisodesOneWithALocalFileSavesAndValidates
     EXPECT_EQ(channel->summary(), "Stories from the harbour");
     EXPECT_EQ(channel->ownerEmail(), "ann@example.org");
     ASSERT_EQ(channel->category().size(), 1);
-    EXPECT_EQ(channel->category().first().subCategory(), "Podcasting");
+    EXPECT_EQ(channel->category().first().subCategory(), "Aviation");
     ASSERT_EQ(feed.countOfItems(), 3);
     QSet<QString> guids;
     for (const auto &item : feed.arrayOfItems()) {

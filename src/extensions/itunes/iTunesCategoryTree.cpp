@@ -11,6 +11,7 @@ const QString iTunesCategoryTree::kAll = QStringLiteral("All");
 namespace {
 const QString kGroup = QStringLiteral("Group");
 const QString kEntries = QStringLiteral("Entries");
+const QString kEarlier = QStringLiteral("Earlier");
 
 QString nameOf(const QVariant &entry)
 {
@@ -18,14 +19,24 @@ QString nameOf(const QVariant &entry)
                                                     : entry.toString();
 }
 
-// The entry of a category: its dictionary, or its name alone.
-std::optional<QVariant> findCategory(const QString &category)
+// The entry of a category in one list of the tree: its dictionary, or its name alone.
+std::optional<QVariant> findCategory(const QString &category, const QString &list = kEntries)
 {
-    for (const QVariant &entry : iTunesCategoryTree::tree().value(kEntries).toList()) {
+    for (const QVariant &entry : iTunesCategoryTree::tree().value(list).toList()) {
         if (nameOf(entry) == category)
             return entry;
     }
     return std::nullopt;
+}
+
+QStringList subCategoriesOf(const std::optional<QVariant> &entry)
+{
+    QStringList names;
+    if (entry && entry->typeId() == QMetaType::QVariantMap) {
+        for (const QVariant &name : entry->toMap().value(kEntries).toList())
+            names.append(name.toString());
+    }
+    return names;
 }
 } // namespace
 
@@ -63,18 +74,15 @@ QStringList iTunesCategoryTree::categories()
 
 QStringList iTunesCategoryTree::subCategories(const QString &category)
 {
-    const std::optional<QVariant> entry = findCategory(category);
-    if (!entry || entry->typeId() != QMetaType::QVariantMap)
-        return {};
-    QStringList names;
-    for (const QVariant &name : entry->toMap().value(kEntries).toList())
-        names.append(name.toString());
-    return names;
+    return subCategoriesOf(findCategory(category));
 }
 
 bool iTunesCategoryTree::contains(const QString &category, const QString &subCategory)
 {
-    if (!findCategory(category))
-        return false;
-    return subCategory.isEmpty() || subCategories(category).contains(subCategory);
+    for (const QString &list : {kEntries, kEarlier}) {
+        const std::optional<QVariant> entry = findCategory(category, list);
+        if (entry && (subCategory.isEmpty() || subCategoriesOf(entry).contains(subCategory)))
+            return true;
+    }
+    return false;
 }

@@ -317,10 +317,10 @@ TEST(iTunesChannel, ReadingMigratesRetiredCategories)
 TEST(iTunesChannel, EveryRetiredCategoryMovesIntoTheTree)
 {
     EXPECT_EQ(iTunesRetiredCategories::rows().size(), 44u);
-    EXPECT_EQ(iTunesCategoryTree::categories().size(), 16);
+    EXPECT_EQ(iTunesCategoryTree::categories().size(), 19);
     EXPECT_EQ(iTunesCategoryTree::subCategories(QStringLiteral("Arts")).first(),
               QStringLiteral("All"));
-    EXPECT_TRUE(iTunesCategoryTree::subCategories(QStringLiteral("Comedy")).isEmpty());
+    EXPECT_TRUE(iTunesCategoryTree::subCategories(QStringLiteral("Technology")).isEmpty());
     for (const iTunesRetiredCategories::Row &row : iTunesRetiredCategories::rows()) {
         // A kept sub-category is the empty one the row matched.
         const QString category = QString::fromUtf8(row.newCategory);
@@ -329,6 +329,51 @@ TEST(iTunesChannel, EveryRetiredCategoryMovesIntoTheTree)
         EXPECT_TRUE(iTunesCategoryTree::contains(category, subCategory));
     }
     EXPECT_TRUE(iTunesCategoryTree::treeFromPropertyList("not a plist").isEmpty());
+}
+
+TEST(iTunesChannel, TheSheetOffersTheDirectoryAsItIsAndTheCheckKeepsTheOneBefore)
+{
+    const struct
+    {
+        const char *category;
+        const char *subCategory;
+        bool offered; // a row of the sheet
+        bool valid;
+    } cases[] = {
+        {"Leisure", "", true, true},
+        {"Leisure", "Animation & Manga", true, true},
+        {"History", "", true, true},
+        {"True Crime", "", true, true},
+        {"Government", "", true, true},
+        {"Fiction", "Science Fiction", true, true},
+        {"Health & Fitness", "Mental Health", true, true},
+        {"Business", "Entrepreneurship", true, true},
+        {"Sports", "Wilderness", true, true},
+        {"TV & Film", "After Shows", true, true},
+        {"Arts", "Books", true, true},
+        // The directory before: feeds carry it, and the migration leads to it.
+        {"Arts", "Literature", false, true},
+        {"Games & Hobbies", "Video Games", false, true},
+        {"Science & Medicine", "", false, true},
+        {"Technology", "Podcasting", false, true},
+        {"Kids & Family", "", true, true},
+        // Neither.
+        {"Leisure", "Literature", false, false},
+        {"Fiction", "Books", false, false},
+        {"True crime", "", false, false},
+        {"Politics", "", false, false},
+    };
+    for (const auto &c : cases) {
+        const QString category = QString::fromUtf8(c.category);
+        const QString subCategory = QString::fromUtf8(c.subCategory);
+        SCOPED_TRACE((category + u'/' + subCategory).toStdString());
+        const bool offered = iTunesCategoryTree::categories().contains(category)
+            && (subCategory.isEmpty()
+                || iTunesCategoryTree::subCategories(category).contains(subCategory));
+        EXPECT_EQ(offered, c.offered);
+        VLXError error;
+        EXPECT_EQ(C::validateCategoryAtIndex({{category, subCategory}}, 0, &error), c.valid);
+    }
 }
 
 TEST(iTunesChannel, CopiesExportAndReplaceAll)
