@@ -1,5 +1,6 @@
 #include "extensions/itunes/iTunesRetiredCategories.h"
 
+#include "extensions/itunes/iTunesCategoryTree.h"
 #include "model/FeedElement.h"
 
 namespace {
@@ -72,8 +73,21 @@ QString text(const char *utf8)
     return QString::fromUtf8(utf8);
 }
 
+// The directory brought back some names it once retired ("Science", "News", "Sports",
+// "Business/Marketing"): a category the sheet offers today is the podcaster's choice, not a
+// retired one, and moving it would undo that choice at every opening.
+bool isCurrent(const iTunesCategory &entry)
+{
+    if (!iTunesCategoryTree::categories().contains(entry.category()))
+        return false;
+    return entry.subCategory().isEmpty()
+        || iTunesCategoryTree::subCategories(entry.category()).contains(entry.subCategory());
+}
+
 const Row *rowFor(const iTunesCategory &entry)
 {
+    if (isCurrent(entry))
+        return nullptr;
     for (const Row &row : kRows) {
         if (entry.category() != text(row.oldCategory))
             continue;

@@ -309,6 +309,14 @@ TEST(iTunesChannel, ReadingMigratesRetiredCategories)
     check({{"Games & Hobbies", "Video Games"}, {AE, "Games"}}, {{"Games & Hobbies", "Video Games"}},
           {"Automatic Repair::old iTunes category \"Arts & Entertainment/Games\" updates to "
            "\"Games & Hobbies/Video Games\", but removed because it would be a duplicate"});
+    // Names the directory offers again are the podcaster's choice and stay; a retired
+    // sub-category under such a name still moves.
+    check({{"Science", "Astronomy"}, {"News", ""}, {"Sports", "Running"},
+           {"Business", "Marketing"}, {"Science", "Medicine"}},
+          {{"Science", "Astronomy"}, {"News", ""}, {"Sports", "Running"},
+           {"Business", "Marketing"}, {"Science & Medicine", ""}},
+          {"Automatic Repair::Update old iTunes category from \"Science\" to the new "
+           "category \"Science & Medicine\""});
     // A sub-category the table does not name is left for validation to report.
     check({{"Technology", "Robots"}, {AE, "Unknown"}}, {{"Technology", "Robots"}, {AE, "Unknown"}},
           {});
