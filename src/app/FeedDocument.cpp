@@ -1,20 +1,23 @@
 #include "app/FeedDocument.h"
 
+#include "app/ExtensionFieldTable.h"
 #include "app/FeedFields.h"
 #include "app/FieldChange.h"
 #include "app/FreeAside.h"
 #include "app/VLXUndoManager.h"
 #include "extensions/FieldExtensionBase.h"
 #include "extensions/dc/DublinCoreRows.h"
+#include "extensions/mrss/mrssItem.h"
+#include "model/LocalEnclosureFile.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
-#include "model/LocalEnclosureFile.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerItem.h"
 #include "model/mimeTypes.h"
 #include "platform/AlertService.h"
+#include "publish/PublishPaths.h"
 
 #include <QDebug>
 #include <QFileInfo>
@@ -208,8 +211,10 @@ void FeedDocument::editSkipFlag(bool hours, int index, int value)
     const int current = hours ? feed.skipHours(index) : feed.skipDays(index);
     if (current == value)
         return;
-    registerUndo(FieldChange::skipFlag(*this, hours, index, current, feed.pubDate()),
-                 hours ? QStringLiteral("Skip Hours") : QStringLiteral("Skip Days"));
+    registerUndo(
+        FieldChange::skipFlag(*this, hours, index, current,
+                              FieldChange::datesBefore(*this, FieldScope::Channel, -1, false)),
+        hours ? QStringLiteral("Skip Hours") : QStringLiteral("Skip Days"));
     if (hours)
         feed.setSkipHours(index, value);
     else
@@ -239,6 +244,80 @@ QStringList FeedDocument::attachLocalEnclosureFile(int item, const QString &path
         announce(FieldScope::Item, item, QLatin1String(outlet));
     registerUndo(std::move(record), QStringLiteral("Select Enclosure File"));
     return {};
+}
+
+namespace {
+// What a local file gives an enclosure now; nothing for a file that cannot be looked at (on a
+// disk that is not mounted): the feed keeps what it states.
+std::optional<LocalEnclosureFile::Facts> factsOfLocalFile(const QString &path)
+{
+    LocalEnclosureFile::Facts facts;
+    if (path.isEmpty()
+        || !LocalEnclosureFile::check(PublishPaths::expandTilde(path), QString(), &facts).isEmpty())
+        return std::nullopt;
+    return facts;
+}
+
+// The length follows the file; a type the feed states stays (the user may have given it), one
+// it lacks is the file's. Answers whether anything changed.
+bool followFile(QString &length, QString &type, const LocalEnclosureFile::Facts &facts)
+{
+    const QString followedType = type.isEmpty() ? facts.type : type;
+    if (length == facts.length && followedType == type)
+        return false;
+    length = facts.length;
+    type = followedType;
+    return true;
+}
+} // namespace
+
+bool FeedDocument::followLocalFiles(const QString &actionName)
+{
+    bool changed = false;
+    for (int i = 0; i < itemCount(); ++i) {
+        VLXItems &target = *item(i);
+        QString length = target.enclosureAttrLength();
+        QString type = target.enclosureAttrType();
+        if (const auto facts = factsOfLocalFile(target.localEnclosureFilePath());
+            facts && followFile(length, type, *facts)) {
+            registerUndo(FieldChange::localEnclosure(
+                             *this, i, target.enclosureAttrLength(), target.enclosureAttrType(),
+                             target.localEnclosureFilePath(), target.lastUploaded()),
+                         actionName);
+            // As attaching the file does: the dates stay.
+            target.setEnclosureAttrLength(length);
+            target.setEnclosureAttrType(type);
+            announce(FieldScope::Item, i, QStringLiteral("Items_Optional_Enclosure_Length"));
+            announce(FieldScope::Item, i, QStringLiteral("Items_Optional_Enclosure_Type"));
+            changed = true;
+        }
+        mrssItem *media = mrssItem::inUseOf(target);
+        if (!media)
+            continue;
+        QList<mrssRequiredElement> contents = media->mediaContentsValue();
+        bool contentsChanged = false;
+        for (mrssRequiredElement &content : contents) {
+            length = content.attribute("attributeFileSize");
+            type = content.attribute("attributeType");
+            const auto facts = factsOfLocalFile(content.localEnclosureFilePath());
+            if (!facts || !followFile(length, type, *facts))
+                continue;
+            content.setAttribute("attributeFileSize", length);
+            content.setAttribute("attributeType", type);
+            contentsChanged = true;
+        }
+        if (!contentsChanged)
+            continue;
+        registerUndo(FieldChange::extensionValue(
+                         *this, FieldScope::Item,
+                         ExtensionFieldTable::targetOf(mrssItem::classDescriptor()),
+                         mrssItem::kContents, i, media->value(mrssItem::kContents),
+                         FieldChange::datesBefore(*this, FieldScope::Item, i, false)),
+                     actionName);
+        media->setValue(mrssItem::kContents, QVariant::fromValue(contents));
+        changed = true;
+    }
+    return changed;
 }
 
 // --- Automatic publication dates ----------------------------------------------------------------

@@ -196,6 +196,11 @@ public:
     // A local enclosure file for the item (path with its tilde expanded), as one step "Select
     // Enclosure File": empty when taken, else the title and message of the refusal.
     QStringList attachLocalEnclosureFile(int item, const QString &path, bool pathAlreadyShown);
+    // Each local file of an enclosure or a media:content that no longer has the length the feed
+    // states (replaced since it was chosen) gives its length again, and its type where the feed
+    // states none, as one undo step named actionName. A file that cannot be looked at changes
+    // nothing. False when nothing changed.
+    bool followLocalFiles(const QString &actionName);
 
     // --- Automatic publication dates -----------------------------------------------------------
     bool autoPubDate() const;

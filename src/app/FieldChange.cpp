@@ -130,16 +130,17 @@ UndoRecord FieldChange::guid(FeedDocument &document, int item, const QString &gu
 }
 
 UndoRecord FieldChange::skipFlag(FeedDocument &document, bool hours, int index, int value,
-                                 const QString &feedDate)
+                                 const Dates &dates)
 {
     Guard guard(&document);
-    return UndoRecord {[guard, hours, index, value, feedDate]() -> UndoRecord {
+    return UndoRecord {[guard, hours, index, value, dates]() -> UndoRecord {
         if (!guard)
             return {};
         FeedDocument &doc = *guard;
         VLXFeed &feed = *doc.feed();
         const int current = hours ? feed.skipHours(index) : feed.skipDays(index);
-        UndoRecord reverse = skipFlag(doc, hours, index, current, feed.pubDate());
+        UndoRecord reverse = skipFlag(doc, hours, index, current,
+                                      datesBefore(doc, FieldScope::Channel, -1, false));
         if (hours)
             feed.setSkipHours(index, value);
         else
@@ -147,7 +148,7 @@ UndoRecord FieldChange::skipFlag(FeedDocument &document, bool hours, int index, 
         doc.announce(FieldScope::Channel, -1,
                      hours ? QStringLiteral("Feeds_Optional_SkipHours_Matrix")
                            : QStringLiteral("Feeds_Optional_SkipDays_Matrix"));
-        doc.setFeedPubDate(feedDate);
+        restoreDates(doc, -1, dates);
         return reverse;
     }};
 }
@@ -183,16 +184,16 @@ UndoRecord FieldChange::localEnclosure(FeedDocument &document, int item, const Q
 UndoRecord FieldChange::items(FeedDocument &document, int selectedRow)
 {
     const KeptAside<VLXFeed::ItemList> kept(document.feed()->arrayOfItems());
-    const QString feedDate = document.feed()->pubDate();
+    const Dates dates = datesBefore(document, FieldScope::Channel, -1, false);
     Guard guard(&document);
-    return UndoRecord {[guard, kept, feedDate, selectedRow]() -> UndoRecord {
+    return UndoRecord {[guard, kept, dates, selectedRow]() -> UndoRecord {
         if (!guard)
             return {};
         FeedDocument &doc = *guard;
         UndoRecord reverse = items(doc, doc.shownItem());
         doc.feed()->replaceItems(*kept);
         doc.itemsChanged(selectedRow);
-        doc.setFeedPubDate(feedDate);
+        restoreDates(doc, -1, dates);
         return reverse;
     }};
 }

@@ -55,11 +55,11 @@ public:
     static UndoRecord guid(FeedDocument &document, int item, const QString &guid, int isPermaLink,
                            const Dates &dates);
     static UndoRecord skipFlag(FeedDocument &document, bool hours, int index, int value,
-                               const QString &feedDate);
+                               const Dates &dates);
     static UndoRecord localEnclosure(FeedDocument &document, int item, const QString &length,
                                      const QString &type, const QString &path,
                                      const QDateTime &lastUpload);
-    // The item list and the feed's date; selects `selectedRow` when applied. The record keeps
+    // The item list and the feed's dates; selects `selectedRow` when applied. The record keeps
     // the items themselves, not copies: changes are taken back newest first, and every record
     // puts back the very objects it found (a whole feed read again included, see wholeFeed), so
     // by the time it applies every item it holds is as it was when it was made. A feed of many
@@ -81,10 +81,10 @@ public:
     // Copies of the namespace extensions of the channel, the image and every item, with the
     // feed's date: what a namespace switched on or off changes.
     static UndoRecord namespaces(FeedDocument &document);
-    // The loaded feed object itself, for a step that reads the whole feed again into new objects
-    // (a View XML edit, Replace All). Applying it shows that very object again, so the records
-    // made before still find their items in it; the record it answers keeps the feed it takes
-    // away, for the records made after. Reading the text again instead would leave both holding
-    // items that are no longer shown.
+    // The loaded feed object itself, for a step that puts a whole feed of new objects in its
+    // place (a View XML edit read again, the copy Replace All changed). Applying it shows that very
+    // object again, so the records made before still find their items in it; the record it answers
+    // keeps the feed it takes away, for the records made after. Reading the text again instead
+    // would leave both holding items that are no longer shown.
     static UndoRecord wholeFeed(FeedDocument &document);
 };

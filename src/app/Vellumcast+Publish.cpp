@@ -43,7 +43,16 @@ void Vellumcast::publish(bool expandImage)
     }
     if (!entry.additionalFiles.isEmpty())
         publisher.setAdditionalFiles(additionalFiles::unarchiveList(entry.additionalFiles));
-    publisher.uploadFile(m_documentWindow, {feed.get(), entry.uniqueIdentifier, expandImage});
+    // A local file replaced since it was chosen is sent as it is now, and the feed sent with it
+    // states its length: the feed follows the files first, as a step of this action.
+    const QString actionName
+        = expandImage ? QStringLiteral("Publish Image") : QStringLiteral("Publish Feed");
+    publisher.uploadFile(
+        m_documentWindow,
+        {feed.get(), entry.uniqueIdentifier, expandImage, [this, feed, actionName] {
+             if (m_document->feed() == feed)
+                 m_document->followLocalFiles(actionName);
+         }});
 
     // What the run changed goes into the entry, and the list is stored at once. The entry is
     // read again: it is the loaded feed's, whatever happened while the sheet was up.

@@ -1,14 +1,12 @@
 // Find and replace: the find panel's commands over the loaded feed. Find Next and the two
 // replacements go through the search walk and the window's controls; Replace All changes a copy
-// of the feed and reads the window's feed again from the copy's text, as one undo step.
+// of the feed, which then takes the loaded feed's place as one undo step.
 #include "app/Vellumcast.h"
 
 #include "app/FeedFindPanel.h"
 #include "app/FeedSearchWalk.h"
-#include "app/FreeAside.h"
 #include "app/LoadControl.h"
 #include "app/SearchReveal.h"
-#include "extensions/mrss/mrssItem.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 
@@ -21,52 +19,6 @@ namespace {
 FeedFindPanel &panel()
 {
     return *FeedFindPanel::sharedInstance();
-}
-
-// Reads the loaded feed again from the text of a copy with the same items (Replace All).
-// The reading carries local enclosure files over by their enclosure address; a replacement may
-// have changed that address, so each item also keeps the file the item at its place had.
-bool rereadKeepingLocalFiles(Vellumcast &window, const QString &text)
-{
-    struct LocalFile
-    {
-        QString path;
-        QDateTime lastUpload;
-    };
-    // Per item: its enclosure's file, then its media:content files in list order.
-    QList<QList<LocalFile>> files;
-    for (const auto &item : window.currentFeed()->arrayOfItems()) {
-        QList<LocalFile> own {{item->localEnclosureFilePath(), item->lastUploaded()}};
-        if (const mrssItem *media = mrssItem::inUseOf(*item)) {
-            for (const mrssRequiredElement &content : media->mediaContentsValue())
-                own.append({content.localEnclosureFilePath(), content.lastUploaded()});
-        }
-        files.append(own);
-    }
-    if (!window.reparseLoadedFeed(text))
-        return false;
-    FeedDocument &document = *window.document();
-    if (document.itemCount() != files.size())
-        return true;
-    for (int i = 0; i < files.size(); ++i) {
-        VLXItems &item = *document.item(i);
-        const QList<LocalFile> &own = files.at(i);
-        if (mrssItem *media = mrssItem::inUseOf(item);
-            media && media->mediaContentsValue().size() == own.size() - 1) {
-            for (int c = 1; c < own.size(); ++c) {
-                mrssRequiredElement &content = media->mediaContentsValueAtIndex(c - 1);
-                content.setLocalEnclosureFilePath(own.at(c).path);
-                content.setLastUploaded(own.at(c).lastUpload);
-            }
-        }
-        if (item.localEnclosureFilePath() == own.first().path)
-            continue;
-        item.setLocalEnclosureFilePath(own.first().path);
-        item.setLastUploaded(own.first().lastUpload);
-        document.announce(FieldScope::Item, i,
-                          QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"));
-    }
-    return true;
 }
 } // namespace
 
@@ -187,13 +139,15 @@ void Vellumcast::findPanelReplaceAllAction()
     panel().setStatusField(QString());
 
     // The replacements are made in a copy: the loaded feed stays as it is (the undo steps before
-    // this one hold its items) until the copy's text is read in its place. The copy, the
-    // replacements and the copy's text are made on the loader's worker; the window takes no
-    // input meanwhile, so the feed it reads does not change.
+    // this one hold its items) until the copy takes its place. The copy and the replacements are
+    // made on the loader's worker; the window takes no input meanwhile, so the feed it copies
+    // does not change. The copy is shown as it is, not written out and read again: what the
+    // replacements did not touch (an enclosure's length and type without its URL yet, the local
+    // files) stays exactly as it was, and nothing is repaired or reported that nobody asked for.
     struct Replaced
     {
         int count = 0;
-        QString text;
+        std::shared_ptr<VLXFeed> feed;
     };
     auto replaced = std::make_shared<Replaced>();
     const FeedSearchWalk::ReplaceAllScopes scopes = m_searchWalk->replaceAllScopes();
@@ -208,7 +162,7 @@ void Vellumcast::findPanelReplaceAllAction()
             copy.replace(std::shared_ptr<VLXFeed>(feed->copy()), entry, false);
             replaced->count = FeedSearchWalk::replaceAll(copy, search, replacement, scopes);
             if (replaced->count > 0 && !control.stopRequested())
-                replaced->text = copy.feed()->buildXML();
+                replaced->feed = copy.feed();
         },
         tr("Replace All"), QStringLiteral("Replacing..."));
     if (!finished)
@@ -227,13 +181,12 @@ void Vellumcast::findPanelReplaceAllAction()
     }
     if (auto *sub = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsSub")))
         sub->setCurrentIndex(0);
-    // Undo shows the feed object as it was and redo the one read now, as for a View XML edit:
+    // Undo shows the feed object as it was and redo the replaced one, as for a View XML edit:
     // the steps before and after this one find again the very items they were made on.
-    UndoRecord before = viewXMLUndoRecord();
-    const bool read = rereadKeepingLocalFiles(*this, replaced->text);
-    freeAside(std::move(replaced->text));
-    if (!read)
+    if (!replaced->feed)
         return;
+    UndoRecord before = viewXMLUndoRecord();
+    m_document->reinstate(std::move(replaced->feed));
     registerUndo(std::move(before), QStringLiteral("Replace All"));
     if (!panel().freezeDates())
         updateFeedAutoPubDate();

@@ -228,7 +228,7 @@ public:
     // Reads a text into the loaded entry's place (a new or generated feed).
     int populateFeedFromString(const QString &text, bool reloadImage, bool validate = true,
                                bool hideErrors = false);
-    // Reads the loaded feed again from a text (a raw edit, Replace All, Revert): what the text
+    // Reads the loaded feed again from a text (a raw edit, Revert): what the text
     // does not hold (local enclosure files, upload times) is carried over. 1 when the text was
     // read, 0 when the user gave it up. The read runs on the loader's worker behind its
     // progress dialog (Cancel gives it up too).

@@ -479,9 +479,10 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
             } else if (name == u"generator" || name == u"id") {
                 // not read
             } else if (name == u"icon" || name == u"logo") {
-                // The icon wins over the logo whichever comes first.
+                // The icon wins over the logo whichever comes first. Like every other link, an
+                // address with no absolute base to resolve against is kept as written.
                 const QString url = resolved(urlValue(text(child)), baseOf(child, base));
-                if ((name == u"icon" || image.URL().isEmpty()) && VLXLogic::checkURL(url))
+                if (name == u"icon" || image.URL().isEmpty())
                     image.setURL(url);
             } else if (name == u"link") {
                 if (isPageLink(child))

@@ -167,11 +167,13 @@ void PreferenceBinder::fill(QWidget *root, const PreferenceBinding &binding, con
         extensionManagerPrefs *manager = context.manager(binding.control);
         if (!manager)
             return;
+        // Every extension shows the stored text, "" when none is stored: a text typed and then
+        // cancelled or reverted must not stay behind to be stored by the next OK. A stored
+        // entry whose extension the manager does not have is skipped.
         const QVariantMap texts = value.toMap();
-        for (auto it = texts.cbegin(); it != texts.cend(); ++it) {
-            // An entry whose extension the manager does not have is skipped.
-            if (const auto extension = manager->extensionNamed(it.key()))
-                extension->setRawXML(it.value().toString());
+        for (const auto &extension : manager->arrayOfExtensions()) {
+            if (extension)
+                extension->setRawXML(texts.value(extension->extensionName()).toString());
         }
         return;
     }

@@ -91,6 +91,7 @@ void PublishWindow::fillForRun(const PublishParameters &parameters)
     m_pubSite.reset();
     m_publisher.setView(this);
     m_publisher.setFeed(m_feed, m_uniqueKey);
+    m_publisher.setBeforeFeedWritten(parameters.beforeFeedWritten);
     m_publisher.setSite(nullptr);
 
     // The check boxes: the feed is sent, the image only when it is converted below.

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 
 #include "publish/PublishFileTableModel.h"
@@ -33,6 +34,9 @@ struct PublishParameters
     VLXFeed *feed = nullptr; // borrowed; the caller keeps it alive for the run
     QString uniqueKey; // the feed's identifier, the key of its settings
     bool expandImage = false; // started from Publish Image: the image is converted and shown
+    // Run just before the feed's text is made for a run: brings what the feed states of its
+    // local files up to date (see vlxFTP::setBeforeFeedWritten).
+    std::function<void()> beforeFeedWritten;
 };
 
 // The publish sheet: the window of the publisher (vlxFTP) in which the user picks the site a

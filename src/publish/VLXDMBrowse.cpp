@@ -3,6 +3,7 @@
 #include "publish/DMMemberAccount.h"
 #include "publish/DMiDiskSession.h"
 #include "publish/FTPListingParser.h"
+#include "publish/PublishPaths.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -16,6 +17,8 @@ using P = FTPListingParser;
 
 const QString kApplicationID = QStringLiteral("XMLf");
 const QString kSites = QStringLiteral("Sites");
+// The status of an answer for a folder that does not exist.
+constexpr int kNotFound = 404;
 
 } // namespace
 
@@ -61,6 +64,12 @@ void VLXDMBrowse::stopListing()
 
 void VLXDMBrowse::getFileListing(const QString &path)
 {
+    m_notFound.clear();
+    listFolder(path);
+}
+
+void VLXDMBrowse::listFolder(const QString &path)
+{
     stopListing();
     setStatus(tr("Fetch Directory Listing"));
     startProgress();
@@ -81,8 +90,9 @@ QList<QVariantMap> VLXDMBrowse::parseFileResult(const QVariantList &result)
     QList<QVariantMap> files;
     for (const QVariant &item : result) {
         const QVariantMap found = item.toMap();
-        const QString name = found.value(DMTransaction::kDMURI).toString().section(
-            u'/', -1, -1, QString::SectionSkipEmpty);
+        const QString name = found.value(DMTransaction::kDMURI)
+                                 .toString()
+                                 .section(u'/', -1, -1, QString::SectionSkipEmpty);
         if (name.startsWith(u'.'))
             continue;
         QVariantMap entry {{P::kFilenameKey, name}};
@@ -94,9 +104,9 @@ QList<QVariantMap> VLXDMBrowse::parseFileResult(const QVariantList &result)
         }
         const QDateTime modified = found.value(DMTransaction::kDMLastModified).toDateTime();
         if (modified.isValid())
-            entry.insert(P::kModificationDate,
-                         QLocale::c().toString(modified.toLocalTime(),
-                                               QStringLiteral("dd MMM yyyy HH:mm")));
+            entry.insert(
+                P::kModificationDate,
+                QLocale::c().toString(modified.toLocalTime(), QStringLiteral("dd MMM yyyy HH:mm")));
         files.append(entry);
     }
     return files;
@@ -113,7 +123,7 @@ void VLXDMBrowse::transactionSuccessful(DMTransaction *transaction)
         return;
     }
     stopProgress();
-    setStatus(QString());
+    setStatus(m_notFound);
 }
 
 void VLXDMBrowse::showResultAside(const QVariantList &result, const QString &listedPath,
@@ -128,7 +138,7 @@ void VLXDMBrowse::showResultAside(const QVariantList &result, const QString &lis
         m_rowsMade.release()->deleteLater();
         showListing(files, listedPath);
         stopProgress();
-        setStatus(truncated ? listingLimitText() : QString());
+        setStatus(!m_notFound.isEmpty() ? m_notFound : truncated ? listingLimitText() : QString());
     });
     watcher->setFuture(QtConcurrent::run([result] {
         QList<QVariantMap> files = parseFileResult(result);
@@ -142,6 +152,16 @@ void VLXDMBrowse::transactionHadError(DMTransaction *transaction)
     if (!m_listing || transaction != m_listing.get())
         return;
     m_listing.reset();
+    // A folder that is not there (a fresh disk without "Sites", a folder removed since): the
+    // user is told which, and the folder that holds it is shown instead, up to the root.
+    const QString path = PublishPaths::trimSlashes(transaction->uri());
+    if (transaction->errorType() == kNotFound && !path.isEmpty()) {
+        if (m_notFound.isEmpty())
+            m_notFound = tr("The folder \"%1\" was not found on the server").arg(path);
+        const qsizetype cut = path.lastIndexOf(u'/');
+        listFolder(cut < 0 ? QString() : path.left(cut));
+        return;
+    }
     stopProgress();
     setStatus(DMTransaction::errorTypeText(transaction->errorType()));
 }
@@ -159,7 +179,8 @@ void VLXDMBrowse::browseCreateNewFolder()
         return;
     startProgress();
     const QString shown = historyTitles().value(historyTitles().size() - 1);
-    if (std::shared_ptr<DMiDiskSession> session = DMiDiskSession::iDiskSessionWithAccount(m_account)) {
+    if (std::shared_ptr<DMiDiskSession> session
+        = DMiDiskSession::iDiskSessionWithAccount(m_account)) {
         session->setIsSynchronous(true);
         m_browseFiles.clear();
         reloadTable();

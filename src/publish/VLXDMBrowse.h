@@ -22,7 +22,10 @@ public:
     VLXDMBrowse();
     ~VLXDMBrowse() override;
 
-    void setUseAlternateAccount(int useAlternateAccount) { m_useAlternateAccount = useAlternateAccount; }
+    void setUseAlternateAccount(int useAlternateAccount)
+    {
+        m_useAlternateAccount = useAlternateAccount;
+    }
     // An account the caller has checked, used instead of one made from the settings and the
     // alternate-account flag (the site editor browses with what is typed, not yet stored).
     void setAccount(std::shared_ptr<DMMemberAccount> account)
@@ -51,6 +54,8 @@ protected:
 
 private:
     void stopListing();
+    // Lists a folder; a folder that is not found is told and its parent listed instead.
+    void listFolder(const QString &path);
     // Makes the rows of a listing's result on a worker, then shows them.
     void showResultAside(const QVariantList &result, const QString &listedPath, bool truncated);
 
@@ -59,4 +64,6 @@ private:
     std::shared_ptr<DMMemberAccount> m_account;
     std::shared_ptr<DMTransaction> m_listing;
     std::unique_ptr<QFutureWatcher<QList<QVariantMap>>> m_rowsMade;
+    // What the listing shown says of the folder asked for that was not found ("" when found).
+    QString m_notFound;
 };

@@ -225,6 +225,8 @@ void vlxFTP::queueFeedXML()
                                     m_uniqueKey);
     VLXPreferences::setObjectForKey(limitNumber, QStringLiteral("Export_CF_LimitNumber"),
                                     m_uniqueKey);
+    if (m_beforeFeedWritten)
+        m_beforeFeedWritten();
     QueueEntry entry;
     entry.bytes = m_feed->buildXMLData(noFuture, limitItems, limitNumber);
     storeRemoteFolder(false, m_view->text(Field::RemotePath));

@@ -14,6 +14,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -86,6 +87,9 @@ public:
     }
     // The feed being published (not owned) and its identifier, the key of its settings.
     void setFeed(VLXFeed *feed, const QString &uniqueKey);
+    // Called just before the feed's text is made for a run, so that the lengths of local files
+    // replaced since they were chosen are those of the files sent (may be empty).
+    void setBeforeFeedWritten(std::function<void()> call) { m_beforeFeedWritten = std::move(call); }
     void setSite(std::shared_ptr<VLXSite> site) { m_site = std::move(site); }
     const std::shared_ptr<VLXSite> &site() const { return m_site; }
     QList<EnclosureRow> &itemsWithEnclosures() { return m_enclosureRows; }
@@ -262,6 +266,7 @@ private:
     AccountCheck::Indicator *m_accountCheckIndicator = nullptr;
     VLXFeed *m_feed = nullptr;
     QString m_uniqueKey;
+    std::function<void()> m_beforeFeedWritten;
     std::shared_ptr<VLXSite> m_site;
     QList<EnclosureRow> m_enclosureRows;
     QList<OtherFileRow> m_otherFileRows;

@@ -140,7 +140,7 @@ void FeedWizard::loadInterface(QWidget *parent)
     m_window->setObjectName(QStringLiteral("FeedWizard"));
     m_window->setWindowModality(Qt::WindowModal);
     m_window->resize(680, 460);
-    // Escape is a Cancel, with its question.
+    // Escape and the close button are a Cancel, with its question.
     m_window->installEventFilter(this);
 
     auto *outer = new QHBoxLayout(m_window);

@@ -156,10 +156,16 @@ void FeedWizard::buttonPress(int tag)
 
 bool FeedWizard::eventFilter(QObject *watched, QEvent *event)
 {
-    // Escape is the page's Cancel, with its question, rather than a silent end.
-    if (watched == m_window && event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !m_engine.hasEnded()) {
+    // Escape and the window's close button are the page's Cancel, with its question, rather
+    // than a silent end: the window closes only once the run has ended.
+    if (watched != m_window || m_engine.hasEnded())
+        return QObject::eventFilter(watched, event);
+    const bool escape = event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape;
+    if (escape || event->type() == QEvent::Close) {
         buttonPress(WizardEngine::kCancel);
+        if (!m_engine.hasEnded())
+            event->ignore();
         return true;
     }
     return QObject::eventFilter(watched, event);

@@ -304,6 +304,41 @@ TEST_F(DublinCorePaneTest, DublinCoreDatesFollowTheAutomaticPubDateAndComeBackEx
     EXPECT_EQ(channelDC()->dateElement(), QLatin1String(kOldDCDate));
 }
 
+TEST_F(DublinCorePaneTest, StepsOverTheItemListOrTheSkipFlagsTakeTheChannelDCDateBackAndForth)
+{
+    openInWindow(described());
+    autoDates();
+    const auto dates = [this] {
+        return std::pair(window().currentFeed()->pubDate(), channelDC()->dateElement());
+    };
+    const auto before = dates();
+    ASSERT_EQ(before, std::pair(QString(kOldDate), QString(kOldDCDate)));
+    const struct
+    {
+        const char *name;
+        std::function<bool()> step;
+    } steps[] = {
+        {"Item Drag", [&] { return window().moveItem(0, 3); }},
+        {"Sort on <title>", [&] { return window().sortItems(u"title"_s, false, false); }},
+        {"Skip Hours", [&] { return window().document()->editSkipFlag(true, 5, 1), true; }},
+        {"Skip Days", [&] { return window().document()->editSkipFlag(false, 2, 1), true; }},
+    };
+    for (const auto &[name, step] : steps) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(step());
+        EXPECT_EQ(undo().undoActionName(), QLatin1String(name));
+        const auto after = dates();
+        ASSERT_NE(after.first, before.first);
+        EXPECT_EQ(VLXLogic::RDFInternetDateTime(after.second),
+                  VLXLogic::InternetDateTime(after.first));
+        window().undo();
+        EXPECT_EQ(dates(), before);
+        window().redo();
+        EXPECT_EQ(dates(), after);
+        window().undo();
+    }
+}
+
 TEST_F(DublinCorePaneTest, ContentEditedInTheHTMLEditorIsOneStepNamedByItsRow)
 {
     openInWindow(described());

@@ -133,7 +133,7 @@ TEST_F(FindReplaceTest, AReplacementInASheetIsStoredAsOneEditOfTheEntry)
     EXPECT_EQ(doc().feed()->XMLComments(), QStringList {"a zq b zq"});
 }
 
-TEST_F(FindReplaceTest, ReplaceAllIsOneStepThatRereadsTheFeedAndKeepsLocalEnclosureFiles)
+TEST_F(FindReplaceTest, ReplaceAllIsOneStepThatKeepsLocalEnclosureFiles)
 {
     openForFind({"A", "B"});
     const QString file = path("A.mp3");
@@ -164,6 +164,40 @@ TEST_F(FindReplaceTest, ReplaceAllIsOneStepThatRereadsTheFeedAndKeepsLocalEnclos
     undo().redo();
     EXPECT_EQ(enclosure(), std::pair(QString("https://example.net/A.mp3"), file));
     EXPECT_EQ(doc().item(0)->lastUploaded(), uploaded);
+}
+
+TEST_F(FindReplaceTest, ReplaceAllChangesTheReplacedTextAndNothingElseWithoutAnAlert)
+{
+    openForFind({"A", "B"});
+    // An episode made from a local file before its address is known: a length and a type, no
+    // URL yet.
+    const QString file = path("B.mp3");
+    writeFile(file, "mp3");
+    VLXItems &episode = *doc().item(1);
+    episode.setEnclosureAttrLength("12345");
+    episode.setEnclosureAttrType("audio/mpeg");
+    episode.setLocalEnclosureFilePath(file);
+    showModel();
+    const auto enclosure = [this] {
+        const VLXItems &item = *doc().item(1);
+        return QStringList {item.enclosureAttrURL(), item.enclosureAttrLength(),
+                            item.enclosureAttrType(), item.localEnclosureFilePath()};
+    };
+    const QStringList before = enclosure();
+    setScope({"channel", "items", "all"});
+    find().setFindField("B");
+    find().setReplaceField("Bee");
+
+    press("ReplaceAll");
+    EXPECT_EQ(doc().item(1)->title(), "Bee");
+    EXPECT_EQ(lines(enclosure()), lines(before));
+    QStringList shown;
+    for (const Alert &alert : alerts->alerts())
+        shown << alert.title;
+    EXPECT_EQ(lines(shown), "");
+    undo().undo();
+    undo().redo();
+    EXPECT_EQ(lines(enclosure()), lines(before));
 }
 
 TEST_F(FindReplaceTest, ReplaceAllCountsEachOccurrenceOnceAndDoesNothingWithoutAMatch)

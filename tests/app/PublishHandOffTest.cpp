@@ -6,11 +6,14 @@
 #include "ModalScript.h"
 #include "app/Controller.h"
 #include "app/FeedDocument.h"
+#include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "common/LocalServer.h"
+#include "extensions/mrss/mrssItem.h"
 #include "model/TitledElement.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
+#include "model/VLXItems.h"
 #include "platform/PasswordStore.h"
 #include "publish/PublishDialogs.h"
 #include "publish/PublishWindow.h"
@@ -282,6 +285,69 @@ TEST_F(PublishHandOffTest, AFeedIsPublishedThenOnlyWhatChangedAndItsDatesSurvive
     ASSERT_EQ(records.size(), 1);
     EXPECT_EQ(records.at(0)->filename(), QStringLiteral("copy.xml"));
     EXPECT_NE(records.at(0)->lastUploaded(), TitledElement::neverUploaded());
+}
+
+TEST_F(PublishHandOffTest, AReplacedLocalFileIsSentWithTheLengthTheFeedThenStates)
+{
+    QDir().mkpath(remoteRoot());
+    ASSERT_TRUE(ftp.startScript(QStringLiteral("ftp_server.py"),
+                                {QStringLiteral("--root"), remoteRoot(), QStringLiteral("--user"),
+                                 kUser, QStringLiteral("--password"), kPassword}))
+        << ftp.errorString().toStdString();
+    Vellumcast &window = openInWindow(
+        "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" "
+        "xmlns:media=\"http://search.yahoo.com/mrss/\"><channel><title>Show</title>"
+        "<link>https://example.org/</link><description>d</description><item><title>One</title>"
+        "<link>https://example.org/1</link><description>d</description>"
+        "<enclosure url=\"https://example.org/a.mp3\" length=\"5\" type=\"audio/mpeg\"/>"
+        "<media:content url=\"https://example.org/c.mp3\" fileSize=\"5\" type=\"audio/mpeg\"/>"
+        "</item></channel></rss>\n");
+    FeedDocument &doc = *window.document();
+    const QString enclosureFile = QDir(home()).filePath(QStringLiteral("a.mp3"));
+    const QString contentFile = QDir(home()).filePath(QStringLiteral("c.mp3"));
+    writeFile(enclosureFile, "sound");
+    writeFile(contentFile, "sound");
+    ASSERT_TRUE(doc.attachLocalEnclosureFile(0, enclosureFile, false).isEmpty());
+    mrssItem *media = mrssItem::inUseOf(*doc.item(0));
+    ASSERT_TRUE(media);
+    media->mediaContentsValueAtIndex(0).setLocalEnclosureFilePath(contentFile);
+    const auto stated = [&] {
+        const mrssRequiredElement &content
+            = mrssItem::inUseOf(*doc.item(0))->mediaContentsValue().at(0);
+        return QStringList {doc.item(0)->enclosureAttrLength(),
+                            content.attribute("attributeFileSize")};
+    };
+    const auto publish = [&](bool makeSite) {
+        ModalScript::whenShown(QStringLiteral("uploadWindow"), [&] {
+            if (makeSite) {
+                ModalScript::whenShown(QStringLiteral("editWindow"), [&] { createSiteInEditor(); });
+                click(QStringLiteral("newSite"));
+            }
+            typePasswordWhenNotKept();
+            ASSERT_TRUE(publishInSheet());
+            click(QStringLiteral("cancelButton"));
+        });
+        window.command(QStringLiteral("uploadFile"))->trigger();
+    };
+
+    publish(true);
+    EXPECT_EQ(readFile(remoteFile(QStringLiteral("a.mp3"))), "sound");
+    // Both files replaced by longer ones: sent as they are now, with their lengths in the feed.
+    writeFile(enclosureFile, "a longer sound");
+    writeFile(contentFile, "another longer sound");
+    const int steps = window.undoManager()->count();
+    publish(false);
+    EXPECT_EQ(readFile(remoteFile(QStringLiteral("a.mp3"))), "a longer sound");
+    EXPECT_EQ(readFile(remoteFile(QStringLiteral("c.mp3"))), "another longer sound");
+    const QByteArray sent = readFile(remoteFile(QStringLiteral("edit.xml")));
+    EXPECT_TRUE(sent.contains("length=\"14\"")) << sent.toStdString();
+    EXPECT_TRUE(sent.contains("fileSize=\"20\"")) << sent.toStdString();
+    EXPECT_EQ(stated(), (QStringList {"14", "20"}));
+    // One step of the action, which undo takes back whole.
+    EXPECT_EQ(window.undoManager()->count(), steps + 1);
+    EXPECT_EQ(window.undoManager()->undoActionName(), QStringLiteral("Publish Feed"));
+    window.undo();
+    EXPECT_EQ(stated(), (QStringList {"5", "5"}));
 }
 
 } // namespace

@@ -3,8 +3,8 @@
 // that reaches an about URL through the panel.
 #include "FindFixture.h"
 
-#include "app/FeedDocument.h"
 #include "app/EditTracker.h"
+#include "app/FeedDocument.h"
 #include "app/VLXUndoManager.h"
 #include "editors/openURLPanel.h"
 #include "extensions/trackback/trackBackItem.h"
@@ -157,4 +157,11 @@ TEST_F(TrackBackPaneTest, APingIsTrimmedCheckedAndKeptAsOneStep)
     undo().undo();
     EXPECT_EQ(tb(0)->pingString(), QString());
     EXPECT_EQ(ping->text(), QString());
+
+    // A query holding what looks like a tag is stored and shown as typed.
+    const QString query = QStringLiteral("https://example.com/tb?a=1&b=<x>&c=2");
+    window().editTracker()->setTextAsEdit(ping, query);
+    endAction();
+    EXPECT_EQ(tb(0)->pingString(), query);
+    EXPECT_EQ(ping->text(), query);
 }

@@ -70,7 +70,8 @@ TEST_F(ConvertedFeeds, RelativeAtomAddressesResolveAgainstTheAddressReadFrom)
     EXPECT_EQ(feed().link(), u"/shows/42"_s);
     EXPECT_EQ(item(0).link(), u"episode-3.html"_s);
     EXPECT_EQ(item(0).enclosureAttrURL(), u"media/episode-3.mp3"_s);
-    EXPECT_TRUE(feed().image()->URL().isEmpty()); // a relative logo is no URL
+    EXPECT_EQ(feed().image()->URL(), u"logo.png"_s); // the logo as written, like the links
+    EXPECT_EQ(feed().image()->link(), feed().link());
     expectWritable(feed());
     const auto fromFile
         = loadFrom("atom10-relative.xml",

@@ -21,6 +21,7 @@
 
 #include <QAbstractButton>
 #include <QStackedWidget>
+#include <functional>
 
 namespace {
 
@@ -211,6 +212,41 @@ TEST_F(ExtensionDefaults, ARawXMLDefaultIsEditedThroughTheSourceEditorAndStoredB
     load();
     EXPECT_EQ(live(QStringLiteral("FD_AF_FF_EX_Extensions")).toMap().value("foo").toString(),
               QStringLiteral("<foo:b>2</foo:b>"));
+}
+
+TEST_F(ExtensionDefaults, ARawXMLDefaultCancelledOrRevertedIsNotStoredByTheNextOK)
+{
+    const auto typeUserDefined = [this](const QString &text) {
+        auto *tabs = control<QStackedWidget>(QStringLiteral("AF_FF_OE_tabs"));
+        ASSERT_NE(tabs, nullptr);
+        auto *pane = qobject_cast<RawXMLPane *>(tabs->widget(tabs->count() - 1));
+        ASSERT_NE(pane, nullptr);
+        ASSERT_EQ(pane->extension()->extensionName(), extensionNSName::kUserDefined);
+        Vellumcast::setXMLSourceEditor(
+            [text](const XMLSourceRequest &) { return std::optional<QString>(text); });
+        pane->editRawXML();
+    };
+    const struct
+    {
+        const char *how;
+        std::function<void()> leave;
+    } ways[] = {
+        {"Cancel", [this] { window->revert(); }},
+        {"Revert to Default, OK",
+         [this] {
+             window->revertToDefault();
+             window->ok();
+         }},
+    };
+    for (const auto &[how, leave] : ways) {
+        SCOPED_TRACE(how);
+        open();
+        typeUserDefined(QStringLiteral("<x:typed>%1</x:typed>").arg(QLatin1String(how)));
+        leave();
+        open();
+        window->ok();
+        EXPECT_EQ(live(QStringLiteral("FD_AF_FF_EX_Extensions")).toMap(), QVariantMap());
+    }
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 // The online-disk folder browser against a WebDAV server on the loopback.
+#include "publish/VLXDMBrowse.h"
 #include "BrowserTestSupport.h"
 #include "PublishTestSupport.h"
 #include "io/CURLHandle.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "publish/DMMemberAccount.h"
-#include "publish/VLXDMBrowse.h"
 #include "settings/VLXPreferences.h"
 
 #include <QDir>
@@ -75,7 +75,8 @@ TEST_F(VLXDMBrowseTest, ListsSitesSortedAndAnswersFoldersRelativeToIt)
 
         selectRow(browser, QStringLiteral("feeds"));
         browser.browseDoubleClick();
-        ASSERT_TRUE(waitUntil([&] { return browser.historyTitles().size() == 2 && listed(browser); }));
+        ASSERT_TRUE(
+            waitUntil([&] { return browser.historyTitles().size() == 2 && listed(browser); }));
         EXPECT_EQ(browser.historyTitles(), (QStringList {"Sites", "Sites/feeds"}));
         EXPECT_TRUE(browser.browseFiles().isEmpty());
         click(browser, "browseAccept");
@@ -98,8 +99,8 @@ TEST_F(VLXDMBrowseTest, MakesAFolderInTheShownOneAndReportsRefusedCredentials)
 {
     VLXDMBrowse browser;
     browse(browser, QStringLiteral("feeds"), kPassword, [&] {
-        browser.outlet<QLineEdit>(QStringLiteral("browseNewFolderName"))->setText(
-            QStringLiteral("new one"));
+        browser.outlet<QLineEdit>(QStringLiteral("browseNewFolderName"))
+            ->setText(QStringLiteral("new one"));
         click(browser, "browseNewFolder");
         ASSERT_TRUE(waitUntil([&] { return names(browser) == QStringList {"new one"}; }));
         EXPECT_EQ(browser.historyTitles(), (QStringList {"Sites", "Sites/feeds"}));
@@ -125,6 +126,42 @@ TEST_F(VLXDMBrowseTest, MakesAFolderInTheShownOneAndReportsRefusedCredentials)
                              QStringLiteral("No account of the online disk is set up"));
                    click(system, "browseCancel");
                });
+}
+
+TEST_F(VLXDMBrowseTest, AFolderNotOnTheServerIsToldAndTheFolderAboveItShown)
+{
+    // A fresh disk of its own, served apart: nothing but a folder beside where "Sites" would be.
+    QTemporaryDir freshRoot;
+    LocalServer fresh;
+    ASSERT_TRUE(QDir(freshRoot.path()).mkpath(QStringLiteral("elsewhere")));
+    ASSERT_TRUE(PublishTestSupport::startWebDAV(fresh, freshRoot.path(), kMember, kPassword));
+    const struct
+    {
+        const char *start;
+        LocalServer *disk;
+        const char *status;
+        QStringList names;
+        QStringList history;
+    } cases[] = {
+        {"gone/deeper",
+         &server,
+         "The folder \"Sites/gone/deeper\" was not found on the server",
+         {"alpha.txt", "feeds", "Zed"},
+         {"Sites"}},
+        {"", &fresh, "The folder \"Sites\" was not found on the server", {"elsewhere"}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.start);
+        DMMemberAccount::setServerURL(c.disk->url(QStringLiteral("http")));
+        VLXDMBrowse browser;
+        browse(browser, QLatin1String(c.start), kPassword, [&] {
+            ASSERT_TRUE(waitUntil([&] { return !browser.browseFiles().isEmpty(); }));
+            EXPECT_EQ(browser.statusText(), QLatin1String(c.status));
+            EXPECT_EQ(names(browser), c.names);
+            EXPECT_EQ(browser.historyTitles(), c.history);
+            click(browser, "browseCancel");
+        });
+    }
 }
 
 } // namespace

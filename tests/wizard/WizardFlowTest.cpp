@@ -327,6 +327,40 @@ TEST_F(WizardFlowTest, ARefusedPageKeepsItsTextAndStoresNothing)
     EXPECT_EQ(made, nullptr);
 }
 
+TEST_F(WizardFlowTest, EscapeAndTheCloseButtonAskAsCancelDoes)
+{
+    openFeed();
+    const struct
+    {
+        const char *how;
+        std::function<void(const WizardDriver &)> leave;
+    } ways[] = {
+        {"Cancel", [](const WizardDriver &wizard) { wizard.cancel(); }},
+        {"Escape",
+         [](const WizardDriver &wizard) { QTest::keyClick(wizard.sheet(), Qt::Key_Escape); }},
+        {"close button", [](const WizardDriver &wizard) { wizard.sheet()->close(); }},
+    };
+    for (const auto &[how, leave] : ways) {
+        SCOPED_TRACE(how);
+        FeedWizard tool;
+        onWizard([this, leave = leave](const WizardDriver &wizard) {
+            wizard.nextTo("Feed_type");
+            wizard.nextTo("Feed_title");
+            wizard.type("feedTitle", "Unfinished");
+            alerts->clear();
+            alerts->queueAnswer(AlertService::kDefault); // "No": the work stays
+            leave(wizard);
+            EXPECT_TRUE(wizard.isShown());
+            EXPECT_EQ(wizard.text("feedTitle"), "Unfinished");
+            alerts->queueAnswer(AlertService::kAlternate); // "Yes"
+            leave(wizard);
+            EXPECT_FALSE(wizard.isShown());
+            EXPECT_EQ(alertTitles(), (QStringList {"Warning", "Warning"}));
+        });
+        EXPECT_EQ(tool.feedWizard(window().window(), "UNFINISHED"), nullptr);
+    }
+}
+
 TEST_F(WizardFlowTest, TheItemWizardPutsItsItemsOnTopAsOneStep)
 {
     Vellumcast &w = openFeed();

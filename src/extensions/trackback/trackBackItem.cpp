@@ -26,7 +26,9 @@ const ExtensionField kFields[] = {
      .helpAnchor = "TrackBackPing",
      .label = "Ping URL:",
      .widget = F::Widget::LineEdit,
-     .leave = F::Leave::TrimAndInform},
+     .leave = F::Leave::TrimAndInform,
+     // A ping address is stored as typed: a query may hold text that looks like a tag.
+     .keepsMarkup = true},
     {.name = "about",
      .outlet = "aboutURLTable",
      .element = "about",
