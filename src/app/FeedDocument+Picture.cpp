@@ -23,6 +23,9 @@
 namespace {
 // The entry's key for the picture's local file.
 const QString kPictureFileKey = QStringLiteral("ImageLocalFile");
+// The entry's key for the image URL whose picture has given the image its size (see
+// pictureSized): from then on a size missing is one the user cleared.
+const QString kSizedAddressKey = QStringLiteral("ImageSizedURL");
 const QString kDroppedNewImage = QStringLiteral("Dropped New Image");
 } // namespace
 
@@ -272,6 +275,7 @@ void FeedDocument::showPictureWithSize(const QImage &picture)
     setPicture(picture);
     if (picture.isNull())
         return;
+    pictureSized();
     // The picture's own pixels: whole numbers, as the fields and the feed show them.
     image()->setWidth(QString::number(picture.width()));
     announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Width"));
@@ -286,6 +290,16 @@ void FeedDocument::replacePicture(const QImage &picture, const QString &actionNa
     showPictureWithSize(picture);
     if (!fileName.isEmpty())
         image()->setImageFilename(fileName);
+}
+
+void FeedDocument::pictureSized()
+{
+    const QString url = image()->URL();
+    if (url.isEmpty() || m_entry.value(kSizedAddressKey).toString() == url)
+        return;
+    FeedListEntry entry = m_entry;
+    entry.setValue(kSizedAddressKey, url);
+    setEntry(entry);
 }
 
 void FeedDocument::fillMissingImageSize()
@@ -332,7 +346,13 @@ void FeedDocument::pictureArrived(quint64 generation, const QImage &picture, con
     case PicturePurpose::Load:
         m_pictureAddress = fetch->file.isEmpty() ? fetch->url : image()->URL();
         setPicture(picture);
-        fillMissingImageSize();
+        // A missing size is filled in the first time the feed shows the picture of its image
+        // URL. After that a missing size is one the user cleared, and it stays cleared: over
+        // the limits of a feed image, the picture's own size would not even be valid.
+        if (m_entry.value(kSizedAddressKey).toString() != image()->URL()) {
+            fillMissingImageSize();
+            pictureSized();
+        }
         return;
     case PicturePurpose::Download:
         // The address was taken back or changed again while the picture was on its way.

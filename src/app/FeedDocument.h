@@ -346,6 +346,9 @@ signals:
 private:
     void install(std::shared_ptr<VLXFeed> feed, const FeedListEntry &entry, bool rereading);
     void fillMissingImageSize();
+    // The picture of the image URL has given the image its size (filled in, or shown with it):
+    // kept in the entry, so that it holds for the next load too.
+    void pictureSized();
     // What a picture on its way is for.
     enum class PicturePurpose {
         Load, // the picture of the feed just loaded: no undo step

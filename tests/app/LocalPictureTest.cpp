@@ -160,6 +160,49 @@ TEST_F(LocalPictureTest, ThePictureOpenedFromAFileAndSavedShowsAfterARestartWith
     EXPECT_TRUE(doc().picture().isNull());
 }
 
+TEST_F(LocalPictureTest, ASizeTheUserClearedStaysClearedThroughSavingAndOpening)
+{
+    // A picture far over the limits: its own size would not even be valid in the feed.
+    const QString big = writePicture(QStringLiteral("big.png"), {1400, 1400}, qRgb(0, 90, 0));
+    LocalServer web;
+    ASSERT_TRUE(web.startScript(QStringLiteral("http_server.py"),
+                                {QStringLiteral("--files"), QFileInfo(big).absolutePath()}));
+    const QString served = web.url(QStringLiteral("http"), QStringLiteral("/d/big.png"));
+    const struct
+    {
+        const char *how;
+        QByteArray feed;
+        bool opened; // the picture opened from the file, else fetched from the feed's address
+    } ways[] = {
+        {"fetched, its size in the feed",
+         feedWithImage(QStringLiteral("Show"), served)
+             .replace("</link></image>", "</link><width>1400</width><height>1400</height></image>"),
+         false},
+        {"opened from a file", feedWithImage(QStringLiteral("Show"), unreachable("big.png")), true},
+    };
+    const auto size = [this] {
+        return QStringList {doc().image()->width(), doc().image()->height()};
+    };
+    for (const auto &[how, feed, opened] : ways) {
+        SCOPED_TRACE(how);
+        openFile(QStringLiteral("show.xml"), feed);
+        if (opened) {
+            alerts->queueAnswer(AlertService::kAlternate); // not scaled down
+            openPicture(big);
+        }
+        ASSERT_EQ(doc().picture().size(), QSize(1400, 1400));
+        ASSERT_EQ(size(), (QStringList {"1400", "1400"}));
+        for (const char *field : {"Image_Required_Width", "Image_Required_Height"})
+            ASSERT_TRUE(doc().editField(QLatin1String(field), -1, QString()));
+        ASSERT_TRUE(window().actualSaveDocument(0));
+        EXPECT_FALSE(readFile(path(QStringLiteral("show.xml"))).contains("<width>"));
+        restart();
+        EXPECT_EQ(doc().picture().size(), QSize(1400, 1400));
+        EXPECT_EQ(size(), (QStringList {"", ""}));
+        stopApplication();
+    }
+}
+
 TEST_F(LocalPictureTest, AnAddressThatCannotBeFetchedIsToldOnceWhileTheFeedStaysLoaded)
 {
     const QString address = unreachable(QStringLiteral("logo.png"));
