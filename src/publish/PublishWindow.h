@@ -36,7 +36,7 @@ struct PublishParameters
     bool expandImage = false; // started from Publish Image: the image is converted and shown
     // Run just before the feed's text is made for a run: brings what the feed states of its
     // local files up to date (see vlxFTP::setBeforeFeedWritten).
-    std::function<void()> beforeFeedWritten;
+    std::function<void()> beforeFeedWritten = {};
 };
 
 // The publish sheet: the window of the publisher (vlxFTP) in which the user picks the site a
