@@ -150,7 +150,8 @@ void FeedDocument::fetchPicture()
 {
     cancelPictureFetch();
     const QString url = image()->URL();
-    if (url.isEmpty()) {
+    // An address relative to where the feed will be published names nothing to fetch yet.
+    if (url.isEmpty() || QUrl(url).isRelative()) {
         setPicture({});
         return;
     }

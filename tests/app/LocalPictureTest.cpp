@@ -247,6 +247,13 @@ TEST_F(LocalPictureTest, AnAddressThatCannotBeFetchedIsToldOnceWhileTheFeedStays
     EXPECT_EQ(failuresTold(), 1);
 }
 
+TEST_F(LocalPictureTest, ARelativeImageAddressIsKeptAndNotFetched)
+{
+    openFile(QStringLiteral("show.xml"), feedWithImage(QStringLiteral("Show"), "art/logo.png"));
+    EXPECT_EQ(doc().image()->URL(), QStringLiteral("art/logo.png"));
+    EXPECT_EQ(failuresTold(), 0) << lines(alertTitles());
+}
+
 TEST_F(LocalPictureTest, AFeedLoadedAnewNeverShowsThePictureOfTheFeedBefore)
 {
     openFile(QStringLiteral("first.xml"),
