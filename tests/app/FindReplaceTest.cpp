@@ -193,10 +193,7 @@ TEST_F(FindReplaceTest, ReplaceAllChangesTheReplacedTextAndNothingElseWithoutAnA
     press("ReplaceAll");
     EXPECT_EQ(doc().item(1)->title(), "Bee");
     EXPECT_EQ(lines(enclosure()), lines(before));
-    QStringList shown;
-    for (const Alert &alert : alerts->alerts())
-        shown << alert.title;
-    EXPECT_EQ(lines(shown), "");
+    EXPECT_EQ(lines(alertTitles()), "");
     undo().undo();
     undo().redo();
     EXPECT_EQ(lines(enclosure()), lines(before));
