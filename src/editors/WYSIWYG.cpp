@@ -27,6 +27,7 @@
 #include <QWebChannel>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWindow>
 
 namespace {
 // Every document the editor shows is this page with an empty body; the body itself is put in by
@@ -190,6 +191,11 @@ QString WYSIWYG::finishEditedHTML(const QString &body)
     // The engine writes lower-case tags: an empty block it leaves behind is one line break.
     replaceRepeated(text, QStringLiteral("<div><br></div>"), QStringLiteral("<br>"),
                     Qt::CaseSensitive);
+    // The engine writes every ampersand as "&amp;", the description holds it as typed: a bare
+    // "&" (the feed's own XML escapes it once more). The reference stays only where a bare "&"
+    // would begin another reference ("&amp;lt;" is the text "&lt;", not "<").
+    static const QRegularExpression ampersand(QStringLiteral("&amp;(?!#?[A-Za-z0-9]+;)"));
+    text.replace(ampersand, QStringLiteral("&"));
     return text;
 }
 
@@ -240,11 +246,15 @@ bool WYSIWYG::showEditWindow(DidEnd didEnd, const QVariantMap &context, QWidget 
         QWidget *owner = sheetOf->window();
         // A dialog of its window for the desktop, so that it is kept above that window (a
         // click on the window must not bury the editor under it), yet as big and resizable as
-        // an editor window.
-        if (m_window->parentWidget() != owner)
-            m_window->setParent(owner,
-                                Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                                    | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+        // an editor window. It is the window's dialog only for the desktop (its transient
+        // parent), never its child widget: a web view that once joined the window's widgets
+        // switches the whole window to painting through the graphics card for good, and on a
+        // display without one the window then stops repainting.
+        m_window->setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                                 | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+        m_window->winId();
+        if (QWindow *handle = m_window->windowHandle())
+            handle->setTransientParent(owner->windowHandle());
         m_window->setWindowModality(Qt::WindowModal);
         // Over the middle of its window, as a sheet opens, and on the same screen.
         QRect place(QPoint(), m_window->size());
