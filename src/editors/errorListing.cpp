@@ -8,13 +8,15 @@
 #include "ui/printInfoManager.h"
 
 #include <QCoreApplication>
-#include <QEvent>
+#include <QDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 #include <functional>
@@ -24,6 +26,9 @@ const QString errorListing::kHelpAnchor = QStringLiteral("FeedParsingError");
 namespace {
 const QString kItemGroupStart = QStringLiteral("Item - ");
 const QString kItemGroupQuote = QStringLiteral("Item - \"");
+
+// The room a line keeps beside its text and indentation.
+constexpr int kLineMargin = 25;
 
 // Widens the one column when a row's text would not fit: 25 points plus the indentation of the
 // row's level plus the text. Only rows that are painted are measured, so a long list costs
@@ -40,7 +45,7 @@ public:
         int level = 0;
         for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
             ++level;
-        const int needed = 25 + (level + 1) * m_view->indentation()
+        const int needed = kLineMargin + (level + 1) * m_view->indentation()
             + option.fontMetrics.horizontalAdvance(index.data().toString());
         QHeaderView *header = m_view->header();
         if (needed > header->minimumSectionSize() && needed > m_view->columnWidth(0)) {
@@ -64,6 +69,21 @@ struct Toggle
     VLXButton *button;
     int count;
     const char *format;
+};
+
+// The panel is a dialog of its window that blocks nothing: Return presses Done, its default
+// button, and Escape and the close box close the panel as Done does.
+class PanelWindow : public QDialog
+{
+public:
+    PanelWindow(QWidget *owner, std::function<void()> close)
+        : QDialog(owner), m_close(std::move(close))
+    {
+    }
+    void reject() override { m_close(); }
+
+private:
+    std::function<void()> m_close;
 };
 } // namespace
 
@@ -105,10 +125,9 @@ void errorListing::closePanel()
 void errorListing::loadInterface(QWidget *owner)
 {
     m_owner = owner;
-    m_panel = new QWidget(owner, Qt::Tool);
+    m_panel = new PanelWindow(owner, [this] { done(); });
     m_panel->setObjectName(QStringLiteral("errorListings"));
     m_panel->setWindowTitle(tr("Feed Repairs, Errors and Warnings"));
-    m_panel->installEventFilter(this);
 
     const auto makeButton = [this](const char *name, const QString &text, bool toggle) {
         auto *button = new VLXButton(m_panel);
@@ -127,6 +146,7 @@ void errorListing::loadInterface(QWidget *owner)
     auto *print = makeButton("print", tr("Print..."), false);
     auto *doneButton = makeButton("done", tr("Done"), false);
     doneButton->setDefault(true);
+    m_doneButton = doneButton;
     connect(help, &QPushButton::clicked, this, &errorListing::helpButton);
     connect(print, &QPushButton::clicked, this, &errorListing::printDocument);
     connect(doneButton, &QPushButton::clicked, this, &errorListing::done);
@@ -159,12 +179,42 @@ void errorListing::loadInterface(QWidget *owner)
     layout->addLayout(toggles);
     layout->addWidget(m_errors, 1);
     layout->addLayout(buttons);
-    m_panel->resize(560, 380);
+    m_panel->resize(kNarrowest, 380);
     if (owner) {
         // Over the right part of the window, below its toolbar, where the fields stay readable.
         const QRect frame = owner->frameGeometry();
         m_panel->move(qMax(frame.left(), frame.right() - m_panel->width() - 40), frame.top() + 140);
     }
+}
+
+void errorListing::fitToText()
+{
+    // As wide as the longest line shown needs (the outline measures the rows it would show
+    // first), within the screen; a wider line scrolls.
+    const QAbstractItemView *view = m_errors;
+    const int frame = m_panel->width() - m_errors->viewport()->width();
+    const int wanted = qMax(kNarrowest,
+                            view->sizeHintForColumn(0) + kLineMargin + frame
+                                + m_errors->verticalScrollBar()->sizeHint().width());
+    QScreen *screen = m_panel->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    // The frame the window manager adds counts on the screen too.
+    const int decoration = m_panel->frameGeometry().width() - m_panel->width();
+    const int width = room.isValid() ? qMin(wanted, room.width() - decoration) : wanted;
+    if (width <= m_panel->width())
+        return;
+    // It grows to the left, its right edge staying, and stays on the screen.
+    QRect place = m_panel->frameGeometry();
+    const int grow = width - m_panel->width();
+    place.setLeft(place.left() - grow);
+    if (room.isValid()) {
+        if (place.right() > room.right())
+            place.moveRight(room.right());
+        if (place.left() < room.left())
+            place.moveLeft(room.left());
+    }
+    m_panel->move(place.topLeft());
+    m_panel->resize(width, m_panel->height());
 }
 
 namespace {
@@ -214,6 +264,7 @@ void errorListing::setToggles(int numErrors, int numWarn, int numRepair, bool se
 
 void errorListing::finishShowing()
 {
+    fitToText();
     QCoreApplication::processEvents();
     m_panel->update();
     m_windowOpen = true;
@@ -245,6 +296,10 @@ void errorListing::show(QWidget *sender, MessageGroup root, int numErrors, int n
     showTree(std::move(root));
     setToggles(numErrors, numWarn, numRepair, true);
     finishShowing();
+    // It takes the keyboard: Return and Escape close it at once.
+    m_panel->activateWindow();
+    if (m_doneButton)
+        m_doneButton->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void errorListing::REWButtonAction()
@@ -275,14 +330,6 @@ void errorListing::done()
 void errorListing::helpButton()
 {
     VLXHelpAnchored::helpForField(kHelpAnchor);
-}
-
-bool errorListing::eventFilter(QObject *watched, QEvent *event)
-{
-    // The close box closes the panel like Done.
-    if (watched == m_panel && event->type() == QEvent::Close)
-        m_windowOpen = false;
-    return QObject::eventFilter(watched, event);
 }
 
 void errorListing::selectionChanged(const QModelIndex &current)

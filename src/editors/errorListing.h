@@ -73,6 +73,8 @@ public:
     // groups closed) instead of all the way down: every row shown open costs the outline memory
     // and time, and a feed of many items would otherwise hold up the window.
     static constexpr qint64 kRowsOpenedWhole = 20000;
+    // The panel's width when its lines are short.
+    static constexpr int kNarrowest = 560;
 
     QWidget *panel() const { return m_panel; }
     VLXOutlineView *errors() const { return m_errors; }
@@ -89,9 +91,6 @@ signals:
     // The feed window selects the first item with that title.
     void selectFeedItemRequested(const QString &title);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     errorListing();
     void loadInterface(QWidget *owner);
@@ -99,6 +98,7 @@ private:
     void show(QWidget *sender, MessageGroup root, int numErrors, int numWarn, int numRepair);
     void setToggles(int numErrors, int numWarn, int numRepair, bool setStates);
     void finishShowing();
+    void fitToText();
     void selectionChanged(const QModelIndex &current);
 
     QPointer<QWidget> m_owner;
@@ -107,6 +107,7 @@ private:
     QPointer<VLXButton> m_repairButton;
     QPointer<VLXButton> m_errorButton;
     QPointer<VLXButton> m_warnButton;
+    QPointer<VLXButton> m_doneButton;
     MessageOutlineModel *m_model = nullptr;
     std::function<std::shared_ptr<VLXFeed>()> m_feedSource;
     bool m_windowOpen = false;

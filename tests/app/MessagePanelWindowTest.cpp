@@ -9,6 +9,7 @@
 #include "editors/openURLPanel.h"
 #include "model/VLXFeed.h"
 #include "platform/MemoryDefaultsStore.h"
+#include "platform/QtAlertService.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXComboBox.h"
 #include "ui/VLXOutlineView.h"
@@ -18,6 +19,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QMainWindow>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -103,6 +106,51 @@ TEST_F(MessagePanelWindowTest, ABrokenFeedShowsItsMessagesAndTheyLeadToTheirItem
     window.setDocumentEdited(false, true);
     window.window()->close();
     EXPECT_FALSE(panel->windowOpen());
+}
+
+// The log opened from the results of a read, answered on the real alert with its default, takes
+// the keyboard from the window: Return presses Done, Escape closes it. It is as wide as its lines
+// need, and no wider than the screen: a longer line scrolls.
+TEST_F(MessagePanelWindowTest, TheLogTakesTheKeyboardAndIsAsWideAsItsLines)
+{
+    Vellumcast &window = start();
+    window.window()->show();
+    const QByteArray text = TestSupport::readData("feeds/episodes-with-problems.xml");
+    const struct
+    {
+        QByteArray text;
+        Qt::Key key;
+        bool scrolls;
+    } cases[]
+        = {{text, Qt::Key_Return, false},
+           {QByteArray(text).replace("Episode 3", QByteArray(400, 'w')), Qt::Key_Escape, true}};
+    AlertService::setInstance(std::make_shared<QtAlertService>());
+    errorListing *panel = errorListing::sharedInstance();
+    for (const auto &c : cases) {
+        writeFile(QDir(home()).filePath("broken.xml"), c.text);
+        // The results question takes Return ("View Log") as a user presses it.
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&answer] {
+            if (QWidget *question = QApplication::activeModalWidget()) {
+                answer.stop();
+                QTest::keyClick(question, Qt::Key_Return);
+            }
+        });
+        answer.start(20);
+        window.setDocumentEdited(false, true);
+        window.openFeedAtPath(QDir(home()).filePath("broken.xml"));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return QApplication::activeWindow() == panel->panel(); }, 5000));
+        panel->panel()->grab(); // painted: a line that does not fit widens the outline
+        QApplication::processEvents();
+        EXPECT_EQ(panel->errors()->horizontalScrollBar()->maximum() > 0, c.scrolls);
+        EXPECT_LE(panel->panel()->frameGeometry().width(),
+                  panel->panel()->screen()->availableGeometry().width());
+        QTest::keyClick(QApplication::focusWidget(), c.key);
+        EXPECT_FALSE(panel->windowOpen());
+        EXPECT_FALSE(panel->panel()->isVisible());
+    }
+    AlertService::setInstance(alerts);
 }
 
 // The messages of a read or of the check before a save are gathered on the worker that did the
