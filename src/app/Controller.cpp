@@ -2,6 +2,7 @@
 
 #include "VLXVersion.h"
 #include "app/AboutWindow.h"
+#include "app/LoadRunner.h"
 #include "app/Vellumcast.h"
 #include "app/WindowStatusSink.h"
 #include "extensions/cc/CreativeCommonsPasteTool.h"
@@ -253,6 +254,36 @@ bool Controller::applicationOpenFile(const QString &path)
     else
         m_filesToOpenLater.append(path);
     return true;
+}
+
+void Controller::documentsHandedOver(const QStringList &documents)
+{
+    if (QMainWindow *window = mainWindow()) {
+        if (window->isMinimized())
+            window->showNormal();
+        window->raise();
+        window->activateWindow();
+    }
+    m_handedOver += documents;
+    openHandedOverWhenFree();
+}
+
+void Controller::openHandedOverWhenFree()
+{
+    if (m_handedOver.isEmpty() || m_terminated)
+        return;
+    // Not under a question, a dialog or a menu, nor in the middle of a read: each document is
+    // opened as a document the system hands over, when the user could have opened it too.
+    const bool busy = QApplication::activeModalWidget() || QApplication::activePopupWidget()
+        || (m_feedController && m_feedController->loadRunner()->isRunning());
+    if (busy) {
+        QTimer::singleShot(200, this, &Controller::openHandedOverWhenFree);
+        return;
+    }
+    const QString next = m_handedOver.takeFirst();
+    applicationOpenFile(next);
+    if (!m_handedOver.isEmpty())
+        QTimer::singleShot(0, this, &Controller::openHandedOverWhenFree);
 }
 
 void Controller::applicationDidFinishLaunching()

@@ -29,6 +29,9 @@ public:
     void awakeFromNib();
     void applicationWillFinishLaunching();
     bool applicationOpenFile(const QString &path);
+    // Documents a later start of the program handed over: the window comes forward and opens
+    // them once it is free (no question or dialog up, no feed being read).
+    void documentsHandedOver(const QStringList &documents);
     void applicationDidFinishLaunching();
     void openVellumcastWindow();
     bool applicationShouldTerminate();
@@ -60,9 +63,11 @@ private:
     void giveFirstPathSettings();
     void giveFallbackPathSettings();
     void installCommands();
+    void openHandedOverWhenFree();
 
     QPointer<Vellumcast> m_feedController;
     QStringList m_filesToOpenLater;
+    QStringList m_handedOver;
     QString m_userFolderProblem;
     bool m_transferLayerStarted = false;
     bool m_terminated = false;
