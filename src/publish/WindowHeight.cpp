@@ -1,6 +1,7 @@
 #include "publish/WindowHeight.h"
 
 #include <QLayout>
+#include <QScreen>
 #include <QWidget>
 
 namespace {
@@ -37,6 +38,19 @@ void WindowHeight::changeKeepingTop(QWidget *window, const std::function<void()>
     if (after == before)
         return;
     // A widget's geometry is measured from its top left corner: resizing keeps the top edge.
-    window->resize(window->width(),
-                   qMax(window->minimumSizeHint().height(), height + after - before));
+    int wanted = qMax(window->minimumSizeHint().height(), height + after - before);
+    QScreen *screen = window->screen();
+    if (!screen) {
+        window->resize(window->width(), wanted);
+        return;
+    }
+    // No taller than the screen leaves room for (with the frame the window manager adds), and
+    // moved up when the bottom edge would pass the screen's: what the window holds scrolls.
+    const QRect room = screen->availableGeometry();
+    const int frame = window->frameGeometry().height() - window->geometry().height();
+    wanted = qMin(wanted, room.height() - frame);
+    window->resize(window->width(), wanted);
+    const int overflow = window->frameGeometry().bottom() - room.bottom();
+    if (overflow > 0)
+        window->move(window->x(), qMax(room.top(), window->y() - overflow));
 }

@@ -5,7 +5,8 @@
 class QWidget;
 
 // Folding a part of a dialog away (or showing it) changes the window's height by what the part
-// needed, keeping the top edge where it is and the width (and any size the user chose) as it is.
+// needed, keeping the top edge where it is and the width (and any size the user chose) as it is;
+// the window stays within the screen (its contents must be able to scroll).
 class WindowHeight
 {
 public:

@@ -17,6 +17,8 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -31,6 +33,29 @@ public:
 
 private:
     editSite *m_owner;
+};
+
+// The pages scroll when the screen is too short for the window: as tall as the page wants, yet
+// content with little (the window fits the screen, and OK stays in sight).
+class PageScroller : public QScrollArea
+{
+public:
+    PageScroller()
+    {
+        setWidgetResizable(true);
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
+    QSize sizeHint() const override
+    {
+        const QSize page = widget() ? widget()->sizeHint() : QSize();
+        return page + QSize(verticalScrollBar()->sizeHint().width(), 0);
+    }
+    QSize minimumSizeHint() const override
+    {
+        const QSize page = widget() ? widget()->minimumSizeHint() : QSize();
+        return {page.width() + verticalScrollBar()->sizeHint().width(), qMin(page.height(), 120)};
+    }
 };
 
 template<typename T> T *named(T *widget, const QString &name)
@@ -78,10 +103,17 @@ void editSite::loadInterface()
     buttons->addWidget(cancel);
     buttons->addWidget(doneButton);
 
+    // The page keeps its height at the top of the room it has.
+    auto *pageHolder = new QWidget;
+    auto *pageLayout = new QVBoxLayout(pageHolder);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    pageLayout->addWidget(m_tabs);
+    pageLayout->addStretch(1);
+    auto *scroller = named(new PageScroller, QStringLiteral("pageScroller"));
+    scroller->setWidget(pageHolder);
     auto *layout = new QVBoxLayout(window);
     layout->addLayout(head);
-    layout->addWidget(m_tabs);
-    layout->addStretch(1);
+    layout->addWidget(scroller, 1);
     layout->addLayout(buttons);
 
     connect(m_siteType, &QComboBox::activated, this, [this] { siteTypeAction(); });

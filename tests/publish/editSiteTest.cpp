@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -233,6 +234,16 @@ TEST_F(editSiteTest, TheWindowKeepsItsHeightThroughTypeChangesAndFolding)
             disclosure->click();
             EXPECT_EQ(e.editWindow()->height(), ftpHeight);
         }
+
+        // The disk page with both groups open is taller than the screen: the window stays within
+        // it, OK in sight, and the page scrolls.
+        chooseType(e, 2);
+        for (const char *group : {"dmEnclosureDisclosure", "dmImageDisclosure"})
+            e.outlet<vlxDisclosureButton>(QLatin1String(group))->click();
+        const QRect room = e.editWindow()->screen()->availableGeometry();
+        EXPECT_TRUE(room.contains(e.editWindow()->frameGeometry()));
+        auto *ok = e.outlet<QWidget>(QStringLiteral("doneButton"));
+        EXPECT_TRUE(room.contains(QRect(ok->mapToGlobal(QPoint()), ok->size())));
         e.cancel();
     });
 }
