@@ -163,6 +163,7 @@ void FeedDocument::forgetPictureOfLoad()
     cancelPictureFetch();
     m_failedPictureAddresses.clear();
     m_pictureAddress.clear();
+    m_pictureAsRead = false;
     setPicture({});
 }
 
@@ -187,6 +188,17 @@ void FeedDocument::setPictureOrigin(const PictureOrigin &origin)
 {
     setPictureFile(origin.file);
     m_pictureAddress = origin.address;
+    m_pictureAsRead = origin.asRead;
+}
+
+bool FeedDocument::pictureKeptBySave() const
+{
+    if (!m_pictureAsRead || m_picture.isNull())
+        return false;
+    const QString file = pictureFile();
+    if (!file.isEmpty())
+        return QFileInfo(file).isFile();
+    return !m_pictureAddress.isEmpty() && m_pictureAddress == image()->URL();
 }
 
 void FeedDocument::downloadPicture(const QString &url, const QString &actionName,
@@ -288,6 +300,7 @@ void FeedDocument::replacePicture(const QImage &picture, const QString &actionNa
                                   const QString &fileName)
 {
     recordPicture(actionName);
+    m_pictureAsRead = false;
     showPictureWithSize(picture);
     if (!fileName.isEmpty())
         image()->setImageFilename(fileName);
@@ -346,6 +359,7 @@ void FeedDocument::pictureArrived(quint64 generation, const QImage &picture, con
     switch (fetch->purpose) {
     case PicturePurpose::Load:
         m_pictureAddress = fetch->file.isEmpty() ? fetch->url : image()->URL();
+        m_pictureAsRead = true;
         setPicture(picture);
         // A missing size is filled in the first time the feed shows the picture of its image
         // URL. After that a missing size is one the user cleared, and it stays cleared: over
@@ -362,6 +376,7 @@ void FeedDocument::pictureArrived(quint64 generation, const QImage &picture, con
         replacePicture(picture, fetch->actionName, QUrl(fetch->url).fileName());
         // The picture is the address's now, no longer that of a file of the user's.
         setPictureFile(QString());
+        m_pictureAsRead = fetch->url == image()->URL();
         emit pictureReplacedByNew();
         return;
     case PicturePurpose::Open:
@@ -372,6 +387,7 @@ void FeedDocument::pictureArrived(quint64 generation, const QImage &picture, con
         // The file is the picture's from now on: it shows again when the feed is next loaded.
         // Dropped pixels have no file.
         setPictureFile(fetch->file);
+        m_pictureAsRead = !fetch->file.isEmpty();
         if (fetch->purpose == PicturePurpose::Open)
             emit pictureReplacedByNew();
         return;

@@ -245,13 +245,22 @@ public:
     // The file the picture was last opened from or saved to, "" when none (or when it was
     // replaced by a download since). Kept in the feed's list entry, so it outlives the run.
     QString pictureFile() const;
-    // Where the picture comes from: its file and the image URL it was fetched or edited under.
+    // Where the picture comes from: its file and the image URL it was fetched or edited under,
+    // and whether it is that file's (or that address's) picture as read, not changed since.
     struct PictureOrigin
     {
         QString file;
         QString address;
+        bool asRead = false;
     };
-    PictureOrigin pictureOrigin() const { return {pictureFile(), m_pictureAddress}; }
+    PictureOrigin pictureOrigin() const
+    {
+        return {pictureFile(), m_pictureAddress, m_pictureAsRead};
+    }
+    // The feed saved as it is shows this very picture again when it is next loaded: the picture
+    // is its file's as read (and the file is there), or without a file the image URL's as read.
+    // A save then leaves no change of the picture unsaved.
+    bool pictureKeptBySave() const;
     void setPictureOrigin(const PictureOrigin &origin);
     // The file the user opened the picture from or saved it to becomes its file.
     void setPictureFile(const QString &path);
@@ -379,6 +388,7 @@ private:
     std::unique_ptr<PictureFetch> m_fetch;
     quint64 m_fetchGeneration = 0;
     QString m_pictureAddress;
+    bool m_pictureAsRead = false;
     // The addresses whose fetch failed and was told while this feed is loaded.
     QSet<QString> m_failedPictureAddresses;
 };

@@ -150,6 +150,7 @@ bool Vellumcast::actualSaveDocument(int row)
         archiveCurrentFeedList();
         selectDocumentRow();
         setDocumentEdited(false);
+        settlePictureWithSave();
         setWindowTitleFromEntry();
         setStatusText(problem.isEmpty() ? QDir::toNativeSeparators(chosen.toLocalFile())
                                         : problem);
@@ -170,9 +171,18 @@ bool Vellumcast::actualSaveDocument(int row)
     m_document->setEntry(updated);
     archiveCurrentFeedList();
     setDocumentEdited(false);
+    settlePictureWithSave();
     if (!problem.isEmpty())
         setStatusText(problem);
     return true;
+}
+
+void Vellumcast::settlePictureWithSave()
+{
+    // A picture the saved feed shows again when it is next loaded (its file's, or its image
+    // URL's) is no unsaved change of the image.
+    if (isImageEdited() && m_document->pictureKeptBySave())
+        setImageEdited(false);
 }
 
 QString Vellumcast::proposedFileName(const FeedListEntry &entry, const QString &title)

@@ -266,6 +266,8 @@ public:
     // Saves the loaded feed; the row must be its entry's (no feed is ever written under another
     // entry's file).
     bool actualSaveDocument(int row);
+    // After a save: the picture is no unsaved change when the saved feed shows it again.
+    void settlePictureWithSave();
     // Writes a copy of the loaded feed (and its companion) to a file the user chooses; the
     // entry keeps its file, and the feed its title and edited state. The chosen file's URL,
     // empty when cancelled or when the write failed.

@@ -203,6 +203,31 @@ TEST_F(LocalPictureTest, ASizeTheUserClearedStaysClearedThroughSavingAndOpening)
     }
 }
 
+// A picture opened from a file is the file's: once the feed is saved (and with it the file it
+// shows the picture from), quitting asks nothing about the image. A picture changed since it was
+// read is still asked about.
+TEST_F(LocalPictureTest, ASavedFeedLeavesNoQuestionAboutThePictureItShowsAgain)
+{
+    const QString image = QStringLiteral("Changes have been made to this feed's image.  Do you "
+                                         "want to save before you exit?");
+    for (const bool cropped : {false, true}) {
+        openFile(QStringLiteral("show.xml"),
+                 feedWithImage(QStringLiteral("Show"), unreachable(QStringLiteral("logo.png"))));
+        openPicture(writePicture(QStringLiteral("logo.png"), {60, 40}, qRgb(0, 0, 200)));
+        if (cropped)
+            doc().replacePicture(doc().picture().copy(0, 0, 30, 20), QStringLiteral("Crop Image"));
+        ASSERT_TRUE(window().actualSaveDocument(window().lastFeedViewed()));
+        alerts->clear();
+        alerts->queueAnswer(AlertService::kOther); // Cancel, when asked
+        window().askToSaveChanges(Vellumcast::Leaving::Quitting);
+        QStringList messages;
+        for (const Alert &alert : alerts->alerts())
+            messages << alert.message;
+        EXPECT_EQ(messages.contains(image), cropped) << messages.join('\n').toStdString();
+        window().setImageEdited(false);
+    }
+}
+
 TEST_F(LocalPictureTest, AnAddressThatCannotBeFetchedIsToldOnceWhileTheFeedStaysLoaded)
 {
     const QString address = unreachable(QStringLiteral("logo.png"));
