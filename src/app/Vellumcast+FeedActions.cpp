@@ -16,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QMainWindow>
+#include <QScopedValueRollback>
 
 void Vellumcast::ensureAFeed()
 {
@@ -56,6 +57,7 @@ void Vellumcast::newDocument()
     feed->insertItem(makeNewItem(key, feed->XMLExtensions()->arrayOfExtensionDescriptions()), 0);
 
     // The feed is read back from its own text, as every feed shown is; it has no file yet.
+    const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
     FeedDocument::LoadOptions options;
     options.validate = false;
     options.hideErrors = true;

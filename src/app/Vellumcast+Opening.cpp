@@ -21,6 +21,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMainWindow>
+#include <QScopedValueRollback>
 #include <QTimer>
 
 namespace {
@@ -189,6 +190,7 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     // Opening a listed feed again keeps its entry's identity: its per-feed settings, publish
     // dates, extra files and local enclosure files stay attached. A user name and password in
     // the address stay out of the list, the settings and the status line.
+    const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
     const QString absolute = FeedCredentials::displayString(url);
     const int listed = m_feedList->rowOfURL(absolute);
     FeedListEntry entry = listed >= 0

@@ -25,6 +25,7 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QTextEdit>
 
 // --- Installing -------------------------------------------------------------------------------
@@ -95,6 +96,7 @@ void Vellumcast::feedWizard()
                 made->addItem(
                     makeNewItem(key, made->XMLExtensions()->arrayOfExtensionDescriptions()));
             // Read back from its own text, as every feed shown is; it has no file yet.
+            const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
             FeedDocument::LoadOptions options;
             options.validate = false;
             options.hideErrors = true;

@@ -27,6 +27,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -301,6 +302,7 @@ void Vellumcast::feedWizardIfNeeded()
 {
     const QString sample = sampleFeedPath();
     if (m_openSampleXml && QFileInfo(sample).isFile()) {
+        const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
         const QString url = QUrl::fromLocalFile(sample).toString();
         const FeedListEntry entry = FeedListEntry::make(QFileInfo(sample).fileName(), url, false);
         setStatusText(QDir::toNativeSeparators(sample));
@@ -322,8 +324,9 @@ void Vellumcast::feedWizardIfNeededAfterDelay()
 {
     if (m_terminating || !m_documentWindow)
         return;
-    // A feed being read (one handed over at the start) decides first what the window shows.
-    if (m_loader->isRunning()) {
+    // A feed being read (one handed over at the start) or put in place decides first what the
+    // window shows; so does a question or dialog up meanwhile.
+    if (m_loader->isRunning() || m_placingFeed > 0 || QApplication::activeModalWidget()) {
         QTimer::singleShot(250, this, &Vellumcast::feedWizardIfNeededAfterDelay);
         return;
     }
@@ -428,6 +431,7 @@ void Vellumcast::listBoxNewRowSelected(VLXListBox *, int row)
 {
     if (!m_feedList->isRow(row))
         return;
+    const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
     const FeedListEntry entry = m_feedList->entry(row);
     setStatusText(entry.isRemote() ? entry.url : QDir::toNativeSeparators(entry.localPath()));
     showSelectedTab(FeedsTab);

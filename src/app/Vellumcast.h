@@ -538,6 +538,10 @@ private:
     QPointer<VLXListBox> m_listBox;
     QPointer<QLabel> m_statusText;
     std::shared_ptr<WindowStatusSink> m_statusSink;
+    // Above 0 while a feed is being put in place: the document may hold it before the list does,
+    // and the events let through meanwhile (a status shown, an alert) must not take that for a
+    // window without a feed.
+    int m_placingFeed = 0;
     bool m_openSampleXml = false;
     bool m_terminating = false;
     int m_tabsFeedsIndex = 0;

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include <atomic>
@@ -142,6 +143,36 @@ TEST_F(LeavingFeedTest, DontSaveThenAFeedThatCannotBeReadKeepsTheEditsTheirState
     EXPECT_EQ(window().document()->entry().fileName, "a.xml");
     EXPECT_FALSE(window().isDocumentEdited());
     EXPECT_EQ(undo().count(), 0);
+}
+
+// The start's check that the window shows a feed may come due while another feed is being put
+// in place (the status line lets events through as it shows, so does an alert of its picture),
+// when the window holds that feed before its list does: the check leaves it alone, and no new
+// feed takes its place with a second question. Both ways of switching.
+TEST_F(LeavingFeedTest, AStartCheckDueWhileAFeedIsPutInPlaceLeavesIt)
+{
+    openFeed({"A"}, "a.xml");
+    const std::function<void()> switches[] = {[this] { window().openFeedAtPath(path("b.xml")); },
+                                              [this] { list()->fieldSelected(rowOf("a.xml")); }};
+    for (const auto &switchFeed : switches) {
+        writeFile(path("b.xml"), feedText("B", {"B"}));
+        edit("edited");
+        alerts->clear();
+        alerts->queueAnswer(AlertService::kAlternate); // "Don't Save"
+        alerts->queueAnswer(AlertService::kAlternate); // the same to a second question
+        QMetaObject::Connection due;
+        due = QObject::connect(window().document(), &FeedDocument::feedReplaced, [this, &due] {
+            QObject::disconnect(due);
+            QTimer::singleShot(0, &window(), [this] { window().feedWizardIfNeededAfterDelay(); });
+        });
+        const QString wanted = window().document()->entry().fileName == "a.xml" ? "b.xml" : "a.xml";
+        switchFeed();
+        QTest::qWait(50);
+        EXPECT_EQ(window().document()->entry().fileName, wanted);
+        EXPECT_EQ(alertTitles(), QStringList {"Warning"});
+        EXPECT_FALSE(fileNames().join(',').contains("(untitled)"))
+            << fileNames().join(',').toStdString();
+    }
 }
 
 TEST_F(LeavingFeedTest, OpenAsksAboutChangesBeforeItsPanelAndCancelThereChangesNothing)
