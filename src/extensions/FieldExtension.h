@@ -35,15 +35,21 @@ public:
         this->setFieldNames(fieldNamesFor(name));
     }
 
+    // What the fields do not take is kept and written after them.
     int parseXMLNodeIfMine(const vlxXMLNode *node) override
     {
-        parseFieldNode(node);
+        if (!parseFieldNode(node))
+            this->keepUnreadElement(node, *this);
         return 0;
     }
-    QString buildXML(const QString &prefix) const override { return buildFieldsXML(prefix); }
+    QString buildXML(const QString &prefix) const override
+    {
+        return buildFieldsXML(prefix) + this->keptXML(prefix);
+    }
     void appendXML(UTF8Writer &out, const QString &prefix) const override
     {
         appendFieldsXML(out, prefix);
+        this->appendKeptXML(out, prefix);
     }
     void populateWithDefaults(const QString &uniqueKey) override { populateFields(uniqueKey); }
     void validate(VLXFeed *feed) override

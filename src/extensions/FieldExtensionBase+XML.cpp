@@ -45,6 +45,17 @@ QString nestedText(const vlxXMLNode *node)
     return parts.join(QLatin1String(", "));
 }
 
+const QString kRDFNamespace = QStringLiteral("http://www.w3.org/1999/02/22-rdf-syntax-ns#");
+
+bool isBlank(QStringView text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 // --- reading -----------------------------------------------------------------------------------
@@ -87,6 +98,23 @@ QString FieldExtensionBase::strippedText(const QString &text, QLatin1StringView 
     return stripped;
 }
 
+QString FieldExtensionBase::textOrResource(const vlxXMLNode *node)
+{
+    QString text = vlxXMLDOM::descriptionOfNode(node);
+    if (!isBlank(text))
+        return text;
+    for (const auto &[name, value] : vlxXMLDOM::attributesOfNode(node)) {
+        const qsizetype colon = name.indexOf(u':');
+        if (colon <= 0 || QStringView(name).sliced(colon + 1) != u"resource")
+            continue;
+        const QString prefix = name.first(colon);
+        const QString uri = vlxXMLDOM::namespaceURIOfPrefix(node, prefix);
+        if (uri == kRDFNamespace || (uri.isNull() && prefix == u"rdf"))
+            return value;
+    }
+    return text;
+}
+
 QString FieldExtensionBase::readValue(const ExtensionField &row, const vlxXMLNode *node)
 {
     QString raw;
@@ -95,7 +123,9 @@ QString FieldExtensionBase::readValue(const ExtensionField &row, const vlxXMLNod
     else if (row.read == Field::Read::Plain)
         raw = nestedText(node);
     else
-        raw = vlxXMLDOM::descriptionOfNode(node);
+        raw = textOrResource(node);
+    if (!row.attribute && row.read == Field::Read::Plain && isBlank(raw))
+        raw = textOrResource(node);
     const QLatin1StringView tag(row.repairTag ? row.repairTag : "");
     switch (row.read) {
     case Field::Read::Trimmed:
@@ -161,10 +191,10 @@ const std::vector<int> &FieldExtensionBase::fieldsOfElement(size_t element) cons
     return tables.back().second[element];
 }
 
-void FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
+bool FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
-        return;
+        return false;
     const QString name = vlxXMLDOM::nameOfNode(node);
     const QStringList &names = extension().fieldNames();
     // The names are in lower case; most documents write them so.
@@ -175,8 +205,20 @@ void FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
             index = i;
     }
     if (index < 0 || size_t(index) >= m_descriptor->elements.size())
-        return;
+        return false;
     const std::vector<int> &fields = fieldsOfElement(size_t(index));
+    if (fields.empty())
+        return false;
+    // A field held once takes the first element, so that a save writes it first again (the
+    // repeat is kept and written after it) and a reopened feed shows the same. What a class
+    // reads itself (lists, checked words) is its own business.
+    for (const int f : fields) {
+        const ExtensionField &row = descriptor().field(f);
+        if (row.read == Field::Read::Custom)
+            continue;
+        if (row.kind == Field::Kind::Text ? !text(f).isEmpty() : number(f) != 0)
+            return false;
+    }
     for (const int f : fields) {
         const ExtensionField &row = descriptor().field(f);
         if (row.read == Field::Read::Custom) {
@@ -204,6 +246,7 @@ void FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
                 storeRead(f, readValue(row, c));
         }
     }
+    return true;
 }
 
 std::optional<QString> FieldExtensionBase::fieldElementText(const QString &path) const

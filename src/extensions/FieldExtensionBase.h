@@ -114,7 +114,10 @@ protected:
     // The algorithms FieldExtension<Place> runs for the extension's operations.
     // "prefix:element" for each element of the parse order, the prefix in lower case.
     QStringList fieldNamesFor(const QString &processingName) const;
-    void parseFieldNode(const vlxXMLNode *node);
+    // Reads an element into its fields. Answers false, reading nothing, for an element the class
+    // does not take: a name outside the parse order, an element that holds no field, or a repeat
+    // of an element whose fields hold a value already (the first one read stands).
+    bool parseFieldNode(const vlxXMLNode *node);
     QString buildFieldsXML(const QString &prefix) const;
     void appendFieldsXML(UTF8Writer &out, const QString &prefix) const;
     void encodeFields(QVariantMap &coder) const;
@@ -133,6 +136,10 @@ protected:
     std::optional<QString> fieldElementText(const QString &path) const;
     // The descriptor's own URI stands; another one is reported when the descriptor says so.
     void noteDeclaredURI(const QString &uri);
+
+    // The text of an element, or, where it has none, the URL it names in RSS 1.0 style
+    // (rdf:resource="…").
+    static QString textOrResource(const vlxXMLNode *node);
 
     // Text read from an element with its markup removed; a removal that changes more than
     // white space is reported as the descriptor's HTML repair naming the tag.

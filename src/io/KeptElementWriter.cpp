@@ -271,14 +271,23 @@ bool KeptElementWriter::isUsableNamespaceDeclaration(const QString &prefix,
 
 KeptElementWriter::KeptElementWriter(const vlxXMLNode *top, const QString &ownPrefix,
                                      const QString &ownURI, const KnownURI &knownURI,
-                                     QList<Omission> *omitted)
-    : m_top(top), m_own(ownPrefix), m_ownURI(ownURI), m_knownURI(knownURI), m_omitted(omitted)
+                                     QList<Omission> *omitted, const QString &alias)
+    : m_top(top), m_own(ownPrefix), m_ownURI(ownURI),
+      m_alias(alias == ownPrefix || ownPrefix.isEmpty() ? QString() : alias), m_knownURI(knownURI),
+      m_omitted(omitted)
 {
+}
+
+QString KeptElementWriter::written(const QString &name) const
+{
+    if (m_alias.isEmpty() || prefixOf(name) != m_alias)
+        return name;
+    return m_own + u':' + localOf(name);
 }
 
 QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefix,
                                  const QString &ownURI, const KnownURI &knownURI,
-                                 QList<Omission> *omitted)
+                                 QList<Omission> *omitted, const QString &ownAlias)
 {
     const int kind = vlxXMLDOM::kindOfNode(node);
     if (kind == vlxXMLDOM::EntityReference) {
@@ -299,7 +308,8 @@ QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefi
     QVarLengthArray<char, 32> own;
     for (QChar c : ownPrefix)
         own.append(c.unicode() < 0x80 ? char(c.unicode()) : '\x80');
-    // Under the own prefix, the document must have meant the writer's namespace.
+    // Under the own prefix, the document must have meant the writer's namespace. (Names under
+    // another prefix never pass this look, so an alias always goes the long way.)
     if (isPlainElementText(xml, QByteArrayView(own.constData(), own.size()))) {
         const QString meant = ownURI.isEmpty() || ownPrefix.isEmpty()
             ? QString()
@@ -308,7 +318,7 @@ QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefi
             return QString::fromUtf8(xml);
     }
 
-    KeptElementWriter writer(node, ownPrefix, ownURI, knownURI, omitted);
+    KeptElementWriter writer(node, ownPrefix, ownURI, knownURI, omitted, ownAlias);
     writer.walk(node);
     if (writer.m_outerAt >= 0) {
         QString declarations;
@@ -378,18 +388,19 @@ const QString *KeptElementWriter::binding(const QString &prefix)
 
 void KeptElementWriter::walk(const vlxXMLNode *element)
 {
-    const QString name = vlxXMLDOM::nameOfNode(element);
-    if (!isQualifiedName(name)) {
-        omit(Omission::Element, name, Omission::NotAQualifiedName);
+    const QString given = vlxXMLDOM::nameOfNode(element);
+    if (!isQualifiedName(given)) {
+        omit(Omission::Element, given, Omission::NotAQualifiedName);
         return;
     }
     const std::size_t scopeSize = m_scope.size();
     const auto declarations = vlxXMLDOM::namespaceDeclarationsOfNode(element);
     for (const auto &[prefix, uri] : declarations)
         m_scope.push_back({prefix, uri, isUsableNamespace(prefix, uri)});
+    const QString name = written(given);
     const QString prefix = prefixOf(name);
     if (!prefix.isEmpty() && !binding(prefix)) {
-        omit(Omission::Element, name,
+        omit(Omission::Element, given,
              m_unusable ? Omission::UnusableNamespace : Omission::UnboundPrefix);
         m_scope.resize(scopeSize);
         return;
@@ -408,7 +419,8 @@ void KeptElementWriter::walk(const vlxXMLNode *element)
         m_outerAt = m_out.size();
     // Two prefixes may stand for one namespace; an attribute must not come twice in it.
     QSet<QString> expandedNames;
-    for (const auto &[attribute, value] : vlxXMLDOM::attributesOfNode(element)) {
+    for (const auto &[givenAttribute, value] : vlxXMLDOM::attributesOfNode(element)) {
+        const QString attribute = written(givenAttribute);
         const QString attributePrefix = prefixOf(attribute);
         const QString *uri = nullptr;
         if (!isQualifiedName(attribute)) {

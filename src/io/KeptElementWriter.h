@@ -45,9 +45,11 @@ public:
     // along. With an empty ownURI the prefix is the writer's whatever the document bound it to
     // (a known namespace claims its prefix). A prefix bound nowhere is declared with the URI
     // knownURI gives for it, if any. Any other node is written as xmlDataOfNode writes it, a
-    // named reference resolved.
+    // named reference resolved. Names under ownAlias, the prefix the document gave the own
+    // namespace where it is not ownPrefix, are written under ownPrefix.
     static QString write(const vlxXMLNode *node, const QString &ownPrefix, const QString &ownURI,
-                         const KnownURI &knownURI, QList<Omission> *omitted);
+                         const KnownURI &knownURI, QList<Omission> *omitted,
+                         const QString &ownAlias = QString());
 
     // Whether xmlns:prefix="writtenURI" (xmlns="writtenURI" for an empty prefix), the URI as it
     // stands between the quotes, is a declaration every namespace-aware reader accepts: a prefix
@@ -69,14 +71,17 @@ private:
     };
 
     KeptElementWriter(const vlxXMLNode *top, const QString &ownPrefix, const QString &ownURI,
-                      const KnownURI &knownURI, QList<Omission> *omitted);
+                      const KnownURI &knownURI, QList<Omission> *omitted, const QString &alias);
     void walk(const vlxXMLNode *element);
     const QString *binding(const QString &prefix);
     void omit(Omission::Kind kind, const QString &name, Omission::Reason reason);
+    // The name as written: under the own prefix when it stands under the alias.
+    QString written(const QString &name) const;
 
     const vlxXMLNode *m_top;
     QString m_own;
     QString m_ownURI;
+    QString m_alias; // empty, or another prefix than m_own
     const KnownURI &m_knownURI;
     QList<Omission> *m_omitted;
     QString m_out;

@@ -1581,6 +1581,38 @@ QString vlxXMLDOM::descriptionOfChildAtIndex(int index, const vlxXMLNode *node)
     return descriptionOfNode(nodeAtIndex(index, node));
 }
 
+QString vlxXMLDOM::textContentOfNode(const vlxXMLNode *node)
+{
+    if (kindOfNode(node) != Element)
+        return QString();
+    const int count = numberOfChildren(node);
+    bool nested = false;
+    for (int i = 0; i < count && !nested; ++i)
+        nested = kindOfNode(nodeAtIndex(i, node)) == Element;
+    if (!nested)
+        return getElementValue(node);
+    QString text;
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = nodeAtIndex(i, node);
+        switch (kindOfNode(child)) {
+        case Element:
+            text += textContentOfNode(child);
+            break;
+        case EntityReference:
+            text += resolveReference(nameOfNode(child));
+            break;
+        case Text:
+        case Whitespace:
+        case CDATASection:
+            text += nameOfNode(child);
+            break;
+        default:
+            break;
+        }
+    }
+    return text;
+}
+
 QString vlxXMLDOM::attributeOfNode(const vlxXMLNode *handle, const QString &name)
 {
     // Names are nearly always ASCII: compare without building a UTF-8 copy in that case.

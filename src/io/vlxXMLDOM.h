@@ -123,6 +123,10 @@ public:
     static QString nameOfChildAtIndex(int index, const vlxXMLNode *node);
     static QString descriptionOfNode(const vlxXMLNode *node);
     static QString descriptionOfChildAtIndex(int index, const vlxXMLNode *node);
+    // The text an element holds, markup inside it taken away: its text value when it holds no
+    // element, else the text contents of its children joined in document order (comments and
+    // instructions left out, references resolved). "" for a node that is no element.
+    static QString textContentOfNode(const vlxXMLNode *node);
     // An attribute's value with its references decoded once; "" when absent. Namespace
     // declarations answer under their written names ("xmlns", "xmlns:itunes").
     static QString attributeOfNode(const vlxXMLNode *node, const QString &name);

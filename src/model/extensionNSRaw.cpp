@@ -242,25 +242,45 @@ QString omissionMessage(const KeptElementWriter::Omission &omission)
 
 } // namespace
 
-QString extensionNSRaw::keptTextOfNode(const vlxXMLNode *node)
+QString extensionNSRaw::keptText(const vlxXMLNode *node, const QString &own, const QString &ownURI,
+                                 const QString &alias, FeedElement &log)
 {
-    // The writer declares the extension's own prefix; a known namespace's elements are its own
-    // whatever URI the document gave their prefix (they are written under the canonical one).
-    // The user-defined extension declares nothing. A prefix the document left undeclared keeps
-    // the namespace the program knows under it, as the extension managers repair it.
-    QString own = extensionProcessingName();
-    if (own.isEmpty() && extensionName() != knownNamespaces::kUserDefined)
-        own = extensionName();
+    // A prefix the document left undeclared keeps the namespace the program knows under it, as
+    // the extension managers repair it.
     const auto knownURI = [](const QString &prefix) {
         const std::optional<KnownNamespace> ns = knownNamespaces::fromPrefix(prefix);
         return ns ? knownNamespaces::uri(*ns) : extensionSettings::registeredURI(prefix);
     };
     QList<KeptElementWriter::Omission> omitted;
-    const QString xml = KeptElementWriter::write(node, own, wellSupported() ? QString() : DTDURL(),
-                                                 knownURI, &omitted);
+    const QString xml = KeptElementWriter::write(node, own, ownURI, knownURI, &omitted, alias);
     for (const KeptElementWriter::Omission &omission : std::as_const(omitted))
-        recordRepair(omissionMessage(omission));
+        log.recordRepair(omissionMessage(omission));
     return xml;
+}
+
+QString extensionNSRaw::keptTextOfNode(const vlxXMLNode *node)
+{
+    // The writer declares the extension's own prefix; a known namespace's elements are its own
+    // whatever URI the document gave their prefix (they are written under the canonical one).
+    // The user-defined extension declares nothing.
+    QString own = extensionProcessingName();
+    if (own.isEmpty() && extensionName() != knownNamespaces::kUserDefined)
+        own = extensionName();
+    return keptText(node, own, wellSupported() ? QString() : DTDURL(), QString(), *this);
+}
+
+void extensionNSRaw::keepUnreadElement(const vlxXMLNode *node, FeedElement &log)
+{
+    if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
+        return;
+    // The feed writer declares the namespace under its own prefix alone.
+    keepReadElement(
+        laidOut(keptText(node, extensionName(), QString(), extensionProcessingName(), log)));
+}
+
+void extensionNSRaw::keepWrittenElement(const QString &xml)
+{
+    keepReadElement(laidOut(xml.trimmed()));
 }
 
 int extensionNSRaw::parseXMLNodeIfMine(const vlxXMLNode *node)
@@ -347,13 +367,23 @@ void extensionNSRaw::keepReadElement(const KeptText &kept)
 
 QString extensionNSRaw::buildXML(const QString &prefix) const
 {
+    return keptXML(prefix);
+}
+
+void extensionNSRaw::appendXML(UTF8Writer &out, const QString &prefix) const
+{
+    appendKeptXML(out, prefix);
+}
+
+QString extensionNSRaw::keptXML(const QString &prefix) const
+{
     if (m_rawXMLString.isEmpty())
         return QString();
     const int level = int(prefix.size() / 4);
     return VLXLogic::formatXML(rawXMLText::compact(m_rawXMLString), level) + u'\n';
 }
 
-void extensionNSRaw::appendXML(UTF8Writer &out, const QString &prefix) const
+void extensionNSRaw::appendKeptXML(UTF8Writer &out, const QString &prefix) const
 {
     if (m_rawXMLString.isEmpty())
         return;
@@ -363,7 +393,7 @@ void extensionNSRaw::appendXML(UTF8Writer &out, const QString &prefix) const
     if (!m_keptLayout || m_keptLayout->elementEnds.empty()
         || m_keptLayout->elementEnds.back() != m_rawXMLString.size()
         || m_keptLayout->highestLevel + level > kDeepestLevel) {
-        out.append(buildXML(prefix));
+        out.append(keptXML(prefix));
         return;
     }
     static const QByteArray blanks(4 * kDeepestLevel, ' ');

@@ -72,6 +72,20 @@ public:
     // with its lines indented, without being laid out again.
     virtual void appendXML(UTF8Writer &out, const QString &prefix) const;
 
+    // A namespace class keeps here, as its text, the elements of its namespace it does not read
+    // (a name it does not know, a repeat of one it holds once, a child it ignores), and writes
+    // them after its own: a feed opened and saved loses nothing it held. They show nowhere.
+    // Keeps one element (anything else is ignored) under the class's own prefix, extensionName(),
+    // whatever prefix the document gave the namespace; what had to be left out is logged as a
+    // repair on log.
+    void keepUnreadElement(const vlxXMLNode *node, FeedElement &log);
+    // Keeps an element the class wrote itself (one it read but cannot hold).
+    void keepWrittenElement(const QString &xml);
+    bool holdsKeptElements() const { return !m_rawXMLString.isEmpty(); }
+    // The kept text at the indent, as buildXML() and appendXML() of a raw extension give it.
+    QString keptXML(const QString &prefix) const;
+    void appendKeptXML(UTF8Writer &out, const QString &prefix) const;
+
     int parseXMLErrorCount() const { return errorCount(); }
     int parseXMLWarnCount() const { return warnCount(); }
     int parseXMLRepairCount() const { return repairCount(); }
@@ -180,6 +194,10 @@ protected:
 
 private:
     static bool hasPlainNameAndAttributes(const vlxXMLNode *node, const QString &prefix);
+    // The element as KeptElementWriter writes it for the own prefix (and the document's alias of
+    // it), its omissions logged on log.
+    static QString keptText(const vlxXMLNode *node, const QString &own, const QString &ownURI,
+                            const QString &alias, FeedElement &log);
 
     // Where a find stands, and who listens. Few of a feed's many extensions are ever searched
     // or shown, so both live apart and are made on first use.

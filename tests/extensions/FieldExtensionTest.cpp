@@ -210,7 +210,9 @@ TEST(FieldExtension, ReadsUnderTheDocumentsPrefixAndWritesUnderItsOwn)
                              "      <trackback:name>N</trackback:name>\n"
                              "  </trackback:who>\n"
                              "  <trackback:flag>yes</trackback:flag>\n"
-                             "  <trackback:mood>clean</trackback:mood>\n"));
+                             "  <trackback:mood>clean</trackback:mood>\n"
+                             // What no field reads is kept as read, after the fields.
+                             "<tb:unknown xmlns:tb=\"urn:x\">u</tb:unknown>\n"));
 }
 
 TEST(FieldExtension, WritingCutsNeitherCharactersNorEscapes)

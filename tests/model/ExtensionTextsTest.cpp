@@ -64,13 +64,13 @@ TEST(ExtensionTexts, ReadElementsAnswerAsTheWrittenXML)
                         QString(plain).replace(QStringLiteral("p:"), QStringLiteral("dc:")), paths);
     expectSameAsWritten(QStringLiteral("d"),
                         QString(plain).replace(QStringLiteral("p:"), QStringLiteral("d:")), paths);
-    // ...and those are answered from the fields, not by writing and parsing them again; a
-    // repeated element leaves its last value.
+    // ...and those are answered from the fields, not by writing and parsing them again; of a
+    // repeated element the first value stands (the repeat is kept and written after it).
     VLXItems item;
     readInto(item, QStringLiteral("d"),
              QString(plain).replace(QStringLiteral("p:"), QStringLiteral("d:")));
     EXPECT_EQ(item.XMLExtensions()->dublinCoreExtension()->elementText(QStringLiteral("creator")),
-              std::optional<QString>(QStringLiteral("Second")));
+              std::optional<QString>(QStringLiteral("Jane Doe")));
 
     // Elements the kept text alone cannot answer for: references, CDATA, surrounding blanks,
     // line breaks, nesting, comments and foreign prefixed attributes.
@@ -107,8 +107,8 @@ TEST(ExtensionTexts, EditedTextIsReadAfterTheEdit)
 TEST(ExtensionTexts, ReadElementsAreKeptUnderTheCanonicalPrefix)
 {
     // Read under the document's prefix, the values are written under the namespace's own, with
-    // their markup escaped and their CDATA sections resolved; elements of other names are not
-    // Dublin Core values and are not kept.
+    // their markup escaped and their CDATA sections resolved; elements of other names are no
+    // Dublin Core values and are kept as they were read, under the namespace's own prefix too.
     VLXItems item;
     readInto(item, QStringLiteral("d"),
              QStringLiteral("<d:creator>Jane</d:creator>\n<d:rights/>"
@@ -124,8 +124,10 @@ TEST(ExtensionTexts, ReadElementsAreKeptUnderTheCanonicalPrefix)
                              "<dc:description>x &amp; y</dc:description>\n"
                              "<dc:subject>k</dc:subject>\n"
                              "<dc:creator>Jane</dc:creator>\n"
-                             "<dc:format>a&lt;/item&gt;b</dc:format>\n"));
-    EXPECT_EQ(item.XMLExtensions()->dublinCoreExtension()->rawXML(), QString());
+                             "<dc:format>a&lt;/item&gt;b</dc:format>\n"
+                             "<dc:unknown>\n    <dc:type>O</dc:type>\n</dc:unknown>\n"));
+    EXPECT_EQ(item.XMLExtensions()->dublinCoreExtension()->rawXML(),
+              QStringLiteral("<dc:unknown>\n    <dc:type>O</dc:type>\n</dc:unknown>"));
 }
 
 TEST(ExtensionTexts, KeptElementsAreWrittenExactlyAsLaidOutAgain)

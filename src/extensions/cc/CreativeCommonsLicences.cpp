@@ -25,7 +25,7 @@ void CreativeCommonsLicences<Place>::parseCustom(int field, const vlxXMLNode *no
 {
     if (field != kLicense)
         return;
-    QString url = VLXLogic::decodeNumericEncodedCharacters(vlxXMLDOM::descriptionOfNode(node));
+    QString url = VLXLogic::decodeNumericEncodedCharacters(this->textOrResource(node));
     // An empty element is kept as an empty entry: the table shows what the document held.
     addLicenseString(VLXLogic::unescapeURLString(url).trimmed());
 }

@@ -71,18 +71,24 @@ void mrssChannel::setMediaOptionalElements(const mrssOptionalElements &set)
 
 int mrssChannel::parseXMLNodeIfMine(const vlxXMLNode *node)
 {
-    m_elements.parseXMLNodeIfMine(node, fieldNames());
+    // The set holds a title, a description and a copyright once: a second one is kept.
+    const int position = mrssOptionalElements::positionOf(node, fieldNames());
+    if (position >= 0 && !m_elements.holds(position))
+        m_elements.take(node, position);
+    else
+        keepUnreadElement(node, *this);
     return 0;
 }
 
 QString mrssChannel::buildXML(const QString &prefix) const
 {
-    return m_elements.buildXML(prefix);
+    return m_elements.buildXML(prefix) + keptXML(prefix);
 }
 
 void mrssChannel::appendXML(UTF8Writer &out, const QString &prefix) const
 {
     m_elements.appendXML(out, prefix);
+    appendKeptXML(out, prefix);
 }
 
 void mrssChannel::finalProcessing(VLXFeed *feed)

@@ -255,9 +255,11 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
     const QString name = vlxXMLDOM::nameOfNode(node);
     const auto named = [&](QStringView local) { return isNamed(name, prefix, local); };
     if (named(u"group")) {
-        // A group inside a group is left out with all it holds.
-        if (isSecondLevel)
+        // A group inside a group is kept as it stands.
+        if (isSecondLevel) {
+            groupKept().keepUnreadElement(node, *this);
             return 0;
+        }
         const int count = vlxXMLDOM::numberOfChildren(node);
         // The contents' list is made to size at once: grown one by one it would hold room for
         // another and leave the smaller lists behind as holes among the feed's data.
@@ -268,7 +270,10 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
                 && isNamed(vlxXMLDOM::nameOfNode(child), prefix, u"content"))
                 ++contents;
         }
-        m_contents.reserve(m_contents.size() + contents);
+        // An item of many groups grows it geometrically, or each group would copy the list.
+        const qsizetype needed = m_contents.size() + contents;
+        if (needed > m_contents.capacity())
+            m_contents.reserve(qMax(needed, 2 * m_contents.capacity()));
         for (int i = 0; i < count; ++i)
             parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, node), true);
         return 0;
@@ -278,8 +283,53 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
         m_contents.back().parseXMLNodeIfMine(node, fieldNames(), prefix);
         return 0;
     }
-    (isSecondLevel ? m_groupElements : m_itemElements).parseXMLNodeIfMine(node, fieldNames());
+    // A set holds a title, a description and a copyright once: a second one is kept.
+    mrssOptionalElements &set = isSecondLevel ? m_groupElements : m_itemElements;
+    const int position = mrssOptionalElements::positionOf(node, fieldNames());
+    if (position >= 0 && !set.holds(position))
+        set.take(node, position);
+    else if (isSecondLevel)
+        groupKept().keepUnreadElement(node, *this);
+    else
+        keepUnreadElement(node, *this);
     return 0;
+}
+
+extensionNSRaw &mrssItem::groupKept()
+{
+    if (!m_groupKept || m_groupKept.use_count() > 1)
+        m_groupKept = m_groupKept ? m_groupKept->copyExtension() : std::make_shared<extensionNSRaw>();
+    if (m_groupKept->extensionName() != extensionName())
+        m_groupKept->setExtensionName(extensionName());
+    if (m_groupKept->extensionProcessingName() != extensionProcessingName())
+        m_groupKept->setExtensionProcessingName(extensionProcessingName());
+    return *m_groupKept;
+}
+
+QString mrssItem::keptGroupXML(const QString &prefix) const
+{
+    return holdsKeptGroupElements() ? m_groupKept->keptXML(mrssOptionalElements::deeper(prefix))
+                                    : QString();
+}
+
+namespace {
+const QString kKeptGroupKey = QStringLiteral("Kept Group Elements");
+}
+
+void mrssItem::encodeWithCoder(QVariantMap &coder) const
+{
+    FieldExtension::encodeWithCoder(coder);
+    if (holdsKeptGroupElements())
+        coder.insert(kKeptGroupKey, m_groupKept->rawXML());
+}
+
+void mrssItem::initWithCoder(const QVariantMap &coder)
+{
+    FieldExtension::initWithCoder(coder);
+    m_groupKept.reset();
+    const QString kept = coder.value(kKeptGroupKey).toString();
+    if (!kept.isEmpty())
+        groupKept().setRawXML(kept);
 }
 
 QString mrssItem::buildXML(const QString &prefix) const
@@ -298,9 +348,11 @@ void mrssItem::appendXML(UTF8Writer &out, const QString &prefix) const
         element.prefetch();
     m_groupElements.prefetchTexts();
     const bool groupElements = !m_groupElements.isEmpty();
-    if (m_contents.size() < 2 && !groupElements) {
+    const bool groupKept = holdsKeptGroupElements();
+    if (m_contents.size() < 2 && !groupElements && !groupKept) {
         for (const mrssRequiredElement &element : m_contents)
             element.appendXML(out, prefix);
+        appendKeptXML(out, prefix);
         return;
     }
     const QString inner = mrssOptionalElements::deeper(prefix);
@@ -310,8 +362,11 @@ void mrssItem::appendXML(UTF8Writer &out, const QString &prefix) const
         m_groupElements.appendXML(out, inner);
     for (const mrssRequiredElement &element : m_contents)
         element.appendXML(out, inner);
+    if (groupKept)
+        m_groupKept->appendKeptXML(out, inner);
     out.append(prefix);
     out.append("</media:group>\n"_L1);
+    appendKeptXML(out, prefix);
 }
 
 // --- after reading, defaults, checks
@@ -340,7 +395,27 @@ void mrssItem::finalProcessing(VLXFeed *feed)
     // fold; the item-level set is never written, so an adult left there would be lost.
     m_itemElements.finalProcessing();
     m_groupElements.finalProcessing();
+    keepFoldedOut();
     foldItemElements();
+    // Items of many groups grew the list ahead of need.
+    if (m_contents.capacity() > m_contents.size())
+        m_contents.squeeze();
+}
+
+void mrssItem::keepFoldedOut()
+{
+    for (int kind = 0; kind < mrssOptionalElements::kKindCount; ++kind) {
+        if (!m_groupElements.used(kind) || !m_itemElements.used(kind))
+            continue;
+        const QList<QVariantMap> elements = mrssOptionalElements::isSingle(kind)
+            ? QList<QVariantMap> {m_itemElements.value(kind)}
+            : m_itemElements.values(kind);
+        for (const QVariantMap &element : elements) {
+            mrssOptionalElements alone;
+            alone.addDictionary(element);
+            keepWrittenElement(alone.buildXML(QString()));
+        }
+    }
 }
 
 void mrssItem::validate(VLXFeed *feed)

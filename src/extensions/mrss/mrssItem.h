@@ -9,9 +9,11 @@ class VLXItems;
 
 // The Media RSS elements of one item: its media:content elements and the optional elements of
 // its media:group. Optional elements read directly under the item are staged in an item-level
-// set and folded into the group's set after reading (the group's own kinds win); only the group
-// set is written, shown and edited. Two contents or a non-empty group set are written inside a
-// media:group.
+// set and folded into the group's set after reading (the group's own kinds win, the item's of
+// those kinds are kept as unread elements); only the group set is written, shown and edited. Two
+// contents, a non-empty group set or elements kept from a group are written inside a media:group.
+// Elements the class does not read are kept where they stood: directly under the item, or inside
+// the group after its contents.
 class mrssItem : public FieldExtension<extensionNSItem>, public ExtensionDefaultsObject
 {
 public:
@@ -47,6 +49,14 @@ public:
     void finalProcessing(VLXFeed *feed) override;
     void validate(VLXFeed *feed) override;
     using FieldExtension::validate;
+    // The elements kept from inside media:group elements travel with the archive.
+    void encodeWithCoder(QVariantMap &coder) const override;
+    void initWithCoder(const QVariantMap &coder) override;
+    using FieldExtension::encodeWithCoder;
+    using FieldExtension::initWithCoder;
+    // The XML of the elements kept from inside media:group elements, one level deeper than the
+    // given indent ("" when none).
+    QString keptGroupXML(const QString &prefix) const;
     // The group set from the feed's own defaults, the kinds it lacks from the all-feeds
     // defaults; the content list whole from the feed's defaults when they have one.
     void populateWithDefaults(const QString &uniqueKey) override;
@@ -75,7 +85,20 @@ protected:
     bool customIsEmpty(int field) const override;
 
 private:
+    // The holder of the group's kept elements, made on first use and no longer shared with a
+    // copy; it names the namespace as this object does.
+    extensionNSRaw &groupKept();
+    bool holdsKeptGroupElements() const
+    {
+        return m_groupKept && m_groupKept->holdsKeptElements();
+    }
+    // Keeps, as unread elements, the item-level elements of the kinds the group uses too, which
+    // the fold would drop.
+    void keepFoldedOut();
+
     QList<mrssRequiredElement> m_contents;
     mrssOptionalElements m_itemElements;
     mrssOptionalElements m_groupElements;
+    // Copies share it until one of them keeps another element.
+    std::shared_ptr<extensionNSRaw> m_groupKept;
 };

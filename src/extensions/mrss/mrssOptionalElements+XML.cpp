@@ -285,28 +285,46 @@ void mrssOptionalElements::appendXML(UTF8Writer &out, const QString &indent) con
 
 int mrssOptionalElements::parseXMLNodeIfMine(const vlxXMLNode *node, const QStringList &fieldNames)
 {
+    take(node, positionOf(node, fieldNames));
+    return 0;
+}
+
+int mrssOptionalElements::positionOf(const vlxXMLNode *node, const QStringList &fieldNames)
+{
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
-        return 0;
+        return -1;
     // Most documents write the names in lower case, as the list has them.
     const QString name = vlxXMLDOM::nameOfNode(node);
     qsizetype found = fieldNames.indexOf(name);
     if (found < 0)
         found = fieldNames.indexOf(name.toLower());
-    const int position = int(found);
+    return found > kAdultPosition ? -1 : int(found);
+}
+
+bool mrssOptionalElements::holds(int position) const
+{
+    if (position == kAdultPosition)
+        return m_adultUsed;
+    return validKind(position) && isSingle(position) && used(position);
+}
+
+void mrssOptionalElements::take(const vlxXMLNode *node, int position)
+{
     if (position < 0 || position > kAdultPosition)
-        return 0;
+        return;
+    // A text is what the element holds with any markup inside it taken away.
     if (position == kAdultPosition) {
-        m_adultValue = vlxXMLDOM::descriptionOfNode(node).trimmed().compare(QLatin1String("true"),
+        m_adultValue = vlxXMLDOM::textContentOfNode(node).trimmed().compare(QLatin1String("true"),
                                                                             Qt::CaseInsensitive)
             == 0;
         m_adultUsed = true;
-        return 0;
+        return;
     }
     const KindForm &form = formOf(position);
     std::array<QString, Element::kFieldCount> fields;
     if (form.readsText)
         fields[0] = VLXLogic::decodeNumericEncodedCharacters(
-            vlxXMLDOM::descriptionOfNode(node).trimmed());
+            vlxXMLDOM::textContentOfNode(node).trimmed());
     int count = 1;
     for (const Attribute &attribute : form.attributes) {
         QString value = trimmedDecoded(vlxXMLDOM::attributeOfNode(node, attribute.xml));
@@ -335,7 +353,6 @@ int mrssOptionalElements::parseXMLNodeIfMine(const vlxXMLNode *node, const QStri
     else
         k.lists[size_t(position)].append(std::move(element));
     setUsed(position, true);
-    return 0;
 }
 
 // --- repairs and checks

@@ -107,6 +107,13 @@ public:
     // Takes an element whose lower-cased name is one of the thirteen names at positions 0..12 of
     // fieldNames ("prefix:rating" ... "prefix:adult"); anything else is ignored. Answers 0.
     int parseXMLNodeIfMine(const vlxXMLNode *node, const QStringList &fieldNames);
+    // The same in two steps, for owners that keep what the set does not take: the position of
+    // the element in fieldNames (-1 for none of the thirteen), and taking it.
+    static int positionOf(const vlxXMLNode *node, const QStringList &fieldNames);
+    void take(const vlxXMLNode *node, int position);
+    // Whether the set holds the element of that position once and has it already (title,
+    // description, copyright, adult): a second one would replace it.
+    bool holds(int position) const;
     // media:adult becomes a "urn:simple" rating unless one is there; the adult flag goes off.
     void finalProcessing();
     // No kind from rating to restriction in use (adult does not count).

@@ -128,7 +128,7 @@ void trackBackItem::parseCustom(int field, const vlxXMLNode *node)
     if (field != kAbout)
         return;
     addAboutString(VLXLogic::unescapeURLString(VLXLogic::decodeNumericEncodedCharacters(
-                                                   vlxXMLDOM::descriptionOfNode(node)))
+                                                   textOrResource(node)))
                        .trimmed());
 }
 

@@ -63,7 +63,8 @@ TEST(CreativeCommonsLicences, ReadsUnderTheDocumentsPrefixAndWritesItsOwn)
               (QStringList {QStringLiteral("http://a.example/by%2Dsa/"), QString()}));
     EXPECT_EQ(channel.buildXML(QString()),
               QStringLiteral("<creativeCommons:license>http://a.example/by%2Dsa/"
-                             "</creativeCommons:license>\n"));
+                             "</creativeCommons:license>\n"
+                             "<creativeCommons:other>x</creativeCommons:other>\n"));
     EXPECT_EQ(channel.extensionName(), QStringLiteral("creativeCommons"));
     EXPECT_EQ(channel.DTDURL(), kURI);
     channel.setDTDURL(QStringLiteral("http://elsewhere.example/"));

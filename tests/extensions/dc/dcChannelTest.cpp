@@ -78,7 +78,7 @@ TEST(dcChannel, ReadsUnderAnyPrefixDecodingAllButTheDate)
         u"<DC:unknown>x</DC:unknown><DC:title>Second</DC:title>"_s);
     EXPECT_EQ(channel.fieldNames().first(), u"dc:title"_s);
     EXPECT_EQ(channel.creator(), u"Ann"_s);
-    EXPECT_EQ(channel.title(), u"Second"_s); // a repeated element overwrites
+    EXPECT_EQ(channel.title(), u"Café & co"_s); // the first of a repeated element stands
     EXPECT_EQ(channel.dateElement(), u"2024-05-01T10:00:00&#43;01:00"_s);
     // Markup is not removed while reading, nor reported.
     EXPECT_EQ(channel.descriptionElement(), u"<b>kept</b>"_s);

@@ -159,7 +159,8 @@ TEST(iTunesItem, ReaderKeepsSubtitleAndSummaryUntrimmed)
             "<itunes:explicit>yes</itunes:explicit><itunes:keywords> a, b "
             "</itunes:keywords><itunes:author> &lt;i&gt;A&lt;/i&gt; </itunes:author>"
             "<itunes:category text=\"Arts\"/><itunes:subtitle> Later </itunes:subtitle>"));
-    EXPECT_EQ(item->subtitle(), QStringLiteral(" Later "));
+    // The first of a repeated element stands.
+    EXPECT_EQ(item->subtitle(), QStringLiteral(" Sub "));
     EXPECT_EQ(item->summary(), QStringLiteral(" Sum"));
     EXPECT_EQ(item->block(), 0);
     EXPECT_EQ(item->explicitValue(), 1);

@@ -50,13 +50,15 @@ TEST(trackBackItem, ReadsUnderAnyPrefixAndWritesUnderItsOwn)
         QStringLiteral("tb"));
     const auto tb = itemExtension(*feed);
     ASSERT_TRUE(tb);
-    // The second ping wins; an empty about entry is kept, but not written.
-    EXPECT_EQ(tb->pingString(), QStringLiteral("http://a.example/p?x=1&y=2"));
+    // The first ping stands and the second is kept as read; an empty about entry is kept, but
+    // not written.
+    EXPECT_EQ(tb->pingString(), QStringLiteral("http://first.example/"));
     EXPECT_EQ(tb->aboutString(), (QStringList {"http://one.example/", "", "http://two.example/a"}));
     EXPECT_EQ(tb->buildXML(QStringLiteral("  ")),
-              QStringLiteral("  <trackback:ping>http://a.example/p?x=1&amp;y=2</trackback:ping>\n"
+              QStringLiteral("  <trackback:ping>http://first.example/</trackback:ping>\n"
                              "  <trackback:about>http://one.example/</trackback:about>\n"
-                             "  <trackback:about>http://two.example/a</trackback:about>\n"));
+                             "  <trackback:about>http://two.example/a</trackback:about>\n"
+                             "<trackback:Ping>http://a.example/p?x=1&amp;y=2</trackback:Ping>\n"));
     const QString written = feed->buildXML();
     EXPECT_TRUE(written.contains(QStringLiteral("xmlns:trackback=\"%1\"").arg(kTB)));
     EXPECT_FALSE(written.contains(QStringLiteral("tb:")));
