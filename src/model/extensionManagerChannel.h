@@ -72,11 +72,6 @@ public:
 
 protected:
     extensionManagerChannel(const extensionManagerChannel &other) = default;
-    bool dropsElementsOf(KnownNamespace ns) const override
-    {
-        // Channel-level trackback elements have no place in the channel and are not kept.
-        return ns == KnownNamespace::trackBack;
-    }
 
 private:
     // The declarations last made and the names and URIs they were made from.

@@ -240,8 +240,6 @@ int placedExtensionManager::handToKnown(KnownNamespace ns, const vlxXMLNode *nod
         postMissingNamespace(knownNamespaces::prefix(ns), knownNamespaces::uri(ns));
         owner.recordRepair(kMissingDeclarationRepair.arg(prefix));
     }
-    if (dropsElementsOf(ns))
-        return 0;
     if (extensionUsed(ns)) {
         if (const ExtensionRef &slot = known(ns))
             return slot->parseXMLNodeIfMine(node);
@@ -282,8 +280,6 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
             }
             if (slot->extensionProcessingName() != prefix)
                 slot->setExtensionProcessingName(prefix);
-            if (dropsElementsOf(*ns))
-                return 0;
             return slot->parseXMLNodeIfMine(node);
         }
     }

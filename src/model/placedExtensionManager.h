@@ -89,12 +89,6 @@ protected:
 
     // Whether clearing messages reaches the user-defined extension while it is not in use.
     virtual bool clearsUnusedUserDefined() const { return true; }
-    // Whether an element claimed by this known namespace is dropped instead of kept.
-    virtual bool dropsElementsOf(KnownNamespace ns) const
-    {
-        Q_UNUSED(ns);
-        return false;
-    }
 
 private:
     // Puts a fresh extension of the namespace in its slot and marks it used.

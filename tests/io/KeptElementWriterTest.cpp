@@ -44,11 +44,11 @@ protected:
     }
 
     QString write(const QString &document, const QString &own = QString(),
-                  const QString &ownURI = QString())
+                  const QString &ownURI = QString(), const QString &alias = QString())
     {
         omitted.clear();
         const QString text
-            = KeptElementWriter::write(kept(document), own, ownURI, knownURI, &omitted);
+            = KeptElementWriter::write(kept(document), own, ownURI, knownURI, &omitted, alias);
         // Under a root that declares the own prefix, as the feed writer's rss element does.
         const QString declaration = own.isEmpty()
             ? QString()
@@ -111,6 +111,13 @@ TEST_F(KeptElementWriterTest, PrefixesDeclaredAboveComeAlong)
                                    "</target></rss>"),
                     u"itunes"_s),
               QStringLiteral("<itunes:a>1</itunes:a>"));
+    // The document's own prefix for the writer's namespace becomes the writer's, in element and
+    // attribute names at any depth.
+    EXPECT_EQ(write(QStringLiteral("<rss xmlns:m=\"urn:media\"><target><m:community k=\"1\" "
+                                   "m:x=\"2\"><m:starRating/></m:community></target></rss>"),
+                    u"media"_s, QString(), u"m"_s),
+              QStringLiteral("<media:community k=\"1\" media:x=\"2\"><media:starRating/>"
+                             "</media:community>"));
     // Bound nowhere in the document, but a namespace the program knows under that prefix.
     EXPECT_EQ(write(QStringLiteral("<rss><target><x><known:y/></x></target></rss>")),
               QStringLiteral("<x xmlns:known=\"urn:known\"><known:y/></x>"));

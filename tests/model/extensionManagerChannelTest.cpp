@@ -149,9 +149,10 @@ TEST_F(extensionManagerChannelTest, UnclaimedElementsEndInTheUserDefinedExtensio
               QStringList {QStringLiteral("Automatic Repair::Removed the element <zz:odd> from the "
                                           "kept XML: its namespace prefix is declared nowhere in "
                                           "the feed")});
-    // Channel-level trackback elements are dropped, after the declaration is repaired.
+    // Channel-level trackback elements are kept as read, after the declaration is repaired.
     EXPECT_TRUE(manager.trackBackExtensionUsed());
-    EXPECT_EQ(manager.trackBackExtension()->rawXML(), QString());
+    EXPECT_EQ(manager.trackBackExtension()->rawXML(),
+              QStringLiteral("<trackback:ping>http://x</trackback:ping>"));
     EXPECT_EQ(feed.repairCount(), 1);
 
     // The user-defined group stands even without entries; others only with entries.

@@ -4,8 +4,8 @@
 #include "model/extensionNSChannel.h"
 
 // The trackback namespace at the channel: no elements of its own. It exists so that a feed can
-// declare the namespace and switch it on for its items; the channel's manager drops channel-level
-// trackback elements as it reads them.
+// declare the namespace and switch it on for its items; channel-level trackback elements are
+// kept as read and written back.
 class trackBackChannel : public FieldExtension<extensionNSChannel>
 {
 public:

@@ -241,6 +241,34 @@ TEST(mrssItem, ReadingFoldsTheItemLevelSetIntoTheGroup)
               QStringLiteral("nonadult"));
 }
 
+TEST(mrssItem, ManyGroupsGrowTheContentListGeometrically)
+{
+    // The contents of every media:group of an item join one list. Handed the groups one by one,
+    // as its manager does, the item must not make the list anew for each group: 40,000 groups
+    // would copy it 40,000 times.
+    constexpr int kGroups = 40000;
+    QString groups;
+    for (int i = 0; i < kGroups; ++i)
+        groups += QStringLiteral("<media:group><media:content url=\"http://x/%1\"/></media:group>")
+                      .arg(i);
+    const vlxXMLDOM dom(mediaDocument(QStringLiteral("media"), groups));
+    const vlxXMLNode *root = dom.nodeNamed(QStringLiteral("r"), vlxXMLDOM::Element, nullptr);
+    ASSERT_TRUE(root);
+    mrssItem item;
+    item.setExtensionProcessingName(QStringLiteral("media"));
+    int reallocations = 0;
+    qsizetype capacity = item.mediaContentsValue().capacity();
+    for (int i = 0; i < vlxXMLDOM::numberOfChildren(root); ++i) {
+        item.parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, root));
+        if (item.mediaContentsValue().capacity() != capacity) {
+            capacity = item.mediaContentsValue().capacity();
+            ++reallocations;
+        }
+    }
+    EXPECT_EQ(item.mediaContentsValue().size(), kGroups);
+    EXPECT_LT(reallocations, 40);
+}
+
 TEST(mrssItem, WarnsForEachContentWithoutURLOrPlayer)
 {
     const auto item = readItem(QStringLiteral(
