@@ -177,9 +177,9 @@ QString elementLine(const vlxXMLNode *node)
     QStringList attributes;
     for (const auto &[name, text] : vlxXMLDOM::attributesOfNode(node)) {
         const qsizetype colon = name.indexOf(u':');
-        const QString expanded = colon < 0 ? name
-                                           : u'{'
-                + vlxXMLDOM::namespaceURIOfPrefix(node, name.first(colon)) + u'}'
+        const QString expanded = colon < 0
+            ? name
+            : u'{' + vlxXMLDOM::namespaceURIOfPrefix(node, name.first(colon)) + u'}'
                 + name.sliced(colon + 1);
         if (expanded == rdfResource && value.isEmpty())
             value = text;
@@ -425,14 +425,16 @@ TEST_F(RoundTrip, AnEditedFeedKeepsEveryElementItsClassesDoNotRead)
          [](VLXFeed &feed) {
              auto &media = dynamic_cast<mrssChannel &>(*feed.XMLExtensions()->mediaRSSExtension());
              mrssOptionalElements set = media.mediaOptionalElements();
-             set.addDictionary({{mrssOptionalElements::kTypeKey, int(mrssOptionalElements::kKeywords)},
-                                {mrssOptionalElements::kTextKey, QStringLiteral("edited")}});
+             set.addDictionary(
+                 {{mrssOptionalElements::kTypeKey, int(mrssOptionalElements::kKeywords)},
+                  {mrssOptionalElements::kTextKey, QStringLiteral("edited")}});
              media.setMediaOptionalElements(set);
          },
          "channel {http://search.yahoo.com/mrss/}keywords [] edited ()"},
         {"roundtrip/kept-trackback-licences.xml",
          [](VLXFeed &feed) {
-             dynamic_cast<trackBackItem &>(*feed.itemAtIndex(0)->XMLExtensions()->trackBackExtension())
+             dynamic_cast<trackBackItem &>(
+                 *feed.itemAtIndex(0)->XMLExtensions()->trackBackExtension())
                  .addAboutString(QStringLiteral("https://example.org/edited"));
          },
          "item0 {http://madskills.com/public/xml/rss/module/trackback/}about [] "

@@ -297,19 +297,14 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
 
 extensionNSRaw &mrssItem::groupKept()
 {
-    if (!m_groupKept || m_groupKept.use_count() > 1)
-        m_groupKept = m_groupKept ? m_groupKept->copyExtension() : std::make_shared<extensionNSRaw>();
-    if (m_groupKept->extensionName() != extensionName())
-        m_groupKept->setExtensionName(extensionName());
-    if (m_groupKept->extensionProcessingName() != extensionProcessingName())
-        m_groupKept->setExtensionProcessingName(extensionProcessingName());
-    return *m_groupKept;
-}
-
-QString mrssItem::keptGroupXML(const QString &prefix) const
-{
-    return holdsKeptGroupElements() ? m_groupKept->keptXML(mrssOptionalElements::deeper(prefix))
-                                    : QString();
+    if (!m_groupKept.raw)
+        m_groupKept.raw = std::make_unique<extensionNSRaw>();
+    extensionNSRaw &kept = *m_groupKept.raw;
+    if (kept.extensionName() != extensionName())
+        kept.setExtensionName(extensionName());
+    if (kept.extensionProcessingName() != extensionProcessingName())
+        kept.setExtensionProcessingName(extensionProcessingName());
+    return kept;
 }
 
 namespace {
@@ -320,13 +315,13 @@ void mrssItem::encodeWithCoder(QVariantMap &coder) const
 {
     FieldExtension::encodeWithCoder(coder);
     if (holdsKeptGroupElements())
-        coder.insert(kKeptGroupKey, m_groupKept->rawXML());
+        coder.insert(kKeptGroupKey, m_groupKept.raw->rawXML());
 }
 
 void mrssItem::initWithCoder(const QVariantMap &coder)
 {
     FieldExtension::initWithCoder(coder);
-    m_groupKept.reset();
+    m_groupKept.raw.reset();
     const QString kept = coder.value(kKeptGroupKey).toString();
     if (!kept.isEmpty())
         groupKept().setRawXML(kept);
@@ -363,7 +358,7 @@ void mrssItem::appendXML(UTF8Writer &out, const QString &prefix) const
     for (const mrssRequiredElement &element : m_contents)
         element.appendXML(out, inner);
     if (groupKept)
-        m_groupKept->appendKeptXML(out, inner);
+        m_groupKept.raw->appendKeptXML(out, inner);
     out.append(prefix);
     out.append("</media:group>\n"_L1);
     appendKeptXML(out, prefix);

@@ -54,9 +54,6 @@ public:
     void initWithCoder(const QVariantMap &coder) override;
     using FieldExtension::encodeWithCoder;
     using FieldExtension::initWithCoder;
-    // The XML of the elements kept from inside media:group elements, one level deeper than the
-    // given indent ("" when none).
-    QString keptGroupXML(const QString &prefix) const;
     // The group set from the feed's own defaults, the kinds it lacks from the all-feeds
     // defaults; the content list whole from the feed's defaults when they have one.
     void populateWithDefaults(const QString &uniqueKey) override;
@@ -85,12 +82,12 @@ protected:
     bool customIsEmpty(int field) const override;
 
 private:
-    // The holder of the group's kept elements, made on first use and no longer shared with a
-    // copy; it names the namespace as this object does.
+    // The holder of the group's kept elements, made on first use; it names the namespace as this
+    // object does.
     extensionNSRaw &groupKept();
     bool holdsKeptGroupElements() const
     {
-        return m_groupKept && m_groupKept->holdsKeptElements();
+        return m_groupKept.raw && m_groupKept.raw->holdsKeptElements();
     }
     // Keeps, as unread elements, the item-level elements of the kinds the group uses too, which
     // the fold would drop.
@@ -99,6 +96,19 @@ private:
     QList<mrssRequiredElement> m_contents;
     mrssOptionalElements m_itemElements;
     mrssOptionalElements m_groupElements;
-    // Copies share it until one of them keeps another element.
-    std::shared_ptr<extensionNSRaw> m_groupKept;
+    // Nearly no item has any: one pointer, and a copy of its own for a copied item.
+    struct KeptGroup
+    {
+        std::unique_ptr<extensionNSRaw> raw;
+        KeptGroup() = default;
+        KeptGroup(const KeptGroup &other) { *this = other; }
+        KeptGroup &operator=(const KeptGroup &other)
+        {
+            if (this != &other)
+                raw.reset(other.raw ? static_cast<extensionNSRaw *>(other.raw->clone().release())
+                                    : nullptr);
+            return *this;
+        }
+    };
+    KeptGroup m_groupKept;
 };

@@ -127,9 +127,9 @@ void trackBackItem::parseCustom(int field, const vlxXMLNode *node)
 {
     if (field != kAbout)
         return;
-    addAboutString(VLXLogic::unescapeURLString(VLXLogic::decodeNumericEncodedCharacters(
-                                                   textOrResource(node)))
-                       .trimmed());
+    addAboutString(
+        VLXLogic::unescapeURLString(VLXLogic::decodeNumericEncodedCharacters(textOrResource(node)))
+            .trimmed());
 }
 
 QString trackBackItem::buildCustom(int field, const QString &prefix) const

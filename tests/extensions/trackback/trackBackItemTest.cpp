@@ -169,16 +169,18 @@ TEST(trackBackItem, SortsByTheElementsAnItemHas)
               QStringList {"ping"});
 }
 
-TEST(trackBackChannel, WritesNothingAndChannelElementsAreDropped)
+TEST(trackBackChannel, HasNoFieldsAndKeepsChannelElementsAsRead)
 {
+    EXPECT_EQ(trackBackChannel().buildXML(QStringLiteral("        ")), QString());
     const auto feed = readFeed(QStringLiteral("<trackback:about>http://i.example/</trackback:about>"),
                                QStringLiteral("trackback"),
                                QStringLiteral("<trackback:ping>http://c.example/</trackback:ping>"));
     const auto channel = feed->XMLExtensions()->knownExtension(KnownNamespace::trackBack);
     ASSERT_TRUE(std::dynamic_pointer_cast<trackBackChannel>(channel));
-    EXPECT_EQ(channel->buildXML(QStringLiteral("  ")), QString());
+    EXPECT_EQ(channel->buildXML(QStringLiteral("        ")),
+              QStringLiteral("        <trackback:ping>http://c.example/</trackback:ping>\n"));
     const QString written = feed->buildXML();
-    EXPECT_FALSE(written.contains(QStringLiteral("c.example")));
+    EXPECT_TRUE(written.contains(QStringLiteral("<trackback:ping>http://c.example/</trackback:ping>")));
     EXPECT_TRUE(written.contains(QStringLiteral("<trackback:about>http://i.example/</trackback:about>")));
     EXPECT_EQ(trackBackChannel::classDescriptionOfNamespace(),
               QStringLiteral("trackback||%1||1||TrackBack||").arg(kTB));
