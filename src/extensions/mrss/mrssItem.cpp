@@ -132,11 +132,39 @@ void mrssItem::replaceMediaContentsValue(const mrssRequiredElement &element, int
     fieldChanged(kContents);
 }
 
+const mrssOptionalElements &mrssItem::mediaItemOptionalElements() const
+{
+    static const mrssOptionalElements none;
+    return m_staged.part ? m_staged.part->itemElements : none;
+}
+
+mrssOptionalElements &mrssItem::itemElements()
+{
+    if (!m_staged.part)
+        m_staged.part = std::make_unique<Staged>();
+    return m_staged.part->itemElements;
+}
+
+mrssItem::StagedPart &mrssItem::StagedPart::operator=(const StagedPart &other)
+{
+    if (this == &other)
+        return *this;
+    part.reset();
+    if (!other.part)
+        return *this;
+    part = std::make_unique<Staged>();
+    part->itemElements = other.part->itemElements;
+    if (other.part->groupKept)
+        part->groupKept.reset(
+            static_cast<extensionNSRaw *>(other.part->groupKept->clone().release()));
+    return *this;
+}
+
 void mrssItem::setMediaItemOptionalElements(const mrssOptionalElements &set)
 {
-    if (set == m_itemElements)
+    if (set == mediaItemOptionalElements())
         return;
-    m_itemElements = set;
+    itemElements() = set;
     fieldChanged(kItemElements);
 }
 
@@ -156,7 +184,7 @@ QVariant mrssItem::customValue(int field) const
     case kGroupElements:
         return QVariant::fromValue(m_groupElements);
     case kItemElements:
-        return QVariant::fromValue(m_itemElements);
+        return QVariant::fromValue(mediaItemOptionalElements());
     default:
         return QVariant();
     }
@@ -187,7 +215,7 @@ QVariant mrssItem::archiveCustom(int field) const
     case kGroupElements:
         return m_groupElements.toArchivable();
     case kItemElements:
-        return m_itemElements.toArchivable();
+        return mediaItemOptionalElements().toArchivable();
     default:
         return QVariant();
     }
@@ -284,7 +312,7 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
         return 0;
     }
     // A set holds a title, a description and a copyright once: a second one is kept.
-    mrssOptionalElements &set = isSecondLevel ? m_groupElements : m_itemElements;
+    mrssOptionalElements &set = isSecondLevel ? m_groupElements : itemElements();
     const int position = mrssOptionalElements::positionOf(node, fieldNames());
     if (position >= 0 && !set.holds(position))
         set.take(node, position);
@@ -297,9 +325,12 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
 
 extensionNSRaw &mrssItem::groupKept()
 {
-    if (!m_groupKept.raw)
-        m_groupKept.raw = std::make_unique<extensionNSRaw>();
-    extensionNSRaw &kept = *m_groupKept.raw;
+    if (!m_staged.part)
+        m_staged.part = std::make_unique<Staged>();
+    std::unique_ptr<extensionNSRaw> &holder = m_staged.part->groupKept;
+    if (!holder)
+        holder = std::make_unique<extensionNSRaw>();
+    extensionNSRaw &kept = *holder;
     if (kept.extensionName() != extensionName())
         kept.setExtensionName(extensionName());
     if (kept.extensionProcessingName() != extensionProcessingName())
@@ -315,13 +346,14 @@ void mrssItem::encodeWithCoder(QVariantMap &coder) const
 {
     FieldExtension::encodeWithCoder(coder);
     if (holdsKeptGroupElements())
-        coder.insert(kKeptGroupKey, m_groupKept.raw->rawXML());
+        coder.insert(kKeptGroupKey, m_staged.part->groupKept->rawXML());
 }
 
 void mrssItem::initWithCoder(const QVariantMap &coder)
 {
     FieldExtension::initWithCoder(coder);
-    m_groupKept.raw.reset();
+    if (m_staged.part)
+        m_staged.part->groupKept.reset();
     const QString kept = coder.value(kKeptGroupKey).toString();
     if (!kept.isEmpty())
         groupKept().setRawXML(kept);
@@ -358,7 +390,7 @@ void mrssItem::appendXML(UTF8Writer &out, const QString &prefix) const
     for (const mrssRequiredElement &element : m_contents)
         element.appendXML(out, inner);
     if (groupKept)
-        m_groupKept.raw->appendKeptXML(out, inner);
+        m_staged.part->groupKept->appendKeptXML(out, inner);
     out.append(prefix);
     out.append("</media:group>\n"_L1);
     appendKeptXML(out, prefix);
@@ -369,15 +401,18 @@ void mrssItem::appendXML(UTF8Writer &out, const QString &prefix) const
 
 void mrssItem::foldItemElements()
 {
+    if (!m_staged.part)
+        return;
+    mrssOptionalElements &staged = m_staged.part->itemElements;
     for (int kind = 0; kind < mrssOptionalElements::kKindCount; ++kind) {
-        if (!m_groupElements.used(kind) && m_itemElements.used(kind)) {
+        if (!m_groupElements.used(kind) && staged.used(kind)) {
             if (mrssOptionalElements::isSingle(kind))
-                m_groupElements.setValue(kind, m_itemElements.value(kind));
+                m_groupElements.setValue(kind, staged.value(kind));
             else
-                m_groupElements.setValues(kind, m_itemElements.values(kind));
+                m_groupElements.setValues(kind, staged.values(kind));
             m_groupElements.setUsed(kind, true);
         }
-        m_itemElements.setUsed(kind, false);
+        staged.setUsed(kind, false);
     }
 }
 
@@ -388,23 +423,37 @@ void mrssItem::finalProcessing(VLXFeed *feed)
         element.finalProcessing();
     // media:adult directly under the item or in the group becomes a rating too, before the
     // fold; the item-level set is never written, so an adult left there would be lost.
-    m_itemElements.finalProcessing();
+    if (m_staged.part)
+        m_staged.part->itemElements.finalProcessing();
     m_groupElements.finalProcessing();
     keepFoldedOut();
     foldItemElements();
+    releaseStaging();
     // Items of many groups grew the list ahead of need.
     if (m_contents.capacity() > m_contents.size())
         m_contents.squeeze();
 }
 
+void mrssItem::releaseStaging()
+{
+    // After the fold the item-level set uses nothing (media:adult aside, which reading has made
+    // a rating by then); the values it still holds are in the group's set.
+    if (!m_staged.part || holdsKeptGroupElements())
+        return;
+    const mrssOptionalElements &staged = m_staged.part->itemElements;
+    if (staged.isEmpty() && !staged.mediaAdultUsed() && !staged.mediaAdultValue())
+        m_staged.part.reset();
+}
+
 void mrssItem::keepFoldedOut()
 {
     for (int kind = 0; kind < mrssOptionalElements::kKindCount; ++kind) {
-        if (!m_groupElements.used(kind) || !m_itemElements.used(kind))
+        const mrssOptionalElements &staged = mediaItemOptionalElements();
+        if (!m_groupElements.used(kind) || !staged.used(kind))
             continue;
         const QList<QVariantMap> elements = mrssOptionalElements::isSingle(kind)
-            ? QList<QVariantMap> {m_itemElements.value(kind)}
-            : m_itemElements.values(kind);
+            ? QList<QVariantMap> {staged.value(kind)}
+            : staged.values(kind);
         for (const QVariantMap &element : elements) {
             mrssOptionalElements alone;
             alone.addDictionary(element);
@@ -444,8 +493,9 @@ void mrssItem::populateWithDefaults(const QString &uniqueKey)
     if (allDefaults)
         item = allDefaults->mediaGroupOptionalElements();
     m_groupElements = group;
-    m_itemElements = item;
+    itemElements() = item;
     foldItemElements();
+    releaseStaging();
     fieldChanged(kGroupElements);
     if (feedDefaults && !feedDefaults->mediaContentsValue().isEmpty())
         setMediaContentsValue(feedDefaults->mediaContentsValue());

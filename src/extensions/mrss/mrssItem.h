@@ -37,7 +37,7 @@ public:
     void deleteMediaContentsValueAtIndex(int index);
     void replaceMediaContentsValue(const mrssRequiredElement &element, int index);
 
-    const mrssOptionalElements &mediaItemOptionalElements() const { return m_itemElements; }
+    const mrssOptionalElements &mediaItemOptionalElements() const;
     void setMediaItemOptionalElements(const mrssOptionalElements &set);
     const mrssOptionalElements &mediaGroupOptionalElements() const { return m_groupElements; }
     void setMediaGroupOptionalElements(const mrssOptionalElements &set);
@@ -82,33 +82,37 @@ protected:
     bool customIsEmpty(int field) const override;
 
 private:
+    // The staging set, made on first use.
+    mrssOptionalElements &itemElements();
     // The holder of the group's kept elements, made on first use; it names the namespace as this
     // object does.
     extensionNSRaw &groupKept();
     bool holdsKeptGroupElements() const
     {
-        return m_groupKept.raw && m_groupKept.raw->holdsKeptElements();
+        return m_staged.part && m_staged.part->groupKept
+            && m_staged.part->groupKept->holdsKeptElements();
     }
     // Keeps, as unread elements, the item-level elements of the kinds the group uses too, which
     // the fold would drop.
     void keepFoldedOut();
+    // Gives back the staging once it holds nothing more.
+    void releaseStaging();
 
     QList<mrssRequiredElement> m_contents;
-    mrssOptionalElements m_itemElements;
     mrssOptionalElements m_groupElements;
-    // Nearly no item has any: one pointer, and a copy of its own for a copied item.
-    struct KeptGroup
+    // What reading stages beside the model (the item-level set) and keeps of the groups: nearly
+    // every item holds neither once it is read, so both live apart, made when first needed.
+    struct Staged
     {
-        std::unique_ptr<extensionNSRaw> raw;
-        KeptGroup() = default;
-        KeptGroup(const KeptGroup &other) { *this = other; }
-        KeptGroup &operator=(const KeptGroup &other)
-        {
-            if (this != &other)
-                raw.reset(other.raw ? static_cast<extensionNSRaw *>(other.raw->clone().release())
-                                    : nullptr);
-            return *this;
-        }
+        mrssOptionalElements itemElements;
+        std::unique_ptr<extensionNSRaw> groupKept;
     };
-    KeptGroup m_groupKept;
+    struct StagedPart
+    {
+        std::unique_ptr<Staged> part;
+        StagedPart() = default;
+        StagedPart(const StagedPart &other) { *this = other; }
+        StagedPart &operator=(const StagedPart &other);
+    };
+    StagedPart m_staged;
 };
