@@ -4,6 +4,7 @@
 // a feed of 10,000 items on disk.
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
+#include "../../tests/common/StallWatch.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
 #include "settings/VLXPreferences.h"
@@ -24,31 +25,9 @@
 
 namespace bench {
 
-// The longest time between two turns of the window's event loop, seen by a timer that asks to
-// run every millisecond.
-class StallWatch
-{
-public:
-    StallWatch()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(1);
-        QObject::connect(&m_timer, &QTimer::timeout,
-                         [this] { m_longest = qMax(m_longest, m_since.restart()); });
-        m_since.start();
-        m_timer.start();
-    }
-    qint64 longestMs()
-    {
-        m_longest = qMax(m_longest, m_since.elapsed());
-        return m_longest;
-    }
+// The window's stall watch is the tests' own.
+using StallWatch = ::StallWatch;
 
-private:
-    QTimer m_timer;
-    QElapsedTimer m_since;
-    qint64 m_longest = 0;
-};
 inline constexpr int kItems = 10000;
 
 inline QByteArray feedOf(int items)

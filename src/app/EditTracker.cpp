@@ -25,6 +25,38 @@ QString EditTracker::textOf(const QWidget *control)
     return {};
 }
 
+namespace {
+
+// The controls made read-only here carry this mark until they show a whole text again.
+const char kInPart[] = "vlxShownInPart";
+
+void setReadOnly(QWidget *control, bool readOnly)
+{
+    if (auto *line = qobject_cast<QLineEdit *>(control))
+        line->setReadOnly(readOnly);
+    else if (auto *plain = qobject_cast<QPlainTextEdit *>(control))
+        plain->setReadOnly(readOnly);
+    else if (auto *rich = qobject_cast<QTextEdit *>(control))
+        rich->setReadOnly(readOnly);
+}
+
+} // namespace
+
+bool EditTracker::showsInPart(const QWidget *control)
+{
+    return control && control->property(kInPart).toBool();
+}
+
+QString EditTracker::partShown(const QString &text, bool oneLine)
+{
+    const QString note = tr("This text has %L1 characters: only the first %L2 are shown, and it "
+                            "is too long to edit here.")
+                             .arg(text.size())
+                             .arg(kLongestShownText);
+    return text.left(kLongestShownText) + (oneLine ? QStringLiteral(" \u2026 [") + note + u']'
+                                                   : QStringLiteral("\n\u2026\n\n") + note);
+}
+
 void EditTracker::setTextOf(QWidget *control, const QString &text)
 {
     if (auto *line = qobject_cast<QLineEdit *>(control)) {
@@ -172,6 +204,12 @@ void EditTracker::endEditing(QWidget *control)
         };
     const Commit commit = own != m_handlers.cend() ? own->commit : m_commit;
     QString text = textOf(control);
+    if (text != start && showsInPart(control)) {
+        // The part of a text changed (a replacement found in it): the whole text stays.
+        QScopedValueRollback<bool> quiet(m_quiet, true);
+        setTextOf(control, start);
+        text = start;
+    }
     if (text != start) {
         if (check) {
             const std::optional<QString> answer = check(control, text);
@@ -222,9 +260,15 @@ void EditTracker::clear()
 void EditTracker::setDisplayedText(QWidget *control, const QString &text)
 {
     QScopedValueRollback<bool> quiet(m_quiet, true);
-    setTextOf(control, text);
+    const bool inPart = control && text.size() > kLongestShownText;
+    if (control && inPart != showsInPart(control)) {
+        control->setProperty(kInPart, inPart);
+        setReadOnly(control, inPart);
+    }
+    const QString shown = inPart ? partShown(text, qobject_cast<QLineEdit *>(control)) : text;
+    setTextOf(control, shown);
     if (control && control == m_control)
-        m_startText = text;
+        m_startText = shown;
 }
 
 void EditTracker::setTextAsEdit(QWidget *control, const QString &text)
@@ -236,6 +280,11 @@ void EditTracker::setTextAsEdit(QWidget *control, const QString &text)
     {
         QScopedValueRollback<bool> quiet(m_quiet, true);
         setTextOf(control, text);
+    }
+    // A whole new text: no longer the part of one.
+    if (showsInPart(control)) {
+        control->setProperty(kInPart, false);
+        setReadOnly(control, false);
     }
     endEditing(control);
 }

@@ -16,6 +16,11 @@ class QWidget;
 //
 // Ending is guarded against re-entry: an alert shown by the check or the commit takes the focus
 // away from the control, which would report the end of the same edit again.
+//
+// Laying out a text takes the window's thread a time that grows with its length (seconds for
+// megabytes). A text longer than kLongestShownText is shown in part, with a line that says so,
+// and its control is read-only until it shows a shorter text: no change of the part shown is
+// ever committed (a whole new text set as an edit is).
 class EditTracker : public QObject
 {
     Q_OBJECT
@@ -29,6 +34,9 @@ public:
     // text as typed, nothing committed and no alert.
     using RefusingCheck
         = std::function<std::optional<QString>(QWidget *control, const QString &proposed)>;
+
+    // The longest text a control shows whole and edits.
+    static constexpr qsizetype kLongestShownText = 65536;
 
     explicit EditTracker(QObject *parent = nullptr);
 
@@ -63,6 +71,10 @@ public:
     void setDisplayedText(QWidget *control, const QString &text);
     // Sets the text as if typed: begin, change, end, so it is checked, committed and undoable.
     void setTextAsEdit(QWidget *control, const QString &text);
+    // The control shows only the start of its text (see kLongestShownText).
+    static bool showsInPart(const QWidget *control);
+    // What a control shows of a text longer than kLongestShownText.
+    static QString partShown(const QString &text, bool oneLine);
 
     static QString textOf(const QWidget *control);
     static void setTextOf(QWidget *control, const QString &text);

@@ -88,7 +88,7 @@ int ExtensionFieldPane::numberOfRowsInTableView(VLXTableView *table)
 {
     const int field = listFieldOf(table);
     const FieldExtensionBase *object = fields();
-    const int rows = field < 0 || !object ? 0 : int(object->listDisplayValues(field).size());
+    const int rows = field < 0 || !object ? 0 : object->listCount(field);
     // Delete and Edit need a row to act on.
     const QString base = table->objectName().endsWith(QLatin1String("Table"))
         ? table->objectName().chopped(5)

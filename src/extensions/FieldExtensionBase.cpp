@@ -184,6 +184,11 @@ QStringList FieldExtensionBase::listDisplayValues(int field) const
     return {};
 }
 
+int FieldExtensionBase::listCount(int field) const
+{
+    return int(listDisplayValues(field).size());
+}
+
 QString FieldExtensionBase::listCellText(int field, int row, const QString &column) const
 {
     Q_UNUSED(column);

@@ -58,8 +58,11 @@ public:
 
     // The rows a pane's table shows for a List field, in list order.
     virtual QStringList listDisplayValues(int field) const;
-    // The text of one cell of that table (a column the row names); the display value of the
-    // row unless the class says more.
+    // How many rows that table has, and the text of one cell (a column the row names): counted
+    // from, and taken from, the display values unless the class says more. A class whose lists
+    // may grow long answers both without making every row's text: the table asks for each row
+    // it paints.
+    virtual int listCount(int field) const;
     virtual QString listCellText(int field, int row, const QString &column) const;
     // A searchable list: the text of each entry, and a list value of the field (as value()
     // gives it) with one entry's text replaced. A list of strings (URLs) needs nothing more.

@@ -5,6 +5,8 @@
 #include "publish/FTPListingParser.h"
 #include "publish/PublishPaths.h"
 #include "publish/UploadSource.h"
+#include "platform/DefaultsStore.h"
+#include "settings/VLXPreferences.h"
 
 #include <QThread>
 #include <QTimer>
@@ -30,7 +32,16 @@ constexpr long kRequestTimeoutSeconds = 120;
 // its removal until it has; the removal is asked again for a while.
 constexpr long kLocked = 423;
 constexpr int kRemovalRetryMs = 250;
-constexpr qint64 kRemovalPatienceMs = 15000;
+int removalPatienceMs = DMTransaction::kDefaultRemovalPatienceMs;
+constexpr long kNotFound = 404;
+
+// Account (member and root) to the temporary files of its uploads still on the server.
+const QString kLeftoversKey = QStringLiteral("DM_LeftoverParts");
+
+QString accountKey(const DMMemberAccount &account)
+{
+    return account.name() + u'@' + account.baseURL();
+}
 
 } // namespace
 
@@ -98,6 +109,87 @@ DMTransaction::Request DMTransaction::propfind(const QString &path, int depth)
     request.depth = depth;
     request.body = kPropfindBody;
     return request;
+}
+
+void DMTransaction::setRemovalPatience(int milliseconds)
+{
+    removalPatienceMs = milliseconds;
+}
+
+QStringList DMTransaction::leftoverParts(const DMMemberAccount &account)
+{
+    const QVariantMap all = VLXPreferences::sharedInstance()
+                                .store()
+                                .dictionary(kLeftoversKey)
+                                .value_or(QVariantMap());
+    return all.value(accountKey(account)).toStringList();
+}
+
+void DMTransaction::keepLeftover(const DMMemberAccount &account, const QString &path, bool kept)
+{
+    DefaultsStore &store = VLXPreferences::sharedInstance().store();
+    QVariantMap all = store.dictionary(kLeftoversKey).value_or(QVariantMap());
+    const QString key = accountKey(account);
+    QStringList parts = all.value(key).toStringList();
+    if (parts.contains(path) == kept)
+        return;
+    parts.removeAll(path);
+    if (kept)
+        parts.append(path);
+    while (parts.size() > kMaximumLeftovers)
+        parts.removeFirst();
+    if (parts.isEmpty())
+        all.remove(key);
+    else
+        all.insert(key, parts);
+    if (all.isEmpty())
+        store.remove(kLeftoversKey);
+    else
+        store.setObject(all, kLeftoversKey);
+    QString error;
+    if (!store.sync(&error))
+        qWarning().noquote() << "The leftover files of the disk could not be saved:" << error;
+}
+
+QList<DMTransaction::Request> DMTransaction::sweepLeftovers(const DMMemberAccount &account)
+{
+    QList<Request> requests;
+    for (const QString &path : leftoverParts(account)) {
+        Request request;
+        request.method = "DELETE";
+        request.path = path;
+        request.sweep = true;
+        requests.append(request);
+    }
+    return requests;
+}
+
+void DMTransaction::reportCleanup(const QString &line) const
+{
+    qInfo().noquote() << line.trimmed();
+    if (m_cleanupReport)
+        m_cleanupReport(line);
+}
+
+void DMTransaction::removalEnded(const Request &request, CURLHandle &handle,
+                                 bool transferOK)
+{
+    const long code = handle.httpCode();
+    const bool gone = transferOK && ((code >= 200 && code < 300) || code == kNotFound);
+    keepLeftover(*m_account, request.path, !gone);
+    if (gone && code == kNotFound)
+        return; // nothing was there
+    const QString why = transferOK
+        ? QStringLiteral("%1 %2").arg(code).arg(
+              handle.propertyForKey(URLHandle::kHTTPPropertyStatusReasonKey)
+                  .toString()
+                  .trimmed())
+        : handle.curlError();
+    reportCleanup(gone ? QStringLiteral("Removed the temporary file %1 from the disk\n")
+                             .arg(request.path)
+                       : QStringLiteral("The temporary file %1 could not be removed from the disk "
+                                        "(%2); the next upload to the disk removes it\n")
+                             .arg(request.path, why));
 }
 
 std::shared_ptr<CURLHandle> DMTransaction::makeHandle(const Request &request)
@@ -177,7 +269,14 @@ void DMTransaction::runNext()
         return;
     }
     m_handle = makeHandle(m_requests.first());
-    if (!m_handle && m_requests.first().removal) {
+    if (!m_handle && (m_requests.first().removal || m_requests.first().sweep)) {
+        // Nothing can be asked of the server: a temporary file stays where it is.
+        const Request request = m_requests.takeFirst();
+        if (request.sweep) {
+            runNext();
+            return;
+        }
+        keepLeftover(*m_account, request.path, true);
         finish(m_endState);
         return;
     }
@@ -195,16 +294,22 @@ bool DMTransaction::settle(const Request &request, CURLHandle &handle, bool tran
 {
     if (request.removal) {
         if (transferOK && handle.httpCode() == kLocked
-            && m_removalClock.elapsed() < kRemovalPatienceMs) {
+            && m_removalClock.elapsed() < removalPatienceMs) {
             m_requests = {request};
             QTimer::singleShot(kRemovalRetryMs, [self = shared_from_this()] {
-                if (self->m_state == State::Running)
+                if (self->m_removing)
                     self->runNext();
             });
             return false;
         }
+        removalEnded(request, handle, transferOK);
         finish(m_endState);
         return false;
+    }
+    // A leftover that would not go stays remembered; the upload goes on either way.
+    if (request.sweep && !m_abortRequested) {
+        removalEnded(request, handle, transferOK);
+        return true;
     }
     if (m_abortRequested) {
         endAfterRemoval(State::Aborted);
@@ -269,9 +374,14 @@ void DMTransaction::endAfterRemoval(State state)
     }
     for (;;) {
         const auto handle = makeHandle(removal);
-        if (!handle || !handle->loadInForeground() || handle->httpCode() != kLocked
-            || m_removalClock.elapsed() >= kRemovalPatienceMs)
+        if (!handle)
             break;
+        const bool ok = handle->loadInForeground().has_value();
+        if (!ok || handle->httpCode() != kLocked
+            || m_removalClock.elapsed() >= removalPatienceMs) {
+            removalEnded(removal, *handle, ok);
+            break;
+        }
         QThread::msleep(kRemovalRetryMs);
     }
     finish(state);
@@ -283,13 +393,15 @@ void DMTransaction::finish(State state)
     const std::shared_ptr<DMTransaction> keepAlive = std::move(m_self);
     m_state = state;
     m_requests.clear();
+    m_removing = false;
     if (m_handle) {
         m_handle->removeClient(this);
         m_handle.reset();
     }
     DMTransactionDelegate *delegate = m_delegate;
-    if (!delegate)
+    if (!delegate || m_told)
         return;
+    m_told = true;
     switch (state) {
     case State::Succeeded:
         delegate->transactionSuccessful(this);
@@ -307,9 +419,7 @@ void DMTransaction::finish(State state)
 
 void DMTransaction::abort()
 {
-    // The removal of an unfinished upload runs to its end: it is short, and it is what keeps
-    // the server clean.
-    if (m_state != State::Running || m_abortRequested || m_removing)
+    if (m_state != State::Running || m_abortRequested)
         return;
     m_abortRequested = true;
     if (m_listingRead && m_listingRead->isRunning()) {
@@ -321,10 +431,25 @@ void DMTransaction::abort()
         });
         return;
     }
-    if (m_source)
-        m_source->abort();
-    if (m_handle)
-        m_handle->abortTransfer();
+    // A removal under way runs to its end: it is what keeps the server clean.
+    if (!m_removing) {
+        if (m_source)
+            m_source->abort();
+        if (m_handle)
+            m_handle->abortTransfer();
+    }
+    // The end of the transfer and the removal of what it left may take a while (a server
+    // still taking in the upload refuses the removal until it has): the delegate does not wait.
+    QTimer::singleShot(0, [self = shared_from_this()] { self->tellAborted(); });
+}
+
+void DMTransaction::tellAborted()
+{
+    if (m_told || m_state != State::Running)
+        return;
+    m_told = true;
+    if (m_delegate)
+        m_delegate->transactionAborted(this);
 }
 
 void DMTransaction::URLHandleResourceDidFinishLoading(URLHandle *sender)
@@ -345,7 +470,8 @@ void DMTransaction::URLHandleResourceDidFailLoadingWithReason(URLHandle *sender,
     if (sender != m_handle.get() || m_requests.isEmpty())
         return;
     const Request request = m_requests.takeFirst();
-    settle(request, *m_handle, false);
+    if (settle(request, *m_handle, false))
+        runNext();
 }
 
 void DMTransaction::URLHandleResourceDidCancelLoading(URLHandle *sender)

@@ -34,10 +34,13 @@ public:
 // folder of its path (MKCOL; 405 means it exists), then PUTs the bytes streamed from their
 // source under a temporary name beside the target and MOVEs that onto the target (Overwrite:
 // T), so the published copy is replaced only by a whole file. When the upload does not end well
-// (failed, aborted, move refused) the temporary file is DELETEd, where the server lets us,
-// before the delegate hears (a server still taking in the abandoned upload answers "423 Locked";
-// the removal is asked again for a while). The transaction keeps itself alive until it has told its
-// delegate.
+// (failed, move refused) the temporary file is DELETEd, where the server lets us, before the
+// delegate hears (a server still taking in the abandoned upload answers "423 Locked"; the removal
+// is asked again for a while). An abort is told to the delegate at once: the end of the transfer
+// and the removal go on behind it. A temporary file the server would not give up is remembered
+// with the account (in the settings) and deleted by the next upload of that account. What the
+// clean-up did is logged, and told to the clean-up report. The transaction keeps itself alive
+// until its work is done.
 //
 // A listing's answer is read on a worker thread, at most FTPListingParser::kListingLimit entries
 // of it; an answer that is not a plain multistatus (one with a DOCTYPE among them) fails the
@@ -61,9 +64,24 @@ public:
 
     ~DMTransaction() override;
 
-    // Stops the transaction; the delegate then hears transactionAborted.
+    // Stops the transaction; the delegate then hears transactionAborted, from the event loop
+    // at once, whatever the clean-up still does.
     void abort();
     void setDelegate(DMTransactionDelegate *delegate) { m_delegate = delegate; }
+    // Told, on the starting thread, a line for each temporary file the clean-up removed or had
+    // to leave (also after the delegate has heard).
+    void setCleanupReport(std::function<void(const QString &line)> report)
+    {
+        m_cleanupReport = std::move(report);
+    }
+    // The temporary files of the account's uploads that are still on the server, as paths below
+    // the member's root.
+    static QStringList leftoverParts(const DMMemberAccount &account);
+    // The most leftovers kept per account; older ones are forgotten beyond it.
+    static constexpr int kMaximumLeftovers = 100;
+    // How long a removal refused with "423 Locked" is asked again.
+    static constexpr int kDefaultRemovalPatienceMs = 15000;
+    static void setRemovalPatience(int milliseconds);
 
     State state() const { return m_state; }
     int errorType() const { return m_errorType; }
@@ -101,12 +119,22 @@ private:
         bool collection = false; // MKCOL: 405 (exists) counts as success
         QString destination; // MOVE: the path the file goes to
         bool removal = false; // the DELETE of an unfinished upload: its outcome changes nothing
+        bool sweep = false; // the DELETE of an earlier upload's leftover, before this upload
     };
 
     DMTransaction(std::shared_ptr<DMMemberAccount> account, DMTransactionDelegate *delegate,
                   QString uri);
     static QList<Request> makeCollections(const DMMemberAccount &account, const QString &folder);
     static Request propfind(const QString &path, int depth);
+    // DELETEs of the account's leftover temporary files.
+    static QList<Request> sweepLeftovers(const DMMemberAccount &account);
+    static void keepLeftover(const DMMemberAccount &account, const QString &path, bool kept);
+    void reportCleanup(const QString &line) const;
+    // The removal of a temporary file has ended with that answer; the file is left when it did
+    // not go.
+    void removalEnded(const Request &request, CURLHandle &handle, bool transferOK);
+    // Tells the delegate of an abort, once.
+    void tellAborted();
     void start(QList<Request> requests, std::unique_ptr<UploadSource> source, bool synchronous);
     std::shared_ptr<CURLHandle> makeHandle(const Request &request);
     // Settles one request's outcome: true to go on with the next.
@@ -135,6 +163,8 @@ private:
     std::shared_ptr<DMTransaction> m_self; // alive until the delegate has heard
     State m_state = State::Running;
     bool m_abortRequested = false;
+    bool m_told = false; // the delegate has heard how the transaction ended
+    std::function<void(const QString &)> m_cleanupReport;
     bool m_synchronous = false;
     QString m_partPath; // the temporary file of the upload, until it is moved onto its name
     bool m_removing = false;

@@ -53,7 +53,9 @@ std::shared_ptr<DMTransaction> DMiDiskSession::putSource(std::unique_ptr<UploadS
     if (!transaction || !source)
         return nullptr;
     const QString folder = folderOf(path);
-    QList<DMTransaction::Request> requests = DMTransaction::makeCollections(*m_account, folder);
+    // Temporary files earlier uploads had to leave go first.
+    QList<DMTransaction::Request> requests = DMTransaction::sweepLeftovers(*m_account);
+    requests += DMTransaction::makeCollections(*m_account, folder);
     // Sent under a temporary name beside the target, then moved onto it whole.
     const QString part = PublishPaths::partFileName(path);
     DMTransaction::Request put;

@@ -7,6 +7,7 @@
 #include "publish/VLXSite.h"
 #include "publish/vlxFTP.h"
 
+#include <QPointer>
 #include <QtDebug>
 
 namespace {
@@ -48,6 +49,13 @@ void vlxFTP::uploadToDisk(const QueueEntry &entry)
     if (session) {
         session->setDelegate(this);
         m_currentTransaction = session->putSource(std::move(m_source), path);
+    }
+    if (m_currentTransaction) {
+        // The clean-up of an aborted upload may end after the run: its lines still reach the log.
+        m_currentTransaction->setCleanupReport([self = QPointer<vlxFTP>(this)](const QString &line) {
+            if (self)
+                self->appendLog(line);
+        });
     }
     if (!m_currentTransaction) {
         // Nothing will report back for this file: it fails here and the run goes on.
@@ -94,13 +102,12 @@ void vlxFTP::transactionAborted(DMTransaction *transaction)
 {
     m_currentTransaction.reset();
     ProgressMonitor::sharedInstance().transactionAborted(transaction);
-    // An abort on the disk ends the run without a result line or a summary.
-    if (m_uploadingItem)
-        markUnfinished(*m_uploadingItem);
-    forgetQueue();
-    m_uploadingItem.reset();
-    m_running = false;
-    m_progressTimer.stop();
+    // As on the other sites, the file in transfer fails, the files not sent yet stay unsent and
+    // the run ends with its summary and result line; the disk's clean-up goes on behind.
+    if (m_uploadingItem) {
+        appendTransferFailed(kTransferAborted);
+        currentUploadFailed(*m_uploadingItem, kTransferAborted);
+    }
     resetProgress();
-    m_view->setRunning(false);
+    endRun();
 }

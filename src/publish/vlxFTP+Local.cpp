@@ -12,7 +12,6 @@ namespace {
 
 constexpr qint64 kChunk = 1024 * 1024;
 const QString kWriteError = QStringLiteral("Error writing file");
-const QString kAborted = QStringLiteral("Transfer aborted");
 
 // Copies the source to the target; "" on success, else the reason.
 QString copy(UploadSource &source, const QString &target, const ThreadWorker &worker)
@@ -30,7 +29,7 @@ QString copy(UploadSource &source, const QString &target, const ThreadWorker &wo
         if (n == CURL_READFUNC_ABORT) {
             out.cancelWriting();
             return source.aborted()
-                ? kAborted
+                ? vlxFTP::kTransferAborted
                 : QStringLiteral("Error reading file: %1").arg(source.readError());
         }
         if (n == 0)

@@ -76,6 +76,8 @@ const std::optional<QByteArray> *imageForName(const ConvertedImages &images, con
 
 } // namespace
 
+const QString vlxFTP::kTransferAborted = QStringLiteral("Transfer aborted");
+
 vlxFTP &vlxFTP::sharedInstance()
 {
     // Never destroyed: the publisher keeps its log until the program ends.
@@ -334,10 +336,17 @@ void vlxFTP::continueAfterFile()
         endRun();
         return;
     }
-    // The next file starts from the event loop, so the window paints between files.
+    // The next file starts from the event loop, so the window paints between files; an abort
+    // that came meanwhile ends the run instead.
     QTimer::singleShot(0, this, [this] {
-        if (m_running)
-            uploadNextFile();
+        if (!m_running)
+            return;
+        if (m_abortFlag) {
+            resetProgress();
+            endRun();
+            return;
+        }
+        uploadNextFile();
     });
 }
 

@@ -125,8 +125,9 @@ public:
     // The Publish button: reads the window, stores the feed's publishing settings, builds the
     // queue and starts the first file. Nothing happens while a run goes on.
     void upload();
-    // The Cancel button while it reads "Abort": the file in transfer fails and the run ends
-    // (on the online disk the transfer ends without a summary).
+    // The Cancel button while it reads "Abort": the file in transfer fails and the run ends at
+    // once with its summary and result line (on the online disk the removal of what the
+    // transfer left may go on after it).
     void abort();
     // The Cancel button otherwise: waits for a running image conversion to stop, then closes.
     void close();
@@ -159,6 +160,8 @@ public:
 
     // A certificate authority file for FTPS; "" uses the system's store.
     static void setCertificateAuthorityFile(const QString &path);
+    // The reason a file aborted in transfer fails with.
+    static const QString kTransferAborted;
     // How often progress is shown while a run goes on.
     static constexpr int kProgressIntervalMs = 250;
 

@@ -10,13 +10,13 @@
 namespace PublishTestSupport {
 
 bool startWebDAV(LocalServer &server, const QString &root, const QString &user,
-                 const QString &password, const QStringList &extra)
+                 const QString &password, const QStringList &extra, quint16 fixedPort)
 {
     // rclone wants a configuration file, even an empty one; it must not read the user's.
     const QString config = server.workDir() + QStringLiteral("/rclone.conf");
     writeFile(config, QByteArray());
     for (int attempt = 0; attempt < 5; ++attempt) {
-        const quint16 port = LocalServer::freePort();
+        const quint16 port = fixedPort ? fixedPort : LocalServer::freePort();
         const QStringList arguments {QStringLiteral("serve"),
                                      QStringLiteral("webdav"),
                                      root,

@@ -11,9 +11,10 @@
 namespace PublishTestSupport {
 
 // A WebDAV server (rclone) on 127.0.0.1 serving root with Basic authentication; extra
-// arguments as rclone takes them (--bwlimit 300k: transfers at 300 kB a second at most).
+// arguments as rclone takes them (--bwlimit 300k: transfers at 300 kB a second at most); on a
+// free port, or on the port given (a server started again at the same address).
 bool startWebDAV(LocalServer &server, const QString &root, const QString &user,
-                 const QString &password, const QStringList &extra = {});
+                 const QString &password, const QStringList &extra = {}, quint16 port = 0);
 // The pyftpdlib server serving root; extra arguments as tests/servers/ftp_server.py takes them.
 bool startFTP(LocalServer &server, const QString &root, const QString &user,
               const QString &password, const QStringList &extra = {});

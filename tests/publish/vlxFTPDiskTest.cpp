@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QUrl>
 
 namespace {
 
@@ -30,6 +31,11 @@ protected:
         publisher.setSite(site);
         view.setText(Field::Password, kPassword);
         view.setText(Field::RemoteEnclosurePath, QStringLiteral("/pod/new/"));
+    }
+    void TearDown() override
+    {
+        DMTransaction::setRemovalPatience(DMTransaction::kDefaultRemovalPatienceMs);
+        PublishRunFixture::TearDown();
     }
 
     LocalServer server;
@@ -70,7 +76,7 @@ TEST_F(vlxFTPDiskTest, RefusedCredentialsFailEachFile)
                              "username/password\""));
 }
 
-TEST_F(vlxFTPDiskTest, AbortEndsTheRunWithoutASummaryAndNoServerMeansAFailedFile)
+TEST_F(vlxFTPDiskTest, AbortEndsTheRunWithItsResultAndNoServerMeansAFailedFile)
 {
     addEnclosure(QStringLiteral("big.mp3"), 32 * 1024 * 1024);
     addEnclosure(QStringLiteral("next.mp3"), 10);
@@ -79,8 +85,11 @@ TEST_F(vlxFTPDiskTest, AbortEndsTheRunWithoutASummaryAndNoServerMeansAFailedFile
     publisher.abort();
     ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }, 5000));
     EXPECT_FALSE(view.running);
-    EXPECT_FALSE(view.log.contains(u"SUMMARY"));
-    EXPECT_TRUE(publisher.publishResults().isEmpty());
+    EXPECT_TRUE(view.log.contains(u"SUMMARY"));
+    EXPECT_EQ(view.status(), QStringLiteral("0 successful, 1 failed"));
+    EXPECT_EQ(publisher.publishResults(),
+              QStringList {QStringLiteral(
+                  "Item Enclosure big.mp3: Publish failed with reason \"Transfer aborted\"")});
     EXPECT_FALSE(QFileInfo::exists(remote.filePath(QStringLiteral("Sites/pod/new/next.mp3"))));
 
     // No disk set up at all: each file fails at once, and the run goes on to the end.
@@ -121,6 +130,8 @@ TEST_F(vlxFTPDiskTest, AnAbortMidTransferLeavesThePublishedCopyAndOffersTheFileA
         [&] { return QFileInfo(part).size() > 0 || QFileInfo(published).size() != 10000; }));
     publisher.abort();
     ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }));
+    // The removal of the temporary file goes on after the run.
+    EXPECT_TRUE(waitUntil([&] { return !QFileInfo::exists(part); }));
 
     EXPECT_EQ(readFile(published), QByteArray(10000, 'a'));
     EXPECT_EQ(QDir(remote.filePath(QStringLiteral("Sites/pod/new")))
@@ -134,6 +145,50 @@ TEST_F(vlxFTPDiskTest, AnAbortMidTransferLeavesThePublishedCopyAndOffersTheFileA
     file.close();
     publisher.rebuildEnclosureRows();
     EXPECT_EQ(publisher.itemsWithEnclosures().value(0).checked, 1);
+}
+
+TEST_F(vlxFTPDiskTest, AbortDoesNotWaitForTheServerAndTheNextRunRemovesWhatItKept)
+{
+    // The server takes 1 MB a second and goes on taking what the connection holds after the
+    // abort, refusing to let the temporary file go ("423 Locked") for longer than the removal
+    // is asked again.
+    DMTransaction::setRemovalPatience(500);
+    const quint16 port = quint16(QUrl(server.url(QStringLiteral("http"))).port());
+    server.stop();
+    ASSERT_TRUE(startWebDAV(server, remote.path(), kMember, kPassword,
+                            {QStringLiteral("--bwlimit"), QStringLiteral("1M")}, port))
+        << server.errorString().toStdString();
+    addEnclosure(QStringLiteral("show.mp3"), 24 * 1024 * 1024);
+    publisher.upload();
+    const QString partName = QStringLiteral("Sites/pod/new/.show.mp3.vlx-part");
+    const QString part = remote.filePath(partName);
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(part).size() > 0; }));
+    publisher.abort();
+    ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }, 3000));
+    EXPECT_EQ(view.status(), QStringLiteral("0 successful, 1 failed"));
+    EXPECT_TRUE(view.log.contains(u"SUMMARY"));
+
+    // Behind the ended run the removal gives up, and the file is remembered with the account.
+    const auto account = publisher.dotMacAccount();
+    ASSERT_TRUE(account);
+    ASSERT_TRUE(waitUntil([&] { return !DMTransaction::leftoverParts(*account).isEmpty(); }));
+    EXPECT_EQ(DMTransaction::leftoverParts(*account), QStringList {partName});
+    EXPECT_TRUE(view.log.contains(QStringLiteral("The temporary file %1 could not be removed")
+                                      .arg(partName)))
+        << view.log.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(part));
+
+    // The server started again at the same address has let it go: the next run removes it.
+    server.stop();
+    ASSERT_TRUE(startWebDAV(server, remote.path(), kMember, kPassword, {}, port));
+    for (auto &row : publisher.itemsWithEnclosures())
+        row.checked = 0;
+    addEnclosure(QStringLiteral("next.mp3"), 10);
+    ASSERT_TRUE(publish());
+    EXPECT_EQ(view.status(), QStringLiteral("All 1 files published successfully"));
+    EXPECT_FALSE(QFileInfo::exists(part));
+    EXPECT_TRUE(DMTransaction::leftoverParts(*publisher.dotMacAccount()).isEmpty());
+    EXPECT_TRUE(view.log.contains(QStringLiteral("Removed the temporary file %1").arg(partName)));
 }
 
 } // namespace

@@ -15,6 +15,11 @@ Routes (replies are XML we wrote, typed text/xml unless said otherwise):
          recombo       a label and three fields (F1, F2, F3)
          publicdomain  a label, no field
          other         404 with an HTML page
+       with --hostile KIND the standard class's reply is instead:
+         huge          three questions of 100,000 answers each (about 15 MB)
+         bomb          a document type whose entities expand a billion-fold
+         garbage       bytes that are not XML
+         badid         a question whose id cannot name an element ("F 1")
   POST /rest/1.5/license/CLASS/issue      form field "answers": a result whose licence URL is
                                           made of the class and the answer ids; with
                                           --name-length N its name is padded to N characters
@@ -30,6 +35,7 @@ import xml.etree.ElementTree as ET
 
 QUESTIONS = 3
 NAME_LENGTH = 0
+HOSTILE = None
 
 LOCALES = b"""<?xml version="1.0" encoding="utf-8"?>
 <locales>
@@ -83,7 +89,30 @@ def field(n):
             '    <enum id="X%d"><label>Sure</label></enum>\n  </field>\n' % (n, n, n))
 
 
+def hostile_class():
+    head = '<?xml version="1.0" encoding="utf-8"?>\n'
+    if HOSTILE == "huge":
+        answers = "".join('<enum id="A%d"><label>Answer %d</label></enum>' % (n, n)
+                          for n in range(100000))
+        fields = "".join('<field id="F%d"><label>Q%d</label>%s</field>' % (n, n, answers)
+                         for n in range(1, 4))
+        return (head + '<licenseclass id="standard"><label>L</label>%s</licenseclass>'
+                % fields).encode()
+    if HOSTILE == "bomb":
+        entities = '<!ENTITY a0 "lol">' + "".join(
+            '<!ENTITY a%d "%s">' % (n, "&a%d;" % (n - 1) * 10) for n in range(1, 10))
+        return (head + '<!DOCTYPE licenseclass [%s]><licenseclass id="standard"><label>L</label>'
+                '<field id="F1"><label>&a9;</label><enum id="E"><label>&a9;</label></enum>'
+                '</field></licenseclass>' % entities).encode()
+    if HOSTILE == "garbage":
+        return bytes(range(256)) * 64
+    return (head + '<licenseclass id="standard"><label>L</label><field id="F 1"><label>Q</label>'
+            '<enum id="E1"><label>Yes</label></enum></field></licenseclass>').encode()
+
+
 def license_class(cls):
+    if cls == "standard" and HOSTILE:
+        return hostile_class()
     if cls == "standard":
         count = QUESTIONS
     elif cls == "recombo":
@@ -180,16 +209,19 @@ def exit_when_stdin_closes():
 
 
 def main():
-    global QUESTIONS, NAME_LENGTH
+    global QUESTIONS, NAME_LENGTH, HOSTILE
     parser = argparse.ArgumentParser()
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--questions", type=int, default=3,
                         help="fields of the standard class")
     parser.add_argument("--name-length", type=int, default=0,
                         help="characters of an issued licence's name")
+    parser.add_argument("--hostile", choices=["huge", "bomb", "garbage", "badid"],
+                        help="what the standard class's reply holds instead")
     args = parser.parse_args()
     QUESTIONS = args.questions
     NAME_LENGTH = args.name_length
+    HOSTILE = args.hostile
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
     print(server.server_address[1], flush=True)

@@ -8,10 +8,16 @@
 
 // The Creative Commons REST 1.5 conversation, without any window: the request paths, the reading
 // of the four replies and the answers document that asks for a licence.
+//
+// A licence service answers in a few kilobytes; a reply is bounded to kMaximumReplySize and read
+// off the window's thread (read()), and one that cannot be used says why.
 class CreativeCommonsReplies
 {
 public:
     CreativeCommonsReplies() = delete;
+
+    // The most a reply may hold: far beyond what any step of a licence service sends.
+    static constexpr qint64 kMaximumReplySize = 512 * 1024;
 
     struct Choice
     {
@@ -40,6 +46,24 @@ public:
         QString html;
     };
 
+    // The four replies, in the order they are asked for.
+    enum class Step { Locales, Classes, Questions, Issue };
+    // What a reply held for its step, or why it cannot be used.
+    struct Reply
+    {
+        QStringList locales;
+        QList<Choice> classes;
+        std::optional<LicenseClass> licenseClass;
+        std::optional<Issued> issued;
+        QString failure; // "" when the reply was read
+    };
+    // Reads the reply of the step (thread-safe, for a worker): its bytes as replyText() makes
+    // them, refused when they are larger than kMaximumReplySize, not XML, declare a document type
+    // (no service needs one: it only carries entity definitions), lack the step's root element,
+    // or, for the questions, give a class or question id that cannot name an element of the
+    // answers document.
+    static Reply read(Step step, const QByteArray &data, const QString &contentType);
+
     // Paths below the service's base address.
     static QString localesPath();
     static QString classesPath(const QString &locale);
@@ -56,6 +80,9 @@ public:
     // The id of a locale entry: what stands between its leading "(" and the first ")".
     static QString localeIdOf(const QString &entry);
     static QList<Choice> classes(const QString &reply);
+    // Whether the text can name an element of the answers document on its own (an XML name
+    // without a colon).
+    static bool isElementName(const QString &text);
     // Nothing when the reply holds no licenseclass.
     static std::optional<LicenseClass> licenseClass(const QString &reply);
     // How many question rows a class shows: 3 for "standard", 2 for "recombo", none otherwise.

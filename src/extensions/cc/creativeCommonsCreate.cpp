@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <limits>
 
@@ -39,6 +40,7 @@ creativeCommonsCreate::creativeCommonsCreate(QWidget *parent) : QDialog(parent)
 creativeCommonsCreate::~creativeCommonsCreate()
 {
     dropHandle();
+    dropReading();
 }
 
 void creativeCommonsCreate::build()
@@ -182,20 +184,32 @@ void creativeCommonsCreate::dropHandle()
     stopProgress();
 }
 
+void creativeCommonsCreate::dropReading()
+{
+    // A worker still reading goes on alone: what it finds is no longer wanted.
+    if (m_reading) {
+        m_reading->disconnect(this);
+        m_reading->deleteLater();
+    }
+    m_reading = nullptr;
+}
+
 void creativeCommonsCreate::request(State state, const QString &path,
-                                    const std::optional<QString> &answers)
+                                    const std::optional<QString> &answers, bool keepReason)
 {
     dropHandle();
+    dropReading();
     m_state = state;
-    m_setupFailed = false;
-    m_transferReason->hide();
+    m_failed = false;
+    if (!keepReason)
+        m_transferReason->hide();
     QString base = m_serviceURL.trimmed();
     while (base.endsWith(u'/'))
         base.chop(1);
     m_address = base + path;
     const QUrl url(m_address, QUrl::StrictMode);
     if (base.isEmpty()) {
-        m_setupFailed = true;
+        m_failed = true;
         explainFailure(tr("No licence service is set. Give its address (such as "
                           "https://licenses.example.org) in the user default "
                           "\"CreativeCommonsServiceURL\"."));
@@ -204,14 +218,14 @@ void creativeCommonsCreate::request(State state, const QString &path,
     }
     if (!url.isValid()
         || (url.scheme() != QLatin1String("http") && url.scheme() != QLatin1String("https"))) {
-        m_setupFailed = true;
+        m_failed = true;
         explainFailure(tr("The licence service address is not a web address."));
         updateStatus();
         return;
     }
     m_handle = CURLHandle::create(url, false);
     if (!m_handle) {
-        m_setupFailed = true;
+        m_failed = true;
         explainFailure(tr("The transfer could not be set up."));
         updateStatus();
         return;
@@ -220,6 +234,7 @@ void creativeCommonsCreate::request(State state, const QString &path,
     m_handle->setFollowsRedirects(true);
     // Only this dialog's own transfers leave the proxy out.
     m_handle->setUsesProxy(false);
+    m_handle->setMaximumSize(CreativeCommonsReplies::kMaximumReplySize);
     if (answers)
         m_handle->setPostDictionary(QVariantMap {{QStringLiteral("answers"), *answers}});
     m_handle->addClient(this);
@@ -229,9 +244,9 @@ void creativeCommonsCreate::request(State state, const QString &path,
     updateStatus();
 }
 
-void creativeCommonsCreate::requestClasses()
+void creativeCommonsCreate::requestClasses(bool keepReason)
 {
-    request(kClasses, CreativeCommonsReplies::classesPath(selectedLocale()));
+    request(kClasses, CreativeCommonsReplies::classesPath(selectedLocale()), {}, keepReason);
 }
 
 void creativeCommonsCreate::explainFailure(const QString &reason)
@@ -243,8 +258,10 @@ void creativeCommonsCreate::explainFailure(const QString &reason)
 void creativeCommonsCreate::updateStatus()
 {
     QString text;
-    if (m_setupFailed) {
+    if (m_failed) {
         text = QStringLiteral("Failed");
+    } else if (m_reading) {
+        text = QStringLiteral("In Progress");
     } else if (!m_handle) {
         text = QStringLiteral("(no CURLHandle)");
     } else {
@@ -308,25 +325,63 @@ void creativeCommonsCreate::URLHandleResourceDidFinishLoading(URLHandle *sender)
     const qlonglong code
         = sender->propertyForKey(URLHandle::kHTTPPropertyStatusCodeKey).toLongLong();
     stopProgress();
-    updateStatus();
     sender->removeClient(this);
-    if (code >= 400)
-        explainFailure(tr("The licence service answered with the HTTP status %1.").arg(code));
-    if (data.isEmpty())
+    const QString httpFailure = code >= 400
+        ? tr("The licence service answered with the HTTP status %1.").arg(code)
+        : QString();
+    if (data.isEmpty()) {
+        m_failed = !httpFailure.isEmpty();
+        if (m_failed)
+            explainFailure(httpFailure);
+        updateStatus();
         return;
-    const QString text = CreativeCommonsReplies::replyText(data, type);
+    }
+    readAside(data, type, httpFailure);
+}
+
+void creativeCommonsCreate::readAside(const QByteArray &data, const QString &type,
+                                      const QString &httpFailure)
+{
+    static constexpr CreativeCommonsReplies::Step kSteps[]
+        = {CreativeCommonsReplies::Step::Locales, CreativeCommonsReplies::Step::Classes,
+           CreativeCommonsReplies::Step::Questions, CreativeCommonsReplies::Step::Issue};
+    const CreativeCommonsReplies::Step step = kSteps[m_state];
+    auto *watcher = new QFutureWatcher<CreativeCommonsReplies::Reply>(this);
+    m_reading = watcher;
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, httpFailure] {
+        watcher->deleteLater();
+        if (watcher != m_reading)
+            return;
+        m_reading = nullptr;
+        replyRead(watcher->result(), httpFailure);
+    });
+    watcher->setFuture(QtConcurrent::run([step, data, type] {
+        return CreativeCommonsReplies::read(step, data, type);
+    }));
+    updateStatus();
+}
+
+void creativeCommonsCreate::replyRead(const CreativeCommonsReplies::Reply &reply,
+                                      const QString &httpFailure)
+{
+    // An error page is told by its status, whatever it holds.
+    const QString failure = httpFailure.isEmpty() ? reply.failure : httpFailure;
+    m_failed = !failure.isEmpty();
+    if (m_failed)
+        explainFailure(failure);
+    updateStatus();
     switch (m_state) {
     case kLocales:
-        updateLocales(text);
+        updateLocales(reply.locales, m_failed);
         break;
     case kClasses:
-        updateClasses(text);
+        updateClasses(reply.classes);
         break;
     case kQuestions:
-        updateLicense(text);
+        updateLicense(reply.licenseClass);
         break;
     case kIssue:
-        updateResult(text);
+        updateResult(reply.issued);
         break;
     }
 }
@@ -353,27 +408,29 @@ void creativeCommonsCreate::URLHandleResourceDidFailLoadingWithReason(URLHandle 
 
 // --- the replies --------------------------------------------------------------------------------
 
-void creativeCommonsCreate::updateLocales(const QString &reply)
+void creativeCommonsCreate::updateLocales(const QStringList &locales, bool keepReason)
 {
     m_licenseLocaleButton->clear();
     m_licenseLocaleButton->addItem(QStringLiteral("Select License Locale"));
-    m_licenseLocaleButton->addItems(CreativeCommonsReplies::locales(reply));
-    // The classes follow at once, whatever the locales were.
-    requestClasses();
+    m_licenseLocaleButton->addItems(locales);
+    // The classes follow at once, whatever the locales were; why the locales could not be read
+    // stays in view.
+    requestClasses(keepReason);
 }
 
-void creativeCommonsCreate::updateClasses(const QString &reply)
+void creativeCommonsCreate::updateClasses(const QList<CreativeCommonsReplies::Choice> &classes)
 {
     m_licenseTypeButton->clear();
     m_classIds = {QString()};
     m_licenseTypeButton->addItem(QStringLiteral("Select License Type"));
-    for (const CreativeCommonsReplies::Choice &choice : CreativeCommonsReplies::classes(reply)) {
+    for (const CreativeCommonsReplies::Choice &choice : classes) {
         m_licenseTypeButton->addItem(choice.title);
         m_classIds << choice.id;
     }
 }
 
-void creativeCommonsCreate::updateLicense(const QString &reply)
+void creativeCommonsCreate::updateLicense(
+    const std::optional<CreativeCommonsReplies::LicenseClass> &licenseClass)
 {
     m_licenseID.clear();
     for (Row &row : m_rows) {
@@ -381,8 +438,6 @@ void creativeCommonsCreate::updateLicense(const QString &reply)
         row.description.reset();
         row.options->clear();
     }
-    const std::optional<CreativeCommonsReplies::LicenseClass> licenseClass
-        = CreativeCommonsReplies::licenseClass(reply);
     if (!licenseClass)
         return;
     m_licenseID = licenseClass->id;
@@ -404,11 +459,10 @@ void creativeCommonsCreate::updateLicense(const QString &reply)
     updateGenerate();
 }
 
-void creativeCommonsCreate::updateResult(const QString &reply)
+void creativeCommonsCreate::updateResult(
+    const std::optional<CreativeCommonsReplies::Issued> &issued)
 {
     m_licenseHTML.clear();
-    const std::optional<CreativeCommonsReplies::Issued> issued
-        = CreativeCommonsReplies::issued(reply);
     if (!issued)
         return;
     m_licenseURL = issued->url;

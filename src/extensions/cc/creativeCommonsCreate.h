@@ -1,8 +1,11 @@
 #pragma once
 
+#include "extensions/cc/CreativeCommonsReplies.h"
 #include "io/URLHandleClient.h"
 
 #include <QDialog>
+#include <QFutureWatcher>
+#include <QPointer>
 #include <QStringList>
 #include <array>
 #include <memory>
@@ -25,7 +28,9 @@ class VLXPopUpButton;
 //
 // The service's base address is the user default "CreativeCommonsServiceURL". Without one, or
 // when the service cannot be reached, the status says "Failed" and the line under it why and
-// where; the dialog never waits for ever.
+// where; the dialog never waits for ever. A reply is bounded (CreativeCommonsReplies::
+// kMaximumReplySize) and read on a worker while the status still says "In Progress"; one that
+// cannot be used ends the step with "Failed" and the reason.
 class creativeCommonsCreate : public QDialog, public URLHandleClient
 {
     Q_OBJECT
@@ -82,8 +87,15 @@ private:
     };
 
     void build();
-    void request(State state, const QString &path, const std::optional<QString> &answers = {});
-    void requestClasses();
+    // Asks the service; keepReason leaves the reason of the step before in view (the classes
+    // asked for after locales that could not be read).
+    void request(State state, const QString &path, const std::optional<QString> &answers = {},
+                 bool keepReason = false);
+    void requestClasses(bool keepReason = false);
+    // Reads the reply on a worker, then hands it to its step.
+    void readAside(const QByteArray &data, const QString &type, const QString &httpFailure);
+    void replyRead(const CreativeCommonsReplies::Reply &reply, const QString &httpFailure);
+    void dropReading();
     void dropHandle();
     void updateStatus();
     void stopProgress();
@@ -93,10 +105,10 @@ private:
     void showQuestionRows(int count);
     void showResultBlock(bool shown);
     void updateGenerate();
-    void updateLocales(const QString &reply);
-    void updateClasses(const QString &reply);
-    void updateLicense(const QString &reply);
-    void updateResult(const QString &reply);
+    void updateLocales(const QStringList &locales, bool keepReason);
+    void updateClasses(const QList<CreativeCommonsReplies::Choice> &classes);
+    void updateLicense(const std::optional<CreativeCommonsReplies::LicenseClass> &licenseClass);
+    void updateResult(const std::optional<CreativeCommonsReplies::Issued> &issued);
 
     QProgressBar *m_transferProgress = nullptr;
     QLabel *m_transferStatus = nullptr;
@@ -118,7 +130,8 @@ private:
     QString m_licenseHTML;
     QString m_serviceURL;
     QString m_address; // of the request under way
-    bool m_setupFailed = false; // no transfer could be started for the last request
+    bool m_failed = false; // the last request could not be started, or its reply not be used
     std::shared_ptr<CURLHandle> m_handle;
+    QPointer<QFutureWatcher<CreativeCommonsReplies::Reply>> m_reading; // the reply being read
     qint64 m_bytesRetrievedSoFar = 0;
 };

@@ -289,6 +289,19 @@ void iTunesChannel::removeCategoryAtIndex(int index)
     fieldChanged(kCategory);
 }
 
+int iTunesChannel::listCount(int field) const
+{
+    return field == kCategory ? int(m_category.size()) : 0;
+}
+
+QString iTunesChannel::listCellText(int field, int row, const QString &column) const
+{
+    Q_UNUSED(column);
+    if (field != kCategory || row < 0 || row >= m_category.size())
+        return QString();
+    return m_category.at(row).displayValue();
+}
+
 QStringList iTunesChannel::listDisplayValues(int field) const
 {
     QStringList rows;

@@ -97,6 +97,8 @@ public:
     using FieldExtension::validate;
 
     QStringList listDisplayValues(int field) const override;
+    int listCount(int field) const override;
+    QString listCellText(int field, int row, const QString &column) const override;
 
     // "%@||%@||1||%@||" and "%@||%@||1||" of the namespace, as the registry keeps it.
     static QString classDescriptionOfNamespace();

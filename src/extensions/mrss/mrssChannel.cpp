@@ -113,6 +113,11 @@ QStringList mrssChannel::listDisplayValues(int field) const
     return rows;
 }
 
+int mrssChannel::listCount(int field) const
+{
+    return field == kOptionalElements ? m_elements.objectCount() : 0;
+}
+
 QString mrssChannel::listCellText(int field, int row, const QString &column) const
 {
     return field == kOptionalElements ? m_elements.cellText(row, column) : QString();

@@ -29,6 +29,7 @@ public:
     using FieldExtension::validate;
 
     QStringList listDisplayValues(int field) const override;
+    int listCount(int field) const override;
     // The optional elements' table by column: "type" the row's kind, "value" its text.
     QString listCellText(int field, int row, const QString &column) const override;
     bool isExtensionDefaultEmpty() const override { return m_elements.isEmpty(); }

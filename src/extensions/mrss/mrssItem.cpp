@@ -246,11 +246,20 @@ QStringList mrssItem::listDisplayValues(int field) const
     return rows;
 }
 
+int mrssItem::listCount(int field) const
+{
+    if (field == kContents)
+        return int(m_contents.size());
+    return field == kGroupElements ? m_groupElements.objectCount() : 0;
+}
+
 QString mrssItem::listCellText(int field, int row, const QString &column) const
 {
     if (field == kGroupElements)
         return m_groupElements.cellText(row, column);
-    return FieldExtension::listCellText(field, row, column);
+    if (field == kContents && row >= 0 && row < m_contents.size())
+        return m_contents.at(row).objectShortDescription();
+    return QString();
 }
 
 // --- reading and writing

@@ -63,6 +63,7 @@ public:
     void foldItemElements();
 
     QStringList listDisplayValues(int field) const override;
+    int listCount(int field) const override;
     // The optional elements' table by column: "type" the row's kind, "value" its text.
     QString listCellText(int field, int row, const QString &column) const override;
     bool isExtensionDefaultEmpty() const override { return isEmpty(); }

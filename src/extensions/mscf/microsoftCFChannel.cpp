@@ -142,6 +142,11 @@ QStringList microsoftCFChannel::listDisplayValues(int field) const
     return rows;
 }
 
+int microsoftCFChannel::listCount(int field) const
+{
+    return field == kListInfo ? int(m_listInfo.size()) : 0;
+}
+
 QString microsoftCFChannel::listCellText(int field, int row, const QString &column) const
 {
     if (field != kListInfo || row < 0 || row >= m_listInfo.size())

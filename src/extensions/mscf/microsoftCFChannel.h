@@ -83,6 +83,7 @@ public:
     QStringList listDisplayValues(int field) const override;
     // The "type", "element" (element, line feed, data type) and "label" (label, line feed,
     // namespace) columns; row 0 as the default shows the stored default sort.
+    int listCount(int field) const override;
     QString listCellText(int field, int row, const QString &column) const override;
 
     // The old and the current URI of the iTunes podcast namespace.

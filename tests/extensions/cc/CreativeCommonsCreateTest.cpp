@@ -1,5 +1,6 @@
 // The licence creator against the stand-in service on the loopback.
 #include "CreativeCommonsTestSupport.h"
+#include "common/StallWatch.h"
 
 #include "extensions/cc/CreativeCommonsLibrary.h"
 #include "extensions/cc/creativeCommonsCreate.h"
@@ -219,13 +220,58 @@ TEST_F(CreativeCommonsCreateTest, ANonTextReplyLeavesOnlyTheFirstClassItem)
         waitForClasses(dialog);
         choose(popUp(dialog, "licenseLocaleButton"), QStringLiteral("(ja) Japanese"));
         EXPECT_TRUE(answered(dialog));
-        EXPECT_EQ(status(dialog), QString());
+        EXPECT_EQ(status(dialog), QStringLiteral("Failed"));
+        EXPECT_TRUE(child<QLabel>(dialog, "transferReason")
+                        ->text()
+                        .contains(QStringLiteral("bytes of type application/xml")));
         QComboBox *classes = popUp(dialog, "licenseTypeButton");
         EXPECT_EQ(classes->count(), 1);
         EXPECT_EQ(classes->itemText(0), QStringLiteral("Select License Type"));
         dialog->reject();
     });
     EXPECT_EQ(creator.createNewLicense(nullptr), 0);
+}
+
+TEST_F(CreativeCommonsCreateTest, RepliesThatCannotBeUsedFailWithTheirReasonOffTheWindowsThread)
+{
+    // Well above the 50 ms the window allows itself, so that a loaded machine does not fail the
+    // test; far below the seconds such replies took on the window's thread.
+    constexpr qint64 kStallMs = 250;
+    const struct
+    {
+        const char *kind;
+        const char *reason;
+    } cases[] = {
+        {"huge", "larger than 512"},
+        {"bomb", "entity"},
+        {"garbage", "not XML"},
+        {"badid", "question id \"F 1\""},
+    };
+    for (const auto &hostile : cases) {
+        SCOPED_TRACE(hostile.kind);
+        service.stop();
+        startService({QStringLiteral("--hostile"), QLatin1String(hostile.kind)});
+        creativeCommonsCreate creator;
+        QString state;
+        QString reason;
+        qint64 stall = -1;
+        whenShown(QStringLiteral("creativeCommonsCreate"), [&](QDialog *dialog) {
+            waitForClasses(dialog);
+            StallWatch watch;
+            choose(popUp(dialog, "licenseTypeButton"), QStringLiteral("Creative Commons"));
+            EXPECT_TRUE(answered(dialog));
+            stall = watch.longestMs();
+            state = status(dialog);
+            reason = child<QLabel>(dialog, "transferReason")->text();
+            EXPECT_EQ(creator.questionRowsShown(), 0);
+            EXPECT_FALSE(child(dialog, "generate")->isVisible());
+            dialog->reject();
+        });
+        creator.createNewLicense(nullptr);
+        EXPECT_EQ(state, QStringLiteral("Failed"));
+        EXPECT_TRUE(reason.contains(QLatin1String(hostile.reason))) << reason.toStdString();
+        EXPECT_LT(stall, kStallMs);
+    }
 }
 
 TEST_F(CreativeCommonsCreateTest, AnUnreachableOrMissingServiceSaysWhy)
