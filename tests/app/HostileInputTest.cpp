@@ -1,6 +1,7 @@
 // Files, servers and addresses that would hang, flood or expose the window: each is refused or
 // kept in bounds with a reason the user can read.
 #include "AppFixture.h"
+#include "common/StallWatch.h"
 
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
@@ -11,10 +12,16 @@
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/PasswordStore.h"
 #include "platform/PropertyList.h"
+#include "ui/VLXTextView.h"
 
+#include <QAbstractItemModel>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 #include <QUrl>
 #include <sys/stat.h>
@@ -141,4 +148,69 @@ TEST_F(HostileInputTest, CredentialsInAnAddressAreNeitherStoredNorShown)
     window.removeFeedFromList(0);
     EXPECT_EQ(FeedCredentials::withRemembered(identifier, QUrl(bare)), QUrl(bare));
     FeedCredentials::forget("OLD");
+}
+
+TEST_F(HostileInputTest, AnItemsLongListsAndTextsNeverHoldTheWindowUp)
+{
+    // Well above the 50 ms the window allows itself, so that a loaded machine does not fail the
+    // test; far below the seconds these took on the window's thread.
+    constexpr qint64 kStallMs = 250;
+    constexpr int kContents = 300000;
+    const QByteArray word = "word ";
+    const QByteArray description = word.repeated(400000); // 2 MB on one line
+    QByteArray contents;
+    for (int i = 0; i < kContents; ++i)
+        contents += "<media:content url=\"https://example.org/" + QByteArray::number(i) + ".mp3\"/>";
+    const QString path = QDir(home()).filePath("long.xml");
+    writeFile(path,
+              "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" "
+              "xmlns:media=\"http://search.yahoo.com/mrss/\" "
+              "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+              "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\"><channel><title>T</title>"
+              "<link>https://example.org/</link><description>d</description><item><title>Long"
+              "</title><link>https://example.org/1</link>"
+                  + contents + "<dc:description>" + description
+                  + "</dc:description><content:encoded>" + description.left(1000000)
+                  + "</content:encoded></item><item><title>Short</title>"
+                    "<link>https://example.org/2</link></item></channel></rss>\n");
+    Vellumcast &window = startWindow();
+    window.window()->show();
+
+    StallWatch watch;
+    window.openFeedAtPath(path);
+    ASSERT_EQ(window.currentFeed()->title(), "T");
+    window.outlet<QTabWidget>("tabsFeeds")->setCurrentIndex(Vellumcast::ItemsTab);
+    auto *items = window.outlet<QTableView>("Items_Required_Items");
+    for (int row : {1, 0}) {
+        items->selectRow(row);
+        QApplication::processEvents();
+    }
+    auto *tabs = window.outlet<QTabWidget>("tabsFeeds_ItemsExtensions");
+    ASSERT_TRUE(tabs);
+    for (int tab = 0; tab < tabs->count(); ++tab) {
+        tabs->setCurrentIndex(tab);
+        QApplication::processEvents();
+    }
+    EXPECT_LT(watch.longestMs(), kStallMs);
+
+    auto *table = window.outlet<QTableView>("contentElementsTable");
+    ASSERT_TRUE(table && table->model());
+    EXPECT_EQ(table->model()->rowCount(), kContents);
+    // The texts are shown in part and cannot be edited there; the item keeps them whole.
+    for (const char *name : {"DCIDescription", "ItemContentEncoded"}) {
+        auto *view = window.outlet<QPlainTextEdit>(QLatin1String(name));
+        ASSERT_TRUE(view) << name;
+        EXPECT_TRUE(view->isReadOnly()) << name;
+        EXPECT_LT(view->toPlainText().size(), 70000) << name;
+    }
+    // A replacement in the part shown (as find and replace makes) changes nothing of the text.
+    auto *shown = window.outlet<VLXTextView>("DCIDescription");
+    shown->setHighlightRange({0, 4});
+    shown->replaceHighlightedWithString("WORD");
+    window.currentFeed()->setTitle("T kept");
+    window.setDocumentEdited(true);
+    window.command("saveDocument")->trigger();
+    const QByteArray saved = readFile(path);
+    EXPECT_TRUE(saved.contains("<dc:description>" + description.trimmed() + "</dc:description>"));
+    EXPECT_EQ(saved.count("<media:content "), kContents);
 }

@@ -163,14 +163,15 @@ TEST_F(vlxFTPDiskTest, AbortDoesNotWaitForTheServerAndTheNextRunRemovesWhatItKep
     const QString partName = QStringLiteral("Sites/pod/new/.show.mp3.vlx-part");
     const QString part = remote.filePath(partName);
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(part).size() > 0; }));
+    const auto account = publisher.dotMacAccount();
+    ASSERT_TRUE(account);
     publisher.abort();
     ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }, 3000));
+    EXPECT_TRUE(DMTransaction::leftoverParts(*account).isEmpty()) << "the run waited for the removal";
     EXPECT_EQ(view.status(), QStringLiteral("0 successful, 1 failed"));
     EXPECT_TRUE(view.log.contains(u"SUMMARY"));
 
     // Behind the ended run the removal gives up, and the file is remembered with the account.
-    const auto account = publisher.dotMacAccount();
-    ASSERT_TRUE(account);
     ASSERT_TRUE(waitUntil([&] { return !DMTransaction::leftoverParts(*account).isEmpty(); }));
     EXPECT_EQ(DMTransaction::leftoverParts(*account), QStringList {partName});
     EXPECT_TRUE(view.log.contains(QStringLiteral("The temporary file %1 could not be removed")
