@@ -2,9 +2,9 @@
 
 // The feed window of the benchmarks: one running application in a home folder of its own, with
 // a feed of 10,000 items on disk.
+#include "../../tests/common/StallWatch.h"
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
-#include "../../tests/common/StallWatch.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
 #include "settings/VLXPreferences.h"

@@ -53,8 +53,9 @@ QString EditTracker::partShown(const QString &text, bool oneLine)
                             "is too long to edit here.")
                              .arg(text.size())
                              .arg(kLongestShownText);
-    return text.left(kLongestShownText) + (oneLine ? QStringLiteral(" \u2026 [") + note + u']'
-                                                   : QStringLiteral("\n\u2026\n\n") + note);
+    return text.left(kLongestShownText)
+        + (oneLine ? QStringLiteral(" \u2026 [") + note + u']'
+                   : QStringLiteral("\n\u2026\n\n") + note);
 }
 
 void EditTracker::setTextOf(QWidget *control, const QString &text)

@@ -1,11 +1,11 @@
 #include "publish/DMTransaction.h"
 
 #include "io/CURLHandle.h"
+#include "platform/DefaultsStore.h"
 #include "publish/DMMemberAccount.h"
 #include "publish/FTPListingParser.h"
 #include "publish/PublishPaths.h"
 #include "publish/UploadSource.h"
-#include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
 
 #include <QThread>
@@ -171,8 +171,7 @@ void DMTransaction::reportCleanup(const QString &line) const
         m_cleanupReport(line);
 }
 
-void DMTransaction::removalEnded(const Request &request, CURLHandle &handle,
-                                 bool transferOK)
+void DMTransaction::removalEnded(const Request &request, CURLHandle &handle, bool transferOK)
 {
     const long code = handle.httpCode();
     const bool gone = transferOK && ((code >= 200 && code < 300) || code == kNotFound);
@@ -181,15 +180,13 @@ void DMTransaction::removalEnded(const Request &request, CURLHandle &handle,
         return; // nothing was there
     const QString why = transferOK
         ? QStringLiteral("%1 %2").arg(code).arg(
-              handle.propertyForKey(URLHandle::kHTTPPropertyStatusReasonKey)
-                  .toString()
-                  .trimmed())
+            handle.propertyForKey(URLHandle::kHTTPPropertyStatusReasonKey).toString().trimmed())
         : handle.curlError();
-    reportCleanup(gone ? QStringLiteral("Removed the temporary file %1 from the disk\n")
-                             .arg(request.path)
-                       : QStringLiteral("The temporary file %1 could not be removed from the disk "
-                                        "(%2); the next upload to the disk removes it\n")
-                             .arg(request.path, why));
+    reportCleanup(
+        gone ? QStringLiteral("Removed the temporary file %1 from the disk\n").arg(request.path)
+             : QStringLiteral("The temporary file %1 could not be removed from the disk "
+                              "(%2); the next upload to the disk removes it\n")
+                   .arg(request.path, why));
 }
 
 std::shared_ptr<CURLHandle> DMTransaction::makeHandle(const Request &request)
@@ -377,8 +374,7 @@ void DMTransaction::endAfterRemoval(State state)
         if (!handle)
             break;
         const bool ok = handle->loadInForeground().has_value();
-        if (!ok || handle->httpCode() != kLocked
-            || m_removalClock.elapsed() >= removalPatienceMs) {
+        if (!ok || handle->httpCode() != kLocked || m_removalClock.elapsed() >= removalPatienceMs) {
             removalEnded(removal, *handle, ok);
             break;
         }

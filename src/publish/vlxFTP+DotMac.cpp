@@ -52,10 +52,11 @@ void vlxFTP::uploadToDisk(const QueueEntry &entry)
     }
     if (m_currentTransaction) {
         // The clean-up of an aborted upload may end after the run: its lines still reach the log.
-        m_currentTransaction->setCleanupReport([self = QPointer<vlxFTP>(this)](const QString &line) {
-            if (self)
-                self->appendLog(line);
-        });
+        m_currentTransaction->setCleanupReport(
+            [self = QPointer<vlxFTP>(this)](const QString &line) {
+                if (self)
+                    self->appendLog(line);
+            });
     }
     if (!m_currentTransaction) {
         // Nothing will report back for this file: it fails here and the run goes on.

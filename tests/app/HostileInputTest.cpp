@@ -160,7 +160,8 @@ TEST_F(HostileInputTest, AnItemsLongListsAndTextsNeverHoldTheWindowUp)
     const QByteArray description = word.repeated(400000); // 2 MB on one line
     QByteArray contents;
     for (int i = 0; i < kContents; ++i)
-        contents += "<media:content url=\"https://example.org/" + QByteArray::number(i) + ".mp3\"/>";
+        contents
+            += "<media:content url=\"https://example.org/" + QByteArray::number(i) + ".mp3\"/>";
     const QString path = QDir(home()).filePath("long.xml");
     writeFile(path,
               "<?xml version=\"1.0\"?>\n<rss version=\"2.0\" "

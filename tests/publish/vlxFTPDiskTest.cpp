@@ -167,15 +167,16 @@ TEST_F(vlxFTPDiskTest, AbortDoesNotWaitForTheServerAndTheNextRunRemovesWhatItKep
     ASSERT_TRUE(account);
     publisher.abort();
     ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }, 3000));
-    EXPECT_TRUE(DMTransaction::leftoverParts(*account).isEmpty()) << "the run waited for the removal";
+    EXPECT_TRUE(DMTransaction::leftoverParts(*account).isEmpty())
+        << "the run waited for the removal";
     EXPECT_EQ(view.status(), QStringLiteral("0 successful, 1 failed"));
     EXPECT_TRUE(view.log.contains(u"SUMMARY"));
 
     // Behind the ended run the removal gives up, and the file is remembered with the account.
     ASSERT_TRUE(waitUntil([&] { return !DMTransaction::leftoverParts(*account).isEmpty(); }));
     EXPECT_EQ(DMTransaction::leftoverParts(*account), QStringList {partName});
-    EXPECT_TRUE(view.log.contains(QStringLiteral("The temporary file %1 could not be removed")
-                                      .arg(partName)))
+    EXPECT_TRUE(view.log.contains(
+        QStringLiteral("The temporary file %1 could not be removed").arg(partName)))
         << view.log.toStdString();
     EXPECT_TRUE(QFileInfo::exists(part));
 

@@ -263,8 +263,8 @@ CreativeCommonsReplies::Reply CreativeCommonsReplies::read(Step step, const QByt
     const char *rootName = kRoots[int(step)];
     const vlxXMLNode *root = rootOf(dom, rootName);
     if (!root) {
-        reply.failure = QStringLiteral("The reply holds no <%1> element.")
-                            .arg(QLatin1String(rootName));
+        reply.failure
+            = QStringLiteral("The reply holds no <%1> element.").arg(QLatin1String(rootName));
         return reply;
     }
     switch (step) {

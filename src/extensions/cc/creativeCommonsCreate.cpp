@@ -355,9 +355,8 @@ void creativeCommonsCreate::readAside(const QByteArray &data, const QString &typ
         m_reading = nullptr;
         replyRead(watcher->result(), httpFailure);
     });
-    watcher->setFuture(QtConcurrent::run([step, data, type] {
-        return CreativeCommonsReplies::read(step, data, type);
-    }));
+    watcher->setFuture(QtConcurrent::run(
+        [step, data, type] { return CreativeCommonsReplies::read(step, data, type); }));
     updateStatus();
 }
 
