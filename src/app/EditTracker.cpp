@@ -27,8 +27,21 @@ QString EditTracker::textOf(const QWidget *control)
 
 namespace {
 
-// The controls made read-only here carry this mark until they show a whole text again.
+// A control showing a text in part carries this mark, and whether it was read-only before, until
+// it shows a whole text again.
 const char kInPart[] = "vlxShownInPart";
+const char kWasReadOnly[] = "vlxReadOnlyBeforePart";
+
+bool isReadOnly(const QWidget *control)
+{
+    if (const auto *line = qobject_cast<const QLineEdit *>(control))
+        return line->isReadOnly();
+    if (const auto *plain = qobject_cast<const QPlainTextEdit *>(control))
+        return plain->isReadOnly();
+    if (const auto *rich = qobject_cast<const QTextEdit *>(control))
+        return rich->isReadOnly();
+    return false;
+}
 
 void setReadOnly(QWidget *control, bool readOnly)
 {
@@ -40,6 +53,14 @@ void setReadOnly(QWidget *control, bool readOnly)
         rich->setReadOnly(readOnly);
 }
 
+void markInPart(QWidget *control, bool inPart)
+{
+    if (inPart)
+        control->setProperty(kWasReadOnly, isReadOnly(control));
+    setReadOnly(control, inPart || control->property(kWasReadOnly).toBool());
+    control->setProperty(kInPart, inPart);
+}
+
 } // namespace
 
 bool EditTracker::showsInPart(const QWidget *control)
@@ -49,13 +70,13 @@ bool EditTracker::showsInPart(const QWidget *control)
 
 QString EditTracker::partShown(const QString &text, bool oneLine)
 {
-    const QString note = tr("This text has %L1 characters: only the first %L2 are shown, and it "
-                            "is too long to edit here.")
+    // The note comes first, where it is seen.
+    const QString note = tr("[This text has %L1 characters: only the first %L2 are shown, and it "
+                            "is too long to edit here.]")
                              .arg(text.size())
                              .arg(kLongestShownText);
-    return text.left(kLongestShownText)
-        + (oneLine ? QStringLiteral(" \u2026 [") + note + u']'
-                   : QStringLiteral("\n\u2026\n\n") + note);
+    return note + (oneLine ? QStringLiteral(" ") : QStringLiteral("\n\n"))
+        + text.left(kLongestShownText) + QStringLiteral(" \u2026");
 }
 
 void EditTracker::setTextOf(QWidget *control, const QString &text)
@@ -262,11 +283,10 @@ void EditTracker::setDisplayedText(QWidget *control, const QString &text)
 {
     QScopedValueRollback<bool> quiet(m_quiet, true);
     const bool inPart = control && text.size() > kLongestShownText;
-    if (control && inPart != showsInPart(control)) {
-        control->setProperty(kInPart, inPart);
-        setReadOnly(control, inPart);
-    }
-    const QString shown = inPart ? partShown(text, qobject_cast<QLineEdit *>(control)) : text;
+    if (control && inPart != showsInPart(control))
+        markInPart(control, inPart);
+    const QString shown
+        = inPart ? partShown(text, qobject_cast<QLineEdit *>(control) != nullptr) : text;
     setTextOf(control, shown);
     if (control && control == m_control)
         m_startText = shown;
@@ -283,9 +303,7 @@ void EditTracker::setTextAsEdit(QWidget *control, const QString &text)
         setTextOf(control, text);
     }
     // A whole new text: no longer the part of one.
-    if (showsInPart(control)) {
-        control->setProperty(kInPart, false);
-        setReadOnly(control, false);
-    }
+    if (showsInPart(control))
+        markInPart(control, false);
     endEditing(control);
 }

@@ -18,7 +18,7 @@ class QWidget;
 // away from the control, which would report the end of the same edit again.
 //
 // Laying out a text takes the window's thread a time that grows with its length (seconds for
-// megabytes). A text longer than kLongestShownText is shown in part, with a line that says so,
+// megabytes). A text longer than kLongestShownText is shown in part, after a line that says so,
 // and its control is read-only until it shows a shorter text: no change of the part shown is
 // ever committed (a whole new text set as an edit is).
 class EditTracker : public QObject
