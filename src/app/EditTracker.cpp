@@ -68,15 +68,33 @@ bool EditTracker::showsInPart(const QWidget *control)
     return control && control->property(kInPart).toBool();
 }
 
+bool EditTracker::tooLongToShow(const QString &text)
+{
+    if (text.size() <= kLongestShownLine)
+        return false;
+    if (text.size() > kLongestShownText)
+        return true;
+    qsizetype lineStart = 0;
+    while (lineStart < text.size()) {
+        qsizetype end = text.indexOf(u'\n', lineStart);
+        if (end < 0)
+            end = text.size();
+        if (end - lineStart > kLongestShownLine)
+            return true;
+        lineStart = end + 1;
+    }
+    return false;
+}
+
 QString EditTracker::partShown(const QString &text, bool oneLine)
 {
     // The note comes first, where it is seen.
     const QString note = tr("[This text has %L1 characters: only the first %L2 are shown, and it "
                             "is too long to edit here.]")
                              .arg(text.size())
-                             .arg(kLongestShownText);
+                             .arg(kLongestShownLine);
     return note + (oneLine ? QStringLiteral(" ") : QStringLiteral("\n\n"))
-        + text.left(kLongestShownText) + QStringLiteral(" \u2026");
+        + text.left(kLongestShownLine) + QStringLiteral(" \u2026");
 }
 
 void EditTracker::setTextOf(QWidget *control, const QString &text)
@@ -282,7 +300,7 @@ void EditTracker::clear()
 void EditTracker::setDisplayedText(QWidget *control, const QString &text)
 {
     QScopedValueRollback<bool> quiet(m_quiet, true);
-    const bool inPart = control && text.size() > kLongestShownText;
+    const bool inPart = control && tooLongToShow(text);
     if (control && inPart != showsInPart(control))
         markInPart(control, inPart);
     const QString shown

@@ -18,7 +18,7 @@ class QWidget;
 // away from the control, which would report the end of the same edit again.
 //
 // Laying out a text takes the window's thread a time that grows with its length (seconds for
-// megabytes). A text longer than kLongestShownText is shown in part, after a line that says so,
+// megabytes). A text too long to show (tooLongToShow) is shown in part, after a line that says so,
 // and its control is read-only until it shows a shorter text: no change of the part shown is
 // ever committed (a whole new text set as an edit is).
 class EditTracker : public QObject
@@ -35,8 +35,13 @@ public:
     using RefusingCheck
         = std::function<std::optional<QString>(QWidget *control, const QString &proposed)>;
 
-    // The longest text a control shows whole and edits.
-    static constexpr qsizetype kLongestShownText = 65536;
+    // The longest text a control shows whole and edits, and the longest line in it: the time
+    // to lay a text out grows with its lines' lengths far more than with its size (a megabyte
+    // in paragraphs takes a few milliseconds, 256 KB on one line over 50).
+    static constexpr qsizetype kLongestShownText = 1048576;
+    static constexpr qsizetype kLongestShownLine = 65536;
+    // Whether a text is too long for a control to show whole.
+    static bool tooLongToShow(const QString &text);
 
     explicit EditTracker(QObject *parent = nullptr);
 
@@ -71,9 +76,9 @@ public:
     void setDisplayedText(QWidget *control, const QString &text);
     // Sets the text as if typed: begin, change, end, so it is checked, committed and undoable.
     void setTextAsEdit(QWidget *control, const QString &text);
-    // The control shows only the start of its text (see kLongestShownText).
+    // The control shows only the start of its text (see tooLongToShow).
     static bool showsInPart(const QWidget *control);
-    // What a control shows of a text longer than kLongestShownText.
+    // What a control shows of a text too long to show whole.
     static QString partShown(const QString &text, bool oneLine);
 
     static QString textOf(const QWidget *control);

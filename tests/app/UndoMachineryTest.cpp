@@ -241,3 +241,29 @@ TEST_F(EditTrackerTest, ProgramPathsCommitLikeTypingAndDisplayedTextsDoNot)
     EXPECT_EQ(commits[2].control, view);
     EXPECT_EQ(commits[2].start, "restored");
 }
+
+TEST_F(EditTrackerTest, ALongTextInParagraphsIsShownWholeAndALongLineInPart)
+{
+    const QString paragraph = QString(79, u'a') + u'\n';
+    const QString line = QString(EditTracker::kLongestShownLine, u'b');
+    QString atMost = paragraph.repeated(EditTracker::kLongestShownText / paragraph.size());
+    atMost += QString(EditTracker::kLongestShownText - atMost.size(), u'c');
+    const struct
+    {
+        QString text;
+        bool whole;
+    } cases[] = {
+        {paragraph.repeated(4000), true}, // a 320,000-character transcript
+        {line, true},
+        {line + u'b', false},
+        {paragraph.repeated(100) + line + u'b' + paragraph, false},
+        {atMost, true},
+        {atMost + u'c', false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text.size());
+        tracker.setDisplayedText(view, c.text);
+        EXPECT_EQ(view->toPlainText() == c.text, c.whole);
+        EXPECT_EQ(view->isReadOnly(), !c.whole);
+    }
+}
