@@ -153,3 +153,159 @@ const QByteArray &largeDocument()
 }
 
 } // namespace PodcastFeed
+
+namespace {
+
+// Python's random.Random(seed) for what the typical podcast draws: the Mersenne Twister seeded
+// by init_by_array({seed}), choices and ranges by rejection sampling on the fewest bits.
+class PythonRandom
+{
+public:
+    explicit PythonRandom(quint32 seed)
+    {
+        seedState(19650218u);
+        int i = 1;
+        for (int k = kN; k > 0; --k) {
+            m_mt[i] = (m_mt[i] ^ ((m_mt[i - 1] ^ (m_mt[i - 1] >> 30)) * 1664525u)) + seed;
+            if (++i >= kN) {
+                m_mt[0] = m_mt[kN - 1];
+                i = 1;
+            }
+        }
+        for (int k = kN - 1; k > 0; --k) {
+            m_mt[i] = (m_mt[i] ^ ((m_mt[i - 1] ^ (m_mt[i - 1] >> 30)) * 1566083941u)) - quint32(i);
+            if (++i >= kN) {
+                m_mt[0] = m_mt[kN - 1];
+                i = 1;
+            }
+        }
+        m_mt[0] = 0x80000000u;
+    }
+    // A number in [0, n), n below 2^32.
+    quint32 below(quint32 n)
+    {
+        const int bits = 32 - qCountLeadingZeroBits(n);
+        quint32 r;
+        do
+            r = next() >> (32 - bits);
+        while (r >= n);
+        return r;
+    }
+    qint64 between(qint64 low, qint64 high) { return low + below(quint32(high - low + 1)); }
+
+private:
+    static constexpr int kN = 624;
+    void seedState(quint32 s)
+    {
+        m_mt[0] = s;
+        for (int i = 1; i < kN; ++i)
+            m_mt[i] = 1812433253u * (m_mt[i - 1] ^ (m_mt[i - 1] >> 30)) + quint32(i);
+        m_index = kN;
+    }
+    quint32 next()
+    {
+        if (m_index >= kN) {
+            for (int k = 0; k < kN; ++k) {
+                const quint32 y = (m_mt[k] & 0x80000000u) | (m_mt[(k + 1) % kN] & 0x7fffffffu);
+                m_mt[k] = m_mt[(k + 397) % kN] ^ (y >> 1) ^ ((y & 1u) ? 0x9908b0dfu : 0u);
+            }
+            m_index = 0;
+        }
+        quint32 y = m_mt[m_index++];
+        y ^= y >> 11;
+        y ^= (y << 7) & 0x9d2c5680u;
+        y ^= (y << 15) & 0xefc60000u;
+        return y ^ (y >> 18);
+    }
+    quint32 m_mt[kN];
+    int m_index = kN;
+};
+
+} // namespace
+
+namespace PodcastFeed {
+
+namespace {
+QByteArray two(qint64 n)
+{
+    return QByteArray::number(n).rightJustified(2, '0');
+}
+} // namespace
+
+QByteArray typicalPubDate(int i)
+{
+    static const char *const kDays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    return kDays[i % 7] + QByteArray(", ") + two(1 + i % 28) + ' ' + kMonths[i % 12] + " 20"
+        + QByteArray::number(10 + i % 15) + ' ' + two(i % 24) + ':' + two(i % 60) + ":00 +0000";
+}
+
+void restoreTypicalDates(VLXFeed &feed)
+{
+    for (int i = 0; i < feed.countOfItems(); ++i)
+        feed.itemAtIndex(i)->setPubDate(QString::fromLatin1(typicalPubDate(i)));
+}
+
+QByteArray typicalDocument(int items)
+{
+    static const char *const kWords[]
+        = {"alpha", "beta",  "gamma", "delta", "episode", "podcast", "news",   "show",
+           "talk",  "music", "tech",  "science", "history", "story", "world"};
+    constexpr quint32 kWordCount = sizeof(kWords) / sizeof(kWords[0]);
+    PythonRandom random(42);
+    QByteArray feed;
+    feed.reserve(qsizetype(items) * 2350 + 4096);
+    const auto words = [&](int count) {
+        for (int w = 0; w < count; ++w) {
+            if (w > 0)
+                feed += ' ';
+            feed += kWords[random.below(kWordCount)];
+        }
+    };
+    feed += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" "
+            "xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
+            "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\" "
+            "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+            "xmlns:media=\"http://search.yahoo.com/mrss/\">\n<channel>\n"
+            "<title>Synthetic Show</title>\n<link>http://example.com/</link>\n"
+            "<description>A generated feed &amp; nothing more</description>\n"
+            "<language>en-us</language>\n"
+            "<itunes:author>Generator</itunes:author><itunes:explicit>no</itunes:explicit>\n"
+            "<itunes:category text=\"Technology\"><itunes:category text=\"Tech News\"/>"
+            "</itunes:category>\n<image><url>http://example.com/i.png</url>"
+            "<title>Synthetic Show</title><link>http://example.com/</link></image>\n";
+    for (int i = 0; i < items; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        feed += "<item>\n<title>Episode " + n + ": ";
+        words(5);
+        feed += "</title>\n<link>http://example.com/ep/" + n + "</link>\n<description>";
+        words(40);
+        feed += " &lt;b&gt;bold&lt;/b&gt; ";
+        words(20);
+        feed += "</description>\n<content:encoded><![CDATA[<p>";
+        words(150);
+        feed += "</p><p><a href=\"http://example.com/" + n
+            + "\">more</a></p>]]></content:encoded>\n<guid isPermaLink=\"false\">ep-"
+            + n.rightJustified(8, '0') + "</guid>\n<pubDate>" + typicalPubDate(i)
+            + "</pubDate>\n<author>host@example.com (Host)</author>\n<category>";
+        // One draw a statement: the operands of + are evaluated in no set order.
+        feed += kWords[random.below(kWordCount)];
+        feed += "</category>\n<enclosure url=\"http://example.com/media/" + n + ".mp3\" length=\"";
+        feed += QByteArray::number(random.between(1000000, 100000000))
+            + "\" type=\"audio/mpeg\"/>\n<itunes:duration>";
+        feed += QByteArray::number(random.between(0, 2)) + ':';
+        feed += two(random.between(0, 59)) + ':';
+        feed += two(random.between(0, 59)) + "</itunes:duration>\n<itunes:subtitle>";
+        words(8);
+        feed += "</itunes:subtitle><itunes:summary>";
+        words(30);
+        feed += "</itunes:summary>\n<dc:creator>Host " + QByteArray::number(i % 7)
+            + "</dc:creator>\n<media:content url=\"http://example.com/media/" + n
+            + ".mp3\" fileSize=\"1234\" type=\"audio/mpeg\"/>\n</item>\n";
+    }
+    feed += "</channel>\n</rss>\n";
+    return feed;
+}
+
+} // namespace PodcastFeed

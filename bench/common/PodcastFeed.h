@@ -22,4 +22,19 @@ QByteArray document(int items, bool mediaGroups = false);
 // The bytes of the usual large feed, made once: 23,000 episodes, 42 MB.
 const QByteArray &largeDocument();
 constexpr int kLargeItems = 23000;
+
+// A podcast as real ones are (23,000 episodes make 53 MB): each episode has HTML show notes
+// escaped in its description and in CDATA in content:encoded, a guid that is no link, a date
+// whose weekday is often wrong (a repair each), an enclosure and a media:content of the same
+// file, iTunes fields and a Dublin Core creator. The words come from a fixed pseudo-random
+// sequence: the same count of episodes gives the same bytes on every run and machine, the
+// bytes of the reference generator (Python's random.Random(42)).
+QByteArray typicalDocument(int items);
+// The date of episode i in the typical podcast, as its file has it.
+QByteArray typicalPubDate(int i);
+// Gives every episode of a typical podcast the date of its file again: validating the feed then
+// repairs the weekday of most of them again, each with a message (the log of a save).
+void restoreTypicalDates(VLXFeed &feed);
+// The sizes the figures of large feeds are taken at.
+inline constexpr int kTypicalSizes[] = {1000, 10000, kLargeItems, 2 * kLargeItems};
 } // namespace PodcastFeed
