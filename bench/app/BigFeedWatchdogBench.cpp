@@ -1,18 +1,26 @@
-// The window's thread under a watchdog while the podcast of 46,000 episodes (84 MB) is worked on:
-// a timer on that thread that asks to run every millisecond records the longest time it had to
-// wait ("longest_gap_ms"), from the command to its end, for each of
-//   - opening it while a small feed is shown, and switching to a feed of 23,000 episodes in the
-//     feed list and back;
+// The window's thread under a watchdog while the typical podcast (PodcastFeed::typicalDocument,
+// 1,000 to 46,000 episodes, 2 to 106 MB) is worked on: a timer on that thread that asks to run
+// every millisecond records the longest time it had to wait, from the command until it and the
+// work it left (a repaint, a feed freed aside) are done, for each of
+//   - opening it while a small feed is shown, and switching to a feed of half as many episodes in
+//     the feed list and back;
 //   - sorting its items by title, and taking the sort back with Undo;
 //   - Replace All of a word every episode holds, and its Undo;
 //   - View XML closed without a change, and with an edit of the text (the feed read again);
-//   - saving it;
+//   - saving it, its dates as the file has them so that the save repairs them again and shows a
+//     log as long as the load's (tens of thousands of messages at the larger sizes);
+//   - letting it go: a small feed opened while it is shown;
 //   - closing the window (quitting).
-// The resident memory after switching to the smaller feed and back is set beside the memory
-// after the first opening ("after_switch_x_first": at most 1 when the memory is given back).
-// Runs on the offscreen platform unless another is asked for:
-//   build/bench/bench_app_watchdog
+// Each is repeated (VLX_BENCH_PAIRS, 7 unset, at least 5): "<step>_gap_ms" is the median of the
+// longest waits, "<step>_gap_ms_max" the longest of them (and so for every figure). Memory, as a
+// multiple of the file's size, above what the process held with a small feed shown:
+// "open_peak_x_size" the peak of an opening, "replace_all_peak_x_size" the peak of Replace All (the
+// feed open, its text and the feed read again from the replaced text); "after_switch_x_first" the
+// resident memory after switching away and back over that after the first opening (at most 1 when
+// memory is given back). Runs on the offscreen platform unless another is asked for:
+//   build/bench/bench_app_watchdog [--benchmark_filter=/46000]
 #include "BigFeedWindow.h"
+#include "common/CoreBench.h"
 #include "common/PodcastFeed.h"
 #include "common/ProcessMemory.h"
 
@@ -27,15 +35,17 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QThreadPool>
 #include <QTimer>
 #include <benchmark/benchmark.h>
 
 #include <fstream>
 #include <malloc.h>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace {
-constexpr int kItems = 2 * PodcastFeed::kLargeItems;
 
 std::unique_ptr<bench::Window> &appSlot()
 {
@@ -43,16 +53,17 @@ std::unique_ptr<bench::Window> &appSlot()
     return instance;
 }
 
+// The window starts with a small feed on disk; the podcasts are written beside it.
 bench::Window &app()
 {
     if (!appSlot())
-        appSlot() = std::make_unique<bench::Window>(PodcastFeed::document(kItems));
+        appSlot() = std::make_unique<bench::Window>(bench::feedOf(10));
     return *appSlot();
 }
 
-QString fileBeside(const char *name, const std::function<QByteArray()> &contents)
+QString fileBeside(const QString &name, const std::function<QByteArray()> &contents)
 {
-    const QString path = QDir(app().home.path()).filePath(QLatin1String(name));
+    const QString path = QDir(app().home.path()).filePath(name);
     if (!QFileInfo::exists(path)) {
         QFile file(path);
         if (file.open(QIODevice::WriteOnly))
@@ -63,18 +74,43 @@ QString fileBeside(const char *name, const std::function<QByteArray()> &contents
 
 QString smallFeedPath()
 {
-    return fileBeside("small.xml", [] { return bench::feedOf(10); });
+    return app().feedPath;
 }
 
-QString otherFeedPath()
+int itemsOf(const benchmark::State &state)
 {
-    return fileBeside("other.xml", [] { return PodcastFeed::document(kItems / 2); });
+    return int(state.range(0));
 }
 
-// Runs the step from a turn of the event loop, as a command is, under the watchdog; answers the
-// longest gap.
+QString podcastPath(int items)
+{
+    return fileBeside(QStringLiteral("podcast-%1.xml").arg(items),
+                      [items] { return PodcastFeed::typicalDocument(items); });
+}
+
+// The feed switched to from the podcast: another podcast, of half as many episodes.
+QString otherPath(int items)
+{
+    return fileBeside(QStringLiteral("other-%1.xml").arg(items),
+                      [items] { return PodcastFeed::typicalDocument(qMax(1, items / 2)); });
+}
+
+double fileSize(const QString &path)
+{
+    return double(QFileInfo(path).size());
+}
+
+bool workAsideDone()
+{
+    return QThreadPool::globalInstance()->activeThreadCount() == 0;
+}
+
+// Runs the step from a turn of the event loop, as a command is, under the watchdog, until it and
+// what it handed to other threads are done; answers the longest gap.
 double watched(const std::function<void()> &step)
 {
+    while (!workAsideDone())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     QCoreApplication::processEvents();
     bench::StallWatch watch;
     bool done = false;
@@ -82,7 +118,7 @@ double watched(const std::function<void()> &step)
         step();
         done = true;
     });
-    while (!done)
+    while (!done || !workAsideDone())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     // What the step left queued (a repaint, a release) counts too.
     QElapsedTimer settle;
@@ -92,9 +128,28 @@ double watched(const std::function<void()> &step)
     return double(watch.longestMs());
 }
 
-// Opens a file as a user who closes the parse results.
-void openFile(bench::Window &window, const QString &path)
+// The repetitions' figures: the median and the largest of each.
+class Figures
 {
+public:
+    void add(const std::string &name, double value) { m_values[name].push_back(value); }
+    // "<name>" the median, "<name>_max" the largest.
+    void report(benchmark::State &state) const
+    {
+        for (const auto &[name, values] : m_values) {
+            state.counters[name] = CoreBench::median(values);
+            state.counters[name + "_max"] = *std::max_element(values.begin(), values.end());
+        }
+    }
+
+private:
+    std::map<std::string, std::vector<double>> m_values;
+};
+
+// Opens a file as a user who closes the parse results.
+void openFile(const QString &path)
+{
+    bench::Window &window = app();
     window.alerts->clear();
     window.alerts->queueAnswer(AlertService::kAlternate);
     window.open(path);
@@ -103,6 +158,16 @@ void openFile(bench::Window &window, const QString &path)
 bool shows(int items)
 {
     return app().window().currentFeed()->countOfItems() == items;
+}
+
+bool showPodcast(benchmark::State &state)
+{
+    if (!shows(itemsOf(state)))
+        openFile(podcastPath(itemsOf(state)));
+    if (shows(itemsOf(state)))
+        return true;
+    state.SkipWithError("the podcast did not open");
+    return false;
 }
 
 int rowOf(const QString &path)
@@ -124,63 +189,80 @@ void switchTo(const QString &path)
     window.window().listBoxNewRowSelected(nullptr, rowOf(path));
 }
 
+// Brings the high-water mark down to what the process holds now; answers that, in bytes.
+double resetPeak()
+{
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return double(ProcessMemory::statusKiB("VmRSS")) * 1024;
+}
+
+double peakSince(double base)
+{
+    return double(ProcessMemory::statusKiB("VmHWM")) * 1024 - base;
+}
+
+// What the process holds with only the small feed shown (and the podcast's file written).
+double baseWithSmallFeed(int items)
+{
+    podcastPath(items);
+    openFile(smallFeedPath());
+    while (!workAsideDone())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    return resetPeak();
+}
+
 void BM_WatchdogOpenAndSwitch(benchmark::State &state)
 {
-    bench::Window &window = app();
-    const QString other = otherFeedPath();
-    double open = 0, toOther = 0, back = 0, memory = 0;
+    const QString path = podcastPath(itemsOf(state));
+    const QString other = otherPath(itemsOf(state));
+    Figures figures;
     for (auto _ : state) {
-        openFile(window, other);
-        openFile(window, smallFeedPath());
-        malloc_trim(0);
-        open = qMax(open, watched([&] { openFile(window, window.feedPath); }));
-        if (!shows(kItems)) {
-            state.SkipWithError("the feed did not open");
+        openFile(other);
+        const double base = baseWithSmallFeed(itemsOf(state));
+        figures.add("open_gap_ms", watched([&] { openFile(path); }));
+        figures.add("open_peak_x_size", peakSince(base) / fileSize(path));
+        if (!shows(itemsOf(state))) {
+            state.SkipWithError("the podcast did not open");
             return;
         }
-        QTest::qWait(500); // the feed before is freed aside
-        const qint64 first = ProcessMemory::statusKiB("VmRSS");
-        toOther = qMax(toOther, watched([&] { switchTo(other); }));
-        back = qMax(back, watched([&] { switchTo(window.feedPath); }));
-        if (!shows(kItems)) {
+        const double first = double(ProcessMemory::statusKiB("VmRSS"));
+        figures.add("switch_gap_ms", watched([&] { switchTo(other); }));
+        figures.add("switch_back_gap_ms", watched([&] { switchTo(path); }));
+        if (!shows(itemsOf(state))) {
             state.SkipWithError("the switch did not come back");
             return;
         }
-        QTest::qWait(500);
-        memory = qMax(memory, double(ProcessMemory::statusKiB("VmRSS")) / double(first));
+        figures.add("after_switch_x_first", double(ProcessMemory::statusKiB("VmRSS")) / first);
     }
-    state.counters["open_longest_gap_ms"] = open;
-    state.counters["switch_longest_gap_ms"] = qMax(toOther, back);
-    state.counters["after_switch_x_first"] = memory;
+    figures.report(state);
 }
-BENCHMARK(BM_WatchdogOpenAndSwitch)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 void BM_WatchdogSortAndUndo(benchmark::State &state)
 {
-    bench::Window &window = app();
-    if (!shows(kItems))
-        openFile(window, window.feedPath);
-    double sort = 0, undo = 0;
+    if (!showPodcast(state))
+        return;
+    Figures figures;
+    Vellumcast &window = app().window();
     for (auto _ : state) {
         bool sorted = false;
-        sort = qMax(sort,
-                    watched([&] { sorted = window.window().sortItems("title", false, false); }));
-        undo = qMax(undo, watched([&] { window.window().undo(); }));
+        figures.add("sort_gap_ms",
+                    watched([&] { sorted = window.sortItems("title", false, false); }));
+        figures.add("sort_undo_gap_ms", watched([&] { window.undo(); }));
         if (!sorted) {
             state.SkipWithError("the items did not sort");
             return;
         }
     }
-    state.counters["sort_longest_gap_ms"] = sort;
-    state.counters["undo_longest_gap_ms"] = undo;
+    figures.report(state);
 }
-BENCHMARK(BM_WatchdogSortAndUndo)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_WatchdogReplaceAllAndUndo(benchmark::State &state)
 {
-    bench::Window &window = app();
-    if (!shows(kItems))
-        openFile(window, window.feedPath);
+    const double base = baseWithSmallFeed(itemsOf(state));
+    if (!showPodcast(state))
+        return;
+    const double size = fileSize(podcastPath(itemsOf(state)));
     FeedFindPanel &panel = *FeedFindPanel::sharedInstance();
     panel.setFindField(QStringLiteral("Episode"));
     panel.setReplaceField(QStringLiteral("Show"));
@@ -188,33 +270,33 @@ void BM_WatchdogReplaceAllAndUndo(benchmark::State &state)
     panel.setSearchCurrentItem(1);
     panel.setSearchAllItems(1);
     panel.setSearchImage(1);
-    double replace = 0, undo = 0;
+    Figures figures;
     for (auto _ : state) {
-        replace = qMax(replace, watched([&] {
-                           panel.finderPanel()
-                               ->findChild<QAbstractButton *>("findPanelReplaceAllButton")
-                               ->click();
-                       }));
+        resetPeak();
+        figures.add("replace_all_gap_ms", watched([&] {
+                        panel.finderPanel()
+                            ->findChild<QAbstractButton *>("findPanelReplaceAllButton")
+                            ->click();
+                    }));
+        figures.add("replace_all_peak_x_size", peakSince(base) / size);
         const QString status = panel.statusField();
-        undo = qMax(undo, watched([&] { window.window().undo(); }));
+        figures.add("replace_all_undo_gap_ms", watched([&] { app().window().undo(); }));
         if (!status.endsWith(QLatin1String("Replacements"))) {
             state.SkipWithError("nothing was replaced");
             return;
         }
     }
-    state.counters["replace_all_longest_gap_ms"] = replace;
-    state.counters["undo_longest_gap_ms"] = undo;
+    figures.report(state);
 }
-BENCHMARK(BM_WatchdogReplaceAllAndUndo)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_WatchdogViewXML(benchmark::State &state)
 {
-    bench::Window &window = app();
-    if (!shows(kItems))
-        openFile(window, window.feedPath);
+    if (!showPodcast(state))
+        return;
+    Vellumcast &window = app().window();
     // The source window stands in for the user: closed without a change, then with the channel's
     // title edited (the edited text is made beforehand: the typing is not part of the command).
-    QString edited = window.window().currentFeed()->buildXML();
+    QString edited = window.currentFeed()->buildXML();
     edited.insert(edited.indexOf(QLatin1String("<title>")) + 7, QLatin1String("Edited "));
     bool edit = false;
     Vellumcast::setXMLSourceEditor([&](const XMLSourceRequest &) -> std::optional<QString> {
@@ -222,62 +304,88 @@ void BM_WatchdogViewXML(benchmark::State &state)
             return std::nullopt;
         return edited;
     });
-    double view = 0, viewEdit = 0;
+    Figures figures;
     for (auto _ : state) {
         edit = false;
-        view = qMax(view, watched([&] { window.window().command("viewXML")->trigger(); }));
+        figures.add("view_xml_gap_ms", watched([&] { window.command("viewXML")->trigger(); }));
         edit = true;
-        viewEdit = qMax(viewEdit, watched([&] { window.window().command("viewXML")->trigger(); }));
-        if (!window.window().currentFeed()->title().startsWith(QLatin1String("Edited "))) {
+        figures.add("view_xml_edit_gap_ms", watched([&] { window.command("viewXML")->trigger(); }));
+        if (!window.currentFeed()->title().startsWith(QLatin1String("Edited "))) {
             state.SkipWithError("the edit was not read");
             break;
         }
-        window.window().undo();
+        window.undo();
     }
     Vellumcast::setXMLSourceEditor({});
-    state.counters["view_xml_longest_gap_ms"] = view;
-    state.counters["view_xml_edit_longest_gap_ms"] = viewEdit;
+    figures.report(state);
 }
-BENCHMARK(BM_WatchdogViewXML)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_WatchdogSave(benchmark::State &state)
 {
+    if (!showPodcast(state))
+        return;
     bench::Window &window = app();
-    if (!shows(kItems))
-        openFile(window, window.feedPath);
-    double save = 0;
+    Figures figures;
     for (auto _ : state) {
+        PodcastFeed::restoreTypicalDates(*window.window().currentFeed());
         window.alerts->clear();
         window.alerts->queueAnswer(AlertService::kDefault); // save a feed that does not validate
         window.window().setDocumentEdited(true);
-        save = qMax(save, watched([&] { window.window().command("saveDocument")->trigger(); }));
+        figures.add("save_gap_ms",
+                    watched([&] { window.window().command("saveDocument")->trigger(); }));
         if (window.window().isDocumentEdited()) {
             state.SkipWithError("the feed was not saved");
             return;
         }
+        figures.add("log_messages", double(window.window().currentFeed()->parseXMLRepairCount()));
     }
-    state.counters["save_longest_gap_ms"] = save;
+    // The file as it was, for the benchmarks that open it again.
+    QFile::remove(podcastPath(itemsOf(state)));
+    podcastPath(itemsOf(state));
+    figures.report(state);
 }
-BENCHMARK(BM_WatchdogSave)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_WatchdogLetGo(benchmark::State &state)
+{
+    Figures figures;
+    for (auto _ : state) {
+        if (!showPodcast(state))
+            return;
+        figures.add("let_go_gap_ms", watched([&] { openFile(smallFeedPath()); }));
+    }
+    figures.report(state);
+}
 
 void BM_WatchdogClose(benchmark::State &state)
 {
     bench::Window &window = app();
-    double close = 0;
+    Figures figures;
     for (auto _ : state) {
-        state.PauseTiming();
         if (!window.controller)
             window.start();
-        if (!shows(kItems))
-            openFile(window, window.feedPath);
+        if (!showPodcast(state))
+            return;
         window.window().setDocumentEdited(false, true);
-        state.ResumeTiming();
-        close = qMax(close, watched([&] { window.stop(); }));
+        figures.add("close_gap_ms", watched([&] { window.stop(); }));
     }
-    state.counters["close_longest_gap_ms"] = close;
+    figures.report(state);
 }
-BENCHMARK(BM_WatchdogClose)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void sizes(benchmark::internal::Benchmark *benchmark)
+{
+    for (int items : PodcastFeed::kTypicalSizes)
+        benchmark->Arg(items);
+    benchmark->Unit(benchmark::kMillisecond)->Iterations(CoreBench::pairs());
+}
 } // namespace
+
+BENCHMARK(BM_WatchdogOpenAndSwitch)->Apply(sizes);
+BENCHMARK(BM_WatchdogSortAndUndo)->Apply(sizes);
+BENCHMARK(BM_WatchdogReplaceAllAndUndo)->Apply(sizes);
+BENCHMARK(BM_WatchdogViewXML)->Apply(sizes);
+BENCHMARK(BM_WatchdogSave)->Apply(sizes);
+BENCHMARK(BM_WatchdogLetGo)->Apply(sizes);
+BENCHMARK(BM_WatchdogClose)->Apply(sizes);
 
 int main(int argc, char **argv)
 {

@@ -235,8 +235,8 @@ QByteArray two(qint64 n)
 QByteArray typicalPubDate(int i)
 {
     static const char *const kDays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-    static const char *const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    static const char *const kMonths[]
+        = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     return kDays[i % 7] + QByteArray(", ") + two(1 + i % 28) + ' ' + kMonths[i % 12] + " 20"
         + QByteArray::number(10 + i % 15) + ' ' + two(i % 24) + ':' + two(i % 60) + ":00 +0000";
 }
@@ -250,8 +250,8 @@ void restoreTypicalDates(VLXFeed &feed)
 QByteArray typicalDocument(int items)
 {
     static const char *const kWords[]
-        = {"alpha", "beta",  "gamma", "delta", "episode", "podcast", "news",   "show",
-           "talk",  "music", "tech",  "science", "history", "story", "world"};
+        = {"alpha", "beta",  "gamma", "delta",   "episode", "podcast", "news", "show",
+           "talk",  "music", "tech",  "science", "history", "story",   "world"};
     constexpr quint32 kWordCount = sizeof(kWords) / sizeof(kWords[0]);
     PythonRandom random(42);
     QByteArray feed;
