@@ -281,6 +281,9 @@ void BM_WatchdogReplaceAllAndUndo(benchmark::State &state)
         figures.add("replace_all_peak_x_size", peakSince(base) / size);
         const QString status = panel.statusField();
         figures.add("replace_all_undo_gap_ms", watched([&] { app().window().undo(); }));
+        // The feed of the replacement, kept for Redo, would be in the next peak: the user's
+        // first Replace All has none.
+        app().window().setDocumentEdited(false, true);
         if (!status.endsWith(QLatin1String("Replacements"))) {
             state.SkipWithError("nothing was replaced");
             return;
