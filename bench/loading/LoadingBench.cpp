@@ -14,7 +14,7 @@
 //   dates as the file has them again, so that the log is the load's, tens of thousands long),
 //   "per_10k_ms" milliseconds per 10,000 items, beside libxml2's parse of as many items.
 // - Write: the model to UTF-8 bytes (as Save writes them), beside xmlDocDumpMemory of a tree of
-//   the same document; both let go of what they wrote within their time.
+//   the same document; neither side's time holds the freeing of what it wrote.
 // - PeakMemory: a fresh process reads the file and opens it as the window does (the file's bytes
 //   kept for Revert); its resident high-water mark above what it held before, as a multiple of
 //   the file's size ("peak_x_size"), beside a fresh process that reads the file and has libxml2
