@@ -14,10 +14,12 @@
 #include "platform/BoundedFileReader.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 
 #include <libxml/parser.h>
@@ -129,18 +131,30 @@ private:
 
 FeedDocument::Prepared openAsTheWindow(const QString &path)
 {
-    ThroughControl control;
-    if (!control.report(LoadControl::Stage::Decoding, 0, QFileInfo(path).size()))
-        return {};
-    QString problem;
-    std::optional<QByteArray> bytes
-        = BoundedFileReader::read(path, vlxXMLDOM::maximumInputSize(), &problem);
-    if (!bytes)
-        return {};
-    FeedDocument::LoadOptions options;
-    options.hideErrors = true;
-    options.address = QUrl::fromLocalFile(path);
-    return FeedDocument::prepare(std::move(*bytes), QString(), options, {}, &control);
+    // On a thread of its own, as the window's runner starts one for each load: its allocations
+    // come from an arena of the allocator's other than the main thread's, which grows its heap
+    // in other steps.
+    FeedDocument::Prepared prepared;
+    std::unique_ptr<QThread> worker(QThread::create([&prepared, &path] {
+        ThroughControl control;
+        if (!control.report(LoadControl::Stage::Decoding, 0, QFileInfo(path).size()))
+            return;
+        QString problem;
+        std::optional<QByteArray> bytes
+            = BoundedFileReader::read(path, vlxXMLDOM::maximumInputSize(), &problem);
+        if (!bytes)
+            return;
+        FeedDocument::LoadOptions options;
+        options.hideErrors = true;
+        options.address = QUrl::fromLocalFile(path);
+        prepared = FeedDocument::prepare(std::move(*bytes), QString(), options, {}, &control);
+    }));
+    // The load makes its loader on the main thread (which copies the settings there), and so
+    // waits for this thread to turn its event loop, as the window's does meanwhile.
+    worker->start();
+    while (!worker->wait(QDeadlineTimer(1)))
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    return prepared;
 }
 
 namespace {

@@ -31,9 +31,9 @@ double libxml2TreeParse(const QByteArray &bytes);
 
 // The loader alone on the bytes, keeping nothing of them.
 std::shared_ptr<VLXFeed> open(const QByteArray &bytes, bool validate);
-// The file opened as the window does on its worker: its bytes read, then the whole load with
-// validation under a control that goes through to the end, the bytes kept for Revert in the
-// result. Nothing asks the user anything (the results of the reading are not shown).
+// The file opened as the window does on a worker thread: its bytes read, then the whole load
+// with validation under a control that goes through to the end, the bytes kept for Revert in
+// the result. Nothing asks the user anything (the results of the reading are not shown).
 FeedDocument::Prepared openAsTheWindow(const QString &path);
 
 // What a process measured for its peak opens: the loader keeping nothing or the decoded text,
