@@ -5,7 +5,7 @@
 #include "app/FeedDocument.h"
 #include "app/FeedFindPanel.h"
 #include "app/SearchReveal.h"
-#include "app/Vellumcast.h"
+#include "app/WindowServices.h"
 #include "editors/categoryElementEdit.h"
 #include "editors/editXMLComment.h"
 #include "model/VLXFeed.h"

@@ -5,7 +5,7 @@
 #include "app/FeedFindPanel.h"
 #include "app/ItemsPane.h"
 #include "app/SearchReveal.h"
-#include "app/Vellumcast.h"
+#include "app/WindowServices.h"
 #include "editors/SearchStepSheet.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
@@ -83,8 +83,8 @@ const QList<Step> &FeedSearchWalk::steps(FieldScope scope)
     return channel;
 }
 
-FeedSearchWalk::FeedSearchWalk(Vellumcast &window, FeedFindPanel &panel)
-    : QObject(&window), m_window(window), m_panel(panel)
+FeedSearchWalk::FeedSearchWalk(WindowServices &window, FeedFindPanel &panel, QObject *parent)
+    : QObject(parent), m_window(window), m_panel(panel)
 {
 }
 
@@ -201,7 +201,7 @@ bool FeedSearchWalk::walkScopes(const QString &search, std::optional<QString> re
 bool FeedSearchWalk::replaceInFeed(const QString &search, const std::optional<QString> &replacement,
                                    bool thenSearch)
 {
-    selectMainTab(Vellumcast::FeedsTab);
+    selectMainTab(WindowServices::FeedsTab);
     Walk channel {FieldScope::Channel, -1, search, replacement, thenSearch, options(), true};
     return walk(channel);
 }
@@ -211,7 +211,7 @@ bool FeedSearchWalk::replaceInItem(const QString &search, const std::optional<QS
 {
     if (!m_window.document()->item(index))
         return false;
-    selectMainTab(Vellumcast::ItemsTab);
+    selectMainTab(WindowServices::ItemsTab);
     const bool shown
         = m_window.selectedItemRow() == index && m_window.itemsPane()->shownItem() == index;
     Walk item {FieldScope::Item, index, search, replacement, thenSearch, options(), shown};
@@ -221,7 +221,7 @@ bool FeedSearchWalk::replaceInItem(const QString &search, const std::optional<QS
 bool FeedSearchWalk::replaceInImage(const QString &search,
                                     const std::optional<QString> &replacement, bool thenSearch)
 {
-    selectMainTab(Vellumcast::ImageTab);
+    selectMainTab(WindowServices::ImageTab);
     Walk image {FieldScope::Image, -1, search, replacement, thenSearch, options(), true};
     return walk(image);
 }

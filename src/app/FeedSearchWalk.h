@@ -12,7 +12,7 @@ class FeedDocument;
 class FeedFindPanel;
 class QTabWidget;
 class QWidget;
-class Vellumcast;
+class WindowServices;
 class baseExtensionManager;
 
 // The search of the feed window: the fields of the channel, an item and the image in a fixed
@@ -55,7 +55,7 @@ public:
         const baseExtensionManager *startedExtensions = nullptr;
     };
 
-    FeedSearchWalk(Vellumcast &window, FeedFindPanel &panel);
+    FeedSearchWalk(WindowServices &window, FeedFindPanel &panel, QObject *parent);
 
     const Position &position() const { return m_position; }
     // The start of the search, for the window and every extension (each extension manager is
@@ -139,7 +139,7 @@ private:
     static int replaceAllInScope(FeedDocument &document, FieldScope scope, int item,
                                  const QString &search, const QString &replacement, int options);
 
-    Vellumcast &m_window;
+    WindowServices &m_window;
     FeedFindPanel &m_panel;
     Position m_position;
     bool m_replaceResult = false;

@@ -25,7 +25,7 @@ FeedFindPanel &panel()
 void Vellumcast::setUpFindCommands()
 {
     FeedFindPanel &find = panel();
-    m_searchWalk = new FeedSearchWalk(*this, find);
+    m_searchWalk = new FeedSearchWalk(*this, find, this);
     setCommandHandler(QStringLiteral("orderFrontFindPanel"), [this] { orderFrontFindPanel(); });
     setCommandHandler(QStringLiteral("findNext"), [this] { findNext(); });
     connect(&find, &FeedFindPanel::findTextChanged, this, &Vellumcast::validateCommands);

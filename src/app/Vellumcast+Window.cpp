@@ -10,6 +10,7 @@
 #include "app/ImagePane.h"
 #include "app/ItemsPane.h"
 #include "app/PaneKit.h"
+#include "app/WindowCommands.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
 #include "ui/VLXHelpAnchored.h"
@@ -241,6 +242,14 @@ void Vellumcast::reloadItemTable()
 {
     if (m_itemsPane)
         m_itemsPane->itemTable()->reloadData();
+}
+
+void Vellumcast::tabChanged(int index)
+{
+    // The tab being left keeps the layout it showed.
+    m_commands->storeToolbarConfiguration(m_tabsFeedsIndex);
+    m_tabsFeedsIndex = index;
+    m_commands->showToolbar(index);
 }
 
 void Vellumcast::restoreWindowFrame()

@@ -7,6 +7,7 @@
 #include "app/ImagePane.h"
 #include "app/ItemsPane.h"
 #include "app/LoadRunner.h"
+#include "app/WindowCommands.h"
 #include "app/WindowStatusSink.h"
 #include "io/FeedCredentials.h"
 #include "io/VLXParseFeed.h"
@@ -46,6 +47,7 @@ Vellumcast::Vellumcast(QObject *parent)
       m_editTracker(new EditTracker(this)), m_statusSink(std::make_shared<WindowStatusSink>()),
       m_loader(new LoadRunner(nullptr, this))
 {
+    m_commands = new WindowCommands(*this, this);
     connect(m_loader, &LoadRunner::statusChanged, this, [this](const QString &text) {
         if (!text.isEmpty())
             setStatusText(text);
@@ -94,10 +96,10 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
 {
     if (!m_documentWindow) {
         buildWindow();
-        buildCommands();
-        buildMenus();
+        m_commands->buildCommands();
+        m_commands->buildMenus();
         restoreWindowFrame();
-        setupToolbar();
+        m_commands->setupToolbar();
         setUpDocumentCommands();
         setUpMessagePanel();
         setUpActions();
@@ -253,6 +255,17 @@ void Vellumcast::removeFeedFromList(int row)
     validateCommands();
 }
 
+int Vellumcast::selectedFeedRow() const
+{
+    return m_listBox ? m_listBox->selectedRow() : -1;
+}
+
+void Vellumcast::selectFeedRow(int row, bool notify)
+{
+    if (m_listBox)
+        m_listBox->selectRowAndNotifyDelegate(row, notify);
+}
+
 void Vellumcast::selectDocumentRow()
 {
     if (m_listBox)
@@ -356,7 +369,7 @@ bool Vellumcast::shouldTerminate()
 {
     if (m_terminating)
         return true;
-    storeToolbarConfiguration(m_tabsFeedsIndex);
+    m_commands->storeToolbarConfiguration(m_tabsFeedsIndex);
     saveWindowFrame();
     if (m_quitQuestion && !m_quitQuestion())
         return false;
@@ -560,4 +573,31 @@ bool Vellumcast::helpForField(const QString &anchor)
     if (m_feedController)
         return m_feedController->helpForField(anchor);
     return VLXHelpAnchored::helpForField(anchor);
+}
+
+// Commands.
+
+QAction *Vellumcast::command(const QString &name) const
+{
+    return m_commands->command(name);
+}
+
+void Vellumcast::setCommandHandler(const QString &name, std::function<void()> handler)
+{
+    m_commands->setCommandHandler(name, std::move(handler));
+}
+
+bool Vellumcast::hasCommandHandler(const QString &name) const
+{
+    return m_commands->hasCommandHandler(name);
+}
+
+void Vellumcast::runCommand(const QString &name)
+{
+    m_commands->runCommand(name);
+}
+
+void Vellumcast::validateCommands()
+{
+    m_commands->validateCommands();
 }

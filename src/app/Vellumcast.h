@@ -3,6 +3,7 @@
 #include "app/FeedDocument.h"
 #include "app/FeedListEntry.h"
 #include "app/UndoRecord.h"
+#include "app/WindowServices.h"
 #include "editors/XMLSourceRequest.h"
 #include "ui/VLXListBoxDelegate.h"
 
@@ -46,6 +47,7 @@ class VLXListBox;
 class VLXParseFeed;
 class VLXTableView;
 class VLXUndoManager;
+class WindowCommands;
 class WindowStatusSink;
 class WYSIWYG;
 
@@ -58,12 +60,10 @@ class WYSIWYG;
 // most forward to the document, the list or a pane. Commands are QActions found by name
 // (`command("newDocument")`); a command gets its behaviour from setCommandHandler() and stays
 // disabled until then, so the menus never offer what cannot be done.
-class Vellumcast : public QObject, public VLXListBoxDelegate
+class Vellumcast : public QObject, public VLXListBoxDelegate, public WindowServices
 {
     Q_OBJECT
 public:
-    enum Tab { FeedsTab = 0, ItemsTab = 1, ImageTab = 2 };
-
     explicit Vellumcast(QObject *parent = nullptr);
     ~Vellumcast() override;
 
@@ -73,25 +73,25 @@ public:
 
     // First display: builds the window, reads the feed list, selects a feed or the sample.
     void showVellumcastWindow(Controller *delegate);
-    QMainWindow *window() const { return m_documentWindow; }
+    QMainWindow *window() const override { return m_documentWindow; }
     Controller *feedController() const { return m_feedController; }
-    FeedDocument *document() const { return m_document; }
+    FeedDocument *document() const override { return m_document; }
     // Runs the window's loads on its worker thread (its progress dialog, Cancel).
-    LoadRunner *loadRunner() const { return m_loader; }
-    FeedListModel *feedList() const { return m_feedList; }
+    LoadRunner *loadRunner() const override { return m_loader; }
+    FeedListModel *feedList() const override { return m_feedList; }
     ChannelPane *channelPane() const { return m_channelPane; }
-    ItemsPane *itemsPane() const { return m_itemsPane; }
-    ImagePane *imagePane() const { return m_imagePane; }
+    ItemsPane *itemsPane() const override { return m_itemsPane; }
+    ImagePane *imagePane() const override { return m_imagePane; }
 
-    // An outlet of the window by name (every control's objectName is its outlet name).
-    template<typename T = QWidget> T *outlet(const QString &name) const;
+    // The window's commands, menus and toolbars.
+    WindowCommands &commands() const { return *m_commands; }
 
     // --- The feed list (entries: "feedFileName", "feedURL", "isTransient", ...) ---------------
     QList<QVariantMap> currentListOfFeeds() const;
-    void archiveCurrentFeedList();
+    void archiveCurrentFeedList() override;
     void addFeed(const QVariantMap &entry);
     void removeDuplicateFeed(const QString &url);
-    void removeFeedFromList(int row);
+    void removeFeedFromList(int row) override;
     static QVariantMap newFeedEntry(const QString &fileName, const QString &url, bool transient);
 
     void openFeedAtPathWrapper(const QString &path);
@@ -111,14 +111,14 @@ public:
     void setQuitQuestion(std::function<bool()> question) { m_quitQuestion = std::move(question); }
     void setLeaveQuestion(std::function<bool()> question) { m_leaveQuestion = std::move(question); }
     QString sampleFeedPath() const;
-    bool isTerminating() const { return m_terminating; }
+    bool isTerminating() const override { return m_terminating; }
 
     // --- Model to window -------------------------------------------------------------------------
     std::shared_ptr<VLXFeed> currentFeed() const;
     // Shows a feed built in memory under the loaded entry.
     void setCurrentFeed(std::shared_ptr<VLXFeed> feed);
     void updateInterface(bool reloadImage);
-    void populateItem(int index);
+    void populateItem(int index) override;
     void updateExtensionTabs();
 
     // --- Accessors for the rest of the program ---------------------------------------------------
@@ -126,42 +126,31 @@ public:
     QVariant currentFeedObjectForKey(const QString &key) const;
     void currentFeedSetObject(const QVariant &value, const QString &key);
     void currentFeedRemoveObjectForKey(const QString &key);
-    int selectedItemRow() const;
+    int selectedItemRow() const override;
     bool isDescendantOfItemTabs(const QWidget *view) const;
     void selectFeed();
     // Shows the first item with exactly that title on the items tab; nothing when none has it.
     void selectFeedItemWithTitle(const QString &title);
     void reloadItemTable();
     // The row of the loaded feed's entry, -1 when none is listed.
-    int lastFeedViewed() const;
+    int lastFeedViewed() const override;
     // The row of the feed shown before an open or a change of selection began, or -1.
     int previousFeedViewed() const;
-    int tabsFeedsIndex() const { return m_tabsFeedsIndex; }
+    int tabsFeedsIndex() const override { return m_tabsFeedsIndex; }
 
     // --- The status line and what other windows put beside it
     // -------------------------------------
-    void setStatusText(const QString &text);
-    QString statusText() const;
-    void addButtonToStatusLine(QWidget *view);
-    void removeButtonToStatusLine(QWidget *view);
-    bool helpForField(const QString &anchor);
+    void setStatusText(const QString &text) override;
+    QString statusText() const override;
+    void addButtonToStatusLine(QWidget *view) override;
+    void removeButtonToStatusLine(QWidget *view) override;
+    bool helpForField(const QString &anchor) override;
 
-    // --- Commands --------------------------------------------------------------------------------
-    QAction *command(const QString &name) const { return m_commands.value(name); }
-    void setCommandHandler(const QString &name, std::function<void()> handler);
-    bool hasCommandHandler(const QString &name) const { return m_handlers.contains(name); }
-    // Applies the enabling rules of every menu command and toolbar item.
-    void validateCommands();
-
-    // Toolbars: one per tab, as a list of item identifiers.
-    static QStringList defaultToolbarItems(int tab);
-    static QStringList allowedToolbarItems(int tab);
-    static QString toolbarKey(int tab);
-    QStringList toolbarConfiguration(int tab) const { return m_toolbarConfigurations.value(tab); }
-    void setToolbarConfiguration(int tab, const QStringList &identifiers);
-    // Stores the shown toolbar's layout as the tab's (removing the key when it is the default).
-    void storeToolbarConfiguration(int tab);
-    QToolBar *currentToolbar() const { return m_currentToolbar; }
+    // --- Commands (WindowCommands) --------------------------------------------------------------
+    QAction *command(const QString &name) const override;
+    void setCommandHandler(const QString &name, std::function<void()> handler) override;
+    bool hasCommandHandler(const QString &name) const override;
+    void validateCommands() override;
 
     // VLXListBoxDelegate
     int numberOfRowsInListBox(VLXListBox *listBox) override;
@@ -184,9 +173,9 @@ public:
     // The window's one undo stack; every editor registers its records here.
     VLXUndoManager *undoManager();
     static VLXUndoManager *sharedUndoManager();
-    EditTracker *editTracker() const { return m_editTracker; }
+    EditTracker *editTracker() const override { return m_editTracker; }
     // Ends the edit in progress so that an action sees the committed model.
-    void finalizeChanges();
+    void finalizeChanges() override;
     static void sharedFinalizeChanges();
     void undo();
     void redo();
@@ -429,6 +418,14 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // WindowServices
+    int selectedFeedRow() const override;
+    void selectFeedRow(int row, bool notify) override;
+    void forgetPreviousEntry() override { m_previousEntry.clear(); }
+    void placingFeed(int change) override { m_placingFeed += change; }
+    void runCommand(const QString &name) override;
+    void tabChanged(int index);
+
     // Window set-up (Vellumcast+Window.cpp).
     void buildWindow();
     void setHelpAnchors();
@@ -445,16 +442,7 @@ private:
     void connectHTMLEditor();
     void storeEditedHTML(const FeedField &field, const std::weak_ptr<VLXFeed> &feed,
                          const std::weak_ptr<VLXItems> &item, const QString &html);
-    // Menus and toolbars (Vellumcast+Commands.cpp).
-    void buildCommands();
-    void buildMenus();
-    void setupToolbar();
-    void showToolbar(int tab);
-    void updateTabAvailability();
-    QAction *toolbarAction(const QString &identifier);
-    void runCommand(const QString &name);
-    void tabChanged(int index);
-    void editCommand(const char *slot);
+    void updateTabAvailability() override;
     void setUpDocumentCommands();
     void setUpMessagePanel();
     void setUpActions();
@@ -520,12 +508,12 @@ private:
     // Before the stored list is read: addresses stored with credentials lose them to the
     // secret store; the credentials of fetched feeds, which are not listed again, are dropped.
     void moveStoredCredentials();
-    void selectDocumentRow();
-    void rememberPreviousEntry();
+    void selectDocumentRow() override;
+    void rememberPreviousEntry() override;
     // A new feed never saved that the user left is dropped from the list.
-    void dropLeftNewEntry();
-    void showSelectedTab(int tab);
-    void setWindowTitleFromEntry();
+    void dropLeftNewEntry() override;
+    void showSelectedTab(int tab) override;
+    void setWindowTitleFromEntry() override;
 
     QPointer<QMainWindow> m_documentWindow;
     Controller *m_feedController = nullptr;
@@ -561,11 +549,7 @@ private:
     bool m_startupPending = false;
     bool m_startingUp = false;
 
-    QHash<QString, QAction *> m_commands;
-    QHash<QString, std::function<void()>> m_handlers;
-    QHash<QString, QAction *> m_toolbarItems;
-    QToolBar *m_currentToolbar = nullptr;
-    QHash<int, QStringList> m_toolbarConfigurations;
+    WindowCommands *m_commands = nullptr;
     std::shared_ptr<FeedWizardTool> m_feedWizard;
     std::shared_ptr<PreferencesTool> m_preferences;
     std::shared_ptr<ItemImportTool> m_itemImport;
@@ -577,10 +561,3 @@ private:
     std::function<bool()> m_leaveQuestion;
     QPointer<WYSIWYG> m_editWYSIWYG;
 };
-
-template<typename T> T *Vellumcast::outlet(const QString &name) const
-{
-    if (!m_documentWindow)
-        return nullptr;
-    return m_documentWindow->findChild<T *>(name);
-}

@@ -7,6 +7,7 @@
 #include "app/EditTracker.h"
 #include "app/FeedDocument.h"
 #include "app/Vellumcast.h"
+#include "app/WindowCommands.h"
 #include "common/LocalServer.h"
 #include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
@@ -150,7 +151,7 @@ TEST_F(DocumentWindowTest, SaveIsOfferedWhileAFieldIsBeingChanged)
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.window()));
     window.validateCommands();
     QAction *save = nullptr;
-    for (QAction *action : window.currentToolbar()->actions())
+    for (QAction *action : window.commands().currentToolbar()->actions())
         save = action->objectName() == "Save Feed Item Identifier" ? action : save;
     ASSERT_NE(save, nullptr);
     EXPECT_FALSE(save->isEnabled());

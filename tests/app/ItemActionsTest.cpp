@@ -5,6 +5,7 @@
 #include "app/FeedDocument.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
+#include "app/WindowCommands.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
@@ -238,7 +239,7 @@ TEST_F(ItemActionsTest, TheMovesAreOfferedForTheRowJustClicked)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(w.window()));
     w.outlet<QTabWidget>("tabsFeeds")->setCurrentIndex(Vellumcast::ItemsTab);
     auto toolbarItem = [&w](const char *identifier) -> QAction * {
-        for (QAction *action : w.currentToolbar()->actions()) {
+        for (QAction *action : w.commands().currentToolbar()->actions()) {
             if (action->objectName() == QLatin1String(identifier))
                 return action;
         }

@@ -2,6 +2,7 @@
 
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
+#include "app/WindowCommands.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
@@ -199,7 +200,7 @@ TEST_F(WindowTest, EachTabHasItsToolbarAndACustomisedLayoutIsStored)
 {
     startApplication();
     Vellumcast *window = controller->feedController();
-    QToolBar *bar = window->currentToolbar();
+    QToolBar *bar = window->commands().currentToolbar();
     ASSERT_NE(bar, nullptr);
     EXPECT_EQ(shownToolbarItems(bar).first(), "New Feed Item Identifier");
     EXPECT_TRUE(shownToolbarItems(bar).contains("Validate XML Item Identifier"));
@@ -211,7 +212,7 @@ TEST_F(WindowTest, EachTabHasItsToolbarAndACustomisedLayoutIsStored)
 
     // A layout that differs from the default is stored when its tab is left ...
     const QStringList custom {"Delete Sheet Item Item Identifier", "View XML Item Identifier"};
-    window->setToolbarConfiguration(Vellumcast::ItemsTab, custom);
+    window->commands().setToolbarConfiguration(Vellumcast::ItemsTab, custom);
     EXPECT_EQ(shownToolbarItems(bar), custom);
     tabs->setCurrentIndex(Vellumcast::ImageTab);
     EXPECT_EQ(shownToolbarItems(bar).first(), "Open Image Image Item Identifier");
@@ -223,12 +224,12 @@ TEST_F(WindowTest, EachTabHasItsToolbarAndACustomisedLayoutIsStored)
     stopApplication();
     startApplication();
     window = controller->feedController();
-    EXPECT_EQ(window->toolbarConfiguration(Vellumcast::ItemsTab), custom);
+    EXPECT_EQ(window->commands().toolbarConfiguration(Vellumcast::ItemsTab), custom);
 
     // ... and forgotten once it is the default again.
-    window->setToolbarConfiguration(Vellumcast::ItemsTab,
-                                    Vellumcast::defaultToolbarItems(Vellumcast::ItemsTab));
-    window->storeToolbarConfiguration(Vellumcast::ItemsTab);
+    window->commands().setToolbarConfiguration(
+        Vellumcast::ItemsTab, WindowCommands::defaultToolbarItems(Vellumcast::ItemsTab));
+    window->commands().storeToolbarConfiguration(Vellumcast::ItemsTab);
     EXPECT_FALSE(store().contains("Items Toolbar Dictionary Identifier"));
 }
 

@@ -1,7 +1,9 @@
 // Menus, the per-tab toolbars and the enabling rules of both.
-#include "app/Vellumcast.h"
+#include "app/WindowCommands.h"
 
-#include "app/Controller.h"
+#include "app/FeedDocument.h"
+#include "app/WindowServices.h"
+
 #include "app/EditTracker.h"
 #include "app/FeedFindPanel.h"
 #include "app/FeedListModel.h"
@@ -9,6 +11,7 @@
 #include "editors/CroppingImageView.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
+#include "settings/VLXPreferences.h"
 #include "ui/ToolbarLayout.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXListBox.h"
@@ -19,11 +22,9 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QToolBar>
 #include <QWidget>
 #include <utility>
@@ -107,12 +108,22 @@ QIcon iconFor(const char *image, const char *themeName)
         return QIcon::fromTheme(QLatin1String(themeName), bundled);
     return bundled;
 }
+
+DefaultsStore &userDefaults()
+{
+    return VLXPreferences::sharedInstance().store();
+}
 } // namespace
 
-QStringList Vellumcast::defaultToolbarItems(int tab)
+WindowCommands::WindowCommands(WindowServices &window, QObject *parent)
+    : QObject(parent), m_window(window)
+{
+}
+
+QStringList WindowCommands::defaultToolbarItems(int tab)
 {
     switch (tab) {
-    case FeedsTab:
+    case WindowServices::FeedsTab:
         return {"New Feed Item Identifier",
                 "Open Feed Item Identifier",
                 "Save Feed Item Identifier",
@@ -126,7 +137,7 @@ QStringList Vellumcast::defaultToolbarItems(int tab)
                 kSeparator,
                 "Validate XML Item Identifier",
                 kFlexibleSpace};
-    case ItemsTab:
+    case WindowServices::ItemsTab:
         return {"New Sheet Item Item Identifier",
                 "Clone Sheet Item Item Identifier",
                 "Delete Sheet Item Item Identifier",
@@ -136,7 +147,7 @@ QStringList Vellumcast::defaultToolbarItems(int tab)
                 kSeparator,
                 "Validate XML Item Identifier",
                 kFlexibleSpace};
-    case ImageTab:
+    case WindowServices::ImageTab:
         return {"Open Image Image Item Identifier",
                 "Save Image Image Item Identifier",
                 kSeparator,
@@ -151,10 +162,10 @@ QStringList Vellumcast::defaultToolbarItems(int tab)
     }
 }
 
-QStringList Vellumcast::allowedToolbarItems(int tab)
+QStringList WindowCommands::allowedToolbarItems(int tab)
 {
     QStringList allowed;
-    if (tab >= FeedsTab && tab <= ImageTab) {
+    if (tab >= WindowServices::FeedsTab && tab <= WindowServices::ImageTab) {
         for (const QString &identifier : defaultToolbarItems(tab)) {
             if (toolbarItem(identifier) && !allowed.contains(identifier))
                 allowed << identifier;
@@ -169,21 +180,21 @@ QStringList Vellumcast::allowedToolbarItems(int tab)
     return allowed;
 }
 
-QString Vellumcast::toolbarKey(int tab)
+QString WindowCommands::toolbarKey(int tab)
 {
     switch (tab) {
-    case FeedsTab:
+    case WindowServices::FeedsTab:
         return QStringLiteral("Feeds Toolbar Dictionary Identifier");
-    case ItemsTab:
+    case WindowServices::ItemsTab:
         return QStringLiteral("Items Toolbar Dictionary Identifier");
-    case ImageTab:
+    case WindowServices::ImageTab:
         return QStringLiteral("Images Toolbar Dictionary Identifier");
     default:
         return {};
     }
 }
 
-void Vellumcast::setCommandHandler(const QString &name, std::function<void()> handler)
+void WindowCommands::setCommandHandler(const QString &name, std::function<void()> handler)
 {
     if (handler)
         m_handlers.insert(name, std::move(handler));
@@ -192,7 +203,7 @@ void Vellumcast::setCommandHandler(const QString &name, std::function<void()> ha
     validateCommands();
 }
 
-void Vellumcast::runCommand(const QString &name)
+void WindowCommands::runCommand(const QString &name)
 {
     const auto handler = m_handlers.value(name);
     if (handler)
@@ -200,7 +211,7 @@ void Vellumcast::runCommand(const QString &name)
     validateCommands();
 }
 
-QAction *Vellumcast::toolbarAction(const QString &identifier)
+QAction *WindowCommands::toolbarAction(const QString &identifier)
 {
     if (QAction *existing = m_toolbarItems.value(identifier))
         return existing;
@@ -229,9 +240,9 @@ QAction *Vellumcast::toolbarAction(const QString &identifier)
     return action;
 }
 
-void Vellumcast::setupToolbar()
+void WindowCommands::setupToolbar()
 {
-    for (int tab : {ImageTab, ItemsTab, FeedsTab}) {
+    for (int tab : {WindowServices::ImageTab, WindowServices::ItemsTab, WindowServices::FeedsTab}) {
         QStringList configuration = defaultToolbarItems(tab);
         const auto stored = userDefaults().array(toolbarKey(tab));
         if (stored) {
@@ -247,7 +258,7 @@ void Vellumcast::setupToolbar()
         }
         m_toolbarConfigurations.insert(tab, configuration);
     }
-    m_currentToolbar = new QToolBar(tr("Toolbar"), m_documentWindow);
+    m_currentToolbar = new QToolBar(tr("Toolbar"), m_window.window());
     m_currentToolbar->setObjectName(QStringLiteral("currentToolbar"));
     m_currentToolbar->setProperty("identifier", QStringLiteral("Feeds Toolbar Identifier"));
     m_currentToolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
@@ -255,11 +266,11 @@ void Vellumcast::setupToolbar()
     m_currentToolbar->setMovable(false);
     m_currentToolbar->setFloatable(false);
     m_currentToolbar->toggleViewAction()->setEnabled(false);
-    m_documentWindow->addToolBar(Qt::TopToolBarArea, m_currentToolbar);
-    showToolbar(FeedsTab);
+    m_window.window()->addToolBar(Qt::TopToolBarArea, m_currentToolbar);
+    showToolbar(WindowServices::FeedsTab);
 }
 
-void Vellumcast::showToolbar(int tab)
+void WindowCommands::showToolbar(int tab)
 {
     if (!m_currentToolbar)
         return;
@@ -267,22 +278,22 @@ void Vellumcast::showToolbar(int tab)
     const QStringList identifiers = m_toolbarConfigurations.value(tab);
     ToolbarLayout::fill(m_currentToolbar, identifiers,
                         [this](const QString &identifier) { return toolbarAction(identifier); });
-    m_currentToolbar->setProperty("identifier",
-                                  tab == ItemsTab ? QStringLiteral("Items Toolbar Identifier")
-                                      : tab == ImageTab
-                                      ? QStringLiteral("Images Toolbar Identifier")
-                                      : QStringLiteral("Feeds Toolbar Identifier"));
+    m_currentToolbar->setProperty(
+        "identifier",
+        tab == WindowServices::ItemsTab       ? QStringLiteral("Items Toolbar Identifier")
+            : tab == WindowServices::ImageTab ? QStringLiteral("Images Toolbar Identifier")
+                                              : QStringLiteral("Feeds Toolbar Identifier"));
     validateCommands();
 }
 
-void Vellumcast::setToolbarConfiguration(int tab, const QStringList &identifiers)
+void WindowCommands::setToolbarConfiguration(int tab, const QStringList &identifiers)
 {
     m_toolbarConfigurations.insert(tab, identifiers);
-    if (tab == m_tabsFeedsIndex)
+    if (tab == m_window.tabsFeedsIndex())
         showToolbar(tab);
 }
 
-void Vellumcast::storeToolbarConfiguration(int tab)
+void WindowCommands::storeToolbarConfiguration(int tab)
 {
     const QString key = toolbarKey(tab);
     if (key.isEmpty())
@@ -298,15 +309,7 @@ void Vellumcast::storeToolbarConfiguration(int tab)
     }
 }
 
-void Vellumcast::tabChanged(int index)
-{
-    // The tab being left keeps the layout it showed.
-    storeToolbarConfiguration(m_tabsFeedsIndex);
-    m_tabsFeedsIndex = index;
-    showToolbar(index);
-}
-
-void Vellumcast::editCommand(const char *slot)
+void WindowCommands::editCommand(const char *slot)
 {
     QWidget *focus = QApplication::focusWidget();
     if (focus
@@ -316,7 +319,7 @@ void Vellumcast::editCommand(const char *slot)
         QMetaObject::invokeMethod(focus, slot);
 }
 
-void Vellumcast::buildCommands()
+void WindowCommands::buildCommands()
 {
     struct Command
     {
@@ -404,10 +407,10 @@ void Vellumcast::buildCommands()
     command(QStringLiteral("aboutActionShow"))->setMenuRole(QAction::AboutRole);
 
     // What the window itself does.
-    m_handlers.insert(QStringLiteral("performClose"), [this] { m_documentWindow->close(); });
+    m_handlers.insert(QStringLiteral("performClose"), [this] { m_window.window()->close(); });
     m_handlers.insert(QStringLiteral("terminate"), [this] {
-        if (m_documentWindow)
-            m_documentWindow->close();
+        if (m_window.window())
+            m_window.window()->close();
         else
             QApplication::quit();
     });
@@ -416,14 +419,14 @@ void Vellumcast::buildCommands()
     // F1 opens the topic of the control that has the focus, else the start of the book.
     m_handlers.insert(QStringLiteral("helpBook"), [this] {
         const VLXHelpAnchored *control = VLXHelpAnchored::anchoredAt(QApplication::focusWidget());
-        if (!control || !helpForField(control->helpAnchor()))
-            helpForField(QStringLiteral("TutorialsMP"));
+        if (!control || !m_window.helpForField(control->helpAnchor()))
+            m_window.helpForField(QStringLiteral("TutorialsMP"));
     });
 }
 
-void Vellumcast::buildMenus()
+void WindowCommands::buildMenus()
 {
-    QMenuBar *bar = m_documentWindow->menuBar();
+    QMenuBar *bar = m_window.window()->menuBar();
     auto menu = [this, bar](const QString &title, const QString &name, const QStringList &items) {
         QMenu *m = bar->addMenu(title);
         m->setObjectName(name);
@@ -433,7 +436,7 @@ void Vellumcast::buildMenus()
             else if (QAction *action = command(item))
                 m->addAction(action);
         }
-        connect(m, &QMenu::aboutToShow, this, &Vellumcast::validateCommands);
+        connect(m, &QMenu::aboutToShow, this, &WindowCommands::validateCommands);
         return m;
     };
     menu(tr("&File"), QStringLiteral("fileMenu"),
@@ -476,27 +479,30 @@ void Vellumcast::buildMenus()
           "helpGotoForum", "", "aboutActionShow"});
 }
 
-void Vellumcast::validateCommands()
+void WindowCommands::validateCommands()
 {
-    if (!m_documentWindow)
+    if (!m_window.window())
         return;
-    auto *list = outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-    auto *items = outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
-    auto *picture = outlet<CroppingImageView>(QStringLiteral("Image_Required_Image"));
+    auto *list = m_window.outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
+    auto *items = m_window.outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
+    auto *picture = m_window.outlet<CroppingImageView>(QStringLiteral("Image_Required_Image"));
     const int feedRow = list ? list->selectedRow() : -1;
-    const int feedCount = m_feedList->count();
+    const int feedCount = m_window.feedList()->count();
     const int itemRow = items ? items->selectedRow() : -1;
     const int itemCount = items && items->model() ? items->model()->rowCount() : 0;
     const bool hasImage = picture && picture->hasImage();
     // Save is offered while a field's change is under way too, not only once it is committed.
-    const bool edited = isDocumentEdited() || m_editTracker->hasUncommittedChange();
+    const FeedDocument &document = *m_window.document();
+    const EditTracker &tracker = *m_window.editTracker();
+    const int tab = m_window.tabsFeedsIndex();
+    const bool edited = document.isEdited() || tracker.hasUncommittedChange();
 
     // Rules of the menu commands; a command without behaviour is never enabled.
     auto rule = [&](const QString &name) -> bool {
         if (name == QLatin1String("saveImage") || name == QLatin1String("uploadImage"))
             return hasImage;
         if (name == QLatin1String("viewParseLog"))
-            return currentFeed()->hasParseMessages();
+            return document.feed()->hasParseMessages();
         if (name == QLatin1String("pasteCreativeCommons")) {
             // Pasting a licence needs a text control to paste into.
             QWidget *focus = QApplication::focusWidget();
@@ -504,25 +510,25 @@ void Vellumcast::validateCommands()
         }
         // A field being changed is committed first, as one more step to take back.
         if (name == QLatin1String("undo"))
-            return undoManager()->canUndo() || m_editTracker->hasUncommittedChange();
+            return document.undoManager()->canUndo() || tracker.hasUncommittedChange();
         if (name == QLatin1String("redo"))
-            return undoManager()->canRedo() && !m_editTracker->hasUncommittedChange();
+            return document.undoManager()->canRedo() && !tracker.hasUncommittedChange();
         if (name == QLatin1String("sortOpen"))
-            return currentFeed()->countOfItems() > 0;
+            return document.feed()->countOfItems() > 0;
         if (name == QLatin1String("findNext"))
             return !FeedFindPanel::sharedInstance()->findField().isEmpty();
         if (name == QLatin1String("moveUpFeed"))
-            return m_tabsFeedsIndex == FeedsTab && feedRow >= 1;
+            return tab == WindowServices::FeedsTab && feedRow >= 1;
         if (name == QLatin1String("moveDownFeed"))
-            return m_tabsFeedsIndex == FeedsTab && feedRow >= 0 && feedRow < feedCount - 1;
+            return tab == WindowServices::FeedsTab && feedRow >= 0 && feedRow < feedCount - 1;
         if (name == QLatin1String("deleteFeed"))
-            return m_tabsFeedsIndex == FeedsTab;
+            return tab == WindowServices::FeedsTab;
         if (name == QLatin1String("cloneItem") || name == QLatin1String("deleteItem"))
-            return m_tabsFeedsIndex == ItemsTab;
+            return tab == WindowServices::ItemsTab;
         if (name == QLatin1String("moveUpItem"))
-            return m_tabsFeedsIndex == ItemsTab && itemRow >= 1;
+            return tab == WindowServices::ItemsTab && itemRow >= 1;
         if (name == QLatin1String("moveDownItem"))
-            return m_tabsFeedsIndex == ItemsTab && itemRow < itemCount - 1;
+            return tab == WindowServices::ItemsTab && itemRow < itemCount - 1;
         return true;
     };
     for (auto it = m_commands.cbegin(); it != m_commands.cend(); ++it)
