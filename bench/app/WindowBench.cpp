@@ -8,6 +8,7 @@
 #include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/FeedDocument.h"
+#include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
@@ -100,7 +101,7 @@ void BM_CloneItem5000AndUndo(benchmark::State &state)
         const auto start = std::chrono::steady_clock::now();
         // The clone goes to the top as one step, its list record taken first; Undo puts the
         // list back and shows item 5,000 again.
-        window.cloneItem();
+        window.itemActions().cloneItem();
         window.undoManager()->closeGroup();
         QCoreApplication::processEvents();
         window.undoManager()->undo();

@@ -10,6 +10,7 @@
 #include "app/FieldChange.h"
 #include "app/ImagePane.h"
 #include "app/ItemsPane.h"
+#include "app/ParseLogPanel.h"
 #include "app/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
@@ -114,7 +115,7 @@ void Vellumcast::connectDocument()
         validateCommands();
     });
     connect(m_document, &FeedDocument::parseLogRequested, this,
-            [this](const FeedDocument::ParseLog &log) { viewParseLog(log); });
+            [this](const FeedDocument::ParseLog &log) { m_parseLog->viewParseLog(log); });
     VLXUndoManager *undo = m_document->undoManager();
     // An undo or redo first commits the edit in progress, as every action does.
     connect(undo, &VLXUndoManager::aboutToApply, this, [this] { finalizeChanges(); });
@@ -180,14 +181,6 @@ void Vellumcast::updateTextMemoryStructure(QWidget *view, const QString &value, 
 void Vellumcast::updateGUIDStructure(const QString &guid, int isPerma, int itemIndex)
 {
     m_document->applyGUID(itemIndex, guid, isPerma);
-}
-
-QStringList Vellumcast::newLocalEnclosureFile(const QString &path, int itemIndex)
-{
-    const QWidget *name = outlet(QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"));
-    return m_document->attachLocalEnclosureFile(
-        itemIndex, path,
-        itemIndex == selectedItemRow() && name && EditTracker::textOf(name) == path);
 }
 
 void Vellumcast::feedSkipHoursChanged(int tag)

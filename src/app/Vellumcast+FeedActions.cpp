@@ -3,6 +3,7 @@
 #include "app/Vellumcast.h"
 
 #include "app/FeedListModel.h"
+#include "app/ItemActions.h"
 #include "app/SmartDateRules.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
@@ -54,7 +55,8 @@ void Vellumcast::newDocument()
     feed->image()->XMLExtensions()->populateWithDefaults(key);
     bool automatic = true;
     feed->setPubDate(SmartDateRules(key).newFeedDate(&automatic));
-    feed->insertItem(makeNewItem(key, feed->XMLExtensions()->arrayOfExtensionDescriptions()), 0);
+    feed->insertItem(
+        ItemActions::makeNewItem(key, feed->XMLExtensions()->arrayOfExtensionDescriptions()), 0);
 
     // The feed is read back from its own text, as every feed shown is; it has no file yet.
     const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
@@ -141,33 +143,11 @@ void Vellumcast::deleteFeed()
 void Vellumcast::setUpActions()
 {
     const QList<QPair<const char *, void (Vellumcast::*)()>> commands {
-        {"newDocument", &Vellumcast::newDocument},   {"deleteFeed", &Vellumcast::deleteFeed},
-        {"moveUpFeed", &Vellumcast::moveUpFeed},     {"moveDownFeed", &Vellumcast::moveDownFeed},
-        {"newItem", &Vellumcast::newItem},           {"cloneItem", &Vellumcast::cloneItem},
-        {"deleteItem", &Vellumcast::deleteItem},     {"moveUpItem", &Vellumcast::moveUpItem},
-        {"moveDownItem", &Vellumcast::moveDownItem},
+        {"newDocument", &Vellumcast::newDocument},
+        {"deleteFeed", &Vellumcast::deleteFeed},
+        {"moveUpFeed", &Vellumcast::moveUpFeed},
+        {"moveDownFeed", &Vellumcast::moveDownFeed},
     };
     for (const auto &[name, action] : commands)
         setCommandHandler(QLatin1String(name), [this, action = action] { (this->*action)(); });
-    connectActionControls();
-    connectExtensionControls();
-}
-
-void Vellumcast::connectActionControls()
-{
-    const QList<QPair<const char *, void (Vellumcast::*)()>> buttons {
-        {"Feeds_Required_SmartDateButton", &Vellumcast::feedSetBySmartDate},
-        {"Items_Required_SmartDateButton", &Vellumcast::itemSetBySmartDate},
-        {"Items_Optional_GUID_Generate", &Vellumcast::generateGUIDAction},
-        {"Items_Optional_Enclosure_sugestMIMEType", &Vellumcast::suggestMIMETypeAction},
-        {"Items_Optional_Enclosure_Advanced_Select", &Vellumcast::selectEnclosureFile},
-    };
-    for (const auto &[name, action] : buttons) {
-        if (auto *button = outlet<QAbstractButton>(QLatin1String(name)))
-            connect(button, &QAbstractButton::clicked, this,
-                    [this, action = action] { (this->*action)(); });
-    }
-    auto *items = outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
-    connect(items, &QAbstractItemView::clicked, this,
-            [this](const QModelIndex &index) { itemSelectAction(index.row()); });
 }

@@ -4,8 +4,8 @@
 #include "app/Controller.h"
 #include "app/FeedListModel.h"
 #include "app/LoadRunner.h"
+#include "app/ParseLogPanel.h"
 #include "app/WindowStatusSink.h"
-#include "editors/XMLSourceController.h"
 #include "io/CURLHandle.h"
 #include "io/FeedCredentials.h"
 #include "io/VLXParseFeed.h"
@@ -25,12 +25,6 @@
 #include <QTimer>
 
 namespace {
-Vellumcast::XMLSourceEditor &sourceEditor()
-{
-    static Vellumcast::XMLSourceEditor editor;
-    return editor;
-}
-
 void drawOnce()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -115,19 +109,6 @@ QUrl urlOfAddress(const QString &address)
     return address.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(address) : QUrl(address);
 }
 } // namespace
-
-void Vellumcast::setXMLSourceEditor(XMLSourceEditor editor)
-{
-    sourceEditor() = std::move(editor);
-}
-
-std::optional<QString> Vellumcast::editXMLText(const XMLSourceRequest &request)
-{
-    if (sourceEditor())
-        return sourceEditor()(request);
-    Vellumcast *window = existingInstance();
-    return XMLSourceController::edit(request, window ? window->window() : nullptr);
-}
 
 XMLSourceRequest Vellumcast::viewXMLRequest() const
 {
@@ -233,7 +214,7 @@ FeedDocument::LoadResult Vellumcast::loadFeed(const QUrl &address, const QString
     if (m_terminating)
         return {FeedDocument::LoadOutcome::Unsaved, false, false};
     finalizeChanges();
-    closeMessagePanel();
+    ParseLogPanel::closeMessagePanel();
     drawOnce();
     FeedDocument::LoadOptions options;
     options.validate = validate;
@@ -383,7 +364,7 @@ int Vellumcast::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
 {
     if (m_terminating)
         return 1;
-    closeMessagePanel();
+    ParseLogPanel::closeMessagePanel();
     FeedDocument::LoadOptions options;
     options.rereading = true;
     options.reloadImage = false;

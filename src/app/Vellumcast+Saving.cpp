@@ -2,8 +2,10 @@
 #include "app/Vellumcast.h"
 
 #include "app/FeedListModel.h"
+#include "app/ImageActions.h"
 #include "app/LoadControl.h"
 #include "app/LoadRunner.h"
+#include "app/ParseLogPanel.h"
 #include "editors/openURLPanel.h"
 #include "io/FeedCredentials.h"
 #include "model/VLXFeed.h"
@@ -61,7 +63,7 @@ bool Vellumcast::runOnWorker(const std::function<void(LoadControl &)> &work,
 
 bool Vellumcast::checkRequiredFields()
 {
-    closeMessagePanel();
+    ParseLogPanel::closeMessagePanel();
     // Validating walks every item: on the worker, with the counts and the log the message panel
     // shows when the feed does not validate.
     struct Counts
@@ -93,7 +95,7 @@ bool Vellumcast::checkRequiredFields()
         return false;
     if (counts->log.errors + counts->log.warnings + counts->log.repairs == 0)
         return true;
-    viewParseLog(counts->log);
+    m_parseLog->viewParseLog(counts->log);
     Alert question;
     question.style = Alert::Style::Critical;
     question.title = QStringLiteral("Feed Doesn't Validate");
@@ -261,7 +263,7 @@ bool Vellumcast::askToSaveImage(Leaving why)
         return false;
     // A cancelled or failed save keeps the user with the image, which is not lost.
     if (answer == AlertService::kDefault && !m_document->picture().isNull())
-        return saveImage();
+        return m_imageActions->saveImage();
     if (why != Leaving::OpeningAnother)
         setImageEdited(false);
     return true;

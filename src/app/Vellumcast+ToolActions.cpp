@@ -5,6 +5,7 @@
 
 #include "app/FeedListModel.h"
 #include "app/FeedWizardTool.h"
+#include "app/ItemActions.h"
 #include "app/ItemImportTool.h"
 #include "app/LicencePasteTool.h"
 #include "app/OPMLTool.h"
@@ -93,8 +94,8 @@ void Vellumcast::feedWizard()
             made->replaceItems(m_feedWizard->newItems());
             const QVariantMap localFiles = made->enclosureLocalFileInfo();
             if (made->countOfItems() == 0)
-                made->addItem(
-                    makeNewItem(key, made->XMLExtensions()->arrayOfExtensionDescriptions()));
+                made->addItem(ItemActions::makeNewItem(
+                    key, made->XMLExtensions()->arrayOfExtensionDescriptions()));
             // Read back from its own text, as every feed shown is; it has no file yet.
             const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
             FeedDocument::LoadOptions options;
@@ -144,21 +145,7 @@ void Vellumcast::itemWizard()
     if (!m_feedWizard->feedItemWizard(m_documentWindow, m_document->namespaceDescriptions(),
                                       useEnclosure, feed.XMLExtensions()->iTunesExtensionUsed()))
         return;
-    insertItems(m_feedWizard->newItems(), 0, QStringLiteral("Item Wizard"));
-}
-
-void Vellumcast::insertItems(const QList<std::shared_ptr<VLXItems>> &items, int row,
-                             const QString &undoName)
-{
-    finalizeChanges();
-    if (items.isEmpty() || row < 0 || row > m_document->itemCount())
-        return;
-    registerUndo(itemChangeUndoRecord(selectedItemRow()), undoName);
-    VLXFeed &feed = *currentFeed();
-    for (int i = int(items.size()) - 1; i >= 0; --i)
-        feed.insertItem(items.at(i), row);
-    m_document->itemsChanged(row);
-    updateFeedAutoPubDate();
+    m_itemActions->insertItems(m_feedWizard->newItems(), 0, QStringLiteral("Item Wizard"));
 }
 
 // --- Preferences, import and OPML -----------------------------------------------------------

@@ -7,7 +7,9 @@
 #include "app/EditTracker.h"
 #include "app/FeedFields.h"
 #include "app/FeedListModel.h"
+#include "app/HTMLEditing.h"
 #include "app/ImagePane.h"
+#include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/PaneKit.h"
 #include "app/WindowCommands.h"
@@ -77,8 +79,8 @@ void Vellumcast::buildWindow()
 
     connect(tabs, &QTabWidget::currentChanged, this, &Vellumcast::tabChanged);
     setHelpAnchors();
-    connectDatePickers();
-    connectHTMLEditor();
+    m_itemActions->connectDatePickers();
+    m_htmlEditing->connectHTMLEditor();
     for (const char *name : {"Feeds_Required_Description", "Items_Required_Description"})
         outlet<VLXTextViewHTML>(QString::fromLatin1(name))->setAcceptDrops(true);
     m_listBox->setDelegate(this);

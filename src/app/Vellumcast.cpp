@@ -3,16 +3,22 @@
 #include "app/ChannelPane.h"
 #include "app/Controller.h"
 #include "app/EditTracker.h"
+#include "app/ExtensionActions.h"
 #include "app/FeedListModel.h"
+#include "app/HTMLEditing.h"
+#include "app/ImageActions.h"
 #include "app/ImagePane.h"
+#include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/LoadRunner.h"
+#include "app/ParseLogPanel.h"
 #include "app/WindowCommands.h"
 #include "app/WindowStatusSink.h"
 #include "io/FeedCredentials.h"
 #include "io/VLXParseFeed.h"
 #include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
+#include "model/VLXItems.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
@@ -48,6 +54,11 @@ Vellumcast::Vellumcast(QObject *parent)
       m_loader(new LoadRunner(nullptr, this))
 {
     m_commands = new WindowCommands(*this, this);
+    m_parseLog = new ParseLogPanel(*this, this);
+    m_imageActions = new ImageActions(*this, this);
+    m_itemActions = new ItemActions(*this, this);
+    m_extensionActions = new ExtensionActions(*this, this);
+    m_htmlEditing = new HTMLEditing(*this, this);
     connect(m_loader, &LoadRunner::statusChanged, this, [this](const QString &text) {
         if (!text.isEmpty())
             setStatusText(text);
@@ -101,9 +112,13 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         restoreWindowFrame();
         m_commands->setupToolbar();
         setUpDocumentCommands();
-        setUpMessagePanel();
+        m_parseLog->setUpMessagePanel(
+            [this](const QString &title) { selectFeedItemWithTitle(title); });
         setUpActions();
-        setUpImageCommands();
+        m_itemActions->connectActionControls();
+        setUpValidationCommands();
+        m_extensionActions->connectExtensionControls([this] { updateExtensionTabs(); });
+        m_imageActions->setUpImageCommands();
         setUpOutputCommands();
         setUpPublishing();
         setUpFindCommands();
@@ -384,7 +399,7 @@ bool Vellumcast::eventFilter(QObject *watched, QEvent *event)
             event->ignore();
             return true;
         }
-        closeMessagePanel();
+        ParseLogPanel::closeMessagePanel();
     }
     return QObject::eventFilter(watched, event);
 }
@@ -600,4 +615,45 @@ void Vellumcast::runCommand(const QString &name)
 void Vellumcast::validateCommands()
 {
     m_commands->validateCommands();
+}
+
+void Vellumcast::selectFeedItemWithTitle(const QString &title)
+{
+    const int count = m_document->itemCount();
+    for (int row = 0; row < count; ++row) {
+        if (m_document->item(row)->title() != title)
+            continue;
+        finalizeChanges();
+        if (auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
+            tabs->setCurrentIndex(ItemsTab);
+        m_itemsPane->selectRow(row);
+        VLXTableView *table = m_itemsPane->itemTable();
+        table->scrollTo(table->model()->index(row, 0));
+        populateItem(row);
+        return;
+    }
+}
+
+// For the item import, the publisher and the namespace panes.
+
+void Vellumcast::insertItems(const QList<std::shared_ptr<VLXItems>> &items, int row,
+                             const QString &undoName)
+{
+    m_itemActions->insertItems(items, row, undoName);
+}
+
+void Vellumcast::editWYSIWYG(const FeedField &field, int row, const QString &title)
+{
+    m_htmlEditing->editWYSIWYG(field, row, title);
+}
+
+void Vellumcast::setXMLSourceEditor(XMLSourceEditor editor)
+{
+    XMLSourceEditing::setEditor(std::move(editor));
+}
+
+std::optional<QString> Vellumcast::editXMLText(const XMLSourceRequest &request)
+{
+    Vellumcast *window = existingInstance();
+    return XMLSourceEditing::edit(request, window ? window->window() : nullptr);
 }

@@ -4,6 +4,7 @@
 #include "app/FeedListEntry.h"
 #include "app/UndoRecord.h"
 #include "app/WindowServices.h"
+#include "app/XMLSourceEditing.h"
 #include "editors/XMLSourceRequest.h"
 #include "ui/VLXListBoxDelegate.h"
 
@@ -48,6 +49,11 @@ class VLXParseFeed;
 class VLXTableView;
 class VLXUndoManager;
 class WindowCommands;
+class ExtensionActions;
+class HTMLEditing;
+class ImageActions;
+class ItemActions;
+class ParseLogPanel;
 class WindowStatusSink;
 class WYSIWYG;
 
@@ -85,6 +91,12 @@ public:
 
     // The window's commands, menus and toolbars.
     WindowCommands &commands() const { return *m_commands; }
+    // The action families beside the window.
+    ItemActions &itemActions() const { return *m_itemActions; }
+    ImageActions &imageActions() const { return *m_imageActions; }
+    ExtensionActions &extensionActions() const { return *m_extensionActions; }
+    ParseLogPanel &parseLog() const { return *m_parseLog; }
+    HTMLEditing &htmlEditing() const { return *m_htmlEditing; }
 
     // --- The feed list (entries: "feedFileName", "feedURL", "isTransient", ...) ---------------
     QList<QVariantMap> currentListOfFeeds() const;
@@ -191,8 +203,6 @@ public:
     void updateControlMemoryStructure(QWidget *control, const QString &value, int itemIndex);
     void updateTextMemoryStructure(QWidget *view, const QString &value, int itemIndex);
     void updateGUIDStructure(const QString &guid, int isPerma, int itemIndex);
-    // Empty when the file was taken, else an alert title and message.
-    QStringList newLocalEnclosureFile(const QString &path, int itemIndex);
     void feedSkipHoursChanged(int tag);
     void feedSkipDaysChanged(int tag);
     void feedLanguageChanged();
@@ -224,24 +234,12 @@ public:
     int reparseLoadedFeed(const QString &text);
     // The same from the bytes of the feed's file as they were read (Revert).
     int rereadLoadedFeed(const QByteArray &bytes, const QString &text);
-    // The XML source window for the three that edit raw XML: View XML (original: the feed text
-    // as read; current: the feed as built now; the feed's prefixes), mending a text that is no
-    // feed (original and current: that text) and a raw namespace pane (a fragment, no
-    // original). Answers the edited text, nothing when it was closed without keeping it. Tests
-    // install an editor of their own.
-    using XMLSourceEditor = std::function<std::optional<QString>(const XMLSourceRequest &)>;
+    // The XML source window (XMLSourceEditing) over the feed window.
+    using XMLSourceEditor = XMLSourceEditing::Editor;
     static void setXMLSourceEditor(XMLSourceEditor editor);
     static std::optional<QString> editXMLText(const XMLSourceRequest &request);
     // What View XML asks of the window: the loaded feed's text as read beside its text now.
     XMLSourceRequest viewXMLRequest() const;
-
-    // --- The message-list panel (Vellumcast+Messages.cpp) ----------------------------------
-    // Shows the loaded feed's repairs, errors and warnings (the "viewParseLog" command).
-    void viewParseLog();
-    // Runs "viewParseLog" with a log of the loaded feed taken beforehand on a worker.
-    void viewParseLog(const FeedDocument::ParseLog &log);
-    // Before the feed is checked or read again, and when the window closes.
-    void closeMessagePanel();
 
     // --- Saving (Vellumcast+Saving.cpp) ------------------------------------------------------
     // Validates the feed (on the loader's worker) and, when it does not validate, shows the
@@ -283,29 +281,8 @@ public:
     void moveDownFeed();
     void moveUpFeed();
     void deleteFeed();
-    void newItem();
-    // A new item from the feed's defaults at the top of the list, shown (no undo step of its own).
-    void createNewItem();
-    void cloneItem();
-    void moveDownItem();
-    void moveUpItem();
-    void deleteItem();
-    void feedSetBySmartDate();
-    void itemSetBySmartDate();
-    void generateGUIDAction();
-    void itemSelectAction(int clickedRow);
-    void suggestMIMETypeAction();
-    void selectEnclosureFile();
 
-    // --- Namespace, list-table and check actions (Vellumcast+ExtensionActions.cpp) -----------
-    // The check box of a row of the namespace table (the registry's rows, then "User Defined"):
-    // the namespace is switched on or off for the channel, the image and every item at once.
-    void feedsExtensionsSelect(int row);
-    // Adds a namespace typed in the namespace sheet.
-    void feedsExtensionsAction();
-    // The buttons of the five category and XML comment tables (by the table's outlet): tag 1
-    // adds an entry through the table's sheet, 2 deletes the selected row, 3 edits it.
-    void listTableAction(const QString &table, int tag);
+    // --- Validation and the raw source (Vellumcast+Validation.cpp) -----------------------------
     // Validates the whole feed and reports: the message panel and "Feed Doesn't Validate", or
     // "Feed Validated".
     void validateAction();
@@ -337,37 +314,11 @@ public:
     void createOPML();
     // Lets the user pick a licence and pastes its text where the user is typing.
     void pasteCreativeCommons();
-    // Items put in at the row in the order given, as one undo step; the first of them is shown.
+    // Items put in at the row in the order given, as one undo step (ItemActions).
     void insertItems(const QList<std::shared_ptr<VLXItems>> &items, int row,
                      const QString &undoName);
-
-    // --- Date picker (Vellumcast+DatePicker.cpp) ---------------------------------------------
-    // The channel's or the selected item's pubDate picked in the date and time picker, as one
-    // undo step "Feed Pub Date" / "Item Pub Date" when accepted (even with the date unchanged);
-    // the item's does nothing while no item is selected.
-    void feedToggleDatePicker();
-    void itemToggleDatePicker();
-
-    // --- The feed image (Vellumcast+Image.cpp) -----------------------------------------------
-    // Open Image ("New Image"), Download Image ("New Image", through the URL panel) and
-    // Re-download Image ("Reload Image", from the image URL); a download runs in the background
-    // and becomes a step only when a picture arrives. Save Image writes the picture in the
-    // format its name asks for and answers whether it did: only then does the image count as
-    // saved.
-    void openImage();
-    void downloadImage();
-    void redownloadImage();
-    bool saveImage();
-
-    // --- HTML editor (Vellumcast+HTMLEditor.cpp) ------------------------------------------
-    // Opens the HTML editor on the channel's or the selected item's description (nothing while
-    // one is open, or without a selected item); the window takes no input until it closes.
-    void editWYSIWYG(bool itemDescription);
-    // The same on any field of the window (a namespace's HTML field among them), of the item at
-    // the row for an item field, under the title given; the kept HTML is one step of the field.
+    // The HTML editor on a field of the window (HTMLEditing).
     void editWYSIWYG(const FeedField &field, int row, const QString &title);
-    // The open HTML editor, null while none is open.
-    WYSIWYG *htmlEditor() const;
 
     // --- Publishing (Vellumcast+Publish.cpp) -------------------------------------------------
     // Hands the loaded feed to the publish sheet ("uploadFile", and "uploadImage" with the image
@@ -432,21 +383,13 @@ private:
     void restoreWindowFrame();
     void saveWindowFrame();
     void connectDocument();
-    // Date picker buttons (Vellumcast+DatePicker.cpp).
-    void connectDatePickers();
     // Export, preview, printing and sorting commands (Vellumcast+Preview.cpp).
     void setUpOutputCommands();
     bool printWithPanel(bool showPanels, const std::function<bool(QPrinter &)> &print);
-    void pickDate(const QString &outlet, int item);
-    // HTML editor (Vellumcast+HTMLEditor.cpp).
-    void connectHTMLEditor();
-    void storeEditedHTML(const FeedField &field, const std::weak_ptr<VLXFeed> &feed,
-                         const std::weak_ptr<VLXItems> &item, const QString &html);
     void updateTabAvailability() override;
     void setUpDocumentCommands();
-    void setUpMessagePanel();
     void setUpActions();
-    void connectActionControls();
+    void setUpValidationCommands();
     void openDocument();
     void openURL();
     // openFeedAtPath once the unsaved changes were asked about.
@@ -459,20 +402,6 @@ private:
     QUrl writeToChosenFile(int row, FeedListEntry *adopting, QString *problem = nullptr);
     int askToSave(const QString &what, Leaving why);
 
-    // Actions (Vellumcast+ItemActions.cpp).
-    // A new item made from the defaults of the feed of that identifier and its namespaces.
-    static std::shared_ptr<VLXItems> makeNewItem(const QString &uniqueKey,
-                                                 const QStringList &extensions);
-    // The value as if typed: the field's check runs first (its alerts included).
-    QString checkedAsTyped(const QString &outlet, int item, const QString &value);
-    void setUpImageCommands();
-
-    // Actions (Vellumcast+ExtensionActions.cpp).
-    void connectExtensionControls();
-    // Asks before a namespace used by the feed goes with its values; false on "No".
-    bool removeNamespaceAsked(const QString &prefix);
-    void addNamespaceToFeed(const QString &prefix, const QString &dtd);
-    void namespacesChanged();
     void setUpPublishing();
     void setUpPublishingLog();
 
@@ -541,8 +470,6 @@ private:
         std::shared_ptr<VLXParseFeed> reader;
     };
     std::optional<CheckedFeed> m_checked;
-    // The log the next "viewParseLog" shows, taken on a worker (a load's or a save's).
-    std::optional<FeedDocument::ParseLog> m_readyParseLog;
     LoadRunner *m_loader = nullptr;
     // The remembered feed is still to be chosen (the window has not painted yet); no feed was
     // opened otherwise meanwhile.
@@ -550,6 +477,11 @@ private:
     bool m_startingUp = false;
 
     WindowCommands *m_commands = nullptr;
+    ParseLogPanel *m_parseLog = nullptr;
+    ImageActions *m_imageActions = nullptr;
+    ItemActions *m_itemActions = nullptr;
+    ExtensionActions *m_extensionActions = nullptr;
+    HTMLEditing *m_htmlEditing = nullptr;
     std::shared_ptr<FeedWizardTool> m_feedWizard;
     std::shared_ptr<PreferencesTool> m_preferences;
     std::shared_ptr<ItemImportTool> m_itemImport;
@@ -559,5 +491,4 @@ private:
     FeedSearchWalk *m_searchWalk = nullptr;
     std::function<bool()> m_quitQuestion;
     std::function<bool()> m_leaveQuestion;
-    QPointer<WYSIWYG> m_editWYSIWYG;
 };

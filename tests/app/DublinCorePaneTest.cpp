@@ -7,6 +7,7 @@
 #include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/ExtensionFieldPane.h"
+#include "app/HTMLEditing.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "common/HTMLEditorDriver.h"
@@ -347,7 +348,7 @@ TEST_F(DublinCorePaneTest, ContentEditedInTheHTMLEditorIsOneStepNamedByItsRow)
     ASSERT_TRUE(button);
     focus(button);
     button->click();
-    WYSIWYG *editor = window().htmlEditor();
+    WYSIWYG *editor = window().htmlEditing().htmlEditor();
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->window()->windowTitle(), u"Item content:encoded HTML Editor[*]"_s);
     ASSERT_TRUE(waitReady(*editor));

@@ -2,7 +2,9 @@
 // and View XML: each action's effect and its one undo step.
 #include "ActionsFixture.h"
 
+#include "app/ExtensionActions.h"
 #include "app/FeedDocument.h"
+#include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "editors/errorListing.h"
@@ -139,8 +141,8 @@ TEST_F(ExtensionActionsTest, CategoriesAreAddedEditedAndDeletedThroughTheirSheet
     EXPECT_EQ(undo().undoActionName(), "Add Category");
     // Delete and edit need a selected row; an unchanged category accepted is a step all the
     // same, and a double click edits.
-    w.listTableAction("Feeds_Optional_Category", 2);
-    w.listTableAction("Feeds_Optional_Category", 3);
+    w.extensionActions().listTableAction("Feeds_Optional_Category", 2);
+    w.extensionActions().listTableAction("Feeds_Optional_Category", 3);
     settle();
     EXPECT_EQ(undo().count(), 1);
     table->selectRow(0);
@@ -160,7 +162,7 @@ TEST_F(ExtensionActionsTest, CategoriesAreAddedEditedAndDeletedThroughTheirSheet
         ++sheets;
         press(sheet, "cancel");
     });
-    w.listTableAction("Items_Optional_Category", 1);
+    w.extensionActions().listTableAction("Items_Optional_Category", 1);
     settle();
     EXPECT_EQ(sheets, 0);
     w.document()->setAutoPubDate(true);
@@ -170,7 +172,7 @@ TEST_F(ExtensionActionsTest, CategoriesAreAddedEditedAndDeletedThroughTheirSheet
         sheet->findChild<VLXTextField *>("categoryField")->setText("Talk");
         press(sheet, "accept");
     });
-    w.listTableAction("Items_Optional_Category", 1);
+    w.extensionActions().listTableAction("Items_Optional_Category", 1);
     endAction();
     const VLXItems &item = *w.currentFeed()->itemAtIndex(1);
     EXPECT_EQ(item.category().size(), 1);
@@ -192,11 +194,11 @@ TEST_F(ExtensionActionsTest, CommentsSkipEmptyAndUnchangedTextsAndAreMadeLegal)
         });
     };
     write("");
-    w.listTableAction("Image_Advanced_Comments", 1);
+    w.extensionActions().listTableAction("Image_Advanced_Comments", 1);
     endAction();
     EXPECT_EQ(undo().count(), 0);
     write("made -- here");
-    w.listTableAction("Image_Advanced_Comments", 1);
+    w.extensionActions().listTableAction("Image_Advanced_Comments", 1);
     endAction();
     EXPECT_EQ(w.currentFeed()->image()->XMLComments(), QStringList {"made - - here"});
     EXPECT_EQ(field<VLXTableView>("Image_Advanced_Comments")->model()->rowCount(), 1);
@@ -204,11 +206,11 @@ TEST_F(ExtensionActionsTest, CommentsSkipEmptyAndUnchangedTextsAndAreMadeLegal)
 
     field<VLXTableView>("Image_Advanced_Comments")->selectRow(0);
     whileModal([](QWidget *sheet) { press(sheet, "accept"); });
-    w.listTableAction("Image_Advanced_Comments", 3);
+    w.extensionActions().listTableAction("Image_Advanced_Comments", 3);
     endAction();
     EXPECT_EQ(undo().count(), 1) << "an unchanged comment is no step";
     write("changed");
-    w.listTableAction("Image_Advanced_Comments", 3);
+    w.extensionActions().listTableAction("Image_Advanced_Comments", 3);
     endAction();
     EXPECT_EQ(w.currentFeed()->image()->XMLComments(), QStringList {"changed"});
     EXPECT_EQ(undo().undoActionName(), "Edit XML Comment");
@@ -247,7 +249,7 @@ TEST_F(ExtensionActionsTest, ViewXMLReadsTheFeedAgainAsOneStepAndKeepsItsLocalFi
     w.document()->editField("Items_Optional_Enclosure_URL", 0, "https://example.org/a.mp3");
     ASSERT_TRUE(w.document()->attachLocalEnclosureFile(0, file, false).isEmpty());
     w.itemsPane()->itemTable()->selectRow(2);
-    w.deleteItem();
+    w.itemActions().deleteItem();
     endAction();
     const int steps = undo().count();
     // Closed without a change: nothing happens.

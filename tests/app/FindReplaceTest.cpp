@@ -3,6 +3,7 @@
 #include "FindFixture.h"
 
 #include "app/FeedDocument.h"
+#include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "extensions/FieldExtensionBase.h"
@@ -347,7 +348,7 @@ TEST_F(FindReplaceTest, AnITunesFieldIsFoundInItsTabAndReplacedAsAnEditOfIt)
 TEST_F(FindReplaceTest, AStepBeforeReplaceAllStillPutsBackTheItemsAsTheyWere)
 {
     openForFind({"A", "B"});
-    window().cloneItem(); // its step keeps the list of items as it was
+    window().itemActions().cloneItem(); // its step keeps the list of items as it was
     endAction();
     setScope({"items", "all"});
     find().setFindField("example.org");

@@ -3,6 +3,7 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
+#include "app/HTMLEditing.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "common/HTMLEditorDriver.h"
@@ -57,7 +58,7 @@ protected:
     WYSIWYG &editWith(const char *button, const QString &word)
     {
         outlet<QAbstractButton>(button)->click();
-        WYSIWYG *editor = window().htmlEditor();
+        WYSIWYG *editor = window().htmlEditing().htmlEditor();
         EXPECT_NE(editor, nullptr);
         EXPECT_TRUE(waitReady(*editor));
         EXPECT_TRUE(changeBy(*editor, [&] {
@@ -70,7 +71,7 @@ protected:
     {
         QPointer<WYSIWYG> watched(&editor);
         EXPECT_EQ(closeBy(editor, [&] { editor.save(); }), 1);
-        EXPECT_EQ(window().htmlEditor(), nullptr);
+        EXPECT_EQ(window().htmlEditing().htmlEditor(), nullptr);
         EXPECT_TRUE(QTest::qWaitFor([&] { return watched.isNull(); }, kWaitMs));
     }
 };
@@ -100,7 +101,7 @@ TEST_F(HTMLEditorActionTest, EditedDescriptionsComeBackAsOneUndoStepIntoTheirOwn
     EXPECT_EQ(QApplication::activeModalWidget(), channel.window());
     EXPECT_TRUE(channel.window()->frameGeometry().intersects(window().window()->frameGeometry()));
     outlet<QAbstractButton>("Items_Required_EditHTML")->click();
-    EXPECT_EQ(window().htmlEditor(), &channel);
+    EXPECT_EQ(window().htmlEditing().htmlEditor(), &channel);
     saveAndWait(channel);
     EXPECT_TRUE(window().window()->isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -147,7 +148,7 @@ TEST_F(HTMLEditorActionTest, EditedDescriptionsComeBackAsOneUndoStepIntoTheirOwn
 
     // Closed without edits: nothing is stored, no step.
     outlet<QAbstractButton>("Items_Required_EditHTML")->click();
-    WYSIWYG *unedited = window().htmlEditor();
+    WYSIWYG *unedited = window().htmlEditing().htmlEditor();
     ASSERT_NE(unedited, nullptr);
     ASSERT_TRUE(waitReady(*unedited));
     EXPECT_EQ(closeBy(*unedited, [&] { unedited->close(); }), 1);

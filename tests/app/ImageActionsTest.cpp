@@ -2,6 +2,7 @@
 
 #include "app/Controller.h"
 #include "app/FeedDocument.h"
+#include "app/ImageActions.h"
 #include "app/ImagePane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
@@ -481,7 +482,7 @@ TEST_F(ImageActionsTest, SaveWritesTheFormatTheNameAsksFor)
         SCOPED_TRACE(c.chosen);
         window.setImageEdited(true);
         chooser->enqueue({out + "/" + c.chosen});
-        EXPECT_TRUE(window.saveImage());
+        EXPECT_TRUE(window.imageActions().saveImage());
         EXPECT_FALSE(window.isImageEdited());
         const QString path = out + "/" + c.written;
         const QByteArray bytes = readFile(path);
@@ -511,7 +512,7 @@ TEST_F(ImageActionsTest, SaveWritesTheFormatTheNameAsksFor)
     // A cancelled panel writes nothing and the image stays unsaved.
     window.setImageEdited(true);
     chooser->enqueue({});
-    EXPECT_FALSE(window.saveImage());
+    EXPECT_FALSE(window.imageActions().saveImage());
     EXPECT_TRUE(window.isImageEdited());
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 7);
 }
@@ -533,7 +534,7 @@ TEST_F(ImageActionsTest, AFailedSaveSaysWhyAndKeepsTheImageUnsaved)
     openPicture(writePicture("photo.png", {40, 30}));
     alerts->clear();
     chooser->enqueue({folder + "/x.png"});
-    const bool saved = window.saveImage();
+    const bool saved = window.imageActions().saveImage();
     // Leaving the feed with "Save..." and the same failure stays with the feed.
     alerts->queueAnswer(AlertService::kDefault);
     chooser->enqueue({folder + "/x.png"});

@@ -3,6 +3,7 @@
 #include "ActionsFixture.h"
 
 #include "app/FeedDocument.h"
+#include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/WindowCommands.h"
@@ -46,9 +47,9 @@ TEST_F(ItemActionsTest, NewMoveAndDeleteAreOneStepEachThatUndoSelectsBack)
 
     // Moves stop at the ends; Move Down is offered without a selection and then does nothing.
     select(2);
-    w.moveDownItem();
+    w.itemActions().moveDownItem();
     select(0);
-    w.moveUpItem();
+    w.itemActions().moveUpItem();
     table()->clearSelection();
     w.validateCommands();
     ASSERT_TRUE(w.command("moveDownItem")->isEnabled());
@@ -56,24 +57,24 @@ TEST_F(ItemActionsTest, NewMoveAndDeleteAreOneStepEachThatUndoSelectsBack)
     endAction();
     EXPECT_FALSE(undo().canUndo());
     select(2);
-    w.moveUpItem();
+    w.itemActions().moveUpItem();
     endAction();
     EXPECT_EQ(itemTitles(), (QStringList {"A", "C", "B"}));
     EXPECT_EQ(table()->selectedRow(), 1);
     EXPECT_EQ(undo().undoActionName(), "Item Move Up");
-    w.moveDownItem();
+    w.itemActions().moveDownItem();
     endAction();
     EXPECT_EQ(undo().undoActionName(), "Item Move Down");
 
     // Deleting the last row shows the one above; deleting the only item leaves a new one, in
     // the same step.
-    w.deleteItem();
+    w.itemActions().deleteItem();
     endAction();
     EXPECT_EQ(itemTitles(), (QStringList {"A", "B"}));
     EXPECT_EQ(table()->selectedRow(), 1);
-    w.deleteItem();
+    w.itemActions().deleteItem();
     endAction();
-    w.deleteItem();
+    w.itemActions().deleteItem();
     endAction();
     EXPECT_EQ(itemTitles(), QStringList {"(untitled)"});
     EXPECT_EQ(undo().undoActionName(), "Item Delete");
@@ -89,7 +90,7 @@ TEST_F(ItemActionsTest, ACloneGoesFirstWithItsGuidSettledAndUndoPutsBackTheFeeds
     VLXPreferences::setObjectForKey(0, "FD_AF_IF_GUID_AutoGenerate");
     w.document()->setAutoPubDate(true);
     select(2);
-    w.cloneItem();
+    w.itemActions().cloneItem();
     endAction();
     EXPECT_EQ(itemTitles(), (QStringList {"C", "A", "B", "C"}));
     EXPECT_EQ(table()->selectedRow(), 0);
@@ -109,7 +110,7 @@ TEST_F(ItemActionsTest, ACloneGoesFirstWithItsGuidSettledAndUndoPutsBackTheFeeds
     VLXPreferences::setObjectForKey(2, "FD_AF_SD_I_DataTo");
     VLXPreferences::setObjectForKey(9, "FD_AF_SD_I_TimeTo");
     select(0);
-    w.cloneItem();
+    w.itemActions().cloneItem();
     endAction();
     EXPECT_TRUE(item(0).GUID().endsWith("-VLX"));
     EXPECT_EQ(item(0).GUIDAttr(), 0);
@@ -118,7 +119,7 @@ TEST_F(ItemActionsTest, ACloneGoesFirstWithItsGuidSettledAndUndoPutsBackTheFeeds
 
     // Without a selected item there is nothing to clone.
     table()->clearSelection();
-    w.cloneItem();
+    w.itemActions().cloneItem();
     endAction();
     EXPECT_EQ(undo().count(), 1);
 }
@@ -129,11 +130,11 @@ TEST_F(ItemActionsTest, ItemsChangedAfterAListChangeComeBackAsTheyWere)
     // before it.
     Vellumcast &w = openFeed();
     select(0);
-    w.deleteItem();
+    w.itemActions().deleteItem();
     endAction();
     w.document()->editField("Items_Required_Title", 0, "B edited");
     endAction();
-    w.newItem();
+    w.itemActions().newItem();
     endAction();
     for (int i = 0; i < 3; ++i)
         w.undo();
@@ -147,7 +148,7 @@ TEST_F(ItemActionsTest, SmartDatesFollowTheRulesAndRegisterOnlyChanges)
 {
     Vellumcast &w = openFeed();
     // No channel rule: the date is now and stays automatic.
-    w.feedSetBySmartDate();
+    w.itemActions().feedSetBySmartDate();
     endAction();
     EXPECT_TRUE(w.document()->autoPubDate());
     EXPECT_EQ(feedDate(), SmartDate::feedAutoPubDate());
@@ -159,15 +160,15 @@ TEST_F(ItemActionsTest, SmartDatesFollowTheRulesAndRegisterOnlyChanges)
     VLXPreferences::setObjectForKey(10, "FD_AF_SD_F_TimeTo");
     VLXPreferences::setObjectForKey(3, "FD_AF_SD_I_DataTo");
     VLXPreferences::setObjectForKey(8, "FD_AF_SD_I_TimeTo");
-    w.feedSetBySmartDate();
-    w.feedSetBySmartDate(); // the same date again: no step
+    w.itemActions().feedSetBySmartDate();
+    w.itemActions().feedSetBySmartDate(); // the same date again: no step
     endAction();
     EXPECT_FALSE(w.document()->autoPubDate());
     EXPECT_EQ(feedDate(), SmartDate::feedSmartDate(false, 2, 0, 10, 0, 0, 0));
     select(1);
     field<QAbstractButton>("Items_Required_SmartDateButton")->click();
     endAction();
-    w.itemSetBySmartDate();
+    w.itemActions().itemSetBySmartDate();
     endAction();
     EXPECT_EQ(item(1).pubDate(), SmartDate::feedSmartDate(false, 3, 0, 8, 0, 0, 0));
     EXPECT_EQ(undo().undoActionName(), "Item Pub Date");
@@ -212,17 +213,17 @@ TEST_F(ItemActionsTest, TheEditorsButtonsCommitAsTypedForTheSelectedItemOnly)
     EXPECT_EQ(chooser->requests().first().directory, QDir::homePath());
     EXPECT_EQ(item(1).localEnclosureFilePath(), file);
     EXPECT_EQ(undo().undoActionName(), "Select Enclosure File");
-    w.selectEnclosureFile();
+    w.itemActions().selectEnclosureFile();
     EXPECT_EQ(chooser->requests().last().proposedName, "show.mp3");
     // An address without a known type only beeps.
     w.document()->editField("Items_Optional_Enclosure_URL", 1, "https://example.org/show.zzq");
-    w.suggestMIMETypeAction();
+    w.itemActions().suggestMIMETypeAction();
     EXPECT_EQ(alerts->alerts().size(), 1);
 
     // Without a selected item none of them does anything; a click below the rows keeps it.
     table()->clearSelection();
-    w.selectEnclosureFile();
-    w.generateGUIDAction();
+    w.itemActions().selectEnclosureFile();
+    w.itemActions().generateGUIDAction();
     EXPECT_EQ(chooser->requests().size(), 2);
     select(1);
     w.window()->show();

@@ -7,6 +7,7 @@
 #include "ModalScript.h"
 
 #include "app/FeedDocument.h"
+#include "app/ImageActions.h"
 #include "app/VLXUndoManager.h"
 #include "common/LocalServer.h"
 #include "editors/CroppingImageView.h"
@@ -127,7 +128,7 @@ TEST_F(LocalPictureTest, ThePictureOpenedFromAFileAndSavedShowsAfterARestartWith
     const QString saved = path(QStringLiteral("saved/logo-copy.png"));
     QDir().mkpath(QFileInfo(saved).absolutePath());
     chooser->enqueue({saved});
-    ASSERT_TRUE(window().saveImage());
+    ASSERT_TRUE(window().imageActions().saveImage());
     EXPECT_EQ(doc().pictureFile(), saved);
     ASSERT_TRUE(QFile::remove(opened));
     ASSERT_TRUE(window().actualSaveDocument(0));

@@ -5,6 +5,7 @@
 #include "FindFixture.h"
 
 #include "app/FeedDocument.h"
+#include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "model/VLXFeed.h"
@@ -78,7 +79,7 @@ TEST_F(UndoAcrossRereadTest, AnItemEditedBeforeReplaceAllIsTakenBackBeforeTheClo
     openForFind({"A", "B"});
     const std::string opened = xml();
     select(0);
-    window().cloneItem(); // the clone goes first: {A, A, B}
+    window().itemActions().cloneItem(); // the clone goes first: {A, A, B}
     endAction();
     doc().editField("Items_Required_Title", 1, "A edited");
     endAction();
@@ -132,7 +133,7 @@ TEST_F(UndoAcrossRereadTest, AListStepBeforeAViewXMLEditFindsItsItemsAgain)
     openForFind({"A", "B"});
     const std::string opened = xml();
     select(1);
-    window().deleteItem();
+    window().itemActions().deleteItem();
     endAction();
     doc().editField("Items_Required_Title", 0, "A edited");
     endAction();
@@ -276,23 +277,23 @@ TEST_F(UndoAcrossRereadTest, AnySequenceOfStepsIsTakenBackAndDoneAgainFieldForFi
                 kind = "clone";
                 name = "Item Clone";
                 select(row);
-                window().cloneItem();
+                window().itemActions().cloneItem();
                 break;
             case 4:
                 kind = "delete";
                 name = "Item Delete";
                 select(row);
-                window().deleteItem();
+                window().itemActions().deleteItem();
                 break;
             case 5:
                 kind = "move";
                 select(row);
                 if (pick(2)) {
                     name = "Item Move Up";
-                    window().moveUpItem();
+                    window().itemActions().moveUpItem();
                 } else {
                     name = "Item Move Down";
-                    window().moveDownItem();
+                    window().itemActions().moveDownItem();
                 }
                 break;
             case 6: {

@@ -7,6 +7,7 @@
 #include "app/EditTracker.h"
 #include "app/ExtensionFieldPane.h"
 #include "app/FeedDocument.h"
+#include "app/ItemActions.h"
 #include "app/RawXMLPane.h"
 #include "app/VLXUndoManager.h"
 #include "editors/XMLSourceRequest.h"
@@ -95,7 +96,7 @@ TEST_F(ExtensionDefaultsCommand, ITunesItemDefaultsOfAllFeedsAndOfTheFeedReachAN
         typeInPane(prefs, "FD_CF_IF_EX_ITIAuthor", QStringLiteral("this feed"));
         prefs->findChild<QAbstractButton *>(QStringLiteral("ok"))->click();
     });
-    w.newItem();
+    w.itemActions().newItem();
     endAction();
     const auto extension
         = shownItem().XMLExtensions()->wellSupportedExtensionNamed(QStringLiteral("itunes"));
@@ -192,7 +193,7 @@ TEST_F(ExtensionDefaultsCommand, TheFeedsMediaDublinCoreAndContentDefaultsReachO
     EXPECT_EQ(media->mediaContentsValueAtIndex(0).attribute("attributeURL"),
               QStringLiteral("http://example.org/a.mp3"));
 
-    w.newItem();
+    w.itemActions().newItem();
     endAction();
     const VLXItems &added = shownItem();
     ASSERT_NE(&added, &first);

@@ -3,6 +3,7 @@
 #include "ActionsFixture.h"
 
 #include "app/FeedDocument.h"
+#include "app/ItemActions.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "platform/SettingsEquality.h"
@@ -60,7 +61,7 @@ TEST_F(PreferencesCommand, AnAcceptedItemAuthorReachesTheNextNewItem)
         type(prefs, "FD_AF_IF_Author", QStringLiteral("editor@example.org"));
         click(prefs, "ok");
     });
-    w.newItem();
+    w.itemActions().newItem();
     endAction();
     EXPECT_EQ(shownItem().author(), QStringLiteral("editor@example.org"));
 }
@@ -76,7 +77,7 @@ TEST_F(PreferencesCommand, CancelAfterEditsChangesNothingNowOrAtTheNextOpening)
     });
     EXPECT_TRUE(SettingsEquality::equal(VLXPreferences::sharedInstance().preferences(), before));
     EXPECT_FALSE(store().contains(QStringLiteral("FD_AF_IF_Author")));
-    w.newItem();
+    w.itemActions().newItem();
     endAction();
     EXPECT_EQ(shownItem().author(), QString());
     inPreferences([](PreferencesWindow *prefs) {
@@ -98,7 +99,7 @@ TEST_F(PreferencesCommand, TheCurrentFeedsEntryIsTheLoadedFeedsAndReturnKeyReach
     EXPECT_EQ(VLXPreferences::objectForKey(QStringLiteral("FD_CF_IF_Author"), key), "this feed");
     EXPECT_TRUE(field<VLXTextViewHTML>("Items_Required_Description")->returnIsNL());
     EXPECT_TRUE(field<VLXTextViewHTML>("Feeds_Required_Description")->returnIsNL());
-    w.newItem();
+    w.itemActions().newItem();
     endAction();
     EXPECT_EQ(shownItem().author(), QStringLiteral("this feed"));
 }

@@ -5,6 +5,7 @@
 #include "WizardDriver.h"
 
 #include "app/FeedDocument.h"
+#include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "extensions/itunes/iTunesChannel.h"
@@ -553,7 +554,7 @@ TEST_F(WizardFlowTest, OnlyAnOrdinaryFileWithAReadableNameBecomesTheLocalFile)
     for (const auto &c : cases) {
         alerts->clear();
         chooser->enqueue({c.chosen});
-        w.selectEnclosureFile();
+        w.itemActions().selectEnclosureFile();
         ASSERT_EQ(alertTitles(), QStringList {c.title}) << c.chosen.toStdString();
         EXPECT_TRUE(alerts->alerts().first().message.contains(c.says))
             << alerts->alerts().first().message.toStdString();

@@ -1,9 +1,8 @@
-// The HTML editor on the channel's and the items' descriptions, and on any other HTML field of
-// the window: one editor at a time, open over the feed window as its sheet (the window stays in
-// sight but takes no input meanwhile); kept changes go back as one typed edit of the field.
-#include "app/Vellumcast.h"
+#include "app/HTMLEditing.h"
 
-#include "app/EditTracker.h"
+#include "app/FeedDocument.h"
+#include "app/WindowServices.h"
+
 #include "app/FeedFields.h"
 #include "editors/WYSIWYG.h"
 #include "model/VLXFeed.h"
@@ -14,14 +13,23 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMainWindow>
 
 namespace {
 const char *const kFeedDescription = "Feeds_Required_Description";
 const char *const kItemDescription = "Items_Required_Description";
 } // namespace
 
-void Vellumcast::connectHTMLEditor()
+HTMLEditing::HTMLEditing(WindowServices &window, QObject *parent)
+    : QObject(parent), m_window(window), m_document(window.document())
+{
+}
+
+WYSIWYG *HTMLEditing::htmlEditor() const
+{
+    return m_editWYSIWYG;
+}
+
+void HTMLEditing::connectHTMLEditor()
 {
     const struct
     {
@@ -32,31 +40,26 @@ void Vellumcast::connectHTMLEditor()
                    {"Items_Required_EditHTML", kItemDescription, true}};
     for (const auto &editor : editors) {
         const bool item = editor.item;
-        if (auto *button = outlet<QAbstractButton>(QLatin1String(editor.button)))
+        if (auto *button = m_window.outlet<QAbstractButton>(QLatin1String(editor.button)))
             connect(button, &QAbstractButton::clicked, this, [this, item] { editWYSIWYG(item); });
-        if (auto *view = outlet<VLXTextViewHTML>(QLatin1String(editor.view)))
+        if (auto *view = m_window.outlet<VLXTextViewHTML>(QLatin1String(editor.view)))
             view->setEditHTMLSource([this, item](VLXTextViewHTML *) { editWYSIWYG(item); });
     }
 }
 
-WYSIWYG *Vellumcast::htmlEditor() const
-{
-    return m_editWYSIWYG;
-}
-
-void Vellumcast::editWYSIWYG(bool itemDescription)
+void HTMLEditing::editWYSIWYG(bool itemDescription)
 {
     const FeedField *field = FeedFields::byOutlet(
         QLatin1String(itemDescription ? kItemDescription : kFeedDescription));
     if (field)
-        editWYSIWYG(*field, itemDescription ? selectedItemRow() : -1,
+        editWYSIWYG(*field, itemDescription ? m_window.selectedItemRow() : -1,
                     itemDescription ? tr("Item Description HTML Editor")
                                     : tr("Feed Description HTML Editor"));
 }
 
-void Vellumcast::editWYSIWYG(const FeedField &fieldShown, int row, const QString &title)
+void HTMLEditing::editWYSIWYG(const FeedField &fieldShown, int row, const QString &title)
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     if (m_editWYSIWYG)
         return;
     // Rows live as long as the program; the pointer is kept for the editor's result.
@@ -84,20 +87,20 @@ void Vellumcast::editWYSIWYG(const FeedField &fieldShown, int row, const QString
                 storeEditedHTML(*field, feed, item, editor->html());
             editor->deleteLater();
             m_editWYSIWYG = nullptr;
-            if (m_documentWindow) {
-                m_documentWindow->raise();
-                m_documentWindow->activateWindow();
+            if (m_window.window()) {
+                m_window.window()->raise();
+                m_window.window()->activateWindow();
             }
         },
-        context, m_documentWindow);
+        context, m_window.window());
     if (!shown) {
         delete editor;
         m_editWYSIWYG = nullptr;
     }
 }
 
-void Vellumcast::storeEditedHTML(const FeedField &field, const std::weak_ptr<VLXFeed> &feed,
-                                 const std::weak_ptr<VLXItems> &item, const QString &html)
+void HTMLEditing::storeEditedHTML(const FeedField &field, const std::weak_ptr<VLXFeed> &feed,
+                                  const std::weak_ptr<VLXItems> &item, const QString &html)
 {
     const std::shared_ptr<VLXFeed> openedFor = feed.lock();
     int row = -1;

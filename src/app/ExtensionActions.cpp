@@ -1,14 +1,12 @@
-// The smaller controls of the editor pages: namespaces switched on and off for the whole feed,
-// the five category and XML comment tables, whole-feed validation and the raw XML source.
-#include "app/Vellumcast.h"
+#include "app/ExtensionActions.h"
+
+#include "app/FeedDocument.h"
+#include "app/WindowServices.h"
 
 #include "app/FieldChange.h"
-#include "app/FreeAside.h"
-#include "app/LoadControl.h"
 #include "editors/categoryElementEdit.h"
 #include "editors/editXMLComment.h"
 #include "editors/editXMLNamespace.h"
-#include "editors/errorListing.h"
 #include "model/VLXFeed.h"
 #include "model/categoryElement.h"
 #include "model/extensionManagerChannel.h"
@@ -19,8 +17,6 @@
 #include "ui/VLXTableView.h"
 
 #include <QAbstractButton>
-#include <QMainWindow>
-#include <QTabWidget>
 #include <functional>
 #include <optional>
 
@@ -105,9 +101,14 @@ QStringList namespaceRegistry()
 
 // --- Namespaces ---------------------------------------------------------------------------------
 
-void Vellumcast::feedsExtensionsSelect(int row)
+ExtensionActions::ExtensionActions(WindowServices &window, QObject *parent)
+    : QObject(parent), m_window(window), m_document(window.document())
 {
-    finalizeChanges();
+}
+
+void ExtensionActions::feedsExtensionsSelect(int row)
+{
+    m_window.finalizeChanges();
     const QStringList registry = namespaceRegistry();
     if (row < 0 || row > registry.size())
         return;
@@ -123,11 +124,11 @@ void Vellumcast::feedsExtensionsSelect(int row)
     namespacesChanged();
 }
 
-void Vellumcast::feedsExtensionsAction()
+void ExtensionActions::feedsExtensionsAction()
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     editXMLNamespace sheet;
-    sheet.setParentWindow(m_documentWindow);
+    sheet.setParentWindow(m_window.window());
     sheet.excludeNamespaces(m_document->namespaceDescriptions());
     if (sheet.editNamespace(nullptr, false) == 1)
         addNamespaceToFeed(sheet.extensionName(), sheet.DTDURL());
@@ -135,11 +136,11 @@ void Vellumcast::feedsExtensionsAction()
     namespacesChanged();
 }
 
-bool Vellumcast::removeNamespaceAsked(const QString &prefix)
+bool ExtensionActions::removeNamespaceAsked(const QString &prefix)
 {
     QString display = prefix;
     if (prefix != knownNamespaces::kUserDefined) {
-        const extensionManagerChannel &channel = *currentFeed()->XMLExtensions();
+        const extensionManagerChannel &channel = *m_document->feed()->XMLExtensions();
         int index = -1;
         for (int i = 0; i < channel.countOfExtensions() && index < 0; ++i) {
             if (channel.extensionNameAtIndex(i) == prefix)
@@ -160,17 +161,19 @@ bool Vellumcast::removeNamespaceAsked(const QString &prefix)
     alert.alternateButton = QStringLiteral("No");
     if (AlertService::show(alert) != AlertService::kDefault)
         return false;
-    registerUndo(FieldChange::namespaces(*m_document), QStringLiteral("Delete XML Namespace"));
+    m_document->registerUndo(FieldChange::namespaces(*m_document),
+                             QStringLiteral("Delete XML Namespace"));
     m_document->removeNamespace(prefix);
-    currentFeed()->finalProcessing();
-    updateFeedAutoPubDate();
+    m_document->feed()->finalProcessing();
+    m_document->refreshFeedPubDate();
     return true;
 }
 
-void Vellumcast::addNamespaceToFeed(const QString &prefix, const QString &dtd)
+void ExtensionActions::addNamespaceToFeed(const QString &prefix, const QString &dtd)
 {
     const bool raw = prefix == knownNamespaces::kUserDefined;
-    registerUndo(FieldChange::namespaces(*m_document), QStringLiteral("Add XML Namespace"));
+    m_document->registerUndo(FieldChange::namespaces(*m_document),
+                             QStringLiteral("Add XML Namespace"));
     if (raw)
         m_document->setRawExtensionUsed(true);
     else
@@ -191,10 +194,10 @@ void Vellumcast::addNamespaceToFeed(const QString &prefix, const QString &dtd)
     }
     if (!raw)
         VLXPreferences::addMissingXMLNamespaces(m_document->namespaceDescriptions());
-    updateFeedAutoPubDate();
+    m_document->refreshFeedPubDate();
 }
 
-void Vellumcast::namespacesChanged()
+void ExtensionActions::namespacesChanged()
 {
     // The tabs, the item shown and the namespace table follow from the document's signal.
     m_document->announceNamespaces();
@@ -202,16 +205,16 @@ void Vellumcast::namespacesChanged()
 
 // --- List tables --------------------------------------------------------------------------------
 
-void Vellumcast::listTableAction(const QString &table, int tag)
+void ExtensionActions::listTableAction(const QString &table, int tag)
 {
     const ListTable *list = listTable(table);
     if (!list)
         return;
-    finalizeChanges();
-    const int item = list->scope == FieldScope::Item ? selectedItemRow() : -1;
+    m_window.finalizeChanges();
+    const int item = list->scope == FieldScope::Item ? m_window.selectedItemRow() : -1;
     if (list->scope == FieldScope::Item && !m_document->item(item))
         return;
-    auto *view = outlet<VLXTableView>(table);
+    auto *view = m_window.outlet<VLXTableView>(table);
     const int row = view ? view->selectedRow() : -1;
 
     if (list->categories) {
@@ -219,7 +222,7 @@ void Vellumcast::listTableAction(const QString &table, int tag)
         const auto verb = changeList<categoryElement>(
             categories, tag, row, [this](const categoryElement *value) {
                 categoryElementEdit sheet;
-                sheet.setParentWindow(m_documentWindow);
+                sheet.setParentWindow(m_window.window());
                 if (value)
                     sheet.setCategory(*value);
                 // An unchanged category accepted is stored all the same.
@@ -233,7 +236,7 @@ void Vellumcast::listTableAction(const QString &table, int tag)
     QStringList comments = m_document->comments(list->scope, item);
     const auto verb = changeList<QString>(comments, tag, row, [this](const QString *value) {
         editXMLComment sheet;
-        sheet.setParentWindow(m_documentWindow);
+        sheet.setParentWindow(m_window.window());
         if (value)
             sheet.setComment(*value);
         if (sheet.edit() != 1)
@@ -249,101 +252,33 @@ void Vellumcast::listTableAction(const QString &table, int tag)
                                  *verb + QStringLiteral(" XML Comment"));
 }
 
-// --- Validation and the raw source --------------------------------------------------------------
-
-void Vellumcast::validateAction()
-{
-    finalizeChanges();
-    closeMessagePanel();
-    VLXFeed &feed = *currentFeed();
-    feed.clearParseXMLErrorList();
-    feed.validate();
-    const QList<MessageGroup> messages = feed.parseXMLErrorList(true, true, true);
-    Alert alert;
-    if (!messages.isEmpty()) {
-        // Warnings and repairs count as problems too.
-        errorListing::showPanel(m_documentWindow, messages, feed.parseXMLErrorCount(),
-                                feed.parseXMLWarnCount(), feed.parseXMLRepairCount());
-        alert.style = Alert::Style::Critical;
-        alert.title = QStringLiteral("Feed Doesn't Validate");
-        alert.message = QStringLiteral("Vellumcast has detected problems with the feed that "
-                                       "prevents it from validating.");
-    } else {
-        alert.style = Alert::Style::Informational;
-        alert.title = QStringLiteral("Feed Validated");
-        alert.message = QStringLiteral("Vellumcast did not detecte any problems with this feed.");
-    }
-    AlertService::show(alert);
-    validateCommands();
-}
-
-void Vellumcast::viewXML()
-{
-    finalizeChanges();
-    // The text as read and the text now are made on the loader's worker: for a big feed each
-    // takes longer than the window may wait.
-    auto request = std::make_shared<XMLSourceRequest>();
-    const std::shared_ptr<VLXFeed> feed = m_document->feed();
-    const QByteArray bytes = m_document->bytes();
-    const QString text = bytes.isNull() ? m_document->text() : QString();
-    const QStringList used = feed->XMLExtensions()->arrayOfExtensionNames();
-    if (!runOnWorker(
-            [request, feed, bytes, text, used](LoadControl &) {
-                *request = {bytes.isNull() ? text : VLXParseFeed::stringFromXMLData(bytes),
-                            feed->buildXML(), false, used};
-            },
-            tr("View XML Source"), QStringLiteral("Preparing...")))
-        return;
-    std::optional<QString> edited = editXMLText(*request);
-    const bool unchanged = !edited || *edited == request->current;
-    if (request->original)
-        freeAside(std::move(*request->original));
-    freeAside(std::move(request->current));
-    if (unchanged)
-        return;
-    for (const char *name : {"tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub", "tabsFeeds_ImagesSub"}) {
-        if (auto *sub = outlet<QTabWidget>(QLatin1String(name)))
-            sub->setCurrentIndex(0);
-    }
-    // Read again, the feed keeps the local enclosure files and upload dates the text does not
-    // hold; undo shows the feed object as it was.
-    UndoRecord before = viewXMLUndoRecord();
-    const bool read = reparseLoadedFeed(*edited);
-    freeAside(std::move(*edited));
-    if (!read)
-        return;
-    registerUndo(std::move(before), QStringLiteral("View XML Edit"));
-    if (m_document->itemCount() > 0)
-        populateItem(0);
-}
-
 // --- Wiring -------------------------------------------------------------------------------------
 
-void Vellumcast::connectExtensionControls()
+void ExtensionActions::connectExtensionControls(const std::function<void()> &updateExtensionTabs)
 {
-    setCommandHandler(QStringLiteral("validateAction"), [this] { validateAction(); });
-    setCommandHandler(QStringLiteral("viewXML"), [this] { viewXML(); });
-    if (auto *namespaces = outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
+    if (auto *namespaces = m_window.outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
         connect(namespaces, &VLXTableView::checkClicked, this,
                 [this](int row) { feedsExtensionsSelect(row); });
-    if (auto *add = outlet<QAbstractButton>(QStringLiteral("Feeds_Extensions_Add")))
+    if (auto *add = m_window.outlet<QAbstractButton>(QStringLiteral("Feeds_Extensions_Add")))
         connect(add, &QAbstractButton::clicked, this, [this] { feedsExtensionsAction(); });
     for (const ListTable &list : kListTables) {
         const QString table = QLatin1String(list.table);
         for (int tag = 1; tag <= 3; ++tag) {
-            if (auto *button = outlet<QAbstractButton>(QLatin1String(list.buttons[tag - 1])))
+            if (auto *button
+                = m_window.outlet<QAbstractButton>(QLatin1String(list.buttons[tag - 1])))
                 connect(button, &QAbstractButton::clicked, this,
                         [this, table, tag] { listTableAction(table, tag); });
         }
         // A double click edits the row, as the edit button does (nothing while it is disabled).
-        auto *edit = outlet<QAbstractButton>(QLatin1String(list.buttons[2]));
-        if (auto *view = outlet<VLXTableView>(table); view && edit)
+        auto *edit = m_window.outlet<QAbstractButton>(QLatin1String(list.buttons[2]));
+        if (auto *view = m_window.outlet<VLXTableView>(table); view && edit)
             connect(view, &VLXTableView::doubleAction, edit, &QAbstractButton::click);
     }
-    connect(m_document, &FeedDocument::namespacesChanged, this, [this] {
+    connect(m_document, &FeedDocument::namespacesChanged, this, [this, updateExtensionTabs] {
         updateExtensionTabs();
-        populateItem(selectedItemRow());
-        if (auto *namespaces = outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
+        m_window.populateItem(m_window.selectedItemRow());
+        if (auto *namespaces
+            = m_window.outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
             namespaces->reloadData();
     });
 }

@@ -1,9 +1,11 @@
-// The Image menu and toolbar commands: open, download and re-download the feed image, and save it.
-#include "app/Vellumcast.h"
+#include "app/ImageActions.h"
+
+#include "app/FeedDocument.h"
+#include "app/WindowServices.h"
+#include "settings/VLXPreferences.h"
 
 #include "app/ImagePane.h"
 #include "app/PictureFile.h"
-#include "editors/CroppingImageView.h"
 #include "editors/openURLPanel.h"
 #include "model/VLXImage.h"
 #include "platform/AlertService.h"
@@ -12,7 +14,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMainWindow>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -40,32 +41,37 @@ QString expandTilde(const QString &path)
 }
 } // namespace
 
-void Vellumcast::setUpImageCommands()
+ImageActions::ImageActions(WindowServices &window, QObject *parent)
+    : QObject(parent), m_window(window), m_document(window.document())
+{
+}
+
+void ImageActions::setUpImageCommands()
 {
     const struct
     {
         const char *command;
-        void (Vellumcast::*action)();
-    } commands[] = {{"openImage", &Vellumcast::openImage},
-                    {"downloadImage", &Vellumcast::downloadImage},
-                    {"redownloadImage", &Vellumcast::redownloadImage}};
+        void (ImageActions::*action)();
+    } commands[] = {{"openImage", &ImageActions::openImage},
+                    {"downloadImage", &ImageActions::downloadImage},
+                    {"redownloadImage", &ImageActions::redownloadImage}};
     for (const auto &entry : commands) {
-        if (!hasCommandHandler(QLatin1String(entry.command)))
-            setCommandHandler(QLatin1String(entry.command),
-                              [this, entry] { (this->*entry.action)(); });
+        if (!m_window.hasCommandHandler(QLatin1String(entry.command)))
+            m_window.setCommandHandler(QLatin1String(entry.command),
+                                       [this, entry] { (this->*entry.action)(); });
     }
-    if (!hasCommandHandler(QStringLiteral("saveImage")))
-        setCommandHandler(QStringLiteral("saveImage"), [this] { saveImage(); });
+    if (!m_window.hasCommandHandler(QStringLiteral("saveImage")))
+        m_window.setCommandHandler(QStringLiteral("saveImage"), [this] { saveImage(); });
 
     // Each time the image tab comes up with a picture too large for a feed, the user is asked.
-    if (auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
+    if (auto *tabs = m_window.outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
         connect(tabs, &QTabWidget::currentChanged, this, [this](int index) {
-            if (index == ImageTab)
-                m_imagePane->warnIfImageTooLarge();
+            if (index == WindowServices::ImageTab)
+                m_window.imagePane()->warnIfImageTooLarge();
         });
 
     // While the picture is on its way the status line offers to stop it.
-    auto *stop = new QToolButton(m_documentWindow);
+    auto *stop = new QToolButton(m_window.window());
     stop->setObjectName(QStringLiteral("imageTransferStop"));
     stop->setText(tr("Stop Image Download"));
     stop->setIcon(QIcon::fromTheme(QStringLiteral("process-stop")));
@@ -83,46 +89,48 @@ void Vellumcast::setUpImageCommands()
             return;
         guard->setProperty(kShown, !url.isEmpty());
         if (url.isEmpty()) {
-            removeButtonToStatusLine(guard);
+            m_window.removeButtonToStatusLine(guard);
             guard->hide();
         } else {
-            addButtonToStatusLine(guard);
+            m_window.addButtonToStatusLine(guard);
         }
     });
 }
 
-void Vellumcast::openImage()
+void ImageActions::openImage()
 {
-    finalizeChanges();
-    showSelectedTab(ImageTab);
+    m_window.finalizeChanges();
+    m_window.showSelectedTab(WindowServices::ImageTab);
     FileRequest request;
     request.kind = FileRequest::Kind::OpenFile;
     request.title = tr("Load");
     request.allowedExtensions = kImageExtensions;
-    request.directory = userDefaults().string(kOpenPathKey).value_or(QDir::homePath());
+    request.directory
+        = VLXPreferences::sharedInstance().store().string(kOpenPathKey).value_or(QDir::homePath());
     const QStringList chosen = FileChooser::run(request);
     if (chosen.isEmpty())
         return;
     const QString path = expandTilde(chosen.first());
-    userDefaults().setObject(QFileInfo(path).absolutePath(), kOpenPathKey);
+    VLXPreferences::sharedInstance().store().setObject(QFileInfo(path).absolutePath(),
+                                                       kOpenPathKey);
     // Read in the background; the step "New Image" is taken, and the size checked, when the
     // picture has been read.
     m_document->openPictureFile(path, QStringLiteral("New Image"));
 }
 
-void Vellumcast::downloadImage()
+void ImageActions::downloadImage()
 {
-    finalizeChanges();
-    const std::optional<QUrl> url = openURLPanel::askForURL(m_documentWindow, kHistoryKey);
+    m_window.finalizeChanges();
+    const std::optional<QUrl> url = openURLPanel::askForURL(m_window.window(), kHistoryKey);
     if (!url)
         return;
     // The step "New Image" is taken when the picture arrives, not before.
     m_document->downloadPicture(url->toString(QUrl::FullyEncoded), QStringLiteral("New Image"));
 }
 
-void Vellumcast::redownloadImage()
+void ImageActions::redownloadImage()
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     const QString address = m_document->image()->URL().trimmed();
     if (address.isEmpty()) {
         inform(tr("No Image URL"),
@@ -133,9 +141,9 @@ void Vellumcast::redownloadImage()
     m_document->downloadPicture(address, QStringLiteral("Reload Image"));
 }
 
-bool Vellumcast::saveImage()
+bool ImageActions::saveImage()
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     const QImage picture = m_document->picture();
     if (picture.isNull())
         return false;
@@ -143,13 +151,14 @@ bool Vellumcast::saveImage()
     request.kind = FileRequest::Kind::SaveFile;
     request.title = tr("Save Image");
     request.allowedExtensions = kImageExtensions;
-    request.directory = userDefaults().string(kSavePathKey).value_or(QDir::homePath());
+    request.directory
+        = VLXPreferences::sharedInstance().store().string(kSavePathKey).value_or(QDir::homePath());
     request.proposedName = m_document->image()->imageFilename();
     const QStringList chosen = FileChooser::run(request);
     if (chosen.isEmpty())
         return false;
     const QString folder = QFileInfo(expandTilde(chosen.first())).absolutePath();
-    userDefaults().setObject(folder, kSavePathKey);
+    VLXPreferences::sharedInstance().store().setObject(folder, kSavePathKey);
     const QString name = QFileInfo(chosen.first()).fileName().trimmed();
     const QString path = QStringLiteral("%1/%2").arg(folder, name);
     QString problem;
@@ -164,7 +173,7 @@ bool Vellumcast::saveImage()
         AlertService::show(failure);
         return false;
     }
-    setImageEdited(false);
+    m_document->setImageEdited(false);
     m_document->setPictureFile(path);
     return true;
 }

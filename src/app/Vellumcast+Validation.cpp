@@ -1,0 +1,86 @@
+// Whole-feed validation and the raw XML source of the loaded feed.
+#include "app/Vellumcast.h"
+
+#include "app/FreeAside.h"
+#include "app/LoadControl.h"
+#include "app/ParseLogPanel.h"
+#include "editors/errorListing.h"
+#include "io/VLXParseFeed.h"
+#include "model/VLXFeed.h"
+#include "model/extensionManagerChannel.h"
+#include "platform/AlertService.h"
+
+#include <QMainWindow>
+#include <QTabWidget>
+
+void Vellumcast::setUpValidationCommands()
+{
+    setCommandHandler(QStringLiteral("validateAction"), [this] { validateAction(); });
+    setCommandHandler(QStringLiteral("viewXML"), [this] { viewXML(); });
+}
+
+void Vellumcast::validateAction()
+{
+    finalizeChanges();
+    ParseLogPanel::closeMessagePanel();
+    VLXFeed &feed = *currentFeed();
+    feed.clearParseXMLErrorList();
+    feed.validate();
+    const QList<MessageGroup> messages = feed.parseXMLErrorList(true, true, true);
+    Alert alert;
+    if (!messages.isEmpty()) {
+        // Warnings and repairs count as problems too.
+        errorListing::showPanel(m_documentWindow, messages, feed.parseXMLErrorCount(),
+                                feed.parseXMLWarnCount(), feed.parseXMLRepairCount());
+        alert.style = Alert::Style::Critical;
+        alert.title = QStringLiteral("Feed Doesn't Validate");
+        alert.message = QStringLiteral("Vellumcast has detected problems with the feed that "
+                                       "prevents it from validating.");
+    } else {
+        alert.style = Alert::Style::Informational;
+        alert.title = QStringLiteral("Feed Validated");
+        alert.message = QStringLiteral("Vellumcast did not detecte any problems with this feed.");
+    }
+    AlertService::show(alert);
+    validateCommands();
+}
+
+void Vellumcast::viewXML()
+{
+    finalizeChanges();
+    // The text as read and the text now are made on the loader's worker: for a big feed each
+    // takes longer than the window may wait.
+    auto request = std::make_shared<XMLSourceRequest>();
+    const std::shared_ptr<VLXFeed> feed = m_document->feed();
+    const QByteArray bytes = m_document->bytes();
+    const QString text = bytes.isNull() ? m_document->text() : QString();
+    const QStringList used = feed->XMLExtensions()->arrayOfExtensionNames();
+    if (!runOnWorker(
+            [request, feed, bytes, text, used](LoadControl &) {
+                *request = {bytes.isNull() ? text : VLXParseFeed::stringFromXMLData(bytes),
+                            feed->buildXML(), false, used};
+            },
+            tr("View XML Source"), QStringLiteral("Preparing...")))
+        return;
+    std::optional<QString> edited = editXMLText(*request);
+    const bool unchanged = !edited || *edited == request->current;
+    if (request->original)
+        freeAside(std::move(*request->original));
+    freeAside(std::move(request->current));
+    if (unchanged)
+        return;
+    for (const char *name : {"tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub", "tabsFeeds_ImagesSub"}) {
+        if (auto *sub = outlet<QTabWidget>(QLatin1String(name)))
+            sub->setCurrentIndex(0);
+    }
+    // Read again, the feed keeps the local enclosure files and upload dates the text does not
+    // hold; undo shows the feed object as it was.
+    UndoRecord before = viewXMLUndoRecord();
+    const bool read = reparseLoadedFeed(*edited);
+    freeAside(std::move(*edited));
+    if (!read)
+        return;
+    registerUndo(std::move(before), QStringLiteral("View XML Edit"));
+    if (m_document->itemCount() > 0)
+        populateItem(0);
+}
