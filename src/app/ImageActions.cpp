@@ -6,6 +6,7 @@
 
 #include "app/ImagePane.h"
 #include "app/PictureFile.h"
+#include "editors/CroppingImageView.h"
 #include "editors/openURLPanel.h"
 #include "model/VLXImage.h"
 #include "platform/AlertService.h"
@@ -14,6 +15,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QTabWidget>
 #include <QToolButton>
 

@@ -10,6 +10,7 @@
 
 #include "app/FeedFields.h"
 #include "app/FieldChange.h"
+#include "app/ItemsPane.h"
 #include "app/SmartDateRules.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"

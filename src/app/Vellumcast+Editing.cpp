@@ -1,5 +1,5 @@
-// The window's side of editing: the undo stack's commands, and the operations other parts of
-// the program call to commit values, all forwarded to the document and the field table.
+// The window's side of editing: the undo stack and the automatic dates, forwarded to the
+// document, and the window's view of the document's signals.
 #include "app/Vellumcast.h"
 
 #include "app/ChannelPane.h"
@@ -33,20 +33,9 @@ VLXUndoManager *Vellumcast::undoManager()
     return m_document->undoManager();
 }
 
-VLXUndoManager *Vellumcast::sharedUndoManager()
-{
-    return sharedInstance()->undoManager();
-}
-
 void Vellumcast::finalizeChanges()
 {
     m_editTracker->finalizeChanges();
-}
-
-void Vellumcast::sharedFinalizeChanges()
-{
-    if (Vellumcast *instance = existingInstance())
-        instance->finalizeChanges();
 }
 
 void Vellumcast::undo()
@@ -87,18 +76,6 @@ void Vellumcast::setImageEdited(bool edited)
 void Vellumcast::registerUndo(UndoRecord record, const QString &actionName)
 {
     m_document->registerUndo(std::move(record), actionName);
-}
-
-QString Vellumcast::undoActionNameForControl(const QString &outletName)
-{
-    const FeedField *field = FeedFields::byOutlet(outletName);
-    return field && field->kind == FieldKind::Line ? field->undoName : QStringLiteral("not sure");
-}
-
-QString Vellumcast::undoActionNameForText(const QString &outletName)
-{
-    const FeedField *field = FeedFields::byOutlet(outletName);
-    return field && field->kind == FieldKind::Text ? field->undoName : QStringLiteral("not sure");
 }
 
 void Vellumcast::connectDocument()
@@ -148,70 +125,6 @@ void Vellumcast::connectDocument()
     connect(m_editTracker, &EditTracker::userEdited, this, &Vellumcast::validateCommands);
 }
 
-// --- Field commit, for the callers that name a control ------------------------------------------
-
-QString Vellumcast::controlIsValidObject(QWidget *control, const QString &proposed)
-{
-    const FeedField *field = control ? FeedFields::byOutlet(control->objectName()) : nullptr;
-    if (!field)
-        return proposed;
-    const QString text = field->kind == FieldKind::Text ? proposed : proposed.trimmed();
-    if (!field->check)
-        return text;
-    const int item = field->isItemScoped() ? selectedItemRow() : -1;
-    return field->check(FieldCheckContext {*m_document, control, item}, text);
-}
-
-void Vellumcast::updateControlMemoryStructure(QWidget *control, const QString &value,
-                                              int itemIndex)
-{
-    const FeedField *field = control ? FeedFields::byOutlet(control->objectName()) : nullptr;
-    if (!field) {
-        qDebug().noquote() << "Editing ended on an unknown text";
-        return;
-    }
-    m_document->applyField(*field, itemIndex, value);
-}
-
-void Vellumcast::updateTextMemoryStructure(QWidget *view, const QString &value, int itemIndex)
-{
-    updateControlMemoryStructure(view, value, itemIndex);
-}
-
-void Vellumcast::updateGUIDStructure(const QString &guid, int isPerma, int itemIndex)
-{
-    m_document->applyGUID(itemIndex, guid, isPerma);
-}
-
-void Vellumcast::feedSkipHoursChanged(int tag)
-{
-    finalizeChanges();
-    if (auto *matrix = outlet<VLXMatrix>(QStringLiteral("Feeds_Optional_SkipHours_Matrix")))
-        m_document->editSkipFlag(true, tag, matrix->stateOfTag(tag));
-}
-
-void Vellumcast::feedSkipDaysChanged(int tag)
-{
-    finalizeChanges();
-    if (auto *matrix = outlet<VLXMatrix>(QStringLiteral("Feeds_Optional_SkipDays_Matrix")))
-        m_document->editSkipFlag(false, tag, matrix->stateOfTag(tag));
-}
-
-void Vellumcast::feedLanguageChanged()
-{
-    auto *language = outlet<VLXPopUpButton>(QStringLiteral("Feeds_Optional_Language"));
-    if (!language || language->currentIndex() < 0)
-        return;
-    m_document->editField(QStringLiteral("Feeds_Optional_Language"), -1,
-                          language->currentData().toString());
-}
-
-void Vellumcast::itemGUIDIsPermaChanged()
-{
-    if (auto *perma = outlet<VLXCheckBox>(QStringLiteral("Items_Optional_GUID_Perma")))
-        perma->click();
-}
-
 // --- Automatic publication dates ----------------------------------------------------------------
 
 void Vellumcast::updateFeedAutoPubDate()
@@ -241,66 +154,4 @@ void Vellumcast::updateItemPubDateDisplay(const QString &date, int itemIndex)
         return;
     if (QWidget *field = outlet(QStringLiteral("Items_Required_PubDate")))
         m_editTracker->setDisplayedText(field, date);
-}
-
-void Vellumcast::setPubDatesFrozen(bool frozen)
-{
-    m_document->setPubDatesFrozen(frozen);
-}
-
-bool Vellumcast::pubDatesFrozen() const
-{
-    return m_document->pubDatesFrozen();
-}
-
-// --- Undo records of the window -----------------------------------------------------------------
-
-UndoRecord Vellumcast::itemChangeUndoRecord(int selectedRow)
-{
-    return FieldChange::items(*m_document, selectedRow);
-}
-
-UndoRecord Vellumcast::viewXMLUndoRecord()
-{
-    return FieldChange::wholeFeed(*m_document);
-}
-
-bool Vellumcast::moveItem(int sourceRow, int dropRow)
-{
-    return m_itemsPane && m_itemsPane->moveItem(sourceRow, dropRow);
-}
-
-// --- The tables ---------------------------------------------------------------------------------
-
-int Vellumcast::numberOfRowsInTableView(VLXTableView *table)
-{
-    return table && table->dataSource() ? table->dataSource()->numberOfRowsInTableView(table) : 0;
-}
-
-QVariant Vellumcast::tableViewObjectValue(VLXTableView *table, const QString &column, int row,
-                                          int role)
-{
-    return table && table->dataSource()
-        ? table->dataSource()->tableViewObjectValue(table, column, row, role)
-        : QVariant();
-}
-
-bool Vellumcast::tableViewWriteRows(VLXTableView *table, const QList<int> &rows, QMimeData *data)
-{
-    return table && table->dataSource()
-        && table->dataSource()->tableViewWriteRows(table, rows, data);
-}
-
-Qt::DropAction Vellumcast::tableViewValidateDrop(VLXTableView *table, const QMimeData *data,
-                                                 int row)
-{
-    return table && table->dataSource()
-        ? table->dataSource()->tableViewValidateDrop(table, data, row)
-        : Qt::IgnoreAction;
-}
-
-bool Vellumcast::tableViewAcceptDrop(VLXTableView *table, const QMimeData *data, int row)
-{
-    return table && table->dataSource()
-        && table->dataSource()->tableViewAcceptDrop(table, data, row);
 }

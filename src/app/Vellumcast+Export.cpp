@@ -2,6 +2,7 @@
 #include "app/Vellumcast.h"
 
 #include "app/ExportSheet.h"
+#include "app/FeedSaving.h"
 
 #include <QMainWindow>
 
@@ -19,7 +20,7 @@ void Vellumcast::exportFeed()
 {
     finalizeChanges();
     const FeedListEntry &entry = m_document->entry();
-    if (entry.isNull() || !checkRequiredFields())
+    if (entry.isNull() || !m_saving->checkRequiredFields())
         return;
     if (ExportSheet *sheet = exportSheet())
         sheet->exportFeed(m_document->feed(), entry.uniqueIdentifier, entry.fileName);

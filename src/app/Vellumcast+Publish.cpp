@@ -3,6 +3,7 @@
 #include "app/Vellumcast.h"
 
 #include "app/FeedDocument.h"
+#include "app/FeedSaving.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "publish/PublishPaths.h"
@@ -30,7 +31,7 @@ void Vellumcast::setUpPublishingLog()
 void Vellumcast::publish(bool expandImage)
 {
     finalizeChanges();
-    if (!checkRequiredFields())
+    if (!m_saving->checkRequiredFields())
         return;
     const std::shared_ptr<VLXFeed> feed = currentFeed();
     const FeedListEntry entry = m_document->entry();

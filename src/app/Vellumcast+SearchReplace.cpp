@@ -4,7 +4,9 @@
 #include "app/Vellumcast.h"
 
 #include "app/FeedFindPanel.h"
+#include "app/FeedSaving.h"
 #include "app/FeedSearchWalk.h"
+#include "app/FieldChange.h"
 #include "app/LoadControl.h"
 #include "app/SearchReveal.h"
 #include "model/VLXFeed.h"
@@ -122,8 +124,8 @@ void Vellumcast::replaceInScopes(bool thenSearch)
     }
     restartSearchIfChanged(search);
     // With Freeze Dates on, the replacement leaves the automatic publication dates alone.
-    setPubDatesFrozen(panel().freezeDates() != 0);
-    const auto thaw = qScopeGuard([this] { setPubDatesFrozen(false); });
+    m_document->setPubDatesFrozen(panel().freezeDates() != 0);
+    const auto thaw = qScopeGuard([this] { m_document->setPubDatesFrozen(false); });
     if (!m_searchWalk->walkScopes(search, panel().replaceField(), thenSearch))
         searchNotFound();
 }
@@ -154,7 +156,7 @@ void Vellumcast::findPanelReplaceAllAction()
     const std::shared_ptr<VLXFeed> feed = currentFeed();
     const FeedListEntry entry = m_document->entry();
     const QString replacement = panel().replaceField();
-    const bool finished = runOnWorker(
+    const bool finished = m_saving->runOnWorker(
         [replaced, scopes, feed, entry, search, replacement](LoadControl &control) {
             if (!control.report(LoadControl::Stage::Finishing, 0, 0))
                 return;
@@ -185,7 +187,7 @@ void Vellumcast::findPanelReplaceAllAction()
     // the steps before and after this one find again the very items they were made on.
     if (!replaced->feed)
         return;
-    UndoRecord before = viewXMLUndoRecord();
+    UndoRecord before = FieldChange::wholeFeed(*m_document);
     m_document->reinstate(std::move(replaced->feed));
     registerUndo(std::move(before), QStringLiteral("Replace All"));
     if (!panel().freezeDates())

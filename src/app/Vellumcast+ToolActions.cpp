@@ -3,7 +3,9 @@
 // commands are offered from then on.
 #include "app/Vellumcast.h"
 
+#include "app/DocumentActions.h"
 #include "app/FeedListModel.h"
+#include "app/FeedSaving.h"
 #include "app/FeedWizardTool.h"
 #include "app/ItemActions.h"
 #include "app/ItemImportTool.h"
@@ -76,7 +78,7 @@ void Vellumcast::setLicencePasteTool(std::shared_ptr<LicencePasteTool> tool)
 void Vellumcast::feedWizard()
 {
     finalizeChanges();
-    if (m_feedWizard && askToSaveChanges(Leaving::CreatingNew)) {
+    if (m_feedWizard && m_saving->askToSaveChanges(FeedSaving::Leaving::CreatingNew)) {
         showSelectedTab(FeedsTab);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         const FeedListEntry entry
@@ -124,11 +126,11 @@ void Vellumcast::feedWizard()
                 created.defaultButton = QStringLiteral("Yes");
                 created.alternateButton = QStringLiteral("No");
                 if (AlertService::show(created) == AlertService::kDefault)
-                    actualSaveDocument(lastFeedViewed());
+                    m_saving->actualSaveDocument(lastFeedViewed());
             }
         }
     }
-    ensureAFeed();
+    m_documentActions->ensureAFeed();
     validateCommands();
 }
 

@@ -1,8 +1,6 @@
 // Window set-up: the feed list and the three panes in their tabs, and the model shown in them.
 #include "app/Vellumcast.h"
 
-#include "app/LoadRunner.h"
-
 #include "app/ChannelPane.h"
 #include "app/EditTracker.h"
 #include "app/FeedFields.h"
@@ -11,6 +9,7 @@
 #include "app/ImagePane.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
+#include "app/LoadRunner.h"
 #include "app/PaneKit.h"
 #include "app/WindowCommands.h"
 #include "model/VLXFeed.h"

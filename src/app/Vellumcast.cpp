@@ -2,9 +2,12 @@
 
 #include "app/ChannelPane.h"
 #include "app/Controller.h"
+#include "app/DocumentActions.h"
 #include "app/EditTracker.h"
 #include "app/ExtensionActions.h"
 #include "app/FeedListModel.h"
+#include "app/FeedOpening.h"
+#include "app/FeedSaving.h"
 #include "app/HTMLEditing.h"
 #include "app/ImageActions.h"
 #include "app/ImagePane.h"
@@ -12,11 +15,9 @@
 #include "app/ItemsPane.h"
 #include "app/LoadRunner.h"
 #include "app/ParseLogPanel.h"
+#include "app/ValidationActions.h"
 #include "app/WindowCommands.h"
-#include "app/WindowStatusSink.h"
 #include "io/FeedCredentials.h"
-#include "io/VLXParseFeed.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "platform/AlertService.h"
@@ -50,14 +51,17 @@ Vellumcast *&theInstance()
 
 Vellumcast::Vellumcast(QObject *parent)
     : QObject(parent), m_document(new FeedDocument(this)), m_feedList(new FeedListModel(this)),
-      m_editTracker(new EditTracker(this)), m_statusSink(std::make_shared<WindowStatusSink>()),
-      m_loader(new LoadRunner(nullptr, this))
+      m_editTracker(new EditTracker(this)), m_loader(new LoadRunner(nullptr, this))
 {
     m_commands = new WindowCommands(*this, this);
     m_parseLog = new ParseLogPanel(*this, this);
     m_imageActions = new ImageActions(*this, this);
+    m_saving = new FeedSaving(*this, *m_imageActions, *m_parseLog, this);
+    m_opening = new FeedOpening(*this, *m_saving, this);
+    m_documentActions = new DocumentActions(*this, *m_opening, *m_saving, this);
     m_itemActions = new ItemActions(*this, this);
     m_extensionActions = new ExtensionActions(*this, this);
+    m_validation = new ValidationActions(*this, *m_opening, *m_saving, this);
     m_htmlEditing = new HTMLEditing(*this, this);
     connect(m_loader, &LoadRunner::statusChanged, this, [this](const QString &text) {
         if (!text.isEmpty())
@@ -111,12 +115,15 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
         m_commands->buildMenus();
         restoreWindowFrame();
         m_commands->setupToolbar();
-        setUpDocumentCommands();
+        m_documentActions->setUpDocumentCommands();
+        setQuitQuestion(
+            [this] { return m_saving->askToSaveChanges(FeedSaving::Leaving::Quitting); });
+        setLeaveQuestion(
+            [this] { return m_saving->askToSaveChanges(FeedSaving::Leaving::OpeningAnother); });
         m_parseLog->setUpMessagePanel(
             [this](const QString &title) { selectFeedItemWithTitle(title); });
-        setUpActions();
         m_itemActions->connectActionControls();
-        setUpValidationCommands();
+        m_validation->setUpValidationCommands();
         m_extensionActions->connectExtensionControls([this] { updateExtensionTabs(); });
         m_imageActions->setUpImageCommands();
         setUpOutputCommands();
@@ -131,7 +138,7 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
 
     // The stored list, without the entries of feeds that have no file of the user's.
     if (userDefaults().contains(FeedListModel::kFeedListKey)) {
-        moveStoredCredentials();
+        FeedOpening::moveStoredCredentials();
         m_feedList->load(userDefaults());
         QStringList identifiers;
         for (const FeedListEntry &entry : m_feedList->entries())
@@ -146,7 +153,7 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
     m_documentWindow->raise();
     m_documentWindow->activateWindow();
     // The window paints first: reading a big remembered feed would keep it blank.
-    m_startupPending = true;
+    m_opening->setStartupPending(true);
     m_startingUp = true;
     QTimer::singleShot(0, this, &Vellumcast::openRememberedFeed);
 }
@@ -158,13 +165,13 @@ void Vellumcast::openRememberedFeed()
         return;
     }
     // A feed opened before this ran (a document handed over at start) is the one shown.
-    if (std::exchange(m_startupPending, false)) {
+    if (m_opening->takeStartupPending()) {
         bool selected = false;
         for (int row = 0; row < m_feedList->count(); ++row) {
             const QString path = m_feedList->entry(row).localPath();
             if (path.isEmpty() || !QFileInfo(path).isFile())
                 continue;
-            const std::optional<bool> isFeed = checkFeedFile(path);
+            const std::optional<bool> isFeed = m_opening->checkFeedFile(path);
             // A start-up load the user cancelled tries no other feed.
             if (!isFeed)
                 break;
@@ -174,7 +181,7 @@ void Vellumcast::openRememberedFeed()
             selected = m_document->entry().localPath() == path;
             break;
         }
-        m_checked.reset();
+        m_opening->forgetCheckedFeed();
         if (m_feedList->isEmpty() || !selected)
             m_openSampleXml = true;
         updateTabAvailability();
@@ -182,40 +189,6 @@ void Vellumcast::openRememberedFeed()
     }
     feedWizardIfNeeded();
     m_startingUp = false;
-}
-
-void Vellumcast::moveStoredCredentials()
-{
-    const std::optional<QVariantList> stored = userDefaults().array(FeedListModel::kFeedListKey);
-    if (!stored)
-        return;
-    QVariantList cleaned;
-    bool changed = false;
-    for (const QVariant &value : *stored) {
-        QVariantMap map = value.toMap();
-        const FeedListEntry entry = FeedListEntry::fromMap(map);
-        const QUrl url(entry.url);
-        if (!entry.isRemote()) {
-            cleaned << value;
-            continue;
-        }
-        if (entry.transient) {
-            // A fetched feed does not outlive the run, and neither do its credentials.
-            FeedCredentials::forget(entry.uniqueIdentifier);
-        } else if (FeedCredentials::hasCredentials(url)) {
-            QString problem;
-            if (!FeedCredentials::remember(entry.uniqueIdentifier, url, &problem))
-                qWarning().noquote() << "The user name and password of the feed"
-                                     << FeedCredentials::displayString(url)
-                                     << "were taken out of the feed list but not kept:"
-                                     << problem;
-            map.insert(FeedListEntry::kURL, FeedCredentials::displayString(url));
-            changed = true;
-        }
-        cleaned << map;
-    }
-    if (changed)
-        userDefaults().setObject(cleaned, FeedListModel::kFeedListKey);
 }
 
 QList<QVariantMap> Vellumcast::currentListOfFeeds() const
@@ -265,7 +238,7 @@ void Vellumcast::removeFeedFromList(int row)
         m_listBox->selectRowAndNotifyDelegate(-1, false);
         setDocumentEdited(false, true);
         setImageEdited(false);
-        ensureAFeed();
+        m_documentActions->ensureAFeed();
     }
     validateCommands();
 }
@@ -321,6 +294,11 @@ void Vellumcast::openFeedAtPathWrapper(const QString &path)
     openFeedAtPath(path);
 }
 
+void Vellumcast::openFeedAtPath(const QString &path)
+{
+    m_opening->openFeedAtPath(path);
+}
+
 QString Vellumcast::sampleFeedPath() const
 {
     return QDir(Controller::userFolder()).filePath(QStringLiteral("Feeds/sample.xml"));
@@ -330,11 +308,11 @@ void Vellumcast::feedWizardIfNeeded()
 {
     const QString sample = sampleFeedPath();
     if (m_openSampleXml && QFileInfo(sample).isFile()) {
-        const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
+        const PlacingFeed placing(*this);
         const QString url = QUrl::fromLocalFile(sample).toString();
         const FeedListEntry entry = FeedListEntry::make(QFileInfo(sample).fileName(), url, false);
         setStatusText(QDir::toNativeSeparators(sample));
-        if (loadEntry(entry)) {
+        if (m_opening->loadEntry(entry)) {
             m_feedList->removeURL(url);
             m_feedList->prepend(entry);
             selectDocumentRow();
@@ -459,11 +437,11 @@ void Vellumcast::listBoxNewRowSelected(VLXListBox *, int row)
 {
     if (!m_feedList->isRow(row))
         return;
-    const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
+    const PlacingFeed placing(*this);
     const FeedListEntry entry = m_feedList->entry(row);
     setStatusText(entry.isRemote() ? entry.url : QDir::toNativeSeparators(entry.localPath()));
     showSelectedTab(FeedsTab);
-    if (!loadEntry(entry)) {
+    if (!m_opening->loadEntry(entry)) {
         // The feed shown stays, and so does its entry's row: the two always belong together.
         selectDocumentRow();
         setStatusText(QDir::toNativeSeparators(m_document->entry().localPath()));
@@ -590,6 +568,23 @@ bool Vellumcast::helpForField(const QString &anchor)
     return VLXHelpAnchored::helpForField(anchor);
 }
 
+void Vellumcast::selectFeedItemWithTitle(const QString &title)
+{
+    const int count = m_document->itemCount();
+    for (int row = 0; row < count; ++row) {
+        if (m_document->item(row)->title() != title)
+            continue;
+        finalizeChanges();
+        if (auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
+            tabs->setCurrentIndex(ItemsTab);
+        m_itemsPane->selectRow(row);
+        VLXTableView *table = m_itemsPane->itemTable();
+        table->scrollTo(table->model()->index(row, 0));
+        populateItem(row);
+        return;
+    }
+}
+
 // Commands.
 
 QAction *Vellumcast::command(const QString &name) const
@@ -615,23 +610,6 @@ void Vellumcast::runCommand(const QString &name)
 void Vellumcast::validateCommands()
 {
     m_commands->validateCommands();
-}
-
-void Vellumcast::selectFeedItemWithTitle(const QString &title)
-{
-    const int count = m_document->itemCount();
-    for (int row = 0; row < count; ++row) {
-        if (m_document->item(row)->title() != title)
-            continue;
-        finalizeChanges();
-        if (auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
-            tabs->setCurrentIndex(ItemsTab);
-        m_itemsPane->selectRow(row);
-        VLXTableView *table = m_itemsPane->itemTable();
-        table->scrollTo(table->model()->index(row, 0));
-        populateItem(row);
-        return;
-    }
 }
 
 // For the item import, the publisher and the namespace panes.

@@ -4,6 +4,7 @@
 #include "app/FeedDocument.h"
 #include "app/WindowServices.h"
 
+#include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/FeedFindPanel.h"
 #include "app/FeedListModel.h"
@@ -22,9 +23,11 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QToolBar>
 #include <QWidget>
 #include <utility>

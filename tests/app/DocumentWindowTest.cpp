@@ -6,6 +6,7 @@
 #include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/FeedDocument.h"
+#include "app/FeedSaving.h"
 #include "app/Vellumcast.h"
 #include "app/WindowCommands.h"
 #include "common/LocalServer.h"
@@ -62,7 +63,7 @@ TEST_F(DocumentWindowTest, AMendingLeftUnsavedKeepsTheLoadedFeedAndItsEntry)
 
     window.currentFeed()->setTitle("A changed");
     window.setDocumentEdited(true);
-    ASSERT_TRUE(window.actualSaveDocument(list()->selectedRow()));
+    ASSERT_TRUE(window.saving().actualSaveDocument(list()->selectedRow()));
     EXPECT_EQ(readFile(path("broken.xml")), brokenText) << "never written over";
     EXPECT_TRUE(readFile(path("a.xml")).contains("A changed"));
 }
@@ -93,12 +94,12 @@ TEST_F(DocumentWindowTest, AFailedFetchOfAListedFeedReselectsTheLoadedOne)
     // Save writes the loaded feed to its own file, without asking for one.
     window.currentFeed()->setTitle("A again");
     window.setDocumentEdited(true);
-    EXPECT_TRUE(window.actualSaveDocument(list()->selectedRow()));
+    EXPECT_TRUE(window.saving().actualSaveDocument(list()->selectedRow()));
     FileChooser::setInstance(nullptr);
     EXPECT_FALSE(QFile::exists(path("chosen.xml")));
     EXPECT_TRUE(readFile(path("a.xml")).contains("A again"));
     // A row that is not the loaded feed's is never saved.
-    EXPECT_FALSE(window.actualSaveDocument(1));
+    EXPECT_FALSE(window.saving().actualSaveDocument(1));
 }
 
 TEST_F(DocumentWindowTest, AnUnreadableListedFileLeavesTheLoadedFeedSelected)

@@ -8,6 +8,7 @@
 #include "app/EditTracker.h"
 #include "app/ExtensionFieldPane.h"
 #include "app/HTMLEditing.h"
+#include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "common/HTMLEditorDriver.h"
@@ -319,7 +320,7 @@ TEST_F(DublinCorePaneTest, StepsOverTheItemListOrTheSkipFlagsTakeTheChannelDCDat
         const char *name;
         std::function<bool()> step;
     } steps[] = {
-        {"Item Drag", [&] { return window().moveItem(0, 3); }},
+        {"Item Drag", [&] { return window().itemsPane()->moveItem(0, 3); }},
         {"Sort on <title>", [&] { return window().sortItems(u"title"_s, false, false); }},
         {"Skip Hours", [&] { return window().document()->editSkipFlag(true, 5, 1), true; }},
         {"Skip Days", [&] { return window().document()->editSkipFlag(false, 2, 1), true; }},

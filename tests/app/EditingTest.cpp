@@ -2,6 +2,7 @@
 
 #include "app/Controller.h"
 #include "app/EditTracker.h"
+#include "app/FeedSaving.h"
 #include "app/RawXMLPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
@@ -16,6 +17,8 @@
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXListBox.h"
 #include "ui/VLXMatrix.h"
+#include "ui/VLXPopUpButton.h"
+#include "ui/VLXTableDataSource.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
@@ -249,14 +252,14 @@ TEST_F(EditingTest, DraggingAnItemMovesItWithOneUndoStep)
     EXPECT_TRUE(items->model()->flags(QModelIndex()) & Qt::ItemIsDropEnabled);
     auto drag = [&](int row) {
         auto *data = new QMimeData;
-        EXPECT_TRUE(window.tableViewWriteRows(items, {row}, data));
+        EXPECT_TRUE(items->dataSource()->tableViewWriteRows(items, {row}, data));
         return std::unique_ptr<QMimeData>(data);
     };
 
     // C dropped above row 0.
     auto data = drag(2);
-    EXPECT_EQ(window.tableViewValidateDrop(items, data.get(), 0), Qt::MoveAction);
-    EXPECT_TRUE(window.tableViewAcceptDrop(items, data.get(), 0));
+    EXPECT_EQ(items->dataSource()->tableViewValidateDrop(items, data.get(), 0), Qt::MoveAction);
+    EXPECT_TRUE(items->dataSource()->tableViewAcceptDrop(items, data.get(), 0));
     EXPECT_EQ(titles(), (QStringList {"C", "A", "B"}));
     EXPECT_EQ(items->selectedRow(), 0);
     QApplication::processEvents();
@@ -267,7 +270,7 @@ TEST_F(EditingTest, DraggingAnItemMovesItWithOneUndoStep)
 
     // A dropped below C (drop row 3).
     data = drag(0);
-    EXPECT_TRUE(window.tableViewAcceptDrop(items, data.get(), 3));
+    EXPECT_TRUE(items->dataSource()->tableViewAcceptDrop(items, data.get(), 3));
     EXPECT_EQ(titles(), (QStringList {"B", "C", "A"}));
     EXPECT_EQ(items->selectedRow(), 2);
     window.undo();
@@ -275,8 +278,8 @@ TEST_F(EditingTest, DraggingAnItemMovesItWithOneUndoStep)
     // Dropped onto itself (just above or just below its own row): nothing moves, no undo.
     const int steps = undo().count();
     data = drag(1);
-    window.tableViewAcceptDrop(items, data.get(), 1);
-    window.tableViewAcceptDrop(items, data.get(), 2);
+    items->dataSource()->tableViewAcceptDrop(items, data.get(), 1);
+    items->dataSource()->tableViewAcceptDrop(items, data.get(), 2);
     QApplication::processEvents();
     EXPECT_EQ(titles(), (QStringList {"A", "B", "C"}));
     EXPECT_EQ(undo().count(), steps);
@@ -285,8 +288,8 @@ TEST_F(EditingTest, DraggingAnItemMovesItWithOneUndoStep)
     // Rows of another table or of no drag at all are refused.
     QMimeData foreign;
     foreign.setData("application/x-vellumcast-item-row", "1:0");
-    EXPECT_EQ(window.tableViewValidateDrop(items, &foreign, 0), Qt::IgnoreAction);
-    EXPECT_FALSE(window.tableViewAcceptDrop(items, &foreign, 0));
+    EXPECT_EQ(items->dataSource()->tableViewValidateDrop(items, &foreign, 0), Qt::IgnoreAction);
+    EXPECT_FALSE(items->dataSource()->tableViewAcceptDrop(items, &foreign, 0));
 }
 
 TEST_F(EditingTest, UndoingPastASaveMarksTheFeedEditedAgain)
@@ -294,7 +297,7 @@ TEST_F(EditingTest, UndoingPastASaveMarksTheFeedEditedAgain)
     Vellumcast &window = openFeed(smallFeed("Saved"));
     window.editTracker()->setTextAsEdit(field("Feeds_Optional_Editor"), "ed@example.org (Ed)");
     QApplication::processEvents();
-    ASSERT_TRUE(window.actualSaveDocument(0));
+    ASSERT_TRUE(window.saving().actualSaveDocument(0));
     EXPECT_FALSE(window.isDocumentEdited());
     EXPECT_FALSE(window.window()->isWindowModified());
     window.undo();
@@ -396,7 +399,8 @@ TEST_F(EditingTest, SkipHoursGUIDAndLanguageRecordTheirOwnSteps)
 
     // Choosing the language the feed already has records nothing.
     const int steps = undo().count();
-    window.feedLanguageChanged();
+    auto *language = field<VLXPopUpButton>("Feeds_Optional_Language");
+    emit language->activated(language->currentIndex());
     EXPECT_EQ(undo().count(), steps);
 
     field<QTabWidget>("tabsFeeds")->setCurrentIndex(Vellumcast::ItemsTab);

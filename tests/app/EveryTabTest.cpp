@@ -6,6 +6,7 @@
 #include "common/TestSupport.h"
 
 #include "app/Controller.h"
+#include "app/FeedSaving.h"
 #include "app/Vellumcast.h"
 #include "platform/QtHelpService.h"
 #include "ui/VLXHelpAnchored.h"
@@ -79,7 +80,7 @@ TEST_F(EveryTabTest, AFeedSavedOnceIsNotEditedWhenOpenedAgainAndLookedThrough)
     for (const QString &file : feeds.entryList({QStringLiteral("*.xml")}, QDir::Files)) {
         Vellumcast &first = openInWindow(AppFixture::readFile(feeds.filePath(file)));
         first.setDocumentEdited(true);
-        ASSERT_TRUE(first.actualSaveDocument(0)) << file.toStdString();
+        ASSERT_TRUE(first.saving().actualSaveDocument(0)) << file.toStdString();
         const QString saved = QDir(home()).filePath(QStringLiteral("edit.xml"));
         const QByteArray text = AppFixture::readFile(saved);
         stopApplication();

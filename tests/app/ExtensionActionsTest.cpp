@@ -7,6 +7,7 @@
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
+#include "app/ValidationActions.h"
 #include "editors/errorListing.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
@@ -232,7 +233,7 @@ TEST_F(ExtensionActionsTest, ValidateCountsWarningsAsProblems)
     // No pubDate on the channel is a warning, and only that.
     alerts->clear();
     w.currentFeed()->setPubDate("");
-    w.validateAction();
+    w.validation().validateAction();
     ASSERT_EQ(w.currentFeed()->parseXMLErrorCount(), 0);
     ASSERT_EQ(alertTitles(), QStringList {"Feed Doesn't Validate"});
     EXPECT_EQ(alerts->alerts().first().message,
@@ -254,7 +255,7 @@ TEST_F(ExtensionActionsTest, ViewXMLReadsTheFeedAgainAsOneStepAndKeepsItsLocalFi
     const int steps = undo().count();
     // Closed without a change: nothing happens.
     Vellumcast::setXMLSourceEditor([](const XMLSourceRequest &request) { return request.current; });
-    w.viewXML();
+    w.validation().viewXML();
     endAction();
     EXPECT_EQ(undo().count(), steps);
 

@@ -2,7 +2,9 @@
 // always shows a listed feed.
 #include "ActionsFixture.h"
 
+#include "app/DocumentActions.h"
 #include "app/FeedDocument.h"
+#include "app/FeedSaving.h"
 #include "app/SmartDateRules.h"
 #include "app/VLXUndoManager.h"
 #include "model/SmartDate.h"
@@ -63,7 +65,7 @@ TEST_F(FeedListActionsTest, NewListsOneUntitledEditedFeedWithOneItemAfterAskingA
     VLXPreferences::setObjectForKey(2, "FD_AF_SD_F_DataTo");
     VLXPreferences::setObjectForKey(10, "FD_AF_SD_F_TimeTo");
     alerts->queueAnswer(AlertService::kAlternate);
-    w.newDocument();
+    w.documentActions().newDocument();
     EXPECT_EQ(fileNames(), (QStringList {"(untitled)", "feed.xml"}));
     EXPECT_NE(VLXPreferences::objectForKey("FD_CF_FF_Title", first).toString(), "mine");
     EXPECT_FALSE(w.document()->autoPubDate());
@@ -81,18 +83,18 @@ TEST_F(FeedListActionsTest, RemovingANewFeedAsksTwiceAndTheEmptyListMakesANewOne
 {
     openFeed({"A"}, "a.xml");
     Vellumcast &w = openFeed({"B"}, "b.xml");
-    w.newDocument();
+    w.documentActions().newDocument();
     const QString untitled = id(0);
     VLXPreferences::setObjectForKey("mine", "FD_CF_FF_Title", untitled);
 
     // "No", and "Yes" then "Cancel", change nothing.
     alerts->queueAnswer(AlertService::kAlternate);
-    w.deleteFeed();
+    w.documentActions().deleteFeed();
     EXPECT_EQ(alerts->alerts().last().message,
               "Are you sure you want to remove this feed from your list of feeds?");
     alerts->queueAnswer(AlertService::kDefault);
     alerts->queueAnswer(AlertService::kOther);
-    w.deleteFeed();
+    w.documentActions().deleteFeed();
     EXPECT_EQ(alerts->alerts().last().message,
               "Changes have been made to this feed.  Do you want to save them before opening "
               "another feed?");
@@ -102,7 +104,7 @@ TEST_F(FeedListActionsTest, RemovingANewFeedAsksTwiceAndTheEmptyListMakesANewOne
     // "Don't Save": the entry and its settings go, the feed in its row is loaded.
     alerts->queueAnswer(AlertService::kDefault);
     alerts->queueAnswer(AlertService::kAlternate);
-    w.deleteFeed();
+    w.documentActions().deleteFeed();
     EXPECT_EQ(fileNames(), (QStringList {"b.xml", "a.xml"}));
     EXPECT_EQ(itemTitles(), QStringList {"B"});
     EXPECT_FALSE(w.isDocumentEdited());
@@ -110,9 +112,9 @@ TEST_F(FeedListActionsTest, RemovingANewFeedAsksTwiceAndTheEmptyListMakesANewOne
 
     // The last row removed selects the row above; the last feed removed makes a new one.
     list()->fieldSelected(1);
-    w.deleteFeed();
+    w.documentActions().deleteFeed();
     EXPECT_EQ(itemTitles(), QStringList {"B"});
-    w.deleteFeed();
+    w.documentActions().deleteFeed();
     EXPECT_EQ(fileNames(), QStringList {"(untitled)"});
     EXPECT_EQ(list()->selectedRow(), 0);
     EXPECT_TRUE(QFileInfo::exists(path("b.xml"))) << "the files stay";
@@ -136,7 +138,7 @@ TEST_F(FeedListActionsTest, TheFeedThatTakesARemovedRowKeepsItsOwnEditedMark)
 
     alerts->queueAnswer(AlertService::kDefault);
     alerts->queueAnswer(AlertService::kAlternate);
-    w.deleteFeed();
+    w.documentActions().deleteFeed();
     ASSERT_EQ(fileNames(), QStringList {"repaired.xml"});
     EXPECT_TRUE(w.isDocumentEdited()) << "the repairs of the feed loaded in its place are kept";
 }
@@ -147,18 +149,18 @@ TEST_F(FeedListActionsTest, MovingFeedsKeepsTheLoadedOneSelectedAndStoresOnlyRea
     openFeed({"B"}, "b.xml");
     Vellumcast &w = openFeed({"C"}, "c.xml");
     QSignalSpy stored(&w, &Vellumcast::feedListChanged);
-    w.moveUpFeed(); // the first feed up, the last one down: nothing
+    w.documentActions().moveUpFeed(); // the first feed up, the last one down: nothing
     list()->fieldSelected(2);
-    w.moveDownFeed();
+    w.documentActions().moveDownFeed();
     EXPECT_EQ(stored.count(), 0);
 
-    w.moveUpFeed();
+    w.documentActions().moveUpFeed();
     EXPECT_EQ(fileNames(), (QStringList {"c.xml", "a.xml", "b.xml"}));
     EXPECT_EQ(list()->selectedRow(), 1);
     EXPECT_EQ(itemTitles(), QStringList {"A"});
     EXPECT_EQ(stored.count(), 1);
     EXPECT_EQ(store().array("feedListKey")->at(1).toMap().value("feedFileName"), "a.xml");
-    w.moveDownFeed();
+    w.documentActions().moveDownFeed();
     EXPECT_EQ(list()->selectedRow(), 2);
     EXPECT_FALSE(w.command("moveDownFeed")->isEnabled());
 }
@@ -179,10 +181,10 @@ TEST_F(FeedListActionsTest, SaveAsWritesACopyWhileSaveOfANewFeedAdoptsTheFile)
     EXPECT_TRUE(w.isDocumentEdited());
 
     // A feed never saved proposes its title; Save gives it the file.
-    w.newDocument();
+    w.documentActions().newDocument();
     edit("  My: feed/one  ");
     chooser->enqueue({path("mine.xml")});
-    EXPECT_TRUE(w.actualSaveDocument(0));
+    EXPECT_TRUE(w.saving().actualSaveDocument(0));
     EXPECT_EQ(chooser->requests().last().proposedName, "My__feed_one");
     EXPECT_EQ(fileNames(), (QStringList {"mine.xml", "feed.xml"}));
     EXPECT_EQ(w.currentListOfFeeds().first().value("isTransient").toInt(), 0);

@@ -251,7 +251,7 @@ TEST_F(FindReplaceTest, FreezeDatesKeepsTheAutomaticPublicationDate)
             EXPECT_EQ(title(), "xy") << action;
             EXPECT_EQ(doc().feed()->pubDate(), freeze ? before : SmartDate::feedAutoPubDate())
                 << action << freeze;
-            EXPECT_FALSE(window().pubDatesFrozen());
+            EXPECT_FALSE(window().document()->pubDatesFrozen());
         }
     }
 }

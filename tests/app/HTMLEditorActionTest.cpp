@@ -4,6 +4,7 @@
 
 #include "app/Controller.h"
 #include "app/HTMLEditing.h"
+#include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "common/HTMLEditorDriver.h"
@@ -121,7 +122,7 @@ TEST_F(HTMLEditorActionTest, EditedDescriptionsComeBackAsOneUndoStepIntoTheirOwn
     WYSIWYG &item = editWith("Items_Required_EditHTML", "About");
     EXPECT_EQ(item.window()->windowTitle(), "Item Description HTML Editor[*]");
     EXPECT_EQ(item.index(), 0);
-    ASSERT_TRUE(window().moveItem(0, 3));
+    ASSERT_TRUE(window().itemsPane()->moveItem(0, 3));
     items->selectRow(0);
     const int steps = undo.stack()->count();
     saveAndWait(item);

@@ -4,6 +4,7 @@
 #include "common/StallWatch.h"
 
 #include "app/Controller.h"
+#include "app/FeedOpening.h"
 #include "app/Vellumcast.h"
 #include "common/LocalServer.h"
 #include "io/CURLHandle.h"
@@ -141,7 +142,7 @@ TEST_F(HostileInputTest, CredentialsInAnAddressAreNeitherStoredNorShown)
         = window.currentListOfFeeds().first().value("UniqueIdentifier").toString();
     writeFile(QDir(served).filePath("f.xml"), smallFeed("Private again"));
     window.setDocumentEdited(false, true);
-    window.populateFeedFromURL(bare);
+    window.opening().populateFeedFromURL(bare);
     EXPECT_EQ(window.currentFeed()->title(), "Private again");
     EXPECT_TRUE(alerts->alerts().isEmpty());
     // The entry leaves the list and its credentials the secret store.

@@ -2,6 +2,7 @@
 
 #include "app/Controller.h"
 #include "app/FeedDocument.h"
+#include "app/FeedSaving.h"
 #include "app/ImageActions.h"
 #include "app/ImagePane.h"
 #include "app/VLXUndoManager.h"
@@ -538,7 +539,7 @@ TEST_F(ImageActionsTest, AFailedSaveSaysWhyAndKeepsTheImageUnsaved)
     // Leaving the feed with "Save..." and the same failure stays with the feed.
     alerts->queueAnswer(AlertService::kDefault);
     chooser->enqueue({folder + "/x.png"});
-    const bool left = window.askToSaveChanges(Vellumcast::Leaving::OpeningAnother);
+    const bool left = window.saving().askToSaveChanges(FeedSaving::Leaving::OpeningAnother);
     if (mounted)
         QProcess::execute("umount", {folder});
     else

@@ -7,6 +7,7 @@
 #include "ModalScript.h"
 
 #include "app/FeedDocument.h"
+#include "app/FeedSaving.h"
 #include "app/ImageActions.h"
 #include "app/VLXUndoManager.h"
 #include "common/LocalServer.h"
@@ -131,7 +132,7 @@ TEST_F(LocalPictureTest, ThePictureOpenedFromAFileAndSavedShowsAfterARestartWith
     ASSERT_TRUE(window().imageActions().saveImage());
     EXPECT_EQ(doc().pictureFile(), saved);
     ASSERT_TRUE(QFile::remove(opened));
-    ASSERT_TRUE(window().actualSaveDocument(0));
+    ASSERT_TRUE(window().saving().actualSaveDocument(0));
 
     restart();
     ASSERT_EQ(doc().entry().localPath(), path(QStringLiteral("show.xml")));
@@ -195,7 +196,7 @@ TEST_F(LocalPictureTest, ASizeTheUserClearedStaysClearedThroughSavingAndOpening)
         ASSERT_EQ(size(), (QStringList {"1400", "1400"}));
         for (const char *field : {"Image_Required_Width", "Image_Required_Height"})
             ASSERT_TRUE(doc().editField(QLatin1String(field), -1, QString()));
-        ASSERT_TRUE(window().actualSaveDocument(0));
+        ASSERT_TRUE(window().saving().actualSaveDocument(0));
         EXPECT_FALSE(readFile(path(QStringLiteral("show.xml"))).contains("<width>"));
         restart();
         EXPECT_EQ(doc().picture().size(), QSize(1400, 1400));
@@ -217,10 +218,10 @@ TEST_F(LocalPictureTest, ASavedFeedLeavesNoQuestionAboutThePictureItShowsAgain)
         openPicture(writePicture(QStringLiteral("logo.png"), {60, 40}, qRgb(0, 0, 200)));
         if (cropped)
             doc().replacePicture(doc().picture().copy(0, 0, 30, 20), QStringLiteral("Crop Image"));
-        ASSERT_TRUE(window().actualSaveDocument(window().lastFeedViewed()));
+        ASSERT_TRUE(window().saving().actualSaveDocument(window().lastFeedViewed()));
         alerts->clear();
         alerts->queueAnswer(AlertService::kOther); // Cancel, when asked
-        window().askToSaveChanges(Vellumcast::Leaving::Quitting);
+        window().saving().askToSaveChanges(FeedSaving::Leaving::Quitting);
         QStringList messages;
         for (const Alert &alert : alerts->alerts())
             messages << alert.message;
@@ -286,7 +287,7 @@ TEST_F(LocalPictureTest, AFeedLoadedAnewNeverShowsThePictureOfTheFeedBefore)
              feedWithImage(QStringLiteral("First"), unreachable(QStringLiteral("a.png"))));
     openPicture(writePicture(QStringLiteral("a.png"), {30, 20}, qRgb(0, 0, 200)));
     window().setImageEdited(false);
-    ASSERT_TRUE(window().actualSaveDocument(0));
+    ASSERT_TRUE(window().saving().actualSaveDocument(0));
     ASSERT_FALSE(shown().isNull());
 
     alerts->clear();
@@ -349,7 +350,7 @@ TEST_F(LocalPictureTest, ThePublishSheetSendsTheLocalPictureAfterARestart)
              feedWithImage(QStringLiteral("Show"), unreachable(QStringLiteral("logo.png"))));
     openPicture(writePicture(QStringLiteral("picked.png"), {40, 30}, qRgb(0, 150, 0)));
     window().setImageEdited(false);
-    ASSERT_TRUE(window().actualSaveDocument(0));
+    ASSERT_TRUE(window().saving().actualSaveDocument(0));
     restart();
     ASSERT_EQ(doc().picture().size(), QSize(40, 30));
 

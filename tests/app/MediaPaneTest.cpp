@@ -5,6 +5,8 @@
 
 #include "app/ExtensionFieldPane.h"
 #include "app/FeedDocument.h"
+#include "app/FeedOpening.h"
+#include "app/FeedSaving.h"
 #include "app/VLXUndoManager.h"
 #include "extensions/mrss/mrssItem.h"
 #include "extensions/mrss/mrssItemPrefs.h"
@@ -186,14 +188,14 @@ TEST_F(MediaPaneTest, LocalFilesSurviveSavingARawEditAndReplaceAll)
         EXPECT_EQ(media(0)->mediaContentsValueAtIndex(1).localEnclosureFilePath(), second);
         EXPECT_EQ(media(0)->mediaContentsValueAtIndex(1).lastUploaded(), uploaded);
     };
-    ASSERT_TRUE(window().actualSaveDocument(0));
+    ASSERT_TRUE(window().saving().actualSaveDocument(0));
     stopApplication();
     startApplication();
     QTest::qWait(200);
     endAction();
     kept("reopened");
 
-    ASSERT_EQ(window().reparseLoadedFeed(window().currentFeed()->buildXML()), 1);
+    ASSERT_EQ(window().opening().reparseLoadedFeed(window().currentFeed()->buildXML()), 1);
     kept("read again from a raw edit");
 
     // Replace All reads the feed again from a copy's text.

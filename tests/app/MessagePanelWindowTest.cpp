@@ -1,6 +1,8 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
+#include "app/FeedOpening.h"
+#include "app/FeedSaving.h"
 #include "app/ItemsPane.h"
 #include "app/Vellumcast.h"
 #include "common/LocalServer.h"
@@ -99,7 +101,7 @@ TEST_F(MessagePanelWindowTest, ABrokenFeedShowsItsMessagesAndTheyLeadToTheirItem
     // The panel closes before the feed is read again (whose results are closed this time) and
     // when the window closes.
     alerts->queueAnswer(AlertService::kAlternate);
-    window.reparseLoadedFeed(window.document()->text());
+    window.opening().reparseLoadedFeed(window.document()->text());
     EXPECT_FALSE(panel->windowOpen());
     window.command("viewParseLog")->trigger();
     EXPECT_TRUE(panel->windowOpen());
@@ -173,7 +175,7 @@ TEST_F(MessagePanelWindowTest, TheLogOfALoadOrASaveIsTheOneTheCommandShows)
     alerts->clear();
     alerts->queueAnswer(AlertService::kAlternate);
     window.document()->editField("Feeds_Required_Title", -1, "Still Broken");
-    EXPECT_FALSE(window.actualSaveDocument(0));
+    EXPECT_FALSE(window.saving().actualSaveDocument(0));
     ASSERT_EQ(alerts->alerts().size(), 1);
     EXPECT_EQ(alerts->alerts().first().title, "Feed Doesn't Validate");
     ASSERT_TRUE(panel->windowOpen());

@@ -3,6 +3,8 @@
 #include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/FeedDocument.h"
+#include "app/FeedOpening.h"
+#include "app/FeedSaving.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
@@ -84,7 +86,7 @@ TEST_F(OpenSaveTest, ThreeSavesKeepTheFeedItsCompanionAndTwoBackupGenerations)
     for (const QString title : {"One", "Two", "Three"}) {
         window.currentFeed()->setTitle(title);
         window.setDocumentEdited(true);
-        ASSERT_TRUE(window.actualSaveDocument(0));
+        ASSERT_TRUE(window.saving().actualSaveDocument(0));
         EXPECT_FALSE(window.isDocumentEdited());
     }
     EXPECT_TRUE(alerts->alerts().isEmpty()) << alertTitles().join(", ").toStdString();
@@ -118,7 +120,7 @@ TEST_F(OpenSaveTest, AFailedSaveKeepsTheOldFileAndTheFeedEdited)
     ASSERT_EQ(QProcess::execute("mount", {"-o", "remount,ro", folder}), 0);
     window.currentFeed()->setTitle("After");
     window.setDocumentEdited(true);
-    EXPECT_FALSE(window.actualSaveDocument(0));
+    EXPECT_FALSE(window.saving().actualSaveDocument(0));
     QProcess::execute("umount", {folder});
     ASSERT_EQ(alertTitles(), QStringList {"Save Failed"});
     EXPECT_TRUE(window.isDocumentEdited());
@@ -164,7 +166,7 @@ TEST_F(OpenSaveTest, FeedAddressOpensFromTheLocalServerAsATransientEditedEntry)
     chooser->enqueue({target});
     FileChooser::setInstance(chooser);
     window.setDocumentEdited(true);
-    EXPECT_TRUE(window.actualSaveDocument(0));
+    EXPECT_TRUE(window.saving().actualSaveDocument(0));
     FileChooser::setInstance(nullptr);
     const QVariantMap saved = window.currentListOfFeeds().first();
     EXPECT_EQ(saved.value("isTransient").toInt(), 0);
@@ -261,7 +263,8 @@ TEST_F(OpenSaveTest, ParseResultsFollowTheSetting)
     // Errors hidden by request show nothing in any mode.
     VLXPreferences::setObjectForKey(0, "M_ShowParseResults");
     alerts->clear();
-    window.populateFeedFromString(QString::fromUtf8(feedWithoutPubDate("W")), false, true, true);
+    window.opening().populateFeedFromString(QString::fromUtf8(feedWithoutPubDate("W")), false, true,
+                                            true);
     EXPECT_TRUE(alerts->alerts().isEmpty());
 }
 
@@ -284,7 +287,7 @@ TEST_F(OpenSaveTest, ReadingTheLoadedFeedAgainKeepsLocalEnclosuresAndUploadTimes
     item.setLocalEnclosureFilePath(audio);
     item.setLastUploaded(uploaded);
     window.currentFeed()->setLastUploaded(uploaded);
-    window.reparseLoadedFeed(
+    window.opening().reparseLoadedFeed(
         QString::fromUtf8(readFile(cast)).replace("<title>E</title>", "<title>F</title>"));
     const VLXItems &again = *window.currentFeed()->itemAtIndex(0);
     EXPECT_EQ(again.title(), "F");
@@ -313,7 +316,7 @@ TEST_F(OpenSaveTest, ReadingAgainWithFewerItemsShowsAnItemOfTheList)
         window.openFeedAtPath(cast);
         window.itemsPane()->itemTable()->selectRow(2);
         ASSERT_EQ(window.document()->shownItem(), 2);
-        window.reparseLoadedFeed(feedOf(fewer));
+        window.opening().reparseLoadedFeed(feedOf(fewer));
         ASSERT_EQ(window.currentFeed()->countOfItems(), fewer);
         const int shown = window.document()->shownItem();
         EXPECT_TRUE(shown >= 0 && shown < fewer) << shown;
@@ -415,7 +418,7 @@ TEST_F(OpenSaveTest, AFeedKeptInTheTemporaryFolderKeepsItsPreviousVersionAtEvery
     for (const QString title : {"One", "Two", "Three", "Four"}) {
         window.currentFeed()->setTitle(title);
         window.setDocumentEdited(true);
-        ASSERT_TRUE(window.actualSaveDocument(0));
+        ASSERT_TRUE(window.saving().actualSaveDocument(0));
         EXPECT_EQ(titleInFile(news), title);
         EXPECT_EQ(titleInFile(QDir(temporary).filePath("news.xml-bak")), previous);
         EXPECT_FALSE(window.statusText().contains("backup")) << window.statusText().toStdString();
@@ -434,7 +437,7 @@ TEST_F(OpenSaveTest, ABackupThatCannotBeMadeIsToldInTheStatusLineAndKeepsThePrev
     window.openFeedAtPath(news);
     window.currentFeed()->setTitle("After");
     window.setDocumentEdited(true);
-    ASSERT_TRUE(window.actualSaveDocument(0));
+    ASSERT_TRUE(window.saving().actualSaveDocument(0));
     EXPECT_FALSE(window.isDocumentEdited());
     EXPECT_EQ(titleInFile(news), "After");
     const QString aside = QDir(folder).filePath("news.xml-bak.1");

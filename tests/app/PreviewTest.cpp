@@ -2,13 +2,13 @@
 // in one test, so the engine starts once.
 #include "AppFixture.h"
 
-#include "common/PdfText.h"
 #include "app/Controller.h"
 #include "app/ExportSheet.h"
 #include "app/PreviewPage.h"
 #include "app/PreviewWindow.h"
 #include "app/Vellumcast.h"
 #include "common/LocalServer.h"
+#include "common/PdfText.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedFileChooser.h"
 #include "platform/ScriptedPrintPanel.h"

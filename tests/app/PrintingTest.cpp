@@ -1,8 +1,8 @@
 #include "AppFixture.h"
 
-#include "common/PdfText.h"
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
+#include "common/PdfText.h"
 #include "model/VLXFeed.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedPrintPanel.h"

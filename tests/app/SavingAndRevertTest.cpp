@@ -5,6 +5,7 @@
 
 #include "app/Controller.h"
 #include "app/EditTracker.h"
+#include "app/FeedSaving.h"
 #include "app/LoadRunner.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
@@ -78,7 +79,7 @@ protected:
             dialog->findChild<QAbstractButton *>("LoadProgressCancel")->click();
         });
         press.start(2);
-        const bool saved = window.actualSaveDocument(0);
+        const bool saved = window.saving().actualSaveDocument(0);
         released = true;
         while (held && !left)
             QThread::msleep(1);
@@ -97,7 +98,7 @@ TEST_F(SavingAndRevertTest, ASaveCancelledWhileValidatingOrBuildingLeavesTheFile
     for (const char *title : {"Two", "Three"}) {
         window.currentFeed()->setTitle(title);
         window.setDocumentEdited(true);
-        ASSERT_TRUE(window.actualSaveDocument(0));
+        ASSERT_TRUE(window.saving().actualSaveDocument(0));
     }
     const QStringList before = files(news);
     ASSERT_FALSE(before.at(2).isEmpty());
@@ -119,7 +120,7 @@ TEST_F(SavingAndRevertTest, ASaveCancelledWhileValidatingOrBuildingLeavesTheFile
         EXPECT_TRUE(alerts->alerts().isEmpty()) << alertTitles().join(", ").toStdString();
     }
     // The next save goes through and moves the generations on.
-    ASSERT_TRUE(window.actualSaveDocument(0));
+    ASSERT_TRUE(window.saving().actualSaveDocument(0));
     EXPECT_FALSE(window.isDocumentEdited());
     EXPECT_TRUE(readFile(news).contains("<title>Four</title>"));
     EXPECT_EQ(QString::fromUtf8(readFile(path("news.xml-bak"))), before.at(0));
@@ -133,14 +134,14 @@ TEST_F(SavingAndRevertTest, ASaveFailingOnTheWorkerLeavesTheFilesAndTheBackupsAn
     window.openFeedAtPath(news);
     window.currentFeed()->setTitle("Two");
     window.setDocumentEdited(true);
-    ASSERT_TRUE(window.actualSaveDocument(0));
+    ASSERT_TRUE(window.saving().actualSaveDocument(0));
     // A folder where the companion goes: the save cannot put its files in place.
     ASSERT_TRUE(QFile::remove(news + ".plist"));
     ASSERT_TRUE(QDir().mkpath(news + ".plist"));
     const QStringList before = files(news);
     window.currentFeed()->setTitle("Three");
     window.setDocumentEdited(true);
-    EXPECT_FALSE(window.actualSaveDocument(0));
+    EXPECT_FALSE(window.saving().actualSaveDocument(0));
     EXPECT_EQ(alertTitles(), QStringList {"Save Failed"});
     EXPECT_EQ(files(news), before);
     EXPECT_TRUE(QFileInfo(news + ".plist").isDir());
@@ -173,7 +174,7 @@ TEST_F(SavingAndRevertTest, RevertGoesBackToWhatWasReadWhenTheFileChangedOnDisk)
     auto chooser = std::make_shared<ScriptedFileChooser>();
     chooser->enqueue({path("copy.xml")});
     FileChooser::setInstance(chooser);
-    EXPECT_FALSE(window.actualSaveDocumentAs(window.lastFeedViewed()).isEmpty());
+    EXPECT_FALSE(window.saving().actualSaveDocumentAs(window.lastFeedViewed()).isEmpty());
     FileChooser::setInstance(nullptr);
     ASSERT_TRUE(QString::fromUtf8(readFile(path("copy.xml"))).contains("<title>Copied</title>"));
     window.command("revertDocumentToSaved")->trigger();

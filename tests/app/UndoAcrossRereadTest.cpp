@@ -5,9 +5,11 @@
 #include "FindFixture.h"
 
 #include "app/FeedDocument.h"
+#include "app/FeedSaving.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
+#include "app/ValidationActions.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -51,7 +53,7 @@ protected:
             [edit = std::move(edit)](const XMLSourceRequest &request) -> std::optional<QString> {
                 return edit(request.current);
             });
-        window().viewXML();
+        window().validation().viewXML();
         endAction();
     }
     int undoAll()
@@ -124,7 +126,7 @@ TEST_F(UndoAcrossRereadTest, AnEditAfterASortIsNotKeptByUndoingPastAChannelRepla
     EXPECT_EQ(field<QPlainTextEdit>("Items_Required_Description")->toPlainText(), "A");
 
     // What a save writes is what the window shows: the feed as it was opened.
-    ASSERT_TRUE(window().actualSaveDocument(list()->selectedRow()));
+    ASSERT_TRUE(window().saving().actualSaveDocument(list()->selectedRow()));
     EXPECT_EQ(readFile(path("feed.xml")).toStdString(), opened);
 }
 

@@ -3,6 +3,7 @@
 #include "app/Controller.h"
 #include "app/RawXMLPane.h"
 #include "app/VLXUndoManager.h"
+#include "app/ValidationActions.h"
 #include "app/Vellumcast.h"
 #include "editors/XMLSourceTextView.h"
 #include "model/VLXFeed.h"
@@ -134,7 +135,7 @@ TEST_F(XMLSourceCallersTest, ViewXMLShowsTheFileAsReadBesideTheFeedAsBuilt)
     writeFile(path("view.xml"), text);
     Vellumcast &window = startWindow();
     window.openFeedAtPath(path("view.xml"));
-    const XMLSourceRequest request = window.viewXMLRequest();
+    const XMLSourceRequest request = window.validation().viewXMLRequest();
     EXPECT_EQ(request.original, QString::fromUtf8(text));
     EXPECT_EQ(request.current, window.currentFeed()->buildXML());
     EXPECT_FALSE(request.fragment);

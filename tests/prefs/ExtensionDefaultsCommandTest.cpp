@@ -4,6 +4,7 @@
 #include "ActionsFixture.h"
 #include "DialogScript.h"
 
+#include "app/DocumentActions.h"
 #include "app/EditTracker.h"
 #include "app/ExtensionFieldPane.h"
 #include "app/FeedDocument.h"
@@ -135,7 +136,7 @@ TEST_F(ExtensionDefaultsCommand, ARawXMLDefaultLeavesTheOpenFeedAloneAndReachesA
     EXPECT_EQ(undo().count(), steps);
     EXPECT_FALSE(w.isDocumentEdited());
 
-    w.newDocument();
+    w.documentActions().newDocument();
     endAction();
     std::shared_ptr<extensionNSRaw> extension;
     for (const auto &candidate : w.currentFeed()->XMLExtensions()->arrayOfExtensions()) {
@@ -228,7 +229,7 @@ TEST_F(ExtensionDefaultsCommand, ASyndicationDefaultReachesANewFeed)
         typeInPane(prefs, "FD_AF_FF_EX_SyndicationUpdateFrequency", QStringLiteral("3"));
         prefs->findChild<QAbstractButton *>(QStringLiteral("ok"))->click();
     });
-    w.newDocument();
+    w.documentActions().newDocument();
     endAction();
     const FieldExtensionBase *sy = FieldExtensionBase::from(
         w.currentFeed()->XMLExtensions()->knownExtension(KnownNamespace::syndication).get());

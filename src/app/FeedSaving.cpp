@@ -1,11 +1,13 @@
-// Saving the loaded feed with its backups, and the questions asked before it is left.
-#include "app/Vellumcast.h"
+#include "app/FeedSaving.h"
+
+#include "app/ImageActions.h"
+#include "app/ParseLogPanel.h"
+#include "app/WindowServices.h"
+#include "editors/errorListing.h"
 
 #include "app/FeedListModel.h"
-#include "app/ImageActions.h"
 #include "app/LoadControl.h"
 #include "app/LoadRunner.h"
-#include "app/ParseLogPanel.h"
 #include "editors/openURLPanel.h"
 #include "io/FeedCredentials.h"
 #include "model/VLXFeed.h"
@@ -28,7 +30,14 @@ public:
 };
 } // namespace
 
-bool Vellumcast::runOnWorker(const std::function<void(LoadControl &)> &work,
+FeedSaving::FeedSaving(WindowServices &window, ImageActions &images, ParseLogPanel &parseLog,
+                       QObject *parent)
+    : QObject(parent), m_window(window), m_images(images), m_parseLog(parseLog),
+      m_document(window.document()), m_feedList(window.feedList()), m_loader(window.loadRunner())
+{
+}
+
+bool FeedSaving::runOnWorker(const std::function<void(LoadControl &)> &work,
                              const QString &dialogTitle, const QString &doing)
 {
     if (m_loader->isRunning()) {
@@ -39,7 +48,7 @@ bool Vellumcast::runOnWorker(const std::function<void(LoadControl &)> &work,
     const FeedListEntry &entry = m_document->entry();
     const QString what = entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
                                           : QDir::toNativeSeparators(entry.localPath());
-    const QString status = statusText();
+    const QString status = m_window.statusText();
     LoadRunner::Wording wording;
     wording.dialogTitle = dialogTitle;
     wording.status = [doing](LoadControl::Stage stage, const QString &title) {
@@ -55,15 +64,15 @@ bool Vellumcast::runOnWorker(const std::function<void(LoadControl &)> &work,
             work(control);
         },
         what, wording);
-    setStatusText(status);
+    m_window.setStatusText(status);
     if (finished)
         settings->commit();
     return finished;
 }
 
-bool Vellumcast::checkRequiredFields()
+bool FeedSaving::checkRequiredFields()
 {
-    ParseLogPanel::closeMessagePanel();
+    errorListing::closePanel();
     // Validating walks every item: on the worker, with the counts and the log the message panel
     // shows when the feed does not validate.
     struct Counts
@@ -95,7 +104,7 @@ bool Vellumcast::checkRequiredFields()
         return false;
     if (counts->log.errors + counts->log.warnings + counts->log.repairs == 0)
         return true;
-    m_parseLog->viewParseLog(counts->log);
+    m_parseLog.viewParseLog(counts->log);
     Alert question;
     question.style = Alert::Style::Critical;
     question.title = QStringLiteral("Feed Doesn't Validate");
@@ -121,9 +130,9 @@ void reportSaveFailure(const QString &problem)
 }
 } // namespace
 
-bool Vellumcast::actualSaveDocument(int row)
+bool FeedSaving::actualSaveDocument(int row)
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     // Only the loaded feed's own entry is saved: its file, never another entry's.
     if (!m_feedList->isRow(row)
         || m_feedList->entry(row).uniqueIdentifier != m_document->entry().uniqueIdentifier)
@@ -149,13 +158,13 @@ bool Vellumcast::actualSaveDocument(int row)
                 m_feedList->removeAt(other);
         }
         m_document->setEntry(adopted);
-        archiveCurrentFeedList();
-        selectDocumentRow();
-        setDocumentEdited(false);
+        m_window.archiveCurrentFeedList();
+        m_window.selectDocumentRow();
+        m_document->setEdited(false);
         settlePictureWithSave();
-        setWindowTitleFromEntry();
-        setStatusText(problem.isEmpty() ? QDir::toNativeSeparators(chosen.toLocalFile())
-                                        : problem);
+        m_window.setWindowTitleFromEntry();
+        m_window.setStatusText(problem.isEmpty() ? QDir::toNativeSeparators(chosen.toLocalFile())
+                                                 : problem);
         return true;
     }
     if (!checkRequiredFields())
@@ -171,23 +180,23 @@ bool Vellumcast::actualSaveDocument(int row)
         return false;
     }
     m_document->setEntry(updated);
-    archiveCurrentFeedList();
-    setDocumentEdited(false);
+    m_window.archiveCurrentFeedList();
+    m_document->setEdited(false);
     settlePictureWithSave();
     if (!problem.isEmpty())
-        setStatusText(problem);
+        m_window.setStatusText(problem);
     return true;
 }
 
-void Vellumcast::settlePictureWithSave()
+void FeedSaving::settlePictureWithSave()
 {
     // A picture the saved feed shows again when it is next loaded (its file's, or its image
     // URL's) is no unsaved change of the image.
-    if (isImageEdited() && m_document->pictureKeptBySave())
-        setImageEdited(false);
+    if (m_document->isImageEdited() && m_document->pictureKeptBySave())
+        m_document->setImageEdited(false);
 }
 
-QString Vellumcast::proposedFileName(const FeedListEntry &entry, const QString &title)
+QString FeedSaving::proposedFileName(const FeedListEntry &entry, const QString &title)
 {
     if (!entry.url.isEmpty()) {
         const QString name = QFileInfo(QUrl(entry.url).path()).fileName();
@@ -203,9 +212,9 @@ QString Vellumcast::proposedFileName(const FeedListEntry &entry, const QString &
     return name;
 }
 
-QUrl Vellumcast::writeToChosenFile(int row, FeedListEntry *adopting, QString *problemOut)
+QUrl FeedSaving::writeToChosenFile(int row, FeedListEntry *adopting, QString *problemOut)
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     if (!m_feedList->isRow(row)
         || m_feedList->entry(row).uniqueIdentifier != m_document->entry().uniqueIdentifier)
         return {};
@@ -214,9 +223,11 @@ QUrl Vellumcast::writeToChosenFile(int row, FeedListEntry *adopting, QString *pr
     FileRequest request;
     request.kind = FileRequest::Kind::SaveFile;
     request.title = tr("Save Feed");
-    request.directory
-        = userDefaults().string(QStringLiteral("LastFeedSavePath")).value_or(QDir::homePath());
-    request.proposedName = proposedFileName(m_document->entry(), currentFeed()->title());
+    request.directory = VLXPreferences::sharedInstance()
+                            .store()
+                            .string(QStringLiteral("LastFeedSavePath"))
+                            .value_or(QDir::homePath());
+    request.proposedName = proposedFileName(m_document->entry(), m_document->feed()->title());
     request.allowedExtensions = {QStringLiteral("xml")};
     const QStringList chosen = FileChooser::run(request);
     if (chosen.isEmpty())
@@ -242,49 +253,50 @@ QUrl Vellumcast::writeToChosenFile(int row, FeedListEntry *adopting, QString *pr
     }
     if (adopting)
         *adopting = written;
-    userDefaults().setObject(QFileInfo(path).absolutePath(), QStringLiteral("LastFeedSavePath"));
+    VLXPreferences::sharedInstance().store().setObject(QFileInfo(path).absolutePath(),
+                                                       QStringLiteral("LastFeedSavePath"));
     if (problemOut)
         *problemOut = problem;
     return url;
 }
 
-QUrl Vellumcast::actualSaveDocumentAs(int row)
+QUrl FeedSaving::actualSaveDocumentAs(int row)
 {
     // A copy: the entry keeps its file, and the feed its title and its edited state.
     return writeToChosenFile(row, nullptr);
 }
 
-bool Vellumcast::askToSaveImage(Leaving why)
+bool FeedSaving::askToSaveImage(Leaving why)
 {
-    if (!isImageEdited())
+    if (!m_document->isImageEdited())
         return true;
     const int answer = askToSave(QStringLiteral("this feed's image"), why);
     if (answer == AlertService::kOther)
         return false;
     // A cancelled or failed save keeps the user with the image, which is not lost.
     if (answer == AlertService::kDefault && !m_document->picture().isNull())
-        return m_imageActions->saveImage();
+        return m_images.saveImage();
     if (why != Leaving::OpeningAnother)
-        setImageEdited(false);
+        m_document->setImageEdited(false);
     return true;
 }
 
-bool Vellumcast::askToSaveFeed(Leaving why)
+bool FeedSaving::askToSaveFeed(Leaving why)
 {
-    if (!isDocumentEdited())
+    if (!m_document->isEdited())
         return true;
     const int answer = askToSave(QStringLiteral("this feed"), why);
     if (answer == AlertService::kOther)
         return false;
     if (answer == AlertService::kDefault)
-        return actualSaveDocument(lastFeedViewed());
+        return actualSaveDocument(m_window.lastFeedViewed());
     // Another feed clears the state and the undo steps when it is shown in this one's place.
     if (why != Leaving::OpeningAnother)
-        setDocumentEdited(false, true);
+        m_document->setEdited(false, true);
     return true;
 }
 
-int Vellumcast::askToSave(const QString &what, Leaving why)
+int FeedSaving::askToSave(const QString &what, Leaving why)
 {
     Alert alert;
     alert.style = Alert::Style::Critical;
@@ -312,85 +324,8 @@ int Vellumcast::askToSave(const QString &what, Leaving why)
     return AlertService::show(alert);
 }
 
-bool Vellumcast::askToSaveChanges(Leaving why)
+bool FeedSaving::askToSaveChanges(Leaving why)
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     return askToSaveImage(why) && askToSaveFeed(why);
-}
-
-void Vellumcast::setUpDocumentCommands()
-{
-    if (!hasCommandHandler(QStringLiteral("saveDocument")))
-        setCommandHandler(QStringLiteral("saveDocument"),
-                          [this] { actualSaveDocument(lastFeedViewed()); });
-    if (!hasCommandHandler(QStringLiteral("saveDocumentAs")))
-        setCommandHandler(QStringLiteral("saveDocumentAs"),
-                          [this] { actualSaveDocumentAs(lastFeedViewed()); });
-    // Whatever way Open and Open URL end, the window is left with a feed.
-    if (!hasCommandHandler(QStringLiteral("openDocument")))
-        setCommandHandler(QStringLiteral("openDocument"), [this] {
-            openDocument();
-            ensureAFeed();
-        });
-    if (!hasCommandHandler(QStringLiteral("openURL")))
-        setCommandHandler(QStringLiteral("openURL"), [this] {
-            openURL();
-            ensureAFeed();
-        });
-    if (!hasCommandHandler(QStringLiteral("revertDocumentToSaved")))
-        setCommandHandler(QStringLiteral("revertDocumentToSaved"), [this] {
-            finalizeChanges();
-            // The file as it was read (or last saved), not as it may be on disk now.
-            const QByteArray bytes = m_document->bytes();
-            const QString text = bytes.isNull() ? m_document->text() : QString();
-            if (bytes.isEmpty() && text.isEmpty())
-                return;
-            if (!rereadLoadedFeed(bytes, text))
-                return;
-            setDocumentEdited(false, true);
-            setImageEdited(false);
-        });
-    setCommandHandler(QStringLiteral("undo"), [this] { undo(); });
-    setCommandHandler(QStringLiteral("redo"), [this] { redo(); });
-    setQuitQuestion([this] { return askToSaveChanges(Leaving::Quitting); });
-    setLeaveQuestion([this] { return askToSaveChanges(Leaving::OpeningAnother); });
-}
-
-void Vellumcast::openDocument()
-{
-    // The question comes before the panel: Cancel there leaves everything as it is.
-    finalizeChanges();
-    if (!askToSaveChanges(Leaving::OpeningAnother))
-        return;
-    showSelectedTab(FeedsTab);
-    FileRequest request;
-    request.kind = FileRequest::Kind::OpenFile;
-    request.title = tr("Open Feed");
-    request.directory
-        = userDefaults().string(QStringLiteral("LastFeedOpenPath")).value_or(QDir::homePath());
-    const QStringList chosen = FileChooser::run(request);
-    if (chosen.isEmpty())
-        return;
-    userDefaults().setObject(QFileInfo(chosen.first()).absolutePath(),
-                             QStringLiteral("LastFeedOpenPath"));
-    rememberPreviousEntry();
-    openAskedFeed(chosen.first());
-}
-
-void Vellumcast::openURL()
-{
-    finalizeChanges();
-    if (!askToSaveChanges(Leaving::OpeningAnother))
-        return;
-    showSelectedTab(FeedsTab);
-    // The panel offers the addresses opened before, most recent first.
-    const std::optional<QUrl> url
-        = openURLPanel::askForURL(m_documentWindow, QStringLiteral("feedDownloadHistory"));
-    if (!url)
-        return;
-    QString address = url->toString(QUrl::FullyEncoded);
-    if (url->scheme().isEmpty())
-        address = QStringLiteral("http://") + address;
-    rememberPreviousEntry();
-    openAskedFeed(address);
 }

@@ -1,36 +1,55 @@
-// Whole-feed validation and the raw XML source of the loaded feed.
-#include "app/Vellumcast.h"
+#include "app/ValidationActions.h"
 
+#include "app/FeedDocument.h"
+#include "app/FeedOpening.h"
+#include "app/FeedSaving.h"
+#include "app/FieldChange.h"
 #include "app/FreeAside.h"
 #include "app/LoadControl.h"
-#include "app/ParseLogPanel.h"
+#include "app/WindowServices.h"
+#include "app/XMLSourceEditing.h"
 #include "editors/errorListing.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
 #include "model/extensionManagerChannel.h"
 #include "platform/AlertService.h"
 
-#include <QMainWindow>
 #include <QTabWidget>
 
-void Vellumcast::setUpValidationCommands()
+ValidationActions::ValidationActions(WindowServices &window, FeedOpening &opening,
+                                     FeedSaving &saving, QObject *parent)
+    : QObject(parent), m_window(window), m_opening(opening), m_saving(saving),
+      m_document(window.document())
 {
-    setCommandHandler(QStringLiteral("validateAction"), [this] { validateAction(); });
-    setCommandHandler(QStringLiteral("viewXML"), [this] { viewXML(); });
 }
 
-void Vellumcast::validateAction()
+void ValidationActions::setUpValidationCommands()
 {
-    finalizeChanges();
-    ParseLogPanel::closeMessagePanel();
-    VLXFeed &feed = *currentFeed();
+    m_window.setCommandHandler(QStringLiteral("validateAction"), [this] { validateAction(); });
+    m_window.setCommandHandler(QStringLiteral("viewXML"), [this] { viewXML(); });
+}
+
+XMLSourceRequest ValidationActions::viewXMLRequest() const
+{
+    const VLXFeed &feed = *m_document->feed();
+    return {m_document->text(), feed.buildXML(), false,
+            feed.XMLExtensions()->arrayOfExtensionNames()};
+}
+
+// --- Validation and the raw source --------------------------------------------------------------
+
+void ValidationActions::validateAction()
+{
+    m_window.finalizeChanges();
+    errorListing::closePanel();
+    VLXFeed &feed = *m_document->feed();
     feed.clearParseXMLErrorList();
     feed.validate();
     const QList<MessageGroup> messages = feed.parseXMLErrorList(true, true, true);
     Alert alert;
     if (!messages.isEmpty()) {
         // Warnings and repairs count as problems too.
-        errorListing::showPanel(m_documentWindow, messages, feed.parseXMLErrorCount(),
+        errorListing::showPanel(m_window.window(), messages, feed.parseXMLErrorCount(),
                                 feed.parseXMLWarnCount(), feed.parseXMLRepairCount());
         alert.style = Alert::Style::Critical;
         alert.title = QStringLiteral("Feed Doesn't Validate");
@@ -42,12 +61,12 @@ void Vellumcast::validateAction()
         alert.message = QStringLiteral("Vellumcast did not detecte any problems with this feed.");
     }
     AlertService::show(alert);
-    validateCommands();
+    m_window.validateCommands();
 }
 
-void Vellumcast::viewXML()
+void ValidationActions::viewXML()
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     // The text as read and the text now are made on the loader's worker: for a big feed each
     // takes longer than the window may wait.
     auto request = std::make_shared<XMLSourceRequest>();
@@ -55,14 +74,14 @@ void Vellumcast::viewXML()
     const QByteArray bytes = m_document->bytes();
     const QString text = bytes.isNull() ? m_document->text() : QString();
     const QStringList used = feed->XMLExtensions()->arrayOfExtensionNames();
-    if (!runOnWorker(
+    if (!m_saving.runOnWorker(
             [request, feed, bytes, text, used](LoadControl &) {
                 *request = {bytes.isNull() ? text : VLXParseFeed::stringFromXMLData(bytes),
                             feed->buildXML(), false, used};
             },
             tr("View XML Source"), QStringLiteral("Preparing...")))
         return;
-    std::optional<QString> edited = editXMLText(*request);
+    std::optional<QString> edited = XMLSourceEditing::edit(*request, m_window.window());
     const bool unchanged = !edited || *edited == request->current;
     if (request->original)
         freeAside(std::move(*request->original));
@@ -70,17 +89,17 @@ void Vellumcast::viewXML()
     if (unchanged)
         return;
     for (const char *name : {"tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub", "tabsFeeds_ImagesSub"}) {
-        if (auto *sub = outlet<QTabWidget>(QLatin1String(name)))
+        if (auto *sub = m_window.outlet<QTabWidget>(QLatin1String(name)))
             sub->setCurrentIndex(0);
     }
     // Read again, the feed keeps the local enclosure files and upload dates the text does not
     // hold; undo shows the feed object as it was.
-    UndoRecord before = viewXMLUndoRecord();
-    const bool read = reparseLoadedFeed(*edited);
+    UndoRecord before = FieldChange::wholeFeed(*m_document);
+    const bool read = m_opening.reparseLoadedFeed(*edited);
     freeAside(std::move(*edited));
     if (!read)
         return;
-    registerUndo(std::move(before), QStringLiteral("View XML Edit"));
+    m_document->registerUndo(std::move(before), QStringLiteral("View XML Edit"));
     if (m_document->itemCount() > 0)
-        populateItem(0);
+        m_window.populateItem(0);
 }

@@ -1,11 +1,14 @@
 // Bringing a feed into the editor: from a file, a web address or text in hand.
-#include "app/Vellumcast.h"
+#include "app/FeedOpening.h"
+
+#include "app/FeedSaving.h"
+#include "app/WindowServices.h"
 
 #include "app/Controller.h"
 #include "app/FeedListModel.h"
 #include "app/LoadRunner.h"
-#include "app/ParseLogPanel.h"
 #include "app/WindowStatusSink.h"
+#include "editors/errorListing.h"
 #include "io/CURLHandle.h"
 #include "io/FeedCredentials.h"
 #include "io/VLXParseFeed.h"
@@ -14,6 +17,7 @@
 #include "model/extensionManagerChannel.h"
 #include "platform/AlertService.h"
 #include "platform/BoundedFileReader.h"
+#include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXListBox.h"
 
@@ -66,8 +70,7 @@ Download downloadOf(const QUrl &url)
 {
     const QString bundle
         = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("ca-bundle.crt"));
-    const bool withBundle
-        = url.scheme() == QLatin1String("https") && QFileInfo::exists(bundle);
+    const bool withBundle = url.scheme() == QLatin1String("https") && QFileInfo::exists(bundle);
     return {url, Controller::signature(), withBundle ? bundle : QString()};
 }
 
@@ -110,32 +113,32 @@ QUrl urlOfAddress(const QString &address)
 }
 } // namespace
 
-XMLSourceRequest Vellumcast::viewXMLRequest() const
+FeedOpening::FeedOpening(WindowServices &window, FeedSaving &saving, QObject *parent)
+    : QObject(parent), m_window(window), m_saving(saving), m_document(window.document()),
+      m_feedList(window.feedList()), m_loader(window.loadRunner()),
+      m_statusSink(std::make_shared<WindowStatusSink>())
 {
-    const VLXFeed &feed = *m_document->feed();
-    return {m_document->text(), feed.buildXML(), false,
-            feed.XMLExtensions()->arrayOfExtensionNames()};
 }
 
-void Vellumcast::openFeedAtPath(const QString &path)
+void FeedOpening::openFeedAtPath(const QString &path)
 {
     if (path.isEmpty()) {
         QApplication::beep();
         return;
     }
-    finalizeChanges();
-    if (!askToSaveChanges(Leaving::OpeningAnother))
+    m_window.finalizeChanges();
+    if (!m_saving.askToSaveChanges(FeedSaving::Leaving::OpeningAnother))
         return;
     openAskedFeed(path);
 }
 
-void Vellumcast::openAskedFeed(const QString &path)
+void FeedOpening::openAskedFeed(const QString &path)
 {
     if (path.isEmpty()) {
         QApplication::beep();
         return;
     }
-    showSelectedTab(FeedsTab);
+    m_window.showSelectedTab(WindowServices::FeedsTab);
 
     QString address = path;
     if (address.startsWith(QLatin1String("feed://")))
@@ -159,19 +162,19 @@ void Vellumcast::openAskedFeed(const QString &path)
         ? url.toLocalFile()
         : QStringLiteral("(untitled) %1").arg(FeedCredentials::displayString(url));
     if (actuallyOpenFile(name, url, QString(), url.isLocalFile() ? 0 : 1) < 0) {
-        m_previousEntry.clear();
+        m_window.forgetPreviousEntry();
         return;
     }
-    dropLeftNewEntry();
+    m_window.dropLeftNewEntry();
 }
 
-int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QString &text,
-                                 int transient)
+int FeedOpening::actuallyOpenFile(const QString &path, const QUrl &url, const QString &text,
+                                  int transient)
 {
     // Opening a listed feed again keeps its entry's identity: its per-feed settings, publish
     // dates, extra files and local enclosure files stay attached. A user name and password in
     // the address stay out of the list, the settings and the status line.
-    const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
+    const PlacingFeed placing(m_window);
     const QString absolute = FeedCredentials::displayString(url);
     const int listed = m_feedList->rowOfURL(absolute);
     FeedListEntry entry = listed >= 0
@@ -180,14 +183,14 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     entry.fileName = QFileInfo(path).fileName();
     entry.transient = transient != 0;
 
-    const QString previousStatus = statusText();
-    setStatusText(url.isLocalFile() ? QDir::toNativeSeparators(path)
-                                    : FeedCredentials::scrubbed(path));
+    const QString previousStatus = m_window.statusText();
+    m_window.setStatusText(url.isLocalFile() ? QDir::toNativeSeparators(path)
+                                             : FeedCredentials::scrubbed(path));
     const FeedDocument::LoadResult result = loadFeed(url, text, entry, true);
     if (!result.loaded()) {
         // Abandoned, cancelled, unreadable, or the source editor closed without saving: nothing
         // changes.
-        setStatusText(previousStatus);
+        m_window.setStatusText(previousStatus);
         if (result.outcome == FeedDocument::LoadOutcome::Unreadable)
             return -1;
         return result.outcome == FeedDocument::LoadOutcome::Abandoned ? 0 : 1;
@@ -195,33 +198,33 @@ int Vellumcast::actuallyOpenFile(const QString &path, const QUrl &url, const QSt
     m_feedList->removeURL(absolute);
     m_feedList->prepend(m_document->entry());
     rememberCredentials(url);
-    showSelectedTab(FeedsTab);
-    selectDocumentRow();
-    archiveCurrentFeedList();
-    updateTabAvailability();
-    setWindowTitleFromEntry();
+    m_window.showSelectedTab(WindowServices::FeedsTab);
+    m_window.selectDocumentRow();
+    m_window.archiveCurrentFeedList();
+    m_window.updateTabAvailability();
+    m_window.setWindowTitleFromEntry();
     // A fetched or mended feed asks to be saved.
     if (result.mended || transient != 0)
-        setDocumentEdited(true);
-    validateCommands();
+        m_document->setEdited(true);
+    m_window.validateCommands();
     return 1;
 }
 
-FeedDocument::LoadResult Vellumcast::loadFeed(const QUrl &address, const QString &text,
-                                              const FeedListEntry &entry, bool reloadImage,
-                                              bool validate, bool hideErrors)
+FeedDocument::LoadResult FeedOpening::loadFeed(const QUrl &address, const QString &text,
+                                               const FeedListEntry &entry, bool reloadImage,
+                                               bool validate, bool hideErrors)
 {
-    if (m_terminating)
+    if (m_window.isTerminating())
         return {FeedDocument::LoadOutcome::Unsaved, false, false};
-    finalizeChanges();
-    ParseLogPanel::closeMessagePanel();
+    m_window.finalizeChanges();
+    errorListing::closePanel();
     drawOnce();
     FeedDocument::LoadOptions options;
     options.validate = validate;
     options.hideErrors = hideErrors;
     options.reloadImage = reloadImage;
     options.address = address;
-    options.status = statusText();
+    options.status = m_window.statusText();
     options.statusSink = m_statusSink.get();
     if (m_checked && m_checked->text.isSharedWith(text) && entry.localPath() == m_checked->path)
         options.checkedReader = m_checked->reader;
@@ -260,18 +263,18 @@ FeedDocument::LoadResult Vellumcast::loadFeed(const QUrl &address, const QString
         entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
                          : QDir::toNativeSeparators(path.isEmpty() ? entry.localPath() : path));
     if (!finished || outcome->prepared.result.outcome == FeedDocument::LoadOutcome::Cancelled) {
-        setStatusText(options.status);
+        m_window.setStatusText(options.status);
         return {FeedDocument::LoadOutcome::Cancelled, false, false};
     }
     if (outcome->failure) {
-        setStatusText(options.status);
+        m_window.setStatusText(options.status);
         AlertService::show(*outcome->failure);
         return {FeedDocument::LoadOutcome::Unreadable, false, false};
     }
     return m_document->finish(std::move(outcome->prepared), entry, options);
 }
 
-bool Vellumcast::loadEntry(const FeedListEntry &entry)
+bool FeedOpening::loadEntry(const FeedListEntry &entry)
 {
     m_startupPending = false;
     FeedDocument::LoadResult result;
@@ -290,13 +293,13 @@ bool Vellumcast::loadEntry(const FeedListEntry &entry)
         // The user gave up on this feed's text: its entry leaves the list.
         const QString identifier = entry.uniqueIdentifier;
         QTimer::singleShot(100, this, [this, identifier] {
-            removeFeedFromList(m_feedList->rowOf(identifier));
+            m_window.removeFeedFromList(m_feedList->rowOf(identifier));
         });
     }
     return result.loaded();
 }
 
-std::optional<bool> Vellumcast::checkFeedFile(const QString &path)
+std::optional<bool> FeedOpening::checkFeedFile(const QString &path)
 {
     // The same bounded read as opening, on the runner's worker: a listed file that became huge,
     // a device or a pipe is passed over instead of holding up the start. The check reads the
@@ -334,14 +337,14 @@ std::optional<bool> Vellumcast::checkFeedFile(const QString &path)
     return true;
 }
 
-int Vellumcast::populateFeedFromString(const QString &text, bool reloadImage, bool validate,
-                                       bool hideErrors)
+int FeedOpening::populateFeedFromString(const QString &text, bool reloadImage, bool validate,
+                                        bool hideErrors)
 {
     loadFeed(QUrl(), text, m_document->entry(), reloadImage, validate, hideErrors);
     return 1;
 }
 
-void Vellumcast::populateFeedFromURL(const QString &address)
+void FeedOpening::populateFeedFromURL(const QString &address)
 {
     if (address.isEmpty()) {
         populateFeedFromString(m_document->text(), true);
@@ -355,23 +358,23 @@ void Vellumcast::populateFeedFromURL(const QString &address)
     loadEntry(entry);
 }
 
-int Vellumcast::reparseLoadedFeed(const QString &text)
+int FeedOpening::reparseLoadedFeed(const QString &text)
 {
     return rereadLoadedFeed(QByteArray(), text);
 }
 
-int Vellumcast::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
+int FeedOpening::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
 {
-    if (m_terminating)
+    if (m_window.isTerminating())
         return 1;
-    ParseLogPanel::closeMessagePanel();
+    errorListing::closePanel();
     FeedDocument::LoadOptions options;
     options.rereading = true;
     options.reloadImage = false;
     const FeedListEntry entry = m_document->entry();
     if (entry.isRemote())
         options.address = urlOfAddress(entry.url);
-    options.status = statusText();
+    options.status = m_window.statusText();
     options.statusSink = m_statusSink.get();
     // The text or the bytes are read on the loader's worker; the feed shown stays in place
     // until they became a feed. (A read asked for by a question of a load under way is made
@@ -393,18 +396,52 @@ int Vellumcast::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
         entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
                          : QDir::toNativeSeparators(entry.localPath()));
     if (!finished || prepared->result.outcome == FeedDocument::LoadOutcome::Cancelled) {
-        setStatusText(options.status);
+        m_window.setStatusText(options.status);
         return 0;
     }
     return m_document->finish(std::move(*prepared), entry, options).loaded() ? 1 : 0;
 }
 
-void Vellumcast::rememberCredentials(const QUrl &url)
+void FeedOpening::rememberCredentials(const QUrl &url)
 {
     if (!FeedCredentials::hasCredentials(url))
         return;
     QString problem;
     if (!FeedCredentials::remember(m_document->entry().uniqueIdentifier, url, &problem))
-        setStatusText(tr("The user name and password of this address were not kept: %1")
-                          .arg(problem));
+        m_window.setStatusText(
+            tr("The user name and password of this address were not kept: %1").arg(problem));
+}
+
+void FeedOpening::moveStoredCredentials()
+{
+    const std::optional<QVariantList> stored
+        = VLXPreferences::sharedInstance().store().array(FeedListModel::kFeedListKey);
+    if (!stored)
+        return;
+    QVariantList cleaned;
+    bool changed = false;
+    for (const QVariant &value : *stored) {
+        QVariantMap map = value.toMap();
+        const FeedListEntry entry = FeedListEntry::fromMap(map);
+        const QUrl url(entry.url);
+        if (!entry.isRemote()) {
+            cleaned << value;
+            continue;
+        }
+        if (entry.transient) {
+            // A fetched feed does not outlive the run, and neither do its credentials.
+            FeedCredentials::forget(entry.uniqueIdentifier);
+        } else if (FeedCredentials::hasCredentials(url)) {
+            QString problem;
+            if (!FeedCredentials::remember(entry.uniqueIdentifier, url, &problem))
+                qWarning().noquote() << "The user name and password of the feed"
+                                     << FeedCredentials::displayString(url)
+                                     << "were taken out of the feed list but not kept:" << problem;
+            map.insert(FeedListEntry::kURL, FeedCredentials::displayString(url));
+            changed = true;
+        }
+        cleaned << map;
+    }
+    if (changed)
+        VLXPreferences::sharedInstance().store().setObject(cleaned, FeedListModel::kFeedListKey);
 }
