@@ -27,6 +27,7 @@
 #include "app/FeedDocument.h"
 #include "app/FeedFindPanel.h"
 #include "app/FeedListModel.h"
+#include "app/OutputActions.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "model/VLXFeed.h"
@@ -247,7 +248,7 @@ void BM_WatchdogSortAndUndo(benchmark::State &state)
     for (auto _ : state) {
         bool sorted = false;
         figures.add("sort_gap_ms",
-                    watched([&] { sorted = window.sortItems("title", false, false); }));
+                    watched([&] { sorted = window.output().sortItems("title", false, false); }));
         figures.add("sort_undo_gap_ms", watched([&] { window.undo(); }));
         if (!sorted) {
             state.SkipWithError("the items did not sort");

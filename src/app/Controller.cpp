@@ -3,6 +3,7 @@
 #include "VLXVersion.h"
 #include "app/AboutWindow.h"
 #include "app/LoadRunner.h"
+#include "app/ToolHandOffs.h"
 #include "app/Vellumcast.h"
 #include "app/WindowStatusSink.h"
 #include "extensions/cc/CreativeCommonsPasteTool.h"
@@ -323,12 +324,12 @@ void Controller::installCommands()
                               [] { Workspace::open(QUrl(kWebsite)); });
     window->setCommandHandler(QStringLiteral("helpGotoForum"),
                               [] { Workspace::open(QUrl(kForum)); });
-    window->setItemImportTool(std::make_shared<ImportWindowTool>());
-    window->setOPMLTool(std::make_shared<OPMLWindowTool>());
-    window->setLicencePasteTool(std::make_shared<CreativeCommonsPasteTool>());
+    window->tools().setItemImportTool(std::make_shared<ImportWindowTool>());
+    window->tools().setOPMLTool(std::make_shared<OPMLWindowTool>());
+    window->tools().setLicencePasteTool(std::make_shared<CreativeCommonsPasteTool>());
     // The feed and item wizard; its first-run offer comes a moment after the window shows.
-    window->setFeedWizard(std::make_shared<FeedWizard>());
-    window->setPreferencesTool(std::make_shared<PreferencesPanel>());
+    window->tools().setFeedWizard(std::make_shared<FeedWizard>());
+    window->tools().setPreferencesTool(std::make_shared<PreferencesPanel>());
 }
 
 bool Controller::applicationShouldTerminate()

@@ -16,17 +16,10 @@
 #include "app/SmartDateRules.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
-#include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "platform/AlertService.h"
 #include "settings/VLXPreferences.h"
-#include "ui/VLXListBox.h"
-#include "ui/VLXTableView.h"
-
-#include <QAbstractButton>
-#include <QMainWindow>
-#include <QScopedValueRollback>
 
 DocumentActions::DocumentActions(WindowServices &window, FeedOpening &opening, FeedSaving &saving,
                                  QObject *parent)

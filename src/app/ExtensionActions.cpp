@@ -4,12 +4,9 @@
 #include "app/WindowServices.h"
 
 #include "app/FieldChange.h"
-#include "app/FreeAside.h"
-#include "app/LoadControl.h"
 #include "editors/categoryElementEdit.h"
 #include "editors/editXMLComment.h"
 #include "editors/editXMLNamespace.h"
-#include "editors/errorListing.h"
 #include "model/VLXFeed.h"
 #include "model/categoryElement.h"
 #include "model/extensionManagerChannel.h"
@@ -20,8 +17,6 @@
 #include "ui/VLXTableView.h"
 
 #include <QAbstractButton>
-#include <QMainWindow>
-#include <QTabWidget>
 #include <functional>
 #include <optional>
 

@@ -1,5 +1,6 @@
 #include "app/FeedFindPanel.h"
 
+#include "app/FindReplace.h"
 #include "app/Vellumcast.h"
 #include "editors/SearchStepSheet.h"
 #include "ui/VLXButton.h"
@@ -95,7 +96,7 @@ void FeedFindPanel::buildPanel()
     m_status->setObjectName(QStringLiteral("findPanelStatus"));
 
     using S = SearchStepSheet;
-    using W = Vellumcast;
+    using W = FindReplace;
     auto button = [this](const char *name, const QString &title, void (S::*sheetAction)(),
                          void (W::*action)()) {
         auto *b = new VLXButton(m_panel);
@@ -264,12 +265,12 @@ void FeedFindPanel::beep()
 
 // --- Actions ------------------------------------------------------------------------------------
 
-void FeedFindPanel::perform(void (SearchStepSheet::*sheetAction)(), void (Vellumcast::*action)())
+void FeedFindPanel::perform(void (SearchStepSheet::*sheetAction)(), void (FindReplace::*action)())
 {
     if (SearchStepSheet *sheet = SearchStepSheet::runningSheet())
         (sheet->*sheetAction)();
     else if (Vellumcast *window = Vellumcast::existingInstance())
-        (window->*action)();
+        (window->findReplace().*action)();
 }
 
 // --- What a sheet hands over to the window ------------------------------------------------------
@@ -277,19 +278,19 @@ void FeedFindPanel::perform(void (SearchStepSheet::*sheetAction)(), void (Vellum
 void FeedFindPanel::findNext()
 {
     if (Vellumcast *window = Vellumcast::existingInstance())
-        window->findNext();
+        window->findReplace().findNext();
 }
 
 void FeedFindPanel::findPanelReplaceAllAction()
 {
     if (Vellumcast *window = Vellumcast::existingInstance())
-        window->findPanelReplaceAllAction();
+        window->findReplace().findPanelReplaceAllAction();
 }
 
 void FeedFindPanel::orderFrontFindPanel()
 {
     if (Vellumcast *window = Vellumcast::existingInstance())
-        window->orderFrontFindPanel();
+        window->findReplace().orderFrontFindPanel();
     else
         showPanel();
 }

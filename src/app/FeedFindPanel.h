@@ -8,7 +8,7 @@
 
 class QLabel;
 class SearchStepSheet;
-class Vellumcast;
+class FindReplace;
 class QWidget;
 class VLXButton;
 class VLXCheckBox;
@@ -76,7 +76,7 @@ private:
     FeedFindPanel();
     void buildPanel();
     // A button of the panel: to the sheet running for the search, else to the window.
-    void perform(void (SearchStepSheet::*sheetAction)(), void (Vellumcast::*action)());
+    void perform(void (SearchStepSheet::*sheetAction)(), void (FindReplace::*action)());
     void findPanelSearchCurrentItemChanged();
 
     QPointer<QWidget> m_panel;

@@ -13,19 +13,14 @@
 #include "io/FeedCredentials.h"
 #include "io/VLXParseFeed.h"
 #include "io/vlxXMLDOM.h"
-#include "model/VLXFeed.h"
-#include "model/extensionManagerChannel.h"
 #include "platform/AlertService.h"
 #include "platform/BoundedFileReader.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
-#include "ui/VLXListBox.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMainWindow>
-#include <QScopedValueRollback>
 #include <QTimer>
 
 namespace {

@@ -8,7 +8,6 @@
 #include "app/FeedListModel.h"
 #include "app/LoadControl.h"
 #include "app/LoadRunner.h"
-#include "editors/openURLPanel.h"
 #include "io/FeedCredentials.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
@@ -18,7 +17,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMainWindow>
 
 namespace {
 // A control for work run on the window's thread: it goes through to the end.

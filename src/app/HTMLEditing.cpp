@@ -3,7 +3,6 @@
 #include "app/FeedDocument.h"
 #include "app/WindowServices.h"
 
-#include "app/EditTracker.h"
 #include "app/FeedFields.h"
 #include "editors/WYSIWYG.h"
 #include "model/VLXFeed.h"
@@ -14,7 +13,6 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMainWindow>
 
 namespace {
 const char *const kFeedDescription = "Feeds_Required_Description";

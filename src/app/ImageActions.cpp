@@ -6,7 +6,6 @@
 
 #include "app/ImagePane.h"
 #include "app/PictureFile.h"
-#include "editors/CroppingImageView.h"
 #include "editors/openURLPanel.h"
 #include "model/VLXImage.h"
 #include "platform/AlertService.h"
@@ -15,7 +14,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QMainWindow>
 #include <QTabWidget>
 #include <QToolButton>
 

@@ -10,7 +10,6 @@
 
 #include "app/FeedFields.h"
 #include "app/FieldChange.h"
-#include "app/ItemsPane.h"
 #include "app/SmartDateRules.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"

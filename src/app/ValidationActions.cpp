@@ -1,6 +1,5 @@
 #include "app/ValidationActions.h"
 
-#include "app/FeedDocument.h"
 #include "app/FeedOpening.h"
 #include "app/FeedSaving.h"
 #include "app/FieldChange.h"

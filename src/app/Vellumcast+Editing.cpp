@@ -2,27 +2,14 @@
 // document, and the window's view of the document's signals.
 #include "app/Vellumcast.h"
 
-#include "app/ChannelPane.h"
 #include "app/EditTracker.h"
-#include "app/FeedFields.h"
 #include "app/FeedListModel.h"
-#include "app/FieldBinding.h"
-#include "app/FieldChange.h"
-#include "app/ImagePane.h"
-#include "app/ItemsPane.h"
 #include "app/ParseLogPanel.h"
 #include "app/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
-#include "ui/VLXCheckBox.h"
-#include "ui/VLXMatrix.h"
-#include "ui/VLXPopUpButton.h"
-#include "ui/VLXTableView.h"
 
-#include <QDebug>
-#include <QMainWindow>
-#include <QPointer>
 #include <QUndoStack>
 #include <QAction>
 

@@ -2,7 +2,6 @@
 #include "app/Vellumcast.h"
 
 #include "app/ChannelPane.h"
-#include "app/EditTracker.h"
 #include "app/FeedFields.h"
 #include "app/FeedListModel.h"
 #include "app/HTMLEditing.h"
@@ -11,6 +10,7 @@
 #include "app/ItemsPane.h"
 #include "app/LoadRunner.h"
 #include "app/PaneKit.h"
+#include "app/ToolHandOffs.h"
 #include "app/WindowCommands.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
@@ -98,8 +98,8 @@ void Vellumcast::buildWindow()
                     rememberPreviousEntry();
                     QTimer::singleShot(10, this, [this, address] { openFeedAtPath(address); });
                 } else {
-                    QTimer::singleShot(10, this,
-                                       [this, address] { importFeedItemsFromDrop(address); });
+                    QTimer::singleShot(
+                        10, this, [this, address] { m_tools->importFeedItemsFromDrop(address); });
                 }
             });
     // The moves follow the selected row. A click makes the row current before it selects it,

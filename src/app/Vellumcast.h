@@ -25,9 +25,7 @@ class ExtensionActions;
 class FeedListModel;
 class FeedOpening;
 class FeedSaving;
-class FeedFindPanel;
-class FeedSearchWalk;
-class FeedWizardTool;
+class FindReplace;
 class HTMLEditing;
 class ImageActions;
 class ImagePane;
@@ -35,15 +33,12 @@ class ItemActions;
 class ItemsPane;
 class LoadRunner;
 class OPMLTool;
-class ExportSheet;
-class ItemImportTool;
-class LicencePasteTool;
+class OutputActions;
 class ParseLogPanel;
-class PreferencesTool;
-class PreviewWindow;
-class QPrinter;
+class PublishHandOff;
 class QLabel;
 class QMimeData;
+class ToolHandOffs;
 class ValidationActions;
 class VLXFeed;
 class VLXItems;
@@ -93,6 +88,10 @@ public:
     ExtensionActions &extensionActions() const { return *m_extensionActions; }
     ValidationActions &validation() const { return *m_validation; }
     ParseLogPanel &parseLog() const { return *m_parseLog; }
+    ToolHandOffs &tools() const { return *m_tools; }
+    FindReplace &findReplace() const { return *m_findReplace; }
+    OutputActions &output() const { return *m_output; }
+    PublishHandOff &publishing() const { return *m_publishing; }
     HTMLEditing &htmlEditing() const { return *m_htmlEditing; }
 
     // --- The feed list (entries: "feedFileName", "feedURL", "isTransient", ...) ---------------
@@ -191,74 +190,11 @@ public:
     static void setXMLSourceEditor(XMLSourceEditor editor);
     static std::optional<QString> editXMLText(const XMLSourceRequest &request);
 
-    // --- For the item import and the namespace panes ------------------------------------------
+    // --- For the item import, the publisher and the namespace panes ----------------------------
     void insertItems(const QList<std::shared_ptr<VLXItems>> &items, int row,
                      const QString &undoName);
+    const std::shared_ptr<OPMLTool> &opmlTool() const;
     void editWYSIWYG(const FeedField &field, int row, const QString &title);
-
-    // --- Hand-offs to the tools of other parts (Vellumcast+ToolActions.cpp) ------------------
-    // A tool installs itself here (nullptr takes it out); the commands it serves are offered
-    // from then on, and stay disabled until then.
-    void setFeedWizard(std::shared_ptr<FeedWizardTool> wizard);
-    void setPreferencesTool(std::shared_ptr<PreferencesTool> tool);
-    void setItemImportTool(std::shared_ptr<ItemImportTool> tool);
-    void setOPMLTool(std::shared_ptr<OPMLTool> tool);
-    // The installed OPML export, null until there is one.
-    const std::shared_ptr<OPMLTool> &opmlTool() const { return m_opml; }
-    void setLicencePasteTool(std::shared_ptr<LicencePasteTool> tool);
-    // A new feed made by the wizard, put at the top of the list (after the unsaved-changes
-    // questions); the list is never left empty.
-    void feedWizard();
-    // The item wizard's items at the top of the list, in its order, as one step "Item Wizard".
-    void itemWizard();
-    void preferences();
-    // One import window at a time; a second request only beeps.
-    void importFeedItems();
-    void importFeedItemsFromDrop(const QString &address);
-    void importFeedItemsEnded();
-    bool isImporting() const { return m_importing; }
-    void createOPML();
-    // Lets the user pick a licence and pastes its text where the user is typing.
-    void pasteCreativeCommons();
-
-    // --- Publishing (Vellumcast+Publish.cpp) -------------------------------------------------
-    // Hands the loaded feed to the publish sheet ("uploadFile", and "uploadImage" with the image
-    // converted and shown); afterwards the entry keeps the publish dates, the local enclosure
-    // files and the additional files, and the feed list is stored.
-    void publish(bool expandImage);
-
-    // --- Find and replace (Vellumcast+SearchReplace.cpp) -------------------------------------
-    // The commands of the find panel (the panel's buttons reach them, or the edit sheet that a
-    // search opened while it runs). The search walk keeps the position between them.
-    void orderFrontFindPanel();
-    void findNext();
-    // Find Next from the panel: nothing while the Find text is empty.
-    void findPanelNextAction();
-    void findPanelReplaceAction();
-    void findPanelReplaceFindAction();
-    void findPanelReplaceAllAction();
-    FeedSearchWalk *searchWalk() const { return m_searchWalk; }
-    static void scrollToView(QWidget *control);
-
-    // --- Export, preview, printing and sorting (Vellumcast+Export/Preview/Sort.cpp) ----------
-    // The export sheet for the loaded feed, once it passed the required-field check.
-    void exportFeed();
-    // Opens the preview of the loaded feed; while it is open, prints it.
-    void printDocument();
-    // The printouts, on the shared page settings; with the panel the user picks the printer
-    // first. False when nothing was printed.
-    bool printDocumentUsingPrintPanel(bool showPanels); // the feed rendered as in the preview
-    bool printDocumentXML(bool showPanels = true); // the feed's XML
-    void runPageLayout();
-    // Opens the sort sheet (nothing for a feed without items).
-    void sortOpen();
-    // Sorts the items as one undo step "Sort on <field>"; items already in that order change
-    // nothing and leave no undo step (false). More than 2,000 items sort on the loader's worker
-    // behind its progress dialog, whose Cancel leaves them as they were (false).
-    bool sortItems(const QString &field, bool byNumber, bool ascending);
-    // The sheets, made on first use and kept with the window.
-    ExportSheet *exportSheet();
-    PreviewWindow *previewWindow();
 
 signals:
     void feedListChanged();
@@ -291,21 +227,6 @@ private:
     // (unless a feed was opened meanwhile), else the sample; then the wizard's offer.
     void openRememberedFeed();
 
-    // Export, preview, printing and sorting commands (Vellumcast+Preview.cpp).
-    void setUpOutputCommands();
-    bool printWithPanel(bool showPanels, const std::function<bool(QPrinter &)> &print);
-    // Publishing (Vellumcast+Publish.cpp).
-    void setUpPublishing();
-    void setUpPublishingLog();
-    // Find and replace (Vellumcast+SearchReplace.cpp).
-    void setUpFindCommands();
-    void replaceInScopes(bool thenSearch);
-    // A changed Find text starts the search over.
-    void restartSearchIfChanged(const QString &search);
-    void searchNotFound();
-    // Tools (Vellumcast+ToolActions.cpp).
-    void openImportWindow(const QString &startingFeed);
-
     QPointer<QMainWindow> m_documentWindow;
     Controller *m_feedController = nullptr;
     FeedDocument *m_document = nullptr;
@@ -327,13 +248,10 @@ private:
     ItemActions *m_itemActions = nullptr;
     ExtensionActions *m_extensionActions = nullptr;
     ValidationActions *m_validation = nullptr;
-    std::shared_ptr<FeedWizardTool> m_feedWizard;
-    std::shared_ptr<PreferencesTool> m_preferences;
-    std::shared_ptr<ItemImportTool> m_itemImport;
-    std::shared_ptr<OPMLTool> m_opml;
-    std::shared_ptr<LicencePasteTool> m_licencePaste;
-    bool m_importing = false;
-    FeedSearchWalk *m_searchWalk = nullptr;
+    ToolHandOffs *m_tools = nullptr;
+    FindReplace *m_findReplace = nullptr;
+    OutputActions *m_output = nullptr;
+    PublishHandOff *m_publishing = nullptr;
     HTMLEditing *m_htmlEditing = nullptr;
     // Above 0 while a feed is being put in place: the document may hold it before the list does,
     // and the events let through meanwhile (a status shown, an alert) must not take that for a

@@ -4,7 +4,6 @@
 #include "app/FeedDocument.h"
 #include "app/WindowServices.h"
 
-#include "app/Controller.h"
 #include "app/EditTracker.h"
 #include "app/FeedFindPanel.h"
 #include "app/FeedListModel.h"
@@ -23,11 +22,9 @@
 #include <QIcon>
 #include <QKeySequence>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QTabWidget>
 #include <QToolBar>
 #include <QWidget>
 #include <utility>

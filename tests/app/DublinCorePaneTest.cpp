@@ -9,6 +9,7 @@
 #include "app/ExtensionFieldPane.h"
 #include "app/HTMLEditing.h"
 #include "app/ItemsPane.h"
+#include "app/OutputActions.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "common/HTMLEditorDriver.h"
@@ -321,7 +322,7 @@ TEST_F(DublinCorePaneTest, StepsOverTheItemListOrTheSkipFlagsTakeTheChannelDCDat
         std::function<bool()> step;
     } steps[] = {
         {"Item Drag", [&] { return window().itemsPane()->moveItem(0, 3); }},
-        {"Sort on <title>", [&] { return window().sortItems(u"title"_s, false, false); }},
+        {"Sort on <title>", [&] { return window().output().sortItems(u"title"_s, false, false); }},
         {"Skip Hours", [&] { return window().document()->editSkipFlag(true, 5, 1), true; }},
         {"Skip Days", [&] { return window().document()->editSkipFlag(false, 2, 1), true; }},
     };

@@ -2,6 +2,7 @@
 
 #include "app/Controller.h"
 #include "app/FeedWizardTool.h"
+#include "app/ToolHandOffs.h"
 #include "app/Vellumcast.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
@@ -135,7 +136,7 @@ TEST_F(FeedListTest, AnEmptyListOpensTheSampleAndOffersTheWizard)
         int runs = 0;
     };
     auto wizard = std::make_shared<Wizard>();
-    window->setFeedWizard(wizard);
+    window->tools().setFeedWizard(wizard);
     QTest::qWait(400);
     ASSERT_GE(alerts->alerts().size(), 1);
     EXPECT_EQ(alerts->alerts()[0].title, "Feed Creation Wizard");

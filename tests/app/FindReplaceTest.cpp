@@ -3,6 +3,7 @@
 #include "FindFixture.h"
 
 #include "app/FeedDocument.h"
+#include "app/FindReplace.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/VLXUndoManager.h"
@@ -289,7 +290,7 @@ TEST_F(FindReplaceTest, AnEmptyFindTextOnlyBeepsAndTheScopeFollowsTheTabShown)
     QAction *findNext = window().command("findNext");
     window().validateCommands();
     EXPECT_FALSE(findNext->isEnabled());
-    window().findNext();
+    window().findReplace().findNext();
     EXPECT_EQ(beeps, 1);
     EXPECT_TRUE(find().isVisible());
     press("Replace");

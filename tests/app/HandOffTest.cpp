@@ -9,6 +9,7 @@
 #include "app/LicencePasteTool.h"
 #include "app/OPMLTool.h"
 #include "app/PreferencesTool.h"
+#include "app/ToolHandOffs.h"
 #include "app/VLXUndoManager.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
@@ -114,11 +115,11 @@ class HandOffTest : public ActionsFixture
 protected:
     void install(Vellumcast &w)
     {
-        w.setFeedWizard(tools);
-        w.setPreferencesTool(tools);
-        w.setItemImportTool(tools);
-        w.setOPMLTool(tools);
-        w.setLicencePasteTool(tools);
+        w.tools().setFeedWizard(tools);
+        w.tools().setPreferencesTool(tools);
+        w.tools().setItemImportTool(tools);
+        w.tools().setOPMLTool(tools);
+        w.tools().setLicencePasteTool(tools);
     }
     std::shared_ptr<ScriptedTools> tools = std::make_shared<ScriptedTools>();
 };
@@ -132,10 +133,10 @@ TEST_F(HandOffTest, ToolsAreOfferedOnceInstalledAndGetTheLoadedFeed)
     // them the commands go.
     for (const char *command : {"feedWizard", "preferences", "importFeedItems", "createOPML"})
         EXPECT_TRUE(w.command(command)->isEnabled()) << command;
-    w.setFeedWizard(nullptr);
-    w.setPreferencesTool(nullptr);
-    w.setItemImportTool(nullptr);
-    w.setOPMLTool(nullptr);
+    w.tools().setFeedWizard(nullptr);
+    w.tools().setPreferencesTool(nullptr);
+    w.tools().setItemImportTool(nullptr);
+    w.tools().setOPMLTool(nullptr);
     w.validateCommands();
     for (const QString &command : commands)
         EXPECT_FALSE(w.command(command)->isEnabled()) << command.toStdString();
@@ -155,7 +156,7 @@ TEST_F(HandOffTest, ToolsAreOfferedOnceInstalledAndGetTheLoadedFeed)
 
     // Import: one window at a time; what it brings in is one step; its end shows item 0.
     w.command("importFeedItems")->trigger();
-    w.importFeedItemsFromDrop("https://example.org/other.xml"); // open already: a beep
+    w.tools().importFeedItemsFromDrop("https://example.org/other.xml"); // open already: a beep
     w.insertItems({itemTitled("In 1"), itemTitled("In 2")}, 1, "Import Items");
     endAction();
     EXPECT_EQ(itemTitles(), (QStringList {"A", "In 1", "In 2", "B", "C"}));
@@ -163,13 +164,13 @@ TEST_F(HandOffTest, ToolsAreOfferedOnceInstalledAndGetTheLoadedFeed)
     w.itemsPane()->itemTable()->selectRow(3);
     tools->ended();
     EXPECT_EQ(w.document()->shownItem(), 0);
-    w.importFeedItemsFromDrop("https://example.org/other.xml");
+    w.tools().importFeedItemsFromDrop("https://example.org/other.xml");
     w.command("createOPML")->trigger();
     EXPECT_EQ(tools->log,
               (QStringList {"preferences " + key, "import feed.xml <- ",
                             "import feed.xml <- https://example.org/other.xml", "OPML 1"}));
 
-    w.setFeedWizard(nullptr);
+    w.tools().setFeedWizard(nullptr);
     EXPECT_FALSE(w.command("itemWizard")->isEnabled());
 }
 
@@ -208,7 +209,7 @@ TEST_F(HandOffTest, AFeedFromTheWizardIsListedDatedByItsRulesAndSavedOnYes)
     // "No": listed unsaved; a wizard without items gives one blank item.
     tools->itemTitles.clear();
     alerts->queueAnswer(AlertService::kAlternate);
-    w.feedWizard();
+    w.tools().feedWizard();
     EXPECT_EQ(fileNames(), (QStringList {"(FeedWizard)", "made.xml", "feed.xml"}));
     EXPECT_EQ(itemTitles(), QStringList {"(untitled)"});
     EXPECT_TRUE(w.isDocumentEdited());
@@ -222,14 +223,14 @@ TEST_F(HandOffTest, AFeedFromTheWizardIsListedDatedByItsRulesAndSavedOnYes)
         key = given;
         VLXPreferences::setObjectForKey("kept", "FD_CF_FF_Title", key);
     };
-    w.feedWizard();
+    w.tools().feedWizard();
     EXPECT_NE(VLXPreferences::objectForKey("FD_CF_FF_Title", key).toString(), "kept");
     EXPECT_EQ(fileNames().size(), 3);
     EXPECT_TRUE(alerts->alerts().isEmpty());
     const int runs = int(tools->log.size());
     w.setImageEdited(true);
     alerts->queueAnswer(AlertService::kOther);
-    w.feedWizard();
+    w.tools().feedWizard();
     EXPECT_EQ(alerts->alerts().last().message,
               "Changes have been made to this feed's image.  Do you want to save them before "
               "creating a new feed?");
@@ -240,7 +241,7 @@ TEST_F(HandOffTest, TheWizardIsOfferedOnTheFirstStartOnlyWhenThereIsOne)
 {
     tools->madeTitle = "From the offer";
     startApplication();
-    window().setFeedWizard(tools);
+    window().tools().setFeedWizard(tools);
     alerts->queueAnswer(AlertService::kDefault); // Yes
     alerts->queueAnswer(AlertService::kAlternate); // not saved now
     QTest::qWait(400);
@@ -252,7 +253,7 @@ TEST_F(HandOffTest, TheWizardIsOfferedOnTheFirstStartOnlyWhenThereIsOne)
 
     alerts->clear();
     startApplication();
-    window().setFeedWizard(nullptr);
+    window().tools().setFeedWizard(nullptr);
     QTest::qWait(400);
     EXPECT_TRUE(alerts->alerts().isEmpty()) << "without a wizard nothing is offered";
 }
@@ -273,7 +274,7 @@ TEST_F(HandOffTest, ItemWizardItemsGoOnTopInOrderAsOneStep)
     w.undo();
     EXPECT_EQ(itemTitles(), (QStringList {"A", "B", "C"}));
     tools->finish = false;
-    w.itemWizard();
+    w.tools().itemWizard();
     endAction();
     EXPECT_EQ(itemTitles(), (QStringList {"A", "B", "C"}));
 }
@@ -289,13 +290,13 @@ TEST_F(HandOffTest, ALicenceIsPastedWhereTheUserTypesWithTheScopesLicencePresele
     copyright->setFocus();
     QApplication::processEvents();
     // No licence extension: nothing preselected; cancelled: nothing pasted.
-    w.pasteCreativeCommons();
+    w.tools().pasteCreativeCommons();
     EXPECT_EQ(tools->log, QStringList {"licence "});
     EXPECT_TRUE(copyright->text().isEmpty());
 
     w.document()->addNamespace("creativeCommons", QString());
     tools->paste = "https://creativecommons.org/licenses/by/4.0/";
-    w.pasteCreativeCommons();
+    w.tools().pasteCreativeCommons();
     EXPECT_EQ(tools->licences, w.currentFeed()->XMLExtensions()->creativeCommonsExtension().get());
     EXPECT_EQ(tools->log.last(), "licence https://creativecommons.org/licenses/by/4.0/");
     w.finalizeChanges();
@@ -308,10 +309,10 @@ TEST_F(HandOffTest, ALicenceIsPastedWhereTheUserTypesWithTheScopesLicencePresele
     w.itemsPane()->itemTable()->clearSelection();
     tools->paste.reset();
     tools->licences = nullptr;
-    w.pasteCreativeCommons();
+    w.tools().pasteCreativeCommons();
     EXPECT_EQ(tools->licences, nullptr);
     w.itemsPane()->itemTable()->selectRow(1);
-    w.pasteCreativeCommons();
+    w.tools().pasteCreativeCommons();
     EXPECT_EQ(tools->licences,
               w.currentFeed()->itemAtIndex(1)->XMLExtensions()->creativeCommonsExtension().get());
 }

@@ -4,6 +4,7 @@
 
 #include "app/Controller.h"
 #include "app/ExportSheet.h"
+#include "app/OutputActions.h"
 #include "app/PreviewPage.h"
 #include "app/PreviewWindow.h"
 #include "app/Vellumcast.h"
@@ -99,7 +100,7 @@ TEST_F(PreviewTest, ThePageShowsTheFeedRunsNoScriptLoadsOnlyImagesAndHandsUserCl
 
     // A template setting that names a deleted file falls back to the default template.
     store().setObject(QDir(home()).filePath("deleted.html"), "feedPreviewTemplate");
-    PreviewWindow *preview = window.previewWindow();
+    PreviewWindow *preview = window.output().previewWindow();
     ASSERT_TRUE(nextLoad(preview, [&] { window.command("printPreview")->trigger(); }));
     EXPECT_TRUE(preview->inPreviewMode());
     EXPECT_TRUE(preview->isModal());

@@ -1,6 +1,7 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
+#include "app/OutputActions.h"
 #include "app/Vellumcast.h"
 #include "common/PdfText.h"
 #include "model/VLXFeed.h"
@@ -138,7 +139,7 @@ TEST_F(PrintingTest, TheRenderedFeedAndTheWholeXMLPrintInsideTheSharedMargins)
 
     // A cancelled print panel prints nothing.
     panel->enqueue(QString());
-    EXPECT_FALSE(window.printDocumentXML());
+    EXPECT_FALSE(window.output().printDocumentXML());
     EXPECT_EQ(panel->shown(), 5);
 }
 
@@ -153,7 +154,7 @@ TEST_F(PrintingTest, ARenderedPrintoutUsesThePreviewTemplateEvenWhenItIsGone)
     // The printout does not fall back to the default template: the missing one gives nothing.
     QFile::remove(own);
     panel->enqueue(pdf("gone.pdf"));
-    EXPECT_TRUE(window.printDocumentUsingPrintPanel(true));
+    EXPECT_TRUE(window.output().printDocumentUsingPrintPanel(true));
     const PdfText gone = PdfText::read(pdf("gone.pdf"));
     EXPECT_TRUE(gone.error.isEmpty()) << gone.error.toStdString();
     EXPECT_TRUE(gone.words.isEmpty());

@@ -3,6 +3,7 @@
 #include "app/Controller.h"
 #include "app/FeedDocument.h"
 #include "app/LoadRunner.h"
+#include "app/OutputActions.h"
 #include "app/SortSheet.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
@@ -185,7 +186,7 @@ TEST_F(SortSheetTest, ItemsAlreadyInOrderLeaveNoUndoStepAndAFeedWithoutItemsCann
     ASSERT_EQ(window.currentFeed()->countOfItems(), 0);
     window.validateCommands();
     EXPECT_FALSE(window.command("sortOpen")->isEnabled());
-    window.sortOpen();
+    window.output().sortOpen();
     const SortSheet *sheet = window.window()->findChild<SortSheet *>("sortWindow");
     EXPECT_TRUE(!sheet || !sheet->isVisible());
 }
@@ -250,7 +251,7 @@ TEST_F(SortSheetTest, ALongSortRunsBehindTheProgressDialogAndItsCancelLeavesTheI
     });
     press.start(2);
     const int steps = window.undoManager()->count();
-    EXPECT_FALSE(window.sortItems("title", false, false));
+    EXPECT_FALSE(window.output().sortItems("title", false, false));
     cancelled = true;
     EXPECT_EQ(dialogTitle, "Sorting Items");
     EXPECT_EQ(guids(), before);
@@ -259,7 +260,7 @@ TEST_F(SortSheetTest, ALongSortRunsBehindTheProgressDialogAndItsCancelLeavesTheI
 
     // Run to its end: the order of the rule, one undo step that puts the items back.
     LoadRunner::setStageObserver({});
-    EXPECT_TRUE(window.sortItems("title", false, false));
+    EXPECT_TRUE(window.output().sortItems("title", false, false));
     EXPECT_EQ(guids(), expected);
     EXPECT_EQ(window.undoManager()->undoActionName(), "Sort on <title>");
     window.undo();

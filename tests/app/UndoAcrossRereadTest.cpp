@@ -8,6 +8,7 @@
 #include "app/FeedSaving.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
+#include "app/OutputActions.h"
 #include "app/VLXUndoManager.h"
 #include "app/ValidationActions.h"
 #include "model/VLXFeed.h"
@@ -111,7 +112,7 @@ TEST_F(UndoAcrossRereadTest, AnEditAfterASortIsNotKeptByUndoingPastAChannelRepla
 {
     openForFind({"C", "A", "B"});
     const std::string opened = xml();
-    ASSERT_TRUE(window().sortItems("title", false, true));
+    ASSERT_TRUE(window().output().sortItems("title", false, true));
     endAction();
     ASSERT_EQ(itemTitles(), (QStringList {"A", "B", "C"}));
     doc().editField("Items_Required_Description", 0, "A's new description");
@@ -193,7 +194,7 @@ TEST_F(UndoAcrossRereadTest, StepsDroppedFromAFeedOfManyItemsLetItGoAndTheOthers
         titles << QStringLiteral("Episode %1").arg((i * 7919) % 1200, 4, 10, QLatin1Char('0'));
     openForFind(titles);
     const std::string opened = xml();
-    ASSERT_TRUE(window().sortItems("title", false, true));
+    ASSERT_TRUE(window().output().sortItems("title", false, true));
     endAction();
     const std::string sorted = xml();
     replaceAll({"items", "all"}, "Episode", "Show");
@@ -302,7 +303,7 @@ TEST_F(UndoAcrossRereadTest, AnySequenceOfStepsIsTakenBackAndDoneAgainFieldForFi
                 const QString field = sortFields.at(pick(sortFields.size()));
                 kind = "sort";
                 name = QStringLiteral("Sort on <%1>").arg(field);
-                window().sortItems(field, false, pick(2) == 0);
+                window().output().sortItems(field, false, pick(2) == 0);
                 break;
             }
             case 7: {

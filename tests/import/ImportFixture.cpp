@@ -1,5 +1,6 @@
 #include "ImportFixture.h"
 
+#include "app/ToolHandOffs.h"
 #include "app/Vellumcast.h"
 #include "import/VLXImport.h"
 #include "model/VLXItems.h"
@@ -64,7 +65,7 @@ VLXImport *ImportFixture::openImport()
 
 VLXImport *ImportFixture::openImportFromDrop(const QString &source)
 {
-    window().importFeedItemsFromDrop(source);
+    window().tools().importFeedItemsFromDrop(source);
     auto *import = window().window()->findChild<VLXImport *>();
     EXPECT_NE(import, nullptr);
     if (import) {

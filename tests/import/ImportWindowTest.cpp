@@ -3,6 +3,7 @@
 #include "ImportFixture.h"
 
 #include "app/FeedDocument.h"
+#include "app/ToolHandOffs.h"
 #include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
 #include "import/VLXImport.h"
@@ -91,7 +92,7 @@ TEST_F(ImportWindowTest, ThreeMarkedRowsSortedByDateLandOnTopAsOneUndoStep)
 
     // Closing tells the feed window, which shows item 0 and allows a new import.
     import->cancel();
-    EXPECT_FALSE(w.isImporting());
+    EXPECT_FALSE(w.tools().isImporting());
     EXPECT_EQ(w.document()->shownItem(), 0);
 }
 

@@ -1,8 +1,10 @@
 // The additional-file dialog, driven offscreen: defaults by type, the Accept checks, the
 // choosers and the folder browsers of each kind of site.
+#include "publish/publishAdditionalFiles.h"
 #include "BrowserTestSupport.h"
 #include "PublishTestSupport.h"
 #include "app/OPMLTool.h"
+#include "app/ToolHandOffs.h"
 #include "app/Vellumcast.h"
 #include "io/CURLHandle.h"
 #include "platform/MemoryDefaultsStore.h"
@@ -13,7 +15,6 @@
 #include "publish/PublishDialogs.h"
 #include "publish/VLXSite.h"
 #include "publish/additionalFiles.h"
-#include "publish/publishAdditionalFiles.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXMatrix.h"
@@ -364,7 +365,7 @@ TEST_F(publishAdditionalFilesTest, TheOPMLButtonOpensTheInstalledOPMLExport)
 {
     Vellumcast window;
     auto tool = std::make_shared<RecordingOPMLTool>();
-    window.setOPMLTool(tool);
+    window.tools().setOPMLTool(tool);
     publishAdditionalFiles dialog;
     dialog.setPubSite(site(3));
     edit(dialog, [&] {

@@ -1,13 +1,13 @@
-// Hand-offs to the tools of other parts of the program: the feed and item wizard, the
-// preferences, item import, OPML export and the licence paste. Each tool installs itself; its
-// commands are offered from then on.
-#include "app/Vellumcast.h"
+#include "app/ToolHandOffs.h"
 
 #include "app/DocumentActions.h"
-#include "app/FeedListModel.h"
+#include "app/FeedDocument.h"
 #include "app/FeedSaving.h"
-#include "app/FeedWizardTool.h"
 #include "app/ItemActions.h"
+#include "app/WindowServices.h"
+
+#include "app/FeedListModel.h"
+#include "app/FeedWizardTool.h"
 #include "app/ItemImportTool.h"
 #include "app/LicencePasteTool.h"
 #include "app/OPMLTool.h"
@@ -25,72 +25,76 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QScopedValueRollback>
 #include <QTextEdit>
-
-// --- Installing -------------------------------------------------------------------------------
 
 namespace {
 // A command served by a tool: offered while the tool is installed.
-void offer(Vellumcast &window, const char *command, bool installed, std::function<void()> action)
+void offer(WindowServices &window, const char *command, bool installed,
+           std::function<void()> action)
 {
     window.setCommandHandler(QLatin1String(command), installed ? std::move(action) : nullptr);
 }
 } // namespace
 
-void Vellumcast::setFeedWizard(std::shared_ptr<FeedWizardTool> wizard)
+ToolHandOffs::ToolHandOffs(WindowServices &window, FeedSaving &saving,
+                           DocumentActions &documentActions, ItemActions &items, QObject *parent)
+    : QObject(parent), m_window(window), m_saving(saving), m_documentActions(documentActions),
+      m_items(items), m_document(window.document()), m_feedList(window.feedList())
+{
+}
+
+void ToolHandOffs::setFeedWizard(std::shared_ptr<FeedWizardTool> wizard)
 {
     m_feedWizard = std::move(wizard);
-    offer(*this, "feedWizard", m_feedWizard != nullptr, [this] { feedWizard(); });
-    offer(*this, "itemWizard", m_feedWizard != nullptr, [this] { itemWizard(); });
+    offer(m_window, "feedWizard", m_feedWizard != nullptr, [this] { feedWizard(); });
+    offer(m_window, "itemWizard", m_feedWizard != nullptr, [this] { itemWizard(); });
 }
 
-void Vellumcast::setPreferencesTool(std::shared_ptr<PreferencesTool> tool)
+void ToolHandOffs::setPreferencesTool(std::shared_ptr<PreferencesTool> tool)
 {
     m_preferences = std::move(tool);
-    offer(*this, "preferences", m_preferences != nullptr, [this] { preferences(); });
+    offer(m_window, "preferences", m_preferences != nullptr, [this] { preferences(); });
 }
 
-void Vellumcast::setItemImportTool(std::shared_ptr<ItemImportTool> tool)
+void ToolHandOffs::setItemImportTool(std::shared_ptr<ItemImportTool> tool)
 {
     m_itemImport = std::move(tool);
-    offer(*this, "importFeedItems", m_itemImport != nullptr, [this] { importFeedItems(); });
+    offer(m_window, "importFeedItems", m_itemImport != nullptr, [this] { importFeedItems(); });
 }
 
-void Vellumcast::setOPMLTool(std::shared_ptr<OPMLTool> tool)
+void ToolHandOffs::setOPMLTool(std::shared_ptr<OPMLTool> tool)
 {
     m_opml = std::move(tool);
-    offer(*this, "createOPML", m_opml != nullptr, [this] { createOPML(); });
+    offer(m_window, "createOPML", m_opml != nullptr, [this] { createOPML(); });
 }
 
-void Vellumcast::setLicencePasteTool(std::shared_ptr<LicencePasteTool> tool)
+void ToolHandOffs::setLicencePasteTool(std::shared_ptr<LicencePasteTool> tool)
 {
     m_licencePaste = std::move(tool);
-    offer(*this, "pasteCreativeCommons", m_licencePaste != nullptr,
+    offer(m_window, "pasteCreativeCommons", m_licencePaste != nullptr,
           [this] { pasteCreativeCommons(); });
 }
 
 // --- The wizard -----------------------------------------------------------------------------
 
-void Vellumcast::feedWizard()
+void ToolHandOffs::feedWizard()
 {
-    finalizeChanges();
-    if (m_feedWizard && m_saving->askToSaveChanges(FeedSaving::Leaving::CreatingNew)) {
-        showSelectedTab(FeedsTab);
+    m_window.finalizeChanges();
+    if (m_feedWizard && m_saving.askToSaveChanges(FeedSaving::Leaving::CreatingNew)) {
+        m_window.showSelectedTab(WindowServices::FeedsTab);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
         const FeedListEntry entry
             = FeedListEntry::make(QStringLiteral("(FeedWizard)"), QString(), true);
         const QString key = entry.uniqueIdentifier;
-        const std::shared_ptr<VLXFeed> made = m_feedWizard->feedWizard(m_documentWindow, key);
+        const std::shared_ptr<VLXFeed> made = m_feedWizard->feedWizard(m_window.window(), key);
         if (!made) {
             // The settings the wizard kept for the feed it did not make go with it.
             VLXPreferences::removeUniqueKey(key);
         } else {
-            setDocumentEdited(false, true);
-            setImageEdited(false);
+            m_document->setEdited(false, true);
+            m_document->setImageEdited(false);
             bool automatic = true;
             made->setPubDate(SmartDateRules(key).newFeedDate(&automatic));
             made->replaceItems(m_feedWizard->newItems());
@@ -99,25 +103,26 @@ void Vellumcast::feedWizard()
                 made->addItem(ItemActions::makeNewItem(
                     key, made->XMLExtensions()->arrayOfExtensionDescriptions()));
             // Read back from its own text, as every feed shown is; it has no file yet.
-            const QScopedValueRollback placing(m_placingFeed, m_placingFeed + 1);
+            const PlacingFeed placing(m_window);
             FeedDocument::LoadOptions options;
             options.validate = false;
             options.hideErrors = true;
             options.fromFile = false;
-            options.status = statusText();
+            options.status = m_window.statusText();
             if (m_document->load(made->buildXML(), entry, options).loaded()) {
-                currentFeed()->setEnclosureLocalFileInfo(localFiles);
+                m_document->feed()->setEnclosureLocalFileInfo(localFiles);
                 m_feedList->prepend(entry);
-                selectDocumentRow();
-                archiveCurrentFeedList();
-                updateTabAvailability();
-                m_documentWindow->setWindowTitle(currentFeed()->title() + QStringLiteral("[*]"));
+                m_window.selectDocumentRow();
+                m_window.archiveCurrentFeedList();
+                m_window.updateTabAvailability();
+                m_window.window()->setWindowTitle(m_document->feed()->title()
+                                                  + QStringLiteral("[*]"));
                 m_document->setAutoPubDate(automatic);
-                setDocumentEdited(true);
-                updateFeedAutoPubDate();
-                showSelectedTab(FeedsTab);
-                setStatusText(entry.fileName);
-                populateItem(0);
+                m_document->setEdited(true);
+                m_document->refreshFeedPubDate();
+                m_window.showSelectedTab(WindowServices::FeedsTab);
+                m_window.setStatusText(entry.fileName);
+                m_window.populateItem(0);
                 Alert created;
                 created.style = Alert::Style::Informational;
                 created.title = QStringLiteral("Feed Created");
@@ -126,73 +131,74 @@ void Vellumcast::feedWizard()
                 created.defaultButton = QStringLiteral("Yes");
                 created.alternateButton = QStringLiteral("No");
                 if (AlertService::show(created) == AlertService::kDefault)
-                    m_saving->actualSaveDocument(lastFeedViewed());
+                    m_saving.actualSaveDocument(m_window.lastFeedViewed());
             }
         }
     }
-    m_documentActions->ensureAFeed();
-    validateCommands();
+    m_documentActions.ensureAFeed();
+    m_window.validateCommands();
 }
 
-void Vellumcast::itemWizard()
+void ToolHandOffs::itemWizard()
 {
-    showSelectedTab(ItemsTab);
-    finalizeChanges();
+    m_window.showSelectedTab(WindowServices::ItemsTab);
+    m_window.finalizeChanges();
     if (!m_feedWizard)
         return;
-    const VLXFeed &feed = *currentFeed();
+    const VLXFeed &feed = *m_document->feed();
     bool useEnclosure = false;
     for (const auto &item : feed.arrayOfItems())
         useEnclosure = useEnclosure || !item->enclosureAttrURL().isEmpty();
-    if (!m_feedWizard->feedItemWizard(m_documentWindow, m_document->namespaceDescriptions(),
+    if (!m_feedWizard->feedItemWizard(m_window.window(), m_document->namespaceDescriptions(),
                                       useEnclosure, feed.XMLExtensions()->iTunesExtensionUsed()))
         return;
-    m_itemActions->insertItems(m_feedWizard->newItems(), 0, QStringLiteral("Item Wizard"));
+    m_items.insertItems(m_feedWizard->newItems(), 0, QStringLiteral("Item Wizard"));
 }
 
 // --- Preferences, import and OPML -----------------------------------------------------------
 
-void Vellumcast::preferences()
+void ToolHandOffs::preferences()
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     if (!m_preferences)
         return;
-    m_preferences->showPanel(m_documentWindow, m_document->entry().uniqueIdentifier,
+    m_preferences->showPanel(m_window.window(), m_document->entry().uniqueIdentifier,
                              m_document->namespaceDescriptions());
     const bool returnIsNL
         = VLXPreferences::objectForKey(QStringLiteral("M_ReturnIsNL")).toInt() != 0;
     for (const char *name : {"Feeds_Required_Description", "Items_Required_Description"}) {
-        if (auto *view = outlet<VLXTextViewHTML>(QLatin1String(name)))
+        if (auto *view = m_window.outlet<VLXTextViewHTML>(QLatin1String(name)))
             view->setReturnIsNL(returnIsNL);
     }
-    currentFeed()->preferencesChanged();
-    m_listBox->reloadData();
-    selectDocumentRow();
-    if (auto *namespaces = outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
+    m_document->feed()->preferencesChanged();
+    if (auto *list = m_window.outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files")))
+        list->reloadData();
+    m_window.selectDocumentRow();
+    if (auto *namespaces = m_window.outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
         namespaces->reloadData();
 }
 
-void Vellumcast::importFeedItems()
+void ToolHandOffs::importFeedItems()
 {
     openImportWindow(QString());
 }
 
-void Vellumcast::importFeedItemsFromDrop(const QString &address)
+void ToolHandOffs::importFeedItemsFromDrop(const QString &address)
 {
-    showSelectedTab(ItemsTab);
+    m_window.showSelectedTab(WindowServices::ItemsTab);
     openImportWindow(address);
 }
 
-void Vellumcast::openImportWindow(const QString &startingFeed)
+void ToolHandOffs::openImportWindow(const QString &startingFeed)
 {
     if (!m_itemImport || m_importing) {
         QApplication::beep();
         return;
     }
     m_importing = true;
-    QPointer<Vellumcast> self(this);
+    QPointer<ToolHandOffs> self(this);
     const bool shown = m_itemImport->showImportWindow(
-        m_documentWindow, m_document->entry().fileName, startingFeed, [self] {
+        m_window.window(), m_document->entry().fileName, startingFeed, [self] {
             if (self)
                 self->importFeedItemsEnded();
         });
@@ -200,40 +206,40 @@ void Vellumcast::openImportWindow(const QString &startingFeed)
         m_importing = false;
 }
 
-void Vellumcast::importFeedItemsEnded()
+void ToolHandOffs::importFeedItemsEnded()
 {
     m_importing = false;
-    populateItem(0);
+    m_window.populateItem(0);
 }
 
-void Vellumcast::createOPML()
+void ToolHandOffs::createOPML()
 {
     if (m_opml)
-        m_opml->showOPMLList(m_documentWindow, currentListOfFeeds());
+        m_opml->showOPMLList(m_window.window(), m_feedList->toMaps());
 }
 
 // --- The licence paste ----------------------------------------------------------------------
 
-void Vellumcast::pasteCreativeCommons()
+void ToolHandOffs::pasteCreativeCommons()
 {
     if (!m_licencePaste)
         return;
     // The field being edited takes the text, as a paste the user made there.
     QPointer<QWidget> target = QApplication::focusWidget();
     QString preselected;
-    const VLXFeed &feed = *currentFeed();
+    const VLXFeed &feed = *m_document->feed();
     if (feed.XMLExtensions()->creativeCommonsExtensionUsed()) {
         std::shared_ptr<extensionNSRaw> licences;
-        if (m_tabsFeedsIndex != ItemsTab) {
+        if (m_window.tabsFeedsIndex() != WindowServices::ItemsTab) {
             licences = feed.XMLExtensions()->creativeCommonsExtension();
-        } else if (const VLXItems *item = m_document->item(selectedItemRow())) {
+        } else if (const VLXItems *item = m_document->item(m_window.selectedItemRow())) {
             // On the items page the selected item's licences; without one nothing is preselected.
             licences = item->XMLExtensions()->creativeCommonsExtension();
         }
         if (licences)
             preselected = m_licencePaste->firstLicenceURL(*licences);
     }
-    if (!m_licencePaste->selectLicense(m_documentWindow, preselected) || !target)
+    if (!m_licencePaste->selectLicense(m_window.window(), preselected) || !target)
         return;
     target->setFocus(Qt::OtherFocusReason);
     if (auto *line = qobject_cast<QLineEdit *>(target))

@@ -1,20 +1,16 @@
-// Find and replace: the find panel's commands over the loaded feed. Find Next and the two
-// replacements go through the search walk and the window's controls; Replace All changes a copy
-// of the feed, which then takes the loaded feed's place as one undo step.
-#include "app/Vellumcast.h"
+#include "app/FindReplace.h"
+
+#include "app/FeedDocument.h"
+#include "app/FeedSaving.h"
+#include "app/FieldChange.h"
+#include "app/WindowServices.h"
 
 #include "app/FeedFindPanel.h"
-#include "app/FeedSaving.h"
 #include "app/FeedSearchWalk.h"
-#include "app/FieldChange.h"
 #include "app/LoadControl.h"
 #include "app/SearchReveal.h"
 #include "model/VLXFeed.h"
-#include "model/VLXItems.h"
 
-#include <QAction>
-#include <QPointer>
-#include <QScopeGuard>
 #include <QTabWidget>
 
 namespace {
@@ -24,16 +20,22 @@ FeedFindPanel &panel()
 }
 } // namespace
 
-void Vellumcast::setUpFindCommands()
+FindReplace::FindReplace(WindowServices &window, FeedSaving &saving, QObject *parent)
+    : QObject(parent), m_window(window), m_saving(saving), m_document(window.document())
+{
+}
+
+void FindReplace::setUpFindCommands()
 {
     FeedFindPanel &find = panel();
-    m_searchWalk = new FeedSearchWalk(*this, find, this);
-    setCommandHandler(QStringLiteral("orderFrontFindPanel"), [this] { orderFrontFindPanel(); });
-    setCommandHandler(QStringLiteral("findNext"), [this] { findNext(); });
-    connect(&find, &FeedFindPanel::findTextChanged, this, &Vellumcast::validateCommands);
+    m_searchWalk = new FeedSearchWalk(m_window, find, this);
+    m_window.setCommandHandler(QStringLiteral("orderFrontFindPanel"),
+                               [this] { orderFrontFindPanel(); });
+    m_window.setCommandHandler(QStringLiteral("findNext"), [this] { findNext(); });
+    connect(&find, &FeedFindPanel::findTextChanged, this, [this] { m_window.validateCommands(); });
     // The panel answers the two find shortcuts as the window does.
     for (const char *name : {"orderFrontFindPanel", "findNext"})
-        find.finderPanel()->addAction(command(QLatin1String(name)));
+        find.finderPanel()->addAction(m_window.command(QLatin1String(name)));
     // Another feed, or the feed read again: the search starts over.
     connect(m_document, &FeedDocument::feedReplaced, this, [this] {
         panel().setPreviousSearchString(QString());
@@ -41,12 +43,7 @@ void Vellumcast::setUpFindCommands()
     });
 }
 
-void Vellumcast::scrollToView(QWidget *control)
-{
-    SearchReveal::scrollToView(control);
-}
-
-void Vellumcast::orderFrontFindPanel()
+void FindReplace::orderFrontFindPanel()
 {
     FeedFindPanel &find = panel();
     // Reopening the panel goes on with the search of the text it shows.
@@ -58,17 +55,17 @@ void Vellumcast::orderFrontFindPanel()
         find.setSearchCurrentItem(0);
         find.setSearchAllItems(0);
         find.setSearchImage(0);
-        if (m_tabsFeedsIndex == ItemsTab)
+        if (m_window.tabsFeedsIndex() == WindowServices::ItemsTab)
             find.setSearchCurrentItem(1);
-        else if (m_tabsFeedsIndex == ImageTab)
+        else if (m_window.tabsFeedsIndex() == WindowServices::ImageTab)
             find.setSearchImage(1);
         else
             find.setSearchFeed(1);
     }
-    find.showPanel(m_documentWindow);
+    find.showPanel(m_window.window());
 }
 
-void Vellumcast::restartSearchIfChanged(const QString &search)
+void FindReplace::restartSearchIfChanged(const QString &search)
 {
     if (search == panel().previousSearchString())
         return;
@@ -76,7 +73,7 @@ void Vellumcast::restartSearchIfChanged(const QString &search)
     panel().setPreviousSearchString(search);
 }
 
-void Vellumcast::searchNotFound()
+void FindReplace::searchNotFound()
 {
     panel().beep();
     // The next Find Next starts again at the channel's title, with the same text.
@@ -84,9 +81,9 @@ void Vellumcast::searchNotFound()
     panel().setStatusField(QStringLiteral("Not Found"));
 }
 
-void Vellumcast::findNext()
+void FindReplace::findNext()
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     const QString search = panel().findField();
     if (search.isEmpty()) {
         panel().beep();
@@ -98,25 +95,25 @@ void Vellumcast::findNext()
         searchNotFound();
 }
 
-void Vellumcast::findPanelNextAction()
+void FindReplace::findPanelNextAction()
 {
     if (!panel().findField().isEmpty())
         findNext();
 }
 
-void Vellumcast::findPanelReplaceAction()
+void FindReplace::findPanelReplaceAction()
 {
     replaceInScopes(false);
 }
 
-void Vellumcast::findPanelReplaceFindAction()
+void FindReplace::findPanelReplaceFindAction()
 {
     replaceInScopes(true);
 }
 
-void Vellumcast::replaceInScopes(bool thenSearch)
+void FindReplace::replaceInScopes(bool thenSearch)
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     const QString search = panel().findField();
     if (search.isEmpty()) {
         panel().beep();
@@ -130,9 +127,9 @@ void Vellumcast::replaceInScopes(bool thenSearch)
         searchNotFound();
 }
 
-void Vellumcast::findPanelReplaceAllAction()
+void FindReplace::findPanelReplaceAllAction()
 {
-    finalizeChanges();
+    m_window.finalizeChanges();
     const QString search = panel().findField();
     if (search.isEmpty())
         return;
@@ -153,10 +150,10 @@ void Vellumcast::findPanelReplaceAllAction()
     };
     auto replaced = std::make_shared<Replaced>();
     const FeedSearchWalk::ReplaceAllScopes scopes = m_searchWalk->replaceAllScopes();
-    const std::shared_ptr<VLXFeed> feed = currentFeed();
+    const std::shared_ptr<VLXFeed> feed = m_document->feed();
     const FeedListEntry entry = m_document->entry();
     const QString replacement = panel().replaceField();
-    const bool finished = m_saving->runOnWorker(
+    const bool finished = m_saving.runOnWorker(
         [replaced, scopes, feed, entry, search, replacement](LoadControl &control) {
             if (!control.report(LoadControl::Stage::Finishing, 0, 0))
                 return;
@@ -177,11 +174,11 @@ void Vellumcast::findPanelReplaceAllAction()
         return;
     }
     panel().setStatusField(QStringLiteral("%1 Replacements").arg(count));
-    if (m_tabsFeedsIndex != FeedsTab) {
-        showSelectedTab(FeedsTab);
+    if (m_window.tabsFeedsIndex() != WindowServices::FeedsTab) {
+        m_window.showSelectedTab(WindowServices::FeedsTab);
         SearchReveal::letLayoutSettle();
     }
-    if (auto *sub = outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsSub")))
+    if (auto *sub = m_window.outlet<QTabWidget>(QStringLiteral("tabsFeeds_FeedsSub")))
         sub->setCurrentIndex(0);
     // Undo shows the feed object as it was and redo the replaced one, as for a View XML edit:
     // the steps before and after this one find again the very items they were made on.
@@ -189,7 +186,7 @@ void Vellumcast::findPanelReplaceAllAction()
         return;
     UndoRecord before = FieldChange::wholeFeed(*m_document);
     m_document->reinstate(std::move(replaced->feed));
-    registerUndo(std::move(before), QStringLiteral("Replace All"));
+    m_document->registerUndo(std::move(before), QStringLiteral("Replace All"));
     if (!panel().freezeDates())
-        updateFeedAutoPubDate();
+        m_document->refreshFeedPubDate();
 }

@@ -1,39 +1,41 @@
-// The feed window's side of publishing: handing the loaded feed to the publish sheet, storing
-// what the run changed in the feed's list entry, and the publishing log command.
-#include "app/Vellumcast.h"
+#include "app/PublishHandOff.h"
 
 #include "app/FeedDocument.h"
 #include "app/FeedSaving.h"
+#include "app/WindowServices.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "publish/PublishPaths.h"
 #include "publish/PublishWindow.h"
 #include "publish/additionalFiles.h"
 
-#include <QMainWindow>
-
-void Vellumcast::setUpPublishing()
+PublishHandOff::PublishHandOff(WindowServices &window, FeedSaving &saving, QObject *parent)
+    : QObject(parent), m_window(window), m_saving(saving), m_document(window.document())
 {
-    if (!hasCommandHandler(QStringLiteral("uploadFile")))
-        setCommandHandler(QStringLiteral("uploadFile"), [this] { publish(false); });
-    if (!hasCommandHandler(QStringLiteral("uploadImage")))
-        setCommandHandler(QStringLiteral("uploadImage"), [this] { publish(true); });
+}
+
+void PublishHandOff::setUpPublishing()
+{
+    if (!m_window.hasCommandHandler(QStringLiteral("uploadFile")))
+        m_window.setCommandHandler(QStringLiteral("uploadFile"), [this] { publish(false); });
+    if (!m_window.hasCommandHandler(QStringLiteral("uploadImage")))
+        m_window.setCommandHandler(QStringLiteral("uploadImage"), [this] { publish(true); });
     setUpPublishingLog();
 }
 
-void Vellumcast::setUpPublishingLog()
+void PublishHandOff::setUpPublishingLog()
 {
     // The log can be looked at once there is one: from the first publish on.
-    if (PublishWindow::logExists() && !hasCommandHandler(QStringLiteral("viewFTPLog")))
-        setCommandHandler(QStringLiteral("viewFTPLog"), [] { PublishWindow::viewLog(); });
+    if (PublishWindow::logExists() && !m_window.hasCommandHandler(QStringLiteral("viewFTPLog")))
+        m_window.setCommandHandler(QStringLiteral("viewFTPLog"), [] { PublishWindow::viewLog(); });
 }
 
-void Vellumcast::publish(bool expandImage)
+void PublishHandOff::publish(bool expandImage)
 {
-    finalizeChanges();
-    if (!m_saving->checkRequiredFields())
+    m_window.finalizeChanges();
+    if (!m_saving.checkRequiredFields())
         return;
-    const std::shared_ptr<VLXFeed> feed = currentFeed();
+    const std::shared_ptr<VLXFeed> feed = m_document->feed();
     const FeedListEntry entry = m_document->entry();
     PublishWindow &publisher = PublishWindow::sharedInstance();
     publisher.clearFilenames();
@@ -49,7 +51,7 @@ void Vellumcast::publish(bool expandImage)
     const QString actionName
         = expandImage ? QStringLiteral("Publish Image") : QStringLiteral("Publish Feed");
     publisher.uploadFile(
-        m_documentWindow,
+        m_window.window(),
         {feed.get(), entry.uniqueIdentifier, expandImage, [this, feed, actionName] {
              if (m_document->feed() == feed)
                  m_document->followLocalFiles(actionName);
@@ -65,7 +67,7 @@ void Vellumcast::publish(bool expandImage)
         updated.lastPublished = feed->lastUploaded();
         updated.imageLastPublished = feed->image()->lastUploaded();
         m_document->setEntry(updated);
-        archiveCurrentFeedList();
+        m_window.archiveCurrentFeedList();
     }
     setUpPublishingLog();
 }
