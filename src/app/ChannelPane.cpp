@@ -29,8 +29,8 @@
 #include <array>
 
 namespace {
-const QString kSkipHours = QStringLiteral("Feeds_Optional_SkipHours_Matrix");
-const QString kSkipDays = QStringLiteral("Feeds_Optional_SkipDays_Matrix");
+const QString kSkipHours = FeedFields::kSkipHours;
+const QString kSkipDays = FeedFields::kSkipDays;
 } // namespace
 
 ChannelPane::ChannelPane(FeedDocument *document, EditTracker *tracker, QWidget *parent)
@@ -50,7 +50,7 @@ ChannelPane::ChannelPane(FeedDocument *document, EditTracker *tracker, QWidget *
     m_binding->bind(FeedFields::all(), FeedFields::summaries());
 
     // The controls that are not fields of the table.
-    auto *autoDate = findChild<VLXCheckBox *>(QStringLiteral("Feeds_Required_AutoPubDate"));
+    auto *autoDate = findChild<VLXCheckBox *>(ChannelPane::kAutoPubDate);
     connect(autoDate, &QAbstractButton::clicked, this,
             [this](bool on) { m_document->setAutoPubDate(on); });
     connect(document, &FeedDocument::autoPubDateChanged, autoDate, &QAbstractButton::setChecked);
@@ -83,13 +83,12 @@ void ChannelPane::buildRequired(QTabWidget *sub)
         PaneKit::textField(QStringLiteral("Feeds_Required_Title"), tr("Name of the feed")));
     form->addRow(tr("Link:"),
                  PaneKit::textField(QStringLiteral("Feeds_Required_Link"), tr("https://")));
-    auto *autoDate = PaneKit::named(new VLXCheckBox, QStringLiteral("Feeds_Required_AutoPubDate"));
+    auto *autoDate = PaneKit::named(new VLXCheckBox, ChannelPane::kAutoPubDate);
     autoDate->setText(tr("Automatic"));
     autoDate->setToolTip(tr("Set the publication date to now on every change"));
     form->addRow(tr("Pub Date:"),
                  PaneKit::dateRow(QStringLiteral("Feeds_Required"),
-                                  PaneKit::textField(QStringLiteral("Feeds_Required_PubDate")),
-                                  autoDate));
+                                  PaneKit::textField(FeedFields::kFeedPubDate), autoDate));
     layout->addLayout(form);
     layout->addWidget(new QLabel(tr("Description:")));
     layout->addWidget(PaneKit::descriptionEditor(QStringLiteral("Feeds_Required")), 1);
@@ -120,9 +119,9 @@ void ChannelPane::buildOptional(QTabWidget *sub)
     optional->addLayout(form);
     optional->addWidget(new QLabel(tr("Categories:")));
     optional->addWidget(PaneKit::tableWithButtons(
-        this, QStringLiteral("Feeds_Optional_Category"),
-        QStringLiteral("Feeds_Optional_AddCategory"), QStringLiteral("Feeds_Optional_DelCategory"),
-        QStringLiteral("Feeds_Optional_EditCategory"), {QStringLiteral("category")}));
+        this, FeedFields::kFeedCategories, QStringLiteral("Feeds_Optional_AddCategory"),
+        QStringLiteral("Feeds_Optional_DelCategory"), QStringLiteral("Feeds_Optional_EditCategory"),
+        {QStringLiteral("category")}));
     PaneKit::channelGroups(
         [optional](const QString &base, const QString &title) {
             return PaneKit::disclosure(optional, base, title);
@@ -142,7 +141,7 @@ void ChannelPane::buildExtensions(QTabWidget *sub)
     auto *general = PaneKit::page(QStringLiteral("General"));
     auto *generalLayout = new QVBoxLayout(general);
     generalLayout->addWidget(new QLabel(tr("Namespaces used by this feed:")));
-    auto *namespaces = PaneKit::named(new VLXTableView, QStringLiteral("Feeds_Extensions_List"));
+    auto *namespaces = PaneKit::named(new VLXTableView, ChannelPane::kNamespaceTable);
     namespaces->setDataSource(this, {QStringLiteral("extensionUsed"), QStringLiteral("namespace")},
                               {tr("Use"), tr("Namespace")});
     namespaces->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
@@ -173,8 +172,7 @@ void ChannelPane::buildAdvanced(QTabWidget *sub)
 void ChannelPane::loadData()
 {
     m_binding->load();
-    findChild<VLXCheckBox *>(QStringLiteral("Feeds_Required_AutoPubDate"))
-        ->setChecked(m_document->autoPubDate());
+    findChild<VLXCheckBox *>(ChannelPane::kAutoPubDate)->setChecked(m_document->autoPubDate());
     loadSkipFlags(true);
     loadSkipFlags(false);
     reloadTables();
@@ -199,11 +197,16 @@ void ChannelPane::loadSkipFlags(bool hours)
     m_tracker->setDisplayedText(findChild<QWidget *>(summaryName), summary);
 }
 
+QStringList ChannelPane::namespaceRegistry()
+{
+    return VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toStringList();
+}
+
 void ChannelPane::reloadTables()
 {
-    for (const char *name :
-         {"Feeds_Optional_Category", "Feeds_Advanced_Comments", "Feeds_Extensions_List"}) {
-        if (auto *table = findChild<VLXTableView *>(QLatin1String(name)))
+    for (const QLatin1String name :
+         {FeedFields::kFeedCategories, FeedFields::kFeedXMLComments, kNamespaceTable}) {
+        if (auto *table = findChild<VLXTableView *>(name))
             table->reloadData();
     }
 }
@@ -214,7 +217,7 @@ void ChannelPane::loadExtensionTabs()
     auto *tabs = findChild<QTabWidget *>(QStringLiteral("tabsFeeds_FeedsExtensions"));
     ExtensionTabs::rebuild(tabs, channel, 1, {m_document, m_tracker, FieldScope::Channel, {}});
     ExtensionTabs::show(tabs, channel, 1);
-    if (auto *namespaces = findChild<VLXTableView *>(QStringLiteral("Feeds_Extensions_List")))
+    if (auto *namespaces = findChild<VLXTableView *>(ChannelPane::kNamespaceTable))
         namespaces->reloadData();
 }
 
@@ -223,17 +226,14 @@ int ChannelPane::numberOfRowsInTableView(VLXTableView *table)
     const QString name = table->objectName();
     const VLXFeed &feed = *m_document->feed();
     // The registry's namespaces, then the raw extension "User Defined".
-    if (name == QLatin1String("Feeds_Extensions_List"))
-        return int(VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces"))
-                       .toList()
-                       .size())
-            + 1;
+    if (name == ChannelPane::kNamespaceTable)
+        return int(namespaceRegistry().size()) + 1;
     int rows = 0;
     QString buttons;
-    if (name == QLatin1String("Feeds_Optional_Category")) {
+    if (name == FeedFields::kFeedCategories) {
         rows = int(feed.category().size());
         buttons = QStringLiteral("Feeds_Optional_%1Category");
-    } else if (name == QLatin1String("Feeds_Advanced_Comments")) {
+    } else if (name == FeedFields::kFeedXMLComments) {
         rows = int(feed.XMLComments().size());
         buttons = QStringLiteral("Feeds_Advanced_%1Comments");
     }
@@ -250,11 +250,10 @@ QVariant ChannelPane::tableViewObjectValue(VLXTableView *table, const QString &c
 {
     const QString name = table->objectName();
     const VLXFeed &feed = *m_document->feed();
-    if (name == QLatin1String("Feeds_Extensions_List")) {
-        const QVariantList registry
-            = VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toList();
+    if (name == ChannelPane::kNamespaceTable) {
+        const QStringList registry = namespaceRegistry();
         const bool raw = row == registry.size();
-        const QString description = registry.value(row).toString();
+        const QString description = registry.value(row);
         if (column == QLatin1String("extensionUsed")) {
             if (role != Qt::CheckStateRole)
                 return {};
@@ -275,9 +274,9 @@ QVariant ChannelPane::tableViewObjectValue(VLXTableView *table, const QString &c
     }
     if (role != Qt::DisplayRole)
         return {};
-    if (name == QLatin1String("Feeds_Optional_Category"))
+    if (name == FeedFields::kFeedCategories)
         return PaneKit::categoryText(feed.category().value(row));
-    if (name == QLatin1String("Feeds_Advanced_Comments"))
+    if (name == FeedFields::kFeedXMLComments)
         return VLXLogic::convertCRLFtoSymbols(feed.XMLComments().value(row));
     return {};
 }

@@ -16,6 +16,12 @@ class ChannelPane : public QWidget, public VLXTableDataSource
 {
     Q_OBJECT
 public:
+    // Outlets of the pane's own controls that other code uses.
+    static constexpr QLatin1String kAutoPubDate {"Feeds_Required_AutoPubDate"};
+    static constexpr QLatin1String kNamespaceTable {"Feeds_Extensions_List"};
+    // The namespace registry the namespace table lists (descriptions "prefix | DTD URL").
+    static QStringList namespaceRegistry();
+
     ChannelPane(FeedDocument *document, EditTracker *tracker, QWidget *parent = nullptr);
 
     // Fills every control of the channel from the model.

@@ -1,6 +1,8 @@
 #include "app/ExtensionActions.h"
 
+#include "app/ChannelPane.h"
 #include "app/FeedDocument.h"
+#include "app/FeedFields.h"
 #include "app/WindowServices.h"
 
 #include "app/FieldChange.h"
@@ -24,30 +26,30 @@ namespace {
 // The five list tables: the table, whose list it shows, and its add, delete and edit buttons.
 struct ListTable
 {
-    const char *table;
+    QLatin1String table;
     FieldScope scope;
     bool categories; // else XML comments
     const char *buttons[3]; // tags 1 add, 2 delete, 3 edit
 };
 
 const ListTable kListTables[] = {
-    {"Feeds_Optional_Category",
+    {FeedFields::kFeedCategories,
      FieldScope::Channel,
      true,
      {"Feeds_Optional_AddCategory", "Feeds_Optional_DelCategory", "Feeds_Optional_EditCategory"}},
-    {"Items_Optional_Category",
+    {FeedFields::kItemCategories,
      FieldScope::Item,
      true,
      {"Items_Optional_AddCategory", "Items_Optional_DelCategory", "Items_Optional_EditCategory"}},
-    {"Feeds_Advanced_Comments",
+    {FeedFields::kFeedXMLComments,
      FieldScope::Channel,
      false,
      {"Feeds_Advanced_AddComments", "Feeds_Advanced_DelComments", "Feeds_Advanced_EditComments"}},
-    {"Items_Advanced_Comments",
+    {FeedFields::kItemXMLComments,
      FieldScope::Item,
      false,
      {"Items_Advanced_AddComments", "Items_Advanced_DelComments", "Items_Advanced_EditComments"}},
-    {"Image_Advanced_Comments",
+    {FeedFields::kImageXMLComments,
      FieldScope::Image,
      false,
      {"Image_Advanced_AddComments", "Image_Advanced_DelComments", "Image_Advanced_EditComments"}},
@@ -56,7 +58,7 @@ const ListTable kListTables[] = {
 const ListTable *listTable(const QString &name)
 {
     for (const ListTable &table : kListTables) {
-        if (name == QLatin1String(table.table))
+        if (name == table.table)
             return &table;
     }
     return nullptr;
@@ -95,7 +97,7 @@ std::optional<QString> changeList(QList<Value> &list, int tag, int row,
 
 QStringList namespaceRegistry()
 {
-    return VLXPreferences::objectForKey(QStringLiteral("General_XMLNamespaces")).toStringList();
+    return ChannelPane::namespaceRegistry();
 }
 } // namespace
 
@@ -256,13 +258,13 @@ void ExtensionActions::listTableAction(const QString &table, int tag)
 
 void ExtensionActions::connectExtensionControls(const std::function<void()> &updateExtensionTabs)
 {
-    if (auto *namespaces = m_window.outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
+    if (auto *namespaces = m_window.outlet<VLXTableView>(ChannelPane::kNamespaceTable))
         connect(namespaces, &VLXTableView::checkClicked, this,
                 [this](int row) { feedsExtensionsSelect(row); });
     if (auto *add = m_window.outlet<QAbstractButton>(QStringLiteral("Feeds_Extensions_Add")))
         connect(add, &QAbstractButton::clicked, this, [this] { feedsExtensionsAction(); });
     for (const ListTable &list : kListTables) {
-        const QString table = QLatin1String(list.table);
+        const QString table = list.table;
         for (int tag = 1; tag <= 3; ++tag) {
             if (auto *button
                 = m_window.outlet<QAbstractButton>(QLatin1String(list.buttons[tag - 1])))
@@ -277,8 +279,7 @@ void ExtensionActions::connectExtensionControls(const std::function<void()> &upd
     connect(m_document, &FeedDocument::namespacesChanged, this, [this, updateExtensionTabs] {
         updateExtensionTabs();
         m_window.populateItem(m_window.selectedItemRow());
-        if (auto *namespaces
-            = m_window.outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
+        if (auto *namespaces = m_window.outlet<VLXTableView>(ChannelPane::kNamespaceTable))
             namespaces->reloadData();
     });
 }

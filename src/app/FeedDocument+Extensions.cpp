@@ -2,6 +2,7 @@
 // namespaces the whole feed uses.
 #include "app/FeedDocument.h"
 
+#include "app/FeedFields.h"
 #include "app/FieldChange.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
@@ -53,13 +54,11 @@ QString FeedDocument::listOutlet(FieldScope scope, bool categories)
 {
     switch (scope) {
     case FieldScope::Channel:
-        return categories ? QStringLiteral("Feeds_Optional_Category")
-                          : QStringLiteral("Feeds_Advanced_Comments");
+        return categories ? FeedFields::kFeedCategories : FeedFields::kFeedXMLComments;
     case FieldScope::Item:
-        return categories ? QStringLiteral("Items_Optional_Category")
-                          : QStringLiteral("Items_Advanced_Comments");
+        return categories ? FeedFields::kItemCategories : FeedFields::kItemXMLComments;
     case FieldScope::Image:
-        return categories ? QString() : QStringLiteral("Image_Advanced_Comments");
+        return categories ? QString() : FeedFields::kImageXMLComments;
     }
     return {};
 }

@@ -5,6 +5,7 @@
 #include "app/FeedDocument.h"
 
 #include "app/Controller.h"
+#include "app/FeedFields.h"
 #include "app/FieldChange.h"
 #include "app/FreeAside.h"
 #include "app/VLXUndoManager.h"
@@ -291,9 +292,9 @@ void FeedDocument::showPictureWithSize(const QImage &picture)
     pictureSized();
     // The picture's own pixels: whole numbers, as the fields and the feed show them.
     image()->setWidth(QString::number(picture.width()));
-    announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Width"));
+    announce(FieldScope::Image, -1, FeedFields::kImageWidth);
     image()->setHeight(QString::number(picture.height()));
-    announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Height"));
+    announce(FieldScope::Image, -1, FeedFields::kImageHeight);
 }
 
 void FeedDocument::replacePicture(const QImage &picture, const QString &actionName,
@@ -341,8 +342,8 @@ void FeedDocument::fillMissingImageSize()
     } else {
         return;
     }
-    announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Width"));
-    announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Height"));
+    announce(FieldScope::Image, -1, FeedFields::kImageWidth);
+    announce(FieldScope::Image, -1, FeedFields::kImageHeight);
 }
 
 void FeedDocument::pictureArrived(quint64 generation, const QImage &picture, const QString &problem)

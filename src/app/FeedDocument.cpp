@@ -191,8 +191,8 @@ void FeedDocument::applyGUID(int item, const QString &guid, int isPermaLink)
     refreshItemPubDate(item);
     target->setGUID(guid);
     target->setGUIDAttr(isPermaLink);
-    announce(FieldScope::Item, item, QStringLiteral("Items_Optional_GUID_GUID"));
-    announce(FieldScope::Item, item, QStringLiteral("Items_Optional_GUID_Perma"));
+    announce(FieldScope::Item, item, FeedFields::kItemGUID);
+    announce(FieldScope::Item, item, FeedFields::kItemGUIDIsPerma);
     const QString message = target->isGUIDUnique(m_feed.get());
     if (!message.isEmpty()) {
         Alert notUnique;
@@ -219,9 +219,7 @@ void FeedDocument::editSkipFlag(bool hours, int index, int value)
         feed.setSkipHours(index, value);
     else
         feed.setSkipDays(index, value);
-    announce(FieldScope::Channel, -1,
-             hours ? QStringLiteral("Feeds_Optional_SkipHours_Matrix")
-                   : QStringLiteral("Feeds_Optional_SkipDays_Matrix"));
+    announce(FieldScope::Channel, -1, hours ? FeedFields::kSkipHours : FeedFields::kSkipDays);
     refreshFeedPubDate();
 }
 
@@ -239,9 +237,9 @@ QStringList FeedDocument::attachLocalEnclosureFile(int item, const QString &path
     const QStringList refused = LocalEnclosureFile::attach(*target, path, pathAlreadyShown);
     if (!refused.isEmpty())
         return refused;
-    for (const char *outlet : {"Items_Optional_Enclosure_Length", "Items_Optional_Enclosure_Type",
-                               "Items_Optional_Enclosure_Advanced_Filename"})
-        announce(FieldScope::Item, item, QLatin1String(outlet));
+    for (const QLatin1String outlet :
+         {FeedFields::kEnclosureLength, FeedFields::kEnclosureType, FeedFields::kEnclosureFile})
+        announce(FieldScope::Item, item, outlet);
     registerUndo(std::move(record), QStringLiteral("Select Enclosure File"));
     return {};
 }
@@ -287,8 +285,8 @@ bool FeedDocument::followLocalFiles(const QString &actionName)
             // As attaching the file does: the dates stay.
             target.setEnclosureAttrLength(length);
             target.setEnclosureAttrType(type);
-            announce(FieldScope::Item, i, QStringLiteral("Items_Optional_Enclosure_Length"));
-            announce(FieldScope::Item, i, QStringLiteral("Items_Optional_Enclosure_Type"));
+            announce(FieldScope::Item, i, FeedFields::kEnclosureLength);
+            announce(FieldScope::Item, i, FeedFields::kEnclosureType);
             changed = true;
         }
         mrssItem *media = mrssItem::inUseOf(target);
@@ -395,14 +393,14 @@ void FeedDocument::followItemPubDate(int item)
 void FeedDocument::setFeedPubDate(const QString &date)
 {
     m_feed->setPubDate(date);
-    announce(FieldScope::Channel, -1, QStringLiteral("Feeds_Required_PubDate"));
+    announce(FieldScope::Channel, -1, FeedFields::kFeedPubDate);
 }
 
 void FeedDocument::setItemPubDate(int item, const QString &date)
 {
     if (VLXItems *target = this->item(item)) {
         target->setPubDate(date);
-        announce(FieldScope::Item, item, QStringLiteral("Items_Required_PubDate"));
+        announce(FieldScope::Item, item, FeedFields::kItemPubDate);
     }
 }
 

@@ -75,13 +75,13 @@ QList<FeedField> makeTable()
     rows << makeField("Feeds_Required_Title", C, channel, &VLXFeed::title, &VLXFeed::setTitle,
                       "Feed Title", feedDate, inform(&VLXFeed::validateAndInformTitle),
                       "FeedTitle");
-    rows << makeField("Feeds_Required_Description", C, channel, &VLXFeed::descriptionElement,
+    rows << makeField(FeedFields::kFeedDescription, C, channel, &VLXFeed::descriptionElement,
                       &VLXFeed::setDescriptionElement, "Feed Description", feedDate, {},
                       "FeedDescription", FieldKind::Text);
     rows << makeField("Feeds_Required_Link", C, channel, &VLXFeed::link, &VLXFeed::setLink,
                       "Feed Link", feedDate, inform(&VLXFeed::validateAndInformLink), "FeedLink");
     rows << makeField(
-        "Feeds_Required_PubDate", C, channel, &VLXFeed::pubDate,
+        FeedFields::kFeedPubDate, C, channel, &VLXFeed::pubDate,
         [](VLXFeed &feed, const QString &value) {
             feed.setPubDate(VLXLogic::FixInternetDateTime(value, false, &feed));
         },
@@ -142,22 +142,22 @@ QList<FeedField> makeTable()
                       FieldKind::Choice);
 
     // The items.
-    rows << makeField("Items_Required_Title", I, item, &VLXItems::title, &VLXItems::setTitle,
+    rows << makeField(FeedFields::kItemTitle, I, item, &VLXItems::title, &VLXItems::setTitle,
                       "Item Title", &F::itemAndFeedDate, inform(&VLXItems::validateAndInformTitle),
                       "ItemTitle");
-    rows << makeField("Items_Required_Description", I, item, &VLXItems::descriptionElement,
+    rows << makeField(FeedFields::kItemDescription, I, item, &VLXItems::descriptionElement,
                       &VLXItems::setDescriptionElement, "Item Description",
                       &F::itemDateAndUntitledFeedDate, {}, "ItemDescription", FieldKind::Text);
     rows << makeField("Items_Required_Link", I, item, &VLXItems::link, &VLXItems::setLink,
                       "Item Link", itemDate, inform(&VLXItems::validateAndInformLink), "ItemLink");
     rows << makeField(
-        "Items_Required_PubDate", I, item, &VLXItems::pubDate,
+        FeedFields::kItemPubDate, I, item, &VLXItems::pubDate,
         [](VLXItems &target, const QString &value) {
             target.setPubDate(VLXLogic::FixInternetDateTime(value, false, &target));
         },
         "Item Pub Date", &F::typedItemDate, &F::checkPubDate, "ItemPubDate");
     FeedField guid = makeField(
-        "Items_Optional_GUID_GUID", I, item, &VLXItems::GUID, &VLXItems::setGUID, "Item GUID", {},
+        FeedFields::kItemGUID, I, item, &VLXItems::GUID, &VLXItems::setGUID, "Item GUID", {},
         [](const FieldCheckContext &context, const QString &text) {
             const VLXItems *shown = context.document.item(context.item);
             VLXItems::validateAndInformGUID(text, shown ? shown->GUIDAttr() : 0, context.control);
@@ -166,13 +166,13 @@ QList<FeedField> makeTable()
         "ItemGUID");
     guid.write = {}; // with its permalink flag: FeedDocument::editGUID
     rows << guid;
-    rows << makeField("Items_Optional_Source_Source", I, item, &VLXItems::source,
-                      &VLXItems::setSource, "Item Source", itemDate);
-    rows << makeField("Items_Optional_Source_URL", I, item, &VLXItems::sourceAttr,
+    rows << makeField(FeedFields::kItemSource, I, item, &VLXItems::source, &VLXItems::setSource,
+                      "Item Source", itemDate);
+    rows << makeField(FeedFields::kItemSourceURL, I, item, &VLXItems::sourceAttr,
                       &VLXItems::setSourceAttr, "Item Source URL", itemDate,
                       inform(&VLXItems::validateAndInformSourceAttr));
     rows << makeField(
-        "Items_Optional_Enclosure_URL", I, item, &VLXItems::enclosureAttrURL,
+        FeedFields::kEnclosureURL, I, item, &VLXItems::enclosureAttrURL,
         &VLXItems::setEnclosureAttrURL, "Item Enclosure URL", &F::itemAndFeedDate,
         [](const FieldCheckContext &context, const QString &text) {
             VLXItems::validateAndInformEnclosureAttrURL(text, context.control,
@@ -181,7 +181,7 @@ QList<FeedField> makeTable()
         },
         "RSSEnclosure");
     rows << makeField(
-        "Items_Optional_Enclosure_Length", I, item, &VLXItems::enclosureAttrLength,
+        FeedFields::kEnclosureLength, I, item, &VLXItems::enclosureAttrLength,
         &VLXItems::setEnclosureAttrLength, "Item Enclosure Length", itemDate,
         [](const FieldCheckContext &context, const QString &text) {
             if (!text.isEmpty())
@@ -189,11 +189,11 @@ QList<FeedField> makeTable()
             return text;
         },
         "RSSEnclosure");
-    rows << makeField("Items_Optional_Enclosure_Type", I, item, &VLXItems::enclosureAttrType,
+    rows << makeField(FeedFields::kEnclosureType, I, item, &VLXItems::enclosureAttrType,
                       &VLXItems::setEnclosureAttrType, "Item Enclosure Type", itemDate,
                       &checkEnclosureType, "RSSEnclosure");
     FeedField file = makeField(
-        "Items_Optional_Enclosure_Advanced_Filename", I, item, &VLXItems::localEnclosureFilePath,
+        FeedFields::kEnclosureFile, I, item, &VLXItems::localEnclosureFilePath,
         &VLXItems::setLocalEnclosureFilePath, "Select Enclosure File", {},
         [](const FieldCheckContext &, const QString &text) { return F::expandTilde(text); });
     file.write = {}; // checked and taken by FeedDocument::attachLocalEnclosureFile
@@ -201,7 +201,7 @@ QList<FeedField> makeTable()
     rows << makeField("Items_Optional_Author", I, item, &VLXItems::author, &VLXItems::setAuthor,
                       "Item Author", itemDate, inform(&VLXItems::validateAndInformAuthor),
                       "ItemAuthor");
-    rows << makeField("Items_Optional_Comments", I, item, &VLXItems::comments,
+    rows << makeField(FeedFields::kItemCommentsURL, I, item, &VLXItems::comments,
                       &VLXItems::setComments, "Item Comments", itemDate,
                       inform(&VLXItems::validateAndInformComments), "ItemComments");
 
@@ -227,13 +227,13 @@ QList<FeedField> makeTable()
             return text;
         },
         "ImageLink");
-    rows << makeField("Image_Required_URL", M, image, &VLXImage::URL, &VLXImage::setURL,
+    rows << makeField(FeedFields::kImageURL, M, image, &VLXImage::URL, &VLXImage::setURL,
                       "Feed Image URL", feedDate, inform(&VLXImage::validateAndInformURL),
                       "ImageURL");
-    rows << makeField("Image_Required_Width", M, image, &VLXImage::width, &VLXImage::setWidth,
+    rows << makeField(FeedFields::kImageWidth, M, image, &VLXImage::width, &VLXImage::setWidth,
                       "Feed Image Width", feedDate, inform(&VLXImage::validateAndInformWidth),
                       "ImageWidth");
-    rows << makeField("Image_Required_Height", M, image, &VLXImage::height, &VLXImage::setHeight,
+    rows << makeField(FeedFields::kImageHeight, M, image, &VLXImage::height, &VLXImage::setHeight,
                       "Feed Image Height", feedDate, inform(&VLXImage::validateAndInformHeight),
                       "ImageHeight");
     return rows;
@@ -267,15 +267,14 @@ const QList<FieldSummary> &FeedFields::summaries()
          [](const QStringList &t) {
              return VLXLogic::buildTextInputString(t[0], t[1], t[2], t[3]);
          }},
-        {"Items_Optional_Enclosure",
-         {"Items_Optional_Enclosure_URL", "Items_Optional_Enclosure_Length",
-          "Items_Optional_Enclosure_Type"},
+        {FeedFields::kEnclosureBox,
+         {FeedFields::kEnclosureURL, FeedFields::kEnclosureLength, FeedFields::kEnclosureType},
          [](const QStringList &t) { return VLXLogic::buildEnclosureString(t[0], t[1], t[2]); }},
-        {"Items_Optional_Source",
-         {"Items_Optional_Source_Source", "Items_Optional_Source_URL"},
+        {FeedFields::kSourceBox,
+         {FeedFields::kItemSource, FeedFields::kItemSourceURL},
          [](const QStringList &t) { return VLXLogic::buildSourceString(t[0], t[1]); }},
-        {"Items_Optional_GUID",
-         {"Items_Optional_GUID_GUID", "Items_Optional_GUID_Perma"},
+        {FeedFields::kGUIDBox,
+         {FeedFields::kItemGUID, FeedFields::kItemGUIDIsPerma},
          [](const QStringList &t) { return VLXLogic::buildGUIDString(t[0], t[1].toInt()); }},
     };
     return rows;

@@ -25,9 +25,8 @@ using Kind = FeedSearchWalk::StepKind;
 // the item's comments address and its local enclosure file.
 bool searched(const FeedField &field)
 {
-    return field.kind != FieldKind::Choice
-        && field.outlet != QLatin1String("Items_Optional_Comments")
-        && field.outlet != QLatin1String("Items_Optional_Enclosure_Advanced_Filename");
+    return field.kind != FieldKind::Choice && field.outlet != FeedFields::kItemCommentsURL
+        && field.outlet != FeedFields::kEnclosureFile;
 }
 
 // The text rows of a scope in table order, with the lists and the extensions at their step

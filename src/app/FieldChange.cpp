@@ -146,8 +146,7 @@ UndoRecord FieldChange::skipFlag(FeedDocument &document, bool hours, int index, 
         else
             feed.setSkipDays(index, value);
         doc.announce(FieldScope::Channel, -1,
-                     hours ? QStringLiteral("Feeds_Optional_SkipHours_Matrix")
-                           : QStringLiteral("Feeds_Optional_SkipDays_Matrix"));
+                     hours ? FeedFields::kSkipHours : FeedFields::kSkipDays);
         restoreDates(doc, -1, dates);
         return reverse;
     }};
@@ -166,17 +165,15 @@ UndoRecord FieldChange::localEnclosure(FeedDocument &document, int item, const Q
         UndoRecord reverse
             = localEnclosure(doc, item, target.enclosureAttrLength(), target.enclosureAttrType(),
                              target.localEnclosureFilePath(), target.lastUploaded());
-        const QList<QPair<QString, QString>> values {
-            {QStringLiteral("Items_Optional_Enclosure_Length"), length},
-            {QStringLiteral("Items_Optional_Enclosure_Type"), type}};
+        const QList<QPair<QString, QString>> values {{FeedFields::kEnclosureLength, length},
+                                                     {FeedFields::kEnclosureType, type}};
         for (const auto &[outlet, text] : values) {
             if (const FeedField *field = FeedFields::byOutlet(outlet))
                 doc.applyField(*field, item, text);
         }
         target.setLocalEnclosureFilePath(path);
         target.setLastUploaded(lastUpload);
-        doc.announce(FieldScope::Item, item,
-                     QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"));
+        doc.announce(FieldScope::Item, item, FeedFields::kEnclosureFile);
         return reverse;
     }};
 }
@@ -216,9 +213,9 @@ UndoRecord FieldChange::picture(FeedDocument &document)
         doc.setPictureOrigin(origin);
         doc.setPicture(picture);
         doc.image()->setWidth(width);
-        doc.announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Width"));
+        doc.announce(FieldScope::Image, -1, FeedFields::kImageWidth);
         doc.image()->setHeight(height);
-        doc.announce(FieldScope::Image, -1, QStringLiteral("Image_Required_Height"));
+        doc.announce(FieldScope::Image, -1, FeedFields::kImageHeight);
         doc.setImageEdited(edited);
         return reverse;
     }};

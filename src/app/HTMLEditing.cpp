@@ -14,11 +14,6 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-namespace {
-const char *const kFeedDescription = "Feeds_Required_Description";
-const char *const kItemDescription = "Items_Required_Description";
-} // namespace
-
 HTMLEditing::HTMLEditing(WindowServices &window, QObject *parent)
     : QObject(parent), m_window(window), m_document(window.document())
 {
@@ -34,23 +29,23 @@ void HTMLEditing::connectHTMLEditor()
     const struct
     {
         const char *button;
-        const char *view;
+        QLatin1String view;
         bool item;
-    } editors[] = {{"Feeds_Required_EditHTML", kFeedDescription, false},
-                   {"Items_Required_EditHTML", kItemDescription, true}};
+    } editors[] = {{"Feeds_Required_EditHTML", FeedFields::kFeedDescription, false},
+                   {"Items_Required_EditHTML", FeedFields::kItemDescription, true}};
     for (const auto &editor : editors) {
         const bool item = editor.item;
         if (auto *button = m_window.outlet<QAbstractButton>(QLatin1String(editor.button)))
             connect(button, &QAbstractButton::clicked, this, [this, item] { editWYSIWYG(item); });
-        if (auto *view = m_window.outlet<VLXTextViewHTML>(QLatin1String(editor.view)))
+        if (auto *view = m_window.outlet<VLXTextViewHTML>(editor.view))
             view->setEditHTMLSource([this, item](VLXTextViewHTML *) { editWYSIWYG(item); });
     }
 }
 
 void HTMLEditing::editWYSIWYG(bool itemDescription)
 {
-    const FeedField *field = FeedFields::byOutlet(
-        QLatin1String(itemDescription ? kItemDescription : kFeedDescription));
+    const FeedField *field = FeedFields::byOutlet(itemDescription ? FeedFields::kItemDescription
+                                                                  : FeedFields::kFeedDescription);
     if (field)
         editWYSIWYG(*field, itemDescription ? m_window.selectedItemRow() : -1,
                     itemDescription ? tr("Item Description HTML Editor")

@@ -100,10 +100,8 @@ void ImagePane::setCropLimits(const QSize &size)
 {
     if (!m_view->hasImage())
         return;
-    findChild<VLXTextField *>(QStringLiteral("Image_Edit_NewWidth"))
-        ->setText(QString::number(size.width()));
-    findChild<VLXTextField *>(QStringLiteral("Image_Edit_NewHeight"))
-        ->setText(QString::number(size.height()));
+    findChild<VLXTextField *>(ImagePane::kNewWidth)->setText(QString::number(size.width()));
+    findChild<VLXTextField *>(ImagePane::kNewHeight)->setText(QString::number(size.height()));
     for (const Edge &edge : kEdges) {
         VLXSpinBox *stepper = this->edge(edge.outlet);
         const QSignalBlocker quiet(stepper);
@@ -254,11 +252,11 @@ void ImagePane::applyImageScale()
     case TypedSize: {
         bool widthRead = false;
         bool heightRead = false;
-        const double width = findChild<VLXTextField *>(QStringLiteral("Image_Edit_NewWidth"))
+        const double width = findChild<VLXTextField *>(ImagePane::kNewWidth)
                                  ->text()
                                  .trimmed()
                                  .toDouble(&widthRead);
-        const double height = findChild<VLXTextField *>(QStringLiteral("Image_Edit_NewHeight"))
+        const double height = findChild<VLXTextField *>(ImagePane::kNewHeight)
                                   ->text()
                                   .trimmed()
                                   .toDouble(&heightRead);

@@ -41,7 +41,7 @@ ImagePane::ImagePane(FeedDocument *document, EditTracker *tracker, QWidget *pare
     scroll->setFrameShape(QFrame::StyledPanel);
     scroll->setBackgroundRole(QPalette::Base);
     scroll->setMinimumWidth(75);
-    auto *picture = PaneKit::named(new CroppingImageView, QStringLiteral("Image_Required_Image"));
+    auto *picture = PaneKit::named(new CroppingImageView, ImagePane::kPicture);
     picture->setSelectionMarker(CropMarker::cropMarkerForView(picture));
     picture->setContinuous(true);
     picture->setPlaceholderText(tr("No image"));
@@ -56,7 +56,7 @@ ImagePane::ImagePane(FeedDocument *document, EditTracker *tracker, QWidget *pare
     m_binding = new FieldBinding(document, tracker, this, FieldScope::Image);
     m_binding->bind(FeedFields::all());
     m_binding->setAfterCommit([this](const FeedField &field, const QString &text) {
-        if (field.outlet == QLatin1String("Image_Required_URL"))
+        if (field.outlet == FeedFields::kImageURL)
             imageURLChanged(text);
     });
     // The image's XML comments follow the document.
@@ -83,11 +83,10 @@ QWidget *ImagePane::buildEditor()
                  PaneKit::textField(QStringLiteral("Image_Required_Description")));
     form->addRow(tr("Link:"),
                  PaneKit::textField(QStringLiteral("Image_Required_Link"), tr("https://")));
-    form->addRow(tr("Image URL:"),
-                 PaneKit::textField(QStringLiteral("Image_Required_URL"), tr("https://")));
+    form->addRow(tr("Image URL:"), PaneKit::textField(FeedFields::kImageURL, tr("https://")));
     auto *size = new QHBoxLayout;
-    auto *width = PaneKit::textField(QStringLiteral("Image_Required_Width"), tr("at most 144"));
-    auto *height = PaneKit::textField(QStringLiteral("Image_Required_Height"), tr("at most 400"));
+    auto *width = PaneKit::textField(FeedFields::kImageWidth, tr("at most 144"));
+    auto *height = PaneKit::textField(FeedFields::kImageHeight, tr("at most 400"));
     width->setMaximumWidth(110);
     height->setMaximumWidth(110);
     size->addWidget(width);
@@ -134,8 +133,8 @@ QWidget *ImagePane::buildEditor()
     scaleLayout->addWidget(presets);
     auto *exact = new QHBoxLayout;
     exact->addSpacing(24);
-    auto *newWidth = PaneKit::textField(QStringLiteral("Image_Edit_NewWidth"), tr("width"));
-    auto *newHeight = PaneKit::textField(QStringLiteral("Image_Edit_NewHeight"), tr("height"));
+    auto *newWidth = PaneKit::textField(ImagePane::kNewWidth, tr("width"));
+    auto *newHeight = PaneKit::textField(ImagePane::kNewHeight, tr("height"));
     newWidth->setMaximumWidth(90);
     newHeight->setMaximumWidth(90);
     exact->addWidget(newWidth);
@@ -161,7 +160,7 @@ QWidget *ImagePane::buildEditor()
 void ImagePane::loadData(bool reloadImage)
 {
     m_binding->load();
-    findChild<VLXTableView *>(QStringLiteral("Image_Advanced_Comments"))->reloadData();
+    findChild<VLXTableView *>(FeedFields::kImageXMLComments)->reloadData();
     m_document->loadPicture(reloadImage);
 }
 

@@ -26,6 +26,11 @@ class ImagePane : public QWidget, public VLXTableDataSource
 {
     Q_OBJECT
 public:
+    // Outlets of the pane's own controls that other code uses.
+    static constexpr QLatin1String kPicture {"Image_Required_Image"};
+    static constexpr QLatin1String kNewWidth {"Image_Edit_NewWidth"};
+    static constexpr QLatin1String kNewHeight {"Image_Edit_NewHeight"};
+
     ImagePane(FeedDocument *document, EditTracker *tracker, QWidget *parent = nullptr);
 
     // Fills the image controls and shows the feed's picture (FeedDocument::loadPicture).

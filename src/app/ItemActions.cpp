@@ -2,6 +2,7 @@
 
 #include "app/EditTracker.h"
 #include "app/FeedDocument.h"
+#include "app/ItemsPane.h"
 #include "app/WindowServices.h"
 #include "editors/TimeAndDate.h"
 #include "ui/VLXTableView.h"
@@ -144,7 +145,7 @@ void ItemActions::feedSetBySmartDate()
     m_document->setAutoPubDate(automatic);
     const QString date = rules.channelDate();
     const QString old = m_document->feed()->pubDate();
-    const FeedField *field = FeedFields::byOutlet(QStringLiteral("Feeds_Required_PubDate"));
+    const FeedField *field = FeedFields::byOutlet(FeedFields::kFeedPubDate);
     if (date == old || !field)
         return;
     m_document->registerUndo(
@@ -165,7 +166,7 @@ void ItemActions::itemSetBySmartDate()
         return;
     const QString date = SmartDateRules(m_document->entry().uniqueIdentifier).itemDate();
     if (date != item->pubDate())
-        m_document->editField(QStringLiteral("Items_Required_PubDate"), row, date);
+        m_document->editField(FeedFields::kItemPubDate, row, date);
 }
 
 void ItemActions::generateGUIDAction()
@@ -194,7 +195,7 @@ void ItemActions::suggestMIMETypeAction()
     const QString type = EnclosureFileQuestions::suggestMIMEType(item->enclosureAttrURL());
     if (type.isEmpty())
         return;
-    const QString outletName = QStringLiteral("Items_Optional_Enclosure_Type");
+    const QString outletName = FeedFields::kEnclosureType;
     m_document->editField(outletName, row, checkedAsTyped(outletName, row, type));
 }
 
@@ -215,8 +216,7 @@ void ItemActions::selectEnclosureFile()
 
 QStringList ItemActions::newLocalEnclosureFile(const QString &path, int itemIndex)
 {
-    const QWidget *name
-        = m_window.outlet(QStringLiteral("Items_Optional_Enclosure_Advanced_Filename"));
+    const QWidget *name = m_window.outlet(FeedFields::kEnclosureFile);
     return m_document->attachLocalEnclosureFile(itemIndex, path,
                                                 itemIndex == m_window.selectedItemRow() && name
                                                     && EditTracker::textOf(name) == path);
@@ -246,19 +246,20 @@ void ItemActions::connectActionControls()
     for (const auto &[name, action] : commands)
         m_window.setCommandHandler(QLatin1String(name),
                                    [this, action = action] { (this->*action)(); });
-    const QList<QPair<const char *, void (ItemActions::*)()>> buttons {
-        {"Feeds_Required_SmartDateButton", &ItemActions::feedSetBySmartDate},
-        {"Items_Required_SmartDateButton", &ItemActions::itemSetBySmartDate},
-        {"Items_Optional_GUID_Generate", &ItemActions::generateGUIDAction},
-        {"Items_Optional_Enclosure_sugestMIMEType", &ItemActions::suggestMIMETypeAction},
-        {"Items_Optional_Enclosure_Advanced_Select", &ItemActions::selectEnclosureFile},
+    const QList<QPair<QLatin1String, void (ItemActions::*)()>> buttons {
+        {QLatin1String("Feeds_Required_SmartDateButton"), &ItemActions::feedSetBySmartDate},
+        {QLatin1String("Items_Required_SmartDateButton"), &ItemActions::itemSetBySmartDate},
+        {QLatin1String("Items_Optional_GUID_Generate"), &ItemActions::generateGUIDAction},
+        {ItemsPane::kSuggestMIMEType, &ItemActions::suggestMIMETypeAction},
+        {QLatin1String("Items_Optional_Enclosure_Advanced_Select"),
+         &ItemActions::selectEnclosureFile},
     };
     for (const auto &[name, action] : buttons) {
-        if (auto *button = m_window.outlet<QAbstractButton>(QLatin1String(name)))
+        if (auto *button = m_window.outlet<QAbstractButton>(name))
             connect(button, &QAbstractButton::clicked, this,
                     [this, action = action] { (this->*action)(); });
     }
-    auto *items = m_window.outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
+    auto *items = m_window.outlet<VLXTableView>(ItemsPane::kItemTable);
     connect(items, &QAbstractItemView::clicked, this,
             [this](const QModelIndex &index) { itemSelectAction(index.row()); });
 }
@@ -279,7 +280,7 @@ void ItemActions::connectDatePickers()
 
 void ItemActions::feedToggleDatePicker()
 {
-    pickDate(QStringLiteral("Feeds_Required_PubDate"), -1);
+    pickDate(FeedFields::kFeedPubDate, -1);
 }
 
 void ItemActions::itemToggleDatePicker()
@@ -287,7 +288,7 @@ void ItemActions::itemToggleDatePicker()
     const int row = m_window.selectedItemRow();
     if (row < 0 || !m_document->item(row))
         return;
-    pickDate(QStringLiteral("Items_Required_PubDate"), row);
+    pickDate(FeedFields::kItemPubDate, row);
 }
 
 void ItemActions::pickDate(const QString &outlet, int item)

@@ -37,9 +37,9 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString kGUID = QStringLiteral("Items_Optional_GUID_GUID");
-const QString kPerma = QStringLiteral("Items_Optional_GUID_Perma");
-const QString kFileName = QStringLiteral("Items_Optional_Enclosure_Advanced_Filename");
+const QString kGUID = FeedFields::kItemGUID;
+const QString kPerma = FeedFields::kItemGUIDIsPerma;
+const QString kFileName = FeedFields::kEnclosureFile;
 const QString kDropTarget = QStringLiteral("Items_Optional_Enclosure_Advanced_DropTarget");
 
 // A dragged item row: the row and this process, so rows of another running copy are refused.
@@ -74,7 +74,7 @@ ItemsPane::ItemsPane(FeedDocument *document, EditTracker *tracker, QWidget *pare
     layout->setContentsMargins(0, 0, 0, 0);
     auto *split = PaneKit::named(new QSplitter(Qt::Horizontal), QStringLiteral("Items_SplitView"));
     split->setChildrenCollapsible(false);
-    m_items = PaneKit::named(new VLXTableView, QStringLiteral("Items_Required_Items"));
+    m_items = PaneKit::named(new VLXTableView, ItemsPane::kItemTable);
     m_items->setDataSource(this, {QStringLiteral("title")});
     m_items->setKeepsSelection(true);
     m_items->horizontalHeader()->hide();
@@ -136,12 +136,12 @@ QWidget *ItemsPane::buildEditor()
     auto *required = PaneKit::page(QStringLiteral("Required"));
     auto *requiredLayout = new QVBoxLayout(required);
     auto *form = PaneKit::newForm();
-    form->addRow(tr("Title:"), PaneKit::textField(QStringLiteral("Items_Required_Title")));
+    form->addRow(tr("Title:"), PaneKit::textField(FeedFields::kItemTitle));
     form->addRow(tr("Link:"),
                  PaneKit::textField(QStringLiteral("Items_Required_Link"), tr("https://")));
     form->addRow(tr("Pub Date:"),
                  PaneKit::dateRow(QStringLiteral("Items_Required"),
-                                  PaneKit::textField(QStringLiteral("Items_Required_PubDate"))));
+                                  PaneKit::textField(FeedFields::kItemPubDate)));
     requiredLayout->addLayout(form);
     requiredLayout->addWidget(new QLabel(tr("Description:")));
     requiredLayout->addWidget(PaneKit::descriptionEditor(QStringLiteral("Items_Required")), 1);
@@ -152,32 +152,25 @@ QWidget *ItemsPane::buildEditor()
     optionalForm->addRow(
         tr("Author:"),
         PaneKit::textField(QStringLiteral("Items_Optional_Author"), tr("e-mail (name)")));
-    optionalForm->addRow(
-        tr("Comments:"),
-        PaneKit::textField(QStringLiteral("Items_Optional_Comments"), tr("https://")));
+    optionalForm->addRow(tr("Comments:"),
+                         PaneKit::textField(FeedFields::kItemCommentsURL, tr("https://")));
     optional->addLayout(optionalForm);
     optional->addWidget(new QLabel(tr("Categories:")));
     optional->addWidget(PaneKit::tableWithButtons(
-        this, QStringLiteral("Items_Optional_Category"),
-        QStringLiteral("Items_Optional_AddCategory"), QStringLiteral("Items_Optional_DelCategory"),
-        QStringLiteral("Items_Optional_EditCategory"), {QStringLiteral("category")}));
+        this, FeedFields::kItemCategories, QStringLiteral("Items_Optional_AddCategory"),
+        QStringLiteral("Items_Optional_DelCategory"), QStringLiteral("Items_Optional_EditCategory"),
+        {QStringLiteral("category")}));
     {
-        VLXBox *box = PaneKit::disclosure(optional, QStringLiteral("Items_Optional_Enclosure"),
-                                          tr("Enclosure"));
+        VLXBox *box = PaneKit::disclosure(optional, FeedFields::kEnclosureBox, tr("Enclosure"));
         auto *enclosure = PaneKit::newForm();
-        enclosure->addRow(
-            tr("URL:"),
-            PaneKit::textField(QStringLiteral("Items_Optional_Enclosure_URL"), tr("https://")));
-        enclosure->addRow(
-            tr("Length:"),
-            PaneKit::textField(QStringLiteral("Items_Optional_Enclosure_Length"), tr("bytes")));
+        enclosure->addRow(tr("URL:"),
+                          PaneKit::textField(FeedFields::kEnclosureURL, tr("https://")));
+        enclosure->addRow(tr("Length:"),
+                          PaneKit::textField(FeedFields::kEnclosureLength, tr("bytes")));
         auto *typeRow = new QHBoxLayout;
-        typeRow->addWidget(
-            PaneKit::textField(QStringLiteral("Items_Optional_Enclosure_Type"), tr("audio/mpeg")),
-            1);
-        typeRow->addWidget(
-            PaneKit::smallButton(QStringLiteral("Items_Optional_Enclosure_sugestMIMEType"),
-                                 tr("Suggest"), tr("Propose the MIME type from the URL")));
+        typeRow->addWidget(PaneKit::textField(FeedFields::kEnclosureType, tr("audio/mpeg")), 1);
+        typeRow->addWidget(PaneKit::smallButton(ItemsPane::kSuggestMIMEType, tr("Suggest"),
+                                                tr("Propose the MIME type from the URL")));
         enclosure->addRow(tr("Type:"), typeRow);
         auto *fileRow = new QHBoxLayout;
         auto *drop = PaneKit::named(new VLXImageView, kDropTarget);
@@ -194,8 +187,7 @@ QWidget *ItemsPane::buildEditor()
         box->setLayout(enclosure);
     }
     {
-        VLXBox *box
-            = PaneKit::disclosure(optional, QStringLiteral("Items_Optional_GUID"), tr("GUID"));
+        VLXBox *box = PaneKit::disclosure(optional, FeedFields::kGUIDBox, tr("GUID"));
         auto *guid = PaneKit::newForm();
         auto *guidRow = new QHBoxLayout;
         guidRow->addWidget(PaneKit::textField(kGUID), 1);
@@ -208,14 +200,10 @@ QWidget *ItemsPane::buildEditor()
         box->setLayout(guid);
     }
     {
-        VLXBox *box
-            = PaneKit::disclosure(optional, QStringLiteral("Items_Optional_Source"), tr("Source"));
+        VLXBox *box = PaneKit::disclosure(optional, FeedFields::kSourceBox, tr("Source"));
         auto *source = PaneKit::newForm();
-        source->addRow(tr("Title:"),
-                       PaneKit::textField(QStringLiteral("Items_Optional_Source_Source")));
-        source->addRow(
-            tr("URL:"),
-            PaneKit::textField(QStringLiteral("Items_Optional_Source_URL"), tr("https://")));
+        source->addRow(tr("Title:"), PaneKit::textField(FeedFields::kItemSource));
+        source->addRow(tr("URL:"), PaneKit::textField(FeedFields::kItemSourceURL, tr("https://")));
         box->setLayout(source);
     }
     optional->addStretch(1);
@@ -265,8 +253,8 @@ void ItemsPane::showItem(int row)
             QStringLiteral("Link"));
     }
     showEnclosureIcon(item ? item->localEnclosureFilePath() : QString());
-    for (const char *name : {"Items_Optional_Category", "Items_Advanced_Comments"})
-        findChild<VLXTableView *>(QLatin1String(name))->reloadData();
+    for (const QLatin1String name : {FeedFields::kItemCategories, FeedFields::kItemXMLComments})
+        findChild<VLXTableView *>(name)->reloadData();
     if (!m_heldExtensionsTab)
         ExtensionTabs::show(findChild<QTabWidget *>(QStringLiteral("tabsFeeds_ItemsExtensions")),
                             item ? item->XMLExtensions() : nullptr, 0);
@@ -282,8 +270,7 @@ void ItemsPane::showEnclosureIcon(const QString &path)
 
 void ItemsPane::fieldChanged(int item, const QString &outlet)
 {
-    if (outlet == QLatin1String("Items_Required_Title")
-        || outlet == QLatin1String("Items_Required_Description"))
+    if (outlet == FeedFields::kItemTitle || outlet == FeedFields::kItemDescription)
         m_items->reloadRow(item);
     if (item != m_shownItem)
         return;
@@ -380,10 +367,10 @@ int ItemsPane::numberOfRowsInTableView(VLXTableView *table)
     const VLXItems *item = m_document->item(m_shownItem);
     int rows = 0;
     QString buttons;
-    if (name == QLatin1String("Items_Optional_Category")) {
+    if (name == FeedFields::kItemCategories) {
         rows = item ? int(item->category().size()) : 0;
         buttons = QStringLiteral("Items_Optional_%1Category");
-    } else if (name == QLatin1String("Items_Advanced_Comments")) {
+    } else if (name == FeedFields::kItemXMLComments) {
         rows = item ? int(item->XMLComments().size()) : 0;
         buttons = QStringLiteral("Items_Advanced_%1Comments");
     }
@@ -408,7 +395,7 @@ QVariant ItemsPane::tableViewObjectValue(VLXTableView *table, const QString &, i
     const VLXItems *item = m_document->item(m_shownItem);
     if (!item)
         return QString();
-    if (table->objectName() == QLatin1String("Items_Optional_Category"))
+    if (table->objectName() == FeedFields::kItemCategories)
         return PaneKit::categoryText(item->category().value(row));
     return VLXLogic::convertCRLFtoSymbols(item->XMLComments().value(row));
 }

@@ -19,6 +19,10 @@ class ItemsPane : public QWidget, public VLXTableDataSource
 {
     Q_OBJECT
 public:
+    // Outlets of the pane's own controls that other code uses.
+    static constexpr QLatin1String kItemTable {"Items_Required_Items"};
+    static constexpr QLatin1String kSuggestMIMEType {"Items_Optional_Enclosure_sugestMIMEType"};
+
     ItemsPane(FeedDocument *document, EditTracker *tracker, QWidget *parent = nullptr);
 
     // The item table again, the shown row selected and shown.

@@ -1,11 +1,13 @@
 #include "app/ToolHandOffs.h"
 
+#include "app/ChannelPane.h"
 #include "app/DocumentActions.h"
 #include "app/FeedDocument.h"
 #include "app/FeedSaving.h"
 #include "app/ItemActions.h"
 #include "app/WindowServices.h"
 
+#include "app/FeedFields.h"
 #include "app/FeedListModel.h"
 #include "app/FeedWizardTool.h"
 #include "app/ItemImportTool.h"
@@ -166,15 +168,15 @@ void ToolHandOffs::preferences()
                              m_document->namespaceDescriptions());
     const bool returnIsNL
         = VLXPreferences::objectForKey(QStringLiteral("M_ReturnIsNL")).toInt() != 0;
-    for (const char *name : {"Feeds_Required_Description", "Items_Required_Description"}) {
-        if (auto *view = m_window.outlet<VLXTextViewHTML>(QLatin1String(name)))
+    for (const QLatin1String name : {FeedFields::kFeedDescription, FeedFields::kItemDescription}) {
+        if (auto *view = m_window.outlet<VLXTextViewHTML>(name))
             view->setReturnIsNL(returnIsNL);
     }
     m_document->feed()->preferencesChanged();
-    if (auto *list = m_window.outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files")))
+    if (auto *list = m_window.outlet<VLXListBox>(WindowServices::kFeedList))
         list->reloadData();
     m_window.selectDocumentRow();
-    if (auto *namespaces = m_window.outlet<VLXTableView>(QStringLiteral("Feeds_Extensions_List")))
+    if (auto *namespaces = m_window.outlet<VLXTableView>(ChannelPane::kNamespaceTable))
         namespaces->reloadData();
 }
 

@@ -3,6 +3,7 @@
 #include "app/Vellumcast.h"
 
 #include "app/EditTracker.h"
+#include "app/FeedFields.h"
 #include "app/FeedListModel.h"
 #include "app/ParseLogPanel.h"
 #include "app/VLXUndoManager.h"
@@ -131,7 +132,7 @@ void Vellumcast::updateAutoPubDateForItemAtIndex(int index)
 
 void Vellumcast::updateFeedPubDateDisplay(const QString &date)
 {
-    if (QWidget *field = outlet(QStringLiteral("Feeds_Required_PubDate")))
+    if (QWidget *field = outlet(FeedFields::kFeedPubDate))
         m_editTracker->setDisplayedText(field, date);
 }
 
@@ -139,6 +140,6 @@ void Vellumcast::updateItemPubDateDisplay(const QString &date, int itemIndex)
 {
     if (itemIndex < 0 || itemIndex != selectedItemRow())
         return;
-    if (QWidget *field = outlet(QStringLiteral("Items_Required_PubDate")))
+    if (QWidget *field = outlet(FeedFields::kItemPubDate))
         m_editTracker->setDisplayedText(field, date);
 }

@@ -12,6 +12,7 @@
 #include "app/PaneKit.h"
 #include "app/ToolHandOffs.h"
 #include "app/WindowCommands.h"
+#include "app/WindowServices.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
 #include "ui/VLXHelpAnchored.h"
@@ -47,9 +48,9 @@ void Vellumcast::buildWindow()
 
     // The main tabs; each page's identifier ("Feeds", "Items", "Image") is its object name.
     auto *tabs = PaneKit::named(new QTabWidget, QStringLiteral("tabsFeeds"));
-    auto *feeds = PaneKit::named(new QSplitter(Qt::Horizontal), QStringLiteral("Feeds_SplitView"));
+    auto *feeds = PaneKit::named(new QSplitter(Qt::Horizontal), WindowServices::kFeedsSplitView);
     feeds->setChildrenCollapsible(false);
-    m_listBox = PaneKit::named(new VLXListBox, QStringLiteral("Feeds_Required_Files"));
+    m_listBox = PaneKit::named(new VLXListBox, WindowServices::kFeedList);
     QWidget *left = PaneKit::listPanel(tr("Your Feeds"), m_listBox);
     left->setMinimumWidth(125);
     feeds->addWidget(left);
@@ -60,7 +61,7 @@ void Vellumcast::buildWindow()
     feeds->setSizes({230, 700});
     m_itemsPane = new ItemsPane(m_document, m_editTracker);
     m_imagePane = new ImagePane(m_document, m_editTracker);
-    tabs->addTab(PaneKit::named(static_cast<QWidget *>(feeds), QStringLiteral("Feeds_SplitView")),
+    tabs->addTab(PaneKit::named(static_cast<QWidget *>(feeds), WindowServices::kFeedsSplitView),
                  tr("Feeds"));
     tabs->addTab(m_itemsPane, tr("Items"));
     tabs->addTab(m_imagePane, tr("Image"));
@@ -80,8 +81,8 @@ void Vellumcast::buildWindow()
     setHelpAnchors();
     m_itemActions->connectDatePickers();
     m_htmlEditing->connectHTMLEditor();
-    for (const char *name : {"Feeds_Required_Description", "Items_Required_Description"})
-        outlet<VLXTextViewHTML>(QString::fromLatin1(name))->setAcceptDrops(true);
+    for (const QLatin1String name : {FeedFields::kFeedDescription, FeedFields::kItemDescription})
+        outlet<VLXTextViewHTML>(name)->setAcceptDrops(true);
     m_listBox->setDelegate(this);
     // The list box shows the list model's rows, and keeps the loaded entry's row selected.
     for (auto signal : {&FeedListModel::rowsInserted, &FeedListModel::rowsRemoved})
@@ -149,39 +150,39 @@ void Vellumcast::setHelpAnchors()
         if (control && !field.helpAnchor.isEmpty())
             control->setHelpAnchor(field.helpAnchor);
     }
-    static const QList<QPair<const char *, const char *>> anchors {
-        {"Feeds_Required_AutoPubDate", "AutoPubDate"},
-        {"Feeds_Required_DatePickerButton", "DatePicker"},
-        {"Items_Required_DatePickerButton", "DatePicker"},
-        {"Feeds_Required_SmartDateButton", "SmartDate"},
-        {"Items_Required_SmartDateButton", "SmartDate"},
-        {"Feeds_Optional_SkipHours", "FeedSkipHours"},
-        {"Feeds_Optional_SkipHours_Box", "FeedSkipHours"},
-        {"Feeds_Optional_SkipDays", "FeedSkipDays"},
-        {"Feeds_Optional_SkipDays_Box", "FeedSkipDays"},
-        {"Feeds_Optional_Category", "FeedCategory"},
-        {"Feeds_Optional_Cloud", "FeedCloud"},
-        {"Feeds_Optional_Cloud_Box", "FeedCloud"},
-        {"Feeds_Optional_TextInput", "FeedTextInput"},
-        {"Feeds_Optional_TextInput_Box", "FeedTextInput"},
-        {"Feeds_Advanced_Comments", "FeedXMLComments"},
-        {"Items_Optional_Category", "ItemCategory"},
-        {"Items_Optional_GUID", "ItemGUID"},
-        {"Items_Optional_GUID_Box", "ItemGUID"},
-        {"Items_Optional_Source", "ItemSource"},
-        {"Items_Optional_Source_Box", "ItemSource"},
-        {"Items_Optional_Enclosure", "RSSEnclosure"},
-        {"Items_Optional_Enclosure_Box", "RSSEnclosure"},
-        {"Items_Optional_Enclosure_sugestMIMEType", "SuggestType"},
-        {"Items_Advanced_Comments", "ItemXMLComments"},
-        {"Image_Advanced_Comments", "ImageRawXML"},
-        {"Feeds_Extensions_List", "FeedXMLNamespace"},
-        {"Image_Required_Image", "ImageDisplay"},
-        {"Image_Edit_CropBox", "ModifyImage"},
-        {"Image_Edit_ScaleBox", "ModifyImage"},
+    static const QList<QPair<QLatin1String, const char *>> anchors {
+        {ChannelPane::kAutoPubDate, "AutoPubDate"},
+        {QLatin1String("Feeds_Required_DatePickerButton"), "DatePicker"},
+        {QLatin1String("Items_Required_DatePickerButton"), "DatePicker"},
+        {QLatin1String("Feeds_Required_SmartDateButton"), "SmartDate"},
+        {QLatin1String("Items_Required_SmartDateButton"), "SmartDate"},
+        {QLatin1String("Feeds_Optional_SkipHours"), "FeedSkipHours"},
+        {QLatin1String("Feeds_Optional_SkipHours_Box"), "FeedSkipHours"},
+        {QLatin1String("Feeds_Optional_SkipDays"), "FeedSkipDays"},
+        {QLatin1String("Feeds_Optional_SkipDays_Box"), "FeedSkipDays"},
+        {FeedFields::kFeedCategories, "FeedCategory"},
+        {QLatin1String("Feeds_Optional_Cloud"), "FeedCloud"},
+        {QLatin1String("Feeds_Optional_Cloud_Box"), "FeedCloud"},
+        {QLatin1String("Feeds_Optional_TextInput"), "FeedTextInput"},
+        {QLatin1String("Feeds_Optional_TextInput_Box"), "FeedTextInput"},
+        {FeedFields::kFeedXMLComments, "FeedXMLComments"},
+        {FeedFields::kItemCategories, "ItemCategory"},
+        {FeedFields::kGUIDBox, "ItemGUID"},
+        {QLatin1String("Items_Optional_GUID_Box"), "ItemGUID"},
+        {FeedFields::kSourceBox, "ItemSource"},
+        {QLatin1String("Items_Optional_Source_Box"), "ItemSource"},
+        {FeedFields::kEnclosureBox, "RSSEnclosure"},
+        {QLatin1String("Items_Optional_Enclosure_Box"), "RSSEnclosure"},
+        {ItemsPane::kSuggestMIMEType, "SuggestType"},
+        {FeedFields::kItemXMLComments, "ItemXMLComments"},
+        {FeedFields::kImageXMLComments, "ImageRawXML"},
+        {ChannelPane::kNamespaceTable, "FeedXMLNamespace"},
+        {ImagePane::kPicture, "ImageDisplay"},
+        {QLatin1String("Image_Edit_CropBox"), "ModifyImage"},
+        {QLatin1String("Image_Edit_ScaleBox"), "ModifyImage"},
     };
     for (const auto &[name, anchor] : anchors) {
-        auto *control = dynamic_cast<VLXHelpAnchored *>(outlet(QString::fromLatin1(name)));
+        auto *control = dynamic_cast<VLXHelpAnchored *>(outlet(name));
         if (control)
             control->setHelpAnchor(QString::fromLatin1(anchor));
     }

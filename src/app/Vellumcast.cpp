@@ -4,6 +4,7 @@
 #include "app/DocumentActions.h"
 #include "app/EditTracker.h"
 #include "app/ExtensionActions.h"
+#include "app/FeedFields.h"
 #include "app/FeedListModel.h"
 #include "app/FeedOpening.h"
 #include "app/FeedSaving.h"
@@ -133,8 +134,8 @@ void Vellumcast::showVellumcastWindow(Controller *delegate)
     m_feedController = delegate;
     const bool returnIsNL
         = VLXPreferences::objectForKey(QStringLiteral("M_ReturnIsNL")).toInt() != 0;
-    for (const char *name : {"Feeds_Required_Description", "Items_Required_Description"})
-        outlet<VLXTextViewHTML>(QLatin1String(name))->setReturnIsNL(returnIsNL);
+    for (const QLatin1String name : {FeedFields::kFeedDescription, FeedFields::kItemDescription})
+        outlet<VLXTextViewHTML>(name)->setReturnIsNL(returnIsNL);
 
     // The stored list, without the entries of feeds that have no file of the user's.
     if (userDefaults().contains(FeedListModel::kFeedListKey)) {

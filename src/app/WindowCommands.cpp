@@ -2,6 +2,8 @@
 #include "app/WindowCommands.h"
 
 #include "app/FeedDocument.h"
+#include "app/ImagePane.h"
+#include "app/ItemsPane.h"
 #include "app/WindowServices.h"
 
 #include "app/EditTracker.h"
@@ -483,9 +485,9 @@ void WindowCommands::validateCommands()
 {
     if (!m_window.window())
         return;
-    auto *list = m_window.outlet<VLXListBox>(QStringLiteral("Feeds_Required_Files"));
-    auto *items = m_window.outlet<VLXTableView>(QStringLiteral("Items_Required_Items"));
-    auto *picture = m_window.outlet<CroppingImageView>(QStringLiteral("Image_Required_Image"));
+    auto *list = m_window.outlet<VLXListBox>(WindowServices::kFeedList);
+    auto *items = m_window.outlet<VLXTableView>(ItemsPane::kItemTable);
+    auto *picture = m_window.outlet<CroppingImageView>(ImagePane::kPicture);
     const int feedRow = list ? list->selectedRow() : -1;
     const int feedCount = m_window.feedList()->count();
     const int itemRow = items ? items->selectedRow() : -1;

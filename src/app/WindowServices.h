@@ -19,6 +19,9 @@ class WindowServices
 {
 public:
     enum Tab { FeedsTab = 0, ItemsTab = 1, ImageTab = 2 };
+    // The outlets of the window's own controls: the feed list and the feed tab's split view.
+    static constexpr QLatin1String kFeedList {"Feeds_Required_Files"};
+    static constexpr QLatin1String kFeedsSplitView {"Feeds_SplitView"};
 
     virtual ~WindowServices() = default;
 
