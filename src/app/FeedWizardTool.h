@@ -9,7 +9,7 @@
 class QWidget;
 
 // The feed and item wizard as the window hands work to it. The wizard installs itself with
-// Vellumcast::setFeedWizard(); until then its commands stay disabled.
+// ToolHandOffs::setFeedWizard(); until then its commands stay disabled.
 class FeedWizardTool
 {
 public:

@@ -6,7 +6,7 @@
 class QWidget;
 
 // The import of items from another feed into the loaded one. It installs itself with
-// Vellumcast::setItemImportTool(); until then the import command stays disabled. The imported
+// ToolHandOffs::setItemImportTool(); until then the import command stays disabled. The imported
 // items go in through Vellumcast::insertItems(), one undo step.
 class ItemImportTool
 {

@@ -6,7 +6,7 @@ class QWidget;
 class extensionNSRaw;
 
 // The dialog that pastes a Creative Commons licence text. It installs itself with
-// Vellumcast::setLicencePasteTool(); until then the command stays disabled.
+// ToolHandOffs::setLicencePasteTool(); until then the command stays disabled.
 class LicencePasteTool
 {
 public:

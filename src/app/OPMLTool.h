@@ -5,8 +5,8 @@
 
 class QWidget;
 
-// The OPML export of the feed list. It installs itself with Vellumcast::setOPMLTool(); until then
-// the command stays disabled.
+// The OPML export of the feed list. It installs itself with ToolHandOffs::setOPMLTool(); until
+// then the command stays disabled.
 class OPMLTool
 {
 public:

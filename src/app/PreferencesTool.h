@@ -6,7 +6,7 @@
 class QWidget;
 
 // The preferences window as the window opens it. It installs itself with
-// Vellumcast::setPreferencesTool(); until then the Preferences command stays disabled.
+// ToolHandOffs::setPreferencesTool(); until then the Preferences command stays disabled.
 class PreferencesTool
 {
 public:
