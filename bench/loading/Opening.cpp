@@ -6,12 +6,12 @@
 #include "common/PodcastFeed.h"
 #include "common/ProcessMemory.h"
 #include "io/FeedLoader.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/extensionFactory.h"
 #include "model/extensionNSChannel.h"
 #include "model/extensionNSItem.h"
 #include "platform/BoundedFileReader.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

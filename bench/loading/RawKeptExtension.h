@@ -1,10 +1,10 @@
 #pragma once
 
-#include "io/vlxXMLDOM.h"
 #include "model/VLXLogic.h"
 #include "model/extensionNSRaw.h"
 #include "model/knownNamespaces.h"
 #include "model/rawXMLText.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QStringMatcher>
 #include <type_traits>

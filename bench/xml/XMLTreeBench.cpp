@@ -3,8 +3,8 @@
 //
 // Counters: bytes_per_second (throughput), peak_x (peak memory added during one parse and walk,
 // as a multiple of the feed's size; measured once per size from the process's peak RSS).
-#include "io/StartTagScanner.h"
-#include "io/vlxXMLDOM.h"
+#include "xml/StartTagScanner.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QByteArray>
 #include <QFile>

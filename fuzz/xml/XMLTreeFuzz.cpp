@@ -2,7 +2,7 @@
 // operation on every node, and writing. Writing a parsed document and parsing the result again
 // must succeed and give the same text, which catches escaping faults as well as crashes.
 //   build-fuzz/fuzz/xml/fuzz_xml_tree -max_len=65536 fuzz/xml/corpus
-#include "io/vlxXMLDOM.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QByteArray>
 #include <QString>

@@ -7,7 +7,6 @@
 #include "io/FeedFileWriter.h"
 #include "io/FeedLoader.h"
 #include "io/VLXParseFeed.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -17,6 +16,7 @@
 #include "platform/QuestionNotice.h"
 #include "platform/StatusSink.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QCoreApplication>
 #include <QDir>

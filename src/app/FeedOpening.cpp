@@ -12,11 +12,11 @@
 #include "io/CURLHandle.h"
 #include "io/FeedCredentials.h"
 #include "io/VLXParseFeed.h"
-#include "io/vlxXMLDOM.h"
 #include "platform/AlertService.h"
 #include "platform/BoundedFileReader.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QApplication>
 #include <QDir>

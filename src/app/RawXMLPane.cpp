@@ -1,12 +1,12 @@
 #include "app/RawXMLPane.h"
 
 #include "app/Vellumcast.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
 #include "model/extensionNSRaw.h"
 #include "ui/VLXTextView.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>

@@ -4,11 +4,11 @@
 #include "editors/TextFinder.h"
 #include "editors/XMLSourceController.h"
 #include "editors/XMLSourceTextView.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXLogic.h"
 #include "platform/AlertService.h"
 #include "ui/TextPrinter.h"
 #include "ui/printInfoManager.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -3,9 +3,9 @@
 #include "extensions/FieldExtensionBase.h"
 
 #include "extensions/ExtensionText.h"
-#include "io/vlxXMLDOM.h"
-#include "model/UTF8Writer.h"
 #include "model/VLXLogic.h"
+#include "xml/UTF8Writer.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <cstring>
 #include <deque>

@@ -1,8 +1,8 @@
 #include "io/FeedLoader.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "platform/BoundedFileReader.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QLocale>
 

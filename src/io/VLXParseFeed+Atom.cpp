@@ -3,7 +3,6 @@
 #include "io/VLXParseFeed.h"
 #include "io/VLXReaderSupport.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -12,6 +11,7 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QStringDecoder>
 #include <QUrl>

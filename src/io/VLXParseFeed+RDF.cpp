@@ -4,13 +4,13 @@
 #include "io/VLXParseFeed.h"
 #include "io/VLXReaderSupport.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "xml/vlxXMLDOM.h"
 
 using namespace Qt::StringLiterals;
 using namespace VLXReaderSupport;

@@ -3,7 +3,6 @@
 #include "io/VLXParseFeed.h"
 #include "io/VLXReaderSupport.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -11,6 +10,7 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "xml/vlxXMLDOM.h"
 
 using namespace Qt::StringLiterals;
 using namespace VLXReaderSupport;

@@ -5,10 +5,10 @@
 
 #include "io/FeedTextScan.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
 #include "platform/StatusSink.h"
+#include "xml/vlxXMLDOM.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,7 @@
 #include "io/VLXParseFeed.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/FeedElement.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/UTF8Writer.h"
+#include "xml/UTF8Writer.h"
 
 #include <QByteArray>
 #include <QString>

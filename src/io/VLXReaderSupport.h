@@ -1,12 +1,12 @@
 #pragma once
 
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QString>
 #include <QStringList>

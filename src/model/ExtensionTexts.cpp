@@ -1,9 +1,9 @@
 #include "model/ExtensionTexts.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/VLXLogic.h"
 #include "model/baseExtensionManager.h"
 #include "model/extensionNSRaw.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QStringList>
 

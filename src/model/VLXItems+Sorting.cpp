@@ -2,10 +2,10 @@
 
 #include "model/VLXItems.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerItem.h"
 #include "model/sortTags.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <optional>
 

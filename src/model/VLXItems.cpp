@@ -1,7 +1,6 @@
 #include "model/VLXItems.h"
 
 #include "extensions/mrss/mrssItem.h"
-#include "io/vlxXMLDOM.h"
 #include "model/SmartDate.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerItem.h"
@@ -9,6 +8,7 @@
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <cmath>
 #include <limits>

@@ -1,7 +1,7 @@
 #include "model/VLXLogic.h"
 
-#include "io/XMLentities.h"
-#include "model/UTF8Writer.h"
+#include "xml/UTF8Writer.h"
+#include "xml/XMLentities.h"
 
 // Settings access and the RSS fragment builders and escapers. Links and GUIDs are in
 // VLXLogic+Links.cpp, the text helpers in VLXLogic+Text.cpp, dates in VLXLogic+Dates.cpp and

@@ -1,6 +1,6 @@
 #include "model/baseExtensionManager.h"
 
-#include "model/UTF8Writer.h"
+#include "xml/UTF8Writer.h"
 
 #include "model/FeedElement.h"
 #include "model/VLXUnoverriddenMethod.h"

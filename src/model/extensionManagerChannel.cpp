@@ -1,8 +1,8 @@
 #include "model/extensionManagerChannel.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/FeedElement.h"
 #include "model/extensionSettings.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QVarLengthArray>
 #include <algorithm>

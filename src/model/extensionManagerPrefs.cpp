@@ -1,7 +1,7 @@
 #include "model/extensionManagerPrefs.h"
 
-#include "io/vlxXMLDOM.h"
-#include "model/UTF8Writer.h"
+#include "xml/UTF8Writer.h"
+#include "xml/vlxXMLDOM.h"
 
 extensionManagerPrefs::extensionManagerPrefs()
     : m_unknown(makePrefs(knownNamespaces::kUserDefined, QString()))

@@ -1,7 +1,7 @@
 #include "model/extensionNSItem.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/extensionSettings.h"
+#include "xml/vlxXMLDOM.h"
 
 void extensionNSItem::populateWithDefaults(const QString &uniqueKey)
 {

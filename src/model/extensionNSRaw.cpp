@@ -1,12 +1,12 @@
 #include "model/extensionNSRaw.h"
 
-#include "io/KeptElementWriter.h"
-#include "io/vlxXMLDOM.h"
-#include "model/UTF8Writer.h"
 #include "model/VLXLogic.h"
 #include "model/extensionSettings.h"
 #include "model/knownNamespaces.h"
 #include "model/rawXMLText.h"
+#include "xml/KeptElementWriter.h"
+#include "xml/UTF8Writer.h"
+#include "xml/vlxXMLDOM.h"
 
 const QString extensionNSRaw::kUserDefinedWarning = QStringLiteral(
     "Non-standard \"User Defined\" tags were found - they won't be recognized by standard "

@@ -1,15 +1,15 @@
 #include "model/placedExtensionManager.h"
 
-#include "io/KeptElementWriter.h"
-#include "io/vlxXMLDOM.h"
 #include "model/FeedElement.h"
-#include "model/UTF8Writer.h"
 #include "model/extensionFactory.h"
 #include "model/extensionManagerScope.h"
 #include "model/extensionNSChannel.h"
 #include "model/extensionNSImage.h"
 #include "model/extensionNSItem.h"
 #include "model/extensionSettings.h"
+#include "xml/KeptElementWriter.h"
+#include "xml/UTF8Writer.h"
+#include "xml/vlxXMLDOM.h"
 
 placedExtensionManager::placedExtensionManager(ExtensionPlace place) : m_place(place)
 {

@@ -1,13 +1,13 @@
 #include "opml/OPMLDocument.h"
 
 #include "io/VLXParseFeed.h"
-#include "io/vlxXMLDOM.h"
-#include "model/UTF8Writer.h"
 #include "model/VLXFeed.h"
 #include "model/VLXLogic.h"
 #include "platform/BoundedFileReader.h"
 #include "settings/SettingTextLimits.h"
 #include "settings/VLXPreferences.h"
+#include "xml/UTF8Writer.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

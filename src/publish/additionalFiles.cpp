@@ -1,12 +1,12 @@
 #include "publish/additionalFiles.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/TitledElement.h"
 #include "model/VLXFeed.h"
 #include "platform/BoundedFileReader.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "publish/PublishPaths.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QFileInfo>
 #include <limits>

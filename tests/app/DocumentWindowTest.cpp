@@ -10,11 +10,11 @@
 #include "app/Vellumcast.h"
 #include "app/WindowCommands.h"
 #include "common/LocalServer.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "platform/ScriptedFileChooser.h"
 #include "ui/VLXListBox.h"
 #include "ui/VLXTextField.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QAction>
 #include <QApplication>

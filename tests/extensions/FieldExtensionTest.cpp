@@ -1,13 +1,13 @@
-#include "extensions/FieldExtension.h"
 #include "extensions/ExtensionFindView.h"
 #include "extensions/ExtensionText.h"
 #include "extensions/ExtensionTwin.h"
+#include "extensions/FieldExtension.h"
 #include "extensions/ListReorder.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXError.h"
 #include "model/extensionNSItem.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 #include <functional>

@@ -4,7 +4,6 @@
 
 #include "FeedReadTest.h"
 #include "common/TestSupport.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
@@ -12,6 +11,7 @@
 #include "model/extensionNSName.h"
 #include "model/extensionNSRaw.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,6 @@
 #include "extensions/mrss/mrssChannel.h"
 #include "extensions/trackback/trackBackItem.h"
 #include "io/VLXRSSWriter.h"
-#include "io/vlxXMLDOM.h"
-#include "model/UTF8Writer.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -17,6 +15,8 @@
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
 #include "platform/Clock.h"
+#include "xml/UTF8Writer.h"
+#include "xml/vlxXMLDOM.h"
 
 #include "common/StrictXML.h"
 #include "common/TestSupport.h"

@@ -5,7 +5,6 @@
 
 #include "FeedReadTest.h"
 #include "common/TestSupport.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -17,6 +16,7 @@
 #include "platform/ScriptedAlertService.h"
 #include "platform/ScriptedStatusSink.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

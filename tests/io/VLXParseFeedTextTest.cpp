@@ -3,7 +3,7 @@
 #include "io/VLXParseFeed.h"
 
 #include "common/TestSupport.h"
-#include "io/vlxXMLDOM.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "io/VLXRSSWriter.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
@@ -10,6 +9,7 @@
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
 #include "platform/Clock.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QTimeZone>
 #include <gtest/gtest.h>

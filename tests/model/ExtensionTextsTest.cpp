@@ -1,11 +1,11 @@
-#include "model/ExtensionTexts.h"
 #include "extensions/FieldExtensionBase.h"
 #include "extensions/dc/DublinCoreRows.h"
-#include "io/vlxXMLDOM.h"
-#include "model/UTF8Writer.h"
+#include "model/ExtensionTexts.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
 #include "model/knownNamespaces.h"
+#include "xml/UTF8Writer.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "model/FieldRepair.h"
-#include "io/vlxXMLDOM.h"
 #include "model/ExtensionTexts.h"
+#include "model/FieldRepair.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

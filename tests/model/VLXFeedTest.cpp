@@ -1,7 +1,6 @@
-#include "model/VLXFeed.h"
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesItem.h"
-#include "io/vlxXMLDOM.h"
+#include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
@@ -11,6 +10,7 @@
 #include "platform/Clock.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

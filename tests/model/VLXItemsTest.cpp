@@ -1,12 +1,12 @@
-#include "model/VLXItems.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
+#include "model/VLXItems.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerItem.h"
 #include "platform/Clock.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "extensionTestSupport.h"
-#include "model/UTF8Writer.h"
 #include "model/VLXLogic.h"
 #include "model/extensionNSChannel.h"
 #include "model/extensionNSPrefs.h"
 #include "model/rawXMLText.h"
+#include "xml/UTF8Writer.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "io/vlxXMLDOM.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QList>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "extensions/cc/CreativeCommonsLicences.h"
 
-#include "io/vlxXMLDOM.h"
 #include "model/VLXLogic.h"
 #include "model/extensionNSChannel.h"
 #include "model/extensionNSItem.h"
+#include "xml/vlxXMLDOM.h"
 
 template<class Place>
 QStringList CreativeCommonsLicences<Place>::invalidLicenseMessages(const QStringList &list)

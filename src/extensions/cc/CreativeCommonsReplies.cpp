@@ -1,9 +1,9 @@
 #include "extensions/cc/CreativeCommonsReplies.h"
 
 #include "io/VLXParseFeed.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXLogic.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QUrl>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "extensions/content/ContentEncodedRow.h"
 
-#include "model/UTF8Writer.h"
+#include "xml/UTF8Writer.h"
 
 const char *const ContentEncodedRow::kElements[1] = {"encoded"};
 

@@ -1,9 +1,9 @@
 #include "extensions/dc/dcChannel.h"
 
 #include "extensions/dc/dcChannelPrefs.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXLogic.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <array>
 

@@ -4,11 +4,11 @@
 #include "extensions/itunes/iTunesCategoryTree.h"
 #include "extensions/itunes/iTunesChannelPrefs.h"
 #include "extensions/itunes/iTunesRetiredCategories.h"
-#include "io/vlxXMLDOM.h"
 #include "model/URLReference.h"
 #include "model/VLXLogic.h"
 #include "platform/AlertService.h"
 #include "platform/ContextHelp.h"
+#include "xml/vlxXMLDOM.h"
 
 const QString iTunesChannel::kNewFeedURLNote = QStringLiteral(
     "The \"New Feed URL\" is rarely needed.  It should only have a value if the location of your "

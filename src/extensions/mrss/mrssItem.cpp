@@ -1,11 +1,11 @@
 #include "extensions/mrss/mrssItem.h"
 
 #include "extensions/mrss/mrssItemPrefs.h"
-#include "io/vlxXMLDOM.h"
-#include "model/UTF8Writer.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
 #include "model/extensionSettings.h"
+#include "xml/UTF8Writer.h"
+#include "xml/vlxXMLDOM.h"
 
 using namespace Qt::StringLiterals;
 

@@ -3,10 +3,10 @@
 #include "extensions/mrss/mrssOptionalElements.h"
 
 #include "io/VLXRSSWriter.h"
-#include "io/vlxXMLDOM.h"
 #include "model/FeedElement.h"
-#include "model/UTF8Writer.h"
 #include "model/VLXLogic.h"
+#include "xml/UTF8Writer.h"
+#include "xml/vlxXMLDOM.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,12 +1,12 @@
 #include "extensions/mrss/mrssRequiredElement.h"
 
 #include "io/VLXRSSWriter.h"
-#include "io/vlxXMLDOM.h"
 #include "model/TitledElement.h"
-#include "model/UTF8Writer.h"
 #include "model/VLXLogic.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
+#include "xml/UTF8Writer.h"
+#include "xml/vlxXMLDOM.h"
 
 
 using namespace Qt::StringLiterals;

@@ -1,9 +1,9 @@
 #include "extensions/mscf/microsoftCFChannel.h"
 
 #include "extensions/mscf/microsoftCFChannelPrefs.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXLogic.h"
+#include "xml/vlxXMLDOM.h"
 
 const QString microsoftCFChannel::kDefaultNSKey = QStringLiteral("MSCFListInfoItemDefaultNS");
 const QString microsoftCFChannel::kDefaultElementKey

@@ -3,9 +3,9 @@
 #include "extensions/ExtensionChecks.h"
 #include "extensions/ExtensionText.h"
 #include "extensions/sy/syChannelPrefs.h"
-#include "io/vlxXMLDOM.h"
 #include "model/FieldRule.h"
 #include "model/VLXLogic.h"
+#include "xml/vlxXMLDOM.h"
 
 const char *const syChannel::kPeriods[]
     = {"hourly", "daily", "weekly", "monthly", "yearly", nullptr};

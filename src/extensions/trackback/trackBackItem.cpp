@@ -2,9 +2,9 @@
 
 #include "extensions/ExtensionChecks.h"
 #include "extensions/trackback/trackBackItemPrefs.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXError.h"
 #include "model/VLXLogic.h"
+#include "xml/vlxXMLDOM.h"
 
 namespace {
 

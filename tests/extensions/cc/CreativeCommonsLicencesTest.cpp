@@ -4,12 +4,12 @@
 #include "extensions/cc/creativeCommonsChannelPrefs.h"
 #include "extensions/cc/creativeCommonsItem.h"
 #include "extensions/cc/creativeCommonsItemPrefs.h"
-#include "io/vlxXMLDOM.h"
 #include "model/FeedElement.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,13 @@
 #include "extensions/content/contentEncodedItem.h"
 #include "extensions/content/contentEncodedItemPrefs.h"
 #include "io/VLXParseFeed.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerItem.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,10 @@
-#include "extensions/itunes/iTunesChannel.h"
 #include "common/TestSupport.h"
 #include "extensions/itunes/iTunesCategoryTree.h"
+#include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesChannelPrefs.h"
 #include "extensions/itunes/iTunesRetiredCategories.h"
 #include "iTunesTestSupport.h"
 #include "io/VLXParseFeed.h"
-#include "io/vlxXMLDOM.h"
 #include "model/ExtensionTexts.h"
 #include "model/VLXFeed.h"
 #include "model/extensionManagerChannel.h"
@@ -13,6 +12,7 @@
 #include "platform/PlistDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QTemporaryDir>
 

@@ -1,8 +1,7 @@
-#include "extensions/itunes/iTunesItem.h"
 #include "extensions/FieldExtensionBase.h"
+#include "extensions/itunes/iTunesItem.h"
 #include "extensions/itunes/iTunesItemPrefs.h"
 #include "iTunesTestSupport.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
@@ -10,6 +9,7 @@
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

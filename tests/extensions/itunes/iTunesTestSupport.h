@@ -1,7 +1,7 @@
 #pragma once
 
-#include "io/vlxXMLDOM.h"
 #include "model/extensionNSRaw.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

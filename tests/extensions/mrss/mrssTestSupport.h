@@ -1,8 +1,8 @@
 #pragma once
 
 #include "extensions/mrss/mrssOptionalElements.h"
-#include "io/vlxXMLDOM.h"
 #include "model/extensionNSRaw.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

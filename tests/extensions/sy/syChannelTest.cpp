@@ -1,10 +1,10 @@
 #include "extensions/sy/syChannel.h"
 #include "extensions/sy/syChannelPrefs.h"
-#include "io/vlxXMLDOM.h"
 #include "model/VLXError.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

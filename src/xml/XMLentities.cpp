@@ -1,4 +1,4 @@
-#include "io/XMLentities.h"
+#include "xml/XMLentities.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 // Start tags with more attributes than any feed has are refused before libxml2 reads them.
-#include "io/StartTagScanner.h"
-#include "io/vlxXMLDOM.h"
+#include "xml/StartTagScanner.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QElapsedTimer>
 #include <QStringEncoder>

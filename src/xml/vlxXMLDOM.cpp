@@ -1,7 +1,7 @@
-#include "io/vlxXMLDOM.h"
+#include "xml/vlxXMLDOM.h"
 
-#include "io/StartTagScanner.h"
-#include "io/XMLentities.h"
+#include "xml/StartTagScanner.h"
+#include "xml/XMLentities.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "model/UTF8Writer.h"
+#include "xml/UTF8Writer.h"
 
 #include <QString>
 #include <gtest/gtest.h>

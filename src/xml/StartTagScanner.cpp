@@ -1,4 +1,4 @@
-#include "io/StartTagScanner.h"
+#include "xml/StartTagScanner.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "io/KeptElementWriter.h"
+#include "xml/KeptElementWriter.h"
 
 #include "common/StrictXML.h"
-#include "io/vlxXMLDOM.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "model/UTF8Writer.h"
+#include "xml/UTF8Writer.h"
 
 #include <cstring>
 #if defined(__SSE2__)

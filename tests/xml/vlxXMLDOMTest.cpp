@@ -1,4 +1,4 @@
-#include "io/vlxXMLDOM.h"
+#include "xml/vlxXMLDOM.h"
 
 #include "common/TestSupport.h"
 

@@ -1,8 +1,8 @@
-#include "io/KeptElementWriter.h"
+#include "xml/KeptElementWriter.h"
 
 #include <array>
 
-#include "io/vlxXMLDOM.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QSet>
 #include <QVarLengthArray>
