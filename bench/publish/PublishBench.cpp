@@ -8,9 +8,9 @@
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "platform/MemoryDefaultsStore.h"
-#include "publish/VLXSite.h"
 #include "publish/vlxFTP.h"
 #include "settings/VLXPreferences.h"
+#include "settings/VLXSite.h"
 
 #include <benchmark/benchmark.h>
 

@@ -7,9 +7,9 @@
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
 #include "publish/PublishWindow.h"
-#include "publish/VLXSite.h"
 #include "publish/vlxFTP.h"
 #include "settings/VLXPreferences.h"
+#include "settings/VLXSite.h"
 
 #include <QApplication>
 #include <QDir>

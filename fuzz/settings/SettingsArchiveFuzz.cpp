@@ -2,11 +2,11 @@
 // and lists that nest too deeply or expand too far must be refused quickly. The corpus holds
 // ordinary files and such bombs; new finds go to a folder of their own:
 //   build-fuzz/fuzz/settings/fuzz_settings_archives -max_len=8192 found fuzz/settings/corpus
-#include "model/categoryElement.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/PropertyList.h"
-#include "publish/VLXSite.h"
+#include "settings/VLXSite.h"
+#include "settings/categoryElement.h"
 
 #include <QByteArray>
 #include <cstddef>

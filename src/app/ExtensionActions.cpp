@@ -10,12 +10,12 @@
 #include "editors/editXMLComment.h"
 #include "editors/editXMLNamespace.h"
 #include "model/VLXFeed.h"
-#include "model/categoryElement.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionNSName.h"
 #include "model/knownNamespaces.h"
 #include "platform/AlertService.h"
 #include "settings/VLXPreferences.h"
+#include "settings/categoryElement.h"
 #include "ui/VLXTableView.h"
 
 #include <QAbstractButton>

@@ -7,11 +7,11 @@
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
-#include "model/categoryElement.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
 #include "model/knownNamespaces.h"
+#include "settings/categoryElement.h"
 
 namespace {
 // The element that owns a list: the channel, the item at the index or the image; null when

@@ -12,10 +12,10 @@
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
 #include "model/baseExtensionManager.h"
-#include "model/categoryElement.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "settings/categoryElement.h"
 #include "ui/VLXTableView.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "app/PaneKit.h"
 
-#include "model/categoryElement.h"
+#include "settings/categoryElement.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXMatrix.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "editors/SearchStepSheet.h"
-#include "model/categoryElement.h"
+#include "settings/categoryElement.h"
 #include "ui/VLXTextField.h"
 
 #include <QPointer>

@@ -7,10 +7,10 @@
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
-#include "model/categoryElement.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "settings/categoryElement.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <QStringDecoder>

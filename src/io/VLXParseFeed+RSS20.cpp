@@ -6,10 +6,10 @@
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
-#include "model/categoryElement.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "settings/categoryElement.h"
 #include "xml/vlxXMLDOM.h"
 
 using namespace Qt::StringLiterals;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/TitledElement.h"
-#include "model/categoryElement.h"
+#include "settings/categoryElement.h"
 
 #include <QList>
 #include <QString>

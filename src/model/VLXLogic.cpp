@@ -1,5 +1,6 @@
 #include "model/VLXLogic.h"
 
+#include "settings/VLXPreferences.h"
 #include "xml/UTF8Writer.h"
 #include "xml/XMLentities.h"
 
@@ -8,12 +9,6 @@
 // VLXLogic+DateRepair.cpp.
 
 namespace {
-VLXLogic::SettingReader &settingReader()
-{
-    static VLXLogic::SettingReader reader;
-    return reader;
-}
-
 // Joins the pieces of the arguments that are not exactly "" and a final blank piece.
 QString attributeList(std::initializer_list<std::pair<const char16_t *, const QString *>> parts)
 {
@@ -99,13 +94,13 @@ bool isLegalXMLCharacter(uint value)
 
 void VLXLogic::setSettingReader(SettingReader reader)
 {
-    settingReader() = std::move(reader);
+    VLXPreferences::storeReader() = std::move(reader);
 }
 
 bool VLXLogic::encodeApos()
 {
     static const QString key = QStringLiteral("EncodeApos");
-    const auto &reader = settingReader();
+    const auto &reader = VLXPreferences::storeReader();
     return reader && reader(key).toInt() != 0;
 }
 

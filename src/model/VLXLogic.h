@@ -18,9 +18,9 @@ public:
     VLXLogic() = delete;
 
     // --- Settings access -------------------------------------------------------------------
-    // How the escapers read a setting ("EncodeApos"). The settings store installs
-    // `[](const QString &key) { return VLXPreferences::objectForKey(key); }` at start-up;
-    // without a reader every setting counts as absent.
+    // How the escapers read a setting ("EncodeApos"): the settings' store reader
+    // (VLXPreferences::storeReader), which every settings object installs when made; without a
+    // reader every setting counts as absent.
     using SettingReader = std::function<QVariant(const QString &key)>;
     static void setSettingReader(SettingReader reader);
     // True when the "EncodeApos" setting holds a non-zero integer.

@@ -1,11 +1,11 @@
 #include "model/extensionNSName.h"
 
 #include "model/VLXUnoverriddenMethod.h"
+#include "settings/NamespaceDescription.h"
 
-const QString extensionNSName::kUserDefined = QStringLiteral("User Defined");
+const QString &extensionNSName::kUserDefined = NamespaceDescription::kUserDefined;
 
 namespace {
-const QString kSeparator = QStringLiteral("||");
 const QString kClassName = QStringLiteral("extensionNSName");
 
 QString nonNull(const QString &text)
@@ -106,60 +106,31 @@ QString extensionNSName::classDescriptionOfNamespaceShort()
 QString extensionNSName::makeDescription(const QString &prefix, const QString &url,
                                          bool wellSupported)
 {
-    return prefix + kSeparator + url + kSeparator + (wellSupported ? u'1' : u'0') + kSeparator;
+    return NamespaceDescription::make(prefix, url, wellSupported);
 }
 
 QString extensionNSName::makeDescription(const QString &prefix, const QString &url,
                                          bool wellSupported, const QString &displayName)
 {
-    return makeDescription(prefix, url, wellSupported) + displayName + kSeparator;
-}
-
-QStringList extensionNSName::splitDescription(const QString &description)
-{
-    if (description.isNull())
-        return {};
-    // Adjacent separators give empty parts and the final separator gives a last empty part.
-    return description.split(kSeparator, Qt::KeepEmptyParts);
+    return NamespaceDescription::make(prefix, url, wellSupported, displayName);
 }
 
 QString extensionNSName::extensionNameFromDescription(const QString &description)
 {
-    const QStringList parts = splitDescription(description);
-    return parts.size() < 4 ? QString(QLatin1String("")) : parts.at(0);
+    return NamespaceDescription::extensionName(description);
 }
 
 QString extensionNSName::DTDURLFromDescription(const QString &description)
 {
-    const QStringList parts = splitDescription(description);
-    return parts.size() < 4 ? QString(QLatin1String("")) : parts.at(1);
+    return NamespaceDescription::DTDURL(description);
 }
 
 bool extensionNSName::wellSupportedFromDescription(const QString &description)
 {
-    const QStringList parts = splitDescription(description);
-    if (parts.size() < 4)
-        return false;
-    // The integer value of the leading decimal digits (after optional blanks and sign).
-    const QString &flag = parts.at(2);
-    qsizetype i = 0;
-    while (i < flag.size() && flag.at(i).isSpace())
-        ++i;
-    if (i < flag.size() && (flag.at(i) == u'+' || flag.at(i) == u'-'))
-        ++i;
-    bool nonZero = false;
-    for (; i < flag.size() && flag.at(i) >= u'0' && flag.at(i) <= u'9'; ++i) {
-        if (flag.at(i) != u'0')
-            nonZero = true;
-    }
-    return nonZero;
+    return NamespaceDescription::wellSupported(description);
 }
 
 QString extensionNSName::displayDescriptionFromDescription(const QString &description)
 {
-    const QStringList parts = splitDescription(description);
-    if (parts.size() > 4)
-        return parts.at(3);
-    return QStringLiteral("%1 - %2").arg(extensionNameFromDescription(description),
-                                         DTDURLFromDescription(description));
+    return NamespaceDescription::displayDescription(description);
 }

@@ -69,7 +69,7 @@ public:
     // The display name when the description has one (it may be empty), else "prefix - URI".
     static QString displayDescriptionFromDescription(const QString &description);
 
-    static const QString kUserDefined; // "User Defined"
+    static const QString &kUserDefined; // "User Defined"
 
 protected:
     extensionNSName(const extensionNSName &other) = default;
@@ -85,8 +85,6 @@ protected:
     QString m_DTDURL;
 
 private:
-    static QStringList splitDescription(const QString &description);
-
     QString m_extensionProcessingName;
     QStringList m_fieldNames;
     bool m_wellSupported = false;

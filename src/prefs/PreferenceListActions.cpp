@@ -2,12 +2,12 @@
 
 #include "editors/categoryElementEdit.h"
 #include "editors/editXMLComment.h"
-#include "model/categoryElement.h"
 #include "platform/KeyedArchivable.h"
 #include "prefs/PreferenceWorkingList.h"
 #include "prefs/PreferencesContext.h"
-#include "publish/VLXSite.h"
 #include "publish/editSite.h"
+#include "settings/VLXSite.h"
+#include "settings/categoryElement.h"
 #include "ui/EnclosureFileQuestions.h"
 #include "ui/VLXTableView.h"
 

@@ -2,9 +2,9 @@
 
 #include "app/PaneKit.h"
 #include "model/VLXLogic.h"
-#include "model/categoryElement.h"
 #include "platform/KeyedArchivable.h"
-#include "publish/VLXSite.h"
+#include "settings/VLXSite.h"
+#include "settings/categoryElement.h"
 #include "ui/VLXTableView.h"
 
 PreferenceWorkingList::PreferenceWorkingList(const QString &name, RowText rowText)

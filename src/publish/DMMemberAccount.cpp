@@ -3,8 +3,8 @@
 #include "platform/DefaultsStore.h"
 #include "platform/PasswordStore.h"
 #include "publish/DMTransaction.h"
-#include "publish/VLXSite.h"
 #include "settings/VLXPreferences.h"
+#include "settings/VLXSite.h"
 
 #include <QCoreApplication>
 #include <QUrl>

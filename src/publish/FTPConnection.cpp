@@ -2,7 +2,7 @@
 
 #include "io/CURLHandle.h"
 #include "publish/TransferTranscript.h"
-#include "publish/VLXSite.h"
+#include "settings/VLXSite.h"
 
 #include <QUrl>
 

@@ -3,9 +3,9 @@
 #include "model/VLXItems.h"
 #include "publish/MediaContentFile.h"
 #include "publish/PublishPaths.h"
-#include "publish/VLXSite.h"
 #include "publish/additionalFiles.h"
 #include "publish/vlxFTP.h"
+#include "settings/VLXSite.h"
 
 #include <QApplication>
 #include <QColor>

@@ -4,8 +4,8 @@
 #include "publish/ProgressMonitor.h"
 #include "publish/PublishPaths.h"
 #include "publish/UploadSource.h"
-#include "publish/VLXSite.h"
 #include "publish/vlxFTP.h"
+#include "settings/VLXSite.h"
 
 #include <QPointer>
 #include <QtDebug>

@@ -9,8 +9,8 @@
 #include "publish/FTPConnection.h"
 #include "publish/PublishPaths.h"
 #include "publish/UploadSource.h"
-#include "publish/VLXSite.h"
 #include "publish/vlxFTP.h"
+#include "settings/VLXSite.h"
 
 #include <QUrl>
 

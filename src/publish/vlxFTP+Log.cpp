@@ -3,8 +3,8 @@
 #include "model/DatePattern.h"
 #include "model/TitledElement.h"
 #include "publish/DMMemberAccount.h"
-#include "publish/VLXSite.h"
 #include "publish/vlxFTP.h"
+#include "settings/VLXSite.h"
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include "publish/ProgressMonitor.h"
 #include "publish/PublishPaths.h"
 #include "publish/UploadSource.h"
-#include "publish/VLXSite.h"
 #include "publish/additionalFiles.h"
 #include "settings/VLXPreferences.h"
+#include "settings/VLXSite.h"
 
 namespace {
 

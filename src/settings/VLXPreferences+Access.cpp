@@ -3,9 +3,9 @@
 
 #include "platform/KeyedArchivable.h"
 #include "platform/SettingsEquality.h"
-#include "publish/VLXSite.h"
 #include "settings/ExtensionDefaultsObject.h"
 #include "settings/SettingEmptiness.h"
+#include "settings/VLXSite.h"
 
 #include <QtDebug>
 

@@ -7,13 +7,13 @@
 // the OPML head). Version writes and the flag resets still happen.
 #include "settings/VLXPreferences.h"
 
-#include "model/categoryElement.h"
 #include "platform/DefaultsStore.h"
 #include "platform/KeyedArchivable.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/SettingsEquality.h"
 #include "settings/SettingEmptiness.h"
+#include "settings/categoryElement.h"
 
 #include <QtDebug>
 #include <cmath>

@@ -3,7 +3,7 @@
 // others sorted case-insensitively over the whole description string.
 #include "settings/VLXPreferences.h"
 
-#include "model/extensionNSName.h"
+#include "settings/NamespaceDescription.h"
 
 #include <algorithm>
 
@@ -24,7 +24,7 @@ void VLXPreferences::sortNamespaces()
     QStringList supported;
     QStringList others;
     for (const QString &entry : std::as_const(m_generalXMLNamespaces)) {
-        if (extensionNSName::wellSupportedFromDescription(entry))
+        if (NamespaceDescription::wellSupported(entry))
             supported.append(entry);
         else
             others.append(entry);
@@ -65,8 +65,8 @@ void VLXPreferences::validateGeneralXMLNamespaces()
     m_generalXMLNamespaces.erase(
         std::remove_if(m_generalXMLNamespaces.begin(), m_generalXMLNamespaces.end(),
                        [](const QString &entry) {
-                           return extensionNSName::extensionNameFromDescription(entry)
-                               == extensionNSName::kUserDefined;
+                           return NamespaceDescription::extensionName(entry)
+                               == NamespaceDescription::kUserDefined;
                        }),
         m_generalXMLNamespaces.end());
 }
@@ -92,14 +92,14 @@ void VLXPreferences::addMissingXMLNamespacesImpl(const QStringList &entries)
 {
     m_generalXMLNamespaces = storedRegistry(m_curValues);
     for (const QString &entry : entries) {
-        const QString prefix = extensionNSName::extensionNameFromDescription(entry);
-        if (prefix == extensionNSName::kUserDefined)
+        const QString prefix = NamespaceDescription::extensionName(entry);
+        if (prefix == NamespaceDescription::kUserDefined)
             continue;
-        const bool known = std::any_of(
-            m_generalXMLNamespaces.cbegin(), m_generalXMLNamespaces.cend(),
-            [&prefix](const QString &registered) {
-                return extensionNSName::extensionNameFromDescription(registered) == prefix;
-            });
+        const bool known
+            = std::any_of(m_generalXMLNamespaces.cbegin(), m_generalXMLNamespaces.cend(),
+                          [&prefix](const QString &registered) {
+                              return NamespaceDescription::extensionName(registered) == prefix;
+                          });
         if (!known)
             addGeneral_XMLNamespaces(QStringList {entry});
     }
@@ -117,23 +117,23 @@ void VLXPreferences::addMissingSupportedXMLNamespacesImpl(const QStringList &ent
 {
     QStringList working = storedRegistry(m_curValues);
     for (const QString &entry : entries) {
-        const QString prefix = extensionNSName::extensionNameFromDescription(entry);
-        const QString url = extensionNSName::DTDURLFromDescription(entry);
+        const QString prefix = NamespaceDescription::extensionName(entry);
+        const QString url = NamespaceDescription::DTDURL(entry);
         const QStringList snapshot = working;
         for (const QString &old : snapshot) {
-            if (extensionNSName::extensionNameFromDescription(old) == prefix
-                || extensionNSName::DTDURLFromDescription(old) == url)
+            if (NamespaceDescription::extensionName(old) == prefix
+                || NamespaceDescription::DTDURL(old) == url)
                 working.removeAll(old);
         }
         working.append(entry);
     }
     m_generalXMLNamespaces.clear();
     for (const QString &entry : entries) {
-        if (extensionNSName::wellSupportedFromDescription(entry))
+        if (NamespaceDescription::wellSupported(entry))
             addGeneral_XMLNamespaces(QStringList {entry});
     }
     for (const QString &entry : std::as_const(working)) {
-        if (!extensionNSName::wellSupportedFromDescription(entry))
+        if (!NamespaceDescription::wellSupported(entry))
             addGeneral_XMLNamespaces(QStringList {entry});
     }
     storeRegistryAndSave();
@@ -147,8 +147,8 @@ QString VLXPreferences::getDTDForNamespace(const QString &prefix)
 QString VLXPreferences::getDTDForNamespaceImpl(const QString &prefix) const
 {
     for (const QString &entry : storedRegistry(m_curValues)) {
-        if (extensionNSName::extensionNameFromDescription(entry) == prefix)
-            return extensionNSName::DTDURLFromDescription(entry);
+        if (NamespaceDescription::extensionName(entry) == prefix)
+            return NamespaceDescription::DTDURL(entry);
     }
     return {};
 }

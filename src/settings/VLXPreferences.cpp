@@ -1,7 +1,6 @@
 // The shared instance, loading and sparse saving.
 #include "settings/VLXPreferences.h"
 
-#include "model/VLXLogic.h"
 #include "platform/DefaultsStore.h"
 #include "platform/KeyedArchivable.h"
 #include "platform/KeyedArchiver.h"
@@ -88,6 +87,12 @@ VLXPreferences *&VLXPreferences::threadSlot()
     return copy;
 }
 
+VLXPreferences::StoreReader &VLXPreferences::storeReader()
+{
+    static StoreReader reader;
+    return reader;
+}
+
 VLXPreferences &VLXPreferences::sharedInstance()
 {
     if (VLXPreferences *copy = threadSlot())
@@ -110,8 +115,8 @@ VLXPreferences::VLXPreferences(std::unique_ptr<DefaultsStore> store) : m_store(s
 {
     // "EncodeApos" is never loaded into the live settings: the escaper reads it from the store
     // itself, through whichever settings object is current.
-    VLXLogic::setSettingReader(
-        [](const QString &key) { return VLXPreferences::sharedInstance().store().object(key); });
+    storeReader()
+        = [](const QString &key) { return VLXPreferences::sharedInstance().store().object(key); };
     m_curValues = preferencesFromDefaults();
     m_origValues = m_curValues;
 }

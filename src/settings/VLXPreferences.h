@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantMap>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -48,6 +49,12 @@ public:
     // Replaces the shared instance by a new one loaded from the given store; for tests and for a
     // program that chooses where its settings live. Answers the new instance.
     static VLXPreferences &useStore(std::unique_ptr<DefaultsStore> store);
+
+    // How the XML escapers read "EncodeApos", which the live settings never load: every settings
+    // object, when made, installs a reader of the current settings' store (tests may install
+    // their own). Without a reader the setting counts as absent.
+    using StoreReader = std::function<QVariant(const QString &key)>;
+    static StoreReader &storeReader();
 
     // The settings as they stand, for work on another thread (a feed read on a worker). Made on
     // the main thread; while a Use of it lives on a thread, every class-level read and write of

@@ -9,13 +9,13 @@
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
-#include "model/categoryElement.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
 #include "model/extensionNSChannel.h"
 #include "model/extensionNSImage.h"
 #include "model/extensionNSItem.h"
+#include "settings/categoryElement.h"
 #include "ui/VLXTextView.h"
 
 #include <QAbstractButton>

@@ -17,9 +17,9 @@
 #include "model/VLXImage.h"
 #include "platform/AlertService.h"
 #include "publish/PublishWindow.h"
-#include "publish/VLXSite.h"
 #include "publish/vlxFTP.h"
 #include "settings/VLXPreferences.h"
+#include "settings/VLXSite.h"
 
 #include <QAction>
 #include <QApplication>

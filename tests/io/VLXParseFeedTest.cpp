@@ -8,7 +8,6 @@
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
-#include "model/categoryElement.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
@@ -16,6 +15,7 @@
 #include "platform/ScriptedAlertService.h"
 #include "platform/ScriptedStatusSink.h"
 #include "settings/VLXPreferences.h"
+#include "settings/categoryElement.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>

@@ -9,10 +9,10 @@
 #include "app/Vellumcast.h"
 #include "model/VLXFeed.h"
 #include "platform/MemoryDefaultsStore.h"
-#include "publish/VLXSite.h"
 #include "publish/additionalFiles.h"
 #include "publish/vlxFTP.h"
 #include "settings/VLXPreferences.h"
+#include "settings/VLXSite.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -4,7 +4,6 @@
 
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXLogic.h"
-#include "model/categoryElement.h"
 #include "model/extensionManagerPrefs.h"
 #include "model/extensionNSRaw.h"
 #include "platform/KeyedArchivable.h"
@@ -13,6 +12,7 @@
 #include "prefs/PreferenceWorkingList.h"
 #include "prefs/PreferencesPage.h"
 #include "prefs/SmartDateStepper.h"
+#include "settings/categoryElement.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXMatrix.h"
 #include "ui/VLXPopUpButton.h"

@@ -3,7 +3,6 @@
 #include "PreferencesFixture.h"
 
 #include "model/VLXFeedLanguage.h"
-#include "model/categoryElement.h"
 #include "model/extensionManagerPrefs.h"
 #include "model/extensionNSRaw.h"
 #include "platform/KeyedArchivable.h"
@@ -11,7 +10,8 @@
 #include "prefs/PreferenceBinder.h"
 #include "prefs/PreferenceWorkingList.h"
 #include "prefs/PreferencesPage.h"
-#include "publish/VLXSite.h"
+#include "settings/VLXSite.h"
+#include "settings/categoryElement.h"
 #include "ui/VLXMatrix.h"
 
 #include <QAbstractButton>

@@ -4,7 +4,6 @@
 #include "DialogScript.h"
 #include "PreferencesFixture.h"
 
-#include "model/categoryElement.h"
 #include "model/extensionManagerPrefs.h"
 #include "model/extensionNSName.h"
 #include "model/knownNamespaces.h"
@@ -14,7 +13,8 @@
 #include "prefs/PreferenceNamespacesPage.h"
 #include "prefs/PreferenceOtherExtensionsPage.h"
 #include "prefs/PreferenceWorkingList.h"
-#include "publish/VLXSite.h"
+#include "settings/VLXSite.h"
+#include "settings/categoryElement.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextView.h"
 

@@ -2,12 +2,12 @@
 // saved when.
 #include "PreferencesFixture.h"
 
-#include "model/categoryElement.h"
 #include "platform/DefaultsStore.h"
 #include "platform/KeyedArchivable.h"
 #include "platform/SettingsEquality.h"
 #include "prefs/PreferenceWorkingList.h"
 #include "settings/VLXPreferences.h"
+#include "settings/categoryElement.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
 

@@ -6,9 +6,9 @@
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "platform/MemoryDefaultsStore.h"
-#include "publish/VLXSite.h"
 #include "publish/vlxFTP.h"
 #include "settings/VLXPreferences.h"
+#include "settings/VLXSite.h"
 
 #include <QDir>
 #include <QTemporaryDir>

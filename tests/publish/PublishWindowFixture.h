@@ -11,10 +11,10 @@
 #include "platform/ScriptedAlertService.h"
 #include "publish/PublishDialogs.h"
 #include "publish/PublishWindow.h"
-#include "publish/VLXSite.h"
 #include "publish/editSite.h"
 #include "publish/vlxFTP.h"
 #include "settings/VLXPreferences.h"
+#include "settings/VLXSite.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>

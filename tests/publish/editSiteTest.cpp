@@ -1,6 +1,5 @@
 // The site editor: what Done accepts, refuses or takes as Cancel, the type change and folding
 // groups, and the passwords it looks up and stores.
-#include "publish/editSite.h"
 #include "ModalScript.h"
 #include "PublishTestSupport.h"
 #include "platform/DefaultsStore.h"
@@ -8,8 +7,9 @@
 #include "platform/PasswordStore.h"
 #include "platform/ScriptedAlertService.h"
 #include "publish/DMMemberAccount.h"
-#include "publish/VLXSite.h"
+#include "publish/editSite.h"
 #include "settings/VLXPreferences.h"
+#include "settings/VLXSite.h"
 #include "ui/VLXMatrix.h"
 #include "ui/vlxDisclosureButton.h"
 

@@ -1,11 +1,11 @@
 #include "SettingsFixture.h"
 
 #include "model/VLXLogic.h"
-#include "model/categoryElement.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/PlistDefaultsStore.h"
 #include "platform/SettingsEquality.h"
-#include "publish/VLXSite.h"
+#include "settings/VLXSite.h"
+#include "settings/categoryElement.h"
 
 #include <QFile>
 #include <QTemporaryDir>

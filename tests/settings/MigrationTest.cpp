@@ -1,10 +1,10 @@
 #include "SettingsFixture.h"
 
-#include "model/categoryElement.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/SettingsEquality.h"
-#include "publish/VLXSite.h"
+#include "settings/VLXSite.h"
+#include "settings/categoryElement.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "SettingsFixture.h"
 
 #include "platform/SettingsEquality.h"
-#include "publish/VLXSite.h"
 #include "settings/ExtensionDefaultsObject.h"
+#include "settings/VLXSite.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "publish/VLXSite.h"
+#include "settings/VLXSite.h"
 
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"

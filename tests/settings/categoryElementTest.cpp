@@ -1,7 +1,7 @@
-#include "model/categoryElement.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/PropertyList.h"
+#include "settings/categoryElement.h"
 
 #include <gtest/gtest.h>
 

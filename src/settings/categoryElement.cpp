@@ -1,4 +1,4 @@
-#include "model/categoryElement.h"
+#include "settings/categoryElement.h"
 
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"

@@ -1,10 +1,10 @@
-#include "publish/VLXSite.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/PasswordStore.h"
 #include "platform/PropertyList.h"
 #include "settings/VLXPreferences.h"
+#include "settings/VLXSite.h"
 
 #include <QUuid>
 #include <gtest/gtest.h>
