@@ -23,6 +23,7 @@ void registerExtensionClasses(extensionFactory &factory)
                           [] { return std::make_shared<iTunesChannel>(); });
     factory.registerClass(KnownNamespace::iTunes, ExtensionPlace::Item,
                           [] { return std::make_shared<iTunesItem>(); });
+    factory.registerEnclosureRule(KnownNamespace::iTunes, &iTunesItem::checkURLForFileTypes);
     factory.registerClass(KnownNamespace::mediaRSS, ExtensionPlace::Channel,
                           [] { return std::make_shared<mrssChannel>(); });
     factory.registerClass(KnownNamespace::mediaRSS, ExtensionPlace::Item,

@@ -79,3 +79,15 @@ QStringList LocalEnclosureFile::attach(VLXItems &item, const QString &path, bool
         item.setLastUploaded(QDateTime::fromSecsSinceEpoch(0, Qt::UTC));
     return {};
 }
+
+bool LocalEnclosureFile::readEntry(const QVariant &value, QString *path, QDateTime *date)
+{
+    if (value.typeId() != QMetaType::QVariantList && value.typeId() != QMetaType::QStringList)
+        return false;
+    const QVariantList list = value.toList();
+    if (list.size() < 2 || !list.at(0).canConvert<QString>())
+        return false;
+    *path = list.at(0).toString();
+    *date = list.at(1).toDateTime();
+    return true;
+}

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QDateTime;
+class QVariant;
 class VLXItems;
 
 // The one rule for making a file on this computer the local copy of an enclosure, shared by
@@ -35,4 +37,9 @@ public:
     // The same against the enclosure URL the user sees, which may not be stored yet.
     static QStringList attach(VLXItems &item, const QString &path, bool pathAlreadyShown,
                               const QString &enclosureURL);
+
+    // One entry of a dictionary of local copies {URL: [path, last upload]}. Stored settings can
+    // hold anything, so a value of another shape is reported as unusable (false) instead of
+    // being indexed blindly.
+    static bool readEntry(const QVariant &value, QString *path, QDateTime *date);
 };

@@ -2,7 +2,6 @@
 
 #include "model/VLXItems.h"
 
-#include "extensions/itunes/iTunesItem.h"
 #include "model/ElementMessages.h"
 #include "model/ExtensionTexts.h"
 #include "model/FieldRepair.h"
@@ -86,7 +85,7 @@ bool VLXItems::validateEnclosureAttrURL(const QString &value, VLXError *error, b
         return true;
     if (FieldRule::isBlank(value))
         return FieldRule::fail(error, kEnclosureBlank);
-    if (iTunesItem::checkURLForFileTypes(value))
+    if (extensionManagerItem::enclosureURLAccepted(KnownNamespace::iTunes, value))
         return true;
     return FieldRule::fail(error, kEnclosureType);
 }

@@ -1,6 +1,6 @@
 #include "model/VLXItems.h"
 
-#include "extensions/mrss/mrssItem.h"
+#include "model/LocalEnclosureFile.h"
 #include "model/SmartDate.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerItem.h"
@@ -409,51 +409,20 @@ QVariantMap VLXItems::enclosureLocalFileInfo() const
     QVariantMap info;
     if (!localEnclosureFilePath().isEmpty())
         info.insert(m_enclosureAttrURL, QVariantList {localEnclosureFilePath(), m_lastUpload});
-    if (const mrssItem *media = mrssItem::inUseOf(*this)) {
-        for (const mrssRequiredElement &content : media->mediaContentsValue()) {
-            const QString url = content.attribute("attributeURL");
-            if (!content.localEnclosureFilePath().isEmpty() && !url.isEmpty())
-                info.insert(url,
-                            QVariantList {content.localEnclosureFilePath(), content.lastUploaded()});
-        }
-    }
+    if (m_XMLExtensions)
+        m_XMLExtensions->addLocalEnclosureFiles(info);
     return info;
 }
-
-namespace {
-// One entry of a local-file dictionary: [path, date]. Stored settings can hold anything, so a
-// value of another shape is reported as unusable instead of being indexed blindly.
-bool localFileEntry(const QVariant &value, QString *path, QDateTime *date)
-{
-    if (value.typeId() != QMetaType::QVariantList && value.typeId() != QMetaType::QStringList)
-        return false;
-    const QVariantList list = value.toList();
-    if (list.size() < 2 || !list.at(0).canConvert<QString>())
-        return false;
-    *path = list.at(0).toString();
-    *date = list.at(1).toDateTime();
-    return true;
-}
-} // namespace
 
 void VLXItems::setEnclosureLocalFileInfo(const QVariantMap &info)
 {
     QString path;
     QDateTime date;
     if (auto it = info.constFind(m_enclosureAttrURL);
-        it != info.cend() && localFileEntry(it.value(), &path, &date)) {
+        it != info.cend() && LocalEnclosureFile::readEntry(it.value(), &path, &date)) {
         setLocalEnclosureFilePath(path);
         setLastUploaded(date);
     }
-    mrssItem *media = mrssItem::inUseOf(*this);
-    for (int i = 0; media && i < media->mediaContentsValue().size(); ++i) {
-        mrssRequiredElement &content = media->mediaContentsValueAtIndex(i);
-        if (content.attribute("attributeURL").isEmpty())
-            continue;
-        if (auto it = info.constFind(content.attribute("attributeURL"));
-            it != info.cend() && localFileEntry(it.value(), &path, &date)) {
-            content.setLocalEnclosureFilePath(path);
-            content.setLastUploaded(date);
-        }
-    }
+    if (m_XMLExtensions)
+        m_XMLExtensions->takeLocalEnclosureFiles(info);
 }

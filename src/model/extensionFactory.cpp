@@ -34,6 +34,17 @@ std::shared_ptr<extensionNSRaw> extensionFactory::create(KnownNamespace ns,
     return nullptr;
 }
 
+void extensionFactory::registerEnclosureRule(KnownNamespace ns, EnclosureRule rule)
+{
+    m_enclosureRules.insert(key(ns, ExtensionPlace::Item), rule);
+}
+
+bool extensionFactory::enclosureAccepted(KnownNamespace ns, const QString &url) const
+{
+    const EnclosureRule rule = m_enclosureRules.value(key(ns, ExtensionPlace::Item));
+    return !rule || rule(url);
+}
+
 QString extensionFactory::freshProcessingName(KnownNamespace ns, ExtensionPlace place) const
 {
     const int k = key(ns, place);

@@ -28,6 +28,12 @@ public:
     // class sets it in its constructor from constants, so it is learnt once per class.
     QString freshProcessingName(KnownNamespace ns, ExtensionPlace place) const;
 
+    // A namespace's rule for the enclosure URL of an item of a feed that uses it (iTunes: a URL
+    // of one of its media types), entered with its classes; without one every URL passes.
+    using EnclosureRule = bool (*)(const QString &url);
+    void registerEnclosureRule(KnownNamespace ns, EnclosureRule rule);
+    bool enclosureAccepted(KnownNamespace ns, const QString &url) const;
+
 private:
     static int key(KnownNamespace ns, ExtensionPlace place)
     {
@@ -35,6 +41,7 @@ private:
     }
     QHash<int, Maker> m_makers;
     mutable QHash<int, QString> m_freshProcessingNames;
+    QHash<int, EnclosureRule> m_enclosureRules;
 };
 
 // Enters every concrete extension class into the factory (src/extensions).

@@ -1,5 +1,7 @@
 #include "model/extensionManagerItem.h"
 
+#include "model/extensionFactory.h"
+
 extensionManagerItem::extensionManagerItem() : placedExtensionManager(ExtensionPlace::Item)
 {
     for (KnownNamespace ns : knownNamespaces::displayOrder(ExtensionPlace::Item))
@@ -34,4 +36,21 @@ QVariantMap extensionManagerItem::findSortableTags() const
             catalogue.insert(it.key(), it.value());
     }
     return catalogue;
+}
+
+void extensionManagerItem::addLocalEnclosureFiles(QVariantMap &info) const
+{
+    if (const ItemRef media = mediaRSSExtensionUsed() ? mediaRSSExtension() : nullptr)
+        media->addLocalEnclosureFiles(info);
+}
+
+void extensionManagerItem::takeLocalEnclosureFiles(const QVariantMap &info) const
+{
+    if (const ItemRef media = mediaRSSExtensionUsed() ? mediaRSSExtension() : nullptr)
+        media->takeLocalEnclosureFiles(info);
+}
+
+bool extensionManagerItem::enclosureURLAccepted(KnownNamespace ns, const QString &url)
+{
+    return extensionFactory::shared().enclosureAccepted(ns, url);
 }

@@ -56,6 +56,14 @@ public:
     // entry with the same key replaces an earlier one. The user-defined extension adds nothing.
     QVariantMap findSortableTags() const;
 
+    // The local copies of the enclosures held by the item's Media RSS extension while the item
+    // uses it, as extensionNSItem::addLocalEnclosureFiles and takeLocalEnclosureFiles.
+    void addLocalEnclosureFiles(QVariantMap &info) const;
+    void takeLocalEnclosureFiles(const QVariantMap &info) const;
+    // The rule of a namespace for an enclosure URL of an item whose feed uses the namespace
+    // (extensionFactory::enclosureAccepted); true for a namespace without one.
+    static bool enclosureURLAccepted(KnownNamespace ns, const QString &url);
+
 protected:
     extensionManagerItem(const extensionManagerItem &other) = default;
     bool clearsUnusedUserDefined() const override { return false; }

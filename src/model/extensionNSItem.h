@@ -26,6 +26,12 @@ public:
     // prefix and colon; an unprefixed name is its own tag.
     virtual QVariantMap findSortableTags() const;
 
+    // The local copies of the enclosures the extension holds itself (the Media RSS contents), in
+    // a dictionary {URL: [path, last upload]} (entries read by LocalEnclosureFile::readEntry):
+    // added to one, and taken from one. None here.
+    virtual void addLocalEnclosureFiles(QVariantMap &info) const { Q_UNUSED(info); }
+    virtual void takeLocalEnclosureFiles(const QVariantMap &info) { Q_UNUSED(info); }
+
 protected:
     extensionNSItem(const extensionNSItem &) = default;
     extensionNSRaw *newCopy() const override { return new extensionNSItem(*this); }

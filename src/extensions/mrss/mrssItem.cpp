@@ -1,6 +1,7 @@
 #include "extensions/mrss/mrssItem.h"
 
 #include "extensions/mrss/mrssItemPrefs.h"
+#include "model/LocalEnclosureFile.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
 #include "model/extensionSettings.h"
@@ -97,6 +98,32 @@ mrssItem *mrssItem::inUseOf(const VLXItems &item)
     if (!manager || !manager->mediaRSSExtensionUsed())
         return nullptr;
     return dynamic_cast<mrssItem *>(manager->mediaRSSExtension().get());
+}
+
+void mrssItem::addLocalEnclosureFiles(QVariantMap &info) const
+{
+    for (const mrssRequiredElement &content : mediaContentsValue()) {
+        const QString url = content.attribute("attributeURL");
+        if (!content.localEnclosureFilePath().isEmpty() && !url.isEmpty())
+            info.insert(url,
+                        QVariantList {content.localEnclosureFilePath(), content.lastUploaded()});
+    }
+}
+
+void mrssItem::takeLocalEnclosureFiles(const QVariantMap &info)
+{
+    QString path;
+    QDateTime date;
+    for (int i = 0; i < mediaContentsValue().size(); ++i) {
+        mrssRequiredElement &content = mediaContentsValueAtIndex(i);
+        if (content.attribute("attributeURL").isEmpty())
+            continue;
+        if (auto it = info.constFind(content.attribute("attributeURL"));
+            it != info.cend() && LocalEnclosureFile::readEntry(it.value(), &path, &date)) {
+            content.setLocalEnclosureFilePath(path);
+            content.setLastUploaded(date);
+        }
+    }
 }
 
 // --- values

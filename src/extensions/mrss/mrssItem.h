@@ -71,6 +71,10 @@ public:
     // The item's Media RSS extension while the item uses Media RSS; null otherwise.
     static mrssItem *inUseOf(const VLXItems &item);
 
+    // The local copies of the media contents, by their URL (a content without one has none).
+    void addLocalEnclosureFiles(QVariantMap &info) const override;
+    void takeLocalEnclosureFiles(const QVariantMap &info) override;
+
     static const QString kURLWarning;
 
 protected:
