@@ -1,6 +1,6 @@
 #include "app/PictureFile.h"
 
-#include "publish/GIFWriter.h"
+#include "imaging/GIFWriter.h"
 #include "publish/ImageConversion.h"
 
 #include <QFileInfo>

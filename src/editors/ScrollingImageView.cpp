@@ -1,6 +1,6 @@
 #include "editors/ScrollingImageView.h"
 
-#include "publish/GIFWriter.h"
+#include "imaging/GIFWriter.h"
 
 #include <QAbstractScrollArea>
 #include <QDragEnterEvent>

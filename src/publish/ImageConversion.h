@@ -1,7 +1,7 @@
 #pragma once
 
+#include "imaging/GIFWriter.h"
 #include "publish/ConvertedImages.h"
-#include "publish/GIFWriter.h"
 #include "publish/ThreadWorker.h"
 
 class QImage;

@@ -1,6 +1,6 @@
 #include "common/TestPictures.h"
 
-#include "publish/GIFWriter.h"
+#include "imaging/GIFWriter.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "publish/GIFWriter.h"
+#include "imaging/GIFWriter.h"
 
 #include <QImage>
 #include <gif_lib.h>
