@@ -1,6 +1,5 @@
 #include "app/Controller.h"
 
-#include "VLXVersion.h"
 #include "app/AboutWindow.h"
 #include "app/LoadRunner.h"
 #include "app/ToolHandOffs.h"
@@ -11,6 +10,7 @@
 #include "io/CURLHandle.h"
 #include "opml/OPMLDocument.h"
 #include "opml/OPMLWindowTool.h"
+#include "platform/ApplicationIdentity.h"
 #include "platform/DefaultsStore.h"
 #include "platform/MainThreadCall.h"
 #include "platform/QtAlertService.h"
@@ -90,12 +90,6 @@ void copyMissingFrom(const QString &resourceFolder, const QString &destination)
     }
 }
 
-QString veryShortVersion()
-{
-    const QStringList parts
-        = QString::fromLatin1(VLXVersion::kVersionString).split(QLatin1Char('.'));
-    return parts.mid(0, 2).join(QLatin1Char('.'));
-}
 } // namespace
 
 Controller::Controller(QObject *parent) : QObject(parent)
@@ -122,7 +116,7 @@ Controller::~Controller()
 
 QString Controller::userFolder()
 {
-    return QDir(QDir::homePath()).filePath(QStringLiteral("Documents/Vellumcast"));
+    return ApplicationIdentity::userFolder();
 }
 
 QStringList Controller::userSubfolders()
@@ -132,8 +126,7 @@ QStringList Controller::userSubfolders()
 
 QString Controller::signature()
 {
-    return QStringLiteral("Vellumcast Mac v%1 (%2)")
-        .arg(veryShortVersion(), QLatin1String(VLXVersion::kVersionString));
+    return ApplicationIdentity::signature();
 }
 
 Vellumcast *Controller::feedController() const

@@ -1,7 +1,6 @@
 // Reading a feed into the document, and writing it out.
 #include "app/FeedDocument.h"
 
-#include "app/Controller.h"
 #include "app/FreeAside.h"
 #include "app/LoadControl.h"
 #include "io/FeedFileWriter.h"
@@ -12,6 +11,7 @@
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 #include "platform/AlertService.h"
+#include "platform/ApplicationIdentity.h"
 #include "platform/MainThreadCall.h"
 #include "platform/QuestionNotice.h"
 #include "platform/StatusSink.h"
@@ -346,7 +346,8 @@ bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *p
         entry.lastPublished = m_feed->lastUploaded();
     if (m_feed->image()->lastUploaded().isValid())
         entry.imageLastPublished = m_feed->image()->lastUploaded();
-    const QString temporary = QDir(Controller::userFolder()).filePath(QStringLiteral("Temporary"));
+    const QString temporary
+        = QDir(ApplicationIdentity::userFolder()).filePath(QStringLiteral("Temporary"));
     auto run = std::make_shared<SaveRun>();
     const auto work
         = [run, feed = m_feed, path, companion = entry.toMap(), temporary](LoadControl &control) {

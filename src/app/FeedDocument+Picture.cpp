@@ -4,7 +4,6 @@
 // back to it, where the document changes.
 #include "app/FeedDocument.h"
 
-#include "app/Controller.h"
 #include "app/FeedFields.h"
 #include "app/FieldChange.h"
 #include "app/FreeAside.h"
@@ -14,6 +13,7 @@
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "platform/AlertService.h"
+#include "platform/ApplicationIdentity.h"
 #include "ui/PictureDecoder.h"
 
 #include <QCoreApplication>
@@ -259,7 +259,7 @@ void FeedDocument::startPictureFetch(std::unique_ptr<PictureFetch> fetch)
         emit pictureTransferChanged();
         return;
     }
-    fetch->handle->setUserAgent(Controller::signature());
+    fetch->handle->setUserAgent(ApplicationIdentity::signature());
     fetch->handle->setFollowsRedirects(true);
     fetch->handle->setFailsOnError(true);
     // A body beyond what a picture may be is no picture for a feed.
