@@ -14,8 +14,8 @@
 #include "common/PodcastFeed.h"
 #include "common/ProcessMemory.h"
 
-#include "app/FeedDocument.h"
 #include "app/Vellumcast.h"
+#include "document/FeedDocument.h"
 #include "model/VLXFeed.h"
 
 #include <QApplication>

@@ -24,12 +24,12 @@
 #include "common/PodcastFeed.h"
 #include "common/ProcessMemory.h"
 
-#include "app/FeedDocument.h"
 #include "app/FeedFindPanel.h"
-#include "app/FeedListModel.h"
 #include "app/OutputActions.h"
-#include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
+#include "document/FeedDocument.h"
+#include "document/FeedListModel.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 

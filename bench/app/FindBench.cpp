@@ -5,9 +5,9 @@
 #include "BigFeedWindow.h"
 #include "common/PodcastFeed.h"
 
-#include "app/FeedDocument.h"
 #include "app/FeedFindPanel.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 

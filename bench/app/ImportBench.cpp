@@ -7,8 +7,8 @@
 #include "BigFeedWindow.h"
 #include "common/PodcastFeed.h"
 
-#include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
+#include "document/VLXUndoManager.h"
 #include "import/VLXImport.h"
 #include "model/VLXFeed.h"
 

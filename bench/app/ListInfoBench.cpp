@@ -4,8 +4,8 @@
 // item 5,000's title committed as one step, and the status-line update on its own.
 #include "BigFeedWindow.h"
 
-#include "app/FeedDocument.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "extensions/mscf/microsoftCFChannel.h"
 #include "extensions/mscf/microsoftCFChannelPane.h"
 #include "model/VLXFeed.h"

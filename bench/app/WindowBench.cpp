@@ -7,11 +7,11 @@
 
 #include "app/Controller.h"
 #include "app/EditTracker.h"
-#include "app/FeedDocument.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
-#include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "ui/VLXTableView.h"

@@ -1,10 +1,10 @@
 #include "Opening.h"
 
 #include "RawKeptExtension.h"
-#include "app/LoadControl.h"
 #include "common/CoreBench.h"
 #include "common/PodcastFeed.h"
 #include "common/ProcessMemory.h"
+#include "document/LoadControl.h"
 #include "io/FeedLoader.h"
 #include "model/VLXFeed.h"
 #include "model/extensionFactory.h"

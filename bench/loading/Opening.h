@@ -2,7 +2,7 @@
 
 // What the loading benchmarks share: the feeds, the ways of opening one, libxml2's parse of the
 // same bytes, and the peak memory of an opening measured in a fresh process.
-#include "app/FeedDocument.h"
+#include "document/FeedDocument.h"
 #include "model/knownNamespaces.h"
 
 #include <QByteArray>

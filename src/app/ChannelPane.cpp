@@ -1,10 +1,10 @@
 #include "app/ChannelPane.h"
 
 #include "app/EditTracker.h"
-#include "app/FeedDocument.h"
-#include "app/FeedFields.h"
 #include "app/FieldBinding.h"
 #include "app/PaneKit.h"
+#include "document/FeedDocument.h"
+#include "document/FeedFields.h"
 #include "model/VLXFeed.h"
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXLogic.h"

@@ -3,8 +3,8 @@
 #include "app/FeedOpening.h"
 #include "app/FeedSaving.h"
 #include "app/ItemActions.h"
-#include "app/VLXUndoManager.h"
 #include "app/WindowServices.h"
+#include "document/VLXUndoManager.h"
 #include "editors/openURLPanel.h"
 #include "platform/DefaultsStore.h"
 #include "platform/FileChooser.h"
@@ -12,8 +12,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "app/FeedListModel.h"
 #include "app/SmartDateRules.h"
+#include "document/FeedListModel.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/extensionManagerChannel.h"

@@ -1,11 +1,11 @@
 #include "app/ExtensionActions.h"
 
 #include "app/ChannelPane.h"
-#include "app/FeedDocument.h"
-#include "app/FeedFields.h"
 #include "app/WindowServices.h"
+#include "document/FeedDocument.h"
+#include "document/FeedFields.h"
 
-#include "app/FieldChange.h"
+#include "document/FieldChange.h"
 #include "editors/categoryElementEdit.h"
 #include "editors/editXMLComment.h"
 #include "editors/editXMLNamespace.h"

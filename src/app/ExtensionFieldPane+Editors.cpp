@@ -4,9 +4,9 @@
 // never the feed open in the window.
 #include "app/ExtensionFieldPane.h"
 
-#include "app/ExtensionFieldTable.h"
-#include "app/FeedDocument.h"
 #include "app/Vellumcast.h"
+#include "document/ExtensionFieldTable.h"
+#include "document/FeedDocument.h"
 #include "editors/TimeAndDate.h"
 #include "editors/WYSIWYG.h"
 #include "extensions/ExtensionEditSink.h"

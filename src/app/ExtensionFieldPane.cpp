@@ -1,9 +1,9 @@
 #include "app/ExtensionFieldPane.h"
 
-#include "app/DocumentEditSink.h"
 #include "app/EditTracker.h"
-#include "app/FeedDocument.h"
 #include "app/PaneKit.h"
+#include "document/DocumentEditSink.h"
+#include "document/FeedDocument.h"
 #include "extensions/FieldExtensionBase.h"
 #include "extensions/PreferencesEditSink.h"
 #include "model/VLXFeed.h"

@@ -2,8 +2,8 @@
 
 #include "app/EditTracker.h"
 #include "app/ExtensionTabs.h"
-#include "app/FeedDocument.h"
 #include "app/ListFieldEditor.h"
+#include "document/FeedDocument.h"
 #include "extensions/ExtensionFindView.h"
 #include "ui/VLXTableDataSource.h"
 

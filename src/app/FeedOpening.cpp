@@ -5,9 +5,9 @@
 #include "app/WindowServices.h"
 
 #include "app/Controller.h"
-#include "app/FeedListModel.h"
 #include "app/LoadRunner.h"
 #include "app/WindowStatusSink.h"
+#include "document/FeedListModel.h"
 #include "editors/errorListing.h"
 #include "io/CURLHandle.h"
 #include "io/FeedCredentials.h"

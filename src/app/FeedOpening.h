@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FeedDocument.h"
-#include "app/FeedListEntry.h"
+#include "document/FeedDocument.h"
+#include "document/FeedListEntry.h"
 
 #include <QObject>
 #include <QUrl>

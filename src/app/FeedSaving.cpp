@@ -5,9 +5,9 @@
 #include "app/WindowServices.h"
 #include "editors/errorListing.h"
 
-#include "app/FeedListModel.h"
-#include "app/LoadControl.h"
 #include "app/LoadRunner.h"
+#include "document/FeedListModel.h"
+#include "document/LoadControl.h"
 #include "io/FeedCredentials.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"

@@ -2,10 +2,10 @@
 // edit sheets, and Replace All over the model.
 #include "app/FeedSearchWalk.h"
 
-#include "app/FeedDocument.h"
 #include "app/FeedFindPanel.h"
 #include "app/SearchReveal.h"
 #include "app/WindowServices.h"
+#include "document/FeedDocument.h"
 #include "editors/categoryElementEdit.h"
 #include "editors/editXMLComment.h"
 #include "model/VLXFeed.h"

@@ -1,11 +1,11 @@
 #include "app/FeedSearchWalk.h"
 
-#include "app/FeedDocument.h"
-#include "app/FeedFields.h"
 #include "app/FeedFindPanel.h"
 #include "app/ItemsPane.h"
 #include "app/SearchReveal.h"
 #include "app/WindowServices.h"
+#include "document/FeedDocument.h"
+#include "document/FeedFields.h"
 #include "editors/SearchStepSheet.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"

@@ -1,7 +1,7 @@
 #include "app/FieldBinding.h"
 
 #include "app/EditTracker.h"
-#include "app/FeedDocument.h"
+#include "document/FeedDocument.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

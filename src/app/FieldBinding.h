@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FeedField.h"
+#include "document/FeedField.h"
 
 #include <QHash>
 #include <QList>

@@ -1,14 +1,14 @@
 #include "app/FindReplace.h"
 
-#include "app/FeedDocument.h"
 #include "app/FeedSaving.h"
-#include "app/FieldChange.h"
 #include "app/WindowServices.h"
+#include "document/FeedDocument.h"
+#include "document/FieldChange.h"
 
 #include "app/FeedFindPanel.h"
 #include "app/FeedSearchWalk.h"
-#include "app/LoadControl.h"
 #include "app/SearchReveal.h"
+#include "document/LoadControl.h"
 #include "model/VLXFeed.h"
 
 #include <QTabWidget>

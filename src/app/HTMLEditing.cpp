@@ -1,9 +1,9 @@
 #include "app/HTMLEditing.h"
 
-#include "app/FeedDocument.h"
 #include "app/WindowServices.h"
+#include "document/FeedDocument.h"
 
-#include "app/FeedFields.h"
+#include "document/FeedFields.h"
 #include "editors/WYSIWYG.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"

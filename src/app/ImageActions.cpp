@@ -1,7 +1,7 @@
 #include "app/ImageActions.h"
 
-#include "app/FeedDocument.h"
 #include "app/WindowServices.h"
+#include "document/FeedDocument.h"
 #include "settings/VLXPreferences.h"
 
 #include "app/ImagePane.h"

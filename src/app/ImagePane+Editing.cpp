@@ -3,8 +3,8 @@
 #include "app/ImagePane.h"
 
 #include "app/EditTracker.h"
-#include "app/FeedDocument.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "editors/CroppingImageView.h"
 #include "platform/AlertService.h"
 #include "ui/PictureDecoder.h"

@@ -2,10 +2,10 @@
 
 #include "app/EditTracker.h"
 #include "app/ExtensionTabs.h"
-#include "app/FeedDocument.h"
-#include "app/FeedFields.h"
 #include "app/FieldBinding.h"
 #include "app/PaneKit.h"
+#include "document/FeedDocument.h"
+#include "document/FeedFields.h"
 #include "editors/CroppingImageView.h"
 #include "model/VLXImage.h"
 #include "model/VLXLogic.h"

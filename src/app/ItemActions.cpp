@@ -1,17 +1,17 @@
 #include "app/ItemActions.h"
 
 #include "app/EditTracker.h"
-#include "app/FeedDocument.h"
 #include "app/ItemsPane.h"
 #include "app/WindowServices.h"
+#include "document/FeedDocument.h"
 #include "editors/TimeAndDate.h"
 #include "ui/VLXTableView.h"
 
 #include <QAbstractButton>
 
-#include "app/FeedFields.h"
-#include "app/FieldChange.h"
 #include "app/SmartDateRules.h"
+#include "document/FeedFields.h"
+#include "document/FieldChange.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"

@@ -1,6 +1,6 @@
 #include "app/LoadRunner.h"
 
-#include "app/FeedDocument.h"
+#include "document/FeedDocument.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LoadControl.h"
+#include "document/LoadControl.h"
 #include "platform/QuestionNotice.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FeedDocument.h"
+#include "document/FeedDocument.h"
 
 #include <QObject>
 #include <functional>

@@ -1,8 +1,8 @@
 #include "app/PublishHandOff.h"
 
-#include "app/FeedDocument.h"
 #include "app/FeedSaving.h"
 #include "app/WindowServices.h"
+#include "document/FeedDocument.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "publish/PublishPaths.h"

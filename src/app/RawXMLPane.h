@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ExtensionTabs.h"
-#include "app/UndoRecord.h"
+#include "document/UndoRecord.h"
 
 #include <QWidget>
 #include <memory>

@@ -3,10 +3,10 @@
 #include "app/Vellumcast.h"
 
 #include "app/EditTracker.h"
-#include "app/FeedFields.h"
-#include "app/FeedListModel.h"
 #include "app/ParseLogPanel.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedFields.h"
+#include "document/FeedListModel.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"

@@ -3,10 +3,10 @@
 #include "app/Vellumcast.h"
 
 #include "app/DocumentActions.h"
-#include "app/FeedListModel.h"
 #include "app/FeedOpening.h"
 #include "app/ItemsPane.h"
 #include "app/ToolHandOffs.h"
+#include "document/FeedListModel.h"
 #include "io/FeedCredentials.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"

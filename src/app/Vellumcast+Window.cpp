@@ -2,8 +2,6 @@
 #include "app/Vellumcast.h"
 
 #include "app/ChannelPane.h"
-#include "app/FeedFields.h"
-#include "app/FeedListModel.h"
 #include "app/HTMLEditing.h"
 #include "app/ImagePane.h"
 #include "app/ItemActions.h"
@@ -13,6 +11,8 @@
 #include "app/ToolHandOffs.h"
 #include "app/WindowCommands.h"
 #include "app/WindowServices.h"
+#include "document/FeedFields.h"
+#include "document/FeedListModel.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
 #include "ui/VLXHelpAnchored.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/FeedDocument.h"
-#include "app/FeedListEntry.h"
-#include "app/UndoRecord.h"
 #include "app/WindowServices.h"
 #include "app/XMLSourceEditing.h"
+#include "document/FeedDocument.h"
+#include "document/FeedListEntry.h"
+#include "document/UndoRecord.h"
 #include "ui/VLXListBoxDelegate.h"
 
 #include <QMainWindow>

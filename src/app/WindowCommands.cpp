@@ -1,15 +1,15 @@
 // Menus, the per-tab toolbars and the enabling rules of both.
 #include "app/WindowCommands.h"
 
-#include "app/FeedDocument.h"
 #include "app/ImagePane.h"
 #include "app/ItemsPane.h"
 #include "app/WindowServices.h"
+#include "document/FeedDocument.h"
 
 #include "app/EditTracker.h"
 #include "app/FeedFindPanel.h"
-#include "app/FeedListModel.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedListModel.h"
+#include "document/VLXUndoManager.h"
 #include "editors/CroppingImageView.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"

@@ -1,6 +1,6 @@
 #include "wizard/FeedWizard.h"
 
-#include "app/FeedFields.h"
+#include "document/FeedFields.h"
 #include "extensions/ListReorder.h"
 #include "extensions/itunes/iTunesCategoryEdit.h"
 #include "extensions/itunes/iTunesItem.h"

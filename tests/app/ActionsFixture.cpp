@@ -1,9 +1,9 @@
 #include "ActionsFixture.h"
 
 #include "app/Controller.h"
-#include "app/FeedListEntry.h"
-#include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
+#include "document/FeedListEntry.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "ui/VLXListBox.h"

@@ -1,8 +1,8 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
-#include "app/FeedDocument.h"
 #include "app/Vellumcast.h"
+#include "document/FeedDocument.h"
 #include "platform/AlertService.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"

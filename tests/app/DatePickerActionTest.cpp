@@ -1,8 +1,8 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
-#include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
+#include "document/VLXUndoManager.h"
 #include "editors/TimeAndDate.h"
 #include "editors/WBCalendarControl.h"
 #include "model/VLXFeed.h"

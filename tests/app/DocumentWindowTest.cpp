@@ -5,11 +5,11 @@
 
 #include "app/Controller.h"
 #include "app/EditTracker.h"
-#include "app/FeedDocument.h"
 #include "app/FeedSaving.h"
 #include "app/Vellumcast.h"
 #include "app/WindowCommands.h"
 #include "common/LocalServer.h"
+#include "document/FeedDocument.h"
 #include "model/VLXFeed.h"
 #include "platform/ScriptedFileChooser.h"
 #include "ui/VLXListBox.h"

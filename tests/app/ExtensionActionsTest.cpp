@@ -3,11 +3,11 @@
 #include "ActionsFixture.h"
 
 #include "app/ExtensionActions.h"
-#include "app/FeedDocument.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
-#include "app/VLXUndoManager.h"
 #include "app/ValidationActions.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "editors/errorListing.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"

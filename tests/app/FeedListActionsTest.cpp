@@ -3,10 +3,10 @@
 #include "ActionsFixture.h"
 
 #include "app/DocumentActions.h"
-#include "app/FeedDocument.h"
 #include "app/FeedSaving.h"
 #include "app/SmartDateRules.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
 #include "platform/PropertyList.h"

@@ -6,9 +6,9 @@
 #include "common/LocalServer.h"
 
 #include "app/Controller.h"
-#include "app/FeedDocument.h"
 #include "app/LoadRunner.h"
 #include "app/Vellumcast.h"
+#include "document/FeedDocument.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
 #include "platform/MainThreadCall.h"

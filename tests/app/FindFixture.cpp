@@ -1,8 +1,8 @@
 #include "FindFixture.h"
 
-#include "app/FeedDocument.h"
-#include "app/FeedFields.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/FeedFields.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXItems.h"
 #include "ui/TextHighlighting.h"
 

@@ -2,11 +2,11 @@
 // the model, Freeze Dates, and what the panel does with empty and changed texts.
 #include "FindFixture.h"
 
-#include "app/FeedDocument.h"
 #include "app/FindReplace.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "extensions/FieldExtensionBase.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"

@@ -2,10 +2,10 @@
 // steps searched through their real sheets and the extensions through the search protocol.
 #include "FindFixture.h"
 
-#include "app/FeedDocument.h"
 #include "app/FeedSearchWalk.h"
 #include "app/SearchReveal.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"

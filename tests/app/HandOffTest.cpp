@@ -2,7 +2,6 @@
 // paste), through one scripted tool: what the window gives it and what it does with the result.
 #include "ActionsFixture.h"
 
-#include "app/FeedDocument.h"
 #include "app/FeedWizardTool.h"
 #include "app/ItemImportTool.h"
 #include "app/ItemsPane.h"
@@ -10,7 +9,8 @@
 #include "app/OPMLTool.h"
 #include "app/PreferencesTool.h"
 #include "app/ToolHandOffs.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"

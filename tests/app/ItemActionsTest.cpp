@@ -2,11 +2,11 @@
 // the smart dates, and the buttons of the item editor.
 #include "ActionsFixture.h"
 
-#include "app/FeedDocument.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
-#include "app/VLXUndoManager.h"
 #include "app/WindowCommands.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"

@@ -3,10 +3,10 @@
 // has taken their place; a feed that cannot be read leaves the one shown exactly as it was.
 #include "ActionsFixture.h"
 
-#include "app/FeedDocument.h"
-#include "app/FeedListEntry.h"
 #include "app/LoadRunner.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/FeedListEntry.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "platform/MainThreadCall.h"
 #include "settings/VLXPreferences.h"

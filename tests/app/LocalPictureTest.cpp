@@ -6,11 +6,11 @@
 #include "FindFixture.h"
 #include "ModalScript.h"
 
-#include "app/FeedDocument.h"
 #include "app/FeedSaving.h"
 #include "app/ImageActions.h"
-#include "app/VLXUndoManager.h"
 #include "common/LocalServer.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "editors/CroppingImageView.h"
 #include "io/CURLHandle.h"
 #include "model/VLXFeed.h"

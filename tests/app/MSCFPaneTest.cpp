@@ -3,8 +3,8 @@
 // order of the items through every step, done or undone.
 #include "ActionsFixture.h"
 
-#include "app/FeedDocument.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "extensions/mscf/microsoftCFChannel.h"
 #include "extensions/mscf/microsoftCFChannelPane.h"
 #include "model/VLXFeed.h"

@@ -4,10 +4,10 @@
 #include "FindFixture.h"
 
 #include "app/ExtensionFieldPane.h"
-#include "app/FeedDocument.h"
 #include "app/FeedOpening.h"
 #include "app/FeedSaving.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "extensions/mrss/mrssItem.h"
 #include "extensions/mrss/mrssItemPrefs.h"
 #include "extensions/mrss/mrssListEditors.h"

@@ -7,8 +7,8 @@
 #include "app/EditTracker.h"
 #include "app/FeedSaving.h"
 #include "app/LoadRunner.h"
-#include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "platform/ScriptedFileChooser.h"
 

@@ -4,8 +4,8 @@
 #include "FindFixture.h"
 
 #include "app/EditTracker.h"
-#include "app/FeedDocument.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "editors/openURLPanel.h"
 #include "extensions/trackback/trackBackItem.h"
 #include "model/VLXFeed.h"

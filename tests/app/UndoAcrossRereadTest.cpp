@@ -4,13 +4,13 @@
 // last, field for field.
 #include "FindFixture.h"
 
-#include "app/FeedDocument.h"
 #include "app/FeedSaving.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/OutputActions.h"
-#include "app/VLXUndoManager.h"
 #include "app/ValidationActions.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"

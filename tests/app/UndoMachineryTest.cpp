@@ -1,5 +1,5 @@
 #include "app/EditTracker.h"
-#include "app/VLXUndoManager.h"
+#include "document/VLXUndoManager.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
 

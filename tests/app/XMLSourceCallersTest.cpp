@@ -2,9 +2,9 @@
 
 #include "app/Controller.h"
 #include "app/RawXMLPane.h"
-#include "app/VLXUndoManager.h"
 #include "app/ValidationActions.h"
 #include "app/Vellumcast.h"
+#include "document/VLXUndoManager.h"
 #include "editors/XMLSourceTextView.h"
 #include "model/VLXFeed.h"
 #include "model/extensionNSRaw.h"

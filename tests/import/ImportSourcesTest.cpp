@@ -3,9 +3,9 @@
 #include "ImportFixture.h"
 
 #include "app/Controller.h"
-#include "app/FeedDocument.h"
 #include "app/Vellumcast.h"
 #include "common/TestSupport.h"
+#include "document/FeedDocument.h"
 #include "import/VLXImport.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"

@@ -2,10 +2,10 @@
 // feed as one undoable step, and what the window shows.
 #include "ImportFixture.h"
 
-#include "app/FeedDocument.h"
 #include "app/ToolHandOffs.h"
-#include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "import/VLXImport.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"

@@ -5,8 +5,8 @@
 #include "ScriptedPublishView.h"
 
 #include "app/Controller.h"
-#include "app/FeedListEntry.h"
 #include "app/Vellumcast.h"
+#include "document/FeedListEntry.h"
 #include "model/VLXFeed.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "publish/additionalFiles.h"

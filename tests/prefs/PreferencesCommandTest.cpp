@@ -2,8 +2,8 @@
 // new items and the description views, what is cancelled reaches nothing.
 #include "ActionsFixture.h"
 
-#include "app/FeedDocument.h"
 #include "app/ItemActions.h"
+#include "document/FeedDocument.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "platform/SettingsEquality.h"

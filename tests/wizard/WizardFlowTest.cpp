@@ -4,10 +4,10 @@
 #include "ModalScript.h"
 #include "WizardDriver.h"
 
-#include "app/FeedDocument.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/VLXUndoManager.h"
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesItem.h"
 #include "model/VLXFeed.h"

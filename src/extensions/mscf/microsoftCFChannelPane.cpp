@@ -1,9 +1,9 @@
 #include "extensions/mscf/microsoftCFChannelPane.h"
 
-#include "app/ExtensionFieldTable.h"
-#include "app/FeedDocument.h"
-#include "app/FieldChange.h"
 #include "app/Vellumcast.h"
+#include "document/ExtensionFieldTable.h"
+#include "document/FeedDocument.h"
+#include "document/FieldChange.h"
 #include "extensions/mscf/microsoftCFChannel.h"
 #include "extensions/mscf/microsoftCFListEditor.h"
 #include "model/VLXFeed.h"

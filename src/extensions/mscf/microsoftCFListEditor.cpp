@@ -1,6 +1,6 @@
 #include "extensions/mscf/microsoftCFListEditor.h"
 
-#include "app/FeedDocument.h"
+#include "document/FeedDocument.h"
 #include "extensions/ListReorder.h"
 #include "extensions/mscf/microsoftCFChannel.h"
 #include "extensions/mscf/microsoftCFChannelPane.h"

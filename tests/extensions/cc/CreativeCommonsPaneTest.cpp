@@ -3,8 +3,8 @@
 
 #include "app/Controller.h"
 #include "app/ExtensionFieldPane.h"
-#include "app/VLXUndoManager.h"
 #include "app/Vellumcast.h"
+#include "document/VLXUndoManager.h"
 #include "extensions/cc/CreativeCommonsLibrary.h"
 #include "extensions/cc/CreativeCommonsListEditor.h"
 #include "extensions/cc/creativeCommonsChannel.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FeedListEntry.h"
+#include "document/FeedListEntry.h"
 
 #include <QAbstractListModel>
 #include <QList>

@@ -1,7 +1,7 @@
-#include "app/ExtensionFieldTable.h"
+#include "document/ExtensionFieldTable.h"
 
-#include "app/FeedDocument.h"
-#include "app/FeedFields.h"
+#include "document/FeedDocument.h"
+#include "document/FeedFields.h"
 #include "extensions/FieldExtensionBase.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"

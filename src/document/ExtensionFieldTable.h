@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FeedField.h"
-#include "app/FieldChange.h"
+#include "document/FeedField.h"
+#include "document/FieldChange.h"
 
 #include <QList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UndoRecord.h"
+#include "document/UndoRecord.h"
 
 #include <QObject>
 #include <QPointer>

@@ -1,6 +1,6 @@
-#include "app/VLXUndoManager.h"
+#include "document/VLXUndoManager.h"
 
-#include "app/VLXUndoCommand.h"
+#include "document/VLXUndoCommand.h"
 
 #include <QTimer>
 #include <QUndoStack>

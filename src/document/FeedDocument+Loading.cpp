@@ -1,8 +1,8 @@
 // Reading a feed into the document, and writing it out.
-#include "app/FeedDocument.h"
+#include "document/FeedDocument.h"
 
-#include "app/FreeAside.h"
-#include "app/LoadControl.h"
+#include "document/FreeAside.h"
+#include "document/LoadControl.h"
 #include "io/FeedFileWriter.h"
 #include "io/FeedLoader.h"
 #include "io/VLXParseFeed.h"

@@ -1,6 +1,6 @@
 // A feed or an item list of many items let go on a pool thread: only when nothing else holds
 // any of it, and never so that an item kept elsewhere loses anything.
-#include "app/FreeAside.h"
+#include "document/FreeAside.h"
 
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"

@@ -1,8 +1,8 @@
-#include "app/DocumentEditSink.h"
+#include "document/DocumentEditSink.h"
 
-#include "app/ExtensionFieldTable.h"
-#include "app/FeedDocument.h"
-#include "app/FieldChange.h"
+#include "document/ExtensionFieldTable.h"
+#include "document/FeedDocument.h"
+#include "document/FieldChange.h"
 #include "extensions/FieldExtensionBase.h"
 
 DocumentEditSink::DocumentEditSink(FeedDocument *document, FieldScope scope,

@@ -2,12 +2,12 @@
 // file the user chose for it, downloaded from another address, opened or dropped by the user,
 // each change one undo step. Every picture is decoded away from the window's thread and comes
 // back to it, where the document changes.
-#include "app/FeedDocument.h"
+#include "document/FeedDocument.h"
 
-#include "app/FeedFields.h"
-#include "app/FieldChange.h"
-#include "app/FreeAside.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedFields.h"
+#include "document/FieldChange.h"
+#include "document/FreeAside.h"
+#include "document/VLXUndoManager.h"
 #include "io/CURLHandle.h"
 #include "io/URLHandleClient.h"
 #include "model/VLXFeed.h"

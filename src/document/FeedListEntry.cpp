@@ -1,4 +1,4 @@
-#include "app/FeedListEntry.h"
+#include "document/FeedListEntry.h"
 
 #include <QUrl>
 #include <QUuid>

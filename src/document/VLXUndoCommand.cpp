@@ -1,4 +1,4 @@
-#include "app/VLXUndoCommand.h"
+#include "document/VLXUndoCommand.h"
 
 VLXUndoCommand::VLXUndoCommand(const QString &name) : QUndoCommand(name) { }
 

@@ -1,9 +1,9 @@
 // The lists of the channel, the items and the image (categories and XML comments), and the
 // namespaces the whole feed uses.
-#include "app/FeedDocument.h"
+#include "document/FeedDocument.h"
 
-#include "app/FeedFields.h"
-#include "app/FieldChange.h"
+#include "document/FeedFields.h"
+#include "document/FieldChange.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"

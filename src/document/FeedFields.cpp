@@ -1,6 +1,6 @@
-#include "app/FeedFields.h"
+#include "document/FeedFields.h"
 
-#include "app/FeedDocument.h"
+#include "document/FeedDocument.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"

@@ -1,4 +1,4 @@
-#include "app/FreeAside.h"
+#include "document/FreeAside.h"
 
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"

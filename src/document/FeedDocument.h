@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/FeedField.h"
-#include "app/FeedListEntry.h"
-#include "app/UndoRecord.h"
+#include "document/FeedField.h"
+#include "document/FeedListEntry.h"
+#include "document/UndoRecord.h"
 #include "io/VLXParseFeed.h"
 #include "model/MessageGroup.h"
 

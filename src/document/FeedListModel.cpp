@@ -1,4 +1,4 @@
-#include "app/FeedListModel.h"
+#include "document/FeedListModel.h"
 
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"

@@ -1,8 +1,8 @@
-#include "app/FieldChange.h"
+#include "document/FieldChange.h"
 
-#include "app/FeedDocument.h"
-#include "app/FeedFields.h"
-#include "app/FreeAside.h"
+#include "document/FeedDocument.h"
+#include "document/FeedFields.h"
+#include "document/FreeAside.h"
 #include "extensions/FieldExtensionBase.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FeedField.h"
-#include "app/UndoRecord.h"
+#include "document/FeedField.h"
+#include "document/UndoRecord.h"
 
 #include <QDateTime>
 #include <QImage>

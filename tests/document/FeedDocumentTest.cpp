@@ -1,11 +1,11 @@
 // The document on its own, without any window: edits through the field table, undo and redo,
 // the automatic dates, loading and the feed list's storage.
-#include "app/FeedDocument.h"
-#include "app/FeedFields.h"
-#include "app/FeedListEntry.h"
-#include "app/FeedListModel.h"
-#include "app/FieldChange.h"
-#include "app/VLXUndoManager.h"
+#include "document/FeedDocument.h"
+#include "document/FeedFields.h"
+#include "document/FeedListEntry.h"
+#include "document/FeedListModel.h"
+#include "document/FieldChange.h"
+#include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
