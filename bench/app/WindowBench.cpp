@@ -6,7 +6,6 @@
 #include "BigFeedWindow.h"
 
 #include "app/Controller.h"
-#include "app/EditTracker.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
 #include "app/Vellumcast.h"
@@ -14,6 +13,7 @@
 #include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "panes/EditTracker.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextView.h"
 

@@ -1,8 +1,5 @@
 #include "app/ChannelPane.h"
 
-#include "app/EditTracker.h"
-#include "app/FieldBinding.h"
-#include "app/PaneKit.h"
 #include "document/FeedDocument.h"
 #include "document/FeedFields.h"
 #include "model/VLXFeed.h"
@@ -11,6 +8,9 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionNSName.h"
 #include "model/knownNamespaces.h"
+#include "panes/EditTracker.h"
+#include "panes/FieldBinding.h"
+#include "panes/PaneKit.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXButton.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ExtensionTabs.h"
+#include "panes/ExtensionTabs.h"
 #include "ui/VLXTableDataSource.h"
 
 #include <QWidget>

@@ -1,6 +1,5 @@
 #include "app/ExportSheet.h"
 
-#include "app/Controller.h"
 #include "app/Vellumcast.h"
 #include "model/VLXFeed.h"
 #include "platform/DefaultsStore.h"
@@ -22,7 +21,6 @@
 #include <QVBoxLayout>
 
 namespace {
-const QString kLastTemplatePath = QStringLiteral("LastFeedTemplatePath");
 const QString kLastExportPath = QStringLiteral("LastFeedExportPath");
 const QString kNoFuture = QStringLiteral("Export_CF_NoFuture");
 const QString kLimitItems = QStringLiteral("Export_CF_LimitItems");
@@ -38,44 +36,12 @@ const QString ExportSheet::kPlaceholder = QStringLiteral("Select Export Type");
 
 const QList<ExportSheet::Type> &ExportSheet::types()
 {
-    static const QList<Type> table {
-        {"RSS to HTML",
-         0,
-         "Export_CF_HTML_Template",
-         "Export_CF_HTML_File",
-         "BasicWebpage.html",
-         "html",
-         {QStringLiteral("html"), QStringLiteral("htm")}},
-        {"RSS to JavaScript",
-         1,
-         "Export_CF_JavaScript_Template",
-         "Export_CF_JavaScript_File",
-         "BasicJavaScript.js",
-         "js",
-         {QStringLiteral("js")}},
-        {"RSS to Text",
-         2,
-         "Export_CF_Text_Template",
-         "Export_CF_Text_File",
-         "BasicTextfile.txt",
-         "txt",
-         {QStringLiteral("txt")}},
-        {"RSS to CSV",
-         3,
-         "Export_CF_CSV_Template",
-         "Export_CF_CSV_File",
-         "BasicCSVfile.csv",
-         "csv",
-         {QStringLiteral("csv")}},
-        {"RSS to XML", 4, "", "Export_CF_XML_File", "", "xml", {}},
-    };
-    return table;
+    return ExportType::all();
 }
 
 QString ExportSheet::defaultTemplatePath(const Type &type)
 {
-    return QDir(Controller::userFolder())
-        .filePath(QStringLiteral("Templates/") + QLatin1String(type.defaultTemplate));
+    return ExportType::defaultTemplatePath(type);
 }
 
 QString ExportSheet::defaultDestination(const Type &type, const QString &feedFileName)
@@ -250,18 +216,7 @@ void ExportSheet::setPathControlsEnabled(bool templates, bool destination)
 QString ExportSheet::chooseTemplate(const QString &title, const QStringList &extensions,
                                     const QString &current)
 {
-    FileRequest request;
-    request.kind = FileRequest::Kind::OpenFile;
-    request.title = title;
-    request.directory = lastFolder(kLastTemplatePath);
-    request.proposedName = QFileInfo(current).fileName();
-    request.allowedExtensions = extensions;
-    const QStringList chosen = FileChooser::run(request);
-    if (chosen.isEmpty())
-        return {};
-    Vellumcast::userDefaults().setObject(QFileInfo(chosen.first()).absolutePath(),
-                                         kLastTemplatePath);
-    return chosen.first();
+    return ExportType::chooseTemplate(title, extensions, current);
 }
 
 void ExportSheet::exportTemplateChanged()

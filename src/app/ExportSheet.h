@@ -1,5 +1,7 @@
 #pragma once
 
+#include "publish/ExportType.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -26,17 +28,7 @@ class ExportSheet : public QDialog
     Q_OBJECT
 public:
     // One export type, in pop-up order after the placeholder.
-    struct Type
-    {
-        const char *title; // "RSS to HTML"
-        int engineType; // the template engine's type; the XML export uses the writer
-        const char *templateKey; // per-feed setting of the template, "" for XML
-        const char *fileKey; // per-feed setting of the destination
-        const char *defaultTemplate; // in the user folder's "Templates", "" for XML
-        const char *extension; // of the default file name and the destination chooser
-        QStringList templateExtensions; // offered by the template chooser
-        bool isXML() const { return !*templateKey; }
-    };
+    using Type = ExportType;
     static const QList<Type> &types();
     static const QString kPlaceholder; // "Select Export Type"
 

@@ -3,7 +3,6 @@
 #include "app/FeedSearchWalk.h"
 
 #include "app/FeedFindPanel.h"
-#include "app/SearchReveal.h"
 #include "app/WindowServices.h"
 #include "document/FeedDocument.h"
 #include "editors/categoryElementEdit.h"
@@ -15,6 +14,7 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "panes/SearchReveal.h"
 #include "settings/categoryElement.h"
 #include "ui/VLXTableView.h"
 

@@ -2,7 +2,6 @@
 
 #include "app/FeedFindPanel.h"
 #include "app/ItemsPane.h"
-#include "app/SearchReveal.h"
 #include "app/WindowServices.h"
 #include "document/FeedDocument.h"
 #include "document/FeedFields.h"
@@ -13,6 +12,7 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "panes/SearchReveal.h"
 #include "ui/TextHighlighting.h"
 
 #include <QTabWidget>

@@ -7,9 +7,9 @@
 
 #include "app/FeedFindPanel.h"
 #include "app/FeedSearchWalk.h"
-#include "app/SearchReveal.h"
 #include "document/LoadControl.h"
 #include "model/VLXFeed.h"
+#include "panes/SearchReveal.h"
 
 #include <QTabWidget>
 

@@ -7,6 +7,7 @@
 #include "editors/WYSIWYG.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "panes/EditTracker.h"
 #include "platform/AlertService.h"
 #include "ui/VLXTextViewHTML.h"
 

@@ -2,10 +2,10 @@
 // feed image with their sheets, and the edits that replace the picture: crop, scale and drop.
 #include "app/ImagePane.h"
 
-#include "app/EditTracker.h"
 #include "document/FeedDocument.h"
 #include "document/VLXUndoManager.h"
 #include "editors/CroppingImageView.h"
+#include "panes/EditTracker.h"
 #include "platform/AlertService.h"
 #include "ui/PictureDecoder.h"
 #include "ui/VLXButton.h"

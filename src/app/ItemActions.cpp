@@ -1,10 +1,10 @@
 #include "app/ItemActions.h"
 
-#include "app/EditTracker.h"
 #include "app/ItemsPane.h"
 #include "app/WindowServices.h"
 #include "document/FeedDocument.h"
 #include "editors/TimeAndDate.h"
+#include "panes/EditTracker.h"
 #include "ui/VLXTableView.h"
 
 #include <QAbstractButton>

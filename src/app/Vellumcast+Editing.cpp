@@ -2,7 +2,6 @@
 // document, and the window's view of the document's signals.
 #include "app/Vellumcast.h"
 
-#include "app/EditTracker.h"
 #include "app/ParseLogPanel.h"
 #include "document/FeedFields.h"
 #include "document/FeedListModel.h"
@@ -10,6 +9,7 @@
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
+#include "panes/EditTracker.h"
 
 #include <QUndoStack>
 #include <QAction>

@@ -2,7 +2,6 @@
 
 #include "app/Controller.h"
 #include "app/DocumentActions.h"
-#include "app/EditTracker.h"
 #include "app/ExtensionActions.h"
 #include "app/FeedOpening.h"
 #include "app/FeedSaving.h"
@@ -17,10 +16,12 @@
 #include "app/PublishHandOff.h"
 #include "app/ToolHandOffs.h"
 #include "app/ValidationActions.h"
+#include "app/VellumcastHost.h"
 #include "app/WindowCommands.h"
 #include "document/FeedFields.h"
 #include "document/FeedListModel.h"
 #include "model/VLXItems.h"
+#include "panes/EditTracker.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
@@ -70,6 +71,7 @@ Vellumcast::Vellumcast(QObject *parent)
     });
     if (!theInstance())
         theInstance() = this;
+    VellumcastHost::install();
     FeedDocument::setSourceEditor([](const QString &text) {
         return Vellumcast::editXMLText(XMLSourceRequest::mending(text));
     });

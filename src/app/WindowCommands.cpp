@@ -6,12 +6,12 @@
 #include "app/WindowServices.h"
 #include "document/FeedDocument.h"
 
-#include "app/EditTracker.h"
 #include "app/FeedFindPanel.h"
 #include "document/FeedListModel.h"
 #include "document/VLXUndoManager.h"
 #include "editors/CroppingImageView.h"
 #include "model/VLXFeed.h"
+#include "panes/EditTracker.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
 #include "ui/ToolbarLayout.h"

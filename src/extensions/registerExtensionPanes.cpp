@@ -1,5 +1,3 @@
-#include "app/ExtensionFieldPane.h"
-#include "app/ExtensionTabs.h"
 #include "extensions/cc/CreativeCommonsListEditor.h"
 #include "extensions/cc/creativeCommonsChannel.h"
 #include "extensions/itunes/iTunesCategoryListEditor.h"
@@ -10,6 +8,8 @@
 #include "extensions/mscf/microsoftCFChannelPane.h"
 #include "extensions/trackback/trackBackAboutListEditor.h"
 #include "extensions/trackback/trackBackItem.h"
+#include "panes/ExtensionFieldPane.h"
+#include "panes/ExtensionTabs.h"
 
 #include <QHeaderView>
 #include <QTableView>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ItemImportTool.h"
+#include "panes/ItemImportTool.h"
 
 #include "import/VLXImport.h"
 

@@ -2,7 +2,6 @@
 // on a worker while the window goes on painting. A text that is no feed is offered to be mended.
 #include "import/VLXImport.h"
 
-#include "app/Vellumcast.h"
 #include "document/FeedDocument.h"
 #include "io/CURLHandle.h"
 #include "io/FeedCredentials.h"

@@ -1,6 +1,5 @@
 #include "import/VLXImport.h"
 
-#include "app/Vellumcast.h"
 #include "editors/TimeAndDate.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
@@ -9,6 +8,7 @@
 #include "model/extensionManagerItem.h"
 #include "model/extensionNSName.h"
 #include "model/knownNamespaces.h"
+#include "panes/WindowHost.h"
 #include "platform/AlertService.h"
 #include "platform/Clock.h"
 
@@ -161,7 +161,7 @@ void VLXImport::markItemsSinceLastImport()
 int VLXImport::doImport()
 {
     setStatus(QString());
-    Vellumcast *window = Vellumcast::existingInstance();
+    WindowHost *window = WindowHost::current();
     if (!m_orginalFeed || m_items->markedCount() == 0 || !window || !window->currentFeed()) {
         QApplication::beep();
         return 0;
@@ -222,7 +222,7 @@ int VLXImport::doImport()
 
 QVariantMap VLXImport::recentImports() const
 {
-    Vellumcast *window = Vellumcast::existingInstance();
+    WindowHost *window = WindowHost::current();
     return window ? window->currentFeedObjectForKey(kRecentImports).toMap() : QVariantMap();
 }
 

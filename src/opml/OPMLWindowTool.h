@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/OPMLTool.h"
+#include "panes/OPMLTool.h"
 
 // Serves the feed window's OPML command and the additional-file dialog's OPML button with a
 // new opmlView for each run.

@@ -1,10 +1,10 @@
 #include "prefs/PreferenceExtensionPage.h"
 
-#include "app/ExtensionFieldPane.h"
-#include "app/ExtensionTabs.h"
-#include "app/PaneKit.h"
 #include "extensions/FieldExtensionBase.h"
 #include "model/extensionNSRaw.h"
+#include "panes/ExtensionFieldPane.h"
+#include "panes/ExtensionTabs.h"
+#include "panes/PaneKit.h"
 #include "platform/KeyedArchivable.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"

@@ -1,8 +1,8 @@
 #include "prefs/PreferenceFeedFieldsPage.h"
 
-#include "app/PaneKit.h"
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXLogic.h"
+#include "panes/PaneKit.h"
 #include "prefs/PreferenceListActions.h"
 #include "prefs/PreferencePageKit.h"
 #include "ui/VLXBox.h"

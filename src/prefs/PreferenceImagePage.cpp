@@ -1,6 +1,6 @@
 #include "prefs/PreferenceImagePage.h"
 
-#include "app/PaneKit.h"
+#include "panes/PaneKit.h"
 #include "prefs/PreferencePageKit.h"
 #include "ui/VLXTextField.h"
 

@@ -1,7 +1,7 @@
 #include "prefs/PreferenceItemFieldsPage.h"
 
-#include "app/PaneKit.h"
 #include "model/VLXLogic.h"
+#include "panes/PaneKit.h"
 #include "prefs/PreferenceListActions.h"
 #include "prefs/PreferencePageKit.h"
 #include "ui/VLXBox.h"

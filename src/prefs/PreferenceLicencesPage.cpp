@@ -1,8 +1,8 @@
 #include "prefs/PreferenceLicencesPage.h"
 
-#include "app/PaneKit.h"
 #include "extensions/cc/CreativeCommonsLibrary.h"
 #include "extensions/cc/creativeCommonsCreate.h"
+#include "panes/PaneKit.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
 #include "platform/Workspace.h"

@@ -1,6 +1,6 @@
 #include "prefs/PreferenceMiscellaneousPage.h"
 
-#include "app/PaneKit.h"
+#include "panes/PaneKit.h"
 #include "prefs/PreferenceListActions.h"
 #include "prefs/PreferencePageKit.h"
 #include "prefs/PreferenceWorkingList.h"

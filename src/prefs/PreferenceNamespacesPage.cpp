@@ -1,9 +1,9 @@
 #include "prefs/PreferenceNamespacesPage.h"
 
-#include "app/PaneKit.h"
 #include "editors/editXMLNamespace.h"
 #include "model/extensionNSName.h"
 #include "model/knownNamespaces.h"
+#include "panes/PaneKit.h"
 #include "platform/AlertService.h"
 #include "prefs/PreferenceListActions.h"
 #include "prefs/PreferencePageKit.h"

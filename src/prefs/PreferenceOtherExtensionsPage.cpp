@@ -1,10 +1,10 @@
 #include "prefs/PreferenceOtherExtensionsPage.h"
 
-#include "app/PaneKit.h"
-#include "app/RawXMLPane.h"
 #include "model/extensionManagerPrefs.h"
 #include "model/extensionNSName.h"
 #include "model/extensionNSRaw.h"
+#include "panes/PaneKit.h"
+#include "panes/RawXMLPane.h"
 #include "prefs/PreferencePageKit.h"
 #include "prefs/PreferencesContext.h"
 #include "settings/VLXPreferencesWorkingCopy.h"

@@ -1,6 +1,6 @@
 #include "prefs/PreferencePageKit.h"
 
-#include "app/PaneKit.h"
+#include "panes/PaneKit.h"
 #include "prefs/PreferenceWorkingList.h"
 #include "prefs/PreferencesContext.h"
 #include "ui/FirstLineBoldDelegate.h"

@@ -1,6 +1,6 @@
 #include "prefs/PreferenceSmartDatePage.h"
 
-#include "app/PaneKit.h"
+#include "panes/PaneKit.h"
 #include "prefs/PreferenceBinder.h"
 #include "prefs/PreferencePageKit.h"
 #include "prefs/SmartDateStepper.h"

@@ -1,7 +1,7 @@
 #include "prefs/PreferenceWorkingList.h"
 
-#include "app/PaneKit.h"
 #include "model/VLXLogic.h"
+#include "panes/PaneKit.h"
 #include "platform/KeyedArchivable.h"
 #include "settings/VLXSite.h"
 #include "settings/categoryElement.h"

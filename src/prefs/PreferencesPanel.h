@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/PreferencesTool.h"
+#include "panes/PreferencesTool.h"
 #include "prefs/PreferencesWindow.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "prefs/PreferencesWindow.h"
 
-#include "app/PaneKit.h"
+#include "panes/PaneKit.h"
 #include "platform/AlertService.h"
 #include "prefs/PreferenceFieldChecks.h"
 #include "prefs/PreferenceHelpAnchors.h"

@@ -1,13 +1,12 @@
 #include "publish/publishAdditionalFiles.h"
 
-#include "app/ExportSheet.h"
-#include "app/OPMLTool.h"
-#include "app/Vellumcast.h"
 #include "platform/AlertService.h"
 #include "platform/FileChooser.h"
 #include "publish/AccountCheckProgress.h"
 #include "publish/DMMemberAccount.h"
+#include "publish/ExportType.h"
 #include "publish/PublishDialogs.h"
+#include "publish/PublishHost.h"
 #include "publish/additionalFiles.h"
 #include "settings/VLXPreferences.h"
 #include "settings/VLXSite.h"
@@ -122,8 +121,8 @@ void publishAdditionalFiles::fillFromRecord()
     addFilesDestMatrixChanged();
     m_otherDestination->setText(record.fileOtherDestination());
     m_remoteName->setText(record.filename());
-    const Vellumcast *window = Vellumcast::existingInstance();
-    m_opml->setEnabled(window && window->opmlTool());
+    const PublishHost *host = PublishHost::current();
+    m_opml->setEnabled(host && host->hasOPMLList());
     fillPassword();
 }
 
@@ -172,13 +171,13 @@ void publishAdditionalFiles::addFilesTypeChanged()
     if (usesTemplate(type)) {
         m_template->setEnabled(true);
         m_templateBrowse->setEnabled(true);
-        const ExportSheet::Type &exportType = ExportSheet::types().at(type);
+        const ExportType &exportType = ExportType::all().at(type);
         const QString saved
             = VLXPreferences::objectForKey(QLatin1String(exportType.templateKey), m_uniqueKey)
                   .toString();
         m_template->setText(!saved.isEmpty() && QFileInfo(saved).isFile()
                                 ? saved
-                                : ExportSheet::defaultTemplatePath(exportType));
+                                : ExportType::defaultTemplatePath(exportType));
     } else if (type == additionalFiles::XMLExport) {
         // The XML export needs no template; what the field holds stays for the other types.
         m_template->setEnabled(false);
@@ -191,9 +190,8 @@ void publishAdditionalFiles::addFilesSelectTemplate()
     const int type = m_type->currentIndex();
     if (!usesTemplate(type))
         return;
-    const QString chosen = ExportSheet::chooseTemplate(
-        QStringLiteral("Load"), ExportSheet::types().at(type).templateExtensions,
-        m_template->text());
+    const QString chosen = ExportType::chooseTemplate(
+        QStringLiteral("Load"), ExportType::all().at(type).templateExtensions, m_template->text());
     if (!chosen.isEmpty())
         m_template->setText(chosen);
 }
@@ -285,14 +283,14 @@ bool publishAdditionalFiles::validateDMinfo()
 
 void publishAdditionalFiles::addFilesOPML()
 {
-    Vellumcast *window = Vellumcast::existingInstance();
-    if (!window || !window->opmlTool()) {
+    PublishHost *host = PublishHost::current();
+    if (!host || !host->hasOPMLList()) {
         QApplication::beep();
         return;
     }
     // The OPML window keeps the user's choices in the settings; the list is built from them
     // when the feed is published.
-    window->opmlTool()->showOPMLList(m_window, window->currentListOfFeeds());
+    host->showOPMLList(m_window);
 }
 
 bool publishAdditionalFiles::addFilesAccept()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/FeedWizardTool.h"
 #include "extensions/itunes/iTunesCategory.h"
+#include "panes/FeedWizardTool.h"
 #include "ui/VLXTableDataSource.h"
 #include "wizard/WizardEngine.h"
 

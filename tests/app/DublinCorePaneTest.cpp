@@ -5,8 +5,6 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
-#include "app/EditTracker.h"
-#include "app/ExtensionFieldPane.h"
 #include "app/HTMLEditing.h"
 #include "app/ItemsPane.h"
 #include "app/OutputActions.h"
@@ -27,6 +25,8 @@
 #include "model/VLXLogic.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerItem.h"
+#include "panes/EditTracker.h"
+#include "panes/ExtensionFieldPane.h"
 #include "platform/Clock.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXPopUpButton.h"

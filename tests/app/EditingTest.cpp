@@ -1,9 +1,7 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
-#include "app/EditTracker.h"
 #include "app/FeedSaving.h"
-#include "app/RawXMLPane.h"
 #include "app/Vellumcast.h"
 #include "common/LocalServer.h"
 #include "document/VLXUndoManager.h"
@@ -13,6 +11,8 @@
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
 #include "model/extensionNSRaw.h"
+#include "panes/EditTracker.h"
+#include "panes/RawXMLPane.h"
 #include "platform/Clock.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXListBox.h"

@@ -1,7 +1,7 @@
-#include "app/ExtensionFieldPane.h"
-#include "app/ListFieldEditor.h"
 #include "extensions/FieldExtension.h"
 #include "model/extensionNSChannel.h"
+#include "panes/ExtensionFieldPane.h"
+#include "panes/ListFieldEditor.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXTableView.h"
 

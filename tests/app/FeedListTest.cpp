@@ -1,9 +1,9 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
-#include "app/FeedWizardTool.h"
 #include "app/ToolHandOffs.h"
 #include "app/Vellumcast.h"
+#include "panes/FeedWizardTool.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXListBox.h"

@@ -3,7 +3,6 @@
 #include "FindFixture.h"
 
 #include "app/FeedSearchWalk.h"
-#include "app/SearchReveal.h"
 #include "document/FeedDocument.h"
 #include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
@@ -15,6 +14,7 @@
 #include "model/extensionNSChannel.h"
 #include "model/extensionNSImage.h"
 #include "model/extensionNSItem.h"
+#include "panes/SearchReveal.h"
 #include "settings/categoryElement.h"
 #include "ui/VLXTextView.h"
 

@@ -1,8 +1,6 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
-#include "app/EditTracker.h"
-#include "app/ExtensionFieldPane.h"
 #include "app/Vellumcast.h"
 #include "document/VLXUndoManager.h"
 #include "extensions/itunes/iTunesCategoryEdit.h"
@@ -13,6 +11,8 @@
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerItem.h"
+#include "panes/EditTracker.h"
+#include "panes/ExtensionFieldPane.h"
 #include "platform/Clock.h"
 #include "ui/VLXBrowser.h"
 #include "ui/VLXButton.h"

@@ -3,7 +3,6 @@
 // files of media:content elements survive saving, a restart, a raw edit and Replace All.
 #include "FindFixture.h"
 
-#include "app/ExtensionFieldPane.h"
 #include "app/FeedOpening.h"
 #include "app/FeedSaving.h"
 #include "document/FeedDocument.h"
@@ -14,6 +13,7 @@
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
+#include "panes/ExtensionFieldPane.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextField.h"

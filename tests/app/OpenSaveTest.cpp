@@ -1,7 +1,6 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
-#include "app/EditTracker.h"
 #include "app/FeedOpening.h"
 #include "app/FeedSaving.h"
 #include "app/ItemsPane.h"
@@ -12,6 +11,7 @@
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
+#include "panes/EditTracker.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/PropertyList.h"
 #include "platform/ScriptedFileChooser.h"

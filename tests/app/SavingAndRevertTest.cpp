@@ -4,12 +4,12 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
-#include "app/EditTracker.h"
 #include "app/FeedSaving.h"
 #include "app/LoadRunner.h"
 #include "app/Vellumcast.h"
 #include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
+#include "panes/EditTracker.h"
 #include "platform/ScriptedFileChooser.h"
 
 #include <QAbstractButton>

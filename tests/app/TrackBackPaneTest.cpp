@@ -3,7 +3,6 @@
 // that reaches an about URL through the panel.
 #include "FindFixture.h"
 
-#include "app/EditTracker.h"
 #include "document/FeedDocument.h"
 #include "document/VLXUndoManager.h"
 #include "editors/openURLPanel.h"
@@ -11,6 +10,7 @@
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
+#include "panes/EditTracker.h"
 #include "ui/VLXComboBox.h"
 #include "ui/VLXTableView.h"
 #include "ui/VLXTextField.h"

@@ -1,5 +1,5 @@
-#include "app/EditTracker.h"
 #include "document/VLXUndoManager.h"
+#include "panes/EditTracker.h"
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
 

@@ -1,13 +1,13 @@
 #include "AppFixture.h"
 
 #include "app/Controller.h"
-#include "app/RawXMLPane.h"
 #include "app/ValidationActions.h"
 #include "app/Vellumcast.h"
 #include "document/VLXUndoManager.h"
 #include "editors/XMLSourceTextView.h"
 #include "model/VLXFeed.h"
 #include "model/extensionNSRaw.h"
+#include "panes/RawXMLPane.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,12 +1,11 @@
 // The additional-file dialog, driven offscreen: defaults by type, the Accept checks, the
 // choosers and the folder browsers of each kind of site.
-#include "publish/publishAdditionalFiles.h"
 #include "BrowserTestSupport.h"
 #include "PublishTestSupport.h"
-#include "app/OPMLTool.h"
 #include "app/ToolHandOffs.h"
 #include "app/Vellumcast.h"
 #include "io/CURLHandle.h"
+#include "panes/OPMLTool.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
 #include "platform/ScriptedFileChooser.h"
@@ -14,6 +13,7 @@
 #include "publish/DMMemberAccount.h"
 #include "publish/PublishDialogs.h"
 #include "publish/additionalFiles.h"
+#include "publish/publishAdditionalFiles.h"
 #include "settings/VLXPreferences.h"
 #include "settings/VLXSite.h"
 #include "ui/VLXCheckBox.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ListFieldEditor.h"
+#include "panes/ListFieldEditor.h"
 
 // The licence table of the Creative Commons panes: "+" takes a licence from the picker (a URL
 // already listed is added again), "-" removes the selected one, a drag moves one. Entries are

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LicencePasteTool.h"
+#include "panes/LicencePasteTool.h"
 
 // The feed window's licence paste: the paste dialog, with the feed's or item's first licence
 // preselected.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ListFieldEditor.h"
+#include "panes/ListFieldEditor.h"
 
 // The channel's iTunes categories in the list table of its pane: entries are chosen in the
 // category sheet; no limit or duplicate test is made here (validation reports them).

@@ -1,10 +1,10 @@
 #include "extensions/mrss/mrssEditContent.h"
 
-#include "app/PaneKit.h"
 #include "extensions/mrss/mrssEditOptional.h"
 #include "model/LocalEnclosureFile.h"
 #include "model/TitledElement.h"
 #include "model/VLXFeedLanguage.h"
+#include "panes/PaneKit.h"
 #include "ui/EnclosureFileQuestions.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXImageView.h"

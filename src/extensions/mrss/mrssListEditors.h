@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ListFieldEditor.h"
+#include "panes/ListFieldEditor.h"
 
 // The tables of the Media RSS panes. An optional-element set (the channel's, an item's
 // media:group) is edited a row at a time in the optional-element dialog; an edit that changes the

@@ -1,12 +1,12 @@
 #include "extensions/mscf/microsoftCFChannelPane.h"
 
-#include "app/Vellumcast.h"
 #include "document/ExtensionFieldTable.h"
 #include "document/FeedDocument.h"
 #include "document/FieldChange.h"
 #include "extensions/mscf/microsoftCFChannel.h"
 #include "extensions/mscf/microsoftCFListEditor.h"
 #include "model/VLXFeed.h"
+#include "panes/WindowHost.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXTableView.h"
 
@@ -20,8 +20,8 @@ const QString kSortAnchor = QStringLiteral("MSSLESortButton");
 
 void storeFeedList()
 {
-    if (Vellumcast *window = Vellumcast::existingInstance())
-        window->archiveCurrentFeedList();
+    if (WindowHost *host = WindowHost::current())
+        host->archiveCurrentFeedList();
 }
 } // namespace
 
@@ -101,13 +101,13 @@ void microsoftCFChannelPane::showStatusLineButton(bool shown)
 {
     if (!m_statusLineReSort || shown == m_statusLineButtonShown)
         return;
-    Vellumcast *window = Vellumcast::existingInstance();
-    if (!window)
+    WindowHost *host = WindowHost::current();
+    if (!host)
         return;
     if (shown) {
-        window->addButtonToStatusLine(m_statusLineReSort);
+        host->addButtonToStatusLine(m_statusLineReSort);
     } else {
-        window->removeButtonToStatusLine(m_statusLineReSort);
+        host->removeButtonToStatusLine(m_statusLineReSort);
         m_statusLineReSort->hide();
     }
     m_statusLineButtonShown = shown;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ExtensionFieldPane.h"
+#include "panes/ExtensionFieldPane.h"
 #include "ui/VLXButton.h"
 
 #include <QFrame>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ListFieldEditor.h"
 #include "extensions/mscf/ListInfoItem.h"
+#include "panes/ListFieldEditor.h"
 
 #include <QPointer>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ListFieldEditor.h"
+#include "panes/ListFieldEditor.h"
 
 // The about URLs of an item's trackback pane: added and edited one at a time in the URL panel
 // ("Create URL", "Edit URL"), removed, and moved by dragging.

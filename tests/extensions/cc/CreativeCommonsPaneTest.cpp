@@ -2,7 +2,6 @@
 #include "CreativeCommonsTestSupport.h"
 
 #include "app/Controller.h"
-#include "app/ExtensionFieldPane.h"
 #include "app/Vellumcast.h"
 #include "document/VLXUndoManager.h"
 #include "extensions/cc/CreativeCommonsLibrary.h"
@@ -14,6 +13,7 @@
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerItem.h"
+#include "panes/ExtensionFieldPane.h"
 #include "platform/Clock.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXTableView.h"

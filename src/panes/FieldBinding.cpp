@@ -1,7 +1,7 @@
-#include "app/FieldBinding.h"
+#include "panes/FieldBinding.h"
 
-#include "app/EditTracker.h"
 #include "document/FeedDocument.h"
+#include "panes/EditTracker.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

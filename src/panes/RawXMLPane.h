@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ExtensionTabs.h"
 #include "document/UndoRecord.h"
+#include "panes/ExtensionTabs.h"
 
 #include <QWidget>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "app/SearchReveal.h"
+#include "panes/SearchReveal.h"
 
 #include "ui/TextHighlighting.h"
 #include "ui/vlxDisclosureButton.h"

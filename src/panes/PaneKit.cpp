@@ -1,4 +1,4 @@
-#include "app/PaneKit.h"
+#include "panes/PaneKit.h"
 
 #include "settings/categoryElement.h"
 #include "ui/VLXBox.h"

@@ -1,11 +1,11 @@
 // Find and replace in a namespace's pane: the object's search protocol reaches its controls here.
-#include "app/ExtensionFieldPane.h"
+#include "panes/ExtensionFieldPane.h"
 
-#include "app/EditTracker.h"
-#include "app/SearchReveal.h"
 #include "editors/openURLPanel.h"
 #include "extensions/ExtensionDescriptor.h"
 #include "extensions/FieldExtensionBase.h"
+#include "panes/EditTracker.h"
+#include "panes/SearchReveal.h"
 #include "ui/TextHighlighting.h"
 #include "ui/VLXTableView.h"
 

@@ -2,9 +2,8 @@
 // editor of an HTML view. In the feed window their results are steps of the document like the
 // window's own; in a pane of default values (a preferences twin) they only change that object,
 // never the feed open in the window.
-#include "app/ExtensionFieldPane.h"
+#include "panes/ExtensionFieldPane.h"
 
-#include "app/Vellumcast.h"
 #include "document/ExtensionFieldTable.h"
 #include "document/FeedDocument.h"
 #include "editors/TimeAndDate.h"
@@ -12,6 +11,9 @@
 #include "extensions/ExtensionEditSink.h"
 #include "extensions/FieldExtensionBase.h"
 #include "model/VLXLogic.h"
+#include "panes/WindowHost.h"
+
+#include <QMainWindow>
 
 void ExtensionFieldPane::commitChosen(int field, const QString &value, const QString &actionName)
 {
@@ -55,10 +57,10 @@ void ExtensionFieldPane::editHTML(int field)
                               .arg(QString::fromLatin1(source.undoName));
     if (m_document && m_extension->allowsUndo()) {
         // The window's editor, so the edit is stored as the window stores its descriptions.
-        Vellumcast *window = Vellumcast::existingInstance();
+        WindowHost *host = WindowHost::current();
         const FeedField *row = ExtensionFieldTable::row(*m_descriptor, field);
-        if (window && row && window->document() == m_document)
-            window->editWYSIWYG(*row, itemShown(), title);
+        if (host && row && host->document() == m_document)
+            host->editWYSIWYG(*row, itemShown(), title);
         return;
     }
     if (m_htmlEditor)

@@ -1,10 +1,10 @@
-#include "app/ExtensionTabs.h"
+#include "panes/ExtensionTabs.h"
 
-#include "app/ExtensionFieldPane.h"
-#include "app/RawXMLPane.h"
 #include "extensions/FieldExtensionBase.h"
 #include "model/baseExtensionManager.h"
 #include "model/extensionNSRaw.h"
+#include "panes/ExtensionFieldPane.h"
+#include "panes/RawXMLPane.h"
 
 #include <QHash>
 #include <QTabWidget>

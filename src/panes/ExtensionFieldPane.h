@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/EditTracker.h"
-#include "app/ExtensionTabs.h"
-#include "app/ListFieldEditor.h"
 #include "document/FeedDocument.h"
 #include "extensions/ExtensionFindView.h"
+#include "panes/EditTracker.h"
+#include "panes/ExtensionTabs.h"
+#include "panes/ListFieldEditor.h"
 #include "ui/VLXTableDataSource.h"
 
 #include <QAbstractButton>

@@ -1,10 +1,10 @@
 // The list tables of an extension pane: their rows, their buttons and dragging a row to another
 // place. Every change is one edit of the whole list.
 
-#include "app/EditTracker.h"
-#include "app/ExtensionFieldPane.h"
 #include "extensions/FieldExtensionBase.h"
 #include "extensions/ListReorder.h"
+#include "panes/EditTracker.h"
+#include "panes/ExtensionFieldPane.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXTableView.h"
 

@@ -1,4 +1,4 @@
-#include "app/EditTracker.h"
+#include "panes/EditTracker.h"
 
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"

@@ -1,7 +1,5 @@
-#include "app/ExtensionFieldPane.h"
+#include "panes/ExtensionFieldPane.h"
 
-#include "app/EditTracker.h"
-#include "app/PaneKit.h"
 #include "document/DocumentEditSink.h"
 #include "document/FeedDocument.h"
 #include "extensions/FieldExtensionBase.h"
@@ -10,6 +8,8 @@
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
+#include "panes/EditTracker.h"
+#include "panes/PaneKit.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXButton.h"

@@ -1,10 +1,10 @@
-#include "app/RawXMLPane.h"
+#include "panes/RawXMLPane.h"
 
-#include "app/Vellumcast.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
 #include "model/extensionNSRaw.h"
+#include "panes/WindowHost.h"
 #include "ui/VLXTextView.h"
 #include "xml/vlxXMLDOM.h"
 
@@ -60,7 +60,7 @@ void RawXMLPane::updateInterface()
 
 bool RawXMLPane::inItemTabs() const
 {
-    Vellumcast *window = Vellumcast::existingInstance();
+    WindowHost *window = WindowHost::current();
     return window && window->isDescendantOfItemTabs(this);
 }
 
@@ -71,7 +71,7 @@ void RawXMLPane::editRawXML()
     // An object that allows no undo is a default value of the preferences: its edit belongs to
     // no feed, so it neither ends the window's edit nor records a step or refreshes a date.
     const bool ofFeed = m_extension->allowsUndo();
-    Vellumcast *window = Vellumcast::existingInstance();
+    WindowHost *window = WindowHost::current();
     if (ofFeed && !window)
         return;
     const int row = ofFeed && inItemTabs() ? window->selectedItemRow() : m_itemRow;
@@ -83,7 +83,7 @@ void RawXMLPane::editRawXML()
     if (m_extension->extensionName() != extensionNSName::kUserDefined)
         prefixes << m_extension->extensionName();
     const std::optional<QString> edited
-        = Vellumcast::editXMLText(XMLSourceRequest::fragmentOf(old, prefixes));
+        = WindowHost::editXMLText(XMLSourceRequest::fragmentOf(old, prefixes));
     if (!edited || *edited == old)
         return;
     if (!ofFeed) {
@@ -115,7 +115,7 @@ UndoRecord rawXMLUndoRecord(const std::shared_ptr<extensionNSRaw> &extension, bo
                             const QString &restore, int row, const QString &pubDate)
 {
     return UndoRecord {[=]() -> UndoRecord {
-        Vellumcast *window = Vellumcast::existingInstance();
+        WindowHost *window = WindowHost::current();
         const auto feed = window ? window->currentFeed() : nullptr;
         if (!feed)
             return {};
