@@ -7,10 +7,10 @@
 #include "document/FeedDocument.h"
 #include "document/VLXUndoManager.h"
 #include "extensions/mscf/microsoftCFChannel.h"
-#include "extensions/mscf/microsoftCFChannelPane.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
+#include "panes/mscf/microsoftCFChannelPane.h"
 #include "ui/VLXTableView.h"
 
 #include <QDateTime>

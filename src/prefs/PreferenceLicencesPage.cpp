@@ -1,8 +1,8 @@
 #include "prefs/PreferenceLicencesPage.h"
 
 #include "extensions/cc/CreativeCommonsLibrary.h"
-#include "extensions/cc/creativeCommonsCreate.h"
 #include "panes/PaneKit.h"
+#include "panes/cc/creativeCommonsCreate.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
 #include "platform/Workspace.h"

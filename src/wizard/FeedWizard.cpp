@@ -2,12 +2,12 @@
 
 #include "document/FeedFields.h"
 #include "extensions/ListReorder.h"
-#include "extensions/itunes/iTunesCategoryEdit.h"
 #include "extensions/itunes/iTunesItem.h"
 #include "model/LocalEnclosureFile.h"
 #include "model/VLXFeedLanguage.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
+#include "panes/itunes/iTunesCategoryEdit.h"
 #include "platform/AlertService.h"
 #include "settings/VLXPreferences.h"
 #include "ui/EnclosureFileQuestions.h"
