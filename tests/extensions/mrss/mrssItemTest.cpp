@@ -447,3 +447,48 @@ TEST(mrssItem, ClonedItemsKeepTheirMediaAndShareNothing)
     EXPECT_EQ(back->mediaContentsValue(), media->mediaContentsValue());
     EXPECT_EQ(back->mediaGroupOptionalElements(), group);
 }
+
+// An item's dictionary of local copies carries those of its Media RSS contents, by their URL,
+// while the item uses Media RSS: gathered, and given back to the contents of that URL.
+TEST(mrssItem, TheItemsLocalCopiesIncludeItsContentsWhileItUsesMediaRSS)
+{
+    const QDateTime uploaded = QDateTime::fromSecsSinceEpoch(7, Qt::UTC);
+    struct Case
+    {
+        bool used;
+        int gathered; // entries of the item's dictionary
+        bool givenBack; // the first content's path after the dictionary comes back
+    } cases[] = {{true, 2, true}, {false, 1, false}};
+    for (const Case &c : cases) {
+        VLXItems item;
+        item.setEnclosureAttrURL(QStringLiteral("http://x/e.mp3"));
+        item.setLocalEnclosureFilePath(QStringLiteral("/e.mp3"));
+        auto media = std::make_shared<mrssItem>();
+        mrssRequiredElement kept = content(QStringLiteral("http://x/a.mp4"));
+        kept.setLocalEnclosureFilePath(QStringLiteral("/a.mp4"));
+        kept.setLastUploaded(uploaded);
+        mrssRequiredElement noURL = content(QString());
+        noURL.setLocalEnclosureFilePath(QStringLiteral("/none.mp4"));
+        media->setMediaContentsValue({kept, noURL, content(QStringLiteral("http://x/b.mp4"))});
+        item.XMLExtensions()->setMediaRSSExtension(media);
+        item.XMLExtensions()->setMediaRSSExtensionUsed(c.used);
+        // The manager keeps its own copy.
+        media = std::dynamic_pointer_cast<mrssItem>(item.XMLExtensions()->mediaRSSExtension());
+        ASSERT_TRUE(media);
+
+        QVariantMap info = item.enclosureLocalFileInfo();
+        EXPECT_EQ(info.size(), c.gathered) << c.used;
+        info.insert(QStringLiteral("http://x/a.mp4"),
+                    QVariantList {QStringLiteral("/a.mp4"), uploaded});
+        info.insert(QStringLiteral("http://x/b.mp4"), QStringLiteral("not an entry"));
+        media->setMediaContentsValue({content(QStringLiteral("http://x/a.mp4")), noURL,
+                                      content(QStringLiteral("http://x/b.mp4"))});
+        item.setEnclosureLocalFileInfo(info);
+        const QList<mrssRequiredElement> &back = media->mediaContentsValue();
+        EXPECT_EQ(back.at(0).localEnclosureFilePath(),
+                  c.givenBack ? QStringLiteral("/a.mp4") : QString())
+            << c.used;
+        EXPECT_EQ(back.at(0).lastUploaded() == uploaded, c.givenBack) << c.used;
+        EXPECT_TRUE(back.at(2).localEnclosureFilePath().isEmpty()) << c.used;
+    }
+}
