@@ -233,7 +233,10 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         prepared.result.mended = true;
     }
 
-    feed->setEnclosureLocalFileInfo(carry.enclosureLocalFileInfo);
+    // A feed just read has no local copies: only a carried entry can give it some, and without
+    // one there is no need to visit every item.
+    if (!carry.enclosureLocalFileInfo.isEmpty())
+        feed->setEnclosureLocalFileInfo(carry.enclosureLocalFileInfo);
     if (carry.lastUploaded.isValid())
         feed->setLastUploaded(carry.lastUploaded);
     if (carry.imageLastUploaded.isValid())
@@ -242,8 +245,10 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         feed->setAutoPubDate(*carry.autoPubDate);
     // The validation counted the messages; without one, counting walks every item (here, off
     // the window's thread when there is a worker).
-    const VLXFeed::MessageCounts counts = loadedCounts.value_or(VLXFeed::MessageCounts {
-        feed->parseXMLErrorCount(), feed->parseXMLWarnCount(), feed->parseXMLRepairCount()});
+    const VLXFeed::MessageCounts counts = loadedCounts
+        ? *loadedCounts
+        : VLXFeed::MessageCounts {feed->parseXMLErrorCount(), feed->parseXMLWarnCount(),
+                                  feed->parseXMLRepairCount()};
     const int repairs = counts.repairs;
     const int errors = counts.errors;
     const int warnings = counts.warnings;

@@ -170,6 +170,65 @@ public:
         return n;
     }
 
+    // Whether the bytes are well-formed UTF-8 (as QUtf8 judges: no overlong form, no surrogate,
+    // nothing past U+10FFFF) holding none of the three characters beyond ASCII that
+    // lower-case into ASCII letters or are folded to them by a case-insensitive search (U+0130,
+    // U+017F, U+212A). One pass at the speed of memory: runs of ASCII are passed over a block
+    // at a time, and only the bytes of longer characters are looked at one by one.
+    static bool isUtf8WithoutFolding(const char *data, qsizetype n)
+    {
+        const auto *p = reinterpret_cast<const unsigned char *>(data);
+        const unsigned char *const end = p + n;
+        while (p < end) {
+#if defined(__SSE2__)
+            while (end - p >= 16) {
+                const int high
+                    = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)));
+                if (high != 0) {
+                    p += __builtin_ctz(unsigned(high));
+                    break;
+                }
+                p += 16;
+            }
+            if (p == end)
+                break;
+#endif
+            const unsigned char lead = *p;
+            if (lead < 0x80) {
+                ++p;
+                continue;
+            }
+            // The length of the character and the range its second byte must lie in, which
+            // excludes overlong forms, surrogates and code points past U+10FFFF.
+            int length = 0;
+            unsigned char low = 0x80, high = 0xBF;
+            if (lead >= 0xC2 && lead <= 0xDF) {
+                length = 2;
+            } else if (lead >= 0xE0 && lead <= 0xEF) {
+                length = 3;
+                low = lead == 0xE0 ? 0xA0 : 0x80;
+                high = lead == 0xED ? 0x9F : 0xBF;
+            } else if (lead >= 0xF0 && lead <= 0xF4) {
+                length = 4;
+                low = lead == 0xF0 ? 0x90 : 0x80;
+                high = lead == 0xF4 ? 0x8F : 0xBF;
+            } else {
+                return false;
+            }
+            if (end - p < length || p[1] < low || p[1] > high)
+                return false;
+            for (int k = 2; k < length; ++k) {
+                if ((p[k] & 0xC0) != 0x80)
+                    return false;
+            }
+            if ((lead == 0xC4 && p[1] == 0xB0) || (lead == 0xC5 && p[1] == 0xBF)
+                || (lead == 0xE2 && p[1] == 0x84 && p[2] == 0xAA))
+                return false;
+            p += length;
+        }
+        return true;
+    }
+
     // One sweep over the text that answers whether any repair step would change it. The literal
     // steps are recognised where they occur; the re-escaping of every tag in `tags` runs as a
     // dry run that follows each tag's pass exactly (the CDATA context and the search positions

@@ -196,14 +196,10 @@ bool VLXParseFeed::readsAsBytes(const QByteArray &bytes, const QString &text)
 std::optional<QString> VLXParseFeed::headOfBytesReadAsTheyAre(const QByteArray &bytes)
 {
     const QByteArrayView view(bytes);
-    if (!view.startsWith("<?xml") || !view.isValidUtf8())
-        return std::nullopt;
     // Characters beyond ASCII that the text's detection and search take for ASCII letters
     // (U+0130, U+017F, U+212A): such bytes are judged on their text.
-    for (const char *folding : {"\xC4\xB0", "\xC5\xBF", "\xE2\x84\xAA"}) {
-        if (view.indexOf(QByteArrayView(folding)) >= 0)
-            return std::nullopt;
-    }
+    if (!view.startsWith("<?xml") || !FeedTextScan::isUtf8WithoutFolding(view.data(), view.size()))
+        return std::nullopt;
     // The prolog as readsAsBytes reads it from the text.
     const qsizetype prologEnd = view.indexOf("?>");
     const QString prolog = QString::fromUtf8(view.first(prologEnd < 0 ? 1 : prologEnd + 2));

@@ -109,18 +109,29 @@ std::optional<QByteArray> BoundedFileReader::read(const QString &path, qint64 li
         return fail(QStringLiteral("The file \"%1\" is %2; files larger than %3 are not read.")
                         .arg(shown, sizeText(qint64(info.st_size)), sizeText(limit)));
 
+    // The buffer is sized for the file as it stands, and the reads stop at that size: the bytes
+    // are kept for as long as the document is open, so they take no room beyond the file's.
+    // Then a one-byte probe tells whether the file ended there or grew meanwhile; only a file
+    // that grew (or told no size) makes the buffer grow.
+    qint64 expected = qint64(info.st_size);
     QByteArray bytes;
-    bytes.reserve(qsizetype(info.st_size) + 1);
+    bytes.reserve(qsizetype(expected));
     // One byte more than the limit is asked for, so a file that grew past it is noticed.
     constexpr qsizetype kChunk = 1 << 20;
     qint64 total = 0;
     for (;;) {
-        const qsizetype want = qsizetype(std::min<qint64>(kChunk, limit + 1 - total));
-        if (want <= 0) // it grew, or its size was not known beforehand
+        const qint64 room = limit + 1 - total;
+        if (room <= 0) // it grew, or its size was not known beforehand
             return fail(QStringLiteral("The file \"%1\" is larger than %2 and is not read.")
                             .arg(shown, sizeText(limit)));
-        bytes.resize(qsizetype(total) + want);
-        const ssize_t got = ::read(file.fd, bytes.data() + total, size_t(want));
+        char probe = 0;
+        const bool probing = total >= expected;
+        const qsizetype want
+            = probing ? 1 : qsizetype(std::min<qint64>({kChunk, room, expected - total}));
+        if (!probing)
+            bytes.resize(qsizetype(total) + want);
+        const ssize_t got
+            = ::read(file.fd, probing ? &probe : bytes.data() + total, size_t(want));
         const int error = errno;
         if (got < 0 && error == EINTR)
             continue;
@@ -131,6 +142,12 @@ std::optional<QByteArray> BoundedFileReader::read(const QString &path, qint64 li
         }
         if (got == 0)
             break;
+        if (probing) {
+            // It grew: what is left is read in chunks again, up to the limit.
+            bytes.resize(qsizetype(total));
+            bytes.append(probe);
+            expected = limit + 1;
+        }
         total += got;
     }
     bytes.resize(qsizetype(total));

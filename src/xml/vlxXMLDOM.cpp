@@ -408,7 +408,8 @@ struct ParseState
             }
         addCopy(blank ? vlxXMLDOM::Whitespace : vlxXMLDOM::Text, pendingText.constData(),
                 std::size_t(pendingText.size()));
-        pendingText.clear();
+        // Emptied, not freed: the next text is gathered in the same buffer.
+        pendingText.truncate(0);
     }
 };
 
@@ -1312,6 +1313,7 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
     state.mainContext = ctxt;
     state.tree = tree.get();
     state.open.push_back(0);
+    state.pendingText.reserve(1024);
     ctxt->_private = &state;
     xmlSAXHandlerPtr sax = ctxt->sax;
     sax->getEntity = lookUpEntity;

@@ -343,6 +343,39 @@ TEST_F(FeedLoaderTest, BytesThatCannotTellAreJudgedOnTheirText)
     EXPECT_FALSE(unvalidated.counts);
 }
 
+TEST_F(FeedLoaderTest, BytesBeyondASCIIAreJudgedAsTheUTF8DecoderJudgesThem)
+{
+    // Every lead byte with second bytes at the edges of the ranges that part overlong forms,
+    // surrogates and code points past U+10FFFF, cut short or whole, in a description and at the
+    // very end, at each place a block of 16 bytes can cut it: the bytes are read as they are
+    // exactly when they are UTF-8 to the decoder and hold no character that folds to ASCII.
+    const QByteArray plain = feedBytes(2);
+    const auto folds = [](QByteArrayView bytes) {
+        return bytes.contains("\xC4\xB0") || bytes.contains("\xC5\xBF")
+            || bytes.contains("\xE2\x84\xAA");
+    };
+    int asBytes = 0;
+    int cases = 0;
+    for (int lead = 0x80; lead <= 0xFF; ++lead) {
+        for (const char second : "\x7F\x80\x84\x8F\x90\x9F\xA0\xAA\xB0\xBF\xC0") {
+            for (const char *rest : {"", "\xAA", "\x80\x80", "\xBF\xBF\xBF", "A\x80",
+                                     "\x80" "A"}) {
+                const QByteArray character = char(lead) + QByteArray(1, second) + rest;
+                const int shift = cases++ % 16;
+                const QByteArray inText = QByteArray(plain).replace(
+                    "About it", QByteArray(shift, 'x') + character + "x");
+                for (const QByteArray &bytes : {inText, plain + QByteArray(shift, ' ') + character}) {
+                    const bool expected = QByteArrayView(bytes).isValidUtf8() && !folds(bytes);
+                    EXPECT_EQ(VLXParseFeed::headOfBytesReadAsTheyAre(bytes).has_value(), expected)
+                        << QByteArray(character.toHex(' ')).constData();
+                    asBytes += expected ? 1 : 0;
+                }
+            }
+        }
+    }
+    EXPECT_GT(asBytes, 100);
+}
+
 TEST_F(FeedLoaderTest, OnlyUTF8BytesThatNeedNothingOfTheirTextAreReadAsTheyAre)
 {
     const auto asBytes = [](const QByteArray &bytes) {

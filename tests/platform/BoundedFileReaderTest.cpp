@@ -42,6 +42,29 @@ TEST(BoundedFileReader, OrdinaryFilesAreReadWhole)
     EXPECT_FALSE(readAt(path, content.size() - 1).bytes);
 }
 
+TEST(BoundedFileReader, TheBytesTakeNoRoomBeyondTheFile)
+{
+    // The bytes stay in memory while a document is open: whatever the size against the reads'
+    // chunks, they take the file's room and no more. A file that tells no size is read whole.
+    QTemporaryDir dir;
+    for (const qint64 size : {qint64(0), qint64(7), kMB - 1, kMB, kMB + 1, 3 * kMB + 5}) {
+        const QString path = dir.filePath(QStringLiteral("feed-%1.xml").arg(size));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const QByteArray content = QByteArray("<rss/>\n").repeated(size / 7 + 1).left(size);
+        file.write(content);
+        file.close();
+        const Outcome out = readAt(path, 256 * kMB);
+        ASSERT_TRUE(out.bytes) << size;
+        EXPECT_EQ(*out.bytes, content);
+        EXPECT_LE(out.bytes->capacity(), std::max<qint64>(size, 1)) << size;
+    }
+    const Outcome status = readAt(QStringLiteral("/proc/self/status"), kMB);
+    ASSERT_TRUE(status.bytes);
+    EXPECT_TRUE(status.bytes->startsWith("Name:"));
+    EXPECT_TRUE(status.bytes->endsWith('\n'));
+}
+
 TEST(BoundedFileReader, HugeFilesAreRefusedBeforeAnythingIsRead)
 {
     QTemporaryDir dir;
