@@ -29,9 +29,7 @@ inline bool isSkipped(const vlxXMLNode *node)
 // element row and goes to the extension managers like any unknown node.
 inline QString lowerName(const vlxXMLNode *node)
 {
-    if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
-        return QString();
-    return vlxXMLDOM::nameOfNode(node).toLower();
+    return vlxXMLDOM::lowerNameOfElement(node);
 }
 
 // Hands every child of node that is not skipped to read(child, lowerName(child)), in order.

@@ -257,12 +257,14 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
         setUnknownExtensionUsed(true);
         return unknownExtension()->parseXMLNodeIfMine(node);
     }
-    const QString prefix = name.first(colon);
-
+    // Every child of every item comes through here: the prefix is compared where it stands in
+    // the element's name, and the known prefixes where the table holds them, without copies.
+    const QStringView prefixView = QStringView(name).first(colon);
     for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
-        if (prefix == knownNamespaces::prefix(ns) || prefix == processingNameIn(ns))
-            return handToKnown(ns, node, owner, prefix);
+        if (prefixView == knownNamespaces::entry(ns).prefix || isProcessingNameIn(ns, prefixView))
+            return handToKnown(ns, node, owner, prefixView.toString());
     }
+    const QString prefix = prefixView.toString();
 
     // A prefix the document declared for a known namespace, which this part received under the
     // canonical prefix: the element belongs to that extension (and is written under the
@@ -299,13 +301,13 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
     return unknownExtension()->parseXMLNodeIfMine(node);
 }
 
-QString placedExtensionManager::processingNameIn(KnownNamespace ns) const
+bool placedExtensionManager::isProcessingNameIn(KnownNamespace ns, QStringView prefix) const
 {
     // A slot not made yet would hold a fresh object, whose processing name the factory knows.
     if (m_pending & bit(ns))
-        return extensionFactory::shared().freshProcessingName(ns, m_place);
+        return prefix == extensionFactory::shared().freshProcessingName(ns, m_place);
     const ExtensionRef &slot = m_known[static_cast<size_t>(ns)];
-    return slot ? slot->extensionProcessingName() : QString();
+    return prefix == (slot ? slot->extensionProcessingName() : QString());
 }
 
 QString placedExtensionManager::buildXML(const QString &prefix) const

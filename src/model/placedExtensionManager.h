@@ -95,8 +95,9 @@ private:
     void useKnown(KnownNamespace ns, const QString &prefix, const QString &dtd);
     int handToKnown(KnownNamespace ns, const vlxXMLNode *node, FeedElement &owner,
                     const QString &prefix);
-    // The processing name of the slot's object ("" for an empty slot), without making it.
-    QString processingNameIn(KnownNamespace ns) const;
+    // Whether prefix is the processing name of the slot's object ("" for an empty slot), asked
+    // without making it.
+    bool isProcessingNameIn(KnownNamespace ns, QStringView prefix) const;
 
     static std::uint8_t bit(KnownNamespace ns) { return std::uint8_t(1u << unsigned(ns)); }
     // Every read of a slot goes through here: a pending slot gets its object now.

@@ -1544,6 +1544,29 @@ const vlxXMLNode *vlxXMLDOM::parentOfNode(const vlxXMLNode *handle)
     return fromNode(toNode(handle)->tree->node(toNode(handle)->parent));
 }
 
+namespace {
+// A document names the same few elements over and over: the thread keeps the texts of recent
+// names, found by their bytes, so a name read again costs no conversion.
+struct RecentName
+{
+    QByteArray bytes;
+    QString text;
+    QString lower; // made when first asked for
+};
+
+RecentName &recentName(QByteArrayView bytes)
+{
+    thread_local std::array<RecentName, 64> recent;
+    std::size_t slot = std::size_t(bytes.size());
+    for (const char c : bytes)
+        slot = slot * 31 + std::size_t(static_cast<unsigned char>(c));
+    RecentName &name = recent[slot % recent.size()];
+    if (name.bytes.isNull() || QByteArrayView(name.bytes) != bytes)
+        name = {bytes.toByteArray(), utf8Text(bytes), QString()};
+    return name;
+}
+} // namespace
+
 QString vlxXMLDOM::nameOfNode(const vlxXMLNode *node)
 {
     if (!node || toNode(node)->kind == Document)
@@ -1551,21 +1574,20 @@ QString vlxXMLDOM::nameOfNode(const vlxXMLNode *node)
     const QByteArrayView bytes = bytesOf(toNode(node));
     if (toNode(node)->kind != Element || bytes.size() > 64)
         return utf8Text(bytes);
-    // A document names the same few elements over and over: the thread keeps the texts of
-    // recent names, found by their bytes, so a name read again costs no conversion.
-    struct Name
-    {
-        QByteArray bytes;
-        QString text;
-    };
-    thread_local std::array<Name, 64> recent;
-    std::size_t slot = std::size_t(bytes.size());
-    for (const char c : bytes)
-        slot = slot * 31 + std::size_t(static_cast<unsigned char>(c));
-    Name &name = recent[slot % recent.size()];
-    if (name.bytes.isNull() || QByteArrayView(name.bytes) != bytes)
-        name = {bytes.toByteArray(), utf8Text(bytes)};
-    return name.text;
+    return recentName(bytes).text;
+}
+
+QString vlxXMLDOM::lowerNameOfElement(const vlxXMLNode *node)
+{
+    if (!node || toNode(node)->kind != Element)
+        return QString();
+    const QByteArrayView bytes = bytesOf(toNode(node));
+    if (bytes.size() > 64)
+        return utf8Text(bytes).toLower();
+    RecentName &name = recentName(bytes);
+    if (name.lower.isNull())
+        name.lower = name.text.toLower();
+    return name.lower;
 }
 
 QString vlxXMLDOM::nameOfChildAtIndex(int index, const vlxXMLNode *node)

@@ -121,6 +121,8 @@ public:
     // target, the text of a comment, text, CDATA or whitespace node, a reference's name.
     static QString nameOfNode(const vlxXMLNode *node);
     static QString nameOfChildAtIndex(int index, const vlxXMLNode *node);
+    // An element's name lower-cased, as the feed readers match names; "" for any other node.
+    static QString lowerNameOfElement(const vlxXMLNode *node);
     static QString descriptionOfNode(const vlxXMLNode *node);
     static QString descriptionOfChildAtIndex(int index, const vlxXMLNode *node);
     // The text an element holds, markup inside it taken away: its text value when it holds no
