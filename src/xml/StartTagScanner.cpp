@@ -7,6 +7,8 @@ StartTagScanner::StartTagScanner(int maximumAttributes) : m_maximum(maximumAttri
 
 bool StartTagScanner::scan(QByteArrayView text)
 {
+    if (m_sections)
+        m_sections->clear();
     const char *const begin = text.data();
     const char *at = begin;
     const char *const end = at + text.size();
@@ -144,6 +146,7 @@ void StartTagScanner::step(char c)
             m_state = State::Comment;
         } else if (seen == QByteArrayView(kCData)) {
             m_state = State::CData;
+            m_cdataStart = m_position + 1;
         } else if (!QByteArrayView(kComment).startsWith(seen)
                    && !QByteArrayView(kCData).startsWith(seen)) {
             // A declaration: what was held back belongs to it.
@@ -161,8 +164,14 @@ void StartTagScanner::step(char c)
             m_run = c == '-' ? m_run + 1 : 0;
         break;
     case State::CData:
-        if (c == '>' && m_run >= 2)
+        if (c == '>' && m_run >= 2) {
+            if (m_sections) {
+                const qsizetype end = qsizetype(m_position - 2 - m_scanned);
+                m_sections->push_back(
+                    {m_cdataStart >= m_scanned ? qsizetype(m_cdataStart - m_scanned) : -1, end});
+            }
             leaveMarkup();
+        }
         else
             m_run = c == ']' ? m_run + 1 : 0;
         break;

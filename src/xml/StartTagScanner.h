@@ -2,6 +2,8 @@
 
 #include <QByteArrayView>
 
+#include <vector>
+
 // Counts the attributes of every start tag in XML text before the parser sees it.
 //
 // libxml2 compares each attribute of a start tag with every one before it (and every attribute
@@ -28,6 +30,18 @@ public:
     // The width in bytes of the text's units judged from its first bytes, as XML detects its
     // encoding: 2 or 4 for UTF-16 and UTF-32 (*bigEndian set), else 1.
     static int unitSizeOf(QByteArrayView data, bool *bigEndian);
+
+    // A CDATA section that ends in the piece scanned last: where its content starts and ends
+    // (before the "]]>") in that piece, and whether it started in that piece too (start is -1
+    // for one that started earlier).
+    struct CDataSection
+    {
+        qsizetype start;
+        qsizetype end;
+    };
+    // Each scan() from now on fills sections (emptied first) with the CDATA sections that end in
+    // its piece, in order; nullptr stops the recording.
+    void recordCDataSections(std::vector<CDataSection> *sections) { m_sections = sections; }
 
     bool exceeded() const { return m_exceeded; }
     // Where the start tag that had too many attributes begins: its "<", counted in bytes (or
@@ -65,4 +79,6 @@ private:
     qint64 m_scanned = 0;  // bytes (units) of the pieces before the current one
     qint64 m_position = 0; // of the character being stepped
     qint64 m_tagStart = 0;
+    std::vector<CDataSection> *m_sections = nullptr;
+    qint64 m_cdataStart = -1; // of the open section's content, from the start of all scanned
 };

@@ -1,5 +1,6 @@
 #include "xml/vlxXMLDOM.h"
 
+#include "xml/LiftedCData.h"
 #include "xml/StartTagScanner.h"
 #include "xml/XMLentities.h"
 
@@ -25,6 +26,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <optional>
 #include <vector>
 
 // How the tree is held. libxml2 parses; its SAX callbacks feed a compact tree of our own instead
@@ -362,6 +364,9 @@ struct ParseState
     Tree *tree = nullptr;
     std::vector<quint32> open; // the document and the elements not yet closed
     QByteArray pendingText;
+    // The contents of CDATA sections the text's source took out of what the parser reads.
+    LiftedCData *lifted = nullptr;
+    bool liftMismatch = false;
     bool tooLarge = false;
     bool outOfMemory = false;
     qint64 crowdedTagLine = 0; // where a start tag with too many attributes was found, from 1
@@ -567,8 +572,19 @@ void cdataBlock(void *ctx, const xmlChar *text, int length)
         return;
     }
     state->flushText();
-    state->addCopy(vlxXMLDOM::CDATASection, reinterpret_cast<const char *>(text),
-                   std::size_t(length));
+    QByteArrayView content(reinterpret_cast<const char *>(text), length);
+    if (state->lifted) {
+        const std::optional<QByteArrayView> kept = state->lifted->take(content);
+        if (!kept) {
+            // Never for a text the source and the parser read alike; refused rather than read
+            // with a content that is not the document's.
+            state->liftMismatch = true;
+            xmlStopParser(state->mainContext);
+            return;
+        }
+        content = *kept;
+    }
+    state->addCopy(vlxXMLDOM::CDATASection, content.data(), std::size_t(content.size()));
 }
 
 void comment(void *ctx, const xmlChar *text)
@@ -1037,6 +1053,9 @@ struct vlxXMLDOM::TextSource
     QStringView body;
     // Bytes read as they are: what is left of them, and all of them.
     bool fromBytes = false;
+    // For UTF-8 bytes: the CDATA sections lifted out of each piece before the parser reads it.
+    std::optional<LiftedCData> lifted;
+    std::vector<StartTagScanner::CDataSection> sections;
     QByteArrayView restBytes;
     QByteArrayView bodyBytes;
 
@@ -1099,6 +1118,10 @@ struct vlxXMLDOM::TextSource
             source->pendingScanned = true;
             if (!source->scanner.scan(source->pending))
                 return -1;
+            if (source->lifted && !source->sections.empty()) {
+                source->pending = source->lifted->lift(source->pending, source->sections);
+                source->pendingAt = 0;
+            }
         }
         const auto count = int(std::min<qsizetype>(length, source->pending.size() - source->pendingAt));
         if (source->delivered + count > source->limit) {
@@ -1221,6 +1244,10 @@ bool vlxXMLDOM::initWithData(const QByteArray &data, const Progress &progress)
     source.fromBytes = true;
     source.restBytes = data;
     source.bodyBytes = data;
+    if (LiftedCData::appliesTo(data)) {
+        source.lifted.emplace();
+        source.scanner.recordCDataSections(&source.sections);
+    }
     source.limit = limit;
     source.progress = &progress;
     return guardedParse(
@@ -1314,6 +1341,7 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
     state.tree = tree.get();
     state.open.push_back(0);
     state.pendingText.reserve(1024);
+    state.lifted = source && source->lifted ? &*source->lifted : nullptr;
     ctxt->_private = &state;
     xmlSAXHandlerPtr sax = ctxt->sax;
     sax->getEntity = lookUpEntity;
@@ -1355,7 +1383,7 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
     else if (ctxt->version)
         tree->version = reinterpret_cast<const char *>(ctxt->version);
     const bool wellFormed = ctxt->wellFormed != 0 && !state.tooLarge && !state.outOfMemory
-        && state.crowdedTagLine == 0;
+        && state.crowdedTagLine == 0 && !state.liftMismatch;
     const int lastLine = ctxt->input ? ctxt->input->line : 0;
     context.reset();
 

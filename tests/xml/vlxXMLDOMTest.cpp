@@ -670,6 +670,59 @@ TEST(vlxXMLDOMLargeText, TextIsParsedAsItsUtf8BytesAcrossEverySliceBoundary)
     }
 }
 
+TEST(vlxXMLDOMLargeText, CDATASectionsReadInPiecesGiveTheTreeAndErrorsOfTheWholeText)
+{
+    // UTF-8 bytes read a piece at a time (as a file is opened) beside the same bytes parsed
+    // whole: the same tree, or the same error on the same line, wherever a section stands
+    // against the pieces' bounds and whatever it holds.
+    const char *const contents[] = {
+        "<p>show &amp; notes</p> <a href=\"x\">link</a>", "", "x]", "]]]", "]]]]",
+        "line\r\nbreak\rlone\n\n", "tab\t\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x98\x80", "one\ntwo\x01",
+        "a\n\xEF\xBF\xBE", "b\n\n\xC3\x28", "c\r\n\x0B", "]]]\n]>",
+    };
+    const char *const places[] = {
+        "<c>%1</c>",
+        "<!-- <![CDATA[ %1 --><c>%1</c>",
+        "<?pi <![CDATA[ ?><c>x</c>%1",
+        "<c a=\"]]>\">%1</c>",
+        "</r>%1<r>",
+    };
+    int read = 0;
+    for (const qsizetype before : {qsizetype(0), qsizetype(65400), qsizetype(65480),
+                                   qsizetype(65490), qsizetype(65530)}) {
+        for (const char *place : places) {
+            for (const char *content : contents) {
+                const QByteArray section = "<![CDATA[" + QByteArray(content) + "]]>";
+                const QByteArray document = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<r><a>"
+                    + QByteArray(before, 'x') + "</a>\n"
+                    + QByteArray(place).replace("%1", section) + "\n<d>after</d></r>\n";
+                SCOPED_TRACE(QByteArray(place + (" " + QByteArray(content).toHex())).constData());
+                vlxXMLDOM whole(document);
+                vlxXMLDOM pieces;
+                pieces.initWithData(document, [](qint64, qint64) { return true; });
+                ASSERT_EQ(pieces.xmlTree() != nullptr, whole.xmlTree() != nullptr) << before;
+                EXPECT_EQ(pieces.xmlData(), whole.xmlData()) << before;
+                EXPECT_EQ(pieces.errorDescription(), whole.errorDescription()) << before;
+                EXPECT_EQ(pieces.errorLineNumber(), whole.errorLineNumber()) << before;
+                read += whole.xmlTree() ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GT(read, 100);
+
+    // Thousands of sections of every length, many of them across the pieces' bounds.
+    QByteArray many = "<?xml version=\"1.0\"?>\n<rss><channel>";
+    for (int i = 0; i < 3000; ++i)
+        many += "<item><n>" + QByteArray::number(i) + "</n><![CDATA[" + QByteArray(i % 97, 'a')
+            + "\r\n" + QByteArray(i % 89, ']') + "\xC3\xA9]]></item>\n";
+    many += "</channel></rss>\n";
+    ASSERT_GT(many.size(), 4 * 65536);
+    vlxXMLDOM whole(many);
+    vlxXMLDOM pieces;
+    ASSERT_TRUE(pieces.initWithData(many, [](qint64, qint64) { return true; }));
+    EXPECT_EQ(pieces.xmlData(), whole.xmlData());
+}
+
 TEST(vlxXMLDOMLargeText, ErrorsDeepInALongTextKeepTheirLineAndTheSizeLimitCountsBytes)
 {
     QString text = manyItems(3000);
