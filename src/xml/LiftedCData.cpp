@@ -168,11 +168,15 @@ QByteArray LiftedCData::lift(QByteArrayView piece,
             QByteArray parsed;
             appendWithLineFeeds(QByteArrayView(out).sliced(streamed), parsed);
             lifted.parsedLength = parsed.size();
+            lifted.length = m_contents.size() - before;
         } else {
-            m_contents.append(content);
+            if (m_borrows)
+                lifted.borrowed = content.data();
+            else
+                m_contents.append(content);
+            lifted.length = content.size();
             lifted.parsedLength = out.size() - streamed;
         }
-        lifted.length = m_contents.size() - before;
         m_sections.push_back(lifted);
         at = section.end;
     }
@@ -180,17 +184,19 @@ QByteArray LiftedCData::lift(QByteArrayView piece,
     return out;
 }
 
-std::optional<QByteArrayView> LiftedCData::take(QByteArrayView parsed)
+std::optional<LiftedCData::Content> LiftedCData::take(QByteArrayView parsed)
 {
     if (m_sections.empty())
         return std::nullopt;
     const Section section = m_sections.front();
     m_sections.pop_front();
     if (section.length < 0)
-        return parsed;
+        return Content {parsed, false};
     if (section.parsedLength != parsed.size())
         return std::nullopt;
+    if (section.borrowed)
+        return Content {QByteArrayView(section.borrowed, section.length), true};
     const QByteArrayView content = QByteArrayView(m_contents).sliced(m_taken, section.length);
     m_taken += section.length;
-    return content;
+    return Content {content, false};
 }

@@ -26,21 +26,33 @@ public:
     // that names UTF-8 or no encoding.
     static bool appliesTo(QByteArrayView document);
 
+    // When the pieces are views of bytes that outlive the parse, a content that needs no change
+    // is handed back as a view of them instead of a copy.
+    explicit LiftedCData(bool piecesOutliveTheParse) : m_borrows(piecesOutliveTheParse) { }
+
     // The piece as the parser is to read it, the contents of its whole sections (as the scanner
     // found them in it) kept here.
     QByteArray lift(QByteArrayView piece, const std::vector<StartTagScanner::CDataSection> &sections);
 
+    struct Content
+    {
+        QByteArrayView text;
+        bool borrowed = false; // a view of the pieces' bytes, valid as long as they are
+    };
     // The content of the section the parser has just read as `parsed`: the kept content, or
     // `parsed` itself for a section that was not lifted. Nothing when what the parser read is
-    // not what is left of the next section lifted. The view is valid until the next call.
-    std::optional<QByteArrayView> take(QByteArrayView parsed);
+    // not what is left of the next section lifted. A content not borrowed is valid until the
+    // next call.
+    std::optional<Content> take(QByteArrayView parsed);
 
 private:
     struct Section
     {
-        qsizetype length = -1; // of the content in m_contents; -1: read by the parser as it is
+        const char *borrowed = nullptr; // the content in the pieces' bytes, else in m_contents
+        qsizetype length = -1; // of the content; -1: read by the parser as it is
         qsizetype parsedLength = 0; // what the parser reads of it
     };
+    bool m_borrows;
     std::deque<Section> m_sections;
     QByteArray m_contents;
     qsizetype m_taken = 0; // of m_contents, handed back already

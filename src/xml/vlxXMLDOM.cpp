@@ -314,6 +314,8 @@ struct Tree
     xmlDictPtr dict = nullptr;
     // libxml2's document for the DOCTYPE: the declarations, written back as they were.
     xmlDocPtr declarations = nullptr;
+    // The bytes parsed, when strings of the tree point into them (CDATA contents as they stand).
+    QByteArray source;
     QByteArray version = "1.0";
     // Nodes before this index (bar the ancestors kept then) are released.
     quint32 releasedUpTo = 0;
@@ -574,7 +576,7 @@ void cdataBlock(void *ctx, const xmlChar *text, int length)
     state->flushText();
     QByteArrayView content(reinterpret_cast<const char *>(text), length);
     if (state->lifted) {
-        const std::optional<QByteArrayView> kept = state->lifted->take(content);
+        const std::optional<LiftedCData::Content> kept = state->lifted->take(content);
         if (!kept) {
             // Never for a text the source and the parser read alike; refused rather than read
             // with a content that is not the document's.
@@ -582,7 +584,13 @@ void cdataBlock(void *ctx, const xmlChar *text, int length)
             xmlStopParser(state->mainContext);
             return;
         }
-        content = *kept;
+        // A content as the document's bytes hold it is not copied: the tree keeps the bytes.
+        if (kept->borrowed) {
+            state->addNode(vlxXMLDOM::CDATASection, kept->text.data(),
+                           std::size_t(kept->text.size()));
+            return;
+        }
+        content = kept->text;
     }
     state->addCopy(vlxXMLDOM::CDATASection, content.data(), std::size_t(content.size()));
 }
@@ -1056,6 +1064,7 @@ struct vlxXMLDOM::TextSource
     // For UTF-8 bytes: the CDATA sections lifted out of each piece before the parser reads it.
     std::optional<LiftedCData> lifted;
     std::vector<StartTagScanner::CDataSection> sections;
+    QByteArray bytes; // the bytes themselves, when the tree is to keep them
     QByteArrayView restBytes;
     QByteArrayView bodyBytes;
 
@@ -1244,9 +1253,14 @@ bool vlxXMLDOM::initWithData(const QByteArray &data, const Progress &progress)
     source.fromBytes = true;
     source.restBytes = data;
     source.bodyBytes = data;
+    // Bytes the DOM can hold on to (not a view of another's memory) are kept by the tree, whose
+    // CDATA contents then point into them.
+    const bool keepable = data.capacity() > 0;
     if (LiftedCData::appliesTo(data)) {
-        source.lifted.emplace();
+        source.lifted.emplace(keepable);
         source.scanner.recordCDataSections(&source.sections);
+        if (keepable)
+            source.bytes = data;
     }
     source.limit = limit;
     source.progress = &progress;
@@ -1324,6 +1338,8 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
                           TextSource *source, std::size_t sizeHint)
 {
     auto tree = std::make_unique<Tree>(sizeHint);
+    if (source)
+        tree->source = source->bytes;
 
     std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> context(createContext(),
                                                                        xmlFreeParserCtxt);
