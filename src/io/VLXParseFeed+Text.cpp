@@ -530,11 +530,14 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
     }
     // 2. "< " until none is left: every run of spaces right after a "<" goes.
     if (findLiteral(work, u"< ") >= 0) {
+        // Read through a view: indexing the string itself would copy the whole text it still
+        // shares with the caller's.
+        const QStringView in(work);
         QString out;
-        out.reserve(work.size());
-        const qsizetype n = work.size();
+        out.reserve(in.size());
+        const qsizetype n = in.size();
         for (qsizetype i = 0; i < n; ++i) {
-            const QChar c = work[i];
+            const QChar c = in[i];
             if (c == u' ' && !out.isEmpty() && out.back() == u'<')
                 continue;
             out.append(c);
@@ -544,24 +547,25 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
     }
     // 3. " >" until none is left: every run of spaces right before a ">" goes. No message.
     if (hasSpaceBeforeClose(work)) {
+        const QStringView in(work);
         QString out;
-        out.reserve(work.size());
-        const qsizetype n = work.size();
+        out.reserve(in.size());
+        const qsizetype n = in.size();
         qsizetype i = 0;
         while (i < n) {
-            if (work[i] == u' ') {
+            if (in[i] == u' ') {
                 qsizetype j = i;
-                while (j < n && work[j] == u' ')
+                while (j < n && in[j] == u' ')
                     ++j;
-                if (j < n && work[j] == u'>') {
+                if (j < n && in[j] == u'>') {
                     i = j;
                     continue;
                 }
-                out.append(QStringView(work).sliced(i, j - i));
+                out.append(in.sliced(i, j - i));
                 i = j;
                 continue;
             }
-            out.append(work[i]);
+            out.append(in[i]);
             ++i;
         }
         work = out;
