@@ -14,8 +14,8 @@
 #include "xml/vlxXMLDOM.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -150,10 +150,13 @@ FeedDocument::Prepared openAsTheWindow(const QString &path)
         prepared = FeedDocument::prepare(std::move(*bytes), QString(), options, {}, &control);
     }));
     // The load makes its loader on the main thread (which copies the settings there), and so
-    // waits for this thread to turn its event loop, as the window's does meanwhile.
+    // waits for this thread to turn its event loop, as the window's does meanwhile: an event
+    // loop that wakes as soon as a call is posted to it, as the window's does.
+    QEventLoop loop;
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
     worker->start();
-    while (!worker->wait(QDeadlineTimer(1)))
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    loop.exec();
+    worker->wait();
     return prepared;
 }
 
