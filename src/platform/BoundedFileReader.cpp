@@ -130,8 +130,7 @@ std::optional<QByteArray> BoundedFileReader::read(const QString &path, qint64 li
             = probing ? 1 : qsizetype(std::min<qint64>({kChunk, room, expected - total}));
         if (!probing)
             bytes.resize(qsizetype(total) + want);
-        const ssize_t got
-            = ::read(file.fd, probing ? &probe : bytes.data() + total, size_t(want));
+        const ssize_t got = ::read(file.fd, probing ? &probe : bytes.data() + total, size_t(want));
         const int error = errno;
         if (got < 0 && error == EINTR)
             continue;

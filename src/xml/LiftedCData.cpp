@@ -20,8 +20,8 @@ bool holdsOnlyAllowedCharacters(QByteArrayView text)
         // Signed, every byte below 0x20 or from 0x80 on is less than 0x20.
         const __m128i space = _mm_set1_epi8(0x20);
         while (end - p >= 16
-               && _mm_movemask_epi8(_mm_cmplt_epi8(
-                      _mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), space))
+               && _mm_movemask_epi8(
+                      _mm_cmplt_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), space))
                    == 0)
             p += 16;
         if (p == end)

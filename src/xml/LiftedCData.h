@@ -32,7 +32,8 @@ public:
 
     // The piece as the parser is to read it, the contents of its whole sections (as the scanner
     // found them in it) kept here.
-    QByteArray lift(QByteArrayView piece, const std::vector<StartTagScanner::CDataSection> &sections);
+    QByteArray lift(QByteArrayView piece,
+                    const std::vector<StartTagScanner::CDataSection> &sections);
 
     struct Content
     {

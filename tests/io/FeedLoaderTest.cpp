@@ -359,12 +359,14 @@ TEST_F(FeedLoaderTest, BytesBeyondASCIIAreJudgedAsTheUTF8DecoderJudgesThem)
     for (int lead = 0x80; lead <= 0xFF; ++lead) {
         for (const char second : "\x7F\x80\x84\x8F\x90\x9F\xA0\xAA\xB0\xBF\xC0") {
             for (const char *rest : {"", "\xAA", "\x80\x80", "\xBF\xBF\xBF", "A\x80",
-                                     "\x80" "A"}) {
+                                     "\x80"
+                                     "A"}) {
                 const QByteArray character = char(lead) + QByteArray(1, second) + rest;
                 const int shift = cases++ % 16;
                 const QByteArray inText = QByteArray(plain).replace(
                     "About it", QByteArray(shift, 'x') + character + "x");
-                for (const QByteArray &bytes : {inText, plain + QByteArray(shift, ' ') + character}) {
+                for (const QByteArray &bytes :
+                     {inText, plain + QByteArray(shift, ' ') + character}) {
                     const bool expected = QByteArrayView(bytes).isValidUtf8() && !folds(bytes);
                     EXPECT_EQ(VLXParseFeed::headOfBytesReadAsTheyAre(bytes).has_value(), expected)
                         << QByteArray(character.toHex(' ')).constData();

@@ -676,9 +676,18 @@ TEST(vlxXMLDOMLargeText, CDATASectionsReadInPiecesGiveTheTreeAndErrorsOfTheWhole
     // whole: the same tree, or the same error on the same line, wherever a section stands
     // against the pieces' bounds and whatever it holds.
     const char *const contents[] = {
-        "<p>show &amp; notes</p> <a href=\"x\">link</a>", "", "x]", "]]]", "]]]]",
-        "line\r\nbreak\rlone\n\n", "tab\t\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x98\x80", "one\ntwo\x01",
-        "a\n\xEF\xBF\xBE", "b\n\n\xC3\x28", "c\r\n\x0B", "]]]\n]>",
+        "<p>show &amp; notes</p> <a href=\"x\">link</a>",
+        "",
+        "x]",
+        "]]]",
+        "]]]]",
+        "line\r\nbreak\rlone\n\n",
+        "tab\t\xC3\xA9 \xE2\x80\x94 \xF0\x9F\x98\x80",
+        "one\ntwo\x01",
+        "a\n\xEF\xBF\xBE",
+        "b\n\n\xC3\x28",
+        "c\r\n\x0B",
+        "]]]\n]>",
     };
     const char *const places[] = {
         "<c>%1</c>",
@@ -688,14 +697,14 @@ TEST(vlxXMLDOMLargeText, CDATASectionsReadInPiecesGiveTheTreeAndErrorsOfTheWhole
         "</r>%1<r>",
     };
     int read = 0;
-    for (const qsizetype before : {qsizetype(0), qsizetype(65400), qsizetype(65480),
-                                   qsizetype(65490), qsizetype(65530)}) {
+    for (const qsizetype before :
+         {qsizetype(0), qsizetype(65400), qsizetype(65480), qsizetype(65490), qsizetype(65530)}) {
         for (const char *place : places) {
             for (const char *content : contents) {
                 const QByteArray section = "<![CDATA[" + QByteArray(content) + "]]>";
                 const QByteArray document = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<r><a>"
-                    + QByteArray(before, 'x') + "</a>\n"
-                    + QByteArray(place).replace("%1", section) + "\n<d>after</d></r>\n";
+                    + QByteArray(before, 'x') + "</a>\n" + QByteArray(place).replace("%1", section)
+                    + "\n<d>after</d></r>\n";
                 SCOPED_TRACE(QByteArray(place + (" " + QByteArray(content).toHex())).constData());
                 vlxXMLDOM whole(document);
                 vlxXMLDOM pieces;
