@@ -319,6 +319,8 @@ struct Tree
     QByteArray version = "1.0";
     // Nodes before this index (bar the ancestors kept then) are released.
     quint32 releasedUpTo = 0;
+    // How many comment nodes the document has: most have none, and a reader asks every item.
+    quint32 comments = 0;
 
     const Node *node(quint32 index) const { return &nodes[index]; }
     quint32 childIndex(const Node *parent, quint32 i) const
@@ -606,7 +608,8 @@ void comment(void *ctx, const xmlChar *text)
     }
     state->flushText();
     const char *content = reinterpret_cast<const char *>(text ? text : BAD_CAST "");
-    state->addCopy(vlxXMLDOM::Comment, content, std::strlen(content));
+    if (state->addCopy(vlxXMLDOM::Comment, content, std::strlen(content)) != kNone)
+        ++state->tree->comments;
 }
 
 void processingInstruction(void *ctx, const xmlChar *target, const xmlChar *data)
@@ -1495,7 +1498,7 @@ QStringList vlxXMLDOM::arrayOfComments(const vlxXMLNode *handle) const
 {
     const Node *parent = handle ? toNode(handle) : toNode(xmlTree());
     QStringList comments;
-    if (!parent)
+    if (!parent || parent->tree->comments == 0)
         return comments;
     for (quint32 i = 0; i < parent->childCount; ++i) {
         const Node *child = parent->tree->child(parent, i);
