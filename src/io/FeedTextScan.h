@@ -258,13 +258,16 @@ public:
                 if (startsWithAt(data, n, p, QLatin1StringView("&amp;apos;")))
                     return true;
             } else if (c == '>') {
-                if (p > 0 && unit(data[p - 1]) == ' ')
+                // Blanks inside a CDATA section are the text's own: the repair leaves them.
+                const bool inCdata = lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
+                if (p > 0 && unit(data[p - 1]) == ' ' && !inCdata)
                     return true;
             } else if (c == ']') {
                 if (p + 2 < n && unit(data[p + 1]) == ']' && unit(data[p + 2]) == '>')
                     lastClose = p;
             } else if (c == '<') {
-                if (p + 1 < n && unit(data[p + 1]) == ' ')
+                const bool inCdata = lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
+                if (p + 1 < n && unit(data[p + 1]) == ' ' && !inCdata)
                     return true;
                 const bool closing = p + 1 < n && unit(data[p + 1]) == '/';
                 if (closing && startsWithAt(data, n, p, QLatin1StringView("</xml>")))

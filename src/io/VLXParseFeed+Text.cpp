@@ -274,14 +274,27 @@ qsizetype findLiteral(QStringView text, QStringView needle, qsizetype from = 0)
     return -1;
 }
 
-// Whether a space stands right before a ">" (searched from the ">" side: spaces are common).
-bool hasSpaceBeforeClose(QStringView text)
+// The text with `tighten` applied to every stretch outside a CDATA section ("<![CDATA[" to
+// "]]>", in any case; an unclosed section runs to the end), the sections copied as they are.
+// Answers the text itself, shared, when nothing changed.
+template<typename Tighten> QString outsideCdata(const QString &text, Tighten tighten)
 {
-    for (qsizetype p = text.indexOf(u'>', 1); p >= 0; p = text.indexOf(u'>', p + 1)) {
-        if (text[p - 1] == u' ')
-            return true;
+    const QStringView in(text);
+    QString out;
+    out.reserve(in.size());
+    qsizetype from = 0;
+    while (from < in.size()) {
+        const qsizetype open = in.indexOf(u"<![CDATA[", from, Qt::CaseInsensitive);
+        const qsizetype stretchEnd = open < 0 ? in.size() : open;
+        tighten(in.sliced(from, stretchEnd - from), out);
+        if (open < 0)
+            break;
+        const qsizetype close = in.indexOf(u"]]>", open);
+        const qsizetype sectionEnd = close < 0 ? in.size() : close + 3;
+        out.append(in.sliced(open, sectionEnd - open));
+        from = sectionEnd;
     }
-    return false;
+    return out == text ? text : out;
 }
 
 bool valueNeedsEscaping(QStringView value)
@@ -528,48 +541,32 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
         work.replace(u"&amp;apos;"_s, u"&apos;"_s);
         messages->append(u"Fix double encoding of the apostrophe"_s);
     }
-    // 2. "< " until none is left: every run of spaces right after a "<" goes.
-    if (findLiteral(work, u"< ") >= 0) {
-        // Read through a view: indexing the string itself would copy the whole text it still
-        // shares with the caller's.
-        const QStringView in(work);
-        QString out;
-        out.reserve(in.size());
-        const qsizetype n = in.size();
-        for (qsizetype i = 0; i < n; ++i) {
-            const QChar c = in[i];
-            if (c == u' ' && !out.isEmpty() && out.back() == u'<')
-                continue;
-            out.append(c);
-        }
-        work = out;
-        messages->append(u"Removed illegal whitespace at start of XML tags"_s);
-    }
-    // 3. " >" until none is left: every run of spaces right before a ">" goes. No message.
-    if (hasSpaceBeforeClose(work)) {
-        const QStringView in(work);
-        QString out;
-        out.reserve(in.size());
+    // 2. "< " until none is left: every run of spaces right after a "<" goes. 3. " >" until
+    // none is left: every run of spaces right before a ">" goes, with no message. Both leave
+    // CDATA sections as they are: a show note's "a < b" or "50 > 40" is text, not a tag.
+    bool spaceAfterOpen = false;
+    const QString tightened = outsideCdata(work, [&spaceAfterOpen](QStringView in, QString &out) {
         const qsizetype n = in.size();
         qsizetype i = 0;
         while (i < n) {
-            if (in[i] == u' ') {
-                qsizetype j = i;
-                while (j < n && in[j] == u' ')
-                    ++j;
-                if (j < n && in[j] == u'>') {
-                    i = j;
-                    continue;
-                }
-                out.append(in.sliced(i, j - i));
-                i = j;
+            if (in[i] != u' ') {
+                out.append(in[i++]);
                 continue;
             }
-            out.append(in[i]);
-            ++i;
+            qsizetype j = i;
+            while (j < n && in[j] == u' ')
+                ++j;
+            if (!out.isEmpty() && out.back() == u'<')
+                spaceAfterOpen = true;
+            else if (j == n || in[j] != u'>')
+                out.append(in.sliced(i, j - i));
+            i = j;
         }
-        work = out;
-    }
+    });
+    if (spaceAfterOpen)
+        messages->append(u"Removed illegal whitespace at start of XML tags"_s);
+    if (tightened != work)
+        work = tightened;
     // 4. A closing tag of the prolog that some tools write at the end.
     if (findLiteral(work, u"</xml>") >= 0) {
         work.remove(u"</xml>"_s);

@@ -185,6 +185,36 @@ TEST(VLXParseFeedRepair, TextRepairsAndTheirMessages)
     EXPECT_EQ(repaired.constData(), clean.constData());
 }
 
+// Blanks beside "<" and ">" inside a CDATA section are the text's own ("50 > 40" in a show
+// note); the tags around it are tightened as before. A text whose only such blanks lie in
+// sections needs no repair and comes back as the very same string.
+TEST(VLXParseFeedRepair, CDATASectionsKeepTheirBlanks)
+{
+    const struct
+    {
+        QString in, out;
+        bool spaceMessage;
+    } cases[] = {
+        {u"<item ><description><![CDATA[50 > 40, a < b]]></description></item  >"_s,
+         u"<item><description><![CDATA[50 > 40, a < b]]></description></item>"_s, false},
+        {u"<![CDATA[x >]]>< item> <![CDATA[ < y]]> >"_s,
+         u"<![CDATA[x >]]><item> <![CDATA[ < y]]>>"_s, true},
+        {u"<a ><![cdata[ tail > and < "_s, u"<a><![cdata[ tail > and < "_s, false},
+        {u"<p><![CDATA[]]> ></p>"_s, u"<p><![CDATA[]]>></p>"_s, false},
+    };
+    for (const auto &c : cases) {
+        QStringList messages;
+        EXPECT_EQ(VLXParseFeed::repairText(c.in, &messages), c.out) << c.in.toStdString();
+        EXPECT_EQ(messages.contains(u"Removed illegal whitespace at start of XML tags"_s),
+                  c.spaceMessage)
+            << c.in.toStdString();
+    }
+    QStringList messages;
+    const QString clean = u"<content:encoded><![CDATA[<p>50 > 40 < 60</p> ]]></content:encoded>"_s;
+    EXPECT_EQ(VLXParseFeed::repairText(clean, &messages).constData(), clean.constData());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
 TEST(VLXParseFeedRepair, TagValuesAreReEscaped)
 {
     QStringList messages;
