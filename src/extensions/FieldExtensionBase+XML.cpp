@@ -152,6 +152,33 @@ QString FieldExtensionBase::readValue(const ExtensionField &row, const vlxXMLNod
     return raw;
 }
 
+bool FieldExtensionBase::storeReadUTF8(int field, const vlxXMLNode *node)
+{
+    const ExtensionField &row = descriptor().field(field);
+    if (row.read != Field::Read::HTML || row.attribute || row.kind != Field::Kind::Text)
+        return false;
+    QByteArray bytes = vlxXMLDOM::elementValueUTF8(node);
+    // The text as readValue makes it: not blank (a blank one may name a resource instead),
+    // valid UTF-8 without a byte order mark (which the conversion would drop), and without
+    // numeric references (which the HTML rule decodes).
+    qsizetype first = 0;
+    while (first < bytes.size() && (bytes[first] == ' ' || (bytes[first] >= '\t' && bytes[first] <= '\r')))
+        ++first;
+    if (first == bytes.size() || uchar(bytes[first]) >= 0x80 || bytes.contains("&#")
+        || !QByteArrayView(bytes).isValidUtf8())
+        return false;
+    uchar any = 0;
+    for (const char c : std::as_const(bytes))
+        any |= uchar(c);
+    // The field is empty: parseFieldNode reads an element only into empty fields.
+    Value &held = slot(field);
+    held.text = QString();
+    held.utf8 = std::move(bytes);
+    held.ascii = any < 0x80;
+    fieldChanged(field);
+    return true;
+}
+
 void FieldExtensionBase::storeRead(int field, const QString &text)
 {
     const ExtensionField &row = descriptor().field(field);
@@ -216,7 +243,7 @@ bool FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
         const ExtensionField &row = descriptor().field(f);
         if (row.read == Field::Read::Custom)
             continue;
-        if (row.kind == Field::Kind::Text ? !text(f).isEmpty() : number(f) != 0)
+        if (row.kind == Field::Kind::Text ? !textIsEmpty(f) : number(f) != 0)
             return false;
     }
     for (const int f : fields) {
@@ -226,7 +253,8 @@ bool FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
             continue;
         }
         if (!row.child) {
-            storeRead(f, readValue(row, node));
+            if (!storeReadUTF8(f, node))
+                storeRead(f, readValue(row, node));
             continue;
         }
         // Children are named with the namespace's own prefix or the one the document uses for
@@ -354,13 +382,13 @@ void FieldExtensionBase::appendFieldsXML(UTF8Writer &out, const QString &prefix)
                 ++last;
             bool any = false;
             for (size_t j = i; j <= last; ++j)
-                any = any || !text(order[j]).isEmpty();
+                any = any || !textIsEmpty(order[j]);
             if (any) {
                 openTag(prefix, row.element);
                 out.append('\n');
                 const QString inner = prefix + QLatin1String("    ");
                 for (size_t j = i; j <= last; ++j) {
-                    if (!text(order[j]).isEmpty())
+                    if (!textIsEmpty(order[j]))
                         appendElementLine(out, inner, descriptor().field(order[j]), order[j]);
                 }
                 closeTag(prefix, row.element);
@@ -371,7 +399,7 @@ void FieldExtensionBase::appendFieldsXML(UTF8Writer &out, const QString &prefix)
         switch (row.write) {
         case Field::Write::Escaped:
         case Field::Write::LinkAttribute:
-            if (!text(f).isEmpty())
+            if (!textIsEmpty(f))
                 appendElementLine(out, prefix, row, f);
             break;
         case Field::Write::Flag:

@@ -38,10 +38,8 @@ int occurrences(const QString &text, const QString &search, Qt::CaseSensitivity 
 } // namespace
 
 FieldExtensionBase::FieldExtensionBase(const ExtensionDescriptor &descriptor)
-    : m_descriptor(&descriptor), m_values(descriptor.fields.size())
+    : m_descriptor(&descriptor)
 {
-    for (Value &value : m_values)
-        value.text = QString(QLatin1String(""));
 }
 
 FieldExtensionBase::FieldExtensionBase(const FieldExtensionBase &other)
@@ -53,31 +51,101 @@ FieldExtensionBase::~FieldExtensionBase() = default;
 
 // --- values ------------------------------------------------------------------------------------
 
-const QString &FieldExtensionBase::text(int field) const
+const FieldExtensionBase::Value *FieldExtensionBase::find(int field) const
 {
-    return m_values[size_t(field)].text;
+    for (const Value &value : m_values) {
+        if (value.field == field)
+            return &value;
+    }
+    return nullptr;
+}
+
+FieldExtensionBase::Value &FieldExtensionBase::slot(int field)
+{
+    auto at = m_values.begin();
+    while (at != m_values.end() && at->field < field)
+        ++at;
+    if (at == m_values.end() || at->field != field)
+        at = m_values.insert(at, Value {field, 0, false, QString(), QByteArray()});
+    return *at;
+}
+
+void FieldExtensionBase::erase(int field)
+{
+    std::erase_if(m_values, [field](const Value &value) { return value.field == field; });
+}
+
+QString FieldExtensionBase::text(int field) const
+{
+    const Value *value = find(field);
+    if (!value)
+        return QString(QLatin1String(""));
+    if (!value->utf8.isNull())
+        return QString::fromUtf8(value->utf8);
+    return value->text;
+}
+
+bool FieldExtensionBase::textIsEmpty(int field) const
+{
+    const Value *value = find(field);
+    return !value || (value->utf8.isEmpty() && value->text.isEmpty());
+}
+
+QByteArrayView FieldExtensionBase::textUTF8(int field) const
+{
+    const Value *value = find(field);
+    return value && !value->utf8.isNull() ? QByteArrayView(value->utf8) : QByteArrayView();
+}
+
+bool FieldExtensionBase::textMayHold(int field, const QString &search, Qt::CaseSensitivity cs) const
+{
+    const Value *value = find(field);
+    if (!value || value->utf8.isNull())
+        return !textIsEmpty(field);
+    if (search.isEmpty() || !QStringView(search).isValidUtf16())
+        return true;
+    const QByteArray needle = search.toUtf8();
+    if (cs == Qt::CaseSensitive)
+        return QByteArrayView(value->utf8).contains(needle);
+    // Without a letter beyond ASCII on either side, case folding is ASCII's own.
+    for (const char c : needle) {
+        if (uchar(c) >= 0x80)
+            return true;
+    }
+    return !value->ascii
+        || QLatin1StringView(value->utf8).contains(QLatin1StringView(needle), Qt::CaseInsensitive);
 }
 
 void FieldExtensionBase::setText(int field, const QString &value)
 {
-    QString &held = m_values[size_t(field)].text;
-    if (held == value && held.isNull() == value.isNull())
+    // A null text is stored as "" and counts as a change even of an empty field.
+    if (!value.isNull() && text(field) == value)
         return;
-    held = value.isNull() ? QString(QLatin1String("")) : value;
+    if (value.isEmpty()) {
+        erase(field);
+    } else {
+        Value &held = slot(field);
+        held.text = value;
+        held.utf8 = QByteArray();
+        held.ascii = false;
+    }
     fieldChanged(field);
 }
 
 int FieldExtensionBase::number(int field) const
 {
-    return m_values[size_t(field)].number;
+    const Value *value = find(field);
+    return value ? value->number : 0;
 }
 
 void FieldExtensionBase::setNumber(int field, int value)
 {
-    int &held = m_values[size_t(field)].number;
-    if (held == value)
+    if (number(field) == value)
         return;
-    held = value;
+    if (value == 0)
+        erase(field);
+    else
+        slot(field).number = value;
     fieldChanged(field);
 }
 
@@ -172,7 +240,7 @@ bool FieldExtensionBase::isEmpty() const
         if (!row.countsForEmpty)
             continue;
         if (row.kind == Field::Kind::List ? !customIsEmpty(f)
-                                          : (hasNumber(row) ? number(f) != 0 : !text(f).isEmpty()))
+                                          : (hasNumber(row) ? number(f) != 0 : !textIsEmpty(f)))
             return false;
     }
     return true;
@@ -399,7 +467,7 @@ int FieldExtensionBase::replaceAllFields(const QString &search, const QString &r
             total += listCount;
             continue;
         }
-        if (!row.searchable || row.kind != Field::Kind::Text)
+        if (!row.searchable || row.kind != Field::Kind::Text || !textMayHold(f, search, cs))
             continue;
         const int count = occurrences(text(f), search, cs);
         if (count == 0)
@@ -443,7 +511,13 @@ bool FieldExtensionBase::findInFields(const QString &search,
             } else if (!thenSearch) {
                 return false;
             }
-            const extensionNSRaw::Range found = ext.searchField(text(f), search, options);
+            // A text that cannot hold the search is not made: searched as "", it finds nothing
+            // and the search goes on from the next field as well.
+            const Qt::CaseSensitivity cs = (options & extensionNSRaw::CaseInsensitive)
+                ? Qt::CaseInsensitive
+                : Qt::CaseSensitive;
+            const extensionNSRaw::Range found = ext.searchField(
+                textMayHold(f, search, cs) ? text(f) : QString(), search, options);
             if (found.location != extensionNSRaw::kNotFound) {
                 if (m_findView)
                     m_findView->showMatch(f, found, onTab, underTab, atIndex);

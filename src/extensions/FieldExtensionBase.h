@@ -3,6 +3,7 @@
 #include "extensions/ExtensionDescriptor.h"
 #include "model/extensionNSRaw.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -36,8 +37,16 @@ public:
     virtual const extensionNSRaw &extension() const = 0;
 
     // Text of a Text field ("" for any other kind); setting an equal text changes nothing.
-    const QString &text(int field) const;
+    QString text(int field) const;
     void setText(int field, const QString &value);
+    // Whether the text is empty, without making it.
+    bool textIsEmpty(int field) const;
+    // The text as UTF-8 when the field holds it so (a long text read from a document, kept as
+    // the document had it until a view asks for it), else a null view.
+    QByteArrayView textUTF8(int field) const;
+    // False only when the text cannot hold the search (as QString::indexOf finds it); answered
+    // from the UTF-8 bytes without making the text where it can be.
+    bool textMayHold(int field, const QString &search, Qt::CaseSensitivity cs) const;
     // Integer of a Flag or Tristate field (0 for any other kind).
     int number(int field) const;
     void setNumber(int field, int value);
@@ -152,20 +161,32 @@ private:
     // A new object of the class with this one's values of the rows whose default is the object.
     QVariant objectOfDefaults() const;
 
+    // A field that holds something else than its start value ("" or 0). Most objects hold a
+    // few of the many fields of their table, so only those take room.
     struct Value
     {
-        QString text;
+        int field;
         int number = 0;
+        bool ascii = false; // utf8 holds ASCII only
+        QString text;
+        // The text as the document had it in UTF-8, when read so (text is then empty).
+        QByteArray utf8;
     };
+    const Value *find(int field) const;
+    Value &slot(int field);
+    void erase(int field);
 
     // The fields an element of the parse order holds.
     const std::vector<int> &fieldsOfElement(size_t element) const;
     QString readValue(const ExtensionField &row, const vlxXMLNode *node);
+    // Reads an HTML field's element as UTF-8 when the text needs no decoding (answers false,
+    // storing nothing, when it does).
+    bool storeReadUTF8(int field, const vlxXMLNode *node);
     void storeRead(int field, const QString &text);
     void appendElementLine(UTF8Writer &out, const QString &prefix, const ExtensionField &row,
                            int field) const;
 
     const ExtensionDescriptor *m_descriptor;
-    std::vector<Value> m_values;
+    std::vector<Value> m_values; // in field order
     ExtensionFindView *m_findView = nullptr;
 };

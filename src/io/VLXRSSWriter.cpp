@@ -379,23 +379,23 @@ void VLXRSSWriter::appendItem(UTF8Writer &out, const VLXItems &item, const QStri
     if (!item.comments().isEmpty())
         appendElement(out, prefix, "comments"_L1, [&] { appendSafeLink(out, item.comments()); });
     if (!item.enclosureAttrURL().isEmpty()) {
-        // Each attribute that has a value followed by a blank, and one blank more at the end
-        // (VLXLogic::buildEnclosureString).
+        // The attributes that have a value, joined by a blank; none before the ">", which a
+        // reader would have to repair away when the document is read again.
         out.append(prefix);
         out.append("<enclosure url=\""_L1);
         appendSafeLink(out, item.enclosureAttrURL());
-        out.append("\" "_L1);
+        out.append('"');
         if (!item.enclosureAttrLength().isEmpty()) {
-            out.append("length=\""_L1);
+            out.append(" length=\""_L1);
             appendEscaped(out, item.enclosureAttrLength());
-            out.append("\" "_L1);
+            out.append('"');
         }
         if (!item.enclosureAttrType().isEmpty()) {
-            out.append("type=\""_L1);
+            out.append(" type=\""_L1);
             appendEscaped(out, item.enclosureAttrType());
-            out.append("\" "_L1);
+            out.append('"');
         }
-        out.append(" ></enclosure>\n"_L1);
+        out.append("></enclosure>\n"_L1);
     }
     if (!item.GUID().isEmpty()) {
         out.append(prefix);

@@ -96,6 +96,34 @@ void narrow(char *out, const char16_t *in, qsizetype n)
         out[i] = char(in[i]);
 }
 
+// The length of the run at the start of valid UTF-8 that is copied as it is: no control
+// character (tabs and line breaks included: they are looked at one by one), no 0xEF (which leads
+// U+FFFE and U+FFFF) and, when asked, no "]".
+qsizetype copiedRun(const char *data, qsizetype n, bool bracket)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i control = _mm_set1_epi8(0x1F);
+    const __m128i ef = _mm_set1_epi8(char(0xEF));
+    const __m128i close = _mm_set1_epi8(bracket ? ']' : 0);
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+        __m128i stop = _mm_cmpeq_epi8(_mm_min_epu8(v, control), v);
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, ef));
+        if (bracket)
+            stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, close));
+        if (const int mask = _mm_movemask_epi8(stop))
+            return i + __builtin_ctz(unsigned(mask));
+    }
+#endif
+    for (; i < n; ++i) {
+        const uchar c = uchar(data[i]);
+        if (c < 0x20 || c == 0xEF || (bracket && c == ']'))
+            break;
+    }
+    return i;
+}
+
 } // namespace
 
 void UTF8Writer::reserve(qsizetype bytes)
@@ -183,6 +211,102 @@ qsizetype UTF8Writer::cdataSectionEnd(QStringView text, qsizetype from)
     if (text[end].isLowSurrogate() && text[end - 1].isHighSurrogate())
         --end;
     return end;
+}
+
+qsizetype UTF8Writer::cdataSectionEnd(QByteArrayView utf8, qsizetype from)
+{
+    const qsizetype n = utf8.size();
+    // No more bytes than the longest section has units: the rest is one section up to a "]]>".
+    if (n - from <= kMaximumCDATAUnits) {
+        const qsizetype at = utf8.indexOf("]]>", from);
+        return at < 0 ? n : at + 2;
+    }
+    // Else counted in UTF-16 units as the text's own cdataSectionEnd counts them: a character
+    // of four bytes is a surrogate pair, which is never cut.
+    const char *data = utf8.data();
+    qsizetype units = 0;
+    for (qsizetype i = from; i < n;) {
+        const uchar c = uchar(data[i]);
+        if (c == ']' && i + 2 < n && data[i + 1] == ']' && data[i + 2] == '>'
+            && units + 2 <= kMaximumCDATAUnits)
+            return i + 2;
+        const qsizetype width = c >= 0xF0 ? 2 : 1;
+        if (units + width > kMaximumCDATAUnits)
+            return i;
+        units += width;
+        i += c < 0x80 ? 1 : (c < 0xE0 ? 2 : (c < 0xF0 ? 3 : 4));
+    }
+    return n;
+}
+
+void UTF8Writer::appendCDATA(QByteArrayView utf8)
+{
+    append(QLatin1StringView("<![CDATA["));
+    const qsizetype n = utf8.size();
+    if (n > kMaximumCDATAUnits) {
+        for (qsizetype from = 0;;) {
+            const qsizetype end = cdataSectionEnd(utf8, from);
+            copyUTF8(utf8.sliced(from, end - from));
+            if (end == n)
+                break;
+            append(QLatin1StringView("]]><![CDATA["));
+            from = end;
+        }
+        append(QLatin1StringView("]]>"));
+        return;
+    }
+    // One pass: every section fits, and a "]]>" is found as the text is copied.
+    const char *data = utf8.data();
+    for (qsizetype i = 0; i < n;) {
+        const qsizetype run = copiedRun(data + i, n - i, true);
+        appendUTF8(QByteArrayView(data + i, run));
+        i += run;
+        if (i == n)
+            break;
+        if (data[i] == ']') {
+            if (i + 2 < n && data[i + 1] == ']' && data[i + 2] == '>') {
+                append(QLatin1StringView("]]]]><![CDATA["));
+                i += 2;
+            } else {
+                append(']');
+                ++i;
+            }
+            continue;
+        }
+        const qsizetype end = data[i] == char(0xEF) ? qMin(i + 3, n) : i + 1;
+        copyUTF8(utf8.sliced(i, end - i));
+        i = end;
+    }
+    append(QLatin1StringView("]]>"));
+}
+
+void UTF8Writer::copyUTF8(QByteArrayView utf8)
+{
+    const char *data = utf8.data();
+    const qsizetype n = utf8.size();
+    ensure(n);
+    char *out = m_data + m_used;
+    for (qsizetype i = 0; i < n;) {
+        const qsizetype run = copiedRun(data + i, n - i, false);
+        std::memcpy(out, data + i, size_t(run));
+        out += run;
+        i += run;
+        if (i == n)
+            break;
+        const uchar c = uchar(data[i]);
+        if (c == 0xEF) {
+            // U+FFFE and U+FFFF (EF BF BE, EF BF BF) are left out; the rest is copied.
+            if (i + 2 < n && uchar(data[i + 1]) == 0xBF && uchar(data[i + 2]) >= 0xBE) {
+                i += 3;
+                continue;
+            }
+            *out++ = char(c);
+        } else if (c == '\t' || c == '\n' || c == '\r') {
+            *out++ = char(c);
+        }
+        ++i;
+    }
+    m_used = out - m_data;
 }
 
 void UTF8Writer::appendUTF8(QByteArrayView bytes)

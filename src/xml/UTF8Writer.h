@@ -56,6 +56,12 @@ public:
     // surrogate pair is never cut.
     static qsizetype cdataSectionEnd(QStringView text, qsizetype from);
     static constexpr qsizetype kMaximumCDATAUnits = qsizetype(1) << 20;
+    // The same for text held as valid UTF-8: the same sections and the same bytes as
+    // appendCDATA of its UTF-16 (lengths are still counted in UTF-16 units), written by copying
+    // runs of bytes.
+    void appendCDATA(QByteArrayView utf8);
+    // cdataSectionEnd over UTF-8: the byte after the section's end.
+    static qsizetype cdataSectionEnd(QByteArrayView utf8, qsizetype from);
     // Bytes already encoded as UTF-8 (and free of characters XML cannot carry).
     void appendUTF8(QByteArrayView bytes);
     void appendNumber(qint64 n);
@@ -95,6 +101,8 @@ private:
     void grow(qsizetype n);
     // Encodes text whose characters the mask (bits per ASCII character) selects as entities.
     void encode(QStringView text, const quint32 *escapeMask);
+    // Copies valid UTF-8, leaving out what encode() leaves out.
+    void copyUTF8(QByteArrayView utf8);
 
     QByteArray m_buffer; // sized to the capacity; m_used of it is written
     char *m_data = nullptr;

@@ -811,7 +811,9 @@ const Node *childAt(const Node *node, int index)
 // section inside it included: show notes carry inline scripts as "//<![CDATA[ ... //]]>", and
 // the markup around them is as much the text as the script is. Only the two ends are looked at
 // until a wrapper is certain, so the common text costs no search at all.
-QString unwrapCDATA(QByteArrayView text)
+// The bytes of a text that is wholly an escaped CDATA wrapper without the wrapper, else the text;
+// `joined` holds the bytes of several sections.
+QByteArrayView unwrappedCDATA(QByteArrayView text, QByteArray &joined)
 {
     static constexpr QByteArrayView open("<![CDATA[");
     static constexpr QByteArrayView close("]]>");
@@ -828,8 +830,7 @@ QString unwrapCDATA(QByteArrayView text)
     };
     if (last - first < open.size() + close.size() || !opensAt(first)
         || !text.first(last).endsWith(close))
-        return utf8Text(text);
-    QByteArray joined;
+        return text;
     qsizetype at = first;
     while (at < last && opensAt(at)) {
         const qsizetype from = at + open.size();
@@ -838,8 +839,8 @@ QString unwrapCDATA(QByteArrayView text)
         at = end + close.size();
     }
     if (at == last)
-        return utf8Text(joined);
-    return utf8Text(text.sliced(first + open.size(), last - close.size() - first - open.size()));
+        return joined;
+    return text.sliced(first + open.size(), last - close.size() - first - open.size());
 }
 
 // Decodes an attribute held in libxml2's form (see Attribute): each "&...;" once.
@@ -1740,27 +1741,47 @@ QString vlxXMLDOM::dataOfNode(const vlxXMLNode *handle)
     return utf8Text(valueOf(node->tree->attributes[node->firstAttribute]));
 }
 
-QString vlxXMLDOM::getElementValue(const vlxXMLNode *handle)
+namespace {
+// The UTF-8 of getElementValue: a view of the tree's bytes, or of `kept`.
+QByteArrayView elementValueBytes(const Node *node, QByteArray &kept)
 {
-    const Node *node = toNode(handle);
     if (!node || !showsChildren(node) || node->childCount == 0)
-        return QString();
+        return QByteArrayView();
     const Tree *tree = node->tree;
     if (node->childCount == 1) {
         const Node *only = tree->child(node, 0);
-        if (only->kind != EntityReference)
-            return unwrapCDATA(bytesOf(only));
+        if (only->kind != vlxXMLDOM::EntityReference)
+            return unwrappedCDATA(bytesOf(only), kept);
     }
     // Gather UTF-8 and convert once; resolved references are few.
     QByteArray joined;
     for (quint32 i = 0; i < node->childCount; ++i) {
         const Node *child = tree->child(node, i);
-        if (child->kind == EntityReference)
-            joined += resolveReference(utf8Text(bytesOf(child))).toUtf8();
+        if (child->kind == vlxXMLDOM::EntityReference)
+            joined += vlxXMLDOM::resolveReference(utf8Text(bytesOf(child))).toUtf8();
         else
             joined += bytesOf(child);
     }
-    return unwrapCDATA(joined);
+    const QByteArrayView unwrapped = unwrappedCDATA(joined, kept);
+    if (unwrapped.data() == kept.constData())
+        return kept;
+    kept = unwrapped.size() == joined.size() ? std::move(joined) : unwrapped.toByteArray();
+    return kept;
+}
+} // namespace
+
+QString vlxXMLDOM::getElementValue(const vlxXMLNode *handle)
+{
+    QByteArray kept;
+    const QByteArrayView bytes = elementValueBytes(toNode(handle), kept);
+    return bytes.isNull() ? QString() : utf8Text(bytes);
+}
+
+QByteArray vlxXMLDOM::elementValueUTF8(const vlxXMLNode *handle)
+{
+    QByteArray kept;
+    const QByteArrayView bytes = elementValueBytes(toNode(handle), kept);
+    return bytes.data() == kept.constData() ? kept : bytes.toByteArray();
 }
 
 QByteArray vlxXMLDOM::xmlDataOfNode(const vlxXMLNode *handle)

@@ -147,6 +147,8 @@ public:
     // name). A joined text that is wholly an escaped CDATA wrapper loses the wrapper (and the
     // white space around it); any other text is kept whole, nothing trimmed.
     static QString getElementValue(const vlxXMLNode *node);
+    // The same text in UTF-8, as the document holds it (a byte order mark stays).
+    static QByteArray elementValueUTF8(const vlxXMLNode *node);
     // The node and its subtree as UTF-8 XML, references written back as references. For the
     // document node this is xmlData().
     static QByteArray xmlDataOfNode(const vlxXMLNode *node);

@@ -1,5 +1,6 @@
 #include "extensions/content/ContentEncodedRow.h"
 
+#include "extensions/FieldExtensionBase.h"
 #include "xml/UTF8Writer.h"
 
 const char *const ContentEncodedRow::kElements[1] = {"encoded"};
@@ -40,5 +41,21 @@ void ContentEncodedRow::appendCDATALine(UTF8Writer &out, const QString &indent, 
     out.append(indent);
     out.append(QLatin1StringView("<content:encoded>"));
     out.appendCDATA(text);
+    out.append(QLatin1StringView("</content:encoded>\n"));
+}
+
+void ContentEncodedRow::appendFieldLine(UTF8Writer &out, const QString &indent,
+                                        const FieldExtensionBase &fields, int field)
+{
+    const QByteArrayView utf8 = fields.textUTF8(field);
+    if (utf8.isNull()) {
+        appendCDATALine(out, indent, fields.text(field));
+        return;
+    }
+    if (utf8.isEmpty())
+        return;
+    out.append(indent);
+    out.append(QLatin1StringView("<content:encoded>"));
+    out.appendCDATA(utf8);
     out.append(QLatin1StringView("</content:encoded>\n"));
 }

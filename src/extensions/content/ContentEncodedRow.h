@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class FieldExtensionBase;
 class UTF8Writer;
 
 // What the channel's and the items' content:encoded share: one HTML text, taken as the document
@@ -24,4 +25,7 @@ public:
     static QString cdataLine(const QString &indent, const QString &text);
     // The same line written into the document being written, without a copy of the text.
     static void appendCDATALine(UTF8Writer &out, const QString &indent, const QString &text);
+    // The field's line, from the UTF-8 the field holds when it holds the text so.
+    static void appendFieldLine(UTF8Writer &out, const QString &indent,
+                                const FieldExtensionBase &fields, int field);
 };

@@ -49,5 +49,5 @@ QString contentEncodedChannel::buildCustom(int, const QString &prefix) const
 
 void contentEncodedChannel::appendCustom(UTF8Writer &out, int, const QString &prefix) const
 {
-    ContentEncodedRow::appendCDATALine(out, prefix, encoded());
+    ContentEncodedRow::appendFieldLine(out, prefix, *this, kEncoded);
 }

@@ -13,7 +13,7 @@ public:
 
     static const ExtensionDescriptor &classDescriptor();
 
-    const QString &encoded() const { return text(kEncoded); }
+    QString encoded() const { return text(kEncoded); }
     void setEncoded(const QString &value) { setText(kEncoded, value); }
 
     static QString classDescriptionOfNamespace();

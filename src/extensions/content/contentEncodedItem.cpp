@@ -50,5 +50,5 @@ QString contentEncodedItem::buildCustom(int, const QString &prefix) const
 
 void contentEncodedItem::appendCustom(UTF8Writer &out, int, const QString &prefix) const
 {
-    ContentEncodedRow::appendCDATALine(out, prefix, encoded());
+    ContentEncodedRow::appendFieldLine(out, prefix, *this, kEncoded);
 }

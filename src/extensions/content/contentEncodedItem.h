@@ -14,7 +14,7 @@ public:
 
     static const ExtensionDescriptor &classDescriptor();
 
-    const QString &encoded() const { return text(kEncoded); }
+    QString encoded() const { return text(kEncoded); }
     void setEncoded(const QString &value) { setText(kEncoded, value); }
 
     QVariantMap findSortableTags() const override;

@@ -29,7 +29,7 @@ class QObject;
 // Typed accessors of one set of the fifteen values, starting at field `first`, the names ending
 // in `Suffix` (nothing, or TI for the channel's textInput set).
 #define VLX_DC_ACCESSOR(getter, setter, first, element)                                            \
-    const QString &getter() const                                                                  \
+    QString getter() const                                                                         \
     {                                                                                              \
         return text((first) + DublinCoreRows::element);                                            \
     }                                                                                              \

@@ -33,21 +33,21 @@ public:
 
     static const ExtensionDescriptor &classDescriptor();
 
-    const QString &subtitle() const { return text(kSubtitle); }
+    QString subtitle() const { return text(kSubtitle); }
     void setSubtitle(const QString &value) { setText(kSubtitle, value); }
-    const QString &summary() const { return text(kSummary); }
+    QString summary() const { return text(kSummary); }
     void setSummary(const QString &value) { setText(kSummary, value); }
-    const QString &keywords() const { return text(kKeywords); }
+    QString keywords() const { return text(kKeywords); }
     void setKeywords(const QString &value) { setText(kKeywords, value); }
-    const QString &author() const { return text(kAuthor); }
+    QString author() const { return text(kAuthor); }
     void setAuthor(const QString &value) { setText(kAuthor, value); }
-    const QString &ownerName() const { return text(kOwnerName); }
+    QString ownerName() const { return text(kOwnerName); }
     void setOwnerName(const QString &value) { setText(kOwnerName, value); }
-    const QString &ownerEmail() const { return text(kOwnerEmail); }
+    QString ownerEmail() const { return text(kOwnerEmail); }
     void setOwnerEmail(const QString &value) { setText(kOwnerEmail, value); }
-    const QString &image() const { return text(kImage); }
+    QString image() const { return text(kImage); }
     void setImage(const QString &value) { setText(kImage, value); }
-    const QString &newFeedURL() const { return text(kNewFeedURL); }
+    QString newFeedURL() const { return text(kNewFeedURL); }
     void setNewFeedURL(const QString &value) { setText(kNewFeedURL, value); }
     int block() const { return number(kBlock); }
     void setBlock(int value) { setNumber(kBlock, value); }

@@ -19,16 +19,16 @@ public:
 
     static const ExtensionDescriptor &classDescriptor();
 
-    const QString &subtitle() const { return text(kSubtitle); }
+    QString subtitle() const { return text(kSubtitle); }
     void setSubtitle(const QString &value) { setText(kSubtitle, value); }
-    const QString &summary() const { return text(kSummary); }
+    QString summary() const { return text(kSummary); }
     void setSummary(const QString &value) { setText(kSummary, value); }
     // Any text; reading and editing bring it to the normal form M:SS or H:MM:SS.
-    const QString &duration() const { return text(kDuration); }
+    QString duration() const { return text(kDuration); }
     void setDuration(const QString &value) { setText(kDuration, value); }
-    const QString &keywords() const { return text(kKeywords); }
+    QString keywords() const { return text(kKeywords); }
     void setKeywords(const QString &value) { setText(kKeywords, value); }
-    const QString &author() const { return text(kAuthor); }
+    QString author() const { return text(kAuthor); }
     void setAuthor(const QString &value) { setText(kAuthor, value); }
     int block() const { return number(kBlock); }
     void setBlock(int value) { setNumber(kBlock, value); }

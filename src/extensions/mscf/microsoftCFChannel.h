@@ -34,7 +34,7 @@ public:
     static const QString kDefaultElementKey; // "MSCFListInfoItemDefaultElement"
     static const QString kDefaultDataTypeKey; // "MSCFListInfoItemDefaultDataType"
 
-    const QString &treatAs() const { return text(kTreatAs); }
+    QString treatAs() const { return text(kTreatAs); }
     void setTreatAs(const QString &value) { setText(kTreatAs, value); }
 
     const QList<ListInfoItem> &listInfo() const { return m_listInfo; }

@@ -15,11 +15,11 @@ public:
 
     static const ExtensionDescriptor &classDescriptor();
 
-    const QString &updatePeriod() const { return text(kPeriod); }
+    QString updatePeriod() const { return text(kPeriod); }
     void setUpdatePeriod(const QString &value) { setText(kPeriod, value); }
-    const QString &updateFrequency() const { return text(kFrequency); }
+    QString updateFrequency() const { return text(kFrequency); }
     void setUpdateFrequency(const QString &value) { setText(kFrequency, value); }
-    const QString &updateBase() const { return text(kBase); }
+    QString updateBase() const { return text(kBase); }
     void setUpdateBase(const QString &value) { setText(kBase, value); }
 
     // "hourly", "daily", "weekly", "monthly", "yearly", then nullptr.

@@ -20,7 +20,7 @@ public:
     static const ExtensionDescriptor &classDescriptor();
     static QString classDescriptionOfNamespace();
 
-    const QString &pingString() const { return text(kPing); }
+    QString pingString() const { return text(kPing); }
     void setPingString(const QString &value) { setText(kPing, value); }
     const QStringList &aboutString() const { return m_about; }
     void setAboutString(const QStringList &list);
