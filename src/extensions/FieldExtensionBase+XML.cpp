@@ -302,7 +302,7 @@ void FieldExtensionBase::noteDeclaredURI(const QString &uri)
 // --- writing -----------------------------------------------------------------------------------
 
 void FieldExtensionBase::appendElementLine(UTF8Writer &out, const QString &prefix,
-                                           const ExtensionField &row, int field) const
+                                           const ExtensionField &row, const Value &value) const
 {
     const QString &namespacePrefix = knownNamespaces::prefix(m_descriptor->ns);
     const QLatin1StringView local(row.child ? row.child : row.element);
@@ -311,6 +311,9 @@ void FieldExtensionBase::appendElementLine(UTF8Writer &out, const QString &prefi
         out.append(':');
         out.append(local);
     };
+    // The held text itself, unless the field holds it as UTF-8.
+    const QString converted = value.utf8.isNull() ? QString() : QString::fromUtf8(value.utf8);
+    const QString &text = value.utf8.isNull() ? value.text : converted;
     out.append(prefix);
     out.append('<');
     name();
@@ -318,12 +321,20 @@ void FieldExtensionBase::appendElementLine(UTF8Writer &out, const QString &prefi
         out.append(' ');
         out.append(QLatin1StringView(row.attribute));
         out.append("=\""_L1);
-        out.append(ExtensionText::cutLink(VLXLogic::createSafeLink(text(field)), row.cutLength));
+        out.append(ExtensionText::cutLink(VLXLogic::createSafeLink(text), row.cutLength));
         out.append("\" />\n"_L1);
         return;
     }
     out.append('>');
-    out.appendEscaped(ExtensionText::cut(text(field), row.cutLength), VLXLogic::encodeApos());
+    // ExtensionText::cut without a copy: a surrogate pair is never cut.
+    QStringView kept(text);
+    if (row.cutLength > 0 && kept.size() > row.cutLength) {
+        qsizetype end = row.cutLength;
+        if (kept[end - 1].isHighSurrogate())
+            --end;
+        kept = kept.first(end);
+    }
+    out.appendEscaped(kept, VLXLogic::encodeApos());
     out.append("</"_L1);
     name();
     out.append(">\n"_L1);
@@ -388,8 +399,8 @@ void FieldExtensionBase::appendFieldsXML(UTF8Writer &out, const QString &prefix)
                 out.append('\n');
                 const QString inner = prefix + QLatin1String("    ");
                 for (size_t j = i; j <= last; ++j) {
-                    if (!textIsEmpty(order[j]))
-                        appendElementLine(out, inner, descriptor().field(order[j]), order[j]);
+                    if (const Value *value = nonEmptyText(order[j]))
+                        appendElementLine(out, inner, descriptor().field(order[j]), *value);
                 }
                 closeTag(prefix, row.element);
             }
@@ -399,8 +410,8 @@ void FieldExtensionBase::appendFieldsXML(UTF8Writer &out, const QString &prefix)
         switch (row.write) {
         case Field::Write::Escaped:
         case Field::Write::LinkAttribute:
-            if (!textIsEmpty(f))
-                appendElementLine(out, prefix, row, f);
+            if (const Value *value = nonEmptyText(f))
+                appendElementLine(out, prefix, row, *value);
             break;
         case Field::Write::Flag:
             if (number(f) != 0) {

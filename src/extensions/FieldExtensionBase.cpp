@@ -43,7 +43,7 @@ FieldExtensionBase::FieldExtensionBase(const ExtensionDescriptor &descriptor)
 }
 
 FieldExtensionBase::FieldExtensionBase(const FieldExtensionBase &other)
-    : m_descriptor(other.m_descriptor), m_values(other.m_values)
+    : m_descriptor(other.m_descriptor), m_values(other.m_values), m_held(other.m_held)
 {
 }
 
@@ -53,6 +53,8 @@ FieldExtensionBase::~FieldExtensionBase() = default;
 
 const FieldExtensionBase::Value *FieldExtensionBase::find(int field) const
 {
+    if (!holds(field))
+        return nullptr;
     for (const Value &value : m_values) {
         if (value.field == field)
             return &value;
@@ -67,12 +69,22 @@ FieldExtensionBase::Value &FieldExtensionBase::slot(int field)
         ++at;
     if (at == m_values.end() || at->field != field)
         at = m_values.insert(at, Value {field, 0, false, QString(), QByteArray()});
+    if (field < 64)
+        m_held |= quint64(1) << field;
     return *at;
 }
 
 void FieldExtensionBase::erase(int field)
 {
     std::erase_if(m_values, [field](const Value &value) { return value.field == field; });
+    if (field < 64)
+        m_held &= ~(quint64(1) << field);
+}
+
+bool FieldExtensionBase::emptyHeldText(int field) const
+{
+    const Value *value = find(field);
+    return !value || (value->utf8.isEmpty() && value->text.isEmpty());
 }
 
 QString FieldExtensionBase::text(int field) const
@@ -83,12 +95,6 @@ QString FieldExtensionBase::text(int field) const
     if (!value->utf8.isNull())
         return QString::fromUtf8(value->utf8);
     return value->text;
-}
-
-bool FieldExtensionBase::textIsEmpty(int field) const
-{
-    const Value *value = find(field);
-    return !value || (value->utf8.isEmpty() && value->text.isEmpty());
 }
 
 QByteArrayView FieldExtensionBase::textUTF8(int field) const

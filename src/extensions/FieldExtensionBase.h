@@ -40,7 +40,7 @@ public:
     QString text(int field) const;
     void setText(int field, const QString &value);
     // Whether the text is empty, without making it.
-    bool textIsEmpty(int field) const;
+    bool textIsEmpty(int field) const { return !holds(field) || emptyHeldText(field); }
     // The text as UTF-8 when the field holds it so (a long text read from a document, kept as
     // the document had it until a view asks for it), else a null view.
     QByteArrayView textUTF8(int field) const;
@@ -173,6 +173,10 @@ private:
         QByteArray utf8;
     };
     const Value *find(int field) const;
+    // False when the field is surely at its start value: the bits of the fields held (the
+    // first 64; any later field may be held).
+    bool holds(int field) const { return field >= 64 || (m_held >> field) & 1; }
+    bool emptyHeldText(int field) const;
     Value &slot(int field);
     void erase(int field);
 
@@ -184,9 +188,16 @@ private:
     bool storeReadUTF8(int field, const vlxXMLNode *node);
     void storeRead(int field, const QString &text);
     void appendElementLine(UTF8Writer &out, const QString &prefix, const ExtensionField &row,
-                           int field) const;
+                           const Value &value) const;
+    // The field's value when it holds a text that is not empty.
+    const Value *nonEmptyText(int field) const
+    {
+        const Value *value = holds(field) ? find(field) : nullptr;
+        return value && !(value->text.isEmpty() && value->utf8.isEmpty()) ? value : nullptr;
+    }
 
     const ExtensionDescriptor *m_descriptor;
     std::vector<Value> m_values; // in field order
+    quint64 m_held = 0;
     ExtensionFindView *m_findView = nullptr;
 };

@@ -23,11 +23,6 @@ const QLatin1String kWebAddress("https://vellumcast.example.org/");
 
 using namespace Qt::StringLiterals;
 
-inline bool needsEscape(char16_t c, bool apos)
-{
-    return c == u'&' || c == u'<' || c == u'>' || c == u'"' || (apos && c == u'\'');
-}
-
 QString escapedAttribute(const QString &value)
 {
     return VLXLogic::encodeSpecialXMLChars(value);
@@ -144,14 +139,7 @@ void VLXRSSWriter::appendEscaped(UTF8Writer &out, QStringView text) const
 
 void VLXRSSWriter::appendBest(UTF8Writer &out, QStringView text) const
 {
-    qsizetype count = 0;
-    for (QChar c : text)
-        count += needsEscape(c.unicode(), m_apos) ? 1 : 0;
-    if (count <= 20) {
-        appendEscaped(out, text);
-        return;
-    }
-    out.appendCDATA(text);
+    out.appendEscapedOrCDATA(text, m_apos, 20);
 }
 
 bool VLXRSSWriter::isPlainLink(QStringView link)
@@ -195,10 +183,18 @@ QByteArray VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limit
     const std::vector<int> positions = itemPositions(feed, noFuture, limitItems, limitNumber);
     const extensionManagerChannel &extensions = *feed.XMLExtensions();
 
-    qsizetype estimate = 4096 + feed.descriptionElement().size();
+    // Room for the channel and the first items, whose written size then tells how much the
+    // estimate of the others misses (extensions, escapes): the buffer is sized for the whole
+    // document once, before it holds much to copy.
+    constexpr size_t kMeasured = 16;
+    std::vector<qsizetype> estimates;
+    estimates.reserve(positions.size());
     for (int position : positions)
-        estimate += estimatedItemSize(*feed.itemAtIndex(position));
-    UTF8Writer out(estimate);
+        estimates.push_back(estimatedItemSize(*feed.itemAtIndex(position)));
+    qsizetype measuredEstimate = 0;
+    for (size_t k = 0; k < estimates.size() && k < kMeasured; ++k)
+        measuredEstimate += estimates[k];
+    UTF8Writer out(4096 + feed.descriptionElement().size() * 3 + measuredEstimate * 4);
 
     out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"_L1);
     for (const QString &comment : feed.XMLComments()) {
@@ -315,9 +311,17 @@ QByteArray VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limit
     extensions.appendXML(out, kChannelIndent);
     appendImage(out, *feed.image(), kChannelIndent);
 
-    for (int position : positions) {
+    const qsizetype itemsStart = out.size();
+    for (size_t k = 0; k < positions.size(); ++k) {
+        if (k == kMeasured) {
+            qsizetype rest = 0;
+            for (size_t j = kMeasured; j < estimates.size(); ++j)
+                rest += estimates[j];
+            const double ratio = double(out.size() - itemsStart) / double(measuredEstimate);
+            out.reserve(qsizetype(double(rest) * ratio * 1.0625) + 64);
+        }
         out.append("        <item>\n"_L1);
-        appendItem(out, *feed.itemAtIndex(position), kItemIndent, true);
+        appendItem(out, *feed.itemAtIndex(positions[k]), kItemIndent, true);
         out.append("        </item>\n\n"_L1);
     }
     out.append("    </channel>\n</rss>\n"_L1);

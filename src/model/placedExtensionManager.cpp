@@ -319,7 +319,8 @@ QString placedExtensionManager::buildXML(const QString &prefix) const
 
 void placedExtensionManager::appendXML(UTF8Writer &out, const QString &prefix) const
 {
-    forEachHeld(true, [&](const ExtensionRef &extension) { extension->appendXML(out, prefix); });
+    forEachHeldInPlace(true,
+                       [&](const ExtensionRef &extension) { extension->appendXML(out, prefix); });
 }
 
 int placedExtensionManager::parseXMLErrorCount() const

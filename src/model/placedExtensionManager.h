@@ -79,6 +79,21 @@ protected:
         for (const ExtensionRef &extension : held)
             visit(extension);
     }
+    // The same walk for an operation that changes nothing (writing, counting): the extensions
+    // are visited where they are held, without taking them first.
+    template<class Visit> void forEachHeldInPlace(bool userDefinedAlways, Visit visit) const
+    {
+        for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
+            if (extensionUsed(ns)) {
+                if (const ExtensionRef &slot = known(ns))
+                    visit(slot);
+            }
+        }
+        for (const ExtensionRef &listed : notWellSupportedArray())
+            visit(listed);
+        if (m_unknown && (userDefinedAlways || unknownExtensionUsed()))
+            visit(m_unknown);
+    }
     // The user-defined extension if it was ever made, else null (standing for a fresh one).
     const ExtensionRef &heldUnknownExtension() const { return m_unknown; }
     // Gives the slot the extension the factory makes for it, made only when first read. Most

@@ -83,6 +83,48 @@ qsizetype plainRun(const char16_t *data, qsizetype n, const quint32 *mask)
     return i;
 }
 
+// Copies the plain run at the start (as plainRun measures it), narrowed to bytes, sixteen units
+// at a time; answers its length. `out` has room for n bytes.
+qsizetype copyPlainRun(char *out, const char16_t *data, qsizetype n, const quint32 *mask)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    // Packed with signed saturation, a unit beyond 0xFF becomes 0x00 or 0xFF, neither plain.
+    const __m128i control = _mm_set1_epi8(0x1F);
+    const __m128i del = _mm_set1_epi8(0x7F);
+    const __m128i amp = _mm_set1_epi8('&');
+    const __m128i lt = _mm_set1_epi8('<');
+    const __m128i gt = _mm_set1_epi8('>');
+    const __m128i quot = _mm_set1_epi8('"');
+    const __m128i apos = _mm_set1_epi8(inMask(mask, u'\'') ? '\'' : '&');
+    const bool anyMasked = mask[1] != 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i + 8));
+        const __m128i bytes = _mm_packus_epi16(a, b);
+        __m128i bad = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(bytes, control), bytes),
+                                   _mm_cmpeq_epi8(_mm_max_epu8(bytes, del), bytes));
+        if (anyMasked) {
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(bytes, amp));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(bytes, lt));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(bytes, gt));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(bytes, quot));
+            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(bytes, apos));
+        }
+        if (_mm_movemask_epi8(bad) != 0)
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), bytes);
+    }
+#endif
+    for (; i < n; ++i) {
+        const char16_t c = data[i];
+        if (c < 0x20 || c >= 0x7F || inMask(mask, c))
+            break;
+        out[i] = char(c);
+    }
+    return i;
+}
+
 void narrow(char *out, const char16_t *in, qsizetype n)
 {
     qsizetype i = 0;
@@ -159,6 +201,16 @@ void UTF8Writer::append(QStringView text)
 void UTF8Writer::appendEscaped(QStringView text, bool apos)
 {
     encode(text, apos ? kXMLApos.bits : kXML.bits);
+}
+
+void UTF8Writer::appendEscapedOrCDATA(QStringView text, bool apos, qsizetype maximumEntities)
+{
+    // Written escaped first: most texts take few entities, and are then written in one pass.
+    const qsizetype start = m_used;
+    if (encode(text, apos ? kXMLApos.bits : kXML.bits) <= maximumEntities)
+        return;
+    truncate(start);
+    appendCDATA(text);
 }
 
 void UTF8Writer::appendEscaping(QStringView text, QLatin1StringView escape)
@@ -335,8 +387,9 @@ void UTF8Writer::appendNumber(qint64 n)
     append(QLatin1StringView(digits, length));
 }
 
-void UTF8Writer::encode(QStringView text, const quint32 *escapeMask)
+qsizetype UTF8Writer::encode(QStringView text, const quint32 *escapeMask)
 {
+    qsizetype entities = 0;
     const char16_t *data = text.utf16();
     const qsizetype n = text.size();
     // Every unit gives at most three bytes, an escaped one at most six.
@@ -344,9 +397,8 @@ void UTF8Writer::encode(QStringView text, const quint32 *escapeMask)
     char *out = m_data + m_used;
     qsizetype i = 0;
     while (i < n) {
-        const qsizetype run = plainRun(data + i, n - i, escapeMask);
+        const qsizetype run = copyPlainRun(out, data + i, n - i, escapeMask);
         if (run > 0) {
-            narrow(out, data + i, run);
             out += run;
             i += run;
             if (i == n)
@@ -363,6 +415,7 @@ void UTF8Writer::encode(QStringView text, const quint32 *escapeMask)
                 out = m_data + m_used;
                 std::memcpy(out, name, length);
                 out += length;
+                ++entities;
             } else if (c >= 0x20 || c == 0x9 || c == 0xA || c == 0xD) {
                 *out++ = char(c);
             }
@@ -393,6 +446,7 @@ void UTF8Writer::encode(QStringView text, const quint32 *escapeMask)
         }
     }
     m_used = out - m_data;
+    return entities;
 }
 
 QByteArray UTF8Writer::take()

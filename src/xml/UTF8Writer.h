@@ -41,6 +41,9 @@ public:
     void append(QStringView text);
     // Text with "&", "<", ">", '"' and, when apos is set, "'" written as their entities.
     void appendEscaped(QStringView text, bool apos);
+    // The text escaped as appendEscaped writes it while that takes at most maximumEntities
+    // entities, else as appendCDATA writes it.
+    void appendEscapedOrCDATA(QStringView text, bool apos, qsizetype maximumEntities);
     // Text with only the characters that `escape` selects (from "&<>\"'") written as entities.
     void appendEscaping(QStringView text, QLatin1StringView escape);
     // Text of several lines, each led by the indent (also the first); a line break followed by
@@ -100,7 +103,8 @@ private:
     }
     void grow(qsizetype n);
     // Encodes text whose characters the mask (bits per ASCII character) selects as entities.
-    void encode(QStringView text, const quint32 *escapeMask);
+    // Answers how many entities it wrote.
+    qsizetype encode(QStringView text, const quint32 *escapeMask);
     // Copies valid UTF-8, leaving out what encode() leaves out.
     void copyUTF8(QByteArrayView utf8);
 
