@@ -162,19 +162,27 @@ bool FieldExtensionBase::storeReadUTF8(int field, const vlxXMLNode *node)
     // valid UTF-8 without a byte order mark (which the conversion would drop), and without
     // numeric references (which the HTML rule decodes).
     qsizetype first = 0;
-    while (first < bytes.size() && (bytes[first] == ' ' || (bytes[first] >= '\t' && bytes[first] <= '\r')))
+    while (first < bytes.size()
+           && (bytes[first] == ' ' || (bytes[first] >= '\t' && bytes[first] <= '\r')))
         ++first;
-    if (first == bytes.size() || uchar(bytes[first]) >= 0x80 || bytes.contains("&#")
-        || !QByteArrayView(bytes).isValidUtf8())
+    if (first == bytes.size() || uchar(bytes[first]) >= 0x80)
         return false;
-    uchar any = 0;
-    for (const char c : std::as_const(bytes))
-        any |= uchar(c);
+    const char *data = bytes.constData();
+    const qsizetype n = bytes.size();
+    for (const void *amp = std::memchr(data, '&', size_t(n)); amp;) {
+        const qsizetype at = static_cast<const char *>(amp) - data;
+        if (at + 1 < n && data[at + 1] == '#')
+            return false;
+        amp = std::memchr(data + at + 1, '&', size_t(n - at - 1));
+    }
+    const bool ascii = QtPrivate::isAscii(QLatin1StringView(bytes));
+    if (!ascii && !QByteArrayView(bytes).isValidUtf8())
+        return false;
     // The field is empty: parseFieldNode reads an element only into empty fields.
     Value &held = slot(field);
     held.text = QString();
     held.utf8 = std::move(bytes);
-    held.ascii = any < 0x80;
+    held.ascii = ascii;
     fieldChanged(field);
     return true;
 }

@@ -1,4 +1,5 @@
 #include "io/VLXRSSWriter.h"
+#include "io/VLXParseFeed.h"
 
 #include "model/SmartDate.h"
 #include "model/VLXFeed.h"
@@ -208,6 +209,9 @@ TEST_F(VLXRSSWriterTest, ItemChildrenAndTheBlankLineAfterEachItem)
         "\n"
         "    </channel>\n");
     EXPECT_TRUE(xml.contains(expectedItems)) << xml.toStdString();
+    // Read again, what the writer wrote needs no repair.
+    QStringList repairs;
+    EXPECT_TRUE(VLXParseFeed::repairText(xml, &repairs).isSharedWith(xml));
 
     // The item's own form: the children only, each at the indent given.
     EXPECT_EQ(bare->buildXML(QStringLiteral("  ")).section(u'\n', 0, 0),

@@ -10,13 +10,15 @@ TEST(UTF8Writer, PlainTextIsPrintableASCIIWithoutAnythingToEscape)
 {
     EXPECT_TRUE(UTF8Writer::isPlain(QStringView()));
     EXPECT_TRUE(UTF8Writer::isPlain(u" ~"));
-    const char16_t refused[] = {u'&', u'<', u'>', u'"', u'\'', 0x1F, 0x09, 0x0A, 0x7F, 0x80, 0xE9, 0x20AC, 0xD83D};
+    const char16_t refused[]
+        = {u'&', u'<', u'>', u'"', u'\'', 0x1F, 0x09, 0x0A, 0x7F, 0x80, 0xE9, 0x20AC, 0xD83D};
     for (const qsizetype length : {1, 7, 8, 9, 15, 16, 17}) {
         for (qsizetype at = 0; at < length; ++at) {
             QString text(length, u'a');
             for (const char16_t c : refused) {
                 text[at] = QChar(c);
-                EXPECT_FALSE(UTF8Writer::isPlain(text)) << int(c) << " at " << at << " of " << length;
+                EXPECT_FALSE(UTF8Writer::isPlain(text))
+                    << int(c) << " at " << at << " of " << length;
             }
             text[at] = u' ';
             EXPECT_TRUE(UTF8Writer::isPlain(text)) << at << " of " << length;
@@ -38,4 +40,119 @@ TEST(UTF8Writer, ASpanIsWrittenInPlaceAmongOtherAppends)
     *to = '"';
     out.appendEscaped(u"&", false);
     EXPECT_EQ(out.view(), QByteArray("<a \"" + value.toLatin1() + "\"&amp;"));
+}
+
+namespace {
+
+// The text as the writer must write it, character by character: what XML cannot carry left
+// out, and the markup characters (the apostrophe when asked) as entities.
+QByteArray referenceEscaped(QStringView text, bool apos)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            out += text.sliced(i, 2).toUtf8();
+            ++i;
+        } else if (QChar::isSurrogate(c) || c == 0xFFFE || c == 0xFFFF
+                   || (c < 0x20 && c != 0x9 && c != 0xA && c != 0xD)) {
+            continue;
+        } else if (c == u'&' || c == u'<' || c == u'>' || c == u'"' || (apos && c == u'\'')) {
+            out += c == u'&' ? "&amp;"
+                : c == u'<'  ? "&lt;"
+                : c == u'>'  ? "&gt;"
+                : c == u'"'  ? "&quot;"
+                             : "&apos;";
+        } else {
+            out += QStringView(text.sliced(i, 1)).toUtf8();
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// The blocks of sixteen units are narrowed and checked together: any character that is not
+// plain must be found at every position of a block and after it.
+TEST(UTF8Writer, EscapedTextIsEveryCharacterEncodedAtEveryPosition)
+{
+    const char16_t awkward[] = {u'&', u'<', u'>', u'"', u'\'', 0x01,   0x09,   0x0A,   0x0D,  0x1F,
+                                0x7F, 0x80, 0xE9, 0xFF, 0x100, 0x20AC, 0xFFFE, 0xFFFF, 0xD83D};
+    for (const bool apos : {false, true}) {
+        for (const qsizetype length : {1, 15, 16, 17, 33}) {
+            for (qsizetype at = 0; at < length; ++at) {
+                for (const char16_t c : awkward) {
+                    QString text(length, u'a');
+                    text[at] = QChar(c);
+                    UTF8Writer out;
+                    out.appendEscaped(text, apos);
+                    EXPECT_EQ(out.view(), referenceEscaped(text, apos))
+                        << int(c) << " at " << at << " of " << length;
+                }
+            }
+        }
+    }
+    // A surrogate pair straddling two blocks stays one character.
+    const QString pair = QString(15, u'a') + QStringLiteral("\U0001F600") + QString(16, u'b');
+    UTF8Writer out;
+    out.appendEscaped(pair, false);
+    EXPECT_EQ(out.view(), pair.toUtf8());
+}
+
+// Text held as UTF-8 is written into CDATA by copying: the same sections, cut at the same
+// places (counted in UTF-16 units), and the same characters left out as for its UTF-16.
+TEST(UTF8Writer, UTF8TextMakesTheSameCDATAAsItsUTF16)
+{
+    const qsizetype k = UTF8Writer::kMaximumCDATAUnits;
+    const QString emoji = QStringLiteral("\U0001F600");
+    const QString cases[] = {
+        QString(),
+        u"<p>plain &amp; simple</p>"_qs,
+        u"a]]>b"_qs,
+        u"ends in ]]>"_qs,
+        u"]]]>"_qs,
+        u"]]>]]>"_qs,
+        u"]]"_qs,
+        u"controls \x01\x1F kept \t\n\r"_qs,
+        u"non-characters "_qs + QChar(0xFFFE) + QChar(0xFFFF) + QChar(0xFEFF) + u"end"_qs,
+        u"caf\u00e9 \u20ac "_qs + emoji + u" ]]> "_qs + emoji,
+        QString(k - 1, u'x') + u"]]>"_qs, // the ">" just past the longest section
+        QString(k - 2, u'x') + u"]]>"_qs, // the ">" its last unit
+        QString(k, u'x') + u"]]>tail"_qs,
+        QString(k - 1, u'x') + emoji + u"after"_qs, // a pair across the cut
+        QString(k, u'x') + emoji,
+        QString(k - 3, u'x') + u"\x01\x02]]>"_qs, // left out, yet counted
+        QString(k / 2 + 7, QChar(0xE9)) + u"]]>"_qs
+            + QString(k / 2, QChar(0x20AC)), // more bytes than units
+        QString(k / 2 - 1, u'x') + emoji.repeated(k / 4)
+            + u"]]>"_qs, // pairs: two units, four bytes
+        QString(2 * k + 5, u'x'),
+    };
+    for (const QString &text : cases) {
+        UTF8Writer fromText;
+        fromText.appendCDATA(QStringView(text));
+        UTF8Writer fromUTF8;
+        fromUTF8.appendCDATA(QByteArrayView(text.toUtf8()));
+        EXPECT_EQ(fromUTF8.view(), fromText.view())
+            << text.left(40).toStdString() << " (" << text.size() << " units)";
+    }
+}
+
+// A description is escaped while that takes at most twenty entities, else one CDATA text.
+TEST(UTF8Writer, EscapedUpToTheEntitiesAllowedElseCDATA)
+{
+    for (const int entities : {0, 19, 20}) {
+        const QString text = u"x"_qs + QString(entities, u'<') + u"\u00e9]]>"_qs;
+        const int written = entities + 1; // the ">" of "]]>" too
+        UTF8Writer out;
+        out.append(QLatin1StringView("<d>"));
+        out.appendEscapedOrCDATA(text, false, 20);
+        UTF8Writer expected;
+        expected.append(QLatin1StringView("<d>"));
+        if (written <= 20)
+            expected.appendEscaped(text, false);
+        else
+            expected.appendCDATA(QStringView(text));
+        EXPECT_EQ(out.view(), expected.view()) << entities;
+    }
 }

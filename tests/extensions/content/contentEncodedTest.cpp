@@ -9,6 +9,7 @@
 #include "model/extensionManagerItem.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "xml/UTF8Writer.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
@@ -142,4 +143,55 @@ TEST(contentEncoded, DefaultsSortTagsAndTwins)
     QVariantMap itemCoder;
     own.encodeWithCoder(itemCoder);
     EXPECT_EQ(itemCoder.value(u"ItemContentEncoded"_s), u"<p>own</p>"_s);
+}
+
+// Show notes read from a document are kept as its UTF-8 until a view asks; however held, the
+// item gives the same text, writes the same bytes and finds the same occurrences.
+TEST(contentEncoded, TextKeptAsReadActsAsTheTextEdited)
+{
+    const QString cut = QString(UTF8Writer::kMaximumCDATAUnits - 1, u'x') + u"\U0001F600 end"_s;
+    const struct
+    {
+        QString element; // inside the item's content:encoded
+        QString text;
+    } cases[] = {
+        {u"<![CDATA[<p>caf\u00e9 ]]]]><![CDATA[> \U0001F600 \t a\nb ]]>"_s,
+         u"<p>caf\u00e9 ]]> \U0001F600 \t a\nb "_s},
+        {u"<![CDATA[  spaced  ]]>"_s, u"  spaced  "_s},
+        {u"&lt;b&gt;\u00dcber&lt;/b&gt; &amp; \u212A"_s, u"<b>\u00dcber</b> & \u212A"_s},
+        {u"<![CDATA[\uFEFFmarked]]>"_s, u"\uFEFFmarked"_s},
+        {u"<![CDATA[&#233; &#60;stays&#62;]]>"_s, u"\u00e9 &#60;stays&#62;"_s},
+        {u"<![CDATA["_s + cut + u"]]]]><![CDATA[>]]>"_s, cut + u"]]>"_s},
+    };
+    const std::pair<QString, int> searches[] = {{u"b"_s, 0},
+                                                {u"B"_s, extensionNSRaw::CaseInsensitive},
+                                                {u"k"_s, extensionNSRaw::CaseInsensitive},
+                                                {u"\u00fcBER"_s, extensionNSRaw::CaseInsensitive},
+                                                {u"]]>"_s, 0},
+                                                {u"\U0001F600"_s, 0},
+                                                {u"absent"_s, extensionNSRaw::CaseInsensitive}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.element.left(60).toStdString());
+        const auto feed = readFeed(u"content"_s, QString(),
+                                   u"<content:encoded>"_s + c.element + u"</content:encoded>"_s);
+        ASSERT_TRUE(feed && itemContent(*feed));
+        const auto read = itemContent(*feed);
+        EXPECT_EQ(read->encoded(), c.text);
+        // The item's line (the rest of the document holds the time of writing).
+        const auto line = [&feed] {
+            const QByteArray written = feed->buildXMLData();
+            const qsizetype start = written.indexOf("<content:encoded>");
+            return written.sliced(start, written.indexOf("</content:encoded>") - start);
+        };
+        const QByteArray writtenAsRead = line();
+        for (const auto &[search, options] : searches) {
+            const auto copy = std::static_pointer_cast<contentEncodedItem>(read->copyExtension());
+            const Qt::CaseSensitivity cs = options ? Qt::CaseInsensitive : Qt::CaseSensitive;
+            EXPECT_EQ(copy->replaceAll(search, u"_"_s, options), c.text.count(search, cs))
+                << search.toStdString();
+        }
+        read->setEncoded(QString());
+        read->setEncoded(c.text);
+        EXPECT_EQ(line(), writtenAsRead);
+    }
 }
