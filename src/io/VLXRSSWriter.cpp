@@ -87,11 +87,14 @@ QString namespaceDeclarations(const VLXFeed &feed, const std::vector<int> &posit
         prefixes.insert(prefix);
         added.append(QStringLiteral("xmlns:%1=\"%2\"").arg(prefix, uri));
     };
-    auto gather = [&](const baseExtensionManager &manager) {
-        for (KnownNamespace ns : knownNamespaces::declarationOrder()) {
-            if (!(knownDeclared & (1u << static_cast<int>(ns))) && manager.extensionUsed(ns)) {
-                knownDeclared |= 1u << static_cast<int>(ns);
-                declare(knownNamespaces::prefix(ns), knownNamespaces::uri(ns));
+    auto gather = [&](const placedExtensionManager &manager) {
+        // Most items use only namespaces declared already: nothing to look up for them.
+        if (manager.usedKnownBits() & ~knownDeclared) {
+            for (KnownNamespace ns : knownNamespaces::declarationOrder()) {
+                if (!(knownDeclared & (1u << static_cast<int>(ns))) && manager.extensionUsed(ns)) {
+                    knownDeclared |= 1u << static_cast<int>(ns);
+                    declare(knownNamespaces::prefix(ns), knownNamespaces::uri(ns));
+                }
             }
         }
         for (const auto &listed : manager.notWellSupportedArray())
@@ -183,18 +186,13 @@ QByteArray VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limit
     const std::vector<int> positions = itemPositions(feed, noFuture, limitItems, limitNumber);
     const extensionManagerChannel &extensions = *feed.XMLExtensions();
 
-    // Room for the channel and the first items, whose written size then tells how much the
-    // estimate of the others misses (extensions, escapes): the buffer is sized for the whole
-    // document once, before it holds much to copy.
+    // Room for the channel and the first items, whose written size then tells the size of the
+    // others: the buffer is sized for the whole document once, before it holds much to copy.
     constexpr size_t kMeasured = 16;
-    std::vector<qsizetype> estimates;
-    estimates.reserve(positions.size());
-    for (int position : positions)
-        estimates.push_back(estimatedItemSize(*feed.itemAtIndex(position)));
-    qsizetype measuredEstimate = 0;
-    for (size_t k = 0; k < estimates.size() && k < kMeasured; ++k)
-        measuredEstimate += estimates[k];
-    UTF8Writer out(4096 + feed.descriptionElement().size() * 3 + measuredEstimate * 4);
+    qsizetype firstItems = 0;
+    for (size_t k = 0; k < positions.size() && k < kMeasured; ++k)
+        firstItems += estimatedItemSize(*feed.itemAtIndex(positions[k]));
+    UTF8Writer out(4096 + feed.descriptionElement().size() * 3 + firstItems * 4);
 
     out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"_L1);
     for (const QString &comment : feed.XMLComments()) {
@@ -314,11 +312,8 @@ QByteArray VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limit
     const qsizetype itemsStart = out.size();
     for (size_t k = 0; k < positions.size(); ++k) {
         if (k == kMeasured) {
-            qsizetype rest = 0;
-            for (size_t j = kMeasured; j < estimates.size(); ++j)
-                rest += estimates[j];
-            const double ratio = double(out.size() - itemsStart) / double(measuredEstimate);
-            out.reserve(qsizetype(double(rest) * ratio * 1.0625) + 64);
+            const double perItem = double(out.size() - itemsStart) / double(kMeasured);
+            out.reserve(qsizetype(perItem * double(positions.size() - kMeasured) * 1.0625) + 64);
         }
         out.append("        <item>\n"_L1);
         appendItem(out, *feed.itemAtIndex(positions[k]), kItemIndent, true);

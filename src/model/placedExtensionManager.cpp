@@ -54,6 +54,28 @@ bool placedExtensionManager::extensionUsed(KnownNamespace ns) const
     return knownNamespaces::existsAt(ns, m_place) && baseExtensionManager::extensionUsed(ns);
 }
 
+std::uint32_t placedExtensionManager::usedKnownBits() const
+{
+    // The namespaces a place has are looked up once per place.
+    static const auto placeBits = [] {
+        std::array<std::uint32_t, 4> bits {};
+        for (const ExtensionPlace place : {ExtensionPlace::Channel, ExtensionPlace::Item,
+                                           ExtensionPlace::Image, ExtensionPlace::Prefs}) {
+            for (std::size_t ns = 0; ns < 8; ++ns) {
+                if (knownNamespaces::existsAt(KnownNamespace(ns), place))
+                    bits[std::size_t(place)] |= 1u << ns;
+            }
+        }
+        return bits;
+    }();
+    std::uint32_t used = 0;
+    for (std::size_t ns = 0; ns < 8; ++ns) {
+        if (baseExtensionManager::extensionUsed(KnownNamespace(ns)))
+            used |= 1u << ns;
+    }
+    return used & placeBits[std::size_t(m_place)];
+}
+
 const baseExtensionManager::ExtensionRef &placedExtensionManager::known(KnownNamespace ns) const
 {
     ExtensionRef &slot = m_known[static_cast<size_t>(ns)];

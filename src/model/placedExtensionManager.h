@@ -18,6 +18,8 @@ public:
 
     void deactivate() override;
     bool extensionUsed(KnownNamespace ns) const override;
+    // The known namespaces that extensionUsed() answers yes for, a bit (1 << namespace) each.
+    std::uint32_t usedKnownBits() const;
 
     // The extension object in a known namespace's slot (used or not; may be empty).
     ExtensionRef knownExtension(KnownNamespace ns) const;
