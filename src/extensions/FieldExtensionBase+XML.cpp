@@ -342,7 +342,7 @@ void FieldExtensionBase::appendElementLine(UTF8Writer &out, const QString &prefi
             --end;
         kept = kept.first(end);
     }
-    out.appendEscaped(kept, VLXLogic::encodeApos());
+    out.appendEscaped(kept, VLXLogic::encodeApos(out));
     out.append("</"_L1);
     name();
     out.append(">\n"_L1);

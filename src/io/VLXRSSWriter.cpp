@@ -194,6 +194,7 @@ QByteArray VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limit
         firstItems += estimatedItemSize(*feed.itemAtIndex(positions[k]));
     UTF8Writer out(4096 + feed.descriptionElement().size() * 3 + firstItems * 4);
 
+    out.setEncodesApos(m_apos);
     out.append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"_L1);
     for (const QString &comment : feed.XMLComments()) {
         out.append("<!-- "_L1);

@@ -104,6 +104,12 @@ bool VLXLogic::encodeApos()
     return reader && reader(key).toInt() != 0;
 }
 
+bool VLXLogic::encodeApos(const UTF8Writer &out)
+{
+    const std::optional<bool> chosen = out.encodesApos();
+    return chosen ? *chosen : encodeApos();
+}
+
 QString VLXLogic::buildCategoryString(const QString &value, const QString &domain)
 {
     return attributeList({{u"%@", &value}, {u"domain=\"%@\"", &domain}});

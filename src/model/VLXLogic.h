@@ -8,6 +8,7 @@
 #include <functional>
 
 class FeedElement;
+class UTF8Writer;
 
 // Stateless text, XML, URL, e-mail and date helpers used all over the program. Everything here
 // is a class-level operation; the only process-wide input is the "EncodeApos" setting, read
@@ -25,6 +26,8 @@ public:
     static void setSettingReader(SettingReader reader);
     // True when the "EncodeApos" setting holds a non-zero integer.
     static bool encodeApos();
+    // The choice of the document being written into out, else the setting.
+    static bool encodeApos(const UTF8Writer &out);
 
     // --- RSS fragment builders ---------------------------------------------------------------
     // Attribute lists: every argument that is not exactly "" gives one piece in its format;

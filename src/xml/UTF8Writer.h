@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <cstring>
+#include <optional>
 
 // One growing UTF-8 buffer that the feed writer and every extension append to: text is encoded
 // (and escaped where asked) straight into it, so writing a document makes no string per value
@@ -89,6 +90,11 @@ public:
         return to + ascii.size();
     }
 
+    // The apostrophe choice of the whole document, when its writer made it once (escapers
+    // that write into the document take it instead of reading the setting each time).
+    void setEncodesApos(bool apos) { m_apos = apos; }
+    std::optional<bool> encodesApos() const { return m_apos; }
+
     // What was written; the writer is empty afterwards.
     QByteArray take();
     // What was written so far.
@@ -112,4 +118,5 @@ private:
     char *m_data = nullptr;
     qsizetype m_used = 0;
     qsizetype m_capacity = 0;
+    std::optional<bool> m_apos;
 };

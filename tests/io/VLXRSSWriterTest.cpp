@@ -1,4 +1,5 @@
 #include "io/VLXRSSWriter.h"
+#include "extensions/itunes/iTunesItem.h"
 #include "io/VLXParseFeed.h"
 
 #include "model/SmartDate.h"
@@ -312,6 +313,24 @@ TEST_F(VLXRSSWriterTest, NamespacesOfExtensionsInUse)
         << feed.buildXML().toStdString();
     // Only the items written count.
     EXPECT_FALSE(feed.buildXML(false, true, -1).contains(QLatin1String("xmlns:itunes")));
+}
+
+// The apostrophe choice is made once for the whole document, extension fields included.
+TEST_F(VLXRSSWriterTest, ExtensionFieldsTakeTheWritersApostrophes)
+{
+    VLXFeed feed;
+    auto one = item(QStringLiteral("it's"));
+    one->XMLExtensions()->setITunesExtensionUsed(true);
+    std::dynamic_pointer_cast<iTunesItem>(one->XMLExtensions()->iTunesExtension())
+        ->setSubtitle(QStringLiteral("it's"));
+    feed.addItem(one);
+    for (const bool apos : {false, true}) {
+        const QString xml = QString::fromUtf8(VLXRSSWriter(apos).document(feed, false, false, 0));
+        const QString text = apos ? QStringLiteral("it&apos;s") : QStringLiteral("it's");
+        EXPECT_TRUE(xml.contains(QStringLiteral("<title>%1</title>").arg(text))) << apos;
+        EXPECT_TRUE(xml.contains(QStringLiteral("<itunes:subtitle>%1</itunes:subtitle>").arg(text)))
+            << xml.toStdString();
+    }
 }
 
 TEST_F(VLXRSSWriterTest, EscapersAgreeWithTheSharedOnes)

@@ -137,22 +137,3 @@ TEST(UTF8Writer, UTF8TextMakesTheSameCDATAAsItsUTF16)
             << text.left(40).toStdString() << " (" << text.size() << " units)";
     }
 }
-
-// A description is escaped while that takes at most twenty entities, else one CDATA text.
-TEST(UTF8Writer, EscapedUpToTheEntitiesAllowedElseCDATA)
-{
-    for (const int entities : {0, 19, 20}) {
-        const QString text = u"x"_qs + QString(entities, u'<') + u"\u00e9]]>"_qs;
-        const int written = entities + 1; // the ">" of "]]>" too
-        UTF8Writer out;
-        out.append(QLatin1StringView("<d>"));
-        out.appendEscapedOrCDATA(text, false, 20);
-        UTF8Writer expected;
-        expected.append(QLatin1StringView("<d>"));
-        if (written <= 20)
-            expected.appendEscaped(text, false);
-        else
-            expected.appendCDATA(QStringView(text));
-        EXPECT_EQ(out.view(), expected.view()) << entities;
-    }
-}

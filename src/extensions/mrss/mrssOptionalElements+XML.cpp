@@ -93,7 +93,7 @@ void appendAttribute(UTF8Writer &out, const Attribute &attribute, QStringView va
     if (attribute.out == Out::Safe)
         VLXRSSWriter::appendSafeLink(out, value);
     else
-        out.appendEscaped(value, VLXLogic::encodeApos());
+        out.appendEscaped(value, VLXLogic::encodeApos(out));
     out.append('"');
 }
 
@@ -104,7 +104,7 @@ void appendClosing(UTF8Writer &out, const KindForm &form, QLatin1StringView name
         return;
     }
     out.append('>');
-    out.appendEscaped(text, VLXLogic::encodeApos());
+    out.appendEscaped(text, VLXLogic::encodeApos(out));
     out.append("</media:"_L1);
     out.append(name);
     out.append(">\n"_L1);

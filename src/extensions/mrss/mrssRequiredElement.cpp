@@ -248,7 +248,7 @@ void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) cons
     }
     out.append(indent);
     out.append("<media:content"_L1);
-    const bool apos = VLXLogic::encodeApos();
+    const bool apos = VLXLogic::encodeApos(out);
     // The url is made a safe link, which already writes its ampersands as entities; a link
     // outside Latin-1 keeps its quotes and angle brackets, which are escaped.
     if (const QStringView url = value(0); !url.isEmpty()) {
