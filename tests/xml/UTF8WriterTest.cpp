@@ -3,6 +3,10 @@
 #include <QString>
 #include <gtest/gtest.h>
 
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
 // Plain text is copied byte for byte and skips escaping altogether, so one character wrongly
 // taken for plain is written unescaped or mis-encoded: the check must hold at every position,
 // in and after the blocks of eight it looks at together.
@@ -45,8 +49,8 @@ TEST(UTF8Writer, ASpanIsWrittenInPlaceAmongOtherAppends)
 namespace {
 
 // The text as the writer must write it, character by character: what XML cannot carry left
-// out, and the markup characters (the apostrophe when asked) as entities.
-QByteArray referenceEscaped(QStringView text, bool apos)
+// out, and the characters of `escaped` as entities.
+QByteArray referenceEscaped(QStringView text, QLatin1StringView escaped)
 {
     QByteArray out;
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -57,14 +61,14 @@ QByteArray referenceEscaped(QStringView text, bool apos)
         } else if (QChar::isSurrogate(c) || c == 0xFFFE || c == 0xFFFF
                    || (c < 0x20 && c != 0x9 && c != 0xA && c != 0xD)) {
             continue;
-        } else if (c == u'&' || c == u'<' || c == u'>' || c == u'"' || (apos && c == u'\'')) {
+        } else if (c < 0x80 && escaped.contains(QLatin1Char(char(c)))) {
             out += c == u'&' ? "&amp;"
                 : c == u'<'  ? "&lt;"
                 : c == u'>'  ? "&gt;"
                 : c == u'"'  ? "&quot;"
                              : "&apos;";
         } else {
-            out += QStringView(text.sliced(i, 1)).toUtf8();
+            out += text.sliced(i, 1).toUtf8();
         }
     }
     return out;
@@ -78,16 +82,24 @@ TEST(UTF8Writer, EscapedTextIsEveryCharacterEncodedAtEveryPosition)
 {
     const char16_t awkward[] = {u'&', u'<', u'>', u'"', u'\'', 0x01,   0x09,   0x0A,   0x0D,  0x1F,
                                 0x7F, 0x80, 0xE9, 0xFF, 0x100, 0x20AC, 0xFFFE, 0xFFFF, 0xD83D};
-    for (const bool apos : {false, true}) {
+    // Each way of writing text: escaped with and without the apostrophe, as it is, and with
+    // the characters a link still needs escaped.
+    const std::pair<QLatin1StringView, std::function<void(UTF8Writer &, QStringView)>> ways[]
+        = {{"&<>\""_L1, [](UTF8Writer &out, QStringView t) { out.appendEscaped(t, false); }},
+           {"&<>\"'"_L1, [](UTF8Writer &out, QStringView t) { out.appendEscaped(t, true); }},
+           {""_L1, [](UTF8Writer &out, QStringView t) { out.append(t); }},
+           {"<>\""_L1, [](UTF8Writer &out, QStringView t) { out.appendEscaping(t, "<>\""_L1); }}};
+    for (const auto &[escaped, write] : ways) {
         for (const qsizetype length : {1, 15, 16, 17, 33}) {
             for (qsizetype at = 0; at < length; ++at) {
                 for (const char16_t c : awkward) {
                     QString text(length, u'a');
                     text[at] = QChar(c);
                     UTF8Writer out;
-                    out.appendEscaped(text, apos);
-                    EXPECT_EQ(out.view(), referenceEscaped(text, apos))
-                        << int(c) << " at " << at << " of " << length;
+                    write(out, text);
+                    EXPECT_EQ(out.view(), referenceEscaped(text, escaped))
+                        << int(c) << " at " << at << " of " << length << " escaping "
+                        << escaped.data();
                 }
             }
         }
@@ -107,25 +119,24 @@ TEST(UTF8Writer, UTF8TextMakesTheSameCDATAAsItsUTF16)
     const QString emoji = QStringLiteral("\U0001F600");
     const QString cases[] = {
         QString(),
-        u"<p>plain &amp; simple</p>"_qs,
-        u"a]]>b"_qs,
-        u"ends in ]]>"_qs,
-        u"]]]>"_qs,
-        u"]]>]]>"_qs,
-        u"]]"_qs,
-        u"controls \x01\x1F kept \t\n\r"_qs,
-        u"non-characters "_qs + QChar(0xFFFE) + QChar(0xFFFF) + QChar(0xFEFF) + u"end"_qs,
-        u"caf\u00e9 \u20ac "_qs + emoji + u" ]]> "_qs + emoji,
-        QString(k - 1, u'x') + u"]]>"_qs, // the ">" just past the longest section
-        QString(k - 2, u'x') + u"]]>"_qs, // the ">" its last unit
-        QString(k, u'x') + u"]]>tail"_qs,
-        QString(k - 1, u'x') + emoji + u"after"_qs, // a pair across the cut
+        u"<p>plain &amp; simple</p>"_s,
+        u"a]]>b"_s,
+        u"ends in ]]>"_s,
+        u"]]]>"_s,
+        u"]]>]]>"_s,
+        u"]]"_s,
+        u"controls \x01\x1F kept \t\n\r"_s,
+        u"non-characters "_s + QChar(0xFFFE) + QChar(0xFFFF) + QChar(0xFEFF) + u"end"_s,
+        u"caf\u00e9 \u20ac "_s + emoji + u" ]]> "_s + emoji,
+        QString(k - 1, u'x') + u"]]>"_s, // the ">" just past the longest section
+        QString(k - 2, u'x') + u"]]>"_s, // the ">" its last unit
+        QString(k, u'x') + u"]]>tail"_s,
+        QString(k - 1, u'x') + emoji + u"after"_s, // a pair across the cut
         QString(k, u'x') + emoji,
-        QString(k - 3, u'x') + u"\x01\x02]]>"_qs, // left out, yet counted
-        QString(k / 2 + 7, QChar(0xE9)) + u"]]>"_qs
+        QString(k - 3, u'x') + u"\x01\x02]]>"_s, // left out, yet counted
+        QString(k / 2 + 7, QChar(0xE9)) + u"]]>"_s
             + QString(k / 2, QChar(0x20AC)), // more bytes than units
-        QString(k / 2 - 1, u'x') + emoji.repeated(k / 4)
-            + u"]]>"_qs, // pairs: two units, four bytes
+        QString(k / 2 - 1, u'x') + emoji.repeated(k / 4) + u"]]>"_s, // pairs: two units, four bytes
         QString(2 * k + 5, u'x'),
     };
     for (const QString &text : cases) {
