@@ -90,11 +90,10 @@ bool FieldExtensionBase::emptyHeldText(int field) const
 QString FieldExtensionBase::text(int field) const
 {
     const Value *value = find(field);
-    if (!value)
-        return QString(QLatin1String(""));
-    if (!value->utf8.isNull())
+    if (value && !value->utf8.isNull())
         return QString::fromUtf8(value->utf8);
-    return value->text;
+    // A field holding a number has no text: "" as for every field at its start.
+    return value && !value->text.isNull() ? value->text : QString(QLatin1String(""));
 }
 
 QByteArrayView FieldExtensionBase::textUTF8(int field) const

@@ -245,6 +245,9 @@ TEST(FieldExtension, NothingSetWritesNothingAndIsEmpty)
     EXPECT_EQ(item.buildXML(QStringLiteral("    ")), QString());
     item.setNumber(kMood, -1);
     EXPECT_FALSE(item.isEmpty());
+    // A text is never null: "" for a field never set, set to null or holding a number.
+    for (const int field : {int(kTitle), int(kMood)})
+        EXPECT_TRUE(!item.text(field).isNull() && item.text(field).isEmpty()) << field;
     EXPECT_EQ(item.buildXML(QString()), QStringLiteral("<trackback:mood>clean</trackback:mood>\n"));
     item.setNumber(kMood, 0);
     item.setText(kTitle, QStringLiteral(" "));
@@ -254,6 +257,7 @@ TEST(FieldExtension, NothingSetWritesNothingAndIsEmpty)
     item.validate(nullptr);
     EXPECT_EQ(item.errorCount(), 0);
     item.setText(kTitle, QString());
+    EXPECT_TRUE(!item.text(kTitle).isNull() && item.text(kTitle).isEmpty());
     item.setNumber(kFlag, 1);
     item.validate(nullptr);
     EXPECT_EQ(item.listOfErrors(true, false, false),
