@@ -811,8 +811,7 @@ const Node *childAt(const Node *node, int index)
 // section inside it included: show notes carry inline scripts as "//<![CDATA[ ... //]]>", and
 // the markup around them is as much the text as the script is. Only the two ends are looked at
 // until a wrapper is certain, so the common text costs no search at all.
-// The bytes of a text that is wholly an escaped CDATA wrapper without the wrapper, else the text;
-// `joined` holds the bytes of several sections.
+// The value is answered as bytes: a view of the text, or of `joined` for several sections.
 QByteArrayView unwrappedCDATA(QByteArrayView text, QByteArray &joined)
 {
     static constexpr QByteArrayView open("<![CDATA[");
