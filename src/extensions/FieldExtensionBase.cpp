@@ -67,8 +67,15 @@ FieldExtensionBase::Value &FieldExtensionBase::slot(int field)
     auto at = m_values.begin();
     while (at != m_values.end() && at->field < field)
         ++at;
-    if (at == m_values.end() || at->field != field)
+    if (at == m_values.end() || at->field != field) {
+        // Grown one value at a time: an object keeps the few values it holds for long.
+        if (m_values.size() == m_values.capacity()) {
+            const auto offset = at - m_values.begin();
+            m_values.reserve(m_values.size() + 1);
+            at = m_values.begin() + offset;
+        }
         at = m_values.insert(at, Value {field, 0, false, QString(), QByteArray()});
+    }
     if (field < 64)
         m_held |= quint64(1) << field;
     return *at;
