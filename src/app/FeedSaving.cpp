@@ -111,7 +111,12 @@ bool FeedSaving::checkRequiredFields()
                          "it from validating.  Do you wish to continue?");
     question.defaultButton = QStringLiteral("Yes");
     question.alternateButton = QStringLiteral("No");
-    return AlertService::show(question) == AlertService::kDefault;
+    const bool goOn = AlertService::show(question) == AlertService::kDefault;
+    // The log stays open beside the feed, and the keyboard goes back to the feed window, where
+    // the save goes on. Asked for after the log's own request, so it holds however late the
+    // desktop handles that one.
+    m_window.window()->activateWindow();
+    return goOn;
 }
 
 namespace {
