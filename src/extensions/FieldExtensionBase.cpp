@@ -586,26 +586,29 @@ bool FieldExtensionBase::findInList(int field, const QString &search,
 
 void FieldExtensionBase::validateFields()
 {
-    std::vector<int> order(m_descriptor->validateOrder.begin(), m_descriptor->validateOrder.end());
-    if (order.empty()) {
-        for (int f = 0; f < descriptor().fieldCount(); ++f) {
-            if (descriptor().field(f).check)
-                order.push_back(f);
-        }
-    }
-    for (const int f : order) {
+    const auto validateField = [&](int f) {
         const ExtensionField &row = descriptor().field(f);
         if (row.kind == Field::Kind::List) {
             validateCustom(f);
-            continue;
+            return;
         }
         VLXError error;
         if (!row.check || row.check(text(f), &error))
-            continue;
+            return;
         if (row.logsWarning)
             extension().recordWarning(error.localizedDescription());
         else
             FieldRule::logFailure(extension(), error);
+    };
+    // Runs for every item of a feed: the order is walked where it stands.
+    if (!m_descriptor->validateOrder.empty()) {
+        for (const int f : m_descriptor->validateOrder)
+            validateField(f);
+        return;
+    }
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        if (descriptor().field(f).check)
+            validateField(f);
     }
 }
 

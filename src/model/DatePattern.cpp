@@ -225,6 +225,33 @@ QString DatePattern::write(const QDateTime &date) const
 {
     const QDate d = date.date();
     const QTime t = date.time();
+    return write(Parts {d.dayOfWeek() % 7, d.day(), d.month(), d.year(), t.hour(), t.minute(),
+                        t.second(), t.msec(), date.offsetFromUtc()},
+                 &date);
+}
+
+QString DatePattern::write(const DateFields &f) const
+{
+    if (f.zone != DateFields::Zone::Offset || !f.isValid() || writesZoneName())
+        return write(f.toDateTime());
+    const int weekday
+        = DateFields::weekdayOfDays(DateFields::daysFromCivil(f.year, f.month, f.day));
+    return write(Parts {weekday, f.day, f.month, f.year, f.hour, f.minute, f.second, f.msec,
+                        f.offsetSeconds},
+                 nullptr);
+}
+
+bool DatePattern::writesZoneName() const
+{
+    for (const Token &token : m_tokens) {
+        if (token.kind == Kind::ZoneName)
+            return true;
+    }
+    return false;
+}
+
+QString DatePattern::write(const Parts &p, const QDateTime *date) const
+{
     QString out;
     out.reserve(32);
     for (const Token &token : m_tokens) {
@@ -233,43 +260,41 @@ QString DatePattern::write(const QDateTime &date) const
             out.append(QChar(token.literal));
             break;
         case Kind::Weekday:
-            out.append(QStringView(weekdayName(d.dayOfWeek() % 7), 3));
+            out.append(QStringView(weekdayName(p.weekday), 3));
             break;
         case Kind::Day:
-            appendNumber(out, d.day(), 2);
+            appendNumber(out, p.day, 2);
             break;
         case Kind::MonthName:
-            out.append(QStringView(monthName(d.month()), 3));
+            out.append(QStringView(monthName(p.month), 3));
             break;
         case Kind::Month:
-            appendNumber(out, d.month(), 2);
+            appendNumber(out, p.month, 2);
             break;
         case Kind::Year:
-            appendNumber(out, d.year(), 4);
+            appendNumber(out, p.year, 4);
             break;
         case Kind::Hour:
-            appendNumber(out, t.hour(), 2);
+            appendNumber(out, p.hour, 2);
             break;
         case Kind::Minute:
-            appendNumber(out, t.minute(), 2);
+            appendNumber(out, p.minute, 2);
             break;
         case Kind::Second:
-            appendNumber(out, t.second(), 2);
+            appendNumber(out, p.second, 2);
             break;
         case Kind::Millis:
-            appendNumber(out, t.msec(), 3);
+            appendNumber(out, p.msec, 3);
             break;
         case Kind::Offset: {
-            const int offset = date.offsetFromUtc();
-            const int magnitude = offset < 0 ? -offset : offset;
-            out.append(offset < 0 ? u'-' : u'+');
+            const int magnitude = p.offset < 0 ? -p.offset : p.offset;
+            out.append(p.offset < 0 ? u'-' : u'+');
             appendNumber(out, magnitude / 3600, 2);
             appendNumber(out, magnitude / 60 % 60, 2);
             break;
         }
         case Kind::ZoneName:
-            out.append(date.offsetFromUtc() == 0 ? QStringLiteral("GMT")
-                                                 : date.timeZoneAbbreviation());
+            out.append(p.offset == 0 ? QStringLiteral("GMT") : date->timeZoneAbbreviation());
             break;
         }
     }

@@ -26,6 +26,9 @@ public:
     bool read(QStringView text, DateFields &fields) const;
     // Writes the date in its own zone.
     QString write(const QDateTime &date) const;
+    // The same for read fields, as write(fields.toDateTime()) gives them; straight from the
+    // fields when they name a numeric zone, the usual case, which makes no QDateTime.
+    QString write(const DateFields &fields) const;
 
     static const char16_t *weekdayName(int weekday); // 0 Sunday
     static const char16_t *monthName(int month); // 1 January
@@ -50,5 +53,16 @@ private:
         Kind kind;
         char16_t literal;
     };
+    // What a pattern writes: the calendar and clock fields, the offset east of UTC in seconds.
+    struct Parts
+    {
+        int weekday; // 0 Sunday
+        int day, month, year, hour, minute, second, msec, offset;
+    };
+    // Writes the parts; a zone name comes from the date, which must be given for a pattern
+    // with %Z.
+    QString write(const Parts &parts, const QDateTime *date) const;
+    bool writesZoneName() const;
+
     QList<Token> m_tokens;
 };

@@ -24,17 +24,17 @@ MessageGroup ElementMessages::group(const QString &heading, const FeedElement &o
 {
     MessageGroup group(heading);
     group.addEntries(owner.listOfErrors(includeErrors, includeWarn, includeRepair));
-    for (const MessageGroup &g :
-         extensions.parseXMLErrorList(includeErrors, includeWarn, includeRepair))
-        group.addGroup(g);
+    for (MessageGroup &g : extensions.parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+        group.addGroup(std::move(g));
     return group;
 }
 
-QList<MessageGroup> ElementMessages::listOf(const MessageGroup &group)
+QList<MessageGroup> ElementMessages::listOf(MessageGroup group)
 {
-    if (group.isEmpty())
-        return {};
-    return {group};
+    QList<MessageGroup> list;
+    if (!group.isEmpty())
+        list.append(std::move(group));
+    return list;
 }
 
 void ElementMessages::clear(FeedElement &owner, baseExtensionManager &extensions)

@@ -24,7 +24,7 @@ public:
                               const baseExtensionManager &extensions, bool includeErrors,
                               bool includeWarn, bool includeRepair);
     // The group as a message list: no group at all when it holds nothing.
-    static QList<MessageGroup> listOf(const MessageGroup &group);
+    static QList<MessageGroup> listOf(MessageGroup group);
 
     // Empties the owner's list and counters and those of its extensions.
     static void clear(FeedElement &owner, baseExtensionManager &extensions);

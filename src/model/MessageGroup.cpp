@@ -7,6 +7,7 @@ const QString kEntriesKey = QStringLiteral("Entries");
 
 void MessageGroup::addEntries(const QStringList &entries)
 {
+    reserve(entries.size());
     for (const QString &entry : entries)
         m_entries.append(entry);
 }
@@ -15,6 +16,12 @@ void MessageGroup::addGroup(const MessageGroup &group)
 {
     if (!group.isEmpty())
         m_entries.append(group);
+}
+
+void MessageGroup::addGroup(MessageGroup &&group)
+{
+    if (!group.isEmpty())
+        m_entries.append(std::move(group));
 }
 
 QVariantMap MessageGroup::toVariant() const

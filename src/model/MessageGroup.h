@@ -27,6 +27,9 @@ public:
     void addEntries(const QStringList &entries);
     // Nests the group only when it has at least one entry (builders never add empty groups).
     void addGroup(const MessageGroup &group);
+    void addGroup(MessageGroup &&group);
+    // Room for that many more members, for builders that know how many they add.
+    void reserve(qsizetype more) { m_entries.reserve(m_entries.size() + more); }
 
     // {"Group": title, "Entries": [strings and dictionaries]}
     QVariantMap toVariant() const;

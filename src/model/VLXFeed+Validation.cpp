@@ -292,15 +292,14 @@ QList<MessageGroup> VLXFeed::parseXMLErrorList(bool includeErrors, bool includeW
     MessageGroup group
         = ElementMessages::group(QStringLiteral("RSS Feed: \"%1\"").arg(m_title), *this,
                                  *m_XMLExtensions, includeErrors, includeWarn, includeRepair);
-    for (const MessageGroup &g :
-         m_image->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
-        group.addGroup(g);
+    for (MessageGroup &g : m_image->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+        group.addGroup(std::move(g));
+    group.reserve(m_items.size());
     for (const auto &item : m_items) {
-        for (const MessageGroup &g :
-             item->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
-            group.addGroup(g);
+        for (MessageGroup &g : item->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+            group.addGroup(std::move(g));
     }
-    return ElementMessages::listOf(group);
+    return ElementMessages::listOf(std::move(group));
 }
 
 QVariantList VLXFeed::parseXMLErrorTree(bool includeErrors, bool includeWarn,
@@ -326,20 +325,36 @@ std::unique_ptr<VLXFeed::GUIDIndex> VLXFeed::buildGUIDIndex() const
 {
     auto index = std::make_unique<GUIDIndex>();
     const int n = int(m_items.size());
-    index->nextWithSameGUID.assign(n, -1);
-    QHash<QString, int> lastSeen;
-    lastSeen.reserve(n);
+    index->nextWithSameGUID.assign(size_t(n), -1);
+    // An open table of a guid's hash and the last position seen for it, at most half full. A
+    // probe compares hashes and reads another guid's text only when they agree, so that each
+    // guid of a long feed is read once, to hash it.
+    struct Slot
+    {
+        size_t hash = 0;
+        int last = -1;
+    };
+    size_t mask = 15;
+    while (mask < size_t(n) * 2)
+        mask = mask * 2 + 1;
+    std::vector<Slot> table(mask + 1);
     // Walking backwards, the last position seen for a guid is the next one after the current.
     for (int i = n - 1; i >= 0; --i) {
-        const VLXItems *item = m_items.at(i).get();
-        if (item->GUID().isEmpty())
+        const QString &guid = m_items.at(i)->GUID();
+        if (guid.isEmpty())
             continue;
-        auto it = lastSeen.find(item->GUID());
-        if (it != lastSeen.end()) {
-            index->nextWithSameGUID[i] = it.value();
-            it.value() = i;
-        } else {
-            lastSeen.insert(item->GUID(), i);
+        const size_t hash = qHash(guid);
+        for (size_t s = hash & mask;; s = (s + 1) & mask) {
+            Slot &slot = table[s];
+            if (slot.last < 0) {
+                slot = {hash, i};
+                break;
+            }
+            if (slot.hash == hash && m_items.at(slot.last)->GUID() == guid) {
+                index->nextWithSameGUID[size_t(i)] = slot.last;
+                slot.last = i;
+                break;
+            }
         }
     }
     return index;

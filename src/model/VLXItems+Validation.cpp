@@ -264,6 +264,9 @@ int VLXItems::parseXMLRepairCount() const
 QList<MessageGroup> VLXItems::parseXMLErrorList(bool includeErrors, bool includeWarn,
                                                 bool includeRepair) const
 {
+    // Save takes the log of every item: most hold nothing, and their heading is not made.
+    if (errorList().isEmpty() && !m_XMLExtensions->holdsMessageEntries())
+        return {};
     return ElementMessages::listOf(
         ElementMessages::group(QStringLiteral("Item - \"%1\"").arg(m_title), *this,
                                *m_XMLExtensions, includeErrors, includeWarn, includeRepair));

@@ -64,8 +64,7 @@ RFCResult repairRFC822(const QString &working, bool strict)
         const QStringView weekday(DatePattern::weekdayName(day), 3);
         if (weekday.startsWith(QStringView(working).left(3)))
             return {Outcome::Keep, working, {}};
-        return {Outcome::WeekdayFixed, DateForms::rfc822(1).write(fields.toDateTime()),
-                weekday.toString()};
+        return {Outcome::WeekdayFixed, DateForms::rfc822(1).write(fields), weekday.toString()};
     }
     if (working == u"now")
         return {Outcome::Now, DateForms::rfc822(1).write(DateForms::now()), {}};

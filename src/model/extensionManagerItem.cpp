@@ -15,8 +15,9 @@ std::unique_ptr<extensionManagerItem> extensionManagerItem::copy() const
 
 void extensionManagerItem::validate(VLXFeed *feed, VLXItems *parent)
 {
-    for (const ExtensionRef &extension : usedKnownExtensions())
-        std::static_pointer_cast<extensionNSItem>(extension)->validate(feed, parent);
+    forEachUsedKnown([&](const ExtensionRef &extension) {
+        static_cast<extensionNSItem &>(*extension).validate(feed, parent);
+    });
     for (const ExtensionRef &listed : notWellSupportedArray())
         listed->validate(feed);
     // A user-defined extension never made has no text to warn about.

@@ -116,12 +116,7 @@ void placedExtensionManager::setUnknownExtension(const ExtensionRef &extension)
 QList<baseExtensionManager::ExtensionRef> placedExtensionManager::usedKnownExtensions() const
 {
     QList<ExtensionRef> list;
-    for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
-        if (!extensionUsed(ns))
-            continue;
-        if (const ExtensionRef &slot = known(ns))
-            list.append(slot);
-    }
+    forEachUsedKnown([&](const ExtensionRef &slot) { list.append(slot); });
     return list;
 }
 
@@ -348,24 +343,24 @@ void placedExtensionManager::appendXML(UTF8Writer &out, const QString &prefix) c
 int placedExtensionManager::parseXMLErrorCount() const
 {
     int sum = 0;
-    forEachHeld(false,
-                [&](const ExtensionRef &extension) { sum += extension->parseXMLErrorCount(); });
+    forEachHeldInPlace(
+        false, [&](const ExtensionRef &extension) { sum += extension->parseXMLErrorCount(); });
     return sum;
 }
 
 int placedExtensionManager::parseXMLWarnCount() const
 {
     int sum = 0;
-    forEachHeld(false,
-                [&](const ExtensionRef &extension) { sum += extension->parseXMLWarnCount(); });
+    forEachHeldInPlace(
+        false, [&](const ExtensionRef &extension) { sum += extension->parseXMLWarnCount(); });
     return sum;
 }
 
 int placedExtensionManager::parseXMLRepairCount() const
 {
     int sum = 0;
-    forEachHeld(false,
-                [&](const ExtensionRef &extension) { sum += extension->parseXMLRepairCount(); });
+    forEachHeldInPlace(
+        false, [&](const ExtensionRef &extension) { sum += extension->parseXMLRepairCount(); });
     return sum;
 }
 
@@ -373,17 +368,21 @@ QList<MessageGroup> placedExtensionManager::parseXMLErrorList(bool includeErrors
                                                               bool includeRepair) const
 {
     QList<MessageGroup> groups;
-    QList<ExtensionRef> list = usedKnownExtensions();
-    list.append(notWellSupportedArray());
-    for (const ExtensionRef &extension : list) {
+    const auto take = [&](const ExtensionRef &extension) {
+        // Most extensions of most items have nothing to say: their list is not even made.
+        if (extension->errorList().isEmpty())
+            return;
         const QStringList entries
             = extension->parseXMLErrorList(includeErrors, includeWarn, includeRepair);
         if (entries.isEmpty())
-            continue;
+            return;
         MessageGroup group(QStringLiteral("%1 Extension").arg(extension->displayName()));
         group.addEntries(entries);
-        groups.append(group);
-    }
+        groups.append(std::move(group));
+    };
+    forEachUsedKnown(take);
+    for (const ExtensionRef &listed : notWellSupportedArray())
+        take(listed);
     // The user-defined extension's group stands whenever it is in use, even without entries.
     if (unknownExtensionUsed()) {
         // One not made yet answers as a fresh one would; asking keeps nothing.
@@ -396,10 +395,19 @@ QList<MessageGroup> placedExtensionManager::parseXMLErrorList(bool includeErrors
     return groups;
 }
 
+bool placedExtensionManager::holdsMessageEntries() const
+{
+    bool holds = false;
+    forEachHeldInPlace(false, [&](const ExtensionRef &extension) {
+        holds = holds || !extension->errorList().isEmpty();
+    });
+    return holds;
+}
+
 void placedExtensionManager::clearParseXMLErrorList()
 {
-    forEachHeld(clearsUnusedUserDefined(),
-                [](const ExtensionRef &extension) { extension->clearParseXMLErrorList(); });
+    forEachHeldInPlace(clearsUnusedUserDefined(),
+                       [](const ExtensionRef &extension) { extension->clearParseXMLErrorList(); });
 }
 
 void placedExtensionManager::deleteExtensionNamed(const QString &val)
@@ -435,7 +443,7 @@ void placedExtensionManager::finalProcessing(VLXFeed *feed)
 
 void placedExtensionManager::validate(VLXFeed *feed)
 {
-    forEachHeld(true, [&](const ExtensionRef &extension) { extension->validate(feed); });
+    forEachHeldInPlace(true, [&](const ExtensionRef &extension) { extension->validate(feed); });
 }
 
 void placedExtensionManager::preferencesChanged()

@@ -44,6 +44,9 @@ public:
     QList<MessageGroup> parseXMLErrorList(bool includeErrors, bool includeWarn,
                                           bool includeRepair) const override;
     void clearParseXMLErrorList() override;
+    // Whether any extension holds a message entry at all: without one, parseXMLErrorList() has
+    // no group with an entry.
+    bool holdsMessageEntries() const;
     void deleteExtensionNamed(const QString &val) override;
     void finalProcessing(VLXFeed *feed) override;
     void validate(VLXFeed *feed) override;
@@ -81,9 +84,19 @@ protected:
         for (const ExtensionRef &extension : held)
             visit(extension);
     }
-    // The same walk for an operation that changes nothing (writing, counting): the extensions
-    // are visited where they are held, without taking them first.
+    // The same walk where the extensions are held, nothing taken first, for operations that
+    // neither add nor remove extensions (checks, counts, messages): they run for every item of
+    // a feed.
     template<class Visit> void forEachHeldInPlace(bool userDefinedAlways, Visit visit) const
+    {
+        forEachUsedKnown(visit);
+        for (const ExtensionRef &listed : notWellSupportedArray())
+            visit(listed);
+        if (m_unknown && (userDefinedAlways || unknownExtensionUsed()))
+            visit(m_unknown);
+    }
+    // The used known extensions in display order, where they are held.
+    template<class Visit> void forEachUsedKnown(Visit visit) const
     {
         for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
             if (extensionUsed(ns)) {
@@ -91,10 +104,6 @@ protected:
                     visit(slot);
             }
         }
-        for (const ExtensionRef &listed : notWellSupportedArray())
-            visit(listed);
-        if (m_unknown && (userDefinedAlways || unknownExtensionUsed()))
-            visit(m_unknown);
     }
     // The user-defined extension if it was ever made, else null (standing for a fresh one).
     const ExtensionRef &heldUnknownExtension() const { return m_unknown; }

@@ -88,6 +88,52 @@ TEST_F(DateRepair, WrongWeekdayIsCorrectedKeepingOrConvertingTheZone)
     EXPECT_EQ(other.repairCount(), 2);
 }
 
+// Dates near the usual form, each with the text and the entry its repair gives.
+TEST_F(DateRepair, DatesNearTheUsualFormGiveTheirRepairAndEntry)
+{
+    const QString weekday = QStringLiteral("Fixed impossible date \"%1\" the correct day of week "
+                                           "is \"%2\"");
+    const QString unfixable = QStringLiteral("Date format \"%1\" was unfixable");
+    struct Case
+    {
+        const char *text;
+        const char *repaired;
+        const char *correctDay; // a weekday repair naming this day; "" none, "!" unfixable
+    };
+    const Case cases[] = {
+        {"Fri, 01 Jan 2010 00:00:00 +0000", "Fri, 01 Jan 2010 00:00:00 +0000", ""},
+        {"Fri, 01 Jan 10 00:00:00 +0000", "Fri, 01 Jan 10 00:00:00 +0000", ""},
+        {"Tue, 01 Jan 2010 00:00:00 +0000", "Fri, 01 Jan 2010 00:00:00 +0000", "Fri"},
+        {"fri, 01 Jan 2010 00:00:00 +0000", "Fri, 01 Jan 2010 00:00:00 +0000", "Fri"},
+        {"Mon, 1 Jan 2010 0:0:0 +0000", "Fri, 01 Jan 2010 00:00:00 +0000", "Fri"},
+        {"Mon, 01 JAN 10 00:00:00 +0000", "Fri, 01 Jan 2010 00:00:00 +0000", "Fri"},
+        {"Mon, 01 Jan 99 12:00:00 -0000", "Fri, 01 Jan 1999 12:00:00 +0000", "Fri"},
+        {"Mon, 01 Jan 2010 23:59:59 +05:30", "Fri, 01 Jan 2010 23:59:59 +0530", "Fri"},
+        {"Mon, 01 Jan 2010 23:00:00 -0500", "Fri, 01 Jan 2010 23:00:00 -0500", "Fri"},
+        {"Mon, 01 Jan 2010 00:00:00 -2359", "Fri, 01 Jan 2010 00:00:00 -2359", "Fri"},
+        {"Mon, 01 Jan 2010 00:00:00 GMT", "Fri, 01 Jan 2010 00:00:00 +0000", "Fri"},
+        {"Mon, 01 Jan 2010 00:00:00 nzdt", "Fri, 01 Jan 2010 00:00:00 +1300", "Fri"},
+        {"Mon, 29 Feb 2012 10:00:00 +0100", "Wed, 29 Feb 2012 10:00:00 +0100", "Wed"},
+        {"Mon, 31 Dec 9999 23:59:59 +0000", "Fri, 31 Dec 9999 23:59:59 +0000", "Fri"},
+        {"Tue, 01 Jan 0001 00:00:00 +0000", "Mon, 01 Jan 0001 00:00:00 +0000", "Mon"},
+        {"Mon, 29 Feb 2013 10:00:00 +0100", "Mon, 29 Feb 2013 10:00:00 +0100", "!"},
+        {"Mon, 01 Jan 0000 00:00:00 +0000", "Mon, 01 Jan 0000 00:00:00 +0000", "!"},
+        {"Mon, 01 Jan 2010 00:00:60 +0000", "Mon, 01 Jan 2010 00:00:60 +0000", "!"},
+    };
+    for (const Case &c : cases) {
+        const QString text = QString::fromLatin1(c.text);
+        FeedElement element;
+        EXPECT_EQ(VLXLogic::FixInternetDateTime(text, true, &element),
+                  QString::fromLatin1(c.repaired))
+            << c.text;
+        const QString day = QString::fromLatin1(c.correctDay);
+        const QStringList entries = day.isEmpty() ? QStringList()
+            : day == u"!"                         ? QStringList {kError + unfixable.arg(text)}
+                                                  : QStringList {kRepair + weekday.arg(text, day)};
+        EXPECT_EQ(element.errorList(), entries) << c.text;
+    }
+}
+
 TEST_F(DateRepair, BlanksEmptyAndNowNeedNoEntry)
 {
     EXPECT_EQ(VLXLogic::FixInternetDateTime(QStringLiteral("  Mon,  02 Jan 2006   10:11:12 +0100 "),

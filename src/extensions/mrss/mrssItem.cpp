@@ -505,9 +505,12 @@ void mrssItem::validate(VLXFeed *feed)
         return;
     m_groupElements.validate(this);
     const bool groupPlayer = m_groupElements.used(mrssOptionalElements::kPlayer);
-    for (mrssRequiredElement &element : m_contents) {
-        element.validate(this);
-        if (element.attribute("attributeURL").isEmpty() && !groupPlayer
+    for (qsizetype i = 0; i < m_contents.size(); ++i) {
+        // Checked in place: most contents have nothing nested, and the list stays shared.
+        if (std::as_const(m_contents).at(i).needsValidation())
+            m_contents[i].validate(this);
+        const mrssRequiredElement &element = std::as_const(m_contents).at(i);
+        if (element.urlIsEmpty() && !groupPlayer
             && !element.mediaOptionalElements().used(mrssOptionalElements::kPlayer))
             recordWarning(kURLWarning);
     }

@@ -62,6 +62,10 @@ public:
     // Asks the processor for the texts ahead of writing them (they are a block of their own).
     void prefetch() const { __builtin_prefetch(m_texts.constData()); }
     void validate(FeedElement *owner);
+    // Whether validate() has anything to check (and may change): nested elements.
+    bool needsValidation() const { return !isEmpty() && !m_elements.isEmpty(); }
+    // attribute("attributeURL").isEmpty(), without making the text.
+    bool urlIsEmpty() const { return m_ends[0] == 0; }
 
     // The content table's two lines, and the one-line form.
     QString objectShortDescription() const;
