@@ -23,10 +23,29 @@ MessageGroup ElementMessages::group(const QString &heading, const FeedElement &o
                                     bool includeWarn, bool includeRepair)
 {
     MessageGroup group(heading);
-    group.addEntries(owner.listOfErrors(includeErrors, includeWarn, includeRepair));
+    fill(group, owner, extensions, includeErrors, includeWarn, includeRepair);
+    return group;
+}
+
+void ElementMessages::addGroup(MessageGroup &parent, const QString &heading,
+                               const FeedElement &owner, const baseExtensionManager &extensions,
+                               bool includeErrors, bool includeWarn, bool includeRepair)
+{
+    fill(parent.openGroup(heading), owner, extensions, includeErrors, includeWarn, includeRepair);
+    parent.closeGroup();
+}
+
+void ElementMessages::fill(MessageGroup &group, const FeedElement &owner,
+                           const baseExtensionManager &extensions, bool includeErrors,
+                           bool includeWarn, bool includeRepair)
+{
+    group.reserve(owner.errorList().size());
+    for (const QString &entry : owner.errorList()) {
+        if (FeedElement::isListed(entry, includeErrors, includeWarn, includeRepair))
+            group.addEntry(entry);
+    }
     for (MessageGroup &g : extensions.parseXMLErrorList(includeErrors, includeWarn, includeRepair))
         group.addGroup(std::move(g));
-    return group;
 }
 
 QList<MessageGroup> ElementMessages::listOf(MessageGroup group)

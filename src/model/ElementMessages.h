@@ -23,9 +23,19 @@ public:
     static MessageGroup group(const QString &heading, const FeedElement &owner,
                               const baseExtensionManager &extensions, bool includeErrors,
                               bool includeWarn, bool includeRepair);
+    // The same group nested in the parent where it stands, when it holds anything.
+    static void addGroup(MessageGroup &parent, const QString &heading, const FeedElement &owner,
+                         const baseExtensionManager &extensions, bool includeErrors,
+                         bool includeWarn, bool includeRepair);
     // The group as a message list: no group at all when it holds nothing.
     static QList<MessageGroup> listOf(MessageGroup group);
 
     // Empties the owner's list and counters and those of its extensions.
     static void clear(FeedElement &owner, baseExtensionManager &extensions);
+
+private:
+    // The owner's entries of the wanted kinds, then the groups of its extensions.
+    static void fill(MessageGroup &group, const FeedElement &owner,
+                     const baseExtensionManager &extensions, bool includeErrors, bool includeWarn,
+                     bool includeRepair);
 };

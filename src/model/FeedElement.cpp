@@ -91,12 +91,18 @@ QStringList FeedElement::listOfErrors(bool includeErrors, bool includeWarn,
 {
     QStringList taken;
     for (const QString &entry : m_errorList) {
-        if ((includeErrors && entry.startsWith(kValidateError))
-            || (includeWarn && entry.startsWith(kValidateWarning))
-            || (includeRepair && entry.startsWith(kAutomaticRepair)))
+        if (isListed(entry, includeErrors, includeWarn, includeRepair))
             taken.append(entry);
     }
     return taken;
+}
+
+bool FeedElement::isListed(const QString &entry, bool includeErrors, bool includeWarn,
+                           bool includeRepair)
+{
+    return (includeErrors && entry.startsWith(kValidateError))
+        || (includeWarn && entry.startsWith(kValidateWarning))
+        || (includeRepair && entry.startsWith(kAutomaticRepair));
 }
 
 void FeedElement::setListOfErrors(const QStringList &entries)

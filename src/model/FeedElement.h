@@ -33,6 +33,9 @@ public:
 
     // The entries whose text starts with a wanted kind, in list order (a prefix test).
     QStringList listOfErrors(bool includeErrors, bool includeWarn, bool includeRepair) const;
+    // Whether listOfErrors() takes the entry.
+    static bool isListed(const QString &entry, bool includeErrors, bool includeWarn,
+                         bool includeRepair);
     const QStringList &errorList() const { return m_errorList; }
     // Replaces the list with a copy of the given entries, unfiltered.
     void setListOfErrors(const QStringList &entries);

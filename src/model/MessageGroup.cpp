@@ -24,6 +24,18 @@ void MessageGroup::addGroup(MessageGroup &&group)
         m_entries.append(std::move(group));
 }
 
+MessageGroup &MessageGroup::openGroup(const QString &title)
+{
+    m_entries.append(MessageGroup(title));
+    return std::get<MessageGroup>(m_entries.last());
+}
+
+void MessageGroup::closeGroup()
+{
+    if (const auto *last = std::get_if<MessageGroup>(&m_entries.last()); last && last->isEmpty())
+        m_entries.removeLast();
+}
+
 QVariantMap MessageGroup::toVariant() const
 {
     QVariantList entries;

@@ -30,6 +30,10 @@ public:
     void addGroup(MessageGroup &&group);
     // Room for that many more members, for builders that know how many they add.
     void reserve(qsizetype more) { m_entries.reserve(m_entries.size() + more); }
+    // Builds a nested group where it stands: openGroup() appends an empty one and answers it
+    // for filling, closeGroup() takes it away again if it stayed empty.
+    MessageGroup &openGroup(const QString &title);
+    void closeGroup();
 
     // {"Group": title, "Entries": [strings and dictionaries]}
     QVariantMap toVariant() const;

@@ -222,6 +222,7 @@ bool VLXFeed::validate(const ItemProgress &progress, MessageCounts *counts)
     m_guidIndex = buildGUIDIndex();
     const int count = int(m_items.size());
     for (int i = 0; i < count; ++i) {
+        prefetchItems(i, count);
         m_guidIndex->validating = i;
         const VLXItems &item = *m_items.at(i);
         m_items.at(i)->validate(this);
@@ -239,6 +240,19 @@ bool VLXFeed::validate(const ItemProgress &progress, MessageCounts *counts)
     if (counts)
         *counts = found;
     return true;
+}
+
+void VLXFeed::prefetchItems(int at, int count) const
+{
+    // An item's data lie in many blocks: asked for some items ahead, in stages, the waits for
+    // them overlap instead of following one another.
+    constexpr int kStage = 4;
+    if (at + 3 * kStage < count)
+        m_items.at(at + 3 * kStage)->prefetchObject();
+    if (at + 2 * kStage < count)
+        m_items.at(at + 2 * kStage)->prefetchChecked();
+    if (at + kStage < count)
+        m_items.at(at + kStage)->prefetchExtensions();
 }
 
 // --- Messages ------------------------------------------------------------------------------------
@@ -295,9 +309,10 @@ QList<MessageGroup> VLXFeed::parseXMLErrorList(bool includeErrors, bool includeW
     for (MessageGroup &g : m_image->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
         group.addGroup(std::move(g));
     group.reserve(m_items.size());
-    for (const auto &item : m_items) {
-        for (MessageGroup &g : item->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
-            group.addGroup(std::move(g));
+    const int count = int(m_items.size());
+    for (int i = 0; i < count; ++i) {
+        prefetchItems(i, count);
+        m_items.at(i)->addParseXMLErrorGroup(group, includeErrors, includeWarn, includeRepair);
     }
     return ElementMessages::listOf(std::move(group));
 }
@@ -315,8 +330,11 @@ void VLXFeed::clearParseXMLErrorList()
 {
     ElementMessages::clear(*this, *m_XMLExtensions);
     m_image->clearParseXMLErrorList();
-    for (const auto &item : m_items)
-        item->clearParseXMLErrorList();
+    const int count = int(m_items.size());
+    for (int i = 0; i < count; ++i) {
+        prefetchItems(i, count);
+        m_items.at(i)->clearParseXMLErrorList();
+    }
 }
 
 // --- Guid uniqueness -----------------------------------------------------------------------------

@@ -11,6 +11,8 @@
 #include "model/mimeTypes.h"
 #include "platform/Clock.h"
 
+#include <QStringBuilder>
+
 namespace {
 
 const RuleFailure kLinkBlank {QStringLiteral("Link is blank"),
@@ -264,12 +266,51 @@ int VLXItems::parseXMLRepairCount() const
 QList<MessageGroup> VLXItems::parseXMLErrorList(bool includeErrors, bool includeWarn,
                                                 bool includeRepair) const
 {
-    // Save takes the log of every item: most hold nothing, and their heading is not made.
-    if (errorList().isEmpty() && !m_XMLExtensions->holdsMessageEntries())
+    if (!holdsMessageEntries())
         return {};
-    return ElementMessages::listOf(
-        ElementMessages::group(QStringLiteral("Item - \"%1\"").arg(m_title), *this,
-                               *m_XMLExtensions, includeErrors, includeWarn, includeRepair));
+    return ElementMessages::listOf(ElementMessages::group(
+        messageHeading(), *this, *m_XMLExtensions, includeErrors, includeWarn, includeRepair));
+}
+
+void VLXItems::addParseXMLErrorGroup(MessageGroup &parent, bool includeErrors, bool includeWarn,
+                                     bool includeRepair) const
+{
+    if (holdsMessageEntries())
+        ElementMessages::addGroup(parent, messageHeading(), *this, *m_XMLExtensions, includeErrors,
+                                  includeWarn, includeRepair);
+}
+
+bool VLXItems::holdsMessageEntries() const
+{
+    // Save takes the log of every item: most hold nothing, and their heading is not made.
+    return !errorList().isEmpty() || m_XMLExtensions->holdsMessageEntries();
+}
+
+QString VLXItems::messageHeading() const
+{
+    return u"Item - \"" % m_title % u'"';
+}
+
+void VLXItems::prefetchObject() const
+{
+    const char *const start = reinterpret_cast<const char *>(this);
+    for (size_t offset = 0; offset < sizeof(VLXItems); offset += 64)
+        __builtin_prefetch(start + offset);
+}
+
+void VLXItems::prefetchChecked() const
+{
+    for (const QString *text : {&m_title, &m_link, &m_pubDate, &m_GUID, &m_enclosureAttrURL,
+                                &m_enclosureAttrLength, &m_enclosureAttrType, &m_author})
+        __builtin_prefetch(text->constData());
+    __builtin_prefetch(m_category.constData());
+    __builtin_prefetch(errorList().constData());
+    __builtin_prefetch(m_XMLExtensions.get());
+}
+
+void VLXItems::prefetchExtensions() const
+{
+    m_XMLExtensions->prefetchHeld();
 }
 
 void VLXItems::clearParseXMLErrorList()

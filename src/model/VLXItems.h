@@ -8,9 +8,9 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
-#include <QVariantList>
 #include <QStringList>
 #include <QTimeZone>
+#include <QVariantList>
 #include <QVariantMap>
 #include <memory>
 #include <optional>
@@ -149,6 +149,15 @@ public:
     QList<MessageGroup> parseXMLErrorList(bool includeErrors, bool includeWarn,
                                           bool includeRepair) const;
     void clearParseXMLErrorList();
+    // The item's group of parseXMLErrorList() nested in the parent, when it holds anything.
+    void addParseXMLErrorGroup(MessageGroup &parent, bool includeErrors, bool includeWarn,
+                               bool includeRepair) const;
+    // Walks over every item ask for an item's blocks ahead of reading them, in stages each of
+    // which reads only what the one before asked for: the item itself, then the texts its
+    // checks read and its extension manager, then the extension objects.
+    void prefetchObject() const;
+    void prefetchChecked() const;
+    void prefetchExtensions() const;
 
     // --- Writing and sorting -------------------------------------------------------------------
     // The item's children as RSS 2.0 text, each line starting with the prefix.
@@ -187,6 +196,8 @@ private:
         QString enclosureLocalFilePath;
         double sortNumber = 0;
     };
+    bool holdsMessageEntries() const;
+    QString messageHeading() const;
     // The item's own, or one whose fields are all as a new item has them.
     const Rare &rare() const;
     Rare &rareToSet();

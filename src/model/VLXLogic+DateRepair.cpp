@@ -5,7 +5,11 @@
 #include "model/W3CDateReader.h"
 #include "platform/AlertService.h"
 
+#include <QStringBuilder>
+
 #include <span>
+
+using namespace Qt::StringLiterals;
 
 // Date repair: well-formed dates out of loosely written ones, recorded on an owner or explained
 // in an alert.
@@ -47,7 +51,7 @@ struct RFCResult
 {
     Outcome outcome = Outcome::Unfixable;
     QString text; // the text to answer
-    QString weekday; // for WeekdayFixed
+    QStringView weekday; // for WeekdayFixed: the day's name in the table of names
 };
 
 // Steps 3 to 10 of the RFC 822 repair on an already cleaned text.
@@ -64,7 +68,7 @@ RFCResult repairRFC822(const QString &working, bool strict)
         const QStringView weekday(DatePattern::weekdayName(day), 3);
         if (weekday.startsWith(QStringView(working).left(3)))
             return {Outcome::Keep, working, {}};
-        return {Outcome::WeekdayFixed, DateForms::rfc822(1).write(fields), weekday.toString()};
+        return {Outcome::WeekdayFixed, DateForms::rfc822(1).write(fields), weekday};
     }
     if (working == u"now")
         return {Outcome::Now, DateForms::rfc822(1).write(DateForms::now()), {}};
@@ -156,9 +160,13 @@ QString VLXLogic::FixInternetDateTime(const QString &text, bool strict, FeedElem
     if (owner) {
         switch (result.outcome) {
         case Outcome::WeekdayFixed:
-            owner->recordRepair(
-                QStringLiteral("Fixed impossible date \"%1\" the correct day of week is \"%2\"")
-                    .arg(working, result.weekday));
+            // The text names the date, so it is rarely met twice: the entry is made in one
+            // piece, not looked for among the shared ones. Most feeds have a few of these; a
+            // feed of wrong weekdays has one an item.
+            owner->addObjectToListOfErrors(
+                FeedElement::kAutomaticRepair % "::Fixed impossible date \""_L1 % working
+                % "\" the correct day of week is \""_L1 % result.weekday % u'"');
+            owner->incrementRepairCount();
             break;
         case Outcome::FreeText:
             owner->recordRepair(fixedFormat(working, result.text));
@@ -183,7 +191,7 @@ QString VLXLogic::FixInternetDateTimeAndInform(const QString &text, bool strict,
     const RFCResult result = repairRFC822(cleaned, strict);
     switch (result.outcome) {
     case Outcome::WeekdayFixed:
-        warn(impossibleAlert(fieldName, cleaned, result.weekday));
+        warn(impossibleAlert(fieldName, cleaned, result.weekday.toString()));
         break;
     case Outcome::FreeText:
         warn(fixedAlert(fieldName, cleaned, result.text));

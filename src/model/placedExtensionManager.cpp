@@ -395,6 +395,17 @@ QList<MessageGroup> placedExtensionManager::parseXMLErrorList(bool includeErrors
     return groups;
 }
 
+void placedExtensionManager::prefetchHeld() const
+{
+    // Only slots already made: making one is no prefetch.
+    for (const ExtensionRef &slot : m_known) {
+        if (slot) {
+            __builtin_prefetch(slot.get());
+            __builtin_prefetch(reinterpret_cast<const char *>(slot.get()) + 64);
+        }
+    }
+}
+
 bool placedExtensionManager::holdsMessageEntries() const
 {
     bool holds = false;

@@ -44,6 +44,8 @@ public:
     QList<MessageGroup> parseXMLErrorList(bool includeErrors, bool includeWarn,
                                           bool includeRepair) const override;
     void clearParseXMLErrorList() override;
+    // Asks the processor for the used extension objects ahead of a walk over them.
+    void prefetchHeld() const;
     // Whether any extension holds a message entry at all: without one, parseXMLErrorList() has
     // no group with an entry.
     bool holdsMessageEntries() const;
@@ -98,8 +100,9 @@ protected:
     // The used known extensions in display order, where they are held.
     template<class Visit> void forEachUsedKnown(Visit visit) const
     {
+        // The order holds only the namespaces with a class at the place: the flag alone tells.
         for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
-            if (extensionUsed(ns)) {
+            if (baseExtensionManager::extensionUsed(ns)) {
                 if (const ExtensionRef &slot = known(ns))
                     visit(slot);
             }

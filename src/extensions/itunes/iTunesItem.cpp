@@ -162,7 +162,7 @@ const ExtensionDescriptor kDescriptor = {
 
 const QString kExampleEnclosure = QStringLiteral("http://www.example.com/file.m4a");
 
-bool isMediaType(const QString &extension)
+bool isMediaType(QStringView extension)
 {
     static const char *const kTypes[] = {"m4a", "m4b", "mp3", "mov", "mp4", "m4v", "pdf"};
     for (const char *type : kTypes) {
@@ -328,7 +328,7 @@ bool iTunesItem::checkURLForFileTypes(const QString &text)
     if (text.trimmed().isEmpty())
         return false;
     const auto url = URLReference::parse(VLXLogic::createSafeLink(text));
-    return url && url->hasScheme() && isMediaType(url->pathExtension());
+    return url && url->hasScheme() && isMediaType(url->pathExtensionView());
 }
 
 int iTunesItem::checkURLForFileTypesAndInform(const QString &text, const QString &fieldMessage,
