@@ -1,4 +1,5 @@
 #include "model/FieldRule.h"
+#include "model/VLXLogic.h"
 #include "platform/ScriptedAlertService.h"
 #include "platform/ScriptedHelpService.h"
 
@@ -136,6 +137,38 @@ TEST_F(FieldRuleTest, ReadyMadeTestsUseTrimmedBlank)
     EXPECT_TRUE(FieldRule::blankOrEMail(QStringLiteral(" a@b.c ")));
     EXPECT_FALSE(FieldRule::blankOrEMail(QStringLiteral("ab.c")));
     EXPECT_TRUE(FieldRule::blankOrURL(QStringLiteral(" http://a/ ")));
+}
+
+// Links near the plain web form: the rule answers as a full reading of the link does.
+TEST_F(FieldRuleTest, LinksNearThePlainWebFormAnswerAsAFullReading)
+{
+    const struct
+    {
+        const char16_t *link;
+        bool passes;
+    } cases[] = {
+        {u"http://example.com/ep/1.mp3", true},
+        {u"https://a.org/p?q=1;r=(2)", true},
+        {u"http://", true},
+        {u"http://h:80/x", true},
+        {u"http://h:8x/", false},
+        {u"http://a/b c", true},
+        {u"http://a/%41", true},
+        {u"http://a/%zz", false},
+        {u"http://a/#f#g", false},
+        {u"http://a/?x=1&y=2", true},
+        {u"http://a/\u00e9", true},
+        {u"http://a/<b>", true},
+        {u"HTTP://a/", true},
+        {u"example.com/x", false},
+        {u" http://a/ ", true},
+        {u"http//a", false},
+    };
+    for (const auto &c : cases) {
+        const QString link = QString::fromUtf16(c.link);
+        EXPECT_EQ(FieldRule::blankOrURL(link), c.passes) << link.toStdString();
+        EXPECT_EQ(VLXLogic::checkURL(link.trimmed()), c.passes) << link.toStdString();
+    }
 }
 
 TEST(AlertServiceTest, ShowWithHelpOpensTheAnchorOnMoreInformation)
