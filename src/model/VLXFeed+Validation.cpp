@@ -358,6 +358,11 @@ std::unique_ptr<VLXFeed::GUIDIndex> VLXFeed::buildGUIDIndex() const
     std::vector<Slot> table(mask + 1);
     // Walking backwards, the last position seen for a guid is the next one after the current.
     for (int i = n - 1; i >= 0; --i) {
+        // Each guid lies in a block of its own: asked for some items ahead, the waits overlap.
+        if (i >= 16)
+            m_items.at(i - 16)->prefetchGUIDField();
+        if (i >= 8)
+            m_items.at(i - 8)->prefetchGUIDText();
         const QString &guid = m_items.at(i)->GUID();
         if (guid.isEmpty())
             continue;

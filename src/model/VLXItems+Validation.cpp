@@ -311,6 +311,9 @@ void VLXItems::prefetchChecked() const
 void VLXItems::prefetchExtensions() const
 {
     m_XMLExtensions->prefetchHeld();
+    // The entries, which the message log copies and clearing lets go.
+    for (const QString &entry : errorList())
+        __builtin_prefetch(entry.constData());
 }
 
 void VLXItems::clearParseXMLErrorList()

@@ -158,6 +158,9 @@ public:
     void prefetchObject() const;
     void prefetchChecked() const;
     void prefetchExtensions() const;
+    // The same for a walk over the guids alone.
+    void prefetchGUIDField() const { __builtin_prefetch(&m_GUID); }
+    void prefetchGUIDText() const { __builtin_prefetch(m_GUID.constData()); }
 
     // --- Writing and sorting -------------------------------------------------------------------
     // The item's children as RSS 2.0 text, each line starting with the prefix.
