@@ -37,11 +37,7 @@ bool FieldRule::isBlank(QStringView value)
     return true;
 }
 
-namespace {
-// An http or https link of URL characters only, with no port, escape, fragment or ampersand:
-// what nearly every link of a feed is. It needs no making safe, and reading it as a URL
-// reference cannot fail, so it passes as checkURL would pass it.
-bool isPlainWebLink(QStringView value)
+bool FieldRule::isPlainWebLink(QStringView value)
 {
     qsizetype start = 0;
     if (value.startsWith(u"http://"))
@@ -57,7 +53,6 @@ bool isPlainWebLink(QStringView value)
     }
     return true;
 }
-} // namespace
 
 bool FieldRule::blankOrURL(const QString &value)
 {

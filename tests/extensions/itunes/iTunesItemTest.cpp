@@ -197,6 +197,19 @@ TEST(iTunesItem, EnclosureFileTypes)
     EXPECT_FALSE(I::checkURLForFileTypes(QStringLiteral("a.mp3")));
     EXPECT_FALSE(I::checkURLForFileTypes(QStringLiteral("")));
     EXPECT_FALSE(I::checkURLForFileTypes(QStringLiteral("http://example.com/a.ogg")));
+    // Plain web links are looked at where they stand: the same answers as a full reading.
+    for (const auto &[link, accepted] : std::initializer_list<std::pair<const char *, bool>> {
+             {"https://a.org/x/b.m4a", true},
+             {"http://a.org/b.c/d", false},
+             {"http://a.org/.mp3", false},
+             {"http://a.org", false},
+             {"http://a.org?x=/b.mp3", false},
+             {"http://a.org/b.mp3?x=c.ogg", true},
+             {"http://u@a.org/b.pdf", true},
+             {"http://a.org/b.mp3/", false},
+             {"http://a.org/b.mp3x", false},
+         })
+        EXPECT_EQ(I::checkURLForFileTypes(QString::fromLatin1(link)), accepted) << link;
 
     // Through the item model: only a feed that uses iTunes asks for its media types.
     VLXError error;
