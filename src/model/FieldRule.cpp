@@ -37,28 +37,11 @@ bool FieldRule::isBlank(QStringView value)
     return true;
 }
 
-bool FieldRule::isPlainWebLink(QStringView value)
-{
-    qsizetype start = 0;
-    if (value.startsWith(u"http://"))
-        start = 7;
-    else if (value.startsWith(u"https://"))
-        start = 8;
-    else
-        return false;
-    for (const QChar c : value.sliced(start)) {
-        const char16_t u = c.unicode();
-        if (u == u':' || u == u'&' || !URLReference::isURLCharacter(u))
-            return false;
-    }
-    return true;
-}
-
 bool FieldRule::blankOrURL(const QString &value)
 {
     // Checked for every item of a feed (its link, its enclosure): the usual link is settled
     // without the copies a full reading makes.
-    return isPlainWebLink(value) || VLXLogic::checkURL(value.trimmed());
+    return URLReference::isPlainWebLink(value) || VLXLogic::checkURL(value.trimmed());
 }
 
 bool FieldRule::blankOrEMail(const QString &value)

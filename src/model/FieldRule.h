@@ -54,11 +54,6 @@ public:
     // (Repairs and completeness tests compare with the exact empty text instead.)
     static bool isBlank(QStringView value);
 
-    // An http or https link of URL characters only, with no port, escape, fragment or
-    // ampersand: what nearly every link of a feed is. Reading it as a URL reference cannot
-    // fail, and it needs no making safe: checks can settle it as it stands.
-    static bool isPlainWebLink(QStringView value);
-
     // Ready-made tests for the tables of steps.
     static bool anything(const QString &) { return true; }
     static bool notBlank(const QString &value) { return !isBlank(value); }

@@ -144,3 +144,34 @@ QStringView URLReference::pathExtensionView() const
         return QStringView();
     return segment.sliced(dot + 1);
 }
+
+bool URLReference::isPlainWebLink(QStringView value)
+{
+    qsizetype start = 0;
+    if (value.startsWith(u"http://"))
+        start = 7;
+    else if (value.startsWith(u"https://"))
+        start = 8;
+    else
+        return false;
+    for (const QChar c : value.sliced(start)) {
+        const char16_t u = c.unicode();
+        if (u == u':' || u == u'&' || !isURLCharacter(u))
+            return false;
+    }
+    return true;
+}
+
+QStringView URLReference::plainWebLinkExtension(QStringView link)
+{
+    // The path starts at the first "/" after the authority and ends at the query.
+    const qsizetype question = link.indexOf(u'?');
+    const QStringView beforeQuery = question < 0 ? link : link.first(question);
+    const qsizetype slash = beforeQuery.indexOf(u'/', beforeQuery.indexOf(u"//") + 2);
+    if (slash < 0)
+        return QStringView();
+    const QStringView path = beforeQuery.sliced(slash);
+    const QStringView segment = path.sliced(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = segment.lastIndexOf(u'.');
+    return dot <= 0 ? QStringView() : segment.sliced(dot + 1);
+}

@@ -70,6 +70,9 @@ QHash<QString, QString> mimeTypes::readStringDictionary(const QByteArray &plist)
 
 QString mimeTypes::extensionOfPath(const QString &path)
 {
+    // Asked for every item of a feed: a plain link is looked at where it stands.
+    if (URLReference::isPlainWebLink(path))
+        return URLReference::plainWebLinkExtension(path).toString();
     const auto url = URLReference::parse(VLXLogic::createSafeLink(path));
     return url ? url->pathExtension() : QString();
 }

@@ -5,7 +5,6 @@
 #include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesItemPrefs.h"
 #include "extensions/itunes/sortTagsiTunes.h"
-#include "model/FieldRule.h"
 #include "model/URLReference.h"
 #include "model/VLXLogic.h"
 
@@ -173,21 +172,6 @@ bool isMediaType(QStringView extension)
     return false;
 }
 
-// The extension of a plain web link's path (FieldRule::isPlainWebLink), as a URL reference
-// reads it: the path starts at the first "/" after the authority and ends at the query.
-QStringView plainLinkExtension(QStringView link)
-{
-    const qsizetype question = link.indexOf(u'?');
-    const QStringView beforeQuery = question < 0 ? link : link.first(question);
-    const qsizetype slash = beforeQuery.indexOf(u'/', beforeQuery.indexOf(u"//") + 2);
-    if (slash < 0)
-        return QStringView();
-    const QStringView path = beforeQuery.sliced(slash);
-    const QStringView segment = path.sliced(path.lastIndexOf(u'/') + 1);
-    const qsizetype dot = segment.lastIndexOf(u'.');
-    return dot <= 0 ? QStringView() : segment.sliced(dot + 1);
-}
-
 } // namespace
 
 iTunesItem::iTunesItem() : FieldExtension(kDescriptor) { }
@@ -342,8 +326,8 @@ bool iTunesItem::normaliseTypedDuration(QString &value, QObject *interface)
 bool iTunesItem::checkURLForFileTypes(const QString &text)
 {
     // Validation asks for every item: a plain link's extension is found where it stands.
-    if (FieldRule::isPlainWebLink(text))
-        return isMediaType(plainLinkExtension(text));
+    if (URLReference::isPlainWebLink(text))
+        return isMediaType(URLReference::plainWebLinkExtension(text));
     if (text.trimmed().isEmpty())
         return false;
     const auto url = URLReference::parse(VLXLogic::createSafeLink(text));
