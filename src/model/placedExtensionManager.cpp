@@ -400,8 +400,9 @@ void placedExtensionManager::prefetchHeld() const
     // Only slots already made: making one is no prefetch.
     for (const ExtensionRef &slot : m_known) {
         if (slot) {
-            __builtin_prefetch(slot.get());
-            __builtin_prefetch(reinterpret_cast<const char *>(slot.get()) + 64);
+            const char *const start = reinterpret_cast<const char *>(slot.get());
+            for (int line = 0; line < 4; ++line)
+                __builtin_prefetch(start + 64 * line);
         }
     }
 }
