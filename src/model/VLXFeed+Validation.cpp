@@ -226,11 +226,8 @@ bool VLXFeed::validate(const ItemProgress &progress, MessageCounts *counts)
         m_guidIndex->validating = i;
         const VLXItems &item = *m_items.at(i);
         m_items.at(i)->validate(this);
-        if (counts) {
-            found.errors += item.parseXMLErrorCount();
-            found.warnings += item.parseXMLWarnCount();
-            found.repairs += item.parseXMLRepairCount();
-        }
+        if (counts)
+            item.addMessageCounts(found.errors, found.warnings, found.repairs);
         if (progress && !progress(i + 1, count)) {
             m_guidIndex.reset();
             return false;

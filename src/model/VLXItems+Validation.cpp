@@ -263,6 +263,14 @@ int VLXItems::parseXMLRepairCount() const
     return ElementMessages::repairCount(*this, *m_XMLExtensions);
 }
 
+void VLXItems::addMessageCounts(int &errors, int &warnings, int &repairs) const
+{
+    errors += errorCount();
+    warnings += warnCount();
+    repairs += repairCount();
+    m_XMLExtensions->addMessageCounts(errors, warnings, repairs);
+}
+
 QList<MessageGroup> VLXItems::parseXMLErrorList(bool includeErrors, bool includeWarn,
                                                 bool includeRepair) const
 {

@@ -144,6 +144,8 @@ public:
     int parseXMLErrorCount() const;
     int parseXMLWarnCount() const;
     int parseXMLRepairCount() const;
+    // Adds the three counts to the sums in one walk over the extensions.
+    void addMessageCounts(int &errors, int &warnings, int &repairs) const;
     // The item's group {"Item - \"title\"": own entries, then the extensions' groups}, or an
     // empty list when there is nothing to show.
     QList<MessageGroup> parseXMLErrorList(bool includeErrors, bool includeWarn,

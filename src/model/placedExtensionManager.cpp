@@ -395,6 +395,15 @@ QList<MessageGroup> placedExtensionManager::parseXMLErrorList(bool includeErrors
     return groups;
 }
 
+void placedExtensionManager::addMessageCounts(int &errors, int &warnings, int &repairs) const
+{
+    forEachHeldInPlace(false, [&](const ExtensionRef &extension) {
+        errors += extension->parseXMLErrorCount();
+        warnings += extension->parseXMLWarnCount();
+        repairs += extension->parseXMLRepairCount();
+    });
+}
+
 void placedExtensionManager::prefetchHeld() const
 {
     // Only slots already made: making one is no prefetch.

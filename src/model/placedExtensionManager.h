@@ -44,6 +44,8 @@ public:
     QList<MessageGroup> parseXMLErrorList(bool includeErrors, bool includeWarn,
                                           bool includeRepair) const override;
     void clearParseXMLErrorList() override;
+    // Adds the parseXML...Count() of the three kinds to the sums in one walk.
+    void addMessageCounts(int &errors, int &warnings, int &repairs) const;
     // Asks the processor for the used extension objects ahead of a walk over them.
     void prefetchHeld() const;
     // Whether any extension holds a message entry at all: without one, parseXMLErrorList() has
