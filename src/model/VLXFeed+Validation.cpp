@@ -239,15 +239,16 @@ bool VLXFeed::validate(const ItemProgress &progress, MessageCounts *counts)
     return true;
 }
 
-void VLXFeed::prefetchItems(int at, int count) const
+void VLXFeed::prefetchItems(int at, int count, bool messagesOnly) const
 {
+    const VLXItems::Walk walk = messagesOnly ? VLXItems::Walk::Messages : VLXItems::Walk::Checks;
     // An item's data lie in many blocks: asked for some items ahead, in stages, the waits for
     // them overlap instead of following one another.
     constexpr int kStage = 4;
     if (at + 3 * kStage < count)
-        m_items.at(at + 3 * kStage)->prefetchObject();
+        m_items.at(at + 3 * kStage)->prefetchObject(walk);
     if (at + 2 * kStage < count)
-        m_items.at(at + 2 * kStage)->prefetchChecked();
+        m_items.at(at + 2 * kStage)->prefetchChecked(walk);
     if (at + kStage < count)
         m_items.at(at + kStage)->prefetchExtensions();
 }
@@ -308,7 +309,7 @@ QList<MessageGroup> VLXFeed::parseXMLErrorList(bool includeErrors, bool includeW
     group.reserve(m_items.size());
     const int count = int(m_items.size());
     for (int i = 0; i < count; ++i) {
-        prefetchItems(i, count);
+        prefetchItems(i, count, true);
         m_items.at(i)->addParseXMLErrorGroup(group, includeErrors, includeWarn, includeRepair);
     }
     return ElementMessages::listOf(std::move(group));
@@ -329,7 +330,7 @@ void VLXFeed::clearParseXMLErrorList()
     m_image->clearParseXMLErrorList();
     const int count = int(m_items.size());
     for (int i = 0; i < count; ++i) {
-        prefetchItems(i, count);
+        prefetchItems(i, count, true);
         m_items.at(i)->clearParseXMLErrorList();
     }
 }

@@ -305,7 +305,8 @@ private:
     std::unique_ptr<GUIDIndex> m_guidIndex;
     std::unique_ptr<GUIDIndex> buildGUIDIndex() const;
     // Asks for the data of the items after the one at `at` that a walk over all reads next.
-    void prefetchItems(int at, int count) const;
+    // A walk over the messages alone reads less of each item than the checks do.
+    void prefetchItems(int at, int count, bool messagesOnly = false) const;
     void joinScope(VLXItems &item);
     void leaveScope(VLXItems &item);
 

@@ -299,21 +299,31 @@ QString VLXItems::messageHeading() const
     return u"Item - \"" % m_title % u'"';
 }
 
-void VLXItems::prefetchObject() const
+void VLXItems::prefetchObject(Walk walk) const
 {
+    if (walk == Walk::Messages) {
+        // The list of entries lies at the start, the title and the extensions further on.
+        __builtin_prefetch(this);
+        __builtin_prefetch(&m_title);
+        __builtin_prefetch(&m_XMLExtensions);
+        return;
+    }
     const char *const start = reinterpret_cast<const char *>(this);
     for (size_t offset = 0; offset < sizeof(VLXItems); offset += 64)
         __builtin_prefetch(start + offset);
 }
 
-void VLXItems::prefetchChecked() const
+void VLXItems::prefetchChecked(Walk walk) const
 {
-    for (const QString *text : {&m_title, &m_link, &m_pubDate, &m_GUID, &m_enclosureAttrURL,
+    __builtin_prefetch(errorList().constData());
+    __builtin_prefetch(m_XMLExtensions.get());
+    __builtin_prefetch(m_title.constData());
+    if (walk == Walk::Messages)
+        return;
+    for (const QString *text : {&m_link, &m_pubDate, &m_GUID, &m_enclosureAttrURL,
                                 &m_enclosureAttrLength, &m_enclosureAttrType, &m_author})
         __builtin_prefetch(text->constData());
     __builtin_prefetch(m_category.constData());
-    __builtin_prefetch(errorList().constData());
-    __builtin_prefetch(m_XMLExtensions.get());
 }
 
 void VLXItems::prefetchExtensions() const
