@@ -2,6 +2,8 @@
 
 #include "model/ZoneAbbreviations.h"
 
+#include <QVarLengthArray>
+
 namespace {
 constexpr const char16_t *kWeekdays[7] = {u"Sun", u"Mon", u"Tue", u"Wed", u"Thu", u"Fri", u"Sat"};
 constexpr const char16_t *kMonths[12] = {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
@@ -48,15 +50,6 @@ int readName(QStringView text, qsizetype &pos, const char16_t *const *names, int
     return -1;
 }
 
-void appendNumber(QString &out, int value, int digits)
-{
-    char16_t buffer[8];
-    for (int i = digits - 1; i >= 0; --i) {
-        buffer[i] = char16_t(u'0' + value % 10);
-        value /= 10;
-    }
-    out.append(QStringView(buffer, digits));
-}
 } // namespace
 
 const char16_t *DatePattern::weekdayName(int weekday)
@@ -252,51 +245,61 @@ bool DatePattern::writesZoneName() const
 
 QString DatePattern::write(const Parts &p, const QDateTime *date) const
 {
-    QString out;
-    out.reserve(32);
+    // Written into a buffer of the stack and made a string once: dates are written for every
+    // item of a feed whose dates need repair.
+    QVarLengthArray<char16_t, 64> out;
+    const auto number = [&](int value, int digits) {
+        const qsizetype end = out.size() + digits;
+        out.resize(end);
+        for (qsizetype i = end - 1; i >= end - digits; --i) {
+            out[i] = char16_t(u'0' + value % 10);
+            value /= 10;
+        }
+    };
+    const auto text = [&](QStringView part) { out.append(part.utf16(), part.size()); };
     for (const Token &token : m_tokens) {
         switch (token.kind) {
         case Kind::Literal:
-            out.append(QChar(token.literal));
+            out.append(token.literal);
             break;
         case Kind::Weekday:
-            out.append(QStringView(weekdayName(p.weekday), 3));
+            text(QStringView(weekdayName(p.weekday), 3));
             break;
         case Kind::Day:
-            appendNumber(out, p.day, 2);
+            number(p.day, 2);
             break;
         case Kind::MonthName:
-            out.append(QStringView(monthName(p.month), 3));
+            text(QStringView(monthName(p.month), 3));
             break;
         case Kind::Month:
-            appendNumber(out, p.month, 2);
+            number(p.month, 2);
             break;
         case Kind::Year:
-            appendNumber(out, p.year, 4);
+            number(p.year, 4);
             break;
         case Kind::Hour:
-            appendNumber(out, p.hour, 2);
+            number(p.hour, 2);
             break;
         case Kind::Minute:
-            appendNumber(out, p.minute, 2);
+            number(p.minute, 2);
             break;
         case Kind::Second:
-            appendNumber(out, p.second, 2);
+            number(p.second, 2);
             break;
         case Kind::Millis:
-            appendNumber(out, p.msec, 3);
+            number(p.msec, 3);
             break;
         case Kind::Offset: {
             const int magnitude = p.offset < 0 ? -p.offset : p.offset;
             out.append(p.offset < 0 ? u'-' : u'+');
-            appendNumber(out, magnitude / 3600, 2);
-            appendNumber(out, magnitude / 60 % 60, 2);
+            number(magnitude / 3600, 2);
+            number(magnitude / 60 % 60, 2);
             break;
         }
         case Kind::ZoneName:
-            out.append(p.offset == 0 ? QStringLiteral("GMT") : date->timeZoneAbbreviation());
+            text(p.offset == 0 ? QStringLiteral("GMT") : date->timeZoneAbbreviation());
             break;
         }
     }
-    return out;
+    return QString(reinterpret_cast<const QChar *>(out.constData()), out.size());
 }
