@@ -99,9 +99,12 @@ VLXFeed::~VLXFeed()
     }
 }
 
-void VLXFeed::joinScope(VLXItems &item)
+bool VLXFeed::joinScope(VLXItems &item)
 {
+    if (item.XMLExtensions()->scope() == m_scope)
+        return false;
     item.XMLExtensions()->setScope(m_scope);
+    return true;
 }
 
 void VLXFeed::leaveScope(VLXItems &item)
@@ -165,6 +168,19 @@ void VLXFeed::replaceItems(const ItemList &items)
 {
     if (&items == &m_items)
         return;
+    // An item is in this feed's scope exactly while the list holds it, and no list holds an item
+    // twice. So when every item given is in the scope already, and there are as many as now,
+    // they are the items of now in another order (an undone sort or move): the list is taken as
+    // it is, shared, and nothing joins or leaves.
+    bool complete = items.size() == m_items.size();
+    for (const auto &item : items) {
+        if (!item || joinScope(*item))
+            complete = false;
+    }
+    if (complete) {
+        m_items = items;
+        return;
+    }
     for (const auto &item : m_items)
         leaveScope(*item);
     m_items.clear();
@@ -239,6 +255,9 @@ QVariantMap VLXFeed::enclosureLocalFileInfo() const
 
 void VLXFeed::setEnclosureLocalFileInfo(const QVariantMap &info)
 {
+    // Most feeds have no local file: then no item needs a look.
+    if (info.isEmpty())
+        return;
     for (const auto &item : m_items)
         item->setEnclosureLocalFileInfo(info);
 }

@@ -307,7 +307,8 @@ private:
     // Asks for the data of the items after the one at `at` that a walk over all reads next.
     // A walk over the messages alone reads less of each item than the checks do.
     void prefetchItems(int at, int count, bool messagesOnly = false) const;
-    void joinScope(VLXItems &item);
+    // Answers whether the item was outside the scope before.
+    bool joinScope(VLXItems &item);
     void leaveScope(VLXItems &item);
 
     // The sort: keys of the items (numbers, or ranks of the texts in literal order), and the

@@ -7,6 +7,7 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "model/extensionManagerScope.h"
 #include "platform/Clock.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
@@ -598,4 +599,46 @@ TEST(VLXFeed, CatalogueLearnsRawNamespaceTagsFromEveryItem)
     EXPECT_FALSE(plainGeo.contains(QStringLiteral("lat")));
     EXPECT_TRUE(plainGeo.contains(QStringLiteral("long")));
     EXPECT_TRUE(plain.value(QStringLiteral("")).toMap().contains(QStringLiteral("sortTags")));
+}
+
+// The list an undo step puts back: the same items in another order (a sort, a move), or a list
+// with items gone or come back. Whatever it holds ends in the feed's scope, in the order given,
+// and whatever it dropped leaves the scope.
+TEST(VLXFeed, ItemsPutBackJoinTheScopeAndThoseDroppedLeaveIt)
+{
+    struct Case
+    {
+        const char *name;
+        QList<int> before; // items 0..4, as the feed holds them first
+        QList<int> putBack;
+    };
+    const Case cases[] = {
+        {"the same items in another order", {0, 1, 2, 3}, {3, 1, 0, 2}},
+        {"one item for another", {0, 1, 2, 3}, {3, 1, 0, 4}},
+        {"fewer items", {0, 1, 2, 3}, {2, 0}},
+        {"more items", {0, 1}, {4, 1, 0}},
+        {"the same count, one of them new", {0, 1, 2}, {0, 1, 4}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        VLXFeed feed;
+        QList<std::shared_ptr<VLXItems>> items;
+        for (int i = 0; i < 5; ++i)
+            items.append(itemWith(QString::number(i)));
+        for (int i : c.before)
+            feed.addItem(items.at(i));
+        VLXFeed::ItemList list;
+        QStringList expected;
+        for (int i : c.putBack) {
+            list.append(items.at(i));
+            expected.append(QString::number(i));
+        }
+        feed.replaceItems(list);
+        EXPECT_EQ(titles(feed), expected);
+        for (int i = 0; i < 5; ++i) {
+            const bool listed = c.putBack.contains(i);
+            EXPECT_EQ(items.at(i)->XMLExtensions()->scope() == feed.extensionScope(), listed) << i;
+            EXPECT_EQ(feed.extensionScope()->contains(items.at(i)->XMLExtensions()), listed) << i;
+        }
+    }
 }
