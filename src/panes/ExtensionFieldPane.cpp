@@ -581,6 +581,12 @@ void ExtensionFieldPane::setExtension(std::shared_ptr<extensionNSRaw> extension)
     loadData();
 }
 
+bool ExtensionFieldPane::fits(const std::shared_ptr<extensionNSRaw> &extension) const
+{
+    const FieldExtensionBase *object = FieldExtensionBase::from(extension.get());
+    return object && m_descriptor && &object->descriptor() == m_descriptor;
+}
+
 void ExtensionFieldPane::setListEditor(int field, std::shared_ptr<ListFieldEditor> editor)
 {
     m_listEditors[field] = std::move(editor);

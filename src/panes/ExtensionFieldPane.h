@@ -58,6 +58,8 @@ public:
 
     void setExtension(std::shared_ptr<extensionNSRaw> extension) override;
     void loadData() override;
+    // An object of the class whose field table built this pane.
+    bool fits(const std::shared_ptr<extensionNSRaw> &extension) const override;
     FieldExtensionBase *fields() const;
     // The feed window's document; none for a pane of default values.
     FeedDocument *document() const { return m_document; }

@@ -51,6 +51,26 @@ void ExtensionTabs::rebuild(QTabWidget *tabs, const baseExtensionManager *manage
 {
     if (!tabs)
         return;
+    // A feed read again or put back by undo, or another feed of the same namespaces, mostly
+    // shows the extensions shown before: the panes stay, as building them anew takes longer
+    // than the window may wait.
+    const int count = manager ? manager->countOfExtensions() : 0;
+    bool same = tabs->count() - keep == count;
+    for (int i = 0; same && i < count; ++i) {
+        const auto *pane = qobject_cast<ExtensionPane *>(tabs->widget(keep + i));
+        same = pane && pane->objectName() == manager->extensionNameAtIndex(i)
+            && tabs->tabText(keep + i) == manager->extensionDisplayNameAtIndex(i)
+            && pane->fits(manager->extensionAtIndex(i));
+    }
+    if (same) {
+        for (int i = 0; i < count; ++i) {
+            auto *pane = static_cast<ExtensionPane *>(tabs->widget(keep + i));
+            pane->setExtension(manager->extensionAtIndex(i));
+            // As a new pane would, it shows the object as it is now.
+            pane->loadData();
+        }
+        return;
+    }
     while (tabs->count() > keep) {
         QWidget *old = tabs->widget(keep);
         tabs->removeTab(keep);
@@ -58,7 +78,7 @@ void ExtensionTabs::rebuild(QTabWidget *tabs, const baseExtensionManager *manage
         old->setParent(nullptr);
         old->deleteLater();
     }
-    for (int i = 0; manager && i < manager->countOfExtensions(); ++i) {
+    for (int i = 0; i < count; ++i) {
         const auto extension = manager->extensionAtIndex(i);
         const QString name = manager->extensionNameAtIndex(i);
         ExtensionPane *pane = makePane(name, extension, context);

@@ -24,6 +24,9 @@ public:
     using QWidget::QWidget;
     virtual void setExtension(std::shared_ptr<extensionNSRaw> extension) = 0;
     virtual void loadData() = 0;
+    // Whether this is the kind of pane ExtensionTabs::makePane makes for the extension, so that
+    // it can show the extension in place of a new one.
+    virtual bool fits(const std::shared_ptr<extensionNSRaw> &extension) const = 0;
 };
 
 // Builds and fills the tabs of the namespace extensions. A namespace class gets a pane made from
@@ -50,7 +53,9 @@ public:
                                    std::shared_ptr<extensionNSRaw> extension,
                                    const Context &context);
 
-    // Rebuilds the tabs after the first `keep` ones: one per extension of the manager.
+    // Rebuilds the tabs after the first `keep` ones: one per extension of the manager. Tabs that
+    // already show the same extensions, in the same order, keep their panes, which are handed
+    // the manager's objects.
     static void rebuild(QTabWidget *tabs, const baseExtensionManager *manager, int keep,
                         const Context &context);
     // Shows each extension of the manager in the tab of the same position after `first`.

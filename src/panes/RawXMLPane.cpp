@@ -1,5 +1,6 @@
 #include "panes/RawXMLPane.h"
 
+#include "extensions/FieldExtensionBase.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
@@ -42,6 +43,11 @@ void RawXMLPane::setExtension(std::shared_ptr<extensionNSRaw> extension)
     m_extension = std::move(extension);
     m_edit->setEnabled(m_extension != nullptr);
     updateInterface();
+}
+
+bool RawXMLPane::fits(const std::shared_ptr<extensionNSRaw> &extension) const
+{
+    return !FieldExtensionBase::from(extension.get());
 }
 
 QString RawXMLPane::reformat(const QString &text)

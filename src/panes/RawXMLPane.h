@@ -29,6 +29,8 @@ public:
 
     void updateInterface();
     void loadData() override { updateInterface(); }
+    // An extension without a field table of its class.
+    bool fits(const std::shared_ptr<extensionNSRaw> &extension) const override;
     void editRawXML();
     // A fragment pretty-printed for display; text that does not parse is shown as it is.
     static QString reformat(const QString &text);

@@ -11,15 +11,18 @@
 #include "app/ValidationActions.h"
 #include "document/FeedDocument.h"
 #include "document/VLXUndoManager.h"
+#include "extensions/itunes/iTunesItem.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
+#include "model/extensionManagerItem.h"
 #include "ui/VLXListBox.h"
 #include "ui/VLXTableView.h"
 
 #include <QLineEdit>
 #include <QMap>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QThreadPool>
 #include <random>
 #include <string>
@@ -368,4 +371,94 @@ TEST_F(UndoAcrossRereadTest, AnySequenceOfStepsIsTakenBackAndDoneAgainFieldForFi
     for (const char *kind : {"item field", "channel field", "clone", "delete", "move", "sort",
                              "Replace All", "View XML", "View XML unchanged"})
         EXPECT_GE(taken.value(kind), 2) << kind;
+}
+
+// The namespace tabs keep their panes while the feed shown has the same namespaces (a read
+// again, a feed put back, a sort): each pane shows the objects of the feed shown, never those of
+// the feed before.
+TEST_F(UndoAcrossRereadTest, NamespacePanesKeptAcrossStepsShowTheFeedShown)
+{
+    openForFind({"A", "B"});
+    // The namespace comes with a View XML edit: its panes are made then.
+    viewXML([](const QString &text) {
+        QString edited = text;
+        edited.replace("<rss version=\"2.0\"",
+                       "<rss version=\"2.0\" xmlns:itunes=\"http://www.itunes.com/dtds/"
+                       "podcast-1.0.dtd\"");
+        edited.replace("<title>Feed</title>",
+                       "<title>Feed</title><itunes:subtitle>Old sub</itunes:subtitle>");
+        for (const QString item : {"A", "B"})
+            edited.replace(QStringLiteral("<title>%1</title>").arg(item),
+                           QStringLiteral("<title>%1</title><itunes:subtitle>%1 sub"
+                                          "</itunes:subtitle>")
+                               .arg(item));
+        return edited;
+    });
+    const QPointer<QLineEdit> channelField = field<QLineEdit>("ITCSubtitle");
+    const QPointer<QLineEdit> itemField = field<QLineEdit>("ITISubtitle");
+    ASSERT_TRUE(channelField && itemField);
+    // What the window shows, and what the feed holds, of the item shown.
+    const auto shown = [&] {
+        const auto *channelNow = field<QLineEdit>("ITCSubtitle");
+        const auto *itemNow = field<QLineEdit>("ITISubtitle");
+        const VLXItems *item = doc().item(window().selectedItemRow());
+        const auto *podcast = item
+            ? dynamic_cast<const iTunesItem *>(item->XMLExtensions()->iTunesExtension().get())
+            : nullptr;
+        return std::tuple(channelNow ? channelNow->text() : "(no pane)",
+                          itemNow ? itemNow->text() : "(no pane)",
+                          podcast && itemNow ? podcast->subtitle() : "(no pane)");
+    };
+    const struct
+    {
+        const char *step;
+        std::function<void()> take;
+        QString channel;
+        QString item;
+    } steps[] = {
+        {"edit as XML",
+         [&] {
+             viewXML([](const QString &text) {
+                 return QString(text).replace("Old sub", "New sub").replace("A sub", "A line");
+             });
+         },
+         "New sub", "A line"},
+        {"Replace All",
+         [&] {
+             replaceAll({"channel", "items", "all"}, "sub", "part");
+         },
+         "New part", "A line"},
+        {"select B", [&] { select(1); }, "New part", "B part"},
+        {"undo Replace All", [&] { window().undo(); }, "New sub", "B sub"},
+        {"redo Replace All", [&] { window().redo(); }, "New part", "B part"},
+        {"undo Replace All again", [&] { window().undo(); }, "New sub", "B sub"},
+        {"undo the edit", [&] { window().undo(); }, "Old sub", "B sub"},
+        {"redo the edit", [&] { window().redo(); }, "New sub", "B sub"},
+        // Sorted Z to A, the row shown holds A.
+        {"sort", [&] { window().output().sortItems("title", false, false); }, "New sub", "A line"},
+        {"undo the sort", [&] { window().undo(); }, "New sub", "B sub"},
+        {"redo the sort", [&] { window().redo(); }, "New sub", "A line"},
+        {"edit the namespace away as XML",
+         [&] {
+             viewXML([](const QString &text) {
+                 return QString(text)
+                     .remove(QRegularExpression("<itunes:[a-z]+>[^<]*</itunes:[a-z]+>"))
+                     .remove(QRegularExpression(" xmlns:itunes=\"[^\"]*\""));
+             });
+         },
+         "(no pane)", "(no pane)"},
+    };
+    for (const auto &step : steps) {
+        SCOPED_TRACE(step.step);
+        step.take();
+        endAction();
+        const auto [channelText, itemText, model] = shown();
+        EXPECT_EQ(channelText.toStdString(), step.channel.toStdString());
+        EXPECT_EQ(itemText.toStdString(), step.item.toStdString());
+        EXPECT_EQ(itemText.toStdString(), model.toStdString());
+        if (channelText != "(no pane)") {
+            EXPECT_EQ(channelField, field<QLineEdit>("ITCSubtitle"));
+            EXPECT_EQ(itemField, field<QLineEdit>("ITISubtitle"));
+        }
+    }
 }
