@@ -379,12 +379,12 @@ int FeedOpening::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
         return m_document->load(read, entry, options).loaded() ? 1 : 0;
     }
     auto prepared = std::make_shared<FeedDocument::Prepared>();
-    const FeedDocument::Carry carry = m_document->carry(entry, options);
     // The text goes to the worker and on into the result: no copy of it is left to be freed
-    // on this thread.
+    // on this thread. What the feed shown carries over is taken there too.
     auto input = std::make_shared<QString>(text);
     const bool finished = m_loader->run(
-        [prepared, bytes, input, options, carry](LoadControl &control) {
+        [prepared, bytes, input, options, shown = m_document->feed(), entry](LoadControl &control) {
+            const FeedDocument::Carry carry = FeedDocument::carry(*shown, entry, options);
             *prepared
                 = FeedDocument::prepare(bytes, std::exchange(*input, {}), options, carry, &control);
         },

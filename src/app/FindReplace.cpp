@@ -185,7 +185,7 @@ void FindReplace::findPanelReplaceAllAction()
     if (!replaced->feed)
         return;
     UndoRecord before = FieldChange::wholeFeed(*m_document);
-    m_document->reinstate(std::move(replaced->feed));
+    m_document->reinstate(std::move(replaced->feed), true);
     m_document->registerUndo(std::move(before), QStringLiteral("Replace All"));
     if (!panel().freezeDates())
         m_document->refreshFeedPubDate();

@@ -142,13 +142,19 @@ FeedDocument::LoadResult FeedDocument::load(const QString &text, const FeedListE
 FeedDocument::Carry FeedDocument::carry(const FeedListEntry &entry,
                                         const LoadOptions &options) const
 {
+    return carry(*m_feed, entry, options);
+}
+
+FeedDocument::Carry FeedDocument::carry(const VLXFeed &shown, const FeedListEntry &entry,
+                                        const LoadOptions &options)
+{
     Carry carried;
     if (options.rereading) {
         // What the text does not hold stays with the feed read again.
-        carried.enclosureLocalFileInfo = m_feed->enclosureLocalFileInfo();
-        carried.lastUploaded = m_feed->lastUploaded();
-        carried.imageLastUploaded = m_feed->image()->lastUploaded();
-        carried.autoPubDate = m_feed->autoPubDate();
+        carried.enclosureLocalFileInfo = shown.enclosureLocalFileInfo();
+        carried.lastUploaded = shown.lastUploaded();
+        carried.imageLastUploaded = shown.image()->lastUploaded();
+        carried.autoPubDate = shown.autoPubDate();
     } else {
         carried.enclosureLocalFileInfo = entry.localEnclosureFileInfo;
         carried.lastUploaded = entry.lastPublished;
@@ -326,6 +332,7 @@ struct SaveRun
     std::atomic<int> state {Building};
     std::atomic<bool> ended {false};
     QByteArray bytes;
+    std::optional<QVariantMap> localFiles;
     FeedFileWriter::Result written;
 };
 
@@ -346,7 +353,6 @@ QString FeedDocument::text() const
 bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *problem, bool copy,
                            const WorkRunner &runner)
 {
-    entry.setValue(FeedListEntry::kLocalEnclosureFileInfo, m_feed->enclosureLocalFileInfo());
     if (m_feed->lastUploaded().isValid())
         entry.lastPublished = m_feed->lastUploaded();
     if (m_feed->image()->lastUploaded().isValid())
@@ -355,16 +361,20 @@ bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *p
         = QDir(ApplicationIdentity::userFolder()).filePath(QStringLiteral("Temporary"));
     auto run = std::make_shared<SaveRun>();
     const auto work
-        = [run, feed = m_feed, path, companion = entry.toMap(), temporary](LoadControl &control) {
+        = [run, feed = m_feed, path, entry, temporary](LoadControl &control) {
               const auto end = qScopeGuard([&run] { run->ended = true; });
               if (!control.report(LoadControl::Stage::Finishing, 0, 0))
                   return;
+              // The local files walk every item, so they are taken here too.
+              FeedListEntry companion = entry;
+              run->localFiles = feed->enclosureLocalFileInfo();
+              companion.setValue(FeedListEntry::kLocalEnclosureFileInfo, *run->localFiles);
               QByteArray bytes = feed->buildXMLData();
               int building = SaveRun::Building;
               if (control.stopRequested()
                   || !run->state.compare_exchange_strong(building, SaveRun::Writing))
                   return;
-              run->written = FeedFileWriter::save(path, bytes, companion, temporary);
+              run->written = FeedFileWriter::save(path, bytes, companion.toMap(), temporary);
               run->bytes = std::move(bytes);
           };
     if (runner) {
@@ -382,6 +392,8 @@ bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *p
         ThroughControl through;
         work(through);
     }
+    if (run->localFiles)
+        entry.setValue(FeedListEntry::kLocalEnclosureFileInfo, *run->localFiles);
     const FeedFileWriter::Result &written = run->written;
     if (problem)
         *problem = written.ok ? written.backupProblem : written.problem;

@@ -74,7 +74,7 @@ void FeedDocument::replace(std::shared_ptr<VLXFeed> feed, const FeedListEntry &e
     emit feedReplaced(reloadImage);
 }
 
-void FeedDocument::reinstate(std::shared_ptr<VLXFeed> feed)
+void FeedDocument::reinstate(std::shared_ptr<VLXFeed> feed, bool copyOfShown)
 {
     if (!feed || feed == m_feed)
         return;
@@ -87,12 +87,12 @@ void FeedDocument::reinstate(std::shared_ptr<VLXFeed> feed)
     if (m_feed->image()->lastUploaded().isValid())
         feed->image()->setLastUploaded(m_feed->image()->lastUploaded());
     QHash<QPair<QString, QString>, QDateTime> uploads;
-    for (const auto &item : m_feed->arrayOfItems()) {
+    for (const auto &item : copyOfShown ? VLXFeed::ItemList() : m_feed->arrayOfItems()) {
         if (!item->localEnclosureFilePath().isEmpty() && item->lastUploaded().isValid())
             uploads.insert({item->enclosureAttrURL(), item->localEnclosureFilePath()},
                            item->lastUploaded());
     }
-    for (const auto &item : feed->arrayOfItems()) {
+    for (const auto &item : uploads.isEmpty() ? VLXFeed::ItemList() : feed->arrayOfItems()) {
         const auto upload
             = uploads.constFind({item->enclosureAttrURL(), item->localEnclosureFilePath()});
         if (upload != uploads.cend())

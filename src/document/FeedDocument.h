@@ -58,8 +58,10 @@ public:
                  bool reloadImage = true);
     // Shows a feed object that was loaded before for the same entry (a whole-feed undo step):
     // the undo steps, the picture and the edited state stay, and so do the AutoPubDate box and
-    // the upload times, which no step records.
-    void reinstate(std::shared_ptr<VLXFeed> feed);
+    // the upload times, which no step records. A copy of the feed shown, made while the window
+    // waited for it (Replace All's), holds those already: `copyOfShown` spares the walk over its
+    // items.
+    void reinstate(std::shared_ptr<VLXFeed> feed, bool copyOfShown = false);
 
     // --- Loading -------------------------------------------------------------------------------
     enum class LoadOutcome {
@@ -132,6 +134,10 @@ public:
         std::optional<ParseLog> log; // taken when the user asked to see it
     };
     Carry carry(const FeedListEntry &entry, const LoadOptions &options) const;
+    // The same of a feed shown (the one a feed read again replaces). It walks every item of that
+    // feed: a window that reads on a worker takes it there, the feed shown unchanged meanwhile.
+    static Carry carry(const VLXFeed &shown, const FeedListEntry &entry,
+                       const LoadOptions &options);
     // The bytes of a file (decoded by the load), or the text when they are null. Without a
     // control the load runs to the end and shows its stages in the options' status sink.
     static Prepared prepare(QByteArray bytes, const QString &text, const LoadOptions &options,

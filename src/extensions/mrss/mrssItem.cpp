@@ -103,8 +103,10 @@ mrssItem *mrssItem::inUseOf(const VLXItems &item)
 void mrssItem::addLocalEnclosureFiles(QVariantMap &info) const
 {
     for (const mrssRequiredElement &content : mediaContentsValue()) {
+        if (content.localEnclosureFilePath().isEmpty())
+            continue;
         const QString url = content.attribute("attributeURL");
-        if (!content.localEnclosureFilePath().isEmpty() && !url.isEmpty())
+        if (!url.isEmpty())
             info.insert(url,
                         QVariantList {content.localEnclosureFilePath(), content.lastUploaded()});
     }
@@ -114,12 +116,15 @@ void mrssItem::takeLocalEnclosureFiles(const QVariantMap &info)
 {
     QString path;
     QDateTime date;
-    for (int i = 0; i < mediaContentsValue().size(); ++i) {
-        mrssRequiredElement &content = mediaContentsValueAtIndex(i);
-        if (content.attribute("attributeURL").isEmpty())
+    const QList<mrssRequiredElement> &contents = mediaContentsValue();
+    for (int i = 0; i < contents.size(); ++i) {
+        // Read through the shared list: only a content that takes a file makes it this item's own.
+        const QString url = contents.at(i).attribute("attributeURL");
+        if (url.isEmpty())
             continue;
-        if (auto it = info.constFind(content.attribute("attributeURL"));
+        if (auto it = info.constFind(url);
             it != info.cend() && LocalEnclosureFile::readEntry(it.value(), &path, &date)) {
+            mrssRequiredElement &content = mediaContentsValueAtIndex(i);
             content.setLocalEnclosureFilePath(path);
             content.setLastUploaded(date);
         }
