@@ -142,10 +142,12 @@ void OutputActions::sortOpen()
                                                      Qt::FindDirectChildrenOnly);
     auto *sheet = new SortSheet(feed->findSortableTags(),
                                 feed->XMLExtensions()->arrayOfExtensionNames(), m_window.window());
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
     connect(sheet, &QDialog::accepted, this, [this, sheet] {
         sortItems(sheet->field(), sheet->comparison() != SortSheet::Alphabetic, sheet->ascending());
     });
+    // Not deleted on close: a long sort turns the event loop behind its progress dialog while
+    // the sheet is still telling that it closed. It goes once it has told.
+    connect(sheet, &QDialog::finished, sheet, &QObject::deleteLater);
     sheet->open();
 }
 
