@@ -3,6 +3,8 @@
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 
+#include <QCoreApplication>
+
 #include <chrono>
 #include <malloc.h>
 #include <thread>
@@ -41,12 +43,20 @@ void freeInSteps(ItemList items)
 
 void releaseFeedAside(std::shared_ptr<VLXFeed> feed)
 {
-    if (!feed || feed.use_count() != 1 || feed->countOfItems() < kItemsFreedAside
-        || !onlyHeldHere(feed->arrayOfItems()))
+    if (!feed || feed.use_count() != 1 || feed->countOfItems() < kItemsFreedAside)
         return;
     // The channel's extensions let go of what they show in the window first, here.
     feed->deactivate();
     QThreadPool::globalInstance()->start([feed = std::move(feed)]() mutable {
+        // Whether anything else holds an item is asked here, as it walks every item: nothing
+        // can take a new hold on an item only this feed holds. An item held elsewhere (an undo
+        // step, the clipboard) leaves the feed's scope as the feed goes, which belongs to the
+        // window's thread: such a feed is handed back to be freed there.
+        if (!onlyHeldHere(feed->arrayOfItems())) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [feed = std::move(feed)] {}, Qt::QueuedConnection);
+            return;
+        }
         // The items are taken out of the feed (they leave its scope as it goes) and then freed.
         ItemList items = feed->arrayOfItems();
         items.detach();

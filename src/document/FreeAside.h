@@ -24,6 +24,7 @@ template<typename Buffer> void freeAside(Buffer &&buffer)
 // milliseconds. When the caller's is the last hold on the feed and on every item (no undo step,
 // no clipboard, no other feed keeps any), nothing can touch them any more and they are freed on
 // a pool thread, and the memory goes back to the system. Otherwise, or when they are few, the
-// caller's hold simply goes.
+// caller's hold simply goes. (A feed some of whose items are held elsewhere is found so on the
+// pool thread, and comes back to the window's thread's event loop to be freed.)
 void releaseFeedAside(std::shared_ptr<VLXFeed> feed);
 void releaseItemsAside(QList<std::shared_ptr<VLXItems>> items);

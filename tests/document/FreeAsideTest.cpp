@@ -6,6 +6,7 @@
 #include "model/VLXItems.h"
 #include "model/extensionManagerItem.h"
 
+#include <QCoreApplication>
 #include <QThreadPool>
 
 #include <gtest/gtest.h>
@@ -62,6 +63,8 @@ TEST(FreeAsideTest, AnItemHeldElsewhereOutlivesItsFeedWholeAndOutOfItsScope)
     others.erase(others.begin() + 700);
     releaseFeedAside(std::move(feed));
     QThreadPool::globalInstance()->waitForDone();
+    // Found shared on the pool thread, the feed is freed by this thread's event loop.
+    QCoreApplication::sendPostedEvents();
     EXPECT_TRUE(allGone(others));
     EXPECT_EQ(kept->title(), "Episode 700");
     EXPECT_FALSE(kept->XMLExtensions()->scope());
