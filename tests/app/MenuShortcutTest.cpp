@@ -131,3 +131,33 @@ TEST_F(MenuShortcutTest, EveryShortcutPressedInAFilledFieldOrTextLeavesItsText)
     EXPECT_GE(ran.value("viewXML"), 1);
     EXPECT_GE(ran.value("openURL"), 1);
 }
+
+// Alt and a letter opens one menu, and within a menu picks one command: two titles that
+// underline the same letter leave the second out of reach from the keyboard.
+TEST_F(MenuShortcutTest, EveryUnderlinedLetterIsUsedOnceInItsMenu)
+{
+    Vellumcast &window = startWindow();
+    const auto mnemonic = [](const QString &text) {
+        const qsizetype at = text.indexOf(u'&');
+        return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toLower() : QChar();
+    };
+    const auto expectDistinct = [&](const QString &where, const QList<QAction *> &actions) {
+        QHash<QChar, QString> taken;
+        for (QAction *action : actions) {
+            const QChar letter = mnemonic(action->text());
+            if (letter.isNull() || !action->isVisible())
+                continue;
+            EXPECT_FALSE(taken.contains(letter))
+                << where.toStdString() << ": \"" << action->text().toStdString() << "\" and \""
+                << taken.value(letter).toStdString() << "\" share Alt+"
+                << QString(letter).toStdString();
+            taken.insert(letter, action->text());
+        }
+    };
+    QMenuBar *bar = window.window()->menuBar();
+    expectDistinct(QStringLiteral("menu bar"), bar->actions());
+    for (QAction *title : bar->actions()) {
+        if (QMenu *menu = title->menu())
+            expectDistinct(title->text(), menu->actions());
+    }
+}
