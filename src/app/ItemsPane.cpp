@@ -61,7 +61,7 @@ QString itemRowText(const VLXItems &item, int row)
 {
     if (!item.title().isEmpty())
         return VLXLogic::convertCRLFtoSymbols(item.title());
-    if (!item.descriptionElement().isEmpty())
+    if (!item.descriptionIsEmpty())
         return VLXLogic::convertCRLFtoSymbols(item.descriptionElement());
     return QStringLiteral("Item #%1").arg(row);
 }

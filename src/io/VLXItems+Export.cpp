@@ -22,8 +22,9 @@ QString VLXItems::actuallyBuildExport(const QString &record,
                       .text(KnownNamespace::contentEncoded, QStringLiteral("encoded"));
     const bool hasCategory = !m_category.isEmpty();
     put(u"~~~ItemTitle~~~", m_title);
-    put(u"~~~ItemDescription~~~", m_description);
-    put(u"~~~ItemContentEncoded~~~", encoded.isEmpty() ? m_description : encoded);
+    const QString description = descriptionElement();
+    put(u"~~~ItemDescription~~~", description);
+    put(u"~~~ItemContentEncoded~~~", encoded.isEmpty() ? description : encoded);
     put(u"~~~ItemLink~~~", m_link);
     put(u"~~~ItemPubDate~~~", m_pubDate);
     put(u"~~~ItemGuid~~~", m_GUID);

@@ -6,7 +6,7 @@
 
 QString VLXItems::buildXML(const QString &prefix, bool withExtensions) const
 {
-    UTF8Writer xml(512 + m_description.size());
+    UTF8Writer xml(512 + descriptionSizeHint());
     VLXRSSWriter().appendItem(xml, *this, prefix, withExtensions);
     return QString::fromUtf8(xml.view());
 }

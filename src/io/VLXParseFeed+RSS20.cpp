@@ -131,7 +131,10 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
         } else if (name == u"link") {
             item->setLink(urlValue(vlxXMLDOM::descriptionOfNode(child)));
         } else if (name == u"description") {
-            item->setDescriptionElement(decodedHTML(vlxXMLDOM::descriptionOfNode(child)));
+            // Without a numeric reference to decode, the description is the element's bytes.
+            QByteArray bytes = vlxXMLDOM::elementValueUTF8(child);
+            if (bytes.contains("&#") || !item->holdDescriptionUTF8(std::move(bytes)))
+                item->setDescriptionElement(decodedHTML(vlxXMLDOM::descriptionOfNode(child)));
         } else if (name == u"author") {
             item->setAuthor(decodedTrimmed(vlxXMLDOM::descriptionOfNode(child)));
         } else if (name == u"category") {

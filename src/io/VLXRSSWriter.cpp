@@ -20,6 +20,8 @@ namespace {
 const QString kChannelIndent = QStringLiteral("        ");
 const QString kItemIndent = QStringLiteral("            ");
 const QLatin1String kWebAddress("https://vellumcast.example.org/");
+// A text taking more entities than these is written as CDATA instead.
+constexpr qsizetype kMaximumEntities = 20;
 
 using namespace Qt::StringLiterals;
 
@@ -119,7 +121,7 @@ QString namespaceDeclarations(const VLXFeed &feed, const std::vector<int> &posit
 
 qsizetype estimatedItemSize(const VLXItems &item)
 {
-    return 400 + item.title().size() + item.descriptionElement().size() * 11 / 10
+    return 400 + item.title().size() + item.descriptionSizeHint() * 11 / 10
         + item.link().size() + item.GUID().size() + item.enclosureAttrURL().size()
         + item.author().size() + item.comments().size();
 }
@@ -142,7 +144,12 @@ void VLXRSSWriter::appendEscaped(UTF8Writer &out, QStringView text) const
 
 void VLXRSSWriter::appendBest(UTF8Writer &out, QStringView text) const
 {
-    out.appendEscapedOrCDATA(text, m_apos, 20);
+    out.appendEscapedOrCDATA(text, m_apos, kMaximumEntities);
+}
+
+void VLXRSSWriter::appendBest(UTF8Writer &out, QByteArrayView utf8) const
+{
+    out.appendEscapedOrCDATA(utf8, m_apos, kMaximumEntities);
 }
 
 bool VLXRSSWriter::isPlainLink(QStringView link)
@@ -369,8 +376,12 @@ void VLXRSSWriter::appendItem(UTF8Writer &out, const VLXItems &item, const QStri
         out.append(" -->\n"_L1);
     }
     appendElement(out, prefix, "title"_L1, [&] { appendEscaped(out, item.title()); });
-    appendElement(out, prefix, "description"_L1,
-                  [&] { appendBest(out, item.descriptionElement()); });
+    appendElement(out, prefix, "description"_L1, [&] {
+        if (const QByteArrayView utf8 = item.descriptionUTF8(); !utf8.isNull())
+            appendBest(out, utf8);
+        else
+            appendBest(out, item.descriptionElement());
+    });
     if (!item.link().isEmpty())
         appendElement(out, prefix, "link"_L1, [&] { appendSafeLink(out, item.link()); });
     if (!item.author().isEmpty())

@@ -52,6 +52,8 @@ public:
     // As appendEscaped while that takes at most 20 replacements, else a CDATA section (a "]]>"
     // inside split across two sections).
     void appendBest(UTF8Writer &out, QStringView text) const;
+    // The same bytes for a text held as valid UTF-8, written from its bytes.
+    void appendBest(UTF8Writer &out, QByteArrayView utf8) const;
     // A safe link (VLXLogic::createSafeLink), with "<", ">" and '"' also escaped: links outside
     // Latin-1 are not percent-escaped and must not break the markup.
     static void appendSafeLink(UTF8Writer &out, QStringView link);

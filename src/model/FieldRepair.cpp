@@ -65,12 +65,18 @@ void FieldRepair::fromFirstEMail(QString &field, const char *name, Candidates ca
 void FieldRepair::titleAndDescription(QString &title, QString &description) const
 {
     using NS = KnownNamespace;
-    fromFirst(title, "title",
-              {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
+    this->title(title);
     fromFirst(description, "description",
               {{NS::iTunes, "summary", "itunes:summary"},
                {NS::contentEncoded, "encoded", "content:encoded"},
                {NS::dublinCore, "description", "dc:description"}});
+}
+
+void FieldRepair::title(QString &title) const
+{
+    using NS = KnownNamespace;
+    fromFirst(title, "title",
+              {{NS::iTunes, "subtitle", "itunes:subtitle"}, {NS::dublinCore, "title", "dc:title"}});
 }
 
 const ExtensionTexts::Candidate *FieldRepair::firstWithText(Candidates candidates,

@@ -27,6 +27,8 @@ public:
     // The channel's and an item's title and description: from the iTunes subtitle or Dublin Core
     // title, and from the iTunes summary, the encoded content or the Dublin Core description.
     void titleAndDescription(QString &title, QString &description) const;
+    // The title's half of it alone.
+    void title(QString &title) const;
 
 private:
     FeedElement &m_owner;

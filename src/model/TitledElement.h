@@ -2,6 +2,8 @@
 
 #include "model/FeedElement.h"
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -15,8 +17,32 @@ class TitledElement : public FeedElement
 public:
     const QString &title() const { return m_title; }
     void setTitle(const QString &value) { m_title = value; }
-    const QString &descriptionElement() const { return m_description; }
-    void setDescriptionElement(const QString &value) { m_description = value; }
+    // The description. An item read from a document may hold it as the document's UTF-8 bytes
+    // (see VLXItems::holdDescriptionUTF8): the text is then made each time it is asked for, and
+    // the readers that run over every item use the bytes instead.
+    QString descriptionElement() const
+    {
+        return m_descriptionUTF8.isNull() ? m_description : QString::fromUtf8(m_descriptionUTF8);
+    }
+    void setDescriptionElement(const QString &value)
+    {
+        m_description = value;
+        m_descriptionUTF8 = QByteArray();
+    }
+    bool descriptionIsEmpty() const
+    {
+        return m_descriptionUTF8.isNull() ? m_description.isEmpty() : m_descriptionUTF8.isEmpty();
+    }
+    // The description as UTF-8 when it is held so, else a null view.
+    QByteArrayView descriptionUTF8() const
+    {
+        return m_descriptionUTF8.isNull() ? QByteArrayView() : QByteArrayView(m_descriptionUTF8);
+    }
+    // Its length in UTF-16 units, or in bytes when held as UTF-8 (a size for buffers).
+    qsizetype descriptionSizeHint() const
+    {
+        return m_descriptionUTF8.isNull() ? m_description.size() : m_descriptionUTF8.size();
+    }
     const QString &link() const { return m_link; }
     void setLink(const QString &value) { m_link = value; }
 
@@ -39,7 +65,9 @@ protected:
     ~TitledElement() override = default;
 
     QString m_title;
-    QString m_description;
+    QString m_description; // the description while m_descriptionUTF8 is null
+    // Valid UTF-8 without a byte order mark at its start, when the description is held so.
+    QByteArray m_descriptionUTF8;
     QString m_link;
     QStringList m_XMLComments;
     QDateTime m_lastUpload;

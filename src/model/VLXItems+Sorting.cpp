@@ -95,11 +95,13 @@ std::optional<QString> VLXItems::coreSortText(const QString &field) const
     // which only listed and user-defined extensions hold without a prefix.
     const QString *value = nullptr;
     bool written = false;
+    QString description;
     if (field == QLatin1String("title")) {
         value = &m_title;
         written = true;
     } else if (field == QLatin1String("description")) {
-        value = &m_description;
+        description = descriptionElement();
+        value = &description;
         written = true;
     } else if (field == QLatin1String("pubDate")) {
         value = &m_pubDate;

@@ -138,7 +138,11 @@ void VLXItems::finalProcessing(VLXFeed *feed, int)
     const ExtensionTexts ext(*m_XMLExtensions);
     using NS = KnownNamespace;
     const FieldRepair repair(*this, ext, "Item");
-    repair.titleAndDescription(m_title, m_description);
+    // A description held as UTF-8 is never empty: there is only the title to fill.
+    if (m_descriptionUTF8.isNull())
+        repair.titleAndDescription(m_title, m_description);
+    else
+        repair.title(m_title);
     if (m_pubDate.isEmpty()) {
         const QString dcDate = ext.text(NS::dublinCore, QStringLiteral("date"));
         if (!dcDate.isEmpty() && VLXLogic::RDFInternetDateTime(dcDate) != 0) {
@@ -162,8 +166,9 @@ void VLXItems::finalProcessing(VLXFeed *feed, int)
 void VLXItems::validate(VLXFeed *feed)
 {
     validateAndLogTitle(m_title);
-    validateAndLogDescriptionElement(m_description);
-    if (m_title.isEmpty() && m_description.isEmpty())
+    // The description's rule takes every text: it is not made from the UTF-8 bytes to be checked.
+    validateAndLogDescriptionElement(m_descriptionUTF8.isNull() ? m_description : QString());
+    if (m_title.isEmpty() && descriptionIsEmpty())
         recordError(QStringLiteral("Both the item title and description can not both be blank"));
     validateAndLogLink(m_link);
 

@@ -104,6 +104,16 @@ VLXItems::VLXItems()
 {
 }
 
+bool VLXItems::holdDescriptionUTF8(QByteArray utf8)
+{
+    if (utf8.isEmpty() || utf8.startsWith("\xEF\xBB\xBF") || !QByteArrayView(utf8).isValidUtf8())
+        return false;
+    m_description = QString();
+    m_descriptionUTF8 = std::move(utf8);
+    m_descriptionUTF8.squeeze();
+    return true;
+}
+
 VLXItems::VLXItems(const VLXItems &other)
     : PublishedElement(other), KeyedArchivable(other), m_GUID(other.m_GUID),
       m_GUIDAttr(other.m_GUIDAttr), m_includeEnclosure(other.m_includeEnclosure),
@@ -294,7 +304,7 @@ void VLXItems::encodeWithCoder(KeyedArchiver &coder) const
         categories.append(KeyedArchivable::toVariant(c.copy()));
 
     coder.encodeString(m_title, QStringLiteral("Itemtitle"));
-    coder.encodeString(m_description, QStringLiteral("Itemdescription"));
+    coder.encodeString(descriptionElement(), QStringLiteral("Itemdescription"));
     coder.encodeString(m_link, QStringLiteral("Itemlink"));
     coder.encodeString(m_pubDate, QStringLiteral("ItempubDate"));
     coder.encodeObject(categories, QStringLiteral("ItemCategory"));
@@ -325,7 +335,7 @@ bool VLXItems::initWithCoder(const KeyedUnarchiver &coder)
     FeedElement::initWithCoder(base);
 
     m_title = coder.decodeStringForKey(QStringLiteral("Itemtitle"));
-    m_description = coder.decodeStringForKey(QStringLiteral("Itemdescription"));
+    setDescriptionElement(coder.decodeStringForKey(QStringLiteral("Itemdescription")));
     m_link = coder.decodeStringForKey(QStringLiteral("Itemlink"));
     m_pubDate = coder.decodeStringForKey(QStringLiteral("ItempubDate"));
     m_category = categoriesFromSetting(coder.decodeObjectForKey(QStringLiteral("ItemCategory")));

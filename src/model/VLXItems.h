@@ -54,6 +54,11 @@ public:
     static std::shared_ptr<VLXItems> fromArchivedData(const QByteArray &data);
 
     // --- Fields (title, description, link, pubDate, categories, XML comments: see the bases) -
+    // Holds the description as these UTF-8 bytes, as a document had it, when they are the text
+    // exactly (QString::fromUtf8 of them makes it): valid UTF-8, not empty and without a byte
+    // order mark at the start. Answers false, changing nothing, for any other bytes. Half the
+    // room of the text for most descriptions, which an open keeps for every item.
+    bool holdDescriptionUTF8(QByteArray utf8);
     const QString &GUID() const { return m_GUID; }
     void setGUID(const QString &value) { m_GUID = value; }
     int GUIDAttr() const { return m_GUIDAttr; }

@@ -170,6 +170,40 @@ qsizetype copiedRun(const char *data, qsizetype n, bool bracket)
     return i;
 }
 
+// The length of the run at the start of valid UTF-8 that is copied as it is when escaping: as
+// copiedRun, and none of the characters of the mask.
+qsizetype escapedRun(const char *data, qsizetype n, const quint32 *mask)
+{
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i control = _mm_set1_epi8(0x1F);
+    const __m128i ef = _mm_set1_epi8(char(0xEF));
+    const __m128i amp = _mm_set1_epi8('&');
+    const __m128i lt = _mm_set1_epi8('<');
+    const __m128i gt = _mm_set1_epi8('>');
+    const __m128i quot = _mm_set1_epi8('"');
+    const __m128i apos = _mm_set1_epi8(inMask(mask, u'\'') ? '\'' : '&');
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+        __m128i stop = _mm_cmpeq_epi8(_mm_min_epu8(v, control), v);
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, ef));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, amp));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, lt));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, gt));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, quot));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, apos));
+        if (const int bits = _mm_movemask_epi8(stop))
+            return i + __builtin_ctz(unsigned(bits));
+    }
+#endif
+    for (; i < n; ++i) {
+        const uchar c = uchar(data[i]);
+        if (c < 0x20 || c == 0xEF || (c < 0x80 && inMask(mask, c)))
+            break;
+    }
+    return i;
+}
+
 } // namespace
 
 void UTF8Writer::reserve(qsizetype bytes)
@@ -227,6 +261,15 @@ void UTF8Writer::appendEscapedOrCDATA(QStringView text, bool apos, qsizetype max
         return;
     truncate(start);
     appendCDATA(text);
+}
+
+void UTF8Writer::appendEscapedOrCDATA(QByteArrayView utf8, bool apos, qsizetype maximumEntities)
+{
+    const qsizetype start = m_used;
+    if (copyUTF8Escaping(utf8, apos ? kXMLApos.bits : kXML.bits) <= maximumEntities)
+        return;
+    truncate(start);
+    appendCDATA(utf8);
 }
 
 void UTF8Writer::appendEscaping(QStringView text, QLatin1StringView escape)
@@ -375,6 +418,32 @@ void UTF8Writer::copyUTF8(QByteArrayView utf8)
         ++i;
     }
     m_used = out - m_data;
+}
+
+qsizetype UTF8Writer::copyUTF8Escaping(QByteArrayView utf8, const quint32 *escapeMask)
+{
+    const char *data = utf8.data();
+    const qsizetype n = utf8.size();
+    qsizetype entities = 0;
+    for (qsizetype i = 0; i < n;) {
+        const qsizetype run = escapedRun(data + i, n - i, escapeMask);
+        appendUTF8(QByteArrayView(data + i, run));
+        i += run;
+        if (i == n)
+            break;
+        const uchar c = uchar(data[i]);
+        if (c < 0x80 && inMask(escapeMask, c)) {
+            append(QLatin1StringView(entity(c)));
+            ++entities;
+            ++i;
+            continue;
+        }
+        // A control character or 0xEF: copyUTF8 keeps what XML can carry.
+        const qsizetype end = c == 0xEF ? qMin(i + 3, n) : i + 1;
+        copyUTF8(utf8.sliced(i, end - i));
+        i = end;
+    }
+    return entities;
 }
 
 void UTF8Writer::appendUTF8(QByteArrayView bytes)

@@ -45,6 +45,8 @@ public:
     // The text escaped as appendEscaped writes it while that takes at most maximumEntities
     // entities, else as appendCDATA writes it.
     void appendEscapedOrCDATA(QStringView text, bool apos, qsizetype maximumEntities);
+    // The same for text held as valid UTF-8: the same bytes as for its UTF-16, copied in runs.
+    void appendEscapedOrCDATA(QByteArrayView utf8, bool apos, qsizetype maximumEntities);
     // Text with only the characters that `escape` selects (from "&<>\"'") written as entities.
     void appendEscaping(QStringView text, QLatin1StringView escape);
     // Text of several lines, each led by the indent (also the first); a line break followed by
@@ -113,6 +115,9 @@ private:
     qsizetype encode(QStringView text, const quint32 *escapeMask);
     // Copies valid UTF-8, leaving out what encode() leaves out.
     void copyUTF8(QByteArrayView utf8);
+    // copyUTF8 writing the characters of the mask as entities, as encode() does; answers how
+    // many entities it wrote.
+    qsizetype copyUTF8Escaping(QByteArrayView utf8, const quint32 *escapeMask);
 
     QByteArray m_buffer; // sized to the capacity; m_used of it is written
     char *m_data = nullptr;
