@@ -180,8 +180,7 @@ bool FieldExtensionBase::storeReadUTF8(int field, const vlxXMLNode *node)
         return false;
     // The field is empty: parseFieldNode reads an element only into empty fields.
     Value &held = slot(field);
-    held.text = QString();
-    held.utf8 = std::move(bytes);
+    held.held = std::move(bytes);
     held.ascii = ascii;
     fieldChanged(field);
     return true;
@@ -320,8 +319,8 @@ void FieldExtensionBase::appendElementLine(UTF8Writer &out, const QString &prefi
         out.append(local);
     };
     // The held text itself, unless the field holds it as UTF-8.
-    const QString converted = value.utf8.isNull() ? QString() : QString::fromUtf8(value.utf8);
-    const QString &text = value.utf8.isNull() ? value.text : converted;
+    const QString converted = value.utf8().isNull() ? QString() : QString::fromUtf8(value.utf8());
+    const QString &text = value.utf8().isNull() ? value.text() : converted;
     out.append(prefix);
     out.append('<');
     name();

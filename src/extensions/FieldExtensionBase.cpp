@@ -74,7 +74,7 @@ FieldExtensionBase::Value &FieldExtensionBase::slot(int field)
             m_values.reserve(m_values.size() + 1);
             at = m_values.begin() + offset;
         }
-        at = m_values.insert(at, Value {field, 0, false, QString(), QByteArray()});
+        at = m_values.insert(at, Value {qint16(field), false, 0, QString()});
     }
     if (field < 64)
         m_held |= quint64(1) << field;
@@ -91,41 +91,41 @@ void FieldExtensionBase::erase(int field)
 bool FieldExtensionBase::emptyHeldText(int field) const
 {
     const Value *value = find(field);
-    return !value || (value->utf8.isEmpty() && value->text.isEmpty());
+    return !value || (value->utf8().isEmpty() && value->text().isEmpty());
 }
 
 QString FieldExtensionBase::text(int field) const
 {
     const Value *value = find(field);
-    if (value && !value->utf8.isNull())
-        return QString::fromUtf8(value->utf8);
+    if (value && !value->utf8().isNull())
+        return QString::fromUtf8(value->utf8());
     // A field holding a number has no text: "" as for every field at its start.
-    return value && !value->text.isNull() ? value->text : QString(QLatin1String(""));
+    return value && !value->text().isNull() ? value->text() : QString(QLatin1String(""));
 }
 
 QByteArrayView FieldExtensionBase::textUTF8(int field) const
 {
     const Value *value = find(field);
-    return value && !value->utf8.isNull() ? QByteArrayView(value->utf8) : QByteArrayView();
+    return value && !value->utf8().isNull() ? QByteArrayView(value->utf8()) : QByteArrayView();
 }
 
 bool FieldExtensionBase::textMayHold(int field, const QString &search, Qt::CaseSensitivity cs) const
 {
     const Value *value = find(field);
-    if (!value || value->utf8.isNull())
+    if (!value || value->utf8().isNull())
         return !textIsEmpty(field);
     if (search.isEmpty() || !QStringView(search).isValidUtf16())
         return true;
     const QByteArray needle = search.toUtf8();
     if (cs == Qt::CaseSensitive)
-        return QByteArrayView(value->utf8).contains(needle);
+        return QByteArrayView(value->utf8()).contains(needle);
     // Without a letter beyond ASCII on either side, case folding is ASCII's own.
     for (const char c : needle) {
         if (uchar(c) >= 0x80)
             return true;
     }
     return !value->ascii
-        || QLatin1StringView(value->utf8).contains(QLatin1StringView(needle), Qt::CaseInsensitive);
+        || QLatin1StringView(value->utf8()).contains(QLatin1StringView(needle), Qt::CaseInsensitive);
 }
 
 void FieldExtensionBase::setText(int field, const QString &value)
@@ -137,8 +137,7 @@ void FieldExtensionBase::setText(int field, const QString &value)
         erase(field);
     } else {
         Value &held = slot(field);
-        held.text = value;
-        held.utf8 = QByteArray();
+        held.held = value;
         held.ascii = false;
     }
     fieldChanged(field);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <variant>
 #include <vector>
 
 class ExtensionFindView;
@@ -163,14 +164,29 @@ private:
 
     // A field that holds something else than its start value ("" or 0). Most objects hold a
     // few of the many fields of their table, so only those take room.
+    // A field holds a number, a text, or the text as the document had it in UTF-8 when read so;
+    // the two forms of the text share their room (objects are many, one or two per item).
     struct Value
     {
-        int field;
+        qint16 field;
+        bool ascii = false; // the UTF-8 holds ASCII only
         int number = 0;
-        bool ascii = false; // utf8 holds ASCII only
-        QString text;
-        // The text as the document had it in UTF-8, when read so (text is then empty).
-        QByteArray utf8;
+        std::variant<QString, QByteArray> held;
+
+        // The text held as a text, else a null one.
+        const QString &text() const
+        {
+            static const QString none;
+            const QString *text = std::get_if<QString>(&held);
+            return text ? *text : none;
+        }
+        // The text held as UTF-8, else a null array.
+        const QByteArray &utf8() const
+        {
+            static const QByteArray none;
+            const QByteArray *bytes = std::get_if<QByteArray>(&held);
+            return bytes ? *bytes : none;
+        }
     };
     const Value *find(int field) const;
     // False when the field is surely at its start value: the bits of the fields held (the
@@ -193,7 +209,7 @@ private:
     const Value *nonEmptyText(int field) const
     {
         const Value *value = holds(field) ? find(field) : nullptr;
-        return value && !(value->text.isEmpty() && value->utf8.isEmpty()) ? value : nullptr;
+        return value && !(value->text().isEmpty() && value->utf8().isEmpty()) ? value : nullptr;
     }
 
     const ExtensionDescriptor *m_descriptor;

@@ -467,3 +467,71 @@ TEST_F(RoundTrip, AnEditedFeedKeepsEveryElementItsClassesDoNotRead)
         }
     }
 }
+
+// An item's description is kept as the document's UTF-8 wherever those bytes are its text: it
+// reads as the same text, and is written as the same bytes as the same text held as a text,
+// with either apostrophe choice, also once it is edited.
+TEST_F(RoundTrip, DescriptionsKeptAsTheDocumentsBytesReadAndWriteAsTheirText)
+{
+    using namespace Qt::StringLiterals;
+    const QString emoji = QStringLiteral("\U0001F600");
+    const struct
+    {
+        QByteArray element;
+        QString text;
+        bool keptAsRead; // held as the document's bytes
+    } cases[] = {
+        {"&lt;b&gt;bold&lt;/b&gt; &amp; &quot;more&quot; isn't", u"<b>bold</b> & \"more\" isn't"_s,
+         true},
+        {"<![CDATA[<p>notes & <a href=\"x\">more</a></p>]]>",
+         u"<p>notes & <a href=\"x\">more</a></p>"_s, true},
+        {"ends in ]]&gt;", u"ends in ]]>"_s, true},
+        {"<![CDATA[ends in ]]]]><![CDATA[>]]>", u"ends in ]]>"_s, true},
+        {"&lt;br&gt;"_ba.repeated(21), u"<br>"_s.repeated(21), true}, // CDATA when written
+        {"caf\xC3\xA9 \xE2\x82\xAC " + emoji.toUtf8() + " \xEF\xBF\xBD",
+         u"caf\u00e9 \u20ac "_s + emoji + u" \uFFFD"_s, true},
+        {"tab\tline\nreturn\r\nend", u"tab\tline\nreturn\nend"_s, true},
+        {"   ", u"   "_s, true},
+        {"\xEF\xBB\xBFmarked", u"\uFEFFmarked"_s, false},
+        {"caf&#233; &#60;i&#62;", u"caf\u00e9 <i>"_s, true}, // resolved by the parser
+        // References left in the text are decoded, those of markup characters kept.
+        {"caf&amp;#233; &amp;#60;i&amp;#62;", u"caf\u00e9 &#60;i&#62;"_s, false},
+        {"", u""_s, false},
+    };
+    for (const auto &c : cases) {
+        const QByteArray document = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                    "<rss version=\"2.0\"><channel><title>t</title><item>"
+                                    "<title>i</title><description>"
+            + c.element + "</description></item></channel></rss>";
+        int status = 0;
+        const auto feed = readFeed(document, &status);
+        ASSERT_TRUE(feed && feed->countOfItems() == 1) << c.element.toStdString();
+        VLXItems &item = *feed->itemAtIndex(0);
+        EXPECT_EQ(item.descriptionElement(), c.text) << c.element.toStdString();
+        EXPECT_EQ(!item.descriptionUTF8().isNull(), c.keptAsRead) << c.element.toStdString();
+        EXPECT_EQ(item.descriptionIsEmpty(), c.text.isEmpty()) << c.element.toStdString();
+
+        const auto written = [&](const VLXItems &from, bool apos) {
+            UTF8Writer out;
+            VLXRSSWriter(apos).appendItem(out, from, QStringLiteral("  "), true);
+            return out.take();
+        };
+        const auto asText = item.copy();
+        asText->setDescriptionElement(item.descriptionElement());
+        ASSERT_TRUE(asText->descriptionUTF8().isNull());
+        for (const bool apos : {false, true}) {
+            EXPECT_EQ(written(item, apos), written(*asText, apos))
+                << c.element.toStdString() << " apos " << apos;
+        }
+        // Written and read again, the text is the same.
+        const auto back = readFeed(feed->buildXML().toUtf8(), &status);
+        ASSERT_TRUE(back && back->countOfItems() == 1) << c.element.toStdString();
+        EXPECT_EQ(back->itemAtIndex(0)->descriptionElement(), c.text) << c.element.toStdString();
+
+        // An edit replaces the kept bytes.
+        item.setDescriptionElement(c.text + u" & edited"_s);
+        EXPECT_TRUE(item.descriptionUTF8().isNull());
+        EXPECT_EQ(item.descriptionElement(), c.text + u" & edited"_s);
+        EXPECT_TRUE(written(item, false).contains("edited"));
+    }
+}

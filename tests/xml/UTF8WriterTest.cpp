@@ -111,6 +111,37 @@ TEST(UTF8Writer, EscapedTextIsEveryCharacterEncodedAtEveryPosition)
     EXPECT_EQ(out.view(), pair.toUtf8());
 }
 
+// Text held as UTF-8 is escaped (or put in CDATA past the entities allowed) by copying its bytes:
+// the same bytes as for its UTF-16, for every awkward character anywhere in and around the
+// blocks of sixteen bytes that are looked at together.
+TEST(UTF8Writer, UTF8TextEscapesAsItsUTF16)
+{
+    const char16_t awkward[] = {u'&', u'<', u'>', u'"', u'\'', u']',   0x01,   0x09,   0x0A,
+                                0x0D, 0x1F, 0x7F, 0xE9, 0x20AC, 0xFEFF, 0xFFFE, 0xFFFF};
+    for (const qsizetype length : {1, 15, 16, 17, 33}) {
+        for (qsizetype at = 0; at < length; ++at) {
+            for (const char16_t c : awkward) {
+                QString text(length, u'a');
+                text[at] = QChar(c);
+                if (at + 3 <= length)
+                    text.replace(at + 1, 2, u"]>"_s); // a "]]>" where c is "]"
+                for (const bool apos : {false, true}) {
+                    for (const qsizetype entities : {0, 20}) {
+                        UTF8Writer fromText;
+                        fromText.appendEscapedOrCDATA(QStringView(text), apos, entities);
+                        UTF8Writer fromUTF8;
+                        fromUTF8.appendEscapedOrCDATA(QByteArrayView(text.toUtf8()), apos,
+                                                      entities);
+                        EXPECT_EQ(fromUTF8.view(), fromText.view())
+                            << int(c) << " at " << at << " of " << length << " apos " << apos
+                            << " entities " << entities;
+                    }
+                }
+            }
+        }
+    }
+}
+
 // Text held as UTF-8 is written into CDATA by copying: the same sections, cut at the same
 // places (counted in UTF-16 units), and the same characters left out as for its UTF-16.
 TEST(UTF8Writer, UTF8TextMakesTheSameCDATAAsItsUTF16)
