@@ -163,6 +163,12 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
             item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
         }
     });
+    // Kept at their own size: the list lives as long as the item.
+    categories.squeeze();
+    if (item->category().isEmpty()) {
+        item->setCategory(categories);
+        return;
+    }
     for (const categoryElement &category : std::as_const(categories))
         item->addCategory(category);
 }
