@@ -82,19 +82,19 @@ bool FeedSaving::checkRequiredFields()
     const std::shared_ptr<VLXFeed> feed = m_document->feed();
     const bool ran = runOnWorker(
         [feed, counts](LoadControl &control) {
-            feed->clearParseXMLErrorList();
             VLXFeed::MessageCounts found;
-            if (!feed->validate(
+            QList<MessageGroup> log;
+            if (!feed->validateAfresh(
                     [&control](int done, int total) {
                         return control.report(LoadControl::Stage::Validating, done, total);
                     },
-                    &found))
+                    &found, &log))
                 return;
             counts->log.errors = found.errors;
             counts->log.warnings = found.warnings;
             counts->log.repairs = found.repairs;
             if (found.total() > 0)
-                counts->log.messages = feed->parseXMLErrorList(true, true, true);
+                counts->log.messages = std::move(log);
             counts->finished = true;
         },
         tr("Saving Feed"), QStringLiteral("Saving..."));

@@ -52,6 +52,7 @@ public:
         this->appendKeptXML(out, prefix);
     }
     void populateWithDefaults(const QString &uniqueKey) override { populateFields(uniqueKey); }
+    void prefetchHeldData() const override { prefetchValues(); }
     void validate(VLXFeed *feed) override
     {
         Q_UNUSED(feed);

@@ -246,12 +246,19 @@ QVariant FieldExtensionBase::objectOfDefaults() const
 
 bool FieldExtensionBase::isEmpty() const
 {
+    // Every check of every item asks first. A field of the first 64 holds a value only while it
+    // is off its start value (setting "" or 0 lets it go, a read keeps no blank text), so its
+    // bit answers without reading the values.
+    const auto offStart = [&](int f, const ExtensionField &row) {
+        if (f < 64)
+            return holds(f);
+        return hasNumber(row) ? number(f) != 0 : !textIsEmpty(f);
+    };
     for (int f = 0; f < descriptor().fieldCount(); ++f) {
         const ExtensionField &row = descriptor().field(f);
         if (!row.countsForEmpty)
             continue;
-        if (row.kind == Field::Kind::List ? !customIsEmpty(f)
-                                          : (hasNumber(row) ? number(f) != 0 : !textIsEmpty(f)))
+        if (row.kind == Field::Kind::List ? !customIsEmpty(f) : offStart(f, row))
             return false;
     }
     return true;

@@ -14,6 +14,8 @@
 #include "model/extensionManagerItem.h"
 #include "settings/VLXPreferences.h"
 
+#include <optional>
+
 namespace {
 
 QList<categoryElement> categoriesFromSetting(const QVariant &value)
@@ -154,6 +156,22 @@ void VLXFeed::validate()
 
 bool VLXFeed::validate(const ItemProgress &progress, MessageCounts *counts)
 {
+    return checkAll(progress, counts, false, nullptr);
+}
+
+bool VLXFeed::validateAfresh(const ItemProgress &progress, MessageCounts *counts,
+                             QList<MessageGroup> *log)
+{
+    return checkAll(progress, counts, true, log);
+}
+
+bool VLXFeed::checkAll(const ItemProgress &progress, MessageCounts *counts, bool afresh,
+                       QList<MessageGroup> *log)
+{
+    if (afresh) {
+        ElementMessages::clear(*this, *m_XMLExtensions);
+        m_image->clearParseXMLErrorList();
+    }
     validateAndLogTitle(m_title);
     validateAndLogDescriptionElement(m_description);
     validateAndLogLink(m_link);
@@ -218,24 +236,41 @@ bool VLXFeed::validate(const ItemProgress &progress, MessageCounts *counts)
         found.repairs = ElementMessages::repairCount(*this, *m_XMLExtensions)
             + m_image->parseXMLRepairCount();
     }
+    // The log's channel and image parts are complete as well; the items' groups follow.
+    std::optional<MessageGroup> taken;
+    if (log) {
+        taken = ElementMessages::group(QStringLiteral("RSS Feed: \"%1\"").arg(m_title), *this,
+                                       *m_XMLExtensions, true, true, true);
+        for (MessageGroup &g : m_image->parseXMLErrorList(true, true, true))
+            taken->addGroup(std::move(g));
+        taken->reserve(m_items.size());
+    }
     // Item validation never changes a guid, so one index serves the whole walk.
     m_guidIndex = buildGUIDIndex();
     const int count = int(m_items.size());
     for (int i = 0; i < count; ++i) {
         prefetchItems(i, count);
         m_guidIndex->validating = i;
-        const VLXItems &item = *m_items.at(i);
-        m_items.at(i)->validate(this);
+        VLXItems &item = *m_items.at(i);
+        if (afresh)
+            item.clearParseXMLErrorList();
+        item.validate(this);
         if (counts)
             item.addMessageCounts(found.errors, found.warnings, found.repairs);
+        if (taken)
+            item.addParseXMLErrorGroup(*taken, true, true, true);
         if (progress && !progress(i + 1, count)) {
             m_guidIndex.reset();
+            for (int rest = i + 1; afresh && rest < count; ++rest)
+                m_items.at(rest)->clearParseXMLErrorList();
             return false;
         }
     }
     m_guidIndex.reset();
     if (counts)
         *counts = found;
+    if (taken)
+        *log = ElementMessages::listOf(std::move(*taken));
     return true;
 }
 
@@ -251,6 +286,8 @@ void VLXFeed::prefetchItems(int at, int count, bool messagesOnly) const
         m_items.at(at + 2 * kStage)->prefetchChecked(walk);
     if (at + kStage < count)
         m_items.at(at + kStage)->prefetchExtensions();
+    if (!messagesOnly && at + kStage / 2 < count)
+        m_items.at(at + kStage / 2)->prefetchExtensionData();
 }
 
 // --- Messages ------------------------------------------------------------------------------------

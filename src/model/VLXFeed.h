@@ -199,6 +199,13 @@ public:
     // second walk over the items is needed for them.
     void validate();
     bool validate(const ItemProgress &progress, MessageCounts *counts = nullptr);
+    // Empties every message list and checks the whole feed again, as clearParseXMLErrorList()
+    // and then validate() do, in one walk over the items: each item is emptied just before its
+    // check. With a log, the log is also taken on that walk, each item's group made while the
+    // item is fresh from its check; it is what parseXMLErrorList(true, true, true) then answers.
+    // When stopped, the items not reached are emptied as well.
+    bool validateAfresh(const ItemProgress &progress, MessageCounts *counts,
+                        QList<MessageGroup> *log = nullptr);
 
     int parseXMLErrorCount() const;
     int parseXMLWarnCount() const;
@@ -304,6 +311,10 @@ private:
     };
     std::unique_ptr<GUIDIndex> m_guidIndex;
     std::unique_ptr<GUIDIndex> buildGUIDIndex() const;
+    // The walk of validate() and validateAfresh(): emptying each part first when afresh, and
+    // taking the log when one is asked for.
+    bool checkAll(const ItemProgress &progress, MessageCounts *counts, bool afresh,
+                  QList<MessageGroup> *log);
     // Asks for the data of the items after the one at `at` that a walk over all reads next.
     // A walk over the messages alone reads less of each item than the checks do.
     void prefetchItems(int at, int count, bool messagesOnly = false) const;

@@ -339,6 +339,11 @@ void VLXItems::prefetchExtensions() const
         __builtin_prefetch(entry.constData());
 }
 
+void VLXItems::prefetchExtensionData() const
+{
+    m_XMLExtensions->prefetchHeldData();
+}
+
 void VLXItems::clearParseXMLErrorList()
 {
     ElementMessages::clear(*this, *m_XMLExtensions);

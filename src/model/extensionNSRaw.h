@@ -94,6 +94,9 @@ public:
         return listOfErrors(includeErrors, includeWarn, includeRepair);
     }
     void clearParseXMLErrorList() { removeAllListOfErrors(); }
+    // Asks the processor for the blocks beyond the object that its check reads first (a class's
+    // values), ahead of a walk over many items; the object itself must be asked for before.
+    virtual void prefetchHeldData() const { }
 
     // Editing a preferences twin registers no undo.
     virtual bool allowsUndo() const { return true; }

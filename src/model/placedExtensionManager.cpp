@@ -406,13 +406,23 @@ void placedExtensionManager::addMessageCounts(int &errors, int &warnings, int &r
 
 void placedExtensionManager::prefetchHeld() const
 {
-    // Only slots already made: making one is no prefetch.
+    // Only slots already made: making one is no prefetch. The whole object: an item's
+    // extension objects take up to some 340 bytes, and the fields their checks read first lie
+    // at the end.
     for (const ExtensionRef &slot : m_known) {
         if (slot) {
             const char *const start = reinterpret_cast<const char *>(slot.get());
-            for (int line = 0; line < 4; ++line)
+            for (int line = 0; line < 6; ++line)
                 __builtin_prefetch(start + 64 * line);
         }
+    }
+}
+
+void placedExtensionManager::prefetchHeldData() const
+{
+    for (const ExtensionRef &slot : m_known) {
+        if (slot)
+            slot->prefetchHeldData();
     }
 }
 

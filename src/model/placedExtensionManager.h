@@ -46,8 +46,10 @@ public:
     void clearParseXMLErrorList() override;
     // Adds the parseXML...Count() of the three kinds to the sums in one walk.
     void addMessageCounts(int &errors, int &warnings, int &repairs) const;
-    // Asks the processor for the used extension objects ahead of a walk over them.
+    // Asks the processor for the used extension objects ahead of a walk over them, and then,
+    // once they are at hand, for the data their checks read (extensionNSRaw::prefetchHeldData).
     void prefetchHeld() const;
+    void prefetchHeldData() const;
     // Whether any extension holds a message entry at all: without one, parseXMLErrorList() has
     // no group with an entry.
     bool holdsMessageEntries() const;

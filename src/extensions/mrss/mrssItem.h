@@ -85,6 +85,11 @@ protected:
     void setCustomValue(int field, const QVariant &value) override;
     QVariant archiveCustom(int field) const override;
     bool customIsEmpty(int field) const override;
+    void prefetchHeldData() const override
+    {
+        prefetchValues();
+        __builtin_prefetch(m_contents.constData());
+    }
 
 private:
     // The staging set, made on first use.
