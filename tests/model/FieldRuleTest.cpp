@@ -163,6 +163,13 @@ TEST_F(FieldRuleTest, LinksNearThePlainWebFormAnswerAsAFullReading)
         {u"example.com/x", false},
         {u" http://a/ ", true},
         {u"http//a", false},
+        // Past the scheme links are read eight units at a time: a mark that needs a full
+        // reading in the middle of a block, at its end and in the units after the last block.
+        {u"http://example.com/abc%zzdefghijk", false},
+        {u"http://example.com/abcdefg#h#ijklm", false},
+        {u"http://example.com/abcdefghijklmn%", false},
+        {u"http://example.com/episodes/12.mp3?a=1&b=2", true},
+        {u"http://example.com/abcdefgéhijklmn", true},
     };
     for (const auto &c : cases) {
         const QString link = QString::fromUtf16(c.link);
