@@ -52,7 +52,10 @@ public:
         this->appendKeptXML(out, prefix);
     }
     void populateWithDefaults(const QString &uniqueKey) override { populateFields(uniqueKey); }
-    void prefetchHeldData() const override { prefetchValues(); }
+    void prefetchHeldData(bool texts) const override
+    {
+        texts ? prefetchValueTexts() : prefetchValues();
+    }
     void validate(VLXFeed *feed) override
     {
         Q_UNUSED(feed);

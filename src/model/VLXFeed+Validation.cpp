@@ -287,7 +287,9 @@ void VLXFeed::prefetchItems(int at, int count, bool messagesOnly) const
     if (at + kStage < count)
         m_items.at(at + kStage)->prefetchExtensions();
     if (!messagesOnly && at + kStage / 2 < count)
-        m_items.at(at + kStage / 2)->prefetchExtensionData();
+        m_items.at(at + kStage / 2)->prefetchExtensionData(false);
+    if (!messagesOnly && at + 1 < count)
+        m_items.at(at + 1)->prefetchExtensionData(true);
 }
 
 // --- Messages ------------------------------------------------------------------------------------

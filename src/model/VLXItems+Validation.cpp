@@ -345,9 +345,9 @@ void VLXItems::prefetchExtensions() const
         __builtin_prefetch(entry.constData());
 }
 
-void VLXItems::prefetchExtensionData() const
+void VLXItems::prefetchExtensionData(bool texts) const
 {
-    m_XMLExtensions->prefetchHeldData();
+    m_XMLExtensions->prefetchHeldData(texts);
 }
 
 void VLXItems::clearParseXMLErrorList()

@@ -161,14 +161,15 @@ public:
                                bool includeRepair) const;
     // Walks over every item ask for an item's blocks ahead of reading them, in stages each of
     // which reads only what the one before asked for: the item itself, then the texts its
-    // checks read and its extension manager, then the extension objects, then their values.
+    // checks read and its extension manager, then the extension objects, then their values and
+    // last the values' texts.
     // A walk of checks reads nearly all of an item; one over the messages its entries, its title
     // and its extensions.
     enum class Walk { Checks, Messages };
     void prefetchObject(Walk walk) const;
     void prefetchChecked(Walk walk) const;
     void prefetchExtensions() const;
-    void prefetchExtensionData() const;
+    void prefetchExtensionData(bool texts) const;
     // The same for a walk over the guids alone.
     void prefetchGUIDField() const { __builtin_prefetch(&m_GUID); }
     void prefetchGUIDText() const { __builtin_prefetch(m_GUID.constData()); }

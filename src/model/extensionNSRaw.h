@@ -94,9 +94,10 @@ public:
         return listOfErrors(includeErrors, includeWarn, includeRepair);
     }
     void clearParseXMLErrorList() { removeAllListOfErrors(); }
-    // Asks the processor for the blocks beyond the object that its check reads first (a class's
-    // values), ahead of a walk over many items; the object itself must be asked for before.
-    virtual void prefetchHeldData() const { }
+    // Asks the processor for the blocks beyond the object that its check reads (a class's
+    // values, then, once those are at hand, their texts), ahead of a walk over many items; the
+    // object itself must be asked for before.
+    virtual void prefetchHeldData(bool texts) const { Q_UNUSED(texts); }
 
     // Editing a preferences twin registers no undo.
     virtual bool allowsUndo() const { return true; }

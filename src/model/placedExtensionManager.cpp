@@ -418,11 +418,11 @@ void placedExtensionManager::prefetchHeld() const
     }
 }
 
-void placedExtensionManager::prefetchHeldData() const
+void placedExtensionManager::prefetchHeldData(bool texts) const
 {
     for (const ExtensionRef &slot : m_known) {
         if (slot)
-            slot->prefetchHeldData();
+            slot->prefetchHeldData(texts);
     }
 }
 

@@ -49,7 +49,7 @@ public:
     // Asks the processor for the used extension objects ahead of a walk over them, and then,
     // once they are at hand, for the data their checks read (extensionNSRaw::prefetchHeldData).
     void prefetchHeld() const;
-    void prefetchHeldData() const;
+    void prefetchHeldData(bool texts) const;
     // Whether any extension holds a message entry at all: without one, parseXMLErrorList() has
     // no group with an entry.
     bool holdsMessageEntries() const;

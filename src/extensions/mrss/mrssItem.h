@@ -85,8 +85,12 @@ protected:
     void setCustomValue(int field, const QVariant &value) override;
     QVariant archiveCustom(int field) const override;
     bool customIsEmpty(int field) const override;
-    void prefetchHeldData() const override
+    void prefetchHeldData(bool texts) const override
     {
+        if (texts) {
+            prefetchValueTexts();
+            return;
+        }
         prefetchValues();
         __builtin_prefetch(m_contents.constData());
     }
