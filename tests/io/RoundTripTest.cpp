@@ -295,6 +295,48 @@ TEST_F(RoundTrip, EveryDataFeedSurvivesWritingAndReadingBack)
     EXPECT_GE(roundTripped, 10);
 }
 
+// Save checks a feed afresh in one walk; it must answer as emptying every list and checking
+// again do, also when stopped part way (the items not reached are left empty either way).
+TEST_F(RoundTrip, CheckingAfreshAnswersAsEmptyingAndCheckingAgain)
+{
+    int compared = 0;
+    for (const QString &path : feedFiles()) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        for (const int stopAt : {-1, 1}) {
+            SCOPED_TRACE(path.toStdString() + " stopped at " + std::to_string(stopAt));
+            int status = 0;
+            const auto twoSteps = readFeed(bytes, &status);
+            const auto oneWalk = readFeed(bytes, &status);
+            if (!twoSteps || !oneWalk)
+                break;
+            const auto progress = [stopAt](int done, int) { return done != stopAt; };
+            VLXFeed::MessageCounts expected;
+            twoSteps->clearParseXMLErrorList();
+            const bool finished = twoSteps->validate(progress, &expected);
+            VLXFeed::MessageCounts counts;
+            QList<MessageGroup> log;
+            ASSERT_EQ(oneWalk->validateAfresh(progress, &counts, &log), finished);
+            const auto tree = [](const QList<MessageGroup> &groups) {
+                QVariantList tree;
+                for (const MessageGroup &group : groups)
+                    tree.append(group.toVariant());
+                return tree;
+            };
+            const QVariantList held = tree(twoSteps->parseXMLErrorList(true, true, true));
+            EXPECT_EQ(tree(oneWalk->parseXMLErrorList(true, true, true)), held);
+            if (finished) {
+                EXPECT_EQ(tree(log), held);
+                EXPECT_EQ(std::tie(counts.errors, counts.warnings, counts.repairs),
+                          std::tie(expected.errors, expected.warnings, expected.repairs));
+                compared += held.isEmpty() ? 0 : 1;
+            }
+        }
+    }
+    EXPECT_GE(compared, 10);
+}
+
 TEST_F(RoundTrip, AttributeValuesWithMarkupCharactersReadBackUnchanged)
 {
     int status = 0;
