@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <atomic>
 
 #include "resources/TableResources.h"
@@ -107,7 +108,7 @@ struct Answer
     QString extension;
     bool strict = false;
     bool answer = false;
-    bool matches(quint64 t, const QString &ty, const QString &ext, bool st) const
+    bool matches(quint64 t, const QString &ty, QStringView ext, bool st) const
     {
         return table == t && strict == st && type == ty && extension == ext;
     }
@@ -146,10 +147,19 @@ bool mimeTypes::verifyPath(const QString &path, const QString &type, bool strict
     if (!isValidMIMEType(type, strict))
         return false;
     // A valid type is never empty, so a path without extension fits none.
+    thread_local Answer last;
+    // The usual link's extension, in lower case already, is compared where it stands.
+    if (URLReference::isPlainWebLink(path)) {
+        const QStringView plain = URLReference::plainWebLinkExtension(path);
+        const bool lower = std::none_of(plain.begin(), plain.end(), [](QChar c) {
+            return c.unicode() >= u'A' && c.unicode() <= u'Z';
+        });
+        if (lower && !plain.isEmpty() && last.matches(m_identity, type, plain, strict))
+            return last.answer;
+    }
     const QString extension = extensionOfPath(path).toLower();
     if (extension.isEmpty())
         return false;
-    thread_local Answer last;
     if (last.matches(m_identity, type, extension, strict))
         return last.answer;
     bool answer = type == m_typeDictionary.value(extension);
