@@ -5,6 +5,34 @@ const QString kGroupKey = QStringLiteral("Group");
 const QString kEntriesKey = QStringLiteral("Entries");
 } // namespace
 
+MessageGroup::~MessageGroup()
+{
+    // The log of a long feed holds a group for each of tens of thousands of items, each in
+    // blocks of its own: they are let go in order, the blocks of the groups some members ahead
+    // asked for first (the group's title and list, then the list's first entry).
+    constexpr qsizetype kAhead = 8;
+    const qsizetype count = m_entries.size();
+    if (count <= 2 * kAhead || !m_entries.isDetached())
+        return;
+    Member *const members = m_entries.data();
+    for (qsizetype i = 0; i < count; ++i) {
+        if (i + 2 * kAhead < count) {
+            if (const auto *group = std::get_if<MessageGroup>(&members[i + 2 * kAhead])) {
+                __builtin_prefetch(group->m_title.constData());
+                __builtin_prefetch(group->m_entries.constData());
+            }
+        }
+        if (i + kAhead < count) {
+            if (const auto *group = std::get_if<MessageGroup>(&members[i + kAhead]);
+                group && !group->m_entries.isEmpty()) {
+                if (const auto *entry = std::get_if<QString>(group->m_entries.constData()))
+                    __builtin_prefetch(entry->constData());
+            }
+        }
+        members[i] = QString();
+    }
+}
+
 void MessageGroup::addEntries(const QStringList &entries)
 {
     reserve(entries.size());

@@ -17,6 +17,11 @@ public:
 
     MessageGroup() = default;
     explicit MessageGroup(QString title) : m_title(std::move(title)) { }
+    MessageGroup(const MessageGroup &) = default;
+    MessageGroup(MessageGroup &&) noexcept = default;
+    MessageGroup &operator=(const MessageGroup &) = default;
+    MessageGroup &operator=(MessageGroup &&) noexcept = default;
+    ~MessageGroup();
 
     const QString &title() const { return m_title; }
     void setTitle(const QString &title) { m_title = title; }
