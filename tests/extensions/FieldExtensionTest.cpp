@@ -262,6 +262,11 @@ TEST(FieldExtension, NothingSetWritesNothingAndIsEmpty)
     item.validate(nullptr);
     EXPECT_EQ(item.listOfErrors(true, false, false),
               QStringList {QStringLiteral("Validate Error::Title missing")});
+    // Set and emptied again, every field is at its start: the object is empty once more.
+    item.setText(kTitle, QStringLiteral("t"));
+    item.setText(kTitle, QString(QLatin1String("")));
+    item.setNumber(kFlag, 0);
+    EXPECT_TRUE(item.isEmpty());
 }
 
 TEST(FieldExtension, CopiesAndArchivesAreIndependentAndComplete)
