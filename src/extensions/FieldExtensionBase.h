@@ -70,8 +70,9 @@ public:
     void prefetchValueTexts() const
     {
         for (const Value &value : m_values)
-            __builtin_prefetch(value.utf8.isNull() ? static_cast<const void *>(value.text.constData())
-                                                   : value.utf8.constData());
+            __builtin_prefetch(value.utf8.isNull()
+                                   ? static_cast<const void *>(value.text.constData())
+                                   : value.utf8.constData());
     }
 
     // The rows a pane's table shows for a List field, in list order.

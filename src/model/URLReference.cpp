@@ -170,10 +170,9 @@ bool URLReference::isPlainWebLink(QStringView value)
     };
     for (; end - at >= 8; at += 8) {
         const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
-        const __m128i common
-            = _mm_or_si128(_mm_or_si128(within(units, '-', '9'), within(units, 'A', 'Z')),
-                           _mm_or_si128(within(units, 'a', 'z'),
-                                        _mm_cmpeq_epi16(units, _mm_set1_epi16('_'))));
+        const __m128i common = _mm_or_si128(
+            _mm_or_si128(within(units, '-', '9'), within(units, 'A', 'Z')),
+            _mm_or_si128(within(units, 'a', 'z'), _mm_cmpeq_epi16(units, _mm_set1_epi16('_'))));
         if (_mm_movemask_epi8(common) == 0xffff)
             continue;
         for (int i = 0; i < 8; ++i) {
