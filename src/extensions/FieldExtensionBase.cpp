@@ -602,10 +602,10 @@ void FieldExtensionBase::validateFields()
             return;
         // A text held as such is checked where it stands, not copied.
         const Value *value = find(f);
-        const bool inPlace = value && value->utf8.isNull() && !value->text.isNull();
+        const bool inPlace = value && value->utf8().isNull() && !value->text().isNull();
         const QString made = inPlace ? QString() : text(f);
         VLXError error;
-        if (row.check(inPlace ? value->text : made, &error))
+        if (row.check(inPlace ? value->text() : made, &error))
             return;
         if (row.logsWarning)
             extension().recordWarning(error.localizedDescription());

@@ -69,10 +69,12 @@ public:
     void prefetchValues() const { __builtin_prefetch(m_values.data()); }
     void prefetchValueTexts() const
     {
-        for (const Value &value : m_values)
-            __builtin_prefetch(value.utf8.isNull()
-                                   ? static_cast<const void *>(value.text.constData())
-                                   : value.utf8.constData());
+        for (const Value &value : m_values) {
+            if (const QString *text = std::get_if<QString>(&value.held))
+                __builtin_prefetch(text->constData());
+            else
+                __builtin_prefetch(value.utf8().constData());
+        }
     }
 
     // The rows a pane's table shows for a List field, in list order.
