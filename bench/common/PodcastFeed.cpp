@@ -156,17 +156,17 @@ const QByteArray &largeDocument()
 
 namespace {
 
-// Python's random.Random(seed) for what the typical podcast draws: the Mersenne Twister seeded
-// by init_by_array({seed}), choices and ranges by rejection sampling on the fewest bits.
+// Python's random.Random(key) for what the typical podcast draws: the Mersenne Twister set up
+// by init_by_array({key}), choices and ranges by rejection sampling on the fewest bits.
 class PythonRandom
 {
 public:
-    explicit PythonRandom(quint32 seed)
+    explicit PythonRandom(quint32 key)
     {
-        seedState(19650218u);
+        initState(19650218u);
         int i = 1;
         for (int k = kN; k > 0; --k) {
-            m_mt[i] = (m_mt[i] ^ ((m_mt[i - 1] ^ (m_mt[i - 1] >> 30)) * 1664525u)) + seed;
+            m_mt[i] = (m_mt[i] ^ ((m_mt[i - 1] ^ (m_mt[i - 1] >> 30)) * 1664525u)) + key;
             if (++i >= kN) {
                 m_mt[0] = m_mt[kN - 1];
                 i = 1;
@@ -195,7 +195,7 @@ public:
 
 private:
     static constexpr int kN = 624;
-    void seedState(quint32 s)
+    void initState(quint32 s)
     {
         m_mt[0] = s;
         for (int i = 1; i < kN; ++i)

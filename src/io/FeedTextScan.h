@@ -1,5 +1,7 @@
 #pragma once
 
+#include "xml/UTF8Sequence.h"
+
 #include <QChar>
 #include <QLatin1StringView>
 #include <QString>
@@ -198,29 +200,9 @@ public:
                 ++p;
                 continue;
             }
-            // The length of the character and the range its second byte must lie in, which
-            // excludes overlong forms, surrogates and code points past U+10FFFF.
-            int length = 0;
-            unsigned char low = 0x80, high = 0xBF;
-            if (lead >= 0xC2 && lead <= 0xDF) {
-                length = 2;
-            } else if (lead >= 0xE0 && lead <= 0xEF) {
-                length = 3;
-                low = lead == 0xE0 ? 0xA0 : 0x80;
-                high = lead == 0xED ? 0x9F : 0xBF;
-            } else if (lead >= 0xF0 && lead <= 0xF4) {
-                length = 4;
-                low = lead == 0xF0 ? 0x90 : 0x80;
-                high = lead == 0xF4 ? 0x8F : 0xBF;
-            } else {
+            const int length = utf8SequenceLength(p, end);
+            if (length == 0)
                 return false;
-            }
-            if (end - p < length || p[1] < low || p[1] > high)
-                return false;
-            for (int k = 2; k < length; ++k) {
-                if ((p[k] & 0xC0) != 0x80)
-                    return false;
-            }
             if ((lead == 0xC4 && p[1] == 0xB0) || (lead == 0xC5 && p[1] == 0xBF)
                 || (lead == 0xE2 && p[1] == 0x84 && p[2] == 0xAA))
                 return false;

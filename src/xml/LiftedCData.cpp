@@ -1,5 +1,7 @@
 #include "xml/LiftedCData.h"
 
+#include "xml/UTF8Sequence.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -34,29 +36,9 @@ bool holdsOnlyAllowedCharacters(QByteArrayView text)
             ++p;
             continue;
         }
-        // The second byte's range excludes overlong forms, surrogates and code points past
-        // U+10FFFF.
-        int length = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
+        const int length = utf8SequenceLength(p, end);
+        if (length == 0)
             return false;
-        }
-        if (end - p < length || p[1] < low || p[1] > high)
-            return false;
-        for (int k = 2; k < length; ++k) {
-            if ((p[k] & 0xC0) != 0x80)
-                return false;
-        }
         // U+FFFE and U+FFFF are no characters to XML.
         if (lead == 0xEF && p[1] == 0xBF && p[2] >= 0xBE)
             return false;
