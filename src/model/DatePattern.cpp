@@ -214,24 +214,43 @@ bool DatePattern::read(QStringView text, DateFields &f) const
     return pos == text.size() && f.isValid();
 }
 
-QString DatePattern::write(const QDateTime &date) const
+DatePattern::Parts DatePattern::partsOf(const QDateTime &date)
 {
     const QDate d = date.date();
     const QTime t = date.time();
-    return write(Parts {d.dayOfWeek() % 7, d.day(), d.month(), d.year(), t.hour(), t.minute(),
-                        t.second(), t.msec(), date.offsetFromUtc()},
-                 &date);
+    return {d.dayOfWeek() % 7, d.day(),      d.month(),  d.year(),
+            t.hour(),          t.minute(),   t.second(), t.msec(),
+            date.offsetFromUtc()};
 }
 
-QString DatePattern::write(const DateFields &f) const
+QString DatePattern::write(const QDateTime &date) const
 {
-    if (f.zone != DateFields::Zone::Offset || !f.isValid() || writesZoneName())
-        return write(f.toDateTime());
+    Written out;
+    write(partsOf(date), &date, out);
+    return QString(reinterpret_cast<const QChar *>(out.constData()), out.size());
+}
+
+QString DatePattern::write(const DateFields &fields) const
+{
+    // Written into a buffer of the stack and made a string once: dates are written for every
+    // item of a feed whose dates need repair.
+    Written out;
+    write(fields, out);
+    return QString(reinterpret_cast<const QChar *>(out.constData()), out.size());
+}
+
+void DatePattern::write(const DateFields &f, Written &out) const
+{
+    if (f.zone != DateFields::Zone::Offset || !f.isValid() || writesZoneName()) {
+        const QDateTime date = f.toDateTime();
+        write(partsOf(date), &date, out);
+        return;
+    }
     const int weekday
         = DateFields::weekdayOfDays(DateFields::daysFromCivil(f.year, f.month, f.day));
-    return write(Parts {weekday, f.day, f.month, f.year, f.hour, f.minute, f.second, f.msec,
-                        f.offsetSeconds},
-                 nullptr);
+    write(Parts {weekday, f.day, f.month, f.year, f.hour, f.minute, f.second, f.msec,
+                 f.offsetSeconds},
+          nullptr, out);
 }
 
 bool DatePattern::writesZoneName() const
@@ -243,11 +262,8 @@ bool DatePattern::writesZoneName() const
     return false;
 }
 
-QString DatePattern::write(const Parts &p, const QDateTime *date) const
+void DatePattern::write(const Parts &p, const QDateTime *date, Written &out) const
 {
-    // Written into a buffer of the stack and made a string once: dates are written for every
-    // item of a feed whose dates need repair.
-    QVarLengthArray<char16_t, 64> out;
     const auto number = [&](int value, int digits) {
         const qsizetype end = out.size() + digits;
         out.resize(end);
@@ -301,5 +317,4 @@ QString DatePattern::write(const Parts &p, const QDateTime *date) const
             break;
         }
     }
-    return QString(reinterpret_cast<const QChar *>(out.constData()), out.size());
 }

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
+#include <QVarLengthArray>
 
 // Reads and writes dates with a pattern of conversions, independent of the user's locale:
 //   %a  English weekday, Sun..Sat (read case-insensitively; does not fix the date)
@@ -29,6 +30,9 @@ public:
     // The same for read fields, as write(fields.toDateTime()) gives them; straight from the
     // fields when they name a numeric zone, the usual case, which makes no QDateTime.
     QString write(const DateFields &fields) const;
+    // The same written into a buffer, for a caller that only compares it with a text it holds.
+    using Written = QVarLengthArray<char16_t, 64>;
+    void write(const DateFields &fields, Written &out) const;
 
     static const char16_t *weekdayName(int weekday); // 0 Sunday
     static const char16_t *monthName(int month); // 1 January
@@ -61,7 +65,8 @@ private:
     };
     // Writes the parts; a zone name comes from the date, which must be given for a pattern
     // with %Z.
-    QString write(const Parts &parts, const QDateTime *date) const;
+    void write(const Parts &parts, const QDateTime *date, Written &out) const;
+    static Parts partsOf(const QDateTime &date);
     bool writesZoneName() const;
 
     QList<Token> m_tokens;

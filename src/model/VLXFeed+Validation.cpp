@@ -179,9 +179,9 @@ bool VLXFeed::checkAll(const ItemProgress &progress, MessageCounts *counts, bool
     if (m_pubDate.isEmpty())
         recordWarning(QStringLiteral("The feed pubDate should not be blank"));
     else
-        m_pubDate = VLXLogic::FixInternetDateTime(m_pubDate, true, this);
+        VLXLogic::repairInternetDateTime(m_pubDate, true, this);
     if (!m_lastBuildDate.isEmpty())
-        m_lastBuildDate = VLXLogic::FixInternetDateTime(m_lastBuildDate, true, this);
+        VLXLogic::repairInternetDateTime(m_lastBuildDate, true, this);
 
     validateAndLogLanguage(m_language);
 

@@ -175,7 +175,7 @@ void VLXItems::validate(VLXFeed *feed)
     if (m_pubDate.isEmpty())
         recordWarning(QStringLiteral("The item pubDate should not be blank"));
     else
-        m_pubDate = VLXLogic::FixInternetDateTime(m_pubDate, true, this);
+        VLXLogic::repairInternetDateTime(m_pubDate, true, this);
 
     validateAndLogGUID(m_GUID, m_GUIDAttr);
     if (feed)

@@ -50,7 +50,7 @@ enum class Outcome { Keep, WeekdayFixed, Now, FreeText, Unfixable };
 struct RFCResult
 {
     Outcome outcome = Outcome::Unfixable;
-    QString text; // the text to answer
+    QString text; // the text to answer; null for a WeekdayFixed that changes the name alone
     QStringView weekday; // for WeekdayFixed: the day's name in the table of names
 };
 
@@ -68,7 +68,15 @@ RFCResult repairRFC822(const QString &working, bool strict)
         const QStringView weekday(DatePattern::weekdayName(day), 3);
         if (weekday.startsWith(QStringView(working).left(3)))
             return {Outcome::Keep, working, {}};
-        return {Outcome::WeekdayFixed, DateForms::rfc822(1).write(fields), weekday};
+        DatePattern::Written written;
+        DateForms::rfc822(1).write(fields, written);
+        const QStringView text(written.constData(), written.size());
+        // Most such dates are written as the form writes them but for the day's name: the
+        // text is then left for the caller to mend where it stands.
+        if (text.size() == working.size() && text.startsWith(weekday)
+            && text.sliced(3) == QStringView(working).sliced(3))
+            return {Outcome::WeekdayFixed, QString(), weekday};
+        return {Outcome::WeekdayFixed, text.toString(), weekday};
     }
     if (working == u"now")
         return {Outcome::Now, DateForms::rfc822(1).write(DateForms::now()), {}};
@@ -139,9 +147,18 @@ QString readW3CForms(const QString &text, W3CZone zForms)
 
 QString VLXLogic::FixInternetDateTime(const QString &text, bool strict, FeedElement *owner)
 {
-    QString working = cleanUpRFC822Date(text);
-    if (working.isEmpty())
-        return working;
+    QString date = text;
+    repairInternetDateTime(date, strict, owner);
+    return date;
+}
+
+void VLXLogic::repairInternetDateTime(QString &date, bool strict, FeedElement *owner)
+{
+    QString working = cleanUpRFC822Date(date);
+    if (working.isEmpty()) {
+        date = working;
+        return;
+    }
     // The usual case, no word long enough to be a month written out, skips the search.
     for (const Month &month :
          hasLetterRunOfFour(working) ? kLongMonths : std::span<const Month>()) {
@@ -156,7 +173,7 @@ QString VLXLogic::FixInternetDateTime(const QString &text, bool strict, FeedElem
             break;
         }
     }
-    const RFCResult result = repairRFC822(working, strict);
+    RFCResult result = repairRFC822(working, strict);
     if (owner) {
         switch (result.outcome) {
         case Outcome::WeekdayFixed:
@@ -179,7 +196,16 @@ QString VLXLogic::FixInternetDateTime(const QString &text, bool strict, FeedElem
             break;
         }
     }
-    return result.text;
+    if (!result.text.isNull()) {
+        date = std::move(result.text);
+        return;
+    }
+    // Only the day's name changes. The field is written over when the cleaned text is the
+    // field itself, let go first so that the field is not shared on its account.
+    if (working.constData() != date.constData())
+        date = std::move(working);
+    working = QString();
+    std::copy_n(result.weekday.utf16(), 3, reinterpret_cast<char16_t *>(date.data()));
 }
 
 QString VLXLogic::FixInternetDateTimeAndInform(const QString &text, bool strict,
@@ -192,6 +218,8 @@ QString VLXLogic::FixInternetDateTimeAndInform(const QString &text, bool strict,
     switch (result.outcome) {
     case Outcome::WeekdayFixed:
         warn(impossibleAlert(fieldName, cleaned, result.weekday.toString()));
+        if (result.text.isNull())
+            return result.weekday % QStringView(cleaned).sliced(3);
         break;
     case Outcome::FreeText:
         warn(fixedAlert(fieldName, cleaned, result.text));

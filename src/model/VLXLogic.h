@@ -165,6 +165,9 @@ public:
     // entries (and counts) to the owner when one is given; the informing forms explain in a
     // "Warning" alert naming the field. Both answer the text to keep.
     static QString FixInternetDateTime(const QString &text, bool strict, FeedElement *owner);
+    // The recording form on a field the caller owns, changed where it stands: validation
+    // repairs a wrong weekday in every item of some feeds, and only three letters change.
+    static void repairInternetDateTime(QString &date, bool strict, FeedElement *owner);
     static QString FixInternetDateTimeAndInform(const QString &text, bool strict,
                                                 const QString &fieldName);
     static QString FixRDFInternetDateTime(const QString &text, bool strict, FeedElement *owner);

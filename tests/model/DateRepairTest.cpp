@@ -131,7 +131,20 @@ TEST_F(DateRepair, DatesNearTheUsualFormGiveTheirRepairAndEntry)
             : day == u"!"                         ? QStringList {kError + unfixable.arg(text)}
                                                   : QStringList {kRepair + weekday.arg(text, day)};
         EXPECT_EQ(element.errorList(), entries) << c.text;
+        // Validation mends the field where it stands: the same text and entries, and a text
+        // sharing the field's characters keeps its own.
+        QString field = text;
+        FeedElement mended;
+        VLXLogic::repairInternetDateTime(field, true, &mended);
+        EXPECT_EQ(field, QString::fromLatin1(c.repaired)) << c.text;
+        EXPECT_EQ(mended.errorList(), entries) << c.text;
+        EXPECT_EQ(text, QString::fromLatin1(c.text));
     }
+    // A field the cleaning changes is mended from the cleaned text.
+    QString field = QStringLiteral("  Sun,  02 Jan 2006 10:11:12 +0100 ");
+    VLXLogic::repairInternetDateTime(field, true, &owner);
+    EXPECT_EQ(field, QStringLiteral("Mon, 02 Jan 2006 10:11:12 +0100"));
+    EXPECT_EQ(owner.repairCount(), 1);
 }
 
 TEST_F(DateRepair, BlanksEmptyAndNowNeedNoEntry)
