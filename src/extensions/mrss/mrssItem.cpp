@@ -349,7 +349,7 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
     }
     if (named(u"content")) {
         m_contents.emplace_back();
-        m_contents.back().parseXMLNodeIfMine(node, fieldNames(), prefix);
+        m_contents.back().parseXMLNodeIfMine(node, fieldNames(), prefix, *this);
         return 0;
     }
     // A set holds a title, a description and a copyright once: a second one is kept.

@@ -3,6 +3,7 @@
 #include "io/VLXRSSWriter.h"
 #include "model/TitledElement.h"
 #include "model/VLXLogic.h"
+#include "model/extensionNSRaw.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
 #include "xml/UTF8Writer.h"
@@ -22,6 +23,7 @@ const QString kValueKey = QStringLiteral("media:content Value");
 const QString kElementsKey = QStringLiteral("Optional Elements");
 const QString kPathKey = QStringLiteral("EnclosureLocalFilePath");
 const QString kUploadKey = QStringLiteral("EnclosureLocalFileLastUpload");
+const QString kKeptKey = QStringLiteral("Kept Elements");
 
 // A column of the table (keys or XML names) as shared strings: a dictionary entry or a look-up
 // copies no text.
@@ -242,7 +244,7 @@ void mrssRequiredElement::appendPlainXML(UTF8Writer &out, QStringView indent) co
 
 void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) const
 {
-    if (m_plain && m_elements.isEmpty() && UTF8Writer::isPlain(indent)) {
+    if (m_plain && !holdsChildren() && UTF8Writer::isPlain(indent)) {
         appendPlainXML(out, indent);
         return;
     }
@@ -269,18 +271,21 @@ void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) cons
         out.append('"');
         start = end;
     }
-    if (m_elements.isEmpty()) {
+    if (!holdsChildren()) {
         out.append(" />\n"_L1);
         return;
     }
     out.append(">\n"_L1);
-    m_elements.appendXML(out, mrssOptionalElements::deeper(indent));
+    const QString inner = mrssOptionalElements::deeper(indent);
+    m_elements.appendXML(out, inner);
+    if (m_kept)
+        m_kept->appendKeptXML(out, inner);
     out.append(indent);
     out.append("</media:content>\n"_L1);
 }
 
 int mrssRequiredElement::parseXMLNodeIfMine(const vlxXMLNode *node, const QStringList &fieldNames,
-                                            const QString &prefix)
+                                            const QString &prefix, extensionNSRaw &extension)
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element
         || !isContentName(vlxXMLDOM::nameOfNode(node).toLower(), prefix.toLower()))
@@ -309,10 +314,52 @@ int mrssRequiredElement::parseXMLNodeIfMine(const vlxXMLNode *node, const QStrin
     }
     setTexts(texts);
     m_hasAttributes = true;
+    // The set holds a title, a description and a copyright once: a second one is kept, as is
+    // any element the set does not take.
+    std::shared_ptr<extensionNSRaw> kept;
     const int count = vlxXMLDOM::numberOfChildren(node);
-    for (int i = 0; i < count; ++i)
-        m_elements.parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, node), fieldNames);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (vlxXMLDOM::kindOfNode(child) != vlxXMLDOM::Element)
+            continue;
+        const int position = mrssOptionalElements::positionOf(child, fieldNames);
+        if (position >= 0 && !m_elements.holds(position)) {
+            m_elements.take(child, position);
+            continue;
+        }
+        if (!kept)
+            kept = keeperLike(extension);
+        kept->keepUnreadElement(child, extension);
+    }
+    m_kept = std::move(kept);
     return 0;
+}
+
+std::shared_ptr<extensionNSRaw> mrssRequiredElement::keeperLike(const extensionNSRaw &extension)
+{
+    auto keeper = std::make_shared<extensionNSRaw>();
+    keeper->setExtensionName(extension.extensionName());
+    keeper->setExtensionProcessingName(extension.extensionProcessingName());
+    return keeper;
+}
+
+QString mrssRequiredElement::keptXML() const
+{
+    return m_kept ? m_kept->rawXML() : QString();
+}
+
+void mrssRequiredElement::setKeptXML(const QString &xml)
+{
+    if (xml.isEmpty()) {
+        m_kept.reset();
+        return;
+    }
+    // Elements kept are always written under the namespace's own prefix.
+    auto keeper = std::make_shared<extensionNSRaw>();
+    keeper->setExtensionName(QStringLiteral("media"));
+    keeper->setExtensionProcessingName(QStringLiteral("media"));
+    keeper->setRawXML(xml);
+    m_kept = std::move(keeper);
 }
 
 void mrssRequiredElement::validate(FeedElement *owner)
@@ -391,7 +438,8 @@ bool mrssRequiredElement::operator==(const mrssRequiredElement &other) const
 {
     return m_hasAttributes == other.m_hasAttributes && m_texts == other.m_texts
         && m_ends == other.m_ends && m_elements == other.m_elements
-        && m_localPath == other.m_localPath && m_lastUpload == other.m_lastUpload;
+        && m_localPath == other.m_localPath && m_lastUpload == other.m_lastUpload
+        && keptXML() == other.keptXML();
 }
 
 // --- archiving
@@ -403,6 +451,8 @@ void mrssRequiredElement::encodeWithCoder(KeyedArchiver &coder) const
     coder.encodeObject(m_elements.toArchivable(), kElementsKey);
     coder.encodeString(m_localPath, kPathKey);
     coder.encodeObject(m_lastUpload, kUploadKey);
+    if (m_kept)
+        coder.encodeString(m_kept->rawXML(), kKeptKey);
 }
 
 bool mrssRequiredElement::initWithCoder(const KeyedUnarchiver &coder)
@@ -416,6 +466,7 @@ bool mrssRequiredElement::initWithCoder(const KeyedUnarchiver &coder)
     m_elements = mrssOptionalElements::fromArchivable(coder.decodeObjectForKey(kElementsKey));
     setLocalEnclosureFilePath(coder.decodeStringForKey(kPathKey));
     setLastUploaded(coder.decodeObjectForKey(kUploadKey).toDateTime());
+    setKeptXML(coder.decodeStringForKey(kKeptKey));
     return true;
 }
 

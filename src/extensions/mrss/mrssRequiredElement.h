@@ -8,6 +8,9 @@
 #include <QString>
 #include <QVariantMap>
 #include <array>
+#include <memory>
+
+class extensionNSRaw;
 
 // One media:content element: its fourteen attributes (a dictionary from "attributeURL",
 // "attributeFileSize", ... to their texts, "" when absent), the optional elements nested in it,
@@ -53,12 +56,22 @@ public:
     // The element at the indent, its nested set four blanks deeper.
     QString buildXML(const QString &indent) const;
     void appendXML(UTF8Writer &out, const QString &indent) const;
-    // Fills the element from a node named "prefix:content" (any case); answers 0.
+    // Fills the element from a node named "prefix:content" (any case); answers 0. The children
+    // the set does not take are kept under the names of `extension`, what had to be left out
+    // of them logged on it.
     int parseXMLNodeIfMine(const vlxXMLNode *node, const QStringList &fieldNames,
-                           const QString &prefix);
+                           const QString &prefix, extensionNSRaw &extension);
+
+    // The children it does not read (a name the set does not know, another namespace's, a
+    // second title), as they were read, written after the set: they show nowhere and no edit
+    // touches them. Copies share them. "" when there are none.
+    QString keptXML() const;
+    void setKeptXML(const QString &xml);
     void finalProcessing() { m_elements.finalProcessing(); }
     // No attribute at all (an element made here always has all fourteen).
     bool isEmpty() const { return !m_hasAttributes; }
+    // Whether it is written with children: a set that holds anything, or kept children.
+    bool holdsChildren() const { return !m_elements.isEmpty() || m_kept; }
     // Asks the processor for the texts ahead of writing them (they are a block of their own).
     void prefetch() const { __builtin_prefetch(m_texts.constData()); }
     void validate(FeedElement *owner);
@@ -93,6 +106,8 @@ private:
     // The element on one line, when it is plain and holds no optional element.
     void appendPlainXML(UTF8Writer &out, QStringView indent) const;
     void assign(const std::array<QString, kAttributeCount> &values);
+    // An empty keeper of elements under the names of the extension.
+    static std::shared_ptr<extensionNSRaw> keeperLike(const extensionNSRaw &extension);
     // Takes the texts whose ends m_ends holds already.
     void setTexts(const QString &texts);
 
@@ -107,6 +122,7 @@ private:
     mrssOptionalElements m_elements;
     QString m_localPath;
     QDateTime m_lastUpload;
+    std::shared_ptr<const extensionNSRaw> m_kept; // none in nearly every feed
 };
 
 Q_DECLARE_METATYPE(mrssRequiredElement)
