@@ -218,9 +218,8 @@ DatePattern::Parts DatePattern::partsOf(const QDateTime &date)
 {
     const QDate d = date.date();
     const QTime t = date.time();
-    return {d.dayOfWeek() % 7, d.day(),      d.month(),  d.year(),
-            t.hour(),          t.minute(),   t.second(), t.msec(),
-            date.offsetFromUtc()};
+    return {d.dayOfWeek() % 7, d.day(),  d.month(),           d.year(), t.hour(), t.minute(),
+            t.second(),        t.msec(), date.offsetFromUtc()};
 }
 
 QString DatePattern::write(const QDateTime &date) const

@@ -9,7 +9,6 @@
 #include "xml/UTF8Writer.h"
 #include "xml/vlxXMLDOM.h"
 
-
 using namespace Qt::StringLiterals;
 
 const QString mrssRequiredElement::kClassName = QStringLiteral("mrssRequiredElement");

@@ -96,6 +96,38 @@ TEST(mrssRequiredElement, WritesReadsAndDescribesItself)
     EXPECT_EQ(noURL.objectLongDescription(), QStringLiteral("audio/mpeg, 44.1kHz, [Title]"));
 }
 
+// Children the set does not take are kept: a content holding only those is written open, the
+// kept ones at the set's indent, and they count for equality and survive an archive.
+TEST(mrssRequiredElement, KeepsTheChildrenItDoesNotRead)
+{
+    const auto item = readItem(QStringLiteral(
+        "<media:content url=\"http://x/a.mp3\"><media:subTitle lang=\"en\"/>"
+        "<media:title>First</media:title><media:title>Second</media:title></media:content>"
+        "<media:content url=\"http://x/b.mp3\"><media:price price=\"0\"/></media:content>"));
+    ASSERT_EQ(item->mediaContentsValue().size(), 2);
+    const mrssRequiredElement &titled = item->mediaContentsValueAtIndex(0);
+    EXPECT_EQ(titled.mediaOptionalElements().value(K::kTitle).value("elementDescription"),
+              QStringLiteral("First"));
+    const mrssRequiredElement &priced = item->mediaContentsValueAtIndex(1);
+    EXPECT_EQ(priced.buildXML(QStringLiteral("    ")).toStdString(),
+              "    <media:content url=\"http://x/b.mp3\">\n"
+              "        <media:price price=\"0\"/>\n"
+              "    </media:content>\n");
+    mrssRequiredElement bare = priced;
+    bare.setKeptXML(QString());
+    EXPECT_FALSE(bare == priced);
+    EXPECT_EQ(bare.buildXML(QString()),
+              QStringLiteral("<media:content url=\"http://x/b.mp3\" />\n"));
+    for (const mrssRequiredElement &kept : {titled, priced}) {
+        const auto back = KeyedArchivable::objectAs<mrssRequiredElement>(
+            KeyedUnarchiver::unarchiveObjectWithData(KeyedArchiver::archivedDataWithRootObject(
+                KeyedArchivable::toVariant(std::make_shared<mrssRequiredElement>(kept)))));
+        ASSERT_TRUE(back);
+        EXPECT_TRUE(*back == kept);
+        EXPECT_EQ(back->buildXML(QString()), kept.buildXML(QString()));
+    }
+}
+
 TEST(mrssRequiredElement, AttributesAsADictionaryHoldTheFourteenKeys)
 {
     mrssRequiredElement element;
