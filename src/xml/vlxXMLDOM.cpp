@@ -1088,6 +1088,37 @@ struct vlxXMLDOM::TextSource
         return line;
     }
 
+    // The length of a slice of `rest`, at least `size`, that does not cut a CDATA section in
+    // two: a section within one slice is lifted out of the parse whatever its length, while the
+    // parser reads a cut one itself and refuses it beyond its limit for a text (10 MB), which
+    // older files with long show notes in one section hold. A section without an end is cut.
+    static qsizetype wholeCDataSlice(QByteArrayView rest, qsizetype size)
+    {
+        static constexpr QByteArrayView open("<![CDATA[");
+        if (size >= rest.size())
+            return size;
+        // The last section opened before the cut (its opening may be cut too): found from the
+        // "[" that ends it, a byte most slices hold few of.
+        const QByteArrayView head = rest.first(std::min(rest.size(), size + open.size() - 1));
+        qsizetype bracket = head.size();
+        qsizetype start = -1;
+        while (bracket > 0) {
+            const void *found = memrchr(head.data(), '[', size_t(bracket));
+            if (!found)
+                return size;
+            bracket = static_cast<const char *>(found) - head.data();
+            if (bracket >= open.size() - 1
+                && head.sliced(bracket - (open.size() - 1), open.size()) == open) {
+                start = bracket - (open.size() - 1);
+                break;
+            }
+        }
+        if (start < 0 || start >= size)
+            return size;
+        const qsizetype end = rest.indexOf("]]>", start + open.size());
+        return end < 0 || end + 3 <= size ? size : end + 3;
+    }
+
     static int read(void *context, char *buffer, int length)
     {
         auto *source = static_cast<TextSource *>(context);
@@ -1103,7 +1134,9 @@ struct vlxXMLDOM::TextSource
                 source->stopped = true;
                 return -1;
             }
-            const qsizetype size = std::min(source->restBytes.size(), kSliceBytes);
+            qsizetype size = std::min(source->restBytes.size(), kSliceBytes);
+            if (source->lifted)
+                size = wholeCDataSlice(source->restBytes, size);
             source->pending = QByteArray::fromRawData(source->restBytes.data(), size);
             source->pendingAt = 0;
             source->restBytes = source->restBytes.sliced(size);

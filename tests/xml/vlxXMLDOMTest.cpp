@@ -730,6 +730,18 @@ TEST(vlxXMLDOMLargeText, CDATASectionsReadInPiecesGiveTheTreeAndErrorsOfTheWhole
     vlxXMLDOM pieces;
     ASSERT_TRUE(pieces.initWithData(many, [](qint64, qint64) { return true; }));
     EXPECT_EQ(pieces.xmlData(), whole.xmlData());
+
+    // One section beyond the parser's limit for a text (10 MB), across many pieces, as older
+    // files hold long show notes: read whole, and so is what follows it.
+    const QByteArray notes = QByteArray("<p>x & y</p>\n").repeated(800000);
+    const QByteArray longOne = "<?xml version=\"1.0\"?>\n<r><a>" + QByteArray(65000, 'x')
+        + "</a><c><![CDATA[" + notes + "]]></c><d>after</d></r>\n";
+    vlxXMLDOM longRead;
+    ASSERT_TRUE(longRead.initWithData(longOne, [](qint64, qint64) { return true; }))
+        << longRead.errorDescription().toStdString();
+    const vlxXMLNode *r = root(longRead, "r");
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(vlxXMLDOM::nodeAtIndex(1, r)).toUtf8(), notes);
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(vlxXMLDOM::nodeAtIndex(2, r)), u("after"));
 }
 
 TEST(vlxXMLDOMLargeText, ErrorsDeepInALongTextKeepTheirLineAndTheSizeLimitCountsBytes)
