@@ -13,6 +13,7 @@ struct _xmlParserCtxt;
 // borrowed: never freed by the caller and valid only while the vlxXMLDOM that parsed them lives.
 // nullptr stands for "no node" and every operation accepts it.
 class vlxXMLNode;
+struct XMLTextSource;
 
 // Read access to one parsed XML document. Every feed, extension element and web-service reply is
 // read through this class, so it is built for untrusted input: nothing external is ever loaded,
@@ -183,11 +184,10 @@ public:
     static quint64 documentsParsed();
 
 private:
-    struct TextSource;
     bool parse(const QByteArray &bytes);
-    bool guardedParse(const std::function<_xmlParserCtxt *()> &createContext, TextSource *source,
+    bool guardedParse(const std::function<_xmlParserCtxt *()> &createContext, XMLTextSource *source,
                       std::size_t sizeHint);
-    bool parseWith(const std::function<_xmlParserCtxt *()> &createContext, TextSource *source,
+    bool parseWith(const std::function<_xmlParserCtxt *()> &createContext, XMLTextSource *source,
                    std::size_t sizeHint);
     void fail(const QString &description, int line);
     void failCrowdedTag(qint64 line);
