@@ -207,6 +207,9 @@ private:
     bool prepareCurl();
     bool applyOption(int option, const QVariant &value);
     void applyProxy();
+    // The limits setDeliveryLimits() set for the queue a background transfer delivers through.
+    static qint64 deliveryQueueLimit();
+    static int deliveryWaitMilliseconds();
     // Runs the prepared transfer on the calling thread; true on success.
     bool performCurl();
     void finishCurl();
