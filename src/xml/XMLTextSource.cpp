@@ -18,10 +18,11 @@ qint64 XMLTextSource::lineAt(qint64 byteOffset) const
     return line;
 }
 
-qsizetype XMLTextSource::wholeCDataSlice(QByteArrayView rest, qsizetype size)
+qsizetype XMLTextSource::wholeCDataSlice(qsizetype size)
 {
     static constexpr QByteArrayView open("<![CDATA[");
-    if (size >= rest.size())
+    const QByteArrayView rest = restBytes;
+    if (size >= rest.size() || !sectionEndsLeft)
         return size;
     // The last section opened before the cut (its opening may be cut too): found from the
     // "[" that ends it, a byte most slices hold few of.
@@ -41,7 +42,11 @@ qsizetype XMLTextSource::wholeCDataSlice(QByteArrayView rest, qsizetype size)
     }
     if (start < 0 || start >= size)
         return size;
+    // Each search starts beyond where the last one ended, or finds no end at all: then none is
+    // looked for again, and an opening in every slice costs one search of the rest, not one each.
     const qsizetype end = rest.indexOf("]]>", start + open.size());
+    if (end < 0)
+        sectionEndsLeft = false;
     return end < 0 || end + 3 <= size ? size : end + 3;
 }
 
@@ -62,7 +67,7 @@ int XMLTextSource::read(void *context, char *buffer, int length)
         }
         qsizetype size = std::min(source->restBytes.size(), kSliceBytes);
         if (source->lifted)
-            size = wholeCDataSlice(source->restBytes, size);
+            size = source->wholeCDataSlice(size);
         source->pending = QByteArray::fromRawData(source->restBytes.data(), size);
         source->pendingAt = 0;
         source->restBytes = source->restBytes.sliced(size);

@@ -41,14 +41,16 @@ struct XMLTextSource
     QByteArray bytes; // the bytes themselves, when the tree is to keep them
     QByteArrayView restBytes;
     QByteArrayView bodyBytes;
+    // Whether the bytes not yet handed on may still hold a section's end ("]]>").
+    bool sectionEndsLeft = true;
 
     // The line of a byte the scanner points at, from 1.
     qint64 lineAt(qint64 byteOffset) const;
-    // The length of a slice of `rest`, at least `size`, that does not cut a CDATA section in
-    // two: a section within one slice is lifted out of the parse whatever its length, while the
+    // The length of the next slice of restBytes, at least `size`, that does not cut a CDATA section
+    // in two: a section within one slice is lifted out of the parse whatever its length, while the
     // parser reads a cut one itself and refuses it beyond its limit for a text (10 MB), which
     // older files with long show notes in one section hold. A section without an end is cut.
-    static qsizetype wholeCDataSlice(QByteArrayView rest, qsizetype size);
+    qsizetype wholeCDataSlice(qsizetype size);
     // libxml2's read callback: the next bytes for the parser; 0 at the end, -1 on a failure.
     static int read(void *context, char *buffer, int length);
 };
