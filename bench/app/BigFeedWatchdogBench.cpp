@@ -9,6 +9,7 @@
 //   - View XML closed without a change, and with an edit of the text (the feed read again);
 //   - saving it, its dates as the file has them so that the save repairs them again and shows a
 //     log as long as the load's (tens of thousands of messages at the larger sizes);
+//   - the Validate command on it, its dates again as the file has them;
 //   - letting it go: a small feed opened while it is shown;
 //   - closing the window (quitting).
 // Each is repeated (VLX_BENCH_PAIRS, 7 unset, at least 5): "<step>_gap_ms" is the median of the
@@ -349,6 +350,25 @@ void BM_WatchdogSave(benchmark::State &state)
     figures.report(state);
 }
 
+void BM_WatchdogValidate(benchmark::State &state)
+{
+    if (!showPodcast(state))
+        return;
+    bench::Window &window = app();
+    Figures figures;
+    for (auto _ : state) {
+        PodcastFeed::restoreTypicalDates(*window.window().currentFeed());
+        window.alerts->clear();
+        figures.add("validate_gap_ms",
+                    watched([&] { window.window().command("validateAction")->trigger(); }));
+        if (window.alerts->alerts().isEmpty()) {
+            state.SkipWithError("the feed was not validated");
+            return;
+        }
+    }
+    figures.report(state);
+}
+
 void BM_WatchdogLetGo(benchmark::State &state)
 {
     Figures figures;
@@ -388,6 +408,7 @@ BENCHMARK(BM_WatchdogSortAndUndo)->Apply(sizes);
 BENCHMARK(BM_WatchdogReplaceAllAndUndo)->Apply(sizes);
 BENCHMARK(BM_WatchdogViewXML)->Apply(sizes);
 BENCHMARK(BM_WatchdogSave)->Apply(sizes);
+BENCHMARK(BM_WatchdogValidate)->Apply(sizes);
 BENCHMARK(BM_WatchdogLetGo)->Apply(sizes);
 BENCHMARK(BM_WatchdogClose)->Apply(sizes);
 
