@@ -294,6 +294,27 @@ void BM_WatchdogReplaceAllAndUndo(benchmark::State &state)
     figures.report(state);
 }
 
+void BM_WatchdogFindAbsent(benchmark::State &state)
+{
+    if (!showPodcast(state))
+        return;
+    FeedFindPanel &panel = *FeedFindPanel::sharedInstance();
+    panel.setFindField(QStringLiteral("Nowhere at all"));
+    panel.setSearchFeed(1);
+    panel.setSearchCurrentItem(1);
+    panel.setSearchAllItems(1);
+    panel.setSearchImage(1);
+    Figures figures;
+    for (auto _ : state) {
+        figures.add("find_absent_gap_ms", watched([&] {
+                        panel.finderPanel()
+                            ->findChild<QAbstractButton *>("findPanelNextButton")
+                            ->click();
+                    }));
+    }
+    figures.report(state);
+}
+
 void BM_WatchdogViewXML(benchmark::State &state)
 {
     if (!showPodcast(state))
@@ -406,6 +427,7 @@ void sizes(benchmark::internal::Benchmark *benchmark)
 BENCHMARK(BM_WatchdogOpenAndSwitch)->Apply(sizes);
 BENCHMARK(BM_WatchdogSortAndUndo)->Apply(sizes);
 BENCHMARK(BM_WatchdogReplaceAllAndUndo)->Apply(sizes);
+BENCHMARK(BM_WatchdogFindAbsent)->Apply(sizes);
 BENCHMARK(BM_WatchdogViewXML)->Apply(sizes);
 BENCHMARK(BM_WatchdogSave)->Apply(sizes);
 BENCHMARK(BM_WatchdogValidate)->Apply(sizes);

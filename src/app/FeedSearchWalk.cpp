@@ -326,29 +326,42 @@ bool FeedSearchWalk::extensionStep(Walk &walk)
         nextStep(walk);
         return false;
     }
-    QTabWidget *sub = subTabs(walk.scope);
+    // The window's tabs are looked up only for an item that holds a match: finding them walks
+    // the window's widgets, which would cost more than searching the item.
+    QTabWidget *sub = nullptr;
     int atIndex = 2;
-    for (int i = 0; sub && i < sub->count(); ++i) {
-        if (sub->widget(i)->objectName() == QLatin1String("Extensions"))
-            atIndex = i;
-    }
-    if (m_position.startedExtensions != manager) {
+    const auto findTabs = [&] {
+        sub = subTabs(walk.scope);
+        for (int i = 0; sub && i < sub->count(); ++i) {
+            if (sub->widget(i)->objectName() == QLatin1String("Extensions"))
+                atIndex = i;
+        }
+    };
+    const bool fromStart = m_position.startedExtensions != manager;
+    if (fromStart) {
         manager->resetSearch();
         m_position.startedExtensions = manager;
     }
     if (walk.replacement) {
         showItem(walk);
     } else if (!walk.shown) {
-        // An item not in the window is shown only when its extensions hold a match: a copy of
-        // its manager, handed no tabs to show anything in, searches from the same position.
-        const auto probe = manager->copyManager();
-        if (!probe->replace(walk.search, std::nullopt, true, walk.options, nullptr, nullptr,
-                            atIndex)) {
+        // An item not in the window is shown only when its extensions hold a match. From their
+        // start the texts are looked at in place; from within them, a copy of the manager,
+        // handed no tabs to show anything in, searches from the same position.
+        if (!fromStart)
+            findTabs();
+        const bool holds = fromStart
+            ? manager->holds(walk.search, walk.options)
+            : manager->copyManager()->replace(walk.search, std::nullopt, true, walk.options,
+                                              nullptr, nullptr, atIndex);
+        if (!holds) {
             nextStep(walk);
             return false;
         }
         showItem(walk);
     }
+    if (!sub)
+        findTabs();
     if (manager->replace(walk.search, walk.replacement, walk.thenSearch, walk.options,
                          extensionTabs(walk.scope), sub, atIndex))
         return true;

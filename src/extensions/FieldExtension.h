@@ -77,6 +77,10 @@ public:
     {
         return replaceAllFields(search, replacement, options);
     }
+    bool holds(const QString &search, int options) const override
+    {
+        return fieldsHold(search, options);
+    }
     std::optional<QString> elementText(const QString &path) const override
     {
         return fieldElementText(path);

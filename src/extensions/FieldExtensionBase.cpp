@@ -125,7 +125,8 @@ bool FieldExtensionBase::textMayHold(int field, const QString &search, Qt::CaseS
             return true;
     }
     return !value->ascii
-        || QLatin1StringView(value->utf8()).contains(QLatin1StringView(needle), Qt::CaseInsensitive);
+        || QLatin1StringView(value->utf8())
+               .contains(QLatin1StringView(needle), Qt::CaseInsensitive);
 }
 
 void FieldExtensionBase::setText(int field, const QString &value)
@@ -496,6 +497,29 @@ int FieldExtensionBase::replaceAllFields(const QString &search, const QString &r
         total += count;
     }
     return total;
+}
+
+bool FieldExtensionBase::fieldsHold(const QString &search, int options) const
+{
+    if (search.isEmpty())
+        return false;
+    const Qt::CaseSensitivity cs
+        = (options & extensionNSRaw::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    for (int f = 0; f < descriptor().fieldCount(); ++f) {
+        const ExtensionField &row = descriptor().field(f);
+        if (!row.searchable)
+            continue;
+        if (row.kind == Field::Kind::Text) {
+            if (textMayHold(f, search, cs) && text(f).contains(search, cs))
+                return true;
+        } else if (row.kind == Field::Kind::List) {
+            for (const QString &entry : listSearchTexts(f)) {
+                if (entry.contains(search, cs))
+                    return true;
+            }
+        }
+    }
+    return false;
 }
 
 bool FieldExtensionBase::findInFields(const QString &search,

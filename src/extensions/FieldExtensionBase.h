@@ -149,6 +149,8 @@ protected:
     void populateFields(const QString &uniqueKey);
     QString exportFields(const QString &templateText, const QVariantList &substitutions) const;
     int replaceAllFields(const QString &search, const QString &replacement, int options);
+    // Whether findInFields() from the start would find the text in a field or list entry.
+    bool fieldsHold(const QString &search, int options) const;
     bool findInFields(const QString &search, const std::optional<QString> &replacement,
                       bool thenSearch, int options, QObject *onTab, QObject *underTab, int atIndex);
     // The list step of a find: each entry holding the text goes to the find view's sheet.

@@ -398,6 +398,15 @@ bool baseExtensionManager::replace(const QString &search, const std::optional<QS
     return false;
 }
 
+bool baseExtensionManager::holds(const QString &search, int options) const
+{
+    for (const ExtensionRef &extension : arrayOfExtensions()) {
+        if (extension->holds(search, options))
+            return true;
+    }
+    return false;
+}
+
 int baseExtensionManager::replaceAll(const QString &search, const QString &replacement, int options)
 {
     const QList<ExtensionRef> extensions = arrayOfExtensions();

@@ -154,6 +154,8 @@ public:
     bool replace(const QString &search, const std::optional<QString> &replacement, bool thenSearch,
                  int options, QObject *onTab, QObject *underTab, int atIndex);
     int replaceAll(const QString &search, const QString &replacement, int options);
+    // Whether the walk from its start would find the text, without moving it.
+    bool holds(const QString &search, int options) const;
 
     // The feed whose parts hear of repaired declarations. A manager made new listens (alone until
     // it joins its feed's scope); copies and preferences managers never do.

@@ -455,6 +455,13 @@ int extensionNSRaw::replaceAll(const QString &search, const QString &replacement
     return 0;
 }
 
+bool extensionNSRaw::holds(const QString &search, int options) const
+{
+    Q_UNUSED(search);
+    Q_UNUSED(options);
+    return false;
+}
+
 void extensionNSRaw::resetSearch()
 {
     m_search.reset();

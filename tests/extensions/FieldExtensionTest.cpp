@@ -1,7 +1,7 @@
+#include "extensions/FieldExtension.h"
 #include "extensions/ExtensionFindView.h"
 #include "extensions/ExtensionText.h"
 #include "extensions/ExtensionTwin.h"
-#include "extensions/FieldExtension.h"
 #include "extensions/ListReorder.h"
 #include "model/VLXError.h"
 #include "model/extensionNSItem.h"
@@ -9,8 +9,8 @@
 #include "settings/VLXPreferences.h"
 #include "xml/vlxXMLDOM.h"
 
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 
 // The generic extension body on a table of its own, as the next namespace will state one: rows
 // of every kind, a nested pair written in its own order, a link attribute, per-feed defaults.
@@ -379,6 +379,47 @@ TEST(ListReorder, ADropOnItsOwnPlaceMovesNothing)
     EXPECT_EQ(up->second, 0);
 }
 
+// Whether an extension holds a text answers as a find walk from the start would, without
+// moving the walk: for texts, list entries, case, and nothing to find.
+TEST(FieldExtension, HoldsAnswersAsAFreshFindWalkWould)
+{
+    TableItem table;
+    table.setText(kTitle, QStringLiteral("cat Cat"));
+    table.setNumber(kFlag, 1);
+    LinkItem links;
+    links.setText(kLinkPing, QStringLiteral("http://ping.example.com/"));
+    links.about = {QStringLiteral("http://a.example.com/"), QStringLiteral("http://b.test/")};
+    const struct
+    {
+        const extensionNSRaw *extension;
+        const char *search;
+        int options;
+    } cases[] = {
+        {&table, "cat", 0},
+        {&table, "CAT", 0},
+        {&table, "CAT", extensionNSRaw::CaseInsensitive},
+        {&table, "YES", 0},
+        {&table, "", 0},
+        {&links, "ping", 0},
+        {&links, "b.test", 0},
+        {&links, "B.TEST", 0},
+        {&links, "B.TEST", extensionNSRaw::CaseInsensitive},
+        {&links, "nowhere", 0},
+    };
+    int held = 0;
+    for (const auto &c : cases) {
+        const QString search = QString::fromLatin1(c.search);
+        const std::unique_ptr<FeedElement> copy = c.extension->clone();
+        auto &walked = static_cast<extensionNSRaw &>(*copy);
+        const bool found
+            = walked.replace(search, std::nullopt, true, c.options, nullptr, nullptr, 0);
+        EXPECT_EQ(c.extension->holds(search, c.options), found) << c.search;
+        EXPECT_EQ(c.extension->searchFieldIndex(), 0) << c.search;
+        held += found ? 1 : 0;
+    }
+    EXPECT_EQ(held, 5);
+}
+
 TEST(FieldExtension, AListIsSearchedEntryByEntryThroughItsSheet)
 {
     LinkItem item;
@@ -390,21 +431,23 @@ TEST(FieldExtension, AListIsSearchedEntryByEntryThroughItsSheet)
     view.sheetScript = [](int) { return ExtensionFindView::ListStep {false, true}; };
 
     // The ping first, then only the entries holding the text, each one step.
-    EXPECT_TRUE(item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
+    EXPECT_TRUE(
+        item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
     EXPECT_EQ(item.searchFieldIndex(), kLinkPing);
-    EXPECT_TRUE(item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
-    EXPECT_TRUE(item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
+    EXPECT_TRUE(
+        item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
+    EXPECT_TRUE(
+        item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
     EXPECT_EQ(view.sheets, (QList<std::pair<int, int>> {{kLinkAbout, 0}, {kLinkAbout, 2}}));
-    EXPECT_FALSE(item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
+    EXPECT_FALSE(
+        item.replace(QStringLiteral("example"), std::nullopt, true, 0, nullptr, nullptr, 0));
 
     // A Replace with nothing highlighted searches on, past the ping, into the list; a sheet
     // that used the replacement up passes none on.
     item.resetSearch();
     item.setText(kLinkPing, QStringLiteral("http://ping.test/"));
     view.sheets.clear();
-    view.sheetScript = [](int entry) {
-        return ExtensionFindView::ListStep {true, entry == 2};
-    };
+    view.sheetScript = [](int entry) { return ExtensionFindView::ListStep {true, entry == 2}; };
     EXPECT_TRUE(item.replace(QStringLiteral(".example.com"), QStringLiteral(".org"), false, 0,
                              nullptr, nullptr, 0));
     EXPECT_TRUE(item.replaceDone());
@@ -417,7 +460,8 @@ TEST(FieldExtension, AListIsSearchedEntryByEntryThroughItsSheet)
     EXPECT_TRUE(item.replace(QStringLiteral("b.test"), std::nullopt, true, 0, nullptr, nullptr, 0));
     EXPECT_EQ(item.searchFieldIndex(), kLinkAbout);
     EXPECT_EQ(item.searchFieldSubindex(), 2);
-    EXPECT_FALSE(item.replace(QStringLiteral("b.test"), std::nullopt, true, 0, nullptr, nullptr, 0));
+    EXPECT_FALSE(
+        item.replace(QStringLiteral("b.test"), std::nullopt, true, 0, nullptr, nullptr, 0));
 
     // Replace All covers every entry and writes the list once.
     int changes = 0;
@@ -425,8 +469,9 @@ TEST(FieldExtension, AListIsSearchedEntryByEntryThroughItsSheet)
     EXPECT_EQ(item.replaceAll(QStringLiteral("EXAMPLE"), QStringLiteral("sample"),
                               extensionNSRaw::CaseInsensitive),
               2);
-    EXPECT_EQ(item.about,
-              (QStringList {QStringLiteral("http://a.sample.com/"), QStringLiteral("http://b.test/"),
-                            QStringLiteral("http://c.sample.com/")}));
+    EXPECT_EQ(
+        item.about,
+        (QStringList {QStringLiteral("http://a.sample.com/"), QStringLiteral("http://b.test/"),
+                      QStringLiteral("http://c.sample.com/")}));
     EXPECT_EQ(changes, 1);
 }
