@@ -140,6 +140,40 @@ bool FeedSearchWalk::listStep(Walk &walk, bool categories)
     return categories ? listEntries<CategoryList>(walk) : listEntries<CommentList>(walk);
 }
 
+bool FeedSearchWalk::itemHolds(const FeedDocument &document, int item, const QString &search,
+                               int options)
+{
+    if (search.isEmpty())
+        return false;
+    const Qt::CaseSensitivity cs = sensitivity(options);
+    const auto anyHolds = [&](const auto &list, const auto &holds) {
+        return std::any_of(list.cbegin(), list.cend(),
+                           [&](const auto &entry) { return holds(entry, search, cs); });
+    };
+    for (const Step &step : steps(FieldScope::Item)) {
+        switch (step.kind) {
+        case StepKind::Text:
+            if (step.field->read(document, item).contains(search, cs))
+                return true;
+            break;
+        case StepKind::Categories:
+            if (anyHolds(CategoryList::read(document, FieldScope::Item, item), CategoryList::holds))
+                return true;
+            break;
+        case StepKind::Comments:
+            if (anyHolds(CommentList::read(document, FieldScope::Item, item), CommentList::holds))
+                return true;
+            break;
+        case StepKind::Extensions:
+            if (const VLXItems *target = document.item(item);
+                target && target->XMLExtensions()->holds(search, options))
+                return true;
+            break;
+        }
+    }
+    return false;
+}
+
 // --- Replace All --------------------------------------------------------------------------------
 
 int FeedSearchWalk::replaceAllInScope(FeedDocument &document, FieldScope scope, int item,

@@ -173,6 +173,13 @@ bool FeedSearchWalk::walkScopes(const QString &search, std::optional<QString> re
             int walked = -1;
             for (; p.item < m_window.document()->itemCount(); ++p.item) {
                 walked = p.item;
+                // An item entered from its start with nothing to replace is looked at in the
+                // document first: most items of a long feed hold no match, and walking one
+                // through the window costs many times as much.
+                const bool fromStart = p.field == 0 && p.entry == 0 && p.lastFound.isNotFound();
+                if (!replacement && fromStart
+                    && !itemHolds(*m_window.document(), p.item, search, options()))
+                    continue;
                 if (replaceInItem(search, replacement, thenSearch, p.item))
                     return true;
                 dropUsedReplacement();
@@ -183,6 +190,7 @@ bool FeedSearchWalk::walkScopes(const QString &search, std::optional<QString> re
             // The items were gone through without a match: the selection ends on the last one,
             // the only one of them shown in the window.
             if (walked >= 0) {
+                selectMainTab(WindowServices::ItemsTab);
                 Walk last {FieldScope::Item, walked, search, std::nullopt, false, 0, false};
                 showItem(last);
             }

@@ -138,6 +138,10 @@ private:
     void nextStep(Walk &walk);
     static int replaceAllInScope(FeedDocument &document, FieldScope scope, int item,
                                  const QString &search, const QString &replacement, int options);
+    // Whether a walk over the item from its start would stop at a match: read from the document
+    // alone, without the window.
+    static bool itemHolds(const FeedDocument &document, int item, const QString &search,
+                          int options);
 
     WindowServices &m_window;
     FeedFindPanel &m_panel;

@@ -457,9 +457,11 @@ int extensionNSRaw::replaceAll(const QString &search, const QString &replacement
 
 bool extensionNSRaw::holds(const QString &search, int options) const
 {
-    Q_UNUSED(search);
-    Q_UNUSED(options);
-    return false;
+    // The copy has no tabs to show a match in, and its walk starts at the beginning.
+    const std::unique_ptr<FeedElement> copy = clone();
+    auto &probe = static_cast<extensionNSRaw &>(*copy);
+    probe.resetSearch();
+    return probe.replace(search, std::nullopt, true, options, nullptr, nullptr, 0);
 }
 
 void extensionNSRaw::resetSearch()

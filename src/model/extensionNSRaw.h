@@ -122,8 +122,9 @@ public:
                          int atIndex);
     // Replaces every match in the extension's fields; answers the count (0 here).
     virtual int replaceAll(const QString &search, const QString &replacement, int options);
-    // Whether a find walk from the start would stop in one of the fields (never here), without
-    // moving the walk.
+    // Whether a find walk from the start would stop in one of the fields, without moving the
+    // walk: asked of a copy here, so that any class that searches answers as its walk would; a
+    // class with a faster way of knowing overrides it.
     virtual bool holds(const QString &search, int options) const;
     void resetSearch();
     // Searches a field's text from the end of the last match (or from the start); the result,

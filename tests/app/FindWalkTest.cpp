@@ -3,6 +3,7 @@
 #include "FindFixture.h"
 
 #include "app/FeedSearchWalk.h"
+#include "app/ItemsPane.h"
 #include "document/FeedDocument.h"
 #include "document/VLXUndoManager.h"
 #include "model/VLXFeed.h"
@@ -16,6 +17,7 @@
 #include "model/extensionNSItem.h"
 #include "panes/SearchReveal.h"
 #include "settings/categoryElement.h"
+#include "ui/VLXTableView.h"
 #include "ui/VLXTextView.h"
 
 #include <QAbstractButton>
@@ -229,6 +231,29 @@ TEST_F(FindWalkTest, FindNextWalksEveryStepOfTheChannelTheItemAndTheImageInOrder
             << box;
     // Nothing was changed by looking.
     EXPECT_EQ(undo().count(), 0);
+}
+
+// Items that are not shown are looked at in the document before the walk goes through them:
+// each place that can hold the text alone (a text field, a category's domain, an XML comment,
+// an extension) still stops the walk at that item, in order, and nothing else does.
+TEST_F(FindWalkTest, AnItemNotShownIsFoundByWhicheverPlaceAloneHoldsTheText)
+{
+    openForFind({"A", "B", "C", "D", "E", "F"});
+    FeedDocument &doc = *window().document();
+    doc.item(1)->setCategory({categoryElement("plain", "zq.example")});
+    doc.item(2)->setXMLComments({"no match", "a zq comment"});
+    addExtension(*doc.item(3)->XMLExtensions(), SearchableExtension<extensionNSItem>("item", "zq"));
+    setModelValue("Items_Optional_Author", 4, "zq@example.org");
+    doc.item(5)->setComments("https://example.org/zq"); // not searched
+    showModel();
+    window().itemsPane()->itemTable()->selectRow(0);
+    find().setFindField("zq");
+    setScope({"items", "all"});
+    // Each place is in an item of its own: the steps name the items in order.
+    EXPECT_EQ(lines(walkUntilNotFound()),
+              lines({"categoryElementEdit:categoryDomainField", "editXMLComments:text", "ext:item",
+                     "Items_Optional_Author", "Not Found"}));
+    EXPECT_EQ(window().selectedItemRow(), 5);
 }
 
 TEST_F(FindWalkTest, ReplaceAllReachesEverySearchedTextAndNothingElse)
