@@ -174,6 +174,20 @@ bool FeedSearchWalk::itemHolds(const FeedDocument &document, int item, const QSt
     return false;
 }
 
+std::optional<int> FeedSearchWalk::firstItemHolding(const FeedDocument &document, int from,
+                                                    const QString &search, int options,
+                                                    const std::function<bool(int done)> &goOn)
+{
+    const int count = document.itemCount();
+    for (int item = std::max(from, 0); item < count; ++item) {
+        if (goOn && item % 256 == 0 && !goOn(item))
+            return std::nullopt;
+        if (itemHolds(document, item, search, options))
+            return item;
+    }
+    return count;
+}
+
 // --- Replace All --------------------------------------------------------------------------------
 
 int FeedSearchWalk::replaceAllInScope(FeedDocument &document, FieldScope scope, int item,

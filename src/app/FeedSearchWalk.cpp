@@ -156,6 +156,7 @@ bool FeedSearchWalk::walkScopes(const QString &search, std::optional<QString> re
             replacement.reset();
     };
     m_replaceResult = false;
+    m_stopped = false;
     if (p.tab == 0) {
         if (m_panel.searchFeed() && replaceInFeed(search, replacement, thenSearch))
             return true;
@@ -171,15 +172,26 @@ bool FeedSearchWalk::walkScopes(const QString &search, std::optional<QString> re
             dropUsedReplacement();
         } else if (m_panel.searchCurrentItem()) {
             int walked = -1;
-            for (; p.item < m_window.document()->itemCount(); ++p.item) {
-                walked = p.item;
-                // An item entered from its start with nothing to replace is looked at in the
-                // document first: most items of a long feed hold no match, and walking one
-                // through the window costs many times as much.
+            const int count = m_window.document()->itemCount();
+            for (; p.item < count; ++p.item) {
+                // Entered from its start with nothing to replace, the walk goes on at the next
+                // item that holds a match, found in the document: most items of a long feed
+                // hold none, and walking one through the window costs many times as much.
                 const bool fromStart = p.field == 0 && p.entry == 0 && p.lastFound.isNotFound();
-                if (!replacement && fromStart
-                    && !itemHolds(*m_window.document(), p.item, search, options()))
-                    continue;
+                if (!replacement && fromStart) {
+                    const std::optional<int> next = m_itemSearch
+                        ? m_itemSearch(p.item, search, options())
+                        : firstItemHolding(*m_window.document(), p.item, search, options());
+                    if (!next) {
+                        m_stopped = true;
+                        return false;
+                    }
+                    walked = std::max(walked, std::min(*next, count) - 1);
+                    p.item = *next;
+                    if (p.item >= count)
+                        break;
+                }
+                walked = p.item;
                 if (replaceInItem(search, replacement, thenSearch, p.item))
                     return true;
                 dropUsedReplacement();

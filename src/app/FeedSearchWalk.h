@@ -6,6 +6,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 class FeedDocument;
@@ -66,6 +67,20 @@ public:
     // replacement or none, S whether to search on after a replacement. True when a match is
     // shown or a replacement made without searching on.
     bool walkScopes(const QString &search, std::optional<QString> replacement, bool thenSearch);
+    // Whether the last walk ended because the user stopped the search of the items.
+    bool wasStopped() const { return m_stopped; }
+
+    // The first item from `from` on that holds the text: its index, the item count when none
+    // does, nothing when the user stopped the search. The window sets one that searches a long
+    // feed off its thread; without it the items are looked at here.
+    using ItemSearch
+        = std::function<std::optional<int>(int from, const QString &search, int options)>;
+    void setItemSearch(ItemSearch search) { m_itemSearch = std::move(search); }
+    // The same over the document given, read alone: `goOn` is told how many items are done
+    // now and then, and stops the search by answering false.
+    static std::optional<int> firstItemHolding(const FeedDocument &document, int from,
+                                               const QString &search, int options,
+                                               const std::function<bool(int done)> &goOn = {});
 
     // The walks of one scope (true: finished, a match shown or a replacement made without
     // searching on; false: no further match in the scope).
@@ -147,4 +162,6 @@ private:
     FeedFindPanel &m_panel;
     Position m_position;
     bool m_replaceResult = false;
+    bool m_stopped = false;
+    ItemSearch m_itemSearch;
 };

@@ -29,6 +29,9 @@ void FindReplace::setUpFindCommands()
 {
     FeedFindPanel &find = panel();
     m_searchWalk = new FeedSearchWalk(m_window, find, this);
+    m_searchWalk->setItemSearch([this](int from, const QString &search, int options) {
+        return searchItems(from, search, options);
+    });
     m_window.setCommandHandler(QStringLiteral("orderFrontFindPanel"),
                                [this] { orderFrontFindPanel(); });
     m_window.setCommandHandler(QStringLiteral("findNext"), [this] { findNext(); });
@@ -73,6 +76,39 @@ void FindReplace::restartSearchIfChanged(const QString &search)
     panel().setPreviousSearchString(search);
 }
 
+std::optional<int> FindReplace::searchItems(int from, const QString &search, int options)
+{
+    // A few thousand items are looked at in less time than the window may wait; more are
+    // looked at on the loader's worker, behind the progress dialog with Cancel. The window takes
+    // no input meanwhile, so the feed does not change.
+    constexpr int kItemsLookedAtHere = 2000;
+    const FeedDocument &document = *m_document;
+    if (document.itemCount() - from <= kItemsLookedAtHere)
+        return FeedSearchWalk::firstItemHolding(document, from, search, options);
+    auto found = std::make_shared<std::optional<int>>();
+    const bool finished = m_saving.runOnWorker(
+        [&document, found, from, search, options](LoadControl &control) {
+            const qint64 total = document.itemCount();
+            *found = FeedSearchWalk::firstItemHolding(
+                document, from, search, options, [&control, total](int done) {
+                    return control.report(LoadControl::Stage::Finishing, done, total);
+                });
+        },
+        tr("Find"), QStringLiteral("Finding..."));
+    return finished ? *found : std::nullopt;
+}
+
+void FindReplace::searchEnded()
+{
+    // Stopped by the user, the search says nothing found; the next one starts over.
+    if (m_searchWalk->wasStopped()) {
+        m_searchWalk->reset();
+        panel().setStatusField(QString());
+        return;
+    }
+    searchNotFound();
+}
+
 void FindReplace::searchNotFound()
 {
     panel().beep();
@@ -92,7 +128,7 @@ void FindReplace::findNext()
     }
     restartSearchIfChanged(search);
     if (!m_searchWalk->walkScopes(search, std::nullopt, true))
-        searchNotFound();
+        searchEnded();
 }
 
 void FindReplace::findPanelNextAction()
@@ -124,7 +160,7 @@ void FindReplace::replaceInScopes(bool thenSearch)
     m_document->setPubDatesFrozen(panel().freezeDates() != 0);
     const auto thaw = qScopeGuard([this] { m_document->setPubDatesFrozen(false); });
     if (!m_searchWalk->walkScopes(search, panel().replaceField(), thenSearch))
-        searchNotFound();
+        searchEnded();
 }
 
 void FindReplace::findPanelReplaceAllAction()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <optional>
 
 class FeedDocument;
 class FeedSaving;
@@ -33,6 +34,10 @@ private:
     // A changed Find text starts the search over.
     void restartSearchIfChanged(const QString &search);
     void searchNotFound();
+    // A walk that found nothing further: not found, or stopped by the user.
+    void searchEnded();
+    // The first item from `from` on holding the text (see FeedSearchWalk::ItemSearch).
+    std::optional<int> searchItems(int from, const QString &search, int options);
 
     WindowServices &m_window;
     FeedSaving &m_saving;

@@ -2,6 +2,8 @@
 // the model, Freeze Dates, and what the panel does with empty and changed texts.
 #include "FindFixture.h"
 
+#include "app/FeedSearchWalk.h"
+
 #include "app/FindReplace.h"
 #include "app/ItemActions.h"
 #include "app/ItemsPane.h"
@@ -69,6 +71,42 @@ TEST_F(FindReplaceTest, EveryItemIsSearchedButOnlyTheItemWithAMatchIsShown)
     press("Next");
     EXPECT_EQ(find().statusField(), "Not Found");
     EXPECT_EQ(beeps, 3);
+}
+
+// The items are searched through the window's item search (off the window's thread for a long
+// feed): the walk goes on at the item it names, and a search the user stopped says nothing
+// and starts over.
+TEST_F(FindReplaceTest, TheItemSearchNamesWhereTheWalkGoesOnOrStopsIt)
+{
+    openForFind({"A", "B", "C", "D"});
+    setModelValue("Items_Optional_Author", 0, "zq@example.org");
+    setModelValue("Items_Optional_Author", 2, "zq@example.org");
+    showModel();
+    setScope({"items", "all"});
+    find().setFindField("zq");
+    FeedSearchWalk &walk = *window().findReplace().searchWalk();
+    QList<int> asked;
+    bool stop = false;
+    walk.setItemSearch([&](int from, const QString &search, int options) -> std::optional<int> {
+        asked << from;
+        if (stop)
+            return std::nullopt;
+        return FeedSearchWalk::firstItemHolding(*window().document(), from, search, options);
+    });
+    press("Next");
+    EXPECT_EQ(window().selectedItemRow(), 0);
+    press("Next");
+    EXPECT_EQ(window().selectedItemRow(), 2);
+    EXPECT_EQ(asked, (QList<int> {0, 1}));
+    stop = true;
+    press("Next");
+    EXPECT_EQ(find().statusField(), "");
+    EXPECT_EQ(beeps, 0);
+    EXPECT_EQ(window().selectedItemRow(), 2);
+    stop = false;
+    press("Next"); // started over
+    EXPECT_EQ(window().selectedItemRow(), 0);
+    walk.setItemSearch({});
 }
 
 TEST_F(FindReplaceTest, ReplaceChangesOnlyTheHighlightedFindTextAsAnEditOfItsField)
