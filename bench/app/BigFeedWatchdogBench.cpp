@@ -265,21 +265,11 @@ void BM_WatchdogReplaceAllAndUndo(benchmark::State &state)
     if (!showPodcast(state))
         return;
     const double size = fileSize(podcastPath(itemsOf(state)));
-    FeedFindPanel &panel = *FeedFindPanel::sharedInstance();
-    panel.setFindField(QStringLiteral("Episode"));
-    panel.setReplaceField(QStringLiteral("Show"));
-    panel.setSearchFeed(1);
-    panel.setSearchCurrentItem(1);
-    panel.setSearchAllItems(1);
-    panel.setSearchImage(1);
+    FeedFindPanel &panel = bench::findEverywhere(QStringLiteral("Episode"), QStringLiteral("Show"));
     Figures figures;
     for (auto _ : state) {
         resetPeak();
-        figures.add("replace_all_gap_ms", watched([&] {
-                        panel.finderPanel()
-                            ->findChild<QAbstractButton *>("findPanelReplaceAllButton")
-                            ->click();
-                    }));
+        figures.add("replace_all_gap_ms", watched([&] { bench::press(panel, "ReplaceAll"); }));
         figures.add("replace_all_peak_x_size", peakSince(base) / size);
         const QString status = panel.statusField();
         figures.add("replace_all_undo_gap_ms", watched([&] { app().window().undo(); }));
@@ -298,20 +288,10 @@ void BM_WatchdogFindAbsent(benchmark::State &state)
 {
     if (!showPodcast(state))
         return;
-    FeedFindPanel &panel = *FeedFindPanel::sharedInstance();
-    panel.setFindField(QStringLiteral("Nowhere at all"));
-    panel.setSearchFeed(1);
-    panel.setSearchCurrentItem(1);
-    panel.setSearchAllItems(1);
-    panel.setSearchImage(1);
+    FeedFindPanel &panel = bench::findEverywhere(QStringLiteral("Nowhere at all"));
     Figures figures;
-    for (auto _ : state) {
-        figures.add("find_absent_gap_ms", watched([&] {
-                        panel.finderPanel()
-                            ->findChild<QAbstractButton *>("findPanelNextButton")
-                            ->click();
-                    }));
-    }
+    for (auto _ : state)
+        figures.add("find_absent_gap_ms", watched([&] { bench::press(panel, "Next"); }));
     figures.report(state);
 }
 
@@ -377,7 +357,8 @@ void BM_WatchdogSave(benchmark::State &state)
     const bool saved = commandOnTypicalDates(
         state, figures, "saveDocument", "save_gap_ms",
         [&] {
-            window.alerts->queueAnswer(AlertService::kDefault); // save a feed that does not validate
+            window.alerts->queueAnswer(
+                AlertService::kDefault); // save a feed that does not validate
             window.window().setDocumentEdited(true);
         },
         [&] {

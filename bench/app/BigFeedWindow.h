@@ -4,11 +4,13 @@
 // a feed of 10,000 items on disk.
 #include "../../tests/common/StallWatch.h"
 #include "app/Controller.h"
+#include "app/FeedFindPanel.h"
 #include "app/Vellumcast.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
 #include "settings/VLXPreferences.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -126,6 +128,29 @@ inline void releaseShared()
 
 // The main() of a window benchmark: on the offscreen platform unless another is asked for;
 // quit() lets the windows go while the application object still lives.
+// The find panel set to search the channel, every item and the image for the text, with the
+// replacement given.
+inline FeedFindPanel &findEverywhere(const QString &find, const QString &replacement = QString())
+{
+    FeedFindPanel &panel = *FeedFindPanel::sharedInstance();
+    panel.setFindField(find);
+    panel.setReplaceField(replacement);
+    panel.setSearchFeed(1);
+    panel.setSearchCurrentItem(1);
+    panel.setSearchAllItems(1);
+    panel.setSearchImage(1);
+    return panel;
+}
+
+// Presses one of the panel's buttons ("Next", "ReplaceAll").
+inline void press(FeedFindPanel &panel, const char *button)
+{
+    panel.finderPanel()
+        ->findChild<QAbstractButton *>(
+            QStringLiteral("findPanel%1Button").arg(QLatin1String(button)))
+        ->click();
+}
+
 inline int runBenchmarks(int argc, char **argv, const std::function<void()> &quit)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -32,33 +32,14 @@ void openPodcast(bench::Window &app)
     app.open(path);
 }
 
-FeedFindPanel &panelFor(const QString &find, const QString &replacement)
-{
-    FeedFindPanel &panel = *FeedFindPanel::sharedInstance();
-    panel.setFindField(find);
-    panel.setReplaceField(replacement);
-    panel.setSearchFeed(1);
-    panel.setSearchCurrentItem(1);
-    panel.setSearchAllItems(1);
-    panel.setSearchImage(1);
-    return panel;
-}
-
-void press(FeedFindPanel &panel, const char *button)
-{
-    panel.finderPanel()
-        ->findChild<QAbstractButton *>(QStringLiteral("findPanel%1Button").arg(button))
-        ->click();
-}
-
 void BM_FindNextWithoutAMatchInTenThousandEpisodes(benchmark::State &state)
 {
     bench::Window &app = bench::shared();
     openPodcast(app);
-    FeedFindPanel &panel = panelFor(QStringLiteral("nowhere to be found"), QString());
+    FeedFindPanel &panel = bench::findEverywhere(QStringLiteral("nowhere to be found"), QString());
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        press(panel, "Next");
+        bench::press(panel, "Next");
         QCoreApplication::processEvents();
         const auto end = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
@@ -77,10 +58,11 @@ void BM_ReplaceAllOfAWordInTenThousandEpisodes(benchmark::State &state)
     bench::Window &app = bench::shared();
     openPodcast(app);
     Vellumcast &window = app.window();
-    FeedFindPanel &panel = panelFor(QStringLiteral("feeds"), QStringLiteral("podcasts"));
+    FeedFindPanel &panel
+        = bench::findEverywhere(QStringLiteral("feeds"), QStringLiteral("podcasts"));
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
-        press(panel, "ReplaceAll");
+        bench::press(panel, "ReplaceAll");
         QCoreApplication::processEvents();
         const auto end = std::chrono::steady_clock::now();
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
