@@ -1,10 +1,15 @@
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include "TestSupport.h"
 
 int main(int argc, char **argv)
 {
     QStandardPaths::setTestModeEnabled(true);
+    // Removed after the tests, with what the children of death tests left in it.
+    const std::unique_ptr<QTemporaryDir> runFolder = TestSupport::useRunTemporaryFolder();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The web engine runs as root here, without a GPU. Set before the application exists: the

@@ -1,8 +1,10 @@
 #include "TestSupport.h"
 
 #include <QAbstractItemModel>
+#include <QDir>
 #include <QFile>
 #include <QSemaphore>
+#include <QTemporaryDir>
 #include <QThreadPool>
 #include <gtest/gtest.h>
 
@@ -98,6 +100,16 @@ bool boundAddressSpaceGrowth(qint64 bytes)
     if (limit.rlim_max != RLIM_INFINITY && limit.rlim_cur > limit.rlim_max)
         return false;
     return ::setrlimit(RLIMIT_AS, &limit) == 0;
+}
+
+std::unique_ptr<QTemporaryDir> useRunTemporaryFolder()
+{
+    auto folder = std::make_unique<QTemporaryDir>(
+        QDir::temp().filePath(QStringLiteral("vellumcast-tests-XXXXXX")));
+    if (!folder->isValid())
+        return nullptr;
+    qputenv("TMPDIR", QFile::encodeName(folder->path()));
+    return folder;
 }
 
 } // namespace TestSupport

@@ -4,7 +4,10 @@
 #include <QModelIndex>
 #include <QString>
 
+#include <memory>
+
 class QAbstractItemModel;
+class QTemporaryDir;
 
 namespace TestSupport {
 // Absolute path of a file under tests/data.
@@ -30,4 +33,10 @@ bool addressSpaceCanBeBounded();
 // shares one malloc arena, so that the bound measures what is allocated rather than the space
 // each new arena reserves. False when the bound cannot be set (under a sanitizer, or refused).
 bool boundAddressSpaceGrowth(qint64 bytes);
+
+// A folder for every temporary folder of the test program's run, made the system's temporary
+// folder (TMPDIR) until it is let go, when it is removed with all in it. The children of death
+// tests end without removing what they made; theirs lie in it too. Call before the application
+// object exists.
+std::unique_ptr<QTemporaryDir> useRunTemporaryFolder();
 } // namespace TestSupport
