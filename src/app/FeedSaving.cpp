@@ -68,41 +68,39 @@ bool FeedSaving::runOnWorker(const std::function<void(LoadControl &)> &work,
     return finished;
 }
 
+std::optional<FeedDocument::ParseLog> FeedSaving::validateOnWorker(const QString &dialogTitle,
+                                                                   const QString &doing)
+{
+    auto found = std::make_shared<std::optional<FeedDocument::ParseLog>>();
+    const std::shared_ptr<VLXFeed> feed = m_document->feed();
+    const bool ran = runOnWorker(
+        [feed, found](LoadControl &control) {
+            VLXFeed::MessageCounts counts;
+            QList<MessageGroup> messages;
+            if (feed->validateAfresh(
+                    [&control](int done, int total) {
+                        return control.report(LoadControl::Stage::Validating, done, total);
+                    },
+                    &counts, &messages))
+                *found = FeedDocument::ParseLog {std::move(messages), counts.errors,
+                                                 counts.warnings, counts.repairs};
+        },
+        dialogTitle, doing);
+    return ran ? *found : std::nullopt;
+}
+
 bool FeedSaving::checkRequiredFields()
 {
     errorListing::closePanel();
     // Validating walks every item: on the worker, with the counts and the log the message panel
     // shows when the feed does not validate.
-    struct Counts
-    {
-        bool finished = false;
-        FeedDocument::ParseLog log;
-    };
-    auto counts = std::make_shared<Counts>();
-    const std::shared_ptr<VLXFeed> feed = m_document->feed();
-    const bool ran = runOnWorker(
-        [feed, counts](LoadControl &control) {
-            VLXFeed::MessageCounts found;
-            QList<MessageGroup> log;
-            if (!feed->validateAfresh(
-                    [&control](int done, int total) {
-                        return control.report(LoadControl::Stage::Validating, done, total);
-                    },
-                    &found, &log))
-                return;
-            counts->log.errors = found.errors;
-            counts->log.warnings = found.warnings;
-            counts->log.repairs = found.repairs;
-            if (found.total() > 0)
-                counts->log.messages = std::move(log);
-            counts->finished = true;
-        },
-        tr("Saving Feed"), QStringLiteral("Saving..."));
-    if (!ran || !counts->finished)
+    std::optional<FeedDocument::ParseLog> log
+        = validateOnWorker(tr("Saving Feed"), QStringLiteral("Saving..."));
+    if (!log)
         return false;
-    if (counts->log.errors + counts->log.warnings + counts->log.repairs == 0)
+    if (log->errors + log->warnings + log->repairs == 0)
         return true;
-    m_parseLog.viewParseLog(counts->log);
+    m_parseLog.viewParseLog(*log);
     Alert question;
     question.style = Alert::Style::Critical;
     question.title = QStringLiteral("Feed Doesn't Validate");

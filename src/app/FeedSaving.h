@@ -1,12 +1,13 @@
 #pragma once
 
+#include "document/FeedDocument.h"
 #include "document/FeedListEntry.h"
 
 #include <QObject>
 #include <QUrl>
 #include <functional>
+#include <optional>
 
-class FeedDocument;
 class FeedListModel;
 class ImageActions;
 class LoadControl;
@@ -31,6 +32,10 @@ public:
     // save a question of that load asked for). False when cancelled.
     bool runOnWorker(const std::function<void(LoadControl &)> &work, const QString &dialogTitle,
                      const QString &doing);
+    // Empties the loaded feed's messages and checks it again on the worker, taking the counts
+    // and the whole log in the same walk (VLXFeed::validateAfresh). Nothing when cancelled.
+    std::optional<FeedDocument::ParseLog> validateOnWorker(const QString &dialogTitle,
+                                                           const QString &doing);
     // Saves the loaded feed; the row must be its entry's (no feed is ever written under another
     // entry's file).
     bool actualSaveDocument(int row);

@@ -41,34 +41,18 @@ void ValidationActions::validateAction()
 {
     m_window.finalizeChanges();
     errorListing::closePanel();
-    // Validating walks every item: on the worker, as a save does, clearing, checking and
-    // logging each item in one walk.
-    struct Found
-    {
-        bool finished = false;
-        VLXFeed::MessageCounts counts;
-        QList<MessageGroup> messages;
-    };
-    auto found = std::make_shared<Found>();
-    const std::shared_ptr<VLXFeed> feed = m_document->feed();
-    const bool ran = m_saving.runOnWorker(
-        [feed, found](LoadControl &control) {
-            found->finished = feed->validateAfresh(
-                [&control](int done, int total) {
-                    return control.report(LoadControl::Stage::Validating, done, total);
-                },
-                &found->counts, &found->messages);
-        },
-        tr("Validate"), QStringLiteral("Validating..."));
-    if (!ran || !found->finished) {
+    // Validating walks every item: on the worker, as a save does.
+    const std::optional<FeedDocument::ParseLog> found
+        = m_saving.validateOnWorker(tr("Validate"), QStringLiteral("Validating..."));
+    if (!found) {
         m_window.validateCommands();
         return;
     }
     Alert alert;
     if (!found->messages.isEmpty()) {
         // Warnings and repairs count as problems too.
-        errorListing::showPanel(m_window.window(), found->messages, found->counts.errors,
-                                found->counts.warnings, found->counts.repairs);
+        errorListing::showPanel(m_window.window(), found->messages, found->errors, found->warnings,
+                                found->repairs);
         alert.style = Alert::Style::Critical;
         alert.title = QStringLiteral("Feed Doesn't Validate");
         alert.message = QStringLiteral("Vellumcast has detected problems with the feed that "

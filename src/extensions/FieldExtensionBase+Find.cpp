@@ -18,6 +18,12 @@ int occurrences(const QString &text, const QString &search, Qt::CaseSensitivity 
     return count;
 }
 
+// The case sensitivity the find options ask for.
+Qt::CaseSensitivity sensitivity(int options)
+{
+    return (options & extensionNSRaw::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+}
+
 } // namespace
 
 int FieldExtensionBase::replaceAllFields(const QString &search, const QString &replacement,
@@ -25,8 +31,7 @@ int FieldExtensionBase::replaceAllFields(const QString &search, const QString &r
 {
     if (search.isEmpty())
         return 0;
-    const Qt::CaseSensitivity cs
-        = (options & extensionNSRaw::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Qt::CaseSensitivity cs = sensitivity(options);
     int total = 0;
     for (int f = 0; f < descriptor().fieldCount(); ++f) {
         const ExtensionField &row = descriptor().field(f);
@@ -66,8 +71,7 @@ bool FieldExtensionBase::fieldsHold(const QString &search, int options) const
 {
     if (search.isEmpty())
         return false;
-    const Qt::CaseSensitivity cs
-        = (options & extensionNSRaw::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Qt::CaseSensitivity cs = sensitivity(options);
     for (int f = 0; f < descriptor().fieldCount(); ++f) {
         const ExtensionField &row = descriptor().field(f);
         if (!row.searchable)
@@ -118,9 +122,7 @@ bool FieldExtensionBase::findInFields(const QString &search,
             }
             // A text that cannot hold the search is not made: searched as "", it finds nothing
             // and the search goes on from the next field as well.
-            const Qt::CaseSensitivity cs = (options & extensionNSRaw::CaseInsensitive)
-                ? Qt::CaseInsensitive
-                : Qt::CaseSensitive;
+            const Qt::CaseSensitivity cs = sensitivity(options);
             const extensionNSRaw::Range found = ext.searchField(
                 textMayHold(f, search, cs) ? text(f) : QString(), search, options);
             if (found.location != extensionNSRaw::kNotFound) {
@@ -146,8 +148,7 @@ bool FieldExtensionBase::findInList(int field, const QString &search,
                                     QObject *onTab, QObject *underTab, int atIndex)
 {
     extensionNSRaw &ext = extension();
-    const Qt::CaseSensitivity cs
-        = (options & extensionNSRaw::CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Qt::CaseSensitivity cs = sensitivity(options);
     // The list is read again after each entry: an accepted change in the sheet is stored at once.
     for (int e = ext.searchFieldSubindex();; ++e) {
         const QStringList entries = listSearchTexts(field);

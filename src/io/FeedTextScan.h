@@ -233,6 +233,9 @@ public:
                               asciiLower(tag.isEmpty() ? u'\0' : tag.front().unicode()), 0, -1});
 
         qsizetype lastOpen = -1, lastClose = -1;
+        // Blanks inside a CDATA section are the text's own: the repair leaves them.
+        const auto inCdata
+            = [&] { return lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose); };
         for (qsizetype p = nextMarkupCharacter(data, 0, n); p < n;
              p = nextMarkupCharacter(data, p + 1, n)) {
             const char16_t c = unit(data[p]);
@@ -240,16 +243,13 @@ public:
                 if (startsWithAt(data, n, p, QLatin1StringView("&amp;apos;")))
                     return true;
             } else if (c == '>') {
-                // Blanks inside a CDATA section are the text's own: the repair leaves them.
-                const bool inCdata = lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
-                if (p > 0 && unit(data[p - 1]) == ' ' && !inCdata)
+                if (p > 0 && unit(data[p - 1]) == ' ' && !inCdata())
                     return true;
             } else if (c == ']') {
                 if (p + 2 < n && unit(data[p + 1]) == ']' && unit(data[p + 2]) == '>')
                     lastClose = p;
             } else if (c == '<') {
-                const bool inCdata = lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
-                if (p + 1 < n && unit(data[p + 1]) == ' ' && !inCdata)
+                if (p + 1 < n && unit(data[p + 1]) == ' ' && !inCdata())
                     return true;
                 const bool closing = p + 1 < n && unit(data[p + 1]) == '/';
                 if (closing && startsWithAt(data, n, p, QLatin1StringView("</xml>")))
@@ -272,9 +272,7 @@ public:
                         state.resumeAt = p + state.close.size();
                     } else if (!closing && p >= state.resumeAt
                                && matchesAsciiCI(data, n, p, state.open)) {
-                        const bool insideCdata
-                            = lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose);
-                        if (insideCdata)
+                        if (inCdata())
                             state.resumeAt = p + state.open.size();
                         else
                             state.valueStart = p + state.open.size();

@@ -545,7 +545,7 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
     // none is left: every run of spaces right before a ">" goes, with no message. Both leave
     // CDATA sections as they are: a show note's "a < b" or "50 > 40" is text, not a tag.
     bool spaceAfterOpen = false;
-    const QString tightened = outsideCdata(work, [&spaceAfterOpen](QStringView in, QString &out) {
+    work = outsideCdata(work, [&spaceAfterOpen](QStringView in, QString &out) {
         const qsizetype n = in.size();
         qsizetype i = 0;
         while (i < n) {
@@ -565,8 +565,6 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
     });
     if (spaceAfterOpen)
         messages->append(u"Removed illegal whitespace at start of XML tags"_s);
-    if (tightened != work)
-        work = tightened;
     // 4. A closing tag of the prolog that some tools write at the end.
     if (findLiteral(work, u"</xml>") >= 0) {
         work.remove(u"</xml>"_s);

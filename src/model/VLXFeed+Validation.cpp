@@ -238,13 +238,8 @@ bool VLXFeed::checkAll(const ItemProgress &progress, MessageCounts *counts, bool
     }
     // The log's channel and image parts are complete as well; the items' groups follow.
     std::optional<MessageGroup> taken;
-    if (log) {
-        taken = ElementMessages::group(QStringLiteral("RSS Feed: \"%1\"").arg(m_title), *this,
-                                       *m_XMLExtensions, true, true, true);
-        for (MessageGroup &g : m_image->parseXMLErrorList(true, true, true))
-            taken->addGroup(std::move(g));
-        taken->reserve(m_items.size());
-    }
+    if (log)
+        taken = channelMessages(true, true, true);
     // Item validation never changes a guid, so one index serves the whole walk.
     m_guidIndex = buildGUIDIndex();
     const int count = int(m_items.size());
@@ -340,18 +335,25 @@ int VLXFeed::parseXMLRepairCount() const
 QList<MessageGroup> VLXFeed::parseXMLErrorList(bool includeErrors, bool includeWarn,
                                                bool includeRepair) const
 {
-    MessageGroup group
-        = ElementMessages::group(QStringLiteral("RSS Feed: \"%1\"").arg(m_title), *this,
-                                 *m_XMLExtensions, includeErrors, includeWarn, includeRepair);
-    for (MessageGroup &g : m_image->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
-        group.addGroup(std::move(g));
-    group.reserve(m_items.size());
+    MessageGroup group = channelMessages(includeErrors, includeWarn, includeRepair);
     const int count = int(m_items.size());
     for (int i = 0; i < count; ++i) {
         prefetchItems(i, count, true);
         m_items.at(i)->addParseXMLErrorGroup(group, includeErrors, includeWarn, includeRepair);
     }
     return ElementMessages::listOf(std::move(group));
+}
+
+MessageGroup VLXFeed::channelMessages(bool includeErrors, bool includeWarn,
+                                      bool includeRepair) const
+{
+    MessageGroup group
+        = ElementMessages::group(QStringLiteral("RSS Feed: \"%1\"").arg(m_title), *this,
+                                 *m_XMLExtensions, includeErrors, includeWarn, includeRepair);
+    for (MessageGroup &g : m_image->parseXMLErrorList(includeErrors, includeWarn, includeRepair))
+        group.addGroup(std::move(g));
+    group.reserve(m_items.size());
+    return group;
 }
 
 QVariantList VLXFeed::parseXMLErrorTree(bool includeErrors, bool includeWarn,

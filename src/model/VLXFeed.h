@@ -315,6 +315,8 @@ private:
     // taking the log when one is asked for.
     bool checkAll(const ItemProgress &progress, MessageCounts *counts, bool afresh,
                   QList<MessageGroup> *log);
+    // The log's group of the channel with the image's groups in it, room made for the items'.
+    MessageGroup channelMessages(bool includeErrors, bool includeWarn, bool includeRepair) const;
     // Asks for the data of the items after the one at `at` that a walk over all reads next.
     // A walk over the messages alone reads less of each item than the checks do.
     void prefetchItems(int at, int count, bool messagesOnly = false) const;

@@ -87,6 +87,25 @@ qsizetype plainRun(const char16_t *data, qsizetype n, const quint32 *mask)
     return i;
 }
 
+#if defined(__SSE2__)
+// The byte an escaped apostrophe is looked for as: itself where the mask escapes it, else "&"
+// again (which is looked for anyway).
+inline __m128i aposByte(const quint32 *mask)
+{
+    return _mm_set1_epi8(inMask(mask, u'\'') ? '\'' : '&');
+}
+
+// Which of sixteen bytes are "&", "<", ">", '"' or the apostrophe byte.
+inline __m128i markupBytes(__m128i v, __m128i apos)
+{
+    __m128i found = _mm_cmpeq_epi8(v, _mm_set1_epi8('&'));
+    found = _mm_or_si128(found, _mm_cmpeq_epi8(v, _mm_set1_epi8('<')));
+    found = _mm_or_si128(found, _mm_cmpeq_epi8(v, _mm_set1_epi8('>')));
+    found = _mm_or_si128(found, _mm_cmpeq_epi8(v, _mm_set1_epi8('"')));
+    return _mm_or_si128(found, _mm_cmpeq_epi8(v, apos));
+}
+#endif
+
 // Copies the plain run at the start (as plainRun measures it), narrowed to bytes, sixteen units
 // at a time; answers its length. `out` has room for n bytes.
 qsizetype copyPlainRun(char *out, const char16_t *data, qsizetype n, const quint32 *mask)
@@ -96,11 +115,7 @@ qsizetype copyPlainRun(char *out, const char16_t *data, qsizetype n, const quint
     // Packed with signed saturation, a unit beyond 0xFF becomes 0x00 or 0xFF, neither plain.
     const __m128i control = _mm_set1_epi8(0x1F);
     const __m128i del = _mm_set1_epi8(0x7F);
-    const __m128i amp = _mm_set1_epi8('&');
-    const __m128i lt = _mm_set1_epi8('<');
-    const __m128i gt = _mm_set1_epi8('>');
-    const __m128i quot = _mm_set1_epi8('"');
-    const __m128i apos = _mm_set1_epi8(inMask(mask, u'\'') ? '\'' : '&');
+    const __m128i apos = aposByte(mask);
     const bool anyMasked = mask[1] != 0;
     for (; i + 16 <= n; i += 16) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
@@ -108,13 +123,8 @@ qsizetype copyPlainRun(char *out, const char16_t *data, qsizetype n, const quint
         const __m128i bytes = _mm_packus_epi16(a, b);
         __m128i bad = _mm_or_si128(_mm_cmpeq_epi8(_mm_min_epu8(bytes, control), bytes),
                                    _mm_cmpeq_epi8(_mm_max_epu8(bytes, del), bytes));
-        if (anyMasked) {
-            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(bytes, amp));
-            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(bytes, lt));
-            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(bytes, gt));
-            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(bytes, quot));
-            bad = _mm_or_si128(bad, _mm_cmpeq_epi8(bytes, apos));
-        }
+        if (anyMasked)
+            bad = _mm_or_si128(bad, markupBytes(bytes, apos));
         if (_mm_movemask_epi8(bad) != 0)
             break;
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), bytes);
@@ -178,20 +188,12 @@ qsizetype escapedRun(const char *data, qsizetype n, const quint32 *mask)
 #if defined(__SSE2__)
     const __m128i control = _mm_set1_epi8(0x1F);
     const __m128i ef = _mm_set1_epi8(char(0xEF));
-    const __m128i amp = _mm_set1_epi8('&');
-    const __m128i lt = _mm_set1_epi8('<');
-    const __m128i gt = _mm_set1_epi8('>');
-    const __m128i quot = _mm_set1_epi8('"');
-    const __m128i apos = _mm_set1_epi8(inMask(mask, u'\'') ? '\'' : '&');
+    const __m128i apos = aposByte(mask);
     for (; i + 16 <= n; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
         __m128i stop = _mm_cmpeq_epi8(_mm_min_epu8(v, control), v);
         stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, ef));
-        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, amp));
-        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, lt));
-        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, gt));
-        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, quot));
-        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(v, apos));
+        stop = _mm_or_si128(stop, markupBytes(v, apos));
         if (const int bits = _mm_movemask_epi8(stop))
             return i + __builtin_ctz(unsigned(bits));
     }

@@ -34,7 +34,9 @@ QString ContentEncodedRow::cdataLine(const QString &indent, const QString &text)
     return QString::fromUtf8(out.view());
 }
 
-void ContentEncodedRow::appendCDATALine(UTF8Writer &out, const QString &indent, const QString &text)
+namespace {
+// The element around the text in CDATA sections; nothing for an empty text.
+template<class Text> void appendLine(UTF8Writer &out, const QString &indent, Text text)
 {
     if (text.isEmpty())
         return;
@@ -43,19 +45,19 @@ void ContentEncodedRow::appendCDATALine(UTF8Writer &out, const QString &indent, 
     out.appendCDATA(text);
     out.append(QLatin1StringView("</content:encoded>\n"));
 }
+} // namespace
+
+void ContentEncodedRow::appendCDATALine(UTF8Writer &out, const QString &indent, const QString &text)
+{
+    appendLine(out, indent, QStringView(text));
+}
 
 void ContentEncodedRow::appendFieldLine(UTF8Writer &out, const QString &indent,
                                         const FieldExtensionBase &fields, int field)
 {
     const QByteArrayView utf8 = fields.textUTF8(field);
-    if (utf8.isNull()) {
+    if (utf8.isNull())
         appendCDATALine(out, indent, fields.text(field));
-        return;
-    }
-    if (utf8.isEmpty())
-        return;
-    out.append(indent);
-    out.append(QLatin1StringView("<content:encoded>"));
-    out.appendCDATA(utf8);
-    out.append(QLatin1StringView("</content:encoded>\n"));
+    else
+        appendLine(out, indent, utf8);
 }

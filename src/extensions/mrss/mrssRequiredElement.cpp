@@ -327,19 +327,20 @@ int mrssRequiredElement::parseXMLNodeIfMine(const vlxXMLNode *node, const QStrin
             continue;
         }
         if (!kept)
-            kept = keeperLike(extension);
+            kept = keeper(extension.extensionName(), extension.extensionProcessingName());
         kept->keepUnreadElement(child, extension);
     }
     m_kept = std::move(kept);
     return 0;
 }
 
-std::shared_ptr<extensionNSRaw> mrssRequiredElement::keeperLike(const extensionNSRaw &extension)
+std::shared_ptr<extensionNSRaw> mrssRequiredElement::keeper(const QString &name,
+                                                            const QString &processingName)
 {
-    auto keeper = std::make_shared<extensionNSRaw>();
-    keeper->setExtensionName(extension.extensionName());
-    keeper->setExtensionProcessingName(extension.extensionProcessingName());
-    return keeper;
+    auto made = std::make_shared<extensionNSRaw>();
+    made->setExtensionName(name);
+    made->setExtensionProcessingName(processingName);
+    return made;
 }
 
 QString mrssRequiredElement::keptXML() const
@@ -354,11 +355,10 @@ void mrssRequiredElement::setKeptXML(const QString &xml)
         return;
     }
     // Elements kept are always written under the namespace's own prefix.
-    auto keeper = std::make_shared<extensionNSRaw>();
-    keeper->setExtensionName(QStringLiteral("media"));
-    keeper->setExtensionProcessingName(QStringLiteral("media"));
-    keeper->setRawXML(xml);
-    m_kept = std::move(keeper);
+    const QString media = QStringLiteral("media");
+    auto made = keeper(media, media);
+    made->setRawXML(xml);
+    m_kept = std::move(made);
 }
 
 void mrssRequiredElement::validate(FeedElement *owner)

@@ -106,8 +106,9 @@ private:
     // The element on one line, when it is plain and holds no optional element.
     void appendPlainXML(UTF8Writer &out, QStringView indent) const;
     void assign(const std::array<QString, kAttributeCount> &values);
-    // An empty keeper of elements under the names of the extension.
-    static std::shared_ptr<extensionNSRaw> keeperLike(const extensionNSRaw &extension);
+    // An empty keeper of elements under an extension's names.
+    static std::shared_ptr<extensionNSRaw> keeper(const QString &name,
+                                                  const QString &processingName);
     // Takes the texts whose ends m_ends holds already.
     void setTexts(const QString &texts);
 
