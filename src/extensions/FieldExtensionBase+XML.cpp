@@ -22,15 +22,28 @@ QString latin1(const char *text)
     return QString::fromLatin1(text);
 }
 
-// The text of an element that holds elements of its own (an RDF bag of subjects): the texts of
-// its innermost elements, in document order, joined by ", ". An element of text alone answers
-// its text.
+const QString kRDFNamespace = QStringLiteral("http://www.w3.org/1999/02/22-rdf-syntax-ns#");
+
+// An element of RDF's own vocabulary (rdf:Bag, rdf:li): under the RDF namespace, or under the
+// prefix "rdf" declared nowhere.
+bool isRDFElement(const vlxXMLNode *node)
+{
+    if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
+        return false;
+    const QString uri = vlxXMLDOM::namespaceURIOfNode(node);
+    return uri == kRDFNamespace
+        || (uri.isNull() && vlxXMLDOM::nameOfNode(node).startsWith(QLatin1String("rdf:")));
+}
+
+// The text of an element that holds RDF elements (a bag of subjects): the texts of its
+// innermost elements, in document order, joined by ", ". Any other element answers its text,
+// markup around its words included.
 QString nestedText(const vlxXMLNode *node)
 {
     bool nested = false;
     const int count = vlxXMLDOM::numberOfChildren(node);
     for (int i = 0; i < count && !nested; ++i)
-        nested = vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(i, node)) == vlxXMLDOM::Element;
+        nested = isRDFElement(vlxXMLDOM::nodeAtIndex(i, node));
     if (!nested)
         return vlxXMLDOM::descriptionOfNode(node);
     QStringList parts;
@@ -44,8 +57,6 @@ QString nestedText(const vlxXMLNode *node)
     }
     return parts.join(QLatin1String(", "));
 }
-
-const QString kRDFNamespace = QStringLiteral("http://www.w3.org/1999/02/22-rdf-syntax-ns#");
 
 bool isBlank(QStringView text)
 {

@@ -80,8 +80,8 @@ bool isPageLink(const vlxXMLNode *link)
 
 // --- Text constructs ---
 // A title, subtitle, summary or rights element may hold markup (XHTML in a div, or inline
-// elements). Its text value would then be made of the element names; instead a title keeps the
-// text and a description-like field the markup.
+// elements), which Atom's types tell apart from text: a title keeps the text and a
+// description-like field the markup.
 
 bool hasElementChild(const vlxXMLNode *node)
 {
@@ -292,7 +292,7 @@ QString personValue(const vlxXMLNode *node)
 }
 
 // Atom 0.3 contributor: its e-mail address, else its name. (The element's own text value is
-// only the names of its children and the white space between them.)
+// the markup of its children, not a person.)
 QString contributorValue(const vlxXMLNode *node)
 {
     const PersonParts parts = personParts(node);

@@ -439,6 +439,76 @@ QString vlxXMLDOM::dataOfNode(const vlxXMLNode *handle)
 }
 
 namespace {
+void appendResolvedReference(QByteArray &out, const TreeNode *reference)
+{
+    out += vlxXMLDOM::resolveReference(utf8Text(bytesOf(reference))).toUtf8();
+}
+
+// An element inside a text value, as text: its tags as the document writes them and its
+// content read as the value's own text is (references resolved, a CDATA section's content,
+// inner elements alike). This is what a field reads when its markup came escaped ("Food
+// &lt;b&gt;and&lt;/b&gt; drink"), as the text repair escapes the markup inside titles, so a
+// field reads the same whichever way the feed wrote its markup.
+void appendMarkupText(QByteArray &out, const TreeNode *node)
+{
+    const DocumentTree *tree = node->tree;
+    switch (node->kind) {
+    case vlxXMLDOM::Element: {
+        out += '<';
+        out += bytesOf(node);
+        for (quint32 i = 0; i < node->attributeCount; ++i) {
+            const TreeAttribute &attribute = tree->attributes[node->firstAttribute + i];
+            const QByteArrayView raw = valueOf(attribute);
+            QByteArray value
+                = raw.contains('&') ? decodeAttribute(raw).toUtf8() : raw.toByteArray();
+            // Quoted so that the value reads back whole.
+            const char quote = value.contains('"') && !value.contains('\'') ? '\'' : '"';
+            if (quote == '"')
+                value.replace('"', "&quot;");
+            out += ' ';
+            out += nameOf(attribute);
+            out += '=';
+            out += quote;
+            out += value;
+            out += quote;
+        }
+        if (node->childCount == 0) {
+            out += "/>";
+            break;
+        }
+        out += '>';
+        for (quint32 i = 0; i < node->childCount; ++i)
+            appendMarkupText(out, tree->child(node, i));
+        out += "</";
+        out += bytesOf(node);
+        out += '>';
+        break;
+    }
+    case vlxXMLDOM::EntityReference:
+        appendResolvedReference(out, node);
+        break;
+    case vlxXMLDOM::Comment:
+        out += "<!--";
+        out += bytesOf(node);
+        out += "-->";
+        break;
+    case vlxXMLDOM::ProcessingInstruction: {
+        out += "<?";
+        out += bytesOf(node);
+        const QByteArrayView data = valueOf(tree->attributes[node->firstAttribute]);
+        if (!data.isEmpty()) {
+            out += ' ';
+            out += data;
+        }
+        out += "?>";
+        break;
+    }
+    default:
+        out += bytesOf(node);
+        break;
+    }
+}
+
 // The UTF-8 of getElementValue: a view of the tree's bytes, or of `kept`.
 QByteArrayView elementValueBytes(const TreeNode *node, QByteArray &kept)
 {
@@ -447,15 +517,17 @@ QByteArrayView elementValueBytes(const TreeNode *node, QByteArray &kept)
     const DocumentTree *tree = node->tree;
     if (node->childCount == 1) {
         const TreeNode *only = tree->child(node, 0);
-        if (only->kind != vlxXMLDOM::EntityReference)
+        if (only->kind != vlxXMLDOM::EntityReference && only->kind != vlxXMLDOM::Element)
             return unwrappedCDATA(bytesOf(only), kept);
     }
-    // Gather UTF-8 and convert once; resolved references are few.
+    // Gather UTF-8 and convert once; resolved references and elements inside a text are few.
     QByteArray joined;
     for (quint32 i = 0; i < node->childCount; ++i) {
         const TreeNode *child = tree->child(node, i);
         if (child->kind == vlxXMLDOM::EntityReference)
-            joined += vlxXMLDOM::resolveReference(utf8Text(bytesOf(child))).toUtf8();
+            appendResolvedReference(joined, child);
+        else if (child->kind == vlxXMLDOM::Element)
+            appendMarkupText(joined, child);
         else
             joined += bytesOf(child);
     }

@@ -145,8 +145,9 @@ public:
     // The data text of a processing instruction ("" for any other node).
     static QString dataOfNode(const vlxXMLNode *node);
     // The text value: child strings joined (references resolved, a child element giving its
-    // name). A joined text that is wholly an escaped CDATA wrapper loses the wrapper (and the
-    // white space around it); any other text is kept whole, nothing trimmed.
+    // markup and text in order, as the same markup escaped would read). A joined text that is
+    // wholly an escaped CDATA wrapper loses the wrapper (and the white space around it); any
+    // other text is kept whole, nothing trimmed.
     static QString getElementValue(const vlxXMLNode *node);
     // The same text in UTF-8, as the document holds it (a byte order mark stays).
     static QByteArray elementValueUTF8(const vlxXMLNode *node);

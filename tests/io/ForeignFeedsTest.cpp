@@ -7,6 +7,7 @@
 #include "common/StrictXML.h"
 #include "extensions/FieldExtensionBase.h"
 #include "extensions/dc/DublinCoreRows.h"
+#include "extensions/itunes/iTunesChannel.h"
 #include "model/VLXImage.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerItem.h"
@@ -159,4 +160,41 @@ TEST_F(ForeignFeeds, NumericReferencesReadAsBrowsersReadThem)
     EXPECT_EQ(item(0).descriptionElement(),
               u"<p>It’s €5, and 4 &#38;lt; 5 &#38;amp; &#60;b&#62;</p>"_s);
     EXPECT_EQ(item(1).descriptionElement(), u"<p>Café – &#38;lt;tag&#38;gt;</p>"_s);
+}
+
+TEST_F(ForeignFeeds, MarkupAroundWordsReadsAsTheSameMarkupEscaped)
+{
+    // Markup in a text field reads as it does escaped (as titles come): kept as text, or
+    // stripped where the field strips HTML. What is written of it reads the same again.
+    const QString rss = uR"(<?xml version="1.0"?>
+<rss version="2.0" xmlns:itunes="http://www.itunes.com/dtds/podcast-1.0.dtd"
+ xmlns:dc="http://purl.org/dc/elements/1.1/"><channel><title>T</title><category>%1</category>
+<itunes:subtitle>%3</itunes:subtitle><dc:creator>%2</dc:creator><item><title>i</title>
+<author>host@example.org (%2)</author><dc:subject>%1</dc:subject></item></channel></rss>)"_s;
+    const auto values = [this] {
+        const auto text = [](const auto &extension, int field) {
+            return FieldExtensionBase::from(extension.get())->text(field);
+        };
+        const extensionManagerChannel &channel = *feed().XMLExtensions();
+        return QStringList {
+            feed().category().value(0).categoryString(),
+            text(channel.iTunesExtension(), iTunesChannel::kSubtitle),
+            text(channel.dublinCoreExtension(), DublinCoreRows::kCreator), item(0).author(),
+            text(item(0).XMLExtensions()->dublinCoreExtension(), DublinCoreRows::kSubject)};
+    };
+    const QString food = u"Food <b>and</b> drink"_s, dana = u"Dana <b>Baker</b>"_s;
+    const QStringList expected
+        = {food, u"Recipes and stories"_s, dana, u"host@example.org (%1)"_s.arg(dana), food};
+    for (const bool escaped : {false, true}) {
+        QStringList form = {food, dana, u"Recipes <i>and</i> stories"_s};
+        for (QString &text : form)
+            if (escaped)
+                text.replace(u'<', u"&lt;"_s).replace(u'>', u"&gt;"_s);
+        ASSERT_EQ(read(rss.arg(form[0], form[1], form[2])), 0);
+        EXPECT_EQ(values(), expected) << escaped;
+        EXPECT_TRUE(hasRepair(*feed().XMLExtensions()->iTunesExtension(),
+                              u"Removed illegal HTML from the iTunes tag itunes:subtitle"_s));
+        ASSERT_EQ(read(feed().buildXML()), 0);
+        EXPECT_EQ(values(), expected) << escaped;
+    }
 }

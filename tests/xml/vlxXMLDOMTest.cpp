@@ -90,7 +90,19 @@ TEST(vlxXMLDOMText, ChildStringsJoinWithoutSeparatorsAndNothingIsTrimmed)
 {
     vlxXMLDOM dom(u("<a>  text <!-- note --><b>inner</b> tail\n</a>"));
     ASSERT_TRUE(dom.xmlTree());
-    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(dom, "a")), u("  text  note b tail\n"));
+    EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(dom, "a")), u("  text  note <b>inner</b> tail\n"));
+    // An element inside gives its markup and its content read as text, as it would escaped.
+    const char *const cases[][2] = {
+        {"<i>only</i>", "<i>only</i>"},
+        {"a<br/><p>x <b>&amp;&eacute;&nbsp;</b></p>", "a<br/><p>x <b>&é&nbsp;</b></p>"},
+        {"<a href=\"?a&amp;b\" t='\"'><![CDATA[c<d]]><!--n--></a>",
+         "<a href=\"?a&b\" t='\"'>c<d<!--n--></a>"},
+    };
+    for (const auto &c : cases) {
+        vlxXMLDOM inside(u("<d>") + u(c[0]) + u("</d>"));
+        EXPECT_EQ(vlxXMLDOM::descriptionOfNode(root(inside, "d")), u(c[1])) << c[0];
+        EXPECT_EQ(vlxXMLDOM::elementValueUTF8(root(inside, "d")), QByteArray(c[1])) << c[0];
+    }
 }
 
 TEST(vlxXMLDOMText, CDATASectionsAreUnwrapped)

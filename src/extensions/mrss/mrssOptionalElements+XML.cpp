@@ -312,7 +312,7 @@ void mrssOptionalElements::take(const vlxXMLNode *node, int position)
 {
     if (position < 0 || position > kAdultPosition)
         return;
-    // A text is what the element holds with any markup inside it taken away.
+    // The flag is the word the element holds with any markup around it taken away.
     if (position == kAdultPosition) {
         m_adultValue = vlxXMLDOM::textContentOfNode(node).trimmed().compare(QLatin1String("true"),
                                                                             Qt::CaseInsensitive)
@@ -322,9 +322,11 @@ void mrssOptionalElements::take(const vlxXMLNode *node, int position)
     }
     const KindForm &form = formOf(position);
     std::array<QString, Element::kFieldCount> fields;
+    // A text keeps markup around its words as text, as it reads when the feed escaped it; a
+    // title or description holding it is marked as HTML when validated.
     if (form.readsText)
         fields[0] = VLXLogic::decodeNumericEncodedCharacters(
-            vlxXMLDOM::textContentOfNode(node).trimmed());
+            vlxXMLDOM::descriptionOfNode(node).trimmed());
     int count = 1;
     for (const Attribute &attribute : form.attributes) {
         QString value = trimmedDecoded(vlxXMLDOM::attributeOfNode(node, attribute.xml));

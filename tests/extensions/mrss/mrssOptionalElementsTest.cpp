@@ -43,10 +43,12 @@ TEST(mrssOptionalElements, EachKindReadsAndWritesItsOwnForm)
          "<media:title type=\"a&quot;b\">The A</media:title>"},
         {"<media:description type=\"plain\">d</media:description>",
          "<media:description type=\"plain\">d</media:description>"},
-        // Markup inside a text is taken away, its text kept.
-        {"<media:title>Extra <b>bold</b></media:title>", "<media:title>Extra bold</media:title>"},
+        // Markup around words is text, as it would read escaped.
+        {"<media:title>Extra <b>bold</b></media:title>",
+         "<media:title>Extra &lt;b&gt;bold&lt;/b&gt;</media:title>"},
         {"<media:description>a <p>b <i>c</i>&amp;</p> d</media:description>",
-         "<media:description>a b c&amp; d</media:description>"},
+         "<media:description>a &lt;p&gt;b &lt;i&gt;c&lt;/i&gt;&amp;&lt;/p&gt; "
+         "d</media:description>"},
         {"<media:keywords></media:keywords>", "<media:keywords></media:keywords>"},
         {"<media:thumbnail height=\"5\" time=\"1&lt;2\" />",
          "<media:thumbnail url=\"\" height=\"5\" time=\"1&lt;2\" />"},
