@@ -77,6 +77,12 @@ QStringList iTunesCategoryTree::subCategories(const QString &category)
     return subCategoriesOf(findCategory(category));
 }
 
+bool iTunesCategoryTree::offers(const QString &category, const QString &subCategory)
+{
+    const std::optional<QVariant> entry = findCategory(category);
+    return entry && (subCategory.isEmpty() || subCategoriesOf(entry).contains(subCategory));
+}
+
 bool iTunesCategoryTree::contains(const QString &category, const QString &subCategory)
 {
     for (const QString &list : {kEntries, kEarlier}) {

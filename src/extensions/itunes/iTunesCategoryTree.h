@@ -9,8 +9,9 @@
 // message-tree form {"Group": title, "Entries": [...]} whose entries are a dictionary per
 // category with sub-categories (its "Entries" are their names, "All" first) or the plain name of
 // a category without any. Beside the directory's categories as they are now ("Entries", what
-// the sheet offers) it keeps, in the same form, those of the directory before ("Earlier"): feeds
-// still carry them and the retired-category migration leads to them, so they stay valid.
+// the sheet offers) it keeps, in the same form, those of the directory before ("Earlier"): feeds,
+// defaults and the wizard still carry them, so they stay valid (reading a feed moves them on to
+// today's names, see iTunesRetiredCategories).
 // Read once; a missing or unreadable resource is an empty tree.
 class iTunesCategoryTree
 {
@@ -24,6 +25,9 @@ public:
     // The sub-category names of a category, "All" included; empty for a category without
     // sub-categories or one the tree does not hold.
     static QStringList subCategories(const QString &category);
+    // Whether today's directory (what the sheet offers) holds the category and, when a
+    // sub-category is given, that sub-category under it.
+    static bool offers(const QString &category, const QString &subCategory);
     // Whether either list of the tree holds the category and, when a sub-category is given,
     // that sub-category under it. Names compare exactly.
     static bool contains(const QString &category, const QString &subCategory);

@@ -3,6 +3,7 @@
 #include "extensions/ExtensionChecks.h"
 #include "extensions/itunes/iTunesCategoryTree.h"
 #include "extensions/itunes/iTunesChannelPrefs.h"
+#include "extensions/itunes/iTunesFlagWords.h"
 #include "extensions/itunes/iTunesRetiredCategories.h"
 #include "model/URLReference.h"
 #include "model/VLXLogic.h"
@@ -184,7 +185,7 @@ const ExtensionField kFields[] = {
      .outlet = "ITCBlock",
      .element = "block",
      .kind = F::Kind::Flag,
-     .read = F::Read::Flag,
+     .read = F::Read::Custom,
      .write = F::Write::Flag,
      .archiveKey = "ChannelBlock",
      .defaultKey = "FD_AF_FF_EX_ITCBlockStr",
@@ -197,7 +198,7 @@ const ExtensionField kFields[] = {
      .outlet = "ITCExplicit",
      .element = "explicit",
      .kind = F::Kind::Tristate,
-     .read = F::Read::Tristate,
+     .read = F::Read::Custom,
      .write = F::Write::Tristate,
      .archiveKey = "ChannelExplicit",
      .defaultKey = "FD_AF_FF_EX_ITCExplicitStr",
@@ -314,6 +315,10 @@ QStringList iTunesChannel::listDisplayValues(int field) const
 
 void iTunesChannel::parseCustom(int field, const vlxXMLNode *node)
 {
+    if (field == kExplicit)
+        iTunesFlagWords::readExplicitElement(*this, field, m_explicitRead, node);
+    if (field == kBlock)
+        iTunesFlagWords::readBlockElement(*this, field, node);
     if (field != kCategory)
         return;
     iTunesCategory entry;

@@ -122,4 +122,5 @@ protected:
 
 private:
     QList<iTunesCategory> m_category;
+    bool m_explicitRead = false; // an explicit element was read: a later one is a repeat
 };

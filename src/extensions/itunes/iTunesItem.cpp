@@ -3,6 +3,7 @@
 #include "extensions/ExtensionChecks.h"
 #include "extensions/ExtensionText.h"
 #include "extensions/itunes/iTunesChannel.h"
+#include "extensions/itunes/iTunesFlagWords.h"
 #include "extensions/itunes/iTunesItemPrefs.h"
 #include "extensions/itunes/sortTagsiTunes.h"
 #include "model/URLReference.h"
@@ -112,7 +113,7 @@ const ExtensionField kFields[] = {
      .outlet = "ITIBlock",
      .element = "block",
      .kind = F::Kind::Flag,
-     .read = F::Read::Flag,
+     .read = F::Read::Custom,
      .write = F::Write::Flag,
      .archiveKey = "ItemBlock",
      .defaultKey = "FD_AF_IF_EX_ITIBlockStr",
@@ -126,7 +127,7 @@ const ExtensionField kFields[] = {
      .outlet = "ITIExplicit",
      .element = "explicit",
      .kind = F::Kind::Tristate,
-     .read = F::Read::Tristate,
+     .read = F::Read::Custom,
      .write = F::Write::Tristate,
      .archiveKey = "ItemExplicit",
      .defaultKey = "FD_AF_IF_EX_ITIExplicitStr",
@@ -189,6 +190,14 @@ QString iTunesItem::classDescriptionOfNamespace()
 QVariantMap iTunesItem::findSortableTags() const
 {
     return sortTagsiTunes::sortTagsDictionary();
+}
+
+void iTunesItem::parseCustom(int field, const vlxXMLNode *node)
+{
+    if (field == kExplicit)
+        iTunesFlagWords::readExplicitElement(*this, field, m_explicitRead, node);
+    else if (field == kBlock)
+        iTunesFlagWords::readBlockElement(*this, field, node);
 }
 
 // --- checks ----------------------------------------------------------------------------------

@@ -79,4 +79,9 @@ public:
 protected:
     iTunesItem(const iTunesItem &) = default;
     extensionNSRaw *newCopy() const override { return new iTunesItem(*this); }
+    // Block and explicit, read in any of the ways feeds spell them (see iTunesFlagWords).
+    void parseCustom(int field, const vlxXMLNode *node) override;
+
+private:
+    bool m_explicitRead = false; // an explicit element was read: a later one is a repeat
 };

@@ -18,14 +18,10 @@ const Row kRows[] = {
     {kAE, "Architecture", "Arts", "Design", nullptr, nullptr,
      "Old iTunes category \"Arts & Entertainment/Architecture\" updates to \"Arts/Design\", but "
      "was removed because it would be a duplicate"},
-    {kAE, "Books", "Arts", "Literature", nullptr, nullptr,
-     "Old iTunes category \"Arts & Entertainment/Books\" updates to \"Arts/Literature\", but was "
-     "removed becaues it would be a duplicate"},
+    {kAE, "Books", "Arts", "Literature"},
     {kAE, "Design", "Arts", "Design"},
     {kAE, "Entertainment", "TV & Film", ""},
-    {kAE, "Games", "Games & Hobbies", "Video Games", nullptr, nullptr,
-     "old iTunes category \"Arts & Entertainment/Games\" updates to \"Games & Hobbies/Video "
-     "Games\", but removed because it would be a duplicate"},
+    {kAE, "Games", "Games & Hobbies", "Video Games"},
     {kAE, "Performing Arts", "Arts", "Performing Arts"},
     {kAE, "Photography", "Arts", "Visual Arts", "Arts & Entertainment/Photography Arts"},
     {kAE, "Poetry", "Arts", "Literature"},
@@ -39,9 +35,7 @@ const Row kRows[] = {
     {"Food", kAny, "Arts", "Food"},
     {"Health", "Diet & Nutrition", "Health", "Fitness & Nutrition"},
     {"Health", "Fitness", "Health", "Fitness & Nutrition"},
-    {"Health", "Relationships", "Health", "Sexuality", nullptr, nullptr,
-     "Old iTunes category from \"Health/Relationships\" updates to \"Health/Sexuality\", but "
-     "removed because it would be a duplicate"},
+    {"Health", "Relationships", "Health", "Sexuality"},
     {"International", kAny, "Society & Culture", "", nullptr, nullptr, nullptr, true},
     {"Movies & Television", kAny, "TV & Film", "", nullptr, "Arts/TV & Film"},
     {"News", kAny, "News & Politics", ""},
@@ -66,7 +60,53 @@ const Row kRows[] = {
     {"Transportation", "Bicycles", "Sports & Recreation", "Outdoor"},
     {"Transportation", "Commuting", "Games & Hobbies", "Automotive"},
     {"Travel", kAny, "Society & Culture", "Places & Travel"},
+    // The directory retired in its turn names the rows above lead to (and feeds carry): each
+    // moves on to the name that took its place, or to its category when none did.
+    {"Arts", "Literature", "Arts", "Books"},
+    {"Business", "Business News", "News", "Business News"},
+    {"Business", "Management & Marketing", "Business", "Management"},
+    {"Business", "Shopping", "Business", ""},
+    {"Education", "Education Technology", "Education", ""},
+    {"Education", "Higher Education", "Education", ""},
+    {"Education", "K-12", "Education", ""},
+    {"Education", "Language Courses", "Education", "Language Learning"},
+    {"Education", "Training", "Education", ""},
+    {"Games & Hobbies", "", "Leisure", kKeep},
+    {"Games & Hobbies", "Automotive", "Leisure", "Automotive"},
+    {"Games & Hobbies", "Aviation", "Leisure", "Aviation"},
+    {"Games & Hobbies", "Hobbies", "Leisure", "Hobbies"},
+    {"Games & Hobbies", "Other Games", "Leisure", "Games"},
+    {"Games & Hobbies", "Video Games", "Leisure", "Video Games"},
+    {"Government & Organizations", "", "Government", kKeep},
+    {"Government & Organizations", "Local", "Government", ""},
+    {"Government & Organizations", "National", "Government", ""},
+    {"Government & Organizations", "Non-Profit", "Business", "Non-Profit"},
+    {"Government & Organizations", "Regional", "Government", ""},
+    {"Health", "", "Health & Fitness", kKeep},
+    {"Health", "Alternative Health", "Health & Fitness", "Alternative Health"},
+    {"Health", "Fitness & Nutrition", "Health & Fitness", "Fitness"},
+    {"Health", "Self-Help", "Education", "Self-Improvement"},
+    {"Health", "Sexuality", "Health & Fitness", "Sexuality"},
+    {"News & Politics", "", "News", kKeep},
+    {"Religion & Spirituality", "Other", "Religion & Spirituality", "Religion"},
+    {"Science & Medicine", "", "Science", kKeep},
+    {"Science & Medicine", "Medicine", "Health & Fitness", "Medicine"},
+    {"Science & Medicine", "Natural Sciences", "Science", "Natural Sciences"},
+    {"Science & Medicine", "Social Sciences", "Science", "Social Sciences"},
+    {"Society & Culture", "History", "History", ""},
+    {"Sports & Recreation", "", "Sports", kKeep},
+    {"Sports & Recreation", "Amateur", "Sports", ""},
+    {"Sports & Recreation", "College & High School", "Sports", ""},
+    {"Sports & Recreation", "Outdoor", "Sports", "Wilderness"},
+    {"Sports & Recreation", "Professional", "Sports", ""},
+    {"Technology", "Gadgets", "Technology", ""},
+    {"Technology", "Podcasting", "Technology", ""},
+    {"Technology", "Software How-To", "Technology", ""},
+    {"Technology", "Tech News", "News", "Tech News"},
 };
+
+// A retired name leads to today's one in at most this many moves.
+constexpr int kMostMoves = 3;
 
 QString text(const char *utf8)
 {
@@ -76,17 +116,9 @@ QString text(const char *utf8)
 // The directory brought back some names it once retired ("Science", "News", "Sports",
 // "Business/Marketing"): a category the sheet offers today is the podcaster's choice, not a
 // retired one, and moving it would undo that choice at every opening.
-bool isCurrent(const iTunesCategory &entry)
-{
-    if (!iTunesCategoryTree::categories().contains(entry.category()))
-        return false;
-    return entry.subCategory().isEmpty()
-        || iTunesCategoryTree::subCategories(entry.category()).contains(entry.subCategory());
-}
-
 const Row *rowFor(const iTunesCategory &entry)
 {
-    if (isCurrent(entry))
+    if (iTunesCategoryTree::offers(entry.category(), entry.subCategory()))
         return nullptr;
     for (const Row &row : kRows) {
         if (entry.category() != text(row.oldCategory))
@@ -120,19 +152,28 @@ void iTunesRetiredCategories::migrate(QList<iTunesCategory> &list, FeedElement &
         }
         const iTunesCategory old = list.at(i);
         iTunesCategory &entry = list[i];
-        entry.setCategory(text(row->newCategory));
-        if (row->newSubCategory)
-            entry.setSubCategory(text(row->newSubCategory));
+        // A row may lead to a name the directory retired later: the moves go on from there until
+        // the entry has today's name (or a name no row knows, left for validation to report).
+        int moves = 0;
+        for (const Row *next = row; next && moves < kMostMoves; next = rowFor(entry), ++moves) {
+            entry.setCategory(text(next->newCategory));
+            if (next->newSubCategory)
+                entry.setSubCategory(text(next->newSubCategory));
+        }
 
+        // One move is told in the row's own words; a longer way names where it began and ended.
+        const bool oneMove = moves == 1;
         QString oldText;
-        if (row->oldText)
+        if (oneMove && row->oldText)
             oldText = text(row->oldText);
-        else if (row->namesAnySubCategory || (row->oldSubCategory && *row->oldSubCategory))
+        else if (!oneMove || row->namesAnySubCategory
+                 || (row->oldSubCategory && *row->oldSubCategory))
             oldText = joined(old.category(), old.subCategory());
         else
             oldText = old.category();
-        const QString newText
-            = row->newText ? text(row->newText) : joined(entry.category(), entry.subCategory());
+        const QString newText = oneMove && row->newText
+            ? text(row->newText)
+            : joined(entry.category(), entry.subCategory());
 
         bool duplicate = false;
         for (qsizetype j = 0; j < i && !duplicate; ++j)
@@ -140,7 +181,7 @@ void iTunesRetiredCategories::migrate(QList<iTunesCategory> &list, FeedElement &
         if (duplicate) {
             list.removeAt(i);
             owner.recordRepair(
-                row->duplicateText
+                oneMove && row->duplicateText
                     ? text(row->duplicateText)
                     : QStringLiteral("Old iTunes category \"%1\" updates to \"%2\", but removed "
                                      "because it would be a duplicate")

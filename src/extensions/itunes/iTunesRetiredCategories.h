@@ -8,9 +8,9 @@
 class FeedElement;
 
 // The iTunes categories that were retired, and what each became. Reading a feed brings its
-// category list up to date: every retired entry is replaced by its current one, and an entry
-// that would then repeat an earlier one is dropped; each change is an "Automatic Repair" on the
-// owner.
+// category list up to date: every retired entry is replaced by today's name (following the rows
+// on where a row leads to a name the directory retired in its turn), and an entry that would
+// then repeat an earlier one is dropped; each change is an "Automatic Repair" on the owner.
 class iTunesRetiredCategories
 {
 public:

@@ -114,6 +114,11 @@ void syChannel::setExtensionProcessingName(const QString &name)
 
 void syChannel::parseCustom(int field, const vlxXMLNode *node)
 {
+    // The first value read stands; a repeat is kept and written after it.
+    if (!textIsEmpty(field)) {
+        keepUnreadElement(node, *this);
+        return;
+    }
     const QString value = vlxXMLDOM::descriptionOfNode(node).trimmed();
     if (field == kPeriod) {
         for (const char *const *word = kPeriods; *word; ++word) {

@@ -46,6 +46,7 @@ public:
 protected:
     syChannel(const syChannel &) = default;
     extensionNSRaw *newCopy() const override { return new syChannel(*this); }
-    // The period and the frequency are refused while reading when they are not valid.
+    // The period and the frequency are refused while reading when they are not valid; a repeat
+    // of one held already is kept beside it.
     void parseCustom(int field, const vlxXMLNode *node) override;
 };

@@ -244,7 +244,7 @@ TEST(iTunesChannel, ReadsUnderAnyPrefixWithItsRepairs)
     EXPECT_EQ(channel->fieldNames().first(), QStringLiteral("it:block"));
     EXPECT_EQ(channel->subtitle(), QStringLiteral("Sub bold"));
     EXPECT_EQ(channel->summary(), QStringLiteral("A summary"));
-    EXPECT_EQ(channel->block(), 0);
+    EXPECT_EQ(channel->block(), 1);
     EXPECT_EQ(channel->explicitValue(), -1);
     EXPECT_EQ(channel->keywords(), QStringLiteral("a, b"));
     EXPECT_EQ(channel->ownerName(), QStringLiteral("N"));
@@ -280,18 +280,18 @@ TEST(iTunesChannel, ReadingMigratesRetiredCategories)
         EXPECT_EQ(channel.repairCount(), messages.size());
     };
     const QString AE = QStringLiteral("Arts & Entertainment");
-    check({{AE, "Books"}, {AE, "Poetry"}}, {{"Arts", "Literature"}},
+    check({{AE, "Books"}, {AE, "Poetry"}}, {{"Arts", "Books"}},
           {"Automatic Repair::Update old iTunes category from \"Arts & Entertainment/Books\" to "
-           "the new category \"Arts/Literature\"",
+           "the new category \"Arts/Books\"",
            "Automatic Repair::Old iTunes category \"Arts & Entertainment/Poetry\" updates to "
-           "\"Arts/Literature\", but removed because it would be a duplicate"});
+           "\"Arts/Books\", but removed because it would be a duplicate"});
     check({{AE, ""}, {"Arts", ""}}, {{"Arts", ""}, {"Arts", ""}},
           {"Automatic Repair::Update old iTunes category from \"Arts & Entertainment\" to the new "
            "category \"Arts\""});
-    // The rows whose texts have their own wording.
-    check({{"Arts", "Literature"}, {AE, "Books"}}, {{"Arts", "Literature"}},
-          {"Automatic Repair::Old iTunes category \"Arts & Entertainment/Books\" updates to "
-           "\"Arts/Literature\", but was removed becaues it would be a duplicate"});
+    // The rows whose texts have their own wording, when they lead to today's names at once.
+    check({{"Arts", "Design"}, {AE, "Architecture"}}, {{"Arts", "Design"}},
+          {"Automatic Repair::Old iTunes category \"Arts & Entertainment/Architecture\" updates "
+           "to \"Arts/Design\", but was removed because it would be a duplicate"});
     check({{"Arts", "Visual Arts"}, {AE, "Photography"}, {AE, "Photography"}},
           {{"Arts", "Visual Arts"}},
           {"Automatic Repair::Old iTunes category \"Arts & Entertainment/Photography Arts\" "
@@ -306,37 +306,66 @@ TEST(iTunesChannel, ReadingMigratesRetiredCategories)
            "category \"Society & Culture\"",
            "Automatic Repair::Update old iTunes category from \"Travel\" to the new category "
            "\"Society & Culture/Places & Travel\""});
-    check({{"Games & Hobbies", "Video Games"}, {AE, "Games"}}, {{"Games & Hobbies", "Video Games"}},
-          {"Automatic Repair::old iTunes category \"Arts & Entertainment/Games\" updates to "
-           "\"Games & Hobbies/Video Games\", but removed because it would be a duplicate"});
+    // A row leading to a name the directory retired in its turn goes on to today's name, and
+    // the message names where the way began and ended.
+    check({{"Technology", "IT News"}, {"Health", "Fitness"}, {"Health", "Fitness & Nutrition"}},
+          {{"News", "Tech News"}, {"Health & Fitness", "Fitness"}},
+          {"Automatic Repair::Update old iTunes category from \"Technology/IT News\" to the new "
+           "category \"News/Tech News\"",
+           "Automatic Repair::Update old iTunes category from \"Health/Fitness\" to the new "
+           "category \"Health & Fitness/Fitness\"",
+           "Automatic Repair::Old iTunes category \"Health/Fitness & Nutrition\" updates to "
+           "\"Health & Fitness/Fitness\", but removed because it would be a duplicate"});
     // Names the directory offers again are the podcaster's choice and stay; a retired
     // sub-category under such a name still moves.
     check({{"Science", "Astronomy"}, {"News", ""}, {"Sports", "Running"},
            {"Business", "Marketing"}, {"Science", "Medicine"}},
           {{"Science", "Astronomy"}, {"News", ""}, {"Sports", "Running"},
-           {"Business", "Marketing"}, {"Science & Medicine", ""}},
-          {"Automatic Repair::Update old iTunes category from \"Science\" to the new "
-           "category \"Science & Medicine\""});
+           {"Business", "Marketing"}, {"Science", ""}},
+          {"Automatic Repair::Update old iTunes category from \"Science/Medicine\" to the new "
+           "category \"Science\""});
     // A sub-category the table does not name is left for validation to report.
     check({{"Technology", "Robots"}, {AE, "Unknown"}}, {{"Technology", "Robots"}, {AE, "Unknown"}},
           {});
 }
 
-TEST(iTunesChannel, EveryRetiredCategoryMovesIntoTheTree)
+TEST(iTunesChannel, EveryRetiredCategoryMovesOnToTodaysNames)
 {
-    EXPECT_EQ(iTunesRetiredCategories::rows().size(), 44u);
     EXPECT_EQ(iTunesCategoryTree::categories().size(), 19);
     EXPECT_EQ(iTunesCategoryTree::subCategories(QStringLiteral("Arts")).first(),
               QStringLiteral("All"));
     EXPECT_TRUE(iTunesCategoryTree::subCategories(QStringLiteral("Technology")).isEmpty());
-    for (const iTunesRetiredCategories::Row &row : iTunesRetiredCategories::rows()) {
-        // A kept sub-category is the empty one the row matched.
-        const QString category = QString::fromUtf8(row.newCategory);
-        const QString subCategory = QString::fromUtf8(row.newSubCategory);
-        SCOPED_TRACE((category + u'/' + subCategory).toStdString());
-        EXPECT_TRUE(iTunesCategoryTree::contains(category, subCategory));
-    }
     EXPECT_TRUE(iTunesCategoryTree::treeFromPropertyList("not a plist").isEmpty());
+    // Every name a row moves (one no row names under a category any of whose sub-categories
+    // moves), and every name of the directory before.
+    QList<iTunesCategory> retired;
+    for (const iTunesRetiredCategories::Row &row : iTunesRetiredCategories::rows())
+        retired.append({QString::fromUtf8(row.oldCategory),
+                        QString::fromUtf8(row.oldSubCategory ? row.oldSubCategory : "Anything")});
+    for (const QVariant &entry :
+         iTunesCategoryTree::tree().value(QStringLiteral("Earlier")).toList()) {
+        const QVariantMap group = entry.toMap();
+        const QString category
+            = group.isEmpty() ? entry.toString() : group.value(QStringLiteral("Group")).toString();
+        retired.append({category, QString()});
+        for (const QVariant &sub : group.value(QStringLiteral("Entries")).toList()) {
+            if (sub.toString() != iTunesCategoryTree::kAll)
+                retired.append({category, sub.toString()});
+        }
+    }
+    for (const iTunesCategory &entry : retired) {
+        // Names the directory offers again stay.
+        if (iTunesCategoryTree::offers(entry.category(), entry.subCategory()))
+            continue;
+        SCOPED_TRACE(entry.displayValue().toStdString());
+        QList<iTunesCategory> list {entry};
+        FeedElement log;
+        iTunesRetiredCategories::migrate(list, log);
+        ASSERT_EQ(list.size(), 1);
+        EXPECT_TRUE(iTunesCategoryTree::offers(list.first().category(), list.first().subCategory()))
+            << list.first().displayValue().toStdString();
+        EXPECT_EQ(log.repairCount(), 1);
+    }
 }
 
 TEST(iTunesChannel, TheSheetOffersTheDirectoryAsItIsAndTheCheckKeepsTheOneBefore)
@@ -352,7 +381,7 @@ TEST(iTunesChannel, TheSheetOffersTheDirectoryAsItIsAndTheCheckKeepsTheOneBefore
         {"Health & Fitness", "Mental Health", true, true},
         {"Sports", "Wilderness", true, true},
         {"TV & Film", "After Shows", true, true},
-        // The directory before: feeds carry it, and the migration leads to it.
+        // The directory before: feeds carry it, and it stays valid.
         {"Arts", "Literature", false, true},
         {"Games & Hobbies", "Video Games", false, true},
         {"Technology", "Podcasting", false, true},
@@ -495,9 +524,9 @@ TEST(iTunesChannel, APodcastFeedReadsIntoTheFieldsAndWritesCanonically)
     ASSERT_TRUE(migrated);
     EXPECT_EQ(migrated->category(),
               (QList<iTunesCategory> {
-                  {QStringLiteral("Arts"), QStringLiteral("Literature")},
+                  {QStringLiteral("Arts"), QStringLiteral("Books")},
                   {QStringLiteral("Society & Culture"), QStringLiteral("Places & Travel")},
-                  {QStringLiteral("Science & Medicine"), QString()}}));
+                  {QStringLiteral("Science"), QString()}}));
     EXPECT_EQ(migrated->subtitle(), QStringLiteral("Tides, currents & charts"));
-    EXPECT_EQ(migrated->parseXMLRepairCount(), 4);
+    EXPECT_EQ(migrated->parseXMLRepairCount(), 5);
 }

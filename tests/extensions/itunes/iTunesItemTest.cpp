@@ -162,7 +162,7 @@ TEST(iTunesItem, ReaderKeepsSubtitleAndSummaryUntrimmed)
     // The first of a repeated element stands.
     EXPECT_EQ(item->subtitle(), QStringLiteral(" Sub "));
     EXPECT_EQ(item->summary(), QStringLiteral(" Sum"));
-    EXPECT_EQ(item->block(), 0);
+    EXPECT_EQ(item->block(), 1);
     EXPECT_EQ(item->explicitValue(), 1);
     EXPECT_EQ(item->keywords(), QStringLiteral("a, b"));
     EXPECT_EQ(item->author(), QStringLiteral("A"));

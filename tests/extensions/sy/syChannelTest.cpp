@@ -70,17 +70,22 @@ TEST(syChannel, PeriodsAndFrequenciesAreCheckedWhileReading)
 
 TEST(syChannel, AnyPrefixReadsTheBaseAsWrittenAndWritesUnderSy)
 {
+    // The first of a repeated element stands; the repeat is written after the values.
     const auto channel = readSy(u"Syn"_s,
                                 u"<Syn:updateBase> 2000-01-01T12:00+00:00 </Syn:updateBase>"
                                 u"<Syn:updatePeriod>hourly</Syn:updatePeriod>"
-                                u"<Syn:updateFrequency>2</Syn:updateFrequency>"_s);
+                                u"<Syn:updateFrequency>2</Syn:updateFrequency>"
+                                u"<Syn:updatePeriod>daily</Syn:updatePeriod>"
+                                u"<Syn:updateFrequency>3</Syn:updateFrequency>"_s);
     EXPECT_EQ(channel->fieldNames(),
               (QStringList {u"syn:updateperiod"_s, u"syn:updatefrequency"_s, u"syn:updatebase"_s}));
     EXPECT_EQ(channel->updateBase(), u"2000-01-01T12:00+00:00"_s);
     EXPECT_EQ(channel->buildXML(u"        "_s),
               u"        <sy:updatePeriod>hourly</sy:updatePeriod>\n"
               u"        <sy:updateFrequency>2</sy:updateFrequency>\n"
-              u"        <sy:updateBase>2000-01-01T12:00+00:00</sy:updateBase>\n"_s);
+              u"        <sy:updateBase>2000-01-01T12:00+00:00</sy:updateBase>\n"
+              u"        <sy:updatePeriod>daily</sy:updatePeriod>\n"
+              u"        <sy:updateFrequency>3</sy:updateFrequency>\n"_s);
     channel->validate(nullptr);
     EXPECT_TRUE(entries(*channel).isEmpty());
     EXPECT_EQ(channel->updateBase(), u"2000-01-01T12:00:00+00:00"_s);
