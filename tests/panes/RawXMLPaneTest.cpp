@@ -35,8 +35,8 @@ TEST(RawXMLPaneTest, ALongTextIsShownInPartWithoutHoldingUpTheWindow)
         // As the tabs do for a feed read again: the object is handed over, then loaded.
         pane.setExtension(extension);
         pane.loadData();
-        ASSERT_TRUE(QTest::qWaitFor([view] { return view->toPlainText().contains("<abc:e>"); },
-                                    60000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([view] { return view->toPlainText().contains("<abc:e>"); }, 60000));
         EXPECT_LT(watch.longestMs(), kStallMs);
         EXPECT_LT(view->toPlainText().size(), 70000);
 
