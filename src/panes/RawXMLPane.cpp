@@ -5,15 +5,24 @@
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
 #include "model/extensionNSRaw.h"
+#include "panes/EditTracker.h"
 #include "panes/WindowHost.h"
 #include "ui/VLXTextView.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <QFontDatabase>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QMainWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+// Texts up to this length are made ready and shown at once: that takes the window's thread a
+// few milliseconds.
+constexpr qsizetype kReadyAtOnce = EditTracker::kLongestShownLine;
+} // namespace
 
 RawXMLPane::RawXMLPane(std::shared_ptr<extensionNSRaw> extension, QWidget *parent)
     : ExtensionPane(parent), m_extension(std::move(extension))
@@ -58,10 +67,64 @@ QString RawXMLPane::reformat(const QString &text)
     return VLXLogic::formatXML(text);
 }
 
+QString RawXMLPane::textToShow(const QString &text)
+{
+    if (text.isEmpty())
+        return QString();
+    const QString formatted = reformat(text);
+    return EditTracker::tooLongToShow(formatted) ? EditTracker::partShown(formatted, false)
+                                                 : formatted;
+}
+
 void RawXMLPane::updateInterface()
 {
     const QString text = m_extension ? m_extension->rawXML() : QString();
-    m_view->setStringValue(text.isEmpty() ? QString() : reformat(text));
+    // The very text shown or on its way needs nothing more. It cannot have changed meanwhile:
+    // held here too, it is copied before anyone writes to it.
+    if (!m_source.isNull() && text.constData() == m_source.constData()
+        && text.size() == m_source.size())
+        return;
+    ++m_generation;
+    m_source = text;
+    m_waiting = false;
+    if (text.size() <= kReadyAtOnce) {
+        m_view->setStringValue(textToShow(text));
+        return;
+    }
+    m_view->setStringValue(QString());
+    m_waiting = true;
+    if (isVisible())
+        prepare();
+}
+
+void RawXMLPane::showEvent(QShowEvent *event)
+{
+    ExtensionPane::showEvent(event);
+    if (m_waiting)
+        prepare();
+}
+
+void RawXMLPane::prepare()
+{
+    m_waiting = false;
+    const quint64 generation = m_generation;
+    auto *watcher = new QFutureWatcher<QString>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, generation] {
+        if (generation == m_generation)
+            m_view->setStringValue(watcher->result());
+        watcher->deleteLater();
+    });
+    watcher->setFuture(QtConcurrent::run(&RawXMLPane::textToShow, m_source));
+}
+
+void RawXMLPane::showEdited(const QString &text)
+{
+    // Shown as the editor gave it, not pretty-printed; what was being made ready is dropped.
+    ++m_generation;
+    m_source = QString();
+    m_waiting = false;
+    m_view->setStringValue(EditTracker::tooLongToShow(text) ? EditTracker::partShown(text, false)
+                                                            : text);
 }
 
 bool RawXMLPane::inItemTabs() const
@@ -94,7 +157,7 @@ void RawXMLPane::editRawXML()
         return;
     if (!ofFeed) {
         m_extension->setRawXML(*edited);
-        m_view->setStringValue(*edited);
+        showEdited(*edited);
         emit rawXMLEdited();
         return;
     }
@@ -105,7 +168,7 @@ void RawXMLPane::editRawXML()
         window->registerUndo(editRawXMLUndoRecord(old, row, date), QStringLiteral("Edit Raw XML"));
     }
     m_extension->setRawXML(*edited);
-    m_view->setStringValue(*edited);
+    showEdited(*edited);
     if (inItemTabs())
         window->updateAutoPubDateForItemAtIndex(row);
     else

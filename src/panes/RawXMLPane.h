@@ -14,6 +14,10 @@ class extensionNSRaw;
 // the XML source editor. An edit is one undo step "Edit Raw XML" that also puts back the
 // publication date refreshed by it (of the item shown, for a pane in the item tabs). A default
 // value of the preferences (an object that allows no undo) is only changed: no feed is touched.
+//
+// Parsing, laying out and showing a long text would hold the window up for seconds: a text
+// longer than a few pages is made ready on a worker once the pane is seen, and a text too long
+// to show whole is shown in part, as the other panes show theirs (EditTracker).
 class RawXMLPane : public ExtensionPane
 {
     Q_OBJECT
@@ -34,12 +38,19 @@ public:
     void editRawXML();
     // A fragment pretty-printed for display; text that does not parse is shown as it is.
     static QString reformat(const QString &text);
+    // What the pane shows of a text: pretty-printed, in part when too long to show whole.
+    static QString textToShow(const QString &text);
 
 signals:
     // The raw XML was changed through the Edit button.
     void rawXMLEdited();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    void showEdited(const QString &text);
+    void prepare();
     UndoRecord editRawXMLUndoRecord(const QString &restore, int row, const QString &pubDate);
     bool inItemTabs() const;
 
@@ -47,4 +58,9 @@ private:
     VLXTextView *m_view = nullptr;
     QPushButton *m_edit = nullptr;
     int m_itemRow = -1;
+    // The text shown or being made ready, held so that the same text asked for again (the tabs
+    // hand a pane its object, then load it) is known at once; null after an edit.
+    QString m_source;
+    quint64 m_generation = 0; // a text made ready for an older request is dropped
+    bool m_waiting = false; // a long text waits for the pane to be seen
 };

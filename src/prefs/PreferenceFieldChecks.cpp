@@ -5,7 +5,6 @@
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
-#include "model/VLXLogic.h"
 
 #include <QHash>
 #include <QLineEdit>
@@ -13,7 +12,8 @@
 
 namespace {
 
-// Answers the text the field keeps (a date repair replaces it).
+// Answers the text the field keeps. (The Dublin Core dates of the extension pages are mended by
+// their rows when the user leaves them, not here.)
 using Check = std::function<QString(const QString &text, QObject *interface)>;
 
 template<bool (*Inform)(const QString &, QObject *)> Check informing()
@@ -21,13 +21,6 @@ template<bool (*Inform)(const QString &, QObject *)> Check informing()
     return [](const QString &text, QObject *interface) {
         Inform(text, interface);
         return text;
-    };
-}
-
-Check dateRepair(const char *fieldName)
-{
-    return [fieldName](const QString &text, QObject *) {
-        return VLXLogic::FixRDFInternetDateTimeAndInform(text, true, QLatin1String(fieldName));
     };
 }
 
@@ -64,9 +57,6 @@ const QHash<QString, Check> &checks()
         add({"FD_AF_FF_EX_ITCOwnerEmail"},
             informing<&iTunesChannel::validateAndInformOwnerEmail>());
         add({"FD_AF_FF_EX_ITCImage"}, informing<&iTunesChannel::validateAndInformImage>());
-        add({"FD_AF_FF_EX_DCDate", "FD_AF_FF_EX_TIDCDate", "FD_AF_IM_EX_DCDate",
-             "FD_AF_IF_EX_DCDate", "FD_CF_IF_EX_DCDate"},
-            dateRepair("dc:date"));
         add({"FD_AF_IM_Title"}, [](const QString &text, QObject *interface) {
             VLXImage::validateAndInformTitle(text, QString(), interface);
             return text;

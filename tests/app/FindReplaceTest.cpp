@@ -109,6 +109,26 @@ TEST_F(FindReplaceTest, TheItemSearchNamesWhereTheWalkGoesOnOrStopsIt)
     walk.setItemSearch({});
 }
 
+// Past 2,000 items the items are looked at on the loader's worker: from a match, the search
+// goes on at the very next item.
+TEST_F(FindReplaceTest, InALongFeedTheNextItemIsLookedAtFirst)
+{
+    QStringList titles;
+    for (int i = 0; i < 2500; ++i)
+        titles << QStringLiteral("T%1").arg(i);
+    openForFind(titles);
+    setModelValue("Items_Optional_Author", 5, "zq@example.org");
+    setModelValue("Items_Optional_Author", 6, "zq@example.org");
+    showModel();
+    setScope({"items", "all"});
+    find().setFindField("zq");
+    press("Next");
+    EXPECT_EQ(window().selectedItemRow(), 5);
+    press("Next");
+    EXPECT_EQ(window().selectedItemRow(), 6);
+    EXPECT_EQ(highlighted(), "zq");
+}
+
 TEST_F(FindReplaceTest, ReplaceChangesOnlyTheHighlightedFindTextAsAnEditOfItsField)
 {
     openForFind();

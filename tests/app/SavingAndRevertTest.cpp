@@ -187,3 +187,22 @@ TEST_F(SavingAndRevertTest, RevertGoesBackToWhatWasReadWhenTheFileChangedOnDisk)
     EXPECT_EQ(window.currentFeed()->title(), "As Read");
     EXPECT_TRUE(alerts->alerts().isEmpty()) << alertTitles().join(", ").toStdString();
 }
+
+TEST_F(SavingAndRevertTest, ASaveWhoseOnlyMessageIsARepairStillAsksWhetherToGoOn)
+{
+    const QString news = path("news.rss");
+    writeFile(news, smallFeed("One"));
+    Vellumcast &window = startWindow();
+    window.openFeedAtPath(news);
+    const QByteArray before = readFile(news);
+    // The 7th of December 2026 is a Monday: the check mends the day's name and says so.
+    window.currentFeed()->setTitle("Two");
+    window.currentFeed()->setPubDate("Tue, 07 Dec 2026 10:00:00 +0000");
+    window.setDocumentEdited(true);
+    alerts->queueAnswer(AlertService::kAlternate);
+    EXPECT_FALSE(window.saving().actualSaveDocument(0));
+    EXPECT_EQ(alertTitles(), QStringList {"Feed Doesn't Validate"});
+    EXPECT_EQ(readFile(news), before);
+    EXPECT_TRUE(window.isDocumentEdited());
+    window.setDocumentEdited(false, true);
+}

@@ -256,6 +256,7 @@ TEST_F(EditTrackerTest, ALongTextInParagraphsIsShownWholeAndALongLineInPart)
         {paragraph.repeated(4000), true}, // a 320,000-character transcript
         {line, true},
         {line + u'b', false},
+        {paragraph.repeated(100) + line + u'\n' + paragraph, true},
         {paragraph.repeated(100) + line + u'b' + paragraph, false},
         {atMost, true},
         {atMost + u'c', false},
