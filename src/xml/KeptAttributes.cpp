@@ -37,15 +37,6 @@ KeptAttributes KeptAttributes::ofNode(const vlxXMLNode *node,
     return kept;
 }
 
-QString KeptAttributes::value(const QString &name) const
-{
-    for (const Attribute &attribute : m_attributes) {
-        if (attribute.first == name)
-            return attribute.second;
-    }
-    return QString();
-}
-
 void KeptAttributes::appendXML(UTF8Writer &out, bool apos, const QStringList &alreadyDeclared) const
 {
     for (const auto &[name, value] : m_attributes) {

@@ -35,8 +35,6 @@ public:
     bool isEmpty() const { return m_attributes.isEmpty(); }
     // The declarations first, then the attributes in document order.
     const QList<Attribute> &attributes() const { return m_attributes; }
-    // The value of an attribute ("" when not kept).
-    QString value(const QString &name) const;
 
     // ' name="value"' for each, the value escaped so that it reads back the same: "&", "<",
     // ">", '"', with apos "'", and the white space a reader would turn into blanks as
