@@ -9,7 +9,9 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "model/extensionNSRaw.h"
 #include "settings/categoryElement.h"
+#include "xml/KeptAttributes.h"
 #include "xml/vlxXMLDOM.h"
 
 using namespace Qt::StringLiterals;
@@ -226,6 +228,26 @@ bool readChannelField(VLXFeed &feed, const QString &name, const vlxXMLNode *chil
     return true;
 }
 
+// The elements under rss from one child position up to another, as the raw XML of an extension
+// without a namespace of its own: written back under rss as they were, whatever they are.
+QString keptRSSElements(VLXFeed &feed, const vlxXMLNode *rss, int from, int to)
+{
+    extensionNSRaw keeper;
+    for (int i = from; i < to; ++i)
+        keeper.keepUnreadElement(vlxXMLDOM::nodeAtIndex(i, rss), feed);
+    return keeper.rawXML();
+}
+
+int indexOfChild(const vlxXMLNode *child, const vlxXMLNode *parent)
+{
+    const int count = vlxXMLDOM::numberOfChildren(parent);
+    for (int i = 0; i < count; ++i) {
+        if (vlxXMLDOM::nodeAtIndex(i, parent) == child)
+            return i;
+    }
+    return count;
+}
+
 } // namespace
 
 int VLXParseFeed::parseRSS20(const QString &text)
@@ -240,9 +262,16 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
     const vlxXMLNode *rss = openFeed(dom, feed, u"rss"_s, &nameSpaces, text);
     releaseText();
     if (rss) {
+        // The version is the writer's own; the namespace declarations are the extensions'.
+        feed.setRSSAttributes(
+            KeptAttributes::ofNode(rss, [](const QString &name) { return name == u"version"; }));
         const vlxXMLNode *channel = dom.nodeNamed(u"channel"_s, vlxXMLDOM::Element, rss);
         if (channel) {
             feed.addXMLComments(dom.arrayOfComments(channel));
+            feed.setChannelAttributes(KeptAttributes::ofNode(channel, {}));
+            // Read before the walk over the channel gives back the memory of what precedes it.
+            const int channelAt = indexOfChild(channel, rss);
+            feed.setRSSXMLBeforeChannel(keptRSSElements(feed, rss, 0, channelAt));
             QList<categoryElement> categories;
             const bool read = forEachChildReleasing(
                 dom, channel, m_readingProgress, [&](const vlxXMLNode *child, const QString &name) {
@@ -257,6 +286,8 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
                 });
             if (!read)
                 return Stopped;
+            feed.setRSSXMLAfterChannel(
+                keptRSSElements(feed, rss, channelAt + 1, vlxXMLDOM::numberOfChildren(rss)));
             for (const categoryElement &category : std::as_const(categories))
                 feed.addCategory(category);
             result = Success;

@@ -12,6 +12,8 @@
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
 #include "model/knownNamespaces.h"
+#include "model/rawXMLText.h"
+#include "xml/KeptAttributes.h"
 
 #include <QSet>
 
@@ -119,6 +121,15 @@ QString namespaceDeclarations(const VLXFeed &feed, const std::vector<int> &posit
     return (unique + added).join(u' ');
 }
 
+// Elements kept under rss beside the channel, a level deep, as the raw extensions lay theirs out.
+void appendRSSElements(UTF8Writer &out, const QString &xml)
+{
+    if (xml.isEmpty())
+        return;
+    out.append(VLXLogic::formatXML(rawXMLText::compact(xml), 1));
+    out.append('\n');
+}
+
 qsizetype estimatedItemSize(const VLXItems &item)
 {
     return 400 + item.title().size() + item.descriptionSizeHint() * 11 / 10
@@ -219,8 +230,22 @@ QByteArray VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limit
         out.append("\" version=\"1.0\"?>\n"_L1);
     }
     out.append("<rss "_L1);
-    out.append(namespaceDeclarations(feed, positions));
-    out.append(" version=\"2.0\">\n    <channel>\n"_L1);
+    const QString declarations = namespaceDeclarations(feed, positions);
+    out.append(declarations);
+    out.append(" version=\"2.0\""_L1);
+    // Attributes read and not understood go back where they stood, after what the writer makes
+    // itself; a prefix they need is declared on their element unless rss declares it already.
+    QStringList declared;
+    if (!feed.rssAttributes().isEmpty() || !feed.channelAttributes().isEmpty()) {
+        declared = KeptAttributes::declaredPrefixes(declarations);
+        feed.rssAttributes().appendXML(out, m_apos, declared);
+        declared += feed.rssAttributes().declaredPrefixes();
+    }
+    out.append(">\n"_L1);
+    appendRSSElements(out, feed.rssXMLBeforeChannel());
+    out.append("    <channel"_L1);
+    feed.channelAttributes().appendXML(out, m_apos, declared);
+    out.append(">\n"_L1);
 
     const QString &in = kChannelIndent;
     appendElement(out, in, "title"_L1, [&] { appendEscaped(out, feed.title()); });
@@ -327,7 +352,9 @@ QByteArray VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limit
         appendItem(out, *feed.itemAtIndex(positions[k]), kItemIndent, true);
         out.append("        </item>\n\n"_L1);
     }
-    out.append("    </channel>\n</rss>\n"_L1);
+    out.append("    </channel>\n"_L1);
+    appendRSSElements(out, feed.rssXMLAfterChannel());
+    out.append("</rss>\n"_L1);
     return out.take();
 }
 

@@ -77,7 +77,11 @@ VLXFeed::VLXFeed(const VLXFeed &other)
       m_editor(other.m_editor), m_copyright(other.m_copyright), m_docs(other.m_docs),
       m_rating(other.m_rating), m_TTL(other.m_TTL), m_skipDays(other.m_skipDays),
       m_skipHours(other.m_skipHours), m_styleSheet(other.m_styleSheet),
-      m_styleSheetCSS(other.m_styleSheetCSS), m_scope(std::make_shared<extensionManagerScope>()),
+      m_styleSheetCSS(other.m_styleSheetCSS), m_rssAttributes(other.m_rssAttributes),
+      m_channelAttributes(other.m_channelAttributes),
+      m_rssXMLBeforeChannel(other.m_rssXMLBeforeChannel),
+      m_rssXMLAfterChannel(other.m_rssXMLAfterChannel),
+      m_scope(std::make_shared<extensionManagerScope>()),
       m_XMLExtensions(other.m_XMLExtensions->copy()), m_image(other.m_image->copy())
 {
     m_XMLExtensions->setScope(m_scope);

@@ -3,6 +3,7 @@
 #include "model/FieldRule.h"
 #include "model/MessageGroup.h"
 #include "model/PublishedElement.h"
+#include "xml/KeptAttributes.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -97,6 +98,19 @@ public:
     void setStyleSheet(const QString &value) { m_styleSheet = value; }
     const QString &styleSheetCSS() const { return m_styleSheetCSS; }
     void setStyleSheetCSS(const QString &value) { m_styleSheetCSS = value; }
+
+    // What the rss and channel elements of the document read held besides what the program
+    // reads, written back where it stood: their other attributes (xml:base, xml:lang, a schema
+    // location), and the elements under rss beside the channel, as raw XML, those before it and
+    // those after it.
+    const KeptAttributes &rssAttributes() const { return m_rssAttributes; }
+    void setRSSAttributes(const KeptAttributes &value) { m_rssAttributes = value; }
+    const KeptAttributes &channelAttributes() const { return m_channelAttributes; }
+    void setChannelAttributes(const KeptAttributes &value) { m_channelAttributes = value; }
+    const QString &rssXMLBeforeChannel() const { return m_rssXMLBeforeChannel; }
+    void setRSSXMLBeforeChannel(const QString &xml) { m_rssXMLBeforeChannel = xml; }
+    const QString &rssXMLAfterChannel() const { return m_rssXMLAfterChannel; }
+    void setRSSXMLAfterChannel(const QString &xml) { m_rssXMLAfterChannel = xml; }
 
     extensionManagerChannel *XMLExtensions() const { return m_XMLExtensions.get(); }
     // Deactivates the old manager and stores a copy of the given one.
@@ -297,6 +311,10 @@ private:
     std::array<int, 24> m_skipHours {};
     QString m_styleSheet;
     QString m_styleSheetCSS;
+    KeptAttributes m_rssAttributes;
+    KeptAttributes m_channelAttributes;
+    QString m_rssXMLBeforeChannel;
+    QString m_rssXMLAfterChannel;
     std::shared_ptr<extensionManagerScope> m_scope;
     std::unique_ptr<extensionManagerChannel> m_XMLExtensions;
     std::unique_ptr<VLXImage> m_image;

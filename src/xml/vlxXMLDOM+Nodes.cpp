@@ -430,6 +430,17 @@ QStringList vlxXMLDOM::attributeNamesOfNode(const vlxXMLNode *handle)
     return names;
 }
 
+int vlxXMLDOM::numberOfAttributes(const vlxXMLNode *handle)
+{
+    const TreeNode *node = toNode(handle);
+    if (!node || node->kind != Element)
+        return 0;
+    int count = 0;
+    for (quint32 i = 0; i < node->attributeCount; ++i)
+        count += node->tree->attributes[node->firstAttribute + i].isNamespace ? 0 : 1;
+    return count;
+}
+
 QString vlxXMLDOM::dataOfNode(const vlxXMLNode *handle)
 {
     const TreeNode *node = toNode(handle);

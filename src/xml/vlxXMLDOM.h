@@ -142,6 +142,9 @@ public:
     // Names of an element's attributes as written, in document order (namespace declarations
     // not included).
     static QStringList attributeNamesOfNode(const vlxXMLNode *node);
+    // How many attributes an element has, namespace declarations not counted (0 for any other
+    // node): telling without a string whether it has any but those a reader asks for.
+    static int numberOfAttributes(const vlxXMLNode *node);
     // The data text of a processing instruction ("" for any other node).
     static QString dataOfNode(const vlxXMLNode *node);
     // The text value: child strings joined (references resolved, a child element giving its

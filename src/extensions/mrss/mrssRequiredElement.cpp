@@ -9,6 +9,8 @@
 #include "xml/UTF8Writer.h"
 #include "xml/vlxXMLDOM.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 const QString mrssRequiredElement::kClassName = QStringLiteral("mrssRequiredElement");
@@ -23,6 +25,7 @@ const QString kElementsKey = QStringLiteral("Optional Elements");
 const QString kPathKey = QStringLiteral("EnclosureLocalFilePath");
 const QString kUploadKey = QStringLiteral("EnclosureLocalFileLastUpload");
 const QString kKeptKey = QStringLiteral("Kept Elements");
+const QString kKeptAttributesKey = QStringLiteral("Kept Attributes");
 
 // A column of the table (keys or XML names) as shared strings: a dictionary entry or a look-up
 // copies no text.
@@ -243,7 +246,7 @@ void mrssRequiredElement::appendPlainXML(UTF8Writer &out, QStringView indent) co
 
 void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) const
 {
-    if (m_plain && !holdsChildren() && UTF8Writer::isPlain(indent)) {
+    if (m_plain && !holdsChildren() && !m_keptAttributes && UTF8Writer::isPlain(indent)) {
         appendPlainXML(out, indent);
         return;
     }
@@ -270,6 +273,8 @@ void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) cons
         out.append('"');
         start = end;
     }
+    if (m_keptAttributes)
+        m_keptAttributes->appendXML(out, apos);
     if (!holdsChildren()) {
         out.append(" />\n"_L1);
         return;
@@ -300,7 +305,9 @@ int mrssRequiredElement::parseXMLNodeIfMine(const vlxXMLNode *node, const QStrin
     }
     QString texts;
     texts.reserve(length);
+    int known = 0;
     for (size_t i = 0; i < bytes.size(); ++i) {
+        known += bytes[i].isNull() ? 0 : 1;
         if (isPlainValue(bytes[i])) {
             texts.append(QLatin1StringView(bytes[i]));
         } else if (!bytes[i].isEmpty()) {
@@ -313,6 +320,13 @@ int mrssRequiredElement::parseXMLNodeIfMine(const vlxXMLNode *node, const QStrin
     }
     setTexts(texts);
     m_hasAttributes = true;
+    // Nearly every element has only attributes of the fourteen: the others are looked for only
+    // when there are more attributes than those found.
+    m_keptAttributes.reset();
+    if (vlxXMLDOM::numberOfAttributes(node) > known)
+        setKeptAttributes(KeptAttributes::ofNode(node, [](const QString &name) {
+            return std::find(xmlNames().begin(), xmlNames().end(), name) != xmlNames().end();
+        }));
     // The set holds a title, a description and a copyright once: a second one is kept, as is
     // any element the set does not take.
     std::shared_ptr<extensionNSRaw> kept;
@@ -359,6 +373,19 @@ void mrssRequiredElement::setKeptXML(const QString &xml)
     auto made = keeper(media, media);
     made->setRawXML(xml);
     m_kept = std::move(made);
+}
+
+KeptAttributes mrssRequiredElement::keptAttributes() const
+{
+    return m_keptAttributes ? *m_keptAttributes : KeptAttributes();
+}
+
+void mrssRequiredElement::setKeptAttributes(const KeptAttributes &attributes)
+{
+    if (attributes.isEmpty())
+        m_keptAttributes.reset();
+    else
+        m_keptAttributes = std::make_shared<const KeptAttributes>(attributes);
 }
 
 void mrssRequiredElement::validate(FeedElement *owner)
@@ -438,7 +465,7 @@ bool mrssRequiredElement::operator==(const mrssRequiredElement &other) const
     return m_hasAttributes == other.m_hasAttributes && m_texts == other.m_texts
         && m_ends == other.m_ends && m_elements == other.m_elements
         && m_localPath == other.m_localPath && m_lastUpload == other.m_lastUpload
-        && keptXML() == other.keptXML();
+        && keptXML() == other.keptXML() && keptAttributes() == other.keptAttributes();
 }
 
 // --- archiving
@@ -452,6 +479,8 @@ void mrssRequiredElement::encodeWithCoder(KeyedArchiver &coder) const
     coder.encodeObject(m_lastUpload, kUploadKey);
     if (m_kept)
         coder.encodeString(m_kept->rawXML(), kKeptKey);
+    if (m_keptAttributes)
+        coder.encodeObject(m_keptAttributes->toList(), kKeptAttributesKey);
 }
 
 bool mrssRequiredElement::initWithCoder(const KeyedUnarchiver &coder)
@@ -466,6 +495,8 @@ bool mrssRequiredElement::initWithCoder(const KeyedUnarchiver &coder)
     setLocalEnclosureFilePath(coder.decodeStringForKey(kPathKey));
     setLastUploaded(coder.decodeObjectForKey(kUploadKey).toDateTime());
     setKeptXML(coder.decodeStringForKey(kKeptKey));
+    setKeptAttributes(
+        KeptAttributes::fromList(coder.decodeObjectForKey(kKeptAttributesKey).toStringList()));
     return true;
 }
 

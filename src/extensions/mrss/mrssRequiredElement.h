@@ -1,6 +1,7 @@
 #pragma once
 
 #include "extensions/mrss/mrssOptionalElements.h"
+#include "xml/KeptAttributes.h"
 
 #include <QDateTime>
 #include <QList>
@@ -67,6 +68,10 @@ public:
     // touches them. Copies share them. "" when there are none.
     QString keptXML() const;
     void setKeptXML(const QString &xml);
+    // The attributes outside the fourteen (another tool's, xml:lang), as they were read,
+    // written after the fourteen; kept like the children: no edit touches them.
+    KeptAttributes keptAttributes() const;
+    void setKeptAttributes(const KeptAttributes &attributes);
     void finalProcessing() { m_elements.finalProcessing(); }
     // No attribute at all (an element made here always has all fourteen).
     bool isEmpty() const { return !m_hasAttributes; }
@@ -124,6 +129,7 @@ private:
     QString m_localPath;
     QDateTime m_lastUpload;
     std::shared_ptr<const extensionNSRaw> m_kept; // none in nearly every feed
+    std::shared_ptr<const KeptAttributes> m_keptAttributes; // the same
 };
 
 Q_DECLARE_METATYPE(mrssRequiredElement)

@@ -60,11 +60,11 @@ TEST(mrssRequiredElement, WritesReadsAndDescribesItself)
     ASSERT_EQ(item->mediaContentsValue().size(), 1);
     const mrssRequiredElement &read = item->mediaContentsValueAtIndex(0);
     EXPECT_EQ(read.attribute("attributeURL"), QStringLiteral("http://x/a b.mp4"));
-    // Attribute names are matched exactly.
+    // Attribute names are matched exactly: another spelling is kept as it stands.
     EXPECT_EQ(read.attribute("attributeFileSize"), QString());
     EXPECT_EQ(read.buildXML(QStringLiteral("    ")),
               QStringLiteral("    <media:content url=\"http://x/a%20b.mp4\" type=\"video/&lt;mp4\" "
-                             "medium=\"video\" isDefault=\"true\" lang=\"en\">\n"
+                             "medium=\"video\" isDefault=\"true\" lang=\"en\" FileSize=\"9\">\n"
                              "        <media:rating scheme=\"urn:simple\">adult</media:rating>\n"
                              "        <media:thumbnail url=\"http://x/t.jpg\" />\n"
                              "    </media:content>\n"));
@@ -126,6 +126,42 @@ TEST(mrssRequiredElement, KeepsTheChildrenItDoesNotRead)
         EXPECT_TRUE(*back == kept);
         EXPECT_EQ(back->buildXML(QString()), kept.buildXML(QString()));
     }
+}
+
+// Attributes outside the fourteen are kept as read and written after them: through the item's
+// copies, its archive (dragging, undo) and an edit of the fourteen as the dialog makes it.
+TEST(mrssRequiredElement, KeepsTheAttributesItDoesNotRead)
+{
+    VLXItems item;
+    item.XMLExtensions()->createExtensionWithNamespace(QStringLiteral("media"), kMediaURI);
+    auto media = std::dynamic_pointer_cast<mrssItem>(item.XMLExtensions()->mediaRSSExtension());
+    ASSERT_TRUE(media);
+    readElements(*media, QStringLiteral("media"),
+                 QStringLiteral("<media:content url=\"http://x/a.mp3\" filesize=\"9\" "
+                                "xml:lang=\"en\" type=\"audio/mpeg\"/>"));
+    ASSERT_EQ(media->mediaContentsValue().size(), 1);
+    const QString written = QStringLiteral("<media:content url=\"http://x/a.mp3\" type=\"%1\" "
+                                           "filesize=\"9\" xml:lang=\"en\" />\n");
+    EXPECT_EQ(media->mediaContentsValueAtIndex(0).buildXML(QString()),
+              written.arg(QStringLiteral("audio/mpeg")));
+
+    const std::unique_ptr<FeedElement> clone = item.clone();
+    const std::shared_ptr<VLXItems> dragged = VLXItems::fromArchivedData(item.archivedData());
+    for (const VLXItems *copy : {dynamic_cast<const VLXItems *>(clone.get()),
+                                 static_cast<const VLXItems *>(dragged.get())}) {
+        ASSERT_TRUE(copy);
+        const auto copied
+            = std::dynamic_pointer_cast<mrssItem>(copy->XMLExtensions()->mediaRSSExtension());
+        ASSERT_TRUE(copied);
+        EXPECT_EQ(copied->mediaContentsValue(), media->mediaContentsValue());
+        EXPECT_EQ(copied->buildXML(QString()), media->buildXML(QString()));
+    }
+
+    mrssRequiredElement edited = media->mediaContentsValueAtIndex(0);
+    QVariantMap attributes = edited.mediaContentElement();
+    attributes.insert(QStringLiteral("attributeType"), QStringLiteral("audio/ogg"));
+    edited.setMediaContentElement(attributes);
+    EXPECT_EQ(edited.buildXML(QString()), written.arg(QStringLiteral("audio/ogg")));
 }
 
 TEST(mrssRequiredElement, AttributesAsADictionaryHoldTheFourteenKeys)
