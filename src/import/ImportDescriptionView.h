@@ -7,8 +7,8 @@
 // files: a feed from anywhere must not make the window open local files.
 //
 // Laying a text out takes the window's thread a time that grows with its length, and far more
-// with its longest word (16 K characters of words take a few milliseconds, one word of 16 K near
-// a tenth of a second, one of 256 K seconds). A description longer than kLongestFormatted, or
+// with its longest word (8 K characters of words take some milliseconds, 16 K of them up to 30
+// on a busy machine, one word of 16 K near a tenth of a second, one of 256 K seconds). A description longer than kLongestFormatted, or
 // with a run of more than kLongestWord characters without a blank, is shown in part: its first
 // kLongestFormatted characters as plain text, after a line that says so. Only so much of it is
 // ever decoded or scanned on the window's thread.
@@ -16,7 +16,7 @@ class ImportDescriptionView : public QTextEdit
 {
     Q_OBJECT
 public:
-    static constexpr qsizetype kLongestFormatted = 16384;
+    static constexpr qsizetype kLongestFormatted = 8192;
     static constexpr qsizetype kLongestWord = 4096;
 
     explicit ImportDescriptionView(QWidget *parent = nullptr);

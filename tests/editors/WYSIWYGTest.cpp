@@ -283,12 +283,13 @@ TEST_F(WYSIWYGTest, AnEditLeavesWhatItDidNotTouchRenderingAsBefore)
         auto editor = open(opening);
         // What a reader shows of a text: its characters and the addresses of its links.
         const auto rendered = [&](const QString &html) {
-            return eval(*editor, QStringLiteral("(function(){var d=document.createElement('div');"
-                                                "d.innerHTML=%1; return d.textContent + "
-                                                "Array.prototype.map.call(d.querySelectorAll("
-                                                "'[href]'),function(a){return '|' + "
-                                                "a.getAttribute('href');}).join('');})()")
-                                     .arg(WYSIWYG::scriptString(html)))
+            return eval(*editor,
+                        QStringLiteral("(function(){var d=document.createElement('div');"
+                                       "d.innerHTML=%1; return d.textContent + "
+                                       "Array.prototype.map.call(d.querySelectorAll("
+                                       "'[href]'),function(a){return '|' + "
+                                       "a.getAttribute('href');}).join('');})()")
+                            .arg(WYSIWYG::scriptString(html)))
                 .toString();
         };
         ASSERT_TRUE(changeBy(*editor, [&] {

@@ -217,9 +217,9 @@ TEST_F(ImportWindowTest, KeptElementsComeAlongAndAClashingPrefixGetsAFreshOne)
     // Saved, every element reads in the namespace it had, none under the loaded feed's own.
     QStringList prefixes;
     const QStringList elements = firstItemElements(w.currentFeed()->buildXML(), &prefixes);
-    for (const QString &kept : {QString("{urn:example:geo}lat=51.5"),
-                                "{" + itunes + "}author=Someone",
-                                QString("{urn:example:loc}note=kept"), QString("{}plain=bare")})
+    for (const QString &kept :
+         {QString("{urn:example:geo}lat=51.5"), "{" + itunes + "}author=Someone",
+          QString("{urn:example:loc}note=kept"), QString("{}plain=bare")})
         EXPECT_TRUE(elements.contains(kept)) << kept.toStdString();
     EXPECT_FALSE(prefixes.contains("geo"));
     EXPECT_FALSE(prefixes.contains("loc"));
@@ -289,44 +289,39 @@ TEST_F(ImportWindowTest, LongDescriptionsOpenAndShowInPartWithoutStallingTheWind
     ASSERT_NE(description, nullptr);
     // One unbroken word, and ordinary words in one CDATA section longer than the parser reads
     // as one text (10 MB).
-    const struct
-    {
-        const char *name;
-        QString text;
-        bool cdata;
-    } cases[] = {
-        {"word.xml", QString(256 * 1024, u'w'), false},
-        {"words.xml", QStringLiteral("word ").repeated(4 * 1024 * 1024), true},
+    const std::pair<QString, bool> cases[] = {
+        {QString(256 * 1024, u'w'), false},
+        {QStringLiteral("word ").repeated(4 * 1024 * 1024), true},
     };
-    for (const auto &c : cases) {
-        const QString file = path(c.name);
-        const QByteArray text = c.text.toUtf8();
-        writeFile(file, sourceFeed("Long", {{"Long", ""}})
-                            .replace("About Long", c.cdata ? "<![CDATA[" + text + "]]>" : text));
+    for (const auto &[text, cdata] : cases) {
+        const QString file = path("long.xml");
+        const QByteArray bytes = text.toUtf8();
+        writeFile(file,
+                  sourceFeed("Long", {{"Long", ""}})
+                      .replace("About Long", cdata ? "<![CDATA[" + bytes + "]]>" : bytes));
         // The longest the window's thread kept a 1 ms timer waiting.
         QElapsedTimer clock;
         qint64 last = 0;
         qint64 longest = 0;
         QTimer tick;
         tick.setTimerType(Qt::PreciseTimer);
-        tick.setInterval(1);
         QObject::connect(&tick, &QTimer::timeout, [&] {
             longest = std::max(longest, clock.elapsed() - last);
             last = clock.elapsed();
         });
         clock.start();
-        tick.start();
-        ASSERT_TRUE(open(import, file)) << c.name;
+        tick.start(1);
+        ASSERT_TRUE(open(import, file)) << cdata;
         QTest::qWait(200);
         tick.stop();
-        EXPECT_LT(longest, 50) << c.name;
-        ASSERT_EQ(rowTitles(import), QStringList {"Long"}) << c.name;
+        EXPECT_LT(longest, 50) << cdata;
+        ASSERT_EQ(rowTitles(import), QStringList {"Long"}) << cdata;
         EXPECT_TRUE(description->showsInPart());
-        EXPECT_TRUE(description->toPlainText().startsWith("[This description is longer than ")) << c.name;
+        EXPECT_TRUE(description->toPlainText().startsWith("[This description is longer than "));
         // The whole description goes into the feed.
         import->markAllItems();
         ASSERT_EQ(import->doImport(), 1);
-        EXPECT_EQ(w.currentFeed()->itemAtIndex(0)->descriptionElement(), c.text) << c.name;
+        EXPECT_EQ(w.currentFeed()->itemAtIndex(0)->descriptionElement(), text) << cdata;
     }
 }
 
