@@ -35,6 +35,17 @@ namespace {
 const QString kDocumentWrapper = QStringLiteral(
     "<!doctype html public \"-//w3c//dtd html 3.2//en\"><HTML><HEAD></HEAD><BODY></BODY></HTML>");
 
+// The named references an HTML reader takes without their closing ";" (the Latin-1 names and
+// the capitalised forms of a few), as alternatives of a pattern.
+const QString kNamesReadWithoutSemicolon = QStringLiteral(
+    "AElig|AMP|Aacute|Acirc|Agrave|Aring|Atilde|Auml|COPY|Ccedil|ETH|Eacute|Ecirc|Egrave|Euml|GT|"
+    "Iacute|Icirc|Igrave|Iuml|LT|Ntilde|Oacute|Ocirc|Ograve|Oslash|Otilde|Ouml|QUOT|REG|THORN|"
+    "Uacute|Ucirc|Ugrave|Uuml|Yacute|aacute|acirc|acute|aelig|agrave|amp|aring|atilde|auml|"
+    "brvbar|ccedil|cedil|cent|copy|curren|deg|divide|eacute|ecirc|egrave|eth|euml|frac12|frac14|"
+    "frac34|gt|iacute|icirc|iexcl|igrave|iquest|iuml|laquo|lt|macr|micro|middot|nbsp|not|ntilde|"
+    "oacute|ocirc|ograve|ordf|ordm|oslash|otilde|ouml|para|plusmn|pound|quot|raquo|reg|sect|shy|"
+    "sup1|sup2|sup3|szlig|thorn|times|uacute|ucirc|ugrave|uml|uuml|yacute|yen|yuml");
+
 // How long the cleaned markup may take before the editor falls back on the last text the page
 // reported (a page that no longer answers must not keep the user's text hostage).
 constexpr int kCleanTimeoutMs = 5000;
@@ -192,9 +203,14 @@ QString WYSIWYG::finishEditedHTML(const QString &body)
     replaceRepeated(text, QStringLiteral("<div><br></div>"), QStringLiteral("<br>"),
                     Qt::CaseSensitive);
     // The engine writes every ampersand as "&amp;", the description holds it as typed: a bare
-    // "&" (the feed's own XML escapes it once more). The reference stays only where a bare "&"
-    // would begin another reference ("&amp;lt;" is the text "&lt;", not "<").
-    static const QRegularExpression ampersand(QStringLiteral("&amp;(?!#?[A-Za-z0-9]+;)"));
+    // "&" (the feed's own XML escapes it once more). The reference stays wherever a bare "&"
+    // would be read as the start of another reference: before a name and ";" ("&amp;lt;" is the
+    // text "&lt;", not "<"), before a number, and before one of the old names that are read
+    // without their ";" ("&amp;copy notes" is the text "&copy notes", "&copy notes" reads
+    // "\u00A9 notes").
+    static const QRegularExpression ampersand(
+        QStringLiteral("&amp;(?!#?[A-Za-z0-9]+;|#[0-9]|#[xX][0-9A-Fa-f]|%1)")
+            .arg(kNamesReadWithoutSemicolon));
     text.replace(ampersand, QStringLiteral("&"));
     return text;
 }

@@ -351,11 +351,20 @@ void VLXImport::showDescription(int row)
     if (!m_itemDescription)
         return;
     const VLXItems *item = m_items->itemAtRow(row);
+    // Selecting a row shows its description too: a long one is not laid out twice.
+    if (item && item == m_shownItem && m_shownFeed.lock() == m_orginalFeed)
+        return;
+    m_shownItem = item;
+    m_shownFeed = m_orginalFeed;
     if (!item) {
         m_itemDescription->clear();
         return;
     }
-    m_itemDescription->setHtml(item->descriptionElement());
+    const QByteArrayView utf8 = item->descriptionUTF8();
+    if (utf8.isNull())
+        m_itemDescription->showDescription(item->descriptionElement());
+    else
+        m_itemDescription->showDescription(utf8);
 }
 
 void VLXImport::setStatus(const QString &text)

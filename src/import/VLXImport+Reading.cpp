@@ -10,10 +10,12 @@
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "platform/AlertService.h"
+#include "platform/BoundedFileReader.h"
 #include "platform/Clock.h"
 #include "platform/DefaultsStore.h"
 #include "platform/FileChooser.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -135,12 +137,17 @@ void VLXImport::readBytes(QByteArray bytes, QString text, QString path)
         opening.handle.reset();
     }
     FeedLoader::Request request;
+    // Read as the window reads: a file's or a transfer's bytes as they are, a piece at a time
+    // (a CDATA section of any length goes through), with no text kept beside them. Only a
+    // mended text is read as text.
+    request.keepText = bytes.isNull() && path.isEmpty();
+    const QByteArray kept = bytes; // shared: for the text of what turns out to be no feed
+    const QString keptPath = path;
     request.bytes = std::move(bytes);
     request.text = std::move(text);
     request.path = std::move(path);
     request.address = opening.url;
     request.validate = false;
-    request.keepText = true;
     auto loader = std::make_shared<FeedLoader>(std::move(request));
     auto *watcher = new QFutureWatcher<FeedLoader::Result>(this);
     opening.watcher = watcher;
@@ -173,7 +180,19 @@ void VLXImport::readBytes(QByteArray bytes, QString text, QString path)
             return;
         }
     });
-    watcher->setFuture(QtConcurrent::run([loader] { return loader->run(); }));
+    watcher->setFuture(QtConcurrent::run([loader, kept, keptPath] {
+        FeedLoader::Result result = loader->run();
+        // A well-formed text that is no feed comes back without its text: it is offered to be
+        // mended all the same.
+        if (result.outcome == FeedLoader::Outcome::NotAFeed && result.text.isNull()) {
+            const QByteArray bytes = kept.isNull() && !keptPath.isEmpty()
+                ? BoundedFileReader::read(keptPath, vlxXMLDOM::maximumInputSize())
+                      .value_or(QByteArray())
+                : kept;
+            result.text = VLXParseFeed::stringFromXMLData(bytes);
+        }
+        return result;
+    }));
 }
 
 void VLXImport::readEnded(std::shared_ptr<VLXFeed> feed)

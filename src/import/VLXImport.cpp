@@ -1,6 +1,7 @@
 #include "import/VLXImport.h"
 
 #include "editors/TimeAndDate.h"
+#include "import/ImportedElements.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
@@ -29,11 +30,13 @@ namespace {
 const QString kRecentImports = QStringLiteral("RecentImports");
 
 // Gives an imported item exactly the namespaces of the feed it goes into: what only the source
-// used goes, what only the destination uses comes in empty, the rest keeps what was read.
-void reconcileExtensions(VLXItems &item, const QStringList &dropped, const QStringList &added)
+// used goes, what only the destination uses comes in empty, the rest keeps what was read. The
+// elements no namespace class holds stay (see ImportedElements).
+void reconcileExtensions(VLXItems &item, ImportedElements &kept, const QStringList &dropped,
+                         const QStringList &added)
 {
     extensionManagerItem &manager = *item.XMLExtensions();
-    manager.deleteExtensionNamed(knownNamespaces::kUserDefined);
+    kept.adopt(manager);
     for (const QString &name : dropped)
         manager.deleteExtensionNamed(name);
     for (const QString &description : added)
@@ -201,9 +204,10 @@ int VLXImport::doImport()
     // Copies: the list keeps its items for further imports, and each import brings new ones.
     QList<std::shared_ptr<VLXItems>> imported;
     imported.reserve(qsizetype(marked.size()));
+    ImportedElements kept(destination);
     for (int source : marked) {
         std::shared_ptr<VLXItems> item = m_orginalFeed->itemAtIndex(source)->copy();
-        reconcileExtensions(*item, dropped, added);
+        reconcileExtensions(*item, kept, dropped, added);
         imported << std::move(item);
     }
     window->insertItems(imported, 0, QStringLiteral("Import Items"));

@@ -16,6 +16,7 @@
 #include <memory>
 
 class CURLHandle;
+class ImportDescriptionView;
 class QAction;
 class QComboBox;
 class QLabel;
@@ -23,9 +24,9 @@ class QProgressBar;
 class QPushButton;
 class QStandardItemModel;
 class QTableView;
-class QTextEdit;
 class QToolBar;
 class VLXFeed;
+class VLXItems;
 
 // The import window: the items of another feed, read from a file, fetched from an address,
 // picked from the recent sources of the loaded feed or dropped on the list, each with a check
@@ -125,7 +126,7 @@ private:
     QPointer<QMainWindow> m_window;
     QPointer<QLabel> m_feedName;
     QPointer<QTableView> m_itemTable;
-    QPointer<QTextEdit> m_itemDescription;
+    QPointer<ImportDescriptionView> m_itemDescription;
     QPointer<QPushButton> m_importButton;
     QPointer<QComboBox> m_sortSelector;
     QPointer<QProgressBar> m_progress;
@@ -141,6 +142,9 @@ private:
     QString m_destFeedName;
     QString m_startingFeed;
     std::shared_ptr<VLXFeed> m_orginalFeed;
+    // The item whose description is shown, and its feed.
+    const VLXItems *m_shownItem = nullptr;
+    std::weak_ptr<VLXFeed> m_shownFeed;
     QString m_currentImportFeed;
     QDateTime m_openTime;
     QList<QPair<QString, QDateTime>> m_recent;

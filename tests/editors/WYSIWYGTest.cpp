@@ -270,6 +270,40 @@ TEST_F(WYSIWYGTest, HTMLComesBackCleaned)
     EXPECT_TRUE(alerts->alerts().isEmpty());
 }
 
+TEST_F(WYSIWYGTest, AnEditLeavesWhatItDidNotTouchRenderingAsBefore)
+{
+    // Ampersands escaped in the field, bare ones, and bare ones a reader takes as references.
+    const QStringList openings {
+        "R&amp;D &amp;copy notes",
+        "R&D &copy notes",
+        "&amp;amp; &amp;lt &amp;#38 &amp;#x26 &amp;notit &amp;copy; 5 &amp; 6 Tom & Jerry notes",
+        "<a href=\"x?a=1&amp;copy=2&b=3\">link</a> notes",
+    };
+    for (const QString &opening : openings) {
+        auto editor = open(opening);
+        // What a reader shows of a text: its characters and the addresses of its links.
+        const auto rendered = [&](const QString &html) {
+            return eval(*editor,
+                        QStringLiteral("(function(){var d=document.createElement('div');"
+                                       "d.innerHTML=%1; return d.textContent + "
+                                       "Array.prototype.map.call(d.querySelectorAll("
+                                       "'[href]'),function(a){return '|' + "
+                                       "a.getAttribute('href');}).join('');})()")
+                            .arg(WYSIWYG::scriptString(html)))
+                .toString();
+        };
+        ASSERT_TRUE(changeBy(*editor, [&] {
+            selectWord(*editor, "notes");
+            eval(*editor, "vlx.exec('insertText', 'memo')");
+        }));
+        QString edited;
+        editor->computeHTML([&](const QString &html) { edited = html; });
+        ASSERT_TRUE(waitFor([&] { return !edited.isEmpty(); }));
+        EXPECT_EQ(rendered(edited), rendered(opening).replace("notes", "memo"))
+            << opening.toStdString() << " came back as " << edited.toStdString();
+    }
+}
+
 TEST_F(WYSIWYGTest, CloseAsksOnlyAboutEdits)
 {
     // Unedited: result 1 without a question.

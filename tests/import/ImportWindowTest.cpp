@@ -6,21 +6,25 @@
 #include "app/Vellumcast.h"
 #include "document/FeedDocument.h"
 #include "document/VLXUndoManager.h"
+#include "import/ImportDescriptionView.h"
 #include "import/VLXImport.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerItem.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMainWindow>
 #include <QTableView>
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QUrl>
 
@@ -170,6 +174,57 @@ TEST_F(ImportWindowTest, ImportedItemsCarryTheNamespacesOfTheFeedTheyJoin)
     EXPECT_FALSE(w.currentFeed()->buildXML().contains("x:odd"));
 }
 
+// The elements of the saved feed's first item as {namespace URI}name=text, and their prefixes.
+QStringList firstItemElements(const QString &xml, QStringList *prefixes)
+{
+    vlxXMLDOM dom(xml);
+    const vlxXMLNode *rss = dom.nodeNamed("rss", vlxXMLDOM::Element, nullptr);
+    const vlxXMLNode *channel = rss ? dom.nodeNamed("channel", vlxXMLDOM::Element, rss) : nullptr;
+    const vlxXMLNode *item = channel ? dom.nodeNamed("item", vlxXMLDOM::Element, channel) : nullptr;
+    QStringList elements;
+    for (int i = 0; item && i < vlxXMLDOM::numberOfChildren(item); ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, item);
+        if (vlxXMLDOM::kindOfNode(child) != vlxXMLDOM::Element)
+            continue;
+        const QString name = vlxXMLDOM::nameOfNode(child);
+        prefixes->append(name.section(u':', 0, -2));
+        elements << QStringLiteral("{%1}%2=%3")
+                        .arg(vlxXMLDOM::namespaceURIOfNode(child), name.section(u':', -1),
+                             vlxXMLDOM::textContentOfNode(child));
+    }
+    return elements;
+}
+
+TEST_F(ImportWindowTest, KeptElementsComeAlongAndAClashingPrefixGetsAFreshOne)
+{
+    Vellumcast &w = openFeed();
+    // The loaded feed binds geo and loc to namespaces of its own.
+    w.document()->addNamespace("geo", "urn:other:geo");
+    w.document()->addNamespace("loc", "urn:other:loc");
+    const QString itunes = "http://www.itunes.com/dtds/podcast-1.0.dtd";
+    const QString source = serve(
+        "kept.xml",
+        sourceFeed("Kept", {{"Kept 1", ""}},
+                   "<geo:lat>51.5</geo:lat><it:author xmlns:it=\"" + itunes
+                       + "\">Someone</it:author><loc:note xmlns:loc=\"urn:example:loc\">kept"
+                         "</loc:note><plain a=\"1\">bare</plain>",
+                   " xmlns:geo=\"urn:example:geo\""));
+    VLXImport *import = openImport();
+    ASSERT_TRUE(open(import, source));
+    import->markAllItems();
+    ASSERT_EQ(import->doImport(), 1);
+
+    // Saved, every element reads in the namespace it had, none under the loaded feed's own.
+    QStringList prefixes;
+    const QStringList elements = firstItemElements(w.currentFeed()->buildXML(), &prefixes);
+    for (const QString &kept :
+         {QString("{urn:example:geo}lat=51.5"), "{" + itunes + "}author=Someone",
+          QString("{urn:example:loc}note=kept"), QString("{}plain=bare")})
+        EXPECT_TRUE(elements.contains(kept)) << kept.toStdString();
+    EXPECT_FALSE(prefixes.contains("geo"));
+    EXPECT_FALSE(prefixes.contains("loc"));
+}
+
 TEST_F(ImportWindowTest, TheToolbarHasItsDefaultSetAndTexts)
 {
     openFeed();
@@ -223,6 +278,51 @@ TEST_F(ImportWindowTest, DescriptionsAreShownWithoutReadingWhatTheyPointAt)
                     .toByteArray()
                     .isEmpty());
     EXPECT_TRUE(description->isReadOnly());
+}
+
+TEST_F(ImportWindowTest, LongDescriptionsOpenAndShowInPartWithoutStallingTheWindow)
+{
+    Vellumcast &w = openFeed();
+    VLXImport *import = openImport();
+    auto *description
+        = import->importWindow()->findChild<ImportDescriptionView *>("itemDescription");
+    ASSERT_NE(description, nullptr);
+    // One unbroken word, and ordinary words in one CDATA section longer than the parser reads
+    // as one text (10 MB).
+    const std::pair<QString, bool> cases[] = {
+        {QString(256 * 1024, u'w'), false},
+        {QStringLiteral("word ").repeated(4 * 1024 * 1024), true},
+    };
+    for (const auto &[text, cdata] : cases) {
+        const QString file = path("long.xml");
+        const QByteArray bytes = text.toUtf8();
+        writeFile(file,
+                  sourceFeed("Long", {{"Long", ""}})
+                      .replace("About Long", cdata ? "<![CDATA[" + bytes + "]]>" : bytes));
+        // The longest the window's thread kept a 1 ms timer waiting.
+        QElapsedTimer clock;
+        qint64 last = 0;
+        qint64 longest = 0;
+        QTimer tick;
+        tick.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            longest = std::max(longest, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        clock.start();
+        tick.start(1);
+        ASSERT_TRUE(open(import, file)) << cdata;
+        QTest::qWait(200);
+        tick.stop();
+        EXPECT_LT(longest, 50) << cdata;
+        ASSERT_EQ(rowTitles(import), QStringList {"Long"}) << cdata;
+        EXPECT_TRUE(description->showsInPart());
+        EXPECT_TRUE(description->toPlainText().startsWith("[This description is longer than "));
+        // The whole description goes into the feed.
+        import->markAllItems();
+        ASSERT_EQ(import->doImport(), 1);
+        EXPECT_EQ(w.currentFeed()->itemAtIndex(0)->descriptionElement(), text) << cdata;
+    }
 }
 
 } // namespace

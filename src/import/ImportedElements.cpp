@@ -1,0 +1,173 @@
+#include "import/ImportedElements.h"
+
+#include "model/VLXFeed.h"
+#include "model/VLXImage.h"
+#include "model/VLXItems.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerImage.h"
+#include "model/extensionManagerItem.h"
+#include "model/extensionNSRaw.h"
+#include "model/extensionSettings.h"
+#include "model/knownNamespaces.h"
+#include "model/rawXMLText.h"
+#include "xml/KeptElementWriter.h"
+#include "xml/vlxXMLDOM.h"
+
+#include <functional>
+
+namespace {
+const QString kWrapper = QStringLiteral("w");
+
+// The elements parsed under a wrapper element that makes the given declarations; null when they
+// do not parse.
+const vlxXMLNode *wrapped(vlxXMLDOM &dom, const QString &elements, const QString &declarations)
+{
+    if (!dom.initWithString(QStringLiteral("<%1%2>%3</%1>").arg(kWrapper, declarations, elements)))
+        return nullptr;
+    return dom.nodeNamed(kWrapper, vlxXMLDOM::Element, nullptr);
+}
+
+void forEachElement(const vlxXMLNode *node, const std::function<void(const vlxXMLNode *)> &visit)
+{
+    for (int i = 0; i < vlxXMLDOM::numberOfChildren(node); ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (vlxXMLDOM::kindOfNode(child) != vlxXMLDOM::Element)
+            continue;
+        visit(child);
+        forEachElement(child, visit);
+    }
+}
+
+bool usesPrefix(const QString &text, const QString &prefix)
+{
+    return text.contains(prefix + u':') || text.contains(QStringLiteral("xmlns:") + prefix);
+}
+} // namespace
+
+ImportedElements::ImportedElements(const VLXFeed &destination)
+{
+    for (const QString &declaration : destination.XMLExtensions()->arrayOfNamespaceDelecrations()) {
+        const QString prefix = baseExtensionManager::namespaceOfDeclaration(declaration);
+        if (!m_declared.contains(prefix))
+            m_declared.insert(prefix, baseExtensionManager::DTDURLOfDeclaration(declaration));
+    }
+    m_bound = m_declared;
+    // The feed writer also declares on the rss element the namespaces the image and the items
+    // hold and the channel does not.
+    const auto gather = [this](const baseExtensionManager &manager) {
+        for (const auto &listed : manager.notWellSupportedArray()) {
+            if (!m_bound.contains(listed->extensionName()))
+                m_bound.insert(listed->extensionName(), listed->DTDURL());
+        }
+    };
+    gather(*destination.image()->XMLExtensions());
+    for (const auto &item : destination.arrayOfItems())
+        gather(*item->XMLExtensions());
+}
+
+QString ImportedElements::boundURI(const QString &prefix) const
+{
+    const auto declared = m_bound.constFind(prefix);
+    if (declared != m_bound.cend())
+        return *declared;
+    // A reader files a known or registered prefix under its namespace whatever the element
+    // declares.
+    if (const std::optional<KnownNamespace> ns = knownNamespaces::fromPrefix(prefix))
+        return knownNamespaces::uri(*ns);
+    return extensionSettings::registeredURI(prefix);
+}
+
+void ImportedElements::adopt(extensionManagerItem &extensions)
+{
+    QString moved;
+    QStringList movedNames;
+    for (const auto &listed : extensions.notWellSupportedArray()) {
+        const QString prefix = listed->extensionName();
+        const auto declared = m_declared.constFind(prefix);
+        if (declared == m_declared.cend() || *declared == listed->DTDURL())
+            continue;
+        moved += standingAlone(listed->rawXML(), prefix, listed->DTDURL());
+        movedNames << prefix;
+    }
+    for (const QString &name : std::as_const(movedNames))
+        extensions.deleteExtensionNamed(name);
+    if (!extensions.unknownExtensionUsed() && moved.isEmpty())
+        return;
+    const auto &unknown = extensions.unknownExtension();
+    const QString held = unknown->rawXML();
+    const QString kept = withFreshPrefixes(held + moved);
+    if (kept == held)
+        return;
+    extensions.setUnknownExtensionUsed(true);
+    unknown->setRawXML(extensionNSRaw::reformat(kept));
+}
+
+QString ImportedElements::standingAlone(const QString &elements, const QString &prefix,
+                                        const QString &uri)
+{
+    vlxXMLDOM dom;
+    const vlxXMLNode *top = wrapped(
+        dom, elements, QStringLiteral(" xmlns:%1=\"%2\"").arg(prefix, uri.toHtmlEscaped()));
+    if (!top)
+        return elements;
+    // Written as the user-defined elements are kept when read: every prefix declared on them.
+    const KeptElementWriter::KnownURI none = [](const QString &) { return QString(); };
+    QList<KeptElementWriter::Omission> omitted;
+    QString standing;
+    for (int i = 0; i < vlxXMLDOM::numberOfChildren(top); ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, top);
+        if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element)
+            standing += KeptElementWriter::write(child, QString(), QString(), none, &omitted);
+    }
+    return standing;
+}
+
+QString ImportedElements::withFreshPrefixes(const QString &elements)
+{
+    if (elements.isEmpty())
+        return elements;
+    QList<std::pair<QString, QString>> clashing;
+    {
+        vlxXMLDOM dom;
+        const vlxXMLNode *top = wrapped(dom, elements, QString());
+        if (!top)
+            return elements;
+        forEachElement(top, [&](const vlxXMLNode *element) {
+            for (const auto &declaration : vlxXMLDOM::namespaceDeclarationsOfNode(element)) {
+                const QString bound = boundURI(declaration.first);
+                if (!declaration.first.isEmpty() && !bound.isEmpty() && bound != declaration.second
+                    && !clashing.contains(declaration))
+                    clashing << declaration;
+            }
+        });
+    }
+    QString text = elements;
+    QStringList renamed;
+    for (const auto &[prefix, uri] : std::as_const(clashing)) {
+        // A prefix declared for two URIs is renamed once, everywhere: that keeps both bindings.
+        if (renamed.contains(prefix))
+            continue;
+        renamed << prefix;
+        text = rawXMLText::renamePrefix(text, prefix, freshPrefix(prefix, uri, text));
+    }
+    return text;
+}
+
+QString ImportedElements::freshPrefix(const QString &prefix, const QString &uri,
+                                      const QString &text)
+{
+    const QString key = prefix + u'\n' + uri;
+    const QString earlier = m_fresh.value(key);
+    if (!earlier.isEmpty() && !usesPrefix(text, earlier))
+        return earlier;
+    for (int n = 1;; ++n) {
+        const QString fresh = prefix + QString::number(n);
+        const auto given = m_given.constFind(fresh);
+        if ((given != m_given.cend() && *given != uri) || !boundURI(fresh).isEmpty()
+            || usesPrefix(text, fresh))
+            continue;
+        m_fresh.insert(key, fresh);
+        m_given.insert(fresh, uri);
+        return fresh;
+    }
+}
