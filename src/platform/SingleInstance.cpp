@@ -107,9 +107,8 @@ QString SingleInstance::defaultSocketPath()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (QDir::isAbsolutePath(runtime) && privateFolderProblem(runtime, thisUser()).isEmpty())
         return QDir(runtime).filePath(name);
-    const QString own
-        = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
-              .filePath(QStringLiteral("vellumcast-sockets"));
+    const QString own = QDir(QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation))
+                            .filePath(QStringLiteral("vellumcast-sockets"));
     makePrivateFolder(own);
     return QDir(own).filePath(name);
 }
@@ -219,8 +218,8 @@ bool SingleInstance::listen(QString *problem)
     sockaddr_un address {};
     address.sun_family = AF_UNIX;
     if (size_t(path.size()) >= sizeof(address.sun_path)) {
-        *problem = guardOff(tr("the socket's path \"%1\" is too long")
-                                .arg(QDir::toNativeSeparators(m_path)));
+        *problem = guardOff(
+            tr("the socket's path \"%1\" is too long").arg(QDir::toNativeSeparators(m_path)));
         return false;
     }
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
