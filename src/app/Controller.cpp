@@ -101,6 +101,9 @@ Controller::Controller(QObject *parent) : QObject(parent)
     mallopt(M_MXFAST, 0);
     qApp->installEventFilter(this);
     connect(qApp, &QCoreApplication::aboutToQuit, this, &Controller::applicationWillTerminate);
+    m_openHandedOver = new QTimer(this);
+    m_openHandedOver->setSingleShot(true);
+    connect(m_openHandedOver, &QTimer::timeout, this, &Controller::openHandedOverWhenFree);
 }
 
 Controller::~Controller()
@@ -259,25 +262,33 @@ void Controller::documentsHandedOver(const QStringList &documents)
         window->activateWindow();
     }
     m_handedOver += documents;
-    openHandedOverWhenFree();
+    // Never opened from here: a hand-over can come while an open turns the event loop, and an
+    // open begun inside another goes one level deeper with each document of a burst.
+    if (!m_openHandedOver->isActive())
+        m_openHandedOver->start(0);
 }
 
 void Controller::openHandedOverWhenFree()
 {
     if (m_handedOver.isEmpty() || m_terminated)
         return;
-    // Not under a question, a dialog or a menu, nor in the middle of a read: each document is
-    // opened as a document the system hands over, when the user could have opened it too.
-    const bool busy = QApplication::activeModalWidget() || QApplication::activePopupWidget()
-        || (m_feedController && m_feedController->loadRunner()->isRunning());
+    // Not under a question, a dialog or a menu, nor in the middle of a read or of another open:
+    // each document is opened as a document the system hands over, when the user could have
+    // opened it too. The one timer comes back for the next.
+    const bool busy = m_openingHandedOver || QApplication::activeModalWidget()
+        || QApplication::activePopupWidget()
+        || (m_feedController
+            && (m_feedController->loadRunner()->isRunning() || m_feedController->isPlacingFeed()));
     if (busy) {
-        QTimer::singleShot(200, this, &Controller::openHandedOverWhenFree);
+        m_openHandedOver->start(200);
         return;
     }
     const QString next = m_handedOver.takeFirst();
+    m_openingHandedOver = true;
     applicationOpenFile(next);
+    m_openingHandedOver = false;
     if (!m_handedOver.isEmpty())
-        QTimer::singleShot(0, this, &Controller::openHandedOverWhenFree);
+        m_openHandedOver->start(0);
 }
 
 void Controller::applicationDidFinishLaunching()

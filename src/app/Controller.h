@@ -8,6 +8,7 @@
 class AboutWindow;
 class QtHelpService;
 class QMainWindow;
+class QTimer;
 class Vellumcast;
 
 // The application delegate: prepares the user folder and the first path settings, starts the
@@ -68,6 +69,9 @@ private:
     QPointer<Vellumcast> m_feedController;
     QStringList m_filesToOpenLater;
     QStringList m_handedOver;
+    // Opens the next handed-over document from the window's own event loop, one at a time.
+    QTimer *m_openHandedOver = nullptr;
+    bool m_openingHandedOver = false;
     QString m_userFolderProblem;
     bool m_transferLayerStarted = false;
     bool m_terminated = false;

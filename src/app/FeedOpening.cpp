@@ -255,8 +255,10 @@ FeedDocument::LoadResult FeedOpening::loadFeed(const QUrl &address, const QStrin
             outcome->prepared
                 = FeedDocument::prepare(std::move(bytes), text, options, carry, &control);
         },
-        entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
-                         : QDir::toNativeSeparators(path.isEmpty() ? entry.localPath() : path));
+        // The name the status line and the progress dialog show, cut as the status line cuts.
+        WindowStatusSink::fitted(entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
+                                                  : QDir::toNativeSeparators(
+                                                      path.isEmpty() ? entry.localPath() : path)));
     if (!finished || outcome->prepared.result.outcome == FeedDocument::LoadOutcome::Cancelled) {
         m_window.setStatusText(options.status);
         return {FeedDocument::LoadOutcome::Cancelled, false, false};

@@ -18,6 +18,7 @@
 #include "app/ValidationActions.h"
 #include "app/VellumcastHost.h"
 #include "app/WindowCommands.h"
+#include "app/WindowStatusSink.h"
 #include "document/FeedFields.h"
 #include "document/FeedListModel.h"
 #include "model/VLXItems.h"
@@ -346,7 +347,7 @@ void Vellumcast::showSelectedTab(int tab)
 void Vellumcast::setStatusText(const QString &text)
 {
     if (m_statusText)
-        m_statusText->setText(text);
+        m_statusText->setText(WindowStatusSink::fitted(text));
 }
 
 QString Vellumcast::statusText() const

@@ -107,6 +107,8 @@ public:
     // From the window's start until the remembered feed (or the sample) is loaded after the
     // window's first paint.
     bool isStartingUp() const { return m_startingUp; }
+    // While a feed is being read or put in place, with the window's events let through.
+    bool isPlacingFeed() const { return m_placingFeed > 0; }
     void feedWizardIfNeeded();
     void feedWizardIfNeededAfterDelay();
 
