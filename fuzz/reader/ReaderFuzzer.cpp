@@ -45,6 +45,25 @@ void check(int status)
         std::abort();
 }
 
+// The text with every CDATA section (up to its first "]]>", or to the end when unclosed) put
+// as one mark: blanks inside a section are the text's own and the repairs leave them, and the
+// mark keeps a "<" and a blank on either side of a section from reading as "< ".
+QString outsideCdata(const QString &text)
+{
+    QString out;
+    qsizetype from = 0;
+    while (from < text.size()) {
+        const qsizetype open = text.indexOf(u"<![CDATA[", from, Qt::CaseInsensitive);
+        out += QStringView(text).sliced(from, (open < 0 ? text.size() : open) - from);
+        if (open < 0)
+            break;
+        out += u'#';
+        const qsizetype close = text.indexOf(u"]]>", open);
+        from = close < 0 ? text.size() : close + 3;
+    }
+    return out;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -64,8 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList messages;
     const QString repaired = VLXParseFeed::repairText(text, &messages);
     if (repaired.constData() == text.constData()) {
-        if (text.contains(u"&amp;apos;") || text.contains(u"< ")
-            || text.contains(u" >") || text.contains(u"</xml>"))
+        const QString outside = outsideCdata(text);
+        if (text.contains(u"&amp;apos;") || outside.contains(u"< ") || outside.contains(u" >")
+            || text.contains(u"</xml>"))
             std::abort();
         for (const char *tag : { "title", "description", "dc:title", "dc:description",
                                  "content:encoded" }) {

@@ -12,6 +12,7 @@
 #include "app/SmartDateRules.h"
 #include "document/FeedFields.h"
 #include "document/FieldChange.h"
+#include "document/ItemLimit.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/VLXLogic.h"
@@ -52,6 +53,8 @@ void ItemActions::createNewItem()
 void ItemActions::newItem()
 {
     m_window.finalizeChanges();
+    if (ItemLimit::refuses(m_document->itemCount(), 1))
+        return;
     m_document->registerUndo(FieldChange::items(*m_document, m_window.selectedItemRow()),
                              QStringLiteral("Item Add"));
     m_window.showSelectedTab(WindowServices::ItemsTab);
@@ -64,7 +67,7 @@ void ItemActions::cloneItem()
     m_window.finalizeChanges();
     const int row = m_window.selectedItemRow();
     const VLXItems *source = m_document->item(row);
-    if (!source)
+    if (!source || ItemLimit::refuses(m_document->itemCount(), 1))
         return;
     m_document->registerUndo(FieldChange::items(*m_document, row), QStringLiteral("Item Clone"));
     std::shared_ptr<VLXItems> copy = source->copy();
@@ -226,7 +229,8 @@ void ItemActions::insertItems(const QList<std::shared_ptr<VLXItems>> &items, int
                               const QString &undoName)
 {
     m_window.finalizeChanges();
-    if (items.isEmpty() || row < 0 || row > m_document->itemCount())
+    if (items.isEmpty() || row < 0 || row > m_document->itemCount()
+        || ItemLimit::refuses(m_document->itemCount(), items.size()))
         return;
     m_document->registerUndo(FieldChange::items(*m_document, m_window.selectedItemRow()), undoName);
     VLXFeed &feed = *m_document->feed();

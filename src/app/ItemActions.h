@@ -33,6 +33,7 @@ public:
     void moveUpItem();
     void deleteItem();
     // Items put in at the row in the order given, as one undo step; the first of them is shown.
+    // Items that would take the feed past the most it may hold are refused, all of them.
     void insertItems(const QList<std::shared_ptr<VLXItems>> &items, int row,
                      const QString &undoName);
 

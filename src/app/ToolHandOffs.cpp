@@ -10,6 +10,7 @@
 #include "app/SmartDateRules.h"
 #include "document/FeedFields.h"
 #include "document/FeedListModel.h"
+#include "document/ItemLimit.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
@@ -145,7 +146,9 @@ void ToolHandOffs::itemWizard()
 {
     m_window.showSelectedTab(WindowServices::ItemsTab);
     m_window.finalizeChanges();
-    if (!m_feedWizard)
+    // A feed that holds all the items it may takes none from the wizard: say so before the
+    // user fills it in.
+    if (!m_feedWizard || ItemLimit::refuses(m_document->itemCount(), 1))
         return;
     const VLXFeed &feed = *m_document->feed();
     bool useEnclosure = false;

@@ -6,6 +6,7 @@
 #include "io/FeedFileWriter.h"
 #include "io/FeedLoader.h"
 #include "io/VLXParseFeed.h"
+#include "model/SmartDate.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
@@ -357,6 +358,11 @@ bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *p
         entry.lastPublished = m_feed->lastUploaded();
     if (m_feed->image()->lastUploaded().isValid())
         entry.imageLastPublished = m_feed->image()->lastUploaded();
+    // A channel is always written with the moment of the save as its lastBuildDate, and the
+    // reader gives a channel without a pubDate that date as its pubDate: the feed would read
+    // back repaired, and ask to be saved again. The feed takes that date itself as it is saved.
+    if (!copy && m_feed->pubDate().isEmpty())
+        setFeedPubDate(SmartDate::feedAutoPubDate());
     const QString temporary
         = QDir(ApplicationIdentity::userFolder()).filePath(QStringLiteral("Temporary"));
     auto run = std::make_shared<SaveRun>();

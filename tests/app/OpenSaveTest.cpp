@@ -106,6 +106,24 @@ TEST_F(OpenSaveTest, ThreeSavesKeepTheFeedItsCompanionAndTwoBackupGenerations)
     EXPECT_TRUE(readFile(news).startsWith("<?xml"));
 }
 
+TEST_F(OpenSaveTest, AFeedSavedWithoutAPubDateReadsBackAsSavedWithoutARepair)
+{
+    const QString news = QDir(home()).filePath("news.xml");
+    writeFile(news, feedWithoutPubDate("News"));
+    Vellumcast &window = start();
+    window.openFeedAtPath(news);
+    window.setDocumentEdited(true);
+    ASSERT_TRUE(window.saving().actualSaveDocument(0));
+    const QString saved = window.currentFeed()->pubDate();
+    EXPECT_FALSE(saved.isEmpty());
+    // Opened again at once: the file says what the window showed, nothing to repair or save.
+    alerts->clear();
+    window.openFeedAtPath(news);
+    EXPECT_EQ(window.currentFeed()->parseXMLRepairCount(), 0);
+    EXPECT_EQ(window.currentFeed()->pubDate(), saved);
+    EXPECT_FALSE(window.isDocumentEdited());
+}
+
 TEST_F(OpenSaveTest, AFailedSaveKeepsTheOldFileAndTheFeedEdited)
 {
     if (::geteuid() != 0)
