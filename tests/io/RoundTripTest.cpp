@@ -14,7 +14,9 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "settings/VLXPreferences.h"
 #include "platform/Clock.h"
+#include "platform/MemoryDefaultsStore.h"
 #include "xml/UTF8Writer.h"
 #include "xml/vlxXMLDOM.h"
 
@@ -324,6 +326,46 @@ TEST_F(RoundTrip, TheSecondSaveIsTheFirst)
         ++compared;
     }
     EXPECT_GE(compared, 45);
+}
+
+// What a document binds to a known namespace is saved in it, whatever prefix (or default
+// namespace) it stood under; what the document binds to another URI stays out of it, even under
+// a known namespace's prefix. Undeclared RDF keeps its resource.
+TEST_F(RoundTrip, ElementsAreSavedInTheNamespaceTheDocumentBindsThemTo)
+{
+    const struct
+    {
+        const char *file;
+        bool sameElements; // every element of a known namespace comes back as it was
+        const char *saved;
+    } cases[] = {
+        {"roundtrip/namespace-two-prefixes.xml", true, "<itunes:notes>kept by the other name"},
+        {"roundtrip/namespace-prefix-elsewhere.xml", true,
+         "<description>The item's own description.</description>"},
+        {"roundtrip/kept-text-forms.xml", false,
+         "<trackback:ping xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+         "rdf:resource=\"https://example.org/kept/ping\"/>"},
+    };
+    // Fresh settings: the namespace registry knows no prefix from feeds read before.
+    VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
+    // The writer adds an explicit flag of its own.
+    const auto lines = [](const QByteArray &xml) {
+        QStringList found = namespaceLines(xml);
+        found.removeIf([](const QString &line) { return line.contains(u"}explicit "); });
+        return found.join(u'\n').toStdString();
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file);
+        const QByteArray input = TestSupport::readData(QLatin1String(c.file));
+        int status = 0;
+        const auto feed = readFeed(input, &status);
+        ASSERT_TRUE(feed) << "status " << status;
+        const QByteArray saved = feed->buildXMLData();
+        if (c.sameElements) {
+            EXPECT_EQ(lines(saved), lines(input));
+        }
+        EXPECT_TRUE(saved.contains(c.saved)) << saved.toStdString();
+    }
 }
 
 // Save checks a feed afresh in one walk; it must answer as emptying every list and checking
