@@ -201,13 +201,7 @@ void placedExtensionManager::createExtensionWithNamespace(const QString &name, c
         return;
     // The URI decides (a document may declare a known URI under any prefix, and a known prefix
     // for another known URI); the canonical prefix serves where no known URI is given.
-    std::optional<KnownNamespace> match;
-    for (KnownNamespace ns : knownNamespaces::creationOrder(m_place)) {
-        if (dtd == knownNamespaces::uri(ns)) {
-            match = ns;
-            break;
-        }
-    }
+    std::optional<KnownNamespace> match = knownNamespaces::fromURI(dtd);
     for (KnownNamespace ns : knownNamespaces::creationOrder(m_place)) {
         if (!match && name == knownNamespaces::prefix(ns))
             match = ns;
@@ -397,7 +391,10 @@ placedExtensionManager::firstListedWithURI(const QString &uri, QStringView prefi
 {
     ExtensionRef found;
     for (const ExtensionRef &listed : notWellSupportedArray()) {
-        if (listed->DTDURL() != uri)
+        // A listed URI is held as the document wrote it, references and all.
+        const QString listedURI = listed->DTDURL();
+        if (listedURI != uri
+            && (!listedURI.contains(u'&') || vlxXMLDOM::decodeAmpEntities(listedURI) != uri))
             continue;
         if (listed->extensionName() == prefix)
             return listed;
