@@ -149,9 +149,6 @@ void baseExtensionManager::createExtensionWithString(const QString &declaration)
 void baseExtensionManager::createExtensionWithNamespaceDeclared(const QString &prefix,
                                                                 const QString &uri)
 {
-    // The feed's other parts learn which prefix the document uses for which namespace.
-    if (m_scope)
-        m_scope->declarePrefix(prefix, uri);
     // A document may bind a known namespace's prefix to a namespace of its own. The known one
     // is always written under that prefix, so the other is listed under a prefix of its own.
     const std::optional<KnownNamespace> prefixOf = knownNamespaces::fromPrefix(prefix);
