@@ -14,6 +14,11 @@ const QString baseExtensionManager::kMissingDeclarationRepair
 namespace {
 const QString kClassName = QStringLiteral("baseExtensionManager");
 
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
 [[noreturn]] void unoverridden(const char *declaration)
 {
     VLXUnoverriddenMethod::raise(kClassName, QString::fromLatin1(declaration));
@@ -76,6 +81,18 @@ QString baseExtensionManager::namespaceOfDeclaration(const QString &declaration)
     return parts.size() == 2 ? parts.at(1).trimmed() : QString();
 }
 
+bool baseExtensionManager::hasScheme(QStringView uri)
+{
+    const qsizetype colon = uri.indexOf(u':');
+    if (colon < 1 || !isAsciiLetter(uri.at(0)))
+        return false;
+    for (const QChar c : uri.first(colon)) {
+        if (!isAsciiLetter(c) && !(c >= u'0' && c <= u'9') && c != u'+' && c != u'-' && c != u'.')
+            return false;
+    }
+    return true;
+}
+
 QString baseExtensionManager::DTDURLOfDeclaration(const QString &declaration)
 {
     const qsizetype eq = declaration.indexOf(u'=');
@@ -132,9 +149,18 @@ void baseExtensionManager::createExtensionWithString(const QString &declaration)
 void baseExtensionManager::createExtensionWithNamespaceDeclared(const QString &prefix,
                                                                 const QString &uri)
 {
-    // The feed's other parts learn which prefix the document uses for which namespace.
-    if (m_scope)
-        m_scope->declarePrefix(prefix, uri);
+    // A document may bind a known namespace's prefix to a namespace of its own. The known one
+    // is always written under that prefix, so the other is listed under a prefix of its own.
+    const std::optional<KnownNamespace> prefixOf = knownNamespaces::fromPrefix(prefix);
+    if (prefixOf && uri != knownNamespaces::uri(*prefixOf) && hasScheme(uri)
+        && !knownNamespaces::fromURI(uri)) {
+        QString free;
+        for (int n = 1; free.isEmpty() || knownNamespaces::fromPrefix(free) || firstListedNamed(free);
+             ++n)
+            free = prefix + QString::number(n);
+        createExtensionWithNamespace(free, uri);
+        return;
+    }
     createExtensionWithNamespace(prefix, uri);
 }
 

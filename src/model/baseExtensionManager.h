@@ -163,6 +163,11 @@ public:
     const std::shared_ptr<extensionManagerScope> &scope() const { return m_scope; }
     void setScope(const std::shared_ptr<extensionManagerScope> &scope);
 
+    // Whether a namespace URI is absolute (starts with a scheme). A document that binds a known
+    // prefix to a relative one ("x") is taken to mean the known namespace; only an absolute URI
+    // names a namespace of its own.
+    static bool hasScheme(QStringView uri);
+
     // Parts of a namespace declaration text (xmlns:prefix="uri").
     static QString namespaceOfDeclaration(const QString &declaration);
     static QString DTDURLOfDeclaration(const QString &declaration);

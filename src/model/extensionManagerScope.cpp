@@ -68,9 +68,3 @@ void extensionManagerScope::post(const QString &prefix, const QString &uri,
             member->usingXMLNSWithoutDeclaration(prefix, uri);
     }
 }
-
-void extensionManagerScope::declarePrefix(const QString &prefix, const QString &uri)
-{
-    if (!prefix.isEmpty() && !m_declared.contains(prefix))
-        m_declared.insert(prefix, uri);
-}

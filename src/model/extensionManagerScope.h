@@ -33,11 +33,6 @@ public:
     // on), then to every other member.
     void post(const QString &prefix, const QString &uri, baseExtensionManager *poster);
 
-    // The prefixes that the document being read declared, with their URIs. Parts of the feed that
-    // see a known namespace under another prefix find it here.
-    void declarePrefix(const QString &prefix, const QString &uri);
-    QString declaredURI(const QString &prefix) const { return m_declared.value(prefix); }
-
 private:
     void compact();
 
@@ -48,5 +43,4 @@ private:
     std::vector<baseExtensionManager *> m_members;
     QHash<const baseExtensionManager *, size_t> m_places;
     size_t m_holes = 0;
-    QHash<QString, QString> m_declared;
 };

@@ -246,8 +246,11 @@ QString extensionNSRaw::keptText(const vlxXMLNode *node, const QString &own, con
                                  const QString &alias, FeedElement &log)
 {
     // A prefix the document left undeclared keeps the namespace the program knows under it, as
-    // the extension managers repair it.
+    // the extension managers repair it; "rdf" is RDF's, whose rdf:resource the classes read as
+    // a value wherever it stands.
     const auto knownURI = [](const QString &prefix) {
+        if (prefix == u"rdf")
+            return QStringLiteral("http://www.w3.org/1999/02/22-rdf-syntax-ns#");
         const std::optional<KnownNamespace> ns = knownNamespaces::fromPrefix(prefix);
         return ns ? knownNamespaces::uri(*ns) : extensionSettings::registeredURI(prefix);
     };

@@ -106,6 +106,12 @@ std::optional<KnownNamespace> knownNamespaces::fromURI(const QString &uri)
         if (e.uri == uri)
             return e.ns;
     }
+    // Feeds write the URIs with other capitals too ("http://www.itunes.com/DTDs/Podcast-1.0.dtd"
+    // was long the documented form): they mean the same namespaces.
+    for (const Entry &e : table()) {
+        if (e.uri.compare(uri, Qt::CaseInsensitive) == 0)
+            return e.ns;
+    }
     return std::nullopt;
 }
 

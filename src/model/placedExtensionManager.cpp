@@ -199,13 +199,17 @@ void placedExtensionManager::createExtensionWithNamespace(const QString &name, c
     // A namespace needs a prefix: a nameless one could only be written as xmlns:="…".
     if (name.isEmpty())
         return;
+    // The URI decides (a document may declare a known URI under any prefix, and a known prefix
+    // for another known URI); the canonical prefix serves where no known URI is given.
+    std::optional<KnownNamespace> match = knownNamespaces::fromURI(dtd);
     for (KnownNamespace ns : knownNamespaces::creationOrder(m_place)) {
-        if (dtd != knownNamespaces::uri(ns) && name != knownNamespaces::prefix(ns))
-            continue;
+        if (!match && name == knownNamespaces::prefix(ns))
+            match = ns;
+    }
+    if (match) {
         // A known namespace without a class at this place is left to the parts that have one.
-        if (!knownNamespaces::existsAt(ns, m_place))
-            return;
-        useKnown(ns, name, dtd);
+        if (knownNamespaces::existsAt(*match, m_place))
+            useKnown(*match, name, dtd);
         return;
     }
     // A declaration no XML reader accepts (an empty or malformed URI, a reserved prefix) would
@@ -258,51 +262,91 @@ int placedExtensionManager::handToKnown(KnownNamespace ns, const vlxXMLNode *nod
         owner.recordRepair(kMissingDeclarationRepair.arg(prefix));
     }
     if (extensionUsed(ns)) {
-        if (const ExtensionRef &slot = known(ns))
+        if (const ExtensionRef &slot = known(ns)) {
+            if (slot->extensionProcessingName() != prefix)
+                slot->setExtensionProcessingName(prefix);
             return slot->parseXMLNodeIfMine(node);
+        }
     }
     // The repair could not give this manager the extension: keep the element rather than lose it.
     setUnknownExtensionUsed(true);
     return unknownExtension()->parseXMLNodeIfMine(node);
 }
 
+namespace {
+
+// The namespace a document binds an element to, as the managers sort elements by it.
+struct BoundNamespace
+{
+    QString uri; // null: the element is in no namespace
+    std::optional<KnownNamespace> known;
+};
+
+// Looked up once per namespace of a document and thread: every element of every item asks, and
+// the few namespaces of a document are told apart by their numbers alone.
+const BoundNamespace &boundNamespaceOf(const vlxXMLNode *node)
+{
+    struct Recent
+    {
+        quint64 number = 0;
+        BoundNamespace bound;
+    };
+    thread_local std::array<Recent, 16> recent;
+    thread_local BoundNamespace unnumbered;
+    static const BoundNamespace none;
+    const quint64 number = vlxXMLDOM::namespaceNumberOfNode(node);
+    if (number == 0)
+        return none;
+    const auto fill = [node](BoundNamespace &bound) {
+        bound.uri = vlxXMLDOM::namespaceURIOfNode(node);
+        bound.known = knownNamespaces::fromURI(bound.uri);
+    };
+    if (number == vlxXMLDOM::kUnnumberedNamespace) {
+        fill(unnumbered);
+        return unnumbered;
+    }
+    Recent &slot = recent[number % recent.size()];
+    if (slot.number != number) {
+        fill(slot.bound);
+        slot.number = number;
+    }
+    return slot.bound;
+}
+
+} // namespace
+
 int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedElement &owner)
 {
     const QString name = vlxXMLDOM::nameOfNode(node);
     const qsizetype colon = name.indexOf(u':');
+    // Every child of every item comes through here: the prefix is compared where it stands in
+    // the element's name, without copies.
+    const QStringView prefixView = QStringView(name).first(qMax(colon, qsizetype(0)));
+
+    // An element the document binds to a namespace belongs to that namespace, under whatever
+    // prefix (or as the default namespace) it stands.
+    const BoundNamespace &bound = boundNamespaceOf(node);
+    if (bound.known)
+        return handToBound(*bound.known, node, owner, prefixView);
+    if (!bound.uri.isNull() && (colon < 0 || hasScheme(bound.uri))) {
+        if (const ExtensionRef listed = firstListedWithURI(bound.uri, prefixView))
+            return listed->parseXMLNodeIfMine(node);
+        // Declared where it stands, not on the root: kept with its declaration.
+        setUnknownExtensionUsed(true);
+        return unknownExtension()->parseXMLNodeIfMine(node);
+    }
+
+    // Bound nowhere (or, under a prefix, to a relative URI no namespace has): the prefix tells,
+    // and a known one is repaired.
     if (colon < 0) {
         setUnknownExtensionUsed(true);
         return unknownExtension()->parseXMLNodeIfMine(node);
     }
-    // Every child of every item comes through here: the prefix is compared where it stands in
-    // the element's name, and the known prefixes where the table holds them, without copies.
-    const QStringView prefixView = QStringView(name).first(colon);
     for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
         if (prefixView == knownNamespaces::entry(ns).prefix || isProcessingNameIn(ns, prefixView))
             return handToKnown(ns, node, owner, prefixView.toString());
     }
     const QString prefix = prefixView.toString();
-
-    // A prefix the document declared for a known namespace, which this part received under the
-    // canonical prefix: the element belongs to that extension (and is written under the
-    // canonical prefix), not to raw XML with a prefix nobody declares.
-    if (scope() && !prefix.isEmpty()) {
-        const QString declared = scope()->declaredURI(prefix);
-        const std::optional<KnownNamespace> ns = knownNamespaces::fromURI(declared);
-        if (ns && knownNamespaces::existsAt(*ns, m_place)) {
-            if (!extensionUsed(*ns) || !known(*ns))
-                useKnown(*ns, prefix, declared);
-            const ExtensionRef &slot = known(*ns);
-            if (!slot) {
-                setUnknownExtensionUsed(true);
-                return unknownExtension()->parseXMLNodeIfMine(node);
-            }
-            if (slot->extensionProcessingName() != prefix)
-                slot->setExtensionProcessingName(prefix);
-            return slot->parseXMLNodeIfMine(node);
-        }
-    }
-
     if (const ExtensionRef listed = firstListedNamed(prefix))
         return listed->parseXMLNodeIfMine(node);
 
@@ -316,6 +360,48 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
 
     setUnknownExtensionUsed(true);
     return unknownExtension()->parseXMLNodeIfMine(node);
+}
+
+int placedExtensionManager::handToBound(KnownNamespace ns, const vlxXMLNode *node,
+                                        FeedElement &owner, QStringView prefix)
+{
+    Q_UNUSED(owner);
+    if (!knownNamespaces::existsAt(ns, m_place)) {
+        setUnknownExtensionUsed(true);
+        return unknownExtension()->parseXMLNodeIfMine(node);
+    }
+    // Declared, but not where the feed's other parts learnt of it (on the element or the item):
+    // they gain it too, so that the saved feed declares it. No repair: nothing was missing.
+    if (!extensionUsed(ns) || !known(ns))
+        postMissingNamespace(knownNamespaces::prefix(ns), knownNamespaces::uri(ns));
+    if (!extensionUsed(ns) || !known(ns)) {
+        setUnknownExtensionUsed(true);
+        return unknownExtension()->parseXMLNodeIfMine(node);
+    }
+    const ExtensionRef &slot = known(ns);
+    // The class reads elements under the prefix it was given: the one this element stands under
+    // (a default namespace leaves it be, and the element is kept as it stands).
+    if (!prefix.isEmpty() && slot->extensionProcessingName() != prefix)
+        slot->setExtensionProcessingName(prefix.toString());
+    return slot->parseXMLNodeIfMine(node);
+}
+
+baseExtensionManager::ExtensionRef
+placedExtensionManager::firstListedWithURI(const QString &uri, QStringView prefix) const
+{
+    ExtensionRef found;
+    for (const ExtensionRef &listed : notWellSupportedArray()) {
+        // A listed URI is held as the document wrote it, references and all.
+        const QString listedURI = listed->DTDURL();
+        if (listedURI != uri
+            && (!listedURI.contains(u'&') || vlxXMLDOM::decodeAmpEntities(listedURI) != uri))
+            continue;
+        if (listed->extensionName() == prefix)
+            return listed;
+        if (!found)
+            found = listed;
+    }
+    return found;
 }
 
 bool placedExtensionManager::isProcessingNameIn(KnownNamespace ns, QStringView prefix) const

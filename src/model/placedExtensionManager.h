@@ -128,6 +128,12 @@ private:
     void useKnown(KnownNamespace ns, const QString &prefix, const QString &dtd);
     int handToKnown(KnownNamespace ns, const vlxXMLNode *node, FeedElement &owner,
                     const QString &prefix);
+    // An element the document binds to a known namespace, under that prefix ("" for a default
+    // namespace).
+    int handToBound(KnownNamespace ns, const vlxXMLNode *node, FeedElement &owner,
+                    QStringView prefix);
+    // The listed extension of that URI, the one of that name first.
+    ExtensionRef firstListedWithURI(const QString &uri, QStringView prefix) const;
     // Whether prefix is the processing name of the slot's object ("" for an empty slot), asked
     // without making it.
     bool isProcessingNameIn(KnownNamespace ns, QStringView prefix) const;

@@ -49,17 +49,28 @@ bool isTag(const QString &xml, qsizetype pos)
 
 QString rawXMLText::compact(const QString &xml)
 {
+    // The layout (VLXLogic::formatXML) breaks the line before every start tag, empty-element
+    // tag, comment and instruction but the first, and before an end tag that follows an end tag or an
+    // empty-element tag (text between them or not); never before a CDATA section, nor before
+    // the end tag of an element whose content is text. White space it cannot have put there
+    // is content, however it looks.
     QString out;
     out.reserve(xml.size());
     qsizetype pos = 0;
-    bool afterMarkup = false;
+    bool afterClose = false;
+    bool afterTag = false;
     while (pos < xml.size()) {
         const QChar c = xml.at(pos);
         if (c == u'<') {
             const qsizetype len = markupLength(xml, pos);
-            out.append(QStringView(xml).mid(pos, len));
+            const QStringView markup = QStringView(xml).mid(pos, len);
+            out.append(markup);
             pos += len;
-            afterMarkup = true;
+            if (!markup.startsWith(u"<![CDATA[")) {
+                afterClose = markup.startsWith(u"</")
+                    || (isTag(xml, pos - len) && markup.endsWith(u"/>"));
+                afterTag = true;
+            }
             continue;
         }
         // A run of character data up to the next markup.
@@ -67,35 +78,18 @@ QString rawXMLText::compact(const QString &xml)
         if (end < 0)
             end = xml.size();
         const QStringView run = QStringView(xml).mid(pos, end - pos);
-        bool blank = true;
-        bool hasBreak = false;
-        for (QChar r : run) {
-            if (!isSpace(r)) {
-                blank = false;
-                break;
-            }
-            if (r == u'\n' || r == u'\r')
-                hasBreak = true;
-        }
-        const bool beforeMarkup = end < xml.size();
-        if (blank && hasBreak && afterMarkup && beforeMarkup) {
-            // layout between two tags
-        } else if (!blank && beforeMarkup) {
-            // Text followed by a tag on a new line: the line break and indentation in front of
-            // the tag are layout (pretty-printing puts them there), the text itself is kept.
-            qsizetype keep = run.size();
-            bool trailingBreak = false;
-            while (keep > 0 && isSpace(run.at(keep - 1))) {
-                if (run.at(keep - 1) == u'\n' || run.at(keep - 1) == u'\r')
-                    trailingBreak = true;
-                --keep;
-            }
-            out.append(trailingBreak ? run.left(keep) : run);
-        } else {
-            out.append(run);
-        }
         pos = end;
-        afterMarkup = false;
+        const QStringView next = QStringView(xml).sliced(end);
+        const bool breakBefore = afterTag && !next.isEmpty() && !next.startsWith(u"<![CDATA[")
+            && (!next.startsWith(u"</") || afterClose);
+        // The layout's break and indentation: the white space from its first line break on.
+        qsizetype keep = run.size();
+        while (keep > 0 && isSpace(run.at(keep - 1)))
+            --keep;
+        qsizetype layout = keep;
+        while (layout < run.size() && run.at(layout) != u'\n' && run.at(layout) != u'\r')
+            ++layout;
+        out.append(breakBefore && layout < run.size() ? run.first(layout) : run);
     }
     return out;
 }

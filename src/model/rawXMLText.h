@@ -8,11 +8,12 @@
 class rawXMLText
 {
 public:
-    // Removes the layout that pretty-printing puts between tags: every run of white space that
-    // lies between two pieces of markup and holds a line break, and such white space at the end of
-    // a text that a tag follows. Text content, white space without a line break (`<a> </a>`) and
-    // everything inside CDATA and comments stay. Pretty-printing the result again therefore gives
-    // the same text however often it is done.
+    // Removes the layout that pretty-printing (VLXLogic::formatXML) puts between tags: white
+    // space from a line break on that stands where the layout breaks lines, before a tag. Text
+    // content (a blank before a child element included), white space where the layout never
+    // breaks (`<a>\n</a>`, a line break ending the text of an element) and everything inside
+    // CDATA and comments stay. Pretty-printing the result again therefore gives the same text
+    // however often it is done.
     static QString compact(const QString &xml);
 
     // Renames the prefix of element and attribute names (and of `xmlns:` declarations) from one

@@ -38,7 +38,12 @@ struct TreeNode
     quint32 firstAttribute; // into DocumentTree::attributes
     quint16 attributeCount;
     quint8 kind;
+    // An element's namespace: 0 for none, else its place in DocumentTree::namespaces plus one;
+    // kManyNamespaces when the document has too many to number.
+    quint8 ns;
 };
+
+constexpr quint8 kManyNamespaces = 0xFF;
 
 // An attribute (or namespace declaration) as libxml2 reports it with entity substitution off:
 // character references and the XML entities already decoded, except that an ampersand reads
@@ -282,6 +287,10 @@ struct DocumentTree
     quint32 releasedUpTo = 0;
     // How many comment nodes the document has: most have none, and a reader asks every item.
     quint32 comments = 0;
+    // The distinct namespace URIs of the document's elements, in the order they came, as the
+    // parser's dictionary holds them; and the number that no other tree of the run has.
+    std::vector<const char *> namespaces;
+    quint64 serial = 0;
 
     const TreeNode *node(quint32 index) const { return &nodes[index]; }
     quint32 childIndex(const TreeNode *parent, quint32 i) const

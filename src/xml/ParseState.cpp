@@ -82,6 +82,7 @@ void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, co
         return;
     }
     TreeNode &node = tree->nodes[index];
+    node.ns = state->namespaceNumber(reinterpret_cast<const char *>(uri));
     node.firstAttribute = quint32(tree->attributes.size());
     node.attributeCount = quint16(namespaceCount + attributeCount);
     for (int i = 0; i < namespaceCount; ++i) {

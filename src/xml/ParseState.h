@@ -8,6 +8,7 @@
 #include <libxml/parser.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <vector>
 
 class LiftedCData;
@@ -30,6 +31,8 @@ struct ParseState
 
     xmlDocPtr helperDoc = nullptr;
     bool haveError = false;
+    const char *lastNamespace = nullptr;
+    quint8 lastNamespaceNumber = 0;
     QString description;
     int line = 0;
 
@@ -48,10 +51,31 @@ struct ParseState
         }
         const quint32 parent = open.back();
         const auto index = quint32(tree->nodes.size());
-        tree->nodes.push_back(TreeNode {tree, text, quint32(length), parent, 0, 0, 0, 0, kind},
+        tree->nodes.push_back(TreeNode {tree, text, quint32(length), parent, 0, 0, 0, 0, kind, 0},
                               index);
         ++tree->nodes[parent].childCount;
         return index;
+    }
+
+    // The number of an element's namespace URI (see TreeNode::ns). The parser hands every URI
+    // over as its dictionary holds it, so one namespace comes as one pointer, whatever prefixes
+    // declare it: it is found among the few of the document by the pointer alone.
+    quint8 namespaceNumber(const char *uri)
+    {
+        if (!uri)
+            return 0;
+        if (uri == lastNamespace)
+            return lastNamespaceNumber;
+        std::vector<const char *> &known = tree->namespaces;
+        const auto at = std::size_t(std::find(known.begin(), known.end(), uri) - known.begin());
+        if (at == known.size()) {
+            if (known.size() >= kManyNamespaces - 1)
+                return kManyNamespaces;
+            known.push_back(uri);
+        }
+        lastNamespace = uri;
+        lastNamespaceNumber = quint8(at + 1);
+        return lastNamespaceNumber;
     }
 
     quint32 addCopy(quint8 kind, const char *text, std::size_t length)

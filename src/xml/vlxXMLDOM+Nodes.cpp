@@ -1,6 +1,7 @@
 #include "xml/vlxXMLDOM.h"
 
 #include "xml/DocumentTree.h"
+#include "xml/UTF8Writer.h"
 #include "xml/XMLentities.h"
 
 #include <libxml/tree.h>
@@ -16,7 +17,8 @@ namespace {
 // wrapper ("<![CDATA[" found ignoring case at its start, "]]>" at its end) comes from a feed
 // that escaped its section, and the wrapper goes: when it is several sections in a row (a "]]>"
 // inside split between two, as writers do) their contents are joined, otherwise all between the
-// first "<![CDATA[" and the last "]]>" is kept. Any other text is the value as it stands, a
+// first "<![CDATA[" and the last "]]>" is kept, provided that is one wrapper round sections
+// of its own and not two wrappers with text between. Any other text is the value as it stands, a
 // section inside it included: show notes carry inline scripts as "//<![CDATA[ ... //]]>", and
 // the markup around them is as much the text as the script is. Only the two ends are looked at
 // until a wrapper is certain, so the common text costs no search at all.
@@ -48,7 +50,24 @@ QByteArrayView unwrappedCDATA(QByteArrayView text, QByteArray &joined)
     }
     if (at == last)
         return joined;
-    return text.sliced(first + open.size(), last - close.size() - first - open.size());
+    // One wrapper round sections of its own: its inside opens every section before it closes
+    // it. A "]]>" with no section open in front of it ends a wrapper, and what follows is text
+    // of its own ("<![CDATA[a]]> and <![CDATA[b]]>" is two wrappers, kept as they stand).
+    const QByteArrayView inside
+        = text.sliced(first + open.size(), last - close.size() - first - open.size());
+    qsizetype depth = 0;
+    for (qsizetype i = 0; i < inside.size(); ++i) {
+        if (inside[i] == '<' && inside.size() - i >= open.size()
+            && qstrnicmp(inside.data() + i, open.size(), open.data(), open.size()) == 0) {
+            ++depth;
+            i += open.size() - 1;
+        } else if (inside[i] == ']' && inside.sliced(i).startsWith(close)) {
+            if (--depth < 0)
+                return text;
+            i += close.size() - 1;
+        }
+    }
+    return inside;
 }
 
 // Decodes an attribute held in libxml2's form (see TreeAttribute): each "&...;" once.
@@ -192,11 +211,20 @@ void writeNode(QByteArray &out, const TreeNode *node)
     case vlxXMLDOM::Whitespace:
         appendEscapedText(out, bytesOf(node));
         break;
-    case vlxXMLDOM::CDATASection:
-        out += "<![CDATA[";
-        out += bytesOf(node);
-        out += "]]>";
+    case vlxXMLDOM::CDATASection: {
+        // Parsers refuse a section beyond a length: a long one is written in several, as the
+        // feed writer writes its own.
+        const QByteArrayView content = bytesOf(node);
+        qsizetype from = 0;
+        do {
+            const qsizetype end = UTF8Writer::cdataSectionEnd(content, from);
+            out += "<![CDATA[";
+            out += content.sliced(from, end - from);
+            out += "]]>";
+            from = end;
+        } while (from < content.size());
         break;
+    }
     case vlxXMLDOM::Comment:
         out += "<!--";
         out += bytesOf(node);
@@ -700,6 +728,16 @@ QString vlxXMLDOM::namespaceURIOfPrefix(const vlxXMLNode *handle, const QString 
         }
     }
     return QString();
+}
+
+quint64 vlxXMLDOM::namespaceNumberOfNode(const vlxXMLNode *handle)
+{
+    const TreeNode *node = toNode(handle);
+    if (!node || node->kind != Element || node->ns == 0)
+        return 0;
+    if (node->ns == kManyNamespaces)
+        return kUnnumberedNamespace;
+    return (node->tree->serial << 8) | node->ns;
 }
 
 QString vlxXMLDOM::namespaceURIOfNode(const vlxXMLNode *node)

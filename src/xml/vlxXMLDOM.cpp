@@ -3,6 +3,8 @@
 #include "xml/DocumentTree.h"
 #include "xml/LiftedCData.h"
 #include "xml/ParseState.h"
+
+#include <atomic>
 #include "xml/StartTagScanner.h"
 #include "xml/XMLTextSource.h"
 
@@ -260,7 +262,10 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
     }
     tree->dict = ctxt->dict;
     xmlDictReference(tree->dict);
-    tree->nodes.push_back(TreeNode {tree.get(), "", 0, kNone, 0, 0, 0, 0, vlxXMLDOM::Document}, 0);
+    tree->nodes.push_back(TreeNode {tree.get(), "", 0, kNone, 0, 0, 0, 0, vlxXMLDOM::Document, 0},
+                          0);
+    static std::atomic<quint64> trees {0};
+    tree->serial = ++trees;
 
     ParseState state;
     state.tree = tree.get();

@@ -169,6 +169,14 @@ public:
     static QString namespaceURIOfPrefix(const vlxXMLNode *node, const QString &prefix);
     // The namespace URI of an element's name (see namespaceURIOfPrefix).
     static QString namespaceURIOfNode(const vlxXMLNode *node);
+    // A number standing for an element's namespace, for readers that sort every element by it:
+    // two elements of one document have the same number exactly when their namespace URIs are
+    // equal, whatever prefixes (or default namespace) bind them, and no element of another
+    // document of the run has it. 0 for no element and an element in no namespace;
+    // kUnnumberedNamespace for an element of a document with too many namespaces to number
+    // (namespaceURIOfNode tells then).
+    static quint64 namespaceNumberOfNode(const vlxXMLNode *node);
+    static constexpr quint64 kUnnumberedNamespace = ~quint64(0);
 
     // Text helpers.
     static QString decodeAmpEntities(const QString &text);

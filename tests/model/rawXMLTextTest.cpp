@@ -12,9 +12,12 @@ TEST(rawXMLText, CompactDropsOnlyLayoutBetweenTags)
               QStringLiteral("<a><![CDATA[\n  <b>\n]]></a>"));
     EXPECT_EQ(rawXMLText::compact(QStringLiteral("<a t=\"x>\n  y\">\n  <b/></a>")),
               QStringLiteral("<a t=\"x>\n  y\"><b/></a>"));
-    // A break and indentation between text and the next tag are layout; the text stays.
-    EXPECT_EQ(rawXMLText::compact(QStringLiteral("<a>text \n  <b/>tail</a>")),
-              QStringLiteral("<a>text<b/>tail</a>"));
+    // A break and indentation between text and the next tag are layout; the text stays, the
+    // blank before the break with it. Where the layout breaks no line, white space is text.
+    EXPECT_EQ(rawXMLText::compact(QStringLiteral("<a>text \n  <b/>tail \n</a>")),
+              QStringLiteral("<a>text <b/>tail </a>"));
+    EXPECT_EQ(rawXMLText::compact(QStringLiteral("<a>\n</a><c>tail\n</c>")),
+              QStringLiteral("<a>\n</a><c>tail\n</c>"));
     // Text around a lone break inside an element is kept.
     EXPECT_EQ(rawXMLText::compact(QStringLiteral("<a>one\ntwo</a>")),
               QStringLiteral("<a>one\ntwo</a>"));

@@ -1,6 +1,7 @@
 #include "xml/KeptElementWriter.h"
 
 #include "common/StrictXML.h"
+#include "xml/UTF8Writer.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
@@ -173,6 +174,25 @@ TEST_F(KeptElementWriterTest, NamedReferencesBecomeWhatTheyRead)
                              "&nbsp;&amp;</p></target></rss>")),
         QString::fromUtf8("<p title=\"caf\xC3\xA9 &amp;nbsp;\">caf\xC3\xA9&amp;nbsp;&amp;</p>"));
     EXPECT_TRUE(omitted.isEmpty());
+}
+
+TEST_F(KeptElementWriterTest, LongCDATASectionsAreWrittenInPiecesParsersTake)
+{
+    const QString content = QString(UTF8Writer::kMaximumCDATAUnits + 10, u'a');
+    // Written as the tree has it (own prefix "x") and the long way (a declaration from above).
+    for (const QString &own : {u"x"_s, u"y"_s}) {
+        SCOPED_TRACE(own.toStdString());
+        const QString xml = KeptElementWriter::write(
+            kept(u"<r xmlns:x=\"urn:x\"><target><x:e><![CDATA["_s + content
+                 + u"]]></x:e></target></r>"_s),
+            own, u"urn:x"_s, {}, nullptr);
+        EXPECT_EQ(xml.count(u"<![CDATA["_s), 2);
+        vlxXMLDOM back(xml);
+        ASSERT_TRUE(back.xmlTree()) << back.errorDescription().toStdString();
+        EXPECT_TRUE(vlxXMLDOM::textContentOfNode(
+                        back.nodeNamed(u"x:e"_s, vlxXMLDOM::Element, nullptr))
+                    == content);
+    }
 }
 
 TEST(KeptElementWriter, UsableNamespaceDeclarations)

@@ -139,6 +139,8 @@ TEST(vlxXMLDOMText, CDATASectionsAreUnwrapped)
         {"&lt;![CDATA[&lt;script&gt;//&lt;![CDATA[ x //]]&gt;&lt;/script&gt;]]&gt;",
          "<script>//<![CDATA[ x //]]></script>"},
         {"&lt;![CDATA[a]]&gt; b", "<![CDATA[a]]> b"},
+        {"&lt;![CDATA[first]]&gt; and &lt;![CDATA[second]]&gt;",
+         "<![CDATA[first]]> and <![CDATA[second]]>"},
         {"&lt;![CDATA[no end", "<![CDATA[no end"},
         {"[1] &lt;p&gt;a[2]&lt;![b]] &lt;![CDATA [c]]&gt;", "[1] <p>a[2]<![b]] <![CDATA [c]]>"},
     };
