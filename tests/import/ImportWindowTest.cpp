@@ -201,7 +201,9 @@ TEST_F(ImportWindowTest, KeptElementsComeAlongAndAClashingPrefixGetsAFreshOne)
     // The loaded feed binds geo and loc to namespaces of its own.
     w.document()->addNamespace("geo", "urn:other:geo");
     w.document()->addNamespace("loc", "urn:other:loc");
+    // It uses iTunes too, so an iTunes element under a prefix of the source's own joins it.
     const QString itunes = "http://www.itunes.com/dtds/podcast-1.0.dtd";
+    w.document()->addNamespace("itunes", itunes);
     const QString source = serve(
         "kept.xml",
         sourceFeed("Kept", {{"Kept 1", ""}},
