@@ -180,6 +180,25 @@ QByteArrayView declaredPrefixOf(const TreeAttribute &attribute)
     return name.size() > 6 ? name.sliced(6) : QByteArrayView();
 }
 
+// A comment or processing instruction as written: both walks of a subtree keep them as they stand.
+void appendCommentOrInstruction(QByteArray &out, const TreeNode *node)
+{
+    if (node->kind == vlxXMLDOM::Comment) {
+        out += "<!--";
+        out += bytesOf(node);
+        out += "-->";
+        return;
+    }
+    out += "<?";
+    out += bytesOf(node);
+    const QByteArrayView data = valueOf(node->tree->attributes[node->firstAttribute]);
+    if (!data.isEmpty()) {
+        out += ' ';
+        out += data;
+    }
+    out += "?>";
+}
+
 void writeNode(QByteArray &out, const TreeNode *node)
 {
     const DocumentTree *tree = node->tree;
@@ -226,21 +245,9 @@ void writeNode(QByteArray &out, const TreeNode *node)
         break;
     }
     case vlxXMLDOM::Comment:
-        out += "<!--";
-        out += bytesOf(node);
-        out += "-->";
+    case vlxXMLDOM::ProcessingInstruction:
+        appendCommentOrInstruction(out, node);
         break;
-    case vlxXMLDOM::ProcessingInstruction: {
-        out += "<?";
-        out += bytesOf(node);
-        const QByteArrayView data = valueOf(tree->attributes[node->firstAttribute]);
-        if (!data.isEmpty()) {
-            out += ' ';
-            out += data;
-        }
-        out += "?>";
-        break;
-    }
     case vlxXMLDOM::EntityReference:
         out += '&';
         out += bytesOf(node);
@@ -527,21 +534,9 @@ void appendMarkupText(QByteArray &out, const TreeNode *node)
         appendResolvedReference(out, node);
         break;
     case vlxXMLDOM::Comment:
-        out += "<!--";
-        out += bytesOf(node);
-        out += "-->";
+    case vlxXMLDOM::ProcessingInstruction:
+        appendCommentOrInstruction(out, node);
         break;
-    case vlxXMLDOM::ProcessingInstruction: {
-        out += "<?";
-        out += bytesOf(node);
-        const QByteArrayView data = valueOf(tree->attributes[node->firstAttribute]);
-        if (!data.isEmpty()) {
-            out += ' ';
-            out += data;
-        }
-        out += "?>";
-        break;
-    }
     default:
         out += bytesOf(node);
         break;
