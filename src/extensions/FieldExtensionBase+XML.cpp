@@ -3,6 +3,7 @@
 #include "extensions/FieldExtensionBase.h"
 
 #include "extensions/ExtensionText.h"
+#include "extensions/OwnElementNames.h"
 #include "model/VLXLogic.h"
 #include "xml/UTF8Writer.h"
 #include "xml/vlxXMLDOM.h"
@@ -240,14 +241,20 @@ bool FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
         return false;
+    // The manager hands over only elements of the class's namespace, under whatever prefix the
+    // document binds to it: the local name tells the element.
     const QString name = vlxXMLDOM::nameOfNode(node);
-    const QStringList &names = extension().fieldNames();
-    // The names are in lower case; most documents write them so.
-    qsizetype index = names.indexOf(name);
-    for (qsizetype i = 0; i < names.size() && index < 0; ++i) {
-        if (names.at(i).size() == name.size()
-            && names.at(i).compare(name, Qt::CaseInsensitive) == 0)
-            index = i;
+    const QStringView local = OwnElementNames::localName(name);
+    const auto &elements = m_descriptor->elements;
+    // The names are in the table's letter case; most documents write them so.
+    qsizetype index = -1;
+    for (size_t e = 0; e < elements.size() && index < 0; ++e) {
+        if (local == QLatin1StringView(elements[e]))
+            index = qsizetype(e);
+    }
+    for (size_t e = 0; e < elements.size() && index < 0; ++e) {
+        if (local.compare(QLatin1StringView(elements[e]), Qt::CaseInsensitive) == 0)
+            index = qsizetype(e);
     }
     if (index < 0 || size_t(index) >= m_descriptor->elements.size())
         return false;
@@ -275,20 +282,14 @@ bool FieldExtensionBase::parseFieldNode(const vlxXMLNode *node)
                 storeRead(f, readValue(row, node));
             continue;
         }
-        // Children are named with the namespace's own prefix or the one the document uses for
-        // it; a later child of the same name wins.
-        const QString canonical
-            = knownNamespaces::prefix(m_descriptor->ns) + u':' + latin1(row.child);
-        const QString document
-            = extension().extensionProcessingName().toLower() + u':' + latin1(row.child);
+        // Children stand in the class's namespace under any prefix; a later child of the same
+        // name wins.
+        const QString processingName = extension().extensionProcessingName();
         const int count = vlxXMLDOM::numberOfChildren(node);
         for (int i = 0; i < count; ++i) {
             const vlxXMLNode *c = vlxXMLDOM::nodeAtIndex(i, node);
-            if (vlxXMLDOM::kindOfNode(c) != vlxXMLDOM::Element)
-                continue;
-            const QString childName = vlxXMLDOM::nameOfNode(c);
-            if (childName.compare(canonical, Qt::CaseInsensitive) == 0
-                || childName.compare(document, Qt::CaseInsensitive) == 0)
+            if (OwnElementNames::isChildNamed(c, node, m_descriptor->ns, processingName,
+                                              QLatin1StringView(row.child)))
                 storeRead(f, readValue(row, c));
         }
     }

@@ -19,13 +19,23 @@ std::unique_ptr<extensionManagerChannel> extensionManagerChannel::copy() const
 
 int extensionManagerChannel::parseXMLNodeIfMineTI(const vlxXMLNode *node, FeedElement &owner)
 {
-    const QStringList parts = vlxXMLDOM::nameOfNode(node).split(u':');
-    if (parts.size() != 2 || parts.at(0) != knownNamespaces::prefix(KnownNamespace::dublinCore))
-        return 0;
+    // An element the document binds to Dublin Core, under any prefix or as the default
+    // namespace; bound to none, the prefix "dc" tells, and the missing declaration is repaired.
+    const bool bound = vlxXMLDOM::namespaceNumberOfNode(node) != 0;
+    const QString &dcPrefix = knownNamespaces::prefix(KnownNamespace::dublinCore);
+    if (bound) {
+        if (knownNamespaces::fromURI(vlxXMLDOM::namespaceURIOfNode(node))
+            != KnownNamespace::dublinCore)
+            return 0;
+    } else {
+        const QStringList parts = vlxXMLDOM::nameOfNode(node).split(u':');
+        if (parts.size() != 2 || parts.at(0) != dcPrefix)
+            return 0;
+    }
     if (!dublinCoreExtensionUsed()) {
-        postMissingNamespace(knownNamespaces::prefix(KnownNamespace::dublinCore),
-                             knownNamespaces::uri(KnownNamespace::dublinCore));
-        owner.recordRepair(kMissingDeclarationRepair.arg(parts.at(0)));
+        postMissingNamespace(dcPrefix, knownNamespaces::uri(KnownNamespace::dublinCore));
+        if (!bound)
+            owner.recordRepair(kMissingDeclarationRepair.arg(dcPrefix));
     }
     const ChannelRef dc = dublinCoreExtension();
     if (!dc || !dublinCoreExtensionUsed())

@@ -1,5 +1,6 @@
 #include "extensions/dc/dcChannel.h"
 
+#include "extensions/OwnElementNames.h"
 #include "extensions/dc/dcChannelPrefs.h"
 #include "model/VLXFeed.h"
 #include "model/VLXLogic.h"
@@ -107,7 +108,9 @@ int dcChannel::parseXMLNodeIfMineTI(const vlxXMLNode *node)
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
         return 0;
-    const qsizetype index = fieldNames().indexOf(vlxXMLDOM::nameOfNode(node).toLower());
+    // The manager hands over the namespace's elements only, under whatever prefix.
+    const qsizetype index
+        = OwnElementNames::indexOfLocalName(vlxXMLDOM::nameOfNode(node), fieldNames());
     if (index < 0 || index >= R::kCount)
         return 0;
     QString value = vlxXMLDOM::descriptionOfNode(node);

@@ -1,6 +1,7 @@
 #include "extensions/itunes/iTunesChannel.h"
 
 #include "extensions/ExtensionChecks.h"
+#include "extensions/OwnElementNames.h"
 #include "extensions/itunes/iTunesCategoryTree.h"
 #include "extensions/itunes/iTunesChannelPrefs.h"
 #include "extensions/itunes/iTunesFlagWords.h"
@@ -323,15 +324,12 @@ void iTunesChannel::parseCustom(int field, const vlxXMLNode *node)
         return;
     iTunesCategory entry;
     entry.setCategory(vlxXMLDOM::attributeOfNode(node, QStringLiteral("text")));
-    // The last sub-category given wins; it may carry the document's prefix or the canonical one.
-    const QString document = extensionProcessingName().toLower() + QLatin1String(":category");
+    // The last sub-category given wins; it may stand under any prefix of the namespace.
     const int count = vlxXMLDOM::numberOfChildren(node);
     for (int i = 0; i < count; ++i) {
         const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
-        if (vlxXMLDOM::kindOfNode(child) != vlxXMLDOM::Element)
-            continue;
-        const QString name = vlxXMLDOM::nameOfNode(child).toLower();
-        if (name == QLatin1String("itunes:category") || name == document)
+        if (OwnElementNames::isChildNamed(child, node, KnownNamespace::iTunes,
+                                          extensionProcessingName(), QLatin1StringView("category")))
             entry.setSubCategory(
                 vlxXMLDOM::attributeOfNode(child, QStringLiteral("text")).trimmed());
     }

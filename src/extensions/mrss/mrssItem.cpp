@@ -1,5 +1,6 @@
 #include "extensions/mrss/mrssItem.h"
 
+#include "extensions/OwnElementNames.h"
 #include "extensions/mrss/mrssItemPrefs.h"
 #include "model/LocalEnclosureFile.h"
 #include "model/VLXItems.h"
@@ -297,18 +298,6 @@ QString mrssItem::listCellText(int field, int row, const QString &column) const
 // --- reading and writing
 // ---------------------------------------------------------------------------
 
-namespace {
-
-// Whether an element's name is "prefix:local", in any case (prefix and local in lower case).
-bool isNamed(QStringView name, QStringView prefix, QStringView local)
-{
-    return name.size() == prefix.size() + 1 + local.size()
-        && name.startsWith(prefix, Qt::CaseInsensitive) && name.at(prefix.size()) == u':'
-        && name.sliced(prefix.size() + 1).compare(local, Qt::CaseInsensitive) == 0;
-}
-
-} // namespace
-
 int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node)
 {
     return parseXMLNodeIfMine(node, false);
@@ -318,12 +307,11 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
         return 0;
-    // Lower-casing a prefix that is lower case already copies nothing, and the name is compared
-    // in its two parts without a lower-cased copy.
-    const QString prefix = extensionProcessingName().toLower();
+    // The element stands in the namespace (the manager, or for a group's child the group, made
+    // sure): its local name tells it.
+    const QString prefix = extensionProcessingName();
     const QString name = vlxXMLDOM::nameOfNode(node);
-    const auto named = [&](QStringView local) { return isNamed(name, prefix, local); };
-    if (named(u"group")) {
+    if (OwnElementNames::hasLocalName(name, QLatin1StringView("group"))) {
         // A group inside a group is kept as it stands.
         if (isSecondLevel) {
             groupKept().keepUnreadElement(node, *this);
@@ -335,19 +323,26 @@ int mrssItem::parseXMLNodeIfMine(const vlxXMLNode *node, bool isSecondLevel)
         qsizetype contents = 0;
         for (int i = 0; i < count; ++i) {
             const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
-            if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element
-                && isNamed(vlxXMLDOM::nameOfNode(child), prefix, u"content"))
+            if (OwnElementNames::isChildNamed(child, node, KnownNamespace::mediaRSS, prefix,
+                                              QLatin1StringView("content")))
                 ++contents;
         }
         // An item of many groups grows it geometrically, or each group would copy the list.
         const qsizetype needed = m_contents.size() + contents;
         if (needed > m_contents.capacity())
             m_contents.reserve(qMax(needed, 2 * m_contents.capacity()));
-        for (int i = 0; i < count; ++i)
-            parseXMLNodeIfMine(vlxXMLDOM::nodeAtIndex(i, node), true);
+        for (int i = 0; i < count; ++i) {
+            const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+            // An element of another namespace is kept as it stands.
+            if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element
+                && !OwnElementNames::isInNamespace(child, node, KnownNamespace::mediaRSS, prefix))
+                groupKept().keepUnreadElement(child, *this);
+            else
+                parseXMLNodeIfMine(child, true);
+        }
         return 0;
     }
-    if (named(u"content")) {
+    if (OwnElementNames::hasLocalName(name, QLatin1StringView("content"))) {
         m_contents.emplace_back();
         m_contents.back().parseXMLNodeIfMine(node, fieldNames(), prefix, *this);
         return 0;

@@ -2,6 +2,7 @@
 
 #include "extensions/mrss/mrssOptionalElements.h"
 
+#include "extensions/OwnElementNames.h"
 #include "io/VLXRSSWriter.h"
 #include "model/FeedElement.h"
 #include "model/VLXLogic.h"
@@ -293,11 +294,9 @@ int mrssOptionalElements::positionOf(const vlxXMLNode *node, const QStringList &
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element)
         return -1;
-    // Most documents write the names in lower case, as the list has them.
-    const QString name = vlxXMLDOM::nameOfNode(node);
-    qsizetype found = fieldNames.indexOf(name);
-    if (found < 0)
-        found = fieldNames.indexOf(name.toLower());
+    // The element is the namespace's (its reader made sure): its local name tells the position.
+    const qsizetype found
+        = OwnElementNames::indexOfLocalName(vlxXMLDOM::nameOfNode(node), fieldNames);
     return found > kAdultPosition ? -1 : int(found);
 }
 

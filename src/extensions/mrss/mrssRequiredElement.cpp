@@ -1,5 +1,6 @@
 #include "extensions/mrss/mrssRequiredElement.h"
 
+#include "extensions/OwnElementNames.h"
 #include "io/VLXRSSWriter.h"
 #include "model/TitledElement.h"
 #include "model/VLXLogic.h"
@@ -60,14 +61,6 @@ bool isPlainValue(QByteArrayView value)
             return false;
     }
     return true;
-}
-
-// Whether the lower-cased name is "prefix:content" for the lower-cased prefix.
-bool isContentName(const QString &lowerName, const QString &lowerPrefix)
-{
-    const QStringView name(lowerName);
-    return name.size() == lowerPrefix.size() + 8 && name.startsWith(lowerPrefix)
-        && name.sliced(lowerPrefix.size()) == u":content";
 }
 
 } // namespace
@@ -292,7 +285,7 @@ int mrssRequiredElement::parseXMLNodeIfMine(const vlxXMLNode *node, const QStrin
                                             const QString &prefix, extensionNSRaw &extension)
 {
     if (vlxXMLDOM::kindOfNode(node) != vlxXMLDOM::Element
-        || !isContentName(vlxXMLDOM::nameOfNode(node).toLower(), prefix.toLower()))
+        || !OwnElementNames::hasLocalName(vlxXMLDOM::nameOfNode(node), QLatin1StringView("content")))
         return 0;
     // A value of printable ASCII without a reference or blanks at its ends is taken as it
     // stands, straight into the element's text: making a string of each value first would
@@ -335,7 +328,10 @@ int mrssRequiredElement::parseXMLNodeIfMine(const vlxXMLNode *node, const QStrin
         const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
         if (vlxXMLDOM::kindOfNode(child) != vlxXMLDOM::Element)
             continue;
-        const int position = mrssOptionalElements::positionOf(child, fieldNames);
+        const int position
+            = OwnElementNames::isInNamespace(child, node, KnownNamespace::mediaRSS, prefix)
+            ? mrssOptionalElements::positionOf(child, fieldNames)
+            : -1;
         if (position >= 0 && !m_elements.holds(position)) {
             m_elements.take(child, position);
             continue;

@@ -1,5 +1,6 @@
 #include "extensions/mscf/microsoftCFChannel.h"
 
+#include "extensions/OwnElementNames.h"
 #include "extensions/mscf/microsoftCFChannelPrefs.h"
 #include "model/VLXFeed.h"
 #include "model/VLXLogic.h"
@@ -226,20 +227,20 @@ void microsoftCFChannel::parseCustom(int field, const vlxXMLNode *node)
 {
     if (field != kListInfo)
         return;
-    // The children are named with the document's prefix, in any letter case.
-    const QString prefix = extensionProcessingName().toLower();
-    const QString group = prefix + QLatin1String(":group");
-    const QString sort = prefix + QLatin1String(":sort");
+    // The children stand in the namespace under any prefix, in any letter case.
+    const QString prefix = extensionProcessingName();
     QList<ListInfoItem> list = m_listInfo;
     const int count = vlxXMLDOM::numberOfChildren(node);
     for (int i = 0; i < count; ++i) {
-        if (vlxXMLDOM::kindOfNode(vlxXMLDOM::nodeAtIndex(i, node)) != vlxXMLDOM::Element)
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+        if (vlxXMLDOM::kindOfNode(child) != vlxXMLDOM::Element
+            || !OwnElementNames::isInNamespace(child, node, descriptor().ns, prefix))
             continue;
-        const QString name = vlxXMLDOM::nameOfChildAtIndex(i, node).toLower();
+        const QString name = vlxXMLDOM::nameOfNode(child);
         ListInfoItem entry;
-        if (name == group) {
+        if (OwnElementNames::hasLocalName(name, QLatin1StringView("group"))) {
             entry.setType(QStringLiteral("group"));
-        } else if (name == sort) {
+        } else if (OwnElementNames::hasLocalName(name, QLatin1StringView("sort"))) {
             entry.setType(QStringLiteral("sort"));
             entry.setDataType(attribute(i, "data-type", node));
             // Only exactly "yes" or "true" make the default.

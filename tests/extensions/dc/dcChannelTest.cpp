@@ -90,7 +90,7 @@ TEST(dcChannel, ReadsUnderAnyPrefixDecodingAllButTheDate)
     EXPECT_EQ(decoded.titleTI(), QString());
 }
 
-TEST(dcChannel, TextInputChildrenOnlyUnderTheLiteralPrefix)
+TEST(dcChannel, TextInputChildrenOfTheNamespaceUnderAnyPrefix)
 {
     auto feed = readFeed(u"dc"_s, u"<dc:title>Channel</dc:title>"_s,
                          u"<dc:title>Box</dc:title><DC:creator>No</DC:creator>"
@@ -109,13 +109,20 @@ TEST(dcChannel, TextInputChildrenOnlyUnderTheLiteralPrefix)
         << qPrintable(written);
     EXPECT_TRUE(written.contains(u"        <dc:title>Channel</dc:title>\n"_s));
 
-    // Bound to another prefix, the channel's elements read, the literal "dc" children do not.
-    feed = readFeed(u"meta"_s, u"<meta:title>Other</meta:title>"_s, u"<dc:title>Box</dc:title>"_s);
+    // Bound to another prefix (or as the default namespace), the channel's elements and the
+    // textInput's children read alike and are written under "dc".
+    feed = readFeed(u"meta"_s, u"<meta:title>Other</meta:title>"_s,
+                    u"<meta:title>Box</meta:title>"
+                    u"<language xmlns=\"http://purl.org/dc/elements/1.1/\">fr</language>"_s);
     dc = dcOf(*feed);
     ASSERT_TRUE(dc);
     EXPECT_EQ(dc->title(), u"Other"_s);
-    EXPECT_EQ(dc->titleTI(), QString());
+    EXPECT_EQ(dc->titleTI(), u"Box"_s);
+    EXPECT_EQ(dc->languageElementTI(), u"fr"_s);
     EXPECT_TRUE(feed->buildXML().contains(u"<dc:title>Other</dc:title>"_s));
+    EXPECT_TRUE(feed->buildXML().contains(u"            <dc:title>Box</dc:title>\n"
+                                          u"            <dc:language>fr</dc:language>\n"
+                                          u"        </textInput>"_s));
 }
 
 TEST(dcChannel, LanguagesDoNotCountForEmptinessYetAreWritten)
