@@ -275,10 +275,9 @@ TEST_F(OpenSaveTest, ALongNameIsShownCutInItsAlertWithoutHoldingTheWindowUp)
         window.openFeedAtPath(path);
         ASSERT_EQ(laidOut->alerts().size(), 1) << title.toStdString();
         const Alert &shown = laidOut->alerts().first();
-        EXPECT_EQ(shown.title, title);
-        EXPECT_LE(shown.message.size(), 1000);
-        EXPECT_TRUE(shown.message.startsWith(start)) << shown.message.left(80).toStdString();
-        EXPECT_TRUE(shown.message.contains("n-end.xml")) << shown.message.right(80).toStdString();
+        EXPECT_TRUE(shown.title == title && shown.message.size() <= 1000
+                    && shown.message.startsWith(start) && shown.message.contains("n-end.xml"))
+            << shown.message.left(80).toStdString() << shown.message.right(80).toStdString();
         EXPECT_LT(stalls.longestMs(), 50) << title.toStdString();
     }
 }
