@@ -255,10 +255,8 @@ FeedDocument::LoadResult FeedOpening::loadFeed(const QUrl &address, const QStrin
             outcome->prepared
                 = FeedDocument::prepare(std::move(bytes), text, options, carry, &control);
         },
-        // The name the status line and the progress dialog show, cut as the status line cuts.
-        WindowStatusSink::fitted(entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
-                                                  : QDir::toNativeSeparators(
-                                                      path.isEmpty() ? entry.localPath() : path)));
+        entry.isRemote() ? FeedCredentials::scrubbed(entry.url)
+                         : QDir::toNativeSeparators(path.isEmpty() ? entry.localPath() : path));
     if (!finished || outcome->prepared.result.outcome == FeedDocument::LoadOutcome::Cancelled) {
         m_window.setStatusText(options.status);
         return {FeedDocument::LoadOutcome::Cancelled, false, false};

@@ -1,6 +1,7 @@
 #include "app/LoadRunner.h"
 
 #include "document/FeedDocument.h"
+#include "platform/ShownText.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -121,7 +122,8 @@ bool LoadRunner::run(const std::function<void(LoadControl &)> &work, const QStri
         loop.quit();
     });
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
-    m_title = title;
+    // The name a later start or an address handed over can be of any length.
+    m_title = ShownText::fitted(title);
     m_wording = wording;
     QTimer::singleShot(dialogDelay(), this, [this, job] {
         if (m_job == job)

@@ -10,6 +10,7 @@
 #include "io/FeedCredentials.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
+#include "platform/ShownText.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXListBox.h"
 
@@ -178,7 +179,8 @@ void Vellumcast::listBoxNewRowSelected(VLXListBox *, int row)
 void Vellumcast::setWindowTitleFromEntry()
 {
     if (m_documentWindow)
-        m_documentWindow->setWindowTitle(m_document->entry().fileName + QStringLiteral("[*]"));
+        m_documentWindow->setWindowTitle(ShownText::fitted(m_document->entry().fileName)
+                                         + QStringLiteral("[*]"));
 }
 
 Qt::DropActions Vellumcast::listBoxValidateDrop(VLXListBox *, const QMimeData *data)

@@ -18,13 +18,13 @@
 #include "app/ValidationActions.h"
 #include "app/VellumcastHost.h"
 #include "app/WindowCommands.h"
-#include "app/WindowStatusSink.h"
 #include "document/FeedFields.h"
 #include "document/FeedListModel.h"
 #include "model/VLXItems.h"
 #include "panes/EditTracker.h"
 #include "platform/AlertService.h"
 #include "platform/DefaultsStore.h"
+#include "platform/ShownText.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXHelpAnchored.h"
 #include "ui/VLXListBox.h"
@@ -347,7 +347,7 @@ void Vellumcast::showSelectedTab(int tab)
 void Vellumcast::setStatusText(const QString &text)
 {
     if (m_statusText)
-        m_statusText->setText(WindowStatusSink::fitted(text));
+        m_statusText->setText(ShownText::fitted(text));
 }
 
 QString Vellumcast::statusText() const

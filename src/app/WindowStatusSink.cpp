@@ -27,13 +27,3 @@ void WindowStatusSink::setStatus(const QString &text)
     // Let the line repaint without taking new input in the middle of the work.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
-
-QString WindowStatusSink::fitted(const QString &text)
-{
-    if (text.size() <= kLongestStatus)
-        return text;
-    // A path's folder and its file name both tell the user something.
-    const qsizetype end = kLongestStatus / 4;
-    const qsizetype start = kLongestStatus - end - 1;
-    return text.left(start) + QChar(0x2026) + text.right(end);
-}

@@ -5,6 +5,7 @@
 #include "platform/HelpService.h"
 #include "platform/MainThreadCall.h"
 #include "platform/QuestionNotice.h"
+#include "platform/ShownText.h"
 
 #include <QDebug>
 
@@ -45,8 +46,13 @@ QList<Alert> AlertService::Deferral::take()
     return std::exchange(m_alerts, {});
 }
 
-int AlertService::show(const Alert &alert)
+int AlertService::show(const Alert &given)
 {
+    // Titles and messages often carry a name or an address the user handed over, which can be
+    // of any length: a message box laying out a megabyte held the window up for seconds.
+    Alert alert = given;
+    alert.title = ShownText::fitted(given.title);
+    alert.message = ShownText::fitted(given.message);
     if (Deferral *deferral = threadDeferral()) {
         deferral->m_alerts.append(alert);
         return kDefault;

@@ -6,6 +6,7 @@
 #include "app/ItemsPane.h"
 #include "app/Vellumcast.h"
 #include "common/LocalServer.h"
+#include "common/StallWatch.h"
 #include "document/FeedDocument.h"
 #include "document/VLXUndoManager.h"
 #include "io/VLXParseFeed.h"
@@ -14,6 +15,7 @@
 #include "panes/EditTracker.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/PropertyList.h"
+#include "platform/QtAlertService.h"
 #include "platform/ScriptedFileChooser.h"
 #include "settings/VLXPreferences.h"
 #include "ui/VLXListBox.h"
@@ -24,6 +26,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
 #include <QProcess>
 #include <QTest>
 
@@ -231,6 +234,52 @@ TEST_F(OpenSaveTest, AnUnreadableFileIsReportedAndNothingChanges)
     EXPECT_TRUE(alerts->alerts().first().message.contains("no such feed.xml"));
     EXPECT_EQ(window.currentListOfFeeds(), before);
     EXPECT_EQ(window.currentFeed(), feed);
+}
+
+namespace {
+// Scripted answers, with each alert's message box built and laid out as the window would show it.
+class LaidOutAlerts : public ScriptedAlertService
+{
+public:
+    int runAlert(const Alert &alert) override
+    {
+        std::unique_ptr<QMessageBox> box(QtAlertService::buildBox(alert));
+        box->adjustSize();
+        return ScriptedAlertService::runAlert(alert);
+    }
+};
+} // namespace
+
+TEST_F(OpenSaveTest, ALongNameIsShownCutInItsAlertWithoutHoldingTheWindowUp)
+{
+    LocalServer server;
+    ASSERT_TRUE(server.startScript("http_server.py", {"--files", home()}))
+        << server.log().toStdString();
+    Vellumcast &window = start();
+    auto laidOut = std::make_shared<LaidOutAlerts>();
+    AlertService::setInstance(laidOut);
+    // A file that is not there and an address the server refuses, each named by a megabyte.
+    const QString name = QString(1 << 20, 'n') + "-end.xml";
+    const struct
+    {
+        QString path, title, start;
+    } cases[] = {
+        {QDir(home()).filePath(name), "Open Feed", "The file \"" + home()},
+        {server.url("http", "/" + name), "Connection Failure",
+         "When trying to fetch the feed " + server.url("http", "/n")},
+    };
+    laidOut->runAlert({}); // the first box loads what every box shares
+    for (const auto &[path, title, start] : cases) {
+        laidOut->clear();
+        StallWatch stalls;
+        window.openFeedAtPath(path);
+        ASSERT_EQ(laidOut->alerts().size(), 1) << title.toStdString();
+        const Alert &shown = laidOut->alerts().first();
+        EXPECT_TRUE(shown.title == title && shown.message.size() <= 1000
+                    && shown.message.startsWith(start) && shown.message.contains("n-end.xml"))
+            << shown.message.left(80).toStdString() << shown.message.right(80).toStdString();
+        EXPECT_LT(stalls.longestMs(), 50) << title.toStdString();
+    }
 }
 
 TEST_F(OpenSaveTest, TextThatIsNotAFeedIsFixedOrAbandoned)

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+// Texts the user handed us (a file name, an address: one of a megabyte can come from another
+// start of the program) as a status line, a progress dialog, an alert or a window title shows
+// them. Laying out a text that long held the window up for seconds.
+class ShownText
+{
+public:
+    // The text, or one longer than kLongest cut in the middle to that length: its start and its
+    // end stay, with an ellipsis between.
+    static QString fitted(const QString &text);
+    static constexpr qsizetype kLongest = 1000;
+};
