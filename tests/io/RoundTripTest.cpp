@@ -499,11 +499,11 @@ TEST_F(RoundTrip, UnreadAttributesAndElementsBesideTheChannelAreWrittenBack)
          {u"<media:content url=\"http://example.com/a.mp3\" type=\"audio/mpeg\" xmlns:x=\"urn:x\" "
           u"foo=\"bar\" xml:lang=\"en\" x:id=\"7\" />\n"_s}},
         {"elements beside the channel",
-         u"<rss version=\"2.0\" xmlns:access=\"http://www.bloglines.com/about/specs/fac-1.0\">"
+         u"<rss version=\"2.0\" xmlns:access=\"https://example.org/ns/access-1.0\">"
          u"<access:restriction relationship=\"deny\"/><channel>%1</channel>"
          u"<x:after xmlns:x=\"urn:x\">kept</x:after></rss>"_s.arg(channel),
          {u"\">\n    <access:restriction "
-          u"xmlns:access=\"http://www.bloglines.com/about/specs/fac-1.0\" "
+          u"xmlns:access=\"https://example.org/ns/access-1.0\" "
           u"relationship=\"deny\"/>\n    <channel>\n"_s,
           u"    </channel>\n    <x:after xmlns:x=\"urn:x\">kept</x:after>\n</rss>\n"_s}},
     };
