@@ -160,14 +160,12 @@ QString ImportedElements::freshPrefix(const QString &prefix, const QString &uri,
     const QString earlier = m_fresh.value(key);
     if (!earlier.isEmpty() && !usesPrefix(text, earlier))
         return earlier;
-    for (int n = 1;; ++n) {
-        const QString fresh = prefix + QString::number(n);
-        const auto given = m_given.constFind(fresh);
-        if ((given != m_given.cend() && *given != uri) || !boundURI(fresh).isEmpty()
-            || usesPrefix(text, fresh))
-            continue;
-        m_fresh.insert(key, fresh);
-        m_given.insert(fresh, uri);
-        return fresh;
-    }
+    const QString fresh = knownNamespaces::numberedPrefix(prefix, [&](const QString &candidate) {
+        const auto given = m_given.constFind(candidate);
+        return (given != m_given.cend() && *given != uri) || !boundURI(candidate).isEmpty()
+            || usesPrefix(text, candidate);
+    });
+    m_fresh.insert(key, fresh);
+    m_given.insert(fresh, uri);
+    return fresh;
 }

@@ -154,11 +154,13 @@ void baseExtensionManager::createExtensionWithNamespaceDeclared(const QString &p
     const std::optional<KnownNamespace> prefixOf = knownNamespaces::fromPrefix(prefix);
     if (prefixOf && uri != knownNamespaces::uri(*prefixOf) && hasScheme(uri)
         && !knownNamespaces::fromURI(uri)) {
-        QString free;
-        for (int n = 1; free.isEmpty() || knownNamespaces::fromPrefix(free) || firstListedNamed(free);
-             ++n)
-            free = prefix + QString::number(n);
-        createExtensionWithNamespace(free, uri);
+        createExtensionWithNamespace(
+            knownNamespaces::numberedPrefix(prefix,
+                                            [this](const QString &candidate) {
+                                                return knownNamespaces::fromPrefix(candidate)
+                                                    || firstListedNamed(candidate);
+                                            }),
+            uri);
         return;
     }
     createExtensionWithNamespace(prefix, uri);

@@ -183,3 +183,13 @@ QStringList knownNamespaces::builtinDescriptions()
         list.append(descriptionOfNamespace(ns));
     return list;
 }
+
+QString knownNamespaces::numberedPrefix(const QString &prefix,
+                                        const std::function<bool(const QString &)> &taken)
+{
+    for (int n = 1;; ++n) {
+        QString numbered = prefix + QString::number(n);
+        if (!taken(numbered))
+            return numbered;
+    }
+}

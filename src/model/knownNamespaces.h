@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <functional>
 #include <optional>
 
 // The eight namespaces that have extension classes of their own, in display order.
@@ -53,6 +54,10 @@ public:
     // The namespace whose canonical prefix is exactly this text.
     static std::optional<KnownNamespace> fromPrefix(const QString &prefix);
     static std::optional<KnownNamespace> fromURI(const QString &uri);
+    // The first of prefix1, prefix2, … that `taken` does not refuse: where a document binds a
+    // prefix to another namespace than the one it stands for here.
+    static QString numberedPrefix(const QString &prefix,
+                                  const std::function<bool(const QString &)> &taken);
 
     // The orders are fixed; each is made once and handed out as it is (managers walk them for
     // every element they read).

@@ -327,7 +327,7 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
     // prefix (or as the default namespace) it stands.
     const BoundNamespace &bound = boundNamespaceOf(node);
     if (bound.known)
-        return handToBound(*bound.known, node, owner, prefixView);
+        return handToBound(*bound.known, node, prefixView);
     if (!bound.uri.isNull() && (colon < 0 || hasScheme(bound.uri))) {
         if (const ExtensionRef listed = firstListedWithURI(bound.uri, prefixView))
             return listed->parseXMLNodeIfMine(node);
@@ -363,9 +363,8 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
 }
 
 int placedExtensionManager::handToBound(KnownNamespace ns, const vlxXMLNode *node,
-                                        FeedElement &owner, QStringView prefix)
+                                        QStringView prefix)
 {
-    Q_UNUSED(owner);
     if (!knownNamespaces::existsAt(ns, m_place)) {
         setUnknownExtensionUsed(true);
         return unknownExtension()->parseXMLNodeIfMine(node);
@@ -379,8 +378,8 @@ int placedExtensionManager::handToBound(KnownNamespace ns, const vlxXMLNode *nod
         return unknownExtension()->parseXMLNodeIfMine(node);
     }
     const ExtensionRef &slot = known(ns);
-    // The class reads elements under the prefix it was given: the one this element stands under
-    // (a default namespace leaves it be, and the element is kept as it stands).
+    // The class learns the prefix this element stands under (a default namespace has none to
+    // teach): its kept elements name their namespace by it. Fields are matched by local name.
     if (!prefix.isEmpty() && slot->extensionProcessingName() != prefix)
         slot->setExtensionProcessingName(prefix.toString());
     return slot->parseXMLNodeIfMine(node);

@@ -130,8 +130,7 @@ private:
                     const QString &prefix);
     // An element the document binds to a known namespace, under that prefix ("" for a default
     // namespace).
-    int handToBound(KnownNamespace ns, const vlxXMLNode *node, FeedElement &owner,
-                    QStringView prefix);
+    int handToBound(KnownNamespace ns, const vlxXMLNode *node, QStringView prefix);
     // The listed extension of that URI, the one of that name first.
     ExtensionRef firstListedWithURI(const QString &uri, QStringView prefix) const;
     // Whether prefix is the processing name of the slot's object ("" for an empty slot), asked
