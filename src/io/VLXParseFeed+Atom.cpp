@@ -273,7 +273,7 @@ PersonParts personParts(const vlxXMLNode *node)
     const int count = vlxXMLDOM::numberOfChildren(node);
     for (int i = 0; i < count; ++i) {
         const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
-        const QString name = lowerName(child);
+        const QString name = fieldName(child, node);
         if (name == u"email")
             parts.email = decodedTrimmed(text(child));
         else if (name == u"name")
@@ -306,7 +306,7 @@ QString authorEmail(const vlxXMLNode *node, const QString &current)
     const int count = vlxXMLDOM::numberOfChildren(node);
     for (int i = 0; i < count; ++i) {
         const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
-        if (lowerName(child) == u"email")
+        if (fieldName(child, node) == u"email")
             email = decodedTrimmed(text(child));
     }
     return email;
@@ -377,7 +377,7 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
             const int parts = vlxXMLDOM::numberOfChildren(child);
             for (int p = 0; p < parts; ++p) {
                 const vlxXMLNode *part = vlxXMLDOM::nodeAtIndex(p, child);
-                const QString partName = lowerName(part);
+                const QString partName = fieldName(part, child);
                 if (partName == u"title")
                     title = titleValue(part);
                 else if (partName == u"link" && isPageLink(part))

@@ -26,23 +26,21 @@ bool isRSSNamespace(const QString &uri)
     return uri == kRSS10Namespace || uri == kRSS090Namespace;
 }
 
-// The name an element is read by: unprefixed elements by their lower-cased name, whatever the
-// default namespace, as always; prefixed ones when the prefix stands for RSS 1.0 or 0.90, by
-// their lower-cased local name ("rss:channel" is a channel). Other elements match no row.
-QString rssName(const vlxXMLNode *node, const QString &lowerName)
+// The name an element is read by: its lower-cased local name when it stands in the RSS 1.0 or
+// 0.90 namespace under any prefix (or as the default namespace), its lower-cased name when it
+// stands unprefixed in no namespace. Elements of any other namespace match no row.
+QString rssName(const vlxXMLNode *node)
 {
-    const qsizetype colon = lowerName.indexOf(u':');
-    if (colon < 0)
-        return lowerName;
-    return isRSSNamespace(vlxXMLDOM::namespaceURIOfNode(node)) ? lowerName.sliced(colon + 1)
+    const QString name = lowerName(node);
+    if (vlxXMLDOM::namespaceNumberOfNode(node) == 0)
+        return name.contains(u':') ? QString() : name;
+    return isRSSNamespace(vlxXMLDOM::namespaceURIOfNode(node)) ? name.sliced(name.indexOf(u':') + 1)
                                                                : QString();
 }
 
 template<typename Read> void forEachRSSChild(const vlxXMLNode *node, Read &&read)
 {
-    forEachChild(node, [&](const vlxXMLNode *child, const QString &name) {
-        read(child, rssName(child, name));
-    });
+    forEachChild(node, [&](const vlxXMLNode *child, const QString &) { read(child, rssName(child)); });
 }
 
 // The root: "rdf:RDF", or else an RDF element of the RDF namespace under another prefix.
@@ -138,8 +136,8 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
 
     bool channelFound = false;
     const bool read = forEachChildReleasing(dom, root, m_readingProgress,
-                                            [&](const vlxXMLNode *child, const QString &lowerName) {
-                                                const QString name = rssName(child, lowerName);
+                                            [&](const vlxXMLNode *child, const QString &) {
+                                                const QString name = rssName(child);
                                                 if (name == u"channel") {
                                                     readChannel(dom, feed, child);
                                                     channelFound = true;

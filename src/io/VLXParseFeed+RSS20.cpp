@@ -238,6 +238,18 @@ QString keptRSSElements(VLXFeed &feed, const vlxXMLNode *rss, int from, int to)
     return keeper.rawXML();
 }
 
+// The rss element's channel: its first child named so in its own namespace.
+const vlxXMLNode *channelOf(const vlxXMLNode *rss)
+{
+    const int count = vlxXMLDOM::numberOfChildren(rss);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, rss);
+        if (fieldName(child, rss) == u"channel" && vlxXMLDOM::nameOfNode(child) == u"channel")
+            return child;
+    }
+    return nullptr;
+}
+
 int indexOfChild(const vlxXMLNode *child, const vlxXMLNode *parent)
 {
     const int count = vlxXMLDOM::numberOfChildren(parent);
@@ -265,7 +277,7 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
         // The version is the writer's own; the namespace declarations are the extensions'.
         feed.setRSSAttributes(
             KeptAttributes::ofNode(rss, [](const QString &name) { return name == u"version"; }));
-        const vlxXMLNode *channel = dom.nodeNamed(u"channel"_s, vlxXMLDOM::Element, rss);
+        const vlxXMLNode *channel = channelOf(rss);
         if (channel) {
             feed.addXMLComments(dom.arrayOfComments(channel));
             feed.setChannelAttributes(KeptAttributes::ofNode(channel, {}));
@@ -323,7 +335,7 @@ int VLXParseFeed::parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom)
     const vlxXMLNode *rss = dom.nodeNamed(u"rss"_s, vlxXMLDOM::Element, nullptr);
     if (!rss)
         return ReadFailed;
-    const vlxXMLNode *channel = dom.nodeNamed(u"channel"_s, vlxXMLDOM::Element, rss);
+    const vlxXMLNode *channel = channelOf(rss);
     if (!channel)
         return ReadFailed;
     feed.addXMLComments(dom.arrayOfComments(channel));

@@ -32,7 +32,24 @@ inline QString lowerName(const vlxXMLNode *node)
     return vlxXMLDOM::lowerNameOfElement(node);
 }
 
-// Hands every child of node that is not skipped to read(child, lowerName(child)), in order.
+// The name a child is read by as one of its parent's fields: its lower-cased local name when it
+// stands in the parent's namespace (an RSS element in none, an Atom element in Atom's), "" for
+// anything else. An element of another namespace is that namespace's whatever its name (an Atom
+// self link is no channel link, <title xmlns="urn:x"> no item title), and a name under a prefix
+// bound nowhere is no field either.
+inline QString fieldName(const vlxXMLNode *child, const vlxXMLNode *parent)
+{
+    if (!vlxXMLDOM::inSameNamespace(child, parent))
+        return QString();
+    QString name = lowerName(child);
+    const qsizetype colon = name.indexOf(u':');
+    if (colon < 0)
+        return name;
+    return vlxXMLDOM::namespaceNumberOfNode(child) == 0 ? QString() : name.sliced(colon + 1);
+}
+
+// Hands every child of node that is not skipped to read(child, fieldName(child, node)), in
+// order.
 template <typename Read>
 void forEachChild(const vlxXMLNode *node, Read &&read)
 {
@@ -40,7 +57,7 @@ void forEachChild(const vlxXMLNode *node, Read &&read)
     for (int i = 0; i < count; ++i) {
         const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
         if (!isSkipped(child))
-            read(child, lowerName(child));
+            read(child, fieldName(child, node));
     }
 }
 
@@ -58,7 +75,7 @@ bool forEachChildReleasing(vlxXMLDOM &dom, const vlxXMLNode *node,
     for (int i = 0; i < count; ++i) {
         const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
         if (!isSkipped(child))
-            read(child, lowerName(child));
+            read(child, fieldName(child, node));
         dom.releaseBeforeChild(i + 1, node);
         if (progress && !progress(i + 1, count))
             return false;
@@ -66,12 +83,14 @@ bool forEachChildReleasing(vlxXMLDOM &dom, const vlxXMLNode *node,
     return true;
 }
 
-// The channel and its image take on the namespaces the document declares; namespaces the
-// program has not met before are remembered in the preferences.
+// The channel takes on the namespaces the document declares, and the image the channel's (a
+// namespace declared under another address it is known by is read, and its repair told, once);
+// namespaces the program has not met before are remembered in the preferences.
 inline void adoptNameSpaces(VLXFeed &feed, const QStringList &declarations)
 {
     feed.XMLExtensions()->createExtensionsFromArray(declarations);
-    feed.image()->XMLExtensions()->createExtensionsFromArray(declarations);
+    feed.image()->XMLExtensions()->createExtensionsFromArray(
+        feed.XMLExtensions()->arrayOfNamespaceDelecrations());
     VLXPreferences::addMissingXMLNamespaces(feed.XMLExtensions()->arrayOfExtensionDescriptions());
 }
 

@@ -10,6 +10,8 @@
 
 const QString baseExtensionManager::kMissingDeclarationRepair
     = QStringLiteral("Add missing namespace declaration (%1)");
+const QString baseExtensionManager::kOtherAddressRepair
+    = QStringLiteral("Old %1 namespace address used %2");
 
 namespace {
 const QString kClassName = QStringLiteral("baseExtensionManager");
@@ -348,8 +350,9 @@ bool baseExtensionManager::holdsNamespace(const QString &prefix, const QString &
         return true;
     if (prefix == knownNamespaces::kUserDefined)
         return m_unknownUsed;
+    const std::optional<KnownNamespace> named = knownNamespaces::fromURI(dtd);
     for (KnownNamespace ns : knownNamespaces::creationOrder(place())) {
-        if (dtd == knownNamespaces::uri(ns) || prefix == knownNamespaces::prefix(ns)) {
+        if (named == ns || prefix == knownNamespaces::prefix(ns)) {
             // A namespace without a class here is never created, so it needs nothing.
             if (!knownNamespaces::existsAt(ns, place()))
                 return true;

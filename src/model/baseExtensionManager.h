@@ -173,6 +173,9 @@ public:
     static QString DTDURLOfDeclaration(const QString &declaration);
 
     static const QString kMissingDeclarationRepair; // "Add missing namespace declaration (%1)"
+    // "Old %1 namespace address used %2": a known namespace declared under another address
+    // that names it (its display name, the address).
+    static const QString kOtherAddressRepair;
 
 protected:
     baseExtensionManager(const baseExtensionManager &other);

@@ -100,17 +100,57 @@ std::optional<KnownNamespace> knownNamespaces::fromPrefix(const QString &prefix)
     return std::nullopt;
 }
 
+namespace {
+
+// An address as the comparison sees it: lower case, without the scheme when it is http or https,
+// without a leading "www." and without one final slash.
+QString comparableAddress(QStringView uri)
+{
+    QString address = uri.trimmed().toString().toLower();
+    for (const QLatin1StringView scheme : {QLatin1StringView("http://"), QLatin1StringView("https://")}) {
+        if (address.startsWith(scheme)) {
+            address.remove(0, scheme.size());
+            break;
+        }
+    }
+    if (address.startsWith(QLatin1StringView("www.")))
+        address.remove(0, 4);
+    if (address.endsWith(u'/'))
+        address.chop(1);
+    return address;
+}
+
+// Addresses a namespace was published under before its URI settled, still found in feeds.
+const QList<std::pair<KnownNamespace, QString>> &oldAddresses()
+{
+    static const QList<std::pair<KnownNamespace, QString>> kOld
+        = {{KnownNamespace::mediaRSS, QStringLiteral("http://tools.search.yahoo.com/mrss/")}};
+    return kOld;
+}
+
+} // namespace
+
 std::optional<KnownNamespace> knownNamespaces::fromURI(const QString &uri)
 {
     for (const Entry &e : table()) {
         if (e.uri == uri)
             return e.ns;
     }
-    // Feeds write the URIs with other capitals too ("http://www.itunes.com/DTDs/Podcast-1.0.dtd"
-    // was long the documented form): they mean the same namespaces.
-    for (const Entry &e : table()) {
-        if (e.uri.compare(uri, Qt::CaseInsensitive) == 0)
-            return e.ns;
+    if (uri.isEmpty())
+        return std::nullopt;
+    // Made once: the comparable forms of every URI and old address, in table order.
+    static const QList<std::pair<KnownNamespace, QString>> kComparable = [] {
+        QList<std::pair<KnownNamespace, QString>> forms;
+        for (const Entry &e : table())
+            forms.append({e.ns, comparableAddress(e.uri)});
+        for (const auto &[ns, address] : oldAddresses())
+            forms.append({ns, comparableAddress(address)});
+        return forms;
+    }();
+    const QString address = comparableAddress(uri);
+    for (const auto &[ns, form] : kComparable) {
+        if (form == address)
+            return ns;
     }
     return std::nullopt;
 }

@@ -53,7 +53,13 @@ public:
 
     // The namespace whose canonical prefix is exactly this text.
     static std::optional<KnownNamespace> fromPrefix(const QString &prefix);
+    // The namespace an address names: its own URI, or an address feeds write for it (the URI
+    // with other capitals, http for https or the reverse, without "www." or the final slash, or
+    // an old address of the namespace). Every part of the program that asks which namespace a
+    // document means asks here.
     static std::optional<KnownNamespace> fromURI(const QString &uri);
+    // Whether uri is the namespace's own URI, as the program writes it.
+    static bool isOwnURI(KnownNamespace ns, QStringView uri) { return uri == entry(ns).uri; }
     // The first of prefix1, prefix2, … that `taken` does not refuse: where a document binds a
     // prefix to another namespace than the one it stands for here.
     static QString numberedPrefix(const QString &prefix,

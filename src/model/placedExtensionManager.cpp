@@ -226,6 +226,11 @@ void placedExtensionManager::useKnown(KnownNamespace ns, const QString &prefix, 
         return;
     fresh->setExtensionProcessingName(prefix);
     fresh->setDTDURL(dtd);
+    // Declared under another address that names it (one feeds write for it): read as the
+    // namespace and saved under its own URI, which the user is told of unless the class tells
+    // of it itself.
+    if (!dtd.isEmpty() && !knownNamespaces::isOwnURI(ns, dtd) && fresh->repairCount() == 0)
+        fresh->recordRepair(kOtherAddressRepair.arg(knownNamespaces::displayName(ns), dtd));
     settledSlot(ns) = std::move(fresh);
     setExtensionUsed(ns, true);
 }

@@ -310,7 +310,11 @@ QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefi
         own.append(c.unicode() < 0x80 ? char(c.unicode()) : '\x80');
     // Under the own prefix, the document must have meant the writer's namespace. (Names under
     // another prefix never pass this look, so an alias always goes the long way.)
-    if (isPlainElementText(xml, QByteArrayView(own.constData(), own.size()))) {
+    // An element that stands in a default namespace declared around it must declare it itself,
+    // or written elsewhere it would fall into no namespace (an Atom element named like an RSS
+    // one would turn into that RSS element).
+    if (isPlainElementText(xml, QByteArrayView(own.constData(), own.size()))
+        && vlxXMLDOM::namespaceURIOfPrefix(vlxXMLDOM::parentOfNode(node), QString()).isEmpty()) {
         const QString meant = ownURI.isEmpty() || ownPrefix.isEmpty()
             ? QString()
             : vlxXMLDOM::namespaceURIOfPrefix(node, ownPrefix);
@@ -399,7 +403,11 @@ void KeptElementWriter::walk(const vlxXMLNode *element)
         m_scope.push_back({prefix, uri, isUsableNamespace(prefix, uri)});
     const QString name = written(given);
     const QString prefix = prefixOf(name);
-    if (!prefix.isEmpty() && !binding(prefix)) {
+    if (prefix.isEmpty()) {
+        // The default namespace it stands in comes along from where it stood.
+        if (vlxXMLDOM::namespaceNumberOfNode(element) != 0)
+            binding(prefix);
+    } else if (!binding(prefix)) {
         omit(Omission::Element, given,
              m_unusable ? Omission::UnusableNamespace : Omission::UnboundPrefix);
         m_scope.resize(scopeSize);

@@ -485,16 +485,40 @@ QString vlxXMLDOM::dataOfNode(const vlxXMLNode *handle)
 }
 
 namespace {
-void appendResolvedReference(QByteArray &out, const TreeNode *reference)
+// Text inside a value made of child markup, escaped as the element's content is written: the
+// three characters that would make it markup. Line ends and quotes stay as they are (the value is
+// a field's text, not a document).
+void appendEscapedValueText(QByteArray &out, QByteArrayView text)
 {
-    out += vlxXMLDOM::resolveReference(utf8Text(bytesOf(reference))).toUtf8();
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char *escaped = c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : nullptr;
+        if (!escaped)
+            continue;
+        out += text.sliced(plain, i - plain);
+        out += escaped;
+        plain = i + 1;
+    }
+    out += text.sliced(plain);
 }
 
-// An element inside a text value, as text: its tags as the document writes them and its
-// content read as the value's own text is (references resolved, a CDATA section's content,
-// inner elements alike). This is what a field reads when its markup came escaped ("Food
-// &lt;b&gt;and&lt;/b&gt; drink"), as the text repair escapes the markup inside titles, so a
-// field reads the same whichever way the feed wrote its markup.
+// A reference the document named without declaring it: the character it stands for. Inside
+// markup that character is text and escaped like any other; a name nobody knows stays as written.
+void appendResolvedReference(QByteArray &out, const TreeNode *reference, bool inMarkup)
+{
+    const QString resolved = vlxXMLDOM::resolveReference(utf8Text(bytesOf(reference)));
+    if (inMarkup && !resolved.startsWith(u'&'))
+        appendEscapedValueText(out, resolved.toUtf8());
+    else
+        out += resolved.toUtf8();
+}
+
+// A node of a value that holds child markup, as the element's content is written: tags and
+// attributes as in the document, text (CDATA sections included) escaped again, so that what the
+// document escaped stays escaped. It reads as the same markup written escaped would read
+// ("Food &lt;b&gt;and&lt;/b&gt; drink"): a field reads the same whichever way the feed wrote its
+// markup, and text never turns into markup on the way.
 void appendMarkupText(QByteArray &out, const TreeNode *node)
 {
     const DocumentTree *tree = node->tree;
@@ -504,19 +528,11 @@ void appendMarkupText(QByteArray &out, const TreeNode *node)
         out += bytesOf(node);
         for (quint32 i = 0; i < node->attributeCount; ++i) {
             const TreeAttribute &attribute = tree->attributes[node->firstAttribute + i];
-            const QByteArrayView raw = valueOf(attribute);
-            QByteArray value
-                = raw.contains('&') ? decodeAttribute(raw).toUtf8() : raw.toByteArray();
-            // Quoted so that the value reads back whole.
-            const char quote = value.contains('"') && !value.contains('\'') ? '\'' : '"';
-            if (quote == '"')
-                value.replace('"', "&quot;");
             out += ' ';
             out += nameOf(attribute);
-            out += '=';
-            out += quote;
-            out += value;
-            out += quote;
+            out += "=\"";
+            appendEscapedAttribute(out, valueOf(attribute));
+            out += '"';
         }
         if (node->childCount == 0) {
             out += "/>";
@@ -531,14 +547,14 @@ void appendMarkupText(QByteArray &out, const TreeNode *node)
         break;
     }
     case vlxXMLDOM::EntityReference:
-        appendResolvedReference(out, node);
+        appendResolvedReference(out, node, true);
         break;
     case vlxXMLDOM::Comment:
     case vlxXMLDOM::ProcessingInstruction:
         appendCommentOrInstruction(out, node);
         break;
     default:
-        out += bytesOf(node);
+        appendEscapedValueText(out, bytesOf(node));
         break;
     }
 }
@@ -549,19 +565,23 @@ QByteArrayView elementValueBytes(const TreeNode *node, QByteArray &kept)
     if (!node || !showsChildren(node) || node->childCount == 0)
         return QByteArrayView();
     const DocumentTree *tree = node->tree;
-    if (node->childCount == 1) {
-        const TreeNode *only = tree->child(node, 0);
-        if (only->kind != vlxXMLDOM::EntityReference && only->kind != vlxXMLDOM::Element)
-            return unwrappedCDATA(bytesOf(only), kept);
+    bool markup = false;
+    for (quint32 i = 0; i < node->childCount && !markup; ++i)
+        markup = tree->child(node, i)->kind == vlxXMLDOM::Element;
+    if (markup) {
+        // The content as written, every child escaped where it is text.
+        for (quint32 i = 0; i < node->childCount; ++i)
+            appendMarkupText(kept, tree->child(node, i));
+        return kept;
     }
-    // Gather UTF-8 and convert once; resolved references and elements inside a text are few.
+    if (node->childCount == 1 && tree->child(node, 0)->kind != vlxXMLDOM::EntityReference)
+        return unwrappedCDATA(bytesOf(tree->child(node, 0)), kept);
+    // Gather UTF-8 and convert once; resolved references inside a text are few.
     QByteArray joined;
     for (quint32 i = 0; i < node->childCount; ++i) {
         const TreeNode *child = tree->child(node, i);
         if (child->kind == vlxXMLDOM::EntityReference)
-            appendResolvedReference(joined, child);
-        else if (child->kind == vlxXMLDOM::Element)
-            appendMarkupText(joined, child);
+            appendResolvedReference(joined, child, false);
         else
             joined += bytesOf(child);
     }
@@ -733,6 +753,15 @@ quint64 vlxXMLDOM::namespaceNumberOfNode(const vlxXMLNode *handle)
     if (node->ns == kManyNamespaces)
         return kUnnumberedNamespace;
     return (node->tree->serial << 8) | node->ns;
+}
+
+bool vlxXMLDOM::inSameNamespace(const vlxXMLNode *a, const vlxXMLNode *b)
+{
+    const quint64 first = namespaceNumberOfNode(a);
+    const quint64 second = namespaceNumberOfNode(b);
+    if (first != kUnnumberedNamespace && second != kUnnumberedNamespace)
+        return first == second;
+    return namespaceURIOfNode(a) == namespaceURIOfNode(b);
 }
 
 QString vlxXMLDOM::namespaceURIOfNode(const vlxXMLNode *node)

@@ -147,10 +147,12 @@ public:
     static int numberOfAttributes(const vlxXMLNode *node);
     // The data text of a processing instruction ("" for any other node).
     static QString dataOfNode(const vlxXMLNode *node);
-    // The text value: child strings joined (references resolved, a child element giving its
-    // markup and text in order, as the same markup escaped would read). A joined text that is
-    // wholly an escaped CDATA wrapper loses the wrapper (and the white space around it); any
-    // other text is kept whole, nothing trimmed.
+    // The text value. Without child elements: the child strings joined, references resolved; a
+    // joined text that is wholly an escaped CDATA wrapper loses the wrapper (and the white space
+    // around it), any other text is kept whole, nothing trimmed. With child elements: the
+    // element's content as written, its tags as in the document and the text in and between
+    // them escaped again ("&", "<", ">"), so that it reads as the same markup written escaped
+    // would and nothing the document escaped comes out as markup.
     static QString getElementValue(const vlxXMLNode *node);
     // The same text in UTF-8, as the document holds it (a byte order mark stays).
     static QByteArray elementValueUTF8(const vlxXMLNode *node);
@@ -177,6 +179,8 @@ public:
     // (namespaceURIOfNode tells then).
     static quint64 namespaceNumberOfNode(const vlxXMLNode *node);
     static constexpr quint64 kUnnumberedNamespace = ~quint64(0);
+    // Whether two elements stand in the same namespace (both in none included).
+    static bool inSameNamespace(const vlxXMLNode *a, const vlxXMLNode *b);
 
     // Text helpers.
     static QString decodeAmpEntities(const QString &text);

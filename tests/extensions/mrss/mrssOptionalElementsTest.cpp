@@ -43,11 +43,11 @@ TEST(mrssOptionalElements, EachKindReadsAndWritesItsOwnForm)
          "<media:title type=\"a&quot;b\">The A</media:title>"},
         {"<media:description type=\"plain\">d</media:description>",
          "<media:description type=\"plain\">d</media:description>"},
-        // Markup around words is text, as it would read escaped.
+        // Markup around words is text, as it would read escaped; what it escapes stays escaped.
         {"<media:title>Extra <b>bold</b></media:title>",
          "<media:title>Extra &lt;b&gt;bold&lt;/b&gt;</media:title>"},
         {"<media:description>a <p>b <i>c</i>&amp;</p> d</media:description>",
-         "<media:description>a &lt;p&gt;b &lt;i&gt;c&lt;/i&gt;&amp;&lt;/p&gt; "
+         "<media:description>a &lt;p&gt;b &lt;i&gt;c&lt;/i&gt;&amp;amp;&lt;/p&gt; "
          "d</media:description>"},
         {"<media:keywords></media:keywords>", "<media:keywords></media:keywords>"},
         {"<media:thumbnail height=\"5\" time=\"1&lt;2\" />",
