@@ -10,6 +10,7 @@
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
+#include "model/knownNamespaces.h"
 #include "xml/vlxXMLDOM.h"
 
 using namespace Qt::StringLiterals;
@@ -23,7 +24,8 @@ const QString kRSS090Namespace = u"http://my.netscape.com/rdf/simple/0.9/"_s;
 
 bool isRSSNamespace(const QString &uri)
 {
-    return uri == kRSS10Namespace || uri == kRSS090Namespace;
+    return knownNamespaces::sameAddress(uri, kRSS10Namespace)
+        || knownNamespaces::sameAddress(uri, kRSS090Namespace);
 }
 
 // The name an element is read by: its lower-cased local name when it stands in the RSS 1.0 or

@@ -130,6 +130,11 @@ const QList<std::pair<KnownNamespace, QString>> &oldAddresses()
 
 } // namespace
 
+bool knownNamespaces::sameAddress(QStringView a, QStringView b)
+{
+    return a == b || comparableAddress(a) == comparableAddress(b);
+}
+
 std::optional<KnownNamespace> knownNamespaces::fromURI(const QString &uri)
 {
     for (const Entry &e : table()) {

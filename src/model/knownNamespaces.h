@@ -58,6 +58,9 @@ public:
     // an old address of the namespace). Every part of the program that asks which namespace a
     // document means asks here.
     static std::optional<KnownNamespace> fromURI(const QString &uri);
+    // Whether two addresses name one namespace as feeds write them: equal ignoring letter case,
+    // http or https, a leading "www." and a final slash.
+    static bool sameAddress(QStringView a, QStringView b);
     // Whether uri is the namespace's own URI, as the program writes it.
     static bool isOwnURI(KnownNamespace ns, QStringView uri) { return uri == entry(ns).uri; }
     // The first of prefix1, prefix2, … that `taken` does not refuse: where a document binds a

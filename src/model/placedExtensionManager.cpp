@@ -221,18 +221,28 @@ void placedExtensionManager::createExtensionWithNamespace(const QString &name, c
 
 void placedExtensionManager::useKnown(KnownNamespace ns, const QString &prefix, const QString &dtd)
 {
-    ExtensionRef fresh = extensionFactory::shared().create(ns, m_place);
-    if (!fresh)
-        return;
-    fresh->setExtensionProcessingName(prefix);
-    fresh->setDTDURL(dtd);
+    // A namespace declared twice (under two prefixes or addresses) keeps the one object, which
+    // hears of both.
+    ExtensionRef fresh;
+    ExtensionRef target = extensionUsed(ns) ? known(ns) : nullptr;
+    if (!target) {
+        fresh = extensionFactory::shared().create(ns, m_place);
+        if (!fresh)
+            return;
+        target = fresh;
+    }
+    const int repairs = target->repairCount();
+    target->setExtensionProcessingName(prefix);
+    target->setDTDURL(dtd);
     // Declared under another address that names it (one feeds write for it): read as the
     // namespace and saved under its own URI, which the user is told of unless the class tells
     // of it itself.
-    if (!dtd.isEmpty() && !knownNamespaces::isOwnURI(ns, dtd) && fresh->repairCount() == 0)
-        fresh->recordRepair(kOtherAddressRepair.arg(knownNamespaces::displayName(ns), dtd));
-    settledSlot(ns) = std::move(fresh);
-    setExtensionUsed(ns, true);
+    if (!dtd.isEmpty() && !knownNamespaces::isOwnURI(ns, dtd) && target->repairCount() == repairs)
+        target->recordRepair(kOtherAddressRepair.arg(knownNamespaces::displayName(ns), dtd));
+    if (fresh) {
+        settledSlot(ns) = std::move(fresh);
+        setExtensionUsed(ns, true);
+    }
 }
 
 void placedExtensionManager::populateWithDefaults(const QString &uniqueKey)
