@@ -261,7 +261,23 @@ void Controller::documentsHandedOver(const QStringList &documents)
         window->raise();
         window->activateWindow();
     }
-    m_handedOver += documents;
+    // Documents that come while a question is up wait; a flood of them would wait without end.
+    qsizetype characters = 0;
+    for (const QString &waiting : std::as_const(m_handedOver))
+        characters += waiting.size();
+    for (const QString &document : documents) {
+        characters += document.size();
+        if (m_handedOver.size() >= kMostWaiting || characters > kMostWaitingCharacters) {
+            // Said once, not once a hand-over: a flood would flood the log too.
+            if (!std::exchange(m_droppingHandedOver, true))
+                qWarning().noquote()
+                    << tr("Vellumcast: %1 handed-over documents wait to open; later ones are "
+                          "dropped until one of them has opened.")
+                           .arg(m_handedOver.size());
+            break;
+        }
+        m_handedOver << document;
+    }
     // Never opened from here: a hand-over can come while an open turns the event loop, and an
     // open begun inside another goes one level deeper with each document of a burst.
     if (!m_openHandedOver->isActive())
@@ -284,6 +300,7 @@ void Controller::openHandedOverWhenFree()
         return;
     }
     const QString next = m_handedOver.takeFirst();
+    m_droppingHandedOver = false;
     m_openingHandedOver = true;
     applicationOpenFile(next);
     m_openingHandedOver = false;

@@ -31,7 +31,8 @@ public:
     void applicationWillFinishLaunching();
     bool applicationOpenFile(const QString &path);
     // Documents a later start of the program handed over: the window comes forward and opens
-    // them once it is free (no question or dialog up, no feed being read).
+    // them once it is free (no question or dialog up, no feed being read). Those beyond the
+    // bounds of the queue are dropped, with a line in the log.
     void documentsHandedOver(const QStringList &documents);
     void applicationDidFinishLaunching();
     void openVellumcastWindow();
@@ -46,6 +47,12 @@ public:
     QMainWindow *mainWindow() const;
     // Documents handed over before the window exists, in the order they came.
     QStringList filesToOpenLater() const { return m_filesToOpenLater; }
+    // Handed-over documents waiting to open, oldest first.
+    QStringList handedOverWaiting() const { return m_handedOver; }
+    // The most handed-over documents that wait, and the most characters they hold together: a
+    // later start that keeps handing over while a question is up grows the queue no further.
+    static constexpr int kMostWaiting = 256;
+    static constexpr qsizetype kMostWaitingCharacters = 4 * 1024 * 1024;
     // What went wrong while preparing the user folder; empty when nothing did.
     QString userFolderProblem() const { return m_userFolderProblem; }
     bool transferLayerStarted() const { return m_transferLayerStarted; }
@@ -72,6 +79,8 @@ private:
     // Opens the next handed-over document from the window's own event loop, one at a time.
     QTimer *m_openHandedOver = nullptr;
     bool m_openingHandedOver = false;
+    // The log has said that documents are dropped, and no waiting one has opened since.
+    bool m_droppingHandedOver = false;
     QString m_userFolderProblem;
     bool m_transferLayerStarted = false;
     bool m_terminated = false;

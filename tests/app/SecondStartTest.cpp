@@ -12,14 +12,18 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -27,6 +31,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 sockaddr_un addressOf(const QString &path)
@@ -78,8 +83,9 @@ SingleInstance::Role startAnother(const QString &socket, const QStringList &docu
     return role;
 }
 
-// Scripted alerts that note how deep in the window thread's stack each came, and what the
-// status line showed then.
+// Scripted alerts that note how deep in the window thread's stack each came, how many were up at
+// once and what the status line showed then. Shown for a while, they turn the event loop as a
+// modal alert does, so that what arrives meanwhile is handled inside.
 class WitnessedAlerts : public ScriptedAlertService
 {
 public:
@@ -89,11 +95,38 @@ public:
         lowest = std::min(lowest, reinterpret_cast<quintptr>(&here));
         highest = std::max(highest, reinterpret_cast<quintptr>(&here));
         statuses << Vellumcast::existingInstance()->statusText();
+        deepest = std::max(deepest, ++shown);
+        if (whileShown)
+            QTimer::singleShot(0, std::exchange(whileShown, {}));
+        if (shownForMs > 0) {
+            QEventLoop loop;
+            QTimer::singleShot(shownForMs, &loop, &QEventLoop::quit);
+            loop.exec();
+        }
+        --shown;
         return ScriptedAlertService::runAlert(alert);
     }
     quintptr lowest = ~quintptr(0), highest = 0;
     QStringList statuses;
+    int shownForMs = 0, shown = 0, deepest = 0;
+    std::function<void()> whileShown;
 };
+
+// Whether the running program let go of a start's connection: the start reads its end.
+bool dropped(int connection)
+{
+    char byte = 0;
+    const ssize_t read = ::recv(connection, &byte, 1, MSG_DONTWAIT | MSG_PEEK);
+    return read == 0 || (read < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
+}
+
+QStringList capturedWarnings;
+
+void captureWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg)
+        capturedWarnings << message;
+}
 
 using SecondStartTest = AppFixture;
 } // namespace
@@ -173,6 +206,57 @@ TEST_F(SecondStartTest, HandedOverDocumentsOpenOneAfterAnother)
     EXPECT_TRUE(witness->statuses.last().startsWith(home()));
 }
 
+TEST_F(SecondStartTest, AHandOverDuringAnOpenWaitsForIt)
+{
+    startWindow();
+    auto modal = std::make_shared<WitnessedAlerts>();
+    modal->shownForMs = 100;
+    AlertService::setInstance(modal);
+    // Both files are missing: each open ends in an alert, and the second is handed over while
+    // the first one's is up.
+    const QString first = QDir(home()).filePath("missing-first.xml");
+    const QString second = QDir(home()).filePath("missing-second.xml");
+    modal->whileShown = [&] { controller->documentsHandedOver({second}); };
+    controller->documentsHandedOver({first});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return modal->alerts().size() == 2; }, 5000));
+    EXPECT_EQ(modal->deepest, 1) << "an open ran inside another";
+    EXPECT_TRUE(modal->alerts()[0].message.contains(first)
+                && modal->alerts()[1].message.contains(second));
+}
+
+TEST_F(SecondStartTest, AtMostAQueueOfHandedOverDocumentsWaits)
+{
+    // The bounds hold across hand-overs: the last document comes alone. A program whose event
+    // loop does not turn opens none meanwhile.
+    constexpr qsizetype kLong = Controller::kMostWaitingCharacters / 4;
+    struct Bound
+    {
+        int handed;
+        qsizetype length;
+        int waiting;
+    };
+    for (const auto &[handed, length, waiting] :
+         {Bound {Controller::kMostWaiting, 20, Controller::kMostWaiting},
+          {Controller::kMostWaiting + 1, 20, Controller::kMostWaiting},
+          {4, kLong, 4},
+          {5, kLong, 4}}) {
+        Controller running;
+        QStringList documents;
+        for (int i = 0; i < handed; ++i)
+            documents << QStringLiteral("/f/%1.xml").arg(i).leftJustified(length, 'x');
+        capturedWarnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(captureWarnings);
+        running.documentsHandedOver(documents.first(handed - 1));
+        running.documentsHandedOver(documents.sliced(handed - 1));
+        qInstallMessageHandler(previous);
+        // The later ones are dropped, and the log says so.
+        EXPECT_TRUE(running.handedOverWaiting() == documents.first(waiting)
+                    && capturedWarnings.size() == (handed > waiting ? 1 : 0))
+            << handed << " handed over, " << running.handedOverWaiting().size() << " wait, "
+            << capturedWarnings.join('\n').toStdString();
+    }
+}
+
 TEST_F(SecondStartTest, TheSocketLivesInAFolderOnlyTheUserCanEnter)
 {
     const QString runtime = home() + "/runtime", open = home() + "/open", link = home() + "/link";
@@ -188,7 +272,9 @@ TEST_F(SecondStartTest, TheSocketLivesInAFolderOnlyTheUserCanEnter)
          {std::pair {QString(), own}, {open, own}, {link, own}, {runtime, runtime}}) {
         qputenv("XDG_RUNTIME_DIR", given.toUtf8());
         const QString folder = QFileInfo(SingleInstance::defaultSocketPath()).path();
-        struct stat made {};
+        struct stat made
+        {
+        };
         EXPECT_EQ(::lstat(QFile::encodeName(folder).constData(), &made), 0);
         EXPECT_TRUE(folder == expected && S_ISDIR(made.st_mode) && (made.st_mode & 0777) == 0700)
             << folder.toStdString() << " for " << given.toStdString();
@@ -247,6 +333,35 @@ TEST_F(SecondStartTest, AStartHandsNothingToAProgramOfAnotherUser)
     ::close(heard[0]);
 }
 
+TEST_F(SecondStartTest, TheOldestOfTooManyStartsHeldIsLetGo)
+{
+    // Silent starts, then one that speaks: one silent start more than the program holds with
+    // it lets the oldest go, and only that one.
+    for (const int silent :
+         {SingleInstance::kMostConnections - 1, SingleInstance::kMostConnections}) {
+        QTemporaryDir runtime;
+        SingleInstance running(QDir(runtime.path()).filePath("vellumcast.socket"));
+        ASSERT_EQ(running.start({}), SingleInstance::Role::Primary);
+        const sockaddr_un address = addressOf(running.socketPath());
+        std::vector<int> held;
+        for (int i = 0; i < silent; ++i) {
+            held.push_back(::socket(AF_UNIX, SOCK_STREAM, 0));
+            ASSERT_EQ(::connect(held.back(), reinterpret_cast<const sockaddr *>(&address),
+                                sizeof(address)),
+                      0);
+        }
+        EXPECT_EQ(startAnother(running.socketPath(), {}), SingleInstance::Role::HandedOver);
+        QList<int> letGo;
+        for (int i = 0; i < silent; ++i) {
+            if (dropped(held[size_t(i)]))
+                letGo << i;
+            ::close(held[size_t(i)]);
+        }
+        EXPECT_EQ(letGo, silent < SingleInstance::kMostConnections ? QList<int>() : QList<int> {0})
+            << silent << " silent starts";
+    }
+}
+
 TEST_F(SecondStartTest, StartsThatSayNothingOrAskTooMuchCannotTakeTheGuardAway)
 {
     QTemporaryDir runtime;
@@ -256,10 +371,12 @@ TEST_F(SecondStartTest, StartsThatSayNothingOrAskTooMuchCannotTakeTheGuardAway)
     QObject::connect(&running, &SingleInstance::documentsReceived,
                      [&](const QStringList &documents) { received << documents; });
     // Hundreds of connections that never say anything, with fewer descriptors to spare than the
-    // program holds connections.
+    // program holds connections; they stay open, and a start that speaks comes after them.
     int done[2];
     ASSERT_EQ(::pipe2(done, O_NONBLOCK), 0);
     const sockaddr_un address = addressOf(running.socketPath());
+    // What a start says: the length of what follows, then each document ended by a zero byte.
+    const QByteArray heard("\0\0\0\x0d/f/heard.xml\0", 17);
     rlimit saved {};
     ::getrlimit(RLIMIT_NOFILE, &saved);
     rlimit tight = saved;
@@ -267,14 +384,21 @@ TEST_F(SecondStartTest, StartsThatSayNothingOrAskTooMuchCannotTakeTheGuardAway)
     ::setrlimit(RLIMIT_NOFILE, &tight);
     const pid_t silent = spawn([&] {
         ::setrlimit(RLIMIT_NOFILE, &saved);
-        for (int i = 0; i < 400; ++i) {
+        for (int i = 0; i <= 400; ++i) {
             const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
             (void)!::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address));
+            if (i == 400)
+                (void)!::write(fd, heard.constData(), size_t(heard.size()));
         }
         (void)!::write(done[1], "+", 1);
     });
     char connected = 0;
     EXPECT_TRUE(QTest::qWaitFor([&] { return ::read(done[0], &connected, 1) == 1; }, 30000));
+    // Out of descriptors, the program lets the oldest starts go rather than make the new one
+    // wait for theirs to time out.
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return received.value(0) == QStringList {"/f/heard.xml"}; }, 1000));
+    received.clear();
     ::setrlimit(RLIMIT_NOFILE, &saved);
     ::kill(silent, SIGKILL);
     ::waitpid(silent, nullptr, 0);
