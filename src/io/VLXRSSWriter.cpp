@@ -14,6 +14,7 @@
 #include "model/knownNamespaces.h"
 #include "model/rawXMLText.h"
 #include "xml/KeptAttributes.h"
+#include "xml/NamespaceScope.h"
 
 #include <QSet>
 
@@ -234,17 +235,17 @@ QByteArray VLXRSSWriter::document(const VLXFeed &feed, bool noFuture, bool limit
     out.append(declarations);
     out.append(" version=\"2.0\""_L1);
     // Attributes read and not understood go back where they stood, after what the writer makes
-    // itself; a prefix they need is declared on their element unless rss declares it already.
-    QStringList declared;
+    // itself, each in the namespace it was read in: the prefixes rss declares keep their
+    // namespaces, for the elements written under them.
+    NamespaceScope scope(&knownNamespaces::canonicalURI);
     if (!feed.rssAttributes().isEmpty() || !feed.channelAttributes().isEmpty()) {
-        declared = KeptAttributes::declaredPrefixes(declarations);
-        feed.rssAttributes().appendXML(out, m_apos, declared);
-        declared += feed.rssAttributes().declaredPrefixes();
+        scope.bindDeclarations(declarations);
+        feed.rssAttributes().appendXML(out, m_apos, scope);
     }
     out.append(">\n"_L1);
     appendRSSElements(out, feed.rssXMLBeforeChannel());
     out.append("    <channel"_L1);
-    feed.channelAttributes().appendXML(out, m_apos, declared);
+    feed.channelAttributes().appendXML(out, m_apos, scope);
     out.append(">\n"_L1);
 
     const QString &in = kChannelIndent;

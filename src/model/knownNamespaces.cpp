@@ -130,6 +130,12 @@ const QList<std::pair<KnownNamespace, QString>> &oldAddresses()
 
 } // namespace
 
+QString knownNamespaces::canonicalURI(const QString &uri)
+{
+    const std::optional<KnownNamespace> ns = fromURI(uri);
+    return ns ? knownNamespaces::uri(*ns) : uri;
+}
+
 bool knownNamespaces::sameAddress(QStringView a, QStringView b)
 {
     return a == b || comparableAddress(a) == comparableAddress(b);

@@ -61,6 +61,8 @@ public:
     // Whether two addresses name one namespace as feeds write them: equal ignoring letter case,
     // http or https, a leading "www." and a final slash.
     static bool sameAddress(QStringView a, QStringView b);
+    // The own URI of the known namespace an address names; the address itself for any other.
+    static QString canonicalURI(const QString &uri);
     // Whether uri is the namespace's own URI, as the program writes it.
     static bool isOwnURI(KnownNamespace ns, QStringView uri) { return uri == entry(ns).uri; }
     // The first of prefix1, prefix2, … that `taken` does not refuse: where a document binds a

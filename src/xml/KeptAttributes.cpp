@@ -1,8 +1,11 @@
 #include "xml/KeptAttributes.h"
 
 #include "xml/KeptElementWriter.h"
+#include "xml/NamespaceScope.h"
 #include "xml/UTF8Writer.h"
 #include "xml/vlxXMLDOM.h"
+
+#include <QSet>
 
 using namespace Qt::StringLiterals;
 
@@ -37,52 +40,79 @@ KeptAttributes KeptAttributes::ofNode(const vlxXMLNode *node,
     return kept;
 }
 
-void KeptAttributes::appendXML(UTF8Writer &out, bool apos, const QStringList &alreadyDeclared) const
+namespace {
+
+void appendValue(UTF8Writer &out, const QString &value, bool apos)
 {
-    for (const auto &[name, value] : m_attributes) {
-        if (name.startsWith(kDeclaration)
-            && alreadyDeclared.contains(QStringView(name).sliced(kDeclaration.size())))
+    // A reader turns tabs and line ends in a value into blanks; as references they stay.
+    qsizetype plain = 0;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        const char16_t c = value.at(i).unicode();
+        if (c != u'\t' && c != u'\n' && c != u'\r')
             continue;
+        out.appendEscaped(QStringView(value).sliced(plain, i - plain), apos);
+        out.append(c == u'\t' ? "&#9;"_L1 : c == u'\n' ? "&#10;"_L1 : "&#13;"_L1);
+        plain = i + 1;
+    }
+    out.appendEscaped(QStringView(value).sliced(plain), apos);
+}
+
+} // namespace
+
+void KeptAttributes::appendXML(UTF8Writer &out, bool apos, NamespaceScope &scope) const
+{
+    // The names to write first, so that the declarations they need come before them all.
+    QList<std::pair<QString, const QString *>> named;
+    QSet<QString> written; // namespace URI (empty for none), line feed, local name
+    for (const auto &[name, value] : m_attributes) {
+        if (name.startsWith(kDeclaration))
+            continue;
+        const qsizetype colon = name.indexOf(u':');
+        const QString prefix = colon < 0 ? QString() : name.first(colon);
+        const QString local = name.sliced(colon + 1);
+        QString uri;
+        if (prefix == u"xml")
+            uri = QStringLiteral("http://www.w3.org/XML/1998/namespace");
+        else if (!prefix.isEmpty())
+            uri = scope.canonical(declaredURI(prefix));
+        if (!prefix.isEmpty() && uri.isEmpty())
+            continue; // read without its declaration: nothing says what it is
+        const QString expanded = uri + u'\n' + local;
+        if (written.contains(expanded))
+            continue;
+        written.insert(expanded);
+        if (prefix.isEmpty() || prefix == u"xml") {
+            named.append({name, &value});
+            continue;
+        }
+        bool declare = false;
+        const QString as = scope.prefixToWrite(prefix, uri, &declare);
+        if (declare) {
+            out.append(' ');
+            out.append(kDeclaration);
+            out.append(as);
+            out.append("=\""_L1);
+            appendValue(out, uri, apos);
+            out.append('"');
+        }
+        named.append({as + u':' + local, &value});
+    }
+    for (const auto &[name, value] : std::as_const(named)) {
         out.append(' ');
         out.append(name);
         out.append("=\""_L1);
-        // A reader turns tabs and line ends in a value into blanks; as references they stay.
-        qsizetype plain = 0;
-        for (qsizetype i = 0; i < value.size(); ++i) {
-            const char16_t c = value.at(i).unicode();
-            if (c != u'\t' && c != u'\n' && c != u'\r')
-                continue;
-            out.appendEscaped(QStringView(value).sliced(plain, i - plain), apos);
-            out.append(c == u'\t' ? "&#9;"_L1 : c == u'\n' ? "&#10;"_L1 : "&#13;"_L1);
-            plain = i + 1;
-        }
-        out.appendEscaped(QStringView(value).sliced(plain), apos);
+        appendValue(out, *value, apos);
         out.append('"');
     }
 }
 
-QStringList KeptAttributes::declaredPrefixes(QStringView declarations)
+QString KeptAttributes::declaredURI(const QString &prefix) const
 {
-    QStringList prefixes;
-    for (qsizetype at = declarations.indexOf(kDeclaration); at >= 0;
-         at = declarations.indexOf(kDeclaration, at)) {
-        at += kDeclaration.size();
-        const qsizetype end = declarations.indexOf(u'=', at);
-        if (end < 0)
-            break;
-        prefixes.append(declarations.sliced(at, end - at).trimmed().toString());
+    for (const auto &[name, value] : m_attributes) {
+        if (name.startsWith(kDeclaration) && QStringView(name).sliced(kDeclaration.size()) == prefix)
+            return value;
     }
-    return prefixes;
-}
-
-QStringList KeptAttributes::declaredPrefixes() const
-{
-    QStringList prefixes;
-    for (const Attribute &attribute : m_attributes) {
-        if (attribute.first.startsWith(kDeclaration))
-            prefixes.append(attribute.first.sliced(kDeclaration.size()));
-    }
-    return prefixes;
+    return QString();
 }
 
 QStringList KeptAttributes::toList() const

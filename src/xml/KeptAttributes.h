@@ -8,6 +8,7 @@
 #include <functional>
 #include <utility>
 
+class NamespaceScope;
 class UTF8Writer;
 class vlxXMLNode;
 
@@ -38,14 +39,11 @@ public:
 
     // ' name="value"' for each, the value escaped so that it reads back the same: "&", "<",
     // ">", '"', with apos "'", and the white space a reader would turn into blanks as
-    // character references. A declaration of a prefix that alreadyDeclared names is left out
-    // (its element declares it already).
-    void appendXML(UTF8Writer &out, bool apos, const QStringList &alreadyDeclared = {}) const;
-
-    // The prefixes an "xmlns:a=\"…\" xmlns:b=\"…\"" text declares, for appendXML.
-    static QStringList declaredPrefixes(QStringView declarations);
-    // The prefixes the kept declarations declare.
-    QStringList declaredPrefixes() const;
+    // character references. A prefixed attribute is written in the namespace it was read in:
+    // under a prefix the scope binds to that namespace, else under its own prefix or, where the
+    // scope binds that to another namespace, a fresh one, declared here and added to the scope.
+    // Of two attributes of one namespace and name only the first is written.
+    void appendXML(UTF8Writer &out, bool apos, NamespaceScope &scope) const;
 
     // Flat lists of names and values, for archives and settings, and back.
     QStringList toList() const;
@@ -54,5 +52,8 @@ public:
     bool operator==(const KeptAttributes &other) const = default;
 
 private:
+    // The URI a kept declaration gives the prefix; a null string for none.
+    QString declaredURI(const QString &prefix) const;
+
     QList<Attribute> m_attributes;
 };

@@ -5,8 +5,10 @@
 #include "model/TitledElement.h"
 #include "model/VLXLogic.h"
 #include "model/extensionNSRaw.h"
+#include "model/knownNamespaces.h"
 #include "platform/KeyedArchiver.h"
 #include "platform/KeyedUnarchiver.h"
+#include "xml/NamespaceScope.h"
 #include "xml/UTF8Writer.h"
 #include "xml/vlxXMLDOM.h"
 
@@ -266,8 +268,14 @@ void mrssRequiredElement::appendXML(UTF8Writer &out, const QString &indent) cons
         out.append('"');
         start = end;
     }
-    if (m_keptAttributes)
-        m_keptAttributes->appendXML(out, apos);
+    if (m_keptAttributes) {
+        // The element and its children stand under the media prefix: no kept attribute may
+        // take it for another namespace.
+        NamespaceScope scope(&knownNamespaces::canonicalURI);
+        scope.bind(knownNamespaces::prefix(KnownNamespace::mediaRSS),
+                   knownNamespaces::uri(KnownNamespace::mediaRSS));
+        m_keptAttributes->appendXML(out, apos, scope);
+    }
     if (!holdsChildren()) {
         out.append(" />\n"_L1);
         return;
