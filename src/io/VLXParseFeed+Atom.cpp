@@ -511,6 +511,7 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
         image.setTitle(feed.title());
         image.setLink(feed.link());
     }
+    keepRawExtensionsEverywhere(feed);
     return Success;
 }
 

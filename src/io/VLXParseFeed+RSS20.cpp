@@ -306,18 +306,7 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
         }
     }
 
-    // Elements kept as raw XML anywhere make every part of the feed keep its raw extension, so
-    // they are all written back.
-    bool rawUsed = feed.XMLExtensions()->unknownExtensionUsed()
-        || feed.image()->XMLExtensions()->unknownExtensionUsed();
-    for (int i = 0; !rawUsed && i < feed.countOfItems(); ++i)
-        rawUsed = feed.itemAtIndex(i)->XMLExtensions()->unknownExtensionUsed();
-    if (rawUsed) {
-        feed.XMLExtensions()->setUnknownExtensionUsed(true);
-        feed.image()->XMLExtensions()->setUnknownExtensionUsed(true);
-        for (int i = 0; i < feed.countOfItems(); ++i)
-            feed.itemAtIndex(i)->XMLExtensions()->setUnknownExtensionUsed(true);
-    }
+    keepRawExtensionsEverywhere(feed);
     return result;
 }
 

@@ -2,9 +2,11 @@
 
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
+#include "model/VLXItems.h"
 #include "model/VLXLogic.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerImage.h"
+#include "model/extensionManagerItem.h"
 #include "settings/VLXPreferences.h"
 #include "xml/vlxXMLDOM.h"
 
@@ -118,6 +120,22 @@ inline const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const QSt
 {
     return openFeed(dom, feed, dom.nodeNamed(rootName, vlxXMLDOM::Element, nullptr), declarationsOf,
                     source);
+}
+
+// Elements kept as raw XML anywhere make every part of the feed keep its raw extension, so that
+// they are all written back and the feed read again has the same parts.
+inline void keepRawExtensionsEverywhere(VLXFeed &feed)
+{
+    bool rawUsed = feed.XMLExtensions()->unknownExtensionUsed()
+        || feed.image()->XMLExtensions()->unknownExtensionUsed();
+    for (int i = 0; !rawUsed && i < feed.countOfItems(); ++i)
+        rawUsed = feed.itemAtIndex(i)->XMLExtensions()->unknownExtensionUsed();
+    if (!rawUsed)
+        return;
+    feed.XMLExtensions()->setUnknownExtensionUsed(true);
+    feed.image()->XMLExtensions()->setUnknownExtensionUsed(true);
+    for (int i = 0; i < feed.countOfItems(); ++i)
+        feed.itemAtIndex(i)->XMLExtensions()->setUnknownExtensionUsed(true);
 }
 
 // Numeric references that came through escaped become characters.

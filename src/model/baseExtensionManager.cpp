@@ -129,8 +129,12 @@ void baseExtensionManager::createExtensionsFromArray(const QStringList &declarat
     }
     // A copy: creating may reach other managers of the feed, which may split other lists.
     const QList<std::pair<QString, QString>> namespaces = last.namespaces;
+    QStringList declared;
+    declared.reserve(namespaces.size());
+    for (const auto &declaration : namespaces)
+        declared.append(declaration.first);
     for (const auto &[prefix, uri] : namespaces)
-        createExtensionWithNamespaceDeclared(prefix, uri);
+        createExtensionWithNamespaceDeclared(prefix, uri, declared);
 }
 
 void baseExtensionManager::createExtensionsFromArrayOfDescriptions(const QStringList &descriptions)
@@ -149,18 +153,21 @@ void baseExtensionManager::createExtensionWithString(const QString &declaration)
 }
 
 void baseExtensionManager::createExtensionWithNamespaceDeclared(const QString &prefix,
-                                                                const QString &uri)
+                                                                const QString &uri,
+                                                                const QStringList &declared)
 {
     // A document may bind a known namespace's prefix to a namespace of its own. The known one
-    // is always written under that prefix, so the other is listed under a prefix of its own.
+    // is always written under that prefix, so the other is listed under a prefix of its own,
+    // one that neither the program nor the document uses for anything else.
     const std::optional<KnownNamespace> prefixOf = knownNamespaces::fromPrefix(prefix);
     if (prefixOf && uri != knownNamespaces::uri(*prefixOf) && hasScheme(uri)
         && !knownNamespaces::fromURI(uri)) {
         createExtensionWithNamespace(
             knownNamespaces::numberedPrefix(prefix,
-                                            [this](const QString &candidate) {
+                                            [&](const QString &candidate) {
                                                 return knownNamespaces::fromPrefix(candidate)
-                                                    || firstListedNamed(candidate);
+                                                    || firstListedNamed(candidate)
+                                                    || declared.contains(candidate);
                                             }),
             uri);
         return;

@@ -183,8 +183,10 @@ protected:
     // Where this manager's extensions sit; the preferences manager answers Prefs.
     virtual ExtensionPlace place() const { return ExtensionPlace::Prefs; }
     void setListens(bool listens) { m_listens = listens; }
-    // Creation from one declaration's parts.
-    void createExtensionWithNamespaceDeclared(const QString &prefix, const QString &uri);
+    // Creation from one declaration's parts; declared: every prefix the document declares with
+    // it, which a prefix made for it must not be.
+    void createExtensionWithNamespaceDeclared(const QString &prefix, const QString &uri,
+                                              const QStringList &declared = {});
     // Delivers the repair to this manager first, then to the rest of its feed.
     void postMissingNamespace(const QString &prefix, const QString &dtd);
     ExtensionRef firstListedNamed(const QString &name) const;

@@ -11,6 +11,7 @@
 #include "model/VLXImage.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionManagerItem.h"
+#include "xml/vlxXMLDOM.h"
 
 using namespace Qt::StringLiterals;
 
@@ -196,5 +197,82 @@ TEST_F(ForeignFeeds, MarkupAroundWordsReadsAsTheSameMarkupEscaped)
                               u"Removed illegal HTML from the iTunes tag itunes:subtitle"_s));
         ASSERT_EQ(read(feed().buildXML()), 0);
         EXPECT_EQ(values(), expected) << escaped;
+    }
+}
+
+TEST_F(ForeignFeeds, WhatTheDocumentEscapedInsideMarkupStaysEscaped)
+{
+    // A field read from child markup holds the content as written: text the document escaped in
+    // it stays escaped, so no reader that shows the field as HTML meets markup the document
+    // showed as text. The same markup written escaped reads the same; a field that strips HTML
+    // keeps the words and the text of the markup.
+    const QString rss = uR"(<?xml version="1.0"?>
+<rss version="2.0" xmlns:itunes="http://www.itunes.com/dtds/podcast-1.0.dtd"
+ xmlns:media="http://search.yahoo.com/mrss/"><channel><title>%1</title><link>https://example.org/</link>
+<description>d</description><itunes:subtitle>%3</itunes:subtitle><itunes:summary>%4</itunes:summary>
+<item><title>i</title><description>%2</description><media:description>%5</media:description>
+</item></channel></rss>)"_s;
+    const struct
+    {
+        const char *element; // where the saved feed holds the field
+        QString markup; // as child elements in the document
+        QString read; // the field's text
+        // Whether it reads the same once saved and opened again. A field that strips HTML reads
+        // the references in its text as HTML on every read ("a &lt; b" becomes "a < b").
+        bool readAgain = true;
+    } fields[] = {
+        {"title", u"Tom <b>&amp;</b> Jerry &lt;3"_s, u"Tom <b>&amp;</b> Jerry &lt;3"_s},
+        {"item/description", u"<p>&lt;script&gt;alert(1)&lt;/script&gt;</p>"_s,
+         u"<p>&lt;script&gt;alert(1)&lt;/script&gt;</p>"_s},
+        {"itunes:subtitle", u"<i>&lt;img src=x onerror=alert(1)&gt;</i>"_s,
+         u"<img src=x onerror=alert(1)>"_s},
+        {"itunes:summary", u"Use <code>a &amp;lt; b</code> and <b>bold words</b>"_s,
+         u"Use a &lt; b and bold words"_s, false},
+        {"media:description", u"<p>&lt;b&gt;x&lt;/b&gt; <a href=\"?a=1&amp;b=2\">y</a></p>"_s,
+         u"<p>&lt;b&gt;x&lt;/b&gt; <a href=\"?a=1&amp;b=2\">y</a></p>"_s},
+    };
+    // The field's text in a saved feed: the first element of that name in document order
+    // ("item/…": inside the item).
+    const auto savedText = [](const QString &xml, QString path) {
+        vlxXMLDOM dom(xml);
+        const auto find = [](const vlxXMLNode *node, const QString &name, auto &&self)
+            -> const vlxXMLNode * {
+            for (int i = 0; i < vlxXMLDOM::numberOfChildren(node); ++i) {
+                const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, node);
+                if (vlxXMLDOM::nameOfNode(child) == name)
+                    return child;
+                if (const vlxXMLNode *inside = self(child, name, self))
+                    return inside;
+            }
+            return nullptr;
+        };
+        const vlxXMLNode *from = dom.xmlTree();
+        if (path.startsWith(u"item/")) {
+            from = find(from, u"item"_s, find);
+            path = path.sliced(5);
+        }
+        const vlxXMLNode *element = find(from, path, find);
+        return element ? vlxXMLDOM::getElementValue(element) : u"(missing)"_s;
+    };
+    for (const bool escaped : {false, true}) {
+        SCOPED_TRACE(escaped ? "escaped markup" : "child markup");
+        QStringList values;
+        for (const auto &field : fields) {
+            QString value = field.markup;
+            if (escaped)
+                value.replace(u'&', u"&amp;"_s).replace(u'<', u"&lt;"_s).replace(u'>', u"&gt;"_s);
+            values.append(value);
+        }
+        ASSERT_EQ(read(rss.arg(values[0], values[1], values[2], values[3], values[4])), 0);
+        const QString saved = feed().buildXML();
+        ASSERT_EQ(read(saved), 0);
+        const QString again = feed().buildXML();
+        for (const auto &field : fields) {
+            SCOPED_TRACE(field.element);
+            EXPECT_EQ(savedText(saved, QLatin1String(field.element)), field.read);
+            if (field.readAgain) {
+                EXPECT_EQ(savedText(again, QLatin1String(field.element)), field.read);
+            }
+        }
     }
 }
