@@ -17,6 +17,11 @@ class QUndoStack;
 // keeps painting; the view is read-only until the whole text is in. Everything that needs the
 // whole text (text(), replaceAllText) finishes the loading first.
 //
+// Long lines: a text with a line longer than kLongestUnwrappedLine is shown with its lines
+// wrapped at the view's width. Laid out as one line on screen, such a line reaches further than
+// the text layout can place glyphs (they land over its start), and every repaint draws all of
+// it; wrapped, a repaint draws what is on screen. A text without one is shown unwrapped.
+//
 // Colours: the runs of XMLColorRanges are worked out once for the whole text and put on each
 // block as a layout format just before it is painted, so only what is on screen is ever
 // coloured and the colours are no part of the text or of its undo history. While the user edits,
@@ -61,6 +66,8 @@ public:
 
     // Lines of text this long wait for the next slice; the first slice shows this much.
     static constexpr qsizetype kFirstSlice = 48 * 1024;
+    static constexpr qsizetype kLongestUnwrappedLine = 65536;
+    bool wrapsLongLines() const { return lineWrapMode() != QPlainTextEdit::NoWrap; }
 
 signals:
     void loadingFinished();
@@ -71,6 +78,7 @@ protected:
     QMenu *buildContextMenu(const QPoint &position) override;
 
 private:
+    void wrapLines(bool wrap);
     void loadSlice();
     void endLoading();
     void textChanged(int position, int removed, int added);
