@@ -286,27 +286,24 @@ void XMLSourceTextView::colorVisibleBlocks()
     QTextBlock block = firstVisibleBlock();
     qreal top = blockGeometry(block).top();
     const qreal bottom = viewport()->height();
-    int dirtyFrom = -1;
-    int dirtyTo = -1;
     while (block.isValid() && top <= bottom) {
         if (block.userState() != m_generation) {
             QTextLayout *layout = block.layout();
             const QList<QTextLayout::FormatRange> formats = formatsOfBlock(block);
-            if (!formats.isEmpty() || !layout->formats().isEmpty()) {
+            // New formats have the block laid out again, which takes a long line long: a block
+            // whose colours stayed the same keeps its layout.
+            if (formats != layout->formats()) {
                 layout->setFormats(formats);
-                if (dirtyFrom < 0)
-                    dirtyFrom = block.position();
-                dirtyTo = block.position() + block.length();
+                // The layout noted the new formats as a change of the text; settle it now, or
+                // the next edit would be reported as reaching over every block coloured since.
+                // Block by block: a range over several would have those between laid out again.
+                document()->markContentsDirty(block.position(), block.length());
             }
             block.setUserState(m_generation);
         }
         top += blockHeight(block);
         block = block.next();
     }
-    // The layout noted the new formats as a change of the text; settle it now, or the next edit
-    // would be reported as reaching over every block coloured since.
-    if (dirtyFrom >= 0)
-        document()->markContentsDirty(dirtyFrom, dirtyTo - dirtyFrom);
 }
 
 void XMLSourceTextView::paintEvent(QPaintEvent *event)

@@ -13,6 +13,8 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
@@ -299,6 +301,11 @@ TEST_F(XMLSourceControllerTest, ALongTextAppearsFirstAndIsTakenInWhileTheWindowR
             EXPECT_EQ(editor()->text(), text);
             EXPECT_EQ(m_controller.undoManager()->count(), 0);
             EXPECT_EQ(editor()->wrapsLongLines(), wraps);
+            // Painted, the lines on screen wear their colours.
+            editor()->viewport()->grab();
+            const QTextBlock second = editor()->document()->firstBlock().next();
+            EXPECT_EQ(second.layout()->formats().size(), 4);
+            EXPECT_EQ(second.layout()->formats(), editor()->formatsOfBlock(second));
             m_controller.lineNumberField()->setText(QString::number(text.count(u'\n')));
             m_controller.jumpToLine();
             EXPECT_EQ(editor()->textCursor().selectedText(),
