@@ -330,7 +330,8 @@ void XMLSourceTextView::textChanged(int position, int removed, int added)
     }
     // A long line pasted or brought back by Undo; the layout is still taking in the edit.
     if (longLine && !wrapsLongLines())
-        QMetaObject::invokeMethod(this, [this] { wrapLines(true); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { wrapLines(true); }, Qt::QueuedConnection);
 }
 
 void XMLSourceTextView::replaceAllText(const QString &text)

@@ -240,7 +240,8 @@ TEST_F(FeedDocumentTest, ASaveDatesAFeedWithoutAPubDateAndSavingACopyLeavesItUnd
         QString problem;
         ASSERT_TRUE(document.writeTo(folder.filePath("feed.xml"), entry, &problem, copy));
         const QString date = document.feed()->pubDate();
-        EXPECT_TRUE(copy ? date.isEmpty() : date.contains("08 Dec 2026")) << copy << date.toStdString();
+        EXPECT_TRUE(copy ? date.isEmpty() : date.contains("08 Dec 2026"))
+            << copy << date.toStdString();
     }
 }
 
