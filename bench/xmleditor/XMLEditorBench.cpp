@@ -16,7 +16,8 @@
 // The XML source editor on the text of a 10,000-item podcast feed (about 20 MB): how soon the
 // first screen shows coloured, how long the rest takes to arrive and be counted while the window
 // keeps painting, and Replace All of a word that occurs in every item. libxml2 parsing the same
-// text runs beside the colouring pass for scale.
+// text runs beside the colouring pass for scale. Then a feed written on one line, whose single
+// element of several megabytes must load in time that grows with its length, not its square.
 
 namespace {
 
@@ -124,6 +125,29 @@ void BM_OpenWhole(benchmark::State &state)
     sizeCounters(state);
 }
 
+// A feed whose channel, with a description of state.range(0) KiB, stands on one line: from
+// handing the text over until it is in and counted.
+void BM_OpenOneLongLine(benchmark::State &state)
+{
+    EditorView editor;
+    const QString text = QStringLiteral("<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>"
+                                        "<title>One line</title><description>")
+        + QStringLiteral("words of a description ").repeated(state.range(0) * 1024 / 23)
+        + QStringLiteral("</description></channel></rss>\n");
+    qint64 longest = 0;
+    for (auto _ : state) {
+        editor.open(text);
+        longest = std::max(longest, editor.settle());
+        state.PauseTiming();
+        editor.view.loadText(QString());
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["longest_stall_ms"] = double(longest) / 1e6;
+    state.counters["MB"] = double(text.size()) / 1e6;
+    state.SetComplexityN(text.size());
+}
+
 void BM_ReplaceAllCommonWord(benchmark::State &state)
 {
     EditorView editor;
@@ -156,6 +180,13 @@ BENCHMARK(BM_ColourRanges)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Libxml2Parse)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenFirstScreenColoured)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenWhole)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_OpenOneLongLine)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Arg(1024)
+    ->Arg(4096)
+    ->Arg(20480)
+    ->Complexity(benchmark::oN);
 BENCHMARK(BM_ReplaceAllCommonWord)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char **argv)

@@ -226,6 +226,9 @@ void MNLineNumberingRulerView::paintEvent(QPaintEvent *event)
             const QTextLine textLine = layout->lineCount() ? layout->lineAt(i) : QTextLine();
             const qreal lineTop = top + (textLine.isValid() ? textLine.y() : 0);
             const qreal lineHeight = textLine.isValid() ? textLine.height() : height;
+            // A long wrapped paragraph has far more lines than the view shows.
+            if (lineTop > dirty.bottom())
+                break;
             const int start = block.position() + (textLine.isValid() ? textLine.textStart() : 0);
             if (lineTop + lineHeight >= dirty.top() && numbers) {
                 painter.setPen(Qt::darkGray);

@@ -228,8 +228,9 @@ void XMLSourceController::jumpToLine()
     if (m_tabView->currentWidget() != m_editXML)
         return;
     m_editXML->finishLoading();
-    if (m_editXML->verticalRuler()->showLine(m_lineNumber->text().toInt(),
-                                             MNLineNumberingRulerView::WholeLine))
+    // The lines of the text, as the ruler numbers them and the parser counts them, whether or not
+    // long ones wrap on screen.
+    if (m_editXML->verticalRuler()->showParagraph(m_lineNumber->text().toInt()))
         m_editXML->setFocus(Qt::OtherFocusReason);
     else
         QApplication::beep();

@@ -36,18 +36,41 @@ QString withNewlines(const QString &text)
     return out;
 }
 
-// Where the slice that starts at from ends: after a line break when one lies in reach.
-qsizetype sliceEnd(const QString &text, qsizetype from, qsizetype size)
+// Where the slice that starts at from ends: after the last line break in reach. A line longer
+// than the slice is cut only where the first screen is shown (Cut); later slices take the rest
+// of such a line whole (WholeLine): the plain text layout lays a line out again from its start
+// each time text joins it, so a long line taken in piece by piece would cost the square of its
+// length, and one taken at once costs its length.
+enum class LongLine { Cut, WholeLine };
+qsizetype sliceEnd(const QString &text, qsizetype from, qsizetype size, LongLine longLine)
 {
     qsizetype end = std::min(text.size(), from + size);
     if (end == text.size())
         return end;
-    const qsizetype lineEnd = text.lastIndexOf(u'\n', end - 1);
-    if (lineEnd >= from)
-        return lineEnd + 1;
+    // Searched within the slice only: before it lies the rest of a long line.
+    const qsizetype lineEnd = QStringView(text).sliced(from, end - from).lastIndexOf(u'\n');
+    if (lineEnd >= 0)
+        return from + lineEnd + 1;
+    if (longLine == LongLine::WholeLine) {
+        const qsizetype next = text.indexOf(u'\n', end);
+        return next < 0 ? text.size() : next + 1;
+    }
     if (text[end - 1].isHighSurrogate())
         ++end;
     return end;
+}
+
+bool holdsLineLongerThan(QStringView text, qsizetype longest)
+{
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = text.indexOf(u'\n', start);
+        if (end < 0)
+            end = text.size();
+        if (end - start > longest)
+            return true;
+        start = end + 1;
+    }
+    return false;
 }
 
 // One step of the document's own undo history on the window's undo stack. The document has
@@ -127,6 +150,7 @@ void XMLSourceTextView::loadText(const QString &text)
     else
         m_readOnlyBeforeLoading = isReadOnly();
     m_pending = withNewlines(text);
+    wrapLines(holdsLineLongerThan(m_pending, kLongestUnwrappedLine));
     m_text = m_pending;
     m_textValid = true;
     m_recolorTimer.stop();
@@ -135,7 +159,7 @@ void XMLSourceTextView::loadText(const QString &text)
     ++m_generation;
 
     document()->setUndoRedoEnabled(false);
-    m_loadedUpTo = sliceEnd(m_pending, 0, kFirstSlice);
+    m_loadedUpTo = sliceEnd(m_pending, 0, kFirstSlice, LongLine::Cut);
     m_appending = true;
     setStringValue(m_pending.left(m_loadedUpTo));
     m_appending = false;
@@ -147,6 +171,18 @@ void XMLSourceTextView::loadText(const QString &text)
     }
 }
 
+void XMLSourceTextView::wrapLines(bool wrap)
+{
+    if (wrap == wrapsLongLines())
+        return;
+    setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    // Breaking a long run without blanks only where it fits takes the layout far longer.
+    setWordWrapMode(wrap ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // A wrapped long line is always taller than the view: a scroll bar appearing once it is laid
+    // out would narrow the view and have all of it laid out again.
+    setVerticalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+}
+
 void XMLSourceTextView::loadSlice()
 {
     QElapsedTimer clock;
@@ -155,7 +191,7 @@ void XMLSourceTextView::loadSlice()
     cursor.movePosition(QTextCursor::End);
     m_appending = true;
     while (isLoading() && clock.nsecsElapsed() < kSliceNanoseconds) {
-        const qsizetype end = sliceEnd(m_pending, m_loadedUpTo, kSlice);
+        const qsizetype end = sliceEnd(m_pending, m_loadedUpTo, kSlice, LongLine::WholeLine);
         cursor.insertText(m_pending.sliced(m_loadedUpTo, end - m_loadedUpTo));
         m_loadedUpTo = end;
     }
@@ -250,27 +286,24 @@ void XMLSourceTextView::colorVisibleBlocks()
     QTextBlock block = firstVisibleBlock();
     qreal top = blockGeometry(block).top();
     const qreal bottom = viewport()->height();
-    int dirtyFrom = -1;
-    int dirtyTo = -1;
     while (block.isValid() && top <= bottom) {
         if (block.userState() != m_generation) {
             QTextLayout *layout = block.layout();
             const QList<QTextLayout::FormatRange> formats = formatsOfBlock(block);
-            if (!formats.isEmpty() || !layout->formats().isEmpty()) {
+            // New formats have the block laid out again, which takes a long line long: a block
+            // whose colours stayed the same keeps its layout.
+            if (formats != layout->formats()) {
                 layout->setFormats(formats);
-                if (dirtyFrom < 0)
-                    dirtyFrom = block.position();
-                dirtyTo = block.position() + block.length();
+                // The layout noted the new formats as a change of the text; settle it now, or
+                // the next edit would be reported as reaching over every block coloured since.
+                // Block by block: a range over several would have those between laid out again.
+                document()->markContentsDirty(block.position(), block.length());
             }
             block.setUserState(m_generation);
         }
         top += blockHeight(block);
         block = block.next();
     }
-    // The layout noted the new formats as a change of the text; settle it now, or the next edit
-    // would be reported as reaching over every block coloured since.
-    if (dirtyFrom >= 0)
-        document()->markContentsDirty(dirtyFrom, dirtyTo - dirtyFrom);
 }
 
 void XMLSourceTextView::paintEvent(QPaintEvent *event)
@@ -289,9 +322,16 @@ void XMLSourceTextView::textChanged(int position, int removed, int added)
         m_recolorTimer.start();
     }
     // The edited blocks keep their old formats in their layouts: they get new ones when painted.
+    bool longLine = false;
     for (QTextBlock block = document()->findBlock(position);
-         block.isValid() && block.position() <= position + added; block = block.next())
+         block.isValid() && block.position() <= position + added; block = block.next()) {
         block.setUserState(-1);
+        longLine = longLine || block.length() > kLongestUnwrappedLine + 1;
+    }
+    // A long line pasted or brought back by Undo; the layout is still taking in the edit.
+    if (longLine && !wrapsLongLines())
+        QMetaObject::invokeMethod(
+            this, [this] { wrapLines(true); }, Qt::QueuedConnection);
 }
 
 void XMLSourceTextView::replaceAllText(const QString &text)
@@ -299,7 +339,9 @@ void XMLSourceTextView::replaceAllText(const QString &text)
     finishLoading();
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
-    cursor.insertText(withNewlines(text));
+    const QString replacement = withNewlines(text);
+    wrapLines(holdsLineLongerThan(replacement, kLongestUnwrappedLine));
+    cursor.insertText(replacement);
 }
 
 void XMLSourceTextView::setUndoStack(QUndoStack *stack)

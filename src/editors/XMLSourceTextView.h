@@ -17,6 +17,13 @@ class QUndoStack;
 // keeps painting; the view is read-only until the whole text is in. Everything that needs the
 // whole text (text(), replaceAllText) finishes the loading first.
 //
+// Long lines: the rest of a line longer than a slice comes in one piece, since the layout lays
+// a line out again whole each time text joins it. A text with a line longer than
+// kLongestUnwrappedLine, loaded or put in by an edit, is shown with its lines wrapped at the
+// view's width: laid out as one line on screen, such a line reaches further than the text layout
+// can place glyphs (they land over its start), and every repaint draws all of it; wrapped, a
+// repaint draws what is on screen. A text loaded without one is shown unwrapped.
+//
 // Colours: the runs of XMLColorRanges are worked out once for the whole text and put on each
 // block as a layout format just before it is painted, so only what is on screen is ever
 // coloured and the colours are no part of the text or of its undo history. While the user edits,
@@ -59,8 +66,10 @@ public:
     // between them).
     void breakTypingMerge();
 
-    // Lines of text this long wait for the next slice; the first slice shows this much.
+    // The first slice shows this much; the rest of a longer first line comes with the next.
     static constexpr qsizetype kFirstSlice = 48 * 1024;
+    static constexpr qsizetype kLongestUnwrappedLine = 65536;
+    bool wrapsLongLines() const { return lineWrapMode() != QPlainTextEdit::NoWrap; }
 
 signals:
     void loadingFinished();
@@ -71,6 +80,7 @@ protected:
     QMenu *buildContextMenu(const QPoint &position) override;
 
 private:
+    void wrapLines(bool wrap);
     void loadSlice();
     void endLoading();
     void textChanged(int position, int removed, int added);

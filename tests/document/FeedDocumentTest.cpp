@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -227,6 +228,21 @@ TEST_F(FeedDocumentTest, ALoadThatIsAbandonedOrNotMendedChangesNothing)
     EXPECT_EQ(document.entry().uniqueIdentifier, other.uniqueIdentifier);
     EXPECT_EQ(document.item(0)->title(), "(untitled)");
     EXPECT_TRUE(document.isEdited());
+}
+
+TEST_F(FeedDocumentTest, ASaveDatesAFeedWithoutAPubDateAndSavingACopyLeavesItUndated)
+{
+    const QTemporaryDir folder;
+    const QString undated = feedWithItems(0).remove("<pubDate>" + kOldDate + "</pubDate>");
+    for (const bool copy : {true, false}) {
+        ASSERT_TRUE(document.load(undated, entry, {}).loaded());
+        ASSERT_TRUE(document.feed()->pubDate().isEmpty());
+        QString problem;
+        ASSERT_TRUE(document.writeTo(folder.filePath("feed.xml"), entry, &problem, copy));
+        const QString date = document.feed()->pubDate();
+        EXPECT_TRUE(copy ? date.isEmpty() : date.contains("08 Dec 2026"))
+            << copy << date.toStdString();
+    }
 }
 
 TEST(FeedListModelTest, StoredEntriesComeBackAsTheyWereStored)

@@ -13,6 +13,8 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
@@ -277,24 +279,44 @@ TEST_F(XMLSourceControllerTest, JumpToLineSelectsTheLine)
 
 TEST_F(XMLSourceControllerTest, ALongTextAppearsFirstAndIsTakenInWhileTheWindowRuns)
 {
-    QString text = QStringLiteral("<rss>\n");
+    // Many short lines, and one line of 2 MB (taken in piece by piece, it took minutes): a text
+    // with such a line wraps on screen, and Go to Line still counts the text's lines.
+    QString lines = QStringLiteral("<rss>\n");
     for (int i = 0; i < 40000; ++i)
-        text += QStringLiteral("<item><title>Item %1</title></item>\n").arg(i);
-    text += QStringLiteral("</rss>\n");
-    run(std::nullopt, text, [&] {
-        EXPECT_TRUE(editor()->isLoading());
-        EXPECT_TRUE(editor()->isReadOnly()) << "no typing into a text still arriving";
-        EXPECT_LT(editor()->document()->characterCount(), text.size());
-        QElapsedTimer clock;
-        clock.start();
-        while (editor()->isLoading() && clock.elapsed() < 30000)
+        lines += QStringLiteral("<item><title>Item %1</title></item>\n").arg(i);
+    const QString longLine = QStringLiteral("<rss>\n<item><description>")
+        + QStringLiteral("words ").repeated(350 * 1024) + QStringLiteral("</description></item>\n");
+    for (const auto &[start, wraps] : {std::pair(lines, false), std::pair(longLine, true)}) {
+        const QString text = start + QStringLiteral("</rss>\n");
+        run(std::nullopt, text, [&] {
+            EXPECT_TRUE(editor()->isLoading());
+            EXPECT_TRUE(editor()->isReadOnly()) << "no typing into a text still arriving";
+            EXPECT_LT(editor()->document()->characterCount(), text.size());
+            QElapsedTimer clock;
+            clock.start();
+            while (editor()->isLoading() && clock.elapsed() < 30000)
+                QApplication::processEvents();
+            EXPECT_FALSE(editor()->isLoading()) << wraps;
+            EXPECT_FALSE(editor()->isReadOnly());
+            EXPECT_EQ(editor()->text(), text);
+            EXPECT_EQ(m_controller.undoManager()->count(), 0);
+            EXPECT_EQ(editor()->wrapsLongLines(), wraps);
+            // Painted, the lines on screen wear their colours.
+            editor()->viewport()->grab();
+            const QTextBlock second = editor()->document()->firstBlock().next();
+            EXPECT_EQ(second.layout()->formats().size(), 4);
+            EXPECT_EQ(second.layout()->formats(), editor()->formatsOfBlock(second));
+            m_controller.lineNumberField()->setText(QString::number(text.count(u'\n')));
+            m_controller.jumpToLine();
+            EXPECT_EQ(editor()->textCursor().selectedText(),
+                      QStringLiteral("</rss>") + QChar(QChar::ParagraphSeparator));
+            // A long line typed in wraps the text too.
+            type(QString(XMLSourceTextView::kLongestUnwrappedLine + 1, u'x'));
             QApplication::processEvents();
-        EXPECT_FALSE(editor()->isLoading());
-        EXPECT_FALSE(editor()->isReadOnly());
-        EXPECT_EQ(editor()->text(), text);
-        EXPECT_EQ(m_controller.undoManager()->count(), 0);
-        m_controller.cancel();
-    });
+            EXPECT_TRUE(editor()->wrapsLongLines());
+            m_controller.cancel();
+        });
+    }
 }
 
 TEST_F(XMLSourceControllerTest, PrintingWrapsTheShownTextInsideTheSharedMargins)

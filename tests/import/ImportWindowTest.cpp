@@ -327,4 +327,35 @@ TEST_F(ImportWindowTest, LongDescriptionsOpenAndShowInPartWithoutStallingTheWind
     }
 }
 
+TEST(ImportDescriptionViewTest, FormatsUpToItsBoundsAndShowsLongerDescriptionsInPart)
+{
+    // A word as long as may be formatted and one character more; a description as long as may be
+    // formatted and one character more. Each starts with a tag, which only formatting takes away,
+    // and is shown as a string and as UTF-8.
+    const auto word = [](qsizetype size) { return "<b>" + QString(size - 3, u'w'); };
+    const auto description = [](qsizetype size) {
+        QString html = QStringLiteral("<b>bold</b>");
+        while (html.size() < size)
+            html += QStringLiteral(" word");
+        return html.first(size);
+    };
+    const std::pair<QString, bool> cases[] = {
+        {word(ImportDescriptionView::kLongestWord), false},
+        {word(ImportDescriptionView::kLongestWord + 1), true},
+        {description(ImportDescriptionView::kLongestFormatted), false},
+        {description(ImportDescriptionView::kLongestFormatted + 1), true},
+    };
+    ImportDescriptionView view;
+    for (const auto &[html, inPart] : cases) {
+        for (const bool utf8 : {false, true}) {
+            if (utf8)
+                view.showDescription(QByteArrayView(html.toUtf8()));
+            else
+                view.showDescription(html);
+            EXPECT_EQ(view.showsInPart(), inPart) << html.size() << utf8;
+            EXPECT_EQ(view.toPlainText().contains("<b>"), inPart) << html.size() << utf8;
+        }
+    }
+}
+
 } // namespace
