@@ -275,3 +275,63 @@ TEST_F(extensionManagerChannelTest, DeclarationsFollowEveryChangeOfTheNamespaces
     // The list handed out earlier is the caller's own.
     EXPECT_EQ(before.size(), 2);
 }
+
+TEST_F(extensionManagerChannelTest, AnAddressFeedsWriteForAKnownNamespaceNamesIt)
+{
+    using K = KnownNamespace;
+    const struct
+    {
+        const char *address;
+        std::optional<KnownNamespace> names;
+    } cases[] = {
+        {"http://www.itunes.com/DTDs/Podcast-1.0.dtd", K::iTunes},
+        {"https://www.itunes.com/dtds/podcast-1.0.dtd", K::iTunes},
+        {"http://itunes.com/dtds/podcast-1.0.dtd/", K::iTunes},
+        {"http://search.yahoo.com/mrss", K::mediaRSS},
+        {"http://tools.search.yahoo.com/mrss/", K::mediaRSS},
+        {"http://purl.org/rss/1.0/modules/content", K::contentEncoded},
+        {"HTTPS://PURL.ORG/DC/ELEMENTS/1.1", K::dublinCore},
+        {"http://purl.org/dc/terms/", std::nullopt},
+        {"http://search.yahoo.com/mrss/extra", std::nullopt},
+        {"ftp://www.itunes.com/dtds/podcast-1.0.dtd", std::nullopt},
+        {"urn:example:itunes", std::nullopt},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.address);
+        const QString address = QString::fromLatin1(c.address);
+        EXPECT_EQ(knownNamespaces::fromURI(address), c.names);
+        if (!c.names)
+            continue;
+        // Declared under it, the namespace is read into its class, told of, and written under
+        // its own URI.
+        extensionManagerChannel manager;
+        manager.createExtensionsFromArray({QStringLiteral("xmlns:x=\"%1\"").arg(address)});
+        EXPECT_TRUE(manager.extensionUsed(*c.names));
+        const QString own = knownNamespaces::uri(*c.names);
+        EXPECT_EQ(manager.namespaceDelecrations(),
+                  QStringLiteral("xmlns:%1=\"%2\"").arg(knownNamespaces::prefix(*c.names), own));
+        const QStringList entries = manager.knownExtension(*c.names)->errorList();
+        ASSERT_EQ(entries.size(), 1);
+        EXPECT_TRUE(entries.at(0).startsWith(QStringLiteral("Automatic Repair::Old ")));
+        EXPECT_TRUE(entries.at(0).endsWith(QStringLiteral(" used ") + address));
+    }
+}
+
+TEST_F(extensionManagerChannelTest, APrefixNumberedForAnotherNamespaceIsNoneTheDocumentDeclares)
+{
+    // A known prefix bound to another URI takes a number the document leaves free, in whatever
+    // order the document declares the two.
+    const QString first = QStringLiteral("xmlns:itunes1=\"urn:example:first\"");
+    const QString second = QStringLiteral("xmlns:itunes=\"urn:example:second\"");
+    for (const QStringList &declarations : {QStringList {first, second}, QStringList {second, first}}) {
+        extensionManagerChannel manager;
+        manager.createExtensionsFromArray(declarations);
+        QStringList listed;
+        for (const auto &extension : manager.notWellSupportedArray())
+            listed.append(extension->extensionName() + u' ' + extension->DTDURL());
+        listed.sort();
+        EXPECT_EQ(listed, (QStringList {QStringLiteral("itunes1 urn:example:first"),
+                                        QStringLiteral("itunes2 urn:example:second")}));
+        EXPECT_FALSE(manager.iTunesExtensionUsed());
+    }
+}
