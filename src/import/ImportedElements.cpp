@@ -77,20 +77,48 @@ QString ImportedElements::boundURI(const QString &prefix) const
     return extensionSettings::registeredURI(prefix);
 }
 
+QString ImportedElements::prefixBoundTo(const QString &uri) const
+{
+    const QString wanted = vlxXMLDOM::decodeAmpEntities(uri);
+    for (auto it = m_bound.cbegin(); it != m_bound.cend(); ++it) {
+        if (vlxXMLDOM::decodeAmpEntities(*it) == wanted)
+            return it.key();
+    }
+    return QString();
+}
+
 void ImportedElements::adopt(extensionManagerItem &extensions)
 {
+    // The item's namespaces without a class, matched with the destination's by address: one it
+    // uses keeps the elements under its prefix; the elements of any other come along as
+    // elements that declare their namespace themselves.
     QString moved;
     QStringList movedNames;
+    QList<std::pair<baseExtensionManager::ExtensionRef, QString>> joining;
     for (const auto &listed : extensions.notWellSupportedArray()) {
         const QString prefix = listed->extensionName();
-        const auto declared = m_declared.constFind(prefix);
-        if (declared == m_declared.cend() || *declared == listed->DTDURL())
+        const QString ours = prefixBoundTo(listed->DTDURL());
+        if (ours == prefix)
             continue;
-        moved += standingAlone(listed->rawXML(), prefix, listed->DTDURL());
+        if (!ours.isNull()) {
+            joining.append({listed, ours});
+            continue;
+        }
+        if (!listed->rawXML().isEmpty())
+            moved += standingAlone(listed->rawXML(), prefix, listed->DTDURL());
         movedNames << prefix;
     }
     for (const QString &name : std::as_const(movedNames))
         extensions.deleteExtensionNamed(name);
+    for (const auto &[listed, ours] : std::as_const(joining)) {
+        const QString text = rawXMLText::renamePrefix(listed->rawXML(), listed->extensionName(), ours);
+        extensions.deleteExtensionNamed(listed->extensionName());
+        extensions.createExtensionWithNamespace(ours, m_bound.value(ours));
+        for (const auto &held : extensions.notWellSupportedArray()) {
+            if (held->extensionName() == ours && !text.isEmpty())
+                held->setRawXML(extensionNSRaw::reformat(held->rawXML() + text));
+        }
+    }
     if (!extensions.unknownExtensionUsed() && moved.isEmpty())
         return;
     const auto &unknown = extensions.unknownExtension();

@@ -7,9 +7,10 @@ class VLXFeed;
 class extensionManagerItem;
 
 // What an imported item keeps of the elements no namespace class of the feed it joins reads:
-// its user-defined elements, and the elements of a namespace whose prefix that feed binds to
-// another URI. Both are kept as user-defined elements that declare every namespace they use,
-// so that they read the same wherever the feed writer puts them. Where the joined feed binds
+// its user-defined elements, and the elements of every namespace without a class. Those of a
+// namespace the feed binds go under the feed's prefix for it; the others are kept as
+// user-defined elements that declare every namespace they use, so that they read the same
+// wherever the feed writer puts them. Where the joined feed binds
 // (or the program knows) a prefix they use for another namespace, they take a fresh prefix:
 // otherwise the next reading of the saved feed would file them under that other namespace.
 //
@@ -20,8 +21,9 @@ class ImportedElements
 public:
     explicit ImportedElements(const VLXFeed &destination);
 
-    // Moves the item's raw elements of a namespace the destination binds its prefix to another
-    // URI among its user-defined elements, and renames the prefixes of those that clash.
+    // Gives the item's namespaces without a class to the destination: elements of a namespace
+    // it binds (under any prefix) go under its prefix; those of any other namespace move among
+    // the user-defined elements, declaring it, and a prefix of theirs that clashes is renamed.
     void adopt(extensionManagerItem &extensions);
 
     // Elements kept under a namespace's prefix (which the feed writer declares) as they read
@@ -36,6 +38,8 @@ public:
 private:
     // The URI the destination binds (or the program knows) the prefix for; empty for none.
     QString boundURI(const QString &prefix) const;
+    // The prefix the written feed binds to uri; a null string for none.
+    QString prefixBoundTo(const QString &uri) const;
     QString freshPrefix(const QString &prefix, const QString &uri, const QString &text);
 
     QHash<QString, QString> m_declared; // the destination channel's declarations

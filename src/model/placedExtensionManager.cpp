@@ -216,6 +216,9 @@ void placedExtensionManager::createExtensionWithNamespace(const QString &name, c
     // make every feed written with it unreadable; its elements are left to the raw XML rules.
     if (!KeptElementWriter::isUsableNamespaceDeclaration(name, dtd))
         return;
+    // A prefix names one namespace: one listed already keeps it (and its elements).
+    if (firstListedNamed(name))
+        return;
     appendListed(makeRaw(name, dtd));
 }
 

@@ -98,9 +98,21 @@ QString rawXMLText::renamePrefix(const QString &xml, const QString &from, const 
 {
     if (from.isEmpty() || from == to)
         return xml;
-    const QString fromColon = from + u':';
-    const QString toColon = to + u':';
-    const QString xmlnsFrom = QStringLiteral("xmlns:") + from;
+    return renamePrefixes(xml, {{from, to}});
+}
+
+QString rawXMLText::renamePrefixes(const QString &xml, const QHash<QString, QString> &renames)
+{
+    if (renames.isEmpty())
+        return xml;
+    static const QLatin1StringView xmlns("xmlns");
+    // The name starting at i of a tag: answers where it ends.
+    const auto nameEnd = [](QStringView tag, qsizetype i) {
+        while (i < tag.size() && !isSpace(tag.at(i)) && tag.at(i) != u'=' && tag.at(i) != u'/'
+               && tag.at(i) != u'>')
+            ++i;
+        return i;
+    };
     QString out;
     out.reserve(xml.size());
     qsizetype pos = 0;
@@ -112,21 +124,20 @@ QString rawXMLText::renamePrefix(const QString &xml, const QString &from, const 
         }
         out.append(QStringView(xml).mid(pos, lt - pos));
         const qsizetype len = markupLength(xml, lt);
-        const QString markup = xml.mid(lt, len);
+        const QStringView markup = QStringView(xml).mid(lt, len);
         pos = lt + len;
         if (!isTag(xml, lt)) {
             out.append(markup);
             continue;
         }
         // Walk the tag: names are renamed where they begin, quoted values are copied as they are.
-        QString tag;
         qsizetype i = 0;
         QChar quote;
         bool atNameStart = true;
         while (i < markup.size()) {
             const QChar c = markup.at(i);
             if (!quote.isNull()) {
-                tag.append(c);
+                out.append(c);
                 if (c == quote)
                     quote = QChar();
                 ++i;
@@ -134,30 +145,39 @@ QString rawXMLText::renamePrefix(const QString &xml, const QString &from, const 
             }
             if (c == u'"' || c == u'\'') {
                 quote = c;
-                tag.append(c);
+                out.append(c);
                 ++i;
                 atNameStart = false;
                 continue;
             }
             if (atNameStart && !isSpace(c) && c != u'<' && c != u'/') {
-                if (QStringView(markup).mid(i).startsWith(fromColon)) {
-                    tag.append(toColon);
-                    i += fromColon.size();
-                } else if (QStringView(markup).mid(i).startsWith(xmlnsFrom)
-                           && i + xmlnsFrom.size() < markup.size()
-                           && (markup.at(i + xmlnsFrom.size()) == u'='
-                               || isSpace(markup.at(i + xmlnsFrom.size())))) {
-                    tag.append(QStringLiteral("xmlns:") + to);
-                    i += xmlnsFrom.size();
+                const qsizetype end = nameEnd(markup, i);
+                const QStringView name = markup.sliced(i, end - i);
+                const qsizetype colon = name.indexOf(u':');
+                if (colon > 0) {
+                    // "p:name" renames p; "xmlns:p" declares p.
+                    const bool declaration = name.first(colon) == xmlns;
+                    const QStringView prefix
+                        = declaration ? name.sliced(colon + 1) : name.first(colon);
+                    const auto renamed = renames.constFind(prefix.toString());
+                    if (renamed != renames.cend() && !(declaration && prefix.contains(u':'))) {
+                        out.append(declaration ? name.first(colon + 1) : QStringView());
+                        out.append(*renamed);
+                        out.append(declaration ? QStringView() : name.sliced(colon));
+                    } else {
+                        out.append(name);
+                    }
+                } else {
+                    out.append(name);
                 }
+                i = end;
                 atNameStart = false;
                 continue;
             }
-            tag.append(c);
+            out.append(c);
             atNameStart = isSpace(c) || c == u'<' || c == u'/';
             ++i;
         }
-        out.append(tag);
     }
     return out;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 // Text-level helpers for the XML that raw extensions keep. They understand just enough XML to
@@ -19,4 +20,6 @@ public:
     // Renames the prefix of element and attribute names (and of `xmlns:` declarations) from one
     // prefix to another, in start, end and empty-element tags only.
     static QString renamePrefix(const QString &xml, const QString &from, const QString &to);
+    // The same for several prefixes at once, each renamed as the table says, in one pass.
+    static QString renamePrefixes(const QString &xml, const QHash<QString, QString> &renames);
 };

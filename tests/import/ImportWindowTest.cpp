@@ -1,6 +1,7 @@
 // The import window in the running application: marking, sorting and importing into the loaded
 // feed as one undoable step, and what the window shows.
 #include "ImportFixture.h"
+#include "common/StrictXML.h"
 
 #include "app/ToolHandOffs.h"
 #include "app/Vellumcast.h"
@@ -147,33 +148,6 @@ TEST_F(ImportWindowTest, AnImportThatWouldMakeTheFeedTooLargeToOpenIsRefused)
     EXPECT_EQ(w.currentFeed()->countOfItems(), VLXParseFeed::kMaximumItems);
 }
 
-TEST_F(ImportWindowTest, ImportedItemsCarryTheNamespacesOfTheFeedTheyJoin)
-{
-    Vellumcast &w = openFeed();
-    // The loaded feed uses Dublin Core; the source uses iTunes and an unknown namespace.
-    w.document()->addNamespace("dc", "http://purl.org/dc/elements/1.1/");
-    const QStringList ours = w.currentFeed()->XMLExtensions()->arrayOfExtensionNames();
-    ASSERT_TRUE(ours.contains("dc"));
-    const QString source
-        = serve("tagged.xml",
-                sourceFeed("Tagged", {{"Tagged 1", "Tue, 01 Dec 2026 08:00:00 +0000"}},
-                           "<itunes:author>Someone</itunes:author><x:odd>1</x:odd>",
-                           " xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\""
-                           " xmlns:x=\"http://example.org/x\""));
-    VLXImport *import = openImport();
-    ASSERT_TRUE(open(import, source));
-    ASSERT_EQ(rowTitles(import), QStringList {"Tagged 1"});
-    import->markAllItems();
-    ASSERT_EQ(import->doImport(), 1);
-    const VLXItems &item = *w.currentFeed()->itemAtIndex(0);
-    const QStringList names = item.XMLExtensions()->arrayOfExtensionNames();
-    EXPECT_TRUE(names.contains("dc"));
-    EXPECT_FALSE(names.contains("itunes"));
-    EXPECT_FALSE(names.contains("x"));
-    EXPECT_FALSE(w.currentFeed()->buildXML().contains("Someone"));
-    EXPECT_FALSE(w.currentFeed()->buildXML().contains("x:odd"));
-}
-
 // The elements of the saved feed's first item as {namespace URI}name=text, and their prefixes.
 QStringList firstItemElements(const QString &xml, QStringList *prefixes)
 {
@@ -195,6 +169,51 @@ QStringList firstItemElements(const QString &xml, QStringList *prefixes)
     return elements;
 }
 
+TEST_F(ImportWindowTest, ImportedItemsCarryTheNamespacesOfTheFeedTheyJoin)
+{
+    Vellumcast &w = openFeed();
+    // The loaded feed uses Dublin Core and binds geo to the geo address; the source uses
+    // iTunes, the geo address under another prefix and namespaces the loaded feed has none of.
+    w.document()->addNamespace("dc", "http://purl.org/dc/elements/1.1/");
+    const QString geo = "http://www.w3.org/2003/01/geo/wgs84_pos#";
+    w.document()->addNamespace("geo", geo);
+    const QStringList ours = w.currentFeed()->XMLExtensions()->arrayOfExtensionNames();
+    ASSERT_TRUE(ours.contains("dc"));
+    const QString podcast = "https://podcastindex.org/namespace/1.0";
+    const QString source = serve(
+        "tagged.xml",
+        sourceFeed("Tagged", {{"Tagged 1", "Tue, 01 Dec 2026 08:00:00 +0000"}},
+                   "<itunes:author>Someone</itunes:author><x:odd>1</x:odd>"
+                   "<podcast:transcript url=\"https://example.org/t.vtt\" type=\"text/vtt\"/>"
+                   "<podcast:chapters url=\"https://example.org/c.json\" "
+                   "type=\"application/json+chapters\"/><pos:lat>51.5</pos:lat>",
+                   " xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\""
+                   " xmlns:x=\"http://example.org/x\" xmlns:podcast=\""
+                       + podcast + "\" xmlns:pos=\"" + geo + "\""));
+    VLXImport *import = openImport();
+    ASSERT_TRUE(open(import, source));
+    ASSERT_EQ(rowTitles(import), QStringList {"Tagged 1"});
+    import->markAllItems();
+    ASSERT_EQ(import->doImport(), 1);
+    const VLXItems &item = *w.currentFeed()->itemAtIndex(0);
+    const QStringList names = item.XMLExtensions()->arrayOfExtensionNames();
+    // The namespaces with a class are the loaded feed's: iTunes goes.
+    EXPECT_TRUE(names.contains("dc"));
+    EXPECT_FALSE(names.contains("itunes"));
+    EXPECT_FALSE(w.currentFeed()->buildXML().contains("Someone"));
+    // Elements no class reads come along in their namespaces, under the loaded feed's prefix
+    // where it binds the address.
+    QStringList prefixes;
+    const QString saved = w.currentFeed()->buildXML();
+    EXPECT_EQ(StrictXML::problem(saved.toUtf8()).toStdString(), "");
+    const QStringList elements = firstItemElements(saved, &prefixes);
+    for (const QString &kept : {QString("{http://example.org/x}odd=1"), "{" + podcast + "}transcript=",
+                                "{" + podcast + "}chapters=", "{" + geo + "}lat=51.5"})
+        EXPECT_TRUE(elements.contains(kept)) << kept.toStdString();
+    EXPECT_TRUE(prefixes.contains("geo"));
+    EXPECT_FALSE(prefixes.contains("pos"));
+}
+
 TEST_F(ImportWindowTest, KeptElementsComeAlongAndAClashingPrefixGetsAFreshOne)
 {
     Vellumcast &w = openFeed();
@@ -209,7 +228,9 @@ TEST_F(ImportWindowTest, KeptElementsComeAlongAndAClashingPrefixGetsAFreshOne)
         sourceFeed("Kept", {{"Kept 1", ""}},
                    "<geo:lat>51.5</geo:lat><it:author xmlns:it=\"" + itunes
                        + "\">Someone</it:author><loc:note xmlns:loc=\"urn:example:loc\">kept"
-                         "</loc:note><plain a=\"1\">bare</plain>",
+                         "</loc:note><plain a=\"1\">bare</plain>"
+                         // geo's fresh prefix must not be one the kept text uses already.
+                         "<geo:wrap xmlns:geo1=\"urn:example:third\" geo1:a=\"1\"/>",
                    " xmlns:geo=\"urn:example:geo\""));
     VLXImport *import = openImport();
     ASSERT_TRUE(open(import, source));
@@ -218,10 +239,13 @@ TEST_F(ImportWindowTest, KeptElementsComeAlongAndAClashingPrefixGetsAFreshOne)
 
     // Saved, every element reads in the namespace it had, none under the loaded feed's own.
     QStringList prefixes;
-    const QStringList elements = firstItemElements(w.currentFeed()->buildXML(), &prefixes);
+    const QString saved = w.currentFeed()->buildXML();
+    EXPECT_EQ(StrictXML::problem(saved.toUtf8()).toStdString(), "");
+    const QStringList elements = firstItemElements(saved, &prefixes);
     for (const QString &kept :
          {QString("{urn:example:geo}lat=51.5"), "{" + itunes + "}author=Someone",
-          QString("{urn:example:loc}note=kept"), QString("{}plain=bare")})
+          QString("{urn:example:loc}note=kept"), QString("{}plain=bare"),
+          QString("{urn:example:geo}wrap=")})
         EXPECT_TRUE(elements.contains(kept)) << kept.toStdString();
     EXPECT_FALSE(prefixes.contains("geo"));
     EXPECT_FALSE(prefixes.contains("loc"));
