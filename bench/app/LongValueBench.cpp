@@ -9,7 +9,6 @@
 #include "common/ProcessMemory.h"
 
 #include "editors/errorListing.h"
-#include "model/VLXFeed.h"
 
 #include <malloc.h>
 
@@ -37,23 +36,10 @@ QByteArray feedWithLongValue(qint64 explicitBytes, qint64 titleBytes)
     return text + "</channel></rss>\n";
 }
 
-std::unique_ptr<bench::Window> &appSlot()
-{
-    static std::unique_ptr<bench::Window> instance;
-    return instance;
-}
-
-// The window shows a feed of ten items between the runs.
-bench::Window &app()
-{
-    if (!appSlot())
-        appSlot() = std::make_unique<bench::Window>(bench::feedOf(10));
-    return *appSlot();
-}
-
+// Between the runs the window shows its feed of ten items.
 void openWithResults(benchmark::State &state, qint64 explicitBytes, qint64 titleBytes)
 {
-    bench::Window &app = ::app();
+    bench::Window &app = bench::smallFeedWindow();
     const QString path = QDir(app.home.path()).filePath(QStringLiteral("long.xml"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -117,5 +103,5 @@ BENCHMARK(BM_ItemTitleInTheParseResults)
 
 int main(int argc, char **argv)
 {
-    return bench::runBenchmarks(argc, argv, [] { appSlot().reset(); });
+    return bench::runBenchmarks(argc, argv, bench::releaseSmallFeedWindow);
 }
