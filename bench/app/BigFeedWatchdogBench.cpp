@@ -49,18 +49,10 @@
 
 namespace {
 
-std::unique_ptr<bench::Window> &appSlot()
-{
-    static std::unique_ptr<bench::Window> instance;
-    return instance;
-}
-
 // The window starts with a small feed on disk; the podcasts are written beside it.
 bench::Window &app()
 {
-    if (!appSlot())
-        appSlot() = std::make_unique<bench::Window>(bench::feedOf(10));
-    return *appSlot();
+    return bench::smallFeedWindow();
 }
 
 QString fileBeside(const QString &name, const std::function<QByteArray()> &contents)
@@ -431,5 +423,5 @@ BENCHMARK(BM_WatchdogClose)->Apply(sizes);
 
 int main(int argc, char **argv)
 {
-    return bench::runBenchmarks(argc, argv, [] { appSlot().reset(); });
+    return bench::runBenchmarks(argc, argv, bench::releaseSmallFeedWindow);
 }

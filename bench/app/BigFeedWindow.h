@@ -126,6 +126,26 @@ inline void releaseShared()
     sharedSlot().reset();
 }
 
+// A window of its own that starts with a feed of ten items, for the benchmarks that write their
+// feeds beside it.
+inline std::unique_ptr<Window> &smallFeedSlot()
+{
+    static std::unique_ptr<Window> instance;
+    return instance;
+}
+
+inline Window &smallFeedWindow()
+{
+    if (!smallFeedSlot())
+        smallFeedSlot() = std::make_unique<Window>(feedOf(10));
+    return *smallFeedSlot();
+}
+
+inline void releaseSmallFeedWindow()
+{
+    smallFeedSlot().reset();
+}
+
 // The main() of a window benchmark: on the offscreen platform unless another is asked for;
 // quit() lets the windows go while the application object still lives.
 // The find panel set to search the channel, every item and the image for the text, with the

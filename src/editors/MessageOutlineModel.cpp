@@ -1,5 +1,7 @@
 #include "editors/MessageOutlineModel.h"
 
+#include "platform/ShownText.h"
+
 #include <QColor>
 
 const QString MessageOutlineModel::kNameColumn = QStringLiteral("NameColumn");
@@ -122,6 +124,13 @@ QString MessageOutlineModel::displayName(const QString &name)
     return name.left(separator) + QStringLiteral(" - ") + name.mid(separator + kSeparator.size());
 }
 
+QString MessageOutlineModel::shownName(const QString &name)
+{
+    // The name is cut before the separator is replaced, so that a title of megabytes is never
+    // copied whole; the row laid out is cut again, to the bound, once " - " made it longer.
+    return ShownText::fitted(displayName(ShownText::fitted(name)));
+}
+
 QModelIndex MessageOutlineModel::index(int row, int column, const QModelIndex &parent) const
 {
     if (column != 0 || row < 0 || parent.column() > 0)
@@ -173,7 +182,7 @@ QVariant MessageOutlineModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return displayName(nameOf(index));
+        return shownName(nameOf(index));
     case Qt::ForegroundRole: {
         const QColor colour = colourForName(nameOf(index));
         return colour.isValid() ? QVariant(colour) : QVariant();

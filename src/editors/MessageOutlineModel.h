@@ -40,6 +40,10 @@ public:
     static QColor colourForName(const QString &name);
     // The first "::" shown as " - ".
     static QString displayName(const QString &name);
+    // What a row shows of a name, and all it lays out: its display name, one of more than
+    // ShownText::kLongest characters (an item's group named after a title of megabytes) cut in
+    // the middle to that length. Selecting the row still reads the whole name (nameOf()).
+    static QString shownName(const QString &name);
 
     QModelIndex index(int row, int column, const QModelIndex &parent = {}) const override;
     QModelIndex parent(const QModelIndex &child) const override;

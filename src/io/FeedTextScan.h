@@ -109,16 +109,29 @@ public:
         return true;
     }
 
+    // Whether encodeIllegalXMLCharacters keeps the ampersand at `at` as it is: a semicolon lies
+    // within seven characters after it in the value as escaped, where "<" and ">" read "&lt;"
+    // and "&gt;" (their ";" counts too), or it starts a valid numeric reference.
+    template<typename Char> static bool keepsAmpersand(const Char *value, qsizetype n, qsizetype at)
+    {
+        // `reach`: the characters of the escaped value between the ampersand and value[j].
+        for (qsizetype j = at + 1, reach = 0; j < n && reach < 7; ++j, ++reach) {
+            const char16_t c = unit(value[j]);
+            if (c == u';')
+                return true;
+            if (c == u'<' || c == u'>')
+                return reach + 4 <= 7;
+        }
+        return isValidNumericReference(value, n, at);
+    }
+
     // Whether encodeIllegalXMLCharacters would change the value, without building anything.
     template<typename Char> static bool valueNeedsEscaping(const Char *value, qsizetype n)
     {
         if (indexOf(value, n, u'<', 0) >= 0 || indexOf(value, n, u'>', 0) >= 0)
             return true;
         for (qsizetype i = indexOf(value, n, u'&', 0); i >= 0; i = indexOf(value, n, u'&', i + 1)) {
-            bool kept = false;
-            for (qsizetype j = i; j < n && j <= i + 7 && !kept; ++j)
-                kept = unit(value[j]) == u';';
-            if (!kept && !isValidNumericReference(value, n, i))
+            if (!keepsAmpersand(value, n, i))
                 return true;
         }
         return false;

@@ -226,11 +226,6 @@ QStringList declarationsOf(const QString &text, QLatin1StringView rootTag)
     return result;
 }
 
-bool isValidNumericReference(QStringView text, qsizetype at)
-{
-    return FeedTextScan::isValidNumericReference(unitsOf(text), text.size(), at);
-}
-
 // Position of the first case-insensitive (ASCII) match of `needle` at or after `from`, where
 // needle starts with '<' or ']'; -1 when none.
 qsizetype findTagCI(QStringView text, QStringView needle, qsizetype from)
@@ -466,32 +461,35 @@ QStringList VLXParseFeed::getFeedTypeAndVersion(const QString &text)
 
 QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text)
 {
-    const QStringView view(text);
-    if (!view.contains(u'<') && !view.contains(u'>') && !view.contains(u'&'))
-        return text;
-    QString angled = text;
-    angled.replace(u"<"_s, u"&lt;"_s);
-    angled.replace(u">"_s, u"&gt;"_s);
+    // One pass, copying the runs between the characters it escapes: replacing each kind over
+    // the whole text moved the rest of it again for every thousand matches, which took minutes
+    // for a long description of markup.
+    const char16_t *units = unitsOf(text);
+    const qsizetype n = text.size();
     QString out;
-    out.reserve(angled.size() + 16);
-    const qsizetype n = angled.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = angled[i];
-        if (c != u'&') {
-            out.append(c);
+    qsizetype copied = 0; // units[0, copied) are in out
+    for (qsizetype i = FeedTextScan::nextMarkupCharacter(units, 0, n); i < n;
+         i = FeedTextScan::nextMarkupCharacter(units, i + 1, n)) {
+        const char16_t c = units[i];
+        QStringView escaped;
+        if (c == u'<')
+            escaped = u"&lt;";
+        else if (c == u'>')
+            escaped = u"&gt;";
+        else if (c == u'&' && !FeedTextScan::keepsAmpersand(units, n, i))
+            escaped = u"&amp;";
+        else
             continue;
-        }
-        // A semicolon within seven characters marks a reference to keep. A valid numeric
-        // reference beyond that reach (an emoji written &#x1F600;) is kept as well, so that it
-        // stays one character instead of turning into visible text.
-        bool keep = false;
-        for (qsizetype j = i; j < n && j <= i + 7 && !keep; ++j)
-            keep = angled[j] == u';';
-        if (!keep)
-            keep = isValidNumericReference(angled, i);
-        out.append(keep ? u"&"_s : u"&amp;"_s);
+        if (copied == 0)
+            out.reserve(n + n / 8 + 8);
+        out.append(QStringView(units + copied, i - copied));
+        out.append(escaped);
+        copied = i + 1;
     }
-    return out == text ? text : out;
+    if (copied == 0)
+        return text;
+    out.append(QStringView(units + copied, n - copied));
+    return out;
 }
 
 QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &tagName,

@@ -1,5 +1,7 @@
 #include "model/FeedElement.h"
 
+#include "platform/ShownText.h"
+
 #include <QHash>
 
 #include <array>
@@ -124,22 +126,33 @@ void FeedElement::removeAllListOfErrors()
     m_repairCounter = m_warnCounter = m_errorCounter = 0;
 }
 
+void FeedElement::record(const QString &kind, const QString &text)
+{
+    addObjectToListOfErrors(sharedEntry(kind, text));
+}
+
 void FeedElement::recordRepair(const QString &text)
 {
-    addObjectToListOfErrors(sharedEntry(kAutomaticRepair, text));
+    // A text given whole may have quoted a value in it: the whole text is cut.
+    record(kAutomaticRepair, ShownText::fitted(text));
     incrementRepairCount();
 }
 
 void FeedElement::recordWarning(const QString &text)
 {
-    addObjectToListOfErrors(sharedEntry(kValidateWarning, text));
+    record(kValidateWarning, ShownText::fitted(text));
     incrementWarnCount();
 }
 
 void FeedElement::recordError(const QString &text)
 {
-    addObjectToListOfErrors(sharedEntry(kValidateError, text));
+    record(kValidateError, ShownText::fitted(text));
     incrementErrorCount();
+}
+
+QString FeedElement::quoted(const QString &value)
+{
+    return ShownText::fitted(value);
 }
 
 QString FeedElement::makeEntry(const QString &kind, const QString &text)

@@ -56,10 +56,36 @@ public:
 
     // Adds the entry of that kind and counts it once. An entry that reads like one recorded
     // shortly before on the same thread is the same shared string, so thousands of elements
-    // with the same message hold it once.
+    // with the same message hold it once. A text longer than ShownText::kLongest is cut in the
+    // middle to that length: a message that quoted a value of the feed whole would hold
+    // megabytes, and the list that shows it lay them all out.
     void recordRepair(const QString &text);
     void recordWarning(const QString &text);
     void recordError(const QString &text);
+    // The same for a message that quotes values of the feed: each value takes the place of its
+    // %1, %2, ... in the text as quoted() gives it, and the words around them stay whole.
+    template<typename... Values>
+    void recordRepair(const QString &text, const QString &value, const Values &...more)
+    {
+        record(kAutomaticRepair, quoting(text, value, more...));
+        incrementRepairCount();
+    }
+    template<typename... Values>
+    void recordWarning(const QString &text, const QString &value, const Values &...more)
+    {
+        record(kValidateWarning, quoting(text, value, more...));
+        incrementWarnCount();
+    }
+    template<typename... Values>
+    void recordError(const QString &text, const QString &value, const Values &...more)
+    {
+        record(kValidateError, quoting(text, value, more...));
+        incrementErrorCount();
+    }
+
+    // A value as a message quotes it: one of more than ShownText::kLongest characters is cut in
+    // the middle to that length, as alerts show a text.
+    static QString quoted(const QString &value);
 
     // Message entries: "%@::%@" from a kind and a text; the kind is what stands before the
     // first "::", the text everything after it (it may hold "::" itself).
@@ -68,6 +94,15 @@ public:
     static QString entryText(const QString &entry);
 
 private:
+    // Adds the entry of that kind, shared as recordRepair() says; counts nothing.
+    void record(const QString &kind, const QString &text);
+    // The text with each value, quoted, in the place of its %1, %2, ...
+    template<typename... Values>
+    static QString quoting(const QString &text, const Values &...values)
+    {
+        return text.arg(quoted(values)...);
+    }
+
     QStringList m_errorList;
     int m_repairCounter = 0;
     int m_warnCounter = 0;

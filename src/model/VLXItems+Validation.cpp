@@ -201,9 +201,8 @@ void VLXItems::validate(VLXFeed *feed)
                  && !mimeTypes::sharedVerifyPath(m_enclosureAttrURL, m_enclosureAttrType, iTunes))
             recordWarning(
                 QStringLiteral("Item Enclosure Type \"%1\" does not match the MIME of the URL "
-                               "\"%2\"")
-                    .arg(m_enclosureAttrType,
-                         mimeTypes::sharedMimeTypeForPath(m_enclosureAttrURL)));
+                               "\"%2\""),
+                m_enclosureAttrType, mimeTypes::sharedMimeTypeForPath(m_enclosureAttrURL));
     }
     if (!(m_enclosureAttrURL.isEmpty() && m_enclosureAttrType.isEmpty()
           && m_enclosureAttrLength.isEmpty())) {
@@ -224,8 +223,8 @@ void VLXItems::validateGUID(VLXFeed *feed)
         return;
     if (const VLXItems *other = feed->laterItemWithSameGUID(this))
         recordError(QStringLiteral("The GUID has to be unique and it is not, the item with the "
-                                   "title \"%1\" has the same GUID")
-                        .arg(other->title()));
+                                   "title \"%1\" has the same GUID"),
+                    other->title());
 }
 
 QString VLXItems::isGUIDUnique(const VLXFeed *feed) const

@@ -86,14 +86,14 @@ RFCResult repairRFC822(const QString &working, bool strict)
     return {Outcome::FreeText, DateForms::rfc822(1).write(named), {}};
 }
 
-QString fixedFormat(const QString &from, const QString &to)
+void recordFixedFormat(FeedElement &owner, const QString &from, const QString &to)
 {
-    return QStringLiteral("Fixed bad date format from \"%1\" to \"%2\"").arg(from, to);
+    owner.recordRepair(QStringLiteral("Fixed bad date format from \"%1\" to \"%2\""), from, to);
 }
 
-QString unfixable(const QString &text)
+void recordUnfixable(FeedElement &owner, const QString &text)
 {
-    return QStringLiteral("Date format \"%1\" was unfixable").arg(text);
+    owner.recordError(QStringLiteral("Date format \"%1\" was unfixable"), text);
 }
 
 void warn(const QString &message)
@@ -181,15 +181,16 @@ void VLXLogic::repairInternetDateTime(QString &date, bool strict, FeedElement *o
             // piece, not looked for among the shared ones. Most feeds have a few of these; a
             // feed of wrong weekdays has one an item.
             owner->addObjectToListOfErrors(
-                FeedElement::kAutomaticRepair % "::Fixed impossible date \""_L1 % working
-                % "\" the correct day of week is \""_L1 % result.weekday % u'"');
+                FeedElement::kAutomaticRepair % "::Fixed impossible date \""_L1
+                % FeedElement::quoted(working) % "\" the correct day of week is \""_L1
+                % result.weekday % u'"');
             owner->incrementRepairCount();
             break;
         case Outcome::FreeText:
-            owner->recordRepair(fixedFormat(working, result.text));
+            recordFixedFormat(*owner, working, result.text);
             break;
         case Outcome::Unfixable:
-            owner->recordError(unfixable(working));
+            recordUnfixable(*owner, working);
             break;
         case Outcome::Keep:
         case Outcome::Now:
@@ -245,18 +246,18 @@ QString VLXLogic::FixRDFInternetDateTime(const QString &text, bool strict, FeedE
     if (named.isValid()) {
         const QString fixed = createRDFDateString(named);
         if (owner)
-            owner->recordRepair(fixedFormat(text, fixed));
+            recordFixedFormat(*owner, text, fixed);
         return fixed;
     }
     if (strict) {
         // Nothing readable: strict validation never leaves a bad date behind.
         const QString now = createRDFDateString(DateForms::now());
         if (owner)
-            owner->recordRepair(fixedFormat(text, now));
+            recordFixedFormat(*owner, text, now);
         return now;
     }
     if (owner)
-        owner->recordError(unfixable(text));
+        recordUnfixable(*owner, text);
     return text;
 }
 

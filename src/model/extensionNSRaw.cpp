@@ -223,7 +223,7 @@ std::optional<QString> extensionNSRaw::plainChildText(const QString &local) cons
 
 namespace {
 
-QString omissionMessage(const KeptElementWriter::Omission &omission)
+void recordOmission(FeedElement &log, const KeptElementWriter::Omission &omission)
 {
     // Indexed by Omission::Kind and Omission::Reason.
     static const char *const what[]
@@ -235,9 +235,10 @@ QString omissionMessage(const KeptElementWriter::Omission &omission)
         "the element already has that attribute in that namespace",
         "XML readers do not accept its namespace URI",
     };
-    return QStringLiteral("Removed %1 from the kept XML: %2")
-        .arg(QString::fromLatin1(what[omission.kind]).arg(omission.name),
-             QString::fromLatin1(why[omission.reason]));
+    log.recordRepair(QStringLiteral("Removed ") + QLatin1StringView(what[omission.kind])
+                         + QStringLiteral(" from the kept XML: ")
+                         + QLatin1StringView(why[omission.reason]),
+                     omission.name);
 }
 
 } // namespace
@@ -257,7 +258,7 @@ QString extensionNSRaw::keptText(const vlxXMLNode *node, const QString &own, con
     QList<KeptElementWriter::Omission> omitted;
     const QString xml = KeptElementWriter::write(node, own, ownURI, knownURI, &omitted, alias);
     for (const KeptElementWriter::Omission &omission : std::as_const(omitted))
-        log.recordRepair(omissionMessage(omission));
+        recordOmission(log, omission);
     return xml;
 }
 

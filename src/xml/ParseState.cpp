@@ -56,6 +56,19 @@ struct Guarded<void (*)(void *, Args...), callback>
 
 #define VLX_GUARDED(function) (&Guarded<decltype(&function), &function>::call)
 
+// A name as the tree keeps it: prefixed, from the parse's dictionary. The dictionary has no
+// limit of its own, so a null answer means memory ran out: the parse stops then, rather than
+// keep the name without its prefix.
+const char *qualifiedName(ParseState *state, const xmlChar *prefix, const xmlChar *local)
+{
+    const xmlChar *name = prefix ? xmlDictQLookup(state->tree->dict, prefix, local) : local;
+    if (!name) {
+        state->outOfMemory = true;
+        xmlStopParser(state->mainContext);
+    }
+    return reinterpret_cast<const char *>(name);
+}
+
 void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, const xmlChar *uri,
                   int namespaceCount, const xmlChar **namespaces, int attributeCount, int defaulted,
                   const xmlChar **attributes)
@@ -69,11 +82,10 @@ void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, co
     }
     state->flushText();
     DocumentTree *tree = state->tree;
-    const xmlChar *name = prefix ? xmlDictQLookup(tree->dict, prefix, localname) : localname;
+    const char *name = qualifiedName(state, prefix, localname);
     if (!name)
-        name = localname;
-    const quint32 index = state->addNode(vlxXMLDOM::Element, reinterpret_cast<const char *>(name),
-                                         std::strlen(reinterpret_cast<const char *>(name)));
+        return;
+    const quint32 index = state->addNode(vlxXMLDOM::Element, name, std::strlen(name));
     if (index == kNone)
         return;
     if (namespaceCount + attributeCount > 0xFFFF) {
@@ -87,31 +99,27 @@ void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, co
     node.attributeCount = quint16(namespaceCount + attributeCount);
     for (int i = 0; i < namespaceCount; ++i) {
         const xmlChar *declaredPrefix = namespaces[2 * i];
-        const xmlChar *declaredName = declaredPrefix
-            ? xmlDictQLookup(tree->dict, BAD_CAST "xmlns", declaredPrefix)
-            : xmlDictLookup(tree->dict, BAD_CAST "xmlns", -1);
+        const char *declaredName
+            = declaredPrefix ? qualifiedName(state, BAD_CAST "xmlns", declaredPrefix) : "xmlns";
+        if (!declaredName)
+            return;
         const char *href = reinterpret_cast<const char *>(namespaces[2 * i + 1]);
         const std::size_t hrefLength = href ? std::strlen(href) : 0;
         tree->attributes.push_back(
-            TreeAttribute {reinterpret_cast<const char *>(declaredName),
-                           tree->text.store(href, hrefLength, index),
-                           quint32(std::strlen(reinterpret_cast<const char *>(declaredName))),
-                           quint32(hrefLength), true},
+            TreeAttribute {declaredName, tree->text.store(href, hrefLength, index),
+                           quint32(std::strlen(declaredName)), quint32(hrefLength), true},
             index);
     }
     for (int i = 0; i < attributeCount; ++i) {
         const xmlChar **attribute = attributes + 5 * i;
-        const xmlChar *attributeName
-            = attribute[1] ? xmlDictQLookup(tree->dict, attribute[1], attribute[0]) : attribute[0];
+        const char *attributeName = qualifiedName(state, attribute[1], attribute[0]);
         if (!attributeName)
-            attributeName = attribute[0];
+            return;
         const auto *value = reinterpret_cast<const char *>(attribute[3]);
         const auto valueLength = std::size_t(attribute[4] - attribute[3]);
         tree->attributes.push_back(
-            TreeAttribute {reinterpret_cast<const char *>(attributeName),
-                           tree->text.store(value, valueLength, index),
-                           quint32(std::strlen(reinterpret_cast<const char *>(attributeName))),
-                           quint32(valueLength), false},
+            TreeAttribute {attributeName, tree->text.store(value, valueLength, index),
+                           quint32(std::strlen(attributeName)), quint32(valueLength), false},
             index);
     }
     state->open.push_back(index);

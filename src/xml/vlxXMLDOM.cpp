@@ -8,6 +8,7 @@
 #include "xml/StartTagScanner.h"
 #include "xml/XMLTextSource.h"
 
+#include <libxml/dict.h>
 #include <libxml/globals.h>
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
@@ -274,6 +275,14 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
     state.lifted = source && source->lifted ? &*source->lifted : nullptr;
     state.attachTo(ctxt);
     xmlCtxtUseOptions(ctxt, kParseOptions);
+    // libxml2's dictionary takes no new name once it holds more than 10,000,000 bytes, and a
+    // namespace address it can no longer hold makes the declaration read as empty, which it
+    // reports as a namespace error only: a feed of many namespaces would come back with
+    // elements whose prefix is declared nowhere. The dictionary holds only names and namespace
+    // addresses of the text (and our prefixed names of them), so the input cap bounds it
+    // already. This limit alone is lifted: XML_PARSE_HUGE would also lift those on names and
+    // values and, in libxml2 2.9, its checks of entity expansion.
+    xmlDictSetLimit(ctxt->dict, 0);
 
     // Some failures, encoding conversion among them, are raised without the parser context and
     // reach only the thread's global handler (stderr by default). Catch those too for the

@@ -148,6 +148,36 @@ TEST_F(MessagePanel, SelectingAMessageJumpsToItsItemOrTheChannel)
     EXPECT_EQ(items.size(), 2);
 }
 
+TEST_F(MessagePanel, ARowLaysOutAThousandCharactersAtMostAndStillJumpsToItsItem)
+{
+    // Item groups named after titles of 991 and 992 characters: names of 1,000 and 1,001.
+    const QString fits(991, u't');
+    const QString over = fits + u'u';
+    const QString message = QStringLiteral("Validate Error::") + QString(2000, u'e');
+    const auto item = [&](const QString &title) {
+        return QVariantMap {{QStringLiteral("Group"), QStringLiteral("Item - \"%1\"").arg(title)},
+                            {QStringLiteral("Entries"), QVariantList {message}}};
+    };
+    errorListing::showPanel(window.get(), {item(fits), item(over)}, 2, 0, 0);
+    const MessageOutlineModel &model = *panel->model();
+    const QModelIndex whole = model.index(0, 0);
+    const QModelIndex cut = model.index(1, 0);
+    const QModelIndex error = model.index(0, 0, cut);
+    EXPECT_EQ(whole.data().toString(), model.nameOf(whole));
+    const QChar ellipsis(0x2026);
+    EXPECT_EQ(cut.data().toString(),
+              QStringLiteral("Item - \"") + QString(741, u't') + ellipsis + QString(248, u't')
+                  + QStringLiteral("u\""));
+    EXPECT_EQ(error.data(Qt::ToolTipRole).toString(),
+              QStringLiteral("Validate Error - ") + QString(732, u'e') + ellipsis
+                  + QString(250, u'e'));
+
+    QSignalSpy items(panel, &errorListing::selectFeedItemRequested);
+    panel->errors()->setCurrentIndex(error);
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items.first().first().toString(), over);
+}
+
 TEST_F(MessagePanel, NothingToReportDisablesTheToggles)
 {
     const QVariantList groups {QVariantMap {{QStringLiteral("Group"), QStringLiteral("Checked")},

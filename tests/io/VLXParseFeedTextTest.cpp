@@ -263,8 +263,11 @@ TEST(VLXParseFeedRepair, EncodingIllegalCharacters)
     EXPECT_EQ(enc(u"&#x1F600; &#128512;"_s), u"&#x1F600; &#128512;"_s);
     EXPECT_EQ(enc(u"&#xD800x; &#1114112;"_s), u"&amp;#xD800x; &amp;#1114112;"_s);
     EXPECT_EQ(enc(u"&#X1F600;"_s), u"&amp;#X1F600;"_s);
-    // An ampersand right before a "<" sees the semicolon of "&lt;".
+    // An ampersand before a "<" or ">" sees the semicolon of "&lt;" or "&gt;" where it stands
+    // once escaped.
     EXPECT_EQ(enc(u"x&<y"_s), u"x&&lt;y"_s);
+    EXPECT_EQ(enc(u"&abc<"_s), u"&abc&lt;"_s);
+    EXPECT_EQ(enc(u"&abcd>"_s), u"&amp;abcd&gt;"_s);
 }
 
 TEST(VLXParseFeedNamespaces, DeclarationsOfTheRoot)

@@ -79,6 +79,29 @@ TEST(FeedElement, RecordingAddsOneEntryAndOneCount)
     EXPECT_EQ(element.repairCount() + element.warnCount() + element.errorCount(), 0);
 }
 
+TEST(FeedElement, MessagesQuoteAtMostAThousandCharactersOfAValue)
+{
+    // A value of 1,000 characters is quoted whole; of one of 1,001 the first 749 and the last
+    // 250 characters are quoted around an ellipsis. A text given whole is bounded the same way.
+    const QString fits = QString(749, u'a') + u'm' + QString(250, u'z');
+    const QString over = QString(749, u'a') + QStringLiteral("mm") + QString(250, u'z');
+    const QString cut = QString(749, u'a') + QChar(0x2026) + QString(250, u'z');
+    const QString format = QStringLiteral("\"%1\" is not understood as a value of %2");
+    FeedElement element;
+    element.recordWarning(format, fits, QStringLiteral("itunes:explicit"));
+    element.recordWarning(format, over, QStringLiteral("itunes:explicit"));
+    element.recordError(fits);
+    element.recordError(over);
+    const auto warning = [](const QString &quoted) {
+        return FeedElement::kValidateWarning + QStringLiteral("::\"") + quoted
+            + QStringLiteral("\" is not understood as a value of itunes:explicit");
+    };
+    EXPECT_EQ(element.errorList(),
+              QStringList({warning(fits), warning(cut), FeedElement::kValidateError + "::" + fits,
+                           FeedElement::kValidateError + "::" + cut}));
+    EXPECT_EQ(element.warnCount() + element.errorCount(), 4);
+}
+
 TEST(FeedElement, ElementsWithTheSameMessageShareOneString)
 {
     // A feed of many items with the same problem holds its message once, not once per item.

@@ -625,6 +625,29 @@ TEST(vlxXMLDOMSafety, OversizedInputIsRefusedWithAClearError)
     EXPECT_TRUE(small.xmlTree());
 }
 
+TEST(vlxXMLDOMSafety, NamespacesPastLibxml2sDictionaryLimitAreAllRead)
+{
+    // libxml2 makes each pool of its dictionary four times the last and takes no new one once
+    // those it has exceed 10,000,000 bytes: past 1,000 * (1 + 4 + ... + 4^7) = 21,845,000 bytes
+    // of names. Addresses of 1,000 bytes with their ends take just more; none may be lost.
+    const int count = 22000;
+    const QByteArray padding(990, 'n');
+    const auto address
+        = [&](int i) { return "urn:" + padding + QByteArray::number(i).rightJustified(5, '0'); };
+    QByteArray text = "<r>";
+    for (int i = 0; i < count; ++i)
+        text += "<p:e xmlns:p=\"" + address(i) + "\"/>\n";
+    vlxXMLDOM dom(QString::fromUtf8(text + "</r>"));
+    ASSERT_TRUE(dom.xmlTree()) << dom.errorDescription().toStdString();
+    const vlxXMLNode *r = root(dom, "r");
+    ASSERT_EQ(vlxXMLDOM::numberOfChildren(r), 2 * count);
+    int lost = 0;
+    for (int i = 0; i < count; ++i)
+        lost += vlxXMLDOM::namespaceURIOfNode(vlxXMLDOM::nodeAtIndex(2 * i, r)).toUtf8()
+            != address(i);
+    EXPECT_EQ(lost, 0);
+}
+
 TEST(vlxXMLDOMSafety, DeepNestingFailsInsteadOfExhaustingTheStack)
 {
     QByteArray text;

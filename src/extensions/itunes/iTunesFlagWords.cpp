@@ -20,8 +20,8 @@ bool isOneOf(QStringView word, std::initializer_list<const char *> words)
 void logNotUnderstood(FeedElement &log, const QString &text, const char *element)
 {
     log.recordWarning(
-        QStringLiteral("\"%1\" is not understood as a value of %2; it was read as \"no\"")
-            .arg(text.trimmed(), QLatin1StringView(element)));
+        QStringLiteral("\"%1\" is not understood as a value of %2; it was read as \"no\""),
+        text.trimmed(), QLatin1StringView(element));
 }
 
 } // namespace

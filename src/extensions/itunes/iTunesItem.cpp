@@ -307,15 +307,15 @@ QString iTunesItem::convertStringToHHMMSS(FeedElement &owner, const QString &tex
         return QStringLiteral("");
     if (text.trimmed().count(u':') >= 3) {
         owner.recordError(
-            QStringLiteral("Unable to convert \"%1\" to a valid HH:MM:SS format for the tag %2")
-                .arg(text, tagName));
+            QStringLiteral("Unable to convert \"%1\" to a valid HH:MM:SS format for the tag %2"),
+            text, tagName);
         return QStringLiteral("");
     }
     const QString normal = VLXLogic::convertStringToHHMMSS(text);
     if (durationParts(text) != durationParts(normal))
         owner.recordRepair(
-            QStringLiteral("Converted %1 to a normalized HH:MM:SS format for the tag %2")
-                .arg(text, tagName));
+            QStringLiteral("Converted %1 to a normalized HH:MM:SS format for the tag %2"), text,
+            tagName);
     return normal;
 }
 

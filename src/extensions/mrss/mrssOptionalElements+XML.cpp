@@ -210,11 +210,10 @@ void note(FeedElement *owner, const char *kind, const QString &text)
 {
     if (!owner)
         return;
-    owner->addObjectToListOfErrors(QLatin1String(kind) + "::"_L1 + text);
     if (qstrcmp(kind, "Automatic Repair") == 0)
-        owner->incrementRepairCount();
+        owner->recordRepair(text);
     else
-        owner->incrementWarnCount();
+        owner->recordWarning(text);
 }
 
 QString htmlRepair(const char *label)

@@ -329,8 +329,8 @@ void microsoftCFChannel::finalProcessing(VLXFeed *feed)
             }
             recordRepair(
                 QStringLiteral(
-                    "Removed sort items that used a namespace (%1) that is not in this feed")
-                    .arg(entry.ns()));
+                    "Removed sort items that used a namespace (%1) that is not in this feed"),
+                entry.ns());
         }
         list = kept;
     }
@@ -352,8 +352,8 @@ void microsoftCFChannel::validate(VLXFeed *feed)
             if (!record.value(kSortTags).toMap().contains(entry.element()))
                 recordError(
                     QStringLiteral("The element \"%1\" in the namespace \"%2\" is not sortable in "
-                                   "this feed")
-                        .arg(entry.element(), entry.ns()));
+                                   "this feed"),
+                    entry.element(), entry.ns());
         }
     }
 }

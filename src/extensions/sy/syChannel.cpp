@@ -127,7 +127,7 @@ void syChannel::parseCustom(int field, const vlxXMLNode *node)
                 return;
             }
         }
-        recordError(QStringLiteral("\"%1\" is not a valid value for sy:updatePeriod.").arg(value));
+        recordError(QStringLiteral("\"%1\" is not a valid value for sy:updatePeriod."), value);
         return;
     }
     // Letters after the leading digits are kept with them.
@@ -136,8 +136,8 @@ void syChannel::parseCustom(int field, const vlxXMLNode *node)
         return;
     }
     recordError(QStringLiteral("sy:updateFrequency must be a number greater then 1, \"%1\" is not "
-                               "a valid value.")
-                    .arg(value));
+                               "a valid value."),
+                value);
 }
 
 bool syChannel::validateUpdateFrequency(const QString &value, VLXError *error)

@@ -184,6 +184,6 @@ void trackBackItem::validateCustom(int field)
     for (const QString &url : m_about) {
         if (!url.trimmed().isEmpty() && !VLXLogic::checkURL(url))
             recordError(
-                QStringLiteral("The TrackBack About URL \"%1\" does not appear to be valid").arg(url));
+                QStringLiteral("The TrackBack About URL \"%1\" does not appear to be valid"), url);
     }
 }
