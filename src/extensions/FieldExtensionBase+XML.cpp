@@ -106,7 +106,7 @@ QString FieldExtensionBase::strippedText(const QString &text, QLatin1StringView 
     const QString stripped = VLXLogic::stripHTML(text);
     if (stripped != text && !ExtensionText::equalBeyondWhiteSpace(stripped, text)
         && m_descriptor->htmlRepair)
-        extension().recordRepair(latin1(m_descriptor->htmlRepair).arg(tag));
+        extension().recordRepair(latin1(m_descriptor->htmlRepair), QString(tag));
     return stripped;
 }
 
@@ -315,7 +315,7 @@ std::optional<QString> FieldExtensionBase::fieldElementText(const QString &path)
 void FieldExtensionBase::noteDeclaredURI(const QString &uri)
 {
     if (m_descriptor->oldURIRepair && uri != knownNamespaces::uri(m_descriptor->ns))
-        extension().recordRepair(latin1(m_descriptor->oldURIRepair).arg(uri));
+        extension().recordRepair(latin1(m_descriptor->oldURIRepair), uri);
 }
 
 // --- writing -----------------------------------------------------------------------------------

@@ -256,8 +256,8 @@ void readConstruct(FeedElement &owner, const vlxXMLNode *node, Field field, Stor
     if (const std::optional<QString> value = constructValue(node, field))
         store(*value);
     else
-        owner.recordWarning(u"The <%1> element of type \"%2\" holds no text; it was left out"_s.arg(
-            lowerName(node), attribute(node, u"type").trimmed()));
+        owner.recordWarning(u"The <%1> element of type \"%2\" holds no text; it was left out"_s,
+                            lowerName(node), attribute(node, u"type").trimmed());
 }
 
 // The decoded, trimmed texts of the element children with these names (the last one wins).

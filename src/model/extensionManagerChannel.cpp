@@ -35,7 +35,7 @@ int extensionManagerChannel::parseXMLNodeIfMineTI(const vlxXMLNode *node, FeedEl
     if (!dublinCoreExtensionUsed()) {
         postMissingNamespace(dcPrefix, knownNamespaces::uri(KnownNamespace::dublinCore));
         if (!bound)
-            owner.recordRepair(kMissingDeclarationRepair.arg(dcPrefix));
+            owner.recordRepair(kMissingDeclarationRepair, dcPrefix);
     }
     const ChannelRef dc = dublinCoreExtension();
     if (!dc || !dublinCoreExtensionUsed())

@@ -241,7 +241,7 @@ void placedExtensionManager::useKnown(KnownNamespace ns, const QString &prefix, 
     // namespace and saved under its own URI, which the user is told of unless the class tells
     // of it itself.
     if (!dtd.isEmpty() && !knownNamespaces::isOwnURI(ns, dtd) && target->repairCount() == repairs)
-        target->recordRepair(kOtherAddressRepair.arg(knownNamespaces::displayName(ns), dtd));
+        target->recordRepair(kOtherAddressRepair, knownNamespaces::displayName(ns), dtd);
     if (fresh) {
         settledSlot(ns) = std::move(fresh);
         setExtensionUsed(ns, true);
@@ -277,7 +277,7 @@ int placedExtensionManager::handToKnown(KnownNamespace ns, const vlxXMLNode *nod
 {
     if (!extensionUsed(ns)) {
         postMissingNamespace(knownNamespaces::prefix(ns), knownNamespaces::uri(ns));
-        owner.recordRepair(kMissingDeclarationRepair.arg(prefix));
+        owner.recordRepair(kMissingDeclarationRepair, prefix);
     }
     if (extensionUsed(ns)) {
         if (const ExtensionRef &slot = known(ns)) {
@@ -371,7 +371,7 @@ int placedExtensionManager::parseXMLNodeIfMine(const vlxXMLNode *node, FeedEleme
     const QString registered = extensionSettings::registeredURI(prefix);
     if (!registered.isEmpty()) {
         postMissingNamespace(prefix, registered);
-        owner.recordRepair(kMissingDeclarationRepair.arg(prefix));
+        owner.recordRepair(kMissingDeclarationRepair, prefix);
         if (const ExtensionRef listed = firstListedNamed(prefix))
             return listed->parseXMLNodeIfMine(node);
     }
