@@ -12,6 +12,7 @@
 #include <libxml/tree.h>
 #include <malloc.h>
 
+#include <array>
 #include <chrono>
 
 namespace {
@@ -183,6 +184,63 @@ void BM_ContentPeakMemory(benchmark::State &state)
     comparePeaks(state, KnownNamespace::contentEncoded, false);
 }
 
+// The podcast with that many namespaces declared on its root and used nowhere.
+QByteArray withDeclarations(const QByteArray &document, int declarations)
+{
+    QByteArray declared;
+    for (int n = 0; n < declarations; ++n)
+        declared += " xmlns:unused" + QByteArray::number(n) + "=\"https://example.org/ns/"
+            + QByteArray::number(n) + "/\"";
+    QByteArray bytes = document;
+    bytes.insert(bytes.indexOf("<rss") + 4, declared);
+    return bytes;
+}
+
+// A feed declaring a thousand namespaces it never uses against the same feed declaring ten:
+// the time of the load and the peak of the window's opening of each, and what the thousand
+// add. Declared namespaces an item has no element of cost it next to nothing.
+void BM_DeclaredNamespaces(benchmark::State &state)
+{
+    const int items = int(state.range(0));
+    const QByteArray &document = PodcastFeed::document(items);
+    const std::array<int, 2> counts = {10, 1000};
+    std::array<QByteArray, 2> feeds;
+    std::array<QString, 2> paths;
+    QTemporaryDir folder;
+    for (size_t k = 0; k < counts.size(); ++k) {
+        feeds[k] = withDeclarations(document, counts[k]);
+        paths[k] = folder.filePath(QStringLiteral("feed%1.xml").arg(counts[k]));
+        if (writeFeedFile(state, paths[k], feeds[k]) < 0)
+            return;
+    }
+    std::array<double, 2> seconds {};
+    std::array<long, 2> peaks {};
+    for (auto _ : state) {
+        double took = 0;
+        for (size_t k = 0; k < counts.size(); ++k) {
+            malloc_trim(0);
+            const auto start = std::chrono::steady_clock::now();
+            const std::shared_ptr<VLXFeed> feed = open(feeds[k], true);
+            took = secondsSince(start);
+            seconds[k] += took;
+            peaks[k] = peakOfOpeningInChild(paths[k], Kept::WindowPath);
+            if (!feed || feed->countOfItems() != items || peaks[k] < 0) {
+                state.SkipWithError("the generated feed did not read");
+                return;
+            }
+        }
+        state.SetIterationTime(took);
+    }
+    const double iterations = double(state.iterations());
+    state.counters["MB"] = double(feeds[1].size()) / 1e6;
+    state.counters["ms_10"] = seconds[0] * 1000 / iterations;
+    state.counters["ms_1000"] = seconds[1] * 1000 / iterations;
+    state.counters["added_ms"] = (seconds[1] - seconds[0]) * 1000 / iterations;
+    state.counters["peak_MB_10"] = double(peaks[0]) * 1024 / 1e6;
+    state.counters["peak_MB_1000"] = double(peaks[1]) * 1024 / 1e6;
+    state.counters["added_peak_MB"] = double(peaks[1] - peaks[0]) * 1024 / 1e6;
+}
+
 // The sizes of the class-against-raw comparisons.
 void comparedSizes(benchmark::internal::Benchmark *benchmark)
 {
@@ -201,3 +259,9 @@ BENCHMARK(BM_ContentRead)->Apply(comparedSizes)->UseManualTime();
 BENCHMARK(BM_ContentOpenValidated)->Apply(comparedSizes)->UseManualTime();
 BENCHMARK(BM_ContentWrite)->Apply(comparedSizes)->UseManualTime();
 BENCHMARK(BM_ContentPeakMemory)->Apply(comparedSizes)->Iterations(1);
+BENCHMARK(BM_DeclaredNamespaces)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);

@@ -38,10 +38,6 @@ void forEachElement(const vlxXMLNode *node, const std::function<void(const vlxXM
     }
 }
 
-bool usesPrefix(const QString &text, const QString &prefix)
-{
-    return text.contains(prefix + u':') || text.contains(QStringLiteral("xmlns:") + prefix);
-}
 } // namespace
 
 ImportedElements::ImportedElements(const VLXFeed &destination)
@@ -54,11 +50,14 @@ ImportedElements::ImportedElements(const VLXFeed &destination)
     m_bound = m_declared;
     // The feed writer also declares on the rss element the namespaces the image and the items
     // hold and the channel does not.
-    const auto gather = [this](const baseExtensionManager &manager) {
-        for (const auto &listed : manager.notWellSupportedArray()) {
-            if (!m_bound.contains(listed->extensionName()))
-                m_bound.insert(listed->extensionName(), listed->DTDURL());
-        }
+    QSet<const void *> seen;
+    const auto gather = [&](const baseExtensionManager &manager) {
+        manager.forEachListedNamespace(
+            [&](const QString &prefix, const QString &uri) {
+                if (!m_bound.contains(prefix))
+                    m_bound.insert(prefix, uri);
+            },
+            &seen);
     };
     gather(*destination.image()->XMLExtensions());
     for (const auto &item : destination.arrayOfItems())
@@ -79,12 +78,11 @@ QString ImportedElements::boundURI(const QString &prefix) const
 
 QString ImportedElements::prefixBoundTo(const QString &uri) const
 {
-    const QString wanted = vlxXMLDOM::decodeAmpEntities(uri);
-    for (auto it = m_bound.cbegin(); it != m_bound.cend(); ++it) {
-        if (vlxXMLDOM::decodeAmpEntities(*it) == wanted)
-            return it.key();
+    if (m_prefixOf.isEmpty()) {
+        for (auto it = m_bound.cbegin(); it != m_bound.cend(); ++it)
+            m_prefixOf.insert(vlxXMLDOM::decodeAmpEntities(*it), it.key());
     }
-    return QString();
+    return m_prefixOf.value(vlxXMLDOM::decodeAmpEntities(uri));
 }
 
 void ImportedElements::adopt(extensionManagerItem &extensions)
@@ -154,46 +152,60 @@ QString ImportedElements::withFreshPrefixes(const QString &elements)
 {
     if (elements.isEmpty())
         return elements;
+    // One look at the elements gathers the prefixes they use and those they bind to another
+    // namespace than the feed does; one pass renames them all. An item may use a thousand.
     QList<std::pair<QString, QString>> clashing;
+    QSet<QString> used;
     {
         vlxXMLDOM dom;
         const vlxXMLNode *top = wrapped(dom, elements, QString());
         if (!top)
             return elements;
+        QSet<std::pair<QString, QString>> seen;
+        const auto usePrefixOf = [&used](const QString &name) {
+            const qsizetype colon = name.indexOf(u':');
+            if (colon > 0)
+                used.insert(name.first(colon));
+        };
         forEachElement(top, [&](const vlxXMLNode *element) {
+            usePrefixOf(vlxXMLDOM::nameOfNode(element));
+            for (const QString &attribute : vlxXMLDOM::attributeNamesOfNode(element))
+                usePrefixOf(attribute);
             for (const auto &declaration : vlxXMLDOM::namespaceDeclarationsOfNode(element)) {
+                used.insert(declaration.first);
                 const QString bound = boundURI(declaration.first);
                 if (!declaration.first.isEmpty() && !bound.isEmpty() && bound != declaration.second
-                    && !clashing.contains(declaration))
+                    && !seen.contains(declaration)) {
+                    seen.insert(declaration);
                     clashing << declaration;
+                }
             }
         });
     }
-    QString text = elements;
-    QStringList renamed;
+    QHash<QString, QString> renames;
     for (const auto &[prefix, uri] : std::as_const(clashing)) {
         // A prefix declared for two URIs is renamed once, everywhere: that keeps both bindings.
-        if (renamed.contains(prefix))
-            continue;
-        renamed << prefix;
-        text = rawXMLText::renamePrefix(text, prefix, freshPrefix(prefix, uri, text));
+        if (!renames.contains(prefix))
+            renames.insert(prefix, freshPrefix(prefix, uri, used));
     }
-    return text;
+    return rawXMLText::renamePrefixes(elements, renames);
 }
 
 QString ImportedElements::freshPrefix(const QString &prefix, const QString &uri,
-                                      const QString &text)
+                                      QSet<QString> &used)
 {
     const QString key = prefix + u'\n' + uri;
     const QString earlier = m_fresh.value(key);
-    if (!earlier.isEmpty() && !usesPrefix(text, earlier))
-        return earlier;
-    const QString fresh = knownNamespaces::numberedPrefix(prefix, [&](const QString &candidate) {
-        const auto given = m_given.constFind(candidate);
-        return (given != m_given.cend() && *given != uri) || !boundURI(candidate).isEmpty()
-            || usesPrefix(text, candidate);
-    });
-    m_fresh.insert(key, fresh);
-    m_given.insert(fresh, uri);
+    QString fresh = earlier;
+    if (earlier.isEmpty() || used.contains(earlier)) {
+        fresh = knownNamespaces::numberedPrefix(prefix, [&](const QString &candidate) {
+            const auto given = m_given.constFind(candidate);
+            return (given != m_given.cend() && *given != uri) || !boundURI(candidate).isEmpty()
+                || used.contains(candidate);
+        });
+        m_fresh.insert(key, fresh);
+        m_given.insert(fresh, uri);
+    }
+    used.insert(fresh);
     return fresh;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 class VLXFeed;
@@ -40,10 +41,13 @@ private:
     QString boundURI(const QString &prefix) const;
     // The prefix the written feed binds to uri; a null string for none.
     QString prefixBoundTo(const QString &uri) const;
-    QString freshPrefix(const QString &prefix, const QString &uri, const QString &text);
+    // A prefix for uri where the elements bind prefix to it and the feed binds prefix to another
+    // namespace: none the feed binds or the elements use (used), which it joins.
+    QString freshPrefix(const QString &prefix, const QString &uri, QSet<QString> &used);
 
     QHash<QString, QString> m_declared; // the destination channel's declarations
     QHash<QString, QString> m_bound; // every prefix the written feed declares
+    mutable QHash<QString, QString> m_prefixOf; // the same by URI (references decoded), made on use
     QHash<QString, QString> m_fresh; // prefix + '\n' + URI: the prefix given for them
     QHash<QString, QString> m_given; // a fresh prefix: its URI
 };

@@ -323,8 +323,7 @@ categoryElement categoryOf(const vlxXMLNode *node)
 std::shared_ptr<VLXItems> newItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry)
 {
     auto item = std::make_shared<VLXItems>();
-    item->XMLExtensions()->createExtensionsFromArray(
-        feed.XMLExtensions()->arrayOfNamespaceDelecrations());
+    item->XMLExtensions()->takeNamespacesOf(*feed.XMLExtensions());
     feed.addItem(item);
     item->addXMLComments(dom.arrayOfComments(entry));
     return item;

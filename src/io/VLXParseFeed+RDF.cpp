@@ -98,8 +98,7 @@ void readImage(const vlxXMLDOM &dom, VLXImage &image, const vlxXMLNode *node)
 void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
 {
     auto item = std::make_shared<VLXItems>();
-    item->XMLExtensions()->createExtensionsFromArray(
-        feed.XMLExtensions()->arrayOfNamespaceDelecrations());
+    item->XMLExtensions()->takeNamespacesOf(*feed.XMLExtensions());
     feed.addItem(item);
     item->addXMLComments(dom.arrayOfComments(node));
     forEachRSSChild(node, [&](const vlxXMLNode *child, const QString &name) {

@@ -122,8 +122,7 @@ void readImage(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
 void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
 {
     auto item = std::make_shared<VLXItems>();
-    item->XMLExtensions()->createExtensionsFromArray(
-        feed.XMLExtensions()->arrayOfNamespaceDelecrations());
+    item->XMLExtensions()->takeNamespacesOf(*feed.XMLExtensions());
     item->addXMLComments(dom.arrayOfComments(node));
     feed.addItem(item);
     QList<categoryElement> categories;

@@ -86,6 +86,7 @@ QString namespaceDeclarations(const VLXFeed &feed, const std::vector<int> &posit
         prefixes.insert(prefix);
     }
     QStringList added;
+    QSet<const void *> seen;
     auto declare = [&](const QString &prefix, const QString &uri) {
         if (prefix.isEmpty() || prefixes.contains(prefix))
             return;
@@ -102,8 +103,8 @@ QString namespaceDeclarations(const VLXFeed &feed, const std::vector<int> &posit
                 }
             }
         }
-        for (const auto &listed : manager.notWellSupportedArray())
-            declare(listed->extensionName(), listed->DTDURL());
+        // Items read from one feed share their declared namespaces: those are looked at once.
+        manager.forEachListedNamespace(declare, &seen);
     };
     gather(*feed.image()->XMLExtensions());
     for (int position : positions)

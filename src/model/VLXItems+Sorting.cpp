@@ -122,7 +122,7 @@ std::optional<QString> VLXItems::coreSortText(const QString &field) const
         written = true;
     if (!written) {
         if (m_XMLExtensions->unknownExtensionUsed()
-            || !m_XMLExtensions->notWellSupportedArray().isEmpty())
+            || m_XMLExtensions->holdsListedNamespaces())
             return std::nullopt;
         return QStringLiteral("");
     }

@@ -7,6 +7,9 @@
 #include "model/extensionManagerScope.h"
 #include "model/extensionNSName.h"
 #include "model/extensionNSRaw.h"
+#include "xml/vlxXMLDOM.h"
+
+#include <algorithm>
 
 const QString baseExtensionManager::kMissingDeclarationRepair
     = QStringLiteral("Add missing namespace declaration (%1)");
@@ -32,12 +35,17 @@ baseExtensionManager::baseExtensionManager() = default;
 baseExtensionManager::baseExtensionManager(const baseExtensionManager &other)
     : m_replaceResult(other.m_replaceResult), m_searchExtensionIndex(other.m_searchExtensionIndex)
 {
-    // Flags go through the setters again; the list is copied extension by extension. The scope
-    // is not copied: a copy hears of nothing.
+    // Flags go through the setters again; the list is copied extension by extension (the
+    // declared namespaces not made yet stay so, sharing the feed's list). The scope is not
+    // copied: a copy hears of nothing.
     for (const knownNamespaces::Entry &e : knownNamespaces::table())
         setExtensionUsed(e.ns, other.m_used[static_cast<size_t>(e.ns)]);
     setUnknownExtensionUsed(other.m_unknownUsed);
     setNotWellSupportedArray(other.m_notWellSupported);
+    m_declared = other.m_declared;
+    m_declaredTaken.reserve(other.m_declaredTaken.size());
+    for (const auto &[index, made] : other.m_declaredTaken)
+        m_declaredTaken.emplace_back(index, made ? made->copyExtension() : nullptr);
 }
 
 baseExtensionManager::~baseExtensionManager()
@@ -59,6 +67,7 @@ bool baseExtensionManager::extensionUsed(KnownNamespace ns) const
 void baseExtensionManager::setExtensionUsed(KnownNamespace ns, bool used)
 {
     m_used[static_cast<size_t>(ns)] = used;
+    noteNamespacesChanged();
 }
 
 void baseExtensionManager::setNotWellSupportedArray(const QList<ExtensionRef> &list)
@@ -70,6 +79,133 @@ void baseExtensionManager::setNotWellSupportedArray(const QList<ExtensionRef> &l
             copies.append(extension->copyExtension());
     }
     m_notWellSupported = copies;
+    m_declared.reset();
+    m_declaredTaken.clear();
+    noteNamespacesChanged();
+}
+
+const QList<baseExtensionManager::ExtensionRef> &baseExtensionManager::notWellSupportedArray() const
+{
+    if (m_declared)
+        settleDeclared();
+    return m_notWellSupported;
+}
+
+// --- declared namespaces, made when first asked for ---
+
+std::shared_ptr<const baseExtensionManager::DeclaredNamespaces>
+baseExtensionManager::declaredNamespaces(const QList<std::pair<QString, QString>> &namespaces)
+{
+    auto declared = std::make_shared<DeclaredNamespaces>();
+    declared->namespaces = namespaces;
+    for (int i = 0; i < int(namespaces.size()); ++i) {
+        declared->byPrefix.insert(namespaces.at(i).first, i);
+        const QString uri = vlxXMLDOM::decodeAmpEntities(namespaces.at(i).second);
+        if (!declared->byURI.contains(uri))
+            declared->byURI.insert(uri, i);
+    }
+    // The first of each prefix: insert() above kept the last.
+    for (int i = int(namespaces.size()) - 1; i >= 0; --i)
+        declared->byPrefix.insert(namespaces.at(i).first, i);
+    return declared;
+}
+
+void baseExtensionManager::takeDeclaredNamespaces(
+    const std::shared_ptr<const DeclaredNamespaces> &declared)
+{
+    if (!declared || declared->namespaces.isEmpty())
+        return;
+    if (!m_declared && m_notWellSupported.isEmpty()) {
+        m_declared = declared;
+        noteNamespacesChanged();
+        return;
+    }
+    // Behind namespaces listed already: made at once, in their order.
+    for (const auto &[prefix, uri] : declared->namespaces) {
+        const ExtensionRef made = firstListedNamed(prefix) ? nullptr : makeListed(prefix, uri);
+        if (made)
+            appendListed(made);
+    }
+}
+
+baseExtensionManager::ExtensionRef baseExtensionManager::makeListed(const QString &,
+                                                                    const QString &) const
+{
+    return nullptr;
+}
+
+const baseExtensionManager::ExtensionRef &baseExtensionManager::madeDeclared(int index) const
+{
+    const auto at = std::lower_bound(
+        m_declaredTaken.begin(), m_declaredTaken.end(), index,
+        [](const std::pair<int, ExtensionRef> &taken, int wanted) { return taken.first < wanted; });
+    if (at != m_declaredTaken.end() && at->first == index)
+        return at->second;
+    const auto &[prefix, uri] = m_declared->namespaces.at(index);
+    return m_declaredTaken.emplace(at, index, makeListed(prefix, uri))->second;
+}
+
+void baseExtensionManager::settleDeclared() const
+{
+    QList<ExtensionRef> listed;
+    listed.reserve(m_declared->namespaces.size() + m_notWellSupported.size());
+    auto taken = m_declaredTaken.cbegin();
+    for (int i = 0; i < int(m_declared->namespaces.size()); ++i) {
+        ExtensionRef made;
+        if (taken != m_declaredTaken.cend() && taken->first == i) {
+            made = (taken++)->second; // null: removed
+        } else {
+            const auto &[prefix, uri] = m_declared->namespaces.at(i);
+            made = makeListed(prefix, uri);
+        }
+        if (made)
+            listed.append(std::move(made));
+    }
+    listed.append(m_notWellSupported);
+    m_notWellSupported = std::move(listed);
+    m_declared.reset();
+    m_declaredTaken.clear();
+}
+
+bool baseExtensionManager::holdsListedNamespaces() const
+{
+    return countOfListed() > 0;
+}
+
+int baseExtensionManager::countOfListed() const
+{
+    int count = int(m_notWellSupported.size());
+    if (m_declared) {
+        count += int(m_declared->namespaces.size());
+        for (const auto &[index, made] : m_declaredTaken)
+            count -= made ? 0 : 1;
+    }
+    return count;
+}
+
+void baseExtensionManager::forEachListedNamespace(
+    const std::function<void(const QString &, const QString &)> &visit,
+    QSet<const void *> *seen) const
+{
+    if (m_declared) {
+        // Items that made none of a shared list list the same namespaces.
+        const bool untouched = m_declaredTaken.empty();
+        if (!untouched || !seen || !seen->contains(m_declared.get())) {
+            if (untouched && seen)
+                seen->insert(m_declared.get());
+            auto taken = m_declaredTaken.cbegin();
+            for (int i = 0; i < int(m_declared->namespaces.size()); ++i) {
+                if (taken != m_declaredTaken.cend() && taken->first == i) {
+                    if (const ExtensionRef &made = (taken++)->second)
+                        visit(made->extensionName(), made->DTDURL());
+                    continue;
+                }
+                visit(m_declared->namespaces.at(i).first, m_declared->namespaces.at(i).second);
+            }
+        }
+    }
+    for (const ExtensionRef &listed : m_notWellSupported)
+        visit(listed->extensionName(), listed->DTDURL());
 }
 
 // --- creation from text forms ---
@@ -285,7 +421,7 @@ QString baseExtensionManager::actuallyBuildExport(const QString &, const QVarian
 
 int baseExtensionManager::countOfExtensions() const
 {
-    int count = int(m_notWellSupported.size());
+    int count = countOfListed();
     for (const knownNamespaces::Entry &e : knownNamespaces::table()) {
         if (extensionUsed(e.ns))
             ++count;
@@ -333,12 +469,14 @@ QString baseExtensionManager::extensionDisplayNameAtIndex(int pos) const
 
 void baseExtensionManager::setExtensionNameAtIndex(const QString &name, int pos)
 {
+    noteNamespacesChanged();
     if (const ExtensionRef extension = extensionAtIndex(pos))
         extension->setExtensionName(name);
 }
 
 void baseExtensionManager::setExtensionDTDURLAtIndex(const QString &url, int pos)
 {
+    noteNamespacesChanged();
     if (const ExtensionRef extension = extensionAtIndex(pos))
         extension->setDTDURL(url);
 }
@@ -388,8 +526,43 @@ void baseExtensionManager::postMissingNamespace(const QString &prefix, const QSt
         usingXMLNSWithoutDeclaration(prefix, dtd);
 }
 
+namespace {
+// The place in the declared list of the first entry that matches, made or not (-1 for none):
+// the first made one that matches, or the first not made that the look-up finds, whichever
+// stands first.
+template<class Matches>
+int firstDeclared(const std::vector<std::pair<int, baseExtensionManager::ExtensionRef>> &taken,
+                  int looked, Matches matches)
+{
+    int found = -1;
+    for (const auto &[index, made] : taken) {
+        if (made && matches(*made)) {
+            found = index;
+            break;
+        }
+    }
+    if (looked >= 0 && (found < 0 || looked < found)) {
+        const auto at = std::lower_bound(
+            taken.begin(), taken.end(), looked,
+            [](const std::pair<int, baseExtensionManager::ExtensionRef> &entry, int wanted) {
+                return entry.first < wanted;
+            });
+        if (at == taken.end() || at->first != looked)
+            found = looked; // not made nor removed: it is what the look-up says
+    }
+    return found;
+}
+} // namespace
+
 baseExtensionManager::ExtensionRef baseExtensionManager::firstListedNamed(const QString &name) const
 {
+    if (m_declared) {
+        const int index = firstDeclared(
+            m_declaredTaken, m_declared->byPrefix.value(name, -1),
+            [&](const extensionNSRaw &made) { return made.extensionName() == name; });
+        if (index >= 0)
+            return madeDeclared(index);
+    }
     for (const ExtensionRef &extension : m_notWellSupported) {
         if (extension->extensionName() == name)
             return extension;
@@ -397,8 +570,43 @@ baseExtensionManager::ExtensionRef baseExtensionManager::firstListedNamed(const 
     return nullptr;
 }
 
+baseExtensionManager::ExtensionRef baseExtensionManager::firstListedWithURI(const QString &uri) const
+{
+    if (m_declared) {
+        const int index = firstDeclared(
+            m_declaredTaken, m_declared->byURI.value(uri, -1),
+            [&](const extensionNSRaw &made) {
+                return vlxXMLDOM::decodeAmpEntities(made.DTDURL()) == uri;
+            });
+        if (index >= 0)
+            return madeDeclared(index);
+    }
+    for (const ExtensionRef &extension : m_notWellSupported) {
+        if (vlxXMLDOM::decodeAmpEntities(extension->DTDURL()) == uri)
+            return extension;
+    }
+    return nullptr;
+}
+
 void baseExtensionManager::removeFirstListedNamed(const QString &name)
 {
+    noteNamespacesChanged();
+    if (m_declared) {
+        const int index = firstDeclared(
+            m_declaredTaken, m_declared->byPrefix.value(name, -1),
+            [&](const extensionNSRaw &made) { return made.extensionName() == name; });
+        if (index >= 0) {
+            // Removed: an entry without an object.
+            const auto at = std::lower_bound(m_declaredTaken.begin(), m_declaredTaken.end(), index,
+                                             [](const std::pair<int, ExtensionRef> &taken,
+                                                int wanted) { return taken.first < wanted; });
+            if (at != m_declaredTaken.end() && at->first == index)
+                at->second.reset();
+            else
+                m_declaredTaken.emplace(at, index, nullptr);
+            return;
+        }
+    }
     for (qsizetype i = 0; i < m_notWellSupported.size(); ++i) {
         if (m_notWellSupported.at(i)->extensionName() == name) {
             m_notWellSupported.removeAt(i);
@@ -411,7 +619,7 @@ void baseExtensionManager::removeFirstListedNamed(const QString &name)
 
 void baseExtensionManager::resetSearch()
 {
-    for (const ExtensionRef &extension : arrayOfExtensions())
+    for (const ExtensionRef &extension : searchedExtensions())
         extension->resetSearch();
     m_searchExtensionIndex = 0;
 }
@@ -420,7 +628,7 @@ bool baseExtensionManager::replace(const QString &search, const std::optional<QS
                                    bool thenSearch, int options, QObject *onTab, QObject *underTab,
                                    int atIndex)
 {
-    const QList<ExtensionRef> extensions = arrayOfExtensions();
+    const QList<ExtensionRef> extensions = searchedExtensions();
     std::optional<QString> current = replacement;
     while (m_searchExtensionIndex < extensions.size()) {
         const ExtensionRef &extension = extensions.at(m_searchExtensionIndex);
@@ -438,7 +646,7 @@ bool baseExtensionManager::replace(const QString &search, const std::optional<QS
 
 bool baseExtensionManager::holds(const QString &search, int options) const
 {
-    for (const ExtensionRef &extension : arrayOfExtensions()) {
+    for (const ExtensionRef &extension : searchedExtensions()) {
         if (extension->holds(search, options))
             return true;
     }
@@ -447,7 +655,7 @@ bool baseExtensionManager::holds(const QString &search, int options) const
 
 int baseExtensionManager::replaceAll(const QString &search, const QString &replacement, int options)
 {
-    const QList<ExtensionRef> extensions = arrayOfExtensions();
+    const QList<ExtensionRef> extensions = searchedExtensions();
     int total = 0;
     while (m_searchExtensionIndex < extensions.size()) {
         total += extensions.at(m_searchExtensionIndex)->replaceAll(search, replacement, options);

@@ -3,14 +3,18 @@
 #include "model/MessageGroup.h"
 #include "model/knownNamespaces.h"
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class FeedElement;
 class UTF8Writer;
@@ -88,9 +92,46 @@ public:
     void setUnknownExtensionUsed(bool used) { m_unknownUsed = used; }
 
     // The raw extensions of namespaces without a class of their own, in the order they came.
-    const QList<ExtensionRef> &notWellSupportedArray() const { return m_notWellSupported; }
+    // Namespaces taken from a feed's declarations (see takeDeclaredNamespaces) get their
+    // extensions made here, all of them: walks over the many items of a feed use
+    // forEachMadeListed and forEachListedNamespace instead.
+    const QList<ExtensionRef> &notWellSupportedArray() const;
     // Stores copies of the given extensions.
     void setNotWellSupportedArray(const QList<ExtensionRef> &list);
+
+    // Namespaces a feed declares, in the order its channel lists them (prefix and URI), shared
+    // by every item read from it. An item lists them all, but makes the raw extension of one
+    // (fresh and empty until then) only when something asks for it: a feed may declare a
+    // thousand namespaces and hold a hundred thousand items that use none of them.
+    struct DeclaredNamespaces
+    {
+        QList<std::pair<QString, QString>> namespaces;
+        QHash<QString, int> byPrefix; // the first of each prefix
+        QHash<QString, int> byURI; // the first of each URI, references decoded
+    };
+    static std::shared_ptr<const DeclaredNamespaces>
+    declaredNamespaces(const QList<std::pair<QString, QString>> &namespaces);
+    // Lists the declared namespaces after the ones listed so far (which must be none).
+    void takeDeclaredNamespaces(const std::shared_ptr<const DeclaredNamespaces> &declared);
+    // Whether any namespace without a class is listed, made or not.
+    bool holdsListedNamespaces() const;
+    // How many are listed, made or not.
+    int countOfListed() const;
+    // The listed extensions made so far, in list order (those not made are fresh and empty).
+    template<class Visit> void forEachMadeListed(Visit visit) const
+    {
+        for (const auto &[index, made] : m_declaredTaken) {
+            if (made)
+                visit(made);
+        }
+        for (const ExtensionRef &listed : m_notWellSupported)
+            visit(listed);
+    }
+    // The prefix and URI of every listed namespace, made or not, without making any. A walk over
+    // many items that share their declarations visits a shared list once: seen remembers the
+    // lists visited.
+    void forEachListedNamespace(const std::function<void(const QString &, const QString &)> &visit,
+                                QSet<const void *> *seen = nullptr) const;
 
     bool replaceDone() const { return m_replaceResult; }
     int searchExtensionIndex() const { return m_searchExtensionIndex; }
@@ -105,6 +146,9 @@ public:
     virtual ExtensionRef extensionAtIndex(int pos) const;
     virtual void createExtensionWithNamespace(const QString &name, const QString &dtd);
     virtual QList<ExtensionRef> arrayOfExtensions() const;
+    // What the find walk visits: arrayOfExtensions() but the listed namespaces whose extensions
+    // were not made yet (a fresh raw extension finds nothing).
+    virtual QList<ExtensionRef> searchedExtensions() const { return arrayOfExtensions(); }
     virtual QStringList arrayOfExtensionNames() const;
     virtual QStringList arrayOfExtensionDescriptions() const;
     virtual void populateWithDefaults(const QString &uniqueKey);
@@ -148,7 +192,7 @@ public:
     // manager keeps nothing for it, needs none).
     virtual bool holdsNamespace(const QString &prefix, const QString &dtd) const;
 
-    // The find walk over arrayOfExtensions(), one step at a time; a replacement is made at most
+    // The find walk over searchedExtensions(), one step at a time; a replacement is made at most
     // once per walk.
     void resetSearch();
     bool replace(const QString &search, const std::optional<QString> &replacement, bool thenSearch,
@@ -189,14 +233,39 @@ protected:
                                               const QStringList &declared = {});
     // Delivers the repair to this manager first, then to the rest of its feed.
     void postMissingNamespace(const QString &prefix, const QString &dtd);
+    // Counts every change of the namespaces held (a known one used or not, one listed or
+    // removed, renamed through the manager): what is worked out from them stays valid while it
+    // stands still.
+    quint64 namespacesChanged() const { return m_changes; }
+    void noteNamespacesChanged() { ++m_changes; }
+    // The first listed extension of that prefix (of that URI), made now if it was not yet.
     ExtensionRef firstListedNamed(const QString &name) const;
-    void appendListed(const ExtensionRef &extension) { m_notWellSupported.append(extension); }
+    ExtensionRef firstListedWithURI(const QString &uri) const;
+    void appendListed(const ExtensionRef &extension)
+    {
+        m_notWellSupported.append(extension);
+        noteNamespacesChanged();
+    }
     void removeFirstListedNamed(const QString &name);
+    // A fresh raw extension of this manager's place for a listed namespace.
+    virtual ExtensionRef makeListed(const QString &name, const QString &uri) const;
 
 private:
+    // Makes the declared namespace at that place of m_declared (see m_declaredTaken).
+    const ExtensionRef &madeDeclared(int index) const;
+    // Makes every declared namespace not made yet, in its place of the list.
+    void settleDeclared() const;
+
     std::array<bool, 8> m_used {};
     bool m_unknownUsed = false;
-    QList<ExtensionRef> m_notWellSupported;
+    quint64 m_changes = 0;
+    // The listed extensions: the declared namespaces first (m_declared, with those made or
+    // removed in m_declaredTaken: the object, or null for removed, by their place in
+    // m_declared, in that order), then m_notWellSupported. Made on first use, which a const
+    // accessor may do.
+    mutable QList<ExtensionRef> m_notWellSupported;
+    mutable std::shared_ptr<const DeclaredNamespaces> m_declared;
+    mutable std::vector<std::pair<int, ExtensionRef>> m_declaredTaken;
     bool m_replaceResult = false;
     int m_searchExtensionIndex = 0;
     bool m_listens = false;

@@ -81,6 +81,33 @@ QStringList extensionManagerChannel::arrayOfNamespaceDelecrations() const
     return m_declarations;
 }
 
+const extensionManagerChannel::ItemNamespaces &extensionManagerChannel::itemNamespaces() const
+{
+    if (m_itemNamespacesAt == namespacesChanged())
+        return m_itemNamespaces;
+    ItemNamespaces namespaces;
+    QList<std::pair<QString, QString>> listed;
+    for (KnownNamespace ns : knownNamespaces::declarationOrder()) {
+        const ExtensionRef known = extensionUsed(ns) ? knownExtension(ns) : nullptr;
+        if (known)
+            namespaces.made.append({known->extensionName(), known->DTDURL()});
+    }
+    for (const ExtensionRef &extension : notWellSupportedArray()) {
+        const QString name = extension->extensionName();
+        if (name.isEmpty())
+            continue;
+        // What the item's manager would read otherwise than as a listed namespace goes its way.
+        if (knownNamespaces::fromPrefix(name) || knownNamespaces::fromURI(extension->DTDURL()))
+            namespaces.made.append({name, extension->DTDURL()});
+        else
+            listed.append({name, extension->DTDURL()});
+    }
+    namespaces.listed = declaredNamespaces(listed);
+    m_itemNamespaces = std::move(namespaces);
+    m_itemNamespacesAt = namespacesChanged();
+    return m_itemNamespaces;
+}
+
 void extensionManagerChannel::updateStatusLine()
 {
     for (const ExtensionRef &extension : walk(false)) {

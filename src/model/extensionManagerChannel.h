@@ -63,6 +63,17 @@ public:
     int parseXMLNodeIfMineTI(const vlxXMLNode *node, FeedElement &owner);
     QString buildXMLTI(const QString &prefix) const;
 
+    // What an item read from this channel's feed takes of its namespaces (see
+    // extensionManagerItem::takeNamespacesOf): the known ones the channel uses and those it
+    // lists under a known namespace's prefix, each made in the item, and the other listed ones,
+    // shared by every item. Worked out again only when the channel's namespaces changed.
+    struct ItemNamespaces
+    {
+        QList<std::pair<QString, QString>> made; // prefix and URI
+        std::shared_ptr<const DeclaredNamespaces> listed;
+    };
+    const ItemNamespaces &itemNamespaces() const;
+
     // xmlns:prefix="uri" per used known extension (iTunes, content, Media RSS, Dublin Core,
     // syndication, Creative Commons, Common Feed, trackBack), then per listed one.
     QStringList arrayOfNamespaceDelecrations() const;
@@ -77,6 +88,9 @@ private:
     // The declarations last made and the names and URIs they were made from.
     mutable QList<std::pair<QString, QString>> m_declaredNamespaces;
     mutable QStringList m_declarations;
+    // itemNamespaces() and the count of changes it was worked out at.
+    mutable ItemNamespaces m_itemNamespaces;
+    mutable quint64 m_itemNamespacesAt = ~quint64(0);
 
     ChannelRef slot(KnownNamespace ns) const
     {

@@ -1,6 +1,7 @@
 #include "model/extensionManagerItem.h"
 
 #include "model/extensionFactory.h"
+#include "model/extensionManagerChannel.h"
 
 extensionManagerItem::extensionManagerItem() : placedExtensionManager(ExtensionPlace::Item)
 {
@@ -13,13 +14,20 @@ std::unique_ptr<extensionManagerItem> extensionManagerItem::copy() const
     return std::unique_ptr<extensionManagerItem>(new extensionManagerItem(*this));
 }
 
+void extensionManagerItem::takeNamespacesOf(const extensionManagerChannel &channel)
+{
+    const extensionManagerChannel::ItemNamespaces &namespaces = channel.itemNamespaces();
+    for (const auto &[prefix, uri] : namespaces.made)
+        createExtensionWithNamespaceDeclared(prefix, uri);
+    takeDeclaredNamespaces(namespaces.listed);
+}
+
 void extensionManagerItem::validate(VLXFeed *feed, VLXItems *parent)
 {
     forEachUsedKnown([&](const ExtensionRef &extension) {
         static_cast<extensionNSItem &>(*extension).validate(feed, parent);
     });
-    for (const ExtensionRef &listed : notWellSupportedArray())
-        listed->validate(feed);
+    forEachMadeListed([&](const ExtensionRef &listed) { listed->validate(feed); });
     // A user-defined extension never made has no text to warn about.
     if (const ExtensionRef &unknown = heldUnknownExtension())
         unknown->validate(feed);
@@ -28,8 +36,9 @@ void extensionManagerItem::validate(VLXFeed *feed, VLXItems *parent)
 QVariantMap extensionManagerItem::findSortableTags() const
 {
     QVariantMap catalogue;
+    // A listed namespace not made yet holds no element to sort by.
     QList<ExtensionRef> list = usedKnownExtensions();
-    list.append(notWellSupportedArray());
+    forEachMadeListed([&](const ExtensionRef &listed) { list.append(listed); });
     for (const ExtensionRef &extension : list) {
         const QVariantMap tags
             = std::static_pointer_cast<extensionNSItem>(extension)->findSortableTags();

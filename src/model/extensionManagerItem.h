@@ -5,6 +5,8 @@
 
 #include <QVariantMap>
 
+class extensionManagerChannel;
+
 // The namespace extensions of one item: iTunes, Media RSS, content, Dublin Core, Creative
 // Commons and trackBack (syndication and Common Feed have no item class), the list of other
 // namespaces and the user-defined raw extension. Every known slot holds an object from the
@@ -47,6 +49,10 @@ public:
     {
         setKnownExtension(KnownNamespace::trackBack, e);
     }
+
+    // Takes the namespaces of the channel of the feed the item is read from, as its
+    // declarations would give them (see extensionManagerChannel::itemNamespaces).
+    void takeNamespacesOf(const extensionManagerChannel &channel);
 
     // Validation with the owning item: known extensions get the item, the others the feed only.
     void validate(VLXFeed *feed, VLXItems *parent);

@@ -136,20 +136,31 @@ void placedExtensionManager::deactivate()
 
 baseExtensionManager::ExtensionRef placedExtensionManager::extensionAtIndex(int pos) const
 {
-    QList<ExtensionRef> list = usedKnownExtensions();
-    list.append(notWellSupportedArray());
+    // Asked for every tab of a pane: counted, without making the list.
+    if (pos >= 0) {
+        for (KnownNamespace ns : knownNamespaces::displayOrder(m_place)) {
+            if (!extensionUsed(ns))
+                continue;
+            if (const ExtensionRef &slot = known(ns)) {
+                if (pos == 0)
+                    return slot;
+                --pos;
+            }
+        }
+        if (pos < countOfListed())
+            return notWellSupportedArray().at(pos);
+    }
     // Any position past the list gives the user-defined extension, in use or not.
-    if (pos >= 0 && pos < list.size())
-        return list.at(pos);
     return unknownExtension();
 }
 
 int placedExtensionManager::countOfExtensions() const
 {
-    // The user-defined extension counts while in use, whether it was made yet or not.
-    int count = 0;
-    forEachHeld(false, [&](const ExtensionRef &) { ++count; });
-    if (!heldUnknownExtension() && unknownExtensionUsed())
+    // The user-defined extension counts while in use, whether it was made yet or not; the
+    // listed namespaces whether their extensions were made or not.
+    int count = countOfListed();
+    forEachUsedKnown([&](const ExtensionRef &) { ++count; });
+    if (unknownExtensionUsed())
         ++count;
     return count;
 }
@@ -170,6 +181,15 @@ placedExtensionManager::wellSupportedExtensionNamed(const QString &name) const
 QList<baseExtensionManager::ExtensionRef> placedExtensionManager::arrayOfExtensions() const
 {
     return walk(false);
+}
+
+QList<baseExtensionManager::ExtensionRef> placedExtensionManager::searchedExtensions() const
+{
+    QList<ExtensionRef> list = usedKnownExtensions();
+    forEachMadeListed([&](const ExtensionRef &listed) { list.append(listed); });
+    if (unknownExtensionUsed())
+        list.append(unknownExtension());
+    return list;
 }
 
 QStringList placedExtensionManager::arrayOfExtensionNames() const
@@ -406,19 +426,12 @@ int placedExtensionManager::handToBound(KnownNamespace ns, const vlxXMLNode *nod
 baseExtensionManager::ExtensionRef
 placedExtensionManager::firstListedWithURI(const QString &uri, QStringView prefix) const
 {
-    ExtensionRef found;
-    for (const ExtensionRef &listed : notWellSupportedArray()) {
-        // A listed URI is held as the document wrote it, references and all.
-        const QString listedURI = listed->DTDURL();
-        if (listedURI != uri
-            && (!listedURI.contains(u'&') || vlxXMLDOM::decodeAmpEntities(listedURI) != uri))
-            continue;
-        if (listed->extensionName() == prefix)
-            return listed;
-        if (!found)
-            found = listed;
-    }
-    return found;
+    // The one of that name when it has the URI (a listed URI is held as the document wrote it,
+    // references and all), else the first of the URI.
+    const ExtensionRef named = firstListedNamed(prefix.toString());
+    if (named && (named->DTDURL() == uri || vlxXMLDOM::decodeAmpEntities(named->DTDURL()) == uri))
+        return named;
+    return baseExtensionManager::firstListedWithURI(uri);
 }
 
 bool placedExtensionManager::isProcessingNameIn(KnownNamespace ns, QStringView prefix) const
@@ -484,8 +497,7 @@ QList<MessageGroup> placedExtensionManager::parseXMLErrorList(bool includeErrors
         groups.append(std::move(group));
     };
     forEachUsedKnown(take);
-    for (const ExtensionRef &listed : notWellSupportedArray())
-        take(listed);
+    forEachMadeListed(take);
     // The user-defined extension's group stands whenever it is in use, even without entries.
     if (unknownExtensionUsed()) {
         // One not made yet answers as a fresh one would; asking keeps nothing.

@@ -31,6 +31,7 @@ public:
     ExtensionRef extensionAtIndex(int pos) const override;
     void createExtensionWithNamespace(const QString &name, const QString &dtd) override;
     QList<ExtensionRef> arrayOfExtensions() const override;
+    QList<ExtensionRef> searchedExtensions() const override;
     QStringList arrayOfExtensionNames() const override;
     QStringList arrayOfExtensionDescriptions() const override;
     void populateWithDefaults(const QString &uniqueKey) override;
@@ -72,7 +73,8 @@ protected:
     // Used known extensions, the list, and the user-defined one always or only while in use.
     QList<ExtensionRef> walk(bool userDefinedAlways) const;
     // The same walk for operations that a fresh, empty user-defined extension ignores (it has
-    // no text, no messages and nothing to finish): one that was never made is skipped. Like the
+    // no text, no messages and nothing to finish): one that was never made is skipped, and so
+    // are the listed namespaces not made yet. Like the
     // list walk, it takes what it visits first, so an extension may change the manager meanwhile.
     template<class Visit> void forEachHeld(bool userDefinedAlways, Visit visit) const
     {
@@ -83,8 +85,7 @@ protected:
                     held.append(slot);
             }
         }
-        for (const ExtensionRef &listed : notWellSupportedArray())
-            held.append(listed);
+        forEachMadeListed([&](const ExtensionRef &listed) { held.append(listed); });
         if (m_unknown && (userDefinedAlways || unknownExtensionUsed()))
             held.append(m_unknown);
         for (const ExtensionRef &extension : held)
@@ -96,8 +97,7 @@ protected:
     template<class Visit> void forEachHeldInPlace(bool userDefinedAlways, Visit visit) const
     {
         forEachUsedKnown(visit);
-        for (const ExtensionRef &listed : notWellSupportedArray())
-            visit(listed);
+        forEachMadeListed(visit);
         if (m_unknown && (userDefinedAlways || unknownExtensionUsed()))
             visit(m_unknown);
     }
@@ -119,6 +119,10 @@ protected:
     void prefillKnownExtension(KnownNamespace ns) { m_pending |= bit(ns); }
     // A fresh raw extension of this place.
     ExtensionRef makeRaw(const QString &name, const QString &uri) const;
+    ExtensionRef makeListed(const QString &name, const QString &uri) const override
+    {
+        return makeRaw(name, uri);
+    }
 
     // Whether clearing messages reaches the user-defined extension while it is not in use.
     virtual bool clearsUnusedUserDefined() const { return true; }
@@ -143,6 +147,7 @@ private:
     // Settles a slot whose content is being replaced or emptied.
     ExtensionRef &settledSlot(KnownNamespace ns)
     {
+        noteNamespacesChanged();
         m_pending &= std::uint8_t(~bit(ns));
         return m_known[static_cast<size_t>(ns)];
     }

@@ -3,6 +3,8 @@
 // others sorted case-insensitively over the whole description string.
 #include "settings/VLXPreferences.h"
 
+#include <QSet>
+
 #include "settings/NamespaceDescription.h"
 
 #include <algorithm>
@@ -91,18 +93,21 @@ void VLXPreferences::addMissingXMLNamespaces(const QStringList &entries)
 void VLXPreferences::addMissingXMLNamespacesImpl(const QStringList &entries)
 {
     m_generalXMLNamespaces = storedRegistry(m_curValues);
+    // A feed may declare a thousand namespaces, and the registry grows with them: the prefixes
+    // registered are looked up in a set, and the new entries sorted in once.
+    QSet<QString> known;
+    for (const QString &registered : std::as_const(m_generalXMLNamespaces))
+        known.insert(NamespaceDescription::extensionName(registered));
+    QStringList added;
     for (const QString &entry : entries) {
         const QString prefix = NamespaceDescription::extensionName(entry);
-        if (prefix == NamespaceDescription::kUserDefined)
+        if (prefix == NamespaceDescription::kUserDefined || known.contains(prefix))
             continue;
-        const bool known
-            = std::any_of(m_generalXMLNamespaces.cbegin(), m_generalXMLNamespaces.cend(),
-                          [&prefix](const QString &registered) {
-                              return NamespaceDescription::extensionName(registered) == prefix;
-                          });
-        if (!known)
-            addGeneral_XMLNamespaces(QStringList {entry});
+        known.insert(prefix);
+        added.append(entry);
     }
+    if (!added.isEmpty())
+        addGeneral_XMLNamespaces(added);
     storeRegistryAndSave();
 }
 
@@ -127,15 +132,18 @@ void VLXPreferences::addMissingSupportedXMLNamespacesImpl(const QStringList &ent
         }
         working.append(entry);
     }
-    m_generalXMLNamespaces.clear();
+    // Sorted once, as adding them one by one sorts them (the sort is stable).
+    QStringList ordered;
     for (const QString &entry : entries) {
         if (NamespaceDescription::wellSupported(entry))
-            addGeneral_XMLNamespaces(QStringList {entry});
+            ordered.append(entry);
     }
     for (const QString &entry : std::as_const(working)) {
         if (!NamespaceDescription::wellSupported(entry))
-            addGeneral_XMLNamespaces(QStringList {entry});
+            ordered.append(entry);
     }
+    m_generalXMLNamespaces.clear();
+    addGeneral_XMLNamespaces(ordered);
     storeRegistryAndSave();
 }
 

@@ -203,6 +203,23 @@ bool isPlainElementText(QByteArrayView xml, QByteArrayView own)
     return true;
 }
 
+// Whether an element as vlxXMLDOM::xmlDataOfNode wrote it has an element without a prefix in
+// it, itself included: only such a one can stand in a default namespace.
+bool holdsUnprefixedElement(QByteArrayView xml)
+{
+    for (qsizetype lt = xml.indexOf('<'); lt >= 0; lt = xml.indexOf('<', lt + 1)) {
+        const qsizetype start = lt + 1;
+        if (start >= xml.size() || xml[start] == '/' || xml[start] == '!' || xml[start] == '?')
+            continue;
+        qsizetype end = start;
+        while (end < xml.size() && isNameByte(xml[end]))
+            ++end;
+        if (xml.sliced(start, end - start).indexOf(':') < 0)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool KeptElementWriter::isQualifiedName(const QString &name)
@@ -314,9 +331,12 @@ QString KeptElementWriter::write(const vlxXMLNode *node, const QString &ownPrefi
     // or written elsewhere it would fall into no namespace (an Atom element named like an RSS
     // one would turn into that RSS element).
     if (isPlainElementText(xml, QByteArrayView(own.constData(), own.size()))
-        && vlxXMLDOM::namespaceURIOfPrefix(vlxXMLDOM::parentOfNode(node), QString()).isEmpty()) {
-        const QString meant = ownURI.isEmpty() || ownPrefix.isEmpty()
-            ? QString()
+        && !(holdsUnprefixedElement(xml)
+             && !vlxXMLDOM::namespaceURIOfPrefix(vlxXMLDOM::parentOfNode(node), QString())
+                     .isEmpty())) {
+        const QString meant = ownURI.isEmpty() || ownPrefix.isEmpty() ? QString()
+            : prefixOf(vlxXMLDOM::nameOfNode(node)) == ownPrefix
+            ? vlxXMLDOM::namespaceURIOfNode(node)
             : vlxXMLDOM::namespaceURIOfPrefix(node, ownPrefix);
         if (meant.isNull() || meant == ownURI)
             return QString::fromUtf8(xml);

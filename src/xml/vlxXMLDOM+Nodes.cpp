@@ -768,6 +768,17 @@ QString vlxXMLDOM::namespaceURIOfNode(const vlxXMLNode *node)
 {
     if (kindOfNode(node) != Element)
         return QString();
+    // The tree numbers the URIs it met: most are read from there, without a walk through the
+    // declarations around the element (a root may declare a thousand). One with a reference
+    // is decoded as the declaration reads.
+    const TreeNode *element = toNode(node);
+    if (element->ns == 0)
+        return QString();
+    if (element->ns != kManyNamespaces && element->ns <= element->tree->namespaces.size()) {
+        const char *uri = element->tree->namespaces[element->ns - 1];
+        if (!std::strchr(uri, '&'))
+            return utf8Text(QByteArrayView(uri, qsizetype(std::strlen(uri))));
+    }
     const QByteArrayView name = bytesOf(toNode(node));
     const qsizetype colon = name.indexOf(':');
     return namespaceURIOfPrefix(node, colon < 0 ? QString() : utf8Text(name.first(colon)));
