@@ -183,6 +183,25 @@ int baseExtensionManager::countOfListed() const
     return count;
 }
 
+baseExtensionManager::ExtensionRef baseExtensionManager::listedAt(int pos) const
+{
+    if (pos < 0)
+        return nullptr;
+    if (m_declared) {
+        // Places count the declared namespaces not removed.
+        auto taken = m_declaredTaken.cbegin();
+        for (int i = 0; i < int(m_declared->namespaces.size()); ++i) {
+            while (taken != m_declaredTaken.cend() && taken->first < i)
+                ++taken;
+            if (taken != m_declaredTaken.cend() && taken->first == i && !taken->second)
+                continue; // removed
+            if (pos-- == 0)
+                return madeDeclared(i);
+        }
+    }
+    return pos < m_notWellSupported.size() ? m_notWellSupported.at(pos) : nullptr;
+}
+
 void baseExtensionManager::forEachListedNamespace(
     const std::function<void(const QString &, const QString &)> &visit,
     QSet<const void *> *seen) const

@@ -117,6 +117,9 @@ public:
     bool holdsListedNamespaces() const;
     // How many are listed, made or not.
     int countOfListed() const;
+    // The listed extension at that place of the list, made now if it was not yet; null past the
+    // end.
+    ExtensionRef listedAt(int pos) const;
     // The listed extensions made so far, in list order (those not made are fresh and empty).
     template<class Visit> void forEachMadeListed(Visit visit) const
     {

@@ -147,8 +147,8 @@ baseExtensionManager::ExtensionRef placedExtensionManager::extensionAtIndex(int 
                 --pos;
             }
         }
-        if (pos < countOfListed())
-            return notWellSupportedArray().at(pos);
+        if (const ExtensionRef listed = listedAt(pos))
+            return listed;
     }
     // Any position past the list gives the user-defined extension, in use or not.
     return unknownExtension();

@@ -1,4 +1,5 @@
 #include "model/extensionManagerItem.h"
+#include "model/extensionManagerChannel.h"
 #include "extensionTestSupport.h"
 
 using extensionManagerItemTest = ExtensionTest;
@@ -199,4 +200,52 @@ TEST_F(extensionManagerItemTest, ItemsGivenTheSameOrOtherDeclarationsGetTheirOwn
     extensionManagerItem d;
     d.createExtensionsFromArray(first);
     EXPECT_EQ(d.extensionDTDURLAtIndex(1), QStringLiteral("urn:geo"));
+}
+
+TEST_F(extensionManagerItemTest, ItemsListTheirFeedsNamespacesAndMakeOnlyThoseTheyUse)
+{
+    FeedElement owner;
+    extensionManagerChannel channel;
+    channel.createExtensionsFromArray(
+        {QStringLiteral("xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\""),
+         QStringLiteral("xmlns:geo=\"urn:geo\""), QStringLiteral("xmlns:foo=\"urn:foo\""),
+         QStringLiteral("xmlns:bar=\"urn:bar\"")});
+    extensionManagerItem used, untouched;
+    used.takeNamespacesOf(channel);
+    untouched.takeNamespacesOf(channel);
+    // A shared list is visited once over the items that made none of it.
+    extensionManagerItem other;
+    other.takeNamespacesOf(channel);
+    int visited = 0;
+    QSet<const void *> seen;
+    for (const extensionManagerItem *manager : {&untouched, &other})
+        manager->forEachListedNamespace([&](const QString &, const QString &) { ++visited; },
+                                        &seen);
+    EXPECT_EQ(visited, 3);
+    used.parseXMLNodeIfMine(
+        elements(QStringLiteral("<rss xmlns:geo=\"urn:geo\"><geo:lat>1</geo:lat></rss>")).at(0),
+        owner);
+    const auto made = [](const extensionManagerItem &manager) {
+        QStringList names;
+        manager.forEachMadeListed(
+            [&](const auto &listed) { names.append(listed->extensionName()); });
+        return names;
+    };
+    EXPECT_EQ(made(used), QStringList {QStringLiteral("geo")});
+    EXPECT_EQ(made(untouched), QStringList {});
+    // Both list every namespace, as if each had been made.
+    const QStringList all = {QStringLiteral("itunes"), QStringLiteral("geo"),
+                             QStringLiteral("foo"), QStringLiteral("bar")};
+    EXPECT_EQ(untouched.countOfExtensions(), 4);
+    EXPECT_EQ(untouched.extensionNameAtIndex(2), QStringLiteral("foo"));
+    EXPECT_EQ(used.arrayOfExtensionNames(), all);
+    EXPECT_EQ(used.buildXML(QString()), QStringLiteral("<geo:lat>1</geo:lat>\n"));
+    // Removing one makes nothing; a copy keeps what was made, apart.
+    untouched.deleteExtensionNamed(QStringLiteral("foo"));
+    EXPECT_EQ(made(untouched), QStringList {});
+    EXPECT_EQ(untouched.arrayOfExtensionNames(),
+              (QStringList {QStringLiteral("itunes"), QStringLiteral("geo"), QStringLiteral("bar")}));
+    const std::unique_ptr<extensionManagerItem> copy = used.copy();
+    copy->notWellSupportedArray().at(0)->setRawXML(QStringLiteral("<geo:long>2</geo:long>"));
+    EXPECT_EQ(used.buildXML(QString()), QStringLiteral("<geo:lat>1</geo:lat>\n"));
 }
