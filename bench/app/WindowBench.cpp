@@ -1,6 +1,7 @@
 // The feed window with a feed of 10,000 items: typing one character in the description of item
 // 5,000 (from the key press to the model updated and the panes refreshed), opening the feed, and
-// cloning item 5,000 and taking the clone back with Undo.
+// cloning item 5,000 and taking the clone back with Undo. Beside it, leaving a feed that declares
+// 1,000 namespaces for one that declares none.
 // Runs on the offscreen platform unless another is asked for:
 //   build/bench/bench_app
 #include "BigFeedWindow.h"
@@ -18,6 +19,8 @@
 #include "ui/VLXTextView.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QMainWindow>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -114,6 +117,52 @@ void BM_CloneItem5000AndUndo(benchmark::State &state)
         state.SkipWithError("undo did not put the list back");
 }
 BENCHMARK(BM_CloneItem5000AndUndo)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(50);
+
+// A feed declaring 1,000 namespaces shows a tab for each in the channel's, the items' and the
+// image's extensions; opening a plain feed after it takes those 3,000 panes out of the window.
+void BM_OpenAPlainFeedAfterOneOfAThousandNamespaces(benchmark::State &state)
+{
+    Window &app = shared();
+    const QDir home(app.home.path());
+    const QString many = home.filePath("namespaces.xml");
+    const QString plain = home.filePath("plain.xml");
+    {
+        QByteArray declarations;
+        for (int i = 0; i < 1000; ++i)
+            declarations += QStringLiteral(" xmlns:n%1=\"urn:example:ns%1\"").arg(i).toUtf8();
+        QByteArray feed = bench::feedOf(1);
+        QFile manyFile(many);
+        QFile plainFile(plain);
+        if (!manyFile.open(QIODevice::WriteOnly) || !plainFile.open(QIODevice::WriteOnly)) {
+            state.SkipWithError("cannot write the feeds");
+            return;
+        }
+        plainFile.write(feed);
+        manyFile.write(
+            feed.replace("<rss version=\"2.0\">", "<rss version=\"2.0\"" + declarations + '>'));
+    }
+    Vellumcast &window = app.window();
+    auto *channelTabs = window.outlet<QTabWidget>("tabsFeeds_FeedsExtensions");
+    for (auto _ : state) {
+        app.open(many);
+        QCoreApplication::processEvents();
+        if (channelTabs->count() <= 1000) {
+            state.SkipWithError("the namespaces have no tabs");
+            return;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        app.open(plain);
+        QCoreApplication::processEvents();
+        const auto end = std::chrono::steady_clock::now();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+    if (channelTabs->count() != 1)
+        state.SkipWithError("the namespace tabs stayed");
+}
+BENCHMARK(BM_OpenAPlainFeedAfterOneOfAThousandNamespaces)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 } // namespace
 
 int main(int argc, char **argv)

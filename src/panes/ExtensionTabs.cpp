@@ -71,12 +71,20 @@ void ExtensionTabs::rebuild(QTabWidget *tabs, const baseExtensionManager *manage
         }
         return;
     }
-    while (tabs->count() > keep) {
-        QWidget *old = tabs->widget(keep);
-        tabs->removeTab(keep);
-        // Out of the window at once, so that nothing finds its controls by name any more.
-        old->setParent(nullptr);
-        old->deleteLater();
+    if (tabs->count() > keep) {
+        // Out of the window at once, so that nothing finds their controls by name any more, and
+        // in one move: a widget taken out of a window walks the window's whole focus chain, so
+        // taking a thousand namespaces' panes out one by one took seconds. Gathered first under
+        // one holder inside the window, where a move walks nothing, they leave with it.
+        auto *leaving = new QWidget(tabs);
+        while (tabs->count() > keep) {
+            const int last = tabs->count() - 1;
+            QWidget *old = tabs->widget(last);
+            tabs->removeTab(last);
+            old->setParent(leaving);
+        }
+        leaving->setParent(nullptr);
+        leaving->deleteLater();
     }
     for (int i = 0; i < count; ++i) {
         const auto extension = manager->extensionAtIndex(i);

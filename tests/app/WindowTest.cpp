@@ -303,6 +303,8 @@ TEST_F(WindowTest, ExtensionTabsComeAndGoWithTheExtensions)
     window->setCurrentFeed(plain);
     EXPECT_EQ(hasExtensionsTab(items), -1);
     EXPECT_EQ(channelTabs->count(), 1);
+    // The panes that went are out of the window at once: nothing finds them by name.
+    EXPECT_EQ(window->window()->findChild<QWidget *>("itunes"), nullptr);
 }
 
 TEST_F(WindowTest, TheAboutWindowShowsTheVersionCentredOverTheWindow)
