@@ -194,8 +194,9 @@ void BM_WatchdogSortAndUndo(benchmark::State &state)
     Vellumcast &window = app().window();
     for (auto _ : state) {
         bool sorted = false;
-        figures.add("sort_gap_ms",
-                    bench::watched([&] { sorted = window.output().sortItems("title", false, false); }));
+        figures.add("sort_gap_ms", bench::watched([&] {
+                        sorted = window.output().sortItems("title", false, false);
+                    }));
         figures.add("sort_undo_gap_ms", bench::watched([&] { window.undo(); }));
         if (!sorted) {
             state.SkipWithError("the items did not sort");
@@ -215,7 +216,8 @@ void BM_WatchdogReplaceAllAndUndo(benchmark::State &state)
     bench::Figures figures;
     for (auto _ : state) {
         resetPeak();
-        figures.add("replace_all_gap_ms", bench::watched([&] { bench::press(panel, "ReplaceAll"); }));
+        figures.add("replace_all_gap_ms",
+                    bench::watched([&] { bench::press(panel, "ReplaceAll"); }));
         figures.add("replace_all_peak_x_size", peakSince(base) / size);
         const QString status = panel.statusField();
         figures.add("replace_all_undo_gap_ms", bench::watched([&] { app().window().undo(); }));
@@ -259,9 +261,11 @@ void BM_WatchdogViewXML(benchmark::State &state)
     bench::Figures figures;
     for (auto _ : state) {
         edit = false;
-        figures.add("view_xml_gap_ms", bench::watched([&] { window.command("viewXML")->trigger(); }));
+        figures.add("view_xml_gap_ms",
+                    bench::watched([&] { window.command("viewXML")->trigger(); }));
         edit = true;
-        figures.add("view_xml_edit_gap_ms", bench::watched([&] { window.command("viewXML")->trigger(); }));
+        figures.add("view_xml_edit_gap_ms",
+                    bench::watched([&] { window.command("viewXML")->trigger(); }));
         if (!window.currentFeed()->title().startsWith(QLatin1String("Edited "))) {
             state.SkipWithError("the edit was not read");
             break;
@@ -284,8 +288,9 @@ bool commandOnTypicalDates(benchmark::State &state, bench::Figures &figures, con
         PodcastFeed::restoreTypicalDates(*window.window().currentFeed());
         window.alerts->clear();
         before();
-        figures.add(figure,
-                    bench::watched([&] { window.window().command(QLatin1String(command))->trigger(); }));
+        figures.add(figure, bench::watched([&] {
+                        window.window().command(QLatin1String(command))->trigger();
+                    }));
         if (!worked()) {
             state.SkipWithError("the command did not do its work");
             return false;

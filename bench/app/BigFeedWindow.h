@@ -19,8 +19,8 @@
 #include <QFile>
 #include <QMainWindow>
 #include <QTemporaryDir>
-#include <QThreadPool>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>

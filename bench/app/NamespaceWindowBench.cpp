@@ -68,8 +68,8 @@ QString fileBeside(const QString &name, const QByteArray &contents)
 
 QString feedPath()
 {
-    static const QString path
-        = fileBeside(QStringLiteral("namespaces.xml"), declaringFeed("https://example.org/a/", false));
+    static const QString path = fileBeside(QStringLiteral("namespaces.xml"),
+                                           declaringFeed("https://example.org/a/", false));
     return path;
 }
 
@@ -130,9 +130,8 @@ void BM_ThousandNamespacesInTheWindow(benchmark::State &state)
                         tabs("tabsFeeds_FeedsExtensions")->setCurrentIndex(kNamespaces / 2);
                     }));
         tabs("tabsFeeds")->setCurrentIndex(WindowServices::ItemsTab);
-        figures.add("items_extensions_gap_ms", bench::watched([&] {
-                        showSubTab("tabsFeeds_ItemsSub", extensions);
-                    }));
+        figures.add("items_extensions_gap_ms",
+                    bench::watched([&] { showSubTab("tabsFeeds_ItemsSub", extensions); }));
         auto *list = window.outlet<QTableView>(QStringLiteral("Items_Required_Items"));
         figures.add("select_item_gap_ms", bench::watched([&] { list->selectRow(kItems / 2); }));
         figures.add("item_tab_gap_ms", bench::watched([&] {

@@ -1,8 +1,8 @@
 // The extension tabs of a feed that declares many namespaces: a tab each, every tab shown, and
 // panes that make their controls only when the user first shows them.
+#include "panes/ExtensionTabs.h"
 #include "model/extensionManagerChannel.h"
 #include "model/extensionNSRaw.h"
-#include "panes/ExtensionTabs.h"
 #include "panes/RawXMLPane.h"
 #include "ui/VLXTextView.h"
 
