@@ -1,5 +1,5 @@
 // The window's thread under the watchdog (bench::watched) with a feed whose channel declares a
-// thousand namespaces (36 KB, ten items): each namespace has a tab of its own among the channel's
+// thousand namespaces (41 KB, ten items): each namespace has a tab of its own among the channel's
 // extension tabs and among the items'. Figures, the median of the repetitions and "_max" the
 // longest (VLX_BENCH_PAIRS, 7 unset, at least 5):
 //   - "open_gap_ms": opening it while the channel's extension tabs are shown;
