@@ -94,52 +94,6 @@ double fileSize(const QString &path)
     return double(QFileInfo(path).size());
 }
 
-bool workAsideDone()
-{
-    return QThreadPool::globalInstance()->activeThreadCount() == 0;
-}
-
-// Runs the step from a turn of the event loop, as a command is, under the watchdog, until it and
-// what it handed to other threads are done; answers the longest gap.
-double watched(const std::function<void()> &step)
-{
-    while (!workAsideDone())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    QCoreApplication::processEvents();
-    bench::StallWatch watch;
-    bool done = false;
-    QTimer::singleShot(0, [&] {
-        step();
-        done = true;
-    });
-    while (!done || !workAsideDone())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    // What the step left queued (a repaint, a release) counts too.
-    QElapsedTimer settle;
-    settle.start();
-    while (settle.elapsed() < 100)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    return double(watch.longestMs());
-}
-
-// The repetitions' figures: the median and the largest of each.
-class Figures
-{
-public:
-    void add(const std::string &name, double value) { m_values[name].push_back(value); }
-    // "<name>" the median, "<name>_max" the largest.
-    void report(benchmark::State &state) const
-    {
-        for (const auto &[name, values] : m_values) {
-            state.counters[name] = CoreBench::median(values);
-            state.counters[name + "_max"] = *std::max_element(values.begin(), values.end());
-        }
-    }
-
-private:
-    std::map<std::string, std::vector<double>> m_values;
-};
-
 // Opens a file as a user who closes the parse results.
 void openFile(const QString &path)
 {
@@ -201,7 +155,7 @@ double baseWithSmallFeed(int items)
 {
     podcastPath(items);
     openFile(smallFeedPath());
-    while (!workAsideDone())
+    while (!bench::workAsideDone())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     return resetPeak();
 }
@@ -210,19 +164,19 @@ void BM_WatchdogOpenAndSwitch(benchmark::State &state)
 {
     const QString path = podcastPath(itemsOf(state));
     const QString other = otherPath(itemsOf(state));
-    Figures figures;
+    bench::Figures figures;
     for (auto _ : state) {
         openFile(other);
         const double base = baseWithSmallFeed(itemsOf(state));
-        figures.add("open_gap_ms", watched([&] { openFile(path); }));
+        figures.add("open_gap_ms", bench::watched([&] { openFile(path); }));
         figures.add("open_peak_x_size", peakSince(base) / fileSize(path));
         if (!shows(itemsOf(state))) {
             state.SkipWithError("the podcast did not open");
             return;
         }
         const double first = double(ProcessMemory::statusKiB("VmRSS"));
-        figures.add("switch_gap_ms", watched([&] { switchTo(other); }));
-        figures.add("switch_back_gap_ms", watched([&] { switchTo(path); }));
+        figures.add("switch_gap_ms", bench::watched([&] { switchTo(other); }));
+        figures.add("switch_back_gap_ms", bench::watched([&] { switchTo(path); }));
         if (!shows(itemsOf(state))) {
             state.SkipWithError("the switch did not come back");
             return;
@@ -236,13 +190,14 @@ void BM_WatchdogSortAndUndo(benchmark::State &state)
 {
     if (!showPodcast(state))
         return;
-    Figures figures;
+    bench::Figures figures;
     Vellumcast &window = app().window();
     for (auto _ : state) {
         bool sorted = false;
-        figures.add("sort_gap_ms",
-                    watched([&] { sorted = window.output().sortItems("title", false, false); }));
-        figures.add("sort_undo_gap_ms", watched([&] { window.undo(); }));
+        figures.add("sort_gap_ms", bench::watched([&] {
+                        sorted = window.output().sortItems("title", false, false);
+                    }));
+        figures.add("sort_undo_gap_ms", bench::watched([&] { window.undo(); }));
         if (!sorted) {
             state.SkipWithError("the items did not sort");
             return;
@@ -258,13 +213,14 @@ void BM_WatchdogReplaceAllAndUndo(benchmark::State &state)
         return;
     const double size = fileSize(podcastPath(itemsOf(state)));
     FeedFindPanel &panel = bench::findEverywhere(QStringLiteral("Episode"), QStringLiteral("Show"));
-    Figures figures;
+    bench::Figures figures;
     for (auto _ : state) {
         resetPeak();
-        figures.add("replace_all_gap_ms", watched([&] { bench::press(panel, "ReplaceAll"); }));
+        figures.add("replace_all_gap_ms",
+                    bench::watched([&] { bench::press(panel, "ReplaceAll"); }));
         figures.add("replace_all_peak_x_size", peakSince(base) / size);
         const QString status = panel.statusField();
-        figures.add("replace_all_undo_gap_ms", watched([&] { app().window().undo(); }));
+        figures.add("replace_all_undo_gap_ms", bench::watched([&] { app().window().undo(); }));
         // The feed of the replacement, kept for Redo, would be in the next peak: the user's
         // first Replace All has none.
         app().window().setDocumentEdited(false, true);
@@ -281,9 +237,9 @@ void BM_WatchdogFindAbsent(benchmark::State &state)
     if (!showPodcast(state))
         return;
     FeedFindPanel &panel = bench::findEverywhere(QStringLiteral("Nowhere at all"));
-    Figures figures;
+    bench::Figures figures;
     for (auto _ : state)
-        figures.add("find_absent_gap_ms", watched([&] { bench::press(panel, "Next"); }));
+        figures.add("find_absent_gap_ms", bench::watched([&] { bench::press(panel, "Next"); }));
     figures.report(state);
 }
 
@@ -302,12 +258,14 @@ void BM_WatchdogViewXML(benchmark::State &state)
             return std::nullopt;
         return edited;
     });
-    Figures figures;
+    bench::Figures figures;
     for (auto _ : state) {
         edit = false;
-        figures.add("view_xml_gap_ms", watched([&] { window.command("viewXML")->trigger(); }));
+        figures.add("view_xml_gap_ms",
+                    bench::watched([&] { window.command("viewXML")->trigger(); }));
         edit = true;
-        figures.add("view_xml_edit_gap_ms", watched([&] { window.command("viewXML")->trigger(); }));
+        figures.add("view_xml_edit_gap_ms",
+                    bench::watched([&] { window.command("viewXML")->trigger(); }));
         if (!window.currentFeed()->title().startsWith(QLatin1String("Edited "))) {
             state.SkipWithError("the edit was not read");
             break;
@@ -321,7 +279,7 @@ void BM_WatchdogViewXML(benchmark::State &state)
 // A command of the window on the shown podcast, its dates as the file has them each time so
 // that the command repairs them again (Save's log and Validate's are as long as the load's).
 // `before` prepares each run; `worked` says whether it did its work, false skips the benchmark.
-bool commandOnTypicalDates(benchmark::State &state, Figures &figures, const char *command,
+bool commandOnTypicalDates(benchmark::State &state, bench::Figures &figures, const char *command,
                            const char *figure, const std::function<void()> &before,
                            const std::function<bool()> &worked)
 {
@@ -330,8 +288,9 @@ bool commandOnTypicalDates(benchmark::State &state, Figures &figures, const char
         PodcastFeed::restoreTypicalDates(*window.window().currentFeed());
         window.alerts->clear();
         before();
-        figures.add(figure,
-                    watched([&] { window.window().command(QLatin1String(command))->trigger(); }));
+        figures.add(figure, bench::watched([&] {
+                        window.window().command(QLatin1String(command))->trigger();
+                    }));
         if (!worked()) {
             state.SkipWithError("the command did not do its work");
             return false;
@@ -345,7 +304,7 @@ void BM_WatchdogSave(benchmark::State &state)
     if (!showPodcast(state))
         return;
     bench::Window &window = app();
-    Figures figures;
+    bench::Figures figures;
     const bool saved = commandOnTypicalDates(
         state, figures, "saveDocument", "save_gap_ms",
         [&] {
@@ -370,7 +329,7 @@ void BM_WatchdogValidate(benchmark::State &state)
     if (!showPodcast(state))
         return;
     bench::Window &window = app();
-    Figures figures;
+    bench::Figures figures;
     if (commandOnTypicalDates(
             state, figures, "validateAction", "validate_gap_ms", [] {},
             [&] { return !window.alerts->alerts().isEmpty(); }))
@@ -379,11 +338,11 @@ void BM_WatchdogValidate(benchmark::State &state)
 
 void BM_WatchdogLetGo(benchmark::State &state)
 {
-    Figures figures;
+    bench::Figures figures;
     for (auto _ : state) {
         if (!showPodcast(state))
             return;
-        figures.add("let_go_gap_ms", watched([&] { openFile(smallFeedPath()); }));
+        figures.add("let_go_gap_ms", bench::watched([&] { openFile(smallFeedPath()); }));
     }
     figures.report(state);
 }
@@ -391,14 +350,14 @@ void BM_WatchdogLetGo(benchmark::State &state)
 void BM_WatchdogClose(benchmark::State &state)
 {
     bench::Window &window = app();
-    Figures figures;
+    bench::Figures figures;
     for (auto _ : state) {
         if (!window.controller)
             window.start();
         if (!showPodcast(state))
             return;
         window.window().setDocumentEdited(false, true);
-        figures.add("close_gap_ms", watched([&] { window.stop(); }));
+        figures.add("close_gap_ms", bench::watched([&] { window.stop(); }));
     }
     figures.report(state);
 }

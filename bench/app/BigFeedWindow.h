@@ -3,6 +3,8 @@
 // The feed window of the benchmarks: one running application in a home folder of its own, with
 // a feed of 10,000 items on disk.
 #include "../../tests/common/StallWatch.h"
+#include "common/CoreBench.h"
+
 #include "app/Controller.h"
 #include "app/FeedFindPanel.h"
 #include "app/Vellumcast.h"
@@ -18,12 +20,17 @@
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace bench {
 
@@ -146,8 +153,53 @@ inline void releaseSmallFeedWindow()
     smallFeedSlot().reset();
 }
 
-// The main() of a window benchmark: on the offscreen platform unless another is asked for;
-// quit() lets the windows go while the application object still lives.
+// Whether the work handed to the thread pool is done.
+inline bool workAsideDone()
+{
+    return QThreadPool::globalInstance()->activeThreadCount() == 0;
+}
+
+// Runs the step from a turn of the event loop, as a command is, under the watchdog, until it and
+// what it handed to other threads are done; answers the longest gap.
+inline double watched(const std::function<void()> &step)
+{
+    while (!workAsideDone())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    QCoreApplication::processEvents();
+    StallWatch watch;
+    bool done = false;
+    QTimer::singleShot(0, [&] {
+        step();
+        done = true;
+    });
+    while (!done || !workAsideDone())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    // What the step left queued (a repaint, a release) counts too.
+    QElapsedTimer settle;
+    settle.start();
+    while (settle.elapsed() < 100)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    return double(watch.longestMs());
+}
+
+// The repetitions' figures: the median and the largest of each.
+class Figures
+{
+public:
+    void add(const std::string &name, double value) { m_values[name].push_back(value); }
+    // "<name>" the median, "<name>_max" the largest.
+    void report(benchmark::State &state) const
+    {
+        for (const auto &[name, values] : m_values) {
+            state.counters[name] = CoreBench::median(values);
+            state.counters[name + "_max"] = *std::max_element(values.begin(), values.end());
+        }
+    }
+
+private:
+    std::map<std::string, std::vector<double>> m_values;
+};
+
 // The find panel set to search the channel, every item and the image for the text, with the
 // replacement given.
 inline FeedFindPanel &findEverywhere(const QString &find, const QString &replacement = QString())
@@ -171,6 +223,8 @@ inline void press(FeedFindPanel &panel, const char *button)
         ->click();
 }
 
+// The main() of a window benchmark: on the offscreen platform unless another is asked for;
+// quit() lets the windows go while the application object still lives.
 inline int runBenchmarks(int argc, char **argv, const std::function<void()> &quit)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -226,8 +226,11 @@ int ChannelPane::numberOfRowsInTableView(VLXTableView *table)
     const QString name = table->objectName();
     const VLXFeed &feed = *m_document->feed();
     // The registry's namespaces, then the raw extension "User Defined".
-    if (name == ChannelPane::kNamespaceTable)
-        return int(namespaceRegistry().size()) + 1;
+    if (name == ChannelPane::kNamespaceTable) {
+        m_registry = namespaceRegistry();
+        m_usedPrefixes = m_document->namespacesUsed();
+        return int(m_registry.size()) + 1;
+    }
     int rows = 0;
     QString buttons;
     if (name == FeedFields::kFeedCategories) {
@@ -251,15 +254,14 @@ QVariant ChannelPane::tableViewObjectValue(VLXTableView *table, const QString &c
     const QString name = table->objectName();
     const VLXFeed &feed = *m_document->feed();
     if (name == ChannelPane::kNamespaceTable) {
-        const QStringList registry = namespaceRegistry();
-        const bool raw = row == registry.size();
-        const QString description = registry.value(row);
+        const bool raw = row == m_registry.size();
+        const QString description = m_registry.value(row);
         if (column == QLatin1String("extensionUsed")) {
             if (role != Qt::CheckStateRole)
                 return {};
-            const bool used = m_document->usesNamespace(
-                raw ? knownNamespaces::kUserDefined
-                    : extensionNSName::extensionNameFromDescription(description));
+            const bool used = raw ? m_document->rawExtensionUsed()
+                                  : m_usedPrefixes.contains(
+                                      extensionNSName::extensionNameFromDescription(description));
             return used ? Qt::Checked : Qt::Unchecked;
         }
         if (role == Qt::FontRole) {

@@ -3,6 +3,8 @@
 #include "panes/ExtensionTabs.h"
 #include "ui/VLXTableDataSource.h"
 
+#include <QSet>
+#include <QStringList>
 #include <QWidget>
 
 class EditTracker;
@@ -45,4 +47,9 @@ private:
     FeedDocument *m_document;
     EditTracker *m_tracker;
     FieldBinding *m_binding = nullptr;
+    // The namespace table's rows as its last reload found them: the registry, and the prefixes
+    // the channel uses. With a thousand namespaces, looked up for each cell, they would cost
+    // each layout of the table a million steps.
+    QStringList m_registry;
+    QSet<QString> m_usedPrefixes;
 };

@@ -141,12 +141,16 @@ bool FeedDocument::usesNamespace(const QString &prefix) const
 {
     if (prefix == knownNamespaces::kUserDefined)
         return rawExtensionUsed();
+    return namespacesUsed().contains(prefix);
+}
+
+QSet<QString> FeedDocument::namespacesUsed() const
+{
+    QSet<QString> used;
     const extensionManagerChannel &channel = *m_feed->XMLExtensions();
-    for (int i = 0; i < channel.countOfExtensions(); ++i) {
-        if (channel.extensionNameAtIndex(i) == prefix)
-            return true;
-    }
-    return false;
+    for (int i = 0; i < channel.countOfExtensions(); ++i)
+        used.insert(channel.extensionNameAtIndex(i));
+    return used;
 }
 
 bool FeedDocument::rawExtensionUsed() const

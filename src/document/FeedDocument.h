@@ -326,6 +326,8 @@ public:
     // item together. The channel's manager tells what the feed uses.
     QStringList namespaceDescriptions() const;
     bool usesNamespace(const QString &prefix) const;
+    // The prefixes of the namespaces used, in one look (the user-defined elements apart).
+    QSet<QString> namespacesUsed() const;
     bool rawExtensionUsed() const;
     void addNamespace(const QString &prefix, const QString &dtd);
     void removeNamespace(const QString &prefix);

@@ -7,6 +7,7 @@
 #include "panes/RawXMLPane.h"
 
 #include <QHash>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace {
@@ -22,6 +23,38 @@ const QHash<QString, ExtensionTabs::PaneFactory> &factories()
     static const bool entered = (registerExtensionPanes(), true);
     Q_UNUSED(entered);
     return registry();
+}
+
+// A tab bar lays all its tabs out again, measuring each, for every tab added or taken: a
+// thousand namespaces would cost it a million measurements. A hidden tab is not measured, so
+// the tabs of the panes come and go hidden, and show together once they are all there.
+void hideTab(QTabWidget *tabs, int index)
+{
+    if (index != tabs->currentIndex())
+        tabs->tabBar()->setTabVisible(index, false);
+}
+
+// Takes the panes after the first `keep` tabs out of the window. Taken one by one, each would
+// walk the window's whole focus chain as it left, and the tabs would show each next pane as the
+// current one went. So the tab left current is made so first, the panes go from the last into
+// one holder of the same window (which walks no focus chain), and the holder leaves the window.
+void dropTabsAfter(QTabWidget *tabs, int keep)
+{
+    if (tabs->count() <= keep)
+        return;
+    tabs->setCurrentIndex(qMax(keep - 1, 0));
+    for (int i = keep; i < tabs->count(); ++i)
+        hideTab(tabs, i);
+    auto *gone = new QWidget(tabs);
+    gone->hide();
+    for (int i = tabs->count() - 1; i >= keep; --i) {
+        QWidget *old = tabs->widget(i);
+        tabs->removeTab(i);
+        old->setParent(gone);
+    }
+    // Out of the window at once, so that nothing finds their controls by name any more.
+    gone->setParent(nullptr);
+    gone->deleteLater();
 }
 } // namespace
 
@@ -71,28 +104,16 @@ void ExtensionTabs::rebuild(QTabWidget *tabs, const baseExtensionManager *manage
         }
         return;
     }
-    if (tabs->count() > keep) {
-        // Out of the window at once, so that nothing finds their controls by name any more, and
-        // in one move: a widget taken out of a window walks the window's whole focus chain, so
-        // taking a thousand namespaces' panes out one by one took seconds. Gathered first under
-        // one holder inside the window, where a move walks nothing, they leave with it.
-        auto *leaving = new QWidget(tabs);
-        while (tabs->count() > keep) {
-            const int last = tabs->count() - 1;
-            QWidget *old = tabs->widget(last);
-            tabs->removeTab(last);
-            old->setParent(leaving);
-        }
-        leaving->setParent(nullptr);
-        leaving->deleteLater();
-    }
+    dropTabsAfter(tabs, keep);
     for (int i = 0; i < count; ++i) {
         const auto extension = manager->extensionAtIndex(i);
         const QString name = manager->extensionNameAtIndex(i);
         ExtensionPane *pane = makePane(name, extension, context);
         pane->setObjectName(name);
-        tabs->addTab(pane, manager->extensionDisplayNameAtIndex(i));
+        hideTab(tabs, tabs->addTab(pane, manager->extensionDisplayNameAtIndex(i)));
     }
+    for (int i = keep; i < tabs->count(); ++i)
+        tabs->tabBar()->setTabVisible(i, true);
 }
 
 void ExtensionTabs::show(QTabWidget *tabs, const baseExtensionManager *manager, int first)

@@ -27,6 +27,12 @@ constexpr qsizetype kReadyAtOnce = EditTracker::kLongestShownLine;
 RawXMLPane::RawXMLPane(std::shared_ptr<extensionNSRaw> extension, QWidget *parent)
     : ExtensionPane(parent), m_extension(std::move(extension))
 {
+}
+
+void RawXMLPane::makeControls()
+{
+    if (m_view)
+        return;
     auto *layout = new QVBoxLayout(this);
     m_view = new VLXTextView(this);
     m_view->setObjectName(QStringLiteral("Extension_RawXML_View"));
@@ -39,17 +45,26 @@ RawXMLPane::RawXMLPane(std::shared_ptr<extensionNSRaw> extension, QWidget *paren
     buttons->addStretch(1);
     m_edit = new QPushButton(tr("Edit"), this);
     m_edit->setObjectName(QStringLiteral("Extension_RawXML_Edit"));
+    m_edit->setEnabled(m_extension != nullptr);
     buttons->addWidget(m_edit);
     layout->addLayout(buttons);
     connect(m_edit, &QPushButton::clicked, this, &RawXMLPane::editRawXML);
     if (m_extension && !m_extension->rawXMLHelpAnchor().isEmpty())
         m_view->setHelpAnchor(m_extension->rawXMLHelpAnchor());
+    // Made while the pane is being shown, they show with it, laid out before it is painted.
+    if (isVisible()) {
+        m_view->show();
+        m_edit->show();
+        layout->activate();
+    }
     updateInterface();
 }
 
 void RawXMLPane::setExtension(std::shared_ptr<extensionNSRaw> extension)
 {
     m_extension = std::move(extension);
+    if (!m_view)
+        return;
     m_edit->setEnabled(m_extension != nullptr);
     updateInterface();
 }
@@ -78,6 +93,9 @@ QString RawXMLPane::textToShow(const QString &text)
 
 void RawXMLPane::updateInterface()
 {
+    // A pane not shown yet shows the extension as it is when its controls are made.
+    if (!m_view)
+        return;
     const QString text = m_extension ? m_extension->rawXML() : QString();
     // The very text shown or on its way needs nothing more. It cannot have changed meanwhile:
     // held here too, it is copied before anyone writes to it.
@@ -99,6 +117,7 @@ void RawXMLPane::updateInterface()
 
 void RawXMLPane::showEvent(QShowEvent *event)
 {
+    makeControls();
     ExtensionPane::showEvent(event);
     if (m_waiting)
         prepare();
@@ -120,6 +139,7 @@ void RawXMLPane::prepare()
 void RawXMLPane::showEdited(const QString &text)
 {
     // Shown as the editor gave it, not pretty-printed; what was being made ready is dropped.
+    makeControls();
     ++m_generation;
     m_source = QString();
     m_waiting = false;

@@ -17,7 +17,9 @@ class extensionNSRaw;
 //
 // Parsing, laying out and showing a long text would hold the window up for seconds: a text
 // longer than a few pages is made ready on a worker once the pane is seen, and a text too long
-// to show whole is shown in part, as the other panes show theirs (EditTracker).
+// to show whole is shown in part, as the other panes show theirs (EditTracker). A feed may
+// declare a thousand namespaces, each a pane of the channel's tabs and the items': a pane makes
+// its controls when it is first shown (or edited), and until then costs next to nothing.
 class RawXMLPane : public ExtensionPane
 {
     Q_OBJECT
@@ -49,13 +51,14 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void makeControls();
     void showEdited(const QString &text);
     void prepare();
     UndoRecord editRawXMLUndoRecord(const QString &restore, int row, const QString &pubDate);
     bool inItemTabs() const;
 
     std::shared_ptr<extensionNSRaw> m_extension;
-    VLXTextView *m_view = nullptr;
+    VLXTextView *m_view = nullptr; // null until the controls are made
     QPushButton *m_edit = nullptr;
     int m_itemRow = -1;
     // The text shown or being made ready, held so that the same text asked for again (the tabs

@@ -13,6 +13,7 @@
 #include "model/extensionNSRaw.h"
 #include "panes/EditTracker.h"
 #include "panes/RawXMLPane.h"
+#include "panes/SearchReveal.h"
 #include "platform/Clock.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXListBox.h"
@@ -325,6 +326,8 @@ TEST_F(EditingTest, RawXMLIsEditedInItsPaneWithOneUndoStep)
             pane = candidate;
     }
     ASSERT_NE(pane, nullptr);
+    // Its controls are made when the user first shows its tab.
+    SearchReveal::selectTabsOf(pane);
     auto *view = pane->findChild<VLXTextView *>("Extension_RawXML_View");
     ASSERT_NE(view, nullptr);
     EXPECT_TRUE(view->isReadOnly());
@@ -479,6 +482,7 @@ TEST_F(EditingTest, AnItemsRawXMLPaneFollowsTheShownItemAndItsUndoPutsBackTheIte
     QApplication::processEvents();
     auto *pane = field<QTabWidget>("tabsFeeds_ItemsExtensions")->findChild<RawXMLPane *>("abc");
     ASSERT_NE(pane, nullptr);
+    SearchReveal::selectTabsOf(pane);
     EXPECT_EQ(pane->extension(),
               window.currentFeed()->itemAtIndex(1)->XMLExtensions()->extensionAtIndex(0).get());
     EXPECT_TRUE(pane->findChild<VLXTextView *>()->toPlainText().contains("q"));

@@ -34,8 +34,8 @@ void press(QWidget *sheet, const char *button)
 class ExtensionActionsTest : public ActionsFixture
 {
 protected:
-    // Clicks the check box of the namespace's row (the registry's rows, then "User Defined").
-    void clickNamespace(const QString &prefix)
+    // The check box of the namespace's row (the registry's rows, then "User Defined").
+    QModelIndex namespaceBox(const QString &prefix)
     {
         const QStringList registry
             = VLXPreferences::objectForKey("General_XMLNamespaces").toStringList();
@@ -44,9 +44,19 @@ protected:
             if (extensionNSName::extensionNameFromDescription(registry[i]) == prefix)
                 row = i;
         }
-        auto *table = field<VLXTableView>("Feeds_Extensions_List");
-        table->model()->setData(table->model()->index(row, 0), Qt::Checked, Qt::CheckStateRole);
+        return field<VLXTableView>("Feeds_Extensions_List")->model()->index(row, 0);
+    }
+    void clickNamespace(const QString &prefix)
+    {
+        field<VLXTableView>("Feeds_Extensions_List")
+            ->model()
+            ->setData(namespaceBox(prefix), Qt::Checked, Qt::CheckStateRole);
         endAction();
+    }
+    // Whether the table shows the namespace used.
+    bool shownUsed(const QString &prefix)
+    {
+        return namespaceBox(prefix).data(Qt::CheckStateRole) == Qt::Checked;
     }
     // Which of the channel, the image and the items use the namespace.
     QList<bool> usedBy(const QString &prefix) const
@@ -64,8 +74,10 @@ protected:
 TEST_F(ExtensionActionsTest, ANamespaceGoesOnAndOffForTheWholeFeedOneStepEach)
 {
     Vellumcast &w = openFeed();
+    EXPECT_FALSE(shownUsed("dc"));
     clickNamespace("dc");
     EXPECT_EQ(usedBy("dc"), all(true));
+    EXPECT_TRUE(shownUsed("dc"));
     EXPECT_TRUE(alerts->alerts().isEmpty()) << "no defaults: nothing asked";
     EXPECT_EQ(undo().undoActionName(), "Add XML Namespace");
     auto *tabs = field<QTabWidget>("tabsFeeds_FeedsExtensions");
@@ -80,9 +92,11 @@ TEST_F(ExtensionActionsTest, ANamespaceGoesOnAndOffForTheWholeFeedOneStepEach)
     EXPECT_EQ(undo().count(), 1);
     clickNamespace("dc"); // YES
     EXPECT_EQ(usedBy("dc"), all(false));
+    EXPECT_FALSE(shownUsed("dc"));
     EXPECT_EQ(undo().undoActionName(), "Delete XML Namespace");
     w.undo();
     EXPECT_EQ(usedBy("dc"), all(true));
+    EXPECT_TRUE(shownUsed("dc"));
     EXPECT_EQ(tabs->tabText(tabs->count() - 1), "Dublin Core");
 
     // One manager with the raw extension means all of them get it after any namespace action.

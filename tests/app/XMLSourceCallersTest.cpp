@@ -8,6 +8,7 @@
 #include "model/VLXFeed.h"
 #include "model/extensionNSRaw.h"
 #include "panes/RawXMLPane.h"
+#include "panes/SearchReveal.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -101,6 +102,8 @@ TEST_F(XMLSourceCallersTest, ARawPaneIsEditedAsOneUndoStepAndAnIllFormedFragment
             pane = candidate;
     }
     ASSERT_NE(pane, nullptr);
+    // Its controls are made when the user first shows its tab.
+    SearchReveal::selectTabsOf(pane);
     const int stepsBefore = window.undoManager()->count();
 
     onSourceWindow([&](QDialog *source) {
