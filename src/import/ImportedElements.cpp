@@ -90,7 +90,7 @@ void ImportedElements::adopt(extensionManagerItem &extensions)
     // The item's namespaces without a class, matched with the destination's by address: one it
     // uses keeps the elements under its prefix; the elements of any other come along as
     // elements that declare their namespace themselves.
-    QString moved;
+    QList<Namespaced> moving;
     QStringList movedNames;
     QList<std::pair<baseExtensionManager::ExtensionRef, QString>> joining;
     for (const auto &listed : extensions.notWellSupportedArray()) {
@@ -103,9 +103,10 @@ void ImportedElements::adopt(extensionManagerItem &extensions)
             continue;
         }
         if (!listed->rawXML().isEmpty())
-            moved += standingAlone(listed->rawXML(), prefix, listed->DTDURL());
+            moving.append({listed->rawXML(), prefix, listed->DTDURL()});
         movedNames << prefix;
     }
+    const QString moved = standingAlone(moving);
     for (const QString &name : std::as_const(movedNames))
         extensions.deleteExtensionNamed(name);
     for (const auto &[listed, ours] : std::as_const(joining)) {
@@ -128,22 +129,36 @@ void ImportedElements::adopt(extensionManagerItem &extensions)
     unknown->setRawXML(extensionNSRaw::reformat(kept));
 }
 
-QString ImportedElements::standingAlone(const QString &elements, const QString &prefix,
-                                        const QString &uri)
+QString ImportedElements::standingAlone(const QList<Namespaced> &kept)
 {
+    if (kept.isEmpty())
+        return QString();
+    // All read at once, each under a wrapper of its own that declares its namespace: an item may
+    // keep a thousand namespaces, and an element looks its prefix up around itself.
+    QString elements;
+    for (const Namespaced &namespaced : kept)
+        elements += QStringLiteral("<%1 xmlns:%2=\"%3\">%4</%1>")
+                        .arg(kWrapper, namespaced.prefix, namespaced.uri.toHtmlEscaped(),
+                             namespaced.elements);
     vlxXMLDOM dom;
-    const vlxXMLNode *top = wrapped(
-        dom, elements, QStringLiteral(" xmlns:%1=\"%2\"").arg(prefix, uri.toHtmlEscaped()));
-    if (!top)
-        return elements;
+    const vlxXMLNode *top = wrapped(dom, elements, QString());
+    if (!top) {
+        QString unchanged;
+        for (const Namespaced &namespaced : kept)
+            unchanged += namespaced.elements;
+        return unchanged;
+    }
     // Written as the user-defined elements are kept when read: every prefix declared on them.
     const KeptElementWriter::KnownURI none = [](const QString &) { return QString(); };
     QList<KeptElementWriter::Omission> omitted;
     QString standing;
-    for (int i = 0; i < vlxXMLDOM::numberOfChildren(top); ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, top);
-        if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element)
-            standing += KeptElementWriter::write(child, QString(), QString(), none, &omitted);
+    for (int w = 0; w < vlxXMLDOM::numberOfChildren(top); ++w) {
+        const vlxXMLNode *inner = vlxXMLDOM::nodeAtIndex(w, top);
+        for (int i = 0; i < vlxXMLDOM::numberOfChildren(inner); ++i) {
+            const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, inner);
+            if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element)
+                standing += KeptElementWriter::write(child, QString(), QString(), none, &omitted);
+        }
     }
     return standing;
 }

@@ -27,11 +27,17 @@ public:
     // the user-defined elements, declaring it, and a prefix of theirs that clashes is renamed.
     void adopt(extensionManagerItem &extensions);
 
-    // Elements kept under a namespace's prefix (which the feed writer declares) as they read
-    // standing alone: the prefix declared on each of them. Text that does not parse comes back
-    // unchanged.
-    static QString standingAlone(const QString &elements, const QString &prefix,
-                                 const QString &uri);
+    // Elements kept under a namespace's prefix (which the feed writer declares), and the
+    // namespace.
+    struct Namespaced
+    {
+        QString elements;
+        QString prefix;
+        QString uri;
+    };
+    // The elements of each as they read standing alone, one after another: the prefix declared
+    // on each element. Text that does not parse comes back unchanged.
+    static QString standingAlone(const QList<Namespaced> &kept);
     // Elements that declare what they use, with every prefix they declare for another URI than
     // the destination binds it to renamed.
     QString withFreshPrefixes(const QString &elements);

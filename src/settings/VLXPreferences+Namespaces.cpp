@@ -154,9 +154,20 @@ QString VLXPreferences::getDTDForNamespace(const QString &prefix)
 
 QString VLXPreferences::getDTDForNamespaceImpl(const QString &prefix) const
 {
-    for (const QString &entry : storedRegistry(m_curValues)) {
-        if (NamespaceDescription::extensionName(entry) == prefix)
-            return NamespaceDescription::DTDURL(entry);
+    // Asked for every element under a prefix its feed does not declare, and by the import for
+    // every prefix it renames, over a registry that grows with every namespace met: an index by
+    // prefix (the first entry of each), made again when the registry is another list.
+    const QVariantList registry = m_curValues.value(kRegistryKey).toList();
+    if (registry.constData() != m_indexedRegistry.constData()
+        || registry.size() != m_indexedRegistry.size() || registry.isEmpty()) {
+        m_registryIndex.clear();
+        for (const QVariant &entry : registry) {
+            const QString text = entry.toString();
+            const QString name = NamespaceDescription::extensionName(text);
+            if (!m_registryIndex.contains(name))
+                m_registryIndex.insert(name, NamespaceDescription::DTDURL(text));
+        }
+        m_indexedRegistry = registry;
     }
-    return {};
+    return m_registryIndex.value(prefix);
 }

@@ -191,6 +191,10 @@ private:
 
     std::unique_ptr<DefaultsStore> m_store;
     QVariantMap m_curValues;
+    // The registry of namespaces by prefix, for the registry list held here (held, so that its
+    // place in memory names it until it is replaced).
+    mutable QVariantList m_indexedRegistry;
+    mutable QHash<QString, QString> m_registryIndex;
     QVariantMap m_origValues;
     std::optional<QVariantMap> m_displayedValues;
     std::optional<QVariantMap> m_FDCF_dict;

@@ -384,21 +384,19 @@ const QString *KeptElementWriter::binding(const QString &prefix)
         if (outer.prefix == prefix)
             return &outer.uri;
     }
-    for (const vlxXMLNode *at = vlxXMLDOM::parentOfNode(m_top); at;
-         at = vlxXMLDOM::parentOfNode(at)) {
-        for (const auto &[declared, uri] : vlxXMLDOM::namespaceDeclarationsOfNode(at)) {
-            if (declared != prefix)
-                continue;
-            const bool usable = isUsableNamespace(prefix, uri);
-            // The writer's declaration serves when the document meant the same namespace.
-            if (own && (uri == m_ownURI || !usable))
-                return &m_ownURI;
-            m_unusable = !usable;
-            if (!usable)
-                return nullptr;
-            m_outer.push_back({prefix, uri, true});
-            return &m_outer.back().uri;
-        }
+    // The nearest declaration around the element (its parent may hold a thousand).
+    const vlxXMLNode *parent = vlxXMLDOM::parentOfNode(m_top);
+    if (const QString uri = parent ? vlxXMLDOM::namespaceURIOfPrefix(parent, prefix) : QString();
+        !uri.isNull()) {
+        const bool usable = isUsableNamespace(prefix, uri);
+        // The writer's declaration serves when the document meant the same namespace.
+        if (own && (uri == m_ownURI || !usable))
+            return &m_ownURI;
+        m_unusable = !usable;
+        if (!usable)
+            return nullptr;
+        m_outer.push_back({prefix, uri, true});
+        return &m_outer.back().uri;
     }
     if (own)
         return &m_ownURI;
