@@ -107,8 +107,7 @@ void ImportedElements::adopt(extensionManagerItem &extensions)
         movedNames << prefix;
     }
     const QString moved = standingAlone(moving);
-    for (const QString &name : std::as_const(movedNames))
-        extensions.deleteExtensionNamed(name);
+    extensions.deleteExtensionsNamed(movedNames);
     for (const auto &[listed, ours] : std::as_const(joining)) {
         const QString text = rawXMLText::renamePrefix(listed->rawXML(), listed->extensionName(), ours);
         extensions.deleteExtensionNamed(listed->extensionName());

@@ -37,8 +37,7 @@ void reconcileExtensions(VLXItems &item, ImportedElements &kept, const QStringLi
 {
     extensionManagerItem &manager = *item.XMLExtensions();
     kept.adopt(manager);
-    for (const QString &name : dropped)
-        manager.deleteExtensionNamed(name);
+    manager.deleteExtensionsNamed(dropped);
     for (const QString &description : added)
         manager.createExtensionsFromArrayOfDescriptions({description});
 }

@@ -183,6 +183,34 @@ int baseExtensionManager::countOfListed() const
     return count;
 }
 
+void baseExtensionManager::removeListedNamed(const QSet<QString> &names)
+{
+    if (names.isEmpty())
+        return;
+    noteNamespacesChanged();
+    if (m_declared) {
+        std::vector<std::pair<int, ExtensionRef>> kept;
+        kept.reserve(m_declaredTaken.size());
+        auto taken = m_declaredTaken.begin();
+        for (int i = 0; i < int(m_declared->namespaces.size()); ++i) {
+            const bool madeOrRemoved = taken != m_declaredTaken.end() && taken->first == i;
+            ExtensionRef made = madeOrRemoved ? std::move((taken++)->second) : nullptr;
+            if (madeOrRemoved && !made) {
+                kept.emplace_back(i, nullptr); // removed before
+                continue;
+            }
+            const QString &name = made ? made->extensionName() : m_declared->namespaces.at(i).first;
+            if (names.contains(name))
+                kept.emplace_back(i, nullptr);
+            else if (made)
+                kept.emplace_back(i, std::move(made));
+        }
+        m_declaredTaken = std::move(kept);
+    }
+    m_notWellSupported.removeIf(
+        [&](const ExtensionRef &listed) { return names.contains(listed->extensionName()); });
+}
+
 baseExtensionManager::ExtensionRef baseExtensionManager::listedAt(int pos) const
 {
     if (pos < 0)
@@ -408,6 +436,20 @@ QList<MessageGroup> baseExtensionManager::parseXMLErrorList(bool, bool, bool) co
 void baseExtensionManager::clearParseXMLErrorList()
 {
     unoverridden("- (void)clearParseXMLErrorList");
+}
+
+void baseExtensionManager::deleteExtensionsNamed(const QStringList &names)
+{
+    QSet<QString> listed;
+    for (const QString &name : names) {
+        if (name == knownNamespaces::kUserDefined || knownNamespaces::fromPrefix(name))
+            deleteExtensionNamed(name);
+        else
+            listed.insert(name);
+    }
+    // deleteExtensionNamed removes the first listed of a name; names are one to a namespace.
+    if (!listed.isEmpty())
+        removeListedNamed(listed);
 }
 
 void baseExtensionManager::deleteExtensionNamed(const QString &)

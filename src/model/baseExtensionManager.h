@@ -170,6 +170,8 @@ public:
                                                   bool includeRepair) const;
     virtual void clearParseXMLErrorList();
     virtual void deleteExtensionNamed(const QString &val);
+    // The same for several names at once (an import drops a thousand from every item).
+    void deleteExtensionsNamed(const QStringList &names);
     virtual void finalProcessing(VLXFeed *feed);
     virtual void validate(VLXFeed *feed);
     virtual void preferencesChanged();
@@ -250,6 +252,8 @@ protected:
         noteNamespacesChanged();
     }
     void removeFirstListedNamed(const QString &name);
+    // Removes every listed namespace of these names in one walk, made or not.
+    void removeListedNamed(const QSet<QString> &names);
     // A fresh raw extension of this manager's place for a listed namespace.
     virtual ExtensionRef makeListed(const QString &name, const QString &uri) const;
 
