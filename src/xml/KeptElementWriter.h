@@ -16,8 +16,9 @@ class vlxXMLNode;
 // the saved feed is not XML that namespace-aware readers accept.
 //
 // - Every namespace prefix the element uses (in element or attribute names) without declaring
-//   it inside is declared on it, with the URI in scope where it stood. The exception is the
-//   prefix of the extension that keeps it, which the feed writer declares on the rss element.
+//   it inside is declared on it, with the URI in scope where it stood, and so is the default
+//   namespace an unprefixed element stood in. The exception is the prefix of the extension that
+//   keeps it, which the feed writer declares on the rss element.
 // - Named references other than the five of XML become the characters they read (or, for a name
 //   nobody knows, their own text "&name;"): the written feed has no DTD to declare them.
 // - Left out, each noted as an Omission: an element or attribute whose prefix is bound nowhere
