@@ -326,8 +326,10 @@ void VLXItems::prefetchChecked(Walk walk) const
         __builtin_prefetch(value.constData() + value.size());
     };
     // The list's entries and the header before them, which an entry added reads.
-    __builtin_prefetch(errorList().constData());
-    __builtin_prefetch(reinterpret_cast<const char *>(errorList().constData()) - 16);
+    if (const QString *entries = errorList().constData()) {
+        __builtin_prefetch(entries);
+        __builtin_prefetch(reinterpret_cast<const char *>(entries) - 16);
+    }
     __builtin_prefetch(m_XMLExtensions.get());
     text(m_title);
     if (walk == Walk::Messages)

@@ -240,6 +240,9 @@ void UTF8Writer::grow(qsizetype n)
 void UTF8Writer::append(QLatin1StringView ascii)
 {
     const qsizetype n = ascii.size();
+    // Nothing to copy: an empty view (or writer) may point nowhere, which memcpy must not see.
+    if (n == 0)
+        return;
     ensure(n);
     std::memcpy(m_data + m_used, ascii.data(), size_t(n));
     m_used += n;
@@ -451,6 +454,8 @@ qsizetype UTF8Writer::copyUTF8Escaping(QByteArrayView utf8, const quint32 *escap
 void UTF8Writer::appendUTF8(QByteArrayView bytes)
 {
     const qsizetype n = bytes.size();
+    if (n == 0)
+        return;
     ensure(n);
     std::memcpy(m_data + m_used, bytes.data(), size_t(n));
     m_used += n;

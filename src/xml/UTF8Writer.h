@@ -88,7 +88,8 @@ public:
     static char *copyPlain(char *to, QStringView text);
     static char *copyPlain(char *to, QLatin1StringView ascii)
     {
-        std::memcpy(to, ascii.data(), size_t(ascii.size()));
+        if (!ascii.isEmpty())
+            std::memcpy(to, ascii.data(), size_t(ascii.size()));
         return to + ascii.size();
     }
 
