@@ -1,5 +1,7 @@
 #include "editors/XMLSourceTextView.h"
 
+#include "platform/ShownText.h"
+
 #include <QAction>
 #include <QElapsedTimer>
 #include <QFontDatabase>
@@ -58,19 +60,6 @@ qsizetype sliceEnd(const QString &text, qsizetype from, qsizetype size, LongLine
     if (text[end - 1].isHighSurrogate())
         ++end;
     return end;
-}
-
-bool holdsLineLongerThan(QStringView text, qsizetype longest)
-{
-    for (qsizetype start = 0; start < text.size();) {
-        qsizetype end = text.indexOf(u'\n', start);
-        if (end < 0)
-            end = text.size();
-        if (end - start > longest)
-            return true;
-        start = end + 1;
-    }
-    return false;
 }
 
 // One step of the document's own undo history on the window's undo stack. The document has
@@ -150,7 +139,7 @@ void XMLSourceTextView::loadText(const QString &text)
     else
         m_readOnlyBeforeLoading = isReadOnly();
     m_pending = withNewlines(text);
-    wrapLines(holdsLineLongerThan(m_pending, kLongestUnwrappedLine));
+    wrapLines(ShownText::holdsLineLongerThan(m_pending, kLongestUnwrappedLine));
     m_text = m_pending;
     m_textValid = true;
     m_recolorTimer.stop();
@@ -340,7 +329,7 @@ void XMLSourceTextView::replaceAllText(const QString &text)
     QTextCursor cursor(document());
     cursor.select(QTextCursor::Document);
     const QString replacement = withNewlines(text);
-    wrapLines(holdsLineLongerThan(replacement, kLongestUnwrappedLine));
+    wrapLines(ShownText::holdsLineLongerThan(replacement, kLongestUnwrappedLine));
     cursor.insertText(replacement);
 }
 

@@ -1,5 +1,7 @@
 #include "panes/EditTracker.h"
 
+#include "platform/ShownText.h"
+
 #include "ui/VLXTextField.h"
 #include "ui/VLXTextView.h"
 
@@ -74,16 +76,7 @@ bool EditTracker::tooLongToShow(const QString &text)
         return false;
     if (text.size() > kLongestShownText)
         return true;
-    qsizetype lineStart = 0;
-    while (lineStart < text.size()) {
-        qsizetype end = text.indexOf(u'\n', lineStart);
-        if (end < 0)
-            end = text.size();
-        if (end - lineStart > kLongestShownLine)
-            return true;
-        lineStart = end + 1;
-    }
-    return false;
+    return ShownText::holdsLineLongerThan(text, kLongestShownLine);
 }
 
 QString EditTracker::partShown(const QString &text, bool oneLine)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // Texts the user handed us (a file name, an address: one of a megabyte can come from another
 // start of the program) as a status line, a progress dialog, an alert or a window title shows
@@ -12,4 +13,7 @@ public:
     // end stay, with an ellipsis between.
     static QString fitted(const QString &text);
     static constexpr qsizetype kLongest = 1000;
+    // Whether a line of the text (between line feeds) is longer than longest: a line that long
+    // takes seconds to lay out unwrapped.
+    static bool holdsLineLongerThan(QStringView text, qsizetype longest);
 };
