@@ -308,4 +308,69 @@ QByteArray typicalDocument(int items)
     return feed;
 }
 
+QByteArray typicalAtomDocument(int items)
+{
+    static const char *const kWords[]
+        = {"alpha", "beta",  "gamma", "delta",   "episode", "podcast", "news", "show",
+           "talk",  "music", "tech",  "science", "history", "story",   "world"};
+    constexpr quint32 kWordCount = sizeof(kWords) / sizeof(kWords[0]);
+    PythonRandom random(42);
+    QByteArray feed;
+    feed.reserve(qsizetype(items) * 2000 + 4096);
+    const auto words = [&](int count) {
+        for (int w = 0; w < count; ++w) {
+            if (w > 0)
+                feed += ' ';
+            feed += kWords[random.below(kWordCount)];
+        }
+    };
+    feed += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<feed xmlns=\"http://www.w3.org/2005/Atom\" "
+            "xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\">\n"
+            "<title>Synthetic Show</title>\n<subtitle>A generated feed &amp; nothing more"
+            "</subtitle>\n<link href=\"http://example.com/\"/>\n"
+            "<link rel=\"self\" type=\"application/atom+xml\" href=\"http://example.com/atom\"/>\n"
+            "<id>urn:uuid:synthetic-show</id>\n<updated>2026-01-01T00:00:00Z</updated>\n"
+            "<author><name>Host</name><email>host@example.com</email></author>\n"
+            "<logo>http://example.com/i.png</logo>\n"
+            "<itunes:author>Generator</itunes:author><itunes:explicit>no</itunes:explicit>\n";
+    for (int i = 0; i < items; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        feed += "<entry>\n<title>Episode " + n + ": ";
+        words(5);
+        feed += "</title>\n<link href=\"http://example.com/ep/" + n
+            + "\"/>\n<id>urn:uuid:ep-" + n.rightJustified(8, '0') + "</id>\n<updated>20"
+            + QByteArray::number(10 + i % 15) + '-' + two(1 + i % 12) + '-' + two(1 + i % 28)
+            + 'T' + two(i % 24) + ':' + two(i % 60) + ":00Z</updated>\n<summary>";
+        // Text: a summary that names markup, as show summaries do.
+        words(40);
+        feed += " &amp; the &lt;b&gt; tag ";
+        words(20);
+        // Show notes, escaped HTML in most entries and XHTML in every fourth.
+        if (i % 4 == 3) {
+            feed += "</summary>\n<content type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\"><p>";
+            words(150);
+            feed += "</p><p><a href=\"http://example.com/" + n + "\">more</a></p></div></content>\n";
+        } else {
+            feed += "</summary>\n<content type=\"html\">&lt;p&gt;";
+            words(150);
+            feed += "&lt;/p&gt;&lt;p&gt;&lt;a href=\"http://example.com/" + n
+                + "\"&gt;more&lt;/a&gt;&lt;/p&gt;</content>\n";
+        }
+        feed += "<category term=\"";
+        feed += kWords[random.below(kWordCount)];
+        feed += "\"/>\n<link rel=\"enclosure\" href=\"http://example.com/media/" + n
+            + ".mp3\" length=\"";
+        feed += QByteArray::number(random.between(1000000, 100000000))
+            + "\" type=\"audio/mpeg\"/>\n<itunes:duration>";
+        feed += QByteArray::number(random.between(0, 2)) + ':';
+        feed += two(random.between(0, 59)) + ':';
+        feed += two(random.between(0, 59)) + "</itunes:duration>\n<itunes:subtitle>";
+        words(8);
+        feed += "</itunes:subtitle>\n</entry>\n";
+    }
+    feed += "</feed>\n";
+    return feed;
+}
+
 } // namespace PodcastFeed

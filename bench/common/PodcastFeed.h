@@ -30,6 +30,10 @@ constexpr int kLargeItems = 23000;
 // sequence: the same count of episodes gives the same bytes on every run and machine, the
 // bytes of the reference generator (Python's random.Random(42)).
 QByteArray typicalDocument(int items);
+// The typical podcast as an Atom 1.0 document (about 1.6 KB an episode): a text summary that
+// names markup, show notes as escaped HTML in three entries of four and as XHTML in the fourth,
+// an enclosure link and iTunes fields; read, it is converted to RSS 2.0.
+QByteArray typicalAtomDocument(int items);
 // The date of episode i in the typical podcast, as its file has it.
 QByteArray typicalPubDate(int i);
 // Gives every episode of a typical podcast the date of its file again: validating the feed then
