@@ -11,6 +11,7 @@
 #include "model/extensionManagerImage.h"
 #include "model/extensionManagerItem.h"
 #include "settings/categoryElement.h"
+#include "xml/HTMLText.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <QStringDecoder>
@@ -79,9 +80,11 @@ bool isPageLink(const vlxXMLNode *link)
 }
 
 // --- Text constructs ---
-// A title, subtitle, summary or rights element may hold markup (XHTML in a div, or inline
-// elements), which Atom's types tell apart from text: a title keeps the text and a
-// description-like field the markup.
+// A title, subtitle, summary, content or rights element holds text a reader shows as it stands,
+// HTML it renders, or markup of the document itself (XHTML, or inline elements). Its type tells
+// which; a field takes what it can hold: a title the text, a description HTML.
+
+enum class Kind { Text, HTML, XHTML };
 
 bool hasElementChild(const vlxXMLNode *node)
 {
@@ -117,12 +120,52 @@ void appendTextContent(QString &out, const vlxXMLNode *node)
     }
 }
 
-// The markup inside node as XML text. XHTML comes wrapped in a div that is no part of it: for
-// type "xhtml" the (last) div, in Atom 0.3 a lone XHTML div, holds the markup.
-QString innerXML(const vlxXMLNode *node)
+// A construct's media type, letter case and parameters aside ("text/html; charset=utf-8" is
+// "text/html"); Atom 1.0's own "text", "html" and "xhtml" as they are.
+QString typeOf(const vlxXMLNode *node)
+{
+    QString type = attribute(node, u"type").toLower();
+    const qsizetype parameters = type.indexOf(u';');
+    if (parameters >= 0)
+        type.truncate(parameters);
+    return type.trimmed();
+}
+
+bool isXMLType(const QString &type)
+{
+    return type == u"xhtml" || type.endsWith(u"/xml") || type.endsWith(u"+xml");
+}
+
+// Atom 1.0: text unless said otherwise, also for a type no reader knows.
+Kind atom10Kind(const vlxXMLNode *node)
+{
+    const QString type = typeOf(node);
+    if (type == u"html" || type == u"text/html")
+        return Kind::HTML;
+    return isXMLType(type) ? Kind::XHTML : Kind::Text;
+}
+
+// Atom 0.3: "text/plain" unless said otherwise. In mode "xml", the default, an HTML or XHTML
+// type holds the document's own markup; "escaped" holds markup as text, which is HTML unless
+// the type says it is plain text.
+Kind atom03Kind(const vlxXMLNode *node)
+{
+    const QString type = typeOf(node);
+    const bool markup = type == u"text/html" || isXMLType(type);
+    const QString mode = attribute(node, u"mode").trimmed().toLower();
+    if (mode == u"escaped")
+        return type == u"text/plain" ? Kind::Text : Kind::HTML;
+    if (mode == u"base64")
+        return markup ? Kind::HTML : Kind::Text;
+    return markup ? Kind::XHTML : Kind::Text;
+}
+
+// Markup of the document as HTML reads it. XHTML comes wrapped in a div that is no part of it:
+// for type "xhtml" the (last) div, in Atom 0.3 a lone XHTML div, holds the markup.
+QString markupOf(const vlxXMLNode *node)
 {
     const vlxXMLNode *holder = node;
-    const bool xhtml = attribute(node, u"type") == u"xhtml";
+    const bool xhtml = typeOf(node) == u"xhtml";
     int elements = 0;
     const int count = vlxXMLDOM::numberOfChildren(node);
     for (int i = 0; i < count; ++i) {
@@ -136,14 +179,10 @@ QString innerXML(const vlxXMLNode *node)
     }
     if (!xhtml && elements != 1)
         holder = node;
-    QByteArray xml;
-    const int held = vlxXMLDOM::numberOfChildren(holder);
-    for (int i = 0; i < held; ++i)
-        xml += vlxXMLDOM::xmlDataOfNode(vlxXMLDOM::nodeAtIndex(i, holder));
-    return QString::fromUtf8(xml);
+    return vlxXMLDOM::markupOfContent(holder);
 }
 
-// An Atom 0.3 construct in mode "base64" holds its value encoded; "" when it is in another mode.
+// An Atom 0.3 construct in mode "base64" holds its value encoded; nothing in another mode.
 std::optional<QString> base64Value(const vlxXMLNode *node)
 {
     if (attribute(node, u"mode") != u"base64")
@@ -163,18 +202,45 @@ QString titleValue(const vlxXMLNode *node)
     return decoded(content).simplified();
 }
 
-// A description-like field (summary, subtitle, tagline, content, rights): its markup kept as XML
-// text when it holds any, else its text value, decoded as HTML for the fields that hold HTML.
-// Not trimmed.
-enum class Holds { Text, HTML };
-QString markupValue(const vlxXMLNode *node, Holds holds = Holds::HTML)
+// How a field takes a construct's text: a title its text alone, the copyright its text (or
+// markup) as written, a description HTML.
+enum class Field { Title, Text, HTML };
+
+// A value given as a text of that kind (base64 decoded, or the construct's text value) for a
+// field. Plain text becomes HTML only for a field that holds HTML.
+QString fieldText(const QString &value, Kind kind, Field field)
 {
-    const auto decode = holds == Holds::HTML ? &decodedHTML : &decoded;
+    switch (field) {
+    case Field::Title:
+        return decodedTrimmed(value);
+    case Field::Text:
+        break;
+    case Field::HTML:
+        if (kind == Kind::Text)
+            return HTMLText::fromPlainText(decoded(value));
+        return decodedHTML(value);
+    }
+    return decoded(value);
+}
+
+// A construct's value for a field other than a title. Markup of the document (XHTML, or elements
+// where text was due) reads as HTML whatever the type claims: what it holds as text stays text.
+// Not trimmed.
+QString constructText(const vlxXMLNode *node, Kind kind, Field field)
+{
+    if (field == Field::Title)
+        return titleValue(node);
     if (const std::optional<QString> decodedBase64 = base64Value(node))
-        return decode(*decodedBase64);
-    if (hasElementChild(node))
-        return innerXML(node);
-    return decode(text(node));
+        return fieldText(*decodedBase64, kind, field);
+    if (kind == Kind::XHTML || hasElementChild(node))
+        return markupOf(node);
+    return fieldText(text(node), kind, field);
+}
+
+// The same for an Atom 0.3 construct.
+QString atom03Value(const vlxXMLNode *node, Field field)
+{
+    return constructText(node, atom03Kind(node), field);
 }
 
 // The href of a link, resolved against the base in scope around it (outer) and its own.
@@ -189,15 +255,11 @@ QString linkHref(const vlxXMLNode *link, const QUrl &outer)
 // types.
 bool holdsBase64(const vlxXMLNode *node)
 {
-    QString type = attribute(node, u"type").toLower();
-    const qsizetype parameters = type.indexOf(u';');
-    if (parameters >= 0)
-        type.truncate(parameters);
-    type = type.trimmed();
+    const QString type = typeOf(node);
     const qsizetype slash = type.indexOf(u'/');
     if (slash <= 0 || slash == type.size() - 1)
         return false;
-    return !type.startsWith(u"text/") && !type.endsWith(u"/xml") && !type.endsWith(u"+xml");
+    return !type.startsWith(u"text/") && !isXMLType(type);
 }
 
 // What the base64 of node decodes to when that is UTF-8 text; nothing for bytes that are no
@@ -222,30 +284,17 @@ std::optional<QString> base64Text(const vlxXMLNode *node)
     return decodedText;
 }
 
-// How a field takes a construct's text (see titleValue and markupValue).
-enum class Field { Title, Text, HTML };
-
 // An Atom 1.0 construct's value for a field, base64 decoded where its type says so; nothing when
-// it carries binary data, which is no text for any field.
+// it carries binary data, which is no text for any field. Decoded data of a media type is taken
+// as written, HTML for a description.
 std::optional<QString> constructValue(const vlxXMLNode *node, Field field)
 {
-    if (!holdsBase64(node)) {
-        if (field == Field::Title)
-            return titleValue(node);
-        return markupValue(node, field == Field::Text ? Holds::Text : Holds::HTML);
-    }
+    if (!holdsBase64(node))
+        return constructText(node, atom10Kind(node), field);
     const std::optional<QString> plain = base64Text(node);
     if (!plain)
         return std::nullopt;
-    switch (field) {
-    case Field::Title:
-        return decodedTrimmed(*plain);
-    case Field::Text:
-        return decoded(*plain);
-    case Field::HTML:
-        break;
-    }
-    return decodedHTML(*plain);
+    return fieldText(*plain, Kind::HTML, field);
 }
 
 // Stores the value of an Atom 1.0 construct with store. Binary data is no text for any field, and
@@ -342,13 +391,13 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
         } else if (name == u"category") {
             item->addCategory(categoryOf(child));
         } else if (name == u"content") {
-            if (attribute(child, u"type") == u"xhtml") {
+            if (typeOf(child) == u"xhtml") {
+                // The div, its own tags included, as HTML reads it.
                 const int divs = vlxXMLDOM::numberOfChildren(child);
                 for (int d = 0; d < divs; ++d) {
                     const vlxXMLNode *div = vlxXMLDOM::nodeAtIndex(d, child);
                     if (lowerName(div) == u"div")
-                        item->setDescriptionElement(
-                            QString::fromUtf8(vlxXMLDOM::xmlDataOfNode(div)));
+                        item->setDescriptionElement(vlxXMLDOM::markupOfNode(div));
                 }
             } else {
                 readConstruct(*item, child, Field::HTML,
@@ -425,7 +474,7 @@ void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
         else if (name == u"created")
             created = text(child).trimmed();
         else if (name == u"summary")
-            summary = markupValue(child);
+            summary = atom03Value(child, Field::HTML);
         else
             item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
     });
@@ -535,11 +584,11 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
             else if (name == u"contributor")
                 contributor = contributorValue(child);
             else if (name == u"tagline")
-                feed.setDescriptionElement(markupValue(child));
+                feed.setDescriptionElement(atom03Value(child, Field::HTML));
             else if (name == u"id" || name == u"generator" || name == u"info")
                 ; // not read
             else if (name == u"copyright")
-                feed.setCopyright(markupValue(child, Holds::Text).trimmed());
+                feed.setCopyright(atom03Value(child, Field::Text).trimmed());
             else if (name == u"modified")
                 feed.setPubDate(dateValue(text(child)));
             else if (name == u"entry")

@@ -32,6 +32,9 @@ public:
         KnownNamespace ns;
         const char *path;
         const char *tag;
+        // The element holds plain text (the iTunes fields), which a field holding HTML takes
+        // only escaped.
+        bool plainText = false;
     };
 
 private:

@@ -2,6 +2,7 @@
 
 #include "model/FeedElement.h"
 #include "model/VLXLogic.h"
+#include "xml/HTMLText.h"
 
 namespace {
 
@@ -38,14 +39,15 @@ FieldRepair::FieldRepair(FeedElement &owner, const ExtensionTexts &texts, const 
 {
 }
 
-void FieldRepair::fromFirst(QString &field, const char *name, Candidates candidates) const
+void FieldRepair::fromFirst(QString &field, const char *name, Candidates candidates,
+                            Holds holds) const
 {
     if (!field.isEmpty())
         return;
     QString value;
     if (const ExtensionTexts::Candidate *c = firstWithText(candidates, &value)) {
         record(name, c->tag);
-        field = value;
+        field = holds == Holds::HTML && c->plainText ? HTMLText::fromPlainText(value) : value;
     }
 }
 
@@ -67,9 +69,10 @@ void FieldRepair::titleAndDescription(QString &title, QString &description) cons
     using NS = KnownNamespace;
     this->title(title);
     fromFirst(description, "description",
-              {{NS::iTunes, "summary", "itunes:summary"},
+              {{NS::iTunes, "summary", "itunes:summary", true},
                {NS::contentEncoded, "encoded", "content:encoded"},
-               {NS::dublinCore, "description", "dc:description"}});
+               {NS::dublinCore, "description", "dc:description"}},
+              Holds::HTML);
 }
 
 void FieldRepair::title(QString &title) const

@@ -18,8 +18,12 @@ public:
     // The subject names the owner in the messages ("Feed", "Item", "Image").
     FieldRepair(FeedElement &owner, const ExtensionTexts &texts, const char *subject);
 
+    // What a field holds: plain text (a title), or HTML (a description), which takes a
+    // candidate's plain text escaped so that it shows as the same text.
+    enum class Holds { PlainText, HTML };
     // An empty field takes the text of the first candidate that has one.
-    void fromFirst(QString &field, const char *name, Candidates candidates) const;
+    void fromFirst(QString &field, const char *name, Candidates candidates,
+                   Holds holds = Holds::PlainText) const;
     // An empty field looks only at the first candidate that has a text: it takes that text
     // when it is an e-mail address and otherwise stays empty. A Dublin Core name with its
     // address beside it is written address first ("jane@example.org (Jane Doe)").

@@ -1,6 +1,7 @@
 #include "xml/vlxXMLDOM.h"
 
 #include "xml/DocumentTree.h"
+#include "xml/HTMLText.h"
 #include "xml/UTF8Writer.h"
 #include "xml/XMLentities.h"
 
@@ -485,31 +486,13 @@ QString vlxXMLDOM::dataOfNode(const vlxXMLNode *handle)
 }
 
 namespace {
-// Text inside a value made of child markup, escaped as the element's content is written: the
-// three characters that would make it markup. Line ends and quotes stay as they are (the value is
-// a field's text, not a document).
-void appendEscapedValueText(QByteArray &out, QByteArrayView text)
-{
-    qsizetype plain = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        const char *escaped = c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '&' ? "&amp;" : nullptr;
-        if (!escaped)
-            continue;
-        out += text.sliced(plain, i - plain);
-        out += escaped;
-        plain = i + 1;
-    }
-    out += text.sliced(plain);
-}
-
 // A reference the document named without declaring it: the character it stands for. Inside
 // markup that character is text and escaped like any other; a name nobody knows stays as written.
 void appendResolvedReference(QByteArray &out, const TreeNode *reference, bool inMarkup)
 {
     const QString resolved = vlxXMLDOM::resolveReference(utf8Text(bytesOf(reference)));
     if (inMarkup && !resolved.startsWith(u'&'))
-        appendEscapedValueText(out, resolved.toUtf8());
+        HTMLText::appendFromPlainText(out, resolved.toUtf8());
     else
         out += resolved.toUtf8();
 }
@@ -554,7 +537,7 @@ void appendMarkupText(QByteArray &out, const TreeNode *node)
         appendCommentOrInstruction(out, node);
         break;
     default:
-        appendEscapedValueText(out, bytesOf(node));
+        HTMLText::appendFromPlainText(out, bytesOf(node));
         break;
     }
 }
@@ -598,6 +581,25 @@ QString vlxXMLDOM::getElementValue(const vlxXMLNode *handle)
     QByteArray kept;
     const QByteArrayView bytes = elementValueBytes(toNode(handle), kept);
     return bytes.isNull() ? QString() : utf8Text(bytes);
+}
+
+QString vlxXMLDOM::markupOfNode(const vlxXMLNode *handle)
+{
+    QByteArray html;
+    if (const TreeNode *node = toNode(handle))
+        appendMarkupText(html, node);
+    return utf8Text(html);
+}
+
+QString vlxXMLDOM::markupOfContent(const vlxXMLNode *handle)
+{
+    QByteArray html;
+    const TreeNode *node = toNode(handle);
+    if (node && showsChildren(node)) {
+        for (quint32 i = 0; i < node->childCount; ++i)
+            appendMarkupText(html, node->tree->child(node, i));
+    }
+    return utf8Text(html);
 }
 
 QByteArray vlxXMLDOM::elementValueUTF8(const vlxXMLNode *handle)

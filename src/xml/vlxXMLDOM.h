@@ -154,6 +154,13 @@ public:
     // them escaped again ("&", "<", ">"), so that it reads as the same markup written escaped
     // would and nothing the document escaped comes out as markup.
     static QString getElementValue(const vlxXMLNode *node);
+    // Markup of the document (XHTML inside a feed) as HTML reads it: the node and its subtree
+    // written as getElementValue writes child markup, tags and attributes as in the document and
+    // every text escaped, CDATA sections and references included, so that no text turns into
+    // markup. An HTML parser knows no CDATA section: one passed through would hide what follows.
+    static QString markupOfNode(const vlxXMLNode *node);
+    // The same for the node's content alone, without its own tags.
+    static QString markupOfContent(const vlxXMLNode *node);
     // The same text in UTF-8, as the document holds it (a byte order mark stays).
     static QByteArray elementValueUTF8(const vlxXMLNode *node);
     // The node and its subtree as UTF-8 XML, references written back as references. For the

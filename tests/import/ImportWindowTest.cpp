@@ -383,3 +383,26 @@ TEST(ImportDescriptionViewTest, FormatsUpToItsBoundsAndShowsLongerDescriptionsIn
 }
 
 } // namespace
+
+// Text an Atom source wrote as text shows as that text in the window, and stays text in the item
+// imported from it.
+TEST_F(ImportWindowTest, TextOfAnAtomSourceStaysTextShownAndImported)
+{
+    Vellumcast &w = openFeed();
+    VLXImport *import = openImport();
+    ASSERT_TRUE(open(import, serve("atom.xml",
+                                   "<?xml version=\"1.0\"?><feed "
+                                   "xmlns=\"http://www.w3.org/2005/Atom\"><title>Atom Show</title>"
+                                   "<entry><title>Plain</title><summary>a &lt;b&gt;bold&lt;/b&gt; "
+                                   "&amp; &lt;script&gt;x&lt;/script&gt;</summary></entry></feed>")));
+    auto *description = import->importWindow()->findChild<QTextEdit *>("itemDescription");
+    ASSERT_NE(description, nullptr);
+    const QString text = "a <b>bold</b> & <script>x</script>";
+    EXPECT_EQ(description->toPlainText(), text);
+    import->importCheckBox(0);
+    EXPECT_EQ(import->doImport(), 1);
+    endAction();
+    EXPECT_EQ(itemTitles().first(), "Plain");
+    EXPECT_EQ(w.currentFeed()->itemAtIndex(0)->descriptionElement(),
+              "a &lt;b&gt;bold&lt;/b&gt; &amp; &lt;script&gt;x&lt;/script&gt;");
+}
