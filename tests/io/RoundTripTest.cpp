@@ -358,6 +358,9 @@ TEST_F(RoundTrip, ElementsAreSavedInTheNamespaceTheDocumentBindsThemTo)
         {"roundtrip/namespace-foreign-rss-names.xml", true, false,
          "<link>https://example.org/others/</link>\n        <lastBuildDate>",
          "<title>Another title</title>"},
+        // The same in RSS 1.0, whose own namespace is the default one.
+        {"roundtrip/namespace-foreign-rss10-names.xml", false, false, "<link>https://e.org/</link>",
+         "<title>Other</title>"},
         {"roundtrip/atom-named-like-rss.xml", true, false,
          "<pubDate xmlns=\"http://www.w3.org/2005/Atom\">Mon, 01 Jan 2024",
          "<pubDate>Mon, 01 Jan 2024"},
