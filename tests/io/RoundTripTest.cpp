@@ -375,6 +375,11 @@ TEST_F(RoundTrip, ElementsAreSavedInTheNamespaceTheDocumentBindsThemTo)
          "itunes1:note=\"not iTunes\" p:x=\"on rss\">\n    <channel xmlns:p1=\"urn:example:b\" "
          "p1:x=\"on the channel\">",
          "itunes:note"},
+        // A media element's kept attribute read under another address of Media RSS is in Media
+        // RSS, so it takes the media prefix.
+        {"roundtrip/kept-attributes-rebound.xml", false, true,
+         "<media:content url=\"https://example.org/rebound/1.mp3\" media:k=\"kept\" />",
+         "xmlns:m2"},
     };
     // Fresh settings: the namespace registry knows no prefix from feeds read before.
     VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
