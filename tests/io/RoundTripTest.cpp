@@ -522,6 +522,13 @@ TEST_F(RoundTrip, UnreadAttributesAndElementsBesideTheChannelAreWrittenBack)
          u"<rss version=\"2.0\"><channel xmlns:a=\"urn:a\" a:id=\"7\">%1</channel></rss>"_s.arg(
              channel),
          {u"<channel xmlns:a=\"urn:a\" a:id=\"7\">\n"_s}},
+        // Two addresses of one namespace make the two attributes one: written twice, the feed
+        // would be no XML.
+        {"one attribute under two addresses of its namespace",
+         u"<rss version=\"2.0\"><channel xmlns:a=\"http://search.yahoo.com/mrss/\" "
+         u"xmlns:b=\"http://search.yahoo.com/mrss\" a:k=\"1\" b:k=\"2\">%1</channel></rss>"_s.arg(
+             channel),
+         {u"<channel xmlns:a=\"http://search.yahoo.com/mrss/\" a:k=\"1\">\n"_s}},
         {"a media:content",
          u"<rss version=\"2.0\" xmlns:media=\"http://search.yahoo.com/mrss/\"><channel>%1"
          u"<item xmlns:x=\"urn:x\"><title>i</title><media:content url=\"http://example.com/a.mp3\" "
