@@ -358,6 +358,9 @@ TEST_F(RoundTrip, ElementsAreSavedInTheNamespaceTheDocumentBindsThemTo)
         {"roundtrip/namespace-foreign-rss-names.xml", true, false,
          "<link>https://example.org/others/</link>\n        <lastBuildDate>",
          "<title>Another title</title>"},
+        // The same in RSS 1.0, whose own namespace is the default one.
+        {"roundtrip/namespace-foreign-rss10-names.xml", false, false, "<link>https://e.org/</link>",
+         "<title>Other</title>"},
         {"roundtrip/atom-named-like-rss.xml", true, false,
          "<pubDate xmlns=\"http://www.w3.org/2005/Atom\">Mon, 01 Jan 2024",
          "<pubDate>Mon, 01 Jan 2024"},
@@ -372,6 +375,11 @@ TEST_F(RoundTrip, ElementsAreSavedInTheNamespaceTheDocumentBindsThemTo)
          "itunes1:note=\"not iTunes\" p:x=\"on rss\">\n    <channel xmlns:p1=\"urn:example:b\" "
          "p1:x=\"on the channel\">",
          "itunes:note"},
+        // A media element's kept attribute read under another address of Media RSS is in Media
+        // RSS, so it takes the media prefix.
+        {"roundtrip/kept-attributes-rebound.xml", false, true,
+         "<media:content url=\"https://example.org/rebound/1.mp3\" media:k=\"kept\" />",
+         "xmlns:m2"},
     };
     // Fresh settings: the namespace registry knows no prefix from feeds read before.
     VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
@@ -514,6 +522,13 @@ TEST_F(RoundTrip, UnreadAttributesAndElementsBesideTheChannelAreWrittenBack)
          u"<rss version=\"2.0\"><channel xmlns:a=\"urn:a\" a:id=\"7\">%1</channel></rss>"_s.arg(
              channel),
          {u"<channel xmlns:a=\"urn:a\" a:id=\"7\">\n"_s}},
+        // Two addresses of one namespace make the two attributes one: written twice, the feed
+        // would be no XML.
+        {"one attribute under two addresses of its namespace",
+         u"<rss version=\"2.0\"><channel xmlns:a=\"http://search.yahoo.com/mrss/\" "
+         u"xmlns:b=\"http://search.yahoo.com/mrss\" a:k=\"1\" b:k=\"2\">%1</channel></rss>"_s.arg(
+             channel),
+         {u"<channel xmlns:a=\"http://search.yahoo.com/mrss/\" a:k=\"1\">\n"_s}},
         {"a media:content",
          u"<rss version=\"2.0\" xmlns:media=\"http://search.yahoo.com/mrss/\"><channel>%1"
          u"<item xmlns:x=\"urn:x\"><title>i</title><media:content url=\"http://example.com/a.mp3\" "

@@ -206,6 +206,23 @@ TEST_F(VLXParseFeedRead, RSS20UnknownElementsKeepTheirRawExtensionEverywhere)
     EXPECT_TRUE(item(1).XMLExtensions()->unknownExtensionUsed());
 }
 
+// A prefix known from a feed read before, used without its declaration, is declared once for
+// the whole feed: the items read after the first that uses it find it among the feed's
+// namespaces, however many items stood between.
+TEST_F(VLXParseFeedRead, AKnownPrefixUsedWithoutItsDeclarationIsRepairedOnce)
+{
+    ASSERT_EQ(read(u"<?xml version=\"1.0\"?><rss version=\"2.0\" xmlns:foo=\"urn:example:foo\">"
+                   u"<channel><title>t</title></channel></rss>"_s),
+              0);
+    ASSERT_EQ(read(u"<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>t</title>"
+                   u"<item><foo:x>1</foo:x></item><item/><item/><item><foo:y>2</foo:y></item>"
+                   u"</channel></rss>"_s),
+              0);
+    ASSERT_EQ(feed().countOfItems(), 4);
+    EXPECT_TRUE(hasRepair(item(0), u"Add missing namespace declaration (foo)"_s));
+    EXPECT_EQ(item(3).errorList().join(u'\n').toStdString(), "");
+}
+
 TEST_F(VLXParseFeedRead, ChannelOnlyRead)
 {
     VLXParseFeed p;

@@ -82,7 +82,8 @@ TEST(FeedElement, RecordingAddsOneEntryAndOneCount)
 TEST(FeedElement, MessagesQuoteAtMostAThousandCharactersOfAValue)
 {
     // A value of 1,000 characters is quoted whole; of one of 1,001 the first 749 and the last
-    // 250 characters are quoted around an ellipsis. A text given whole is bounded the same way.
+    // 250 characters are quoted around an ellipsis. A text given whole, an error's or a repair's,
+    // is bounded the same way.
     const QString fits = QString(749, u'a') + u'm' + QString(250, u'z');
     const QString over = QString(749, u'a') + QStringLiteral("mm") + QString(250, u'z');
     const QString cut = QString(749, u'a') + QChar(0x2026) + QString(250, u'z');
@@ -92,14 +93,18 @@ TEST(FeedElement, MessagesQuoteAtMostAThousandCharactersOfAValue)
     element.recordWarning(format, over, QStringLiteral("itunes:explicit"));
     element.recordError(fits);
     element.recordError(over);
+    element.recordRepair(fits);
+    element.recordRepair(over);
     const auto warning = [](const QString &quoted) {
         return FeedElement::kValidateWarning + QStringLiteral("::\"") + quoted
             + QStringLiteral("\" is not understood as a value of itunes:explicit");
     };
     EXPECT_EQ(element.errorList(),
               QStringList({warning(fits), warning(cut), FeedElement::kValidateError + "::" + fits,
-                           FeedElement::kValidateError + "::" + cut}));
-    EXPECT_EQ(element.warnCount() + element.errorCount(), 4);
+                           FeedElement::kValidateError + "::" + cut,
+                           FeedElement::kAutomaticRepair + "::" + fits,
+                           FeedElement::kAutomaticRepair + "::" + cut}));
+    EXPECT_EQ(element.repairCount() + element.warnCount() + element.errorCount(), 6);
 }
 
 TEST(FeedElement, ElementsWithTheSameMessageShareOneString)

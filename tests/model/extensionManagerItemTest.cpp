@@ -225,6 +225,8 @@ TEST_F(extensionManagerItemTest, ItemsListTheirFeedsNamespacesAndMakeOnlyThoseTh
     used.parseXMLNodeIfMine(
         elements(QStringLiteral("<rss xmlns:geo=\"urn:geo\"><geo:lat>1</geo:lat></rss>")).at(0),
         owner);
+    // Copied while its list is still the feed's shared one (see below).
+    const std::unique_ptr<extensionManagerItem> early = used.copy();
     const auto made = [](const extensionManagerItem &manager) {
         QStringList names;
         manager.forEachMadeListed(
@@ -240,12 +242,14 @@ TEST_F(extensionManagerItemTest, ItemsListTheirFeedsNamespacesAndMakeOnlyThoseTh
     EXPECT_EQ(untouched.extensionNameAtIndex(2), QStringLiteral("foo"));
     EXPECT_EQ(used.arrayOfExtensionNames(), all);
     EXPECT_EQ(used.buildXML(QString()), QStringLiteral("<geo:lat>1</geo:lat>\n"));
-    // Removing one makes nothing; a copy keeps what was made, apart.
+    // Removing one makes nothing; a copy keeps what was made, apart, whether taken while the
+    // list was shared or once it was made whole.
     untouched.deleteExtensionNamed(QStringLiteral("foo"));
     EXPECT_EQ(made(untouched), QStringList {});
     EXPECT_EQ(untouched.arrayOfExtensionNames(),
               (QStringList {QStringLiteral("itunes"), QStringLiteral("geo"), QStringLiteral("bar")}));
     const std::unique_ptr<extensionManagerItem> copy = used.copy();
-    copy->notWellSupportedArray().at(0)->setRawXML(QStringLiteral("<geo:long>2</geo:long>"));
-    EXPECT_EQ(used.buildXML(QString()), QStringLiteral("<geo:lat>1</geo:lat>\n"));
+    for (const auto *copied : {early.get(), copy.get()})
+        copied->notWellSupportedArray().at(0)->setRawXML(QStringLiteral("<geo:long>2</geo:long>"));
+    EXPECT_EQ(used.buildXML(QString()).toStdString(), "<geo:lat>1</geo:lat>\n");
 }
