@@ -290,7 +290,9 @@ void Controller::openHandedOverWhenFree()
         return;
     // Not under a question, a dialog or a menu, nor in the middle of a read or of another open:
     // each document is opened as a document the system hands over, when the user could have
-    // opened it too. The one timer comes back for the next.
+    // opened it too. The one timer comes back for the next. A handed-over open turns the event
+    // loop before any read (asking to save the feed shown), and the user's own opens are no
+    // hand-overs: neither check covers the other.
     const bool busy = m_openingHandedOver || QApplication::activeModalWidget()
         || QApplication::activePopupWidget()
         || (m_feedController

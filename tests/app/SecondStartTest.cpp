@@ -208,20 +208,39 @@ TEST_F(SecondStartTest, HandedOverDocumentsOpenOneAfterAnother)
 
 TEST_F(SecondStartTest, AHandOverDuringAnOpenWaitsForIt)
 {
-    startWindow();
-    auto modal = std::make_shared<WitnessedAlerts>();
-    modal->shownForMs = 100;
-    AlertService::setInstance(modal);
+    Vellumcast &window = startWindow();
     // Both files are missing: each open ends in an alert, and the second is handed over while
-    // the first one's is up.
+    // the first alert of the open is up. A handed-over open of an edited feed asks to save it
+    // before anything is read or put in place; the user's own open is no hand-over, and its
+    // alert comes while its feed is being put in place.
     const QString first = QDir(home()).filePath("missing-first.xml");
     const QString second = QDir(home()).filePath("missing-second.xml");
-    modal->whileShown = [&] { controller->documentsHandedOver({second}); };
-    controller->documentsHandedOver({first});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return modal->alerts().size() == 2; }, 5000));
-    EXPECT_EQ(modal->deepest, 1) << "an open ran inside another";
-    EXPECT_TRUE(modal->alerts()[0].message.contains(first)
-                && modal->alerts()[1].message.contains(second));
+    struct Open
+    {
+        const char *name;
+        bool handedOver, edited;
+    };
+    for (const auto &[name, handedOver, edited] :
+         {Open {"the user's open, in its alert", false, false},
+          Open {"a handed-over open, asking to save", true, true}}) {
+        auto modal = std::make_shared<WitnessedAlerts>();
+        modal->shownForMs = 100;
+        AlertService::setInstance(modal);
+        const int shown = edited ? 4 : 2;
+        for (int i = 0; i < shown; ++i)
+            modal->queueAnswer(AlertService::kAlternate); // "Don't Save" to each question
+        window.document()->setEdited(edited, true);
+        modal->whileShown = [&] { controller->documentsHandedOver({second}); };
+        if (handedOver)
+            controller->documentsHandedOver({first});
+        else
+            window.openFeedAtPathWrapper(first);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return modal->alerts().size() == shown; }, 5000)) << name;
+        EXPECT_EQ(modal->deepest, 1) << "an open ran inside " << name;
+        EXPECT_TRUE(modal->alerts()[shown / 2 - 1].message.contains(first)
+                    && modal->alerts()[shown - 1].message.contains(second))
+            << name;
+    }
 }
 
 TEST_F(SecondStartTest, AtMostAQueueOfHandedOverDocumentsWaits)
