@@ -230,6 +230,41 @@ QByteArray two(qint64 n)
 {
     return QByteArray::number(n).rightJustified(2, '0');
 }
+
+// The words of the typical podcast, drawn from the fixed sequence, and its other draws.
+class TypicalDraws
+{
+public:
+    const char *word() { return kWords[m_random.below(kWordCount)]; }
+    void appendWords(QByteArray &out, int count)
+    {
+        for (int w = 0; w < count; ++w) {
+            if (w > 0)
+                out += ' ';
+            out += word();
+        }
+    }
+    QByteArray between(qint64 low, qint64 high)
+    {
+        return QByteArray::number(m_random.between(low, high));
+    }
+    // A duration "h:mm:ss" under three hours.
+    QByteArray duration()
+    {
+        // One draw a statement: the operands of + are evaluated in no set order.
+        QByteArray text = between(0, 2) + ':';
+        text += two(m_random.between(0, 59)) + ':';
+        text += two(m_random.between(0, 59));
+        return text;
+    }
+
+private:
+    static constexpr const char *kWords[]
+        = {"alpha", "beta",  "gamma", "delta",   "episode", "podcast", "news", "show",
+           "talk",  "music", "tech",  "science", "history", "story",   "world"};
+    static constexpr quint32 kWordCount = sizeof(kWords) / sizeof(kWords[0]);
+    PythonRandom m_random {42};
+};
 } // namespace
 
 QByteArray typicalPubDate(int i)
@@ -249,20 +284,10 @@ void restoreTypicalDates(VLXFeed &feed)
 
 QByteArray typicalDocument(int items)
 {
-    static const char *const kWords[]
-        = {"alpha", "beta",  "gamma", "delta",   "episode", "podcast", "news", "show",
-           "talk",  "music", "tech",  "science", "history", "story",   "world"};
-    constexpr quint32 kWordCount = sizeof(kWords) / sizeof(kWords[0]);
-    PythonRandom random(42);
+    TypicalDraws draws;
     QByteArray feed;
     feed.reserve(qsizetype(items) * 2350 + 4096);
-    const auto words = [&](int count) {
-        for (int w = 0; w < count; ++w) {
-            if (w > 0)
-                feed += ' ';
-            feed += kWords[random.below(kWordCount)];
-        }
-    };
+    const auto words = [&](int count) { draws.appendWords(feed, count); };
     feed += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" "
             "xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
             "xmlns:content=\"http://purl.org/rss/1.0/modules/content/\" "
@@ -289,14 +314,10 @@ QByteArray typicalDocument(int items)
             + "\">more</a></p>]]></content:encoded>\n<guid isPermaLink=\"false\">ep-"
             + n.rightJustified(8, '0') + "</guid>\n<pubDate>" + typicalPubDate(i)
             + "</pubDate>\n<author>host@example.com (Host)</author>\n<category>";
-        // One draw a statement: the operands of + are evaluated in no set order.
-        feed += kWords[random.below(kWordCount)];
+        feed += draws.word();
         feed += "</category>\n<enclosure url=\"http://example.com/media/" + n + ".mp3\" length=\"";
-        feed += QByteArray::number(random.between(1000000, 100000000))
-            + "\" type=\"audio/mpeg\"/>\n<itunes:duration>";
-        feed += QByteArray::number(random.between(0, 2)) + ':';
-        feed += two(random.between(0, 59)) + ':';
-        feed += two(random.between(0, 59)) + "</itunes:duration>\n<itunes:subtitle>";
+        feed += draws.between(1000000, 100000000) + "\" type=\"audio/mpeg\"/>\n<itunes:duration>";
+        feed += draws.duration() + "</itunes:duration>\n<itunes:subtitle>";
         words(8);
         feed += "</itunes:subtitle><itunes:summary>";
         words(30);
@@ -310,20 +331,10 @@ QByteArray typicalDocument(int items)
 
 QByteArray typicalAtomDocument(int items)
 {
-    static const char *const kWords[]
-        = {"alpha", "beta",  "gamma", "delta",   "episode", "podcast", "news", "show",
-           "talk",  "music", "tech",  "science", "history", "story",   "world"};
-    constexpr quint32 kWordCount = sizeof(kWords) / sizeof(kWords[0]);
-    PythonRandom random(42);
+    TypicalDraws draws;
     QByteArray feed;
     feed.reserve(qsizetype(items) * 2000 + 4096);
-    const auto words = [&](int count) {
-        for (int w = 0; w < count; ++w) {
-            if (w > 0)
-                feed += ' ';
-            feed += kWords[random.below(kWordCount)];
-        }
-    };
+    const auto words = [&](int count) { draws.appendWords(feed, count); };
     feed += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<feed xmlns=\"http://www.w3.org/2005/Atom\" "
             "xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\">\n"
@@ -338,34 +349,29 @@ QByteArray typicalAtomDocument(int items)
         const QByteArray n = QByteArray::number(i);
         feed += "<entry>\n<title>Episode " + n + ": ";
         words(5);
-        feed += "</title>\n<link href=\"http://example.com/ep/" + n
-            + "\"/>\n<id>urn:uuid:ep-" + n.rightJustified(8, '0') + "</id>\n<updated>20"
-            + QByteArray::number(10 + i % 15) + '-' + two(1 + i % 12) + '-' + two(1 + i % 28)
-            + 'T' + two(i % 24) + ':' + two(i % 60) + ":00Z</updated>\n<summary>";
+        feed += "</title>\n<link href=\"http://example.com/ep/" + n + "\"/>\n<id>urn:uuid:ep-"
+            + n.rightJustified(8, '0') + "</id>\n<updated>20" + QByteArray::number(10 + i % 15)
+            + '-' + two(1 + i % 12) + '-' + two(1 + i % 28) + 'T' + two(i % 24) + ':' + two(i % 60)
+            + ":00Z</updated>\n<summary>";
         // Text: a summary that names markup, as show summaries do.
         words(40);
         feed += " &amp; the &lt;b&gt; tag ";
         words(20);
+        feed += "</summary>\n";
         // Show notes, escaped HTML in most entries and XHTML in every fourth.
-        if (i % 4 == 3) {
-            feed += "</summary>\n<content type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\"><p>";
-            words(150);
-            feed += "</p><p><a href=\"http://example.com/" + n + "\">more</a></p></div></content>\n";
-        } else {
-            feed += "</summary>\n<content type=\"html\">&lt;p&gt;";
-            words(150);
-            feed += "&lt;/p&gt;&lt;p&gt;&lt;a href=\"http://example.com/" + n
-                + "\"&gt;more&lt;/a&gt;&lt;/p&gt;</content>\n";
-        }
-        feed += "<category term=\"";
-        feed += kWords[random.below(kWordCount)];
+        const bool xhtml = i % 4 == 3;
+        feed += xhtml ? "<content type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\"><p>"
+                      : "<content type=\"html\">&lt;p&gt;";
+        words(150);
+        feed += xhtml ? "</p><p><a href=\"http://example.com/" + n + "\">more</a></p></div>"
+                      : "&lt;/p&gt;&lt;p&gt;&lt;a href=\"http://example.com/" + n
+                + "\"&gt;more&lt;/a&gt;&lt;/p&gt;";
+        feed += "</content>\n<category term=\"";
+        feed += draws.word();
         feed += "\"/>\n<link rel=\"enclosure\" href=\"http://example.com/media/" + n
             + ".mp3\" length=\"";
-        feed += QByteArray::number(random.between(1000000, 100000000))
-            + "\" type=\"audio/mpeg\"/>\n<itunes:duration>";
-        feed += QByteArray::number(random.between(0, 2)) + ':';
-        feed += two(random.between(0, 59)) + ':';
-        feed += two(random.between(0, 59)) + "</itunes:duration>\n<itunes:subtitle>";
+        feed += draws.between(1000000, 100000000) + "\" type=\"audio/mpeg\"/>\n<itunes:duration>";
+        feed += draws.duration() + "</itunes:duration>\n<itunes:subtitle>";
         words(8);
         feed += "</itunes:subtitle>\n</entry>\n";
     }

@@ -3,8 +3,7 @@
 namespace {
 
 // The reference standing for c in element content, or nothing when c stands for itself.
-template <typename Char>
-const char *referenceFor(Char c)
+template<typename Char> const char *referenceFor(Char c)
 {
     switch (c) {
     case '&':

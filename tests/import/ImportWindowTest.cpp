@@ -390,11 +390,12 @@ TEST_F(ImportWindowTest, TextOfAnAtomSourceStaysTextShownAndImported)
 {
     Vellumcast &w = openFeed();
     VLXImport *import = openImport();
-    ASSERT_TRUE(open(import, serve("atom.xml",
-                                   "<?xml version=\"1.0\"?><feed "
-                                   "xmlns=\"http://www.w3.org/2005/Atom\"><title>Atom Show</title>"
-                                   "<entry><title>Plain</title><summary>a &lt;b&gt;bold&lt;/b&gt; "
-                                   "&amp; &lt;script&gt;x&lt;/script&gt;</summary></entry></feed>")));
+    ASSERT_TRUE(open(import,
+                     serve("atom.xml",
+                           "<?xml version=\"1.0\"?><feed "
+                           "xmlns=\"http://www.w3.org/2005/Atom\"><title>Atom Show</title>"
+                           "<entry><title>Plain</title><summary>a &lt;b&gt;bold&lt;/b&gt; "
+                           "&amp; &lt;script&gt;x&lt;/script&gt;</summary></entry></feed>")));
     auto *description = import->importWindow()->findChild<QTextEdit *>("itemDescription");
     ASSERT_NE(description, nullptr);
     const QString text = "a <b>bold</b> & <script>x</script>";

@@ -27,8 +27,7 @@ const QString kScript = u"a <script>alert(1)</script> & b"_s;
 const QString kEscapedScript = u"a &lt;script&gt;alert(1)&lt;/script&gt; &amp; b"_s;
 // Written as HTML by each source: markup with text that stays text inside it.
 const QString kHTMLShown = u"Real markup & <tag>"_s;
-const QString kEscapedHTML
-    = u"&lt;em&gt;Real markup&lt;/em&gt; &amp;amp; &amp;lt;tag&amp;gt;"_s;
+const QString kEscapedHTML = u"&lt;em&gt;Real markup&lt;/em&gt; &amp;amp; &amp;lt;tag&amp;gt;"_s;
 
 class TextKinds : public FeedReadTest
 {
@@ -58,44 +57,43 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
         const char *elements; // what a browser builds of the description, in document order
     } cases[] = {
         // Atom 1.0 text constructs: typed text, untyped (Atom's default), a text media type.
-        {"summary type text", kAtom10.arg(entry.arg(u"<summary type=\"text\">%1</summary>"_s
-                                                        .arg(kEscapedScript))),
+        {"summary type text",
+         kAtom10.arg(entry.arg(u"<summary type=\"text\">%1</summary>"_s.arg(kEscapedScript))),
          false, kScript, ""},
         {"summary without type",
          kAtom10.arg(entry.arg(u"<summary>%1</summary>"_s.arg(kEscapedScript))), false, kScript,
          ""},
         {"summary type html",
-         kAtom10.arg(entry.arg(u"<summary type=\"html\">%1</summary>"_s.arg(kEscapedHTML))),
-         false, kHTMLShown, "em"},
-        {"content type text", kAtom10.arg(entry.arg(u"<content type=\"text\">%1</content>"_s
-                                                        .arg(kEscapedScript))),
+         kAtom10.arg(entry.arg(u"<summary type=\"html\">%1</summary>"_s.arg(kEscapedHTML))), false,
+         kHTMLShown, "em"},
+        {"content type text",
+         kAtom10.arg(entry.arg(u"<content type=\"text\">%1</content>"_s.arg(kEscapedScript))),
          false, kScript, ""},
         {"content without type",
          kAtom10.arg(entry.arg(u"<content>%1</content>"_s.arg(kEscapedScript))), false, kScript,
          ""},
-        {"content type text/plain", kAtom10.arg(entry.arg(
-                                        u"<content type=\"text/plain\">%1</content>"_s.arg(
-                                            kEscapedScript))),
+        {"content type text/plain",
+         kAtom10.arg(entry.arg(u"<content type=\"text/plain\">%1</content>"_s.arg(kEscapedScript))),
          false, kScript, ""},
         {"content type html",
-         kAtom10.arg(entry.arg(u"<content type=\"html\">%1</content>"_s.arg(kEscapedHTML))),
-         false, kHTMLShown, "em"},
+         kAtom10.arg(entry.arg(u"<content type=\"html\">%1</content>"_s.arg(kEscapedHTML))), false,
+         kHTMLShown, "em"},
         {"subtitle type text",
-         kAtom10.arg(u"<subtitle type=\"text\">%1</subtitle>"_s.arg(kEscapedScript)), true,
-         kScript, ""},
+         kAtom10.arg(u"<subtitle type=\"text\">%1</subtitle>"_s.arg(kEscapedScript)), true, kScript,
+         ""},
         {"subtitle without type", kAtom10.arg(u"<subtitle>%1</subtitle>"_s.arg(kEscapedScript)),
          true, kScript, ""},
         {"subtitle type html",
          kAtom10.arg(u"<subtitle type=\"html\">%1</subtitle>"_s.arg(kEscapedHTML)), true,
          kHTMLShown, "em"},
         // Text in a CDATA section is text as much as escaped text is.
-        {"text in CDATA", kAtom10.arg(entry.arg(
-                              u"<summary type=\"text\"><![CDATA[%1]]></summary>"_s.arg(kScript))),
+        {"text in CDATA",
+         kAtom10.arg(entry.arg(u"<summary type=\"text\"><![CDATA[%1]]></summary>"_s.arg(kScript))),
          false, kScript, ""},
         {"html in CDATA",
-         kAtom10.arg(entry.arg(
-             u"<content type=\"html\"><![CDATA[<em>Real markup</em> &amp; &lt;tag&gt;]]>"
-             u"</content>"_s)),
+         kAtom10.arg(
+             entry.arg(u"<content type=\"html\"><![CDATA[<em>Real markup</em> &amp; &lt;tag&gt;]]>"
+                       u"</content>"_s)),
          false, kHTMLShown, "em"},
         // XHTML: its markup stays markup, its text (a CDATA section, what the document escaped)
         // stays text.
@@ -107,9 +105,9 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
          false, u"<img src=x onerror=alert(1)><script>alert(2)</script> and bold &lt;kept&gt;"_s,
          "div p b"},
         {"summary type xhtml",
-         kAtom10.arg(entry.arg(
-             u"<summary type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">x "
-             u"<![CDATA[<script>y</script>]]> <i>z</i></div></summary>"_s)),
+         kAtom10.arg(
+             entry.arg(u"<summary type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">x "
+                       u"<![CDATA[<script>y</script>]]> <i>z</i></div></summary>"_s)),
          false, u"x <script>y</script> z"_s, "i"},
         // Atom 0.3: text/plain is the default type, xml the default mode.
         {"0.3 tagline text/plain",
@@ -118,8 +116,8 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
         {"0.3 tagline without type", kAtom03.arg(u"<tagline>%1</tagline>"_s.arg(kEscapedScript)),
          true, kScript, ""},
         {"0.3 tagline escaped html",
-         kAtom03.arg(u"<tagline type=\"text/html\" mode=\"escaped\">%1</tagline>"_s.arg(
-             kEscapedHTML)),
+         kAtom03.arg(
+             u"<tagline type=\"text/html\" mode=\"escaped\">%1</tagline>"_s.arg(kEscapedHTML)),
          true, kHTMLShown, "em"},
         {"0.3 summary mode xml",
          kAtom03.arg(entry.arg(
@@ -141,9 +139,9 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
         // A blank description filled after reading: from the iTunes summary (text, its markup
         // stripped), or from the encoded content (HTML).
         {"item itunes:summary",
-         kRSS.arg(item.arg(
-             u"<itunes:summary><![CDATA[<p>We talk about the &lt;video&gt; element and "
-             u"&lt;script&gt;alert(1)&lt;/script&gt;</p>]]></itunes:summary>"_s)),
+         kRSS.arg(
+             item.arg(u"<itunes:summary><![CDATA[<p>We talk about the &lt;video&gt; element and "
+                      u"&lt;script&gt;alert(1)&lt;/script&gt;</p>]]></itunes:summary>"_s)),
          false, u"We talk about the <video> element and <script>alert(1)</script>"_s, ""},
         {"item itunes:summary with child markup",
          kRSS.arg(item.arg(
@@ -157,8 +155,8 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
          kRSS.arg(u"<itunes:summary>A &amp;lt;video&amp;gt; &amp;amp; more</itunes:summary>"_s),
          true, u"A <video> & more"_s, ""},
         {"channel content:encoded",
-         kRSS.arg(u"<content:encoded>%1</content:encoded>"_s.arg(kEscapedHTML)), true,
-         kHTMLShown, "em"},
+         kRSS.arg(u"<content:encoded>%1</content:encoded>"_s.arg(kEscapedHTML)), true, kHTMLShown,
+         "em"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.source);
