@@ -126,6 +126,10 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
         {"0.3 summary without type",
          kAtom03.arg(entry.arg(u"<summary>%1</summary>"_s.arg(kEscapedScript))), false, kScript,
          ""},
+        {"0.3 summary escaped text/plain",
+         kAtom03.arg(entry.arg(
+             u"<summary type=\"text/plain\" mode=\"escaped\">%1</summary>"_s.arg(kEscapedScript))),
+         false, kScript, ""},
         {"0.3 summary escaped html",
          kAtom03.arg(entry.arg(
              u"<summary type=\"text/html\" mode=\"escaped\">%1</summary>"_s.arg(kEscapedHTML))),
