@@ -263,6 +263,31 @@ TEST_F(XMLSourceControllerTest, TheOriginalTabIsThereOnlyWithAnOriginal)
     EXPECT_EQ(m_controller.originalData(), "<rss>as read</rss>");
 }
 
+TEST(XMLSourceTextView, ALoadedTextWrapsOnlyWhileItHoldsALineTooLongToLayOut)
+{
+    // The view alone: a controller reuses its view, which may be wrapping from an earlier text.
+    XMLSourceTextView view;
+    const QString longest(XMLSourceTextView::kLongestUnwrappedLine, u'x');
+    const QString half(XMLSourceTextView::kLongestUnwrappedLine / 2 + 1, u'x');
+    const struct
+    {
+        QString text;
+        bool wraps;
+    } cases[] = {
+        {QStringLiteral("<a>\n") + longest + QStringLiteral("\n</a>"), false},
+        {QStringLiteral("<a>\n") + longest + QStringLiteral("x\n</a>"), true},
+        // Carriage returns break lines too: no line here is too long.
+        {half + QStringLiteral("\r") + half + QStringLiteral("\r\n") + half, false},
+        {QStringLiteral("<a>") + longest + QStringLiteral("</a>"), true},
+        {QStringLiteral("<a/>\n"), false},
+    };
+    for (const auto &[text, wraps] : cases) {
+        view.loadText(text);
+        view.finishLoading();
+        EXPECT_EQ(view.wrapsLongLines(), wraps) << text.size();
+    }
+}
+
 TEST_F(XMLSourceControllerTest, JumpToLineSelectsTheLine)
 {
     QString text;
