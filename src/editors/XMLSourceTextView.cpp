@@ -276,8 +276,13 @@ void XMLSourceTextView::colorVisibleBlocks()
     qreal top = blockGeometry(block).top();
     const qreal bottom = viewport()->height();
     while (block.isValid() && top <= bottom) {
+        QTextLayout *layout = block.layout();
+        // A layout drops what it worked out for its line (scripts, break points, glyphs) after
+        // each paint, and the next caret blink or paint works it all out again: over a line of
+        // megabytes that took most of every blink. A long line keeps it, some 35 bytes a
+        // character, for as long as the view holds the line.
+        layout->setCacheEnabled(block.length() > kLongestUnwrappedLine + 1);
         if (block.userState() != m_generation) {
-            QTextLayout *layout = block.layout();
             const QList<QTextLayout::FormatRange> formats = formatsOfBlock(block);
             // New formats have the block laid out again, which takes a long line long: a block
             // whose colours stayed the same keeps its layout.
@@ -311,11 +316,20 @@ void XMLSourceTextView::textChanged(int position, int removed, int added)
         m_recolorTimer.start();
     }
     // The edited blocks keep their old formats in their layouts: they get new ones when painted.
+    // A long line gets them now, before the layout takes in the edit: new formats when painted
+    // would have the whole line laid out a second time, seconds for a line of megabytes.
     bool longLine = false;
     for (QTextBlock block = document()->findBlock(position);
          block.isValid() && block.position() <= position + added; block = block.next()) {
-        block.setUserState(-1);
-        longLine = longLine || block.length() > kLongestUnwrappedLine + 1;
+        if (block.length() <= kLongestUnwrappedLine + 1) {
+            block.setUserState(-1);
+            continue;
+        }
+        longLine = true;
+        const QList<QTextLayout::FormatRange> formats = formatsOfBlock(block);
+        if (formats != block.layout()->formats())
+            block.layout()->setFormats(formats);
+        block.setUserState(m_generation);
     }
     // A long line pasted or brought back by Undo; the layout is still taking in the edit.
     if (longLine && !wrapsLongLines())

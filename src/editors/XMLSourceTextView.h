@@ -22,7 +22,10 @@ class QUndoStack;
 // kLongestUnwrappedLine, loaded or put in by an edit, is shown with its lines wrapped at the
 // view's width: laid out as one line on screen, such a line reaches further than the text layout
 // can place glyphs (they land over its start), and every repaint draws all of it; wrapped, a
-// repaint draws what is on screen. A text loaded without one is shown unwrapped.
+// repaint draws what is on screen. A text loaded without one is shown unwrapped. Such a line
+// keeps what its layout worked out between paints, and takes its colours with an edit rather
+// than when next painted: otherwise each caret blink, and each edit once more, would go over
+// the whole line again.
 //
 // Colours: the runs of XMLColorRanges are worked out once for the whole text and put on each
 // block as a layout format just before it is painted, so only what is on screen is ever

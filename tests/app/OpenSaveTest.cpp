@@ -269,6 +269,9 @@ TEST_F(OpenSaveTest, ALongNameIsShownCutInItsAlertWithoutHoldingTheWindowUp)
          "When trying to fetch the feed " + server.url("http", "/n")},
     };
     laidOut->runAlert({}); // the first box loads what every box shares
+    // Well above the 50 ms the window allows itself, so that a loaded machine does not fail the
+    // test; far below the seconds a megabyte laid out in a message box took.
+    constexpr qint64 kStallMs = 250;
     for (const auto &[path, title, start] : cases) {
         laidOut->clear();
         StallWatch stalls;
@@ -278,7 +281,7 @@ TEST_F(OpenSaveTest, ALongNameIsShownCutInItsAlertWithoutHoldingTheWindowUp)
         EXPECT_TRUE(shown.title == title && shown.message.size() <= 1000
                     && shown.message.startsWith(start) && shown.message.contains("n-end.xml"))
             << shown.message.left(80).toStdString() << shown.message.right(80).toStdString();
-        EXPECT_LT(stalls.longestMs(), 50) << title.toStdString();
+        EXPECT_LT(stalls.longestMs(), kStallMs) << title.toStdString();
     }
 }
 

@@ -263,6 +263,63 @@ TEST_F(XMLSourceControllerTest, TheOriginalTabIsThereOnlyWithAnOriginal)
     EXPECT_EQ(m_controller.originalData(), "<rss>as read</rss>");
 }
 
+TEST(XMLSourceTextView, ALoadedTextWrapsOnlyWhileItHoldsALineTooLongToLayOut)
+{
+    // The view alone: a controller reuses its view, which may be wrapping from an earlier text.
+    XMLSourceTextView view;
+    const QString longest(XMLSourceTextView::kLongestUnwrappedLine, u'x');
+    const QString half(XMLSourceTextView::kLongestUnwrappedLine / 2 + 1, u'x');
+    const struct
+    {
+        QString text;
+        bool wraps;
+    } cases[] = {
+        {QStringLiteral("<a>\n") + longest + QStringLiteral("\n</a>"), false},
+        {QStringLiteral("<a>\n") + longest + QStringLiteral("x\n</a>"), true},
+        // Carriage returns break lines too: no line here is too long.
+        {half + QStringLiteral("\r") + half + QStringLiteral("\r\n") + half, false},
+        {QStringLiteral("<a>") + longest + QStringLiteral("</a>"), true},
+        {QStringLiteral("<a/>\n"), false},
+    };
+    for (const auto &[text, wraps] : cases) {
+        view.loadText(text);
+        view.finishLoading();
+        EXPECT_EQ(view.wrapsLongLines(), wraps) << text.size();
+    }
+}
+
+TEST(XMLSourceTextView, TheCaretBlinksInALongLineWithoutLayingItOutAgainAndTypingKeepsItsColours)
+{
+    XMLSourceTextView view;
+    view.resize(600, 400);
+    view.setColored(true);
+    view.loadText(QStringLiteral("<rss>\n<description>")
+                  + QStringLiteral("words ").repeated(350 * 1024)
+                  + QStringLiteral("</description>\n</rss>\n"));
+    view.finishLoading();
+    view.show();
+    QTextCursor cursor = view.textCursor();
+    cursor.setPosition(100);
+    view.setTextCursor(cursor);
+    view.viewport()->grab();
+    // Five seconds of blinking: each blink asks where the caret is and paints it there.
+    // Working the whole 2 MB line out again for that took some 100 ms a blink.
+    QElapsedTimer clock;
+    clock.start();
+    for (int blink = 0; blink < 10; ++blink)
+        view.viewport()->grab(view.cursorRect());
+    EXPECT_LT(clock.elapsed(), 250);
+
+    // Typed into, the line wears its colours moved with the text: the closing tag at its end.
+    cursor.insertText(QStringLiteral("x"));
+    view.viewport()->grab();
+    const QTextBlock line = view.document()->firstBlock().next();
+    const QList<QTextLayout::FormatRange> formats = line.layout()->formats();
+    ASSERT_FALSE(formats.isEmpty());
+    EXPECT_EQ(formats, view.formatsOfBlock(line));
+    EXPECT_EQ(formats.last().start + formats.last().length, line.length() - 1);
+}
+
 TEST_F(XMLSourceControllerTest, JumpToLineSelectsTheLine)
 {
     QString text;
