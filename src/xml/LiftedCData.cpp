@@ -51,16 +51,21 @@ bool holdsOnlyAllowedCharacters(QByteArrayView text)
 // counts the lines it would have counted.
 void appendLineBreaks(QByteArrayView text, QByteArray &out)
 {
-    const char *p = text.data();
-    const char *const end = p + text.size();
-    while (p < end) {
-        const char *feed = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
-        const char *ret = static_cast<const char *>(std::memchr(p, '\r', size_t(end - p)));
+    const char *const end = text.data() + text.size();
+    const auto next = [end](const char *from, char c) {
+        return static_cast<const char *>(std::memchr(from, c, size_t(end - from)));
+    };
+    // Each kind of break is looked for again only once the one found is passed: looking for
+    // both after every break would scan the rest of a section of many lines once a line.
+    const char *feed = next(text.data(), '\n');
+    const char *ret = next(text.data(), '\r');
+    while (feed || ret) {
         const char *at = !feed ? ret : !ret ? feed : std::min(feed, ret);
-        if (!at)
-            break;
         out.append(*at);
-        p = at + 1;
+        if (at == feed)
+            feed = next(at + 1, '\n');
+        else
+            ret = next(at + 1, '\r');
     }
 }
 
