@@ -1,6 +1,7 @@
 #include "io/VLXExportTemplate.h"
 
 #include "model/VLXLogic.h"
+#include "xml/HTMLText.h"
 
 #include <QFile>
 #include <QLocale>
@@ -42,12 +43,42 @@ QString VLXExportTemplate::doSubstitution(const QString &value, const QVariantLi
     return result;
 }
 
+namespace {
+// The replacement of the last pair of an export that writes HTML.
+const QString kWritesHTML = QStringLiteral("text/html");
+} // namespace
+
+QVariantList VLXExportTemplate::substitutionsForExport(int type)
+{
+    QVariantList substitutions = substitutionsForType(type);
+    if (type == HTML || type == JavaScript)
+        substitutions << QString() << kWritesHTML;
+    return substitutions;
+}
+
+bool VLXExportTemplate::writesHTML(const QVariantList &substitutions)
+{
+    const qsizetype n = substitutions.size();
+    return n >= 2 && n % 2 == 0 && substitutions.at(n - 2).toString().isEmpty()
+        && substitutions.at(n - 1).toString() == kWritesHTML;
+}
+
+QString VLXExportTemplate::placedValue(const QString &value, const QVariantList &substitutions,
+                                       Holds holds)
+{
+    const QString substituted = doSubstitution(value, substitutions);
+    if (holds == Holds::HTML || !writesHTML(substitutions))
+        return substituted;
+    return HTMLText::fromPlainText(substituted);
+}
+
 void VLXExportTemplate::replacePlaceholder(QString &text, QStringView placeholder,
-                                           const QString &value, const QVariantList &substitutions)
+                                           const QString &value, const QVariantList &substitutions,
+                                           Holds holds)
 {
     if (!text.contains(placeholder))
         return;
-    text.replace(placeholder.toString(), doSubstitution(value, substitutions));
+    text.replace(placeholder.toString(), placedValue(value, substitutions, holds));
 }
 
 void VLXExportTemplate::removeDirectives(QString &text)

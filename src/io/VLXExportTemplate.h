@@ -29,9 +29,27 @@ public:
     // case-sensitive, every occurrence. A null value gives "".
     static QString doSubstitution(const QString &value, const QVariantList &substitutions);
 
-    // Replaces every occurrence of the placeholder by the value passed through the list.
+    // What a placeholder's value is: plain text (a title, a link, an author, the namespace
+    // fields), or HTML (a description, encoded content).
+    enum class Holds { PlainText, HTML };
+
+    // The substitutions an export of that type hands its placeholders: the type's list, and for
+    // an export that writes HTML (a page, or JavaScript that writes one) a last pair that says so.
+    // Its find text is empty, so it replaces nothing.
+    static QVariantList substitutionsForExport(int type);
+    // Whether the list is that of an export that writes HTML.
+    static bool writesHTML(const QVariantList &substitutions);
+
+    // The value as the export places it: the list applied, then, where the export writes HTML,
+    // plain text written as the HTML that shows it (HTMLText), so that no "<" of a title turns
+    // into markup in the page. HTML is placed as it is.
+    static QString placedValue(const QString &value, const QVariantList &substitutions,
+                               Holds holds = Holds::PlainText);
+
+    // Replaces every occurrence of the placeholder by the value as placedValue places it.
     static void replacePlaceholder(QString &text, QStringView placeholder, const QString &value,
-                                   const QVariantList &substitutions);
+                                   const QVariantList &substitutions,
+                                   Holds holds = Holds::PlainText);
 
     // Drops the directives the export sheet reads ("~~~FeedXMLFilename~~~",
     // "~~~NoFutureItems~~~", "~~~SortByPubDate~~~" and the first "~~~FeedMaxItems=…~~~"). A

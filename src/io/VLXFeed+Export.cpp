@@ -12,7 +12,7 @@
 
 QString VLXFeed::doSubsutition(const QString &value, const QVariantList &substitutions)
 {
-    return VLXExportTemplate::doSubstitution(value, substitutions);
+    return VLXExportTemplate::placedValue(value, substitutions);
 }
 
 QString VLXFeed::buildExport(int type, const QString &templatePath, bool noFuture, bool limitItems,
@@ -22,11 +22,11 @@ QString VLXFeed::buildExport(int type, const QString &templatePath, bool noFutur
     case VLXExportTemplate::HTML:
     case VLXExportTemplate::Text:
     case VLXExportTemplate::CSV:
-        return actuallyBuildExport(templatePath, VLXExportTemplate::substitutionsForType(type),
+        return actuallyBuildExport(templatePath, VLXExportTemplate::substitutionsForExport(type),
                                    noFuture, limitItems, maxNumber);
     case VLXExportTemplate::JavaScript:
         return VLXExportTemplate::finishJavaScript(
-            actuallyBuildExport(templatePath, VLXExportTemplate::substitutionsForType(type),
+            actuallyBuildExport(templatePath, VLXExportTemplate::substitutionsForExport(type),
                                 noFuture, limitItems, maxNumber));
     case VLXExportTemplate::RSSXML:
         return buildXML(noFuture, limitItems, maxNumber);
@@ -43,14 +43,16 @@ QString VLXFeed::actuallyBuildExport(const QString &templatePath, const QVariant
         return QStringLiteral("");
 
     using D = VLXExportTemplate::DateStyle;
-    const auto put = [&](QStringView placeholder, const QString &value) {
-        VLXExportTemplate::replacePlaceholder(text, placeholder, value, substitutions);
+    const auto put = [&](QStringView placeholder, const QString &value,
+                         VLXExportTemplate::Holds holds = VLXExportTemplate::Holds::PlainText) {
+        VLXExportTemplate::replacePlaceholder(text, placeholder, value, substitutions, holds);
     };
+    const auto html = VLXExportTemplate::Holds::HTML;
     const QString encoded = ExtensionTexts(*m_XMLExtensions)
                                 .text(KnownNamespace::contentEncoded, QStringLiteral("encoded"));
     put(u"~~~FeedTitle~~~", m_title);
-    put(u"~~~FeedDescription~~~", m_description);
-    put(u"~~~FeedContentEncoded~~~", encoded.isEmpty() ? m_description : encoded);
+    put(u"~~~FeedDescription~~~", m_description, html);
+    put(u"~~~FeedContentEncoded~~~", encoded.isEmpty() ? m_description : encoded, html);
     put(u"~~~FeedLink~~~", m_link);
     put(u"~~~FeedPubDate~~~", m_pubDate);
     put(u"~~~FeedPubLongDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Long));

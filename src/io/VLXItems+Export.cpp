@@ -11,9 +11,11 @@ QString VLXItems::actuallyBuildExport(const QString &record,
 {
     QString text = record;
     using D = VLXExportTemplate::DateStyle;
-    const auto put = [&](QStringView placeholder, const QString &value) {
-        VLXExportTemplate::replacePlaceholder(text, placeholder, value, substitutions);
+    const auto put = [&](QStringView placeholder, const QString &value,
+                         VLXExportTemplate::Holds holds = VLXExportTemplate::Holds::PlainText) {
+        VLXExportTemplate::replacePlaceholder(text, placeholder, value, substitutions, holds);
     };
+    const auto html = VLXExportTemplate::Holds::HTML;
     // Only what the record asks for is computed: the content text means reading the
     // extension's XML back.
     QString encoded;
@@ -23,8 +25,8 @@ QString VLXItems::actuallyBuildExport(const QString &record,
     const bool hasCategory = !m_category.isEmpty();
     put(u"~~~ItemTitle~~~", m_title);
     const QString description = descriptionElement();
-    put(u"~~~ItemDescription~~~", description);
-    put(u"~~~ItemContentEncoded~~~", encoded.isEmpty() ? description : encoded);
+    put(u"~~~ItemDescription~~~", description, html);
+    put(u"~~~ItemContentEncoded~~~", encoded.isEmpty() ? description : encoded, html);
     put(u"~~~ItemLink~~~", m_link);
     put(u"~~~ItemPubDate~~~", m_pubDate);
     put(u"~~~ItemGuid~~~", m_GUID);

@@ -176,8 +176,8 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
     }
 }
 
-// A converted feed's descriptions carry no element its author wrote as text into the pages
-// exported from it.
+// A converted feed carries no element its author wrote as text into the pages exported from it,
+// whether from its titles or its descriptions.
 TEST_F(TextKinds, AConvertedFeedExportsNoElementWrittenAsText)
 {
     text = VLXParseFeed::stringFromXMLData(
@@ -190,9 +190,10 @@ TEST_F(TextKinds, AConvertedFeedExportsNoElementWrittenAsText)
         const QString html
             = feed().buildExport(0, u":/templates/"_s + QLatin1String(page), false, false, 0);
         const HTMLReading::Reading shown = HTMLReading::read(html);
-        for (const char *element : {"script", "img", "video"})
+        for (const char *element : {"script", "img", "video", "types"})
             EXPECT_FALSE(shown.elements.contains(QLatin1String(element))) << element;
         EXPECT_TRUE(shown.elements.contains(u"em"_s)); // the HTML summary's own markup
+        EXPECT_TRUE(shown.text.contains(u"Kinds & <types> of text"_s)); // the title, as text
         EXPECT_TRUE(shown.text.contains(u"Notes on the <video> element & <script>alert(1)"_s));
         EXPECT_TRUE(shown.text.contains(u"<script>alert(4)</script> and bold &lt;kept&gt;"_s));
     }

@@ -66,8 +66,7 @@ TEST_F(VLXFeedExport, TypesAndTheirFinishing)
     m_feed.setTitle(QStringLiteral("He said \"x\""));
     EXPECT_EQ(exportText(3, QStringLiteral("\"~~~FeedTitle~~~\"")),
               QStringLiteral("\"He said \"\"x\"\"\""));
-    // HTML and text insert the value as it is; "&apos;" becomes an apostrophe for all four.
-    EXPECT_EQ(exportText(0, QStringLiteral("~~~FeedTitle~~~")), m_feed.title());
+    // "&apos;" becomes an apostrophe for all four.
     m_feed.setTitle(QStringLiteral("it&apos;s"));
     for (int type : {0, 2, 3})
         EXPECT_EQ(exportText(type, QStringLiteral("~~~FeedTitle~~~")), QStringLiteral("it's"));
@@ -81,6 +80,36 @@ TEST_F(VLXFeedExport, TypesAndTheirFinishing)
         EXPECT_EQ(m_feed.buildExport(type, m_dir.filePath(QStringLiteral("none")), false, false, 0),
                   QString());
     EXPECT_EQ(exportText(7, QStringLiteral("x")), QString());
+}
+
+// A page (HTML, or JavaScript that writes one) shows plain text as text and descriptions as the
+// HTML they are; a text or CSV file takes every value as it is.
+TEST_F(VLXFeedExport, PagesShowPlainTextAsTextAndDescriptionsAsHTML)
+{
+    m_feed.setTitle(QStringLiteral("Tom & <b>Jerry</b>"));
+    m_feed.setDescriptionElement(QStringLiteral("<p>Cats &amp; mice</p>"));
+    m_feed.image()->setTitle(QStringLiteral("<img src=x>"));
+    auto item = std::make_shared<VLXItems>();
+    item->setTitle(QStringLiteral("a<script>x</script>"));
+    item->setDescriptionElement(QStringLiteral("<em>notes</em>"));
+    item->setAuthor(QStringLiteral("Ann <ann@example.org>"));
+    m_feed.addItem(item);
+    const QString page = QStringLiteral(
+        "~~~FeedTitle~~~|~~~FeedDescription~~~|~~~FeedContentEncoded~~~|~~~FeedImageTitle~~~|"
+        "~~~BeginItemsRecord~~~~~~ItemTitle~~~|~~~ItemDescription~~~|~~~ItemContentEncoded~~~|"
+        "~~~ItemAuthor~~~~~~EndItemsRecord~~~");
+    const QString asText = QStringLiteral(
+        "Tom & <b>Jerry</b>|<p>Cats &amp; mice</p>|<p>Cats &amp; mice</p>|<img src=x>|"
+        "a<script>x</script>|<em>notes</em>|<em>notes</em>|Ann <ann@example.org>");
+    const QString asHTML = QStringLiteral(
+        "Tom &amp; &lt;b&gt;Jerry&lt;/b&gt;|<p>Cats &amp; mice</p>|<p>Cats &amp; mice</p>|"
+        "&lt;img src=x&gt;|a&lt;script&gt;x&lt;/script&gt;|<em>notes</em>|<em>notes</em>|"
+        "Ann &lt;ann@example.org&gt;");
+    EXPECT_EQ(exportText(VLXExportTemplate::HTML, page), asHTML);
+    EXPECT_EQ(exportText(VLXExportTemplate::JavaScript, page),
+              VLXExportTemplate::finishJavaScript(asHTML));
+    EXPECT_EQ(exportText(VLXExportTemplate::Text, page), asText);
+    EXPECT_EQ(exportText(VLXExportTemplate::CSV, page), asText);
 }
 
 TEST_F(VLXFeedExport, ItemRecordsFollowTheLimitRule)

@@ -1,9 +1,10 @@
+#include "extensions/itunes/iTunesChannel.h"
 #include "common/TestSupport.h"
 #include "extensions/itunes/iTunesCategoryTree.h"
-#include "extensions/itunes/iTunesChannel.h"
 #include "extensions/itunes/iTunesChannelPrefs.h"
 #include "extensions/itunes/iTunesRetiredCategories.h"
 #include "iTunesTestSupport.h"
+#include "io/VLXExportTemplate.h"
 #include "io/VLXParseFeed.h"
 #include "model/ExtensionTexts.h"
 #include "model/VLXFeed.h"
@@ -429,6 +430,13 @@ TEST(iTunesChannel, CopiesExportAndReplaceAll)
     EXPECT_EQ(iTunesChannel().actuallyBuildExport(
                   QStringLiteral("~~~FeediTunesCategory~~~~~~FeediTunesExplicit~~~"), {}),
               QStringLiteral("NO"));
+    // A page shows the plain texts as text.
+    iTunesChannel paged;
+    paged.setSubtitle(QStringLiteral("Cats & <dogs>"));
+    EXPECT_EQ(paged.actuallyBuildExport(
+                  QStringLiteral("~~~FeediTunesSubtitle~~~"),
+                  VLXExportTemplate::substitutionsForExport(VLXExportTemplate::HTML)),
+              QStringLiteral("Cats &amp; &lt;dogs&gt;"));
 
     // Every searchable text field takes part; the list does not.
     channel.setCategory({{QStringLiteral("cat"), QString()}});
