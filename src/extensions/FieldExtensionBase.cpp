@@ -330,7 +330,7 @@ bool FieldExtensionBase::customIsEmpty(int) const
     return true;
 }
 
-QList<std::pair<QString, QString>> FieldExtensionBase::exportCustom(int) const
+QList<FieldExtensionBase::ExportedValue> FieldExtensionBase::exportCustom(int) const
 {
     return {};
 }
@@ -420,14 +420,16 @@ QString FieldExtensionBase::exportFields(const QString &templateText,
             order.push_back(f);
     }
     QString result = templateText;
-    const auto replace = [&](const QString &token, const QString &value) {
-        result.replace(token, VLXFeed::doSubsutition(value, substitutions));
-    };
+    using Holds = VLXExportTemplate::Holds;
+    const auto replace
+        = [&](const QString &token, const QString &value, Holds holds = Holds::PlainText) {
+              VLXExportTemplate::replacePlaceholder(result, token, value, substitutions, holds);
+          };
     for (const int f : order) {
         const ExtensionField &row = descriptor().field(f);
         if (row.kind == Field::Kind::List) {
-            for (const auto &[token, value] : exportCustom(f))
-                replace(token, value);
+            for (const ExportedValue &exported : exportCustom(f))
+                replace(exported.token, exported.value, exported.holds);
             continue;
         }
         if (!row.exportToken)
@@ -441,7 +443,8 @@ QString FieldExtensionBase::exportFields(const QString &templateText,
                         ? QStringLiteral("YES")
                         : (number(f) == -1 ? QStringLiteral("CLEAN") : QStringLiteral("NO")));
         else
-            replace(token, text(f));
+            replace(token, text(f),
+                    row.read == Field::Read::Link ? Holds::Address : Holds::PlainText);
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "extensions/ExtensionDescriptor.h"
+#include "io/VLXExportTemplate.h"
 #include "model/extensionNSRaw.h"
 
 #include <QByteArray>
@@ -129,8 +130,15 @@ protected:
     // Applies a default setting to the list when the setting is usable.
     virtual void applyCustomDefault(int field, const QVariant &setting);
     virtual bool customIsEmpty(int field) const;
-    // Token and value pairs, in export order.
-    virtual QList<std::pair<QString, QString>> exportCustom(int field) const;
+    // A value a template export places: its token, the value, and what the value is.
+    struct ExportedValue
+    {
+        QString token;
+        QString value;
+        VLXExportTemplate::Holds holds = VLXExportTemplate::Holds::PlainText;
+    };
+    // The list's exported values, in export order.
+    virtual QList<ExportedValue> exportCustom(int field) const;
     virtual void validateCustom(int field);
     // Sent after a value changed: the object's change listeners hear of it.
     virtual void fieldChanged(int field);

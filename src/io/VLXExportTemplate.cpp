@@ -69,7 +69,9 @@ QString VLXExportTemplate::placedValue(const QString &value, const QVariantList 
     const QString substituted = doSubstitution(value, substitutions);
     if (holds == Holds::HTML || !writesHTML(substitutions))
         return substituted;
-    return HTMLText::fromPlainText(substituted);
+    if (holds == Holds::Address && !HTMLText::isSafeLink(substituted))
+        return QStringLiteral("#");
+    return HTMLText::fromPlainText(substituted, HTMLText::Quotes::Escaped);
 }
 
 void VLXExportTemplate::replacePlaceholder(QString &text, QStringView placeholder,

@@ -29,9 +29,10 @@ public:
     // case-sensitive, every occurrence. A null value gives "".
     static QString doSubstitution(const QString &value, const QVariantList &substitutions);
 
-    // What a placeholder's value is: plain text (a title, a link, an author, the namespace
-    // fields), or HTML (a description, encoded content).
-    enum class Holds { PlainText, HTML };
+    // What a placeholder's value is: plain text (a title, an author, the namespace fields), an
+    // address (a link, the enclosure's URL, the image's URL and link, a licence), or HTML (a
+    // description, encoded content).
+    enum class Holds { PlainText, Address, HTML };
 
     // The substitutions an export of that type hands its placeholders: the type's list, and for
     // an export that writes HTML (a page, or JavaScript that writes one) a last pair that says so.
@@ -41,8 +42,10 @@ public:
     static bool writesHTML(const QVariantList &substitutions);
 
     // The value as the export places it: the list applied, then, where the export writes HTML,
-    // plain text written as the HTML that shows it (HTMLText), so that no "<" of a title turns
-    // into markup in the page. HTML is placed as it is.
+    // plain text written as the HTML that shows it, quotes included (HTMLText), so that no "<"
+    // of a title turns into markup and no quote of a link ends the attribute a template put it
+    // in. An address a page may not follow (HTMLText::isSafeLink: a script or data link) is
+    // placed as "#". HTML is placed as it is.
     static QString placedValue(const QString &value, const QVariantList &substitutions,
                                Holds holds = Holds::PlainText);
 

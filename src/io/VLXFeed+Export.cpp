@@ -48,20 +48,21 @@ QString VLXFeed::actuallyBuildExport(const QString &templatePath, const QVariant
         VLXExportTemplate::replacePlaceholder(text, placeholder, value, substitutions, holds);
     };
     const auto html = VLXExportTemplate::Holds::HTML;
+    const auto address = VLXExportTemplate::Holds::Address;
     const QString encoded = ExtensionTexts(*m_XMLExtensions)
                                 .text(KnownNamespace::contentEncoded, QStringLiteral("encoded"));
     put(u"~~~FeedTitle~~~", m_title);
     put(u"~~~FeedDescription~~~", m_description, html);
     put(u"~~~FeedContentEncoded~~~", encoded.isEmpty() ? m_description : encoded, html);
-    put(u"~~~FeedLink~~~", m_link);
+    put(u"~~~FeedLink~~~", m_link, address);
     put(u"~~~FeedPubDate~~~", m_pubDate);
     put(u"~~~FeedPubLongDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Long));
     put(u"~~~FeedPubShortDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Short));
     put(u"~~~FeedPubLongTime~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Time));
     put(u"~~~FeedPubShortTime~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Time));
-    put(u"~~~FeedImageUrl~~~", m_image->URL());
+    put(u"~~~FeedImageUrl~~~", m_image->URL(), address);
     put(u"~~~FeedImageTitle~~~", m_image->title());
-    put(u"~~~FeedImageLink~~~", m_image->link());
+    put(u"~~~FeedImageLink~~~", m_image->link(), address);
 
     text = m_XMLExtensions->actuallyBuildExport(text, substitutions);
     text = m_image->actuallyBuildExport(text, substitutions);

@@ -16,6 +16,7 @@ QString VLXItems::actuallyBuildExport(const QString &record,
         VLXExportTemplate::replacePlaceholder(text, placeholder, value, substitutions, holds);
     };
     const auto html = VLXExportTemplate::Holds::HTML;
+    const auto address = VLXExportTemplate::Holds::Address;
     // Only what the record asks for is computed: the content text means reading the
     // extension's XML back.
     QString encoded;
@@ -27,9 +28,10 @@ QString VLXItems::actuallyBuildExport(const QString &record,
     const QString description = descriptionElement();
     put(u"~~~ItemDescription~~~", description, html);
     put(u"~~~ItemContentEncoded~~~", encoded.isEmpty() ? description : encoded, html);
-    put(u"~~~ItemLink~~~", m_link);
+    put(u"~~~ItemLink~~~", m_link, address);
     put(u"~~~ItemPubDate~~~", m_pubDate);
-    put(u"~~~ItemGuid~~~", m_GUID);
+    // A permalink guid is the item's address; any other is an identifier shown as text.
+    put(u"~~~ItemGuid~~~", m_GUID, m_GUIDAttr != 0 ? address : VLXExportTemplate::Holds::PlainText);
     if (text.contains(u"~~~ItemPub")) { // reading the date costs more than the rest together
         put(u"~~~ItemPubLongDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Long));
         put(u"~~~ItemPubShortDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Short));
@@ -37,7 +39,7 @@ QString VLXItems::actuallyBuildExport(const QString &record,
         put(u"~~~ItemPubLongTime~~~", time);
         put(u"~~~ItemPubShortTime~~~", time);
     }
-    put(u"~~~ItemEnclosureUrl~~~", m_enclosureAttrURL);
+    put(u"~~~ItemEnclosureUrl~~~", m_enclosureAttrURL, address);
     put(u"~~~ItemEnclosureType~~~", m_enclosureAttrType);
     put(u"~~~ItemEnclosureLength~~~", m_enclosureAttrLength);
     put(u"~~~ItemEnclosureLengthFormatted~~~", enclosureAttrLengthFormatted());

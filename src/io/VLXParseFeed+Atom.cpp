@@ -145,9 +145,10 @@ Kind atom10Kind(const vlxXMLNode *node)
     return isXMLType(type) ? Kind::XHTML : Kind::Text;
 }
 
-// Atom 0.3: "text/plain" unless said otherwise. In mode "xml", the default, an HTML or XHTML
-// type holds the document's own markup; "escaped" holds markup as text, which is HTML unless
-// the type says it is plain text.
+// Atom 0.3: "text/plain" unless said otherwise. In mode "xml" an HTML or XHTML type holds the
+// document's own markup; "escaped" holds markup as text, which is HTML unless the type says it
+// is plain text. Without a mode, "xml" is the default, but an HTML or XHTML construct that holds
+// no element is its markup written escaped, as feeds that leave the mode out write it: HTML.
 Kind atom03Kind(const vlxXMLNode *node)
 {
     const QString type = typeOf(node);
@@ -157,7 +158,9 @@ Kind atom03Kind(const vlxXMLNode *node)
         return type == u"text/plain" ? Kind::Text : Kind::HTML;
     if (mode == u"base64")
         return markup ? Kind::HTML : Kind::Text;
-    return markup ? Kind::XHTML : Kind::Text;
+    if (!markup)
+        return Kind::Text;
+    return mode.isEmpty() && !hasElementChild(node) ? Kind::HTML : Kind::XHTML;
 }
 
 // Markup of the document as HTML reads it. XHTML comes wrapped in a div that is no part of it:
@@ -391,7 +394,9 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
         } else if (name == u"category") {
             item->addCategory(categoryOf(child));
         } else if (name == u"content") {
-            if (typeOf(child) == u"xhtml") {
+            if (!attribute(child, u"src").trimmed().isEmpty()) {
+                // Content by address holds no text: the summary stays the entry's text.
+            } else if (typeOf(child) == u"xhtml") {
                 // The div, its own tags included, as HTML reads it.
                 const int divs = vlxXMLDOM::numberOfChildren(child);
                 for (int d = 0; d < divs; ++d) {
@@ -400,8 +405,11 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
                         item->setDescriptionElement(vlxXMLDOM::markupOfNode(div));
                 }
             } else {
-                readConstruct(*item, child, Field::HTML,
-                              [&](const QString &value) { item->setDescriptionElement(value); });
+                // An empty content gives no text either, and leaves a summary read before it.
+                readConstruct(*item, child, Field::HTML, [&](const QString &value) {
+                    if (!value.trimmed().isEmpty() || item->descriptionElement().isEmpty())
+                        item->setDescriptionElement(value);
+                });
             }
         } else if (name == u"id") {
             item->setGUID(decodedTrimmed(text(child)));

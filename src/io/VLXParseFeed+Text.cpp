@@ -4,6 +4,7 @@
 #include "io/VLXParseFeed.h"
 
 #include "io/FeedTextScan.h"
+#include "io/TagValueRepair.h"
 
 #include <QStringDecoder>
 #include <QSysInfo>
@@ -302,55 +303,6 @@ bool textNeedsRepair(QStringView text, const QStringList &tags)
     return FeedTextScan::textNeedsRepair(unitsOf(text), text.size(), tags);
 }
 
-// Whether a value holds a tag ("<b>", "</p>", "<br/>"): the document wrote its markup as child
-// elements, not as stray characters.
-bool holdsTag(QStringView value)
-{
-    for (qsizetype lt = value.indexOf(u'<'); lt >= 0; lt = value.indexOf(u'<', lt + 1)) {
-        qsizetype at = lt + 1;
-        if (at < value.size() && value[at] == u'/')
-            ++at;
-        if (at >= value.size())
-            return false;
-        const char16_t first = value[at].unicode();
-        const bool nameStart = (first >= u'a' && first <= u'z') || (first >= u'A' && first <= u'Z')
-            || first == u'_' || first == u':' || first >= 0x80;
-        if (!nameStart)
-            continue;
-        for (qsizetype i = at + 1; i < value.size(); ++i) {
-            if (value[i] == u'>')
-                return true;
-            if (value[i] == u'<')
-                break;
-        }
-    }
-    return false;
-}
-
-// A value of child markup as escaped text that reads as the element's content as written: every
-// "&" escaped too, so that text the document escaped inside the markup ("<p>&lt;script&gt;</p>")
-// stays text and never turns into markup.
-QString escapedMarkup(QStringView value)
-{
-    QString out;
-    out.reserve(value.size() + value.size() / 8 + 16);
-    qsizetype plain = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char16_t c = value[i].unicode();
-        const QLatin1StringView escaped = c == u'<' ? QLatin1StringView("&lt;")
-            : c == u'>'                             ? QLatin1StringView("&gt;")
-            : c == u'&'                             ? QLatin1StringView("&amp;")
-                                                    : QLatin1StringView();
-        if (escaped.isNull())
-            continue;
-        out.append(value.sliced(plain, i - plain));
-        out.append(escaped);
-        plain = i + 1;
-    }
-    out.append(value.sliced(plain));
-    return out;
-}
-
 } // namespace
 
 QString VLXParseFeed::stringFromXMLData(const QByteArray &data)
@@ -496,6 +448,8 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
                                             bool *changed)
 {
     *changed = false;
+    // Titles hold plain text; the descriptions and encoded content HTML.
+    const bool holdsHTML = tagName != u"title" && tagName != u"dc:title";
     const QString openTag = u'<' + tagName + u'>';
     const QString closeTag = u"</"_s + tagName + u'>';
     const QStringView view(text);
@@ -544,8 +498,7 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
             break;
         const QStringView value = view.sliced(valueStart, close - valueStart);
         if (!value.contains(cdataOpen, Qt::CaseInsensitive) && valueNeedsEscaping(value)) {
-            const QString encoded = holdsTag(value) ? escapedMarkup(value)
-                                                    : encodeIllegalXMLCharacters(value.toString());
+            const QString encoded = TagValueRepair::repaired(value, holdsHTML);
             if (encoded != value) {
                 if (!building) {
                     out.reserve(text.size() + text.size() / 16);

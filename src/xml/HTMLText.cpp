@@ -1,9 +1,11 @@
 #include "xml/HTMLText.h"
 
+#include <array>
+
 namespace {
 
 // The reference standing for c in element content, or nothing when c stands for itself.
-template<typename Char> const char *referenceFor(Char c)
+template<typename Char> const char *referenceFor(Char c, HTMLText::Quotes quotes)
 {
     switch (c) {
     case '&':
@@ -12,6 +14,11 @@ template<typename Char> const char *referenceFor(Char c)
         return "&lt;";
     case '>':
         return "&gt;";
+    case '"':
+        return quotes == HTMLText::Quotes::Escaped ? "&quot;" : nullptr;
+    case '\'':
+        // HTML 4 knows no "&apos;": a numeric reference reads alike everywhere.
+        return quotes == HTMLText::Quotes::Escaped ? "&#39;" : nullptr;
     default:
         return nullptr;
     }
@@ -19,12 +26,12 @@ template<typename Char> const char *referenceFor(Char c)
 
 } // namespace
 
-QString HTMLText::fromPlainText(QStringView text)
+QString HTMLText::fromPlainText(QStringView text, Quotes quotes)
 {
     QString html;
     qsizetype plain = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char *reference = referenceFor(text[i].unicode());
+        const char *reference = referenceFor(text[i].unicode(), quotes);
         if (!reference)
             continue;
         if (html.isNull())
@@ -43,7 +50,7 @@ void HTMLText::appendFromPlainText(QByteArray &out, QByteArrayView utf8)
 {
     qsizetype plain = 0;
     for (qsizetype i = 0; i < utf8.size(); ++i) {
-        const char *reference = referenceFor(utf8[i]);
+        const char *reference = referenceFor(utf8[i], Quotes::Kept);
         if (!reference)
             continue;
         out += utf8.sliced(plain, i - plain);
@@ -51,4 +58,54 @@ void HTMLText::appendFromPlainText(QByteArray &out, QByteArrayView utf8)
         plain = i + 1;
     }
     out += utf8.sliced(plain);
+}
+
+void HTMLText::appendComment(QByteArray &out, QByteArrayView text)
+{
+    out += "<!--";
+    if (text.startsWith('>') || text.startsWith("->"))
+        out += ' ';
+    // An XML comment holds no "--", so nothing inside it closes the HTML comment early ("--!>"),
+    // and it never ends in "-". A parser that let one through would still have it end here.
+    out += text;
+    if (text.endsWith('-'))
+        out += ' ';
+    out += "-->";
+}
+
+bool HTMLText::isSafeLink(QStringView address)
+{
+    // A browser drops C0 controls and spaces at both ends, then tabs and line breaks anywhere.
+    const auto blank = [](char16_t c) { return c <= 0x20; };
+    qsizetype first = 0;
+    qsizetype last = address.size();
+    while (first < last && blank(address[first].unicode()))
+        ++first;
+    while (last > first && blank(address[last - 1].unicode()))
+        --last;
+    QString scheme;
+    for (qsizetype i = first; i < last; ++i) {
+        const char16_t c = address[i].unicode();
+        if (c == '\t' || c == '\n' || c == '\r')
+            continue;
+        if (c == ':')
+            break;
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool schemeCharacter
+            = letter || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+        // No scheme: a relative address ("page.html", "/a:b", "//host/x", "?q=a:b").
+        if (!(scheme.isEmpty() ? letter : schemeCharacter))
+            return true;
+        scheme += QChar(c).toLower();
+        if (i + 1 == last)
+            return true; // letters to the end and no colon: a relative path
+    }
+    if (scheme.isEmpty())
+        return true;
+    static const std::array<QStringView, 5> kSafe = {u"http", u"https", u"ftp", u"ftps", u"mailto"};
+    for (const QStringView safe : kSafe) {
+        if (scheme == safe)
+            return true;
+    }
+    return false;
 }

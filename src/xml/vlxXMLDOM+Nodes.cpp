@@ -181,7 +181,7 @@ QByteArrayView declaredPrefixOf(const TreeAttribute &attribute)
     return name.size() > 6 ? name.sliced(6) : QByteArrayView();
 }
 
-// A comment or processing instruction as written: both walks of a subtree keep them as they stand.
+// A comment or processing instruction as written in XML.
 void appendCommentOrInstruction(QByteArray &out, const TreeNode *node)
 {
     if (node->kind == vlxXMLDOM::Comment) {
@@ -501,7 +501,9 @@ void appendResolvedReference(QByteArray &out, const TreeNode *reference, bool in
 // attributes as in the document, text (CDATA sections included) escaped again, so that what the
 // document escaped stays escaped. It reads as the same markup written escaped would read
 // ("Food &lt;b&gt;and&lt;/b&gt; drink"): a field reads the same whichever way the feed wrote its
-// markup, and text never turns into markup on the way.
+// markup, and text never turns into markup on the way. A comment stays the comment HTML reads
+// it as; HTML has no processing instructions (it would read one as a comment that ends at its
+// first ">", and the rest as markup), so they are left out.
 void appendMarkupText(QByteArray &out, const TreeNode *node)
 {
     const DocumentTree *tree = node->tree;
@@ -533,8 +535,9 @@ void appendMarkupText(QByteArray &out, const TreeNode *node)
         appendResolvedReference(out, node, true);
         break;
     case vlxXMLDOM::Comment:
+        HTMLText::appendComment(out, bytesOf(node));
+        break;
     case vlxXMLDOM::ProcessingInstruction:
-        appendCommentOrInstruction(out, node);
         break;
     default:
         HTMLText::appendFromPlainText(out, bytesOf(node));
@@ -557,17 +560,32 @@ QByteArrayView elementValueBytes(const TreeNode *node, QByteArray &kept)
             appendMarkupText(kept, tree->child(node, i));
         return kept;
     }
-    if (node->childCount == 1 && tree->child(node, 0)->kind != vlxXMLDOM::EntityReference)
-        return unwrappedCDATA(bytesOf(tree->child(node, 0)), kept);
+    // Comments and processing instructions are no part of the text: a reader never shows them.
+    const auto isText = [](const TreeNode *child) {
+        return child->kind != vlxXMLDOM::Comment && child->kind != vlxXMLDOM::ProcessingInstruction;
+    };
+    if (node->childCount == 1) {
+        const TreeNode *only = tree->child(node, 0);
+        if (!isText(only))
+            return QByteArrayView();
+        if (only->kind != vlxXMLDOM::EntityReference)
+            return unwrappedCDATA(bytesOf(only), kept);
+    }
     // Gather UTF-8 and convert once; resolved references inside a text are few.
     QByteArray joined;
+    bool anyText = false;
     for (quint32 i = 0; i < node->childCount; ++i) {
         const TreeNode *child = tree->child(node, i);
+        if (!isText(child))
+            continue;
+        anyText = true;
         if (child->kind == vlxXMLDOM::EntityReference)
             appendResolvedReference(joined, child, false);
         else
             joined += bytesOf(child);
     }
+    if (!anyText)
+        return QByteArrayView();
     const QByteArrayView unwrapped = unwrappedCDATA(joined, kept);
     if (unwrapped.data() == kept.constData())
         return kept;

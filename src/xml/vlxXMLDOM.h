@@ -147,12 +147,14 @@ public:
     static int numberOfAttributes(const vlxXMLNode *node);
     // The data text of a processing instruction ("" for any other node).
     static QString dataOfNode(const vlxXMLNode *node);
-    // The text value. Without child elements: the child strings joined, references resolved; a
-    // joined text that is wholly an escaped CDATA wrapper loses the wrapper (and the white space
-    // around it), any other text is kept whole, nothing trimmed. With child elements: the
+    // The text value. Without child elements: the texts and CDATA sections joined, references
+    // resolved, comments and processing instructions left out (null when there is nothing else);
+    // a joined text that is wholly an escaped CDATA wrapper loses the wrapper (and the white
+    // space around it), any other text is kept whole, nothing trimmed. With child elements: the
     // element's content as written, its tags as in the document and the text in and between
     // them escaped again ("&", "<", ">"), so that it reads as the same markup written escaped
-    // would and nothing the document escaped comes out as markup.
+    // would and nothing the document escaped comes out as markup; comments as HTML reads them
+    // (HTMLText::appendComment), processing instructions left out.
     static QString getElementValue(const vlxXMLNode *node);
     // Markup of the document (XHTML inside a feed) as HTML reads it: the node and its subtree
     // written as getElementValue writes child markup, tags and attributes as in the document and

@@ -1,29 +1,79 @@
 #include "HTMLReading.h"
 
-#include <libxml/HTMLparser.h>
-#include <libxml/tree.h>
+#include <gumbo.h>
 
 namespace {
 
-void walk(xmlNodePtr node, HTMLReading::Reading &reading)
+QString textOf(const char *utf8)
 {
-    for (xmlNodePtr child = node ? node->children : nullptr; child; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE) {
-            reading.elements.append(QString::fromUtf8(reinterpret_cast<const char *>(child->name)));
+    return QString::fromUtf8(utf8);
+}
+
+// An element's name as written, lower-cased: gumbo names only the elements HTML knows.
+QString nameOf(const GumboElement &element)
+{
+    if (element.tag != GUMBO_TAG_UNKNOWN)
+        return textOf(gumbo_normalized_tagname(element.tag));
+    GumboStringPiece original = element.original_tag;
+    gumbo_tag_from_original_text(&original);
+    return QString::fromUtf8(original.data, qsizetype(original.length)).toLower();
+}
+
+void walk(const GumboNode *node, HTMLReading::Reading &reading)
+{
+    const GumboVector &children = node->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) {
+        const auto *child = static_cast<const GumboNode *>(children.data[i]);
+        switch (child->type) {
+        case GUMBO_NODE_ELEMENT:
+        case GUMBO_NODE_TEMPLATE: {
+            const QString name = nameOf(child->v.element);
+            reading.elements.append(name);
+            const GumboVector &attributes = child->v.element.attributes;
+            for (unsigned a = 0; a < attributes.length; ++a) {
+                const auto *attribute = static_cast<const GumboAttribute *>(attributes.data[a]);
+                reading.attributes.append(
+                    {name, textOf(attribute->name).toLower(), textOf(attribute->value)});
+            }
             walk(child, reading);
-        } else if (child->type == XML_TEXT_NODE || child->type == XML_CDATA_SECTION_NODE) {
-            reading.text += QString::fromUtf8(reinterpret_cast<const char *>(child->content));
+            break;
+        }
+        case GUMBO_NODE_TEXT:
+        case GUMBO_NODE_CDATA:
+        case GUMBO_NODE_WHITESPACE:
+            reading.text += textOf(child->v.text.text);
+            break;
+        case GUMBO_NODE_COMMENT:
+            reading.comments.append(textOf(child->v.text.text));
+            break;
+        default:
+            break;
         }
     }
 }
 
-xmlNodePtr childNamed(xmlNodePtr node, const char *name)
+const GumboNode *childNamed(const GumboNode *node, GumboTag tag)
 {
-    for (xmlNodePtr child = node ? node->children : nullptr; child; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE && xmlStrEqual(child->name, BAD_CAST name))
+    const GumboVector &children = node->v.element.children;
+    for (unsigned i = 0; i < children.length; ++i) {
+        const auto *child = static_cast<const GumboNode *>(children.data[i]);
+        if (child->type == GUMBO_NODE_ELEMENT && child->v.element.tag == tag)
             return child;
     }
     return nullptr;
+}
+
+// The scheme a browser takes from a link: blanks and controls around it dropped, tabs and line
+// breaks inside it ignored.
+QString schemeOf(const QString &link)
+{
+    QString cleaned;
+    for (const QChar c : link) {
+        if (c != u'\t' && c != u'\n' && c != u'\r' && (!cleaned.isEmpty() || c.unicode() > 0x20))
+            cleaned += c;
+    }
+    const qsizetype colon = cleaned.indexOf(u':');
+    return colon < 0 ? QString() : cleaned.first(colon).toLower();
 }
 
 } // namespace
@@ -34,12 +84,28 @@ HTMLReading::Reading HTMLReading::read(const QString &fragment)
     const QByteArray page = "<!DOCTYPE html><html><head><meta charset=\"utf-8\"></head><body>"
         + fragment.toUtf8() + "</body></html>";
     Reading reading;
-    htmlDocPtr doc = htmlReadMemory(page.constData(), int(page.size()), nullptr, "UTF-8",
-                                    HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
-                                        | HTML_PARSE_NONET);
-    if (!doc)
+    GumboOutput *output = gumbo_parse_with_options(&kGumboDefaultOptions, page.constData(),
+                                                   std::size_t(page.size()));
+    if (!output)
         return reading;
-    walk(childNamed(xmlDocGetRootElement(doc), "body"), reading);
-    xmlFreeDoc(doc);
+    if (const GumboNode *body = childNamed(output->root, GUMBO_TAG_BODY))
+        walk(body, reading);
+    gumbo_destroy_output(&kGumboDefaultOptions, output);
     return reading;
+}
+
+QStringList HTMLReading::liveAttributes(const Reading &reading)
+{
+    static const QStringList links
+        = {QStringLiteral("href"), QStringLiteral("src"), QStringLiteral("action"),
+           QStringLiteral("formaction"), QStringLiteral("xlink:href")};
+    static const QStringList scripts
+        = {QStringLiteral("javascript"), QStringLiteral("vbscript"), QStringLiteral("data")};
+    QStringList live;
+    for (const Attribute &attribute : reading.attributes) {
+        if (attribute.name.startsWith(u"on")
+            || (links.contains(attribute.name) && scripts.contains(schemeOf(attribute.value))))
+            live.append(attribute.element + u' ' + attribute.name + u'=' + attribute.value);
+    }
+    return live;
 }

@@ -6,8 +6,16 @@
 #include "FeedReadTest.h"
 #include "common/HTMLReading.h"
 #include "common/StrictXML.h"
+#include "io/VLXExportTemplate.h"
+#include "model/ExtensionTexts.h"
 #include "model/VLXImage.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerItem.h"
 #include "resources/TemplateResources.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -78,6 +86,48 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
         {"content type html",
          kAtom10.arg(entry.arg(u"<content type=\"html\">%1</content>"_s.arg(kEscapedHTML))), false,
          kHTMLShown, "em"},
+        // A media type is read in any letter case and without its parameters.
+        {"content type Text/HTML",
+         kAtom10.arg(entry.arg(u"<content type=\"Text/HTML\">%1</content>"_s.arg(kEscapedHTML))),
+         false, kHTMLShown, "em"},
+        {"content type text/html with charset",
+         kAtom10.arg(entry.arg(
+             u"<content type=\"text/html; charset=utf-8\">%1</content>"_s.arg(kEscapedHTML))),
+         false, kHTMLShown, "em"},
+        // Content that gives no text (by address, binary data, nothing) leaves the summary the
+        // entry's text, before or after it.
+        {"summary before content by address",
+         kAtom10.arg(entry.arg(u"<summary>%1</summary><content type=\"audio/mpeg\" "
+                               u"src=\"https://e.org/1.mp3\"/>"_s.arg(kEscapedScript))),
+         false, kScript, ""},
+        {"summary after content by address",
+         kAtom10.arg(entry.arg(u"<content type=\"text/html\" src=\"https://e.org/1\"/>"
+                               u"<summary>%1</summary>"_s.arg(kEscapedScript))),
+         false, kScript, ""},
+        {"summary before binary content",
+         kAtom10.arg(
+             entry.arg(u"<summary type=\"html\">%1</summary><content "
+                       u"type=\"image/png\">iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAf"
+                       u"FcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==</content>"_s.arg(
+                           kEscapedHTML))),
+         false, kHTMLShown, "em"},
+        {"summary before empty content",
+         kAtom10.arg(entry.arg(
+             u"<summary>%1</summary><content type=\"html\"> </content>"_s.arg(kEscapedScript))),
+         false, kScript, ""},
+        // Comments and instructions are no text, and a comment's content never becomes HTML.
+        {"summary type text with comment and instruction",
+         kAtom10.arg(entry.arg(u"<summary type=\"text\">visible<!-- hidden &lt;b&gt;note --> and "
+                               u"<?pi hidden?>shown</summary>"_s)),
+         false, u"visible and shown"_s, ""},
+        {"summary type html with comment",
+         kAtom10.arg(entry.arg(u"<summary type=\"html\">%1<!--<script>alert(1)</script>-->"
+                               u"</summary>"_s.arg(kEscapedHTML))),
+         false, kHTMLShown, "em"},
+        {"summary type html wholly a comment",
+         kAtom10.arg(entry.arg(u"<summary type=\"html\"><!--<img src=x onerror=alert(1)>-->"
+                               u"</summary>"_s)),
+         false, u""_s, ""},
         {"subtitle type text",
          kAtom10.arg(u"<subtitle type=\"text\">%1</subtitle>"_s.arg(kEscapedScript)), true, kScript,
          ""},
@@ -104,6 +154,14 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
              u"&amp;lt;kept&amp;gt;</p></div></content>"_s)),
          false, u"<img src=x onerror=alert(1)><script>alert(2)</script> and bold &lt;kept&gt;"_s,
          "div p b"},
+        // HTML closes a comment that begins with ">" or "->" at once, and reads an instruction
+        // as a comment that ends at its first ">": what an author hid in them stays hidden.
+        {"xhtml comments that HTML would close early",
+         kAtom10.arg(
+             entry.arg(u"<content type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\"><p>a"
+                       u"<!--><img src=x onerror=alert(1)>--> b<!---><script>alert(2)</script>--> c"
+                       u"<?x a><img src=x onerror=alert(3)>?></p></div></content>"_s)),
+         false, u"a b c"_s, "div p"},
         {"summary type xhtml",
          kAtom10.arg(
              entry.arg(u"<summary type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/xhtml\">x "
@@ -134,6 +192,22 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
          kAtom03.arg(entry.arg(
              u"<summary type=\"text/html\" mode=\"escaped\">%1</summary>"_s.arg(kEscapedHTML))),
          false, kHTMLShown, "em"},
+        // Without a mode, an HTML or XHTML type holding no element is its markup escaped.
+        {"0.3 summary text/html without mode",
+         kAtom03.arg(entry.arg(u"<summary type=\"text/html\">%1</summary>"_s.arg(kEscapedHTML))),
+         false, kHTMLShown, "em"},
+        {"0.3 tagline xhtml type without mode",
+         kAtom03.arg(u"<tagline type=\"application/xhtml+xml\">%1</tagline>"_s.arg(kEscapedHTML)),
+         true, kHTMLShown, "em"},
+        {"0.3 summary text/html without mode, with elements",
+         kAtom03.arg(
+             entry.arg(u"<summary type=\"text/html\"><div xmlns=\"http://www.w3.org/1999/xhtml\">"
+                       u"<em>Real markup</em> &amp; &lt;tag&gt;</div></summary>"_s)),
+         false, kHTMLShown, "em"},
+        {"0.3 summary base64 text/plain",
+         kAtom03.arg(entry.arg(u"<summary type=\"text/plain\" mode=\"base64\">%1</summary>"_s.arg(
+             QString::fromLatin1(QByteArray("a <b>x</b> & y").toBase64())))),
+         false, u"a <b>x</b> & y"_s, ""},
         {"0.3 summary xhtml",
          kAtom03.arg(entry.arg(
              u"<summary type=\"application/xhtml+xml\" mode=\"xml\"><div "
@@ -161,6 +235,16 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
         {"channel content:encoded",
          kRSS.arg(u"<content:encoded>%1</content:encoded>"_s.arg(kEscapedHTML)), true, kHTMLShown,
          "em"},
+        // An RSS description: a comment beside its escaped HTML is no part of it; one inside
+        // child markup stays a comment.
+        {"item description with comment",
+         kRSS.arg(item.arg(u"<description>%1<!-- <script>alert(1)</script> --></description>"_s.arg(
+             kEscapedHTML))),
+         false, kHTMLShown, "em"},
+        {"item description child markup with comment",
+         kRSS.arg(item.arg(u"<description><p>a</p><!---><img src=x onerror=alert(1)>-->"
+                           u"</description>"_s)),
+         false, u"a"_s, "p"},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.source);
@@ -173,6 +257,66 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
         const HTMLReading::Reading shown = HTMLReading::read(read);
         EXPECT_EQ(shown.text.toStdString(), c.shows.toStdString()) << read.toStdString();
         EXPECT_EQ(shown.elements.join(u' ').toStdString(), c.elements) << read.toStdString();
+    }
+}
+
+// A plain field is the text and CDATA of its element: comments and processing instructions are
+// no part of it, whether the reader takes the element as it stands or repairs it first.
+TEST_F(TextKinds, APlainFieldIsItsTextWithoutCommentsOrInstructions)
+{
+    const QString dc = u"<?xml version=\"1.0\"?><rss version=\"2.0\" "
+                       u"xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel><title>T</title>"
+                       u"<link>https://e.org/</link>%1</channel></rss>"_s;
+    const auto channelTitle = [&] { return feed().title(); };
+    const auto itemTitle = [&] { return item(0).title(); };
+    const auto copyright = [&] { return feed().copyright(); };
+    const auto itunes = [&](const char *path) {
+        return [&, path] {
+            return ExtensionTexts(*feed().XMLExtensions())
+                .text(KnownNamespace::iTunes, QLatin1String(path));
+        };
+    };
+    const auto dcTitle = [&] {
+        return ExtensionTexts(*item(0).XMLExtensions())
+            .text(KnownNamespace::dublinCore, u"title"_s);
+    };
+    const struct
+    {
+        const char *source;
+        QString feed;
+        std::function<QString()> value;
+        QString expected;
+    } cases[] = {
+        {"RSS channel title",
+         u"<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Show<!-- draft v2 --> "
+         u"Name</title><link>https://e.org/</link></channel></rss>"_s,
+         channelTitle, u"Show Name"_s},
+        {"RSS item title",
+         kRSS.arg(
+             u"<item><title>Show<?pi hidden?> &amp; <![CDATA[<Name>]]><!--x--></title></item>"_s),
+         itemTitle, u"Show & <Name>"_s},
+        {"dc:title", dc.arg(u"<item><dc:title>A<!-- <b>b</b> --> C</dc:title></item>"_s), dcTitle,
+         u"A C"_s},
+        {"itunes:subtitle",
+         kRSS.arg(u"<itunes:subtitle>Cats<!-- and dogs --> only</itunes:subtitle>"_s),
+         itunes("subtitle"), u"Cats only"_s},
+        {"Atom title",
+         kAtom10.arg(u"<entry><title type=\"text\">visible<!-- hidden --></title>"
+                     u"</entry>"_s),
+         itemTitle, u"visible"_s},
+        {"Atom rights", kAtom10.arg(u"<rights>Fish &amp; chips<?pi x?><!-- y --></rights>"_s),
+         copyright, u"Fish & chips"_s},
+        // Atom 0.3 text without a type is plain text, its references resolved once.
+        {"Atom 0.3 copyright", kAtom03.arg(u"<copyright>Fish &amp; chips &lt;3</copyright>"_s),
+         copyright, u"Fish & chips <3"_s},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.source);
+        ASSERT_EQ(read(c.feed), 0);
+        EXPECT_EQ(c.value().toStdString(), c.expected.toStdString());
+        const QByteArray saved = feed().buildXMLData();
+        ASSERT_EQ(FeedReadTest::read(QString::fromUtf8(saved)), 0);
+        EXPECT_EQ(c.value().toStdString(), c.expected.toStdString()) << saved.toStdString();
     }
 }
 
@@ -196,5 +340,124 @@ TEST_F(TextKinds, AConvertedFeedExportsNoElementWrittenAsText)
         EXPECT_TRUE(shown.text.contains(u"Kinds & <types> of text"_s)); // the title, as text
         EXPECT_TRUE(shown.text.contains(u"Notes on the <video> element & <script>alert(1)"_s));
         EXPECT_TRUE(shown.text.contains(u"<script>alert(4)</script> and bold &lt;kept&gt;"_s));
+    }
+}
+
+// A page places every value of a feed someone else wrote so that it opens no attribute and links
+// to no script: a quote in a link or a title ends nothing, and a script or data link is "#".
+// The shipped page templates (the JavaScript one read as the page it writes) and a template
+// holding every placeholder in both kinds of quoted attribute are exported from hostile feeds.
+TEST_F(TextKinds, APageOpensNoAttributeAndFollowsNoScript)
+{
+    const QString rss
+        = u"<?xml version=\"1.0\"?><rss version=\"2.0\" "
+          u"xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
+          u"xmlns:trackback=\"http://madskills.com/public/xml/rss/module/trackback/\" "
+          u"xmlns:creativeCommons=\"http://backend.userland.com/creativeCommonsRssModule\">"
+          u"<channel><title>Tom's \"Show\" &amp; co</title>"
+          u"<link>http://e.example/1\" onmouseover=\"pwned=1\" "
+          u"x=\"</link><description>d</description>"
+          u"<image><url>javascript:alert(1)</url><title>i' onerror='pwned=2</title>"
+          u"<link> JaVaScRiPt:alert(2)</link></image>"
+          u"<itunes:image href=\"vbscript:msgbox(1)\"/><itunes:author>A \"B\" 'C'</itunes:author>"
+          u"<creativeCommons:license>data:text/html,x</creativeCommons:license>"
+          u"<item><title>It's a \"test\"</title>"
+          u"<link>http://e.example/2' onfocus='pwned=3' autofocus x='</link>"
+          u"<guid>java&#9;script:alert(4)</guid>"
+          u"<enclosure url=\"http://e.example/a.mp3&quot; onclick=&quot;pwned=4\" length=\"1\" "
+          u"type=\"audio/mpeg\"/>"
+          u"<author>a@e.example (\" onmouseover=\"pwned=5)</author>"
+          u"<trackback:ping>javascript:alert(5)</trackback:ping>"
+          u"<trackback:about>http://ok.example/about?a=1&amp;b=\"2\"</trackback:about>"
+          u"<creativeCommons:license>\tDATA:x</creativeCommons:license>"
+          u"</item></channel></rss>"_s;
+    const QString atom = kAtom10.arg(
+        u"<link href=\"mailto:a@e.example\"/><entry><title>e</title><link "
+        u"href=\"http://example.com/e&quot; onfocus=&quot;pwned=6&quot; autofocus x=&quot;\"/>"
+        u"<link rel=\"enclosure\" type=\"audio/mpeg\" href=\"  vbscript:x\"/></entry>"_s);
+
+    const QStringList addresses = {u"FeedLink"_s, u"FeedImageUrl"_s, u"FeedImageLink"_s,
+                                   u"FeediTunesImage"_s, u"FeedCreativeCommons"_s};
+    const QStringList itemAddresses
+        = {u"ItemLink"_s,          u"ItemGuid"_s,           u"ItemEnclosureUrl"_s,
+           u"ItemTrackBackPing"_s, u"ItemTrackBackAbout"_s, u"ItemCreativeCommons"_s};
+    const QStringList texts = {u"FeedTitle"_s, u"FeedImageTitle"_s, u"FeediTunesAuthor"_s};
+    const QStringList itemTexts = {u"ItemTitle"_s, u"ItemAuthor"_s};
+    // Each placeholder in a double-quoted and a single-quoted attribute of its own element.
+    const auto elements = [](const QStringList &names, const char *attribute) {
+        QString html;
+        for (const QString &name : names) {
+            for (const char16_t quote : {u'"', u'\''})
+                html += u"<a %1=%2~~~%3~~~%2>x</a>"_s.arg(QLatin1String(attribute), QChar(quote),
+                                                          name);
+        }
+        return html;
+    };
+    const QString everything = elements(addresses, "href") + elements(texts, "title")
+        + u"~~~BeginItemsRecord~~~"_s + elements(itemAddresses, "href")
+        + elements(itemTexts, "title") + u"~~~EndItemsRecord~~~"_s;
+    const qsizetype attributes
+        = 2 * (addresses.size() + itemAddresses.size() + texts.size() + itemTexts.size());
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile all(dir.filePath(u"all.html"_s));
+    ASSERT_TRUE(all.open(QIODevice::WriteOnly));
+    all.write(everything.toUtf8());
+    all.close();
+    TemplateResources::init();
+    const QStringList templates
+        = {all.fileName(), u":/templates/BasicWebpage.html"_s, u":/templates/BasicHtmlTable.html"_s,
+           u":/templates/ContentEncodedWebpage.html"_s, u":/templates/BasicJavaScript.js"_s};
+    for (const QString &source : {rss, atom}) {
+        ASSERT_EQ(read(source), 0);
+        ASSERT_EQ(feed().countOfItems(), 1);
+        for (const QString &path : templates) {
+            SCOPED_TRACE(path.toStdString());
+            const QString page = feed().buildExport(VLXExportTemplate::HTML, path, false, false, 0);
+            const HTMLReading::Reading shown = HTMLReading::read(page);
+            EXPECT_EQ(HTMLReading::liveAttributes(shown), QStringList()) << page.toStdString();
+            // The script writes that page.
+            EXPECT_EQ(feed().buildExport(VLXExportTemplate::JavaScript, path, false, false, 0),
+                      VLXExportTemplate::finishJavaScript(page));
+            if (path != all.fileName())
+                continue;
+            // No value opened an attribute, and each title reads as the value it holds.
+            EXPECT_EQ(shown.attributes.size(), attributes) << page.toStdString();
+            for (const HTMLReading::Attribute &attribute : shown.attributes)
+                EXPECT_TRUE(attribute.name == u"href" || attribute.name == u"title");
+            const auto holds = [&](const QString &name, const QString &value) {
+                return std::count_if(shown.attributes.cbegin(), shown.attributes.cend(),
+                                     [&](const HTMLReading::Attribute &a) {
+                                         return a.name == name && a.value == value;
+                                     });
+            };
+            EXPECT_EQ(holds(u"title"_s, feed().title()), 2);
+            EXPECT_EQ(holds(u"title"_s, item(0).title()), 2);
+            EXPECT_EQ(holds(u"href"_s, item(0).link()), 2) << item(0).link().toStdString();
+            // Text and CSV place each value as it is.
+            QFile text(dir.filePath(u"all.txt"_s));
+            ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+            text.write("~~~FeedTitle~~~|~~~FeedLink~~~");
+            text.close();
+            for (const int type : {VLXExportTemplate::Text, VLXExportTemplate::CSV})
+                EXPECT_EQ(feed().buildExport(type, text.fileName(), false, false, 0),
+                          VLXExportTemplate::doSubstitution(
+                              feed().title() + u'|' + feed().link(),
+                              VLXExportTemplate::substitutionsForType(type)));
+        }
+    }
+    // The hostile values read as they were written, and a safe one stays whole.
+    ASSERT_EQ(read(rss), 0);
+    const QString page
+        = feed().buildExport(VLXExportTemplate::HTML, all.fileName(), false, false, 0);
+    const HTMLReading::Reading shown = HTMLReading::read(page);
+    for (const QString &value : {u"http://e.example/1\" onmouseover=\"pwned=1\" x=\""_s,
+                                 u"http://e.example/2' onfocus='pwned=3' autofocus x='"_s,
+                                 u"http://ok.example/about?a=1&b=\"2\""_s, u"#"_s}) {
+        EXPECT_TRUE(std::any_of(shown.attributes.cbegin(), shown.attributes.cend(),
+                                [&](const HTMLReading::Attribute &a) { return a.value == value; }))
+            << value.toStdString() << "\n"
+            << page.toStdString();
     }
 }

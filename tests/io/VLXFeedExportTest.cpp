@@ -66,12 +66,14 @@ TEST_F(VLXFeedExport, TypesAndTheirFinishing)
     m_feed.setTitle(QStringLiteral("He said \"x\""));
     EXPECT_EQ(exportText(3, QStringLiteral("\"~~~FeedTitle~~~\"")),
               QStringLiteral("\"He said \"\"x\"\"\""));
-    // "&apos;" becomes an apostrophe for all four.
+    // "&apos;" becomes an apostrophe for all four; a page writes it as the reference that reads
+    // as one in any quoted attribute.
     m_feed.setTitle(QStringLiteral("it&apos;s"));
-    for (int type : {0, 2, 3})
+    for (int type : {2, 3})
         EXPECT_EQ(exportText(type, QStringLiteral("~~~FeedTitle~~~")), QStringLiteral("it's"));
+    EXPECT_EQ(exportText(0, QStringLiteral("~~~FeedTitle~~~")), QStringLiteral("it&#39;s"));
     EXPECT_EQ(exportText(1, QStringLiteral("~~~FeedTitle~~~")),
-              QStringLiteral("document.write('it\\'s');\n"));
+              QStringLiteral("document.write('it&#39;s');\n"));
     // XML is the writer's document, with its limit rule; no template is read.
     addItems(3);
     EXPECT_EQ(m_feed.buildExport(4, QString(), false, true, -1), m_feed.buildXML(false, true, -1));
@@ -110,6 +112,51 @@ TEST_F(VLXFeedExport, PagesShowPlainTextAsTextAndDescriptionsAsHTML)
               VLXExportTemplate::finishJavaScript(asHTML));
     EXPECT_EQ(exportText(VLXExportTemplate::Text, page), asText);
     EXPECT_EQ(exportText(VLXExportTemplate::CSV, page), asText);
+}
+
+// An address goes into a page only when a page may follow it: by its scheme (http, https, ftp,
+// ftps, mailto, in any letter case) or relative; a script, data or any other link is "#". The
+// scheme is the one a browser finds. A text file takes the address as it is.
+TEST_F(VLXFeedExport, APageLinksOnlyToAddressesAPageMayFollow)
+{
+    const struct
+    {
+        const char *link;
+        const char *placed; // nullptr: the link itself, escaped
+    } cases[] = {
+        {"http://e.example/a?b=1&c='2'", "http://e.example/a?b=1&amp;c=&#39;2&#39;"},
+        {"HTTPS://e.example/", nullptr},
+        {"ftp://e.example/f", nullptr},
+        {"Ftps://e.example/f", nullptr},
+        {"mailto:a@e.example", nullptr},
+        {"episode/1.html", nullptr},
+        {"/a:b", nullptr},
+        {"//e.example/x", nullptr},
+        {"?q=a:b", nullptr},
+        {"#top", nullptr},
+        {"", nullptr},
+        {"1javascript:alert(1)", nullptr}, // no scheme starts with a digit: relative
+        {"javascript:alert(1)", "#"},
+        {" \t JaVaScRiPt:alert(1)", "#"},
+        {"java\tscr\nipt:alert(1)", "#"},
+        {"\x01javascript:alert(1)", "#"},
+        {"vbscript:msgbox(1)", "#"},
+        {"data:text/html,<script>alert(1)</script>", "#"},
+        {"file:///etc/passwd", "#"},
+        {"httpx://e.example/", "#"},
+    };
+    auto item = std::make_shared<VLXItems>();
+    m_feed.addItem(item);
+    const QString record
+        = QStringLiteral("~~~BeginItemsRecord~~~~~~ItemLink~~~~~~EndItemsRecord~~~");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.link);
+        const QString link = QString::fromUtf8(c.link);
+        item->setLink(link);
+        EXPECT_EQ(exportText(VLXExportTemplate::HTML, record),
+                  c.placed ? QString::fromUtf8(c.placed) : link);
+        EXPECT_EQ(exportText(VLXExportTemplate::Text, record), link);
+    }
 }
 
 TEST_F(VLXFeedExport, ItemRecordsFollowTheLimitRule)

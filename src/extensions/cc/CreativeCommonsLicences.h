@@ -88,11 +88,13 @@ protected:
     {
         return field != kLicense || m_license.isEmpty();
     }
-    QList<std::pair<QString, QString>> exportCustom(int field) const override
+    QList<FieldExtensionBase::ExportedValue> exportCustom(int field) const override
     {
         if (field != kLicense)
             return {};
-        return {{exportToken(), m_license.isEmpty() ? QString() : m_license.first()}};
+        // The licence is the address of its deed.
+        return {{exportToken(), m_license.isEmpty() ? QString() : m_license.first(),
+                 VLXExportTemplate::Holds::Address}};
     }
     void validateCustom(int field) override
     {

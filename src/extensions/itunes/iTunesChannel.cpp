@@ -386,7 +386,7 @@ bool iTunesChannel::customIsEmpty(int field) const
     return field != kCategory || m_category.isEmpty();
 }
 
-QList<std::pair<QString, QString>> iTunesChannel::exportCustom(int field) const
+QList<FieldExtensionBase::ExportedValue> iTunesChannel::exportCustom(int field) const
 {
     if (field != kCategory)
         return {};

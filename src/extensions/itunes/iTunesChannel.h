@@ -117,7 +117,7 @@ protected:
     QVariant archiveCustom(int field) const override;
     void applyCustomDefault(int field, const QVariant &setting) override;
     bool customIsEmpty(int field) const override;
-    QList<std::pair<QString, QString>> exportCustom(int field) const override;
+    QList<ExportedValue> exportCustom(int field) const override;
     void validateCustom(int field) override;
 
 private:

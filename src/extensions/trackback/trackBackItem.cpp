@@ -137,8 +137,8 @@ QString trackBackItem::buildCustom(int field, const QString &prefix) const
     QString xml;
     if (field == kPing) {
         if (!pingString().isEmpty())
-            xml = prefix + QLatin1String("<trackback:ping>") + VLXLogic::createSafeLink(pingString())
-                + QLatin1String("</trackback:ping>\n");
+            xml = prefix + QLatin1String("<trackback:ping>")
+                + VLXLogic::createSafeLink(pingString()) + QLatin1String("</trackback:ping>\n");
         return xml;
     }
     if (field != kAbout)
@@ -170,11 +170,12 @@ bool trackBackItem::customIsEmpty(int field) const
     return field != kAbout || m_about.isEmpty();
 }
 
-QList<std::pair<QString, QString>> trackBackItem::exportCustom(int field) const
+QList<FieldExtensionBase::ExportedValue> trackBackItem::exportCustom(int field) const
 {
     if (field != kAbout)
         return {};
-    return {{QStringLiteral("~~~ItemTrackBackAbout~~~"), m_about.value(0)}};
+    return {{QStringLiteral("~~~ItemTrackBackAbout~~~"), m_about.value(0),
+             VLXExportTemplate::Holds::Address}};
 }
 
 void trackBackItem::validateCustom(int field)

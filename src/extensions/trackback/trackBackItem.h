@@ -43,7 +43,7 @@ protected:
     QVariant customValue(int field) const override;
     void setCustomValue(int field, const QVariant &value) override;
     bool customIsEmpty(int field) const override;
-    QList<std::pair<QString, QString>> exportCustom(int field) const override;
+    QList<ExportedValue> exportCustom(int field) const override;
     void validateCustom(int field) override;
 
 private:

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// The repair of a value the reader finds between an element's tags before the document is
+// parsed (a title, a description): stray "<", ">" and "&" escaped, or, when the document wrote
+// its markup as child elements, that markup escaped whole, so that it reads as the same markup
+// written escaped would. Comments and processing instructions in the value are the document's
+// own and never become text:
+// - beside text they stay as written, and the reader leaves them out of the value like any
+//   other comment;
+// - among child markup of a field that holds HTML, a comment goes in as the HTML comment that
+//   reads as the same comment (HTMLText::appendComment) and an instruction, which HTML does not
+//   know, is left out; a plain field keeps them as written here too.
+// A comment or instruction that is not well formed is stray characters like any others.
+class TagValueRepair
+{
+public:
+    TagValueRepair() = delete;
+
+    // The value repaired, for a field that holds HTML or plain text.
+    static QString repaired(QStringView value, bool holdsHTML);
+
+    // Whether a value holds a tag ("<b>", "</p>", "<br/>"): the document wrote its markup as
+    // child elements, not as stray characters.
+    static bool holdsTag(QStringView value);
+    // A value of child markup as escaped text that reads as the element's content as written:
+    // every "&" escaped too, so that text the document escaped inside the markup
+    // ("<p>&lt;script&gt;</p>") stays text and never turns into markup.
+    static QString escapedMarkup(QStringView value);
+};
