@@ -94,15 +94,15 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
          kAtom10.arg(entry.arg(
              u"<content type=\"text/html; charset=utf-8\">%1</content>"_s.arg(kEscapedHTML))),
          false, kHTMLShown, "em"},
-        // Content that gives no text (by address, binary data, nothing) leaves the summary the
-        // entry's text, before or after it.
+        // Content that gives no text (by address, whatever it holds, binary data, nothing)
+        // leaves the summary the entry's text, before or after it.
         {"summary before content by address",
          kAtom10.arg(entry.arg(u"<summary>%1</summary><content type=\"audio/mpeg\" "
                                u"src=\"https://e.org/1.mp3\"/>"_s.arg(kEscapedScript))),
          false, kScript, ""},
         {"summary after content by address",
-         kAtom10.arg(entry.arg(u"<content type=\"text/html\" src=\"https://e.org/1\"/>"
-                               u"<summary>%1</summary>"_s.arg(kEscapedScript))),
+         kAtom10.arg(entry.arg(u"<content type=\"text/html\" src=\"https://e.org/1\">see the "
+                               u"page</content><summary>%1</summary>"_s.arg(kEscapedScript))),
          false, kScript, ""},
         {"summary before binary content",
          kAtom10.arg(
