@@ -223,6 +223,25 @@ TEST_F(VLXParseFeedRead, AKnownPrefixUsedWithoutItsDeclarationIsRepairedOnce)
     EXPECT_EQ(item(3).errorList().join(u'\n').toStdString(), "");
 }
 
+// The declaration made by one item's repair is the feed's: an item read before the repair,
+// which used nothing of the namespace, lists it too, as every item of a feed that declared it.
+TEST_F(VLXParseFeedRead, AKnownPrefixRepairedOnOneItemIsListedByTheItemsReadBefore)
+{
+    ASSERT_EQ(read(u"<?xml version=\"1.0\"?><rss version=\"2.0\" xmlns:foo=\"urn:example:foo\">"
+                   u"<channel><title>t</title></channel></rss>"_s),
+              0);
+    ASSERT_EQ(read(u"<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>t</title>"
+                   u"<item><title>a</title></item><item><foo:x>1</foo:x></item>"
+                   u"</channel></rss>"_s),
+              0);
+    ASSERT_EQ(feed().countOfItems(), 2);
+    EXPECT_TRUE(hasRepair(item(1), u"Add missing namespace declaration (foo)"_s));
+    EXPECT_EQ(item(0).errorList().join(u'\n').toStdString(), "");
+    EXPECT_TRUE(item(0).XMLExtensions()->arrayOfExtensionNames().contains(u"foo"_s))
+        << item(0).XMLExtensions()->arrayOfExtensionNames().join(u' ').toStdString();
+    EXPECT_TRUE(feed().XMLExtensions()->arrayOfExtensionNames().contains(u"foo"_s));
+}
+
 TEST_F(VLXParseFeedRead, ChannelOnlyRead)
 {
     VLXParseFeed p;
