@@ -327,19 +327,24 @@ TEST_F(TextKinds, AConvertedFeedExportsNoElementWrittenAsText)
     text = VLXParseFeed::stringFromXMLData(
         TestSupport::readData(u"roundtrip/atom-text-constructs.xml"_s));
     ASSERT_EQ(read(text), 0);
-    ASSERT_EQ(feed().countOfItems(), 6);
+    ASSERT_EQ(feed().countOfItems(), 8);
     TemplateResources::init();
     for (const char *page : {"BasicWebpage.html", "ContentEncodedWebpage.html"}) {
         SCOPED_TRACE(page);
         const QString html
             = feed().buildExport(0, u":/templates/"_s + QLatin1String(page), false, false, 0);
         const HTMLReading::Reading shown = HTMLReading::read(html);
+        EXPECT_EQ(HTMLReading::liveAttributes(shown), QStringList());
         for (const char *element : {"script", "img", "video", "types"})
             EXPECT_FALSE(shown.elements.contains(QLatin1String(element))) << element;
         EXPECT_TRUE(shown.elements.contains(u"em"_s)); // the HTML summary's own markup
         EXPECT_TRUE(shown.text.contains(u"Kinds & <types> of text"_s)); // the title, as text
         EXPECT_TRUE(shown.text.contains(u"Notes on the <video> element & <script>alert(1)"_s));
         EXPECT_TRUE(shown.text.contains(u"<script>alert(4)</script> and bold &lt;kept&gt;"_s));
+        EXPECT_TRUE(shown.text.contains(u"A short summary of the episode."_s));
+        EXPECT_TRUE(shown.text.contains(u"Show notes"_s));
+        EXPECT_FALSE(shown.text.contains(u"hidden"_s));
+        EXPECT_FALSE(shown.text.contains(u"draft"_s));
     }
 }
 
