@@ -2,7 +2,6 @@
 
 #include "extensions/ExtensionText.h"
 #include "model/FieldRule.h"
-#include "model/VLXFeed.h"
 #include "model/extensionSettings.h"
 #include "model/sortTags.h"
 #include "platform/KeyedArchivable.h"

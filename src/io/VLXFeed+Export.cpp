@@ -10,11 +10,6 @@
 // Template exports of the channel: the channel's placeholders, then its extensions', the
 // image's and the item records.
 
-QString VLXFeed::doSubsutition(const QString &value, const QVariantList &substitutions)
-{
-    return VLXExportTemplate::placedValue(value, substitutions);
-}
-
 QString VLXFeed::buildExport(int type, const QString &templatePath, bool noFuture, bool limitItems,
                              int maxNumber) const
 {

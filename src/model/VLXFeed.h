@@ -285,10 +285,6 @@ public:
     // The filled template without the type's finishing; "" when the template cannot be read.
     QString actuallyBuildExport(const QString &templatePath, const QVariantList &substitutions,
                                 bool noFuture, bool limitItems, int maxNumber) const;
-    // The value with each (find, replace) pair of the flat list applied in turn; in an export
-    // that writes HTML, a plain value is then written as the HTML that shows it
-    // (VLXExportTemplate::placedValue).
-    static QString doSubsutition(const QString &value, const QVariantList &substitutions);
 
 private:
     int m_autoPubDate = 0;
