@@ -54,10 +54,6 @@ std::vector<Kept> keptParts(QStringView value)
 QString TagValueRepair::repaired(QStringView value, bool holdsHTML)
 {
     const std::vector<Kept> parts = keptParts(value);
-    if (parts.empty()) {
-        return holdsTag(value) ? escapedMarkup(value)
-                               : VLXParseFeed::encodeIllegalXMLCharacters(value.toString());
-    }
     // Whether the value holds markup is told by what lies outside its comments: a tag inside a
     // comment is no markup of the value.
     QString outside;
@@ -66,15 +62,15 @@ QString TagValueRepair::repaired(QStringView value, bool holdsHTML)
         outside += value.sliced(from, part.start - from);
         from = part.end;
     }
-    outside += value.sliced(from);
-    const bool markup = holdsTag(outside);
+    if (!parts.empty())
+        outside += value.sliced(from);
+    const bool markup = holdsTag(parts.empty() ? value : QStringView(outside));
     const auto stretch = [&](QStringView text) {
-        return markup ? escapedMarkup(text)
+        return markup ? HTMLText::fromPlainText(text)
                       : VLXParseFeed::encodeIllegalXMLCharacters(text.toString());
     };
 
     QString out;
-    out.reserve(value.size() + value.size() / 8 + 16);
     from = 0;
     for (const Kept &part : parts) {
         out += stretch(value.sliced(from, part.start - from));
@@ -84,11 +80,11 @@ QString TagValueRepair::repaired(QStringView value, bool holdsHTML)
         } else if (part.comment) {
             QByteArray html;
             HTMLText::appendComment(html, whole.sliced(4, whole.size() - 7).toUtf8());
-            out += escapedMarkup(QString::fromUtf8(html));
+            out += HTMLText::fromPlainText(QString::fromUtf8(html));
         }
         from = part.end;
     }
-    out += stretch(value.sliced(from));
+    out += stretch(value.sliced(from)); // with no parts, the stretch itself: no copy
     return out;
 }
 
@@ -110,25 +106,4 @@ bool TagValueRepair::holdsTag(QStringView value)
         }
     }
     return false;
-}
-
-QString TagValueRepair::escapedMarkup(QStringView value)
-{
-    QString out;
-    out.reserve(value.size() + value.size() / 8 + 16);
-    qsizetype plain = 0;
-    for (qsizetype i = 0; i < value.size(); ++i) {
-        const char16_t c = value[i].unicode();
-        const QLatin1StringView escaped = c == u'<' ? QLatin1StringView("&lt;")
-            : c == u'>'                             ? QLatin1StringView("&gt;")
-            : c == u'&'                             ? QLatin1StringView("&amp;")
-                                                    : QLatin1StringView();
-        if (escaped.isNull())
-            continue;
-        out.append(value.sliced(plain, i - plain));
-        out.append(escaped);
-        plain = i + 1;
-    }
-    out.append(value.sliced(plain));
-    return out;
 }

@@ -6,8 +6,9 @@
 // The repair of a value the reader finds between an element's tags before the document is
 // parsed (a title, a description): stray "<", ">" and "&" escaped, or, when the document wrote
 // its markup as child elements, that markup escaped whole, so that it reads as the same markup
-// written escaped would. Comments and processing instructions in the value are the document's
-// own and never become text:
+// written escaped would (HTMLText::fromPlainText: every "&" escaped too, so that text the
+// document escaped inside the markup stays text). Comments and processing instructions in the value
+// are the document's own and never become text:
 // - beside text they stay as written, and the reader leaves them out of the value like any
 //   other comment;
 // - among child markup of a field that holds HTML, a comment goes in as the HTML comment that
@@ -25,8 +26,4 @@ public:
     // Whether a value holds a tag ("<b>", "</p>", "<br/>"): the document wrote its markup as
     // child elements, not as stray characters.
     static bool holdsTag(QStringView value);
-    // A value of child markup as escaped text that reads as the element's content as written:
-    // every "&" escaped too, so that text the document escaped inside the markup
-    // ("<p>&lt;script&gt;</p>") stays text and never turns into markup.
-    static QString escapedMarkup(QStringView value);
 };

@@ -137,8 +137,8 @@ QString trackBackItem::buildCustom(int field, const QString &prefix) const
     QString xml;
     if (field == kPing) {
         if (!pingString().isEmpty())
-            xml = prefix + QLatin1String("<trackback:ping>")
-                + VLXLogic::createSafeLink(pingString()) + QLatin1String("</trackback:ping>\n");
+            xml = prefix + QLatin1String("<trackback:ping>") + VLXLogic::createSafeLink(pingString())
+                + QLatin1String("</trackback:ping>\n");
         return xml;
     }
     if (field != kAbout)
