@@ -63,11 +63,7 @@ public:
             validateFields();
     }
     using Place::validate;
-    QString actuallyBuildExport(const QString &templateText,
-                                const QVariantList &substitutions) override
-    {
-        return exportFields(templateText, substitutions);
-    }
+    void actuallyBuildExport(TemplateValues &values) override { exportFields(values); }
     bool replace(const QString &search, const std::optional<QString> &replacement, bool thenSearch,
                  int options, QObject *onTab, QObject *underTab, int atIndex) override
     {

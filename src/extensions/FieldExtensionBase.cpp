@@ -410,42 +410,37 @@ void FieldExtensionBase::populateFields(const QString &uniqueKey)
 
 // --- export ------------------------------------------------------------------------------------
 
-QString FieldExtensionBase::exportFields(const QString &templateText,
-                                         const QVariantList &substitutions) const
+void FieldExtensionBase::exportFields(TemplateValues &values) const
 {
     std::vector<int> order(m_descriptor->exportOrder.begin(), m_descriptor->exportOrder.end());
     if (order.empty()) {
         for (int f = 0; f < descriptor().fieldCount(); ++f)
             order.push_back(f);
     }
-    QString result = templateText;
-    using Holds = VLXExportTemplate::Holds;
-    const auto replace
-        = [&](const QString &token, const QString &value, Holds holds = Holds::PlainText) {
-              VLXExportTemplate::replacePlaceholder(result, token, value, substitutions, holds);
-          };
+    using Holds = TemplateValues::Holds;
     for (const int f : order) {
         const ExtensionField &row = descriptor().field(f);
         if (row.kind == Field::Kind::List) {
             for (const ExportedValue &exported : exportCustom(f))
-                replace(exported.token, exported.value, exported.holds);
+                values.put(exported.token, exported.value, exported.holds);
             continue;
         }
         if (!row.exportToken)
             continue;
         const QString token = latin1(row.exportToken);
+        if (!values.asks(token))
+            continue; // a text may have to be made: only for a placeholder the template holds
         if (row.kind == Field::Kind::Flag)
-            replace(token, number(f) != 0 ? QStringLiteral("YES") : QStringLiteral("NO"));
+            values.put(token, number(f) != 0 ? QStringLiteral("YES") : QStringLiteral("NO"));
         else if (row.kind == Field::Kind::Tristate)
-            replace(token,
-                    number(f) == 1
-                        ? QStringLiteral("YES")
-                        : (number(f) == -1 ? QStringLiteral("CLEAN") : QStringLiteral("NO")));
+            values.put(token,
+                       number(f) == 1
+                           ? QStringLiteral("YES")
+                           : (number(f) == -1 ? QStringLiteral("CLEAN") : QStringLiteral("NO")));
         else
-            replace(token, text(f),
-                    row.read == Field::Read::Link ? Holds::Address : Holds::PlainText);
+            values.put(token, text(f),
+                       row.read == Field::Read::Link ? Holds::Address : Holds::PlainText);
     }
-    return result;
 }
 
 // --- validation and the rest ---------------------------------------------------------------------

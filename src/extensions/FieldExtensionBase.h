@@ -1,7 +1,7 @@
 #pragma once
 
 #include "extensions/ExtensionDescriptor.h"
-#include "io/VLXExportTemplate.h"
+#include "model/TemplateValues.h"
 #include "model/extensionNSRaw.h"
 
 #include <QByteArray>
@@ -135,7 +135,7 @@ protected:
     {
         QString token;
         QString value;
-        VLXExportTemplate::Holds holds = VLXExportTemplate::Holds::PlainText;
+        TemplateValues::Holds holds = TemplateValues::Holds::PlainText;
     };
     // The list's exported values, in export order.
     virtual QList<ExportedValue> exportCustom(int field) const;
@@ -155,7 +155,7 @@ protected:
     void encodeFields(QVariantMap &coder) const;
     void decodeFields(const QVariantMap &coder);
     void populateFields(const QString &uniqueKey);
-    QString exportFields(const QString &templateText, const QVariantList &substitutions) const;
+    void exportFields(TemplateValues &values) const;
     int replaceAllFields(const QString &search, const QString &replacement, int options);
     // Whether findInFields() from the start would find the text in a field or list entry.
     bool fieldsHold(const QString &search, int options) const;

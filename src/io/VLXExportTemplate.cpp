@@ -74,13 +74,130 @@ QString VLXExportTemplate::placedValue(const QString &value, const QVariantList 
     return HTMLText::fromPlainText(substituted, HTMLText::Quotes::Escaped);
 }
 
-void VLXExportTemplate::replacePlaceholder(QString &text, QStringView placeholder,
-                                           const QString &value, const QVariantList &substitutions,
-                                           Holds holds)
+namespace {
+
+const QStringView kMark = u"~~~";
+
+// The placeholder that starts at the "~~~" at `at`: up to and with the next "~~~". Empty when no
+// "~~~" follows.
+QStringView placeholderAt(QStringView text, qsizetype at)
 {
-    if (!text.contains(placeholder))
-        return;
-    text.replace(placeholder.toString(), placedValue(value, substitutions, holds));
+    const qsizetype close = text.indexOf(kMark, at + kMark.size());
+    return close < 0 ? QStringView() : text.sliced(at, close + kMark.size() - at);
+}
+
+struct Found
+{
+    qsizetype at = -1;
+    QStringView name;
+};
+
+// The first placeholder at or after `from` that `takes` accepts, leftmost first: one that is not
+// accepted lets the walk go on at the next character, so a placeholder may start inside it.
+// Each part of the text is looked at a bounded number of times.
+template<typename Takes> Found nextPlaceholder(QStringView text, qsizetype from, const Takes &takes)
+{
+    for (qsizetype at = text.indexOf(kMark, from); at >= 0; at = text.indexOf(kMark, at + 1)) {
+        const QStringView name = placeholderAt(text, at);
+        if (name.isEmpty())
+            break;
+        if (takes(name))
+            return {at, name};
+    }
+    return {};
+}
+
+// The first marker at or after `from`, the channel's placeholders walked over as the whole walk
+// does, so that a marker is found where the walk would find it.
+qsizetype nextMarker(QStringView text, qsizetype from, QStringView marker,
+                     const TemplateValues &channel)
+{
+    for (;;) {
+        const Found found = nextPlaceholder(
+            text, from, [&](QStringView name) { return name == marker || channel.find(name); });
+        if (found.at < 0 || found.name == marker)
+            return found.at;
+        from = found.at + found.name.size();
+    }
+}
+
+} // namespace
+
+TemplateValues::Names VLXExportTemplate::placeholdersIn(QStringView text)
+{
+    TemplateValues::Names names;
+    for (qsizetype at = text.indexOf(kMark); at >= 0; at = text.indexOf(kMark, at + 1)) {
+        const QStringView name = placeholderAt(text, at);
+        if (name.isEmpty())
+            break;
+        names.insert(name.toString());
+    }
+    return names;
+}
+
+QString VLXExportTemplate::fill(QStringView text, const TemplateValues &values,
+                                const QVariantList &substitutions)
+{
+    QString out;
+    qsizetype copied = 0; // text[0, copied) is in out
+    for (;;) {
+        const Found found
+            = nextPlaceholder(text, copied, [&](QStringView name) { return values.find(name); });
+        if (found.at < 0)
+            break;
+        const TemplateValues::Value *value = values.find(found.name);
+        out += text.sliced(copied, found.at - copied);
+        out += placedValue(value->text, substitutions, value->holds);
+        copied = found.at + found.name.size();
+    }
+    out += text.sliced(copied);
+    return out;
+}
+
+QString VLXExportTemplate::fillTemplate(QStringView text, const TemplateValues &channel,
+                                        const QVariantList &substitutions, int chosenCount,
+                                        const ItemValues &itemValues)
+{
+    QString out;
+    qsizetype copied = 0; // text[0, copied) is in out
+    qsizetype from = 0;
+    bool records = true; // false once a begin marker has no end marker after it
+    for (;;) {
+        const Found found = nextPlaceholder(text, from, [&](QStringView name) {
+            return (records && name == kBeginItemsRecord) || channel.find(name);
+        });
+        if (found.at < 0)
+            break;
+        if (found.name != kBeginItemsRecord) {
+            const TemplateValues::Value *value = channel.find(found.name);
+            out += text.sliced(copied, found.at - copied);
+            out += placedValue(value->text, substitutions, value->holds);
+            copied = from = found.at + found.name.size();
+            continue;
+        }
+        const qsizetype start = found.at + found.name.size();
+        const qsizetype end = nextMarker(text, start, kEndItemsRecord, channel);
+        if (end < 0) {
+            // The marker stays text; the walk goes on inside it.
+            records = false;
+            from = found.at + 1;
+            continue;
+        }
+        out += text.sliced(copied, found.at - copied);
+        const QStringView block = text.sliced(start, end - start);
+        const qsizetype alternate = nextMarker(block, 0, kBeginAlternateItemsRecord, channel);
+        const QStringView main = alternate < 0 ? block : block.first(alternate);
+        const QStringView other
+            = alternate < 0 ? block : block.sliced(alternate + kBeginAlternateItemsRecord.size());
+        for (int k = 0; k < chosenCount; ++k) {
+            TemplateValues item(channel.asked(), &channel);
+            itemValues(k, item);
+            out += fill(k % 2 == 0 ? main : other, item, substitutions);
+        }
+        copied = from = end + kEndItemsRecord.size();
+    }
+    out += text.sliced(copied);
+    return out;
 }
 
 void VLXExportTemplate::removeDirectives(QString &text)
@@ -126,34 +243,6 @@ std::vector<int> VLXExportTemplate::chooseItems(const std::vector<int> &candidat
     return chosen;
 }
 
-void VLXExportTemplate::fillRecords(QString &text, int chosenCount, const RecordFill &fill)
-{
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype begin = text.indexOf(kBeginItemsRecord, from);
-        if (begin < 0)
-            return;
-        const qsizetype bodyStart = begin + kBeginItemsRecord.size();
-        const qsizetype end = text.indexOf(kEndItemsRecord, bodyStart);
-        if (end < 0)
-            return;
-        qsizetype alternate = text.indexOf(kBeginAlternateItemsRecord, bodyStart);
-        if (alternate >= end)
-            alternate = -1;
-        const QString main = text.mid(bodyStart, (alternate >= 0 ? alternate : end) - bodyStart);
-        const QString other = alternate >= 0
-            ? text.mid(alternate + kBeginAlternateItemsRecord.size(),
-                       end - alternate - kBeginAlternateItemsRecord.size())
-            : main;
-        QString filled;
-        filled.reserve(qsizetype(chosenCount) * (main.size() + 64));
-        for (int k = 0; k < chosenCount; ++k)
-            filled += fill(k, (k % 2 == 0) ? main : other);
-        text.replace(begin, end + kEndItemsRecord.size() - begin, filled);
-        from = begin + filled.size();
-    }
-}
-
 QString VLXExportTemplate::finishJavaScript(const QString &text)
 {
     QString escaped;
@@ -168,6 +257,17 @@ QString VLXExportTemplate::finishJavaScript(const QString &text)
             break;
         case u'"':
             escaped += u"\\\"";
+            break;
+        // Separators a script or a browser could take for a line end: escaped, they stay in the
+        // string, and the page holds them where the value had them.
+        case 0x85:
+            escaped += u"\\u0085";
+            break;
+        case 0x2028:
+            escaped += u"\\u2028";
+            break;
+        case 0x2029:
+            escaped += u"\\u2029";
             break;
         default:
             escaped += c;
@@ -185,7 +285,7 @@ QString VLXExportTemplate::finishJavaScript(const QString &text)
         i = lineStart;
         while (i < n) {
             const char16_t u = escaped.at(i).unicode();
-            if (u == u'\n' || u == u'\r' || u == 0x85 || u == 0x2028 || u == 0x2029)
+            if (u == u'\n' || u == u'\r')
                 break;
             ++i;
         }

@@ -1,15 +1,17 @@
 #pragma once
 
+#include "model/TemplateValues.h"
+
 #include <QString>
 #include <QStringView>
 #include <QVariantList>
 #include <functional>
 #include <vector>
 
-// The text side of template exports: which substitutions each export type applies, placeholder
-// replacement, removal of the directives, the item records of a template, the item-choice rule
-// shared with the feed writer, and the finishing of JavaScript output. It knows nothing of the
-// feed model; the model classes feed it their values.
+// The text side of template exports: which substitutions each export type applies, the placing
+// of a value, the one pass that fills a template and its item records, removal of the
+// directives, the item-choice rule shared with the feed writer, and the finishing of JavaScript
+// output. It knows nothing of the feed model; the model classes hand it their values.
 class VLXExportTemplate
 {
 public:
@@ -29,10 +31,7 @@ public:
     // case-sensitive, every occurrence. A null value gives "".
     static QString doSubstitution(const QString &value, const QVariantList &substitutions);
 
-    // What a placeholder's value is: plain text (a title, an author, the namespace fields), an
-    // address (a link, the enclosure's URL, the image's URL and link, a licence), or HTML (a
-    // description, encoded content).
-    enum class Holds { PlainText, Address, HTML };
+    using Holds = TemplateValues::Holds;
 
     // The substitutions an export of that type hands its placeholders: the type's list, and for
     // an export that writes HTML (a page, or JavaScript that writes one) a last pair that says so.
@@ -49,10 +48,29 @@ public:
     static QString placedValue(const QString &value, const QVariantList &substitutions,
                                Holds holds = Holds::PlainText);
 
-    // Replaces every occurrence of the placeholder by the value as placedValue places it.
-    static void replacePlaceholder(QString &text, QStringView placeholder, const QString &value,
-                                   const QVariantList &substitutions,
-                                   Holds holds = Holds::PlainText);
+    // The placeholders a template's text may hold: at each "~~~", the text up to and with the
+    // next "~~~". The values an export gathers are those of these alone.
+    static TemplateValues::Names placeholdersIn(QStringView text);
+
+    // The text with each placeholder the values hold replaced by its value as placedValue places
+    // it, in one pass: at each "~~~" the walk takes the placeholder that starts there when the
+    // values hold it and goes on after it, else goes on at the next character. A placed value is
+    // final: it is never read again for placeholders.
+    static QString fill(QStringView text, const TemplateValues &values,
+                        const QVariantList &substitutions);
+
+    // A whole template in that one pass: the channel's placeholders, and each item record block
+    // (from "~~~BeginItemsRecord~~~" to "~~~EndItemsRecord~~~") written once for each chosen
+    // item, the 1st, 3rd, 5th… with the main record and the others with the alternate record
+    // (after "~~~BeginAlternateItemsRecord~~~") when the block has one. itemValues gathers the
+    // values of the k-th chosen item (k from 0); inside a record the channel's values come
+    // first. The markers are read from the template alone, in the same walk, so a value that
+    // names one brings in no record. A begin marker without an end marker after it stays in the
+    // text, and no record follows it.
+    using ItemValues = std::function<void(int chosenIndex, TemplateValues &values)>;
+    static QString fillTemplate(QStringView text, const TemplateValues &channel,
+                                const QVariantList &substitutions, int chosenCount,
+                                const ItemValues &itemValues);
 
     // Drops the directives the export sheet reads ("~~~FeedXMLFilename~~~",
     // "~~~NoFutureItems~~~", "~~~SortByPubDate~~~" and the first "~~~FeedMaxItems=…~~~"). A
@@ -66,18 +84,11 @@ public:
     static std::vector<int> chooseItems(const std::vector<int> &candidates, bool limitItems,
                                         int limitNumber);
 
-    // Fills every record block of the template. For the k-th chosen item (k from 0) the fill
-    // function receives its position in the chosen list and the main record (even k) or the
-    // alternate record (odd k), and answers the filled record. The end marker is searched
-    // after the begin marker and the alternate marker only between them; a begin marker without
-    // an end marker after it ends the work and stays in the text. Markers that filled values
-    // bring in are not records: the search goes on after each inserted block.
-    using RecordFill = std::function<QString(int chosenIndex, const QString &record)>;
-    static void fillRecords(QString &text, int chosenCount, const RecordFill &fill);
-
     // JavaScript output: backslashes doubled, apostrophes and double quotes preceded by a
-    // backslash, then each line (ended by LF, CR, CRLF, NEL, U+2028 or U+2029) written as
-    // "document.write('…');\n". A final line feed does not start another line; "" stays "".
+    // backslash, then each line (ended by LF, CR or CRLF) written as "document.write('…');\n".
+    // NEL, U+2028 and U+2029 end no line: they are written as their escapes, so that the page
+    // the lines write holds them where they stood and a value holding one is never cut in two.
+    // A final line feed does not start another line; "" stays "".
     static QString finishJavaScript(const QString &text);
 
     // Reads a template file: UTF-8, UTF-16 or UTF-32 when a byte-order mark says so, else UTF-8

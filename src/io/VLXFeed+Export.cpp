@@ -7,8 +7,8 @@
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
 
-// Template exports of the channel: the channel's placeholders, then its extensions', the
-// image's and the item records.
+// Template exports of the channel: the values of the channel's placeholders, then its
+// extensions', the image's and each chosen item's, placed in one pass over the template.
 
 QString VLXFeed::buildExport(int type, const QString &templatePath, bool noFuture, bool limitItems,
                              int maxNumber) const
@@ -36,37 +36,37 @@ QString VLXFeed::actuallyBuildExport(const QString &templatePath, const QVariant
     QString text;
     if (!VLXExportTemplate::readTemplate(templatePath, &text))
         return QStringLiteral("");
+    VLXExportTemplate::removeDirectives(text);
+    const TemplateValues::Names asked = VLXExportTemplate::placeholdersIn(text);
+    TemplateValues channel(&asked);
 
     using D = VLXExportTemplate::DateStyle;
-    const auto put = [&](QStringView placeholder, const QString &value,
-                         VLXExportTemplate::Holds holds = VLXExportTemplate::Holds::PlainText) {
-        VLXExportTemplate::replacePlaceholder(text, placeholder, value, substitutions, holds);
-    };
-    const auto html = VLXExportTemplate::Holds::HTML;
-    const auto address = VLXExportTemplate::Holds::Address;
-    const QString encoded = ExtensionTexts(*m_XMLExtensions)
-                                .text(KnownNamespace::contentEncoded, QStringLiteral("encoded"));
-    put(u"~~~FeedTitle~~~", m_title);
-    put(u"~~~FeedDescription~~~", m_description, html);
-    put(u"~~~FeedContentEncoded~~~", encoded.isEmpty() ? m_description : encoded, html);
-    put(u"~~~FeedLink~~~", m_link, address);
-    put(u"~~~FeedPubDate~~~", m_pubDate);
-    put(u"~~~FeedPubLongDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Long));
-    put(u"~~~FeedPubShortDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Short));
-    put(u"~~~FeedPubLongTime~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Time));
-    put(u"~~~FeedPubShortTime~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Time));
-    put(u"~~~FeedImageUrl~~~", m_image->URL(), address);
-    put(u"~~~FeedImageTitle~~~", m_image->title());
-    put(u"~~~FeedImageLink~~~", m_image->link(), address);
-
-    text = m_XMLExtensions->actuallyBuildExport(text, substitutions);
-    text = m_image->actuallyBuildExport(text, substitutions);
-    VLXExportTemplate::removeDirectives(text);
+    const auto html = TemplateValues::Holds::HTML;
+    const auto address = TemplateValues::Holds::Address;
+    QString encoded;
+    if (channel.asks(u"~~~FeedContentEncoded~~~"))
+        encoded = ExtensionTexts(*m_XMLExtensions)
+                      .text(KnownNamespace::contentEncoded, QStringLiteral("encoded"));
+    channel.put(u"~~~FeedTitle~~~", m_title);
+    channel.put(u"~~~FeedDescription~~~", m_description, html);
+    channel.put(u"~~~FeedContentEncoded~~~", encoded.isEmpty() ? m_description : encoded, html);
+    channel.put(u"~~~FeedLink~~~", m_link, address);
+    channel.put(u"~~~FeedPubDate~~~", m_pubDate);
+    channel.put(u"~~~FeedPubLongDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Long));
+    channel.put(u"~~~FeedPubShortDate~~~", VLXExportTemplate::formatPubDate(m_pubDate, D::Short));
+    const QString time = VLXExportTemplate::formatPubDate(m_pubDate, D::Time);
+    channel.put(u"~~~FeedPubLongTime~~~", time);
+    channel.put(u"~~~FeedPubShortTime~~~", time);
+    channel.put(u"~~~FeedImageUrl~~~", m_image->URL(), address);
+    channel.put(u"~~~FeedImageTitle~~~", m_image->title());
+    channel.put(u"~~~FeedImageLink~~~", m_image->link(), address);
+    m_XMLExtensions->actuallyBuildExport(channel);
+    m_image->actuallyBuildExport(channel);
 
     const std::vector<int> chosen
         = VLXRSSWriter::itemPositions(*this, noFuture, limitItems, maxNumber);
-    VLXExportTemplate::fillRecords(text, int(chosen.size()), [&](int k, const QString &record) {
-        return m_items.at(chosen[size_t(k)])->actuallyBuildExport(record, substitutions);
-    });
-    return text;
+    return VLXExportTemplate::fillTemplate(
+        text, channel, substitutions, int(chosen.size()), [&](int k, TemplateValues &values) {
+            m_items.at(chosen[size_t(k)])->actuallyBuildExport(values);
+        });
 }

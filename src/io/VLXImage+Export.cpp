@@ -1,24 +1,18 @@
 #include "model/VLXImage.h"
 
-#include "io/VLXExportTemplate.h"
+#include "model/TemplateValues.h"
 #include "model/extensionManagerImage.h"
 
-// The image's placeholders of a template export, then its extensions'.
+// The values of the image's placeholders of a template export, then its extensions'.
 
-QString VLXImage::actuallyBuildExport(const QString &templateText,
-                                      const QVariantList &substitutions) const
+void VLXImage::actuallyBuildExport(TemplateValues &values) const
 {
-    QString text = templateText;
-    const auto put = [&](QStringView placeholder, const QString &value,
-                         VLXExportTemplate::Holds holds = VLXExportTemplate::Holds::PlainText) {
-        VLXExportTemplate::replacePlaceholder(text, placeholder, value, substitutions, holds);
-    };
-    const auto address = VLXExportTemplate::Holds::Address;
-    put(u"~~~FeedImageUrl~~~", m_URL, address);
-    put(u"~~~FeedImageTitle~~~", m_title);
-    put(u"~~~FeedImageLink~~~", m_link, address);
-    put(u"~~~FeedImageDescription~~~", m_description);
-    put(u"~~~FeedImageHeight~~~", m_height);
-    put(u"~~~FeedImageWidth~~~", m_width);
-    return m_XMLExtensions->actuallyBuildExport(text, substitutions);
+    const auto address = TemplateValues::Holds::Address;
+    values.put(u"~~~FeedImageUrl~~~", m_URL, address);
+    values.put(u"~~~FeedImageTitle~~~", m_title);
+    values.put(u"~~~FeedImageLink~~~", m_link, address);
+    values.put(u"~~~FeedImageDescription~~~", m_description);
+    values.put(u"~~~FeedImageHeight~~~", m_height);
+    values.put(u"~~~FeedImageWidth~~~", m_width);
+    m_XMLExtensions->actuallyBuildExport(values);
 }

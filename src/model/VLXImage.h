@@ -11,6 +11,7 @@
 #include <QVariantList>
 #include <memory>
 
+class TemplateValues;
 class VLXFeed;
 class extensionManagerImage;
 class QObject;
@@ -82,9 +83,8 @@ public:
     QString buildXML(const QString &prefix) const;
 
     // --- Template exports (io/VLXImage+Export.cpp) ---------------------------------------------
-    // The text with the image placeholders, then its extensions' replaced.
-    QString actuallyBuildExport(const QString &templateText,
-                                const QVariantList &substitutions) const;
+    // Gathers the values of the image placeholders, then its extensions'.
+    void actuallyBuildExport(TemplateValues &values) const;
 
 private:
     QString m_URL;

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class TemplateValues;
 class VLXFeed;
 class extensionManagerItem;
 class vlxXMLDOM;
@@ -196,9 +197,8 @@ public:
     static double sortNumberForText(const QString &field, const QString &text);
 
     // --- Template exports (io/VLXItems+Export.cpp) ---------------------------------------------
-    // The text with the item placeholders of one record, then its extensions' replaced.
-    QString actuallyBuildExport(const QString &templateText,
-                                const QVariantList &substitutions) const;
+    // Gathers the values of the item placeholders of a record, then its extensions'.
+    void actuallyBuildExport(TemplateValues &values) const;
 
 private:
     // Fields most items leave empty live apart; they are made when one is first given a value.

@@ -472,7 +472,7 @@ void baseExtensionManager::preferencesChanged()
     unoverridden("- (void)preferencesChanged");
 }
 
-QString baseExtensionManager::actuallyBuildExport(const QString &, const QVariantList &)
+void baseExtensionManager::actuallyBuildExport(TemplateValues &)
 {
     unoverridden("- (NSMutableString *)actuallyBuildExport:(NSString *)template "
                  "substitutions:(NSArray *)substitutions");

@@ -18,6 +18,7 @@
 
 class FeedElement;
 class UTF8Writer;
+class TemplateValues;
 class VLXFeed;
 class extensionManagerScope;
 class extensionNSRaw;
@@ -175,8 +176,8 @@ public:
     virtual void finalProcessing(VLXFeed *feed);
     virtual void validate(VLXFeed *feed);
     virtual void preferencesChanged();
-    virtual QString actuallyBuildExport(const QString &templateText,
-                                        const QVariantList &substitutions);
+    // Gathers the values of the export placeholders of the extensions in use.
+    virtual void actuallyBuildExport(TemplateValues &values);
 
     // --- operations built on the others ---
     virtual int countOfExtensions() const;

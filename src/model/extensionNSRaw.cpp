@@ -429,11 +429,9 @@ void extensionNSRaw::validate(VLXFeed *feed)
         recordWarning(kUserDefinedWarning);
 }
 
-QString extensionNSRaw::actuallyBuildExport(const QString &templateText,
-                                            const QVariantList &substitutions)
+void extensionNSRaw::actuallyBuildExport(TemplateValues &values)
 {
-    Q_UNUSED(substitutions);
-    return templateText;
+    Q_UNUSED(values);
 }
 
 bool extensionNSRaw::replace(const QString &search, const std::optional<QString> &replacement,

@@ -11,6 +11,7 @@
 #include <vector>
 
 class UTF8Writer;
+class TemplateValues;
 class VLXFeed;
 class vlxXMLNode;
 
@@ -107,9 +108,8 @@ public:
     // The "User Defined" extension with text warns once per validation; nothing else reports.
     virtual void validate(VLXFeed *feed);
     virtual void preferencesChanged() { }
-    // The template text with the extension's tokens replaced; unchanged here.
-    virtual QString actuallyBuildExport(const QString &templateText,
-                                        const QVariantList &substitutions);
+    // Gathers the values of the extension's export placeholders; it has none here.
+    virtual void actuallyBuildExport(TemplateValues &values);
     virtual void updateStatusLine() { }
     // Help anchor of the raw-XML pane at this place ("" where it has none).
     virtual QString rawXMLHelpAnchor() const { return QString(); }

@@ -597,12 +597,8 @@ void placedExtensionManager::preferencesChanged()
     forEachHeld(true, [](const ExtensionRef &extension) { extension->preferencesChanged(); });
 }
 
-QString placedExtensionManager::actuallyBuildExport(const QString &templateText,
-                                                    const QVariantList &substitutions)
+void placedExtensionManager::actuallyBuildExport(TemplateValues &values)
 {
-    QString text = templateText;
-    forEachHeld(true, [&](const ExtensionRef &extension) {
-        text = extension->actuallyBuildExport(text, substitutions);
-    });
-    return text;
+    forEachHeld(true,
+                [&](const ExtensionRef &extension) { extension->actuallyBuildExport(values); });
 }

@@ -58,8 +58,7 @@ public:
     void finalProcessing(VLXFeed *feed) override;
     void validate(VLXFeed *feed) override;
     void preferencesChanged() override;
-    QString actuallyBuildExport(const QString &templateText,
-                                const QVariantList &substitutions) override;
+    void actuallyBuildExport(TemplateValues &values) override;
     int countOfExtensions() const override;
     ExtensionRef wellSupportedExtensionNamed(const QString &name) const override;
 

@@ -1,5 +1,6 @@
 #include "HTMLReading.h"
 
+#include <gtest/gtest.h>
 #include <gumbo.h>
 
 namespace {
@@ -105,4 +106,38 @@ QStringList HTMLReading::liveAttributes(const Reading &reading)
             live.append(attribute.element + u' ' + attribute.name + u'=' + attribute.value);
     }
     return live;
+}
+
+QString HTMLReading::pageOfScript(const QString &script)
+{
+    static const QLatin1String head("document.write('");
+    static const QLatin1String tail("');");
+    QString page;
+    for (const QString &line : script.split(u'\n', Qt::SkipEmptyParts)) {
+        if (!line.startsWith(head) || !line.endsWith(tail)
+            || line.size() < head.size() + tail.size()) {
+            ADD_FAILURE() << "not a write: " << line.toStdString();
+            continue;
+        }
+        const QStringView string
+            = QStringView(line).sliced(head.size(), line.size() - head.size() - tail.size());
+        for (qsizetype i = 0; i < string.size(); ++i) {
+            if (string[i] != u'\\' || i + 1 == string.size()) {
+                page += string[i];
+                continue;
+            }
+            const QChar escaped = string[++i];
+            bool hex = false;
+            if (escaped == u'u' && i + 4 < string.size()) {
+                const ushort unit = string.sliced(i + 1, 4).toUShort(&hex, 16);
+                if (hex) {
+                    page += QChar(unit);
+                    i += 4;
+                }
+            }
+            if (!hex)
+                page += escaped; // \\, \' and \" stand for themselves
+        }
+    }
+    return page;
 }

@@ -31,4 +31,9 @@ Reading read(const QString &fragment);
 // browser finds it. Each as "element name=value".
 QStringList liveAttributes(const Reading &reading);
 
+// The page a JavaScript export writes: the strings of its "document.write('…');" lines with their
+// escapes read as a script reads them, joined with nothing between them. A line of any other
+// form fails the test.
+QString pageOfScript(const QString &script);
+
 } // namespace HTMLReading

@@ -1,4 +1,5 @@
 #include "extensions/FieldExtension.h"
+#include "common/TestSupport.h"
 #include "extensions/ExtensionFindView.h"
 #include "extensions/ExtensionText.h"
 #include "extensions/ExtensionTwin.h"
@@ -329,9 +330,11 @@ TEST(FieldExtension, ExportReplaceAllAndTheFindWalk)
     item.setText(kTitle, QStringLiteral("cat Cat"));
     item.setText(kName, QStringLiteral("a cat"));
     item.setNumber(kFlag, 1);
-    EXPECT_EQ(item.actuallyBuildExport(QStringLiteral("~~~T~~~|~~~F~~~|~~~Y~~~|~~~T~~~"),
-                                       {QStringLiteral("cat"), QStringLiteral("dog")}),
-              QStringLiteral("dog Cat|YES|NO|dog Cat"));
+    EXPECT_EQ(
+        TestSupport::exported(QStringLiteral("~~~T~~~|~~~F~~~|~~~Y~~~|~~~T~~~"),
+                              [&](TemplateValues &values) { item.actuallyBuildExport(values); },
+                              {QStringLiteral("cat"), QStringLiteral("dog")}),
+        QStringLiteral("dog Cat|YES|NO|dog Cat"));
 
     FakeFindView view;
     item.setFindView(&view);

@@ -314,9 +314,10 @@ TEST_F(TextKinds, AConvertedFeedExportsNoElementWrittenAsText)
 }
 
 // A page places every value of a feed someone else wrote so that it opens no attribute and links
-// to no script: a quote in a link or a title ends nothing, and a script or data link is "#".
-// The shipped page templates (the JavaScript one read as the page it writes) and a template
-// holding every placeholder in both kinds of quoted attribute are exported from hostile feeds.
+// to no script: a quote in a link or a title ends nothing, a script or data link is "#", and a
+// value that names a placeholder or an item record stays that name. The shipped page templates
+// and a template holding every placeholder in both kinds of quoted attribute are exported from
+// hostile feeds, as HTML and as JavaScript read as the page it writes.
 TEST_F(TextKinds, APageOpensNoAttributeAndFollowsNoScript)
 {
     const QString rss
@@ -345,6 +346,27 @@ TEST_F(TextKinds, APageOpensNoAttributeAndFollowsNoScript)
         u"<link href=\"mailto:a@e.example\"/><entry><title>e</title><link "
         u"href=\"http://example.com/e&quot; onfocus=&quot;pwned=6&quot; autofocus x=&quot;\"/>"
         u"<link rel=\"enclosure\" type=\"audio/mpeg\" href=\"  vbscript:x\"/></entry>"_s);
+    // Values that name placeholders, each where a later one would once have filled it.
+    const QString names
+        = u"<?xml version=\"1.0\"?><rss version=\"2.0\" "
+          u"xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
+          u"xmlns:trackback=\"http://madskills.com/public/xml/rss/module/trackback/\">"
+          u"<channel><title>~~~BeginItemsRecord~~~~~~ItemTitle~~~~~~EndItemsRecord~~~</title>"
+          u"<link>~~~BeginItemsRecord~~~~~~ItemDescription~~~~~~EndItemsRecord~~~</link>"
+          u"<description>d</description><itunes:author>javascript:alert(1)</itunes:author>"
+          u"<image><url>~~~FeediTunesAuthor~~~</url><title>javascript:alert(2)</title>"
+          u"<link>~~~FeedImageTitle~~~</link></image>"
+          u"<item><title>~~~ItemTitle~~~</title><link>~~~ItemGuid~~~</link>"
+          u"<description>\" onmouseover=\"pwned=1\" x=\"</description>"
+          u"<guid isPermaLink=\"false\">~~~ItemAuthor~~~</guid>"
+          u"<author>javascript:alert(3)</author>"
+          u"<enclosure url=\"~~~ItemEnclosureType~~~\" length=\"1\" type=\"javascript:alert(4)\"/>"
+          u"<trackback:ping>~~~ItemTrackBackAbout~~~</trackback:ping>"
+          u"<trackback:about>javascript:alert(5)</trackback:about></item>"
+          u"<item><title>t</title><link>~~~ItemAuthor~~~</link>"
+          u"<author>javascript:alert(6)</author></item>"
+          u"<item><title>u</title><link>javascript\u2028:alert(7)</link></item>"
+          u"</channel></rss>"_s;
 
     const QStringList addresses = {u"FeedLink"_s, u"FeedImageUrl"_s, u"FeedImageLink"_s,
                                    u"FeediTunesImage"_s, u"FeedCreativeCommons"_s};
@@ -366,8 +388,8 @@ TEST_F(TextKinds, APageOpensNoAttributeAndFollowsNoScript)
     const QString everything = elements(addresses, "href") + elements(texts, "title")
         + u"~~~BeginItemsRecord~~~"_s + elements(itemAddresses, "href")
         + elements(itemTexts, "title") + u"~~~EndItemsRecord~~~"_s;
-    const qsizetype attributes
-        = 2 * (addresses.size() + itemAddresses.size() + texts.size() + itemTexts.size());
+    const qsizetype itemAttributes = 2 * (itemAddresses.size() + itemTexts.size());
+    const qsizetype attributes = 2 * (addresses.size() + texts.size()) + itemAttributes;
 
     QTemporaryDir dir;
     QFile all(dir.filePath(u"all.html"_s));
@@ -378,26 +400,36 @@ TEST_F(TextKinds, APageOpensNoAttributeAndFollowsNoScript)
     const QStringList templates
         = {all.fileName(), u":/templates/BasicWebpage.html"_s, u":/templates/BasicHtmlTable.html"_s,
            u":/templates/ContentEncodedWebpage.html"_s, u":/templates/BasicJavaScript.js"_s};
-    for (const QString &source : {rss, atom}) {
+    for (const QString &source : {rss, atom, names}) {
         ASSERT_EQ(read(source), 0);
         for (const QString &path : templates) {
             SCOPED_TRACE(path.toStdString());
             const QString page = feed().buildExport(VLXExportTemplate::HTML, path, false, false, 0);
-            const HTMLReading::Reading shown = HTMLReading::read(page);
-            EXPECT_EQ(HTMLReading::liveAttributes(shown), QStringList()) << page.toStdString();
-            // The script writes that page.
-            EXPECT_EQ(feed().buildExport(VLXExportTemplate::JavaScript, path, false, false, 0),
-                      VLXExportTemplate::finishJavaScript(page));
+            const QString written = HTMLReading::pageOfScript(
+                feed().buildExport(VLXExportTemplate::JavaScript, path, false, false, 0));
+            for (const QString &html : {page, written}) {
+                EXPECT_EQ(HTMLReading::liveAttributes(HTMLReading::read(html)), QStringList())
+                    << html.toStdString();
+            }
             if (path != all.fileName())
                 continue;
+            // A template of one line: the script writes that very page.
+            EXPECT_EQ(written, page);
+            const HTMLReading::Reading shown = HTMLReading::read(page);
             // No value opened an attribute, and each reads as the value it holds.
             QStringList values;
             for (const HTMLReading::Attribute &attribute : shown.attributes)
                 values << attribute.name + u'=' + attribute.value;
-            EXPECT_EQ(values.size(), attributes) << page.toStdString();
+            EXPECT_EQ(values.size(), attributes + (feed().countOfItems() - 1) * itemAttributes)
+                << page.toStdString();
             EXPECT_EQ(values.count(u"title="_s + feed().title()), 2);
             EXPECT_EQ(values.count(u"title="_s + item(0).title()), 2);
             EXPECT_EQ(values.count(u"href="_s + item(0).link()), 2);
+            if (source != names)
+                continue;
+            for (const QString &address : {feed().link(), feed().image()->URL(),
+                                           feed().image()->link(), item(0).enclosureAttrURL()})
+                EXPECT_EQ(values.count(u"href="_s + address), 2) << address.toStdString();
         }
     }
 }

@@ -15,18 +15,18 @@ namespace {
 using T = VLXExportTemplate;
 
 // Fills records the way the model does: the item's title into its placeholder.
-QString fillTitles(QString text, const QStringList &titles, bool limit, int n)
+QString fillTitles(const QString &text, const QStringList &titles, bool limit, int n)
 {
     std::vector<int> candidates;
     for (int i = 0; i < titles.size(); ++i)
         candidates.push_back(i);
     const std::vector<int> chosen = T::chooseItems(candidates, limit, n);
-    T::fillRecords(text, int(chosen.size()), [&](int k, const QString &record) {
-        QString filled = record;
-        T::replacePlaceholder(filled, u"~~~ItemTitle~~~", titles.at(chosen[size_t(k)]), {});
-        return filled;
-    });
-    return text;
+    const TemplateValues::Names asked = T::placeholdersIn(text);
+    const TemplateValues channel(&asked);
+    return T::fillTemplate(text, channel, {}, int(chosen.size()),
+                           [&](int k, TemplateValues &values) {
+                               values.put(u"~~~ItemTitle~~~", titles.at(chosen[size_t(k)]));
+                           });
 }
 
 const QStringList kFive = {"I1", "I2", "I3", "I4", "I5"};
@@ -38,14 +38,10 @@ const QString kMainAndAlternate = "[~~~BeginItemsRecord~~~M~~~ItemTitle~~~;"
 
 TEST(VLXExportTemplate, SubstitutionListsPerType)
 {
-    for (int type : {0, 1, 2, 3}) {
-        QString text = "~~~FeedTitle~~~";
-        T::replacePlaceholder(text, u"~~~FeedTitle~~~", "it&apos;s", T::substitutionsForType(type));
-        EXPECT_EQ(text, "it's") << "type " << type;
-    }
-    QString csv = "\"~~~FeedTitle~~~\"";
-    T::replacePlaceholder(csv, u"~~~FeedTitle~~~", "He said \"x\"", T::substitutionsForType(3));
-    EXPECT_EQ(csv, "\"He said \"\"x\"\"\"");
+    for (int type : {0, 1, 2, 3})
+        EXPECT_EQ(T::placedValue("it&apos;s", T::substitutionsForType(type)), "it's")
+            << "type " << type;
+    EXPECT_EQ(T::placedValue("He said \"x\"", T::substitutionsForType(3)), "He said \"\"x\"\"");
     // HTML keeps double quotes; RSS XML and unknown types substitute nothing.
     EXPECT_EQ(T::doSubstitution("a\"b", T::substitutionsForType(0)), "a\"b");
     EXPECT_TRUE(T::substitutionsForType(4).isEmpty());
@@ -61,10 +57,11 @@ TEST(VLXExportTemplate, JavaScriptFinishing)
               "document.write('say \\\"hi\\\"');\ndocument.write('it\\'s');\n");
     // Backslashes are doubled before the quotes get theirs.
     EXPECT_EQ(T::finishJavaScript("a\\'b"), "document.write('a\\\\\\'b');\n");
-    // Every kind of line end ends a line; CRLF is one end; an empty line stays a line.
-    EXPECT_EQ(T::finishJavaScript("a\r\nb\rc\n\nd\u2028e"),
+    // LF, CR and CRLF end a line; an empty line stays a line. NEL and the Unicode separators
+    // end none: they stay in the string as escapes.
+    EXPECT_EQ(T::finishJavaScript("a\r\nb\rc\n\nd\u2028e\u2029f\u0085g"),
               "document.write('a');\ndocument.write('b');\ndocument.write('c');\n"
-              "document.write('');\ndocument.write('d');\ndocument.write('e');\n");
+              "document.write('');\ndocument.write('d\\u2028e\\u2029f\\u0085g');\n");
     EXPECT_EQ(T::finishJavaScript("last\n"), "document.write('last');\n");
     EXPECT_EQ(T::finishJavaScript(""), "");
 }

@@ -1,3 +1,4 @@
+#include "common/HTMLReading.h"
 #include "io/VLXExportTemplate.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
@@ -84,6 +85,30 @@ TEST_F(VLXFeedExport, TypesAndTheirFinishing)
     EXPECT_EQ(exportText(7, QStringLiteral("x")), QString());
 }
 
+// A template is read once: a value that names a placeholder, a directive or an item record is
+// placed as that name in every export type, and no later placeholder reads it again.
+TEST_F(VLXFeedExport, APlacedValueIsNeverReadAgain)
+{
+    m_feed.setTitle(QStringLiteral("~~~FeedLink~~~"));
+    m_feed.setLink(QStringLiteral("~~~BeginItemsRecord~~~~~~ItemTitle~~~~~~EndItemsRecord~~~"));
+    m_feed.image()->setTitle(QStringLiteral("~~~NoFutureItems~~~~~~FeedTitle~~~"));
+    auto item = std::make_shared<VLXItems>();
+    item->setTitle(QStringLiteral("~~~ItemAuthor~~~"));
+    item->setAuthor(QStringLiteral("~~~FeedImageTitle~~~~~~EndItemsRecord~~~"));
+    m_feed.addItem(item);
+    const QString values = m_feed.title() + u'|' + m_feed.link() + u'|' + m_feed.image()->title()
+        + u'|' + item->title() + u'|' + item->author();
+    for (int type : {VLXExportTemplate::HTML, VLXExportTemplate::Text, VLXExportTemplate::CSV}) {
+        EXPECT_EQ(
+            exportText(type,
+                       QStringLiteral("~~~FeedTitle~~~|~~~FeedLink~~~|~~~FeedImageTitle~~~"
+                                      "~~~BeginItemsRecord~~~|~~~ItemTitle~~~|~~~ItemAuthor~~~"
+                                      "~~~EndItemsRecord~~~")),
+            values)
+            << "type " << type;
+    }
+}
+
 // A page (HTML, or JavaScript that writes one) shows plain text as text and descriptions as the
 // HTML they are; a text or CSV file takes every value as it is.
 TEST_F(VLXFeedExport, PagesShowPlainTextAsTextAndDescriptionsAsHTML)
@@ -116,7 +141,8 @@ TEST_F(VLXFeedExport, PagesShowPlainTextAsTextAndDescriptionsAsHTML)
 
 // An address goes into a page only when a page may follow it: by its scheme (http, https, ftp,
 // ftps, mailto, in any letter case) or relative; a script, data or any other link is "#". The
-// scheme is the one a browser finds. A text file takes the address as it is.
+// scheme is the one a browser finds. A text file takes the address as it is, and the JavaScript
+// export writes the very page the HTML export makes.
 TEST_F(VLXFeedExport, APageLinksOnlyToAddressesAPageMayFollow)
 {
     const struct
@@ -131,7 +157,10 @@ TEST_F(VLXFeedExport, APageLinksOnlyToAddressesAPageMayFollow)
         {"/a:b", nullptr},
         {"//e.example/x", nullptr},
         {"?q=a:b", nullptr},
+        {"episodes", nullptr}, // letters without a colon name no scheme
+        {"page", nullptr},
         {"", nullptr},
+        {"javascript\u2028:alert(1)", nullptr}, // a separator is no scheme character
         {"1javascript:alert(1)", nullptr}, // no scheme starts with a digit: relative
         {"javascript:alert(1)", "#"},
         {" \t JaVaScRiPt:alert(1)", "#"},
@@ -149,8 +178,10 @@ TEST_F(VLXFeedExport, APageLinksOnlyToAddressesAPageMayFollow)
         SCOPED_TRACE(c.link);
         const QString link = QString::fromUtf8(c.link);
         item->setLink(link);
-        EXPECT_EQ(exportText(VLXExportTemplate::HTML, record),
-                  c.placed ? QString::fromUtf8(c.placed) : link);
+        const QString page = exportText(VLXExportTemplate::HTML, record);
+        EXPECT_EQ(page, c.placed ? QString::fromUtf8(c.placed) : link);
+        EXPECT_EQ(HTMLReading::pageOfScript(exportText(VLXExportTemplate::JavaScript, record)),
+                  page);
         EXPECT_EQ(exportText(VLXExportTemplate::Text, record), link);
     }
 }

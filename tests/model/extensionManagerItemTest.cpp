@@ -1,6 +1,8 @@
 #include "model/extensionManagerItem.h"
-#include "model/extensionManagerChannel.h"
+#include "common/TestSupport.h"
 #include "extensionTestSupport.h"
+#include "model/TemplateValues.h"
+#include "model/extensionManagerChannel.h"
 
 using extensionManagerItemTest = ExtensionTest;
 
@@ -136,7 +138,8 @@ TEST_F(extensionManagerItemTest, UserDefinedExtensionAnswersTheSameWhetherOrNotI
         out << manager.buildXML(QStringLiteral("    "))
             << QString::number(manager.countOfExtensions())
             << QString::number(manager.parseXMLWarnCount())
-            << manager.actuallyBuildExport(QStringLiteral("t"), {});
+            << TestSupport::exported(QStringLiteral("t ~~~ItemTitle~~~"),
+                                     [&](TemplateValues &v) { manager.actuallyBuildExport(v); });
         out << manager.arrayOfExtensionNames();
         QVariantList messages;
         for (const MessageGroup &group : manager.parseXMLErrorList(true, true, true))

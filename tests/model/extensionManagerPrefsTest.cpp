@@ -1,5 +1,6 @@
 #include "model/extensionManagerPrefs.h"
 #include "extensionTestSupport.h"
+#include "model/TemplateValues.h"
 #include "model/VLXUnoverriddenMethod.h"
 
 using extensionManagerPrefsTest = ExtensionTest;
@@ -83,7 +84,8 @@ TEST_F(extensionManagerPrefsTest, InheritsTheRaisingOperations)
                      "includeWarn:(BOOL)includeWarn includeRepair:(BOOL)includeRepair"));
     EXPECT_EQ(reasonOf([&] { manager.clearParseXMLErrorList(); }),
               reason("- (void)clearParseXMLErrorList"));
-    EXPECT_EQ(reasonOf([&] { manager.actuallyBuildExport(QString(), {}); }),
+    TemplateValues values;
+    EXPECT_EQ(reasonOf([&] { manager.actuallyBuildExport(values); }),
               reason("- (NSMutableString *)actuallyBuildExport:(NSString *)template "
                      "substitutions:(NSArray *)substitutions"));
     manager.deactivate(); // does nothing, raises nothing

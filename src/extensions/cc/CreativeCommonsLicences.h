@@ -94,7 +94,7 @@ protected:
             return {};
         // The licence is the address of its deed.
         return {{exportToken(), m_license.isEmpty() ? QString() : m_license.first(),
-                 VLXExportTemplate::Holds::Address}};
+                 TemplateValues::Holds::Address}};
     }
     void validateCustom(int field) override
     {

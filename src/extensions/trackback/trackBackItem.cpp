@@ -175,7 +175,7 @@ QList<FieldExtensionBase::ExportedValue> trackBackItem::exportCustom(int field) 
     if (field != kAbout)
         return {};
     return {{QStringLiteral("~~~ItemTrackBackAbout~~~"), m_about.value(0),
-             VLXExportTemplate::Holds::Address}};
+             TemplateValues::Holds::Address}};
 }
 
 void trackBackItem::validateCustom(int field)

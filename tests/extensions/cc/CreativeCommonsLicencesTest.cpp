@@ -1,5 +1,6 @@
 // The licence lists of the channel and the items: reading, writing, checks, export, archiving,
 // defaults and the preferences twins.
+#include "common/TestSupport.h"
 #include "extensions/cc/creativeCommonsChannel.h"
 #include "extensions/cc/creativeCommonsChannelPrefs.h"
 #include "extensions/cc/creativeCommonsItem.h"
@@ -94,16 +95,24 @@ TEST(CreativeCommonsLicences, ExportsOnlyTheFirstEntry)
 {
     creativeCommonsItem item;
     const QString itemTemplate = QStringLiteral("[~~~ItemCreativeCommons~~~]");
-    EXPECT_EQ(item.actuallyBuildExport(itemTemplate, {}), QStringLiteral("[]"));
+    EXPECT_EQ(TestSupport::exported(
+                  itemTemplate, [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
+              QStringLiteral("[]"));
     item.setLicenseString({QStringLiteral("http://one/"), QStringLiteral("http://two/")});
-    EXPECT_EQ(item.actuallyBuildExport(itemTemplate, {}), QStringLiteral("[http://one/]"));
-    EXPECT_EQ(item.actuallyBuildExport(QStringLiteral("~~~FeedCreativeCommons~~~"), {}),
-              QStringLiteral("~~~FeedCreativeCommons~~~"));
+    EXPECT_EQ(TestSupport::exported(
+                  itemTemplate, [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
+              QStringLiteral("[http://one/]"));
+    EXPECT_EQ(
+        TestSupport::exported(QStringLiteral("~~~FeedCreativeCommons~~~"),
+                              [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
+        QStringLiteral("~~~FeedCreativeCommons~~~"));
 
     creativeCommonsChannel channel;
     channel.setLicenseString({QStringLiteral("http://one/")});
-    EXPECT_EQ(channel.actuallyBuildExport(QStringLiteral("<~~~FeedCreativeCommons~~~>"), {}),
-              QStringLiteral("<http://one/>"));
+    EXPECT_EQ(
+        TestSupport::exported(QStringLiteral("<~~~FeedCreativeCommons~~~>"),
+                              [&](TemplateValues &values) { channel.actuallyBuildExport(values); }),
+        QStringLiteral("<http://one/>"));
 }
 
 TEST(CreativeCommonsLicences, CopiesAndArchivesKeepEveryEntry)

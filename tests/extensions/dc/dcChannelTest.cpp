@@ -1,5 +1,6 @@
 #include "extensions/dc/dcChannel.h"
 #include "DCTestSupport.h"
+#include "common/TestSupport.h"
 #include "extensions/dc/dcChannelPrefs.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
@@ -181,10 +182,11 @@ TEST(dcChannel, TokensOfTheChannelSetOnly)
     channel.setTitle(u"Mine"_s);
     channel.setTitleTI(u"Box"_s);
     channel.setLanguageElement(u"en"_s);
-    EXPECT_EQ(channel.actuallyBuildExport(u"~~~FeedDCTitle~~~/~~~FeedDCTitle~~~/"
-                                          u"~~~FeedDCLanguage~~~/~~~FeedDCCoverage~~~"_s,
-                                          {}),
-              u"Mine/Mine/en/"_s);
+    EXPECT_EQ(
+        TestSupport::exported(u"~~~FeedDCTitle~~~/~~~FeedDCTitle~~~/"
+                              u"~~~FeedDCLanguage~~~/~~~FeedDCCoverage~~~"_s,
+                              [&](TemplateValues &values) { channel.actuallyBuildExport(values); }),
+        u"Mine/Mine/en/"_s);
     const ExtensionDescriptor &d = dcChannel::classDescriptor();
     for (int f = dcChannel::kTextInput; f < d.fieldCount(); ++f)
         EXPECT_EQ(d.field(f).exportToken, nullptr) << d.field(f).name;

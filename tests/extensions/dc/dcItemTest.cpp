@@ -1,5 +1,6 @@
 #include "extensions/dc/dcItem.h"
 #include "DCTestSupport.h"
+#include "common/TestSupport.h"
 #include "extensions/dc/dcImage.h"
 #include "extensions/dc/dcImagePrefs.h"
 #include "extensions/dc/dcItemPrefs.h"
@@ -87,8 +88,10 @@ TEST(dcItem, TokensOfTheItem)
 {
     dcItem item;
     item.setCreator(u"Ann"_s);
-    EXPECT_EQ(item.actuallyBuildExport(u"~~~ItemDCCreator~~~|~~~ItemDCTitle~~~|x"_s, {}),
-              u"Ann||x"_s);
+    EXPECT_EQ(
+        TestSupport::exported(u"~~~ItemDCCreator~~~|~~~ItemDCTitle~~~|x"_s,
+                              [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
+        u"Ann||x"_s);
 }
 
 TEST_F(dcItemSettings, TheFeedsOwnDefaultsThenAllFeedsElementByElement)
@@ -127,7 +130,10 @@ TEST_F(dcItemSettings, TheImageHasItsOwnDefaultsNoTokensAndOnlyRepairsItsDate)
     image.populateWithDefaults(QString());
     EXPECT_EQ(image.rights(), u"Image rights"_s);
     image.setTitle(u"Logo"_s);
-    EXPECT_EQ(image.actuallyBuildExport(u"~~~FeedDCTitle~~~"_s, {}), u"~~~FeedDCTitle~~~"_s);
+    EXPECT_EQ(
+        TestSupport::exported(u"~~~FeedDCTitle~~~"_s,
+                              [&](TemplateValues &values) { image.actuallyBuildExport(values); }),
+        u"~~~FeedDCTitle~~~"_s);
     image.setDateElement(u"not a date at all"_s);
     image.validate(nullptr);
     EXPECT_NE(image.dateElement(), u"not a date at all"_s);

@@ -420,21 +420,23 @@ TEST(iTunesChannel, CopiesExportAndReplaceAll)
     EXPECT_EQ(channel.category().first().category(), QStringLiteral("Arts"));
     EXPECT_EQ(channel.subtitle(), QStringLiteral("A cat show"));
 
-    EXPECT_EQ(channel.actuallyBuildExport(
+    EXPECT_EQ(TestSupport::exported(
                   QStringLiteral("~~~FeediTunesSubtitle~~~|~~~FeediTunesCategory~~~|"
                                  "~~~FeediTunesSubCategory~~~|~~~FeediTunesOwnerEmail~~~|"
                                  "~~~FeediTunesExplicit~~~|~~~FeediTunesBlocked~~~|"
                                  "~~~FeediTunesImage~~~"),
-                  {}),
+                  [&](TemplateValues &values) { channel.actuallyBuildExport(values); }),
               QStringLiteral("A cat show|Arts|Design|cat@example.com|CLEAN|YES|"));
-    EXPECT_EQ(iTunesChannel().actuallyBuildExport(
-                  QStringLiteral("~~~FeediTunesCategory~~~~~~FeediTunesExplicit~~~"), {}),
+    EXPECT_EQ(TestSupport::exported(
+                  QStringLiteral("~~~FeediTunesCategory~~~~~~FeediTunesExplicit~~~"),
+                  [&](TemplateValues &values) { iTunesChannel().actuallyBuildExport(values); }),
               QStringLiteral("NO"));
     // A page shows the plain texts as text.
     iTunesChannel paged;
     paged.setSubtitle(QStringLiteral("Cats & <dogs>"));
-    EXPECT_EQ(paged.actuallyBuildExport(
+    EXPECT_EQ(TestSupport::exported(
                   QStringLiteral("~~~FeediTunesSubtitle~~~"),
+                  [&](TemplateValues &values) { paged.actuallyBuildExport(values); },
                   VLXExportTemplate::substitutionsForExport(VLXExportTemplate::HTML)),
               QStringLiteral("Cats &amp; &lt;dogs&gt;"));
 

@@ -1,5 +1,6 @@
-#include "extensions/FieldExtensionBase.h"
 #include "extensions/itunes/iTunesItem.h"
+#include "common/TestSupport.h"
+#include "extensions/FieldExtensionBase.h"
 #include "extensions/itunes/iTunesItemPrefs.h"
 #include "iTunesTestSupport.h"
 #include "model/VLXFeed.h"
@@ -313,9 +314,9 @@ TEST(iTunesItem, TokensCopiesAndArchives)
     item.setDuration(QStringLiteral("1:30"));
     item.setExplicit(1);
     EXPECT_EQ(
-        item.actuallyBuildExport(QStringLiteral("~~~FeediTunesSubtitle~~~ ~~~ItemiTunesDuration~~~ "
-                                                "~~~FeediTunesExplicit~~~ ~~~FeediTunesBlocked~~~"),
-                                 {}),
+        TestSupport::exported(QStringLiteral("~~~FeediTunesSubtitle~~~ ~~~ItemiTunesDuration~~~ "
+                                             "~~~FeediTunesExplicit~~~ ~~~FeediTunesBlocked~~~"),
+                              [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
         QStringLiteral("S 1:30 YES NO"));
 
     auto episode = std::make_shared<VLXItems>();

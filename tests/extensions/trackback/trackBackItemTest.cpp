@@ -1,6 +1,7 @@
+#include "extensions/trackback/trackBackItem.h"
+#include "common/TestSupport.h"
 #include "extensions/trackback/trackBackChannel.h"
 #include "extensions/trackback/trackBackChannelPrefs.h"
-#include "extensions/trackback/trackBackItem.h"
 #include "extensions/trackback/trackBackItemPrefs.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXError.h"
@@ -106,13 +107,16 @@ TEST(trackBackItem, ExportCopiesAndArchives)
 {
     trackBackItem item;
     item.setPingString(QStringLiteral("http://p.example/"));
-    EXPECT_EQ(item.actuallyBuildExport(QStringLiteral("[~~~ItemTrackBackPing~~~|"
-                                                      "~~~ItemTrackBackAbout~~~]"),
-                                       {}),
-              QStringLiteral("[http://p.example/|]"));
+    EXPECT_EQ(
+        TestSupport::exported(QStringLiteral("[~~~ItemTrackBackPing~~~|"
+                                             "~~~ItemTrackBackAbout~~~]"),
+                              [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
+        QStringLiteral("[http://p.example/|]"));
     item.setAboutString({QStringLiteral("http://1.example/"), QStringLiteral("http://2.example/")});
-    EXPECT_EQ(item.actuallyBuildExport(QStringLiteral("~~~ItemTrackBackAbout~~~"), {}),
-              QStringLiteral("http://1.example/"));
+    EXPECT_EQ(
+        TestSupport::exported(QStringLiteral("~~~ItemTrackBackAbout~~~"),
+                              [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
+        QStringLiteral("http://1.example/"));
 
     const auto copy = std::dynamic_pointer_cast<trackBackItem>(item.copyExtension());
     ASSERT_TRUE(copy);
