@@ -147,20 +147,21 @@ Kind atom10Kind(const vlxXMLNode *node)
 
 // Atom 0.3: "text/plain" unless said otherwise. In mode "xml" an HTML or XHTML type holds the
 // document's own markup; "escaped" holds markup as text, which is HTML unless the type says it
-// is plain text. Without a mode, "xml" is the default, but an HTML or XHTML construct that holds
-// no element is its markup written escaped, as feeds that leave the mode out write it: HTML.
+// is plain text. Without a mode, "xml" is the default, but an HTML construct that holds no
+// element is its markup written escaped, as feeds that leave the mode out write it: HTML. An XML
+// type without elements stays text: an SVG or XHTML summary showing a tag builds none.
 Kind atom03Kind(const vlxXMLNode *node)
 {
     const QString type = typeOf(node);
-    const bool markup = type == u"text/html" || isXMLType(type);
+    const bool html = type == u"text/html" || type == u"html";
     const QString mode = attribute(node, u"mode").trimmed().toLower();
     if (mode == u"escaped")
         return type == u"text/plain" ? Kind::Text : Kind::HTML;
     if (mode == u"base64")
-        return markup ? Kind::HTML : Kind::Text;
-    if (!markup)
-        return Kind::Text;
-    return mode.isEmpty() && !hasElementChild(node) ? Kind::HTML : Kind::XHTML;
+        return html || isXMLType(type) ? Kind::HTML : Kind::Text;
+    if (html && mode.isEmpty() && !hasElementChild(node))
+        return Kind::HTML;
+    return html || isXMLType(type) ? Kind::XHTML : Kind::Text;
 }
 
 // Markup of the document as HTML reads it. XHTML comes wrapped in a div that is no part of it:

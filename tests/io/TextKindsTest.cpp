@@ -180,10 +180,26 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
          kAtom03.arg(entry.arg(
              u"<summary type=\"text/html\" mode=\"escaped\">%1</summary>"_s.arg(kEscapedHTML))),
          false, kHTMLShown, "em"},
-        // Without a mode, an HTML or XHTML type holding no element is its markup escaped.
+        // Without a mode, an HTML type holding no element is its markup escaped; an XML type,
+        // or HTML in mode xml, holding none is text.
         {"0.3 summary text/html without mode",
          kAtom03.arg(entry.arg(u"<summary type=\"text/html\">%1</summary>"_s.arg(kEscapedHTML))),
          false, kHTMLShown, "em"},
+        {"0.3 summary xhtml without mode or element",
+         kAtom03.arg(entry.arg(u"<summary type=\"application/xhtml+xml\">&lt;img src=x "
+                               u"onerror=alert(1)&gt; is how an img tag looks</summary>"_s)),
+         false, u"<img src=x onerror=alert(1)> is how an img tag looks"_s, ""},
+        {"0.3 summary svg without mode or element",
+         kAtom03.arg(
+             entry.arg(u"<summary type=\"image/svg+xml\">&lt;svg onload=alert(1)&gt;</summary>"_s)),
+         false, u"<svg onload=alert(1)>"_s, ""},
+        {"0.3 summary text/xml without mode or element",
+         kAtom03.arg(entry.arg(u"<summary type=\"text/xml\">%1</summary>"_s.arg(kEscapedScript))),
+         false, kScript, ""},
+        {"0.3 summary text/html in mode xml without element",
+         kAtom03.arg(entry.arg(
+             u"<summary type=\"text/html\" mode=\"xml\">%1</summary>"_s.arg(kEscapedScript))),
+         false, kScript, ""},
         {"0.3 summary text/html without mode, with elements",
          kAtom03.arg(
              entry.arg(u"<summary type=\"text/html\"><div xmlns=\"http://www.w3.org/1999/xhtml\">"
