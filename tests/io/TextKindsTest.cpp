@@ -55,6 +55,9 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
 {
     const QString entry = u"<entry><title>e</title>%1</entry>"_s;
     const QString item = u"<item><title>i</title>%1</item>"_s;
+    const QString summary = u"<summary>%1</summary>"_s.arg(kEscapedScript);
+    const QString blankXHTML = u"<content type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/"
+                               u"xhtml\"> <!-- draft --> </div></content>"_s;
     const struct
     {
         const char *source;
@@ -93,15 +96,35 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
          kAtom10.arg(entry.arg(
              u"<content type=\"text/html; charset=utf-8\">%1</content>"_s.arg(kEscapedHTML))),
          false, kHTMLShown, "em"},
-        // Content that gives no text (by address, whatever it holds, or nothing) leaves the
-        // summary the entry's text, before or after it.
+        // Content that gives no text (by address, whatever it holds, or nothing but blanks and
+        // comments) leaves the summary the entry's text, before or after it.
         {"summary after content by address",
          kAtom10.arg(entry.arg(u"<content type=\"text/html\" src=\"https://e.org/1\">see the "
                                u"page</content><summary>%1</summary>"_s.arg(kEscapedScript))),
          false, kScript, ""},
+        {"summary before content by address",
+         kAtom10.arg(entry.arg(summary + u"<content src=\"https://e.org/1\">see it</content>"_s)),
+         false, kScript, ""},
         {"summary before empty content",
          kAtom10.arg(entry.arg(
              u"<summary>%1</summary><content type=\"html\"> </content>"_s.arg(kEscapedScript))),
+         false, kScript, ""},
+        {"summary after blank content",
+         kAtom10.arg(entry.arg(u"<content type=\"html\">  \n </content>"_s + summary)), false,
+         kScript, ""},
+        {"summary after xhtml content of blanks and a comment",
+         kAtom10.arg(entry.arg(blankXHTML + summary)), false, kScript, ""},
+        {"summary before xhtml content of blanks and a comment",
+         kAtom10.arg(entry.arg(summary + blankXHTML)), false, kScript, ""},
+        {"xhtml content holding only an element, after a summary",
+         kAtom10.arg(entry.arg(summary
+                               + u"<content type=\"xhtml\"><div xmlns=\"http://www.w3.org/"
+                                 u"1999/xhtml\"><hr/></div></content>"_s)),
+         false, u""_s, "div hr"},
+        // Without a summary, what content by address holds is the only text the entry has.
+        {"content by address without summary",
+         kAtom10.arg(
+             entry.arg(u"<content src=\"https://e.org/1\">%1</content>"_s.arg(kEscapedScript))),
          false, kScript, ""},
         // Comments and instructions are no text, and a comment's content never becomes HTML.
         {"summary type text with comment and instruction",
