@@ -147,20 +147,21 @@ Kind atom10Kind(const vlxXMLNode *node)
 
 // Atom 0.3: "text/plain" unless said otherwise. In mode "xml" an HTML or XHTML type holds the
 // document's own markup; "escaped" holds markup as text, which is HTML unless the type says it
-// is plain text. Without a mode, "xml" is the default, but an HTML or XHTML construct that holds
-// no element is its markup written escaped, as feeds that leave the mode out write it: HTML.
+// is plain text. Without a mode, "xml" is the default, but an HTML construct that holds no
+// element is its markup written escaped, as feeds that leave the mode out write it: HTML. An XML
+// type without elements stays text: an SVG or XHTML summary showing a tag builds none.
 Kind atom03Kind(const vlxXMLNode *node)
 {
     const QString type = typeOf(node);
-    const bool markup = type == u"text/html" || isXMLType(type);
+    const bool html = type == u"text/html" || type == u"html";
     const QString mode = attribute(node, u"mode").trimmed().toLower();
     if (mode == u"escaped")
         return type == u"text/plain" ? Kind::Text : Kind::HTML;
     if (mode == u"base64")
-        return markup ? Kind::HTML : Kind::Text;
-    if (!markup)
-        return Kind::Text;
-    return mode.isEmpty() && !hasElementChild(node) ? Kind::HTML : Kind::XHTML;
+        return html || isXMLType(type) ? Kind::HTML : Kind::Text;
+    if (html && mode.isEmpty() && !hasElementChild(node))
+        return Kind::HTML;
+    return html || isXMLType(type) ? Kind::XHTML : Kind::Text;
 }
 
 // Markup of the document as HTML reads it. XHTML comes wrapped in a div that is no part of it:
@@ -386,6 +387,13 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
 {
     std::shared_ptr<VLXItems> item = newItem(dom, feed, entry);
     const QUrl base = baseOf(entry, outer);
+    // The description is the content that gives text, else the summary, in either order; else
+    // what content by address holds, which Atom wants empty but is then the entry's only text.
+    QString content, summary, byAddress;
+    const auto keepText = [](QString &slot, const QString &value) {
+        if (!value.trimmed().isEmpty())
+            slot = value;
+    };
     forEachChild(entry, [&](const vlxXMLNode *child, const QString &name) {
         if (name == u"author" || name == u"contributor") {
             // A contributor stands in for a missing author; the first complete one wins.
@@ -395,21 +403,21 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
             item->addCategory(categoryOf(child));
         } else if (name == u"content") {
             if (!attribute(child, u"src").trimmed().isEmpty()) {
-                // Content by address holds no text: the summary stays the entry's text.
+                // Binary data in it is left out without a warning: the content is on the web.
+                if (const std::optional<QString> value = constructValue(child, Field::HTML))
+                    keepText(byAddress, *value);
             } else if (typeOf(child) == u"xhtml") {
-                // The div, its own tags included, as HTML reads it.
+                // The div, its own tags included, as HTML reads it; not one of blanks and
+                // comments alone. The text of a div holding an element is markup: content.
                 const int divs = vlxXMLDOM::numberOfChildren(child);
                 for (int d = 0; d < divs; ++d) {
                     const vlxXMLNode *div = vlxXMLDOM::nodeAtIndex(d, child);
-                    if (lowerName(div) == u"div")
-                        item->setDescriptionElement(vlxXMLDOM::markupOfNode(div));
+                    if (lowerName(div) == u"div" && !text(div).trimmed().isEmpty())
+                        content = vlxXMLDOM::markupOfNode(div);
                 }
             } else {
-                // An empty content gives no text either, and leaves a summary read before it.
-                readConstruct(*item, child, Field::HTML, [&](const QString &value) {
-                    if (!value.trimmed().isEmpty() || item->descriptionElement().isEmpty())
-                        item->setDescriptionElement(value);
-                });
+                readConstruct(*item, child, Field::HTML,
+                              [&](const QString &value) { keepText(content, value); });
             }
         } else if (name == u"id") {
             item->setGUID(decodedTrimmed(text(child)));
@@ -444,9 +452,8 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
                 item->setSourceAttr(link);
             }
         } else if (name == u"summary") {
-            if (item->descriptionElement().isEmpty())
-                readConstruct(*item, child, Field::HTML,
-                              [&](const QString &value) { item->setDescriptionElement(value); });
+            readConstruct(*item, child, Field::HTML,
+                          [&](const QString &value) { keepText(summary, value); });
         } else if (name == u"title") {
             readConstruct(*item, child, Field::Title,
                           [&](const QString &value) { item->setTitle(value); });
@@ -456,6 +463,9 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
             item->XMLExtensions()->parseXMLNodeIfMine(child, *item);
         }
     });
+    if (content.isEmpty())
+        content = summary.isEmpty() ? byAddress : summary;
+    item->setDescriptionElement(content);
 }
 
 void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, const QUrl &outer)

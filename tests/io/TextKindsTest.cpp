@@ -55,6 +55,9 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
 {
     const QString entry = u"<entry><title>e</title>%1</entry>"_s;
     const QString item = u"<item><title>i</title>%1</item>"_s;
+    const QString summary = u"<summary>%1</summary>"_s.arg(kEscapedScript);
+    const QString blankXHTML = u"<content type=\"xhtml\"><div xmlns=\"http://www.w3.org/1999/"
+                               u"xhtml\"> <!-- draft --> </div></content>"_s;
     const struct
     {
         const char *source;
@@ -93,15 +96,35 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
          kAtom10.arg(entry.arg(
              u"<content type=\"text/html; charset=utf-8\">%1</content>"_s.arg(kEscapedHTML))),
          false, kHTMLShown, "em"},
-        // Content that gives no text (by address, whatever it holds, or nothing) leaves the
-        // summary the entry's text, before or after it.
+        // Content that gives no text (by address, whatever it holds, or nothing but blanks and
+        // comments) leaves the summary the entry's text, before or after it.
         {"summary after content by address",
          kAtom10.arg(entry.arg(u"<content type=\"text/html\" src=\"https://e.org/1\">see the "
                                u"page</content><summary>%1</summary>"_s.arg(kEscapedScript))),
          false, kScript, ""},
+        {"summary before content by address",
+         kAtom10.arg(entry.arg(summary + u"<content src=\"https://e.org/1\">see it</content>"_s)),
+         false, kScript, ""},
         {"summary before empty content",
          kAtom10.arg(entry.arg(
              u"<summary>%1</summary><content type=\"html\"> </content>"_s.arg(kEscapedScript))),
+         false, kScript, ""},
+        {"summary after blank content",
+         kAtom10.arg(entry.arg(u"<content type=\"html\">  \n </content>"_s + summary)), false,
+         kScript, ""},
+        {"summary after xhtml content of blanks and a comment",
+         kAtom10.arg(entry.arg(blankXHTML + summary)), false, kScript, ""},
+        {"summary before xhtml content of blanks and a comment",
+         kAtom10.arg(entry.arg(summary + blankXHTML)), false, kScript, ""},
+        {"xhtml content holding only an element, after a summary",
+         kAtom10.arg(entry.arg(summary
+                               + u"<content type=\"xhtml\"><div xmlns=\"http://www.w3.org/"
+                                 u"1999/xhtml\"><hr/></div></content>"_s)),
+         false, u""_s, "div hr"},
+        // Without a summary, what content by address holds is the only text the entry has.
+        {"content by address without summary",
+         kAtom10.arg(
+             entry.arg(u"<content src=\"https://e.org/1\">%1</content>"_s.arg(kEscapedScript))),
          false, kScript, ""},
         // Comments and instructions are no text, and a comment's content never becomes HTML.
         {"summary type text with comment and instruction",
@@ -180,10 +203,26 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
          kAtom03.arg(entry.arg(
              u"<summary type=\"text/html\" mode=\"escaped\">%1</summary>"_s.arg(kEscapedHTML))),
          false, kHTMLShown, "em"},
-        // Without a mode, an HTML or XHTML type holding no element is its markup escaped.
+        // Without a mode, an HTML type holding no element is its markup escaped; an XML type,
+        // or HTML in mode xml, holding none is text.
         {"0.3 summary text/html without mode",
          kAtom03.arg(entry.arg(u"<summary type=\"text/html\">%1</summary>"_s.arg(kEscapedHTML))),
          false, kHTMLShown, "em"},
+        {"0.3 summary xhtml without mode or element",
+         kAtom03.arg(entry.arg(u"<summary type=\"application/xhtml+xml\">&lt;img src=x "
+                               u"onerror=alert(1)&gt; is how an img tag looks</summary>"_s)),
+         false, u"<img src=x onerror=alert(1)> is how an img tag looks"_s, ""},
+        {"0.3 summary svg without mode or element",
+         kAtom03.arg(
+             entry.arg(u"<summary type=\"image/svg+xml\">&lt;svg onload=alert(1)&gt;</summary>"_s)),
+         false, u"<svg onload=alert(1)>"_s, ""},
+        {"0.3 summary text/xml without mode or element",
+         kAtom03.arg(entry.arg(u"<summary type=\"text/xml\">%1</summary>"_s.arg(kEscapedScript))),
+         false, kScript, ""},
+        {"0.3 summary text/html in mode xml without element",
+         kAtom03.arg(entry.arg(
+             u"<summary type=\"text/html\" mode=\"xml\">%1</summary>"_s.arg(kEscapedScript))),
+         false, kScript, ""},
         {"0.3 summary text/html without mode, with elements",
          kAtom03.arg(
              entry.arg(u"<summary type=\"text/html\"><div xmlns=\"http://www.w3.org/1999/xhtml\">"
