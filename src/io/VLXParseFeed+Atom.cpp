@@ -452,8 +452,11 @@ void readEntry10(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
                 item->setSourceAttr(link);
             }
         } else if (name == u"summary") {
-            readConstruct(*item, child, Field::HTML,
-                          [&](const QString &value) { keepText(summary, value); });
+            // The first summary with text stands, as the content's last does.
+            readConstruct(*item, child, Field::HTML, [&](const QString &value) {
+                if (summary.isEmpty())
+                    keepText(summary, value);
+            });
         } else if (name == u"title") {
             readConstruct(*item, child, Field::Title,
                           [&](const QString &value) { item->setTitle(value); });
