@@ -185,10 +185,11 @@ TEST(VLXParseFeedRepair, TextRepairsAndTheirMessages)
     EXPECT_EQ(repaired.constData(), clean.constData());
 }
 
-// Blanks beside "<" and ">" inside a CDATA section are the text's own ("50 > 40" in a show
-// note); the tags around it are tightened as before. A text whose only such blanks lie in
-// sections needs no repair and comes back as the very same string.
-TEST(VLXParseFeedRepair, CDATASectionsKeepTheirBlanks)
+// Blanks beside "<" and ">" inside a CDATA section, a comment or an instruction are the text's
+// own ("50 > 40" in a show note); the tags around them are tightened as before, and so is a
+// comment or instruction never closed. A text whose only such blanks lie in sections needs no
+// repair and comes back as the very same string.
+TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
 {
     const struct
     {
@@ -201,6 +202,8 @@ TEST(VLXParseFeedRepair, CDATASectionsKeepTheirBlanks)
          u"<![CDATA[x >]]><item> <![CDATA[ < y]]>>"_s, true},
         {u"<a ><![cdata[ tail > and < "_s, u"<a><![cdata[ tail > and < "_s, false},
         {u"<p><![CDATA[]]> ></p>"_s, u"<p><![CDATA[]]>></p>"_s, false},
+        {u"<a ><!-- x > < y --><?p z ?>< b >"_s, u"<a><!-- x > < y --><?p z ?><b>"_s, true},
+        {u"<a ><!-- x > <?p z >"_s, u"<a><!-- x> <?p z>"_s, false},
     };
     for (const auto &c : cases) {
         QStringList messages;
