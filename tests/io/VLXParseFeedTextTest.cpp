@@ -252,6 +252,17 @@ TEST(VLXParseFeedRepair, TagValuesAreReEscaped)
     EXPECT_EQ(VLXParseFeed::fixEntityEncodingText(u"<title>a&b"_s, u"title"_s, &changed),
               u"<title>a&b"_s);
     EXPECT_FALSE(changed);
+    // A comment or an instruction stays one only as XML reads it: a comment holds no "--" and
+    // does not end in "-"; an instruction's target is a name other than "xml", followed by a
+    // blank or "?>". Anything else is stray characters.
+    EXPECT_EQ(
+        VLXParseFeed::fixEntityEncodingText(
+            u"<title>a<?XmL x?>b<?x?y?>c<?1 ?>d<?\u00d7 ?>e<?x?>f<?xml-s\tt?>g<!---- x -->h"
+            u"<!-- y --->i<!---->j</title>"_s,
+            u"title"_s, &changed)
+            .toStdString(),
+        "<title>a&lt;?XmL x?&gt;b&lt;?x?y?&gt;c&lt;?1 ?&gt;d&lt;?\u00d7 ?&gt;e<?x?>f<?xml-s\tt?>g"
+        "&lt;!---- x --&gt;h&lt;!-- y ---&gt;i<!---->j</title>");
 }
 
 TEST(VLXParseFeedRepair, EncodingIllegalCharacters)
