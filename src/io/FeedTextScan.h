@@ -224,6 +224,26 @@ public:
         return true;
     }
 
+    // The next place an ASCII literal stands, searched for from ever later positions: a place
+    // found serves every later question before it, and once there is none, none is searched for
+    // again, so that many openings never search the same stretch twice.
+    struct NextLiteral
+    {
+        QLatin1StringView literal;
+        qsizetype found = -2; // -2: not searched yet; -1: none is left
+
+        template<typename Char> qsizetype from(const Char *data, qsizetype n, qsizetype at)
+        {
+            if (found == -2 || (found >= 0 && found < at)) {
+                const char16_t first = char16_t(literal.front().unicode());
+                found = indexOf(data, n, first, at);
+                while (found >= 0 && !startsWithAt(data, n, found, literal))
+                    found = indexOf(data, n, first, found + 1);
+            }
+            return found;
+        }
+    };
+
     // One sweep over the text that answers whether any repair step would change it. The literal
     // steps are recognised where they occur; the re-escaping of every tag in `tags` runs as a
     // dry run that follows each tag's pass exactly (the CDATA context and the search positions
@@ -246,9 +266,14 @@ public:
                               asciiLower(tag.isEmpty() ? u'\0' : tag.front().unicode()), 0, -1});
 
         qsizetype lastOpen = -1, lastClose = -1;
-        // Blanks inside a CDATA section are the text's own: the repair leaves them.
         const auto inCdata
             = [&] { return lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose); };
+        // Blanks inside a CDATA section, a comment or an instruction are the text's own: the
+        // space repairs leave them, and find these parts as this does. keptEnd: where the last
+        // one found ends.
+        qsizetype keptEnd = 0;
+        NextLiteral cdataEnd {QLatin1StringView("]]>")}, commentEnd {QLatin1StringView("-->")},
+            instructionEnd {QLatin1StringView("?>")};
         for (qsizetype p = nextMarkupCharacter(data, 0, n); p < n;
              p = nextMarkupCharacter(data, p + 1, n)) {
             const char16_t c = unit(data[p]);
@@ -256,13 +281,25 @@ public:
                 if (startsWithAt(data, n, p, QLatin1StringView("&amp;apos;")))
                     return true;
             } else if (c == '>') {
-                if (p > 0 && unit(data[p - 1]) == ' ' && !inCdata())
+                if (p > 0 && unit(data[p - 1]) == ' ' && p >= keptEnd)
                     return true;
             } else if (c == ']') {
                 if (p + 2 < n && unit(data[p + 1]) == ']' && unit(data[p + 2]) == '>')
                     lastClose = p;
             } else if (c == '<') {
-                if (p + 1 < n && unit(data[p + 1]) == ' ' && !inCdata())
+                if (p >= keptEnd) {
+                    if (matchesAsciiCI(data, n, p, u"<![CDATA[")) {
+                        const qsizetype close = cdataEnd.from(data, n, p + 9);
+                        keptEnd = close < 0 ? n : close + 3;
+                    } else if (startsWithAt(data, n, p, QLatin1StringView("<!--"))) {
+                        const qsizetype close = commentEnd.from(data, n, p + 4);
+                        keptEnd = close < 0 ? keptEnd : close + 3;
+                    } else if (startsWithAt(data, n, p, QLatin1StringView("<?"))) {
+                        const qsizetype close = instructionEnd.from(data, n, p + 2);
+                        keptEnd = close < 0 ? keptEnd : close + 2;
+                    }
+                }
+                if (p + 1 < n && unit(data[p + 1]) == ' ' && p >= keptEnd)
                     return true;
                 const bool closing = p + 1 < n && unit(data[p + 1]) == '/';
                 if (closing && startsWithAt(data, n, p, QLatin1StringView("</xml>")))

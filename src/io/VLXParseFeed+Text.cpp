@@ -270,26 +270,37 @@ qsizetype findLiteral(QStringView text, QStringView needle, qsizetype from = 0)
     return -1;
 }
 
-// The text with `tighten` applied to every stretch outside a CDATA section ("<![CDATA[" to
-// "]]>", in any case; an unclosed section runs to the end), the sections copied as they are.
-// Answers the text itself, shared, when nothing changed.
-template<typename Tighten> QString outsideCdata(const QString &text, Tighten tighten)
+// The text with `tighten` applied to every stretch outside its kept markup, which is copied as
+// it is: CDATA sections ("<![CDATA[" in any case to "]]>"; an unclosed one runs to the end),
+// comments and processing instructions (an unclosed one is stray characters, tightened). Each
+// end is searched for from ever later openings. Answers the text, shared, when nothing changed.
+template<typename Tighten> QString outsideKeptMarkup(const QString &text, Tighten tighten)
 {
     const QStringView in(text);
+    const char16_t *units = unitsOf(in);
+    FeedTextScan::NextLiteral cdataEnd {"]]>"_L1}, commentEnd {"-->"_L1}, instructionEnd {"?>"_L1};
+    const auto endOf = [&](FeedTextScan::NextLiteral &end, qsizetype from, qsizetype unclosed) {
+        const qsizetype close = end.from(units, in.size(), from);
+        return close < 0 ? unclosed : close + end.literal.size();
+    };
     QString out;
     out.reserve(in.size());
-    qsizetype from = 0;
-    while (from < in.size()) {
-        const qsizetype open = in.indexOf(u"<![CDATA[", from, Qt::CaseInsensitive);
-        const qsizetype stretchEnd = open < 0 ? in.size() : open;
-        tighten(in.sliced(from, stretchEnd - from), out);
-        if (open < 0)
-            break;
-        const qsizetype close = in.indexOf(u"]]>", open);
-        const qsizetype sectionEnd = close < 0 ? in.size() : close + 3;
-        out.append(in.sliced(open, sectionEnd - open));
-        from = sectionEnd;
+    qsizetype from = 0; // the current stretch starts here
+    for (qsizetype lt = in.indexOf(u'<'); lt >= 0;) {
+        const QStringView rest = in.sliced(lt);
+        const qsizetype end = rest.startsWith(u"<![CDATA[", Qt::CaseInsensitive)
+            ? endOf(cdataEnd, lt + 9, in.size())
+            : rest.startsWith(u"<!--") ? endOf(commentEnd, lt + 4, -1)
+            : rest.startsWith(u"<?")   ? endOf(instructionEnd, lt + 2, -1)
+                                       : -1;
+        if (end >= 0) {
+            tighten(in.sliced(from, lt - from), out);
+            out.append(in.sliced(lt, end - lt));
+            from = end;
+        }
+        lt = in.indexOf(u'<', end >= 0 ? end : lt + 1);
     }
+    tighten(in.sliced(from), out);
     return out == text ? text : out;
 }
 
@@ -544,9 +555,11 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
     }
     // 2. "< " until none is left: every run of spaces right after a "<" goes. 3. " >" until
     // none is left: every run of spaces right before a ">" goes, with no message. Both leave
-    // CDATA sections as they are: a show note's "a < b" or "50 > 40" is text, not a tag.
+    // CDATA sections as they are: a show note's "a < b" or "50 > 40" is text, not a tag. They
+    // leave comments and instructions as they are too: "<?x >?>" tightened would be no
+    // instruction, and a well-formed feed would no longer parse.
     bool spaceAfterOpen = false;
-    work = outsideCdata(work, [&spaceAfterOpen](QStringView in, QString &out) {
+    work = outsideKeptMarkup(work, [&spaceAfterOpen](QStringView in, QString &out) {
         const qsizetype n = in.size();
         qsizetype i = 0;
         while (i < n) {

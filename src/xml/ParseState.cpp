@@ -326,18 +326,30 @@ xmlEntityPtr lookUpEntity(void *ctx, const xmlChar *name)
 void recordError(void *ctx, xmlErrorPtr error)
 {
     ParseState *state = stateOf(ctx);
-    if (!state || !error || state->haveError)
+    if (!state || !error)
         return;
     // Warnings do not fail a document, and an undeclared namespace prefix is accepted: names
     // are kept as written.
     if (error->level < XML_ERR_ERROR || error->domain == XML_FROM_NAMESPACE)
         return;
-    state->haveError = true;
-    state->description = QString::fromUtf8(error->message ? error->message : "").trimmed();
-    if (state->description.isEmpty())
-        state->description = QStringLiteral("The XML text is not well-formed.");
-    auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
-    state->line = error->line > 0 ? error->line : ctxt && ctxt->input ? ctxt->input->line : 0;
+    if (!state->haveError) {
+        state->haveError = true;
+        state->description = QString::fromUtf8(error->message ? error->message : "").trimmed();
+        if (state->description.isEmpty())
+            state->description = QStringLiteral("The XML text is not well-formed.");
+        auto ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+        state->line = error->line > 0 ? error->line : ctxt && ctxt->input ? ctxt->input->line : 0;
+    }
+    // A fatal error of the document's own parse refuses it, and only the first is reported:
+    // the parse ends there. libxml2 would read on to find more, and some of its errors copy
+    // all they have read so far (each "--" in a comment copies the comment), which made a
+    // large broken file take the square of its size to be refused. Errors raised without the
+    // parser (the document's encoding among them) and those of a declared entity's content,
+    // which the parse reports again as its own, do not stop it.
+    if (error->level == XML_ERR_FATAL && error->ctxt == state->mainContext) {
+        state->stoppedAtError = true;
+        xmlStopParser(state->mainContext);
+    }
 }
 
 } // namespace

@@ -27,6 +27,7 @@ struct ParseState
     bool liftMismatch = false;
     bool tooLarge = false;
     bool outOfMemory = false;
+    bool stoppedAtError = false; // the parse ended at a fatal error: the tree is not whole
     qint64 crowdedTagLine = 0; // where a start tag with too many attributes was found, from 1
 
     xmlDocPtr helperDoc = nullptr;

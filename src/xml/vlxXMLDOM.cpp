@@ -303,7 +303,7 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
     else if (ctxt->version)
         tree->version = reinterpret_cast<const char *>(ctxt->version);
     const bool wellFormed = ctxt->wellFormed != 0 && !state.tooLarge && !state.outOfMemory
-        && state.crowdedTagLine == 0 && !state.liftMismatch;
+        && state.crowdedTagLine == 0 && !state.liftMismatch && !state.stoppedAtError;
     const int lastLine = ctxt->input ? ctxt->input->line : 0;
     context.reset();
 

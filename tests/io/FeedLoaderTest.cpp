@@ -324,6 +324,10 @@ TEST_F(FeedLoaderTest, BytesThatCannotTellAreJudgedOnTheirText)
     // Whatever the text would say no to, the bytes say no to as well.
     QByteArray repair = plain;
     EXPECT_FALSE(VLXParseFeed::headOfBytesReadAsTheyAre(repair.replace("</title>", " </title >")));
+    // Blanks the repair leaves as they are, in a comment or an instruction, keep nothing back.
+    QByteArray kept = plain;
+    EXPECT_TRUE(VLXParseFeed::headOfBytesReadAsTheyAre(
+        kept.replace("<item>", "<!-- a > --><?x >?><item>")));
     QByteArray escaped = plain;
     EXPECT_FALSE(VLXParseFeed::headOfBytesReadAsTheyAre(
         escaped.replace("<title>Loader</title>", "<title>Tom & Jerry</title>")));

@@ -26,6 +26,7 @@ const QString kAtom03 = u"<?xml version=\"1.0\"?><feed version=\"0.3\" "
                         u"xmlns=\"http://purl.org/atom/ns#\"><title>T</title>%1</feed>"_s;
 const QString kRSS = u"<?xml version=\"1.0\"?><rss version=\"2.0\" "
                      u"xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\" "
+                     u"xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
                      u"xmlns:content=\"http://purl.org/rss/1.0/modules/content/\"><channel>"
                      u"<title>T</title><link>https://e.org/</link>%1</channel></rss>"_s;
 
@@ -269,6 +270,14 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
          kRSS.arg(item.arg(u"<description><p>a</p><!---><img src=x onerror=alert(1)>-->"
                            u"</description>"_s)),
          false, u"a"_s, "p"},
+        // An instruction is no text of a well-formed feed, whatever blanks it holds.
+        {"item description with instruction",
+         kRSS.arg(item.arg(u"<description>d <?x >?></description>"_s)), false, u"d "_s, ""},
+        {"item dc:description with instruction",
+         kRSS.arg(item.arg(u"<dc:description>d <?x >?></dc:description>"_s)), false, u"d"_s, ""},
+        {"summary type html with instruction",
+         kAtom10.arg(entry.arg(u"<summary type=\"html\">d <?x >?></summary>"_s)), false, u"d "_s,
+         ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.source);
@@ -285,38 +294,76 @@ TEST_F(TextKinds, ADescriptionShowsTheTextOfATextSourceAndKeepsTheMarkupOfAnHTML
 }
 
 // A plain field is the text and CDATA of its element: comments and processing instructions are
-// no part of it, whether the reader takes the element as it stands or repairs it first.
+// no part of it, whether the reader takes the element as it stands or repairs it first. A
+// description keeps a comment among its markup as the HTML comment it was.
 TEST_F(TextKinds, APlainFieldIsItsTextWithoutCommentsOrInstructions)
 {
     const struct
     {
         const char *source;
         QString feed;
-        bool title; // the channel's or the first item's title, else the copyright
+        // "title" (the first item's, else the channel's), "copyright", "author", "description"
+        // or a namespace field, as "dc:title"
+        QLatin1StringView field;
         QString expected;
     } cases[] = {
         // The repair before parsing leaves the comment a comment.
         {"RSS channel title",
          u"<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Show<!-- draft v2 --> "
          u"Name</title><link>https://e.org/</link></channel></rss>"_s,
-         true, u"Show Name"_s},
+         "title"_L1, u"Show Name"_s},
         {"RSS item title",
          kRSS.arg(
              u"<item><title>Show<?pi hidden?> &amp; <![CDATA[<Name>]]><!--x--></title></item>"_s),
-         true, u"Show & <Name>"_s},
+         "title"_L1, u"Show & <Name>"_s},
         {"Atom rights", kAtom10.arg(u"<rights>Fish &amp; chips<?pi x?><!-- y --></rights>"_s),
-         false, u"Fish & chips"_s},
+         "copyright"_L1, u"Fish & chips"_s},
         // Atom 0.3 text without a type is plain text, its references resolved once.
         {"Atom 0.3 copyright", kAtom03.arg(u"<copyright>Fish &amp; chips &lt;3</copyright>"_s),
-         false, u"Fish & chips <3"_s},
+         "copyright"_L1, u"Fish & chips <3"_s},
+        // An instruction holding blanks before its ">" stays the instruction it is.
+        {"item title with instruction", kRSS.arg(u"<item><title>d <?x >?></title></item>"_s),
+         "title"_L1, u"d "_s},
+        {"dc:title with instruction",
+         kRSS.arg(u"<item><title>i</title><dc:title>d <?x >?></dc:title></item>"_s), "dc:title"_L1,
+         u"d"_s},
+        {"author with instruction",
+         kRSS.arg(u"<item><title>i</title><author>d <?x >?></author></item>"_s), "author"_L1,
+         u"d"_s},
+        {"itunes:author with instruction", kRSS.arg(u"<itunes:author>d <?x >?></itunes:author>"_s),
+         "itunes:author"_L1, u"d"_s},
+        // Child markup of a plain field is its text; beside it a comment is still none.
+        {"item title markup with comment",
+         kRSS.arg(u"<item><title><b>x</b> y<!-- c --></title></item>"_s), "title"_L1,
+         u"<b>x</b> y"_s},
+        {"dc:title markup with comment",
+         kRSS.arg(u"<item><title>i</title><dc:title><i>z</i><!-- d --></dc:title></item>"_s),
+         "dc:title"_L1, u"<i>z</i>"_s},
+        {"description markup with comment",
+         kRSS.arg(u"<item><title>i</title><description><p>a</p> b<!-- note --></description>"
+                  u"</item>"_s),
+         "description"_L1, u"<p>a</p> b<!-- note -->"_s},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.source);
         ASSERT_EQ(read(c.feed), 0);
-        const auto value = [&] {
-            if (!c.title)
+        const auto value = [&]() -> QString {
+            const bool inItem = feed().countOfItems() > 0;
+            if (c.field == "copyright"_L1)
                 return feed().copyright();
-            return feed().countOfItems() > 0 ? item(0).title() : feed().title();
+            if (c.field == "title"_L1)
+                return inItem ? item(0).title() : feed().title();
+            if (c.field == "author"_L1)
+                return item(0).author();
+            if (c.field == "description"_L1)
+                return item(0).descriptionElement();
+            const qsizetype colon = c.field.indexOf(u':');
+            const KnownNamespace ns = c.field.startsWith("dc:"_L1) ? KnownNamespace::dublinCore
+                                                                   : KnownNamespace::iTunes;
+            const baseExtensionManager &extensions = inItem
+                ? static_cast<const baseExtensionManager &>(*item(0).XMLExtensions())
+                : *feed().XMLExtensions();
+            return ExtensionTexts(extensions).text(ns, c.field.sliced(colon + 1));
         };
         EXPECT_EQ(value().toStdString(), c.expected.toStdString());
         ASSERT_EQ(read(QString::fromUtf8(feed().buildXMLData())), 0);

@@ -185,10 +185,11 @@ TEST(VLXParseFeedRepair, TextRepairsAndTheirMessages)
     EXPECT_EQ(repaired.constData(), clean.constData());
 }
 
-// Blanks beside "<" and ">" inside a CDATA section are the text's own ("50 > 40" in a show
-// note); the tags around it are tightened as before. A text whose only such blanks lie in
-// sections needs no repair and comes back as the very same string.
-TEST(VLXParseFeedRepair, CDATASectionsKeepTheirBlanks)
+// Blanks beside "<" and ">" inside a CDATA section, a comment or an instruction are the text's
+// own ("50 > 40" in a show note); the tags around them are tightened as before, and so is a
+// comment or instruction never closed. A text whose only such blanks lie in sections needs no
+// repair and comes back as the very same string.
+TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
 {
     const struct
     {
@@ -201,6 +202,8 @@ TEST(VLXParseFeedRepair, CDATASectionsKeepTheirBlanks)
          u"<![CDATA[x >]]><item> <![CDATA[ < y]]>>"_s, true},
         {u"<a ><![cdata[ tail > and < "_s, u"<a><![cdata[ tail > and < "_s, false},
         {u"<p><![CDATA[]]> ></p>"_s, u"<p><![CDATA[]]>></p>"_s, false},
+        {u"<a ><!-- x > < y --><?p z ?>< b >"_s, u"<a><!-- x > < y --><?p z ?><b>"_s, true},
+        {u"<a ><!-- x > <?p z >"_s, u"<a><!-- x> <?p z>"_s, false},
     };
     for (const auto &c : cases) {
         QStringList messages;
@@ -249,6 +252,17 @@ TEST(VLXParseFeedRepair, TagValuesAreReEscaped)
     EXPECT_EQ(VLXParseFeed::fixEntityEncodingText(u"<title>a&b"_s, u"title"_s, &changed),
               u"<title>a&b"_s);
     EXPECT_FALSE(changed);
+    // A comment or an instruction stays one only as XML reads it: a comment holds no "--" and
+    // does not end in "-"; an instruction's target is a name other than "xml", followed by a
+    // blank or "?>". Anything else is stray characters.
+    EXPECT_EQ(
+        VLXParseFeed::fixEntityEncodingText(
+            u"<title>a<?XmL x?>b<?x?y?>c<?1 ?>d<?\u00d7 ?>e<?x?>f<?xml-s\tt?>g<!---- x -->h"
+            u"<!-- y --->i<!---->j</title>"_s,
+            u"title"_s, &changed)
+            .toStdString(),
+        "<title>a&lt;?XmL x?&gt;b&lt;?x?y?&gt;c&lt;?1 ?&gt;d&lt;?\u00d7 ?&gt;e<?x?>f<?xml-s\tt?>g"
+        "&lt;!---- x --&gt;h&lt;!-- y ---&gt;i<!---->j</title>");
 }
 
 TEST(VLXParseFeedRepair, EncodingIllegalCharacters)

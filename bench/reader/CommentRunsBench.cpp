@@ -1,0 +1,79 @@
+// Time in proportion to the file where "--" and comment openings pile up, at 1, 2 and 4 MB:
+// - a well-formed feed whose channel holds an instruction whose text reads like a description
+//   of many unclosed comments and one comment end (the repair reads the raw text, instruction
+//   or not), opened through the reader;
+// - a file that is not well-formed, one comment full of "--", refused by the reader's check.
+#include "io/VLXParseFeed.h"
+#include "xml/vlxXMLDOM.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QByteArray feedAround(const QByteArray &inside)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>"
+           "<title>T</title><link>https://e.org/</link>"
+        + inside + "</channel></rss>\n";
+}
+
+QByteArray instructionOfCommentOpenings(qint64 bytes)
+{
+    const QByteArray opening = "<!-- --";
+    return feedAround("<?note <description>" + opening.repeated(bytes / opening.size())
+                      + "--></description>?>");
+}
+
+QByteArray commentOfDoubleHyphens(qint64 bytes)
+{
+    const QByteArray words = "a -- ";
+    return feedAround("<!-- " + words.repeated(bytes / words.size()) + "-->");
+}
+
+void BM_OpenFeedWithCommentOpeningsInAnInstruction(benchmark::State &state)
+{
+    const QByteArray bytes = instructionOfCommentOpenings(state.range(0) << 20);
+    for (auto _ : state) {
+        const QString text = VLXParseFeed::stringFromXMLData(bytes);
+        VLXParseFeed parser;
+        if (parser.isItAFeed(text) != VLXParseFeed::Success
+            || parser.parseFeed(text, QString(), nullptr) != VLXParseFeed::Success) {
+            state.SkipWithError("the feed did not open");
+            return;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+BENCHMARK(BM_OpenFeedWithCommentOpeningsInAnInstruction)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->ArgName("MB")
+    ->Unit(benchmark::kMillisecond);
+
+void BM_RefuseCommentOfDoubleHyphens(benchmark::State &state)
+{
+    const QByteArray bytes = commentOfDoubleHyphens(state.range(0) << 20);
+    for (auto _ : state) {
+        const QString text = VLXParseFeed::stringFromXMLData(bytes);
+        VLXParseFeed parser;
+        const bool refused = parser.isItAFeed(text) == VLXParseFeed::NotAFeed
+            && parser.errorDictionary()
+                   .value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey))
+                   .toString()
+                   .startsWith(QLatin1String("Double hyphen within comment"));
+        if (!refused) {
+            state.SkipWithError("the file was not refused for its comment");
+            return;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * bytes.size());
+}
+BENCHMARK(BM_RefuseCommentOfDoubleHyphens)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->ArgName("MB")
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
