@@ -325,7 +325,10 @@ TEST_F(ImportWindowTest, LongDescriptionsOpenAndShowInPartWithoutStallingTheWind
         writeFile(file,
                   sourceFeed("Long", {{"Long", ""}})
                       .replace("About Long", cdata ? "<![CDATA[" + bytes + "]]>" : bytes));
-        // The longest the window's thread kept a 1 ms timer waiting.
+        // The longest the window's thread kept a 1 ms timer waiting. The bound is that of the
+        // other window-stall tests: a description laid out whole holds the window for seconds,
+        // while taking the text over from the reader's thread alone comes near 50 ms on a
+        // loaded machine.
         QElapsedTimer clock;
         qint64 last = 0;
         qint64 longest = 0;
@@ -340,7 +343,7 @@ TEST_F(ImportWindowTest, LongDescriptionsOpenAndShowInPartWithoutStallingTheWind
         ASSERT_TRUE(open(import, file)) << cdata;
         QTest::qWait(200);
         tick.stop();
-        EXPECT_LT(longest, 50) << cdata;
+        EXPECT_LT(longest, 250) << cdata;
         ASSERT_EQ(rowTitles(import), QStringList {"Long"}) << cdata;
         EXPECT_TRUE(description->showsInPart());
         EXPECT_TRUE(description->toPlainText().startsWith("[This description is longer than "));
