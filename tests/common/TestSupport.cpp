@@ -1,7 +1,5 @@
 #include "TestSupport.h"
 
-#include "io/VLXExportTemplate.h"
-
 #include <QAbstractItemModel>
 #include <QDir>
 #include <QFile>
@@ -35,15 +33,6 @@ QByteArray readData(const QString &relative)
 QString serverScript(const QString &name)
 {
     return QStringLiteral(VLX_TEST_SERVERS_DIR "/") + name;
-}
-
-QString exported(const QString &text, const std::function<void(TemplateValues &)> &gather,
-                 const QVariantList &substitutions)
-{
-    const TemplateValues::Names asked = VLXExportTemplate::placeholdersIn(text);
-    TemplateValues values(&asked);
-    gather(values);
-    return VLXExportTemplate::fill(text, values, substitutions);
 }
 
 QModelIndex findInModel(const QAbstractItemModel *model, const QString &text,

@@ -1,16 +1,16 @@
 #pragma once
 
+#include "io/VLXExportTemplate.h"
+
 #include <QByteArray>
 #include <QModelIndex>
 #include <QString>
 #include <QVariantList>
 
-#include <functional>
 #include <memory>
 
 class QAbstractItemModel;
 class QTemporaryDir;
-class TemplateValues;
 
 namespace TestSupport {
 // Absolute path of a file under tests/data.
@@ -22,10 +22,16 @@ QString serverScript(const QString &name);
 // The first index at or below the parent, depth first, whose text is the given one.
 QModelIndex findInModel(const QAbstractItemModel *model, const QString &text,
                         const QModelIndex &parent = {});
-// A template's text filled, as an export fills it, with the values `gather` gives for the
-// placeholders the text holds.
-QString exported(const QString &text, const std::function<void(TemplateValues &)> &gather,
-                 const QVariantList &substitutions = {});
+// A template's text filled, as an export fills it, with the values a source (an extension, a
+// manager) gives for the placeholders the text holds.
+template<typename Source>
+QString exportedBy(const QString &text, Source &&source, const QVariantList &substitutions = {})
+{
+    const TemplateValues::Names asked = VLXExportTemplate::placeholdersIn(text);
+    TemplateValues values(&asked);
+    source.actuallyBuildExport(values);
+    return VLXExportTemplate::fill(text, values, substitutions);
+}
 
 // Memory is tested by bounding a process's address space (setrlimit RLIMIT_AS) and expecting
 // the work to end cleanly, never by timing. Do it in a child process of its own: a death test

@@ -330,11 +330,9 @@ TEST(FieldExtension, ExportReplaceAllAndTheFindWalk)
     item.setText(kTitle, QStringLiteral("cat Cat"));
     item.setText(kName, QStringLiteral("a cat"));
     item.setNumber(kFlag, 1);
-    EXPECT_EQ(
-        TestSupport::exported(QStringLiteral("~~~T~~~|~~~F~~~|~~~Y~~~|~~~T~~~"),
-                              [&](TemplateValues &values) { item.actuallyBuildExport(values); },
-                              {QStringLiteral("cat"), QStringLiteral("dog")}),
-        QStringLiteral("dog Cat|YES|NO|dog Cat"));
+    EXPECT_EQ(TestSupport::exportedBy(QStringLiteral("~~~T~~~|~~~F~~~|~~~Y~~~|~~~T~~~"), item,
+                                      {QStringLiteral("cat"), QStringLiteral("dog")}),
+              QStringLiteral("dog Cat|YES|NO|dog Cat"));
 
     FakeFindView view;
     item.setFindView(&view);

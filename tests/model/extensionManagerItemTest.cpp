@@ -1,7 +1,6 @@
 #include "model/extensionManagerItem.h"
 #include "common/TestSupport.h"
 #include "extensionTestSupport.h"
-#include "model/TemplateValues.h"
 #include "model/extensionManagerChannel.h"
 
 using extensionManagerItemTest = ExtensionTest;
@@ -138,8 +137,7 @@ TEST_F(extensionManagerItemTest, UserDefinedExtensionAnswersTheSameWhetherOrNotI
         out << manager.buildXML(QStringLiteral("    "))
             << QString::number(manager.countOfExtensions())
             << QString::number(manager.parseXMLWarnCount())
-            << TestSupport::exported(QStringLiteral("t ~~~ItemTitle~~~"),
-                                     [&](TemplateValues &v) { manager.actuallyBuildExport(v); });
+            << TestSupport::exportedBy(QStringLiteral("t ~~~ItemTitle~~~"), manager);
         out << manager.arrayOfExtensionNames();
         QVariantList messages;
         for (const MessageGroup &group : manager.parseXMLErrorList(true, true, true))

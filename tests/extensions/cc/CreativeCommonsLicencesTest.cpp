@@ -95,24 +95,16 @@ TEST(CreativeCommonsLicences, ExportsOnlyTheFirstEntry)
 {
     creativeCommonsItem item;
     const QString itemTemplate = QStringLiteral("[~~~ItemCreativeCommons~~~]");
-    EXPECT_EQ(TestSupport::exported(
-                  itemTemplate, [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
-              QStringLiteral("[]"));
+    EXPECT_EQ(TestSupport::exportedBy(itemTemplate, item), QStringLiteral("[]"));
     item.setLicenseString({QStringLiteral("http://one/"), QStringLiteral("http://two/")});
-    EXPECT_EQ(TestSupport::exported(
-                  itemTemplate, [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
-              QStringLiteral("[http://one/]"));
-    EXPECT_EQ(
-        TestSupport::exported(QStringLiteral("~~~FeedCreativeCommons~~~"),
-                              [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
-        QStringLiteral("~~~FeedCreativeCommons~~~"));
+    EXPECT_EQ(TestSupport::exportedBy(itemTemplate, item), QStringLiteral("[http://one/]"));
+    EXPECT_EQ(TestSupport::exportedBy(QStringLiteral("~~~FeedCreativeCommons~~~"), item),
+              QStringLiteral("~~~FeedCreativeCommons~~~"));
 
     creativeCommonsChannel channel;
     channel.setLicenseString({QStringLiteral("http://one/")});
-    EXPECT_EQ(
-        TestSupport::exported(QStringLiteral("<~~~FeedCreativeCommons~~~>"),
-                              [&](TemplateValues &values) { channel.actuallyBuildExport(values); }),
-        QStringLiteral("<http://one/>"));
+    EXPECT_EQ(TestSupport::exportedBy(QStringLiteral("<~~~FeedCreativeCommons~~~>"), channel),
+              QStringLiteral("<http://one/>"));
 }
 
 TEST(CreativeCommonsLicences, CopiesAndArchivesKeepEveryEntry)

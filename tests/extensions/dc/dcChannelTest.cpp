@@ -182,11 +182,10 @@ TEST(dcChannel, TokensOfTheChannelSetOnly)
     channel.setTitle(u"Mine"_s);
     channel.setTitleTI(u"Box"_s);
     channel.setLanguageElement(u"en"_s);
-    EXPECT_EQ(
-        TestSupport::exported(u"~~~FeedDCTitle~~~/~~~FeedDCTitle~~~/"
-                              u"~~~FeedDCLanguage~~~/~~~FeedDCCoverage~~~"_s,
-                              [&](TemplateValues &values) { channel.actuallyBuildExport(values); }),
-        u"Mine/Mine/en/"_s);
+    EXPECT_EQ(TestSupport::exportedBy(u"~~~FeedDCTitle~~~/~~~FeedDCTitle~~~/"
+                                      u"~~~FeedDCLanguage~~~/~~~FeedDCCoverage~~~"_s,
+                                      channel),
+              u"Mine/Mine/en/"_s);
     const ExtensionDescriptor &d = dcChannel::classDescriptor();
     for (int f = dcChannel::kTextInput; f < d.fieldCount(); ++f)
         EXPECT_EQ(d.field(f).exportToken, nullptr) << d.field(f).name;

@@ -88,10 +88,8 @@ TEST(dcItem, TokensOfTheItem)
 {
     dcItem item;
     item.setCreator(u"Ann"_s);
-    EXPECT_EQ(
-        TestSupport::exported(u"~~~ItemDCCreator~~~|~~~ItemDCTitle~~~|x"_s,
-                              [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
-        u"Ann||x"_s);
+    EXPECT_EQ(TestSupport::exportedBy(u"~~~ItemDCCreator~~~|~~~ItemDCTitle~~~|x"_s, item),
+              u"Ann||x"_s);
 }
 
 TEST_F(dcItemSettings, TheFeedsOwnDefaultsThenAllFeedsElementByElement)
@@ -130,10 +128,7 @@ TEST_F(dcItemSettings, TheImageHasItsOwnDefaultsNoTokensAndOnlyRepairsItsDate)
     image.populateWithDefaults(QString());
     EXPECT_EQ(image.rights(), u"Image rights"_s);
     image.setTitle(u"Logo"_s);
-    EXPECT_EQ(
-        TestSupport::exported(u"~~~FeedDCTitle~~~"_s,
-                              [&](TemplateValues &values) { image.actuallyBuildExport(values); }),
-        u"~~~FeedDCTitle~~~"_s);
+    EXPECT_EQ(TestSupport::exportedBy(u"~~~FeedDCTitle~~~"_s, image), u"~~~FeedDCTitle~~~"_s);
     image.setDateElement(u"not a date at all"_s);
     image.validate(nullptr);
     EXPECT_NE(image.dateElement(), u"not a date at all"_s);

@@ -420,25 +420,24 @@ TEST(iTunesChannel, CopiesExportAndReplaceAll)
     EXPECT_EQ(channel.category().first().category(), QStringLiteral("Arts"));
     EXPECT_EQ(channel.subtitle(), QStringLiteral("A cat show"));
 
-    EXPECT_EQ(TestSupport::exported(
+    EXPECT_EQ(TestSupport::exportedBy(
                   QStringLiteral("~~~FeediTunesSubtitle~~~|~~~FeediTunesCategory~~~|"
                                  "~~~FeediTunesSubCategory~~~|~~~FeediTunesOwnerEmail~~~|"
                                  "~~~FeediTunesExplicit~~~|~~~FeediTunesBlocked~~~|"
                                  "~~~FeediTunesImage~~~"),
-                  [&](TemplateValues &values) { channel.actuallyBuildExport(values); }),
+                  channel),
               QStringLiteral("A cat show|Arts|Design|cat@example.com|CLEAN|YES|"));
-    EXPECT_EQ(TestSupport::exported(
-                  QStringLiteral("~~~FeediTunesCategory~~~~~~FeediTunesExplicit~~~"),
-                  [&](TemplateValues &values) { iTunesChannel().actuallyBuildExport(values); }),
-              QStringLiteral("NO"));
+    EXPECT_EQ(
+        TestSupport::exportedBy(QStringLiteral("~~~FeediTunesCategory~~~~~~FeediTunesExplicit~~~"),
+                                iTunesChannel()),
+        QStringLiteral("NO"));
     // A page shows the plain texts as text.
     iTunesChannel paged;
     paged.setSubtitle(QStringLiteral("Cats & <dogs>"));
-    EXPECT_EQ(TestSupport::exported(
-                  QStringLiteral("~~~FeediTunesSubtitle~~~"),
-                  [&](TemplateValues &values) { paged.actuallyBuildExport(values); },
-                  VLXExportTemplate::substitutionsForExport(VLXExportTemplate::HTML)),
-              QStringLiteral("Cats &amp; &lt;dogs&gt;"));
+    EXPECT_EQ(
+        TestSupport::exportedBy(QStringLiteral("~~~FeediTunesSubtitle~~~"), paged,
+                                VLXExportTemplate::substitutionsForExport(VLXExportTemplate::HTML)),
+        QStringLiteral("Cats &amp; &lt;dogs&gt;"));
 
     // Every searchable text field takes part; the list does not.
     channel.setCategory({{QStringLiteral("cat"), QString()}});

@@ -314,9 +314,9 @@ TEST(iTunesItem, TokensCopiesAndArchives)
     item.setDuration(QStringLiteral("1:30"));
     item.setExplicit(1);
     EXPECT_EQ(
-        TestSupport::exported(QStringLiteral("~~~FeediTunesSubtitle~~~ ~~~ItemiTunesDuration~~~ "
-                                             "~~~FeediTunesExplicit~~~ ~~~FeediTunesBlocked~~~"),
-                              [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
+        TestSupport::exportedBy(QStringLiteral("~~~FeediTunesSubtitle~~~ ~~~ItemiTunesDuration~~~ "
+                                               "~~~FeediTunesExplicit~~~ ~~~FeediTunesBlocked~~~"),
+                                item),
         QStringLiteral("S 1:30 YES NO"));
 
     auto episode = std::make_shared<VLXItems>();

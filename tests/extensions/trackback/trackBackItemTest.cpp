@@ -107,16 +107,13 @@ TEST(trackBackItem, ExportCopiesAndArchives)
 {
     trackBackItem item;
     item.setPingString(QStringLiteral("http://p.example/"));
-    EXPECT_EQ(
-        TestSupport::exported(QStringLiteral("[~~~ItemTrackBackPing~~~|"
-                                             "~~~ItemTrackBackAbout~~~]"),
-                              [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
-        QStringLiteral("[http://p.example/|]"));
+    EXPECT_EQ(TestSupport::exportedBy(QStringLiteral("[~~~ItemTrackBackPing~~~|"
+                                                     "~~~ItemTrackBackAbout~~~]"),
+                                      item),
+              QStringLiteral("[http://p.example/|]"));
     item.setAboutString({QStringLiteral("http://1.example/"), QStringLiteral("http://2.example/")});
-    EXPECT_EQ(
-        TestSupport::exported(QStringLiteral("~~~ItemTrackBackAbout~~~"),
-                              [&](TemplateValues &values) { item.actuallyBuildExport(values); }),
-        QStringLiteral("http://1.example/"));
+    EXPECT_EQ(TestSupport::exportedBy(QStringLiteral("~~~ItemTrackBackAbout~~~"), item),
+              QStringLiteral("http://1.example/"));
 
     const auto copy = std::dynamic_pointer_cast<trackBackItem>(item.copyExtension());
     ASSERT_TRUE(copy);
