@@ -542,6 +542,34 @@ void WYSIWYG::computeHTML(std::function<void(const QString &)> done)
     });
 }
 
+void WYSIWYG::settle(std::function<void()> then)
+{
+    if (!m_ready || m_rendererGone) {
+        then();
+        return;
+    }
+    // The page reports each change over the channel, which may still be on its way when a key
+    // closes the window: keys typed just before it would count as no edit and be dropped. The
+    // page's body is asked for first, and what it holds beyond the last report is an edit.
+    m_settling = true;
+    QPointer<WYSIWYG> self(this);
+    auto answered = std::make_shared<bool>(false);
+    auto settled = [self, answered, then](const QVariant &value) {
+        if (!self || std::exchange(*answered, true))
+            return;
+        self->m_settling = false;
+        if (value.typeId() == QMetaType::QString && value.toString() != self->m_current.html
+            && !self->m_closing) {
+            const QString selection = self->m_current.selection;
+            self->documentChangedInPage(self->m_generation, value.toString(),
+                                        QStringLiteral("edit"), selection, selection);
+        }
+        then();
+    };
+    QTimer::singleShot(kCleanTimeoutMs, this, [settled] { settled(QVariant()); });
+    evaluate(QStringLiteral("vlx.bodyHTML()"), settled);
+}
+
 bool WYSIWYG::windowShouldClose()
 {
     if (m_closing)
@@ -551,6 +579,13 @@ bool WYSIWYG::windowShouldClose()
 }
 
 void WYSIWYG::close()
+{
+    if (m_closing || m_settling)
+        return;
+    settle([this] { closeSettled(); });
+}
+
+void WYSIWYG::closeSettled()
 {
     if (m_closing)
         return;
@@ -573,7 +608,9 @@ void WYSIWYG::close()
 
 void WYSIWYG::save()
 {
-    finish(1);
+    if (m_closing || m_settling)
+        return;
+    settle([this] { finish(1); });
 }
 
 void WYSIWYG::finish(int result)

@@ -179,6 +179,9 @@ private:
                                const QString &before, const QString &after);
     void historyRequested(bool redo, int generation);
     void showMirror(const QString &html);
+    // Takes in what the page holds but has not reported yet, then runs then.
+    void settle(std::function<void()> then);
+    void closeSettled();
     void finish(int result);
     void closeWindowAndReport(int result);
     bool windowShouldClose();
@@ -222,6 +225,7 @@ private:
     bool m_scriptUp = false; // the script reported over the channel
     bool m_ready = false;
     bool m_closing = false;
+    bool m_settling = false; // close or save waits for the page's body
     bool m_rendererGone = false;
     int m_generation = 0;
     Snapshot m_current;
