@@ -1,5 +1,7 @@
 // Any byte sequence must come out of the reader as a status: decoding, the feed check and the
-// full read (with its repairs) run on every input, and the channel-only read as well.
+// full read (with its repairs) run on every input, and the channel-only read as well. A text XML
+// reads as an RSS feed must open, and the quick check of whether any repair applies must agree
+// with the repairs.
 //
 // For coverage inside the library, instrument all of it, not only this file:
 //   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVLX_BUILD_FUZZ=ON \
@@ -9,10 +11,12 @@
 //   build-fuzz/fuzz/reader/fuzz_reader -max_len=16384 -timeout=20 -dict=fuzz/feeds.dict \
 //     work-corpus fuzz/reader/corpus tests/data/feeds
 
+#include "io/KeptMarkup.h"
 #include "io/VLXParseFeed.h"
 #include "platform/AlertService.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -32,7 +36,7 @@ void setUp()
 {
     static int argc = 1;
     static char name[] = "fuzz_reader";
-    static char *argv[] = { name, nullptr };
+    static char *argv[] = {name, nullptr};
     QStandardPaths::setTestModeEnabled(true);
     static QCoreApplication app(argc, argv);
     AlertService::setInstance(std::make_shared<QuietAlerts>());
@@ -45,23 +49,42 @@ void check(int status)
         std::abort();
 }
 
-// The text with every CDATA section (up to its first "]]>", or to the end when unclosed) put
-// as one mark: blanks inside a section are the text's own and the repairs leave them, and the
-// mark keeps a "<" and a blank on either side of a section from reading as "< ".
-QString outsideCdata(const QString &text)
+// The text outside the parts XML reads as markup of their own (CDATA sections, comments,
+// instructions, the document type), each part put as one mark: the repairs leave what those
+// parts hold as it is, and the mark keeps a "<" and a blank on either side of a part from
+// reading as "< ".
+QString outsideKeptMarkup(const QString &text)
 {
     QString out;
-    qsizetype from = 0;
-    while (from < text.size()) {
-        const qsizetype open = text.indexOf(u"<![CDATA[", from, Qt::CaseInsensitive);
-        out += QStringView(text).sliced(from, (open < 0 ? text.size() : open) - from);
-        if (open < 0)
-            break;
-        out += u'#';
-        const qsizetype close = text.indexOf(u"]]>", open);
-        from = close < 0 ? text.size() : close + 3;
-    }
+    KeptMarkup<char16_t>(reinterpret_cast<const char16_t *>(text.utf16()), text.size())
+        .walk(
+            [&](qsizetype from, qsizetype to) { out += QStringView(text).sliced(from, to - from); },
+            [&](const auto &) { out += u'#'; });
     return out;
+}
+
+// Whether XML reads the text as an RSS feed the reader takes: well-formed, with an "rss" root
+// naming a version of RSS 2.0 or one before it, and a "channel" element in it.
+bool readsAsRSS(const QString &text)
+{
+    vlxXMLDOM dom;
+    if (!dom.initWithString(VLXParseFeed::workingCopy(text)) || !dom.xmlTree())
+        return false;
+    const vlxXMLNode *rss = dom.nodeNamed(QStringLiteral("rss"), vlxXMLDOM::Element, nullptr);
+    if (!rss)
+        return false;
+    static const QStringList versions
+        = {QStringLiteral("0.91"), QStringLiteral("0.92"), QStringLiteral("0.93"),
+           QStringLiteral("0.94"), QStringLiteral("2.0")};
+    if (!versions.contains(vlxXMLDOM::attributeOfNode(rss, QStringLiteral("version"))))
+        return false;
+    for (int i = 0; i < vlxXMLDOM::numberOfChildren(rss); ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, rss);
+        if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element
+            && vlxXMLDOM::nameOfNode(child) == u"channel")
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -73,8 +96,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString text = VLXParseFeed::stringFromXMLData(
         QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
     VLXParseFeed parser;
-    check(parser.isItAFeed(text));
-    check(parser.parseFeed(text, QStringLiteral("fuzz"), nullptr));
+    const int checked = parser.isItAFeed(text);
+    check(checked);
+    const int read = parser.parseFeed(text, QStringLiteral("fuzz"), nullptr);
+    check(read);
+    // A repair never refuses what XML reads.
+    if ((checked != 0 || read != 0) && readsAsRSS(text))
+        std::abort();
     check(parser.parseFeedChannelOnly(text));
     VLXParseFeed::getFeedTypeAndVersion(text);
 
@@ -83,12 +111,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList messages;
     const QString repaired = VLXParseFeed::repairText(text, &messages);
     if (repaired.constData() == text.constData()) {
-        const QString outside = outsideCdata(text);
-        if (text.contains(u"&amp;apos;") || outside.contains(u"< ") || outside.contains(u" >")
-            || text.contains(u"</xml>"))
+        const QString outside = outsideKeptMarkup(text);
+        if (outside.contains(u"&amp;apos;") || outside.contains(u"< ") || outside.contains(u" >")
+            || outside.contains(u"</xml>"))
             std::abort();
-        for (const char *tag : { "title", "description", "dc:title", "dc:description",
-                                 "content:encoded" }) {
+        for (const char *tag :
+             {"title", "description", "dc:title", "dc:description", "content:encoded"}) {
             bool changed = false;
             VLXParseFeed::fixEntityEncodingText(text, QString::fromLatin1(tag), &changed);
             if (changed)

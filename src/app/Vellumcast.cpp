@@ -20,6 +20,8 @@
 #include "app/WindowCommands.h"
 #include "document/FeedFields.h"
 #include "document/FeedListModel.h"
+#include "editors/errorListing.h"
+#include "model/FeedElement.h"
 #include "model/VLXItems.h"
 #include "panes/EditTracker.h"
 #include "platform/AlertService.h"
@@ -73,8 +75,20 @@ Vellumcast::Vellumcast(QObject *parent)
     if (!theInstance())
         theInstance() = this;
     VellumcastHost::install();
-    FeedDocument::setSourceEditor([](const QString &text) {
-        return Vellumcast::editXMLText(XMLSourceRequest::mending(text));
+    FeedDocument::setSourceEditor([](const QString &text, const FeedDocument::Refusal &why) {
+        // While the text is mended, the message list says why it was refused.
+        if (!why.reason.isEmpty()) {
+            Vellumcast *shown = existingInstance();
+            errorListing::showPanel(
+                shown ? shown->window() : nullptr,
+                QVariantList {FeedElement::makeEntry(FeedElement::kValidateError, why.reason)}, 1,
+                0, 0);
+        }
+        const std::optional<QString> mended
+            = Vellumcast::editXMLText(XMLSourceRequest::mending(text, why.line));
+        if (!why.reason.isEmpty())
+            errorListing::closePanel();
+        return mended;
     });
     connectDocument();
 }
@@ -336,8 +350,8 @@ void Vellumcast::showSelectedTab(int tab)
 {
     if (auto *tabs = outlet<QTabWidget>(QStringLiteral("tabsFeeds")))
         tabs->setCurrentIndex(tab);
-    static const char *const subs[] = {"tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub",
-                                       "tabsFeeds_ImagesSub"};
+    static const char *const subs[]
+        = {"tabsFeeds_FeedsSub", "tabsFeeds_ItemsSub", "tabsFeeds_ImagesSub"};
     if (auto *sub = outlet<QTabWidget>(QLatin1String(subs[tab])))
         sub->setCurrentIndex(0);
 }

@@ -81,28 +81,36 @@ void FeedDocument::setSourceEditor(SourceEditor editor)
     sourceEditor() = std::move(editor);
 }
 
-std::optional<QString> FeedDocument::editSource(const QString &text)
+std::optional<QString> FeedDocument::editSource(const QString &text, const Refusal &why)
 {
     QuestionNotice::announce();
-    return sourceEditor() ? sourceEditor()(text) : std::nullopt;
+    return sourceEditor() ? sourceEditor()(text, why) : std::nullopt;
 }
 
-std::optional<QString> FeedDocument::fixOrAbandon(const QVariantMap &error, const QString &text, bool *abandoned)
+std::optional<QString> FeedDocument::fixOrAbandon(const QVariantMap &error, const QString &reason,
+                                                  const QString &text, bool *abandoned)
 {
     Alert alert;
     alert.style = Alert::Style::Informational;
+    Refusal why {reason, 0};
     if (!error.isEmpty()) {
+        why.line = error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt();
+        const QString description
+            = error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString();
+        why.reason = QStringLiteral("Line %1: %2").arg(why.line).arg(description);
         alert.title = QStringLiteral("Error in XML");
         alert.message
             = QStringLiteral("The following error was detected on line %1:\n\n%2\n\nYou may "
                              "either abandon your changes and revert back to before you "
                              "started editing or continue editing and fix the error.")
-                  .arg(error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt())
-                  .arg(error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString());
+                  .arg(why.line)
+                  .arg(description);
     } else {
         alert.title = QStringLiteral("Not XML/RSS");
         alert.message = QStringLiteral("This file does not appear to be an XML/RSS file.  Would "
                                        "you like to try and fix it manually?");
+        if (!reason.isEmpty())
+            alert.message += QStringLiteral("\n\n") + reason;
     }
     alert.defaultButton = QStringLiteral("Manually fix it");
     alert.alternateButton = QStringLiteral("Abandon it");
@@ -111,7 +119,7 @@ std::optional<QString> FeedDocument::fixOrAbandon(const QVariantMap &error, cons
         return std::nullopt;
     // The editor is a window: a load on a worker thread waits for it on the window's thread.
     return MainThreadCall::ask<std::optional<QString>>(
-        [&text] { return FeedDocument::editSource(text); }, std::nullopt);
+        [&text, &why] { return FeedDocument::editSource(text, why); }, std::nullopt);
 }
 
 FeedDocument::ParseLog FeedDocument::parseLogOf(const VLXFeed &feed)
@@ -231,7 +239,8 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         else if (feedText.isNull() && !kept.isNull())
             feedText = VLXParseFeed::stringFromXMLData(kept); // for the editor to mend
         bool abandoned = false;
-        const std::optional<QString> fixed = fixOrAbandon(loaded.error, feedText, &abandoned);
+        const std::optional<QString> fixed
+            = fixOrAbandon(loaded.error, loaded.reason, feedText, &abandoned);
         if (abandoned || !fixed) {
             prepared.result.outcome = abandoned ? LoadOutcome::Abandoned : LoadOutcome::Unsaved;
             return prepared;
@@ -366,23 +375,22 @@ bool FeedDocument::writeTo(const QString &path, FeedListEntry &entry, QString *p
     const QString temporary
         = QDir(ApplicationIdentity::userFolder()).filePath(QStringLiteral("Temporary"));
     auto run = std::make_shared<SaveRun>();
-    const auto work
-        = [run, feed = m_feed, path, entry, temporary](LoadControl &control) {
-              const auto end = qScopeGuard([&run] { run->ended = true; });
-              if (!control.report(LoadControl::Stage::Finishing, 0, 0))
-                  return;
-              // The local files walk every item, so they are taken here too.
-              FeedListEntry companion = entry;
-              run->localFiles = feed->enclosureLocalFileInfo();
-              companion.setValue(FeedListEntry::kLocalEnclosureFileInfo, *run->localFiles);
-              QByteArray bytes = feed->buildXMLData();
-              int building = SaveRun::Building;
-              if (control.stopRequested()
-                  || !run->state.compare_exchange_strong(building, SaveRun::Writing))
-                  return;
-              run->written = FeedFileWriter::save(path, bytes, companion.toMap(), temporary);
-              run->bytes = std::move(bytes);
-          };
+    const auto work = [run, feed = m_feed, path, entry, temporary](LoadControl &control) {
+        const auto end = qScopeGuard([&run] { run->ended = true; });
+        if (!control.report(LoadControl::Stage::Finishing, 0, 0))
+            return;
+        // The local files walk every item, so they are taken here too.
+        FeedListEntry companion = entry;
+        run->localFiles = feed->enclosureLocalFileInfo();
+        companion.setValue(FeedListEntry::kLocalEnclosureFileInfo, *run->localFiles);
+        QByteArray bytes = feed->buildXMLData();
+        int building = SaveRun::Building;
+        if (control.stopRequested()
+            || !run->state.compare_exchange_strong(building, SaveRun::Writing))
+            return;
+        run->written = FeedFileWriter::save(path, bytes, companion.toMap(), temporary);
+        run->bytes = std::move(bytes);
+    };
     if (runner) {
         const bool finished = runner(work);
         int building = SaveRun::Building;

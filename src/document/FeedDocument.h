@@ -146,16 +146,25 @@ public:
     static QString stageStatus(VLXParseFeed::Stage stage, const QString &base);
     LoadResult finish(Prepared prepared, const FeedListEntry &entry, const LoadOptions &options);
 
+    // Why a text is not a feed, as the one who mends it is told: a sentence, and the line of
+    // the text it names (0: none).
+    struct Refusal
+    {
+        QString reason;
+        int line = 0;
+    };
     // The editor offered to mend a text that is not a feed: answers the mended text, or nothing
     // when it was closed without saving. Tests and the XML source window install theirs.
-    using SourceEditor = std::function<std::optional<QString>(const QString &)>;
+    using SourceEditor
+        = std::function<std::optional<QString>(const QString &text, const Refusal &why)>;
     static void setSourceEditor(SourceEditor editor);
-    static std::optional<QString> editSource(const QString &text);
+    static std::optional<QString> editSource(const QString &text, const Refusal &why);
     // Asks what to do with a text that is not a feed ("Error in XML" with the parser's report,
-    // else "Not XML/RSS"): the mended text, or nothing when the user abandons it (*abandoned
-    // set) or closes the editor without saving. Any thread: the editor opens on the window's.
-    static std::optional<QString> fixOrAbandon(const QVariantMap &error, const QString &text,
-                                               bool *abandoned);
+    // else "Not XML/RSS" with the reason, when there is one): the mended text, or nothing when
+    // the user abandons it (*abandoned set) or closes the editor without saving. Any thread: the
+    // editor opens on the window's.
+    static std::optional<QString> fixOrAbandon(const QVariantMap &error, const QString &reason,
+                                               const QString &text, bool *abandoned);
 
     // --- Saving --------------------------------------------------------------------------------
     // Writes the feed and its entry (with the backups) to the path; the entry is updated with the

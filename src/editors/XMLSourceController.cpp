@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
 
@@ -57,6 +58,7 @@ std::optional<QString> XMLSourceController::edit(const XMLSourceRequest &request
     XMLSourceController controller(parent);
     controller.setXMLFragment(request.fragment);
     controller.setUsedExtensions(request.usedExtensions);
+    controller.setStartLine(request.line);
     if (controller.editXML(request.original, request.current) != 1)
         return std::nullopt;
     return controller.sourceData();
@@ -260,6 +262,10 @@ int XMLSourceController::editXML(const std::optional<QString> &original, const Q
     m_undoManager.clear();
     m_window->setWindowModified(false);
     m_editXML->setFocus(Qt::OtherFocusReason);
+    m_lineNumber->setText(m_startLine > 0 ? QString::number(m_startLine) : QString());
+    // The line a refusal names is shown once the window is up, as Go shows it.
+    if (m_startLine > 0)
+        QTimer::singleShot(0, m_window, [this] { jumpToLine(); });
 
     const int code = m_window->exec();
 

@@ -167,7 +167,7 @@ void VLXImport::readBytes(QByteArray bytes, QString text, QString path)
         case FeedLoader::Outcome::NotAFeed: {
             bool abandoned = false;
             const std::optional<QString> fixed
-                = FeedDocument::fixOrAbandon(result.error, result.text, &abandoned);
+                = FeedDocument::fixOrAbandon(result.error, result.reason, result.text, &abandoned);
             if (fixed && m_opening)
                 readBytes({}, *fixed);
             else

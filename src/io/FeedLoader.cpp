@@ -51,6 +51,7 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
             return {};
     }
     std::optional<Result> direct;
+    QString undecodable; // why the bytes give no text
     if (head)
         direct = readBytes(bytes, std::move(*head), progress);
     else if (asBytes && VLXParseFeed::readsAsBytes(bytes, text))
@@ -61,9 +62,13 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
         // The bytes did not parse: their text is read (and tells why) as any other.
         if (text.isNull())
             text = VLXParseFeed::stringFromXMLData(bytes);
+        if (text.isNull())
+            undecodable = VLXParseFeed::decodingProblem(bytes);
         bytes = QByteArray();
     }
     Result result = direct ? std::move(*direct) : readText(std::move(text), progress);
+    if (result.outcome == Outcome::NotAFeed && result.reason.isEmpty())
+        result.reason = undecodable;
     // A refused feed is not converted either: the notice that it would be is dropped.
     if (result.outcome == Outcome::Refused)
         alerts.take();
@@ -117,6 +122,7 @@ FeedLoader::Result FeedLoader::finishRead(VLXParseFeed &reader, int status, QStr
     if (result.status != VLXParseFeed::Success || !reader.feed()) {
         result.outcome = Outcome::NotAFeed;
         result.error = reader.errorDictionary();
+        result.reason = reader.refusal();
         result.text = std::move(text);
         return result;
     }

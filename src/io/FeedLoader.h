@@ -72,6 +72,9 @@ public:
         int status = VLXParseFeed::Stopped;
         // The XML parser's report when the check failed (see VLXParseFeed::errorDictionary).
         QVariantMap error;
+        // Why a text that is no feed was refused when the parser's report does not tell: bytes
+        // that do not decode, or a well-formed document that holds no feed.
+        QString reason;
         // Alerts raised while loading (the notice of a format to be converted), in their order,
         // for the main thread to show; each was answered with its default button. A refused
         // feed has only the alert that says why.

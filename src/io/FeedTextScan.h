@@ -69,6 +69,67 @@ public:
         return true;
     }
 
+    // The character at `at` and, in *length, the units it takes; *length is 0 when the units
+    // there are no whole character (a lone surrogate, bytes that are no UTF-8).
+    static char32_t characterAt(const char16_t *data, qsizetype n, qsizetype at, int *length)
+    {
+        const char16_t c = data[at];
+        if (QChar::isHighSurrogate(c) && at + 1 < n && QChar::isLowSurrogate(data[at + 1])) {
+            *length = 2;
+            return QChar::surrogateToUcs4(c, data[at + 1]);
+        }
+        *length = QChar::isSurrogate(c) ? 0 : 1;
+        return c;
+    }
+    static char32_t characterAt(const char *data, qsizetype n, qsizetype at, int *length)
+    {
+        const auto *p = reinterpret_cast<const unsigned char *>(data + at);
+        if (*p < 0x80) {
+            *length = 1;
+            return *p;
+        }
+        *length = utf8SequenceLength(p, reinterpret_cast<const unsigned char *>(data + n));
+        char32_t code = *p & (0x7F >> *length);
+        for (int k = 1; k < *length; ++k)
+            code = (code << 6) | (p[k] & 0x3F);
+        return code;
+    }
+
+    // The characters XML allows to start a name, and to go on with it.
+    static bool isNameStartCharacter(char32_t c)
+    {
+        return (c >= U'a' && c <= U'z') || (c >= U'A' && c <= U'Z') || c == U'_' || c == U':'
+            || (c >= 0xC0 && c <= 0xD6) || (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF)
+            || (c >= 0x370 && c <= 0x37D) || (c >= 0x37F && c <= 0x1FFF)
+            || (c >= 0x200C && c <= 0x200D) || (c >= 0x2070 && c <= 0x218F)
+            || (c >= 0x2C00 && c <= 0x2FEF) || (c >= 0x3001 && c <= 0xD7FF)
+            || (c >= 0xF900 && c <= 0xFDCF) || (c >= 0xFDF0 && c <= 0xFFFD)
+            || (c >= 0x10000 && c <= 0xEFFFF);
+    }
+    static bool isNameCharacter(char32_t c)
+    {
+        return isNameStartCharacter(c) || c == U'-' || c == U'.' || (c >= U'0' && c <= U'9')
+            || c == 0xB7 || (c >= 0x300 && c <= 0x36F) || (c >= 0x203F && c <= 0x2040);
+    }
+
+    // Where the XML name starting at `at` ends: `at` itself when no name starts there. The
+    // parser reads names by these rules, so a part of the text is taken for a tag or an
+    // instruction only where it reads one.
+    template<typename Char> static qsizetype nameEnd(const Char *data, qsizetype n, qsizetype at)
+    {
+        qsizetype i = at;
+        while (i < n) {
+            int length = 0;
+            const char32_t c = characterAt(data, n, i, &length);
+            if (length == 0 || (i == at ? !isNameStartCharacter(c) : !isNameCharacter(c)))
+                break;
+            i += length;
+        }
+        return i;
+    }
+
+    static bool isBlank(char16_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
     // Whether the text at `at` (an ampersand) starts a numeric character reference that XML
     // accepts, however many digits it has.
     template<typename Char>
@@ -244,95 +305,18 @@ public:
         }
     };
 
-    // One sweep over the text that answers whether any repair step would change it. The literal
-    // steps are recognised where they occur; the re-escaping of every tag in `tags` runs as a
-    // dry run that follows each tag's pass exactly (the CDATA context and the search positions
-    // are those of the real pass). As long as no pass changes anything, every later pass sees
-    // the same text, so "no change anywhere" here means all steps can be skipped. A large feed
-    // that needs no repair then costs one walk over its characters.
+    // Where the closing tag of `name` (ASCII, matched in any letter case) that starts at `at`
+    // ends, as XML reads one: "</", the name, blanks, ">". -1 when none starts there.
     template<typename Char>
-    static bool textNeedsRepair(const Char *data, qsizetype n, const QStringList &tags)
+    static qsizetype closingTagEnd(const Char *data, qsizetype n, qsizetype at, QStringView name)
     {
-        struct TagState
-        {
-            QString open, close;
-            char16_t initial; // the tag's first letter, lower case
-            qsizetype resumeAt = 0; // the pass searches its next opening tag from here
-            qsizetype valueStart = -1; // inside a value: where it starts
-        };
-        std::vector<TagState> states;
-        for (const QString &tag : tags)
-            states.push_back({u'<' + tag + u'>', QStringLiteral("</") + tag + u'>',
-                              asciiLower(tag.isEmpty() ? u'\0' : tag.front().unicode()), 0, -1});
-
-        qsizetype lastOpen = -1, lastClose = -1;
-        const auto inCdata
-            = [&] { return lastOpen >= 0 && (lastClose < 0 || lastOpen > lastClose); };
-        // Blanks inside a CDATA section, a comment or an instruction are the text's own: the
-        // space repairs leave them, and find these parts as this does. keptEnd: where the last
-        // one found ends.
-        qsizetype keptEnd = 0;
-        NextLiteral cdataEnd {QLatin1StringView("]]>")}, commentEnd {QLatin1StringView("-->")},
-            instructionEnd {QLatin1StringView("?>")};
-        for (qsizetype p = nextMarkupCharacter(data, 0, n); p < n;
-             p = nextMarkupCharacter(data, p + 1, n)) {
-            const char16_t c = unit(data[p]);
-            if (c == '&') {
-                if (startsWithAt(data, n, p, QLatin1StringView("&amp;apos;")))
-                    return true;
-            } else if (c == '>') {
-                if (p > 0 && unit(data[p - 1]) == ' ' && p >= keptEnd)
-                    return true;
-            } else if (c == ']') {
-                if (p + 2 < n && unit(data[p + 1]) == ']' && unit(data[p + 2]) == '>')
-                    lastClose = p;
-            } else if (c == '<') {
-                if (p >= keptEnd) {
-                    if (matchesAsciiCI(data, n, p, u"<![CDATA[")) {
-                        const qsizetype close = cdataEnd.from(data, n, p + 9);
-                        keptEnd = close < 0 ? n : close + 3;
-                    } else if (startsWithAt(data, n, p, QLatin1StringView("<!--"))) {
-                        const qsizetype close = commentEnd.from(data, n, p + 4);
-                        keptEnd = close < 0 ? keptEnd : close + 3;
-                    } else if (startsWithAt(data, n, p, QLatin1StringView("<?"))) {
-                        const qsizetype close = instructionEnd.from(data, n, p + 2);
-                        keptEnd = close < 0 ? keptEnd : close + 2;
-                    }
-                }
-                if (p + 1 < n && unit(data[p + 1]) == ' ' && p >= keptEnd)
-                    return true;
-                const bool closing = p + 1 < n && unit(data[p + 1]) == '/';
-                if (closing && startsWithAt(data, n, p, QLatin1StringView("</xml>")))
-                    return true;
-                // The letter a tag name must start with here: most tags are none of the watched.
-                const qsizetype nameAt = p + (closing ? 2 : 1);
-                const char16_t initial = nameAt < n ? asciiLower(unit(data[nameAt])) : u'\0';
-                for (TagState &state : states) {
-                    if (state.initial != initial)
-                        continue;
-                    if (state.valueStart >= 0) {
-                        if (!closing || !matchesAsciiCI(data, n, p, state.close))
-                            continue;
-                        // A value holding a CDATA section is left alone.
-                        const bool holdsCdata = lastOpen >= state.valueStart;
-                        if (!holdsCdata
-                            && valueNeedsEscaping(data + state.valueStart, p - state.valueStart))
-                            return true;
-                        state.valueStart = -1;
-                        state.resumeAt = p + state.close.size();
-                    } else if (!closing && p >= state.resumeAt
-                               && matchesAsciiCI(data, n, p, state.open)) {
-                        if (inCdata())
-                            state.resumeAt = p + state.open.size();
-                        else
-                            state.valueStart = p + state.open.size();
-                    }
-                }
-                if (!closing && matchesAsciiCI(data, n, p, u"<![CDATA["))
-                    lastOpen = p;
-            }
-        }
-        return false;
+        if (!startsWithAt(data, n, at, QLatin1StringView("</"))
+            || !matchesAsciiCI(data, n, at + 2, name))
+            return -1;
+        qsizetype i = at + 2 + name.size();
+        while (i < n && isBlank(unit(data[i])))
+            ++i;
+        return i < n && unit(data[i]) == u'>' ? i + 1 : -1;
     }
 
     // --- format detection on the lower-cased, space-free view of the text ---------------------
@@ -484,6 +468,42 @@ public:
         return -1;
     }
 
+    // Where the value of the attribute `name` of the start tag at `tag` starts, after its
+    // quote, as XML reads the tag's attributes; -1 when the tag has no such attribute or ends
+    // before one is found.
+    template<typename Char>
+    static qsizetype attributeValueStart(const Char *data, qsizetype n, qsizetype tag,
+                                         QStringView name)
+    {
+        qsizetype i = nameEnd(data, n, tag + 1);
+        for (;;) {
+            while (i < n && isBlank(unit(data[i])))
+                ++i;
+            const qsizetype nameAt = i;
+            i = nameEnd(data, n, i);
+            if (i == nameAt)
+                return -1;
+            bool wanted = i - nameAt == name.size();
+            for (qsizetype k = 0; wanted && k < name.size(); ++k)
+                wanted = unit(data[nameAt + k]) == name[k].unicode();
+            while (i < n && isBlank(unit(data[i])))
+                ++i;
+            if (i >= n || unit(data[i]) != u'=')
+                return -1;
+            ++i;
+            while (i < n && isBlank(unit(data[i])))
+                ++i;
+            if (i >= n || (unit(data[i]) != u'"' && unit(data[i]) != u'\''))
+                return -1;
+            if (wanted)
+                return i + 1;
+            i = indexOf(data, n, unit(data[i]), i + 1);
+            if (i < 0)
+                return -1;
+            ++i;
+        }
+    }
+
     // ("RSS"|"Atom"|"", version or "-1"), as VLXParseFeed::getFeedTypeAndVersion.
     template<typename Char> static QStringList typeAndVersion(const Char *data, qsizetype n)
     {
@@ -496,7 +516,11 @@ public:
         const qsizetype feed = findNormalised(data, n, QLatin1StringView("<feed"), root, feedLimit);
 
         if (rss >= 0 && rdf < 0 && feed < 0) {
-            const qsizetype version = findNormalised(data, n, QLatin1StringView("version="), rss);
+            // The root's own version attribute, when its tag has one: a "version=" inside the
+            // value of another attribute before it is text. Else the first "version=" on.
+            qsizetype version = attributeValueStart(data, n, rss, u"version");
+            if (version < 0)
+                version = findNormalised(data, n, QLatin1StringView("version="), rss);
             if (version < 0)
                 return {QString(), QStringLiteral("-1")};
             qsizetype i = version;

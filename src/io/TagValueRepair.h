@@ -14,8 +14,9 @@
 // - among child markup of a field that holds HTML, a comment goes in as the HTML comment that
 //   reads as the same comment (HTMLText::appendComment) and an instruction, which HTML does not
 //   know, is left out; a plain field keeps them as written here too.
-// A comment or instruction that XML would not read as one (an instruction whose target is no
-// name, or is "xml") is stray characters like any others.
+// A comment or instruction that XML would not read as one (see KeptMarkup) is stray characters
+// like any others. A value holding a CDATA section is left as it is by the caller, and never
+// handed here.
 class TagValueRepair
 {
 public:

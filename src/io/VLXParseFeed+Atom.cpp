@@ -531,7 +531,7 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
     const vlxXMLNode *root = openFeed(dom, feed, u"feed"_s, &AtomNameSpaces, source);
     releaseText();
     if (!root)
-        return ReadFailed;
+        return refuse(noFeedRoot(dom));
     VLXImage &image = *feed.image();
     const QUrl base = baseOf(root, m_baseAddress);
     const bool read = forEachChildReleasing(
@@ -590,7 +590,7 @@ int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
     const vlxXMLNode *root = openFeed(dom, feed, u"feed"_s, &AtomNameSpaces, source);
     releaseText();
     if (!root)
-        return ReadFailed;
+        return refuse(noFeedRoot(dom));
     QString email, contributor;
     const QUrl base = baseOf(root, m_baseAddress);
     const bool read = forEachChildReleasing(

@@ -42,7 +42,8 @@ QString rssName(const vlxXMLNode *node)
 
 template<typename Read> void forEachRSSChild(const vlxXMLNode *node, Read &&read)
 {
-    forEachChild(node, [&](const vlxXMLNode *child, const QString &) { read(child, rssName(child)); });
+    forEachChild(node,
+                 [&](const vlxXMLNode *child, const QString &) { read(child, rssName(child)); });
 }
 
 // The root: "rdf:RDF", or else an RDF element of the RDF namespace under another prefix.
@@ -133,7 +134,7 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
     const vlxXMLNode *root = openFeed(dom, feed, findRoot(dom), &RDFNameSpaces, text);
     releaseText();
     if (!root)
-        return ReadFailed;
+        return refuse(noFeedRoot(dom));
 
     bool channelFound = false;
     const bool read = forEachChildReleasing(dom, root, m_readingProgress,
@@ -155,7 +156,7 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
     // Without a channel nothing was understood; an empty feed reported as read would overwrite
     // the user's file on the next save.
     if (!channelFound)
-        return ReadFailed;
+        return refuse(noChannel(vlxXMLDOM::nameOfNode(root)));
 
     // The RDF vocabulary, the RSS 1.0 elements under a prefix that no row of the reader takes
     // (the channel's resource references, like their unprefixed twins in the raw XML) and the

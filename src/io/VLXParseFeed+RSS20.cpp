@@ -302,7 +302,11 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
             for (const categoryElement &category : std::as_const(categories))
                 feed.addCategory(category);
             result = Success;
+        } else {
+            result = refuse(noChannel(u"rss"_s));
         }
+    } else {
+        result = refuse(noFeedRoot(dom));
     }
 
     keepRawExtensionsEverywhere(feed);
@@ -311,7 +315,8 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
 
 int VLXParseFeed::parseRSS20ChannelOnly(const QString &text)
 {
-    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
+    const QString *source = nullptr;
+    std::unique_ptr<vlxXMLDOM> dom = treeToRead(text, &source);
     if (!dom->xmlTree())
         return ReadFailed;
     return parseRSS20ChannelOnlyDocument(*dom);
@@ -322,10 +327,10 @@ int VLXParseFeed::parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom)
     VLXFeed &feed = *m_newFeed;
     const vlxXMLNode *rss = dom.nodeNamed(u"rss"_s, vlxXMLDOM::Element, nullptr);
     if (!rss)
-        return ReadFailed;
+        return refuse(noFeedRoot(dom));
     const vlxXMLNode *channel = channelOf(rss);
     if (!channel)
-        return ReadFailed;
+        return refuse(noChannel(u"rss"_s));
     feed.addXMLComments(dom.arrayOfComments(channel));
     QList<categoryElement> categories;
     forEachChild(channel, [&](const vlxXMLNode *child, const QString &name) {

@@ -4,6 +4,7 @@
 #include "io/VLXParseFeed.h"
 
 #include "io/FeedTextScan.h"
+#include "io/RepairCheck.h"
 
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
@@ -48,6 +49,7 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus, StatusSink 
 {
     m_newFeed = std::make_shared<VLXFeed>();
     m_xmlErrorDict.clear();
+    m_refusal.clear();
     m_itemCount = 0;
     if (text.isNull()) {
         m_checkedDocument.reset();
@@ -82,26 +84,9 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus, StatusSink 
     int result = NotAFeed;
     if (reader != Reader::None) {
         showStatus(statusField, u"Verifying/Repairing...   %1"_s.arg(baseStatus));
-        FeedElement *owner = m_newFeed.get();
-        switch (reader) {
-        case Reader::RSS09:
-            work = repairRSS09(work, owner);
-            break;
-        case Reader::RSS20:
-            work = repairRSS20(work, owner);
-            break;
-        case Reader::RSS10:
-            work = repairRSS10(work, owner);
-            break;
-        case Reader::Atom10:
-            work = repairAtom10(work, owner);
-            break;
-        case Reader::Atom03:
-            work = repairAtom03(work, owner);
-            break;
-        case Reader::None:
-            break;
-        }
+        // Every format takes the same repairs (repairRSS20 and its twins); their messages are
+        // logged once the repaired text is the one read.
+        repair(work);
         showStatus(statusField, u"Parsing...   %1"_s.arg(baseStatus));
         switch (reader) {
         case Reader::RSS09:
@@ -125,7 +110,7 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus, StatusSink 
     }
     m_checkedDocument.reset();
     m_checkedText.clear();
-    m_work = QString();
+    releaseText();
     if (result == NotAFeed && prologAdded)
         result = NotAFeedNoProlog;
     if (result == Success && !m_newFeed->finalProcessing([this](int done, int total) {
@@ -142,14 +127,17 @@ int VLXParseFeed::parseFeedChannelOnly(const QString &text)
 {
     m_newFeed = std::make_shared<VLXFeed>();
     m_xmlErrorDict.clear();
+    m_refusal.clear();
     if (text.isNull())
         return NotAFeedNoProlog;
     bool prologAdded = false;
     QString work = workingCopyWithProlog(text, prologAdded);
     if (readerFor(getFeedTypeAndVersion(work)) != Reader::RSS20)
         return prologAdded ? NotAFeedNoProlog : NotAFeed;
-    work = repairRSS20(work, m_newFeed.get());
-    return parseRSS20ChannelOnly(work);
+    repair(work);
+    const int result = parseRSS20ChannelOnly(work);
+    releaseText();
+    return result;
 }
 
 namespace {
@@ -224,7 +212,7 @@ std::optional<QString> VLXParseFeed::headOfBytesReadAsTheyAre(const QByteArray &
         return std::nullopt;
     QString head = QString::fromUtf8(view.first(end + 1));
     if (getFeedTypeAndVersion(head) != pair
-        || FeedTextScan::textNeedsRepair(view.data(), view.size(), repairedTags()))
+        || RepairCheck::textNeedsRepair(view.data(), view.size(), repairedTags()))
         return std::nullopt;
     return head;
 }

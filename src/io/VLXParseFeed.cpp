@@ -1,13 +1,29 @@
 #include "io/VLXParseFeed.h"
 
 #include "model/FeedElement.h"
+#include "model/VLXFeed.h"
 #include "xml/vlxXMLDOM.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+const vlxXMLNode *rootElement(const vlxXMLDOM &dom)
+{
+    const vlxXMLNode *document = dom.xmlTree();
+    const int count = vlxXMLDOM::numberOfChildren(document);
+    for (int i = 0; i < count; ++i) {
+        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, document);
+        if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element)
+            return child;
+    }
+    return nullptr;
+}
 
 const QString kProlog = u"<?xml version=\"1.0\"?>\n"_s;
 
@@ -77,10 +93,69 @@ void VLXParseFeed::logRepair(FeedElement *owner, const QString &text)
 QString VLXParseFeed::workingCopyWithProlog(const QString &text, bool &prologAdded)
 {
     QString work = workingCopy(text);
+    // The lines the white space taken off held, as a parser counts them ("\r\n" is one).
+    const QStringView front = QStringView(text).first(text.size() - work.size());
+    m_lineShift = int(front.count(u'\n') + front.count(u'\r') - front.count(u"\r\n"));
     prologAdded = !hasXMLTag(work);
-    if (prologAdded)
+    if (prologAdded) {
         work.prepend(kProlog);
+        --m_lineShift;
+    }
     return work;
+}
+
+void VLXParseFeed::noteErrors(const vlxXMLDOM &dom)
+{
+    m_xmlErrorDict = dom.errors();
+    if (m_lineShift == 0)
+        return;
+    const auto shifted = [this](int line) { return QString::number(qMax(1, line + m_lineShift)); };
+    const QString line = QLatin1String(vlxXMLDOM::kErrorLineNumberKey);
+    if (m_xmlErrorDict.contains(line))
+        m_xmlErrorDict[line] = shifted(m_xmlErrorDict.value(line).toInt()).toInt();
+    // The parser names the lines of other tags in its message too ("title line 3").
+    static const QRegularExpression lineOf(u" line (\\d+)"_s);
+    const QString key = QLatin1String(vlxXMLDOM::kErrorDescriptionKey);
+    QString description = m_xmlErrorDict.value(key).toString();
+    QString told;
+    qsizetype copied = 0;
+    for (const QRegularExpressionMatch &match : lineOf.globalMatch(description)) {
+        told += QStringView(description).sliced(copied, match.capturedStart(1) - copied);
+        told += shifted(match.captured(1).toInt());
+        copied = match.capturedEnd(1);
+    }
+    if (copied > 0)
+        m_xmlErrorDict[key] = told + description.sliced(copied);
+}
+
+int VLXParseFeed::refuse(const QString &reason)
+{
+    m_refusal = reason;
+    return ReadFailed;
+}
+
+QString VLXParseFeed::noFeedRoot(const vlxXMLDOM &dom)
+{
+    return u"The document's root element is <%1>, where a feed's root element is <rss>, "
+           u"<rdf:RDF> or <feed>."_s.arg(vlxXMLDOM::nameOfNode(rootElement(dom)));
+}
+
+QString VLXParseFeed::noChannel(const QString &rootName)
+{
+    return u"The feed's root element <%1> holds no <channel> element."_s.arg(rootName);
+}
+
+QString VLXParseFeed::unknownFormat(const vlxXMLDOM &dom, const QStringList &pair)
+{
+    const vlxXMLNode *root = rootElement(dom);
+    if (vlxXMLDOM::nameOfNode(root) != u"rss")
+        return noFeedRoot(dom);
+    const QString version = pair.value(1) == u"-1" ? QString() : pair.value(1);
+    return (version.isEmpty()
+                ? u"The feed's root element <rss> names no version."_s
+                : u"The feed's root element <rss> names the version \"%1\"."_s.arg(version))
+        + u" Vellumcast reads RSS 0.91 to 0.94 and 2.0, RSS 0.9 and 1.0 (<rdf:RDF>) and "
+          u"Atom 0.3 and 1.0 (<feed>)."_s;
 }
 
 qint64 VLXParseFeed::countItems(const vlxXMLDOM &dom)
@@ -103,10 +178,45 @@ qint64 VLXParseFeed::countItems(const vlxXMLDOM &dom)
     return 0;
 }
 
+void VLXParseFeed::repair(QString &work)
+{
+    m_repairs.clear();
+    m_unrepaired = QString();
+    QString repaired = repairText(work, &m_repairs);
+    if (repaired.constData() != work.constData())
+        m_unrepaired = std::exchange(work, std::move(repaired));
+}
+
+std::unique_ptr<vlxXMLDOM> VLXParseFeed::treeToRead(const QString &text, const QString **read)
+{
+    *read = &text;
+    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
+    if (!dom->xmlTree() && !dom->wasStopped() && !m_unrepaired.isNull()) {
+        std::unique_ptr<vlxXMLDOM> asItStood = documentFor(m_unrepaired);
+        if (asItStood->xmlTree() || asItStood->wasStopped()) {
+            dom = std::move(asItStood);
+            *read = &m_unrepaired;
+            m_repairs.clear();
+        } else {
+            // The text as it stood tells why, in its own lines.
+            noteErrors(*asItStood);
+        }
+    } else if (!dom->xmlTree() && !dom->wasStopped()) {
+        noteErrors(*dom);
+    }
+    if (dom->xmlTree()) {
+        for (const QString &message : std::as_const(m_repairs))
+            logRepair(m_newFeed.get(), message);
+    }
+    m_repairs.clear();
+    return dom;
+}
+
 int VLXParseFeed::readDocument(const QString &text,
                                int (VLXParseFeed::*read)(vlxXMLDOM &dom, const QString &text))
 {
-    std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
+    const QString *source = nullptr;
+    std::unique_ptr<vlxXMLDOM> dom = treeToRead(text, &source);
     if (!dom->xmlTree())
         return dom->wasStopped() ? Stopped : ReadFailed;
     const qint64 items = countItems(*dom);
@@ -114,7 +224,7 @@ int VLXParseFeed::readDocument(const QString &text,
         m_itemCount = items;
         return TooManyItems;
     }
-    return (this->*read)(*dom, text);
+    return (this->*read)(*dom, *source);
 }
 
 std::unique_ptr<vlxXMLDOM> VLXParseFeed::documentFor(const QString &text)
@@ -137,28 +247,42 @@ std::unique_ptr<vlxXMLDOM> VLXParseFeed::documentFor(const QString &text)
 int VLXParseFeed::isItAFeed(const QString &text)
 {
     m_xmlErrorDict.clear();
+    m_refusal.clear();
     m_checkedDocument.reset();
     m_checkedText.clear();
     if (text.isNull())
         return NotAFeedNoProlog;
     bool prologAdded = false;
     QString work = workingCopyWithProlog(text, prologAdded);
+    const QStringList pair = getFeedTypeAndVersion(work);
+    // A text of no format the reader knows is parsed all the same, to tell why it is none.
+    auto dom = std::make_unique<vlxXMLDOM>();
+    const auto progress
+        = [this](qint64 done, qint64 total) { return report(Stage::Checking, done, total); };
+    const bool known = knownVersions().contains(pair.value(1));
     int result = Success;
-    if (!knownVersions().contains(getFeedTypeAndVersion(work).value(1))) {
+    if (!dom->initWithString(work, progress) || !dom->xmlTree()) {
+        if (dom->wasStopped())
+            return Stopped;
+        noteErrors(*dom);
+        result = NotAFeed;
+        // A text of no known format is told as no feed, with what the parser found.
+        if (!known) {
+            m_refusal
+                = u"It is not well-formed XML. The following error was detected on line "
+                  u"%1: %2"_s
+                      .arg(m_xmlErrorDict.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey))
+                               .toInt())
+                      .arg(m_xmlErrorDict.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey))
+                               .toString());
+            m_xmlErrorDict.clear();
+        }
+    } else if (!known) {
+        m_refusal = unknownFormat(*dom, pair);
         result = NotAFeed;
     } else {
-        auto dom = std::make_unique<vlxXMLDOM>();
-        const auto progress
-            = [this](qint64 done, qint64 total) { return report(Stage::Checking, done, total); };
-        if (!dom->initWithString(work, progress) || !dom->xmlTree()) {
-            if (dom->wasStopped())
-                return Stopped;
-            m_xmlErrorDict = dom->errors();
-            result = NotAFeed;
-        } else {
-            m_checkedText = work;
-            m_checkedDocument = std::move(dom);
-        }
+        m_checkedText = work;
+        m_checkedDocument = std::move(dom);
     }
     if (result == NotAFeed && prologAdded)
         result = NotAFeedNoProlog;

@@ -93,9 +93,16 @@ public:
     int parseFeedData(const QByteArray &bytes, QString text);
 
     std::shared_ptr<VLXFeed> feed() const { return m_newFeed; }
-    // The XML parser's report of the last failed check: "Description" and "LineNumber";
-    // empty when the last check parsed.
+    // The XML parser's report of the last failed check or read: "Description" and "LineNumber"
+    // (a line of the text handed in); empty when the text parsed.
     QVariantMap errorDictionary() const { return m_xmlErrorDict; }
+    // Why the last check or read refused a text that is well-formed XML but no feed: what the
+    // document lacks (a feed's root element, a channel) or the version it names, as a sentence
+    // for the user. Empty when the text was read, or when errorDictionary() tells why.
+    QString refusal() const { return m_refusal; }
+    // Why stringFromXMLData gives no text for the bytes: the encoding they were read in, and the
+    // byte and the line where they stop being text in it. Empty when they decode.
+    static QString decodingProblem(const QByteArray &data);
 
     // ("RSS"|"Atom"|"", version or "-1").
     static QStringList getFeedTypeAndVersion(const QString &text);
@@ -139,7 +146,25 @@ private:
     // The elements whose values the repairs escape again.
     static const QStringList &repairedTags();
     // The working copy, led by an XML declaration when it had none (prologAdded tells which).
-    static QString workingCopyWithProlog(const QString &text, bool &prologAdded);
+    // Notes by how many lines it starts before or after the text (m_lineShift).
+    QString workingCopyWithProlog(const QString &text, bool &prologAdded);
+    // The parser's report of a tree that failed, its line taken back to the text handed in.
+    void noteErrors(const vlxXMLDOM &dom);
+    // Refuses a well-formed document that holds no feed, saying why; answers ReadFailed.
+    int refuse(const QString &reason);
+    static QString noFeedRoot(const vlxXMLDOM &dom);
+    static QString noChannel(const QString &rootName);
+    // The reason a well-formed document whose format or version the check does not know is no
+    // feed.
+    static QString unknownFormat(const vlxXMLDOM &dom, const QStringList &pair);
+    // The repairs made to the working copy before it is read: the text as it stood (null when
+    // they changed nothing) and their messages, logged on the feed when the repaired text is
+    // the one read.
+    void repair(QString &work);
+    // The tree read for the repaired text: its own, or, when it does not parse while the text
+    // as it stood does, the tree of that text, which read then points to. The repairs are there
+    // for broken feeds: one never makes a text that XML reads unreadable.
+    std::unique_ptr<vlxXMLDOM> treeToRead(const QString &text, const QString **read);
     std::unique_ptr<vlxXMLDOM> documentFor(const QString &text);
     // Parses text (or reuses the checked tree) and hands the tree to read; ReadFailed when the
     // text is no XML at all.
@@ -156,12 +181,20 @@ private:
 
     std::shared_ptr<VLXFeed> m_newFeed;
     QVariantMap m_xmlErrorDict;
+    QString m_refusal;
+    int m_lineShift = 0;
+    QString m_unrepaired;
+    QStringList m_repairs;
     QUrl m_baseAddress; // empty when there is none
     qint64 m_itemCount = 0;
     // The working copy of the text parseFeed reads. The readers let go of it (releaseText)
     // once the root's namespace declarations are read from it: the tree holds the rest.
     QString m_work;
-    void releaseText() { m_work = QString(); }
+    void releaseText()
+    {
+        m_work = QString();
+        m_unrepaired = QString();
+    }
     Progress m_progress;
     // m_progress for the stage of reading, in the form the readers' walks take.
     std::function<bool(int, int)> m_readingProgress;

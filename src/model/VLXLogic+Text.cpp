@@ -220,8 +220,15 @@ QString VLXLogic::formatXML(const QString &xml, int startIndentAt, FormatFacts *
                 out += u'\n';
                 indentAt(level);
             }
-            out += u'<';
             afterClose = true;
+            // An item ends its line with a further break.
+            if (QStringView(xml).sliced(i).startsWith(u"</item>")) {
+                out += u"</item>\n";
+                seen.unindentedBreak = true;
+                i += 7;
+                continue;
+            }
+            out += u'<';
             ++i;
             continue;
         }
@@ -235,6 +242,26 @@ QString VLXLogic::formatXML(const QString &xml, int startIndentAt, FormatFacts *
             if (end < 0)
                 break;
             i = end;
+            continue;
+        }
+        // A comment or an instruction is copied whole on a line of its own: what it holds is
+        // its text, and a "<" in it is no tag to lay out.
+        const QStringView rest = QStringView(xml).sliced(i);
+        const QStringView closer = rest.startsWith(u"<!--") ? QStringView(u"-->")
+            : rest.startsWith(u"<?")                        ? QStringView(u"?>")
+                                                            : QStringView();
+        const qsizetype closed = closer.isEmpty() ? -1 : rest.indexOf(closer, 2);
+        if (closed >= 0) {
+            if (!firstTag)
+                out += u'\n';
+            indentAt(level);
+            const QStringView whole = rest.first(closed + closer.size());
+            seen.copiedLineBreak
+                = seen.copiedLineBreak || whole.contains(u'\n') || whole.contains(u'\r');
+            out += whole;
+            firstTag = false;
+            afterClose = false;
+            i += whole.size();
             continue;
         }
         const qsizetype gt = xml.indexOf(u'>', i + 1);
@@ -257,10 +284,6 @@ QString VLXLogic::formatXML(const QString &xml, int startIndentAt, FormatFacts *
             afterClose = false;
         }
         ++i;
-    }
-    if (out.contains(QLatin1String("</item>"))) {
-        out.replace(QStringLiteral("</item>"), QStringLiteral("</item>\n"));
-        seen.unindentedBreak = true;
     }
     if (facts) {
         seen.endLevel = level;

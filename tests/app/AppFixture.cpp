@@ -80,7 +80,8 @@ Vellumcast &AppFixture::openInWindow(const QByteArray &text)
     Vellumcast &window = startWindow();
     // A text the reader does not take fails the test at once, with the reader's reason, instead
     // of waiting for the user in the editor that would mend it.
-    FeedDocument::setSourceEditor([alerts = alerts](const QString &) {
+    FeedDocument::setSourceEditor([alerts = alerts](const QString &,
+                                                    const FeedDocument::Refusal &) {
         ADD_FAILURE() << "the text is no feed: "
                       << (alerts->alerts().isEmpty() ? QString() : alerts->alerts().last().message)
                              .toStdString();

@@ -31,9 +31,10 @@ QString feedWithItems(int count)
                                 "<guid>https://example.org/%1</guid><pubDate>%2</pubDate></item>")
                      .arg(i)
                      .arg(kOldDate);
-    return QStringLiteral("<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>Old</title>"
-                          "<link>https://example.org/</link><description>d</description>"
-                          "<pubDate>%1</pubDate>%2</channel></rss>\n")
+    return QStringLiteral(
+               "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>Old</title>"
+               "<link>https://example.org/</link><description>d</description>"
+               "<pubDate>%1</pubDate>%2</channel></rss>\n")
         .arg(kOldDate, items);
 }
 
@@ -44,8 +45,8 @@ protected:
     {
         VLXPreferences::useStore(std::make_unique<MemoryDefaultsStore>());
         alerts = ScriptedAlertService::install();
-        Clock::setInstance(std::make_shared<FixedClock>(
-            QDateTime(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC)));
+        Clock::setInstance(
+            std::make_shared<FixedClock>(QDateTime(QDate(2026, 12, 8), QTime(12, 0), Qt::UTC)));
         entry = FeedListEntry::make("f.xml", "file:///tmp/f.xml", false);
     }
     void TearDown() override
@@ -210,15 +211,29 @@ TEST_F(FeedDocumentTest, ALoadThatIsAbandonedOrNotMendedChangesNothing)
 
     alerts->queueAnswer(AlertService::kAlternate); // "Abandon it"
     EXPECT_EQ(document.load(broken, other, {}).outcome, FeedDocument::LoadOutcome::Abandoned);
-    FeedDocument::setSourceEditor([](const QString &) { return std::optional<QString>(); });
+    // The alert says why, and so does the editor offered to mend the text.
+    const QString why = "The feed's root element <rss> holds no <channel> element.";
+    ASSERT_FALSE(alerts->alerts().isEmpty());
+    EXPECT_EQ(alerts->alerts().last().title, "Not XML/RSS");
+    EXPECT_EQ(alerts->alerts().last().message,
+              "This file does not appear to be an XML/RSS file.  Would you like to try and fix "
+              "it manually?\n\n"
+                  + why);
+    FeedDocument::Refusal told;
+    FeedDocument::setSourceEditor([&told](const QString &, const FeedDocument::Refusal &refusal) {
+        told = refusal;
+        return std::optional<QString>();
+    });
     alerts->queueAnswer(AlertService::kDefault); // "Manually fix it", then closed unsaved
     EXPECT_EQ(document.load(broken, other, {}).outcome, FeedDocument::LoadOutcome::Unsaved);
+    EXPECT_EQ(told.reason, why);
     EXPECT_EQ(document.feed(), before);
     EXPECT_EQ(document.entry().uniqueIdentifier, entry.uniqueIdentifier);
 
     // Mended in the editor: loaded with its entry, and edited since the text changed.
-    FeedDocument::setSourceEditor(
-        [](const QString &) { return std::optional<QString>(feedWithItems(0)); });
+    FeedDocument::setSourceEditor([](const QString &, const FeedDocument::Refusal &) {
+        return std::optional<QString>(feedWithItems(0));
+    });
     alerts->queueAnswer(AlertService::kDefault);
     const auto result = document.load(broken, other, {});
     FeedDocument::setSourceEditor({});

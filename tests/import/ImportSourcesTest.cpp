@@ -100,7 +100,8 @@ TEST_F(ImportSourcesTest, ABrokenSourceGivesTheAlertAndChangesNothing)
     EXPECT_EQ(alerts->alerts().at(0).title, "Not XML/RSS");
     EXPECT_EQ(alerts->alerts().at(0).message,
               "This file does not appear to be an XML/RSS file.  Would you like to try and fix "
-              "it manually?");
+              "it manually?\n\nIt is not well-formed XML. The following error was detected on "
+              "line 1: Start tag expected, '<' not found");
     EXPECT_EQ(alerts->alerts().at(0).defaultButton, "Manually fix it");
     EXPECT_EQ(alerts->alerts().at(0).alternateButton, "Abandon it");
     EXPECT_EQ(import->currentImportFeed(), good);
@@ -110,10 +111,11 @@ TEST_F(ImportSourcesTest, ABrokenSourceGivesTheAlertAndChangesNothing)
     // Not well-formed: the parser's report; closed unsaved in the editor.
     alerts->clear();
     QStringList edited;
-    FeedDocument::setSourceEditor([&edited](const QString &text) -> std::optional<QString> {
-        edited << text;
-        return std::nullopt;
-    });
+    FeedDocument::setSourceEditor(
+        [&edited](const QString &text, const FeedDocument::Refusal &) -> std::optional<QString> {
+            edited << text;
+            return std::nullopt;
+        });
     ASSERT_TRUE(open(import, serve("broken.xml", "<rss version=\"2.0\"><channel>\n<title>")));
     ASSERT_EQ(alerts->alerts().size(), 1);
     EXPECT_EQ(alerts->alerts().at(0).title, "Error in XML");
@@ -139,9 +141,10 @@ TEST_F(ImportSourcesTest, ABrokenSourceGivesTheAlertAndChangesNothing)
     // Mended in the editor: the mended text is read.
     alerts->clear();
     alerts->queueAnswer(AlertService::kDefault);
-    FeedDocument::setSourceEditor([](const QString &) -> std::optional<QString> {
-        return QString::fromUtf8(sourceFeed("Mended", {{"Fixed", ""}}));
-    });
+    FeedDocument::setSourceEditor(
+        [](const QString &, const FeedDocument::Refusal &) -> std::optional<QString> {
+            return QString::fromUtf8(sourceFeed("Mended", {{"Fixed", ""}}));
+        });
     const QString mendable = serve("mend.xml", "<rss><channel><title>half");
     ASSERT_TRUE(open(import, mendable));
     EXPECT_EQ(rowTitles(import), QStringList {"Fixed"});
@@ -167,7 +170,9 @@ TEST_F(ImportSourcesTest, PipesDevicesFoldersAndHugeFilesAreRefusedWithTheReason
             // A source read after all (a pipe gives nothing) is offered for mending in the
             // source editor: closed at once, so that the test fails instead of waiting.
             FeedDocument::setSourceEditor(
-                [](const QString &) -> std::optional<QString> { return std::nullopt; });
+                [](const QString &, const FeedDocument::Refusal &) -> std::optional<QString> {
+                    return std::nullopt;
+                });
             if (!TestSupport::boundAddressSpaceGrowth(qint64(256) << 20)) {
                 std::fprintf(stderr, "the address space cannot be bounded here\n");
                 std::_Exit(2);

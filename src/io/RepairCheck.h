@@ -1,0 +1,110 @@
+#pragma once
+
+#include "io/FeedTextScan.h"
+#include "io/KeptMarkup.h"
+
+#include <QStringList>
+
+#include <vector>
+
+// Whether any of the repairs made before parsing would change a text, answered in one sweep over
+// it without building anything, on the decoded text (UTF-16 units) or on a file's UTF-8 bytes.
+// It finds what each repair looks for where the repair finds it: outside the parts KeptMarkup
+// finds, and, for the re-escaping of tag values, from an opening tag to the first closing tag
+// after it. As long as no repair changes anything, every later one sees the same text, so "no
+// change anywhere" here means all of them can be skipped, and a large feed that needs none
+// costs one walk over its characters.
+class RepairCheck
+{
+public:
+    RepairCheck() = delete;
+
+    template<typename Char>
+    static bool textNeedsRepair(const Char *data, qsizetype n, const QStringList &tags)
+    {
+        using Scan = FeedTextScan;
+        using Kept = KeptMarkup<Char>;
+        struct TagState
+        {
+            QString open;
+            QString name;
+            char16_t initial; // the tag's first letter, lower case
+            qsizetype valueStart = -1; // inside a value: where it starts
+            qsizetype partsBefore = 0; // the parts passed when the value started
+            qsizetype sectionsBefore = 0; // the CDATA sections among them
+        };
+        std::vector<TagState> states;
+        for (const QString &tag : tags) {
+            states.push_back({u'<' + tag + u'>', tag,
+                              Scan::asciiLower(tag.isEmpty() ? u'\0' : tag.front().unicode())});
+        }
+        Kept kept(data, n);
+        for (qsizetype p = Scan::nextMarkupCharacter(data, 0, n); p < n;
+             p = Scan::nextMarkupCharacter(data, p + 1, n)) {
+            const typename Kept::Part &part = kept.after(p);
+            if (part.start <= p) {
+                p = part.end - 1;
+                continue;
+            }
+            const char16_t c = Scan::unit(data[p]);
+            if (c == '&') {
+                if (Scan::startsWithAt(data, n, p, QLatin1StringView("&amp;apos;")))
+                    return true;
+            } else if (c == '>') {
+                if (p > 0 && Scan::unit(data[p - 1]) == ' ')
+                    return true;
+            } else if (c == '<') {
+                if (p + 1 < n && Scan::unit(data[p + 1]) == ' ')
+                    return true;
+                const bool closing = p + 1 < n && Scan::unit(data[p + 1]) == '/';
+                if (closing && Scan::startsWithAt(data, n, p, QLatin1StringView("</xml>")))
+                    return true;
+                // The letter a tag name must start with here: most tags are none of the watched.
+                const qsizetype nameAt = p + (closing ? 2 : 1);
+                const char16_t initial
+                    = nameAt < n ? Scan::asciiLower(Scan::unit(data[nameAt])) : u'\0';
+                for (TagState &state : states) {
+                    if (state.initial != initial)
+                        continue;
+                    if (state.valueStart >= 0) {
+                        if (!closing || Scan::closingTagEnd(data, n, p, state.name) < 0)
+                            continue;
+                        if (valueChanges(data, state.valueStart, p,
+                                         kept.passed() - state.partsBefore,
+                                         kept.passed(Kept::Kind::CData) - state.sectionsBefore))
+                            return true;
+                        state.valueStart = -1;
+                    } else if (!closing && Scan::matchesAsciiCI(data, n, p, state.open)) {
+                        state.valueStart = p + state.open.size();
+                        state.partsBefore = kept.passed();
+                        state.sectionsBefore = kept.passed(Kept::Kind::CData);
+                    }
+                }
+            }
+        }
+        return false;
+    }
+
+private:
+    // Whether the re-escaping changes the value from `start` to `end` that holds `parts` parts,
+    // `sections` of them CDATA sections. A value holding a CDATA section is left alone; one
+    // holding comments or instructions is escaped a stretch between them at a time.
+    template<typename Char>
+    static bool valueChanges(const Char *data, qsizetype start, qsizetype end, qsizetype parts,
+                             qsizetype sections)
+    {
+        if (sections > 0)
+            return false;
+        if (parts == 0)
+            return FeedTextScan::valueNeedsEscaping(data + start, end - start);
+        bool changes = false;
+        KeptMarkup<Char>(data + start, end - start, KeptMarkup<Char>::Scope::Content)
+            .walk(
+                [&](qsizetype from, qsizetype to) {
+                    changes = changes
+                        || FeedTextScan::valueNeedsEscaping(data + start + from, to - from);
+                },
+                [](const auto &) {});
+        return changes;
+    }
+};
