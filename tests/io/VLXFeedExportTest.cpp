@@ -1,8 +1,14 @@
 #include "common/HTMLReading.h"
+#include "extensions/content/contentEncodedChannel.h"
+#include "extensions/itunes/iTunesChannel.h"
+#include "extensions/itunes/iTunesItem.h"
 #include "io/VLXExportTemplate.h"
 #include "model/VLXFeed.h"
 #include "model/VLXImage.h"
 #include "model/VLXItems.h"
+#include "model/extensionManagerChannel.h"
+#include "model/extensionManagerItem.h"
+#include "model/knownNamespaces.h"
 #include "platform/Clock.h"
 #include "resources/TemplateResources.h"
 
@@ -10,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <gtest/gtest.h>
+#include <vector>
 
 // Template exports of a feed built in code: the five types, the placeholders of channel, image
 // and items, and the six shipped templates over a realistic feed.
@@ -265,6 +272,76 @@ TEST_F(VLXFeedExport, ChannelImageAndItemPlaceholders)
                                         "~~~ItemPubLongTime~~~~~~EndItemsRecord~~~")),
               QLocale::system().toString(local.date(), QLocale::ShortFormat) + u' '
                   + QLocale::system().toString(local.time(), QLocale::ShortFormat));
+}
+
+// Inside an item record the channel's values are there too and come first; a value the channel
+// places is final, so one that names an item placeholder stays that name. A begin marker without
+// an end marker is text, and the walk goes on past it. Each date placeholder has its own format,
+// and the channel's encoded content is read whenever the template places it.
+TEST_F(VLXFeedExport, ChannelValuesInRecordsOpenMarkersAndDates)
+{
+    const QString date = QStringLiteral("Tue, 03 Jun 2025 09:39:21 +0000");
+    m_feed.setTitle(QStringLiteral("~~~ItemAuthor~~~"));
+    m_feed.setLink(QStringLiteral("http://example.com/"));
+    m_feed.setDescriptionElement(QStringLiteral("<p>D</p>"));
+    m_feed.setPubDate(date);
+    const auto use = [](baseExtensionManager &manager, KnownNamespace ns) {
+        manager.createExtensionWithNamespace(knownNamespaces::prefix(ns), knownNamespaces::uri(ns));
+    };
+    extensionManagerChannel &channel = *m_feed.XMLExtensions();
+    use(channel, KnownNamespace::iTunes);
+    use(channel, KnownNamespace::contentEncoded);
+    std::dynamic_pointer_cast<iTunesChannel>(channel.iTunesExtension())
+        ->setAuthor(QStringLiteral("Channel author"));
+    std::dynamic_pointer_cast<contentEncodedChannel>(channel.contentEncodedExtension())
+        ->setEncoded(QStringLiteral("<p>E</p>"));
+    auto item = std::make_shared<VLXItems>();
+    item->setAuthor(QStringLiteral("Item author"));
+    item->setPubDate(date);
+    use(*item->XMLExtensions(), KnownNamespace::iTunes);
+    std::dynamic_pointer_cast<iTunesItem>(item->XMLExtensions()->iTunesExtension())
+        ->setAuthor(QStringLiteral("Item iTunes author"));
+    m_feed.addItem(item);
+
+    const auto record = [](const QString &body) {
+        return VLXExportTemplate::kBeginItemsRecord + body + VLXExportTemplate::kEndItemsRecord;
+    };
+    std::vector<std::pair<QString, QString>> cases = {
+        // A record sees the channel's values...
+        {record(QStringLiteral("[~~~FeedLink~~~]")), QStringLiteral("[http://example.com/]")},
+        // ...and they win where the item gives the same placeholder.
+        {QStringLiteral("~~~FeediTunesAuthor~~~")
+             + record(QStringLiteral("|~~~FeediTunesAuthor~~~")),
+         QStringLiteral("Channel author|Channel author")},
+        // The record is filled once: the channel's title is placed as written.
+        {record(QStringLiteral("~~~FeedTitle~~~ by ~~~ItemAuthor~~~")),
+         QStringLiteral("~~~ItemAuthor~~~ by Item author")},
+        // No end marker: no record, and the channel's placeholders after it are still filled.
+        {QStringLiteral("~~~BeginItemsRecord~~~~~~ItemAuthor~~~|~~~FeedLink~~~"),
+         QStringLiteral("~~~BeginItemsRecord~~~~~~ItemAuthor~~~|http://example.com/")},
+        // The template does not place the item's encoded content.
+        {QStringLiteral("~~~FeedContentEncoded~~~"), QStringLiteral("<p>E</p>")},
+    };
+    // The same date on the channel and the item, in the local zone's system formats.
+    const QDateTime local
+        = QDateTime(QDate(2025, 6, 3), QTime(9, 39, 21), QTimeZone::utc()).toLocalTime();
+    const QLocale locale = QLocale::system();
+    const QString time = locale.toString(local.time(), QLocale::ShortFormat);
+    const std::pair<QString, QString> dates[] = {
+        {QStringLiteral("PubDate"), date},
+        {QStringLiteral("PubLongDate"), locale.toString(local.date(), QLocale::LongFormat)},
+        {QStringLiteral("PubShortDate"), locale.toString(local.date(), QLocale::ShortFormat)},
+        {QStringLiteral("PubLongTime"), time},
+        {QStringLiteral("PubShortTime"), time},
+    };
+    for (const auto &[name, formatted] : dates) {
+        cases.emplace_back(QStringLiteral("~~~Feed%1~~~").arg(name), formatted);
+        cases.emplace_back(record(QStringLiteral("~~~Item%1~~~").arg(name)), formatted);
+    }
+    for (const auto &[text, expected] : cases) {
+        EXPECT_EQ(exportText(VLXExportTemplate::Text, text).toStdString(), expected.toStdString())
+            << text.toStdString();
+    }
 }
 
 TEST_F(VLXFeedExport, ShippedTemplatesLeaveNoPlaceholderBehind)
