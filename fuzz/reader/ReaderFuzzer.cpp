@@ -49,18 +49,40 @@ void check(int status)
         std::abort();
 }
 
-// The text outside the parts XML reads as markup of their own (CDATA sections, comments,
-// instructions, the document type), each part put as one mark: the repairs leave what those
-// parts hold as it is, and the mark keeps a "<" and a blank on either side of a part from
-// reading as "< ".
-QString outsideKeptMarkup(const QString &text)
+// The stretches of the text outside the parts XML reads as markup of their own (CDATA
+// sections, comments, instructions, the document type): the repairs leave what those parts hold
+// as it is, and look for what they repair in each stretch on its own.
+QStringList outsideKeptMarkup(const QString &text)
 {
-    QString out;
+    QStringList stretches;
     KeptMarkup<char16_t>(reinterpret_cast<const char16_t *>(text.utf16()), text.size())
-        .walk(
-            [&](qsizetype from, qsizetype to) { out += QStringView(text).sliced(from, to - from); },
-            [&](const auto &) { out += u'#'; });
-    return out;
+        .walk([&](qsizetype from, qsizetype to) { stretches << text.sliced(from, to - from); },
+              [](const auto &) {});
+    return stretches;
+}
+
+// Whether the text holds blanks before a ">" that ends a tag: after a "<", outside a quoted
+// value.
+bool blanksEndATag(const QString &text)
+{
+    bool open = false;
+    QChar quote;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+        } else if (c == u'<') {
+            open = true;
+        } else if (c == u'>') {
+            if (open && i > 0 && text[i - 1] == u' ')
+                return true;
+            open = false;
+        } else if (open && (c == u'"' || c == u'\'')) {
+            quote = c;
+        }
+    }
+    return false;
 }
 
 // Whether XML reads the text as an RSS feed the reader takes: well-formed, with an "rss" root
@@ -111,10 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList messages;
     const QString repaired = VLXParseFeed::repairText(text, &messages);
     if (repaired.constData() == text.constData()) {
-        const QString outside = outsideKeptMarkup(text);
-        if (outside.contains(u"&amp;apos;") || outside.contains(u"< ") || outside.contains(u" >")
-            || outside.contains(u"</xml>"))
-            std::abort();
+        for (const QString &outside : outsideKeptMarkup(text)) {
+            if (outside.contains(u"&amp;apos;") || outside.contains(u"< ")
+                || blanksEndATag(outside) || outside.contains(u"</xml>"))
+                std::abort();
+        }
         for (const char *tag :
              {"title", "description", "dc:title", "dc:description", "content:encoded"}) {
             bool changed = false;

@@ -305,6 +305,30 @@ public:
         }
     };
 
+    // Whether a ">" would end a tag, followed as the characters of a text go by: a "<" opens a
+    // tag, and a ">" outside its quoted values closes it. A ">" anywhere else is text ("5 > 3"),
+    // and the blanks before it are the text's own.
+    struct OpenTag
+    {
+        bool open = false;
+        char16_t quote = 0; // the quote of the value the tag is inside, or 0
+
+        void take(char16_t c)
+        {
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == u'<') {
+                open = true;
+            } else if (c == u'>') {
+                open = false;
+            } else if (open && (c == u'"' || c == u'\'')) {
+                quote = c;
+            }
+        }
+        bool endsHere() const { return open && !quote; }
+    };
+
     // Where the closing tag of `name` (ASCII, matched in any letter case) that starts at `at`
     // ends, as XML reads one: "</", the name, blanks, ">". -1 when none starts there.
     template<typename Char>

@@ -39,19 +39,31 @@ public:
                               Scan::asciiLower(tag.isEmpty() ? u'\0' : tag.front().unicode())});
         }
         Kept kept(data, n);
+        // Whether a ">" ends a tag: the characters of a tag are taken up to `taken` (outside a
+        // tag only a "<" counts, and every one is visited here).
+        Scan::OpenTag tag;
+        qsizetype taken = 0;
         for (qsizetype p = Scan::nextMarkupCharacter(data, 0, n); p < n;
              p = Scan::nextMarkupCharacter(data, p + 1, n)) {
             const typename Kept::Part &part = kept.after(p);
             if (part.start <= p) {
                 p = part.end - 1;
+                tag = {};
+                taken = part.end;
                 continue;
             }
             const char16_t c = Scan::unit(data[p]);
+            if (c == '<' || c == '>') {
+                for (; tag.open && taken < p; ++taken)
+                    tag.take(Scan::unit(data[taken]));
+                const bool endsTag = c == '>' && tag.endsHere();
+                tag.take(c);
+                taken = p + 1;
+                if (endsTag && p > 0 && Scan::unit(data[p - 1]) == ' ')
+                    return true;
+            }
             if (c == '&') {
                 if (Scan::startsWithAt(data, n, p, QLatin1StringView("&amp;apos;")))
-                    return true;
-            } else if (c == '>') {
-                if (p > 0 && Scan::unit(data[p - 1]) == ' ')
                     return true;
             } else if (c == '<') {
                 if (p + 1 < n && Scan::unit(data[p + 1]) == ' ')

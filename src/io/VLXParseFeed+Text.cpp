@@ -266,13 +266,16 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
     if (work.constData() != text.constData())
         messages->append(u"Fix double encoding of the apostrophe"_s);
     // 2. "< " until none is left: every run of spaces right after a "<" goes. 3. " >" until
-    // none is left: every run of spaces right before a ">" goes, with no message.
+    // none is left: every run of spaces right before a ">" that ends a tag goes, with no
+    // message; in text and in quoted values a ">" is the text's own, and so are the spaces.
     bool spaceAfterOpen = false;
     work = outsideKeptMarkup(work, [&spaceAfterOpen](QStringView in, QString &out) {
         const qsizetype n = in.size();
+        FeedTextScan::OpenTag tag;
         qsizetype i = 0;
         while (i < n) {
             if (in[i] != u' ') {
+                tag.take(in[i].unicode());
                 out.append(in[i++]);
                 continue;
             }
@@ -281,7 +284,7 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
                 ++j;
             if (!out.isEmpty() && out.back() == u'<')
                 spaceAfterOpen = true;
-            else if (j == n || in[j] != u'>')
+            else if (j == n || in[j] != u'>' || !tag.endsHere())
                 out.append(in.sliced(i, j - i));
             i = j;
         }

@@ -186,8 +186,8 @@ TEST(VLXParseFeedRepair, TextRepairsAndTheirMessages)
 }
 
 // Blanks beside "<" and ">" inside a CDATA section, a comment or an instruction are the text's
-// own ("50 > 40" in a show note); the tags around them are tightened as before, and so is a
-// comment or instruction never closed. A text whose only such blanks lie in sections needs no
+// own ("50 > 40" in a show note), and so are blanks before a ">" that ends no tag; the tags
+// around them are tightened as before, and so is a comment or instruction never closed. A text whose only such blanks lie in sections needs no
 // repair and comes back as the very same string.
 TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
 {
@@ -199,9 +199,11 @@ TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
         {u"<item ><description><![CDATA[50 > 40, a < b]]></description></item  >"_s,
          u"<item><description><![CDATA[50 > 40, a < b]]></description></item>"_s, false},
         {u"<![CDATA[x >]]>< item> <![CDATA[ < y]]> >"_s,
-         u"<![CDATA[x >]]><item> <![CDATA[ < y]]>>"_s, true},
+         u"<![CDATA[x >]]><item> <![CDATA[ < y]]> >"_s, true},
         {u"<a ><![cdata[ tail > and < "_s, u"<a><![cdata[ tail > and < "_s, false},
-        {u"<p><![CDATA[]]> ></p>"_s, u"<p><![CDATA[]]>></p>"_s, false},
+        // A ">" that ends no tag is text, in an element or a quoted value.
+        {u"<p><![CDATA[]]> ></p><p>5 > 3</p ><a t=\"x >\" u='>' >"_s,
+         u"<p><![CDATA[]]> ></p><p>5 > 3</p><a t=\"x >\" u='>'>"_s, false},
         {u"<a ><!-- x > < y --><?p z ?>< b >"_s, u"<a><!-- x > < y --><?p z ?><b>"_s, true},
         {u"<a ><!-- x > <?p z >"_s, u"<a><!-- x> <?p z>"_s, false},
     };

@@ -107,6 +107,10 @@ TEST_F(WellFormedFeeds, CommentsInstructionsAndSectionsHideWhatTheyHoldAsXMLRead
              "<!DOCTYPE rss [\n<!-- the <title> of each item -->\n"
              "<!ENTITY who \"<title>us</title>\">\n]>\n"),
          {u"T"_s, u"<b>A</b>"_s, u"a"_s}},
+        {"a > that ends no tag",
+         rss("<title>Home > News</title><item><title>5 > 3</title><description>a > b"
+             "</description><category domain=\"x >\">c</category></item>"),
+         {u"Home > News"_s, u"5 > 3"_s, u"a > b"_s}},
         // A repair that would make the feed unreadable is not made: an element named xml keeps
         // its end tag, and the feed is read as it stands.
         {"an element named xml",
