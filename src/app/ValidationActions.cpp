@@ -31,8 +31,12 @@ void ValidationActions::setUpValidationCommands()
 XMLSourceRequest ValidationActions::viewXMLRequest() const
 {
     const VLXFeed &feed = *m_document->feed();
-    return {m_document->text(), feed.buildXML(), false,
-            feed.XMLExtensions()->arrayOfExtensionNames()};
+    return {m_document->text(),
+            feed.buildXML(),
+            false,
+            feed.XMLExtensions()->arrayOfExtensionNames(),
+            {},
+            0};
 }
 
 // --- Validation and the raw source --------------------------------------------------------------
@@ -79,7 +83,11 @@ void ValidationActions::viewXML()
     if (!m_saving.runOnWorker(
             [request, feed, bytes, text, used](LoadControl &) {
                 *request = {bytes.isNull() ? text : VLXParseFeed::stringFromXMLData(bytes),
-                            feed->buildXML(), false, used};
+                            feed->buildXML(),
+                            false,
+                            used,
+                            {},
+                            0};
             },
             tr("View XML Source"), QStringLiteral("Preparing...")))
         return;

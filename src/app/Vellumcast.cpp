@@ -21,7 +21,6 @@
 #include "document/FeedFields.h"
 #include "document/FeedListModel.h"
 #include "editors/errorListing.h"
-#include "model/FeedElement.h"
 #include "model/VLXItems.h"
 #include "panes/EditTracker.h"
 #include "platform/AlertService.h"
@@ -76,19 +75,7 @@ Vellumcast::Vellumcast(QObject *parent)
         theInstance() = this;
     VellumcastHost::install();
     FeedDocument::setSourceEditor([](const QString &text, const FeedDocument::Refusal &why) {
-        // While the text is mended, the message list says why it was refused.
-        if (!why.reason.isEmpty()) {
-            Vellumcast *shown = existingInstance();
-            errorListing::showPanel(
-                shown ? shown->window() : nullptr,
-                QVariantList {FeedElement::makeEntry(FeedElement::kValidateError, why.reason)}, 1,
-                0, 0);
-        }
-        const std::optional<QString> mended
-            = Vellumcast::editXMLText(XMLSourceRequest::mending(text, why.line));
-        if (!why.reason.isEmpty())
-            errorListing::closePanel();
-        return mended;
+        return Vellumcast::editXMLText(XMLSourceRequest::mending(text, why.reason, why.line));
     });
     connectDocument();
 }

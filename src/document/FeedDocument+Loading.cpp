@@ -87,12 +87,12 @@ std::optional<QString> FeedDocument::editSource(const QString &text, const Refus
     return sourceEditor() ? sourceEditor()(text, why) : std::nullopt;
 }
 
-std::optional<QString> FeedDocument::fixOrAbandon(const QVariantMap &error, const QString &reason,
+std::optional<QString> FeedDocument::fixOrAbandon(const QVariantMap &error, const Refusal &refusal,
                                                   const QString &text, bool *abandoned)
 {
     Alert alert;
     alert.style = Alert::Style::Informational;
-    Refusal why {reason, 0};
+    Refusal why = refusal;
     if (!error.isEmpty()) {
         why.line = error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt();
         const QString description
@@ -109,8 +109,8 @@ std::optional<QString> FeedDocument::fixOrAbandon(const QVariantMap &error, cons
         alert.title = QStringLiteral("Not XML/RSS");
         alert.message = QStringLiteral("This file does not appear to be an XML/RSS file.  Would "
                                        "you like to try and fix it manually?");
-        if (!reason.isEmpty())
-            alert.message += QStringLiteral("\n\n") + reason;
+        if (!why.reason.isEmpty())
+            alert.message += QStringLiteral("\n\n") + why.reason;
     }
     alert.defaultButton = QStringLiteral("Manually fix it");
     alert.alternateButton = QStringLiteral("Abandon it");
@@ -237,10 +237,10 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         if (!loaded.text.isNull())
             feedText = std::move(loaded.text);
         else if (feedText.isNull() && !kept.isNull())
-            feedText = VLXParseFeed::stringFromXMLData(kept); // for the editor to mend
+            feedText = VLXParseFeed::textForMending(kept);
         bool abandoned = false;
         const std::optional<QString> fixed
-            = fixOrAbandon(loaded.error, loaded.reason, feedText, &abandoned);
+            = fixOrAbandon(loaded.error, {loaded.reason, loaded.reasonLine}, feedText, &abandoned);
         if (abandoned || !fixed) {
             prepared.result.outcome = abandoned ? LoadOutcome::Abandoned : LoadOutcome::Unsaved;
             return prepared;

@@ -160,10 +160,10 @@ public:
     static void setSourceEditor(SourceEditor editor);
     static std::optional<QString> editSource(const QString &text, const Refusal &why);
     // Asks what to do with a text that is not a feed ("Error in XML" with the parser's report,
-    // else "Not XML/RSS" with the reason, when there is one): the mended text, or nothing when
-    // the user abandons it (*abandoned set) or closes the editor without saving. Any thread: the
-    // editor opens on the window's.
-    static std::optional<QString> fixOrAbandon(const QVariantMap &error, const QString &reason,
+    // else "Not XML/RSS" with the refusal's reason, when there is one): the mended text, or
+    // nothing when the user abandons it (*abandoned set) or closes the editor without saving.
+    // Any thread: the editor opens on the window's.
+    static std::optional<QString> fixOrAbandon(const QVariantMap &error, const Refusal &refusal,
                                                const QString &text, bool *abandoned);
 
     // --- Saving --------------------------------------------------------------------------------

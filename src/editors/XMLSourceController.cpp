@@ -3,6 +3,8 @@
 #include "editors/MNLineNumberingRulerView.h"
 #include "editors/TextFinder.h"
 #include "editors/XMLSourceTextView.h"
+#include "editors/errorListing.h"
+#include "model/FeedElement.h"
 #include "ui/VLXTextField.h"
 
 #include <QCloseEvent>
@@ -58,7 +60,7 @@ std::optional<QString> XMLSourceController::edit(const XMLSourceRequest &request
     XMLSourceController controller(parent);
     controller.setXMLFragment(request.fragment);
     controller.setUsedExtensions(request.usedExtensions);
-    controller.setStartLine(request.line);
+    controller.setRefusal(request.refusal, request.line);
     if (controller.editXML(request.original, request.current) != 1)
         return std::nullopt;
     return controller.sourceData();
@@ -263,11 +265,24 @@ int XMLSourceController::editXML(const std::optional<QString> &original, const Q
     m_window->setWindowModified(false);
     m_editXML->setFocus(Qt::OtherFocusReason);
     m_lineNumber->setText(m_startLine > 0 ? QString::number(m_startLine) : QString());
-    // The line a refusal names is shown once the window is up, as Go shows it.
-    if (m_startLine > 0)
-        QTimer::singleShot(0, m_window, [this] { jumpToLine(); });
+    // Once the window is up: the line a refusal names is shown as Go shows it, and the message
+    // list says why over this window; Return closes the list and leaves the keyboard here.
+    if (!m_refusal.isEmpty() || m_startLine > 0) {
+        QTimer::singleShot(0, m_window, [this] {
+            if (m_startLine > 0)
+                jumpToLine();
+            if (!m_refusal.isEmpty()) {
+                errorListing::showPanel(
+                    m_window,
+                    QVariantList {FeedElement::makeEntry(FeedElement::kValidateError, m_refusal)},
+                    1, 0, 0);
+            }
+        });
+    }
 
     const int code = m_window->exec();
+    if (!m_refusal.isEmpty())
+        errorListing::closePanel();
 
     // The find panel serves this window: it goes with it.
     TextFinder &finder = TextFinder::sharedInstance();

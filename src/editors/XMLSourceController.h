@@ -44,8 +44,13 @@ public:
     // Namespace prefixes whose tags are coloured too.
     void setUsedExtensions(const QStringList &prefixes) { m_usedExtensions = prefixes; }
     QStringList usedExtensions() const { return m_usedExtensions; }
-    // The line shown first, with the cursor at its start (0: the text's start).
-    void setStartLine(int line) { m_startLine = line; }
+    // Why the text was refused, shown in the message list beside the window while it is open,
+    // and the line shown first, selected (0: the text's start).
+    void setRefusal(const QString &reason, int line)
+    {
+        m_refusal = reason;
+        m_startLine = line;
+    }
 
     // Runs the window until it closes: 1 when the user kept the text, 0 when it was abandoned.
     int editXML(const std::optional<QString> &original, const QString &current);
@@ -116,5 +121,6 @@ private:
     QStringList m_usedExtensions;
     bool m_useColor = true;
     bool m_fragment = false;
+    QString m_refusal;
     int m_startLine = 0;
 };

@@ -7,24 +7,25 @@
 // What the XML source window is asked to show: the text to edit, the original text shown
 // read-only beside it (none: the window has no original tab), whether the text is a fragment
 // (several elements or plain text, checked inside a wrapper root), the namespace prefixes
-// whose tags are coloured and the line shown first (0: the start).
+// whose tags are coloured, and, for a text that was refused, why (shown in the message list
+// while the window is open) and the line shown first (0: the start).
 struct XMLSourceRequest
 {
     std::optional<QString> original;
     QString current;
     bool fragment = false;
     QStringList usedExtensions;
+    QString refusal;
     int line = 0;
 
-    // A text that did not read as a feed, offered for mending: it is the original and the text;
-    // the line is the one the refusal names.
-    static XMLSourceRequest mending(const QString &text, int line = 0)
+    // A text that did not read as a feed, offered for mending: it is the original and the text.
+    static XMLSourceRequest mending(const QString &text, const QString &refusal = {}, int line = 0)
     {
-        return {text, text, false, {}, line};
+        return {text, text, false, {}, refusal, line};
     }
     // A raw XML fragment of a namespace, with no original.
     static XMLSourceRequest fragmentOf(const QString &text, const QStringList &usedExtensions)
     {
-        return {std::nullopt, text, true, usedExtensions};
+        return {std::nullopt, text, true, usedExtensions, {}, 0};
     }
 };

@@ -166,8 +166,8 @@ void VLXImport::readBytes(QByteArray bytes, QString text, QString path)
             return;
         case FeedLoader::Outcome::NotAFeed: {
             bool abandoned = false;
-            const std::optional<QString> fixed
-                = FeedDocument::fixOrAbandon(result.error, result.reason, result.text, &abandoned);
+            const std::optional<QString> fixed = FeedDocument::fixOrAbandon(
+                result.error, {result.reason, result.reasonLine}, result.text, &abandoned);
             if (fixed && m_opening)
                 readBytes({}, *fixed);
             else
@@ -189,7 +189,7 @@ void VLXImport::readBytes(QByteArray bytes, QString text, QString path)
                 ? BoundedFileReader::read(keptPath, vlxXMLDOM::maximumInputSize())
                       .value_or(QByteArray())
                 : kept;
-            result.text = VLXParseFeed::stringFromXMLData(bytes);
+            result.text = VLXParseFeed::textForMending(bytes);
         }
         return result;
     }));

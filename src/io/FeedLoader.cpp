@@ -51,7 +51,8 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
             return {};
     }
     std::optional<Result> direct;
-    QString undecodable; // why the bytes give no text
+    QString undecodable; // why the bytes give no text, and on which line
+    int undecodableLine = 0;
     if (head)
         direct = readBytes(bytes, std::move(*head), progress);
     else if (asBytes && VLXParseFeed::readsAsBytes(bytes, text))
@@ -63,12 +64,14 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
         if (text.isNull())
             text = VLXParseFeed::stringFromXMLData(bytes);
         if (text.isNull())
-            undecodable = VLXParseFeed::decodingProblem(bytes);
+            undecodable = VLXParseFeed::decodingProblem(bytes, &undecodableLine);
         bytes = QByteArray();
     }
     Result result = direct ? std::move(*direct) : readText(std::move(text), progress);
-    if (result.outcome == Outcome::NotAFeed && result.reason.isEmpty())
+    if (result.outcome == Outcome::NotAFeed && result.reason.isEmpty()) {
         result.reason = undecodable;
+        result.reasonLine = undecodableLine;
+    }
     // A refused feed is not converted either: the notice that it would be is dropped.
     if (result.outcome == Outcome::Refused)
         alerts.take();

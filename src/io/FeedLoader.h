@@ -73,8 +73,10 @@ public:
         // The XML parser's report when the check failed (see VLXParseFeed::errorDictionary).
         QVariantMap error;
         // Why a text that is no feed was refused when the parser's report does not tell: bytes
-        // that do not decode, or a well-formed document that holds no feed.
+        // that do not decode (then reasonLine is the line they stop being text on), or a
+        // well-formed document that holds no feed.
         QString reason;
+        int reasonLine = 0;
         // Alerts raised while loading (the notice of a format to be converted), in their order,
         // for the main thread to show; each was answered with its default button. A refused
         // feed has only the alert that says why.

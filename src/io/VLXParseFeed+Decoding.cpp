@@ -381,7 +381,20 @@ QString VLXParseFeed::stringFromXMLData(const QByteArray &data)
     return readingOf(data).text.value_or(QString());
 }
 
-QString VLXParseFeed::decodingProblem(const QByteArray &data)
+QString VLXParseFeed::textForMending(const QByteArray &data)
+{
+    const Reading reading = readingOf(data);
+    if (reading.text)
+        return *reading.text;
+    const QByteArrayView bytes = QByteArrayView(data).sliced(reading.skip);
+    if (reading.codec.kind != Codec::Kind::Unicode)
+        return Codec {Codec::Kind::Windows1252, {}, {}, {}}.decode(bytes).value_or(QString());
+    // Qt's converters give a replacement character for each sequence that is none.
+    return QStringDecoder(reading.codec.unicode, QStringConverter::Flag::ConvertInitialBom)
+        .decode(bytes);
+}
+
+QString VLXParseFeed::decodingProblem(const QByteArray &data, int *lineOut)
 {
     const Reading reading = readingOf(data);
     if (reading.text)
@@ -392,6 +405,8 @@ QString VLXParseFeed::decodingProblem(const QByteArray &data)
     // The lines before it, as a parser counts them ("\r\n" is one).
     const QString before = reading.codec.decode(bytes.first(at)).value_or(QString());
     const qsizetype line = 1 + before.count(u'\n') + before.count(u'\r') - before.count(u"\r\n");
+    if (lineOut)
+        *lineOut = int(line);
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     const QString where = at < bytes.size()
         ? u"they stop being text at byte %1 (0x%2), on line %3."_s.arg(

@@ -101,8 +101,13 @@ public:
     // for the user. Empty when the text was read, or when errorDictionary() tells why.
     QString refusal() const { return m_refusal; }
     // Why stringFromXMLData gives no text for the bytes: the encoding they were read in, and the
-    // byte and the line where they stop being text in it. Empty when they decode.
-    static QString decodingProblem(const QByteArray &data);
+    // byte and the line (also in *line) where they stop being text in it. Empty when they
+    // decode.
+    static QString decodingProblem(const QByteArray &data, int *line = nullptr);
+    // The text of bytes offered to be mended: stringFromXMLData's, or, for bytes that give none,
+    // the bytes read in the encoding they failed in with every byte that is no text in it shown
+    // as a character of its own, so that the place decodingProblem names can be seen and mended.
+    static QString textForMending(const QByteArray &data);
 
     // ("RSS"|"Atom"|"", version or "-1").
     static QStringList getFeedTypeAndVersion(const QString &text);

@@ -287,7 +287,7 @@ TEST_F(WellFormedFeeds, EveryRefusalSaysWhy)
         const char *name;
         QByteArray bytes;
         QString reason; // the loader's reason, or the parser's description
-        int line; // the parser's line; 0 when the reason tells all
+        int line; // the line the parser or the decoding names; 0 for none
     } rows[] = {
         {"not well-formed, with the file's lines before the declaration it lacks",
          "\n\n<rss version=\"2.0\"><channel>\n<title>x</channel></rss>",
@@ -301,24 +301,24 @@ TEST_F(WellFormedFeeds, EveryRefusalSaysWhy)
          "<title>caf\xE9</title></channel></rss>",
          u"Its bytes are not valid UTF-8, the encoding it declares: they stop being text at byte "
          u"79 (0xE9), on line 3."_s,
-         0},
+         3},
         {"bytes that are not the US-ASCII they declare",
          "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n<rss version=\"2.0\">\r\n<channel>\r\n"
          "<title>caf\xE9</title></channel></rss>",
          u"Its bytes are not valid US-ASCII, the encoding it declares: they stop being text at "
          u"byte 85 (0xE9), on line 4."_s,
-         0},
+         4},
         {"bytes that are not the Shift_JIS they declare",
          "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<rss version=\"2.0\"><channel>\n"
          "<title>\x82\xA0 \x81\x20</title></channel></rss>",
          u"Its bytes are not valid Shift_JIS, the encoding it declares: they stop being text at "
          u"byte 83 (0x81), on line 3."_s,
-         0},
+         3},
         {"bytes that are not UTF-8 in a file that declares no encoding",
          "<rss version=\"2.0\"><channel><title>caf\xE9</title></channel></rss>",
          u"Its bytes are not valid UTF-8, the encoding of a file that declares none: they stop "
          u"being text at byte 39 (0xE9), on line 1."_s,
-         0},
+         1},
         {"no feed's root", "<?xml version=\"1.0\"?>\n<html><body>rss</body></html>",
          u"The document's root element is <html>, where a feed's root element is <rss>, "
          u"<rdf:RDF> or <feed>."_s,
@@ -344,8 +344,18 @@ TEST_F(WellFormedFeeds, EveryRefusalSaysWhy)
         ASSERT_EQ(result.outcome, FeedLoader::Outcome::NotAFeed);
         const QString description
             = result.error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString();
-        EXPECT_EQ((row.line ? description : result.reason).toStdString(), row.reason.toStdString());
-        EXPECT_EQ(result.error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt(),
-                  row.line);
+        const int parsersLine
+            = result.error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt();
+        EXPECT_EQ((parsersLine ? description : result.reason).toStdString(),
+                  row.reason.toStdString());
+        EXPECT_EQ(parsersLine ? parsersLine : result.reasonLine, row.line);
+        // Bytes that give no text are offered to be mended all the same, the one at fault in
+        // the line named.
+        if (result.reasonLine > 0) {
+            const QStringList lines = VLXParseFeed::textForMending(row.bytes).split(u'\n');
+            ASSERT_GE(lines.size(), row.line);
+            EXPECT_TRUE(std::any_of(lines.at(row.line - 1).cbegin(), lines.at(row.line - 1).cend(),
+                                    [](QChar c) { return c.unicode() >= 0x80; }));
+        }
     }
 }
