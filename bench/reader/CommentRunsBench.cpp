@@ -1,7 +1,8 @@
 // Time in proportion to the file where "--" and comment openings pile up, at 1, 2 and 4 MB:
 // - a well-formed feed whose channel holds an instruction whose text reads like a description
-//   of many unclosed comments and one comment end (the repair reads the raw text, instruction
-//   or not), opened through the reader;
+//   of many unclosed comments and one comment end, opened through the reader;
+// - the same description outside the instruction, where every opening is stray text, repaired
+//   (the repairs before parsing find the comments, and the value's parts, on their own);
 // - a file that is not well-formed, one comment full of "--", refused by the reader's check.
 // Beside them, libxml2 alone reads the well-formed feed into its own tree.
 #include "io/VLXParseFeed.h"
@@ -24,6 +25,13 @@ QByteArray instructionOfCommentOpenings(qint64 bytes)
     const QByteArray opening = "<!-- --";
     return feedAround("<?note <description>" + opening.repeated(bytes / opening.size())
                       + "--></description>?>");
+}
+
+QByteArray descriptionOfCommentOpenings(qint64 bytes)
+{
+    const QByteArray opening = "<!-- --";
+    return feedAround("<description>" + opening.repeated(bytes / opening.size())
+                      + "--></description>");
 }
 
 QByteArray commentOfDoubleHyphens(qint64 bytes)
@@ -68,6 +76,26 @@ void BM_Libxml2ReadsFeedWithCommentOpeningsInAnInstruction(benchmark::State &sta
     state.SetBytesProcessed(state.iterations() * bytes.size());
 }
 BENCHMARK(BM_Libxml2ReadsFeedWithCommentOpeningsInAnInstruction)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(4)
+    ->ArgName("MB")
+    ->Unit(benchmark::kMillisecond);
+
+void BM_RepairDescriptionOfCommentOpenings(benchmark::State &state)
+{
+    const QString text
+        = VLXParseFeed::stringFromXMLData(descriptionOfCommentOpenings(state.range(0) << 20));
+    for (auto _ : state) {
+        QStringList messages;
+        if (VLXParseFeed::repairText(text, &messages).size() <= text.size()) {
+            state.SkipWithError("the description was not repaired");
+            return;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * text.size());
+}
+BENCHMARK(BM_RepairDescriptionOfCommentOpenings)
     ->Arg(1)
     ->Arg(2)
     ->Arg(4)

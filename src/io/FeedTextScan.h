@@ -12,7 +12,6 @@
 #endif
 
 #include <cstring>
-#include <vector>
 
 // The scans a feed's text goes through before it is parsed (format detection, whether any repair
 // applies), written once for the decoded text (UTF-16 units) and for the UTF-8 bytes of a file.

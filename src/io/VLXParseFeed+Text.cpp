@@ -8,8 +8,6 @@
 #include "io/RepairCheck.h"
 #include "io/TagValueRepair.h"
 
-#include <vector>
-
 using namespace Qt::StringLiterals;
 
 namespace {

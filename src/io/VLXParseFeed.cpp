@@ -109,10 +109,10 @@ void VLXParseFeed::noteErrors(const vlxXMLDOM &dom)
     m_xmlErrorDict = dom.errors();
     if (m_lineShift == 0)
         return;
-    const auto shifted = [this](int line) { return QString::number(qMax(1, line + m_lineShift)); };
+    const auto shifted = [this](int line) { return qMax(1, line + m_lineShift); };
     const QString line = QLatin1String(vlxXMLDOM::kErrorLineNumberKey);
     if (m_xmlErrorDict.contains(line))
-        m_xmlErrorDict[line] = shifted(m_xmlErrorDict.value(line).toInt()).toInt();
+        m_xmlErrorDict[line] = shifted(m_xmlErrorDict.value(line).toInt());
     // The parser names the lines of other tags in its message too ("title line 3").
     static const QRegularExpression lineOf(u" line (\\d+)"_s);
     const QString key = QLatin1String(vlxXMLDOM::kErrorDescriptionKey);
@@ -121,7 +121,7 @@ void VLXParseFeed::noteErrors(const vlxXMLDOM &dom)
     qsizetype copied = 0;
     for (const QRegularExpressionMatch &match : lineOf.globalMatch(description)) {
         told += QStringView(description).sliced(copied, match.capturedStart(1) - copied);
-        told += shifted(match.captured(1).toInt());
+        told += QString::number(shifted(match.captured(1).toInt()));
         copied = match.capturedEnd(1);
     }
     if (copied > 0)
