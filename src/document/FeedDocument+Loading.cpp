@@ -240,7 +240,8 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
             feedText = VLXParseFeed::textForMending(kept);
         bool abandoned = false;
         const std::optional<QString> fixed
-            = fixOrAbandon(loaded.error, {loaded.reason, loaded.reasonLine}, feedText, &abandoned);
+            = fixOrAbandon(loaded.error, {loaded.reason, loaded.reasonLine, loaded.cause},
+                           feedText, &abandoned);
         if (abandoned || !fixed) {
             prepared.result.outcome = abandoned ? LoadOutcome::Abandoned : LoadOutcome::Unsaved;
             return prepared;

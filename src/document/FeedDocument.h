@@ -146,12 +146,13 @@ public:
     static QString stageStatus(VLXParseFeed::Stage stage, const QString &base);
     LoadResult finish(Prepared prepared, const FeedListEntry &entry, const LoadOptions &options);
 
-    // Why a text is not a feed, as the one who mends it is told: a sentence, and the line of
-    // the text it names (0: none).
+    // Why a text is not a feed, as the one who mends it is told: a sentence, the line of the
+    // text it names (0: none) and the kind of its cause.
     struct Refusal
     {
         QString reason;
         int line = 0;
+        VLXParseFeed::Cause cause = VLXParseFeed::Cause::None;
     };
     // The editor offered to mend a text that is not a feed: answers the mended text, or nothing
     // when it was closed without saving. Tests and the XML source window install theirs.

@@ -167,7 +167,8 @@ void VLXImport::readBytes(QByteArray bytes, QString text, QString path)
         case FeedLoader::Outcome::NotAFeed: {
             bool abandoned = false;
             const std::optional<QString> fixed = FeedDocument::fixOrAbandon(
-                result.error, {result.reason, result.reasonLine}, result.text, &abandoned);
+                result.error, {result.reason, result.reasonLine, result.cause}, result.text,
+                &abandoned);
             if (fixed && m_opening)
                 readBytes({}, *fixed);
             else

@@ -68,9 +68,10 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
         bytes = QByteArray();
     }
     Result result = direct ? std::move(*direct) : readText(std::move(text), progress);
-    if (result.outcome == Outcome::NotAFeed && result.reason.isEmpty()) {
+    if (result.outcome == Outcome::NotAFeed && !undecodable.isEmpty()) {
         result.reason = undecodable;
         result.reasonLine = undecodableLine;
+        result.cause = VLXParseFeed::Cause::Undecodable;
     }
     // A refused feed is not converted either: the notice that it would be is dropped.
     if (result.outcome == Outcome::Refused)
@@ -126,6 +127,8 @@ FeedLoader::Result FeedLoader::finishRead(VLXParseFeed &reader, int status, QStr
         result.outcome = Outcome::NotAFeed;
         result.error = reader.errorDictionary();
         result.reason = reader.refusal();
+        result.cause = reader.refusalCause();
+        result.reasonLine = reader.refusalLine();
         result.text = std::move(text);
         return result;
     }

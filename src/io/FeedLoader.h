@@ -76,6 +76,9 @@ public:
         // that do not decode (then reasonLine is the line they stop being text on), or a
         // well-formed document that holds no feed.
         QString reason;
+        // The kind of cause the refusal names, and the line of the text it names (0: none),
+        // whether the parser's report or reason tells it.
+        VLXParseFeed::Cause cause = VLXParseFeed::Cause::None;
         int reasonLine = 0;
         // Alerts raised while loading (the notice of a format to be converted), in their order,
         // for the main thread to show; each was answered with its default button. A refused

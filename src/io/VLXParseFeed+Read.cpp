@@ -50,6 +50,8 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus, StatusSink 
     m_newFeed = std::make_shared<VLXFeed>();
     m_xmlErrorDict.clear();
     m_refusal.clear();
+    m_cause = Cause::None;
+    m_refusalLine = 0;
     m_itemCount = 0;
     if (text.isNull()) {
         m_checkedDocument.reset();
@@ -128,6 +130,8 @@ int VLXParseFeed::parseFeedChannelOnly(const QString &text)
     m_newFeed = std::make_shared<VLXFeed>();
     m_xmlErrorDict.clear();
     m_refusal.clear();
+    m_cause = Cause::None;
+    m_refusalLine = 0;
     if (text.isNull())
         return NotAFeedNoProlog;
     bool prologAdded = false;

@@ -107,12 +107,17 @@ QString VLXParseFeed::workingCopyWithProlog(const QString &text, bool &prologAdd
 void VLXParseFeed::noteErrors(const vlxXMLDOM &dom)
 {
     m_xmlErrorDict = dom.errors();
+    m_cause = Cause::NotWellFormed;
+    const QString lineKey = QLatin1String(vlxXMLDOM::kErrorLineNumberKey);
+    m_refusalLine = m_xmlErrorDict.value(lineKey).toInt();
     if (m_lineShift == 0)
         return;
     const auto shifted = [this](int line) { return qMax(1, line + m_lineShift); };
     const QString line = QLatin1String(vlxXMLDOM::kErrorLineNumberKey);
-    if (m_xmlErrorDict.contains(line))
+    if (m_xmlErrorDict.contains(line)) {
         m_xmlErrorDict[line] = shifted(m_xmlErrorDict.value(line).toInt());
+        m_refusalLine = m_xmlErrorDict[line].toInt();
+    }
     // The parser names the lines of other tags in its message too ("title line 3").
     static const QRegularExpression lineOf(u" line (\\d+)"_s);
     const QString key = QLatin1String(vlxXMLDOM::kErrorDescriptionKey);
@@ -131,6 +136,8 @@ void VLXParseFeed::noteErrors(const vlxXMLDOM &dom)
 int VLXParseFeed::refuse(const QString &reason)
 {
     m_refusal = reason;
+    m_cause = Cause::NotAFeed;
+    m_refusalLine = 0;
     return ReadFailed;
 }
 
@@ -248,6 +255,8 @@ int VLXParseFeed::isItAFeed(const QString &text)
 {
     m_xmlErrorDict.clear();
     m_refusal.clear();
+    m_cause = Cause::None;
+    m_refusalLine = 0;
     m_checkedDocument.reset();
     m_checkedText.clear();
     if (text.isNull())
@@ -278,7 +287,7 @@ int VLXParseFeed::isItAFeed(const QString &text)
             m_xmlErrorDict.clear();
         }
     } else if (!known) {
-        m_refusal = unknownFormat(*dom, pair);
+        refuse(unknownFormat(*dom, pair));
         result = NotAFeed;
     } else {
         m_checkedText = work;

@@ -100,6 +100,13 @@ public:
     // document lacks (a feed's root element, a channel) or the version it names, as a sentence
     // for the user. Empty when the text was read, or when errorDictionary() tells why.
     QString refusal() const { return m_refusal; }
+    // The kinds of cause a refusal names, told apart for the user: a text XML does not read, bytes
+    // that give no text (see decodingProblem), or a document that is no feed.
+    enum class Cause { None, NotWellFormed, Undecodable, NotAFeed };
+    // What the last refused check or read found: the kind of its cause, and the line of the
+    // text its reason names (0: none), whether the reason is errorDictionary()'s or refusal().
+    Cause refusalCause() const { return m_cause; }
+    int refusalLine() const { return m_refusalLine; }
     // Why stringFromXMLData gives no text for the bytes: the encoding they were read in, and the
     // byte and the line (also in *line) where they stop being text in it. Empty when they
     // decode.
@@ -187,6 +194,8 @@ private:
     std::shared_ptr<VLXFeed> m_newFeed;
     QVariantMap m_xmlErrorDict;
     QString m_refusal;
+    Cause m_cause = Cause::None;
+    int m_refusalLine = 0;
     int m_lineShift = 0;
     QString m_unrepaired;
     QStringList m_repairs;

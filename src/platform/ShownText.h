@@ -16,4 +16,13 @@ public:
     // Whether a line of the text (between line feeds) is longer than longest: a line that long
     // takes seconds to lay out unwrapped.
     static bool holdsLineLongerThan(QStringView text, qsizetype longest);
+
+    // A piece of a file quoted in a sentence of ours (a name, an encoding label, a version, the
+    // parser's words): at most kLongestQuote characters, cut in the middle with an ellipsis,
+    // on one line and plain. Control characters, line breaks among them, and the marks that
+    // turn the direction of the text around are shown as visible escapes ("\x1B", "\u202E"),
+    // so that what the file holds can neither run the sentence on for pages, break it up, nor
+    // reorder the words around it.
+    static QString quoted(QStringView text);
+    static constexpr qsizetype kLongestQuote = 60;
 };
