@@ -85,8 +85,8 @@ bool blanksEndATag(const QString &text)
     return false;
 }
 
-// Whether XML reads the text as an RSS feed the reader takes: well-formed, with an "rss" root
-// naming a version of RSS 2.0 or one before it, and a "channel" element in it.
+// Whether XML reads the text as an RSS feed: well-formed, with an "rss" root (whatever version
+// it names, or none) holding a "channel" element in its namespace.
 bool readsAsRSS(const QString &text)
 {
     vlxXMLDOM dom;
@@ -95,15 +95,10 @@ bool readsAsRSS(const QString &text)
     const vlxXMLNode *rss = dom.nodeNamed(QStringLiteral("rss"), vlxXMLDOM::Element, nullptr);
     if (!rss)
         return false;
-    static const QStringList versions
-        = {QStringLiteral("0.91"), QStringLiteral("0.92"), QStringLiteral("0.93"),
-           QStringLiteral("0.94"), QStringLiteral("2.0")};
-    if (!versions.contains(vlxXMLDOM::attributeOfNode(rss, QStringLiteral("version"))))
-        return false;
     for (int i = 0; i < vlxXMLDOM::numberOfChildren(rss); ++i) {
         const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, rss);
         if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element
-            && vlxXMLDOM::nameOfNode(child) == u"channel")
+            && vlxXMLDOM::nameOfNode(child) == u"channel" && vlxXMLDOM::inSameNamespace(child, rss))
             return true;
     }
     return false;

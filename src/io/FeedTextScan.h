@@ -13,12 +13,13 @@
 
 #include <cstring>
 
-// The scans a feed's text goes through before it is parsed (format detection, whether any repair
-// applies), written once for the decoded text (UTF-16 units) and for the UTF-8 bytes of a file.
-// They look at ASCII characters only, and in UTF-8 no byte of a longer character is ASCII, so
-// both forms give the same answers, with two exceptions the callers deal with:
-// - The detection lower-cases the text, and two characters beyond ASCII lower-case into ASCII
-//   letters (U+0130 to "i", U+212A to "k"); bytes holding them are read as text.
+// The scans a feed's text goes through before it is parsed (where the root starts, whether any
+// repair applies), written once for the decoded text (UTF-16 units) and for the UTF-8 bytes of a
+// file. They look at ASCII characters only, and in UTF-8 no byte of a longer character is ASCII,
+// so both forms give the same answers, with two exceptions the callers deal with:
+// - The repairs find tags in any letter case, and three characters beyond ASCII fold into ASCII
+//   letters in a case-insensitive search (U+0130, U+017F, U+212A); bytes holding them are read
+//   as text.
 // - An ampersand is taken as a reference when a ";" follows within 7 units; a character beyond
 //   ASCII takes more bytes than units, so the bytes may find a repair the text does not need
 //   (never the other way round).
@@ -342,78 +343,6 @@ public:
         return i < n && unit(data[i]) == u'>' ? i + 1 : -1;
     }
 
-    // --- format detection on the lower-cased, space-free view of the text ---------------------
-
-    static char16_t normalised(char16_t c)
-    {
-        if (c == '\'')
-            return '"';
-        if (c >= 'A' && c <= 'Z')
-            return c + 32;
-        if (c < 0x80)
-            return c;
-        return QChar::toLower(char32_t(c)) > 0xFFFF ? c : char16_t(QChar::toLower(char32_t(c)));
-    }
-    // A byte beyond ASCII is part of a longer character: it never reads as an ASCII letter.
-    static char16_t normalised(char c)
-    {
-        const char16_t u = unit(c);
-        return u < 0x80 ? normalised(u) : u;
-    }
-
-    // First position (in the original text, at or after `from` and before `limit`) where the
-    // normalised text reads `needle` (lower-case ASCII, no spaces). -1 when absent.
-    template<typename Char>
-    static qsizetype findNormalised(const Char *data, qsizetype n, QLatin1StringView needle,
-                                    qsizetype from, qsizetype limit = -1)
-    {
-        if (limit < 0 || limit > n)
-            limit = n;
-        const char16_t first = char16_t(needle[0].unicode());
-        // Candidates for the first character: "<" maps only from itself; a letter from its two
-        // ASCII cases (no other character lower-cases to "v" or "x"). Both are found with the
-        // vectorised single-character search instead of a character-by-character walk.
-        const bool letter = first >= 'a' && first <= 'z';
-        const char16_t lower = first;
-        const char16_t upper = letter ? char16_t(first - 32) : first;
-        qsizetype nextLower = -2, nextUpper = -2;
-        qsizetype i = from;
-        while (i < limit) {
-            if (nextLower != -1 && nextLower < i)
-                nextLower = indexOf(data, n, lower, i);
-            if (letter && nextUpper != -1 && nextUpper < i)
-                nextUpper = indexOf(data, n, upper, i);
-            qsizetype hit = nextLower;
-            if (letter && nextUpper >= 0 && (hit < 0 || nextUpper < hit))
-                hit = nextUpper;
-            if (hit < 0 || hit >= limit)
-                return -1;
-            i = hit;
-            qsizetype j = i + 1;
-            qsizetype k = 1;
-            while (k < needle.size() && j < n) {
-                const Char c = data[j];
-                if (unit(c) == ' ') {
-                    ++j;
-                    continue;
-                }
-                if (normalised(c) != char16_t(needle[k].unicode()))
-                    break;
-                ++j;
-                ++k;
-            }
-            if (k == needle.size())
-                return i;
-            ++i;
-        }
-        return -1;
-    }
-
-    static bool isVersionChar(char16_t c)
-    {
-        return c == '.' || (c >= '0' && c <= '9');
-    }
-
     // The position of the ASCII needle at or after from, or -1.
     template<typename Char>
     static qsizetype indexOfAscii(const Char *data, qsizetype n, QLatin1StringView needle,
@@ -491,89 +420,25 @@ public:
         return -1;
     }
 
-    // Where the value of the attribute `name` of the start tag at `tag` starts, after its
-    // quote, as XML reads the tag's attributes; -1 when the tag has no such attribute or ends
-    // before one is found.
+    // After the ">" of the start tag whose "<" is at `at`, its quoted attribute values passed
+    // over (a ">" inside one is text); -1 when no tag starts there or it does not end.
     template<typename Char>
-    static qsizetype attributeValueStart(const Char *data, qsizetype n, qsizetype tag,
-                                         QStringView name)
+    static qsizetype startTagEnd(const Char *data, qsizetype n, qsizetype at)
     {
-        qsizetype i = nameEnd(data, n, tag + 1);
-        for (;;) {
-            while (i < n && isBlank(unit(data[i])))
-                ++i;
-            const qsizetype nameAt = i;
-            i = nameEnd(data, n, i);
-            if (i == nameAt)
-                return -1;
-            bool wanted = i - nameAt == name.size();
-            for (qsizetype k = 0; wanted && k < name.size(); ++k)
-                wanted = unit(data[nameAt + k]) == name[k].unicode();
-            while (i < n && isBlank(unit(data[i])))
-                ++i;
-            if (i >= n || unit(data[i]) != u'=')
-                return -1;
-            ++i;
-            while (i < n && isBlank(unit(data[i])))
-                ++i;
-            if (i >= n || (unit(data[i]) != u'"' && unit(data[i]) != u'\''))
-                return -1;
-            if (wanted)
+        if (at < 0 || at >= n || unit(data[at]) != u'<' || nameEnd(data, n, at + 1) == at + 1)
+            return -1;
+        for (qsizetype i = nameEnd(data, n, at + 1); i < n; ++i) {
+            const char16_t c = unit(data[i]);
+            if (c == u'"' || c == u'\'') {
+                i = indexOf(data, n, c, i + 1);
+                if (i < 0)
+                    return -1;
+            } else if (c == u'>') {
                 return i + 1;
-            i = indexOf(data, n, unit(data[i]), i + 1);
-            if (i < 0)
+            } else if (c == u'<') {
                 return -1;
-            ++i;
-        }
-    }
-
-    // ("RSS"|"Atom"|"", version or "-1"), as VLXParseFeed::getFeedTypeAndVersion.
-    template<typename Char> static QStringList typeAndVersion(const Char *data, qsizetype n)
-    {
-        // The first root marker wins. Searching the later markers only up to the earlier one
-        // keeps a large RSS file from being scanned three times.
-        const qsizetype root = rootStart(data, n);
-        const qsizetype rss = findNormalised(data, n, QLatin1StringView("<rss"), root);
-        const qsizetype rdf = findNormalised(data, n, QLatin1StringView("<rdf:rdf"), root, rss);
-        const qsizetype feedLimit = rdf >= 0 ? rdf : rss;
-        const qsizetype feed = findNormalised(data, n, QLatin1StringView("<feed"), root, feedLimit);
-
-        if (rss >= 0 && rdf < 0 && feed < 0) {
-            // The root's own version attribute, when its tag has one: a "version=" inside the
-            // value of another attribute before it is text. Else the first "version=" on.
-            qsizetype version = attributeValueStart(data, n, rss, u"version");
-            if (version < 0)
-                version = findNormalised(data, n, QLatin1StringView("version="), rss);
-            if (version < 0)
-                return {QString(), QStringLiteral("-1")};
-            qsizetype i = version;
-            while (i < n && (unit(data[i]) == ' ' || !isVersionChar(unit(data[i]))))
-                ++i;
-            QString run;
-            for (; i < n; ++i) {
-                if (unit(data[i]) == ' ')
-                    continue;
-                if (!isVersionChar(unit(data[i])))
-                    break;
-                run.append(QChar(unit(data[i])));
             }
-            return {QStringLiteral("RSS"), run};
         }
-        if (rdf >= 0 && feed < 0) {
-            const bool rss090
-                = findNormalised(
-                      data, n, QLatin1StringView("xmlns=\"http://my.netscape.com/rdf/simple/0.9/"),
-                      root)
-                >= 0;
-            return {QStringLiteral("RSS"), rss090 ? QStringLiteral("0.9") : QStringLiteral("1.0")};
-        }
-        if (feed >= 0) {
-            const bool atom03
-                = findNormalised(data, n, QLatin1StringView("xmlns=\"http://purl.org/atom/ns"),
-                                 root)
-                >= 0;
-            return {QStringLiteral("Atom"), atom03 ? QStringLiteral("0.3") : QStringLiteral("1.0")};
-        }
-        return {QStringLiteral(""), QStringLiteral("-1")};
+        return -1;
     }
 };

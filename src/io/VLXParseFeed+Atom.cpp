@@ -1,6 +1,7 @@
 // The Atom 1.0 and Atom 0.3 readers: Atom's constructs are folded into RSS 2.0 fields.
 
 #include "io/VLXParseFeed.h"
+#include "io/FeedFormat.h"
 #include "io/VLXReaderSupport.h"
 
 #include "model/VLXFeed.h"
@@ -515,23 +516,27 @@ void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
 
 int VLXParseFeed::parseAtom10(const QString &text)
 {
-    return readDocument(text, &VLXParseFeed::parseAtom10Document);
+    return readDocument(
+        text, [](const FeedFormat &) -> DocumentReader { return &VLXParseFeed::parseAtom10Document; });
 }
 
 int VLXParseFeed::parseAtom03(const QString &text)
 {
-    return readDocument(text, &VLXParseFeed::parseAtom03Document);
+    return readDocument(
+        text, [](const FeedFormat &) -> DocumentReader { return &VLXParseFeed::parseAtom03Document; });
 }
 
-int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
+int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source,
+                                      const vlxXMLNode *documentRoot)
 {
     VLXFeed &feed = *m_newFeed;
     // Without its root the document holds no feed; a "success" would let a later save replace
     // the user's file with an empty one.
-    const vlxXMLNode *root = openFeed(dom, feed, u"feed"_s, &AtomNameSpaces, source);
+    const vlxXMLNode *root
+        = openFeed(dom, feed, isRoot(documentRoot, u"feed"), &rootNameSpaces, source);
     releaseText();
     if (!root)
-        return refuse(noFeedRoot(dom));
+        return refuse(noFeedRoot(dom, u"feed"_s));
     VLXImage &image = *feed.image();
     const QUrl base = baseOf(root, m_baseAddress);
     const bool read = forEachChildReleasing(
@@ -584,13 +589,15 @@ int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source)
     return Success;
 }
 
-int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source)
+int VLXParseFeed::parseAtom03Document(vlxXMLDOM &dom, const QString &source,
+                                      const vlxXMLNode *documentRoot)
 {
     VLXFeed &feed = *m_newFeed;
-    const vlxXMLNode *root = openFeed(dom, feed, u"feed"_s, &AtomNameSpaces, source);
+    const vlxXMLNode *root
+        = openFeed(dom, feed, isRoot(documentRoot, u"feed"), &rootNameSpaces, source);
     releaseText();
     if (!root)
-        return refuse(noFeedRoot(dom));
+        return refuse(noFeedRoot(dom, u"feed"_s));
     QString email, contributor;
     const QUrl base = baseOf(root, m_baseAddress);
     const bool read = forEachChildReleasing(

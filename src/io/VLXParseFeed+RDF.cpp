@@ -2,6 +2,7 @@
 // root; most of their content belongs to the Dublin Core, syndication and content extensions.
 
 #include "io/VLXParseFeed.h"
+#include "io/FeedFormat.h"
 #include "io/VLXReaderSupport.h"
 
 #include "model/VLXFeed.h"
@@ -18,14 +19,10 @@ using namespace VLXReaderSupport;
 
 namespace {
 
-const QString kRDFNamespace = u"http://www.w3.org/1999/02/22-rdf-syntax-ns#"_s;
-const QString kRSS10Namespace = u"http://purl.org/rss/1.0/"_s;
-const QString kRSS090Namespace = u"http://my.netscape.com/rdf/simple/0.9/"_s;
-
 bool isRSSNamespace(const QString &uri)
 {
-    return knownNamespaces::sameAddress(uri, kRSS10Namespace)
-        || knownNamespaces::sameAddress(uri, kRSS090Namespace);
+    return knownNamespaces::sameAddress(uri, FeedFormat::kRSS10Namespace)
+        || knownNamespaces::sameAddress(uri, FeedFormat::kRSS090Namespace);
 }
 
 // The name an element is read by: its lower-cased local name when it stands in the RSS 1.0 or
@@ -44,24 +41,6 @@ template<typename Read> void forEachRSSChild(const vlxXMLNode *node, Read &&read
 {
     forEachChild(node,
                  [&](const vlxXMLNode *child, const QString &) { read(child, rssName(child)); });
-}
-
-// The root: "rdf:RDF", or else an RDF element of the RDF namespace under another prefix.
-const vlxXMLNode *findRoot(const vlxXMLDOM &dom)
-{
-    if (const vlxXMLNode *root = dom.nodeNamed(u"rdf:RDF"_s, vlxXMLDOM::Element, nullptr))
-        return root;
-    const vlxXMLNode *document = dom.xmlTree();
-    const int count = vlxXMLDOM::numberOfChildren(document);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, document);
-        const QString name = vlxXMLDOM::nameOfNode(child);
-        if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element
-            && name.sliced(name.indexOf(u':') + 1) == u"RDF"
-            && vlxXMLDOM::namespaceURIOfNode(child) == kRDFNamespace)
-            return child;
-    }
-    return nullptr;
 }
 
 void readChannel(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
@@ -118,7 +97,8 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
 
 int VLXParseFeed::parseRSS10(const QString &text)
 {
-    return readDocument(text, &VLXParseFeed::parseRDFDocument);
+    return readDocument(text,
+                        [](const FeedFormat &) -> DocumentReader { return &VLXParseFeed::parseRDFDocument; });
 }
 
 int VLXParseFeed::parseRSS09(const QString &text)
@@ -126,15 +106,17 @@ int VLXParseFeed::parseRSS09(const QString &text)
     return parseRSS10(text);
 }
 
-int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
+int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text,
+                                   const vlxXMLNode *documentRoot)
 {
     VLXFeed &feed = *m_newFeed;
     // Without its root the document holds no feed. Reporting that as a read would hand the
     // window an empty feed, and saving it would overwrite the user's file with nothing.
-    const vlxXMLNode *root = openFeed(dom, feed, findRoot(dom), &RDFNameSpaces, text);
+    const vlxXMLNode *root
+        = openFeed(dom, feed, isRoot(documentRoot, u"RDF"), &rootNameSpaces, text);
     releaseText();
     if (!root)
-        return refuse(noFeedRoot(dom));
+        return refuse(noFeedRoot(dom, u"rdf:RDF"_s));
 
     bool channelFound = false;
     const bool read = forEachChildReleasing(dom, root, m_readingProgress,
@@ -163,7 +145,7 @@ int VLXParseFeed::parseRDFDocument(vlxXMLDOM &dom, const QString &text)
     // elements kept as raw XML during the walk have no place in the RSS 2.0 feed.
     QStringList dropped = {u"rdf"_s};
     for (const auto &listed : feed.XMLExtensions()->notWellSupportedArray()) {
-        if (listed->DTDURL() == kRDFNamespace || isRSSNamespace(listed->DTDURL()))
+        if (listed->DTDURL() == FeedFormat::kRDFNamespace || isRSSNamespace(listed->DTDURL()))
             dropped.append(listed->extensionName());
     }
     dropped.append(u"User Defined"_s);

@@ -1,6 +1,7 @@
 // The RSS 0.91 to 2.0 reader.
 
 #include "io/VLXParseFeed.h"
+#include "io/FeedFormat.h"
 #include "io/VLXReaderSupport.h"
 
 #include "model/VLXFeed.h"
@@ -263,14 +264,16 @@ int indexOfChild(const vlxXMLNode *child, const vlxXMLNode *parent)
 
 int VLXParseFeed::parseRSS20(const QString &text)
 {
-    return readDocument(text, &VLXParseFeed::parseRSS20Document);
+    return readDocument(text, [](const FeedFormat &) -> DocumentReader {
+        return &VLXParseFeed::parseRSS20Document;
+    });
 }
 
-int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
+int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root)
 {
     VLXFeed &feed = *m_newFeed;
     int result = ReadFailed;
-    const vlxXMLNode *rss = openFeed(dom, feed, u"rss"_s, &nameSpaces, text);
+    const vlxXMLNode *rss = openFeed(dom, feed, isRoot(root, u"rss"), &rootNameSpaces, text);
     releaseText();
     if (rss) {
         // The version is the writer's own; the namespace declarations are the extensions'.
@@ -306,7 +309,7 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
             result = refuse(noChannel(u"rss"_s));
         }
     } else {
-        result = refuse(noFeedRoot(dom));
+        result = refuse(noFeedRoot(dom, u"rss"_s));
     }
 
     keepRawExtensionsEverywhere(feed);
@@ -315,19 +318,18 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text)
 
 int VLXParseFeed::parseRSS20ChannelOnly(const QString &text)
 {
-    const QString *source = nullptr;
-    std::unique_ptr<vlxXMLDOM> dom = treeToRead(text, &source);
-    if (!dom->xmlTree())
-        return ReadFailed;
-    return parseRSS20ChannelOnlyDocument(*dom);
+    return readDocument(text, [](const FeedFormat &) -> DocumentReader {
+        return &VLXParseFeed::parseRSS20ChannelOnlyDocument;
+    });
 }
 
-int VLXParseFeed::parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom)
+int VLXParseFeed::parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom, const QString &,
+                                                const vlxXMLNode *root)
 {
     VLXFeed &feed = *m_newFeed;
-    const vlxXMLNode *rss = dom.nodeNamed(u"rss"_s, vlxXMLDOM::Element, nullptr);
+    const vlxXMLNode *rss = isRoot(root, u"rss");
     if (!rss)
-        return refuse(noFeedRoot(dom));
+        return refuse(noFeedRoot(dom, u"rss"_s));
     const vlxXMLNode *channel = channelOf(rss);
     if (!channel)
         return refuse(noChannel(u"rss"_s));

@@ -1,45 +1,53 @@
-// Text side of the reader: the prolog, format detection, the text repairs and the root's
-// namespace declarations. Nothing here needs the model or an XML tree.
+// Text side of the reader: the prolog, the text repairs and the root's namespace declarations.
 
 #include "io/VLXParseFeed.h"
 
+#include "io/FeedFormat.h"
 #include "io/FeedTextScan.h"
 #include "io/KeptMarkup.h"
 #include "io/RepairCheck.h"
 #include "io/TagValueRepair.h"
+#include "xml/vlxXMLDOM.h"
 
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// --- format detection on the lower-cased, space-free view of the text -------------------------
 
 const char16_t *unitsOf(QStringView text)
 {
     return reinterpret_cast<const char16_t *>(text.utf16());
 }
 
-QStringList declarationsOf(const QString &text, QLatin1StringView rootTag)
+// The namespace declarations of a start tag (from its "<" up to its ">", not included), as the
+// readers hand them to the extension managers: every control character (line ends and tabs
+// included) becomes a space, the tag is split at spaces, and each piece that begins with
+// "xmlns:" is kept, trimmed, its apostrophes made double quotes.
+QStringList declarationsInTag(QStringView tagText)
 {
-    QStringList result;
-    const qsizetype root = FeedTextScan::rootStart(unitsOf(text), text.size());
-    const qsizetype start = text.indexOf(rootTag, root, Qt::CaseInsensitive);
-    if (start < 0)
-        return result;
-    const qsizetype end = text.indexOf(u'>', start);
-    if (end < 0)
-        return result;
-    QString tag = text.mid(start, end - start);
+    QString tag = tagText.toString();
     for (QChar &c : tag) {
         if (c.category() == QChar::Other_Control)
             c = u' ';
     }
+    QStringList result;
     const QStringList pieces = tag.split(u' ', Qt::SkipEmptyParts);
     for (const QString &piece : pieces) {
         if (piece.startsWith(u"xmlns:"))
             result.append(piece.trimmed().replace(u'\'', u'"'));
     }
     return result;
+}
+
+QStringList declarationsOf(const QString &text, QLatin1StringView rootTag)
+{
+    const qsizetype root = FeedTextScan::rootStart(unitsOf(text), text.size());
+    const qsizetype start = text.indexOf(rootTag, root, Qt::CaseInsensitive);
+    if (start < 0)
+        return {};
+    const qsizetype end = text.indexOf(u'>', start);
+    if (end < 0)
+        return {};
+    return declarationsInTag(QStringView(text).sliced(start, end - start));
 }
 
 // Position of the first case-insensitive (ASCII) match of `needle` at or after `from`, where
@@ -155,7 +163,28 @@ const QStringList &VLXParseFeed::knownVersions()
 
 QStringList VLXParseFeed::getFeedTypeAndVersion(const QString &text)
 {
-    return FeedTextScan::typeAndVersion(unitsOf(text), text.size());
+    vlxXMLDOM dom;
+    if (text.isNull() || !dom.initWithString(workingCopy(text)) || !dom.xmlTree())
+        return {QString(u""_s), u"-1"_s};
+    return FeedFormat::of(dom).pair();
+}
+
+QString VLXParseFeed::rootHead(const QString &text)
+{
+    const qsizetype root = FeedTextScan::rootStart(unitsOf(text), text.size());
+    const qsizetype end = FeedTextScan::startTagEnd(unitsOf(text), text.size(), root);
+    return end < 0 ? QString() : text.left(end);
+}
+
+bool VLXParseFeed::namesFeedRoot(const QString &text)
+{
+    const qsizetype root = FeedTextScan::rootStart(unitsOf(text), text.size());
+    const qsizetype end = FeedTextScan::nameEnd(unitsOf(text), text.size(), root + 1);
+    if (root >= text.size() || end <= root + 1)
+        return false;
+    const QStringView name = QStringView(text).sliced(root + 1, end - root - 1);
+    const QStringView local = name.sliced(name.lastIndexOf(u':') + 1);
+    return local == u"rss" || local == u"RDF" || local == u"feed";
 }
 
 QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text)
@@ -317,4 +346,15 @@ QStringList VLXParseFeed::RDFNameSpaces(const QString &text)
 QStringList VLXParseFeed::AtomNameSpaces(const QString &text)
 {
     return declarationsOf(text, QLatin1StringView("<feed"));
+}
+
+QStringList VLXParseFeed::rootNameSpaces(const QString &text)
+{
+    const QString head = rootHead(text);
+    const qsizetype root = FeedTextScan::rootStart(unitsOf(head), head.size());
+    if (head.isNull())
+        return {};
+    // The tag without its closing ">" (or "/>": the slash is no declaration's).
+    const qsizetype close = head.endsWith(u"/>") ? 2 : 1;
+    return declarationsInTag(QStringView(head).sliced(root, head.size() - close - root));
 }

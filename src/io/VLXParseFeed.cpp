@@ -1,7 +1,10 @@
 #include "io/VLXParseFeed.h"
 
+#include "io/FeedFormat.h"
+
 #include "model/FeedElement.h"
 #include "model/VLXFeed.h"
+#include "platform/ShownText.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <QRegularExpression>
@@ -12,18 +15,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const vlxXMLNode *rootElement(const vlxXMLDOM &dom)
-{
-    const vlxXMLNode *document = dom.xmlTree();
-    const int count = vlxXMLDOM::numberOfChildren(document);
-    for (int i = 0; i < count; ++i) {
-        const vlxXMLNode *child = vlxXMLDOM::nodeAtIndex(i, document);
-        if (vlxXMLDOM::kindOfNode(child) == vlxXMLDOM::Element)
-            return child;
-    }
-    return nullptr;
-}
 
 const QString kProlog = u"<?xml version=\"1.0\"?>\n"_s;
 
@@ -109,28 +100,30 @@ void VLXParseFeed::noteErrors(const vlxXMLDOM &dom)
     m_xmlErrorDict = dom.errors();
     m_cause = Cause::NotWellFormed;
     const QString lineKey = QLatin1String(vlxXMLDOM::kErrorLineNumberKey);
-    m_refusalLine = m_xmlErrorDict.value(lineKey).toInt();
-    if (m_lineShift == 0)
-        return;
+    const QString descriptionKey = QLatin1String(vlxXMLDOM::kErrorDescriptionKey);
     const auto shifted = [this](int line) { return qMax(1, line + m_lineShift); };
-    const QString line = QLatin1String(vlxXMLDOM::kErrorLineNumberKey);
-    if (m_xmlErrorDict.contains(line)) {
-        m_xmlErrorDict[line] = shifted(m_xmlErrorDict.value(line).toInt());
-        m_refusalLine = m_xmlErrorDict[line].toInt();
+    if (m_xmlErrorDict.contains(lineKey))
+        m_xmlErrorDict[lineKey] = shifted(m_xmlErrorDict.value(lineKey).toInt());
+    m_refusalLine = m_xmlErrorDict.value(lineKey).toInt();
+    if (!m_xmlErrorDict.contains(descriptionKey))
+        return;
+    QString description = m_xmlErrorDict.value(descriptionKey).toString().trimmed();
+    if (m_lineShift != 0) {
+        // The parser names the lines of other tags in its message too ("title line 3").
+        static const QRegularExpression lineOf(u" line (\\d+)"_s);
+        QString told;
+        qsizetype copied = 0;
+        for (const QRegularExpressionMatch &match : lineOf.globalMatch(description)) {
+            told += QStringView(description).sliced(copied, match.capturedStart(1) - copied);
+            told += QString::number(shifted(match.captured(1).toInt()));
+            copied = match.capturedEnd(1);
+        }
+        if (copied > 0)
+            description = told + description.sliced(copied);
     }
-    // The parser names the lines of other tags in its message too ("title line 3").
-    static const QRegularExpression lineOf(u" line (\\d+)"_s);
-    const QString key = QLatin1String(vlxXMLDOM::kErrorDescriptionKey);
-    QString description = m_xmlErrorDict.value(key).toString();
-    QString told;
-    qsizetype copied = 0;
-    for (const QRegularExpressionMatch &match : lineOf.globalMatch(description)) {
-        told += QStringView(description).sliced(copied, match.capturedStart(1) - copied);
-        told += QString::number(shifted(match.captured(1).toInt()));
-        copied = match.capturedEnd(1);
-    }
-    if (copied > 0)
-        m_xmlErrorDict[key] = told + description.sliced(copied);
+    // The parser's words quote the file (a tag's name, an entity's): they reach the user short
+    // and plain.
+    m_xmlErrorDict[descriptionKey] = ShownText::quoted(description);
 }
 
 int VLXParseFeed::refuse(const QString &reason)
@@ -141,28 +134,21 @@ int VLXParseFeed::refuse(const QString &reason)
     return ReadFailed;
 }
 
-QString VLXParseFeed::noFeedRoot(const vlxXMLDOM &dom)
+QString VLXParseFeed::noFeedRoot(const vlxXMLDOM &dom, const QString &expected)
 {
-    return u"The document's root element is <%1>, where a feed's root element is <rss>, "
-           u"<rdf:RDF> or <feed>."_s.arg(vlxXMLDOM::nameOfNode(rootElement(dom)));
+    // A document that is no feed says why in its own words; a feed of another format read by
+    // the wrong reader is told by the root it has.
+    const FeedFormat format = FeedFormat::of(dom);
+    if (!format.refusal.isEmpty())
+        return format.refusal;
+    return u"The document's root element is %1, where this reader reads <%2>."_s.arg(
+        FeedFormat::shownName(vlxXMLDOM::nameOfNode(format.root)), expected);
 }
 
 QString VLXParseFeed::noChannel(const QString &rootName)
 {
-    return u"The feed's root element <%1> holds no <channel> element."_s.arg(rootName);
-}
-
-QString VLXParseFeed::unknownFormat(const vlxXMLDOM &dom, const QStringList &pair)
-{
-    const vlxXMLNode *root = rootElement(dom);
-    if (vlxXMLDOM::nameOfNode(root) != u"rss")
-        return noFeedRoot(dom);
-    const QString version = pair.value(1) == u"-1" ? QString() : pair.value(1);
-    return (version.isEmpty()
-                ? u"The feed's root element <rss> names no version."_s
-                : u"The feed's root element <rss> names the version \"%1\"."_s.arg(version))
-        + u" Vellumcast reads RSS 0.91 to 0.94 and 2.0, RSS 0.9 and 1.0 (<rdf:RDF>) and "
-          u"Atom 0.3 and 1.0 (<feed>)."_s;
+    return u"The feed's root element %1 holds no <channel> element."_s.arg(
+        FeedFormat::shownName(rootName));
 }
 
 qint64 VLXParseFeed::countItems(const vlxXMLDOM &dom)
@@ -219,19 +205,49 @@ std::unique_ptr<vlxXMLDOM> VLXParseFeed::treeToRead(const QString &text, const Q
     return dom;
 }
 
-int VLXParseFeed::readDocument(const QString &text,
-                               int (VLXParseFeed::*read)(vlxXMLDOM &dom, const QString &text))
+VLXParseFeed::DocumentReader VLXParseFeed::readerOf(const FeedFormat &format)
+{
+    switch (format.reader) {
+    case FeedFormat::Reader::RSS20:
+        return &VLXParseFeed::parseRSS20Document;
+    case FeedFormat::Reader::RSS09:
+    case FeedFormat::Reader::RSS10:
+        return &VLXParseFeed::parseRDFDocument;
+    case FeedFormat::Reader::Atom10:
+        return &VLXParseFeed::parseAtom10Document;
+    case FeedFormat::Reader::Atom03:
+        return &VLXParseFeed::parseAtom03Document;
+    case FeedFormat::Reader::None:
+        break;
+    }
+    return nullptr;
+}
+
+int VLXParseFeed::readDocument(const QString &text, DocumentReader (*choose)(const FeedFormat &))
 {
     const QString *source = nullptr;
     std::unique_ptr<vlxXMLDOM> dom = treeToRead(text, &source);
     if (!dom->xmlTree())
         return dom->wasStopped() ? Stopped : ReadFailed;
+    const FeedFormat format = FeedFormat::of(*dom);
+    const DocumentReader read = choose(format);
+    if (!read) {
+        refuse(format.refusal.isEmpty()
+                   ? u"The feed is in %1 %2 format, which is not read here."_s.arg(format.type,
+                                                                                  format.version)
+                   : format.refusal);
+        return NotAFeed;
+    }
     const qint64 items = countItems(*dom);
     if (items > kMaximumItems) {
         m_itemCount = items;
         return TooManyItems;
     }
-    return (this->*read)(*dom, *source);
+    m_readFormat = format.pair();
+    const int result = (this->*read)(*dom, *source, format.root);
+    if (result == Success && !format.versionMessage().isEmpty())
+        logRepair(m_newFeed.get(), format.versionMessage());
+    return result;
 }
 
 std::unique_ptr<vlxXMLDOM> VLXParseFeed::documentFor(const QString &text)
@@ -263,31 +279,27 @@ int VLXParseFeed::isItAFeed(const QString &text)
         return NotAFeedNoProlog;
     bool prologAdded = false;
     QString work = workingCopyWithProlog(text, prologAdded);
-    const QStringList pair = getFeedTypeAndVersion(work);
-    // A text of no format the reader knows is parsed all the same, to tell why it is none.
     auto dom = std::make_unique<vlxXMLDOM>();
     const auto progress
         = [this](qint64 done, qint64 total) { return report(Stage::Checking, done, total); };
-    const bool known = knownVersions().contains(pair.value(1));
     int result = Success;
     if (!dom->initWithString(work, progress) || !dom->xmlTree()) {
         if (dom->wasStopped())
             return Stopped;
         noteErrors(*dom);
         result = NotAFeed;
-        // A text of no known format is told as no feed, with what the parser found.
-        if (!known) {
+        // A text whose root names no feed is told as no feed, with what the parser found.
+        if (!namesFeedRoot(work)) {
             m_refusal
                 = u"It is not well-formed XML. The following error was detected on line "
                   u"%1: %2"_s
-                      .arg(m_xmlErrorDict.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey))
-                               .toInt())
+                      .arg(m_refusalLine)
                       .arg(m_xmlErrorDict.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey))
                                .toString());
             m_xmlErrorDict.clear();
         }
-    } else if (!known) {
-        refuse(unknownFormat(*dom, pair));
+    } else if (const FeedFormat format = FeedFormat::of(*dom); !format.isFeed()) {
+        refuse(format.refusal);
         result = NotAFeed;
     } else {
         m_checkedText = work;

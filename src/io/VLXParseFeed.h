@@ -10,9 +10,11 @@
 #include <optional>
 
 class FeedElement;
+class FeedFormat;
 class StatusSink;
 class VLXFeed;
 class vlxXMLDOM;
+class vlxXMLNode;
 
 // The reading frame for every feed that enters the program: bytes become text, the text is
 // recognised as one of the feed formats, common faults are repaired in the text, and the reader
@@ -116,7 +118,8 @@ public:
     // as a character of its own, so that the place decodingProblem names can be seen and mended.
     static QString textForMending(const QByteArray &data);
 
-    // ("RSS"|"Atom"|"", version or "-1").
+    // ("RSS"|"Atom"|"", version or "-1"): the format the text's root element names as XML reads
+    // it (see FeedFormat); ("", "-1") for a text that is no well-formed XML.
     static QStringList getFeedTypeAndVersion(const QString &text);
     static bool hasXMLTag(const QString &text);
 
@@ -131,6 +134,9 @@ public:
     static QStringList nameSpaces(const QString &text);
     static QStringList RDFNameSpaces(const QString &text);
     static QStringList AtomNameSpaces(const QString &text);
+    // The same for the root element's start tag, whatever its name and prefix: what the readers
+    // take.
+    static QStringList rootNameSpaces(const QString &text);
 
     int parseRSS20(const QString &text);
     int parseRSS20ChannelOnly(const QString &text);
@@ -147,6 +153,9 @@ public:
                                          bool *changed);
 
     static const QStringList &knownVersions();
+    // The start of a text up to the end of its root element's start tag: all a reader takes from
+    // the text itself (the root's declarations). Null when the tag does not end.
+    static QString rootHead(const QString &text);
 
     // The text as the check and the read work on it: without the white space in front of it
     // (the prolog must come first). White space at the end changes nothing for the parser, the
@@ -155,6 +164,10 @@ public:
     static QString workingCopy(const QString &text);
 
 private:
+    // Whether the root element's start tag, as the text spells it, names one of the feed roots
+    // (rss, RDF or feed under any prefix): a text XML does not read is told as an XML error
+    // then, else as no feed.
+    static bool namesFeedRoot(const QString &text);
     // The elements whose values the repairs escape again.
     static const QStringList &repairedTags();
     // The working copy, led by an XML declaration when it had none (prologAdded tells which).
@@ -164,11 +177,9 @@ private:
     void noteErrors(const vlxXMLDOM &dom);
     // Refuses a well-formed document that holds no feed, saying why; answers ReadFailed.
     int refuse(const QString &reason);
-    static QString noFeedRoot(const vlxXMLDOM &dom);
+    // Why a reader of the root `expected` finds none in the document.
+    static QString noFeedRoot(const vlxXMLDOM &dom, const QString &expected);
     static QString noChannel(const QString &rootName);
-    // The reason a well-formed document whose format or version the check does not know is no
-    // feed.
-    static QString unknownFormat(const vlxXMLDOM &dom, const QStringList &pair);
     // The repairs made to the working copy before it is read: the text as it stood (null when
     // they changed nothing) and their messages, logged on the feed when the repaired text is
     // the one read.
@@ -178,15 +189,21 @@ private:
     // for broken feeds: one never makes a text that XML reads unreadable.
     std::unique_ptr<vlxXMLDOM> treeToRead(const QString &text, const QString **read);
     std::unique_ptr<vlxXMLDOM> documentFor(const QString &text);
-    // Parses text (or reuses the checked tree) and hands the tree to read; ReadFailed when the
-    // text is no XML at all.
-    int readDocument(const QString &text,
-                     int (VLXParseFeed::*read)(vlxXMLDOM &dom, const QString &text));
-    int parseRSS20Document(vlxXMLDOM &dom, const QString &text);
-    int parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom);
-    int parseRDFDocument(vlxXMLDOM &dom, const QString &text);
-    int parseAtom10Document(vlxXMLDOM &dom, const QString &text);
-    int parseAtom03Document(vlxXMLDOM &dom, const QString &text);
+    // A reader of a parsed document: the tree, the text it was read from and its root element.
+    using DocumentReader = int (VLXParseFeed::*)(vlxXMLDOM &dom, const QString &text,
+                                          const vlxXMLNode *root);
+    // The reader of a format's reader; nullptr for none.
+    static DocumentReader readerOf(const FeedFormat &format);
+    // Parses text (or reuses the checked tree), finds the format its root names and hands the
+    // tree to the reader `choose` picks for that format; ReadFailed when the text is no XML at
+    // all, NotAFeed (with the reason) when choose picks none. A read that ends well logs the
+    // version an rss root named when the reader did not take it.
+    int readDocument(const QString &text, DocumentReader (*choose)(const FeedFormat &));
+    int parseRSS20Document(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root);
+    int parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root);
+    int parseRDFDocument(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root);
+    int parseAtom10Document(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root);
+    int parseAtom03Document(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root);
     void logRepair(FeedElement *owner, const QString &text);
 
     bool report(Stage stage, qint64 done, qint64 total) const;
@@ -209,6 +226,8 @@ private:
         m_work = QString();
         m_unrepaired = QString();
     }
+    // The format of the last document read: its notice is given once the read ends well.
+    QStringList m_readFormat;
     Progress m_progress;
     // m_progress for the stage of reading, in the form the readers' walks take.
     std::function<bool(int, int)> m_readingProgress;

@@ -113,13 +113,14 @@ inline const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const vlx
     return root;
 }
 
-// The same for a root found by its exact name.
-inline const vlxXMLNode *openFeed(const vlxXMLDOM &dom, VLXFeed &feed, const QString &rootName,
-                                  QStringList (*declarationsOf)(const QString &),
-                                  const QString &source)
+// The document's root element when its local name (after any prefix) is `local`, else nullptr:
+// a reader takes the root its format names, whatever prefix binds it.
+inline const vlxXMLNode *isRoot(const vlxXMLNode *root, QStringView local)
 {
-    return openFeed(dom, feed, dom.nodeNamed(rootName, vlxXMLDOM::Element, nullptr), declarationsOf,
-                    source);
+    if (!root)
+        return nullptr;
+    const QString name = vlxXMLDOM::nameOfNode(root);
+    return QStringView(name).sliced(name.lastIndexOf(u':') + 1) == local ? root : nullptr;
 }
 
 // Elements kept as raw XML anywhere make every part of the feed keep its raw extension, so that

@@ -29,13 +29,16 @@ TEST_F(VLXParseFeedRead, StatusCodesOfTheRead)
     VLXParseFeed p;
     EXPECT_EQ(p.parseFeed(QString(), u"x"_s, nullptr), 2);
     EXPECT_EQ(p.parseFeedChannelOnly(QString()), 2);
-    // Unknown versions are not read: 3, or 2 when the prolog had to be added.
-    EXPECT_EQ(p.parseFeed(u"<?xml version=\"1.0\"?><rss version=\"2.00\"/>"_s, u"x"_s, nullptr), 3);
-    EXPECT_EQ(p.parseFeed(u"<rss version=\"2.00\"/>"_s, u"x"_s, nullptr), 2);
+    // A root of no feed is not read: 3, or 2 when the prolog had to be added.
+    EXPECT_EQ(p.parseFeed(u"<?xml version=\"1.0\"?><html version=\"2.0\"/>"_s, u"x"_s, nullptr), 3);
+    EXPECT_EQ(p.parseFeed(u"<html version=\"2.0\"/>"_s, u"x"_s, nullptr), 2);
     EXPECT_TRUE(alerts->alerts().isEmpty());
-    EXPECT_EQ(open("rss-version-200.xml"), 103);
-    // A root written "RSS" passes the check but the reader finds no "rss" element.
-    EXPECT_EQ(open("rss092-apos.xml"), 4);
+    // A version no reader takes is read as RSS 2.0, and the log says what the root named.
+    EXPECT_EQ(open("rss-version-200.xml"), 0);
+    EXPECT_TRUE(hasRepair(feed(), u"The root element <rss> names the version \"2.00\", which is "
+                                  u"none of 0.91 to 0.94 and 2.0: the feed was read as RSS 2.0."_s));
+    // XML's names are case-sensitive: a root written "RSS" is no rss root.
+    EXPECT_EQ(open("rss092-apos.xml"), 103);
     EXPECT_EQ(open("rss-no-channel.xml"), 4);
 }
 
@@ -81,12 +84,16 @@ TEST_F(VLXParseFeedRead, AFeedOfMoreItemsThanTheLimitIsNotRead)
 
 TEST_F(VLXParseFeedRead, DocumentsWithoutTheirRootFailInsteadOfReadingEmpty)
 {
-    // Each of these passes the check but holds no feed the reader can find; a success here would
-    // let a later save replace the user's file with an empty feed.
-    EXPECT_EQ(open("rss-version-09.xml"), 4);
-    EXPECT_EQ(open("rdf-wrong-case.xml"), 4);
-    EXPECT_EQ(open("atom-wrong-case.xml"), 4);
-    EXPECT_EQ(feed().countOfItems(), 0);
+    // A root whose name differs from a feed's in letter case only holds no feed: XML's names
+    // are case-sensitive, and a success here would let a later save replace the user's file
+    // with an empty feed.
+    EXPECT_EQ(open("rdf-wrong-case.xml"), 103);
+    EXPECT_EQ(open("atom-wrong-case.xml"), 103);
+    EXPECT_EQ(parser->refusal(), u"The document's root element is <Feed>, where a feed's root "
+                                 u"element is <rss>, <rdf:RDF> or <feed>."_s);
+    // An rss root naming RSS 0.9 (an RDF version) holds an RSS channel, and is read as 2.0.
+    EXPECT_EQ(open("rss-version-09.xml"), 0);
+    EXPECT_EQ(feed().title(), u"t"_s);
 }
 
 TEST_F(VLXParseFeedRead, NoticesStatusTextsAndPrologRepair)

@@ -367,6 +367,22 @@ TEST_F(OPMLDocumentTest, FillingFromTheFeedFileKeepsWhatIsSetAndNeverTheXMLAddre
     edited.feedURL = QUrl::fromLocalFile(folder.filePath("gone.xml")).toString();
     EXPECT_FALSE(OPMLDocument::needsFeedFile(edited));
 
+    // A feed that the repairs would make unreadable (an element named xml, whose end tag they
+    // take away) is read as it stands, as the window reads it; so is a root in another version.
+    for (const char *version : {"2.0", "3.0"}) {
+        Row asItStands;
+        asItStands.feedURL
+            = QUrl::fromLocalFile(
+                  write("xml.xml",
+                        QByteArray("<?xml version=\"1.0\"?><rss version=\"") + version
+                            + "\"><channel><title>Kept</title><language>fr</language>"
+                              "<xml>x</xml></channel></rss>"))
+                  .toString();
+        ASSERT_TRUE(OPMLDocument::fillFromFeedFile(asItStands)) << version;
+        EXPECT_EQ(asItStands.title, "Kept");
+        EXPECT_EQ(asItStands.language, "fr");
+    }
+
     // A file that is no feed, or is missing, changes nothing.
     Row broken;
     broken.feedURL = QUrl::fromLocalFile(write("broken.xml", "<rss><channel>")).toString();
