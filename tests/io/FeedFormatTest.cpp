@@ -248,3 +248,15 @@ TEST_F(FeedFormats, ARefusalTellsTheErrorOfTheTextAsItStood)
     EXPECT_EQ(reader.refusalLine(), 4);
     EXPECT_EQ(reader.refusalCause(), VLXParseFeed::Cause::NotWellFormed);
 }
+
+// A feed the repairs would make unreadable is read as it stood, and its log lists none of the
+// repairs, which were not made.
+TEST_F(FeedFormats, AFeedReadAsItStoodListsNoRepairs)
+{
+    const QByteArray bytes = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>"
+                             "<title>a &amp;apos; b</title><xml>x</xml></channel></rss>";
+    const FeedLoader::Result result = opened(bytes);
+    ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded);
+    EXPECT_EQ(result.feed->title(), u"a &apos; b"_s);
+    EXPECT_EQ(repairsOf(*result.feed), QStringList());
+}
