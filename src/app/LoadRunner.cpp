@@ -15,12 +15,21 @@
 #include <QVBoxLayout>
 
 #include <atomic>
+#include <memory>
 
 namespace {
-LoadRunner::StageObserver &stageObserver()
+std::shared_ptr<const LoadRunner::StageObserver> &observerSlot()
 {
-    static LoadRunner::StageObserver observer;
+    static std::shared_ptr<const LoadRunner::StageObserver> observer;
     return observer;
+}
+
+// Set on the window's thread and called on a worker's, which may still run after its load was
+// cancelled: each call holds the observer it started with, so replacing it never pulls the
+// function out from under a call.
+std::shared_ptr<const LoadRunner::StageObserver> stageObserver()
+{
+    return std::atomic_load(&observerSlot());
 }
 
 int &dialogDelay()
@@ -45,8 +54,10 @@ public:
         const int number = static_cast<int>(stage);
         m_total = total;
         m_done = done;
-        if (m_stage.exchange(number) != number && stageObserver())
-            stageObserver()(stage);
+        if (m_stage.exchange(number) != number) {
+            if (const auto observer = stageObserver(); observer && *observer)
+                (*observer)(stage);
+        }
         return !stopRequested();
     }
     bool stopRequested() const override { return m_stopped; }
@@ -94,7 +105,8 @@ LoadRunner::~LoadRunner()
 
 void LoadRunner::setStageObserver(StageObserver observer)
 {
-    stageObserver() = std::move(observer);
+    std::atomic_store(&observerSlot(),
+                      std::make_shared<const StageObserver>(std::move(observer)));
 }
 
 void LoadRunner::setDialogDelay(int milliseconds)

@@ -236,18 +236,23 @@ TEST_F(SortSheetTest, ALongSortRunsBehindTheProgressDialogAndItsCancelLeavesTheI
     // Cancel as soon as the dialog shows: nothing moves, no undo step.
     QString dialogTitle;
     QTimer press;
+    // Set on the window's thread, read on the worker's: the worker never touches the dialog,
+    // and once the sort is cancelled the observer lets every later report through, so it can
+    // stay installed while a cancelled worker runs on to its next check.
+    std::atomic<bool> dialogSeen = false;
+    std::atomic<bool> cancelled = false;
     QObject::connect(&press, &QTimer::timeout, [&] {
         QDialog *dialog = window.loadRunner()->progressDialog();
         if (!dialog || !dialog->isVisible())
             return;
         press.stop();
+        dialogSeen = true;
         dialogTitle = dialog->windowTitle();
         dialog->findChild<QAbstractButton *>("LoadProgressCancel")->click();
     });
     // The worker waits at its first report until the dialog was seen.
-    std::atomic<bool> cancelled = false;
     LoadRunner::setStageObserver([&](LoadControl::Stage) {
-        while (!window.loadRunner()->progressDialog() && !cancelled)
+        while (!dialogSeen && !cancelled)
             QThread::msleep(1);
     });
     press.start(2);
@@ -260,7 +265,6 @@ TEST_F(SortSheetTest, ALongSortRunsBehindTheProgressDialogAndItsCancelLeavesTheI
     EXPECT_EQ(window.loadRunner()->progressDialog(), nullptr);
 
     // Run to its end: the order of the rule, one undo step that puts the items back.
-    LoadRunner::setStageObserver({});
     EXPECT_TRUE(window.output().sortItems("title", false, false));
     EXPECT_EQ(guids(), expected);
     EXPECT_EQ(window.undoManager()->undoActionName(), "Sort on <title>");
