@@ -3,6 +3,7 @@
 
 #include "io/VLXParseFeed.h"
 
+#include "platform/ShownText.h"
 #include "xml/UTF8Sequence.h"
 
 #include <QLocale>
@@ -11,6 +12,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -24,27 +26,131 @@ constexpr char16_t kWin1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// Where UTF-8 bytes stop being UTF-8: the first byte of the first sequence that is none.
-qsizetype firstNonUtf8(QByteArrayView bytes)
+constexpr char16_t kReplacement = 0xFFFD;
+
+// The C library's name of UTF-16 in this machine's byte order: QString's own units.
+const char *const kHostUtf16
+    = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
+
+// Bytes read as text, and the first sequence of them that is no text in their encoding. Read
+// to mend, every such sequence is one U+FFFD and the reading goes on right after it, so that
+// every character that decodes stays; read strictly, the text ends where that sequence starts.
+struct Decoded
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const auto *end = p + bytes.size();
-    for (const auto *at = p; at < end;) {
-        if (*at < 0x80) {
-            ++at;
-            continue;
-        }
-        const int length = utf8SequenceLength(at, end);
-        if (length == 0)
-            return at - p;
-        at += length;
+    QString text;
+    qsizetype firstBad = -1; // the first byte of that sequence; -1 when every byte decodes
+    qsizetype firstBadAt = 0; // the units of text before it
+    bool cutOff = false; // it is the start of a character the end of the bytes cuts off
+};
+
+// Writes decoded units into room made beforehand and notes the sequences that are no text.
+class UnitWriter
+{
+public:
+    UnitWriter(qsizetype room, bool stopAtFirst) : m_stopAtFirst(stopAtFirst)
+    {
+        m_decoded.text.resize(room);
+        m_start = m_out = reinterpret_cast<char16_t *>(m_decoded.text.data());
     }
-    return bytes.size();
+    void put(char32_t c)
+    {
+        if (c < 0x10000) {
+            *m_out++ = char16_t(c);
+        } else {
+            *m_out++ = QChar::highSurrogate(c);
+            *m_out++ = QChar::lowSurrogate(c);
+        }
+    }
+    // A sequence at byte `at` that is no text; false when the reading stops there.
+    bool bad(qsizetype at, bool cutOff)
+    {
+        if (m_decoded.firstBad < 0) {
+            m_decoded.firstBad = at;
+            m_decoded.firstBadAt = m_out - m_start;
+            m_decoded.cutOff = cutOff;
+        }
+        if (m_stopAtFirst)
+            return false;
+        *m_out++ = kReplacement;
+        return true;
+    }
+    Decoded finish()
+    {
+        m_decoded.text.truncate(m_out - m_start);
+        return std::move(m_decoded);
+    }
+
+private:
+    Decoded m_decoded;
+    bool m_stopAtFirst;
+    char16_t *m_start;
+    char16_t *m_out;
+};
+
+// How many bytes at p, where no UTF-8 character starts, stand for one U+FFFD: a lead byte with
+// the continuation bytes it allows up to the first that does not follow (the longest start of
+// a character), or else the byte alone. *cutOff tells whether they are a character's start
+// that the end cuts off.
+int badUtf8Length(const unsigned char *p, const unsigned char *end, bool *cutOff)
+{
+    const unsigned char lead = *p;
+    int length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        *cutOff = false;
+        return 1;
+    }
+    int n = 1;
+    if (p + 1 < end && p[1] >= low && p[1] <= high) {
+        n = 2;
+        while (n < length && p + n < end && (p[n] & 0xC0) == 0x80)
+            ++n;
+    }
+    *cutOff = p + n == end;
+    return n;
 }
 
-// Where UTF-16 or UTF-32 bytes stop being text: a surrogate without its pair, a code point past
-// U+10FFFF, or a unit cut off at the end.
-qsizetype firstNonUtf16Or32(QByteArrayView bytes, QStringConverter::Encoding encoding)
+Decoded decodeUtf8(QByteArrayView bytes, bool stopAtFirst)
+{
+    UnitWriter out(bytes.size(), stopAtFirst); // never more units than bytes
+    const auto *const begin = reinterpret_cast<const unsigned char *>(bytes.data());
+    const auto *const end = begin + bytes.size();
+    for (const auto *p = begin; p < end;) {
+        const unsigned char lead = *p;
+        if (lead < 0x80) {
+            out.put(lead);
+            ++p;
+        } else if (const int length = utf8SequenceLength(p, end)) {
+            char32_t c = lead & (0xFF >> (length + 1));
+            for (int k = 1; k < length; ++k)
+                c = (c << 6) | (p[k] & 0x3F);
+            out.put(c);
+            p += length;
+        } else {
+            bool cutOff = false;
+            const int bad = badUtf8Length(p, end, &cutOff);
+            if (!out.bad(p - begin, cutOff))
+                break;
+            p += bad;
+        }
+    }
+    return out.finish();
+}
+
+// UTF-16 or UTF-32 in either byte order: a unit that is no character (a surrogate without its
+// pair, a code point past U+10FFFF) is no text, and neither are the bytes of a unit, or the
+// high surrogate of a pair, that the end cuts off.
+Decoded decodeUnits(QByteArrayView bytes, QStringConverter::Encoding encoding, bool stopAtFirst)
 {
     const bool wide
         = encoding == QStringConverter::Utf32LE || encoding == QStringConverter::Utf32BE;
@@ -60,25 +166,28 @@ qsizetype firstNonUtf16Or32(QByteArrayView bytes, QStringConverter::Encoding enc
         }
         return unit;
     };
-    for (qsizetype at = 0; at + size <= bytes.size(); at += size) {
+    UnitWriter out(bytes.size() / 2 + 1, stopAtFirst);
+    qsizetype at = 0;
+    for (; at + size <= bytes.size(); at += size) {
         const char32_t unit = unitAt(at);
-        if (wide) {
-            if (unit > 0x10FFFF || (unit >= 0xD800 && unit <= 0xDFFF))
-                return at;
-        } else if (QChar::isLowSurrogate(unit)) {
-            return at;
-        } else if (QChar::isHighSurrogate(unit)) {
-            if (at + 2 * size > bytes.size() || !QChar::isLowSurrogate(unitAt(at + size)))
-                return at;
+        if (wide ? unit <= 0x10FFFF && !QChar::isSurrogate(unit) : !QChar::isSurrogate(unit)) {
+            out.put(unit);
+        } else if (!wide && QChar::isHighSurrogate(unit) && at + 2 * size <= bytes.size()
+                   && QChar::isLowSurrogate(unitAt(at + size))) {
+            out.put(QChar::surrogateToUcs4(char16_t(unit), char16_t(unitAt(at + size))));
             at += size;
+        } else if (!out.bad(at, !wide && QChar::isHighSurrogate(unit)
+                                    && at + 2 * size > bytes.size())) {
+            return out.finish();
         }
     }
-    return bytes.size() - bytes.size() % size;
+    if (at < bytes.size())
+        out.bad(at, true);
+    return out.finish();
 }
 
-// One way of reading bytes as text. Every way but windows-1252 is strict: an invalid or cut-off
-// sequence fails the whole read, and then failedAt, when asked, tells the first byte that is no
-// text in it.
+// One way of reading bytes as text. Every way but windows-1252 has bytes that are no text in
+// it: read strictly they fail the whole read, read to mend they are shown (see Decoded).
 struct Codec
 {
     enum class Kind { Unicode, Ascii, Windows1252, Iconv };
@@ -87,61 +196,57 @@ struct Codec
     QByteArray charset; // the C library's name of the encoding (Kind::Iconv)
     QString name; // as the user knows it
 
-    std::optional<QString> decode(QByteArrayView bytes, qsizetype *failedAt = nullptr) const
+    // The text, or nothing when any byte is no text.
+    std::optional<QString> decode(QByteArrayView bytes) const
     {
         std::optional<QString> text;
-        switch (kind) {
-        case Kind::Unicode:
-            text = decodeStrict(bytes);
-            if (!text && failedAt)
-                *failedAt = unicode == QStringConverter::Utf8 ? firstNonUtf8(bytes)
-                                                              : firstNonUtf16Or32(bytes, unicode);
-            break;
-        case Kind::Ascii:
-            text = decodeAscii(bytes, failedAt);
-            break;
-        case Kind::Windows1252:
-            text = decodeWindows1252(bytes);
-            break;
-        case Kind::Iconv:
-            text = decodeIconv(bytes, failedAt);
-            break;
+        if (kind == Kind::Unicode && unicode == QStringConverter::Utf8) {
+            // Qt's converter is the fastest for the most common case; it refuses exactly the
+            // sequences utf8SequenceLength does.
+            QStringDecoder decoder(unicode, QStringConverter::Flag::Stateless
+                                       | QStringConverter::Flag::ConvertInitialBom);
+            text = decoder.decode(bytes);
+            if (decoder.hasError())
+                text.reset();
+        } else {
+            Decoded decoded = read(bytes, true);
+            if (decoded.firstBad < 0)
+                text = std::move(decoded.text);
         }
         if (text && text->isNull())
             text = QString(u""_s);
         return text;
     }
 
-private:
-    // Through Qt's own converters.
-    std::optional<QString> decodeStrict(QByteArrayView bytes) const
+    // The bytes read to mend (stopAtFirst false) or up to the first that is no text.
+    Decoded read(QByteArrayView bytes, bool stopAtFirst) const
     {
-        QStringDecoder decoder(
-            unicode, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-        // Qt passes a truncated last unit and unpaired surrogates through silently; both make
-        // the bytes invalid in the encoding.
-        const bool utf16
-            = unicode == QStringConverter::Utf16LE || unicode == QStringConverter::Utf16BE;
-        const bool utf32
-            = unicode == QStringConverter::Utf32LE || unicode == QStringConverter::Utf32BE;
-        if ((utf16 && bytes.size() % 2) || (utf32 && bytes.size() % 4))
-            return std::nullopt;
-        QString text = decoder.decode(bytes);
-        if (decoder.hasError() || ((utf16 || utf32) && !QStringView(text).isValidUtf16()))
-            return std::nullopt;
-        return text;
+        switch (kind) {
+        case Kind::Unicode:
+            return unicode == QStringConverter::Utf8 ? decodeUtf8(bytes, stopAtFirst)
+                                                     : decodeUnits(bytes, unicode, stopAtFirst);
+        case Kind::Ascii:
+            return decodeAscii(bytes, stopAtFirst);
+        case Kind::Windows1252:
+            return {decodeWindows1252(bytes)};
+        case Kind::Iconv:
+            break;
+        }
+        return decodeIconv(bytes, stopAtFirst);
     }
 
-    static std::optional<QString> decodeAscii(QByteArrayView bytes, qsizetype *failedAt)
+private:
+    static Decoded decodeAscii(QByteArrayView bytes, bool stopAtFirst)
     {
+        UnitWriter out(bytes.size(), stopAtFirst);
         for (qsizetype i = 0; i < bytes.size(); ++i) {
-            if (static_cast<unsigned char>(bytes[i]) >= 0x80) {
-                if (failedAt)
-                    *failedAt = i;
-                return std::nullopt;
-            }
+            const auto byte = static_cast<unsigned char>(bytes[i]);
+            if (byte < 0x80)
+                out.put(byte);
+            else if (!out.bad(i, false))
+                break;
         }
-        return QString::fromLatin1(bytes.data(), bytes.size());
+        return out.finish();
     }
 
     // Latin-1 labelled feeds in the wild carry windows-1252 punctuation in 0x80-0x9F (curly quotes,
@@ -158,48 +263,76 @@ private:
         return text;
     }
 
-    // Any other character set the C library knows.
-    std::optional<QString> decodeIconv(QByteArrayView bytes, qsizetype *failedAt) const
+    // Any other character set the C library knows. A byte where the converter stops is no text:
+    // read to mend, it is shown and the conversion goes on at the byte after it, with the
+    // converter's state as it stood (an ISO 2022 text stays in the character set its last
+    // escape chose); the bytes of a character the end cuts off are shown as one.
+    Decoded decodeIconv(QByteArrayView bytes, bool stopAtFirst) const
     {
-        const char *target
-            = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
-        iconv_t cd = iconv_open(target, charset.constData());
-        if (cd == reinterpret_cast<iconv_t>(-1))
-            return std::nullopt;
+        iconv_t cd = iconv_open(kHostUtf16, charset.constData());
+        if (cd == reinterpret_cast<iconv_t>(-1)) // out of resources: codecNamed opened it
+            return decodeAscii(bytes, stopAtFirst);
+        // Some converters hold a character back to join it with a mark that may follow
+        // (windows-1255, windows-1258): a reset lets it out before the mark of the bad byte.
+        // It would also return an ISO 2022 text to ASCII, and those hold nothing back.
+        const bool reset = !charset.toUpper().contains("2022");
         // Two units per byte suit most charsets; some give more for one byte (a TSCII byte can
         // stand for four characters). When the room runs out the conversion starts over with
         // twice the room: the C library's converters do not all resume correctly in the middle
-        // of the characters of one byte.
-        QString text;
-        qsizetype capacity = bytes.size() * 2 + 8;
-        qsizetype used = 0; // bytes of text filled
-        qsizetype stopped = 0; // the bytes read when it stopped
-        bool ok = false;
-        for (;;) {
-            text.resize(capacity);
+        // of the characters of one byte. The work stays in proportion to the text.
+        Decoded decoded;
+        for (qsizetype room = bytes.size() * 2 + 8;; room *= 2) {
+            decoded = Decoded();
+            decoded.text.resize(room);
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
             char *in = const_cast<char *>(bytes.data());
             size_t inLeft = static_cast<size_t>(bytes.size());
-            char *outStart = reinterpret_cast<char *>(text.data());
+            char *const outStart = reinterpret_cast<char *>(decoded.text.data());
             char *out = outStart;
-            size_t outLeft = static_cast<size_t>(capacity) * 2;
-            // The final call writes any shift sequence the charset still owes.
-            ok = iconv(cd, &in, &inLeft, &out, &outLeft) != static_cast<size_t>(-1) && inLeft == 0
-                && iconv(cd, nullptr, nullptr, &out, &outLeft) != static_cast<size_t>(-1);
-            used = out - outStart;
-            stopped = in - bytes.data();
-            if (ok || errno != E2BIG)
+            size_t outLeft = static_cast<size_t>(room) * 2;
+            bool full = false;
+            for (;;) {
+                if (iconv(cd, &in, &inLeft, &out, &outLeft) != size_t(-1)) {
+                    // The final call writes what the converter still holds or owes.
+                    full = iconv(cd, nullptr, nullptr, &out, &outLeft) == size_t(-1)
+                        && errno == E2BIG;
+                    break;
+                }
+                if (errno == E2BIG) {
+                    full = true;
+                    break;
+                }
+                const bool cutOff = errno == EINVAL;
+                if (reset && iconv(cd, nullptr, nullptr, &out, &outLeft) == size_t(-1)
+                    && errno == E2BIG) {
+                    full = true;
+                    break;
+                }
+                if (decoded.firstBad < 0) {
+                    decoded.firstBad = in - bytes.data();
+                    decoded.firstBadAt = (out - outStart) / 2;
+                    decoded.cutOff = cutOff;
+                }
+                if (stopAtFirst)
+                    break;
+                if (outLeft < 2) {
+                    full = true;
+                    break;
+                }
+                *reinterpret_cast<char16_t *>(out) = kReplacement;
+                out += 2;
+                outLeft -= 2;
+                const size_t skipped = cutOff ? inLeft : 1;
+                in += skipped;
+                inLeft -= skipped;
+            }
+            if (!full) {
+                decoded.text.truncate((out - outStart) / 2);
                 break;
-            capacity *= 2;
+            }
         }
         iconv_close(cd);
-        if (!ok) {
-            if (failedAt)
-                *failedAt = stopped;
-            return std::nullopt;
-        }
-        text.truncate(used / 2);
-        return text;
+        return decoded;
     }
 };
 
@@ -254,6 +387,41 @@ Declared classify(const QString &lower)
     return Declared::Other;
 }
 
+// Whether a label names UTF-16 or UTF-32 (UCS-2, UCS-4): forms of two or four bytes a
+// character, in none of which a declaration read one byte a character can be written.
+bool namesWideForm(const QString &lower)
+{
+    static const QStringList wide
+        = {u"utf-16"_s, u"utf16"_s, u"utf-32"_s, u"utf32"_s, u"ucs-2"_s,
+           u"ucs2"_s,   u"ucs-4"_s, u"ucs4"_s,   u"unicode"_s};
+    return std::any_of(wide.cbegin(), wide.cend(),
+                       [&](const QString &form) { return lower.startsWith(form); });
+}
+
+// The encoding an XML declaration at the start of the text names; nothing when it names none.
+std::optional<QString> declaredEncoding(const QString &text)
+{
+    const qsizetype start = QStringView(text).left(10).indexOf(u"<?xml", 0, Qt::CaseInsensitive);
+    if (start < 0)
+        return std::nullopt;
+    const qsizetype end = text.indexOf(u"?>", start);
+    if (end < 0)
+        return std::nullopt;
+    QString prolog = text.mid(start, end + 2 - start);
+    prolog.replace(u'\'', u'"');
+    prolog.remove(u'\n');
+    prolog.remove(u'\r');
+    prolog.remove(u' ');
+    const qsizetype key = prolog.indexOf(u"encoding=\"", 0, Qt::CaseInsensitive);
+    if (key < 0)
+        return std::nullopt;
+    const qsizetype open = key + 10;
+    const qsizetype close = prolog.indexOf(u'"', open);
+    if (close < 0)
+        return std::nullopt;
+    return prolog.mid(open, close - open);
+}
+
 // The way to read bytes in the declared encoding; nothing when the name is unknown.
 std::optional<Codec> codecNamed(const QString &name)
 {
@@ -261,7 +429,8 @@ std::optional<Codec> codecNamed(const QString &name)
     switch (classify(lower)) {
     case Declared::Unicode:
         // Bytes that reached the default rule carry no UTF-16/32 signature, so a Unicode label
-        // other than UTF-8 cannot describe them; only UTF-8 spellings are taken at their word.
+        // other than UTF-8 cannot describe them (see namesWideForm); only UTF-8 spellings are
+        // taken at their word.
         if (lower == u"utf8")
             return Codec {Codec::Kind::Unicode, QStringConverter::Utf8, {}, name};
         return std::nullopt;
@@ -274,7 +443,7 @@ std::optional<Codec> codecNamed(const QString &name)
     }
     if (!isSafeCharsetName(name))
         return std::nullopt;
-    iconv_t probe = iconv_open("UTF-8", name.toLatin1().constData());
+    iconv_t probe = iconv_open(kHostUtf16, name.toLatin1().constData());
     if (probe == reinterpret_cast<iconv_t>(-1))
         return std::nullopt;
     iconv_close(probe);
@@ -358,20 +527,19 @@ Reading readingOf(const QByteArray &data)
         prolog = QString::fromLatin1(data.constData(),
                                      close < 0 ? qMin<qsizetype>(data.size(), 4096) : close + 2);
     }
-    const QString declared = VLXParseFeed::getXMLEncodingString(prolog);
-    if (declared.toLower() != u"utf-8") {
-        const std::optional<Codec> codec = codecNamed(declared);
+    const std::optional<QString> declared = declaredEncoding(prolog);
+    if (!declared)
+        return {first, kUtf8, 0, Reading::By::Default, {}};
+    if (declared->toLower() != u"utf-8") {
+        const std::optional<Codec> codec = codecNamed(*declared);
         if (!codec)
-            return {first, kUtf8, 0, Reading::By::UnknownDeclaration, declared};
+            return {first, kUtf8, 0, Reading::By::UnknownDeclaration, *declared};
         std::optional<QString> again = codec->decode(data);
         if (!again)
             again = kAscii.decode(data);
-        return {again ? again : first, *codec, 0, Reading::By::Declaration, declared};
+        return {again ? again : first, *codec, 0, Reading::By::Declaration, *declared};
     }
-    const bool named = QStringView(prolog)
-                           .left(prolog.indexOf(u"?>") + 1)
-                           .contains(u"encoding", Qt::CaseInsensitive);
-    return {first, kUtf8, 0, named ? Reading::By::Declaration : Reading::By::Default, declared};
+    return {first, kUtf8, 0, Reading::By::Declaration, *declared};
 }
 
 } // namespace
@@ -383,15 +551,10 @@ QString VLXParseFeed::stringFromXMLData(const QByteArray &data)
 
 QString VLXParseFeed::textForMending(const QByteArray &data)
 {
-    const Reading reading = readingOf(data);
+    Reading reading = readingOf(data);
     if (reading.text)
-        return *reading.text;
-    const QByteArrayView bytes = QByteArrayView(data).sliced(reading.skip);
-    if (reading.codec.kind != Codec::Kind::Unicode)
-        return Codec {Codec::Kind::Windows1252, {}, {}, {}}.decode(bytes).value_or(QString());
-    // Qt's converters give a replacement character for each sequence that is none.
-    return QStringDecoder(reading.codec.unicode, QStringConverter::Flag::ConvertInitialBom)
-        .decode(bytes);
+        return std::move(*reading.text);
+    return reading.codec.read(QByteArrayView(data).sliced(reading.skip), false).text;
 }
 
 QString VLXParseFeed::decodingProblem(const QByteArray &data, int *lineOut)
@@ -399,59 +562,56 @@ QString VLXParseFeed::decodingProblem(const QByteArray &data, int *lineOut)
     const Reading reading = readingOf(data);
     if (reading.text)
         return QString();
+    // The text up to the first sequence that is no text, and the lines in it as a parser
+    // counts them ("\r\n" is one).
     const QByteArrayView bytes = QByteArrayView(data).sliced(reading.skip);
-    qsizetype at = bytes.size();
-    reading.codec.decode(bytes, &at);
-    // The lines before it, as a parser counts them ("\r\n" is one).
-    const QString before = reading.codec.decode(bytes.first(at)).value_or(QString());
+    const Decoded decoded = reading.codec.read(bytes, true);
+    const QStringView before = QStringView(decoded.text).first(decoded.firstBadAt);
     const qsizetype line = 1 + before.count(u'\n') + before.count(u'\r') - before.count(u"\r\n");
     if (lineOut)
         *lineOut = int(line);
     const QLocale english(QLocale::English, QLocale::UnitedStates);
-    const QString where = at < bytes.size()
-        ? u"they stop being text at byte %1 (0x%2), on line %3."_s.arg(
-            english.toString(reading.skip + at + 1),
-            QString::number(static_cast<unsigned char>(bytes[at]), 16)
+    QString where;
+    if (decoded.cutOff) {
+        where = u": they end in the middle of a character, on line %1."_s.arg(line);
+    } else if (decoded.firstBad >= 0) {
+        where = u": they stop being text at byte %1 (0x%2), on line %3."_s.arg(
+            english.toString(reading.skip + decoded.firstBad + 1),
+            QString::number(static_cast<unsigned char>(bytes[decoded.firstBad]), 16)
                 .rightJustified(2, u'0')
                 .toUpper(),
-            QString::number(line))
-        : u"they end in the middle of a character, on line %1."_s.arg(line);
+            QString::number(line));
+    } else {
+        where = u"."_s; // the converter could not be started
+    }
+    // The names of encodings that come from the file are quoted as such.
+    const QString name = reading.by == Reading::By::Signature
+        ? reading.codec.name
+        : ShownText::quoted(reading.codec.name);
     switch (reading.by) {
     case Reading::By::Signature:
-        return u"Its bytes are not valid %1, the encoding its byte order mark names: %2"_s.arg(
-            reading.codec.name, where);
+        if (reading.skip > 0)
+            return u"Its bytes are not valid %1, the encoding its byte order mark names%2"_s.arg(
+                name, where);
+        return u"Its bytes are not valid %1, the encoding its first character \"<\" is written "
+               u"in%2"_s.arg(name, where);
     case Reading::By::Declaration:
-        return u"Its bytes are not valid %1, the encoding it declares: %2"_s.arg(reading.codec.name,
-                                                                                 where);
+        return u"Its bytes are not valid %1, the encoding it declares%2"_s.arg(name, where);
     case Reading::By::UnknownDeclaration:
+        if (namesWideForm(reading.declared.toLower()))
+            return u"It declares the encoding \"%1\", in which the declaration itself, written "
+                   u"one byte a character, cannot stand, and its bytes are not valid UTF-8 "
+                   u"either%2"_s.arg(ShownText::quoted(reading.declared), where);
         return u"It declares the encoding \"%1\", which Vellumcast does not know, and its bytes "
-               u"are not valid UTF-8 either: %2"_s.arg(reading.declared, where);
+               u"are not valid UTF-8 either%2"_s.arg(ShownText::quoted(reading.declared), where);
     case Reading::By::Default:
         break;
     }
-    return u"Its bytes are not valid UTF-8, the encoding of a file that declares none: %1"_s.arg(
+    return u"Its bytes are not valid UTF-8, the encoding of a file that declares none%1"_s.arg(
         where);
 }
 
 QString VLXParseFeed::getXMLEncodingString(const QString &text)
 {
-    const qsizetype start = QStringView(text).left(10).indexOf(u"<?xml", 0, Qt::CaseInsensitive);
-    if (start < 0)
-        return u"UTF-8"_s;
-    const qsizetype end = text.indexOf(u"?>", start);
-    if (end < 0)
-        return u"UTF-8"_s;
-    QString prolog = text.mid(start, end + 2 - start);
-    prolog.replace(u'\'', u'"');
-    prolog.remove(u'\n');
-    prolog.remove(u'\r');
-    prolog.remove(u' ');
-    const qsizetype key = prolog.indexOf(u"encoding=\"", 0, Qt::CaseInsensitive);
-    if (key < 0)
-        return u"UTF-8"_s;
-    const qsizetype open = key + 10;
-    const qsizetype close = prolog.indexOf(u'"', open);
-    if (close < 0)
-        return u"UTF-8"_s;
-    return prolog.mid(open, close - open);
+    return declaredEncoding(text).value_or(u"UTF-8"_s);
 }

@@ -15,6 +15,7 @@
 #include "settings/VLXPreferences.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -243,6 +244,42 @@ TEST_F(FeedDocumentTest, ALoadThatIsAbandonedOrNotMendedChangesNothing)
     EXPECT_EQ(document.entry().uniqueIdentifier, other.uniqueIdentifier);
     EXPECT_EQ(document.item(0)->title(), "(untitled)");
     EXPECT_TRUE(document.isEdited());
+}
+
+// Bytes that give no text in the encoding they declare are offered to be mended with every
+// character that decodes; the mended feed is saved as UTF-8 with every one of them.
+TEST_F(FeedDocumentTest, BytesThatGiveNoTextAreMendedAndSavedWithTheirCharacters)
+{
+    const QByteArray windows1251
+        = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<rss version=\"2.0\"><channel>"
+          "<title>\xCF\xF0\xE8\xE2\xE5\xF2\x98\xEC\xE8\xF0</title>"
+          "<link>https://example.org/</link><description>d</description></channel></rss>\n";
+    // Mended once: a text that is still no feed is closed unsaved.
+    QString offered;
+    int calls = 0;
+    FeedDocument::setSourceEditor([&](const QString &text, const FeedDocument::Refusal &) {
+        if (++calls > 1)
+            return std::optional<QString>();
+        offered = text;
+        return std::optional<QString>(QString(text).replace(QChar(0xFFFD), u' '));
+    });
+    alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
+    FeedDocument::Prepared prepared = FeedDocument::prepare(windows1251, QString(), {}, {}, nullptr);
+    FeedDocument::setSourceEditor({});
+    EXPECT_TRUE(offered.contains(QStringLiteral("<title>Привет\uFFFDмир</title>")))
+        << offered.toStdString();
+    ASSERT_TRUE(prepared.result.loaded());
+    ASSERT_TRUE(document.finish(std::move(prepared), entry, {}).mended);
+    EXPECT_EQ(document.feed()->title(), QStringLiteral("Привет мир"));
+
+    const QTemporaryDir folder;
+    QString problem;
+    ASSERT_TRUE(document.writeTo(folder.filePath("feed.xml"), entry, &problem)) << problem.toStdString();
+    QFile saved(folder.filePath("feed.xml"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) << bytes.left(60).toStdString();
+    EXPECT_TRUE(bytes.contains(QStringLiteral("<title>Привет мир</title>").toUtf8()));
 }
 
 TEST_F(FeedDocumentTest, ASaveDatesAFeedWithoutAPubDateAndSavingACopyLeavesItUndated)

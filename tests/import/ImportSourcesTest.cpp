@@ -151,6 +151,45 @@ TEST_F(ImportSourcesTest, ABrokenSourceGivesTheAlertAndChangesNothing)
     EXPECT_EQ(import->currentImportFeed(), mendable);
 }
 
+// Bytes that give no text in the encoding they declare are offered to be mended with every
+// character that decodes, whether they come from a file or from the web.
+TEST_F(ImportSourcesTest, BytesThatGiveNoTextAreOfferedWithTheirCharacters)
+{
+    openFeed();
+    VLXImport *import = openImport();
+    const QByteArray eucJp
+        = "<?xml version=\"1.0\" encoding=\"EUC-JP\"?>\n<rss version=\"2.0\"><channel>"
+          "<title>T</title><link>https://example.org/</link><description>d</description><item>"
+          "<title>\xC6\xFC\xCB\xDC\xB8\xEC\xFF\xA5\xC6\xA5\xB9\xA5\xC8</title></item>"
+          "</channel></rss>\n";
+    const QString path = QDir(home()).filePath("euc.xml");
+    writeFile(path, eucJp);
+    for (const QString &source : {path, serve("euc.xml", eucJp)}) {
+        SCOPED_TRACE(source.toStdString());
+        QStringList offered;
+        // Mended once: a text that is still no feed is closed unsaved.
+        FeedDocument::setSourceEditor([&offered](const QString &text, const FeedDocument::Refusal &)
+                                          -> std::optional<QString> {
+            offered << text;
+            if (offered.size() > 1)
+                return std::nullopt;
+            return QString(text).replace(QChar(0xFFFD), u' ');
+        });
+        alerts->clear();
+        alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
+        ASSERT_TRUE(open(import, source));
+        ASSERT_EQ(alerts->alerts().size(), 1);
+        EXPECT_TRUE(alerts->alerts().at(0).message.endsWith(
+            "Its bytes are not valid EUC-JP, the encoding it declares: they stop being text at "
+            "byte 165 (0xFF), on line 2."))
+            << alerts->alerts().at(0).message.toStdString();
+        ASSERT_EQ(offered.size(), 1);
+        EXPECT_TRUE(offered.first().contains(QStringLiteral("<title>日本語\uFFFDテスト</title>")))
+            << offered.first().toStdString();
+        EXPECT_EQ(rowTitles(import), QStringList {QStringLiteral("日本語 テスト")});
+    }
+}
+
 // Memory is bounded in a child process; a named pipe would block the window for ever.
 TEST_F(ImportSourcesTest, PipesDevicesFoldersAndHugeFilesAreRefusedWithTheReason)
 {
