@@ -1,5 +1,6 @@
 // Bytes to text: a signature, the encoding the prolog declares or the default rule chooses how
-// bytes are read; bytes that give no text tell in what encoding, and where, they stop being text.
+// bytes are read; bytes that give no text tell in what encoding, and where, they stop being text,
+// and are offered to be mended read in that encoding with what is no text in it shown.
 
 #include "io/VLXParseFeed.h"
 

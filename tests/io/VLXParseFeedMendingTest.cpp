@@ -101,7 +101,10 @@ const Encoding kEncodings[] = {
     {"UTF-16", QStringConverter::Utf16BE, {}, u"日本語"_s, {}, u"😀 é"_s,
      {{hex("d800"), 1, true}, {hex("dfff")}, {hex("00"), 1, true, true}}},
     {"UTF-32", QStringConverter::Utf32LE, {}, u"日本語"_s, {}, u"😀 é"_s,
-     {{hex("00001100")}, {hex("00d80000")}, {hex("3c0000"), 1, true, true}}},
+     {{hex("00001100")},
+      {hex("00d80000")},
+      {hex("3dd8000000de0000"), 2}, // the halves of a UTF-16 pair are no UTF-32
+      {hex("3c0000"), 1, true, true}}},
     {"US-ASCII", {}, "Plain", u"Plain"_s, "text", u"text"_s, {{hex("80")}, {hex("e9")}}},
     {"windows-1251", {}, "\xCF\xF0\xE8\xE2\xE5\xF2", u"Привет"_s, "\xEC\xE8\xF0", u"мир"_s,
      {{hex("98")}}},
