@@ -177,8 +177,8 @@ Decoded decodeUnits(QByteArrayView bytes, QStringConverter::Encoding encoding, b
                    && QChar::isLowSurrogate(unitAt(at + size))) {
             out.put(QChar::surrogateToUcs4(char16_t(unit), char16_t(unitAt(at + size))));
             at += size;
-        } else if (!out.bad(at, !wide && QChar::isHighSurrogate(unit)
-                                    && at + 2 * size > bytes.size())) {
+        } else if (!out.bad(
+                       at, !wide && QChar::isHighSurrogate(unit) && at + 2 * size > bytes.size())) {
             return out.finish();
         }
     }
@@ -204,7 +204,8 @@ struct Codec
         if (kind == Kind::Unicode && unicode == QStringConverter::Utf8) {
             // Qt's converter is the fastest for the most common case; it refuses exactly the
             // sequences utf8SequenceLength does.
-            QStringDecoder decoder(unicode, QStringConverter::Flag::Stateless
+            QStringDecoder decoder(unicode,
+                                   QStringConverter::Flag::Stateless
                                        | QStringConverter::Flag::ConvertInitialBom);
             text = decoder.decode(bytes);
             if (decoder.hasError())
@@ -392,9 +393,8 @@ Declared classify(const QString &lower)
 // character, in none of which a declaration read one byte a character can be written.
 bool namesWideForm(const QString &lower)
 {
-    static const QStringList wide
-        = {u"utf-16"_s, u"utf16"_s, u"utf-32"_s, u"utf32"_s, u"ucs-2"_s,
-           u"ucs2"_s,   u"ucs-4"_s, u"ucs4"_s,   u"unicode"_s};
+    static const QStringList wide = {u"utf-16"_s, u"utf16"_s, u"utf-32"_s, u"utf32"_s,  u"ucs-2"_s,
+                                     u"ucs2"_s,   u"ucs-4"_s, u"ucs4"_s,   u"unicode"_s};
     return std::any_of(wide.cbegin(), wide.cend(),
                        [&](const QString &form) { return lower.startsWith(form); });
 }

@@ -264,7 +264,8 @@ TEST_F(FeedDocumentTest, BytesThatGiveNoTextAreMendedAndSavedWithTheirCharacters
         return std::optional<QString>(QString(text).replace(QChar(0xFFFD), u' '));
     });
     alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
-    FeedDocument::Prepared prepared = FeedDocument::prepare(windows1251, QString(), {}, {}, nullptr);
+    FeedDocument::Prepared prepared
+        = FeedDocument::prepare(windows1251, QString(), {}, {}, nullptr);
     FeedDocument::setSourceEditor({});
     EXPECT_TRUE(offered.contains(QStringLiteral("<title>Привет\uFFFDмир</title>")))
         << offered.toStdString();
@@ -274,11 +275,13 @@ TEST_F(FeedDocumentTest, BytesThatGiveNoTextAreMendedAndSavedWithTheirCharacters
 
     const QTemporaryDir folder;
     QString problem;
-    ASSERT_TRUE(document.writeTo(folder.filePath("feed.xml"), entry, &problem)) << problem.toStdString();
+    ASSERT_TRUE(document.writeTo(folder.filePath("feed.xml"), entry, &problem))
+        << problem.toStdString();
     QFile saved(folder.filePath("feed.xml"));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     const QByteArray bytes = saved.readAll();
-    EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>")) << bytes.left(60).toStdString();
+    EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"))
+        << bytes.left(60).toStdString();
     EXPECT_TRUE(bytes.contains(QStringLiteral("<title>Привет мир</title>").toUtf8()));
 }
 

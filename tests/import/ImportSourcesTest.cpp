@@ -168,13 +168,14 @@ TEST_F(ImportSourcesTest, BytesThatGiveNoTextAreOfferedWithTheirCharacters)
         SCOPED_TRACE(source.toStdString());
         QStringList offered;
         // Mended once: a text that is still no feed is closed unsaved.
-        FeedDocument::setSourceEditor([&offered](const QString &text, const FeedDocument::Refusal &)
-                                          -> std::optional<QString> {
-            offered << text;
-            if (offered.size() > 1)
-                return std::nullopt;
-            return QString(text).replace(QChar(0xFFFD), u' ');
-        });
+        FeedDocument::setSourceEditor(
+            [&offered](const QString &text,
+                       const FeedDocument::Refusal &) -> std::optional<QString> {
+                offered << text;
+                if (offered.size() > 1)
+                    return std::nullopt;
+                return QString(text).replace(QChar(0xFFFD), u' ');
+            });
         alerts->clear();
         alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
         ASSERT_TRUE(open(import, source));

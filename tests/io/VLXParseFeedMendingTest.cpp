@@ -57,30 +57,31 @@ struct Feed
 };
 
 enum class Place { Start, Middle, End };
+const char *const kPlaces[] = {"at the start", "in the middle", "at the end"};
 
 Feed feedOf(const Encoding &e, Place place, const Bad &bad)
 {
     const auto in = [&](const QString &ascii) {
         return e.wide ? QByteArray(QStringEncoder(*e.wide).encode(ascii)) : ascii.toLatin1();
     };
-    const QString prolog
-        = e.label ? u"<?xml version=\"1.0\" encoding=\"%1\"?>\n"_s.arg(QLatin1String(e.label))
-                  : QString();
-    const QByteArray mark = e.wide ? QByteArray(QStringEncoder(*e.wide).encode(u"\uFEFF"_s))
-                                   : QByteArray();
+    const QString prolog = e.label
+        ? u"<?xml version=\"1.0\" encoding=\"%1\"?>\n"_s.arg(QLatin1String(e.label))
+        : QString();
+    const QByteArray mark
+        = e.wide ? QByteArray(QStringEncoder(*e.wide).encode(u"\uFEFF"_s)) : QByteArray();
     const QByteArray before = e.wide ? in(e.beforeText) : e.before;
     const QByteArray after = e.wide ? in(e.afterText) : e.after;
     const QString marks(bad.marks, kMark);
     const QByteArray at[3] = {place == Place::Start ? bad.bytes : QByteArray(),
                               place == Place::Middle ? bad.bytes : QByteArray(),
                               place == Place::End ? bad.bytes : QByteArray()};
-    const QString atText[3] = {place == Place::Start ? marks : QString(),
-                               place == Place::Middle ? marks : QString(),
-                               place == Place::End ? marks : QString()};
+    const QString atText[3]
+        = {place == Place::Start ? marks : QString(), place == Place::Middle ? marks : QString(),
+           place == Place::End ? marks : QString()};
     Feed feed;
     feed.bytes = mark + at[0] + in(prolog + kOpen) + before + at[1] + after + in(kClose) + at[2];
-    feed.text = atText[0] + prolog + kOpen + e.beforeText + atText[1] + e.afterText + kClose
-        + atText[2];
+    feed.text
+        = atText[0] + prolog + kOpen + e.beforeText + atText[1] + e.afterText + kClose + atText[2];
     feed.badAt = place == Place::Start ? mark.size()
         : place == Place::Middle       ? mark.size() + in(prolog + kOpen).size() + before.size()
                                        : feed.bytes.size() - bad.bytes.size();
@@ -148,12 +149,9 @@ TEST_F(MendingTest, EveryCharacterThatDecodesIsOfferedAndSavedAsUTF8)
                 if (bad.lastOnly && place != Place::End)
                     continue;
                 const Feed feed = feedOf(e, place, bad);
-                SCOPED_TRACE(QStringLiteral("%1%2, %3 at %4")
-                                 .arg(e.label ? QLatin1String(e.label) : "no label"_L1,
-                                      e.wide ? u" "_s + QLatin1String(QStringConverter::nameForEncoding(*e.wide)) : QString(),
-                                      QLatin1String(bad.bytes.toHex(' ')),
-                                      QString::number(int(place)))
-                                 .toStdString());
+                SCOPED_TRACE(std::string(e.label ? e.label : "no label") + " "
+                             + (e.wide ? QStringConverter::nameForEncoding(*e.wide) : "") + " "
+                             + bad.bytes.toHex(' ').toStdString() + " " + kPlaces[int(place)]);
                 ASSERT_TRUE(VLXParseFeed::stringFromXMLData(feed.bytes).isNull());
                 const QString offered = VLXParseFeed::textForMending(feed.bytes);
                 EXPECT_EQ(offered.toStdString(), feed.text.toStdString());
@@ -209,12 +207,14 @@ TEST_F(MendingTest, EachReasonNamesHowTheBytesWereRead)
         QByteArray bytes;
         QString reason;
     } rows[] = {
-        {"a byte order mark", hex("fffe") + utf16(u"<a>"_s, QStringConverter::Utf16LE) + hex("00d8")
+        {"a byte order mark",
+         hex("fffe") + utf16(u"<a>"_s, QStringConverter::Utf16LE) + hex("00d8")
              + utf16(u"</a>"_s, QStringConverter::Utf16LE),
          u"Its bytes are not valid UTF-16LE, the encoding its byte order mark names: they stop "
          u"being text at byte 9 (0x00), on line 1."_s},
-        {"UTF-16 without a mark", utf16(u"<?xml version=\"1.0\"?><a>"_s, QStringConverter::Utf16BE)
-             + hex("dc00") + utf16(u"</a>"_s, QStringConverter::Utf16BE),
+        {"UTF-16 without a mark",
+         utf16(u"<?xml version=\"1.0\"?><a>"_s, QStringConverter::Utf16BE) + hex("dc00")
+             + utf16(u"</a>"_s, QStringConverter::Utf16BE),
          u"Its bytes are not valid UTF-16BE, the encoding its first character \"<\" is written "
          u"in: they stop being text at byte 49 (0xDC), on line 1."_s},
         {"a declared encoding", declaring("EUC-JP"),
@@ -244,7 +244,8 @@ TEST_F(MendingTest, EachReasonNamesHowTheBytesWereRead)
         {"control characters in the label", declaring("x\x1B[2J\x07"),
          u"It declares the encoding \"x\\x1B[2J\\x07\", which Vellumcast does not know, and "_s
              + notUtf8.arg(79)},
-        {"a label of 100,000 characters", declaring(QByteArray(50000, 'a') + QByteArray(50000, 'z')),
+        {"a label of 100,000 characters",
+         declaring(QByteArray(50000, 'a') + QByteArray(50000, 'z')),
          u"It declares the encoding \"%1\u2026%2\", which Vellumcast does not know, and "_s.arg(
              QString(30, u'a'), QString(29, u'z'))
              + notUtf8.arg(u"100,073"_s)},
