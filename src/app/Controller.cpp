@@ -23,6 +23,7 @@
 #include "publish/additionalFiles.h"
 #include "publish/publishAdditionalFiles.h"
 #include "settings/VLXPreferences.h"
+#include "ui/ClosingKeys.h"
 #include "ui/VLXHelpAnchored.h"
 #include "wizard/FeedWizard.h"
 
@@ -408,6 +409,13 @@ bool Controller::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::FileOpen && watched == qApp) {
         applicationOpenFile(static_cast<QFileOpenEvent *>(event)->file());
         return true;
+    }
+    // Every window but the feed window closes from the keyboard: one that has no keys of its own
+    // by the time it shows (the help window, a dialog's Ctrl+W) gets them then.
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto *window = static_cast<QWidget *>(watched);
+        if (window->isWindow() && window != mainWindow())
+            ClosingKeys::cover(window);
     }
     return QObject::eventFilter(watched, event);
 }

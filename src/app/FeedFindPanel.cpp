@@ -3,6 +3,7 @@
 #include "app/FindReplace.h"
 #include "app/Vellumcast.h"
 #include "editors/SearchStepSheet.h"
+#include "ui/ClosingKeys.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXCheckBox.h"
 #include "ui/VLXTextField.h"
@@ -56,6 +57,7 @@ void FeedFindPanel::buildPanel()
     m_panel->setObjectName(QStringLiteral("finderPanel"));
     m_panel->setWindowTitle(tr("Find and Replace"));
     m_panel->setAttribute(Qt::WA_QuitOnClose, false);
+    ClosingKeys::install(m_panel);
 
     m_findField = new VLXTextField(m_panel);
     m_findField->setObjectName(QStringLiteral("findPanelFindField"));

@@ -205,6 +205,16 @@ void WindowCommands::setCommandHandler(const QString &name, std::function<void()
     validateCommands();
 }
 
+void WindowCommands::triggerCommand(const QString &name)
+{
+    // The enabled states are brought up to date when a menu opens and on the changes the window
+    // hears of; a shortcut may come between. Its command runs only as its menu item would show
+    // now: a greyed item's key does nothing.
+    validateCommands();
+    if (QAction *action = command(name); action && action->isEnabled())
+        runCommand(name);
+}
+
 void WindowCommands::runCommand(const QString &name)
 {
     const auto handler = m_handlers.value(name);
@@ -392,7 +402,7 @@ void WindowCommands::buildCommands()
         action->setObjectName(name);
         if (!command.shortcut.isEmpty())
             action->setShortcut(command.shortcut);
-        connect(action, &QAction::triggered, this, [this, name] { runCommand(name); });
+        connect(action, &QAction::triggered, this, [this, name] { triggerCommand(name); });
         m_commands.insert(name, action);
     }
     // The help book names these on every desktop; some desktops' key schemes leave them out.
@@ -501,6 +511,9 @@ void WindowCommands::validateCommands()
 
     // Rules of the menu commands; a command without behaviour is never enabled.
     auto rule = [&](const QString &name) -> bool {
+        // Save, its shortcut and the toolbar's Save go together: offered with something to save.
+        if (name == QLatin1String("saveDocument"))
+            return edited;
         if (name == QLatin1String("saveImage") || name == QLatin1String("uploadImage"))
             return hasImage;
         if (name == QLatin1String("viewParseLog"))
@@ -542,7 +555,7 @@ void WindowCommands::validateCommands()
         const QString identifier = it.key();
         bool enabled = true;
         if (identifier == QLatin1String("Save Feed Item Identifier"))
-            enabled = edited;
+            enabled = command(QStringLiteral("saveDocument"))->isEnabled();
         else if (identifier == QLatin1String("Move Up Item Item Identifier"))
             enabled = itemRow > 0;
         else if (identifier == QLatin1String("Move Down Item Item Identifier"))

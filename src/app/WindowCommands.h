@@ -28,7 +28,10 @@ public:
     QAction *command(const QString &name) const { return m_commands.value(name); }
     void setCommandHandler(const QString &name, std::function<void()> handler);
     bool hasCommandHandler(const QString &name) const { return m_handlers.contains(name); }
+    // Runs the command's behaviour, whatever its enabled state (the program's own calls).
     void runCommand(const QString &name);
+    // A menu item, a shortcut: runs the command when its item is enabled as the rules stand now.
+    void triggerCommand(const QString &name);
     void validateCommands();
 
     // Toolbars: one per tab, as a list of item identifiers.

@@ -6,6 +6,7 @@
 #include "editors/editLink.h"
 #include "platform/DefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "ui/ClosingKeys.h"
 #include "ui/ToolbarLayout.h"
 #include "ui/VLXWebView.h"
 
@@ -287,6 +288,7 @@ void WYSIWYG::buildSymbolsPanel()
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(m_matrix);
     panel->resize(8 * 28 + 30, 320);
+    ClosingKeys::install(panel);
     m_symbols = panel;
 }
 

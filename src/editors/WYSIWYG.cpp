@@ -6,6 +6,7 @@
 #include "editors/editLink.h"
 #include "io/CURLHandle.h"
 #include "platform/AlertService.h"
+#include "ui/ClosingKeys.h"
 #include "ui/LockedWebProfile.h"
 #include "ui/VLXTextViewHTML.h"
 #include "ui/VLXWebView.h"
@@ -336,14 +337,15 @@ void WYSIWYG::buildWindow()
     window->resize(760, 560);
 
     setupToolbar();
-    // Saving and closing are on the keyboard whatever the toolbar shows.
+    // Saving and closing are on the keyboard whatever the toolbar shows: Escape and the Close
+    // keys close the window as its Close does, asking first about changes.
+    ClosingKeys::install(window, [this] { close(); });
     const struct
     {
         const char *name;
         QKeySequence::StandardKey key;
         void (WYSIWYG::*action)();
     } keys[] = {{"saveAndClose", QKeySequence::Save, &WYSIWYG::save},
-                {"close", QKeySequence::Close, &WYSIWYG::close},
                 {"printDocument", QKeySequence::Print, &WYSIWYG::printDocument}};
     for (const auto &key : keys) {
         auto *action = new QAction(window);

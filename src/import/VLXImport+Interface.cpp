@@ -7,6 +7,7 @@
 #include "platform/DefaultsStore.h"
 #include "platform/HelpService.h"
 #include "settings/VLXPreferences.h"
+#include "ui/ClosingKeys.h"
 #include "ui/ToolbarLayout.h"
 
 #include <QAction>
@@ -119,6 +120,8 @@ void VLXImport::buildWindow(QWidget *parentWindow)
     m_window->setWindowTitle(tr("Import Items"));
     m_window->setAttribute(Qt::WA_DeleteOnClose, false);
     m_window->installEventFilter(this);
+    // The keys close the window as its Close button does.
+    ClosingKeys::install(m_window, [this] { cancel(); });
 
     auto *central = new QWidget(m_window);
     m_feedName = new QLabel(tr("No feed selected"), central);

@@ -6,6 +6,7 @@
 #include "publish/PublishFileCellDelegate.h"
 #include "publish/PublishFileTableModel.h"
 #include "publish/vlxFTP.h"
+#include "ui/ClosingKeys.h"
 #include "ui/VLXBox.h"
 #include "ui/VLXButton.h"
 #include "ui/VLXCheckBox.h"
@@ -441,9 +442,17 @@ QWidget *PublishWindow::buildLogWindow()
     m_transferLog->setReadOnly(true);
     m_transferLog->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_transferLog->setHelpAnchor(QStringLiteral("UploadStatus"));
+    auto *close = named(new VLXButton(window), QStringLiteral("closeLogButton"));
+    close->setText(tr("Close"));
+    connect(close, &QPushButton::clicked, window, &QWidget::close);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(close);
     auto *layout = new QVBoxLayout(window);
     layout->addWidget(m_transferLog);
+    layout->addLayout(buttons);
     window->resize(620, 460);
+    ClosingKeys::install(window);
     window->installEventFilter(new LogWindowWatcher(window, [this] {
         if (m_viewLogButton)
             m_viewLogButton->setText(tr("View Log"));
