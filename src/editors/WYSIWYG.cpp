@@ -427,12 +427,20 @@ void WYSIWYG::reload()
 void WYSIWYG::putBody(const Snapshot &snapshot)
 {
     // Reports the page made before this body was in place describe a document that is gone.
-    ++m_generation;
+    const int generation = ++m_generation;
     m_current = snapshot;
+    // The page holds the body in its own form (entities, quotes, the case of the tags): that
+    // form is the text as put in place, so that closing it unchanged asks nothing.
+    QPointer<WYSIWYG> self(this);
     evaluate(QStringLiteral("vlx.setBody(%1, %2, %3)")
                  .arg(scriptString(snapshot.html))
-                 .arg(m_generation)
-                 .arg(scriptString(snapshot.selection)));
+                 .arg(generation)
+                 .arg(scriptString(snapshot.selection)),
+             [self, generation](const QVariant &held) {
+                 if (self && generation == self->m_generation
+                     && held.typeId() == QMetaType::QString)
+                     self->m_current.html = held.toString();
+             });
     showMirror(snapshot.html);
 }
 

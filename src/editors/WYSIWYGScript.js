@@ -308,7 +308,8 @@ function finishPlacing(oldNode, newNode, kind, before)
 // --- What the editor calls -------------------------------------------------------------------
 
 window.vlx = {
-    // Puts a body in place (opening, Reload, undo and redo) with the selection to show.
+    // Puts a body in place (opening, Reload, undo and redo) with the selection to show; answers
+    // the body as the page holds it.
     setBody : function(html, newGeneration, savedSelection) {
         generation = newGeneration;
         body().innerHTML = html;
@@ -318,7 +319,7 @@ window.vlx = {
         lastSelection = selection();
         savedRange = null;
         kept = {};
-        return true;
+        return body().innerHTML;
     },
     bodyHTML : function() { return body().innerHTML; },
     // The body as the editor hands it back: underline spans become U again, plain style

@@ -144,8 +144,14 @@ ClosingKeys::ClosingKeys(QWidget *window, std::function<void()> close,
 
 void ClosingKeys::focusWindowChanged(QWindow *now)
 {
-    // A moment without a focused window, or a menu opened, leaves the last window as it was.
     QWidget *widget = widgetOf(now);
+    // While a tool window of this one has the keyboard, the toolkit keeps this window's shortcuts
+    // working too: this window's keys step aside, or they and the tool window's own would cancel
+    // each other out.
+    const bool ownTool = widget && widget != m_window && widget->windowType() == Qt::Tool
+        && widget->parentWidget() && widget->parentWidget()->window() == m_window;
+    m_action->setEnabled(!ownTool);
+    // A moment without a focused window, or a menu opened, leaves the last window as it was.
     if (!widget || isFleeting(widget))
         return;
     if (isOwn(widget) && m_lastFocused && !isOwn(m_lastFocused) && m_lastFocused->isVisible())

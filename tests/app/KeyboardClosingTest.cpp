@@ -224,6 +224,15 @@ TEST_F(KeyboardClosingTest, TheHTMLEditorAsksAboutItsChangesBeforeAKeyClosesIt)
     ASSERT_TRUE(isActive(editor->window()));
     ASSERT_TRUE(changeBy(*editor, [&] { eval(*editor, "vlx.exec('insertText', 'z')"); }));
 
+    // Its symbols panel closes by itself and leaves the keyboard to the editor.
+    editor->showSymbols();
+    const QPointer<QWidget> symbols = editor->specialCharactersPanel();
+    ASSERT_TRUE(isActive(symbols));
+    press(symbols, kEscape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !symbols->isVisible(); }));
+    EXPECT_TRUE(isActive(editor->window()));
+    EXPECT_TRUE(alerts->alerts().isEmpty());
+
     // "Cancel" keeps it open with its changes.
     alerts->queueAnswer(AlertService::kOther);
     press(editor->window(), kEscape);

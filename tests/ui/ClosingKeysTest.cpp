@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -32,13 +33,16 @@ struct Opener
     }
 };
 
-// Shows the window, makes it active and waits until it is.
+// Shows the window, makes it active and waits until it is, for the desktop and the widgets.
 bool activate(QWidget *window)
 {
     window->show();
     window->raise();
     window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
+    return QTest::qWaitFor([window] {
+        return QGuiApplication::focusWindow() == window->windowHandle()
+            && QApplication::activeWindow() == window;
+    });
 }
 
 void press(QWidget *window, const QKeySequence &key)
@@ -79,6 +83,23 @@ TEST(ClosingKeysTest, EachKeyClosesAsTheWindowsCloseDoesAndHandsTheKeyboardBack)
         EXPECT_FALSE(panel.isVisible());
         EXPECT_TRUE(handedBackTo(&opener.window, opener.second));
     }
+    // A tool window of the panel's own: its key closes it alone, though the toolkit keeps the
+    // panel's shortcuts working while a tool window of its has the keyboard.
+    QWidget panel(nullptr, Qt::Window);
+    QLineEdit typed(&panel);
+    ClosingKeys::install(&panel);
+    QWidget tool(&panel, Qt::Tool);
+    QLineEdit symbol(&tool);
+    ClosingKeys::install(&tool);
+    ASSERT_TRUE(activate(&panel));
+    typed.setFocus();
+    ASSERT_TRUE(activate(&tool));
+    symbol.setFocus();
+    press(&tool, QKeySequence(Qt::Key_Escape));
+    EXPECT_FALSE(tool.isVisible());
+    EXPECT_TRUE(panel.isVisible());
+    EXPECT_TRUE(handedBackTo(&panel, &typed));
+
     // Escape, then Ctrl+W and whatever else the desktop closes with.
     ASSERT_GE(ClosingKeys::keys().size(), 2);
     EXPECT_EQ(ClosingKeys::keys().at(0), QKeySequence(Qt::Key_Escape));
