@@ -5,10 +5,46 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QTextBoundaryFinder>
 
 namespace {
 const char *const kAnswer = "vlxAnswer";
+
+// The longest stretch of characters a line of the box may have to keep whole.
+constexpr qsizetype kLongestRun = 32;
+
+// The text with a zero-width space wherever a stretch without a place to break the line (an
+// address, a run of one character) grows longer than kLongestRun: the box lays out the longest
+// such stretch on one line and grows as wide as it needs, past the screen, or cuts it off. The
+// spaces go between characters as the user sees them, never inside one.
+QString breakable(const QString &text)
+{
+    QTextBoundaryFinder lines(QTextBoundaryFinder::Line, text);
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    QString out;
+    qsizetype copied = 0;
+    qsizetype start = 0;
+    for (qsizetype end = lines.toNextBoundary(); end >= 0; end = lines.toNextBoundary()) {
+        if (end - start > kLongestRun) {
+            qsizetype counted = 0;
+            characters.setPosition(start);
+            for (qsizetype at = characters.toNextBoundary(); at >= 0 && at < end;
+                 at = characters.toNextBoundary()) {
+                if (++counted % kLongestRun != 0)
+                    continue;
+                out += QStringView(text).sliced(copied, at - copied);
+                out += QChar(0x200B);
+                copied = at;
+            }
+        }
+        start = end;
+    }
+    if (copied == 0)
+        return text;
+    out += QStringView(text).sliced(copied);
+    return out;
 }
+} // namespace
 
 QMessageBox *QtAlertService::buildBox(const Alert &alert)
 {
@@ -23,8 +59,8 @@ QMessageBox *QtAlertService::buildBox(const Alert &alert)
                      : alert.style == Alert::Style::Warning ? QMessageBox::Warning
                                                             : QMessageBox::Information);
     box->setWindowTitle(alert.title);
-    box->setText(alert.title);
-    box->setInformativeText(alert.message);
+    box->setText(breakable(alert.title));
+    box->setInformativeText(breakable(alert.message));
     box->setWindowModality(Qt::ApplicationModal);
 
     auto add = [box](const QString &title, QMessageBox::ButtonRole role, int answer) {

@@ -6,7 +6,9 @@ class QMessageBox;
 
 // Alerts shown with QMessageBox, application-modal over the active window. The buttons keep their
 // places: the default button is the one Return presses, Escape answers "Cancel" when there is such
-// a button, else the alternate button, else the default.
+// a button, else the alternate button, else the default. The title and the message wrap at every
+// word, and a long stretch without a blank (an address, a file's piece) wraps too, so that the box
+// stays as wide as it reads best and never grows past the screen.
 class QtAlertService : public AlertService
 {
 public:

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
@@ -97,6 +98,36 @@ TEST(QtAlertService, TheWindowUnderAnOpenAlertGoingAwayDismissesIt)
     alert.alternateButton = "Don't Save";
     alert.otherButton = "Cancel";
     EXPECT_EQ(QtAlertService().runAlert(alert), -1);
+}
+
+// A reason of any length, a run without a blank among them, is wrapped inside the screen: the
+// box asked to be thousands of pixels wide for a run it could not break, and cut it off.
+TEST(QtAlertService, ALongUnbrokenReasonWrapsWithinTheScreen)
+{
+    Alert alert;
+    alert.title = "Not XML/RSS";
+    alert.message = "This file does not appear to be an XML/RSS file.  Would you like to try and "
+                    "fix it manually?\n\n"
+        + QString(100000, u'x');
+    alert.defaultButton = "Manually fix it";
+    alert.alternateButton = "Abandon it";
+    AlertService::setInstance(std::make_shared<QtAlertService>());
+    QRect shown;
+    QRect screen;
+    int asked = 0;
+    QTimer::singleShot(0, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shown = box->frameGeometry();
+        asked = box->sizeHint().width();
+        screen = box->screen()->availableGeometry();
+        buttonTitled(box, "Abandon it")->click();
+    });
+    EXPECT_EQ(AlertService::show(alert), AlertService::kAlternate);
+    AlertService::setInstance(nullptr);
+    ASSERT_TRUE(screen.isValid());
+    EXPECT_LE(asked, screen.width());
+    EXPECT_TRUE(screen.contains(shown)) << shown.width() << " wide on " << screen.width();
 }
 
 TEST(QtFileChooser, TheWindowUnderAnOpenChooserGoingAwayCancelsIt)
