@@ -75,7 +75,7 @@ Vellumcast::Vellumcast(QObject *parent)
         theInstance() = this;
     VellumcastHost::install();
     FeedDocument::setSourceEditor([](const QString &text, const FeedDocument::Refusal &why) {
-        return Vellumcast::editXMLText(XMLSourceRequest::mending(text, why.reason, why.line));
+        return Vellumcast::editXMLText(XMLSourceEditing::mending(text, why));
     });
     connectDocument();
 }

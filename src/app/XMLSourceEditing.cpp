@@ -21,3 +21,23 @@ std::optional<QString> XMLSourceEditing::edit(const XMLSourceRequest &request, Q
         return installed()(request);
     return XMLSourceController::edit(request, parent);
 }
+
+XMLSourceRequest XMLSourceEditing::mending(const QString &text, const FeedDocument::Refusal &why)
+{
+    return XMLSourceRequest::mending(text, why.reason, why.line, kindLabel(why.cause));
+}
+
+QString XMLSourceEditing::kindLabel(VLXParseFeed::Cause cause)
+{
+    switch (cause) {
+    case VLXParseFeed::Cause::NotWellFormed:
+        return QStringLiteral("Not Well-Formed");
+    case VLXParseFeed::Cause::Undecodable:
+        return QStringLiteral("Bytes That Do Not Decode");
+    case VLXParseFeed::Cause::NotAFeed:
+    case VLXParseFeed::Cause::None:
+        break;
+    }
+    // A refusal that names no cause still tells of a text that is no feed.
+    return QStringLiteral("Not a Feed");
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/FeedDocument.h"
 #include "editors/XMLSourceRequest.h"
 
 #include <QString>
@@ -19,4 +20,11 @@ public:
     using Editor = std::function<std::optional<QString>(const XMLSourceRequest &)>;
     static void setEditor(Editor editor);
     static std::optional<QString> edit(const XMLSourceRequest &request, QWidget *parent);
+
+    // What the window is asked to mend a refused text with: the text, why it was refused under
+    // the label of the kind of its cause, and the line the refusal names.
+    static XMLSourceRequest mending(const QString &text, const FeedDocument::Refusal &why);
+    // The label the message list gives a refusal of that kind: "Not Well-Formed", "Bytes That Do
+    // Not Decode" or "Not a Feed".
+    static QString kindLabel(VLXParseFeed::Cause cause);
 };

@@ -15,6 +15,7 @@
 #include "platform/ApplicationIdentity.h"
 #include "platform/MainThreadCall.h"
 #include "platform/QuestionNotice.h"
+#include "platform/ShownText.h"
 #include "platform/StatusSink.h"
 #include "settings/VLXPreferences.h"
 #include "xml/vlxXMLDOM.h"
@@ -93,24 +94,33 @@ std::optional<QString> FeedDocument::fixOrAbandon(const QVariantMap &error, cons
     Alert alert;
     alert.style = Alert::Style::Informational;
     Refusal why = refusal;
+    // The one who mends the text is told what the alert told, cut where the alert cuts it: the
+    // alert's whole message stays within what an alert shows uncut.
     if (!error.isEmpty()) {
         why.line = error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt();
-        const QString description
-            = error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString();
-        why.reason = QStringLiteral("Line %1: %2").arg(why.line).arg(description);
+        if (why.cause == VLXParseFeed::Cause::None)
+            why.cause = VLXParseFeed::Cause::NotWellFormed;
+        const QString lead
+            = QStringLiteral("The following error was detected on line %1:\n\n").arg(why.line);
+        const QString rest = QStringLiteral(
+            "\n\nYou may either abandon your changes and revert back to before you started "
+            "editing or continue editing and fix the error.");
+        const QString description = ShownText::fitted(
+            error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString(),
+            ShownText::kLongest - lead.size() - rest.size());
+        why.reason = QStringLiteral("Line %1: ").arg(why.line) + description;
         alert.title = QStringLiteral("Error in XML");
-        alert.message
-            = QStringLiteral("The following error was detected on line %1:\n\n%2\n\nYou may "
-                             "either abandon your changes and revert back to before you "
-                             "started editing or continue editing and fix the error.")
-                  .arg(why.line)
-                  .arg(description);
+        alert.message = lead + description + rest;
     } else {
         alert.title = QStringLiteral("Not XML/RSS");
         alert.message = QStringLiteral("This file does not appear to be an XML/RSS file.  Would "
                                        "you like to try and fix it manually?");
-        if (!why.reason.isEmpty())
-            alert.message += QStringLiteral("\n\n") + why.reason;
+        if (!why.reason.isEmpty()) {
+            const QString gap = QStringLiteral("\n\n");
+            why.reason = ShownText::fitted(why.reason,
+                                           ShownText::kLongest - alert.message.size() - gap.size());
+            alert.message += gap + why.reason;
+        }
     }
     alert.defaultButton = QStringLiteral("Manually fix it");
     alert.alternateButton = QStringLiteral("Abandon it");

@@ -163,7 +163,9 @@ public:
     // Asks what to do with a text that is not a feed ("Error in XML" with the parser's report,
     // else "Not XML/RSS" with the refusal's reason, when there is one): the mended text, or
     // nothing when the user abandons it (*abandoned set) or closes the editor without saving.
-    // Any thread: the editor opens on the window's.
+    // The editor is told the reason as the alert shows it (cut where the alert cuts it), and the
+    // line and the kind of the parser's report when there is one. Any thread: the editor opens
+    // on the window's.
     static std::optional<QString> fixOrAbandon(const QVariantMap &error, const Refusal &refusal,
                                                const QString &text, bool *abandoned);
 

@@ -16,6 +16,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QTabWidget>
+#include <QTextBlock>
 
 namespace {
 // The colour mode as a step of the undo history: the text is not touched.
@@ -230,10 +231,19 @@ void XMLSourceController::jumpToLine()
     m_editXML->finishLoading();
     // The lines of the text, as the ruler numbers them and the parser counts them, whether or not
     // long ones wrap on screen.
-    if (m_editXML->verticalRuler()->showParagraph(m_lineNumber->text().toInt()))
-        m_editXML->setFocus(Qt::OtherFocusReason);
-    else
+    if (!m_editXML->verticalRuler()->showParagraph(m_lineNumber->text().toInt())) {
         QApplication::beep();
+        return;
+    }
+    // The line's text without its break, so that what is typed over it replaces the line and
+    // leaves the next one a line of its own. The caret stands at the line's start, which stays
+    // in view when a long line wraps over many rows.
+    QTextCursor cursor = m_editXML->textCursor();
+    const QTextBlock block = m_editXML->document()->findBlock(cursor.selectionStart());
+    cursor.setPosition(block.position() + block.length() - 1);
+    cursor.setPosition(block.position(), QTextCursor::KeepAnchor);
+    m_editXML->setTextCursor(cursor);
+    m_editXML->setFocus(Qt::OtherFocusReason);
 }
 
 void XMLSourceController::orderFrontFindPanel()

@@ -15,10 +15,14 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTextBlock>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <functional>
+#include <utility>
 
 const QString XMLSourceController::kFragmentWrapper
     = QStringLiteral("<?xml version=\"1.0\"?><rss>%1</rss>");
@@ -26,13 +30,20 @@ const QString XMLSourceController::kHelpAnchor = QStringLiteral("RSSXMLSource");
 
 namespace {
 // The window hands its close box and the Escape key to the controller, which decides whether
-// and how the run ends.
+// and how the run ends, and tells it when the run ends, before the window goes.
 class XMLSourceWindow : public QDialog
 {
 public:
     using QDialog::QDialog;
     std::function<void()> closeBoxClicked;
     std::function<void()> escapePressed;
+    std::function<void()> ending;
+
+    void done(int code) override
+    {
+        ending();
+        QDialog::done(code);
+    }
 
 protected:
     void closeEvent(QCloseEvent *event) override
@@ -60,7 +71,7 @@ std::optional<QString> XMLSourceController::edit(const XMLSourceRequest &request
     XMLSourceController controller(parent);
     controller.setXMLFragment(request.fragment);
     controller.setUsedExtensions(request.usedExtensions);
-    controller.setRefusal(request.refusal, request.line);
+    controller.setRefusal(request.refusal, request.line, request.refusalKind);
     if (controller.editXML(request.original, request.current) != 1)
         return std::nullopt;
     return controller.sourceData();
@@ -71,10 +82,16 @@ void XMLSourceController::buildWindow()
     auto *window = new XMLSourceWindow(m_parent);
     window->closeBoxClicked = [this] { windowShouldClose(); };
     window->escapePressed = [this] { close(); };
+    window->ending = [this] { closeList(); };
     m_window = window;
     m_window->setObjectName(QStringLiteral("XMLSourceWindow"));
     m_window->setWindowTitle(tr("XML Source[*]"));
-    m_window->resize(860, 640);
+    // Within the screen, frame and all: a line shown first, or the message list beside it,
+    // must not fall off its bottom.
+    QSize size(860, 640);
+    if (const QScreen *screen = m_window->screen())
+        size = size.boundedTo(screen->availableSize() - QSize(16, 48));
+    m_window->resize(size);
     auto *layout = new QVBoxLayout(m_window);
 
     m_tabView = new QTabWidget(m_window);
@@ -266,23 +283,15 @@ int XMLSourceController::editXML(const std::optional<QString> &original, const Q
     m_editXML->setFocus(Qt::OtherFocusReason);
     m_lineNumber->setText(m_startLine > 0 ? QString::number(m_startLine) : QString());
     // Once the window is up: the line a refusal names is shown as Go shows it, and the message
-    // list says why over this window; Return closes the list and leaves the keyboard here.
-    if (!m_refusal.isEmpty() || m_startLine > 0) {
-        QTimer::singleShot(0, m_window, [this] {
-            if (m_startLine > 0)
-                jumpToLine();
-            if (!m_refusal.isEmpty()) {
-                errorListing::showPanel(
-                    m_window,
-                    QVariantList {FeedElement::makeEntry(FeedElement::kValidateError, m_refusal)},
-                    1, 0, 0);
-            }
-        });
-    }
+    // list says why beside it; Return closes the list and leaves the keyboard here.
+    if (!m_refusal.isEmpty() || m_startLine > 0)
+        QTimer::singleShot(0, m_window, [this] { showRefusal(); });
 
     const int code = m_window->exec();
-    if (!m_refusal.isEmpty())
-        errorListing::closePanel();
+    // Left to the window manager, the keyboard went nowhere at times, when an alert over this
+    // window had ended it: the window it was opened over takes it back.
+    if (QWidget *under = m_parent ? m_parent->window() : nullptr; under && under->isVisible())
+        under->activateWindow();
 
     // The find panel serves this window: it goes with it.
     TextFinder &finder = TextFinder::sharedInstance();
@@ -303,4 +312,60 @@ QString XMLSourceController::sourceData()
 void XMLSourceController::endModal(int code)
 {
     m_window->done(code);
+}
+
+void XMLSourceController::showRefusal()
+{
+    if (m_startLine > 0)
+        jumpToLine();
+    if (m_refusal.isEmpty())
+        return;
+    const QString kind = m_refusalKind.isEmpty() ? FeedElement::kValidateError : m_refusalKind;
+    errorListing::showPanel(m_window, QVariantList {FeedElement::makeEntry(kind, m_refusal)}, 1, 0,
+                            0);
+    m_listShown = true;
+    if (m_startLine > 0)
+        keepNamedLineClearOfList();
+}
+
+QRect XMLSourceController::namedLineArea() const
+{
+    const QTextBlock block = m_editXML->document()->findBlockByNumber(m_startLine - 1);
+    if (!block.isValid())
+        return {};
+    // A line that wraps counts for its first few rows on screen: those are what the eye looks
+    // for, and a line of pages would leave no room for the list anywhere.
+    constexpr int kRowsKept = 3;
+    QTextCursor start(block);
+    QTextCursor end(block);
+    end.setPosition(block.position() + block.length() - 1);
+    const QRect first = m_editXML->cursorRect(start);
+    const int bottom
+        = qMin(m_editXML->cursorRect(end).bottom(), first.top() + kRowsKept * first.height() - 1);
+    QWidget *viewport = m_editXML->viewport();
+    const QRect line = QRect(0, first.top(), viewport->width(), bottom - first.top() + 1)
+                           .intersected(viewport->rect());
+    if (line.isEmpty())
+        return {};
+    return QRect(viewport->mapToGlobal(line.topLeft()), line.size());
+}
+
+void XMLSourceController::keepNamedLineClearOfList()
+{
+    errorListing *list = errorListing::sharedInstance();
+    if (list->keepClearOf(namedLineArea()))
+        return;
+    // No room for the list above or below the line where it stands: the line goes up near the
+    // top of the view, a few of the lines that lead to it above it, and the list below it.
+    constexpr int kLinesBefore = 3;
+    const QTextBlock shownFirst
+        = m_editXML->document()->findBlockByNumber(qMax(0, m_startLine - 1 - kLinesBefore));
+    m_editXML->verticalScrollBar()->setValue(shownFirst.firstLineNumber());
+    list->keepClearOf(namedLineArea());
+}
+
+void XMLSourceController::closeList()
+{
+    if (std::exchange(m_listShown, false))
+        errorListing::closePanel();
 }

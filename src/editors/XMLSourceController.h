@@ -44,15 +44,19 @@ public:
     // Namespace prefixes whose tags are coloured too.
     void setUsedExtensions(const QStringList &prefixes) { m_usedExtensions = prefixes; }
     QStringList usedExtensions() const { return m_usedExtensions; }
-    // Why the text was refused, shown in the message list beside the window while it is open,
-    // and the line shown first, selected (0: the text's start).
-    void setRefusal(const QString &reason, int line)
+    // Why the text was refused, shown in the message list beside the window while it is open
+    // under the label of its kind (none: a validation error), and the line shown first, its text
+    // selected (0: the text's start). The list stays clear of that line.
+    void setRefusal(const QString &reason, int line, const QString &kind = {})
     {
         m_refusal = reason;
         m_startLine = line;
+        m_refusalKind = kind;
     }
 
     // Runs the window until it closes: 1 when the user kept the text, 0 when it was abandoned.
+    // However it closes, the message list goes with it and the window it was opened over gets the
+    // keyboard back.
     int editXML(const std::optional<QString> &original, const QString &current);
     // The edited text (read it after a result of 1).
     QString sourceData();
@@ -98,6 +102,11 @@ private:
     void setColorMode(bool useColor);
     void askToSaveChanges();
     void endModal(int code);
+    void showRefusal();
+    // The part of the screen the named line takes in the view (empty when it is out of sight).
+    QRect namedLineArea() const;
+    void keepNamedLineClearOfList();
+    void closeList();
     QString checkedText(const QString &text) const;
     int parseErrorAlert(const vlxXMLDOM &dom, const QString &defaultButton,
                         const QString &alternateButton) const;
@@ -122,5 +131,7 @@ private:
     bool m_useColor = true;
     bool m_fragment = false;
     QString m_refusal;
+    QString m_refusalKind;
     int m_startLine = 0;
+    bool m_listShown = false;
 };

@@ -8,7 +8,8 @@
 // read-only beside it (none: the window has no original tab), whether the text is a fragment
 // (several elements or plain text, checked inside a wrapper root), the namespace prefixes
 // whose tags are coloured, and, for a text that was refused, why (shown in the message list
-// while the window is open) and the line shown first (0: the start).
+// while the window is open, under the label of its kind), and the line shown first, selected
+// (0: the start).
 struct XMLSourceRequest
 {
     std::optional<QString> original;
@@ -17,15 +18,17 @@ struct XMLSourceRequest
     QStringList usedExtensions;
     QString refusal;
     int line = 0;
+    QString refusalKind {};
 
     // A text that did not read as a feed, offered for mending: it is the original and the text.
-    static XMLSourceRequest mending(const QString &text, const QString &refusal = {}, int line = 0)
+    static XMLSourceRequest mending(const QString &text, const QString &refusal = {}, int line = 0,
+                                    const QString &kind = {})
     {
-        return {text, text, false, {}, refusal, line};
+        return {text, text, false, {}, refusal, line, kind};
     }
     // A raw XML fragment of a namespace, with no original.
     static XMLSourceRequest fragmentOf(const QString &text, const QStringList &usedExtensions)
     {
-        return {std::nullopt, text, true, usedExtensions, {}, 0};
+        return {std::nullopt, text, true, usedExtensions, {}, 0, {}};
     }
 };

@@ -217,6 +217,36 @@ void errorListing::fitToText()
     m_panel->resize(width, m_panel->height());
 }
 
+bool errorListing::keepClearOf(const QRect &area)
+{
+    if (!m_panel || area.isEmpty())
+        return true;
+    // At least a few rows stay, so that the panel still reads as a list.
+    constexpr int kFewestRows = 3;
+    const qint64 rows = m_model->countOfRows();
+    const int rowHeight = m_errors->sizeHintForRow(0);
+    if (rows <= kFewestRows * 2 && rowHeight > 0) {
+        const int listFrame = m_errors->height() - m_errors->viewport()->height();
+        const int wanted = int(qMax<qint64>(rows, kFewestRows)) * rowHeight + listFrame;
+        if (wanted < m_errors->height())
+            m_panel->resize(m_panel->width(), m_panel->height() - (m_errors->height() - wanted));
+    }
+    const QRect place = m_panel->frameGeometry();
+    if (!place.intersects(area))
+        return true;
+    QScreen *screen = m_panel->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    constexpr int kGap = 8;
+    for (const int top : {area.bottom() + 1 + kGap, area.top() - kGap - place.height()}) {
+        const QRect moved = place.translated(0, top - place.top());
+        if (room.isValid() && (moved.top() < room.top() || moved.bottom() > room.bottom()))
+            continue;
+        m_panel->move(moved.topLeft());
+        return true;
+    }
+    return false;
+}
+
 namespace {
 const QString kRootTitle = QStringLiteral("OVRoot");
 
@@ -322,9 +352,14 @@ void errorListing::close()
 
 void errorListing::done()
 {
+    // The keyboard the panel took goes back to the window it was shown over, not to whichever
+    // window the window manager picks.
+    const bool hadKeyboard = m_panel && m_panel->isActiveWindow();
     if (m_panel)
         m_panel->hide();
     m_windowOpen = false;
+    if (hadKeyboard && m_owner && m_owner->isVisible())
+        m_owner->activateWindow();
 }
 
 void errorListing::helpButton()

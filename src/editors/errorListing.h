@@ -40,6 +40,11 @@ public:
     // Closes the panel when it is showing.
     static void closePanel();
 
+    // Moves the panel off a part of the screen (a line the messages are about), below it or else
+    // above it, on the screen; a panel of a few rows first gives up the height it does not need.
+    // Answers false when it fits on neither side, and stays where it was.
+    bool keepClearOf(const QRect &area);
+
     void show(QWidget *sender, const QVariantList &errorList, int numErrors, int numWarn,
               int numRepair);
     void show(QWidget *sender, const QList<MessageGroup> &messages, int numErrors, int numWarn,

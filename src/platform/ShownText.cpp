@@ -2,13 +2,15 @@
 
 #include <QStringList>
 
-QString ShownText::fitted(const QString &text)
+QString ShownText::fitted(const QString &text, qsizetype longest)
 {
-    if (text.size() <= kLongest)
+    if (text.size() <= longest)
         return text;
+    if (longest < 1)
+        return QString();
     // A path's folder and its file name both tell the user something.
-    const qsizetype end = kLongest / 4;
-    const qsizetype start = kLongest - end - 1;
+    const qsizetype end = longest / 4;
+    const qsizetype start = longest - end - 1;
     return text.left(start) + QChar(0x2026) + text.right(end);
 }
 

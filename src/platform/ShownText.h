@@ -9,9 +9,9 @@
 class ShownText
 {
 public:
-    // The text, or one longer than kLongest cut in the middle to that length: its start and its
+    // The text, or one longer than longest cut in the middle to that length: its start and its
     // end stay, with an ellipsis between.
-    static QString fitted(const QString &text);
+    static QString fitted(const QString &text, qsizetype longest = kLongest);
     static constexpr qsizetype kLongest = 1000;
     // Whether a line of the text (between line feeds) is longer than longest: a line that long
     // takes seconds to lay out unwrapped.

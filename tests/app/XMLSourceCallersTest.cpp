@@ -4,7 +4,10 @@
 #include "app/ValidationActions.h"
 #include "app/Vellumcast.h"
 #include "document/VLXUndoManager.h"
+#include "editors/MessageOutlineModel.h"
 #include "editors/XMLSourceTextView.h"
+#include "editors/errorListing.h"
+#include "import/VLXImport.h"
 #include "model/VLXFeed.h"
 #include "model/extensionNSRaw.h"
 #include "panes/RawXMLPane.h"
@@ -17,6 +20,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <functional>
 
@@ -26,13 +30,15 @@ class XMLSourceCallersTest : public AppFixture
 protected:
     QString path(const char *name) const { return QDir(home()).filePath(QLatin1String(name)); }
 
-    // Plays the script on the source window once it is up; a script that leaves the window
-    // open fails the test and the window is abandoned.
-    static void onSourceWindow(const std::function<void(QDialog *)> &script)
+    // Plays the script on the source window once it is up (and the message list over it, when
+    // asked); a script that leaves the window open fails the test and the window is abandoned.
+    static void onSourceWindow(const std::function<void(QDialog *)> &script, bool listed = false)
     {
         auto *poll = new QTimer(qApp);
         poll->setInterval(10);
-        QObject::connect(poll, &QTimer::timeout, [poll, script] {
+        QObject::connect(poll, &QTimer::timeout, [poll, script, listed] {
+            if (listed && !errorListing::sharedInstance()->windowOpen())
+                return;
             for (QWidget *widget : QApplication::topLevelWidgets()) {
                 auto *window = qobject_cast<QDialog *>(widget);
                 if (!window || window->objectName() != "XMLSourceWindow" || !window->isVisible())
@@ -55,6 +61,10 @@ protected:
     }
     static QTabWidget *tabs(QDialog *window) { return window->findChild<QTabWidget *>("tabView"); }
     static void save(QDialog *window) { window->findChild<QPushButton *>("saveButton")->click(); }
+    static void closeButton(QDialog *window)
+    {
+        window->findChild<QPushButton *>("closeButton")->click();
+    }
 };
 
 TEST_F(XMLSourceCallersTest, ABrokenFileIsMendedInTheSourceWindow)
@@ -153,4 +163,134 @@ TEST_F(XMLSourceCallersTest, ViewXMLShowsTheFileAsReadBesideTheFeedAsBuilt)
         source->close(); // the close box keeps an unedited text
     });
     EXPECT_EQ(Vellumcast::editXMLText(request), request.current);
+}
+
+// Every refusal opens the source where it points, whether the window opens the text or the import
+// reads it: at the line it names, that line's text selected and in view, or at the text's start
+// when it names none; and the message list says why under the label of its kind.
+TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+        int line;
+        const char *kind;
+    } rows[] = {
+        {"no known format, not well-formed", "<foo><bar></foo>", 1, "Not Well-Formed"},
+        {"a web page",
+         "<html>\n<head><title>Page</title></head>\n<body><p>Hello</p></body>\n</html>\n", 0,
+         "Not a Feed"},
+        {"an item that does not close",
+         "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>\n"
+         "<item><title>I</title></itme>\n</channel></rss>\n",
+         3, "Not Well-Formed"},
+        {"bytes that do not decode",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>\n"
+         "<title>Caf\xE9</title>\n</channel></rss>\n",
+         3, "Bytes That Do Not Decode"},
+        {"an rss root with no channel", "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"></rss>\n", 0,
+         "Not a Feed"},
+    };
+    Vellumcast &window = startWindow();
+    window.command(QStringLiteral("importFeedItems"))->trigger();
+    auto *import = window.window()->findChild<VLXImport *>();
+    ASSERT_NE(import, nullptr);
+    for (const auto &row : rows) {
+        for (const bool importing : {false, true}) {
+            const std::string where = std::string(row.name) + (importing ? ", imported" : "");
+            writeFile(path("refused.xml"), row.bytes);
+            alerts->clear();
+            alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
+            int block = -1;
+            QString selected;
+            QString lineText;
+            bool inView = false;
+            QString listed;
+            onSourceWindow(
+                [&](QDialog *source) {
+                    XMLSourceTextView *text = editor(source);
+                    QTextCursor cursor = text->textCursor();
+                    block = cursor.blockNumber();
+                    selected = cursor.selectedText();
+                    lineText = cursor.block().text();
+                    cursor.setPosition(cursor.selectionStart());
+                    inView = text->viewport()->rect().contains(text->cursorRect(cursor));
+                    listed = errorListing::sharedInstance()->model()->index(0, 0).data().toString();
+                    closeButton(source);
+                },
+                true);
+            if (importing) {
+                import->openFeedAtPath(path("refused.xml"));
+                EXPECT_TRUE(QTest::qWaitFor([import] { return !import->isOpening(); }, 10000));
+            } else {
+                window.openFeedAtPath(path("refused.xml"));
+            }
+            ASSERT_EQ(alerts->alerts().size(), 1) << where;
+            EXPECT_EQ(block, qMax(0, row.line - 1)) << where;
+            EXPECT_EQ(selected, row.line > 0 ? lineText : QString()) << where;
+            EXPECT_FALSE(row.line > 0 && selected.isEmpty()) << where;
+            EXPECT_TRUE(inView) << where;
+            EXPECT_TRUE(listed.startsWith(QLatin1String(row.kind) + QStringLiteral(" - ")))
+                << where << ": " << listed.toStdString();
+        }
+    }
+}
+
+// Whichever way the source of a refused feed closes, by key or by button, the feed window has
+// the keyboard back.
+TEST_F(XMLSourceCallersTest, TheFeedWindowHasTheKeyboardBackHoweverTheSourceCloses)
+{
+    const QByteArray broken = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>"
+                              "<title>Mend me</title><link>https://example.org/</link>"
+                              "<description>d</description>\n<item><title>i</title></itme>\n"
+                              "</channel></rss>\n";
+    writeFile(path("broken.xml"), broken);
+    const struct
+    {
+        const char *way;
+        std::function<void(QDialog *)> close;
+    } ways[] = {
+        {"Close", [](QDialog *source) { closeButton(source); }},
+        {"Escape", [](QDialog *source) { QTest::keyClick(source, Qt::Key_Escape); }},
+        {"close box",
+         [this](QDialog *source) {
+             // It keeps the text as it stands, which is refused again: "Abandon it".
+             alerts->queueAnswer(AlertService::kAlternate);
+             source->close();
+         }},
+        {"Revert and Exit",
+         [this](QDialog *source) {
+             editor(source)->insertPlainText(QStringLiteral("<oops"));
+             alerts->queueAnswer(AlertService::kAlternate);
+             save(source);
+         }},
+        {"Save",
+         [this](QDialog *source) {
+             // Typed over the line: the feed reads, and its results are closed unseen.
+             editor(source)->insertPlainText(QStringLiteral("<item><title>i</title></item>"));
+             alerts->queueAnswer(AlertService::kAlternate);
+             save(source);
+         }},
+    };
+    Vellumcast &window = startWindow();
+    for (const auto &way : ways) {
+        alerts->clear();
+        alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
+        onSourceWindow(
+            [&](QDialog *source) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); // the list's Done
+                EXPECT_TRUE(QTest::qWaitFor(
+                    [source] { return QApplication::activeWindow() == source; }, 2000))
+                    << way.way;
+                way.close(source);
+            },
+            true);
+        window.openFeedAtPath(path("broken.xml"));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return QApplication::activeWindow() == window.window(); }, 2000))
+            << way.way;
+        EXPECT_TRUE(window.window()->isAncestorOf(QApplication::focusWidget())) << way.way;
+    }
+    EXPECT_EQ(window.currentFeed()->title(), "Mend me");
 }

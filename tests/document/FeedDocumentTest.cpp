@@ -12,7 +12,9 @@
 #include "platform/Clock.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
+#include "platform/ShownText.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -283,6 +285,53 @@ TEST_F(FeedDocumentTest, BytesThatGiveNoTextAreMendedAndSavedWithTheirCharacters
     EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"))
         << bytes.left(60).toStdString();
     EXPECT_TRUE(bytes.contains(QStringLiteral("<title>Привет мир</title>").toUtf8()));
+}
+
+// The one who mends a refused text is told why as the alert told it: a reason of any length, or
+// a parser's report of any length, is cut once, where the alert cuts it, and the alert shows it
+// whole within what an alert shows uncut.
+TEST_F(FeedDocumentTest, TheEditorIsToldTheReasonAsTheAlertShowsIt)
+{
+    const QString run(100000, u'x');
+    const struct
+    {
+        const char *name;
+        QVariantMap error;
+        FeedDocument::Refusal refusal;
+        int line;
+        VLXParseFeed::Cause cause;
+    } cases[] = {
+        {"a reason", {}, {run, 4, VLXParseFeed::Cause::NotAFeed}, 4, VLXParseFeed::Cause::NotAFeed},
+        {"a parser's report",
+         {{QString::fromLatin1(vlxXMLDOM::kErrorLineNumberKey), 7},
+          {QString::fromLatin1(vlxXMLDOM::kErrorDescriptionKey), run}},
+         {},
+         7,
+         VLXParseFeed::Cause::NotWellFormed},
+    };
+    for (const auto &c : cases) {
+        FeedDocument::Refusal told;
+        FeedDocument::setSourceEditor([&told](const QString &, const FeedDocument::Refusal &why) {
+            told = why;
+            return std::optional<QString>();
+        });
+        alerts->clear();
+        alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
+        bool abandoned = true;
+        FeedDocument::fixOrAbandon(c.error, c.refusal, QStringLiteral("<text/>"), &abandoned);
+        FeedDocument::setSourceEditor({});
+        EXPECT_FALSE(abandoned) << c.name;
+        ASSERT_EQ(alerts->alerts().size(), 1) << c.name;
+        const QString shown = alerts->alerts().first().message;
+        EXPECT_LE(shown.size(), ShownText::kLongest) << c.name;
+        EXPECT_TRUE(told.reason.contains(QChar(0x2026))) << c.name;
+        // The reason names the line as the alert does; its words are the alert's.
+        const QString words
+            = c.error.isEmpty() ? told.reason : told.reason.section(QStringLiteral(": "), 1);
+        EXPECT_TRUE(shown.contains(QStringLiteral("\n\n") + words)) << c.name;
+        EXPECT_EQ(told.line, c.line) << c.name;
+        EXPECT_EQ(told.cause, c.cause) << c.name;
+    }
 }
 
 TEST_F(FeedDocumentTest, ASaveDatesAFeedWithoutAPubDateAndSavingACopyLeavesItUndated)

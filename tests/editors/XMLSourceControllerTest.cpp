@@ -1,6 +1,8 @@
 #include "editors/XMLSourceController.h"
 #include "editors/MNLineNumberingRulerView.h"
+#include "editors/MessageOutlineModel.h"
 #include "editors/XMLSourceTextView.h"
+#include "editors/errorListing.h"
 #include "platform/ScriptedAlertService.h"
 #include "ui/printInfoManager.h"
 
@@ -13,9 +15,10 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
@@ -324,7 +327,9 @@ TEST(XMLSourceTextView, TheCaretBlinksInALongLineWithoutLayingItOutAgainAndTypin
     EXPECT_EQ(line.layout()->formats(), formats);
 }
 
-TEST_F(XMLSourceControllerTest, JumpToLineSelectsTheLine)
+// Go selects the line's text without its break: what is typed over it replaces that line and
+// the next stays a line of its own.
+TEST_F(XMLSourceControllerTest, JumpToLineSelectsTheLineForTypingOver)
 {
     QString text;
     for (int i = 1; i <= 200; ++i)
@@ -332,10 +337,79 @@ TEST_F(XMLSourceControllerTest, JumpToLineSelectsTheLine)
     run(std::nullopt, text, [&] {
         m_controller.lineNumberField()->setText(QStringLiteral("150"));
         m_controller.jumpToLine();
-        EXPECT_EQ(editor()->textCursor().selectedText(),
-                  QStringLiteral("<line n=\"150\"/>") + QChar(QChar::ParagraphSeparator));
+        EXPECT_EQ(editor()->textCursor().selectedText(), QStringLiteral("<line n=\"150\"/>"));
+        editor()->insertPlainText(QStringLiteral("<mended/>"));
+        const QStringList lines = editor()->text().split(u'\n');
+        EXPECT_EQ(lines.mid(148, 3),
+                  (QStringList {"<line n=\"149\"/>", "<mended/>", "<line n=\"151\"/>"}));
         m_controller.cancel();
     });
+}
+
+// A refused text opens at the line its refusal names: the line's text selected and in view, and
+// the message list, saying why under the label of its kind, beside it and not over it, whether
+// the line is at the text's start, deep in it or at its end.
+TEST_F(XMLSourceControllerTest, ARefusedTextOpensAtTheNamedLineWithTheListClearOfIt)
+{
+    QString text;
+    for (int i = 1; i <= 200; ++i)
+        text += QStringLiteral("<line n=\"%1\"/>\n").arg(i);
+    for (const int line : {3, 150, 200}) {
+        const QString reason = QStringLiteral("Line %1: Opening and ending tag mismatch").arg(line);
+        m_controller.setRefusal(reason, line, QStringLiteral("Not Well-Formed"));
+        errorListing *list = errorListing::sharedInstance();
+        run(text, text, [&] {
+            ASSERT_TRUE(QTest::qWaitFor([list] { return list->windowOpen(); }, 5000));
+            const QTextCursor cursor = editor()->textCursor();
+            EXPECT_EQ(cursor.selectedText(), QStringLiteral("<line n=\"%1\"/>").arg(line));
+            EXPECT_EQ(cursor.blockNumber(), line - 1);
+            QTextCursor start = cursor;
+            start.setPosition(cursor.selectionStart());
+            const QRect shown = editor()->cursorRect(start);
+            EXPECT_TRUE(editor()->viewport()->rect().contains(shown)) << line;
+            // The row of the view the line takes, from side to side.
+            QWidget *view = editor()->viewport();
+            const QRect onScreen(view->mapToGlobal(QPoint(0, shown.top())),
+                                 QSize(view->width(), shown.height()));
+            EXPECT_FALSE(list->panel()->frameGeometry().intersects(onScreen)) << line;
+            EXPECT_EQ(list->model()->index(0, 0).data().toString(),
+                      QStringLiteral("Not Well-Formed - ") + reason);
+            m_controller.cancel();
+        });
+    }
+    m_controller.setRefusal({}, 0);
+}
+
+// However the window closes, the message list over it goes with it.
+TEST_F(XMLSourceControllerTest, TheMessageListClosesWithTheWindow)
+{
+    const struct
+    {
+        const char *way;
+        std::function<void(XMLSourceController &)> close;
+    } ways[] = {
+        {"Close", [](XMLSourceController &c) { c.close(); }},
+        {"close box", [](XMLSourceController &c) { c.window()->close(); }},
+        {"Save", [](XMLSourceController &c) { c.saveDocument(); }},
+        {"Revert and Exit",
+         [this](XMLSourceController &c) {
+             c.editXMLView()->replaceAllText(QStringLiteral("<rss><channel>"));
+             m_alerts->queueAnswer(AlertService::kAlternate);
+             c.saveDocument();
+         }},
+        {"ended from outside", [](XMLSourceController &c) { c.window()->done(0); }},
+    };
+    errorListing *list = errorListing::sharedInstance();
+    for (const auto &way : ways) {
+        m_controller.setRefusal(QStringLiteral("Line 1: why"), 1, QStringLiteral("Not a Feed"));
+        run(kFeed, kFeed, [&] {
+            ASSERT_TRUE(QTest::qWaitFor([list] { return list->windowOpen(); }, 5000));
+            way.close(m_controller);
+        });
+        EXPECT_FALSE(list->windowOpen()) << way.way;
+        EXPECT_FALSE(list->panel()->isVisible()) << way.way;
+    }
+    m_controller.setRefusal({}, 0);
 }
 
 TEST_F(XMLSourceControllerTest, ALongTextAppearsFirstAndIsTakenInWhileTheWindowRuns)
@@ -369,8 +443,7 @@ TEST_F(XMLSourceControllerTest, ALongTextAppearsFirstAndIsTakenInWhileTheWindowR
             EXPECT_EQ(second.layout()->formats(), editor()->formatsOfBlock(second));
             m_controller.lineNumberField()->setText(QString::number(text.count(u'\n')));
             m_controller.jumpToLine();
-            EXPECT_EQ(editor()->textCursor().selectedText(),
-                      QStringLiteral("</rss>") + QChar(QChar::ParagraphSeparator));
+            EXPECT_EQ(editor()->textCursor().selectedText(), QStringLiteral("</rss>"));
             // A long line typed in wraps the text too.
             type(QString(XMLSourceTextView::kLongestUnwrappedLine + 1, u'x'));
             QApplication::processEvents();
