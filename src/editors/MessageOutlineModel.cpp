@@ -19,6 +19,10 @@ const KindColour kKindColours[] = {
     {QLatin1StringView("Automatic Repair"), QColor::fromRgbF(0.0f, 0.5f, 0.0f, 1.0f)},
     {QLatin1StringView("Validate Error"), QColor::fromRgbF(1.0f, 0.0f, 0.0f, 1.0f)},
     {QLatin1StringView("Validate Warning"), QColor::fromRgbF(1.0f, 0.5f, 0.0f, 1.0f)},
+    // Why a text was refused, in the colour of an error.
+    {QLatin1StringView("Not Well-Formed"), QColor::fromRgbF(1.0f, 0.0f, 0.0f, 1.0f)},
+    {QLatin1StringView("Bytes That Do Not Decode"), QColor::fromRgbF(1.0f, 0.0f, 0.0f, 1.0f)},
+    {QLatin1StringView("Not a Feed"), QColor::fromRgbF(1.0f, 0.0f, 0.0f, 1.0f)},
 };
 
 qint64 rowsUnder(const MessageGroup &group)

@@ -190,7 +190,9 @@ void errorListing::loadInterface(QWidget *owner)
 void errorListing::fitToText()
 {
     // As wide as the longest line shown needs (the outline measures the rows it would show
-    // first), within the screen; a wider line scrolls.
+    // first), within the screen; a wider line scrolls. The rows are laid out first: a panel just
+    // made has no room for any yet, and would measure none.
+    m_panel->layout()->activate();
     const QAbstractItemView *view = m_errors;
     const int frame = m_panel->width() - m_errors->viewport()->width();
     const int wanted = qMax(kNarrowest,
@@ -231,7 +233,17 @@ bool errorListing::keepClearOf(const QRect &area)
         if (wanted < m_errors->height())
             m_panel->resize(m_panel->width(), m_panel->height() - (m_errors->height() - wanted));
     }
-    const QRect place = m_panel->frameGeometry();
+    // The panel's frame as it stands, or, before the window manager has framed a panel just
+    // shown, as it will stand: framed as the window it belongs to is.
+    const auto marginsOf = [](const QWidget *window) {
+        const QRect client = window->geometry();
+        const QRect frame = window->frameGeometry();
+        return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                        frame.right() - client.right(), frame.bottom() - client.bottom());
+    };
+    const QMargins known = marginsOf(m_panel);
+    const QMargins frame = known.isNull() && m_owner ? marginsOf(m_owner) : known;
+    const QRect place = m_panel->geometry().marginsAdded(frame);
     if (!place.intersects(area))
         return true;
     QScreen *screen = m_panel->screen();
@@ -241,7 +253,9 @@ bool errorListing::keepClearOf(const QRect &area)
         const QRect moved = place.translated(0, top - place.top());
         if (room.isValid() && (moved.top() < room.top() || moved.bottom() > room.bottom()))
             continue;
-        m_panel->move(moved.topLeft());
+        // A move places the frame the panel is known to have: one still to come goes around it.
+        m_panel->move(moved.topLeft()
+                      + QPoint(frame.left() - known.left(), frame.top() - known.top()));
         return true;
     }
     return false;
