@@ -324,6 +324,11 @@ void XMLSourceController::showRefusal()
     errorListing::showPanel(m_window, QVariantList {FeedElement::makeEntry(kind, m_refusal)}, 1, 0,
                             0);
     m_listShown = true;
+    // The toggles read the shown feed's messages again: a refusal is no feed's, and they would
+    // put that feed's messages in its place.
+    errorListing *list = errorListing::sharedInstance();
+    for (VLXButton *toggle : {list->repairButton(), list->errorButton(), list->warnButton()})
+        toggle->setEnabled(false);
     if (m_startLine > 0)
         keepNamedLineClearOfList();
 }
