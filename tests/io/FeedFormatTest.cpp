@@ -29,17 +29,6 @@ QStringList itemTitles(const VLXFeed &feed)
     return titles;
 }
 
-QStringList repairsOf(const VLXFeed &feed)
-{
-    QStringList repairs;
-    const QString kind = FeedElement::kAutomaticRepair + u"::"_s;
-    for (const QString &entry : feed.errorList()) {
-        if (entry.startsWith(kind))
-            repairs << entry.sliced(kind.size());
-    }
-    return repairs;
-}
-
 const QByteArray kRSSItems = "<item><title>one</title></item><item><title>two</title></item>";
 const QByteArray kRDF = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
 

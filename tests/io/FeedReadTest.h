@@ -46,6 +46,16 @@ protected:
         return element.errorList().contains(
             FeedElement::makeEntry(FeedElement::kAutomaticRepair, text));
     }
+    // The texts of the element's "Automatic Repair" entries, in the log's order.
+    static QStringList repairsOf(const FeedElement &element)
+    {
+        QStringList repairs;
+        for (const QString &entry : element.errorList()) {
+            if (FeedElement::entryKind(entry) == FeedElement::kAutomaticRepair)
+                repairs << FeedElement::entryText(entry);
+        }
+        return repairs;
+    }
 
     std::shared_ptr<ScriptedAlertService> alerts;
     std::unique_ptr<VLXParseFeed> parser;

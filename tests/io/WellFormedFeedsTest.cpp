@@ -58,70 +58,131 @@ QByteArray rss(const QByteArray &channel, const QByteArray &prolog = {})
 
 } // namespace
 
+// Each row is read with the repairs its log lists, and no other: a repair the reader made is
+// logged, and a repaired text that would not parse is dropped for the text as it stood, with no
+// repair logged. What a row reads and saves tells which text was read.
 TEST_F(WellFormedFeeds, CommentsInstructionsAndSectionsHideWhatTheyHoldAsXMLReadsThem)
 {
+    const QString title = u"Fixed the encoding in the value of the title tag"_s;
+    const QString description = u"Fixed the encoding in the value of the description tag"_s;
     const struct
     {
         const char *name;
         QByteArray document;
         QStringList values; // as valuesOf gives them
+        QStringList repairs; // the log's repairs of the channel, in order
+        QByteArray kept = {}; // a text the saved feed holds as the document wrote it
     } rows[] = {
         // Beside each part, a value the repairs must still mend: markup written as elements.
         {"a comment naming a tag",
          rss("<!-- each item needs a <title> and a link --><title>T</title>"
              "<item><title><b>A</b></title><description>a</description></item>"),
-         {u"T"_s, u"<b>A</b>"_s, u"a"_s}},
+         {u"T"_s, u"<b>A</b>"_s, u"a"_s},
+         {title}},
         {"an instruction naming a tag",
          rss("<?note every <title> is plain text?><title>T</title>"
              "<item><title><b>A</b></title><description>a</description></item>"),
-         {u"T"_s, u"<b>A</b>"_s, u"a"_s}},
+         {u"T"_s, u"<b>A</b>"_s, u"a"_s},
+         {title}},
         {"a comment across two titles",
          rss("<title>T</title><item><title>How to open a comment: <!-- starts it</title>"
              "<link>http://example.com/1</link><description>one</description>< /item>\n"
              "<item><title>and --> ends it</title><description><p>two</p></description></item>"),
-         {u"T"_s, u"How to open a comment:  ends it"_s, u"<p>two</p>"_s}},
+         {u"T"_s, u"How to open a comment:  ends it"_s, u"<p>two</p>"_s},
+         {description}},
         {"an instruction across two items",
          rss("<title>T</title><item><title>A</title><description>a <?skip </description></item>"
              "<item><title>B</title><description>?> <i>b</i></description></item>"),
-         {u"T"_s, u"A"_s, u"a  <i>b</i>"_s}},
+         {u"T"_s, u"A"_s, u"a  <i>b</i>"_s},
+         {description}},
         {"a section across an item",
          rss("<title><i>T</i></title><item><title>A</title><description><![CDATA[<p>a</p>"
              "</description></item><item><title>B</title><description>]]></description></item>"),
          {u"<i>T</i>"_s, u"A"_s,
-          u"<p>a</p></description></item><item><title>B</title><description>"_s}},
-        {"a comment hiding an item",
-         rss("<title>T</title><!-- <item><title>old</title></item> -->"
-             "<item><title><b>A</b></title><description>a</description></item>"),
-         {u"T"_s, u"<b>A</b>"_s, u"a"_s}},
+          u"<p>a</p></description></item><item><title>B</title><description>"_s},
+         {title}},
         {"look-alikes of the ends and of the repairs",
          rss("<title>T <!-- - -> < b > </xml> &amp;apos; --></title>"
              "<item><title>A <?x ? > <![CDATA[ ]] > ?><b>!</b></title>"
              "<description><![CDATA[ <!-- a < b > c ]]></description></item>"),
-         {u"T "_s, u"A <b>!</b>"_s, u" <!-- a < b > c "_s}},
+         {u"T "_s, u"A <b>!</b>"_s, u" <!-- a < b > c "_s},
+         {title}},
+        {"an end of the prolog inside a section",
+         rss("<title>T</title><item><title><b>A</b></title>"
+             "<description><![CDATA[ends with </xml>]]></description></item>"),
+         {u"T"_s, u"<b>A</b>"_s, u"ends with </xml>"_s},
+         {title}},
+        // A value holding a section is left as written, markup beside it or not.
+        {"a section beside markup",
+         rss("<title>T</title><item><title><b>A</b></title>"
+             "<description><p>a</p><![CDATA[ 5 < 6 ]]></description></item>"),
+         {u"T"_s, u"<b>A</b>"_s, u"<p>a</p> 5 &lt; 6 "_s},
+         {title}},
+        // A tag named in a value's comment is no markup of the value: its "&" stay as written.
+        {"a tag named only in a value's comment",
+         rss("<title>T</title><item><title>A</title>"
+             "<description>5 &gt; 3 &amp; 2 > 1<!-- was <b>bold</b> --></description></item>"),
+         {u"T"_s, u"A"_s, u"5 > 3 & 2 > 1"_s},
+         {description}},
+        // A tag after the last comment is: the comment stays in the HTML.
+        {"a tag after a value's last comment",
+         rss("<title>T</title><item><title>A</title>"
+             "<description>a<!-- note --> <b>b</b> &amp; c</description></item>"),
+         {u"T"_s, u"A"_s, u"a<!-- note --> <b>b</b> &amp; c"_s},
+         {description}},
+        {"a comment hiding an item",
+         rss("<title>T</title><!-- <item><title>old</title></item> -->"
+             "<item><title><b>A</b></title><description>a</description></item>"),
+         {u"T"_s, u"<b>A</b>"_s, u"a"_s},
+         {title}},
         {"a closing tag with blanks before its end",
          rss("<title>T</title\n><item><title>A</title\t><description>a</description  >"
              "</item><item><title>B</title><description><p>b</p></description></item>"),
-         {u"T"_s, u"A"_s, u"a"_s, u"B"_s, u"<p>b</p>"_s}},
+         {u"T"_s, u"A"_s, u"a"_s, u"B"_s, u"<p>b</p>"_s},
+         {description}},
         {"a document type whose subset names a tag",
          rss("<title>T</title><item><title><b>A</b></title><description>a</description></item>",
              "<!DOCTYPE rss [\n<!-- the <title> of each item -->\n"
              "<!ENTITY who \"<title>us</title>\">\n]>\n"),
-         {u"T"_s, u"<b>A</b>"_s, u"a"_s}},
+         {u"T"_s, u"<b>A</b>"_s, u"a"_s},
+         {title}},
+        // The subset runs past the ">" its declarations hold, and the tag it names is no title.
+        {"a document type whose subset holds a > before a tag",
+         rss("<title>T</title><item><title><b>A</b></title><description>a</description></item>",
+             "<!DOCTYPE rss [\n<!ENTITY arrow \"a>b\">\n<!ENTITY open \"<title>\">\n]>\n"),
+         {u"T"_s, u"<b>A</b>"_s, u"a"_s},
+         {title}},
         {"a > that ends no tag",
          rss("<title>Home > News</title><item><title>5 > 3</title><description>a > b"
              "</description><category domain=\"x >\">c</category></item>"),
-         {u"Home > News"_s, u"5 > 3"_s, u"a > b"_s}},
+         {u"Home > News"_s, u"5 > 3"_s, u"a > b"_s},
+         {title, description}},
         // A repair that would make the feed unreadable is not made: an element named xml keeps
         // its end tag, and the feed is read as it stands.
         {"an element named xml",
          rss("<title>T</title><item><title><b>A</b></title><description>a</description>"
              "<x:xml xmlns:x=\"urn:x\"/><xml>kept</xml></item>"),
-         {u"T"_s, u"<b>A</b>"_s, u"a"_s}},
+         {u"T"_s, u"<b>A</b>"_s, u"a"_s},
+         {}},
         // The repairs still make the changes they are there for.
         {"markup written as elements",
          rss("<title>T</title><item><title>a <b>bold</b> word<!-- c --></title>"
              "<description><p>one</p> two</description></item>"),
-         {u"T"_s, u"a <b>bold</b> word"_s, u"<p>one</p> two"_s}},
+         {u"T"_s, u"a <b>bold</b> word"_s, u"<p>one</p> two"_s},
+         {title, description}},
+        // A kept element's comment is its text: what it names is laid out as nothing else.
+        {"a kept element holding a comment naming an item's end",
+         rss("<title>T</title><item><title>A</title><description>a</description>"
+             "<x:note xmlns:x=\"urn:x\"><!-- old </item> here --></x:note></item>"),
+         {u"T"_s, u"A"_s, u"a"_s},
+         {},
+         "<!-- old </item> here -->"},
+        {"a kept element holding a comment with a > before a tag",
+         rss("<title>T</title><item><title>A</title><description>a</description>"
+             "<x:note xmlns:x=\"urn:x\"><!-- 5 > 3: <b>five</b> --></x:note></item>"),
+         {u"T"_s, u"A"_s, u"a"_s},
+         {},
+         "<!-- 5 > 3: <b>five</b> -->"},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -130,8 +191,11 @@ TEST_F(WellFormedFeeds, CommentsInstructionsAndSectionsHideWhatTheyHoldAsXMLRead
         ASSERT_EQ(first.outcome, FeedLoader::Outcome::Loaded) << first.reason.toStdString();
         EXPECT_EQ(valuesOf(*first.feed).join(u'|').toStdString(),
                   row.values.join(u'|').toStdString());
+        EXPECT_EQ(repairsOf(*first.feed).join(u'|').toStdString(),
+                  row.repairs.join(u'|').toStdString());
         // Saved, opened and saved again: the same feed, to the byte.
         const QByteArray saved = first.feed->buildXMLData();
+        EXPECT_TRUE(saved.contains(row.kept)) << saved.toStdString();
         const FeedLoader::Result again = opened(saved);
         ASSERT_EQ(again.outcome, FeedLoader::Outcome::Loaded) << saved.toStdString();
         EXPECT_EQ(valuesOf(*again.feed).join(u'|').toStdString(),
