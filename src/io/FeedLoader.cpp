@@ -2,6 +2,7 @@
 
 #include "model/VLXFeed.h"
 #include "platform/BoundedFileReader.h"
+#include "xml/StopCheck.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <QLocale>
@@ -37,6 +38,10 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
     // themselves tell that they need none.
     const bool asBytes = !bytes.isNull() && !m_request.keepText && !m_request.checkedReader;
     std::optional<QString> head;
+    // The checks of the bytes before they are parsed walk all of them: they may be stopped too.
+    StopCheck stop([&progress, size = bytes.size()] {
+        return !progress || progress(Stage::Decoding, size, size);
+    });
     if (bytes.isNull()) {
         text = std::exchange(m_request.text, {});
     } else {
@@ -44,7 +49,9 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
         if (progress && !progress(Stage::Decoding, 0, size))
             return {};
         if (asBytes)
-            head = VLXParseFeed::headOfBytesReadAsTheyAre(bytes);
+            head = VLXParseFeed::headOfBytesReadAsTheyAre(bytes, &stop);
+        if (stop.stopped())
+            return {};
         if (!head)
             text = VLXParseFeed::stringFromXMLData(bytes);
         if (progress && !progress(Stage::Decoding, size, size))
@@ -55,8 +62,10 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
     int undecodableLine = 0;
     if (head)
         direct = readBytes(bytes, std::move(*head), progress);
-    else if (asBytes && VLXParseFeed::readsAsBytes(bytes, text))
+    else if (asBytes && VLXParseFeed::readsAsBytes(bytes, text, &stop))
         direct = readBytes(bytes, std::move(text), progress);
+    if (stop.stopped())
+        return {};
     if (direct) {
         bytes = QByteArray();
     } else if (!bytes.isNull()) {

@@ -29,10 +29,25 @@ public:
     static char16_t unit(char16_t c) { return c; }
     static char16_t unit(char c) { return char16_t(static_cast<unsigned char>(c)); }
 
-    // The position of c (ASCII) at or after from, or -1.
+    // The position of c (ASCII) at or after from, or -1. Written out here rather than called:
+    // in markup the next "<" is mostly a few characters on, and a call into the library cost
+    // more than the search itself.
     static qsizetype indexOf(const char16_t *data, qsizetype n, char16_t c, qsizetype from)
     {
-        return from >= n ? -1 : QStringView(data, n).indexOf(QChar(c), from);
+        qsizetype p = from;
+#if defined(__SSE2__)
+        const __m128i wanted = _mm_set1_epi16(short(c));
+        for (; p + 8 <= n; p += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + p));
+            if (const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(v, wanted)))
+                return p + (__builtin_ctz(unsigned(mask)) >> 1);
+        }
+#endif
+        for (; p < n; ++p) {
+            if (data[p] == c)
+                return p;
+        }
+        return -1;
     }
     static qsizetype indexOf(const char *data, qsizetype n, char16_t c, qsizetype from)
     {
@@ -55,7 +70,10 @@ public:
         return true;
     }
 
-    static char16_t asciiLower(char16_t c) { return c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c; }
+    static char16_t asciiLower(char16_t c)
+    {
+        return c >= 'A' && c <= 'Z' ? char16_t(c + 32) : c;
+    }
 
     template<typename Char>
     static bool matchesAsciiCI(const Char *data, qsizetype n, qsizetype at, QStringView needle)
@@ -128,7 +146,10 @@ public:
         return i;
     }
 
-    static bool isBlank(char16_t c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+    static bool isBlank(char16_t c)
+    {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    }
 
     // Whether the text at `at` (an ampersand) starts a numeric character reference that XML
     // accepts, however many digits it has.
@@ -295,12 +316,8 @@ public:
 
         template<typename Char> qsizetype from(const Char *data, qsizetype n, qsizetype at)
         {
-            if (found == -2 || (found >= 0 && found < at)) {
-                const char16_t first = char16_t(literal.front().unicode());
-                found = indexOf(data, n, first, at);
-                while (found >= 0 && !startsWithAt(data, n, found, literal))
-                    found = indexOf(data, n, first, found + 1);
-            }
+            if (found == -2 || (found >= 0 && found < at))
+                found = indexOfAscii(data, n, literal, at);
             return found;
         }
     };
@@ -343,16 +360,32 @@ public:
         return i < n && unit(data[i]) == u'>' ? i + 1 : -1;
     }
 
-    // The position of the ASCII needle at or after from, or -1.
+    // The position of the ASCII needle at or after from, or -1. The places where both its
+    // first and its last character stand are found several at a time: a search by the first
+    // alone stopped at every "-" of a text of many "<!--" when it looked for "-->", and by the
+    // last alone at every ">" of an ordinary feed.
     template<typename Char>
     static qsizetype indexOfAscii(const Char *data, qsizetype n, QLatin1StringView needle,
                                   qsizetype from)
     {
-        const char16_t first = char16_t(static_cast<unsigned char>(needle[0].toLatin1()));
-        for (qsizetype at = indexOf(data, n, first, from); at >= 0;
-             at = indexOf(data, n, first, at + 1)) {
-            if (startsWithAt(data, n, at, needle))
-                return at;
+        const qsizetype m = needle.size();
+        const Char first = Char(static_cast<unsigned char>(needle.front().toLatin1()));
+        const Char last = Char(static_cast<unsigned char>(needle.back().toLatin1()));
+        qsizetype p = from;
+#if defined(__SSE2__)
+        constexpr qsizetype block = 16 / sizeof(Char);
+        for (; p + m - 1 + block <= n; p += block) {
+            for (unsigned mask = bothAt(data + p, data + p + m - 1, first, last); mask != 0;
+                 mask &= mask - 1) {
+                const qsizetype at = p + __builtin_ctz(mask);
+                if (startsWithAt(data, n, at, needle))
+                    return at;
+            }
+        }
+#endif
+        for (; p + m <= n; ++p) {
+            if (data[p] == first && startsWithAt(data, n, p, needle))
+                return p;
         }
         return -1;
     }
@@ -441,4 +474,27 @@ public:
         }
         return -1;
     }
+
+private:
+#if defined(__SSE2__)
+    // One bit for each unit k of a block where `first` stands at a[k] and `last` at b[k].
+    static unsigned bothAt(const char16_t *a, const char16_t *b, char16_t first, char16_t last)
+    {
+        const __m128i both
+            = _mm_and_si128(_mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(a)),
+                                            _mm_set1_epi16(short(first))),
+                            _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i *>(b)),
+                                            _mm_set1_epi16(short(last))));
+        return unsigned(_mm_movemask_epi8(_mm_packs_epi16(both, _mm_setzero_si128())));
+    }
+    static unsigned bothAt(const char *a, const char *b, char first, char last)
+    {
+        const __m128i both
+            = _mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(a)),
+                                           _mm_set1_epi8(first)),
+                            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(b)),
+                                           _mm_set1_epi8(last)));
+        return unsigned(_mm_movemask_epi8(both));
+    }
+#endif
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "io/FeedTextScan.h"
+#include "xml/StopCheck.h"
 
 #include <array>
 
@@ -19,7 +20,8 @@
 // - a CDATA section runs from "<![CDATA[" (in any letter case) to the first "]]>", or to the
 //   end of the text when it is never closed;
 // - the document type runs from "<!DOCTYPE" before the root element to its ">", quoted texts
-//   and its internal subset passed over.
+//   and its internal subset passed over; a document has one at most, so only the first
+//   "<!DOCTYPE" can start it (a later one, even when the first never ended, is stray).
 // An opening never closed ("<!--" or "<?" without an end) is stray characters too.
 //
 // The parts are found in order, lazily: asking about ever later positions walks the text once,
@@ -40,9 +42,11 @@ public:
         Kind kind; // None: no part is left; start and end are then the text's end
     };
 
-    KeptMarkup(const Char *data, qsizetype n, Scope scope = Scope::Document)
-        : m_data(data), m_n(n), m_rootSeen(scope == Scope::Content),
-          m_documentStart(scope == Scope::Document), m_next(find(0))
+    // A stopped `stop` ends the search: no part is found after it.
+    KeptMarkup(const Char *data, qsizetype n, Scope scope = Scope::Document,
+               StopCheck *stop = nullptr)
+        : m_data(data), m_n(n), m_typeMayStart(scope == Scope::Document),
+          m_documentStart(scope == Scope::Document), m_stop(stop), m_next(find(0))
     {
     }
 
@@ -94,6 +98,8 @@ private:
     {
         for (qsizetype lt = Scan::indexOf(m_data, m_n, u'<', from); lt >= 0;
              lt = Scan::indexOf(m_data, m_n, u'<', lt + 1)) {
+            if (!StopCheck::goOn(m_stop))
+                break;
             const Part part = partAt(lt);
             if (part.kind != Kind::None)
                 return part;
@@ -118,8 +124,11 @@ private:
                     return none;
                 return {lt, close + 3, Kind::Comment};
             }
-            if (!m_rootSeen
+            if (m_typeMayStart
                 && Scan::startsWithAt(m_data, m_n, lt, QLatin1StringView("<!DOCTYPE"))) {
+                // Tried once: an unended type would otherwise be followed to the text's end
+                // again from every later opening.
+                m_typeMayStart = false;
                 const qsizetype end = Scan::declarationEnd(m_data, m_n, lt + 2);
                 return end < 0 ? none : Part {lt, end, Kind::DocumentType};
             }
@@ -139,15 +148,16 @@ private:
             return close < 0 ? none : Part {lt, close + 2, Kind::Instruction};
         }
         // An element's tag: the document type can come no more.
-        if (!m_rootSeen && Scan::nameEnd(m_data, m_n, lt + 1) > lt + 1)
-            m_rootSeen = true;
+        if (m_typeMayStart && Scan::nameEnd(m_data, m_n, lt + 1) > lt + 1)
+            m_typeMayStart = false;
         return none;
     }
 
     const Char *m_data;
     qsizetype m_n;
-    bool m_rootSeen;
+    bool m_typeMayStart; // before the root element and before any "<!DOCTYPE"
     bool m_documentStart;
+    StopCheck *m_stop;
     Scan::NextLiteral m_cdataEnd {QLatin1StringView("]]>")};
     Scan::NextLiteral m_commentEnd {QLatin1StringView("-->")};
     Scan::NextLiteral m_hyphens {QLatin1StringView("--")};

@@ -13,14 +13,16 @@
 // finds, and, for the re-escaping of tag values, from an opening tag to the first closing tag
 // after it. As long as no repair changes anything, every later one sees the same text, so "no
 // change anywhere" here means all of them can be skipped, and a large feed that needs none
-// costs one walk over its characters.
+// costs one walk over its characters. A stopped `stop` answers true: the caller, told to stop,
+// reads nothing.
 class RepairCheck
 {
 public:
     RepairCheck() = delete;
 
     template<typename Char>
-    static bool textNeedsRepair(const Char *data, qsizetype n, const QStringList &tags)
+    static bool textNeedsRepair(const Char *data, qsizetype n, const QStringList &tags,
+                                StopCheck *stop = nullptr)
     {
         using Scan = FeedTextScan;
         using Kept = KeptMarkup<Char>;
@@ -38,13 +40,15 @@ public:
             states.push_back({u'<' + tag + u'>', tag,
                               Scan::asciiLower(tag.isEmpty() ? u'\0' : tag.front().unicode())});
         }
-        Kept kept(data, n);
+        Kept kept(data, n, Kept::Scope::Document, stop);
         // Whether a ">" ends a tag: the characters of a tag are taken up to `taken` (outside a
         // tag only a "<" counts, and every one is visited here).
         Scan::OpenTag tag;
         qsizetype taken = 0;
         for (qsizetype p = Scan::nextMarkupCharacter(data, 0, n); p < n;
              p = Scan::nextMarkupCharacter(data, p + 1, n)) {
+            if (!StopCheck::goOn(stop))
+                return true;
             const typename Kept::Part &part = kept.after(p);
             if (part.start <= p) {
                 p = part.end - 1;
@@ -81,7 +85,7 @@ public:
                     if (state.valueStart >= 0) {
                         if (!closing || Scan::closingTagEnd(data, n, p, state.name) < 0)
                             continue;
-                        if (valueChanges(data, state.valueStart, p,
+                        if (valueChanges(data, state.valueStart, p, stop,
                                          kept.passed() - state.partsBefore,
                                          kept.passed(Kept::Kind::CData) - state.sectionsBefore))
                             return true;
@@ -102,15 +106,15 @@ private:
     // `sections` of them CDATA sections. A value holding a CDATA section is left alone; one
     // holding comments or instructions is escaped a stretch between them at a time.
     template<typename Char>
-    static bool valueChanges(const Char *data, qsizetype start, qsizetype end, qsizetype parts,
-                             qsizetype sections)
+    static bool valueChanges(const Char *data, qsizetype start, qsizetype end, StopCheck *stop,
+                             qsizetype parts, qsizetype sections)
     {
         if (sections > 0)
             return false;
         if (parts == 0)
             return FeedTextScan::valueNeedsEscaping(data + start, end - start);
         bool changes = false;
-        KeptMarkup<Char>(data + start, end - start, KeptMarkup<Char>::Scope::Content)
+        KeptMarkup<Char>(data + start, end - start, KeptMarkup<Char>::Scope::Content, stop)
             .walk(
                 [&](qsizetype from, qsizetype to) {
                     changes = changes

@@ -16,38 +16,43 @@ using Kept = KeptMarkup<char16_t>;
 // The comments and processing instructions of the value as XML reads them, in order: the
 // reading every repair before parsing shares, so that the parts of the value are the very parts
 // the search for its tags passed over.
-std::vector<Kept::Part> keptParts(QStringView value)
+std::vector<Kept::Part> keptParts(QStringView value, StopCheck *stop)
 {
     std::vector<Kept::Part> parts;
-    Kept(reinterpret_cast<const char16_t *>(value.utf16()), value.size(), Kept::Scope::Content)
+    Kept(reinterpret_cast<const char16_t *>(value.utf16()), value.size(), Kept::Scope::Content,
+         stop)
         .walk([](qsizetype, qsizetype) {}, [&](const Kept::Part &part) { parts.push_back(part); });
     return parts;
 }
 
 } // namespace
 
-QString TagValueRepair::repaired(QStringView value, bool holdsHTML)
+QString TagValueRepair::repaired(QStringView value, bool holdsHTML, StopCheck *stop)
 {
-    const std::vector<Kept::Part> parts = keptParts(value);
+    const std::vector<Kept::Part> parts = keptParts(value, stop);
     // Whether the value holds markup is told by what lies outside its comments: a tag inside a
     // comment is no markup of the value.
     QString outside;
     qsizetype from = 0;
     for (const Kept::Part &part : parts) {
+        if (!StopCheck::goOn(stop))
+            return {};
         outside += value.sliced(from, part.start - from);
         from = part.end;
     }
     if (!parts.empty())
         outside += value.sliced(from);
-    const bool markup = holdsTag(parts.empty() ? value : QStringView(outside));
+    const bool markup = holdsTag(parts.empty() ? value : QStringView(outside), stop);
     const auto stretch = [&](QStringView text) {
-        return markup ? HTMLText::fromPlainText(text)
-                      : VLXParseFeed::encodeIllegalXMLCharacters(text.toString());
+        return markup ? HTMLText::fromPlainText(text, HTMLText::Quotes::Kept, stop)
+                      : VLXParseFeed::encodeIllegalXMLCharacters(text.toString(), stop);
     };
 
     QString out;
     from = 0;
     for (const Kept::Part &part : parts) {
+        if (!StopCheck::goOn(stop))
+            return {};
         out += stretch(value.sliced(from, part.start - from));
         const QStringView whole = value.sliced(part.start, part.end - part.start);
         if (!markup || !holdsHTML) {
@@ -63,17 +68,20 @@ QString TagValueRepair::repaired(QStringView value, bool holdsHTML)
     return out;
 }
 
-bool TagValueRepair::holdsTag(QStringView value)
+bool TagValueRepair::holdsTag(QStringView value, StopCheck *stop)
 {
-    for (qsizetype lt = value.indexOf(u'<'); lt >= 0; lt = value.indexOf(u'<', lt + 1)) {
+    const auto *units = reinterpret_cast<const char16_t *>(value.utf16());
+    const qsizetype n = value.size();
+    for (qsizetype lt = FeedTextScan::indexOf(units, n, u'<', 0); lt >= 0;
+         lt = FeedTextScan::indexOf(units, n, u'<', lt + 1)) {
+        if (!StopCheck::goOn(stop))
+            return false;
         qsizetype at = lt + 1;
         if (at < value.size() && value[at] == u'/')
             ++at;
         if (at >= value.size())
             return false;
-        if (FeedTextScan::nameEnd(reinterpret_cast<const char16_t *>(value.utf16()), value.size(),
-                                  at)
-            == at)
+        if (FeedTextScan::nameEnd(units, n, at) == at)
             continue;
         for (qsizetype i = at + 1; i < value.size(); ++i) {
             if (value[i] == u'>')

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+class StopCheck;
+
 // The repair of a value the reader finds between an element's tags before the document is
 // parsed (a title, a description): stray "<", ">" and "&" escaped, or, when the document wrote
 // its markup as child elements, that markup escaped whole, so that it reads as the same markup
@@ -22,10 +24,11 @@ class TagValueRepair
 public:
     TagValueRepair() = delete;
 
-    // The value repaired, for a field that holds HTML or plain text.
-    static QString repaired(QStringView value, bool holdsHTML);
+    // The value repaired, for a field that holds HTML or plain text (of no use once `stop` is
+    // stopped).
+    static QString repaired(QStringView value, bool holdsHTML, StopCheck *stop = nullptr);
 
     // Whether a value holds a tag ("<b>", "</p>", "<br/>"): the document wrote its markup as
     // child elements, not as stray characters.
-    static bool holdsTag(QStringView value);
+    static bool holdsTag(QStringView value, StopCheck *stop = nullptr);
 };

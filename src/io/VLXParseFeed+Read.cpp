@@ -51,7 +51,13 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus, StatusSink 
     showStatus(statusField, u"Verifying/Repairing...   %1"_s.arg(baseStatus));
     // Every format takes the same repairs (repairRSS20 and its twins); their messages are logged
     // once the repaired text is the one read.
-    repair(work);
+    if (!repair(work)) {
+        m_newFeed.reset();
+        m_checkedDocument.reset();
+        m_checkedText.clear();
+        releaseText();
+        return Stopped;
+    }
     showStatus(statusField, u"Parsing...   %1"_s.arg(baseStatus));
     m_readFormat.clear();
     int result = readDocument(work, [](const FeedFormat &format) { return readerOf(format); });
@@ -92,7 +98,8 @@ int VLXParseFeed::parseFeedChannelOnly(const QString &text)
         return NotAFeedNoProlog;
     bool prologAdded = false;
     QString work = workingCopyWithProlog(text, prologAdded);
-    repair(work);
+    if (!repair(work))
+        return Stopped;
     int result = readDocument(work, [](const FeedFormat &format) -> DocumentReader {
         return format.reader == FeedFormat::Reader::RSS20
             ? &VLXParseFeed::parseRSS20ChannelOnlyDocument
@@ -104,7 +111,7 @@ int VLXParseFeed::parseFeedChannelOnly(const QString &text)
     return result;
 }
 
-bool VLXParseFeed::readsAsBytes(const QByteArray &bytes, const QString &text)
+bool VLXParseFeed::readsAsBytes(const QByteArray &bytes, const QString &text, StopCheck *stop)
 {
     // The text is the bytes' own UTF-8, and the prolog says so (or names no encoding): the
     // parser then reads the bytes as it would read the text's UTF-8.
@@ -117,10 +124,11 @@ bool VLXParseFeed::readsAsBytes(const QByteArray &bytes, const QString &text)
     if (rootHead(text).isNull())
         return false;
     QStringList messages;
-    return repairText(text, &messages).isSharedWith(text);
+    return repairText(text, &messages, stop).isSharedWith(text) && !(stop && stop->stopped());
 }
 
-std::optional<QString> VLXParseFeed::headOfBytesReadAsTheyAre(const QByteArray &bytes)
+std::optional<QString> VLXParseFeed::headOfBytesReadAsTheyAre(const QByteArray &bytes,
+                                                              StopCheck *stop)
 {
     const QByteArrayView view(bytes);
     // Characters beyond ASCII that the repairs' case-insensitive search takes for ASCII letters
@@ -134,7 +142,7 @@ std::optional<QString> VLXParseFeed::headOfBytesReadAsTheyAre(const QByteArray &
         return std::nullopt;
     const qsizetype root = FeedTextScan::rootStart(view.data(), view.size());
     const qsizetype end = FeedTextScan::startTagEnd(view.data(), view.size(), root);
-    if (end < 0 || RepairCheck::textNeedsRepair(view.data(), view.size(), repairedTags()))
+    if (end < 0 || RepairCheck::textNeedsRepair(view.data(), view.size(), repairedTags(), stop))
         return std::nullopt;
     return QString::fromUtf8(view.first(end));
 }

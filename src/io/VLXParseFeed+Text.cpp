@@ -51,14 +51,14 @@ QStringList declarationsOf(const QString &text, QLatin1StringView rootTag)
 }
 
 // Position of the first case-insensitive (ASCII) match of `needle` at or after `from`, where
-// needle starts with '<' or ']'; -1 when none.
-qsizetype findTagCI(QStringView text, QStringView needle, qsizetype from)
+// needle starts with '<' or ']'; -1 when none, or when `stop` stops the search.
+qsizetype findTagCI(QStringView text, QStringView needle, qsizetype from, StopCheck *stop)
 {
     const char16_t first = needle[0].unicode();
     const qsizetype n = text.size();
     const qsizetype m = needle.size();
-    while (from <= n - m) {
-        const qsizetype hit = text.indexOf(QChar(first), from);
+    while (from <= n - m && StopCheck::goOn(stop)) {
+        const qsizetype hit = FeedTextScan::indexOf(unitsOf(text), n, first, from);
         if (hit < 0 || hit > n - m)
             return -1;
         qsizetype k = 1;
@@ -79,30 +79,23 @@ qsizetype findTagCI(QStringView text, QStringView needle, qsizetype from)
     return -1;
 }
 
-// Literal search that lets the first character's vectorised scan do the work; for the short
-// needles of the repairs on large texts this is several times quicker than a general search.
-qsizetype findLiteral(QStringView text, QStringView needle, qsizetype from = 0)
+// The position of the ASCII literal at or after `from`, or -1.
+qsizetype findLiteral(QStringView text, QLatin1StringView literal, qsizetype from = 0)
 {
-    const QChar first = needle[0];
-    const qsizetype last = text.size() - needle.size();
-    for (qsizetype p = text.indexOf(first, from); p >= 0 && p <= last;
-         p = text.indexOf(first, p + 1)) {
-        if (text.sliced(p, needle.size()) == needle)
-            return p;
-    }
-    return -1;
+    return FeedTextScan::indexOfAscii(unitsOf(text), text.size(), literal, from);
 }
 
 using Kept = KeptMarkup<char16_t>;
 
 // The text with `change` applied to every stretch outside its kept markup (see KeptMarkup),
 // which is copied as it is. Answers the text, shared, when nothing changed.
-template<typename Change> QString outsideKeptMarkup(const QString &text, Change change)
+template<typename Change>
+QString outsideKeptMarkup(const QString &text, StopCheck *stop, Change change)
 {
     const QStringView in(text);
     QString out;
     out.reserve(in.size());
-    Kept(unitsOf(in), in.size())
+    Kept(unitsOf(in), in.size(), Kept::Scope::Document, stop)
         .walk([&](qsizetype from, qsizetype to) { change(in.sliced(from, to - from), out); },
               [&](const Kept::Part &part) {
                   out.append(in.sliced(part.start, part.end - part.start));
@@ -112,12 +105,13 @@ template<typename Change> QString outsideKeptMarkup(const QString &text, Change 
 
 // The text with every `literal` outside its kept markup replaced, or the text itself when there
 // is none there.
-QString replacedOutsideKeptMarkup(const QString &text, QStringView literal, QStringView by)
+QString replacedOutsideKeptMarkup(const QString &text, QLatin1StringView literal, QStringView by,
+                                  StopCheck *stop)
 {
     if (findLiteral(text, literal) < 0)
         return text;
-    return outsideKeptMarkup(text, [&](QStringView stretch, QString &out) {
-        for (qsizetype from = 0;;) {
+    return outsideKeptMarkup(text, stop, [&](QStringView stretch, QString &out) {
+        for (qsizetype from = 0; StopCheck::goOn(stop);) {
             const qsizetype at = findLiteral(stretch, literal, from);
             out.append(stretch.sliced(from, (at < 0 ? stretch.size() : at) - from));
             if (at < 0)
@@ -130,9 +124,11 @@ QString replacedOutsideKeptMarkup(const QString &text, QStringView literal, QStr
 
 // The first place at or after `from` where `tag` (starting with "<", any letter case) stands
 // outside the kept markup; -1 when none. `from` never goes back from one call to the next.
-qsizetype findOutside(QStringView text, Kept &kept, QStringView tag, qsizetype from)
+qsizetype findOutside(QStringView text, Kept &kept, QStringView tag, qsizetype from,
+                      StopCheck *stop)
 {
-    for (qsizetype at = findTagCI(text, tag, from); at >= 0; at = findTagCI(text, tag, from)) {
+    for (qsizetype at = findTagCI(text, tag, from, stop); at >= 0;
+         at = findTagCI(text, tag, from, stop)) {
         const Kept::Part &part = kept.after(at);
         if (part.start > at)
             return at;
@@ -187,7 +183,7 @@ bool VLXParseFeed::namesFeedRoot(const QString &text)
     return local == u"rss" || local == u"RDF" || local == u"feed";
 }
 
-QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text)
+QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text, StopCheck *stop)
 {
     // One pass, copying the runs between the characters it escapes: replacing each kind over
     // the whole text moved the rest of it again for every thousand matches, which took minutes
@@ -198,6 +194,8 @@ QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text)
     qsizetype copied = 0; // units[0, copied) are in out
     for (qsizetype i = FeedTextScan::nextMarkupCharacter(units, 0, n); i < n;
          i = FeedTextScan::nextMarkupCharacter(units, i + 1, n)) {
+        if (!StopCheck::goOn(stop))
+            return {};
         const char16_t c = units[i];
         QStringView escaped;
         if (c == u'<')
@@ -221,7 +219,7 @@ QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text)
 }
 
 QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &tagName,
-                                            bool *changed)
+                                            bool *changed, StopCheck *stop)
 {
     *changed = false;
     // Titles hold plain text; the descriptions and encoded content HTML.
@@ -231,21 +229,22 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
     const QStringView view(text);
     // Tags are found only where XML reads them: a "<title>" in a comment, an instruction or a
     // CDATA section is their text, and a title ends at its first closing tag outside them.
-    Kept kept(unitsOf(view), view.size());
+    Kept kept(unitsOf(view), view.size(), Kept::Scope::Document, stop);
 
     QString out;
     qsizetype copied = 0; // text[0, copied) is already in `out` (when out is in use)
-    for (qsizetype open = findOutside(view, kept, openTag, 0); open >= 0;) {
+    for (qsizetype open = findOutside(view, kept, openTag, 0, stop);
+         open >= 0 && StopCheck::goOn(stop);) {
         const qsizetype valueStart = open + openTag.size();
         const qsizetype partsBefore = kept.passed();
         const qsizetype sectionsBefore = kept.passed(Kept::Kind::CData);
-        qsizetype close = findOutside(view, kept, closing, valueStart);
+        qsizetype close = findOutside(view, kept, closing, valueStart, stop);
         qsizetype closeEnd = -1;
         while (
             close >= 0
             && (closeEnd = FeedTextScan::closingTagEnd(unitsOf(view), view.size(), close, tagName))
                 < 0)
-            close = findOutside(view, kept, closing, close + 1);
+            close = findOutside(view, kept, closing, close + 1, stop);
         if (close < 0)
             break;
         const QStringView value = view.sliced(valueStart, close - valueStart);
@@ -254,7 +253,7 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
         const bool holdsParts = kept.passed() != partsBefore;
         if (!holdsSection
             && (holdsParts || FeedTextScan::valueNeedsEscaping(unitsOf(value), value.size()))) {
-            const QString encoded = TagValueRepair::repaired(value, holdsHTML);
+            const QString encoded = TagValueRepair::repaired(value, holdsHTML, stop);
             if (encoded != value) {
                 if (!*changed)
                     out.reserve(text.size() + text.size() / 16);
@@ -264,7 +263,7 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
                 *changed = true;
             }
         }
-        open = findOutside(view, kept, openTag, closeEnd);
+        open = findOutside(view, kept, openTag, closeEnd, stop);
     }
     if (!*changed)
         return text;
@@ -279,28 +278,28 @@ const QStringList &VLXParseFeed::repairedTags()
     return tags;
 }
 
-QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
+QString VLXParseFeed::repairText(const QString &text, QStringList *messages, StopCheck *stop)
 {
     const QStringList &tags = repairedTags();
-    if (!RepairCheck::textNeedsRepair(unitsOf(text), text.size(), tags))
+    if (!RepairCheck::textNeedsRepair(unitsOf(text), text.size(), tags, stop))
         return text;
     // Every step finds what it repairs outside the CDATA sections, comments and instructions (see
     // KeptMarkup): "a < b" in a show note, or "<?x >?>", is their text, and a well-formed feed
     // stays one. Each step reads the parts of the text the step before left.
     // 1. Double-encoded apostrophes. One pass leaves none: the replacement cannot form a new
     // occurrence with its neighbours.
-    QString work = replacedOutsideKeptMarkup(text, u"&amp;apos;", u"&apos;");
+    QString work = replacedOutsideKeptMarkup(text, "&amp;apos;"_L1, u"&apos;", stop);
     if (work.constData() != text.constData())
         messages->append(u"Fix double encoding of the apostrophe"_s);
     // 2. "< " until none is left: every run of spaces right after a "<" goes. 3. " >" until
     // none is left: every run of spaces right before a ">" that ends a tag goes, with no
     // message; in text and in quoted values a ">" is the text's own, and so are the spaces.
     bool spaceAfterOpen = false;
-    work = outsideKeptMarkup(work, [&spaceAfterOpen](QStringView in, QString &out) {
+    work = outsideKeptMarkup(work, stop, [&spaceAfterOpen, stop](QStringView in, QString &out) {
         const qsizetype n = in.size();
         FeedTextScan::OpenTag tag;
         qsizetype i = 0;
-        while (i < n) {
+        while (i < n && StopCheck::goOn(stop)) {
             if (in[i] != u' ') {
                 tag.take(in[i].unicode());
                 out.append(in[i++]);
@@ -320,13 +319,13 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages)
         messages->append(u"Removed illegal whitespace at start of XML tags"_s);
     // 4. A closing tag of the prolog that some tools write at the end.
     const QString before = work;
-    work = replacedOutsideKeptMarkup(work, u"</xml>", u"");
+    work = replacedOutsideKeptMarkup(work, "</xml>"_L1, u"", stop);
     if (work.constData() != before.constData())
         messages->append(u"Removed </xml> tag that shouldn't exist"_s);
     // 5. Tag values re-escaped.
     for (const QString &tag : tags) {
         bool changed = false;
-        work = fixEntityEncodingText(work, tag, &changed);
+        work = fixEntityEncodingText(work, tag, &changed, stop);
         if (changed)
             messages->append(u"Fixed the encoding in the value of the %1 tag"_s.arg(tag));
     }

@@ -1,6 +1,7 @@
 #include "io/VLXParseFeed.h"
 
 #include "io/FeedFormat.h"
+#include "xml/StopCheck.h"
 
 #include "model/FeedElement.h"
 #include "model/VLXFeed.h"
@@ -171,13 +172,20 @@ qint64 VLXParseFeed::countItems(const vlxXMLDOM &dom)
     return 0;
 }
 
-void VLXParseFeed::repair(QString &work)
+bool VLXParseFeed::repair(QString &work)
 {
     m_repairs.clear();
     m_unrepaired = QString();
-    QString repaired = repairText(work, &m_repairs);
+    const qint64 total = work.size();
+    StopCheck stop([this, total] { return report(Stage::Checking, 0, total); });
+    QString repaired = repairText(work, &m_repairs, &stop);
+    if (stop.stopped()) {
+        m_repairs.clear();
+        return false;
+    }
     if (repaired.constData() != work.constData())
         m_unrepaired = std::exchange(work, std::move(repaired));
+    return true;
 }
 
 std::unique_ptr<vlxXMLDOM> VLXParseFeed::treeToRead(const QString &text, const QString **read)
@@ -234,7 +242,7 @@ int VLXParseFeed::readDocument(const QString &text, DocumentReader (*choose)(con
     if (!read) {
         refuse(format.refusal.isEmpty()
                    ? u"The feed is in %1 %2 format, which is not read here."_s.arg(format.type,
-                                                                                  format.version)
+                                                                                   format.version)
                    : format.refusal);
         return NotAFeed;
     }
@@ -292,8 +300,7 @@ int VLXParseFeed::isItAFeed(const QString &text)
         if (!namesFeedRoot(work)) {
             m_refusal
                 = u"It is not well-formed XML. The following error was detected on line "
-                  u"%1: %2"_s
-                      .arg(m_refusalLine)
+                  u"%1: %2"_s.arg(m_refusalLine)
                       .arg(m_xmlErrorDict.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey))
                                .toString());
             m_xmlErrorDict.clear();

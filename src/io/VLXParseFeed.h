@@ -12,6 +12,7 @@
 class FeedElement;
 class FeedFormat;
 class StatusSink;
+class StopCheck;
 class VLXFeed;
 class vlxXMLDOM;
 class vlxXMLNode;
@@ -80,7 +81,8 @@ public:
     // Whether the bytes of a file read as they are give the very feed their text (decoded by
     // stringFromXMLData) gives: UTF-8 led by its XML declaration, of a known format, and with
     // nothing to repair.
-    static bool readsAsBytes(const QByteArray &bytes, const QString &text);
+    static bool readsAsBytes(const QByteArray &bytes, const QString &text,
+                             StopCheck *stop = nullptr);
     // Reads such bytes without a text of their own: the text handed over is freed before the
     // bytes are parsed, and only the start of the document (the root's declarations) is kept.
     // Answers as parseFeed, and NotParsedAsBytes (nothing read, nothing logged) when the bytes
@@ -91,7 +93,8 @@ public:
     // parseFeedData needs of the text). Nothing when the bytes cannot tell, which they can
     // for nearly every UTF-8 file that readsAsBytes takes (see FeedTextScan for the rare
     // exceptions): those are judged on their text.
-    static std::optional<QString> headOfBytesReadAsTheyAre(const QByteArray &bytes);
+    static std::optional<QString> headOfBytesReadAsTheyAre(const QByteArray &bytes,
+                                                           StopCheck *stop = nullptr);
     int parseFeedData(const QByteArray &bytes, QString text);
 
     std::shared_ptr<VLXFeed> feed() const { return m_newFeed; }
@@ -129,7 +132,7 @@ public:
     QString repairAtom03(const QString &text, FeedElement *owner);
     QString repairAtom10(const QString &text, FeedElement *owner);
     QString fixEntityEncoding(const QString &text, const QString &tagName, FeedElement *owner);
-    static QString encodeIllegalXMLCharacters(const QString &text);
+    static QString encodeIllegalXMLCharacters(const QString &text, StopCheck *stop = nullptr);
 
     static QStringList nameSpaces(const QString &text);
     static QStringList RDFNameSpaces(const QString &text);
@@ -148,9 +151,11 @@ public:
     // The repair steps on their own: the repaired text and the messages (texts only, without the
     // kind) that repairRSS20 logs on its owner. Returns the same shared string when nothing
     // changed, so an unchanged text costs no copy.
-    static QString repairText(const QString &text, QStringList *messages);
-    static QString fixEntityEncodingText(const QString &text, const QString &tagName,
-                                         bool *changed);
+    // A stopped `stop` ends the repairs early: what they answer then is of no use.
+    static QString repairText(const QString &text, QStringList *messages,
+                              StopCheck *stop = nullptr);
+    static QString fixEntityEncodingText(const QString &text, const QString &tagName, bool *changed,
+                                         StopCheck *stop = nullptr);
 
     static const QStringList &knownVersions();
     // The start of a text up to the end of its root element's start tag: all a reader takes from
@@ -182,16 +187,16 @@ private:
     static QString noChannel(const QString &rootName);
     // The repairs made to the working copy before it is read: the text as it stood (null when
     // they changed nothing) and their messages, logged on the feed when the repaired text is
-    // the one read.
-    void repair(QString &work);
+    // the one read. False when the progress callback stopped them (work is then as it was).
+    bool repair(QString &work);
     // The tree read for the repaired text: its own, or, when it does not parse while the text
     // as it stood does, the tree of that text, which read then points to. The repairs are there
     // for broken feeds: one never makes a text that XML reads unreadable.
     std::unique_ptr<vlxXMLDOM> treeToRead(const QString &text, const QString **read);
     std::unique_ptr<vlxXMLDOM> documentFor(const QString &text);
     // A reader of a parsed document: the tree, the text it was read from and its root element.
-    using DocumentReader = int (VLXParseFeed::*)(vlxXMLDOM &dom, const QString &text,
-                                          const vlxXMLNode *root);
+    using DocumentReader
+        = int (VLXParseFeed::*)(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root);
     // The reader of a format's reader; nullptr for none.
     static DocumentReader readerOf(const FeedFormat &format);
     // Parses text (or reuses the checked tree), finds the format its root names and hands the

@@ -1,5 +1,7 @@
 #include "xml/HTMLText.h"
 
+#include "xml/StopCheck.h"
+
 #include <array>
 
 namespace {
@@ -26,11 +28,13 @@ template<typename Char> const char *referenceFor(Char c, HTMLText::Quotes quotes
 
 } // namespace
 
-QString HTMLText::fromPlainText(QStringView text, Quotes quotes)
+QString HTMLText::fromPlainText(QStringView text, Quotes quotes, StopCheck *stop)
 {
     QString html;
     qsizetype plain = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!StopCheck::goOn(stop))
+            return {};
         const char *reference = referenceFor(text[i].unicode(), quotes);
         if (!reference)
             continue;

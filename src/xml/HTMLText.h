@@ -9,6 +9,8 @@
 // reader shows as it stands, and HTML (descriptions, encoded content), which a reader renders.
 // Plain text that becomes HTML goes through here, so that what a reader shows of it is exactly
 // the text: a "<" its author wrote as text never turns into markup on the way.
+class StopCheck;
+
 class HTMLText
 {
 public:
@@ -20,8 +22,10 @@ public:
     enum class Quotes { Kept, Escaped };
 
     // The HTML that shows exactly text: "&", "<" and ">" written as references, and with
-    // Quotes::Escaped '"' and "'" as well. Line ends stay as they are.
-    static QString fromPlainText(QStringView text, Quotes quotes = Quotes::Kept);
+    // Quotes::Escaped '"' and "'" as well. Line ends stay as they are. Of no use once `stop`
+    // has stopped.
+    static QString fromPlainText(QStringView text, Quotes quotes = Quotes::Kept,
+                                 StopCheck *stop = nullptr);
     // The same over UTF-8 (quotes kept), appended to out.
     static void appendFromPlainText(QByteArray &out, QByteArrayView utf8);
 

@@ -4,6 +4,7 @@
 
 #include "FeedReadTest.h"
 #include "common/TestSupport.h"
+#include "io/RepairCheck.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
 #include "model/extensionManagerChannel.h"
@@ -11,6 +12,7 @@
 #include "model/extensionNSName.h"
 #include "model/extensionNSRaw.h"
 #include "settings/VLXPreferences.h"
+#include "xml/StopCheck.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +21,7 @@
 
 #include <cstdlib>
 
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -481,5 +484,73 @@ TEST_F(FeedLoaderTest, WhatStandsBeforeTheRootNamesNoFormat)
             ASSERT_EQ(saved.outcome, FeedLoader::Outcome::Loaded);
             EXPECT_EQ(saved.feed->XMLComments(), opened.feed->XMLComments());
         }
+    }
+}
+
+// The walks over a text before it is parsed (the check of whether any repair applies, on the
+// bytes and on the text, and the repairs themselves) ask whether to go on as they go, however
+// the text is made, and end at once when told to stop: a Cancel is heard within milliseconds.
+TEST_F(FeedLoaderTest, TheWalksBeforeParsingAskAsTheyGoAndStopWhenTold)
+{
+    const auto feedAround = [](const QByteArray &beforeRoot, const QByteArray &description) {
+        return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + beforeRoot
+            + "<rss version=\"2.0\"><channel><title>T</title><item><description>" + description
+            + "</description></item></channel></rss>\n";
+    };
+    const qint64 size = 1 << 20;
+    const auto run
+        = [size](const QByteArray &piece) { return piece.repeated(size / piece.size()); };
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } shapes[] = {
+        {"document types in a bogus comment",
+         feedAround("<!-- -- " + run("<!DOCTYPE x [ ") + " -->", "a & b")},
+        {"unclosed instructions in a description", feedAround({}, run("<?x "))},
+        {"closed comments in a description", feedAround({}, run("<!-- c --> & "))},
+        {"stray openings in a description", feedAround({}, run("<!-- <? <!DOCTYPE "))},
+    };
+    using Walk = std::function<void(const QByteArray &, StopCheck *)>;
+    const std::pair<const char *, Walk> walks[] = {
+        {"the check of the bytes",
+         [](const QByteArray &bytes, StopCheck *stop) {
+             RepairCheck::textNeedsRepair(bytes.constData(), bytes.size(),
+                                          {u"title"_s, u"description"_s}, stop);
+         }},
+        {"the bytes read as they are",
+         [](const QByteArray &bytes, StopCheck *stop) {
+             VLXParseFeed::headOfBytesReadAsTheyAre(bytes, stop);
+         }},
+        {"the repairs of the text",
+         [](const QByteArray &bytes, StopCheck *stop) {
+             QStringList messages;
+             VLXParseFeed::repairText(QString::fromUtf8(bytes), &messages, stop);
+         }},
+    };
+    for (const auto &shape : shapes) {
+        for (const auto &[walkName, walk] : walks) {
+            SCOPED_TRACE(std::string(shape.name) + ", " + walkName);
+            int asked = 0;
+            StopCheck counting([&asked] { return ++asked > 0; });
+            walk(shape.bytes, &counting);
+            EXPECT_GE(asked, size / 65536);
+            int askedAfterNo = 0;
+            StopCheck stopping([&askedAfterNo] { return ++askedAfterNo < 0; });
+            walk(shape.bytes, &stopping);
+            EXPECT_TRUE(stopping.stopped());
+            EXPECT_EQ(askedAfterNo, 1);
+        }
+        // The window's load asks through its progress while the repairs are checked for.
+        int decodingReports = 0;
+        const FeedLoader::Result result = load(
+            shape.bytes,
+            [&](Stage stage, qint64 done, qint64 total) {
+                decodingReports += stage == Stage::Decoding && done == total ? 1 : 0;
+                return decodingReports < 2;
+            },
+            false);
+        EXPECT_EQ(result.outcome, FeedLoader::Outcome::Stopped) << shape.name;
+        EXPECT_EQ(decodingReports, 2) << shape.name;
     }
 }

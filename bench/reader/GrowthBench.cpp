@@ -1,0 +1,142 @@
+// How the time to open a hostile file grows with its size, at 1, 2 and 4 MB: it must grow in
+// proportion (at most some 2.3 times per doubling), whatever the text holds. Each shape runs on
+// the window's paths: the file's bytes (parsed as they are when nothing needs repair), its text,
+// and the repairs made before the text is read; libxml2 alone reads the same bytes beside them.
+// Compare the times of one shape and path across the three sizes (and the BigO line Google
+// Benchmark fits to them).
+//
+// The shapes put runs of the openings the scans before parsing look for where XML reads none of
+// them as markup (inside a comment that holds "--", which XML reads as no comment, inside an
+// instruction whose target is no name, before the root), and many closed comments and many
+// unclosed "<?x " in a description the repairs walk.
+#include "io/FeedLoader.h"
+#include "io/VLXParseFeed.h"
+
+#include <benchmark/benchmark.h>
+#include <libxml/parser.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+QByteArray feed(const QByteArray &beforeRoot, const QByteArray &inChannel)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + beforeRoot
+        + "<rss version=\"2.0\"><channel><title>T</title><link>https://e.org/</link>"
+          "<item><title>One</title></item>"
+        + inChannel + "</channel></rss>\n";
+}
+
+QByteArray runOf(const QByteArray &piece, qint64 bytes)
+{
+    return piece.repeated(bytes / piece.size());
+}
+
+struct Shape
+{
+    std::string name;
+    std::function<QByteArray(qint64 bytes)> make;
+};
+
+std::vector<Shape> shapes()
+{
+    std::vector<Shape> all;
+    const std::pair<const char *, QByteArray> openings[] = {
+        {"DocumentTypes", "<!DOCTYPE x [ "},
+        {"CommentOpenings", "<!-- "},
+        {"InstructionOpenings", "<? "},
+        {"SectionOpenings", "<![CDATA[ "},
+    };
+    for (const auto &[name, opening] : openings) {
+        all.push_back({std::string(name) + "InABogusComment", [opening](qint64 bytes) {
+                           return feed("<!-- -- " + runOf(opening, bytes) + " -->\n", {});
+                       }});
+        all.push_back({std::string(name) + "InABogusInstruction", [opening](qint64 bytes) {
+                           return feed("<?1x " + runOf(opening, bytes) + " ?>\n", {});
+                       }});
+        all.push_back({std::string(name) + "BeforeTheRoot",
+                       [opening](qint64 bytes) { return feed(runOf(opening, bytes), {}); }});
+    }
+    // A stray "&" makes the description one to repair.
+    all.push_back({"ClosedCommentsInADescription", [](qint64 bytes) {
+                       return feed({},
+                                   "<item><description>" + runOf("<!-- c --> & ", bytes)
+                                       + "</description></item>");
+                   }});
+    all.push_back({"UnclosedInstructionsInADescription", [](qint64 bytes) {
+                       return feed({},
+                                   "<item><description>" + runOf("<?x ", bytes)
+                                       + "</description></item>");
+                   }});
+    return all;
+}
+
+void openBytes(benchmark::State &state, const QByteArray &bytes, bool keepText)
+{
+    for (auto _ : state) {
+        FeedLoader::Request request;
+        request.bytes = bytes;
+        request.keepText = keepText;
+        request.validate = false;
+        FeedLoader loader(std::move(request));
+        if (loader.run().outcome == FeedLoader::Outcome::Stopped) {
+            state.SkipWithError("the load stopped");
+            return;
+        }
+    }
+}
+
+void repairAndRead(benchmark::State &state, const QByteArray &bytes)
+{
+    const QString text = VLXParseFeed::stringFromXMLData(bytes);
+    for (auto _ : state) {
+        VLXParseFeed reader;
+        if (reader.parseFeed(text, QString(), nullptr) == VLXParseFeed::Stopped) {
+            state.SkipWithError("the read stopped");
+            return;
+        }
+    }
+}
+
+void libxml2Reads(benchmark::State &state, const QByteArray &bytes)
+{
+    for (auto _ : state) {
+        xmlDocPtr doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
+                                      XML_PARSE_NONET | XML_PARSE_COMPACT | XML_PARSE_HUGE
+                                          | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+        xmlFreeDoc(doc);
+    }
+}
+
+[[maybe_unused]] const bool registered = [] {
+    using Path = std::function<void(benchmark::State &, const QByteArray &)>;
+    const std::pair<const char *, Path> paths[] = {
+        {"Bytes", [](benchmark::State &s, const QByteArray &b) { openBytes(s, b, false); }},
+        {"Text", [](benchmark::State &s, const QByteArray &b) { openBytes(s, b, true); }},
+        {"Repaired", repairAndRead},
+        {"Libxml2", libxml2Reads},
+    };
+    for (const Shape &shape : shapes()) {
+        for (const auto &[pathName, path] : paths) {
+            benchmark::RegisterBenchmark(("BM_Growth/" + shape.name + "/" + pathName).c_str(),
+                                         [make = shape.make, path = path](benchmark::State &state) {
+                                             const QByteArray bytes = make(state.range(0) << 20);
+                                             path(state, bytes);
+                                             state.SetBytesProcessed(state.iterations()
+                                                                     * bytes.size());
+                                             state.SetComplexityN(state.range(0));
+                                         })
+                ->Arg(1)
+                ->Arg(2)
+                ->Arg(4)
+                ->ArgName("MB")
+                ->Complexity(benchmark::oN)
+                ->Unit(benchmark::kMillisecond);
+        }
+    }
+    return true;
+}();
+
+} // namespace
