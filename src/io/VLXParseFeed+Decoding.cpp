@@ -94,27 +94,15 @@ private:
 // that the end cuts off.
 int badUtf8Length(const unsigned char *p, const unsigned char *end, bool *cutOff)
 {
-    const unsigned char lead = *p;
-    int length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
+    const Utf8Lead lead = utf8Lead(*p);
+    if (lead.length == 0) {
         *cutOff = false;
         return 1;
     }
     int n = 1;
-    if (p + 1 < end && p[1] >= low && p[1] <= high) {
+    if (p + 1 < end && p[1] >= lead.low && p[1] <= lead.high) {
         n = 2;
-        while (n < length && p + n < end && (p[n] & 0xC0) == 0x80)
+        while (n < lead.length && p + n < end && (p[n] & 0xC0) == 0x80)
             ++n;
     }
     *cutOff = p + n == end;
