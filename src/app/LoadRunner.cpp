@@ -105,8 +105,7 @@ LoadRunner::~LoadRunner()
 
 void LoadRunner::setStageObserver(StageObserver observer)
 {
-    std::atomic_store(&observerSlot(),
-                      std::make_shared<const StageObserver>(std::move(observer)));
+    std::atomic_store(&observerSlot(), std::make_shared<const StageObserver>(std::move(observer)));
 }
 
 void LoadRunner::setDialogDelay(int milliseconds)

@@ -249,9 +249,8 @@ FeedDocument::Prepared FeedDocument::prepare(QByteArray bytes, const QString &te
         else if (feedText.isNull() && !kept.isNull())
             feedText = VLXParseFeed::textForMending(kept);
         bool abandoned = false;
-        const std::optional<QString> fixed
-            = fixOrAbandon(loaded.error, {loaded.reason, loaded.reasonLine, loaded.cause},
-                           feedText, &abandoned);
+        const std::optional<QString> fixed = fixOrAbandon(
+            loaded.error, {loaded.reason, loaded.reasonLine, loaded.cause}, feedText, &abandoned);
         if (abandoned || !fixed) {
             prepared.result.outcome = abandoned ? LoadOutcome::Abandoned : LoadOutcome::Unsaved;
             return prepared;

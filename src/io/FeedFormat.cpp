@@ -126,7 +126,8 @@ FeedFormat FeedFormat::of(const vlxXMLDOM &dom)
             take(Reader::RSS10, u"RSS"_s, u"1.0"_s);
     } else if (local == u"feed" && uri.startsWith(u"http://purl.org/atom/ns")) {
         take(Reader::Atom03, u"Atom"_s, u"0.3"_s);
-    } else if (local == u"feed" && (!prefixed || knownNamespaces::sameAddress(uri, kAtom10Namespace))) {
+    } else if (local == u"feed"
+               && (!prefixed || knownNamespaces::sameAddress(uri, kAtom10Namespace))) {
         take(Reader::Atom10, u"Atom"_s, u"1.0"_s);
     } else if (local == u"feed") {
         format.refusal = u"The document's root element %1 is in %2, where an Atom feed's root "

@@ -1,7 +1,7 @@
 // The Atom 1.0 and Atom 0.3 readers: Atom's constructs are folded into RSS 2.0 fields.
 
-#include "io/VLXParseFeed.h"
 #include "io/FeedFormat.h"
+#include "io/VLXParseFeed.h"
 #include "io/VLXReaderSupport.h"
 
 #include "model/VLXFeed.h"
@@ -516,14 +516,12 @@ void readEntry03(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *entry, c
 
 int VLXParseFeed::parseAtom10(const QString &text)
 {
-    return readDocument(
-        text, [](const FeedFormat &) -> DocumentReader { return &VLXParseFeed::parseAtom10Document; });
+    return readDocument(text, &VLXParseFeed::parseAtom10Document);
 }
 
 int VLXParseFeed::parseAtom03(const QString &text)
 {
-    return readDocument(
-        text, [](const FeedFormat &) -> DocumentReader { return &VLXParseFeed::parseAtom03Document; });
+    return readDocument(text, &VLXParseFeed::parseAtom03Document);
 }
 
 int VLXParseFeed::parseAtom10Document(vlxXMLDOM &dom, const QString &source,

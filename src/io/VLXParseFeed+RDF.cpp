@@ -1,8 +1,8 @@
 // The RSS 1.0 and RSS 0.90 reader: channel, image and items stand side by side under the RDF
 // root; most of their content belongs to the Dublin Core, syndication and content extensions.
 
-#include "io/VLXParseFeed.h"
 #include "io/FeedFormat.h"
+#include "io/VLXParseFeed.h"
 #include "io/VLXReaderSupport.h"
 
 #include "model/VLXFeed.h"
@@ -97,8 +97,7 @@ void readItem(const vlxXMLDOM &dom, VLXFeed &feed, const vlxXMLNode *node)
 
 int VLXParseFeed::parseRSS10(const QString &text)
 {
-    return readDocument(text,
-                        [](const FeedFormat &) -> DocumentReader { return &VLXParseFeed::parseRDFDocument; });
+    return readDocument(text, &VLXParseFeed::parseRDFDocument);
 }
 
 int VLXParseFeed::parseRSS09(const QString &text)

@@ -1,7 +1,7 @@
 // The RSS 0.91 to 2.0 reader.
 
-#include "io/VLXParseFeed.h"
 #include "io/FeedFormat.h"
+#include "io/VLXParseFeed.h"
 #include "io/VLXReaderSupport.h"
 
 #include "model/VLXFeed.h"
@@ -264,9 +264,7 @@ int indexOfChild(const vlxXMLNode *child, const vlxXMLNode *parent)
 
 int VLXParseFeed::parseRSS20(const QString &text)
 {
-    return readDocument(text, [](const FeedFormat &) -> DocumentReader {
-        return &VLXParseFeed::parseRSS20Document;
-    });
+    return readDocument(text, &VLXParseFeed::parseRSS20Document);
 }
 
 int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root)
@@ -318,9 +316,7 @@ int VLXParseFeed::parseRSS20Document(vlxXMLDOM &dom, const QString &text, const 
 
 int VLXParseFeed::parseRSS20ChannelOnly(const QString &text)
 {
-    return readDocument(text, [](const FeedFormat &) -> DocumentReader {
-        return &VLXParseFeed::parseRSS20ChannelOnlyDocument;
-    });
+    return readDocument(text, &VLXParseFeed::parseRSS20ChannelOnlyDocument);
 }
 
 int VLXParseFeed::parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom, const QString &,

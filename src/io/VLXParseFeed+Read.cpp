@@ -60,7 +60,7 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus, StatusSink 
     }
     showStatus(statusField, u"Parsing...   %1"_s.arg(baseStatus));
     m_readFormat.clear();
-    int result = readDocument(work, [](const FeedFormat &format) { return readerOf(format); });
+    int result = readDocument(work, &readerOf);
     // The notice promises an upgrade, so it is given only for a feed that was read.
     if (result == Success && m_readFormat != QStringList {u"RSS"_s, u"2.0"_s}) {
         Alert notice;

@@ -150,13 +150,6 @@ bool VLXParseFeed::hasXMLTag(const QString &text)
     return lt == 0 && question != 0 && xml > question;
 }
 
-const QStringList &VLXParseFeed::knownVersions()
-{
-    static const QStringList versions
-        = {u"0.9"_s, u"0.91"_s, u"0.92"_s, u"0.93"_s, u"0.94"_s, u"1.0"_s, u"2.0"_s, u"0.3"_s};
-    return versions;
-}
-
 QStringList VLXParseFeed::getFeedTypeAndVersion(const QString &text)
 {
     vlxXMLDOM dom;

@@ -231,7 +231,13 @@ VLXParseFeed::DocumentReader VLXParseFeed::readerOf(const FeedFormat &format)
     return nullptr;
 }
 
-int VLXParseFeed::readDocument(const QString &text, DocumentReader (*choose)(const FeedFormat &))
+int VLXParseFeed::readDocument(const QString &text, DocumentReader read)
+{
+    return readDocument(text, [read](const FeedFormat &) { return read; });
+}
+
+int VLXParseFeed::readDocument(const QString &text,
+                               const std::function<DocumentReader(const FeedFormat &)> &choose)
 {
     const QString *source = nullptr;
     std::unique_ptr<vlxXMLDOM> dom = treeToRead(text, &source);

@@ -157,7 +157,6 @@ public:
     static QString fixEntityEncodingText(const QString &text, const QString &tagName, bool *changed,
                                          StopCheck *stop = nullptr);
 
-    static const QStringList &knownVersions();
     // The start of a text up to the end of its root element's start tag: all a reader takes from
     // the text itself (the root's declarations). Null when the tag does not end.
     static QString rootHead(const QString &text);
@@ -203,7 +202,10 @@ private:
     // tree to the reader `choose` picks for that format; ReadFailed when the text is no XML at
     // all, NotAFeed (with the reason) when choose picks none. A read that ends well logs the
     // version an rss root named when the reader did not take it.
-    int readDocument(const QString &text, DocumentReader (*choose)(const FeedFormat &));
+    int readDocument(const QString &text,
+                     const std::function<DocumentReader(const FeedFormat &)> &choose);
+    // The same with one reader for every format (a caller that knows the format).
+    int readDocument(const QString &text, DocumentReader read);
     int parseRSS20Document(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root);
     int parseRSS20ChannelOnlyDocument(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root);
     int parseRDFDocument(vlxXMLDOM &dom, const QString &text, const vlxXMLNode *root);

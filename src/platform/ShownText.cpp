@@ -32,11 +32,11 @@ namespace {
 QString shownCharacter(char32_t c)
 {
     const bool control = c < 0x20 || (c >= 0x7F && c <= 0x9F);
-    const bool direction = c == 0x061C || c == 0x200E || c == 0x200F
-        || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0x2028
-        || c == 0x2029;
+    const bool direction = c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E)
+        || (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
     if (control)
-        return QStringLiteral("\\x") + QString::number(uint(c), 16).rightJustified(2, u'0').toUpper();
+        return QStringLiteral("\\x")
+            + QString::number(uint(c), 16).rightJustified(2, u'0').toUpper();
     if (direction)
         return QStringLiteral("\\u") + QString::number(uint(c), 16).toUpper();
     return QString::fromUcs4(&c, 1);
@@ -64,7 +64,8 @@ std::pair<QStringList, qsizetype> shownPieces(QStringView text, qsizetype budget
             && text[at + 1].isLowSurrogate()) {
             c = QChar::surrogateToUcs4(text[at], text[at + 1]);
             width = 2;
-        } else if (fromEnd && QChar::isLowSurrogate(c) && at >= 1 && text[at - 1].isHighSurrogate()) {
+        } else if (fromEnd && QChar::isLowSurrogate(c) && at >= 1
+                   && text[at - 1].isHighSurrogate()) {
             c = QChar::surrogateToUcs4(text[at - 1], text[at]);
             width = 2;
         }

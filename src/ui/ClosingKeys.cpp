@@ -125,7 +125,8 @@ void ClosingKeys::cover(QWidget *window)
     if (dialog)
         addClosingAction(window, keys, [window] { window->close(); });
     else
-        new ClosingKeys(window, [window] { window->close(); }, keys);
+        new ClosingKeys(
+            window, [window] { window->close(); }, keys);
 }
 
 ClosingKeys::ClosingKeys(QWidget *window, std::function<void()> close,

@@ -52,8 +52,7 @@ protected:
 
     static void press(QWidget *target, const QKeySequence &key)
     {
-        QTest::keyClick(target->window()->windowHandle(), key[0].key(),
-                        key[0].keyboardModifiers());
+        QTest::keyClick(target->window()->windowHandle(), key[0].key(), key[0].keyboardModifiers());
     }
     // Whether the window has the keyboard by now, as the desktop sees it and as the widgets do.
     static bool isActive(QWidget *window)

@@ -29,6 +29,14 @@ class XMLSourceCallersTest : public AppFixture
 {
 protected:
     QString path(const char *name) const { return QDir(home()).filePath(QLatin1String(name)); }
+    // A feed whose one item is never closed: what follows its title is given.
+    static QByteArray brokenFeed(const QByteArray &afterItemTitle)
+    {
+        return "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>Mend me</title>"
+               "<link>https://example.org/</link><description>d</description>\n<item><title>i"
+               "</title>"
+            + afterItemTitle + "</channel></rss>\n";
+    }
 
     // Plays the script on the source window once it is up (and the message list over it, when
     // asked); a script that leaves the window open fails the test and the window is abandoned.
@@ -69,10 +77,7 @@ protected:
 
 TEST_F(XMLSourceCallersTest, ABrokenFileIsMendedInTheSourceWindow)
 {
-    const QByteArray broken = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>"
-                              "<title>Mend me</title><link>https://example.org/</link>"
-                              "<description>d</description>\n<item><title>i</title>\n"
-                              "</channel></rss>\n";
+    const QByteArray broken = brokenFeed("\n");
     writeFile(path("broken.xml"), broken);
     Vellumcast &window = startWindow();
     alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
@@ -241,10 +246,7 @@ TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
 // the keyboard back.
 TEST_F(XMLSourceCallersTest, TheFeedWindowHasTheKeyboardBackHoweverTheSourceCloses)
 {
-    const QByteArray broken = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>"
-                              "<title>Mend me</title><link>https://example.org/</link>"
-                              "<description>d</description>\n<item><title>i</title></itme>\n"
-                              "</channel></rss>\n";
+    const QByteArray broken = brokenFeed("</itme>\n");
     writeFile(path("broken.xml"), broken);
     const struct
     {

@@ -9,17 +9,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class FeedFormats : public FeedReadTest
-{
-protected:
-    static FeedLoader::Result opened(const QByteArray &bytes)
-    {
-        FeedLoader::Request request;
-        request.bytes = bytes;
-        request.keepText = false;
-        return FeedLoader(std::move(request)).run();
-    }
-};
+using FeedFormats = FeedReadTest;
 
 QStringList itemTitles(const VLXFeed &feed)
 {
@@ -45,14 +35,17 @@ TEST_F(FeedFormats, TheRootNamesTheFormatAsXMLReadsIt)
         QStringList format;
         QString versionLine; // the log's line on the version the root named, or ""
     } rows[] = {
-        {"rss with no version", "<rss><channel><title>c</title>" + kRSSItems + "</channel></rss>",
+        {"rss with no version",
+         "<rss><channel><title>c</title>" + kRSSItems + "</channel></rss>",
          {u"RSS"_s, u"2.0"_s},
          u"The root element <rss> names no version: the feed was read as RSS 2.0."_s},
-        {"rss 1.0", "<rss version=\"1.0\"><channel>" + kRSSItems + "</channel></rss>",
+        {"rss 1.0",
+         "<rss version=\"1.0\"><channel>" + kRSSItems + "</channel></rss>",
          {u"RSS"_s, u"2.0"_s},
          u"The root element <rss> names the version \"1.0\", which is none of 0.91 to 0.94 and "
          u"2.0: the feed was read as RSS 2.0."_s},
-        {"rss 3.0", "<rss version=\"3.0\"><channel>" + kRSSItems + "</channel></rss>",
+        {"rss 3.0",
+         "<rss version=\"3.0\"><channel>" + kRSSItems + "</channel></rss>",
          {u"RSS"_s, u"2.0"_s},
          u"The root element <rss> names the version \"3.0\", which is none of 0.91 to 0.94 and "
          u"2.0: the feed was read as RSS 2.0."_s},
@@ -66,41 +59,55 @@ TEST_F(FeedFormats, TheRootNamesTheFormatAsXMLReadsIt)
          "<rss xml:base=\"http://example.com/?version=2.0\" version=\"0.91\"><channel>"
          "<title>version=\"2.0\"</title>"
              + kRSSItems + "</channel></rss>",
-         {u"RSS"_s, u"0.91"_s}, {}},
+         {u"RSS"_s, u"0.91"_s},
+         {}},
         {"the root's own attribute after a value naming another version",
          "<rss xml:base=\"http://example.com/?version=3\" version=\"2.0\"><channel>" + kRSSItems
              + "</channel></rss>",
-         {u"RSS"_s, u"2.0"_s}, {}},
+         {u"RSS"_s, u"2.0"_s},
+         {}},
         {"a comment naming RDF before an rss root",
          "<!-- once <rdf:RDF> --><rss version=\"2.0\"><channel>" + kRSSItems + "</channel></rss>",
-         {u"RSS"_s, u"2.0"_s}, {}},
+         {u"RSS"_s, u"2.0"_s},
+         {}},
         {"prefixed Atom 1.0",
          "<atom:feed xmlns:atom=\"http://www.w3.org/2005/Atom\"><atom:title>c</atom:title>"
          "<atom:entry><atom:title>one</atom:title></atom:entry>"
          "<atom:entry><atom:title>two</atom:title></atom:entry></atom:feed>",
-         {u"Atom"_s, u"1.0"_s}, {}},
+         {u"Atom"_s, u"1.0"_s},
+         {}},
         {"prefixed Atom 0.3",
          "<a:feed version=\"0.3\" xmlns:a=\"http://purl.org/atom/ns#\"><a:title>c</a:title>"
          "<a:entry><a:title>one</a:title></a:entry><a:entry><a:title>two</a:title></a:entry>"
          "</a:feed>",
-         {u"Atom"_s, u"0.3"_s}, {}},
+         {u"Atom"_s, u"0.3"_s},
+         {}},
         {"Atom holding an rss element",
          "<feed xmlns=\"http://www.w3.org/2005/Atom\"><rss version=\"2.0\"/>"
          "<entry><title>one</title></entry><entry><title>two</title></entry></feed>",
-         {u"Atom"_s, u"1.0"_s}, {}},
+         {u"Atom"_s, u"1.0"_s},
+         {}},
         {"RDF under another prefix",
-         "<r:RDF xmlns:r=\"" + kRDF + "\" xmlns=\"http://purl.org/rss/1.0/\">"
-         "<channel><title>c</title></channel>" + kRSSItems + "</r:RDF>",
-         {u"RSS"_s, u"1.0"_s}, {}},
+         "<r:RDF xmlns:r=\"" + kRDF
+             + "\" xmlns=\"http://purl.org/rss/1.0/\">"
+               "<channel><title>c</title></channel>"
+             + kRSSItems + "</r:RDF>",
+         {u"RSS"_s, u"1.0"_s},
+         {}},
         {"RDF in the default namespace",
-         "<RDF xmlns=\"" + kRDF + "\"><channel xmlns=\"http://purl.org/rss/1.0/\"><title>c</title>"
-         "</channel><item xmlns=\"http://purl.org/rss/1.0/\"><title>one</title></item>"
-         "<item xmlns=\"http://purl.org/rss/1.0/\"><title>two</title></item></RDF>",
-         {u"RSS"_s, u"1.0"_s}, {}},
+         "<RDF xmlns=\"" + kRDF
+             + "\"><channel xmlns=\"http://purl.org/rss/1.0/\"><title>c</title>"
+               "</channel><item xmlns=\"http://purl.org/rss/1.0/\"><title>one</title></item>"
+               "<item xmlns=\"http://purl.org/rss/1.0/\"><title>two</title></item></RDF>",
+         {u"RSS"_s, u"1.0"_s},
+         {}},
         {"RDF with an RSS 0.90 channel",
-         "<rdf:RDF xmlns:rdf=\"" + kRDF + "\" xmlns=\"http://my.netscape.com/rdf/simple/0.9/\">"
-         "<channel><title>c</title></channel>" + kRSSItems + "</rdf:RDF>",
-         {u"RSS"_s, u"0.9"_s}, {}},
+         "<rdf:RDF xmlns:rdf=\"" + kRDF
+             + "\" xmlns=\"http://my.netscape.com/rdf/simple/0.9/\">"
+               "<channel><title>c</title></channel>"
+             + kRSSItems + "</rdf:RDF>",
+         {u"RSS"_s, u"0.9"_s},
+         {}},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -114,7 +121,7 @@ TEST_F(FeedFormats, TheRootNamesTheFormatAsXMLReadsIt)
         if (converted) {
             EXPECT_TRUE(result.alerts.front().message.startsWith(
                 u"The feed is currently in %1 %2 format."_s.arg(row.format.at(0),
-                                                                 row.format.at(1))));
+                                                                row.format.at(1))));
         }
         EXPECT_EQ(repairsOf(*result.feed),
                   row.versionLine.isEmpty() ? QStringList() : QStringList {row.versionLine});
@@ -212,8 +219,8 @@ TEST(ShownTextQuote, CutsInTheMiddleAndEscapesWhatWouldNotShow)
         {QString(61, u'a'), QString(30, u'a') + u"…"_s + QString(29, u'a')},
         {u"a\tb\nc\u0007d\u202Ee\u2066f\u009B"_s, u"a\\x09b\\x0Ac\\x07d\\u202Ee\\u2066f\\x9B"_s},
         {emoji.repeated(61), emoji.repeated(30) + u"…"_s + emoji.repeated(29)},
-        {QString(u'\u001B').repeated(100), QString(u"\\x1B"_s).repeated(7) + u"…"_s
-                                               + QString(u"\\x1B"_s).repeated(7)},
+        {QString(u'\u001B').repeated(100),
+         QString(u"\\x1B"_s).repeated(7) + u"…"_s + QString(u"\\x1B"_s).repeated(7)},
         {u"x"_s + QChar(0xD800) + u"y"_s, u"x\uFFFDy"_s},
     };
     for (const auto &row : rows) {

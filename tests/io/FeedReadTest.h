@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/TestSupport.h"
+#include "io/FeedLoader.h"
 #include "io/VLXParseFeed.h"
 #include "model/VLXFeed.h"
 #include "model/VLXItems.h"
@@ -38,6 +39,16 @@ protected:
         if (check != 0)
             return 100 + check;
         return parser->parseFeed(feedText, QStringLiteral("base"), nullptr);
+    }
+    // Opens the bytes as the window opens a file (without keeping their text), or, given no
+    // bytes, the text as the window opens a mended one.
+    static FeedLoader::Result opened(const QByteArray &bytes, const QString &text = {})
+    {
+        FeedLoader::Request request;
+        request.bytes = bytes;
+        request.text = text;
+        request.keepText = !text.isNull();
+        return FeedLoader(std::move(request)).run();
     }
     VLXFeed &feed() { return *parser->feed(); }
     VLXItems &item(int i) { return *parser->feed()->itemAtIndex(i); }

@@ -89,55 +89,98 @@ Feed feedOf(const Encoding &e, Place place, const Bad &bad)
 }
 
 const Encoding kEncodings[] = {
-    {"UTF-8", {}, "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E", u"日本語"_s, "caf\xC3\xA9", u"café"_s,
+    {"UTF-8",
+     {},
+     "\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E",
+     u"日本語"_s,
+     "caf\xC3\xA9",
+     u"café"_s,
      {{hex("ff")},
       {hex("e697"), 1, true},
       {hex("c0af"), 2}, // never a lead byte, then a continuation byte on its own
       {hex("eda080"), 3}, // a surrogate: ED allows no A0 after it
       {hex("f4908080"), 4}}}, // past U+10FFFF
-    {nullptr, {}, "\xC3\xA9t\xC3\xA9", u"été"_s, "\xF0\x9F\x98\x80", u"😀"_s,
+    {nullptr,
+     {},
+     "\xC3\xA9t\xC3\xA9",
+     u"été"_s,
+     "\xF0\x9F\x98\x80",
+     u"😀"_s,
      {{hex("80")}, {hex("f09f98"), 1, true}}},
-    {"UTF-16", QStringConverter::Utf16LE, {}, u"日本語"_s, {}, u"😀 é"_s,
+    {"UTF-16",
+     QStringConverter::Utf16LE,
+     {},
+     u"日本語"_s,
+     {},
+     u"😀 é"_s,
      {{hex("00d8"), 1, true}, {hex("00dc")}, {hex("41"), 1, true, true}}},
-    {"UTF-16", QStringConverter::Utf16BE, {}, u"日本語"_s, {}, u"😀 é"_s,
+    {"UTF-16",
+     QStringConverter::Utf16BE,
+     {},
+     u"日本語"_s,
+     {},
+     u"😀 é"_s,
      {{hex("d800"), 1, true}, {hex("dfff")}, {hex("00"), 1, true, true}}},
-    {"UTF-32", QStringConverter::Utf32LE, {}, u"日本語"_s, {}, u"😀 é"_s,
+    {"UTF-32",
+     QStringConverter::Utf32LE,
+     {},
+     u"日本語"_s,
+     {},
+     u"😀 é"_s,
      {{hex("00001100")},
       {hex("00d80000")},
       {hex("3dd8000000de0000"), 2}, // the halves of a UTF-16 pair are no UTF-32
       {hex("3c0000"), 1, true, true}}},
     {"US-ASCII", {}, "Plain", u"Plain"_s, "text", u"text"_s, {{hex("80")}, {hex("e9")}}},
-    {"windows-1251", {}, "\xCF\xF0\xE8\xE2\xE5\xF2", u"Привет"_s, "\xEC\xE8\xF0", u"мир"_s,
+    {"windows-1251",
+     {},
+     "\xCF\xF0\xE8\xE2\xE5\xF2",
+     u"Привет"_s,
+     "\xEC\xE8\xF0",
+     u"мир"_s,
      {{hex("98")}}},
-    {"ISO-8859-7", {}, "\xC5\xEB\xEB\xDC\xE4\xE1", u"Ελλάδα"_s, "\xC1\xE8\xDE\xED\xE1",
-     u"Αθήνα"_s, {{hex("ae")}, {hex("ff")}}},
-    {"EUC-JP", {}, "\xC6\xFC\xCB\xDC\xB8\xEC", u"日本語"_s, "\xA5\xC6\xA5\xB9\xA5\xC8",
-     u"テスト"_s, {{hex("ff")}, {hex("c6"), 1, true, true}}},
-    {"Shift_JIS", {}, "\x93\xFA\x96\x7B\x8C\xEA", u"日本語"_s, "\x83\x65\x83\x58\x83\x67",
-     u"テスト"_s, {{hex("a0")}, {hex("fd")}, {hex("93"), 1, true, true}}},
-    {"GB18030", {}, "\xC4\xE3\xBA\xC3", u"你好"_s, "\xCA\xC0\xBD\xE7", u"世界"_s,
+    {"ISO-8859-7",
+     {},
+     "\xC5\xEB\xEB\xDC\xE4\xE1",
+     u"Ελλάδα"_s,
+     "\xC1\xE8\xDE\xED\xE1",
+     u"Αθήνα"_s,
+     {{hex("ae")}, {hex("ff")}}},
+    {"EUC-JP",
+     {},
+     "\xC6\xFC\xCB\xDC\xB8\xEC",
+     u"日本語"_s,
+     "\xA5\xC6\xA5\xB9\xA5\xC8",
+     u"テスト"_s,
+     {{hex("ff")}, {hex("c6"), 1, true, true}}},
+    {"Shift_JIS",
+     {},
+     "\x93\xFA\x96\x7B\x8C\xEA",
+     u"日本語"_s,
+     "\x83\x65\x83\x58\x83\x67",
+     u"テスト"_s,
+     {{hex("a0")}, {hex("fd")}, {hex("93"), 1, true, true}}},
+    {"GB18030",
+     {},
+     "\xC4\xE3\xBA\xC3",
+     u"你好"_s,
+     "\xCA\xC0\xBD\xE7",
+     u"世界"_s,
      {{hex("ff")}, {hex("813081"), 1, true, true}}},
     // The bad byte in the middle falls between two characters of JIS X 0208, which go on after
     // it without a new escape.
-    {"ISO-2022-JP", {}, "\x1B$BF|", u"日"_s, "K\\8l\x1B(B", u"本語"_s,
-     {{hex("80")}, {hex("ff")}}},
+    {"ISO-2022-JP", {}, "\x1B$BF|", u"日"_s, "K\\8l\x1B(B", u"本語"_s, {{hex("80")}, {hex("ff")}}},
     // The converter holds a letter back until it knows no point follows.
-    {"windows-1255", {}, "\xF9\xEC\xE5\xED", u"שלום"_s, "\xF2\xE5\xEC\xED", u"עולם"_s,
+    {"windows-1255",
+     {},
+     "\xF9\xEC\xE5\xED",
+     u"שלום"_s,
+     "\xF2\xE5\xEC\xED",
+     u"עולם"_s,
      {{hex("ff")}}},
 };
 
-class MendingTest : public FeedReadTest
-{
-protected:
-    static FeedLoader::Result opened(const QByteArray &bytes, const QString &text = {})
-    {
-        FeedLoader::Request request;
-        request.bytes = bytes;
-        request.text = text;
-        request.keepText = !text.isNull();
-        return FeedLoader(std::move(request)).run();
-    }
-};
+using MendingTest = FeedReadTest;
 
 } // namespace
 

@@ -35,8 +35,9 @@ TEST_F(VLXParseFeedRead, StatusCodesOfTheRead)
     EXPECT_TRUE(alerts->alerts().isEmpty());
     // A version no reader takes is read as RSS 2.0, and the log says what the root named.
     EXPECT_EQ(open("rss-version-200.xml"), 0);
-    EXPECT_TRUE(hasRepair(feed(), u"The root element <rss> names the version \"2.00\", which is "
-                                  u"none of 0.91 to 0.94 and 2.0: the feed was read as RSS 2.0."_s));
+    EXPECT_TRUE(hasRepair(feed(),
+                          u"The root element <rss> names the version \"2.00\", which is "
+                          u"none of 0.91 to 0.94 and 2.0: the feed was read as RSS 2.0."_s));
     // XML's names are case-sensitive: a root written "RSS" is no rss root.
     EXPECT_EQ(open("rss092-apos.xml"), 103);
     EXPECT_EQ(open("rss-no-channel.xml"), 4);
@@ -89,8 +90,9 @@ TEST_F(VLXParseFeedRead, DocumentsWithoutTheirRootFailInsteadOfReadingEmpty)
     // with an empty feed.
     EXPECT_EQ(open("rdf-wrong-case.xml"), 103);
     EXPECT_EQ(open("atom-wrong-case.xml"), 103);
-    EXPECT_EQ(parser->refusal(), u"The document's root element is <Feed>, where a feed's root "
-                                 u"element is <rss>, <rdf:RDF> or <feed>."_s);
+    EXPECT_EQ(parser->refusal(),
+              u"The document's root element is <Feed>, where a feed's root "
+              u"element is <rss>, <rdf:RDF> or <feed>."_s);
     // An rss root naming RSS 0.9 (an RDF version) holds an RSS channel, and is read as 2.0.
     EXPECT_EQ(open("rss-version-09.xml"), 0);
     EXPECT_EQ(feed().title(), u"t"_s);

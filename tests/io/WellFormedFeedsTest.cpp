@@ -28,15 +28,6 @@ protected:
         Clock::setInstance(nullptr);
         FeedReadTest::TearDown();
     }
-
-    // Opens the bytes as the window opens a file.
-    static FeedLoader::Result opened(const QByteArray &bytes)
-    {
-        FeedLoader::Request request;
-        request.bytes = bytes;
-        request.keepText = false;
-        return FeedLoader(std::move(request)).run();
-    }
 };
 
 // What a reader shows of a feed: the channel's title, then each item's title and description.

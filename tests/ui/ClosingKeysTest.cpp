@@ -8,9 +8,9 @@
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMainWindow>
 #include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
