@@ -1,5 +1,6 @@
 #include "io/FeedFormat.h"
 
+#include "model/baseExtensionManager.h"
 #include "model/knownNamespaces.h"
 #include "platform/ShownText.h"
 #include "xml/vlxXMLDOM.h"
@@ -68,6 +69,16 @@ bool hasRSS090Channel(const vlxXMLNode *root)
     return false;
 }
 
+// Whether an address names RDF's namespace as any namespace's address is matched (see
+// knownNamespaces::sameAddress), its final "#" optional: feeds bind rdf:RDF without it.
+bool isRDFAddress(const QString &uri)
+{
+    const auto withoutHash = [](const QString &address) {
+        return address.endsWith(u'#') ? QStringView(address).chopped(1) : QStringView(address);
+    };
+    return knownNamespaces::sameAddress(withoutHash(uri), withoutHash(FeedFormat::kRDFNamespace));
+}
+
 QString namespaceShown(const QString &uri)
 {
     return uri.isEmpty() ? u"no namespace"_s
@@ -118,8 +129,9 @@ FeedFormat FeedFormat::of(const vlxXMLDOM &dom)
             format.namedVersion = named;
         }
     } else if (local == u"RDF"
-               && (knownNamespaces::sameAddress(uri, kRDFNamespace)
-                   || (uri.isEmpty() && name == u"rdf:RDF"))) {
+               && (isRDFAddress(uri) || (uri.isEmpty() && name == u"rdf:RDF"))) {
+        if (!uri.isEmpty() && uri != kRDFNamespace)
+            format.otherAddress = uri;
         if (hasRSS090Channel(format.root))
             take(Reader::RSS09, u"RSS"_s, u"0.9"_s);
         else
@@ -144,12 +156,20 @@ FeedFormat FeedFormat::of(const vlxXMLDOM &dom)
     return format;
 }
 
-QString FeedFormat::versionMessage() const
+QStringList FeedFormat::messages() const
 {
+    QStringList told;
+    if (!otherAddress.isEmpty()) {
+        told.append(baseExtensionManager::kOtherAddressRepair.arg(u"RDF"_s,
+                                                                  ShownText::quoted(otherAddress)));
+    }
     if (!versionUnknown)
-        return QString();
+        return told;
     if (namedVersion.isEmpty())
-        return u"The root element <rss> names no version: the feed was read as RSS 2.0."_s;
-    return u"The root element <rss> names the version \"%1\", which is none of 0.91 to 0.94 and "
-           u"2.0: the feed was read as RSS 2.0."_s.arg(ShownText::quoted(namedVersion));
+        told.append(u"The root element <rss> names no version: the feed was read as RSS 2.0."_s);
+    else
+        told.append(u"The root element <rss> names the version \"%1\", which is none of 0.91 to "
+                    u"0.94 and 2.0: the feed was read as RSS 2.0."_s.arg(
+                        ShownText::quoted(namedVersion)));
+    return told;
 }

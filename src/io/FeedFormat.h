@@ -13,8 +13,9 @@ class vlxXMLNode;
 //
 // - <rss>: RSS. A version from 0.91 to 0.94 or 2.0 is that version; any other, or none, is read
 //   as RSS 2.0, the format the program writes, and namedVersion tells what the root said.
-// - <RDF> of the RDF namespace (or spelled rdf:RDF with the prefix bound nowhere): RSS 0.9 when
-//   its channel stands in the RSS 0.90 namespace, else RSS 1.0.
+// - <RDF> of the RDF namespace, its address matched as any namespace's is, without its final "#"
+//   too (or spelled rdf:RDF with the prefix bound nowhere): RSS 0.9 when its channel stands in
+//   the RSS 0.90 namespace, else RSS 1.0.
 // - <feed> of the Atom 0.3 namespace: Atom 0.3; of Atom 1.0's, or unprefixed in any other or in
 //   none: Atom 1.0.
 // Anything else is no feed, and refusal says why, naming the root it found.
@@ -31,14 +32,17 @@ public:
     // one, and which (as written).
     bool versionUnknown = false;
     QString namedVersion;
+    // The address an RDF root is bound to when it is not RDF's own but one taken for it.
+    QString otherAddress;
     QString refusal; // why the document is no feed; empty for a feed
 
     static FeedFormat of(const vlxXMLDOM &dom);
     // The type and version as one list, ("", "-1") for no feed.
     QStringList pair() const { return {type, version}; }
     bool isFeed() const { return reader != Reader::None; }
-    // The line the log gets when an rss root named no version the reader takes, or "".
-    QString versionMessage() const;
+    // The lines the log of a feed read gets on how its root was taken: an rss root that named no
+    // version the reader takes, an RDF root bound to another address for RDF's.
+    QStringList messages() const;
     // The name of the document's root element as the user is told it: "<name>", cut and plain.
     static QString shownName(const QString &name);
 

@@ -33,9 +33,24 @@ constexpr char16_t kReplacement = 0xFFFD;
 const char *const kHostUtf16
     = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "UTF-16LE" : "UTF-16BE";
 
-// Bytes read as text, and the first sequence of them that is no text in their encoding. Read
-// to mend, every such sequence is one U+FFFD and the reading goes on right after it, so that
-// every character that decodes stays; read strictly, the text ends where that sequence starts.
+// What becomes of a sequence of bytes that is no text in the encoding they are read in. Read
+// strictly, the text ends where it starts. Read to mend, the reading goes on right after it, so
+// that every character that decodes stays, and the sequence is shown as one U+FFFD, or, where a
+// byte beyond ASCII is most likely a letter of windows-1252 (text that should have been UTF-8 or
+// ASCII), each of its bytes as that letter.
+enum class Stray { Stop, Replace, Windows1252 };
+
+// The character a byte beyond ASCII stands for in windows-1252; U+FFFD for the five bytes it
+// leaves undefined.
+char16_t windows1252Letter(unsigned char byte)
+{
+    if (byte >= 0xA0)
+        return byte;
+    const char16_t c = kWin1252High[byte - 0x80];
+    return c == byte ? kReplacement : c;
+}
+
+// Bytes read as text, and the first sequence of them that is no text in their encoding.
 struct Decoded
 {
     QString text;
@@ -48,7 +63,9 @@ struct Decoded
 class UnitWriter
 {
 public:
-    UnitWriter(qsizetype room, bool stopAtFirst) : m_stopAtFirst(stopAtFirst)
+    // Each stray sequence takes at most one unit a byte: room for the bytes is room enough.
+    UnitWriter(qsizetype room, Stray stray, const char *bytes = nullptr)
+        : m_stray(stray), m_bytes(reinterpret_cast<const unsigned char *>(bytes))
     {
         m_decoded.text.resize(room);
         m_start = m_out = reinterpret_cast<char16_t *>(m_decoded.text.data());
@@ -62,17 +79,25 @@ public:
             *m_out++ = QChar::lowSurrogate(c);
         }
     }
-    // A sequence at byte `at` that is no text; false when the reading stops there.
-    bool bad(qsizetype at, bool cutOff)
+    // The `length` bytes at byte `at` are no text; false when the reading stops there.
+    bool bad(qsizetype at, bool cutOff, qsizetype length = 1)
     {
         if (m_decoded.firstBad < 0) {
             m_decoded.firstBad = at;
             m_decoded.firstBadAt = m_out - m_start;
             m_decoded.cutOff = cutOff;
         }
-        if (m_stopAtFirst)
+        switch (m_stray) {
+        case Stray::Stop:
             return false;
-        *m_out++ = kReplacement;
+        case Stray::Replace:
+            *m_out++ = kReplacement;
+            break;
+        case Stray::Windows1252:
+            for (qsizetype k = at; k < at + length; ++k)
+                *m_out++ = windows1252Letter(m_bytes[k]);
+            break;
+        }
         return true;
     }
     Decoded finish()
@@ -83,7 +108,8 @@ public:
 
 private:
     Decoded m_decoded;
-    bool m_stopAtFirst;
+    Stray m_stray;
+    const unsigned char *m_bytes;
     char16_t *m_start;
     char16_t *m_out;
 };
@@ -109,9 +135,9 @@ int badUtf8Length(const unsigned char *p, const unsigned char *end, bool *cutOff
     return n;
 }
 
-Decoded decodeUtf8(QByteArrayView bytes, bool stopAtFirst)
+Decoded decodeUtf8(QByteArrayView bytes, Stray stray)
 {
-    UnitWriter out(bytes.size(), stopAtFirst); // never more units than bytes
+    UnitWriter out(bytes.size(), stray, bytes.data()); // never more units than bytes
     const auto *const begin = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *const end = begin + bytes.size();
     for (const auto *p = begin; p < end;) {
@@ -128,7 +154,7 @@ Decoded decodeUtf8(QByteArrayView bytes, bool stopAtFirst)
         } else {
             bool cutOff = false;
             const int bad = badUtf8Length(p, end, &cutOff);
-            if (!out.bad(p - begin, cutOff))
+            if (!out.bad(p - begin, cutOff, bad))
                 break;
             p += bad;
         }
@@ -139,7 +165,7 @@ Decoded decodeUtf8(QByteArrayView bytes, bool stopAtFirst)
 // UTF-16 or UTF-32 in either byte order: a unit that is no character (a surrogate without its
 // pair, a code point past U+10FFFF) is no text, and neither are the bytes of a unit, or the
 // high surrogate of a pair, that the end cuts off.
-Decoded decodeUnits(QByteArrayView bytes, QStringConverter::Encoding encoding, bool stopAtFirst)
+Decoded decodeUnits(QByteArrayView bytes, QStringConverter::Encoding encoding, Stray stray)
 {
     const bool wide
         = encoding == QStringConverter::Utf32LE || encoding == QStringConverter::Utf32BE;
@@ -155,7 +181,7 @@ Decoded decodeUnits(QByteArrayView bytes, QStringConverter::Encoding encoding, b
         }
         return unit;
     };
-    UnitWriter out(bytes.size() / 2 + 1, stopAtFirst);
+    UnitWriter out(bytes.size() / 2 + 1, stray);
     qsizetype at = 0;
     for (; at + size <= bytes.size(); at += size) {
         const char32_t unit = unitAt(at);
@@ -199,7 +225,7 @@ struct Codec
             if (decoder.hasError())
                 text.reset();
         } else {
-            Decoded decoded = read(bytes, true);
+            Decoded decoded = read(bytes, Stray::Stop);
             if (decoded.firstBad < 0)
                 text = std::move(decoded.text);
         }
@@ -208,27 +234,37 @@ struct Codec
         return text;
     }
 
-    // The bytes read to mend (stopAtFirst false) or up to the first that is no text.
-    Decoded read(QByteArrayView bytes, bool stopAtFirst) const
+    // The bytes read up to the first that is no text, or to mend (see Stray).
+    Decoded read(QByteArrayView bytes, Stray stray) const
     {
         switch (kind) {
         case Kind::Unicode:
-            return unicode == QStringConverter::Utf8 ? decodeUtf8(bytes, stopAtFirst)
-                                                     : decodeUnits(bytes, unicode, stopAtFirst);
+            return unicode == QStringConverter::Utf8 ? decodeUtf8(bytes, stray)
+                                                     : decodeUnits(bytes, unicode, stray);
         case Kind::Ascii:
-            return decodeAscii(bytes, stopAtFirst);
+            return decodeAscii(bytes, stray);
         case Kind::Windows1252:
             return {decodeWindows1252(bytes)};
         case Kind::Iconv:
             break;
         }
-        return decodeIconv(bytes, stopAtFirst);
+        return decodeIconv(bytes, stray);
+    }
+
+    // The bytes read to mend. Bytes beyond ASCII in text that should be UTF-8 or ASCII are
+    // mostly windows-1252 (or Latin-1) that a tool copied in unconverted: they are those letters.
+    // A byte of another encoding is no more likely one letter than another.
+    QString mended(QByteArrayView bytes) const
+    {
+        const bool oneByteLetters
+            = kind == Kind::Ascii || (kind == Kind::Unicode && unicode == QStringConverter::Utf8);
+        return read(bytes, oneByteLetters ? Stray::Windows1252 : Stray::Replace).text;
     }
 
 private:
-    static Decoded decodeAscii(QByteArrayView bytes, bool stopAtFirst)
+    static Decoded decodeAscii(QByteArrayView bytes, Stray stray)
     {
-        UnitWriter out(bytes.size(), stopAtFirst);
+        UnitWriter out(bytes.size(), stray, bytes.data());
         for (qsizetype i = 0; i < bytes.size(); ++i) {
             const auto byte = static_cast<unsigned char>(bytes[i]);
             if (byte < 0x80)
@@ -257,11 +293,12 @@ private:
     // read to mend, it is shown and the conversion goes on at the byte after it, with the
     // converter's state as it stood (an ISO 2022 text stays in the character set its last
     // escape chose); the bytes of a character the end cuts off are shown as one.
-    Decoded decodeIconv(QByteArrayView bytes, bool stopAtFirst) const
+    Decoded decodeIconv(QByteArrayView bytes, Stray stray) const
     {
+        const bool stopAtFirst = stray == Stray::Stop;
         iconv_t cd = iconv_open(kHostUtf16, charset.constData());
         if (cd == reinterpret_cast<iconv_t>(-1)) // out of resources: codecNamed opened it
-            return decodeAscii(bytes, stopAtFirst);
+            return decodeAscii(bytes, stopAtFirst ? Stray::Stop : Stray::Replace);
         // Some converters hold a character back to join it with a mark that may follow
         // (windows-1255, windows-1258): a reset lets it out before the mark of the bad byte.
         // It would also return an ISO 2022 text to ASCII, and those hold nothing back.
@@ -543,7 +580,7 @@ QString VLXParseFeed::textForMending(const QByteArray &data)
     Reading reading = readingOf(data);
     if (reading.text)
         return std::move(*reading.text);
-    return reading.codec.read(QByteArrayView(data).sliced(reading.skip), false).text;
+    return reading.codec.mended(QByteArrayView(data).sliced(reading.skip));
 }
 
 QString VLXParseFeed::decodingProblem(const QByteArray &data, int *lineOut)
@@ -554,7 +591,7 @@ QString VLXParseFeed::decodingProblem(const QByteArray &data, int *lineOut)
     // The text up to the first sequence that is no text, and the lines in it as a parser
     // counts them ("\r\n" is one).
     const QByteArrayView bytes = QByteArrayView(data).sliced(reading.skip);
-    const Decoded decoded = reading.codec.read(bytes, true);
+    const Decoded decoded = reading.codec.read(bytes, Stray::Stop);
     const QStringView before = QStringView(decoded.text).first(decoded.firstBadAt);
     const qsizetype line = 1 + before.count(u'\n') + before.count(u'\r') - before.count(u"\r\n");
     if (lineOut)

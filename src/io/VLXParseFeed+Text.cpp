@@ -79,6 +79,24 @@ qsizetype findTagCI(QStringView text, QStringView needle, qsizetype from, StopCh
     return -1;
 }
 
+// Whether a tag's name (or "/" and a name) starts at `at` in a stretch of text, and its ">"
+// comes before any other "<": what "< " spaced apart ("< item>"), and not a "<" of the text's own
+// ("1 < 2", "a < b & c"). The walk ends at the next "<", where the next such question starts, so
+// all of them together read the text once.
+bool tagFollows(QStringView in, qsizetype at)
+{
+    if (at >= in.size()
+        || (in[at] != u'/' && !FeedTextScan::isNameStartCharacter(in[at].unicode())))
+        return false;
+    for (qsizetype k = at + 1; k < in.size(); ++k) {
+        if (in[k] == u'>')
+            return true;
+        if (in[k] == u'<')
+            return false;
+    }
+    return false;
+}
+
 // The position of the ASCII literal at or after `from`, or -1.
 qsizetype findLiteral(QStringView text, QLatin1StringView literal, qsizetype from = 0)
 {
@@ -284,9 +302,11 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages, Sto
     QString work = replacedOutsideKeptMarkup(text, "&amp;apos;"_L1, u"&apos;", stop);
     if (work.constData() != text.constData())
         messages->append(u"Fix double encoding of the apostrophe"_s);
-    // 2. "< " until none is left: every run of spaces right after a "<" goes. 3. " >" until
-    // none is left: every run of spaces right before a ">" that ends a tag goes, with no
-    // message; in text and in quoted values a ">" is the text's own, and so are the spaces.
+    // 2. "< " until none is left: every run of spaces right after a "<" goes where a tag's name
+    // follows ("< item>", "< /item>"); before anything else ("1 < 2") the "<" is the text's
+    // own, and so are the spaces, and the value repair escapes it. 3. " >" until none is left:
+    // every run of spaces right before a ">" that ends a tag goes, with no message; in text
+    // and in quoted values a ">" is the text's own, and so are the spaces.
     bool spaceAfterOpen = false;
     work = outsideKeptMarkup(work, stop, [&spaceAfterOpen, stop](QStringView in, QString &out) {
         const qsizetype n = in.size();
@@ -301,9 +321,10 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages, Sto
             qsizetype j = i;
             while (j < n && in[j] == u' ')
                 ++j;
-            if (!out.isEmpty() && out.back() == u'<')
+            const bool afterOpen = !out.isEmpty() && out.back() == u'<';
+            if (afterOpen && tagFollows(in, j))
                 spaceAfterOpen = true;
-            else if (j == n || in[j] != u'>' || !tag.endsHere())
+            else if (afterOpen || j == n || in[j] != u'>' || !tag.endsHere())
                 out.append(in.sliced(i, j - i));
             i = j;
         }

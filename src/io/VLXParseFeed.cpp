@@ -1,6 +1,7 @@
 #include "io/VLXParseFeed.h"
 
 #include "io/FeedFormat.h"
+#include "io/FeedTextScan.h"
 #include "xml/StopCheck.h"
 
 #include "model/FeedElement.h"
@@ -122,17 +123,27 @@ void VLXParseFeed::noteErrors(const vlxXMLDOM &dom)
         if (copied > 0)
             description = told + description.sliced(copied);
     }
-    // The parser's words quote the file (a tag's name, an entity's): they reach the user short
-    // and plain.
-    m_xmlErrorDict[descriptionKey] = ShownText::quoted(description);
+    // The parser's words reach the user whole; what they quote of the file (a tag's name, an
+    // entity's) is cut short and shown plain.
+    m_xmlErrorDict[descriptionKey] = ShownText::sentence(description);
 }
 
 int VLXParseFeed::refuse(const QString &reason)
 {
     m_refusal = reason;
     m_cause = Cause::NotAFeed;
-    m_refusalLine = 0;
+    m_refusalLine = m_rootLine;
     return ReadFailed;
+}
+
+int VLXParseFeed::lineOfRoot(const QString &text) const
+{
+    // As the parser counts lines ("\r\n" is one), in the text handed in.
+    const auto *units = reinterpret_cast<const char16_t *>(text.utf16());
+    const QStringView before
+        = QStringView(text).first(qMin(text.size(), FeedTextScan::rootStart(units, text.size())));
+    const qsizetype breaks = before.count(u'\n') + before.count(u'\r') - before.count(u"\r\n");
+    return int(qMax<qsizetype>(1, 1 + breaks + m_lineShift));
 }
 
 QString VLXParseFeed::noFeedRoot(const vlxXMLDOM &dom, const QString &expected)
@@ -246,6 +257,7 @@ int VLXParseFeed::readDocument(const QString &text,
     const FeedFormat format = FeedFormat::of(*dom);
     const DocumentReader read = choose(format);
     if (!read) {
+        m_rootLine = lineOfRoot(*source);
         refuse(format.refusal.isEmpty()
                    ? u"The feed is in %1 %2 format, which is not read here."_s.arg(format.type,
                                                                                    format.version)
@@ -258,9 +270,13 @@ int VLXParseFeed::readDocument(const QString &text,
         return TooManyItems;
     }
     m_readFormat = format.pair();
+    // A reader lets go of the text as soon as it has the root's declarations.
+    m_rootLine = lineOfRoot(*source);
     const int result = (this->*read)(*dom, *source, format.root);
-    if (result == Success && !format.versionMessage().isEmpty())
-        logRepair(m_newFeed.get(), format.versionMessage());
+    if (result == Success) {
+        for (const QString &message : format.messages())
+            logRepair(m_newFeed.get(), message);
+    }
     return result;
 }
 
@@ -300,6 +316,8 @@ int VLXParseFeed::isItAFeed(const QString &text)
     if (!dom->initWithString(work, progress) || !dom->xmlTree()) {
         if (dom->wasStopped())
             return Stopped;
+        if (const int repaired = checkRepaired(work); repaired != NotAFeed)
+            return repaired;
         noteErrors(*dom);
         result = NotAFeed;
         // A text whose root names no feed is told as no feed, with what the parser found.
@@ -312,6 +330,7 @@ int VLXParseFeed::isItAFeed(const QString &text)
             m_xmlErrorDict.clear();
         }
     } else if (const FeedFormat format = FeedFormat::of(*dom); !format.isFeed()) {
+        m_rootLine = lineOfRoot(work);
         refuse(format.refusal);
         result = NotAFeed;
     } else {
@@ -321,6 +340,29 @@ int VLXParseFeed::isItAFeed(const QString &text)
     if (result == NotAFeed && prologAdded)
         result = NotAFeedNoProlog;
     return result;
+}
+
+int VLXParseFeed::checkRepaired(const QString &work)
+{
+    const qint64 total = work.size();
+    StopCheck stop([this, total] { return report(Stage::Checking, 0, total); });
+    QStringList messages;
+    QString repaired = repairText(work, &messages, &stop);
+    if (stop.stopped())
+        return Stopped;
+    if (repaired.isSharedWith(work))
+        return NotAFeed;
+    auto dom = std::make_unique<vlxXMLDOM>();
+    dom->initWithString(
+        repaired, [this](qint64 done, qint64 total) { return report(Stage::Checking, done, total); });
+    if (dom->wasStopped())
+        return Stopped;
+    if (!dom->xmlTree() || !FeedFormat::of(*dom).isFeed())
+        return NotAFeed;
+    // The read repairs the text again, to the very same text: it reads this tree.
+    m_checkedText = std::move(repaired);
+    m_checkedDocument = std::move(dom);
+    return Success;
 }
 
 QString VLXParseFeed::repairRSS20(const QString &text, FeedElement *owner)

@@ -117,8 +117,11 @@ public:
     // decode.
     static QString decodingProblem(const QByteArray &data, int *line = nullptr);
     // The text of bytes offered to be mended: stringFromXMLData's, or, for bytes that give none,
-    // the bytes read in the encoding they failed in with every byte that is no text in it shown
-    // as a character of its own, so that the place decodingProblem names can be seen and mended.
+    // the bytes read in the encoding they failed in, every character that decodes as it is, so
+    // that the place decodingProblem names can be seen and mended. In UTF-8 or ASCII a byte that
+    // is no text is the windows-1252 letter it most likely is (U+FFFD for the five bytes that
+    // encoding leaves undefined); in any other encoding each sequence that is no text is one
+    // U+FFFD.
     static QString textForMending(const QByteArray &data);
 
     // ("RSS"|"Atom"|"", version or "-1"): the format the text's root element names as XML reads
@@ -179,8 +182,16 @@ private:
     QString workingCopyWithProlog(const QString &text, bool &prologAdded);
     // The parser's report of a tree that failed, its line taken back to the text handed in.
     void noteErrors(const vlxXMLDOM &dom);
-    // Refuses a well-formed document that holds no feed, saying why; answers ReadFailed.
+    // Refuses a well-formed document that holds no feed, saying why and naming the line of its
+    // root element (m_rootLine); answers ReadFailed.
     int refuse(const QString &reason);
+    // The line of the text handed in on which the root element of the working copy starts.
+    int lineOfRoot(const QString &text) const;
+    // A text XML does not read as it stands may hold a fault the repairs exist for (a bare "&"
+    // in a title): when the repaired text is a feed, the check passes and keeps that text's tree
+    // for the read, which repairs the text again to the same text and logs the repairs. Answers
+    // Success, Stopped, or NotAFeed when the repairs make no feed of it (nothing is kept then).
+    int checkRepaired(const QString &work);
     // Why a reader of the root `expected` finds none in the document.
     static QString noFeedRoot(const vlxXMLDOM &dom, const QString &expected);
     static QString noChannel(const QString &rootName);
@@ -220,6 +231,7 @@ private:
     QString m_refusal;
     Cause m_cause = Cause::None;
     int m_refusalLine = 0;
+    int m_rootLine = 0;
     int m_lineShift = 0;
     QString m_unrepaired;
     QStringList m_repairs;

@@ -105,3 +105,17 @@ QString ShownText::quoted(QStringView text)
         out += *it;
     return out;
 }
+
+QString ShownText::sentence(QStringView text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype start = 0;;) {
+        const qsizetype blank = text.indexOf(u' ', start);
+        out += quoted(text.sliced(start, (blank < 0 ? text.size() : blank) - start));
+        if (blank < 0)
+            return out;
+        out += u' ';
+        start = blank + 1;
+    }
+}

@@ -25,4 +25,9 @@ public:
     // reorder the words around it.
     static QString quoted(QStringView text);
     static constexpr qsizetype kLongestQuote = 60;
+    // Another's sentence that quotes a file (the XML parser's message naming a tag, an entity or
+    // an encoding): its words whole, and only what it took from the file cut: each stretch
+    // without a blank longer than kLongestQuote places is cut within itself as quoted cuts it.
+    // Control and direction characters are escaped throughout, as quoted escapes them.
+    static QString sentence(QStringView text);
 };

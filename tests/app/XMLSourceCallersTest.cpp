@@ -184,8 +184,9 @@ TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
     } rows[] = {
         {"no known format, not well-formed", "<foo><bar></foo>", 1, "Not Well-Formed"},
         {"a web page",
-         "<html>\n<head><title>Page</title></head>\n<body><p>Hello</p></body>\n</html>\n", 0,
-         "Not a Feed"},
+         "<?xml version=\"1.0\"?>\n<html>\n<head><title>Page</title></head>\n<body><p>Hello</p>"
+         "</body>\n</html>\n",
+         2, "Not a Feed"},
         {"an item that does not close",
          "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>\n"
          "<item><title>I</title></itme>\n</channel></rss>\n",
@@ -194,7 +195,7 @@ TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>\n"
          "<title>Caf\xE9</title>\n</channel></rss>\n",
          3, "Bytes That Do Not Decode"},
-        {"an rss root with no channel", "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"></rss>\n", 0,
+        {"an rss root with no channel", "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"></rss>\n", 2,
          "Not a Feed"},
     };
     Vellumcast &window = startWindow();

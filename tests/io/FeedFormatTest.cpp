@@ -25,7 +25,8 @@ const QByteArray kRDF = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
 } // namespace
 
 // Each row opens with the items XML reads and the version its root names; a version the reader
-// does not take is read as RSS 2.0, and the log says what the root named.
+// does not take is read as RSS 2.0, and an RDF root bound to an address taken for RDF's is read as
+// RDF: the log says what the root named.
 TEST_F(FeedFormats, TheRootNamesTheFormatAsXMLReadsIt)
 {
     const struct
@@ -33,7 +34,7 @@ TEST_F(FeedFormats, TheRootNamesTheFormatAsXMLReadsIt)
         const char *name;
         QByteArray bytes;
         QStringList format;
-        QString versionLine; // the log's line on the version the root named, or ""
+        QString logLine; // the log's line on the version or address the root named, or ""
     } rows[] = {
         {"rss with no version",
          "<rss><channel><title>c</title>" + kRSSItems + "</channel></rss>",
@@ -101,6 +102,19 @@ TEST_F(FeedFormats, TheRootNamesTheFormatAsXMLReadsIt)
                "<item xmlns=\"http://purl.org/rss/1.0/\"><title>two</title></item></RDF>",
          {u"RSS"_s, u"1.0"_s},
          {}},
+        {"RDF without the final # of its address",
+         "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns\" "
+         "xmlns=\"http://purl.org/rss/1.0/\"><channel><title>c</title></channel>"
+             + kRSSItems + "</rdf:RDF>",
+         {u"RSS"_s, u"1.0"_s},
+         u"Old RDF namespace address used http://www.w3.org/1999/02/22-rdf-syntax-ns"_s},
+        {"RDF over https, in the default namespace",
+         "<RDF xmlns=\"https://www.w3.org/1999/02/22-rdf-syntax-ns#\"><channel "
+         "xmlns=\"http://purl.org/rss/1.0/\"><title>c</title></channel><item "
+         "xmlns=\"http://purl.org/rss/1.0/\"><title>one</title></item><item "
+         "xmlns=\"http://purl.org/rss/1.0/\"><title>two</title></item></RDF>",
+         {u"RSS"_s, u"1.0"_s},
+         u"Old RDF namespace address used https://www.w3.org/1999/02/22-rdf-syntax-ns#"_s},
         {"RDF with an RSS 0.90 channel",
          "<rdf:RDF xmlns:rdf=\"" + kRDF
              + "\" xmlns=\"http://my.netscape.com/rdf/simple/0.9/\">"
@@ -124,7 +138,7 @@ TEST_F(FeedFormats, TheRootNamesTheFormatAsXMLReadsIt)
                                                                 row.format.at(1))));
         }
         EXPECT_EQ(repairsOf(*result.feed),
-                  row.versionLine.isEmpty() ? QStringList() : QStringList {row.versionLine});
+                  row.logLine.isEmpty() ? QStringList() : QStringList {row.logLine});
     }
 }
 
@@ -144,27 +158,33 @@ TEST_F(FeedFormats, EachRefusalNamesOneCauseShortAndPlain)
         {"a root of 49,000 characters", "<" + longName + "/>",
          u"The document's root element is <"_s + QString(30, u'n') + u"…"_s + QString(29, u'n')
              + u">, where a feed's root element is <rss>, <rdf:RDF> or <feed>."_s,
-         VLXParseFeed::Cause::NotAFeed, 0},
+         VLXParseFeed::Cause::NotAFeed, 2},
         {"Atom's name in another namespace", "<a:feed xmlns:a=\"urn:x\"><a:entry/></a:feed>",
          u"The document's root element <a:feed> is in the namespace \"urn:x\", where an Atom "
          u"feed's root element <feed> is in the namespace \"http://www.w3.org/2005/Atom\"."_s,
-         VLXParseFeed::Cause::NotAFeed, 0},
+         VLXParseFeed::Cause::NotAFeed, 2},
+        {"RDF's name in an address that is not RDF's",
+         "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax\"><channel/></rdf:RDF>",
+         u"The document's root element <rdf:RDF> is in the namespace "
+         u"\"http://www.w3.org/1999/02/22-rdf-syntax\", where an RSS 1.0 feed's root element "
+         u"<rdf:RDF> is in the namespace \"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"."_s,
+         VLXParseFeed::Cause::NotAFeed, 2},
         {"RDF's name in no namespace", "<RDF><channel/></RDF>",
          u"The document's root element <RDF> is in no namespace, where an RSS 1.0 feed's root "
          u"element <rdf:RDF> is in the namespace "
          u"\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"."_s,
-         VLXParseFeed::Cause::NotAFeed, 0},
+         VLXParseFeed::Cause::NotAFeed, 2},
         {"an old rss with no channel", "<rss version=\"0.91\">\n<title>t</title></rss>",
          u"The feed's root element <rss> holds no <channel> element."_s,
-         VLXParseFeed::Cause::NotAFeed, 0},
+         VLXParseFeed::Cause::NotAFeed, 2},
         {"an RSS 1.0 feed with no channel",
          "<rdf:RDF xmlns:rdf=\"" + kRDF + "\" xmlns=\"http://purl.org/rss/1.0/\"><item/></rdf:RDF>",
          u"The feed's root element <rdf:RDF> holds no <channel> element."_s,
-         VLXParseFeed::Cause::NotAFeed, 0},
+         VLXParseFeed::Cause::NotAFeed, 2},
         {"a tag of a long name left open",
          "<rss version=\"2.0\"><channel>\n\n<" + longName + "></channel></rss>",
-         ShownText::quoted(u"Opening and ending tag mismatch: "_s + QString::fromLatin1(longName)
-                           + u" line 4 and channel"_s),
+         u"Opening and ending tag mismatch: "_s + QString(30, u'n') + u"…"_s + QString(29, u'n')
+             + u" line 4 and channel"_s,
          VLXParseFeed::Cause::NotWellFormed, 4},
         {"a text of no known format that XML does not read", "<foo>\n<bar></foo>",
          u"It is not well-formed XML. The following error was detected on line 3: Opening and "

@@ -1,6 +1,8 @@
 // Bytes that give no text in their encoding: the text offered to mend them keeps every character
-// that decodes, with one U+FFFD for each sequence that does not; the reason names the first such
-// sequence; and the mended text, read and saved, is UTF-8 that holds every one of those characters.
+// that decodes, with each byte of text that should be UTF-8 or ASCII the windows-1252 letter it
+// most likely is, and one U+FFFD for each sequence of any other encoding; the reason names the
+// first such sequence; and the mended text, read and saved, is UTF-8 that holds every one of
+// those characters.
 #include "FeedReadTest.h"
 #include "io/FeedLoader.h"
 
@@ -13,15 +15,17 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-const QChar kMark(0xFFFD);
-
-// Bytes in an encoding that are no text in it, and the U+FFFD they give.
+// Bytes in an encoding that are no text in it, and what they are shown as: the letters they
+// are in windows-1252, or (without letters) `marks` U+FFFD.
 struct Bad
 {
     QByteArray bytes;
     int marks = 1;
     bool startsCharacter = false; // a character's start: at the end of the file, cut off
     bool lastOnly = false; // the bytes after it would join it, or be read out of step
+    QString letters = {};
+
+    QString shown() const { return letters.isEmpty() ? QString(marks, QChar(0xFFFD)) : letters; }
 };
 
 // A feed's encoding: how the file names it, the words around the bad bytes (as bytes in it and
@@ -47,13 +51,16 @@ const QString kClose = u"</title><link>https://example.org/</link><description>d
                        u"</channel></rss>\n"_s;
 
 // A feed in the encoding with the given bytes at its very start, between the two words of its
-// title and at its very end; and the text those bytes are to be read as, with `marks` in their
-// places.
+// title or at its very end; the text those bytes are to be read as, with what they are shown as
+// in their places; and that text mended: the marks taken out, and letters outside the root too.
 struct Feed
 {
     QByteArray bytes;
     QString text;
+    QString mended;
+    QString title; // of the mended text
     qsizetype badAt = 0; // where the bad bytes start
+    qsizetype shownAt = 0; // where the text shows them
 };
 
 enum class Place { Start, Middle, End };
@@ -71,17 +78,23 @@ Feed feedOf(const Encoding &e, Place place, const Bad &bad)
         = e.wide ? QByteArray(QStringEncoder(*e.wide).encode(u"\uFEFF"_s)) : QByteArray();
     const QByteArray before = e.wide ? in(e.beforeText) : e.before;
     const QByteArray after = e.wide ? in(e.afterText) : e.after;
-    const QString marks(bad.marks, kMark);
+    const QString shown = bad.shown();
     const QByteArray at[3] = {place == Place::Start ? bad.bytes : QByteArray(),
                               place == Place::Middle ? bad.bytes : QByteArray(),
                               place == Place::End ? bad.bytes : QByteArray()};
     const QString atText[3]
-        = {place == Place::Start ? marks : QString(), place == Place::Middle ? marks : QString(),
-           place == Place::End ? marks : QString()};
+        = {place == Place::Start ? shown : QString(), place == Place::Middle ? shown : QString(),
+           place == Place::End ? shown : QString()};
     Feed feed;
     feed.bytes = mark + at[0] + in(prolog + kOpen) + before + at[1] + after + in(kClose) + at[2];
     feed.text
         = atText[0] + prolog + kOpen + e.beforeText + atText[1] + e.afterText + kClose + atText[2];
+    const QString kept = place == Place::Middle && !bad.letters.isEmpty() ? bad.letters : QString();
+    feed.title = e.beforeText + kept + e.afterText;
+    feed.mended = prolog + kOpen + feed.title + kClose;
+    feed.shownAt = place == Place::Start ? 0
+        : place == Place::Middle         ? (prolog + kOpen + e.beforeText).size()
+                                         : feed.text.size() - shown.size();
     feed.badAt = place == Place::Start ? mark.size()
         : place == Place::Middle       ? mark.size() + in(prolog + kOpen).size() + before.size()
                                        : feed.bytes.size() - bad.bytes.size();
@@ -95,18 +108,28 @@ const Encoding kEncodings[] = {
      u"日本語"_s,
      "caf\xC3\xA9",
      u"café"_s,
-     {{hex("ff")},
-      {hex("e697"), 1, true},
-      {hex("c0af"), 2}, // never a lead byte, then a continuation byte on its own
-      {hex("eda080"), 3}, // a surrogate: ED allows no A0 after it
-      {hex("f4908080"), 4}}}, // past U+10FFFF
+     {{.bytes = hex("ff"), .letters = u"ÿ"_s},
+      {.bytes = hex("e974e9"), .letters = u"été"_s}, // Latin-1
+      {.bytes = hex("e9a9"),
+       .startsCharacter = true,
+       .letters = u"é©"_s}, // Latin-1 that reads as the start of a longer character
+      {.bytes = hex("93") + "Hi" + hex("94858099"), .letters = u"“Hi”…€™"_s}, // windows-1252
+      {.bytes = hex("818d8f909d"),
+       .letters = u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD"_s}, // none in windows-1252
+      {.bytes = hex("e697"), .startsCharacter = true, .letters = u"æ—"_s},
+      {.bytes = hex("c0af"),
+       .letters = u"À¯"_s}, // never a lead byte, then a continuation byte on its own
+      {.bytes = hex("eda080"), .letters = u"í\u00A0€"_s}, // a surrogate: ED allows no A0 after it
+      {.bytes = hex("f4908080"), .letters = u"ô\uFFFD€€"_s}}}, // past U+10FFFF
     {nullptr,
      {},
      "\xC3\xA9t\xC3\xA9",
      u"été"_s,
      "\xF0\x9F\x98\x80",
      u"😀"_s,
-     {{hex("80")}, {hex("f09f98"), 1, true}}},
+     {{.bytes = hex("80"), .letters = u"€"_s},
+      {.bytes = hex("e8"), .startsCharacter = true, .letters = u"è"_s},
+      {.bytes = hex("f09f98"), .startsCharacter = true, .letters = u"ðŸ˜"_s}}},
     {"UTF-16",
      QStringConverter::Utf16LE,
      {},
@@ -131,7 +154,15 @@ const Encoding kEncodings[] = {
       {hex("00d80000")},
       {hex("3dd8000000de0000"), 2}, // the halves of a UTF-16 pair are no UTF-32
       {hex("3c0000"), 1, true, true}}},
-    {"US-ASCII", {}, "Plain", u"Plain"_s, "text", u"text"_s, {{hex("80")}, {hex("e9")}}},
+    {"US-ASCII",
+     {},
+     "Plain",
+     u"Plain"_s,
+     "text",
+     u"text"_s,
+     {{.bytes = hex("80"), .letters = u"€"_s},
+      {.bytes = hex("e9"), .letters = u"é"_s},
+      {.bytes = hex("9394"), .letters = u"“”"_s}}},
     {"windows-1251",
      {},
      "\xCF\xF0\xE8\xE2\xE5\xF2",
@@ -202,7 +233,7 @@ TEST_F(MendingTest, EveryCharacterThatDecodesIsOfferedAndSavedAsUTF8)
                 // The reason names the first of the bytes, on its line.
                 int line = 0;
                 const QString reason = VLXParseFeed::decodingProblem(feed.bytes, &line);
-                EXPECT_EQ(line, 1 + feed.text.first(feed.text.indexOf(kMark)).count(u'\n'));
+                EXPECT_EQ(line, 1 + feed.text.first(feed.shownAt).count(u'\n'));
                 const QString where = bad.startsCharacter && place == Place::End
                     ? u"they end in the middle of a character, on line %1."_s.arg(line)
                     : u"they stop being text at byte %1 (0x%2), on line %3."_s.arg(
@@ -211,12 +242,10 @@ TEST_F(MendingTest, EveryCharacterThatDecodesIsOfferedAndSavedAsUTF8)
                         QString::number(line));
                 EXPECT_TRUE(reason.endsWith(u": "_s + where)) << reason.toStdString();
 
-                // Mended (the marks taken out), read and saved: UTF-8 with every character.
-                QString mended = offered;
-                mended.remove(kMark);
-                const FeedLoader::Result read = opened({}, mended);
+                // Mended, read and saved: UTF-8 with every character.
+                const FeedLoader::Result read = opened({}, feed.mended);
                 ASSERT_EQ(read.outcome, FeedLoader::Outcome::Loaded) << read.reason.toStdString();
-                const QString title = e.beforeText + e.afterText;
+                const QString &title = feed.title;
                 EXPECT_EQ(read.feed->title(), title);
                 const QByteArray saved = read.feed->buildXMLData();
                 QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);

@@ -342,7 +342,8 @@ TEST_F(WellFormedFeeds, EveryRefusalSaysWhy)
         const char *name;
         QByteArray bytes;
         QString reason; // the loader's reason, or the parser's description
-        int line; // the line the parser or the decoding names; 0 for none
+        int line; // the line the parser, the decoding or the root element names
+        QString shown = {}; // how the line offered to be mended shows bytes that give no text
     } rows[] = {
         {"not well-formed, with the file's lines before the declaration it lacks",
          "\n\n<rss version=\"2.0\"><channel>\n<title>x</channel></rss>",
@@ -356,42 +357,42 @@ TEST_F(WellFormedFeeds, EveryRefusalSaysWhy)
          "<title>caf\xE9</title></channel></rss>",
          u"Its bytes are not valid UTF-8, the encoding it declares: they stop being text at byte "
          u"79 (0xE9), on line 3."_s,
-         3},
+         3, u"caf\u00E9"_s},
         {"bytes that are not the US-ASCII they declare",
          "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n<rss version=\"2.0\">\r\n<channel>\r\n"
          "<title>caf\xE9</title></channel></rss>",
          u"Its bytes are not valid US-ASCII, the encoding it declares: they stop being text at "
          u"byte 85 (0xE9), on line 4."_s,
-         4},
+         4, u"caf\u00E9"_s},
         {"bytes that are not the Shift_JIS they declare",
          "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<rss version=\"2.0\"><channel>\n"
          "<title>\x82\xA0 \x81\x20</title></channel></rss>",
          u"Its bytes are not valid Shift_JIS, the encoding it declares: they stop being text at "
          u"byte 83 (0x81), on line 3."_s,
-         3},
+         3, u"\uFFFD"_s},
         {"bytes that are not UTF-8 in a file that declares no encoding",
          "<rss version=\"2.0\"><channel><title>caf\xE9</title></channel></rss>",
          u"Its bytes are not valid UTF-8, the encoding of a file that declares none: they stop "
          u"being text at byte 39 (0xE9), on line 1."_s,
-         1},
+         1, u"caf\u00E9"_s},
         {"no feed's root", "<?xml version=\"1.0\"?>\n<html><body>rss</body></html>",
          u"The document's root element is <html>, where a feed's root element is <rss>, "
          u"<rdf:RDF> or <feed>."_s,
-         0},
+         2},
         {"a root of a feed that only the text names", "<html><!-- <rss version=\"2.0\"> --></html>",
          u"The document's root element is <html>, where a feed's root element is <rss>, "
          u"<rdf:RDF> or <feed>."_s,
-         0},
-        {"no channel", "<rss version=\"2.0\"><title>t</title></rss>",
-         u"The feed's root element <rss> holds no <channel> element."_s, 0},
+         1},
+        {"no channel", "<!-- a feed -->\r\n<rss version=\"2.0\"><title>t</title></rss>",
+         u"The feed's root element <rss> holds no <channel> element."_s, 2},
         {"no channel in RSS 1.0",
          "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
          "xmlns=\"http://purl.org/rss/1.0/\"><item/></rdf:RDF>",
-         u"The feed's root element <rdf:RDF> holds no <channel> element."_s, 0},
+         u"The feed's root element <rdf:RDF> holds no <channel> element."_s, 1},
         {"a feed's root in another letter case", "<Feed xmlns=\"http://www.w3.org/2005/Atom\"/>",
          u"The document's root element is <Feed>, where a feed's root element is <rss>, "
          u"<rdf:RDF> or <feed>."_s,
-         0},
+         1},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -406,10 +407,11 @@ TEST_F(WellFormedFeeds, EveryRefusalSaysWhy)
         EXPECT_EQ(parsersLine ? parsersLine : result.reasonLine, row.line);
         // Bytes that give no text are offered to be mended all the same, the one at fault
         // shown in the line named.
+        EXPECT_EQ(result.cause == VLXParseFeed::Cause::Undecodable, !row.shown.isEmpty());
         if (result.cause == VLXParseFeed::Cause::Undecodable) {
             const QStringList lines = VLXParseFeed::textForMending(row.bytes).split(u'\n');
             ASSERT_GE(lines.size(), row.line);
-            EXPECT_TRUE(lines.at(row.line - 1).contains(QChar(0xFFFD)));
+            EXPECT_TRUE(lines.at(row.line - 1).contains(row.shown));
         }
     }
 }
