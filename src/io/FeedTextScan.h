@@ -191,18 +191,18 @@ public:
         return true;
     }
 
-    // Whether encodeIllegalXMLCharacters keeps the ampersand at `at` as it is: a semicolon lies
-    // within seven characters after it in the value as escaped, where "<" and ">" read "&lt;"
-    // and "&gt;" (their ";" counts too), or it starts a valid numeric reference.
+    // Whether encodeIllegalXMLCharacters keeps the ampersand at `at` as it is: a semicolon of
+    // the value lies within seven characters after it, or it starts a valid numeric reference.
+    // A "<" or ">" before the semicolon ends the search: no reference holds one, and the ";" of
+    // the "&lt;" it is escaped to is no end of one ("Q& <b>" would stay no XML).
     template<typename Char> static bool keepsAmpersand(const Char *value, qsizetype n, qsizetype at)
     {
-        // `reach`: the characters of the escaped value between the ampersand and value[j].
-        for (qsizetype j = at + 1, reach = 0; j < n && reach < 7; ++j, ++reach) {
+        for (qsizetype j = at + 1; j < n && j <= at + 7; ++j) {
             const char16_t c = unit(value[j]);
             if (c == u';')
                 return true;
             if (c == u'<' || c == u'>')
-                return reach + 4 <= 7;
+                break;
         }
         return isValidNumericReference(value, n, at);
     }

@@ -286,11 +286,12 @@ TEST(VLXParseFeedRepair, EncodingIllegalCharacters)
     EXPECT_EQ(enc(u"&#x1F600; &#128512;"_s), u"&#x1F600; &#128512;"_s);
     EXPECT_EQ(enc(u"&#xD800x; &#1114112;"_s), u"&amp;#xD800x; &amp;#1114112;"_s);
     EXPECT_EQ(enc(u"&#X1F600;"_s), u"&amp;#X1F600;"_s);
-    // An ampersand before a "<" or ">" sees the semicolon of "&lt;" or "&gt;" where it stands
-    // once escaped.
-    EXPECT_EQ(enc(u"x&<y"_s), u"x&&lt;y"_s);
-    EXPECT_EQ(enc(u"&abc<"_s), u"&abc&lt;"_s);
+    // The semicolon of the "&lt;" or "&gt;" a "<" or ">" becomes ends no reference: the value
+    // escaped reads as XML.
+    EXPECT_EQ(enc(u"x&<y"_s), u"x&amp;&lt;y"_s);
+    EXPECT_EQ(enc(u"&abc<"_s), u"&amp;abc&lt;"_s);
     EXPECT_EQ(enc(u"&abcd>"_s), u"&amp;abcd&gt;"_s);
+    EXPECT_EQ(enc(u"& 1 < 2; &lt;"_s), u"&amp; 1 &lt; 2; &lt;"_s);
 }
 
 TEST(VLXParseFeedNamespaces, DeclarationsOfTheRoot)
