@@ -19,7 +19,10 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTextBlock>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QTimer>
+#include <QWindow>
 #include <QVBoxLayout>
 #include <functional>
 #include <utility>
@@ -282,10 +285,11 @@ int XMLSourceController::editXML(const std::optional<QString> &original, const Q
     m_window->setWindowModified(false);
     m_editXML->setFocus(Qt::OtherFocusReason);
     m_lineNumber->setText(m_startLine > 0 ? QString::number(m_startLine) : QString());
-    // Once the window is up: the line a refusal names is shown as Go shows it, and the message
-    // list says why beside it; Return closes the list and leaves the keyboard here.
+    // Once the window is up where the window manager puts it: the line a refusal names is shown
+    // as Go shows it, and the message list says why beside it; Return closes the list and leaves
+    // the keyboard here.
     if (!m_refusal.isEmpty() || m_startLine > 0)
-        QTimer::singleShot(0, m_window, [this] { showRefusal(); });
+        whenOnScreen([this] { showRefusal(); });
 
     const int code = m_window->exec();
     // Left to the window manager, the keyboard went nowhere at times, when an alert over this
@@ -322,15 +326,39 @@ void XMLSourceController::showRefusal()
         return;
     const QString kind = m_refusalKind.isEmpty() ? FeedElement::kValidateError : m_refusalKind;
     errorListing::showPanel(m_window, QVariantList {FeedElement::makeEntry(kind, m_refusal)}, 1, 0,
-                            0);
+                            0, [this](errorListing &) {
+                                if (m_startLine > 0)
+                                    keepNamedLineClearOfList();
+                            });
     m_listShown = true;
     // The toggles read the shown feed's messages again: a refusal is no feed's, and they would
     // put that feed's messages in its place.
     errorListing *list = errorListing::sharedInstance();
     for (VLXButton *toggle : {list->repairButton(), list->errorButton(), list->warnButton()})
         toggle->setEnabled(false);
-    if (m_startLine > 0)
-        keepNamedLineClearOfList();
+}
+
+void XMLSourceController::whenOnScreen(std::function<void()> then)
+{
+    // The window is placed by the window manager once it is mapped, and is exposed after: a
+    // position read before is one it no longer has. A platform that never tells is waited for
+    // a second at most.
+    constexpr int kLongestWait = 1000;
+    QWindow *window = m_window->windowHandle();
+    auto *waiting = new QTimer(m_window);
+    auto once = std::make_shared<std::function<void()>>(std::move(then));
+    const auto go = [waiting, once] {
+        waiting->deleteLater();
+        if (*once)
+            std::exchange(*once, nullptr)();
+    };
+    QElapsedTimer since;
+    since.start();
+    connect(waiting, &QTimer::timeout, m_window, [window = QPointer<QWindow>(window), since, go] {
+        if (!window || window->isExposed() || since.elapsed() >= kLongestWait)
+            go();
+    });
+    waiting->start(10);
 }
 
 QRect XMLSourceController::namedLineArea() const

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <QUndoStack>
+#include <functional>
 #include <optional>
 
 class QAction;
@@ -103,6 +104,8 @@ private:
     void askToSaveChanges();
     void endModal(int code);
     void showRefusal();
+    // Calls `then` on this window's thread once the window is on screen where it stays.
+    void whenOnScreen(std::function<void()> then);
     // The part of the screen the named line takes in the view (empty when it is out of sight).
     QRect namedLineArea() const;
     void keepNamedLineClearOfList();

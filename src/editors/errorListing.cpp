@@ -64,6 +64,15 @@ private:
     QTreeView *m_view;
 };
 
+// The frame a window manager has put around a window; none before it has.
+QMargins frameMarginsOf(const QWidget *window)
+{
+    const QRect client = window->geometry();
+    const QRect frame = window->frameGeometry();
+    return QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                    frame.right() - client.right(), frame.bottom() - client.bottom());
+}
+
 struct Toggle
 {
     VLXButton *button;
@@ -106,9 +115,9 @@ errorListing *errorListing::sharedInstance()
 }
 
 void errorListing::showPanel(QWidget *sender, const QVariantList &errorList, int numErrors,
-                             int numWarn, int numRepair)
+                             int numWarn, int numRepair, const Placement &place)
 {
-    sharedInstance()->show(sender, errorList, numErrors, numWarn, numRepair);
+    sharedInstance()->show(sender, errorList, numErrors, numWarn, numRepair, place);
 }
 
 void errorListing::showPanel(QWidget *sender, const QList<MessageGroup> &messages, int numErrors,
@@ -191,17 +200,20 @@ void errorListing::fitToText()
 {
     // As wide as the longest line shown needs (the outline measures the rows it would show
     // first), within the screen; a wider line scrolls. The rows are laid out first: a panel just
-    // made has no room for any yet, and would measure none.
+    // made has no room for any yet, and would measure none. A hidden list's viewport has not
+    // followed its size yet: the room beside the lines is the panel's less the list's inside.
+    m_panel->ensurePolished();
     m_panel->layout()->activate();
     const QAbstractItemView *view = m_errors;
-    const int frame = m_panel->width() - m_errors->viewport()->width();
+    const int frame = m_panel->width() - (m_errors->width() - 2 * m_errors->frameWidth());
     const int wanted = qMax(kNarrowest,
                             view->sizeHintForColumn(0) + kLineMargin + frame
                                 + m_errors->verticalScrollBar()->sizeHint().width());
     QScreen *screen = m_panel->screen();
     const QRect room = screen ? screen->availableGeometry() : QRect();
     // The frame the window manager adds counts on the screen too.
-    const int decoration = m_panel->frameGeometry().width() - m_panel->width();
+    const QMargins margins = panelFrame();
+    const int decoration = margins.left() + margins.right();
     const int width = room.isValid() ? qMin(wanted, room.width() - decoration) : wanted;
     if (width <= m_panel->width())
         return;
@@ -219,6 +231,12 @@ void errorListing::fitToText()
     m_panel->resize(width, m_panel->height());
 }
 
+QMargins errorListing::panelFrame() const
+{
+    const QMargins known = frameMarginsOf(m_panel);
+    return known.isNull() && m_owner ? frameMarginsOf(m_owner) : known;
+}
+
 bool errorListing::keepClearOf(const QRect &area)
 {
     if (!m_panel || area.isEmpty())
@@ -228,21 +246,14 @@ bool errorListing::keepClearOf(const QRect &area)
     const qint64 rows = m_model->countOfRows();
     const int rowHeight = m_errors->sizeHintForRow(0);
     if (rows <= kFewestRows * 2 && rowHeight > 0) {
-        const int listFrame = m_errors->height() - m_errors->viewport()->height();
+        // As fitToText: a list not shown yet has a viewport of no size to measure by.
+        const int listFrame = 2 * m_errors->frameWidth();
         const int wanted = int(qMax<qint64>(rows, kFewestRows)) * rowHeight + listFrame;
         if (wanted < m_errors->height())
             m_panel->resize(m_panel->width(), m_panel->height() - (m_errors->height() - wanted));
     }
-    // The panel's frame as it stands, or, before the window manager has framed a panel just
-    // shown, as it will stand: framed as the window it belongs to is.
-    const auto marginsOf = [](const QWidget *window) {
-        const QRect client = window->geometry();
-        const QRect frame = window->frameGeometry();
-        return QMargins(client.left() - frame.left(), client.top() - frame.top(),
-                        frame.right() - client.right(), frame.bottom() - client.bottom());
-    };
-    const QMargins known = marginsOf(m_panel);
-    const QMargins frame = known.isNull() && m_owner ? marginsOf(m_owner) : known;
+    const QMargins known = frameMarginsOf(m_panel);
+    const QMargins frame = panelFrame();
     const QRect place = m_panel->geometry().marginsAdded(frame);
     if (!place.intersects(area))
         return true;
@@ -277,8 +288,6 @@ void errorListing::showTree(MessageGroup root)
 {
     m_errors->header()->setMinimumSectionSize(-1);
     m_model->setRoot(std::move(root));
-    m_panel->show();
-    m_panel->raise();
     const bool whole = m_model->countOfRows() <= kRowsOpenedWhole;
     const int topLevel = m_model->rowCount();
     for (int row = 0; row < topLevel; ++row) {
@@ -306,31 +315,35 @@ void errorListing::setToggles(int numErrors, int numWarn, int numRepair, bool se
     }
 }
 
-void errorListing::finishShowing()
+void errorListing::finishShowing(const Placement &place)
 {
     fitToText();
+    if (place)
+        place(*this);
+    m_panel->show();
+    m_panel->raise();
     QCoreApplication::processEvents();
     m_panel->update();
     m_windowOpen = true;
 }
 
 void errorListing::show(QWidget *sender, const QVariantList &errorList, int numErrors, int numWarn,
-                        int numRepair)
+                        int numRepair, const Placement &place)
 {
     show(sender,
          MessageGroup::fromVariant(
              {{QStringLiteral("Group"), kRootTitle}, {QStringLiteral("Entries"), errorList}}),
-         numErrors, numWarn, numRepair);
+         numErrors, numWarn, numRepair, place);
 }
 
 void errorListing::show(QWidget *sender, const QList<MessageGroup> &messages, int numErrors,
                         int numWarn, int numRepair)
 {
-    show(sender, rootOf(messages), numErrors, numWarn, numRepair);
+    show(sender, rootOf(messages), numErrors, numWarn, numRepair, {});
 }
 
 void errorListing::show(QWidget *sender, MessageGroup root, int numErrors, int numWarn,
-                        int numRepair)
+                        int numRepair, const Placement &place)
 {
     QWidget *owner = sender ? sender->window() : nullptr;
     if (m_panel && owner != m_owner)
@@ -339,7 +352,7 @@ void errorListing::show(QWidget *sender, MessageGroup root, int numErrors, int n
         loadInterface(owner);
     showTree(std::move(root));
     setToggles(numErrors, numWarn, numRepair, true);
-    finishShowing();
+    finishShowing(place);
     // It takes the keyboard: Return and Escape close it at once.
     m_panel->activateWindow();
     if (m_doneButton)

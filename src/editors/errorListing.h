@@ -28,11 +28,14 @@ public:
     static errorListing *sharedInstance();
     ~errorListing() override;
 
+    // Where a caller puts the panel (keepClearOf, say): called once the panel holds its rows and
+    // is as wide as they need, before it is shown.
+    using Placement = std::function<void(errorListing &)>;
     // Shows the messages (a message tree: message strings and {"Group", "Entries"} groups) and
     // the counts. The panel belongs to the sender's window (it stays beside it and goes with it);
     // a later show beside another window makes it afresh.
     static void showPanel(QWidget *sender, const QVariantList &errorList, int numErrors,
-                          int numWarn, int numRepair);
+                          int numWarn, int numRepair, const Placement &place = {});
     // The same for the message groups a feed gives (VLXFeed::parseXMLErrorList): their message
     // strings are shown as they are, not copied.
     static void showPanel(QWidget *sender, const QList<MessageGroup> &messages, int numErrors,
@@ -46,7 +49,7 @@ public:
     bool keepClearOf(const QRect &area);
 
     void show(QWidget *sender, const QVariantList &errorList, int numErrors, int numWarn,
-              int numRepair);
+              int numRepair, const Placement &place = {});
     void show(QWidget *sender, const QList<MessageGroup> &messages, int numErrors, int numWarn,
               int numRepair);
     void close();
@@ -100,10 +103,17 @@ private:
     errorListing();
     void loadInterface(QWidget *owner);
     void showTree(MessageGroup root);
-    void show(QWidget *sender, MessageGroup root, int numErrors, int numWarn, int numRepair);
+    void show(QWidget *sender, MessageGroup root, int numErrors, int numWarn, int numRepair,
+              const Placement &place);
     void setToggles(int numErrors, int numWarn, int numRepair, bool setStates);
-    void finishShowing();
+    // Sizes and places the panel, then shows it. A window manager may keep the geometry a
+    // window was first shown with over what it is given while it frames the window: a panel
+    // just made is shown only once it has its own.
+    void finishShowing(const Placement &place = {});
     void fitToText();
+    // The panel's frame as it stands, or, before the window manager has framed a panel not
+    // shown yet, as it will stand: framed as the window it belongs to is.
+    QMargins panelFrame() const;
     void selectionChanged(const QModelIndex &current);
 
     QPointer<QWidget> m_owner;
