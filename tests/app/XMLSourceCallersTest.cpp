@@ -171,8 +171,9 @@ TEST_F(XMLSourceCallersTest, ViewXMLShowsTheFileAsReadBesideTheFeedAsBuilt)
 }
 
 // Every refusal opens the source where it points, whether the window opens the text or the import
-// reads it: at the line it names, that line's text selected and in view, or at the text's start
-// when it names none; and the message list says why under the label of its kind.
+// reads it: at the line it names, that line's text selected and in view (a document's root
+// element's line when it is no feed); and the message list says why under the label of its kind,
+// in the alert's words: the parser's whole.
 TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
 {
     const struct
@@ -181,6 +182,7 @@ TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
         QByteArray bytes;
         int line;
         const char *kind;
+        QString words = {}; // what the alert and the list both say
     } rows[] = {
         {"no known format, not well-formed", "<foo><bar></foo>", 1, "Not Well-Formed"},
         {"a web page",
@@ -196,7 +198,12 @@ TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
          "<title>Caf\xE9</title>\n</channel></rss>\n",
          3, "Bytes That Do Not Decode"},
         {"an rss root with no channel", "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"></rss>\n", 2,
-         "Not a Feed"},
+         "Not a Feed", QStringLiteral("The feed's root element <rss> holds no <channel> element.")},
+        {"a description left open on line 12",
+         "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel>" + QByteArray(10, '\n')
+             + "<description>Show notes\n</title>\n</channel></rss>\n",
+         13, "Not Well-Formed",
+         QStringLiteral("Opening and ending tag mismatch: description line 12 and title")},
     };
     Vellumcast &window = startWindow();
     window.command(QStringLiteral("importFeedItems"))->trigger();
@@ -239,6 +246,8 @@ TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
             EXPECT_TRUE(inView) << where;
             EXPECT_TRUE(listed.startsWith(QLatin1String(row.kind) + QStringLiteral(" - ")))
                 << where << ": " << listed.toStdString();
+            EXPECT_TRUE(listed.contains(row.words)) << where;
+            EXPECT_TRUE(alerts->alerts().front().message.contains(row.words)) << where;
         }
     }
 }
