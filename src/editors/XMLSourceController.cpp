@@ -9,21 +9,21 @@
 
 #include <QCloseEvent>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QIntValidator>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTextBlock>
-#include <QElapsedTimer>
-#include <QPointer>
 #include <QTimer>
-#include <QWindow>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <functional>
 #include <utility>
 
@@ -348,6 +348,7 @@ void XMLSourceController::whenOnScreen(std::function<void()> then)
     auto *waiting = new QTimer(m_window);
     auto once = std::make_shared<std::function<void()>>(std::move(then));
     const auto go = [waiting, once] {
+        waiting->stop();
         waiting->deleteLater();
         if (*once)
             std::exchange(*once, nullptr)();

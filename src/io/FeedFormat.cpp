@@ -128,8 +128,7 @@ FeedFormat FeedFormat::of(const vlxXMLDOM &dom)
             format.versionUnknown = true;
             format.namedVersion = named;
         }
-    } else if (local == u"RDF"
-               && (isRDFAddress(uri) || (uri.isEmpty() && name == u"rdf:RDF"))) {
+    } else if (local == u"RDF" && (isRDFAddress(uri) || (uri.isEmpty() && name == u"rdf:RDF"))) {
         if (!uri.isEmpty() && uri != kRDFNamespace)
             format.otherAddress = uri;
         if (hasRSS090Channel(format.root))
@@ -168,8 +167,8 @@ QStringList FeedFormat::messages() const
     if (namedVersion.isEmpty())
         told.append(u"The root element <rss> names no version: the feed was read as RSS 2.0."_s);
     else
-        told.append(u"The root element <rss> names the version \"%1\", which is none of 0.91 to "
-                    u"0.94 and 2.0: the feed was read as RSS 2.0."_s.arg(
-                        ShownText::quoted(namedVersion)));
+        told.append(
+            u"The root element <rss> names the version \"%1\", which is none of 0.91 to "
+            u"0.94 and 2.0: the feed was read as RSS 2.0."_s.arg(ShownText::quoted(namedVersion)));
     return told;
 }

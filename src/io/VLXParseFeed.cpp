@@ -254,10 +254,12 @@ int VLXParseFeed::readDocument(const QString &text,
     std::unique_ptr<vlxXMLDOM> dom = treeToRead(text, &source);
     if (!dom->xmlTree())
         return dom->wasStopped() ? Stopped : ReadFailed;
+    // The line a refusal names, taken while there is a text: a reader lets go of it as soon as
+    // it has the root's declarations.
+    m_rootLine = lineOfRoot(*source);
     const FeedFormat format = FeedFormat::of(*dom);
     const DocumentReader read = choose(format);
     if (!read) {
-        m_rootLine = lineOfRoot(*source);
         refuse(format.refusal.isEmpty()
                    ? u"The feed is in %1 %2 format, which is not read here."_s.arg(format.type,
                                                                                    format.version)
@@ -270,8 +272,6 @@ int VLXParseFeed::readDocument(const QString &text,
         return TooManyItems;
     }
     m_readFormat = format.pair();
-    // A reader lets go of the text as soon as it has the root's declarations.
-    m_rootLine = lineOfRoot(*source);
     const int result = (this->*read)(*dom, *source, format.root);
     if (result == Success) {
         for (const QString &message : format.messages())
@@ -353,8 +353,9 @@ int VLXParseFeed::checkRepaired(const QString &work)
     if (repaired.isSharedWith(work))
         return NotAFeed;
     auto dom = std::make_unique<vlxXMLDOM>();
-    dom->initWithString(
-        repaired, [this](qint64 done, qint64 total) { return report(Stage::Checking, done, total); });
+    dom->initWithString(repaired, [this](qint64 done, qint64 total) {
+        return report(Stage::Checking, done, total);
+    });
     if (dom->wasStopped())
         return Stopped;
     if (!dom->xmlTree() || !FeedFormat::of(*dom).isFeed())

@@ -73,6 +73,10 @@ public:
     // The encoding named in the text's XML prolog, or "UTF-8".
     static QString getXMLEncodingString(const QString &text);
 
+    // Whether the text is a feed (Success), with the parser's report or the reason when it is
+    // not. A text XML does not read as it stands is a feed when the repairs make one of it (a
+    // bare "&" in a title, say), and the read takes the repaired text; otherwise the refusal
+    // tells of the text as it stood.
     int isItAFeed(const QString &text);
     // statusField may be null; it receives the progress texts. A text handed over (moved in)
     // is freed once the reader has what it needs of it, before the long walk over the items.
