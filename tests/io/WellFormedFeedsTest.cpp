@@ -358,12 +358,13 @@ TEST_F(WellFormedFeeds, EveryRefusalSaysWhy)
          u"Its bytes are not valid UTF-8, the encoding it declares: they stop being text at byte "
          u"79 (0xE9), on line 3."_s,
          3, u"caf\u00E9"_s},
+        // UTF-8 in text declared ASCII stays the characters it is.
         {"bytes that are not the US-ASCII they declare",
          "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>\n<rss version=\"2.0\">\r\n<channel>\r\n"
-         "<title>caf\xE9</title></channel></rss>",
+         "<title>\xE6\x97\xA5\xE6\x9C\xAC caf\xE9</title></channel></rss>",
          u"Its bytes are not valid US-ASCII, the encoding it declares: they stop being text at "
-         u"byte 85 (0xE9), on line 4."_s,
-         4, u"caf\u00E9"_s},
+         u"byte 82 (0xE6), on line 4."_s,
+         4, u"\u65E5\u672C caf\u00E9"_s},
         {"bytes that are not the Shift_JIS they declare",
          "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<rss version=\"2.0\"><channel>\n"
          "<title>\x82\xA0 \x81\x20</title></channel></rss>",
