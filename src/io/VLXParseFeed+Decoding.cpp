@@ -253,12 +253,14 @@ struct Codec
 
     // The bytes read to mend. Bytes beyond ASCII in text that should be UTF-8 or ASCII are
     // mostly windows-1252 (or Latin-1) that a tool copied in unconverted: they are those letters.
-    // A byte of another encoding is no more likely one letter than another.
+    // Text declared ASCII that holds UTF-8 is UTF-8 (as stringFromXMLData reads it when nothing
+    // else is amiss), and keeps its characters. A byte of another encoding is no more likely one
+    // letter than another.
     QString mended(QByteArrayView bytes) const
     {
-        const bool oneByteLetters
-            = kind == Kind::Ascii || (kind == Kind::Unicode && unicode == QStringConverter::Utf8);
-        return read(bytes, oneByteLetters ? Stray::Windows1252 : Stray::Replace).text;
+        if (kind == Kind::Ascii || (kind == Kind::Unicode && unicode == QStringConverter::Utf8))
+            return decodeUtf8(bytes, Stray::Windows1252).text;
+        return read(bytes, Stray::Replace).text;
     }
 
 private:
