@@ -70,13 +70,12 @@ bool hasRSS090Channel(const vlxXMLNode *root)
 }
 
 // Whether an address names RDF's namespace as any namespace's address is matched (see
-// knownNamespaces::sameAddress), its final "#" optional: feeds bind rdf:RDF without it.
+// knownNamespaces::sameAddress: blanks around it, a final "/", letter case and the scheme do
+// not count), or is RDF's address without its final "#", which feeds bind rdf:RDF to as well.
 bool isRDFAddress(const QString &uri)
 {
-    const auto withoutHash = [](const QString &address) {
-        return address.endsWith(u'#') ? QStringView(address).chopped(1) : QStringView(address);
-    };
-    return knownNamespaces::sameAddress(withoutHash(uri), withoutHash(FeedFormat::kRDFNamespace));
+    return knownNamespaces::sameAddress(uri, FeedFormat::kRDFNamespace)
+        || knownNamespaces::sameAddress(uri, QStringView(FeedFormat::kRDFNamespace).chopped(1));
 }
 
 QString namespaceShown(const QString &uri)

@@ -191,20 +191,42 @@ public:
         return true;
     }
 
-    // Whether encodeIllegalXMLCharacters keeps the ampersand at `at` as it is: a semicolon of
-    // the value lies within seven characters after it, or it starts a valid numeric reference.
-    // A "<" or ">" before the semicolon ends the search: no reference holds one, and the ";" of
-    // the "&lt;" it is escaped to is no end of one ("Q& <b>" would stay no XML).
+    // Whether encodeIllegalXMLCharacters keeps the ampersand at `at` as it is: it starts an
+    // entity reference, a name ended by a semicolon within seven characters after the
+    // ampersand, or a valid numeric reference. Anything else is the author's "&" ("Q & A;",
+    // "Salt &Pepper") and is escaped. Units beyond ASCII count as name characters, so that the
+    // text and its UTF-8 bytes agree but for the length (see the class comment).
     template<typename Char> static bool keepsAmpersand(const Char *value, qsizetype n, qsizetype at)
     {
+        const auto inName = [](char16_t c, bool first) {
+            return c >= 0x80 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'
+                || c == ':' || (!first && ((c >= '0' && c <= '9') || c == '-' || c == '.'));
+        };
         for (qsizetype j = at + 1; j < n && j <= at + 7; ++j) {
             const char16_t c = unit(value[j]);
             if (c == u';')
-                return true;
-            if (c == u'<' || c == u'>')
+                return j > at + 1;
+            if (!inName(c, j == at + 1))
                 break;
         }
         return isValidNumericReference(value, n, at);
+    }
+
+    // How many units encodeIllegalXMLCharacters adds to the value: three for each "<" and ">",
+    // four for each ampersand it escapes. Counted before a repair builds anything, so that a
+    // value of a hundred million "&" is refused, not built.
+    template<typename Char> static qsizetype escapingGrowth(const Char *value, qsizetype n)
+    {
+        qsizetype growth = 0;
+        for (qsizetype i = nextMarkupCharacter(value, 0, n); i < n;
+             i = nextMarkupCharacter(value, i + 1, n)) {
+            const char16_t c = unit(value[i]);
+            if (c == '<' || c == '>')
+                growth += 3;
+            else if (c == '&' && !keepsAmpersand(value, n, i))
+                growth += 4;
+        }
+        return growth;
     }
 
     // Whether encodeIllegalXMLCharacters would change the value, without building anything.

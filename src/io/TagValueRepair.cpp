@@ -42,10 +42,17 @@ QString TagValueRepair::repaired(QStringView value, bool holdsHTML, StopCheck *s
     }
     if (!parts.empty())
         outside += value.sliced(from);
-    const bool markup = holdsTag(parts.empty() ? value : QStringView(outside), stop);
+    const QStringView seen = parts.empty() ? value : QStringView(outside);
+    const bool markup = holdsTag(seen, stop);
+    // Markup XML reads as it stands (a well-formed document's "Tom <b>&amp;</b> Jerry") is the
+    // field as written, every reference in it kept as a reference: escaped whole, so that it
+    // reads the same. Anything else ("&lt;p&gt;Hi&lt;/p&gt; <br> more", "Q & A") has only its
+    // bare "&", its stray "<" and ">" and the "<" and ">" of its markup escaped: the references
+    // the author wrote read as XML reads them.
+    const bool asWritten = markup && isWellFormedContent(seen);
     const auto stretch = [&](QStringView text) {
-        return markup ? HTMLText::fromPlainText(text, HTMLText::Quotes::Kept, stop)
-                      : VLXParseFeed::encodeIllegalXMLCharacters(text.toString(), stop);
+        return asWritten ? HTMLText::fromPlainText(text, HTMLText::Quotes::Kept, stop)
+                         : VLXParseFeed::encodeIllegalXMLCharacters(text.toString(), stop);
     };
 
     QString out;
@@ -91,4 +98,49 @@ bool TagValueRepair::holdsTag(QStringView value, StopCheck *stop)
         }
     }
     return false;
+}
+
+bool TagValueRepair::isWellFormedContent(QStringView value)
+{
+    const auto *units = reinterpret_cast<const char16_t *>(value.utf16());
+    const qsizetype n = value.size();
+    std::vector<QStringView> open;
+    for (qsizetype i = FeedTextScan::nextMarkupCharacter(units, 0, n); i < n;
+         i = FeedTextScan::nextMarkupCharacter(units, i + 1, n)) {
+        if (units[i] == u'&') {
+            if (!FeedTextScan::keepsAmpersand(units, n, i))
+                return false;
+            continue;
+        }
+        if (units[i] != u'<')
+            continue;
+        const bool closing = i + 1 < n && units[i + 1] == u'/';
+        const qsizetype nameAt = i + (closing ? 2 : 1);
+        const qsizetype nameEnd = FeedTextScan::nameEnd(units, n, nameAt);
+        if (nameEnd == nameAt)
+            return false;
+        char16_t quote = 0;
+        qsizetype gt = nameEnd;
+        for (; gt < n; ++gt) {
+            if (quote) {
+                quote = units[gt] == quote ? 0 : quote;
+            } else if (units[gt] == u'"' || units[gt] == u'\'') {
+                quote = units[gt];
+            } else if (units[gt] == u'>' || units[gt] == u'<') {
+                break;
+            }
+        }
+        if (gt >= n || units[gt] != u'>')
+            return false;
+        const QStringView name = value.sliced(nameAt, nameEnd - nameAt);
+        if (closing) {
+            if (open.empty() || open.back() != name)
+                return false;
+            open.pop_back();
+        } else if (units[gt - 1] != u'/') {
+            open.push_back(name);
+        }
+        i = gt;
+    }
+    return open.empty();
 }

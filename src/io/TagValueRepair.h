@@ -6,11 +6,13 @@
 class StopCheck;
 
 // The repair of a value the reader finds between an element's tags before the document is
-// parsed (a title, a description): stray "<", ">" and "&" escaped, or, when the document wrote
-// its markup as child elements, that markup escaped whole, so that it reads as the same markup
-// written escaped would (HTMLText::fromPlainText: every "&" escaped too, so that text the
-// document escaped inside the markup stays text). Comments and processing instructions in the value
-// are the document's own and never become text:
+// parsed (a title, a description): a bare "&", a stray "<" or ">" and the "<" and ">" of markup
+// the document wrote as child elements are escaped; a reference that is already one ("&lt;",
+// "&amp;", "&#233;") stays as written, so the value reads as XML reads the references beside
+// the markup. Markup XML reads as it stands (child elements closed in order, references only)
+// is the field as written, and is escaped whole, its references too (HTMLText::fromPlainText),
+// so that it reads as the same markup written escaped would. Comments and processing instructions in the value are the document's own and
+// never become text:
 // - beside text they stay as written, and the reader leaves them out of the value like any
 //   other comment;
 // - among child markup of a field that holds HTML, a comment goes in as the HTML comment that
@@ -31,4 +33,8 @@ public:
     // Whether a value holds a tag ("<b>", "</p>", "<br/>"): the document wrote its markup as
     // child elements, not as stray characters.
     static bool holdsTag(QStringView value, StopCheck *stop = nullptr);
+
+    // Whether a value (without its comments and instructions) is content XML reads as it
+    // stands: every tag closed in order, every "&" a reference, no stray "<".
+    static bool isWellFormedContent(QStringView value);
 };

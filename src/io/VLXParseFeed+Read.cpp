@@ -123,8 +123,10 @@ bool VLXParseFeed::readsAsBytes(const QByteArray &bytes, const QString &text, St
         return false;
     if (rootHead(text).isNull())
         return false;
-    QStringList messages;
-    return repairText(text, &messages, stop).isSharedWith(text) && !(stop && stop->stopped());
+    // Whether any repair applies is all that is asked: the read repairs the text once, later.
+    return !RepairCheck::textNeedsRepair(reinterpret_cast<const char16_t *>(text.utf16()),
+                                         text.size(), repairedTags(), stop)
+        && !(stop && stop->stopped());
 }
 
 std::optional<QString> VLXParseFeed::headOfBytesReadAsTheyAre(const QByteArray &bytes,

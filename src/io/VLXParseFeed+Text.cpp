@@ -6,6 +6,7 @@
 #include "io/FeedTextScan.h"
 #include "io/KeptMarkup.h"
 #include "io/RepairCheck.h"
+#include "io/SpacedTagRepair.h"
 #include "io/TagValueRepair.h"
 #include "xml/vlxXMLDOM.h"
 
@@ -79,24 +80,6 @@ qsizetype findTagCI(QStringView text, QStringView needle, qsizetype from, StopCh
     return -1;
 }
 
-// Whether a tag's name (or "/" and a name) starts at `at` in a stretch of text, and its ">"
-// comes before any other "<": what "< " spaced apart ("< item>"), and not a "<" of the text's own
-// ("1 < 2", "a < b & c"). The walk ends at the next "<", where the next such question starts, so
-// all of them together read the text once.
-bool tagFollows(QStringView in, qsizetype at)
-{
-    if (at >= in.size()
-        || (in[at] != u'/' && !FeedTextScan::isNameStartCharacter(in[at].unicode())))
-        return false;
-    for (qsizetype k = at + 1; k < in.size(); ++k) {
-        if (in[k] == u'>')
-            return true;
-        if (in[k] == u'<')
-            return false;
-    }
-    return false;
-}
-
 // The position of the ASCII literal at or after `from`, or -1.
 qsizetype findLiteral(QStringView text, QLatin1StringView literal, qsizetype from = 0)
 {
@@ -137,6 +120,52 @@ QString replacedOutsideKeptMarkup(const QString &text, QLatin1StringView literal
             out.append(by);
             from = at + literal.size();
         }
+    });
+}
+
+// The text without the blanks right before each ">" that ends a tag: one opened by a "<"
+// followed by a name or "/" (a "<" followed by anything else is text), the ">" outside the
+// tag's quoted values. Between tags only the next "<" is looked for.
+QString withoutBlanksBeforeTagEnds(const QString &text, StopCheck *stop)
+{
+    if (findLiteral(text, " >"_L1) < 0)
+        return text;
+    return outsideKeptMarkup(text, stop, [stop](QStringView in, QString &out) {
+        const auto *units = unitsOf(in);
+        const qsizetype n = in.size();
+        qsizetype copied = 0;
+        for (qsizetype lt = FeedTextScan::indexOf(units, n, u'<', 0);
+             lt >= 0 && StopCheck::goOn(stop); lt = FeedTextScan::indexOf(units, n, u'<', lt)) {
+            const qsizetype nameAt = lt + 1 < n && units[lt + 1] == u'/' ? lt + 2 : lt + 1;
+            if (FeedTextScan::nameEnd(units, n, nameAt) == nameAt) {
+                ++lt;
+                continue;
+            }
+            char16_t quote = 0;
+            qsizetype i = nameAt;
+            for (; i < n; ++i) {
+                const char16_t c = units[i];
+                if (quote) {
+                    quote = c == quote ? 0 : quote;
+                } else if (c == u'"' || c == u'\'') {
+                    quote = c;
+                } else if (c == u'<' || c == u'>') {
+                    break;
+                }
+            }
+            if (i < n && units[i] == u'>') {
+                qsizetype blanks = i;
+                while (blanks > nameAt && units[blanks - 1] == u' ')
+                    --blanks;
+                if (blanks < i) {
+                    out.append(in.sliced(copied, blanks - copied));
+                    copied = i;
+                }
+                ++i;
+            }
+            lt = i;
+        }
+        out.append(in.sliced(copied));
     });
 }
 
@@ -229,43 +258,129 @@ QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text, StopCheck 
     return out;
 }
 
+namespace {
+
+// Whether the element whose start tag ends at `valueStart` is a value the repair may escape, as
+// far as its end: the walk goes over the value's tags up to the closing tag of `tagName` (its
+// position in *close, the end of that tag in *closeEnd). The value stays alone when, before
+// that, a tag shows it was left open or closed by a misspelt tag: an end tag the value did not
+// open ("</item>", "</titel>", "</title" without its ">"), a start tag of the value's own name,
+// or the start of an item or entry. *resume is then where the search for the next value goes
+// on (that tag); -1 with *close -1 when no closing tag follows.
+bool valueEndsAsItsOwn(QStringView text, Kept &kept, qsizetype valueStart, const QString &tagName,
+                       qsizetype *close, qsizetype *closeEnd, qsizetype *resume, StopCheck *stop)
+{
+    const auto *units = unitsOf(text);
+    const qsizetype n = text.size();
+    *close = *closeEnd = *resume = -1;
+    std::vector<QStringView> opened;
+    const auto sameName = [](QStringView a, QStringView b) {
+        return a.compare(b, Qt::CaseInsensitive) == 0;
+    };
+    for (qsizetype lt = findOutside(text, kept, u"<", valueStart, stop); lt >= 0;
+         lt = findOutside(text, kept, u"<", lt + 1, stop)) {
+        if (const qsizetype end = FeedTextScan::closingTagEnd(units, n, lt, tagName); end >= 0) {
+            *close = lt;
+            *closeEnd = end;
+            return true;
+        }
+        const bool closing = lt + 1 < n && units[lt + 1] == u'/';
+        const qsizetype nameAt = lt + (closing ? 2 : 1);
+        const qsizetype nameEnd = FeedTextScan::nameEnd(units, n, nameAt);
+        if (nameEnd == nameAt)
+            continue; // "1 < 2": the author's text
+        const QStringView name = text.sliced(nameAt, nameEnd - nameAt);
+        if (closing) {
+            const auto open = std::find_if(opened.rbegin(), opened.rend(), [&](QStringView o) {
+                return sameName(o, name);
+            });
+            if (open == opened.rend()) {
+                *resume = lt;
+                return false;
+            }
+            opened.erase(std::prev(open.base()), opened.end());
+            continue;
+        }
+        const QStringView local = name.sliced(name.lastIndexOf(u':') + 1);
+        if (sameName(name, tagName) || sameName(local, u"item") || sameName(local, u"entry")) {
+            *resume = lt;
+            return false;
+        }
+        // A start tag ends at its ">" before any other "<"; one ending in "/>" opens nothing.
+        qsizetype gt = nameEnd;
+        while (gt < n && units[gt] != u'>' && units[gt] != u'<')
+            ++gt;
+        if (gt < n && units[gt] == u'>' && units[gt - 1] != u'/')
+            opened.push_back(name);
+    }
+    return false;
+}
+
+// The next start tag of `tagName` at or after `from`, written without attributes ("<title>",
+// or "<title >" with the blanks the last repair takes out); *valueStart is where its value
+// starts. -1 when there is none.
+qsizetype findOpenTag(QStringView text, Kept &kept, const QString &openTag, qsizetype from,
+                      qsizetype *valueStart, StopCheck *stop)
+{
+    for (qsizetype at = findOutside(text, kept, openTag, from, stop); at >= 0;
+         at = findOutside(text, kept, openTag, at + 1, stop)) {
+        qsizetype end = at + openTag.size();
+        while (end < text.size() && text[end] == u' ')
+            ++end;
+        if (end < text.size() && text[end] == u'>') {
+            *valueStart = end + 1;
+            return at;
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
 QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &tagName,
                                             bool *changed, StopCheck *stop)
 {
     *changed = false;
     // Titles hold plain text; the descriptions and encoded content HTML.
     const bool holdsHTML = tagName != u"title" && tagName != u"dc:title";
-    const QString openTag = u'<' + tagName + u'>';
-    const QString closing = u"</"_s + tagName;
+    const QString openTag = u'<' + tagName;
     const QStringView view(text);
     // Tags are found only where XML reads them: a "<title>" in a comment, an instruction or a
     // CDATA section is their text, and a title ends at its first closing tag outside them.
     Kept kept(unitsOf(view), view.size(), Kept::Scope::Document, stop);
+    // The repaired text may not grow past what the parser reads: its size is followed as the
+    // values are escaped, and a value that would take it past is counted, never built.
+    const qint64 limit = vlxXMLDOM::maximumInputSize();
+    qint64 size = text.size();
 
     QString out;
     qsizetype copied = 0; // text[0, copied) is already in `out` (when out is in use)
-    for (qsizetype open = findOutside(view, kept, openTag, 0, stop);
+    qsizetype valueStart = -1;
+    for (qsizetype open = findOpenTag(view, kept, openTag, 0, &valueStart, stop);
          open >= 0 && StopCheck::goOn(stop);) {
-        const qsizetype valueStart = open + openTag.size();
         const qsizetype partsBefore = kept.passed();
         const qsizetype sectionsBefore = kept.passed(Kept::Kind::CData);
-        qsizetype close = findOutside(view, kept, closing, valueStart, stop);
-        qsizetype closeEnd = -1;
-        while (
-            close >= 0
-            && (closeEnd = FeedTextScan::closingTagEnd(unitsOf(view), view.size(), close, tagName))
-                < 0)
-            close = findOutside(view, kept, closing, close + 1, stop);
-        if (close < 0)
-            break;
+        qsizetype close = -1, closeEnd = -1, resume = -1;
+        if (!valueEndsAsItsOwn(view, kept, valueStart, tagName, &close, &closeEnd, &resume,
+                               stop)) {
+            if (resume < 0)
+                break;
+            open = findOpenTag(view, kept, openTag, resume, &valueStart, stop);
+            continue;
+        }
         const QStringView value = view.sliced(valueStart, close - valueStart);
         // A value holding a CDATA section is left alone.
         const bool holdsSection = kept.passed(Kept::Kind::CData) != sectionsBefore;
         const bool holdsParts = kept.passed() != partsBefore;
         if (!holdsSection
             && (holdsParts || FeedTextScan::valueNeedsEscaping(unitsOf(value), value.size()))) {
+            if (size + FeedTextScan::escapingGrowth(unitsOf(value), value.size()) > limit)
+                return QString();
             const QString encoded = TagValueRepair::repaired(value, holdsHTML, stop);
             if (encoded != value) {
+                size += encoded.size() - value.size();
+                if (size > limit)
+                    return QString();
                 if (!*changed)
                     out.reserve(text.size() + text.size() / 16);
                 out.append(view.sliced(copied, valueStart - copied));
@@ -274,7 +389,7 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
                 *changed = true;
             }
         }
-        open = findOutside(view, kept, openTag, closeEnd, stop);
+        open = findOpenTag(view, kept, openTag, closeEnd, &valueStart, stop);
     }
     if (!*changed)
         return text;
@@ -294,56 +409,55 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages, Sto
     const QStringList &tags = repairedTags();
     if (!RepairCheck::textNeedsRepair(unitsOf(text), text.size(), tags, stop))
         return text;
+    QStringList told;
+    QString work;
+    try {
+        work = repairSteps(text, &told, stop);
+    } catch (const std::bad_alloc &) {
+        // A text too large to repair in the memory there is stays as it stood, and is refused
+        // for its own fault.
+        work = QString();
+    }
+    if (work.isNull())
+        return text;
+    messages->append(told);
+    return work;
+}
+
+QString VLXParseFeed::repairSteps(const QString &text, QStringList *messages, StopCheck *stop)
+{
     // Every step finds what it repairs outside the CDATA sections, comments and instructions (see
     // KeptMarkup): "a < b" in a show note, or "<?x >?>", is their text, and a well-formed feed
-    // stays one. Each step reads the parts of the text the step before left.
+    // stays one. Each step reads the parts of the text the step before left. None adds or takes
+    // out a line break, so every line of the repaired text stands where it stood.
     // 1. Double-encoded apostrophes. One pass leaves none: the replacement cannot form a new
     // occurrence with its neighbours.
     QString work = replacedOutsideKeptMarkup(text, "&amp;apos;"_L1, u"&apos;", stop);
     if (work.constData() != text.constData())
         messages->append(u"Fix double encoding of the apostrophe"_s);
-    // 2. "< " until none is left: every run of spaces right after a "<" goes where a tag's name
-    // follows ("< item>", "< /item>"); before anything else ("1 < 2") the "<" is the text's
-    // own, and so are the spaces, and the value repair escapes it. 3. " >" until none is left:
-    // every run of spaces right before a ">" that ends a tag goes, with no message; in text
-    // and in quoted values a ">" is the text's own, and so are the spaces.
-    bool spaceAfterOpen = false;
-    work = outsideKeptMarkup(work, stop, [&spaceAfterOpen, stop](QStringView in, QString &out) {
-        const qsizetype n = in.size();
-        FeedTextScan::OpenTag tag;
-        qsizetype i = 0;
-        while (i < n && StopCheck::goOn(stop)) {
-            if (in[i] != u' ') {
-                tag.take(in[i].unicode());
-                out.append(in[i++]);
-                continue;
-            }
-            qsizetype j = i;
-            while (j < n && in[j] == u' ')
-                ++j;
-            const bool afterOpen = !out.isEmpty() && out.back() == u'<';
-            if (afterOpen && tagFollows(in, j))
-                spaceAfterOpen = true;
-            else if (afterOpen || j == n || in[j] != u'>' || !tag.endsHere())
-                out.append(in.sliced(i, j - i));
-            i = j;
-        }
-    });
-    if (spaceAfterOpen)
+    // 2. The blanks after the "<" of a tag the written tags around it make certain.
+    bool spaced = false;
+    work = SpacedTagRepair::repaired(work, &spaced, stop);
+    if (spaced)
         messages->append(u"Removed illegal whitespace at start of XML tags"_s);
-    // 4. A closing tag of the prolog that some tools write at the end.
+    // 3. A closing tag of the prolog that some tools write at the end.
     const QString before = work;
     work = replacedOutsideKeptMarkup(work, "</xml>"_L1, u"", stop);
     if (work.constData() != before.constData())
         messages->append(u"Removed </xml> tag that shouldn't exist"_s);
-    // 5. Tag values re-escaped.
-    for (const QString &tag : tags) {
+    // 4. Tag values re-escaped.
+    for (const QString &tag : repairedTags()) {
         bool changed = false;
         work = fixEntityEncodingText(work, tag, &changed, stop);
+        if (work.isNull())
+            return work;
         if (changed)
             messages->append(u"Fixed the encoding in the value of the %1 tag"_s.arg(tag));
     }
-    return work;
+    // 5. The blanks before a ">" that ends a tag, with no message. It comes last, so that only
+    // the tags the repairs keep lose them: in a value escaped above ("Use the <br > tag"), in
+    // text and in quoted values a ">" is the author's, and so are the blanks before it.
+    return withoutBlanksBeforeTagEnds(work, stop);
 }
 
 QStringList VLXParseFeed::nameSpaces(const QString &text)

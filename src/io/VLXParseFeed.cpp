@@ -187,6 +187,16 @@ bool VLXParseFeed::repair(QString &work)
 {
     m_repairs.clear();
     m_unrepaired = QString();
+    // The check repaired this very text and parsed what the repairs made of it: the read takes
+    // that text and its tree, and the repairs are not made a second time.
+    const QString source = std::exchange(m_checkedSource, QString());
+    QStringList checkedRepairs = std::exchange(m_checkedRepairs, {});
+    if (m_checkedDocument && !source.isNull()
+        && (work.isSharedWith(source) || (work.size() == source.size() && work == source))) {
+        m_repairs = std::move(checkedRepairs);
+        work = m_checkedText;
+        return true;
+    }
     const qint64 total = work.size();
     StopCheck stop([this, total] { return report(Stage::Checking, 0, total); });
     QString repaired = repairText(work, &m_repairs, &stop);
@@ -305,6 +315,8 @@ int VLXParseFeed::isItAFeed(const QString &text)
     m_refusalLine = 0;
     m_checkedDocument.reset();
     m_checkedText.clear();
+    m_checkedSource.clear();
+    m_checkedRepairs.clear();
     if (text.isNull())
         return NotAFeedNoProlog;
     bool prologAdded = false;
@@ -316,19 +328,24 @@ int VLXParseFeed::isItAFeed(const QString &text)
     if (!dom->initWithString(work, progress) || !dom->xmlTree()) {
         if (dom->wasStopped())
             return Stopped;
-        if (const int repaired = checkRepaired(work); repaired != NotAFeed)
+        // The repairs may mend the fault; when they mend some but not all, the first fault they
+        // leave is the one to tell, in the repaired text's words (its lines are the text's).
+        const int repaired = checkRepaired(work, dom);
+        if (repaired != NotAFeed)
             return repaired;
-        noteErrors(*dom);
-        result = NotAFeed;
-        // A text whose root names no feed is told as no feed, with what the parser found.
-        if (!namesFeedRoot(work)) {
-            m_refusal
-                = u"It is not well-formed XML. The following error was detected on line "
-                  u"%1: %2"_s.arg(m_refusalLine)
-                      .arg(m_xmlErrorDict.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey))
-                               .toString());
-            m_xmlErrorDict.clear();
+        if (m_cause == Cause::None) {
+            noteErrors(*dom);
+            // A text whose root names no feed is told as no feed, with what the parser found.
+            if (!namesFeedRoot(work)) {
+                m_refusal = u"It is not well-formed XML. The following error was detected on "
+                            u"line %1: %2"_s.arg(m_refusalLine)
+                                .arg(m_xmlErrorDict
+                                         .value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey))
+                                         .toString());
+                m_xmlErrorDict.clear();
+            }
         }
+        result = NotAFeed;
     } else if (const FeedFormat format = FeedFormat::of(*dom); !format.isFeed()) {
         m_rootLine = lineOfRoot(work);
         refuse(format.refusal);
@@ -342,7 +359,7 @@ int VLXParseFeed::isItAFeed(const QString &text)
     return result;
 }
 
-int VLXParseFeed::checkRepaired(const QString &work)
+int VLXParseFeed::checkRepaired(const QString &work, std::unique_ptr<vlxXMLDOM> &failed)
 {
     const qint64 total = work.size();
     StopCheck stop([this, total] { return report(Stage::Checking, 0, total); });
@@ -358,11 +375,21 @@ int VLXParseFeed::checkRepaired(const QString &work)
     });
     if (dom->wasStopped())
         return Stopped;
-    if (!dom->xmlTree() || !FeedFormat::of(*dom).isFeed())
+    if (!dom->xmlTree()) {
+        // The repaired text's fault stands in the place of the text's own.
+        failed = std::move(dom);
         return NotAFeed;
-    // The read repairs the text again, to the very same text: it reads this tree.
+    }
+    if (const FeedFormat format = FeedFormat::of(*dom); !format.isFeed()) {
+        m_rootLine = lineOfRoot(repaired);
+        refuse(format.refusal);
+        return NotAFeed;
+    }
+    // The read takes this text, its tree and its repairs' messages (see repair).
     m_checkedText = std::move(repaired);
     m_checkedDocument = std::move(dom);
+    m_checkedSource = work;
+    m_checkedRepairs = std::move(messages);
     return Success;
 }
 
@@ -400,6 +427,8 @@ QString VLXParseFeed::fixEntityEncoding(const QString &text, const QString &tagN
 {
     bool changed = false;
     QString fixed = fixEntityEncodingText(text, tagName, &changed);
+    if (fixed.isNull())
+        return text;
     if (changed)
         logRepair(owner, u"Fixed the encoding in the value of the %1 tag"_s.arg(tagName));
     return fixed;

@@ -158,9 +158,13 @@ public:
     // The repair steps on their own: the repaired text and the messages (texts only, without the
     // kind) that repairRSS20 logs on its owner. Returns the same shared string when nothing
     // changed, so an unchanged text costs no copy.
-    // A stopped `stop` ends the repairs early: what they answer then is of no use.
+    // A stopped `stop` ends the repairs early: what they answer then is of no use. A text the
+    // repairs would take past the parser's input limit (vlxXMLDOM::maximumInputSize), or that
+    // there is no memory to repair, comes back as it stood, with no message.
     static QString repairText(const QString &text, QStringList *messages,
                               StopCheck *stop = nullptr);
+    // The values of `tagName` escaped where they need it; a null string when that would take
+    // the text past the parser's input limit.
     static QString fixEntityEncodingText(const QString &text, const QString &tagName, bool *changed,
                                          StopCheck *stop = nullptr);
 
@@ -181,6 +185,8 @@ private:
     static bool namesFeedRoot(const QString &text);
     // The elements whose values the repairs escape again.
     static const QStringList &repairedTags();
+    // The repairs, in order, on a text that needs one; null when they would grow it too large.
+    static QString repairSteps(const QString &text, QStringList *messages, StopCheck *stop);
     // The working copy, led by an XML declaration when it had none (prologAdded tells which).
     // Notes by how many lines it starts before or after the text (m_lineShift).
     QString workingCopyWithProlog(const QString &text, bool &prologAdded);
@@ -192,10 +198,13 @@ private:
     // The line of the text handed in on which the root element of the working copy starts.
     int lineOfRoot(const QString &text) const;
     // A text XML does not read as it stands may hold a fault the repairs exist for (a bare "&"
-    // in a title): when the repaired text is a feed, the check passes and keeps that text's tree
-    // for the read, which repairs the text again to the same text and logs the repairs. Answers
-    // Success, Stopped, or NotAFeed when the repairs make no feed of it (nothing is kept then).
-    int checkRepaired(const QString &work);
+    // in a title): when the repaired text is a feed, the check passes and keeps that text, its
+    // tree and its repairs for the read, which takes them without repairing again. Answers
+    // Success, Stopped, or NotAFeed when the repairs make no feed of it: `failed` then holds
+    // the repaired text's failed tree when they changed the text and it is still no XML, and a
+    // repaired document that is no feed is refused here (refusal()); otherwise nothing is kept
+    // and the text's own fault is the one to tell.
+    int checkRepaired(const QString &work, std::unique_ptr<vlxXMLDOM> &failed);
     // Why a reader of the root `expected` finds none in the document.
     static QString noFeedRoot(const vlxXMLDOM &dom, const QString &expected);
     static QString noChannel(const QString &rootName);
@@ -258,4 +267,7 @@ private:
     // text (the usual case: nothing needed repair) does not parse it a second time.
     QString m_checkedText;
     std::unique_ptr<vlxXMLDOM> m_checkedDocument;
+    // When the check repaired the text: the working copy it repaired, and the repairs' messages.
+    QString m_checkedSource;
+    QStringList m_checkedRepairs;
 };

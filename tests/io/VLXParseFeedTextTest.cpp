@@ -177,8 +177,11 @@ TEST(VLXParseFeedRepair, TextRepairsAndTheirMessages)
     EXPECT_EQ(messages, QStringList {u"Fix double encoding of the apostrophe"_s});
 
     messages.clear();
-    EXPECT_EQ(VLXParseFeed::repairText(u"<   item   >x</ item  ></xml>"_s, &messages),
-              u"<item>x</ item>"_s); // only spaces right after "<" go
+    // Only spaces right after a "<" go, where written tags make the tag certain; a "</ item>"
+    // is no tag, and keeps its blanks.
+    EXPECT_EQ(VLXParseFeed::repairText(
+                  u"<   item   >x</item  ><item>y<  /item ></ item ></xml>"_s, &messages),
+              u"<item>x</item><item>y</item></ item >"_s);
     EXPECT_EQ(messages,
               (QStringList {u"Removed illegal whitespace at start of XML tags"_s,
                             u"Removed </xml> tag that shouldn't exist"_s}));
@@ -205,14 +208,16 @@ TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
     } cases[] = {
         {u"<item ><description><![CDATA[50 > 40, a < b]]></description></item  >"_s,
          u"<item><description><![CDATA[50 > 40, a < b]]></description></item>"_s, false},
-        {u"<![CDATA[x >]]>< item> <![CDATA[ < y]]> >"_s,
-         u"<![CDATA[x >]]><item> <![CDATA[ < y]]> >"_s, true},
+        {u"<![CDATA[x >]]>< item> <![CDATA[ < y]]> ></item>"_s,
+         u"<![CDATA[x >]]><item> <![CDATA[ < y]]> ></item>"_s, true},
         {u"<a ><![cdata[ tail > and < "_s, u"<a><![cdata[ tail > and < "_s, false},
         // A ">" that ends no tag is text, in an element or a quoted value.
         {u"<p><![CDATA[]]> ></p><p>5 > 3</p ><a t=\"x >\" u='>' >"_s,
          u"<p><![CDATA[]]> ></p><p>5 > 3</p><a t=\"x >\" u='>'>"_s, false},
-        {u"<a ><!-- x > < y --><?p z ?>< b >"_s, u"<a><!-- x > < y --><?p z ?><b>"_s, true},
-        {u"<a ><!-- x > <?p z >"_s, u"<a><!-- x> <?p z>"_s, false},
+        {u"<a ><!-- x > < y --><?p z ?>< b ></b>"_s, u"<a><!-- x > < y --><?p z ?><b></b>"_s,
+         true},
+        // Openings never closed are no tags: the blanks before their ">" are the author's.
+        {u"<a ><!-- x > <?p z >"_s, u"<a><!-- x > <?p z >"_s, false},
     };
     for (const auto &c : cases) {
         QStringList messages;
