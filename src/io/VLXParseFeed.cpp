@@ -376,8 +376,10 @@ int VLXParseFeed::checkRepaired(const QString &work, std::unique_ptr<vlxXMLDOM> 
     if (dom->wasStopped())
         return Stopped;
     if (!dom->xmlTree()) {
-        // The repaired text's fault stands in the place of the text's own.
-        failed = std::move(dom);
+        // The repaired text's fault stands in the place of the text's own; a repaired text too
+        // large for the parser has none of its own, and the text's is told.
+        if (!dom->wasBeyondLimits())
+            failed = std::move(dom);
         return NotAFeed;
     }
     if (const FeedFormat format = FeedFormat::of(*dom); !format.isFeed()) {

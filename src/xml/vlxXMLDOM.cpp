@@ -63,12 +63,14 @@ struct vlxXMLDOM::Private
     std::unique_ptr<DocumentTree> tree;
     QVariantMap error;
     bool stopped = false;
+    bool beyondLimits = false;
 
     void clear()
     {
         tree.reset();
         error.clear();
         stopped = false;
+        beyondLimits = false;
     }
 };
 
@@ -107,11 +109,17 @@ bool vlxXMLDOM::wasStopped() const
     return d->stopped;
 }
 
+bool vlxXMLDOM::wasBeyondLimits() const
+{
+    return d->beyondLimits;
+}
+
 bool vlxXMLDOM::initWithString(const QString &text, const Progress &progress)
 {
     d->clear();
     // Every UTF-16 unit becomes at least one UTF-8 byte: refuse before converting a huge text.
     if (text.size() > maximumInputSize()) {
+        d->beyondLimits = true;
         fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.")
                  .arg(maximumInputSize()),
              0);
@@ -156,6 +164,7 @@ bool vlxXMLDOM::initWithData(const QByteArray &data, const Progress &progress)
     d->clear();
     const qint64 limit = std::min<qint64>(maximumInputSize(), INT_MAX);
     if (data.size() > limit) {
+        d->beyondLimits = true;
         fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.").arg(limit), 0);
         return false;
     }
@@ -196,6 +205,7 @@ bool vlxXMLDOM::parse(const QByteArray &bytes)
 {
     const qint64 limit = std::min<qint64>(maximumInputSize(), INT_MAX);
     if (bytes.size() > limit) {
+        d->beyondLimits = true;
         fail(QStringLiteral("The XML text is larger than the limit of %1 bytes.").arg(limit), 0);
         return false;
     }
@@ -313,6 +323,7 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
         return false;
     }
     if (source && source->tooLarge) {
+        d->beyondLimits = true;
         fail(
             QStringLiteral("The XML text is larger than the limit of %1 bytes.").arg(source->limit),
             0);
@@ -327,6 +338,7 @@ bool vlxXMLDOM::parseWith(const std::function<xmlParserCtxtPtr()> &createContext
         return false;
     }
     if (!wellFormed) {
+        d->beyondLimits = state.outOfMemory || state.tooLarge;
         if (state.outOfMemory)
             fail(QStringLiteral("There is not enough memory to read the XML text."), lastLine);
         else if (state.tooLarge)

@@ -82,6 +82,9 @@ public:
     // tree initWithString builds of their text, without the text.
     bool initWithData(const QByteArray &data, const Progress &progress);
     bool wasStopped() const;
+    // Whether the last parse failed for the size of the text or of its tree, or for want of
+    // memory, rather than for a fault of the text.
+    bool wasBeyondLimits() const;
 
     // The document node, or nullptr when parsing failed or nothing was parsed.
     const vlxXMLNode *xmlTree() const;
