@@ -10,6 +10,8 @@
 #include "io/TagValueRepair.h"
 #include "xml/vlxXMLDOM.h"
 
+#include <atomic>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -404,11 +406,21 @@ const QStringList &VLXParseFeed::repairedTags()
     return tags;
 }
 
+namespace {
+std::atomic<quint64> repairedTexts {0};
+} // namespace
+
+quint64 VLXParseFeed::textsRepaired()
+{
+    return repairedTexts.load();
+}
+
 QString VLXParseFeed::repairText(const QString &text, QStringList *messages, StopCheck *stop)
 {
     const QStringList &tags = repairedTags();
     if (!RepairCheck::textNeedsRepair(unitsOf(text), text.size(), tags, stop))
         return text;
+    ++repairedTexts;
     QStringList told;
     QString work;
     try {

@@ -163,6 +163,9 @@ public:
     // there is no memory to repair, comes back as it stood, with no message.
     static QString repairText(const QString &text, QStringList *messages,
                               StopCheck *stop = nullptr);
+    // How many texts repairText has repaired (passed its check that a repair applies) since the
+    // program started: a test counts with it that an open repairs its text once.
+    static quint64 textsRepaired();
     // The values of `tagName` escaped where they need it; a null string when that would take
     // the text past the parser's input limit.
     static QString fixEntityEncodingText(const QString &text, const QString &tagName, bool *changed,

@@ -26,27 +26,30 @@ QString linkOf(int n)
 
 // A feed of three items (entries), one element a line: item n has the title "Episode n", the
 // link linkOf(n) and, unless the field is the title, `field` with the value "Notes n".
-// `lines(n)` may rewrite the lines of item n, its start and end tags left out.
+// `lines(n)` may rewrite the lines of item n, its start and end tags left out; `lines(0)` those
+// of the channel (the feed) before the items, its title alone.
 QByteArray feedOf(Format format, const QString &field,
                   const std::function<void(int, QStringList &)> &lines = {})
 {
     const QString declarations = u" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
                                  u"xmlns:content=\"http://purl.org/rss/1.0/modules/content/\""_s;
     QStringList out {u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"_s};
+    QStringList channel {u"<title>Show</title>"_s};
+    if (lines)
+        lines(0, channel);
     switch (format) {
     case Format::RSS20:
         out << u"<rss version=\"2.0\"%1>"_s.arg(declarations) << u"<channel>"_s
-            << u"<title>Show</title>"_s;
+            << channel;
         break;
     case Format::RSS10:
         out << u"<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
                u"xmlns=\"http://purl.org/rss/1.0/\"%1>"_s.arg(declarations)
-            << u"<channel rdf:about=\"https://example.org/\">"_s << u"<title>Show</title>"_s
-            << u"</channel>"_s;
+            << u"<channel rdf:about=\"https://example.org/\">"_s << channel << u"</channel>"_s;
         break;
     case Format::Atom:
         out << u"<feed xmlns=\"http://www.w3.org/2005/Atom\"%1>"_s.arg(declarations)
-            << u"<title>Show</title>"_s;
+            << channel;
         break;
     }
     for (int n = 1; n <= 3; ++n) {
@@ -118,7 +121,8 @@ TEST_F(ValueRepairs, AValueLeftOpenNeverTakesInTheNextItem)
     for (const Format format : {Format::RSS20, Format::RSS10, Format::Atom}) {
         for (const QString &field : fields) {
             for (const auto &fault : faults) {
-                for (int broken = 1; broken <= 3; ++broken) {
+                // 0: the channel's (the feed's) title, before the first item.
+                for (int broken = field == u"title" ? 0 : 1; broken <= 3; ++broken) {
                     for (const bool bareLink : {false, true}) {
                         if (bareLink && (broken == 3 || format == Format::Atom))
                             continue; // no later item, or no link text to hold a bare "&"
@@ -131,7 +135,7 @@ TEST_F(ValueRepairs, AValueLeftOpenNeverTakesInTheNextItem)
                                          .toStdString());
                         const QByteArray bytes
                             = feedOf(format, field, [&](int n, QStringList &item) {
-                                  const qsizetype at = field == u"title" ? 0 : 2;
+                                  const qsizetype at = n == 0 || field == u"title" ? 0 : 2;
                                   if (n == broken)
                                       item[at] = fault.broken(field, n == 1 ? u"Notes"_s
                                                                             : u"Value"_s);
@@ -283,10 +287,12 @@ TEST_F(ValueRepairs, ATextIsRepairedAndParsedOnce)
     const QByteArray bytes = feedOf(Format::RSS20, u"description"_s, [](int, QStringList &item) {
         item[0] = u"<title>Q&A</title>"_s;
     });
-    const quint64 before = vlxXMLDOM::documentsParsed();
+    const quint64 parsed = vlxXMLDOM::documentsParsed();
+    const quint64 repaired = VLXParseFeed::textsRepaired();
     const FeedLoader::Result result = opened(bytes);
     ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded);
-    EXPECT_EQ(vlxXMLDOM::documentsParsed() - before, 2u);
+    EXPECT_EQ(vlxXMLDOM::documentsParsed() - parsed, 2u);
+    EXPECT_EQ(VLXParseFeed::textsRepaired() - repaired, 1u);
     EXPECT_EQ(repairsOf(*result.feed).count(u"Fixed the encoding in the value of the title tag"_s),
               1);
 }
