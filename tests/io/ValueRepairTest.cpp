@@ -186,8 +186,9 @@ TEST_F(ValueRepairs, TheMendedValuesReadAsWritten)
             const QString field = QLatin1String(row.field);
             SCOPED_TRACE(u"%1, %2: %3"_s.arg(QLatin1String(nameOf(format)), field, row.written)
                              .toStdString());
-            const QByteArray bytes = feedOf(format, field, [&](int, QStringList &item) {
-                item[field == u"title" ? 0 : 2] = u"<%1>%2</%1>"_s.arg(field, row.written);
+            const QByteArray bytes = feedOf(format, field, [&](int n, QStringList &item) {
+                if (n > 0)
+                    item[field == u"title" ? 0 : 2] = u"<%1>%2</%1>"_s.arg(field, row.written);
             });
             const FeedLoader::Result result = opened(bytes);
             ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded)
