@@ -249,7 +249,8 @@ TEST_F(ValueRepairs, ARefusalNamesTheFaultTheRepairsLeave)
 
 // The repaired text may not grow past what the parser reads: a value whose escaping would take
 // it one unit past the limit is refused for the text's own fault, never built; at the limit it
-// opens.
+// opens. A repaired text within the limit in characters but past it in the parser's bytes is
+// refused for the text's own fault too.
 TEST_F(ValueRepairs, ARepairStopsAtTheParsersLimit)
 {
     const qint64 limit = vlxXMLDOM::maximumInputSize();
@@ -257,17 +258,28 @@ TEST_F(ValueRepairs, ARepairStopsAtTheParsersLimit)
         = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel><title>"_s;
     const QString tail = u"</title></channel></rss>"_s;
     const int ampersands = 1000; // each grows by four units
-    const qsizetype size = head.size() + ampersands + tail.size();
-    for (const qint64 room : {qint64(0), qint64(-1)}) {
-        SCOPED_TRACE(room == 0 ? "at the limit" : "one past it");
-        vlxXMLDOM::setMaximumInputSize(size + 4 * ampersands + room);
-        const QString text = head + QString(ampersands, u'&') + tail;
+    const struct
+    {
+        const char *name;
+        qint64 room; // units the limit leaves beyond the repaired text
+        int accents; // characters of two bytes in UTF-8
+        bool opens;
+    } rows[] = {
+        {"at the limit", 0, 0, true},
+        {"one past it", -1, 0, false},
+        {"past it in bytes", 0, 10, false},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString value = QString(row.accents, u'\u00e9') + QString(ampersands, u'&');
+        const QString text = head + value + tail;
+        vlxXMLDOM::setMaximumInputSize(text.size() + 4 * ampersands + row.room);
         VLXParseFeed reader;
         const int status = reader.isItAFeed(text);
-        if (room == 0) {
+        if (row.opens) {
             EXPECT_EQ(status, VLXParseFeed::Success);
             EXPECT_EQ(reader.parseFeed(text, QString(), nullptr), VLXParseFeed::Success);
-            EXPECT_EQ(reader.feed()->title(), QString(ampersands, u'&'));
+            EXPECT_EQ(reader.feed()->title(), value);
         } else {
             EXPECT_EQ(status, VLXParseFeed::NotAFeed);
             EXPECT_EQ(reader.refusalLine(), 2);
