@@ -1,7 +1,7 @@
 // Any byte sequence must come out of the reader as a status: decoding, the feed check and the
 // full read (with its repairs) run on every input, and the channel-only read as well. A text XML
-// reads as an RSS feed must open, and the quick check of whether any repair applies must agree
-// with the repairs.
+// reads as an RSS feed must open, the quick check of whether any repair applies must agree with
+// the repairs, and a text only the repairs open keeps every item and entry it starts.
 //
 // For coverage inside the library, instrument all of it, not only this file:
 //   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVLX_BUILD_FUZZ=ON \
@@ -13,11 +13,16 @@
 
 #include "io/FeedTextScan.h"
 #include "io/KeptMarkup.h"
+#include "io/RepairCheck.h"
+#include "io/SpacedTagRepair.h"
 #include "io/VLXParseFeed.h"
 #include "platform/AlertService.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
+#include "model/VLXFeed.h"
 #include "xml/vlxXMLDOM.h"
+
+#include <libxml/parser.h>
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -62,8 +67,8 @@ QStringList outsideKeptMarkup(const QString &text)
     return stretches;
 }
 
-// Whether the text holds blanks before a ">" that ends a tag: after a "<", outside a quoted
-// value.
+// Whether the text holds blanks before a ">" that ends a tag: one opened by a "<" followed by a
+// name or "/", outside a quoted value.
 bool blanksEndATag(const QString &text)
 {
     bool open = false;
@@ -74,7 +79,9 @@ bool blanksEndATag(const QString &text)
             if (c == quote)
                 quote = QChar();
         } else if (c == u'<') {
-            open = true;
+            const qsizetype name = i + 1 < text.size() && text[i + 1] == u'/' ? i + 2 : i + 1;
+            open = name < text.size()
+                && FeedTextScan::isNameStartCharacter(text[name].unicode());
         } else if (c == u'>') {
             if (open && i > 0 && text[i - 1] == u' ')
                 return true;
@@ -86,24 +93,33 @@ bool blanksEndATag(const QString &text)
     return false;
 }
 
-// Whether the text holds blanks between a "<" and what the repairs take for the tag it opens: a
-// name, or "/" and a name, whose ">" comes before any other "<". Before anything else ("1 < 2")
-// the "<" is the text's own, and its blanks stay.
-bool blanksStartATag(const QString &text)
+// The items and entries libxml2's recovering parse finds directly under the root or under one
+// of its channels: what the text starts, read as leniently as a parser reads.
+int recoveredItems(const QByteArray &bytes)
 {
-    for (qsizetype at = text.indexOf(u"< "); at >= 0; at = text.indexOf(u"< ", at + 1)) {
-        qsizetype k = at + 1;
-        while (k < text.size() && text[k] == u' ')
-            ++k;
-        if (k == text.size()
-            || (text[k] != u'/' && !FeedTextScan::isNameStartCharacter(text[k].unicode())))
-            continue;
-        const qsizetype close = text.indexOf(u'>', k);
-        const qsizetype next = text.indexOf(u'<', k);
-        if (close >= 0 && (next < 0 || close < next))
-            return true;
+    xmlDocPtr doc = xmlReadMemory(bytes.constData(), int(bytes.size()), nullptr, nullptr,
+                                  XML_PARSE_RECOVER | XML_PARSE_NONET | XML_PARSE_NOERROR
+                                      | XML_PARSE_NOWARNING);
+    if (!doc)
+        return -1;
+    const auto isNamed = [](xmlNodePtr node, const char *name) {
+        return node->type == XML_ELEMENT_NODE
+            && qstricmp(reinterpret_cast<const char *>(node->name), name) == 0;
+    };
+    int items = 0;
+    const auto countUnder = [&](xmlNodePtr parent) {
+        for (xmlNodePtr child = parent->children; child; child = child->next)
+            items += isNamed(child, "item") || isNamed(child, "entry") ? 1 : 0;
+    };
+    if (xmlNodePtr root = xmlDocGetRootElement(doc)) {
+        countUnder(root);
+        for (xmlNodePtr child = root->children; child; child = child->next) {
+            if (isNamed(child, "channel"))
+                countUnder(child);
+        }
     }
-    return false;
+    xmlFreeDoc(doc);
+    return items;
 }
 
 // Whether XML reads the text as an RSS feed: well-formed, with an "rss" root (whatever version
@@ -139,25 +155,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int read = parser.parseFeed(text, QStringLiteral("fuzz"), nullptr);
     check(read);
     // A repair never refuses what XML reads.
-    if ((checked != 0 || read != 0) && readsAsRSS(text))
+    const bool wellFormed = readsAsRSS(text);
+    if ((checked != 0 || read != 0) && wellFormed)
         std::abort();
+    // A text only the repairs open keeps every item and entry it starts: none is taken into a
+    // value left open, none is lost.
+    if (read == 0 && !text.isNull() && !vlxXMLDOM(VLXParseFeed::workingCopy(text)).xmlTree()) {
+        const int recovered = recoveredItems(VLXParseFeed::workingCopy(text).toUtf8());
+        if (recovered >= 0 && recovered != parser.feed()->countOfItems())
+            std::abort();
+    }
     check(parser.parseFeedChannelOnly(text));
     VLXParseFeed::getFeedTypeAndVersion(text);
 
     // The repairs skip their work when a single sweep finds nothing to do; that sweep must never
     // miss a change one of the steps would make.
-    QStringList messages;
-    const QString repaired = VLXParseFeed::repairText(text, &messages);
-    if (repaired.constData() == text.constData()) {
+    QStringList tags {QStringLiteral("title"), QStringLiteral("description"),
+                      QStringLiteral("dc:title"), QStringLiteral("dc:description"),
+                      QStringLiteral("content:encoded")};
+    if (!RepairCheck::textNeedsRepair(reinterpret_cast<const char16_t *>(text.utf16()),
+                                      text.size(), tags)) {
         for (const QString &outside : outsideKeptMarkup(text)) {
-            if (outside.contains(u"&amp;apos;") || blanksStartATag(outside)
-                || blanksEndATag(outside) || outside.contains(u"</xml>"))
+            if (outside.contains(u"&amp;apos;") || blanksEndATag(outside)
+                || outside.contains(u"</xml>"))
                 std::abort();
         }
-        for (const char *tag :
-             {"title", "description", "dc:title", "dc:description", "content:encoded"}) {
-            bool changed = false;
-            VLXParseFeed::fixEntityEncodingText(text, QString::fromLatin1(tag), &changed);
+        bool changed = false;
+        SpacedTagRepair::repaired(text, &changed);
+        if (changed)
+            std::abort();
+        for (const QString &tag : tags) {
+            VLXParseFeed::fixEntityEncodingText(text, tag, &changed);
             if (changed)
                 std::abort();
         }
