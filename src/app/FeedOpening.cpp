@@ -205,9 +205,9 @@ int FeedOpening::actuallyOpenFile(const QString &path, const QUrl &url, const QS
     return 1;
 }
 
-FeedDocument::LoadResult FeedOpening::loadFeed(const QUrl &address, const QString &text,
-                                               const FeedListEntry &entry, bool reloadImage,
-                                               bool validate, bool hideErrors)
+FeedDocument::LoadResult FeedOpening::loadFeed(const QUrl &address, QString text,
+                                               FeedListEntry entry, bool reloadImage, bool validate,
+                                               bool hideErrors)
 {
     if (m_window.isTerminating())
         return {FeedDocument::LoadOutcome::Unsaved, false, false};
@@ -221,6 +221,8 @@ FeedDocument::LoadResult FeedOpening::loadFeed(const QUrl &address, const QStrin
     options.address = address;
     options.status = m_window.statusText();
     options.statusSink = m_statusSink.get();
+    // The check is used once. The text handed in may be the check's own: this copy of it
+    // stays alive once the check is let go of.
     if (m_checked && m_checked->text.isSharedWith(text) && entry.localPath() == m_checked->path)
         options.checkedReader = m_checked->reader;
     m_checked.reset();
