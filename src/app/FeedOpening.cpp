@@ -357,13 +357,13 @@ void FeedOpening::populateFeedFromURL(const QString &address)
 
 int FeedOpening::reparseLoadedFeed(const QString &text)
 {
-    return rereadLoadedFeed(QByteArray(), text);
+    return rereadLoadedFeed(QByteArray(), text).loaded() ? 1 : 0;
 }
 
-int FeedOpening::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
+FeedDocument::LoadResult FeedOpening::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
 {
     if (m_window.isTerminating())
-        return 1;
+        return {FeedDocument::LoadOutcome::Loaded};
     errorListing::closePanel();
     FeedDocument::LoadOptions options;
     options.rereading = true;
@@ -378,7 +378,7 @@ int FeedOpening::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
     // here, on the window's thread.)
     if (m_loader->isRunning()) {
         const QString read = bytes.isNull() ? text : VLXParseFeed::stringFromXMLData(bytes);
-        return m_document->load(read, entry, options).loaded() ? 1 : 0;
+        return m_document->load(read, entry, options);
     }
     auto prepared = std::make_shared<FeedDocument::Prepared>();
     // The text goes to the worker and on into the result: no copy of it is left to be freed
@@ -394,9 +394,9 @@ int FeedOpening::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
                          : QDir::toNativeSeparators(entry.localPath()));
     if (!finished || prepared->result.outcome == FeedDocument::LoadOutcome::Cancelled) {
         m_window.setStatusText(options.status);
-        return 0;
+        return {FeedDocument::LoadOutcome::Cancelled};
     }
-    return m_document->finish(std::move(*prepared), entry, options).loaded() ? 1 : 0;
+    return m_document->finish(std::move(*prepared), entry, options);
 }
 
 void FeedOpening::rememberCredentials(const QUrl &url)

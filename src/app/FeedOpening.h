@@ -41,8 +41,9 @@ public:
     // read, 0 when the user gave it up. The read runs on the loader's worker behind its
     // progress dialog (Cancel gives it up too).
     int reparseLoadedFeed(const QString &text);
-    // The same from the bytes of the feed's file as they were read (Revert).
-    int rereadLoadedFeed(const QByteArray &bytes, const QString &text);
+    // The same from the bytes of the feed's file as they were read (Revert); the result tells
+    // whether the read changed what the file holds (repaired it, say).
+    FeedDocument::LoadResult rereadLoadedFeed(const QByteArray &bytes, const QString &text);
 
     // Reads the listed entry's file or address into the document; false leaves it as it was (an
     // entry whose text is abandoned is removed from the list shortly after).
