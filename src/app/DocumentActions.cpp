@@ -176,10 +176,15 @@ void DocumentActions::setUpDocumentCommands()
             const QString text = bytes.isNull() ? m_document->text() : QString();
             if (bytes.isEmpty() && text.isEmpty())
                 return;
-            if (!m_opening.rereadLoadedFeed(bytes, text))
+            const FeedDocument::LoadResult read = m_opening.rereadLoadedFeed(bytes, text);
+            if (!read.loaded())
                 return;
             m_document->setEdited(false, true);
             m_document->setImageEdited(false);
+            // A feed the reader repaired (or that was mended, or got an item) is still not what
+            // its file holds: it asks to be saved, as it did when it was opened.
+            if (read.changedInReading())
+                m_document->setEdited(true);
         });
     m_window.setCommandHandler(QStringLiteral("undo"),
                                [this] { m_document->undoManager()->undo(); });

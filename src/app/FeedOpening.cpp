@@ -205,9 +205,9 @@ int FeedOpening::actuallyOpenFile(const QString &path, const QUrl &url, const QS
     return 1;
 }
 
-FeedDocument::LoadResult FeedOpening::loadFeed(const QUrl &address, const QString &text,
-                                               const FeedListEntry &entry, bool reloadImage,
-                                               bool validate, bool hideErrors)
+FeedDocument::LoadResult FeedOpening::loadFeed(const QUrl &address, QString text,
+                                               FeedListEntry entry, bool reloadImage, bool validate,
+                                               bool hideErrors)
 {
     if (m_window.isTerminating())
         return {FeedDocument::LoadOutcome::Unsaved, false, false};
@@ -221,6 +221,8 @@ FeedDocument::LoadResult FeedOpening::loadFeed(const QUrl &address, const QStrin
     options.address = address;
     options.status = m_window.statusText();
     options.statusSink = m_statusSink.get();
+    // The check is used once. The text handed in may be the check's own: this copy of it
+    // stays alive once the check is let go of.
     if (m_checked && m_checked->text.isSharedWith(text) && entry.localPath() == m_checked->path)
         options.checkedReader = m_checked->reader;
     m_checked.reset();
@@ -355,13 +357,13 @@ void FeedOpening::populateFeedFromURL(const QString &address)
 
 int FeedOpening::reparseLoadedFeed(const QString &text)
 {
-    return rereadLoadedFeed(QByteArray(), text);
+    return rereadLoadedFeed(QByteArray(), text).loaded() ? 1 : 0;
 }
 
-int FeedOpening::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
+FeedDocument::LoadResult FeedOpening::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
 {
     if (m_window.isTerminating())
-        return 1;
+        return {FeedDocument::LoadOutcome::Loaded};
     errorListing::closePanel();
     FeedDocument::LoadOptions options;
     options.rereading = true;
@@ -376,7 +378,7 @@ int FeedOpening::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
     // here, on the window's thread.)
     if (m_loader->isRunning()) {
         const QString read = bytes.isNull() ? text : VLXParseFeed::stringFromXMLData(bytes);
-        return m_document->load(read, entry, options).loaded() ? 1 : 0;
+        return m_document->load(read, entry, options);
     }
     auto prepared = std::make_shared<FeedDocument::Prepared>();
     // The text goes to the worker and on into the result: no copy of it is left to be freed
@@ -392,9 +394,9 @@ int FeedOpening::rereadLoadedFeed(const QByteArray &bytes, const QString &text)
                          : QDir::toNativeSeparators(entry.localPath()));
     if (!finished || prepared->result.outcome == FeedDocument::LoadOutcome::Cancelled) {
         m_window.setStatusText(options.status);
-        return 0;
+        return {FeedDocument::LoadOutcome::Cancelled};
     }
-    return m_document->finish(std::move(*prepared), entry, options).loaded() ? 1 : 0;
+    return m_document->finish(std::move(*prepared), entry, options);
 }
 
 void FeedOpening::rememberCredentials(const QUrl &url)

@@ -41,8 +41,9 @@ public:
     // read, 0 when the user gave it up. The read runs on the loader's worker behind its
     // progress dialog (Cancel gives it up too).
     int reparseLoadedFeed(const QString &text);
-    // The same from the bytes of the feed's file as they were read (Revert).
-    int rereadLoadedFeed(const QByteArray &bytes, const QString &text);
+    // The same from the bytes of the feed's file as they were read (Revert); the result tells
+    // whether the read changed what the file holds (repaired it, say).
+    FeedDocument::LoadResult rereadLoadedFeed(const QByteArray &bytes, const QString &text);
 
     // Reads the listed entry's file or address into the document; false leaves it as it was (an
     // entry whose text is abandoned is removed from the list shortly after).
@@ -61,10 +62,12 @@ public:
 
 private:
     // A text, or when the text is null the file or web address (downloaded there), with the
-    // entry it belongs to, read into the document on the loader's worker.
-    FeedDocument::LoadResult loadFeed(const QUrl &address, const QString &text,
-                                      const FeedListEntry &entry, bool reloadImage,
-                                      bool validate = true, bool hideErrors = false);
+    // entry it belongs to, read into the document on the loader's worker. The text and the entry
+    // are taken by value: callers hand in the checked feed's text or the document's own entry,
+    // which the load lets go of or replaces while it still needs them.
+    FeedDocument::LoadResult loadFeed(const QUrl &address, QString text, FeedListEntry entry,
+                                      bool reloadImage, bool validate = true,
+                                      bool hideErrors = false);
     // Keeps a user name and password of the loaded feed's address in the secret store, under
     // its identifier; says so in the status line when that is not possible.
     void rememberCredentials(const QUrl &url);

@@ -303,10 +303,10 @@ FeedDocument::LoadResult FeedDocument::finish(Prepared prepared, const FeedListE
                                               const LoadOptions &options)
 {
     LoadResult result = prepared.result;
+    result.repaired = prepared.repaired;
     const std::shared_ptr<VLXFeed> feed = std::move(prepared.feed);
     if (!feed || !result.loaded())
         return result;
-    bool changed = result.mended || prepared.repaired;
     showStatus(options.statusSink,
                QStringLiteral("Updating Interface...   %1").arg(options.status));
     if (feed->countOfItems() == 0) {
@@ -319,7 +319,6 @@ FeedDocument::LoadResult FeedDocument::finish(Prepared prepared, const FeedListE
             item->setTitle(QStringLiteral("(untitled)"));
         feed->addItem(item);
         result.itemAdded = true;
-        changed = true;
     }
     const int shown = options.rereading ? m_shownItem : 0;
     install(feed, entry, options.rereading);
@@ -334,7 +333,7 @@ FeedDocument::LoadResult FeedDocument::finish(Prepared prepared, const FeedListE
     // What was read and is not kept (the text of an edit read again) goes too.
     freeAside(std::move(prepared.bytes));
     freeAside(std::move(prepared.text));
-    if (changed)
+    if (result.changedInReading())
         setEdited(true);
     emit entryChanged();
     emit feedReplaced(options.reloadImage);

@@ -92,8 +92,11 @@ public:
     {
         LoadOutcome outcome = LoadOutcome::Abandoned;
         bool mended = false; // the text was changed in the source editor
+        bool repaired = false; // the reader repaired what it read
         bool itemAdded = false; // the feed had no item and got one
         bool loaded() const { return outcome == LoadOutcome::Loaded; }
+        // The feed shown is not what the file holds: it asks to be saved, after a Revert too.
+        bool changedInReading() const { return mended || repaired || itemAdded; }
     };
     // Checks and reads the text once with one reader, offering to mend it in the source editor
     // while it is no feed. On success the feed and the entry replace the loaded ones together.

@@ -4,6 +4,7 @@
 #include "editors/TextFinder.h"
 #include "editors/XMLSourceController.h"
 #include "editors/XMLSourceTextView.h"
+#include "io/VLXParseFeed.h"
 #include "model/VLXLogic.h"
 #include "platform/AlertService.h"
 #include "ui/TextPrinter.h"
@@ -72,6 +73,28 @@ QString withoutWhitespaceBetweenTags(QStringView xml)
     }
     return out;
 }
+
+// The alerts that keep a refused text in the window: the user goes on mending it or gives up
+// the changes (the buttons are the caller's). `why` ends in a full stop or a blank line.
+Alert refusedText(const QString &title, const QString &why)
+{
+    Alert alert;
+    alert.style = Alert::Style::Critical;
+    alert.title = title;
+    alert.message = why + (why.endsWith(u'\n') ? QString() : QStringLiteral("  "))
+        + QStringLiteral("You may either abandon your changes and revert back to before you "
+                         "started editing or continue editing and fix the error.");
+    return alert;
+}
+
+// The XML parser's message and the line it names.
+Alert errorInXML(int line, const QString &description)
+{
+    return refusedText(QStringLiteral("Error in XML"),
+                       QStringLiteral("The following error was detected on line %1:\n\n%2\n\n")
+                           .arg(line)
+                           .arg(description));
+}
 } // namespace
 
 QString XMLSourceController::checkedText(const QString &text) const
@@ -82,21 +105,29 @@ QString XMLSourceController::checkedText(const QString &text) const
 int XMLSourceController::parseErrorAlert(const vlxXMLDOM &dom, const QString &defaultButton,
                                          const QString &alternateButton) const
 {
+    Alert alert = dom.errors().isEmpty()
+        ? refusedText(QStringLiteral("Invalid XML"),
+                      QStringLiteral("This is no longer valid a XML file."))
+        : errorInXML(dom.errorLineNumber(), dom.errorDescription());
+    alert.defaultButton = defaultButton;
+    alert.alternateButton = alternateButton;
+    return AlertService::show(alert);
+}
+
+int XMLSourceController::feedRefusalAlert(const VLXParseFeed &reader, const QString &defaultButton,
+                                          const QString &alternateButton) const
+{
     Alert alert;
-    alert.style = Alert::Style::Critical;
-    if (!dom.errors().isEmpty()) {
-        alert.title = QStringLiteral("Error in XML");
-        alert.message
-            = QStringLiteral("The following error was detected on line %1:\n\n%2\n\nYou may "
-                             "either abandon your changes and revert back to before you started "
-                             "editing or continue editing and fix the error.")
-                  .arg(dom.errorLineNumber())
-                  .arg(dom.errorDescription());
+    const QVariantMap error = reader.errorDictionary();
+    if (!error.isEmpty()) {
+        alert = errorInXML(error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt(),
+                           error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString());
     } else {
-        alert.title = QStringLiteral("Invalid XML");
-        alert.message = QStringLiteral(
-            "This is no longer valid a XML file.  You may either abandon your changes and revert "
-            "back to before you started editing or continue editing and fix the error.");
+        // Well-formed, but no feed: the reader says what it lacks.
+        QString why = QStringLiteral("This does not appear to be an XML/RSS feed.");
+        if (!reader.refusal().isEmpty())
+            why += QStringLiteral("\n\n%1\n\n").arg(reader.refusal());
+        alert = refusedText(QStringLiteral("Not XML/RSS"), why);
     }
     alert.defaultButton = defaultButton;
     alert.alternateButton = alternateButton;
@@ -105,12 +136,30 @@ int XMLSourceController::parseErrorAlert(const vlxXMLDOM &dom, const QString &de
 
 void XMLSourceController::saveDocument()
 {
-    vlxXMLDOM dom;
-    if (dom.initWithString(checkedText(m_editXML->text()))) {
+    const QString text = m_editXML->text();
+    if (m_fragment) {
+        // A namespace's raw elements go into the feed as they are: they must be XML.
+        vlxXMLDOM dom;
+        if (dom.initWithString(checkedText(text))) {
+            endModal(1);
+            return;
+        }
+        if (parseErrorAlert(dom, QStringLiteral("Continue Editing"),
+                            QStringLiteral("Revert and Exit"))
+            == AlertService::kAlternate)
+            endModal(0);
+        return;
+    }
+    // The whole feed is read by the caller as File > Open reads a file: what the reader takes,
+    // once repaired (a bare "&" in a title, say), is handed back as it was typed; only what it
+    // refuses stays here to be mended, with the reason it gives.
+    VLXParseFeed reader;
+    if (reader.isItAFeed(text) == VLXParseFeed::Success) {
         endModal(1);
         return;
     }
-    if (parseErrorAlert(dom, QStringLiteral("Continue Editing"), QStringLiteral("Revert and Exit"))
+    if (feedRefusalAlert(reader, QStringLiteral("Continue Editing"),
+                         QStringLiteral("Revert and Exit"))
         == AlertService::kAlternate)
         endModal(0);
 }

@@ -15,6 +15,7 @@ class QLineEdit;
 class QPrinter;
 class QTabWidget;
 class QWidget;
+class VLXParseFeed;
 class XMLSourceTextView;
 class vlxXMLDOM;
 
@@ -25,8 +26,9 @@ class vlxXMLDOM;
 // shared find panel, printed and reverted, and every change can be undone.
 //
 // A caller makes a controller, runs editXML once and reads sourceData() after a result of 1.
-// In fragment mode the text is checked and reformatted inside the wrapper kFragmentWrapper, so
-// several sibling elements or plain text are accepted.
+// Save hands back a whole feed's text when the feed reader takes it, as opening a file would
+// (with its repairs). In fragment mode the text is checked as XML and reformatted inside the
+// wrapper kFragmentWrapper, so several sibling elements or plain text are accepted.
 class XMLSourceController : public QObject
 {
     Q_OBJECT
@@ -113,6 +115,9 @@ private:
     QString checkedText(const QString &text) const;
     int parseErrorAlert(const vlxXMLDOM &dom, const QString &defaultButton,
                         const QString &alternateButton) const;
+    // Why the reader refused the text as a feed: the parser's message and line, or its reason.
+    int feedRefusalAlert(const VLXParseFeed &reader, const QString &defaultButton,
+                         const QString &alternateButton) const;
     XMLSourceTextView *shownTextView();
     void showOriginalWhenAsked(int tab);
 

@@ -188,6 +188,40 @@ TEST_F(SavingAndRevertTest, RevertGoesBackToWhatWasReadWhenTheFileChangedOnDisk)
     EXPECT_TRUE(alerts->alerts().isEmpty()) << alertTitles().join(", ").toStdString();
 }
 
+// Revert reads the file's text again: a text the reader had to repair (a bare "&" in a title)
+// is still not what the file holds, and asks to be saved as it did when it was opened.
+TEST_F(SavingAndRevertTest, RevertToATextTheReaderRepairedStillAsksToBeSaved)
+{
+    const struct
+    {
+        const char *title;
+        bool repaired;
+    } cases[] = {{"As Read", false}, {"Tom & Jerry", true}};
+    const QString news = path("news.rss");
+    Vellumcast &window = startWindow();
+    for (const auto &c : cases) {
+        writeFile(news, smallFeed(c.title));
+        // The results of each read of the repaired text are answered Close.
+        for (int i = 0; i < 2; ++i)
+            alerts->queueAnswer(AlertService::kAlternate);
+        window.openFeedAtPath(news);
+        ASSERT_EQ(window.currentFeed()->title(), c.title);
+        EXPECT_EQ(window.isDocumentEdited(), c.repaired) << c.title;
+        window.editTracker()->setTextAsEdit(window.outlet("Feeds_Required_Title"), "Changed");
+        ASSERT_TRUE(window.isDocumentEdited());
+
+        window.command("revertDocumentToSaved")->trigger();
+        EXPECT_EQ(window.currentFeed()->title(), c.title);
+        EXPECT_EQ(window.isDocumentEdited(), c.repaired) << c.title;
+        EXPECT_EQ(window.window()->isWindowModified(), c.repaired) << c.title;
+        window.validateCommands();
+        EXPECT_EQ(window.command("saveDocument")->isEnabled(), c.repaired) << c.title;
+        EXPECT_FALSE(window.undoManager()->canUndo()) << c.title;
+        EXPECT_EQ(readFile(news), smallFeed(c.title));
+        alerts->clear();
+    }
+}
+
 TEST_F(SavingAndRevertTest, ASaveWhoseOnlyMessageIsARepairStillAsksWhetherToGoOn)
 {
     const QString news = path("news.rss");

@@ -2,6 +2,8 @@
 
 #include "app/Controller.h"
 #include "app/Vellumcast.h"
+#include "document/FeedDocument.h"
+#include "model/VLXFeed.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "ui/VLXListBox.h"
 
@@ -124,4 +126,42 @@ TEST_F(StartupTest, QuittingStoresTheFeedListAndTheSettings)
     EXPECT_GT(store().syncCount(), syncsBefore);
     EXPECT_TRUE(store().contains("feedListKey"));
     EXPECT_TRUE(store().contains("NSWindow Frame Vellumcast"));
+}
+
+// The feed shown when the program last quit is checked at the start and read from that check.
+// One that needed the reader's repairs (a bare "&" in its title) opens again asking to be saved,
+// and the next file opens after it. tests/app/CMakeLists.txt runs this test under valgrind too:
+// the check's text must not be read once it has been let go of.
+TEST_F(StartupTest, ARememberedFeedThatNeededRepairsOpensAgainAndAnotherFileAfterIt)
+{
+    const QString repaired = QDir(home()).filePath("repaired.xml");
+    const QString other = QDir(home()).filePath("other.xml");
+    writeFile(repaired, smallFeed("Tom & Jerry"));
+    writeFile(other, smallFeed("Other"));
+    Vellumcast &first = startWindow();
+    alerts->queueAnswer(AlertService::kAlternate); // the results of the read: Close
+    first.openFeedAtPath(repaired);
+    ASSERT_EQ(first.currentFeed()->title(), "Tom & Jerry");
+    ASSERT_TRUE(first.isDocumentEdited());
+    alerts->queueAnswer(AlertService::kAlternate); // Don't Save
+    stopApplication();
+    ASSERT_EQ(readFile(repaired), smallFeed("Tom & Jerry"));
+
+    alerts->clear();
+    alerts->queueAnswer(AlertService::kAlternate); // the results of the read: Close
+    startApplication();
+    Vellumcast *window = controller->feedController();
+    EXPECT_EQ(window->currentFeed()->title(), "Tom & Jerry");
+    EXPECT_EQ(window->document()->entry().localPath(), repaired);
+    EXPECT_TRUE(window->isDocumentEdited());
+
+    alerts->queueAnswer(AlertService::kAlternate); // Don't Save
+    window->openFeedAtPath(other);
+    EXPECT_EQ(window->currentFeed()->title(), "Other");
+    EXPECT_EQ(window->document()->entry().localPath(), other);
+    EXPECT_FALSE(window->isDocumentEdited());
+    QStringList titles;
+    for (const Alert &alert : alerts->alerts())
+        titles << alert.title;
+    EXPECT_EQ(titles, (QStringList {"Feed Parsing Results:", "Warning"}));
 }

@@ -3,8 +3,10 @@
 #include "editors/MessageOutlineModel.h"
 #include "editors/XMLSourceTextView.h"
 #include "editors/errorListing.h"
+#include "io/VLXParseFeed.h"
 #include "platform/ScriptedAlertService.h"
 #include "ui/printInfoManager.h"
+#include "xml/vlxXMLDOM.h"
 
 #include "common/PdfText.h"
 
@@ -67,31 +69,74 @@ const QString kFeed
                      "<item><title>I</title></item></channel></rss>");
 } // namespace
 
-TEST_F(XMLSourceControllerTest, SaveHandsBackWellFormedTextOnly)
+// Save hands back a whole feed's text when it reads as File > Open reads a file, repairs and all;
+// a text the reader refuses stays in the window with the parser's message and line, or its reason.
+TEST_F(XMLSourceControllerTest, SaveHandsBackWhatOpeningAFileReads)
 {
-    const int saved = run(std::nullopt, kFeed, [&] {
-        editor()->replaceAllText(QStringLiteral("<rss><channel>"));
+    const QString repairable
+        = QStringLiteral("<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>\n"
+                         "<link>https://example.org/</link><description>d</description>\n"
+                         "<item><title>Tom & Jerry</title></item></channel></rss>");
+    const struct
+    {
+        const char *what;
+        QString text;
+        const char *refusal; // the alert's title; none when the text is handed back
+        const char *lead; // how the alert's message begins
+    } cases[] = {
+        {"a bare & in a title", repairable, nullptr, nullptr},
+        {"a feed with a comment after it", kFeed + QStringLiteral("<!-- x -->"), nullptr, nullptr},
+        {"an unclosed channel", QStringLiteral("<rss version=\"2.0\">\n<channel>"), "Error in XML",
+         "The following error was detected on line 2:\n\n"},
+        {"a bare & outside the repairs' reach", QStringLiteral("<rss version=\"2.0\" a=\"&\"/>"),
+         "Error in XML", "The following error was detected on line 1:\n\n"},
+        {"a page", QStringLiteral("<html><body/></html>"), "Not XML/RSS",
+         "This does not appear to be an XML/RSS feed.\n\n"},
+    };
+    for (const auto &c : cases) {
+        m_alerts->clear();
+        m_alerts->queueAnswer(AlertService::kAlternate); // Revert and Exit
+        const int saved = run(std::nullopt, kFeed, [&] {
+            editor()->replaceAllText(c.text);
+            m_controller.saveDocument();
+        });
+        if (!c.refusal) {
+            EXPECT_EQ(saved, 1) << c.what;
+            EXPECT_EQ(m_controller.sourceData(), c.text) << c.what;
+            EXPECT_TRUE(m_alerts->alerts().isEmpty()) << c.what;
+            continue;
+        }
+        EXPECT_EQ(saved, 0) << c.what;
+        ASSERT_EQ(m_alerts->alerts().size(), 1) << c.what;
+        EXPECT_EQ(lastAlertTitle(), c.refusal) << c.what;
+        // What the reader says of the text when a file holds it, word for word.
+        VLXParseFeed reader;
+        ASSERT_NE(reader.isItAFeed(c.text), VLXParseFeed::Success) << c.what;
+        const QString said = reader.errorDictionary().isEmpty()
+            ? reader.refusal()
+            : reader.errorDictionary().value(vlxXMLDOM::kErrorDescriptionKey).toString();
+        ASSERT_FALSE(said.isEmpty()) << c.what;
+        const QString message = m_alerts->alerts().last().message;
+        EXPECT_TRUE(message.startsWith(QString::fromUtf8(c.lead) + said + "\n\n"))
+            << c.what << ": " << message.toStdString();
+        EXPECT_EQ(m_alerts->alerts().last().defaultButton, "Continue Editing");
+        EXPECT_EQ(m_alerts->alerts().last().alternateButton, "Revert and Exit");
+    }
+
+    // Continue Editing keeps the window and the text, which is handed back once mended.
+    m_alerts->clear();
+    const int mended = run(std::nullopt, kFeed, [&] {
+        editor()->replaceAllText(QStringLiteral("<rss version=\"2.0\"><channel>"));
         m_alerts->queueAnswer(AlertService::kDefault); // Continue Editing
         m_controller.saveDocument();
         ASSERT_TRUE(m_controller.window()->isVisible());
-        EXPECT_EQ(lastAlertTitle(), "Error in XML");
-        EXPECT_TRUE(m_alerts->alerts().last().message.startsWith(
-            "The following error was detected on line 1:\n\n"));
-        EXPECT_EQ(m_alerts->alerts().last().defaultButton, "Continue Editing");
-        EXPECT_EQ(m_alerts->alerts().last().alternateButton, "Revert and Exit");
-        type(QStringLiteral("</channel></rss>"));
+        type(QStringLiteral("<title>T</title></channel></rss>"));
         m_controller.saveDocument();
     });
-    EXPECT_EQ(saved, 1);
-    EXPECT_EQ(m_controller.sourceData(), "<rss><channel></channel></rss>");
+    EXPECT_EQ(mended, 1);
+    EXPECT_EQ(m_controller.sourceData(),
+              "<rss version=\"2.0\"><channel><title>T</title></channel></rss>");
     EXPECT_EQ(m_alerts->alerts().size(), 1);
-
-    const int abandoned = run(std::nullopt, kFeed, [&] {
-        type(QStringLiteral("<broken"));
-        m_alerts->queueAnswer(AlertService::kAlternate); // Revert and Exit
-        m_controller.saveDocument();
-    });
-    EXPECT_EQ(abandoned, 0);
 }
 
 TEST_F(XMLSourceControllerTest, ClosingAsksOnlyAboutChangesAndSavingFromTheAlertChecksTheText)
@@ -229,6 +274,12 @@ TEST_F(XMLSourceControllerTest, AFragmentIsCheckedAndReformattedInsideTheWrapper
               1);
     EXPECT_EQ(run(std::nullopt, QStringLiteral("just text"), [&] { m_controller.saveDocument(); }),
               1);
+    // No repairs for a fragment: its elements go into the feed as they are.
+    m_alerts->queueAnswer(AlertService::kAlternate); // Revert and Exit
+    EXPECT_EQ(run(std::nullopt, QStringLiteral("<a:x>Tom & Jerry</a:x>"),
+                  [&] { m_controller.saveDocument(); }),
+              0);
+    EXPECT_EQ(lastAlertTitle(), "Error in XML");
     run(std::nullopt, QStringLiteral("<x><y>1</y></x><z>2</z>"), [&] {
         m_controller.reformat();
         const QString formatted = editor()->text();
