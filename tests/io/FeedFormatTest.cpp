@@ -115,6 +115,19 @@ TEST_F(FeedFormats, TheRootNamesTheFormatAsXMLReadsIt)
          "xmlns=\"http://purl.org/rss/1.0/\"><title>two</title></item></RDF>",
          {u"RSS"_s, u"1.0"_s},
          u"Old RDF namespace address used https://www.w3.org/1999/02/22-rdf-syntax-ns#"_s},
+        // Every address matched before the final "#" was made optional still is.
+        {"RDF with a / after the final #",
+         "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#/\" "
+         "xmlns=\"http://purl.org/rss/1.0/\"><channel><title>c</title></channel>"
+             + kRSSItems + "</rdf:RDF>",
+         {u"RSS"_s, u"1.0"_s},
+         u"Old RDF namespace address used http://www.w3.org/1999/02/22-rdf-syntax-ns#/"_s},
+        {"RDF with a blank after its address",
+         "<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns# \" "
+         "xmlns=\"http://purl.org/rss/1.0/\"><channel><title>c</title></channel>"
+             + kRSSItems + "</rdf:RDF>",
+         {u"RSS"_s, u"1.0"_s},
+         u"Old RDF namespace address used http://www.w3.org/1999/02/22-rdf-syntax-ns# "_s},
         {"RDF with an RSS 0.90 channel",
          "<rdf:RDF xmlns:rdf=\"" + kRDF
              + "\" xmlns=\"http://my.netscape.com/rdf/simple/0.9/\">"
