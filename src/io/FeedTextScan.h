@@ -146,6 +146,26 @@ public:
         return i;
     }
 
+    // Where a tag whose name ends at `from` ends: the position of its ">", a ">" in a quoted
+    // value of its attributes passed over; -1 when a "<" or the end of the text comes first
+    // (no value holds a "<", so no search goes past the next one).
+    template<typename Char> static qsizetype tagEnd(const Char *data, qsizetype n, qsizetype from)
+    {
+        char16_t quote = 0;
+        for (qsizetype i = from; i < n; ++i) {
+            const char16_t c = unit(data[i]);
+            if (c == '<')
+                return -1;
+            if (quote)
+                quote = c == quote ? 0 : quote;
+            else if (c == '"' || c == '\'')
+                quote = c;
+            else if (c == '>')
+                return i;
+        }
+        return -1;
+    }
+
     static bool isBlank(char16_t c)
     {
         return c == ' ' || c == '\t' || c == '\r' || c == '\n';

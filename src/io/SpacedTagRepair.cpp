@@ -68,10 +68,8 @@ public:
             if (nameEnd == nameAt)
                 continue;
             // A tag ends at its ">" before any other "<"; without one it is text.
-            qsizetype gt = nameEnd;
-            while (gt < to && m_units[gt] != u'>' && m_units[gt] != u'<')
-                ++gt;
-            if (gt >= to || m_units[gt] != u'>')
+            const qsizetype gt = Scan::tagEnd(m_units, to, nameEnd);
+            if (gt < 0)
                 continue;
             const Name name {nameAt, nameEnd - nameAt};
             if (closing)

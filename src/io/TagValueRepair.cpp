@@ -119,18 +119,8 @@ bool TagValueRepair::isWellFormedContent(QStringView value)
         const qsizetype nameEnd = FeedTextScan::nameEnd(units, n, nameAt);
         if (nameEnd == nameAt)
             return false;
-        char16_t quote = 0;
-        qsizetype gt = nameEnd;
-        for (; gt < n; ++gt) {
-            if (quote) {
-                quote = units[gt] == quote ? 0 : quote;
-            } else if (units[gt] == u'"' || units[gt] == u'\'') {
-                quote = units[gt];
-            } else if (units[gt] == u'>' || units[gt] == u'<') {
-                break;
-            }
-        }
-        if (gt >= n || units[gt] != u'>')
+        const qsizetype gt = FeedTextScan::tagEnd(units, n, nameEnd);
+        if (gt < 0)
             return false;
         const QStringView name = value.sliced(nameAt, nameEnd - nameAt);
         if (closing) {

@@ -127,7 +127,7 @@ QString replacedOutsideKeptMarkup(const QString &text, QLatin1StringView literal
 
 // The text without the blanks right before each ">" that ends a tag: one opened by a "<"
 // followed by a name or "/" (a "<" followed by anything else is text), the ">" outside the
-// tag's quoted values. Between tags only the next "<" is looked for.
+// tag's quoted values (FeedTextScan::tagEnd). Between tags only the next "<" is looked for.
 QString withoutBlanksBeforeTagEnds(const QString &text, StopCheck *stop)
 {
     if (findLiteral(text, " >"_L1) < 0)
@@ -143,29 +143,19 @@ QString withoutBlanksBeforeTagEnds(const QString &text, StopCheck *stop)
                 ++lt;
                 continue;
             }
-            char16_t quote = 0;
-            qsizetype i = nameAt;
-            for (; i < n; ++i) {
-                const char16_t c = units[i];
-                if (quote) {
-                    quote = c == quote ? 0 : quote;
-                } else if (c == u'"' || c == u'\'') {
-                    quote = c;
-                } else if (c == u'<' || c == u'>') {
-                    break;
-                }
+            const qsizetype gt = FeedTextScan::tagEnd(units, n, nameAt);
+            if (gt < 0) {
+                ++lt;
+                continue;
             }
-            if (i < n && units[i] == u'>') {
-                qsizetype blanks = i;
-                while (blanks > nameAt && units[blanks - 1] == u' ')
-                    --blanks;
-                if (blanks < i) {
-                    out.append(in.sliced(copied, blanks - copied));
-                    copied = i;
-                }
-                ++i;
+            qsizetype blanks = gt;
+            while (blanks > nameAt && units[blanks - 1] == u' ')
+                --blanks;
+            if (blanks < gt) {
+                out.append(in.sliced(copied, blanks - copied));
+                copied = gt;
             }
-            lt = i;
+            lt = gt + 1;
         }
         out.append(in.sliced(copied));
     });
@@ -309,10 +299,8 @@ bool valueEndsAsItsOwn(QStringView text, Kept &kept, qsizetype valueStart, const
             return false;
         }
         // A start tag ends at its ">" before any other "<"; one ending in "/>" opens nothing.
-        qsizetype gt = nameEnd;
-        while (gt < n && units[gt] != u'>' && units[gt] != u'<')
-            ++gt;
-        if (gt < n && units[gt] == u'>' && units[gt - 1] != u'/')
+        if (const qsizetype gt = FeedTextScan::tagEnd(units, n, nameEnd);
+            gt >= 0 && units[gt - 1] != u'/')
             opened.push_back(name);
     }
     return false;
