@@ -38,6 +38,7 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
     // themselves tell that they need none.
     const bool asBytes = !bytes.isNull() && !m_request.keepText && !m_request.checkedReader;
     std::optional<QString> head;
+    bool bytesNeedRepair = false;
     // The checks of the bytes before they are parsed walk all of them: they may be stopped too.
     StopCheck stop([&progress, size = bytes.size()] {
         return !progress || progress(Stage::Decoding, size, size);
@@ -49,7 +50,7 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
         if (progress && !progress(Stage::Decoding, 0, size))
             return {};
         if (asBytes)
-            head = VLXParseFeed::headOfBytesReadAsTheyAre(bytes, &stop);
+            head = VLXParseFeed::headOfBytesReadAsTheyAre(bytes, &stop, &bytesNeedRepair);
         if (stop.stopped())
             return {};
         if (!head)
@@ -62,7 +63,7 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
     int undecodableLine = 0;
     if (head)
         direct = readBytes(bytes, std::move(*head), progress);
-    else if (asBytes && VLXParseFeed::readsAsBytes(bytes, text, &stop))
+    else if (asBytes && !bytesNeedRepair && VLXParseFeed::readsAsBytes(bytes, text, &stop))
         direct = readBytes(bytes, std::move(text), progress);
     if (stop.stopped())
         return {};

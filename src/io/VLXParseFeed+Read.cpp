@@ -130,8 +130,10 @@ bool VLXParseFeed::readsAsBytes(const QByteArray &bytes, const QString &text, St
 }
 
 std::optional<QString> VLXParseFeed::headOfBytesReadAsTheyAre(const QByteArray &bytes,
-                                                              StopCheck *stop)
+                                                              StopCheck *stop, bool *needsRepair)
 {
+    if (needsRepair)
+        *needsRepair = false;
     const QByteArrayView view(bytes);
     // Characters beyond ASCII that the repairs' case-insensitive search takes for ASCII letters
     // (U+0130, U+017F, U+212A): such bytes are judged on their text.
@@ -144,8 +146,13 @@ std::optional<QString> VLXParseFeed::headOfBytesReadAsTheyAre(const QByteArray &
         return std::nullopt;
     const qsizetype root = FeedTextScan::rootStart(view.data(), view.size());
     const qsizetype end = FeedTextScan::startTagEnd(view.data(), view.size(), root);
-    if (end < 0 || RepairCheck::textNeedsRepair(view.data(), view.size(), repairedTags(), stop))
+    if (end < 0)
         return std::nullopt;
+    if (RepairCheck::textNeedsRepair(view.data(), view.size(), repairedTags(), stop)) {
+        if (needsRepair)
+            *needsRepair = true;
+        return std::nullopt;
+    }
     return QString::fromUtf8(view.first(end));
 }
 

@@ -369,8 +369,13 @@ int VLXParseFeed::checkRepaired(const QString &work, std::unique_ptr<vlxXMLDOM> 
         return Stopped;
     if (repaired.isSharedWith(work))
         return NotAFeed;
+    // The repaired text is parsed as UTF-8 bytes, and only the start of it is kept: all the read
+    // takes of the text is its root's declarations (as for bytes read as they are).
+    const int rootLine = lineOfRoot(repaired);
+    QString head = rootHead(repaired);
+    const QByteArray bytes = vlxXMLDOM::utf8ForParsing(std::exchange(repaired, QString()));
     auto dom = std::make_unique<vlxXMLDOM>();
-    dom->initWithString(repaired, [this](qint64 done, qint64 total) {
+    dom->initWithData(bytes, [this](qint64 done, qint64 total) {
         return report(Stage::Checking, done, total);
     });
     if (dom->wasStopped())
@@ -383,12 +388,12 @@ int VLXParseFeed::checkRepaired(const QString &work, std::unique_ptr<vlxXMLDOM> 
         return NotAFeed;
     }
     if (const FeedFormat format = FeedFormat::of(*dom); !format.isFeed()) {
-        m_rootLine = lineOfRoot(repaired);
+        m_rootLine = rootLine;
         refuse(format.refusal);
         return NotAFeed;
     }
     // The read takes this text, its tree and its repairs' messages (see repair).
-    m_checkedText = std::move(repaired);
+    m_checkedText = std::move(head);
     m_checkedDocument = std::move(dom);
     m_checkedSource = work;
     m_checkedRepairs = std::move(messages);

@@ -96,9 +96,11 @@ public:
     // their text, the start of their text up to the end of the root's start tag (what
     // parseFeedData needs of the text). Nothing when the bytes cannot tell, which they can
     // for nearly every UTF-8 file that readsAsBytes takes (see FeedTextScan for the rare
-    // exceptions): those are judged on their text.
+    // exceptions): those are judged on their text. *needsRepair tells bytes that were judged
+    // and need a repair: their text hardly ever reads as they are, and is not asked again.
     static std::optional<QString> headOfBytesReadAsTheyAre(const QByteArray &bytes,
-                                                           StopCheck *stop = nullptr);
+                                                           StopCheck *stop = nullptr,
+                                                           bool *needsRepair = nullptr);
     int parseFeedData(const QByteArray &bytes, QString text);
 
     std::shared_ptr<VLXFeed> feed() const { return m_newFeed; }

@@ -131,13 +131,7 @@ bool vlxXMLDOM::initWithString(const QString &text, const Progress &progress)
     }
     // Only the prolog changes: it is rewritten on its own, and the rest of the text reaches the
     // parser as UTF-8 a slice at a time, so no UTF-8 copy of a large feed is ever held whole.
-    qsizetype headEnd = 0;
-    const qsizetype prolog = QStringView(text).left(10).indexOf(u"<?xml", 0, Qt::CaseInsensitive);
-    if (prolog >= 0) {
-        const qsizetype close = text.indexOf(u"?>", prolog);
-        if (close >= 0)
-            headEnd = close + 2;
-    }
+    const qsizetype headEnd = prologEnd(text);
     XMLTextSource source;
     source.pending = convertEncodingIdToUTF8(text.left(headEnd)).toUtf8();
     source.rest = QStringView(text).sliced(headEnd);
@@ -151,6 +145,31 @@ bool vlxXMLDOM::initWithString(const QString &text, const Progress &progress)
                                          XML_CHAR_ENCODING_NONE);
         },
         &source, std::size_t(text.size()));
+}
+
+qsizetype vlxXMLDOM::prologEnd(const QString &text)
+{
+    const qsizetype prolog = QStringView(text).left(10).indexOf(u"<?xml", 0, Qt::CaseInsensitive);
+    const qsizetype close = prolog < 0 ? -1 : text.indexOf(u"?>", prolog);
+    return close < 0 ? 0 : close + 2;
+}
+
+QByteArray vlxXMLDOM::utf8ForParsing(const QString &text)
+{
+    const qsizetype headEnd = prologEnd(text);
+    QByteArray bytes = convertEncodingIdToUTF8(text.left(headEnd)).toUtf8();
+    // A slice at a time, into room for text that is mostly ASCII: no second copy of the whole.
+    bytes.reserve(bytes.size() + text.size() + text.size() / 8);
+    constexpr qsizetype slice = 1 << 20;
+    for (qsizetype at = headEnd; at < text.size();) {
+        qsizetype length = std::min(slice, text.size() - at);
+        // A surrogate pair stays whole.
+        if (at + length < text.size() && QChar::isHighSurrogate(text.at(at + length - 1).unicode()))
+            ++length;
+        bytes += QStringView(text).sliced(at, length).toUtf8();
+        at += length;
+    }
+    return bytes;
 }
 
 bool vlxXMLDOM::initWithData(const QByteArray &data)

@@ -82,6 +82,10 @@ public:
     // tree initWithString builds of their text, without the text.
     bool initWithData(const QByteArray &data, const Progress &progress);
     bool wasStopped() const;
+    // The text as UTF-8 bytes that initWithData reads into the tree initWithString builds of
+    // the text: its prolog's encoding made UTF-8. The byte path is the faster (it lifts CDATA
+    // sections out of the parse) and the bytes take half the memory of the text.
+    static QByteArray utf8ForParsing(const QString &text);
     // Whether the last parse failed for the size of the text or of its tree, or for want of
     // memory, rather than for a fault of the text.
     bool wasBeyondLimits() const;
@@ -212,6 +216,8 @@ public:
     static quint64 documentsParsed();
 
 private:
+    // Where the XML declaration leading a text ends; 0 when there is none.
+    static qsizetype prologEnd(const QString &text);
     bool parse(const QByteArray &bytes);
     bool guardedParse(const std::function<_xmlParserCtxt *()> &createContext, XMLTextSource *source,
                       std::size_t sizeHint);
