@@ -160,6 +160,25 @@ FeedDocument::Prepared openAsTheWindow(const QString &path)
     return prepared;
 }
 
+FeedDocument::Prepared openBytesAsTheWindow(QByteArray bytes)
+{
+    FeedDocument::Prepared prepared;
+    std::unique_ptr<QThread> worker(QThread::create([&prepared, &bytes] {
+        ThroughControl control;
+        if (!control.report(LoadControl::Stage::Decoding, 0, bytes.size()))
+            return;
+        FeedDocument::LoadOptions options;
+        options.hideErrors = true;
+        prepared = FeedDocument::prepare(std::move(bytes), QString(), options, {}, &control);
+    }));
+    QEventLoop loop;
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    worker->wait();
+    return prepared;
+}
+
 namespace {
 // How the process opens the file for its peak; false when it did not open.
 bool openFor(const QString &path, Kept kept)

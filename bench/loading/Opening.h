@@ -35,6 +35,8 @@ std::shared_ptr<VLXFeed> open(const QByteArray &bytes, bool validate);
 // with validation under a control that goes through to the end, the bytes kept for Revert in
 // the result. Nothing asks the user anything (the results of the reading are not shown).
 FeedDocument::Prepared openAsTheWindow(const QString &path);
+// The same load of bytes already in memory (a file just read, or a feed made for the run).
+FeedDocument::Prepared openBytesAsTheWindow(QByteArray bytes);
 
 // What a process measured for its peak opens: the loader keeping nothing or the decoded text,
 // the window's way (the bytes kept for Revert), or libxml2's parse of the file's bytes.
