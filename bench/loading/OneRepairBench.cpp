@@ -104,10 +104,9 @@ QString fileOf(int items, Where where)
     auto it = files.find(key);
     if (it != files.end())
         return it->second;
-    const QString path = QDir(folder.path())
-                             .filePath(QStringLiteral("ampersands-%1-%2.xml")
-                                           .arg(int(where))
-                                           .arg(items));
+    const QString path
+        = QDir(folder.path())
+              .filePath(QStringLiteral("ampersands-%1-%2.xml").arg(int(where)).arg(items));
     const QByteArray bytes = withBareAmpersands(items, where);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
@@ -365,8 +364,8 @@ void BM_OpenAllAmpersandTitle(benchmark::State &state)
             took = said[2].toDouble();
         }
     }
-    static const std::map<int, const char *> kLabels = {
-        {0, "opened"}, {1, "refused"}, {2, "stopped"}, {-1, "bad_alloc escaped"}, {-2, "died"}};
+    static const std::map<int, const char *> kLabels
+        = {{0, "opened"}, {1, "refused"}, {2, "stopped"}, {-1, "bad_alloc escaped"}, {-2, "died"}};
     state.SetLabel(kLabels.at(outcome));
     state.counters["MiB"] = double(mebibytes);
     state.counters["outcome"] = outcome;

@@ -16,10 +16,10 @@
 #include "io/RepairCheck.h"
 #include "io/SpacedTagRepair.h"
 #include "io/VLXParseFeed.h"
+#include "model/VLXFeed.h"
 #include "platform/AlertService.h"
 #include "platform/MemoryDefaultsStore.h"
 #include "settings/VLXPreferences.h"
-#include "model/VLXFeed.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <libxml/parser.h>
@@ -80,8 +80,7 @@ bool blanksEndATag(const QString &text)
                 quote = QChar();
         } else if (c == u'<') {
             const qsizetype name = i + 1 < text.size() && text[i + 1] == u'/' ? i + 2 : i + 1;
-            open = name < text.size()
-                && FeedTextScan::isNameStartCharacter(text[name].unicode());
+            open = name < text.size() && FeedTextScan::isNameStartCharacter(text[name].unicode());
         } else if (c == u'>') {
             if (open && i > 0 && text[i - 1] == u' ')
                 return true;
@@ -175,8 +174,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList tags {QStringLiteral("title"), QStringLiteral("description"),
                       QStringLiteral("dc:title"), QStringLiteral("dc:description"),
                       QStringLiteral("content:encoded")};
-    if (!RepairCheck::textNeedsRepair(reinterpret_cast<const char16_t *>(text.utf16()),
-                                      text.size(), tags)) {
+    if (!RepairCheck::textNeedsRepair(reinterpret_cast<const char16_t *>(text.utf16()), text.size(),
+                                      tags)) {
         for (const QString &outside : outsideKeptMarkup(text)) {
             if (outside.contains(u"&amp;apos;") || blanksEndATag(outside)
                 || outside.contains(u"</xml>"))

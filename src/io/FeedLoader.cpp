@@ -73,11 +73,15 @@ FeedLoader::Result FeedLoader::run(const Progress &progress)
         // The bytes did not parse: their text is read (and tells why) as any other.
         if (text.isNull())
             text = VLXParseFeed::stringFromXMLData(bytes);
-        if (text.isNull())
+        if (text.isNull()) {
             undecodable = VLXParseFeed::decodingProblem(bytes, &undecodableLine);
-        bytes = QByteArray();
+            bytes = QByteArray();
+        }
     }
-    Result result = direct ? std::move(*direct) : readText(std::move(text), progress);
+    // The bytes of a text that decodes stay (the caller mostly keeps them too) to give the text
+    // again if it is refused: the reader lets go of it once it is repaired.
+    Result result
+        = direct ? std::move(*direct) : readText(std::move(text), std::move(bytes), progress);
     if (result.outcome == Outcome::NotAFeed && !undecodable.isEmpty()) {
         result.reason = undecodable;
         result.reasonLine = undecodableLine;
@@ -104,13 +108,24 @@ std::optional<FeedLoader::Result> FeedLoader::readBytes(const QByteArray &bytes,
     return finishRead(reader, status, QString(), progress);
 }
 
-FeedLoader::Result FeedLoader::readText(QString text, const Progress &progress)
+FeedLoader::Result FeedLoader::readText(QString text, QByteArray bytes, const Progress &progress)
 {
     std::shared_ptr<VLXParseFeed> checked = std::exchange(m_request.checkedReader, nullptr);
     VLXParseFeed fresh;
     VLXParseFeed &reader = checked ? *checked : fresh;
     reader.setProgress(progress);
     reader.setBaseAddress(m_request.address);
+    if (!checked && !m_request.keepText && !bytes.isNull()) {
+        // The text is handed over, and given again from its bytes when the check refuses it.
+        bool refused = false;
+        const int status = reader.checkAndParse(std::move(text), QString(), nullptr, &refused);
+        reader.setProgress(nullptr);
+        if (refused && status != VLXParseFeed::Stopped)
+            text = VLXParseFeed::stringFromXMLData(bytes);
+        bytes = QByteArray();
+        return finishRead(reader, status, std::move(text), progress);
+    }
+    bytes = QByteArray();
     int status = checked ? int(VLXParseFeed::Success) : reader.isItAFeed(text);
     if (status == VLXParseFeed::Success) {
         // Without a use for the text afterwards, the reader frees it before the items are read.

@@ -103,7 +103,8 @@ private:
     // The bytes read as they are; nothing when they did not parse (nothing was read).
     std::optional<Result> readBytes(const QByteArray &bytes, QString text,
                                     const Progress &progress);
-    Result readText(QString text, const Progress &progress);
+    // The text read; `bytes`, when they are the text's, give it again should it be refused.
+    Result readText(QString text, QByteArray bytes, const Progress &progress);
     // What the read's status makes of the result (the text is what a failed read hands back).
     Result finishRead(VLXParseFeed &reader, int status, QString text, const Progress &progress);
 

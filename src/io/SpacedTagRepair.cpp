@@ -49,7 +49,7 @@ bool holdsSpacedTag(const char16_t *units, qsizetype n, StopCheck *stop)
 class TagWalk
 {
 public:
-    explicit TagWalk(const char16_t *units) : m_units(units) {}
+    explicit TagWalk(const char16_t *units) : m_units(units) { }
 
     // The tags of a stretch outside the kept parts.
     void stretch(qsizetype from, qsizetype to, StopCheck *stop)

@@ -11,8 +11,8 @@ class StopCheck;
 // "&amp;", "&#233;") stays as written, so the value reads as XML reads the references beside
 // the markup. Markup XML reads as it stands (child elements closed in order, references only)
 // is the field as written, and is escaped whole, its references too (HTMLText::fromPlainText),
-// so that it reads as the same markup written escaped would. Comments and processing instructions in the value are the document's own and
-// never become text:
+// so that it reads as the same markup written escaped would. Comments and processing instructions
+// in the value are the document's own and never become text:
 // - beside text they stay as written, and the reader leaves them out of the value like any
 //   other comment;
 // - among child markup of a field that holds HTML, a comment goes in as the HTML comment that

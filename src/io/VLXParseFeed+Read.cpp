@@ -42,6 +42,27 @@ int VLXParseFeed::parseFeed(QString text, const QString &baseStatus, StatusSink 
     // From here on the working copy is the only text this reader holds: a caller that handed
     // its text over gets it freed as soon as the reader no longer needs it (see m_work).
     text = QString();
+    return readWork(prologAdded, baseStatus, statusField);
+}
+
+int VLXParseFeed::checkAndParse(QString text, const QString &baseStatus, StatusSink *statusField,
+                                bool *checkRefused)
+{
+    const int status = checkText(std::move(text), true);
+    *checkRefused = status != Success;
+    if (status != Success)
+        return status;
+    m_newFeed = std::make_shared<VLXFeed>();
+    m_itemCount = 0;
+    showStatus(statusField, u"Loading... %1"_s.arg(baseStatus));
+    // The check's working copy (or, when it was repaired, the start of the repaired text) with
+    // the lines the check counted.
+    m_work = m_checkedText;
+    return readWork(m_checkedPrologAdded, baseStatus, statusField);
+}
+
+int VLXParseFeed::readWork(bool prologAdded, const QString &baseStatus, StatusSink *statusField)
+{
     QString &work = m_work;
     if (prologAdded) {
         logRepair(m_newFeed.get(),

@@ -266,9 +266,8 @@ bool valueEndsAsItsOwn(QStringView text, Kept &kept, qsizetype valueStart, const
     const qsizetype n = text.size();
     *close = *closeEnd = *resume = -1;
     std::vector<QStringView> opened;
-    const auto sameName = [](QStringView a, QStringView b) {
-        return a.compare(b, Qt::CaseInsensitive) == 0;
-    };
+    const auto sameName
+        = [](QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
     for (qsizetype lt = findOutside(text, kept, u"<", valueStart, stop); lt >= 0;
          lt = findOutside(text, kept, u"<", lt + 1, stop)) {
         if (const qsizetype end = FeedTextScan::closingTagEnd(units, n, lt, tagName); end >= 0) {
@@ -283,9 +282,8 @@ bool valueEndsAsItsOwn(QStringView text, Kept &kept, qsizetype valueStart, const
             continue; // "1 < 2": the author's text
         const QStringView name = text.sliced(nameAt, nameEnd - nameAt);
         if (closing) {
-            const auto open = std::find_if(opened.rbegin(), opened.rend(), [&](QStringView o) {
-                return sameName(o, name);
-            });
+            const auto open = std::find_if(opened.rbegin(), opened.rend(),
+                                           [&](QStringView o) { return sameName(o, name); });
             if (open == opened.rend()) {
                 *resume = lt;
                 return false;
@@ -351,8 +349,7 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
         const qsizetype partsBefore = kept.passed();
         const qsizetype sectionsBefore = kept.passed(Kept::Kind::CData);
         qsizetype close = -1, closeEnd = -1, resume = -1;
-        if (!valueEndsAsItsOwn(view, kept, valueStart, tagName, &close, &closeEnd, &resume,
-                               stop)) {
+        if (!valueEndsAsItsOwn(view, kept, valueStart, tagName, &close, &closeEnd, &resume, stop)) {
             if (resume < 0)
                 break;
             open = findOpenTag(view, kept, openTag, resume, &valueStart, stop);

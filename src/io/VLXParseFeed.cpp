@@ -191,8 +191,11 @@ bool VLXParseFeed::repair(QString &work)
     // that text and its tree, and the repairs are not made a second time.
     const QString source = std::exchange(m_checkedSource, QString());
     QStringList checkedRepairs = std::exchange(m_checkedRepairs, {});
-    if (m_checkedDocument && !source.isNull()
-        && (work.isSharedWith(source) || (work.size() == source.size() && work == source))) {
+    if (m_checkedDocument
+        && (std::exchange(m_checkedOwnRepair, false)
+            || (!source.isNull()
+                && (work.isSharedWith(source)
+                    || (work.size() == source.size() && work == source))))) {
         m_repairs = std::move(checkedRepairs);
         work = m_checkedText;
         return true;
@@ -309,6 +312,11 @@ std::unique_ptr<vlxXMLDOM> VLXParseFeed::documentFor(const QString &text)
 
 int VLXParseFeed::isItAFeed(const QString &text)
 {
+    return checkText(text, false);
+}
+
+int VLXParseFeed::checkText(QString text, bool letGo)
+{
     m_xmlErrorDict.clear();
     m_refusal.clear();
     m_cause = Cause::None;
@@ -317,10 +325,13 @@ int VLXParseFeed::isItAFeed(const QString &text)
     m_checkedText.clear();
     m_checkedSource.clear();
     m_checkedRepairs.clear();
+    m_checkedOwnRepair = false;
     if (text.isNull())
         return NotAFeedNoProlog;
     bool prologAdded = false;
     QString work = workingCopyWithProlog(text, prologAdded);
+    m_checkedPrologAdded = prologAdded;
+    text = QString();
     auto dom = std::make_unique<vlxXMLDOM>();
     const auto progress
         = [this](qint64 done, qint64 total) { return report(Stage::Checking, done, total); };
@@ -330,18 +341,19 @@ int VLXParseFeed::isItAFeed(const QString &text)
             return Stopped;
         // The repairs may mend the fault; when they mend some but not all, the first fault they
         // leave is the one to tell, in the repaired text's words (its lines are the text's).
-        const int repaired = checkRepaired(work, dom);
+        const bool feedRoot = namesFeedRoot(work);
+        const int repaired = checkRepaired(work, dom, letGo);
         if (repaired != NotAFeed)
             return repaired;
         if (m_cause == Cause::None) {
             noteErrors(*dom);
             // A text whose root names no feed is told as no feed, with what the parser found.
-            if (!namesFeedRoot(work)) {
-                m_refusal = u"It is not well-formed XML. The following error was detected on "
-                            u"line %1: %2"_s.arg(m_refusalLine)
-                                .arg(m_xmlErrorDict
-                                         .value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey))
-                                         .toString());
+            if (!feedRoot) {
+                m_refusal
+                    = u"It is not well-formed XML. The following error was detected on "
+                      u"line %1: %2"_s.arg(m_refusalLine)
+                          .arg(m_xmlErrorDict.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey))
+                                   .toString());
                 m_xmlErrorDict.clear();
             }
         }
@@ -359,7 +371,7 @@ int VLXParseFeed::isItAFeed(const QString &text)
     return result;
 }
 
-int VLXParseFeed::checkRepaired(const QString &work, std::unique_ptr<vlxXMLDOM> &failed)
+int VLXParseFeed::checkRepaired(QString &work, std::unique_ptr<vlxXMLDOM> &failed, bool letGo)
 {
     const qint64 total = work.size();
     StopCheck stop([this, total] { return report(Stage::Checking, 0, total); });
@@ -369,15 +381,17 @@ int VLXParseFeed::checkRepaired(const QString &work, std::unique_ptr<vlxXMLDOM> 
         return Stopped;
     if (repaired.isSharedWith(work))
         return NotAFeed;
+    // The text as it stood is needed no more: what a refusal tells of it is known already.
+    if (letGo)
+        work = QString();
     // The repaired text is parsed as UTF-8 bytes, and only the start of it is kept: all the read
     // takes of the text is its root's declarations (as for bytes read as they are).
     const int rootLine = lineOfRoot(repaired);
     QString head = rootHead(repaired);
     const QByteArray bytes = vlxXMLDOM::utf8ForParsing(std::exchange(repaired, QString()));
     auto dom = std::make_unique<vlxXMLDOM>();
-    dom->initWithData(bytes, [this](qint64 done, qint64 total) {
-        return report(Stage::Checking, done, total);
-    });
+    dom->initWithData(
+        bytes, [this](qint64 done, qint64 total) { return report(Stage::Checking, done, total); });
     if (dom->wasStopped())
         return Stopped;
     if (!dom->xmlTree()) {
@@ -396,6 +410,7 @@ int VLXParseFeed::checkRepaired(const QString &work, std::unique_ptr<vlxXMLDOM> 
     m_checkedText = std::move(head);
     m_checkedDocument = std::move(dom);
     m_checkedSource = work;
+    m_checkedOwnRepair = letGo;
     m_checkedRepairs = std::move(messages);
     return Success;
 }

@@ -81,6 +81,12 @@ public:
     // statusField may be null; it receives the progress texts. A text handed over (moved in)
     // is freed once the reader has what it needs of it, before the long walk over the items.
     int parseFeed(QString text, const QString &baseStatus, StatusSink *statusField);
+    // isItAFeed and, when it passes, parseFeed, on a text handed over: the text goes as soon as
+    // it is repaired, so that it never lives beside its repaired copy and that copy's tree. A
+    // refused text is not handed back (*checkRefused says whether the check refused it): the
+    // caller that offers it for mending decodes it again.
+    int checkAndParse(QString text, const QString &baseStatus, StatusSink *statusField,
+                      bool *checkRefused);
     int parseFeedChannelOnly(const QString &text);
     // Whether the bytes of a file read as they are give the very feed their text (decoded by
     // stringFromXMLData) gives: UTF-8 led by its XML declaration, of a known format, and with
@@ -209,7 +215,12 @@ private:
     // the repaired text's failed tree when they changed the text and it is still no XML, and a
     // repaired document that is no feed is refused here (refusal()); otherwise nothing is kept
     // and the text's own fault is the one to tell.
-    int checkRepaired(const QString &work, std::unique_ptr<vlxXMLDOM> &failed);
+    // With letGo the working copy is let go of once repaired (the caller handed its text over).
+    int checkRepaired(QString &work, std::unique_ptr<vlxXMLDOM> &failed, bool letGo);
+    // isItAFeed, on a text of its own to let go of once repaired when letGo is set.
+    int checkText(QString text, bool letGo);
+    // The read that follows a check, parseFeed's work once the working copy is in m_work.
+    int readWork(bool prologAdded, const QString &baseStatus, StatusSink *statusField);
     // Why a reader of the root `expected` finds none in the document.
     static QString noFeedRoot(const vlxXMLDOM &dom, const QString &expected);
     static QString noChannel(const QString &rootName);
@@ -272,7 +283,10 @@ private:
     // text (the usual case: nothing needed repair) does not parse it a second time.
     QString m_checkedText;
     std::unique_ptr<vlxXMLDOM> m_checkedDocument;
-    // When the check repaired the text: the working copy it repaired, and the repairs' messages.
+    // When the check repaired the text: the working copy it repaired (none when it let go of
+    // it: m_checkedOwnRepair), and the repairs' messages. Whether the check added the prolog.
     QString m_checkedSource;
+    bool m_checkedOwnRepair = false;
     QStringList m_checkedRepairs;
+    bool m_checkedPrologAdded = false;
 };

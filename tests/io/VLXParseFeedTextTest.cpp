@@ -179,8 +179,8 @@ TEST(VLXParseFeedRepair, TextRepairsAndTheirMessages)
     messages.clear();
     // Only spaces right after a "<" go, where written tags make the tag certain; a "</ item>"
     // is no tag, and keeps its blanks.
-    EXPECT_EQ(VLXParseFeed::repairText(
-                  u"<   item   >x</item  ><item>y<  /item ></ item ></xml>"_s, &messages),
+    EXPECT_EQ(VLXParseFeed::repairText(u"<   item   >x</item  ><item>y<  /item ></ item ></xml>"_s,
+                                       &messages),
               u"<item>x</item><item>y</item></ item >"_s);
     EXPECT_EQ(messages,
               (QStringList {u"Removed illegal whitespace at start of XML tags"_s,
@@ -197,8 +197,8 @@ TEST(VLXParseFeedRepair, TextRepairsAndTheirMessages)
 
 // Blanks beside "<" and ">" inside a CDATA section, a comment or an instruction are the text's
 // own ("50 > 40" in a show note), and so are blanks before a ">" that ends no tag; the tags
-// around them are tightened as before, and so is a comment or instruction never closed. A text whose only such blanks lie in sections needs no
-// repair and comes back as the very same string.
+// around them are tightened as before, and so is a comment or instruction never closed. A text
+// whose only such blanks lie in sections needs no repair and comes back as the very same string.
 TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
 {
     const struct
@@ -214,8 +214,7 @@ TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
         // A ">" that ends no tag is text, in an element or a quoted value.
         {u"<p><![CDATA[]]> ></p><p>5 > 3</p ><a t=\"x >\" u='>' >"_s,
          u"<p><![CDATA[]]> ></p><p>5 > 3</p><a t=\"x >\" u='>'>"_s, false},
-        {u"<a ><!-- x > < y --><?p z ?>< b ></b>"_s, u"<a><!-- x > < y --><?p z ?><b></b>"_s,
-         true},
+        {u"<a ><!-- x > < y --><?p z ?>< b ></b>"_s, u"<a><!-- x > < y --><?p z ?><b></b>"_s, true},
         // Openings never closed are no tags: the blanks before their ">" are the author's.
         {u"<a ><!-- x > <?p z >"_s, u"<a><!-- x > <?p z >"_s, false},
     };

@@ -39,8 +39,7 @@ QByteArray feedOf(Format format, const QString &field,
         lines(0, channel);
     switch (format) {
     case Format::RSS20:
-        out << u"<rss version=\"2.0\"%1>"_s.arg(declarations) << u"<channel>"_s
-            << channel;
+        out << u"<rss version=\"2.0\"%1>"_s.arg(declarations) << u"<channel>"_s << channel;
         break;
     case Format::RSS10:
         out << u"<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
@@ -48,25 +47,23 @@ QByteArray feedOf(Format format, const QString &field,
             << u"<channel rdf:about=\"https://example.org/\">"_s << channel << u"</channel>"_s;
         break;
     case Format::Atom:
-        out << u"<feed xmlns=\"http://www.w3.org/2005/Atom\"%1>"_s.arg(declarations)
-            << channel;
+        out << u"<feed xmlns=\"http://www.w3.org/2005/Atom\"%1>"_s.arg(declarations) << channel;
         break;
     }
     for (int n = 1; n <= 3; ++n) {
         QStringList item {u"<title>Episode %1</title>"_s.arg(n),
-                          format == Format::Atom
-                              ? u"<link href=\"%1\"/>"_s.arg(linkOf(n))
-                              : u"<link>%1</link>"_s.arg(linkOf(n))};
+                          format == Format::Atom ? u"<link href=\"%1\"/>"_s.arg(linkOf(n))
+                                                 : u"<link>%1</link>"_s.arg(linkOf(n))};
         if (field != u"title")
             item << u"<%1>Notes %2</%1>"_s.arg(field).arg(n);
         if (lines)
             lines(n, item);
-        out << (format == Format::RSS20   ? u"<item>"_s
+        out << (format == Format::RSS20       ? u"<item>"_s
                     : format == Format::RSS10 ? u"<item rdf:about=\"%1\">"_s.arg(linkOf(n))
                                               : u"<entry>"_s)
             << item << (format == Format::Atom ? u"</entry>"_s : u"</item>"_s);
     }
-    out << (format == Format::RSS20   ? u"</channel>\n</rss>"_s
+    out << (format == Format::RSS20       ? u"</channel>\n</rss>"_s
                 : format == Format::RSS10 ? u"</rdf:RDF>"_s
                                           : u"</feed>"_s);
     return out.join(u'\n').toUtf8();
@@ -106,13 +103,16 @@ TEST_F(ValueRepairs, AValueLeftOpenNeverTakesInTheNextItem)
         // The field's line of the broken item, given the field and its value.
         QString (*broken)(const QString &field, const QString &value);
     } faults[] = {
-        {"left open", [](const QString &field, const QString &value) {
+        {"left open",
+         [](const QString &field, const QString &value) {
              return u"<%1>%2 & more"_s.arg(field, value);
          }},
-        {"closed by a misspelt tag", [](const QString &field, const QString &value) {
+        {"closed by a misspelt tag",
+         [](const QString &field, const QString &value) {
              return u"<%1>%2 & more</%3>"_s.arg(field, value, field.chopped(1));
          }},
-        {"closed without its >", [](const QString &field, const QString &value) {
+        {"closed without its >",
+         [](const QString &field, const QString &value) {
              return u"<%1>%2 & more</%1"_s.arg(field, value);
          }},
     };
@@ -126,19 +126,19 @@ TEST_F(ValueRepairs, AValueLeftOpenNeverTakesInTheNextItem)
                     for (const bool bareLink : {false, true}) {
                         if (bareLink && (broken == 3 || format == Format::Atom))
                             continue; // no later item, or no link text to hold a bare "&"
-                        SCOPED_TRACE(u"%1, %2 %3 in item %4%5"_s
-                                         .arg(QLatin1String(nameOf(format)), field,
-                                              QLatin1String(fault.name))
-                                         .arg(broken)
-                                         .arg(bareLink ? u", a bare & in the next link"_s
-                                                       : QString())
-                                         .toStdString());
+                        SCOPED_TRACE(
+                            u"%1, %2 %3 in item %4%5"_s
+                                .arg(QLatin1String(nameOf(format)), field,
+                                     QLatin1String(fault.name))
+                                .arg(broken)
+                                .arg(bareLink ? u", a bare & in the next link"_s : QString())
+                                .toStdString());
                         const QByteArray bytes
                             = feedOf(format, field, [&](int n, QStringList &item) {
                                   const qsizetype at = n == 0 || field == u"title" ? 0 : 2;
                                   if (n == broken)
-                                      item[at] = fault.broken(field, n == 1 ? u"Notes"_s
-                                                                            : u"Value"_s);
+                                      item[at]
+                                          = fault.broken(field, n == 1 ? u"Notes"_s : u"Value"_s);
                                   if (bareLink && n == broken + 1)
                                       item[1] = u"<link>%1?a=1&b=2</link>"_s.arg(linkOf(n));
                               });
@@ -197,9 +197,9 @@ TEST_F(ValueRepairs, TheMendedValuesReadAsWritten)
             const QString expected = row.read.isNull() ? row.written : row.read;
             for (int n = 0; n < result.feed->countOfItems(); ++n) {
                 const VLXItems &item = *result.feed->itemAtIndex(n);
-                EXPECT_EQ((field == u"title" ? item.title() : item.descriptionElement())
-                              .toStdString(),
-                          expected.toStdString());
+                EXPECT_EQ(
+                    (field == u"title" ? item.title() : item.descriptionElement()).toStdString(),
+                    expected.toStdString());
             }
         }
     }
@@ -322,20 +322,17 @@ TEST_F(ValueRepairs, SpacedTagsAreMendedOnlyWhereTheWrittenTagsMakeThemCertain)
     } rows[] = {
         {u"<item>< title>x</title></item>"_s, u"<item><title>x</title></item>"_s, true},
         {u"<item><title>x< /title></item>"_s, u"<item><title>x</title></item>"_s, true},
-        {u"<   item>< /x><title>x</title></item>"_s, u"<item>< /x><title>x</title></item>"_s,
-         true},
+        {u"<   item>< /x><title>x</title></item>"_s, u"<item>< /x><title>x</title></item>"_s, true},
         {u"<item><link>/< b >1< /b ></link></item>"_s, u"<item><link>/< b >1< /b ></link></item>"_s,
          false},
         {u"<title>a < 1> b</title>"_s, u"<title>a &lt; 1&gt; b</title>"_s, false},
         {u"<title>a < b> c</title><b>d</b>"_s, u"<title>a &lt; b&gt; c</title><b>d</b>"_s, false},
-        {u"<title><<< NEW >>></title>"_s, u"<title>&lt;&lt;&lt; NEW &gt;&gt;&gt;</title>"_s,
-         false},
+        {u"<title><<< NEW >>></title>"_s, u"<title>&lt;&lt;&lt; NEW &gt;&gt;&gt;</title>"_s, false},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.in.toStdString());
         QStringList messages;
-        EXPECT_EQ(VLXParseFeed::repairText(row.in, &messages).toStdString(),
-                  row.out.toStdString());
+        EXPECT_EQ(VLXParseFeed::repairText(row.in, &messages).toStdString(), row.out.toStdString());
         EXPECT_EQ(messages.contains(u"Removed illegal whitespace at start of XML tags"_s),
                   row.mended);
     }
