@@ -7,8 +7,8 @@
 //
 // The shapes put runs of the openings the scans before parsing look for where XML reads none of
 // them as markup (inside a comment that holds "--", which XML reads as no comment, inside an
-// instruction whose target is no name, before the root), and many closed comments and many
-// unclosed "<?x " in a description the repairs walk.
+// instruction whose target is no name, before the root), many closed comments and many
+// unclosed "<?x " in a description the repairs walk, and runs of tags that match nothing.
 #include "io/FeedLoader.h"
 #include "io/VLXParseFeed.h"
 
@@ -69,6 +69,25 @@ std::vector<Shape> shapes()
                        return feed({},
                                    "<item><description>" + runOf("<?x ", bytes)
                                        + "</description></item>");
+                   }});
+    // The walks of the tags that tell a value's end and a spaced tag's: start tags that never
+    // close, then end tags that match none of them, in a description and in the channel, and
+    // spaced start tags under a written one followed by spaced end tags of it.
+    all.push_back({"UnmatchedEndTagsInADescription", [](qint64 bytes) {
+                       return feed({},
+                                   "<item><description>& " + runOf("<a>", bytes / 2)
+                                       + runOf("</b>", bytes / 2) + "</description></item>");
+                   }});
+    all.push_back({"UnmatchedEndTagsInTheChannel", [](qint64 bytes) {
+                       return feed({},
+                                   "<x>" + runOf("< a>", bytes / 2) + "<b>"
+                                       + runOf("</c>", bytes / 2) + "</x>");
+                   }});
+    // Fewer spaced start tags than the walk keeps open at most (it gives up past that).
+    all.push_back({"SpacedEndTagsUnderSpacedStarts", [](qint64 bytes) {
+                       return feed({},
+                                   "<b><x>" + runOf("< a>", 200000) + runOf("< /b>", bytes - 200000)
+                                       + "</x></b>");
                    }});
     return all;
 }

@@ -56,7 +56,7 @@ public:
     {
         for (qsizetype lt = Scan::indexOf(m_units, to, u'<', from); lt >= 0;
              lt = Scan::indexOf(m_units, to, u'<', lt + 1)) {
-            if (!StopCheck::goOn(stop))
+            if (m_gaveUp || !StopCheck::goOn(stop))
                 return;
             qsizetype q = lt + 1;
             while (q < to && m_units[q] == u' ')
@@ -75,14 +75,16 @@ public:
             if (closing)
                 close(name, spaced ? lt : -1);
             else if (m_units[gt - 1] != u'/')
-                m_open.push_back({name, spaced ? lt : -1});
+                open({name, spaced ? lt : -1});
             lt = gt;
         }
     }
 
-    // The "<" whose blanks go, in the text's order.
+    // The "<" whose blanks go, in the text's order; none when the walk gave up.
     std::vector<qsizetype> certain()
     {
+        if (m_gaveUp)
+            return {};
         std::sort(m_certain.begin(), m_certain.end());
         return std::move(m_certain);
     }
@@ -99,6 +101,22 @@ private:
         qsizetype spacedAt; // the "<" of a spaced start tag; -1 for a written one
     };
 
+    // Elements open at once beyond which the walk gives up, and makes no tag certain: no feed
+    // nests so deep, and a text of nothing but start tags would otherwise take gigabytes.
+    static constexpr std::size_t kDeepest = 65536;
+    // How far down the open elements an end tag looks for its start: a document whose tags
+    // match finds it within a few, and a text of end tags that match nothing costs no more than
+    // this each.
+    static constexpr qsizetype kSearched = 64;
+
+    void open(const Open &element)
+    {
+        if (m_open.size() >= kDeepest)
+            m_gaveUp = true;
+        else
+            m_open.push_back(element);
+    }
+
     bool same(const Name &a, const Name &b) const
     {
         return a.length == b.length
@@ -109,10 +127,12 @@ private:
     // element it ends are the author's text: they are passed over, and close nothing.
     void close(const Name &name, qsizetype spacedAt)
     {
-        qsizetype i = qsizetype(m_open.size()) - 1;
-        while (i >= 0 && m_open[i].spacedAt >= 0 && !same(m_open[i].name, name))
+        const qsizetype top = qsizetype(m_open.size()) - 1;
+        const qsizetype lowest = std::max<qsizetype>(0, top - kSearched);
+        qsizetype i = top;
+        while (i >= lowest && m_open[i].spacedAt >= 0 && !same(m_open[i].name, name))
             --i;
-        if (i >= 0 && same(m_open[i].name, name)) {
+        if (i >= lowest && same(m_open[i].name, name)) {
             const bool startSpaced = m_open[i].spacedAt >= 0;
             if (spacedAt >= 0 && startSpaced)
                 return; // both spaced: nothing written makes either a tag
@@ -127,7 +147,7 @@ private:
             return; // it ends nothing open: the author's text
         // A written end tag of an element opened further out: the markup between is broken
         // (the parser tells where); the walk goes on from that element's end.
-        for (qsizetype j = qsizetype(m_open.size()) - 1; j >= 0; --j) {
+        for (qsizetype j = top; j >= lowest; --j) {
             if (same(m_open[j].name, name)) {
                 m_open.resize(std::size_t(j));
                 return;
@@ -137,6 +157,7 @@ private:
 
     const char16_t *m_units;
     std::vector<Open> m_open;
+    bool m_gaveUp = false;
     std::vector<qsizetype> m_certain;
 };
 

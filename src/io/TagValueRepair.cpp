@@ -128,6 +128,9 @@ bool TagValueRepair::isWellFormedContent(QStringView value)
                 return false;
             open.pop_back();
         } else if (units[gt - 1] != u'/') {
+            // Markup nested deeper than any page's is taken for stray characters.
+            if (open.size() >= 65536)
+                return false;
             open.push_back(name);
         }
         i = gt;

@@ -252,6 +252,10 @@ QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text, StopCheck 
 
 namespace {
 
+// Elements open at once in a value beyond which the value is in doubt: a value of nothing but
+// start tags would otherwise take gigabytes before it was judged.
+constexpr std::size_t kDeepestValue = 65536;
+
 // Whether the element whose start tag ends at `valueStart` is a value the repair may escape, as
 // far as its end: the walk goes over the value's tags up to the closing tag of `tagName` (its
 // position in *close, the end of that tag in *closeEnd). The value stays alone when, before
@@ -298,8 +302,13 @@ bool valueEndsAsItsOwn(QStringView text, Kept &kept, qsizetype valueStart, const
         }
         // A start tag ends at its ">" before any other "<"; one ending in "/>" opens nothing.
         if (const qsizetype gt = FeedTextScan::tagEnd(units, n, nameEnd);
-            gt >= 0 && units[gt - 1] != u'/')
+            gt >= 0 && units[gt - 1] != u'/') {
+            if (opened.size() >= kDeepestValue) {
+                *resume = lt;
+                return false;
+            }
             opened.push_back(name);
+        }
     }
     return false;
 }
