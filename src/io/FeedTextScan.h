@@ -364,21 +364,23 @@ public:
         }
     };
 
-    // Whether a ">" would end a tag, followed as the characters of a text go by: a "<" opens a
-    // tag, and a ">" outside its quoted values closes it. A ">" anywhere else is text ("5 > 3"),
-    // and the blanks before it are the text's own.
+    // Whether a ">" would end a tag, followed as the characters of a text go by: a "<" that
+    // starts a tag (a name or "/" follows it, see startsTag) opens one, any other "<" ends the
+    // tag open before it (no quoted value holds one), and a ">" outside its quoted values closes
+    // it. A ">" anywhere else is text ("5 > 3"), and the blanks before it are the text's own.
     struct OpenTag
     {
         bool open = false;
         char16_t quote = 0; // the quote of the value the tag is inside, or 0
 
-        void take(char16_t c)
+        void take(char16_t c, bool startsTag = false)
         {
-            if (quote) {
+            if (c == u'<') {
+                open = startsTag;
+                quote = 0;
+            } else if (quote) {
                 if (c == quote)
                     quote = 0;
-            } else if (c == u'<') {
-                open = true;
             } else if (c == u'>') {
                 open = false;
             } else if (open && (c == u'"' || c == u'\'')) {
@@ -387,6 +389,13 @@ public:
         }
         bool endsHere() const { return open && !quote; }
     };
+
+    // Whether the "<" at `at` starts a tag: a name follows it, or "/" and a name.
+    template<typename Char> static bool startsTag(const Char *data, qsizetype n, qsizetype at)
+    {
+        const qsizetype name = at + 1 < n && unit(data[at + 1]) == u'/' ? at + 2 : at + 1;
+        return nameEnd(data, n, name) > name;
+    }
 
     // Where the closing tag of `name` (ASCII, matched in any letter case) that starts at `at`
     // ends, as XML reads one: "</", the name, blanks, ">". -1 when none starts there.
