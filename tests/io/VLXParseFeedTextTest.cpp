@@ -215,6 +215,8 @@ TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
         {u"<p><![CDATA[]]> ></p><p>5 > 3</p ><a t=\"x >\" u='>' >"_s,
          u"<p><![CDATA[]]> ></p><p>5 > 3</p><a t=\"x >\" u='>'>"_s, false},
         {u"<a ><!-- x > < y --><?p z ?>< b ></b>"_s, u"<a><!-- x > < y --><?p z ?><b></b>"_s, true},
+        // A quote after a "<" that starts no tag opens no value: the tag after it is one.
+        {u"<\"<r >"_s, u"<\"<r>"_s, false},
         // Openings never closed are no tags: the blanks before their ">" are the author's.
         {u"<a ><!-- x > <?p z >"_s, u"<a><!-- x > <?p z >"_s, false},
     };
