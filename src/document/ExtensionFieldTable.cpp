@@ -89,9 +89,10 @@ void ExtensionFieldTable::refreshDates(FeedDocument &document, FieldScope scope,
 
 const QList<FeedField> &ExtensionFieldTable::rows(const ExtensionDescriptor &descriptor)
 {
-    // Made once per class and kept for the program's life: FeedFields holds on to them.
-    static QHash<const ExtensionDescriptor *, QList<FeedField> *> made;
-    if (QList<FeedField> *known = made.value(&descriptor))
+    // Made once per class and kept for the program's life: FeedFields holds on to them. The
+    // tables stay reachable to the end (a leak checker sees them kept, not lost).
+    static auto *const made = new QHash<const ExtensionDescriptor *, QList<FeedField> *>;
+    if (QList<FeedField> *known = made->value(&descriptor))
         return *known;
     auto *table = new QList<FeedField>;
     const FieldScope scope = scopeOf(descriptor);
@@ -126,7 +127,7 @@ const QList<FeedField> &ExtensionFieldTable::rows(const ExtensionDescriptor &des
             };
         table->append(row);
     }
-    made.insert(&descriptor, table);
+    made->insert(&descriptor, table);
     FeedFields::registerTable(table);
     return *table;
 }

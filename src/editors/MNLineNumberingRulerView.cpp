@@ -49,8 +49,9 @@ MNLineNumberingRulerView::MNLineNumberingRulerView(LineNumberedTextView *textVie
     });
     connect(textView->document(), &QTextDocument::contentsChange, this,
             &MNLineNumberingRulerView::textChanged);
-    textView->viewport()->installEventFilter(this);
-    m_boundsWidth = textView->viewport()->width();
+    m_viewport = textView->viewport();
+    m_viewport->installEventFilter(this);
+    m_boundsWidth = m_viewport->width();
     updateThickness();
     m_cache->startBuildingCache();
 }
@@ -165,7 +166,9 @@ void MNLineNumberingRulerView::addBookmark(int position)
 
 bool MNLineNumberingRulerView::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_textView->viewport() && event->type() == QEvent::Resize) {
+    // The viewport is told of its children's end while the text view around it is half
+    // destroyed already: it is known without asking the view.
+    if (watched == m_viewport && event->type() == QEvent::Resize) {
         const int width = static_cast<QResizeEvent *>(event)->size().width();
         // Wrapped lines move when the width changes; numbers wait until the counting restarts.
         if (width != m_boundsWidth) {

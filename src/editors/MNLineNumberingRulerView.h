@@ -90,6 +90,7 @@ private:
     void drawLabel(class QPainter &painter, const QString &label, qreal top, qreal height);
 
     LineNumberedTextView *m_textView;
+    QWidget *m_viewport = nullptr; // the text view's, whose resizing the ruler follows
     MNLineNumberCache *m_cache;
     unsigned m_option = ParagraphNumbers | ShowBookmarks;
     bool m_shown = true;
