@@ -95,6 +95,13 @@ Alert errorInXML(int line, const QString &description)
                            .arg(line)
                            .arg(description));
 }
+
+int ask(Alert alert, const QString &defaultButton, const QString &alternateButton)
+{
+    alert.defaultButton = defaultButton;
+    alert.alternateButton = alternateButton;
+    return AlertService::show(alert);
+}
 } // namespace
 
 QString XMLSourceController::checkedText(const QString &text) const
@@ -105,38 +112,34 @@ QString XMLSourceController::checkedText(const QString &text) const
 int XMLSourceController::parseErrorAlert(const vlxXMLDOM &dom, const QString &defaultButton,
                                          const QString &alternateButton) const
 {
-    Alert alert = dom.errors().isEmpty()
-        ? refusedText(QStringLiteral("Invalid XML"),
-                      QStringLiteral("This is no longer valid a XML file."))
-        : errorInXML(dom.errorLineNumber(), dom.errorDescription());
-    alert.defaultButton = defaultButton;
-    alert.alternateButton = alternateButton;
-    return AlertService::show(alert);
+    return ask(dom.errors().isEmpty()
+                   ? refusedText(QStringLiteral("Invalid XML"),
+                                 QStringLiteral("This is no longer valid a XML file."))
+                   : errorInXML(dom.errorLineNumber(), dom.errorDescription()),
+               defaultButton, alternateButton);
 }
 
 int XMLSourceController::feedRefusalAlert(const VLXParseFeed &reader, const QString &defaultButton,
                                           const QString &alternateButton) const
 {
-    Alert alert;
     const QVariantMap error = reader.errorDictionary();
     if (!error.isEmpty()) {
-        alert = errorInXML(error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt(),
-                           error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString());
-    } else {
-        // Well-formed, but no feed: the reader says what it lacks.
-        QString why = QStringLiteral("This does not appear to be an XML/RSS feed.");
-        if (!reader.refusal().isEmpty())
-            why += QStringLiteral("\n\n%1\n\n").arg(reader.refusal());
-        alert = refusedText(QStringLiteral("Not XML/RSS"), why);
+        return ask(
+            errorInXML(error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt(),
+                       error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString()),
+            defaultButton, alternateButton);
     }
-    alert.defaultButton = defaultButton;
-    alert.alternateButton = alternateButton;
-    return AlertService::show(alert);
+    // Well-formed, but no feed: the reader says what it lacks.
+    QString why = QStringLiteral("This does not appear to be an XML/RSS feed.");
+    if (!reader.refusal().isEmpty())
+        why += QStringLiteral("\n\n%1\n\n").arg(reader.refusal());
+    return ask(refusedText(QStringLiteral("Not XML/RSS"), why), defaultButton, alternateButton);
 }
 
 void XMLSourceController::saveDocument()
 {
     const QString text = m_editXML->text();
+    int answer = 0;
     if (m_fragment) {
         // A namespace's raw elements go into the feed as they are: they must be XML.
         vlxXMLDOM dom;
@@ -144,23 +147,21 @@ void XMLSourceController::saveDocument()
             endModal(1);
             return;
         }
-        if (parseErrorAlert(dom, QStringLiteral("Continue Editing"),
-                            QStringLiteral("Revert and Exit"))
-            == AlertService::kAlternate)
-            endModal(0);
-        return;
+        answer = parseErrorAlert(dom, QStringLiteral("Continue Editing"),
+                                 QStringLiteral("Revert and Exit"));
+    } else {
+        // The whole feed is read by the caller as File > Open reads a file: what the reader
+        // takes, once repaired (a bare "&" in a title, say), is handed back as it was typed;
+        // only what it refuses stays here to be mended, with the reason it gives.
+        VLXParseFeed reader;
+        if (reader.isItAFeed(text) == VLXParseFeed::Success) {
+            endModal(1);
+            return;
+        }
+        answer = feedRefusalAlert(reader, QStringLiteral("Continue Editing"),
+                                  QStringLiteral("Revert and Exit"));
     }
-    // The whole feed is read by the caller as File > Open reads a file: what the reader takes,
-    // once repaired (a bare "&" in a title, say), is handed back as it was typed; only what it
-    // refuses stays here to be mended, with the reason it gives.
-    VLXParseFeed reader;
-    if (reader.isItAFeed(text) == VLXParseFeed::Success) {
-        endModal(1);
-        return;
-    }
-    if (feedRefusalAlert(reader, QStringLiteral("Continue Editing"),
-                         QStringLiteral("Revert and Exit"))
-        == AlertService::kAlternate)
+    if (answer == AlertService::kAlternate)
         endModal(0);
 }
 

@@ -166,6 +166,36 @@ public:
         return -1;
     }
 
+    // The tag a "<" starts, as the repairs read tags: "/" for an end tag, a name, and the ">"
+    // that ends it (see tagEnd). With `spaces`, spaces between the "<" and the rest ("< item>")
+    // are passed over. A "<" that no name follows starts no tag ("1 < 2").
+    struct Tag
+    {
+        qsizetype nameAt = 0;
+        qsizetype nameEnd = 0;
+        qsizetype end = -1; // the ">"; -1 when none ends the tag
+        bool spaced = false; // spaces followed the "<"
+        bool closing = false; // an end tag
+        bool empty = false; // a start tag ending in "/>"
+        bool isTag() const { return nameEnd > nameAt; }
+    };
+    template<typename Char>
+    static Tag tagAt(const Char *data, qsizetype n, qsizetype lt, bool spaces = false)
+    {
+        Tag tag;
+        qsizetype q = lt + 1;
+        while (spaces && q < n && unit(data[q]) == ' ')
+            ++q;
+        tag.spaced = q > lt + 1;
+        tag.closing = q < n && unit(data[q]) == '/';
+        tag.nameAt = tag.closing ? q + 1 : q;
+        tag.nameEnd = nameEnd(data, n, tag.nameAt);
+        if (tag.isTag())
+            tag.end = tagEnd(data, n, tag.nameEnd);
+        tag.empty = !tag.closing && tag.end > 0 && unit(data[tag.end - 1]) == '/';
+        return tag;
+    }
+
     static bool isBlank(char16_t c)
     {
         return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -365,7 +395,7 @@ public:
     };
 
     // Whether a ">" would end a tag, followed as the characters of a text go by: a "<" that
-    // starts a tag (a name or "/" follows it, see startsTag) opens one, any other "<" ends the
+    // starts a tag (a name or "/" follows it, see tagAt) opens one, any other "<" ends the
     // tag open before it (no quoted value holds one), and a ">" outside its quoted values closes
     // it. A ">" anywhere else is text ("5 > 3"), and the blanks before it are the text's own.
     struct OpenTag
@@ -389,13 +419,6 @@ public:
         }
         bool endsHere() const { return open && !quote; }
     };
-
-    // Whether the "<" at `at` starts a tag: a name follows it, or "/" and a name.
-    template<typename Char> static bool startsTag(const Char *data, qsizetype n, qsizetype at)
-    {
-        const qsizetype name = at + 1 < n && unit(data[at + 1]) == u'/' ? at + 2 : at + 1;
-        return nameEnd(data, n, name) > name;
-    }
 
     // Where the closing tag of `name` (ASCII, matched in any letter case) that starts at `at`
     // ends, as XML reads one: "</", the name, blanks, ">". -1 when none starts there.

@@ -61,7 +61,7 @@ public:
                 for (; tag.open && taken < p; ++taken)
                     tag.take(Scan::unit(data[taken]));
                 const bool endsTag = c == '>' && tag.endsHere();
-                tag.take(c, c == '<' && Scan::startsTag(data, n, p));
+                tag.take(c, c == '<' && Scan::tagAt(data, n, p).isTag());
                 taken = p + 1;
                 if (endsTag && p > 0 && Scan::unit(data[p - 1]) == ' ')
                     return true;

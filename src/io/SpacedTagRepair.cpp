@@ -11,20 +11,6 @@ namespace {
 using Scan = FeedTextScan;
 using Kept = KeptMarkup<char16_t>;
 
-// A "<" followed by blanks and then by what starts a tag's name, or by "/": what the repair
-// may take the blanks of.
-bool spacedTagAt(const char16_t *units, qsizetype n, qsizetype lt)
-{
-    qsizetype q = lt + 1;
-    while (q < n && units[q] == u' ')
-        ++q;
-    if (q == lt + 1 || q >= n)
-        return false;
-    if (units[q] == u'/')
-        ++q;
-    return Scan::nameEnd(units, n, q) > q;
-}
-
 // Whether any "<" outside the kept parts starts a spaced tag: most texts need no walk of their
 // tags at all.
 bool holdsSpacedTag(const char16_t *units, qsizetype n, StopCheck *stop)
@@ -38,7 +24,7 @@ bool holdsSpacedTag(const char16_t *units, qsizetype n, StopCheck *stop)
             at = part.end - 1;
             continue;
         }
-        if (spacedTagAt(units, n, at))
+        if (const Scan::Tag tag = Scan::tagAt(units, n, at, true); tag.spaced && tag.isTag())
             return true;
     }
     return false;
@@ -58,25 +44,16 @@ public:
              lt = Scan::indexOf(m_units, to, u'<', lt + 1)) {
             if (m_gaveUp || !StopCheck::goOn(stop))
                 return;
-            qsizetype q = lt + 1;
-            while (q < to && m_units[q] == u' ')
-                ++q;
-            const bool spaced = q > lt + 1;
-            const bool closing = q < to && m_units[q] == u'/';
-            const qsizetype nameAt = closing ? q + 1 : q;
-            const qsizetype nameEnd = Scan::nameEnd(m_units, to, nameAt);
-            if (nameEnd == nameAt)
-                continue;
             // A tag ends at its ">" before any other "<"; without one it is text.
-            const qsizetype gt = Scan::tagEnd(m_units, to, nameEnd);
-            if (gt < 0)
+            const Scan::Tag tag = Scan::tagAt(m_units, to, lt, true);
+            if (tag.end < 0)
                 continue;
-            const Name name {nameAt, nameEnd - nameAt};
-            if (closing)
-                close(name, spaced ? lt : -1);
-            else if (m_units[gt - 1] != u'/')
-                open({name, spaced ? lt : -1});
-            lt = gt;
+            const Name name {tag.nameAt, tag.nameEnd - tag.nameAt};
+            if (tag.closing)
+                close(name, tag.spaced ? lt : -1);
+            else if (!tag.empty)
+                open({name, tag.spaced ? lt : -1});
+            lt = tag.end;
         }
     }
 

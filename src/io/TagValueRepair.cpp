@@ -114,26 +114,21 @@ bool TagValueRepair::isWellFormedContent(QStringView value)
         }
         if (units[i] != u'<')
             continue;
-        const bool closing = i + 1 < n && units[i + 1] == u'/';
-        const qsizetype nameAt = i + (closing ? 2 : 1);
-        const qsizetype nameEnd = FeedTextScan::nameEnd(units, n, nameAt);
-        if (nameEnd == nameAt)
+        const FeedTextScan::Tag tag = FeedTextScan::tagAt(units, n, i);
+        if (tag.end < 0)
             return false;
-        const qsizetype gt = FeedTextScan::tagEnd(units, n, nameEnd);
-        if (gt < 0)
-            return false;
-        const QStringView name = value.sliced(nameAt, nameEnd - nameAt);
-        if (closing) {
+        const QStringView name = value.sliced(tag.nameAt, tag.nameEnd - tag.nameAt);
+        if (tag.closing) {
             if (open.empty() || open.back() != name)
                 return false;
             open.pop_back();
-        } else if (units[gt - 1] != u'/') {
+        } else if (!tag.empty) {
             // Markup nested deeper than any page's is taken for stray characters.
             if (open.size() >= 65536)
                 return false;
             open.push_back(name);
         }
-        i = gt;
+        i = tag.end;
     }
     return open.empty();
 }

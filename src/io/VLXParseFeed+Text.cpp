@@ -127,7 +127,7 @@ QString replacedOutsideKeptMarkup(const QString &text, QLatin1StringView literal
 
 // The text without the blanks right before each ">" that ends a tag: one opened by a "<"
 // followed by a name or "/" (a "<" followed by anything else is text), the ">" outside the
-// tag's quoted values (FeedTextScan::tagEnd). Between tags only the next "<" is looked for.
+// tag's quoted values (FeedTextScan::tagAt). Between tags only the next "<" is looked for.
 QString withoutBlanksBeforeTagEnds(const QString &text, StopCheck *stop)
 {
     if (findLiteral(text, " >"_L1) < 0)
@@ -138,24 +138,19 @@ QString withoutBlanksBeforeTagEnds(const QString &text, StopCheck *stop)
         qsizetype copied = 0;
         for (qsizetype lt = FeedTextScan::indexOf(units, n, u'<', 0);
              lt >= 0 && StopCheck::goOn(stop); lt = FeedTextScan::indexOf(units, n, u'<', lt)) {
-            const qsizetype nameAt = lt + 1 < n && units[lt + 1] == u'/' ? lt + 2 : lt + 1;
-            if (FeedTextScan::nameEnd(units, n, nameAt) == nameAt) {
+            const FeedTextScan::Tag tag = FeedTextScan::tagAt(units, n, lt);
+            if (tag.end < 0) {
                 ++lt;
                 continue;
             }
-            const qsizetype gt = FeedTextScan::tagEnd(units, n, nameAt);
-            if (gt < 0) {
-                ++lt;
-                continue;
-            }
-            qsizetype blanks = gt;
-            while (blanks > nameAt && units[blanks - 1] == u' ')
+            qsizetype blanks = tag.end;
+            while (blanks > tag.nameEnd && units[blanks - 1] == u' ')
                 --blanks;
-            if (blanks < gt) {
+            if (blanks < tag.end) {
                 out.append(in.sliced(copied, blanks - copied));
-                copied = gt;
+                copied = tag.end;
             }
-            lt = gt + 1;
+            lt = tag.end + 1;
         }
         out.append(in.sliced(copied));
     });
@@ -279,13 +274,11 @@ bool valueEndsAsItsOwn(QStringView text, Kept &kept, qsizetype valueStart, const
             *closeEnd = end;
             return true;
         }
-        const bool closing = lt + 1 < n && units[lt + 1] == u'/';
-        const qsizetype nameAt = lt + (closing ? 2 : 1);
-        const qsizetype nameEnd = FeedTextScan::nameEnd(units, n, nameAt);
-        if (nameEnd == nameAt)
+        const FeedTextScan::Tag tag = FeedTextScan::tagAt(units, n, lt);
+        if (!tag.isTag())
             continue; // "1 < 2": the author's text
-        const QStringView name = text.sliced(nameAt, nameEnd - nameAt);
-        if (closing) {
+        const QStringView name = text.sliced(tag.nameAt, tag.nameEnd - tag.nameAt);
+        if (tag.closing) {
             const auto open = std::find_if(opened.rbegin(), opened.rend(),
                                            [&](QStringView o) { return sameName(o, name); });
             if (open == opened.rend()) {
@@ -301,8 +294,7 @@ bool valueEndsAsItsOwn(QStringView text, Kept &kept, qsizetype valueStart, const
             return false;
         }
         // A start tag ends at its ">" before any other "<"; one ending in "/>" opens nothing.
-        if (const qsizetype gt = FeedTextScan::tagEnd(units, n, nameEnd);
-            gt >= 0 && units[gt - 1] != u'/') {
+        if (tag.end >= 0 && !tag.empty) {
             if (opened.size() >= kDeepestValue) {
                 *resume = lt;
                 return false;

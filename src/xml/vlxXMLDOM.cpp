@@ -4,9 +4,9 @@
 #include "xml/LiftedCData.h"
 #include "xml/ParseState.h"
 
+#include <atomic>
 #include "xml/StartTagScanner.h"
 #include "xml/XMLTextSource.h"
-#include <atomic>
 
 #include <libxml/dict.h>
 #include <libxml/globals.h>
