@@ -217,6 +217,17 @@ TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
         {u"<a ><!-- x > < y --><?p z ?>< b ></b>"_s, u"<a><!-- x > < y --><?p z ?><b></b>"_s, true},
         // A quote after a "<" that starts no tag opens no value: the tag after it is one.
         {u"<\"<r >"_s, u"<\"<r>"_s, false},
+        // The blanks after a "<" go only where the written tags around make the tag certain: a
+        // spaced start tag a written end tag closes, a spaced end tag that ends a written start
+        // tag's element. Anywhere else the "<" and its blanks are the author's text.
+        {u"<item>< title>x</title></item>"_s, u"<item><title>x</title></item>"_s, true},
+        {u"<item><title>x< /title></item>"_s, u"<item><title>x</title></item>"_s, true},
+        {u"<   item>< /x><title>x</title></item>"_s, u"<item>< /x><title>x</title></item>"_s, true},
+        {u"<item><link>/< b >1< /b ></link></item>"_s, u"<item><link>/< b >1< /b ></link></item>"_s,
+         false},
+        {u"<title>a < 1> b</title>"_s, u"<title>a &lt; 1&gt; b</title>"_s, false},
+        {u"<title>a < b> c</title><b>d</b>"_s, u"<title>a &lt; b&gt; c</title><b>d</b>"_s, false},
+        {u"<title><<< NEW >>></title>"_s, u"<title>&lt;&lt;&lt; NEW &gt;&gt;&gt;</title>"_s, false},
         // Openings never closed are no tags: the blanks before their ">" are the author's.
         {u"<a ><!-- x > <?p z >"_s, u"<a><!-- x > <?p z >"_s, false},
     };

@@ -12,12 +12,27 @@ namespace {
 
 using ValueRepairs = FeedReadTest;
 
-enum class Format { RSS20, RSS10, Atom };
-
-const char *nameOf(Format format)
+struct Format
 {
-    return format == Format::RSS20 ? "RSS 2.0" : format == Format::RSS10 ? "RSS 1.0" : "Atom";
-}
+    const char *name;
+    QString open, channel, item, close; // `channel` around the channel's lines, or none
+    bool atom = false;
+};
+const QString kDeclarations = u" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+                              u"xmlns:content=\"http://purl.org/rss/1.0/modules/content/\""_s;
+const Format kFormats[] = {
+    {"RSS 2.0", u"<rss version=\"2.0\"%1>\n<channel>"_s, {}, u"item"_s, u"</channel>\n</rss>"_s},
+    {"RSS 1.0",
+     u"<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+     u"xmlns=\"http://purl.org/rss/1.0/\"%1>"_s,
+     u"channel"_s, u"item"_s, u"</rdf:RDF>"_s},
+    {"Atom",
+     u"<feed xmlns=\"http://www.w3.org/2005/Atom\"%1>"_s,
+     {},
+     u"entry"_s,
+     u"</feed>"_s,
+     true},
+};
 
 QString linkOf(int n)
 {
@@ -26,55 +41,31 @@ QString linkOf(int n)
 
 // A feed of three items (entries), one element a line: item n has the title "Episode n", the
 // link linkOf(n) and, unless the field is the title, `field` with the value "Notes n".
-// `lines(n)` may rewrite the lines of item n, its start and end tags left out; `lines(0)` those
-// of the channel (the feed) before the items, its title alone.
-QByteArray feedOf(Format format, const QString &field,
-                  const std::function<void(int, QStringList &)> &lines = {})
+// `lines(n)` may rewrite the lines of item n; `lines(0)` those of the channel, its title alone.
+QByteArray feedOf(const Format &format, const QString &field,
+                  const std::function<void(int, QStringList &)> &lines)
 {
-    const QString declarations = u" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
-                                 u"xmlns:content=\"http://purl.org/rss/1.0/modules/content/\""_s;
-    QStringList out {u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"_s};
-    QStringList channel {u"<title>Show</title>"_s};
-    if (lines)
-        lines(0, channel);
-    switch (format) {
-    case Format::RSS20:
-        out << u"<rss version=\"2.0\"%1>"_s.arg(declarations) << u"<channel>"_s << channel;
-        break;
-    case Format::RSS10:
-        out << u"<rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
-               u"xmlns=\"http://purl.org/rss/1.0/\"%1>"_s.arg(declarations)
-            << u"<channel rdf:about=\"https://example.org/\">"_s << channel << u"</channel>"_s;
-        break;
-    case Format::Atom:
-        out << u"<feed xmlns=\"http://www.w3.org/2005/Atom\"%1>"_s.arg(declarations) << channel;
-        break;
+    QStringList out {u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"_s,
+                     format.open.arg(kDeclarations)};
+    for (int n = 0; n <= 3; ++n) {
+        QStringList item {n == 0 ? u"<title>Show</title>"_s
+                                 : u"<title>Episode %1</title>"_s.arg(n)};
+        if (n > 0) {
+            item << (format.atom ? u"<link href=\"%1\"/>"_s : u"<link>%1</link>"_s).arg(linkOf(n));
+            if (field != u"title")
+                item << u"<%1>Notes %2</%1>"_s.arg(field).arg(n);
+        }
+        lines(n, item);
+        const QString element = n == 0 ? format.channel : format.item;
+        const QString about = format.atom ? QString() : u" rdf:about=\"%1\""_s.arg(linkOf(n));
+        if (!element.isEmpty())
+            out << u"<%1%2>"_s.arg(element, format.channel.isEmpty() ? QString() : about);
+        out << item;
+        if (!element.isEmpty())
+            out << u"</%1>"_s.arg(element);
     }
-    for (int n = 1; n <= 3; ++n) {
-        QStringList item {u"<title>Episode %1</title>"_s.arg(n),
-                          format == Format::Atom ? u"<link href=\"%1\"/>"_s.arg(linkOf(n))
-                                                 : u"<link>%1</link>"_s.arg(linkOf(n))};
-        if (field != u"title")
-            item << u"<%1>Notes %2</%1>"_s.arg(field).arg(n);
-        if (lines)
-            lines(n, item);
-        out << (format == Format::RSS20       ? u"<item>"_s
-                    : format == Format::RSS10 ? u"<item rdf:about=\"%1\">"_s.arg(linkOf(n))
-                                              : u"<entry>"_s)
-            << item << (format == Format::Atom ? u"</entry>"_s : u"</item>"_s);
-    }
-    out << (format == Format::RSS20       ? u"</channel>\n</rss>"_s
-                : format == Format::RSS10 ? u"</rdf:RDF>"_s
-                                          : u"</feed>"_s);
+    out << format.close;
     return out.join(u'\n').toUtf8();
-}
-
-// The line the parser names for the text as it stands: what xmllint says of the file.
-int parsersLine(const QByteArray &bytes)
-{
-    vlxXMLDOM dom;
-    EXPECT_FALSE(dom.initWithData(bytes)) << "the text is well-formed";
-    return dom.errorLineNumber();
 }
 
 // Every item the text starts is read, in order, with its own link.
@@ -93,52 +84,30 @@ QString descriptionOf(const FeedLoader::Result &result)
 } // namespace
 
 // A value left open, or closed by a misspelt end tag, reaches into the next item: the repair
-// leaves it alone, and the text is refused at the fault, on the line xmllint names, in the first,
-// a middle and the last item, and with a bare "&" in a link of the stretch it would take in.
+// leaves it alone, and the text is refused at the fault, on the line xmllint names, in the
+// channel, the first, a middle and the last item, and with a bare "&" in a link of the stretch it
+// would take in.
 TEST_F(ValueRepairs, AValueLeftOpenNeverTakesInTheNextItem)
 {
-    const struct
-    {
-        const char *name;
-        // The field's line of the broken item, given the field and its value.
-        QString (*broken)(const QString &field, const QString &value);
-    } faults[] = {
-        {"left open",
-         [](const QString &field, const QString &value) {
-             return u"<%1>%2 & more"_s.arg(field, value);
-         }},
-        {"closed by a misspelt tag",
-         [](const QString &field, const QString &value) {
-             return u"<%1>%2 & more</%3>"_s.arg(field, value, field.chopped(1));
-         }},
-        {"closed without its >",
-         [](const QString &field, const QString &value) {
-             return u"<%1>%2 & more</%1"_s.arg(field, value);
-         }},
-    };
-    const QStringList fields {u"title"_s, u"description"_s, u"content:encoded"_s,
-                              u"dc:description"_s};
-    for (const Format format : {Format::RSS20, Format::RSS10, Format::Atom}) {
-        for (const QString &field : fields) {
-            for (const auto &fault : faults) {
-                // 0: the channel's (the feed's) title, before the first item.
+    const QString faults[] = {u"<%1>%2 & more"_s, u"<%1>%2 & more</%3>"_s, u"<%1>%2 & more</%1"_s};
+    for (const Format &format : kFormats) {
+        for (const QString &field :
+             {u"title"_s, u"description"_s, u"content:encoded"_s, u"dc:description"_s}) {
+            for (const QString &fault : faults) {
                 for (int broken = field == u"title" ? 0 : 1; broken <= 3; ++broken) {
                     for (const bool bareLink : {false, true}) {
-                        if (bareLink && (broken == 3 || format == Format::Atom))
+                        if (bareLink && (broken == 3 || format.atom))
                             continue; // no later item, or no link text to hold a bare "&"
-                        SCOPED_TRACE(
-                            u"%1, %2 %3 in item %4%5"_s
-                                .arg(QLatin1String(nameOf(format)), field,
-                                     QLatin1String(fault.name))
-                                .arg(broken)
-                                .arg(bareLink ? u", a bare & in the next link"_s : QString())
-                                .toStdString());
+                        SCOPED_TRACE(u"%1, %2 as %3 in item %4, bare link %5"_s
+                                         .arg(QLatin1String(format.name), field, fault)
+                                         .arg(broken)
+                                         .arg(bareLink)
+                                         .toStdString());
                         const QByteArray bytes
                             = feedOf(format, field, [&](int n, QStringList &item) {
-                                  const qsizetype at = n == 0 || field == u"title" ? 0 : 2;
                                   if (n == broken)
-                                      item[at]
-                                          = fault.broken(field, n == 1 ? u"Notes"_s : u"Value"_s);
+                                      item[n == 0 || field == u"title" ? 0 : 2]
+                                          = fault.arg(field, u"Notes"_s, field.chopped(1));
                                   if (bareLink && n == broken + 1)
                                       item[1] = u"<link>%1?a=1&b=2</link>"_s.arg(linkOf(n));
                               });
@@ -147,9 +116,11 @@ TEST_F(ValueRepairs, AValueLeftOpenNeverTakesInTheNextItem)
                             expectEveryItemWhole(*result.feed);
                             continue;
                         }
+                        vlxXMLDOM asItStands;
+                        EXPECT_FALSE(asItStands.initWithData(bytes));
                         EXPECT_EQ(result.outcome, FeedLoader::Outcome::NotAFeed);
                         EXPECT_EQ(result.cause, VLXParseFeed::Cause::NotWellFormed);
-                        EXPECT_EQ(result.reasonLine, parsersLine(bytes));
+                        EXPECT_EQ(result.reasonLine, asItStands.errorLineNumber());
                     }
                 }
             }
@@ -158,7 +129,9 @@ TEST_F(ValueRepairs, AValueLeftOpenNeverTakesInTheNextItem)
 }
 
 // The repairs mend a bare "&" or "<", raw markup and spaced tags, and the values read as the
-// author wrote them: blanks, "<" and ">" of the text, and the references already written.
+// author wrote them: blanks, "<" and ">" of the text, and the references already written. Each
+// text is repaired once, the text as it stood and the repaired text parsed once each, and the
+// repair logged once.
 TEST_F(ValueRepairs, TheMendedValuesReadAsWritten)
 {
     const struct
@@ -180,19 +153,26 @@ TEST_F(ValueRepairs, TheMendedValuesReadAsWritten)
         {"description", u"Line one<br>Line two & more"_s, {}, false},
     };
     for (const auto &row : rows) {
-        for (const Format format : {Format::RSS20, Format::RSS10, Format::Atom}) {
-            if (format != Format::RSS20 && !row.rdfAndAtom)
+        for (const Format &format : kFormats) {
+            if (!row.rdfAndAtom && &format != &kFormats[0])
                 continue;
             const QString field = QLatin1String(row.field);
-            SCOPED_TRACE(u"%1, %2: %3"_s.arg(QLatin1String(nameOf(format)), field, row.written)
-                             .toStdString());
+            SCOPED_TRACE(
+                u"%1, %2: %3"_s.arg(QLatin1String(format.name), field, row.written).toStdString());
             const QByteArray bytes = feedOf(format, field, [&](int n, QStringList &item) {
                 if (n > 0)
                     item[field == u"title" ? 0 : 2] = u"<%1>%2</%1>"_s.arg(field, row.written);
             });
+            const quint64 parsed = vlxXMLDOM::documentsParsed();
+            const quint64 repaired = VLXParseFeed::textsRepaired();
             const FeedLoader::Result result = opened(bytes);
             ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded)
                 << descriptionOf(result).toStdString();
+            EXPECT_EQ(vlxXMLDOM::documentsParsed() - parsed, 2u);
+            EXPECT_EQ(VLXParseFeed::textsRepaired() - repaired, 1u);
+            EXPECT_EQ(repairsOf(*result.feed)
+                          .count(u"Fixed the encoding in the value of the %1 tag"_s.arg(field)),
+                      1);
             expectEveryItemWhole(*result.feed);
             const QString expected = row.read.isNull() ? row.written : row.read;
             for (int n = 0; n < result.feed->countOfItems(); ++n) {
@@ -206,44 +186,39 @@ TEST_F(ValueRepairs, TheMendedValuesReadAsWritten)
 }
 
 // A text the repairs mend in part is refused at the first fault they leave: its line and the
-// parser's words for it, or what the document lacks.
+// parser's words for it, or what the document lacks. The reader let go of the text once
+// repaired: a text XML does not read is handed back as it stood, to be mended.
 TEST_F(ValueRepairs, ARefusalNamesTheFaultTheRepairsLeave)
 {
+    const QByteArray head = "<?xml version=\"1.0\"?>\n<rss version=\"2.0\">\n<channel>\n";
     const struct
     {
-        const char *name;
         QByteArray bytes;
         QString said; // the parser's message, or a part of the reason
         int line;
     } rows[] = {
-        {"a bare & in a link after a mended title",
-         "<?xml version=\"1.0\"?>\n<rss version=\"2.0\">\n<channel>\n<title>Salt & Pepper</title>"
-         "\n<description>d</description>\n<link>https://example.org/?x=1&y=2</link>\n"
-         "</channel>\n</rss>",
+        {head
+             + "<title>Salt & Pepper</title>\n<description>d</description>\n"
+               "<link>https://example.org/?x=1&y=2</link>\n</channel>\n</rss>",
          u"EntityRef: expecting ';'"_s, 6},
-        {"both tags of a link spaced",
-         "<?xml version=\"1.0\"?>\n<rss version=\"2.0\">\n<channel>\n<title>Q&A</title>\n"
-         "<link>http://example.com/< b >1< /b ></link>\n</channel>\n</rss>",
+        // Both tags of a link spaced; a spaced end tag that ends nothing open; an end tag the
+        // description did not open.
+        {head
+             + "<title>Q&A</title>\n<link>http://example.com/< b >1< /b ></link>\n</channel>\n"
+               "</rss>",
          u"StartTag: invalid element name"_s, 5},
-        {"a spaced end tag that ends nothing open",
-         "<?xml version=\"1.0\"?>\n<rss version=\"2.0\">\n<channel>\n<title>Q&A</title>\n"
-         "<guid>a< /b></guid>\n</channel>\n</rss>",
+        {head + "<title>Q&A</title>\n<guid>a< /b></guid>\n</channel>\n</rss>",
          u"StartTag: invalid element name"_s, 5},
-        {"an end tag the description did not open",
-         "<?xml version=\"1.0\"?>\n<rss version=\"2.0\">\n<channel>\n<title>Q&A</title>\n"
-         "<description>a < b</p></description>\n</channel>\n</rss>",
+        {head + "<title>Q&A</title>\n<description>a < b</p></description>\n</channel>\n</rss>",
          u"StartTag: invalid element name"_s, 5},
-        {"an rss root without a channel",
-         "<?xml version=\"1.0\"?>\n<rss version=\"2.0\">\n<title>Q&A</title>\n</rss>",
+        {"<?xml version=\"1.0\"?>\n<rss version=\"2.0\">\n<title>Q&A</title>\n</rss>",
          u"holds no <channel>"_s, 2},
     };
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.bytes.toStdString());
         const FeedLoader::Result result = opened(row.bytes);
         EXPECT_NE(result.outcome, FeedLoader::Outcome::Loaded);
         EXPECT_EQ(result.reasonLine, row.line);
-        // The reader let go of the text once repaired: a text XML does not read is handed back
-        // as it stood, to be mended.
         if (result.cause == VLXParseFeed::Cause::NotWellFormed) {
             EXPECT_EQ(result.text.toStdString(), row.bytes.toStdString());
         }
@@ -259,29 +234,21 @@ TEST_F(ValueRepairs, ARefusalNamesTheFaultTheRepairsLeave)
 TEST_F(ValueRepairs, ARepairStopsAtTheParsersLimit)
 {
     const qint64 limit = vlxXMLDOM::maximumInputSize();
-    const QString head
-        = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel><title>"_s;
-    const QString tail = u"</title></channel></rss>"_s;
-    const int ampersands = 1000; // each grows by four units
     const struct
     {
-        const char *name;
         qint64 room; // units the limit leaves beyond the repaired text
         int accents; // characters of two bytes in UTF-8
-        bool opens;
-    } rows[] = {
-        {"at the limit", 0, 0, true},
-        {"one past it", -1, 0, false},
-        {"past it in bytes", 0, 10, false},
-    };
+    } rows[] = {{0, 0}, {-1, 0}, {0, 10}};
     for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        const QString value = QString(row.accents, u'\u00e9') + QString(ampersands, u'&');
-        const QString text = head + value + tail;
-        vlxXMLDOM::setMaximumInputSize(text.size() + 4 * ampersands + row.room);
+        SCOPED_TRACE(row.room - row.accents);
+        // 1,000 ampersands, each grown by four units.
+        const QString value = QString(row.accents, u'\u00e9') + QString(1000, u'&');
+        const QString text = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">"
+                             u"<channel><title>%1</title></channel></rss>"_s.arg(value);
+        vlxXMLDOM::setMaximumInputSize(text.size() + 4000 + row.room);
         VLXParseFeed reader;
         const int status = reader.isItAFeed(text);
-        if (row.opens) {
+        if (row.room == 0 && row.accents == 0) {
             EXPECT_EQ(status, VLXParseFeed::Success);
             EXPECT_EQ(reader.parseFeed(text, QString(), nullptr), VLXParseFeed::Success);
             EXPECT_EQ(reader.feed()->title(), value);
@@ -295,50 +262,4 @@ TEST_F(ValueRepairs, ARepairStopsAtTheParsersLimit)
         }
     }
     vlxXMLDOM::setMaximumInputSize(limit);
-}
-
-// A text that needs a repair is repaired once: the read takes the text the check repaired and
-// the tree it parsed, so the whole open parses the text as it stood and the repaired text once
-// each, and logs each repair once.
-TEST_F(ValueRepairs, ATextIsRepairedAndParsedOnce)
-{
-    const QByteArray bytes = feedOf(Format::RSS20, u"description"_s, [](int, QStringList &item) {
-        item[0] = u"<title>Q&A</title>"_s;
-    });
-    const quint64 parsed = vlxXMLDOM::documentsParsed();
-    const quint64 repaired = VLXParseFeed::textsRepaired();
-    const FeedLoader::Result result = opened(bytes);
-    ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded);
-    EXPECT_EQ(vlxXMLDOM::documentsParsed() - parsed, 2u);
-    EXPECT_EQ(VLXParseFeed::textsRepaired() - repaired, 1u);
-    EXPECT_EQ(repairsOf(*result.feed).count(u"Fixed the encoding in the value of the title tag"_s),
-              1);
-}
-
-// The blanks after a "<" go only where the written tags around it make the tag certain: a
-// spaced start tag a written end tag closes, a spaced end tag that ends a written start tag's
-// element. Anywhere else the "<" and its blanks are the author's text.
-TEST_F(ValueRepairs, SpacedTagsAreMendedOnlyWhereTheWrittenTagsMakeThemCertain)
-{
-    const struct
-    {
-        QString in, out;
-        bool mended; // whether the log says so
-    } rows[] = {
-        {u"<item>< title>x</title></item>"_s, u"<item><title>x</title></item>"_s, true},
-        {u"<item><title>x< /title></item>"_s, u"<item><title>x</title></item>"_s, true},
-        {u"<   item>< /x><title>x</title></item>"_s, u"<item>< /x><title>x</title></item>"_s, true},
-        {u"<item><link>/< b >1< /b ></link></item>"_s, u"<item><link>/< b >1< /b ></link></item>"_s,
-         false},
-        {u"<title>a < 1> b</title>"_s, u"<title>a &lt; 1&gt; b</title>"_s, false},
-        {u"<title>a < b> c</title><b>d</b>"_s, u"<title>a &lt; b&gt; c</title><b>d</b>"_s, false},
-        {u"<title><<< NEW >>></title>"_s, u"<title>&lt;&lt;&lt; NEW &gt;&gt;&gt;</title>"_s, false},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.in.toStdString());
-        QStringList messages;
-        EXPECT_EQ(VLXParseFeed::repairText(row.in, &messages).toStdString(), row.out.toStdString());
-        EXPECT_EQ(messages.contains(u"Removed illegal whitespace at start of XML tags"_s),
-                  row.mended);
-    }
 }
