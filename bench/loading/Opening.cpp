@@ -28,6 +28,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <fstream>
 #include <map>
 
@@ -127,15 +128,26 @@ private:
     std::atomic<qint64> m_done {0};
     std::atomic<qint64> m_total {0};
 };
+// Runs a load on a thread of its own, as the window's runner starts one for each load: its
+// allocations come from an arena of the allocator's other than the main thread's, which grows
+// its heap in other steps. The load makes its loader on the main thread (which copies the
+// settings there), and so waits for this thread to turn its event loop, as the window's does
+// meanwhile: an event loop that wakes as soon as a call is posted to it, as the window's does.
+void runAsTheWindow(const std::function<void()> &load)
+{
+    std::unique_ptr<QThread> worker(QThread::create(load));
+    QEventLoop loop;
+    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec();
+    worker->wait();
+}
 } // namespace
 
 FeedDocument::Prepared openAsTheWindow(const QString &path)
 {
-    // On a thread of its own, as the window's runner starts one for each load: its allocations
-    // come from an arena of the allocator's other than the main thread's, which grows its heap
-    // in other steps.
     FeedDocument::Prepared prepared;
-    std::unique_ptr<QThread> worker(QThread::create([&prepared, &path] {
+    runAsTheWindow([&prepared, &path] {
         ThroughControl control;
         if (!control.report(LoadControl::Stage::Decoding, 0, QFileInfo(path).size()))
             return;
@@ -148,34 +160,21 @@ FeedDocument::Prepared openAsTheWindow(const QString &path)
         options.hideErrors = true;
         options.address = QUrl::fromLocalFile(path);
         prepared = FeedDocument::prepare(std::move(*bytes), QString(), options, {}, &control);
-    }));
-    // The load makes its loader on the main thread (which copies the settings there), and so
-    // waits for this thread to turn its event loop, as the window's does meanwhile: an event
-    // loop that wakes as soon as a call is posted to it, as the window's does.
-    QEventLoop loop;
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    loop.exec();
-    worker->wait();
+    });
     return prepared;
 }
 
 FeedDocument::Prepared openBytesAsTheWindow(QByteArray bytes)
 {
     FeedDocument::Prepared prepared;
-    std::unique_ptr<QThread> worker(QThread::create([&prepared, &bytes] {
+    runAsTheWindow([&prepared, &bytes] {
         ThroughControl control;
         if (!control.report(LoadControl::Stage::Decoding, 0, bytes.size()))
             return;
         FeedDocument::LoadOptions options;
         options.hideErrors = true;
         prepared = FeedDocument::prepare(std::move(bytes), QString(), options, {}, &control);
-    }));
-    QEventLoop loop;
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    worker->start();
-    loop.exec();
-    worker->wait();
+    });
     return prepared;
 }
 
