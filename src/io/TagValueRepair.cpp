@@ -108,7 +108,10 @@ bool TagValueRepair::isWellFormedContent(QStringView value)
     for (qsizetype i = FeedTextScan::nextMarkupCharacter(units, 0, n); i < n;
          i = FeedTextScan::nextMarkupCharacter(units, i + 1, n)) {
         if (units[i] == u'&') {
-            if (!FeedTextScan::keepsAmpersand(units, n, i))
+            // XML reads a reference of any name's length, not only those the escaping keeps.
+            const qsizetype nameEnd = FeedTextScan::nameEnd(units, n, i + 1);
+            const bool named = nameEnd > i + 1 && nameEnd < n && units[nameEnd] == u';';
+            if (!named && !FeedTextScan::isValidNumericReference(units, n, i))
                 return false;
             continue;
         }

@@ -5,12 +5,14 @@
 #include "io/FeedFormat.h"
 #include "io/FeedTextScan.h"
 #include "io/KeptMarkup.h"
+#include "io/OpenElements.h"
 #include "io/RepairCheck.h"
 #include "io/SpacedTagRepair.h"
 #include "io/TagValueRepair.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <atomic>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -247,19 +249,26 @@ QString VLXParseFeed::encodeIllegalXMLCharacters(const QString &text, StopCheck 
 
 namespace {
 
+std::atomic<quint64> escapedValues {0};
+
 // Elements open at once in a value beyond which the value is in doubt: a value of nothing but
 // start tags would otherwise take gigabytes before it was judged.
 constexpr std::size_t kDeepestValue = 65536;
 
 // Whether the element whose start tag ends at `valueStart` is a value the repair may escape, as
 // far as its end: the walk goes over the value's tags up to the closing tag of `tagName` (its
-// position in *close, the end of that tag in *closeEnd). The value stays alone when, before
-// that, a tag shows it was left open or closed by a misspelt tag: an end tag the value did not
-// open ("</item>", "</titel>", "</title" without its ">"), a start tag of the value's own name,
-// or the start of an item or entry. *resume is then where the search for the next value goes
-// on (that tag); -1 with *close -1 when no closing tag follows.
-bool valueEndsAsItsOwn(QStringView text, Kept &kept, qsizetype valueStart, const QString &tagName,
-                       qsizetype *close, qsizetype *closeEnd, qsizetype *resume, StopCheck *stop)
+// position in *close, the end of that tag in *closeEnd). The value's end is in doubt only where
+// the structure shows it was left open or closed by a misspelt tag, before that closing tag:
+// - an end tag of an element open around the value ("</item>", "</channel>", "</title" without
+//   its ">"), asked of `around`, made when first needed;
+// - a start tag of the value's own name;
+// - a start tag of an item or entry, with its ">".
+// Any other end tag the value did not open ("</i>" in "<b>bold</i>") is the author's text, and
+// is escaped with the value. In doubt, *resume is where the search for the next value goes on
+// (that tag); -1 with *close -1 when no closing tag follows.
+bool valueEndsAsItsOwn(QStringView text, Kept &kept, std::optional<OpenElements> &around,
+                       qsizetype valueStart, const QString &tagName, qsizetype *close,
+                       qsizetype *closeEnd, qsizetype *resume, StopCheck *stop)
 {
     const auto *units = unitsOf(text);
     const qsizetype n = text.size();
@@ -281,15 +290,21 @@ bool valueEndsAsItsOwn(QStringView text, Kept &kept, qsizetype valueStart, const
         if (tag.closing) {
             const auto open = std::find_if(opened.rbegin(), opened.rend(),
                                            [&](QStringView o) { return sameName(o, name); });
-            if (open == opened.rend()) {
+            if (open != opened.rend()) {
+                opened.erase(std::prev(open.base()), opened.end());
+                continue;
+            }
+            if (!around)
+                around.emplace(text, stop);
+            if (around->isOpenAt(valueStart, name)) {
                 *resume = lt;
                 return false;
             }
-            opened.erase(std::prev(open.base()), opened.end());
             continue;
         }
         const QStringView local = name.sliced(name.lastIndexOf(u':') + 1);
-        if (sameName(name, tagName) || sameName(local, u"item") || sameName(local, u"entry")) {
+        if (sameName(name, tagName)
+            || (tag.end >= 0 && (sameName(local, u"item") || sameName(local, u"entry")))) {
             *resume = lt;
             return false;
         }
@@ -337,6 +352,7 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
     // Tags are found only where XML reads them: a "<title>" in a comment, an instruction or a
     // CDATA section is their text, and a title ends at its first closing tag outside them.
     Kept kept(unitsOf(view), view.size(), Kept::Scope::Document, stop);
+    std::optional<OpenElements> around;
     // The repaired text may not grow past what the parser reads: its size is followed as the
     // values are escaped, and a value that would take it past is counted, never built.
     const qint64 limit = vlxXMLDOM::maximumInputSize();
@@ -350,7 +366,8 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
         const qsizetype partsBefore = kept.passed();
         const qsizetype sectionsBefore = kept.passed(Kept::Kind::CData);
         qsizetype close = -1, closeEnd = -1, resume = -1;
-        if (!valueEndsAsItsOwn(view, kept, valueStart, tagName, &close, &closeEnd, &resume, stop)) {
+        if (!valueEndsAsItsOwn(view, kept, around, valueStart, tagName, &close, &closeEnd, &resume,
+                               stop)) {
             if (resume < 0)
                 break;
             open = findOpenTag(view, kept, openTag, resume, &valueStart, stop);
@@ -364,6 +381,7 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
             && (holdsParts || FeedTextScan::valueNeedsEscaping(unitsOf(value), value.size()))) {
             if (size + FeedTextScan::escapingGrowth(unitsOf(value), value.size()) > limit)
                 return QString();
+            ++escapedValues;
             const QString encoded = TagValueRepair::repaired(value, holdsHTML, stop);
             if (encoded != value) {
                 size += encoded.size() - value.size();
@@ -399,6 +417,11 @@ std::atomic<quint64> repairedTexts {0};
 quint64 VLXParseFeed::textsRepaired()
 {
     return repairedTexts.load();
+}
+
+quint64 VLXParseFeed::valuesEscaped()
+{
+    return escapedValues.load();
 }
 
 QString VLXParseFeed::repairText(const QString &text, QStringList *messages, StopCheck *stop)

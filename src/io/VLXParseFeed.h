@@ -174,6 +174,9 @@ public:
     // How many texts repairText has repaired (passed its check that a repair applies) since the
     // program started: a test counts with it that an open repairs its text once.
     static quint64 textsRepaired();
+    // How many values the repairs have built escaped since the program started: a test counts
+    // with it that a value whose escaping would take the text past the limit is never built.
+    static quint64 valuesEscaped();
     // The values of `tagName` escaped where they need it; a null string when that would take
     // the text past the parser's input limit.
     static QString fixEntityEncodingText(const QString &text, const QString &tagName, bool *changed,

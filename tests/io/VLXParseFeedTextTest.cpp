@@ -217,11 +217,17 @@ TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
         {u"<a ><!-- x > < y --><?p z ?>< b ></b>"_s, u"<a><!-- x > < y --><?p z ?><b></b>"_s, true},
         // A quote after a "<" that starts no tag opens no value: the tag after it is one.
         {u"<\"<r >"_s, u"<\"<r>"_s, false},
-        // The blanks after a "<" go only where the written tags around make the tag certain: a
-        // spaced start tag a written end tag closes, a spaced end tag that ends a written start
-        // tag's element. Anywhere else the "<" and its blanks are the author's text.
+        // The blanks after a "<" go only where the tags around make the tag certain: a spaced
+        // start tag and the end tag that closes it in order, written or spaced, a spaced end tag
+        // that ends a written start tag's element. Inside a value a spaced tag other than its
+        // own end is the author's text, and so is its own end where a written one follows.
         {u"<item>< title>x</title></item>"_s, u"<item><title>x</title></item>"_s, true},
         {u"<item><title>x< /title></item>"_s, u"<item><title>x</title></item>"_s, true},
+        {u"< item>< title>x< /title>\n< /item>"_s, u"<item><title>x</title>\n</item>"_s, true},
+        {u"<item><title>a < /title> b</title></item>"_s,
+         u"<item><title>a &lt; /title&gt; b</title></item>"_s, false},
+        {u"<item><title>a < b > c </b></title></item>"_s,
+         u"<item><title>a &lt; b &gt; c &lt;/b&gt;</title></item>"_s, false},
         {u"<   item>< /x><title>x</title></item>"_s, u"<item>< /x><title>x</title></item>"_s, true},
         {u"<item><link>/< b >1< /b ></link></item>"_s, u"<item><link>/< b >1< /b ></link></item>"_s,
          false},
@@ -242,6 +248,22 @@ TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
     const QString clean = u"<content:encoded><![CDATA[<p>50 > 40 < 60</p> ]]></content:encoded>"_s;
     EXPECT_EQ(VLXParseFeed::repairText(clean, &messages).constData(), clean.constData());
     EXPECT_TRUE(messages.isEmpty());
+}
+
+// An end tag looks 64 open elements down for the spaced start tag it closes, past spaced tags
+// of the text that close nothing; one further down stays as written.
+TEST(VLXParseFeedRepair, AnEndTagFindsItsSpacedStartSixtyFourElementsDown)
+{
+    for (const int between : {0, 64, 65}) {
+        SCOPED_TRACE(between);
+        QString text = u"<rss>\n< item>"_s;
+        for (int k = 0; k < between; ++k)
+            text += u"\n< x>"_s;
+        text += u"\n</item></rss>"_s;
+        QStringList messages;
+        EXPECT_EQ(VLXParseFeed::repairText(text, &messages).startsWith(u"<rss>\n<item>"),
+                  between <= 64);
+    }
 }
 
 TEST(VLXParseFeedRepair, TagValuesAreReEscaped)
@@ -278,6 +300,15 @@ TEST(VLXParseFeedRepair, TagValuesAreReEscaped)
     EXPECT_EQ(VLXParseFeed::fixEntityEncodingText(u"<title>a&b"_s, u"title"_s, &changed),
               u"<title>a&b"_s);
     EXPECT_FALSE(changed);
+    // An end tag of an element around a value shows it left open, wherever its own end tag
+    // follows; one that ends nothing around it is the author's text.
+    const QString leftOpen = u"<item><title>a & b</item><x>c</title></x>"_s;
+    EXPECT_EQ(VLXParseFeed::fixEntityEncodingText(leftOpen, u"title"_s, &changed), leftOpen);
+    EXPECT_FALSE(changed);
+    EXPECT_EQ(VLXParseFeed::fixEntityEncodingText(u"<item><title>a </x> b</title></item>"_s,
+                                                  u"title"_s, &changed),
+              u"<item><title>a &lt;/x&gt; b</title></item>"_s);
+    EXPECT_TRUE(changed);
     // A comment or an instruction stays one only as XML reads it: a comment holds no "--" and
     // does not end in "-"; an instruction's target is a name other than "xml", followed by a
     // blank or "?>". Anything else is stray characters.

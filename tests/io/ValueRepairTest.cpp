@@ -6,6 +6,8 @@
 #include "io/FeedLoader.h"
 #include "xml/vlxXMLDOM.h"
 
+#include <QXmlStreamReader>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -76,6 +78,20 @@ void expectEveryItemWhole(const VLXFeed &feed)
         EXPECT_EQ(feed.itemAtIndex(n - 1)->link(), linkOf(n));
 }
 
+// The text XML reads in every element of that qualified name, in order.
+QStringList valuesIn(const QString &text, const QString &qualifiedName)
+{
+    QStringList values;
+    QXmlStreamReader reader(text);
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement
+            && reader.qualifiedName() == qualifiedName)
+            values << reader.readElementText(QXmlStreamReader::IncludeChildElements);
+    }
+    EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
+    return values;
+}
+
 QString descriptionOf(const FeedLoader::Result &result)
 {
     return result.error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString();
@@ -89,7 +105,8 @@ QString descriptionOf(const FeedLoader::Result &result)
 // would take in.
 TEST_F(ValueRepairs, AValueLeftOpenNeverTakesInTheNextItem)
 {
-    const QString faults[] = {u"<%1>%2 & more"_s, u"<%1>%2 & more</%3>"_s, u"<%1>%2 & more</%1"_s};
+    const QString faults[] = {u"<%1>%2 & more"_s, u"<%1>%2 & more</%3>"_s, u"<%1>%2 & more</%1"_s,
+                              u"<%1>%2 <b>bold</i> & more"_s};
     for (const Format &format : kFormats) {
         for (const QString &field :
              {u"title"_s, u"description"_s, u"content:encoded"_s, u"dc:description"_s}) {
@@ -107,7 +124,9 @@ TEST_F(ValueRepairs, AValueLeftOpenNeverTakesInTheNextItem)
                             = feedOf(format, field, [&](int n, QStringList &item) {
                                   if (n == broken)
                                       item[n == 0 || field == u"title" ? 0 : 2]
-                                          = fault.arg(field, u"Notes"_s, field.chopped(1));
+                                          = QString(fault)
+                                                .replace(u"%3"_s, field.chopped(1))
+                                                .arg(field, u"Notes"_s);
                                   if (bareLink && n == broken + 1)
                                       item[1] = u"<link>%1?a=1&b=2</link>"_s.arg(linkOf(n));
                               });
@@ -151,6 +170,14 @@ TEST_F(ValueRepairs, TheMendedValuesReadAsWritten)
         {"title", u"Q & A; R&amp;D &#233;"_s, u"Q & A; R&D \u00e9"_s},
         {"description", u"&lt;p&gt;Hi&lt;/p&gt; <br> more"_s, u"<p>Hi</p> <br> more"_s, false},
         {"description", u"Line one<br>Line two & more"_s, {}, false},
+        // A spaced tag inside a value is the author's text, its own name's among them.
+        {"title", u"Why the < title> tag matters"_s, {}},
+        {"title", u"Close it with < /title> please"_s, {}},
+        {"title", u"a < b > c </b>"_s, {}},
+        {"title", u"Team A < b > wins < /b >"_s, {}},
+        {"description", u"Use < description> for show notes"_s, {}, false},
+        {"title", u"< b >Bold< /b > news"_s, {}},
+        {"description", u"< p>Hello< /p> & more"_s, {}, false},
     };
     for (const auto &row : rows) {
         for (const Format &format : kFormats) {
@@ -173,6 +200,8 @@ TEST_F(ValueRepairs, TheMendedValuesReadAsWritten)
             EXPECT_EQ(repairsOf(*result.feed)
                           .count(u"Fixed the encoding in the value of the %1 tag"_s.arg(field)),
                       1);
+            EXPECT_FALSE(repairsOf(*result.feed)
+                             .contains(u"Removed illegal whitespace at start of XML tags"_s));
             expectEveryItemWhole(*result.feed);
             const QString expected = row.read.isNull() ? row.written : row.read;
             for (int n = 0; n < result.feed->countOfItems(); ++n) {
@@ -201,16 +230,19 @@ TEST_F(ValueRepairs, ARefusalNamesTheFaultTheRepairsLeave)
              + "<title>Salt & Pepper</title>\n<description>d</description>\n"
                "<link>https://example.org/?x=1&y=2</link>\n</channel>\n</rss>",
          u"EntityRef: expecting ';'"_s, 6},
-        // Both tags of a link spaced; a spaced end tag that ends nothing open; an end tag the
-        // description did not open.
+        // Both tags of a link spaced among its text; a spaced end tag that ends nothing open.
         {head
              + "<title>Q&A</title>\n<link>http://example.com/< b >1< /b ></link>\n</channel>\n"
                "</rss>",
          u"StartTag: invalid element name"_s, 5},
         {head + "<title>Q&A</title>\n<guid>a< /b></guid>\n</channel>\n</rss>",
          u"StartTag: invalid element name"_s, 5},
-        {head + "<title>Q&A</title>\n<description>a < b</p></description>\n</channel>\n</rss>",
-         u"StartTag: invalid element name"_s, 5},
+        // A channel title left open before the image's title: the fault is the title's line.
+        {head
+             + "<title>Show & more\n<link>https://example.org/</link>\n<image>\n"
+               "<title>Logo</title>\n<url>https://example.org/a.png</url>\n</image>\n"
+               "</channel>\n</rss>",
+         u"EntityRef"_s, 4},
         {"<?xml version=\"1.0\"?>\n<rss version=\"2.0\">\n<title>Q&A</title>\n</rss>",
          u"holds no <channel>"_s, 2},
     };
@@ -247,7 +279,10 @@ TEST_F(ValueRepairs, ARepairStopsAtTheParsersLimit)
                              u"<channel><title>%1</title></channel></rss>"_s.arg(value);
         vlxXMLDOM::setMaximumInputSize(text.size() + 4000 + row.room);
         VLXParseFeed reader;
+        const quint64 escaped = VLXParseFeed::valuesEscaped();
         const int status = reader.isItAFeed(text);
+        // A value that would take the text past the limit in characters is never built.
+        EXPECT_EQ(VLXParseFeed::valuesEscaped() - escaped, row.room < 0 ? 0u : 1u);
         if (row.room == 0 && row.accents == 0) {
             EXPECT_EQ(status, VLXParseFeed::Success);
             EXPECT_EQ(reader.parseFeed(text, QString(), nullptr), VLXParseFeed::Success);
@@ -262,4 +297,87 @@ TEST_F(ValueRepairs, ARepairStopsAtTheParsersLimit)
         }
     }
     vlxXMLDOM::setMaximumInputSize(limit);
+}
+
+// An end tag a value's HTML did not open ("</i>" in "<b>bold</i>"), or a "<" that ends no tag,
+// is the author's text: no item is in doubt, and the value opens as written, in the
+// descriptions and the encoded content of every format.
+TEST_F(ValueRepairs, StrayMarkupInAValueIsTheAuthorsText)
+{
+    const QString values[] = {u"Hello <b>bold</i> text"_s, u"one</p> two"_s,
+                              u"use the <item element"_s, u"<p>Fish & Chips</b></p>"_s,
+                              u"a < b</p>"_s};
+    for (const Format &format : kFormats) {
+        for (const QString &field :
+             {u"description"_s, u"content:encoded"_s, u"dc:description"_s}) {
+            for (const QString &value : values) {
+                SCOPED_TRACE(u"%1, %2: %3"_s.arg(QLatin1String(format.name), field, value)
+                                 .toStdString());
+                const QByteArray bytes = feedOf(format, field, [&](int n, QStringList &item) {
+                    if (n > 0)
+                        item[2] = u"<%1>%2</%1>"_s.arg(field, value);
+                });
+                const FeedLoader::Result result = opened(bytes);
+                ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded)
+                    << descriptionOf(result).toStdString();
+                expectEveryItemWhole(*result.feed);
+                QStringList messages;
+                const QString repaired
+                    = VLXParseFeed::repairText(QString::fromUtf8(bytes), &messages);
+                EXPECT_EQ(valuesIn(repaired, field), QStringList(3, value));
+            }
+        }
+    }
+}
+
+// A feed whose every tag is spaced ("< item>" … "< /item>", down to the root's) opens whole, in
+// each format, and so does one whose values name their own tags, spaced, as text.
+TEST_F(ValueRepairs, AFeedOfSpacedTagsOpensWhole)
+{
+    // Every "<" of a tag, but the declaration's, followed by blanks; Atom's links as elements
+    // with an end tag, since nothing makes an empty spaced tag certain.
+    const auto spaced = [](QByteArray bytes) {
+        bytes.replace(QByteArrayLiteral("\"/>"), QByteArrayLiteral("\"></link>"));
+        QByteArray out;
+        for (qsizetype i = 0; i < bytes.size(); ++i) {
+            out += bytes[i];
+            if (bytes[i] == '<' && i + 1 < bytes.size() && bytes[i + 1] != '?')
+                out += i % 2 ? " " : "  ";
+        }
+        return out;
+    };
+    const struct
+    {
+        const char *name;
+        QString title; // the items' titles, or none
+    } rows[] = {{"plain titles", {}},
+                {"a title naming its own tag", u"Why the &lt; title&gt; tag"_s},
+                {"a title holding a spaced tag", u"Team A &lt; b &gt; wins"_s}};
+    for (const Format &format : kFormats) {
+        for (const auto &row : rows) {
+            SCOPED_TRACE(u"%1, %2"_s.arg(QLatin1String(format.name), QLatin1String(row.name))
+                             .toStdString());
+            const QByteArray bytes
+                = spaced(feedOf(format, u"description"_s, [&](int n, QStringList &item) {
+                      if (n > 0 && !row.title.isNull())
+                          item[0] = u"<title>%1</title>"_s.arg(row.title);
+                  }))
+                      .replace("&lt;", "<")
+                      .replace("&gt;", ">");
+            const FeedLoader::Result result = opened(bytes);
+            ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded)
+                << descriptionOf(result).toStdString() << "\n"
+                << bytes.toStdString();
+            expectEveryItemWhole(*result.feed);
+            EXPECT_EQ(result.feed->title(), u"Show"_s);
+            for (int n = 1; n <= 3; ++n) {
+                const QString title = row.title.isNull()
+                    ? u"Episode %1"_s.arg(n)
+                    : QString(row.title).replace(u"&lt;"_s, u"<"_s).replace(u"&gt;"_s, u">"_s);
+                EXPECT_EQ(result.feed->itemAtIndex(n - 1)->title(), title);
+            }
+            EXPECT_TRUE(repairsOf(*result.feed)
+                            .contains(u"Removed illegal whitespace at start of XML tags"_s));
+        }
+    }
 }

@@ -161,6 +161,15 @@ TEST_F(WellFormedFeeds, CommentsInstructionsAndSectionsHideWhatTheyHoldAsXMLRead
              "<description><p>one</p> two</description></item>"),
          {u"T"_s, u"a <b>bold</b> word"_s, u"<p>one</p> two"_s},
          {title, description}},
+        // A reference of any name's length is one: the markup reads as it stands, and the
+        // escaped "<i>" stays text.
+        {"a long entity name beside markup",
+         rss("<title>T</title><item><title>A</title>"
+             "<description>&lt;i&gt;Tom&lt;/i&gt; &amp; &abcdefg; <b>chase</b></description>"
+             "</item>",
+             "<!DOCTYPE rss [\n<!ENTITY abcdefg \"x\">\n]>\n"),
+         {u"T"_s, u"A"_s, u"&lt;i&gt;Tom&lt;/i&gt; &amp; &abcdefg; <b>chase</b>"_s},
+         {description}},
         // A kept element's comment is its text: what it names is laid out as nothing else.
         {"a kept element holding a comment naming an item's end",
          rss("<title>T</title><item><title>A</title><description>a</description>"
