@@ -31,28 +31,29 @@ bool holdsSpacedTag(const char16_t *units, qsizetype n, StopCheck *stop)
 }
 
 // The tags of the text in order, the elements they leave open on a stack, and the "<" of the
-// spaced tags that the written tags around them make certain.
+// spaced tags that the tags around them make certain.
 class TagWalk
 {
 public:
-    explicit TagWalk(const char16_t *units) : m_units(units) { }
-
-    // The tags of a stretch outside the kept parts.
-    void stretch(qsizetype from, qsizetype to, StopCheck *stop)
+    TagWalk(const char16_t *units, qsizetype n, const Kept &kept, StopCheck *stop)
+        : m_units(units), m_n(n), m_kept(kept), m_stop(stop)
     {
+    }
+
+    // The tags of a stretch outside the kept parts (the parts the walk's KeptMarkup passes).
+    void stretch(qsizetype from, qsizetype to)
+    {
+        m_markupEnd = from; // a kept part before the stretch is markup, not text
         for (qsizetype lt = Scan::indexOf(m_units, to, u'<', from); lt >= 0;
              lt = Scan::indexOf(m_units, to, u'<', lt + 1)) {
-            if (m_gaveUp || !StopCheck::goOn(stop))
+            if (m_gaveUp || !StopCheck::goOn(m_stop))
                 return;
             // A tag ends at its ">" before any other "<"; without one it is text.
             const Scan::Tag tag = Scan::tagAt(m_units, to, lt, true);
             if (tag.end < 0)
                 continue;
-            const Name name {tag.nameAt, tag.nameEnd - tag.nameAt};
-            if (tag.closing)
-                close(name, tag.spaced ? lt : -1);
-            else if (!tag.empty)
-                open({name, tag.spaced ? lt : -1});
+            if (take(lt, tag))
+                m_markupEnd = tag.end + 1;
             lt = tag.end;
         }
     }
@@ -76,7 +77,10 @@ private:
     {
         Name name;
         qsizetype spacedAt; // the "<" of a spaced start tag; -1 for a written one
+        bool value; // a title, description or encoded content: its spaced tags are text
     };
+    // What the tags after a spaced end tag say of it.
+    enum class Verdict { End, Text };
 
     // Elements open at once beyond which the walk gives up, and makes no tag certain: no feed
     // nests so deep, and a text of nothing but start tags would otherwise take gigabytes.
@@ -86,56 +90,174 @@ private:
     // this each.
     static constexpr qsizetype kSearched = 64;
 
-    void open(const Open &element)
+    static bool isValueName(QStringView name)
     {
-        if (m_open.size() >= kDeepest)
+        for (const char16_t *value :
+             {u"title", u"description", u"dc:title", u"dc:description", u"content:encoded"}) {
+            if (name.compare(QStringView(value), Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
+    }
+
+    QStringView view(const Name &name) const { return {m_units + name.at, name.length}; }
+    bool same(const Name &a, const Name &b) const { return view(a) == view(b); }
+    bool inValue() const { return !m_open.empty() && m_open.back().value; }
+
+    // Whether the tag at `lt` was taken as markup; a tag taken for the author's text is not.
+    bool take(qsizetype lt, const Scan::Tag &tag)
+    {
+        const Name name {tag.nameAt, tag.nameEnd - tag.nameAt};
+        const qsizetype spacedAt = tag.spaced ? lt : -1;
+        if (tag.closing)
+            return close(name, spacedAt, tag.end + 1);
+        if (inValue() || tag.empty)
+            return !tag.spaced; // a value's own markup, or an element that opens nothing
+        if (tag.spaced && !onlyBlanksBefore(lt))
+            return false; // "http://x/< b >1": the author's text
+        if (m_open.size() >= kDeepest) {
             m_gaveUp = true;
-        else
-            m_open.push_back(element);
+            return false;
+        }
+        m_open.push_back({name, spacedAt, isValueName(view(name))});
+        return true;
     }
 
-    bool same(const Name &a, const Name &b) const
+    // Whether only blanks stand between the last markup and `lt`. The run of blanks after the
+    // markup is followed once, however many "<" of text come after it.
+    bool onlyBlanksBefore(qsizetype lt)
     {
-        return a.length == b.length
-            && std::equal(m_units + a.at, m_units + a.at + a.length, m_units + b.at);
+        m_blanksEnd = std::max(m_blanksEnd, m_markupEnd);
+        while (m_blanksEnd < lt && Scan::isBlank(m_units[m_blanksEnd]))
+            ++m_blanksEnd;
+        return m_blanksEnd >= lt;
     }
 
-    // An end tag: written (spacedAt -1) or spaced. The spaced start tags still open above the
-    // element it ends are the author's text: they are passed over, and close nothing.
-    void close(const Name &name, qsizetype spacedAt)
+    // An end tag: written (spacedAt -1) or spaced, its ">" ending before `after`.
+    bool close(const Name &name, qsizetype spacedAt, qsizetype after)
     {
         const qsizetype top = qsizetype(m_open.size()) - 1;
+        if (inValue()) {
+            // Inside a value only its own end tag counts, and the end of an element around it
+            // (the value was left open: the parser tells where).
+            if (same(m_open.back().name, name))
+                return endsAt(top, spacedAt, after);
+            if (spacedAt < 0)
+                popToWritten(name, top - 1);
+            return spacedAt < 0;
+        }
+        // The spaced start tags still open above the element it ends are the author's text:
+        // they are passed over, and close nothing.
         const qsizetype lowest = std::max<qsizetype>(0, top - kSearched);
         qsizetype i = top;
-        while (i >= lowest && m_open[i].spacedAt >= 0 && !same(m_open[i].name, name))
+        while (i >= lowest && m_open[std::size_t(i)].spacedAt >= 0
+               && !same(m_open[std::size_t(i)].name, name))
             --i;
-        if (i >= lowest && same(m_open[i].name, name)) {
-            const bool startSpaced = m_open[i].spacedAt >= 0;
-            if (spacedAt >= 0 && startSpaced)
-                return; // both spaced: nothing written makes either a tag
-            if (startSpaced)
-                m_certain.push_back(m_open[i].spacedAt); // "< item>" … "</item>"
-            else if (spacedAt >= 0)
-                m_certain.push_back(spacedAt); // "<item>" … "< /item>"
-            m_open.resize(std::size_t(i));
-            return;
-        }
+        if (i >= lowest && same(m_open[std::size_t(i)].name, name))
+            return endsAt(i, spacedAt, after);
         if (spacedAt >= 0)
-            return; // it ends nothing open: the author's text
+            return false; // it ends nothing open: the author's text
         // A written end tag of an element opened further out: the markup between is broken
         // (the parser tells where); the walk goes on from that element's end.
-        for (qsizetype j = top; j >= lowest; --j) {
-            if (same(m_open[j].name, name)) {
+        popToWritten(name, top);
+        return true;
+    }
+
+    // The element at `i` ends at a written end tag (spacedAt -1), or at the spaced one at
+    // spacedAt where no written end tag of its name follows within the same parent. Whether the
+    // end tag was taken as markup.
+    bool endsAt(qsizetype i, qsizetype spacedAt, qsizetype after)
+    {
+        const Open &element = m_open[std::size_t(i)];
+        if (spacedAt >= 0 && verdictAfter(i, after) == Verdict::Text)
+            return false;
+        if (element.spacedAt >= 0)
+            m_certain.push_back(element.spacedAt); // "< item>" … "</item>" or "< /item>"
+        if (spacedAt >= 0)
+            m_certain.push_back(spacedAt); // … "< /item>"
+        m_open.resize(std::size_t(i));
+        return true;
+    }
+
+    void popToWritten(const Name &name, qsizetype from)
+    {
+        for (qsizetype j = from; j >= 0 && j >= from - kSearched; --j) {
+            if (same(m_open[std::size_t(j)].name, name)) {
                 m_open.resize(std::size_t(j));
                 return;
             }
         }
     }
 
+    // Whether a spaced end tag of the element at `i`, whose ">" ends before `after`, is its
+    // end: the tags after it are read up to the first that tells. A written end tag of the same
+    // name tells it is the author's text. An end tag of an element around it, a start tag of an
+    // item or entry, another start tag of a value's name, or the text's end tell it is the end.
+    // A verdict holds for every later spaced end tag of an element of that name and depth up to
+    // the tag that told it, so that no stretch is read twice for the same question.
+    Verdict verdictAfter(qsizetype i, qsizetype after)
+    {
+        const Open &element = m_open[std::size_t(i)];
+        if (after < m_told.until && m_told.depth == i && view(m_told.name) == view(element.name))
+            return m_told.verdict;
+        Kept kept = m_kept; // where the walk stands: the look ahead goes on from there
+        Verdict verdict = Verdict::End;
+        qsizetype lt = Scan::indexOf(m_units, m_n, u'<', after);
+        for (; lt >= 0 && StopCheck::goOn(m_stop); lt = Scan::indexOf(m_units, m_n, u'<', lt + 1)) {
+            if (const Kept::Part &part = kept.after(lt); part.start <= lt) {
+                lt = part.end - 1;
+                continue;
+            }
+            const Scan::Tag tag = Scan::tagAt(m_units, m_n, lt, true);
+            if (tag.end < 0)
+                continue;
+            const Name name {tag.nameAt, tag.nameEnd - tag.nameAt};
+            if (tag.closing && !tag.spaced && same(name, element.name)) {
+                verdict = Verdict::Text;
+                break;
+            }
+            if (tag.closing ? endsAround(i, name) : startsAnother(element, name, tag.spaced))
+                break;
+            lt = tag.end;
+        }
+        m_told = {lt < 0 ? m_n : lt, i, element.name, verdict};
+        return verdict;
+    }
+
+    bool endsAround(qsizetype i, const Name &name) const
+    {
+        for (qsizetype j = i - 1; j >= 0 && j >= i - 1 - kSearched; --j) {
+            if (same(m_open[std::size_t(j)].name, name))
+                return true;
+        }
+        return false;
+    }
+
+    bool startsAnother(const Open &element, const Name &name, bool spaced) const
+    {
+        const QStringView tag = view(name);
+        const QStringView local = tag.sliced(tag.lastIndexOf(u':') + 1);
+        return local.compare(u"item", Qt::CaseInsensitive) == 0
+            || local.compare(u"entry", Qt::CaseInsensitive) == 0
+            || (element.value && !spaced && same(name, element.name));
+    }
+
     const char16_t *m_units;
+    qsizetype m_n;
+    const Kept &m_kept;
+    StopCheck *m_stop;
     std::vector<Open> m_open;
+    qsizetype m_markupEnd = 0; // after the last tag or kept part taken as markup
+    qsizetype m_blanksEnd = 0; // the end of the blanks after it, as far as followed
     bool m_gaveUp = false;
     std::vector<qsizetype> m_certain;
+    struct
+    {
+        qsizetype until = -1; // the tag that told the verdict
+        qsizetype depth = -1;
+        Name name {0, 0};
+        Verdict verdict = Verdict::End;
+    } m_told;
 };
 
 } // namespace
@@ -147,9 +269,9 @@ QString SpacedTagRepair::repaired(const QString &text, bool *changed, StopCheck 
     const qsizetype n = text.size();
     if (!holdsSpacedTag(units, n, stop))
         return text;
-    TagWalk walk(units);
-    Kept(units, n, Kept::Scope::Document, stop)
-        .walk([&](qsizetype from, qsizetype to) { walk.stretch(from, to, stop); },
+    Kept kept(units, n, Kept::Scope::Document, stop);
+    TagWalk walk(units, n, kept, stop);
+    kept.walk([&](qsizetype from, qsizetype to) { walk.stretch(from, to); },
               [](const Kept::Part &) {});
     const std::vector<qsizetype> certain = walk.certain();
     if (certain.empty() || !StopCheck::goOn(stop))
