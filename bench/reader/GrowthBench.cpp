@@ -8,7 +8,8 @@
 // The shapes put runs of the openings the scans before parsing look for where XML reads none of
 // them as markup (inside a comment that holds "--", which XML reads as no comment, inside an
 // instruction whose target is no name, before the root), many closed comments and many
-// unclosed "<?x " in a description the repairs walk, and runs of tags that match nothing.
+// unclosed "<?x " in a description the repairs walk, runs of tags that match nothing, spaced
+// end tags a written end follows, and end tags values did not open.
 #include "io/FeedLoader.h"
 #include "io/VLXParseFeed.h"
 
@@ -88,6 +89,27 @@ std::vector<Shape> shapes()
                        return feed({},
                                    "<b><x>" + runOf("< a>", 200000) + runOf("< /b>", bytes - 200000)
                                        + "</x></b>");
+                   }});
+    // Spaced end tags of an element whose written end follows them: each is the author's text,
+    // which the tags after it tell, read once for all of them.
+    all.push_back({"SpacedEndTagsBeforeAWrittenEnd", [](qint64 bytes) {
+                       return feed({}, "<x>" + runOf("a< /x>", bytes) + "</x>");
+                   }});
+    all.push_back({"SpacedOwnEndTagsInATitle", [](qint64 bytes) {
+                       return feed({},
+                                   "<item><title>" + runOf("a < /title>", bytes)
+                                       + "</title></item>");
+                   }});
+    // End tags a description did not open, in one description and in many: each is asked of
+    // the elements open around the value, followed once through the text.
+    all.push_back({"StrayEndTagsInADescription", [](qint64 bytes) {
+                       return feed({},
+                                   "<item><description>& " + runOf("</i>", bytes)
+                                       + "</description></item>");
+                   }});
+    all.push_back({"StrayEndTagsInManyDescriptions", [](qint64 bytes) {
+                       return feed({}, runOf("<item><description>a & b</i> c</description></item>",
+                                             bytes));
                    }});
     return all;
 }

@@ -28,8 +28,13 @@ OpenElements::OpenElements(QStringView text, StopCheck *stop)
 
 bool OpenElements::isOpenAt(qsizetype at, QStringView name)
 {
+    // A value's stray end tags are mostly of one name ("</p>" after "</p>"): asked again at the
+    // same place, the answer stands.
+    if (at == m_asked.at && sameName(name, m_asked.name))
+        return m_asked.open;
     walkTo(at);
-    return m_gaveUp || m_counts.value(keyOf(name)) > 0;
+    m_asked = {at, name, m_gaveUp || m_counts.value(keyOf(name)) > 0};
+    return m_asked.open;
 }
 
 void OpenElements::walkTo(qsizetype at)

@@ -41,4 +41,10 @@ private:
     std::vector<QStringView> m_open;
     QHash<QString, int> m_counts; // how many elements of each name (lower case) are open
     bool m_gaveUp = false;
+    struct
+    {
+        qsizetype at = -1;
+        QStringView name;
+        bool open = false;
+    } m_asked; // the last question and its answer
 };
