@@ -149,30 +149,47 @@ TEST_F(vlxFTPDiskTest, AnAbortMidTransferLeavesThePublishedCopyAndOffersTheFileA
 
 TEST_F(vlxFTPDiskTest, AbortDoesNotWaitForTheServerAndTheNextRunRemovesWhatItKept)
 {
-    // The server takes 1 MB a second and goes on taking what the connection holds after the
-    // abort, refusing to let the temporary file go ("423 Locked") for longer than the removal
-    // is asked again.
+    // A gate stands at the server's address in front of the disk. It lets the upload through
+    // with its first megabyte only, so the abort catches it on its way; the removal of the
+    // temporary file it holds unanswered until the test lets it answer, and then refuses it
+    // ("423 Locked", as a server still taking in the file does) for as long as the gate runs. Only
+    // the test moves the run from one step to the next, never the speed of the machine.
     DMTransaction::setRemovalPatience(500);
     const quint16 port = quint16(QUrl(server.url(QStringLiteral("http"))).port());
     server.stop();
-    ASSERT_TRUE(startWebDAV(server, remote.path(), kMember, kPassword,
-                            {QStringLiteral("--bwlimit"), QStringLiteral("1M")}, port))
-        << server.errorString().toStdString();
-    addEnclosure(QStringLiteral("show.mp3"), 24 * 1024 * 1024);
-    publisher.upload();
+    LocalServer disk;
+    ASSERT_TRUE(startWebDAV(disk, remote.path(), kMember, kPassword))
+        << disk.errorString().toStdString();
     const QString partName = QStringLiteral("Sites/pod/new/.show.mp3.vlx-part");
     const QString part = remote.filePath(partName);
-    ASSERT_TRUE(waitUntil([&] { return QFileInfo(part).size() > 0; }));
+    const QString asked = server.workDir() + QStringLiteral("/removal-asked");
+    const QString answer = server.workDir() + QStringLiteral("/removal-answer");
+    ASSERT_TRUE(server.startScript(
+        QStringLiteral("webdav_gate.py"),
+        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--upstream"),
+         QString::number(disk.port()), QStringLiteral("--stall-after"),
+         QString::number(1024 * 1024), QStringLiteral("--lock"), u'/' + partName,
+         QStringLiteral("--asked"), asked, QStringLiteral("--answer"), answer}))
+        << server.errorString().toStdString();
+    ASSERT_EQ(server.port(), port);
+    addEnclosure(QStringLiteral("show.mp3"), 24 * 1024 * 1024);
+    publisher.upload();
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo(part).size() > 0; }))
+        << server.log().toStdString();
     const auto account = publisher.dotMacAccount();
     ASSERT_TRUE(account);
     publisher.abort();
-    ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }, 3000));
-    EXPECT_TRUE(DMTransaction::leftoverParts(*account).isEmpty())
+    // The removal waits at the server for an answer it does not get yet: the run ends without it.
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(asked); })) << server.log().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }))
         << "the run waited for the removal";
+    EXPECT_TRUE(DMTransaction::leftoverParts(*account).isEmpty());
     EXPECT_EQ(view.status(), QStringLiteral("0 successful, 1 failed"));
     EXPECT_TRUE(view.log.contains(u"SUMMARY"));
 
-    // Behind the ended run the removal gives up, and the file is remembered with the account.
+    // Refused as long as it is asked again, behind the ended run the removal gives up, and the
+    // file is remembered with the account.
+    ASSERT_TRUE(writeFile(answer, QByteArray()));
     ASSERT_TRUE(waitUntil([&] { return !DMTransaction::leftoverParts(*account).isEmpty(); }));
     EXPECT_EQ(DMTransaction::leftoverParts(*account), QStringList {partName});
     EXPECT_TRUE(view.log.contains(
@@ -180,8 +197,11 @@ TEST_F(vlxFTPDiskTest, AbortDoesNotWaitForTheServerAndTheNextRunRemovesWhatItKep
         << view.log.toStdString();
     EXPECT_TRUE(QFileInfo::exists(part));
 
-    // The server started again at the same address has let it go: the next run removes it.
+    // The disk keeps what it took of the upload once the gate and the disk have stopped.
     server.stop();
+    disk.stop();
+    ASSERT_TRUE(QFileInfo::exists(part));
+    // A server started again at the same address lets it go: the next run removes it.
     ASSERT_TRUE(startWebDAV(server, remote.path(), kMember, kPassword, {}, port));
     for (auto &row : publisher.itemsWithEnclosures())
         row.checked = 0;
