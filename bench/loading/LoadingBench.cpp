@@ -18,6 +18,14 @@
 //   "per_10k_ms" milliseconds per 10,000 items, beside libxml2's parse of as many items.
 // - OpenAndSave: the window's opening of a podcast of 20,000 episodes (46 MB) and the writing
 //   of its bytes, beside libxml2's parse of the file and its dump of the tree.
+// - OpenAndSaveAlone: the same opening and writing once, and nothing else, for counting
+//   instructions: under callgrind the stretch is dumped on its own (common/Callgrind.h), after
+//   an opening of a one-episode feed that brings in the code and tables. The file is the typical
+//   podcast of the argument's episodes, or the one VLX_BENCH_FEED names (a feed made elsewhere,
+//   the same file for two builds). Run with VLX_BENCH_FEED=feed.xml as
+//   valgrind --tool=callgrind --dump-instr=no build/bench/bench_loading
+//   --benchmark_filter='OpenAndSaveAlone/', the "summary:" line of callgrind.out.PID.1 is the
+//   opening's and writing's instructions.
 // - Write: the model to UTF-8 bytes (as Save writes them), beside xmlDocDumpMemory of a tree of
 //   the same document; neither side's time holds the freeing of what it wrote.
 // - PeakMemory: a fresh process reads the file and opens it as the window does (the file's bytes
@@ -38,6 +46,7 @@
 // "bench_loading --typical-podcast N" prints the typical podcast of N episodes.
 
 #include "Opening.h"
+#include "common/Callgrind.h"
 #include "common/CoreBench.h"
 #include "common/PodcastFeed.h"
 #include "common/ProcessMemory.h"
@@ -137,6 +146,31 @@ void BM_OpenBesideLibxml2(benchmark::State &state)
 void BM_OpenAndSaveBesideLibxml2(benchmark::State &state)
 {
     openBesideLibxml2(state, true);
+}
+
+void BM_OpenAndSaveAlone(benchmark::State &state)
+{
+    const QByteArray named = qgetenv("VLX_BENCH_FEED");
+    const QString path
+        = named.isEmpty() ? typicalFile(itemsOf(state)) : QString::fromLocal8Bit(named);
+    const QString warmUp = typicalFile(1);
+    if (path.isEmpty() || warmUp.isEmpty() || !openAsTheWindow(warmUp).feed) {
+        state.SkipWithError("the feed's file could not be written or opened");
+        return;
+    }
+    for (auto _ : state) {
+        malloc_trim(0);
+        Callgrind::zero();
+        FeedDocument::Prepared prepared = openAsTheWindow(path);
+        const QByteArray saved = prepared.feed ? prepared.feed->buildXMLData() : QByteArray();
+        Callgrind::dump("open-and-save");
+        if (saved.isEmpty()) {
+            state.SkipWithError("the feed did not open");
+            return;
+        }
+        state.counters["items"] = prepared.feed->countOfItems();
+    }
+    state.counters["MB"] = double(QFileInfo(path).size()) / 1e6;
 }
 
 // The loader's read of a podcast's bytes, timed beside libxml2's parse of them.
@@ -383,6 +417,7 @@ BENCHMARK(BM_OpenAndSaveBesideLibxml2)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(CoreBench::pairs())
     ->UseManualTime();
+BENCHMARK(BM_OpenAndSaveAlone)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_PeakMemory)->Apply(pairedSizes);
 BENCHMARK(BM_PeakMemoryOfOpening)->Apply(sizes)->Iterations(1);
 BENCHMARK(BM_PeakMemoryOfOpeningKeepingText)->Apply(sizes)->Iterations(1);

@@ -196,6 +196,21 @@ public:
         return tag;
     }
 
+    // Whether the "<" at `lt` starts a tag, as tagAt without spaces reads one (isTag): a name,
+    // or "/" and a name, follows it. Only the name's first character is read, not the rest of
+    // the tag: the sweep before the repairs asks this of every "<" of the text.
+    template<typename Char> static bool startsTagAt(const Char *data, qsizetype n, qsizetype lt)
+    {
+        qsizetype at = lt + 1;
+        if (at < n && unit(data[at]) == '/')
+            ++at;
+        if (at >= n)
+            return false;
+        int length = 0;
+        const char32_t c = characterAt(data, n, at, &length);
+        return length > 0 && isNameStartCharacter(c);
+    }
+
     static bool isBlank(char16_t c)
     {
         return c == ' ' || c == '\t' || c == '\r' || c == '\n';

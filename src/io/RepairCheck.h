@@ -41,8 +41,10 @@ public:
                               Scan::asciiLower(tag.isEmpty() ? u'\0' : tag.front().unicode())});
         }
         Kept kept(data, n, Kept::Scope::Document, stop);
-        // Whether a ">" ends a tag: the characters of a tag are taken up to `taken` (outside a
-        // tag only a "<" counts, and every one is visited here).
+        // Whether a " >" ends a tag. Every "<" outside the kept parts is visited here, and it
+        // alone opens a tag or ends the one before it, so the characters of a tag (the quotes of
+        // its values, a ">" that ends it) are walked only when a " >" comes, from `taken`, where
+        // the last walk or "<" left off: most tags hold no " >", and their characters go unread.
         Scan::OpenTag tag;
         qsizetype taken = 0;
         for (qsizetype p = Scan::nextMarkupCharacter(data, 0, n); p < n;
@@ -57,19 +59,22 @@ public:
                 continue;
             }
             const char16_t c = Scan::unit(data[p]);
-            if (c == '<' || c == '>') {
-                for (; tag.open && taken < p; ++taken)
-                    tag.take(Scan::unit(data[taken]));
-                const bool endsTag = c == '>' && tag.endsHere();
-                tag.take(c, c == '<' && Scan::tagAt(data, n, p).isTag());
-                taken = p + 1;
-                if (endsTag && p > 0 && Scan::unit(data[p - 1]) == ' ')
-                    return true;
-            }
             if (c == '&') {
                 if (Scan::startsWithAt(data, n, p, QLatin1StringView("&amp;apos;")))
                     return true;
+            } else if (c == '>') {
+                if (p == 0 || Scan::unit(data[p - 1]) != ' ')
+                    continue;
+                // Past a ">" that closed the tag nothing changes before the next "<".
+                for (; tag.open && taken < p; ++taken)
+                    tag.take(Scan::unit(data[taken]));
+                if (tag.endsHere())
+                    return true;
+                // This ">" is text or in a quoted value, and taking it changes nothing.
+                taken = p + 1;
             } else if (c == '<') {
+                tag.take(c, Scan::startsTagAt(data, n, p));
+                taken = p + 1;
                 if (p + 1 < n && Scan::unit(data[p + 1]) == ' ')
                     return true;
                 const bool closing = p + 1 < n && Scan::unit(data[p + 1]) == '/';
