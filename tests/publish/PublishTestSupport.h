@@ -11,8 +11,10 @@
 namespace PublishTestSupport {
 
 // A WebDAV server (rclone) on 127.0.0.1 serving root with Basic authentication; extra
-// arguments as rclone takes them (--bwlimit 300k: transfers at 300 kB a second at most); on a
-// free port, or on the port given (a server started again at the same address).
+// arguments as rclone takes them; on a free port, or on the port given (a server started again
+// at the same address). A test that must catch a transfer on its way puts
+// tests/servers/webdav_gate.py in front of it rather than slowing it down, so that the machine's
+// speed never decides where the transfer is caught.
 bool startWebDAV(LocalServer &server, const QString &root, const QString &user,
                  const QString &password, const QStringList &extra = {}, quint16 port = 0);
 // The pyftpdlib server serving root; extra arguments as tests/servers/ftp_server.py takes them.

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace {
 
@@ -38,7 +37,28 @@ protected:
         PublishRunFixture::TearDown();
     }
 
+    // Stops the disk's server and puts a gate (tests/servers/webdav_gate.py) at its address, in
+    // front of the same folder served anew by `disk`; options are the gate's, besides its ports.
+    ::testing::AssertionResult startGate(const QStringList &options)
+    {
+        const quint16 port = server.port();
+        server.stop();
+        if (!startWebDAV(disk, remote.path(), kMember, kPassword))
+            return ::testing::AssertionFailure() << disk.errorString().toStdString();
+        if (!server.startScript(QStringLiteral("webdav_gate.py"),
+                                QStringList {QStringLiteral("--port"), QString::number(port),
+                                             QStringLiteral("--upstream"),
+                                             QString::number(disk.port())}
+                                    + options))
+            return ::testing::AssertionFailure() << server.errorString().toStdString();
+        if (server.port() != port)
+            return ::testing::AssertionFailure()
+                << "the gate listens on " << server.port() << ", not on " << port;
+        return ::testing::AssertionSuccess();
+    }
+
     LocalServer server;
+    LocalServer disk; // behind a gate
 };
 
 TEST_F(vlxFTPDiskTest, UploadsBelowSitesMakingTheFoldersFirst)
@@ -103,14 +123,19 @@ TEST_F(vlxFTPDiskTest, AbortEndsTheRunWithItsResultAndNoServerMeansAFailedFile)
 
 TEST_F(vlxFTPDiskTest, AnAbortMidTransferLeavesThePublishedCopyAndOffersTheFileAgain)
 {
-    // The server takes 2 MB a second, so the second version is caught on its way. It goes on
-    // taking what the connection still holds after the abort, and refuses the removal of the
-    // temporary file ("423 Locked") until it has.
-    server.stop();
-    ASSERT_TRUE(startWebDAV(server, remote.path(), kMember, kPassword,
-                            {QStringLiteral("--bwlimit"), QStringLiteral("2M")}))
-        << server.errorString().toStdString();
-    DMMemberAccount::setServerURL(server.url(QStringLiteral("http")));
+    // A gate stands at the server's address in front of the disk. It lets the second version
+    // through with its first megabyte only and holds it there, so the abort always catches it on
+    // its way. As long as the gate holds the upload the disk is still taking it in and refuses
+    // the removal of the temporary file ("423 Locked"); once the run has ended the test lets the
+    // gate hang up, and the disk lets the file go. Only the test moves the run from one step to
+    // the next, never the speed of the machine.
+    // However long the machine takes to get to the hang-up, the removal is still being asked.
+    DMTransaction::setRemovalPatience(10 * 60 * 1000);
+    const QString held = server.workDir() + QStringLiteral("/upload-held");
+    const QString release = server.workDir() + QStringLiteral("/upload-release");
+    ASSERT_TRUE(startGate({QStringLiteral("--stall-after"), QString::number(1024 * 1024),
+                           QStringLiteral("--held"), held, QStringLiteral("--release"),
+                           release}));
     const QString path = local.filePath(QStringLiteral("show.mp3"));
     const QString published = remote.filePath(QStringLiteral("Sites/pod/new/show.mp3"));
     ASSERT_TRUE(writeFile(path, QByteArray(10000, 'a')));
@@ -125,13 +150,16 @@ TEST_F(vlxFTPDiskTest, AnAbortMidTransferLeavesThePublishedCopyAndOffersTheFileA
     ASSERT_EQ(publisher.itemsWithEnclosures().value(0).checked, 1);
     publisher.upload();
     const QString part = remote.filePath(QStringLiteral("Sites/pod/new/.show.mp3.vlx-part"));
-    // Caught once the server holds some of it, wherever it puts it.
+    // Caught while the gate holds it, once the server holds some of it, wherever it puts it.
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(held); }))
+        << "the gate never held the upload: " << server.log().toStdString();
     ASSERT_TRUE(waitUntil(
         [&] { return QFileInfo(part).size() > 0 || QFileInfo(published).size() != 10000; }));
     publisher.abort();
     ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }));
     // The removal of the temporary file goes on after the run.
-    EXPECT_TRUE(waitUntil([&] { return !QFileInfo::exists(part); }));
+    ASSERT_TRUE(writeFile(release, QByteArray()));
+    EXPECT_TRUE(waitUntil([&] { return !QFileInfo::exists(part); })) << server.log().toStdString();
 
     EXPECT_EQ(readFile(published), QByteArray(10000, 'a'));
     EXPECT_EQ(QDir(remote.filePath(QStringLiteral("Sites/pod/new")))
@@ -155,23 +183,14 @@ TEST_F(vlxFTPDiskTest, AbortDoesNotWaitForTheServerAndTheNextRunRemovesWhatItKep
     // ("423 Locked", as a server still taking in the file does) for as long as the gate runs. Only
     // the test moves the run from one step to the next, never the speed of the machine.
     DMTransaction::setRemovalPatience(500);
-    const quint16 port = quint16(QUrl(server.url(QStringLiteral("http"))).port());
-    server.stop();
-    LocalServer disk;
-    ASSERT_TRUE(startWebDAV(disk, remote.path(), kMember, kPassword))
-        << disk.errorString().toStdString();
+    const quint16 port = server.port();
     const QString partName = QStringLiteral("Sites/pod/new/.show.mp3.vlx-part");
     const QString part = remote.filePath(partName);
     const QString asked = server.workDir() + QStringLiteral("/removal-asked");
     const QString answer = server.workDir() + QStringLiteral("/removal-answer");
-    ASSERT_TRUE(server.startScript(
-        QStringLiteral("webdav_gate.py"),
-        {QStringLiteral("--port"), QString::number(port), QStringLiteral("--upstream"),
-         QString::number(disk.port()), QStringLiteral("--stall-after"),
-         QString::number(1024 * 1024), QStringLiteral("--lock"), u'/' + partName,
-         QStringLiteral("--asked"), asked, QStringLiteral("--answer"), answer}))
-        << server.errorString().toStdString();
-    ASSERT_EQ(server.port(), port);
+    ASSERT_TRUE(startGate({QStringLiteral("--stall-after"), QString::number(1024 * 1024),
+                           QStringLiteral("--lock"), u'/' + partName, QStringLiteral("--asked"),
+                           asked, QStringLiteral("--answer"), answer}));
     addEnclosure(QStringLiteral("show.mp3"), 24 * 1024 * 1024);
     publisher.upload();
     ASSERT_TRUE(waitUntil([&] { return QFileInfo(part).size() > 0; }))

@@ -8,8 +8,14 @@ every request and answer goes through unchanged, except:
 
   --stall-after N   an upload (PUT) goes through with its first N bytes and no more: the gate
                     stops reading it, and the server waits for the rest for as long as the gate
-                    runs. A test that aborts the upload always catches it on its way, however
-                    fast the machine is.
+                    runs (or until --release). A test that aborts the upload always catches it on
+                    its way, however fast the machine is.
+  --held FILE       with --stall-after: the gate creates FILE once it holds an upload, the first
+                    N bytes sent on to the server.
+  --release FILE    with --stall-after: once FILE exists the gate hangs up both connections of a
+                    held upload, as the end of a connection the client gave up on does; the
+                    server ends the upload with what it has, and lets go of the file. Only the
+                    test decides when the server stops waiting for the rest.
   --lock PATH       a DELETE of PATH (the decoded path of the URL) never reaches the server. The
                     gate creates the file --asked FILE and holds the request unanswered until the
                     file --answer FILE exists; then it refuses it with "423 Locked", as a server
@@ -72,14 +78,26 @@ class Connection:
 
     def refuse_removal(self, path):
         if not os.path.exists(self.args.answer):
-            with open(self.args.asked, "w"):
-                pass
+            touch(self.args.asked)
             log("holding DELETE " + path)
             # The wait only delays the answer; what the answer is never depends on it.
-            while not os.path.exists(self.args.answer):
-                time.sleep(0.01)
+            wait_for(self.args.answer)
         log("423 for DELETE " + path)
         self.client.sendall(LOCKED)
+
+    def hold_upload(self, upstream, path):
+        self.forward_body(upstream, self.args.stall_after)
+        log("stalled PUT %s after %d bytes" % (path, self.args.stall_after))
+        if self.args.held:
+            touch(self.args.held)
+        if not self.args.release:
+            # Neither end hears more of this upload until the gate ends.
+            threading.Event().wait()
+        # The wait only delays the hang-up; the server never gets more than the first bytes.
+        wait_for(self.args.release)
+        log("hanging up PUT " + path)
+        hang_up(upstream)
+        hang_up(self.client)
 
     def run(self):
         upstream = socket.create_connection(("127.0.0.1", self.args.upstream))
@@ -102,10 +120,8 @@ class Connection:
                     return
                 upstream.sendall(head)
                 if method == "PUT" and self.args.stall_after and length > self.args.stall_after:
-                    self.forward_body(upstream, self.args.stall_after)
-                    log("stalled PUT %s after %d bytes" % (path, self.args.stall_after))
-                    # Neither end hears more of this upload until the gate ends.
-                    threading.Event().wait()
+                    self.hold_upload(upstream, path)
+                    return
                 if not self.forward_body(upstream, length):
                     return
         except OSError:
@@ -130,6 +146,25 @@ def relay(source, target):
         pass
 
 
+def touch(path):
+    with open(path, "w"):
+        pass
+
+
+def wait_for(path):
+    while not os.path.exists(path):
+        time.sleep(0.01)
+
+
+def hang_up(sock):
+    # Unlike close(), shutdown() ends the connection at once, also while the relay thread is
+    # still reading from it.
+    try:
+        sock.shutdown(socket.SHUT_RDWR)
+    except OSError:
+        pass
+
+
 def close(sock):
     try:
         sock.close()
@@ -145,9 +180,13 @@ def main():
     parser.add_argument("--lock")
     parser.add_argument("--asked")
     parser.add_argument("--answer")
+    parser.add_argument("--held")
+    parser.add_argument("--release")
     args = parser.parse_args()
     if args.lock and not (args.asked and args.answer):
         parser.error("--lock needs --asked and --answer")
+    if (args.held or args.release) and not args.stall_after:
+        parser.error("--held and --release need --stall-after")
 
     listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     # The gate may take the address of a server that has just stopped.
