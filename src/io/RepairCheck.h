@@ -108,22 +108,30 @@ public:
 
 private:
     // Whether the re-escaping changes the value from `start` to `end` that holds `parts` parts,
-    // `sections` of them CDATA sections. A value holding a CDATA section is left alone; one
-    // holding comments or instructions is escaped a stretch between them at a time.
+    // `sections` of them CDATA sections. A value holding a CDATA section is left alone, unless a
+    // tag beside it may put the value's end in doubt ("<title><![CDATA[x]]><title>a & b</title>"):
+    // the repair then looks for values from that tag on, which this sweep does not follow, so
+    // it answers that a repair may apply. One holding comments or instructions is escaped a
+    // stretch between them at a time.
     template<typename Char>
     static bool valueChanges(const Char *data, qsizetype start, qsizetype end, StopCheck *stop,
                              qsizetype parts, qsizetype sections)
     {
-        if (sections > 0)
-            return false;
         if (parts == 0)
             return FeedTextScan::valueNeedsEscaping(data + start, end - start);
         bool changes = false;
         KeptMarkup<Char>(data + start, end - start, KeptMarkup<Char>::Scope::Content, stop)
             .walk(
                 [&](qsizetype from, qsizetype to) {
-                    changes = changes
-                        || FeedTextScan::valueNeedsEscaping(data + start + from, to - from);
+                    const Char *stretch = data + start + from;
+                    if (sections == 0) {
+                        changes = changes || FeedTextScan::valueNeedsEscaping(stretch, to - from);
+                        return;
+                    }
+                    for (qsizetype lt = FeedTextScan::indexOf(stretch, to - from, u'<', 0);
+                         lt >= 0 && !changes;
+                         lt = FeedTextScan::indexOf(stretch, to - from, u'<', lt + 1))
+                        changes = FeedTextScan::startsTagAt(stretch, to - from, lt);
                 },
                 [](const auto &) {});
         return changes;

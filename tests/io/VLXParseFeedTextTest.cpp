@@ -1,5 +1,6 @@
 // Decoding bytes, reading the prolog, recognising the format and repairing the text.
 
+#include "io/RepairCheck.h"
 #include "io/VLXParseFeed.h"
 
 #include "common/TestSupport.h"
@@ -263,6 +264,35 @@ TEST(VLXParseFeedRepair, AnEndTagFindsItsSpacedStartSixtyFourElementsDown)
         QStringList messages;
         EXPECT_EQ(VLXParseFeed::repairText(text, &messages).startsWith(u"<rss>\n<item>"),
                   between <= 64);
+    }
+}
+
+// The sweep that lets a text skip the repairs never misses one they make, on the text and on
+// its bytes: a value holding a CDATA section is left alone, but not a later value a tag beside
+// the section starts.
+TEST(VLXParseFeedRepair, TheSweepBeforeTheRepairsFindsWhatTheyChange)
+{
+    const struct
+    {
+        QString text;
+        bool repaired;
+    } rows[] = {
+        {u"<item><title><![CDATA[x]]><title>a & b</title></title></item>"_s, true},
+        {u"<item><title><![CDATA[x]]><title>></title></title></item>"_s, true},
+        {u"<item><title><![CDATA[x & y]]></title></item>"_s, false},
+        {u"<item><title><![CDATA[x]]> & y</title></item>"_s, false},
+    };
+    const QStringList tags {u"title"_s};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text.toStdString());
+        QStringList messages;
+        EXPECT_EQ(VLXParseFeed::repairText(row.text, &messages) != row.text, row.repaired);
+        const QByteArray bytes = row.text.toUtf8();
+        EXPECT_EQ(RepairCheck::textNeedsRepair(reinterpret_cast<const char16_t *>(row.text.utf16()),
+                                               row.text.size(), tags),
+                  row.repaired);
+        EXPECT_EQ(RepairCheck::textNeedsRepair(bytes.constData(), bytes.size(), tags),
+                  row.repaired);
     }
 }
 
