@@ -25,13 +25,13 @@ Routes (replies are XML we wrote, typed text/xml unless said otherwise):
                                           --name-length N its name is padded to N characters
 """
 import argparse
-import os
 import sys
-import threading
 from html import escape
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, urlsplit
 import xml.etree.ElementTree as ET
+
+from server_lifetime import end_with_stdin
 
 QUESTIONS = 3
 NAME_LENGTH = 0
@@ -200,14 +200,6 @@ class Handler(BaseHTTPRequestHandler):
         self.reply(200, body)
 
 
-def exit_when_stdin_closes():
-    try:
-        while sys.stdin.buffer.read(4096):
-            pass
-    finally:
-        os._exit(0)
-
-
 def main():
     global QUESTIONS, NAME_LENGTH, HOSTILE
     parser = argparse.ArgumentParser()
@@ -225,7 +217,7 @@ def main():
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
     print(server.server_address[1], flush=True)
-    threading.Thread(target=exit_when_stdin_closes, daemon=True).start()
+    end_with_stdin()
     server.serve_forever()
 
 

@@ -16,19 +16,12 @@ import argparse
 import logging
 import os
 import sys
-import threading
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
 from pyftpdlib.servers import FTPServer
 
-
-def exit_when_stdin_closes():
-    try:
-        while sys.stdin.buffer.read(4096):
-            pass
-    finally:
-        os._exit(0)
+from server_lifetime import end_with_stdin
 
 
 def main():
@@ -144,7 +137,7 @@ def main():
 
     server = FTPServer(("127.0.0.1", args.port), handler)
     print(server.socket.getsockname()[1], flush=True)
-    threading.Thread(target=exit_when_stdin_closes, daemon=True).start()
+    end_with_stdin()
     server.serve_forever()
 
 

@@ -47,10 +47,11 @@ import os
 import socket
 import ssl
 import sys
-import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import urlsplit, parse_qs
+
+from server_lifetime import end_with_stdin
 
 PATTERN = bytes(range(256))
 PIXEL_PNG = base64.b64decode(
@@ -306,18 +307,10 @@ class Handler(BaseHTTPRequestHandler):
             pass
 
 
-def exit_when_stdin_closes():
-    try:
-        while sys.stdin.buffer.read(4096):
-            pass
-    finally:
-        os._exit(0)
-
-
 def serve_mute(port):
     listener = socket.create_server(("127.0.0.1", port))
     print(listener.getsockname()[1], flush=True)
-    threading.Thread(target=exit_when_stdin_closes, daemon=True).start()
+    end_with_stdin()
     held = []
     while True:
         connection, _ = listener.accept()
@@ -349,7 +342,7 @@ def main():
         context.load_cert_chain(args.cert, args.key)
         server.socket = context.wrap_socket(server.socket, server_side=True)
     print(server.server_address[1], flush=True)
-    threading.Thread(target=exit_when_stdin_closes, daemon=True).start()
+    end_with_stdin()
     server.serve_forever()
 
 

@@ -32,15 +32,9 @@ import threading
 import time
 from urllib.parse import unquote, urlsplit
 
+from server_lifetime import end_with_stdin
+
 LOCKED = b"HTTP/1.1 423 Locked\r\nContent-Length: 0\r\nConnection: close\r\n\r\n"
-
-
-def exit_when_stdin_closes():
-    try:
-        while sys.stdin.buffer.read(4096):
-            pass
-    finally:
-        os._exit(0)
 
 
 def log(line):
@@ -127,6 +121,10 @@ class Connection:
         except OSError:
             pass
         finally:
+            # A client gone mid-upload leaves the server waiting for the rest: it hears of the
+            # end only from a hang-up, as on the release of a held upload.
+            hang_up(self.client)
+            hang_up(upstream)
             close(self.client)
             close(upstream)
 
@@ -194,7 +192,7 @@ def main():
     listener.bind(("127.0.0.1", args.port))
     listener.listen(16)
     print(listener.getsockname()[1], flush=True)
-    threading.Thread(target=exit_when_stdin_closes, daemon=True).start()
+    end_with_stdin()
     while True:
         client, _ = listener.accept()
         threading.Thread(target=Connection(args, client).run, daemon=True).start()
