@@ -82,8 +82,9 @@ private:
     // What the tags after a spaced end tag say of it.
     enum class Verdict { End, Text };
 
-    // Elements open at once beyond which the walk gives up, and makes no tag certain: no feed
-    // nests so deep, and a text of nothing but start tags would otherwise take gigabytes.
+    // Elements open at once (and spaced empty tags waiting for theirs to close) beyond which
+    // the walk gives up, and makes no tag certain: no feed nests so deep, and a text of nothing
+    // but start tags would otherwise take gigabytes.
     static constexpr std::size_t kDeepest = 65536;
     // How far down the open elements an end tag looks for its start: a document whose tags
     // match finds it within a few, and a text of end tags that match nothing costs no more than
@@ -111,10 +112,21 @@ private:
         const qsizetype spacedAt = tag.spaced ? lt : -1;
         if (tag.closing)
             return close(name, spacedAt, tag.end + 1);
-        if (inValue() || tag.empty)
-            return !tag.spaced; // a value's own markup, or an element that opens nothing
+        if (inValue())
+            return !tag.spaced; // a value's own markup
         if (tag.spaced && !onlyBlanksBefore(lt))
             return false; // "http://x/< b >1": the author's text
+        if (tag.empty) {
+            // "< link href='x'/>" among the elements of an Atom entry: certain once the
+            // element around it closes in order.
+            if (tag.spaced && m_emptyTags.size() >= kDeepest) {
+                m_gaveUp = true;
+                return false;
+            }
+            if (tag.spaced)
+                m_emptyTags.push_back({lt, m_open.size()});
+            return true;
+        }
         if (m_open.size() >= kDeepest) {
             m_gaveUp = true;
             return false;
@@ -175,14 +187,28 @@ private:
             m_certain.push_back(element.spacedAt); // "< item>" … "</item>" or "< /item>"
         if (spacedAt >= 0)
             m_certain.push_back(spacedAt); // … "< /item>"
+        settleEmptyTags(i, true);
         m_open.resize(std::size_t(i));
         return true;
+    }
+
+    // The spaced empty tags inside the elements from `depth` up, as those close: certain in the
+    // element at `depth` when it closed in order; the author's text in the elements above it,
+    // whose start tags were text, and wherever the markup around them broke.
+    void settleEmptyTags(qsizetype depth, bool inOrder)
+    {
+        while (!m_emptyTags.empty() && m_emptyTags.back().depth > std::size_t(depth)) {
+            if (inOrder && m_emptyTags.back().depth == std::size_t(depth) + 1)
+                m_certain.push_back(m_emptyTags.back().at);
+            m_emptyTags.pop_back();
+        }
     }
 
     void popToWritten(const Name &name, qsizetype from)
     {
         for (qsizetype j = from; j >= 0 && j >= from - kSearched; --j) {
             if (same(m_open[std::size_t(j)].name, name)) {
+                settleEmptyTags(j, false);
                 m_open.resize(std::size_t(j));
                 return;
             }
@@ -251,6 +277,12 @@ private:
     qsizetype m_blanksEnd = 0; // the end of the blanks after it, as far as followed
     bool m_gaveUp = false;
     std::vector<qsizetype> m_certain;
+    struct EmptyTag
+    {
+        qsizetype at; // its "<"
+        std::size_t depth; // the elements open around it
+    };
+    std::vector<EmptyTag> m_emptyTags; // spaced empty tags whose element has not closed yet
     struct
     {
         qsizetype until = -1; // the tag that told the verdict

@@ -9,6 +9,8 @@ class StopCheck;
 // - a spaced start tag and the end tag of the same name that closes it in order, written or
 //   spaced ("< item>" … "</item>", "< item>" … "< /item>"), make each other certain, and so does a
 //   written start tag with the spaced end tag that closes it ("<item>" … "< /item>");
+// - a spaced empty tag among the elements of one that closes in order ("< link href='x'/>" in
+//   an entry) is certain with it;
 // - a spaced start tag among text ("http://x/< b >1") is the author's text, and so is a spaced
 //   end tag that closes nothing open;
 // - inside a title, a description or encoded content, every spaced tag is the author's text

@@ -229,6 +229,12 @@ TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
          u"<item><title>a &lt; /title&gt; b</title></item>"_s, false},
         {u"<item><title>a < b > c </b></title></item>"_s,
          u"<item><title>a &lt; b &gt; c &lt;/b&gt;</title></item>"_s, false},
+        // A spaced empty tag is one among the elements of one that closes in order.
+        {u"< entry>\n< link href=\"x\"/>\n< /entry>"_s, u"<entry>\n<link href=\"x\"/>\n</entry>"_s,
+         true},
+        {u"< br/><item>x</item>"_s, u"< br/><item>x</item>"_s, false},
+        {u"<item><title>a < br/> b</title></item>"_s,
+         u"<item><title>a &lt; br/&gt; b</title></item>"_s, false},
         {u"<   item>< /x><title>x</title></item>"_s, u"<item>< /x><title>x</title></item>"_s, true},
         {u"<item><link>/< b >1< /b ></link></item>"_s, u"<item><link>/< b >1< /b ></link></item>"_s,
          false},
