@@ -43,6 +43,41 @@ bool startFTP(LocalServer &server, const QString &root, const QString &user,
                                   + extra);
 }
 
+HeldTransfer::HeldTransfer(qint64 bytesBeforeHold)
+    : m_bytes(bytesBeforeHold)
+    , m_held(m_dir.filePath(QStringLiteral("held")))
+    , m_release(m_dir.filePath(QStringLiteral("release")))
+{
+}
+
+HeldTransfer::~HeldTransfer()
+{
+    release();
+}
+
+QStringList HeldTransfer::serverOptions() const
+{
+    return {QStringLiteral("--hold-after"), QString::number(m_bytes), QStringLiteral("--held"),
+            m_held, QStringLiteral("--release"), m_release};
+}
+
+::testing::AssertionResult HeldTransfer::waitUntilHeld(const LocalServer &server) const
+{
+    if (!m_dir.isValid())
+        return ::testing::AssertionFailure() << "no folder for the hold";
+    if (waitUntil([&] { return QFileInfo::exists(m_held); }))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure()
+        << "the server never held a transfer: " << server.log().toStdString();
+}
+
+::testing::AssertionResult HeldTransfer::release() const
+{
+    if (QFileInfo::exists(m_release) || writeFile(m_release, QByteArray()))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "cannot write " << m_release.toStdString();
+}
+
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);

@@ -112,8 +112,10 @@ TEST_F(vlxFTPReplaceTest, AnAbortMidTransferLeavesThePublishedCopyAndOffersTheFi
         SCOPED_TRACE(protocol == 1 ? "FTPS" : "FTP");
         feed.removeAllItems();
         publisher.itemsWithEnclosures().clear();
-        // Uploads crawl at 300 kB a second, so the second version is caught on its way.
-        startServer(protocol, {QStringLiteral("--throttle"), QStringLiteral("300000")});
+        // The server holds every upload after its first megabyte until the test lets it go on:
+        // the first version arrives whole, the second is caught on its way.
+        const HeldTransfer hold(1024 * 1024);
+        startServer(protocol, hold.serverOptions());
         const QString local = this->local.filePath(folder + u'/' + kName);
         const QByteArray first(20000, 'a');
         writeLocal(local, 'a', first.size());
@@ -123,13 +125,16 @@ TEST_F(vlxFTPReplaceTest, AnAbortMidTransferLeavesThePublishedCopyAndOffersTheFi
         writeLocal(local, 'b', 3000000);
         ASSERT_EQ(nextSheetTick(item), 1);
         publisher.upload();
-        // Caught once the server holds some of it, wherever it puts it.
+        // Caught while the server holds it, once the server holds some of it, wherever it puts it.
+        ASSERT_TRUE(hold.waitUntilHeld(server)) << view.log.toStdString();
         ASSERT_TRUE(waitUntil([&] {
             return QFileInfo(remotePath(PublishPaths::partFileName(kName))).size() > 0
                 || QFileInfo(remotePath(kName)).size() != first.size();
         })) << view.log.toStdString();
         publisher.abort();
-        ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }, 5000));
+        // The run ends, the temporary file removed, while the server still holds the upload.
+        ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); })) << view.log.toStdString();
+        ASSERT_TRUE(hold.release());
 
         EXPECT_EQ(view.status(), QStringLiteral("0 successful, 1 failed"));
         EXPECT_EQ(readFile(remotePath(kName)), first);

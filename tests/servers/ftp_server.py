@@ -11,6 +11,13 @@ and --throttle-out N sends listings and downloads at N bytes a second at most; -
 tree (as servers that put users in /home/NAME do); --silent-quit never answers QUIT and keeps the
 connection open, as a server that has hung does. The server ends when stdin closes, so it never outlives
 the test process that started it.
+
+--hold-after N --held FILE --release FILE: each data transfer (an upload, a download or a
+listing) passes its first N bytes, then the server stops reading or sending on its data
+connection, creates FILE, and goes on with the transfer only once the file --release FILE
+exists; from then on nothing is held. A test that must act while a transfer is on its way waits
+for FILE instead of a pause, so the machine's speed never decides where the transfer is caught;
+and a client that ends its run while the transfer is held has not waited for the server.
 """
 import argparse
 import logging
@@ -19,9 +26,73 @@ import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.ioloop import RetryError
 from pyftpdlib.servers import FTPServer
 
 from server_lifetime import end_with_stdin
+
+
+class HoldingDTPMixin:
+    """Holds a data transfer after its first hold_after bytes until the file release exists."""
+
+    hold_after = 0
+    held_file = None
+    release_file = None
+    _held = False
+    _release_watch = None
+
+    def _may_hold(self):
+        return not self._held and not os.path.exists(self.release_file)
+
+    def _hold(self):
+        self._held = True
+        # Out of the loop's sight, the connection is neither read nor written, and what the
+        # client sends meanwhile waits in the connection.
+        self.del_channel()
+        if self.receive and self.file_obj is not None:
+            # The file on disk holds what has passed before the test hears of the hold.
+            self.file_obj.flush()
+        with open(self.held_file, "w"):
+            pass
+        logging.info("holding %s after %d bytes", self.cmd, self.get_transmitted_bytes())
+        self._release_watch = self.ioloop.call_every(0.01, self._watch_release,
+                                                     _errback=self.handle_error)
+
+    def _watch_release(self):
+        if not os.path.exists(self.release_file):
+            return
+        self._release_watch.cancel()
+        self._release_watch = None
+        logging.info("going on with %s", self.cmd)
+        self.add_channel(events=self.ioloop.READ if self.receive else self.ioloop.WRITE)
+
+    def use_sendfile(self):
+        # Every byte sent goes through send(), which counts them.
+        return False
+
+    def recv(self, buffer_size):
+        if self.receive and self._may_hold():
+            if self.tot_bytes_received >= self.hold_after:
+                self._hold()
+                raise RetryError
+            buffer_size = min(buffer_size, self.hold_after - self.tot_bytes_received)
+        return super().recv(buffer_size)
+
+    def send(self, data):
+        if not self.receive and self._may_hold():
+            if self.tot_bytes_sent >= self.hold_after:
+                self._hold()
+                return 0
+            data = data[:self.hold_after - self.tot_bytes_sent]
+        return super().send(data)
+
+    def close(self):
+        if self._release_watch is not None:
+            self._release_watch.cancel()
+            self._release_watch = None
+        if self._held:
+            logging.info("end of the held %s after %d bytes", self.cmd, self.get_transmitted_bytes())
+        super().close()
 
 
 def main():
@@ -41,7 +112,12 @@ def main():
     # NAME:N lists every folder called NAME as N files, without any on disk.
     parser.add_argument("--crowd")
     parser.add_argument("--silent-quit", action="store_true")
+    parser.add_argument("--hold-after", type=int, default=0)
+    parser.add_argument("--held")
+    parser.add_argument("--release")
     args = parser.parse_args()
+    if args.hold_after and not (args.held and args.release):
+        parser.error("--hold-after needs --held and --release")
 
     logging.basicConfig(stream=sys.stderr, level=logging.INFO)
     authorizer = DummyAuthorizer()
@@ -91,8 +167,6 @@ def main():
 
         handler = type("NoRenameHandler", (handler,), {"ftp_RNFR": ftp_RNFR})
     if args.drop_after:
-        from pyftpdlib.ioloop import RetryError
-
         def recv(self, buffer_size, _recv=handler.dtp_handler.recv, _limit=args.drop_after):
             # The next read after the limit hangs up instead, as a server whose link broke.
             if self.receive and self.tot_bytes_received >= _limit:
@@ -102,6 +176,10 @@ def main():
             return _recv(self, buffer_size)
 
         handler.dtp_handler = type("DroppingHandler", (handler.dtp_handler,), {"recv": recv})
+    if args.hold_after:
+        handler.dtp_handler = type("HoldingHandler", (HoldingDTPMixin, handler.dtp_handler),
+                                   {"hold_after": args.hold_after, "held_file": args.held,
+                                    "release_file": args.release})
     if args.login_folder:
         def on_login(self, username, _folder=args.login_folder):
             self.fs.cwd = _folder
