@@ -10,7 +10,6 @@
 #include "settings/VLXPreferences.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
@@ -263,30 +262,34 @@ TEST_F(VLXFTPBrowseTest, BrowsesOverExplicitTLS)
 
 TEST_F(VLXFTPBrowseTest, ClosingMidTransferStopsIt)
 {
-    // A login folder of many names sent slowly: the first listing takes many seconds.
+    // A login folder of many names, whose listing the server holds after its first kilobyte
+    // until the test lets it go on: the listing is surely on its way when the dialog closes.
     for (int i = 0; i < 400; ++i)
         ASSERT_TRUE(PublishTestSupport::writeFile(
             root.filePath(QStringLiteral("home/u/episode-%1.mp3").arg(i)), "x"));
-    startServer({QStringLiteral("--throttle-out"), QStringLiteral("2000")});
+    const PublishTestSupport::HeldTransfer hold(1024);
+    startServer(hold.serverOptions());
     auto browser = std::make_unique<VLXFTPBrowse>();
     configure(*browser);
-    QElapsedTimer clock;
     const int result = whileModal([&] { return browser->browse(QString(), kUser, kPassword); },
                                   [&] {
                                       ASSERT_TRUE(waitUntil([&] {
                                           return browser->statusText() == u"In Progress";
                                       }));
-                                      waitUntil([] { return false; }, 300);
+                                      ASSERT_TRUE(hold.waitUntilHeld(server));
                                       ASSERT_TRUE(browser->isTransferRunning());
-                                      clock.start();
                                       browser->browseWindow()->close();
                                   });
+    // Closed while the server still holds the listing: closing did not wait for the server.
     EXPECT_EQ(result, 0);
-    EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_FALSE(browser->isTransferRunning());
     EXPECT_EQ(browser->phase(), 0);
     browser.reset();
-    // Nothing of the stopped transfer arrives afterwards.
+    // Nothing of the stopped transfer arrives afterwards, not even once the server has let the
+    // listing go on and ended it.
+    ASSERT_TRUE(hold.release());
+    ASSERT_TRUE(waitUntil([&] { return server.log().contains(u"end of the held "); }))
+        << server.log().toStdString();
     waitUntil([] { return false; }, 300);
     EXPECT_TRUE(log.isEmpty());
 }
