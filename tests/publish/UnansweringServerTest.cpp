@@ -80,18 +80,22 @@ TEST_F(SilentQuitTest, ARunEndsAndTheWindowGoesOnWhileTheServerKeepsQuiet)
 
 TEST_F(SilentQuitTest, AbortDuringAStalledUploadEndsTheRun)
 {
-    // 1 kB a second: the upload of a 4 MB file stalls.
-    startServer({QStringLiteral("--throttle"), QStringLiteral("1000")});
+    // The server holds the upload of a 4 MB file after its first megabyte until the test lets it
+    // go on: the upload stalls.
+    const HeldTransfer hold(1024 * 1024);
+    startServer(hold.serverOptions());
     addEnclosure(QStringLiteral("big.mp3"), 4 * 1024 * 1024);
     addEnclosure(QStringLiteral("next.mp3"), 10);
     publisher.upload();
     // The server makes the (temporary) file when the upload starts.
     ASSERT_TRUE(
         waitUntil([&] { return !QDir(remote.path()).isEmpty(QDir::Files | QDir::Hidden); }));
-    waitUntil([] { return false; }, 300);
+    ASSERT_TRUE(hold.waitUntilHeld(server));
     Ticker ticker;
     publisher.abort();
-    ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); }, 5000));
+    // The run ends while the upload is still held.
+    ASSERT_TRUE(waitUntil([&] { return !publisher.isRunning(); })) << view.log.toStdString();
+    ASSERT_TRUE(hold.release());
     EXPECT_EQ(view.status(), QStringLiteral("0 successful, 1 failed"));
     ASSERT_EQ(publisher.publishResults().size(), 1);
     EXPECT_TRUE(publisher.publishResults().at(0).startsWith(
