@@ -214,7 +214,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 std::abort();
         }
         bool changed = false;
-        SpacedTagRepair::repaired(text, &changed);
+        SpacedTagRepair::repaired(text, tags, &changed);
         if (changed)
             std::abort();
         for (const QString &tag : tags) {

@@ -56,9 +56,11 @@ void OpenElements::walkTo(qsizetype at)
             m_walked = lt; // a tag not over by `at`: taken when a later place is asked about
             return;
         }
-        m_walked = tag.end < 0 ? lt + 1 : tag.end + 1; // without its ">", a "<" is text
-        if (tag.end < 0)
+        if (tag.end < 0) {
+            m_walked = lt + 1; // without its ">", a "<" is text
             continue;
+        }
+        m_walked = tag.end + 1;
         const QStringView name = m_text.sliced(tag.nameAt, tag.nameEnd - tag.nameAt);
         if (tag.closing)
             close(name);

@@ -35,8 +35,9 @@ bool holdsSpacedTag(const char16_t *units, qsizetype n, StopCheck *stop)
 class TagWalk
 {
 public:
-    TagWalk(const char16_t *units, qsizetype n, const Kept &kept, StopCheck *stop)
-        : m_units(units), m_n(n), m_kept(kept), m_stop(stop)
+    TagWalk(const char16_t *units, qsizetype n, const Kept &kept, const QStringList &valueTags,
+            StopCheck *stop)
+        : m_units(units), m_n(n), m_kept(kept), m_valueTags(valueTags), m_stop(stop)
     {
     }
 
@@ -77,7 +78,7 @@ private:
     {
         Name name;
         qsizetype spacedAt; // the "<" of a spaced start tag; -1 for a written one
-        bool value; // a title, description or encoded content: its spaced tags are text
+        bool value; // one of the values the repairs escape: its spaced tags are text
     };
     // What the tags after a spaced end tag say of it.
     enum class Verdict { End, Text };
@@ -91,14 +92,11 @@ private:
     // this each.
     static constexpr qsizetype kSearched = 64;
 
-    static bool isValueName(QStringView name)
+    bool isValueName(QStringView name) const
     {
-        for (const char16_t *value :
-             {u"title", u"description", u"dc:title", u"dc:description", u"content:encoded"}) {
-            if (name.compare(QStringView(value), Qt::CaseInsensitive) == 0)
-                return true;
-        }
-        return false;
+        return std::any_of(m_valueTags.begin(), m_valueTags.end(), [name](const QString &value) {
+            return name.compare(value, Qt::CaseInsensitive) == 0;
+        });
     }
 
     QStringView view(const Name &name) const { return {m_units + name.at, name.length}; }
@@ -116,22 +114,18 @@ private:
             return !tag.spaced; // a value's own markup
         if (tag.spaced && !onlyBlanksBefore(lt))
             return false; // "http://x/< b >1": the author's text
-        if (tag.empty) {
-            // "< link href='x'/>" among the elements of an Atom entry: certain once the
-            // element around it closes in order.
-            if (tag.spaced && m_emptyTags.size() >= kDeepest) {
-                m_gaveUp = true;
-                return false;
-            }
-            if (tag.spaced)
-                m_emptyTags.push_back({lt, m_open.size()});
-            return true;
-        }
-        if (m_open.size() >= kDeepest) {
+        if (tag.empty && !tag.spaced)
+            return true; // an element that opens nothing
+        // A spaced empty tag ("< link href='x'/>" among the elements of an Atom entry) waits
+        // to be certain until the element around it closes in order.
+        if ((tag.empty ? m_emptyTags.size() : m_open.size()) >= kDeepest) {
             m_gaveUp = true;
             return false;
         }
-        m_open.push_back({name, spacedAt, isValueName(view(name))});
+        if (tag.empty)
+            m_emptyTags.push_back({lt, m_open.size()});
+        else
+            m_open.push_back({name, spacedAt, isValueName(view(name))});
         return true;
     }
 
@@ -271,6 +265,7 @@ private:
     const char16_t *m_units;
     qsizetype m_n;
     const Kept &m_kept;
+    const QStringList &m_valueTags;
     StopCheck *m_stop;
     std::vector<Open> m_open;
     qsizetype m_markupEnd = 0; // after the last tag or kept part taken as markup
@@ -294,7 +289,8 @@ private:
 
 } // namespace
 
-QString SpacedTagRepair::repaired(const QString &text, bool *changed, StopCheck *stop)
+QString SpacedTagRepair::repaired(const QString &text, const QStringList &valueTags,
+                                  bool *changed, StopCheck *stop)
 {
     *changed = false;
     const auto *units = reinterpret_cast<const char16_t *>(text.utf16());
@@ -302,7 +298,7 @@ QString SpacedTagRepair::repaired(const QString &text, bool *changed, StopCheck 
     if (!holdsSpacedTag(units, n, stop))
         return text;
     Kept kept(units, n, Kept::Scope::Document, stop);
-    TagWalk walk(units, n, kept, stop);
+    TagWalk walk(units, n, kept, valueTags, stop);
     kept.walk([&](qsizetype from, qsizetype to) { walk.stretch(from, to); },
               [](const Kept::Part &) {});
     const std::vector<qsizetype> certain = walk.certain();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class StopCheck;
 
@@ -13,7 +14,8 @@ class StopCheck;
 //   an entry) is certain with it;
 // - a spaced start tag among text ("http://x/< b >1") is the author's text, and so is a spaced
 //   end tag that closes nothing open;
-// - inside a title, a description or encoded content, every spaced tag is the author's text
+// - inside a value the repairs escape (`valueTags`: a title, a description, encoded content),
+//   every spaced tag is the author's text
 //   ("Why the < title> tag matters", "Team A < b > wins < /b >"), but for the value's own end
 //   tag ("< /title>"), and that one too where a written end tag of the same name follows within
 //   the same parent ("Close it with < /title> please</title>").
@@ -27,5 +29,6 @@ public:
 
     // The text with those blanks taken out, and whether any were; the text itself, shared,
     // when none were. Of no use once `stop` is stopped.
-    static QString repaired(const QString &text, bool *changed, StopCheck *stop = nullptr);
+    static QString repaired(const QString &text, const QStringList &valueTags, bool *changed,
+                            StopCheck *stop = nullptr);
 };

@@ -458,7 +458,7 @@ QString VLXParseFeed::repairSteps(const QString &text, QStringList *messages, St
         messages->append(u"Fix double encoding of the apostrophe"_s);
     // 2. The blanks after the "<" of a tag the written tags around it make certain.
     bool spaced = false;
-    work = SpacedTagRepair::repaired(work, &spaced, stop);
+    work = SpacedTagRepair::repaired(work, repairedTags(), &spaced, stop);
     if (spaced)
         messages->append(u"Removed illegal whitespace at start of XML tags"_s);
     // 3. A closing tag of the prolog that some tools write at the end.
