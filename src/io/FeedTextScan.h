@@ -11,7 +11,9 @@
 #include <emmintrin.h>
 #endif
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 // The scans a feed's text goes through before it is parsed (where the root starts, whether any
 // repair applies), written once for the decoded text (UTF-16 units) and for the UTF-8 bytes of a
@@ -216,6 +218,42 @@ public:
         return c == ' ' || c == '\t' || c == '\r' || c == '\n';
     }
 
+    // Whether only blanks stand between the "<" at `lt` and the start of its line, or the end of
+    // whatever markup ends at `markupEnd` (a tag's ">", a comment): where a tool that spaces its
+    // tags writes them, and where an author's words rarely put one. Only the blanks right
+    // before the "<" are read.
+    static bool atMarkupPosition(const char16_t *data, qsizetype lt, qsizetype markupEnd)
+    {
+        for (qsizetype i = lt; i > markupEnd; --i) {
+            const char16_t c = data[i - 1];
+            if (c == '\n' || c == '\r')
+                return true;
+            if (c != ' ' && c != '\t')
+                return false;
+        }
+        return true;
+    }
+
+    // The lines (from 1, as a parser counts them: "\r\n" is one break) of the given positions,
+    // which come in order; one pass over the text up to the last of them.
+    static std::vector<int> linesOf(const char16_t *data, qsizetype n,
+                                    const std::vector<qsizetype> &positions)
+    {
+        std::vector<int> lines;
+        lines.reserve(positions.size());
+        int line = 1;
+        qsizetype at = 0;
+        for (const qsizetype position : positions) {
+            for (at = nextLineBreak(data, at, std::min(position, n)); at < position;
+                 at = nextLineBreak(data, at + 1, std::min(position, n))) {
+                if (data[at] == '\n' || at + 1 >= n || data[at + 1] != '\n')
+                    ++line;
+            }
+            lines.push_back(line);
+        }
+        return lines;
+    }
+
     // Whether the text at `at` (an ampersand) starts a numeric character reference that XML
     // accepts, however many digits it has.
     template<typename Char>
@@ -304,6 +342,26 @@ public:
                 return true;
         }
         return false;
+    }
+
+    // The position of the next line break ('\n' or '\r') at or after from; n when there is none.
+    static qsizetype nextLineBreak(const char16_t *data, qsizetype from, qsizetype n)
+    {
+        qsizetype p = from;
+#if defined(__SSE2__)
+        const __m128i lf = _mm_set1_epi16('\n'), cr = _mm_set1_epi16('\r');
+        for (; p + 8 <= n; p += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + p));
+            const __m128i hits = _mm_or_si128(_mm_cmpeq_epi16(v, lf), _mm_cmpeq_epi16(v, cr));
+            if (const int mask = _mm_movemask_epi8(hits))
+                return p + (__builtin_ctz(unsigned(mask)) >> 1);
+        }
+#endif
+        for (; p < n; ++p) {
+            if (data[p] == '\n' || data[p] == '\r')
+                return p;
+        }
+        return n;
     }
 
     // The position of the next '&', '<', '>' or ']' at or after from; n when there is none.

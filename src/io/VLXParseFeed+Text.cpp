@@ -5,14 +5,12 @@
 #include "io/FeedFormat.h"
 #include "io/FeedTextScan.h"
 #include "io/KeptMarkup.h"
-#include "io/OpenElements.h"
 #include "io/RepairCheck.h"
-#include "io/SpacedTagRepair.h"
+#include "io/TagReading.h"
 #include "io/TagValueRepair.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <atomic>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -53,35 +51,6 @@ QStringList declarationsOf(const QString &text, QLatin1StringView rootTag)
     if (end < 0)
         return {};
     return declarationsInTag(QStringView(text).sliced(start, end - start));
-}
-
-// Position of the first case-insensitive (ASCII) match of `needle` at or after `from`, where
-// needle starts with '<' or ']'; -1 when none, or when `stop` stops the search.
-qsizetype findTagCI(QStringView text, QStringView needle, qsizetype from, StopCheck *stop)
-{
-    const char16_t first = needle[0].unicode();
-    const qsizetype n = text.size();
-    const qsizetype m = needle.size();
-    while (from <= n - m && StopCheck::goOn(stop)) {
-        const qsizetype hit = FeedTextScan::indexOf(unitsOf(text), n, first, from);
-        if (hit < 0 || hit > n - m)
-            return -1;
-        qsizetype k = 1;
-        for (; k < m; ++k) {
-            char16_t a = text[hit + k].unicode();
-            char16_t b = needle[k].unicode();
-            if (a >= 'A' && a <= 'Z')
-                a += 32;
-            if (b >= 'A' && b <= 'Z')
-                b += 32;
-            if (a != b)
-                break;
-        }
-        if (k == m)
-            return hit;
-        from = hit + 1;
-    }
-    return -1;
 }
 
 // The position of the ASCII literal at or after `from`, or -1.
@@ -156,21 +125,6 @@ QString withoutBlanksBeforeTagEnds(const QString &text, StopCheck *stop)
         }
         out.append(in.sliced(copied));
     });
-}
-
-// The first place at or after `from` where `tag` (starting with "<", any letter case) stands
-// outside the kept markup; -1 when none. `from` never goes back from one call to the next.
-qsizetype findOutside(QStringView text, Kept &kept, QStringView tag, qsizetype from,
-                      StopCheck *stop)
-{
-    for (qsizetype at = findTagCI(text, tag, from, stop); at >= 0;
-         at = findTagCI(text, tag, from, stop)) {
-        const Kept::Part &part = kept.after(at);
-        if (part.start > at)
-            return at;
-        from = part.end;
-    }
-    return -1;
 }
 
 } // namespace
@@ -251,92 +205,79 @@ namespace {
 
 std::atomic<quint64> escapedValues {0};
 
-// Elements open at once in a value beyond which the value is in doubt: a value of nothing but
-// start tags would otherwise take gigabytes before it was judged.
-constexpr std::size_t kDeepestValue = 65536;
-
-// Whether the element whose start tag ends at `valueStart` is a value the repair may escape, as
-// far as its end: the walk goes over the value's tags up to the closing tag of `tagName` (its
-// position in *close, the end of that tag in *closeEnd). The value's end is in doubt only where
-// the structure shows it was left open or closed by a misspelt tag, before that closing tag:
-// - an end tag of an element open around the value ("</item>", "</channel>", "</title" without
-//   its ">"), asked of `around`, made when first needed;
-// - a start tag of the value's own name;
-// - a start tag of an item or entry, with its ">".
-// Any other end tag the value did not open ("</i>" in "<b>bold</i>") is the author's text, and
-// is escaped with the value. In doubt, *resume is where the search for the next value goes on
-// (that tag); -1 with *close -1 when no closing tag follows.
-bool valueEndsAsItsOwn(QStringView text, Kept &kept, std::optional<OpenElements> &around,
-                       qsizetype valueStart, const QString &tagName, qsizetype *close,
-                       qsizetype *closeEnd, qsizetype *resume, StopCheck *stop)
+// The text as the reading of its tags leaves it: the blanks after each "<" it made certain taken
+// out, and each value it closed escaped where it needs it (only those of the tag at `only`, when
+// that is not -1); fixed[i] tells whether a value of valueTags[i] changed. The repaired text may
+// not grow past what the parser reads: its size is followed as the values are escaped, and a
+// value that would take it past is counted, never built; the answer is then null. The text
+// itself, shared, when nothing changed.
+QString rewritten(const QString &text, const TagReading &reading, const QStringList &valueTags,
+                  int only, std::vector<bool> *fixed, StopCheck *stop)
 {
-    const auto *units = unitsOf(text);
-    const qsizetype n = text.size();
-    *close = *closeEnd = *resume = -1;
-    std::vector<QStringView> opened;
-    const auto sameName
-        = [](QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; };
-    for (qsizetype lt = findOutside(text, kept, u"<", valueStart, stop); lt >= 0;
-         lt = findOutside(text, kept, u"<", lt + 1, stop)) {
-        if (const qsizetype end = FeedTextScan::closingTagEnd(units, n, lt, tagName); end >= 0) {
-            *close = lt;
-            *closeEnd = end;
-            return true;
-        }
-        const FeedTextScan::Tag tag = FeedTextScan::tagAt(units, n, lt);
-        if (!tag.isTag())
-            continue; // "1 < 2": the author's text
-        const QStringView name = text.sliced(tag.nameAt, tag.nameEnd - tag.nameAt);
-        if (tag.closing) {
-            const auto open = std::find_if(opened.rbegin(), opened.rend(),
-                                           [&](QStringView o) { return sameName(o, name); });
-            if (open != opened.rend()) {
-                opened.erase(std::prev(open.base()), opened.end());
-                continue;
-            }
-            if (!around)
-                around.emplace(text, stop);
-            if (around->isOpenAt(valueStart, name)) {
-                *resume = lt;
-                return false;
-            }
-            continue;
-        }
-        const QStringView local = name.sliced(name.lastIndexOf(u':') + 1);
-        if (sameName(name, tagName)
-            || (tag.end >= 0 && (sameName(local, u"item") || sameName(local, u"entry")))) {
-            *resume = lt;
-            return false;
-        }
-        // A start tag ends at its ">" before any other "<"; one ending in "/>" opens nothing.
-        if (tag.end >= 0 && !tag.empty) {
-            if (opened.size() >= kDeepestValue) {
-                *resume = lt;
-                return false;
-            }
-            opened.push_back(name);
-        }
-    }
-    return false;
-}
-
-// The next start tag of `tagName` at or after `from`, written without attributes ("<title>",
-// or "<title >" with the blanks the last repair takes out); *valueStart is where its value
-// starts. -1 when there is none.
-qsizetype findOpenTag(QStringView text, Kept &kept, const QString &openTag, qsizetype from,
-                      qsizetype *valueStart, StopCheck *stop)
-{
-    for (qsizetype at = findOutside(text, kept, openTag, from, stop); at >= 0;
-         at = findOutside(text, kept, openTag, at + 1, stop)) {
-        qsizetype end = at + openTag.size();
-        while (end < text.size() && text[end] == u' ')
+    const QStringView view(text);
+    const char16_t *units = unitsOf(view);
+    const qsizetype n = view.size();
+    const std::vector<qsizetype> &certain = reading.certain();
+    const auto blanksAfter = [&](qsizetype lt) {
+        qsizetype end = lt + 1;
+        while (end < n && units[end] == u' ')
             ++end;
-        if (end < text.size() && text[end] == u'>') {
-            *valueStart = end + 1;
-            return at;
+        return end;
+    };
+    qint64 size = n;
+    for (const qsizetype lt : certain)
+        size -= blanksAfter(lt) - lt - 1;
+    const qint64 limit = vlxXMLDOM::maximumInputSize();
+
+    QString out;
+    qsizetype copied = 0; // text[0, copied) is in `out` (once it is in use)
+    const auto begin = [&] {
+        if (out.isNull())
+            out.reserve(n + n / 16);
+    };
+    auto next = certain.begin();
+    // The text up to `to`, the blanks after the certain "<" before it taken out.
+    const auto copyUpTo = [&](qsizetype to) {
+        for (; next != certain.end() && *next < to; ++next) {
+            begin();
+            out.append(view.sliced(copied, *next + 1 - copied));
+            copied = blanksAfter(*next);
         }
+    };
+    for (const TagReading::Value &value : reading.values()) {
+        if (!StopCheck::goOn(stop))
+            return {};
+        // A value holding a CDATA section is left alone.
+        if (!value.escapable || value.holdsSection || (only >= 0 && value.tag != only))
+            continue;
+        const QStringView content = view.sliced(value.start, value.end - value.start);
+        if (!value.holdsParts && !FeedTextScan::valueNeedsEscaping(unitsOf(content), content.size()))
+            continue;
+        if (size + FeedTextScan::escapingGrowth(unitsOf(content), content.size()) > limit)
+            return QString();
+        ++escapedValues;
+        // Titles hold plain text; the descriptions and encoded content HTML.
+        const QString &tag = valueTags[value.tag];
+        const bool holdsHTML = tag.compare(u"title", Qt::CaseInsensitive) != 0
+            && tag.compare(u"dc:title", Qt::CaseInsensitive) != 0;
+        const QString encoded = TagValueRepair::repaired(content, holdsHTML, stop);
+        if (encoded == content)
+            continue;
+        size += encoded.size() - content.size();
+        if (size > limit)
+            return QString();
+        copyUpTo(value.start);
+        begin();
+        out.append(view.sliced(copied, value.start - copied));
+        out.append(encoded);
+        copied = value.end;
+        (*fixed)[std::size_t(value.tag)] = true;
     }
-    return -1;
+    copyUpTo(n);
+    if (out.isNull())
+        return text;
+    out.append(view.sliced(copied));
+    return out;
 }
 
 } // namespace
@@ -345,61 +286,18 @@ QString VLXParseFeed::fixEntityEncodingText(const QString &text, const QString &
                                             bool *changed, StopCheck *stop)
 {
     *changed = false;
-    // Titles hold plain text; the descriptions and encoded content HTML.
-    const bool holdsHTML = tagName != u"title" && tagName != u"dc:title";
-    const QString openTag = u'<' + tagName;
-    const QStringView view(text);
-    // Tags are found only where XML reads them: a "<title>" in a comment, an instruction or a
-    // CDATA section is their text, and a title ends at its first closing tag outside them.
-    Kept kept(unitsOf(view), view.size(), Kept::Scope::Document, stop);
-    std::optional<OpenElements> around;
-    // The repaired text may not grow past what the parser reads: its size is followed as the
-    // values are escaped, and a value that would take it past is counted, never built.
-    const qint64 limit = vlxXMLDOM::maximumInputSize();
-    qint64 size = text.size();
-
-    QString out;
-    qsizetype copied = 0; // text[0, copied) is already in `out` (when out is in use)
-    qsizetype valueStart = -1;
-    for (qsizetype open = findOpenTag(view, kept, openTag, 0, &valueStart, stop);
-         open >= 0 && StopCheck::goOn(stop);) {
-        const qsizetype partsBefore = kept.passed();
-        const qsizetype sectionsBefore = kept.passed(Kept::Kind::CData);
-        qsizetype close = -1, closeEnd = -1, resume = -1;
-        if (!valueEndsAsItsOwn(view, kept, around, valueStart, tagName, &close, &closeEnd, &resume,
-                               stop)) {
-            if (resume < 0)
-                break;
-            open = findOpenTag(view, kept, openTag, resume, &valueStart, stop);
-            continue;
-        }
-        const QStringView value = view.sliced(valueStart, close - valueStart);
-        // A value holding a CDATA section is left alone.
-        const bool holdsSection = kept.passed(Kept::Kind::CData) != sectionsBefore;
-        const bool holdsParts = kept.passed() != partsBefore;
-        if (!holdsSection
-            && (holdsParts || FeedTextScan::valueNeedsEscaping(unitsOf(value), value.size()))) {
-            if (size + FeedTextScan::escapingGrowth(unitsOf(value), value.size()) > limit)
-                return QString();
-            ++escapedValues;
-            const QString encoded = TagValueRepair::repaired(value, holdsHTML, stop);
-            if (encoded != value) {
-                size += encoded.size() - value.size();
-                if (size > limit)
-                    return QString();
-                if (!*changed)
-                    out.reserve(text.size() + text.size() / 16);
-                out.append(view.sliced(copied, valueStart - copied));
-                out.append(encoded);
-                copied = close;
-                *changed = true;
-            }
-        }
-        open = findOpenTag(view, kept, openTag, closeEnd, &valueStart, stop);
-    }
-    if (!*changed)
-        return text;
-    out.append(view.sliced(copied));
+    // The other values are read as values too: a title inside a description is the
+    // description's text, not a title of its own.
+    QStringList tags = repairedTags();
+    qsizetype only = 0;
+    while (only < tags.size() && tags[only].compare(tagName, Qt::CaseInsensitive) != 0)
+        ++only;
+    if (only == tags.size())
+        tags.append(tagName);
+    const TagReading reading(text, tags, false, stop);
+    std::vector<bool> fixed(std::size_t(tags.size()), false);
+    QString out = rewritten(text, reading, tags, int(only), &fixed, stop);
+    *changed = fixed[std::size_t(only)];
     return out;
 }
 
@@ -424,7 +322,8 @@ quint64 VLXParseFeed::valuesEscaped()
     return escapedValues.load();
 }
 
-QString VLXParseFeed::repairText(const QString &text, QStringList *messages, StopCheck *stop)
+QString VLXParseFeed::repairText(const QString &text, QStringList *messages, StopCheck *stop,
+                                 std::vector<ItemCheck::TagLines> *itemTags)
 {
     const QStringList &tags = repairedTags();
     if (!RepairCheck::textNeedsRepair(unitsOf(text), text.size(), tags, stop))
@@ -433,7 +332,7 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages, Sto
     QStringList told;
     QString work;
     try {
-        work = repairSteps(text, &told, stop);
+        work = repairSteps(text, &told, stop, itemTags);
     } catch (const std::bad_alloc &) {
         // A text too large to repair in the memory there is stays as it stood, and is refused
         // for its own fault.
@@ -445,37 +344,42 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages, Sto
     return work;
 }
 
-QString VLXParseFeed::repairSteps(const QString &text, QStringList *messages, StopCheck *stop)
+QString VLXParseFeed::repairSteps(const QString &text, QStringList *messages, StopCheck *stop,
+                                  std::vector<ItemCheck::TagLines> *itemTags)
 {
     // Every step finds what it repairs outside the CDATA sections, comments and instructions (see
     // KeptMarkup): "a < b" in a show note, or "<?x >?>", is their text, and a well-formed feed
-    // stays one. Each step reads the parts of the text the step before left. None adds or takes
-    // out a line break, so every line of the repaired text stands where it stood.
+    // stays one. None adds or takes out a line break, so every line of the repaired text stands
+    // where it stood.
     // 1. Double-encoded apostrophes. One pass leaves none: the replacement cannot form a new
     // occurrence with its neighbours.
     QString work = replacedOutsideKeptMarkup(text, "&amp;apos;"_L1, u"&apos;", stop);
-    if (work.constData() != text.constData())
-        messages->append(u"Fix double encoding of the apostrophe"_s);
-    // 2. The blanks after the "<" of a tag the written tags around it make certain.
-    bool spaced = false;
-    work = SpacedTagRepair::repaired(work, repairedTags(), &spaced, stop);
-    if (spaced)
-        messages->append(u"Removed illegal whitespace at start of XML tags"_s);
-    // 3. A closing tag of the prolog that some tools write at the end.
+    const bool apostrophes = work.constData() != text.constData();
+    // 2. A closing tag of the prolog that some tools write at the end.
     const QString before = work;
     work = replacedOutsideKeptMarkup(work, "</xml>"_L1, u"", stop);
-    if (work.constData() != before.constData())
+    const bool xmlEnds = work.constData() != before.constData();
+    // 3. One reading of the tags tells the spaced tags that are certain and the values, and
+    // the text is written again with the blanks after those "<" taken out and the values
+    // escaped.
+    const TagReading reading(work, repairedTags(), true, stop);
+    if (itemTags)
+        *itemTags = ItemCheck::linesOf(work, reading.itemTags());
+    std::vector<bool> fixed(std::size_t(repairedTags().size()), false);
+    work = rewritten(work, reading, repairedTags(), -1, &fixed, stop);
+    if (work.isNull())
+        return work;
+    if (apostrophes)
+        messages->append(u"Fix double encoding of the apostrophe"_s);
+    if (!reading.certain().empty())
+        messages->append(u"Removed illegal whitespace at start of XML tags"_s);
+    if (xmlEnds)
         messages->append(u"Removed </xml> tag that shouldn't exist"_s);
-    // 4. Tag values re-escaped.
-    for (const QString &tag : repairedTags()) {
-        bool changed = false;
-        work = fixEntityEncodingText(work, tag, &changed, stop);
-        if (work.isNull())
-            return work;
-        if (changed)
-            messages->append(u"Fixed the encoding in the value of the %1 tag"_s.arg(tag));
+    for (std::size_t i = 0; i < fixed.size(); ++i) {
+        if (fixed[i])
+            messages->append(u"Fixed the encoding in the value of the %1 tag"_s.arg(repairedTags()[qsizetype(i)]));
     }
-    // 5. The blanks before a ">" that ends a tag, with no message. It comes last, so that only
+    // 4. The blanks before a ">" that ends a tag, with no message. It comes last, so that only
     // the tags the repairs keep lose them: in a value escaped above ("Use the <br > tag"), in
     // text and in quoted values a ">" is the author's, and so are the blanks before it.
     return withoutBlanksBeforeTagEnds(work, stop);

@@ -128,6 +128,14 @@ void VLXParseFeed::noteErrors(const vlxXMLDOM &dom)
     m_xmlErrorDict[descriptionKey] = ShownText::sentence(description);
 }
 
+void VLXParseFeed::refuseLostItem(int line)
+{
+    m_refusalLine = qMax(1, line + m_lineShift);
+    m_xmlErrorDict = {{QLatin1String(vlxXMLDOM::kErrorDescriptionKey), ItemCheck::description()},
+                      {QLatin1String(vlxXMLDOM::kErrorLineNumberKey), m_refusalLine}};
+    m_cause = Cause::NotWellFormed;
+}
+
 int VLXParseFeed::refuse(const QString &reason)
 {
     m_refusal = reason;
@@ -187,6 +195,7 @@ bool VLXParseFeed::repair(QString &work)
 {
     m_repairs.clear();
     m_unrepaired = QString();
+    m_itemTags.clear();
     // The check repaired this very text and parsed what the repairs made of it: the read takes
     // that text and its tree, and the repairs are not made a second time.
     const QString source = std::exchange(m_checkedSource, QString());
@@ -202,7 +211,7 @@ bool VLXParseFeed::repair(QString &work)
     }
     const qint64 total = work.size();
     StopCheck stop([this, total] { return report(Stage::Checking, 0, total); });
-    QString repaired = repairText(work, &m_repairs, &stop);
+    QString repaired = repairText(work, &m_repairs, &stop, &m_itemTags);
     if (stop.stopped()) {
         m_repairs.clear();
         return false;
@@ -216,15 +225,23 @@ std::unique_ptr<vlxXMLDOM> VLXParseFeed::treeToRead(const QString &text, const Q
 {
     *read = &text;
     std::unique_ptr<vlxXMLDOM> dom = documentFor(text);
-    if (!dom->xmlTree() && !dom->wasStopped() && !m_unrepaired.isNull()) {
+    // A repaired text that lost an item the text starts is refused as one that does not parse.
+    const int lost = dom->xmlTree() && !m_unrepaired.isNull()
+        ? ItemCheck::firstLost(std::exchange(m_itemTags, {}), dom->linesOfItems())
+        : 0;
+    if ((!dom->xmlTree() || lost > 0) && !dom->wasStopped() && !m_unrepaired.isNull()) {
         std::unique_ptr<vlxXMLDOM> asItStood = documentFor(m_unrepaired);
         if (asItStood->xmlTree() || asItStood->wasStopped()) {
             dom = std::move(asItStood);
             *read = &m_unrepaired;
             m_repairs.clear();
         } else {
-            // The text as it stood tells why, in its own lines.
-            noteErrors(*asItStood);
+            dom = std::move(asItStood);
+            // The text as it stood tells why, in its own lines, but for the item it would lose.
+            if (lost > 0)
+                refuseLostItem(lost);
+            else
+                noteErrors(*dom);
         }
     } else if (!dom->xmlTree() && !dom->wasStopped()) {
         noteErrors(*dom);
@@ -376,7 +393,8 @@ int VLXParseFeed::checkRepaired(QString &work, std::unique_ptr<vlxXMLDOM> &faile
     const qint64 total = work.size();
     StopCheck stop([this, total] { return report(Stage::Checking, 0, total); });
     QStringList messages;
-    QString repaired = repairText(work, &messages, &stop);
+    std::vector<ItemCheck::TagLines> itemTags;
+    QString repaired = repairText(work, &messages, &stop, &itemTags);
     if (stop.stopped())
         return Stopped;
     if (repaired.isSharedWith(work))
@@ -399,6 +417,10 @@ int VLXParseFeed::checkRepaired(QString &work, std::unique_ptr<vlxXMLDOM> &faile
         // large for the parser has none of its own, and the text's is told.
         if (!dom->wasBeyondLimits())
             failed = std::move(dom);
+        return NotAFeed;
+    }
+    if (const int lost = ItemCheck::firstLost(itemTags, dom->linesOfItems())) {
+        refuseLostItem(lost);
         return NotAFeed;
     }
     if (const FeedFormat format = FeedFormat::of(*dom); !format.isFeed()) {

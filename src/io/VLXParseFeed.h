@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/ItemCheck.h"
+
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -169,8 +171,11 @@ public:
     // A stopped `stop` ends the repairs early: what they answer then is of no use. A text the
     // repairs would take past the parser's input limit (vlxXMLDOM::maximumInputSize), or that
     // there is no memory to repair, comes back as it stood, with no message.
+    // With itemTags, the lines of the start tags of items and entries of the text (see
+    // ItemCheck), told when the repairs changed it.
     static QString repairText(const QString &text, QStringList *messages,
-                              StopCheck *stop = nullptr);
+                              StopCheck *stop = nullptr,
+                              std::vector<ItemCheck::TagLines> *itemTags = nullptr);
     // How many texts repairText has repaired (passed its check that a repair applies) since the
     // program started: a test counts with it that an open repairs its text once.
     static quint64 textsRepaired();
@@ -200,12 +205,16 @@ private:
     // The elements whose values the repairs escape again.
     static const QStringList &repairedTags();
     // The repairs, in order, on a text that needs one; null when they would grow it too large.
-    static QString repairSteps(const QString &text, QStringList *messages, StopCheck *stop);
+    static QString repairSteps(const QString &text, QStringList *messages, StopCheck *stop,
+                               std::vector<ItemCheck::TagLines> *itemTags);
     // The working copy, led by an XML declaration when it had none (prologAdded tells which).
     // Notes by how many lines it starts before or after the text (m_lineShift).
     QString workingCopyWithProlog(const QString &text, bool &prologAdded);
     // The parser's report of a tree that failed, its line taken back to the text handed in.
     void noteErrors(const vlxXMLDOM &dom);
+    // Refuses a repaired text whose document lost an item the text starts (ItemCheck), at the
+    // line of the working copy where that item starts.
+    void refuseLostItem(int line);
     // Refuses a well-formed document that holds no feed, saying why and naming the line of its
     // root element (m_rootLine); answers ReadFailed.
     int refuse(const QString &reason);
@@ -267,6 +276,8 @@ private:
     int m_lineShift = 0;
     QString m_unrepaired;
     QStringList m_repairs;
+    // The start tags of the items of the text the repairs changed (see ItemCheck).
+    std::vector<ItemCheck::TagLines> m_itemTags;
     QUrl m_baseAddress; // empty when there is none
     qint64 m_itemCount = 0;
     // The working copy of the text parseFeed reads. The readers let go of it (releaseText)

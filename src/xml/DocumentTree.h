@@ -291,6 +291,9 @@ struct DocumentTree
     // parser's dictionary holds them; and the number that no other tree of the run has.
     std::vector<const char *> namespaces;
     quint64 serial = 0;
+    // The lines of the elements named item or entry (any prefix, any letter case), in document
+    // order: the line of their start tag's ">", as the parser counts lines.
+    std::vector<int> itemLines;
 
     const TreeNode *node(quint32 index) const { return &nodes[index]; }
     quint32 childIndex(const TreeNode *parent, quint32 i) const

@@ -93,6 +93,12 @@ void startElement(void *ctx, const xmlChar *localname, const xmlChar *prefix, co
         xmlStopParser(state->mainContext);
         return;
     }
+    // Most names start with neither letter, and cost one comparison.
+    const auto *local = reinterpret_cast<const char *>(localname);
+    const char initial = char(local[0] | 0x20);
+    if ((initial == 'i' && qstricmp(local, "item") == 0)
+        || (initial == 'e' && qstricmp(local, "entry") == 0))
+        tree->itemLines.push_back(static_cast<xmlParserCtxtPtr>(ctx)->input->line);
     TreeNode &node = tree->nodes[index];
     node.ns = state->namespaceNumber(reinterpret_cast<const char *>(uri));
     node.firstAttribute = quint32(tree->attributes.size());

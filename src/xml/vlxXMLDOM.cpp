@@ -386,6 +386,11 @@ void vlxXMLDOM::releaseBeforeChild(int index, const vlxXMLNode *handle)
     d->tree->releaseBefore(boundary, d->tree->node(boundary)->parent);
 }
 
+std::vector<int> vlxXMLDOM::linesOfItems() const
+{
+    return d->tree ? d->tree->itemLines : std::vector<int>();
+}
+
 qint64 vlxXMLDOM::heldBlockBytes() const
 {
     return d->tree ? d->tree->nodes.heldBytes() + d->tree->text.heldBytes() : 0;

@@ -6,6 +6,7 @@
 #include <QVariantMap>
 #include <functional>
 #include <memory>
+#include <vector>
 
 struct _xmlParserCtxt;
 
@@ -115,6 +116,9 @@ public:
     // again; the child, everything after it and the kept nodes read as before. This is the one
     // operation that changes a parsed tree, so no other thread may read the tree meanwhile.
     void releaseBeforeChild(int index, const vlxXMLNode *parent);
+    // The lines of the elements named item or entry (any prefix, any letter case), at any depth,
+    // in document order: the line of their start tag's ">". Empty without a tree.
+    std::vector<int> linesOfItems() const;
     // Bytes the tree's node and string blocks hold (for measuring; 0 without a tree).
     qint64 heldBlockBytes() const;
 

@@ -257,19 +257,21 @@ TEST(VLXParseFeedRepair, CDATACommentsAndInstructionsKeepTheirBlanks)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-// An end tag looks 64 open elements down for the spaced start tag it closes, past spaced tags
-// of the text that close nothing; one further down stays as written.
-TEST(VLXParseFeedRepair, AnEndTagFindsItsSpacedStartSixtyFourElementsDown)
+// An end tag finds the spaced start tag it closes however many spaced start tags lie above it
+// (each mended with it, so that the parser names the fault the written text has), up to 65,536
+// elements open at once: past that, no spaced tag is mended.
+TEST(VLXParseFeedRepair, AnEndTagFindsItsSpacedStartUpTo65536OpenElements)
 {
-    for (const int between : {0, 64, 65}) {
+    for (const int between : {0, 65, 65534, 65535}) {
         SCOPED_TRACE(between);
         QString text = u"<rss>\n< item>"_s;
         for (int k = 0; k < between; ++k)
             text += u"\n< x>"_s;
         text += u"\n</item></rss>"_s;
         QStringList messages;
-        EXPECT_EQ(VLXParseFeed::repairText(text, &messages).startsWith(u"<rss>\n<item>"),
-                  between <= 64);
+        const QString repaired = VLXParseFeed::repairText(text, &messages);
+        EXPECT_EQ(repaired.startsWith(u"<rss>\n<item>"), between <= 65534);
+        EXPECT_EQ(repaired.count(u"< x>"), between <= 65534 ? 0 : between);
     }
 }
 

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QHash>
+#include <QStringList>
+#include <QStringView>
+
+#include <vector>
+
+// The names of the tags a walk of a feed's text meets, each given a number the first time it is
+// seen, so that the walk compares and counts numbers rather than texts. Names that differ in the
+// letter case of ASCII letters alone get one number ("<Item>", "<item>"), as the repairs read
+// them. The names point into the text, which must outlive the table.
+class TagNames
+{
+public:
+    // `valueTags`: the names of the values the repairs escape (see valueOf).
+    explicit TagNames(const QStringList &valueTags);
+
+    int idOf(QStringView name);
+    int count() const { return int(m_valueOf.size()); }
+    // The index in `valueTags` of the value a name stands for, or -1.
+    int valueOf(int id) const { return m_valueOf[std::size_t(id)]; }
+    // Whether the name, without its prefix, is "item" or "entry": what a feed's items are.
+    bool isItem(int id) const { return m_item[std::size_t(id)]; }
+
+private:
+    // A name compared and hashed with its ASCII letters folded to lower case.
+    struct Key
+    {
+        QStringView name;
+        static char16_t folded(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
+        friend bool operator==(const Key &a, const Key &b)
+        {
+            if (a.name.size() != b.name.size())
+                return false;
+            for (qsizetype i = 0; i < a.name.size(); ++i) {
+                if (folded(a.name[i].unicode()) != folded(b.name[i].unicode()))
+                    return false;
+            }
+            return true;
+        }
+        friend size_t qHash(const Key &key, size_t seed)
+        {
+            size_t hash = seed ^ size_t(key.name.size());
+            for (const QChar c : key.name)
+                hash = hash * 31 + folded(c.unicode());
+            return hash;
+        }
+    };
+
+    QStringList m_valueTags;
+    QHash<Key, int> m_ids;
+    std::vector<int> m_valueOf;
+    std::vector<bool> m_item;
+    // The last name asked about: an end tag mostly follows its start tag's text.
+    Key m_last {};
+    int m_lastId = -1;
+};

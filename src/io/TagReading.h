@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QStringList>
+#include <QStringView>
+
+#include <vector>
+
+class StopCheck;
+
+// The one reading of a feed's tags that every repair made before parsing takes: a walk of the
+// text's tags in order (TagTokens) that tells which spaced tags are certain, where each value the
+// repairs escape starts and ends, and where the items start. The repairs ask it rather than read
+// the tags again, so that a tag is the same tag to every rule.
+//
+// The walk keeps the elements open on a stack, as written tags and spaced tags made certain
+// open and close them:
+// - a spaced start tag is one only where a tool would write it (TagTokens::Token::
+//   atMarkupPosition); among text ("http://x/< b >1") it is the author's text;
+// - a spaced start tag and the end tag that closes it in order, written or spaced, make each
+//   other certain ("< item>" … "</item>" or "< /item>"), and so does a written start tag with a
+//   spaced end tag that closes it; start tags still open above the element an end tag closes
+//   are passed over when spaced (the author's text) and close with it, broken, when written;
+// - a spaced end tag closes an element only where no written end tag of its name follows before
+//   a start tag of its name, an item, or the end of one of the elements around it
+//   ("< /title> please</title>" is text, "< /category> <category>" an end);
+// - a spaced empty tag ("< link href='x'/>") is certain when the element around it closes in
+//   order.
+//
+// A value (a start tag of one of `valueTags`, its content up to its own end tag) holds the
+// author's text: its tags are its own markup, and close with it. Its end is in doubt where the
+// structure shows it was left open or closed by a misspelt tag, before its own end tag:
+// - an end tag, written or spaced, of an element open around it ("</item>", "< /channel>");
+// - a start tag of its own name, written, or spaced where a tool would write one;
+// - a start tag of an item or entry with its ">", written, or spaced where a tool would write
+//   one;
+// - a written end tag of its own name that is not one ("</title" with no ">").
+// Such a value is no value: it stays as written, its start tag is markup (certain when spaced),
+// and its content is read again as the feed's markup. A value read again that way is read once
+// more at most: a stretch is read a bounded number of times, whatever its names and depths.
+//
+// Past 65,536 elements open at once (or as many spaced empty tags waiting), the walk makes no
+// spaced tag certain, and from there on a written end tag in a value that its markup did not
+// open leaves the value in doubt.
+class TagReading
+{
+public:
+    struct Value
+    {
+        qsizetype start = 0; // after its start tag's ">"
+        qsizetype end = 0; // its end tag's "<"
+        int tag = 0; // the index of its name in `valueTags`
+        bool escapable = false; // its start tag holds no attribute: the repair escapes it
+        bool holdsParts = false; // comments, instructions or CDATA sections
+        bool holdsSection = false; // a CDATA section among them
+    };
+
+    struct Span
+    {
+        qsizetype lt = 0; // a tag's "<"
+        qsizetype end = 0; // its ">"
+    };
+
+    // With `spaced`, tags spaced after their "<" are read too; without, they are text.
+    TagReading(QStringView text, const QStringList &valueTags, bool spaced,
+               StopCheck *stop = nullptr);
+
+    // The "<" of the spaced tags that are certain, in order.
+    const std::vector<qsizetype> &certain() const { return m_certain; }
+    // The values closed by their own end tag, in order.
+    const std::vector<Value> &values() const { return m_values; }
+    // Every start tag of an item or entry (any prefix, any letter case) with its ">",
+    // written, or spaced where a tool would write one, whatever the walk made of it.
+    const std::vector<Span> &itemTags() const { return m_itemTags; }
+
+private:
+    friend class TagWalk;
+    std::vector<qsizetype> m_certain;
+    std::vector<Value> m_values;
+    std::vector<Span> m_itemTags;
+};
