@@ -10,6 +10,7 @@ TagIndex::TagIndex(QStringView text, TagNames &names, StopCheck *stop)
     TagTokens::Token token;
     int value = -1; // the name of the value the tags are in, or -1
     while (tokens.next(&token)) {
+        ++m_tagsRead;
         const FeedTextScan::Tag &tag = token.tag;
         if (tag.end < 0)
             continue;

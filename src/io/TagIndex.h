@@ -37,6 +37,8 @@ public:
     qsizetype nextEnd(int name, qsizetype from) const { return m_ends.next(name, from); }
     qsizetype nextStart(int name, qsizetype from) const { return m_starts.next(name, from); }
     qsizetype nextItemStart(qsizetype from) const;
+    // How many tags the index read to be made.
+    quint64 tagsRead() const { return m_tagsRead; }
 
 private:
     // The positions of the tags of one kind, name by name, each name's in order.
@@ -55,4 +57,5 @@ private:
 
     Lists m_writtenEnds, m_ends, m_starts;
     std::vector<qsizetype> m_items;
+    quint64 m_tagsRead = 0;
 };

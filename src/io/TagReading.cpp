@@ -5,6 +5,7 @@
 #include "io/TagTokens.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -17,6 +18,8 @@ constexpr std::size_t kDeepest = 65536;
 // How many of the elements around one a spaced end tag's question looks at: the parent ends
 // before the others in any feed that closes its elements.
 constexpr qsizetype kAncestorsAsked = 8;
+
+std::atomic<quint64> tagsReadInAll {0};
 
 // What the tags after a spaced end tag say of it.
 enum class Verdict { End, Text };
@@ -57,7 +60,9 @@ public:
     void run()
     {
         TagTokens::Token token;
+        quint64 read = 0;
         while (m_tokens.next(&token)) {
+            ++read;
             const int name = m_names.idOf(token.name);
             noteItem(token, name);
             if (inValue())
@@ -65,6 +70,7 @@ public:
             else
                 markupTag(token, name);
         }
+        tagsReadInAll += read + (m_index ? m_index->tagsRead() : 0);
         std::vector<qsizetype> &certain = m_out.m_certain;
         if (m_gaveUp || !StopCheck::goOn(m_stop)) {
             certain.clear();
@@ -347,6 +353,11 @@ private:
     std::optional<TagIndex> m_index; // made when a spaced end tag first asks
     bool m_gaveUp = false;
 };
+
+quint64 TagReading::tagsRead()
+{
+    return tagsReadInAll.load();
+}
 
 TagReading::TagReading(QStringView text, const QStringList &valueTags, bool spaced, StopCheck *stop)
 {

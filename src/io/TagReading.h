@@ -68,6 +68,10 @@ public:
     const std::vector<qsizetype> &certain() const { return m_certain; }
     // The values closed by their own end tag, in order.
     const std::vector<Value> &values() const { return m_values; }
+    // How many tags the readings have read since the program started, a tag read again counted
+    // again: a test counts with it that no stretch is read more than a few times.
+    static quint64 tagsRead();
+
     // Every start tag of an item or entry (any prefix, any letter case) with its ">",
     // written, or spaced where a tool would write one, whatever the walk made of it.
     const std::vector<Span> &itemTags() const { return m_itemTags; }

@@ -1,0 +1,166 @@
+// The one reading of a feed's tags that the repairs before parsing ask: when a value's end is in
+// doubt, when a spaced end tag ends its element, and that no stretch of the text is read more
+// than a few times, whatever names and depths it holds.
+#include "io/TagReading.h"
+#include "io/VLXParseFeed.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString repaired(const QString &text)
+{
+    QStringList messages;
+    return VLXParseFeed::repairText(text, &messages);
+}
+
+} // namespace
+
+// A value whose end the structure leaves in doubt stays as written (its "&" bare), and the
+// tags in it are read as the feed's markup; any other tag in a value is the author's text,
+// escaped with it.
+TEST(TagReading, AValueInDoubtStaysAsWrittenAndAnyOtherIsEscaped)
+{
+    const struct
+    {
+        QString text, repaired;
+    } rows[] = {
+        // An end tag of an element around the value, written or spaced, with or without its ">".
+        {u"<item><title>a & b</item><x>c</title></x>"_s, {}},
+        {u"<item><title>a & b< /item></title>"_s, u"<item><title>a & b</item></title>"_s},
+        {u"<item><title>a & b</item\n<link>x</link>"_s, {}},
+        // A start tag of an item, written with its ">", or spaced where a tool writes tags.
+        {u"<channel><title>a & b <item></title>"_s, {}},
+        {u"<channel><title>a & b\n< item></title>"_s, u"<channel><title>a & b\n<item></title>"_s},
+        {u"<feed><title>a & b\n  < entry></title>"_s, u"<feed><title>a & b\n  <entry></title>"_s},
+        // A start tag of its own name, written (with or without its ">"), or spaced where a
+        // tool writes tags; its own end tag misspelt.
+        {u"<channel><title>a & b <title>c</title>"_s, u"<channel><title>a & b <title>c</title>"_s},
+        {u"<channel><title>a & b <title</title>"_s, {}},
+        {u"<channel><title>a & b\n< title>c</title>"_s,
+         u"<channel><title>a & b\n<title>c</title>"_s},
+        {u"<channel><title>a & b</title x>"_s, {}},
+        // Anything else is the author's: spaced tags among text, an item tag no ">" ends, end
+        // tags of elements closed before, in a comment, or in an earlier value.
+        {u"<channel><title>a & b < item> c</title>"_s,
+         u"<channel><title>a &amp; b &lt; item&gt; c</title>"_s},
+        {u"<channel><title>Why the < title> tag & more</title>"_s,
+         u"<channel><title>Why the &lt; title&gt; tag &amp; more</title>"_s},
+        {u"<channel><description>use the <item element & more</description>"_s,
+         u"<channel><description>use the &lt;item element &amp; more</description>"_s},
+        {u"<channel><x></x><title>a </x> & b</title>"_s,
+         u"<channel><x></x><title>a &lt;/x&gt; &amp; b</title>"_s},
+        {u"<channel><category><p>x</p></category><title>a </p> & b</title>"_s,
+         u"<channel><category><p>x</p></category><title>a &lt;/p&gt; &amp; b</title>"_s},
+        {u"<channel><!-- <p> --><description>a & b</p></description>"_s,
+         u"<channel><!-- <p> --><description>a &amp; b&lt;/p&gt;</description>"_s},
+        {u"<channel><description><p>x</description><description>a</p> & b</description>"_s,
+         u"<channel><description>&lt;p&gt;x</description><description>a&lt;/p&gt; &amp; "
+         u"b</description>"_s},
+        {u"<channel><description><p>a & b</p></description>"_s,
+         u"<channel><description>&lt;p&gt;a &amp; b&lt;/p&gt;</description>"_s},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text.toStdString());
+        EXPECT_EQ(repaired(row.text).toStdString(),
+                  (row.repaired.isNull() ? row.text : row.repaired).toStdString());
+    }
+}
+
+// A spaced end tag ends its element, unless a written end tag of its name follows before a start
+// tag of its name (written, or spaced where a tool writes tags), an item's start or the end of
+// the element around: the tags a value holds, and those in comments and CDATA sections, are
+// passed over.
+TEST(TagReading, ASpacedEndTagEndsItsElementUnlessAWrittenOneFollows)
+{
+    const struct
+    {
+        QString text, repaired;
+    } rows[] = {
+        {u"<item><title>a < /title> b</title></item>"_s,
+         u"<item><title>a &lt; /title&gt; b</title></item>"_s},
+        {u"<x>a< /x> b</x>"_s, {}},
+        {u"<item><title>Ep< /title></item>"_s, u"<item><title>Ep</title></item>"_s},
+        {u"<item><category>News< /category><category>Tech</category></item>"_s,
+         u"<item><category>News</category><category>Tech</category></item>"_s},
+        {u"<channel><title>Show< /title>\n<image>\n< title>Logo</title></image>"_s,
+         u"<channel><title>Show</title>\n<image>\n<title>Logo</title></image>"_s},
+        {u"<channel>< title>Show< /title><item><title>Ep</title></item>"_s,
+         u"<channel><title>Show</title><item><title>Ep</title></item>"_s},
+        {u"<a><b>x< /b></a><c>y</b></c>"_s, u"<a><b>x</b></a><c>y</b></c>"_s},
+        {u"<item><title>T< /title><description>a </title> b</description></item>"_s,
+         u"<item><title>T</title><description>a &lt;/title&gt; b</description></item>"_s},
+        {u"<item>< title>Ep< /title><description><![CDATA[</title>]]></description></item>"_s,
+         u"<item><title>Ep</title><description><![CDATA[</title>]]></description></item>"_s},
+        {u"<item><title>Ep< /title><!-- </title> --></item>"_s,
+         u"<item><title>Ep</title><!-- </title> --></item>"_s},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.text.toStdString());
+        EXPECT_EQ(repaired(row.text).toStdString(),
+                  (row.repaired.isNull() ? row.text : row.repaired).toStdString());
+    }
+}
+
+// Texts that take the reading's turns (names and depths that alternate, a new name at every tag,
+// values left open inside values, end tags no value opened) are read a bounded number of times
+// a tag, at every size.
+TEST(TagReading, EveryStretchIsReadABoundedNumberOfTimes)
+{
+    const auto repeated = [](const QString &piece, int times) { return piece.repeated(times); };
+    const struct
+    {
+        const char *what;
+        std::function<QString(int)> make;
+    } shapes[] = {
+        {"names that take turns",
+         [&](int n) { return u"<item>"_s + repeated(u"<a>1< /a><b>2< /b>"_s, n) + u"</item>"_s; }},
+        {"a new name each time",
+         [](int n) {
+             QString text = u"<item>"_s;
+             for (int k = 0; k < n; ++k)
+                 text += u"<n%1>1< /n%1>"_s.arg(k);
+             return text + u"</item>"_s;
+         }},
+        {"three names at two depths",
+         [&](int n) {
+             return u"<item>"_s + repeated(u"<a><b>1< /b>< /a><c><b>2< /b>< /c>"_s, n)
+                 + u"</item>"_s;
+         }},
+        {"a spaced title and description that take turns",
+         [&](int n) {
+             return u"< item>"_s
+                 + repeated(u"< title>a< /title>< description>b< /description>"_s, n)
+                 + u"< /item>"_s;
+         }},
+        {"start tags, then end tags no one opened",
+         [&](int n) {
+             return u"<item><description>& "_s + repeated(u"<a>"_s, n) + repeated(u"</b>"_s, n)
+                 + u"</description></item>"_s;
+         }},
+        {"titles left open in a title",
+         [&](int n) { return u"< item>"_s + repeated(u"\n< title>x"_s, n) + u"\n< /item>"_s; }},
+        {"values left open in values",
+         [&](int n) {
+             return u"<item><title>\n<description>\n<dc:title>\n<dc:description>\n"
+                    u"<content:encoded>"_s
+                 + repeated(u"<b>x</b> & "_s, n) + u"</content:encoded></item>"_s;
+         }},
+        {"spaced end tags before a written one",
+         [&](int n) { return u"<x>"_s + repeated(u"a< /x>"_s, n) + u"</x>"_s; }},
+    };
+    for (const auto &shape : shapes) {
+        for (const int n : {1000, 8000}) {
+            SCOPED_TRACE(u"%1, %2"_s.arg(QLatin1String(shape.what)).arg(n).toStdString());
+            const QString text = shape.make(n);
+            const qsizetype tags = text.count(u'<');
+            const quint64 before = TagReading::tagsRead();
+            repaired(text);
+            EXPECT_LE(TagReading::tagsRead() - before, quint64(12 * tags));
+        }
+    }
+}
