@@ -33,6 +33,7 @@ TEST(TagReading, AValueInDoubtStaysAsWrittenAndAnyOtherIsEscaped)
         {u"<item><title>a & b</item><x>c</title></x>"_s, {}},
         {u"<item><title>a & b< /item></title>"_s, u"<item><title>a & b</item></title>"_s},
         {u"<item><title>a & b</item\n<link>x</link>"_s, {}},
+        {u"<x><title>a <x><b>y</x> </x> & b</title></x>"_s, {}},
         // A start tag of an item, written with its ">", or spaced where a tool writes tags.
         {u"<channel><title>a & b <item></title>"_s, {}},
         {u"<channel><title>a & b\n< item></title>"_s, u"<channel><title>a & b\n<item></title>"_s},
@@ -92,6 +93,8 @@ TEST(TagReading, ASpacedEndTagEndsItsElementUnlessAWrittenOneFollows)
         {u"<channel>< title>Show< /title><item><title>Ep</title></item>"_s,
          u"<channel><title>Show</title><item><title>Ep</title></item>"_s},
         {u"<a><b>x< /b></a><c>y</b></c>"_s, u"<a><b>x</b></a><c>y</b></c>"_s},
+        {u"<channel><title>Show< /title><item><link>x</title></link></item>"_s,
+         u"<channel><title>Show</title><item><link>x</title></link></item>"_s},
         {u"<item><title>T< /title><description>a </title> b</description></item>"_s,
          u"<item><title>T</title><description>a &lt;/title&gt; b</description></item>"_s},
         {u"<item>< title>Ep< /title><description><![CDATA[</title>]]></description></item>"_s,

@@ -4,6 +4,8 @@
 // leave, on the line the parser names.
 #include "FeedReadTest.h"
 #include "io/FeedLoader.h"
+#include "io/VLXRSSWriter.h"
+#include "xml/UTF8Writer.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <QXmlStreamReader>
@@ -21,7 +23,8 @@ struct Format
     bool atom = false;
 };
 const QString kDeclarations = u" xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
-                              u"xmlns:content=\"http://purl.org/rss/1.0/modules/content/\""_s;
+                              u"xmlns:content=\"http://purl.org/rss/1.0/modules/content/\" "
+                              u"xmlns:media=\"http://search.yahoo.com/mrss/\""_s;
 const Format kFormats[] = {
     {"RSS 2.0", u"<rss version=\"2.0\"%1>\n<channel>"_s, {}, u"item"_s, u"</channel>\n</rss>"_s},
     {"RSS 1.0",
@@ -41,15 +44,16 @@ QString linkOf(int n)
     return u"https://example.org/%1"_s.arg(n);
 }
 
-// A feed of three items (entries), one element a line: item n has the title "Episode n", the
-// link linkOf(n) and, unless the field is the title, `field` with the value "Notes n".
-// `lines(n)` may rewrite the lines of item n; `lines(0)` those of the channel, its title alone.
+// A feed of three items (entries), or `items`, one element a line: item n has the title
+// "Episode n", the link linkOf(n) and, unless the field is the title, `field` with the value
+// "Notes n". `lines(n)` may rewrite the lines of item n; `lines(0)` those of the channel, its
+// title alone.
 QByteArray feedOf(const Format &format, const QString &field,
-                  const std::function<void(int, QStringList &)> &lines)
+                  const std::function<void(int, QStringList &)> &lines, int items = 3)
 {
     QStringList out {u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>"_s,
                      format.open.arg(kDeclarations)};
-    for (int n = 0; n <= 3; ++n) {
+    for (int n = 0; n <= items; ++n) {
         QStringList item {n == 0 ? u"<title>Show</title>"_s
                                  : u"<title>Episode %1</title>"_s.arg(n)};
         if (n > 0) {
@@ -71,10 +75,10 @@ QByteArray feedOf(const Format &format, const QString &field,
 }
 
 // Every item the text starts is read, in order, with its own link.
-void expectEveryItemWhole(const VLXFeed &feed)
+void expectEveryItemWhole(const VLXFeed &feed, int items = 3)
 {
-    ASSERT_EQ(feed.countOfItems(), 3);
-    for (int n = 1; n <= 3; ++n)
+    ASSERT_EQ(feed.countOfItems(), items);
+    for (int n = 1; n <= items; ++n)
         EXPECT_EQ(feed.itemAtIndex(n - 1)->link(), linkOf(n));
 }
 
@@ -90,6 +94,14 @@ QStringList valuesIn(const QString &text, const QString &qualifiedName)
     }
     EXPECT_FALSE(reader.hasError()) << reader.errorString().toStdString();
     return values;
+}
+
+// The item as the program writes it: every value it read.
+std::string written(const VLXItems &item)
+{
+    UTF8Writer out;
+    VLXRSSWriter(false).appendItem(out, item, u"  "_s, true);
+    return out.take().toStdString();
 }
 
 QString descriptionOf(const FeedLoader::Result &result)
@@ -304,15 +316,14 @@ TEST_F(ValueRepairs, ARepairStopsAtTheParsersLimit)
 // descriptions and the encoded content of every format.
 TEST_F(ValueRepairs, StrayMarkupInAValueIsTheAuthorsText)
 {
-    const QString values[] = {u"Hello <b>bold</i> text"_s, u"one</p> two"_s,
-                              u"use the <item element"_s, u"<p>Fish & Chips</b></p>"_s,
-                              u"a < b</p>"_s};
+    const QString values[]
+        = {u"Hello <b>bold</i> text"_s, u"one</p> two"_s, u"use the <item element"_s,
+           u"<p>Fish & Chips</b></p>"_s, u"a < b</p>"_s};
     for (const Format &format : kFormats) {
-        for (const QString &field :
-             {u"description"_s, u"content:encoded"_s, u"dc:description"_s}) {
+        for (const QString &field : {u"description"_s, u"content:encoded"_s, u"dc:description"_s}) {
             for (const QString &value : values) {
-                SCOPED_TRACE(u"%1, %2: %3"_s.arg(QLatin1String(format.name), field, value)
-                                 .toStdString());
+                SCOPED_TRACE(
+                    u"%1, %2: %3"_s.arg(QLatin1String(format.name), field, value).toStdString());
                 const QByteArray bytes = feedOf(format, field, [&](int n, QStringList &item) {
                     if (n > 0)
                         item[2] = u"<%1>%2</%1>"_s.arg(field, value);
@@ -364,6 +375,131 @@ TEST_F(ValueRepairs, AFeedOfSpacedTagsOpensWhole)
             }
             EXPECT_TRUE(repairsOf(*result.feed)
                             .contains(u"Removed illegal whitespace at start of XML tags"_s));
+        }
+    }
+}
+
+// A spaced end tag outside the values closes its element where the tags after it say so (a start
+// tag of its name, written or spaced where a tool writes tags, an item's start), past the tags
+// of later values, comments and CDATA sections: the feed opens as its written twin does.
+TEST_F(ValueRepairs, ASpacedEndTagOutsideTheValuesIsMended)
+{
+    const struct
+    {
+        const char *what;
+        QStringList channel, item; // lines added to the channel (after its title) and to item 2
+    } rows[] = {
+        {"categories", {}, {u"<category>News< /category>"_s, u"<category>Tech</category>"_s}},
+        {"Dublin Core subjects",
+         {},
+         {u"<dc:subject>News< /dc:subject>"_s, u"<dc:subject>Tech</dc:subject>"_s}},
+        {"media contents",
+         {},
+         {u"<media:content url=\"a.mp3\">< /media:content>"_s,
+          u"<media:content url=\"b.mp3\"></media:content>"_s}},
+        {"a spaced start tag of its name",
+         {u"<dc:rights>Mine< /dc:rights>"_s, u"< dc:rights>Yours</dc:rights>"_s},
+         {}},
+        {"an end tag in a later value",
+         {},
+         {u"<dc:title>T< /dc:title>"_s, u"<dc:description>a </dc:title> b</dc:description>"_s}},
+        {"an end tag in a CDATA section",
+         {},
+         {u"< dc:title>T< /dc:title>"_s,
+          u"<dc:description><![CDATA[</dc:title>]]></dc:description>"_s}},
+        {"an item's start", {u"< dc:title>Show< /dc:title>"_s}, {u"< dc:title>Ep</dc:title>"_s}},
+    };
+    for (const Format &format : kFormats) {
+        for (const auto &row : rows) {
+            SCOPED_TRACE(
+                u"%1, %2"_s.arg(QLatin1String(format.name), QLatin1String(row.what)).toStdString());
+            const QByteArray spaced = feedOf(format, u"title"_s, [&](int n, QStringList &lines) {
+                lines << (n == 0 ? row.channel : n == 2 ? row.item : QStringList());
+            });
+            const FeedLoader::Result twin = opened(QByteArray(spaced).replace("< ", "<"));
+            const FeedLoader::Result result = opened(spaced);
+            ASSERT_EQ(twin.outcome, FeedLoader::Outcome::Loaded)
+                << descriptionOf(twin).toStdString();
+            ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded)
+                << descriptionOf(result).toStdString();
+            expectEveryItemWhole(*result.feed);
+            EXPECT_EQ(written(*result.feed->itemAtIndex(1)), written(*twin.feed->itemAtIndex(1)));
+            EXPECT_TRUE(repairsOf(*result.feed)
+                            .contains(u"Removed illegal whitespace at start of XML tags"_s));
+        }
+    }
+}
+
+// What is open around a value is the feed's own elements: the markup of an earlier value (its
+// unclosed "<br>", however many), of a comment, or of an element closed before, leaves nothing
+// open that a later value's stray end tag could end. The values read as written, references
+// beside their markup too.
+TEST_F(ValueRepairs, WhatIsOpenAroundAValueIsTheFeedsOwn)
+{
+    const struct
+    {
+        const char *what;
+        QString description; // of the last item
+        std::function<void(int, QStringList &)> before; // lines of the channel and the items
+        int items = 3;
+        QString read = {}; // the last description read; null: as written
+    } rows[] = {
+        {"64 unclosed tags before", u"Hello </br> world"_s,
+         [](int n, QStringList &lines) {
+             if (n == 1)
+                 lines[2] = u"<description>%1x</description>"_s.arg(u"<br>"_s.repeated(64));
+         }},
+        {"65 unclosed tags before", u"Hello </br> world"_s,
+         [](int n, QStringList &lines) {
+             if (n == 1)
+                 lines[2] = u"<description>%1x</description>"_s.arg(u"<br>"_s.repeated(65));
+         }},
+        {"past 65,536 unclosed tags before", u"a</p> b"_s,
+         [](int n, QStringList &lines) {
+             if (n > 0 && n < 1001)
+                 lines[2] = u"<description>%1x</description>"_s.arg(u"<br>"_s.repeated(66));
+         },
+         1001},
+        {"a paragraph closed in an earlier value", u"two</p> & three"_s,
+         [](int n, QStringList &lines) {
+             if (n == 1)
+                 lines[2] = u"<description><p>one</p></description>"_s;
+         }},
+        {"an element closed before", u"a </category> & b"_s,
+         [](int n, QStringList &lines) {
+             if (n == 1)
+                 lines << u"<category><p>News</p></category>"_s;
+         }},
+        {"a tag in a comment", u"Fish & chips</p> more"_s,
+         [](int n, QStringList &lines) {
+             if (n == 0)
+                 lines << u"<!-- template: <p> -->"_s;
+         }},
+        {"references beside markup", u"AT&T &lt;i&gt;hi&lt;/i&gt; <b>news</b>"_s,
+         [](int, QStringList &) {}, 3, u"AT&T <i>hi</i> <b>news</b>"_s},
+    };
+    for (const Format &format : kFormats) {
+        for (const auto &row : rows) {
+            SCOPED_TRACE(
+                u"%1, %2"_s.arg(QLatin1String(format.name), QLatin1String(row.what)).toStdString());
+            const QByteArray bytes = feedOf(
+                format, u"dc:description"_s,
+                [&](int n, QStringList &lines) {
+                    row.before(n, lines);
+                    if (n == row.items)
+                        lines[2] = u"<dc:description>%1</dc:description>"_s.arg(row.description);
+                },
+                row.items);
+            const FeedLoader::Result result = opened(bytes);
+            ASSERT_EQ(result.outcome, FeedLoader::Outcome::Loaded)
+                << descriptionOf(result).toStdString();
+            expectEveryItemWhole(*result.feed, row.items);
+            QStringList messages;
+            const QStringList values = valuesIn(
+                VLXParseFeed::repairText(QString::fromUtf8(bytes), &messages), u"dc:description"_s);
+            ASSERT_FALSE(values.isEmpty());
+            EXPECT_EQ(values.last().toStdString(),
+                      (row.read.isNull() ? row.description : row.read).toStdString());
         }
     }
 }
