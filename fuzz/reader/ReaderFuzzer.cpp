@@ -2,6 +2,9 @@
 // full read (with its repairs) run on every input, and the channel-only read as well. A text XML
 // reads as an RSS feed must open, the quick check of whether any repair applies must agree with
 // the repairs, and a text only the repairs open keeps every item and entry it starts.
+// The same bytes also make a feed of parts (common/TwinFeed): its values, its faults and which
+// of its own tags are spaced. The variant with its tags spaced opens with its written twin's
+// values or is refused, and is refused wherever its twin is.
 //
 // For coverage inside the library, instrument all of it, not only this file:
 //   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVLX_BUILD_FUZZ=ON \
@@ -11,11 +14,14 @@
 //   build-fuzz/fuzz/reader/fuzz_reader -max_len=16384 -timeout=20 -dict=fuzz/feeds.dict \
 //     work-corpus fuzz/reader/corpus tests/data/feeds
 
+#include "common/TwinFeed.h"
 #include "io/FeedTextScan.h"
+#include "io/ItemCheck.h"
 #include "io/KeptMarkup.h"
 #include "io/RepairCheck.h"
-#include "io/SpacedTagRepair.h"
+#include "io/TagReading.h"
 #include "io/VLXParseFeed.h"
+#include "io/VLXRSSWriter.h"
 #include "model/VLXFeed.h"
 #include "platform/AlertService.h"
 #include "platform/MemoryDefaultsStore.h"
@@ -25,10 +31,12 @@
 #include <libxml/parser.h>
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <cstdint>
 #include <cstdlib>
+#include <random>
 
 namespace {
 
@@ -167,6 +175,95 @@ bool readsAsRSS(const QString &text)
     return false;
 }
 
+// A feed of parts made of the bytes: the first chooses the format, the second a fault (which
+// field of which item is left open or misspelt, or none), the next four the spacing's seed, and
+// the rest, split at NUL bytes, the values of the channel's title and of each item's title,
+// description and link.
+TwinFeed twinOf(QByteArrayView bytes, std::uint32_t *seed)
+{
+    const auto byte = [&](qsizetype at) { return at < bytes.size() ? quint8(bytes[at]) : 0; };
+    TwinFeed feed;
+    feed.format = TwinFeed::Format(byte(0) % 3);
+    *seed = quint32(byte(2)) | quint32(byte(3)) << 8 | quint32(byte(4)) << 16
+        | quint32(byte(5)) << 24;
+    const QList<QByteArray> values
+        = bytes.size() > 6 ? bytes.sliced(6).toByteArray().split('\0') : QList<QByteArray>();
+    qsizetype next = 0;
+    const auto value = [&](const QString &fallback) {
+        return next < values.size() ? QString::fromUtf8(values[next++]) : fallback;
+    };
+    const bool atom = feed.format == TwinFeed::Format::Atom;
+    const QString description
+        = atom ? QStringLiteral("dc:description") : QStringLiteral("description");
+    feed.channel
+        = {{QStringLiteral("title"), value(QStringLiteral("Show"))},
+           atom ? TwinFeed::Field {QStringLiteral("link"),
+                                   {},
+                                   QStringLiteral(" href=\"https://e.org/\"")}
+                : TwinFeed::Field {QStringLiteral("link"), QStringLiteral("https://e.org/")}};
+    for (int n = 1; n <= 3; ++n) {
+        QList<TwinFeed::Field> item {{QStringLiteral("title"), value(QStringLiteral("Ep"))},
+                                     {description, value(QStringLiteral("Notes"))}};
+        const QString link = value(QStringLiteral("https://e.org/%1").arg(n));
+        item << (atom ? TwinFeed::Field {QStringLiteral("link"),
+                                         {},
+                                         QStringLiteral(" href=\"%1\"").arg(link.toHtmlEscaped())}
+                      : TwinFeed::Field {QStringLiteral("link"), link});
+        feed.items << item;
+    }
+    // Faults: none for most, else in item 1 to 3 (0: the channel), its title or description.
+    const int fault = byte(1);
+    if (fault % 4 != 0) {
+        QList<TwinFeed::Field> &fields
+            = fault / 16 % 4 == 0 ? feed.channel : feed.items[fault / 16 % 4 - 1];
+        fields[fault / 4 % 2].fault
+            = fault % 4 == 1 ? TwinFeed::Fault::LeftOpen : TwinFeed::Fault::Misspelt;
+    }
+    return feed;
+}
+
+struct Opened
+{
+    bool loaded = false;
+    int line = 0;
+    QString reading; // what the feed opened to, as the program writes it
+};
+
+Opened openedBytes(const QByteArray &bytes)
+{
+    const QString text = VLXParseFeed::stringFromXMLData(bytes);
+    VLXParseFeed reader;
+    Opened opened;
+    opened.loaded = reader.isItAFeed(text) == VLXParseFeed::Success
+        && reader.parseFeed(text, QString(), nullptr) == VLXParseFeed::Success;
+    opened.line = reader.refusalLine();
+    if (opened.loaded) {
+        static const QRegularExpression written(
+            QStringLiteral("<lastBuildDate>[^<]*</lastBuildDate>"));
+        opened.reading
+            = QString::fromUtf8(VLXRSSWriter(false).document(*reader.feed(), false, false, 0))
+                  .remove(written);
+    }
+    return opened;
+}
+
+// The twin property on the feed the bytes make: every own tag spaced, and a seeded half of them.
+void checkTwins(QByteArrayView bytes)
+{
+    std::uint32_t seed = 0;
+    const TwinFeed feed = twinOf(bytes, &seed);
+    const Opened twin = openedBytes(feed.written());
+    std::mt19937 random {seed};
+    for (const bool all : {true, false}) {
+        const Opened variant = openedBytes(
+            feed.text([&](int) { return all || std::bernoulli_distribution(0.5)(random); }));
+        if (!twin.loaded && variant.loaded)
+            std::abort();
+        if (twin.loaded && variant.loaded && twin.reading != variant.reading)
+            std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -194,8 +291,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QString work = VLXParseFeed::workingCopy(text);
         // The repaired text is XML but for the entities the reader knows beyond XML's own
         // ("&hellip;"), which the recovering parse passes over.
-        const int repaired = itemsAnywhere(VLXParseFeed::repairText(work, &told).toUtf8(), true);
+        const QString repairedText = VLXParseFeed::repairText(work, &told);
+        const int repaired = itemsAnywhere(repairedText.toUtf8(), true);
         if (repaired < itemsAnywhere(withUnendedItemTagsRenamed(work).toUtf8(), true))
+            std::abort();
+        // The check behind the repairs let it through: the document the reader read holds an
+        // item for every item tag of the text.
+        const vlxXMLDOM dom(repairedText);
+        if (dom.xmlTree()
+            && ItemCheck::firstLost(ItemCheck::itemTagsOf(work), dom.linesOfItems()) != 0)
             std::abort();
     }
     check(parser.parseFeedChannelOnly(text));
@@ -213,15 +317,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 || outside.contains(u"</xml>"))
                 std::abort();
         }
-        bool changed = false;
-        SpacedTagRepair::repaired(text, tags, &changed);
-        if (changed)
+        if (!TagReading(text, tags, true).certain().empty())
             std::abort();
+        bool changed = false;
         for (const QString &tag : tags) {
             VLXParseFeed::fixEntityEncodingText(text, tag, &changed);
             if (changed)
                 std::abort();
         }
     }
+    checkTwins(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)));
     return 0;
 }

@@ -6,6 +6,10 @@
 
 TagIndex::TagIndex(QStringView text, TagNames &names, StopCheck *stop)
 {
+    // No text the reader takes is that long (a file holds 256 MB at most); one that were would
+    // have no index, and each spaced end tag its element's end.
+    if (text.size() >= std::numeric_limits<qint32>::max())
+        text = {};
     TagTokens tokens(text, true, stop);
     TagTokens::Token token;
     int value = -1; // the name of the value the tags are in, or -1
@@ -31,7 +35,7 @@ TagIndex::TagIndex(QStringView text, TagNames &names, StopCheck *stop)
         } else if (token.atMarkupPosition) {
             m_starts.add(name, token.lt);
             if (names.isItem(name))
-                m_items.push_back(token.lt);
+                m_items.push_back(qint32(token.lt));
             if (names.valueOf(name) >= 0 && !tag.empty)
                 value = name;
         }
@@ -42,7 +46,8 @@ TagIndex::TagIndex(QStringView text, TagNames &names, StopCheck *stop)
 
 qsizetype TagIndex::nextItemStart(qsizetype from) const
 {
-    const auto at = std::lower_bound(m_items.begin(), m_items.end(), from);
+    const auto at = std::lower_bound(m_items.begin(), m_items.end(), from,
+                                     [](qint32 item, qsizetype at) { return item < at; });
     return at == m_items.end() ? kNone : *at;
 }
 
@@ -55,7 +60,7 @@ void TagIndex::Lists::finish(int names)
     for (std::size_t i = 1; i < m_offsets.size(); ++i)
         m_offsets[i] += m_offsets[i - 1];
     m_positions.resize(m_taken.size());
-    std::vector<qsizetype> filled(m_offsets.begin(), m_offsets.end() - 1);
+    std::vector<qint32> filled(m_offsets.begin(), m_offsets.end() - 1);
     for (const auto &[name, at] : m_taken)
         m_positions[std::size_t(filled[std::size_t(name)]++)] = at;
     m_taken = {};
@@ -67,6 +72,7 @@ qsizetype TagIndex::Lists::next(int name, qsizetype from) const
         return kNone;
     const auto first = m_positions.begin() + m_offsets[std::size_t(name)];
     const auto last = m_positions.begin() + m_offsets[std::size_t(name) + 1];
-    const auto at = std::lower_bound(first, last, from);
+    const auto at
+        = std::lower_bound(first, last, from, [](qint32 tag, qsizetype at) { return tag < at; });
     return at == last ? kNone : *at;
 }

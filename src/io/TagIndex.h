@@ -45,17 +45,19 @@ private:
     class Lists
     {
     public:
-        void add(int name, qsizetype at) { m_taken.emplace_back(name, at); }
+        void add(int name, qsizetype at) { m_taken.emplace_back(name, qint32(at)); }
         void finish(int names);
         qsizetype next(int name, qsizetype from) const;
 
     private:
-        std::vector<std::pair<int, qsizetype>> m_taken; // until finished
-        std::vector<qsizetype> m_offsets; // name -> its first position in m_positions
-        std::vector<qsizetype> m_positions;
+        // Positions within a text of fewer than 2^31 units (see the constructor) take half the
+        // room as 32-bit numbers.
+        std::vector<std::pair<qint32, qint32>> m_taken; // until finished
+        std::vector<qint32> m_offsets; // name -> its first position in m_positions
+        std::vector<qint32> m_positions;
     };
 
     Lists m_writtenEnds, m_ends, m_starts;
-    std::vector<qsizetype> m_items;
+    std::vector<qint32> m_items;
     quint64 m_tagsRead = 0;
 };

@@ -3,7 +3,9 @@
 #include <QHash>
 #include <QStringList>
 #include <QStringView>
+#include <QVarLengthArray>
 
+#include <algorithm>
 #include <vector>
 
 // The names of the tags a walk of a feed's text meets, each given a number the first time it is
@@ -41,10 +43,16 @@ private:
         }
         friend size_t qHash(const Key &key, size_t seed)
         {
-            size_t hash = seed ^ size_t(key.name.size());
-            for (const QChar c : key.name)
-                hash = hash * 31 + folded(c.unicode());
-            return hash;
+            // Qt's own hash of the name with its letters folded: names that differ in a digit
+            // alone ("n1", "n2") spread over the whole table.
+            const QStringView name = key.name;
+            const auto upper = [](QChar c) { return c >= u'A' && c <= u'Z'; };
+            if (std::none_of(name.begin(), name.end(), upper))
+                return qHash(name, seed);
+            QVarLengthArray<char16_t, 64> lower(name.size());
+            for (qsizetype i = 0; i < name.size(); ++i)
+                lower[i] = folded(name[i].unicode());
+            return qHash(QStringView(lower.data(), lower.size()), seed);
         }
     };
 
