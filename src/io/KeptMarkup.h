@@ -147,9 +147,14 @@ private:
             const qsizetype close = m_instructionEnd.from(m_data, m_n, targetEnd);
             return close < 0 ? none : Part {lt, close + 2, Kind::Instruction};
         }
-        // An element's tag: the document type can come no more.
-        if (m_typeMayStart && Scan::nameEnd(m_data, m_n, lt + 1) > lt + 1)
-            m_typeMayStart = false;
+        // An element's tag, written or spaced as some tools write the root's ("< rss"): the
+        // document type can come no more.
+        if (m_typeMayStart) {
+            qsizetype name = lt + 1;
+            while (name < m_n && Scan::unit(m_data[name]) == u' ')
+                ++name;
+            m_typeMayStart = Scan::nameEnd(m_data, m_n, name) == name;
+        }
         return none;
     }
 

@@ -105,6 +105,8 @@ TEST_F(SpacedTwins, ASpacedFeedReadsAsItsWrittenTwinOrIsRefused)
             {"own end, written", everyItemsField(2, u"a </title> b"_s), true},
             {"own end, spaced", everyItemsField(0, u"Close it with < /title> please"_s), false},
             {"references", everyItemsField(0, u"R&amp;D &#233; &lt;i&gt;"_s), true},
+            {"a document type in a value", everyItemsField(2, u"<!DOCTYPE x [ <item> ]> b & c"_s),
+             false},
             {"attributes",
              [format](int n, QList<Field> &fields) {
                  if (n == 0)
