@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <memory>
 #include <optional>
 
 namespace {
@@ -31,8 +30,8 @@ struct Open
     qsizetype lt = 0; // its start tag's "<"
     qsizetype contentStart = 0; // after its start tag
     // The nearest element at or below this one that a written start tag opened, and that is no
-    // value found left open; -1 when there is none. An end tag closes in order what lies above
-    // this.
+    // value found left open; -1 when there is none. An element closes in order when none lies
+    // above it: only then are the spaced empty tags in it certain.
     int written = -1;
     int value = -1; // the index of a value's name, or -1
     bool spaced = false;

@@ -16,10 +16,10 @@ class StopCheck;
 // open and close them:
 // - a spaced start tag is one only where a tool would write it (TagTokens::Token::
 //   atMarkupPosition); among text ("http://x/< b >1") it is the author's text;
-// - a spaced start tag and the end tag that closes it in order, written or spaced, make each
-//   other certain ("< item>" … "</item>" or "< /item>"), and so does a written start tag with a
-//   spaced end tag that closes it; start tags still open above the element an end tag closes
-//   are passed over when spaced (the author's text) and close with it, broken, when written;
+// - an end tag, written or spaced, closes the topmost open element of its name, and it and that
+//   element's start tag make each other certain ("< item>" … "</item>" or "< /item>"); start
+//   tags still open above it close with it, a spaced one mended too: the text is no XML either
+//   way then, and the parser names the fault where it names it in the text written unspaced;
 // - a spaced end tag closes an element only where no written end tag of its name follows before
 //   a start tag of its name, an item, or the end of one of the elements around it
 //   ("< /title> please</title>" is text, "< /category> <category>" an end);
@@ -35,8 +35,9 @@ class StopCheck;
 //   one;
 // - a written end tag of its own name that is not one ("</title" with no ">").
 // Such a value is no value: it stays as written, its start tag is markup (certain when spaced),
-// and its content is read again as the feed's markup. A value read again that way is read once
-// more at most: a stretch is read a bounded number of times, whatever its names and depths.
+// and its content is read again as the feed's markup. A start tag of a value's own name ends
+// its first reading, so a stretch is read again for one value of each name at most: a bounded
+// number of times, whatever its names and depths.
 //
 // Past 65,536 elements open at once (or as many spaced empty tags waiting), the walk makes no
 // spaced tag certain, and from there on a written end tag in a value that its markup did not

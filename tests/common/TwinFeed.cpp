@@ -23,6 +23,7 @@ public:
     QString end(const QString &name) { return open() + u'/' + name + u'>'; }
     void field(const TwinFeed::Field &field)
     {
+        m_written = field.written;
         if (field.value.isNull()) {
             line(start(field.name, field.attributes, true));
             return;
@@ -36,15 +37,20 @@ public:
             text += end(field.name);
         }
         line(text);
+        m_written = false;
     }
     int count() const { return m_count; }
     QByteArray bytes() const { return m_lines.join(u'\n').toUtf8() + '\n'; }
 
 private:
-    QString open() { return m_spaced(m_count++) ? QStringLiteral("< ") : QStringLiteral("<"); }
+    QString open()
+    {
+        return m_spaced(m_count++) && !m_written ? QStringLiteral("< ") : QStringLiteral("<");
+    }
 
     const std::function<bool(int)> &m_spaced;
     int m_count = 0;
+    bool m_written = false; // the field being written keeps its tags written
     QStringList m_lines;
 };
 

@@ -25,6 +25,7 @@ struct TwinFeed
         QString value = {}; // null: an empty element
         QString attributes = {}; // written after the name, with a blank before each
         Fault fault = Fault::None;
+        bool written = false; // its tags stay written in every variant
     };
 
     Format format = Format::RSS20;
