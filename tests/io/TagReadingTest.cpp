@@ -18,6 +18,21 @@ QString repaired(const QString &text)
     return VLXParseFeed::repairText(text, &messages);
 }
 
+// A text and what the repairs make of it (null: the text as it stands).
+struct Row
+{
+    QString text, repaired;
+};
+
+void expectRepaired(std::initializer_list<Row> rows)
+{
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.text.toStdString());
+        EXPECT_EQ(repaired(row.text).toStdString(),
+                  (row.repaired.isNull() ? row.text : row.repaired).toStdString());
+    }
+}
+
 } // namespace
 
 // A value whose end the structure leaves in doubt stays as written (its "&" bare), and the
@@ -25,10 +40,7 @@ QString repaired(const QString &text)
 // escaped with it.
 TEST(TagReading, AValueInDoubtStaysAsWrittenAndAnyOtherIsEscaped)
 {
-    const struct
-    {
-        QString text, repaired;
-    } rows[] = {
+    expectRepaired({
         // An end tag of an element around the value, written or spaced, with or without its ">".
         {u"<item><title>a & b</item><x>c</title></x>"_s, {}},
         {u"<item><title>a & b< /item></title>"_s, u"<item><title>a & b</item></title>"_s},
@@ -64,12 +76,7 @@ TEST(TagReading, AValueInDoubtStaysAsWrittenAndAnyOtherIsEscaped)
          u"b</description>"_s},
         {u"<channel><description><p>a & b</p></description>"_s,
          u"<channel><description>&lt;p&gt;a &amp; b&lt;/p&gt;</description>"_s},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.text.toStdString());
-        EXPECT_EQ(repaired(row.text).toStdString(),
-                  (row.repaired.isNull() ? row.text : row.repaired).toStdString());
-    }
+    });
 }
 
 // A spaced end tag ends its element, unless a written end tag of its name follows before a start
@@ -78,10 +85,7 @@ TEST(TagReading, AValueInDoubtStaysAsWrittenAndAnyOtherIsEscaped)
 // passed over.
 TEST(TagReading, ASpacedEndTagEndsItsElementUnlessAWrittenOneFollows)
 {
-    const struct
-    {
-        QString text, repaired;
-    } rows[] = {
+    expectRepaired({
         {u"<item><title>a < /title> b</title></item>"_s,
          u"<item><title>a &lt; /title&gt; b</title></item>"_s},
         {u"<x>a< /x> b</x>"_s, {}},
@@ -101,12 +105,7 @@ TEST(TagReading, ASpacedEndTagEndsItsElementUnlessAWrittenOneFollows)
          u"<item><title>Ep</title><description><![CDATA[</title>]]></description></item>"_s},
         {u"<item><title>Ep< /title><!-- </title> --></item>"_s,
          u"<item><title>Ep</title><!-- </title> --></item>"_s},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.text.toStdString());
-        EXPECT_EQ(repaired(row.text).toStdString(),
-                  (row.repaired.isNull() ? row.text : row.repaired).toStdString());
-    }
+    });
 }
 
 // Texts that take the reading's turns (names and depths that alternate, a new name at every tag,
