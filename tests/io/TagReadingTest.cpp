@@ -76,6 +76,9 @@ TEST(TagReading, AValueInDoubtStaysAsWrittenAndAnyOtherIsEscaped)
          u"b</description>"_s},
         {u"<channel><description><p>a & b</p></description>"_s,
          u"<channel><description>&lt;p&gt;a &amp; b&lt;/p&gt;</description>"_s},
+        // A title inside a description is its text, escaped once with it.
+        {u"<channel><description>see <title>a & b</title></description>"_s,
+         u"<channel><description>see &lt;title&gt;a &amp; b&lt;/title&gt;</description>"_s},
     });
 }
 
