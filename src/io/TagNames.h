@@ -3,9 +3,7 @@
 #include <QHash>
 #include <QStringList>
 #include <QStringView>
-#include <QVarLengthArray>
 
-#include <algorithm>
 #include <vector>
 
 // The names of the tags a walk of a feed's text meets, each given a number the first time it is
@@ -43,16 +41,18 @@ private:
         }
         friend size_t qHash(const Key &key, size_t seed)
         {
-            // Qt's own hash of the name with its letters folded: names that differ in a digit
-            // alone ("n1", "n2") spread over the whole table.
-            const QStringView name = key.name;
-            const auto upper = [](QChar c) { return c >= u'A' && c <= u'Z'; };
-            if (std::none_of(name.begin(), name.end(), upper))
-                return qHash(name, seed);
-            QVarLengthArray<char16_t, 64> lower(name.size());
-            for (qsizetype i = 0; i < name.size(); ++i)
-                lower[i] = folded(name[i].unicode());
-            return qHash(QStringView(lower.data(), lower.size()), seed);
+            // FNV-1a over the folded units, its bits mixed at the end (MurmurHash3's finish):
+            // names that differ in a digit alone ("n1", "n2") spread over the whole table. Read
+            // a unit at a time, never past the name's end: the name is a view into the text.
+            quint64 hash = quint64(seed) ^ 0xcbf29ce484222325ULL;
+            for (const QChar c : key.name)
+                hash = (hash ^ folded(c.unicode())) * 0x100000001b3ULL;
+            hash ^= hash >> 33;
+            hash *= 0xff51afd7ed558ccdULL;
+            hash ^= hash >> 33;
+            hash *= 0xc4ceb9fe1a85ec53ULL;
+            hash ^= hash >> 33;
+            return size_t(hash);
         }
     };
 
