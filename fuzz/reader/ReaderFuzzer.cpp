@@ -31,7 +31,6 @@
 #include <libxml/parser.h>
 
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <cstdint>
@@ -238,11 +237,12 @@ Opened openedBytes(const QByteArray &bytes)
         && reader.parseFeed(text, QString(), nullptr) == VLXParseFeed::Success;
     opened.line = reader.refusalLine();
     if (opened.loaded) {
-        static const QRegularExpression written(
-            QStringLiteral("<lastBuildDate>[^<]*</lastBuildDate>"));
+        // The time of writing is left out.
         opened.reading
-            = QString::fromUtf8(VLXRSSWriter(false).document(*reader.feed(), false, false, 0))
-                  .remove(written);
+            = QString::fromUtf8(VLXRSSWriter(false).document(*reader.feed(), false, false, 0));
+        const qsizetype date = opened.reading.indexOf(u"<lastBuildDate>");
+        if (date >= 0)
+            opened.reading.remove(date, opened.reading.indexOf(u'\n', date) - date);
     }
     return opened;
 }

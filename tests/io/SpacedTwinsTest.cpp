@@ -6,8 +6,6 @@
 #include "io/VLXRSSWriter.h"
 #include "xml/vlxXMLDOM.h"
 
-#include <QRegularExpression>
-
 #include <random>
 
 using namespace Qt::StringLiterals;
@@ -23,8 +21,9 @@ using Format = TwinFeed::Format;
 // writing is left out.
 QString readingOf(const VLXFeed &feed)
 {
-    static const QRegularExpression written(u"<lastBuildDate>[^<]*</lastBuildDate>"_s);
-    return QString::fromUtf8(VLXRSSWriter(false).document(feed, false, false, 0)).remove(written);
+    QString reading = QString::fromUtf8(VLXRSSWriter(false).document(feed, false, false, 0));
+    const qsizetype date = reading.indexOf(u"<lastBuildDate>");
+    return date < 0 ? reading : reading.remove(date, reading.indexOf(u'\n', date) - date);
 }
 
 QString descriptionOf(const FeedLoader::Result &result)
