@@ -312,13 +312,18 @@ private:
 
     // Whether a spaced end tag of the element at `k`, which ends before `after`, is its end:
     // not when a written end tag of its name follows before a start tag of its name, an item's
-    // start, or the end of an element around it.
+    // start, or the end of an element around it. A value holds no element of its own name, so
+    // for a value's end a spaced end tag that follows tells the same ("Close it with < /title>
+    // please< /title>").
     Verdict verdict(qsizetype k, qsizetype after)
     {
         if (!m_index)
             m_index.emplace(m_text, m_names, m_stop);
-        const int name = m_open[std::size_t(k)].name;
-        const qsizetype written = m_index->nextWrittenEnd(name, after);
+        const Open &element = m_open[std::size_t(k)];
+        const int name = element.name;
+        const qsizetype written = element.value >= 0 && !element.doubted
+            ? m_index->nextEnd(name, after)
+            : m_index->nextWrittenEnd(name, after);
         if (written == TagIndex::kNone || m_index->nextStart(name, after) < written
             || m_index->nextItemStart(after) < written)
             return Verdict::End;

@@ -114,7 +114,7 @@ TEST_F(SpacedTwins, ASpacedFeedReadsAsItsWrittenTwinOrIsRefused)
             {"own name, spaced", everyItemsField(0, u"Why the < title> tag matters"_s), true},
             {"other names, spaced", everyItemsField(0, u"Team A < b > wins < /b >"_s), true},
             {"own end, written", everyItemsField(2, u"a </title> b"_s), true},
-            {"own end, spaced", everyItemsField(0, u"Close it with < /title> please"_s), false},
+            {"own end, spaced", everyItemsField(0, u"Close it with < /title> please"_s), true},
             {"references", everyItemsField(0, u"R&amp;D &#233; &lt;i&gt;"_s), true},
             {"a document type in a value", everyItemsField(2, u"<!DOCTYPE x [ <item> ]> b & c"_s),
              false},
