@@ -260,15 +260,16 @@ private:
     {
         const Open &value = m_open.back();
         const KeptMarkup<char16_t> &kept = m_tokens.kept();
-        const qsizetype parts = kept.passed() - m_partsBefore;
-        TagReading::Value read;
-        read.start = value.contentStart;
-        read.end = token.lt;
-        read.tag = value.value;
-        read.escapable = value.escapable;
-        read.holdsParts = parts > 0;
-        read.holdsSection = kept.passed(KeptMarkup<char16_t>::Kind::CData) != m_sectionsBefore;
-        m_out.m_values.push_back(read);
+        const bool holdsParts = kept.passed() != m_partsBefore;
+        const bool holdsSection
+            = kept.passed(KeptMarkup<char16_t>::Kind::CData) != m_sectionsBefore;
+        const auto *content
+            = reinterpret_cast<const char16_t *>(m_text.utf16()) + value.contentStart;
+        // A value holding a CDATA section is left alone; most need no escaping at all.
+        if (value.escapable && !holdsSection
+            && (holdsParts
+                || FeedTextScan::valueNeedsEscaping(content, token.lt - value.contentStart)))
+            m_out.m_values.push_back({value.contentStart, token.lt, value.value, holdsParts});
         if (value.spaced)
             m_out.m_certain.push_back(value.lt);
         if (spacedEnd >= 0)

@@ -46,14 +46,15 @@ class StopCheck;
 class TagReading
 {
 public:
+    // A value the repair escapes: closed by its own end tag, its start tag without attributes
+    // ("<title>", "< title >"), holding no CDATA section, and holding what escaping changes (a
+    // bare "&", a "<" or ">") or comments or instructions.
     struct Value
     {
         qsizetype start = 0; // after its start tag's ">"
         qsizetype end = 0; // its end tag's "<"
         int tag = 0; // the index of its name in `valueTags`
-        bool escapable = false; // its start tag holds no attribute: the repair escapes it
-        bool holdsParts = false; // comments, instructions or CDATA sections
-        bool holdsSection = false; // a CDATA section among them
+        bool holdsParts = false; // comments or instructions
     };
 
     struct Span
@@ -68,7 +69,7 @@ public:
 
     // The "<" of the spaced tags that are certain, in order.
     const std::vector<qsizetype> &certain() const { return m_certain; }
-    // The values closed by their own end tag, in order.
+    // The values the repair escapes, in order.
     const std::vector<Value> &values() const { return m_values; }
     // How many tags the readings have read since the program started, a tag read again counted
     // again: a test counts with it that no stretch is read more than a few times.

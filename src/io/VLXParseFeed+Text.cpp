@@ -206,8 +206,8 @@ namespace {
 std::atomic<quint64> escapedValues {0};
 
 // The text as the reading of its tags leaves it: the blanks after each "<" it made certain taken
-// out, and each value it closed escaped where it needs it (only those of the tag at `only`, when
-// that is not -1); fixed[i] tells whether a value of valueTags[i] changed. The repaired text may
+// out, and each value it found to escape escaped (only those of the tag at `only`, when that is
+// not -1); fixed[i] tells whether a value of valueTags[i] changed. The repaired text may
 // not grow past what the parser reads: its size is followed as the values are escaped, and a
 // value that would take it past is counted, never built; the answer is then null. The text
 // itself, shared, when nothing changed.
@@ -247,12 +247,9 @@ QString rewritten(const QString &text, const TagReading &reading, const QStringL
     for (const TagReading::Value &value : reading.values()) {
         if (!StopCheck::goOn(stop))
             return {};
-        // A value holding a CDATA section is left alone.
-        if (!value.escapable || value.holdsSection || (only >= 0 && value.tag != only))
+        if (only >= 0 && value.tag != only)
             continue;
         const QStringView content = view.sliced(value.start, value.end - value.start);
-        if (!value.holdsParts && !FeedTextScan::valueNeedsEscaping(unitsOf(content), content.size()))
-            continue;
         if (size + FeedTextScan::escapingGrowth(unitsOf(content), content.size()) > limit)
             return QString();
         ++escapedValues;
