@@ -171,8 +171,8 @@ public:
     // A stopped `stop` ends the repairs early: what they answer then is of no use. A text the
     // repairs would take past the parser's input limit (vlxXMLDOM::maximumInputSize), or that
     // there is no memory to repair, comes back as it stood, with no message.
-    // With itemTags, the lines of the start tags of items and entries of the text (see
-    // ItemCheck), told when the repairs changed it.
+    // With itemTags, the lines of the text's start tags of items and entries (see ItemCheck),
+    // told whenever the repairs ran.
     static QString repairText(const QString &text, QStringList *messages,
                               StopCheck *stop = nullptr,
                               std::vector<ItemCheck::TagLines> *itemTags = nullptr);
