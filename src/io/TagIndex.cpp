@@ -34,6 +34,7 @@ TagIndex::TagIndex(QStringView text, TagNames &names, StopCheck *stop)
                 m_writtenEnds.add(name, token.lt);
         } else if (token.atMarkupPosition) {
             m_starts.add(name, token.lt);
+            m_allStarts.push_back(qint32(token.lt));
             if (names.isItem(name))
                 m_items.push_back(qint32(token.lt));
             if (names.valueOf(name) >= 0 && !tag.empty)
@@ -44,11 +45,11 @@ TagIndex::TagIndex(QStringView text, TagNames &names, StopCheck *stop)
         lists->finish(names.count());
 }
 
-qsizetype TagIndex::nextItemStart(qsizetype from) const
+qsizetype TagIndex::next(const std::vector<qint32> &positions, qsizetype from)
 {
-    const auto at = std::lower_bound(m_items.begin(), m_items.end(), from,
-                                     [](qint32 item, qsizetype at) { return item < at; });
-    return at == m_items.end() ? kNone : *at;
+    const auto at = std::lower_bound(positions.begin(), positions.end(), from,
+                                     [](qint32 tag, qsizetype at) { return tag < at; });
+    return at == positions.end() ? kNone : *at;
 }
 
 void TagIndex::Lists::finish(int names)

@@ -36,7 +36,9 @@ public:
     }
     qsizetype nextEnd(int name, qsizetype from) const { return m_ends.next(name, from); }
     qsizetype nextStart(int name, qsizetype from) const { return m_starts.next(name, from); }
-    qsizetype nextItemStart(qsizetype from) const;
+    qsizetype nextItemStart(qsizetype from) const { return next(m_items, from); }
+    // Of a start tag of any name.
+    qsizetype nextStart(qsizetype from) const { return next(m_allStarts, from); }
     // How many tags the index read to be made.
     quint64 tagsRead() const { return m_tagsRead; }
 
@@ -57,7 +59,10 @@ private:
         std::vector<qint32> m_positions;
     };
 
+    static qsizetype next(const std::vector<qint32> &positions, qsizetype from);
+
     Lists m_writtenEnds, m_ends, m_starts;
     std::vector<qint32> m_items;
+    std::vector<qint32> m_allStarts;
     quint64 m_tagsRead = 0;
 };

@@ -313,19 +313,21 @@ private:
 
     // Whether a spaced end tag of the element at `k`, which ends before `after`, is its end:
     // not when a written end tag of its name follows before a start tag of its name, an item's
-    // start, or the end of an element around it. A value holds no element of its own name, so
-    // for a value's end a spaced end tag that follows tells the same ("Close it with < /title>
-    // please< /title>").
+    // start, or the end of an element around it. A value holds no element: for a value's end,
+    // any end tag of its name that follows before any start tag tells it is the author's text
+    // ("Close it with < /title> please< /title>"), and a start tag before it that it is the end
+    // ("< /title>\n< link>x</title>").
     Verdict verdict(qsizetype k, qsizetype after)
     {
         if (!m_index)
             m_index.emplace(m_text, m_names, m_stop);
         const Open &element = m_open[std::size_t(k)];
         const int name = element.name;
-        const qsizetype written = element.value >= 0 && !element.doubted
-            ? m_index->nextEnd(name, after)
-            : m_index->nextWrittenEnd(name, after);
-        if (written == TagIndex::kNone || m_index->nextStart(name, after) < written
+        const bool value = element.value >= 0 && !element.doubted;
+        const qsizetype written
+            = value ? m_index->nextEnd(name, after) : m_index->nextWrittenEnd(name, after);
+        if (written == TagIndex::kNone
+            || (value ? m_index->nextStart(after) : m_index->nextStart(name, after)) < written
             || m_index->nextItemStart(after) < written)
             return Verdict::End;
         for (qsizetype j = k - 1; j >= 0 && j >= k - kAncestorsAsked; --j) {

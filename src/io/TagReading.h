@@ -20,10 +20,11 @@ class StopCheck;
 //   element's start tag make each other certain ("< item>" … "</item>" or "< /item>"); start
 //   tags still open above it close with it, a spaced one mended too: the text is no XML either
 //   way then, and the parser names the fault where it names it in the text written unspaced;
-// - a spaced end tag closes an element only where no written end tag of its name (for a value,
-//   no end tag of its name) follows before a start tag of its name, an item, or the end of one
-//   of the elements around it ("< /title> please</title>" is text, "< /category> <category>"
-//   an end);
+// - a spaced end tag closes an element only where no written end tag of its name follows before
+//   a start tag of its name, an item, or the end of one of the elements around it
+//   ("< /category> <category>" is an end); a value's, where no end tag of its name follows
+//   before any start tag ("< /title> please</title>" is text, "< /title>\n< link>x</title>" an
+//   end);
 // - a spaced empty tag ("< link href='x'/>") is certain when the element around it closes in
 //   order.
 //

@@ -116,6 +116,7 @@ TEST_F(SpacedTwins, ASpacedFeedReadsAsItsWrittenTwinOrIsRefused)
             {"own end, written", everyItemsField(2, u"a </title> b"_s), true},
             {"own end, spaced", everyItemsField(0, u"Close it with < /title> please"_s), true},
             {"references", everyItemsField(0, u"R&amp;D &#233; &lt;i&gt;"_s), true},
+            {"a value's end tag in a link", everyItemsField(1, u"https://e.org/</title>"_s), false},
             {"a document type in a value", everyItemsField(2, u"<!DOCTYPE x [ <item> ]> b & c"_s),
              false},
             {"attributes",

@@ -82,10 +82,10 @@ TEST(TagReading, AValueInDoubtStaysAsWrittenAndAnyOtherIsEscaped)
     });
 }
 
-// A spaced end tag ends its element, unless a written end tag of its name (for a value's end,
-// any end tag of its name) follows before a start tag of its name (written, or spaced where a
-// tool writes tags), an item's start or the end of the element around: the tags a value holds,
-// and those in comments and CDATA sections, are passed over.
+// A spaced end tag ends its element, unless a written end tag of its name follows before a start
+// tag of its name (written, or spaced where a tool writes tags), an item's start or the end of
+// the element around; for a value's end, any end tag of its name before any start tag. The tags
+// a value holds, and those in comments and CDATA sections, are passed over.
 TEST(TagReading, ASpacedEndTagEndsItsElementUnlessAWrittenOneFollows)
 {
     expectRepaired({
@@ -94,6 +94,8 @@ TEST(TagReading, ASpacedEndTagEndsItsElementUnlessAWrittenOneFollows)
         {u"<x>a< /x> b</x>"_s, {}},
         {u"<item><title>a < /title> b< /title></item>"_s,
          u"<item><title>a &lt; /title&gt; b</title></item>"_s},
+        {u"<item><title>a < /title>\n< link>x</title></link></item>"_s,
+         u"<item><title>a </title>\n<link>x</title></link></item>"_s},
         {u"<item><title>Ep< /title></item>"_s, u"<item><title>Ep</title></item>"_s},
         {u"<item><category>News< /category><category>Tech</category></item>"_s,
          u"<item><category>News</category><category>Tech</category></item>"_s},
