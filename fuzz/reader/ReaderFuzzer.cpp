@@ -175,15 +175,15 @@ bool readsAsRSS(const QString &text)
 }
 
 // A feed of parts made of the bytes: the first chooses the format, the second a fault (which
-// field of which item is left open or misspelt, or none), the next four the spacing's seed, and
-// the rest, split at NUL bytes, the values of the channel's title and of each item's title,
-// description and link.
-TwinFeed twinOf(QByteArrayView bytes, std::uint32_t *seed)
+// field of which item is left open or misspelt, or none), the next four which random half of
+// the tags is spaced, and the rest, split at NUL bytes, the values of the channel's title and of
+// each item's title, description and link.
+TwinFeed twinOf(QByteArrayView bytes, std::uint32_t *spacing)
 {
     const auto byte = [&](qsizetype at) { return at < bytes.size() ? quint8(bytes[at]) : 0; };
     TwinFeed feed;
     feed.format = TwinFeed::Format(byte(0) % 3);
-    *seed = quint32(byte(2)) | quint32(byte(3)) << 8 | quint32(byte(4)) << 16
+    *spacing = quint32(byte(2)) | quint32(byte(3)) << 8 | quint32(byte(4)) << 16
         | quint32(byte(5)) << 24;
     const QList<QByteArray> values
         = bytes.size() > 6 ? bytes.sliced(6).toByteArray().split('\0') : QList<QByteArray>();
@@ -247,13 +247,13 @@ Opened openedBytes(const QByteArray &bytes)
     return opened;
 }
 
-// The twin property on the feed the bytes make: every own tag spaced, and a seeded half of them.
+// The twin property on the feed the bytes make: every own tag spaced, and a random half of them.
 void checkTwins(QByteArrayView bytes)
 {
-    std::uint32_t seed = 0;
-    const TwinFeed feed = twinOf(bytes, &seed);
+    std::uint32_t spacing = 0;
+    const TwinFeed feed = twinOf(bytes, &spacing);
     const Opened twin = openedBytes(feed.written());
-    std::mt19937 random {seed};
+    std::mt19937 random {spacing};
     for (const bool all : {true, false}) {
         const Opened variant = openedBytes(
             feed.text([&](int) { return all || std::bernoulli_distribution(0.5)(random); }));

@@ -1,8 +1,6 @@
 #include "io/ItemCheck.h"
 
 #include "io/FeedTextScan.h"
-#include "io/TagNames.h"
-#include "io/TagTokens.h"
 
 std::vector<ItemCheck::TagLines> ItemCheck::linesOf(QStringView text,
                                                     const std::vector<TagReading::Span> &tags)
@@ -24,16 +22,7 @@ std::vector<ItemCheck::TagLines> ItemCheck::linesOf(QStringView text,
 
 std::vector<ItemCheck::TagLines> ItemCheck::itemTagsOf(QStringView text, StopCheck *stop)
 {
-    TagNames names({});
-    TagTokens tokens(text, true, stop);
-    TagTokens::Token token;
-    std::vector<TagReading::Span> tags;
-    while (tokens.next(&token)) {
-        if (!token.tag.closing && token.tag.end >= 0 && token.atMarkupPosition
-            && names.isItem(names.idOf(token.name)))
-            tags.push_back({token.lt, token.tag.end});
-    }
-    return linesOf(text, tags);
+    return linesOf(text, TagReading(text, {}, true, stop).itemTags());
 }
 
 int ItemCheck::firstLost(const std::vector<TagLines> &tags, const std::vector<int> &items)

@@ -32,7 +32,7 @@ public:
     // The lines of the item tags a reading of the text found.
     static std::vector<TagLines> linesOf(QStringView text,
                                          const std::vector<TagReading::Span> &tags);
-    // The item tags of a text, read on their own.
+    // The item tags of a text, read on their own (TagReading::itemTags).
     static std::vector<TagLines> itemTagsOf(QStringView text, StopCheck *stop = nullptr);
 
     // 0 when the document's items (vlxXMLDOM::linesOfItems) are at least as many as the text's

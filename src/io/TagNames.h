@@ -39,12 +39,12 @@ private:
             }
             return true;
         }
-        friend size_t qHash(const Key &key, size_t seed)
+        friend size_t qHash(const Key &key, size_t salt)
         {
             // FNV-1a over the folded units, its bits mixed at the end (MurmurHash3's finish):
             // names that differ in a digit alone ("n1", "n2") spread over the whole table. Read
             // a unit at a time, never past the name's end: the name is a view into the text.
-            quint64 hash = quint64(seed) ^ 0xcbf29ce484222325ULL;
+            quint64 hash = quint64(salt) ^ 0xcbf29ce484222325ULL;
             for (const QChar c : key.name)
                 hash = (hash ^ folded(c.unicode())) * 0x100000001b3ULL;
             hash ^= hash >> 33;

@@ -4,7 +4,6 @@
 
 namespace {
 
-const char *kRDF = "http://www.w3.org/1999/02/22-rdf-syntax-ns#";
 const QString kDeclarations
     = QStringLiteral(" xmlns:dc=\"http://purl.org/dc/elements/1.1/\""
                      " xmlns:content=\"http://purl.org/rss/1.0/modules/content/\"");
@@ -13,7 +12,10 @@ const QString kDeclarations
 class Writer
 {
 public:
-    explicit Writer(const std::function<bool(int)> &spaced) : m_spaced(spaced) { }
+    Writer(const std::function<bool(int)> &spaced, bool faultsWritten)
+        : m_spaced(spaced), m_faultsWritten(faultsWritten)
+    {
+    }
 
     void line(const QString &text) { m_lines << text; }
     QString start(const QString &name, const QString &attributes = {}, bool empty = false)
@@ -23,7 +25,7 @@ public:
     QString end(const QString &name) { return open() + u'/' + name + u'>'; }
     void field(const TwinFeed::Field &field)
     {
-        m_written = field.written;
+        m_written = m_faultsWritten && field.fault != TwinFeed::Fault::None;
         if (field.value.isNull()) {
             line(start(field.name, field.attributes, true));
             return;
@@ -39,7 +41,6 @@ public:
         line(text);
         m_written = false;
     }
-    int count() const { return m_count; }
     QByteArray bytes() const { return m_lines.join(u'\n').toUtf8() + '\n'; }
 
 private:
@@ -49,90 +50,79 @@ private:
     }
 
     const std::function<bool(int)> &m_spaced;
+    bool m_faultsWritten;
     int m_count = 0;
     bool m_written = false; // the field being written keeps its tags written
     QStringList m_lines;
 };
 
+// How a format wraps the channel's fields and the items.
+struct Frame
+{
+    const char *name;
+    QString root, rootAttributes;
+    QString channel, channelAttributes; // no channel element: the root holds the fields
+    bool channelHoldsItems;
+    QString item;
+    bool itemsAbout; // each item names its address (rdf:about)
+};
+
+const Frame &frameOf(TwinFeed::Format format)
+{
+    static const Frame frames[] = {
+        {"RSS 2.0", u"rss"_qs, u" version=\"2.0\""_qs, u"channel"_qs, {}, true, u"item"_qs, false},
+        {"RSS 1.0", u"rdf:RDF"_qs,
+         u" xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\" "
+         u"xmlns=\"http://purl.org/rss/1.0/\""_qs,
+         u"channel"_qs, u" rdf:about=\"https://example.org/\""_qs, false, u"item"_qs, true},
+        {"Atom",
+         u"feed"_qs,
+         u" xmlns=\"http://www.w3.org/2005/Atom\""_qs,
+         {},
+         {},
+         false,
+         u"entry"_qs,
+         false},
+    };
+    return frames[int(format)];
+}
+
 void writeFeed(const TwinFeed &feed, Writer &out)
 {
-    out.line(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    const Frame &frame = frameOf(feed.format);
     const auto fields = [&](const QList<TwinFeed::Field> &list) {
         for (const TwinFeed::Field &field : list)
             out.field(field);
     };
-    switch (feed.format) {
-    case TwinFeed::Format::RSS20:
-        out.line(out.start(QStringLiteral("rss"), u" version=\"2.0\""_qs + kDeclarations));
-        out.line(out.start(QStringLiteral("channel")));
-        fields(feed.channel);
-        for (const QList<TwinFeed::Field> &item : feed.items) {
-            out.line(out.start(QStringLiteral("item")));
-            fields(item);
-            out.line(out.end(QStringLiteral("item")));
-        }
-        out.line(out.end(QStringLiteral("channel")));
-        out.line(out.end(QStringLiteral("rss")));
-        break;
-    case TwinFeed::Format::RSS10: {
-        out.line(out.start(QStringLiteral("rdf:RDF"),
-                           QStringLiteral(" xmlns:rdf=\"%1\" xmlns=\"http://purl.org/rss/1.0/\"")
-                                   .arg(QLatin1String(kRDF))
-                               + kDeclarations));
-        out.line(out.start(QStringLiteral("channel"),
-                           QStringLiteral(" rdf:about=\"https://example.org/\"")));
-        fields(feed.channel);
-        out.line(out.end(QStringLiteral("channel")));
-        int n = 0;
-        for (const QList<TwinFeed::Field> &item : feed.items) {
-            out.line(out.start(QStringLiteral("item"),
-                               QStringLiteral(" rdf:about=\"https://example.org/%1\"").arg(++n)));
-            fields(item);
-            out.line(out.end(QStringLiteral("item")));
-        }
-        out.line(out.end(QStringLiteral("rdf:RDF")));
-        break;
+    const bool channel = !frame.channel.isEmpty();
+    out.line(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    out.line(out.start(frame.root, frame.rootAttributes + kDeclarations));
+    if (channel)
+        out.line(out.start(frame.channel, frame.channelAttributes));
+    fields(feed.channel);
+    if (channel && !frame.channelHoldsItems)
+        out.line(out.end(frame.channel));
+    for (qsizetype n = 0; n < feed.items.size(); ++n) {
+        const QString about = u" rdf:about=\"https://example.org/%1\""_qs.arg(n + 1);
+        out.line(out.start(frame.item, frame.itemsAbout ? about : QString()));
+        fields(feed.items[n]);
+        out.line(out.end(frame.item));
     }
-    case TwinFeed::Format::Atom:
-        out.line(out.start(QStringLiteral("feed"),
-                           u" xmlns=\"http://www.w3.org/2005/Atom\""_qs + kDeclarations));
-        fields(feed.channel);
-        for (const QList<TwinFeed::Field> &item : feed.items) {
-            out.line(out.start(QStringLiteral("entry")));
-            fields(item);
-            out.line(out.end(QStringLiteral("entry")));
-        }
-        out.line(out.end(QStringLiteral("feed")));
-        break;
-    }
+    if (channel && frame.channelHoldsItems)
+        out.line(out.end(frame.channel));
+    out.line(out.end(frame.root));
 }
 
 } // namespace
 
 const char *TwinFeed::nameOf(Format format)
 {
-    switch (format) {
-    case Format::RSS20:
-        return "RSS 2.0";
-    case Format::RSS10:
-        return "RSS 1.0";
-    case Format::Atom:
-        return "Atom";
-    }
-    return "";
+    return frameOf(format).name;
 }
 
-int TwinFeed::tagCount() const
+QByteArray TwinFeed::text(const std::function<bool(int)> &spaced, bool faultsWritten) const
 {
-    const std::function<bool(int)> none = [](int) { return false; };
-    Writer out(none);
-    writeFeed(*this, out);
-    return out.count();
-}
-
-QByteArray TwinFeed::text(const std::function<bool(int)> &spaced) const
-{
-    Writer out(spaced);
+    Writer out(spaced, faultsWritten);
     writeFeed(*this, out);
     return out.bytes();
 }

@@ -25,7 +25,6 @@ struct TwinFeed
         QString value = {}; // null: an empty element
         QString attributes = {}; // written after the name, with a blank before each
         Fault fault = Fault::None;
-        bool written = false; // its tags stay written in every variant
     };
 
     Format format = Format::RSS20;
@@ -34,16 +33,12 @@ struct TwinFeed
 
     static const char *nameOf(Format format);
 
-    // The number of the feed's own tags (the "<" of each start, end and empty tag).
-    int tagCount() const;
-    // The text, each own tag spaced where spaced(its number) says so: "< title>", "< /title>".
-    QByteArray text(const std::function<bool(int)> &spaced) const;
+    // The text, each own tag spaced where spaced(its number, from 0 in the text's order) says
+    // so: "< title>", "< /title>"; with faultsWritten, the tags of a field with a fault stay
+    // written.
+    QByteArray text(const std::function<bool(int)> &spaced, bool faultsWritten = false) const;
     QByteArray written() const
     {
         return text([](int) { return false; });
-    }
-    QByteArray allSpaced() const
-    {
-        return text([](int) { return true; });
     }
 };

@@ -14,11 +14,6 @@ using BrokenFeeds = FeedReadTest;
 
 const QByteArray kProlog = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
-QString descriptionOf(const FeedLoader::Result &result)
-{
-    return result.error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString();
-}
-
 int lineOf(const FeedLoader::Result &result)
 {
     return result.error.value(QLatin1String(vlxXMLDOM::kErrorLineNumberKey)).toInt();

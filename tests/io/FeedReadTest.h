@@ -8,6 +8,7 @@
 #include "platform/MemoryDefaultsStore.h"
 #include "platform/ScriptedAlertService.h"
 #include "settings/VLXPreferences.h"
+#include "xml/vlxXMLDOM.h"
 
 #include <gtest/gtest.h>
 
@@ -49,6 +50,11 @@ protected:
         request.text = text;
         request.keepText = !text.isNull();
         return FeedLoader(std::move(request)).run();
+    }
+    // The parser's words for why an opening was refused.
+    static QString descriptionOf(const FeedLoader::Result &result)
+    {
+        return result.error.value(QLatin1String(vlxXMLDOM::kErrorDescriptionKey)).toString();
     }
     VLXFeed &feed() { return *parser->feed(); }
     VLXItems &item(int i) { return *parser->feed()->itemAtIndex(i); }
