@@ -16,9 +16,10 @@
 //   'OpenWithBareAmpersandsAlone/where:1/items:20000/', run as
 //   valgrind --tool=callgrind --dump-instr=no build/bench/bench_one_repair --benchmark_filter=...
 //   the "summary:" line of callgrind.out.PID.1 is the opening's instructions.
-// - OpenAllAmpersandTitle/<MiB>/<way>: a feed of that many MiB whose one item's title is all
-//   "&", made in memory and opened in a fresh process under a 4 GiB address-space limit, as the
-//   window opens it (way 0) or by the loader alone (way 1). It must be refused or opened, never
+// - OpenLargeTitle/<MiB>/<way>/<title>: a feed of that many MiB whose one item's title is all
+//   "&" (title 0), or "& " and then a run of "<title>" (1) or "<item>" start tags (2), each left
+//   open, made in memory and opened in a fresh process under a 4 GiB address-space limit, as
+//   the window opens it (way 0) or by the loader alone (way 1). It must be refused or opened, never
 //   abort: "outcome" is 0 for opened, 1 refused, 2 stopped, -1 a std::bad_alloc that reached the
 //   open's caller, -2 a process that died (an abort, an exception no one caught). "open_ms" is
 //   the time of the opening, "peak_MB" the peak resident memory above the process's before the
@@ -257,12 +258,15 @@ void BM_Libxml2ParseAlone(benchmark::State &state)
     state.counters["MB"] = double(twin.size()) / 1e6;
 }
 
-constexpr char kAllAmpersandOption[] = "--open-all-ampersand-title";
+constexpr char kLargeTitleOption[] = "--open-large-title";
 constexpr qint64 kAddressLimitKiB = qint64(4) << 20; // 4 GiB
 
-// A feed of about `bytes` whose one item's title is all "&". Made with one fill, so that the
-// making costs little beside the opening.
-QByteArray allAmpersandTitle(qint64 bytes)
+// What the one large title holds.
+enum class Title { Ampersands = 0, StartTitles = 1, StartItems = 2 };
+
+// A feed of about `bytes` whose one item's title is large. Made with fills, so that the making
+// costs little beside the opening.
+QByteArray largeTitle(Title title, qint64 bytes)
 {
     const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\">"
                             "<channel><title>Ampersands</title><link>http://example.com/</link>"
@@ -271,7 +275,15 @@ QByteArray allAmpersandTitle(qint64 bytes)
     QByteArray feed;
     feed.reserve(bytes);
     feed += head;
-    feed.append(std::max<qint64>(bytes - head.size() - tail.size(), 1), '&');
+    const qint64 fill = std::max<qint64>(bytes - head.size() - tail.size(), 1);
+    if (title == Title::Ampersands) {
+        feed.append(fill, '&');
+    } else {
+        feed += "& ";
+        const QByteArray tag = title == Title::StartTitles ? "<title>" : "<item>";
+        while (feed.size() + tag.size() <= head.size() + fill)
+            feed += tag;
+    }
     feed += tail;
     return feed;
 }
@@ -300,10 +312,10 @@ int outcomeOf(const FeedLoader::Outcome outcome)
     }
 }
 
-// Run as "bench_one_repair --open-all-ampersand-title MIB WAY": under the address-space limit,
+// Run as "bench_one_repair --open-large-title MIB WAY TITLE": under the address-space limit,
 // makes the feed and opens it, and prints the outcome, the peak resident memory above what the
 // process held before the feed was made (KiB) and the milliseconds of the opening.
-int printAllAmpersandOpening(qint64 mebibytes, int way)
+int printLargeTitleOpening(qint64 mebibytes, int way, Title title)
 {
     const rlimit limit {rlim_t(kAddressLimitKiB) * 1024, rlim_t(kAddressLimitKiB) * 1024};
     if (setrlimit(RLIMIT_AS, &limit) != 0 || !warmedUp())
@@ -314,7 +326,7 @@ int printAllAmpersandOpening(qint64 mebibytes, int way)
     int outcome = -1;
     double took = 0;
     try {
-        QByteArray bytes = allAmpersandTitle(mebibytes << 20);
+        QByteArray bytes = largeTitle(title, mebibytes << 20);
         const auto start = std::chrono::steady_clock::now();
         if (way == 0) {
             outcome = outcomeOf(openBytesAsTheWindow(std::move(bytes)).result.outcome);
@@ -334,18 +346,19 @@ int printAllAmpersandOpening(qint64 mebibytes, int way)
     return 0;
 }
 
-void BM_OpenAllAmpersandTitle(benchmark::State &state)
+void BM_OpenLargeTitle(benchmark::State &state)
 {
     const qint64 mebibytes = state.range(0);
     const int way = int(state.range(1));
+    const int title = int(state.range(2));
     int outcome = -3;
     double peakKiB = 0;
     double took = 0;
     for (auto _ : state) {
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(),
-                    {QString::fromLatin1(kAllAmpersandOption), QString::number(mebibytes),
-                     QString::number(way)});
+                    {QString::fromLatin1(kLargeTitleOption), QString::number(mebibytes),
+                     QString::number(way), QString::number(title)});
         if (!child.waitForFinished(600000)) {
             child.kill();
             child.waitForFinished();
@@ -396,9 +409,10 @@ BENCHMARK(BM_Libxml2ParseAlone)
     ->ArgName("items")
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
-BENCHMARK(BM_OpenAllAmpersandTitle)
-    ->ArgsProduct({{128, 255}, {0, 1}})
-    ->ArgNames({"MiB", "way"})
+BENCHMARK(BM_OpenLargeTitle)
+    ->ArgsProduct({{128, 255}, {0, 1}, {int(Title::Ampersands)}})
+    ->ArgsProduct({{64, 255}, {0, 1}, {int(Title::StartTitles), int(Title::StartItems)}})
+    ->ArgNames({"MiB", "way", "title"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
@@ -409,8 +423,9 @@ int main(int argc, char **argv)
     if (argc == 5 && std::strcmp(argv[1], kPeakOption) == 0)
         return printPeakOfOpening(QString::fromLocal8Bit(argv[2]), Kept(std::atoi(argv[3])),
                                   std::atoi(argv[4]));
-    if (argc == 4 && std::strcmp(argv[1], kAllAmpersandOption) == 0)
-        return printAllAmpersandOpening(std::atoll(argv[2]), std::atoi(argv[3]));
+    if (argc == 5 && std::strcmp(argv[1], kLargeTitleOption) == 0)
+        return printLargeTitleOpening(std::atoll(argv[2]), std::atoi(argv[3]),
+                                      Title(std::atoi(argv[4])));
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -12,7 +12,8 @@
 // unclosed "<?x " in a description the repairs walk, runs of tags that match nothing, spaced
 // end tags a written end follows, end tags values did not open, and the turns of the walk of
 // the tags: spaced end tags whose names or depths take turns, a new name at every tag, values
-// left open inside values, and start tags a value opened followed by end tags it did not.
+// left open inside values, start tags a value opened followed by end tags it did not, and
+// spaced empty tags after a run of values left open.
 #include "io/FeedLoader.h"
 #include "io/VLXParseFeed.h"
 
@@ -167,6 +168,26 @@ std::vector<Shape> shapes()
     all.push_back({"SpacedTitlesLeftOpenInATitle",
                    [](qint64 bytes) {
                        return feed({}, "< item>" + runOf("\n< title>x &", bytes) + "\n< /item>");
+                   },
+                   32});
+    // Values left open one inside another (fewer than the walk keeps open at most), then spaced
+    // empty tags: each empty tag belongs to the element around the run of values, found at
+    // once however long the run.
+    all.push_back({"TitlesLeftOpenThenSpacedEmptyTags",
+                   [](qint64 bytes) {
+                       const QByteArray titles = runOf("<title>", 60000 * 7);
+                       return feed({},
+                                   "<item>" + titles + runOf("< e/>", bytes - titles.size())
+                                       + "</item>");
+                   },
+                   32});
+    all.push_back({"SpacedTitlesLeftOpenThenSpacedEnclosures",
+                   [](qint64 bytes) {
+                       const QByteArray titles = runOf("\n< title>x &", 60000 * 12);
+                       return feed({},
+                                   "< item>" + titles
+                                       + runOf("\n< enclosure url=\"x\"/>", bytes - titles.size())
+                                       + "\n< /item>");
                    },
                    32});
     return all;

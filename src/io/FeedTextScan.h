@@ -234,25 +234,30 @@ public:
         return true;
     }
 
-    // The lines (from 1, as a parser counts them: "\r\n" is one break) of the given positions,
-    // which come in order; one pass over the text up to the last of them.
-    static std::vector<int> linesOf(const char16_t *data, qsizetype n,
-                                    const std::vector<qsizetype> &positions)
+    // The lines (from 1, as a parser counts them: "\r\n" is one break) of positions asked in
+    // order: one pass over the text up to the last of them.
+    class LineCounter
     {
-        std::vector<int> lines;
-        lines.reserve(positions.size());
-        int line = 1;
-        qsizetype at = 0;
-        for (const qsizetype position : positions) {
-            for (at = nextLineBreak(data, at, std::min(position, n)); at < position;
-                 at = nextLineBreak(data, at + 1, std::min(position, n))) {
-                if (data[at] == '\n' || at + 1 >= n || data[at + 1] != '\n')
-                    ++line;
+    public:
+        LineCounter(const char16_t *data, qsizetype n) : m_data(data), m_n(n) { }
+
+        int lineOf(qsizetype position)
+        {
+            const qsizetype to = std::min(position, m_n);
+            for (m_at = nextLineBreak(m_data, m_at, to); m_at < to;
+                 m_at = nextLineBreak(m_data, m_at + 1, to)) {
+                if (m_data[m_at] == '\n' || m_at + 1 >= m_n || m_data[m_at + 1] != '\n')
+                    ++m_line;
             }
-            lines.push_back(line);
+            return m_line;
         }
-        return lines;
-    }
+
+    private:
+        const char16_t *m_data;
+        qsizetype m_n;
+        qsizetype m_at = 0; // the breaks before it are counted
+        int m_line = 1;
+    };
 
     // Whether the text at `at` (an ampersand) starts a numeric character reference that XML
     // accepts, however many digits it has.

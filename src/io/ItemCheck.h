@@ -1,6 +1,6 @@
 #pragma once
 
-#include "io/TagReading.h"
+#include "io/ItemTagLines.h"
 
 #include <QString>
 #include <QStringView>
@@ -12,32 +12,22 @@ class StopCheck;
 // The check behind the repairs made before parsing: whatever a rule decides, no item may be
 // taken into another element. A repaired text that parses is refused when its document holds
 // fewer elements named item or entry (at any depth, in any namespace) than the text as written
-// holds start tags of those names (TagReading::itemTags: outside comments, CDATA sections and
-// instructions, written, or spaced where a tool would write one). Elements, not the feed's
-// items: an item inside an extension, or an entry inside another's history, counts on both
-// sides, so a well-formed feed never fails it.
+// holds start tags the parser reads as such (TagReading::itemTags: outside comments, CDATA
+// sections and instructions, written, or spaced where a tool would write one). Elements, not the
+// feed's items: an item inside an extension, or an entry inside another's history, counts on
+// both sides, and a tag counts only where the parser would name its element an item, so a text
+// whose repaired form is well-formed never fails it.
 class ItemCheck
 {
 public:
     ItemCheck() = delete;
 
-    // The lines of an item's start tag: of its "<", and of its ">" (where the parser places
-    // the element).
-    struct TagLines
-    {
-        int start = 0;
-        int end = 0;
-    };
-
-    // The lines of the item tags a reading of the text found.
-    static std::vector<TagLines> linesOf(QStringView text,
-                                         const std::vector<TagReading::Span> &tags);
     // The item tags of a text, read on their own (TagReading::itemTags).
-    static std::vector<TagLines> itemTagsOf(QStringView text, StopCheck *stop = nullptr);
+    static ItemTagLines itemTagsOf(QStringView text, StopCheck *stop = nullptr);
 
     // 0 when the document's items (vlxXMLDOM::linesOfItems) are at least as many as the text's
     // item tags; else the line of the first tag that did not become an item.
-    static int firstLost(const std::vector<TagLines> &tags, const std::vector<int> &items);
+    static int firstLost(const ItemTagLines &tags, const std::vector<int> &items);
 
     // What a refusal for a lost item says, for the line firstLost names.
     static QString description();

@@ -16,10 +16,18 @@ int TagNames::idOf(QStringView name)
             if (name.compare(m_valueTags[i], Qt::CaseInsensitive) == 0)
                 value = int(i);
         }
-        const QStringView local = name.sliced(name.lastIndexOf(u':') + 1);
+        const qsizetype colon = name.lastIndexOf(u':');
+        const QStringView local = name.sliced(colon + 1);
+        Item item = Item::None;
+        if (local.compare(u"item", Qt::CaseInsensitive) == 0
+            || local.compare(u"entry", Qt::CaseInsensitive) == 0)
+            item = Item::Named;
+        // The parser compares ASCII letters alone, in the name after a single prefix.
+        if ((Key {local} == Key {u"item"} || Key {local} == Key {u"entry"}) && colon != 0
+            && name.indexOf(u':') == colon)
+            item = Item::Element;
         m_valueOf.push_back(value);
-        m_item.push_back(local.compare(u"item", Qt::CaseInsensitive) == 0
-                         || local.compare(u"entry", Qt::CaseInsensitive) == 0);
+        m_item.push_back(item);
     }
     m_last = key;
     m_lastId = *it;

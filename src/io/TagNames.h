@@ -20,8 +20,13 @@ public:
     int count() const { return int(m_valueOf.size()); }
     // The index in `valueTags` of the value a name stands for, or -1.
     int valueOf(int id) const { return m_valueOf[std::size_t(id)]; }
-    // Whether the name, without its prefix, is "item" or "entry": what a feed's items are.
-    bool isItem(int id) const { return m_item[std::size_t(id)]; }
+    // Whether the name, without whatever stands before its last ":", is "item" or "entry":
+    // what a feed's items are.
+    bool isItem(int id) const { return m_item[std::size_t(id)] != Item::None; }
+    // Whether the parser names an element of this name an item or entry: the name alone or
+    // after one prefix ("rss:item"), in any letter case of ASCII letters. It reads ":item",
+    // "a:b:item" and "a::item" as other names.
+    bool isItemElement(int id) const { return m_item[std::size_t(id)] == Item::Element; }
 
 private:
     // A name compared and hashed with its ASCII letters folded to lower case.
@@ -59,7 +64,8 @@ private:
     QStringList m_valueTags;
     QHash<Key, int> m_ids;
     std::vector<int> m_valueOf;
-    std::vector<bool> m_item;
+    enum class Item : quint8 { None, Named, Element };
+    std::vector<Item> m_item;
     // The last name asked about: an end tag mostly follows its start tag's text.
     Key m_last {};
     int m_lastId = -1;

@@ -34,6 +34,9 @@ struct Open
     // above it: only then are the spaced empty tags in it certain.
     int written = -1;
     int value = -1; // the index of a value's name, or -1
+    // For a value found left open: how many elements lie below the run of such values that
+    // ends with it, the depth the tags read again in it belong to.
+    int belowDoubted = 0;
     bool spaced = false;
     bool doubted = false; // a value found left open, read again as markup
     bool escapable = false;
@@ -52,7 +55,8 @@ class TagWalk
 public:
     TagWalk(QStringView text, const QStringList &valueTags, bool spaced, StopCheck *stop,
             TagReading &out)
-        : m_text(text), m_names(valueTags), m_stop(stop), m_tokens(text, spaced, stop), m_out(out)
+        : m_text(text), m_names(valueTags), m_stop(stop), m_tokens(text, spaced, stop),
+          m_lines(reinterpret_cast<const char16_t *>(text.utf16()), text.size()), m_out(out)
     {
     }
 
@@ -101,8 +105,10 @@ private:
             return;
         m_itemsCounted = token.lt + 1;
         if (!token.tag.closing && token.tag.end >= 0 && token.atMarkupPosition
-            && m_names.isItem(name))
-            m_out.m_itemTags.push_back({token.lt, token.tag.end});
+            && m_names.isItemElement(name)) {
+            const int start = m_lines.lineOf(token.lt);
+            m_out.m_itemTags.add({start, m_lines.lineOf(token.tag.end)});
+        }
     }
 
     // A tag among the feed's markup.
@@ -120,9 +126,9 @@ private:
                 if (tag.spaced && !m_gaveUp) {
                     // Inside a value left open, it belongs to the element around the value,
                     // as in the written text.
-                    std::size_t depth = m_open.size();
-                    while (depth > 0 && m_open[depth - 1].doubted)
-                        --depth;
+                    const std::size_t depth = !m_open.empty() && m_open.back().doubted
+                        ? std::size_t(m_open.back().belowDoubted)
+                        : m_open.size();
                     if (m_empties.size() >= kDeepest)
                         m_gaveUp = true;
                     else
@@ -130,7 +136,8 @@ private:
                 }
                 return;
             }
-            if (m_open.size() >= kDeepest && m_names.valueOf(name) < 0) {
+            // Values count too: each one found left open stays open.
+            if (m_open.size() >= kDeepest) {
                 m_gaveUp = true;
                 return;
             }
@@ -284,8 +291,11 @@ private:
     void doubt()
     {
         Open &value = m_open.back();
+        const Open *below = m_open.size() > 1 ? &m_open[m_open.size() - 2] : nullptr;
         value.doubted = true;
-        value.written = m_open.size() > 1 ? m_open[m_open.size() - 2].written : -1;
+        value.written = below ? below->written : -1;
+        value.belowDoubted
+            = below && below->doubted ? below->belowDoubted : int(m_open.size()) - 1;
         if (value.spaced)
             m_out.m_certain.push_back(value.lt);
         clearLocal();
@@ -341,6 +351,7 @@ private:
     TagNames m_names;
     StopCheck *m_stop;
     TagTokens m_tokens;
+    FeedTextScan::LineCounter m_lines; // of the item tags, counted once
     TagReading &m_out;
     std::vector<Open> m_open;
     std::vector<int> m_topOf; // name -> the topmost open element of that name, or -1

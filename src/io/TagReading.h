@@ -1,5 +1,7 @@
 #pragma once
 
+#include "io/ItemTagLines.h"
+
 #include <QStringList>
 #include <QStringView>
 
@@ -41,9 +43,10 @@ class StopCheck;
 // its first reading, so a stretch is read again for one value of each name at most: a bounded
 // number of times, whatever its names and depths.
 //
-// Past 65,536 elements open at once (or as many spaced empty tags waiting), the walk makes no
-// spaced tag certain, and from there on a written end tag in a value that its markup did not
-// open leaves the value in doubt.
+// Past 65,536 elements open at once, values found left open among them (or as many spaced
+// empty tags waiting), the walk makes no spaced tag certain and opens no element, a value
+// neither: its content is then the feed's markup, as a value left open's is. From there on, a
+// written end tag in a value that its markup did not open leaves the value in doubt.
 class TagReading
 {
 public:
@@ -58,12 +61,6 @@ public:
         bool holdsParts = false; // comments or instructions
     };
 
-    struct Span
-    {
-        qsizetype lt = 0; // a tag's "<"
-        qsizetype end = 0; // its ">"
-    };
-
     // With `spaced`, tags spaced after their "<" are read too; without, they are text.
     TagReading(QStringView text, const QStringList &valueTags, bool spaced,
                StopCheck *stop = nullptr);
@@ -76,13 +73,15 @@ public:
     // again: a test counts with it that no stretch is read more than a few times.
     static quint64 tagsRead();
 
-    // Every start tag of an item or entry (any prefix, any letter case) with its ">",
-    // written, or spaced where a tool would write one, whatever the walk made of it.
-    const std::vector<Span> &itemTags() const { return m_itemTags; }
+    // The lines of every start tag with its ">" that the parser reads as an item or entry
+    // (TagNames::isItemElement), written, or spaced where a tool would write one, whatever the
+    // walk made of it.
+    const ItemTagLines &itemTags() const { return m_itemTags; }
+    ItemTagLines takeItemTags() { return std::move(m_itemTags); }
 
 private:
     friend class TagWalk;
     std::vector<qsizetype> m_certain;
     std::vector<Value> m_values;
-    std::vector<Span> m_itemTags;
+    ItemTagLines m_itemTags;
 };

@@ -320,7 +320,7 @@ quint64 VLXParseFeed::valuesEscaped()
 }
 
 QString VLXParseFeed::repairText(const QString &text, QStringList *messages, StopCheck *stop,
-                                 std::vector<ItemCheck::TagLines> *itemTags)
+                                 ItemTagLines *itemTags)
 {
     const QStringList &tags = repairedTags();
     if (!RepairCheck::textNeedsRepair(unitsOf(text), text.size(), tags, stop))
@@ -342,7 +342,7 @@ QString VLXParseFeed::repairText(const QString &text, QStringList *messages, Sto
 }
 
 QString VLXParseFeed::repairSteps(const QString &text, QStringList *messages, StopCheck *stop,
-                                  std::vector<ItemCheck::TagLines> *itemTags)
+                                  ItemTagLines *itemTags)
 {
     // Every step finds what it repairs outside the CDATA sections, comments and instructions (see
     // KeptMarkup): "a < b" in a show note, or "<?x >?>", is their text, and a well-formed feed
@@ -359,9 +359,9 @@ QString VLXParseFeed::repairSteps(const QString &text, QStringList *messages, St
     // 3. One reading of the tags tells the spaced tags that are certain and the values, and
     // the text is written again with the blanks after those "<" taken out and the values
     // escaped.
-    const TagReading reading(work, repairedTags(), true, stop);
+    TagReading reading(work, repairedTags(), true, stop);
     if (itemTags)
-        *itemTags = ItemCheck::linesOf(work, reading.itemTags());
+        *itemTags = reading.takeItemTags();
     std::vector<bool> fixed(std::size_t(repairedTags().size()), false);
     work = rewritten(work, reading, repairedTags(), -1, &fixed, stop);
     if (work.isNull())

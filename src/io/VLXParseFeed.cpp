@@ -195,7 +195,7 @@ bool VLXParseFeed::repair(QString &work)
 {
     m_repairs.clear();
     m_unrepaired = QString();
-    m_itemTags.clear();
+    m_itemTags = {};
     // The check repaired this very text and parsed what the repairs made of it: the read takes
     // that text and its tree, and the repairs are not made a second time.
     const QString source = std::exchange(m_checkedSource, QString());
@@ -393,7 +393,7 @@ int VLXParseFeed::checkRepaired(QString &work, std::unique_ptr<vlxXMLDOM> &faile
     const qint64 total = work.size();
     StopCheck stop([this, total] { return report(Stage::Checking, 0, total); });
     QStringList messages;
-    std::vector<ItemCheck::TagLines> itemTags;
+    ItemTagLines itemTags;
     QString repaired = repairText(work, &messages, &stop, &itemTags);
     if (stop.stopped())
         return Stopped;

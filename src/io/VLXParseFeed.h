@@ -175,7 +175,7 @@ public:
     // told whenever the repairs ran.
     static QString repairText(const QString &text, QStringList *messages,
                               StopCheck *stop = nullptr,
-                              std::vector<ItemCheck::TagLines> *itemTags = nullptr);
+                              ItemTagLines *itemTags = nullptr);
     // How many texts repairText has repaired (passed its check that a repair applies) since the
     // program started: a test counts with it that an open repairs its text once.
     static quint64 textsRepaired();
@@ -206,7 +206,7 @@ private:
     static const QStringList &repairedTags();
     // The repairs, in order, on a text that needs one; null when they would grow it too large.
     static QString repairSteps(const QString &text, QStringList *messages, StopCheck *stop,
-                               std::vector<ItemCheck::TagLines> *itemTags);
+                               ItemTagLines *itemTags);
     // The working copy, led by an XML declaration when it had none (prologAdded tells which).
     // Notes by how many lines it starts before or after the text (m_lineShift).
     QString workingCopyWithProlog(const QString &text, bool &prologAdded);
@@ -277,7 +277,7 @@ private:
     QString m_unrepaired;
     QStringList m_repairs;
     // The start tags of the items of the text the repairs changed (see ItemCheck).
-    std::vector<ItemCheck::TagLines> m_itemTags;
+    ItemTagLines m_itemTags;
     QUrl m_baseAddress; // empty when there is none
     qint64 m_itemCount = 0;
     // The working copy of the text parseFeed reads. The readers let go of it (releaseText)

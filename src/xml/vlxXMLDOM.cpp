@@ -386,9 +386,10 @@ void vlxXMLDOM::releaseBeforeChild(int index, const vlxXMLNode *handle)
     d->tree->releaseBefore(boundary, d->tree->node(boundary)->parent);
 }
 
-std::vector<int> vlxXMLDOM::linesOfItems() const
+const std::vector<int> &vlxXMLDOM::linesOfItems() const
 {
-    return d->tree ? d->tree->itemLines : std::vector<int>();
+    static const std::vector<int> none;
+    return d->tree ? d->tree->itemLines : none;
 }
 
 qint64 vlxXMLDOM::heldBlockBytes() const

@@ -118,7 +118,7 @@ public:
     void releaseBeforeChild(int index, const vlxXMLNode *parent);
     // The lines of the elements named item or entry (any prefix, any letter case), at any depth,
     // in document order: the line of their start tag's ">". Empty without a tree.
-    std::vector<int> linesOfItems() const;
+    const std::vector<int> &linesOfItems() const;
     // Bytes the tree's node and string blocks hold (for measuring; 0 without a tree).
     qint64 heldBlockBytes() const;
 
