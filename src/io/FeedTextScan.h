@@ -234,29 +234,40 @@ public:
         return true;
     }
 
-    // The lines (from 1, as a parser counts them: "\r\n" is one break) of positions asked in
-    // order: one pass over the text up to the last of them.
+    // The lines (from 1) of positions asked in order, in one pass over the text up to the last
+    // of them: as a reader sees them ("\n", "\r\n" and a lone "\r" each end a line), and as the
+    // parser numbers them (it counts "\n" alone: a lone "\r" ends no line to it).
     class LineCounter
     {
     public:
+        struct Lines
+        {
+            int line = 1;
+            int parserLine = 1;
+        };
+
         LineCounter(const char16_t *data, qsizetype n) : m_data(data), m_n(n) { }
 
-        int lineOf(qsizetype position)
+        Lines at(qsizetype position)
         {
             const qsizetype to = std::min(position, m_n);
             for (m_at = nextLineBreak(m_data, m_at, to); m_at < to;
                  m_at = nextLineBreak(m_data, m_at + 1, to)) {
-                if (m_data[m_at] == '\n' || m_at + 1 >= m_n || m_data[m_at + 1] != '\n')
-                    ++m_line;
+                if (m_data[m_at] == '\n') {
+                    ++m_lines.line;
+                    ++m_lines.parserLine;
+                } else if (m_at + 1 >= m_n || m_data[m_at + 1] != '\n') {
+                    ++m_lines.line;
+                }
             }
-            return m_line;
+            return m_lines;
         }
 
     private:
         const char16_t *m_data;
         qsizetype m_n;
         qsizetype m_at = 0; // the breaks before it are counted
-        int m_line = 1;
+        Lines m_lines;
     };
 
     // Whether the text at `at` (an ampersand) starts a numeric character reference that XML

@@ -4,20 +4,21 @@
 
 #include <vector>
 
-// The lines of a text's start tags of items and entries, in the text's order: of each tag's "<",
-// and of its ">" (where the parser places the element). A text may hold millions of them, on a
-// few lines: each tag is kept as the distance from the tag before it, a byte where that is short,
-// so that the record stays a small part of the text's own size.
+// The lines of a text's start tags of items and entries, in the text's order. A text may hold
+// millions of them, on a few lines: each tag is kept as the distance from the tag before it, a
+// byte or two, so that the record stays a small part of the text's own size.
 class ItemTagLines
 {
 public:
     struct Lines
     {
-        int start = 0;
-        int end = 0;
+        int start = 1; // of the tag's "<", as a reader sees lines
+        // Of its ">", where the parser places the element, as the parser numbers lines (see
+        // FeedTextScan::LineCounter).
+        int end = 1;
     };
 
-    // Adds a tag after those added before it (its start no earlier than their end).
+    // Adds a tag after those added before it.
     void add(Lines lines);
     qsizetype size() const { return m_count; }
     bool isEmpty() const { return m_count == 0; }
@@ -30,17 +31,17 @@ public:
         bool next(Lines *lines);
 
     private:
-        quint64 number();
+        int number();
 
         const ItemTagLines &m_tags;
         std::size_t m_at = 0;
-        int m_lastEnd = 1;
+        Lines m_last;
     };
 
 private:
-    void write(quint64 number);
+    void write(int number);
 
     std::vector<quint8> m_bytes;
     qsizetype m_count = 0;
-    int m_lastEnd = 1;
+    Lines m_last;
 };

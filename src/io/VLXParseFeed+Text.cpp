@@ -10,6 +10,8 @@
 #include "io/TagValueRepair.h"
 #include "xml/vlxXMLDOM.h"
 
+#include <QMutex>
+
 #include <atomic>
 
 using namespace Qt::StringLiterals;
@@ -379,7 +381,26 @@ QString VLXParseFeed::repairSteps(const QString &text, QStringList *messages, St
     // 4. The blanks before a ">" that ends a tag, with no message. It comes last, so that only
     // the tags the repairs keep lose them: in a value escaped above ("Use the <br > tag"), in
     // text and in quoted values a ">" is the author's, and so are the blanks before it.
-    return withoutBlanksBeforeTagEnds(work, stop);
+    work = withoutBlanksBeforeTagEnds(work, stop);
+    if (const std::shared_ptr<const PlantedRule> rule = plantedRule(); rule && !work.isNull())
+        work = (*rule)(work);
+    return work;
+}
+
+std::shared_ptr<const VLXParseFeed::PlantedRule> VLXParseFeed::plantedRule(const PlantedRule *rule)
+{
+    // Set by a test's thread, read by the workers that open feeds.
+    static QMutex guard;
+    static std::shared_ptr<const PlantedRule> planted;
+    const QMutexLocker lock(&guard);
+    if (rule)
+        planted = *rule ? std::make_shared<const PlantedRule>(*rule) : nullptr;
+    return planted;
+}
+
+void VLXParseFeed::plantRule(PlantedRule rule)
+{
+    plantedRule(&rule);
 }
 
 QStringList VLXParseFeed::nameSpaces(const QString &text)

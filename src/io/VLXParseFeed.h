@@ -182,6 +182,11 @@ public:
     // How many values the repairs have built escaped since the program started: a test counts
     // with it that a value whose escaping would take the text past the limit is never built.
     static quint64 valuesEscaped();
+    // A rule planted after the repairs, on the text they made: for tests, which plant one that
+    // takes an item into another element to see the check behind the repairs refuse it. The
+    // program plants none; a null rule takes the planted one out.
+    using PlantedRule = std::function<QString(const QString &repaired)>;
+    static void plantRule(PlantedRule rule);
     // The values of `tagName` escaped where they need it; a null string when that would take
     // the text past the parser's input limit.
     static QString fixEntityEncodingText(const QString &text, const QString &tagName, bool *changed,
@@ -207,6 +212,8 @@ private:
     // The repairs, in order, on a text that needs one; null when they would grow it too large.
     static QString repairSteps(const QString &text, QStringList *messages, StopCheck *stop,
                                ItemTagLines *itemTags);
+    // The rule plantRule planted, null for none; given `rule`, plants it first.
+    static std::shared_ptr<const PlantedRule> plantedRule(const PlantedRule *rule = nullptr);
     // The working copy, led by an XML declaration when it had none (prologAdded tells which).
     // Notes by how many lines it starts before or after the text (m_lineShift).
     QString workingCopyWithProlog(const QString &text, bool &prologAdded);

@@ -6,42 +6,68 @@ namespace {
 
 const QString kDeclarations
     = QStringLiteral(" xmlns:dc=\"http://purl.org/dc/elements/1.1/\""
-                     " xmlns:content=\"http://purl.org/rss/1.0/modules/content/\"");
+                     " xmlns:content=\"http://purl.org/rss/1.0/modules/content/\""
+                     " xmlns:itunes=\"http://www.itunes.com/dtds/podcast-1.0.dtd\"");
 
 // Writes the feed's tags, numbering them as they come.
 class Writer
 {
 public:
-    Writer(const std::function<bool(int)> &spaced, bool faultsWritten)
-        : m_spaced(spaced), m_faultsWritten(faultsWritten)
+    Writer(const TwinFeed &feed, const std::function<bool(int)> &spaced, bool faultsWritten)
+        : m_feed(feed), m_spaced(spaced), m_faultsWritten(faultsWritten)
     {
     }
 
-    void line(const QString &text) { m_lines << text; }
+    void line(int depth, const QString &text) { m_lines << m_feed.indent.repeated(depth) + text; }
     QString start(const QString &name, const QString &attributes = {}, bool empty = false)
     {
         return open() + name + attributes + (empty ? QStringLiteral("/>") : QStringLiteral(">"));
     }
-    QString end(const QString &name) { return open() + u'/' + name + u'>'; }
-    void field(const TwinFeed::Field &field)
+    QString end(const QString &name, const QString &word = {})
     {
-        m_written = m_faultsWritten && field.fault != TwinFeed::Fault::None;
-        if (field.value.isNull()) {
-            line(start(field.name, field.attributes, true));
-            return;
-        }
-        QString text = start(field.name, field.attributes) + field.value;
-        if (field.fault == TwinFeed::Fault::Misspelt) {
-            QString misspelt = field.name;
-            std::swap(misspelt[misspelt.size() - 1], misspelt[misspelt.size() - 2]);
-            text += end(misspelt);
-        } else if (field.fault == TwinFeed::Fault::None) {
-            text += end(field.name);
-        }
-        line(text);
-        m_written = false;
+        return open() + u'/' + name + word + u'>';
     }
-    QByteArray bytes() const { return m_lines.join(u'\n').toUtf8() + '\n'; }
+    QString field(const TwinFeed::Field &field)
+    {
+        using Fault = TwinFeed::Fault;
+        const bool around = m_written;
+        m_written = around || (m_faultsWritten && field.fault != Fault::None);
+        QString text;
+        if (field.fault == Fault::EndAlone) {
+            text = end(field.name);
+        } else if (field.value.isNull() && field.inner.empty()) {
+            text = start(field.name, field.attributes, true);
+        } else {
+            text = start(field.name, field.attributes) + field.value;
+            for (const TwinFeed::Field &inner : field.inner)
+                text += this->field(inner);
+            QString misspelt = field.name;
+            switch (field.fault) {
+            case Fault::None:
+                text += end(field.name);
+                break;
+            case Fault::Misspelt:
+                std::swap(misspelt[misspelt.size() - 1], misspelt[misspelt.size() - 2]);
+                text += end(misspelt);
+                break;
+            case Fault::WordInEnd:
+                text += end(field.name, QStringLiteral(" x"));
+                break;
+            case Fault::SpacedEnd:
+                text += QStringLiteral("< /") + field.name + u'>';
+                break;
+            case Fault::LeftOpen:
+            case Fault::EndAlone:
+                break;
+            }
+        }
+        m_written = around;
+        return text;
+    }
+    QByteArray bytes() const
+    {
+        return (m_lines.join(m_feed.lineEnd) + m_feed.lineEnd).toUtf8();
+    }
 
 private:
     QString open()
@@ -49,6 +75,7 @@ private:
         return m_spaced(m_count++) && !m_written ? QStringLiteral("< ") : QStringLiteral("<");
     }
 
+    const TwinFeed &m_feed;
     const std::function<bool(int)> &m_spaced;
     bool m_faultsWritten;
     int m_count = 0;
@@ -90,27 +117,28 @@ const Frame &frameOf(TwinFeed::Format format)
 void writeFeed(const TwinFeed &feed, Writer &out)
 {
     const Frame &frame = frameOf(feed.format);
-    const auto fields = [&](const QList<TwinFeed::Field> &list) {
+    const auto fields = [&](int depth, const QList<TwinFeed::Field> &list) {
         for (const TwinFeed::Field &field : list)
-            out.field(field);
+            out.line(depth, out.field(field));
     };
     const bool channel = !frame.channel.isEmpty();
-    out.line(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
-    out.line(out.start(frame.root, frame.rootAttributes + kDeclarations));
+    const int itemDepth = channel && frame.channelHoldsItems ? 2 : 1;
+    out.line(0, QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+    out.line(0, out.start(frame.root, frame.rootAttributes + kDeclarations));
     if (channel)
-        out.line(out.start(frame.channel, frame.channelAttributes));
-    fields(feed.channel);
+        out.line(1, out.start(frame.channel, frame.channelAttributes));
+    fields(channel ? 2 : 1, feed.channel);
     if (channel && !frame.channelHoldsItems)
-        out.line(out.end(frame.channel));
+        out.line(1, out.end(frame.channel));
     for (qsizetype n = 0; n < feed.items.size(); ++n) {
         const QString about = u" rdf:about=\"https://example.org/%1\""_qs.arg(n + 1);
-        out.line(out.start(frame.item, frame.itemsAbout ? about : QString()));
-        fields(feed.items[n]);
-        out.line(out.end(frame.item));
+        out.line(itemDepth, out.start(frame.item, frame.itemsAbout ? about : QString()));
+        fields(itemDepth + 1, feed.items[n]);
+        out.line(itemDepth, out.end(frame.item));
     }
     if (channel && frame.channelHoldsItems)
-        out.line(out.end(frame.channel));
-    out.line(out.end(frame.root));
+        out.line(1, out.end(frame.channel));
+    out.line(0, out.end(frame.root));
 }
 
 } // namespace
@@ -122,7 +150,7 @@ const char *TwinFeed::nameOf(Format format)
 
 QByteArray TwinFeed::text(const std::function<bool(int)> &spaced, bool faultsWritten) const
 {
-    Writer out(spaced, faultsWritten);
+    Writer out(*this, spaced, faultsWritten);
     writeFeed(*this, out);
     return out.bytes();
 }

@@ -63,74 +63,165 @@ Change field(int n, int index, const QString &value, Fault fault = Fault::None)
 
 } // namespace
 
+// The layouts feeds are written in: indented or not, their lines ended as on each system.
+const struct
+{
+    const char *what;
+    QString indent, lineEnd;
+} kLayouts[] = {
+    {"flush, LF", {}, u"\n"_s},
+    {"tabs, LF", u"\t"_s, u"\n"_s},
+    {"spaces, CRLF", u"  "_s, u"\r\n"_s},
+    {"tabs, CR", u"\t"_s, u"\r"_s},
+};
+
+// What a row's written twin does, and so its spaced variants.
+enum class Twin {
+    Opens, // the twin opens, and every variant with it
+    // The twin opens, and so do the variants with every tag spaced; one spaced in part may
+    // leave its tags in doubt ("<a><a>< /a></a>": the spaced end tag is text) and be refused.
+    SpacedOpens,
+    Either, // each variant opens as the twin does or is refused
+    Refused, // the twin is refused, and every variant at its line
+};
+
 // From each written twin, the variant with every one of its own tags spaced, the same with a
 // faulty value's tags written, and variants with a random half of them spaced (the same half on
-// every run): each opens with exactly its twin's values, or is refused, and is refused wherever
-// its twin is, at the line the twin is refused at. Feeds whose every value a spaced reading can
-// tell open in every variant.
+// every run), in each layout: each opens with exactly its twin's values, or is refused, and is
+// refused wherever its twin is, at the line the twin is refused at. Feeds whose every value a
+// spaced reading can tell open in every variant.
 TEST_F(SpacedTwins, ASpacedFeedReadsAsItsWrittenTwinOrIsRefused)
 {
     for (const Format format : {Format::RSS20, Format::RSS10, Format::Atom}) {
-        const Change attributes = [format](int n, QList<Field> &fields) {
+        const bool atom = format == Format::Atom;
+        const Field enclosure = atom
+            ? Field {u"link"_s, {}, u" rel=\"enclosure\" href=\"a.mp3\""_s}
+            : Field {u"enclosure"_s, {}, u" url=\"a.mp3\" length=\"1\""_s};
+        const Change attributes = [&](int n, QList<Field> &fields) {
             if (n == 0)
                 return;
             fields << Field {u"category"_s, u"News &amp; more"_s, u" domain=\"x\""_s}
-                   << Field {u"category"_s, u"Tech"_s};
-            fields << (format == Format::Atom
-                           ? Field {u"link"_s, {}, u" rel=\"enclosure\" href=\"a.mp3\""_s}
-                           : Field {u"enclosure"_s, {}, u" url=\"a.mp3\" length=\"1\""_s});
+                   << Field {u"category"_s, u"Tech"_s} << enclosure;
+        };
+        const Change nestedCategories = [](int n, QList<Field> &fields) {
+            if (n == 0)
+                fields << Field {u"itunes:category"_s, u""_s, u" text=\"Technology\""_s,
+                                 Fault::None,
+                                 {{u"itunes:category"_s, u""_s, u" text=\"Podcasting\""_s}}};
+        };
+        const Change itemElement = [](int n, QList<Field> &fields) {
+            if (n == 0)
+                fields << Field {u"Item"_s, u"Not an item"_s};
+            if (n == 2)
+                fields[0].value = u"Fish & Chips"_s;
+        };
+        const Change emptyDescriptionFirst = [](int n, QList<Field> &fields) {
+            if (n == 0)
+                return;
+            fields.move(2, 0);
+            fields[0].value = QString();
+            fields[1].value = u"Close it with < /title> please"_s;
+        };
+        const Change twoTitlesLeftOpen = [&](int n, QList<Field> &fields) {
+            if (n != 1)
+                return;
+            fields[0].fault = Fault::LeftOpen;
+            fields.insert(1, Field {u"title"_s, u"Episode 1, again"_s, {}, Fault::LeftOpen});
+            fields.insert(2, enclosure);
+        };
+        // Item 1's title, its end tag faulty, then a field, then the title's end tag again.
+        const auto closedAgain = [](Fault fault, const QString &value,
+                                    const std::function<Field(QList<Field> &)> &between) {
+            return [=](int n, QList<Field> &fields) {
+                if (n != 1)
+                    return;
+                fields[0].value = value;
+                fields[0].fault = fault;
+                fields.insert(1, between(fields));
+                fields.insert(2, Field {u"title"_s, {}, {}, Fault::EndAlone});
+            };
         };
         const struct
         {
             const char *what;
             Change change;
-            bool opens; // every variant opens, as the twin does
+            Twin twin;
         } rows[] = {
-            {"plain", [](int, QList<Field> &) {}, true},
-            {"bare ampersands", field(-1, 0, u"Fish & Chips"_s), true},
-            {"bare brackets", field(-1, 0, u"Team A < Team B > draw"_s), true},
-            {"markup in a description", field(-1, 2, u"Line one<br>Line two & more"_s), true},
-            {"stray end tags", field(-1, 2, u"Hello <b>bold</i> text</p>"_s), true},
-            {"own name, spaced", field(-1, 0, u"Why the < title> tag matters"_s), true},
-            {"other names, spaced", field(-1, 0, u"Team A < b > wins < /b >"_s), true},
-            {"own end, written", field(-1, 2, u"a </title> b"_s), true},
-            {"own end, spaced", field(-1, 0, u"Close it with < /title> please"_s), true},
-            {"references", field(-1, 0, u"R&amp;D &#233; &lt;i&gt;"_s), true},
-            {"attributes and categories", attributes, true},
-            {"a value's end tag in a link", field(-1, 1, u"https://e.org/</title>"_s), false},
-            {"a document type in a value", field(-1, 2, u"<!DOCTYPE x [ <item> ]> b & c"_s), false},
-            {"title left open", field(1, 0, {}, Fault::LeftOpen), false},
-            {"last title left open", field(3, 0, u"Episode 3 & more"_s, Fault::LeftOpen), false},
-            {"description left open", field(2, 2, {}, Fault::LeftOpen), false},
-            {"title misspelt", field(1, 0, {}, Fault::Misspelt), false},
-            {"description misspelt", field(2, 2, u"a < b"_s, Fault::Misspelt), false},
-            {"channel title left open", field(0, 0, {}, Fault::LeftOpen), false},
-            {"link left open", field(2, 1, {}, Fault::LeftOpen), false},
+            {"plain", [](int, QList<Field> &) {}, Twin::Opens},
+            {"bare ampersands", field(-1, 0, u"Fish & Chips"_s), Twin::Opens},
+            {"bare brackets", field(-1, 0, u"Team A < Team B > draw"_s), Twin::Opens},
+            {"markup in a description", field(-1, 2, u"Line one<br>Line two & more"_s),
+             Twin::Opens},
+            {"stray end tags", field(-1, 2, u"Hello <b>bold</i> text</p>"_s), Twin::Opens},
+            {"own name, spaced", field(-1, 0, u"Why the < title> tag matters"_s), Twin::Opens},
+            {"an item's name, spaced", field(-1, 0, u"Why the < item> tag & more"_s), Twin::Opens},
+            {"other names, spaced", field(-1, 0, u"Team A < b > wins < /b >"_s), Twin::Opens},
+            {"own end, written", field(-1, 2, u"a </title> b"_s), Twin::Opens},
+            {"own end, spaced", field(-1, 0, u"Close it with < /title> please"_s), Twin::Opens},
+            {"own end, then another name, spaced",
+             field(-1, 0, u"Close it with < /title> then < b > bold"_s), Twin::Opens},
+            {"own end, spaced, after an empty description", emptyDescriptionFirst, Twin::Opens},
+            {"an item's end, spaced and unclosed", field(-1, 0, u"Close it with < /item then"_s),
+             Twin::Opens},
+            {"references", field(-1, 0, u"R&amp;D &#233; &lt;i&gt;"_s), Twin::Opens},
+            {"attributes and categories", attributes, Twin::Opens},
+            {"nested categories", nestedCategories, Twin::SpacedOpens},
+            {"an Item element beside the items", itemElement, Twin::Opens},
+            {"a value's end tag in a link", field(-1, 1, u"https://e.org/</title>"_s),
+             Twin::Either},
+            {"a document type in a value", field(-1, 2, u"<!DOCTYPE x [ <item> ]> b & c"_s),
+             Twin::Either},
+            {"title left open", field(1, 0, {}, Fault::LeftOpen), Twin::Refused},
+            {"last title left open", field(3, 0, u"Episode 3 & more"_s, Fault::LeftOpen),
+             Twin::Refused},
+            {"description left open", field(2, 2, {}, Fault::LeftOpen), Twin::Refused},
+            {"title misspelt", field(1, 0, {}, Fault::Misspelt), Twin::Refused},
+            {"description misspelt", field(2, 2, u"a < b"_s, Fault::Misspelt), Twin::Refused},
+            {"channel title left open", field(0, 0, {}, Fault::LeftOpen), Twin::Refused},
+            {"two titles left open, then an enclosure", twoTitlesLeftOpen, Twin::Refused},
+            // In Atom a link is an empty element: nothing is left open.
+            {"link left open", field(2, 1, {}, Fault::LeftOpen), Twin::Either},
+            {"title closed with a word, a guid, then closed",
+             closedAgain(Fault::WordInEnd, u"Fish & Chips"_s,
+                         [](QList<Field> &fields) { return fields.takeLast(); }),
+             Twin::Refused},
+            {"title closed spaced, an enclosure, then closed",
+             closedAgain(Fault::SpacedEnd, u"Ep 1"_s, [&](QList<Field> &) { return enclosure; }),
+             Twin::Refused},
         };
         for (const auto &row : rows) {
-            const TwinFeed feed = feedOf(format, row.change);
-            const FeedLoader::Result twin = opened(feed.written());
-            const bool twinOpens = twin.outcome == FeedLoader::Outcome::Loaded;
-            ASSERT_TRUE(twinOpens || !row.opens) << row.what;
-            // -2: every tag spaced but a faulty value's; -1: every tag; else a random half.
-            for (int variant = -2; variant < 6; ++variant) {
-                std::mt19937 random {unsigned(variant)};
-                const QByteArray text = feed.text(
-                    [&](int) { return variant < 0 || std::bernoulli_distribution(0.5)(random); },
-                    variant == -2);
-                SCOPED_TRACE(u"%1, %2:\n%3"_s
-                                 .arg(QLatin1String(TwinFeed::nameOf(format)),
-                                      QLatin1String(row.what), QString::fromUtf8(text))
-                                 .toStdString());
-                const FeedLoader::Result result = opened(text);
-                const bool opens = result.outcome == FeedLoader::Outcome::Loaded;
-                EXPECT_TRUE(opens || !row.opens) << descriptionOf(result).toStdString();
-                if (!twinOpens) {
-                    ASSERT_FALSE(opens);
-                    EXPECT_EQ(result.reasonLine, twin.reasonLine);
-                } else if (opens) {
-                    EXPECT_EQ(readingOf(*result.feed).toStdString(),
-                              readingOf(*twin.feed).toStdString());
+            for (const auto &layout : kLayouts) {
+                TwinFeed feed = feedOf(format, row.change);
+                feed.indent = layout.indent;
+                feed.lineEnd = layout.lineEnd;
+                const FeedLoader::Result twin = opened(feed.written());
+                const bool twinOpens = twin.outcome == FeedLoader::Outcome::Loaded;
+                ASSERT_TRUE(row.twin == Twin::Either || twinOpens == (row.twin != Twin::Refused))
+                    << TwinFeed::nameOf(format) << ", " << row.what << ", " << layout.what << ":\n"
+                    << feed.written().toStdString() << descriptionOf(twin).toStdString();
+                // -2: every tag spaced but a faulty value's; -1: every tag; else a random half.
+                for (int variant = -2; variant < 6; ++variant) {
+                    std::mt19937 random {unsigned(variant)};
+                    const QByteArray text = feed.text(
+                        [&](int) { return variant < 0 || std::bernoulli_distribution(0.5)(random); },
+                        variant == -2);
+                    SCOPED_TRACE(u"%1, %2, %3:\n%4"_s
+                                     .arg(QLatin1String(TwinFeed::nameOf(format)),
+                                          QLatin1String(row.what), QLatin1String(layout.what),
+                                          QString::fromUtf8(text))
+                                     .toStdString());
+                    const FeedLoader::Result result = opened(text);
+                    const bool opens = result.outcome == FeedLoader::Outcome::Loaded;
+                    EXPECT_TRUE(opens || row.twin == Twin::Either || row.twin == Twin::Refused
+                                || (row.twin == Twin::SpacedOpens && variant >= 0))
+                        << descriptionOf(result).toStdString();
+                    if (!twinOpens) {
+                        ASSERT_FALSE(opens);
+                        EXPECT_EQ(result.reasonLine, twin.reasonLine);
+                    } else if (opens) {
+                        EXPECT_EQ(readingOf(*result.feed).toStdString(),
+                                  readingOf(*twin.feed).toStdString());
+                    }
                 }
             }
         }

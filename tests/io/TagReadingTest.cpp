@@ -133,6 +133,8 @@ TEST(TagReading, EveryStretchIsReadABoundedNumberOfTimes)
         {"< item>", "< title>a< /title>< description>b< /description>", "< /item>"},
         {"<item><description>& ", "<a#></b>", "</description></item>"},
         {"< item>", "\n< title>x", "\n< /item>"},
+        {"<item>", "<title>< e/>", "</item>"},
+        {"< item>", "\n< title>x &\n< enclosure url=\"x\"/>", "\n< /item>"},
         {"<item><title>\n<description>\n<dc:title>\n<dc:description>\n<content:encoded>",
          "<b>x</b> & ", "</content:encoded></item>"},
     };
@@ -146,6 +148,21 @@ TEST(TagReading, EveryStretchIsReadABoundedNumberOfTimes)
             const quint64 before = TagReading::tagsRead();
             repaired(text);
             EXPECT_LE(TagReading::tagsRead() - before, quint64(12 * text.count(u'<')));
+        }
+    }
+}
+
+// The walk keeps at most 65,536 elements open at once, values left open among them: with that
+// many the spaced tags it is sure of are mended; with one more, none is.
+TEST(TagReading, PastTheElementsItKeepsOpenItMendsNoSpacedTag)
+{
+    for (const char *piece : {"<b>", "<title>", "\n< title>x &"}) {
+        for (const int open : {65536, 65537}) {
+            SCOPED_TRACE(u"%1 × %2"_s.arg(QLatin1String(piece)).arg(open).toStdString());
+            // The item and the elements in it.
+            const QString text
+                = u"< item>"_s + QString::fromLatin1(piece).repeated(open - 1) + u"\n< /item>"_s;
+            EXPECT_EQ(repaired(text) == QString(text).replace(u"< "_s, u"<"_s), open <= 65536);
         }
     }
 }
