@@ -174,8 +174,9 @@ bool readsAsRSS(const QString &text)
     return false;
 }
 
-// A feed of parts made of the bytes: the first chooses the format, the second a fault (which
-// field of which item is left open or misspelt, or none), the next four which random half of
+// A feed of parts made of the bytes: the first chooses the format and the layout (indented or
+// not, each line end), the second a fault (which field of which item is left open or closed by
+// a faulty end tag, and how, or none), the next four which random half of
 // the tags is spaced, and the rest, split at NUL bytes, the values of the channel's title and of
 // each item's title, description and link.
 TwinFeed twinOf(QByteArrayView bytes, std::uint32_t *spacing)
@@ -183,6 +184,9 @@ TwinFeed twinOf(QByteArrayView bytes, std::uint32_t *spacing)
     const auto byte = [&](qsizetype at) { return at < bytes.size() ? quint8(bytes[at]) : 0; };
     TwinFeed feed;
     feed.format = TwinFeed::Format(byte(0) % 3);
+    feed.indent = byte(0) / 3 % 2 != 0 ? QStringLiteral("\t") : QString();
+    feed.lineEnd = QStringList {QStringLiteral("\n"), QStringLiteral("\r\n"),
+                                QStringLiteral("\r")}[byte(0) / 6 % 3];
     *spacing = quint32(byte(2)) | quint32(byte(3)) << 8 | quint32(byte(4)) << 16
         | quint32(byte(5)) << 24;
     const QList<QByteArray> values
@@ -215,8 +219,10 @@ TwinFeed twinOf(QByteArrayView bytes, std::uint32_t *spacing)
     if (fault % 4 != 0) {
         QList<TwinFeed::Field> &fields
             = fault / 16 % 4 == 0 ? feed.channel : feed.items[fault / 16 % 4 - 1];
+        const TwinFeed::Fault faulty[] = {TwinFeed::Fault::Misspelt, TwinFeed::Fault::WordInEnd,
+                                          TwinFeed::Fault::SpacedEnd};
         fields[fault / 4 % 2].fault
-            = fault % 4 == 1 ? TwinFeed::Fault::LeftOpen : TwinFeed::Fault::Misspelt;
+            = fault % 4 == 1 ? TwinFeed::Fault::LeftOpen : faulty[fault / 64 % 3];
     }
     return feed;
 }

@@ -1,4 +1,5 @@
 #include "AppFixture.h"
+#include "common/PlantedMerge.h"
 
 #include "app/Controller.h"
 #include "app/ValidationActions.h"
@@ -8,6 +9,7 @@
 #include "editors/XMLSourceTextView.h"
 #include "editors/errorListing.h"
 #include "import/VLXImport.h"
+#include "io/ItemCheck.h"
 #include "model/VLXFeed.h"
 #include "model/extensionNSRaw.h"
 #include "panes/RawXMLPane.h"
@@ -183,6 +185,7 @@ TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
         int line;
         const char *kind;
         QString words = {}; // what the alert and the list both say
+        bool merged = false; // opened with a faulty merging rule planted in the repairs
     } rows[] = {
         {"no known format, not well-formed", "<foo><bar></foo>", 1, "Not Well-Formed"},
         {"a web page",
@@ -204,6 +207,11 @@ TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
              + "<description>Show notes\n</title>\n</channel></rss>\n",
          13, "Not Well-Formed",
          QStringLiteral("Opening and ending tag mismatch: description line 12 and title")},
+        {"an item a planted rule would take into a title",
+         "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>\n<item>\n"
+         "<title>One & more\n<link>https://example.org/1</link>\n</item>\n<item>\n"
+         "<title>Two</title>\n</item>\n</channel></rss>\n",
+         7, "Not Well-Formed", ItemCheck::description(), true},
     };
     Vellumcast &window = startWindow();
     window.command(QStringLiteral("importFeedItems"))->trigger();
@@ -213,6 +221,8 @@ TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
         for (const bool importing : {false, true}) {
             const std::string where = std::string(row.name) + (importing ? ", imported" : "");
             writeFile(path("refused.xml"), row.bytes);
+            const std::optional<PlantedMerge> planted
+                = row.merged ? std::make_optional<PlantedMerge>() : std::nullopt;
             alerts->clear();
             alerts->queueAnswer(AlertService::kDefault); // "Manually fix it"
             int block = -1;

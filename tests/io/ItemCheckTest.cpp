@@ -4,41 +4,18 @@
 // tags the parser names otherwise (":item", "a:b:item"), never fails it.
 #include "io/ItemCheck.h"
 #include "FeedReadTest.h"
+#include "common/PlantedMerge.h"
 #include "xml/vlxXMLDOM.h"
 
 #include <QDirIterator>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
 using ItemChecks = FeedReadTest;
 
-// A rule that escapes the title "One & more" as far as the next end tag of its name (the value
-// left open, as the repairs once read it), planted for as long as it lives.
-struct PlantedMerge
-{
-    PlantedMerge()
-    {
-        VLXParseFeed::plantRule([](const QString &repaired) {
-            const qsizetype start = repaired.indexOf(u"<title>One") + 7;
-            const qsizetype end = repaired.indexOf(u"</title>", start);
-            if (start < 7 || end < 0)
-                return repaired;
-            QString merged = repaired;
-            return merged.replace(start, end - start,
-                                  VLXParseFeed::encodeIllegalXMLCharacters(
-                                      repaired.sliced(start, end - start)));
-        });
-    }
-    ~PlantedMerge() { VLXParseFeed::plantRule(nullptr); }
-};
-
-} // namespace
-
-// With the rule planted, each feed is refused at the first item start tag that did not become an
-// item, written or spaced, in each format and with each kind of line end: by the reader's check,
-// by its read without the check, and by the window's loader of a file.
+// With a merging rule planted, each feed is refused at the first item start tag that did not
+// become an item, written or spaced, in each format and with each kind of line end: by the
+// reader's check, by its read without the check, and by the window's loader of a file.
 TEST_F(ItemChecks, AnItemTakenIntoAValueIsRefusedAtItsStart)
 {
     const struct
