@@ -160,10 +160,14 @@ QString VLXParseFeed::rootHead(const QString &text)
 bool VLXParseFeed::namesFeedRoot(const QString &text)
 {
     const qsizetype root = FeedTextScan::rootStart(unitsOf(text), text.size());
-    const qsizetype end = FeedTextScan::nameEnd(unitsOf(text), text.size(), root + 1);
-    if (root >= text.size() || end <= root + 1)
+    // A root some tool spaced ("< rss") names its feed as its written twin does.
+    qsizetype at = root + 1;
+    while (at < text.size() && text[at] == u' ')
+        ++at;
+    const qsizetype end = FeedTextScan::nameEnd(unitsOf(text), text.size(), at);
+    if (root >= text.size() || end <= at)
         return false;
-    const QStringView name = QStringView(text).sliced(root + 1, end - root - 1);
+    const QStringView name = QStringView(text).sliced(at, end - at);
     const QStringView local = name.sliced(name.lastIndexOf(u':') + 1);
     return local == u"rss" || local == u"RDF" || local == u"feed";
 }
