@@ -234,40 +234,29 @@ public:
         return true;
     }
 
-    // The lines (from 1) of positions asked in order, in one pass over the text up to the last
-    // of them: as a reader sees them ("\n", "\r\n" and a lone "\r" each end a line), and as the
-    // parser numbers them (it counts "\n" alone: a lone "\r" ends no line to it).
+    // The lines (from 1, as a reader sees them: "\n", "\r\n" and a lone "\r" each end one) of
+    // positions asked in order, in one pass over the text up to the last of them.
     class LineCounter
     {
     public:
-        struct Lines
-        {
-            int line = 1;
-            int parserLine = 1;
-        };
-
         LineCounter(const char16_t *data, qsizetype n) : m_data(data), m_n(n) { }
 
-        Lines at(qsizetype position)
+        int lineOf(qsizetype position)
         {
             const qsizetype to = std::min(position, m_n);
             for (m_at = nextLineBreak(m_data, m_at, to); m_at < to;
                  m_at = nextLineBreak(m_data, m_at + 1, to)) {
-                if (m_data[m_at] == '\n') {
-                    ++m_lines.line;
-                    ++m_lines.parserLine;
-                } else if (m_at + 1 >= m_n || m_data[m_at + 1] != '\n') {
-                    ++m_lines.line;
-                }
+                if (m_data[m_at] == '\n' || m_at + 1 >= m_n || m_data[m_at + 1] != '\n')
+                    ++m_line;
             }
-            return m_lines;
+            return m_line;
         }
 
     private:
         const char16_t *m_data;
         qsizetype m_n;
         qsizetype m_at = 0; // the breaks before it are counted
-        Lines m_lines;
+        int m_line = 1;
     };
 
     // Whether the text at `at` (an ampersand) starts a numeric character reference that XML

@@ -12,7 +12,7 @@ class StopCheck;
 // The check behind the repairs made before parsing: whatever a rule decides, no item may be
 // taken into another element. A repaired text that parses is refused when its document holds
 // fewer elements named item or entry (at any depth, in any namespace) than the text as written
-// holds start tags the parser reads as such (TagReading::itemTags: outside comments, CDATA
+// holds start tags the parser reads as such (TagReading::takeItemTags: outside comments, CDATA
 // sections and instructions, written, or spaced where a tool would write one). Elements, not the
 // feed's items: an item inside an extension, or an entry inside another's history, counts on
 // both sides, and a tag counts only where the parser would name its element an item, so a text
@@ -22,7 +22,7 @@ class ItemCheck
 public:
     ItemCheck() = delete;
 
-    // The item tags of a text, read on their own (TagReading::itemTags).
+    // The item tags of a text, read on their own (TagReading::takeItemTags).
     static ItemTagLines itemTagsOf(QStringView text, StopCheck *stop = nullptr);
 
     // 0 when the document's items (vlxXMLDOM::linesOfItems) are at least as many as the text's

@@ -12,16 +12,13 @@ class ItemTagLines
 public:
     struct Lines
     {
-        int start = 1; // of the tag's "<", as a reader sees lines
-        // Of its ">", where the parser places the element, as the parser numbers lines (see
-        // FeedTextScan::LineCounter).
-        int end = 1;
+        int start = 1; // of the tag's "<"
+        int end = 1; // of its ">", where the parser places the element
     };
 
     // Adds a tag after those added before it.
     void add(Lines lines);
     qsizetype size() const { return m_count; }
-    bool isEmpty() const { return m_count == 0; }
 
     // The tags in order, read once.
     class Reader

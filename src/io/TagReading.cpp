@@ -106,8 +106,8 @@ private:
         m_itemsCounted = token.lt + 1;
         if (!token.tag.closing && token.tag.end >= 0 && token.atMarkupPosition
             && m_names.isItemElement(name)) {
-            const int start = m_lines.at(token.lt).line;
-            m_out.m_itemTags.add({start, m_lines.at(token.tag.end).parserLine});
+            const int start = m_lines.lineOf(token.lt);
+            m_out.m_itemTags.add({start, m_lines.lineOf(token.tag.end)});
         }
     }
 

@@ -75,8 +75,7 @@ public:
 
     // The lines of every start tag with its ">" that the parser reads as an item or entry
     // (TagNames::isItemElement), written, or spaced where a tool would write one, whatever the
-    // walk made of it.
-    const ItemTagLines &itemTags() const { return m_itemTags; }
+    // walk made of it; taken out once.
     ItemTagLines takeItemTags() { return std::move(m_itemTags); }
 
 private:

@@ -181,7 +181,8 @@ int VLXParseFeed::parseFeedData(const QByteArray &bytes, QString text)
 {
     m_xmlErrorDict.clear();
     m_itemCount = 0;
-    const QString head = rootHead(text);
+    // As the read's working copy will be, so that it finds the tree of the bytes its own.
+    const QString head = workingCopy(rootHead(text));
     text = QString();
     auto dom = std::make_unique<vlxXMLDOM>();
     if (!dom->initWithData(

@@ -313,6 +313,10 @@ const QStringList &VLXParseFeed::repairedTags()
 
 namespace {
 std::atomic<quint64> repairedTexts {0};
+// The rule a test planted (see plantRule): set by the test's thread, read by the workers that
+// open feeds.
+QMutex plantedGuard;
+std::shared_ptr<const VLXParseFeed::PlantedRule> planted;
 } // namespace
 
 quint64 VLXParseFeed::textsRepaired()
@@ -386,25 +390,20 @@ QString VLXParseFeed::repairSteps(const QString &text, QStringList *messages, St
     // the tags the repairs keep lose them: in a value escaped above ("Use the <br > tag"), in
     // text and in quoted values a ">" is the author's, and so are the blanks before it.
     work = withoutBlanksBeforeTagEnds(work, stop);
-    if (const std::shared_ptr<const PlantedRule> rule = plantedRule(); rule && !work.isNull())
+    std::shared_ptr<const PlantedRule> rule;
+    {
+        const QMutexLocker lock(&plantedGuard);
+        rule = planted;
+    }
+    if (rule && !work.isNull())
         work = (*rule)(work);
     return work;
 }
 
-std::shared_ptr<const VLXParseFeed::PlantedRule> VLXParseFeed::plantedRule(const PlantedRule *rule)
-{
-    // Set by a test's thread, read by the workers that open feeds.
-    static QMutex guard;
-    static std::shared_ptr<const PlantedRule> planted;
-    const QMutexLocker lock(&guard);
-    if (rule)
-        planted = *rule ? std::make_shared<const PlantedRule>(*rule) : nullptr;
-    return planted;
-}
-
 void VLXParseFeed::plantRule(PlantedRule rule)
 {
-    plantedRule(&rule);
+    const QMutexLocker lock(&plantedGuard);
+    planted = rule ? std::make_shared<const PlantedRule>(std::move(rule)) : nullptr;
 }
 
 QStringList VLXParseFeed::nameSpaces(const QString &text)

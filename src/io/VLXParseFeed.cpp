@@ -50,7 +50,15 @@ QString VLXParseFeed::workingCopy(const QString &text)
     qsizetype start = 0;
     while (start < text.size() && text[start].isSpace())
         ++start;
-    return start == 0 ? text : text.sliced(start);
+    QString work = start == 0 ? text : text.sliced(start);
+    // XML reads a lone "\r" as the end of a line, and so does the user, but libxml2 numbers
+    // lines by "\n" alone. Given "\n" in its place (the same document to XML), the lines the
+    // parser names, in its errors and for its elements, are the lines the user sees.
+    for (qsizetype cr = work.indexOf(u'\r'); cr >= 0; cr = work.indexOf(u'\r', cr + 1)) {
+        if (cr + 1 == work.size() || work.at(cr + 1) != u'\n')
+            work[cr] = u'\n';
+    }
+    return work;
 }
 VLXParseFeed::~VLXParseFeed() = default;
 

@@ -197,9 +197,9 @@ public:
     static QString rootHead(const QString &text);
 
     // The text as the check and the read work on it: without the white space in front of it
-    // (the prolog must come first). White space at the end changes nothing for the parser, the
-    // detection or the repairs, so it is left, and a text without leading white space is shared
-    // instead of copied.
+    // (the prolog must come first), and with "\n" for each "\r" that ends a line alone. White
+    // space at the end changes nothing for the parser, the detection or the repairs, so it is
+    // left, and a text without leading white space or lone "\r" is shared instead of copied.
     static QString workingCopy(const QString &text);
 
 private:
@@ -212,8 +212,6 @@ private:
     // The repairs, in order, on a text that needs one; null when they would grow it too large.
     static QString repairSteps(const QString &text, QStringList *messages, StopCheck *stop,
                                ItemTagLines *itemTags);
-    // The rule plantRule planted, null for none; given `rule`, plants it first.
-    static std::shared_ptr<const PlantedRule> plantedRule(const PlantedRule *rule = nullptr);
     // The working copy, led by an XML declaration when it had none (prologAdded tells which).
     // Notes by how many lines it starts before or after the text (m_lineShift).
     QString workingCopyWithProlog(const QString &text, bool &prologAdded);

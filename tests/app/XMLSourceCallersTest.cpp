@@ -196,6 +196,10 @@ TEST_F(XMLSourceCallersTest, ARefusedTextOpensAtTheLineItsRefusalNames)
          "<?xml version=\"1.0\"?>\n<rss version=\"2.0\"><channel><title>T</title>\n"
          "<item><title>I</title></itme>\n</channel></rss>\n",
          3, "Not Well-Formed"},
+        {"an item that does not close, lines ended by CR alone",
+         "<?xml version=\"1.0\"?>\r<rss version=\"2.0\"><channel><title>T</title>\r"
+         "<item><title>I</title></itme>\r</channel></rss>\r",
+         3, "Not Well-Formed"},
         {"bytes that do not decode",
          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\"><channel>\n"
          "<title>Caf\xE9</title>\n</channel></rss>\n",

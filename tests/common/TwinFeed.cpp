@@ -29,37 +29,17 @@ public:
     }
     QString field(const TwinFeed::Field &field)
     {
-        using Fault = TwinFeed::Fault;
         const bool around = m_written;
         m_written = around || (m_faultsWritten && field.fault != Fault::None);
         QString text;
-        if (field.fault == Fault::EndAlone) {
-            text = end(field.name);
-        } else if (field.value.isNull() && field.inner.empty()) {
+        if (field.fault != Fault::EndAlone && field.value.isNull() && field.inner.empty()) {
             text = start(field.name, field.attributes, true);
         } else {
-            text = start(field.name, field.attributes) + field.value;
+            if (field.fault != Fault::EndAlone)
+                text = start(field.name, field.attributes) + field.value;
             for (const TwinFeed::Field &inner : field.inner)
                 text += this->field(inner);
-            QString misspelt = field.name;
-            switch (field.fault) {
-            case Fault::None:
-                text += end(field.name);
-                break;
-            case Fault::Misspelt:
-                std::swap(misspelt[misspelt.size() - 1], misspelt[misspelt.size() - 2]);
-                text += end(misspelt);
-                break;
-            case Fault::WordInEnd:
-                text += end(field.name, QStringLiteral(" x"));
-                break;
-            case Fault::SpacedEnd:
-                text += QStringLiteral("< /") + field.name + u'>';
-                break;
-            case Fault::LeftOpen:
-            case Fault::EndAlone:
-                break;
-            }
+            text += endOf(field);
         }
         m_written = around;
         return text;
@@ -70,6 +50,27 @@ public:
     }
 
 private:
+    using Fault = TwinFeed::Fault;
+
+    // The end tag its fault leaves a field: none when it is left open.
+    QString endOf(const TwinFeed::Field &field)
+    {
+        QString name = field.name;
+        switch (field.fault) {
+        case Fault::LeftOpen:
+            return {};
+        case Fault::Misspelt:
+            std::swap(name[name.size() - 1], name[name.size() - 2]);
+            return end(name);
+        case Fault::WordInEnd:
+            return end(name, QStringLiteral(" x"));
+        case Fault::SpacedEnd:
+            return QStringLiteral("< /") + name + u'>';
+        default:
+            return end(name);
+        }
+    }
+
     QString open()
     {
         return m_spaced(m_count++) && !m_written ? QStringLiteral("< ") : QStringLiteral("<");

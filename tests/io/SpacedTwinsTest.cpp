@@ -48,17 +48,24 @@ TwinFeed feedOf(Format format, const Change &change)
     return feed;
 }
 
-// The field at `index` (0 title, 1 link, 2 description) of item n (0: the channel; -1: every
-// item) holding `value` (null: as it was), with that fault.
-Change field(int n, int index, const QString &value, Fault fault = Fault::None)
+// The fields of item n (0: the channel; -1: every item) rewritten by `edit`.
+Change in(int n, const std::function<void(QList<Field> &)> &edit)
 {
     return [=](int at, QList<Field> &fields) {
-        if (at != n && (n >= 0 || at == 0))
-            return;
+        if (at == n || (n < 0 && at > 0))
+            edit(fields);
+    };
+}
+
+// The field at `index` (0 title, 1 link, 2 description) of item n (as for `in`) holding `value`
+// (null: as it was), with that fault.
+Change field(int n, int index, const QString &value, Fault fault = Fault::None)
+{
+    return in(n, [=](QList<Field> &fields) {
         if (!value.isNull())
             fields[index].value = value;
         fields[index].fault = fault;
-    };
+    });
 }
 
 } // namespace
@@ -97,50 +104,7 @@ TEST_F(SpacedTwins, ASpacedFeedReadsAsItsWrittenTwinOrIsRefused)
         const Field enclosure = atom
             ? Field {u"link"_s, {}, u" rel=\"enclosure\" href=\"a.mp3\""_s}
             : Field {u"enclosure"_s, {}, u" url=\"a.mp3\" length=\"1\""_s};
-        const Change attributes = [&](int n, QList<Field> &fields) {
-            if (n == 0)
-                return;
-            fields << Field {u"category"_s, u"News &amp; more"_s, u" domain=\"x\""_s}
-                   << Field {u"category"_s, u"Tech"_s} << enclosure;
-        };
-        const Change nestedCategories = [](int n, QList<Field> &fields) {
-            if (n == 0)
-                fields << Field {u"itunes:category"_s, u""_s, u" text=\"Technology\""_s,
-                                 Fault::None,
-                                 {{u"itunes:category"_s, u""_s, u" text=\"Podcasting\""_s}}};
-        };
-        const Change itemElement = [](int n, QList<Field> &fields) {
-            if (n == 0)
-                fields << Field {u"Item"_s, u"Not an item"_s};
-            if (n == 2)
-                fields[0].value = u"Fish & Chips"_s;
-        };
-        const Change emptyDescriptionFirst = [](int n, QList<Field> &fields) {
-            if (n == 0)
-                return;
-            fields.move(2, 0);
-            fields[0].value = QString();
-            fields[1].value = u"Close it with < /title> please"_s;
-        };
-        const Change twoTitlesLeftOpen = [&](int n, QList<Field> &fields) {
-            if (n != 1)
-                return;
-            fields[0].fault = Fault::LeftOpen;
-            fields.insert(1, Field {u"title"_s, u"Episode 1, again"_s, {}, Fault::LeftOpen});
-            fields.insert(2, enclosure);
-        };
-        // Item 1's title, its end tag faulty, then a field, then the title's end tag again.
-        const auto closedAgain = [](Fault fault, const QString &value,
-                                    const std::function<Field(QList<Field> &)> &between) {
-            return [=](int n, QList<Field> &fields) {
-                if (n != 1)
-                    return;
-                fields[0].value = value;
-                fields[0].fault = fault;
-                fields.insert(1, between(fields));
-                fields.insert(2, Field {u"title"_s, {}, {}, Fault::EndAlone});
-            };
-        };
+        const Field endAlone {u"title"_s, {}, {}, Fault::EndAlone};
         const struct
         {
             const char *what;
@@ -160,13 +124,31 @@ TEST_F(SpacedTwins, ASpacedFeedReadsAsItsWrittenTwinOrIsRefused)
             {"own end, spaced", field(-1, 0, u"Close it with < /title> please"_s), Twin::Opens},
             {"own end, then another name, spaced",
              field(-1, 0, u"Close it with < /title> then < b > bold"_s), Twin::Opens},
-            {"own end, spaced, after an empty description", emptyDescriptionFirst, Twin::Opens},
+            {"own end, spaced, after an empty description", in(-1, [](QList<Field> &fields) {
+                 fields.move(2, 0);
+                 fields[0].value = QString();
+                 fields[1].value = u"Close it with < /title> please"_s;
+             }),
+             Twin::Opens},
             {"an item's end, spaced and unclosed", field(-1, 0, u"Close it with < /item then"_s),
              Twin::Opens},
             {"references", field(-1, 0, u"R&amp;D &#233; &lt;i&gt;"_s), Twin::Opens},
-            {"attributes and categories", attributes, Twin::Opens},
-            {"nested categories", nestedCategories, Twin::SpacedOpens},
-            {"an Item element beside the items", itemElement, Twin::Opens},
+            {"attributes and categories", in(-1, [&](QList<Field> &fields) {
+                 fields << Field {u"category"_s, u"News &amp; more"_s, u" domain=\"x\""_s}
+                        << Field {u"category"_s, u"Tech"_s} << enclosure;
+             }),
+             Twin::Opens},
+            {"nested categories", in(0, [](QList<Field> &fields) {
+                 fields << Field {u"itunes:category"_s, u""_s, u" text=\"Technology\""_s,
+                                  Fault::None,
+                                  {{u"itunes:category"_s, u""_s, u" text=\"Podcasting\""_s}}};
+             }),
+             Twin::SpacedOpens},
+            {"an Item element beside the items", in(0, [](QList<Field> &fields) {
+                 fields[0].value = u"Fish & Chips"_s;
+                 fields << Field {u"Item"_s, u"Not an item"_s};
+             }),
+             Twin::Opens},
             {"a value's end tag in a link", field(-1, 1, u"https://e.org/</title>"_s),
              Twin::Either},
             {"a document type in a value", field(-1, 2, u"<!DOCTYPE x [ <item> ]> b & c"_s),
@@ -178,15 +160,25 @@ TEST_F(SpacedTwins, ASpacedFeedReadsAsItsWrittenTwinOrIsRefused)
             {"title misspelt", field(1, 0, {}, Fault::Misspelt), Twin::Refused},
             {"description misspelt", field(2, 2, u"a < b"_s, Fault::Misspelt), Twin::Refused},
             {"channel title left open", field(0, 0, {}, Fault::LeftOpen), Twin::Refused},
-            {"two titles left open, then an enclosure", twoTitlesLeftOpen, Twin::Refused},
+            {"two titles left open, then an enclosure", in(1, [&](QList<Field> &fields) {
+                 fields[0].fault = Fault::LeftOpen;
+                 fields.insert(1, {u"title"_s, u"Episode 1, again"_s, {}, Fault::LeftOpen});
+                 fields.insert(2, enclosure);
+             }),
+             Twin::Refused},
             // In Atom a link is an empty element: nothing is left open.
             {"link left open", field(2, 1, {}, Fault::LeftOpen), Twin::Either},
-            {"title closed with a word, a guid, then closed",
-             closedAgain(Fault::WordInEnd, u"Fish & Chips"_s,
-                         [](QList<Field> &fields) { return fields.takeLast(); }),
+            {"title closed with a word, a guid, then closed", in(1, [&](QList<Field> &fields) {
+                 fields[0] = {u"title"_s, u"Fish & Chips"_s, {}, Fault::WordInEnd};
+                 fields.insert(1, fields.takeLast());
+                 fields.insert(2, endAlone);
+             }),
              Twin::Refused},
-            {"title closed spaced, an enclosure, then closed",
-             closedAgain(Fault::SpacedEnd, u"Ep 1"_s, [&](QList<Field> &) { return enclosure; }),
+            {"title closed spaced, an enclosure, then closed", in(1, [&](QList<Field> &fields) {
+                 fields[0] = {u"title"_s, u"Ep 1"_s, {}, Fault::SpacedEnd};
+                 fields.insert(1, enclosure);
+                 fields.insert(2, endAlone);
+             }),
              Twin::Refused},
         };
         for (const auto &row : rows) {
@@ -212,7 +204,7 @@ TEST_F(SpacedTwins, ASpacedFeedReadsAsItsWrittenTwinOrIsRefused)
                                      .toStdString());
                     const FeedLoader::Result result = opened(text);
                     const bool opens = result.outcome == FeedLoader::Outcome::Loaded;
-                    EXPECT_TRUE(opens || row.twin == Twin::Either || row.twin == Twin::Refused
+                    EXPECT_TRUE(opens || row.twin > Twin::SpacedOpens
                                 || (row.twin == Twin::SpacedOpens && variant >= 0))
                         << descriptionOf(result).toStdString();
                     if (!twinOpens) {
