@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMoveEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -41,6 +42,7 @@ public:
     std::function<void()> closeBoxClicked;
     std::function<void()> escapePressed;
     std::function<void()> ending;
+    std::function<void()> moved;
 
     void done(int code) override
     {
@@ -55,6 +57,12 @@ protected:
         closeBoxClicked();
     }
     void reject() override { escapePressed(); }
+    void moveEvent(QMoveEvent *event) override
+    {
+        QDialog::moveEvent(event);
+        if (moved)
+            moved();
+    }
 };
 } // namespace
 
@@ -86,6 +94,14 @@ void XMLSourceController::buildWindow()
     window->closeBoxClicked = [this] { windowShouldClose(); };
     window->escapePressed = [this] { close(); };
     window->ending = [this] { closeList(); };
+    // The platform may tell where the window manager put the window only after the list was
+    // placed beside the named line (on a busy machine, past the wait for the window): placed by
+    // a position the window no longer has, the list would cover the line. Wherever the window
+    // goes, the list moves off the line again.
+    window->moved = [this] {
+        if (m_listShown && m_startLine > 0)
+            errorListing::sharedInstance()->keepClearOf(namedLineArea());
+    };
     m_window = window;
     m_window->setObjectName(QStringLiteral("XMLSourceWindow"));
     m_window->setWindowTitle(tr("XML Source[*]"));
@@ -325,12 +341,13 @@ void XMLSourceController::showRefusal()
     if (m_refusal.isEmpty())
         return;
     const QString kind = m_refusalKind.isEmpty() ? FeedElement::kValidateError : m_refusalKind;
+    // Shown from here on: a move of the window while the list comes up places it again.
+    m_listShown = true;
     errorListing::showPanel(m_window, QVariantList {FeedElement::makeEntry(kind, m_refusal)}, 1, 0,
                             0, [this](errorListing &) {
                                 if (m_startLine > 0)
                                     keepNamedLineClearOfList();
                             });
-    m_listShown = true;
     // The toggles read the shown feed's messages again: a refusal is no feed's, and they would
     // put that feed's messages in its place.
     errorListing *list = errorListing::sharedInstance();
@@ -381,7 +398,11 @@ QRect XMLSourceController::namedLineArea() const
                            .intersected(viewport->rect());
     if (line.isEmpty())
         return {};
-    return QRect(viewport->mapToGlobal(line.topLeft()), line.size());
+    // Where the window is as the widgets know it, as the list's own place is known: the
+    // platform's mapping may still hold the place the window had before the window manager
+    // put it where it is.
+    return QRect(m_window->geometry().topLeft() + viewport->mapTo(m_window, line.topLeft()),
+                 line.size());
 }
 
 void XMLSourceController::keepNamedLineClearOfList()
